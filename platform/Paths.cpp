@@ -1,0 +1,219 @@
+// Case-insensitive path resolver with cached directory listings.
+#include "platform/Paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <unordered_map>
+#include <vector>
+
+namespace platform
+{
+namespace
+{
+
+std::string Lower(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+    {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Directory path -> (lower-case entry name -> real entry name).
+using Listing = std::unordered_map<std::string, std::string>;
+std::unordered_map<std::string, Listing>& Cache()
+{
+    static std::unordered_map<std::string, Listing> cache;
+    return cache;
+}
+
+const Listing& ReadListing(const std::string& dir, bool refresh)
+{
+    auto& cache = Cache();
+    auto it = cache.find(dir);
+    if (it != cache.end() && !refresh)
+        return it->second;
+    Listing listing;
+    if (DIR* d = ::opendir(dir.empty() ? "." : dir.c_str()))
+    {
+        while (dirent* e = ::readdir(d))
+        {
+            std::string name = e->d_name;
+            if (name == "." || name == "..")
+                continue;
+            // Two entries that differ only in case: the first seen wins (an exact match is tried before).
+            listing.emplace(Lower(name), name);
+        }
+        ::closedir(d);
+    }
+    return cache[dir] = std::move(listing);
+}
+
+std::string Join(const std::string& dir, const std::string& leaf)
+{
+    if (dir.empty())
+        return leaf;
+    if (dir == "/")
+        return "/" + leaf;
+    return dir + "/" + leaf;
+}
+
+// Finds `component` inside the real directory `dir`; empty when absent.
+std::string FindEntry(const std::string& dir, const std::string& component)
+{
+    std::string exact = Join(dir, component);
+    if (Exists(exact))
+        return exact;
+    std::string key = Lower(component);
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        const Listing& listing = ReadListing(dir, pass == 1);
+        auto it = listing.find(key);
+        if (it != listing.end())
+        {
+            std::string real = Join(dir, it->second);
+            if (Exists(real))
+                return real;
+        }
+    }
+    return {};
+}
+
+std::vector<std::string> Split(const std::string& normalized)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= normalized.size())
+    {
+        size_t end = normalized.find('/', start);
+        if (end == std::string::npos)
+            end = normalized.size();
+        if (end > start)
+            parts.push_back(normalized.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// Resolves every component; a missing leaf is kept as given unless `resolveLeaf`. False when one is missing.
+bool ResolveComponents(std::string_view name, bool resolveLeaf, std::string& out)
+{
+    std::string normalized = NormalizePath(name);
+    if (normalized.empty())
+        return false;
+    bool absolute = normalized[0] == '/';
+    std::vector<std::string> parts = Split(normalized);
+    if (parts.empty())
+    {
+        out = absolute ? "/" : ".";
+        return true;
+    }
+    std::string dir = absolute ? "/" : "";
+    for (size_t i = 0; i < parts.size(); ++i)
+    {
+        const std::string& part = parts[i];
+        bool leaf = i + 1 == parts.size();
+        if (part == "..")
+        {
+            dir = Join(dir, "..");
+            continue;
+        }
+        std::string found = FindEntry(dir, part);
+        if (found.empty())
+        {
+            if (leaf && !resolveLeaf)
+            {
+                out = Join(dir, part);
+                return true;
+            }
+            return false;
+        }
+        dir = found;
+    }
+    out = dir;
+    return true;
+}
+
+} // namespace
+
+std::string NormalizePath(std::string_view name)
+{
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name)
+    {
+        if (c == '\\')
+            c = '/';
+        if (c == '/' && !out.empty() && out.back() == '/')
+            continue;
+        out.push_back(c);
+    }
+    // Drop "." components ("./a", "a/./b", "a/.").
+    std::string cleaned;
+    cleaned.reserve(out.size());
+    size_t i = 0;
+    while (i < out.size())
+    {
+        size_t end = out.find('/', i);
+        if (end == std::string::npos)
+            end = out.size();
+        std::string_view part(out.data() + i, end - i);
+        if (part == "." && !(cleaned.empty() && end == out.size()))
+        {
+            i = end + 1;
+            continue;
+        }
+        cleaned.append(part);
+        if (end < out.size())
+            cleaned.push_back('/');
+        i = end + 1;
+    }
+    if (cleaned.size() > 1 && cleaned.back() == '/')
+        cleaned.pop_back();
+    return cleaned;
+}
+
+std::string ResolveExisting(std::string_view name)
+{
+    std::string out;
+    if (!ResolveComponents(name, true, out))
+        return {};
+    return out;
+}
+
+std::string ResolveForWrite(std::string_view name)
+{
+    std::string out;
+    if (!ResolveComponents(name, false, out))
+        return {};
+    return out;
+}
+
+FILE* OpenFile(std::string_view name, const char* mode)
+{
+    if (!mode || !*mode)
+        return nullptr;
+    bool writes = mode[0] == 'w' || mode[0] == 'a';
+    std::string path = writes ? ResolveForWrite(name) : ResolveExisting(name);
+    if (path.empty())
+        return nullptr;
+    // A cached listing that misses a new file is re-read on the next miss, so writes need no invalidation.
+    return std::fopen(path.c_str(), mode);
+}
+
+void InvalidatePathCache()
+{
+    Cache().clear();
+}
+
+} // namespace platform

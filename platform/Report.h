@@ -1,0 +1,32 @@
+// Message boxes, debugger output and process exit, with a replaceable sink for tests.
+#pragma once
+
+namespace platform
+{
+
+// Where reports go. The default shows an SDL message box while a window exists and writes to standard error
+// otherwise; debugger output always goes to standard error.
+class ReportSink
+{
+public:
+    virtual ~ReportSink() = default;
+    virtual void ShowMessageBox(const char* title, const char* text) = 0;
+    virtual void DebugOutput(const char* text) = 0;
+};
+
+// Installs a sink (null restores the default); returns the previous one.
+ReportSink* SetReportSink(ReportSink* sink);
+
+// Shows a modal error box titled `title` (blocks until closed with the default sink).
+void ShowMessageBox(const char* title, const char* text);
+
+// Writes text to the debugger output as it is (no line feed added).
+void DebugOutput(const char* text);
+
+// The window message boxes are shown over (an SDL_Window*); null when no window exists.
+void SetMessageBoxWindow(void* window);
+
+// Ends the process at once with the given exit code, flushing standard streams first.
+[[noreturn]] void ExitProcess(int code);
+
+} // namespace platform

@@ -1,0 +1,150 @@
+// 8-bit text helpers shared by every subsystem.
+#include "platform/Strings.h"
+
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+namespace platform
+{
+namespace
+{
+int LowerAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c;
+}
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+} // namespace
+
+int StrICmp(const char* a, const char* b)
+{
+    return StrNICmp(a, b, static_cast<size_t>(-1));
+}
+
+int StrNICmp(const char* a, const char* b, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+    {
+        int ca = LowerAscii(static_cast<unsigned char>(a[i]));
+        int cb = LowerAscii(static_cast<unsigned char>(b[i]));
+        if (ca != cb || ca == 0)
+            return ca - cb;
+    }
+    return 0;
+}
+
+size_t CopyString(char* dst, size_t cap, const char* src)
+{
+    if (cap == 0)
+        return 0;
+    size_t n = 0;
+    if (src)
+    {
+        while (n + 1 < cap && src[n])
+        {
+            dst[n] = src[n];
+            ++n;
+        }
+    }
+    dst[n] = 0;
+    return n;
+}
+
+size_t FormatStringV(char* buf, size_t cap, const char* format, va_list args)
+{
+    if (cap == 0)
+        return 0;
+    int n = std::vsnprintf(buf, cap, format ? format : "", args);
+    if (n < 0)
+    {
+        buf[0] = 0;
+        return 0;
+    }
+    return static_cast<size_t>(n) < cap ? static_cast<size_t>(n) : cap - 1;
+}
+
+size_t FormatString(char* buf, size_t cap, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    size_t n = FormatStringV(buf, cap, format, args);
+    va_end(args);
+    return n;
+}
+
+std::string Format(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string out;
+    if (n > 0)
+    {
+        out.resize(static_cast<size_t>(n) + 1);
+        std::vsnprintf(out.data(), out.size(), format, args);
+        out.resize(static_cast<size_t>(n));
+    }
+    va_end(args);
+    return out;
+}
+
+int ParseInt(const char* text)
+{
+    if (!text)
+        return 0;
+    while (IsSpace(*text))
+        ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = *text++ == '-';
+    long long value = 0;
+    while (*text >= '0' && *text <= '9')
+    {
+        value = value * 10 + (*text++ - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        value = INT_MAX;
+    return static_cast<int>(value);
+}
+
+double ParseFloat(const char* text)
+{
+    if (!text)
+        return 0.0;
+    while (IsSpace(*text))
+        ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = *text++ == '-';
+    double value = 0.0;
+    const char* end = text + std::strlen(text);
+    auto result = std::from_chars(text, end, value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range)
+        return 0.0;
+    if (result.ec != std::errc())
+        return 0.0;
+    return negative ? -value : value;
+}
+
+std::string FormatFixed(double value, int decimals)
+{
+    char buf[512];
+    auto result = std::to_chars(buf, buf + sizeof(buf), value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc())
+        return "0";
+    return std::string(buf, result.ptr);
+}
+
+} // namespace platform

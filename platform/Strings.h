@@ -1,0 +1,33 @@
+// 8-bit text helpers: case-insensitive compares, bounded copies and printf-style formatting, C-locale numbers.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <string>
+
+namespace platform
+{
+
+// _stricmp behaviour: ASCII letters compared without regard to case; <0, 0 or >0.
+int StrICmp(const char* a, const char* b);
+int StrNICmp(const char* a, const char* b, size_t n);
+
+// Copies at most cap-1 characters and always terminates (when cap > 0); returns the length copied.
+size_t CopyString(char* dst, size_t cap, const char* src);
+
+// printf into buf, truncated to cap-1 characters and always terminated; returns the length written.
+size_t FormatString(char* buf, size_t cap, const char* format, ...) __attribute__((format(printf, 3, 4)));
+size_t FormatStringV(char* buf, size_t cap, const char* format, va_list args);
+
+// printf into a std::string of any length.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// atoi and atof as the runtime reads them, always in the C locale: leading white space, an optional sign,
+// as many digits as fit; 0 when nothing converts. Integers saturate at the 32-bit limits.
+int ParseInt(const char* text);
+double ParseFloat(const char* text);
+
+// "%f" in the C locale (six decimals).
+std::string FormatFixed(double value, int decimals = 6);
+
+} // namespace platform

@@ -1,0 +1,112 @@
+// Shared test helpers.
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <unistd.h>
+
+namespace testsupport
+{
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "twtest-XXXXXX").string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back(0);
+    if (!::mkdtemp(buf.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = buf.data();
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+ScopedCurrentDir::ScopedCurrentDir(const std::string& dir) : m_previous(std::filesystem::current_path().string())
+{
+    std::filesystem::current_path(dir);
+}
+
+ScopedCurrentDir::~ScopedCurrentDir()
+{
+    std::error_code ec;
+    std::filesystem::current_path(m_previous, ec);
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+RecordingReportSink::RecordingReportSink() : m_previous(platform::SetReportSink(this))
+{
+}
+
+RecordingReportSink::~RecordingReportSink()
+{
+    platform::SetReportSink(m_previous);
+}
+
+void RecordingReportSink::ShowMessageBox(const char* title, const char* text)
+{
+    boxes.push_back({title, text});
+}
+
+void RecordingReportSink::DebugOutput(const char* text)
+{
+    debug += text;
+}
+
+ManualTimeSource::ManualTimeSource() : m_previous(platform::SetTimeSource(this))
+{
+}
+
+ManualTimeSource::~ManualTimeSource()
+{
+    platform::SetTimeSource(m_previous);
+}
+
+uint64_t ManualTimeSource::CycleCounter()
+{
+    uint64_t now = cycles;
+    cycles += cyclesPerRead;
+    return now;
+}
+
+std::string CorpusDir()
+{
+    if (const char* env = std::getenv("TW_CORPUS_DIR"))
+        return std::filesystem::is_directory(env) ? env : "";
+    std::filesystem::path dir = std::filesystem::path(TW_SOURCE_DIR) / ".." / "shared" / "corpus";
+    return std::filesystem::is_directory(dir) ? std::filesystem::canonical(dir).string() : "";
+}
+
+} // namespace testsupport
