@@ -23,7 +23,8 @@ bool GetFileWriteTime(std::string_view name, std::time_t* out)
     struct stat st;
     if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return false;
-    *out = st.st_mtime;
+    if (out)
+        *out = st.st_mtime;
     return true;
 }
 

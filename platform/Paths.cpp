@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -31,6 +32,13 @@ bool Exists(const std::string& path)
 
 // Directory path -> (lower-case entry name -> real entry name).
 using Listing = std::unordered_map<std::string, std::string>;
+// Sound and movie code may open files from their own threads, so the cache is guarded.
+std::mutex& CacheMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 std::unordered_map<std::string, Listing>& Cache()
 {
     static std::unordered_map<std::string, Listing> cache;
@@ -119,6 +127,7 @@ bool ResolveComponents(std::string_view name, bool resolveLeaf, std::string& out
         return true;
     }
     std::string dir = absolute ? "/" : "";
+    std::lock_guard<std::mutex> lock(CacheMutex());
     for (size_t i = 0; i < parts.size(); ++i)
     {
         const std::string& part = parts[i];
@@ -180,6 +189,9 @@ std::string NormalizePath(std::string_view name)
     }
     if (cleaned.size() > 1 && cleaned.back() == '/')
         cleaned.pop_back();
+    // Nothing but "." components ("./", ".//.") still names the current directory.
+    if (cleaned.empty() && !out.empty())
+        cleaned = ".";
     return cleaned;
 }
 
@@ -213,6 +225,7 @@ FILE* OpenFile(std::string_view name, const char* mode)
 
 void InvalidatePathCache()
 {
+    std::lock_guard<std::mutex> lock(CacheMutex());
     Cache().clear();
 }
 

@@ -18,17 +18,13 @@ class DefaultSink final : public ReportSink
 public:
     void ShowMessageBox(const char* title, const char* text) override
     {
-        if (g_messageBoxWindow &&
-            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, static_cast<SDL_Window*>(g_messageBoxWindow)) ==
-                0)
+        if (g_messageBoxWindow && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text,
+                                                           static_cast<SDL_Window*>(g_messageBoxWindow)) == 0)
             return;
         std::fprintf(stderr, "%s: %s\n", title, text);
     }
 
-    void DebugOutput(const char* text) override
-    {
-        std::fputs(text, stderr);
-    }
+    void DebugOutput(const char* text) override { std::fputs(text, stderr); }
 };
 
 DefaultSink g_defaultSink;

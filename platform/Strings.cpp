@@ -4,7 +4,9 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <locale.h>
 
 namespace platform
 {
@@ -128,23 +130,40 @@ double ParseFloat(const char* text)
     bool negative = false;
     if (*text == '+' || *text == '-')
         negative = *text++ == '-';
+    // One sign only: from_chars would take a second one ("--5", "+-5"), atof does not.
+    if (*text == '+' || *text == '-')
+        return 0.0;
     double value = 0.0;
     const char* end = text + std::strlen(text);
     auto result = std::from_chars(text, end, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range)
+    {
+        // atof gives HUGE_VAL for a number too large and 0 (or the nearest tiny value) for one too small;
+        // strtod in the C locale over the same digits tells which.
+        static locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+        std::string digits(text, result.ptr);
+        value = cLocale ? ::strtod_l(digits.c_str(), nullptr, cLocale) : 0.0;
+    }
+    else if (result.ec != std::errc())
+    {
         return 0.0;
-    if (result.ec != std::errc())
-        return 0.0;
+    }
     return negative ? -value : value;
 }
 
 std::string FormatFixed(double value, int decimals)
 {
-    char buf[512];
-    auto result = std::to_chars(buf, buf + sizeof(buf), value, std::chars_format::fixed, decimals);
+    if (decimals < 0)
+        decimals = 6; // a negative precision reads as none given, as in printf
+    if (decimals > 1000)
+        decimals = 1000;
+    // Room for the largest double's 309 integer digits, its sign and point, and the decimals.
+    std::string buf(320 + static_cast<size_t>(decimals), '\0');
+    auto result = std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::fixed, decimals);
     if (result.ec != std::errc())
         return "0";
-    return std::string(buf, result.ptr);
+    buf.resize(static_cast<size_t>(result.ptr - buf.data()));
+    return buf;
 }
 
 } // namespace platform

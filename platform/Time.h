@@ -24,12 +24,8 @@ uint32_t TickCount();
 uint64_t ReadCycleCounter();
 
 // The system timer resolution calls: nothing to do here.
-inline void TimeBeginPeriod(uint32_t)
-{
-}
-inline void TimeEndPeriod(uint32_t)
-{
-}
+inline void TimeBeginPeriod(uint32_t) {}
+inline void TimeEndPeriod(uint32_t) {}
 
 void SleepMs(uint32_t milliseconds);
 

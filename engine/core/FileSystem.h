@@ -33,6 +33,11 @@ public:
     virtual char* ReadBleFile(const char* fileName);
     virtual bool WriteFile(const char* fileName, const void* buffer, uint32_t size);
 
+    // LoadFile and ReadBleFile that also give the number of content bytes read (0 with a null result), so a
+    // caller never pairs a buffer with the size of a file that changed between two calls.
+    char* LoadFileSized(const char* fileName, uint32_t* pSize);
+    char* ReadBleFileSized(const char* fileName, uint32_t* pSize);
+
 private:
     char m_szDate[kTextSize] = {};
     char m_szTime[kTextSize] = {};

@@ -12,13 +12,9 @@ int32_t Logger::Init()
     return 0;
 }
 
-void Logger::Shutdown()
-{
-}
+void Logger::Shutdown() {}
 
-void Logger::Flush()
-{
-}
+void Logger::Flush() {}
 
 void Logger::Report(int level, const char* format, ...)
 {

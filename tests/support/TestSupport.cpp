@@ -66,9 +66,7 @@ std::string ReadText(const std::string& path)
     return text.str();
 }
 
-RecordingReportSink::RecordingReportSink() : m_previous(platform::SetReportSink(this))
-{
-}
+RecordingReportSink::RecordingReportSink() : m_previous(platform::SetReportSink(this)) {}
 
 RecordingReportSink::~RecordingReportSink()
 {
@@ -85,9 +83,7 @@ void RecordingReportSink::DebugOutput(const char* text)
     debug += text;
 }
 
-ManualTimeSource::ManualTimeSource() : m_previous(platform::SetTimeSource(this))
-{
-}
+ManualTimeSource::ManualTimeSource() : m_previous(platform::SetTimeSource(this)) {}
 
 ManualTimeSource::~ManualTimeSource()
 {

@@ -1,0 +1,35 @@
+// The game's frame clock, advanced once per frame from the millisecond tick count.
+#include "engine/core/GameClock.h"
+
+GameClock* g_pGameClock = nullptr;
+
+GameClock::GameClock(uint32_t startTime) : m_uStartTime(startTime)
+{
+    g_pGameClock = this;
+}
+
+GameClock::~GameClock()
+{
+    if (g_pGameClock == this)
+        g_pGameClock = nullptr;
+}
+
+void GameClock::Update(uint32_t now)
+{
+    m_fPreviousElapsed = m_fElapsed;
+    ++m_iFrameCount;
+
+    // The tick count wraps at 2^32 ms; the unsigned difference stays right across the wrap.
+    m_fElapsed = static_cast<float>(static_cast<double>(now - m_uStartTime) * 0.001);
+    m_fFrameTime = m_fElapsed - m_fPreviousElapsed;
+
+    // The mark moves by exactly one second, so after a long frame it catches up one second per frame.
+    if (m_fElapsed - m_fSecondMark > 1.0f)
+    {
+        m_iFramesPerSecond = m_iFrameCount - m_iFrameCountAtMark;
+        m_fSecondMark += 1.0f;
+        m_iFrameCountAtMark = m_iFrameCount;
+    }
+
+    m_iTicks = static_cast<int32_t>(m_fElapsed * 60.0f);
+}

@@ -1,0 +1,116 @@
+// Test helpers: a headless game window and SDL input events pushed into the queue the way a real device sends them.
+#pragma once
+
+#include "platform/Cursor.h"
+#include "platform/Input.h"
+#include "platform/Window.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace sdltest
+{
+
+// Creates the game window under the offscreen video driver (or dummy when offscreen is missing), unless the
+// environment already names a driver.
+inline bool StartHeadlessWindow()
+{
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (platform::CreateGameWindow("input test"))
+        return true;
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+    return platform::CreateGameWindow("input test");
+}
+
+// Empties the event queue and the window messages so a test starts from quiet input.
+inline void Drain()
+{
+    platform::PumpEvents();
+    while (platform::PollWindowMessage(nullptr))
+    {
+    }
+}
+
+inline void Push(SDL_Event& event)
+{
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+inline void PushKey(SDL_Scancode scancode, bool down)
+{
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.scancode = scancode;
+    Push(event);
+}
+
+// Motion to a client position, with the raw movement that brought the mouse there.
+inline void PushMotion(int x, int y, int xrel, int yrel)
+{
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = x;
+    event.motion.y = y;
+    event.motion.xrel = xrel;
+    event.motion.yrel = yrel;
+    Push(event);
+}
+
+inline void PushButton(uint8_t button, bool down)
+{
+    SDL_Event event{};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.button = button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.clicks = 1;
+    Push(event);
+}
+
+inline void PushWheel(int notches)
+{
+    SDL_Event event{};
+    event.type = SDL_MOUSEWHEEL;
+    event.wheel.y = notches;
+    event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+    Push(event);
+}
+
+inline void PushFocus(bool gained)
+{
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
+    Push(event);
+}
+
+// A fixture with the game window up, the cursor at a known place and the display count put back afterwards.
+class HeadlessWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(StartHeadlessWindow()) << SDL_GetError();
+        m_displayCount = platform::GetCursorDisplayCount();
+        platform::SetCursorPos(400, 300);
+        Drain();
+    }
+
+    void TearDown() override
+    {
+        platform::ClipCursor(nullptr);
+        while (platform::GetCursorDisplayCount() < m_displayCount)
+            platform::ShowCursor(true);
+        while (platform::GetCursorDisplayCount() > m_displayCount)
+            platform::ShowCursor(false);
+        platform::DestroyGameWindow();
+    }
+
+private:
+    int m_displayCount = 0;
+};
+
+} // namespace sdltest
