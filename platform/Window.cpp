@@ -29,7 +29,12 @@ bool CreateGameWindow(const char* title, int width, int height)
         return true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
-    g_window = SDL_CreateWindow(title ? title : "", 0, 0, width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    // The drawing layer renders into this window through OpenGL; where no GL is to be had the window is still
+    // made, for input and message boxes.
+    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
+    g_window = SDL_CreateWindow(title ? title : "", 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
+    if (!g_window)
+        g_window = SDL_CreateWindow(title ? title : "", 0, 0, width, height, flags);
     if (!g_window)
     {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -7,7 +7,7 @@ PACKAGES=(
     libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri xvfb xauth
     libmpg123-dev libjpeg62-turbo-dev libmpeg2-4-dev libmeshoptimizer-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    lame mjpegtools
+    lame mjpegtools locales
 )
 
 missing=()
@@ -15,14 +15,19 @@ for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-if [ "${#missing[@]}" -eq 0 ]; then
-    exit 0
-fi
-
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+if [ "${#missing[@]}" -ne 0 ]; then
+    $SUDO apt-get update -q
+    $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The number-format tests switch to a decimal-comma locale to prove numbers stay in the C locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    $SUDO locale-gen >/dev/null
+fi
