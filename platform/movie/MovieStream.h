@@ -1,0 +1,78 @@
+// An open movie: video pictures decoded with libmpeg2 into 32-bit RGB, its MPEG audio decoded with libmpg123 and
+// queued to the sound device, each picture handed out at its time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace platform
+{
+
+// One decoded picture: width x height pixels, 0xAARRGGBB with opaque alpha, rows packed.
+struct MovieFrame
+{
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+class MovieStream
+{
+public:
+    struct Options
+    {
+        // Decode the sound and send it to the default sound device.
+        bool audio = true;
+        // Wait for each picture's time (the movie plays at its own speed); false hands pictures out at once.
+        bool paced = true;
+    };
+
+    // The largest picture accepted; a larger one ends the movie.
+    static constexpr int32_t kMaxWidth = 2048;
+    static constexpr int32_t kMaxHeight = 2048;
+
+    // Opens the file and reads up to its first video sequence header, so the picture size is known. Null when
+    // the file is missing, is not an MPEG system or video stream, or has no usable video.
+    static std::unique_ptr<MovieStream> Open(std::string_view fileName, const Options& options);
+    ~MovieStream();
+    MovieStream(const MovieStream&) = delete;
+    MovieStream& operator=(const MovieStream&) = delete;
+
+    int32_t GetWidth() const;
+    int32_t GetHeight() const;
+    // Pictures per second from the sequence header (25 when the header gives none).
+    double GetFrameRate() const;
+
+    // Starts the movie's clock (and its sound).
+    void Run();
+
+    // Decodes the next picture and, when paced, waits until it is due. While the last picture stays up for
+    // the rest of the sound it returns true with the same frame. False at the end of the movie or when the
+    // video cannot be decoded further.
+    bool Update();
+
+    // The picture of the last successful Update.
+    const MovieFrame& GetFrame() const;
+
+    // Stops the clock and silences the sound at once.
+    void Stop();
+
+    // Pictures decoded so far.
+    uint32_t GetFramesDecoded() const;
+    // Sound decoded so far, in sample frames (one sample per channel), and its format (0 before any sound).
+    uint64_t GetAudioFramesDecoded() const;
+    int32_t GetAudioRate() const;
+    int32_t GetAudioChannels() const;
+    // Whether a sound device took the movie's sound.
+    bool IsAudioOpen() const;
+
+    struct Impl;
+
+private:
+    explicit MovieStream(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_pImpl;
+};
+
+} // namespace platform

@@ -1,0 +1,118 @@
+// Test input made on the spot: WAV files of generated tones, and MP3s encoded from them with lame.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace audiotest
+{
+
+inline void Put16(std::vector<uint8_t>& out, uint32_t v)
+{
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+inline void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+inline void PutTag(std::vector<uint8_t>& out, const char* tag)
+{
+    out.insert(out.end(), tag, tag + 4);
+}
+
+// A "fmt " chunk body of plain PCM.
+inline std::vector<uint8_t> FmtBody(int rate, int channels, int bits, uint16_t formatTag = 1)
+{
+    std::vector<uint8_t> body;
+    Put16(body, formatTag);
+    Put16(body, static_cast<uint32_t>(channels));
+    Put32(body, static_cast<uint32_t>(rate));
+    Put32(body, static_cast<uint32_t>(rate * channels * bits / 8));
+    Put16(body, static_cast<uint32_t>(channels * bits / 8));
+    Put16(body, static_cast<uint32_t>(bits));
+    return body;
+}
+
+inline void PutChunk(std::vector<uint8_t>& out, const char* tag, const std::vector<uint8_t>& body)
+{
+    PutTag(out, tag);
+    Put32(out, static_cast<uint32_t>(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    if (body.size() & 1)
+        out.push_back(0);
+}
+
+// RIFF "WAVE" around the given chunks (already laid out), with a correct RIFF size.
+inline std::vector<uint8_t> Riff(const std::vector<uint8_t>& chunks)
+{
+    std::vector<uint8_t> out;
+    PutTag(out, "RIFF");
+    Put32(out, static_cast<uint32_t>(chunks.size() + 4));
+    PutTag(out, "WAVE");
+    out.insert(out.end(), chunks.begin(), chunks.end());
+    return out;
+}
+
+// A canonical 16-bit PCM WAV of the interleaved values.
+inline std::vector<uint8_t> Wav16(int rate, int channels, const std::vector<int16_t>& samples)
+{
+    std::vector<uint8_t> data;
+    for (int16_t s : samples)
+        Put16(data, static_cast<uint16_t>(s));
+    std::vector<uint8_t> chunks;
+    PutChunk(chunks, "fmt ", FmtBody(rate, channels, 16));
+    PutChunk(chunks, "data", data);
+    return Riff(chunks);
+}
+
+// `frames` frames of a constant value (mono): every output frame of it is easy to predict.
+inline std::vector<int16_t> Constant(size_t frames, int16_t value)
+{
+    return std::vector<int16_t>(frames, value);
+}
+
+inline std::vector<int16_t> Sine(size_t frames, int rate, double hz, double amplitude, int channels = 1)
+{
+    std::vector<int16_t> out;
+    const double kTwoPi = 6.283185307179586;
+    for (size_t i = 0; i < frames; ++i)
+    {
+        auto v = static_cast<int16_t>(std::lround(amplitude * std::sin(kTwoPi * hz * static_cast<double>(i) / rate)));
+        for (int c = 0; c < channels; ++c)
+            out.push_back(v);
+    }
+    return out;
+}
+
+inline bool HaveLame()
+{
+    return std::system("command -v lame >/dev/null 2>&1") == 0;
+}
+
+// Encodes a WAV file to MP3 with lame; `options` go before the file names (e.g. "-b 128 --resample 44.1").
+inline bool EncodeMp3(const std::string& wavPath, const std::string& mp3Path, const std::string& options = "")
+{
+    std::string command = "lame --quiet " + options + " '" + wavPath + "' '" + mp3Path + "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+// Counts sign changes from negative to non-negative in one channel of interleaved stereo output.
+inline int CountRisingCrossings(const std::vector<int16_t>& stereo, size_t firstFrame, size_t frames, int channel)
+{
+    int count = 0;
+    for (size_t i = firstFrame + 1; i < firstFrame + frames && i * 2 + 1 < stereo.size(); ++i)
+    {
+        if (stereo[(i - 1) * 2 + channel] < 0 && stereo[i * 2 + channel] >= 0)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace audiotest
