@@ -1,0 +1,323 @@
+// Tests of the graphics manager on the recording device: video settings, projection and view matrices against
+// hand-computed values, the frame cycle, fog, the light with its flat-shadow projection, and shutdown.
+#include "engine/render/GraphicsManager.h"
+
+#include "RenderTestSupport.h"
+#include "engine/render/EffectSchedulerBase.h"
+#include "engine/render/MaterialTable.h"
+#include "engine/render/MeshManager.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+
+using platform::Matrix;
+using platform::Vec3;
+using rendertest::RecordingTest;
+
+class GraphicsManagerTest : public RecordingTest
+{
+protected:
+    void TearDown() override
+    {
+        gm.Shutdown();
+        RecordingTest::TearDown();
+    }
+
+    void Create()
+    {
+        gm.Create(RendererSettings{}, nullptr);
+        Device()->ClearLog();
+    }
+    D3DRenderer& Renderer() { return *static_cast<D3DRenderer*>(gm.GetRenderer()); }
+    platform::RecordingDevice* Device() { return static_cast<platform::RecordingDevice*>(Renderer().GetDevice()); }
+    Matrix DeviceTransform(platform::TransformType type)
+    {
+        Matrix m;
+        Device()->GetTransform(type, &m);
+        return m;
+    }
+
+    GraphicsManager gm;
+};
+
+void ExpectMatrixNear(const Matrix& actual, const float (&expected)[4][4])
+{
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(actual.m[r][c], expected[r][c], 1e-5f) << "m[" << r << "][" << c << "]";
+}
+
+TEST_F(GraphicsManagerTest, VideoSettingsDeriveRangeDetailAndShadows)
+{
+    const struct
+    {
+        float draw, detail, shadow;
+        bool stencil;
+        float viewRange, detailFactor;
+        bool shadowsOn;
+        float shadowFactor;
+    } cases[] = {
+        {0.0f, 0.0f, 0.05f, true, 0.12f, 0.6f, false, 0.0025f},
+        {1.0f, 1.0f, 0.5f, true, 0.85f, 4.6f, true, 0.25f},
+        {0.5f, 0.5f, 0.5f, false, 0.485f, 1.6f, false, 0.25f},
+    };
+    for (const auto& c : cases)
+    {
+        hook.config.adapters[0].depthFormats = {c.stencil ? platform::PixelFormat::D24S8 : platform::PixelFormat::D16};
+        Create();
+        VideoSettings video;
+        video.m_fDrawDist = c.draw;
+        video.m_fObjectDetail = c.detail;
+        video.m_fShadowDrawDist = c.shadow;
+        video.m_uFilterType = 2;
+        video.m_uMaterialQuality = 1;
+        gm.ApplyVideoSettings(video);
+        EXPECT_NEAR(gm.GetViewRangeFactor(), c.viewRange, 1e-6f);
+        EXPECT_NEAR(gm.GetDetailFactor(), c.detailFactor, 1e-6f);
+        EXPECT_EQ(gm.AreShadowsOn(), c.shadowsOn);
+        EXPECT_NEAR(gm.GetShadowFactor(), c.shadowFactor, 1e-6f);
+        EXPECT_TRUE(Renderer().GetFilter());
+        EXPECT_EQ(Renderer().GetMaterialQuality(), 1u);
+        gm.Shutdown();
+    }
+}
+
+TEST_F(GraphicsManagerTest, ProjectionAndViewMatricesMatchHandComputedValues)
+{
+    Create();
+    EXPECT_EQ(gm.GetFieldOfView(), 90.0f);
+    EXPECT_EQ(gm.GetAspect(), 1.3333334f);
+    gm.SetProjection(90.0f, 4.0f / 3.0f, 1.0f, 101.0f);
+    // A camera at (-7, -6, 5) in world space looking along +x: rows are the rotation, the last the translation.
+    const Matrix view = {{{0, 0, 1, 0}, {0, 1, 0, 0}, {-1, 0, 0, 0}, {5, 6, 7, 1}}};
+    gm.SetViewMatrix(view, true);
+    gm.ApplyProjection();
+    gm.SendViewMatrix();
+
+    // Half height 1 and half width 4/3 at the near plane: 2n/(r-l) = 0.75, 2n/(t-b) = 1, f/(f-n) = 1.01.
+    const float projection[4][4] = {{0.75f, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1.01f, 1}, {0, 0, -1.01f, 0}};
+    ExpectMatrixNear(DeviceTransform(platform::TransformType::Projection), projection);
+    const float inverse[4][4] = {{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {-7, -6, 5, 1}};
+    ExpectMatrixNear(gm.GetInverseViewMatrix(), inverse);
+    EXPECT_EQ(DeviceTransform(platform::TransformType::View).m[3][0], 5.0f);
+    EXPECT_EQ(g_ViewCache.m_view.m[3][2], 7.0f);
+    EXPECT_EQ(gm.GetRightAxis().z, -1.0f);
+    EXPECT_EQ(gm.GetForwardAxis().x, 1.0f);
+    // Culling factors with t = tan 45 = 1: 1/(aspect t), 1/t, 1/sin(atan(4/3)) = 1/0.8, 1/sin 45.
+    EXPECT_NEAR(gm.GetCullFactors()[0], 0.75f, 1e-5f);
+    EXPECT_NEAR(gm.GetCullFactors()[1], 1.0f, 1e-5f);
+    EXPECT_NEAR(gm.GetCullFactors()[2], 1.25f, 1e-5f);
+    EXPECT_NEAR(gm.GetCullFactors()[3], std::sqrt(2.0f), 1e-5f);
+
+    // The right half of the screen: the frustum runs from the centre line to the right edge.
+    gm.SetViewFractions(0.5f, 1.0f, 0.0f, 1.0f);
+    gm.ApplyProjection();
+    const Matrix half = DeviceTransform(platform::TransformType::Projection);
+    EXPECT_NEAR(half.m[0][0], 1.5f, 1e-5f);
+    EXPECT_NEAR(half.m[2][0], -1.0f, 1e-5f);
+    EXPECT_TRUE(gm.Is3DMode());
+}
+
+TEST_F(GraphicsManagerTest, Begin2DMapsPixelsFromTheTopLeft)
+{
+    Create();
+    gm.Begin2D();
+    EXPECT_FALSE(gm.Is3DMode());
+    const Matrix ortho = DeviceTransform(platform::TransformType::Projection);
+    const Vec3 topLeft = platform::Vec3TransformCoord({0, 0, 0}, ortho);
+    const Vec3 bottomRight = platform::Vec3TransformCoord({800, 600, 1}, ortho);
+    EXPECT_NEAR(topLeft.x, -1.0f, 1e-6f);
+    EXPECT_NEAR(topLeft.y, 1.0f, 1e-6f);
+    EXPECT_NEAR(topLeft.z, 0.0f, 1e-6f);
+    EXPECT_NEAR(bottomRight.x, 1.0f, 1e-6f);
+    EXPECT_NEAR(bottomRight.y, -1.0f, 1e-6f);
+    EXPECT_NEAR(bottomRight.z, 1.0f, 1e-6f);
+    EXPECT_TRUE(platform::MatrixIsIdentity(DeviceTransform(platform::TransformType::View)));
+}
+
+TEST_F(GraphicsManagerTest, FrameCycleClearsOpensAndClosesTheScene)
+{
+    using Op = platform::RecordingDevice::Op;
+    Create();
+    gm.SetClearMode(true, 0xFF0000FF);
+    ASSERT_TRUE(gm.BeginFrame(0));
+    EXPECT_TRUE(gm.IsSceneOpen());
+    EXPECT_EQ(gm.GetHighlightColour(), 0xFF7F7F7Fu);
+    ASSERT_EQ(Device()->clears.size(), 1u);
+    EXPECT_EQ(Device()->clears[0].colour, 0xFF0000FFu);
+    EXPECT_TRUE(Device()->clears[0].flags & platform::ClearFlags::Target);
+    gm.EndFrame();
+    gm.EndFrame();
+    EXPECT_EQ(Device()->CountOps(Op::EndScene), 1u);
+    EXPECT_FALSE(gm.IsSceneOpen());
+    gm.Present();
+    EXPECT_EQ(Device()->presentCount, 1u);
+
+    // Highlight grey: 255 x (0.5 + 0.2 sin(0.2 x 5)) = 170.4.
+    gm.SetClearMode(false, 0);
+    ASSERT_TRUE(gm.BeginFrame(5));
+    EXPECT_EQ(gm.GetHighlightColour(), 0xFFAAAAAAu);
+    EXPECT_FALSE(Device()->clears.back().flags & platform::ClearFlags::Target);
+    gm.EndFrame();
+
+    // A lost device skips the frame and leaves everything as it was.
+    Device()->InjectDeviceLost(1);
+    Device()->ClearLog();
+    EXPECT_FALSE(gm.BeginFrame(9));
+    EXPECT_EQ(gm.GetFrameTime(), 5u);
+    EXPECT_TRUE(Device()->clears.empty());
+    EXPECT_FALSE(gm.IsSceneOpen());
+}
+
+TEST_F(GraphicsManagerTest, FogIsTintedScaledAndResent)
+{
+    Create();
+    gm.SetFog(10.0f, 20.0f, 0x00FF8040);
+    // Each channel x base colour A (white) / 256, plus base colour B (black); the range is taken x 8.
+    EXPECT_EQ(gm.GetFogColour(), 0x00FE7F3Fu);
+    EXPECT_EQ(Renderer().GetFogStart(), 10.0f);
+    EXPECT_EQ(Renderer().GetFogEnd(), 160.0f);
+    EXPECT_EQ(Renderer().GetFogColour(), 0x00FE7F3Fu);
+
+    VideoSettings video;
+    video.m_fDrawDist = 1.0f;
+    video.m_fShadowDrawDist = 0.5f;
+    gm.ApplyVideoSettings(video);
+    gm.SetFog(-1.0f, 999.0f, 0x00FFFFFF); // keeps the stored fog, sends it with the new view range
+    EXPECT_NEAR(Renderer().GetFogStart(), 8.5f, 1e-5f);
+    EXPECT_NEAR(Renderer().GetFogEnd(), 136.0f, 1e-4f);
+    EXPECT_EQ(Renderer().GetFogColour(), 0x00FE7F3Fu);
+    gm.ApplyProjection();
+    EXPECT_NEAR(gm.GetDrawDistance(), 136.0f, 1e-4f);
+    EXPECT_NEAR(gm.GetShadowDistance(), 34.0f, 1e-4f);
+
+    gm.ApplyFogScale(5.0f);
+    EXPECT_NEAR(Renderer().GetFogStart(), 42.5f, 1e-4f);
+    EXPECT_NEAR(Renderer().GetFogEnd(), 680.0f, 1e-3f);
+    EXPECT_EQ(Renderer().GetFogColour(), 0u);
+    gm.ApplyShadowFog();
+    EXPECT_NEAR(Renderer().GetFogStart(), 2.125f, 1e-5f);
+    EXPECT_NEAR(Renderer().GetFogEnd(), 34.0f, 1e-4f);
+    EXPECT_EQ(Renderer().GetFogColour(), 0xFFFFFFFFu);
+    gm.SetFogRangeScaling(false);
+    gm.ApplyFogScale(5.0f);
+    EXPECT_EQ(Renderer().GetFogStart(), 1000.0f);
+    EXPECT_EQ(Renderer().GetFogEnd(), 16000.0f);
+}
+
+TEST_F(GraphicsManagerTest, LightBuildsTheFlatShadowAndDarkness)
+{
+    Create();
+    const struct
+    {
+        Vec3 direction;
+        float slopeX;
+        uint32_t darkness;
+        float length;
+    } cases[] = {
+        {{0.0f, -1.0f, 0.0f}, 0.0f, 127, 1.0f},   {{0.0f, -0.05f, 0.99874922f}, 0.0f, 0, 0.0f},
+        {{0.6f, -0.8f, 0.0f}, 0.45f, 127, 1.25f}, {{0.96f, -0.28f, 0.0f}, 0.96f * 0.96f / 0.28f, 68, 1.0f / 0.28f},
+        {{1.0f, 0.0f, 0.0f}, 0.0f, 0, 0.0f}, // level light: no shadow, and no division by its height
+    };
+    for (const auto& c : cases)
+    {
+        gm.SetLight(c.direction, 0x00202020, 0x00804020, 0x00101010, 0x00FFFFFF);
+        const Matrix& shadow = gm.GetShadowMatrix();
+        EXPECT_NEAR(shadow.m[1][0], c.slopeX, 1e-4f) << c.direction.y;
+        EXPECT_EQ(shadow.m[1][1], 0.0f);
+        EXPECT_EQ(shadow.m[3][1], 0.025f);
+        EXPECT_EQ(gm.GetShadowDarkness(), c.darkness) << c.direction.y;
+        EXPECT_NEAR(gm.GetShadowLengthFactor(), c.length, 1e-4f) << c.direction.y;
+        EXPECT_EQ(Renderer().GetAmbientArgument(), (c.darkness << 24) | 0x00101010u);
+        for (int r = 0; r < 4; ++r)
+            for (int col = 0; col < 4; ++col)
+                EXPECT_TRUE(std::isfinite(gm.GetLightViewMatrix().m[r][col]));
+    }
+    // A point (1, 2, 3) under a light along (0.6, -0.8, 0) falls to (1 + 0.45 x 2, 0.025, 3).
+    gm.SetLight({0.6f, -0.8f, 0.0f}, 0, 0, 0, 0x00FFFFFF);
+    const Vec3 p = platform::Vec3TransformCoord({1, 2, 3}, gm.GetShadowMatrix());
+    EXPECT_NEAR(p.x, 1.9f, 1e-5f);
+    EXPECT_NEAR(p.y, 0.025f, 1e-6f);
+    EXPECT_NEAR(p.z, 3.0f, 1e-6f);
+    EXPECT_NEAR(gm.GetFarSunPoint().x, 60000.0f, 0.1f);
+    // A full-bright colour mask shows the lower crossfade image (factor 0), a black one the upper.
+    EXPECT_EQ(g_CrossfadeList.GetLastFactor(), 0.0f);
+    gm.SetLight({0.6f, -0.8f, 0.0f}, 0, 0, 0, 0);
+    EXPECT_EQ(g_CrossfadeList.GetLastFactor(), 1.0f);
+}
+
+TEST_F(GraphicsManagerTest, LitColourAddsDiffuseByAngleToAmbient)
+{
+    Create();
+    gm.SetLight({0.0f, 2.0f, 0.0f}, 0, 0x00804020, 0x00101010, 0x00FFFFFF);
+    EXPECT_EQ(gm.GetLitColour({0, 1, 0}), 0x00905030u);
+    EXPECT_EQ(gm.GetLitColour({0.6f, 0.8f, 0}),
+              0x00764329u); // 0x80 x 0.8 = 102.4, 0x40 x 0.8 = 51.2, 0x20 x 0.8 = 25.6
+    EXPECT_EQ(gm.GetLitColour({0, -1, 0}), 0x00101010u);
+    gm.SetLight({0.0f, 1.0f, 0.0f}, 0, 0x00FFFFFF, 0x00808080, 0x00FFFFFF);
+    EXPECT_EQ(gm.GetLitColour({0, 1, 0}), 0x00FFFFFFu);
+}
+
+TEST_F(GraphicsManagerTest, QuadIndexTableAndViewportsAfterCreate)
+{
+    Create();
+    const uint16_t* q = gm.GetQuadIndices();
+    const uint16_t first[6] = {0, 2, 1, 0, 3, 2};
+    const uint16_t last[6] = {196, 198, 197, 196, 199, 198};
+    for (int i = 0; i < 6; ++i)
+    {
+        EXPECT_EQ(q[i], first[i]);
+        EXPECT_EQ(q[49 * 6 + i], last[i]);
+    }
+    EXPECT_EQ(gm.GetViewportRecord(1).Width, 800u);
+    EXPECT_EQ(gm.GetViewportRecord(1).MaxZ, 1.0f);
+    EXPECT_EQ(gm.GetClearColour(), 0xFF202020u);
+    EXPECT_NEAR(gm.GetLightDirection().z, 11.0f / std::sqrt(195.0f), 1e-6f);
+    EXPECT_TRUE(g_MaterialTable.AreDefaultsBuilt());
+}
+
+class CountingScheduler : public EffectSchedulerBase
+{
+public:
+    bool Close() override
+    {
+        ++closes;
+        deviceWasLive = g_MeshManager.IsOpen();
+        return false;
+    }
+    int closes = 0;
+    bool deviceWasLive = false;
+};
+
+TEST_F(GraphicsManagerTest, ShutdownClosesEffectsThenReleasesTheDevice)
+{
+    Create();
+    CountingScheduler scheduler;
+    g_pEffectScheduler = &scheduler;
+    gm.Shutdown();
+    g_pEffectScheduler = nullptr;
+    EXPECT_EQ(scheduler.closes, 1);
+    EXPECT_TRUE(scheduler.deviceWasLive); // the mesh manager (opened with the device) was still open
+    EXPECT_EQ(gm.GetRenderer(), nullptr);
+    EXPECT_FALSE(g_MeshManager.IsOpen());
+    EXPECT_FALSE(g_MaterialTable.AreDefaultsBuilt());
+}
+
+TEST_F(GraphicsManagerTest, UnknownRendererKindEndsTheProgram)
+{
+    RendererSettings settings;
+    settings.m_uKind = 1;
+    EXPECT_EXIT(
+        {
+            testsupport::RecordingReportSink sink;
+            GraphicsManager local;
+            local.Create(settings, nullptr);
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+} // namespace

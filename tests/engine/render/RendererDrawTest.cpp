@@ -1,0 +1,276 @@
+// Tests of immediate drawing and buffers on the recording device: dynamic stream wrap and discard, index
+// rebasing, line lists, failed locks and draws, stream and texture bindings, and the managed buffers with their
+// handle tables.
+#include "engine/render/D3DRenderer.h"
+
+#include "RenderTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace
+{
+
+using platform::LockFlags;
+using rendertest::RecordingTest;
+
+class RendererDrawTest : public RecordingTest
+{
+protected:
+    void SetUp() override
+    {
+        RecordingTest::SetUp();
+        CreateRenderer();
+        ASSERT_TRUE(renderer->BeginScene(0.0f, 0));
+    }
+
+    // Draws n coloured vertices as n / 3 triangles (vertex i carries colour i).
+    void DrawTriangles(uint32_t n)
+    {
+        std::vector<ColourVertex> vertices(n);
+        std::vector<uint16_t> indices(n);
+        for (uint32_t i = 0; i < n; ++i)
+        {
+            vertices[i] = {static_cast<float>(i), 0.0f, 0.0f, i};
+            indices[i] = static_cast<uint16_t>(i);
+        }
+        renderer->DrawPolsUntexCol(vertices.data(), n, indices.data(), n, 0);
+    }
+
+    // The locks of the colour stream's vertex buffer, in order.
+    std::vector<platform::RecordingDevice::LockRecord> ColourLocks() const
+    {
+        std::vector<platform::RecordingDevice::LockRecord> out;
+        const void* buffer = renderer->GetVertexStream(D3DRenderer::StreamColour)->m_pBuffer.get();
+        for (const auto& lock : Device()->locks)
+            if (lock.resource == buffer)
+                out.push_back(lock);
+        return out;
+    }
+};
+
+constexpr uint32_t kDiscard = LockFlags::Discard | LockFlags::NoSysLock;
+constexpr uint32_t kAppend = LockFlags::NoOverwrite | LockFlags::NoSysLock;
+
+TEST_F(RendererDrawTest, DynamicStreamAppendsWrapsAndDiscards)
+{
+    DrawTriangles(1500); // first lock of the scene: discard, from 0
+    DrawTriangles(90);   // fits behind: append at 1500
+    DrawTriangles(3000); // 1590 + 3000 is not below 4000: wrap with a discard
+    DrawTriangles(999);  // 3000 + 999 is below 4000: append
+    renderer->EndFrame();
+    ASSERT_TRUE(renderer->BeginScene(1.0f, 0));
+    DrawTriangles(3); // a new scene discards again
+
+    const auto locks = ColourLocks();
+    const uint32_t expected[][2] = {{0, kDiscard}, {1500, kAppend}, {0, kDiscard}, {3000, kAppend}, {0, kDiscard}};
+    ASSERT_EQ(locks.size(), 5u);
+    for (size_t i = 0; i < locks.size(); ++i)
+    {
+        EXPECT_EQ(locks[i].offset, expected[i][0] * 16) << i;
+        EXPECT_EQ(locks[i].flags, expected[i][1]) << i;
+    }
+    // The draws read their own vertices: indices were rebased to where each batch landed.
+    const auto& draws = Device()->draws;
+    ASSERT_EQ(draws.size(), 5u);
+    EXPECT_EQ(draws[1].minIndex, 1500u);
+    EXPECT_EQ(draws[1].vertexNumbers.front(), 1500u);
+    EXPECT_EQ(draws[1].primitiveCount, 30u);
+    ColourVertex first;
+    std::memcpy(&first, draws[3].vertexBytes.data(), sizeof(first));
+    EXPECT_EQ(first.colour, 0u);
+    EXPECT_EQ(draws[3].vertexNumbers.back(), 3998u);
+}
+
+TEST_F(RendererDrawTest, WholeStreamDrawsButOneMoreDrawsNothing)
+{
+    DrawTriangles(30);
+    DrawTriangles(4000);
+    ASSERT_EQ(Device()->draws.size(), 2u);
+    EXPECT_EQ(ColourLocks().back().flags, kDiscard);
+    EXPECT_EQ(ColourLocks().back().offset, 0u);
+
+    DrawTriangles(4001);
+    EXPECT_EQ(Device()->draws.size(), 2u);
+    EXPECT_EQ(renderer->GetVertexStream(D3DRenderer::StreamColour)->m_uNext, 4000u);
+}
+
+TEST_F(RendererDrawTest, LineListTakesVertexPairsAndIgnoresTheIndexArray)
+{
+    const ColourVertex vertices[5] = {};
+    const uint16_t unused[5] = {4, 4, 4, 4, 4};
+    Device()->ClearLog();
+    renderer->DrawLineColList(vertices, 5, unused, 5);
+    ASSERT_EQ(Device()->draws.size(), 1u);
+    const auto& draw = Device()->draws[0];
+    EXPECT_EQ(draw.type, platform::PrimitiveType::LineList);
+    EXPECT_EQ(draw.primitiveCount, 2u);
+    EXPECT_EQ(draw.vertexNumbers, (std::vector<uint32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(Device()->CountOps(platform::RecordingDevice::Op::SetTransform), 1u); // identity world, always
+}
+
+TEST_F(RendererDrawTest, FailedLockDrawsNothingAndLeavesTheStreamUsable)
+{
+    Device()->FailNextBufferLocks(1);
+    DrawTriangles(6);
+    EXPECT_TRUE(Device()->draws.empty());
+    EXPECT_FALSE(renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
+    EXPECT_FALSE(renderer->GetIndexStream()->m_bLocked);
+    EXPECT_EQ(renderer->GetStats(0).Get(RenderStats::DrawCalls), 0u);
+    DrawTriangles(6);
+    EXPECT_EQ(Device()->draws.size(), 1u);
+}
+
+TEST_F(RendererDrawTest, FailedDrawIsReportedAndCounted)
+{
+    testsupport::RecordingReportSink sink;
+    const TexturedVertex vertices[4] = {};
+    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    Device()->FailNextDraws(2);
+    renderer->DrawPolsTexCol(vertices, 4, indices, 6, -1, -1);
+    const ColourVertex coloured[4] = {};
+    renderer->DrawPolsUntexCol(coloured, 4, indices, 6, 0);
+    ASSERT_EQ(sink.boxes.size(), 2u);
+    EXPECT_EQ(sink.boxes[0].title, "Error");
+    EXPECT_EQ(sink.boxes[0].text, std::string("ERROR (") + platform::GfxResultText(platform::GfxResult::InvalidCall) +
+                                      ")\n: DrawPolsTexCol::DrawIndexedPrimitive(StartVert=0, NumVerts=4, "
+                                      "StartIndex=0, NumIndices=6)\n");
+    EXPECT_EQ(sink.boxes[1].text, std::string("ERROR : DrawPolsUntexCol (") +
+                                      platform::GfxResultText(platform::GfxResult::InvalidCall) + ")\n");
+    EXPECT_EQ(renderer->GetStats(0).Get(RenderStats::DrawCalls), 2u);
+}
+
+TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnRelease)
+{
+    using Op = platform::RecordingDevice::Op;
+    DrawTriangles(3);
+    DrawTriangles(3);
+    EXPECT_EQ(Device()->CountOps(Op::SetStreamSource), 1u);
+    EXPECT_EQ(Device()->CountOps(Op::SetIndices), 1u);
+
+    // A managed buffer bound through SetStreams and then released: the memory must not claim it is bound.
+    const uint32_t handle = renderer->CreateVertexBuffer(4, 10);
+    VertexBuffer* vb = renderer->GetVertexBufferByHandle(handle);
+    ASSERT_NE(vb, nullptr);
+    renderer->SetStreams(vb->GetDeviceBuffer(), vb->GetFormat(), vb->GetStride(), nullptr, 0);
+    EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, vb->GetDeviceBuffer());
+    EXPECT_TRUE(renderer->ReleaseVertexBuffer(handle));
+    EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
+    EXPECT_EQ(renderer->GetVertexBufferByHandle(handle), nullptr);
+
+    const uint32_t ib = renderer->CreateIndexBuffer(30);
+    renderer->SetStreams(nullptr, 0, 0, renderer->GetIndexBufferByHandle(ib)->GetDeviceBuffer(), 7);
+    EXPECT_TRUE(renderer->ReleaseIndexBuffer(ib));
+    EXPECT_EQ(renderer->GetStreamBinding().m_pIndexBuffer, nullptr);
+    EXPECT_EQ(renderer->GetStreamBinding().m_iBaseVertex, -1);
+
+    // Releasing the dynamic streams forgets their bindings as well.
+    renderer->ReleaseDynamicStreams();
+    EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
+    renderer->CreateDynamicStreams();
+    Device()->ClearLog();
+    DrawTriangles(3);
+    EXPECT_EQ(Device()->CountOps(Op::SetStreamSource), 1u);
+}
+
+TEST_F(RendererDrawTest, TexturePipesBindOnChangeAndAgainAfterRelease)
+{
+    using Op = platform::RecordingDevice::Op;
+    testsupport::RecordingReportSink sink;
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 7));
+    const TexturedVertex vertices[3] = {};
+    const uint16_t tri[3] = {0, 1, 2};
+    renderer->DrawPolsTexColTPage(vertices, 3, tri, 3, 7);
+    renderer->DrawPolsTexColTPage(vertices, 3, tri, 3, 7);
+    EXPECT_EQ(Device()->CountOps(Op::SetTexture), 1u);
+    EXPECT_EQ(Device()->GetTexture(0), renderer->GetTexture(7));
+
+    // The device lets go of a destroyed texture; one reserved again under the number must be bound.
+    renderer->ReleaseTexture(7);
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 7));
+    renderer->DrawPolsTexColTPage(vertices, 3, tri, 3, 7);
+    EXPECT_EQ(Device()->GetTexture(0), renderer->GetTexture(7));
+    EXPECT_NE(Device()->GetTexture(0), nullptr);
+
+    renderer->DrawPolsTexColTPage(vertices, 3, tri, 3, 2000);
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].text, "D3D:SetTexture() :- Out of range Pipe 0, Texture Num 2000\n");
+    EXPECT_EQ(Device()->GetTexture(0), renderer->GetTexture(7));
+}
+
+TEST_F(RendererDrawTest, BufferLocksAppendFromTheStartAndReadBack)
+{
+    const uint32_t handle = renderer->CreateVertexBuffer(1, 1000);
+    VertexBuffer* vb = renderer->GetVertexBufferByHandle(handle);
+    ASSERT_NE(vb, nullptr);
+    EXPECT_EQ(vb->GetStride(), 24u);
+    uint32_t start = 99;
+    ASSERT_NE(vb->Lock(100, &start), nullptr);
+    EXPECT_EQ(start, 0u);
+    vb->Unlock();
+    auto* data = static_cast<TexturedVertex*>(vb->Lock(100, &start));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(start, 100u);
+    data[5].colour = 0xFEEDBEEF;
+    vb->Unlock();
+    EXPECT_EQ(vb->GetUsed(), 200u);
+
+    auto* read = static_cast<const TexturedVertex*>(vb->LockRange(1, 105));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->colour, 0xFEEDBEEFu);
+    EXPECT_EQ(Device()->locks.back().flags, uint32_t(LockFlags::ReadOnly));
+    vb->Unlock();
+    EXPECT_EQ(vb->LockRange(2, 999), nullptr); // past the end
+
+    vb->Lock(300, &start);
+    vb->Unlock();
+    EXPECT_NE(vb->Lock(500, &start), nullptr); // 500 + 500 is not below 1000: from the start
+    EXPECT_EQ(start, 0u);
+    vb->Unlock();
+    EXPECT_EQ(vb->Lock(1001, &start), nullptr);
+
+    const uint32_t ib = renderer->CreateIndexBuffer(64);
+    EXPECT_EQ(ib, handle + 1);
+    EXPECT_EQ(renderer->GetIndexBufferByHandle(handle), nullptr);
+    EXPECT_EQ(renderer->GetVertexBufferByHandle(ib), nullptr);
+}
+
+TEST_F(RendererDrawTest, HandleTablesGrowPastTheirFirstSizeAndRefuseUnknownHandles)
+{
+    EXPECT_EQ(renderer->GetNextBufferHandle(), 1u);
+    std::vector<uint32_t> handles;
+    for (int i = 0; i < 120; ++i)
+        handles.push_back(i % 2 ? renderer->CreateIndexBuffer(6) : renderer->CreateVertexBuffer(0, 6));
+    for (int i = 0; i < 120; ++i)
+    {
+        EXPECT_EQ(handles[i], static_cast<uint32_t>(i + 1));
+        if (i % 2)
+            EXPECT_NE(renderer->GetIndexBufferByHandle(handles[i]), nullptr) << i;
+        else
+            EXPECT_NE(renderer->GetVertexBufferByHandle(handles[i]), nullptr) << i;
+    }
+    EXPECT_EQ(renderer->GetVertexBufferByHandle(0), nullptr);
+    EXPECT_EQ(renderer->GetVertexBufferByHandle(100000), nullptr);
+    EXPECT_EQ(renderer->GetIndexBufferByHandle(0xFFFFFFFF), nullptr);
+    EXPECT_TRUE(renderer->ReleaseVertexBuffer(100000));
+    const uint32_t live = Device()->LiveIndexBuffers();
+    EXPECT_TRUE(renderer->ReleaseIndexBuffer(2));
+    EXPECT_TRUE(renderer->ReleaseIndexBuffer(2)); // already empty: nothing to do
+    EXPECT_EQ(Device()->LiveIndexBuffers(), live - 1);
+}
+
+TEST_F(RendererDrawTest, BuffersOutliveAReCreatedDeviceWithoutLosingTheirHandles)
+{
+    const uint32_t handle = renderer->CreateVertexBuffer(0, 10);
+    renderer->EndFrame();
+    renderer->Release();
+    renderer->CreateDevice(nullptr, RendererSettings{});
+    EXPECT_EQ(renderer->GetNextBufferHandle(), 1u);
+    const uint32_t next = renderer->CreateVertexBuffer(0, 10);
+    EXPECT_NE(next, handle);
+    EXPECT_NE(renderer->GetVertexBufferByHandle(handle), nullptr);
+}
+
+} // namespace

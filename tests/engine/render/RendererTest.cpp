@@ -1,0 +1,316 @@
+// Tests of the renderer's device life on the recording device: the render-state memory and its reset, fog, blend
+// modes, world-matrix tags, lost-device reset, frame statistics, clearing, light and device information.
+#include "engine/render/D3DRenderer.h"
+
+#include "RenderTestSupport.h"
+#include "engine/render/MeshManager.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+
+using platform::RenderState;
+using platform::TextureStageState;
+using rendertest::RecordingTest;
+using Op = platform::RecordingDevice::Op;
+
+class RendererTest : public RecordingTest
+{
+};
+
+const ColourVertex kQuad[4] = {
+    {0, 0, 0, 0xFFFF0000}, {1, 0, 0, 0xFFFF0000}, {1, 1, 0, 0xFFFF0000}, {0, 1, 0, 0xFFFF0000}};
+const uint16_t kQuadIndices[6] = {0, 1, 2, 0, 2, 3};
+
+TEST_F(RendererTest, ResetWritesAndRemembersEveryState)
+{
+    D3DRenderer& r = CreateRenderer();
+    r.ResetRenderStates();
+    platform::RecordingDevice* d = Device();
+    const struct
+    {
+        RenderState state;
+        uint32_t value;
+    } expected[] = {
+        {RenderState::ColourVertex, 1},
+        {RenderState::ShadeMode, platform::ShadeMode::Gouraud},
+        {RenderState::CullMode, platform::CullMode::CCW},
+        {RenderState::ZFunc, platform::CompareFunc::LessEqual},
+        {RenderState::SrcBlend, platform::BlendFactor::One},
+        {RenderState::DestBlend, platform::BlendFactor::Zero},
+        {RenderState::StencilFunc, platform::CompareFunc::Greater},
+        {RenderState::StencilPass, platform::StencilOp::Replace},
+        {RenderState::StencilMask, 0xFFFFFFFF},
+        {RenderState::AmbientMaterialSource, platform::MaterialSource::Colour1},
+        {RenderState::DiffuseMaterialSource, platform::MaterialSource::Material},
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(d->RenderStateWritesOf(e.state), std::vector<uint32_t>{e.value});
+    for (uint32_t i = 0; i < platform::kRenderStateCount; ++i)
+    {
+        const auto state = static_cast<RenderState>(i);
+        if (RenderStateCache::IsRemembered(state))
+        {
+            EXPECT_EQ(d->RenderStateWritesOf(state).size(), 1u) << "render state " << i;
+        }
+    }
+    for (uint32_t stage = 0; stage < 4; ++stage)
+    {
+        EXPECT_EQ(d->StageStateWritesOf(stage, TextureStageState::ColourOp),
+                  std::vector<uint32_t>{platform::TextureOp::Disable});
+        EXPECT_EQ(d->StageStateWritesOf(stage, TextureStageState::MipMapLodBias),
+                  std::vector<uint32_t>{platform::FloatBits(-0.6f)});
+    }
+
+    // Remembered: the same value again costs nothing, a new value is written once; the others always go out.
+    RenderStateCache& cache = r.GetStateCache();
+    d->ClearLog();
+    EXPECT_FALSE(cache.Set(RenderState::ZFunc, platform::CompareFunc::LessEqual));
+    EXPECT_FALSE(cache.SetStage(3, TextureStageState::AddressU, platform::TextureAddress::Wrap));
+    EXPECT_TRUE(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less));
+    EXPECT_FALSE(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less));
+    EXPECT_TRUE(cache.Set(RenderState::LastPixel, 1));
+    EXPECT_TRUE(cache.SetStage(4, TextureStageState::AddressU, platform::TextureAddress::Wrap));
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::ZFunc), std::vector<uint32_t>{platform::CompareFunc::Less});
+    EXPECT_EQ(d->renderStateWrites.size(), 2u);
+}
+
+TEST_F(RendererTest, FogWritesOnlyWhatChangesAndNegativeStartTurnsItOff)
+{
+    D3DRenderer& r = CreateRenderer();
+    platform::RecordingDevice* d = Device();
+    r.SetFog(10.0f, 200.0f, 0x00406080);
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{1});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogColour), std::vector<uint32_t>{0x00406080});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogVertexMode), std::vector<uint32_t>{platform::FogMode::Linear});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogStart), std::vector<uint32_t>{platform::FloatBits(10.0f)});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnd), std::vector<uint32_t>{platform::FloatBits(200.0f)});
+    EXPECT_TRUE(d->RenderStateWritesOf(RenderState::FogTableMode).empty()); // none already
+
+    d->ClearLog();
+    r.SetFog(10.0f, 200.0f, 0x00406080);
+    EXPECT_TRUE(d->renderStateWrites.empty());
+
+    r.SetFog(-1.0f, 50.0f, 0x00FFFFFF);
+    ASSERT_EQ(d->renderStateWrites.size(), 1u);
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{0});
+
+    d->ClearLog();
+    r.SetFog(0.0f, 200.0f, 0x00406080);
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{1});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogStart), std::vector<uint32_t>{platform::FloatBits(0.0f)});
+}
+
+TEST_F(RendererTest, BlendModesSetTheirFactorsOnce)
+{
+    using platform::BlendFactor;
+    D3DRenderer& r = CreateRenderer();
+    platform::RecordingDevice* d = Device();
+    const uint32_t table[][4] = {
+        {0, 0, BlendFactor::One, BlendFactor::Zero},
+        {1, 1, BlendFactor::One, BlendFactor::One},
+        {2, 1, BlendFactor::Zero, BlendFactor::One},
+        {3, 1, BlendFactor::SrcColour, BlendFactor::SrcAlpha},
+        {4, 1, BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha},
+        {5, 1, BlendFactor::InvSrcAlpha, BlendFactor::SrcAlpha},
+        {6, 1, BlendFactor::SrcAlpha, BlendFactor::SrcAlpha},
+        {7, 1, BlendFactor::InvSrcAlpha, BlendFactor::InvSrcAlpha},
+        {8, 1, BlendFactor::SrcColour, BlendFactor::Zero},
+        {9, 1, BlendFactor::SrcAlpha, BlendFactor::One},
+        {11, 1, BlendFactor::Zero, BlendFactor::SrcColour},
+        {12, 1, BlendFactor::DestColour, BlendFactor::One},
+    };
+    for (const auto& row : table)
+    {
+        r.SetBlendMode(row[0]);
+        uint32_t enable = 99, src = 99, dest = 99;
+        d->GetRenderState(RenderState::AlphaBlendEnable, &enable);
+        d->GetRenderState(RenderState::SrcBlend, &src);
+        d->GetRenderState(RenderState::DestBlend, &dest);
+        EXPECT_EQ(enable, row[1]) << "mode " << row[0];
+        EXPECT_EQ(src, row[2]) << "mode " << row[0];
+        EXPECT_EQ(dest, row[3]) << "mode " << row[0];
+    }
+    r.SetBlendMode(4);
+    d->ClearLog();
+    r.SetBlendMode(4);
+    r.SetBlendMode(10);
+    r.SetBlendMode(13);
+    EXPECT_TRUE(d->renderStateWrites.empty());
+}
+
+TEST_F(RendererTest, WorldMatrixTagsSkipRepeats)
+{
+    D3DRenderer& r = CreateRenderer();
+    platform::RecordingDevice* d = Device();
+    const platform::Matrix m = platform::MatrixTranslation(1, 2, 3);
+    r.SetWorldMatrix(m, 3);
+    r.SetWorldMatrix(platform::MatrixIdentity(), 3);
+    EXPECT_EQ(d->CountOps(Op::SetTransform), 1u);
+    r.SetWorldMatrix(m, 5);
+    r.SetWorldMatrix(m, 5);
+    EXPECT_EQ(d->CountOps(Op::SetTransform), 3u);
+    r.SetWorldMatrix(m, 0); // tag 0 sets the identity whatever is given
+    platform::Matrix world;
+    d->GetTransform(platform::TransformType::World, &world);
+    EXPECT_TRUE(platform::MatrixIsIdentity(world));
+}
+
+TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
+{
+    D3DRenderer& r = CreateRenderer();
+    platform::RecordingDevice* d = Device();
+    const uint32_t vb = r.CreateVertexBuffer(0, 100);
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
+    r.EndFrame();
+
+    d->InjectDeviceLost(1);
+    EXPECT_FALSE(r.BeginFrame()); // lost: skip the frame
+    EXPECT_EQ(d->resetCount, 0u);
+    d->FailNextResets(1);
+    EXPECT_FALSE(r.BeginFrame()); // can be reset, but the reset fails: tried again next frame
+    d->ClearLog();
+    EXPECT_TRUE(r.BeginFrame());
+    EXPECT_EQ(d->resetCount, 1u);
+    EXPECT_FALSE(d->IsLost());
+
+    // The default-pool streams were released before the reset and made again after it; states are rewritten;
+    // the managed buffer lives on.
+    EXPECT_EQ(d->LiveDefaultPoolResources(), 5u);
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::ZEnable), std::vector<uint32_t>{1});
+    ASSERT_NE(r.GetVertexBufferByHandle(vb), nullptr);
+    EXPECT_NE(r.GetVertexBufferByHandle(vb)->GetDeviceBuffer(), nullptr);
+    EXPECT_EQ(r.GetStreamBinding().m_pVertexBuffer, nullptr);
+
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
+    uint32_t stride = 0;
+    EXPECT_EQ(d->GetStreamSource(&stride), r.GetVertexStream(D3DRenderer::StreamColour)->m_pBuffer.get());
+    EXPECT_EQ(stride, 16u);
+    EXPECT_EQ(d->GetIndices(nullptr), r.GetIndexStream()->m_pBuffer.get());
+    ASSERT_EQ(d->draws.size(), 1u);
+}
+
+TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
+{
+    D3DRenderer& r = CreateRenderer();
+    ASSERT_TRUE(r.ReserveTexture(300, 200, 4, 5));
+    EXPECT_EQ(r.GetTextureMemoryEstimate(), 512u * 256u * 32u * 4u / 24u);
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
+    const TexturedVertex tex[3] = {};
+    const uint16_t tri[3] = {0, 1, 2};
+    r.DrawPolsTexColTPage(tex, 3, tri, 3, 5);
+    r.DrawLineCol(kQuad);
+    r.BeginSecondPass();
+    r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
+
+    RenderStats main;
+    r.GetFrameStats(&main);
+    EXPECT_EQ(main.Get(RenderStats::DrawCalls), 3u);
+    EXPECT_EQ(main.Get(RenderStats::Vertices), 4u + 3u + 2u);
+    EXPECT_EQ(main.Get(RenderStats::Triangles), 2u + 1u);
+    EXPECT_EQ(main.Get(RenderStats::TextureBinds0), 2u); // texture 5, then none for the line
+    EXPECT_EQ(main.Get(RenderStats::TextureMemory), 512u * 256u * 32u * 4u / 24u);
+    EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 1u);
+    EXPECT_EQ(r.GetStats(1).Get(RenderStats::Triangles), 2u);
+
+    r.EndFrame();
+    ASSERT_TRUE(r.BeginScene(1.0f, 0));
+    r.GetFrameStats(&main);
+    EXPECT_EQ(main.Get(RenderStats::DrawCalls), 0u);
+    EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 0u);
+}
+
+TEST_F(RendererTest, ClearTakesStencilOnlyWhenTheDepthFormatHasIt)
+{
+    using platform::ClearFlags;
+    hook.config.adapters[0].depthFormats = {platform::PixelFormat::D16};
+    D3DRenderer& r = CreateRenderer();
+    EXPECT_FALSE(r.HasStencil());
+    r.Clear(false, 0xFF123456);
+    ASSERT_EQ(Device()->clears.size(), 1u);
+    EXPECT_EQ(Device()->clears[0].flags, uint32_t(ClearFlags::ZBuffer));
+    EXPECT_EQ(Device()->clears[0].z, 1.0f);
+    r.Release();
+
+    hook.config.adapters[0].depthFormats = {platform::PixelFormat::D24S8};
+    D3DRenderer& s = CreateRenderer();
+    EXPECT_TRUE(s.HasStencil());
+    s.Clear(true, 0xFF123456);
+    ASSERT_EQ(Device()->clears.size(), 1u);
+    EXPECT_EQ(Device()->clears[0].flags, uint32_t(ClearFlags::ZBuffer | ClearFlags::Stencil | ClearFlags::Target));
+    EXPECT_EQ(Device()->clears[0].colour, 0xFF123456u);
+}
+
+TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
+{
+    D3DRenderer& r = CreateRenderer();
+    platform::RecordingDevice* d = Device();
+    r.SetLight(0x80FF4000, 0xFFFFFFFF, 0, {0.0f, -3.0f, 4.0f}, 0x7F102030);
+    platform::LightDesc light;
+    ASSERT_EQ(d->GetLight(0, &light), platform::GfxResult::Ok);
+    EXPECT_TRUE(d->IsLightEnabled(0));
+    EXPECT_EQ(light.type, platform::LightType::Directional);
+    EXPECT_FLOAT_EQ(light.direction.y, -0.6f);
+    EXPECT_FLOAT_EQ(light.direction.z, 0.8f);
+    EXPECT_FLOAT_EQ(light.ambient.r, 0x10 / 255.0f);
+    EXPECT_FLOAT_EQ(light.ambient.a, 0.0f);
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::Ambient), std::vector<uint32_t>{0x00102030});
+    EXPECT_FLOAT_EQ(r.GetEmissiveScale()[0], 1.0f);
+    EXPECT_FLOAT_EQ(r.GetEmissiveScale()[1], 64 / 255.0f);
+    EXPECT_FLOAT_EQ(r.GetEmissiveScale()[3], 128 / 255.0f);
+    EXPECT_EQ(r.GetAmbientArgument(), 0x7F102030u);
+
+    d->ClearLog();
+    r.SetLight(0x80FF4000, 0xFFFFFFFF, 0, {0.0f, 0.0f, 0.0f}, 0x00102030); // a zero vector stays as it is
+    d->GetLight(0, &light);
+    EXPECT_EQ(light.direction.y, 0.0f);
+    EXPECT_TRUE(d->RenderStateWritesOf(RenderState::Ambient).empty());
+}
+
+TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256)
+{
+    hook.config.adapters[0].caps.maxTextureWidth = 128;
+    hook.config.adapters[0].caps.maxTextureHeight = 4096;
+    D3DRenderer& r = CreateRenderer();
+    DeviceInfo info;
+    r.GetDeviceInfo(&info);
+    EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
+    EXPECT_EQ(info.m_uMaxTextureHeight, 4096u);
+    EXPECT_EQ(info.m_bHardwareTnL, 1);
+    EXPECT_EQ(info.m_bPureDevice, 1);
+}
+
+TEST_F(RendererTest, WireframeChangesFillAndCullAndDropsTextureRequests)
+{
+    D3DRenderer& r = CreateRenderer();
+    platform::RecordingDevice* d = Device();
+    r.SetWireframe(1, true);
+    EXPECT_FALSE(r.IsWireframe());
+    r.SetWireframe(0, true);
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FillMode), std::vector<uint32_t>{platform::FillMode::Wireframe});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::CullMode), std::vector<uint32_t>{platform::CullMode::None});
+    r.SetTexturePipe(0, 12);
+    EXPECT_EQ(r.GetRequestedTexture(0), -1);
+    r.SetWireframe(0, false);
+    r.SetTexturePipe(0, 12);
+    EXPECT_EQ(r.GetRequestedTexture(0), 12);
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::CullMode),
+              (std::vector<uint32_t>{platform::CullMode::None, platform::CullMode::CCW}));
+}
+
+TEST_F(RendererTest, CreateDeviceFailsWhileTheMeshManagerIsOpen)
+{
+    ASSERT_TRUE(g_MeshManager.Open());
+    D3DRenderer r;
+    EXPECT_FALSE(r.CreateDevice(nullptr, RendererSettings{}));
+    g_MeshManager.Close();
+    r.Release();
+}
+
+} // namespace
