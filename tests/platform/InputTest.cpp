@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 #include <vector>
 
 using namespace platform;
@@ -20,13 +21,26 @@ using sdltest::PushWheel;
 namespace
 {
 
-std::vector<InputEventRecord> ReadAll(InputDevice& device, uint32_t max = 256, bool* overflowed = nullptr)
+// (offset, data as a signed value) of each record, for compact comparisons.
+using Records = std::vector<std::pair<uint32_t, int32_t>>;
+using XY = std::pair<int32_t, int32_t>;
+
+const uint32_t kLeft = MouseButtonOffset(0);
+const uint32_t kRight = MouseButtonOffset(1);
+const int32_t kDown = kDownBit;
+
+Records ReadAll(InputDevice& device, bool* overflowed = nullptr, std::vector<InputEventRecord>* raw = nullptr)
 {
-    std::vector<InputEventRecord> records(max);
-    uint32_t count = max;
+    std::vector<InputEventRecord> records(256);
+    uint32_t count = 256;
     EXPECT_EQ(device.GetBufferedData(records.data(), &count, overflowed), InputResult::Ok);
     records.resize(count);
-    return records;
+    Records out;
+    for (const InputEventRecord& record : records)
+        out.emplace_back(record.offset, static_cast<int32_t>(record.data));
+    if (raw)
+        *raw = records;
+    return out;
 }
 
 MouseStateRecord ReadMouse(InputDevice& device)
@@ -36,91 +50,50 @@ MouseStateRecord ReadMouse(InputDevice& device)
     return state;
 }
 
-// ---- the key code table ----
-
-TEST(InputKeyTable, RowsOfTheMainBlockFollowTheSetOneLayout)
+XY CursorAt()
 {
-    // Set-1 codes number the keys row by row: Escape, the digit row from 1 to 0, then the letter rows.
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_ESCAPE), 1);
-    const SDL_Scancode digits[] = {SDL_SCANCODE_1, SDL_SCANCODE_2, SDL_SCANCODE_3, SDL_SCANCODE_4, SDL_SCANCODE_5,
-                                   SDL_SCANCODE_6, SDL_SCANCODE_7, SDL_SCANCODE_8, SDL_SCANCODE_9, SDL_SCANCODE_0};
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(KeyCodeFromScancode(digits[i]), 2 + i) << "digit key " << i;
+    Point p;
+    EXPECT_TRUE(GetCursorPos(&p));
+    return {p.x, p.y};
+}
 
-    const char* rows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
-    const int firstCodes[] = {16, 30, 44};
-    for (int row = 0; row < 3; ++row)
+TEST(InputKeyTable, ScancodesMapToSetOneCodesAndNoTwoKeysShareOne)
+{
+    // Set-1 codes number the keys row by row: Escape, the digit row 1 to 0, the letter rows, F1 to F10.
+    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_ESCAPE), 1);
+    const char* rows[] = {"1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    const int firstCodes[] = {2, 16, 30, 44};
+    for (int row = 0; row < 4; ++row)
     {
         for (int i = 0; rows[row][i]; ++i)
         {
-            SDL_Scancode scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + (rows[row][i] - 'A'));
+            int scancode = row == 0 ? SDL_SCANCODE_1 + i : SDL_SCANCODE_A + (rows[row][i] - 'A');
             EXPECT_EQ(KeyCodeFromScancode(scancode), firstCodes[row] + i) << rows[row][i];
         }
     }
-}
-
-TEST(InputKeyTable, ModifiersArrowsAndFunctionKeys)
-{
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_SPACE), 57);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_LSHIFT), 42);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_RSHIFT), 54);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_LCTRL), 29);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_RCTRL), 157);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_UP), 200);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_LEFT), 203);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_RIGHT), 205);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_DOWN), 208);
-    // Extended keys are their main-block twins with 0x80 added.
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_RCTRL), KeyCodeFromScancode(SDL_SCANCODE_LCTRL) + 0x80);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_KP_ENTER), KeyCodeFromScancode(SDL_SCANCODE_RETURN) + 0x80);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_RALT), KeyCodeFromScancode(SDL_SCANCODE_LALT) + 0x80);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_UP), KeyCodeFromScancode(SDL_SCANCODE_KP_8) + 0x80);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_HOME), KeyCodeFromScancode(SDL_SCANCODE_KP_7) + 0x80);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_DELETE), KeyCodeFromScancode(SDL_SCANCODE_KP_PERIOD) + 0x80);
-
-    // F1 to F10 follow Caps Lock (58); F11 and F12 come later, after the keypad.
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_F1 + i), 59 + i) << "F" << i + 1;
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_F11), 87);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_F12), 88);
 
-    // The keypad in its rows of three: 7 8 9, 4 5 6, 1 2 3, with minus and plus between the rows.
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_KP_7), 71);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_KP_9), 73);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_KP_MINUS), 74);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_KP_4), 75);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_KP_PLUS), 78);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_KP_1), 79);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_KP_0), 82);
-}
+    // Extended keys are their main-block or keypad twins with 0x80 added.
+    const std::pair<SDL_Scancode, SDL_Scancode> twins[] = {
+        {SDL_SCANCODE_RCTRL, SDL_SCANCODE_LCTRL}, {SDL_SCANCODE_KP_ENTER, SDL_SCANCODE_RETURN},
+        {SDL_SCANCODE_RALT, SDL_SCANCODE_LALT},   {SDL_SCANCODE_UP, SDL_SCANCODE_KP_8},
+        {SDL_SCANCODE_LEFT, SDL_SCANCODE_KP_4},   {SDL_SCANCODE_DELETE, SDL_SCANCODE_KP_PERIOD},
+    };
+    for (const auto& [extended, twin] : twins)
+        EXPECT_EQ(KeyCodeFromScancode(extended), KeyCodeFromScancode(twin) + 0x80) << extended;
+    for (int scancode : {static_cast<int>(SDL_SCANCODE_UNKNOWN), -1, static_cast<int>(SDL_NUM_SCANCODES), 100000})
+        EXPECT_EQ(KeyCodeFromScancode(scancode), kKeyNone) << scancode;
 
-TEST(InputKeyTable, UnknownAndOutOfRangeScancodesHaveNoCode)
-{
-    EXPECT_EQ(KeyCodeFromScancode(SDL_SCANCODE_UNKNOWN), kKeyNone);
-    EXPECT_EQ(KeyCodeFromScancode(-1), kKeyNone);
-    EXPECT_EQ(KeyCodeFromScancode(SDL_NUM_SCANCODES), kKeyNone);
-    EXPECT_EQ(KeyCodeFromScancode(100000), kKeyNone);
-}
-
-TEST(InputKeyTable, NoTwoKeysShareACodeExceptTheIsoBackslash)
-{
-    std::map<int, std::vector<int>> byCode;
+    // Only the ISO key left of Return shares the backslash key's code.
+    std::map<int, int> uses;
     for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode)
         if (uint8_t code = KeyCodeFromScancode(scancode))
-            byCode[code].push_back(scancode);
-    for (const auto& [code, scancodes] : byCode)
-    {
-        if (code == kKeyBackslash)
-        {
-            EXPECT_EQ(scancodes.size(), 2u);
-            continue;
-        }
-        EXPECT_EQ(scancodes.size(), 1u) << "code " << code << " is shared";
-    }
-    EXPECT_GT(byCode.size(), 100u);
+            ++uses[code];
+    for (const auto& [code, count] : uses)
+        EXPECT_EQ(count, code == kKeyBackslash ? 2 : 1) << "code " << code;
+    EXPECT_GT(uses.size(), 100u);
 }
-
-// ---- devices fed by the event pump ----
 
 class InputDeviceTest : public sdltest::HeadlessWindowTest
 {
@@ -134,21 +107,21 @@ protected:
 
     void TearDown() override
     {
-        SetDevicesPresent(true, true);
         m_system.reset();
         HeadlessWindowTest::TearDown();
     }
 
-    std::unique_ptr<InputDevice> AcquiredMouse(uint32_t bufferSize, Cooperation cooperation = Cooperation::Foreground)
+    std::unique_ptr<InputDevice> Acquired(uint32_t bufferSize, DeviceKind kind = DeviceKind::Mouse,
+                                          Cooperation cooperation = Cooperation::Foreground)
     {
-        auto mouse = m_system->CreateDevice(DeviceKind::Mouse);
-        EXPECT_TRUE(mouse);
-        if (!mouse)
+        auto device = m_system->CreateDevice(kind);
+        EXPECT_TRUE(device);
+        if (!device)
             return nullptr;
-        mouse->SetCooperativeLevel(cooperation);
-        EXPECT_EQ(mouse->SetBufferSize(bufferSize), InputResult::Ok);
-        EXPECT_EQ(mouse->Acquire(), InputResult::Ok);
-        return mouse;
+        device->SetCooperativeLevel(cooperation);
+        EXPECT_EQ(device->SetBufferSize(bufferSize), InputResult::Ok);
+        EXPECT_EQ(device->Acquire(), InputResult::Ok);
+        return device;
     }
 
     std::unique_ptr<InputSystem> m_system;
@@ -158,280 +131,132 @@ TEST_F(InputDeviceTest, TwoReadersOfOneMouseEachGetEveryRecord)
 {
     testsupport::ManualTimeSource clock;
     clock.ticks = 4321;
-    auto engineMouse = AcquiredMouse(16);
-    auto gameMouse = AcquiredMouse(60);
-    ASSERT_TRUE(engineMouse && gameMouse);
-    EXPECT_EQ(engineMouse->BufferSize(), 16u);
-    EXPECT_EQ(gameMouse->BufferSize(), 60u);
-
+    auto engineMouse = Acquired(16);
+    auto gameMouse = Acquired(60);
     PushButton(SDL_BUTTON_LEFT, true);
-    PushMotion(410, 300, 10, 0);
-    PushButton(SDL_BUTTON_LEFT, false);
-
-    std::vector<InputEventRecord> engineRecords = ReadAll(*engineMouse);
-    ASSERT_EQ(engineRecords.size(), 3u);
-    EXPECT_EQ(engineRecords[0].offset, MouseButtonOffset(0));
-    EXPECT_EQ(engineRecords[0].data, kDownBit);
-    EXPECT_EQ(engineRecords[1].offset, kMouseOffsetX);
-    EXPECT_EQ(static_cast<int32_t>(engineRecords[1].data), 10);
-    EXPECT_EQ(engineRecords[2].offset, MouseButtonOffset(0));
-    EXPECT_EQ(engineRecords[2].data, 0u);
-    EXPECT_LT(engineRecords[0].sequence, engineRecords[1].sequence);
-    EXPECT_LT(engineRecords[1].sequence, engineRecords[2].sequence);
-    for (const InputEventRecord& record : engineRecords)
-        EXPECT_EQ(record.timeStamp, 4321u);
-
-    // The engine's reader took its records; the game's reader still has its own copies.
-    EXPECT_TRUE(ReadAll(*engineMouse).empty());
-    std::vector<InputEventRecord> gameRecords = ReadAll(*gameMouse);
-    ASSERT_EQ(gameRecords.size(), 3u);
-    for (size_t i = 0; i < 3; ++i)
-    {
-        EXPECT_EQ(gameRecords[i].offset, engineRecords[i].offset);
-        EXPECT_EQ(gameRecords[i].data, engineRecords[i].data);
-        EXPECT_EQ(gameRecords[i].sequence, engineRecords[i].sequence);
-    }
-}
-
-TEST_F(InputDeviceTest, OneMotionGivesXAndYRecordsWithOneSequenceNumber)
-{
-    auto mouse = AcquiredMouse(16);
-    ASSERT_TRUE(mouse);
     PushMotion(403, 296, 3, -4);
     PushMotion(403, 301, 0, 5);
-    std::vector<InputEventRecord> records = ReadAll(*mouse);
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0].offset, kMouseOffsetX);
-    EXPECT_EQ(static_cast<int32_t>(records[0].data), 3);
-    EXPECT_EQ(records[1].offset, kMouseOffsetY);
-    EXPECT_EQ(static_cast<int32_t>(records[1].data), -4);
-    EXPECT_EQ(records[0].sequence, records[1].sequence);
-    // No x movement: no x record.
-    EXPECT_EQ(records[2].offset, kMouseOffsetY);
-    EXPECT_EQ(static_cast<int32_t>(records[2].data), 5);
-    EXPECT_GT(records[2].sequence, records[1].sequence);
+    PushButton(SDL_BUTTON_LEFT, false);
+
+    // One motion gives an x and a y record sharing one sequence number; no movement on an axis, no record.
+    const Records expected = {{kLeft, kDown}, {kMouseOffsetX, 3}, {kMouseOffsetY, -4}, {kMouseOffsetY, 5}, {kLeft, 0}};
+    std::vector<InputEventRecord> raw;
+    EXPECT_EQ(ReadAll(*engineMouse, nullptr, &raw), expected);
+    ASSERT_EQ(raw.size(), 5u);
+    EXPECT_EQ(raw[1].sequence, raw[2].sequence);
+    EXPECT_TRUE(raw[0].sequence < raw[1].sequence && raw[2].sequence < raw[3].sequence &&
+                raw[3].sequence < raw[4].sequence);
+    for (const InputEventRecord& record : raw)
+        EXPECT_EQ(record.timeStamp, 4321u);
+    // The engine's reader took its records; the game's reader still has its own copies.
+    EXPECT_TRUE(ReadAll(*engineMouse).empty());
+    EXPECT_EQ(ReadAll(*gameMouse), expected);
 }
 
-TEST_F(InputDeviceTest, AFullBufferDropsTheOldestRecordAndSaysSo)
+TEST_F(InputDeviceTest, AFullBufferKeepsPressesAndMovementTotals)
 {
-    auto mouse = AcquiredMouse(4);
-    ASSERT_TRUE(mouse);
-    // Six button records into a buffer of four: the first two are lost.
-    for (int i = 0; i < 3; ++i)
-    {
-        PushButton(SDL_BUTTON_LEFT, true);
-        PushButton(SDL_BUTTON_LEFT, false);
-    }
-    PushButton(SDL_BUTTON_RIGHT, true);
-    PushButton(SDL_BUTTON_RIGHT, false);
+    auto mouse = Acquired(4);
     bool overflowed = false;
-    std::vector<InputEventRecord> records = ReadAll(*mouse, 60, &overflowed);
-    EXPECT_TRUE(overflowed);
-    ASSERT_EQ(records.size(), 4u);
-    EXPECT_EQ(records[0].offset, MouseButtonOffset(0));
-    EXPECT_EQ(records[0].data, kDownBit);
-    EXPECT_EQ(records[1].offset, MouseButtonOffset(0));
-    EXPECT_EQ(records[1].data, 0u);
-    EXPECT_EQ(records[2].offset, MouseButtonOffset(1));
-    EXPECT_EQ(records[2].data, kDownBit);
-    EXPECT_EQ(records[3].offset, MouseButtonOffset(1));
-    EXPECT_EQ(records[3].data, 0u);
-
-    // The overflow is told once.
-    PushButton(SDL_BUTTON_LEFT, true);
-    ReadAll(*mouse, 60, &overflowed);
-    EXPECT_FALSE(overflowed);
-}
-
-TEST_F(InputDeviceTest, MovementIntoAFullBufferJoinsTheLastRecordOfItsAxis)
-{
-    auto mouse = AcquiredMouse(3);
-    ASSERT_TRUE(mouse);
-    PushButton(SDL_BUTTON_LEFT, true);
-    for (int i = 0; i < 5; ++i)
-        PushMotion(400 + 2 * (i + 1), 300, 2, 0);
-    bool overflowed = true;
-    std::vector<InputEventRecord> records = ReadAll(*mouse, 60, &overflowed);
-    EXPECT_FALSE(overflowed);
-    ASSERT_EQ(records.size(), 3u);
-    // The press survives and the movement adds up to the ten pixels moved.
-    EXPECT_EQ(records[0].offset, MouseButtonOffset(0));
-    int32_t total = 0;
-    for (size_t i = 1; i < records.size(); ++i)
+    // Six button records into four places: the oldest two go, and the next read says so, once.
+    for (uint8_t button : {SDL_BUTTON_LEFT, SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT})
     {
-        EXPECT_EQ(records[i].offset, kMouseOffsetX);
-        total += static_cast<int32_t>(records[i].data);
+        PushButton(button, true);
+        PushButton(button, false);
     }
-    EXPECT_EQ(total, 10);
-}
+    EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, kDown}, {kLeft, 0}, {kRight, kDown}, {kRight, 0}}));
+    EXPECT_TRUE(overflowed);
+    PushButton(SDL_BUTTON_LEFT, true);
+    ReadAll(*mouse, &overflowed);
+    EXPECT_FALSE(overflowed);
 
-TEST_F(InputDeviceTest, MovementDoesNotJumpOverAButtonRecordWhenFull)
-{
-    auto mouse = AcquiredMouse(2);
-    ASSERT_TRUE(mouse);
+    // Movement into a full buffer joins the newest record of its axis: the release survives, the total is right.
+    mouse->SetBufferSize(3);
+    PushButton(SDL_BUTTON_LEFT, false);
+    for (int i = 1; i <= 5; ++i)
+        PushMotion(400 + 2 * i, 300, 2, 0);
+    EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, 0}, {kMouseOffsetX, 2}, {kMouseOffsetX, 8}}));
+    EXPECT_FALSE(overflowed);
+
+    // ...but never across a button record, which would put the movement before the press.
+    mouse->SetBufferSize(2);
     PushMotion(401, 300, 1, 0);
     PushButton(SDL_BUTTON_LEFT, true);
     PushMotion(404, 300, 3, 0);
-    bool overflowed = false;
-    std::vector<InputEventRecord> records = ReadAll(*mouse, 60, &overflowed);
-    // Joining the first movement would put it before the press: the oldest record goes instead.
+    EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, kDown}, {kMouseOffsetX, 3}}));
     EXPECT_TRUE(overflowed);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].offset, MouseButtonOffset(0));
-    EXPECT_EQ(records[1].offset, kMouseOffsetX);
-    EXPECT_EQ(static_cast<int32_t>(records[1].data), 3);
 }
 
-TEST_F(InputDeviceTest, MouseStateSumsMovementSinceTheLastStateRead)
+TEST_F(InputDeviceTest, MouseStateSumsEachReadersMovementAndWheelSinceItsLastRead)
 {
-    auto mouse = AcquiredMouse(0);
-    auto other = AcquiredMouse(0);
-    ASSERT_TRUE(mouse && other);
+    auto mouse = Acquired(16);
+    auto other = Acquired(0);
+    EXPECT_EQ(mouse->GetAxisGranularity(kMouseOffsetZ), 120);
     PushMotion(403, 296, 3, -4);
     PushMotion(406, 292, 3, -4);
     PushButton(SDL_BUTTON_RIGHT, true);
     PushButton(SDL_BUTTON_X1, true);
-    MouseStateRecord state = ReadMouse(*mouse);
-    EXPECT_EQ(state.x, 6);
-    EXPECT_EQ(state.y, -8);
-    EXPECT_EQ(state.z, 0);
-    EXPECT_EQ(state.buttons[0], 0);
-    EXPECT_EQ(state.buttons[1], kDownBit);
-    EXPECT_EQ(state.buttons[2], 0);
-    EXPECT_EQ(state.buttons[3], kDownBit);
-
-    // Read again: no movement since, the buttons still held.
-    state = ReadMouse(*mouse);
-    EXPECT_EQ(state.x, 0);
-    EXPECT_EQ(state.y, 0);
-    EXPECT_EQ(state.buttons[1], kDownBit);
-
-    // The other reader's movement was not taken by the first.
-    state = ReadMouse(*other);
-    EXPECT_EQ(state.x, 6);
-    EXPECT_EQ(state.y, -8);
-
-    PushButton(SDL_BUTTON_RIGHT, false);
-    PushButton(SDL_BUTTON_X1, false);
-    state = ReadMouse(*mouse);
-    EXPECT_EQ(state.buttons[1], 0);
-    EXPECT_EQ(state.buttons[3], 0);
-}
-
-TEST_F(InputDeviceTest, WheelNotchesAre120UnitsEach)
-{
-    auto mouse = AcquiredMouse(16);
-    ASSERT_TRUE(mouse);
-    EXPECT_EQ(mouse->GetAxisGranularity(kMouseOffsetZ), kWheelUnitsPerNotch);
-    EXPECT_EQ(kWheelUnitsPerNotch, 120);
-    EXPECT_TRUE(mouse->HasObject(kMouseOffsetZ));
-
     PushWheel(1);
     PushWheel(-3);
-    std::vector<InputEventRecord> records = ReadAll(*mouse);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].offset, kMouseOffsetZ);
-    EXPECT_EQ(static_cast<int32_t>(records[0].data), 120);
-    EXPECT_EQ(static_cast<int32_t>(records[1].data), -360);
-    EXPECT_EQ(ReadMouse(*mouse).z, -240);
+    MouseStateRecord state = ReadMouse(*mouse);
+    EXPECT_EQ(std::vector<int32_t>({state.x, state.y, state.z}), std::vector<int32_t>({6, -8, -240}));
+    EXPECT_EQ(std::vector<uint8_t>(state.buttons, state.buttons + 8),
+              std::vector<uint8_t>({0, kDownBit, 0, kDownBit, 0, 0, 0, 0}));
+    Records records = ReadAll(*mouse);
+    EXPECT_EQ(Records(records.end() - 2, records.end()), (Records{{kMouseOffsetZ, 120}, {kMouseOffsetZ, -360}}));
+
+    // Nothing moved since; the buttons are still held. The other reader's movement was not taken.
+    state = ReadMouse(*mouse);
+    EXPECT_EQ(std::vector<int32_t>({state.x, state.y, state.z, state.buttons[1]}),
+              std::vector<int32_t>({0, 0, 0, kDown}));
+    EXPECT_EQ(ReadMouse(*other).x, 6);
 
     // A flipped wheel turns the other way; half a notch from a smooth wheel is 60 units.
-    SDL_Event event{};
-    event.type = SDL_MOUSEWHEEL;
-    event.wheel.y = 2;
-    event.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
-    sdltest::Push(event);
-    event.wheel.y = 0;
-    event.wheel.preciseY = 0.5f;
-    event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-    sdltest::Push(event);
-    EXPECT_EQ(ReadMouse(*mouse).z, -240 + 60);
+    PushWheel(2, 0.0f, true);
+    PushWheel(0, 0.5f);
+    PushButton(SDL_BUTTON_RIGHT, false);
+    state = ReadMouse(*mouse);
+    EXPECT_EQ(XY(state.z, state.buttons[1]), XY(-240 + 60, 0));
 }
 
 TEST_F(InputDeviceTest, KeyboardStateFollowsKeyEventsAndIgnoresAutoRepeat)
 {
-    auto keyboard = m_system->CreateDevice(DeviceKind::Keyboard);
-    ASSERT_TRUE(keyboard);
-    keyboard->SetBufferSize(8);
-    ASSERT_EQ(keyboard->Acquire(), InputResult::Ok);
-
+    auto keyboard = Acquired(8, DeviceKind::Keyboard);
     uint8_t keys[kKeyCount];
     PushKey(SDL_SCANCODE_A, true);
     PushKey(SDL_SCANCODE_A, true); // auto-repeat
     PushKey(SDL_SCANCODE_RCTRL, true);
     ASSERT_EQ(keyboard->GetState(keys, sizeof keys), InputResult::Ok);
     for (int key = 0; key < kKeyCount; ++key)
-    {
-        bool expectDown = key == 30 || key == 157;
-        EXPECT_EQ(keys[key], expectDown ? kDownBit : 0) << "key " << key;
-    }
+        EXPECT_EQ(keys[key], key == 30 || key == 157 ? kDownBit : 0) << "key " << key;
     EXPECT_TRUE(IsKeyDownAsync(30));
-    EXPECT_FALSE(IsKeyDownAsync(31));
-
     PushKey(SDL_SCANCODE_A, false);
-    ASSERT_EQ(keyboard->GetState(keys, sizeof keys), InputResult::Ok);
-    EXPECT_EQ(keys[30], 0);
-    EXPECT_EQ(keys[157], kDownBit);
     EXPECT_FALSE(IsKeyDownAsync(30));
-
-    std::vector<InputEventRecord> records = ReadAll(*keyboard);
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0].offset, 30u);
-    EXPECT_EQ(records[0].data, kDownBit);
-    EXPECT_EQ(records[1].offset, 157u);
-    EXPECT_EQ(records[2].offset, 30u);
-    EXPECT_EQ(records[2].data, 0u);
-
-    // A buffer too small for the key state is refused.
+    EXPECT_EQ(ReadAll(*keyboard), (Records{{30, kDown}, {157, kDown}, {30, 0}}));
     EXPECT_EQ(keyboard->GetState(keys, 255), InputResult::InvalidArgument);
-    PushKey(SDL_SCANCODE_RCTRL, false);
 }
 
-TEST_F(InputDeviceTest, DevicesReadNothingUntilAcquired)
+TEST_F(InputDeviceTest, DevicesReadNothingUntilAcquiredAndForegroundOnesAreLostWithTheFocus)
 {
     auto mouse = m_system->CreateDevice(DeviceKind::Mouse);
-    ASSERT_TRUE(mouse);
     mouse->SetBufferSize(16);
     PushButton(SDL_BUTTON_LEFT, true);
     MouseStateRecord state;
-    EXPECT_EQ(mouse->GetState(&state, sizeof state), InputResult::NotAcquired);
-    uint32_t count = 4;
     InputEventRecord records[4];
+    uint32_t count = 4;
+    EXPECT_EQ(mouse->GetState(&state, sizeof state), InputResult::NotAcquired);
     EXPECT_EQ(mouse->GetBufferedData(records, &count), InputResult::NotAcquired);
     EXPECT_EQ(count, 0u);
-
-    // Input from before acquiring is not buffered.
     ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
-    EXPECT_TRUE(ReadAll(*mouse).empty());
-    // Acquiring twice is harmless.
-    EXPECT_EQ(mouse->Acquire(), InputResult::Ok);
-    PushButton(SDL_BUTTON_LEFT, false);
-    EXPECT_EQ(ReadAll(*mouse).size(), 1u);
-}
+    EXPECT_EQ(mouse->Acquire(), InputResult::Ok); // twice is harmless
+    EXPECT_TRUE(ReadAll(*mouse).empty());         // input from before acquiring is not buffered
 
-TEST_F(InputDeviceTest, FocusLossLosesForegroundDevicesUntilReacquired)
-{
-    auto mouse = AcquiredMouse(16);
-    auto background = AcquiredMouse(16, Cooperation::Background);
-    ASSERT_TRUE(mouse && background);
-
-    PushButton(SDL_BUTTON_LEFT, true);
+    auto background = Acquired(16, DeviceKind::Mouse, Cooperation::Background);
     PushFocus(false);
-    MouseStateRecord state;
     EXPECT_EQ(mouse->GetState(&state, sizeof state), InputResult::Lost);
-    uint32_t count = 16;
-    InputEventRecord records[16];
     EXPECT_EQ(mouse->GetBufferedData(records, &count), InputResult::Lost);
-    EXPECT_FALSE(IsWindowFocused());
-
-    // While the window is in the background the device cannot be had again, and stays lost.
     EXPECT_EQ(mouse->Acquire(), InputResult::OtherAppHasPriority);
-    EXPECT_EQ(mouse->GetState(&state, sizeof state), InputResult::Lost);
-
-    // The background reader never stopped.
     PushMotion(405, 300, 5, 0);
-    EXPECT_EQ(background->GetState(&state, sizeof state), InputResult::Ok);
-    EXPECT_EQ(state.x, 5);
+    EXPECT_EQ(ReadMouse(*background).x, 5); // a background reader never stops
 
     PushFocus(true);
     EXPECT_EQ(mouse->GetState(&state, sizeof state), InputResult::Lost);
@@ -439,92 +264,42 @@ TEST_F(InputDeviceTest, FocusLossLosesForegroundDevicesUntilReacquired)
     // Nothing from before the loss comes back, and the held button was forgotten with the focus.
     EXPECT_TRUE(ReadAll(*mouse).empty());
     state = ReadMouse(*mouse);
-    EXPECT_EQ(state.x, 0);
-    EXPECT_EQ(state.buttons[0], 0);
+    EXPECT_EQ(XY(state.x, state.buttons[0]), XY(0, 0));
 
-    WindowMessage message;
-    ASSERT_TRUE(PollWindowMessage(&message));
-    EXPECT_EQ(message.type, WindowMessage::Activate);
-    EXPECT_FALSE(message.active);
-    ASSERT_TRUE(PollWindowMessage(&message));
-    EXPECT_EQ(message.type, WindowMessage::Activate);
-    EXPECT_TRUE(message.active);
-    EXPECT_FALSE(PollWindowMessage(&message));
+    // Focus changes, a close request and a quit reach the main loop as window messages, in order.
+    sdltest::PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+    sdltest::PushQuit();
+    PumpEvents();
+    std::vector<XY> messages;
+    for (WindowMessage message; PollWindowMessage(&message);)
+        messages.emplace_back(message.type, message.active);
+    EXPECT_EQ(messages, (std::vector<XY>{{WindowMessage::Activate, false},
+                                         {WindowMessage::Activate, true},
+                                         {WindowMessage::Close, false},
+                                         {WindowMessage::Close, false}}));
 }
 
-TEST_F(InputDeviceTest, MissingDevicesCannotBeCreated)
+TEST_F(InputDeviceTest, BorderlessWindowAndClientCoordinates)
 {
-    SetDevicesPresent(true, false);
-    EXPECT_FALSE(m_system->CreateDevice(DeviceKind::Mouse));
-    EXPECT_TRUE(m_system->CreateDevice(DeviceKind::Keyboard));
-    SetDevicesPresent(false, true);
-    EXPECT_FALSE(m_system->CreateDevice(DeviceKind::Keyboard));
-    EXPECT_TRUE(m_system->CreateDevice(DeviceKind::Mouse));
-}
-
-// ---- window ----
-
-class InputWindowTest : public sdltest::HeadlessWindowTest
-{
-};
-
-TEST_F(InputWindowTest, BorderlessWindowAtTheOriginWithNoFrameOrCaption)
-{
-    Rect rect;
-    ASSERT_TRUE(GetWindowRect(&rect));
-    EXPECT_EQ(rect.left, 0);
-    EXPECT_EQ(rect.top, 0);
-    EXPECT_EQ(rect.right, 800);
-    EXPECT_EQ(rect.bottom, 600);
-    EXPECT_EQ(GetSystemMetric(SystemMetric::FrameWidth), 0);
-    EXPECT_EQ(GetSystemMetric(SystemMetric::FrameHeight), 0);
-    EXPECT_EQ(GetSystemMetric(SystemMetric::CaptionHeight), 0);
-    EXPECT_NE(GameWindowHandle(), nullptr);
+    Rect r;
+    ASSERT_TRUE(GetWindowRect(&r));
+    EXPECT_EQ(std::vector<int32_t>({r.left, r.top, r.right, r.bottom}), std::vector<int32_t>({0, 0, 800, 600}));
+    EXPECT_EQ(std::vector<int>({GetSystemMetric(SystemMetric::FrameWidth), GetSystemMetric(SystemMetric::FrameHeight),
+                                GetSystemMetric(SystemMetric::CaptionHeight)}),
+              std::vector<int>(3, 0));
     EXPECT_TRUE(CreateGameWindow("again")); // a second call keeps the one window
-}
 
-TEST_F(InputWindowTest, ClientAndScreenCoordinatesDifferByTheWindowOrigin)
-{
     ASSERT_TRUE(SetGameWindowBounds(50, 60, 640, 480));
-    Rect rect;
-    ASSERT_TRUE(GetWindowRect(&rect));
-    EXPECT_EQ(rect.left, 50);
-    EXPECT_EQ(rect.top, 60);
-    EXPECT_EQ(rect.right, 690);
-    EXPECT_EQ(rect.bottom, 540);
-
+    ASSERT_TRUE(GetWindowRect(&r));
+    EXPECT_EQ(std::vector<int32_t>({r.left, r.top, r.right, r.bottom}), std::vector<int32_t>({50, 60, 690, 540}));
     Point p{10, 20};
     ASSERT_TRUE(ClientToScreen(&p));
-    EXPECT_EQ(p.x, 60);
-    EXPECT_EQ(p.y, 80);
+    EXPECT_EQ(XY(p.x, p.y), XY(60, 80));
     ASSERT_TRUE(ScreenToClient(&p));
-    EXPECT_EQ(p.x, 10);
-    EXPECT_EQ(p.y, 20);
-
+    EXPECT_EQ(XY(p.x, p.y), XY(10, 20));
     // Motion is reported in client coordinates; the cursor is kept in screen coordinates.
     PushMotion(10, 20, 1, 1);
-    Point cursor;
-    ASSERT_TRUE(GetCursorPos(&cursor));
-    EXPECT_EQ(cursor.x, 60);
-    EXPECT_EQ(cursor.y, 80);
-}
-
-TEST_F(InputWindowTest, CloseAndQuitBecomeCloseMessages)
-{
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.event = SDL_WINDOWEVENT_CLOSE;
-    sdltest::Push(event);
-    event = SDL_Event{};
-    event.type = SDL_QUIT;
-    sdltest::Push(event);
-    PumpEvents();
-    WindowMessage message;
-    ASSERT_TRUE(PollWindowMessage(&message));
-    EXPECT_EQ(message.type, WindowMessage::Close);
-    ASSERT_TRUE(PollWindowMessage(&message));
-    EXPECT_EQ(message.type, WindowMessage::Close);
-    EXPECT_FALSE(PollWindowMessage(&message));
+    EXPECT_EQ(CursorAt(), XY(60, 80));
 }
 
 TEST(InputWindowless, WindowQueriesFailSafelyWithoutAWindow)
@@ -533,111 +308,60 @@ TEST(InputWindowless, WindowQueriesFailSafelyWithoutAWindow)
     Rect rect{1, 2, 3, 4};
     EXPECT_FALSE(GetWindowRect(&rect));
     EXPECT_EQ(rect.right, 0);
+    EXPECT_FALSE(GetWindowRect(nullptr));
     Point p{7, 8};
     EXPECT_TRUE(ScreenToClient(&p));
-    EXPECT_EQ(p.x, 7);
-    EXPECT_EQ(p.y, 8);
-    EXPECT_FALSE(GetWindowRect(nullptr));
+    EXPECT_EQ(XY(p.x, p.y), XY(7, 8));
     EXPECT_FALSE(SetGameWindowBounds(0, 0, 10, 10));
 }
 
-// ---- cursor ----
-
-class InputCursorTest : public sdltest::HeadlessWindowTest
+TEST_F(InputDeviceTest, CursorDisplayCountCountsEachCallAndHidesBelowZero)
 {
-};
-
-TEST_F(InputCursorTest, DisplayCountStartsVisibleAndCountsEachCall)
-{
-    // Bring the count to 0 whatever came before, then count from there.
-    while (GetCursorDisplayCount() > 0)
-        ShowCursor(false);
-    while (GetCursorDisplayCount() < 0)
-        ShowCursor(true);
+    while (GetCursorDisplayCount() != 0)
+        ShowCursor(GetCursorDisplayCount() < 0);
     EXPECT_TRUE(IsCursorVisible());
     EXPECT_EQ(ShowCursor(false), -1);
-    EXPECT_FALSE(IsCursorVisible());
     EXPECT_EQ(ShowCursor(false), -2);
     EXPECT_EQ(ShowCursor(true), -1);
     EXPECT_FALSE(IsCursorVisible());
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     EXPECT_EQ(ShowCursor(true), 0);
     EXPECT_TRUE(IsCursorVisible());
-    EXPECT_EQ(ShowCursor(true), 1);
-    EXPECT_TRUE(IsCursorVisible());
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
-    EXPECT_EQ(ShowCursor(false), 0);
-    EXPECT_EQ(ShowCursor(false), -1);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-    EXPECT_EQ(GetCursorDisplayCount(), -1);
+
+    EXPECT_TRUE(SetArrowCursor()); // even where the driver has no system cursors
+    EXPECT_EQ(GetCursorShape(), CursorShape::Arrow);
 }
 
-TEST_F(InputCursorTest, WarpMovesTheCursorButNotTheDevices)
+TEST_F(InputDeviceTest, WarpAndClipMoveTheCursorWhileTheDevicesSeeOnlyRawMovement)
 {
-    auto system = InputSystem::Create();
-    auto mouse = system->CreateDevice(DeviceKind::Mouse);
-    mouse->SetBufferSize(16);
-    ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
-
+    auto mouse = Acquired(16);
     ASSERT_TRUE(SetCursorPos(123, 456));
-    Point cursor;
-    ASSERT_TRUE(GetCursorPos(&cursor));
-    EXPECT_EQ(cursor.x, 123);
-    EXPECT_EQ(cursor.y, 456);
+    EXPECT_EQ(CursorAt(), XY(123, 456));
     EXPECT_TRUE(ReadAll(*mouse).empty());
-    MouseStateRecord state = ReadMouse(*mouse);
-    EXPECT_EQ(state.x, 0);
-    EXPECT_EQ(state.y, 0);
-}
 
-TEST_F(InputCursorTest, ClipKeepsTheCursorInsideWhileTheDevicesSeeRawMovement)
-{
-    auto system = InputSystem::Create();
-    auto mouse = system->CreateDevice(DeviceKind::Mouse);
-    ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
-
+    // A one-pixel clip moves the cursor inside at once and holds it against motion and warps.
     Rect pixel{100, 120, 101, 121};
-    ASSERT_TRUE(ClipCursor(&pixel));
     Rect clip;
+    ASSERT_TRUE(ClipCursor(&pixel));
     ASSERT_TRUE(GetCursorClip(&clip));
-    EXPECT_EQ(clip.left, 100);
-    EXPECT_EQ(clip.bottom, 121);
-    Point cursor;
-    GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, 100); // moved inside at once
-    EXPECT_EQ(cursor.y, 120);
-
+    EXPECT_EQ(XY(clip.left, clip.bottom), XY(100, 121));
+    EXPECT_EQ(CursorAt(), XY(100, 120));
     PushMotion(140, 100, 40, -20);
-    GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, 100);
-    EXPECT_EQ(cursor.y, 120);
-    MouseStateRecord state = ReadMouse(*mouse);
-    EXPECT_EQ(state.x, 40);
-    EXPECT_EQ(state.y, -20);
     SetCursorPos(0, 0);
-    GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, 100);
-    EXPECT_EQ(cursor.y, 120);
+    EXPECT_EQ(CursorAt(), XY(100, 120));
+    MouseStateRecord state = ReadMouse(*mouse);
+    EXPECT_EQ(XY(state.x, state.y), XY(40, -20));
 
-    // A larger clip keeps the cursor within its right and bottom edges (exclusive).
+    // A larger clip keeps the cursor within its right and bottom edges (exclusive); null frees it.
     Rect area{10, 10, 20, 30};
     ClipCursor(&area);
     PushMotion(500, 500, 1, 1);
-    GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, 19);
-    EXPECT_EQ(cursor.y, 29);
-
+    EXPECT_EQ(CursorAt(), XY(19, 29));
     ASSERT_TRUE(ClipCursor(nullptr));
     EXPECT_FALSE(GetCursorClip(&clip));
     PushMotion(500, 500, 1, 1);
-    GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, 500);
-    EXPECT_EQ(cursor.y, 500);
-}
-
-TEST_F(InputCursorTest, ArrowShapeIsSetEvenWhereTheDriverHasNoSystemCursors)
-{
-    EXPECT_TRUE(SetArrowCursor());
-    EXPECT_EQ(GetCursorShape(), CursorShape::Arrow);
+    EXPECT_EQ(CursorAt(), XY(500, 500));
 }
 
 } // namespace

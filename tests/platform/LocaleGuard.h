@@ -10,30 +10,22 @@ namespace platformtest
 class DecimalCommaLocale
 {
 public:
-    DecimalCommaLocale()
+    DecimalCommaLocale() : m_previous(std::setlocale(LC_ALL, nullptr))
     {
-        const char* current = std::setlocale(LC_ALL, nullptr);
-        m_previous = current ? current : "C";
         for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8"})
         {
             if (std::setlocale(LC_ALL, name) && std::localeconv()->decimal_point[0] == ',')
-            {
-                m_active = true;
                 return;
-            }
         }
         std::setlocale(LC_ALL, m_previous.c_str());
     }
     ~DecimalCommaLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
-    DecimalCommaLocale(const DecimalCommaLocale&) = delete;
-    DecimalCommaLocale& operator=(const DecimalCommaLocale&) = delete;
 
     // False when the system has no such locale installed (the caller then skips).
-    bool Active() const { return m_active; }
+    bool Active() const { return std::localeconv()->decimal_point[0] == ','; }
 
 private:
     std::string m_previous;
-    bool m_active = false;
 };
 
 } // namespace platformtest

@@ -70,21 +70,36 @@ inline void PushButton(uint8_t button, bool down)
     Push(event);
 }
 
-inline void PushWheel(int notches)
+// Whole notches, or the fraction of a notch a smooth wheel sends; a flipped wheel reports the other way round.
+inline void PushWheel(int notches, float precise = 0.0f, bool flipped = false)
 {
     SDL_Event event{};
     event.type = SDL_MOUSEWHEEL;
     event.wheel.y = notches;
-    event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+    event.wheel.preciseY = precise;
+    event.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
+    Push(event);
+}
+
+// A window event: SDL_WINDOWEVENT_CLOSE, SDL_WINDOWEVENT_FOCUS_GAINED, ...
+inline void PushWindowEvent(uint8_t id)
+{
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = id;
+    Push(event);
+}
+
+inline void PushQuit()
+{
+    SDL_Event event{};
+    event.type = SDL_QUIT;
     Push(event);
 }
 
 inline void PushFocus(bool gained)
 {
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
-    Push(event);
+    PushWindowEvent(gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST);
 }
 
 // A fixture with the game window up, the cursor at a known place and the display count put back afterwards.
@@ -102,10 +117,8 @@ protected:
     void TearDown() override
     {
         platform::ClipCursor(nullptr);
-        while (platform::GetCursorDisplayCount() < m_displayCount)
-            platform::ShowCursor(true);
-        while (platform::GetCursorDisplayCount() > m_displayCount)
-            platform::ShowCursor(false);
+        while (platform::GetCursorDisplayCount() != m_displayCount)
+            platform::ShowCursor(platform::GetCursorDisplayCount() < m_displayCount);
         platform::DestroyGameWindow();
     }
 

@@ -6,194 +6,108 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace
 {
 
-// ---- GameClock ----
+// Frame count, elapsed and frame time (seconds), ticks, frames per second and second mark.
+std::tuple<int32_t, float, float, int32_t, int32_t, float> State(const GameClock& clock)
+{
+    return {clock.GetFrameCount(), clock.GetElapsed(),         clock.GetFrameTime(),
+            clock.GetTicks(),      clock.GetFramesPerSecond(), clock.GetSecondMark()};
+}
 
-TEST(GameClockTest, ConstructorRegistersAndDestructorClearsGlobal)
+TEST(GameClock, ElapsedFrameTimeAndTicksAcrossTheTickCountWrap)
 {
     {
-        GameClock clock(5000);
+        GameClock clock(10000);
         EXPECT_EQ(g_pGameClock, &clock);
-        EXPECT_EQ(clock.GetStartTime(), 5000u);
-        EXPECT_EQ(clock.GetFrameCount(), 0);
-        EXPECT_EQ(clock.GetTicks(), 0);
-        EXPECT_FLOAT_EQ(clock.GetElapsed(), 0.0f);
+        clock.Update(10250);
+        clock.Update(10750);
+        EXPECT_EQ(State(clock), std::tuple(2, 0.75f, 0.5f, 45, 0, 0.0f)); // 0.75 s x 60 ticks
     }
     EXPECT_EQ(g_pGameClock, nullptr);
-}
 
-TEST(GameClockTest, ElapsedFrameTimeAndTicks)
-{
-    GameClock clock(10000);
-    clock.Update(10250);
-    EXPECT_EQ(clock.GetFrameCount(), 1);
-    EXPECT_FLOAT_EQ(clock.GetElapsed(), 0.25f);
-    EXPECT_FLOAT_EQ(clock.GetFrameTime(), 0.25f);
-    EXPECT_EQ(clock.GetTicks(), 15); // 0.25 s x 60
-
-    clock.Update(10750);
-    EXPECT_EQ(clock.GetFrameCount(), 2);
-    EXPECT_FLOAT_EQ(clock.GetElapsed(), 0.75f);
-    EXPECT_FLOAT_EQ(clock.GetFrameTime(), 0.5f);
-    EXPECT_EQ(clock.GetTicks(), 45);
-
-    // 0.033 s is 1.98 ticks: truncated, not rounded.
     GameClock shortClock(0);
     shortClock.Update(33);
-    EXPECT_EQ(shortClock.GetTicks(), 1);
+    EXPECT_EQ(shortClock.GetTicks(), 1); // 1.98 ticks: truncated, not rounded
+    GameClock wrapping(0xFFFFFF00u);
+    wrapping.Update(0xFFFFFF00u + 500u);
+    EXPECT_EQ(State(wrapping), std::tuple(1, 0.5f, 0.5f, 30, 0, 0.0f));
 }
 
-TEST(GameClockTest, ElapsedSurvivesTickCountWrap)
-{
-    GameClock clock(0xFFFFFF00u);
-    clock.Update(0xFFFFFF00u + 500u); // wraps past 2^32
-    EXPECT_FLOAT_EQ(clock.GetElapsed(), 0.5f);
-    EXPECT_EQ(clock.GetTicks(), 30);
-}
-
-TEST(GameClockTest, FramesPerSecondNeedsMoreThanOneSecond)
+TEST(GameClock, FramesPerSecondCountsTheFramesOfEachSecondPastTheMark)
 {
     GameClock clock(0);
     for (uint32_t t = 100; t <= 1000; t += 100)
         clock.Update(t);
-    // Exactly one second past the mark is not yet beyond it.
-    EXPECT_EQ(clock.GetFramesPerSecond(), 0);
-    EXPECT_FLOAT_EQ(clock.GetSecondMark(), 0.0f);
-
+    EXPECT_EQ(clock.GetFramesPerSecond(), 0); // exactly one second is not beyond the mark
     clock.Update(1100);
-    EXPECT_EQ(clock.GetFramesPerSecond(), 11);
-    EXPECT_FLOAT_EQ(clock.GetSecondMark(), 1.0f);
-
+    EXPECT_EQ(std::tuple(clock.GetFramesPerSecond(), clock.GetSecondMark()), std::tuple(11, 1.0f));
     // The next second counts only the frames after the mark was taken.
-    for (uint32_t t = 1200; t <= 2000; t += 100)
+    for (uint32_t t = 1200; t <= 2100; t += 100)
         clock.Update(t);
-    EXPECT_EQ(clock.GetFramesPerSecond(), 11);
-    clock.Update(2100);
-    EXPECT_EQ(clock.GetFramesPerSecond(), 10);
-    EXPECT_FLOAT_EQ(clock.GetSecondMark(), 2.0f);
+    EXPECT_EQ(std::tuple(clock.GetFramesPerSecond(), clock.GetSecondMark()), std::tuple(10, 2.0f));
 }
 
-TEST(GameClockTest, LongFrameMovesMarkOneSecondPerFrame)
+TEST(GameClock, LongFrameMovesTheMarkOneSecondPerFrame)
 {
     GameClock clock(2000);
     clock.Update(2000);
-    clock.Update(4500); // 2,500 ms later
-
-    EXPECT_FLOAT_EQ(clock.GetFrameTime(), 2.5f);
-    EXPECT_EQ(clock.GetFramesPerSecond(), 2);
-    EXPECT_FLOAT_EQ(clock.GetSecondMark(), 1.0f); // one second only, not up to now
-
-    // 2.516 s is still more than a second past the mark at 1.0: the mark catches up by one more second.
+    clock.Update(4500);
+    EXPECT_EQ(State(clock), std::tuple(2, 2.5f, 2.5f, 150, 2, 1.0f));
+    // 2.516 s is still more than a second past the mark at 1.0; 2.532 s is within a second of 2.0.
     clock.Update(4516);
-    EXPECT_EQ(clock.GetFramesPerSecond(), 1);
-    EXPECT_FLOAT_EQ(clock.GetSecondMark(), 2.0f);
-
-    // 2.532 s is within a second of the mark at 2.0: nothing changes.
+    EXPECT_EQ(std::tuple(clock.GetFramesPerSecond(), clock.GetSecondMark()), std::tuple(1, 2.0f));
     clock.Update(4532);
-    EXPECT_EQ(clock.GetFramesPerSecond(), 1);
-    EXPECT_FLOAT_EQ(clock.GetSecondMark(), 2.0f);
-    EXPECT_EQ(clock.GetFrameCount(), 4);
+    EXPECT_EQ(std::tuple(clock.GetFramesPerSecond(), clock.GetSecondMark()), std::tuple(1, 2.0f));
 }
 
-// ---- CycleTimer ----
-
-TEST(CycleTimerTest, OverheadIsMeanOfEmptyMeasurements)
-{
-    testsupport::ManualTimeSource time;
-    time.cycles = 1000;
-    time.cyclesPerRead = 37; // every empty start-and-stop spans exactly one read
-    CycleTimer timer;
-    EXPECT_EQ(timer.GetOverhead(), 37u);
-    EXPECT_EQ(timer.GetElapsed(), 0u);
-    // Warm-up plus ten measurements: 22 reads.
-    EXPECT_EQ(time.cycles, 1000u + 22u * 37u);
-}
-
-TEST(CycleTimerTest, OverheadOfAFreeCounterIsZero)
-{
-    testsupport::ManualTimeSource time;
-    CycleTimer timer;
-    EXPECT_EQ(timer.GetOverhead(), 0u);
-    timer.Start();
-    time.cycles += 250;
-    timer.Stop();
-    EXPECT_EQ(timer.GetElapsed(), 250u);
-}
-
-TEST(CycleTimerTest, StopSubtractsOverhead)
-{
-    testsupport::ManualTimeSource time;
-    time.cyclesPerRead = 40;
-    CycleTimer timer;
-    ASSERT_EQ(timer.GetOverhead(), 40u);
-
-    timer.Start();
-    time.cycles += 5000; // the work being timed
-    timer.Stop();
-    EXPECT_EQ(timer.GetElapsed(), 5000u);
-
-    timer.StartStop();
-    EXPECT_EQ(timer.GetElapsed(), 0u);
-}
-
-TEST(CycleTimerTest, StopBelowOverheadGivesZero)
+TEST(CycleTimer, OverheadIsCalibratedAndSubtractedNeverBelowZero)
 {
     testsupport::ManualTimeSource time;
     time.cycles = 1000000;
-    time.cyclesPerRead = 40;
-    CycleTimer timer;
-    ASSERT_EQ(timer.GetOverhead(), 40u);
-
-    // A counter that got cheaper to read than at calibration: the span is shorter than the overhead.
-    time.cyclesPerRead = 10;
-    timer.StartStop();
-    EXPECT_EQ(timer.GetElapsed(), 0u);
-
-    // A counter that went back between start and stop.
-    timer.Start();
-    time.cycles -= 1000;
-    timer.Stop();
-    EXPECT_EQ(timer.GetElapsed(), 0u);
-}
-
-TEST(CycleTimerTest, GlobalPointerOnlyForTheMainTimer)
-{
-    testsupport::ManualTimeSource time;
+    time.cyclesPerRead = 40; // every empty start-and-stop spans exactly one read
     {
-        CycleTimer main;
-        EXPECT_EQ(g_pCycleTimer, &main);
-        {
-            CycleTimer stopwatch(CycleTimer::Registration::Detached);
-            EXPECT_EQ(g_pCycleTimer, &main);
-        }
-        EXPECT_EQ(g_pCycleTimer, &main);
+        CycleTimer timer;
+        EXPECT_EQ(g_pCycleTimer, &timer);
+        EXPECT_EQ(timer.GetOverhead(), 40u);
+        EXPECT_EQ(time.cycles, 1000000u + 22u * 40u); // warm-up plus ten measurements: 22 reads
+        timer.Start();
+        time.cycles += 5000;
+        timer.Stop();
+        EXPECT_EQ(timer.GetElapsed(), 5000u);
+        // A counter cheaper to read than at calibration, and one that went back.
+        time.cyclesPerRead = 10;
+        timer.StartStop();
+        EXPECT_EQ(timer.GetElapsed(), 0u);
+        timer.Start();
+        time.cycles -= 1000;
+        timer.Stop();
+        EXPECT_EQ(timer.GetElapsed(), 0u);
+        CycleTimer stopwatch(CycleTimer::Registration::Detached);
+        EXPECT_EQ(g_pCycleTimer, &timer);
     }
     EXPECT_EQ(g_pCycleTimer, nullptr);
 }
 
-TEST(CycleTimerTest, ElapsedThousandsUsesLowWordSigned)
+TEST(CycleTimer, ElapsedThousandsUsesTheLowWordSigned)
 {
     testsupport::ManualTimeSource time;
     CycleTimer timer;
-
-    timer.Start();
-    time.cycles += 12999;
-    timer.Stop();
-    EXPECT_EQ(timer.GetElapsedThousands(), 12); // truncated
-
-    // Only the low 32 bits count: 2^32 + 7,000 cycles give 7.
-    timer.Start();
-    time.cycles += (uint64_t{1} << 32) + 7000;
-    timer.Stop();
-    EXPECT_EQ(timer.GetElapsedThousands(), 7);
-
-    // A low word with the top bit set reads as negative and truncates toward zero.
-    timer.Start();
-    time.cycles += 0xFFFFF000u; // -4,096 as a signed 32-bit value
-    timer.Stop();
-    EXPECT_EQ(timer.GetElapsedThousands(), -4);
+    const std::pair<uint64_t, int32_t> rows[] = {
+        {12999, 12},                     // truncated
+        {(uint64_t{1} << 32) + 7000, 7}, // only the low 32 bits count
+        {0xFFFFF000u, -4},               // -4,096 as a signed 32-bit value, toward zero
+    };
+    for (const auto& [cycles, expected] : rows)
+    {
+        timer.Start();
+        time.cycles += cycles;
+        timer.Stop();
+        EXPECT_EQ(timer.GetElapsedThousands(), expected) << cycles;
+    }
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace
 {
 
@@ -26,74 +28,52 @@ protected:
     }
 
     std::unique_ptr<GameInput> m_input;
+    platform::Rect m_clip;
 };
 
-TEST_F(CursorTest, ConstructionSetsNormalModeAndTheGlobalPointer)
+TEST_F(CursorTest, ModesZeroToSixHandTheirShapeToTheGameInputOthersAreOnlyStored)
 {
     {
         Cursor cursor;
         EXPECT_EQ(g_pCursor, &cursor);
-        EXPECT_EQ(cursor.GetMode(), 0);
-        EXPECT_FALSE(cursor.IsHidden());
-        EXPECT_FALSE(cursor.IsLocked());
-        // Mode 0 hands shape id 1 to the game input.
+        // Mode 0 at construction hands shape id 1, which shows the arrow.
         EXPECT_EQ(m_input->GetCursorShape(), 1);
         EXPECT_EQ(platform::GetCursorShape(), platform::CursorShape::Arrow);
+        // Modes outside 0 to 6 leave the shape of the last mode inside (3).
+        const std::pair<int, int> modeToShape[] = {{6, 7}, {3, 4}, {9, 4}, {-1, 4}, {7, 4}};
+        for (auto [mode, shape] : modeToShape)
+        {
+            cursor.SetMode(mode);
+            EXPECT_EQ(cursor.GetMode(), mode);
+            EXPECT_EQ(m_input->GetCursorShape(), shape) << mode;
+        }
     }
     EXPECT_EQ(g_pCursor, nullptr);
-}
-
-TEST_F(CursorTest, ModesZeroToSixSetTheShapeOthersAreOnlyStored)
-{
-    Cursor cursor;
-    for (int mode = 0; mode <= 6; ++mode)
-    {
-        cursor.SetMode(mode);
-        EXPECT_EQ(cursor.GetMode(), mode);
-        EXPECT_EQ(m_input->GetCursorShape(), mode + 1);
-    }
-    cursor.SetMode(3);
-    cursor.SetMode(9);
-    EXPECT_EQ(cursor.GetMode(), 9);
-    EXPECT_EQ(m_input->GetCursorShape(), 4);
-    cursor.SetMode(-1);
-    EXPECT_EQ(cursor.GetMode(), -1);
-    EXPECT_EQ(m_input->GetCursorShape(), 4);
-    cursor.SetMode(7);
-    EXPECT_EQ(m_input->GetCursorShape(), 4);
 }
 
 TEST_F(CursorTest, HiddenAndLockedGoThroughToTheSystemCursor)
 {
     Cursor cursor;
     cursor.SetHidden(true);
-    EXPECT_TRUE(cursor.IsHidden());
     EXPECT_FALSE(platform::IsCursorVisible());
     cursor.SetHidden(false);
-    EXPECT_FALSE(cursor.IsHidden());
     EXPECT_TRUE(platform::IsCursorVisible());
 
     m_input->Update();
     cursor.SetLocked(true);
-    EXPECT_TRUE(cursor.IsLocked());
     EXPECT_TRUE(m_input->IsLocked());
-    platform::Rect clip;
-    EXPECT_TRUE(platform::GetCursorClip(&clip));
+    EXPECT_TRUE(platform::GetCursorClip(&m_clip));
     cursor.SetLocked(false);
     EXPECT_FALSE(m_input->IsLocked());
-    EXPECT_FALSE(platform::GetCursorClip(&clip));
-}
+    EXPECT_FALSE(platform::GetCursorClip(&m_clip));
 
-TEST_F(CursorTest, WithoutGameInputTheCursorOnlyRecords)
-{
+    // Without the game input the cursor only records.
     m_input.reset();
-    Cursor cursor;
     cursor.SetMode(2);
     cursor.SetLocked(true);
     EXPECT_EQ(cursor.GetMode(), 2);
     EXPECT_TRUE(cursor.IsLocked());
-    platform::Rect clip;
-    EXPECT_FALSE(platform::GetCursorClip(&clip));
+    EXPECT_FALSE(platform::GetCursorClip(&m_clip));
 }
 
 } // namespace

@@ -8,16 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 using sdltest::PushButton;
 using sdltest::PushFocus;
 using sdltest::PushKey;
 using sdltest::PushMotion;
-using sdltest::PushWheel;
 
 namespace
 {
 
+using Buttons = std::vector<std::pair<uint8_t, bool>>;
+
+// Held input left at the end of a test is forgotten when the fixture destroys the window.
 class GameInputTest : public sdltest::HeadlessWindowTest
 {
 protected:
@@ -41,342 +44,275 @@ protected:
         ASSERT_TRUE(m_input->Init(nullptr, platform::GameWindowHandle()));
     }
 
+    // Pushes the button changes, then updates once.
+    void Frame(const Buttons& buttons = {})
+    {
+        for (auto [button, down] : buttons)
+            PushButton(button, down);
+        ASSERT_TRUE(m_input->Update());
+    }
+
+    void ExpectMouse(int x, int y, int dx, int dy)
+    {
+        EXPECT_EQ(m_input->GetMouseX(), x);
+        EXPECT_EQ(m_input->GetMouseY(), y);
+        EXPECT_EQ(m_input->GetMouseDeltaX(), dx);
+        EXPECT_EQ(m_input->GetMouseDeltaY(), dy);
+    }
+
+    // The key's state as 0 up, 1 went down this frame, 2 held (3 would be both at once).
+    int Key(int key) const { return (m_input->IsKeyPressed(key) ? 1 : 0) + (m_input->IsKeyHeld(key) ? 2 : 0); }
+
+    void ExpectClip(int left, int top)
+    {
+        platform::Rect clip;
+        ASSERT_TRUE(platform::GetCursorClip(&clip));
+        EXPECT_EQ(clip.left, left);
+        EXPECT_EQ(clip.top, top);
+        EXPECT_EQ(clip.right, left + 1);
+        EXPECT_EQ(clip.bottom, top + 1);
+        platform::Point cursor;
+        platform::GetCursorPos(&cursor);
+        EXPECT_EQ(cursor.x, left);
+        EXPECT_EQ(cursor.y, top);
+    }
+
     std::unique_ptr<GameInput> m_input;
 };
 
-TEST_F(GameInputTest, ConstructionSetsTheGlobalPointerAndDestructionClearsIt)
+TEST_F(GameInputTest, LifetimeSetsTheGlobalPointerAndTheDestructorFreesTheClip)
 {
     EXPECT_EQ(g_pGameInput, m_input.get());
     EXPECT_TRUE(m_input->HasWheel());
-    EXPECT_TRUE(m_input->IsSystemCursor());
-    EXPECT_EQ(m_input->GetCursorShape(), 0);
-    EXPECT_FALSE(m_input->IsLocked());
     m_input->LockCursor(true);
     m_input.reset();
     EXPECT_EQ(g_pGameInput, nullptr);
-    // The destructor frees the cursor clip.
     platform::Rect clip;
     EXPECT_FALSE(platform::GetCursorClip(&clip));
-}
 
-TEST_F(GameInputTest, InitFailsWithoutAMouseAndUpdateFailsWithoutDevices)
-{
+    // Without a mouse or a keyboard the set-up fails; without devices updates fail.
     platform::SetDevicesPresent(true, false);
-    GameInput noMouse(800, 600, false);
-    EXPECT_FALSE(noMouse.Init(nullptr, nullptr));
+    EXPECT_FALSE(GameInput(800, 600, false).Init(nullptr, nullptr));
     platform::SetDevicesPresent(false, true);
     GameInput noKeyboard(800, 600, false);
     EXPECT_FALSE(noKeyboard.Init(nullptr, nullptr));
     EXPECT_FALSE(noKeyboard.Update());
-    platform::SetDevicesPresent(true, true);
-    GameInput neverStarted(800, 600, false);
-    EXPECT_FALSE(neverStarted.Update());
-    m_input.reset();
+    EXPECT_FALSE(GameInput(800, 600, false).Update());
 }
 
 TEST_F(GameInputTest, AKeyHeldThreeFramesReadsOneTwoTwoThenZero)
 {
     PushKey(SDL_SCANCODE_LSHIFT, true);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_TRUE(m_input->IsKeyPressed(42));
-    EXPECT_FALSE(m_input->IsKeyHeld(42));
-    EXPECT_TRUE(m_input->AnyKeyPressed());
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_FALSE(m_input->IsKeyPressed(42));
-    EXPECT_TRUE(m_input->IsKeyHeld(42));
-    EXPECT_FALSE(m_input->AnyKeyPressed());
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_TRUE(m_input->IsKeyHeld(42));
-
+    for (int expected : {1, 2, 2})
+    {
+        Frame();
+        EXPECT_EQ(Key(platform::kKeyLeftShift), expected);
+        EXPECT_EQ(m_input->AnyKeyPressed(), expected == 1);
+    }
     PushKey(SDL_SCANCODE_LSHIFT, false);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_FALSE(m_input->IsKeyPressed(42));
-    EXPECT_FALSE(m_input->IsKeyHeld(42));
-
+    Frame();
+    EXPECT_EQ(Key(platform::kKeyLeftShift), 0);
     EXPECT_FALSE(m_input->IsKeyHeld(-5));
     EXPECT_FALSE(m_input->IsKeyPressed(300));
 }
 
-TEST_F(GameInputTest, AClickWithinOneFrameReadsOneThenZero)
+TEST_F(GameInputTest, ButtonsReadWentDownHeldAndUp)
 {
-    PushButton(SDL_BUTTON_LEFT, true);
-    PushButton(SDL_BUTTON_LEFT, false);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetLeftButton(), 1);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetLeftButton(), 0);
-}
-
-TEST_F(GameInputTest, AClickAcrossTwoFramesReadsOneThenZero)
-{
-    PushButton(SDL_BUTTON_RIGHT, true);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetRightButton(), 1);
-    PushButton(SDL_BUTTON_RIGHT, false);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetRightButton(), 0);
-}
-
-TEST_F(GameInputTest, AHeldButtonReadsTwoUntilReleased)
-{
-    PushButton(SDL_BUTTON_LEFT, true);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetLeftButton(), 1);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetLeftButton(), 2);
-    // A second press while held changes nothing.
-    PushButton(SDL_BUTTON_LEFT, true);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetLeftButton(), 2);
-    PushButton(SDL_BUTTON_LEFT, false);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetLeftButton(), 0);
-    // The middle button is not one of the game's two.
-    PushButton(SDL_BUTTON_MIDDLE, true);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetLeftButton(), 0);
-    EXPECT_EQ(m_input->GetRightButton(), 0);
-    PushButton(SDL_BUTTON_MIDDLE, false);
+    const uint8_t L = SDL_BUTTON_LEFT, R = SDL_BUTTON_RIGHT;
+    struct Step
+    {
+        Buttons buttons;
+        int left, right;
+    };
+    const Step steps[] = {
+        // A click within one frame, then one across two frames.
+        {{{L, true}, {L, false}}, 1, 0},
+        {{}, 0, 0},
+        {{{R, true}}, 0, 1},
+        {{{R, false}}, 0, 0},
+        // Held; a second press changes nothing.
+        {{{L, true}}, 1, 0},
+        {{}, 2, 0},
+        {{{L, true}}, 2, 0},
+        {{{L, false}}, 0, 0},
+        // The middle button is not one of the game's two.
+        {{{SDL_BUTTON_MIDDLE, true}}, 0, 0},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i)
+    {
+        Frame(steps[i].buttons);
+        EXPECT_EQ(m_input->GetLeftButton(), steps[i].left) << i;
+        EXPECT_EQ(m_input->GetRightButton(), steps[i].right) << i;
+    }
 }
 
 TEST_F(GameInputTest, ClearMouseButtonsForgetsStatesAndPendingReleases)
 {
-    PushButton(SDL_BUTTON_LEFT, true);
-    PushButton(SDL_BUTTON_LEFT, false);
-    PushButton(SDL_BUTTON_RIGHT, true);
-    ASSERT_TRUE(m_input->Update());
+    Frame({{SDL_BUTTON_LEFT, true}, {SDL_BUTTON_LEFT, false}, {SDL_BUTTON_RIGHT, true}});
     m_input->ClearMouseButtons();
     EXPECT_EQ(m_input->GetLeftButton(), 0);
     EXPECT_EQ(m_input->GetRightButton(), 0);
-    // The next press reads as a fresh one.
-    PushButton(SDL_BUTTON_LEFT, true);
-    ASSERT_TRUE(m_input->Update());
+    // The next press reads as a fresh one, not cut short by the forgotten release.
+    Frame({{SDL_BUTTON_LEFT, true}});
     EXPECT_EQ(m_input->GetLeftButton(), 1);
-    ASSERT_TRUE(m_input->Update());
+    Frame();
     EXPECT_EQ(m_input->GetLeftButton(), 2);
-    PushButton(SDL_BUTTON_LEFT, false);
-    PushButton(SDL_BUTTON_RIGHT, false);
 }
 
 TEST_F(GameInputTest, FullScreenPositionIsClampedToTheScreen)
 {
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseX(), 400);
-    EXPECT_EQ(m_input->GetMouseY(), 300);
-
+    Frame();
+    ExpectMouse(400, 300, 400, 300);
     PushMotion(800, 600, 400, 300);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseX(), 799);
-    EXPECT_EQ(m_input->GetMouseY(), 599);
-    EXPECT_EQ(m_input->GetMouseDeltaX(), 400);
-    EXPECT_EQ(m_input->GetMouseDeltaY(), 300);
-
-    PushMotion(-5, 10, -805, -590);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseX(), 0);
-    EXPECT_EQ(m_input->GetMouseY(), 10);
+    Frame();
+    ExpectMouse(799, 599, 400, 300);
     // The delta is measured from the stored (clamped) position.
-    EXPECT_EQ(m_input->GetMouseDeltaX(), -5 - 799);
-    EXPECT_EQ(m_input->GetMouseDeltaY(), 10 - 599);
-
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseDeltaX(), -5);
-    EXPECT_EQ(m_input->GetMouseDeltaY(), 0);
+    PushMotion(-5, 10, -805, -590);
+    Frame();
+    ExpectMouse(0, 10, -5 - 799, 10 - 599);
+    Frame();
+    ExpectMouse(0, 10, -5, 0);
 }
 
-TEST_F(GameInputTest, WindowedPositionIsRelativeToTheWindow)
+TEST_F(GameInputTest, WindowedPositionIsRelativeToTheWindowAndTheLockPinsItsScreenPixel)
 {
     Start(true);
     ASSERT_TRUE(platform::SetGameWindowBounds(50, 60, 800, 600));
     platform::SetCursorPos(150, 160);
-    ASSERT_TRUE(m_input->Update());
+    Frame();
     EXPECT_EQ(m_input->GetMouseX(), 100);
     EXPECT_EQ(m_input->GetMouseY(), 100);
-
-    // The right and bottom edges themselves still count as inside.
     platform::SetCursorPos(850, 660);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseX(), 800);
-    EXPECT_EQ(m_input->GetMouseY(), 600);
-    EXPECT_EQ(m_input->GetMouseDeltaX(), 700);
-    EXPECT_EQ(m_input->GetMouseDeltaY(), 500);
+    Frame();
+    ExpectMouse(800, 600, 700, 500);
+
+    // Locking moves the system cursor to the pixel's screen position; the deltas are the raw movement.
+    platform::SetCursorPos(150, 170);
+    Frame();
+    m_input->LockCursor(true);
+    ExpectClip(150, 170);
+    PushMotion(130, 110, 30, 0);
+    Frame();
+    ExpectMouse(100, 110, 30, 0);
 }
 
 TEST_F(GameInputTest, WindowedOutsideReadsMinus300AndIgnoresButtons)
 {
     Start(true);
-    PushButton(SDL_BUTTON_LEFT, true);
-    ASSERT_TRUE(m_input->Update());
+    Frame({{SDL_BUTTON_LEFT, true}});
     ASSERT_EQ(m_input->GetLeftButton(), 1);
 
-    // Out to the left: both coordinates read -300 and the release there is not seen.
+    // Out to the left, then below: -300 for both, and neither the release nor the press there is seen.
     PushMotion(-20, 100, -420, -200);
-    PushButton(SDL_BUTTON_LEFT, false);
-    PushButton(SDL_BUTTON_RIGHT, true);
-    ASSERT_TRUE(m_input->Update());
+    Frame({{SDL_BUTTON_LEFT, false}, {SDL_BUTTON_RIGHT, true}});
+    PushMotion(300, 601, 320, 501);
+    Frame();
     EXPECT_EQ(m_input->GetMouseX(), GameInput::kOutsideWindow);
     EXPECT_EQ(m_input->GetMouseY(), GameInput::kOutsideWindow);
     EXPECT_EQ(m_input->GetLeftButton(), 2);
     EXPECT_EQ(m_input->GetRightButton(), 0);
 
-    PushMotion(300, 601, 320, 501);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseX(), GameInput::kOutsideWindow);
-    EXPECT_EQ(m_input->GetLeftButton(), 2);
-
     // Back inside: coming in from outside is no movement, and the button stays held until released here.
     PushMotion(300, 200, 0, -401);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseX(), 300);
-    EXPECT_EQ(m_input->GetMouseY(), 200);
-    EXPECT_EQ(m_input->GetMouseDeltaX(), 0);
-    EXPECT_EQ(m_input->GetMouseDeltaY(), 0);
+    Frame();
+    ExpectMouse(300, 200, 0, 0);
     EXPECT_EQ(m_input->GetLeftButton(), 2);
-    PushButton(SDL_BUTTON_LEFT, false);
-    ASSERT_TRUE(m_input->Update());
+    Frame({{SDL_BUTTON_LEFT, false}});
     EXPECT_EQ(m_input->GetLeftButton(), 0);
-    PushButton(SDL_BUTTON_RIGHT, false);
 }
 
 TEST_F(GameInputTest, LockedDeltasComeFromTheRawMovementAndTheCursorStays)
 {
     PushMotion(200, 150, -200, -150);
-    ASSERT_TRUE(m_input->Update());
+    Frame();
     m_input->LockCursor(true);
-    EXPECT_TRUE(m_input->IsLocked());
     EXPECT_EQ(m_input->GetMouseDeltaX(), 0);
-    platform::Rect clip;
-    ASSERT_TRUE(platform::GetCursorClip(&clip));
-    EXPECT_EQ(clip.left, 200);
-    EXPECT_EQ(clip.top, 150);
-    EXPECT_EQ(clip.right, 201);
-    EXPECT_EQ(clip.bottom, 151);
+    ExpectClip(200, 150);
 
     PushMotion(207, 150, 7, 0);
     PushMotion(210, 148, 3, -2);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseDeltaX(), 10);
-    EXPECT_EQ(m_input->GetMouseDeltaY(), -2);
-    EXPECT_EQ(m_input->GetMouseX(), 200);
-    EXPECT_EQ(m_input->GetMouseY(), 150);
-    platform::Point cursor;
-    platform::GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, 200);
-    EXPECT_EQ(cursor.y, 150);
-
-    // No movement, no delta.
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseDeltaX(), 0);
-    EXPECT_EQ(m_input->GetMouseDeltaY(), 0);
+    Frame();
+    ExpectMouse(200, 150, 10, -2);
+    ExpectClip(200, 150);
+    Frame();
+    ExpectMouse(200, 150, 0, 0);
 
     m_input->LockCursor(false);
-    EXPECT_FALSE(m_input->IsLocked());
+    platform::Rect clip;
     EXPECT_FALSE(platform::GetCursorClip(&clip));
     PushMotion(260, 170, 50, 20);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseX(), 260);
-    EXPECT_EQ(m_input->GetMouseDeltaX(), 60);
-}
-
-TEST_F(GameInputTest, WindowedLockMovesTheCursorToItsScreenPixel)
-{
-    Start(true);
-    ASSERT_TRUE(platform::SetGameWindowBounds(50, 60, 800, 600));
-    platform::SetCursorPos(150, 170);
-    ASSERT_TRUE(m_input->Update());
-    ASSERT_EQ(m_input->GetMouseX(), 100);
-    ASSERT_EQ(m_input->GetMouseY(), 110);
-    m_input->LockCursor(true);
-    platform::Rect clip;
-    ASSERT_TRUE(platform::GetCursorClip(&clip));
-    EXPECT_EQ(clip.left, 150);
-    EXPECT_EQ(clip.top, 170);
-    platform::Point cursor;
-    platform::GetCursorPos(&cursor);
-    EXPECT_EQ(cursor.x, 150);
-    EXPECT_EQ(cursor.y, 170);
-    PushMotion(130, 110, 30, 0);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetMouseX(), 100);
-    EXPECT_EQ(m_input->GetMouseDeltaX(), 30);
+    Frame();
+    ExpectMouse(260, 170, 60, 20);
 }
 
 TEST_F(GameInputTest, WheelSumsTheFramesMovementInDeviceUnits)
 {
-    PushWheel(1);
-    PushWheel(1);
-    ASSERT_TRUE(m_input->Update());
+    sdltest::PushWheel(1);
+    sdltest::PushWheel(1);
+    Frame();
     EXPECT_EQ(m_input->GetWheelDelta(), 240);
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetWheelDelta(), 0);
-    PushWheel(-1);
-    ASSERT_TRUE(m_input->Update());
+    sdltest::PushWheel(-1);
+    Frame();
     EXPECT_EQ(m_input->GetWheelDelta(), -120);
+    Frame();
+    EXPECT_EQ(m_input->GetWheelDelta(), 0);
 }
 
 TEST_F(GameInputTest, ALostMouseSkipsTheFrameWithoutRepeatingEdges)
 {
-    ASSERT_TRUE(m_input->Update());
+    Frame();
     PushKey(SDL_SCANCODE_ESCAPE, true);
-    PushButton(SDL_BUTTON_LEFT, true);
     PushMotion(410, 300, 10, 0);
-    ASSERT_TRUE(m_input->Update());
-    ASSERT_TRUE(m_input->IsKeyPressed(platform::kKeyEscape));
+    Frame({{SDL_BUTTON_LEFT, true}});
+    ASSERT_EQ(Key(platform::kKeyEscape), 1);
     ASSERT_EQ(m_input->GetLeftButton(), 1);
     ASSERT_EQ(m_input->GetMouseDeltaX(), 10);
 
+    // Nothing is read: no movement, and last frame's presses are not reported again.
     PushFocus(false);
-    ASSERT_TRUE(m_input->Update());
-    // Nothing was read: no movement, and the press of the last frame is not reported again.
-    EXPECT_EQ(m_input->GetMouseDeltaX(), 0);
-    EXPECT_EQ(m_input->GetLeftButton(), 2);
-    EXPECT_FALSE(m_input->IsKeyPressed(platform::kKeyEscape));
-    EXPECT_TRUE(m_input->IsKeyHeld(platform::kKeyEscape));
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_EQ(m_input->GetLeftButton(), 2);
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        Frame();
+        EXPECT_EQ(m_input->GetMouseDeltaX(), 0);
+        EXPECT_EQ(m_input->GetLeftButton(), 2);
+        EXPECT_EQ(Key(platform::kKeyEscape), 2);
+    }
 
     // Focus back: the devices are acquired again by the next read and then read as usual.
     PushFocus(true);
-    ASSERT_TRUE(m_input->Update());
-    ASSERT_TRUE(m_input->Update());
-    EXPECT_FALSE(m_input->IsKeyHeld(platform::kKeyEscape));
-    PushButton(SDL_BUTTON_LEFT, false);
-    ASSERT_TRUE(m_input->Update());
+    Frame();
+    Frame({{SDL_BUTTON_LEFT, false}});
+    EXPECT_EQ(Key(platform::kKeyEscape), 0);
     EXPECT_EQ(m_input->GetLeftButton(), 0);
 }
 
-TEST_F(GameInputTest, CursorShapeAndVisibility)
+TEST_F(GameInputTest, CursorShapeAndTheDisplayCount)
 {
     m_input->SetCursorShape(5);
-    EXPECT_EQ(m_input->GetCursorShape(), 5);
     EXPECT_EQ(platform::GetCursorShape(), platform::CursorShape::Arrow);
     m_input->RestoreCursor();
     EXPECT_EQ(m_input->GetCursorShape(), 5);
 
+    // Switching the system cursor off hides it; switching it on records it and does nothing more.
     m_input->SetSystemCursor(false);
-    EXPECT_FALSE(m_input->IsSystemCursor());
     EXPECT_FALSE(platform::IsCursorVisible());
     m_input->SetSystemCursor(true);
     EXPECT_TRUE(m_input->IsSystemCursor());
-    // Switching it on records it and does nothing more.
     EXPECT_FALSE(platform::IsCursorVisible());
-    ShowSystemCursor();
-    EXPECT_TRUE(platform::IsCursorVisible());
-}
 
-TEST_F(GameInputTest, ShowAndHideCallUntilTheCountCrossesZero)
-{
-    while (platform::GetCursorDisplayCount() < 2)
-        platform::ShowCursor(true);
-    HideSystemCursor();
-    EXPECT_EQ(platform::GetCursorDisplayCount(), -1);
-    HideSystemCursor();
-    EXPECT_EQ(platform::GetCursorDisplayCount(), -2);
+    // Show and hide call until the count crosses zero, at least once.
+    const std::pair<void (*)(), int> calls[] = {
+        {ShowSystemCursor, 0},  {ShowSystemCursor, 1},  {ShowSystemCursor, 2},
+        {HideSystemCursor, -1}, {HideSystemCursor, -2},
+    };
+    for (auto [call, count] : calls)
+    {
+        call();
+        EXPECT_EQ(platform::GetCursorDisplayCount(), count);
+    }
     platform::ShowCursor(false);
     ShowSystemCursor();
     EXPECT_EQ(platform::GetCursorDisplayCount(), 0);
-    ShowSystemCursor();
-    EXPECT_EQ(platform::GetCursorDisplayCount(), 1);
 }
 
 } // namespace

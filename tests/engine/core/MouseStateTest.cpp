@@ -9,13 +9,11 @@
 #include <gtest/gtest.h>
 
 using sdltest::PushButton;
-using sdltest::PushKey;
-using sdltest::PushMotion;
-using sdltest::PushWheel;
 
 namespace
 {
 
+// Held input left at the end of a test is forgotten when the fixture destroys the window.
 class MouseStateTest : public sdltest::HeadlessWindowTest
 {
 protected:
@@ -41,12 +39,21 @@ protected:
         HeadlessWindowTest::TearDown();
     }
 
-    // Moves the mouse by (dx, dy) from where the test last put it.
+    // Moves the mouse by (dx, dy) and updates twice: the input service reports a movement one update late.
     void Move(int dx, int dy)
     {
         m_x += dx;
         m_y += dy;
-        PushMotion(m_x, m_y, dx, dy);
+        sdltest::PushMotion(m_x, m_y, dx, dy);
+        m_mouse.Update();
+        m_mouse.Update();
+    }
+
+    void ExpectDrag(float x, float y, bool dragging)
+    {
+        EXPECT_FLOAT_EQ(m_mouse.GetDragX(), x);
+        EXPECT_FLOAT_EQ(m_mouse.GetDragY(), y);
+        EXPECT_EQ(m_mouse.IsDragging(), dragging);
     }
 
     testsupport::ManualTimeSource m_clock;
@@ -58,24 +65,10 @@ protected:
     int m_y = 300;
 };
 
-TEST_F(MouseStateTest, StartsWithNothingHeldOrMoving)
+TEST_F(MouseStateTest, PositionDeltasWheelAndWrappersComeFromTheInputServiceWhileThereIsOne)
 {
-    MouseState fresh;
-    EXPECT_EQ(fresh.GetX(), 0);
-    EXPECT_EQ(fresh.GetDeltaX(), 0);
-    EXPECT_EQ(fresh.GetWheel(), 0);
-    EXPECT_FALSE(fresh.IsDragging());
-    EXPECT_FALSE(fresh.IsHolding());
-    EXPECT_FALSE(fresh.IsRepeating());
-    EXPECT_EQ(MouseState::kDragThreshold, 5);
-}
-
-TEST_F(MouseStateTest, PositionDeltasAndWheelComeFromTheInputService)
-{
-    EXPECT_EQ(m_mouse.GetX(), 400);
-    EXPECT_EQ(m_mouse.GetY(), 300);
-    Move(6, -2);
-    PushWheel(-1);
+    sdltest::PushWheel(-1);
+    sdltest::PushMotion(406, 298, 6, -2);
     m_mouse.Update();
     EXPECT_EQ(m_mouse.GetX(), 406);
     EXPECT_EQ(m_mouse.GetY(), 298);
@@ -84,54 +77,53 @@ TEST_F(MouseStateTest, PositionDeltasAndWheelComeFromTheInputService)
     EXPECT_EQ(m_mouse.GetDeltaX(), 6);
     EXPECT_EQ(m_mouse.GetDeltaY(), -2);
     EXPECT_EQ(m_mouse.GetWheel(), 0);
-}
 
-TEST_F(MouseStateTest, ADragStartsWhenTheMovementSumsToFive)
-{
-    PushButton(SDL_BUTTON_LEFT, true);
-    m_mouse.Update();
-    Move(3, 0);
-    m_mouse.Update();
-    Move(2, 0);
-    m_mouse.Update(); // the first move of 3 is reported
-    EXPECT_EQ(m_mouse.GetDeltaX(), 3);
-    EXPECT_FLOAT_EQ(m_mouse.GetDragX(), 3.0f);
-    EXPECT_FALSE(m_mouse.IsDragging());
-    m_mouse.Update(); // the second move of 2 is reported
-    EXPECT_FLOAT_EQ(m_mouse.GetDragX(), 5.0f);
-    EXPECT_TRUE(m_mouse.IsDragging());
-    PushButton(SDL_BUTTON_LEFT, false);
-}
-
-TEST_F(MouseStateTest, UpwardMovementDragsTooAndRightButtonCounts)
-{
+    sdltest::PushKey(SDL_SCANCODE_LCTRL, true);
     PushButton(SDL_BUTTON_RIGHT, true);
     m_mouse.Update();
-    Move(0, -5);
-    m_mouse.Update();
-    m_mouse.Update();
-    EXPECT_FLOAT_EQ(m_mouse.GetDragY(), -5.0f);
-    EXPECT_TRUE(m_mouse.IsDragging());
-    PushButton(SDL_BUTTON_RIGHT, false);
+    EXPECT_TRUE(m_mouse.IsEngineKeyDown(platform::kKeyLeftControl));
+    EXPECT_FALSE(m_mouse.IsEngineKeyDown(platform::kKeyRightControl));
+    EXPECT_EQ(m_mouse.GetLeftButton(), 0);
+    EXPECT_EQ(m_mouse.GetRightButton(), 1);
+    m_mouse.GrabMouse();
+    EXPECT_TRUE(m_input.IsMouseGrabbed());
+    m_mouse.ReleaseMouse();
+    EXPECT_FALSE(m_mouse.IsMouseGrabbed());
+
+    // Without the engine root nothing is forwarded.
+    g_pEngineCore = nullptr;
+    MouseState mouse;
+    PushButton(SDL_BUTTON_LEFT, true);
+    mouse.Update();
+    EXPECT_FALSE(mouse.IsHolding());
+    EXPECT_EQ(mouse.GetRightButton(), 0);
+    EXPECT_FALSE(mouse.IsEngineKeyDown(platform::kKeyLeftControl));
+    mouse.GrabMouse();
+    EXPECT_FALSE(mouse.IsMouseGrabbed());
 }
 
-TEST_F(MouseStateTest, MovingFourRightAndFourLeftNeverDrags)
+TEST_F(MouseStateTest, ADragStartsWhenTheHeldMovementSumsToFive)
 {
+    // 3 then 2 to the right starts a drag at the second move; 5 up with the right button drags at once.
     PushButton(SDL_BUTTON_LEFT, true);
-    m_mouse.Update();
-    Move(4, 4);
-    m_mouse.Update();
-    Move(-4, -4);
-    m_mouse.Update();
-    EXPECT_FLOAT_EQ(m_mouse.GetDragX(), 4.0f);
-    EXPECT_FALSE(m_mouse.IsDragging());
-    m_mouse.Update();
-    EXPECT_FLOAT_EQ(m_mouse.GetDragX(), 0.0f);
-    EXPECT_FLOAT_EQ(m_mouse.GetDragY(), 0.0f);
-    EXPECT_FALSE(m_mouse.IsDragging());
-    m_mouse.Update();
-    EXPECT_FALSE(m_mouse.IsDragging());
+    Move(3, 0);
+    ExpectDrag(3, 0, false);
+    Move(2, 0);
+    ExpectDrag(5, 0, true);
     PushButton(SDL_BUTTON_LEFT, false);
+    m_mouse.Update();
+    PushButton(SDL_BUTTON_RIGHT, true);
+    Move(0, -5);
+    ExpectDrag(0, -5, true);
+    PushButton(SDL_BUTTON_RIGHT, false);
+    m_mouse.Update();
+
+    // 4 out and 4 back never drags: the sum returns to 0.
+    PushButton(SDL_BUTTON_LEFT, true);
+    Move(4, 4);
+    ExpectDrag(4, 4, false);
+    Move(-4, -4);
+    ExpectDrag(0, 0, false);
 }
 
 TEST_F(MouseStateTest, AHoldRepeatsAfterHalfASecondThenMarksEveryTenthOfASecond)
@@ -139,39 +131,23 @@ TEST_F(MouseStateTest, AHoldRepeatsAfterHalfASecondThenMarksEveryTenthOfASecond)
     PushButton(SDL_BUTTON_LEFT, true);
     m_mouse.Update();
     EXPECT_TRUE(m_mouse.IsHolding());
-    EXPECT_FALSE(m_mouse.IsRepeating());
-    EXPECT_EQ(m_mouse.GetHoldMark(), 1000u);
-
-    // Exactly 500 ms is not yet more than 500.
-    m_clock.ticks = 1500;
-    m_mouse.Update();
-    EXPECT_EQ(m_mouse.GetHoldTime(), 500u);
-    EXPECT_FALSE(m_mouse.IsRepeating());
-
-    m_clock.ticks = 1600;
-    m_mouse.Update();
-    EXPECT_TRUE(m_mouse.IsRepeating());
-    EXPECT_EQ(m_mouse.GetHoldMark(), 1600u);
-
-    m_clock.ticks = 1650;
-    m_mouse.Update();
-    EXPECT_EQ(m_mouse.GetHoldMark(), 1600u);
-    EXPECT_EQ(m_mouse.GetHoldTime(), 50u);
-
-    // Exactly 100 ms does not advance the mark; more than 100 does.
-    m_clock.ticks = 1700;
-    m_mouse.Update();
-    EXPECT_EQ(m_mouse.GetHoldMark(), 1600u);
-    m_clock.ticks = 1701;
-    m_mouse.Update();
-    EXPECT_EQ(m_mouse.GetHoldMark(), 1701u);
-    m_clock.ticks = 1800;
-    m_mouse.Update();
-    EXPECT_EQ(m_mouse.GetHoldMark(), 1701u);
-    m_clock.ticks = 1802;
-    m_mouse.Update();
-    EXPECT_EQ(m_mouse.GetHoldMark(), 1802u);
-    EXPECT_TRUE(m_mouse.IsRepeating());
+    struct Step
+    {
+        uint32_t now, time, mark;
+        bool repeating;
+    };
+    // Exactly 500 ms is not yet more than 500; once repeating, exactly 100 ms does not advance the mark.
+    const Step steps[] = {{1500, 500, 1000, false}, {1600, 0, 1600, true},   {1650, 50, 1600, true},
+                          {1700, 100, 1600, true},  {1701, 101, 1701, true}, {1800, 99, 1701, true},
+                          {1802, 101, 1802, true}};
+    for (const Step& step : steps)
+    {
+        m_clock.ticks = step.now;
+        m_mouse.Update();
+        EXPECT_EQ(m_mouse.GetHoldTime(), step.time) << step.now;
+        EXPECT_EQ(m_mouse.GetHoldMark(), step.mark) << step.now;
+        EXPECT_EQ(m_mouse.IsRepeating(), step.repeating) << step.now;
+    }
 
     PushButton(SDL_BUTTON_LEFT, false);
     m_mouse.Update();
@@ -179,103 +155,41 @@ TEST_F(MouseStateTest, AHoldRepeatsAfterHalfASecondThenMarksEveryTenthOfASecond)
     EXPECT_FALSE(m_mouse.IsRepeating());
 }
 
-TEST_F(MouseStateTest, ADraggingButtonIsNotTimed)
+TEST_F(MouseStateTest, ADraggingButtonIsNotTimedAndReleasingClearsTheDragAtOnce)
 {
     PushButton(SDL_BUTTON_LEFT, true);
     Move(8, 0);
-    m_mouse.Update();
-    m_mouse.Update(); // the move is reported and the drag starts
     ASSERT_TRUE(m_mouse.IsDragging());
-    uint32_t mark = m_mouse.GetHoldMark();
+    const uint32_t mark = m_mouse.GetHoldMark();
     m_clock.ticks = 5000;
     m_mouse.Update();
     EXPECT_FALSE(m_mouse.IsRepeating());
     EXPECT_EQ(m_mouse.GetHoldMark(), mark);
-    PushButton(SDL_BUTTON_LEFT, false);
-}
 
-TEST_F(MouseStateTest, ReleasingBothButtonsClearsTheDragAtOnce)
-{
-    PushButton(SDL_BUTTON_LEFT, true);
-    m_mouse.Update();
-    Move(6, 0);
-    m_mouse.Update();
-    m_mouse.Update();
-    ASSERT_TRUE(m_mouse.IsDragging());
-    m_clock.ticks = 3000;
-
-    // The last movement and the release in the same frame.
-    Move(3, 0);
+    // The last movement and the release reach the same update.
+    sdltest::PushMotion(m_x + 3, m_y, 3, 0);
     PushButton(SDL_BUTTON_LEFT, false);
     m_mouse.Update();
-    EXPECT_FALSE(m_mouse.IsDragging());
-    EXPECT_FLOAT_EQ(m_mouse.GetDragX(), 0.0f);
-    EXPECT_FLOAT_EQ(m_mouse.GetDragY(), 0.0f);
+    ExpectDrag(0, 0, false);
     EXPECT_FALSE(m_mouse.IsHolding());
-    EXPECT_FALSE(m_mouse.IsRepeating());
 }
 
 TEST_F(MouseStateTest, WithBothButtonsHeldNothingChanges)
 {
     PushButton(SDL_BUTTON_LEFT, true);
-    m_mouse.Update();
     Move(3, 0);
-    m_mouse.Update();
-    m_mouse.Update();
-    ASSERT_FLOAT_EQ(m_mouse.GetDragX(), 3.0f);
-
     PushButton(SDL_BUTTON_RIGHT, true);
     Move(10, 0);
-    m_mouse.Update();
-    m_mouse.Update();
     m_clock.ticks = 9000;
     m_mouse.Update();
-    EXPECT_FLOAT_EQ(m_mouse.GetDragX(), 3.0f);
-    EXPECT_FALSE(m_mouse.IsDragging());
+    ExpectDrag(3, 0, false);
     EXPECT_TRUE(m_mouse.IsHolding());
     EXPECT_FALSE(m_mouse.IsRepeating());
 
     // One button again: summing goes on from where it stood.
     PushButton(SDL_BUTTON_RIGHT, false);
     Move(2, 0);
-    m_mouse.Update();
-    m_mouse.Update();
-    EXPECT_FLOAT_EQ(m_mouse.GetDragX(), 5.0f);
-    EXPECT_TRUE(m_mouse.IsDragging());
-    PushButton(SDL_BUTTON_LEFT, false);
-}
-
-TEST_F(MouseStateTest, WrappersForwardToTheInputService)
-{
-    PushKey(SDL_SCANCODE_LCTRL, true);
-    PushButton(SDL_BUTTON_RIGHT, true);
-    m_mouse.Update();
-    EXPECT_TRUE(m_mouse.IsEngineKeyDown(platform::kKeyLeftControl));
-    EXPECT_FALSE(m_mouse.IsEngineKeyDown(platform::kKeyRightControl));
-    EXPECT_EQ(m_mouse.GetLeftButton(), 0);
-    EXPECT_EQ(m_mouse.GetRightButton(), 1);
-
-    m_mouse.GrabMouse();
-    EXPECT_TRUE(m_mouse.IsMouseGrabbed());
-    EXPECT_TRUE(m_input.IsMouseGrabbed());
-    m_mouse.ReleaseMouse();
-    EXPECT_FALSE(m_mouse.IsMouseGrabbed());
-    PushKey(SDL_SCANCODE_LCTRL, false);
-    PushButton(SDL_BUTTON_RIGHT, false);
-}
-
-TEST_F(MouseStateTest, WithoutTheEngineRootNothingHappens)
-{
-    g_pEngineCore = nullptr;
-    MouseState mouse;
-    PushButton(SDL_BUTTON_LEFT, true);
-    mouse.Update();
-    EXPECT_FALSE(mouse.IsHolding());
-    EXPECT_EQ(mouse.GetLeftButton(), 0);
-    EXPECT_FALSE(mouse.IsEngineKeyDown(1));
-    mouse.GrabMouse();
-    EXPECT_FALSE(mouse.IsMouseGrabbed());
-    PushButton(SDL_BUTTON_LEFT, false);
+    ExpectDrag(5, 0, true);
 }
 
 } // namespace

@@ -17,29 +17,18 @@ namespace
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Utf16Bytes(const std::u16string& text)
+// A .uni file: byte-order mark, then the text in UTF-16LE with each '\n' written as CR LF (or left alone).
+Bytes Uni(const std::u16string& text, bool crlf = true)
 {
-    Bytes bytes;
+    Bytes bytes = {0xFF, 0xFE};
     for (char16_t c : text)
     {
+        if (crlf && c == u'\n')
+            bytes.insert(bytes.end(), {0x0D, 0x00});
         bytes.push_back(static_cast<uint8_t>(c & 0xFF));
         bytes.push_back(static_cast<uint8_t>(c >> 8));
     }
     return bytes;
-}
-
-// A .uni file: byte-order mark, then every line ended by CR LF.
-Bytes UniFile(const std::vector<std::u16string>& lines)
-{
-    std::u16string text = u"\uFEFF";
-    for (const std::u16string& line : lines)
-        text += line + u"\r\n";
-    return Utf16Bytes(text);
-}
-
-std::u16string U(const std::string& ascii)
-{
-    return std::u16string(ascii.begin(), ascii.end());
 }
 
 std::u16string W(const char16_t* text)
@@ -47,62 +36,46 @@ std::u16string W(const char16_t* text)
     return text ? std::u16string(text) : std::u16string(u"<null>");
 }
 
+// Entries ID_1 .. ID_count with texts "text <n>" and tokens "_<n>_".
+std::u16string Entries(int count)
+{
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += "ID_" + std::to_string(i) + "\n\"text " + std::to_string(i) + "\"\n_" + std::to_string(i) + "_\n";
+    return std::u16string(text.begin(), text.end());
+}
+
+// Expects entry `index` of `table` to hold the id, text and token ("<null>" for a null one).
+void ExpectEntry(const TextSystem& system, int table, int index, const std::u16string& id, const std::u16string& text,
+                 const std::u16string& token)
+{
+    const TextEntry* entry = system.GetEntry(table, index);
+    ASSERT_NE(entry, nullptr) << index;
+    EXPECT_EQ(entry->id, id) << index;
+    EXPECT_EQ(W(entry->Text()), text) << index;
+    EXPECT_EQ(W(entry->Token()), token) << index;
+}
+
 class TextSystemTest : public ::testing::Test
 {
 protected:
     std::string Write(const std::string& name, const Bytes& bytes)
     {
-        std::string path = m_dir.File(name);
-        testsupport::WriteBytes(path, bytes);
-        return path;
+        testsupport::WriteBytes(m_dir.File(name), bytes);
+        return m_dir.File(name);
     }
-    std::string WriteUni(const std::string& name, const std::vector<std::u16string>& lines)
-    {
-        return Write(name, UniFile(lines));
-    }
-    // Loads the lines as table 0 and expects the load to succeed.
-    void Load(const std::vector<std::u16string>& lines)
-    {
-        ASSERT_TRUE(m_text.LoadTextTable(WriteUni("table.uni", lines).c_str()));
-    }
+    std::string WriteUni(const std::string& name, const std::u16string& text) { return Write(name, Uni(text)); }
+    // Loads the text as table 0 and expects the load to succeed.
+    void Load(const std::u16string& text) { ASSERT_TRUE(m_text.LoadTextTable(WriteUni("table.uni", text).c_str())); }
 
     testsupport::TempDir m_dir;
     testsupport::RecordingReportSink m_sink;
     TextSystem m_text;
 };
 
-void ExpectBuiltInEntry(const TextEntry* entry)
+TEST_F(TextSystemTest, GetTextOnlyTerminatesTheCallersBuffer)
 {
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->id, u"ERROR");
-    EXPECT_EQ(W(entry->Text()), u"No Text!");
-    EXPECT_EQ(W(entry->Token()), u"__");
-    EXPECT_EQ(entry->length, 8);
-}
-
-// ---- Service state ----
-
-TEST_F(TextSystemTest, StartsWithDefaultStateAndEmptyTables)
-{
-    EXPECT_EQ(m_text.GetColour(), 0xFFFFFFFFu);
-    EXPECT_EQ(m_text.GetFontCount(), 0);
-    EXPECT_EQ(m_text.GetCurrentFont(), 0);
-    EXPECT_EQ(m_text.GetEntryCount(0), 0);
-    EXPECT_EQ(m_text.GetEntryCount(1), 0);
-    EXPECT_EQ(m_text.GetEntry(0, 0), nullptr);
-    m_text.SetColour(0x80FF0000);
-    m_text.SetFont(2);
-    EXPECT_EQ(m_text.GetColour(), 0x80FF0000u);
-    EXPECT_EQ(m_text.GetCurrentFont(), 2);
-    EXPECT_TRUE(m_text.NoOperation(7));
-    m_text.Init();
-    EXPECT_EQ(m_text.GetColour(), 0xFFFFFFFFu);
-    EXPECT_EQ(m_text.GetCurrentFont(), 0);
-}
-
-TEST_F(TextSystemTest, GetTextOnlyTerminatesTheBuffer)
-{
-    Load({u"ID_GENERAL_DIRECTX_FAIL", u"\"DirectX failed\"", u"__"});
+    Load(u"ID_GENERAL_DIRECTX_FAIL\n\"DirectX failed\"\n__\n");
     char buffer[1024];
     std::memset(buffer, 'Z', sizeof(buffer));
     m_text.GetText("ID_GENERAL_DIRECTX_FAIL", buffer, sizeof(buffer));
@@ -114,141 +87,81 @@ TEST_F(TextSystemTest, GetTextOnlyTerminatesTheBuffer)
 
 // ---- Loading ----
 
-TEST_F(TextSystemTest, ByteOrderMarkOnlyGivesTheBuiltInEntry)
+TEST_F(TextSystemTest, EmptyAndTinyFilesGiveTheBuiltInEntryAlone)
 {
-    ASSERT_TRUE(m_text.LoadTextTable(Write("empty.uni", {0xFF, 0xFE}).c_str()));
-    EXPECT_EQ(m_text.GetEntryCount(0), 1);
-    ExpectBuiltInEntry(m_text.GetEntry(0, 0));
-    EXPECT_STREQ(m_text.GetIdName(0), "ERROR");
-    EXPECT_EQ(m_text.GetTextLength(0), 8);
-}
-
-TEST_F(TextSystemTest, TinyAndOddSizedFilesLoadSafely)
-{
-    for (const Bytes& bytes : std::vector<Bytes>{{}, {0xFF}, {0xFF, 0xFE, 0x49}})
+    for (const Bytes& bytes : std::vector<Bytes>{{0xFF, 0xFE}, {}, {0xFF}, {0xFF, 0xFE, 0x49}})
     {
-        EXPECT_TRUE(m_text.LoadTextTable(Write("tiny.uni", bytes).c_str())) << bytes.size();
-        EXPECT_EQ(m_text.GetEntryCount(0), 1) << bytes.size();
+        SCOPED_TRACE(bytes.size());
+        EXPECT_TRUE(m_text.LoadTextTable(Write("tiny.uni", bytes).c_str()));
+        EXPECT_EQ(m_text.GetEntryCount(0), 1);
+        ExpectEntry(m_text, 0, 0, u"ERROR", u"No Text!", u"__");
+        EXPECT_EQ(m_text.GetTextLength(0), 8);
     }
 }
 
 TEST_F(TextSystemTest, ReadsEntriesBetweenHeadersNotesAndBlankLines)
 {
-    Load({u"------------------", u"Some header", u"", u"ID_MENU_START", u"\"Start game\"", u"_start_", u"",
-          u"a note between entries", u"ID_MENU_QUIT extra words", u"\"Quit\" trailing", u"_quit_ more"});
-    ASSERT_EQ(m_text.GetEntryCount(0), 3);
-    ExpectBuiltInEntry(m_text.GetEntry(0, 0));
-
-    const TextEntry* start = m_text.GetEntry(0, 1);
-    EXPECT_EQ(start->id, u"ID_MENU_START");
-    EXPECT_EQ(W(start->Text()), u"Start game");
-    EXPECT_EQ(W(start->Token()), u"start");
-    // Units after the opening quote: the ten letters and the closing quote.
-    EXPECT_EQ(start->length, 11);
-
-    const TextEntry* quit = m_text.GetEntry(0, 2);
-    EXPECT_EQ(quit->id, u"ID_MENU_QUIT");
-    EXPECT_EQ(W(quit->Text()), u"Quit");
-    EXPECT_EQ(W(quit->Token()), u"quit");
-    // Quit, the closing quote, a space and "trailing": 4 + 1 + 1 + 8.
-    EXPECT_EQ(quit->length, 14);
-    EXPECT_STREQ(m_text.GetIdName(2), "ID_MENU_QUIT");
+    Load(u"------------------\nSome header\n\nID_MENU_START\n\"Start game\"\n_start_\n\na note\n"
+         u"ID_MENU_QUIT extra words\n\"Quit\" trailing\n_quit_ more\n"
+         u"ID_\u0141\u00E9 rest\n  \"Hi\"\n_open token\nID_E\n\"\"\n__\n");
+    ASSERT_EQ(m_text.GetEntryCount(0), 5);
+    ExpectEntry(m_text, 0, 1, u"ID_MENU_START", u"Start game", u"start");
+    ExpectEntry(m_text, 0, 2, u"ID_MENU_QUIT", u"Quit", u"quit");
+    // Ids keep the low byte of each unit (U+0141 becomes 'A'); the text starts at the line's second unit even
+    // after leading spaces; a token without its closing underscore runs to the line's end.
+    ExpectEntry(m_text, 0, 3, u"ID_A\u00E9", u" ", u"open token");
+    ExpectEntry(m_text, 0, 4, u"ID_E", u"", u"");
+    EXPECT_STREQ(m_text.GetIdName(3), "ID_A\xE9");
+    // Length: units after the opening quote, closing quote and the rest of the line included.
+    const int lengths[] = {8, 11, 4 + 1 + 9, 5, 1};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(m_text.GetTextLength(i), lengths[i]) << i;
 }
 
-TEST_F(TextSystemTest, IdLineWithoutTextLineGivesNullTextAndFailure)
+TEST_F(TextSystemTest, MissingTextOrTokenLinesAreConsumedInTheirPlace)
 {
-    std::string path = WriteUni("missing_text.uni",
-                                {u"ID_FIRST", u"not a quoted line", u"_tok_", u"ID_SECOND", u"\"Second\"", u"_two_"});
-    EXPECT_FALSE(m_text.LoadTextTable(path.c_str()));
-    ASSERT_EQ(m_text.GetEntryCount(0), 3);
-    const TextEntry* first = m_text.GetEntry(0, 1);
-    EXPECT_EQ(first->id, u"ID_FIRST");
-    EXPECT_EQ(first->Text(), nullptr);
-    // The line after the failed text line is taken as the token line all the same.
-    EXPECT_EQ(W(first->Token()), u"tok");
+    // An id line followed by an unquoted line: null text, load fails, the id is left in the id buffer, and the
+    // next line is the token all the same. A token line without an underscore gives a null token.
+    EXPECT_FALSE(m_text.LoadTextTable(WriteUni("gaps.uni", u"ID_FIRST\nnot quoted\n_tok_\nID_SECOND\n\"Second\"\n"
+                                                           u"ID_NOT_AN_ID\nID_THIRD\n\"Third\"\n_3_\n")
+                                          .c_str()));
+    ASSERT_EQ(m_text.GetEntryCount(0), 4);
+    ExpectEntry(m_text, 0, 1, u"ID_FIRST", u"<null>", u"tok");
+    ExpectEntry(m_text, 0, 2, u"ID_SECOND", u"Second", u"<null>");
+    ExpectEntry(m_text, 0, 3, u"ID_THIRD", u"Third", u"3");
     EXPECT_STREQ(m_text.GetIdBuffer(), "ID_FIRST");
-    EXPECT_EQ(W(m_text.GetEntry(0, 2)->Text()), u"Second");
-    // Expanding an entry without a text gives the empty text.
     EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr)), u"");
 }
 
-TEST_F(TextSystemTest, TokenLineWithoutUnderscoreGivesNullTokenAndIsConsumed)
+TEST_F(TextSystemTest, LineEndingsAndTheEndOfTheData)
 {
-    Load({u"ID_A", u"\"a\"", u"ID_NOT_AN_ID", u"ID_B", u"\"b\"", u"_b_"});
-    ASSERT_EQ(m_text.GetEntryCount(0), 3);
-    EXPECT_EQ(m_text.GetEntry(0, 1)->Token(), nullptr);
-    // "ID_NOT_AN_ID" was consumed as the token line, so the next id is ID_B.
-    EXPECT_EQ(m_text.GetEntry(0, 2)->id, u"ID_B");
-    EXPECT_EQ(W(m_text.GetEntry(0, 2)->Token()), u"b");
+    struct Case
+    {
+        const char16_t* file; // written as it stands, without CRs added
+        bool loaded;
+        std::u16string text, token;
+    };
+    const Case cases[] = {
+        // Without CR the unit dropped before each line feed is the line's last character.
+        {u"ID_AX\n\"a\"!\n_tok_!\n", true, u"a", u"tok"},
+        // A last line without a line feed is read whole; only a final CR is dropped.
+        {u"ID_A\r\n\"a\"\r\n_tok_", true, u"a", u"tok"},
+        {u"ID_A\r\n\"a\"\r\n_tok\r", true, u"a", u"tok"},
+        // A line holding only the line feed is an empty line: here the missing text.
+        {u"ID_A\r\n\n_t_\r\n", false, u"<null>", u"t"},
+        // An entry cut off by the end of the data is not counted.
+        {u"ID_A\r\n\"a\"\r\n_a_\r\nID_B\r\n\"b\"\r\n", true, u"a", u"a"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(platform::WideToAnsi(c.file));
+        EXPECT_EQ(m_text.LoadTextTable(Write("case.uni", Uni(c.file, false)).c_str()), c.loaded);
+        ASSERT_EQ(m_text.GetEntryCount(0), 2);
+        ExpectEntry(m_text, 0, 1, u"ID_A", c.text, c.token);
+    }
 }
 
-TEST_F(TextSystemTest, TextAndTokenStopAtTheirClosingCharacter)
-{
-    Load({u"ID_A", u"\"no closing quote", u"_open token", u"ID_B", u"\"\"", u"__"});
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Text()), u"no closing quote");
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Token()), u"open token");
-    EXPECT_EQ(W(m_text.GetEntry(0, 2)->Text()), u"");
-    EXPECT_EQ(m_text.GetEntry(0, 2)->length, 1);
-    EXPECT_EQ(W(m_text.GetEntry(0, 2)->Token()), u"");
-}
-
-TEST_F(TextSystemTest, TextIsTakenFromTheSecondUnitEvenAfterLeadingSpaces)
-{
-    // With two spaces before the quote the text runs from the second unit (a space) to the next quote (the
-    // opening one).
-    Load({u"ID_A", u"  \"Hi\"", u"_t_"});
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Text()), u" ");
-    EXPECT_EQ(m_text.GetEntry(0, 1)->length, 5);
-}
-
-TEST_F(TextSystemTest, IdsKeepOnlyTheLowByteOfEachUnit)
-{
-    Load({u"ID_\u0141\u00E9 rest", u"\"x\"", u"_t_"});
-    // U+0141 narrows to 0x41 ('A'); U+00E9 stays.
-    EXPECT_EQ(m_text.GetEntry(0, 1)->id, u"ID_A\u00E9");
-    EXPECT_STREQ(m_text.GetIdName(1), "ID_A\xE9");
-}
-
-TEST_F(TextSystemTest, LinesEndedByLineFeedAloneLoseTheirLastUnit)
-{
-    // Without CR the unit dropped before each line feed is the line's last character.
-    std::string path = Write("lf.uni", Utf16Bytes(u"\uFEFFID_AB\n\"text\"!\n_tok_!\n"));
-    ASSERT_TRUE(m_text.LoadTextTable(path.c_str()));
-    ASSERT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_EQ(m_text.GetEntry(0, 1)->id, u"ID_A");
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Text()), u"text");
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Token()), u"tok");
-}
-
-TEST_F(TextSystemTest, LastLineWithoutLineFeedIsReadWhole)
-{
-    std::string bare = Write("bare.uni", Utf16Bytes(u"\uFEFFID_A\r\n\"a\"\r\n_tok_"));
-    ASSERT_TRUE(m_text.LoadTextTable(bare.c_str()));
-    ASSERT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Token()), u"tok");
-
-    std::string withCr = Write("cr.uni", Utf16Bytes(u"\uFEFFID_A\r\n\"a\"\r\n_tok\r"));
-    ASSERT_TRUE(m_text.LoadTextTable(withCr.c_str()));
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Token()), u"tok");
-}
-
-TEST_F(TextSystemTest, EntryCutOffByTheEndOfTheFileIsNotCounted)
-{
-    Load({u"ID_A", u"\"a\"", u"_a_", u"ID_B", u"\"b\""});
-    EXPECT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_EQ(m_text.GetEntry(0, 2), nullptr);
-}
-
-TEST_F(TextSystemTest, EmptyLineInPlaceOfTheTextGivesNullText)
-{
-    std::string path = Write("gap.uni", Utf16Bytes(u"\uFEFFID_A\r\n\n_t_\r\n"));
-    EXPECT_FALSE(m_text.LoadTextTable(path.c_str()));
-    ASSERT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_EQ(m_text.GetEntry(0, 1)->Text(), nullptr);
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Token()), u"t");
-}
-
-TEST_F(TextSystemTest, MissingFileShowsTheWarningAndFails)
+TEST_F(TextSystemTest, MissingFileShowsTheWarningAndLeavesTheTable)
 {
     std::string path = m_dir.File("english.uni");
     EXPECT_FALSE(m_text.LoadTextTable(path.c_str()));
@@ -258,232 +171,120 @@ TEST_F(TextSystemTest, MissingFileShowsTheWarningAndFails)
                                         " file - the program will now quit\nNote: You MUST have an english.uni in "
                                         "the current directory to start");
     EXPECT_EQ(m_text.GetEntryCount(0), 0);
-    EXPECT_FALSE(m_text.LoadTextFile(nullptr));
-}
 
-TEST_F(TextSystemTest, LoadTextFileReplacesTableZero)
-{
-    Load({u"ID_A", u"\"a\"", u"_a_", u"ID_B", u"\"b\"", u"_b_"});
-    ASSERT_TRUE(m_text.LoadTextFile(WriteUni("other.uni", {u"ID_C", u"\"c\"", u"_c_"}).c_str()));
+    // LoadTextFile replaces table 0; a failed one leaves it as it was.
+    Load(Entries(2));
+    ASSERT_TRUE(m_text.LoadTextFile(WriteUni("other.uni", u"ID_C\n\"c\"\n_c_\n").c_str()));
+    EXPECT_FALSE(m_text.LoadTextFile(path.c_str()));
+    EXPECT_FALSE(m_text.LoadTextFile(nullptr));
     ASSERT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_EQ(m_text.GetEntry(0, 1)->id, u"ID_C");
-    EXPECT_EQ(m_text.GetEntry(0, 2), nullptr);
-    // A failed load leaves the table as it was.
-    EXPECT_FALSE(m_text.LoadTextFile(m_dir.File("nothing.uni").c_str()));
-    EXPECT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_EQ(m_text.GetEntry(0, 1)->id, u"ID_C");
+    ExpectEntry(m_text, 0, 1, u"ID_C", u"c", u"c");
 }
 
 TEST_F(TextSystemTest, ShutdownAndUnloadLeaveNoEntryReachable)
 {
-    Load({u"ID_A", u"\"%d apples\"", u"_a_"});
+    Load(u"ID_A\n\"%d apples\"\n_a_\n");
     m_text.Shutdown();
     EXPECT_EQ(m_text.GetEntryCount(0), 0);
     EXPECT_EQ(m_text.GetEntry(0, 1), nullptr);
     EXPECT_STREQ(m_text.GetIdName(1), "");
-    EXPECT_EQ(m_text.GetTextLength(1), 0);
     EXPECT_EQ(m_text.CountFormatSpecs(1), 0);
-    EXPECT_EQ(m_text.GetFormatSpec(1, 0), nullptr);
-    uintptr_t args[] = {TextSystem::TextArg(3)};
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, args)), u"");
     EXPECT_EQ(W(m_text.FormatText(1, 3)), u"");
 
-    Load({u"ID_A", u"\"a\"", u"_a_"});
+    Load(Entries(1));
     EXPECT_FALSE(m_text.UnloadTextTables());
     EXPECT_EQ(m_text.GetEntryCount(0), 0);
     EXPECT_EQ(m_text.GetEntry(0, 0), nullptr);
 }
 
-// ---- Master and slave ----
-
-TEST_F(TextSystemTest, MasterAndSlaveWithEqualCountsLoadBoth)
+TEST_F(TextSystemTest, MasterAndSlaveMustHoldTheSameNumberOfIds)
 {
-    std::string master = WriteUni("english.uni", {u"ID_A", u"\"Hello\"", u"_a_"});
-    std::string slave = WriteUni("french.uni", {u"ID_A", u"\"Bonjour\"", u"_a_"});
+    std::string master = WriteUni("english.uni", u"ID_A\n\"Hello\"\n_a_\n");
+    std::string slave = WriteUni("french.uni", u"ID_A\n\"Bonjour\"\n_a_\n");
     EXPECT_TRUE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Text()), u"Hello");
-    EXPECT_EQ(W(m_text.GetEntry(1, 1)->Text()), u"Bonjour");
-    // Lookups are served from the master.
+    ExpectEntry(m_text, 1, 1, u"ID_A", u"Bonjour", u"a");
     EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr)), u"Hello");
-    EXPECT_TRUE(m_sink.boxes.empty());
-}
 
-TEST_F(TextSystemTest, MasterAndSlaveWithDifferentCountsFail)
-{
-    std::string master = WriteUni("english.uni", {u"ID_A", u"\"a\"", u"_a_", u"ID_B", u"\"b\"", u"_b_"});
-    std::string slave = WriteUni("french.uni", {u"ID_A", u"\"a\"", u"_a_"});
-    EXPECT_FALSE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
+    // A failed load fails the pair even with equal counts.
+    std::string broken = WriteUni("broken.uni", u"ID_A\nnot quoted\n_a_\n");
+    EXPECT_FALSE(m_text.LoadMasterAndSlave(broken.c_str(), slave.c_str()));
+    EXPECT_TRUE(m_sink.boxes.empty());
+
+    std::string longer = WriteUni("longer.uni", Entries(2));
+    EXPECT_FALSE(m_text.LoadMasterAndSlave(longer.c_str(), slave.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 1u);
     EXPECT_EQ(m_sink.boxes[0].title, "");
     EXPECT_EQ(m_sink.boxes[0].text, "Number of ids appears to be different between final master and final slave "
                                     "files\n\nMaster Ids - 3\nSlave Ids - 2");
 }
 
-TEST_F(TextSystemTest, MasterAndSlaveFailWhenALoadFails)
+TEST_F(TextSystemTest, FormatSpecsAreFoundAndCountedAndBadIndicesGiveNothing)
 {
-    std::string master = WriteUni("english.uni", {u"ID_A", u"not quoted", u"_a_"});
-    std::string slave = WriteUni("french.uni", {u"ID_A", u"\"a\"", u"_a_"});
-    EXPECT_FALSE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
-    EXPECT_TRUE(m_sink.boxes.empty());
-    EXPECT_FALSE(m_text.LoadMasterAndSlave(m_dir.File("none.uni").c_str(), m_dir.File("none2.uni").c_str()));
-}
-
-// ---- Entry operations ----
-
-TEST_F(TextSystemTest, FormatSpecsAreFoundAndCounted)
-{
-    Load({u"ID_A", u"\"a%db%q%\"", u"_a_", u"ID_B", u"\"%d %f %s %i %x %% %\"", u"_b_"});
-    const char16_t* text = m_text.GetEntry(0, 1)->Text();
-    EXPECT_EQ(m_text.GetFormatSpec(1, 1), text + 2);
-    EXPECT_EQ(m_text.GetFormatSpec(1, 0), nullptr);
-    EXPECT_EQ(m_text.GetFormatSpec(1, 4), nullptr); // '%' before 'q'
-    EXPECT_EQ(m_text.GetFormatSpec(1, 6), nullptr); // '%' at the end
-    EXPECT_EQ(m_text.GetFormatSpec(1, 7), nullptr);
-    EXPECT_EQ(m_text.GetFormatSpec(1, -1), nullptr);
-    EXPECT_EQ(m_text.GetFormatSpec(1, 100000), nullptr);
+    Load(u"ID_A\n\"a%db%q%\"\n_a_\nID_B\n\"%d %f %s %i %x %% %\"\n_b_\n");
+    EXPECT_EQ(m_text.GetFormatSpec(1, 1), m_text.GetEntry(0, 1)->Text() + 2);
+    for (int position : {0, 4, 6, 7, -1, 100000}) // '%' before 'q', '%' at the end, outside the text
+        EXPECT_EQ(m_text.GetFormatSpec(1, position), nullptr) << position;
     EXPECT_EQ(m_text.CountFormatSpecs(1), 1);
     EXPECT_EQ(m_text.CountFormatSpecs(2), 4);
-    m_text.InspectEntry(2);
-    m_text.InspectEntry(-5);
-}
 
-TEST_F(TextSystemTest, EntryIndicesOutsideTheTableGiveNothing)
-{
-    Load({u"ID_A", u"\"a\"", u"_a_"});
-    for (int entry : {-1, 2, 4999, 5000, INT_MAX, INT_MIN})
+    for (int entry : {-1, 3, 5000, INT_MAX, INT_MIN})
     {
-        EXPECT_STREQ(m_text.GetIdName(entry), "") << entry;
-        EXPECT_EQ(m_text.GetTextLength(entry), 0) << entry;
-        EXPECT_EQ(m_text.GetFormatSpec(entry, 0), nullptr) << entry;
-        EXPECT_EQ(m_text.CountFormatSpecs(entry), 0) << entry;
-        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr)), u"") << entry;
-        EXPECT_EQ(W(m_text.FormatText(entry)), u"") << entry;
-        EXPECT_EQ(m_text.GetEntry(0, entry), nullptr) << entry;
+        SCOPED_TRACE(entry);
+        EXPECT_STREQ(m_text.GetIdName(entry), "");
+        EXPECT_EQ(m_text.GetTextLength(entry), 0);
+        EXPECT_EQ(m_text.GetFormatSpec(entry, 0), nullptr);
+        EXPECT_EQ(m_text.CountFormatSpecs(entry), 0);
+        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr)), u"");
+        m_text.InspectEntry(entry);
     }
-    EXPECT_EQ(m_text.GetEntry(2, 0), nullptr);
-    EXPECT_EQ(m_text.GetEntry(-1, 0), nullptr);
-    EXPECT_EQ(m_text.GetEntryCount(7), 0);
 }
 
-// ---- Expansion with an argument array ----
+// ---- Expansion ----
 
 class TextExpansionTest : public TextSystemTest
 {
 protected:
     void SetUp() override
     {
-        Load({u"ID_COUNT",   u"\"%d apples\"",
-              u"_1_", // 1
-              u"ID_PRICE",   u"\"Price %f\"",
-              u"_2_", // 2
-              u"ID_NAME",    u"\"Hello %s!\"",
-              u"_3_", // 3
-              u"ID_OUTER",   u"\"A%iB%d\"",
-              u"_4_", // 4
-              u"ID_INNER",   u"\"<%d>\"",
-              u"_5_", // 5
-              u"ID_PERCENT", u"\"100% %x %%d %\"",
-              u"_6_", // 6
-              u"ID_LINES",   u"\"one\\ntwo\\n\\nthree%\\n\"",
-              u"_7_", // 7
-              u"ID_SELF",    u"\"x%i\"",
-              u"_8_", // 8
-              u"ID_PING",    u"\"a%i\"",
-              u"_9_", // 9
-              u"ID_PONG",    u"\"b%i\"",
-              u"_10_"}); // 10
+        Load(u"ID_COUNT\n\"%d apples\"\n_1_\nID_PRICE\n\"Price %f\"\n_2_\nID_NAME\n\"Hello %s!\"\n_3_\n"
+             u"ID_OUTER\n\"A%iB%d\"\n_4_\nID_INNER\n\"<%d>\"\n_5_\nID_PERCENT\n\"100% %x %%d %\"\n_6_\n"
+             u"ID_LINES\n\"one\\ntwo\\n\\nthree%\\n\"\n_7_\nID_SELF\n\"x%i\"\n_8_\n"
+             u"ID_PING\n\"a%i\"\n_9_\nID_PONG\n\"b%i\"\n_10_\n");
     }
 };
 
-TEST_F(TextExpansionTest, NumbersAndStringsAreWrittenIntoTheText)
+TEST_F(TextExpansionTest, ArgumentSlotsAreWrittenIntoTheText)
 {
-    uintptr_t negative[] = {TextSystem::TextArg(-5)};
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, negative)), u"-5 apples");
-    uintptr_t extreme[] = {TextSystem::TextArg(INT_MIN)};
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, extreme)), u"-2147483648 apples");
-    uintptr_t price[] = {TextSystem::TextArg(1.5f)};
-    EXPECT_EQ(W(m_text.FormatTextArgs(2, price)), u"Price 1.50");
-    uintptr_t rounding[] = {TextSystem::TextArg(2.125f)};
-    EXPECT_EQ(W(m_text.FormatTextArgs(2, rounding)), u"Price 2.12");
-    // %s converts through code page 1252: 0xE9 is e-acute and 0x80 the euro sign.
-    uintptr_t name[] = {TextSystem::TextArg("Ren\xE9 \x80")};
-    EXPECT_EQ(W(m_text.FormatTextArgs(3, name)), u"Hello Ren\u00E9 \u20AC!");
-    uintptr_t none[] = {TextSystem::TextArg(static_cast<const char*>(nullptr))};
-    EXPECT_EQ(W(m_text.FormatTextArgs(3, none)), u"Hello !");
-    EXPECT_EQ(m_text.GetOutputLength(), 7);
-}
-
-TEST_F(TextExpansionTest, ReferencedEntryConsumesTheFollowingArguments)
-{
-    uintptr_t args[] = {TextSystem::TextArg(5), TextSystem::TextArg(7), TextSystem::TextArg(9)};
-    EXPECT_EQ(W(m_text.FormatTextArgs(4, args)), u"A<7>B9");
-    // A reference to entry 0 expands the built-in text; one outside the table adds nothing.
-    uintptr_t builtIn[] = {TextSystem::TextArg(0), TextSystem::TextArg(1)};
-    EXPECT_EQ(W(m_text.FormatTextArgs(4, builtIn)), u"ANo Text!B1");
-    uintptr_t outside[] = {TextSystem::TextArg(4000), TextSystem::TextArg(2)};
-    EXPECT_EQ(W(m_text.FormatTextArgs(4, outside)), u"AB2");
-}
-
-TEST_F(TextExpansionTest, PercentBeforeOtherUnitsIsCopied)
-{
-    uintptr_t args[] = {TextSystem::TextArg(5)};
-    // "100% %x %%d %": the first '%' before a space, '%' before x, a '%' then "%d", and a final '%'.
-    EXPECT_EQ(W(m_text.FormatTextArgs(6, args)), u"100% %x %5 %");
-}
-
-TEST_F(TextExpansionTest, BackslashNBecomesALineFeedInTheArrayForm)
-{
-    EXPECT_EQ(W(m_text.FormatTextArgs(7, nullptr)), u"one\ntwo\n\nthree%\n");
-}
-
-TEST_F(TextExpansionTest, SelfReferenceIsBoundedByTheNestingDepth)
-{
-    std::vector<uintptr_t> args(64, TextSystem::TextArg(8));
-    std::u16string expected(TextSystem::kMaxReferenceDepth + 1, u'x');
-    EXPECT_EQ(W(m_text.FormatTextArgs(8, args.data())), expected);
-}
-
-TEST_F(TextExpansionTest, ReferenceCycleIsBoundedByTheNestingDepth)
-{
-    std::vector<uintptr_t> args;
-    for (int i = 0; i < 64; ++i)
-        args.push_back(TextSystem::TextArg(i % 2 == 0 ? 10 : 9));
-    std::u16string expected;
-    for (int depth = 0; depth <= TextSystem::kMaxReferenceDepth; ++depth)
-        expected.push_back(depth % 2 == 0 ? u'a' : u'b');
-    EXPECT_EQ(W(m_text.FormatTextArgs(9, args.data())), expected);
-}
-
-TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
-{
-    // Sixteen references to a 200-unit text would give 3200 units: the output stops at 1023 and is terminated.
-    Load({u"ID_LONG", u"\"" + std::u16string(200, u'y') + u"\"", u"_l_", u"ID_FAN",
-          u"\"%i%i%i%i%i%i%i%i%i%i%i%i%i%i%i%i\"", u"_f_"});
-    std::vector<uintptr_t> args(16, TextSystem::TextArg(1));
-    const char16_t* out = m_text.FormatTextArgs(2, args.data());
-    EXPECT_EQ(m_text.GetOutputLength(), TextSystem::kOutputSize - 1);
-    EXPECT_EQ(W(out), std::u16string(TextSystem::kOutputSize - 1, u'y'));
-}
-
-TEST_F(TextExpansionTest, LongStringArgumentIsCut)
-{
-    std::string longText(3000, 'q');
-    uintptr_t args[] = {TextSystem::TextArg(longText.c_str())};
-    std::u16string out = W(m_text.FormatTextArgs(3, args));
-    EXPECT_EQ(out.size(), static_cast<size_t>(TextSystem::kOutputSize - 1));
-    EXPECT_EQ(out.substr(0, 6), u"Hello ");
-    EXPECT_EQ(out.back(), u'q');
-}
-
-// ---- Expansion with a variable argument list ----
-
-TEST_F(TextExpansionTest, VariableArgumentsTakeDoublesAndKeepBackslashN)
-{
-    EXPECT_EQ(W(m_text.FormatText(1, 12)), u"12 apples");
-    EXPECT_EQ(W(m_text.FormatText(2, 2.25)), u"Price 2.25");
-    EXPECT_EQ(W(m_text.FormatText(3, "World")), u"Hello World!");
-    EXPECT_EQ(W(m_text.FormatText(4, 5, 7, 9)), u"A<7>B9");
-    EXPECT_EQ(W(m_text.FormatText(7)), u"one\\ntwo\\n\\nthree%\\n");
+    auto arg = [](auto value) { return TextSystem::TextArg(value); };
+    struct Case
+    {
+        int entry;
+        std::vector<uintptr_t> args;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {1, {arg(-5)}, u"-5 apples"},
+        {1, {arg(INT_MIN)}, u"-2147483648 apples"},
+        {2, {arg(1.5f)}, u"Price 1.50"},
+        {2, {arg(2.125f)}, u"Price 2.12"},
+        // Code page 1252: 0xE9 is e-acute, 0x80 the euro sign.
+        {3, {arg("Ren\xE9 \x80")}, u"Hello Ren\u00E9 \u20AC!"},
+        {3, {arg(static_cast<const char*>(nullptr))}, u"Hello !"},
+        // "%i" expands the named entry in place, which takes the following arguments.
+        {4, {arg(5), arg(7), arg(9)}, u"A<7>B9"},
+        {4, {arg(0), arg(1)}, u"ANo Text!B1"},
+        {4, {arg(4000), arg(2)}, u"AB2"},
+        // A '%' before anything else is copied and the unit after it handled normally.
+        {6, {arg(5)}, u"100% %x %5 %"},
+        // Backslash-n becomes a line feed in this form.
+        {7, {}, u"one\ntwo\n\nthree%\n"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.entry);
+        EXPECT_EQ(W(m_text.FormatTextArgs(c.entry, c.args.empty() ? nullptr : c.args.data())), c.expected);
+        EXPECT_EQ(m_text.GetOutputLength(), static_cast<int>(c.expected.size()));
+    }
 }
 
 const char16_t* CallFormatTextV(TextSystem& text, int entry, ...)
@@ -495,39 +296,56 @@ const char16_t* CallFormatTextV(TextSystem& text, int entry, ...)
     return result;
 }
 
-TEST_F(TextExpansionTest, ArgumentListFormMatchesTheVariadicForm)
+TEST_F(TextExpansionTest, VariableArgumentsTakeDoublesAndKeepBackslashN)
 {
+    EXPECT_EQ(W(m_text.FormatText(1, 12)), u"12 apples");
+    EXPECT_EQ(W(m_text.FormatText(2, 2.25)), u"Price 2.25");
+    EXPECT_EQ(W(m_text.FormatText(3, "World")), u"Hello World!");
+    EXPECT_EQ(W(m_text.FormatText(4, 1, 3, 4)), u"A3 applesB4");
+    EXPECT_EQ(W(m_text.FormatText(7)), u"one\\ntwo\\n\\nthree%\\n");
     EXPECT_EQ(W(CallFormatTextV(m_text, 2, -0.5)), u"Price -0.50");
     EXPECT_EQ(W(CallFormatTextV(m_text, 4, 0, 3)), u"ANo Text!B3");
-    EXPECT_EQ(W(CallFormatTextV(m_text, 4, 1, 3, 4)), u"A3 applesB4");
-    EXPECT_EQ(W(CallFormatTextV(m_text, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8)),
-              std::u16string(TextSystem::kMaxReferenceDepth + 1, u'x'));
+}
+
+TEST_F(TextExpansionTest, ReferenceLoopsAreBoundedByTheNestingDepth)
+{
+    // Entry 8 names itself; entries 9 and 10 name each other.
+    const std::u16string selfExpected(TextSystem::kMaxReferenceDepth + 1, u'x');
+    std::vector<uintptr_t> self(64, TextSystem::TextArg(8));
+    EXPECT_EQ(W(m_text.FormatTextArgs(8, self.data())), selfExpected);
+    EXPECT_EQ(W(CallFormatTextV(m_text, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8)), selfExpected);
+    std::vector<uintptr_t> cycle;
+    std::u16string expected;
+    for (int i = 0; i < 64; ++i)
+        cycle.push_back(TextSystem::TextArg(i % 2 == 0 ? 10 : 9));
+    for (int depth = 0; depth <= TextSystem::kMaxReferenceDepth; ++depth)
+        expected.push_back(depth % 2 == 0 ? u'a' : u'b');
+    EXPECT_EQ(W(m_text.FormatTextArgs(9, cycle.data())), expected);
+}
+
+TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
+{
+    // Sixteen references to a 200-unit text would give 3200 units.
+    Load(u"ID_LONG\n\"" + std::u16string(200, u'y') +
+         u"\"\n_l_\nID_FAN\n\"%i%i%i%i%i%i%i%i%i%i%i%i%i%i%i%i\"\n_f_\n"
+         u"ID_NAME\n\"Hello %s!\"\n_3_\n");
+    std::vector<uintptr_t> args(16, TextSystem::TextArg(1));
+    EXPECT_EQ(W(m_text.FormatTextArgs(2, args.data())), std::u16string(TextSystem::kOutputSize - 1, u'y'));
+    EXPECT_EQ(m_text.GetOutputLength(), TextSystem::kOutputSize - 1);
+
+    std::string longText(3000, 'q');
+    uintptr_t name[] = {TextSystem::TextArg(longText.c_str())};
+    EXPECT_EQ(W(m_text.FormatTextArgs(3, name)), u"Hello " + std::u16string(TextSystem::kOutputSize - 7, u'q'));
 }
 
 // ---- Hostile sizes ----
 
-std::vector<std::u16string> Entries(int count)
-{
-    std::vector<std::u16string> lines;
-    for (int i = 1; i <= count; ++i)
-    {
-        lines.push_back(U("ID_" + std::to_string(i)));
-        lines.push_back(U("\"text " + std::to_string(i) + "\""));
-        lines.push_back(U("_" + std::to_string(i) + "_"));
-    }
-    return lines;
-}
-
-TEST_F(TextSystemTest, FiveThousandEntriesFillTheTable)
+TEST_F(TextSystemTest, EntriesBeyondFiveThousandAreRefused)
 {
     ASSERT_TRUE(m_text.LoadTextTable(WriteUni("full.uni", Entries(TextSystem::kMaxEntries - 1)).c_str()));
     EXPECT_EQ(m_text.GetEntryCount(0), TextSystem::kMaxEntries);
-    EXPECT_STREQ(m_text.GetIdName(TextSystem::kMaxEntries - 1), "ID_4999");
     EXPECT_TRUE(m_sink.debug.empty());
-}
 
-TEST_F(TextSystemTest, EntriesBeyondFiveThousandAreRefused)
-{
     EXPECT_FALSE(m_text.LoadTextTable(WriteUni("over.uni", Entries(TextSystem::kMaxEntries + 3)).c_str()));
     EXPECT_EQ(m_text.GetEntryCount(0), TextSystem::kMaxEntries);
     EXPECT_STREQ(m_text.GetIdName(TextSystem::kMaxEntries - 1), "ID_4999");
@@ -535,142 +353,76 @@ TEST_F(TextSystemTest, EntriesBeyondFiveThousandAreRefused)
     EXPECT_NE(m_sink.debug.find("over.uni"), std::string::npos);
 }
 
-TEST_F(TextSystemTest, LineOfTwoThousandAndFortyEightUnitsIsAccepted)
+TEST_F(TextSystemTest, LineOverTwoThousandAndFortyEightUnitsStopsTheLoadWithoutEndingTheProgram)
 {
-    // 2045 text units, the two quotes and the CR: exactly 2048 units before the line feed.
-    std::u16string text(TextSystem::kMaxLineUnits - 3, u'w');
-    ASSERT_TRUE(m_text.LoadTextTable(WriteUni("edge.uni", {u"ID_A", u"\"" + text + u"\"", u"_a_"}).c_str()));
-    EXPECT_EQ(W(m_text.GetEntry(0, 1)->Text()), text);
-    EXPECT_EQ(m_text.GetEntry(0, 1)->length, TextSystem::kMaxLineUnits - 2);
-}
+    // Quotes and CR around 2045 units make exactly 2048 units before the line feed: accepted.
+    std::u16string fits(TextSystem::kMaxLineUnits - 3, u'w');
+    Load(u"ID_A\n\"" + fits + u"\"\n_a_\n");
+    ExpectEntry(m_text, 0, 1, u"ID_A", fits, u"a");
+    EXPECT_EQ(m_text.GetTextLength(1), TextSystem::kMaxLineUnits - 2);
 
-TEST_F(TextSystemTest, LongerLineStopsTheLoadWithoutEndingTheProgram)
-{
-    // 2046 text units, the two quotes and the CR: 2049 units, one more than a line may hold.
-    std::u16string text(TextSystem::kMaxLineUnits - 2, u'w');
-    std::string path = WriteUni(
-        "long.uni", {u"ID_A", u"\"a\"", u"_a_", u"ID_B", u"\"" + text + u"\"", u"_b_", u"ID_C", u"\"c\"", u"_c_"});
+    std::string path = WriteUni("long.uni", u"ID_A\n\"a\"\n_a_\nID_B\n\"" + fits + u"w\"\n_b_\nID_C\n\"c\"\n_c_\n");
     testing::internal::CaptureStdout();
     bool loaded = m_text.LoadTextTable(path.c_str());
-    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "MAX_UNI_LENGTH exceeded. Increase it....\n");
     EXPECT_FALSE(loaded);
-    EXPECT_EQ(printed, "MAX_UNI_LENGTH exceeded. Increase it....\n");
-    // Entries before the long line stay; the entry it belongs to and everything after are left out.
+    // Entries before the long line stay; its entry and everything after are left out.
     EXPECT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_STREQ(m_text.GetIdName(1), "ID_A");
-    EXPECT_EQ(m_text.GetEntry(0, 2), nullptr);
+    ExpectEntry(m_text, 0, 1, u"ID_A", u"a", u"a");
 }
 
 // ---- The dump ----
 
-// 14 November 2023, 22:13:20 UTC.
-constexpr std::time_t kDumpTime = 1700000000;
-
-std::u16string ExpectedHeader()
+TEST_F(TextSystemTest, DumpHasTheExactLayoutAndReadsBackIntoTheSameEntries)
 {
-    std::u16string header;
-    header += u"------------------\n";
-    header += u"Ravel Unicode File\n";
-    header += u"------------------\n";
-    header += u"Date Created: (22:13:20, 14/11/2023)\n\n";
-    header += u"Token reference\n\n";
-    header += u"%d = Decimal number eg 1, 5, 7\n";
-    header += u"%f = Floating point number eg 1.23, 2.5\n";
-    header += u"%s = String eg \"Hello\", \"This is a string\"\n";
-    header += u"%i = Identifier eg ID_FRONTEND_MAINMENU_STARTGAME\n\n";
-    header += u"Order and number of tokens in every language must match english.uni master\n";
-    header += u"\n\n";
-    header += std::u16string(87, u'-') + u"\n\n";
-    return header;
-}
-
-TEST_F(TextSystemTest, DumpHasTheExactHeaderAndEntryLayout)
-{
-    Load({u"ID_A", u"\"Caf\u00E9 %d\"", u"_a_", u"ID_B", u"\"b\"", u"no token"});
-    m_text.SetClock([] { return kDumpTime; });
+    std::string master = WriteUni("english.uni", Entries(2));
+    std::string slave = WriteUni("french.uni", u"ID_A\n\"Caf\u00E9 %d\"\n_a_\nID_B\n\"\"\nno token\n");
+    ASSERT_TRUE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
+    m_text.SetClock([] { return std::time_t(1700000000); }); // 14 November 2023, 22:13:20 UTC
     std::string path = m_dir.File("dump.uni");
-    ASSERT_TRUE(m_text.WriteTextDump(0, path.c_str()));
+    testsupport::WriteBytes(path + ".bak", {1, 2, 3});
+    ASSERT_TRUE(m_text.WriteTextDump(1, path.c_str()));
 
-    Bytes expected = {0xFF, 0xFE};
-    Bytes body = Utf16Bytes(ExpectedHeader() + u"ID_A \n\"Caf\u00E9 %d\" \n_a_ \n \n" + u"ID_B \n\"b\" \n__ \n \n");
-    expected.insert(expected.end(), body.begin(), body.end());
+    std::u16string header = u"------------------\nRavel Unicode File\n------------------\n"
+                            u"Date Created: (22:13:20, 14/11/2023)\n\nToken reference\n\n"
+                            u"%d = Decimal number eg 1, 5, 7\n%f = Floating point number eg 1.23, 2.5\n"
+                            u"%s = String eg \"Hello\", \"This is a string\"\n"
+                            u"%i = Identifier eg ID_FRONTEND_MAINMENU_STARTGAME\n\n"
+                            u"Order and number of tokens in every language must match english.uni master\n\n\n" +
+                            std::u16string(87, u'-') + u"\n\n";
+    Bytes expected = Uni(header + u"ID_A \n\"Caf\u00E9 %d\" \n_a_ \n \nID_B \n\"\" \n__ \n \n", false);
     EXPECT_EQ(testsupport::ReadBytes(path), expected);
+    // The older backup is replaced by a copy of the new dump.
     EXPECT_EQ(testsupport::ReadBytes(path + ".bak"), expected);
     ASSERT_EQ(m_sink.boxes.size(), 1u);
     EXPECT_EQ(m_sink.boxes[0].title, "Warning");
     EXPECT_EQ(m_sink.boxes[0].text, "File saved ok!");
-}
-
-TEST_F(TextSystemTest, DumpReadsBackIntoTheSameEntries)
-{
-    Load({u"ID_FIRST", u"\"First text with %d and %s\"", u"_one_", u"ID_SECOND", u"\"\u00C0 la carte\"", u"_two_",
-          u"ID_THIRD", u"\"\"", u"__"});
-    std::string path = m_dir.File("dump.uni");
-    ASSERT_TRUE(m_text.WriteTextDump(0, path.c_str()));
 
     TextSystem reread;
     ASSERT_TRUE(reread.LoadTextTable(path.c_str()));
-    ASSERT_EQ(reread.GetEntryCount(0), m_text.GetEntryCount(0));
-    ExpectBuiltInEntry(reread.GetEntry(0, 0));
-    for (int i = 1; i < m_text.GetEntryCount(0); ++i)
-    {
-        const TextEntry* before = m_text.GetEntry(0, i);
-        const TextEntry* after = reread.GetEntry(0, i);
-        EXPECT_EQ(after->id, before->id) << i;
-        EXPECT_EQ(W(after->Text()), W(before->Text())) << i;
-        EXPECT_EQ(W(after->Token()), W(before->Token())) << i;
-        EXPECT_EQ(after->length, before->length) << i;
-    }
+    ASSERT_EQ(reread.GetEntryCount(0), 3);
+    ExpectEntry(reread, 0, 0, u"ERROR", u"No Text!", u"__");
+    ExpectEntry(reread, 0, 1, u"ID_A", u"Caf\u00E9 %d", u"a");
+    ExpectEntry(reread, 0, 2, u"ID_B", u"", u"");
+    EXPECT_EQ(reread.GetEntry(0, 1)->length, m_text.GetEntry(1, 1)->length);
 }
 
-TEST_F(TextSystemTest, DumpOfTheSlaveTableAndOfAnEmptyTable)
+TEST_F(TextSystemTest, DumpFailuresAreReported)
 {
-    std::string master = WriteUni("english.uni", {u"ID_A", u"\"Hello\"", u"_a_"});
-    std::string slave = WriteUni("french.uni", {u"ID_A", u"\"Bonjour\"", u"_a_"});
-    ASSERT_TRUE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
-    m_text.SetClock([] { return kDumpTime; });
-    ASSERT_TRUE(m_text.WriteTextDump(1, m_dir.File("slave.uni").c_str()));
-    Bytes expected = {0xFF, 0xFE};
-    Bytes body = Utf16Bytes(ExpectedHeader() + u"ID_A \n\"Bonjour\" \n_a_ \n \n");
-    expected.insert(expected.end(), body.begin(), body.end());
-    EXPECT_EQ(testsupport::ReadBytes(m_dir.File("slave.uni")), expected);
-
-    // Only the built-in entry: the dump is the header alone.
-    ASSERT_TRUE(m_text.LoadTextTable(Write("bom.uni", {0xFF, 0xFE}).c_str()));
-    ASSERT_TRUE(m_text.WriteTextDump(0, m_dir.File("empty_dump.uni").c_str()));
-    expected = {0xFF, 0xFE};
-    body = Utf16Bytes(ExpectedHeader());
-    expected.insert(expected.end(), body.begin(), body.end());
-    EXPECT_EQ(testsupport::ReadBytes(m_dir.File("empty_dump.uni")), expected);
-}
-
-TEST_F(TextSystemTest, DumpReplacesAnOlderBackup)
-{
-    Load({u"ID_A", u"\"a\"", u"_a_"});
-    std::string path = m_dir.File("dump.uni");
-    testsupport::WriteBytes(path + ".bak", {1, 2, 3});
-    ASSERT_TRUE(m_text.WriteTextDump(0, path.c_str()));
-    EXPECT_EQ(testsupport::ReadBytes(path + ".bak"), testsupport::ReadBytes(path));
-}
-
-TEST_F(TextSystemTest, DumpThatCannotBeOpenedShowsTheWarning)
-{
-    Load({u"ID_A", u"\"a\"", u"_a_"});
-    std::string path = m_dir.File("no_such_folder/dump.uni");
-    EXPECT_FALSE(m_text.WriteTextDump(0, path.c_str()));
+    Load(Entries(1));
+    std::string unopenable = m_dir.File("no_such_folder/dump.uni");
+    EXPECT_FALSE(m_text.WriteTextDump(0, unopenable.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 1u);
     EXPECT_EQ(m_sink.boxes[0].title, "Warning");
-    EXPECT_EQ(m_sink.boxes[0].text, "Cannot write to " + path + "- make sure no other application is using this file!");
-    EXPECT_FALSE(m_text.WriteTextDump(2, m_dir.File("dump.uni").c_str()));
-    EXPECT_FALSE(m_text.WriteTextDump(-1, m_dir.File("dump.uni").c_str()));
-    EXPECT_FALSE(std::filesystem::exists(m_dir.File("dump.uni")));
-}
-
-TEST_F(TextSystemTest, FailedBackupIsReportedButTheDumpSucceeds)
-{
-    Load({u"ID_A", u"\"a\"", u"_a_"});
+    EXPECT_EQ(m_sink.boxes[0].text,
+              "Cannot write to " + unopenable + "- make sure no other application is using this file!");
     std::string path = m_dir.File("dump.uni");
-    // A folder in the backup's place cannot be replaced by a file.
+    EXPECT_FALSE(m_text.WriteTextDump(2, path.c_str()));
+    EXPECT_FALSE(m_text.WriteTextDump(-1, path.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // A folder in the backup's place cannot be replaced: reported, but the dump itself succeeds.
+    m_sink.boxes.clear();
     std::filesystem::create_directories(path + ".bak/inside");
     EXPECT_TRUE(m_text.WriteTextDump(0, path.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 2u);

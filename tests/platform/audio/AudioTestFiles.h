@@ -1,9 +1,13 @@
-// Test input made on the spot: WAV files of generated tones, and MP3s encoded from them with lame.
+// Test input made on the spot: WAV files of generated tones, MP3s encoded from them with lame, sample banks.
 #pragma once
 
+#include "tests/support/TestSupport.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,11 +26,6 @@ inline void Put32(std::vector<uint8_t>& out, uint32_t v)
     Put16(out, v >> 16);
 }
 
-inline void PutTag(std::vector<uint8_t>& out, const char* tag)
-{
-    out.insert(out.end(), tag, tag + 4);
-}
-
 // A "fmt " chunk body of plain PCM.
 inline std::vector<uint8_t> FmtBody(int rate, int channels, int bits, uint16_t formatTag = 1)
 {
@@ -42,7 +41,7 @@ inline std::vector<uint8_t> FmtBody(int rate, int channels, int bits, uint16_t f
 
 inline void PutChunk(std::vector<uint8_t>& out, const char* tag, const std::vector<uint8_t>& body)
 {
-    PutTag(out, tag);
+    out.insert(out.end(), tag, tag + 4);
     Put32(out, static_cast<uint32_t>(body.size()));
     out.insert(out.end(), body.begin(), body.end());
     if (body.size() & 1)
@@ -52,12 +51,21 @@ inline void PutChunk(std::vector<uint8_t>& out, const char* tag, const std::vect
 // RIFF "WAVE" around the given chunks (already laid out), with a correct RIFF size.
 inline std::vector<uint8_t> Riff(const std::vector<uint8_t>& chunks)
 {
-    std::vector<uint8_t> out;
-    PutTag(out, "RIFF");
+    std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
     Put32(out, static_cast<uint32_t>(chunks.size() + 4));
-    PutTag(out, "WAVE");
+    out.insert(out.end(), {'W', 'A', 'V', 'E'});
     out.insert(out.end(), chunks.begin(), chunks.end());
     return out;
+}
+
+// A canonical WAV: one format chunk, then the data bytes as they stand.
+inline std::vector<uint8_t> RawWav(int rate, int channels, int bits, const std::vector<uint8_t>& data,
+                                   uint16_t formatTag = 1)
+{
+    std::vector<uint8_t> chunks;
+    PutChunk(chunks, "fmt ", FmtBody(rate, channels, bits, formatTag));
+    PutChunk(chunks, "data", data);
+    return Riff(chunks);
 }
 
 // A canonical 16-bit PCM WAV of the interleaved values.
@@ -66,10 +74,7 @@ inline std::vector<uint8_t> Wav16(int rate, int channels, const std::vector<int1
     std::vector<uint8_t> data;
     for (int16_t s : samples)
         Put16(data, static_cast<uint16_t>(s));
-    std::vector<uint8_t> chunks;
-    PutChunk(chunks, "fmt ", FmtBody(rate, channels, 16));
-    PutChunk(chunks, "data", data);
-    return Riff(chunks);
+    return RawWav(rate, channels, 16, data);
 }
 
 // `frames` frames of a constant value (mono): every output frame of it is easy to predict.
@@ -81,12 +86,11 @@ inline std::vector<int16_t> Constant(size_t frames, int16_t value)
 inline std::vector<int16_t> Sine(size_t frames, int rate, double hz, double amplitude, int channels = 1)
 {
     std::vector<int16_t> out;
-    const double kTwoPi = 6.283185307179586;
     for (size_t i = 0; i < frames; ++i)
     {
-        auto v = static_cast<int16_t>(std::lround(amplitude * std::sin(kTwoPi * hz * static_cast<double>(i) / rate)));
-        for (int c = 0; c < channels; ++c)
-            out.push_back(v);
+        auto v = static_cast<int16_t>(
+            std::lround(amplitude * std::sin(6.283185307179586 * hz * static_cast<double>(i) / rate)));
+        out.insert(out.end(), static_cast<size_t>(channels), v);
     }
     return out;
 }
@@ -114,5 +118,34 @@ inline int CountRisingCrossings(const std::vector<int16_t>& stereo, size_t first
     }
     return count;
 }
+
+// One 40-byte sample bank index record: offset, size, then the name cut or zero-filled to 32 bytes.
+inline void PutBankRecord(std::vector<uint8_t>& index, uint32_t offset, uint32_t size, const std::string& name)
+{
+    Put32(index, offset);
+    Put32(index, size);
+    uint8_t field[32] = {};
+    std::memcpy(field, name.data(), std::min<size_t>(name.size(), 32));
+    index.insert(index.end(), field, field + 32);
+}
+
+// A sample bank's index and data file, the named files laid one after another.
+struct BankFiles
+{
+    std::vector<uint8_t> index;
+    std::vector<uint8_t> data;
+
+    void Add(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        PutBankRecord(index, static_cast<uint32_t>(data.size()), static_cast<uint32_t>(bytes.size()), name);
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    }
+
+    void Write(const std::string& indexPath, const std::string& dataPath) const
+    {
+        testsupport::WriteBytes(indexPath, index);
+        testsupport::WriteBytes(dataPath, data);
+    }
+};
 
 } // namespace audiotest

@@ -2,6 +2,7 @@
 // pictures and a generated tone, and hand-built system-stream bits.
 #pragma once
 
+#include "tests/platform/audio/AudioTestFiles.h"
 #include "tests/support/TestSupport.h"
 
 #include <cmath>
@@ -14,20 +15,11 @@
 namespace movietest
 {
 
-inline bool HaveTool(const char* name)
+// Whether mpeg2enc (and with `mux` also mp2enc and mplex) can be run.
+inline bool HaveTools(bool mux)
 {
-    std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
-
-inline bool HaveVideoTools()
-{
-    return HaveTool("mpeg2enc");
-}
-
-inline bool HaveMuxTools()
-{
-    return HaveTool("mpeg2enc") && HaveTool("mp2enc") && HaveTool("mplex");
+    std::string tools = mux ? "mpeg2enc mp2enc mplex" : "mpeg2enc";
+    return std::system(("for t in " + tools + "; do command -v $t >/dev/null || exit 1; done").c_str()) == 0;
 }
 
 // The luma of picture i of a generated movie: a flat grey that steps up picture by picture.
@@ -43,63 +35,25 @@ inline int GreyForLuma(int y)
 }
 
 // Writes `frames` flat grey 4:2:0 pictures as YUV4MPEG and encodes them into an MPEG-1 video elementary stream.
-inline bool MakeVideo(const std::string& dir, const std::string& name, int width, int height, int frames,
-                      int fpsNumerator = 25)
+inline bool MakeVideo(const std::string& dir, const std::string& name, int width, int height, int frames)
 {
     std::string y4m = dir + "/" + name + ".y4m";
     std::FILE* file = std::fopen(y4m.c_str(), "wb");
     if (!file)
         return false;
-    std::fprintf(file, "YUV4MPEG2 W%d H%d F%d:1 Ip A1:1\n", width, height, fpsNumerator);
+    std::fprintf(file, "YUV4MPEG2 W%d H%d F25:1 Ip A1:1\n", width, height);
     std::vector<uint8_t> luma(static_cast<size_t>(width) * height);
-    std::vector<uint8_t> chroma(static_cast<size_t>(width / 2) * (height / 2), 128);
+    std::vector<uint8_t> chroma(static_cast<size_t>(width / 2) * (height / 2) * 2, 128);
     for (int i = 0; i < frames; ++i)
     {
         std::fputs("FRAME\n", file);
         std::fill(luma.begin(), luma.end(), static_cast<uint8_t>(PictureLuma(i, frames)));
         std::fwrite(luma.data(), 1, luma.size(), file);
         std::fwrite(chroma.data(), 1, chroma.size(), file);
-        std::fwrite(chroma.data(), 1, chroma.size(), file);
     }
     std::fclose(file);
     std::string command = "mpeg2enc -v 0 -f 0 -o '" + dir + "/" + name + "' < '" + y4m + "' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
-}
-
-// A 16-bit PCM WAV of a sine tone.
-inline std::vector<uint8_t> MakeToneWav(int rate, int channels, int sampleFrames, double hz = 440.0)
-{
-    auto put32 = [](std::vector<uint8_t>& v, uint32_t x)
-    {
-        for (int i = 0; i < 4; ++i)
-            v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-    };
-    auto put16 = [](std::vector<uint8_t>& v, uint16_t x)
-    {
-        v.push_back(static_cast<uint8_t>(x));
-        v.push_back(static_cast<uint8_t>(x >> 8));
-    };
-    uint32_t dataBytes = static_cast<uint32_t>(sampleFrames) * channels * 2;
-    std::vector<uint8_t> wav;
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    put32(wav, 36 + dataBytes);
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put32(wav, 16);
-    put16(wav, 1);
-    put16(wav, static_cast<uint16_t>(channels));
-    put32(wav, static_cast<uint32_t>(rate));
-    put32(wav, static_cast<uint32_t>(rate * channels * 2));
-    put16(wav, static_cast<uint16_t>(channels * 2));
-    put16(wav, 16);
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    put32(wav, dataBytes);
-    for (int i = 0; i < sampleFrames; ++i)
-    {
-        auto sample = static_cast<int16_t>(8000.0 * std::sin(2.0 * M_PI * hz * i / rate));
-        for (int c = 0; c < channels; ++c)
-            put16(wav, static_cast<uint16_t>(sample));
-    }
-    return wav;
 }
 
 // Video plus an MP2 tone of `audioFrames` samples at 44.1 kHz mono, multiplexed into an MPEG-1 system stream.
@@ -108,10 +62,12 @@ inline bool MakeSystemStream(const std::string& dir, const std::string& name, in
 {
     if (!MakeVideo(dir, name + ".m1v", width, height, frames))
         return false;
-    testsupport::WriteBytes(dir + "/" + name + ".wav", MakeToneWav(44100, 1, audioFrames));
-    std::string command = "mp2enc -v 0 -b 128 -r 44100 -m -o '" + dir + "/" + name + ".mp2' < '" + dir + "/" + name +
-                          ".wav' >/dev/null 2>&1 && mplex -v 0 -f 0 -o '" + dir + "/" + name + "' '" + dir + "/" +
-                          name + ".m1v' '" + dir + "/" + name + ".mp2' >/dev/null 2>&1";
+    std::string base = "'" + dir + "/" + name;
+    testsupport::WriteBytes(dir + "/" + name + ".wav",
+                            audiotest::Wav16(44100, 1, audiotest::Sine(audioFrames, 44100, 440.0, 8000.0)));
+    std::string command = "mp2enc -v 0 -b 128 -r 44100 -m -o " + base + ".mp2' < " + base +
+                          ".wav' >/dev/null 2>&1 && mplex -v 0 -f 0 -o " + base + "' " + base + ".m1v' " + base +
+                          ".mp2' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
 
@@ -123,16 +79,13 @@ inline int CountMp2Frames(const std::vector<uint8_t>& bytes)
     static const int kRates[4] = {44100, 48000, 32000, 0};
     size_t pos = 0;
     int frames = 0;
-    while (pos + 4 <= bytes.size())
+    for (; pos + 4 <= bytes.size(); ++frames)
     {
-        if (bytes[pos] != 0xFF || (bytes[pos + 1] & 0xFE) != 0xFC)
-            return -1;
         int bitrate = kBitrates[bytes[pos + 2] >> 4];
         int rate = kRates[(bytes[pos + 2] >> 2) & 3];
-        if (bitrate == 0 || rate == 0)
+        if (bytes[pos] != 0xFF || (bytes[pos + 1] & 0xFE) != 0xFC || bitrate == 0 || rate == 0)
             return -1;
         pos += static_cast<size_t>(144000 * bitrate / rate + ((bytes[pos + 2] >> 1) & 1));
-        ++frames;
     }
     return frames;
 }
@@ -154,18 +107,15 @@ inline void AppendPack2(std::vector<uint8_t>& out, uint8_t stuffing)
 {
     Append(out, {0x00, 0x00, 0x01, 0xBA, 0x44, 0x00, 0x04, 0x00, 0x04, 0x01, 0x01, 0x89, 0xC3,
                  static_cast<uint8_t>(0xF8 | stuffing)});
-    for (uint8_t i = 0; i < stuffing; ++i)
-        out.push_back(0xFF);
+    out.insert(out.end(), stuffing, 0xFF);
 }
 
 // The five bytes of a 33-bit time stamp behind a 4-bit marker.
 inline void AppendTimeStamp(std::vector<uint8_t>& out, uint8_t marker, int64_t ts)
 {
-    out.push_back(static_cast<uint8_t>((marker << 4) | (((ts >> 30) & 0x07) << 1) | 1));
-    out.push_back(static_cast<uint8_t>(ts >> 22));
-    out.push_back(static_cast<uint8_t>((((ts >> 15) & 0x7F) << 1) | 1));
-    out.push_back(static_cast<uint8_t>(ts >> 7));
-    out.push_back(static_cast<uint8_t>(((ts & 0x7F) << 1) | 1));
+    Append(out, {static_cast<uint8_t>((marker << 4) | (((ts >> 30) & 0x07) << 1) | 1), static_cast<uint8_t>(ts >> 22),
+                 static_cast<uint8_t>((((ts >> 15) & 0x7F) << 1) | 1), static_cast<uint8_t>(ts >> 7),
+                 static_cast<uint8_t>(((ts & 0x7F) << 1) | 1)});
 }
 
 // A packet: start code, 16-bit length of everything after it, then `header` and `payload`.
