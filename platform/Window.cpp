@@ -99,6 +99,21 @@ bool GetWindowRect(Rect* rect)
     return true;
 }
 
+bool GetWorkArea(Rect* rect)
+{
+    if (!rect)
+        return false;
+    *rect = Rect{};
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return false;
+    int display = g_window ? SDL_GetWindowDisplayIndex(g_window) : 0;
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0)
+        return false;
+    *rect = Rect{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
+    return true;
+}
+
 bool ScreenToClient(Point* point)
 {
     if (!point)

@@ -53,6 +53,10 @@ int GetSystemMetric(SystemMetric metric);
 // without a window.
 bool GetWindowRect(Rect* rect);
 
+// The usable desktop area (screen coordinates) of the display holding the window; false and an empty rectangle
+// while no video is running.
+bool GetWorkArea(Rect* rect);
+
 // Converts between screen and client coordinates of the game window (unchanged without a window).
 bool ScreenToClient(Point* point);
 bool ClientToScreen(Point* point);

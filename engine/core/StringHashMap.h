@@ -15,8 +15,8 @@
 // without regard to case, so Find walks the whole table before it gives up: empty entries do not end the probe,
 // and a name that differs from a key only in case is still found. A missing name therefore costs a full pass.
 //
-// The table changes only through Insert and Clear; keys are read-only through iterators (values may be changed).
-// All lookups go through FindIndex, so anything that remembers lookup results has exactly these three places to
+// The table changes only through Insert, Erase and Clear; keys are read-only through iterators (values may be changed).
+// All lookups go through FindIndex, so anything that remembers lookup results has exactly these places to
 // hook into.
 template <typename V> class StringHashMap
 {
@@ -93,6 +93,18 @@ public:
     // The first occupied entry in bucket order, or End when the table is empty.
     Iterator Begin() const { return Iterator(NextOccupied(m_pBuckets.get()), this); }
     Iterator End() const { return Iterator(m_pBuckets.get() + m_uBucketCount, this); }
+
+    // Empties the entry the iterator stands on (its key is forgotten, not freed); false for End or an empty entry.
+    // Find never stops at an empty entry, so every other key stays reachable.
+    bool Erase(const Iterator& it)
+    {
+        if (it.m_pMap != this || it.m_pEntry == nullptr || it == End() || it.m_pEntry->bEmpty != 0)
+            return false;
+        it.m_pEntry->bEmpty = 1;
+        it.m_pEntry->pKey = nullptr;
+        --m_uCount;
+        return true;
+    }
 
     // Marks every entry empty; frees nothing (the owners of the keys free their records themselves).
     void Clear()

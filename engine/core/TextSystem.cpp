@@ -1,13 +1,17 @@
-// The text service's unicode tables: .uni loading, text expansion with arguments, and the table dump.
+// The text service: bitmap fonts (loading, drawing, measuring) and unicode tables (.uni files, expansion, dump).
 #include "engine/core/TextSystem.h"
 
 #include "engine/core/Logger.h"
+#include "engine/render/GraphicsManager.h"
+#include "engine/render/TextureManager.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Report.h"
 #include "platform/Strings.h"
 #include "platform/WideText.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <iterator>
 #include <new>
@@ -146,70 +150,238 @@ void TextSystem::FreeTable(int table)
     m_entryCounts[table] = 0;
 }
 
-// ---- Fonts: the drawing half comes with the font tables ----
+// ---- Fonts ----
 
-bool TextSystem::LoadFont(const char*)
+namespace
 {
-    return false;
+
+// A 16-bit text as the 8-bit codes of the font tables: U+0000 to U+00FF keep their code, anything beyond the
+// tables becomes '?'. Cut to the buffer.
+void NarrowToFont(const char16_t* text, char* out, size_t cap)
+{
+    size_t n = 0;
+    for (; text && text[n] != 0 && n + 1 < cap; ++n)
+        out[n] = static_cast<char>(text[n] <= 0xFF ? text[n] : u'?');
+    out[n] = 0;
 }
 
-void TextSystem::DrawTextShadowed(float, float, const char*, int) {}
-
-void TextSystem::DrawTextW(float, float, int, int, const char16_t*, bool) {}
-
-void TextSystem::DrawText(float, float, int, int, const char*, bool) {}
-
-void TextSystem::DrawStringW(float, float, const char16_t*) {}
-
-void TextSystem::DrawString(float, float, const char*) {}
-
-void TextSystem::DrawText3DW(float, float, float, int, int, const char16_t*, bool) {}
-
-void TextSystem::DrawText3D(float, float, float, int, int, const char*, bool) {}
-
-int TextSystem::MeasureTextHeight(const char*, int, int, int, int* outHeight)
+std::string NarrowToFont(const char16_t* text)
 {
+    std::string out;
+    for (const char16_t* p = text; p && *p; ++p)
+        out.push_back(static_cast<char>(*p <= 0xFF ? *p : u'?'));
+    return out;
+}
+
+const uint8_t* Bytes(const char* text)
+{
+    return reinterpret_cast<const uint8_t*>(text);
+}
+
+void WriteCaret(const FontCaret& caret, float* x, float* y, float* width, float* height)
+{
+    if (x)
+        *x = caret.fX;
+    if (y)
+        *y = caret.fY;
+    if (width)
+        *width = caret.fWidth;
+    if (height)
+        *height = caret.fHeight;
+}
+
+} // namespace
+
+const FontTable* TextSystem::GetFontTable(int font) const
+{
+    return font >= 0 && font < m_iFontCount ? &m_fonts[font] : nullptr;
+}
+
+bool TextSystem::LoadFont(const char* baseName)
+{
+    if (!baseName)
+        return false;
+    if (m_iFontCount >= kMaxFonts)
+    {
+        GetLogger()->Report(1, "LoadFont : no room for a further font (%s)", baseName);
+        return false;
+    }
+    const std::string fileName = platform::Format("%s.ttb", baseName);
+    FILE* file = platform::OpenFile(fileName, "rb");
+    if (!file)
+        return false;
+    std::vector<uint8_t> data(FontTable::kFileSize);
+    const size_t got = std::fread(data.data(), 1, data.size(), file);
+    std::fclose(file);
+    FontTable& table = m_fonts[m_iFontCount];
+    if (!table.Parse(data.data(), got))
+    {
+        GetLogger()->Report(1, "LoadFont : %s is not a font table", fileName.c_str());
+        return false;
+    }
+    table.m_aiTexture[FontTable::kBasicLatin] = static_cast<int32_t>(
+        g_TextureManager.Load(platform::Format("%s_Basic Latin_Texture.tga", baseName).c_str(), false, false));
+    table.m_aiTexture[FontTable::kLatin1Supplement] = static_cast<int32_t>(
+        g_TextureManager.Load(platform::Format("%s_Latin-1 Supplement_Texture.tga", baseName).c_str(), false, false));
+    ++m_iFontCount;
+    return true;
+}
+
+void TextSystem::DrawWrapped(float x, float y, int width, int alignment, const char* text, bool oneLine, int budget,
+                             FontCaret* pCaret)
+{
+    const FontTable* font = GetFontTable(m_iCurrentFont);
+    if (!font || !text)
+        return;
+    const uint8_t* s = Bytes(text);
+    int pos = 0;
+    FontLine line;
+    while (font->NextLine(s, &pos, width, alignment, &line))
+    {
+        float lineX = x;
+        if (alignment == 1)
+            lineX = x - static_cast<float>(line.iWidth / 2) + static_cast<float>(width / 2);
+        else if (alignment == 2)
+            lineX = x - static_cast<float>(line.iWidth) + static_cast<float>(width);
+        if (budget >= 0 && budget <= line.iLength)
+        {
+            // The line in which the budget runs out is the last one drawn.
+            font->DrawRun(lineX, y, s + line.iStart, line.iLength, false, m_uColour, budget, pCaret);
+            return;
+        }
+        font->DrawRun(lineX, y, s + line.iStart, line.iLength, false, m_uColour, -1, nullptr);
+        if (budget >= 0)
+            budget -= line.iLength;
+        if (line.end == FontLineEnd::Text)
+            return;
+        y += static_cast<float>(font->LineStep());
+        // Without a width, alignments 0 and 1 draw only up to the first line feed.
+        if (oneLine || (alignment != 2 && width == -1))
+            return;
+    }
+}
+
+void TextSystem::DrawTextShadowed(float x, float y, const char* text, int width)
+{
+    const uint32_t colour = m_uColour;
+    m_uColour = 0xFF000000;
+    DrawWrapped(x + 2.0f, y + 2.0f, width, 0, text, false, -1, nullptr);
+    m_uColour = colour;
+    DrawWrapped(x, y, width, 0, text, false, -1, nullptr);
+}
+
+void TextSystem::DrawTextW(float x, float y, int width, int alignment, const char16_t* text, bool oneLine)
+{
+    char buffer[kLineBufferSize];
+    NarrowToFont(text, buffer, sizeof(buffer));
+    DrawText(x, y, width, alignment, buffer, oneLine);
+}
+
+void TextSystem::DrawText(float x, float y, int width, int alignment, const char* text, bool oneLine)
+{
+    DrawWrapped(x, y, width, alignment, text, oneLine, -1, nullptr);
+}
+
+void TextSystem::DrawStringW(float x, float y, const char16_t* text)
+{
+    DrawString(x, y, NarrowToFont(text).c_str());
+}
+
+void TextSystem::DrawString(float x, float y, const char* text)
+{
+    if (const FontTable* font = GetFontTable(m_iCurrentFont))
+        font->DrawRun(x, y, Bytes(text), INT32_MAX, true, m_uColour, -1, nullptr);
+}
+
+void TextSystem::DrawText3DW(float x, float y, float z, int width, int alignment, const char16_t* text, bool oneLine)
+{
+    char buffer[kLineBufferSize];
+    NarrowToFont(text, buffer, sizeof(buffer));
+    DrawText3D(x, y, z, width, alignment, buffer, oneLine);
+}
+
+void TextSystem::DrawText3D(float x, float y, float z, int width, int alignment, const char* text, bool oneLine)
+{
+    m_iCurrentFont = 0;
+    const FontTable* font = GetFontTable(0);
+    if (!font)
+        return;
+    g_GraphicsManager.BeginTextQueue(platform::Vec3{x, y, z}, m_uColour, font->m_aiTexture[FontTable::kBasicLatin]);
+    DrawText(0.0f, 0.0f, width, alignment, text, oneLine);
+    g_GraphicsManager.EndTextQueue();
+}
+
+int TextSystem::MeasureTextHeight(const char* text, int font, int width, int mode, int* outHeight)
+{
+    const FontTable* table = GetFontTable(font);
+    if (mode < 0 || mode > 2 || !table || !text)
+    {
+        if (outHeight)
+            *outHeight = 0;
+        return 0;
+    }
+    const uint8_t* s = Bytes(text);
+    int pos = 0;
+    int lines = 0;
+    bool leftOver = false;
+    FontLine line;
+    while (table->NextLine(s, &pos, width, mode, &line))
+    {
+        if (line.end == FontLineEnd::LineFeed && width == -1)
+            return -1;
+        if (line.end == FontLineEnd::Text)
+        {
+            leftOver = line.iLength > 0;
+            break;
+        }
+        ++lines;
+    }
+    const int height = lines * table->LineStep() + (leftOver ? table->m_iLineAdvance : 0);
     if (outHeight)
-        *outHeight = 0;
-    return 0;
+        *outHeight = height;
+    return height;
 }
 
-void TextSystem::MeasureText(const char*, int, int* outWidth, int* outHeight)
+void TextSystem::MeasureText(const char* text, int font, int* outWidth, int* outHeight)
 {
+    if (const FontTable* table = GetFontTable(font))
+    {
+        table->Measure(Bytes(text), outWidth, outHeight);
+        return;
+    }
     if (outWidth)
         *outWidth = 0;
     if (outHeight)
         *outHeight = 0;
 }
 
-int TextSystem::GetFontHeight(int)
+int TextSystem::GetFontHeight(int font)
 {
-    return 0;
+    const FontTable* table = GetFontTable(font);
+    return table ? table->Glyph('I').m_uHeight : 0;
 }
 
-int TextSystem::GetGlyphWidth(int)
+int TextSystem::GetGlyphWidth(int character)
 {
-    return 0;
+    const FontTable* table = GetFontTable(m_iCurrentFont);
+    return table ? table->GlyphWidth(static_cast<uint8_t>(character & 0xFF)) : 0;
 }
 
-void TextSystem::DrawStringUpTo(float, float, const char*, int, float* caretX, float* caretY, float* caretWidth,
-                                float* caretHeight)
+void TextSystem::DrawStringUpTo(float x, float y, const char* text, int count, float* caretX, float* caretY,
+                                float* caretWidth, float* caretHeight)
 {
-    for (float* out : {caretX, caretY, caretWidth, caretHeight})
-    {
-        if (out)
-            *out = 0.0f;
-    }
+    FontCaret caret;
+    if (const FontTable* font = GetFontTable(m_iCurrentFont))
+        font->DrawRun(x, y, Bytes(text), INT32_MAX, true, m_uColour, std::max(count, 0), &caret);
+    WriteCaret(caret, caretX, caretY, caretWidth, caretHeight);
 }
 
-void TextSystem::DrawTextUpTo(float, float, int, int, const char*, int, float* caretX, float* caretY, float* caretWidth,
-                              float* caretHeight)
+void TextSystem::DrawTextUpTo(float x, float y, int width, int alignment, const char* text, int count, float* caretX,
+                              float* caretY, float* caretWidth, float* caretHeight)
 {
-    for (float* out : {caretX, caretY, caretWidth, caretHeight})
-    {
-        if (out)
-            *out = 0.0f;
-    }
+    FontCaret caret;
+    DrawWrapped(x, y, width, alignment, text, false, std::max(count, 0), &caret);
+    WriteCaret(caret, caretX, caretY, caretWidth, caretHeight);
 }
 
 // ---- Entry operations ----

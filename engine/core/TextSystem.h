@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/core/EngineService.h"
+#include "engine/render/FontTable.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -128,7 +129,11 @@ public:
 
     int GetFontCount() override { return m_iFontCount; }
 
-    // The font half comes with the font tables; until then these keep the interface whole and do nothing.
+    // Fonts: up to kMaxFonts ".ttb" tables with their two textures. Drawing uses the current font and colour;
+    // an operation on a font that is not loaded draws nothing and measures 0. 16-bit texts are drawn with
+    // the glyph of each character up to U+00FF and '?' for characters beyond the tables.
+    // Loads "<baseName>.ttb" and its textures as the next font; false when the file cannot be opened, is no
+    // font table (too short, impossible header) or four fonts are loaded already.
     bool LoadFont(const char* baseName) override;
     void DrawTextShadowed(float x, float y, const char* text, int width) override;
     void DrawTextW(float x, float y, int width, int alignment, const char16_t* text, bool oneLine) override;
@@ -145,6 +150,8 @@ public:
                         float* caretHeight) override;
     void DrawTextUpTo(float x, float y, int width, int alignment, const char* text, int count, float* caretX,
                       float* caretY, float* caretWidth, float* caretHeight) override;
+    // The loaded font, or null.
+    const FontTable* GetFontTable(int font) const;
 
     // Looks nothing up: only terminates the caller's buffer, which then reads as the empty text.
     void GetText(const char* id, char* buffer, int size) override;
@@ -204,6 +211,11 @@ private:
     class VaArgumentSource;
     class SlotArgumentSource;
 
+    // The wrapped text in the current font and colour; with budget >= 0 only that many characters are drawn
+    // and the caret is reported where they end.
+    void DrawWrapped(float x, float y, int width, int alignment, const char* text, bool oneLine, int budget,
+                     FontCaret* pCaret);
+
     const TextEntry* CurrentEntry(int entry) const;
     void FreeTable(int table);
     bool LoadTable(int table, const char* fileName);
@@ -216,7 +228,7 @@ private:
     int m_iCurrentFont = 0;
     uint32_t m_uColour = 0xFFFFFFFF;
     int m_iFontCount = 0;
-    // The fonts themselves come with the font tables.
+    FontTable m_fonts[kMaxFonts];
     char m_szIdBuffer[kIdBufferSize] = {};
     char m_szLineBuffer[kLineBufferSize] = {};
     int m_iOutputLength = 0;

@@ -49,7 +49,9 @@ uint32_t EstimateBits(PixelFormat format)
 }
 
 // Writes a packed w x h image in srcFormat into a rectangle of a level at (x, y): copied row by row when the
-// formats agree, converted otherwise. Rows and columns outside the level are left out.
+// formats agree, converted otherwise. Rows and columns outside the level are left out. Block-compressed images
+// go in whole 4 x 4 blocks: x and y must lie on block edges, and a side that is not a multiple of 4 takes its
+// last partial block.
 GfxResult WriteLevel(platform::ITexture& texture, uint32_t level, const void* pixels, PixelFormat srcFormat, uint32_t x,
                      uint32_t y, uint32_t width, uint32_t height, bool* lockFailed)
 {
@@ -57,16 +59,21 @@ GfxResult WriteLevel(platform::ITexture& texture, uint32_t level, const void* pi
     GfxResult result = texture.GetLevelDesc(level, &desc);
     if (platform::GfxFailed(result))
         return result;
-    if (x >= desc.width || y >= desc.height)
+    if (x >= desc.width || y >= desc.height || width == 0 || height == 0)
         return GfxResult::Ok;
     const uint32_t w = std::min(width, desc.width - x);
     const uint32_t h = std::min(height, desc.height - y);
     const uint32_t srcPitch = platform::FormatRowPitch(srcFormat, width);
+    const bool blocks = platform::IsBlockCompressed(srcFormat);
+    if (blocks && (x % 4 != 0 || y % 4 != 0))
+        return GfxResult::InvalidCall;
     if (desc.format == srcFormat)
     {
-        const bool blocks = platform::IsBlockCompressed(srcFormat);
-        platform::Rect rect = {static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(x + w),
-                               static_cast<int32_t>(y + h)};
+        // The locked rectangle covers whole blocks, as far as the level reaches.
+        const uint32_t right = blocks ? std::min((x + w + 3) / 4 * 4, desc.width) : x + w;
+        const uint32_t bottom = blocks ? std::min((y + h + 3) / 4 * 4, desc.height) : y + h;
+        platform::Rect rect = {static_cast<int32_t>(x), static_cast<int32_t>(y), static_cast<int32_t>(right),
+                               static_cast<int32_t>(bottom)};
         platform::LockedRect locked;
         result = texture.LockRect(level, &locked, &rect, platform::LockFlags::None);
         if (platform::GfxFailed(result) || !locked.bits)
@@ -151,6 +158,13 @@ bool D3DRenderer::ReserveTexture(uint32_t width, uint32_t height, uint32_t forma
     PixelFormat format = FormatFromCode(formatCode);
     uint32_t w = width;
     uint32_t h = height;
+    // An unknown code names no format: refused like a format no device takes.
+    if (format == PixelFormat::Unknown)
+    {
+        CheckD3DResult(GfxResult::InvalidCall, "ReserveTexture");
+        GetLogger()->Report(0, "D3D:ReserveTexture (D3DXCheckTextureRequirements):- %s\n", GetD3DErrorText());
+        return false;
+    }
     GfxResult result =
         platform::CheckTextureRequirements(*m_pDevice, &w, &h, nullptr, 0, &format, platform::Pool::Managed);
     if (platform::GfxFailed(result))
@@ -234,19 +248,31 @@ bool D3DRenderer::UpdateTexture(const void* pixels, uint32_t width, uint32_t hei
             GetLogger()->Report(0, "D3D:UpdateTexture (FilterTexture):- %s\n", GetD3DErrorText());
         return true;
     }
-    const bool blocks = platform::IsBlockCompressed(format);
-    const uint32_t least = blocks ? 4 : 1;
+    // The pixels hold the chain of the given size, level after level: no more levels are read than that chain
+    // has, and levels of the texture beyond it are filtered from the last one written.
+    const uint32_t least = platform::IsBlockCompressed(format) ? 4 : 1;
+    const uint32_t copied = std::min(levels, platform::FullMipChainLevels(width, height));
     const uint8_t* source = static_cast<const uint8_t*>(pixels);
     uint32_t w = width;
     uint32_t h = height;
-    for (uint32_t level = 0; level < levels; ++level)
+    for (uint32_t level = 0; level < copied; ++level)
     {
-        const GfxResult result = WriteLevel(texture, level, source, format, 0, 0, w, h, nullptr);
+        bool lockFailed = false;
+        const GfxResult result = WriteLevel(texture, level, source, format, 0, 0, w, h, &lockFailed);
         if (CheckD3DResult(result, "UpdateTexture"))
-            GetLogger()->Report(0, "D3D:UpdateTexture (LoadSurfaceFromSurface):- %s\n", GetD3DErrorText());
+            GetLogger()->Report(0,
+                                lockFailed ? "D3D:UpdateTexture (LockRect):- %s\n"
+                                           : "D3D:UpdateTexture (LoadSurfaceFromSurface):- %s\n",
+                                GetD3DErrorText());
         source += platform::FormatLevelSize(format, w, h);
         w = std::max(w / 2, least);
         h = std::max(h / 2, least);
+    }
+    if (copied > 0 && copied < levels)
+    {
+        const GfxResult result = platform::FilterTexture(texture, copied - 1, platform::ImageFilter::Box);
+        if (CheckD3DResult(result, "UpdateTexture"))
+            GetLogger()->Report(0, "D3D:UpdateTexture (FilterTexture):- %s\n", GetD3DErrorText());
     }
     return true;
 }
@@ -259,9 +285,13 @@ bool D3DRenderer::UpdateTextureSubRegion(const void* pixels, uint32_t width, uin
     if (!entry || !entry->m_pTexture || !pixels || format == PixelFormat::Unknown)
         return true;
     entry->m_bChanged = true;
-    const GfxResult result = WriteLevel(*entry->m_pTexture, 0, pixels, format, x, y, width, height, nullptr);
+    bool lockFailed = false;
+    const GfxResult result = WriteLevel(*entry->m_pTexture, 0, pixels, format, x, y, width, height, &lockFailed);
     if (CheckD3DResult(result, "UpdateTextureSubRegion"))
-        GetLogger()->Report(0, "D3D:UpdateTextureSubRegion (LoadSurfaceFromSurface):- %s\n", GetD3DErrorText());
+        GetLogger()->Report(0,
+                            lockFailed ? "D3D:UpdateTextureSubRegion (LockRect):- %s\n"
+                                       : "D3D:UpdateTextureSubRegion (LoadSurfaceFromSurface):- %s\n",
+                            GetD3DErrorText());
     return true;
 }
 

@@ -1,5 +1,5 @@
 // The graphics manager: creation with its renderer, video settings, shutdown, the frame cycle, projection and
-// view, viewport, fog and the directional light with its flat-shadow projection.
+// view, viewport, fog and the directional light with its flat-shadow projection (2D drawing: GraphicsManager2D).
 #include "engine/render/GraphicsManager.h"
 
 #include "engine/core/Logger.h"
@@ -41,7 +41,11 @@ uint32_t AddSaturated(uint32_t a, uint32_t b)
 
 } // namespace
 
-GraphicsManager::GraphicsManager() = default;
+// The batch stores and the text queue are made once here; nothing is allocated while drawing.
+GraphicsManager::GraphicsManager()
+    : m_pBatch(std::make_unique<BatchStore>()), m_pTextQueue(std::make_unique<TextQueue>())
+{
+}
 
 GraphicsManager::~GraphicsManager() = default;
 
@@ -96,6 +100,15 @@ void GraphicsManager::Create(const RendererSettings& settings, void* window)
     m_fFogStart = 0.0f;
     m_fFogRange = 0.0f;
     m_uFogColour = 0;
+
+    // No batch, no queued text and no debug boxes are carried over from an earlier device.
+    m_iBatchKind = BATCH_NONE;
+    m_iBatchVertices = 0;
+    m_iBatchIndices = 0;
+    m_iBatchTexture = 0;
+    m_iBatchMaterial = 1;
+    ResetTextQueue();
+    m_uDebugBoxes = 0;
 
     m_billboardVertices.assign(kBillboardVertices, TexturedVertex{});
     for (int q = 0; q < kQuadCount; ++q)

@@ -2,6 +2,7 @@
 // state, fog and light, the clear settings and the per-frame draw lists, and runs the frame cycle.
 #pragma once
 
+#include "engine/render/DrawBatcher.h"
 #include "engine/render/RenderTypes.h"
 #include "engine/render/Renderer.h"
 #include "platform/gfx/Math.h"
@@ -89,6 +90,86 @@ public:
     uint32_t GetLitColour(const platform::Vec3& normal) const;
     void FilterDirtyTextures();
 
+    // ---- the draw batcher and the text queue
+    // Makes the pending batch one of that kind, texture slot and material, drawing what is pending first when the
+    // state differs or the batch is nearly full. (BATCH_NONE, 0, 1) draws whatever is pending and leaves no batch
+    // open: everything that draws directly or changes transforms calls it first.
+    void BeginBatch(int32_t kind, int32_t texture, int32_t material);
+    // Empties the text queue (run count, quad count, pool) and closes any open run.
+    void ResetTextQueue();
+    // Opens a text run anchored at a world point: until EndTextQueue, DrawTexturedRect queues its quads here in
+    // the run's colour and texture. With 2000 runs queued the run is not kept and its quads are dropped.
+    void BeginTextQueue(const platform::Vec3& anchor, uint32_t colour, int32_t texture);
+    void EndTextQueue();
+    // A quad of the open run, offset from the anchor's screen point (texture coordinates already in the page).
+    void AddTextQuad(float x0, float y0, float x1, float y1, float tx0, float ty0, float tx1, float ty1);
+    // Draws every queued run, one draw call per quad; called after Begin2D.
+    void DrawQueuedText();
+
+    // ---- immediate screen drawing (drawn at once under the renderer's current material and transforms)
+    void DrawPixel(int32_t x, int32_t y, uint32_t colour);
+    void DrawTriangle(float x1, float y1, float x2, float y2, float x3, float y3, uint32_t c1, uint32_t c2,
+                      uint32_t c3);
+    void DrawRect(float x0, float y0, float x1, float y1, uint32_t colour);
+    // {x, y, width, height}.
+    void DrawRectXYWH(const uint32_t rect[4], uint32_t colour);
+    // {left, top, bottom, right}: note the order.
+    void FillRect(const int32_t rect[4], uint32_t colour);
+
+    // ---- batched drawing
+    // A one-pixel screen line; returns 2.
+    int DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
+    // A line in world coordinates.
+    void DrawLine3D(const platform::Vec3& from, const platform::Vec3& to, uint32_t colour);
+    // A flat quad at height y, centred on (x, z).
+    void DrawGroundQuad(float x, float y, float z, float width, float depth, uint32_t colour, int32_t material);
+    // A screen rectangle textured with the slot's rectangle (u, v in the texture's own 0 to 1 range). While a text
+    // run is open it is queued to the run instead, and colour, slot and material are not used.
+    void DrawTexturedRect(float x0, float y0, float x1, float y1, float tu0, float tv0, float tu1, float tv1,
+                          uint32_t colour, int32_t slot, int32_t material);
+    // The same for a quadrilateral with corners in order; always batched.
+    void DrawTexturedQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, float tu0,
+                          float tv0, float tu1, float tv1, uint32_t colour, int32_t slot, int32_t material);
+    // A shaded box (24 vertices, 36 indices) in world coordinates, lit by the light direction.
+    void DrawShadedBox(const DebugBox& box);
+    // Queues a box for the start of the next 2D pass; false when 100 are queued.
+    bool QueueDebugBox(const DebugBox& box);
+    // Draws the queued boxes, first to last, and empties the queue (Begin2D does this).
+    void DrawDebugBoxes();
+
+    // ---- polygon sets placed at a world position (nothing happens for 0 vertices)
+    void DrawPolysAt(const ColourVertex* vertices, uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
+                     const platform::Vec3& position, int32_t material);
+    void DrawTexturedPolysAt(const TexturedVertex* vertices, uint32_t vertexCount, const uint16_t* indices,
+                             uint32_t indexCount, int32_t texture1, int32_t texture2, const platform::Vec3& position,
+                             int32_t material);
+
+    // ---- points and rays (no drawing)
+    // Screen x, y and depth of a world point through the whole-screen viewport.
+    void ProjectToScreen(const platform::Vec3& point, platform::Vec3* out) const;
+    void ProjectToScreenWorld(const platform::Vec3& point, const platform::Matrix& world, platform::Vec3* out) const;
+    // The point through the view matrix (no division by w).
+    void TransformToView(const platform::Vec3& point, platform::Vec3* out) const;
+    // The ground point (y = 0) under a screen point where the view ray falls to height h; false (out unchanged)
+    // when the eye is not above h or the ray does not fall steeply enough.
+    bool PickGroundPoint(int16_t x, int16_t y, float h, platform::Vec3* out) const;
+    // From the eye towards the world point under the screen point (unit direction).
+    void GetPickRay(int16_t x, int16_t y, platform::Vec3* origin, platform::Vec3* direction) const;
+    // From the eye towards a world point (unit direction).
+    void GetRayTowards(const platform::Vec3& point, platform::Vec3* origin, platform::Vec3* direction) const;
+    // (0, false) solid, (0, true) wireframe.
+    void SetFillMode(uint32_t a, bool b);
+
+    // ---- batch and queue state (for tests and diagnostics)
+    int32_t GetBatchKind() const { return m_iBatchKind; }
+    int32_t GetBatchVertexCount() const { return m_iBatchVertices; }
+    int32_t GetBatchIndexCount() const { return m_iBatchIndices; }
+    int32_t GetBatchTexture() const { return m_iBatchTexture; }
+    int32_t GetBatchMaterial() const { return m_iBatchMaterial; }
+    bool IsTextQueueOpen() const { return m_bTextQueueOpen; }
+    const TextQueue& GetTextQueue() const { return *m_pTextQueue; }
+    uint32_t GetDebugBoxCount() const { return m_uDebugBoxes; }
+
     // ---- state read by drawing code and tests
     const RendererSettings& GetSettings() const { return m_settings; }
     const VideoSettings& GetVideoSettings() const { return m_video; }
@@ -145,10 +226,15 @@ private:
     void SendFog(float start, float range, uint32_t colour);
     // Rebuilds the frustum out to the distance (corners, planes and ground lines come with the culling code).
     void BuildFrustum(float distance);
-    // The per-frame hand-offs of the batcher, the text queue and the debug boxes (the batcher's code fills them).
-    void ResetTextQueue() {}
-    void FlushBatch() {}
-    void DrawDebugBoxes() {}
+    // Draws whatever the batch holds and leaves no batch open.
+    void FlushBatch() { BeginBatch(BATCH_NONE, 0, 1); }
+    // Makes room for a primitive of that many vertices and indices in the open batch (drawing it first when it
+    // could not hold them) and returns the vertex number the primitive starts at.
+    int32_t ReserveBatch(int32_t vertices, int32_t indices);
+    // Appends the indices of one primitive, offset by its first vertex, and advances the counts.
+    void AppendBatchIndices(const uint16_t* local, int32_t count, int32_t first, int32_t vertices);
+    void AppendColouredQuad(const ColourVertex (&corners)[4]);
+    void AppendTexturedQuad(const float (&xy)[4][2], float u0, float v0, float u1, float v1, uint32_t colour);
 
     std::string m_szScreenshotRequest;
     bool m_bSceneOpen = false;
@@ -217,6 +303,19 @@ private:
     bool m_bShadowsOn = true;
     float m_fShadowFactor = 1.0f;
 
+    // The pending batch.
+    int32_t m_iBatchKind = BATCH_NONE;
+    int32_t m_iBatchVertices = 0;
+    int32_t m_iBatchIndices = 0;
+    int32_t m_iBatchTexture = 0;
+    int32_t m_iBatchMaterial = 1;
+    bool m_bTextQueueOpen = false;
+    std::unique_ptr<BatchStore> m_pBatch;
+    std::unique_ptr<TextQueue> m_pTextQueue;
+    static constexpr uint32_t kDebugBoxCapacity = 100;
+    DebugBox m_aDebugBoxes[kDebugBoxCapacity] = {};
+    uint32_t m_uDebugBoxes = 0;
+
     std::unique_ptr<MaterialBuckets> m_pBuckets;
     std::unique_ptr<ModelDrawList> m_pModelList;
     std::unique_ptr<LineSegmentList> m_pLineSegments;
@@ -226,3 +325,6 @@ private:
 };
 
 extern GraphicsManager g_GraphicsManager;
+
+// The point through the matrix, x, y and z kept, no division by w.
+void TransformPoint(const platform::Vec3& point, const platform::Matrix& matrix, platform::Vec3* out);

@@ -1,27 +1,513 @@
-// The material table's set-up and the crossfade list (no records are added before the texture manager exists).
+// The material table with its built-in materials, the state sets made from materials, and the crossfade list.
 #include "engine/render/MaterialTable.h"
+
+#include "engine/render/TextureManager.h"
+#include "engine/render/TextureSlots.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 
 MaterialTable g_MaterialTable;
 CrossfadeList g_CrossfadeList;
 
+namespace
+{
+
+// Animator slots by what they move (their order in a description).
+enum AnimatorSlot
+{
+    kSlotOffsetU0 = 13,
+    kSlotOffsetV0 = 14,
+    kSlotRotation0 = 15,
+    kSlotScaleU0 = 17,
+    kSlotScaleV0 = 18,
+    kSlotOffsetU1 = 19,
+    kSlotOffsetV1 = 20,
+    kSlotRotation1 = 21,
+    kSlotScaleU1 = 23,
+    kSlotScaleV1 = 24,
+};
+
+// The slots whose targets move the texture coordinates of stage 0 and of stage 1.
+constexpr int kFirstTextureSlot[2] = {kSlotOffsetU0, kSlotOffsetU1};
+constexpr int kEndTextureSlot[2] = {kSlotOffsetU1, kAnimatorSlotCount};
+
+bool HasTextureAnimators(const MaterialDescription& d, int stage)
+{
+    for (int slot = kFirstTextureSlot[stage]; slot < kEndTextureSlot[stage]; ++slot)
+        if (d.m_aAnimators[slot].uShapeOp != 0)
+            return true;
+    return false;
+}
+
+// A time-varying (or, with amplitude 0, constant) wave on a slot.
+void Wave(MaterialDescription& d, int slot, uint8_t shape, float amplitude, float frequency, float phase, float offset)
+{
+    MakeWave(&d.m_aAnimators[slot], shape, amplitude, frequency, phase, offset);
+}
+
+void Constant(MaterialDescription& d, int slot, float value)
+{
+    Wave(d, slot, 1, 0.0f, 0.0f, 0.0f, value);
+}
+
+void Ops(MaterialDescription& d, int stage, uint16_t colour, uint16_t alpha)
+{
+    d.m_material.m_aStages[stage].m_uColourOp = colour;
+    d.m_material.m_aStages[stage].m_uAlphaOp = alpha;
+}
+
+// Stage 1 drawn from a texture with these operations.
+void SecondTexture(MaterialDescription& d, uint16_t colour, uint16_t alpha)
+{
+    d.m_material.m_aStages[1].m_uTextureMode = 1;
+    Ops(d, 1, colour, alpha);
+}
+
+void Colours(MaterialDescription& d, uint32_t diffuse, uint32_t selfIllumination)
+{
+    d.m_material.m_uDiffuse = diffuse;
+    d.m_material.m_uSelfIllumination = selfIllumination;
+}
+
+void Blend(MaterialDescription& d, uint8_t blendMode, uint8_t depthAlphaFlags)
+{
+    d.m_material.m_uBlendMode = blendMode;
+    d.m_material.m_uDepthAlphaFlags = depthAlphaFlags;
+}
+
+void Flags(MaterialDescription& d, uint8_t depthAlphaFlags)
+{
+    d.m_material.m_uDepthAlphaFlags = depthAlphaFlags;
+}
+
+// The built-in materials in the order they are built; each starts from the defaults.
+struct BuiltInMaterial
+{
+    int32_t number;
+    void (*set)(MaterialDescription&);
+};
+
+const BuiltInMaterial kBuiltIns[] = {
+    {1, [](MaterialDescription&) {}}, // the wireframe substitute and plain screen drawing
+    {2, [](MaterialDescription& d) { d.m_material.m_aStages[0].m_uSampling = 1; }},
+    {29, [](MaterialDescription&) {}},
+    {3,
+     [](MaterialDescription& d)
+     {
+         Ops(d, 0, 0, 0);
+         d.m_material.m_uDepthCompare = 2;
+     }},
+    {4, [](MaterialDescription& d) { Blend(d, 0, 3); }},
+    {5, [](MaterialDescription& d) { d.m_material.m_uBlendMode = 0; }},
+    {6,
+     [](MaterialDescription& d)
+     {
+         Colours(d, 0xFFFF0000, 0xFFFF0000);
+         Ops(d, 0, 0, 0);
+     }},
+    {7, [](MaterialDescription& d) { d.m_material.m_uDiffuse = 0x80FFFFFF; }},
+    {8, [](MaterialDescription& d) { Blend(d, 9, 0); }},
+    {27, [](MaterialDescription& d) { Flags(d, 0); }},
+    {9, [](MaterialDescription& d) { Flags(d, 0); }},
+    {28,
+     [](MaterialDescription& d)
+     {
+         Colours(d, 0xFFFFFF00, 0xFFFFFF00);
+         Ops(d, 0, 0, 0);
+     }},
+    {17, // the untextured shadow
+     [](MaterialDescription& d)
+     {
+         Ops(d, 0, 0, 1);
+         Blend(d, 11, 0);
+     }},
+    {18, // the textured shadow
+     [](MaterialDescription& d)
+     {
+         Ops(d, 0, 0, 1);
+         Blend(d, 11, 2);
+     }},
+    {10,
+     [](MaterialDescription& d)
+     {
+         d.m_material.m_uDiffuse = 0x7F000000;
+         Flags(d, 0);
+     }},
+    {16,
+     [](MaterialDescription& d)
+     {
+         d.m_material.m_aStages[0].m_uAlphaOp = 1;
+         Flags(d, 3);
+         d.m_material.m_uAlphaRef = 100;
+     }},
+    {11,
+     [](MaterialDescription& d)
+     {
+         d.m_material.m_aStages[0].m_uAlphaOp = 1;
+         Blend(d, 0, 3);
+     }},
+    {12,
+     [](MaterialDescription& d)
+     {
+         Ops(d, 0, 8, 0);
+         SecondTexture(d, 6, 1);
+         Blend(d, 0, 3);
+         d.m_material.m_uAlphaRef = 90;
+         Constant(d, kSlotOffsetU0, 0.03125f);
+         Constant(d, kSlotOffsetV0, 0.03125f);
+         Constant(d, kSlotScaleU0, 0.9375f);
+         Constant(d, kSlotScaleV0, 0.9375f);
+         Constant(d, kSlotScaleU1, 32.0f);
+         Constant(d, kSlotScaleV1, 32.0f);
+     }},
+    {13,
+     [](MaterialDescription& d)
+     {
+         Ops(d, 0, 8, 0);
+         SecondTexture(d, 6, 1);
+         Flags(d, 1);
+         Constant(d, kSlotScaleU1, 34.133335f);
+         Constant(d, kSlotScaleV1, 34.133335f);
+     }},
+    {23,
+     [](MaterialDescription& d)
+     {
+         d.m_material.m_uDiffuse = 0;
+         d.m_material.m_uSpecular = 0x008C96BE;
+         d.m_material.m_fSpecularPower = 100.0f;
+         Ops(d, 0, 5, 0);
+         SecondTexture(d, 6, 1);
+         Flags(d, 1);
+         for (int slot : {kSlotOffsetU0, kSlotOffsetV0, kSlotOffsetU1, kSlotOffsetV1})
+             Wave(d, slot, 2, 0.5f, 0.3f, 0.0f, 0.0f);
+         Wave(d, kSlotRotation0, 2, 0.0f, 0.0f, 0.0f, 1.0f);
+         Wave(d, kSlotRotation1, 2, 0.0f, 0.0f, 0.0f, 5.0f);
+     }},
+    {24,
+     [](MaterialDescription& d)
+     {
+         d.m_material.m_uSpecular = 0x00FFC864;
+         d.m_material.m_fSpecularPower = 8.0f;
+         Ops(d, 0, 4, 2);
+         SecondTexture(d, 5, 3);
+         Flags(d, 3);
+         for (int slot : {kSlotOffsetU0, kSlotOffsetV0, kSlotOffsetU1, kSlotOffsetV1})
+             Wave(d, slot, 2, 0.5f, 0.3f, 0.0f, 0.0f);
+         for (int slot : {kSlotRotation0, kSlotScaleU0, kSlotScaleV0, kSlotScaleU1, kSlotScaleV1})
+             Wave(d, slot, 2, 0.0f, 0.0f, 0.0f, 2.0f);
+         Wave(d, kSlotRotation1, 2, 0.0f, 0.0f, 0.0f, 5.0f);
+     }},
+    {20,
+     [](MaterialDescription& d)
+     {
+         Ops(d, 0, 2, 0);
+         Blend(d, 12, 0);
+         Constant(d, kSlotOffsetU0, 0.03125f);
+         Constant(d, kSlotOffsetV0, 0.03125f);
+         Constant(d, kSlotScaleU0, 0.9375f);
+         Constant(d, kSlotScaleV0, 0.9375f);
+         Constant(d, kSlotScaleU1, 8.0f);
+         Constant(d, kSlotScaleV1, 8.0f);
+     }},
+    {15,
+     [](MaterialDescription& d)
+     {
+         d.m_material.m_uDiffuse = 0x00FFFFFF;
+         d.m_material.m_aStages[0].m_uAlphaOp = 0;
+         Blend(d, 9, 1);
+     }},
+    {19,
+     [](MaterialDescription& d)
+     {
+         Ops(d, 0, 2, 2);
+         SecondTexture(d, 3, 3);
+         Blend(d, 1, 0);
+         Constant(d, kSlotScaleU1, 4.0f);
+         Constant(d, kSlotScaleV1, 4.0f);
+         Wave(d, kSlotOffsetU1, 2, 0.5f, 0.1f, 0.0f, 0.0f);
+         Wave(d, kSlotOffsetV1, 2, 0.5f, 0.1f, 0.0f, 0.0f);
+     }},
+    {21,
+     [](MaterialDescription& d)
+     {
+         Colours(d, 0x776666AA, 0x776666AA);
+         Ops(d, 0, 0, 0);
+     }},
+    {22,
+     [](MaterialDescription& d)
+     {
+         Ops(d, 0, 8, 0);
+         SecondTexture(d, 8, 1);
+         Flags(d, 1);
+     }},
+    {25, [](MaterialDescription& d) { d.m_material.m_uDiffuse = 0x80FFFFFF; }},
+    {26, // the parts wireframe mode draws with
+     [](MaterialDescription& d)
+     {
+         Colours(d, 0xFFFFFFFF, 0xFFFFFFFF);
+         Ops(d, 0, 0, 0);
+         Blend(d, 0, 0);
+     }},
+};
+
+bool IsOpaqueBlend(uint8_t blendMode)
+{
+    return blendMode == 0 || blendMode == 1 || blendMode == 2 || blendMode == 8;
+}
+
+} // namespace
+
+// ---- state sets
+
+StateSet MakeStateSet(const MaterialDescription& description)
+{
+    MaterialFields m = description.m_material;
+    MaterialStage& s0 = m.m_aStages[0];
+    MaterialStage& s1 = m.m_aStages[1];
+
+    // Values with no meaning are taken as the defaults.
+    if (s0.m_uColourOp > kMaxColourOp0)
+        s0.m_uColourOp = 2;
+    if (s0.m_uAlphaOp > kMaxAlphaOp0)
+        s0.m_uAlphaOp = 2;
+    if (s1.m_uColourOp > kMaxColourOp1)
+        s1.m_uColourOp = 0;
+    if (s1.m_uAlphaOp > kMaxAlphaOp1)
+        s1.m_uAlphaOp = 0;
+    if (m.m_uDepthCompare > kMaxDepthCompare)
+        m.m_uDepthCompare = 1;
+
+    // No stage-0 texture: nothing to sample and no second stage; a second stage with no operation is no stage.
+    if (s0.m_uTextureMode == 0)
+    {
+        s0.m_uSampling = 0;
+        s1.m_uTextureMode = 0;
+    }
+    if (s1.m_uColourOp == 0 || s1.m_uAlphaOp == 0)
+        s1.m_uTextureMode = 0;
+    if (s1.m_uTextureMode == 0)
+    {
+        s1.m_iTexture = 0;
+        s1.m_uColourOp = 0;
+        s1.m_uAlphaOp = 0;
+    }
+
+    // Coordinate kinds: reflection and normal maps generate them; otherwise a texture matrix when the
+    // coordinates are animated (stage 0, with a texture) or stage 1 is drawn at all.
+    uint8_t kinds[2];
+    for (int stage = 0; stage < 2; ++stage)
+    {
+        uint16_t mode = m.m_aStages[stage].m_uTextureMode;
+        if (mode == 2)
+            mode = 1;
+        else if (mode == 5)
+            mode = 3;
+        else if (mode == 6)
+            mode = 4;
+        const bool animated = HasTextureAnimators(description, stage);
+        if (mode == 3)
+            kinds[stage] = 2;
+        else if (mode == 4)
+            kinds[stage] = 3;
+        else if (stage == 0)
+            kinds[stage] = (animated && mode != 0) ? 1 : 0;
+        else
+            kinds[stage] = (animated || mode != 0) ? 1 : 0;
+    }
+
+    StateSet set{};
+    set.m_uBlendMode = m.m_uBlendMode;
+    set.m_uDepthCompare = m.m_uDepthCompare;
+    set.m_uDepthAlphaFlags = m.m_uDepthAlphaFlags & 3;
+    const bool alphaTest = (set.m_uDepthAlphaFlags & 2) != 0;
+    set.m_uAlphaRef = alphaTest ? m.m_uAlphaRef : 0;
+    set.m_uSampling0 = s0.m_uSampling;
+    set.m_uColourOp0 = static_cast<uint8_t>(s0.m_uColourOp);
+    set.m_uAlphaOp0 = static_cast<uint8_t>(s0.m_uAlphaOp);
+    set.m_uCoordKind0 = kinds[0];
+    set.m_uCoordKind1 = kinds[1];
+    if (s1.m_uColourOp != 0 && s1.m_uAlphaOp != 0)
+    {
+        set.m_uSampling1 = s1.m_uSampling;
+        set.m_uColourOp1 = static_cast<uint8_t>(s1.m_uColourOp);
+        set.m_uAlphaOp1 = static_cast<uint8_t>(s1.m_uAlphaOp);
+        // Without alpha test an opaque blend never reads alpha, and only stage 1's alpha reaches the blend.
+        if (!alphaTest)
+        {
+            if (IsOpaqueBlend(set.m_uBlendMode))
+                set.m_uAlphaOp1 = 2;
+            if (set.m_uAlphaOp1 == 2 && set.m_uColourOp1 != 9)
+                set.m_uAlphaOp0 = 1;
+        }
+    }
+    else if (IsOpaqueBlend(set.m_uBlendMode) && !alphaTest)
+    {
+        set.m_uAlphaOp0 = 1;
+    }
+    // Additive blends draw without writing depth.
+    if (set.m_uBlendMode == 1 || set.m_uBlendMode == 9)
+        set.m_uDepthAlphaFlags &= static_cast<uint8_t>(~1u);
+    return set;
+}
+
+int32_t StateSetTable::Intern(const StateSet& set)
+{
+    if (m_iLastHit >= 0 && std::memcmp(&m_sets[static_cast<size_t>(m_iLastHit)], &set, sizeof(StateSet)) == 0)
+        return m_iLastHit;
+    for (size_t i = 0; i < m_sets.size(); ++i)
+    {
+        if (std::memcmp(&m_sets[i], &set, sizeof(StateSet)) == 0)
+        {
+            m_iLastHit = static_cast<int32_t>(i);
+            return m_iLastHit;
+        }
+    }
+    m_sets.push_back(set);
+    m_iLastHit = static_cast<int32_t>(m_sets.size() - 1);
+    return m_iLastHit;
+}
+
+const StateSet* StateSetTable::Get(int32_t number) const
+{
+    if (number < 0 || static_cast<size_t>(number) >= m_sets.size())
+        return nullptr;
+    return &m_sets[static_cast<size_t>(number)];
+}
+
+StateSetTable g_StateSetTable;
+
+// ---- the material table
+
 void MaterialTable::BuildDefaults()
 {
+    for (int i = 0; i < kBuiltInCount; ++i)
+        m_aEntries[i].m_animators = AnimatorList{};
     m_uExtraCount = 0;
+    for (const BuiltInMaterial& row : kBuiltIns)
+    {
+        MaterialDescription description;
+        row.set(description);
+        Register(row.number, description);
+    }
     m_bDefaultsBuilt = true;
+}
+
+void MaterialTable::Register(int32_t number, const MaterialDescription& description)
+{
+    if (number < 0 || number >= kEntryCount)
+        return;
+    Entry& entry = m_aEntries[number];
+    entry.m_fields = description.m_material;
+    entry.m_animators = CompactAnimators(description.m_aAnimators);
+    entry.m_parts = MaterialPartNumbers{};
+    entry.m_parts.m_iStateSet = g_StateSetTable.Intern(MakeStateSet(description));
+    entry.m_bRegistered = true;
+    if (number >= kBuiltInCount)
+        m_uExtraCount = std::max(m_uExtraCount, static_cast<uint32_t>(number - kBuiltInCount + 1));
 }
 
 void MaterialTable::FreeAnimators()
 {
+    for (Entry& entry : m_aEntries)
+        entry.m_animators = AnimatorList{};
     m_bDefaultsBuilt = false;
+}
+
+MaterialPartNumbers MaterialTable::GetParts(int32_t number) const
+{
+    if (number < 0 || number >= kEntryCount)
+        return MaterialPartNumbers{};
+    return m_aEntries[number].m_parts;
+}
+
+const MaterialFields* MaterialTable::GetFields(int32_t number) const
+{
+    if (number < 0 || number >= kEntryCount || !m_aEntries[number].m_bRegistered)
+        return nullptr;
+    return &m_aEntries[number].m_fields;
+}
+
+const AnimatorList& MaterialTable::GetAnimators(int32_t number) const
+{
+    static const AnimatorList kNone;
+    if (number < 0 || number >= kEntryCount)
+        return kNone;
+    return m_aEntries[number].m_animators;
+}
+
+// ---- crossfade textures
+
+void CrossfadeList::Add(const char* name, std::unique_ptr<uint8_t[]> pixels, uint32_t width, uint32_t height,
+                        uint32_t slot, uint32_t bytesPerPixel)
+{
+    if (!name || !pixels || bytesPerPixel != 4 || width == 0)
+        return;
+    CrossfadeRecord record;
+    record.m_uWidth = width;
+    record.m_uHeight = height;
+    record.m_pImages = std::move(pixels);
+    record.m_pBlend = std::make_unique<uint8_t[]>(static_cast<size_t>(width) * width * 4);
+    record.m_name = name;
+    record.m_uSlot = slot;
+    m_records.push_back(std::move(record));
+    ++m_uCount;
+    m_uHighest = std::max(m_uHighest, m_uCount);
+}
+
+void CrossfadeList::Remove(const char* name)
+{
+    if (!name)
+        return;
+    for (auto it = m_records.begin(); it != m_records.end(); ++it)
+    {
+        if (it->m_name == name)
+        {
+            m_records.erase(it);
+            --m_uCount;
+            return;
+        }
+    }
 }
 
 void CrossfadeList::SetFactor(float t)
 {
     m_fLastFactor = t;
+    for (CrossfadeRecord& record : m_records)
+    {
+        if (std::fabs(t - record.m_fLastFactor) < 0.05f)
+            continue;
+        record.m_fLastFactor = t;
+        const uint32_t width = record.m_uWidth;
+        // The blend buffer holds one square: a taller record blends no more than that.
+        const uint32_t height = std::min(record.m_uHeight, width);
+        if (height == 0)
+            continue; // nothing to blend and no rows to upload
+        const size_t bytes = static_cast<size_t>(width) * 4 * height;
+        const uint8_t* a = record.m_pImages.get();
+        const uint8_t* b = a + static_cast<size_t>(width) * width * 4;
+        for (size_t i = 0; i < bytes; ++i)
+        {
+            // Each product rounds on its own: two halves may round up to 256.
+            const long sum = std::lround(a[i] * t) + std::lround(b[i] * (1.0f - t));
+            record.m_pBlend[i] = static_cast<uint8_t>(std::clamp(sum, 0L, 255L));
+        }
+        g_TextureManager.UpdateTexture(record.m_uSlot, record.m_pBlend.get(), width, height, kTextureFormatA8R8G8B8);
+    }
 }
 
 void CrossfadeList::Clear()
 {
+    m_records.clear();
     m_uCount = 0;
     m_fLastFactor = -1.0f;
+}
+
+const CrossfadeRecord* CrossfadeList::Find(const char* name) const
+{
+    for (const CrossfadeRecord& record : m_records)
+        if (name && record.m_name == name)
+            return &record;
+    return nullptr;
 }

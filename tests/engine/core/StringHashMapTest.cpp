@@ -129,3 +129,25 @@ TEST(StringHashMap, IterationVisitsEveryEntryOnceAndClearEmptiesTheTable)
     EXPECT_TRUE(map.Insert(names[3].c_str(), 33));
     EXPECT_EQ(ValueOf(map, "MODEL3"), 33);
 }
+
+TEST(StringHashMap, EraseEmptiesOneEntryAndKeepsKeysProbedPastItReachable)
+{
+    StringHashMap<int> map(0);
+    // Three names sharing one start bucket: the later two sit past the first in probe order.
+    std::vector<std::string> same;
+    for (int i = 0; same.size() < 3; ++i)
+        if (std::string name = "s" + std::to_string(i); HashString(name.c_str()) % 53u == 7u)
+            same.push_back(name);
+    for (size_t i = 0; i < same.size(); ++i)
+        ASSERT_TRUE(map.Insert(same[i].c_str(), static_cast<int>(i)));
+    EXPECT_TRUE(map.Erase(map.Find(same[0].c_str())));
+    EXPECT_EQ(map.GetCount(), 2u);
+    EXPECT_TRUE(map.Find(same[0].c_str()) == map.End());
+    EXPECT_EQ(ValueOf(map, same[1].c_str()), 1);
+    EXPECT_EQ(ValueOf(map, same[2].c_str()), 2);
+    EXPECT_FALSE(map.Erase(map.End()));
+    EXPECT_EQ(map.GetCount(), 2u);
+    // The freed entry takes the next insert of that start bucket.
+    ASSERT_TRUE(map.Insert(same[0].c_str(), 9));
+    EXPECT_EQ(map.Begin().Key(), same[0].c_str());
+}

@@ -298,8 +298,10 @@ TEST_F(RendererTest, WireframeChangesFillAndCullAndDropsTextureRequests)
     r.SetTexturePipe(0, 12);
     EXPECT_EQ(r.GetRequestedTexture(0), -1);
     r.SetWireframe(0, false);
-    r.SetTexturePipe(0, 12);
-    EXPECT_EQ(r.GetRequestedTexture(0), 12);
+    r.SetTexturePipe(0, -1);
+    EXPECT_EQ(r.GetRequestedTexture(0), -1);
+    r.SetTexturePipe(0, 12); // a slot that holds no texture leaves the pipe as it is
+    EXPECT_EQ(r.GetRequestedTexture(0), 0);
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::CullMode),
               (std::vector<uint32_t>{platform::CullMode::None, platform::CullMode::CCW}));
 }

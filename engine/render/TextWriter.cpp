@@ -1,0 +1,230 @@
+// The game's text writer: wrapping at spaces and '~', alignment, clipping to the rectangle, measuring, truncation.
+#include "engine/render/TextWriter.h"
+
+#include "engine/render/Font.h"
+#include "engine/render/GraphicsManager.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+
+constexpr float kTexelNudge = 1.0f / 512.0f;
+// The material of text quads.
+constexpr int32_t kTextMaterial = 1;
+constexpr char16_t kSpace = u' ';
+constexpr char16_t kEllipsis[] = u"...";
+
+int TextLength(const char16_t* text)
+{
+    return text ? static_cast<int>(platform::WStrLen(text)) : 0;
+}
+
+} // namespace
+
+void TextWriter::SetRect(int x, int y, int width, int height)
+{
+    m_iX = x;
+    m_iY = y;
+    m_iWidth = width;
+    m_iHeight = height;
+}
+
+int TextWriter::RangeWidth(const char16_t* text, int length) const
+{
+    if (!m_pFont)
+        return 0;
+    int width = 0;
+    for (int i = 0; i < length; ++i)
+        width += m_pFont->GetAdvance(text[i], i + 1 < length ? text[i + 1] : 0);
+    return width;
+}
+
+int TextWriter::GetTextWidth(const char16_t* text) const
+{
+    return RangeWidth(text, TextLength(text));
+}
+
+void TextWriter::DrawLine(int x, int y, const char16_t* text)
+{
+    DrawRange(x, y, text, TextLength(text));
+}
+
+void TextWriter::DrawRange(int x, int y, const char16_t* text, int length)
+{
+    if (!m_pFont || !text || length <= 0)
+        return;
+    const Font& font = *m_pFont;
+    const int textWidth = RangeWidth(text, length);
+    if (m_iAlignment == kAlignRight)
+        x += m_iWidth - textWidth;
+    else if (m_iAlignment == kAlignCentre)
+        x += (m_iWidth - textWidth) / 2; // signed: an over-wide line overhangs both edges alike
+    const float texWidth = static_cast<float>(font.GetTextureWidth());
+    const int rectRight = m_iX + m_iWidth;
+    const int rectBottom = m_iY + m_iHeight;
+    for (int i = 0; i < length; ++i)
+    {
+        const char16_t c = text[i];
+        const GlyphRect& rect = font.GetRect(c);
+        int l = rect.m_uLeft;
+        int r = l + font.GetGlyphWidth(c);
+        int t = rect.m_uTop;
+        int b = std::max<int>(rect.m_uBottom, t);
+        int sx = m_iX + x;
+        int sy = m_iY + y;
+        x += font.GetAdvance(c, i + 1 < length ? text[i + 1] : 0);
+        if (texWidth <= 0.0f || sx > rectRight || sy > rectBottom || sx + (r - l) < m_iX || sy + (b - t) < m_iY)
+            continue;
+        if (sx < m_iX)
+        {
+            l += m_iX - sx;
+            sx = m_iX;
+        }
+        if (sx + (r - l) > rectRight)
+            r = l + (rectRight - sx);
+        if (sy < m_iY)
+        {
+            t += m_iY - sy;
+            sy = m_iY;
+        }
+        if (sy + (b - t) > rectBottom)
+            b = t + (rectBottom - sy);
+        g_GraphicsManager.DrawTexturedRect(
+            static_cast<float>(sx), static_cast<float>(sy), static_cast<float>(sx + (r - l)),
+            static_cast<float>(sy + (b - t)) - 1.0f, l / texWidth + kTexelNudge, t / texWidth + kTexelNudge,
+            r / texWidth + kTexelNudge, (b - 1) / texWidth + kTexelNudge, m_uColour, font.GetTexture(), kTextMaterial);
+    }
+}
+
+template <typename LineFn>
+int TextWriter::Wrap(const char16_t* text, int start, int width, bool breaks, LineFn line) const
+{
+    int pen = start;
+    int penAtWord = start;
+    int lineStart = 0;
+    int wordStart = 0;
+    int breakCount = 0;
+    int i = 0;
+    for (; text[i] != 0; ++i)
+    {
+        const char16_t c = text[i];
+        if (breaks && c == kBreak && i != lineStart)
+        {
+            ++breakCount;
+            if (!line(lineStart, i - lineStart))
+                return breakCount;
+            lineStart = wordStart = i + 1;
+            pen = penAtWord = start;
+            continue;
+        }
+        if (c != kSpace && i > 0 && text[i - 1] == kSpace)
+        {
+            wordStart = i;
+            penAtWord = pen;
+        }
+        const int advance = m_pFont->GetAdvance(c, text[i + 1]);
+        // A word longer than the line is not broken.
+        if (pen + advance <= width || wordStart == lineStart)
+        {
+            pen += advance;
+            continue;
+        }
+        // The line ends before the current word, less the space in front of it.
+        ++breakCount;
+        if (!line(lineStart, wordStart - 1 - lineStart))
+            return breakCount;
+        pen = start + (pen - penAtWord) + advance;
+        penAtWord = start;
+        lineStart = wordStart;
+    }
+    line(lineStart, i - lineStart);
+    return breakCount;
+}
+
+void TextWriter::DrawText(int x, int y, const char16_t* text)
+{
+    if (!m_pFont || !text)
+        return;
+    const int height = static_cast<int>(m_pFont->GetHeight());
+    const int extra = height * 12 / 10; // floor(1.2 x height)
+    if (height + extra > m_iHeight || text[0] == 0)
+    {
+        DrawLine(x, y, text);
+        return;
+    }
+    const int step = 2 + extra;
+    int lineY = y;
+    Wrap(text, x, m_iWidth, true,
+         [&](int start, int length)
+         {
+             DrawRange(x, lineY, text + start, length);
+             lineY += step;
+             return height + lineY <= m_iHeight;
+         });
+}
+
+void TextWriter::DrawText3D(float x, float y, float z, const char16_t* text)
+{
+    if (!m_pFont)
+        return;
+    g_GraphicsManager.BeginTextQueue(platform::Vec3{x, y, z}, m_uColour, m_pFont->GetTexture());
+    DrawText(0, 0, text);
+    g_GraphicsManager.EndTextQueue();
+}
+
+int TextWriter::CountLines(const char16_t* text, int width, int indent) const
+{
+    if (!m_pFont || !text)
+        return 1;
+    return Wrap(text, indent, width, false, [](int, int) { return true; }) + 1;
+}
+
+int TextWriter::GetWrappedWidth(const char16_t* text, int width, int indent) const
+{
+    if (!m_pFont || !text)
+        return 0;
+    int widest = 0;
+    Wrap(text, indent, width, false,
+         [&](int start, int length)
+         {
+             widest = std::max(widest, indent + RangeWidth(text + start, length));
+             return true;
+         });
+    return widest;
+}
+
+int TextWriter::TruncateToWidth(char16_t* text, size_t capacity, int width) const
+{
+    if (!text || capacity == 0)
+        return 0;
+    int textWidth = GetTextWidth(text);
+    if (textWidth <= width)
+        return textWidth;
+    constexpr int kEllipsisLength = 3;
+    if (capacity < kEllipsisLength + 1)
+    {
+        text[0] = 0;
+        return 0;
+    }
+    // The first cut drops the last two characters; each further one a character more; "..." alone is the end.
+    int cut = std::max(TextLength(text) - 2, 0);
+    cut = std::min(cut, static_cast<int>(capacity) - kEllipsisLength - 1);
+    for (;; --cut)
+    {
+        platform::WStrCopy(text + cut, kEllipsisLength + 1, kEllipsis);
+        textWidth = GetTextWidth(text);
+        if (textWidth <= width || cut == 0)
+            return textWidth;
+    }
+}
+
+int TextWriter::TruncateToWidth(platform::WString& text, int width) const
+{
+    std::vector<char16_t> buffer(text.begin(), text.end());
+    buffer.resize(text.size() + 4, 0);
+    const int result = TruncateToWidth(buffer.data(), buffer.size(), width);
+    text = buffer.data();
+    return result;
+}

@@ -1,0 +1,190 @@
+// Tests of the text service's fonts: font tables read and hostile ones refused, measuring and wrapping, and the
+// glyph quads of strings, wrapped and aligned texts and the typewriter on the recording device.
+#include "engine/core/TextSystem.h"
+
+#include "tests/engine/render/FontTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using fonttest::Quad;
+
+// Every glyph 10 x 12 at vertical offset 3 in a 16-texel grid cell; the space is 5 wide, 'W' 31 wide (drawn in
+// the space's box) and 'I' 13 high.
+FontGlyph TestGlyph(int c)
+{
+    const uint16_t width = c == ' ' ? 5 : c == 'W' ? 31 : 10;
+    return {static_cast<uint16_t>(c),
+            static_cast<uint16_t>(c % 16 * 16),
+            static_cast<uint16_t>(c / 16 % 8 * 16),
+            width,
+            static_cast<uint16_t>(c == 'I' ? 13 : 12),
+            3};
+}
+
+// A ".ttb" file of the test glyphs. Block 1's header is kept: texture 256 x 128, descent 2, baseline 10, line
+// advance 14, so the line step is 2 x 14 - 10 - 2 = 16. Block 0 has another header.
+std::vector<uint8_t> TableBytes(int32_t textureWidth = 256, int32_t lineAdvance = 14)
+{
+    std::vector<uint8_t> out;
+    for (int block = 0; block < 2; ++block)
+    {
+        for (int32_t v : {textureWidth, 128, 2, 10, lineAdvance})
+            fonttest::PutLE(out, static_cast<uint32_t>(block == 0 ? 64 : v), 4);
+        for (int c = block * 128; c < block * 128 + 128; ++c)
+        {
+            const FontGlyph g = TestGlyph(c);
+            for (uint16_t v : {g.m_uFirst, g.m_uX, g.m_uY, g.m_uWidth, g.m_uHeight, g.m_uOffset})
+                fonttest::PutLE(out, v, 2);
+        }
+    }
+    return out;
+}
+
+class TextSystemFontTest : public fonttest::FontDrawTest
+{
+protected:
+    void SetUp() override
+    {
+        FontDrawTest::SetUp();
+        testsupport::WriteBytes(dir.File("Font.ttb"), TableBytes());
+        fonttest::WriteTga(dir.File("Font_Basic Latin_Texture.tga"), 16, 0xFFFFFFFF);
+        fonttest::WriteTga(dir.File("Font_Latin-1 Supplement_Texture.tga"), 16, 0xFFFFFFFF);
+        ASSERT_TRUE(texts.LoadFont("Font"));
+        texts.SetColour(0xFF112233);
+    }
+
+    // The quad of glyph c with the pen at (x, y): top = y + offset - baseline - 1.
+    static void ExpectGlyph(const Quad& q, int c, float x, float y)
+    {
+        const FontGlyph g = TestGlyph(c);
+        const float nudge = 1.0f / 512.0f;
+        EXPECT_FLOAT_EQ(q.x0, x) << c;
+        EXPECT_FLOAT_EQ(q.y0, y - 8) << c;
+        EXPECT_FLOAT_EQ(q.u0, g.m_uX / 256.0f + nudge) << c;
+        EXPECT_FLOAT_EQ(q.v1, (g.m_uY + g.m_uHeight) / 128.0f + nudge) << c;
+    }
+
+    TextSystem texts;
+};
+
+TEST_F(TextSystemFontTest, LoadFontRefusesMissingShortHostileAndFifthFonts)
+{
+    std::vector<uint8_t> shortTable = TableBytes();
+    shortTable.pop_back();
+    testsupport::WriteBytes(dir.File("Short.ttb"), shortTable);
+    testsupport::WriteBytes(dir.File("Flat.ttb"), TableBytes(0));
+    testsupport::WriteBytes(dir.File("Huge.ttb"), TableBytes(256, 1 << 30));
+    for (const char* name : {"Missing", "Short", "Flat", "Huge"})
+        EXPECT_FALSE(texts.LoadFont(name)) << name;
+    for (int i = 1; i < TextSystem::kMaxFonts; ++i)
+        EXPECT_TRUE(texts.LoadFont("Font"));
+    EXPECT_FALSE(texts.LoadFont("Font"));
+    EXPECT_EQ(texts.GetFontCount(), TextSystem::kMaxFonts);
+    // A font that is not loaded draws and measures nothing.
+    texts.SetFont(TextSystem::kMaxFonts);
+    texts.DrawString(0, 0, "ab");
+    EXPECT_TRUE(Quads().empty());
+    EXPECT_EQ(texts.GetFontHeight(-1), 0);
+}
+
+TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
+{
+    const struct
+    {
+        std::string text;
+        int width, mode, result, out;
+    } heights[] = {
+        {"ab cd", 30, 0, 16 + 14, 16 + 14},                // "ab c" is 35: the second word moves down whole
+        {"abcdef", 25, 0, 16 + 16, 16 + 16},               // no space: "abc" and "def" each end over-wide
+        {"ab\n", 100, 0, 16, 16},                          // nothing left on the last line
+        {"ab\ncd", 100, 2, 14, 14},                        // mode 2 does not break at the line feed
+        {"ab\ncd", -1, 1, -1, 77},                         // no width: -1 at the first line feed, out untouched
+        {"ab", 100, 3, 0, 0},                              // unknown mode
+        {std::string(1500, 'a'), -1, 2, 16 + 14, 16 + 14}, // the 1023-character line buffer ends a line
+    };
+    for (const auto& h : heights)
+    {
+        int out = 77;
+        EXPECT_EQ(texts.MeasureTextHeight(h.text.c_str(), 0, h.width, h.mode, &out), h.result) << h.text;
+        EXPECT_EQ(out, h.out) << h.text;
+    }
+    // MeasureText: the widest line, and the tallest glyph height + baseline (0 at least) less the baseline.
+    int width = -5, height = -5;
+    texts.MeasureText("", 0, &width, &height);
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(0, -10));
+    texts.MeasureText("ab\nabI", 0, &width, &height);
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(30, 13));
+    EXPECT_EQ(texts.GetFontHeight(0), 13);
+    EXPECT_EQ(texts.GetGlyphWidth(' ' + 256), 5);
+    EXPECT_EQ(texts.GetGlyphWidth(static_cast<char>(0xE9)), 10); // a negative char reads glyph 233
+}
+
+TEST_F(TextSystemFontTest, DrawStringPlacesOneQuadPerGlyph)
+{
+    texts.DrawString(100, 50, "A\x7FW\xE9\nB");
+    const std::vector<Quad> q = Quads();
+    ASSERT_EQ(q.size(), 4u);
+    ExpectGlyph(q[0], 'A', 100, 50);
+    EXPECT_FLOAT_EQ(q[0].x1, 110);
+    EXPECT_FLOAT_EQ(q[0].y1, 42 + 12);
+    EXPECT_EQ(q[0].colour, 0xFF112233u);
+    // 0x7F moves the pen by its width; 'W' (31 wide) is drawn in the space's 5 x 12 box.
+    ExpectGlyph(q[1], 'W', 120, 50);
+    EXPECT_FLOAT_EQ(q[1].x1, 125);
+    ExpectGlyph(q[2], 0xE9, 125, 50);
+    EXPECT_NE(q[2].texture, q[0].texture);
+    ExpectGlyph(q[3], 'B', 100, 50 + 14);
+
+    texts.DrawStringW(0, 0, u"\u00E9\u0416");
+    const std::vector<Quad> w = Quads();
+    ASSERT_EQ(w.size(), 2u);
+    ExpectGlyph(w[0], 0xE9, 0, 0);
+    ExpectGlyph(w[1], '?', 10, 0); // beyond the tables
+}
+
+TEST_F(TextSystemFontTest, WrappedTextAlignsAndStepsLines)
+{
+    const struct
+    {
+        int width, alignment;
+        bool oneLine;
+        const char* text;
+        std::vector<std::pair<float, float>> pens;
+    } cases[] = {
+        {30, 0, false, "ab cd", {{0, 0}, {10, 0}, {0, 16}, {10, 16}}},
+        {30, 0, true, "ab cd", {{0, 0}, {10, 0}}},
+        {-1, 0, false, "ab\ncd", {{0, 0}, {10, 0}}},
+        // Centred: x - line width / 2 + width / 2; right: x - line width + width.
+        {40, 1, false, "ab cde", {{10, 0}, {20, 0}, {5, 16}, {15, 16}, {25, 16}}},
+        {40, 2, false, "ab cde", {{20, 0}, {30, 0}, {10, 16}, {20, 16}, {30, 16}}},
+        // Right alignment draws the line feed as a glyph on the same line.
+        {-1, 2, false, "a\nb", {{-31, 0}, {-21, 0}, {-11, 0}}},
+    };
+    for (const auto& c : cases)
+    {
+        texts.DrawText(0, 0, c.width, c.alignment, c.text, c.oneLine);
+        const std::vector<Quad> q = Quads();
+        ASSERT_EQ(q.size(), c.pens.size()) << c.text << " alignment " << c.alignment;
+        // Glyphs of the second line stand one character later in the text (after the space).
+        for (size_t i = 0; i < q.size(); ++i)
+            ExpectGlyph(q[i], c.text[i + (c.pens[i].second > 0 ? 1 : 0)], c.pens[i].first, c.pens[i].second);
+    }
+}
+
+TEST_F(TextSystemFontTest, TypewriterStopsAtTheBudgetAndReportsTheCaret)
+{
+    // Budget 3: "ab" takes 2, so the second line stops before 'd'.
+    float caret[4] = {-1, -1, -1, -1};
+    texts.DrawTextUpTo(0, 0, 30, 0, "ab cd", 3, &caret[0], &caret[1], &caret[2], &caret[3]);
+    EXPECT_EQ(Quads().size(), 3u);
+    // x = pen (10) - width of 'd'; y = its quad top (16 - 8) - line advance; width of 'd'; line advance.
+    EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{0, 8 - 14, 10, 14}));
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+// Tests of the draw batcher, the text queue and the debug boxes on the recording device: when a batch is drawn and
+// what it holds, queued text quads, the full run table, the bounded stores and the shaded boxes.
+#include "DrawTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+
+using platform::Vec3;
+using rendertest::Decode;
+using rendertest::SameVertices;
+
+class DrawBatcherTest : public rendertest::DrawTest
+{
+protected:
+    void Rect(int32_t slot, int32_t material) { gm.DrawTexturedRect(0, 0, 10, 10, 0, 0, 1, 1, ~0u, slot, material); }
+    void Line() { gm.DrawLine(0, 0, 1, 1, ~0u); }
+    void Box() { gm.DrawShadedBox({0, 0, 0, 1, 1, 1, ~0u}); }
+    void Flush() { gm.BeginBatch(BATCH_NONE, 0, 1); }
+    void QueueRun(const Vec3& anchor, uint32_t colour, int quads = 1)
+    {
+        gm.BeginTextQueue(anchor, colour, -1);
+        for (int q = 0; q < quads; ++q) // the call's own colour, slot and material are not used
+            gm.DrawTexturedRect(-10, -5, 10, 5, 0, 0, 1, 1, 0xFF123456, -1, 3);
+        gm.EndTextQueue();
+    }
+};
+
+TEST_F(DrawBatcherTest, BatchIsDrawnOnStateChangeOrOnceItHolds1900Vertices)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void()> first, next;
+        int nexts;
+        size_t draws;           // before the closing flush
+        uint32_t drawnVertices; // by the first draw
+    } cases[] = {
+        {"same state", [this] { Rect(-1, 2); }, [this] { Rect(-1, 2); }, 1, 0, 0},
+        {"other texture", [this] { Rect(-1, 2); }, [this] { Rect(5, 2); }, 1, 1, 4},
+        {"other material", [this] { Rect(-1, 2); }, [this] { Rect(-1, 29); }, 1, 1, 4},
+        {"other kind", [this] { Rect(-1, 2); }, [this] { Line(); }, 1, 1, 4},
+        {"1898 + 2 vertices", [this] { Line(); }, [this] { Line(); }, 949, 0, 0},
+        {"1900 + 2 vertices", [this] { Line(); }, [this] { Line(); }, 950, 1, 1900},
+        {"1900 + 4 vertices", [this] { Rect(-1, 2); }, [this] { Rect(-1, 2); }, 475, 1, 1900},
+        // 80 boxes hold 1920 vertices and 2880 indices; the 81st draws them.
+        {"1920 + 24 vertices", [this] { Box(); }, [this] { Box(); }, 80, 1, 1920},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Dev()->ClearLog();
+        c.first();
+        for (int i = 0; i < c.nexts; ++i)
+            c.next();
+        ASSERT_EQ(Draws().size(), c.draws);
+        EXPECT_EQ(c.draws ? Draws()[0].numVertices : 0u, c.drawnVertices);
+        Flush();
+        EXPECT_EQ(gm.GetBatchKind(), BATCH_NONE);
+    }
+    // Two rectangles of one state are one draw of both quads.
+    Dev()->ClearLog();
+    Rect(-1, 2);
+    Rect(-1, 2);
+    Flush();
+    ASSERT_EQ(Draws().size(), 1u);
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[0]).indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7}));
+    // Nothing pending: no renderer call at all.
+    Dev()->ClearLog();
+    Flush();
+    EXPECT_TRUE(Dev()->ops.empty());
+}
+
+TEST_F(DrawBatcherTest, QueuedTextQuadsSitAroundTheAnchorsScreenPointOneDrawEach)
+{
+    LookAlongZ();
+    QueueRun({0, 10, 5}, 0xFF00FF00, 2); // the screen centre, depth 1.01 x 4 / 5
+    QueueRun({0, 10, -5}, 0xFFFF0000);   // behind the eye: dropped, still counted
+    QueueRun({0, 10, 200}, 0xFFFF0000);  // beyond the far plane: the same
+    QueueRun({0, 10, 5}, 0xFF0000FF, 0); // no quads: draws nothing
+    const TextQueue& queue = gm.GetTextQueue();
+    EXPECT_EQ(queue.runCount, 4);
+    EXPECT_EQ(queue.quadCount, 4);
+    EXPECT_EQ(gm.GetBatchKind(), BATCH_NONE);
+
+    gm.DrawQueuedText();
+    ASSERT_EQ(Draws().size(), 2u);
+    const float z = 1.01f * 4.0f / 5.0f;
+    const uint32_t c = 0xFF00FF00;
+    for (const auto& draw : Draws())
+    {
+        const auto quad = Decode<TexturedVertex>(draw);
+        EXPECT_EQ(quad.indices, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
+        EXPECT_TRUE(SameVertices(
+            quad.vertices,
+            {{390, 295, z, c, 0, 0}, {410, 295, z, c, 1, 0}, {410, 305, z, c, 1, 1}, {390, 305, z, c, 0, 1}}));
+    }
+    gm.EndFrame();
+    ASSERT_TRUE(gm.BeginFrame(1)); // a new frame empties the queue
+    EXPECT_EQ(queue.runCount + queue.quadCount, 0);
+}
+
+TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5000Quads)
+{
+    LookAlongZ();
+    for (int r = 0; r < TextQueue::kRunCapacity; ++r)
+        QueueRun({0, 10, 5}, 0xFF00FF00);
+    QueueRun({0, 10, 5}, 0xFFFF0000); // the 2001st run
+    const TextQueue& queue = gm.GetTextQueue();
+    EXPECT_EQ(queue.runCount, 2000);
+    EXPECT_EQ(queue.poolVertices, 8000);
+    gm.DrawQueuedText();
+    ASSERT_EQ(Draws().size(), 2000u);
+    for (const auto& draw : Draws())
+        ASSERT_EQ(Decode<TexturedVertex>(draw).vertices[0].colour, 0xFF00FF00u);
+
+    gm.ResetTextQueue();
+    QueueRun({0, 10, 5}, 0xFF00FF00, TextQueue::kQuadCapacity + 3);
+    EXPECT_EQ(queue.quadCount, 5000);
+    EXPECT_EQ(queue.poolVertices, 20000);
+    EXPECT_EQ(queue.runs[0].vertexCount, 20000);
+    gm.EndTextQueue(); // no run open: nothing counted
+    EXPECT_EQ(queue.runCount, 1);
+}
+
+TEST_F(DrawBatcherTest, DebugBoxesAreShadedByTheLightAndDrawnAtTheStartOf2D)
+{
+    gm.SetLight({0, 2, 0}, 0, 0, 0, ~0u); // normalised to straight up
+    const DebugBox box = {1, 2, 3, 2, 4, 6, 0x80C86432};
+    gm.DrawShadedBox(box);
+    Flush();
+    ASSERT_EQ(Draws().size(), 1u);
+    const auto drawn = Decode<ColourVertex>(Draws()[0]);
+    ASSERT_EQ(drawn.vertices.size(), 24u);
+    ASSERT_EQ(drawn.indices.size(), 36u);
+    // Faces +x, -z, -x, +z, -y, +y; bytes times 0.5 + 0.5 (n . light), alpha kept.
+    const Vec3 normals[6] = {{1, 0, 0}, {0, 0, -1}, {-1, 0, 0}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}};
+    const uint32_t colours[6] = {0x80643219, 0x80643219, 0x80643219, 0x80643219, 0x80000000, 0x80C86432};
+    const Vec3 centre = {1, 2, 3}, half = {1, 2, 3};
+    for (uint32_t f = 0; f < 6; ++f)
+    {
+        Vec3 corner[4];
+        for (uint32_t k = 0; k < 4; ++k)
+        {
+            const ColourVertex& v = drawn.vertices[4 * f + k];
+            EXPECT_EQ(v.colour, colours[f]);
+            corner[k] = Vec3{v.x, v.y, v.z} - centre; // a corner on the face
+            EXPECT_FLOAT_EQ(std::fabs(corner[k].x) + std::fabs(corner[k].y) + std::fabs(corner[k].z), 6.0f);
+            EXPECT_FLOAT_EQ(platform::Vec3Dot(corner[k], normals[f]), std::fabs(platform::Vec3Dot(normals[f], half)));
+        }
+        for (uint32_t i = 0; i < 6; ++i)
+            EXPECT_EQ(drawn.indices[6 * f + i], 4 * f + "\0\1\2\0\2\3"[i]);
+        // Every face is wound the same way seen from outside.
+        EXPECT_GT(platform::Vec3Dot(platform::Vec3Cross(corner[1] - corner[0], corner[2] - corner[0]), normals[f]), 0);
+    }
+    // The queue holds 100 boxes; Begin2D draws them (two batches) and empties it.
+    for (int i = 0; i < 100; ++i)
+        EXPECT_TRUE(gm.QueueDebugBox(box));
+    EXPECT_FALSE(gm.QueueDebugBox(box));
+    Dev()->ClearLog();
+    gm.Begin2D();
+    EXPECT_EQ(gm.GetDebugBoxCount(), 0u);
+    ASSERT_EQ(Draws().size(), 2u);
+    EXPECT_EQ(Draws()[0].numVertices + Draws()[1].numVertices, 2400u);
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+// Tests of the renderer's texture table on the recording device: uploads of every format code, the memory
+// estimate, mip chains given level by level, sub-regions filtered at the next bind, and read-back.
+#include "engine/render/D3DRenderer.h"
+
+#include "TextureTestFiles.h"
+#include "platform/gfx/TextureUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+using platform::PixelFormat;
+using texturetest::SolidBlocks;
+using Op = platform::RecordingDevice::Op;
+
+class RendererTexturesTest : public rendertest::RecordingTest
+{
+protected:
+    void SetUp() override
+    {
+        RecordingTest::SetUp();
+        hook.config.adapters[0].textureFormats.push_back(PixelFormat::DXT2);
+        hook.config.adapters[0].textureFormats.push_back(PixelFormat::DXT4);
+        CreateRenderer();
+    }
+
+    // Level `level` of the texture as 32-bit pixels.
+    std::vector<uint32_t> ReadLevel(int32_t number, uint32_t level)
+    {
+        platform::ITexture* texture = renderer->GetTexture(number);
+        platform::SurfaceDesc desc;
+        texture->GetLevelDesc(level, &desc);
+        platform::LockedRect locked;
+        texture->LockRect(level, &locked, nullptr, platform::LockFlags::ReadOnly);
+        std::vector<uint32_t> pixels(static_cast<size_t>(desc.width) * desc.height);
+        platform::DecodePixels(desc.format, locked.bits, static_cast<uint32_t>(locked.pitch), desc.width, desc.height,
+                               pixels.data());
+        texture->UnlockRect(level);
+        return pixels;
+    }
+};
+
+TEST_F(RendererTexturesTest, EveryFormatCodeUploadsAndReadsBack)
+{
+    // An 8 x 8 image of pure red in each code's own layout reads back as 0xFFFF0000 throughout.
+    const struct
+    {
+        uint32_t code;
+        PixelFormat format;
+        uint32_t texelBytes; // 0: 4 x 4 blocks of blockBytes
+        uint32_t red;
+        uint32_t blockBytes;
+    } cases[] = {
+        {1, PixelFormat::A1R5G5B5, 2, 0xFC00, 0}, {2, PixelFormat::R5G6B5, 2, 0xF800, 0},
+        {3, PixelFormat::A4R4G4B4, 2, 0xFF00, 0}, {4, PixelFormat::A8R8G8B8, 4, 0xFFFF0000, 0},
+        {5, PixelFormat::DXT1, 0, 0xF800, 8},     {6, PixelFormat::DXT2, 0, 0xF800, 16},
+        {7, PixelFormat::DXT3, 0, 0xF800, 16},    {8, PixelFormat::DXT4, 0, 0xF800, 16},
+        {9, PixelFormat::DXT5, 0, 0xF800, 16},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.code);
+        const int32_t number = static_cast<int32_t>(c.code);
+        ASSERT_TRUE(renderer->ReserveTexture(8, 8, c.code, number));
+        platform::SurfaceDesc desc;
+        renderer->GetTexture(number)->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.format, c.format);
+        std::vector<uint8_t> image = SolidBlocks(c.blockBytes, c.blockBytes ? 4 : 0, static_cast<uint16_t>(c.red));
+        for (uint32_t i = 0; i < 64 * c.texelBytes; ++i)
+            image.push_back(static_cast<uint8_t>(c.red >> (8 * (i % c.texelBytes))));
+        EXPECT_TRUE(renderer->UpdateTexture(image.data(), 8, 8, c.code, number));
+        std::vector<uint32_t> pixels(64, 0);
+        ASSERT_TRUE(renderer->ReadTexture(pixels.data(), 64 * 4, number));
+        EXPECT_EQ(pixels, std::vector<uint32_t>(64, 0xFFFF0000));
+    }
+
+    // A destination of the wrong size is left untouched.
+    std::vector<uint32_t> buffer(65, 0xABABABAB);
+    EXPECT_FALSE(renderer->ReadTexture(buffer.data(), 65 * 4, 4));
+    EXPECT_EQ(buffer, std::vector<uint32_t>(65, 0xABABABAB));
+    // A code outside 1 to 9 names no format.
+    testsupport::RecordingReportSink sink;
+    EXPECT_FALSE(renderer->ReserveTexture(8, 8, 10, 20));
+    EXPECT_EQ(renderer->GetTexture(20), nullptr);
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].text.rfind("D3D:ReserveTexture (D3DXCheckTextureRequirements):- ", 0), 0u);
+}
+
+TEST_F(RendererTexturesTest, MemoryEstimateCountsRoundedSidesAndFourThirds)
+{
+    const uint32_t cases[][4] = {
+        // width, height, code, bytes: sides to powers of two, bits per texel, the chain as 4/3 of level 0.
+        {300, 200, 4, 512 * 256 * 32 * 4 / 24},
+        {64, 64, 5, 64 * 64 * 4 * 4 / 24},
+        {16, 8, 7, 16 * 8 * 8 * 4 / 24},
+        {17, 3, 3, 32 * 4 * 16 * 4 / 24},
+    };
+    const uint32_t start = renderer->GetTextureMemoryEstimate();
+    uint32_t total = start;
+    for (int i = 0; i < 4; ++i)
+    {
+        ASSERT_TRUE(renderer->ReserveTexture(cases[i][0], cases[i][1], cases[i][2], 100 + i));
+        total += cases[i][3];
+        EXPECT_EQ(renderer->GetTextureMemoryEstimate(), total) << i;
+    }
+    for (int i = 0; i < 4; ++i)
+        renderer->ReleaseTexture(100 + i);
+    EXPECT_EQ(renderer->GetTextureMemoryEstimate(), start);
+}
+
+TEST_F(RendererTexturesTest, MipDataFillsEachLevelFromItsOffsetAndNoFurther)
+{
+    // DXT1 16 x 16, five levels: the data holds levels of 16, 8, 4, 4 and 4 texels square.
+    ASSERT_TRUE(renderer->ReserveTexture(16, 16, 5, 3));
+    ASSERT_EQ(renderer->GetTexture(3)->GetLevelCount(), 5u);
+    const uint16_t colours[5] = {0xF800, 0x07E0, 0x001F, 0xFFFF, 0x0000};
+    const uint32_t expected[5] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000};
+    const uint32_t blocks[5] = {16, 4, 1, 1, 1};
+    std::vector<uint8_t> chain;
+    for (int level = 0; level < 5; ++level)
+    {
+        const std::vector<uint8_t> part = SolidBlocks(8, blocks[level], colours[level]);
+        chain.insert(chain.end(), part.begin(), part.end());
+    }
+    // Exactly as long as the chain, on the heap: a read past it is caught.
+    auto data = std::make_unique<uint8_t[]>(chain.size());
+    std::copy(chain.begin(), chain.end(), data.get());
+    EXPECT_TRUE(renderer->UpdateTexture(data.get(), 16, 16, 5, 3, true));
+    for (uint32_t level = 0; level < 5; ++level)
+        EXPECT_EQ(ReadLevel(3, level).front(), expected[level]) << "level " << level;
+
+    // A chain for 4 x 4 sent to an 8 x 8 texture: its three levels are read and no more.
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 4));
+    auto small = std::make_unique<uint32_t[]>(16 + 4 + 1);
+    std::fill(small.get(), small.get() + 16, 0xFF112233u);
+    std::fill(small.get() + 16, small.get() + 20, 0xFF445566u);
+    small[20] = 0xFF778899u;
+    EXPECT_TRUE(renderer->UpdateTexture(small.get(), 4, 4, 4, 4, true));
+    EXPECT_EQ(ReadLevel(4, 0).front(), 0xFF112233u);
+    EXPECT_EQ(ReadLevel(4, 1).front(), 0xFF445566u);
+    EXPECT_EQ(ReadLevel(4, 2).front(), 0xFF778899u);
+}
+
+TEST_F(RendererTexturesTest, SubRegionIsFilteredOnceAtTheNextBind)
+{
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 5));
+    const std::vector<uint32_t> black(64, 0xFF000000);
+    renderer->UpdateTexture(black.data(), 8, 8, 4, 5, false);
+    // A white 4 x 4 corner: level 1's top-left texel becomes the mean of four of its texels.
+    const std::vector<uint32_t> white(16, 0xFFFFFFFF);
+    renderer->UpdateTextureSubRegion(white.data(), 4, 4, 0, 0, 4, 5);
+    EXPECT_EQ(ReadLevel(5, 1).front(), 0xFF000000u); // not yet filtered
+    Device()->ClearLog();
+    renderer->SetDeviceTexturePipe(0, 5);
+    renderer->ApplyTexturePipes();
+    EXPECT_EQ(ReadLevel(5, 1).front(), 0xFFFFFFFFu);
+    EXPECT_EQ(ReadLevel(5, 1)[3], 0xFF000000u);
+    EXPECT_EQ(Device()->CountOps(Op::ResourceManagerDiscardBytes), 1u);
+    // Bound again after no texture: nothing is filtered or trimmed. Number 0 leaves the pipe as it is.
+    for (int32_t number : {-1, 5, 0})
+    {
+        renderer->SetDeviceTexturePipe(0, number);
+        renderer->ApplyTexturePipes();
+    }
+    EXPECT_EQ(Device()->CountOps(Op::ResourceManagerDiscardBytes), 1u);
+    EXPECT_EQ(Device()->GetTexture(0), renderer->GetTexture(5));
+
+    // DXT1: 6 x 6 texels are 2 x 2 blocks; written at (4, 4) the partial blocks land whole.
+    ASSERT_TRUE(renderer->ReserveTexture(16, 16, 5, 6));
+    renderer->UpdateTextureSubRegion(SolidBlocks(8, 4, 0xF800).data(), 6, 6, 4, 4, 5, 6);
+    const std::vector<uint32_t> level = ReadLevel(6, 0);
+    EXPECT_EQ(level[4 * 16 + 4], 0xFFFF0000u);
+    EXPECT_EQ(level[11 * 16 + 11], 0xFFFF0000u);
+    EXPECT_NE(level[3 * 16 + 3], 0xFFFF0000u);
+}
+
+} // namespace

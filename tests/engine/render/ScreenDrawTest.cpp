@@ -1,0 +1,293 @@
+// Tests of the screen and immediate drawing: the vertices and indices of every drawing call, the order of batched
+// and immediate draws, polygon sets placed in the world, texture coordinates mapped into a page, point and ray
+// conversions against hand-computed values, and a frame read back from the OpenGL device.
+#include "DrawTestSupport.h"
+#include "engine/render/TextureManager.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using platform::PrimitiveType;
+using platform::Vec3;
+using rendertest::Decode;
+using rendertest::SameVertices;
+
+using ScreenDrawTest = rendertest::DrawTest;
+using CV = ColourVertex;
+const std::vector<uint32_t> kQuad = {0, 1, 2, 0, 2, 3};
+constexpr uint32_t c = 0x80000000;
+
+TEST_F(ScreenDrawTest, EveryCallDrawsOrBatchesItsVerticesAndIndices)
+{
+    const int32_t fill[4] = {10, 20, 40, 30}; // left, top, bottom, right
+    const uint32_t empty[4] = {0, 0, 0, 0}, xywh[4] = {5, 6, 10, 20};
+    const struct
+    {
+        const char* name;
+        std::function<void()> draw;
+        int32_t batch, texture, material; // the batch the call leaves open (BATCH_NONE: drawn at once)
+        std::vector<CV> vertices;         // two make a line, three a triangle, four a quad
+    } cases[] = {
+        // clang-format off
+        {"pixel", [&] { gm.DrawPixel(7, 8, c); }, BATCH_NONE, 0, 1, {{7, 8, 0, c}, {8, 8, 0, c}, {8, 9, 0, c}, {7, 9, 0, c}}},
+        {"triangle", [&] { gm.DrawTriangle(1, 2, 3, 4, 5, 6, 1, 2, 3); }, BATCH_NONE, 0, 1, {{1, 2, 0, 1}, {3, 4, 0, 2}, {5, 6, 0, 3}}},
+        {"rect", [&] { gm.DrawRect(1.5f, 2.5f, 3.5f, 4.5f, c); }, BATCH_NONE, 0, 1,
+         {{1.5f, 2.5f, 0, c}, {3.5f, 2.5f, 0, c}, {3.5f, 4.5f, 0, c}, {1.5f, 4.5f, 0, c}}},
+        {"xywh", [&] { gm.DrawRectXYWH(xywh, c); }, BATCH_NONE, 0, 1, {{5, 6, 0, c}, {15, 6, 0, c}, {15, 26, 0, c}, {5, 26, 0, c}}},
+        {"empty xywh", [&] { gm.DrawRectXYWH(empty, c); }, BATCH_NONE, 0, 1, {{0, 0, 0, c}, {0, 0, 0, c}, {0, 0, 0, c}, {0, 0, 0, c}}},
+        {"fill: x 10 to 30, y 20 to 40", [&] { gm.FillRect(fill, c); }, BATCH_NONE, 0, 1,
+         {{10, 20, 0, c}, {30, 20, 0, c}, {30, 40, 0, c}, {10, 40, 0, c}}},
+        {"line", [&] { EXPECT_EQ(gm.DrawLine(1, 2, 3, 4, c), 2); }, BATCH_COLOURED_LINES, 0, 1, {{1, 2, 0, c}, {3, 4, 0, c}}},
+        {"world line", [&] { gm.DrawLine3D({1, 2, 3}, {-4, -5, -6}, c); }, BATCH_COLOURED_LINES, 0, 1, {{1, 2, 3, c}, {-4, -5, -6, c}}},
+        {"ground quad", [&] { gm.DrawGroundQuad(10, 1, 20, 4, 6, c, 9); }, BATCH_COLOURED_TRIS, -1, 9,
+         {{8, 1, 17, c}, {8, 1, 23, c}, {12, 1, 23, c}, {12, 1, 17, c}}},
+        // clang-format on
+    };
+    for (const auto& k : cases)
+    {
+        SCOPED_TRACE(k.name);
+        Dev()->ClearLog();
+        k.draw();
+        EXPECT_EQ(Draws().size(), k.batch == BATCH_NONE ? 1u : 0u);
+        EXPECT_TRUE(gm.GetBatchKind() == k.batch && gm.GetBatchTexture() == k.texture &&
+                    gm.GetBatchMaterial() == k.material);
+        gm.BeginBatch(BATCH_NONE, 0, 1);
+        ASSERT_EQ(Draws().size(), 1u);
+        const bool line = k.vertices.size() == 2;
+        EXPECT_EQ(Draws()[0].type, line ? PrimitiveType::LineList : PrimitiveType::TriangleList);
+        const auto drawn = Decode<CV>(Draws()[0]);
+        const size_t n = k.vertices.size();
+        EXPECT_EQ(drawn.indices, n == 4 ? kQuad : std::vector<uint32_t>(kQuad.begin(), kQuad.begin() + n));
+        EXPECT_TRUE(SameVertices(drawn.vertices, k.vertices));
+    }
+}
+
+TEST_F(ScreenDrawTest, ImmediateDrawsComeAfterTheBatchBeforeThemAndEmptySetsDoNothing)
+{
+    const int32_t fill[4] = {0, 0, 8, 8};
+    const CV tri[3] = {{0, 0, 0, 7}, {1, 0, 0, 7}, {0, 1, 0, 7}};
+    const uint16_t indices[3] = {0, 1, 2};
+    gm.DrawLine(0, 0, 5, 0, 1);
+    gm.DrawLine(0, 1, 5, 1, 2); // joins the first
+    gm.DrawPolysAt(tri, 0, indices, 3, {1, 2, 3}, 4);
+    EXPECT_TRUE(Dev()->ops.empty()); // no vertices: not even the lines are drawn
+    gm.FillRect(fill, 3);
+    gm.DrawLine(0, 2, 5, 2, 4);
+    gm.DrawPolysAt(tri, 3, indices, 3, {1, 2, 3}, 4);
+    const TexturedVertex textured[3] = {{0, 0, 0, 8, 0, 0}, {1, 0, 0, 8, 1, 0}, {0, 1, 0, 8, 0, 1}};
+    gm.DrawTexturedPolysAt(textured, 3, indices, 3, -1, -1, {4, 5, 6}, 4);
+
+    ASSERT_EQ(Draws().size(), 5u);
+    EXPECT_EQ(Draws()[0].primitiveCount, 2u); // both lines
+    const uint32_t colours[3] = {3, 4, 7};
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(Decode<CV>(Draws()[i]).vertices[0].colour, colours[i - 1]);
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[4]).vertices[0].colour, 8u);
+    // The sets are placed by their world matrix: translations (1, 2, 3), then (4, 5, 6).
+    const auto& writes = Dev()->transformWrites;
+    ASSERT_GE(writes.size(), 2u);
+    EXPECT_EQ(writes[writes.size() - 2].matrix.m[3][2], 3.0f);
+    EXPECT_EQ(writes.back().type, platform::TransformType::World);
+    EXPECT_EQ(writes.back().matrix.m[3][0], 4.0f);
+}
+
+// A 64 x 64 DDT of 32-bit texels, one level, that may share a page.
+void WriteSharedDdt(const std::string& path)
+{
+    std::vector<uint8_t> file(328 + 64 * 64 * 4, 0x80);
+    std::fill(file.begin(), file.begin() + 328, 0);
+    const uint32_t fields[][2] = {{8, 4}, {20, 64}, {24, 64}, {60, 1}, {68, 64}, {72, 64}, {76, 16384}, {320, 16384}};
+    file[0] = 1; // version 1.0
+    for (const auto& f : fields)
+        for (int i = 0; i < 4; ++i)
+            file[f[0] + i] = static_cast<uint8_t>(f[1] >> (8 * i));
+    std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(path.c_str(), "wb"), &std::fclose);
+    ASSERT_TRUE(out);
+    std::fwrite(file.data(), 1, file.size(), out.get());
+}
+
+TEST_F(ScreenDrawTest, TexturedCallsMapTextureCoordinatesIntoTheSlotsPage)
+{
+    ASSERT_TRUE(g_TextureManager.Init());
+    WriteSharedDdt(dir.File("a.ddt"));
+    WriteSharedDdt(dir.File("b.ddt"));
+    ASSERT_NE(g_TextureManager.Load("a.ddt", false, false), 0u);
+    const int32_t s = static_cast<int32_t>(g_TextureManager.Load("b.ddt", false, false));
+    // The second image lies beside the first on a shared 256 x 256 page, at (64, 0): u' = u / 4 + 1/4, v' = v / 4.
+    const TexturePlacement p = g_TextureManager.GetPlacement(s);
+    ASSERT_EQ(p.m_fUScale + p.m_fUOffset + p.m_fVScale + p.m_fVOffset, 0.75f);
+
+    gm.DrawTexturedRect(10, 20, 30, 40, 0, 0, 1, 1, 5, s, 2);
+    EXPECT_TRUE(gm.GetBatchKind() == BATCH_TEXTURED_TRIS && gm.GetBatchTexture() == s && gm.GetBatchMaterial() == 2);
+    gm.DrawTexturedQuad(1, 2, 3, 4, 5, 6, 7, 8, 0.5f, 0.5f, 1, 1, 6, s, 2);
+    gm.BeginBatch(BATCH_NONE, 0, 1);
+    ASSERT_EQ(Draws().size(), 1u);
+    // clang-format off
+    EXPECT_TRUE(SameVertices(Decode<TexturedVertex>(Draws()[0]).vertices,
+        {{10, 20, 0, 5, 0.25f, 0}, {30, 20, 0, 5, 0.5f, 0}, {30, 40, 0, 5, 0.5f, 0.25f}, {10, 40, 0, 5, 0.25f, 0.25f},
+         {1, 2, 0, 6, 0.375f, 0.125f}, {3, 4, 0, 6, 0.5f, 0.125f}, {5, 6, 0, 6, 0.5f, 0.25f}, {7, 8, 0, 6, 0.375f, 0.25f}}));
+    // clang-format on
+
+    // While a text run is open a rectangle joins the run (mapped the same way); a quadrilateral is batched.
+    LookAlongZ();
+    gm.BeginTextQueue({0, 10, 5}, 9, s);
+    gm.DrawTexturedRect(-1, -1, 1, 1, 0, 0, 1, 1, 5, s, 2);
+    gm.DrawTexturedQuad(1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 1, 1, 6, s, 2);
+    gm.EndTextQueue();
+    const TextQueue& queue = gm.GetTextQueue();
+    // clang-format off
+    EXPECT_TRUE(SameVertices(std::vector<TexturedVertex>(queue.pool, queue.pool + queue.poolVertices),
+        {{399, 299, 0.808f, 9, 0.25f, 0}, {401, 299, 0.808f, 9, 0.5f, 0}, {401, 301, 0.808f, 9, 0.5f, 0.25f},
+         {399, 301, 0.808f, 9, 0.25f, 0.25f}}));
+    // clang-format on
+    EXPECT_EQ(gm.GetBatchVertexCount(), 4);
+    g_TextureManager.Shutdown();
+}
+
+TEST_F(ScreenDrawTest, PointsProjectAndTransformAsComputedByHand)
+{
+    LookAlongZ();
+    const struct
+    {
+        Vec3 point, translation, screen;
+    } cases[] = {
+        {{0, 10, 5}, {0, 0, 0}, {400, 300, 0.808f}},
+        {{5, 15, 5}, {0, 0, 0}, {700, 0, 0.808f}},
+        {{0, 10, 5}, {5, 5, 0}, {700, 0, 0.808f}},
+        {{-2, 11, 2}, {0, 0, 0}, {100, 150, 0.505f}},
+    };
+    for (const auto& k : cases)
+    {
+        Vec3 out;
+        if (platform::Vec3LengthSq(k.translation) == 0)
+            gm.ProjectToScreen(k.point, &out);
+        else
+            gm.ProjectToScreenWorld(k.point, platform::MatrixTranslation(k.translation.x, k.translation.y, 0), &out);
+        EXPECT_NEAR(out.x, k.screen.x, 1e-3f);
+        EXPECT_NEAR(out.y, k.screen.y, 1e-3f);
+        EXPECT_NEAR(out.z, k.screen.z, 1e-5f);
+    }
+    Vec3 out;
+    gm.TransformToView({1, 2, 3}, &out);
+    EXPECT_TRUE(out.x == 1 && out.y == -8 && out.z == 3);
+    // w = 3 here, and nothing is divided by it.
+    TransformPoint({1, 2, 3}, {{{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 1}, {1, 1, 1, 0}}}, &out);
+    EXPECT_TRUE(out.x == 3 && out.y == 7 && out.z == 13);
+}
+
+TEST_F(ScreenDrawTest, ScreenPointsGiveGroundPointsAndRays)
+{
+    LookAlongZ();
+    // Under screen (x, y) lies the camera-space direction (x - 400, 300 - y, 400 / tan 35 degrees); the view has no
+    // rotation, so the ray from the eye (0, 10, 0) runs along it.
+    const float depth = static_cast<float>(400.0 / std::tan(35.0 * 3.14159265358979323846 / 180.0));
+    const struct
+    {
+        int16_t x, y;
+        float h;
+        bool hit;
+    } cases[] = {{400, 600, 0, true},  {400, 600, 2, true},   {100, 450, 0, true},  {400, 300, 0, false},
+                 {400, 100, 0, false}, {400, 600, 10, false}, {400, 600, 11, false}};
+    for (const auto& k : cases)
+    {
+        SCOPED_TRACE(testing::Message() << k.x << ", " << k.y << ", h " << k.h);
+        const float dx = k.x - 400.0f, dy = 300.0f - k.y, t = (10.0f - k.h) / -dy;
+        Vec3 ground = {-1, -1, -1};
+        ASSERT_EQ(gm.PickGroundPoint(k.x, k.y, k.h, &ground), k.hit);
+        const Vec3 expected = k.hit ? Vec3{t * dx, 0, t * depth} : Vec3{-1, -1, -1}; // a miss leaves out as it was
+        EXPECT_NEAR(platform::Vec3Length(ground - expected), 0.0f, 1e-3f);
+        Vec3 origin, direction;
+        gm.GetPickRay(k.x, k.y, &origin, &direction);
+        EXPECT_EQ(origin.y, 10.0f);
+        EXPECT_NEAR(platform::Vec3Length(direction - platform::Vec3Normalize({dx, dy, depth})), 0.0f, 1e-5f);
+    }
+    Vec3 origin, direction;
+    gm.GetRayTowards({3, 14, 0}, &origin, &direction);
+    EXPECT_NEAR(platform::Vec3Length(direction - Vec3{0.6f, 0.8f, 0}), 0.0f, 1e-6f);
+    gm.GetRayTowards({0, 10, 0}, &origin, &direction); // too short to normalise: left as it is
+    EXPECT_EQ(platform::Vec3Length(direction), 0.0f);
+}
+
+// Rectangles, a line and a textured quad drawn through the graphics manager on the OpenGL device, headless, and
+// read back at chosen pixels. Skipped without a GL context.
+TEST(ScreenDrawGLTest, RectanglesLineAndTexturedQuadReadBack)
+{
+    constexpr uint32_t kSize = 64;
+    platform::SetGraphicsSystemFactory({});
+    ResetDeviceEnumeration();
+    platform::GraphicsSystemPtr system = platform::CreateOpenGLSystem();
+    platform::PresentParams params;
+    params.backBufferWidth = params.backBufferHeight = kSize;
+    platform::DevicePtr probe;
+    if (!system ||
+        platform::GfxFailed(system->CreateDevice(0, platform::DeviceType::Hal, nullptr,
+                                                 platform::CreateFlags::SoftwareVertexProcessing, &params, &probe)))
+        GTEST_SKIP() << "no OpenGL context";
+    probe.reset();
+    testsupport::TempDir dir;
+    testsupport::ScopedCurrentDir cwd{dir.Path()};
+    RendererSettings settings;
+    settings.m_uWidth = settings.m_uHeight = kSize;
+    GraphicsManager& gm = g_GraphicsManager;
+    gm.Create(settings, nullptr);
+    struct Teardown
+    {
+        ~Teardown()
+        {
+            g_TextureManager.Shutdown();
+            g_GraphicsManager.Shutdown();
+            ResetDeviceEnumeration();
+        }
+    } teardown;
+    ASSERT_TRUE(g_TextureManager.Init());
+    // A texture with its left half blue and its right half yellow.
+    const uint32_t side = 256, slot = g_TextureManager.CreateTexture(side, side, "screen test");
+    std::vector<uint32_t> texels(side * side);
+    for (uint32_t i = 0; i < texels.size(); ++i)
+        texels[i] = (i % side) < side / 2 ? 0xFF0000FF : 0xFFFFFF00;
+    g_TextureManager.UpdateTexture(slot, texels.data(), side, side, 4);
+
+    gm.SetClearMode(true, 0xFF000000);
+    ASSERT_TRUE(gm.BeginFrame(0));
+    gm.Begin2D();
+    const int32_t red[4] = {4, 4, 28, 28}, white[4] = {8, 36, 60, 20}; // left, top, bottom, right
+    gm.FillRect(red, 0xFFFF0000);
+    gm.FillRect(white, 0xFFFFFFFF);
+    gm.DrawLine(28, 48, 60, 48, 0xFF00FF00);
+    gm.DrawTexturedQuad(36, 4, 60, 4, 60, 28, 36, 28, 0, 0, 1, 1, 0xFFFFFFFF, static_cast<int32_t>(slot), 2);
+    gm.EndFrame();
+
+    uint32_t width = 0, height = 0;
+    std::unique_ptr<uint32_t[]> pixels = gm.GetRenderer()->ReadBackBuffer(&width, &height);
+    ASSERT_TRUE(pixels && width == kSize && height == kSize);
+    auto near = [&](int x, int y, uint32_t rgb)
+    {
+        for (int shift = 0; shift < 24; shift += 8)
+            if (std::abs(int(pixels[y * kSize + x] >> shift & 0xFF) - int(rgb >> shift & 0xFF)) > 3)
+                return false;
+        return true;
+    };
+    // clang-format off
+    const struct { int x, y; uint32_t rgb; } expected[] = {
+        {16, 16, 0xFF0000}, {2, 2, 0}, {30, 16, 0}, {14, 50, 0xFFFFFF}, {24, 50, 0}, {14, 33, 0},
+        {42, 16, 0x0000FF}, {54, 16, 0xFFFF00}, {48, 32, 0}};
+    // clang-format on
+    for (const auto& e : expected)
+        EXPECT_TRUE(near(e.x, e.y, e.rgb)) << e.x << ", " << e.y << ": " << std::hex << pixels[e.y * kSize + e.x];
+    int green = 0; // the one-pixel line: one green row near y = 48
+    for (int y = 44; y < 53; ++y)
+        green += near(44, y, 0x00FF00) ? 1 : 0;
+    EXPECT_EQ(green, 1);
+    gm.Present();
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// Tests of the text writer against hand-computed widths: kerning, glyph quads with clipping and alignment,
+// wrapping with '~' breaks and the rectangle's bottom, line counts, and truncation with "...".
+#include "engine/render/TextWriter.h"
+
+#include "tests/engine/render/FontTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace
+{
+
+using fonttest::Quad;
+
+// Font height 10 (line step 2 + 12; one line below 22); glyphs 6 x 8 in an 8-texel grid of a 64-texel texture;
+// the space is 3 wide, '.' 2 wide; 'A' then 'V' kerns by -2.
+class TextWriterTest : public fonttest::FontDrawTest
+{
+protected:
+    void SetUp() override
+    {
+        FontDrawTest::SetUp();
+        fonttest::FontFiles files;
+        for (int c = 0; c < Font::kGlyphCount; ++c)
+        {
+            const int l = c % 8 * 8, t = c / 8 % 8 * 8, w = c == ' ' ? 3 : c == '.' ? 2 : 6;
+            files.rects[c] = {uint16_t(l), uint16_t(t), uint16_t(l + w), uint16_t(t + 8)};
+        }
+        files.kerning['A' * 255 + 'V'] = -2;
+        files.Write(dir.Path(), "Writer");
+        font = std::make_unique<Font>("Writer");
+        writer = std::make_unique<TextWriter>(font.get());
+    }
+
+    // Glyph counts of the drawn lines, keyed by their top.
+    std::map<float, int> Lines()
+    {
+        std::map<float, int> lines;
+        for (const Quad& q : Quads())
+            ++lines[q.y0];
+        return lines;
+    }
+
+    std::unique_ptr<Font> font;
+    std::unique_ptr<TextWriter> writer;
+};
+
+TEST_F(TextWriterTest, WidthSumsAdvancesWithKerningOfTheNextCharacter)
+{
+    const std::pair<const char16_t*, int> cases[] = {{u"", 0},    {u"a", 6},   {u"a b", 15},
+                                                     {u"AV", 10}, {u"VA", 12}, {u"\u0416", 6}};
+    for (const auto& [text, width] : cases)
+        EXPECT_EQ(writer->GetTextWidth(text), width);
+}
+
+TEST_F(TextWriterTest, DrawLinePlacesClipsAndAlignsGlyphs)
+{
+    writer->SetRect(100, 50, 30, 20);
+    writer->SetColour(0xFF00FF00);
+    const float n = 1.0f / 512.0f;
+    const struct
+    {
+        int alignment, x, y;
+        const char16_t* text;
+        size_t quads;
+        float first[8]; // x0, y0, x1, y1, u0, v0, u1, v1 of the first quad
+        float lastRight;
+    } cases[] = {
+        // 'a' (97) lies at texel (8, 32): quad bottom and v1 one row in.
+        {0, 2, 3, u"ab", 2, {102, 53, 108, 60, 8 / 64.f + n, 32 / 64.f + n, 14 / 64.f + n, 39 / 64.f + n}, 114},
+        // Cut by 3 texels at the left edge and to 5 rows at the bottom.
+        {0, -3, 15, u"a", 1, {100, 65, 103, 69, 11 / 64.f + n, 32 / 64.f + n, 14 / 64.f + n, 36 / 64.f + n}, 103},
+        {0, 0, 21, u"a", 0, {}, 0}, // below the rectangle
+        {TextWriter::kAlignRight, 0, 0, u"ab", 2, {118, 50, 124, 57}, 130},
+        {TextWriter::kAlignCentre, 0, 0, u"ab", 2, {109, 50, 115, 57}, 121},
+        // 48 wide in 30 starts 9 to the left: the outer glyphs are skipped, their neighbours cut at both edges.
+        {TextWriter::kAlignCentre, 0, 0, u"abcdefgh", 6, {100, 50, 103, 57}, 130},
+    };
+    for (const auto& c : cases)
+    {
+        writer->SetAlignment(c.alignment);
+        writer->DrawLine(c.x, c.y, c.text);
+        const std::vector<Quad> q = Quads();
+        ASSERT_EQ(q.size(), c.quads);
+        if (q.empty())
+            continue;
+        const float got[8] = {q[0].x0, q[0].y0, q[0].x1, q[0].y1, q[0].u0, q[0].v0, q[0].u1, q[0].v1};
+        for (int i = 0; i < (c.first[4] ? 8 : 4); ++i)
+            EXPECT_FLOAT_EQ(got[i], c.first[i]) << "field " << i;
+        EXPECT_FLOAT_EQ(q.back().x1, c.lastRight);
+        EXPECT_EQ(q[0].colour, 0xFF00FF00u);
+    }
+}
+
+TEST_F(TextWriterTest, DrawTextWrapsBreaksAtTildeAndStopsAtTheBottom)
+{
+    const struct
+    {
+        int width, height;
+        std::u16string text;
+        std::map<float, int> lines; // top -> glyphs
+    } cases[] = {
+        {30, 100, u"ab cd ef", {{0, 5}, {14, 2}}},
+        {100, 100, u"ab~cd", {{0, 2}, {14, 2}}},
+        {100, 100, u"~ab", {{0, 3}}},                // a '~' opening a line is drawn
+        {100, 21, u"ab~cd ef", {{0, 8}}},            // lower than 2.2 font heights: one line as it stands
+        {15, 30, u"ab cd ef gh", {{0, 2}, {14, 2}}}, // the third line would pass the bottom
+        {20, 100, u"abcdefgh", {{0, 4}}},            // a long word stays whole, clipped at the right edge
+        {1805, 100, std::u16string(300, u'a') + u" b", {{0, 300}, {14, 1}}}, // no 255-character limit
+    };
+    for (const auto& c : cases)
+    {
+        writer->SetRect(0, 0, c.width, c.height);
+        writer->DrawText(0, 0, c.text.c_str());
+        EXPECT_EQ(Lines(), c.lines) << c.text.size() << " characters in " << c.width << " x " << c.height;
+    }
+
+    writer->DrawText3D(1, 2, 3, u"ab");
+    EXPECT_EQ(g_GraphicsManager.GetTextQueue().runCount, 1);
+    EXPECT_EQ(g_GraphicsManager.GetTextQueue().quadCount, 2);
+    EXPECT_EQ(g_GraphicsManager.GetTextQueue().runs[0].texture, font->GetTexture());
+}
+
+TEST_F(TextWriterTest, CountLinesAndWrappedWidthStartEveryLineAtTheIndent)
+{
+    const struct
+    {
+        const char16_t* text;
+        int width, indent, lines, widest;
+    } cases[] = {
+        {u"", 100, 0, 1, 0},
+        {u"ab cd ef", 30, 0, 2, 27},
+        {u"ab cd ef", 30, 5, 3, 17},
+        {u"a~b", 100, 0, 1, 18}, // no '~' breaks here
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(writer->CountLines(c.text, c.width, c.indent), c.lines) << c.width << c.indent;
+        EXPECT_EQ(writer->GetWrappedWidth(c.text, c.width, c.indent), c.widest) << c.width << c.indent;
+    }
+}
+
+TEST_F(TextWriterTest, TruncateToWidthCutsUntilItFitsAndStopsAtTheEllipsis)
+{
+    const struct
+    {
+        std::u16string text;
+        int width;
+        std::u16string result;
+        int resultWidth;
+    } cases[] = {
+        {u"abc", 18, u"abc", 18},
+        {u"abcdefgh", 47, u"abcdef...", 42}, // one too wide: less two characters, "..." (6) added
+        {u"abcdefgh", 40, u"abcde...", 36},
+        {u"abcdefgh", 4, u"...", 6}, // narrower than "..." itself
+        {u"ab", 1, u"...", 6},
+    };
+    for (const auto& c : cases)
+    {
+        std::u16string text = c.text;
+        EXPECT_EQ(writer->TruncateToWidth(text, c.width), c.resultWidth) << c.width;
+        EXPECT_EQ(text, c.result) << c.width;
+    }
+    // A buffer of 6 has no room for "abc...": the cut goes further.
+    char16_t buffer[6] = u"abcde";
+    EXPECT_EQ(writer->TruncateToWidth(buffer, 6, 20), 18);
+    EXPECT_EQ(std::u16string(buffer), u"ab...");
+}
+
+} // namespace

@@ -1,0 +1,370 @@
+// Tests of the texture manager on the recording device: TGA, DDS and DDT files (or the bank) read through
+// upper-cased names, reference counts, the alert texture for missing, BMP and broken files, DDT reduction,
+// crossfade names, created textures, the "RESERVED" entry, slots on a texture pipe, and a texture drawn on OpenGL.
+#include "engine/render/TextureManager.h"
+
+#include "TextureTestFiles.h"
+#include "engine/render/MaterialTable.h"
+#include "engine/render/TextureBank.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace
+{
+
+using namespace texturetest;
+
+class TextureManagerTest : public TextureTest
+{
+protected:
+    // Level 0 of the slot's page as 32-bit pixels.
+    std::vector<uint32_t> ReadPage(uint32_t slot)
+    {
+        const int32_t page = static_cast<int32_t>(g_TextureManager.GetSlot(slot)->m_uPage);
+        platform::SurfaceDesc desc;
+        Renderer().GetTexture(page)->GetLevelDesc(0, &desc);
+        std::vector<uint32_t> pixels(static_cast<size_t>(desc.width) * desc.height);
+        EXPECT_TRUE(Renderer().ReadTexture(pixels.data(), static_cast<uint32_t>(pixels.size() * 4), page));
+        return pixels;
+    }
+};
+
+TEST(TextureSizeTest, RoundUpTextureSizeTakesTheNextOfThePageSizes)
+{
+    const uint32_t cases[][2] = {{1, 32}, {32, 32}, {33, 64}, {257, 512}, {512, 512}, {600, 1024}, {5000, 1024}};
+    for (const auto& c : cases)
+    {
+        uint32_t w = 0;
+        uint32_t h = 0;
+        RoundUpTextureSize(c[0], 64, &w, &h);
+        EXPECT_EQ(w, c[1]) << c[0];
+        EXPECT_EQ(h, 64u);
+    }
+}
+
+TEST_F(TextureManagerTest, LoadsEachFileKindOntoItsPage)
+{
+    // Texture quality 4 leaves nothing to reduce; the device's 2048 limit gives 1024 pages.
+    EXPECT_EQ(g_TextureManager.GetReductionLevel(), 0u);
+    EXPECT_EQ(g_TextureManager.GetPageSize(), 1024u);
+    EXPECT_EQ(TexLogText(), "Initialise Texture System \n");
+    std::vector<uint8_t> ddtPixels;
+    AppendPixels(ddtPixels, std::vector<uint32_t>(64, 0xFF204060));
+    DDTSpec shared;
+    shared.ownPage = 0;
+    const struct
+    {
+        const char* file;
+        std::vector<uint8_t> bytes;
+        const char* name;
+        uint32_t width, height, format, pageKind, average;
+    } cases[] = {
+        // Every pixel 0x00FF0000: the mean of each channel, alpha 0xFF.
+        {"gamedata/gameart/red.tga", MakeTGA(8, 4, std::vector<uint32_t>(32, 0x00FF0000)), "GAMEDATA\\GAMEART\\RED.TGA",
+         8, 4, 4, TexturePage::kKindOwn, 0xFFFF0000},
+        {"gamedata/blocks.dds", MakeDDS(8, 8, "DXT1", SolidBlocks(8, 4, 0xF800)), "gamedata\\BLOCKS.dds", 8, 8, 5,
+         TexturePage::kKindOwn, TextureManager::kAverageDefault},
+        // B, G, R means of (1, 9, 5, 9), (2, 9, 6, 9), (3, 9, 7, 9).
+        {"gamedata/rgb.dds", MakeDDS(2, 2, nullptr, {1, 2, 3, 4, 9, 9, 9, 9, 5, 6, 7, 8, 9, 9, 9, 9}),
+         "GAMEDATA\\RGB.DDS", 2, 2, 4, TexturePage::kKindOwn, 0xFF070606},
+        {"gamedata/packed.ddt", MakeDDT(shared, ddtPixels), "GAMEDATA\\PACKED.DDT", 8, 8, 4, TexturePage::kKindShared,
+         0xFF204060},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Write(c.file, c.bytes);
+        const uint32_t slot = g_TextureManager.Load(c.name, false, false);
+        ASSERT_NE(slot, 0u);
+        const TextureSlot* s = g_TextureManager.GetSlot(slot);
+        EXPECT_EQ(s->m_uWidth, c.width);
+        EXPECT_EQ(s->m_uHeight, c.height);
+        EXPECT_EQ(s->m_uFormat, c.format);
+        EXPECT_EQ(s->m_uAverageColour, c.average);
+        EXPECT_EQ(s->m_pPixels, nullptr); // sent to the device and dropped
+        EXPECT_EQ(g_TextureManager.GetPage(s->m_uPage)->GetKind(), c.pageKind);
+    }
+    EXPECT_EQ(g_TextureManager.GetTextureCount(), 4u);
+    EXPECT_EQ(ReadPage(g_TextureManager.Find("gamedata\\gameart\\red.tga")), std::vector<uint32_t>(32, 0x00FF0000));
+    // The DDT lies at the top-left of a 256 x 256 shared page.
+    const uint32_t packed = g_TextureManager.Find("GAMEDATA\\PACKED.DDT");
+    const TexturePlacement p = g_TextureManager.GetPlacement(packed);
+    EXPECT_FLOAT_EQ(p.m_fUOffset, 0.0f);
+    EXPECT_FLOAT_EQ(p.m_fUScale, 8.0f / 256.0f);
+    EXPECT_FLOAT_EQ(p.m_fVScale, 8.0f / 256.0f);
+    EXPECT_EQ(ReadPage(packed)[7 * 256 + 7], 0xFF204060u);
+
+    // On a texture pipe a slot stands for its page; -1 is no texture; a slot without a texture, or none at all,
+    // leaves the pipe as it is.
+    const int32_t pipeCases[][2] = {
+        {static_cast<int32_t>(packed), static_cast<int32_t>(g_TextureManager.GetSlot(packed)->m_uPage)},
+        {-1, -1},
+        {0, 0},
+        {1499, 0},
+        {1500, 0}};
+    for (const auto& c : pipeCases)
+    {
+        Renderer().SetTexturePipe(0, c[0]);
+        EXPECT_EQ(Renderer().GetRequestedTexture(0), c[1]) << c[0];
+    }
+}
+
+TEST_F(TextureManagerTest, NamesAreCanonicalAndCountedByReference)
+{
+    Write("gamedata/gameart/wood.tga", MakeTGA(4, 4, std::vector<uint32_t>(16, 0xFF808080)));
+    const uint32_t slot = g_TextureManager.Load("z:\\tdmrv2\\game\\gamedata\\gameart\\wood.tga", false, true);
+    ASSERT_NE(slot, 0u);
+    EXPECT_STREQ(g_TextureManager.GetSlot(slot)->GetName(), "GAMEDATA\\GAMEART\\WOOD.TGA");
+    EXPECT_NE(g_TextureManager.GetSlot(slot)->m_pPixels, nullptr); // keep flag
+    EXPECT_EQ(g_TextureManager.Load("GameData\\GameArt\\Wood.tga", false, false), slot);
+    EXPECT_EQ(g_TextureManager.Find("Z:\\TDMRV2\\GAME\\GAMEDATA\\GAMEART\\WOOD.TGA"), slot);
+    EXPECT_EQ(g_TextureManager.GetSlot(slot)->m_uRefCount, 3u);
+    EXPECT_EQ(g_TextureManager.Load("x", false, false), 0u); // too short: no slot taken
+    EXPECT_EQ(g_TextureManager.GetTextureCount(), 1u);
+
+    const uint32_t page = g_TextureManager.GetSlot(slot)->m_uPage;
+    for (int i = 0; i < 3; ++i)
+        g_TextureManager.Release(slot);
+    EXPECT_EQ(g_TextureManager.GetTextureCount(), 0u);
+    EXPECT_EQ(Renderer().GetTexture(static_cast<int32_t>(page)), nullptr); // its own page is released
+    EXPECT_EQ(g_TextureManager.Find("GAMEDATA\\GAMEART\\WOOD.TGA"), 0u);
+    g_TextureManager.Release(slot);
+    EXPECT_NE(TexLogText().find("Release  ERROR  REFCOUNT 0  (Slot:  1)"), std::string::npos) << TexLogText();
+    // Loaded again, it takes the freed slot and a new page: page numbers are not reused.
+    EXPECT_EQ(g_TextureManager.Load("GAMEDATA\\GAMEART\\WOOD.TGA", false, false), slot);
+    EXPECT_EQ(g_TextureManager.GetSlot(slot)->m_uPage, page + 1);
+}
+
+TEST_F(TextureManagerTest, FailedLoadsFallBackToTheAlertTexture)
+{
+    std::vector<uint8_t> magenta;
+    AppendPixels(magenta, std::vector<uint32_t>(64, 0xFFFF00FF));
+    Write("gamedata/gameart/ddt files/test/alert.ddt", MakeDDT(DDTSpec{}, magenta));
+    Write("gamedata/picture.bmp", {'B', 'M', 0, 0});
+    std::vector<uint8_t> cut = MakeTGA(4, 4, std::vector<uint32_t>(16, 0xFF000000));
+    cut.resize(40);
+    Write("gamedata/cut.tga", cut);
+    Write("gamedata/odd.png", {1, 2, 3});
+    const struct
+    {
+        const char* name;
+        const char* log;
+    } cases[] = {
+        {"gamedata\\missing.tga", nullptr},
+        {"gamedata\\picture.bmp", "No reader for BMP texture (GAMEDATA\\PICTURE.BMP)"},
+        {"gamedata\\cut.tga", nullptr},
+        {"gamedata\\odd.png", "Unknown File extension type (GAMEDATA\\ODD.PNG)"},
+    };
+    testsupport::RecordingReportSink sink;
+    uint32_t previous = 0;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const uint32_t slot = g_TextureManager.Load(c.name, true, false);
+        ASSERT_NE(slot, 0u);
+        EXPECT_NE(slot, previous); // every failure takes a slot of its own
+        previous = slot;
+        const TextureSlot* s = g_TextureManager.GetSlot(slot);
+        EXPECT_STREQ(s->GetName(), "GAMEDATA\\GAMEART\\DDT FILES\\TEST\\ALERT.DDT");
+        EXPECT_EQ(s->m_uAverageColour, 0xFFFF00FFu);
+        EXPECT_EQ(g_TextureManager.Find(c.name), 0u); // the failing name is not entered
+        EXPECT_NE(sink.debug.find(std::string("Failed to Load Texture File ") + c.name), std::string::npos);
+        if (c.log)
+        {
+            EXPECT_NE(TexLogText().find(c.log), std::string::npos) << TexLogText();
+        }
+    }
+
+    // While a bank is set, DDT names are served from it alone: the alert is not in it either.
+    const std::vector<uint8_t> ddt = MakeDDT(DDTSpec{}, magenta);
+    std::vector<uint8_t> index(44, 0);
+    Put32(index, 0, 1);
+    Put32(index, 8, static_cast<uint32_t>(ddt.size()));
+    std::memcpy(&index[12], "grass.ddt", 9);
+    Write("bank.hdr", index);
+    Write("bank.gtb", ddt);
+    TextureBank bank("bank.hdr", "bank.gtb");
+    g_TextureManager.SetTextureBank(&bank);
+    const uint32_t grass = g_TextureManager.Load("nowhere\\on\\disk\\Grass.ddt", false, false);
+    ASSERT_NE(grass, 0u);
+    EXPECT_EQ(ReadPage(grass)[0], 0xFFFF00FFu);
+    sink.boxes.clear();
+    EXPECT_EQ(g_TextureManager.Load("gamedata\\other.ddt", false, false), 0u);
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].text, "Couldn't load default alert texture");
+}
+
+TEST_F(TextureManagerTest, DdtLevelFollowsQualityAndPageSize)
+{
+    // Colours that survive the 16-bit pages of level 4.
+    const std::vector<uint32_t> colours = {0xFF112233, 0xFF445566, 0xFF778899};
+    const struct
+    {
+        uint32_t side, height, reduction;
+        bool reduce;
+        uint32_t level, expectedWidth, expectedHeight;
+    } cases[] = {
+        // Level 4 asks for sides below 33: three halvings, at most two taken.
+        {256, 256, 4, true, 2, 64, 64},
+        {256, 256, 4, false, 0, 256, 256},
+        {256, 256, 3, true, 2, 64, 64},
+        {256, 256, 2, true, 1, 128, 128},
+        {256, 256, 1, true, 0, 256, 256},
+        {64, 64, 4, true, 1, 32, 32},
+        // 16 x 64 halves to 8 x 32, below 16: back to level 0.
+        {16, 64, 4, true, 0, 16, 64},
+    };
+    int n = 0;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(n);
+        g_TextureManager.SetReductionLevel(c.reduction);
+        DDTSpec spec;
+        spec.width = c.side;
+        spec.height = c.height;
+        spec.levels = 3;
+        const std::string file = "level" + std::to_string(n++) + ".ddt";
+        Write(file, MakeDDT(spec, ChainPixels(c.side, c.height, colours)));
+        const uint32_t slot = g_TextureManager.Load(file.c_str(), c.reduce, false);
+        ASSERT_NE(slot, 0u);
+        const TextureSlot* s = g_TextureManager.GetSlot(slot);
+        EXPECT_EQ(s->m_uWidth, c.expectedWidth);
+        EXPECT_EQ(s->m_uHeight, c.expectedHeight);
+        EXPECT_EQ(s->m_uMipLevels, 3 - c.level);
+        EXPECT_EQ(ReadPage(slot)[0], colours[c.level]);
+    }
+
+    // A level wider than the page size (1024 here) is skipped whatever the flags.
+    DDTSpec big;
+    big.format = kTextureFormatDXT1;
+    big.width = 2048;
+    big.height = 1024;
+    big.levels = 2;
+    Write("big.ddt", MakeDDT(big, SolidBlocks(8, 512 * 256 + 256 * 128, 0xF800)));
+    const TextureSlot* s = g_TextureManager.GetSlot(g_TextureManager.Load("BIG.DDT", false, false));
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->m_uWidth, 1024u);
+    EXPECT_EQ(s->m_uHeight, 512u);
+}
+
+TEST_F(TextureManagerTest, ReducedSharedImageRecomputesItsMargins)
+{
+    g_TextureManager.SetReductionLevel(4);
+    DDTSpec spec;
+    spec.width = 64;
+    spec.height = 64;
+    spec.levels = 2;
+    spec.ownPage = 0;
+    const int32_t margins[4] = {4, 8, 2, 6}; // left, right, top, bottom
+    std::copy(margins, margins + 4, spec.margins);
+    Write("framed.ddt", MakeDDT(spec, ChainPixels(64, 64, {0xFF0000FF, 0xFF00FF00})));
+    const uint32_t slot = g_TextureManager.Load("FRAMED.DDT", true, false);
+    ASSERT_NE(slot, 0u);
+    // Level 1 (32 x 32): the used 52 x 56 at (4, 2) halves to 26 x 28 at (2, 1); right 32 - 26 - 2, bottom 32 - 28 - 1.
+    const TextureSlot* s = g_TextureManager.GetSlot(slot);
+    EXPECT_EQ(s->m_uWidth, 32u);
+    const float expected[4] = {2, 4, 1, 3};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(s->m_afMargins[i], expected[i]) << i;
+    // Level 4 puts format 4 on 16-bit pages.
+    EXPECT_EQ(g_TextureManager.GetPage(s->m_uPage)->GetFormat(), kTextureFormatA4R4G4B4);
+    const TexturePlacement p = g_TextureManager.GetPlacement(slot);
+    EXPECT_FLOAT_EQ(p.m_fUOffset, 2.0f / 256.0f);
+    EXPECT_FLOAT_EQ(p.m_fVOffset, 1.0f / 256.0f);
+    EXPECT_FLOAT_EQ(p.m_fUScale, 26.0f / 256.0f);
+    EXPECT_FLOAT_EQ(p.m_fVScale, 28.0f / 256.0f);
+}
+
+TEST_F(TextureManagerTest, CreatedTexturesTakeUpdatesAndRelease)
+{
+    const uint32_t slot = g_TextureManager.CreateTexture(64, 32, "SpriteCache7");
+    ASSERT_NE(slot, 0u);
+    EXPECT_EQ(g_TextureManager.Find("SPRITECACHE7"), slot);
+    std::vector<uint32_t> pixels(64 * 32);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = 0xFF000000u | static_cast<uint32_t>(i);
+    EXPECT_TRUE(g_TextureManager.UpdateTexture(slot, pixels.data(), 64, 32, kTextureFormatA8R8G8B8));
+    EXPECT_EQ(ReadPage(slot), pixels);
+    EXPECT_EQ(g_TextureManager.GetTextureCount(), 1u);
+    g_TextureManager.Release(slot);
+    g_TextureManager.Release(slot);
+    EXPECT_EQ(g_TextureManager.GetTextureCount(), 0u);
+    EXPECT_EQ(g_TextureManager.Find("SPRITECACHE7"), 0u);
+
+    // A "RESERVED" entry outlives its slot's name without pointing at freed text, and hides no new one.
+    g_TextureManager.Release(g_TextureManager.CreateTexture(4, 4, "RESERVED"));
+    EXPECT_EQ(g_TextureManager.Find("RESERVED"), 0u);
+    const uint32_t again = g_TextureManager.CreateTexture(8, 8, "RESERVED");
+    EXPECT_EQ(g_TextureManager.Find("reserved"), again);
+}
+
+TEST_F(TextureManagerTest, CrossfadeNamesLoadTheirTgaAsTwoSquares)
+{
+    std::vector<uint32_t> squares(32, 0xFFFFFFFF);
+    std::fill(squares.begin() + 16, squares.end(), 0xFF000000);
+    Write("gamedata/sky_crossfade.tga", MakeTGA(4, 8, squares));
+    const uint32_t slot = g_TextureManager.Load("gamedata\\Sky_Crossfade.ddt", false, false);
+    ASSERT_NE(slot, 0u);
+    EXPECT_EQ(g_TextureManager.GetSlot(slot)->m_uHeight, 4u);
+    EXPECT_EQ(g_TextureManager.Load("GAMEDATA\\SKY_CROSSFADE.TGA", false, false), slot);
+    ASSERT_NE(g_CrossfadeList.Find("GAMEDATA\\SKY_CROSSFADE.TGA"), nullptr);
+    g_CrossfadeList.SetFactor(0.0f); // the lower square
+    EXPECT_EQ(ReadPage(slot), std::vector<uint32_t>(16, 0xFF000000));
+    g_TextureManager.Release(slot);
+    g_TextureManager.Release(slot);
+    EXPECT_EQ(g_CrossfadeList.Find("GAMEDATA\\SKY_CROSSFADE.TGA"), nullptr);
+}
+
+// Headless OpenGL: a texture loaded from a TGA draws through its slot. Skipped without a GL context.
+TEST(TextureManagerGLTest, LoadedTextureSamplesOnTheScreen)
+{
+    testsupport::TempDir dir;
+    testsupport::ScopedCurrentDir cwd(dir.Path());
+    platform::SetGraphicsSystemFactory({});
+    platform::GraphicsSystemPtr system = platform::CreateOpenGLSystem();
+    platform::PresentParams params;
+    params.backBufferWidth = 32;
+    params.backBufferHeight = 32;
+    platform::DevicePtr probe;
+    if (!system ||
+        platform::GfxFailed(system->CreateDevice(0, platform::DeviceType::Hal, nullptr,
+                                                 platform::CreateFlags::SoftwareVertexProcessing, &params, &probe)))
+        GTEST_SKIP() << "no OpenGL context";
+    probe.reset();
+    ResetDeviceEnumeration();
+    RendererSettings settings;
+    settings.m_uWidth = 32;
+    settings.m_uHeight = 32;
+    g_GraphicsManager.Create(settings, nullptr);
+    g_TextureManager.Init(TextureManager::kDefaultSlotCount);
+    // 2 x 2: left column blue, right column yellow.
+    testsupport::WriteBytes(dir.File("check.tga"), MakeTGA(2, 2, {0xFF0000FF, 0xFFFFFF00, 0xFF0000FF, 0xFFFFFF00}));
+    const uint32_t slot = g_TextureManager.Load("CHECK.TGA", false, false);
+    D3DRenderer& r = *static_cast<D3DRenderer*>(g_GraphicsManager.GetRenderer());
+    ASSERT_TRUE(g_GraphicsManager.BeginFrame(0));
+    g_GraphicsManager.Begin2D();
+    r.GetStateCache().Set(platform::RenderState::Lighting, 0);
+    r.GetStateCache().SetStage(0, platform::TextureStageState::ColourOp, platform::TextureOp::SelectArg1);
+    r.GetStateCache().SetStage(0, platform::TextureStageState::ColourArg1, platform::TextureArg::Texture);
+    r.GetStateCache().SetStage(0, platform::TextureStageState::MipFilter, platform::TextureFilter::None);
+    const TexturedVertex quad[4] = {{0, 0, 0.5f, 0xFFFFFFFF, 0, 0},
+                                    {32, 0, 0.5f, 0xFFFFFFFF, 1, 0},
+                                    {32, 32, 0.5f, 0xFFFFFFFF, 1, 1},
+                                    {0, 32, 0.5f, 0xFFFFFFFF, 0, 1}};
+    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    r.DrawPolsTexCol(quad, 4, indices, 6, static_cast<int32_t>(slot), -1);
+    g_GraphicsManager.EndFrame();
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::unique_ptr<uint32_t[]> pixels = r.ReadBackBuffer(&width, &height);
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(pixels[16 * 32 + 8] & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(pixels[16 * 32 + 24] & 0xFFFFFF, 0xFFFF00u);
+    g_TextureManager.Shutdown();
+    g_GraphicsManager.Shutdown();
+    ResetDeviceEnumeration();
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+// Tests of the texture pages on the recording device: the row scan of shared pages, cell rounding of sizes that
+// are not multiples of 4, freed cells, pages per format, and the page-number and size limits.
+#include "engine/render/TexturePages.h"
+
+#include "TextureTestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using namespace texturetest;
+
+class TexturePagesTest : public TextureTest
+{
+protected:
+    void SetUp() override
+    {
+        TextureTest::SetUp();
+        ASSERT_TRUE(page.Create(900, 256, 256, TexturePage::kKindShared, kTextureFormatA8R8G8B8));
+    }
+    void TearDown() override
+    {
+        page.Free();
+        TextureTest::TearDown();
+    }
+
+    // Finds room for a w x h image and places it there (no pixels); false when there is none.
+    bool Place(uint32_t w, uint32_t h, TextureSlot* slot)
+    {
+        slot->m_uWidth = static_cast<uint16_t>(w);
+        slot->m_uHeight = static_cast<uint16_t>(h);
+        uint32_t x = 0;
+        uint32_t y = 0;
+        if (!page.FindRoom(w, h, &x, &y))
+            return false;
+        page.PlaceAt(*slot, x, y);
+        return true;
+    }
+
+    TexturePage page;
+};
+
+TEST_F(TexturePagesTest, SharedPageScansRowsAndNeverTouchesTheFarEdges)
+{
+    const struct
+    {
+        uint32_t w, h;
+        bool placed;
+        uint32_t x, y;
+    } steps[] = {
+        // Three 64 x 64 images fill the row as far as x = 192, which would touch the right edge and is not tried.
+        {64, 64, true, 0, 0},
+        {64, 64, true, 64, 0},
+        {64, 64, true, 128, 0},
+        {64, 64, true, 0, 64},
+        // 6 x 6 takes 2 x 2 cells: the next 4 x 4 image starts 8 texels on, not 4.
+        {6, 6, true, 192, 0},
+        {4, 4, true, 200, 0},
+        // As wide or as tall as the page: never on a page that exists.
+        {256, 4, false, 0, 0},
+        {4, 256, false, 0, 0},
+    };
+    TextureSlot slots[8];
+    int i = 0;
+    for (const auto& s : steps)
+    {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(Place(s.w, s.h, &slots[i]), s.placed);
+        if (s.placed)
+        {
+            EXPECT_EQ(slots[i].m_uPageX, s.x);
+            EXPECT_EQ(slots[i].m_uPageY, s.y);
+            EXPECT_EQ(slots[i].m_uPage, 900u);
+        }
+        ++i;
+    }
+    EXPECT_FALSE(page.CellsFree(49, 1, 1, 1)); // the 6 x 6 image's last cell
+    EXPECT_TRUE(page.CellsFree(50, 1, 1, 1));
+
+    // Freed cells take the next image of that size.
+    page.ClearCells(slots[1]);
+    TextureSlot again;
+    ASSERT_TRUE(Place(64, 64, &again));
+    EXPECT_EQ(again.m_uPageX, 64u);
+    EXPECT_EQ(again.m_uPageY, 0u);
+}
+
+TEST_F(TexturePagesTest, ManagerOpensSharedPagesPerFormatAndRefusesOversizeImages)
+{
+    // Two 128 x 128 images: the second fits neither beside nor below the first (x = 128 and y = 128 are edges).
+    DDTSpec spec;
+    spec.width = 128;
+    spec.height = 128;
+    spec.ownPage = 0;
+    const std::vector<uint8_t> ddt = MakeDDT(spec, ChainPixels(128, 128, {0xFF808080}));
+    Write("q1.ddt", ddt);
+    Write("q2.ddt", ddt);
+    const uint32_t p1 = g_TextureManager.GetSlot(g_TextureManager.Load("Q1.DDT", false, false))->m_uPage;
+    const uint32_t p2 = g_TextureManager.GetSlot(g_TextureManager.Load("Q2.DDT", false, false))->m_uPage;
+    EXPECT_EQ(p2, p1 + 1);
+    EXPECT_EQ(g_TextureManager.GetPage(p2)->GetKind(), TexturePage::kKindShared);
+    uint32_t x = 9;
+    uint32_t y = 9;
+    // Another format opens a page of its own, as large as the page size.
+    const uint32_t p3 = g_TextureManager.FindPageSpace(8, 8, kTextureFormatDXT5, &x, &y);
+    EXPECT_EQ(p3, p2 + 1);
+    EXPECT_EQ(g_TextureManager.GetPage(p3)->GetWidth(), 1024u);
+    EXPECT_EQ(g_TextureManager.GetPage(p3)->GetFormat(), kTextureFormatDXT5);
+
+    const uint32_t used = g_TextureManager.GetPagesUsed();
+    EXPECT_EQ(g_TextureManager.FindPageSpace(257, 8, kTextureFormatA8R8G8B8, &x, &y), 0u);
+    EXPECT_EQ(g_TextureManager.FindPageSpace(8, 1025, kTextureFormatDXT1, &x, &y), 0u);
+    EXPECT_EQ(g_TextureManager.GetPagesUsed(), used);
+    EXPECT_NE(TexLogText().find("Texture too large for a shared page (257 x 8, page 256 x 256)"), std::string::npos);
+}
+
+TEST_F(TexturePagesTest, PageNumbersEndAt749)
+{
+    for (uint32_t i = 1; i <= 749; ++i)
+        ASSERT_EQ(g_TextureManager.CreateTexture(4, 4, "page"), i);
+    EXPECT_EQ(g_TextureManager.GetPagesUsed(), 749u);
+    EXPECT_EQ(g_TextureManager.GetPageList()[749], 749u);
+    EXPECT_EQ(g_TextureManager.CreateTexture(4, 4, "one too many"), 0u);
+    EXPECT_EQ(g_TextureManager.GetSlot(750)->m_uRefCount, 0u);
+    EXPECT_NE(TexLogText().find("Out of texture pages: page 750 refused"), std::string::npos);
+
+    // Freeing a page releases its device texture; its number is not handed out again.
+    g_TextureManager.Release(5);
+    EXPECT_EQ(Renderer().GetTexture(5), nullptr);
+    EXPECT_EQ(g_TextureManager.CreateTexture(4, 4, "reuse"), 0u);
+}
+
+} // namespace
