@@ -42,19 +42,7 @@ int StrNICmp(const char* a, const char* b, size_t n)
 
 size_t CopyString(char* dst, size_t cap, const char* src)
 {
-    if (cap == 0)
-        return 0;
-    size_t n = 0;
-    if (src)
-    {
-        while (n + 1 < cap && src[n])
-        {
-            dst[n] = src[n];
-            ++n;
-        }
-    }
-    dst[n] = 0;
-    return n;
+    return CopyTerminated(dst, cap, src);
 }
 
 size_t FormatStringV(char* buf, size_t cap, const char* format, va_list args)

@@ -1,6 +1,8 @@
 // 16-bit game text: string helpers, bounded swprintf-style formatting and code page 1252 / UTF-8 conversions.
 #include "platform/WideText.h"
 
+#include "platform/Strings.h"
+
 #include <charconv>
 #include <clocale>
 #include <cstdint>
@@ -320,19 +322,7 @@ int WStrICmp(const char16_t* a, const char16_t* b)
 
 size_t WStrCopy(char16_t* dst, size_t cap, const char16_t* src)
 {
-    if (cap == 0 || !dst)
-        return 0;
-    size_t n = 0;
-    if (src)
-    {
-        while (n + 1 < cap && src[n])
-        {
-            dst[n] = src[n];
-            ++n;
-        }
-    }
-    dst[n] = 0;
-    return n;
+    return CopyTerminated(dst, cap, src);
 }
 
 size_t WStrCat(char16_t* dst, size_t cap, const char16_t* src)

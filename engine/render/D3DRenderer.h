@@ -239,6 +239,10 @@ private:
     bool FillStreams(StreamIndex streamIndex, uint32_t format, const void* vertices, uint32_t vertexCount,
                      const uint16_t* indices, uint32_t indexCount, ImmediateDraw* draw);
     void CountDraw(uint32_t vertices, uint32_t triangles);
+    // Draws the filled streams as indexed triangles with the texture pipes set, reporting a failure in the
+    // textured draws' words (`operation` names the draw), and counts the draw.
+    void DrawTexturedTriangles(const char* operation, const ImmediateDraw& draw, uint32_t vertexCount,
+                               uint32_t indexCount);
 
     RendererSettings m_settings;
     uint32_t m_uMaxTextureWidth = kMinTextureSize;

@@ -278,20 +278,23 @@ void D3DRenderer::DrawLineColList(const ColourVertex* vertices, uint32_t vertexC
     m_pStats->Add(RenderStats::Vertices, vertexCount);
 }
 
-namespace
+void D3DRenderer::DrawTexturedTriangles(const char* operation, const ImmediateDraw& draw, uint32_t vertexCount,
+                                        uint32_t indexCount)
 {
-
-void ReportTexturedDrawFailure(const char* operation, uint32_t startVertex, uint32_t vertexCount, uint32_t startIndex,
-                               uint32_t indexCount)
-{
-    GetLogger()->Report(0,
-                        "ERROR (%s)\n: %s::DrawIndexedPrimitive(StartVert=%d, NumVerts=%d, StartIndex=%d, "
-                        "NumIndices=%d)\n",
-                        GetD3DErrorText(), operation, static_cast<int>(startVertex), static_cast<int>(vertexCount),
-                        static_cast<int>(startIndex), static_cast<int>(indexCount));
+    ApplyTexturePipes();
+    const GfxResult result = m_pDevice->DrawIndexedPrimitive(PrimitiveType::TriangleList, draw.m_uStartVertex,
+                                                             vertexCount, draw.m_uStartIndex, indexCount / 3);
+    if (CheckD3DResult(result, operation))
+    {
+        GetLogger()->Report(0,
+                            "ERROR (%s)\n: %s::DrawIndexedPrimitive(StartVert=%d, NumVerts=%d, StartIndex=%d, "
+                            "NumIndices=%d)\n",
+                            GetD3DErrorText(), operation, static_cast<int>(draw.m_uStartVertex),
+                            static_cast<int>(vertexCount), static_cast<int>(draw.m_uStartIndex),
+                            static_cast<int>(indexCount));
+    }
+    CountDraw(vertexCount, indexCount / 3);
 }
-
-} // namespace
 
 void D3DRenderer::DrawPolsTexCol(const TexturedVertex* vertices, uint32_t vertexCount, const uint16_t* indices,
                                  uint32_t indexCount, int32_t texture, int32_t secondTexture)
@@ -303,12 +306,7 @@ void D3DRenderer::DrawPolsTexCol(const TexturedVertex* vertices, uint32_t vertex
         return;
     SetTexturePipe(0, texture);
     SetTexturePipe(1, secondTexture);
-    ApplyTexturePipes();
-    const GfxResult result = m_pDevice->DrawIndexedPrimitive(PrimitiveType::TriangleList, draw.m_uStartVertex,
-                                                             vertexCount, draw.m_uStartIndex, indexCount / 3);
-    if (CheckD3DResult(result, "DrawPolsTexCol"))
-        ReportTexturedDrawFailure("DrawPolsTexCol", draw.m_uStartVertex, vertexCount, draw.m_uStartIndex, indexCount);
-    CountDraw(vertexCount, indexCount / 3);
+    DrawTexturedTriangles("DrawPolsTexCol", draw, vertexCount, indexCount);
 }
 
 void D3DRenderer::DrawPolsTexNormal(const NormalTexVertex* vertices, uint32_t vertexCount, const uint16_t* indices,
@@ -321,13 +319,7 @@ void D3DRenderer::DrawPolsTexNormal(const NormalTexVertex* vertices, uint32_t ve
         return;
     SetTexturePipe(0, texture);
     SetTexturePipe(1, secondTexture);
-    ApplyTexturePipes();
-    const GfxResult result = m_pDevice->DrawIndexedPrimitive(PrimitiveType::TriangleList, draw.m_uStartVertex,
-                                                             vertexCount, draw.m_uStartIndex, indexCount / 3);
-    if (CheckD3DResult(result, "DrawPolsTexNormal"))
-        ReportTexturedDrawFailure("DrawPolsTexNormal", draw.m_uStartVertex, vertexCount, draw.m_uStartIndex,
-                                  indexCount);
-    CountDraw(vertexCount, indexCount / 3);
+    DrawTexturedTriangles("DrawPolsTexNormal", draw, vertexCount, indexCount);
 }
 
 void D3DRenderer::DrawPolsTexColTPage(const TexturedVertex* vertices, uint32_t vertexCount, const uint16_t* indices,
@@ -340,11 +332,5 @@ void D3DRenderer::DrawPolsTexColTPage(const TexturedVertex* vertices, uint32_t v
         return;
     SetDeviceTexturePipe(0, textureNumber);
     SetTexturePipe(1, -1);
-    ApplyTexturePipes();
-    const GfxResult result = m_pDevice->DrawIndexedPrimitive(PrimitiveType::TriangleList, draw.m_uStartVertex,
-                                                             vertexCount, draw.m_uStartIndex, indexCount / 3);
-    if (CheckD3DResult(result, "DrawPolsTexColTPage"))
-        ReportTexturedDrawFailure("DrawPolsTexColTPage", draw.m_uStartVertex, vertexCount, draw.m_uStartIndex,
-                                  indexCount);
-    CountDraw(vertexCount, indexCount / 3);
+    DrawTexturedTriangles("DrawPolsTexColTPage", draw, vertexCount, indexCount);
 }

@@ -52,6 +52,22 @@ void Constant(MaterialDescription& d, int slot, float value)
     Wave(d, slot, 1, 0.0f, 0.0f, 0.0f, value);
 }
 
+// Texture 0 shown without its outer 1/32 on every side.
+void InsetFirstTexture(MaterialDescription& d)
+{
+    Constant(d, kSlotOffsetU0, 0.03125f);
+    Constant(d, kSlotOffsetV0, 0.03125f);
+    Constant(d, kSlotScaleU0, 0.9375f);
+    Constant(d, kSlotScaleV0, 0.9375f);
+}
+
+// Texture 1 repeated `repeats` times across and down.
+void TileSecondTexture(MaterialDescription& d, float repeats)
+{
+    Constant(d, kSlotScaleU1, repeats);
+    Constant(d, kSlotScaleV1, repeats);
+}
+
 void Ops(MaterialDescription& d, int stage, uint16_t colour, uint16_t alpha)
 {
     d.m_material.m_aStages[stage].m_uColourOp = colour;
@@ -155,12 +171,8 @@ const BuiltInMaterial kBuiltIns[] = {
          SecondTexture(d, 6, 1);
          Blend(d, 0, 3);
          d.m_material.m_uAlphaRef = 90;
-         Constant(d, kSlotOffsetU0, 0.03125f);
-         Constant(d, kSlotOffsetV0, 0.03125f);
-         Constant(d, kSlotScaleU0, 0.9375f);
-         Constant(d, kSlotScaleV0, 0.9375f);
-         Constant(d, kSlotScaleU1, 32.0f);
-         Constant(d, kSlotScaleV1, 32.0f);
+         InsetFirstTexture(d);
+         TileSecondTexture(d, 32.0f);
      }},
     {13,
      [](MaterialDescription& d)
@@ -168,8 +180,7 @@ const BuiltInMaterial kBuiltIns[] = {
          Ops(d, 0, 8, 0);
          SecondTexture(d, 6, 1);
          Flags(d, 1);
-         Constant(d, kSlotScaleU1, 34.133335f);
-         Constant(d, kSlotScaleV1, 34.133335f);
+         TileSecondTexture(d, 34.133335f);
      }},
     {23,
      [](MaterialDescription& d)
@@ -204,12 +215,8 @@ const BuiltInMaterial kBuiltIns[] = {
      {
          Ops(d, 0, 2, 0);
          Blend(d, 12, 0);
-         Constant(d, kSlotOffsetU0, 0.03125f);
-         Constant(d, kSlotOffsetV0, 0.03125f);
-         Constant(d, kSlotScaleU0, 0.9375f);
-         Constant(d, kSlotScaleV0, 0.9375f);
-         Constant(d, kSlotScaleU1, 8.0f);
-         Constant(d, kSlotScaleV1, 8.0f);
+         InsetFirstTexture(d);
+         TileSecondTexture(d, 8.0f);
      }},
     {15,
      [](MaterialDescription& d)
@@ -224,8 +231,7 @@ const BuiltInMaterial kBuiltIns[] = {
          Ops(d, 0, 2, 2);
          SecondTexture(d, 3, 3);
          Blend(d, 1, 0);
-         Constant(d, kSlotScaleU1, 4.0f);
-         Constant(d, kSlotScaleV1, 4.0f);
+         TileSecondTexture(d, 4.0f);
          Wave(d, kSlotOffsetU1, 2, 0.5f, 0.1f, 0.0f, 0.0f);
          Wave(d, kSlotOffsetV1, 2, 0.5f, 0.1f, 0.0f, 0.0f);
      }},

@@ -2,6 +2,7 @@
 // off-screen framebuffer at the game's resolution that Present scales to the window; the fixed-function state
 // of the device maps onto GL's fixed-function pipeline (texture combiners, fog, lighting, texgen).
 #include "platform/gfx/Device.h"
+#include "platform/gfx/DeviceRules.h"
 #include "platform/gfx/GLApi.h"
 #include "platform/gfx/TextureUtil.h"
 
@@ -59,54 +60,22 @@ public:
     uint32_t GetLevelCount() const override { return static_cast<uint32_t>(levels.size()); }
     GfxResult GetLevelDesc(uint32_t level, SurfaceDesc* desc) const override
     {
-        if (level >= levels.size() || !desc)
-            return GfxResult::InvalidCall;
-        desc->format = format;
-        desc->type = ResourceType::Surface;
-        desc->usage = usage;
-        desc->pool = pool;
-        desc->width = levels[level].width;
-        desc->height = levels[level].height;
-        desc->size = levels[level].size;
-        return GfxResult::Ok;
+        return DescribeLevel(levels, level, format, usage, pool, desc);
     }
     GfxResult LockRect(uint32_t level, LockedRect* locked, const Rect* rect, uint32_t flags) override;
     GfxResult UnlockRect(uint32_t level) override;
 };
 
-// Vertex and index buffers keep their bytes in memory; draws hand them to GL as client arrays, which GL copies
-// at the draw, so a discarding or no-overwrite lock can never change what an earlier draw shows.
-struct GLBufferData
-{
-    std::vector<uint8_t> bytes;
-    bool locked = false;
-
-    GfxResult Lock(uint32_t offset, uint32_t size, void** data)
-    {
-        if (!data || locked)
-            return GfxResult::InvalidCall;
-        uint32_t length = static_cast<uint32_t>(bytes.size());
-        if (offset > length || (size && size > length - offset))
-            return GfxResult::InvalidCall;
-        locked = true;
-        *data = bytes.data() + offset;
-        return GfxResult::Ok;
-    }
-    GfxResult Unlock()
-    {
-        if (!locked)
-            return GfxResult::InvalidCall;
-        locked = false;
-        return GfxResult::Ok;
-    }
-};
-
-class GLVertexBuffer final : public IVertexBuffer, public GLResource
+// Vertex and index buffers keep their bytes in memory (BufferMemory); draws hand them to GL as client arrays, which GL
+// copies at the draw, so a discarding or no-overwrite lock can never change what an earlier draw shows. Vertex and
+// index buffers differ only in their interface and their description.
+template <class Interface, ResourceType kType> class GLBuffer final : public Interface, public GLResource
 {
 public:
-    GLBufferData data;
-    uint32_t fvf = 0;
-    ~GLVertexBuffer() override;
+    BufferMemory data;
+    PixelFormat format = PixelFormat::VertexData; // index buffers: Index16 or Index32
+    uint32_t fvf = 0;                             // vertex buffers
+    ~GLBuffer() override;
     GfxResult Lock(uint32_t offset, uint32_t size, void** out, uint32_t) override
     {
         return data.Lock(offset, size, out);
@@ -116,35 +85,12 @@ public:
     {
         if (!desc)
             return GfxResult::InvalidCall;
-        *desc = {PixelFormat::VertexData,
-                 ResourceType::VertexBuffer,
-                 usage,
-                 pool,
-                 static_cast<uint32_t>(data.bytes.size()),
-                 fvf};
+        *desc = {format, kType, usage, pool, static_cast<uint32_t>(data.bytes.size()), fvf};
         return GfxResult::Ok;
     }
 };
-
-class GLIndexBuffer final : public IIndexBuffer, public GLResource
-{
-public:
-    GLBufferData data;
-    PixelFormat format = PixelFormat::Index16;
-    ~GLIndexBuffer() override;
-    GfxResult Lock(uint32_t offset, uint32_t size, void** out, uint32_t) override
-    {
-        return data.Lock(offset, size, out);
-    }
-    GfxResult Unlock() override { return data.Unlock(); }
-    GfxResult GetDesc(BufferDesc* desc) const override
-    {
-        if (!desc)
-            return GfxResult::InvalidCall;
-        *desc = {format, ResourceType::IndexBuffer, usage, pool, static_cast<uint32_t>(data.bytes.size()), 0};
-        return GfxResult::Ok;
-    }
-};
+using GLVertexBuffer = GLBuffer<IVertexBuffer, ResourceType::VertexBuffer>;
+using GLIndexBuffer = GLBuffer<IIndexBuffer, ResourceType::IndexBuffer>;
 
 // ---------------------------------------------------------------- state mapping
 
@@ -290,27 +236,6 @@ GLenum GlPrimitive(PrimitiveType type)
     return GL_TRIANGLES;
 }
 
-uint32_t VertexCountOf(PrimitiveType type, uint32_t primitives)
-{
-    if (primitives == 0)
-        return 0;
-    switch (type)
-    {
-    case PrimitiveType::PointList:
-        return primitives;
-    case PrimitiveType::LineList:
-        return primitives * 2;
-    case PrimitiveType::LineStrip:
-        return primitives + 1;
-    case PrimitiveType::TriangleList:
-        return primitives * 3;
-    case PrimitiveType::TriangleStrip:
-    case PrimitiveType::TriangleFan:
-        return primitives + 2;
-    }
-    return 0;
-}
-
 // How a texture format is given to GL.
 struct GlFormat
 {
@@ -393,7 +318,7 @@ Matrix FlipZ()
 
 // ---------------------------------------------------------------- the device
 
-class GLDevice final : public IDevice
+class GLDevice final : public DeviceBase
 {
 public:
     GLDevice(uint32_t adapter, SDL_Window* window, bool ownWindow, SDL_GLContext context, const PresentParams& params);
@@ -404,9 +329,6 @@ public:
 
     GfxResult TestCooperativeLevel() override;
     GfxResult Reset(const PresentParams& params) override;
-    GfxResult GetDeviceCaps(DeviceCaps* caps) const override;
-    const PresentParams& GetPresentParams() const override { return m_params; }
-    uint32_t GetAdapterOrdinal() const override { return m_uAdapter; }
     GfxResult GetDisplayMode(DisplayMode* mode) const override;
     uint32_t GetAvailableTextureMem() const override;
     GfxResult ResourceManagerDiscardBytes(uint32_t) override { return GfxResult::Ok; }
@@ -418,24 +340,16 @@ public:
                                  VertexBufferPtr* buffer) override;
     GfxResult CreateIndexBuffer(uint32_t length, uint32_t usage, PixelFormat format, Pool pool,
                                 IndexBufferPtr* buffer) override;
-    GfxResult BeginScene() override;
-    GfxResult EndScene() override;
     GfxResult Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t colour, float z,
                     uint32_t stencil) override;
     GfxResult Present() override;
     GfxResult SetTransform(TransformType type, const Matrix& matrix) override;
-    GfxResult GetTransform(TransformType type, Matrix* matrix) const override;
     GfxResult SetViewport(const Viewport& viewport) override;
-    GfxResult GetViewport(Viewport* viewport) const override;
     GfxResult SetMaterial(const MaterialDesc& material) override;
-    GfxResult GetMaterial(MaterialDesc* material) const override;
     GfxResult SetLight(uint32_t index, const LightDesc& light) override;
-    GfxResult GetLight(uint32_t index, LightDesc* light) const override;
     GfxResult LightEnable(uint32_t index, bool enable) override;
     GfxResult SetRenderState(RenderState state, uint32_t value) override;
-    GfxResult GetRenderState(RenderState state, uint32_t* value) const override;
     GfxResult SetTextureStageState(uint32_t stage, TextureStageState state, uint32_t value) override;
-    GfxResult GetTextureStageState(uint32_t stage, TextureStageState state, uint32_t* value) const override;
     GfxResult SetTexture(uint32_t stage, ITexture* texture) override;
     ITexture* GetTexture(uint32_t stage) const override;
     GfxResult SetVertexShader(uint32_t fvf) override;
@@ -492,12 +406,9 @@ private:
     void ApplyCombiner(uint32_t unit);
     GfxResult Draw(PrimitiveType type, const DrawSource& source);
 
-    uint32_t m_uAdapter = 0;
     SDL_Window* m_pWindow = nullptr;
     bool m_bOwnWindow = false;
     SDL_GLContext m_context = nullptr;
-    PresentParams m_params;
-    DeviceCaps m_caps;
     uint32_t m_uUnits = 1;
 
     GLuint m_backFbo = 0, m_backColour = 0, m_backDepth = 0;
@@ -506,21 +417,12 @@ private:
     GLuint m_aSamplers[kMaxTextureStages] = {};
     bool m_bHasDepth = false, m_bHasStencil = false;
 
-    // device state
-    uint32_t m_auRenderStates[kRenderStateCount] = {};
-    uint32_t m_auStageStates[kMaxTextureStages][kTextureStageStateCount] = {};
-    Matrix m_aTransforms[static_cast<uint32_t>(TransformType::Count)] = {};
-    Viewport m_viewport = {};
-    MaterialDesc m_material;
-    LightDesc m_aLights[kMaxLights];
-    bool m_abLightEnabled[kMaxLights] = {};
+    // bindings (the rest of the device state is in DeviceBase)
     GLTexture* m_apTextures[kMaxTextureStages] = {};
     GLVertexBuffer* m_pStream = nullptr;
     uint32_t m_uStride = 0;
     GLIndexBuffer* m_pIndices = nullptr;
     uint32_t m_uBaseVertex = 0;
-    uint32_t m_uFvf = 0;
-    bool m_bInScene = false;
 
     // what GL has (to skip repeated calls)
     bool m_bMatricesDirty = true;
@@ -574,22 +476,9 @@ GfxResult GLTexture::LockRect(uint32_t level, LockedRect* locked, const Rect* re
         return GfxResult::InvalidCall;
     Rect whole{0, 0, static_cast<int32_t>(l.width), static_cast<int32_t>(l.height)};
     Rect r = rect ? *rect : whole;
-    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || static_cast<uint32_t>(r.right) > l.width ||
-        static_cast<uint32_t>(r.bottom) > l.height)
-    {
+    size_t offset = 0;
+    if (LockRectOffset(format, l.width, l.height, l.pitch, r, &offset) != GfxResult::Ok)
         return GfxResult::InvalidCall;
-    }
-    size_t offset;
-    if (IsBlockCompressed(format))
-    {
-        if ((r.left % 4) || (r.top % 4))
-            return GfxResult::InvalidCall;
-        offset = static_cast<size_t>(r.top / 4) * l.pitch + (r.left / 4) * (format == PixelFormat::DXT1 ? 8 : 16);
-    }
-    else
-    {
-        offset = static_cast<size_t>(r.top) * l.pitch + r.left * (FormatBitsPerPixel(format) / 8);
-    }
     if (l.bytes.empty())
     {
         try
@@ -620,13 +509,7 @@ GfxResult GLTexture::UnlockRect(uint32_t level)
     return GfxResult::Ok;
 }
 
-GLVertexBuffer::~GLVertexBuffer()
-{
-    if (device)
-        device->Forget(this);
-}
-
-GLIndexBuffer::~GLIndexBuffer()
+template <class Interface, ResourceType kType> GLBuffer<Interface, kType>::~GLBuffer()
 {
     if (device)
         device->Forget(this);
@@ -636,7 +519,7 @@ GLIndexBuffer::~GLIndexBuffer()
 
 GLDevice::GLDevice(uint32_t adapter, SDL_Window* window, bool ownWindow, SDL_GLContext context,
                    const PresentParams& params)
-    : m_uAdapter(adapter), m_pWindow(window), m_bOwnWindow(ownWindow), m_context(context), m_params(params)
+    : DeviceBase(adapter, params), m_pWindow(window), m_bOwnWindow(ownWindow), m_context(context)
 {
 }
 
@@ -819,34 +702,17 @@ void GLDevice::InitGLState()
 
 void GLDevice::ResetStates()
 {
-    for (uint32_t i = 0; i < kRenderStateCount; ++i)
-        m_auRenderStates[i] = DefaultRenderState(static_cast<RenderState>(i));
-    if (!m_params.enableAutoDepthStencil)
-        m_auRenderStates[static_cast<uint32_t>(RenderState::ZEnable)] = 0;
+    ResetFixedStates();
     for (uint32_t s = 0; s < kMaxTextureStages; ++s)
     {
-        for (uint32_t i = 0; i < kTextureStageStateCount; ++i)
-            m_auStageStates[s][i] = DefaultTextureStageState(s, static_cast<TextureStageState>(i));
         m_apTextures[s] = nullptr;
         m_abCombinerDirty[s] = true;
         m_abSamplerDirty[s] = true;
-    }
-    for (Matrix& m : m_aTransforms)
-        m = MatrixIdentity();
-    m_viewport = {0, 0, m_params.backBufferWidth, m_params.backBufferHeight, 0.0f, 1.0f};
-    m_material = MaterialDesc{};
-    for (uint32_t i = 0; i < kMaxLights; ++i)
-    {
-        m_aLights[i] = LightDesc{};
-        m_aLights[i].diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
-        m_abLightEnabled[i] = false;
     }
     m_pStream = nullptr;
     m_uStride = 0;
     m_pIndices = nullptr;
     m_uBaseVertex = 0;
-    m_uFvf = 0;
-    m_bInScene = false;
     m_bMatricesDirty = m_bLightsDirty = m_bMaterialDirty = true;
     m_iLastPretransformed = -1;
 }
@@ -955,14 +821,6 @@ GfxResult GLDevice::Reset(const PresentParams& params)
     return GfxResult::Ok;
 }
 
-GfxResult GLDevice::GetDeviceCaps(DeviceCaps* caps) const
-{
-    if (!caps)
-        return GfxResult::InvalidCall;
-    *caps = m_caps;
-    return GfxResult::Ok;
-}
-
 GfxResult GLDevice::GetDisplayMode(DisplayMode* mode) const
 {
     if (!mode)
@@ -1057,7 +915,7 @@ GfxResult GLDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t leve
             level.height = h;
             level.pitch = FormatRowPitch(format, w);
             level.size = FormatLevelSize(format, w, h); // memory comes at the first lock
-            total += level.bytes.size();
+            total += level.size;
             made->levels.push_back(std::move(level));
             w = std::max(1u, w / 2);
             h = std::max(1u, h / 2);
@@ -1189,22 +1047,6 @@ void GLDevice::UploadLevel(GLTexture* texture, uint32_t level, const Rect* rect,
 
 // ---------------------------------------------------------------- frame
 
-GfxResult GLDevice::BeginScene()
-{
-    if (m_bInScene)
-        return GfxResult::InvalidCall;
-    m_bInScene = true;
-    return GfxResult::Ok;
-}
-
-GfxResult GLDevice::EndScene()
-{
-    if (!m_bInScene)
-        return GfxResult::InvalidCall;
-    m_bInScene = false;
-    return GfxResult::Ok;
-}
-
 GfxResult GLDevice::Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t colour, float z, uint32_t stencil)
 {
     MakeCurrent();
@@ -1306,14 +1148,6 @@ GfxResult GLDevice::SetTransform(TransformType type, const Matrix& matrix)
     return GfxResult::Ok;
 }
 
-GfxResult GLDevice::GetTransform(TransformType type, Matrix* matrix) const
-{
-    if (type >= TransformType::Count || !matrix)
-        return GfxResult::InvalidCall;
-    *matrix = m_aTransforms[static_cast<uint32_t>(type)];
-    return GfxResult::Ok;
-}
-
 GfxResult GLDevice::SetViewport(const Viewport& viewport)
 {
     if (viewport.Width == 0 || viewport.Height == 0 || viewport.X + viewport.Width > m_params.backBufferWidth ||
@@ -1327,26 +1161,10 @@ GfxResult GLDevice::SetViewport(const Viewport& viewport)
     return GfxResult::Ok;
 }
 
-GfxResult GLDevice::GetViewport(Viewport* viewport) const
-{
-    if (!viewport)
-        return GfxResult::InvalidCall;
-    *viewport = m_viewport;
-    return GfxResult::Ok;
-}
-
 GfxResult GLDevice::SetMaterial(const MaterialDesc& material)
 {
     m_material = material;
     m_bMaterialDirty = true;
-    return GfxResult::Ok;
-}
-
-GfxResult GLDevice::GetMaterial(MaterialDesc* material) const
-{
-    if (!material)
-        return GfxResult::InvalidCall;
-    *material = m_material;
     return GfxResult::Ok;
 }
 
@@ -1356,14 +1174,6 @@ GfxResult GLDevice::SetLight(uint32_t index, const LightDesc& light)
         return GfxResult::InvalidCall;
     m_aLights[index] = light;
     m_bLightsDirty = true;
-    return GfxResult::Ok;
-}
-
-GfxResult GLDevice::GetLight(uint32_t index, LightDesc* light) const
-{
-    if (index >= kMaxLights || !light)
-        return GfxResult::InvalidCall;
-    *light = m_aLights[index];
     return GfxResult::Ok;
 }
 
@@ -1402,14 +1212,6 @@ GfxResult GLDevice::SetRenderState(RenderState state, uint32_t value)
     return GfxResult::Ok;
 }
 
-GfxResult GLDevice::GetRenderState(RenderState state, uint32_t* value) const
-{
-    if (state >= RenderState::Count || !value)
-        return GfxResult::InvalidCall;
-    *value = m_auRenderStates[static_cast<uint32_t>(state)];
-    return GfxResult::Ok;
-}
-
 GfxResult GLDevice::SetTextureStageState(uint32_t stage, TextureStageState state, uint32_t value)
 {
     if (stage >= kMaxTextureStages || state >= TextureStageState::Count)
@@ -1433,14 +1235,6 @@ GfxResult GLDevice::SetTextureStageState(uint32_t stage, TextureStageState state
         m_abCombinerDirty[stage] = true;
         break;
     }
-    return GfxResult::Ok;
-}
-
-GfxResult GLDevice::GetTextureStageState(uint32_t stage, TextureStageState state, uint32_t* value) const
-{
-    if (stage >= kMaxTextureStages || state >= TextureStageState::Count || !value)
-        return GfxResult::InvalidCall;
-    *value = m_auStageStates[stage][static_cast<uint32_t>(state)];
     return GfxResult::Ok;
 }
 

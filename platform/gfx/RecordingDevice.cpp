@@ -44,16 +44,7 @@ public:
     uint32_t GetLevelCount() const override { return static_cast<uint32_t>(levels.size()); }
     GfxResult GetLevelDesc(uint32_t level, SurfaceDesc* desc) const override
     {
-        if (level >= levels.size() || !desc)
-            return GfxResult::InvalidCall;
-        desc->format = format;
-        desc->type = ResourceType::Surface;
-        desc->usage = usage;
-        desc->pool = pool;
-        desc->width = levels[level].width;
-        desc->height = levels[level].height;
-        desc->size = levels[level].size;
-        return GfxResult::Ok;
+        return DescribeLevel(levels, level, format, usage, pool, desc);
     }
     GfxResult LockRect(uint32_t level, LockedRect* locked, const Rect* rect, uint32_t flags) override
     {
@@ -68,25 +59,8 @@ public:
         if (l.locked)
             return GfxResult::InvalidCall;
         size_t offset = 0;
-        if (rect)
-        {
-            if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
-                static_cast<uint32_t>(rect->right) > l.width || static_cast<uint32_t>(rect->bottom) > l.height)
-            {
-                return GfxResult::InvalidCall;
-            }
-            if (IsBlockCompressed(format))
-            {
-                if ((rect->left % 4) || (rect->top % 4))
-                    return GfxResult::InvalidCall;
-                offset = static_cast<size_t>(rect->top / 4) * l.pitch +
-                         (rect->left / 4) * (format == PixelFormat::DXT1 ? 8 : 16);
-            }
-            else
-            {
-                offset = static_cast<size_t>(rect->top) * l.pitch + rect->left * (FormatBitsPerPixel(format) / 8);
-            }
-        }
+        if (rect && LockRectOffset(format, l.width, l.height, l.pitch, *rect, &offset) != GfxResult::Ok)
+            return GfxResult::InvalidCall;
         if (l.bytes.empty())
             l.bytes.assign(l.size, 0);
         l.locked = true;
@@ -105,138 +79,57 @@ public:
     }
 };
 
-// Shared by vertex and index buffers.
-struct RecBufferData
+// Vertex and index buffers differ only in their interface, the ops they log and their description.
+template <class Interface, ResourceType kType>
+class RecBuffer final : public Interface, public RecordingDevice::Resource
 {
-    std::vector<uint8_t> bytes;
-    bool locked = false;
-    PixelFormat format = PixelFormat::VertexData;
-    uint32_t fvf = 0;
+public:
+    static constexpr bool kVertex = kType == ResourceType::VertexBuffer;
+    BufferMemory data;
+    PixelFormat format = PixelFormat::VertexData; // index buffers: Index16 or Index32
+    uint32_t fvf = 0;                             // vertex buffers
 
-    GfxResult Lock(const RecordingDevice::Resource& owner, uint32_t offset, uint32_t size, void** data, uint32_t flags)
+    ~RecBuffer() override
     {
-        if (!data || locked)
+        if (device)
+            device->Detach(this);
+    }
+    GfxResult Lock(uint32_t offset, uint32_t size, void** out, uint32_t flags) override
+    {
+        if (device)
+        {
+            device->ops.push_back(kVertex ? RecordingDevice::Op::LockVertexBuffer
+                                          : RecordingDevice::Op::LockIndexBuffer);
+            device->locks.push_back({static_cast<Interface*>(this), 0, offset, size, flags});
+        }
+        // Failure injection reaches the buffers through their device.
+        if (device && device->ConsumeBufferLockFailure())
             return GfxResult::InvalidCall;
-        uint32_t length = static_cast<uint32_t>(bytes.size());
-        if (offset > length || (size && size > length - offset))
-            return GfxResult::InvalidCall;
+        GfxResult result = data.Lock(offset, size, out);
         // A discarding lock of a dynamic buffer hands out a fresh buffer: the old content is gone.
-        if ((flags & LockFlags::Discard) && (owner.usage & Usage::Dynamic))
-            std::fill(bytes.begin(), bytes.end(), uint8_t{0xCD});
-        locked = true;
-        *data = bytes.data() + offset;
-        return GfxResult::Ok;
+        if (result == GfxResult::Ok && (flags & LockFlags::Discard) && (usage & Usage::Dynamic))
+            std::fill(data.bytes.begin(), data.bytes.end(), uint8_t{0xCD});
+        return result;
     }
-};
-
-class RecVertexBuffer final : public IVertexBuffer, public RecordingDevice::Resource
-{
-public:
-    RecBufferData data;
-    ~RecVertexBuffer() override
-    {
-        if (device)
-            device->Detach(this);
-    }
-    GfxResult Lock(uint32_t offset, uint32_t size, void** out, uint32_t flags) override;
     GfxResult Unlock() override
     {
         if (device)
-            device->ops.push_back(RecordingDevice::Op::UnlockVertexBuffer);
-        if (!data.locked)
-            return GfxResult::InvalidCall;
-        data.locked = false;
-        return GfxResult::Ok;
+            device->ops.push_back(kVertex ? RecordingDevice::Op::UnlockVertexBuffer
+                                          : RecordingDevice::Op::UnlockIndexBuffer);
+        return data.Unlock();
     }
     GfxResult GetDesc(BufferDesc* desc) const override
     {
         if (!desc)
             return GfxResult::InvalidCall;
-        *desc = {PixelFormat::VertexData,
-                 ResourceType::VertexBuffer,
-                 usage,
-                 pool,
-                 static_cast<uint32_t>(data.bytes.size()),
-                 data.fvf};
+        *desc = {format, kType, usage, pool, static_cast<uint32_t>(data.bytes.size()), fvf};
         return GfxResult::Ok;
     }
 };
-
-class RecIndexBuffer final : public IIndexBuffer, public RecordingDevice::Resource
-{
-public:
-    RecBufferData data;
-    ~RecIndexBuffer() override
-    {
-        if (device)
-            device->Detach(this);
-    }
-    GfxResult Lock(uint32_t offset, uint32_t size, void** out, uint32_t flags) override;
-    GfxResult Unlock() override
-    {
-        if (device)
-            device->ops.push_back(RecordingDevice::Op::UnlockIndexBuffer);
-        if (!data.locked)
-            return GfxResult::InvalidCall;
-        data.locked = false;
-        return GfxResult::Ok;
-    }
-    GfxResult GetDesc(BufferDesc* desc) const override
-    {
-        if (!desc)
-            return GfxResult::InvalidCall;
-        *desc = {data.format, ResourceType::IndexBuffer, usage, pool, static_cast<uint32_t>(data.bytes.size()), 0};
-        return GfxResult::Ok;
-    }
-};
-
-uint32_t IndexCountOf(PrimitiveType type, uint32_t primitives)
-{
-    if (primitives == 0)
-        return 0;
-    switch (type)
-    {
-    case PrimitiveType::PointList:
-        return primitives;
-    case PrimitiveType::LineList:
-        return primitives * 2;
-    case PrimitiveType::LineStrip:
-        return primitives + 1;
-    case PrimitiveType::TriangleList:
-        return primitives * 3;
-    case PrimitiveType::TriangleStrip:
-    case PrimitiveType::TriangleFan:
-        return primitives + 2;
-    }
-    return 0;
-}
+using RecVertexBuffer = RecBuffer<IVertexBuffer, ResourceType::VertexBuffer>;
+using RecIndexBuffer = RecBuffer<IIndexBuffer, ResourceType::IndexBuffer>;
 
 } // namespace
-
-// Failure injection reaches the buffers through their device.
-GfxResult RecVertexBuffer::Lock(uint32_t offset, uint32_t size, void** out, uint32_t flags)
-{
-    if (device)
-    {
-        device->ops.push_back(RecordingDevice::Op::LockVertexBuffer);
-        device->locks.push_back({static_cast<IVertexBuffer*>(this), 0, offset, size, flags});
-    }
-    if (device && device->ConsumeBufferLockFailure())
-        return GfxResult::InvalidCall;
-    return data.Lock(*this, offset, size, out, flags);
-}
-
-GfxResult RecIndexBuffer::Lock(uint32_t offset, uint32_t size, void** out, uint32_t flags)
-{
-    if (device)
-    {
-        device->ops.push_back(RecordingDevice::Op::LockIndexBuffer);
-        device->locks.push_back({static_cast<IIndexBuffer*>(this), 0, offset, size, flags});
-    }
-    if (device && device->ConsumeBufferLockFailure())
-        return GfxResult::InvalidCall;
-    return data.Lock(*this, offset, size, out, flags);
-}
 
 // ---------------------------------------------------------------- the system
 
@@ -430,8 +323,9 @@ void InstallRecordingSystemFactory(RecordingSystemHook* hook)
 
 RecordingDevice::RecordingDevice(RecordingSystem* system, uint32_t adapter, const DeviceCaps& caps,
                                  const PresentParams& params)
-    : m_pSystem(system), m_config(system->config), m_uAdapter(adapter), m_caps(caps), m_params(params)
+    : DeviceBase(adapter, params), m_pSystem(system), m_config(system->config)
 {
+    m_caps = caps;
     m_displayMode = system->config.adapters[adapter].desktop;
     if (!params.windowed)
         m_displayMode = {params.backBufferWidth, params.backBufferHeight, params.fullScreenRefreshRate,
@@ -454,32 +348,13 @@ RecordingDevice::~RecordingDevice()
 
 void RecordingDevice::ResetStates()
 {
-    for (uint32_t i = 0; i < kRenderStateCount; ++i)
-        m_auRenderStates[i] = DefaultRenderState(static_cast<RenderState>(i));
-    for (uint32_t s = 0; s < kMaxTextureStages; ++s)
-    {
-        for (uint32_t i = 0; i < kTextureStageStateCount; ++i)
-            m_auStageStates[s][i] = DefaultTextureStageState(s, static_cast<TextureStageState>(i));
-        m_apTextures[s] = nullptr;
-    }
-    if (!m_params.enableAutoDepthStencil)
-        m_auRenderStates[static_cast<uint32_t>(RenderState::ZEnable)] = 0;
-    for (Matrix& m : m_aTransforms)
-        m = MatrixIdentity();
-    m_viewport = {0, 0, m_params.backBufferWidth, m_params.backBufferHeight, 0.0f, 1.0f};
-    m_material = MaterialDesc{};
-    for (uint32_t i = 0; i < kMaxLights; ++i)
-    {
-        m_aLights[i] = LightDesc{};
-        m_aLights[i].diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
-        m_abLightEnabled[i] = false;
-    }
+    ResetFixedStates();
+    for (ITexture*& t : m_apTextures)
+        t = nullptr;
     m_pStream = nullptr;
     m_uStride = 0;
     m_pIndices = nullptr;
     m_uBaseVertex = 0;
-    m_uFvf = 0;
-    m_bInScene = false;
     backBuffer.assign(static_cast<size_t>(m_params.backBufferWidth) * m_params.backBufferHeight, 0);
     frontBuffer.assign(backBuffer.size(), 0);
 }
@@ -630,14 +505,6 @@ GfxResult RecordingDevice::Reset(const PresentParams& params)
     return GfxResult::Ok;
 }
 
-GfxResult RecordingDevice::GetDeviceCaps(DeviceCaps* caps) const
-{
-    if (!caps)
-        return GfxResult::InvalidCall;
-    *caps = m_caps;
-    return GfxResult::Ok;
-}
-
 GfxResult RecordingDevice::GetDisplayMode(DisplayMode* mode) const
 {
     if (!mode)
@@ -735,7 +602,7 @@ GfxResult RecordingDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, u
     made->type = ResourceType::VertexBuffer;
     made->pool = pool;
     made->usage = usage;
-    made->data.fvf = fvf;
+    made->fvf = fvf;
     made->data.bytes.assign(length, 0);
     Attach(made.get());
     *buffer = std::move(made);
@@ -755,7 +622,7 @@ GfxResult RecordingDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, Pi
     made->type = ResourceType::IndexBuffer;
     made->pool = pool;
     made->usage = usage;
-    made->data.format = format;
+    made->format = format;
     made->data.bytes.assign(length, 0);
     Attach(made.get());
     *buffer = std::move(made);
@@ -765,19 +632,13 @@ GfxResult RecordingDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, Pi
 GfxResult RecordingDevice::BeginScene()
 {
     ops.push_back(Op::BeginScene);
-    if (m_bInScene)
-        return GfxResult::InvalidCall;
-    m_bInScene = true;
-    return GfxResult::Ok;
+    return DeviceBase::BeginScene();
 }
 
 GfxResult RecordingDevice::EndScene()
 {
     ops.push_back(Op::EndScene);
-    if (!m_bInScene)
-        return GfxResult::InvalidCall;
-    m_bInScene = false;
-    return GfxResult::Ok;
+    return DeviceBase::EndScene();
 }
 
 GfxResult RecordingDevice::Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t colour, float z,
@@ -831,14 +692,6 @@ GfxResult RecordingDevice::SetTransform(TransformType type, const Matrix& matrix
     return GfxResult::Ok;
 }
 
-GfxResult RecordingDevice::GetTransform(TransformType type, Matrix* matrix) const
-{
-    if (type >= TransformType::Count || !matrix)
-        return GfxResult::InvalidCall;
-    *matrix = m_aTransforms[static_cast<uint32_t>(type)];
-    return GfxResult::Ok;
-}
-
 GfxResult RecordingDevice::SetViewport(const Viewport& viewport)
 {
     ops.push_back(Op::SetViewport);
@@ -852,27 +705,11 @@ GfxResult RecordingDevice::SetViewport(const Viewport& viewport)
     return GfxResult::Ok;
 }
 
-GfxResult RecordingDevice::GetViewport(Viewport* viewport) const
-{
-    if (!viewport)
-        return GfxResult::InvalidCall;
-    *viewport = m_viewport;
-    return GfxResult::Ok;
-}
-
 GfxResult RecordingDevice::SetMaterial(const MaterialDesc& material)
 {
     ops.push_back(Op::SetMaterial);
     materials.push_back(material);
     m_material = material;
-    return GfxResult::Ok;
-}
-
-GfxResult RecordingDevice::GetMaterial(MaterialDesc* material) const
-{
-    if (!material)
-        return GfxResult::InvalidCall;
-    *material = m_material;
     return GfxResult::Ok;
 }
 
@@ -883,14 +720,6 @@ GfxResult RecordingDevice::SetLight(uint32_t index, const LightDesc& light)
     if (index >= kMaxLights)
         return GfxResult::InvalidCall;
     m_aLights[index] = light;
-    return GfxResult::Ok;
-}
-
-GfxResult RecordingDevice::GetLight(uint32_t index, LightDesc* light) const
-{
-    if (index >= kMaxLights || !light)
-        return GfxResult::InvalidCall;
-    *light = m_aLights[index];
     return GfxResult::Ok;
 }
 
@@ -918,14 +747,6 @@ GfxResult RecordingDevice::SetRenderState(RenderState state, uint32_t value)
     return GfxResult::Ok;
 }
 
-GfxResult RecordingDevice::GetRenderState(RenderState state, uint32_t* value) const
-{
-    if (state >= RenderState::Count || !value)
-        return GfxResult::InvalidCall;
-    *value = m_auRenderStates[static_cast<uint32_t>(state)];
-    return GfxResult::Ok;
-}
-
 GfxResult RecordingDevice::SetTextureStageState(uint32_t stage, TextureStageState state, uint32_t value)
 {
     ops.push_back(Op::SetTextureStageState);
@@ -933,14 +754,6 @@ GfxResult RecordingDevice::SetTextureStageState(uint32_t stage, TextureStageStat
         return GfxResult::InvalidCall;
     stageStateWrites.push_back({stage, state, value});
     m_auStageStates[stage][static_cast<uint32_t>(state)] = value;
-    return GfxResult::Ok;
-}
-
-GfxResult RecordingDevice::GetTextureStageState(uint32_t stage, TextureStageState state, uint32_t* value) const
-{
-    if (stage >= kMaxTextureStages || state >= TextureStageState::Count || !value)
-        return GfxResult::InvalidCall;
-    *value = m_auStageStates[stage][static_cast<uint32_t>(state)];
     return GfxResult::Ok;
 }
 
@@ -1067,7 +880,7 @@ GfxResult RecordingDevice::DrawPrimitive(PrimitiveType type, uint32_t startVerte
     record.stride = m_uStride;
     GfxResult result = GfxResult::Ok;
     auto* vb = dynamic_cast<RecVertexBuffer*>(m_pStream);
-    uint32_t count = IndexCountOf(type, primitiveCount);
+    uint32_t count = VertexCountOf(type, primitiveCount);
     for (uint32_t i = 0; i < count; ++i)
         record.vertexNumbers.push_back(startVertex + i);
     if (!vb || vb->data.locked || m_uStride == 0)
@@ -1097,8 +910,8 @@ GfxResult RecordingDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t min
     auto* ib = dynamic_cast<RecIndexBuffer*>(m_pIndices);
     if (!vb || !ib || vb->data.locked || ib->data.locked || m_uStride == 0)
         return RecordDraw(std::move(record), GfxResult::InvalidCall);
-    uint32_t count = IndexCountOf(type, primitiveCount);
-    uint32_t indexSize = ib->data.format == PixelFormat::Index32 ? 4 : 2;
+    uint32_t count = VertexCountOf(type, primitiveCount);
+    uint32_t indexSize = ib->format == PixelFormat::Index32 ? 4 : 2;
     if ((static_cast<size_t>(startIndex) + count) * indexSize > ib->data.bytes.size())
         return RecordDraw(std::move(record), GfxResult::InvalidCall);
     for (uint32_t i = 0; i < count; ++i)
@@ -1124,7 +937,7 @@ GfxResult RecordingDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiv
     record.type = type;
     record.primitiveCount = primitiveCount;
     record.stride = stride;
-    uint32_t count = IndexCountOf(type, primitiveCount);
+    uint32_t count = VertexCountOf(type, primitiveCount);
     for (uint32_t i = 0; i < count; ++i)
         record.vertexNumbers.push_back(i);
     GfxResult result = vertices && stride ? GfxResult::Ok : GfxResult::InvalidCall;
@@ -1156,7 +969,7 @@ GfxResult RecordingDevice::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t m
         result = GfxResult::InvalidCall;
     else
     {
-        uint32_t count = IndexCountOf(type, primitiveCount);
+        uint32_t count = VertexCountOf(type, primitiveCount);
         for (uint32_t i = 0; i < count; ++i)
         {
             uint32_t index = indexFormat == PixelFormat::Index32 ? static_cast<const uint32_t*>(indices)[i]

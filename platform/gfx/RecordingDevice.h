@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/gfx/Device.h"
+#include "platform/gfx/DeviceRules.h"
 
 #include <cstdint>
 #include <string>
@@ -97,7 +98,7 @@ struct RecordingSystemHook
 };
 void InstallRecordingSystemFactory(RecordingSystemHook* hook);
 
-class RecordingDevice : public IDevice
+class RecordingDevice : public DeviceBase
 {
 public:
     // ---- what was done, in order (ClearLog empties every list)
@@ -271,9 +272,6 @@ public:
     ~RecordingDevice() override;
     GfxResult TestCooperativeLevel() override;
     GfxResult Reset(const PresentParams& params) override;
-    GfxResult GetDeviceCaps(DeviceCaps* caps) const override;
-    const PresentParams& GetPresentParams() const override { return m_params; }
-    uint32_t GetAdapterOrdinal() const override { return m_uAdapter; }
     GfxResult GetDisplayMode(DisplayMode* mode) const override;
     uint32_t GetAvailableTextureMem() const override;
     GfxResult ResourceManagerDiscardBytes(uint32_t bytes) override;
@@ -291,19 +289,13 @@ public:
                     uint32_t stencil) override;
     GfxResult Present() override;
     GfxResult SetTransform(TransformType type, const Matrix& matrix) override;
-    GfxResult GetTransform(TransformType type, Matrix* matrix) const override;
     GfxResult SetViewport(const Viewport& viewport) override;
-    GfxResult GetViewport(Viewport* viewport) const override;
     GfxResult SetMaterial(const MaterialDesc& material) override;
-    GfxResult GetMaterial(MaterialDesc* material) const override;
     GfxResult SetLight(uint32_t index, const LightDesc& light) override;
-    GfxResult GetLight(uint32_t index, LightDesc* light) const override;
     GfxResult LightEnable(uint32_t index, bool enable) override;
     bool IsLightEnabled(uint32_t index) const;
     GfxResult SetRenderState(RenderState state, uint32_t value) override;
-    GfxResult GetRenderState(RenderState state, uint32_t* value) const override;
     GfxResult SetTextureStageState(uint32_t stage, TextureStageState state, uint32_t value) override;
-    GfxResult GetTextureStageState(uint32_t stage, TextureStageState state, uint32_t* value) const override;
     GfxResult SetTexture(uint32_t stage, ITexture* texture) override;
     ITexture* GetTexture(uint32_t stage) const override;
     GfxResult SetVertexShader(uint32_t fvf) override;
@@ -342,29 +334,17 @@ private:
 
     RecordingSystem* m_pSystem = nullptr;
     RecordingConfig m_config;
-    uint32_t m_uAdapter = 0;
-    DeviceCaps m_caps;
-    PresentParams m_params;
     DisplayMode m_displayMode;
     bool m_bLost = false;
     uint32_t m_uLostChecks = 0;
     uint32_t m_uFailResets = 0;
     uint32_t m_uFailBufferLocks = 0;
     uint32_t m_uFailDraws = 0;
-    bool m_bInScene = false;
-    uint32_t m_auRenderStates[kRenderStateCount] = {};
-    uint32_t m_auStageStates[kMaxTextureStages][kTextureStageStateCount] = {};
-    Matrix m_aTransforms[static_cast<uint32_t>(TransformType::Count)] = {};
-    Viewport m_viewport = {};
-    MaterialDesc m_material;
-    LightDesc m_aLights[kMaxLights];
-    bool m_abLightEnabled[kMaxLights] = {};
     ITexture* m_apTextures[kMaxTextureStages] = {};
     IVertexBuffer* m_pStream = nullptr;
     uint32_t m_uStride = 0;
     IIndexBuffer* m_pIndices = nullptr;
     uint32_t m_uBaseVertex = 0;
-    uint32_t m_uFvf = 0;
     std::vector<Resource*> m_resources;
 };
 

@@ -1,13 +1,15 @@
-// Test helpers for the 2D drawing: the global graphics manager in an open 2D frame on the recording device, and
-// recorded draws decoded back into vertices and relative indices.
+// Test helpers for the 2D drawing: the global graphics manager in an open 2D frame on the recording device,
+// recorded draws decoded back into vertices and relative indices, and headless OpenGL graphics.
 #pragma once
 
 #include "RenderTestSupport.h"
 #include "engine/render/GraphicsManager.h"
+#include "engine/render/TextureManager.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -86,5 +88,53 @@ protected:
 
     GraphicsManager& gm = g_GraphicsManager;
 };
+
+// Headless OpenGL in a temporary folder: a side x side device is probed (Ready() is false without a context) and,
+// with `start`, the graphics manager made at that size and the texture manager started; both end with the object.
+class GLGraphics
+{
+public:
+    explicit GLGraphics(uint32_t side, bool start = true)
+    {
+        platform::SetGraphicsSystemFactory({});
+        ResetDeviceEnumeration();
+        platform::GraphicsSystemPtr system = platform::CreateOpenGLSystem();
+        platform::PresentParams params;
+        params.backBufferWidth = params.backBufferHeight = side;
+        platform::DevicePtr probe;
+        m_bReady = system && !platform::GfxFailed(system->CreateDevice(0, platform::DeviceType::Hal, nullptr,
+                                                                       platform::CreateFlags::SoftwareVertexProcessing,
+                                                                       &params, &probe));
+        probe.reset();
+        if (!m_bReady || !start)
+            return;
+        RendererSettings settings;
+        settings.m_uWidth = settings.m_uHeight = side;
+        g_GraphicsManager.Create(settings, nullptr);
+        g_TextureManager.Init();
+    }
+    ~GLGraphics()
+    {
+        g_TextureManager.Shutdown();
+        g_GraphicsManager.Shutdown();
+        ResetDeviceEnumeration();
+    }
+    bool Ready() const { return m_bReady; }
+
+    testsupport::TempDir dir;
+    testsupport::ScopedCurrentDir cwd{dir.Path()};
+
+private:
+    bool m_bReady = false;
+};
+
+// Whether each channel of the pixel lies within `tolerance` of rgb's.
+inline bool NearRgb(uint32_t pixel, uint32_t rgb, int tolerance = 3)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int(pixel >> shift & 0xFF) - int(rgb >> shift & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
 
 } // namespace rendertest

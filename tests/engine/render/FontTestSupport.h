@@ -7,6 +7,7 @@
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/TextureManager.h"
 #include "tests/engine/render/RenderTestSupport.h"
+#include "tests/engine/render/TextureTestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +25,10 @@ inline void PutLE(std::vector<uint8_t>& out, uint32_t value, int bytes)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-// A 32-bit uncompressed TGA, rows from the top, every texel `argb`.
+// A size x size TGA, every texel `argb`.
 inline void WriteTga(const std::string& path, int size, uint32_t argb)
 {
-    std::vector<uint8_t> bytes(12, 0);
-    bytes[2] = 2;
-    PutLE(bytes, size, 2);
-    PutLE(bytes, size, 2);
-    PutLE(bytes, 0x2820, 2); // 32 bits, top-down rows
-    for (int i = 0; i < size * size; ++i)
-        PutLE(bytes, argb, 4);
-    testsupport::WriteBytes(path, bytes);
+    testsupport::WriteBytes(path, texturetest::MakeTGA(size, size, std::vector<uint32_t>(size_t(size) * size, argb)));
 }
 
 // The three files of a game font; a size of 0 writes an empty file, which reads as a missing one.

@@ -514,23 +514,13 @@ TEST(ImageReadersCorpusTest, EveryTgaIsDecodedOrRefusedCleanly)
     testsupport::RecordingReportSink sink;
     // From the manifest: the uncompressed files of types 1, 2 and 3 at depths the reader takes. The run-length
     // types are refused like any other type, and so is every hostile file.
-    const std::set<std::string> accepted = {"tgago__utc16.tga",
-                                            "tgago__utc24.tga",
-                                            "tgago__utc32.tga",
-                                            "tgago__ucm8.tga",
-                                            "tgago__ubw8.tga",
-                                            "imagers__b5-noattrib.tga",
-                                            "imagers__b5-attrib.tga",
-                                            "imagers__b5-cmap.tga",
-                                            "imagers__b5-unused-cmap.tga",
-                                            "imagers__cmap_offset.tga",
-                                            "pfim__true-24-bottom-right.tga",
-                                            "pillow__tga_id_field.tga",
-                                            "pillow__p_16.tga",
-                                            "pillow__200x32_l_tl_raw.tga",
-                                            "tm__FLAG_T16.TGA",
-                                            "tm__FLAG_B32.TGA",
-                                            "tacent__Dock317x177.tga"};
+    // clang-format off
+    const std::set<std::string> accepted = {
+        "tgago__utc16.tga", "tgago__utc24.tga", "tgago__utc32.tga", "tgago__ucm8.tga", "tgago__ubw8.tga",
+        "imagers__b5-noattrib.tga", "imagers__b5-attrib.tga", "imagers__b5-cmap.tga", "imagers__b5-unused-cmap.tga",
+        "imagers__cmap_offset.tga", "pfim__true-24-bottom-right.tga", "pillow__tga_id_field.tga", "pillow__p_16.tga",
+        "pillow__200x32_l_tl_raw.tga", "tm__FLAG_T16.TGA", "tm__FLAG_B32.TGA", "tacent__Dock317x177.tga"};
+    // clang-format on
     std::map<std::string, Image> decoded;
     for (const std::string& path : files)
     {

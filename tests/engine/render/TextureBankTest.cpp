@@ -3,6 +3,7 @@
 
 #include "engine/core/Stream.h"
 #include "engine/render/ImageReaders.h"
+#include "tests/engine/render/TextureTestFiles.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -62,14 +63,12 @@ std::string Found(const TextureBank& bank, const std::string& name)
 TEST(TextureBankTest, ServesDdtTexturesByNameWithoutRegardToCase)
 {
     // A one-level 32-bit DDT of 2 x 2 texels (16 pixel bytes 10..25).
-    Bytes ddt(kDDTHeaderSize, 0);
-    ddt[0] = 1;
-    ddt[8] = 4;            // format
-    ddt[20] = ddt[24] = 2; // width, height
-    ddt[60] = 1;           // levels
-    ddt[320] = 16;         // total
+    texturetest::DDTSpec spec;
+    spec.width = spec.height = 2;
+    Bytes texels(16);
     for (uint8_t i = 0; i < 16; ++i)
-        ddt.push_back(static_cast<uint8_t>(10 + i));
+        texels[i] = static_cast<uint8_t>(10 + i);
+    const Bytes ddt = texturetest::MakeDDT(spec, texels);
     Bank bank;
     bank.Add("grass.ddt", ddt);
     bank.Add("Rock.DDT", {'r', 'o', 'c', 'k'});

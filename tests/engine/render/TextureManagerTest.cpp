@@ -1,6 +1,6 @@
 // Tests of the texture manager on the recording device: TGA, DDS and DDT files (or the bank) read through
 // upper-cased names, reference counts, the alert texture for missing, BMP and broken files, DDT reduction,
-// crossfade names, created textures, the "RESERVED" entry, slots on a texture pipe, and a texture drawn on OpenGL.
+// crossfade names, created textures, the "RESERVED" entry and slots on a texture pipe.
 #include "engine/render/TextureManager.h"
 
 #include "TextureTestFiles.h"
@@ -315,56 +315,6 @@ TEST_F(TextureManagerTest, CrossfadeNamesLoadTheirTgaAsTwoSquares)
     g_TextureManager.Release(slot);
     g_TextureManager.Release(slot);
     EXPECT_EQ(g_CrossfadeList.Find("GAMEDATA\\SKY_CROSSFADE.TGA"), nullptr);
-}
-
-// Headless OpenGL: a texture loaded from a TGA draws through its slot. Skipped without a GL context.
-TEST(TextureManagerGLTest, LoadedTextureSamplesOnTheScreen)
-{
-    testsupport::TempDir dir;
-    testsupport::ScopedCurrentDir cwd(dir.Path());
-    platform::SetGraphicsSystemFactory({});
-    platform::GraphicsSystemPtr system = platform::CreateOpenGLSystem();
-    platform::PresentParams params;
-    params.backBufferWidth = 32;
-    params.backBufferHeight = 32;
-    platform::DevicePtr probe;
-    if (!system ||
-        platform::GfxFailed(system->CreateDevice(0, platform::DeviceType::Hal, nullptr,
-                                                 platform::CreateFlags::SoftwareVertexProcessing, &params, &probe)))
-        GTEST_SKIP() << "no OpenGL context";
-    probe.reset();
-    ResetDeviceEnumeration();
-    RendererSettings settings;
-    settings.m_uWidth = 32;
-    settings.m_uHeight = 32;
-    g_GraphicsManager.Create(settings, nullptr);
-    g_TextureManager.Init(TextureManager::kDefaultSlotCount);
-    // 2 x 2: left column blue, right column yellow.
-    testsupport::WriteBytes(dir.File("check.tga"), MakeTGA(2, 2, {0xFF0000FF, 0xFFFFFF00, 0xFF0000FF, 0xFFFFFF00}));
-    const uint32_t slot = g_TextureManager.Load("CHECK.TGA", false, false);
-    D3DRenderer& r = *static_cast<D3DRenderer*>(g_GraphicsManager.GetRenderer());
-    ASSERT_TRUE(g_GraphicsManager.BeginFrame(0));
-    g_GraphicsManager.Begin2D();
-    r.GetStateCache().Set(platform::RenderState::Lighting, 0);
-    r.GetStateCache().SetStage(0, platform::TextureStageState::ColourOp, platform::TextureOp::SelectArg1);
-    r.GetStateCache().SetStage(0, platform::TextureStageState::ColourArg1, platform::TextureArg::Texture);
-    r.GetStateCache().SetStage(0, platform::TextureStageState::MipFilter, platform::TextureFilter::None);
-    const TexturedVertex quad[4] = {{0, 0, 0.5f, 0xFFFFFFFF, 0, 0},
-                                    {32, 0, 0.5f, 0xFFFFFFFF, 1, 0},
-                                    {32, 32, 0.5f, 0xFFFFFFFF, 1, 1},
-                                    {0, 32, 0.5f, 0xFFFFFFFF, 0, 1}};
-    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
-    r.DrawPolsTexCol(quad, 4, indices, 6, static_cast<int32_t>(slot), -1);
-    g_GraphicsManager.EndFrame();
-    uint32_t width = 0;
-    uint32_t height = 0;
-    std::unique_ptr<uint32_t[]> pixels = r.ReadBackBuffer(&width, &height);
-    ASSERT_NE(pixels, nullptr);
-    EXPECT_EQ(pixels[16 * 32 + 8] & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(pixels[16 * 32 + 24] & 0xFFFFFF, 0xFFFF00u);
-    g_TextureManager.Shutdown();
-    g_GraphicsManager.Shutdown();
-    ResetDeviceEnumeration();
 }
 
 } // namespace

@@ -47,28 +47,14 @@ TEST(DdsWriterTest, HeaderFollowsTheFormatAndPixelsReadBackExactly)
         ASSERT_EQ(f.size(), 128u + kW * kH * 4);
         // "DDS ", header size, flags caps|height|width|pitch|pixel format, height, width, pitch, no depth or
         // mip maps; pixel format: size, RGB (+ alpha pixels), no FourCC, 32 bits, masks; caps: texture only.
-        ExpectWords(f, {{0, 0x20534444},
-                        {4, 124},
-                        {8, 0x100F},
-                        {12, kH},
-                        {16, kW},
-                        {20, kW * 4},
-                        {24, 0},
-                        {28, 0},
-                        {76, 32},
-                        {80, alpha ? 0x41u : 0x40u},
-                        {84, 0},
-                        {88, 32},
-                        {92, 0x00FF0000},
-                        {96, 0x0000FF00},
-                        {100, 0x000000FF},
-                        {104, alpha ? 0xFF000000u : 0u},
-                        {108, 0x1000},
-                        {112, 0}});
+        // clang-format off
+        ExpectWords(f, {{0, 0x20534444}, {4, 124}, {8, 0x100F}, {12, kH}, {16, kW}, {20, kW * 4}, {24, 0}, {28, 0},
+                        {76, 32}, {80, alpha ? 0x41u : 0x40u}, {84, 0}, {88, 32}, {92, 0x00FF0000}, {96, 0x0000FF00},
+                        {100, 0x000000FF}, {104, alpha ? 0xFF000000u : 0u}, {108, 0x1000}, {112, 0}});
+        // clang-format on
         Image img;
         ASSERT_TRUE(ReadDds(f, &img));
-        EXPECT_EQ(img.width, kW);
-        EXPECT_EQ(img.height, kH);
+        EXPECT_TRUE(img.width == kW && img.height == kH);
         for (size_t i = 0; i < picture.size(); ++i)
         {
             ASSERT_EQ(img.pixels[i], alpha ? picture[i] : picture[i] | 0xFF000000u) << i;
@@ -87,23 +73,13 @@ TEST(BmpWriterTest, HeadersFollowTheFormatAndRowsAreStoredBottomUp)
         const auto f = testsupport::ReadBytes(tmp.File("a.bmp"));
         const uint32_t row = bits == 24 ? 112 : kW * 4;
         ASSERT_EQ(f.size(), 54u + row * kH);
-        EXPECT_EQ(f[0], 'B');
-        EXPECT_EQ(f[1], 'M');
+        EXPECT_TRUE(f[0] == 'B' && f[1] == 'M');
         // File size, reserved, pixel offset; info size, width, height (positive: bottom-up), planes | bits << 16,
         // no compression, image size, no resolution or palette.
-        ExpectWords(f, {{2, uint32_t(f.size())},
-                        {6, 0},
-                        {10, 54},
-                        {14, 40},
-                        {18, kW},
-                        {22, kH},
-                        {26, 1 | bits << 16},
-                        {30, 0},
-                        {34, row * kH},
-                        {38, 0},
-                        {42, 0},
-                        {46, 0},
-                        {50, 0}});
+        // clang-format off
+        ExpectWords(f, {{2, uint32_t(f.size())}, {6, 0}, {10, 54}, {14, 40}, {18, kW}, {22, kH}, {26, 1 | bits << 16},
+                        {30, 0}, {34, row * kH}, {38, 0}, {42, 0}, {46, 0}, {50, 0}});
+        // clang-format on
         const uint32_t bottomLeft = picture[(kH - 1) * kW];
         EXPECT_EQ(f[54] | f[55] << 8 | f[56] << 16, bottomLeft & 0xFFFFFF); // blue, green, red
         for (uint32_t r = 0; bits == 24 && r < kH; ++r)
@@ -149,18 +125,15 @@ TEST(JpegWriterTest, FrameIsYCbCrWithTwoByTwoChromaAndTheQualitysTables)
     {
         std::vector<uint8_t> f;
         ASSERT_TRUE(platform::EncodeJPEG(rgb.data(), 16, 16, quality, &f)) << quality;
-        EXPECT_EQ(f[0] << 8 | f[1], 0xFFD8);                       // start of image
-        EXPECT_EQ(f[f.size() - 2] << 8 | f[f.size() - 1], 0xFFD9); // end of image
+        EXPECT_TRUE((f[0] << 8 | f[1]) == 0xFFD8 && (f[f.size() - 2] << 8 | f[f.size() - 1]) == 0xFFD9); // SOI, EOI
         Image img;
         JpegInfo info;
         ASSERT_TRUE(ReadJpeg(f, &img, &info)) << quality;
-        EXPECT_EQ(info.components, 3);
-        EXPECT_EQ(info.colorSpace, JCS_YCbCr);
+        EXPECT_TRUE(info.components == 3 && info.colorSpace == JCS_YCbCr);
         // Four luminance blocks to each Cb and Cr block.
         EXPECT_EQ(std::vector<int>(info.hSamp, info.hSamp + 3), (std::vector<int>{2, 1, 1}));
         EXPECT_EQ(std::vector<int>(info.vSamp, info.vSamp + 3), (std::vector<int>{2, 1, 1}));
-        EXPECT_EQ(info.lumaDcStep, steps.first) << quality;
-        EXPECT_EQ(info.chromaDcStep, steps.second) << quality;
+        EXPECT_EQ(std::make_pair(info.lumaDcStep, info.chromaDcStep), steps) << quality;
     }
 }
 
@@ -177,8 +150,7 @@ TEST(JpegWriterTest, AnySizeDecodesBackToItsSize)
         ASSERT_TRUE(platform::EncodeJPEG(rgb.data(), w, h, 90, &f));
         Image img;
         ASSERT_TRUE(ReadJpeg(f, &img));
-        EXPECT_EQ(img.width, w);
-        EXPECT_EQ(img.height, h);
+        EXPECT_TRUE(img.width == w && img.height == h);
         EXPECT_TRUE(w < 512 || f.size() > 64u * 1024) << f.size();
     }
 }
