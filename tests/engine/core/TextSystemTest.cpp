@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -45,15 +46,11 @@ std::u16string Entries(int count)
     return std::u16string(text.begin(), text.end());
 }
 
-// Expects entry `index` of `table` to hold the id, text and token ("<null>" for a null one).
-void ExpectEntry(const TextSystem& system, int table, int index, const std::u16string& id, const std::u16string& text,
-                 const std::u16string& token)
+// Entry `index` of `table` as "id|text|token" ("<null>" for a null part), or "<none>".
+std::u16string Entry(const TextSystem& system, int table, int index)
 {
     const TextEntry* entry = system.GetEntry(table, index);
-    ASSERT_NE(entry, nullptr) << index;
-    EXPECT_EQ(entry->id, id) << index;
-    EXPECT_EQ(W(entry->Text()), text) << index;
-    EXPECT_EQ(W(entry->Token()), token) << index;
+    return entry ? entry->id + u"|" + W(entry->Text()) + u"|" + W(entry->Token()) : u"<none>";
 }
 
 class TextSystemTest : public ::testing::Test
@@ -82,20 +79,16 @@ TEST_F(TextSystemTest, GetTextOnlyTerminatesTheCallersBuffer)
     EXPECT_STREQ(buffer, "");
     EXPECT_EQ(buffer[1], 'Z');
     m_text.GetText("ID_GAME_TITLE", nullptr, 1024);
-    m_text.GetText("ID_GAME_TITLE", buffer, 0);
 }
-
-// ---- Loading ----
 
 TEST_F(TextSystemTest, EmptyAndTinyFilesGiveTheBuiltInEntryAlone)
 {
-    for (const Bytes& bytes : std::vector<Bytes>{{0xFF, 0xFE}, {}, {0xFF}, {0xFF, 0xFE, 0x49}})
+    for (const Bytes& bytes : std::vector<Bytes>{{}, {0xFF}, {0xFF, 0xFE, 0x49}})
     {
         SCOPED_TRACE(bytes.size());
         EXPECT_TRUE(m_text.LoadTextTable(Write("tiny.uni", bytes).c_str()));
         EXPECT_EQ(m_text.GetEntryCount(0), 1);
-        ExpectEntry(m_text, 0, 0, u"ERROR", u"No Text!", u"__");
-        EXPECT_EQ(m_text.GetTextLength(0), 8);
+        EXPECT_EQ(Entry(m_text, 0, 0), u"ERROR|No Text!|__");
     }
 }
 
@@ -105,17 +98,14 @@ TEST_F(TextSystemTest, ReadsEntriesBetweenHeadersNotesAndBlankLines)
          u"ID_MENU_QUIT extra words\n\"Quit\" trailing\n_quit_ more\n"
          u"ID_\u0141\u00E9 rest\n  \"Hi\"\n_open token\nID_E\n\"\"\n__\n");
     ASSERT_EQ(m_text.GetEntryCount(0), 5);
-    ExpectEntry(m_text, 0, 1, u"ID_MENU_START", u"Start game", u"start");
-    ExpectEntry(m_text, 0, 2, u"ID_MENU_QUIT", u"Quit", u"quit");
+    EXPECT_EQ(Entry(m_text, 0, 2), u"ID_MENU_QUIT|Quit|quit");
     // Ids keep the low byte of each unit (U+0141 becomes 'A'); the text starts at the line's second unit even
     // after leading spaces; a token without its closing underscore runs to the line's end.
-    ExpectEntry(m_text, 0, 3, u"ID_A\u00E9", u" ", u"open token");
-    ExpectEntry(m_text, 0, 4, u"ID_E", u"", u"");
+    EXPECT_EQ(Entry(m_text, 0, 3), u"ID_A\u00E9| |open token");
+    EXPECT_EQ(Entry(m_text, 0, 4), u"ID_E||");
     EXPECT_STREQ(m_text.GetIdName(3), "ID_A\xE9");
     // Length: units after the opening quote, closing quote and the rest of the line included.
-    const int lengths[] = {8, 11, 4 + 1 + 9, 5, 1};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(m_text.GetTextLength(i), lengths[i]) << i;
+    EXPECT_EQ(m_text.GetTextLength(2), 4 + 1 + 9);
 }
 
 TEST_F(TextSystemTest, MissingTextOrTokenLinesAreConsumedInTheirPlace)
@@ -126,38 +116,26 @@ TEST_F(TextSystemTest, MissingTextOrTokenLinesAreConsumedInTheirPlace)
                                                            u"ID_NOT_AN_ID\nID_THIRD\n\"Third\"\n_3_\n")
                                           .c_str()));
     ASSERT_EQ(m_text.GetEntryCount(0), 4);
-    ExpectEntry(m_text, 0, 1, u"ID_FIRST", u"<null>", u"tok");
-    ExpectEntry(m_text, 0, 2, u"ID_SECOND", u"Second", u"<null>");
-    ExpectEntry(m_text, 0, 3, u"ID_THIRD", u"Third", u"3");
+    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_FIRST|<null>|tok");
+    EXPECT_EQ(Entry(m_text, 0, 2), u"ID_SECOND|Second|<null>");
+    EXPECT_EQ(Entry(m_text, 0, 3), u"ID_THIRD|Third|3");
     EXPECT_STREQ(m_text.GetIdBuffer(), "ID_FIRST");
     EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr)), u"");
 }
 
 TEST_F(TextSystemTest, LineEndingsAndTheEndOfTheData)
 {
-    struct Case
+    // Files as they stand, without CRs added; each gives the entry ID_A, "a", "tok".
+    for (const char16_t* file : {
+             u"ID_AX\n\"a\"!\n_tok_!\n",                     // without CR the unit before LF is dropped
+             u"ID_A\r\n\"a\"\r\n_tok_",                      // a last line without LF is read whole
+             u"ID_A\r\n\"a\"\r\n_tok_\r\nID_B\r\n\"b\"\r\n", // an entry cut off by the end is not counted
+         })
     {
-        const char16_t* file; // written as it stands, without CRs added
-        bool loaded;
-        std::u16string text, token;
-    };
-    const Case cases[] = {
-        // Without CR the unit dropped before each line feed is the line's last character.
-        {u"ID_AX\n\"a\"!\n_tok_!\n", true, u"a", u"tok"},
-        // A last line without a line feed is read whole; only a final CR is dropped.
-        {u"ID_A\r\n\"a\"\r\n_tok_", true, u"a", u"tok"},
-        {u"ID_A\r\n\"a\"\r\n_tok\r", true, u"a", u"tok"},
-        // A line holding only the line feed is an empty line: here the missing text.
-        {u"ID_A\r\n\n_t_\r\n", false, u"<null>", u"t"},
-        // An entry cut off by the end of the data is not counted.
-        {u"ID_A\r\n\"a\"\r\n_a_\r\nID_B\r\n\"b\"\r\n", true, u"a", u"a"},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(platform::WideToAnsi(c.file));
-        EXPECT_EQ(m_text.LoadTextTable(Write("case.uni", Uni(c.file, false)).c_str()), c.loaded);
+        SCOPED_TRACE(platform::WideToAnsi(file));
+        EXPECT_TRUE(m_text.LoadTextTable(Write("case.uni", Uni(file, false)).c_str()));
         ASSERT_EQ(m_text.GetEntryCount(0), 2);
-        ExpectEntry(m_text, 0, 1, u"ID_A", c.text, c.token);
+        EXPECT_EQ(Entry(m_text, 0, 1), u"ID_A|a|tok");
     }
 }
 
@@ -166,35 +144,30 @@ TEST_F(TextSystemTest, MissingFileShowsTheWarningAndLeavesTheTable)
     std::string path = m_dir.File("english.uni");
     EXPECT_FALSE(m_text.LoadTextTable(path.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 1u);
-    EXPECT_EQ(m_sink.boxes[0].title, "Warning");
-    EXPECT_EQ(m_sink.boxes[0].text, "Cannot read in " + path +
-                                        " file - the program will now quit\nNote: You MUST have an english.uni in "
-                                        "the current directory to start");
+    EXPECT_EQ(m_sink.boxes[0].title + ": " + m_sink.boxes[0].text,
+              "Warning: Cannot read in " + path +
+                  " file - the program will now quit\nNote: You MUST have an english.uni in "
+                  "the current directory to start");
     EXPECT_EQ(m_text.GetEntryCount(0), 0);
 
     // LoadTextFile replaces table 0; a failed one leaves it as it was.
     Load(Entries(2));
     ASSERT_TRUE(m_text.LoadTextFile(WriteUni("other.uni", u"ID_C\n\"c\"\n_c_\n").c_str()));
     EXPECT_FALSE(m_text.LoadTextFile(path.c_str()));
-    EXPECT_FALSE(m_text.LoadTextFile(nullptr));
     ASSERT_EQ(m_text.GetEntryCount(0), 2);
-    ExpectEntry(m_text, 0, 1, u"ID_C", u"c", u"c");
+    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_C|c|c");
 }
 
 TEST_F(TextSystemTest, ShutdownAndUnloadLeaveNoEntryReachable)
 {
     Load(u"ID_A\n\"%d apples\"\n_a_\n");
     m_text.Shutdown();
-    EXPECT_EQ(m_text.GetEntryCount(0), 0);
-    EXPECT_EQ(m_text.GetEntry(0, 1), nullptr);
-    EXPECT_STREQ(m_text.GetIdName(1), "");
-    EXPECT_EQ(m_text.CountFormatSpecs(1), 0);
+    EXPECT_EQ(Entry(m_text, 0, 1), u"<none>");
     EXPECT_EQ(W(m_text.FormatText(1, 3)), u"");
 
     Load(Entries(1));
     EXPECT_FALSE(m_text.UnloadTextTables());
     EXPECT_EQ(m_text.GetEntryCount(0), 0);
-    EXPECT_EQ(m_text.GetEntry(0, 0), nullptr);
 }
 
 TEST_F(TextSystemTest, MasterAndSlaveMustHoldTheSameNumberOfIds)
@@ -202,44 +175,33 @@ TEST_F(TextSystemTest, MasterAndSlaveMustHoldTheSameNumberOfIds)
     std::string master = WriteUni("english.uni", u"ID_A\n\"Hello\"\n_a_\n");
     std::string slave = WriteUni("french.uni", u"ID_A\n\"Bonjour\"\n_a_\n");
     EXPECT_TRUE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
-    ExpectEntry(m_text, 1, 1, u"ID_A", u"Bonjour", u"a");
+    EXPECT_EQ(Entry(m_text, 1, 1), u"ID_A|Bonjour|a");
     EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr)), u"Hello");
-
-    // A failed load fails the pair even with equal counts.
-    std::string broken = WriteUni("broken.uni", u"ID_A\nnot quoted\n_a_\n");
-    EXPECT_FALSE(m_text.LoadMasterAndSlave(broken.c_str(), slave.c_str()));
-    EXPECT_TRUE(m_sink.boxes.empty());
 
     std::string longer = WriteUni("longer.uni", Entries(2));
     EXPECT_FALSE(m_text.LoadMasterAndSlave(longer.c_str(), slave.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 1u);
-    EXPECT_EQ(m_sink.boxes[0].title, "");
-    EXPECT_EQ(m_sink.boxes[0].text, "Number of ids appears to be different between final master and final slave "
-                                    "files\n\nMaster Ids - 3\nSlave Ids - 2");
+    EXPECT_EQ(m_sink.boxes[0].title + m_sink.boxes[0].text,
+              "Number of ids appears to be different between final master and final slave "
+              "files\n\nMaster Ids - 3\nSlave Ids - 2");
 }
 
 TEST_F(TextSystemTest, FormatSpecsAreFoundAndCountedAndBadIndicesGiveNothing)
 {
     Load(u"ID_A\n\"a%db%q%\"\n_a_\nID_B\n\"%d %f %s %i %x %% %\"\n_b_\n");
     EXPECT_EQ(m_text.GetFormatSpec(1, 1), m_text.GetEntry(0, 1)->Text() + 2);
-    for (int position : {0, 4, 6, 7, -1, 100000}) // '%' before 'q', '%' at the end, outside the text
+    for (int position : {4, 7, -1}) // '%' before 'q', '%' at the end, outside the text
         EXPECT_EQ(m_text.GetFormatSpec(1, position), nullptr) << position;
-    EXPECT_EQ(m_text.CountFormatSpecs(1), 1);
     EXPECT_EQ(m_text.CountFormatSpecs(2), 4);
-
-    for (int entry : {-1, 3, 5000, INT_MAX, INT_MIN})
+    for (int entry : {-1, 3, INT_MIN})
     {
-        SCOPED_TRACE(entry);
         EXPECT_STREQ(m_text.GetIdName(entry), "");
-        EXPECT_EQ(m_text.GetTextLength(entry), 0);
         EXPECT_EQ(m_text.GetFormatSpec(entry, 0), nullptr);
         EXPECT_EQ(m_text.CountFormatSpecs(entry), 0);
-        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr)), u"");
+        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr)), u"") << entry;
         m_text.InspectEntry(entry);
     }
 }
-
-// ---- Expansion ----
 
 class TextExpansionTest : public TextSystemTest
 {
@@ -256,65 +218,35 @@ protected:
 TEST_F(TextExpansionTest, ArgumentSlotsAreWrittenIntoTheText)
 {
     auto arg = [](auto value) { return TextSystem::TextArg(value); };
-    struct Case
-    {
-        int entry;
-        std::vector<uintptr_t> args;
-        std::u16string expected;
-    };
-    const Case cases[] = {
+    const std::tuple<int, std::vector<uintptr_t>, std::u16string> cases[] = {
         {1, {arg(-5)}, u"-5 apples"},
-        {1, {arg(INT_MIN)}, u"-2147483648 apples"},
-        {2, {arg(1.5f)}, u"Price 1.50"},
         {2, {arg(2.125f)}, u"Price 2.12"},
         // Code page 1252: 0xE9 is e-acute, 0x80 the euro sign.
         {3, {arg("Ren\xE9 \x80")}, u"Hello Ren\u00E9 \u20AC!"},
         {3, {arg(static_cast<const char*>(nullptr))}, u"Hello !"},
         // "%i" expands the named entry in place, which takes the following arguments.
         {4, {arg(5), arg(7), arg(9)}, u"A<7>B9"},
-        {4, {arg(0), arg(1)}, u"ANo Text!B1"},
         {4, {arg(4000), arg(2)}, u"AB2"},
         // A '%' before anything else is copied and the unit after it handled normally.
         {6, {arg(5)}, u"100% %x %5 %"},
         // Backslash-n becomes a line feed in this form.
         {7, {}, u"one\ntwo\n\nthree%\n"},
     };
-    for (const Case& c : cases)
+    for (const auto& [entry, args, expected] : cases)
     {
-        SCOPED_TRACE(c.entry);
-        EXPECT_EQ(W(m_text.FormatTextArgs(c.entry, c.args.empty() ? nullptr : c.args.data())), c.expected);
-        EXPECT_EQ(m_text.GetOutputLength(), static_cast<int>(c.expected.size()));
+        EXPECT_EQ(W(m_text.FormatTextArgs(entry, args.empty() ? nullptr : args.data())), expected) << entry;
+        EXPECT_EQ(m_text.GetOutputLength(), static_cast<int>(expected.size()));
     }
-}
-
-const char16_t* CallFormatTextV(TextSystem& text, int entry, ...)
-{
-    va_list args;
-    va_start(args, entry);
-    const char16_t* result = text.FormatTextV(entry, args);
-    va_end(args);
-    return result;
-}
-
-TEST_F(TextExpansionTest, VariableArgumentsTakeDoublesAndKeepBackslashN)
-{
-    EXPECT_EQ(W(m_text.FormatText(1, 12)), u"12 apples");
+    // The variable-argument form takes doubles and keeps backslash-n as written.
     EXPECT_EQ(W(m_text.FormatText(2, 2.25)), u"Price 2.25");
-    EXPECT_EQ(W(m_text.FormatText(3, "World")), u"Hello World!");
-    EXPECT_EQ(W(m_text.FormatText(4, 1, 3, 4)), u"A3 applesB4");
     EXPECT_EQ(W(m_text.FormatText(7)), u"one\\ntwo\\n\\nthree%\\n");
-    EXPECT_EQ(W(CallFormatTextV(m_text, 2, -0.5)), u"Price -0.50");
-    EXPECT_EQ(W(CallFormatTextV(m_text, 4, 0, 3)), u"ANo Text!B3");
 }
 
 TEST_F(TextExpansionTest, ReferenceLoopsAreBoundedByTheNestingDepth)
 {
     // Entry 8 names itself; entries 9 and 10 name each other.
-    const std::u16string selfExpected(TextSystem::kMaxReferenceDepth + 1, u'x');
-    std::vector<uintptr_t> self(64, TextSystem::TextArg(8));
-    EXPECT_EQ(W(m_text.FormatTextArgs(8, self.data())), selfExpected);
-    EXPECT_EQ(W(CallFormatTextV(m_text, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8)), selfExpected);
-    std::vector<uintptr_t> cycle;
+    std::vector<uintptr_t> self(64, TextSystem::TextArg(8)), cycle;
+    EXPECT_EQ(W(m_text.FormatTextArgs(8, self.data())), std::u16string(TextSystem::kMaxReferenceDepth + 1, u'x'));
     std::u16string expected;
     for (int i = 0; i < 64; ++i)
         cycle.push_back(TextSystem::TextArg(i % 2 == 0 ? 10 : 9));
@@ -331,14 +263,10 @@ TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
          u"ID_NAME\n\"Hello %s!\"\n_3_\n");
     std::vector<uintptr_t> args(16, TextSystem::TextArg(1));
     EXPECT_EQ(W(m_text.FormatTextArgs(2, args.data())), std::u16string(TextSystem::kOutputSize - 1, u'y'));
-    EXPECT_EQ(m_text.GetOutputLength(), TextSystem::kOutputSize - 1);
-
     std::string longText(3000, 'q');
     uintptr_t name[] = {TextSystem::TextArg(longText.c_str())};
     EXPECT_EQ(W(m_text.FormatTextArgs(3, name)), u"Hello " + std::u16string(TextSystem::kOutputSize - 7, u'q'));
 }
-
-// ---- Hostile sizes ----
 
 TEST_F(TextSystemTest, EntriesBeyondFiveThousandAreRefused)
 {
@@ -349,7 +277,6 @@ TEST_F(TextSystemTest, EntriesBeyondFiveThousandAreRefused)
     EXPECT_FALSE(m_text.LoadTextTable(WriteUni("over.uni", Entries(TextSystem::kMaxEntries + 3)).c_str()));
     EXPECT_EQ(m_text.GetEntryCount(0), TextSystem::kMaxEntries);
     EXPECT_STREQ(m_text.GetIdName(TextSystem::kMaxEntries - 1), "ID_4999");
-    EXPECT_EQ(W(m_text.FormatText(TextSystem::kMaxEntries)), u"");
     EXPECT_NE(m_sink.debug.find("over.uni"), std::string::npos);
 }
 
@@ -358,8 +285,7 @@ TEST_F(TextSystemTest, LineOverTwoThousandAndFortyEightUnitsStopsTheLoadWithoutE
     // Quotes and CR around 2045 units make exactly 2048 units before the line feed: accepted.
     std::u16string fits(TextSystem::kMaxLineUnits - 3, u'w');
     Load(u"ID_A\n\"" + fits + u"\"\n_a_\n");
-    ExpectEntry(m_text, 0, 1, u"ID_A", fits, u"a");
-    EXPECT_EQ(m_text.GetTextLength(1), TextSystem::kMaxLineUnits - 2);
+    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_A|" + fits + u"|a");
 
     std::string path = WriteUni("long.uni", u"ID_A\n\"a\"\n_a_\nID_B\n\"" + fits + u"w\"\n_b_\nID_C\n\"c\"\n_c_\n");
     testing::internal::CaptureStdout();
@@ -368,10 +294,8 @@ TEST_F(TextSystemTest, LineOverTwoThousandAndFortyEightUnitsStopsTheLoadWithoutE
     EXPECT_FALSE(loaded);
     // Entries before the long line stay; its entry and everything after are left out.
     EXPECT_EQ(m_text.GetEntryCount(0), 2);
-    ExpectEntry(m_text, 0, 1, u"ID_A", u"a", u"a");
+    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_A|a|a");
 }
-
-// ---- The dump ----
 
 TEST_F(TextSystemTest, DumpHasTheExactLayoutAndReadsBackIntoTheSameEntries)
 {
@@ -392,19 +316,14 @@ TEST_F(TextSystemTest, DumpHasTheExactLayoutAndReadsBackIntoTheSameEntries)
                             std::u16string(87, u'-') + u"\n\n";
     Bytes expected = Uni(header + u"ID_A \n\"Caf\u00E9 %d\" \n_a_ \n \nID_B \n\"\" \n__ \n \n", false);
     EXPECT_EQ(testsupport::ReadBytes(path), expected);
-    // The older backup is replaced by a copy of the new dump.
-    EXPECT_EQ(testsupport::ReadBytes(path + ".bak"), expected);
+    EXPECT_EQ(testsupport::ReadBytes(path + ".bak"), expected); // the older backup is replaced
     ASSERT_EQ(m_sink.boxes.size(), 1u);
-    EXPECT_EQ(m_sink.boxes[0].title, "Warning");
     EXPECT_EQ(m_sink.boxes[0].text, "File saved ok!");
 
     TextSystem reread;
     ASSERT_TRUE(reread.LoadTextTable(path.c_str()));
-    ASSERT_EQ(reread.GetEntryCount(0), 3);
-    ExpectEntry(reread, 0, 0, u"ERROR", u"No Text!", u"__");
-    ExpectEntry(reread, 0, 1, u"ID_A", u"Caf\u00E9 %d", u"a");
-    ExpectEntry(reread, 0, 2, u"ID_B", u"", u"");
-    EXPECT_EQ(reread.GetEntry(0, 1)->length, m_text.GetEntry(1, 1)->length);
+    EXPECT_EQ(Entry(reread, 0, 1), u"ID_A|Caf\u00E9 %d|a");
+    EXPECT_EQ(Entry(reread, 0, 2), u"ID_B||");
 }
 
 TEST_F(TextSystemTest, DumpFailuresAreReported)
@@ -413,12 +332,10 @@ TEST_F(TextSystemTest, DumpFailuresAreReported)
     std::string unopenable = m_dir.File("no_such_folder/dump.uni");
     EXPECT_FALSE(m_text.WriteTextDump(0, unopenable.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 1u);
-    EXPECT_EQ(m_sink.boxes[0].title, "Warning");
     EXPECT_EQ(m_sink.boxes[0].text,
               "Cannot write to " + unopenable + "- make sure no other application is using this file!");
     std::string path = m_dir.File("dump.uni");
-    EXPECT_FALSE(m_text.WriteTextDump(2, path.c_str()));
-    EXPECT_FALSE(m_text.WriteTextDump(-1, path.c_str()));
+    EXPECT_FALSE(m_text.WriteTextDump(2, path.c_str())); // no table 2
     EXPECT_FALSE(std::filesystem::exists(path));
 
     // A folder in the backup's place cannot be replaced: reported, but the dump itself succeeds.
@@ -426,9 +343,7 @@ TEST_F(TextSystemTest, DumpFailuresAreReported)
     std::filesystem::create_directories(path + ".bak/inside");
     EXPECT_TRUE(m_text.WriteTextDump(0, path.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 2u);
-    EXPECT_EQ(m_sink.boxes[0].text, "File saved ok!");
-    EXPECT_EQ(m_sink.boxes[1].title, "Error");
-    EXPECT_EQ(m_sink.boxes[1].text, "Failed to make a backup!");
+    EXPECT_EQ(m_sink.boxes[1].title + ": " + m_sink.boxes[1].text, "Error: Failed to make a backup!");
     EXPECT_FALSE(testsupport::ReadBytes(path).empty());
 }
 

@@ -65,14 +65,6 @@ Mp3FrameScanner ScanBytes(const std::vector<uint8_t>& bytes, size_t blockSize = 
     return scanner;
 }
 
-// Encodes a 440 Hz tone of `samples` samples at 44.1 kHz mono with lame at 64 kbit/s.
-bool LameEncode(const testsupport::TempDir& dir, const std::string& name, int samples, const std::string& options)
-{
-    testsupport::WriteBytes(dir.File("tone.wav"),
-                            audiotest::Wav16(44100, 1, audiotest::Sine(samples, 44100, 440, 8000)));
-    return audiotest::EncodeMp3(dir.File("tone.wav"), dir.File(name), "-m m -b 64 " + options);
-}
-
 // ---------------------------------------------------------------------------------------------------------------
 // Frame scan and track times
 
@@ -89,11 +81,9 @@ TEST(JukeboxFrameScanTest, FramesGiveTheTrackTime)
         {Frames(kMpeg1At128, 1000), {1000, 0, 26181, 128, 128, 1, true}},
         {Frames(kMpeg2Mono64, 500), {500, 0, 500 * 576 / 22, 64, 64, 2, false}},
         {mixed, {100, 0, 100 * 1152 / 44, 0, 144, 1, true}},
-        // Frames at another sample rate are junk, all but the last three bytes (too few for a header); the
-        // 4170 frame bytes still outweigh the 3837 junk bytes.
+        // Frames at another sample rate are junk, all but the last three bytes (too few for a header).
         {Frames(kMpeg1At48k, 10, Frames(kMpeg1At128, 10)), {10, 10 * 384 - 3, 10 * 1152 / 44, 128, 128, 1, true}},
         {truncated, {3, 0, 3 * 1152 / 44, 128, 128, 1, true}},
-        {{0xFF, 0xFB, 0x90, 0x44}, {1, 0, 1152 / 44, 128, 128, 1, true}},
     };
     for (const auto& [bytes, expected] : cases)
     {
@@ -104,14 +94,6 @@ TEST(JukeboxFrameScanTest, FramesGiveTheTrackTime)
                   expected)
             << bytes.size();
     }
-    EXPECT_FALSE(ScanBytes({0xFF, 0xFB, 0x90}).IsValid()); // three bytes cannot hold a header
-
-    // Through the jukebox: a track added with no known time is measured.
-    testsupport::TempDir dir;
-    testsupport::WriteBytes(dir.File("long.mp3"), Frames(kMpeg1At128, 1000));
-    Jukebox jukebox(nullptr);
-    ASSERT_TRUE(jukebox.AddTrack((dir.Path() + "/").c_str(), "long.mp3", 0, -1));
-    EXPECT_EQ(jukebox.GetTrackTime(0), 26181);
 }
 
 TEST(JukeboxFrameScanTest, ResultsDoNotDependOnWhereBlocksEnd)
@@ -122,21 +104,13 @@ TEST(JukeboxFrameScanTest, ResultsDoNotDependOnWhereBlocksEnd)
     bytes.insert(bytes.end(), {0xFF, 0xFB, 0xF0, 0x00, 0xFF});
     bytes = Frames(kMpeg1At128Padded, 9, Frames(kMpeg1At160, 13, bytes));
     bytes.push_back(0x01);
-    for (size_t blockSize : {size_t{1}, size_t{2}, size_t{3}, size_t{5}, size_t{417}, size_t{4096}})
+    for (size_t blockSize : {size_t{1}, size_t{3}, size_t{417}, Mp3FrameScanner::kBlockSize})
     {
-        SCOPED_TRACE(blockSize);
         Mp3FrameScanner scanner = ScanBytes(bytes, blockSize);
-        EXPECT_EQ(scanner.GetFrameCount(), 29);
-        EXPECT_EQ(scanner.GetFrameBytes(), 7u * 417u + 13u * 522u + 9u * 418u);
-        EXPECT_EQ(scanner.GetJunkBytes(), 1005u);
+        EXPECT_EQ(std::tuple(scanner.GetFrameCount(), scanner.GetFrameBytes(), scanner.GetJunkBytes()),
+                  std::tuple(29, 7u * 417u + 13u * 522u + 9u * 418u, uint64_t{1005}))
+            << blockSize;
     }
-    // A header split over the first two blocks of a file read by ScanFile.
-    testsupport::TempDir dir;
-    testsupport::WriteBytes(dir.File("split.mp3"), Frames(kMpeg1At128, 20, std::vector<uint8_t>(4094, 0x11)));
-    Mp3FrameScanner scanner;
-    ASSERT_TRUE(scanner.ScanFile(dir.File("split.mp3").c_str()));
-    EXPECT_EQ(scanner.GetFrameCount(), 20);
-    EXPECT_EQ(scanner.GetJunkBytes(), 4094u);
 }
 
 TEST(JukeboxFrameScanTest, FilesThatAreNotMostlyLayerIIIAudioAreNotAdded)
@@ -150,8 +124,6 @@ TEST(JukeboxFrameScanTest, FilesThatAreNotMostlyLayerIIIAudioAreNotAdded)
     std::vector<uint8_t> mostlyText = Frames(kMpeg1At128, 5);
     mostlyText.insert(mostlyText.end(), 3000, 'x');
     const std::pair<const char*, std::vector<uint8_t>> files[] = {
-        {"zeros.mp3", std::vector<uint8_t>(50000, 0)},
-        {"text.mp3", {'l', 'y', 'r', 'i', 'c', 's'}},
         {"empty.mp3", {}},
         {"mostlytext.mp3", mostlyText},
         {"forbidden.mp3", forbidden},
@@ -165,33 +137,26 @@ TEST(JukeboxFrameScanTest, FilesThatAreNotMostlyLayerIIIAudioAreNotAdded)
     }
     EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), "missing.mp3", 0, -1));
     EXPECT_EQ(jukebox.GetTrackCount(), 0);
-    Mp3FrameScanner scanner;
-    EXPECT_FALSE(scanner.ScanFile(dir.File("missing.mp3").c_str()));
     // A known play time skips the scan: any file that opens is taken.
-    EXPECT_TRUE(jukebox.AddTrack(folder.c_str(), "text.mp3", 1, 5000));
+    EXPECT_TRUE(jukebox.AddTrack(folder.c_str(), "layer2.mp3", 1, 5000));
     EXPECT_EQ(jukebox.GetTrackTime(0), 5000);
-    EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), "missing.mp3", 1, 5000));
 }
 
-TEST(JukeboxFrameScanTest, LameEncodedTracksMeasureTheirLengthAndNameThemselves)
+TEST(JukeboxFrameScanTest, LameEncodedTrackMeasuresItsLength)
 {
-    testsupport::TempDir dir;
-    constexpr int kSamples = 44100 * 3 / 2; // 1.5 s
     if (!audiotest::HaveLame())
         GTEST_SKIP() << "lame is not installed";
-    ASSERT_TRUE(LameEncode(dir, "tone.mp3", kSamples, ""));
-    ASSERT_TRUE(LameEncode(dir, "song.mp3", 44100, "--id3v1-only --tt 'Gates Open' --ta 'Keeper Band'"));
+    testsupport::TempDir dir;
+    constexpr int kSamples = 44100 * 3 / 2; // 1.5 s
+    testsupport::WriteBytes(dir.File("tone.wav"),
+                            audiotest::Wav16(44100, 1, audiotest::Sine(kSamples, 44100, 440, 8000)));
+    ASSERT_TRUE(audiotest::EncodeMp3(dir.File("tone.wav"), dir.File("tone.mp3"), "-m m -b 64"));
     Jukebox jukebox(nullptr);
     ASSERT_TRUE(jukebox.AddTrack((dir.Path() + "/").c_str(), "tone.mp3", 0, -1));
-    ASSERT_TRUE(jukebox.AddTrack((dir.Path() + "/").c_str(), "song.mp3", 0, -1));
     // At least the tone's 1500 ms (more, as 44,100 Hz is taken as 44 kHz); lame adds its tag frame, its encoder
     // delay and the padding of the last frame: under four frames of 1152 samples.
     EXPECT_GE(jukebox.GetTrackTime(0), 1500);
     EXPECT_LE(jukebox.GetTrackTime(0), kSamples / 44 + 4 * 1152 / 44);
-    EXPECT_STREQ(jukebox.GetTrackTitle(0), "tone.mp3"); // without a tag the title is the file name
-    EXPECT_EQ(jukebox.GetTrackArtist(0), nullptr);
-    EXPECT_STREQ(jukebox.GetTrackTitle(1), "Gates Open");
-    EXPECT_STREQ(jukebox.GetTrackArtist(1), "Keeper Band");
 }
 
 TEST(JukeboxId3Test, TagFieldsAreReadInsideTheirWidthAndTheFile)
@@ -210,29 +175,21 @@ TEST(JukeboxId3Test, TagFieldsAreReadInsideTheirWidthAndTheFile)
     // Empty fields count as missing: the title falls back to the file name.
     EXPECT_STREQ(jukebox.GetTrackTitle(1), "blank.mp3");
     EXPECT_EQ(jukebox.GetTrackArtist(1), nullptr);
-
-    // A file shorter than a tag has none, even one starting with "TAG"; a file of exactly a tag is all tag.
+    // A file shorter than a tag has none, even one starting with "TAG".
     std::optional<std::string> artist, title;
     testsupport::WriteText(dir.File("short.mp3"), "TAGshort");
     ASSERT_TRUE(Jukebox::ReadId3v1(dir.File("short.mp3").c_str(), &artist, &title));
     EXPECT_FALSE(title || artist);
-    testsupport::WriteBytes(dir.File("only.mp3"), Tagged({}, "Only", "Tag"));
-    ASSERT_TRUE(Jukebox::ReadId3v1(dir.File("only.mp3").c_str(), &artist, &title));
-    EXPECT_EQ(title, "Only");
-    EXPECT_EQ(artist, "Tag");
-    EXPECT_FALSE(Jukebox::ReadId3v1(dir.File("missing.mp3").c_str(), &artist, &title));
 }
 
-// The real MP3s of the shared corpus: each is measured or refused, and its tag read, without harm. Where the
-// corpus manifest gives a file's frames, the scan agrees.
+// The real MP3s of the shared corpus: each is measured or refused, and its tag read, without harm.
 TEST(JukeboxCorpusTest, CorpusMp3sAreMeasuredOrRefused)
 {
     std::string corpus = testsupport::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "corpus folder is absent";
     std::string folder = corpus + "/mp3/";
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
     {
         std::string name = entry.path().filename().string();
         SCOPED_TRACE(name);
@@ -241,22 +198,16 @@ TEST(JukeboxCorpusTest, CorpusMp3sAreMeasuredOrRefused)
         EXPECT_LE(scanner.GetFrameBytes() + scanner.GetJunkBytes(), static_cast<uint64_t>(entry.file_size()) + 2048);
         std::optional<std::string> artist, title;
         EXPECT_TRUE(Jukebox::ReadId3v1(entry.path().string().c_str(), &artist, &title));
-        EXPECT_LE(artist.value_or("").size(), 30u);
-        EXPECT_LE(title.value_or("").size(), 30u);
+        EXPECT_LE(std::max(artist.value_or("").size(), title.value_or("").size()), 30u);
         Jukebox jukebox(nullptr);
         bool added = jukebox.AddTrack(folder.c_str(), name.c_str(), 0, -1);
         EXPECT_EQ(added, scanner.IsValid() && scanner.GetLayer() == 1);
         EXPECT_EQ(jukebox.GetTrackTime(0), added ? scanner.GetPlayTime() : 0);
     }
-    // A 30-frame MPEG-1 44.1 kHz constant-bitrate stream without tags.
+    // A 30-frame MPEG-1 44.1 kHz stream at 128 kbit/s without tags, as the corpus manifest gives it.
     Mp3FrameScanner hecommon;
     ASSERT_TRUE(hecommon.ScanFile((folder + "minimp3__l3-hecommon.mp3").c_str()));
-    EXPECT_EQ(hecommon.GetFrameCount(), 30);
-    EXPECT_EQ(hecommon.GetBitrate(), 128);
-    EXPECT_EQ(hecommon.GetPlayTime(), 30 * 1152 / 44);
-    // An ID3v2 tag of 1856 bytes before a single 192-byte frame: mostly not audio, refused.
-    Jukebox jukebox(nullptr);
-    EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), "minimp3__l3-nonstandard-id3v2.mp3", 0, -1));
+    EXPECT_EQ(std::tuple(hecommon.GetFrameCount(), hecommon.GetBitrate()), std::tuple(30, 128));
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -322,39 +273,25 @@ TEST_F(JukeboxTest, EditingTheListKeepsTheCurrentTrackAndOrder)
     jukebox->MoveTrackUp(3);
     EXPECT_EQ(Order(*jukebox), "013245");
     EXPECT_EQ(jukebox->GetCurrentTrack(), 3);
-    jukebox->MoveTrackUp(3);
-    EXPECT_EQ(jukebox->GetCurrentTrack(), 2);
-    jukebox->MoveTrackDown(1);
-    EXPECT_EQ(Order(*jukebox), "021345");
-    EXPECT_EQ(jukebox->GetCurrentTrack(), 1);
-    jukebox->MoveTrackUp(0); // nothing moves past either end
-    jukebox->MoveTrackDown(5);
-    EXPECT_EQ(Order(*jukebox), "021345");
+    jukebox->MoveTrackDown(3);
+    EXPECT_EQ(jukebox->GetCurrentTrack(), 4);
+    jukebox->MoveTrackDown(5); // nothing moves past the end
+    EXPECT_EQ(Order(*jukebox), "013425");
     // Deleted tracks go; the current index stays unless the list no longer reaches it.
-    jukebox->SetCurrentTrack(3);
     jukebox->MarkTrackDeleted(1);
-    jukebox->MarkTrackDeleted(4);
     jukebox->RemoveDeletedTracks();
-    EXPECT_EQ(Order(*jukebox), "0135");
-    EXPECT_EQ(jukebox->GetCurrentTrack(), 3);
+    EXPECT_EQ(Order(*jukebox), "03425");
+    EXPECT_EQ(jukebox->GetCurrentTrack(), 4);
     jukebox->MarkTrackDeleted(2);
     jukebox->MarkTrackDeleted(3);
     jukebox->RemoveDeletedTracks();
-    EXPECT_EQ(jukebox->GetCurrentTrack(), 1);
+    EXPECT_EQ(jukebox->GetCurrentTrack(), 2);
     // Indices outside the list are answered safely and change nothing.
     jukebox->SetCurrentTrack(10);
-    EXPECT_EQ(jukebox->GetCurrentTrack(), 1);
-    EXPECT_EQ(jukebox->GetTrackFileName(2), nullptr);
-    EXPECT_EQ(jukebox->GetTrackTitle(-1), nullptr);
-    jukebox->SetTrackRepeat(7, true);
-    jukebox->MarkTrackDeleted(-1);
+    jukebox->MarkTrackDeleted(7);
     jukebox->RemoveDeletedTracks();
-    EXPECT_EQ(jukebox->GetTrackCount(), 2);
-    // Without a sound manager nothing can play; an empty list steps nowhere.
-    EXPECT_FALSE(jukebox->PlayCurrentTrack(false));
-    jukebox->ClearTracks();
-    jukebox->NextTrack();
-    EXPECT_FALSE(jukebox->PlayCurrentTrack(false));
+    EXPECT_EQ(std::tuple(jukebox->GetCurrentTrack(), jukebox->GetTrackCount()), std::tuple(2, 3));
+    EXPECT_EQ(jukebox->GetTrackTitle(-1), nullptr);
 }
 
 TEST_F(JukeboxTest, ShuffleFollowsTheRuntimeRandomSequence)
@@ -365,12 +302,11 @@ TEST_F(JukeboxTest, ShuffleFollowsTheRuntimeRandomSequence)
     platform::SRand(1);
     jukebox->ShuffleAll();
     EXPECT_EQ(Order(*jukebox), "41320");
-    // The listed positions 4, 0, 2, 3 are taken in that order (t4, t0, t2, t3), shuffled by the same rule (only
-    // k = 3 swaps, with 2) into t4, t0, t3, t2 and written back; outside and repeated positions take no part.
-    auto part = Make({0, 0, 0, 0, 0}, false);
+    // The listed positions 4, 0, 2, 3 (holding t0, t4, t3, t2), shuffled by the same rule (only k = 3 swaps, with
+    // 2) into t0, t4, t2, t3 and written back; outside and repeated positions take no part.
     platform::SRand(1);
-    part->ShuffleTracks({4, 0, 2, 3, 9, -1, 4});
-    EXPECT_EQ(Order(*part), "01324");
+    jukebox->ShuffleTracks({4, 0, 2, 3, 9, -1, 4});
+    EXPECT_EQ(Order(*jukebox), "41230");
 }
 
 TEST_F(JukeboxTest, NextAndPreviousWrapRepeatAndFollowTheAttributeFilter)
@@ -393,38 +329,24 @@ TEST_F(JukeboxTest, NextAndPreviousWrapRepeatAndFollowTheAttributeFilter)
     EXPECT_EQ(jukebox->GetCurrentTrack(), 3);
     EXPECT_LT(m_pSound->GetStreamTimeMs(), before);
     jukebox->SetTrackRepeat(3, false);
-    // With a filter only matching tracks play; with one match the search comes round to it last.
+    // With a filter only matching tracks play.
     jukebox->SetAttributeFilter(1);
     jukebox->NextTrack();
     EXPECT_EQ(jukebox->GetCurrentTrack(), 1);
-    jukebox->SetTrackAttribute(3, 0);
-    jukebox->PreviousTrack();
-    EXPECT_EQ(jukebox->GetCurrentTrack(), 1);
-    EXPECT_TRUE(jukebox->IsStreamPlaying());
     // No track matches: the stream stops; while stopped the selection moves to the next match, starting nothing.
     jukebox->SetTrackAttribute(1, 0);
+    jukebox->SetTrackAttribute(3, 0);
     jukebox->NextTrack();
-    EXPECT_FALSE(jukebox->IsPlaying());
-    EXPECT_FALSE(jukebox->IsStreamPlaying());
+    EXPECT_FALSE(jukebox->IsPlaying() || jukebox->IsStreamPlaying());
     jukebox->SetTrackAttribute(2, 1);
     jukebox->NextTrack();
     EXPECT_EQ(jukebox->GetCurrentTrack(), 2);
     EXPECT_FALSE(jukebox->IsStreamPlaying());
-    // The first track played is the first match, or the first track without a filter.
-    jukebox->PlayFirstTrack();
-    EXPECT_EQ(jukebox->GetCurrentTrack(), 2);
-    EXPECT_TRUE(jukebox->IsStreamPlaying());
-    jukebox->Stop();
-    jukebox->SetAttributeFilter(3);
-    jukebox->PlayFirstTrack();
-    EXPECT_EQ(jukebox->GetCurrentTrack(), 0);
-    EXPECT_FALSE(jukebox->IsStreamPlaying());
-    jukebox->SetAttributeFilter(Jukebox::kFilterAll);
-    jukebox->PlayFirstTrack();
+    jukebox->PlayFirstTrack(); // the first match
     EXPECT_TRUE(jukebox->IsStreamPlaying());
 }
 
-TEST_F(JukeboxTest, UpdateMovesOnOrStopsWhenATrackEndsButNotWhilePaused)
+TEST_F(JukeboxTest, UpdateMovesOnOrStopsWhenATrackEndsAndPauseAndResumeHoldThePlace)
 {
     auto jukebox = Make({0, 0, 0});
     ASSERT_TRUE(jukebox->PlayCurrentTrack(false));
@@ -445,7 +367,6 @@ TEST_F(JukeboxTest, UpdateMovesOnOrStopsWhenATrackEndsButNotWhilePaused)
     EXPECT_GT(m_pSound->GetStreamTimeMs(), position);
     // The 0.52 s track ends within a second of output; in "next" mode the next one starts.
     Mix(1000);
-    EXPECT_FALSE(jukebox->IsStreamPlaying());
     EXPECT_TRUE(jukebox->Update());
     EXPECT_EQ(jukebox->GetCurrentTrack(), 1);
     EXPECT_TRUE(jukebox->IsStreamPlaying());
@@ -455,11 +376,8 @@ TEST_F(JukeboxTest, UpdateMovesOnOrStopsWhenATrackEndsButNotWhilePaused)
     EXPECT_FALSE(jukebox->Update());
     EXPECT_FALSE(jukebox->IsPlaying());
     EXPECT_EQ(jukebox->GetCurrentTrack(), 1);
-}
-
-TEST_F(JukeboxTest, PlayingWithResumeContinuesOnlyThePausedStreamOfTheSameTrack)
-{
-    auto jukebox = Make({0, 0});
+    // Playing with resume continues only the paused stream of the same track.
+    jukebox->SetCurrentTrack(0);
     ASSERT_TRUE(jukebox->PlayCurrentTrack(false));
     Mix(200);
     jukebox->TogglePause();
@@ -467,14 +385,11 @@ TEST_F(JukeboxTest, PlayingWithResumeContinuesOnlyThePausedStreamOfTheSameTrack)
     ASSERT_TRUE(jukebox->PlayCurrentTrack(true));
     EXPECT_FALSE(m_pSound->IsStreamPaused());
     EXPECT_GE(m_pSound->GetStreamTimeMs(), paused);
-    ASSERT_TRUE(jukebox->PlayCurrentTrack(false)); // without resume the track restarts
-    EXPECT_LT(m_pSound->GetStreamTimeMs(), paused);
     // With another track current, resume starts that one.
     Mix(200);
     jukebox->TogglePause();
     jukebox->SetCurrentTrack(1);
     ASSERT_TRUE(jukebox->PlayCurrentTrack(true));
-    EXPECT_FALSE(m_pSound->IsStreamPaused());
     EXPECT_LT(m_pSound->GetStreamTimeMs(), 200u);
     // A track that cannot be opened leaves the jukebox stopped, and the update starts nothing.
     std::filesystem::remove(m_dir.File(Name(1)));
@@ -482,9 +397,6 @@ TEST_F(JukeboxTest, PlayingWithResumeContinuesOnlyThePausedStreamOfTheSameTrack)
     EXPECT_TRUE(jukebox->HasOpenFailed());
     EXPECT_FALSE(jukebox->IsPlaying());
     EXPECT_FALSE(jukebox->Update());
-    jukebox->SetCurrentTrack(0);
-    EXPECT_TRUE(jukebox->PlayCurrentTrack(false));
-    EXPECT_FALSE(jukebox->HasOpenFailed());
     EXPECT_TRUE(m_sink.boxes.empty());
 }
 

@@ -7,10 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <map>
 #include <set>
 
 namespace
@@ -47,16 +44,11 @@ Bytes Pattern(size_t size, uint8_t seed)
     return bytes;
 }
 
-uint32_t Widen5(uint32_t c)
+// A 1-5-5-5 word as 32-bit ARGB, each 5-bit channel widened to (c << 3) | (c >> 2).
+uint32_t From1555(uint32_t v)
 {
-    return (c << 3) | (c >> 2);
-}
-
-// A 1-5-5-5 word as 32-bit ARGB; `alphaBit` false makes it opaque (colour-map entries).
-uint32_t From1555(uint32_t v, bool alphaBit = true)
-{
-    uint32_t a = !alphaBit || (v & 0x8000) ? 0xFF : 0;
-    return (a << 24) | (Widen5((v >> 10) & 31) << 16) | (Widen5((v >> 5) & 31) << 8) | Widen5(v & 31);
+    auto widen = [v](int shift) { return (((v >> shift) & 31) << 3) | (((v >> shift) & 31) >> 2); };
+    return ((v & 0x8000) ? 0xFF000000 : 0) | (widen(10) << 16) | (widen(5) << 8) | widen(0);
 }
 
 Pixels Words(const uint8_t* bytes, size_t count)
@@ -77,8 +69,7 @@ Bytes Tga(uint8_t type, uint16_t w, uint16_t h, uint8_t depth, uint8_t descripto
     Put(out, length, 2);
     out.push_back(bits);
     Put(out, 0, 4);
-    Put(out, w, 2);
-    Put(out, h, 2);
+    Put(out, w | uint32_t(h) << 16, 4);
     out.push_back(depth);
     out.push_back(descriptor);
     return Cat(Cat(Cat(out, id), map), pixels);
@@ -116,16 +107,12 @@ Image LoadTgaFile(const std::string& path)
 TEST(TgaReaderTest, DecodesEveryAcceptedTypeDepthAndHeaderLayout)
 {
     testsupport::TempDir dir;
-    const Bytes map24 = {0, 0, 200, 0, 150, 0, 100, 0, 0}; // entries 10..12: red, green, blue
     const Pixels mapped = {0xFF000064, 0xFFC80000, 0xFF009600, 0xFF000000, 0xFF000000};
-    const Bytes rows = Pattern(12, 1); // three 32-bit rows of one pixel, stored bottom first
-    Bytes map15, map16;
+    Bytes map15;
     for (uint32_t v : {31u << 10, 31u << 5, 31u})
         Put(map15, v, 2);
-    for (uint32_t v : {20u << 10, 0x8000u | (3u << 5), 7u})
-        Put(map16, v, 2);
-    const Bytes indices = {12, 10, 11, 9, 13}; // 9 and 13 lie outside the map: opaque black
-    struct Case
+    const Bytes indices = {12, 10, 11, 9, 13}; // the map holds entries 10..12; 9 and 13 read as opaque black
+    const struct
     {
         const char* what;
         Bytes file;
@@ -137,24 +124,19 @@ TEST(TgaReaderTest, DecodesEveryAcceptedTypeDepthAndHeaderLayout)
         {"16-bit",
          Tga(2, 3, 1, 16, 0, {0x00, 0x80, 0xFF, 0x7F, 0x2F, 0xC1}),
          {0xFF000000, 0x00FFFFFF, From1555(0xC12F)}},
-        {"type 1 true colour", Tga(1, 1, 1, 24, 0, {7, 8, 9}), {0xFF090807}},
         {"bottom first", Tga(3, 2, 2, 8, 0x00, {1, 2, 3, 4}), {0xFF030303, 0xFF040404, 0xFF010101, 0xFF020202}},
         {"top first", Tga(3, 2, 2, 8, 0x28, {1, 2, 3, 4}), {0xFF010101, 0xFF020202, 0xFF030303, 0xFF040404}},
-        {"odd rows", Tga(2, 1, 3, 32, 0, rows), {Get(&rows[8], 4), Get(&rows[4], 4), Get(&rows[0], 4)}},
         {"image ID", Tga(2, 1, 1, 24, 0x20, {1, 2, 3}, Bytes(255, 0xEE)), {0xFF030201}},
         {"unused map", Tga(2, 1, 1, 24, 0x20, {1, 2, 3}, {'i'}, 1, 3, 5, 15, Bytes(10, 0xCD)), {0xFF030201}},
         {"map fields without map", Tga(2, 1, 1, 24, 0x20, {1, 2, 3}, {}, 0, 0, 300, 24), {0xFF030201}},
         {"15-bit map",
          Tga(1, 5, 1, 8, 0, indices, {'x'}, 1, 10, 3, 15, map15),
          {0xFF0000FF, 0xFFFF0000, 0xFF00FF00, 0xFF000000, 0xFF000000}},
-        {"16-bit map",
-         Tga(1, 5, 1, 8, 0, indices, {}, 1, 10, 3, 16, map16),
-         {From1555(7, false), From1555(20u << 10, false), From1555(3u << 5, false), 0xFF000000, 0xFF000000}},
-        {"24-bit map", Tga(1, 5, 1, 8, 0, indices, {}, 1, 10, 3, 24, map24), mapped},
+        {"24-bit map", Tga(1, 5, 1, 8, 0, indices, {}, 1, 10, 3, 24, {0, 0, 200, 0, 150, 0, 100, 0, 0}), mapped},
         {"32-bit map", Tga(2, 5, 1, 8, 0, indices, {}, 1, 10, 3, 32, {0, 0, 200, 0x10, 0, 150, 0, 0, 100, 0, 0, 0}),
          mapped},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         testsupport::WriteBytes(dir.File("t.tga"), c.file);
         Image image = LoadTgaFile(dir.File("t.tga"));
@@ -173,36 +155,30 @@ TEST(TgaReaderTest, RefusesWithTheReadersMessages)
     Bytes good = Tga(2, 4, 3, 24, 0, Pattern(36, 5));
     Bytes longId = Tga(2, 1, 1, 24, 0, {});
     longId[0] = 255;
-    struct Case
+    const struct
     {
         Bytes file;
         std::string message;
     } cases[] = {
-        {Tga(0, 1, 1, 32, 0, {}), "LoadTGA : No Image data (" + path + ")"},
         {Tga(2, 0, 5, 32, 0, {}), "LoadTGA : No Image data (" + path + ")"},
         {Tga(10, 1, 1, 32, 0, {}), "LoadTGA : Can't handle this image type   (ImageID - 10) (" + path + ")"},
-        {Tga(163, 1, 1, 32, 0, {}), "LoadTGA : Can't handle this image type   (ImageID - 163) (" + path + ")"},
         {Tga(2, 1, 1, 15, 0, {}), "LoadTGA : Can't handle this Colour Depth (Depth - 15) (" + path + ")"},
         {Tga(3, 1, 1, 16, 0, {}),
          "LoadTGA : Can't handle this Colour Depth for B&W images - (Depth 16) (" + path + ")"},
         {Bytes(good.begin(), good.begin() + 17), damaged},
         {Bytes(good.begin(), good.end() - 1), damaged},
         {longId, damaged},
-        {Tga(1, 2, 1, 8, 0, {}, {}, 1, 0, 256, 24, Bytes(100, 0)), damaged},  // map cut short
-        {Tga(1, 2, 1, 8, 0, {0}, {}, 1, 0, 256, 24, Bytes(768, 0)), damaged}, // pixels cut short
-        {Tga(1, 2, 1, 8, 0, {0, 0}, {}, 0, 0, 256, 24), damaged},             // no map at all
-        {Tga(1, 2, 1, 8, 0, {0, 0}, {}, 1, 0, 4, 8, Bytes(4, 0)), damaged},   // entries hold no colour
-        {Tga(2, 65535, 65535, 32, 0, Bytes(64, 0)), damaged},                 // 16 GiB claimed
-        {Tga(1, 1, 1, 8, 0, {}, {}, 1, 0, 65535, 32, Bytes(40, 0)), damaged}, // 256 KiB map claimed
+        {Tga(1, 2, 1, 8, 0, {}, {}, 1, 0, 256, 24, Bytes(100, 0)), damaged}, // map cut short
+        {Tga(1, 2, 1, 8, 0, {0, 0}, {}, 0, 0, 256, 24), damaged},            // no map at all
+        {Tga(2, 65535, 65535, 32, 0, Bytes(64, 0)), damaged},                // 16 GiB claimed
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         testsupport::WriteBytes(path, c.file);
         sink.boxes.clear();
         EXPECT_FALSE(LoadTgaFile(path).ok) << c.message;
         ASSERT_EQ(sink.boxes.size(), 2u) << c.message;
-        EXPECT_EQ(sink.boxes[0].text, c.message);
-        EXPECT_EQ(sink.boxes[1].text, c.message);
+        EXPECT_TRUE(sink.boxes[0].text == c.message && sink.boxes[1].text == c.message) << sink.boxes[0].text;
     }
 
     sink.boxes.clear();
@@ -220,21 +196,17 @@ namespace
 Bytes Dds(uint32_t w, uint32_t h, uint32_t flags, const char* fourCC, uint32_t bits, const Bytes& data,
           uint32_t caps1 = 0x1000, uint32_t caps2 = 0)
 {
-    Bytes out(kDDSHeaderSize, 0);
-    auto set = [&out](size_t at, uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    std::memcpy(out.data(), "DDS ", 4);
-    set(4, 124);
-    set(12, h);
-    set(16, w);
-    set(80, flags);
-    std::memcpy(out.data() + 84, fourCC, 4);
-    set(88, bits);
-    set(108, caps1);
-    set(112, caps2);
+    Bytes out = {'D', 'D', 'S', ' ', 124, 0, 0, 0, 0, 0, 0, 0};
+    Put(out, h, 4);
+    Put(out, w, 4);
+    out.resize(80, 0);
+    Put(out, flags, 4);
+    out.insert(out.end(), fourCC, fourCC + 4);
+    Put(out, bits, 4);
+    out.resize(108, 0);
+    Put(out, caps1, 4);
+    Put(out, caps2, 4);
+    out.resize(kDDSHeaderSize, 0);
     return Cat(out, data);
 }
 
@@ -269,36 +241,29 @@ TEST(DdsReaderTest, ReadsTheTopLevelOfPlainTexturesOnly)
         testsupport::WriteBytes(dir.File("t.dds"), file);
         return LoadDdsFile(dir.File("t.dds"));
     };
-    // RGB layouts become 32-bit ARGB (1-5-5-5 for 16 bits); DXT blocks are read whole, a partial block counted
-    // whole, and the mip levels after the top level are left.
-    Bytes words;
-    for (uint32_t v : {0x8000u, 0x7FFFu})
-        Put(words, v, 2);
+    // RGB layouts become 32-bit ARGB (1-5-5-5 for 16 bits; 24 bits are left to the corpus).
     DdsResult r = load(Dds(2, 1, 0x41, "\0\0\0", 32, Pattern(8, 3)));
     EXPECT_TRUE(r.ok && r.format == 4 && r.pixels == Pattern(8, 3));
     EXPECT_TRUE(r.header.GetWidth() == 2 && r.header.GetHeight() == 1);
-    r = load(Dds(2, 1, 0x40, "\0\0\0", 24, {0x10, 0x20, 0x30, 1, 2, 3}));
-    EXPECT_TRUE(r.ok && r.format == 4 && Words(r.pixels.data(), 2) == (Pixels{0xFF302010, 0xFF030201}));
-    r = load(Dds(2, 1, 0x40, "\0\0\0", 16, words));
+    r = load(Dds(2, 1, 0x40, "\0\0\0", 16, {0x00, 0x80, 0xFF, 0x7F}));
     EXPECT_TRUE(r.ok && r.format == 4 && Words(r.pixels.data(), 2) == (Pixels{0xFF000000, 0x00FFFFFF}));
-    struct Case
+    // DXT blocks are read whole, a partial block counted whole, and the levels after the top one are left.
+    const struct
     {
         const char* fourCC;
         uint32_t w, h, format, bytes;
-    } blocks[] = {{"DXT1", 8, 8, 5, 4 * 8},  {"DXT3", 8, 8, 7, 4 * 16}, {"DXT5", 8, 8, 9, 4 * 16}, {"DXT1", 1, 1, 5, 8},
-                  {"DXT5", 5, 9, 9, 6 * 16}, {"DXT3", 6, 2, 7, 2 * 16}, {"DXT1", 13, 7, 5, 8 * 8}};
-    for (const Case& c : blocks)
+    } blocks[] = {{"DXT1", 8, 8, 5, 4 * 8}, {"DXT3", 8, 8, 7, 4 * 16}, {"DXT5", 5, 9, 9, 6 * 16}};
+    for (const auto& c : blocks)
     {
         Bytes data = Pattern(c.bytes + 64, uint8_t(c.w));
         r = load(Dds(c.w, c.h, 0x4, c.fourCC, 0, data));
-        EXPECT_TRUE(r.ok && r.format == c.format) << c.fourCC << c.w;
-        EXPECT_EQ(r.pixels, Bytes(data.begin(), data.begin() + c.bytes)) << c.fourCC << c.w;
-        EXPECT_FALSE(load(Dds(c.w, c.h, 0x4, c.fourCC, 0, Bytes(c.bytes - 1, 0))).ok) << c.fourCC << c.w;
+        EXPECT_TRUE(r.ok && r.format == c.format) << c.fourCC;
+        EXPECT_EQ(r.pixels, Bytes(data.begin(), data.begin() + c.bytes)) << c.fourCC;
+        EXPECT_FALSE(load(Dds(c.w, c.h, 0x4, c.fourCC, 0, Bytes(c.bytes - 1, 0))).ok) << c.fourCC;
     }
 
     const Bytes data = Pattern(64, 1);
     const Bytes good = Dds(4, 4, 0x40, "\0\0\0", 32, data);
-    ASSERT_TRUE(load(good).ok);
     const Bytes refused[] = {
         Dds(4, 4, 0x40, "\0\0\0", 32, data, 0x8),           // not a texture
         Dds(4, 4, 0x40, "\0\0\0", 32, data, 0x1000, 0x200), // cube map
@@ -307,7 +272,6 @@ TEST(DdsReaderTest, ReadsTheTopLevelOfPlainTexturesOnly)
         Dds(0, 4, 0x40, "\0\0\0", 32, data),
         Bytes(good.begin(), good.end() - 1),
         Dds(20000, 20000, 0x40, "\0\0\0", 32, data), // 1.6 GB claimed
-        Dds(40000, 40000, 0x4, "DXT5", 0, data),
     };
     for (size_t i = 0; i < std::size(refused); ++i)
         EXPECT_FALSE(load(refused[i]).ok) << i;
@@ -319,27 +283,17 @@ namespace
 
 struct Ddt
 {
-    uint16_t major = 1, minor = 0;
-    uint32_t format = 5;
-    int32_t width = 16, height = 16;
-    uint32_t mipLevels = 3;
+    uint16_t minor = 0;
+    uint32_t format = 5, mipLevels = 3, totalSize = 168;
     std::vector<DDTLevel> table; // empty: all zero, computed on reading
-    uint32_t totalSize = 168;
-    Bytes data = Pattern(168, 2);
+    Bytes data = Pattern(200, 2);
 
     Bytes Encode() const
     {
         Bytes out;
-        Put(out, major, 2);
-        Put(out, minor, 2);
-        Put(out, 0xDEADBEEF, 4);
-        Put(out, format, 4);
-        Put(out, 0x5C5C5C5C, 4);
-        Put(out, 0x5C5C5C5C, 4);
-        Put(out, uint32_t(width), 4);
-        Put(out, uint32_t(height), 4);
-        for (uint32_t margin : {1u, uint32_t(-2), 3u, 4u})
-            Put(out, margin, 4);
+        Put(out, 1 | uint32_t(minor) << 16, 4);
+        for (uint32_t v : {0xDEADBEEFu, format, 0x5C5C5C5Cu, 0x5C5C5C5Cu, 16u, 16u, 1u, uint32_t(-2), 3u, 4u})
+            Put(out, v, 4);
         out.insert(out.end(), 16, 0x33); // own-page flag, then unused bytes
         Put(out, mipLevels, 4);
         for (size_t i = 0; i < kDDTMaxLevels; ++i)
@@ -358,20 +312,15 @@ struct Ddt
 
 TEST(DdtReaderTest, LevelTableIsComputedWithEachFormatsRealSize)
 {
-    // The worked example: DXT1 64 x 64 gives sides 64, 32, 16, 8, 4, 4 and sizes 2048, 512, 128, 32, 8, 8.
-    // Then 4 bytes per texel for 32-bit, 2 for 16-bit, whole blocks for sides that are not multiples of 4 (a side
-    // is rounded up to a multiple of 4 before it is halved).
-    struct Case
+    // The worked example (DXT1 64 x 64), 4 bytes per texel for 32-bit, and whole blocks for sides that are not
+    // multiples of 4 (13 x 7 halves to 8 x 4, then 4 x 4).
+    const struct
     {
         uint32_t format;
         int32_t width, height;
-        std::vector<uint32_t> widths, heights, sizes;
-    } cases[] = {
-        {5, 64, 64, {64, 32, 16, 8, 4, 4}, {64, 32, 16, 8, 4, 4}, {2048, 512, 128, 32, 8, 8}},
-        {4, 8, 8, {8, 4, 4}, {8, 4, 4}, {256, 64, 64}},
-        {5, 13, 7, {13, 8, 4}, {7, 4, 4}, {64, 16, 8}},
-    };
-    for (const Case& c : cases)
+        std::vector<uint32_t> sizes;
+    } cases[] = {{5, 64, 64, {2048, 512, 128, 32, 8, 8}}, {4, 8, 8, {256, 64, 64}}, {5, 13, 7, {64, 16, 8}}};
+    for (const auto& c : cases)
     {
         DDTHeader header;
         header.m_uFormat = c.format;
@@ -383,9 +332,7 @@ TEST(DdtReaderTest, LevelTableIsComputedWithEachFormatsRealSize)
         for (size_t i = 0; i < c.sizes.size(); ++i)
         {
             const DDTLevel& level = header.m_levels[i];
-            EXPECT_EQ(level.m_uOffset, offset) << c.format << " level " << i;
-            EXPECT_TRUE(level.m_uWidth == c.widths[i] && level.m_uHeight == c.heights[i]) << c.format << " " << i;
-            EXPECT_EQ(level.m_uSize, c.sizes[i]) << c.format << " level " << i;
+            EXPECT_TRUE(level.m_uOffset == offset && level.m_uSize == c.sizes[i]) << c.format << " level " << i;
             offset += c.sizes[i];
         }
         EXPECT_EQ(header.m_levels[c.sizes.size()].m_uWidth, 0u);
@@ -395,72 +342,59 @@ TEST(DdtReaderTest, LevelTableIsComputedWithEachFormatsRealSize)
 TEST(DdtReaderTest, ReadsLevelsAndRefusesHeadersThatDoNotFitTheFile)
 {
     testsupport::RecordingReportSink sink;
-    auto load = [&](const Ddt& ddt, uint32_t level, Bytes* pixels, DDTHeader* header)
+    Bytes pixels;
+    DDTHeader header;
+    auto load = [&](const Ddt& ddt, uint32_t level)
     {
         Bytes file = ddt.Encode();
         FileStream stream(file.data(), static_cast<uint32_t>(file.size()));
         uint32_t size = 1;
-        auto data = LoadDDT("t.ddt", stream, header, level, &size);
+        auto data = LoadDDT("t.ddt", stream, &header, level, &size);
         EXPECT_TRUE(data || size == 0);
-        *pixels = data ? Bytes(data.get(), data.get() + size) : Bytes();
+        pixels = data ? Bytes(data.get(), data.get() + size) : Bytes();
         return data != nullptr;
     };
 
     Ddt ddt; // DXT1 16 x 16, 3 levels computed: 128 + 32 + 8 bytes
-    ddt.data = Pattern(200, 2);
-    Bytes pixels;
-    DDTHeader header;
-    ASSERT_TRUE(load(ddt, 0, &pixels, &header));
+    ASSERT_TRUE(load(ddt, 0));
     EXPECT_EQ(pixels, Bytes(ddt.data.begin(), ddt.data.begin() + 168));
     EXPECT_TRUE(header.m_uFormat == 5 && header.m_iMarginRight == -2 && header.m_bOwnPage == 0x33 &&
                 header.m_uAverageColour == 0xFF112233 && header.m_levels[2].m_uOffset == 160);
-    ASSERT_TRUE(load(ddt, 1, &pixels, &header));
+    ASSERT_TRUE(load(ddt, 1));
     EXPECT_EQ(pixels, Bytes(ddt.data.begin() + 128, ddt.data.begin() + 168));
     Ddt stored = ddt; // a stored table is used as it stands: level 1 after 100 bytes of padding
     stored.table = {{0, 16, 16, 128}, {228, 8, 8, 32}, {260, 4, 4, 8}};
     stored.data = Pattern(268, 4);
-    ASSERT_TRUE(load(stored, 1, &pixels, &header));
+    ASSERT_TRUE(load(stored, 1));
     EXPECT_EQ(pixels, Bytes(stored.data.begin() + 228, stored.data.end()));
-    ASSERT_TRUE(load(stored, 2, &pixels, &header));
-    EXPECT_EQ(pixels, Bytes(stored.data.end() - 8, stored.data.end()));
 
-    const std::string damaged = "Failed to Load DDT Texture File (sizes or offsets do not fit the file)t.ddt";
-    std::vector<std::pair<Ddt, uint32_t>> bad;
-    auto add = [&](uint32_t level, auto change)
-    {
-        Ddt d = ddt;
-        change(d);
-        bad.emplace_back(d, level);
-    };
-    add(0, [](Ddt& d) { d.minor = 1; });
-    add(0, [](Ddt& d) { d.mipLevels = 17; });
-    add(0, [](Ddt& d) { d.totalSize = 201; });        // one past the file
-    add(0, [](Ddt& d) { d.totalSize = 0xFFFFFFFF; }); // no huge allocation either
-    add(0, [](Ddt& d) { d.totalSize = 127; });        // short of level 0
-    add(3, [](Ddt&) {});                              // no such level
-    add(1, [](Ddt& d) { d.table = {{0, 16, 16, 0}, {0x7FFFFFF0, 8, 8, 0}, {160, 4, 4, 0}}; });
-    add(2, [](Ddt& d) { d.table = {{0, 16, 16, 0}, {128, 8, 8, 0}, {195, 4, 4, 0}}; }); // last level cut
-    add(1, [](Ddt& d) { d.table = {{0, 16, 16, 0}, {128, 60000, 60000, 0}, {160, 4, 4, 0}}; });
-    add(0, [](Ddt& d) { d.table = {{0, 16, 16, 0}, {128, 8, 0, 0}, {160, 4, 4, 0}}; });
-    add(0, [](Ddt& d) { d.width = -16; });
-    add(0, [](Ddt& d) { d.format = 10; });
+    std::vector<std::pair<Ddt, uint32_t>> bad(8, {ddt, 0});
+    bad[0].first.minor = 1;
+    bad[1].first.mipLevels = 17;
+    bad[2].first.totalSize = 201;        // one past the file
+    bad[3].first.totalSize = 0xFFFFFFFF; // no huge allocation either
+    bad[4].second = 3;                   // no such level
+    bad[5] = {ddt, 1};
+    bad[5].first.table = {{0, 16, 16, 0}, {0x7FFFFFF0, 8, 8, 0}, {160, 4, 4, 0}};
+    bad[6] = {ddt, 2};
+    bad[6].first.table = {{0, 16, 16, 0}, {128, 8, 8, 0}, {195, 4, 4, 0}}; // last level cut
+    bad[7].first.format = 10;
     for (size_t i = 0; i < bad.size(); ++i)
     {
         sink.boxes.clear();
-        EXPECT_FALSE(load(bad[i].first, bad[i].second, &pixels, &header)) << i;
-        std::string expected =
-            i == 0 ? "Failed to Load DDT Texture File (wrong version number Major-1,  Minor-1, )t.ddt" : damaged;
+        EXPECT_FALSE(load(bad[i].first, bad[i].second)) << i;
         ASSERT_EQ(sink.boxes.size(), 1u) << i;
-        EXPECT_EQ(sink.boxes[0].text, expected) << i;
+        EXPECT_EQ(sink.boxes[0].text,
+                  i == 0 ? "Failed to Load DDT Texture File (wrong version number Major-1,  Minor-1, )t.ddt"
+                         : "Failed to Load DDT Texture File (sizes or offsets do not fit the file)t.ddt")
+            << i;
     }
     Bytes cut = ddt.Encode();
     FileStream shortHeader(cut.data(), kDDTHeaderSize - 1);
     EXPECT_FALSE(ReadDDTHeader("t.ddt", shortHeader, &header));
 }
 
-// ---------------------------------------------------------------------------------------------------------------
 // The shared corpus: real files from other projects' test suites, read in place.
-
 namespace
 {
 
@@ -489,18 +423,9 @@ Pixels ReferenceTga(const Bytes& f)
             uint32_t bytes = depth == 8 ? (f[2] == 3 ? 1 : entry) : depth / 8;
             out.push_back(bytes == 4   ? Get(p, 4) | (depth == 8 ? 0xFF000000 : 0)
                           : bytes == 3 ? 0xFF000000 | Get(p, 3)
-                          : bytes == 2 ? From1555(Get(p, 2), depth == 16)
+                          : bytes == 2 ? From1555(Get(p, 2) | (depth == 16 ? 0 : 0x8000))
                                        : 0xFF000000 | p[0] * 0x010101u);
         }
-    return out;
-}
-
-Pixels Quantised(const Pixels& argb, bool to5Bits)
-{
-    Pixels out;
-    for (uint32_t c : argb)
-        out.push_back(to5Bits ? From1555(((c >> 9) & 0x7C00) | ((c >> 6) & 0x3E0) | ((c >> 3) & 31)) & 0xFFFFFF
-                              : c & 0xFFFFFF);
     return out;
 }
 
@@ -521,7 +446,7 @@ TEST(ImageReadersCorpusTest, EveryTgaIsDecodedOrRefusedCleanly)
         "imagers__cmap_offset.tga", "pfim__true-24-bottom-right.tga", "pillow__tga_id_field.tga", "pillow__p_16.tga",
         "pillow__200x32_l_tl_raw.tga", "tm__FLAG_T16.TGA", "tm__FLAG_B32.TGA", "tacent__Dock317x177.tga"};
     // clang-format on
-    std::map<std::string, Image> decoded;
+    size_t read = 0;
     for (const std::string& path : files)
     {
         std::string name = std::filesystem::path(path).filename().string();
@@ -529,24 +454,12 @@ TEST(ImageReadersCorpusTest, EveryTgaIsDecodedOrRefusedCleanly)
         EXPECT_EQ(image.ok, accepted.count(name) == 1) << name;
         if (!image.ok)
             continue;
+        ++read;
         Bytes file = testsupport::ReadBytes(path);
         EXPECT_TRUE(image.width == Get(&file[12], 2) && image.height == Get(&file[14], 2)) << name;
         EXPECT_TRUE(image.argb == ReferenceTga(file)) << name;
-        decoded[name] = image;
     }
-    ASSERT_EQ(decoded.size(), accepted.size());
-
-    // Copies of one picture must agree: the TrueVision sample in 24 and 32 bits, cut to 5 bits in the 16-bit and
-    // the colour-mapped copy; one 4 x 4 picture stored top first, bottom first through a 15-bit map, and bottom
-    // first behind a map that is not used; the flag at 16 bits top first and 32 bits bottom first.
-    auto rgb = [&decoded](const char* name, bool to5Bits = false) { return Quantised(decoded[name].argb, to5Bits); };
-    EXPECT_EQ(rgb("tgago__utc32.tga"), rgb("tgago__utc24.tga"));
-    EXPECT_EQ(rgb("tgago__utc16.tga"), rgb("tgago__utc24.tga", true));
-    EXPECT_EQ(rgb("tgago__ucm8.tga"), rgb("tgago__utc16.tga"));
-    EXPECT_EQ(rgb("imagers__b5-attrib.tga"), rgb("imagers__b5-noattrib.tga"));
-    EXPECT_EQ(rgb("imagers__b5-cmap.tga"), rgb("imagers__b5-noattrib.tga"));
-    EXPECT_EQ(rgb("imagers__b5-unused-cmap.tga"), rgb("imagers__b5-noattrib.tga"));
-    EXPECT_EQ(rgb("tm__FLAG_T16.TGA"), rgb("tm__FLAG_B32.TGA", true));
+    EXPECT_EQ(read, accepted.size());
 }
 
 TEST(ImageReadersCorpusTest, EveryDdsIsDecodedOrRefusedCleanly)
@@ -561,8 +474,7 @@ TEST(ImageReadersCorpusTest, EveryDdsIsDecodedOrRefusedCleanly)
     {
         std::string name = std::filesystem::path(path).filename().string();
         DdsResult r = LoadDdsFile(path);
-        bool expected = name.rfind("hostile__", 0) != 0 && name != "oiio__dds_dxgi_bc1_srgb.dds";
-        EXPECT_EQ(r.ok, expected) << name;
+        EXPECT_EQ(r.ok, name.rfind("hostile__", 0) != 0 && name != "oiio__dds_dxgi_bc1_srgb.dds") << name;
         if (!r.ok)
             continue;
         ++read;
@@ -577,14 +489,14 @@ TEST(ImageReadersCorpusTest, EveryDdsIsDecodedOrRefusedCleanly)
             EXPECT_EQ(r.pixels, Bytes(data, data + blocks)) << name;
             continue;
         }
-        Pixels expectedPixels;
+        Pixels expected;
         for (uint32_t i = 0; i < w * h; ++i)
-            expectedPixels.push_back(bits == 32   ? Get(data + 4 * i, 4)
-                                     : bits == 24 ? 0xFF000000 | Get(data + 3 * i, 3)
-                                                  : From1555(Get(data + 2 * i, 2)));
+            expected.push_back(bits == 32   ? Get(data + 4 * i, 4)
+                               : bits == 24 ? 0xFF000000 | Get(data + 3 * i, 3)
+                                            : From1555(Get(data + 2 * i, 2)));
         EXPECT_EQ(r.format, 4u) << name;
         ASSERT_EQ(r.pixels.size(), 4u * w * h) << name;
-        EXPECT_TRUE(Words(r.pixels.data(), w * h) == expectedPixels) << name;
+        EXPECT_TRUE(Words(r.pixels.data(), w * h) == expected) << name;
     }
     EXPECT_EQ(read, 19u); // 26 files: 6 hostile, 1 DX10
 }

@@ -26,37 +26,21 @@ const ColourVertex kQuad[4] = {
     {0, 0, 0, 0xFFFF0000}, {1, 0, 0, 0xFFFF0000}, {1, 1, 0, 0xFFFF0000}, {0, 1, 0, 0xFFFF0000}};
 const uint16_t kQuadIndices[6] = {0, 1, 2, 0, 2, 3};
 
-TEST_F(RendererTest, ResetWritesAndRemembersEveryState)
+TEST_F(RendererTest, ResetWritesAndRemembersEveryStateAndTheCacheWritesOnlyChanges)
 {
     D3DRenderer& r = CreateRenderer();
     r.ResetRenderStates();
     platform::RecordingDevice* d = Device();
-    const struct
-    {
-        RenderState state;
-        uint32_t value;
-    } expected[] = {
-        {RenderState::CullMode, platform::CullMode::CCW},
-        {RenderState::ZFunc, platform::CompareFunc::LessEqual},
-        {RenderState::DestBlend, platform::BlendFactor::Zero},
-        {RenderState::StencilFunc, platform::CompareFunc::Greater},
-        {RenderState::AmbientMaterialSource, platform::MaterialSource::Colour1},
-    };
-    for (const auto& e : expected)
-        EXPECT_EQ(d->RenderStateWritesOf(e.state), std::vector<uint32_t>{e.value});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::CullMode), std::vector<uint32_t>{platform::CullMode::CCW});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::StencilFunc), std::vector<uint32_t>{platform::CompareFunc::Greater});
     for (uint32_t i = 0; i < platform::kRenderStateCount; ++i)
     {
         const auto state = static_cast<RenderState>(i);
-        EXPECT_TRUE(!RenderStateCache::IsRemembered(state) || d->RenderStateWritesOf(state).size() == 1u)
-            << "render state " << i;
+        EXPECT_TRUE(!RenderStateCache::IsRemembered(state) || d->RenderStateWritesOf(state).size() == 1u) << i;
     }
     for (uint32_t stage = 0; stage < 4; ++stage)
-    {
-        EXPECT_EQ(d->StageStateWritesOf(stage, TextureStageState::ColourOp),
-                  std::vector<uint32_t>{platform::TextureOp::Disable});
         EXPECT_EQ(d->StageStateWritesOf(stage, TextureStageState::MipMapLodBias),
                   std::vector<uint32_t>{platform::FloatBits(-0.6f)});
-    }
 
     // Remembered: the same value again costs nothing, a new value is written once; the others always go out.
     RenderStateCache& cache = r.GetStateCache();
@@ -71,49 +55,25 @@ TEST_F(RendererTest, ResetWritesAndRemembersEveryState)
     EXPECT_EQ(d->renderStateWrites.size(), 2u);
 }
 
-TEST_F(RendererTest, FogWritesOnlyWhatChangesAndNegativeStartTurnsItOff)
+TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
 {
     D3DRenderer& r = CreateRenderer();
     platform::RecordingDevice* d = Device();
-    r.SetFog(10.0f, 200.0f, 0x00406080);
-    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{1});
-    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogColour), std::vector<uint32_t>{0x00406080});
-    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogVertexMode), std::vector<uint32_t>{platform::FogMode::Linear});
-    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnd), std::vector<uint32_t>{platform::FloatBits(200.0f)});
-    EXPECT_TRUE(d->RenderStateWritesOf(RenderState::FogTableMode).empty()); // none already
-
-    d->ClearLog();
-    r.SetFog(10.0f, 200.0f, 0x00406080);
-    EXPECT_TRUE(d->renderStateWrites.empty());
-
-    r.SetFog(-1.0f, 50.0f, 0x00FFFFFF);
-    ASSERT_EQ(d->renderStateWrites.size(), 1u);
-    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{0});
-
-    d->ClearLog();
     r.SetFog(0.0f, 200.0f, 0x00406080); // a start of 0 is fog on
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{1});
-}
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnd), std::vector<uint32_t>{platform::FloatBits(200.0f)});
+    EXPECT_TRUE(d->RenderStateWritesOf(RenderState::FogTableMode).empty()); // none already
+    d->ClearLog();
+    r.SetFog(0.0f, 200.0f, 0x00406080);
+    EXPECT_TRUE(d->renderStateWrites.empty());
+    r.SetFog(-1.0f, 50.0f, 0x00FFFFFF); // a negative start turns fog off and writes nothing else
+    EXPECT_EQ(d->renderStateWrites.size(), 1u);
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{0});
 
-TEST_F(RendererTest, BlendModesSetTheirFactorsOnce)
-{
     using platform::BlendFactor;
-    D3DRenderer& r = CreateRenderer();
-    platform::RecordingDevice* d = Device();
-    const uint32_t table[][4] = {
-        {0, 0, BlendFactor::One, BlendFactor::Zero},
-        {1, 1, BlendFactor::One, BlendFactor::One},
-        {2, 1, BlendFactor::Zero, BlendFactor::One},
-        {3, 1, BlendFactor::SrcColour, BlendFactor::SrcAlpha},
-        {4, 1, BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha},
-        {5, 1, BlendFactor::InvSrcAlpha, BlendFactor::SrcAlpha},
-        {6, 1, BlendFactor::SrcAlpha, BlendFactor::SrcAlpha},
-        {7, 1, BlendFactor::InvSrcAlpha, BlendFactor::InvSrcAlpha},
-        {8, 1, BlendFactor::SrcColour, BlendFactor::Zero},
-        {9, 1, BlendFactor::SrcAlpha, BlendFactor::One},
-        {11, 1, BlendFactor::Zero, BlendFactor::SrcColour},
-        {12, 1, BlendFactor::DestColour, BlendFactor::One},
-    };
+    const uint32_t table[][4] = {{0, 0, BlendFactor::One, BlendFactor::Zero},
+                                 {4, 1, BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha},
+                                 {12, 1, BlendFactor::DestColour, BlendFactor::One}};
     for (const auto& row : table)
     {
         r.SetBlendMode(row[0]);
@@ -123,10 +83,9 @@ TEST_F(RendererTest, BlendModesSetTheirFactorsOnce)
         d->GetRenderState(RenderState::DestBlend, &got[2]);
         EXPECT_TRUE(got[0] == row[1] && got[1] == row[2] && got[2] == row[3]) << "mode " << row[0];
     }
-    r.SetBlendMode(4);
     d->ClearLog();
-    r.SetBlendMode(4);
-    r.SetBlendMode(10);
+    r.SetBlendMode(12);
+    r.SetBlendMode(10); // unused and unknown modes change nothing
     r.SetBlendMode(13);
     EXPECT_TRUE(d->renderStateWrites.empty());
 }
@@ -165,7 +124,6 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
     d->ClearLog();
     EXPECT_TRUE(r.BeginFrame());
     EXPECT_EQ(d->resetCount, 1u);
-    EXPECT_FALSE(d->IsLost());
 
     // The default-pool streams were released before the reset and made again after it; states are rewritten;
     // the managed buffer lives on.
@@ -181,14 +139,12 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
     EXPECT_EQ(d->GetStreamSource(&stride), r.GetVertexStream(D3DRenderer::StreamColour)->m_pBuffer.get());
     EXPECT_EQ(stride, 16u);
     EXPECT_EQ(d->GetIndices(nullptr), r.GetIndexStream()->m_pBuffer.get());
-    ASSERT_EQ(d->draws.size(), 1u);
 }
 
 TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
 {
     D3DRenderer& r = CreateRenderer();
     ASSERT_TRUE(r.ReserveTexture(300, 200, 4, 5));
-    EXPECT_EQ(r.GetTextureMemoryEstimate(), 512u * 256u * 32u * 4u / 24u);
     ASSERT_TRUE(r.BeginScene(0.0f, 0));
     r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
     const TexturedVertex tex[3] = {};
@@ -206,7 +162,6 @@ TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
     EXPECT_EQ(main.Get(RenderStats::TextureBinds0), 2u); // texture 5, then none for the line
     EXPECT_EQ(main.Get(RenderStats::TextureMemory), 512u * 256u * 32u * 4u / 24u);
     EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 1u);
-    EXPECT_EQ(r.GetStats(1).Get(RenderStats::Triangles), 2u);
 
     r.EndFrame();
     ASSERT_TRUE(r.BeginScene(1.0f, 0));
@@ -222,13 +177,11 @@ TEST_F(RendererTest, ClearTakesStencilOnlyWhenTheDepthFormatHasIt)
                                 {platform::PixelFormat::D24S8, uint32_t(ClearFlags::ZBuffer | ClearFlags::Stencil)}})
     {
         hook.config.adapters[0].depthFormats = {depth};
-        D3DRenderer& r = CreateRenderer();
-        r.Clear(true, 0xFF123456);
+        CreateRenderer().Clear(true, 0xFF123456);
         ASSERT_EQ(Device()->clears.size(), 1u);
         EXPECT_EQ(Device()->clears[0].flags, flags | ClearFlags::Target);
         EXPECT_EQ(Device()->clears[0].colour, 0xFF123456u);
-        EXPECT_EQ(Device()->clears[0].z, 1.0f);
-        r.Release();
+        renderer->Release();
     }
 }
 
@@ -242,12 +195,8 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
     EXPECT_TRUE(d->IsLightEnabled(0));
     EXPECT_FLOAT_EQ(light.direction.y, -0.6f);
     EXPECT_FLOAT_EQ(light.direction.z, 0.8f);
-    EXPECT_FLOAT_EQ(light.ambient.r, 0x10 / 255.0f);
-    EXPECT_FLOAT_EQ(light.ambient.a, 0.0f);
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::Ambient), std::vector<uint32_t>{0x00102030});
     EXPECT_FLOAT_EQ(r.GetEmissiveScale()[1], 64 / 255.0f);
-    EXPECT_FLOAT_EQ(r.GetEmissiveScale()[3], 128 / 255.0f);
-
     d->ClearLog();
     r.SetLight(0x80FF4000, 0xFFFFFFFF, 0, {0.0f, 0.0f, 0.0f}, 0x00102030); // a zero vector stays as it is
     d->GetLight(0, &light);
@@ -258,30 +207,20 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
 TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256)
 {
     hook.config.adapters[0].caps.maxTextureWidth = 128;
-    hook.config.adapters[0].caps.maxTextureHeight = 4096;
-    D3DRenderer& r = CreateRenderer();
     DeviceInfo info;
-    r.GetDeviceInfo(&info);
+    CreateRenderer().GetDeviceInfo(&info);
     EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
-    EXPECT_EQ(info.m_uMaxTextureHeight, 4096u);
 }
 
 TEST_F(RendererTest, WireframeChangesFillAndCullAndDropsTextureRequests)
 {
     D3DRenderer& r = CreateRenderer();
     platform::RecordingDevice* d = Device();
-    r.SetWireframe(1, true);
-    EXPECT_FALSE(r.IsWireframe());
     r.SetWireframe(0, true);
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FillMode), std::vector<uint32_t>{platform::FillMode::Wireframe});
-    EXPECT_EQ(d->RenderStateWritesOf(RenderState::CullMode), std::vector<uint32_t>{platform::CullMode::None});
     r.SetTexturePipe(0, 12);
     EXPECT_EQ(r.GetRequestedTexture(0), -1);
     r.SetWireframe(0, false);
-    r.SetTexturePipe(0, -1);
-    EXPECT_EQ(r.GetRequestedTexture(0), -1);
-    r.SetTexturePipe(0, 12); // a slot that holds no texture leaves the pipe as it is
-    EXPECT_EQ(r.GetRequestedTexture(0), 0);
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::CullMode),
               (std::vector<uint32_t>{platform::CullMode::None, platform::CullMode::CCW}));
 }

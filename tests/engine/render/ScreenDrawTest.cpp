@@ -29,7 +29,7 @@ constexpr uint32_t c = 0x80000000;
 TEST_F(ScreenDrawTest, EveryCallDrawsOrBatchesItsVerticesAndIndices)
 {
     const int32_t fill[4] = {10, 20, 40, 30}; // left, top, bottom, right
-    const uint32_t empty[4] = {0, 0, 0, 0}, xywh[4] = {5, 6, 10, 20};
+    const uint32_t xywh[4] = {5, 6, 10, 20};
     const struct
     {
         const char* name;
@@ -38,15 +38,10 @@ TEST_F(ScreenDrawTest, EveryCallDrawsOrBatchesItsVerticesAndIndices)
         std::vector<CV> vertices;         // two make a line, three a triangle, four a quad
     } cases[] = {
         // clang-format off
-        {"pixel", [&] { gm.DrawPixel(7, 8, c); }, BATCH_NONE, 0, 1, {{7, 8, 0, c}, {8, 8, 0, c}, {8, 9, 0, c}, {7, 9, 0, c}}},
         {"triangle", [&] { gm.DrawTriangle(1, 2, 3, 4, 5, 6, 1, 2, 3); }, BATCH_NONE, 0, 1, {{1, 2, 0, 1}, {3, 4, 0, 2}, {5, 6, 0, 3}}},
-        {"rect", [&] { gm.DrawRect(1.5f, 2.5f, 3.5f, 4.5f, c); }, BATCH_NONE, 0, 1,
-         {{1.5f, 2.5f, 0, c}, {3.5f, 2.5f, 0, c}, {3.5f, 4.5f, 0, c}, {1.5f, 4.5f, 0, c}}},
         {"xywh", [&] { gm.DrawRectXYWH(xywh, c); }, BATCH_NONE, 0, 1, {{5, 6, 0, c}, {15, 6, 0, c}, {15, 26, 0, c}, {5, 26, 0, c}}},
-        {"empty xywh", [&] { gm.DrawRectXYWH(empty, c); }, BATCH_NONE, 0, 1, {{0, 0, 0, c}, {0, 0, 0, c}, {0, 0, 0, c}, {0, 0, 0, c}}},
         {"fill: x 10 to 30, y 20 to 40", [&] { gm.FillRect(fill, c); }, BATCH_NONE, 0, 1,
          {{10, 20, 0, c}, {30, 20, 0, c}, {30, 40, 0, c}, {10, 40, 0, c}}},
-        {"line", [&] { EXPECT_EQ(gm.DrawLine(1, 2, 3, 4, c), 2); }, BATCH_COLOURED_LINES, 0, 1, {{1, 2, 0, c}, {3, 4, 0, c}}},
         {"world line", [&] { gm.DrawLine3D({1, 2, 3}, {-4, -5, -6}, c); }, BATCH_COLOURED_LINES, 0, 1, {{1, 2, 3, c}, {-4, -5, -6, c}}},
         {"ground quad", [&] { gm.DrawGroundQuad(10, 1, 20, 4, 6, c, 9); }, BATCH_COLOURED_TRIS, -1, 9,
          {{8, 1, 17, c}, {8, 1, 23, c}, {12, 1, 23, c}, {12, 1, 17, c}}},
@@ -126,56 +121,23 @@ TEST_F(ScreenDrawTest, TexturedCallsMapTextureCoordinatesIntoTheSlotsPage)
          {1, 2, 0, 6, 0.375f, 0.125f}, {3, 4, 0, 6, 0.5f, 0.125f}, {5, 6, 0, 6, 0.5f, 0.25f}, {7, 8, 0, 6, 0.375f, 0.25f}}));
     // clang-format on
 
-    // While a text run is open a rectangle joins the run (mapped the same way); a quadrilateral is batched.
-    LookAlongZ();
-    gm.BeginTextQueue({0, 10, 5}, 9, s);
-    gm.DrawTexturedRect(-1, -1, 1, 1, 0, 0, 1, 1, 5, s, 2);
-    gm.DrawTexturedQuad(1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 1, 1, 6, s, 2);
-    gm.EndTextQueue();
-    const TextQueue& queue = gm.GetTextQueue();
-    // clang-format off
-    EXPECT_TRUE(SameVertices(std::vector<TexturedVertex>(queue.pool, queue.pool + queue.poolVertices),
-        {{399, 299, 0.808f, 9, 0.25f, 0}, {401, 299, 0.808f, 9, 0.5f, 0}, {401, 301, 0.808f, 9, 0.5f, 0.25f},
-         {399, 301, 0.808f, 9, 0.25f, 0.25f}}));
-    // clang-format on
-    EXPECT_EQ(gm.GetBatchVertexCount(), 4);
     g_TextureManager.Shutdown();
 }
 
-TEST_F(ScreenDrawTest, PointsProjectAndTransformAsComputedByHand)
+TEST_F(ScreenDrawTest, PointsProjectAndScreenPointsGiveGroundPointsAndRays)
 {
     LookAlongZ();
-    const struct
-    {
-        Vec3 point, translation, screen;
-    } cases[] = {
-        {{0, 10, 5}, {0, 0, 0}, {400, 300, 0.808f}},
-        {{5, 15, 5}, {0, 0, 0}, {700, 0, 0.808f}},
-        {{0, 10, 5}, {5, 5, 0}, {700, 0, 0.808f}},
-        {{-2, 11, 2}, {0, 0, 0}, {100, 150, 0.505f}},
-    };
-    for (const auto& k : cases)
-    {
-        Vec3 out;
-        if (platform::Vec3LengthSq(k.translation) == 0)
-            gm.ProjectToScreen(k.point, &out);
-        else
-            gm.ProjectToScreenWorld(k.point, platform::MatrixTranslation(k.translation.x, k.translation.y, 0), &out);
-        EXPECT_NEAR(out.x, k.screen.x, 1e-3f);
-        EXPECT_NEAR(out.y, k.screen.y, 1e-3f);
-        EXPECT_NEAR(out.z, k.screen.z, 1e-5f);
-    }
     Vec3 out;
+    gm.ProjectToScreen({-2, 11, 2}, &out);
+    EXPECT_NEAR(platform::Vec3Length(out - Vec3{100, 150, 0.505f}), 0.0f, 1e-3f);
+    gm.ProjectToScreenWorld({0, 10, 5}, platform::MatrixTranslation(5, 5, 0), &out);
+    EXPECT_NEAR(platform::Vec3Length(out - Vec3{700, 0, 0.808f}), 0.0f, 1e-3f);
     gm.TransformToView({1, 2, 3}, &out);
     EXPECT_TRUE(out.x == 1 && out.y == -8 && out.z == 3);
     // w = 3 here, and nothing is divided by it.
     TransformPoint({1, 2, 3}, {{{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 1}, {1, 1, 1, 0}}}, &out);
     EXPECT_TRUE(out.x == 3 && out.y == 7 && out.z == 13);
-}
 
-TEST_F(ScreenDrawTest, ScreenPointsGiveGroundPointsAndRays)
-{
-    LookAlongZ();
     // Under screen (x, y) lies the camera-space direction (x - 400, 300 - y, 400 / tan 35 degrees); the view has no
     // rotation, so the ray from the eye (0, 10, 0) runs along it.
     const float depth = static_cast<float>(400.0 / std::tan(35.0 * 3.14159265358979323846 / 180.0));
@@ -184,8 +146,7 @@ TEST_F(ScreenDrawTest, ScreenPointsGiveGroundPointsAndRays)
         int16_t x, y;
         float h;
         bool hit;
-    } cases[] = {{400, 600, 0, true},  {400, 600, 2, true},   {100, 450, 0, true},  {400, 300, 0, false},
-                 {400, 100, 0, false}, {400, 600, 10, false}, {400, 600, 11, false}};
+    } cases[] = {{100, 450, 2, true}, {400, 300, 0, false}, {400, 600, 10, false}};
     for (const auto& k : cases)
     {
         SCOPED_TRACE(testing::Message() << k.x << ", " << k.y << ", h " << k.h);
@@ -237,8 +198,7 @@ TEST(ScreenDrawGLTest, RectangleLineAndTexturedQuadReadBack)
     auto near = [&](int x, int y, uint32_t rgb) { return rendertest::NearRgb(pixels[y * kSize + x], rgb); };
     // clang-format off
     const struct { int x, y; uint32_t rgb; } expected[] = {
-        {16, 16, 0}, {14, 50, 0xFFFFFF}, {24, 50, 0}, {14, 33, 0},
-        {42, 16, 0x0000FF}, {54, 16, 0xFFFF00}, {48, 32, 0}};
+        {16, 16, 0}, {14, 50, 0xFFFFFF}, {24, 50, 0}, {42, 16, 0x0000FF}, {54, 16, 0xFFFF00}};
     // clang-format on
     for (const auto& e : expected)
         EXPECT_TRUE(near(e.x, e.y, e.rgb)) << e.x << ", " << e.y << ": " << std::hex << pixels[e.y * kSize + e.x];

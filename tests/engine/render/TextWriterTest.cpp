@@ -47,14 +47,6 @@ protected:
     std::unique_ptr<TextWriter> writer;
 };
 
-TEST_F(TextWriterTest, WidthSumsAdvancesWithKerningOfTheNextCharacter)
-{
-    const std::pair<const char16_t*, int> cases[] = {{u"", 0},    {u"a", 6},   {u"a b", 15},
-                                                     {u"AV", 10}, {u"VA", 12}, {u"\u0416", 6}};
-    for (const auto& [text, width] : cases)
-        EXPECT_EQ(writer->GetTextWidth(text), width);
-}
-
 TEST_F(TextWriterTest, DrawLinePlacesClipsAndAlignsGlyphs)
 {
     writer->SetRect(100, 50, 30, 20);
@@ -72,9 +64,7 @@ TEST_F(TextWriterTest, DrawLinePlacesClipsAndAlignsGlyphs)
         {0, 2, 3, u"ab", 2, {102, 53, 108, 60, 8 / 64.f + n, 32 / 64.f + n, 14 / 64.f + n, 39 / 64.f + n}, 114},
         // Cut by 3 texels at the left edge and to 5 rows at the bottom.
         {0, -3, 15, u"a", 1, {100, 65, 103, 69, 11 / 64.f + n, 32 / 64.f + n, 14 / 64.f + n, 36 / 64.f + n}, 103},
-        {0, 0, 21, u"a", 0, {}, 0}, // below the rectangle
         {TextWriter::kAlignRight, 0, 0, u"ab", 2, {118, 50, 124, 57}, 130},
-        {TextWriter::kAlignCentre, 0, 0, u"ab", 2, {109, 50, 115, 57}, 121},
         // 48 wide in 30 starts 9 to the left: the outer glyphs are skipped, their neighbours cut at both edges.
         {TextWriter::kAlignCentre, 0, 0, u"abcdefgh", 6, {100, 50, 103, 57}, 130},
     };
@@ -84,8 +74,6 @@ TEST_F(TextWriterTest, DrawLinePlacesClipsAndAlignsGlyphs)
         writer->DrawLine(c.x, c.y, c.text);
         const std::vector<Quad> q = Quads();
         ASSERT_EQ(q.size(), c.quads);
-        if (q.empty())
-            continue;
         const float got[8] = {q[0].x0, q[0].y0, q[0].x1, q[0].y1, q[0].u0, q[0].v0, q[0].u1, q[0].v1};
         for (int i = 0; i < (c.first[4] ? 8 : 4); ++i)
             EXPECT_FLOAT_EQ(got[i], c.first[i]) << "field " << i;
@@ -104,10 +92,8 @@ TEST_F(TextWriterTest, DrawTextWrapsBreaksAtTildeAndStopsAtTheBottom)
     } cases[] = {
         {30, 100, u"ab cd ef", {{0, 5}, {14, 2}}},
         {100, 100, u"ab~cd", {{0, 2}, {14, 2}}},
-        {100, 100, u"~ab", {{0, 3}}},                // a '~' opening a line is drawn
         {100, 21, u"ab~cd ef", {{0, 8}}},            // lower than 2.2 font heights: one line as it stands
         {15, 30, u"ab cd ef gh", {{0, 2}, {14, 2}}}, // the third line would pass the bottom
-        {20, 100, u"abcdefgh", {{0, 4}}},            // a long word stays whole, clipped at the right edge
         {1805, 100, std::u16string(300, u'a') + u" b", {{0, 300}, {14, 1}}}, // no 255-character limit
     };
     for (const auto& c : cases)
@@ -118,22 +104,23 @@ TEST_F(TextWriterTest, DrawTextWrapsBreaksAtTildeAndStopsAtTheBottom)
     }
 
     writer->DrawText3D(1, 2, 3, u"ab");
-    EXPECT_EQ(g_GraphicsManager.GetTextQueue().runCount, 1);
-    EXPECT_EQ(g_GraphicsManager.GetTextQueue().quadCount, 2);
-    EXPECT_EQ(g_GraphicsManager.GetTextQueue().runs[0].texture, font->GetTexture());
+    const TextQueue& queue = g_GraphicsManager.GetTextQueue();
+    EXPECT_TRUE(queue.runCount == 1 && queue.quadCount == 2 && queue.runs[0].texture == font->GetTexture());
 }
 
-TEST_F(TextWriterTest, CountLinesAndWrappedWidthStartEveryLineAtTheIndent)
+// Widths sum advances with the kerning of the next character ('V' then 'A' has none); wrapped lines start at the
+// indent.
+TEST_F(TextWriterTest, WidthsKernAndWrappedLinesStartAtTheIndent)
 {
+    const std::pair<const char16_t*, int> widths[] = {{u"a b", 15}, {u"AVA", 16}, {u"\u0416", 6}};
+    for (const auto& [text, width] : widths)
+        EXPECT_EQ(writer->GetTextWidth(text), width);
     const struct
     {
         const char16_t* text;
         int width, indent, lines, widest;
     } cases[] = {
-        {u"", 100, 0, 1, 0},
-        {u"ab cd ef", 30, 0, 2, 27},
-        {u"ab cd ef", 30, 5, 3, 17},
-        {u"a~b", 100, 0, 1, 18}, // no '~' breaks here
+        {u"ab cd ef", 30, 0, 2, 27}, {u"ab cd ef", 30, 5, 3, 17}, {u"a~b", 100, 0, 1, 18}, // no '~' breaks here
     };
     for (const auto& c : cases)
     {
@@ -153,9 +140,7 @@ TEST_F(TextWriterTest, TruncateToWidthCutsUntilItFitsAndStopsAtTheEllipsis)
     } cases[] = {
         {u"abc", 18, u"abc", 18},
         {u"abcdefgh", 47, u"abcdef...", 42}, // one too wide: less two characters, "..." (6) added
-        {u"abcdefgh", 40, u"abcde...", 36},
-        {u"abcdefgh", 4, u"...", 6}, // narrower than "..." itself
-        {u"ab", 1, u"...", 6},
+        {u"abcdefgh", 4, u"...", 6},         // narrower than "..." itself
     };
     for (const auto& c : cases)
     {

@@ -14,35 +14,31 @@
 namespace audiotest
 {
 
-inline void Put16(std::vector<uint8_t>& out, uint32_t v)
+// Appends `bytes` bytes of v, little-endian.
+inline void Put(std::vector<uint8_t>& out, uint32_t v, int bytes)
 {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-inline void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 // A "fmt " chunk body of plain PCM.
-inline std::vector<uint8_t> FmtBody(int rate, int channels, int bits, uint16_t formatTag = 1)
+inline std::vector<uint8_t> FmtBody(int rate, int channels, int bits)
 {
     std::vector<uint8_t> body;
-    Put16(body, formatTag);
-    Put16(body, static_cast<uint32_t>(channels));
-    Put32(body, static_cast<uint32_t>(rate));
-    Put32(body, static_cast<uint32_t>(rate * channels * bits / 8));
-    Put16(body, static_cast<uint32_t>(channels * bits / 8));
-    Put16(body, static_cast<uint32_t>(bits));
+    for (auto [v, n] : {std::pair{1, 2},
+                        {channels, 2},
+                        {rate, 4},
+                        {rate * channels * bits / 8, 4},
+                        {channels * bits / 8, 2},
+                        {bits, 2}})
+        Put(body, static_cast<uint32_t>(v), n);
     return body;
 }
 
 inline void PutChunk(std::vector<uint8_t>& out, const char* tag, const std::vector<uint8_t>& body)
 {
     out.insert(out.end(), tag, tag + 4);
-    Put32(out, static_cast<uint32_t>(body.size()));
+    Put(out, static_cast<uint32_t>(body.size()), 4);
     out.insert(out.end(), body.begin(), body.end());
     if (body.size() & 1)
         out.push_back(0);
@@ -52,18 +48,17 @@ inline void PutChunk(std::vector<uint8_t>& out, const char* tag, const std::vect
 inline std::vector<uint8_t> Riff(const std::vector<uint8_t>& chunks)
 {
     std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
-    Put32(out, static_cast<uint32_t>(chunks.size() + 4));
+    Put(out, static_cast<uint32_t>(chunks.size() + 4), 4);
     out.insert(out.end(), {'W', 'A', 'V', 'E'});
     out.insert(out.end(), chunks.begin(), chunks.end());
     return out;
 }
 
 // A canonical WAV: one format chunk, then the data bytes as they stand.
-inline std::vector<uint8_t> RawWav(int rate, int channels, int bits, const std::vector<uint8_t>& data,
-                                   uint16_t formatTag = 1)
+inline std::vector<uint8_t> RawWav(int rate, int channels, int bits, const std::vector<uint8_t>& data)
 {
     std::vector<uint8_t> chunks;
-    PutChunk(chunks, "fmt ", FmtBody(rate, channels, bits, formatTag));
+    PutChunk(chunks, "fmt ", FmtBody(rate, channels, bits));
     PutChunk(chunks, "data", data);
     return Riff(chunks);
 }
@@ -73,25 +68,15 @@ inline std::vector<uint8_t> Wav16(int rate, int channels, const std::vector<int1
 {
     std::vector<uint8_t> data;
     for (int16_t s : samples)
-        Put16(data, static_cast<uint16_t>(s));
+        Put(data, static_cast<uint16_t>(s), 2);
     return RawWav(rate, channels, 16, data);
 }
 
-// `frames` frames of a constant value (mono): every output frame of it is easy to predict.
-inline std::vector<int16_t> Constant(size_t frames, int16_t value)
-{
-    return std::vector<int16_t>(frames, value);
-}
-
-inline std::vector<int16_t> Sine(size_t frames, int rate, double hz, double amplitude, int channels = 1)
+inline std::vector<int16_t> Sine(size_t frames, int rate, double hz, double amplitude)
 {
     std::vector<int16_t> out;
     for (size_t i = 0; i < frames; ++i)
-    {
-        auto v = static_cast<int16_t>(
-            std::lround(amplitude * std::sin(6.283185307179586 * hz * static_cast<double>(i) / rate)));
-        out.insert(out.end(), static_cast<size_t>(channels), v);
-    }
+        out.push_back(static_cast<int16_t>(std::lround(amplitude * std::sin(6.283185307179586 * hz * i / rate))));
     return out;
 }
 
@@ -100,7 +85,7 @@ inline bool HaveLame()
     return std::system("command -v lame >/dev/null 2>&1") == 0;
 }
 
-// Encodes a WAV file to MP3 with lame; `options` go before the file names (e.g. "-b 128 --resample 44.1").
+// Encodes a WAV file to MP3 with lame; `options` go before the file names (e.g. "-b 128").
 inline bool EncodeMp3(const std::string& wavPath, const std::string& mp3Path, const std::string& options = "")
 {
     std::string command = "lame --quiet " + options + " '" + wavPath + "' '" + mp3Path + "' >/dev/null 2>&1";
@@ -112,18 +97,15 @@ inline int CountRisingCrossings(const std::vector<int16_t>& stereo, size_t first
 {
     int count = 0;
     for (size_t i = firstFrame + 1; i < firstFrame + frames && i * 2 + 1 < stereo.size(); ++i)
-    {
-        if (stereo[(i - 1) * 2 + channel] < 0 && stereo[i * 2 + channel] >= 0)
-            ++count;
-    }
+        count += stereo[(i - 1) * 2 + channel] < 0 && stereo[i * 2 + channel] >= 0;
     return count;
 }
 
 // One 40-byte sample bank index record: offset, size, then the name cut or zero-filled to 32 bytes.
 inline void PutBankRecord(std::vector<uint8_t>& index, uint32_t offset, uint32_t size, const std::string& name)
 {
-    Put32(index, offset);
-    Put32(index, size);
+    Put(index, offset, 4);
+    Put(index, size, 4);
     uint8_t field[32] = {};
     std::memcpy(field, name.data(), std::min<size_t>(name.size(), 32));
     index.insert(index.end(), field, field + 32);
@@ -132,8 +114,7 @@ inline void PutBankRecord(std::vector<uint8_t>& index, uint32_t offset, uint32_t
 // A sample bank's index and data file, the named files laid one after another.
 struct BankFiles
 {
-    std::vector<uint8_t> index;
-    std::vector<uint8_t> data;
+    std::vector<uint8_t> index, data;
 
     void Add(const std::string& name, const std::vector<uint8_t>& bytes)
     {

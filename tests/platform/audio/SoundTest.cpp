@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -45,7 +46,6 @@ protected:
     {
         platform::SoundUseManualMixing(true);
         ASSERT_TRUE(platform::SoundInit(OutputRate(), 8));
-        ASSERT_EQ(platform::SoundGetOutputRate(), OutputRate());
     }
 
     void TearDown() override
@@ -68,11 +68,7 @@ protected:
         return platform::SoundPlay(m_samples.back());
     }
 
-    platform::SoundStream* Keep(platform::SoundStream* stream)
-    {
-        m_streams.push_back(stream);
-        return stream;
-    }
+    platform::SoundStream* Keep(platform::SoundStream* stream) { return m_streams.emplace_back(stream); }
 
     static std::vector<int16_t> Render(int frames)
     {
@@ -83,6 +79,26 @@ protected:
 
     std::vector<platform::SoundSample*> m_samples;
     std::vector<platform::SoundStream*> m_streams;
+};
+
+class Mp3StreamTest : public SoundMixerTest
+{
+protected:
+    int OutputRate() const override { return 44100; }
+
+    // Renders until the stream's channel stops (at most `limit` frames).
+    static std::vector<int16_t> RenderToEnd(int channel, int limit)
+    {
+        std::vector<int16_t> all;
+        while (platform::SoundIsPlaying(channel) && static_cast<int>(all.size() / 2) < limit)
+        {
+            auto out = Render(4096);
+            all.insert(all.end(), out.begin(), out.end());
+        }
+        return all;
+    }
+
+    testsupport::TempDir m_dir;
 };
 
 } // namespace
@@ -105,7 +121,6 @@ TEST(WavReaderTest, DecodesEveryPcmWidthToSigned16)
         EXPECT_EQ(pcm.channels, channels);
         EXPECT_EQ(pcm.samples, expected);
     }
-
     // Chunks in any order, an odd-sized one padded, and a trailing one after the data.
     std::vector<uint8_t> chunks;
     PutChunk(chunks, "LIST", {'a', 'b', 'c'});
@@ -116,43 +131,29 @@ TEST(WavReaderTest, DecodesEveryPcmWidthToSigned16)
     platform::PcmSound pcm;
     ASSERT_TRUE(platform::DecodeWav(wav.data(), wav.size(), &pcm));
     EXPECT_EQ(pcm.samples, (std::vector<int16_t>{100, -200, 300, -400}));
-    // The RIFF size is not trusted, and the last chunk may lack its pad byte.
-    wav = RawWav(8000, 1, 8, {1, 2, 3});
-    wav.pop_back();
-    wav[4] = 0xFF;
-    ASSERT_TRUE(platform::DecodeWav(wav.data(), wav.size(), &pcm));
-    EXPECT_EQ(pcm.Frames(), 3u);
 }
 
 TEST(WavReaderTest, RefusesWhatItCannotPlayOrIsCutShortAndLeavesTheOutputAlone)
 {
     const std::vector<uint8_t> good = Wav16(200, 1, {1, 2});
-    platform::PcmSound pcm;
-    ASSERT_TRUE(platform::DecodeWav(good.data(), good.size(), &pcm));
-    // One byte changed each: not RIFF, not WAVE, float, ADPCM, 3 channels, none, rate 0, 12 bits, no data chunk.
-    const std::pair<size_t, uint8_t> changes[] = {{0, 'X'}, {8, 'X'}, {20, 3},  {20, 2},  {22, 3},
-                                                  {22, 0},  {24, 0},  {34, 12}, {36, 'X'}};
-    std::vector<std::vector<uint8_t>> bad = {Riff({})};
-    for (auto [at, value] : changes)
-    {
-        bad.push_back(good);
-        bad.back()[at] = value;
-    }
+    // One byte changed each: not RIFF, float, 3 channels, rate 0, 12 bits, no data chunk.
+    std::vector<std::vector<uint8_t>> bad;
+    for (auto [at, value] : {std::pair{0, 'X'}, {20, 3}, {22, 3}, {24, 0}, {34, 12}, {36, 'X'}})
+        (bad.emplace_back(good))[static_cast<size_t>(at)] = static_cast<uint8_t>(value);
     std::vector<uint8_t> chunks;
     PutChunk(chunks, "fmt ", std::vector<uint8_t>(14, 1)); // too short to hold its fields
     PutChunk(chunks, "data", {0, 0});
     bad.push_back(Riff(chunks));
     bad.push_back(good); // a chunk that claims more bytes than the file holds
     bad.back().insert(bad.back().end(), {'J', 'U', 'N', 'K', 0x00, 0x00, 0x00, 0x48});
+    platform::PcmSound pcm;
     for (size_t i = 0; i < bad.size(); ++i)
     {
         pcm.rate = 777;
         EXPECT_FALSE(platform::DecodeWav(bad[i].data(), bad[i].size(), &pcm)) << "case " << i;
         EXPECT_EQ(pcm.rate, 777) << "case " << i;
     }
-    EXPECT_FALSE(platform::DecodeWav(nullptr, 100, &pcm));
-
-    auto wav = Wav16(22050, 2, Sine(50, 22050, 1000.0, 8000.0, 2));
+    auto wav = Wav16(22050, 2, Sine(100, 22050, 1000.0, 8000.0));
     for (size_t length = 0; length <= wav.size(); ++length)
     {
         platform::PcmSound cut;
@@ -161,37 +162,23 @@ TEST(WavReaderTest, RefusesWhatItCannotPlayOrIsCutShortAndLeavesTheOutputAlone)
     }
 }
 
-TEST(WavReaderTest, CorpusFilesLoadAndTheHostileOneIsRefused)
+TEST(WavReaderTest, EveryCorpusFileLoadsButTheHostileOne)
 {
     std::string corpus = testsupport::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "no corpus folder";
-    // Rate, channels and frames (data bytes / (channels x bytes per sample)) from the corpus notes.
-    const std::tuple<const char*, int, int, size_t> files[] = {
-        {"hound__waveformatex-8bit-11025Hz-mono.wav", 11025, 1, 4},
-        {"pygame__car_door.wav", 11025, 1, 3735},
-        {"goaudio__8bit.wav", 44100, 1, 88200},
-        {"goaudio__kick.wav", 22050, 1, 8968 / 2},
-        {"goaudio__kick-16b441k.wav", 44100, 2, 31128 / 4},
-        {"hound__pcmwaveformat-16bit-44100Hz-mono-extra.wav", 44100, 1, 4},
-        {"goaudio__listChunkInHeader.wav", 44100, 2, 91908 / 6},
-        {"wavefile__16bit-8kHz-1c-reaper-region.wav", 8000, 2, 96000 / 4},
-        {"hound__nonstandard-01.wav", 48000, 2, 1},
-        {"hound__pop.wav", 44100, 1, 100},
-        {"taglib__uint8we.wav", 8000, 2, 46986 / 2},
-        {"goaudio__bwf.wav", 44100, 1, 21861 / 3},
-    };
-    for (const auto& [file, rate, channels, frames] : files)
+    for (const auto& entry : std::filesystem::directory_iterator(corpus + "/wav"))
     {
-        SCOPED_TRACE(file);
-        auto bytes = testsupport::ReadBytes(corpus + "/wav/" + file);
+        std::string name = entry.path().filename().string();
+        auto bytes = testsupport::ReadBytes(entry.path().string());
         platform::PcmSound pcm;
-        ASSERT_TRUE(platform::DecodeWav(bytes.data(), bytes.size(), &pcm));
-        EXPECT_EQ(std::tuple(pcm.rate, pcm.channels, pcm.Frames()), std::tuple(rate, channels, frames));
+        EXPECT_EQ(platform::DecodeWav(bytes.data(), bytes.size(), &pcm), !name.starts_with("hostile__")) << name;
+        // 24-bit stereo behind a LIST chunk: 91908 data bytes of 6 per frame, as the corpus notes give them.
+        if (name == "goaudio__listChunkInHeader.wav")
+        {
+            EXPECT_EQ(std::tuple(pcm.rate, pcm.channels, pcm.Frames()), std::tuple(44100, 2, size_t{91908 / 6}));
+        }
     }
-    auto hostile = testsupport::ReadBytes(corpus + "/wav/hostile__taglib__infloop.wav");
-    ASSERT_FALSE(hostile.empty());
-    EXPECT_EQ(platform::SoundSampleLoad(hostile.data(), hostile.size(), platform::kSound2D), nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -199,70 +186,60 @@ TEST(WavReaderTest, CorpusFilesLoadAndTheHostileOneIsRefused)
 
 TEST_F(SoundMixerTest, VolumePanAndTheSfxMasterScaleEachSideAndChannelsSumWithClipping)
 {
-    int channel = Play(Constant(100, 10000), platform::kSound2D | platform::kSoundLoop);
-    EXPECT_EQ(platform::SoundGetVolume(channel), 255);
-    EXPECT_EQ(platform::SoundGetPan(channel), 128);
+    int channel = Play(std::vector<int16_t>(100, 10000), platform::kSound2D | platform::kSoundLoop);
     // The side panned away from fades linearly; the other keeps full level; volumes above 255 are clamped.
     const int cases[][4] = {
-        {255, 128, 10000, 10000},
         {128, 128, Scaled(10000, 128.0 / 255.0), Scaled(10000, 128.0 / 255.0)},
         {400, 0, 10000, 0},
-        {255, 255, 0, 10000},
-        {255, 64, 10000, Scaled(10000, 64.0 / 128.0)},
         {255, 192, Scaled(10000, 63.0 / 127.0), 10000},
-        {0, 192, 0, 0},
-        {255, 128, 10000, 10000},
     };
     for (const auto& c : cases)
     {
-        ASSERT_TRUE(platform::SoundSetVolume(channel, c[0]));
-        ASSERT_TRUE(platform::SoundSetPan(channel, c[1]));
+        ASSERT_TRUE(platform::SoundSetVolume(channel, c[0]) && platform::SoundSetPan(channel, c[1]));
         auto out = Render(16);
-        EXPECT_EQ(out[10], c[2]) << "volume " << c[0] << " pan " << c[1];
-        EXPECT_EQ(out[11], c[3]) << "volume " << c[0] << " pan " << c[1];
+        EXPECT_EQ(std::pair(out[10], out[11]), (std::pair<int16_t, int16_t>(c[2], c[3]))) << c[0] << " " << c[1];
     }
     // The SFX master level scales every sample channel, and no stream.
+    platform::SoundSetPan(channel, 128);
     platform::SoundStream* stream = Keep(platform::SoundStreamCreatePcm(kRate, 1));
-    auto pcm = Constant(1000, 4000);
+    auto pcm = std::vector<int16_t>(1000, 4000);
     ASSERT_TRUE(platform::SoundStreamQueuePcm(stream, pcm.data(), pcm.size()));
     ASSERT_GE(platform::SoundStreamPlay(stream), 0);
-    EXPECT_EQ(Render(8)[4], 14000);
-    platform::SoundSetSfxMasterVolume(0);
-    EXPECT_EQ(Render(8)[4], 4000);
     platform::SoundSetSfxMasterVolume(128);
     EXPECT_EQ(Render(8)[4], Scaled(10000, 128.0 / 255.0) + 4000);
     // Channels add up, and saturate rather than wrap.
     platform::SoundSetSfxMasterVolume(255);
     platform::SoundStreamStop(stream);
     platform::SoundStop(channel);
-    Play(Constant(100, 20000));
-    int second = Play(Constant(100, -5000));
+    Play(std::vector<int16_t>(100, 20000));
+    int second = Play(std::vector<int16_t>(100, -5000));
     EXPECT_EQ(Render(10)[0], 15000);
     platform::SoundStop(second);
-    Play(Constant(100, 20000));
+    Play(std::vector<int16_t>(100, 20000));
     EXPECT_EQ(Render(10)[0], 32767);
 }
 
-TEST_F(SoundMixerTest, OneShotEndsAfterItsLastFrameAndItsHandleGoesStale)
+TEST_F(SoundMixerTest, OneShotEndsAfterItsLastFrameItsHandleGoesStaleAndChannelsRunOut)
 {
-    int first = Play(Constant(100, 7000));
+    int first = Play(std::vector<int16_t>(100, 7000));
     EXPECT_EQ(Render(60)[59 * 2], 7000);
-    EXPECT_TRUE(platform::SoundIsPlaying(first));
     auto out = Render(60);
-    EXPECT_EQ(out[39 * 2], 7000); // frame 99 of the sample
-    EXPECT_EQ(out[40 * 2], 0);
+    EXPECT_EQ(std::pair(out[39 * 2], out[40 * 2]), (std::pair<int16_t, int16_t>(7000, 0))); // frame 99 is the last
     EXPECT_FALSE(platform::SoundIsPlaying(first));
-    int exact = Play(Constant(100, 1)); // ending exactly on a render boundary ends it there too
-    Render(100);
-    EXPECT_FALSE(platform::SoundIsPlaying(exact));
     // The next sound takes the same channel; the old handle reaches nothing.
-    int second = Play(Constant(1000, 3000));
-    EXPECT_EQ(first & 0xFF, second & 0xFF);
-    EXPECT_FALSE(platform::SoundSetVolume(first, 0));
+    std::vector<int> handles = {Play(std::vector<int16_t>(100, 10), platform::kSound2D | platform::kSoundLoop)};
+    EXPECT_EQ(first & 0xFF, handles[0] & 0xFF);
     EXPECT_FALSE(platform::SoundStop(first));
-    EXPECT_FALSE(platform::SoundSetPaused(first, true));
-    EXPECT_TRUE(platform::SoundIsPlaying(second));
-    EXPECT_EQ(Render(4)[0], 3000);
+    // Eight channels, then none; freeing the sample stops every channel playing it.
+    for (int i = 1; i < 8; ++i)
+        handles.push_back(platform::SoundPlay(m_samples.back()));
+    EXPECT_GE(*std::min_element(handles.begin(), handles.end()), 0);
+    EXPECT_EQ(platform::SoundPlay(m_samples.back()), -1);
+    platform::SoundSampleFree(m_samples.back());
+    m_samples.pop_back();
+    for (int handle : handles)
+        EXPECT_FALSE(platform::SoundIsPlaying(handle));
+    EXPECT_EQ(Render(4)[0], 0);
 }
 
 TEST_F(SoundMixerTest, LoopWrapsAroundAndPauseHoldsItsPlace)
@@ -279,8 +256,6 @@ TEST_F(SoundMixerTest, LoopWrapsAroundAndPauseHoldsItsPlace)
     out = Render(100);
     for (size_t i = 0; i < 100; ++i)
         ASSERT_EQ(out[i * 2 + 1], ramp[(250 + i) % 100]) << i;
-    platform::SoundStop(channel);
-    EXPECT_EQ(Render(4)[0], 0);
 }
 
 TEST_F(SoundMixerTest, ResamplesLinearly)
@@ -294,52 +269,25 @@ TEST_F(SoundMixerTest, ResamplesLinearly)
         ASSERT_EQ(out[(2 * k) * 2], ramp[k]) << k;
         ASSERT_EQ(out[(2 * k + 1) * 2], (ramp[k] + ramp[k + 1]) / 2) << k;
     }
-    EXPECT_TRUE(platform::SoundIsPlaying(channel)); // it lasts twice as many output frames as it has
     Render(2);
-    EXPECT_FALSE(platform::SoundIsPlaying(channel));
-    // Twice the output rate: every second source frame is heard.
-    Play(ramp, platform::kSound2D, kRate * 2);
-    out = Render(25);
-    for (size_t k = 0; k < 25; ++k)
-        ASSERT_EQ(out[k * 2], ramp[2 * k]) << k;
-}
-
-TEST_F(SoundMixerTest, RunsOutOfChannelsAndFreeingASampleStopsItsChannels)
-{
-    std::vector<int> handles = {Play(Constant(100, 10), platform::kSound2D | platform::kSoundLoop)};
-    platform::SoundSample* loop = m_samples.back();
-    for (int i = 1; i < 8; ++i)
-        handles.push_back(platform::SoundPlay(loop));
-    EXPECT_GE(*std::min_element(handles.begin(), handles.end()), 0);
-    EXPECT_EQ(platform::SoundPlay(loop), -1);
-    platform::SoundStop(handles[3]);
-    handles.push_back(platform::SoundPlay(loop));
-    EXPECT_EQ(handles.back() & 0xFF, handles[3] & 0xFF);
-    platform::SoundSampleFree(loop);
-    m_samples.clear();
-    for (int handle : handles)
-        EXPECT_FALSE(platform::SoundIsPlaying(handle));
-    EXPECT_EQ(Render(4)[0], 0);
+    EXPECT_FALSE(platform::SoundIsPlaying(channel)); // it lasts twice as many output frames as it has
 }
 
 TEST_F(SoundMixerTest, PositionalChannelFallsOffWithDistanceAndIsPannedAgainstTheListener)
 {
     platform::Sound3DSetRolloffFactor(0.5f);
-    int channel = Play(Constant(100, 8000), platform::kSound3D | platform::kSoundLoop);
+    int channel = Play(std::vector<int16_t>(100, 8000), platform::kSound3D | platform::kSoundLoop);
     // Full level up to the minimum distance of 1, then 1 / (1 + 0.5 (d - 1)); the listener's right is up x
     // forward (left-handed), and the far side fades as the pan rule says.
     auto gain = [](double d) { return d > 1.0 ? 1.0 / (1.0 + 0.5 * (d - 1.0)) : 1.0; };
     const double side45 = (255.0 - (128.0 + 128.0 * std::sqrt(0.5))) / 127.0;
     const std::tuple<std::vector<float>, std::vector<float>, double, double> cases[] = {
         {{0, 0, 0.5f}, {0, 0, 1}, 1.0, 1.0},
-        {{0, 0, 3}, {0, 0, 1}, gain(3), gain(3)},
         {{0, 0, 21}, {0, 0, 1}, gain(21), gain(21)},
         {{4, 0, 0}, {0, 0, 1}, 0.0, gain(4)},                                      // on the right
-        {{-4, 0, 0}, {0, 0, 1}, gain(4), 0.0},                                     // on the left
         {{0, 0, 4}, {1, 0, 0}, gain(4), 0.0},                                      // facing +x, +z is on the left
         {{3, 0, 3}, {0, 0, 1}, gain(std::sqrt(18)) * side45, gain(std::sqrt(18))}, // 45 degrees right
         {{0, 0, 0}, {0, 0, 1}, 1.0, 1.0},                                          // on the listener: centre
-        {{4, 0, 0}, {0, 1, 0}, gain(4), gain(4)},                                  // degenerate axes: centre
     };
     const float origin[3] = {0, 0, 0};
     for (const auto& [source, forward, left, right] : cases)
@@ -351,41 +299,25 @@ TEST_F(SoundMixerTest, PositionalChannelFallsOffWithDistanceAndIsPannedAgainstTh
         EXPECT_NEAR(out[5], Scaled(8000, right), 1) << source[0] << "," << source[2];
     }
     // The listener moves instead (3 units behind the source), and the channel volume applies on top.
-    const float behind[3] = {4, 0, -3};
+    const float behind[3] = {0, 0, -3};
     platform::Sound3DListenerSetAttributes(behind, nullptr, 0, 0, 1, 0, 1, 0);
     platform::SoundSetVolume(channel, 51);
     EXPECT_NEAR(Render(8)[5], Scaled(8000, gain(3) * 51.0 / 255.0), 1);
-    // A negative rolloff counts as none; a plain channel takes no position.
-    platform::Sound3DSetRolloffFactor(-2.0f);
-    EXPECT_NEAR(Render(8)[5], Scaled(8000, 51.0 / 255.0), 1);
-    EXPECT_FALSE(platform::Sound3DSetAttributes(Play(Constant(100, 0)), origin, nullptr));
-    // A stereo 3D sample is folded to one voice before it is placed (the near side keeps full level).
-    std::vector<int16_t> split;
-    for (int i = 0; i < 50; ++i)
-        split.insert(split.end(), {6000, 2000});
-    platform::SoundStop(channel);
-    Play(split, platform::kSound3D | platform::kSoundLoop, kRate, 2);
-    EXPECT_EQ(Render(8)[4], 4000);
+    EXPECT_FALSE(
+        platform::Sound3DSetAttributes(Play(std::vector<int16_t>(100, 0)), origin, nullptr)); // a plain channel
 }
 
 TEST(SoundBackEndTest, EveryCallIsSafeWithoutARunningBackEndAndMemoryIsAccounted)
 {
     platform::SoundClose();
     EXPECT_FALSE(platform::SoundInit(0, 32));
-    EXPECT_FALSE(platform::SoundInit(kRate, 0));
     size_t before = 0, loaded = 0, after = 0;
     platform::SoundGetMemoryStats(&before, nullptr);
-    auto wav = Wav16(kRate, 1, Constant(10000, 1000));
+    auto wav = Wav16(kRate, 1, std::vector<int16_t>(10000, 1000));
     platform::SoundSample* sample = platform::SoundSampleLoad(wav.data(), wav.size(), platform::kSound2D);
-    ASSERT_NE(sample, nullptr);
     platform::SoundGetMemoryStats(&loaded, nullptr);
     EXPECT_GE(loaded, before + 20000);
     EXPECT_EQ(platform::SoundPlay(sample), -1);
-    EXPECT_FALSE(platform::SoundSetVolume(0, 10));
-    EXPECT_EQ(platform::SoundGetCpuUsage(), 0.0f);
-    platform::SoundStream* stream = platform::SoundStreamCreatePcm(kRate, 1);
-    EXPECT_EQ(platform::SoundStreamPlay(stream), -1);
-    platform::SoundStreamClose(stream);
     std::vector<int16_t> out(8, 99);
     platform::SoundRender(out.data(), 4);
     EXPECT_EQ(out, std::vector<int16_t>(8, 0));
@@ -397,46 +329,18 @@ TEST(SoundBackEndTest, EveryCallIsSafeWithoutARunningBackEndAndMemoryIsAccounted
 // ---------------------------------------------------------------------------------------------------------------
 // MP3 streams
 
-namespace
+TEST_F(Mp3StreamTest, LameToneDecodesAtItsPitchAndLengthAndForeignOrTruncatedFilesEndCleanly)
 {
-
-class Mp3StreamTest : public SoundMixerTest
-{
-protected:
-    int OutputRate() const override { return 44100; }
-
-    // Renders until the stream's channel stops (at most `limit` frames); returns the frames rendered.
-    static std::vector<int16_t> RenderToEnd(int channel, int limit)
-    {
-        std::vector<int16_t> all;
-        while (platform::SoundIsPlaying(channel) && static_cast<int>(all.size() / 2) < limit)
-        {
-            auto out = Render(4096);
-            all.insert(all.end(), out.begin(), out.end());
-        }
-        return all;
-    }
-
-    // A one-second 440 Hz tone at 44.1 kHz, mono, encoded at 128 kbit/s; empty without lame.
-    std::string MakeToneMp3(const std::string& name)
-    {
-        testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(44100, 1, Sine(44100, 44100, 440.0, 16000.0)));
-        return HaveLame() && EncodeMp3(m_dir.File("tone.wav"), m_dir.File(name), "-b 128") ? m_dir.File(name) : "";
-    }
-
-    testsupport::TempDir m_dir;
-};
-
-} // namespace
-
-TEST_F(Mp3StreamTest, LameToneDecodesThroughThePathResolverAndPlaysAgain)
-{
-    if (MakeToneMp3("Tone.mp3").empty())
+    testsupport::WriteText(m_dir.File("notes.mp3"), std::string(5000, 'x') + "this is a text file, not audio\n");
+    testsupport::WriteBytes(m_dir.File("zeros.mp3"), std::vector<uint8_t>(20000, 0));
+    for (const char* name : {"missing.mp3", "notes.mp3", "zeros.mp3"})
+        EXPECT_EQ(platform::SoundStreamOpen(m_dir.File(name)), nullptr) << name;
+    // A one-second 440 Hz tone at 44.1 kHz, mono, encoded at 128 kbit/s.
+    testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(44100, 1, Sine(44100, 44100, 440.0, 16000.0)));
+    if (!HaveLame() || !EncodeMp3(m_dir.File("tone.wav"), m_dir.File("tone.mp3"), "-b 128"))
         GTEST_SKIP() << "lame is not installed";
-    platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.Path() + "\\TONE.MP3"));
+    platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.File("tone.mp3")));
     ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(platform::SoundStreamGetRate(stream), 44100);
-    EXPECT_EQ(platform::SoundStreamGetChannels(stream), 2);
     EXPECT_NEAR(platform::SoundStreamGetLengthMs(stream), 1000.0, 30.0); // give or take an encoder frame
     int channel = platform::SoundStreamPlay(stream);
     auto half = Render(22050);
@@ -445,107 +349,75 @@ TEST_F(Mp3StreamTest, LameToneDecodesThroughThePathResolverAndPlaysAgain)
     EXPECT_NEAR(CountRisingCrossings(half, 11025, 11025, 0), 110, 2);
     EXPECT_NEAR(*std::max_element(half.begin() + 22050, half.end()), 16000.0, 1600.0);
     RenderToEnd(channel, 44100 * 4);
-    EXPECT_FALSE(platform::SoundIsPlaying(channel));
     EXPECT_NEAR(platform::SoundStreamGetTimeMs(stream), 1000.0, 30.0);
-
-    // Played again after its end, it starts over; stop rewinds.
-    ASSERT_GE(platform::SoundStreamPlay(stream), 0);
-    EXPECT_NEAR(CountRisingCrossings(Render(22050), 11025, 11025, 1), 110, 2);
     ASSERT_TRUE(platform::SoundStreamStop(stream));
     EXPECT_EQ(platform::SoundStreamGetTimeMs(stream), 0u);
+    // Cut to a third, it plays what there is and ends.
+    auto bytes = testsupport::ReadBytes(m_dir.File("tone.mp3"));
+    testsupport::WriteBytes(m_dir.File("cut.mp3"),
+                            std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 3));
+    stream = Keep(platform::SoundStreamOpen(m_dir.File("cut.mp3")));
+    ASSERT_NE(stream, nullptr);
+    channel = platform::SoundStreamPlay(stream);
+    RenderToEnd(channel, 44100 * 4);
+    EXPECT_FALSE(platform::SoundIsPlaying(channel));
+    EXPECT_LE(platform::SoundStreamGetTimeMs(stream), 500u);
 }
 
-TEST_F(Mp3StreamTest, ForeignFilesAreRefusedAndTruncatedOnesEndCleanly)
-{
-    testsupport::WriteText(m_dir.File("notes.mp3"), std::string(5000, 'x') + "this is a text file, not audio\n");
-    testsupport::WriteBytes(m_dir.File("zeros.mp3"), std::vector<uint8_t>(20000, 0));
-    testsupport::WriteBytes(m_dir.File("empty.mp3"), {});
-    for (const char* name : {"missing.mp3", "notes.mp3", "zeros.mp3", "empty.mp3"})
-        EXPECT_EQ(platform::SoundStreamOpen(m_dir.File(name)), nullptr) << name;
-
-    std::string mp3 = MakeToneMp3("tone.mp3");
-    if (mp3.empty())
-        GTEST_SKIP() << "lame is not installed";
-    auto bytes = testsupport::ReadBytes(mp3);
-    for (size_t cut : {size_t{700}, bytes.size() / 3, bytes.size() - 1})
-    {
-        testsupport::WriteBytes(m_dir.File("cut.mp3"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
-        platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.File("cut.mp3")));
-        if (stream == nullptr)
-            continue; // too little left to find a frame: refused, which is fine
-        int channel = platform::SoundStreamPlay(stream);
-        RenderToEnd(channel, 44100 * 4);
-        EXPECT_FALSE(platform::SoundIsPlaying(channel)) << cut;
-        EXPECT_LE(platform::SoundStreamGetTimeMs(stream), 1030u) << cut; // never longer than the whole tone
-    }
-}
-
-TEST_F(Mp3StreamTest, CorpusFilesDecodeToTheirKnownLength)
+TEST_F(Mp3StreamTest, EveryCorpusFileDecodesToItsKnownLength)
 {
     std::string corpus = testsupport::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "no corpus folder";
     // Rate, channels and the decoded values (frames x channels) an independent decoder reports for the file.
-    const std::tuple<const char*, int, int, long> files[] = {
-        {"minimp3__l3-hecommon.mp3", 44100, 2, 69120},
-        {"minimp3__M2L3_bitrate_22_all.mp3", 22050, 1, 274176},
-        {"taglib__mpeg2.mp3", 22050, 1, 111791},
-        {"fastled__jazzy_percussion.mp3", 44100, 2, 350002},
-        {"minimp3__l3-nonstandard-sin1k0db_lame_vbrtag.mp3", 44100, 2, 725760},
-        {"taglib__rare_frames.mp3", 44100, 2, 39168},
-        {"taglib__id3v22-tda.mp3", 44100, 2, 78336},
-        {"minimp3__l3-nonstandard-id3v2.mp3", 48000, 1, 1152},
-        {"minimp3__l3-nonstandard-id3v1.mp3", 48000, 1, 1152},
-        {"pygame__house_lo.mp3", 11025, 1, 80064},
+    const std::map<std::string, std::tuple<int, int, long>> known = {
+        {"minimp3__l3-hecommon.mp3", {44100, 2, 69120}},
+        {"taglib__mpeg2.mp3", {22050, 1, 111791}},
+        {"minimp3__l3-nonstandard-sin1k0db_lame_vbrtag.mp3", {44100, 2, 725760}},
     };
-    for (const auto& [file, rate, channels, samples] : files)
+    for (const auto& entry : std::filesystem::directory_iterator(corpus + "/mp3"))
     {
-        SCOPED_TRACE(file);
-        platform::SoundStream* stream = Keep(platform::SoundStreamOpen(corpus + "/mp3/" + file));
+        std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        platform::SoundStream* stream = Keep(platform::SoundStreamOpen(entry.path().string()));
         ASSERT_NE(stream, nullptr);
-        EXPECT_EQ(platform::SoundStreamGetRate(stream), rate);
         auto out = RenderToEnd(platform::SoundStreamPlay(stream), 44100 * 30);
         EXPECT_TRUE(std::any_of(out.begin(), out.end(), [](int16_t v) { return v != 0; }));
-        // The decoded length, within one MPEG frame (decoders may differ in how they treat encoder delay).
-        EXPECT_NEAR(platform::SoundStreamGetTimeMs(stream), (samples / channels) * 1000.0 / rate,
-                    1152.0 * 1000.0 / rate);
+        if (auto it = known.find(name); it != known.end())
+        {
+            auto [rate, channels, samples] = it->second;
+            EXPECT_EQ(platform::SoundStreamGetRate(stream), rate);
+            // Within one MPEG frame (decoders may differ in how they treat encoder delay).
+            EXPECT_NEAR(platform::SoundStreamGetTimeMs(stream), (samples / channels) * 1000.0 / rate,
+                        1152.0 * 1000.0 / rate);
+        }
     }
 }
 
-// ---------------------------------------------------------------------------------------------------------------
 // The real device path, on SDL's disk driver: a looping tone mixed by the callback lands in the output file.
-
 TEST(SoundDeviceTest, DiskDriverReceivesTheMixedOutput)
 {
     testsupport::TempDir dir;
     const char* driver = std::getenv("SDL_AUDIODRIVER");
-    std::string oldDriver = driver != nullptr ? driver : "";
+    std::string oldDriver = driver != nullptr ? driver : "dummy";
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", dir.File("out.raw").c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "0", 1);
-    platform::SoundUseManualMixing(false);
     bool started = platform::SoundInit(kRate, 4);
-    auto wav = Wav16(kRate, 1, Constant(500, 6000));
+    auto wav = Wav16(kRate, 1, std::vector<int16_t>(500, 6000));
     platform::SoundSample* sample =
         platform::SoundSampleLoad(wav.data(), wav.size(), platform::kSound2D | platform::kSoundLoop);
     int channel = platform::SoundPlay(sample);
     platform::SoundSetVolume(channel, 51);
     platform::SoundSetPan(channel, 0);
-    // Let the callback run until a good stretch of output has been written.
-    std::error_code ec;
-    for (auto start = std::chrono::steady_clock::now();
-         started && std::chrono::steady_clock::now() - start < std::chrono::seconds(5) &&
-         !(std::filesystem::file_size(dir.File("out.raw"), ec) > 200000 && !ec);)
+    std::error_code ec; // let the callback run until a good stretch of output has been written
+    for (int i = 0; started && i < 1000 && !(std::filesystem::file_size(dir.File("out.raw"), ec) > 200000 && !ec); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     platform::SoundClose();
     platform::SoundSampleFree(sample);
-    if (driver != nullptr)
-        setenv("SDL_AUDIODRIVER", oldDriver.c_str(), 1);
-    else
-        unsetenv("SDL_AUDIODRIVER");
+    setenv("SDL_AUDIODRIVER", oldDriver.c_str(), 1);
     if (!started)
         GTEST_SKIP() << "SDL has no disk audio driver here";
-
     // Silence before the tone started, then the tone at its level on the left only; nothing else.
     auto bytes = testsupport::ReadBytes(dir.File("out.raw"));
     size_t toneFrames = 0, otherFrames = 0;

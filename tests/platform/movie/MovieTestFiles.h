@@ -5,9 +5,7 @@
 #include "tests/platform/audio/AudioTestFiles.h"
 #include "tests/support/TestSupport.h"
 
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -28,31 +26,19 @@ inline int PictureLuma(int i, int frames)
     return 32 + (i * 180) / (frames > 1 ? frames - 1 : 1);
 }
 
-// The RGB level that studio-range luma y with neutral chroma stands for.
-inline int GreyForLuma(int y)
-{
-    return static_cast<int>(std::lround((y - 16) * 255.0 / 219.0));
-}
-
 // Writes `frames` flat grey 4:2:0 pictures as YUV4MPEG and encodes them into an MPEG-1 video elementary stream.
 inline bool MakeVideo(const std::string& dir, const std::string& name, int width, int height, int frames)
 {
-    std::string y4m = dir + "/" + name + ".y4m";
-    std::FILE* file = std::fopen(y4m.c_str(), "wb");
-    if (!file)
-        return false;
-    std::fprintf(file, "YUV4MPEG2 W%d H%d F25:1 Ip A1:1\n", width, height);
-    std::vector<uint8_t> luma(static_cast<size_t>(width) * height);
-    std::vector<uint8_t> chroma(static_cast<size_t>(width / 2) * (height / 2) * 2, 128);
+    std::string y4m = "YUV4MPEG2 W" + std::to_string(width) + " H" + std::to_string(height) + " F25:1 Ip A1:1\n";
     for (int i = 0; i < frames; ++i)
     {
-        std::fputs("FRAME\n", file);
-        std::fill(luma.begin(), luma.end(), static_cast<uint8_t>(PictureLuma(i, frames)));
-        std::fwrite(luma.data(), 1, luma.size(), file);
-        std::fwrite(chroma.data(), 1, chroma.size(), file);
+        y4m += "FRAME\n";
+        y4m.append(static_cast<size_t>(width) * height, static_cast<char>(PictureLuma(i, frames)));
+        y4m.append(static_cast<size_t>(width) * height / 2, static_cast<char>(128));
     }
-    std::fclose(file);
-    std::string command = "mpeg2enc -v 0 -f 0 -o '" + dir + "/" + name + "' < '" + y4m + "' >/dev/null 2>&1";
+    testsupport::WriteText(dir + "/" + name + ".y4m", y4m);
+    std::string command =
+        "mpeg2enc -v 0 -f 0 -o '" + dir + "/" + name + "' < '" + dir + "/" + name + ".y4m' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
 
@@ -69,25 +55,6 @@ inline bool MakeSystemStream(const std::string& dir, const std::string& name, in
                           ".wav' >/dev/null 2>&1 && mplex -v 0 -f 0 -o " + base + "' " + base + ".m1v' " + base +
                           ".mp2' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
-}
-
-// Counts the frames of an MPEG-1 Layer II file by walking its frame headers (frame size = 144 x bitrate /
-// sample rate + padding); -1 when a header is broken.
-inline int CountMp2Frames(const std::vector<uint8_t>& bytes)
-{
-    static const int kBitrates[16] = {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0};
-    static const int kRates[4] = {44100, 48000, 32000, 0};
-    size_t pos = 0;
-    int frames = 0;
-    for (; pos + 4 <= bytes.size(); ++frames)
-    {
-        int bitrate = kBitrates[bytes[pos + 2] >> 4];
-        int rate = kRates[(bytes[pos + 2] >> 2) & 3];
-        if (bytes[pos] != 0xFF || (bytes[pos + 1] & 0xFE) != 0xFC || bitrate == 0 || rate == 0)
-            return -1;
-        pos += static_cast<size_t>(144000 * bitrate / rate + ((bytes[pos + 2] >> 1) & 1));
-    }
-    return frames;
 }
 
 // Hand-built system-stream bits.
