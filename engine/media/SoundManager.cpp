@@ -107,7 +107,8 @@ void SoundManager::Update(float frameSeconds)
     {
         if (!slot->m_bInUse)
             continue;
-        if (slot->m_iChannel == -1 || !platform::SoundIsPlaying(slot->m_iChannel))
+        // A slot whose play found no free channel holds -1, which never plays: it is freed here as well.
+        if (!platform::SoundIsPlaying(slot->m_iChannel))
         {
             slot->m_bInUse = 0;
             platform::SoundSampleFree(slot->m_pSample);
@@ -256,9 +257,13 @@ int SoundManager::StartSample2D(const char* name, int channelVolume, int flags, 
         slot.m_fStart = slot.m_fCurrent = 0.0f;
         firstVolume = 0;
     }
-    slot.m_iChannel = platform::SoundPlay(sample);
+    // Started paused and released once its level is set: the mixer never hears it at the default level.
+    slot.m_iChannel = platform::SoundPlay(sample, true);
     if (slot.m_iChannel != -1)
+    {
         platform::SoundSetVolume(slot.m_iChannel, firstVolume);
+        platform::SoundSetPaused(slot.m_iChannel, false);
+    }
     return index;
 }
 
@@ -274,12 +279,13 @@ int SoundManager::StartSample3D(const char* name, int channelVolume, const float
     // Recorded like a 2D start, so a later SFX volume change rescales this slot from its own level.
     slot.m_fVolume = slotVolume;
     slot.m_fTarget = static_cast<float>(channelVolume);
-    slot.m_iChannel = platform::SoundPlay(sample);
+    slot.m_iChannel = platform::SoundPlay(sample, true);
     if (slot.m_iChannel != -1)
     {
         platform::SoundSetVolume(slot.m_iChannel, channelVolume);
         const float origin[3] = {0.0f, 0.0f, 0.0f};
         platform::Sound3DSetAttributes(slot.m_iChannel, position != nullptr ? position : origin, nullptr);
+        platform::SoundSetPaused(slot.m_iChannel, false);
     }
     return index;
 }
@@ -439,10 +445,11 @@ bool SoundManager::PlayStream(const char* path)
     m_pMusicStream = platform::SoundStreamOpen(path);
     if (m_pMusicStream == nullptr)
         return false;
-    m_iMusicChannel = platform::SoundStreamPlay(m_pMusicStream);
+    m_iMusicChannel = platform::SoundStreamPlay(m_pMusicStream, true);
     if (m_iMusicChannel == -1)
         return false;
     platform::SoundSetVolume(m_iMusicChannel, VolumeToByte(m_fMusicVolume));
+    platform::SoundSetPaused(m_iMusicChannel, false);
     return true;
 }
 

@@ -180,10 +180,12 @@ void CompactQueue(SoundStream* stream)
     TrackQueue(stream, before);
 }
 
-// Makes at least `wanted` frames available when the stream can still produce them.
+// Makes at least `wanted` frames available when the stream can still produce them. The reads are bounded: a
+// decoder that gives nothing ends the stream, and no decoder can keep the mixer here longer than the frames need.
 void FillStream(SoundStream* stream, size_t wanted)
 {
-    while (stream->Available() < wanted && !stream->finished && stream->decoder)
+    size_t reads = wanted / kDecodeChunkFrames + 2;
+    for (; reads > 0 && stream->Available() < wanted && !stream->finished && stream->decoder; --reads)
     {
         size_t before = stream->queue.capacity();
         size_t oldSize = stream->queue.size();
@@ -521,7 +523,7 @@ int SoundSampleGetRate(const SoundSample* sample)
     return sample != nullptr ? sample->pcm.rate : 0;
 }
 
-int SoundPlay(SoundSample* sample)
+int SoundPlay(SoundSample* sample, bool paused)
 {
     if (sample == nullptr)
         return -1;
@@ -533,6 +535,7 @@ int SoundPlay(SoundSample* sample)
         return -1;
     Channel& channel = S().channels[static_cast<size_t>(index)];
     channel.sample = sample;
+    channel.paused = paused;
     return MakeHandle(index, channel.serial);
 }
 
@@ -737,7 +740,7 @@ void SoundStreamFinishPcm(SoundStream* stream)
     stream->finished = true;
 }
 
-int SoundStreamPlay(SoundStream* stream)
+int SoundStreamPlay(SoundStream* stream, bool paused)
 {
     if (stream == nullptr)
         return -1;
@@ -751,6 +754,7 @@ int SoundStreamPlay(SoundStream* stream)
         return -1;
     Channel& channel = S().channels[static_cast<size_t>(index)];
     channel.stream = stream;
+    channel.paused = paused;
     stream->channel = MakeHandle(index, channel.serial);
     return stream->channel;
 }

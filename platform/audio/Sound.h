@@ -46,8 +46,9 @@ uint32_t SoundSampleGetLength(const SoundSample* sample);
 int SoundSampleGetRate(const SoundSample* sample);
 
 // Channel handles carry a use count, so a handle of a finished sound never reaches the next sound on that channel.
-// Plays the sample on a free channel at volume 255, centre pan, not paused; -1 when no channel is free.
-int SoundPlay(SoundSample* sample);
+// Plays the sample on a free channel at volume 255 and centre pan; -1 when no channel is free. Started paused, it
+// waits for SoundSetPaused(false), so its level and place can be set before the mixer hears any of it.
+int SoundPlay(SoundSample* sample, bool paused = false);
 bool SoundStop(int channel);
 bool SoundIsPlaying(int channel);
 // Channel volume 0..255 (clamped); SoundGetVolume gives 0 for an unknown channel.
@@ -82,8 +83,9 @@ float SoundGetCpuUsage();
 // Bytes held by samples and stream buffers now, and the most held at once.
 void SoundGetMemoryStats(size_t* current, size_t* highest);
 
-// Opens an MP3 file through the game's path resolver (any case, '\' or '/'); null when the file is missing or
-// holds no decodable MPEG audio.
+// Opens an MP3 file through the game's path resolver (any case, '\' or '/'); null when the file is missing or is
+// not MPEG audio from its start (WAV files and movies are refused, not played as noise). A file whose rate
+// changes plays at its first rate throughout.
 SoundStream* SoundStreamOpen(std::string_view path);
 // A stream fed by the caller with interleaved signed 16-bit frames (the movie's audio); null for a bad format.
 SoundStream* SoundStreamCreatePcm(int rate, int channels);
@@ -93,13 +95,14 @@ bool SoundStreamQueuePcm(SoundStream* stream, const int16_t* frames, size_t fram
 size_t SoundStreamQueuedFrames(SoundStream* stream);
 // Marks a pushed stream complete: it stops playing once its queue runs dry (until then it waits for more).
 void SoundStreamFinishPcm(SoundStream* stream);
-// Starts the stream from where it stands on a free channel; -1 when none is free or it is already playing.
-int SoundStreamPlay(SoundStream* stream);
+// Starts the stream from where it stands on a free channel (paused when asked, as SoundPlay); -1 when none is
+// free or it is already playing.
+int SoundStreamPlay(SoundStream* stream, bool paused = false);
 // Stops the stream's channel and rewinds it to the start.
 bool SoundStreamStop(SoundStream* stream);
 // Stops and frees. Null is ignored.
 void SoundStreamClose(SoundStream* stream);
-// Length (an estimate for variable-bitrate files without an index) and play position, in milliseconds.
+// Length (measured over every frame when the file opens) and play position, in milliseconds.
 uint32_t SoundStreamGetLengthMs(SoundStream* stream);
 uint32_t SoundStreamGetTimeMs(SoundStream* stream);
 // Native rate and channel count of the decoded audio; 0 for null.

@@ -1,12 +1,11 @@
-// The movie decoder: demultiplexed video through libmpeg2 (converted to RGB here), audio through libmpg123 into
-// an SDL audio queue, and the picture clock.
+// The movie decoder: demultiplexed video through libmpeg2 (converted to RGB here), audio through the MP3 decoder
+// into a pushed stream of the sound back end, both placed on one clock by their time stamps.
 #include "platform/movie/MovieStream.h"
 
 #include "platform/Time.h"
+#include "platform/audio/Mp3Decoder.h"
+#include "platform/audio/Sound.h"
 #include "platform/movie/MpegDemuxer.h"
-
-#include <SDL.h>
-#include <mpg123.h>
 
 extern "C"
 {
@@ -14,30 +13,40 @@ extern "C"
 }
 
 #include <algorithm>
-#include <cstring>
-#include <mutex>
+#include <cmath>
+#include <deque>
+#include <limits>
 
 namespace platform
 {
 namespace
 {
 
-// More queued sound than this is dropped: a stream with far more audio than pictures must not fill memory.
-constexpr uint32_t kMaxQueuedAudioBytes = 16u * 1024 * 1024;
-// Time the last picture may stay up after the sound queue should have drained.
-constexpr uint32_t kAudioTailSlackMs = 1000;
 constexpr double kDefaultFrameRate = 25.0;
-
-void InitMpg123Once()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { mpg123_init(); });
-}
+// Video read ahead of the decoder while looking for sound; past this the sound waits (a damaged file must not
+// fill memory).
+constexpr size_t kMaxPendingVideoBytes = 4u * 1024 * 1024;
+// Video read at the start while looking for the first time stamps.
+constexpr size_t kMaxPrimeBytes = 256 * 1024;
+// Decoded sound queued to the back end beyond this is dropped (a stream with far more sound than pictures).
+constexpr size_t kMaxQueuedAudioFrames = 4u * 1024 * 1024;
+// After the sound's time is up, how long the last picture may wait for the device to play out what it holds.
+constexpr double kAudioTailSlackMs = 250.0;
+// Channels the back end gets when the movie starts it.
+constexpr int kSoundChannels = 4;
+constexpr size_t kDecodeFrames = 4096;
 
 inline uint8_t Clamp8(int v)
 {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
+
+struct VideoPacket
+{
+    std::vector<uint8_t> bytes;
+    bool hasPts = false;
+    int64_t pts = 0;
+};
 
 } // namespace
 
@@ -45,11 +54,22 @@ struct MovieStream::Impl
 {
     Options options;
     MpegDemuxer demuxer;
+    bool demuxEnded = false;
+
+    // Time stamps: every time on the movie's clock counts from the earliest first stamp of picture or sound.
+    bool haveVideoPts = false;
+    int64_t firstVideoPts = 0;
+    bool haveAudioPts = false;
+    int64_t firstAudioPts = 0;
+    bool haveBase = false;
+    int64_t basePts = 0;
 
     // Video.
     mpeg2dec_t* video = nullptr;
     const mpeg2_info_t* info = nullptr;
     int videoStream = -1;
+    std::deque<VideoPacket> pendingVideo; // read ahead of the decoder
+    size_t pendingBytes = 0;
     // The bytes libmpeg2 is working on; it may read them until it asks for the next buffer.
     std::vector<uint8_t> videoChunk;
     bool endCodeFed = false;
@@ -57,34 +77,35 @@ struct MovieStream::Impl
     int32_t height = 0;
     unsigned framePeriod = 0; // 27 MHz ticks
     MovieFrame frame;
-    uint32_t framesDecoded = 0;
+    double frameMs = 0.0;
+    uint32_t framesDecoded = 0;   // pictures handed out
+    uint32_t picturesDecoded = 0; // pictures whose every slice the decoder has been through
     bool videoEnded = false;
 
     // Audio.
     int audioStream = -1;
-    mpg123_handle* audio = nullptr;
+    std::unique_ptr<Mp3Decoder> audio;
     bool audioFailed = false;
-    int32_t audioRate = 0;
-    int32_t audioChannels = 0;
     uint64_t audioFrames = 0;
-    bool audioSubsystem = false;
-    SDL_AudioDeviceID device = 0;
-    std::vector<uint8_t> pcm;
+    std::vector<int16_t> heldPcm; // decoded before the clock's start was known
+    std::vector<int16_t> pcm;
+    bool soundTried = false;
+    bool ownsBackEnd = false;
+    SoundStream* sound = nullptr;
+    int soundChannel = -1;
 
     // Clock.
     bool running = false;
     uint32_t startTick = 0;
-    bool inTail = false;
-    uint32_t tailStart = 0;
-    uint32_t tailLength = 0;
+    bool holding = false;
+    double endMs = 0.0;
 
     ~Impl()
     {
-        CloseDevice();
-        if (audioSubsystem)
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        if (audio)
-            mpg123_delete(audio);
+        if (sound)
+            SoundStreamClose(sound);
+        if (ownsBackEnd)
+            SoundClose();
         if (video)
             mpeg2_close(video);
     }
@@ -104,26 +125,60 @@ struct MovieStream::Impl
         }
     }
 
-    // Hands the next video packet to libmpeg2, decoding the audio packets met on the way. At the end of the
-    // file a sequence end code follows once, so the last picture comes out.
-    bool FeedVideo()
+    // Reads one packet: sound is decoded at once, video joins the queue ahead of the decoder. False at the end.
+    bool ReadPacket()
     {
         MpegPacket packet;
-        while (demuxer.NextPacket(&packet))
+        if (demuxEnded || !demuxer.NextPacket(&packet))
         {
-            if (IsMpegAudioStream(packet.streamId))
+            demuxEnded = true;
+            return false;
+        }
+        if (IsMpegAudioStream(packet.streamId))
+        {
+            if (audioStream < 0)
+                audioStream = packet.streamId;
+            if (packet.streamId == audioStream && options.audio)
             {
-                if (audioStream < 0)
-                    audioStream = packet.streamId;
-                if (packet.streamId == audioStream)
-                    DecodeAudio(packet.data, packet.size);
-                continue;
+                if (packet.hasPts && !haveAudioPts)
+                {
+                    haveAudioPts = true;
+                    firstAudioPts = packet.pts;
+                }
+                DecodeAudio(packet.data, packet.size);
             }
-            if (videoStream < 0)
-                videoStream = packet.streamId;
-            if (packet.streamId != videoStream || packet.size == 0)
-                continue;
-            videoChunk.assign(packet.data, packet.data + packet.size);
+            return true;
+        }
+        if (videoStream < 0)
+            videoStream = packet.streamId;
+        if (packet.streamId != videoStream || packet.size == 0 || videoEnded)
+            return true;
+        if (packet.hasPts && !haveVideoPts)
+        {
+            haveVideoPts = true;
+            firstVideoPts = packet.pts;
+        }
+        pendingVideo.push_back(
+            {std::vector<uint8_t>(packet.data, packet.data + packet.size), packet.hasPts, packet.pts});
+        pendingBytes += packet.size;
+        return true;
+    }
+
+    // Hands the next video packet to libmpeg2 with its time stamp. At the end of the file a sequence end code
+    // follows once, so the last picture comes out.
+    bool FeedVideo()
+    {
+        while (pendingVideo.empty() && ReadPacket())
+        {
+        }
+        if (!pendingVideo.empty())
+        {
+            VideoPacket& packet = pendingVideo.front();
+            videoChunk = std::move(packet.bytes);
+            pendingBytes -= videoChunk.size();
+            if (packet.hasPts)
+                mpeg2_tag_picture(video, static_cast<uint32_t>(packet.pts), static_cast<uint32_t>(packet.pts >> 32));
+            pendingVideo.pop_front();
             mpeg2_buffer(video, videoChunk.data(), videoChunk.data() + videoChunk.size());
             return true;
         }
@@ -151,6 +206,15 @@ struct MovieStream::Impl
         height = h;
         framePeriod = sequence->frame_period;
         return true;
+    }
+
+    // A picture is there to show: one more was decoded than has been shown, into a buffer with every plane. (At
+    // the end of a file cut short after its sequence header the decoder names a buffer nothing was decoded into.)
+    bool HasPicture() const
+    {
+        const mpeg2_fbuf_t* fbuf = info->display_fbuf;
+        return picturesDecoded > framesDecoded && width > 0 && info->sequence && fbuf && fbuf->buf[0] && fbuf->buf[1] &&
+               fbuf->buf[2];
     }
 
     // BT.601 studio-range YCbCr to RGB, chroma taken from its (possibly smaller) planes.
@@ -183,146 +247,143 @@ struct MovieStream::Impl
         }
     }
 
+    double FrameRate() const { return framePeriod ? 27000000.0 / framePeriod : kDefaultFrameRate; }
+    double PeriodMs() const { return 1000.0 / FrameRate(); }
+    double MsOf(int64_t pts) const { return std::max(0.0, static_cast<double>(pts - basePts) / 90.0); }
+
+    // The time of the picture about to be shown: its own stamp, or one period after the one before.
+    double PictureTime(const mpeg2_picture_t* picture) const
+    {
+        if (picture && (picture->flags & PIC_FLAG_TAGS))
+            return MsOf((static_cast<int64_t>(picture->tag2) << 32) | picture->tag);
+        if (framesDecoded == 0)
+            return haveVideoPts ? MsOf(firstVideoPts) : 0.0;
+        return frameMs + PeriodMs();
+    }
+
+    // Fixes the clock's start once the first stamps are known, and sends what sound was held for it.
+    void SetBase()
+    {
+        haveBase = true;
+        if (haveVideoPts && haveAudioPts)
+            basePts = std::min(firstVideoPts, firstAudioPts);
+        else if (haveVideoPts || haveAudioPts)
+            basePts = haveVideoPts ? firstVideoPts : firstAudioPts;
+        std::vector<int16_t> held = std::move(heldPcm);
+        QueueAudio(held.data(), held.size() / Mp3Decoder::kChannels);
+    }
+
+    double AudioStartMs() const { return haveAudioPts && haveBase ? MsOf(firstAudioPts) : 0.0; }
+    double AudioEndMs() const
+    {
+        int rate = audio ? audio->Rate() : 0;
+        return AudioStartMs() + (rate > 0 ? static_cast<double>(audioFrames) * 1000.0 / rate : 0.0);
+    }
+
     void DecodeAudio(const uint8_t* data, size_t size)
     {
         if (audioFailed || size == 0)
             return;
-        if (!audio && !StartAudioDecoder())
-            return;
-        if (mpg123_feed(audio, data, size) != MPG123_OK)
+        if (!audio && !(audio = Mp3Decoder::OpenFeed()))
         {
             audioFailed = true;
             return;
         }
-        pcm.resize(64 * 1024);
-        for (;;)
+        if (!audio->Feed(data, size))
         {
-            size_t done = 0;
-            int result = mpg123_read(audio, pcm.data(), pcm.size(), &done);
-            if (result == MPG123_NEW_FORMAT)
-            {
-                long rate = 0;
-                int channels = 0, encoding = 0;
-                mpg123_getformat(audio, &rate, &channels, &encoding);
-                if (rate != audioRate || channels != audioChannels)
-                {
-                    audioRate = static_cast<int32_t>(rate);
-                    audioChannels = channels;
-                    OpenDevice();
-                }
-                continue;
-            }
-            if (done > 0 && audioChannels > 0)
-            {
-                audioFrames += done / (2u * static_cast<unsigned>(audioChannels));
-                if (device && SDL_GetQueuedAudioSize(device) < kMaxQueuedAudioBytes)
-                    SDL_QueueAudio(device, pcm.data(), static_cast<Uint32>(done));
-            }
-            if (result == MPG123_OK)
-                continue;
-            if (result != MPG123_NEED_MORE && result != MPG123_DONE)
-                audioFailed = true;
-            break;
+            audioFailed = true;
+            return;
+        }
+        pcm.resize(kDecodeFrames * Mp3Decoder::kChannels);
+        while (size_t got = audio->Read(pcm.data(), kDecodeFrames))
+        {
+            audioFrames += got;
+            QueueAudio(pcm.data(), got);
         }
     }
 
-    bool StartAudioDecoder()
+    // Sends decoded frames to the back end, the silence before the sound's start first.
+    void QueueAudio(const int16_t* frames, size_t count)
     {
-        InitMpg123Once();
-        int error = 0;
-        audio = mpg123_new(nullptr, &error);
-        if (!audio)
+        if (count == 0)
+            return;
+        if (!haveBase)
         {
-            audioFailed = true;
-            return false;
+            heldPcm.insert(heldPcm.end(), frames, frames + count * Mp3Decoder::kChannels);
+            return;
         }
-        mpg123_param(audio, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-        // Always 16-bit signed samples, at the stream's own rate and channel count.
-        mpg123_format_none(audio);
-        const long* rates = nullptr;
-        size_t count = 0;
-        mpg123_rates(&rates, &count);
-        for (size_t i = 0; i < count; ++i)
-            mpg123_format(audio, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-        if (mpg123_open_feed(audio) != MPG123_OK)
-        {
-            mpg123_delete(audio);
-            audio = nullptr;
-            audioFailed = true;
-            return false;
-        }
-        return true;
+        if (!soundTried)
+            OpenSound();
+        if (sound && SoundStreamQueuedFrames(sound) < kMaxQueuedAudioFrames)
+            SoundStreamQueuePcm(sound, frames, count);
     }
 
-    void OpenDevice()
+    void OpenSound()
     {
-        CloseDevice();
-        if (!options.audio || audioRate <= 0 || audioChannels <= 0)
-            return;
-        if (!audioSubsystem)
+        soundTried = true;
+        int rate = audio->Rate();
+        if (!SoundIsInitialised())
         {
-            if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-            {
-                // No sound device: the movie plays silently.
-                options.audio = false;
+            // Nothing runs the back end yet (the movie plays before the game's sound starts): the movie runs it.
+            if (!SoundInit(rate, kSoundChannels))
                 return;
-            }
-            audioSubsystem = true;
+            ownsBackEnd = true;
         }
-        SDL_AudioSpec want{};
-        want.freq = audioRate;
-        want.format = AUDIO_S16SYS;
-        want.channels = static_cast<Uint8>(audioChannels);
-        want.samples = 2048;
-        SDL_AudioSpec have{};
-        // SDL converts to whatever the device plays.
-        device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-        if (device && running)
-            SDL_PauseAudioDevice(device, 0);
+        sound = SoundStreamCreatePcm(rate, Mp3Decoder::kChannels);
+        if (!sound)
+            return;
+        size_t silence = static_cast<size_t>(std::llround(AudioStartMs() * rate / 1000.0));
+        std::vector<int16_t> zeros(silence * Mp3Decoder::kChannels, 0);
+        SoundStreamQueuePcm(sound, zeros.data(), silence);
+        soundChannel = SoundStreamPlay(sound, !running);
     }
 
-    void CloseDevice()
+    // Reads on until the decoded sound reaches `targetMs` on the clock (or the file ends, or too much video
+    // waits). Without a sound stream nothing is read ahead.
+    void PumpAudio(double targetMs)
     {
-        if (device)
-            SDL_CloseAudioDevice(device);
-        device = 0;
+        while (audioStream >= 0 && !audioFailed && options.audio && AudioEndMs() < targetMs &&
+               pendingBytes < kMaxPendingVideoBytes && ReadPacket())
+        {
+        }
     }
 
-    double FrameRate() const { return framePeriod ? 27000000.0 / framePeriod : kDefaultFrameRate; }
+    uint32_t Now() const { return TickCount() - startTick; }
 
-    // Waits until picture `index` is due on the movie's clock.
-    void WaitForPicture(uint32_t index)
+    // Waits until `ms` on the clock, keeping the sound ahead of it.
+    void WaitUntil(double ms)
     {
+        PumpAudio(ms + kAudioLeadMs);
         if (!options.paced)
             return;
-        uint32_t due = static_cast<uint32_t>(index * 1000.0 / FrameRate());
         for (;;)
         {
-            uint32_t elapsed = TickCount() - startTick;
-            if (elapsed >= due)
+            uint32_t now = Now();
+            if (now >= ms)
                 return;
-            SleepMs(std::min<uint32_t>(due - elapsed, 5));
+            PumpAudio(now + kAudioLeadMs);
+            SleepMs(std::min<uint32_t>(static_cast<uint32_t>(std::ceil(ms - now)), 5));
         }
     }
 
-    // After the last picture: keeps it up while the queued sound plays out (bounded). True while waiting.
-    bool HoldForSound()
+    // After the last picture: keeps it up until its own time and the sound's have run out. True while waiting.
+    bool Hold()
     {
-        if (!options.paced || !device)
-            return false;
-        if (!inTail)
+        if (!holding)
         {
-            uint32_t bytesPerSecond = static_cast<uint32_t>(audioRate) * static_cast<uint32_t>(audioChannels) * 2;
-            if (bytesPerSecond == 0)
-                return false;
-            inTail = true;
-            tailStart = TickCount();
-            tailLength = static_cast<uint32_t>(uint64_t{SDL_GetQueuedAudioSize(device)} * 1000 / bytesPerSecond) +
-                         kAudioTailSlackMs;
+            holding = true;
+            PumpAudio(std::numeric_limits<double>::infinity());
+            if (sound)
+                SoundStreamFinishPcm(sound);
+            endMs = std::max(framesDecoded > 0 ? frameMs + PeriodMs() : 0.0, AudioEndMs());
         }
-        if (SDL_GetQueuedAudioSize(device) == 0 || TickCount() - tailStart >= tailLength)
+        if (!options.paced || !running)
             return false;
-        SleepMs(std::min<uint32_t>(static_cast<uint32_t>(1000.0 / FrameRate()), 40));
+        uint32_t now = Now();
+        bool soundLeft = sound && SoundStreamQueuedFrames(sound) > 0;
+        if (now >= endMs && (!soundLeft || now >= endMs + kAudioTailSlackMs))
+            return false;
+        SleepMs(5);
         return true;
     }
 };
@@ -349,6 +410,16 @@ std::unique_ptr<MovieStream> MovieStream::Open(std::string_view fileName, const 
             break;
         }
     }
+    // A system stream is read on (within a bound) until the first stamps of both picture and sound are known:
+    // the clock starts at the earlier one.
+    if (impl->demuxer.GetKind() == MpegDemuxer::Kind::SystemStream)
+    {
+        while (!(impl->haveVideoPts && (impl->haveAudioPts || !options.audio)) && impl->pendingBytes < kMaxPrimeBytes &&
+               impl->ReadPacket())
+        {
+        }
+    }
+    impl->SetBase();
     return std::unique_ptr<MovieStream>(new MovieStream(std::move(impl)));
 }
 
@@ -378,8 +449,8 @@ void MovieStream::Run()
         return;
     d.running = true;
     d.startTick = TickCount();
-    if (d.device)
-        SDL_PauseAudioDevice(d.device, 0);
+    if (d.soundChannel >= 0)
+        SoundSetPaused(d.soundChannel, false);
 }
 
 bool MovieStream::Update()
@@ -388,7 +459,7 @@ bool MovieStream::Update()
     if (!d.running)
         Run();
     if (d.videoEnded)
-        return d.HoldForSound();
+        return d.Hold();
     for (;;)
     {
         int state = d.Step();
@@ -400,16 +471,19 @@ bool MovieStream::Update()
                 break;
             continue;
         }
-        if ((state == STATE_SLICE || state == STATE_END || state == STATE_INVALID_END) && d.info->display_fbuf)
+        if (state == STATE_SLICE)
+            ++d.picturesDecoded;
+        if ((state == STATE_SLICE || state == STATE_END || state == STATE_INVALID_END) && d.HasPicture())
         {
             d.ConvertPicture(d.info->display_fbuf);
-            d.WaitForPicture(d.framesDecoded);
+            d.frameMs = d.PictureTime(d.info->display_picture);
             ++d.framesDecoded;
+            d.WaitUntil(d.frameMs);
             return true;
         }
     }
     d.videoEnded = true;
-    return d.HoldForSound();
+    return d.Hold();
 }
 
 const MovieFrame& MovieStream::GetFrame() const
@@ -417,15 +491,17 @@ const MovieFrame& MovieStream::GetFrame() const
     return m_pImpl->frame;
 }
 
+double MovieStream::GetFrameTimeMs() const
+{
+    return m_pImpl->frameMs;
+}
+
 void MovieStream::Stop()
 {
     Impl& d = *m_pImpl;
     d.running = false;
-    if (d.device)
-    {
-        SDL_PauseAudioDevice(d.device, 1);
-        SDL_ClearQueuedAudio(d.device);
-    }
+    if (d.sound)
+        SoundStreamStop(d.sound);
 }
 
 uint32_t MovieStream::GetFramesDecoded() const
@@ -440,17 +516,27 @@ uint64_t MovieStream::GetAudioFramesDecoded() const
 
 int32_t MovieStream::GetAudioRate() const
 {
-    return m_pImpl->audioRate;
+    return m_pImpl->audio ? m_pImpl->audio->Rate() : 0;
 }
 
 int32_t MovieStream::GetAudioChannels() const
 {
-    return m_pImpl->audioChannels;
+    return m_pImpl->audio ? m_pImpl->audio->SourceChannels() : 0;
+}
+
+double MovieStream::GetAudioStartMs() const
+{
+    return m_pImpl->AudioStartMs();
+}
+
+double MovieStream::GetAudioEndMs() const
+{
+    return m_pImpl->AudioEndMs();
 }
 
 bool MovieStream::IsAudioOpen() const
 {
-    return m_pImpl->device != 0;
+    return m_pImpl->sound != nullptr;
 }
 
 } // namespace platform

@@ -1,5 +1,5 @@
-// An open movie: video pictures decoded with libmpeg2 into 32-bit RGB, its MPEG audio decoded with libmpg123 and
-// queued to the sound device, each picture handed out at its time.
+// An open movie: video pictures decoded with libmpeg2 into 32-bit RGB, its MPEG audio decoded and pushed to the
+// sound back end, pictures and sound kept together by their time stamps.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +23,7 @@ class MovieStream
 public:
     struct Options
     {
-        // Decode the sound and send it to the default sound device.
+        // Decode the sound and play it through the sound back end (started for the movie when nothing runs it).
         bool audio = true;
         // Wait for each picture's time (the movie plays at its own speed); false hands pictures out at once.
         bool paced = true;
@@ -32,9 +32,12 @@ public:
     // The largest picture accepted; a larger one ends the movie.
     static constexpr int32_t kMaxWidth = 2048;
     static constexpr int32_t kMaxHeight = 2048;
+    // How far the decoded sound runs ahead of the movie's clock.
+    static constexpr uint32_t kAudioLeadMs = 500;
 
-    // Opens the file and reads up to its first video sequence header, so the picture size is known. Null when
-    // the file is missing, is not an MPEG system or video stream, or has no usable video.
+    // Opens the file and reads up to its first video sequence header, so the picture size is known (and on until
+    // the first time stamps of picture and sound are known, within a bound). Null when the file is missing, is
+    // not an MPEG system or video stream, or has no usable video.
     static std::unique_ptr<MovieStream> Open(std::string_view fileName, const Options& options);
     ~MovieStream();
     MovieStream(const MovieStream&) = delete;
@@ -48,24 +51,28 @@ public:
     // Starts the movie's clock (and its sound).
     void Run();
 
-    // Decodes the next picture and, when paced, waits until it is due. While the last picture stays up for
-    // the rest of the sound it returns true with the same frame. False at the end of the movie or when the
-    // video cannot be decoded further.
+    // Decodes the next picture and, when paced, waits until it is due on the movie's clock, keeping the sound
+    // decoded ahead of the clock. After the last picture it returns true with the same frame until the sound and
+    // the last picture's time have run out. False at the end of the movie or when the video cannot be decoded.
     bool Update();
 
-    // The picture of the last successful Update.
+    // The picture of the last successful Update, and its time in milliseconds from the start of the movie.
     const MovieFrame& GetFrame() const;
+    double GetFrameTimeMs() const;
 
     // Stops the clock and silences the sound at once.
     void Stop();
 
     // Pictures decoded so far.
     uint32_t GetFramesDecoded() const;
-    // Sound decoded so far, in sample frames (one sample per channel), and its format (0 before any sound).
+    // Sound decoded so far, in sample frames, its format (0 before any sound: the rate it plays at, the channels
+    // it was coded with), and where it starts and ends on the movie's clock, in milliseconds.
     uint64_t GetAudioFramesDecoded() const;
     int32_t GetAudioRate() const;
     int32_t GetAudioChannels() const;
-    // Whether a sound device took the movie's sound.
+    double GetAudioStartMs() const;
+    double GetAudioEndMs() const;
+    // Whether the sound back end took the movie's sound.
     bool IsAudioOpen() const;
 
     struct Impl;

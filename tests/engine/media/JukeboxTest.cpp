@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -189,6 +190,25 @@ TEST(JukeboxCorpusTest, CorpusMp3sAreMeasuredOrRefused)
     if (corpus.empty())
         GTEST_SKIP() << "corpus folder is absent";
     std::string folder = corpus + "/mp3/";
+    // From the corpus manifest: frame count, sample rate and samples per frame of each file. Its only frame is
+    // outweighed by a 1856-byte ID3v2 tag in one file, which is therefore refused; the MPEG-2.5 file is measured
+    // by the MPEG-2 tables (the scan's rule), so it is only read, not checked.
+    struct Expected
+    {
+        bool added;
+        int frames, rate, samples;
+    };
+    const std::map<std::string, Expected> known = {
+        {"minimp3__l3-hecommon.mp3", {true, 30, 44100, 1152}},
+        {"minimp3__M2L3_bitrate_22_all.mp3", {true, 476, 22050, 576}},
+        {"taglib__mpeg2.mp3", {true, 198, 22050, 576}},
+        {"fastled__jazzy_percussion.mp3", {true, 154, 44100, 1152}},
+        {"minimp3__l3-nonstandard-sin1k0db_lame_vbrtag.mp3", {true, 317, 44100, 1152}},
+        {"taglib__rare_frames.mp3", {true, 18, 44100, 1152}},
+        {"taglib__id3v22-tda.mp3", {true, 35, 44100, 1152}},
+        {"minimp3__l3-nonstandard-id3v1.mp3", {true, 1, 48000, 1152}},
+        {"minimp3__l3-nonstandard-id3v2.mp3", {false, 1, 48000, 1152}},
+    };
     for (const auto& entry : std::filesystem::directory_iterator(folder))
     {
         std::string name = entry.path().filename().string();
@@ -201,13 +221,18 @@ TEST(JukeboxCorpusTest, CorpusMp3sAreMeasuredOrRefused)
         EXPECT_LE(std::max(artist.value_or("").size(), title.value_or("").size()), 30u);
         Jukebox jukebox(nullptr);
         bool added = jukebox.AddTrack(folder.c_str(), name.c_str(), 0, -1);
-        EXPECT_EQ(added, scanner.IsValid() && scanner.GetLayer() == 1);
-        EXPECT_EQ(jukebox.GetTrackTime(0), added ? scanner.GetPlayTime() : 0);
+        auto it = known.find(name);
+        if (it == known.end())
+            continue;
+        const Expected& e = it->second;
+        EXPECT_EQ(added, e.added);
+        EXPECT_NEAR(scanner.GetFrameCount(), e.frames, 1);
+        // Play time: frames x samples per frame / whole kilohertz, within one frame.
+        if (e.added)
+        {
+            EXPECT_NEAR(jukebox.GetTrackTime(0), e.frames * e.samples / (e.rate / 1000), e.samples / (e.rate / 1000));
+        }
     }
-    // A 30-frame MPEG-1 44.1 kHz stream at 128 kbit/s without tags, as the corpus manifest gives it.
-    Mp3FrameScanner hecommon;
-    ASSERT_TRUE(hecommon.ScanFile((folder + "minimp3__l3-hecommon.mp3").c_str()));
-    EXPECT_EQ(std::tuple(hecommon.GetFrameCount(), hecommon.GetBitrate()), std::tuple(30, 128));
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -344,6 +369,17 @@ TEST_F(JukeboxTest, NextAndPreviousWrapRepeatAndFollowTheAttributeFilter)
     EXPECT_FALSE(jukebox->IsStreamPlaying());
     jukebox->PlayFirstTrack(); // the first match
     EXPECT_TRUE(jukebox->IsStreamPlaying());
+    // When the playing track is the only match, stepping on (either way) comes round to it and plays it again.
+    for (bool forward : {true, false})
+    {
+        Mix(200);
+        uint32_t played = m_pSound->GetStreamTimeMs();
+        ASSERT_GT(played, 0u);
+        forward ? jukebox->NextTrack() : jukebox->PreviousTrack();
+        EXPECT_EQ(jukebox->GetCurrentTrack(), 2);
+        EXPECT_TRUE(jukebox->IsPlaying() && jukebox->IsStreamPlaying());
+        EXPECT_LT(m_pSound->GetStreamTimeMs(), played);
+    }
 }
 
 TEST_F(JukeboxTest, UpdateMovesOnOrStopsWhenATrackEndsAndPauseAndResumeHoldThePlace)

@@ -241,6 +241,25 @@ TEST_F(SoundManagerTest, SlotsFreeWhenTheirSoundEndsOrAllStopAndBadIndicesAreIgn
     EXPECT_EQ(sound.GetSampleVolume(slot), 255);
 }
 
+TEST_F(SoundManagerTest, SlotWhosePlayFoundNoChannelIsFreedAtTheNextUpdate)
+{
+    SoundManager& sound = Manager();
+    // One of the back end's 32 channels is taken outside the manager, so its 32nd slot finds none free.
+    auto wav = Wav16(kRate, 1, std::vector<int16_t>(100, 1));
+    platform::SoundSample* outside = platform::SoundSampleLoad(wav.data(), wav.size(), platform::kSoundLoop);
+    ASSERT_GE(platform::SoundPlay(outside), 0);
+    for (int i = 0; i < SoundManager::kSlotCount; ++i)
+        ASSERT_EQ(sound.PlaySample("loop", kLoop, 0.0f), i);
+    const SoundSlot& last = sound.GetSlot(SoundManager::kSlotCount - 1);
+    EXPECT_EQ(last.m_iChannel, -1);
+    sound.Update(0.016f);
+    EXPECT_FALSE(last.m_bInUse);
+    EXPECT_TRUE(sound.GetSlot(0).m_bInUse); // the slots that play stay
+    EXPECT_EQ(sound.PlaySample("loop", kLoop, 0.0f), SoundManager::kSlotCount - 1);
+    sound.StopAllSamples();
+    platform::SoundSampleFree(outside);
+}
+
 TEST_F(SoundManagerTest, MusicStreamPlaysAtItsOwnLevelPausesAndGivesWay)
 {
     if (!HaveLame())

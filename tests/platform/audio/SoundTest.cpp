@@ -258,6 +258,19 @@ TEST_F(SoundMixerTest, LoopWrapsAroundAndPauseHoldsItsPlace)
         ASSERT_EQ(out[i * 2 + 1], ramp[(250 + i) % 100]) << i;
 }
 
+TEST_F(SoundMixerTest, PausedStartIsSilentUntilReleasedAndThenStartsAtItsFirstFrame)
+{
+    auto ramp = Ramp(100, 1000, 10);
+    auto wav = Wav16(kRate, 1, ramp);
+    m_samples.push_back(platform::SoundSampleLoad(wav.data(), wav.size(), platform::kSound2D));
+    int channel = platform::SoundPlay(m_samples.back(), true);
+    EXPECT_TRUE(platform::SoundGetPaused(channel));
+    EXPECT_EQ(Render(50), std::vector<int16_t>(100, 0));
+    ASSERT_TRUE(platform::SoundSetPaused(channel, false));
+    auto out = Render(3);
+    EXPECT_EQ(std::vector<int16_t>(out.begin(), out.end()), (std::vector<int16_t>{1000, 1000, 1010, 1010, 1020, 1020}));
+}
+
 TEST_F(SoundMixerTest, ResamplesLinearly)
 {
     // Half the output rate: every second output frame lies halfway between two source frames.
@@ -339,6 +352,34 @@ TEST_F(Mp3StreamTest, LameToneDecodesAtItsPitchAndLengthAndForeignOrTruncatedFil
     testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(44100, 1, Sine(44100, 44100, 440.0, 16000.0)));
     if (!HaveLame() || !EncodeMp3(m_dir.File("tone.wav"), m_dir.File("tone.mp3"), "-b 128"))
         GTEST_SKIP() << "lame is not installed";
+    auto bytes = testsupport::ReadBytes(m_dir.File("tone.mp3"));
+    // Not MPEG audio from the start: a WAV file (of loud noise, full of bytes that look like frame starts), and
+    // the same MP3 frames carried in a movie's packets. Both are refused, not played as noise.
+    std::vector<int16_t> noise(44100);
+    uint32_t seed = 1;
+    for (int16_t& v : noise)
+        v = static_cast<int16_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    testsupport::WriteBytes(m_dir.File("noise.mp3"), Wav16(44100, 1, noise));
+    std::vector<uint8_t> movie = {0x00, 0x00, 0x01, 0xBA, 0x21, 0x00, 0x01, 0x00, 0x01, 0x80, 0x00, 0x03};
+    for (size_t at = 0; at < bytes.size(); at += 2000)
+    {
+        size_t size = std::min<size_t>(2000, bytes.size() - at);
+        Put(movie, 0xC0010000u, 4); // 00 00 01 C0 as little-endian bytes
+        movie.insert(movie.end(), {static_cast<uint8_t>((size + 1) >> 8), static_cast<uint8_t>(size + 1), 0x0F});
+        movie.insert(movie.end(), bytes.begin() + static_cast<ptrdiff_t>(at),
+                     bytes.begin() + static_cast<ptrdiff_t>(at + size));
+    }
+    testsupport::WriteBytes(m_dir.File("movie.mp3"), movie);
+    for (const char* name : {"noise.mp3", "movie.mp3"})
+        EXPECT_EQ(platform::SoundStreamOpen(m_dir.File(name)), nullptr) << name;
+    // Behind an ID3v2 tag with zero padding the same frames play.
+    std::vector<uint8_t> tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+    tagged.insert(tagged.end(), 20 + 300, 0);
+    tagged.insert(tagged.end(), bytes.begin(), bytes.end());
+    testsupport::WriteBytes(m_dir.File("tagged.mp3"), tagged);
+    platform::SoundStream* tag = Keep(platform::SoundStreamOpen(m_dir.File("tagged.mp3")));
+    ASSERT_NE(tag, nullptr);
+    EXPECT_NEAR(platform::SoundStreamGetLengthMs(tag), 1000.0, 30.0);
     platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.File("tone.mp3")));
     ASSERT_NE(stream, nullptr);
     EXPECT_NEAR(platform::SoundStreamGetLengthMs(stream), 1000.0, 30.0); // give or take an encoder frame
@@ -353,7 +394,6 @@ TEST_F(Mp3StreamTest, LameToneDecodesAtItsPitchAndLengthAndForeignOrTruncatedFil
     ASSERT_TRUE(platform::SoundStreamStop(stream));
     EXPECT_EQ(platform::SoundStreamGetTimeMs(stream), 0u);
     // Cut to a third, it plays what there is and ends.
-    auto bytes = testsupport::ReadBytes(m_dir.File("tone.mp3"));
     testsupport::WriteBytes(m_dir.File("cut.mp3"),
                             std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 3));
     stream = Keep(platform::SoundStreamOpen(m_dir.File("cut.mp3")));
@@ -362,6 +402,55 @@ TEST_F(Mp3StreamTest, LameToneDecodesAtItsPitchAndLengthAndForeignOrTruncatedFil
     RenderToEnd(channel, 44100 * 4);
     EXPECT_FALSE(platform::SoundIsPlaying(channel));
     EXPECT_LE(platform::SoundStreamGetTimeMs(stream), 500u);
+    // Emptied after it ended, the file gives nothing after the rewind of a new start: the stream ends at once.
+    std::filesystem::resize_file(m_dir.File("cut.mp3"), 0);
+    channel = platform::SoundStreamPlay(stream);
+    Render(4096);
+    EXPECT_FALSE(platform::SoundIsPlaying(channel));
+}
+
+TEST_F(Mp3StreamTest, RateChangeInsideAFileKeepsThePitchAndTheLength)
+{
+    if (!HaveLame())
+        GTEST_SKIP() << "lame is not installed";
+    // One second of 440 Hz at 44.1 kHz, then one second of 440 Hz at 22.05 kHz, without header frames.
+    testsupport::WriteBytes(m_dir.File("a.wav"), Wav16(44100, 1, Sine(44100, 44100, 440.0, 12000.0)));
+    testsupport::WriteBytes(m_dir.File("b.wav"), Wav16(22050, 1, Sine(22050, 22050, 440.0, 12000.0)));
+    ASSERT_TRUE(EncodeMp3(m_dir.File("a.wav"), m_dir.File("a.mp3"), "-t -b 128") &&
+                EncodeMp3(m_dir.File("b.wav"), m_dir.File("b.mp3"), "-t -b 64"));
+    auto joined = testsupport::ReadBytes(m_dir.File("a.mp3"));
+    auto second = testsupport::ReadBytes(m_dir.File("b.mp3"));
+    joined.insert(joined.end(), second.begin(), second.end());
+    testsupport::WriteBytes(m_dir.File("ab.mp3"), joined);
+    platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.File("ab.mp3")));
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(platform::SoundStreamGetRate(stream), 44100);
+    // Two seconds, and each part's encoder delay and last-frame padding: under 60 ms each.
+    EXPECT_GE(platform::SoundStreamGetLengthMs(stream), 2000u);
+    EXPECT_LE(platform::SoundStreamGetLengthMs(stream), 2120u);
+    auto out = RenderToEnd(platform::SoundStreamPlay(stream), 44100 * 4);
+    EXPECT_NEAR(platform::SoundStreamGetTimeMs(stream), platform::SoundStreamGetLengthMs(stream), 30.0);
+    // The second part keeps its pitch: 110 cycles in a quarter second taken from its middle.
+    EXPECT_NEAR(CountRisingCrossings(out, 44100 * 3 / 2, 11025, 0), 110, 3);
+}
+
+TEST_F(Mp3StreamTest, VariableBitrateLengthIsMeasuredNotGuessedFromTheFirstFrame)
+{
+    if (!HaveLame())
+        GTEST_SKIP() << "lame is not installed";
+    // A second of silence (the smallest frames), then two seconds of loud noise (the largest), with no header frame
+    // that would give the length.
+    std::vector<int16_t> samples(44100, 0);
+    uint32_t seed = 7;
+    for (int i = 0; i < 2 * 44100; ++i)
+        samples.push_back(static_cast<int16_t>((seed = seed * 1103515245u + 12345u) >> 17));
+    testsupport::WriteBytes(m_dir.File("vbr.wav"), Wav16(44100, 1, samples));
+    ASSERT_TRUE(EncodeMp3(m_dir.File("vbr.wav"), m_dir.File("vbr.mp3"), "-t -V 2"));
+    platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.File("vbr.mp3")));
+    ASSERT_NE(stream, nullptr);
+    // Three seconds, and the encoder delay and padding.
+    EXPECT_GE(platform::SoundStreamGetLengthMs(stream), 3000u);
+    EXPECT_LE(platform::SoundStreamGetLengthMs(stream), 3060u);
 }
 
 TEST_F(Mp3StreamTest, EveryCorpusFileDecodesToItsKnownLength)
@@ -369,9 +458,12 @@ TEST_F(Mp3StreamTest, EveryCorpusFileDecodesToItsKnownLength)
     std::string corpus = testsupport::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "no corpus folder";
-    // Rate, channels and the decoded values (frames x channels) an independent decoder reports for the file.
+    // Rate, channels and the decoded values (frames x channels) an independent decoder reports for the file: a
+    // plain stream, a bitrate that changes every frame with no index, a cut file whose header frame claims far
+    // more, and a header frame with the encoder's delay.
     const std::map<std::string, std::tuple<int, int, long>> known = {
         {"minimp3__l3-hecommon.mp3", {44100, 2, 69120}},
+        {"minimp3__M2L3_bitrate_22_all.mp3", {22050, 1, 274176}},
         {"taglib__mpeg2.mp3", {22050, 1, 111791}},
         {"minimp3__l3-nonstandard-sin1k0db_lame_vbrtag.mp3", {44100, 2, 725760}},
     };
@@ -390,6 +482,8 @@ TEST_F(Mp3StreamTest, EveryCorpusFileDecodesToItsKnownLength)
             // Within one MPEG frame (decoders may differ in how they treat encoder delay).
             EXPECT_NEAR(platform::SoundStreamGetTimeMs(stream), (samples / channels) * 1000.0 / rate,
                         1152.0 * 1000.0 / rate);
+            EXPECT_NEAR(platform::SoundStreamGetLengthMs(stream), (samples / channels) * 1000.0 / rate,
+                        1152.0 * 1000.0 / rate);
         }
     }
 }
@@ -407,9 +501,12 @@ TEST(SoundDeviceTest, DiskDriverReceivesTheMixedOutput)
     auto wav = Wav16(kRate, 1, std::vector<int16_t>(500, 6000));
     platform::SoundSample* sample =
         platform::SoundSampleLoad(wav.data(), wav.size(), platform::kSound2D | platform::kSoundLoop);
-    int channel = platform::SoundPlay(sample);
+    // Started paused and released once its level and pan are set: the callback, running all along, never mixes
+    // it at the default level.
+    int channel = platform::SoundPlay(sample, true);
     platform::SoundSetVolume(channel, 51);
     platform::SoundSetPan(channel, 0);
+    platform::SoundSetPaused(channel, false);
     std::error_code ec; // let the callback run until a good stretch of output has been written
     for (int i = 0; started && i < 1000 && !(std::filesystem::file_size(dir.File("out.raw"), ec) > 200000 && !ec); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

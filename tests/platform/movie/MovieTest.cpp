@@ -1,5 +1,6 @@
 // Tests of the movie platform layer: the system-stream demultiplexer on hand-built and hostile streams, the
 // decoder on movies made at test time and on the shared corpus, and the screen's placement of pictures.
+#include "platform/audio/Sound.h"
 #include "platform/movie/MovieScreen.h"
 #include "platform/movie/MovieStream.h"
 #include "platform/movie/MpegDemuxer.h"
@@ -168,7 +169,83 @@ TEST(MpegDemuxerTest, BareVideoPassesThroughWholeAndOtherFilesAreRefused)
 // ---------------------------------------------------------------------------------------------------------------
 // Decoder
 
-TEST(MovieStreamTest, ElementaryVideoGivesEveryPictureInOrderAtItsOwnSpeed)
+// A clock for paced movies: every reading moves it 10 ms on and mixes those 10 ms of the sound back end's output,
+// as a device in step with the clock would, keeping what was mixed.
+class MovieClock : public testsupport::ManualTimeSource
+{
+public:
+    static constexpr uint32_t kStepMs = 10;
+
+    uint32_t TickCount() override
+    {
+        uint32_t now = ticks;
+        ticks += kStepMs;
+        if (int rate = platform::SoundGetOutputRate(); rate > 0)
+        {
+            std::vector<int16_t> out(static_cast<size_t>(rate / 100) * 2);
+            platform::SoundRender(out.data(), rate / 100);
+            mixed.insert(mixed.end(), out.begin(), out.end());
+        }
+        return now;
+    }
+
+    // The clock's time since `start` as the last reading gave it.
+    uint32_t LastReading(uint32_t start) const { return ticks - kStepMs - start; }
+
+    std::vector<int16_t> mixed; // stereo frames from the first reading on
+};
+
+// Movies with their sound on the back end, mixed by hand.
+class PacedMovieTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { platform::SoundUseManualMixing(true); }
+    void TearDown() override
+    {
+        platform::SoundClose();
+        platform::SoundUseManualMixing(false);
+    }
+
+    // Plays the movie to its end on the clock; the clock time (from Run) at which each picture was handed out, and
+    // the time the movie ended.
+    std::vector<uint32_t> PlayPaced(MovieStream& stream, uint32_t* endTime)
+    {
+        uint32_t start = m_clock.ticks;
+        stream.Run();
+        std::vector<uint32_t> shown;
+        uint32_t frames = 0;
+        for (int i = 0; i < 10000 && stream.Update(); ++i)
+        {
+            if (stream.GetFramesDecoded() != frames)
+                shown.push_back(m_clock.LastReading(start));
+            frames = stream.GetFramesDecoded();
+        }
+        *endTime = m_clock.LastReading(start);
+        return shown;
+    }
+
+    MovieClock m_clock;
+};
+
+// Each picture is handed out at the first reading of the clock at or after its time (readings 10 ms apart).
+void ExpectShownAt(const std::vector<uint32_t>& shown, const std::vector<double>& due)
+{
+    ASSERT_EQ(shown.size(), due.size());
+    for (size_t i = 0; i < due.size(); ++i)
+    {
+        EXPECT_GE(shown[i], due[i]) << "picture " << i;
+        EXPECT_LE(shown[i], due[i] + MovieClock::kStepMs) << "picture " << i;
+    }
+}
+
+// Frames of the first non-zero output value in stereo frames.
+size_t FirstSound(const std::vector<int16_t>& stereo)
+{
+    auto it = std::find_if(stereo.begin(), stereo.end(), [](int16_t v) { return v != 0; });
+    return static_cast<size_t>(it - stereo.begin()) / 2;
+}
+
+TEST_F(PacedMovieTest, ElementaryVideoGivesEveryPictureInOrderAtItsTimeAndHoldsTheLastForItsPeriod)
 {
     if (!HaveTools(false))
         GTEST_SKIP() << "mpeg2enc is not installed";
@@ -179,11 +256,16 @@ TEST(MovieStreamTest, ElementaryVideoGivesEveryPictureInOrderAtItsOwnSpeed)
     std::unique_ptr<MovieStream> stream = MovieStream::Open(dir.File("grey.m1v"), {.audio = false});
     ASSERT_TRUE(stream);
     EXPECT_EQ(std::tuple(stream->GetWidth(), stream->GetHeight(), stream->GetFrameRate()), std::tuple(40, 24, 25.0));
+    uint32_t start = m_clock.ticks;
     stream->Run();
-    uint32_t start = platform::TickCount();
+    // No time stamps: picture i is due i x 40 ms after the start, and is handed out then, not a picture later.
     for (int i = 0; i < kFrames; ++i)
     {
         ASSERT_TRUE(stream->Update()) << "picture " << i;
+        uint32_t at = m_clock.LastReading(start);
+        EXPECT_GE(at, 40u * i) << "picture " << i;
+        EXPECT_LE(at, 40u * i + MovieClock::kStepMs) << "picture " << i;
+        EXPECT_DOUBLE_EQ(stream->GetFrameTimeMs(), 40.0 * i);
         const platform::MovieFrame& frame = stream->GetFrame();
         ASSERT_EQ(frame.pixels.size(), 40u * 24u);
         // A flat grey picture stays grey: opaque, equal channels near the level its studio-range luma stands for.
@@ -193,27 +275,90 @@ TEST(MovieStreamTest, ElementaryVideoGivesEveryPictureInOrderAtItsOwnSpeed)
         for (int shift : {0, 8, 16})
             EXPECT_NEAR(static_cast<int>((centre >> shift) & 0xFF), expected, 6) << "picture " << i;
     }
-    // The last of twelve pictures at 25 per second is due 11 x 40 ms after the first.
-    EXPECT_GE(platform::TickCount() - start, 11u * 40u - 2u);
+    // The last picture stays up for its 40 ms; then the movie ends, and stays ended.
+    while (stream->Update() && m_clock.LastReading(start) < 10000)
+        EXPECT_EQ(stream->GetFramesDecoded(), static_cast<uint32_t>(kFrames));
+    EXPECT_GE(m_clock.LastReading(start), 12u * 40u);
+    EXPECT_LT(m_clock.LastReading(start), 12u * 40u + 2 * MovieClock::kStepMs);
     EXPECT_FALSE(stream->Update());
-    EXPECT_EQ(stream->GetFramesDecoded(), static_cast<uint32_t>(kFrames));
 }
 
-TEST(MovieStreamTest, SystemStreamPlaysItsPicturesAndDecodesItsSound)
+TEST_F(PacedMovieTest, SystemStreamSoundPlaysThroughTheSoundBackEndInStepWithThePictures)
 {
     if (!HaveTools(true))
         GTEST_SKIP() << "mjpegtools (mpeg2enc, mp2enc, mplex) are not installed";
-    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
     testsupport::TempDir dir;
+    // Ten pictures (0.4 s) and half a second of a 440 Hz tone.
     ASSERT_TRUE(MakeSystemStream(dir.Path(), "movie.mpg", 32, 32, 10, 22050));
-    std::unique_ptr<MovieStream> stream = MovieStream::Open(dir.File("movie.mpg"), kUnpacedWithSound);
+    std::unique_ptr<MovieStream> stream = MovieStream::Open(dir.File("movie.mpg"), {});
     ASSERT_TRUE(stream);
-    EXPECT_EQ(PlayOut(*stream), 10u);
+    uint32_t start = m_clock.ticks;
+    stream->Run();
+    uint32_t frames = 0;
+    while (stream->Update() && m_clock.LastReading(start) < 10000)
+    {
+        // The sound is decoded ahead of every picture, not after the last one.
+        if (stream->GetFramesDecoded() != frames)
+        {
+            EXPECT_GE(stream->GetAudioEndMs(), stream->GetFrameTimeMs() + 40.0) << frames;
+        }
+        frames = stream->GetFramesDecoded();
+    }
+    EXPECT_EQ(frames, 10u);
+    EXPECT_TRUE(stream->IsAudioOpen());
     // Every MP2 frame the encoder wrote (144 x 128 kbit/s / 44.1 kHz bytes on average) comes back as 1152 samples.
     long mp2Frames = std::lround(std::filesystem::file_size(dir.File("movie.mpg.mp2")) * 44100 / (144.0 * 128000));
     EXPECT_EQ(std::tuple(stream->GetAudioRate(), stream->GetAudioChannels()), std::tuple(44100, 1));
     EXPECT_EQ(stream->GetAudioFramesDecoded(), static_cast<uint64_t>(mp2Frames) * 1152u);
-    stream->Stop();
+    // The tone reached the mixer from the start of the sound, at its pitch: 110 cycles in a quarter second.
+    const auto& mixed = m_clock.mixed;
+    EXPECT_NEAR(FirstSound(mixed) / 44.1, stream->GetAudioStartMs(), 40.0);
+    EXPECT_NEAR(audiotest::CountRisingCrossings(mixed, FirstSound(mixed) + 2205, 11025, 0), 110, 3);
+    // The movie lasts as long as its sound (longer than its pictures), and not much longer.
+    EXPECT_GE(m_clock.LastReading(start), stream->GetAudioEndMs());
+    EXPECT_LT(m_clock.LastReading(start), stream->GetAudioEndMs() + 3 * MovieClock::kStepMs);
+}
+
+TEST_F(PacedMovieTest, CorpusMovieKeepsItsSoundWithItsPicturesAndLastsItsOwnLength)
+{
+    std::string corpus = testsupport::CorpusDir();
+    if (corpus.empty())
+        GTEST_SKIP() << "corpus folder is absent";
+    // 25 pictures at 25 a second in one packet stamped 48600 (90 kHz units), and MP2 sound from 47618 on: the
+    // clock starts with the sound, and picture k is due (48600 - 47618) / 90 + 40 k ms later.
+    std::unique_ptr<MovieStream> stream =
+        MovieStream::Open(corpus + "/mpeg/fastled__test_audio_video.mpg", MovieStream::Options{});
+    ASSERT_TRUE(stream);
+    uint32_t end = 0;
+    std::vector<uint32_t> shown = PlayPaced(*stream, &end);
+    std::vector<double> due;
+    for (int k = 0; k < 25; ++k)
+        due.push_back((48600 - 47618) / 90.0 + 40.0 * k);
+    ExpectShownAt(shown, due);
+    // The sound is heard from the first 10 ms on (not after the last picture), and the movie of a second of
+    // pictures and a little more sound ends with its sound.
+    EXPECT_LT(FirstSound(m_clock.mixed), 441u * 2);
+    EXPECT_GE(end, 1000u);
+    EXPECT_LT(end, 1150u);
+    EXPECT_GE(end, stream->GetAudioEndMs());
+}
+
+TEST(MovieStreamTest, ColoursComeOutInTheirPlace)
+{
+    if (!HaveTools(false))
+        GTEST_SKIP() << "mpeg2enc is not installed";
+    testsupport::TempDir dir;
+    // Studio-range Y 120, Cb 90, Cr 170, by the BT.601 equations: R = 1.164 (Y - 16) + 1.596 (Cr - 128),
+    // G = 1.164 (Y - 16) - 0.392 (Cb - 128) - 0.813 (Cr - 128), B = 1.164 (Y - 16) + 2.017 (Cb - 128).
+    const Yuv colour{120, 90, 170};
+    ASSERT_TRUE(MakeVideo(dir.Path(), "colour.m1v", 16, 16, 3, colour));
+    std::unique_ptr<MovieStream> stream = MovieStream::Open(dir.File("colour.m1v"), kUnpaced);
+    ASSERT_TRUE(stream && stream->Update());
+    double y = 1.164 * (colour.y - 16), cb = colour.cb - 128.0, cr = colour.cr - 128.0;
+    const double expected[3] = {y + 1.596 * cr, y - 0.392 * cb - 0.813 * cr, y + 2.017 * cb};
+    uint32_t pixel = stream->GetFrame().pixels[8 * 16 + 8];
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(static_cast<int>((pixel >> (16 - 8 * c)) & 0xFF), expected[c], 8) << "channel " << c;
 }
 
 TEST(MovieStreamTest, DamagedMoviesEndEarlyOrAreRefused)
@@ -242,6 +387,49 @@ TEST(MovieStreamTest, DamagedMoviesEndEarlyOrAreRefused)
     // A sequence header claiming 4095 x 4095 pixels: no movie.
     std::fill(whole.begin() + 4, whole.begin() + 7, 0xFF);
     EXPECT_FALSE(open(whole));
+    // A file of nothing but a sequence header (32 x 32, 25 pictures a second) and a group header: it opens, and
+    // ends with no picture.
+    stream = open({0x00, 0x00, 0x01, 0xB3, 0x02, 0x00, 0x20, 0x13, 0xFF, 0xFF,
+                   0xE0, 0x18, 0x00, 0x00, 0x01, 0xB8, 0x00, 0x08, 0x00, 0x40});
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(PlayOut(*stream), 0u);
+}
+
+// Movies cut at every byte: each opens or not, and plays to an end without harm; every picture handed out is whole.
+TEST(MovieStreamTest, MoviesCutAtEveryByteEndCleanly)
+{
+    testsupport::TempDir dir;
+    std::vector<std::pair<std::vector<uint8_t>, std::vector<size_t>>> movies;
+    // The corpus file cut just after its sequence header (where its end-of-stream picture was never decoded).
+    if (std::string corpus = testsupport::CorpusDir(); !corpus.empty())
+        movies.push_back({testsupport::ReadBytes(corpus + "/mpeg/fastled__file.mpeg"), {}});
+    if (HaveTools(true) && MakeSystemStream(dir.Path(), "small.mpg", 16, 16, 3, 4410))
+        movies.push_back({testsupport::ReadBytes(dir.File("small.mpg")), {}});
+    if (movies.empty())
+        GTEST_SKIP() << "neither the corpus nor mjpegtools are here";
+    platform::SoundUseManualMixing(true);
+    // Every byte of the headers and the first packets, then a sample through the rest.
+    for (auto& [bytes, lengths] : movies)
+        for (size_t length = 0; length < bytes.size(); length += length < 1024 ? 1 : 23)
+            lengths.push_back(length);
+    int cuts = 0;
+    for (const auto& [bytes, lengths] : movies)
+    {
+        for (size_t length : lengths)
+        {
+            // A new file each time: rewriting one file over and over waits on the disk.
+            std::string name = dir.File("cut" + std::to_string(++cuts) + ".mpg");
+            testsupport::WriteBytes(name, std::vector<uint8_t>(bytes.begin(), bytes.begin() + length));
+            std::unique_ptr<MovieStream> stream = MovieStream::Open(name, kUnpacedWithSound);
+            for (int i = 0; stream && i < 1000 && stream->Update(); ++i)
+            {
+                const platform::MovieFrame& frame = stream->GetFrame();
+                ASSERT_EQ(frame.pixels.size(), static_cast<size_t>(frame.width) * frame.height) << length;
+                ASSERT_GT(frame.width, 0) << length;
+            }
+        }
+    }
+    platform::SoundUseManualMixing(false);
 }
 
 // The real files of the shared corpus: every movie plays, and nothing else there (no video at all) opens.
@@ -250,7 +438,7 @@ TEST(MovieStreamTest, CorpusMoviesPlayAndAudioFilesAreRefused)
     std::string corpus = testsupport::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "corpus folder is absent";
-    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+    platform::SoundUseManualMixing(true);
     // Sizes and streams as the corpus manifest lists them.
     const std::tuple<const char*, int32_t, int32_t, bool> movies[] = {
         {"fastled__test_audio_video.mpg", 2, 2, true},
@@ -267,6 +455,7 @@ TEST(MovieStreamTest, CorpusMoviesPlayAndAudioFilesAreRefused)
         EXPECT_EQ(stream->GetAudioFramesDecoded() > 0, audio);
         stream->Stop();
     }
+    platform::SoundUseManualMixing(false);
     for (const char* folder : {"mp3", "wav"})
     {
         for (const auto& entry : std::filesystem::directory_iterator(corpus + "/" + folder))

@@ -26,15 +26,25 @@ inline int PictureLuma(int i, int frames)
     return 32 + (i * 180) / (frames > 1 ? frames - 1 : 1);
 }
 
-// Writes `frames` flat grey 4:2:0 pictures as YUV4MPEG and encodes them into an MPEG-1 video elementary stream.
-inline bool MakeVideo(const std::string& dir, const std::string& name, int width, int height, int frames)
+// A flat colour as studio-range Y, Cb and Cr; luma < 0 takes the grey steps of PictureLuma.
+struct Yuv
+{
+    int y = -1, cb = 128, cr = 128;
+};
+
+// Writes `frames` flat 4:2:0 pictures (grey steps, or one colour) as YUV4MPEG and encodes them into an MPEG-1
+// video elementary stream.
+inline bool MakeVideo(const std::string& dir, const std::string& name, int width, int height, int frames,
+                      Yuv colour = {})
 {
     std::string y4m = "YUV4MPEG2 W" + std::to_string(width) + " H" + std::to_string(height) + " F25:1 Ip A1:1\n";
+    const size_t pixels = static_cast<size_t>(width) * height;
     for (int i = 0; i < frames; ++i)
     {
         y4m += "FRAME\n";
-        y4m.append(static_cast<size_t>(width) * height, static_cast<char>(PictureLuma(i, frames)));
-        y4m.append(static_cast<size_t>(width) * height / 2, static_cast<char>(128));
+        y4m.append(pixels, static_cast<char>(colour.y < 0 ? PictureLuma(i, frames) : colour.y));
+        y4m.append(pixels / 4, static_cast<char>(colour.cb));
+        y4m.append(pixels / 4, static_cast<char>(colour.cr));
     }
     testsupport::WriteText(dir + "/" + name + ".y4m", y4m);
     std::string command =
