@@ -201,7 +201,7 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::string_view path)
     if (file == nullptr)
         return nullptr;
     Layout layout = WalkFile(file);
-    if (!layout.audio || std::fseek(file, 0, SEEK_SET) != 0)
+    if (!layout.audio)
     {
         std::fclose(file);
         return nullptr;
@@ -236,8 +236,8 @@ bool Mp3Decoder::Setup(long extraFlags)
         mpg123_delete(h.decoder);
         h.decoder = nullptr;
     }
-    if (h.file != nullptr && std::fseek(h.file, 0, SEEK_SET) != 0)
-        return false;
+    if (h.file != nullptr)
+        std::rewind(h.file);
     int error = MPG123_OK;
     h.decoder = mpg123_new(nullptr, &error);
     if (h.decoder == nullptr)

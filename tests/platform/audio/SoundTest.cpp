@@ -1,6 +1,7 @@
 // Tests for the sound back end: WAV reading, the mixer's levels, pan, resampling, 3D rules, streams and the device.
 #include "platform/audio/Sound.h"
 #include "platform/audio/MixMath.h"
+#include "platform/audio/Mp3Decoder.h"
 #include "platform/audio/WavReader.h"
 #include "tests/platform/audio/AudioTestFiles.h"
 #include "tests/support/TestSupport.h"
@@ -341,6 +342,42 @@ TEST(SoundBackEndTest, EveryCallIsSafeWithoutARunningBackEndAndMemoryIsAccounted
 
 // ---------------------------------------------------------------------------------------------------------------
 // MP3 streams
+
+TEST(MpegAudioFrameTest, HeadersGiveTheStandardsFrameSizesAndOthersAreNoFrames)
+{
+    // Frame bytes by the standards: Layer I 4 x (12 x bitrate / rate + padding); Layer II and MPEG-1 Layer III
+    // 144 x bitrate / rate + padding; Layer III of MPEG-2 and 2.5 72 x bitrate / rate + padding (truncated).
+    struct Case
+    {
+        uint8_t header[4];
+        int version, layer, bitrate, rate, channels, bytes, samples;
+    };
+    const Case cases[] = {
+        {{0xFF, 0xFF, 0xE0, 0x00}, 10, 1, 448, 44100, 2, 4 * 121, 384},   // 12 x 448000 / 44100 = 121.9
+        {{0xFF, 0xFD, 0xE6, 0xC0}, 10, 2, 384, 48000, 1, 1152 + 1, 1152}, // padded, mono
+        {{0xFF, 0xFB, 0x10, 0x00}, 10, 3, 32, 44100, 2, 104, 1152},       // 144 x 32000 / 44100 = 104.5
+        {{0xFF, 0xF3, 0xE4, 0x00}, 20, 3, 160, 24000, 2, 480, 576},       // 72 x 160000 / 24000
+        {{0xFF, 0xF7, 0xD8, 0x00}, 20, 1, 224, 16000, 2, 4 * 168, 384},   // 12 x 224000 / 16000
+        {{0xFF, 0xE3, 0x18, 0xC0}, 25, 3, 8, 8000, 1, 72, 576},           // MPEG-2.5: 72 x 8000 / 8000
+        {{0xFF, 0xE5, 0x40, 0x00}, 25, 2, 32, 11025, 2, 417, 1152},       // 144 x 32000 / 11025 = 417.9
+    };
+    for (const Case& c : cases)
+    {
+        platform::MpegAudioFrame f;
+        ASSERT_TRUE(platform::ParseMpegAudioFrame(c.header, &f)) << c.bytes;
+        EXPECT_EQ(std::tuple(f.version, f.layer, f.bitrate, f.rate, f.channels, f.bytes, f.samples),
+                  std::tuple(c.version, c.layer, c.bitrate, c.rate, c.channels, c.bytes, c.samples));
+    }
+    // No sync, the reserved version, layer 0, free format, bitrate index 15, rate index 3.
+    const uint8_t bad[][4] = {{0xFE, 0xFB, 0x90, 0}, {0xFF, 0xCB, 0x90, 0}, {0xFF, 0xEB, 0x90, 0},
+                              {0xFF, 0xF9, 0x90, 0}, {0xFF, 0xFB, 0x00, 0}, {0xFF, 0xFB, 0xF0, 0},
+                              {0xFF, 0xFB, 0x9C, 0}};
+    for (const auto& header : bad)
+    {
+        platform::MpegAudioFrame f;
+        EXPECT_FALSE(platform::ParseMpegAudioFrame(header, &f)) << int{header[1]} << " " << int{header[2]};
+    }
+}
 
 TEST_F(Mp3StreamTest, LameToneDecodesAtItsPitchAndLengthAndForeignOrTruncatedFilesEndCleanly)
 {
