@@ -1,6 +1,7 @@
 // The text service: bitmap fonts (loading, drawing, measuring) and unicode tables (.uni files, expansion, dump).
 #include "engine/core/TextSystem.h"
 
+#include "engine/core/FileSystem.h"
 #include "engine/core/Logger.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/TextureManager.h"
@@ -90,7 +91,10 @@ private:
 class TextSystem::SlotArgumentSource final : public TextSystem::ArgumentSource
 {
 public:
-    SlotArgumentSource(const uintptr_t* slots, int& index) : m_pSlots(slots), m_rIndex(index) {}
+    SlotArgumentSource(const uintptr_t* slots, int count, int& index)
+        : m_pSlots(slots), m_iCount(count), m_rIndex(index)
+    {
+    }
     int32_t NextInt() override { return static_cast<int32_t>(static_cast<uint32_t>(Next())); }
     double NextFloat() override
     {
@@ -102,14 +106,16 @@ public:
     const char* NextString() override { return reinterpret_cast<const char*>(Next()); }
 
 private:
+    // The caller's slots end at the count: a text with more conversions than arguments reads zeros beyond them.
     uintptr_t Next()
     {
-        if (!m_pSlots)
+        if (!m_pSlots || m_rIndex >= m_iCount)
             return 0;
         return m_pSlots[m_rIndex++];
     }
 
     const uintptr_t* m_pSlots;
+    int m_iCount;
     int& m_rIndex;
 };
 
@@ -498,10 +504,10 @@ const char16_t* TextSystem::FormatTextV(int entry, va_list args)
     return result;
 }
 
-const char16_t* TextSystem::FormatTextArgs(int entry, const uintptr_t* args)
+const char16_t* TextSystem::FormatTextArgs(int entry, const uintptr_t* args, int count)
 {
     m_iArgumentIndex = 0;
-    SlotArgumentSource source(args, m_iArgumentIndex);
+    SlotArgumentSource source(args, count, m_iArgumentIndex);
     return Expand(entry, source, true);
 }
 
@@ -597,7 +603,8 @@ void TextSystem::ExpandEntry(int entry, ArgumentSource& args, bool lineFeeds, in
 
 bool TextSystem::LoadTable(int table, const char* fileName)
 {
-    FILE* file = fileName ? platform::OpenFile(fileName, "rb") : nullptr;
+    // A directory opens for reading too, but has no data and no meaningful end: it cannot be read in either.
+    FILE* file = IsRegularFile(fileName) ? platform::OpenFile(fileName, "rb") : nullptr;
     if (!file)
     {
         std::string message = platform::Format("Cannot read in %s file - the program will now quit\nNote: You MUST "

@@ -52,7 +52,7 @@ public:
     // 11
     virtual const char16_t* FormatTextV(int entry, va_list args) = 0;
     // 12
-    virtual const char16_t* FormatTextArgs(int entry, const uintptr_t* args) = 0;
+    virtual const char16_t* FormatTextArgs(int entry, const uintptr_t* args, int count) = 0;
     // 13
     virtual void DrawText3DW(float x, float y, float z, int width, int alignment, const char16_t* text,
                              bool oneLine) = 0;
@@ -158,11 +158,11 @@ public:
 
     // Expansion of an entry of the current table into the output buffer (see TextSystem.cpp for the rules).
     // FormatText and FormatTextV take "%d" as int, "%f" as double, "%s" as const char*, "%i" as int, and copy
-    // backslash-n as it stands. FormatTextArgs takes one slot per argument (build them with TextArg) and turns
-    // backslash-n into a line feed.
+    // backslash-n as it stands. FormatTextArgs takes `count` slots, one per argument (build them with TextArg),
+    // reads a conversion beyond them as 0 (a null text for "%s") and turns backslash-n into a line feed.
     const char16_t* FormatText(int entry, ...) override;
     const char16_t* FormatTextV(int entry, va_list args) override;
-    const char16_t* FormatTextArgs(int entry, const uintptr_t* args) override;
+    const char16_t* FormatTextArgs(int entry, const uintptr_t* args, int count) override;
 
     void SetColour(uint32_t colour) override { m_uColour = colour; }
     uint32_t GetColour() override { return m_uColour; }

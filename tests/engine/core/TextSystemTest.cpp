@@ -120,7 +120,7 @@ TEST_F(TextSystemTest, MissingTextOrTokenLinesAreConsumedInTheirPlace)
     EXPECT_EQ(Entry(m_text, 0, 2), u"ID_SECOND|Second|<null>");
     EXPECT_EQ(Entry(m_text, 0, 3), u"ID_THIRD|Third|3");
     EXPECT_STREQ(m_text.GetIdBuffer(), "ID_FIRST");
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr)), u"");
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr, 0)), u"");
 }
 
 TEST_F(TextSystemTest, LineEndingsAndTheEndOfTheData)
@@ -156,6 +156,13 @@ TEST_F(TextSystemTest, MissingFileShowsTheWarningAndLeavesTheTable)
     EXPECT_FALSE(m_text.LoadTextFile(path.c_str()));
     ASSERT_EQ(m_text.GetEntryCount(0), 2);
     EXPECT_EQ(Entry(m_text, 0, 1), u"ID_C|c|c");
+
+    // A directory under the file's name is no file to read either.
+    std::filesystem::create_directory(m_dir.File("folder.uni"));
+    EXPECT_FALSE(m_text.LoadTextFile(m_dir.File("folder.uni").c_str()));
+    ASSERT_EQ(m_sink.boxes.size(), 3u);
+    EXPECT_NE(m_sink.boxes[2].text.find("Cannot read in " + m_dir.File("folder.uni")), std::string::npos);
+    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_C|c|c");
 }
 
 TEST_F(TextSystemTest, ShutdownAndUnloadLeaveNoEntryReachable)
@@ -176,7 +183,7 @@ TEST_F(TextSystemTest, MasterAndSlaveMustHoldTheSameNumberOfIds)
     std::string slave = WriteUni("french.uni", u"ID_A\n\"Bonjour\"\n_a_\n");
     EXPECT_TRUE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
     EXPECT_EQ(Entry(m_text, 1, 1), u"ID_A|Bonjour|a");
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr)), u"Hello");
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr, 0)), u"Hello");
 
     std::string longer = WriteUni("longer.uni", Entries(2));
     EXPECT_FALSE(m_text.LoadMasterAndSlave(longer.c_str(), slave.c_str()));
@@ -198,7 +205,7 @@ TEST_F(TextSystemTest, FormatSpecsAreFoundAndCountedAndBadIndicesGiveNothing)
         EXPECT_STREQ(m_text.GetIdName(entry), "");
         EXPECT_EQ(m_text.GetFormatSpec(entry, 0), nullptr);
         EXPECT_EQ(m_text.CountFormatSpecs(entry), 0);
-        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr)), u"") << entry;
+        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr, 0)), u"") << entry;
         m_text.InspectEntry(entry);
     }
 }
@@ -231,12 +238,23 @@ TEST_F(TextExpansionTest, ArgumentSlotsAreWrittenIntoTheText)
         {6, {arg(5)}, u"100% %x %5 %"},
         // Backslash-n becomes a line feed in this form.
         {7, {}, u"one\ntwo\n\nthree%\n"},
+        // Conversions beyond the arguments read 0 (a null text) instead of whatever follows the caller's array.
+        {1, {}, u"0 apples"},
+        {2, {}, u"Price 0.00"},
+        {3, {}, u"Hello !"},
+        {4, {arg(5)}, u"A<0>B0"},
     };
     for (const auto& [entry, args, expected] : cases)
     {
-        EXPECT_EQ(W(m_text.FormatTextArgs(entry, args.empty() ? nullptr : args.data())), expected) << entry;
+        EXPECT_EQ(W(m_text.FormatTextArgs(entry, args.empty() ? nullptr : args.data(), static_cast<int>(args.size()))),
+                  expected)
+            << entry;
         EXPECT_EQ(m_text.GetOutputLength(), static_cast<int>(expected.size()));
     }
+    // The count is the end of the caller's arguments even when memory follows it.
+    const uintptr_t three[] = {arg(5), arg(7), arg(9)};
+    EXPECT_EQ(W(m_text.FormatTextArgs(4, three, 2)), u"A<7>B0");
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, three, -1)), u"0 apples");
     // The variable-argument form takes doubles and keeps backslash-n as written.
     EXPECT_EQ(W(m_text.FormatText(2, 2.25)), u"Price 2.25");
     EXPECT_EQ(W(m_text.FormatText(7)), u"one\\ntwo\\n\\nthree%\\n");
@@ -246,13 +264,14 @@ TEST_F(TextExpansionTest, ReferenceLoopsAreBoundedByTheNestingDepth)
 {
     // Entry 8 names itself; entries 9 and 10 name each other.
     std::vector<uintptr_t> self(64, TextSystem::TextArg(8)), cycle;
-    EXPECT_EQ(W(m_text.FormatTextArgs(8, self.data())), std::u16string(TextSystem::kMaxReferenceDepth + 1, u'x'));
+    EXPECT_EQ(W(m_text.FormatTextArgs(8, self.data(), static_cast<int>(self.size()))),
+              std::u16string(TextSystem::kMaxReferenceDepth + 1, u'x'));
     std::u16string expected;
     for (int i = 0; i < 64; ++i)
         cycle.push_back(TextSystem::TextArg(i % 2 == 0 ? 10 : 9));
     for (int depth = 0; depth <= TextSystem::kMaxReferenceDepth; ++depth)
         expected.push_back(depth % 2 == 0 ? u'a' : u'b');
-    EXPECT_EQ(W(m_text.FormatTextArgs(9, cycle.data())), expected);
+    EXPECT_EQ(W(m_text.FormatTextArgs(9, cycle.data(), static_cast<int>(cycle.size()))), expected);
 }
 
 TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
@@ -262,10 +281,11 @@ TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
          u"\"\n_l_\nID_FAN\n\"%i%i%i%i%i%i%i%i%i%i%i%i%i%i%i%i\"\n_f_\n"
          u"ID_NAME\n\"Hello %s!\"\n_3_\n");
     std::vector<uintptr_t> args(16, TextSystem::TextArg(1));
-    EXPECT_EQ(W(m_text.FormatTextArgs(2, args.data())), std::u16string(TextSystem::kOutputSize - 1, u'y'));
+    EXPECT_EQ(W(m_text.FormatTextArgs(2, args.data(), static_cast<int>(args.size()))),
+              std::u16string(TextSystem::kOutputSize - 1, u'y'));
     std::string longText(3000, 'q');
     uintptr_t name[] = {TextSystem::TextArg(longText.c_str())};
-    EXPECT_EQ(W(m_text.FormatTextArgs(3, name)), u"Hello " + std::u16string(TextSystem::kOutputSize - 7, u'q'));
+    EXPECT_EQ(W(m_text.FormatTextArgs(3, name, 1)), u"Hello " + std::u16string(TextSystem::kOutputSize - 7, u'q'));
 }
 
 TEST_F(TextSystemTest, EntriesBeyondFiveThousandAreRefused)
