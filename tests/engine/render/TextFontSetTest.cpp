@@ -1,11 +1,13 @@
 // Tests of the text service's fonts: font tables read and hostile ones refused, measuring and wrapping, and the
 // glyph quads of strings, wrapped and aligned texts and the typewriter on the recording device.
+#include "engine/render/TextFontSet.h"
 #include "engine/core/TextSystem.h"
 
 #include "tests/engine/render/FontTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,7 @@ protected:
     void SetUp() override
     {
         FontDrawTest::SetUp();
+        texts.SetFonts(std::make_unique<TextFontSet>());
         testsupport::WriteBytes(dir.File("Font.ttb"), TableBytes());
         fonttest::WriteTga(dir.File("Font_Basic Latin_Texture.tga"), 16, 0xFFFFFFFF);
         fonttest::WriteTga(dir.File("Font_Latin-1 Supplement_Texture.tga"), 16, 0xFFFFFFFF);
@@ -170,6 +173,42 @@ TEST_F(TextSystemFontTest, TypewriterStopsAtTheBudgetAndReportsTheCaret)
     EXPECT_EQ(Quads().size(), 3u);
     // x = pen (10) - width of 'd'; y = its quad top (16 - 8) - line advance; width of 'd'; line advance.
     EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{0, 8 - 14, 10, 14}));
+}
+
+TEST_F(TextSystemFontTest, ShadowedTextDrawsABlackCopyTwoPixelsDownRightFirst)
+{
+    texts.DrawTextShadowed(10, 20, "ab", 100);
+    const std::vector<Quad> q = Quads();
+    ASSERT_EQ(q.size(), 4u);
+    ExpectGlyph(q[0], 'a', 12, 22);
+    ExpectGlyph(q[1], 'b', 22, 22);
+    ExpectGlyph(q[2], 'a', 10, 20);
+    ExpectGlyph(q[3], 'b', 20, 20);
+    EXPECT_EQ(std::vector<uint32_t>({q[0].colour, q[1].colour, q[2].colour, q[3].colour}),
+              std::vector<uint32_t>({0xFF000000, 0xFF000000, 0xFF112233, 0xFF112233}));
+    EXPECT_EQ(texts.GetColour(), 0xFF112233u);
+}
+
+TEST_F(TextSystemFontTest, WorldTextQueuesOneRunInTheFirstFont)
+{
+    // A second font on textures of its own, selected before: world text still takes the first one.
+    testsupport::WriteBytes(dir.File("Other.ttb"), TableBytes());
+    fonttest::WriteTga(dir.File("Other_Basic Latin_Texture.tga"), 16, 0xFF00FF00);
+    fonttest::WriteTga(dir.File("Other_Latin-1 Supplement_Texture.tga"), 16, 0xFF00FF00);
+    ASSERT_TRUE(texts.LoadFont("Other"));
+    const auto* fonts = static_cast<const TextFontSet*>(texts.GetFonts());
+    const int32_t first = fonts->GetFontTable(0)->m_aiTexture[FontTable::kBasicLatin];
+    ASSERT_NE(first, fonts->GetFontTable(1)->m_aiTexture[FontTable::kBasicLatin]);
+    texts.SetFont(1);
+
+    texts.DrawText3DW(1, 2, 3, 100, 0, u"ab\u0416", false);
+    EXPECT_EQ(texts.GetCurrentFont(), 0);
+    const TextQueue& queue = g_GraphicsManager.GetTextQueue();
+    ASSERT_EQ(queue.runCount, 1);
+    EXPECT_EQ(queue.quadCount, 3); // the character beyond the tables is drawn as '?'
+    EXPECT_EQ(queue.runs[0].texture, first);
+    EXPECT_TRUE(queue.runs[0].anchor.x == 1 && queue.runs[0].anchor.y == 2 && queue.runs[0].anchor.z == 3);
+    EXPECT_FALSE(g_GraphicsManager.IsTextQueueOpen());
 }
 
 } // namespace
