@@ -82,13 +82,38 @@ TEST_F(TextSystemFontTest, LoadFontRefusesMissingShortHostileAndFifthFonts)
         EXPECT_FALSE(texts.LoadFont(name)) << name;
     for (int i = 1; i < TextSystem::kMaxFonts; ++i)
         EXPECT_TRUE(texts.LoadFont("Font"));
+    testsupport::RecordingReportSink reports;
     EXPECT_FALSE(texts.LoadFont("Font"));
+    EXPECT_NE(reports.debug.find("no room for a further font (Font)"), std::string::npos);
     EXPECT_EQ(texts.GetFontCount(), TextSystem::kMaxFonts);
     // A font that is not loaded draws and measures nothing.
     texts.SetFont(TextSystem::kMaxFonts);
     texts.DrawString(0, 0, "ab");
     EXPECT_TRUE(Quads().empty());
     EXPECT_EQ(texts.GetFontHeight(-1), 0);
+    int width = -1, height = -1;
+    EXPECT_EQ(texts.MeasureTextHeight("ab", TextSystem::kMaxFonts, 100, 0, &height), 0);
+    EXPECT_EQ(height, 0);
+    texts.MeasureText("ab", -1, &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(0, 0));
+
+    // Starting the service again forgets every font.
+    texts.Init();
+    EXPECT_EQ(texts.GetFontCount(), 0);
+    texts.DrawString(0, 0, "ab");
+    EXPECT_TRUE(Quads().empty());
+}
+
+// The glyph textures go to the device and are not kept in memory as well.
+TEST_F(TextSystemFontTest, GlyphTexturesKeepNoPixelCopy)
+{
+    const auto* fonts = static_cast<const TextFontSet*>(texts.GetFonts());
+    for (int block : {FontTable::kBasicLatin, FontTable::kLatin1Supplement})
+    {
+        const TextureSlot* slot = g_TextureManager.GetSlot(fonts->GetFontTable(0)->m_aiTexture[block]);
+        ASSERT_NE(slot, nullptr);
+        EXPECT_EQ(slot->m_bKeepPixels, 0);
+    }
 }
 
 TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
@@ -102,6 +127,8 @@ TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
         {"ab\ncd", 100, 2, 14, 14},                        // mode 2 does not break at the line feed
         {"ab\ncd", -1, 1, -1, 77},                         // no width: -1 at the first line feed, out untouched
         {std::string(1500, 'a'), -1, 2, 16 + 14, 16 + 14}, // the 1023-character line buffer ends a line
+        {"a", 100, 0, 14, 14},                             // one character left on the last line
+        {"ab", 100, 3, 0, 0},                              // no such mode
     };
     for (const auto& h : heights)
     {
@@ -153,6 +180,8 @@ TEST_F(TextSystemFontTest, WrappedTextAlignsAndStepsLines)
         {40, 1, false, "ab cde", {{10, 0}, {20, 0}, {5, 16}, {15, 16}, {25, 16}}},
         // Right alignment draws the line feed as a glyph on the same line.
         {-1, 2, false, "a\nb", {{-31, 0}, {-21, 0}, {-11, 0}}},
+        // Without a width, centred text draws only up to its first line feed.
+        {-1, 1, false, "a\nb", {{-5, 0}}},
     };
     for (const auto& c : cases)
     {
@@ -173,6 +202,12 @@ TEST_F(TextSystemFontTest, TypewriterStopsAtTheBudgetAndReportsTheCaret)
     EXPECT_EQ(Quads().size(), 3u);
     // x = pen (10) - width of 'd'; y = its quad top (16 - 8) - line advance; width of 'd'; line advance.
     EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{0, 8 - 14, 10, 14}));
+
+    // A budget that ends with a line leaves the caret after that line's last character (at the terminator's
+    // glyph, 10 wide): x = 20 - 10, y = (0 + 3 - 10 - 1) - 14.
+    texts.DrawTextUpTo(0, 0, 30, 0, "ab cd", 2, &caret[0], &caret[1], &caret[2], &caret[3]);
+    EXPECT_EQ(Quads().size(), 2u);
+    EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{10, -8 - 14, 10, 14}));
 }
 
 TEST_F(TextSystemFontTest, ShadowedTextDrawsABlackCopyTwoPixelsDownRightFirst)
