@@ -91,6 +91,8 @@ TEST_F(TextSystemFontTest, LoadFontRefusesMissingShortHostileAndFifthFonts)
     texts.DrawString(0, 0, "ab");
     EXPECT_TRUE(Quads().empty());
     EXPECT_EQ(texts.GetFontHeight(-1), 0);
+    EXPECT_EQ(texts.GetGlyphWidth('a'), 0);
+    EXPECT_FALSE(texts.LoadFont(nullptr));
     int width = -1, height = -1;
     EXPECT_EQ(texts.MeasureTextHeight("ab", TextSystem::kMaxFonts, 100, 0, &height), 0);
     EXPECT_EQ(height, 0);
@@ -128,6 +130,7 @@ TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
         {"ab\ncd", -1, 1, -1, 77},                         // no width: -1 at the first line feed, out untouched
         {std::string(1500, 'a'), -1, 2, 16 + 14, 16 + 14}, // the 1023-character line buffer ends a line
         {"a", 100, 0, 14, 14},                             // one character left on the last line
+        {"ab\n", 100, 0, 16, 16},                          // nothing left after the last line feed
         {"ab", 100, 3, 0, 0},                              // no such mode
     };
     for (const auto& h : heights)
@@ -199,7 +202,9 @@ TEST_F(TextSystemFontTest, TypewriterStopsAtTheBudgetAndReportsTheCaret)
     // Budget 3: "ab" takes 2, so the second line stops before 'd'.
     float caret[4] = {-1, -1, -1, -1};
     texts.DrawTextUpTo(0, 0, 30, 0, "ab cd", 3, &caret[0], &caret[1], &caret[2], &caret[3]);
-    EXPECT_EQ(Quads().size(), 3u);
+    const std::vector<Quad> typed = Quads();
+    ASSERT_EQ(typed.size(), 3u);
+    ExpectGlyph(typed[2], 'c', 0, 16);
     // x = pen (10) - width of 'd'; y = its quad top (16 - 8) - line advance; width of 'd'; line advance.
     EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{0, 8 - 14, 10, 14}));
 
@@ -208,6 +213,19 @@ TEST_F(TextSystemFontTest, TypewriterStopsAtTheBudgetAndReportsTheCaret)
     texts.DrawTextUpTo(0, 0, 30, 0, "ab cd", 2, &caret[0], &caret[1], &caret[2], &caret[3]);
     EXPECT_EQ(Quads().size(), 2u);
     EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{10, -8 - 14, 10, 14}));
+
+    // Nothing typed yet (a negative count too): nothing drawn, the caret before the first character.
+    for (int count : {0, -3})
+    {
+        texts.DrawTextUpTo(0, 0, 30, 0, "ab cd", count, &caret[0], &caret[1], &caret[2], &caret[3]);
+        EXPECT_TRUE(Quads().empty()) << count;
+        EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{-10, -8 - 14, 10, 14})) << count;
+    }
+    // Right-aligned, the line feed is a glyph on the typed line rather than a line break.
+    texts.DrawTextUpTo(0, 0, -1, 2, "a\nb", 3, &caret[0], &caret[1], &caret[2], &caret[3]);
+    const std::vector<Quad> right = Quads();
+    ASSERT_EQ(right.size(), 3u);
+    ExpectGlyph(right[2], 'b', -11, 0);
 }
 
 TEST_F(TextSystemFontTest, ShadowedTextDrawsABlackCopyTwoPixelsDownRightFirst)
