@@ -97,8 +97,7 @@ uint32_t FileSystem::GetFileSize(const char* fileName)
     if (!file)
         return 0;
     // A directory opens for reading too, but has no contents to read and no meaningful end.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(platform::ResolveExisting(fileName), error))
+    if (!IsRegularFile(fileName))
     {
         std::fclose(file);
         return 0;
@@ -187,6 +186,12 @@ std::string BleFileName(const char* name)
     if (ble.size() >= 4)
         ble.resize(ble.size() - 4);
     return ble + ".ble";
+}
+
+bool IsRegularFile(const char* fileName)
+{
+    std::error_code error;
+    return fileName && std::filesystem::is_regular_file(platform::ResolveExisting(fileName), error);
 }
 
 FileSystem* GetFileSystem()

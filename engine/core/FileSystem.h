@@ -47,5 +47,8 @@ private:
 // (a name shorter than four characters gets ".ble" appended).
 std::string BleFileName(const char* name);
 
+// True when the name resolves to an existing regular file (not a directory or a device).
+bool IsRegularFile(const char* fileName);
+
 // The engine root's file services, or a stand-alone instance while no engine root exists.
 FileSystem* GetFileSystem();

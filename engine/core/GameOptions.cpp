@@ -244,6 +244,8 @@ void GameOptions::GetResolution(int32_t* pWidth, int32_t* pHeight) const
 
 void GameOptions::SetDialogPosition(int32_t x, int32_t y, int32_t id)
 {
+    if (id < 0 || id > kMaxDialogId)
+        return;
     for (DialogPosition& position : m_dialogPositions)
     {
         if (position.m_iId == id)

@@ -29,8 +29,9 @@ struct DialogPosition
 class GameOptions
 {
 public:
-    // Dialog ids scanned when the file is read: 0 to this value. A larger DialogCount than the file holds
-    // positions for ends the scan here instead of searching for ever.
+    // Dialog position ids the options keep: 0 to this value. Reading the file scans exactly these ids (so a
+    // larger DialogCount than the file holds positions for ends the scan instead of searching for ever), and
+    // only these are stored, so every position written is one the next run reads back.
     static constexpr int32_t kMaxDialogId = 1024;
     // Resolutions outside these bounds (a zero or absurd size in the file) fall back to 800 by 600.
     static constexpr int32_t kMinWidth = 320;
@@ -68,7 +69,7 @@ public:
     // The screen size in pixels; 800 by 600 when the stored size is out of bounds.
     void GetResolution(int32_t* pWidth, int32_t* pHeight) const;
 
-    // Updates the record with that id, or appends a new one.
+    // Updates the record with that id, or appends a new one; an id outside 0..kMaxDialogId is not kept.
     void SetDialogPosition(int32_t x, int32_t y, int32_t id);
     // True and the position when a record with that id exists.
     bool GetDialogPosition(int32_t id, int32_t* pX, int32_t* pY) const;

@@ -37,9 +37,10 @@ Stream::~Stream() = default;
 
 FileStream::FileStream(const char* fileName)
 {
-    FileSystem* files = GetFileSystem();
-    uint32_t size = fileName ? files->GetFileSize(fileName) : 0;
-    char* data = size ? files->LoadFile(fileName) : nullptr;
+    // One call gives the buffer and its size together: a file that changes between a size query and the read
+    // can never leave the stream believing in bytes the buffer does not hold.
+    uint32_t size = 0;
+    char* data = fileName ? GetFileSystem()->LoadFileSized(fileName, &size) : nullptr;
     if (data)
     {
         m_pOwned = data;

@@ -1,9 +1,8 @@
-// The text service: bitmap fonts (loading, drawing, measuring) and unicode tables (.uni files, expansion, dump).
+// The text service: the font operations passed to its fonts, and unicode tables (.uni files, expansion, dump).
 #include "engine/core/TextSystem.h"
 
+#include "engine/core/FileSystem.h"
 #include "engine/core/Logger.h"
-#include "engine/render/GraphicsManager.h"
-#include "engine/render/TextureManager.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Report.h"
@@ -90,7 +89,10 @@ private:
 class TextSystem::SlotArgumentSource final : public TextSystem::ArgumentSource
 {
 public:
-    SlotArgumentSource(const uintptr_t* slots, int& index) : m_pSlots(slots), m_rIndex(index) {}
+    SlotArgumentSource(const uintptr_t* slots, int count, int& index)
+        : m_pSlots(slots), m_iCount(count), m_rIndex(index)
+    {
+    }
     int32_t NextInt() override { return static_cast<int32_t>(static_cast<uint32_t>(Next())); }
     double NextFloat() override
     {
@@ -102,14 +104,16 @@ public:
     const char* NextString() override { return reinterpret_cast<const char*>(Next()); }
 
 private:
+    // The caller's slots end at the count: a text with more conversions than arguments reads zeros beyond them.
     uintptr_t Next()
     {
-        if (!m_pSlots)
+        if (!m_pSlots || m_rIndex >= m_iCount)
             return 0;
         return m_pSlots[m_rIndex++];
     }
 
     const uintptr_t* m_pSlots;
+    int m_iCount;
     int& m_rIndex;
 };
 
@@ -129,7 +133,8 @@ int32_t TextSystem::Init()
     m_iCurrentTable = 0;
     m_iCurrentFont = 0;
     m_uColour = 0xFFFFFFFF;
-    m_iFontCount = 0;
+    if (m_pFonts)
+        m_pFonts->Clear();
     // Entries still held from an earlier run are freed rather than dropped.
     for (int t = 0; t < kTableCount; ++t)
         FreeTable(t);
@@ -173,11 +178,6 @@ std::string NarrowToFont(const char16_t* text)
     return out;
 }
 
-const uint8_t* Bytes(const char* text)
-{
-    return reinterpret_cast<const uint8_t*>(text);
-}
-
 void WriteCaret(const FontCaret& caret, float* x, float* y, float* width, float* height)
 {
     if (x)
@@ -192,82 +192,32 @@ void WriteCaret(const FontCaret& caret, float* x, float* y, float* width, float*
 
 } // namespace
 
-const FontTable* TextSystem::GetFontTable(int font) const
+void TextSystem::SetFonts(std::unique_ptr<TextFonts> fonts)
 {
-    return font >= 0 && font < m_iFontCount ? &m_fonts[font] : nullptr;
+    m_pFonts = std::move(fonts);
+}
+
+int TextSystem::GetFontCount()
+{
+    return m_pFonts ? m_pFonts->GetFontCount() : 0;
 }
 
 bool TextSystem::LoadFont(const char* baseName)
 {
-    if (!baseName)
-        return false;
-    if (m_iFontCount >= kMaxFonts)
+    if (!m_pFonts)
     {
-        GetLogger()->Report(1, "LoadFont : no room for a further font (%s)", baseName);
+        GetLogger()->Report(1, "LoadFont : the text service has no fonts to load %s into", baseName ? baseName : "");
         return false;
     }
-    const std::string fileName = platform::Format("%s.ttb", baseName);
-    FILE* file = platform::OpenFile(fileName, "rb");
-    if (!file)
-        return false;
-    std::vector<uint8_t> data(FontTable::kFileSize);
-    const size_t got = std::fread(data.data(), 1, data.size(), file);
-    std::fclose(file);
-    FontTable& table = m_fonts[m_iFontCount];
-    if (!table.Parse(data.data(), got))
-    {
-        GetLogger()->Report(1, "LoadFont : %s is not a font table", fileName.c_str());
-        return false;
-    }
-    table.m_aiTexture[FontTable::kBasicLatin] = static_cast<int32_t>(
-        g_TextureManager.Load(platform::Format("%s_Basic Latin_Texture.tga", baseName).c_str(), false, false));
-    table.m_aiTexture[FontTable::kLatin1Supplement] = static_cast<int32_t>(
-        g_TextureManager.Load(platform::Format("%s_Latin-1 Supplement_Texture.tga", baseName).c_str(), false, false));
-    ++m_iFontCount;
-    return true;
-}
-
-void TextSystem::DrawWrapped(float x, float y, int width, int alignment, const char* text, bool oneLine, int budget,
-                             FontCaret* pCaret)
-{
-    const FontTable* font = GetFontTable(m_iCurrentFont);
-    if (!font || !text)
-        return;
-    const uint8_t* s = Bytes(text);
-    int pos = 0;
-    FontLine line;
-    while (font->NextLine(s, &pos, width, alignment, &line))
-    {
-        float lineX = x;
-        if (alignment == 1)
-            lineX = x - static_cast<float>(line.iWidth / 2) + static_cast<float>(width / 2);
-        else if (alignment == 2)
-            lineX = x - static_cast<float>(line.iWidth) + static_cast<float>(width);
-        if (budget >= 0 && budget <= line.iLength)
-        {
-            // The line in which the budget runs out is the last one drawn.
-            font->DrawRun(lineX, y, s + line.iStart, line.iLength, false, m_uColour, budget, pCaret);
-            return;
-        }
-        font->DrawRun(lineX, y, s + line.iStart, line.iLength, false, m_uColour, -1, nullptr);
-        if (budget >= 0)
-            budget -= line.iLength;
-        if (line.end == FontLineEnd::Text)
-            return;
-        y += static_cast<float>(font->LineStep());
-        // Without a width, alignments 0 and 1 draw only up to the first line feed.
-        if (oneLine || (alignment != 2 && width == -1))
-            return;
-    }
+    return m_pFonts->LoadFont(baseName);
 }
 
 void TextSystem::DrawTextShadowed(float x, float y, const char* text, int width)
 {
-    const uint32_t colour = m_uColour;
-    m_uColour = 0xFF000000;
-    DrawWrapped(x + 2.0f, y + 2.0f, width, 0, text, false, -1, nullptr);
-    m_uColour = colour;
-    DrawWrapped(x, y, width, 0, text, false, -1, nullptr);
+    if (!m_pFonts)
+        return;
+    m_pFonts->DrawText(m_iCurrentFont, kShadowColour, x + 2.0f, y + 2.0f, width, 0, text, false, -1, nullptr);
+    m_pFonts->DrawText(m_iCurrentFont, m_uColour, x, y, width, 0, text, false, -1, nullptr);
 }
 
 void TextSystem::DrawTextW(float x, float y, int width, int alignment, const char16_t* text, bool oneLine)
@@ -279,7 +229,8 @@ void TextSystem::DrawTextW(float x, float y, int width, int alignment, const cha
 
 void TextSystem::DrawText(float x, float y, int width, int alignment, const char* text, bool oneLine)
 {
-    DrawWrapped(x, y, width, alignment, text, oneLine, -1, nullptr);
+    if (m_pFonts)
+        m_pFonts->DrawText(m_iCurrentFont, m_uColour, x, y, width, alignment, text, oneLine, -1, nullptr);
 }
 
 void TextSystem::DrawStringW(float x, float y, const char16_t* text)
@@ -289,8 +240,8 @@ void TextSystem::DrawStringW(float x, float y, const char16_t* text)
 
 void TextSystem::DrawString(float x, float y, const char* text)
 {
-    if (const FontTable* font = GetFontTable(m_iCurrentFont))
-        font->DrawRun(x, y, Bytes(text), INT32_MAX, true, m_uColour, -1, nullptr);
+    if (m_pFonts)
+        m_pFonts->DrawString(m_iCurrentFont, m_uColour, x, y, text, -1, nullptr);
 }
 
 void TextSystem::DrawText3DW(float x, float y, float z, int width, int alignment, const char16_t* text, bool oneLine)
@@ -302,51 +253,26 @@ void TextSystem::DrawText3DW(float x, float y, float z, int width, int alignment
 
 void TextSystem::DrawText3D(float x, float y, float z, int width, int alignment, const char* text, bool oneLine)
 {
+    // Text in the world always uses the first font, which stays selected.
     m_iCurrentFont = 0;
-    const FontTable* font = GetFontTable(0);
-    if (!font)
-        return;
-    g_GraphicsManager.BeginTextQueue(platform::Vec3{x, y, z}, m_uColour, font->m_aiTexture[FontTable::kBasicLatin]);
-    DrawText(0.0f, 0.0f, width, alignment, text, oneLine);
-    g_GraphicsManager.EndTextQueue();
+    if (m_pFonts)
+        m_pFonts->DrawText3D(0, m_uColour, x, y, z, width, alignment, text, oneLine);
 }
 
 int TextSystem::MeasureTextHeight(const char* text, int font, int width, int mode, int* outHeight)
 {
-    const FontTable* table = GetFontTable(font);
-    if (mode < 0 || mode > 2 || !table || !text)
-    {
-        if (outHeight)
-            *outHeight = 0;
-        return 0;
-    }
-    const uint8_t* s = Bytes(text);
-    int pos = 0;
-    int lines = 0;
-    bool leftOver = false;
-    FontLine line;
-    while (table->NextLine(s, &pos, width, mode, &line))
-    {
-        if (line.end == FontLineEnd::LineFeed && width == -1)
-            return -1;
-        if (line.end == FontLineEnd::Text)
-        {
-            leftOver = line.iLength > 0;
-            break;
-        }
-        ++lines;
-    }
-    const int height = lines * table->LineStep() + (leftOver ? table->m_iLineAdvance : 0);
+    if (m_pFonts)
+        return m_pFonts->MeasureTextHeight(text, font, width, mode, outHeight);
     if (outHeight)
-        *outHeight = height;
-    return height;
+        *outHeight = 0;
+    return 0;
 }
 
 void TextSystem::MeasureText(const char* text, int font, int* outWidth, int* outHeight)
 {
-    if (const FontTable* table = GetFontTable(font))
+    if (m_pFonts)
     {
-        table->Measure(Bytes(text), outWidth, outHeight);
+        m_pFonts->MeasureText(text, font, outWidth, outHeight);
         return;
     }
     if (outWidth)
@@ -357,22 +283,20 @@ void TextSystem::MeasureText(const char* text, int font, int* outWidth, int* out
 
 int TextSystem::GetFontHeight(int font)
 {
-    const FontTable* table = GetFontTable(font);
-    return table ? table->Glyph('I').m_uHeight : 0;
+    return m_pFonts ? m_pFonts->GetFontHeight(font) : 0;
 }
 
 int TextSystem::GetGlyphWidth(int character)
 {
-    const FontTable* table = GetFontTable(m_iCurrentFont);
-    return table ? table->GlyphWidth(static_cast<uint8_t>(character & 0xFF)) : 0;
+    return m_pFonts ? m_pFonts->GetGlyphWidth(m_iCurrentFont, character) : 0;
 }
 
 void TextSystem::DrawStringUpTo(float x, float y, const char* text, int count, float* caretX, float* caretY,
                                 float* caretWidth, float* caretHeight)
 {
     FontCaret caret;
-    if (const FontTable* font = GetFontTable(m_iCurrentFont))
-        font->DrawRun(x, y, Bytes(text), INT32_MAX, true, m_uColour, std::max(count, 0), &caret);
+    if (m_pFonts)
+        m_pFonts->DrawString(m_iCurrentFont, m_uColour, x, y, text, std::max(count, 0), &caret);
     WriteCaret(caret, caretX, caretY, caretWidth, caretHeight);
 }
 
@@ -380,7 +304,8 @@ void TextSystem::DrawTextUpTo(float x, float y, int width, int alignment, const 
                               float* caretY, float* caretWidth, float* caretHeight)
 {
     FontCaret caret;
-    DrawWrapped(x, y, width, alignment, text, false, std::max(count, 0), &caret);
+    if (m_pFonts)
+        m_pFonts->DrawText(m_iCurrentFont, m_uColour, x, y, width, alignment, text, false, std::max(count, 0), &caret);
     WriteCaret(caret, caretX, caretY, caretWidth, caretHeight);
 }
 
@@ -498,10 +423,10 @@ const char16_t* TextSystem::FormatTextV(int entry, va_list args)
     return result;
 }
 
-const char16_t* TextSystem::FormatTextArgs(int entry, const uintptr_t* args)
+const char16_t* TextSystem::FormatTextArgs(int entry, const uintptr_t* args, int count)
 {
     m_iArgumentIndex = 0;
-    SlotArgumentSource source(args, m_iArgumentIndex);
+    SlotArgumentSource source(args, count, m_iArgumentIndex);
     return Expand(entry, source, true);
 }
 
@@ -597,7 +522,8 @@ void TextSystem::ExpandEntry(int entry, ArgumentSource& args, bool lineFeeds, in
 
 bool TextSystem::LoadTable(int table, const char* fileName)
 {
-    FILE* file = fileName ? platform::OpenFile(fileName, "rb") : nullptr;
+    // A directory opens for reading too, but has no data and no meaningful end: it cannot be read in either.
+    FILE* file = IsRegularFile(fileName) ? platform::OpenFile(fileName, "rb") : nullptr;
     if (!file)
     {
         std::string message = platform::Format("Cannot read in %s file - the program will now quit\nNote: You MUST "

@@ -1,8 +1,9 @@
-// The engine's text service: bitmap fonts (drawn by the font half) and the master and slave unicode tables.
+// The engine's text service: bitmap fonts (drawn by the graphics layer's TextFonts) and the master and slave
+// unicode tables.
 #pragma once
 
 #include "engine/core/EngineService.h"
-#include "engine/render/FontTable.h"
+#include "engine/core/TextFonts.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -52,7 +53,7 @@ public:
     // 11
     virtual const char16_t* FormatTextV(int entry, va_list args) = 0;
     // 12
-    virtual const char16_t* FormatTextArgs(int entry, const uintptr_t* args) = 0;
+    virtual const char16_t* FormatTextArgs(int entry, const uintptr_t* args, int count) = 0;
     // 13
     virtual void DrawText3DW(float x, float y, float z, int width, int alignment, const char16_t* text,
                              bool oneLine) = 0;
@@ -111,7 +112,9 @@ public:
     static constexpr int kIdBufferSize = 2048;
     static constexpr int kLineBufferSize = 1024;
     static constexpr int kOutputSize = 1024;
-    static constexpr int kMaxFonts = 4;
+    static constexpr int kMaxFonts = TextFonts::kMaxFonts;
+    // The colour of the drop shadow under DrawTextShadowed.
+    static constexpr uint32_t kShadowColour = 0xFF000000;
     // How deep "%i" references may nest; deeper references consume their argument and add nothing.
     static constexpr int kMaxReferenceDepth = 8;
 
@@ -127,11 +130,15 @@ public:
     // Frees every entry of both tables; both tables are then empty (count 0).
     void Shutdown() override;
 
-    int GetFontCount() override { return m_iFontCount; }
+    // The fonts the font operations go to, owned by the service from here on (the graphics layer provides
+    // them). Without fonts nothing is drawn, everything measures 0 and LoadFont fails.
+    void SetFonts(std::unique_ptr<TextFonts> fonts);
+    TextFonts* GetFonts() const { return m_pFonts.get(); }
 
     // Fonts: up to kMaxFonts ".ttb" tables with their two textures. Drawing uses the current font and colour;
     // an operation on a font that is not loaded draws nothing and measures 0. 16-bit texts are drawn with
     // the glyph of each character up to U+00FF and '?' for characters beyond the tables.
+    int GetFontCount() override;
     // Loads "<baseName>.ttb" and its textures as the next font; false when the file cannot be opened, is no
     // font table (too short, impossible header) or four fonts are loaded already.
     bool LoadFont(const char* baseName) override;
@@ -150,19 +157,17 @@ public:
                         float* caretHeight) override;
     void DrawTextUpTo(float x, float y, int width, int alignment, const char* text, int count, float* caretX,
                       float* caretY, float* caretWidth, float* caretHeight) override;
-    // The loaded font, or null.
-    const FontTable* GetFontTable(int font) const;
 
     // Looks nothing up: only terminates the caller's buffer, which then reads as the empty text.
     void GetText(const char* id, char* buffer, int size) override;
 
     // Expansion of an entry of the current table into the output buffer (see TextSystem.cpp for the rules).
     // FormatText and FormatTextV take "%d" as int, "%f" as double, "%s" as const char*, "%i" as int, and copy
-    // backslash-n as it stands. FormatTextArgs takes one slot per argument (build them with TextArg) and turns
-    // backslash-n into a line feed.
+    // backslash-n as it stands. FormatTextArgs takes `count` slots, one per argument (build them with TextArg),
+    // reads a conversion beyond them as 0 (a null text for "%s") and turns backslash-n into a line feed.
     const char16_t* FormatText(int entry, ...) override;
     const char16_t* FormatTextV(int entry, va_list args) override;
-    const char16_t* FormatTextArgs(int entry, const uintptr_t* args) override;
+    const char16_t* FormatTextArgs(int entry, const uintptr_t* args, int count) override;
 
     void SetColour(uint32_t colour) override { m_uColour = colour; }
     uint32_t GetColour() override { return m_uColour; }
@@ -211,11 +216,6 @@ private:
     class VaArgumentSource;
     class SlotArgumentSource;
 
-    // The wrapped text in the current font and colour; with budget >= 0 only that many characters are drawn
-    // and the caret is reported where they end.
-    void DrawWrapped(float x, float y, int width, int alignment, const char* text, bool oneLine, int budget,
-                     FontCaret* pCaret);
-
     const TextEntry* CurrentEntry(int entry) const;
     void FreeTable(int table);
     bool LoadTable(int table, const char* fileName);
@@ -227,8 +227,7 @@ private:
     int m_iCurrentTable = 0;
     int m_iCurrentFont = 0;
     uint32_t m_uColour = 0xFFFFFFFF;
-    int m_iFontCount = 0;
-    FontTable m_fonts[kMaxFonts];
+    std::unique_ptr<TextFonts> m_pFonts;
     char m_szIdBuffer[kIdBufferSize] = {};
     char m_szLineBuffer[kLineBufferSize] = {};
     int m_iOutputLength = 0;

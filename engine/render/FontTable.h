@@ -1,6 +1,8 @@
 // The text service's bitmap fonts: the ".ttb" table of 256 glyphs on two textures, line wrapping and glyph drawing.
 #pragma once
 
+#include "engine/core/TextFonts.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -30,15 +32,6 @@ struct FontLine
     int iLength = 0;
     int iWidth = 0; // sum of the glyph widths of the line's characters
     FontLineEnd end = FontLineEnd::Text;
-};
-
-// Where the typewriter caret stands after a partial string.
-struct FontCaret
-{
-    float fX = 0.0f;
-    float fY = 0.0f;
-    float fWidth = 0.0f;
-    float fHeight = 0.0f;
 };
 
 struct FontTable

@@ -126,6 +126,26 @@ TEST_F(EngineTimerTest, PausedChannelCallsBackButItsTimeStays)
     EXPECT_EQ(State(), std::tuple(4, 0u, kStart + 2560, kStart + 2560));
 }
 
+// A callback that pauses or resumes a later channel changes that channel from the next pass on: the time up to
+// the tick belongs to the state the channel had when the pass began.
+TEST_F(EngineTimerTest, PauseOrResumeFromACallbackTakesEffectAfterThePass)
+{
+    auto toggle = [this](int32_t index)
+    { timer.IsChannelRunning(index) ? timer.PauseChannel(index) : timer.ResumeChannel(index); };
+    ASSERT_EQ(timer.AddChannel(100, [&] { toggle(1); }), 0);
+    ASSERT_EQ(timer.AddChannel(100, nullptr), 1); // due together with channel 0
+    ASSERT_EQ(timer.AddChannel(100, [&] { toggle(3); }), 2);
+    ASSERT_EQ(timer.AddChannel(50, nullptr), 3); // period 5,120: half-way at channel 2's tick
+
+    Advance(10); // channel 1 ran up to its tick, channel 3 up to half its period
+    EXPECT_EQ(std::tuple(timer.IsChannelRunning(1), timer.GetChannelTickTime(1)), std::tuple(false, kStart + 2560));
+    EXPECT_EQ(std::tuple(timer.IsChannelRunning(3), timer.GetChannelTime(3)), std::tuple(false, kStart + 2560));
+    Advance(10); // channel 1 was paused through this period: its tick adds nothing
+    EXPECT_EQ(std::tuple(timer.IsChannelRunning(1), timer.GetChannelTickTime(1)), std::tuple(true, kStart + 2560));
+    Advance(10);
+    EXPECT_EQ(std::tuple(timer.IsChannelRunning(1), timer.GetChannelTickTime(1)), std::tuple(false, kStart + 5120));
+}
+
 TEST_F(EngineTimerTest, ResetClockDropsAccumulatedAndUnseenTime)
 {
     ASSERT_EQ(AddCounted(100), 0);

@@ -105,6 +105,17 @@ TEST_F(FileSystemTest, EmptyMissingDirectoryAndShortReadsHandOutNoBuffer)
     EXPECT_EQ(overstating.ReadBleFile(Path("short.bin").c_str()), nullptr);
 }
 
+// A device that takes every write into the stream's buffer and refuses it when the buffer reaches it at close:
+// both writers must report that failure rather than success.
+TEST_F(FileSystemTest, AWriteRefusedWhenTheFileIsClosedIsAFailedWrite)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this system";
+    char text[] = {'a', 'b', 'c'};
+    EXPECT_FALSE(files.WriteBleFile("/dev/full", text, 3));
+    EXPECT_FALSE(files.WriteFile("/dev/full", text, 3));
+}
+
 TEST_F(FileSystemTest, BleNamesReplaceTheLastFourCharactersAndNeverUnderrun)
 {
     const std::pair<const char*, const char*> rows[] = {

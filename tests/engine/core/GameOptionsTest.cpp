@@ -180,6 +180,20 @@ TEST_F(GameOptionsTest, AbsurdResolutionFallsBackTo800By600)
         EXPECT_EQ(Resolution(*options), std::pair(width, height)) << w << "x" << h;
         EXPECT_EQ(std::pair(options->m_iResWidth, options->m_iResHeight), std::pair(width, height));
     }
+
+    // A size put straight into the fields (as the video options do) is checked again when it is asked for.
+    GameOptions options(Path());
+    const std::tuple<int32_t, int32_t, int32_t, int32_t> fields[] = {{319, 600, 800, 600},   {320, 199, 800, 600},
+                                                                     {8193, 600, 800, 600},  {640, 8193, 800, 600},
+                                                                     {-1024, 768, 800, 600}, {1024, 768, 1024, 768}};
+    for (const auto& [w, h, width, height] : fields)
+    {
+        options.m_iResWidth = w;
+        options.m_iResHeight = h;
+        EXPECT_EQ(Resolution(options), std::pair(width, height)) << w << "x" << h;
+    }
+    // Either output may be left out.
+    options.GetResolution(nullptr, nullptr);
 }
 
 TEST_F(GameOptionsTest, FractionsAreClampedAndNanGivesTheDefault)
@@ -234,6 +248,24 @@ TEST_F(GameOptionsTest, DialogKeysFollowTheCountInListOrder)
     EXPECT_NE(testsupport::ReadText(Path()).find(Lines("[Dialog]|DialogCount=2|DialogXPos12=101|DialogYPos12=-21|"
                                                        "DialogXPos0=7|DialogYPos0=8|[Video]")),
               std::string::npos);
+}
+
+TEST_F(GameOptionsTest, EveryDialogPositionKeptIsReadBackByTheNextRun)
+{
+    {
+        GameOptions options(Path());
+        // Ids the file scan cannot reach are not kept at all, rather than written and lost.
+        for (int32_t id : {-1, 1025, INT32_MIN, INT32_MAX, 1024, 0})
+            options.SetDialogPosition(id % 1000, 7, id);
+        EXPECT_EQ(Positions(options), "1024:24,7 0:0,7");
+        int32_t x = -9, y = -9;
+        EXPECT_FALSE(options.GetDialogPosition(-1, &x, &y));
+        EXPECT_FALSE(options.GetDialogPosition(1025, &x, &y));
+        EXPECT_EQ(std::pair(x, y), std::pair(-9, -9));
+    }
+    GameOptions again(Path());
+    // Read back in id order, every one of them.
+    EXPECT_EQ(Positions(again), "0:0,7 1024:24,7");
 }
 
 TEST_F(GameOptionsTest, KeysLeftByHandAndThePlayListAreNotStored)

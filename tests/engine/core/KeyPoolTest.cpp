@@ -46,6 +46,9 @@ TEST(KeyPool, EqualRunsAreSharedWhereverTheyStartAndOthersAppended)
     const Key* a = Intern(pool, MakeRun(1, 3)); // keys 1 2 3, in a copy of its own
     ASSERT_TRUE(Holds(a, MakeRun(1, 3)));
     EXPECT_EQ(pool.Capacity(), 10000u);
+    // A run as long as everything pooled matches it whole.
+    EXPECT_EQ(Intern(pool, MakeRun(1, 3)), a);
+    EXPECT_EQ(pool.Count(), 3u);
     EXPECT_EQ(Intern(pool, MakeRun(4, 2)), a + 3); // keys 4 5
     EXPECT_EQ(Intern(pool, MakeRun(1, 3)), a);
     // The last two keys of the first run followed by the first key of the next; a run inside one.

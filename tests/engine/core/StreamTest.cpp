@@ -1,11 +1,14 @@
 // Tests of the byte streams: little-endian reads, seeking, refused reads past the end, missing files.
 #include "engine/core/Stream.h"
+#include "engine/core/EngineCore.h"
+#include "engine/core/FileSystem.h"
 
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace
@@ -108,6 +111,43 @@ TEST(Stream, MissingOrEmptyFileGivesAClosedFailedStreamThatReadsZeros)
         EXPECT_EQ(dst[0], 0);
     }
     EXPECT_EQ(notThere.Seek(0), -1);
+}
+
+// File services whose first size query cuts the file down afterwards, as when another program rewrites it while
+// the stream is being opened.
+class ShrinkingFiles : public FileSystem
+{
+public:
+    uint32_t GetFileSize(const char* fileName) override
+    {
+        uint32_t size = FileSystem::GetFileSize(fileName);
+        if (!m_bShrunk)
+        {
+            std::filesystem::resize_file(fileName, 2);
+            m_bShrunk = true;
+        }
+        return size;
+    }
+
+private:
+    bool m_bShrunk = false;
+};
+
+TEST(FileStream, AFileThatShrinksWhileOpeningNeverReadsPastItsBuffer)
+{
+    testsupport::TempDir dir;
+    std::string path = dir.File("values.bin");
+    testsupport::WriteBytes(path, kValues);
+    ShrinkingFiles files;
+    EngineCore core;
+    core.m_pFileSystem = &files;
+    g_pEngineCore = &core;
+    FileStream stream(path.c_str());
+    g_pEngineCore = nullptr;
+    // Either the stream refuses the file or it holds exactly the bytes the file has left, never the old size.
+    std::vector<uint8_t> block(kValues.size());
+    EXPECT_LE(stream.Read(block.data(), static_cast<uint32_t>(block.size())), 2u);
+    EXPECT_TRUE(stream.IsFailed());
 }
 
 } // namespace

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -120,7 +122,7 @@ TEST_F(TextSystemTest, MissingTextOrTokenLinesAreConsumedInTheirPlace)
     EXPECT_EQ(Entry(m_text, 0, 2), u"ID_SECOND|Second|<null>");
     EXPECT_EQ(Entry(m_text, 0, 3), u"ID_THIRD|Third|3");
     EXPECT_STREQ(m_text.GetIdBuffer(), "ID_FIRST");
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr)), u"");
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr, 0)), u"");
 }
 
 TEST_F(TextSystemTest, LineEndingsAndTheEndOfTheData)
@@ -156,6 +158,13 @@ TEST_F(TextSystemTest, MissingFileShowsTheWarningAndLeavesTheTable)
     EXPECT_FALSE(m_text.LoadTextFile(path.c_str()));
     ASSERT_EQ(m_text.GetEntryCount(0), 2);
     EXPECT_EQ(Entry(m_text, 0, 1), u"ID_C|c|c");
+
+    // A directory under the file's name is no file to read either.
+    std::filesystem::create_directory(m_dir.File("folder.uni"));
+    EXPECT_FALSE(m_text.LoadTextFile(m_dir.File("folder.uni").c_str()));
+    ASSERT_EQ(m_sink.boxes.size(), 3u);
+    EXPECT_NE(m_sink.boxes[2].text.find("Cannot read in " + m_dir.File("folder.uni")), std::string::npos);
+    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_C|c|c");
 }
 
 TEST_F(TextSystemTest, ShutdownAndUnloadLeaveNoEntryReachable)
@@ -176,7 +185,7 @@ TEST_F(TextSystemTest, MasterAndSlaveMustHoldTheSameNumberOfIds)
     std::string slave = WriteUni("french.uni", u"ID_A\n\"Bonjour\"\n_a_\n");
     EXPECT_TRUE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
     EXPECT_EQ(Entry(m_text, 1, 1), u"ID_A|Bonjour|a");
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr)), u"Hello");
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr, 0)), u"Hello");
 
     std::string longer = WriteUni("longer.uni", Entries(2));
     EXPECT_FALSE(m_text.LoadMasterAndSlave(longer.c_str(), slave.c_str()));
@@ -198,7 +207,7 @@ TEST_F(TextSystemTest, FormatSpecsAreFoundAndCountedAndBadIndicesGiveNothing)
         EXPECT_STREQ(m_text.GetIdName(entry), "");
         EXPECT_EQ(m_text.GetFormatSpec(entry, 0), nullptr);
         EXPECT_EQ(m_text.CountFormatSpecs(entry), 0);
-        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr)), u"") << entry;
+        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr, 0)), u"") << entry;
         m_text.InspectEntry(entry);
     }
 }
@@ -231,12 +240,23 @@ TEST_F(TextExpansionTest, ArgumentSlotsAreWrittenIntoTheText)
         {6, {arg(5)}, u"100% %x %5 %"},
         // Backslash-n becomes a line feed in this form.
         {7, {}, u"one\ntwo\n\nthree%\n"},
+        // Conversions beyond the arguments read 0 (a null text) instead of whatever follows the caller's array.
+        {1, {}, u"0 apples"},
+        {2, {}, u"Price 0.00"},
+        {3, {}, u"Hello !"},
+        {4, {arg(5)}, u"A<0>B0"},
     };
     for (const auto& [entry, args, expected] : cases)
     {
-        EXPECT_EQ(W(m_text.FormatTextArgs(entry, args.empty() ? nullptr : args.data())), expected) << entry;
+        EXPECT_EQ(W(m_text.FormatTextArgs(entry, args.empty() ? nullptr : args.data(), static_cast<int>(args.size()))),
+                  expected)
+            << entry;
         EXPECT_EQ(m_text.GetOutputLength(), static_cast<int>(expected.size()));
     }
+    // The count is the end of the caller's arguments even when memory follows it.
+    const uintptr_t three[] = {arg(5), arg(7), arg(9)};
+    EXPECT_EQ(W(m_text.FormatTextArgs(4, three, 2)), u"A<7>B0");
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, three, -1)), u"0 apples");
     // The variable-argument form takes doubles and keeps backslash-n as written.
     EXPECT_EQ(W(m_text.FormatText(2, 2.25)), u"Price 2.25");
     EXPECT_EQ(W(m_text.FormatText(7)), u"one\\ntwo\\n\\nthree%\\n");
@@ -246,13 +266,14 @@ TEST_F(TextExpansionTest, ReferenceLoopsAreBoundedByTheNestingDepth)
 {
     // Entry 8 names itself; entries 9 and 10 name each other.
     std::vector<uintptr_t> self(64, TextSystem::TextArg(8)), cycle;
-    EXPECT_EQ(W(m_text.FormatTextArgs(8, self.data())), std::u16string(TextSystem::kMaxReferenceDepth + 1, u'x'));
+    EXPECT_EQ(W(m_text.FormatTextArgs(8, self.data(), static_cast<int>(self.size()))),
+              std::u16string(TextSystem::kMaxReferenceDepth + 1, u'x'));
     std::u16string expected;
     for (int i = 0; i < 64; ++i)
         cycle.push_back(TextSystem::TextArg(i % 2 == 0 ? 10 : 9));
     for (int depth = 0; depth <= TextSystem::kMaxReferenceDepth; ++depth)
         expected.push_back(depth % 2 == 0 ? u'a' : u'b');
-    EXPECT_EQ(W(m_text.FormatTextArgs(9, cycle.data())), expected);
+    EXPECT_EQ(W(m_text.FormatTextArgs(9, cycle.data(), static_cast<int>(cycle.size()))), expected);
 }
 
 TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
@@ -262,10 +283,11 @@ TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
          u"\"\n_l_\nID_FAN\n\"%i%i%i%i%i%i%i%i%i%i%i%i%i%i%i%i\"\n_f_\n"
          u"ID_NAME\n\"Hello %s!\"\n_3_\n");
     std::vector<uintptr_t> args(16, TextSystem::TextArg(1));
-    EXPECT_EQ(W(m_text.FormatTextArgs(2, args.data())), std::u16string(TextSystem::kOutputSize - 1, u'y'));
+    EXPECT_EQ(W(m_text.FormatTextArgs(2, args.data(), static_cast<int>(args.size()))),
+              std::u16string(TextSystem::kOutputSize - 1, u'y'));
     std::string longText(3000, 'q');
     uintptr_t name[] = {TextSystem::TextArg(longText.c_str())};
-    EXPECT_EQ(W(m_text.FormatTextArgs(3, name)), u"Hello " + std::u16string(TextSystem::kOutputSize - 7, u'q'));
+    EXPECT_EQ(W(m_text.FormatTextArgs(3, name, 1)), u"Hello " + std::u16string(TextSystem::kOutputSize - 7, u'q'));
 }
 
 TEST_F(TextSystemTest, EntriesBeyondFiveThousandAreRefused)
@@ -345,6 +367,135 @@ TEST_F(TextSystemTest, DumpFailuresAreReported)
     ASSERT_EQ(m_sink.boxes.size(), 2u);
     EXPECT_EQ(m_sink.boxes[1].title + ": " + m_sink.boxes[1].text, "Error: Failed to make a backup!");
     EXPECT_FALSE(testsupport::ReadBytes(path).empty());
+}
+
+// Font operations as the service hands them on: one line per call, with the font, colour and text it passed.
+class RecordedFonts : public TextFonts
+{
+public:
+    explicit RecordedFonts(std::vector<std::string>* log) : m_log(log) {}
+
+    int GetFontCount() const override { return 3; }
+    void Clear() override { Log("Clear"); }
+    bool LoadFont(const char* baseName) override
+    {
+        Log(std::string("LoadFont ") + baseName);
+        return true;
+    }
+    void DrawText(int font, uint32_t colour, float x, float y, int width, int alignment, const char* text, bool oneLine,
+                  int budget, FontCaret* pCaret) override
+    {
+        Log(Call("DrawText", font, colour, x, y, text) + " " + std::to_string(width) + " " + std::to_string(alignment) +
+            (oneLine ? " one" : " all") + " " + std::to_string(budget));
+        Caret(pCaret);
+    }
+    void DrawString(int font, uint32_t colour, float x, float y, const char* text, int stopAt,
+                    FontCaret* pCaret) override
+    {
+        Log(Call("DrawString", font, colour, x, y, text) + " " + std::to_string(stopAt));
+        Caret(pCaret);
+    }
+    void DrawText3D(int font, uint32_t colour, float x, float y, float z, int width, int alignment, const char* text,
+                    bool oneLine) override
+    {
+        Log(Call("DrawText3D", font, colour, x, y, text) + " z" + std::to_string(int(z)) + " " + std::to_string(width) +
+            " " + std::to_string(alignment) + (oneLine ? " one" : " all"));
+    }
+    int MeasureTextHeight(const char* text, int font, int width, int mode, int* pHeight) override
+    {
+        *pHeight = 5;
+        return int(std::strlen(text)) + font * 100 + width * 10 + mode;
+    }
+    void MeasureText(const char* text, int font, int* pWidth, int* pHeight) override
+    {
+        *pWidth = int(std::strlen(text));
+        *pHeight = font;
+    }
+    int GetFontHeight(int font) override { return 20 + font; }
+    int GetGlyphWidth(int font, int character) override { return font * 1000 + character; }
+
+private:
+    static std::string Call(const char* name, int font, uint32_t colour, float x, float y, const char* text)
+    {
+        char head[96];
+        std::snprintf(head, sizeof head, "%s font%d %08X %g,%g ", name, font, colour, x, y);
+        return head + std::string(text ? text : "<null>");
+    }
+    static void Caret(FontCaret* pCaret)
+    {
+        if (pCaret)
+            *pCaret = {1, 2, 3, 4};
+    }
+    void Log(const std::string& line) { m_log->push_back(line); }
+
+    std::vector<std::string>* m_log;
+};
+
+TEST_F(TextSystemTest, FontOperationsCarryTheCurrentFontAndColourToTheFonts)
+{
+    std::vector<std::string> log;
+    m_text.SetFonts(std::make_unique<RecordedFonts>(&log));
+    EXPECT_EQ(m_text.GetFontCount(), 3);
+    EXPECT_TRUE(m_text.LoadFont("Big"));
+    m_text.SetFont(2);
+    m_text.SetColour(0xFF112233);
+    m_text.DrawText(1, 2, 30, 1, "ab", true);
+    // The shadow: black, two pixels down and right, left-aligned and wrapped, then the text itself.
+    m_text.DrawTextShadowed(5, 6, "sh", 40);
+    // 16-bit texts reach the fonts as the tables' 8-bit codes, '?' beyond them.
+    m_text.DrawStringW(7, 8, u"\u00E9\u0416x");
+    m_text.DrawTextW(0, 0, -1, 2, u"\u0100", false);
+    float caret[4] = {};
+    m_text.DrawStringUpTo(9, 9, "up", -4, &caret[0], &caret[1], &caret[2], &caret[3]);
+    EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{1, 2, 3, 4}));
+    m_text.DrawTextUpTo(1, 1, 50, 0, "typed", 3, nullptr, nullptr, nullptr, nullptr);
+    // World text selects the first font, which stays selected.
+    m_text.DrawText3DW(1, 2, 3, 60, 1, u"w\u0416", true);
+    EXPECT_EQ(m_text.GetCurrentFont(), 0);
+    const std::vector<std::string> expected = {
+        "LoadFont Big",
+        "DrawText font2 FF112233 1,2 ab 30 1 one -1",
+        "DrawText font2 FF000000 7,8 sh 40 0 all -1",
+        "DrawText font2 FF112233 5,6 sh 40 0 all -1",
+        "DrawString font2 FF112233 7,8 \xE9?x -1",
+        "DrawText font2 FF112233 0,0 ? -1 2 all -1",
+        "DrawString font2 FF112233 9,9 up 0",
+        "DrawText font2 FF112233 1,1 typed 50 0 all 3",
+        "DrawText3D font0 FF112233 1,2 w? z3 60 1 one",
+    };
+    EXPECT_EQ(log, expected);
+
+    // Measures name their font; the glyph width is the current font's.
+    int width = 0, height = 0;
+    EXPECT_EQ(m_text.MeasureTextHeight("abc", 1, 2, 1, &height), 3 + 100 + 20 + 1);
+    m_text.MeasureText("abcd", 3, &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(4, 3));
+    EXPECT_EQ(m_text.GetFontHeight(2), 22);
+    m_text.SetFont(1);
+    EXPECT_EQ(m_text.GetGlyphWidth('A'), 1065);
+    log.clear();
+    m_text.Init(); // forgets the fonts
+    EXPECT_EQ(log, std::vector<std::string>{"Clear"});
+}
+
+TEST_F(TextSystemTest, WithoutFontsNothingIsDrawnAndEverythingMeasuresZero)
+{
+    EXPECT_EQ(m_text.GetFontCount(), 0);
+    EXPECT_FALSE(m_text.LoadFont("Font"));
+    EXPECT_NE(m_sink.debug.find("LoadFont"), std::string::npos);
+    m_text.DrawText(0, 0, 10, 0, "a", false);
+    m_text.DrawTextShadowed(0, 0, "a", 10);
+    m_text.DrawString(0, 0, "a");
+    m_text.DrawText3D(0, 0, 0, 10, 0, "a", false);
+    int width = -1, height = -1;
+    EXPECT_EQ(m_text.MeasureTextHeight("a", 0, 10, 0, &height), 0);
+    EXPECT_EQ(height, 0);
+    m_text.MeasureText("a", 0, &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(0, 0));
+    EXPECT_EQ(m_text.GetFontHeight(0) + m_text.GetGlyphWidth('a'), 0);
+    float caret[4] = {-1, -1, -1, -1};
+    m_text.DrawTextUpTo(0, 0, 10, 0, "a", 1, &caret[0], &caret[1], &caret[2], &caret[3]);
+    EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{0, 0, 0, 0}));
 }
 
 } // namespace

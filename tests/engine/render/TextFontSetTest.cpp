@@ -1,11 +1,13 @@
 // Tests of the text service's fonts: font tables read and hostile ones refused, measuring and wrapping, and the
 // glyph quads of strings, wrapped and aligned texts and the typewriter on the recording device.
+#include "engine/render/TextFontSet.h"
 #include "engine/core/TextSystem.h"
 
 #include "tests/engine/render/FontTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,7 @@ protected:
     void SetUp() override
     {
         FontDrawTest::SetUp();
+        texts.SetFonts(std::make_unique<TextFontSet>());
         testsupport::WriteBytes(dir.File("Font.ttb"), TableBytes());
         fonttest::WriteTga(dir.File("Font_Basic Latin_Texture.tga"), 16, 0xFFFFFFFF);
         fonttest::WriteTga(dir.File("Font_Latin-1 Supplement_Texture.tga"), 16, 0xFFFFFFFF);
@@ -79,13 +82,40 @@ TEST_F(TextSystemFontTest, LoadFontRefusesMissingShortHostileAndFifthFonts)
         EXPECT_FALSE(texts.LoadFont(name)) << name;
     for (int i = 1; i < TextSystem::kMaxFonts; ++i)
         EXPECT_TRUE(texts.LoadFont("Font"));
+    testsupport::RecordingReportSink reports;
     EXPECT_FALSE(texts.LoadFont("Font"));
+    EXPECT_NE(reports.debug.find("no room for a further font (Font)"), std::string::npos);
     EXPECT_EQ(texts.GetFontCount(), TextSystem::kMaxFonts);
     // A font that is not loaded draws and measures nothing.
     texts.SetFont(TextSystem::kMaxFonts);
     texts.DrawString(0, 0, "ab");
     EXPECT_TRUE(Quads().empty());
     EXPECT_EQ(texts.GetFontHeight(-1), 0);
+    EXPECT_EQ(texts.GetGlyphWidth('a'), 0);
+    EXPECT_FALSE(texts.LoadFont(nullptr));
+    int width = -1, height = -1;
+    EXPECT_EQ(texts.MeasureTextHeight("ab", TextSystem::kMaxFonts, 100, 0, &height), 0);
+    EXPECT_EQ(height, 0);
+    texts.MeasureText("ab", -1, &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(0, 0));
+
+    // Starting the service again forgets every font.
+    texts.Init();
+    EXPECT_EQ(texts.GetFontCount(), 0);
+    texts.DrawString(0, 0, "ab");
+    EXPECT_TRUE(Quads().empty());
+}
+
+// The glyph textures go to the device and are not kept in memory as well.
+TEST_F(TextSystemFontTest, GlyphTexturesKeepNoPixelCopy)
+{
+    const auto* fonts = static_cast<const TextFontSet*>(texts.GetFonts());
+    for (int block : {FontTable::kBasicLatin, FontTable::kLatin1Supplement})
+    {
+        const TextureSlot* slot = g_TextureManager.GetSlot(fonts->GetFontTable(0)->m_aiTexture[block]);
+        ASSERT_NE(slot, nullptr);
+        EXPECT_EQ(slot->m_bKeepPixels, 0);
+    }
 }
 
 TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
@@ -99,6 +129,9 @@ TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
         {"ab\ncd", 100, 2, 14, 14},                        // mode 2 does not break at the line feed
         {"ab\ncd", -1, 1, -1, 77},                         // no width: -1 at the first line feed, out untouched
         {std::string(1500, 'a'), -1, 2, 16 + 14, 16 + 14}, // the 1023-character line buffer ends a line
+        {"a", 100, 0, 14, 14},                             // one character left on the last line
+        {"ab\n", 100, 0, 16, 16},                          // nothing left after the last line feed
+        {"ab", 100, 3, 0, 0},                              // no such mode
     };
     for (const auto& h : heights)
     {
@@ -150,6 +183,8 @@ TEST_F(TextSystemFontTest, WrappedTextAlignsAndStepsLines)
         {40, 1, false, "ab cde", {{10, 0}, {20, 0}, {5, 16}, {15, 16}, {25, 16}}},
         // Right alignment draws the line feed as a glyph on the same line.
         {-1, 2, false, "a\nb", {{-31, 0}, {-21, 0}, {-11, 0}}},
+        // Without a width, centred text draws only up to its first line feed.
+        {-1, 1, false, "a\nb", {{-5, 0}}},
     };
     for (const auto& c : cases)
     {
@@ -167,9 +202,66 @@ TEST_F(TextSystemFontTest, TypewriterStopsAtTheBudgetAndReportsTheCaret)
     // Budget 3: "ab" takes 2, so the second line stops before 'd'.
     float caret[4] = {-1, -1, -1, -1};
     texts.DrawTextUpTo(0, 0, 30, 0, "ab cd", 3, &caret[0], &caret[1], &caret[2], &caret[3]);
-    EXPECT_EQ(Quads().size(), 3u);
+    const std::vector<Quad> typed = Quads();
+    ASSERT_EQ(typed.size(), 3u);
+    ExpectGlyph(typed[2], 'c', 0, 16);
     // x = pen (10) - width of 'd'; y = its quad top (16 - 8) - line advance; width of 'd'; line advance.
     EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{0, 8 - 14, 10, 14}));
+
+    // A budget that ends with a line leaves the caret after that line's last character (at the terminator's
+    // glyph, 10 wide): x = 20 - 10, y = (0 + 3 - 10 - 1) - 14.
+    texts.DrawTextUpTo(0, 0, 30, 0, "ab cd", 2, &caret[0], &caret[1], &caret[2], &caret[3]);
+    EXPECT_EQ(Quads().size(), 2u);
+    EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{10, -8 - 14, 10, 14}));
+
+    // Nothing typed yet (a negative count too): nothing drawn, the caret before the first character.
+    for (int count : {0, -3})
+    {
+        texts.DrawTextUpTo(0, 0, 30, 0, "ab cd", count, &caret[0], &caret[1], &caret[2], &caret[3]);
+        EXPECT_TRUE(Quads().empty()) << count;
+        EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{-10, -8 - 14, 10, 14})) << count;
+    }
+    // Right-aligned, the line feed is a glyph on the typed line rather than a line break.
+    texts.DrawTextUpTo(0, 0, -1, 2, "a\nb", 3, &caret[0], &caret[1], &caret[2], &caret[3]);
+    const std::vector<Quad> right = Quads();
+    ASSERT_EQ(right.size(), 3u);
+    ExpectGlyph(right[2], 'b', -11, 0);
+}
+
+TEST_F(TextSystemFontTest, ShadowedTextDrawsABlackCopyTwoPixelsDownRightFirst)
+{
+    texts.DrawTextShadowed(10, 20, "ab", 100);
+    const std::vector<Quad> q = Quads();
+    ASSERT_EQ(q.size(), 4u);
+    ExpectGlyph(q[0], 'a', 12, 22);
+    ExpectGlyph(q[1], 'b', 22, 22);
+    ExpectGlyph(q[2], 'a', 10, 20);
+    ExpectGlyph(q[3], 'b', 20, 20);
+    EXPECT_EQ(std::vector<uint32_t>({q[0].colour, q[1].colour, q[2].colour, q[3].colour}),
+              std::vector<uint32_t>({0xFF000000, 0xFF000000, 0xFF112233, 0xFF112233}));
+    EXPECT_EQ(texts.GetColour(), 0xFF112233u);
+}
+
+TEST_F(TextSystemFontTest, WorldTextQueuesOneRunInTheFirstFont)
+{
+    // A second font on textures of its own, selected before: world text still takes the first one.
+    testsupport::WriteBytes(dir.File("Other.ttb"), TableBytes());
+    fonttest::WriteTga(dir.File("Other_Basic Latin_Texture.tga"), 16, 0xFF00FF00);
+    fonttest::WriteTga(dir.File("Other_Latin-1 Supplement_Texture.tga"), 16, 0xFF00FF00);
+    ASSERT_TRUE(texts.LoadFont("Other"));
+    const auto* fonts = static_cast<const TextFontSet*>(texts.GetFonts());
+    const int32_t first = fonts->GetFontTable(0)->m_aiTexture[FontTable::kBasicLatin];
+    ASSERT_NE(first, fonts->GetFontTable(1)->m_aiTexture[FontTable::kBasicLatin]);
+    texts.SetFont(1);
+
+    texts.DrawText3DW(1, 2, 3, 100, 0, u"ab\u0416", false);
+    EXPECT_EQ(texts.GetCurrentFont(), 0);
+    const TextQueue& queue = g_GraphicsManager.GetTextQueue();
+    ASSERT_EQ(queue.runCount, 1);
+    EXPECT_EQ(queue.quadCount, 3); // the character beyond the tables is drawn as '?'
+    EXPECT_EQ(queue.runs[0].texture, first);
+    EXPECT_TRUE(queue.runs[0].anchor.x == 1 && queue.runs[0].anchor.y == 2 && queue.runs[0].anchor.z == 3);
+    EXPECT_FALSE(g_GraphicsManager.IsTextQueueOpen());
 }
 
 } // namespace
