@@ -152,10 +152,10 @@ bool DecodePalette(const uint8_t* raw, uint32_t count, uint32_t entryBits, TGAPa
 // How the pixels of a TGA row are laid out, from the image descriptor.
 struct TGALayout
 {
-    uint32_t depth = 0;
-    bool alpha = false;      // the descriptor counts attribute (alpha) bits: 16 and 32-bit pixels carry alpha
-    bool rightFirst = false; // each row is stored from its right end
-    const TGAPalette* palette = nullptr; // 8-bit indices into the colour map; null for grey
+    uint32_t depth;
+    bool alpha;                // the descriptor counts attribute (alpha) bits: 16 and 32-bit pixels carry alpha
+    bool rightFirst;           // each row is stored from its right end
+    const TGAPalette* palette; // 8-bit indices into the colour map; null for grey
 };
 
 void DecodeTGARow(const uint8_t* src, uint32_t width, const TGALayout& layout, uint8_t* row)
@@ -205,8 +205,8 @@ void DecodeTGARow(const uint8_t* src, uint32_t width, const TGALayout& layout, u
 // One channel of a DDS RGB layout: the lowest bit of its mask and the mask's width (0: the layout has none).
 struct MaskChannel
 {
-    uint32_t shift = 0;
-    uint32_t bits = 0;
+    uint32_t shift;
+    uint32_t bits;
 };
 
 // False for a mask whose bits are not one run, or that reaches past the pixel's bits.
@@ -438,11 +438,7 @@ std::unique_ptr<uint8_t[]> LoadTGA(const char* fileName, Stream& stream, uint32_
 
     // Rows stored bottom first, and rows stored right to left, come out turned round, so the result is always top
     // row first, left pixel first. Only a descriptor that counts attribute bits gives 16 and 32-bit pixels alpha.
-    TGALayout layout;
-    layout.depth = depth;
-    layout.alpha = attributeBits != 0;
-    layout.rightFirst = rightFirst;
-    layout.palette = paletted ? &palette : nullptr;
+    const TGALayout layout = {depth, attributeBits != 0, rightFirst, paletted ? &palette : nullptr};
     for (uint32_t y = 0; y < height; ++y)
     {
         uint32_t sourceRow = topFirst ? y : height - 1 - y;
@@ -493,7 +489,7 @@ bool LoadDDS(const char* fileName, std::unique_ptr<uint8_t[]>* pPixels, DDSHeade
     uint32_t format = 0;
     uint64_t dataBytes = 0;
     uint32_t bits = 0;
-    MaskLayout layout;
+    MaskLayout layout{};
     if (header.GetPixelFormatFlags() & kPixelFormatRGB)
     {
         // Every RGB layout comes out as 32-bit ARGB, which must fit a 32-bit byte count.
