@@ -181,10 +181,11 @@ void DecodeTGARow(const uint8_t* src, uint32_t width, const TGALayout& layout, u
             }
             else
             {
-                // An index the map does not hold comes out opaque black.
+                // An index the map does not hold comes out opaque black (one below the first entry wraps round to
+                // a number far beyond the map).
                 const TGAPalette& palette = *layout.palette;
                 uint32_t entry = src[x] - palette.uFirst;
-                if (src[x] < palette.uFirst || entry >= palette.uCount)
+                if (entry >= palette.uCount)
                 {
                     PutPixel(out, 0, 0, 0, 0xFF);
                 }

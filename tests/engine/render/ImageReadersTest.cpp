@@ -112,11 +112,11 @@ Image LoadTgaFile(const std::string& path)
 TEST(TgaReaderTest, DecodesEveryAcceptedTypeDepthAndHeaderLayout)
 {
     testsupport::TempDir dir;
-    const Pixels mapped = {0xFF000064, 0xFFC80000, 0xFF009600, 0xFF000000, 0xFF000000};
+    const Pixels mapped = {0xFF000064, 0xFFC80000, 0xFF009600, 0xFF000000, 0xFF000000, 0xFF000000};
     Bytes map15;
     for (uint32_t v : {31u << 10, 31u << 5, 31u})
         Put(map15, v, 2);
-    const Bytes indices = {12, 10, 11, 9, 13}; // the map holds entries 10..12; 9 and 13 read as opaque black
+    const Bytes indices = {12, 10, 11, 9, 13, 200}; // the map holds entries 10..12; the others read as opaque black
     const struct
     {
         const char* what;
@@ -145,10 +145,10 @@ TEST(TgaReaderTest, DecodesEveryAcceptedTypeDepthAndHeaderLayout)
         {"unused map", Tga(2, 1, 1, 24, 0x20, {1, 2, 3}, {'i'}, 1, 3, 5, 15, Bytes(10, 0xCD)), {0xFF030201}},
         {"map fields without map", Tga(2, 1, 1, 24, 0x20, {1, 2, 3}, {}, 0, 0, 300, 24), {0xFF030201}},
         {"15-bit map",
-         Tga(1, 5, 1, 8, 0, indices, {'x'}, 1, 10, 3, 15, map15),
-         {0xFF0000FF, 0xFFFF0000, 0xFF00FF00, 0xFF000000, 0xFF000000}},
-        {"24-bit map", Tga(1, 5, 1, 8, 0, indices, {}, 1, 10, 3, 24, {0, 0, 200, 0, 150, 0, 100, 0, 0}), mapped},
-        {"32-bit map", Tga(2, 5, 1, 8, 0, indices, {}, 1, 10, 3, 32, {0, 0, 200, 0x10, 0, 150, 0, 0, 100, 0, 0, 0}),
+         Tga(1, 6, 1, 8, 0, indices, {'x'}, 1, 10, 3, 15, map15),
+         {0xFF0000FF, 0xFFFF0000, 0xFF00FF00, 0xFF000000, 0xFF000000, 0xFF000000}},
+        {"24-bit map", Tga(1, 6, 1, 8, 0, indices, {}, 1, 10, 3, 24, {0, 0, 200, 0, 150, 0, 100, 0, 0}), mapped},
+        {"32-bit map", Tga(2, 6, 1, 8, 0, indices, {}, 1, 10, 3, 32, {0, 0, 200, 0x10, 0, 150, 0, 0, 100, 0, 0, 0}),
          mapped},
     };
     for (const auto& c : cases)
@@ -337,8 +337,9 @@ TEST(DdsReaderTest, ChannelsComeFromWhereThePixelFormatMasksPutThem)
         {"B8G8R8", 0x40, 24, {0xFF, 0xFF00, 0xFF0000, 0}, {0x10, 0x20, 0x30}, {0xFF102030}},
         // 0x600403FF: alpha 1 -> 0x55, red 0x200 -> 0x80, green 0x100 -> 0x40, blue 0x3FF -> 0xFF.
         {"A2R10G10B10", 0x41, 32, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}, {0xFF, 0x03, 0x04, 0x60}, {0x558040FF}},
-        // Without any colour mask a header means the classic layout of its size, alpha included.
-        {"no masks, 16 bits", 0x40, 16, {0, 0, 0, 0}, {0xFF, 0x7F}, {0x00FFFFFF}},
+        // Without any colour mask a header means the classic layout of its size, alpha included (0xC12F is
+        // worked out with the TGA cases).
+        {"no masks, 16 bits", 0x40, 16, {0, 0, 0, 0}, {0xFF, 0x7F, 0x2F, 0xC1}, {0x00FFFFFF, 0xFF844A7B}},
         {"no masks, 32 bits", 0x40, 32, {0, 0, 0, 0}, {0x10, 0x20, 0x30, 0x40}, {0x40302010}},
         {"no masks, 24 bits", 0x40, 24, {0, 0, 0, 0xFF000000}, {0x10, 0x20, 0x30}, {0xFF302010}},
     };
