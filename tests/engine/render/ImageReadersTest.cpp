@@ -358,6 +358,7 @@ TEST(DdsReaderTest, ChannelsComeFromWhereThePixelFormatMasksPutThem)
     for (const auto& masks : refused)
         EXPECT_FALSE(load(0x41, 16, masks, {0, 0}).ok) << std::hex << masks[0];
     EXPECT_FALSE(load(0x41, 24, {0xFF000000, 0xFF00, 0xFF, 0}, {0, 0, 0}).ok); // red beyond 24 bits
+    EXPECT_FALSE(load(0x40, 8, {0xE0, 0x1C, 0x03, 0}, {0x12}).ok);             // no 8-bit layout, masks or not
     EXPECT_TRUE(load(0x41, 32, {0xFF000000, 0xFF00, 0xFF, 0}, {0, 0, 0, 0}).ok);
 }
 
