@@ -9,6 +9,7 @@
 #include "engine/render/TextureManager.h"
 #include "engine/render/TextureSlots.h"
 #include "platform/Report.h"
+#include "platform/image/ColourChannels.h"
 
 #include <algorithm>
 
@@ -17,18 +18,12 @@ Display* g_pDisplay = nullptr;
 namespace
 {
 
-// A 5-bit component widened to 8 bits, its top bits repeated below.
-uint32_t Widen5(uint32_t c)
-{
-    return (c << 3) | (c >> 2);
-}
-
 // An X1R5G5B5 pixel as opaque A8R8G8B8; the colour key becomes 0 (fully transparent).
 uint32_t ExpandPixel(uint16_t pixel, uint16_t colourKey)
 {
     if (pixel == colourKey)
         return 0;
-    return 0xFF000000u | (Widen5((pixel >> 10) & 31) << 16) | (Widen5((pixel >> 5) & 31) << 8) | Widen5(pixel & 31);
+    return platform::Argb1555(pixel, false);
 }
 
 // The work area the window is kept on; without video the desktop is taken to start at 0, 0.

@@ -4,7 +4,10 @@
 #include "engine/core/Logger.h"
 #include "engine/core/Stream.h"
 
+#include "platform/image/ColourChannels.h"
+
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -96,16 +99,10 @@ void PutPixel(uint8_t* out, uint8_t b, uint8_t g, uint8_t r, uint8_t a)
     out[3] = a;
 }
 
-uint8_t Expand5(uint32_t c)
+void PutArgb(uint8_t* out, uint32_t argb)
 {
-    return static_cast<uint8_t>((c << 3) | (c >> 2));
-}
-
-// A 1-5-5-5 word: alpha 0xFF when bit 15 is set, else 0; each 5-bit channel widened to 8 bits.
-void Put1555(uint8_t* out, uint16_t word)
-{
-    PutPixel(out, Expand5(word & 31), Expand5((word >> 5) & 31), Expand5((word >> 10) & 31),
-             (word & 0x8000) ? 0xFF : 0x00);
+    PutPixel(out, static_cast<uint8_t>(argb), static_cast<uint8_t>(argb >> 8), static_cast<uint8_t>(argb >> 16),
+             static_cast<uint8_t>(argb >> 24));
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -137,10 +134,10 @@ bool DecodePalette(const uint8_t* raw, uint32_t count, uint32_t entryBits, TGAPa
         uint8_t* dst = palette->pBGR.get() + i * 3;
         if (entryBytes == 2)
         {
-            uint16_t word = Get16(src);
-            dst[0] = Expand5(word & 31);
-            dst[1] = Expand5((word >> 5) & 31);
-            dst[2] = Expand5((word >> 10) & 31);
+            uint32_t argb = platform::Argb1555(Get16(src), false);
+            dst[0] = static_cast<uint8_t>(argb);
+            dst[1] = static_cast<uint8_t>(argb >> 8);
+            dst[2] = static_cast<uint8_t>(argb >> 16);
         }
         else
         {
@@ -152,43 +149,116 @@ bool DecodePalette(const uint8_t* raw, uint32_t count, uint32_t entryBits, TGAPa
     return true;
 }
 
-void DecodeTGARow(const uint8_t* src, uint32_t width, uint32_t depth, const TGAPalette* palette, uint8_t* out)
+// How the pixels of a TGA row are laid out, from the image descriptor.
+struct TGALayout
 {
-    for (uint32_t x = 0; x < width; ++x, out += 4)
+    uint32_t depth;
+    bool alpha;                // the descriptor counts attribute (alpha) bits: 16 and 32-bit pixels carry alpha
+    bool rightFirst;           // each row is stored from its right end
+    const TGAPalette* palette; // 8-bit indices into the colour map; null for grey
+};
+
+void DecodeTGARow(const uint8_t* src, uint32_t width, const TGALayout& layout, uint8_t* row)
+{
+    for (uint32_t x = 0; x < width; ++x)
     {
-        switch (depth)
+        uint8_t* out = row + static_cast<size_t>(layout.rightFirst ? width - 1 - x : x) * 4;
+        switch (layout.depth)
         {
         case 32:
-            std::memcpy(out, src + x * 4, 4);
+            PutPixel(out, src[x * 4], src[x * 4 + 1], src[x * 4 + 2], layout.alpha ? src[x * 4 + 3] : 0xFF);
             break;
         case 24:
             PutPixel(out, src[x * 3], src[x * 3 + 1], src[x * 3 + 2], 0xFF);
             break;
         case 16:
-            Put1555(out, Get16(src + x * 2));
+            PutArgb(out, platform::Argb1555(Get16(src + x * 2), layout.alpha));
             break;
         default: // 8: grey, or an index into the colour map
-            if (!palette)
+            if (!layout.palette)
             {
                 PutPixel(out, src[x], src[x], src[x], 0xFF);
             }
             else
             {
-                // An index the map does not hold comes out opaque black.
-                uint32_t entry = src[x] - palette->uFirst;
-                if (src[x] < palette->uFirst || entry >= palette->uCount)
+                // An index the map does not hold comes out opaque black (one below the first entry wraps round to
+                // a number far beyond the map).
+                const TGAPalette& palette = *layout.palette;
+                uint32_t entry = src[x] - palette.uFirst;
+                if (entry >= palette.uCount)
                 {
                     PutPixel(out, 0, 0, 0, 0xFF);
                 }
                 else
                 {
-                    const uint8_t* bgr = palette->pBGR.get() + entry * 3;
+                    const uint8_t* bgr = palette.pBGR.get() + entry * 3;
                     PutPixel(out, bgr[0], bgr[1], bgr[2], 0xFF);
                 }
             }
             break;
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// DDS
+
+// One channel of a DDS RGB layout: the lowest bit of its mask and the mask's width (0: the layout has none).
+struct MaskChannel
+{
+    uint32_t shift;
+    uint32_t bits;
+};
+
+// False for a mask whose bits are not one run, or that reaches past the pixel's bits.
+bool ChannelFromMask(uint32_t mask, uint32_t pixelBits, MaskChannel* channel)
+{
+    *channel = MaskChannel{};
+    if (mask == 0)
+        return true;
+    channel->shift = static_cast<uint32_t>(std::countr_zero(mask));
+    channel->bits = static_cast<uint32_t>(std::popcount(mask));
+    bool oneRun = (static_cast<uint64_t>(mask) >> channel->shift) == (uint64_t(1) << channel->bits) - 1;
+    return oneRun && channel->shift + channel->bits <= pixelBits;
+}
+
+uint32_t ChannelValue(uint32_t pixel, const MaskChannel& channel)
+{
+    uint32_t value = static_cast<uint32_t>((pixel >> channel.shift) & ((uint64_t(1) << channel.bits) - 1));
+    return platform::WidenChannel(value, channel.bits);
+}
+
+// The red, green, blue and alpha channels of an RGB layout.
+struct MaskLayout
+{
+    MaskChannel red, green, blue, alpha;
+};
+
+// The layout from the header's masks. A header without colour masks gets the classic layout of its bit count
+// (A8R8G8B8, R8G8B8 or A1R5G5B5); without an alpha mask the pixels are opaque. False for masks the reader
+// cannot follow.
+bool MaskLayoutFromHeader(const DDSHeader& header, uint32_t bits, MaskLayout* layout)
+{
+    uint32_t red = header.GetRedMask();
+    uint32_t green = header.GetGreenMask();
+    uint32_t blue = header.GetBlueMask();
+    uint32_t alpha = header.GetAlphaMask();
+    if ((red | green | blue) == 0)
+    {
+        red = bits == 16 ? 0x7C00 : 0xFF0000;
+        green = bits == 16 ? 0x03E0 : 0xFF00;
+        blue = bits == 16 ? 0x001F : 0xFF;
+        alpha = bits == 16 ? 0x8000 : bits == 32 ? 0xFF000000 : 0;
+    }
+    return ChannelFromMask(red, bits, &layout->red) && ChannelFromMask(green, bits, &layout->green) &&
+           ChannelFromMask(blue, bits, &layout->blue) && ChannelFromMask(alpha, bits, &layout->alpha);
+}
+
+uint32_t DecodeMaskedPixel(uint32_t pixel, const MaskLayout& layout)
+{
+    uint32_t alpha = layout.alpha.bits ? ChannelValue(pixel, layout.alpha) : 0xFF;
+    return (alpha << 24) | (ChannelValue(pixel, layout.red) << 16) | (ChannelValue(pixel, layout.green) << 8) |
+           ChannelValue(pixel, layout.blue);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -303,6 +373,8 @@ std::unique_ptr<uint8_t[]> LoadTGA(const char* fileName, Stream& stream, uint32_
     uint32_t width = Get16(header + 12);
     uint32_t height = Get16(header + 14);
     uint32_t depth = header[16];
+    uint32_t attributeBits = header[17] & 0x0F;
+    bool rightFirst = (header[17] & 0x10) != 0;
     bool topFirst = (header[17] & 0x20) != 0;
 
     if (imageType == 0)
@@ -365,11 +437,13 @@ std::unique_ptr<uint8_t[]> LoadTGA(const char* fileName, Stream& stream, uint32_
         return nullptr;
     }
 
-    // Rows stored bottom first come out exchanged, so the result is always top row first.
+    // Rows stored bottom first, and rows stored right to left, come out turned round, so the result is always top
+    // row first, left pixel first. Only a descriptor that counts attribute bits gives 16 and 32-bit pixels alpha.
+    const TGALayout layout = {depth, attributeBits != 0, rightFirst, paletted ? &palette : nullptr};
     for (uint32_t y = 0; y < height; ++y)
     {
         uint32_t sourceRow = topFirst ? y : height - 1 - y;
-        DecodeTGARow(raw.get() + static_cast<size_t>(sourceRow) * rowBytes, width, depth, paletted ? &palette : nullptr,
+        DecodeTGARow(raw.get() + static_cast<size_t>(sourceRow) * rowBytes, width, layout,
                      pixels.get() + static_cast<size_t>(y) * width * 4);
     }
     if (pWidth)
@@ -416,11 +490,13 @@ bool LoadDDS(const char* fileName, std::unique_ptr<uint8_t[]>* pPixels, DDSHeade
     uint32_t format = 0;
     uint64_t dataBytes = 0;
     uint32_t bits = 0;
+    MaskLayout layout{};
     if (header.GetPixelFormatFlags() & kPixelFormatRGB)
     {
         // Every RGB layout comes out as 32-bit ARGB, which must fit a 32-bit byte count.
         bits = header.GetRGBBitCount();
-        if ((bits != 32 && bits != 24 && bits != 16) || pixelCount > UINT32_MAX / 4)
+        if ((bits != 32 && bits != 24 && bits != 16) || pixelCount > UINT32_MAX / 4 ||
+            !MaskLayoutFromHeader(header, bits, &layout))
             return false;
         format = kImageFormatA8R8G8B8;
         dataBytes = pixelCount * (bits / 8);
@@ -448,20 +524,22 @@ bool LoadDDS(const char* fileName, std::unique_ptr<uint8_t[]>* pPixels, DDSHeade
         return false;
 
     uint64_t outBytes = dataBytes;
-    if (bits == 24 || bits == 16)
+    if (bits != 0)
     {
+        // Each pixel is a little-endian value of bits / 8 bytes, its channels where the masks say.
         outBytes = pixelCount * 4;
         std::unique_ptr<uint8_t[]> wide(new (std::nothrow) uint8_t[outBytes]);
         if (!wide)
             return false;
+        const uint32_t pixelBytes = bits / 8;
         const uint8_t* src = raw.get();
         uint8_t* dst = wide.get();
-        for (uint64_t i = 0; i < pixelCount; ++i, dst += 4)
+        for (uint64_t i = 0; i < pixelCount; ++i, src += pixelBytes, dst += 4)
         {
-            if (bits == 24)
-                PutPixel(dst, src[i * 3], src[i * 3 + 1], src[i * 3 + 2], 0xFF);
-            else
-                Put1555(dst, Get16(src + i * 2));
+            uint32_t pixel = 0;
+            for (uint32_t b = pixelBytes; b-- > 0;)
+                pixel = (pixel << 8) | src[b];
+            PutArgb(dst, DecodeMaskedPixel(pixel, layout));
         }
         raw = std::move(wide);
     }

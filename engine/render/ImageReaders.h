@@ -28,8 +28,10 @@ uint64_t ImageLevelSize(uint32_t format, uint32_t width, uint32_t height);
 constexpr uint32_t kTGAHeaderSize = 18;
 
 // Reads an uncompressed TGA file by name (types 1, 2 and 3). Returns width x height pixels of 32-bit ARGB stored
-// little-endian (B, G, R, A), rows top first, and sets the size; null (size 0) when the file cannot be opened or
-// read, with a message box naming the file.
+// little-endian (B, G, R, A), rows top first and left pixel first whichever corner the file starts from, and sets
+// the size; null (size 0) when the file cannot be opened or read, with a message box naming the file. 16 and
+// 32-bit pixels carry alpha (bit 15, or the fourth byte) only when the image descriptor counts attribute bits;
+// otherwise they are opaque.
 std::unique_ptr<uint8_t[]> LoadTGAFile(const char* fileName, uint32_t* pWidth, uint32_t* pHeight);
 
 // The same reader over a stream positioned at the TGA header; the file name serves the messages.
@@ -50,6 +52,10 @@ struct DDSHeader
     uint32_t GetPixelFormatFlags() const { return Field(80); }
     uint32_t GetFourCC() const { return Field(84); }
     uint32_t GetRGBBitCount() const { return Field(88); }
+    uint32_t GetRedMask() const { return Field(92); }
+    uint32_t GetGreenMask() const { return Field(96); }
+    uint32_t GetBlueMask() const { return Field(100); }
+    uint32_t GetAlphaMask() const { return Field(104); }
     uint32_t GetCaps1() const { return Field(108); }
     uint32_t GetCaps2() const { return Field(112); }
 
@@ -62,9 +68,11 @@ private:
 };
 
 // Reads the top level of a 2D DDS texture by name. RGB layouts of 32, 24 or 16 bits come out as 32-bit ARGB
-// (format 4); DXT1, DXT3 and DXT5 come out as their blocks (formats 5, 7, 9). Other layouts, cube maps, volumes,
-// empty sizes and files too short for their data are refused (false, no pixels). The header is filled whenever
-// its 128 bytes could be read; pSize (optional) receives the byte count of the pixels.
+// (format 4), each channel taken from where the header's mask puts it and widened to 8 bits (opaque without an
+// alpha mask; a header with no colour masks at all means A8R8G8B8, R8G8B8 or A1R5G5B5); DXT1, DXT3 and DXT5 come
+// out as their blocks (formats 5, 7, 9). Other layouts, masks that are not one run of bits within the pixel,
+// cube maps, volumes, empty sizes and files too short for their data are refused (false, no pixels). The header
+// is filled whenever its 128 bytes could be read; pSize (optional) receives the byte count of the pixels.
 bool LoadDDS(const char* fileName, std::unique_ptr<uint8_t[]>* pPixels, DDSHeader* pHeader, uint32_t* pFormat,
              uint32_t* pSize = nullptr);
 

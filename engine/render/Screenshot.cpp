@@ -1,5 +1,5 @@
 // Screenshot files: the format chosen by the name's extension, JPEG coding of captured pixels, DDS and BMP
-// writing, and the conversion of read-back surfaces to 32-bit pixels.
+// writing.
 #include "engine/render/Screenshot.h"
 
 #include "platform/Strings.h"
@@ -14,26 +14,6 @@ namespace
 
 // Screenshots are coded at this quality.
 constexpr int kScreenshotQuality = 90;
-
-uint32_t Expand5(uint32_t c)
-{
-    return (c << 3) | (c >> 2);
-}
-
-uint32_t Expand6(uint32_t c)
-{
-    return (c << 2) | (c >> 4);
-}
-
-uint32_t Read16(const uint8_t* p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8);
-}
-
-uint32_t Read32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 } // namespace
 
@@ -111,75 +91,15 @@ bool SaveScreenshotFile(const char* fileName, uint32_t width, uint32_t height, c
 {
     switch (GetScreenshotFileType(fileName))
     {
+    // The frame's alpha means nothing on screen (2D drawing leaves it 0), so no file keeps it.
     case ScreenshotFileType::DDS:
-        return platform::WriteDDS(fileName, pixels, width, height, width, platform::DdsPixelLayout::A8R8G8B8);
+        return platform::WriteDDS(fileName, pixels, width, height, width, platform::DdsPixelLayout::X8R8G8B8);
     case ScreenshotFileType::BMP:
-        return platform::WriteBMP(fileName, pixels, width, height, width, 32);
+        return platform::WriteBMP(fileName, pixels, width, height, width, 24);
     case ScreenshotFileType::JPG:
         return WriteScreenshotJPEG(fileName, width, height, width, pixels);
     case ScreenshotFileType::None:
         break;
     }
     return false;
-}
-
-bool ConvertPixelsTo32(platform::PixelFormat format, const void* src, uint32_t pitch, uint32_t width, uint32_t height,
-                       uint32_t* dst)
-{
-    using platform::PixelFormat;
-    uint32_t bytesPerPixel = 0;
-    switch (format)
-    {
-    case PixelFormat::R5G6B5:
-    case PixelFormat::X1R5G5B5:
-    case PixelFormat::A1R5G5B5:
-        bytesPerPixel = 2;
-        break;
-    case PixelFormat::A8R8G8B8:
-    case PixelFormat::X8R8G8B8:
-        bytesPerPixel = 4;
-        break;
-    default:
-        return false;
-    }
-    if (!src || !dst || uint64_t(pitch) < uint64_t(width) * bytesPerPixel)
-        return false;
-
-    const uint8_t* base = static_cast<const uint8_t*>(src);
-    for (uint32_t y = 0; y < height; ++y)
-    {
-        const uint8_t* s = base + size_t(y) * pitch;
-        uint32_t* d = dst + size_t(y) * width;
-        for (uint32_t x = 0; x < width; ++x, s += bytesPerPixel)
-        {
-            uint32_t out = 0;
-            switch (format)
-            {
-            case PixelFormat::R5G6B5:
-            {
-                const uint32_t v = Read16(s);
-                out = 0xFF000000u | (Expand5((v >> 11) & 0x1F) << 16) | (Expand6((v >> 5) & 0x3F) << 8) |
-                      Expand5(v & 0x1F);
-                break;
-            }
-            case PixelFormat::X1R5G5B5:
-            case PixelFormat::A1R5G5B5:
-            {
-                const uint32_t v = Read16(s);
-                const bool opaque = format == PixelFormat::X1R5G5B5 || (v & 0x8000) != 0;
-                out = (opaque ? 0xFF000000u : 0u) | (Expand5((v >> 10) & 0x1F) << 16) |
-                      (Expand5((v >> 5) & 0x1F) << 8) | Expand5(v & 0x1F);
-                break;
-            }
-            case PixelFormat::X8R8G8B8:
-                out = Read32(s) | 0xFF000000u;
-                break;
-            default: // A8R8G8B8
-                out = Read32(s);
-                break;
-            }
-            d[x] = out;
-        }
-    }
-    return true;
 }

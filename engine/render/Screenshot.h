@@ -1,9 +1,8 @@
 // Screenshot files: the format chosen by the name's extension, JPEG coding of captured pixels, DDS and BMP
-// writing, and the conversion of read-back surfaces to 32-bit pixels.
+// writing.
 #pragma once
 
 #include "platform/Window.h"
-#include "platform/gfx/Device.h"
 
 #include <cstdint>
 
@@ -37,14 +36,6 @@ bool WriteScreenshotJPEG(const char* fileName, uint32_t width, uint32_t height, 
 bool EncodeJPEGFile(const platform::Rect& rect, const uint8_t* rgb, const char* fileName, int quality);
 
 // Writes a width x height screenshot (packed rows) in the format named by the extension: an uncompressed
-// A8R8G8B8 DDS, a 32-bit bottom-up BMP, or a JPEG through WriteScreenshotJPEG. False, with no file, for an
-// unknown extension; otherwise the writer's real result.
+// X8R8G8B8 DDS (every pixel opaque), a 24-bit bottom-up BMP, or a JPEG through WriteScreenshotJPEG: no format
+// keeps the frame's alpha. False, with no file, for an unknown extension; otherwise the writer's real result.
 bool SaveScreenshotFile(const char* fileName, uint32_t width, uint32_t height, const uint32_t* pixels);
-
-// Converts a locked read-back surface to packed 32-bit A8R8G8B8 pixels. `pitch` is the bytes from one source row
-// to the next. 16-bit formats widen each channel by repeating its top bits (a 5-bit c becomes (c << 3) | (c >> 2),
-// a 6-bit c becomes (c << 2) | (c >> 4)); R5G6B5 and X1R5G5B5 give alpha 0xFF, A1R5G5B5 gives 0xFF or 0 from its
-// top bit. A8R8G8B8 is copied; X8R8G8B8 gets alpha 0xFF. False (nothing written) for other formats, null
-// pointers, or a pitch shorter than a row.
-bool ConvertPixelsTo32(platform::PixelFormat format, const void* src, uint32_t pitch, uint32_t width, uint32_t height,
-                       uint32_t* dst);

@@ -209,6 +209,8 @@ void TextureManager::FreeSlotData(uint32_t slot)
 {
     if (TextureSlot* s = SlotAt(slot))
     {
+        // The name map keeps the name's own text as its key: the entry goes before the text does.
+        RemoveName(slot);
         s->m_pszName.reset();
         s->m_pPixels.reset();
         s->m_uPixelBytes = 0;

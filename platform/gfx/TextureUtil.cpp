@@ -2,6 +2,8 @@
 // levels, and the pixel codecs of every colour format (16-bit, 32-bit, DXT1 to DXT5).
 #include "platform/gfx/TextureUtil.h"
 
+#include "platform/image/ColourChannels.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -9,19 +11,6 @@ namespace platform
 {
 namespace
 {
-
-uint32_t Expand5(uint32_t v)
-{
-    return (v << 3) | (v >> 2);
-}
-uint32_t Expand6(uint32_t v)
-{
-    return (v << 2) | (v >> 4);
-}
-uint32_t Expand4(uint32_t v)
-{
-    return v * 17;
-}
 
 uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b)
 {
@@ -49,11 +38,6 @@ void Write32(uint8_t* p, uint32_t v)
     p[3] = static_cast<uint8_t>(v >> 24);
 }
 
-uint32_t Decode565(uint32_t c)
-{
-    return Argb(255, Expand5((c >> 11) & 31), Expand6((c >> 5) & 63), Expand5(c & 31));
-}
-
 // Rounds to nearest: x * max / 255.
 uint32_t Quant(uint32_t x, uint32_t max)
 {
@@ -73,8 +57,8 @@ uint32_t BlockBytes(PixelFormat f)
 // The four colours of a DXT colour block; three-colour mode (with transparent black) only for DXT1 when c0 <= c1.
 void ColourPalette(uint32_t c0, uint32_t c1, bool allowThreeColour, uint32_t out[4])
 {
-    out[0] = Decode565(c0);
-    out[1] = Decode565(c1);
+    out[0] = Argb565(c0);
+    out[1] = Argb565(c1);
     auto mix = [&](uint32_t wa, uint32_t wb, uint32_t div)
     {
         uint32_t r = 0;
@@ -129,7 +113,7 @@ void DecodeBlock(PixelFormat f, const uint8_t* block, uint32_t out[16])
         for (int i = 0; i < 16; ++i)
         {
             uint32_t a = (block[i / 2] >> ((i & 1) * 4)) & 15;
-            out[i] = (out[i] & 0x00FFFFFFu) | (Expand4(a) << 24);
+            out[i] = (out[i] & 0x00FFFFFFu) | (WidenChannel(a, 4) << 24);
         }
     }
     else if (f == PixelFormat::DXT4 || f == PixelFormat::DXT5)
@@ -287,20 +271,18 @@ uint32_t DecodePixel(PixelFormat f, const uint8_t* p)
     case PixelFormat::X8R8G8B8:
         return Read32(p) | 0xFF000000u;
     case PixelFormat::R5G6B5:
-        return Decode565(Read16(p));
+        return Argb565(Read16(p));
     case PixelFormat::X1R5G5B5:
     case PixelFormat::A1R5G5B5:
     {
-        uint32_t c = Read16(p);
-        uint32_t a = f == PixelFormat::X1R5G5B5 || (c & 0x8000) ? 255 : 0;
-        return Argb(a, Expand5((c >> 10) & 31), Expand5((c >> 5) & 31), Expand5(c & 31));
+        return Argb1555(Read16(p), f == PixelFormat::A1R5G5B5);
     }
     case PixelFormat::A4R4G4B4:
     case PixelFormat::X4R4G4B4:
     {
         uint32_t c = Read16(p);
-        uint32_t a = f == PixelFormat::X4R4G4B4 ? 255 : Expand4(c >> 12);
-        return Argb(a, Expand4((c >> 8) & 15), Expand4((c >> 4) & 15), Expand4(c & 15));
+        uint32_t a = f == PixelFormat::X4R4G4B4 ? 255 : WidenChannel(c >> 12, 4);
+        return Argb(a, WidenChannel((c >> 8) & 15, 4), WidenChannel((c >> 4) & 15, 4), WidenChannel(c & 15, 4));
     }
     case PixelFormat::A8:
         return static_cast<uint32_t>(p[0]) << 24;

@@ -113,6 +113,25 @@ TEST_F(TextureManagerTest, NamesAreCanonicalAndCountedByReference)
     EXPECT_EQ(g_TextureManager.GetSlot(slot)->m_uPage, page + 1);
 }
 
+TEST_F(TextureManagerTest, FreedSlotDataTakesItsNameOutOfTheNameTable)
+{
+    Write("gamedata/gameart/wood.tga", MakeTGA(4, 4, std::vector<uint32_t>(16, 0xFF808080)));
+    const uint32_t slot = g_TextureManager.Load("GAMEDATA\\GAMEART\\WOOD.TGA", false, true);
+    ASSERT_NE(slot, 0u);
+    g_TextureManager.FreeSlotData(slot);
+    EXPECT_STREQ(g_TextureManager.GetSlot(slot)->GetName(), "");
+    EXPECT_EQ(g_TextureManager.GetSlot(slot)->m_pPixels, nullptr);
+    // The table's key was the freed text: looking the name up must not read it (the sanitizer build stops on
+    // that), nor find the slot.
+    EXPECT_EQ(g_TextureManager.Find("GAMEDATA\\GAMEART\\WOOD.TGA"), 0u);
+    // The name loads afresh into another slot while the first one still holds its reference.
+    const uint32_t again = g_TextureManager.Load("GAMEDATA\\GAMEART\\WOOD.TGA", false, false);
+    EXPECT_TRUE(again != 0 && again != slot);
+    EXPECT_EQ(g_TextureManager.Find("gamedata\\gameart\\wood.tga"), again);
+    g_TextureManager.Release(slot);
+    EXPECT_EQ(g_TextureManager.Find("GAMEDATA\\GAMEART\\WOOD.TGA"), again);
+}
+
 TEST_F(TextureManagerTest, FailedLoadsFallBackToTheAlertTexture)
 {
     std::vector<uint8_t> magenta;
