@@ -14,9 +14,9 @@ namespace
 {
 
 Point g_position;
-// The pointer left the window (SDL then stops reporting it, and reports the last position clamped to the
-// window's edge) and has not come back.
-bool g_bOutside = false;
+// The pointer is not known to be over the window: it left (SDL then stops reporting it, and reports the last
+// position clamped to the window's edge), or it has not entered since the window was made.
+bool g_bOutside = true;
 bool g_bClipped = false;
 Rect g_clip;
 bool g_bRelative = false;
@@ -211,7 +211,7 @@ void OnPointerInWindow(bool inside)
 void ApplyCursorToWindow()
 {
     g_bRelative = false;
-    g_bOutside = false;
+    g_bOutside = true;
     if (g_shape == CursorShape::Arrow)
         SetArrowCursor();
     ApplyClip();
@@ -226,7 +226,6 @@ void OnWindowDestroyed()
     if (g_bRelative)
         SDL_SetRelativeMouseMode(SDL_FALSE);
     g_bRelative = false;
-    g_bOutside = false;
 }
 
 } // namespace detail

@@ -217,6 +217,16 @@ int32_t WheelUnits(const SDL_MouseWheelEvent& wheel)
     return static_cast<int32_t>(std::lround(units));
 }
 
+InputEventRecord MakeRecord(uint32_t offset, uint32_t data, uint32_t sequence)
+{
+    InputEventRecord record;
+    record.offset = offset;
+    record.data = data;
+    record.timeStamp = TickCount();
+    record.sequence = sequence;
+    return record;
+}
+
 } // namespace
 
 // The event pump's access to the devices' private feeding operations.
@@ -224,11 +234,7 @@ struct InputDeviceAccess
 {
     static void Record(DeviceKind kind, uint32_t offset, uint32_t data, bool isAxis, uint32_t sequence)
     {
-        InputEventRecord record;
-        record.offset = offset;
-        record.data = data;
-        record.timeStamp = TickCount();
-        record.sequence = sequence;
+        const InputEventRecord record = MakeRecord(offset, data, sequence);
         for (InputDevice* device : Devices())
             if (device->m_kind == kind && device->m_bAcquired)
                 device->Push(record, isAxis);
@@ -426,13 +432,7 @@ InputResult InputDevice::Acquire()
         bool down =
             m_kind == DeviceKind::Keyboard ? g_keys[offset] != 0 : g_buttons[offset - MouseButtonOffset(0)] != 0;
         if (!down)
-        {
-            InputEventRecord release;
-            release.offset = offset;
-            release.timeStamp = TickCount();
-            release.sequence = ++g_sequence;
-            Push(release, false);
-        }
+            Push(MakeRecord(offset, 0, ++g_sequence), false);
     }
     return InputResult::Ok;
 }

@@ -190,11 +190,19 @@ TEST_F(InputDeviceTest, AFullBufferKeepsPressesAndMovementTotals)
     PushMotion(407, 304, 3, 4);
     EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, 0}, {kMouseOffsetY, 4}}));
     EXPECT_TRUE(overflowed);
+    mouse->SetBufferSize(4);
     PushButton(SDL_BUTTON_LEFT, true);
     PushMotion(408, 304, 1, 0);
     PushButton(SDL_BUTTON_LEFT, false);
-    EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, kDown}, {kLeft, 0}}));
+    PushButton(SDL_BUTTON_RIGHT, true);
+    PushButton(SDL_BUTTON_RIGHT, false);
+    EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, kDown}, {kLeft, 0}, {kRight, kDown}, {kRight, 0}}));
     EXPECT_TRUE(overflowed);
+    mouse->SetBufferSize(2);
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushWheel(1);
+    PushButton(SDL_BUTTON_LEFT, false);
+    EXPECT_EQ(ReadAll(*mouse), (Records{{kLeft, kDown}, {kLeft, 0}}));
 
     // Joined movement stops at the 32-bit limits instead of wrapping round.
     mouse->SetBufferSize(1);
@@ -316,27 +324,39 @@ TEST_F(InputDeviceTest, DevicesReadNothingUntilAcquiredAndForegroundOnesAreLostW
 
 TEST_F(InputDeviceTest, ReleasesMissedWhileNotReadingArriveWhenAcquiredAgain)
 {
+    testsupport::ManualTimeSource clock;
+    clock.ticks = 1000;
     auto mouse = Acquired(16);
     auto keyboard = Acquired(16, DeviceKind::Keyboard);
-    auto background = Acquired(16, DeviceKind::Mouse, Cooperation::Background);
+    auto backgroundMouse = Acquired(16, DeviceKind::Mouse, Cooperation::Background);
+    auto backgroundKeyboard = Acquired(16, DeviceKind::Keyboard, Cooperation::Background);
     PushButton(SDL_BUTTON_LEFT, true);
     PushButton(SDL_BUTTON_RIGHT, true);
     PushKey(SDL_SCANCODE_W, true);
-    ReadAll(*mouse);
+    std::vector<InputEventRecord> before;
+    ReadAll(*mouse, nullptr, &before);
     ReadAll(*keyboard);
-    ReadAll(*background);
+    ReadAll(*backgroundMouse);
+    ReadAll(*backgroundKeyboard);
 
-    // The focus goes, and with it the held buttons: a reader that keeps reading is told at once...
+    // The focus goes, and with it the held keys and buttons: a reader that keeps reading is told at once...
     PushFocus(false);
     PushButton(SDL_BUTTON_LEFT, false);
-    EXPECT_EQ(ReadAll(*background), (Records{{kLeft, 0}, {kRight, 0}, {kLeft, 0}}));
+    EXPECT_EQ(ReadAll(*backgroundMouse), (Records{{kLeft, 0}, {kRight, 0}, {kLeft, 0}}));
+    EXPECT_EQ(ReadAll(*backgroundKeyboard), (Records{{kKeyW, 0}}));
 
-    // ...the lost ones when they read again. A button pressed since is not reported as a press.
+    // ...the lost ones when they read again, as records of that moment. A button pressed since is not
+    // reported as a press.
     PushFocus(true);
     PushButton(SDL_BUTTON_RIGHT, true);
+    clock.ticks = 2000;
     ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
     ASSERT_EQ(keyboard->Acquire(), InputResult::Ok);
-    EXPECT_EQ(ReadAll(*mouse), (Records{{kLeft, 0}}));
+    std::vector<InputEventRecord> after;
+    EXPECT_EQ(ReadAll(*mouse, nullptr, &after), (Records{{kLeft, 0}}));
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].timeStamp, 2000u);
+    EXPECT_GT(after[0].sequence, before.back().sequence);
     EXPECT_EQ(ReadAll(*keyboard), (Records{{kKeyW, 0}}));
 
     // Given up by the reader and taken again, the same holds; nothing is repeated that it was already told.
@@ -344,9 +364,12 @@ TEST_F(InputDeviceTest, ReleasesMissedWhileNotReadingArriveWhenAcquiredAgain)
     PushButton(SDL_BUTTON_RIGHT, false);
     ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
     EXPECT_EQ(ReadAll(*mouse), (Records{{kRight, 0}}));
-    mouse->Unacquire();
-    ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
-    EXPECT_TRUE(ReadAll(*mouse).empty());
+    for (InputDevice* device : {mouse.get(), backgroundKeyboard.get()})
+    {
+        device->Unacquire();
+        ASSERT_EQ(device->Acquire(), InputResult::Ok);
+        EXPECT_TRUE(ReadAll(*device).empty());
+    }
 }
 
 TEST_F(InputDeviceTest, BorderlessWindowAndClientCoordinates)
@@ -366,6 +389,17 @@ TEST_F(InputDeviceTest, BorderlessWindowAndClientCoordinates)
     // Motion is reported in client coordinates; the cursor is kept in screen coordinates.
     PushMotion(10, 20, 1, 1);
     EXPECT_EQ(CursorAt(), XY(60, 80));
+}
+
+TEST_F(InputDeviceTest, WhereTheDriverCannotFollowThePointerOutTheLastPositionStands)
+{
+    ASSERT_TRUE(SetGameWindowBounds(50, 60, 800, 600));
+    PushMotion(10, 20, 1, 1);
+    sdltest::PushWindowEvent(SDL_WINDOWEVENT_LEAVE);
+    EXPECT_EQ(CursorAt(), XY(60, 80));
+    sdltest::PushWindowEvent(SDL_WINDOWEVENT_ENTER);
+    PushMotion(30, 40, 20, 20);
+    EXPECT_EQ(CursorAt(), XY(80, 100));
 }
 
 TEST(InputWindowless, WindowQueriesFailSafelyWithoutAWindow)
@@ -453,6 +487,12 @@ TEST_F(InputX11Test, TheCursorIsFollowedOutsideTheWindowAndBackIn)
     EXPECT_TRUE(WarpUntil(300, 200, at(300, 200)));
     SDL_GetGlobalMouseState(&global.first, &global.second);
     EXPECT_EQ(global, XY(300, 200));
+
+    // A window made while the pointer is elsewhere is never entered, and follows the pointer all the same.
+    EXPECT_TRUE(WarpUntil(900, 700, at(900, 700)));
+    DestroyGameWindow();
+    ASSERT_TRUE(CreateGameWindow("x11 input test"));
+    EXPECT_TRUE(WarpUntil(1000, 20, at(1000, 20)));
 }
 
 } // namespace

@@ -23,7 +23,7 @@ namespace sdltest
 {
 
 // Starts Xvfb with one 1024 x 768 screen on the first free display and stops it on destruction. Display() is
-// empty when Xvfb is not installed or did not come up.
+// empty when Xvfb is not installed (Installed() false) or did not come up.
 class XvfbServer
 {
 public:
@@ -32,7 +32,8 @@ public:
 
     XvfbServer()
     {
-        if (!OnPath("Xvfb"))
+        m_installed = OnPath("Xvfb");
+        if (!m_installed)
             return;
         int fds[2];
         if (pipe(fds) != 0)
@@ -40,8 +41,9 @@ public:
         // Everything the child needs is made before the fork: it only redirects and execs.
         const std::string fd = std::to_string(fds[1]);
         const std::string screen = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
-        const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
-                              screen.c_str(), "-nolisten",  "tcp",      nullptr};
+        // -noreset: the pointer stays where a test put it when the last client (a destroyed window) goes.
+        const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
+                              screen.c_str(), "-nolisten",  "tcp",      "-noreset", nullptr};
         m_pid = fork();
         if (m_pid == 0)
         {
@@ -66,6 +68,7 @@ public:
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
+    bool Installed() const { return m_installed; }
     // ":N", or empty.
     const std::string& Display() const { return m_display; }
 
@@ -113,6 +116,7 @@ private:
         m_display.clear();
     }
 
+    bool m_installed = false;
     pid_t m_pid = -1;
     std::string m_display;
 };
@@ -142,15 +146,17 @@ private:
     std::optional<std::string> m_old;
 };
 
-// The game window under SDL's X11 driver on a private Xvfb; skipped when Xvfb is not installed. The pointer is
-// moved with SDL's global warp, as a player moves it: the X server then sends the crossing and motion events.
+// The game window under SDL's X11 driver on a private Xvfb; skipped when Xvfb is not installed, failed when it
+// is but does not start. The pointer is moved with SDL's global warp, as a player moves it: the X server then
+// sends the crossing and motion events.
 class X11WindowTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        if (m_server.Display().empty())
-            GTEST_SKIP() << "Xvfb is not available";
+        if (!m_server.Installed())
+            GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_FALSE(m_server.Display().empty()) << "Xvfb did not start";
         m_displayEnv.emplace("DISPLAY", m_server.Display());
         m_driverEnv.emplace("SDL_VIDEODRIVER", "x11");
         ASSERT_TRUE(platform::CreateGameWindow("x11 input test")) << SDL_GetError();
