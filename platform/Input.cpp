@@ -258,7 +258,7 @@ struct InputDeviceAccess
     {
         // The scancode field is read as a plain number: an event may carry a value outside SDL_Scancode, and
         // loading it as the enum before the range check would already be undefined.
-        int32_t scancode = 0;
+        int32_t scancode;
         static_assert(sizeof scancode == sizeof event.keysym.scancode);
         std::memcpy(&scancode, &event.keysym.scancode, sizeof scancode);
         uint8_t key = KeyCodeFromScancode(scancode);
