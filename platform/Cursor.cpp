@@ -15,7 +15,8 @@ namespace
 
 Point g_position;
 // The pointer is not known to be over the window: it left (SDL then stops reporting it, and reports the last
-// position clamped to the window's edge), or it has not entered since the window was made.
+// position clamped to the window's edge), or it has not entered since the window was made. Over the window the
+// motion events give the position; only outside is the driver asked, which costs a round trip to the server.
 bool g_bOutside = true;
 bool g_bClipped = false;
 Rect g_clip;

@@ -159,9 +159,9 @@ protected:
         ASSERT_FALSE(m_server.Display().empty()) << "Xvfb did not start";
         m_displayEnv.emplace("DISPLAY", m_server.Display());
         m_driverEnv.emplace("SDL_VIDEODRIVER", "x11");
-        ASSERT_TRUE(platform::CreateGameWindow("x11 input test")) << SDL_GetError();
+        m_windowMade = platform::CreateGameWindow("x11 input test");
+        ASSERT_TRUE(m_windowMade) << SDL_GetError();
         ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
-        m_windowMade = true;
         Drain();
     }
 

@@ -362,11 +362,7 @@ TEST_F(GameInputX11Test, BothReadersFollowThePointerOutOfTheWindowAndBack)
         << "game input at " << game.GetMouseX() << "," << game.GetMouseY();
     EXPECT_TRUE(WarpUntil(1000, 300, reads(out, out, 1000, 300)));
     // A press outside (as one arrives while another button drags out of the window) is not the engine's.
-    SDL_Event press{};
-    press.type = SDL_MOUSEBUTTONDOWN;
-    press.button.button = SDL_BUTTON_LEFT;
-    press.button.state = SDL_PRESSED;
-    SDL_PushEvent(&press);
+    PushButton(SDL_BUTTON_LEFT, true);
     engine.Update();
     EXPECT_EQ(engine.GetButton0(), 0);
 
