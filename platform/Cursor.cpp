@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace platform
 {
@@ -13,6 +14,10 @@ namespace
 {
 
 Point g_position;
+// The pointer is not known to be over the window: it left (SDL then stops reporting it, and reports the last
+// position clamped to the window's edge), or it has not entered since the window was made. Over the window the
+// motion events give the position; only outside is the driver asked, which costs a round trip to the server.
+bool g_bOutside = true;
 bool g_bClipped = false;
 Rect g_clip;
 bool g_bRelative = false;
@@ -23,6 +28,14 @@ SDL_Cursor* g_pArrow = nullptr;
 SDL_Window* Window()
 {
     return static_cast<SDL_Window*>(GameWindowHandle());
+}
+
+// Whether the video driver can tell where the pointer is on the whole screen. SDL's other drivers answer a
+// global query with the position inside the window.
+bool HasGlobalPointer()
+{
+    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+    return Window() && driver && std::strcmp(driver, "x11") == 0;
 }
 
 Point ClampToClip(Point p)
@@ -41,8 +54,9 @@ void ApplyVisibility()
 }
 
 // Moves the SDL pointer where we keep it. A warp reports no movement to the devices: SDL sends the motion
-// that follows a warp with no relative movement. Only points inside the window are passed on: SDL would clamp
-// others to the window's edge and its motion would then disagree with the position kept here.
+// that follows a warp with no relative movement. Points outside the window are passed on only where the driver
+// moves the pointer over the whole screen: elsewhere SDL would clamp them to the window's edge and its motion
+// would then disagree with the position kept here.
 void WarpWindowPointer()
 {
     SDL_Window* window = Window();
@@ -54,6 +68,8 @@ void WarpWindowPointer()
     SDL_GetWindowSize(window, &width, &height);
     if (client.x >= 0 && client.y >= 0 && client.x < width && client.y < height)
         SDL_WarpMouseInWindow(window, client.x, client.y);
+    else if (HasGlobalPointer())
+        SDL_WarpMouseGlobal(g_position.x, g_position.y);
 }
 
 void ApplyClip()
@@ -96,6 +112,12 @@ bool GetCursorPos(Point* screen)
     if (!screen)
         return false;
     PumpEvents();
+    if (g_bOutside && HasGlobalPointer())
+    {
+        Point global;
+        SDL_GetGlobalMouseState(&global.x, &global.y);
+        g_position = ClampToClip(global);
+    }
     *screen = g_position;
     return true;
 }
@@ -182,9 +204,15 @@ void OnCursorMoved(int clientX, int clientY)
     g_position = ClampToClip(p);
 }
 
+void OnPointerInWindow(bool inside)
+{
+    g_bOutside = !inside;
+}
+
 void ApplyCursorToWindow()
 {
     g_bRelative = false;
+    g_bOutside = true;
     if (g_shape == CursorShape::Arrow)
         SetArrowCursor();
     ApplyClip();

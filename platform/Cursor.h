@@ -6,10 +6,13 @@
 namespace platform
 {
 
-// The cursor position in screen coordinates, as the event pump last saw it (drains the event queue first).
+// The cursor position in screen coordinates (drains the event queue first): as the event pump last saw it while
+// the pointer is over the window; while it is outside, where the video driver says it is (the X11 driver can
+// tell; elsewhere the last position seen stands).
 bool GetCursorPos(Point* screen);
 
-// Moves the cursor to a screen position (kept inside the clip rectangle when one is set).
+// Moves the cursor to a screen position (kept inside the clip rectangle when one is set). The pointer itself
+// follows where the video driver allows: inside the window always, elsewhere on the screen under X11.
 bool SetCursorPos(int x, int y);
 
 // Confines the cursor to a screen rectangle (right and bottom exclusive), or frees it with null. A confined
@@ -39,6 +42,8 @@ namespace detail
 {
 // The event pump reports cursor motion in client coordinates of the game window.
 void OnCursorMoved(int clientX, int clientY);
+// The event pump reports the pointer entering (true) or leaving (false) the game window.
+void OnPointerInWindow(bool inside);
 // Applies visibility, shape and clip to a window that was just created.
 void ApplyCursorToWindow();
 // Frees the SDL cursor resources before the window and the video subsystem go away.

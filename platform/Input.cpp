@@ -217,6 +217,16 @@ int32_t WheelUnits(const SDL_MouseWheelEvent& wheel)
     return static_cast<int32_t>(std::lround(units));
 }
 
+InputEventRecord MakeRecord(uint32_t offset, uint32_t data, uint32_t sequence)
+{
+    InputEventRecord record;
+    record.offset = offset;
+    record.data = data;
+    record.timeStamp = TickCount();
+    record.sequence = sequence;
+    return record;
+}
+
 } // namespace
 
 // The event pump's access to the devices' private feeding operations.
@@ -224,11 +234,7 @@ struct InputDeviceAccess
 {
     static void Record(DeviceKind kind, uint32_t offset, uint32_t data, bool isAxis, uint32_t sequence)
     {
-        InputEventRecord record;
-        record.offset = offset;
-        record.data = data;
-        record.timeStamp = TickCount();
-        record.sequence = sequence;
+        const InputEventRecord record = MakeRecord(offset, data, sequence);
         for (InputDevice* device : Devices())
             if (device->m_kind == kind && device->m_bAcquired)
                 device->Push(record, isAxis);
@@ -250,9 +256,12 @@ struct InputDeviceAccess
 
     static void HandleKey(const SDL_KeyboardEvent& event, bool down)
     {
-        if (event.keysym.scancode < 0 || event.keysym.scancode >= SDL_NUM_SCANCODES)
-            return;
-        uint8_t key = Table().keys[event.keysym.scancode];
+        // The scancode field is read as a plain number: an event may carry a value outside SDL_Scancode, and
+        // loading it as the enum before the range check would already be undefined.
+        int32_t scancode;
+        static_assert(sizeof scancode == sizeof event.keysym.scancode);
+        std::memcpy(&scancode, &event.keysym.scancode, sizeof scancode);
+        uint8_t key = KeyCodeFromScancode(scancode);
         if (key == kKeyNone)
             return;
         uint8_t state = down ? kDownBit : 0;
@@ -316,6 +325,12 @@ struct InputDeviceAccess
             break;
         case SDL_WINDOWEVENT_CLOSE:
             detail::PostWindowMessage({WindowMessage::Close, false});
+            break;
+        case SDL_WINDOWEVENT_ENTER:
+            detail::OnPointerInWindow(true);
+            break;
+        case SDL_WINDOWEVENT_LEAVE:
+            detail::OnPointerInWindow(false);
             break;
         default:
             break;
@@ -408,6 +423,17 @@ InputResult InputDevice::Acquire()
     m_uCount = 0;
     m_bOverflowed = false;
     m_axis[0] = m_axis[1] = m_axis[2] = 0;
+    // Releases that happened while this device was not reading (the live state was forgotten with the focus,
+    // or the button went up in the background).
+    for (uint32_t offset = 0; offset < m_held.size(); ++offset)
+    {
+        if (!m_held[offset])
+            continue;
+        bool down =
+            m_kind == DeviceKind::Keyboard ? g_keys[offset] != 0 : g_buttons[offset - MouseButtonOffset(0)] != 0;
+        if (!down)
+            Push(MakeRecord(offset, 0, ++g_sequence), false);
+    }
     return InputResult::Ok;
 }
 
@@ -492,37 +518,60 @@ bool InputDevice::HasObject(uint32_t offset) const
 
 void InputDevice::Push(const InputEventRecord& record, bool isAxis)
 {
+    if (!isAxis)
+        m_held[record.offset] = (record.data & kDownBit) != 0;
     if (m_uBufferSize == 0)
         return;
     if (m_uCount == m_uBufferSize)
     {
-        // Full: movement joins the newest record of its axis that no button or key record follows, so the
-        // totals stay right and no press or release is lost to a fast mouse.
+        // Full: movement joins the newest record of its axis that no button record follows, so the totals
+        // stay right and no press or release is lost to a fast mouse.
         if (isAxis)
         {
             for (uint32_t i = m_uCount; i-- > 0;)
             {
-                InputEventRecord& queued = m_pRecords[(m_uHead + i) % m_uBufferSize];
-                bool queuedIsAxis = queued.offset <= kMouseOffsetZ;
-                if (!queuedIsAxis)
+                InputEventRecord& queued = At(i);
+                if (queued.offset > kMouseOffsetZ)
                     break;
                 if (queued.offset == record.offset)
                 {
-                    queued.data =
-                        static_cast<uint32_t>(static_cast<int32_t>(queued.data) + static_cast<int32_t>(record.data));
+                    queued.data = static_cast<uint32_t>(
+                        AddMovement(static_cast<int32_t>(queued.data), static_cast<int32_t>(record.data)));
                     queued.timeStamp = record.timeStamp;
                     queued.sequence = record.sequence;
                     return;
                 }
             }
         }
-        // Otherwise the oldest record goes and the next read reports the overflow.
-        m_uHead = (m_uHead + 1) % m_uBufferSize;
-        --m_uCount;
+        DropOneRecord();
         m_bOverflowed = true;
     }
-    m_pRecords[(m_uHead + m_uCount) % m_uBufferSize] = record;
+    At(m_uCount) = record;
     ++m_uCount;
+}
+
+void InputDevice::DropOneRecord()
+{
+    uint32_t victim = 0;
+    if (m_kind == DeviceKind::Mouse)
+    {
+        // The oldest movement record; only a buffer of nothing but button records loses its oldest press or
+        // release. The next read reports the overflow either way.
+        for (uint32_t i = 0; i < m_uCount; ++i)
+        {
+            if (At(i).offset <= kMouseOffsetZ)
+            {
+                victim = i;
+                break;
+            }
+        }
+    }
+    if (victim == 0)
+        m_uHead = (m_uHead + 1) % m_uBufferSize;
+    else
+        for (uint32_t i = victim; i + 1 < m_uCount; ++i)
+            At(i) = At(i + 1);
+    --m_uCount;
 }
 
 void InputDevice::Lose()
@@ -584,6 +633,14 @@ namespace detail
 
 void ForgetHeldInput()
 {
+    // Readers that keep reading (background devices) are told of each release; lost ones hear of them when
+    // they are acquired again.
+    for (int key = 0; key < kKeyCount; ++key)
+        if (g_keys[key])
+            InputDeviceAccess::Record(DeviceKind::Keyboard, static_cast<uint32_t>(key), 0, false, ++g_sequence);
+    for (int button = 0; button < kMouseButtonCount; ++button)
+        if (g_buttons[button])
+            InputDeviceAccess::Record(DeviceKind::Mouse, MouseButtonOffset(button), 0, false, ++g_sequence);
     std::memset(g_keys, 0, sizeof g_keys);
     std::memset(g_buttons, 0, sizeof g_buttons);
 }

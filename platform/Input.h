@@ -1,6 +1,8 @@
 // Keyboard and mouse devices over SDL events: the event pump, key codes, device states and buffered records.
 #pragma once
 
+#include <algorithm>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -157,6 +159,12 @@ constexpr uint8_t kDownBit = 0x80;
 // The key code of an SDL scancode (SDL_Scancode as int); kKeyNone for keys the game cannot see.
 uint8_t KeyCodeFromScancode(int scancode);
 
+// The sum of two axis movements, held at the 32-bit limits instead of wrapping.
+inline int32_t AddMovement(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{a} + b, INT32_MIN, INT32_MAX));
+}
+
 // Device units of one wheel notch.
 constexpr int32_t kWheelUnitsPerNotch = 120;
 constexpr int kMouseButtonCount = 8;
@@ -236,7 +244,9 @@ public:
     uint32_t BufferSize() const { return m_uBufferSize; }
 
     // Starts reading. Refused (OtherAppHasPriority) for a foreground device while the window has no focus.
-    // Acquiring an acquired device succeeds and changes nothing. Drains the event queue first.
+    // Acquiring an acquired device succeeds and changes nothing. Drains the event queue first. A key or button
+    // whose last record this device gave was a press, and that went up while the device was not reading,
+    // gets its release record now, so no reader keeps it held.
     InputResult Acquire();
     InputResult Unacquire();
     bool IsAcquired() const { return m_bAcquired; }
@@ -260,6 +270,9 @@ private:
     explicit InputDevice(DeviceKind kind);
 
     void Push(const InputEventRecord& record, bool isAxis);
+    // Makes room in a full buffer: a movement record goes before any press or release does.
+    void DropOneRecord();
+    InputEventRecord& At(uint32_t index) { return m_pRecords[(m_uHead + index) % m_uBufferSize]; }
     void Lose();
 
     DeviceKind m_kind;
@@ -274,6 +287,8 @@ private:
     uint32_t m_uCount = 0;
     // Axis movement since the previous state read.
     int64_t m_axis[3] = {};
+    // Keys or buttons (by record offset) whose last record given to this device was a press.
+    std::bitset<kKeyCount> m_held;
 };
 
 // The input system: starts the event subsystem and makes devices.

@@ -87,8 +87,10 @@ int32_t EngineInput::Init()
         m_pKeyboard = m_pDirectInput->CreateDevice(platform::DeviceKind::Keyboard);
     if (m_pKeyboard && !platform::Succeeded(m_pKeyboard->SetCooperativeLevel(cooperation)))
         m_pKeyboard->SetCooperativeLevel(cooperation);
+    // A new keyboard has delivered nothing yet, so a first read that fails leaves every key up.
     std::memset(m_keys, 0, sizeof m_keys);
     std::memset(m_previousKeys, 0, sizeof m_previousKeys);
+    std::memset(m_rawKeys, 0, sizeof m_rawKeys);
     if (!m_pKeyboard)
         return 0;
 
@@ -190,7 +192,13 @@ void EngineInput::Update()
         }
     }
     if (!ReadButtonEvents(screen.x, screen.y))
+    {
+        // The mouse is gone until the window is active again: it moves nothing meanwhile (a grabbed camera
+        // must not keep turning by the last movement).
+        m_sDeltaX = m_sDeltaY = 0;
+        m_sWheelRaw = m_sWheelNotches = 0;
         return;
+    }
 
     // 5. The whole mouse state; a failed read moves nothing.
     if (!platform::Succeeded(m_pMouse->GetState(&m_mouseState, sizeof m_mouseState)))

@@ -211,14 +211,14 @@ bool GameInput::ReadMouse()
         {
         case platform::kMouseOffsetX:
             if (m_bLocked)
-                m_iDeltaX += value;
+                m_iDeltaX = platform::AddMovement(m_iDeltaX, value);
             break;
         case platform::kMouseOffsetY:
             if (m_bLocked)
-                m_iDeltaY += value;
+                m_iDeltaY = platform::AddMovement(m_iDeltaY, value);
             break;
         case platform::kMouseOffsetZ:
-            m_iWheel += value;
+            m_iWheel = platform::AddMovement(m_iWheel, value);
             break;
         case platform::MouseButtonOffset(0):
             if (down)

@@ -3,10 +3,12 @@
 #include "platform/Cursor.h"
 #include "platform/Window.h"
 #include "tests/platform/SdlTestEvents.h"
+#include "tests/platform/XvfbServer.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 #include <vector>
@@ -182,6 +184,47 @@ TEST_F(InputDeviceTest, AFullBufferKeepsPressesAndMovementTotals)
     PushMotion(404, 300, 3, 0);
     EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, kDown}, {kMouseOffsetX, 3}}));
     EXPECT_TRUE(overflowed);
+
+    // Movement that cannot join pushes out the oldest movement, never a waiting press or release.
+    PushButton(SDL_BUTTON_LEFT, false);
+    PushMotion(407, 304, 3, 4);
+    EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, 0}, {kMouseOffsetY, 4}}));
+    EXPECT_TRUE(overflowed);
+    mouse->SetBufferSize(3);
+    PushMotion(408, 304, 1, 0);
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushMotion(410, 307, 2, 3);
+    EXPECT_EQ(ReadAll(*mouse), (Records{{kLeft, kDown}, {kMouseOffsetX, 2}, {kMouseOffsetY, 3}}));
+    mouse->SetBufferSize(4);
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushMotion(408, 304, 1, 0);
+    PushButton(SDL_BUTTON_LEFT, false);
+    PushButton(SDL_BUTTON_RIGHT, true);
+    PushButton(SDL_BUTTON_RIGHT, false);
+    EXPECT_EQ(ReadAll(*mouse, &overflowed), (Records{{kLeft, kDown}, {kLeft, 0}, {kRight, kDown}, {kRight, 0}}));
+    EXPECT_TRUE(overflowed);
+    mouse->SetBufferSize(2);
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushWheel(1);
+    PushButton(SDL_BUTTON_LEFT, false);
+    EXPECT_EQ(ReadAll(*mouse), (Records{{kLeft, kDown}, {kLeft, 0}}));
+
+    // Joined movement stops at the 32-bit limits instead of wrapping round.
+    mouse->SetBufferSize(1);
+    for (int xrel : {2000000000, 2000000000, -1})
+        PushMotion(410, 304, xrel, 0);
+    EXPECT_EQ(ReadAll(*mouse), (Records{{kMouseOffsetX, 2147483646}}));
+    for (int i = 0; i < 3; ++i)
+        PushWheel(-20000000); // far beyond what a record can carry, however a single turn is limited
+    EXPECT_EQ(ReadAll(*mouse), (Records{{kMouseOffsetZ, INT32_MIN}}));
+
+    // Key codes 0, 4 and 8 share their numbers with the mouse axes, but key records are never movement.
+    auto keyboard = Acquired(2, DeviceKind::Keyboard);
+    PushKey(SDL_SCANCODE_A, true);
+    PushKey(SDL_SCANCODE_3, true);
+    PushKey(SDL_SCANCODE_A, false);
+    EXPECT_EQ(ReadAll(*keyboard, &overflowed), (Records{{kKey3, kDown}, {kKeyA, 0}}));
+    EXPECT_TRUE(overflowed);
 }
 
 TEST_F(InputDeviceTest, MouseStateSumsEachReadersMovementAndWheelSinceItsLastRead)
@@ -231,6 +274,13 @@ TEST_F(InputDeviceTest, KeyboardStateFollowsKeyEventsAndIgnoresAutoRepeat)
     EXPECT_FALSE(IsKeyDownAsync(30));
     EXPECT_EQ(ReadAll(*keyboard), (Records{{30, kDown}, {157, kDown}, {30, 0}}));
     EXPECT_EQ(keyboard->GetState(keys, 255), InputResult::InvalidArgument);
+
+    // Scancodes no key has, beyond SDL's table or negative, are dropped without being looked up.
+    for (int32_t scancode : {static_cast<int32_t>(SDL_NUM_SCANCODES), 5000, -7})
+        sdltest::PushRawKey(scancode, true);
+    EXPECT_TRUE(ReadAll(*keyboard).empty());
+    ASSERT_EQ(keyboard->GetState(keys, sizeof keys), InputResult::Ok);
+    EXPECT_EQ(std::count(keys, keys + kKeyCount, kDownBit), 1); // right Control, still held
 }
 
 TEST_F(InputDeviceTest, DevicesReadNothingUntilAcquiredAndForegroundOnesAreLostWithTheFocus)
@@ -277,6 +327,60 @@ TEST_F(InputDeviceTest, DevicesReadNothingUntilAcquiredAndForegroundOnesAreLostW
                                          {WindowMessage::Close, false}}));
 }
 
+TEST_F(InputDeviceTest, ReleasesMissedWhileNotReadingArriveWhenAcquiredAgain)
+{
+    testsupport::ManualTimeSource clock;
+    clock.ticks = 1000;
+    auto mouse = Acquired(16);
+    auto keyboard = Acquired(16, DeviceKind::Keyboard);
+    auto backgroundMouse = Acquired(16, DeviceKind::Mouse, Cooperation::Background);
+    auto backgroundKeyboard = Acquired(16, DeviceKind::Keyboard, Cooperation::Background);
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushButton(SDL_BUTTON_RIGHT, true);
+    PushKey(SDL_SCANCODE_W, true);
+    std::vector<InputEventRecord> before;
+    ReadAll(*mouse, nullptr, &before);
+    ReadAll(*keyboard);
+    ReadAll(*backgroundMouse);
+    ReadAll(*backgroundKeyboard);
+
+    // The focus goes, and with it the held keys and buttons: a reader that keeps reading is told at once...
+    PushFocus(false);
+    PushButton(SDL_BUTTON_LEFT, false);
+    EXPECT_EQ(ReadAll(*backgroundMouse), (Records{{kLeft, 0}, {kRight, 0}, {kLeft, 0}}));
+    EXPECT_EQ(ReadAll(*backgroundKeyboard), (Records{{kKeyW, 0}}));
+    for (InputDevice* device : {backgroundMouse.get(), backgroundKeyboard.get()})
+    {
+        // ...and not told again when it is taken up afresh.
+        device->Unacquire();
+        ASSERT_EQ(device->Acquire(), InputResult::Ok);
+        EXPECT_TRUE(ReadAll(*device).empty());
+    }
+
+    // ...the lost ones when they read again, as records of that moment. A button pressed since is not
+    // reported as a press.
+    PushFocus(true);
+    PushButton(SDL_BUTTON_RIGHT, true);
+    clock.ticks = 2000;
+    ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
+    ASSERT_EQ(keyboard->Acquire(), InputResult::Ok);
+    std::vector<InputEventRecord> after;
+    EXPECT_EQ(ReadAll(*mouse, nullptr, &after), (Records{{kLeft, 0}}));
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].timeStamp, 2000u);
+    EXPECT_GT(after[0].sequence, before.back().sequence);
+    EXPECT_EQ(ReadAll(*keyboard), (Records{{kKeyW, 0}}));
+
+    // Given up by the reader and taken again, the same holds; nothing is repeated that it was already told.
+    mouse->Unacquire();
+    PushButton(SDL_BUTTON_RIGHT, false);
+    ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
+    EXPECT_EQ(ReadAll(*mouse), (Records{{kRight, 0}}));
+    mouse->Unacquire();
+    ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
+    EXPECT_TRUE(ReadAll(*mouse).empty());
+}
+
 TEST_F(InputDeviceTest, BorderlessWindowAndClientCoordinates)
 {
     Rect r;
@@ -294,6 +398,17 @@ TEST_F(InputDeviceTest, BorderlessWindowAndClientCoordinates)
     // Motion is reported in client coordinates; the cursor is kept in screen coordinates.
     PushMotion(10, 20, 1, 1);
     EXPECT_EQ(CursorAt(), XY(60, 80));
+}
+
+TEST_F(InputDeviceTest, WhereTheDriverCannotFollowThePointerOutTheLastPositionStands)
+{
+    ASSERT_TRUE(SetGameWindowBounds(50, 60, 800, 600));
+    PushMotion(10, 20, 1, 1);
+    sdltest::PushWindowEvent(SDL_WINDOWEVENT_LEAVE);
+    EXPECT_EQ(CursorAt(), XY(60, 80));
+    sdltest::PushWindowEvent(SDL_WINDOWEVENT_ENTER);
+    PushMotion(30, 40, 20, 20);
+    EXPECT_EQ(CursorAt(), XY(80, 100));
 }
 
 TEST(InputWindowless, WindowQueriesFailSafelyWithoutAWindow)
@@ -351,6 +466,48 @@ TEST_F(InputDeviceTest, WarpAndClipMoveTheCursorWhileTheDevicesSeeOnlyRawMovemen
     EXPECT_FALSE(GetCursorClip(&clip));
     PushMotion(500, 500, 1, 1);
     EXPECT_EQ(CursorAt(), XY(500, 500));
+}
+
+// ---- on a real X server ----
+
+class InputX11Test : public sdltest::X11WindowTest
+{
+};
+
+TEST_F(InputX11Test, TheCursorIsFollowedOutsideTheWindowAndBackIn)
+{
+    // The window covers screen 0..799 x 0..599 of the 1024 x 768 screen.
+    auto at = [](int x, int y) { return [x, y] { return CursorAt() == XY(x, y); }; };
+    ASSERT_TRUE(WarpUntil(400, 300, at(400, 300))) << "cursor at " << CursorAt().first << "," << CursorAt().second;
+
+    // Outside, the window is told nothing but that the pointer left; the position is still the screen's.
+    EXPECT_TRUE(WarpUntil(900, 700, at(900, 700))) << "cursor at " << CursorAt().first << "," << CursorAt().second;
+    EXPECT_TRUE(WarpUntil(1000, 20, at(1000, 20)));
+    // Putting the cursor outside moves the pointer there too.
+    ASSERT_TRUE(SetCursorPos(850, 100));
+    XY global;
+    SDL_GetGlobalMouseState(&global.first, &global.second);
+    EXPECT_EQ(global, XY(850, 100));
+    EXPECT_EQ(CursorAt(), XY(850, 100));
+
+    // Back over the window, the motion events take over again.
+    EXPECT_TRUE(WarpUntil(100, 120, at(100, 120)));
+    ASSERT_TRUE(SetCursorPos(300, 200));
+    EXPECT_TRUE(WarpUntil(300, 200, at(300, 200)));
+    SDL_GetGlobalMouseState(&global.first, &global.second);
+    EXPECT_EQ(global, XY(300, 200));
+
+    // A window made while the pointer is elsewhere is never entered, and follows the pointer all the same.
+    // (The video subsystem is kept up in between, to move the pointer while there is no window.)
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+    DestroyGameWindow();
+    sdltest::Drain(); // what the old window left behind
+    SDL_WarpMouseGlobal(900, 700);
+    bool made = CreateGameWindow("x11 input test");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    ASSERT_TRUE(made);
+    EXPECT_TRUE(WarpUntil(900, 700, at(900, 700)));
+    EXPECT_TRUE(WarpUntil(1000, 20, at(1000, 20)));
 }
 
 } // namespace

@@ -8,7 +8,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace sdltest
 {
@@ -39,13 +41,20 @@ inline void Push(SDL_Event& event)
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
-inline void PushKey(SDL_Scancode scancode, bool down)
+// A key event; the scancode is stored as the raw number an event may carry, in range or not.
+inline void PushRawKey(int32_t scancode, bool down)
 {
     SDL_Event event{};
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = scancode;
+    static_assert(sizeof scancode == sizeof event.key.keysym.scancode);
+    std::memcpy(&event.key.keysym.scancode, &scancode, sizeof scancode);
     Push(event);
+}
+
+inline void PushKey(SDL_Scancode scancode, bool down)
+{
+    PushRawKey(scancode, down);
 }
 
 // Motion to a client position, with the raw movement that brought the mouse there.

@@ -106,6 +106,39 @@ TEST_F(EngineInputTest, KeyDownAndReleaseEdges)
     EXPECT_FALSE(m_input.IsKeyDown(-1) || m_input.IsKeyDown(256) || m_input.WasKeyReleased(1000));
 }
 
+TEST_F(EngineInputTest, KeysWhileAndAfterTheKeyboardIsLost)
+{
+    PushKey(SDL_SCANCODE_SPACE, true);
+    Frame();
+    // In the background the keyboard cannot be read: the last state it gave stands.
+    PushFocus(false);
+    Frame();
+    EXPECT_TRUE(m_input.IsKeyDown(platform::kKeySpace));
+    EXPECT_FALSE(m_input.WasKeyReleased(platform::kKeySpace));
+    // Back in front it is read afresh: the held key was forgotten with the focus.
+    PushFocus(true);
+    Frame();
+    EXPECT_FALSE(m_input.IsKeyDown(platform::kKeySpace));
+    EXPECT_TRUE(m_input.WasKeyReleased(platform::kKeySpace));
+
+    // The same when the focus went and came back between two updates.
+    PushKey(SDL_SCANCODE_SPACE, true);
+    Frame();
+    PushFocus(false);
+    PushFocus(true);
+    Frame();
+    EXPECT_FALSE(m_input.IsKeyDown(platform::kKeySpace));
+
+    // A service started afresh in the background has read nothing: no key of its earlier life is down.
+    PushKey(SDL_SCANCODE_SPACE, true);
+    Frame();
+    m_input.Shutdown();
+    PushFocus(false);
+    ASSERT_NE(m_input.Init(), 0);
+    Frame();
+    EXPECT_FALSE(m_input.IsKeyDown(platform::kKeySpace));
+}
+
 TEST_F(EngineInputTest, ButtonEdgesWithinAndAcrossUpdates)
 {
     // Pressed and released within one update: down for that update, up at the next.
@@ -167,8 +200,12 @@ TEST_F(EngineInputTest, DeltasReportTheMovementBetweenTheTwoPreviousUpdates)
 
 TEST_F(EngineInputTest, AGrabbedMouseIsHeldAtTheGrabPosition)
 {
+    // Away from the screen's corner, so client and screen positions differ.
+    ASSERT_TRUE(platform::SetGameWindowBounds(50, 60, 800, 600));
+    platform::SetCursorPos(450, 360);
     Frame();
     Frame();
+    ASSERT_EQ(Mouse(), std::vector<int>({400, 300, 0, 0}));
     const int countBefore = platform::GetCursorDisplayCount();
     m_input.GrabMouse();
     m_input.GrabMouse(); // a second grab hides nothing more
@@ -186,9 +223,27 @@ TEST_F(EngineInputTest, AGrabbedMouseIsHeldAtTheGrabPosition)
         platform::Point cursor;
         platform::GetCursorPos(&cursor);
         EXPECT_EQ(std::vector<int>({m_input.GetMouseDeltaX(), m_input.GetMouseDeltaY(), cursor.x, cursor.y}),
-                  std::vector<int>({deltas[i], deltas[i] / 2, 400, 300}))
+                  std::vector<int>({deltas[i], deltas[i] / 2, 450, 360}))
             << i;
     }
+
+    // While the mouse is lost nothing moves: the last movement is not reported again and again.
+    PushMotion(430, 300, 30, 0);
+    Frame();
+    sdltest::PushWheel(1);
+    Frame();
+    ASSERT_EQ(std::vector<int>({m_input.GetMouseDeltaX(), m_input.GetWheelRaw(), m_input.GetWheelNotches()}),
+              std::vector<int>({30, 120, 1}));
+    PushFocus(false);
+    for (int i = 0; i < 2; ++i)
+    {
+        Frame();
+        EXPECT_EQ(std::vector<int>({m_input.GetMouseDeltaX(), m_input.GetMouseDeltaY(), m_input.GetWheelRaw(),
+                                    m_input.GetWheelNotches()}),
+                  std::vector<int>(4, 0))
+            << i;
+    }
+    PushFocus(true);
 
     m_input.ReleaseMouse();
     m_input.ReleaseMouse();
@@ -238,6 +293,24 @@ TEST_F(EngineInputTest, ALostMouseIsAcquiredAgain)
     EXPECT_EQ(m_input.GetButton0(), 0);
     Frame({{SDL_BUTTON_LEFT, false}, {SDL_BUTTON_LEFT, true}});
     EXPECT_EQ(m_input.GetButton0(), 1);
+}
+
+TEST_F(EngineInputTest, AButtonReleasedInTheBackgroundIsUpWhenTheFocusReturns)
+{
+    // Whether the window's activation acquires the mouse again or the next update does.
+    for (bool reacquireOnActivation : {true, false})
+    {
+        SCOPED_TRACE(reacquireOnActivation ? "reacquired on activation" : "reacquired by the update");
+        Frame({{SDL_BUTTON_LEFT, true}});
+        ASSERT_EQ(Button(0), Edges(1, true, false));
+        PushFocus(false);
+        Frame({{SDL_BUTTON_LEFT, false}});
+        PushFocus(true);
+        if (reacquireOnActivation)
+            m_input.ReacquireDevice();
+        Frame();
+        EXPECT_EQ(Button(0), Edges(0, false, true));
+    }
 }
 
 TEST_F(EngineInputTest, BackgroundDevicesKeepReadingWithoutTheFocus)

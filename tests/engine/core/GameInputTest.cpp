@@ -1,12 +1,15 @@
 // Tests of the game input: key and button states, the cursor in full screen and in a window, the lock, the
 // wheel, lost devices and the system cursor.
 #include "engine/core/GameInput.h"
+#include "engine/core/EngineInput.h"
 #include "platform/Cursor.h"
 #include "platform/Window.h"
 #include "tests/platform/SdlTestEvents.h"
+#include "tests/platform/XvfbServer.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -244,6 +247,17 @@ TEST_F(GameInputTest, WheelSumsTheFramesMovementInDeviceUnits)
     sdltest::PushWheel(-1);
     Frame();
     EXPECT_EQ(m_input->GetWheelDelta(), -120);
+
+    // Sums beyond the 32-bit range stop at its limits, for the wheel and for the locked deltas alike.
+    m_input->LockCursor(true);
+    for (int i = 0; i < 3; ++i)
+    {
+        sdltest::PushWheel(-20000000);
+        PushMotion(400, 300, 2000000000, -2000000000);
+    }
+    Frame();
+    EXPECT_EQ(std::vector<int64_t>({m_input->GetWheelDelta(), m_input->GetMouseDeltaX(), m_input->GetMouseDeltaY()}),
+              std::vector<int64_t>({INT32_MIN, INT32_MAX, INT32_MIN}));
 }
 
 TEST_F(GameInputTest, ALostMouseSkipsTheFrameWithoutRepeatingEdges)
@@ -274,6 +288,20 @@ TEST_F(GameInputTest, ALostMouseSkipsTheFrameWithoutRepeatingEdges)
     EXPECT_EQ(m_input->GetLeftButton(), 0);
 }
 
+TEST_F(GameInputTest, AButtonReleasedInTheBackgroundIsUpSoonAfterTheFocusReturns)
+{
+    Frame({{SDL_BUTTON_RIGHT, true}});
+    Frame();
+    ASSERT_EQ(m_input->GetRightButton(), 2);
+    PushFocus(false);
+    Frame({{SDL_BUTTON_RIGHT, false}});
+    PushFocus(true);
+    // The frame that finds the mouse lost skips its mouse input; the next one reads the release.
+    Frame();
+    Frame();
+    EXPECT_EQ(m_input->GetRightButton(), 0);
+}
+
 TEST_F(GameInputTest, CursorShapeAndTheDisplayCount)
 {
     m_input->SetCursorShape(5);
@@ -301,6 +329,51 @@ TEST_F(GameInputTest, CursorShapeAndTheDisplayCount)
     platform::ShowCursor(false);
     ShowSystemCursor();
     EXPECT_EQ(platform::GetCursorDisplayCount(), 0);
+}
+
+// ---- on a real X server ----
+
+class GameInputX11Test : public sdltest::X11WindowTest
+{
+};
+
+TEST_F(GameInputX11Test, BothReadersFollowThePointerOutOfTheWindowAndBack)
+{
+    GameInput game(800, 600, true);
+    ASSERT_TRUE(game.Init(nullptr, platform::GameWindowHandle()));
+    EngineInput engine;
+    ASSERT_NE(engine.Init(), 0);
+    // Each poll reads both once, as a frame does.
+    auto reads = [&](int gameX, int gameY, int engineX, int engineY)
+    {
+        return [&, gameX, gameY, engineX, engineY]
+        {
+            EXPECT_TRUE(game.Update());
+            engine.Update();
+            return game.GetMouseX() == gameX && game.GetMouseY() == gameY && engine.GetMouseX() == engineX &&
+                   engine.GetMouseY() == engineY;
+        };
+    };
+    const int out = GameInput::kOutsideWindow;
+    ASSERT_TRUE(WarpUntil(400, 300, reads(400, 300, 400, 300)));
+
+    // Beyond the right and bottom edges of the 800 x 600 window, then beyond the right one only.
+    EXPECT_TRUE(WarpUntil(900, 700, reads(out, out, 900, 700)))
+        << "game input at " << game.GetMouseX() << "," << game.GetMouseY();
+    EXPECT_TRUE(WarpUntil(1000, 300, reads(out, out, 1000, 300)));
+    // A press outside (as one arrives while another button drags out of the window) is not the engine's.
+    PushButton(SDL_BUTTON_LEFT, true);
+    engine.Update();
+    EXPECT_EQ(engine.GetButton0(), 0);
+
+    // Back in: coming in from outside is no movement.
+    ASSERT_TRUE(WarpUntil(100, 120, reads(100, 120, 100, 120)));
+    EXPECT_EQ(std::vector<int>({game.GetMouseDeltaX(), game.GetMouseDeltaY()}), std::vector<int>({0, 0}));
+
+    // With the window moved, both read the pointer relative to it, inside and out.
+    ASSERT_TRUE(platform::SetGameWindowBounds(50, 60, 800, 600));
+    EXPECT_TRUE(WarpUntil(70, 90, reads(20, 30, 20, 30)));
+    EXPECT_TRUE(WarpUntil(20, 90, reads(out, out, -30, 30)));
 }
 
 } // namespace
