@@ -20,6 +20,14 @@ inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
         b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
+// Appends bytes one at a time (GCC 12 misreads a range insert into a freshly sized vector as out of bounds).
+inline void AppendBytes(std::vector<uint8_t>& b, const uint8_t* first, const uint8_t* last)
+{
+    b.reserve(b.size() + static_cast<size_t>(last - first));
+    for (; first != last; ++first)
+        b.push_back(*first);
+}
+
 inline void AppendPixels(std::vector<uint8_t>& b, const std::vector<uint32_t>& argb)
 {
     for (uint32_t p : argb)
@@ -34,9 +42,9 @@ inline std::vector<uint8_t> SolidBlocks(uint32_t blockBytes, uint32_t count, uin
     std::vector<uint8_t> data;
     for (uint32_t b = 0; b < count; ++b)
     {
-        data.insert(data.end(), blockBytes - 8, 0xFF);
+        data.resize(data.size() + blockBytes - 8, 0xFF);
         const uint8_t colourBlock[8] = {static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8)};
-        data.insert(data.end(), colourBlock, colourBlock + 8);
+        AppendBytes(data, colourBlock, colourBlock + 8);
     }
     return data;
 }
@@ -66,7 +74,7 @@ inline std::vector<uint8_t> MakeDDS(uint32_t width, uint32_t height, const char*
         std::copy(fourCC, fourCC + 4, b.begin() + 84);
     Put32(b, 88, 32);
     Put32(b, 108, 0x1000);
-    b.insert(b.end(), data.begin(), data.end());
+    AppendBytes(b, data.data(), data.data() + data.size());
     return b;
 }
 
@@ -94,7 +102,7 @@ inline std::vector<uint8_t> MakeDDT(const DDTSpec& spec, const std::vector<uint8
     Put32(b, 60, spec.levels);
     Put32(b, 320, static_cast<uint32_t>(data.size()));
     Put32(b, 324, 0xFF112233);
-    b.insert(b.end(), data.begin(), data.end());
+    AppendBytes(b, data.data(), data.data() + data.size());
     return b;
 }
 
