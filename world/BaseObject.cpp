@@ -28,6 +28,8 @@ void BaseObject::LeaveMapCell()
 
 void BaseObject::Create(const char* name)
 {
+    // The position goes back to the origin, so the object must not stay listed in the cell it stood in.
+    LeaveMapCell();
     std::memset(m_Name, 0, sizeof m_Name);
     m_dwID = kNoObjectID;
     m_bType = 0;

@@ -133,34 +133,37 @@ TEST(ObjectAnimation, TheEndMessageIsPostedOnceToTheObjectItself)
     EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
 }
 
+// Variable ids and value types are the scripts' published numbers.
 TEST(ObjectScriptVariables, AnswersItsOwnIdsWithTypedValues)
 {
     Park park;
     Probe* p = park.Make(OBJECT_SCENERY);
     p->SetState(STATE_CLEANER_IDLE);
-    ScriptOperand text = Var(SCRIPT_OPERAND_TEXT);
+    ScriptOperand text = Var(10);
     text.text = "hello";
     EXPECT_STREQ(p->GetScriptVariable(text).text, "hello");
-    EXPECT_EQ(p->GetScriptVariable(text).type, uint32_t{SCRIPT_VALUE_TEXT});
+    EXPECT_EQ(p->GetScriptVariable(text).type, 1u);
 
     auto typeAndData = [&](uint32_t id)
     {
         ScriptValue v = p->GetScriptVariable(Var(id));
         return std::pair(v.type, v.data);
     };
-    EXPECT_EQ(typeAndData(BaseObject::VAR_ME), std::pair(2u, p->GetID()));
-    EXPECT_EQ(typeAndData(BaseObject::VAR_NO_OBJECT), std::pair(2u, 0xFFFFFFFFu));
-    EXPECT_EQ(typeAndData(BaseObject::VAR_TRUE), std::pair(0u, 1u));
-    EXPECT_EQ(typeAndData(BaseObject::VAR_FALSE), std::pair(0u, 0u));
-    EXPECT_EQ(typeAndData(BaseObject::VAR_STATE), std::pair(2u, 54u));
-    EXPECT_EQ(typeAndData(BaseObject::VAR_WORLD_STARTED), std::pair(0u, 1u));
+    EXPECT_EQ(typeAndData(107), std::pair(2u, p->GetID()));
+    EXPECT_EQ(typeAndData(110), std::pair(2u, 0xFFFFFFFFu));
+    EXPECT_EQ(typeAndData(111), std::pair(0u, 1u));
+    EXPECT_EQ(typeAndData(112), std::pair(0u, 0u));
+    EXPECT_EQ(typeAndData(114), std::pair(2u, 54u));
+    EXPECT_EQ(typeAndData(106), std::pair(0u, 1u));
+    // An id no class answers reads as false.
+    EXPECT_EQ(typeAndData(5), std::pair(0u, 0u));
 
-    ScriptOperand number = Var(SCRIPT_OPERAND_NUMBER);
+    ScriptOperand number = Var(113);
     number.real = 2.75f;
     ScriptValue v = p->GetScriptVariable(number);
     EXPECT_EQ(v.type, 3u);
     EXPECT_FLOAT_EQ(v.AsFloatBits(), 2.75f);
-    v = p->GetScriptVariable(Var(BaseObject::VAR_GAME_TIME));
+    v = p->GetScriptVariable(Var(115));
     EXPECT_EQ(v.type, 3u);
     EXPECT_FLOAT_EQ(v.AsFloatBits(), park.world->GetGameDayTime());
     park.TakeReports();
@@ -176,23 +179,23 @@ TEST(ObjectScriptVariables, RandomValuesComeFromTheGameGeneratorAndAnEmptyRangeG
     for (int i = 0; i < 6; ++i)
         draws.push_back(platform::Rand());
     platform::SRand(99);
-    EXPECT_EQ(p->GetScriptVariable(Number(SCRIPT_OPERAND_RAND, 50)).data, uint32_t(draws[0] % 50));
-    EXPECT_EQ(p->GetScriptVariable(Number(SCRIPT_OPERAND_RAND, 7)).data, uint32_t(draws[1] % 7));
+    EXPECT_EQ(p->GetScriptVariable(Number(108, 50)).data, uint32_t(draws[0] % 50));
+    EXPECT_EQ(p->GetScriptVariable(Number(108, 7)).data, uint32_t(draws[1] % 7));
     for (int i = 2; i < 6; ++i)
     {
-        ScriptValue chance = p->GetScriptVariable(Number(SCRIPT_OPERAND_RANDOM, 3));
+        ScriptValue chance = p->GetScriptVariable(Number(109, 3));
         EXPECT_EQ(chance.type, 0u);
         EXPECT_EQ(chance.data, draws[i] % 3 == 0 ? 1u : 0u);
     }
     EXPECT_TRUE(park.TakeReports().empty());
     // No range: 0 (or no chance), one report each, no trap, no draw taken.
-    EXPECT_EQ(p->GetScriptVariable(Number(SCRIPT_OPERAND_RAND, 0)).data, 0u);
-    EXPECT_EQ(p->GetScriptVariable(Number(SCRIPT_OPERAND_RANDOM, 0)).data, 0u);
+    EXPECT_EQ(p->GetScriptVariable(Number(108, 0)).data, 0u);
+    EXPECT_EQ(p->GetScriptVariable(Number(109, 0)).data, 0u);
     EXPECT_EQ(park.CountReports("range of 0"), 2u);
     platform::SRand(5);
     const int next = platform::Rand();
     platform::SRand(5);
-    p->GetScriptVariable(Number(SCRIPT_OPERAND_RAND, 0));
+    p->GetScriptVariable(Number(108, 0));
     EXPECT_EQ(platform::Rand(), next);
 }
 
@@ -205,22 +208,22 @@ TEST(ObjectScriptVariables, WritesMoveTheObjectBetweenMapCellsAndFlagItForRemova
     MapCell& first = park.map->GetCell({1, 1});
     ASSERT_TRUE(first.ContainsObject(p));
     // x within the same cell: the lists do not change.
-    p->SetScriptVariable(Var(BaseObject::VAR_WORLD_X), ScriptValue::UInt(63));
+    p->SetScriptVariable(Var(79), ScriptValue::UInt(63));
     EXPECT_EQ(first.CountObjects(), 1u);
     EXPECT_FLOAT_EQ(p->GetWorldPosition().x, 63.0f);
     EXPECT_FLOAT_EQ(p->GetWorldPosition().y, 70.0f);
     // x into the next cell along, y kept.
-    p->SetScriptVariable(Var(BaseObject::VAR_WORLD_X), ScriptValue::UInt(64));
+    p->SetScriptVariable(Var(79), ScriptValue::UInt(64));
     EXPECT_FALSE(first.ContainsObject(p));
     EXPECT_TRUE(park.map->GetCell({2, 1}).ContainsObject(p));
-    p->SetScriptVariable(Var(BaseObject::VAR_WORLD_Y), ScriptValue::UInt(200)); // cell (2, 3)
+    p->SetScriptVariable(Var(80), ScriptValue::UInt(200)); // cell (2, 3)
     EXPECT_TRUE(park.map->GetCell({2, 3}).ContainsObject(p));
     EXPECT_EQ(park.map->GetCell({2, 1}).CountObjects(), 0u);
     EXPECT_EQ(p->GetGridPos().y, 3);
     // Only the low byte of the value sets the removal flag.
-    p->SetScriptVariable(Var(BaseObject::VAR_WAITING_FOR_DEATH), ScriptValue::UInt(0x100));
+    p->SetScriptVariable(Var(20), ScriptValue::UInt(0x100));
     EXPECT_FALSE(p->IsWaitingForDeath());
-    p->SetScriptVariable(Var(BaseObject::VAR_WAITING_FOR_DEATH), ScriptValue::UInt(1));
+    p->SetScriptVariable(Var(20), ScriptValue::UInt(1));
     EXPECT_TRUE(p->IsWaitingForDeath());
     // A deleted object leaves its cell.
     park.objects->RemoveObject(p->GetID());
@@ -240,6 +243,10 @@ TEST(ObjectScriptVariables, PositionsOffTheMapOrOutOfRangeStillFindACell)
         for (int x = 0; x < 16; ++x)
             holding += park.map->GetCell({x, y}).CountObjects();
     EXPECT_EQ(holding, 1u);
+    // Created anew it stands at the origin and nowhere else.
+    p->SetWorldPosition({100.0f, 300.0f, 0.0f});
+    p->Create("AGAIN");
+    EXPECT_EQ(park.map->GetCell({3, 4}).CountObjects(), 0u);
 }
 
 TEST(ObjectKeywords, UnknownKeywordsAreReportedAndLeaveTheText)

@@ -72,7 +72,7 @@ bool LoadFrom(const Bytes& body, const std::function<bool(SerialStream&)>& read)
 }
 
 // The save record of a static probe, item by item.
-void ProbeRecord(Bytes& b, uint8_t kind, const std::string& name, uint32_t id, float x, float y)
+void ProbeRecord(Bytes& b, uint8_t kind, const std::string& name, uint32_t id, float x, float y, bool debug = false)
 {
     Put(b, {8, 2, 8, 3}); // grid width and height
     for (int i = 0; i < 6; ++i)
@@ -85,10 +85,10 @@ void ProbeRecord(Bytes& b, uint8_t kind, const std::string& name, uint32_t id, f
     F32(b, y);
     F32(b, 0.0f);
     Tagged(b, 11, STATE_STARTUP);
-    Put(b, {2, 1, 2, 0}); // visible, debug break
-    Tagged(b, 5, 0);      // select level
-    Tagged(b, 5, 2);      // direction
-    Tagged(b, 11, 103);   // no end message
+    Put(b, {2, 1, 2, uint8_t(debug)}); // visible, debug break
+    Tagged(b, 5, 0);                   // select level
+    Tagged(b, 5, 2);                   // direction
+    Tagged(b, 11, 103);                // no end message
     // The animated part: not animating, five words, then the scene part.
     Put(b, {2, 0});
     for (int i = 0; i < 5; ++i)
@@ -136,7 +136,7 @@ Bytes ManagerRecord(const std::vector<Entry> pools[4], uint32_t nextID, int32_t 
         {
             Put(b, {8, e.typeByte});
             Text(b, 1, e.name);
-            ProbeRecord(b, e.kind, e.name, e.id, 32.0f * float(e.id % 16), 64.0f);
+            ProbeRecord(b, e.kind, e.name, e.id, 32.0f * float(e.id % 16), 64.0f, e.name == "DEBUG");
         }
     }
     return b;
@@ -233,7 +233,7 @@ TEST(SaveRecords, AManagerRecordBuiltByHandLoadsIntoItsPoolsAndMapCells)
 {
     Park park;
     std::vector<Entry> pools[4];
-    pools[0] = {{OBJECT_BUILDING, "SHOP", 4, 2}, {OBJECT_BUILDING, "RIDE", 2, 2}};
+    pools[0] = {{OBJECT_BUILDING, "SHOP", 4, 2}, {OBJECT_BUILDING, "DEBUG", 2, 2}};
     pools[1] = {{OBJECT_GUEST, "GUEST", 7, 99}}; // the guest pool makes guests whatever the type byte says
     pools[3] = {{OBJECT_ANIMAL, "DOLPHIN", 5, OBJECT_ANIMAL}, {OBJECT_SCENERY, "BENCH", 1, OBJECT_SCENERY}};
     ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
@@ -245,6 +245,16 @@ TEST(SaveRecords, AManagerRecordBuiltByHandLoadsIntoItsPoolsAndMapCells)
     EXPECT_EQ(park.objects->GetObject(4)->GetState(), uint32_t{STATE_STARTUP});
     // Loaded objects stand in the cell of their saved position.
     EXPECT_TRUE(park.map->GetCell({5, 1}).ContainsObject(park.objects->GetObject(5)));
+    // A saved one-shot debug flag is cleared by the next update, and by creation.
+    BaseObject* debug = park.objects->GetObject(2);
+    EXPECT_TRUE(debug->IsDebugBreak());
+    EXPECT_TRUE(debug->Update());
+    EXPECT_FALSE(debug->IsDebugBreak());
+    ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
+    BaseObject* again = park.objects->GetObject(2);
+    ASSERT_TRUE(again->IsDebugBreak());
+    again->Create("DEBUG");
+    EXPECT_FALSE(again->IsDebugBreak());
     // The counter goes on from the saved value.
     EXPECT_EQ(park.Make(OBJECT_SCENERY)->GetID(), 8u);
 }
