@@ -320,6 +320,11 @@ TEST(ObjectAnimationList, FilesAreNumberedPerRecordAndNamesPickVariants)
     p->LoadAnimationList(std::vector<AnimListItem>{{"MALE", "WALK", "m_walk", 2000000000}}, "");
     EXPECT_EQ(park.CountReports("LoadAnimationList"), 1u);
     EXPECT_TRUE(p->GetAnimationList().empty());
+    p->LoadAnimationList(std::vector<AnimListItem>{{"MALE", "WALK", "w", 1000}, {"MALE", "RUN", "r", 24}}, "");
+    EXPECT_EQ(p->GetAnimationCount(), 1024u);
+    EXPECT_EQ(park.CountReports("LoadAnimationList"), 1u);
+    p->LoadAnimationList(std::vector<AnimListItem>{{"MALE", "WALK", "w", 1000}, {"MALE", "RUN", "r", 25}}, "");
+    EXPECT_EQ(park.CountReports("LoadAnimationList"), 2u);
     // Short names keep at most 19 characters.
     p->LoadAnimationList(std::vector<AnimListItem>{{"M", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", "s", 1}}, "");
     EXPECT_EQ(p->GetAnimationList()[0], "ABCDEFGHIJKLMNOPQRS");

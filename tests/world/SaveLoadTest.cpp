@@ -405,9 +405,12 @@ TEST(SaveHostile, ManagerRecordsThatDoNotHoldTogetherAreRefused)
         EXPECT_EQ(park.objects->GetObject(0), keep) << c.what;
         EXPECT_EQ(park.objects->GetNextFreeObjectID(), 1u) << c.what;
     }
-    // The unaltered record loads, so the cases above fail for their own fault alone.
+    // The unaltered record loads, so the cases above fail for their own fault alone; so does one whose ids are
+    // all used up.
     Park park;
     EXPECT_TRUE(LoadFrom(ManagerRecord(good, 2), [&](SerialStream& s) { return park.objects->Load(s); }));
+    EXPECT_TRUE(LoadFrom(ManagerRecord(good, 0xFFFFFFFE), [&](SerialStream& s) { return park.objects->Load(s); }));
+    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 0xFFFFFFFEu);
     // A kind whose class is missing cannot be loaded either.
     Park other;
     RegisterObjectKind(OBJECT_TABLE, nullptr);
