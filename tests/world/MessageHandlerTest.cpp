@@ -106,6 +106,21 @@ TEST(MessageDelivery, DelayedMessagePostedDuringDeliveryWaitsForTheNextFrame)
     EXPECT_EQ(TypesSeen(), (std::vector<uint32_t>{80, 82, 81}));
 }
 
+TEST(MessageDelivery, AnUpdateFromInsideADeliveryDeliversNothingTwice)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    p->onMessage = [&](Probe&, const MessageRecord&)
+    {
+        park.messages->Update();
+        return true;
+    };
+    park.messages->SendDelayed(Record(kNoObjectID, p->GetID(), 30), 0.0f);
+    park.messages->SendDelayed(Record(kNoObjectID, p->GetID(), 31), 0.0f);
+    park.Frame(0.0f);
+    EXPECT_EQ(TypesSeen(), (std::vector<uint32_t>{30, 31}));
+}
+
 TEST(MessageDelivery, PauseDelaysEverySendButThePlayersDemolition)
 {
     Park park;

@@ -467,4 +467,11 @@ TEST(PlayerAccount, NamesAreCutToSixtyThreeCharacters)
     EXPECT_TRUE(LoadFrom(b, [&](SerialStream& s) { return player.Load(s); }));
     EXPECT_EQ(std::u16string(player.Name), std::u16string(63, u'y'));
     EXPECT_EQ(player.Cash, -3.0f);
+    // A record cut short changes nothing and says so.
+    testsupport::RecordingReportSink reports;
+    b.resize(b.size() - 2);
+    EXPECT_FALSE(LoadFrom(b, [&](SerialStream& s) { return player.Load(s); }));
+    EXPECT_EQ(player.Cash, -3.0f);
+    ASSERT_EQ(reports.boxes.size(), 1u);
+    EXPECT_EQ(reports.boxes[0].text, "Player::Load - the saved account is cut short");
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace
 {
 
@@ -80,6 +82,40 @@ TEST(WorldClock, TheWorldTakesKillMessagesAndRefusesCreationsForNow)
     EXPECT_FALSE(park.world->HandleMessage(worldtest::Record(kWorldID, kWorldID, 0, OBJECT_GUEST), &payload));
     EXPECT_TRUE(park.world->HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_KILLOBJECT, p->GetID()), nullptr));
     EXPECT_TRUE(p->IsWaitingForDeath());
+    // Each of the park's singletons lets go of its global pointer when it goes.
     park.world.reset();
-    EXPECT_EQ(g_pWorld, nullptr);
+    park.messages.reset();
+    park.objects.reset();
+    park.map.reset();
+    EXPECT_EQ(std::tuple(g_pWorld, g_pMessageHandler, g_pObjectManager, g_pWorldMap),
+              std::tuple(nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST(WorldClock, ADayLengthOfZeroLeavesTheHourAlone)
+{
+    DayLength parameters(0);
+    World world;
+    world.AdvanceClock(2.0f);
+    EXPECT_FLOAT_EQ(world.GetGameTime(), 2.0f);
+    EXPECT_EQ(world.GetGameDayTime(), 0.0f);
+    EXPECT_EQ(world.GetDayLength(), 0);
+}
+
+TEST(WorldGrid, CellsWrapRoundTheMapAndValidPositionsStayInside)
+{
+    WorldMap map(128, 64, WorldMap::kDefaultCellSize, "");
+    EXPECT_EQ(map.GetCellIndex(-1, 0), 127u);
+    EXPECT_EQ(map.GetCellIndex(130, 65), 1u * 128u + 2u);
+    EXPECT_EQ(map.GetCell({5, 7}).m_x, 5);
+    EXPECT_EQ(map.GetCell({5, 7}).m_y, 7);
+    EXPECT_TRUE(map.IsValidGridPos({127, 63}));
+    EXPECT_TRUE(map.IsValidGridPos({0, 0}));
+    EXPECT_FALSE(map.IsValidGridPos({0, 64}));
+    EXPECT_FALSE(map.IsValidGridPos({128, 0}));
+    EXPECT_FALSE(map.IsValidGridPos({-1, 3}));
+    EXPECT_FALSE(map.IsValidGridPos({3, -1}));
+    // A map asked for with no cells still has one.
+    WorldMap empty(0, -4, WorldMap::kDefaultCellSize, "");
+    EXPECT_EQ(std::tuple(empty.GetWidth(), empty.GetHeight()), std::tuple(1, 1));
+    EXPECT_EQ(empty.GetCellIndex(9, -9), 0u);
 }
