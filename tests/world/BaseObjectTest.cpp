@@ -1,0 +1,352 @@
+// Tests of the object root: state change by message, the animation-end message, script variables, the keyword
+// interface, map cell lists, names, the animation list and state names; and the static objects' flags.
+#include "tests/world/WorldTestSupport.h"
+
+#include "platform/Random.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <set>
+
+using namespace worldtest;
+
+namespace
+{
+
+ScriptOperand Var(uint32_t id)
+{
+    ScriptOperand op;
+    op.id = id;
+    return op;
+}
+
+ScriptOperand Number(uint32_t id, uint32_t n)
+{
+    ScriptOperand op;
+    op.id = id;
+    op.number = n;
+    return op;
+}
+
+} // namespace
+
+TEST(ObjectState, AStateChangeMessageRunsExitThenEntryEvenIntoTheSameState)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    const uint32_t id = p->GetID();
+    Probe::Journal().clear();
+    park.messages->Send(Record(kWorldID, id, MT_STATECHANGE, STATE_STARTUP));
+    park.messages->Send(Record(kWorldID, id, MT_STATECHANGE, STATE_STARTUP));
+    const std::string msg = "msg " + std::to_string(id) + " 5";
+    EXPECT_EQ(Probe::Journal(),
+              (std::vector<std::string>{msg, "exit 0", "entry 2 in 2", msg, "exit 2", "entry 2 in 2"}));
+    EXPECT_EQ(p->GetState(), uint32_t{STATE_STARTUP});
+    EXPECT_TRUE(park.TakeReports().empty());
+    // Any other message is not a state change.
+    EXPECT_FALSE(p->BaseObject::Message(Record(kWorldID, id, MT_NEW_DAY, STATE_DEAD)));
+    EXPECT_EQ(p->GetState(), uint32_t{STATE_STARTUP});
+}
+
+TEST(ObjectState, UnsupportedStatesAndFailedHandlersAreReportedAndTheChangeStillHappens)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    p->unsupported = STATE_DEAD;
+    p->failExit = true;
+    p->failEntry = true;
+    p->PostMessage(Record(17, p->GetID(), MT_STATECHANGE, STATE_DEAD));
+    EXPECT_EQ(p->GetState(), uint32_t{STATE_DEAD});
+    EXPECT_EQ(
+        park.TakeReports(),
+        (std::vector<std::string>{"BaseObject::Message - asked for an unsupported state 7  Object Type(1) Sender(17)",
+                                  "BaseObject::Message - error processing OnStateExit()",
+                                  "BaseObject::Message - error processing OnStateEntry(7) Object Type(1) Sender(17)"}));
+    // SetState stores without running either handler.
+    Probe::Journal().clear();
+    p->SetState(STATE_OCCUPIED);
+    EXPECT_TRUE(Probe::Journal().empty());
+}
+
+TEST(ObjectState, StaticObjectsRefuseTheNoMessageTypeAndCountOccupiedAsBusy)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_TABLE);
+    EXPECT_FALSE(p->Message(Record(kWorldID, p->GetID(), MT_NUM_MESSAGES, STATE_DEAD)));
+    EXPECT_TRUE(p->Message(Record(kWorldID, p->GetID(), MT_STATECHANGE, STATE_OCCUPIED)));
+    // Occupied is busy for both jobs whatever the flags say.
+    EXPECT_TRUE(p->IsRepairBusy() && p->IsCleaningBusy());
+    p->SetState(STATE_STARTUP);
+    EXPECT_FALSE(p->IsRepairBusy() || p->IsCleaningBusy());
+    p->SetCleaning(true);
+    EXPECT_TRUE(p->IsCleaningBusy());
+    EXPECT_FALSE(p->IsRepairBusy());
+    EXPECT_TRUE(p->SetRepairing(true));
+    EXPECT_TRUE(p->IsRepairBusy());
+    EXPECT_TRUE(p->SetMechanicCalledByPlayer(true));
+    EXPECT_TRUE(p->IsMechanicCalledByPlayer());
+    // Creation clears every flag again.
+    p->SetGridW(3);
+    p->SetCalledCleaning(true);
+    p->SetCalledRepairing(true);
+    p->SetCleanerCalledByPlayer(true);
+    p->Create("AGAIN");
+    EXPECT_EQ(std::tuple(p->GetGridW(), p->IsCleaning(), p->IsRepairing(), p->IsCalledCleaning(),
+                         p->IsCalledRepairing(), p->IsCleanerCalledByPlayer(), p->IsMechanicCalledByPlayer()),
+              std::tuple(uint8_t{0}, false, false, false, false, false, false));
+    // The shared update step clears the one-shot debug flag and succeeds.
+    EXPECT_TRUE(p->Update());
+    EXPECT_FALSE(p->IsDebugBreak());
+}
+
+TEST(ObjectAnimation, TheEndMessageIsPostedOnceToTheObjectItself)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    p->SetState(STATE_GUEST_EATING);
+    EXPECT_EQ(p->GetAnimationEndMessage(), uint32_t{MT_NUM_MESSAGES});
+    EXPECT_EQ(p->SetAnimationEndMessage(MT_FINISH_ACTION), uint32_t{MT_FINISH_ACTION});
+    MessageRecord seen;
+    p->onMessage = [&](Probe& self, const MessageRecord& r)
+    {
+        seen = r;
+        // The end message is already cleared while its handler runs.
+        EXPECT_EQ(self.GetAnimationEndMessage(), uint32_t{MT_NUM_MESSAGES});
+        return true;
+    };
+    p->StartAnimation(5, 100, 1, 160);
+    EXPECT_TRUE(p->IsAnimating());
+    p->StopAnimation();
+    EXPECT_FALSE(p->IsAnimating());
+    EXPECT_EQ(std::tuple(seen.dwSender, seen.dwReciever, seen.dwType, seen.dwFlags, seen.dwData, seen.dwData2),
+              std::tuple(p->GetID(), p->GetID(), uint32_t{MT_FINISH_ACTION}, 0u, 0u, uint32_t{STATE_GUEST_EATING}));
+    p->StopAnimation();
+    EXPECT_EQ(Probe::Delivered().size(), 1u);
+    // While paused the end message waits like any other send.
+    p->SetAnimationEndMessage(MT_PLAYANIMATION);
+    park.world->SetPaused(true);
+    p->StopAnimation();
+    EXPECT_EQ(Probe::Delivered().size(), 1u);
+    EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
+}
+
+// Variable ids and value types are the scripts' published numbers.
+TEST(ObjectScriptVariables, AnswersItsOwnIdsWithTypedValues)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    p->SetState(STATE_CLEANER_IDLE);
+    ScriptOperand text = Var(10);
+    text.text = "hello";
+    EXPECT_STREQ(p->GetScriptVariable(text).text, "hello");
+    EXPECT_EQ(p->GetScriptVariable(text).type, 1u);
+
+    auto typeAndData = [&](uint32_t id)
+    {
+        ScriptValue v = p->GetScriptVariable(Var(id));
+        return std::pair(v.type, v.data);
+    };
+    EXPECT_EQ(typeAndData(107), std::pair(2u, p->GetID()));
+    EXPECT_EQ(typeAndData(110), std::pair(2u, 0xFFFFFFFFu));
+    EXPECT_EQ(typeAndData(111), std::pair(0u, 1u));
+    EXPECT_EQ(typeAndData(112), std::pair(0u, 0u));
+    EXPECT_EQ(typeAndData(114), std::pair(2u, 54u));
+    EXPECT_EQ(typeAndData(106), std::pair(0u, 1u));
+    // An id no class answers reads as false.
+    EXPECT_EQ(typeAndData(5), std::pair(0u, 0u));
+
+    ScriptOperand number = Var(113);
+    number.real = 2.75f;
+    ScriptValue v = p->GetScriptVariable(number);
+    EXPECT_EQ(v.type, 3u);
+    EXPECT_FLOAT_EQ(v.AsFloatBits(), 2.75f);
+    v = p->GetScriptVariable(Var(115));
+    EXPECT_EQ(v.type, 3u);
+    EXPECT_FLOAT_EQ(v.AsFloatBits(), park.world->GetGameDayTime());
+    park.TakeReports();
+}
+
+TEST(ObjectScriptVariables, RandomValuesComeFromTheGameGeneratorAndAnEmptyRangeGivesZero)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    // The generator's own sequence, drawn first and replayed.
+    platform::SRand(99);
+    std::vector<int> draws;
+    for (int i = 0; i < 6; ++i)
+        draws.push_back(platform::Rand());
+    platform::SRand(99);
+    EXPECT_EQ(p->GetScriptVariable(Number(108, 50)).data, uint32_t(draws[0] % 50));
+    EXPECT_EQ(p->GetScriptVariable(Number(108, 7)).data, uint32_t(draws[1] % 7));
+    for (int i = 2; i < 6; ++i)
+    {
+        ScriptValue chance = p->GetScriptVariable(Number(109, 3));
+        EXPECT_EQ(chance.type, 0u);
+        EXPECT_EQ(chance.data, draws[i] % 3 == 0 ? 1u : 0u);
+    }
+    EXPECT_TRUE(park.TakeReports().empty());
+    // No range: 0 (or no chance), one report each, no trap, no draw taken.
+    EXPECT_EQ(p->GetScriptVariable(Number(108, 0)).data, 0u);
+    EXPECT_EQ(p->GetScriptVariable(Number(109, 0)).data, 0u);
+    EXPECT_EQ(park.CountReports("range of 0"), 2u);
+    platform::SRand(5);
+    const int next = platform::Rand();
+    platform::SRand(5);
+    p->GetScriptVariable(Number(108, 0));
+    EXPECT_EQ(platform::Rand(), next);
+}
+
+TEST(ObjectScriptVariables, WritesMoveTheObjectBetweenMapCellsAndFlagItForRemoval)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    p->SetWorldPosition({40.0f, 70.0f, 9.0f}); // cell (1, 1); z is dropped
+    EXPECT_EQ(p->GetWorldPosition().z, 0.0f);
+    MapCell& first = park.map->GetCell({1, 1});
+    ASSERT_TRUE(first.ContainsObject(p));
+    // x within the same cell: the lists do not change.
+    p->SetScriptVariable(Var(79), ScriptValue::UInt(63));
+    EXPECT_EQ(first.CountObjects(), 1u);
+    EXPECT_FLOAT_EQ(p->GetWorldPosition().x, 63.0f);
+    EXPECT_FLOAT_EQ(p->GetWorldPosition().y, 70.0f);
+    // x into the next cell along, y kept.
+    p->SetScriptVariable(Var(79), ScriptValue::UInt(64));
+    EXPECT_FALSE(first.ContainsObject(p));
+    EXPECT_TRUE(park.map->GetCell({2, 1}).ContainsObject(p));
+    p->SetScriptVariable(Var(80), ScriptValue::UInt(200)); // cell (2, 3)
+    EXPECT_TRUE(park.map->GetCell({2, 3}).ContainsObject(p));
+    EXPECT_EQ(park.map->GetCell({2, 1}).CountObjects(), 0u);
+    EXPECT_EQ(p->GetGridPos().y, 3);
+    // Only the low byte of the value sets the removal flag.
+    p->SetScriptVariable(Var(20), ScriptValue::UInt(0x100));
+    EXPECT_FALSE(p->IsWaitingForDeath());
+    p->SetScriptVariable(Var(20), ScriptValue::UInt(1));
+    EXPECT_TRUE(p->IsWaitingForDeath());
+    // A deleted object leaves its cell.
+    park.objects->RemoveObject(p->GetID());
+    EXPECT_EQ(park.map->GetCell({2, 3}).CountObjects(), 0u);
+}
+
+TEST(ObjectScriptVariables, PositionsOffTheMapOrOutOfRangeStillFindACell)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    p->SetWorldPosition({-40.0f, 64.0f * 17.0f, 0.0f}); // (-1, 17) truncated to (-1, 17): wraps to (15, 1)
+    EXPECT_TRUE(park.map->GetCell({15, 1}).ContainsObject(p));
+    p->SetWorldPosition({std::nanf(""), 1e30f, 0.0f});
+    p->SetWorldPosition({-1e30f, -1e30f, 0.0f});
+    uint32_t holding = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            holding += park.map->GetCell({x, y}).CountObjects();
+    EXPECT_EQ(holding, 1u);
+    // Created anew it stands at the origin and nowhere else.
+    p->SetWorldPosition({100.0f, 300.0f, 0.0f});
+    p->Create("AGAIN");
+    EXPECT_EQ(park.map->GetCell({3, 4}).CountObjects(), 0u);
+}
+
+TEST(ObjectKeywords, UnknownKeywordsAreReportedAndLeaveTheText)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_GUEST);
+    platform::WString text = u"before";
+    DialogListener* listener = p;
+    listener->GetVariable("GUEST_NAME", text);
+    EXPECT_EQ(text, u"before");
+    EXPECT_EQ(park.TakeReports(),
+              (std::vector<std::string>{
+                  "An invalid keyword has been passed into get variable :- GUEST_NAME Object Type - 3"}));
+    const int32_t value = 4;
+    listener->SetVariable("GUEST_NAME", &value);
+    listener->ResetPanelState();
+    EXPECT_TRUE(park.TakeReports().empty());
+}
+
+TEST(ObjectNames, LongNamesAreCutToFifteenCharactersWithAReport)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY, "ABCDEFGHIJKLMNO"); // 15: fits
+    EXPECT_STREQ(p->GetName(), "ABCDEFGHIJKLMNO");
+    EXPECT_TRUE(park.TakeReports().empty());
+    p = park.Make(OBJECT_SCENERY, "ABCDEFGHIJKLMNOP");
+    EXPECT_STREQ(p->GetName(), "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(park.TakeReports(),
+              (std::vector<std::string>{"BaseObject::BaseObject - name exceeds MAX_NAMESIZE - ABCDEFGHIJKLMNOP"}));
+    p = park.Make(OBJECT_SCENERY, nullptr);
+    EXPECT_STREQ(p->GetName(), "");
+}
+
+TEST(ObjectNames, StateNamesIncludeTheCountAndUnknownValues)
+{
+    char text[32];
+    BaseObject::GetStateName(STATE_ANIMAL_GO_SHOW, text, sizeof text);
+    EXPECT_STREQ(text, "STATE_ANIMAL_GO_SHOW");
+    BaseObject::GetStateName(61, text, sizeof text);
+    EXPECT_STREQ(text, "STATE_NUM_STATES");
+    BaseObject::GetStateName(62, text, sizeof text);
+    EXPECT_STREQ(text, "UNKNOWN_STATE");
+    char small[6];
+    BaseObject::GetStateName(0, small, sizeof small);
+    EXPECT_STREQ(small, "STATE");
+}
+
+TEST(ObjectAnimationList, FilesAreNumberedPerRecordAndNamesPickVariants)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_GUEST);
+    std::vector<AnimListItem> records = {
+        {"MALE", "WALK", "m_walk", 2}, {"MALE", "IDLE", "m_idle", 1}, {"MALE", "WALK", "m_stroll", 1}};
+    p->LoadAnimationList(records, "Data/Guests/");
+    EXPECT_EQ(p->GetAnimationCount(), 4u);
+    EXPECT_EQ(p->GetAnimationList(), (std::vector<std::string>{"WALK", "WALK", "IDLE", "WALK"}));
+    EXPECT_EQ(p->FindAnimationIndex("IDLE"), 2);
+    EXPECT_EQ(p->FindAnimationIndex("idle"), -1);
+    EXPECT_EQ(p->FindAnimationIndex("RUN"), -1);
+    // Several files under one name: each is chosen, and nothing else.
+    std::set<int32_t> chosen;
+    for (int i = 0; i < 60; ++i)
+        chosen.insert(p->FindAnimationIndex("WALK"));
+    EXPECT_EQ(chosen, (std::set<int32_t>{0, 1, 3}));
+    // A list with no files empties the names and keeps the table.
+    p->LoadAnimationList(std::vector<AnimListItem>{{"MALE", "WALK", "m_walk", 0}}, "");
+    EXPECT_TRUE(p->GetAnimationList().empty());
+    EXPECT_EQ(p->FindAnimationIndex("WALK"), -1);
+    // An absurd count from a data file is refused, not allocated.
+    park.TakeReports();
+    p->LoadAnimationList(std::vector<AnimListItem>{{"MALE", "WALK", "m_walk", 2000000000}}, "");
+    EXPECT_EQ(park.CountReports("LoadAnimationList"), 1u);
+    EXPECT_TRUE(p->GetAnimationList().empty());
+    p->LoadAnimationList(std::vector<AnimListItem>{{"MALE", "WALK", "w", 1000}, {"MALE", "RUN", "r", 24}}, "");
+    EXPECT_EQ(p->GetAnimationCount(), 1024u);
+    EXPECT_EQ(park.CountReports("LoadAnimationList"), 1u);
+    p->LoadAnimationList(std::vector<AnimListItem>{{"MALE", "WALK", "w", 1000}, {"MALE", "RUN", "r", 25}}, "");
+    EXPECT_EQ(park.CountReports("LoadAnimationList"), 2u);
+    // Short names keep at most 19 characters.
+    p->LoadAnimationList(std::vector<AnimListItem>{{"M", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", "s", 1}}, "");
+    EXPECT_EQ(p->GetAnimationList()[0], "ABCDEFGHIJKLMNOPQRS");
+    // Until the data tables are joined no model has records.
+    p->LoadAnimationList("MALE", "");
+    EXPECT_TRUE(p->GetAnimationList().empty());
+}
+
+TEST(ObjectFacing, RotationIsQuarterTurnsInRadiansAndDefaultsAreInert)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_SCENERY);
+    EXPECT_FLOAT_EQ(p->GetRotation(), 0.0f);
+    p->SetDirection(3);
+    EXPECT_FLOAT_EQ(p->GetRotation(), 1.5f * std::numbers::pi_v<float>);
+    EXPECT_EQ(p->GetDirection(), 3);
+    p->SetVisible(false);
+    EXPECT_FALSE(p->IsVisible());
+    EXPECT_TRUE(p->Render());
+    EXPECT_TRUE(p->Tick());
+    EXPECT_TRUE(p->IsSelectable());
+    platform::Vec3 centre = {1.0f, 2.0f, 3.0f};
+    p->GetCentrePosition(centre);
+    EXPECT_FLOAT_EQ(centre.y, 2.0f);
+}

@@ -1,0 +1,477 @@
+// Tests of the world's save records: the exact items of an object, the message list and the player; a save and
+// load and save of a whole manager giving the same bytes; and saves that are cut short or do not hold together.
+#include "tests/world/WorldTestSupport.h"
+
+#include "engine/core/SerialStream.h"
+#include "world/Player.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+using namespace worldtest;
+
+namespace
+{
+
+using Bytes = std::vector<uint8_t>;
+
+// Item encodings written out from the stream's format, independent of the code under test.
+void Put(Bytes& b, std::initializer_list<uint8_t> bytes)
+{
+    b.insert(b.end(), bytes);
+}
+void U32(Bytes& b, uint32_t v)
+{
+    Put(b, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+}
+void Tagged(Bytes& b, uint8_t tag, uint32_t v)
+{
+    b.push_back(tag);
+    U32(b, v);
+}
+void F32(Bytes& b, float f)
+{
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    Tagged(b, 3, v);
+}
+void Text(Bytes& b, uint8_t tag, const std::string& s)
+{
+    Tagged(b, tag, uint32_t(s.size()));
+    b.insert(b.end(), s.begin(), s.end());
+}
+
+const size_t kStreamBanner = 25; // tag 0, length 20, "Binary Serial Stream"
+
+Bytes Saved(const std::function<void(SerialStream&)>& write)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.File("s.sav");
+    {
+        BinarySerialStream out(true, file.c_str());
+        write(out);
+        EXPECT_TRUE(out.Close());
+    }
+    Bytes bytes = testsupport::ReadBytes(file);
+    return Bytes(bytes.begin() + kStreamBanner, bytes.end());
+}
+
+// Runs `read` on a file holding the stream banner and these bytes.
+bool LoadFrom(const Bytes& body, const std::function<bool(SerialStream&)>& read)
+{
+    static testsupport::TempDir dir;
+    const std::string file = dir.File("l.sav");
+    Bytes bytes;
+    Text(bytes, 0, "Binary Serial Stream");
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    testsupport::WriteBytes(file, bytes);
+    BinarySerialStream in(false, file.c_str());
+    return read(in);
+}
+
+// The save record of a static probe, item by item.
+void ProbeRecord(Bytes& b, uint8_t kind, const std::string& name, uint32_t id, float x, float y, bool debug = false)
+{
+    Put(b, {8, 2, 8, 3}); // grid width and height
+    for (int i = 0; i < 6; ++i)
+        Put(b, {2, uint8_t(i == 1)}); // the six work flags: only "repairing" set
+    Put(b, {2, 0});                   // waiting for death
+    Text(b, 1, name);
+    Tagged(b, 11, id);
+    Put(b, {8, kind});
+    F32(b, x);
+    F32(b, y);
+    F32(b, 0.0f);
+    Tagged(b, 11, STATE_STARTUP);
+    Put(b, {2, 1, 2, uint8_t(debug)}); // visible, debug break
+    Tagged(b, 5, 0);                   // select level
+    Tagged(b, 5, 2);                   // direction
+    Tagged(b, 11, 103);                // no end message
+    // The animated part: not animating, five words, then the scene part.
+    Put(b, {2, 0});
+    for (int i = 0; i < 5; ++i)
+        Tagged(b, 11, 0);
+    for (int i = 0; i < 6; ++i)
+        F32(b, 0.0f);
+    Tagged(b, 11, 0x80000000);
+    Tagged(b, 11, 0xFFFFFFFF);
+}
+
+// A manager record over the given objects (kind byte, name, id), with its own counts and id list.
+struct Entry
+{
+    uint8_t kind;
+    std::string name;
+    uint32_t id;
+    uint8_t typeByte;
+};
+
+Bytes ManagerRecord(const std::vector<Entry> pools[4], uint32_t nextID, int32_t countBias = 0,
+                    const std::vector<std::pair<uint32_t, uint32_t>>& idListPatches = {})
+{
+    Bytes b;
+    Text(b, 0, "Class name : ObjectManager");
+    Tagged(b, 5, 216024);
+    uint32_t total = 0;
+    for (int p = 0; p < 4; ++p)
+        total += uint32_t(pools[p].size());
+    Tagged(b, 11, total + countBias);
+    for (int p = 0; p < 4; ++p)
+        Tagged(b, 11, uint32_t(pools[p].size()));
+    std::vector<uint32_t> ids(18500, 0xFFFFFFFF);
+    for (int p = 0; p < 4; ++p)
+        for (size_t i = 0; i < pools[p].size(); ++i)
+            ids[ObjectManager::kPoolFirstSlot[p] + i] = pools[p][i].id;
+    for (auto [slot, id] : idListPatches)
+        ids[slot] = id;
+    Tagged(b, 6, 18500);
+    for (uint32_t id : ids)
+        U32(b, id);
+    Tagged(b, 11, nextID);
+    for (int p = 0; p < 4; ++p)
+    {
+        for (const Entry& e : pools[p])
+        {
+            Put(b, {8, e.typeByte});
+            Text(b, 1, e.name);
+            ProbeRecord(b, e.kind, e.name, e.id, 32.0f * float(e.id % 16), 64.0f, e.name == "DEBUG");
+        }
+    }
+    return b;
+}
+
+// A park with objects of several kinds, some removed, pending messages and a player in debt.
+void Populate(Park& park, Player& player)
+{
+    const uint8_t kinds[] = {OBJECT_BUILDING, OBJECT_GUEST, OBJECT_SCENERY,  OBJECT_LITTER, OBJECT_MECHANIC,
+                             OBJECT_GUEST,    OBJECT_TABLE, OBJECT_BUILDING, OBJECT_ANIMAL, OBJECT_LITTER};
+    int n = 0;
+    for (uint8_t kind : kinds)
+    {
+        Probe* p = park.Make(kind, ("OBJ" + std::to_string(n)).c_str());
+        p->SetWorldPosition({float(n * 40), float(n * 70), 0.0f});
+        p->SetDirection(n % 4);
+        p->SetGridW(uint8_t(n));
+        p->SetRepairing(n % 2 == 1);
+        p->SetState(uint32_t(n * 3));
+        p->SetAnimationEndMessage(uint32_t(n + 40));
+        ++n;
+    }
+    park.objects->RemoveObject(1);
+    park.objects->RemoveObject(0);
+    park.Frame(1.5f);
+    park.messages->SendDelayed(Record(2, 3, 60, 7), 4.0f);
+    MessageRecord r = Record(kWorldID, 5, 65, 9);
+    r.dwFlags = 3;
+    r.dwData2 = 11;
+    r.fData = -2.5f;
+    park.messages->SendDelayed(r, 0.25f);
+    park.messages->SendDelayed(Record(kWorldID, kWorldID, MT_UPDATERATING), 10.0f);
+    player.Cash = -1234.5f;
+}
+
+void SaveAll(SerialStream& s, Park& park, Player& player)
+{
+    park.objects->Dump(s);
+    park.messages->Dump(s);
+    player.Dump(s);
+}
+
+} // namespace
+
+TEST(SaveRecords, AnObjectIsWrittenItemByItemWithItsTags)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_TABLE, "TABLE_A");
+    p->SetGridW(2);
+    p->SetGridH(3);
+    p->SetRepairing(true);
+    p->SetDirection(2);
+    p->SetState(STATE_STARTUP);
+    p->SetWorldPosition({96.0f, 128.0f, 5.0f});
+    Bytes expected;
+    ProbeRecord(expected, OBJECT_TABLE, "TABLE_A", 0, 96.0f, 128.0f);
+    EXPECT_EQ(Saved([&](SerialStream& s) { p->Dump(s); }), expected);
+}
+
+TEST(SaveRecords, MessageListAndPlayerRecordsAreWrittenItemByItem)
+{
+    Park park;
+    park.Frame(2.0f);
+    MessageRecord r = Record(1, 2, 3, 4);
+    r.dwFlags = 5;
+    r.dwData2 = 6;
+    r.fData = 0.5f;
+    park.messages->SendDelayed(r, 1.0f);
+    Bytes expected;
+    Text(expected, 0, "Class name : MessageHandler");
+    Tagged(expected, 5, 8);
+    Tagged(expected, 5, 1);
+    for (uint32_t v : {1u, 2u, 3u, 5u, 4u})
+        Tagged(expected, 11, v);
+    F32(expected, 0.5f);
+    F32(expected, 3.0f);
+    Tagged(expected, 11, 6);
+    EXPECT_EQ(Saved([&](SerialStream& s) { park.messages->Dump(s); }), expected);
+
+    Player player(u"Test Player");
+    EXPECT_EQ(player.Cash, 0.0f);
+    player.Cash = 25000.0f;
+    expected.clear();
+    Text(expected, 0, "Class name : Player");
+    Tagged(expected, 5, 132);
+    Tagged(expected, 7, 11);
+    for (char c : std::string("Test Player"))
+        Put(expected, {uint8_t(c), 0});
+    F32(expected, 25000.0f);
+    EXPECT_EQ(Saved([&](SerialStream& s) { player.Dump(s); }), expected);
+}
+
+TEST(SaveRecords, AManagerRecordBuiltByHandLoadsIntoItsPoolsAndMapCells)
+{
+    Park park;
+    std::vector<Entry> pools[4];
+    pools[0] = {{OBJECT_BUILDING, "SHOP", 4, 2}, {OBJECT_BUILDING, "DEBUG", 2, 2}};
+    pools[1] = {{OBJECT_GUEST, "GUEST", 7, 99}}; // the guest pool makes guests whatever the type byte says
+    pools[3] = {{OBJECT_ANIMAL, "DOLPHIN", 5, OBJECT_ANIMAL}, {OBJECT_SCENERY, "BENCH", 1, OBJECT_SCENERY}};
+    ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
+    EXPECT_EQ(park.objects->GetNumActiveObjects(), 5u);
+    EXPECT_EQ(park.objects->GetSlot(2), 1u);
+    EXPECT_EQ(park.objects->GetSlot(7), 500u);
+    EXPECT_EQ(park.objects->GetSlot(1), 2501u);
+    EXPECT_STREQ(park.objects->GetObject(5)->GetName(), "DOLPHIN");
+    EXPECT_EQ(park.objects->GetObject(4)->GetState(), uint32_t{STATE_STARTUP});
+    // Loaded objects stand in the cell of their saved position.
+    EXPECT_TRUE(park.map->GetCell({5, 1}).ContainsObject(park.objects->GetObject(5)));
+    // A saved one-shot debug flag is cleared by the next update, and by creation.
+    BaseObject* debug = park.objects->GetObject(2);
+    EXPECT_TRUE(debug->IsDebugBreak());
+    EXPECT_TRUE(debug->Update());
+    EXPECT_FALSE(debug->IsDebugBreak());
+    ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
+    BaseObject* again = park.objects->GetObject(2);
+    ASSERT_TRUE(again->IsDebugBreak());
+    again->Create("DEBUG");
+    EXPECT_FALSE(again->IsDebugBreak());
+    // The counter goes on from the saved value.
+    EXPECT_EQ(park.Make(OBJECT_SCENERY)->GetID(), 8u);
+}
+
+TEST(SaveRoundTrip, SaveLoadSaveGivesTheSameBytes)
+{
+    Bytes first;
+    {
+        Park park;
+        Player player(u"Test Player");
+        Populate(park, player);
+        first = Saved([&](SerialStream& s) { SaveAll(s, park, player); });
+    }
+    Park park;
+    Player player(u"Someone Else");
+    ASSERT_TRUE(LoadFrom(first, [&](SerialStream& s)
+                         { return park.objects->Load(s) && park.messages->Load(s) && player.Load(s); }));
+    EXPECT_EQ(Saved([&](SerialStream& s) { SaveAll(s, park, player); }), first);
+    // What the bytes stand for survived too.
+    EXPECT_FLOAT_EQ(player.Cash, -1234.5f);
+    EXPECT_EQ(std::u16string(player.Name), u"Test Player");
+    EXPECT_EQ(park.objects->GetObject(0), nullptr);
+    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 10u);
+    EXPECT_EQ(park.objects->GetPoolCount(ObjectManager::POOL_OTHER), 4u);
+    ASSERT_EQ(park.messages->GetPendingMessages().size(), 3u);
+    EXPECT_FLOAT_EQ(park.messages->GetPendingMessages()[1].fTime, 1.75f);
+    EXPECT_EQ(park.messages->GetPendingMessages()[1].dwData2, 11u);
+    BaseObject* mechanic = park.objects->GetObject(4);
+    ASSERT_NE(mechanic, nullptr);
+    EXPECT_EQ(mechanic->GetDirection(), 0);
+    EXPECT_EQ(mechanic->GetAnimationEndMessage(), 44u);
+    EXPECT_TRUE(park.map->GetCell(WorldMap::WorldToGrid({160.0f, 280.0f, 0.0f})).ContainsObject(mechanic));
+}
+
+TEST(SaveHostile, EveryCutShortSaveFailsCleanly)
+{
+    Bytes whole;
+    {
+        Park park;
+        Player player(u"Test Player");
+        Populate(park, player);
+        whole = Saved([&](SerialStream& s) { SaveAll(s, park, player); });
+    }
+    // Every byte outside the id list, and a sample of the id list's 74,000 bytes.
+    const size_t listStart = 31 + 5 + 25, listEnd = listStart + 5 + 4 * ObjectManager::kSlotCount;
+    for (size_t cut = 0; cut < whole.size(); cut += (cut > listStart + 8 && cut + 8 < listEnd) ? 1999 : 1)
+    {
+        Park park;
+        Probe* keep = park.Make(OBJECT_GUEST, "KEEP");
+        keep->SetWorldPosition({0.0f, 0.0f, 0.0f});
+        Player player(u"Keep");
+        player.Cash = 5.0f;
+        Bytes part(whole.begin(), whole.begin() + cut);
+        bool managerOk = false, messagesOk = false, playerOk = false;
+        LoadFrom(part,
+                 [&](SerialStream& s)
+                 {
+                     managerOk = park.objects->Load(s);
+                     messagesOk = managerOk && park.messages->Load(s);
+                     playerOk = messagesOk && player.Load(s);
+                     return playerOk;
+                 });
+        ASSERT_FALSE(playerOk) << cut;
+        if (!managerOk)
+        {
+            // Nothing of the failed load stays: the old object is still the only one, in its cell.
+            ASSERT_EQ(park.objects->GetNumActiveObjects(), 1u) << cut;
+            ASSERT_EQ(park.objects->GetObject(0), keep) << cut;
+            uint32_t inCells = 0;
+            for (int y = 0; y < 16; ++y)
+            {
+                for (int x = 0; x < 16; ++x)
+                    inCells += park.map->GetCell({x, y}).CountObjects();
+            }
+            ASSERT_EQ(inCells, 1u) << cut;
+        }
+        if (managerOk && !messagesOk)
+        {
+            ASSERT_TRUE(park.messages->GetPendingMessages().empty()) << cut;
+        }
+        if (messagesOk)
+        {
+            ASSERT_EQ(std::u16string(player.Name), u"Keep") << cut;
+            ASSERT_EQ(player.Cash, 5.0f) << cut;
+        }
+        ASSERT_GE(park.reports.boxes.size(), 1u) << cut;
+    }
+}
+
+TEST(SaveHostile, ManagerRecordsThatDoNotHoldTogetherAreRefused)
+{
+    const std::vector<Entry> good[4] = {{{OBJECT_BUILDING, "B", 0, 2}}, {}, {}, {{OBJECT_TABLE, "T", 1, 4}}};
+    struct Case
+    {
+        const char* what;
+        std::function<Bytes()> make;
+    };
+    const std::vector<Case> cases = {
+        {"total that is not the sum", [&] { return ManagerRecord(good, 2, 1); }},
+        {"other-pool kind that is a building",
+         [&]
+         {
+             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_BUILDING, "B", 0, 2}}};
+             return ManagerRecord(p, 1);
+         }},
+        {"other-pool kind 0",
+         [&]
+         {
+             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 0}}};
+             return ManagerRecord(p, 1);
+         }},
+        {"other-pool kind 11",
+         [&]
+         {
+             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 11}}};
+             return ManagerRecord(p, 1);
+         }},
+        {"object id not in the id list",
+         [&] {
+             return ManagerRecord(good, 2, 0, {{2500, 7}});
+         }},
+        {"repeated id",
+         [&]
+         {
+             std::vector<Entry> p[4] = {{{OBJECT_BUILDING, "B", 0, 2}, {OBJECT_BUILDING, "C", 0, 2}}, {}, {}, {}};
+             return ManagerRecord(p, 3);
+         }},
+        {"id at the next free id", [&] { return ManagerRecord(good, 1); }},
+        {"next id past the World's", [&] { return ManagerRecord(good, 0xFFFFFFFF); }},
+        {"building count above the pool",
+         [&]
+         {
+             Bytes b = ManagerRecord(good, 2);
+             // The building count is the second count item: 31 + 5 + 5 bytes in, payload after its tag.
+             const size_t at = 31 + 5 + 5 + 1;
+             b[at] = 0xF5; // 501
+             b[at + 1] = 0x01;
+             return b;
+         }},
+    };
+    for (const Case& c : cases)
+    {
+        Park park;
+        Probe* keep = park.Make(OBJECT_LITTER, "KEEP");
+        EXPECT_FALSE(LoadFrom(c.make(), [&](SerialStream& s) { return park.objects->Load(s); })) << c.what;
+        EXPECT_EQ(park.CountReports("ObjectManager::Load"), 1u) << c.what;
+        EXPECT_EQ(park.objects->GetNumActiveObjects(), 1u) << c.what;
+        EXPECT_EQ(park.objects->GetObject(0), keep) << c.what;
+        EXPECT_EQ(park.objects->GetNextFreeObjectID(), 1u) << c.what;
+    }
+    // The unaltered record loads, so the cases above fail for their own fault alone; so does one whose ids are
+    // all used up.
+    Park park;
+    EXPECT_TRUE(LoadFrom(ManagerRecord(good, 2), [&](SerialStream& s) { return park.objects->Load(s); }));
+    EXPECT_TRUE(LoadFrom(ManagerRecord(good, 0xFFFFFFFE), [&](SerialStream& s) { return park.objects->Load(s); }));
+    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 0xFFFFFFFEu);
+    // A kind whose class is missing cannot be loaded either.
+    Park other;
+    RegisterObjectKind(OBJECT_TABLE, nullptr);
+    EXPECT_FALSE(LoadFrom(ManagerRecord(good, 2), [&](SerialStream& s) { return other.objects->Load(s); }));
+    EXPECT_EQ(other.CountReports("no class"), 1u);
+}
+
+TEST(SaveHostile, MessageCountsAreTrustedOnlyAsFarAsTheStreamGoes)
+{
+    Park park;
+    park.messages->SendDelayed(Record(1, 2, 3), 1.0f);
+    auto list = [](int32_t count, int records)
+    {
+        Bytes b;
+        Text(b, 0, "Class name : MessageHandler");
+        Tagged(b, 5, 8);
+        Tagged(b, 5, uint32_t(count));
+        for (int i = 0; i < records; ++i)
+        {
+            for (uint32_t v : {9u, 9u, 9u, 9u, 9u})
+                Tagged(b, 11, v);
+            F32(b, 1.0f);
+            F32(b, 2.0f);
+            Tagged(b, 11, 9);
+        }
+        return b;
+    };
+    EXPECT_FALSE(LoadFrom(list(0x7FFFFFFF, 2), [&](SerialStream& s) { return park.messages->Load(s); }));
+    EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
+    EXPECT_EQ(park.messages->GetPendingMessages()[0].dwType, 3u);
+    EXPECT_EQ(park.CountReports("MessageHandler::Load"), 1u);
+    // A count below 1 is an empty list.
+    EXPECT_TRUE(LoadFrom(list(-5, 0), [&](SerialStream& s) { return park.messages->Load(s); }));
+    EXPECT_TRUE(park.messages->GetPendingMessages().empty());
+    EXPECT_TRUE(LoadFrom(list(2, 2), [&](SerialStream& s) { return park.messages->Load(s); }));
+    EXPECT_EQ(park.messages->GetPendingMessages().size(), 2u);
+}
+
+TEST(PlayerAccount, NamesAreCutToSixtyThreeCharacters)
+{
+    const std::u16string longName(80, u'x');
+    Player player(longName.c_str());
+    EXPECT_EQ(std::u16string(player.Name), std::u16string(63, u'x'));
+    Player none(nullptr);
+    EXPECT_EQ(none.Name[0], u'\0');
+    // A saved name longer than the field loads cut to fit.
+    Bytes b;
+    Text(b, 0, "Class name : Player");
+    Tagged(b, 5, 132);
+    Tagged(b, 7, 70);
+    for (int i = 0; i < 70; ++i)
+        Put(b, {'y', 0});
+    F32(b, -3.0f);
+    EXPECT_TRUE(LoadFrom(b, [&](SerialStream& s) { return player.Load(s); }));
+    EXPECT_EQ(std::u16string(player.Name), std::u16string(63, u'y'));
+    EXPECT_EQ(player.Cash, -3.0f);
+    // A record cut short changes nothing and says so.
+    testsupport::RecordingReportSink reports;
+    b.resize(b.size() - 2);
+    EXPECT_FALSE(LoadFrom(b, [&](SerialStream& s) { return player.Load(s); }));
+    EXPECT_EQ(player.Cash, -3.0f);
+    ASSERT_EQ(reports.boxes.size(), 1u);
+    EXPECT_EQ(reports.boxes[0].text, "Player::Load - the saved account is cut short");
+}

@@ -1,0 +1,215 @@
+// MessageHandler: immediate, delayed and World deliveries, the pause rule, the nesting limit and the pending list's
+// save record; and the broadcasts to sets of objects.
+#include "world/MessageHandler.h"
+
+#include "engine/core/Logger.h"
+#include "engine/core/SerialStream.h"
+#include "world/BaseObject.h"
+#include "world/ObjectManager.h"
+#include "world/ObjectStates.h"
+#include "world/World.h"
+
+MessageHandler* g_pMessageHandler = nullptr;
+
+namespace
+{
+
+float GameTimeNow()
+{
+    return g_pWorld ? g_pWorld->GetGameTime() : 0.0f;
+}
+
+BaseObject* FindReceiver(uint32_t id)
+{
+    return g_pObjectManager ? g_pObjectManager->GetObject(id) : nullptr;
+}
+
+// Counts one level of nesting for the life of a delivery.
+class DepthGuard
+{
+public:
+    explicit DepthGuard(uint32_t& depth) : m_depth(depth) { ++m_depth; }
+    ~DepthGuard() { --m_depth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    uint32_t& m_depth;
+};
+
+} // namespace
+
+MessageHandler::MessageHandler()
+{
+    g_pMessageHandler = this;
+}
+
+MessageHandler::~MessageHandler()
+{
+    if (g_pMessageHandler == this)
+        g_pMessageHandler = nullptr;
+}
+
+bool MessageHandler::Send(const MessageRecord& record)
+{
+    if (g_pWorld && g_pWorld->IsPaused() && record.dwSender != kPlayerDemolishID)
+        return SendDelayed(record, kPauseDelay);
+    if (m_uDepth >= kMaxSendDepth)
+    {
+        GetLogger()->Report(0,
+                            "MessageHandler::Send - messages nested too deeply - type %u from %u to %u waits a frame",
+                            record.dwType, record.dwSender, record.dwReciever);
+        return SendDelayed(record, 0.0f);
+    }
+    MessageRecord stamped = record;
+    stamped.fTime = GameTimeNow();
+    Deliver(FindReceiver(stamped.dwReciever), stamped, nullptr);
+    return true;
+}
+
+bool MessageHandler::SendDelayed(const MessageRecord& record, float delay)
+{
+    MessageRecord stamped = record;
+    stamped.fTime = GameTimeNow() + delay;
+    m_DelayedMessages.push_back(stamped);
+    return true;
+}
+
+bool MessageHandler::SendToWorld(const MessageRecord& record, const void* payload)
+{
+    if (m_uDepth >= kMaxSendDepth)
+    {
+        // The payload lives only for this call, so the request cannot wait: it is refused.
+        GetLogger()->Report(0, "MessageHandler::SendToWorld - messages nested too deeply - type %u from %u refused",
+                            record.dwType, record.dwSender);
+        return false;
+    }
+    MessageRecord stamped = record;
+    stamped.fTime = GameTimeNow();
+    return Deliver(nullptr, stamped, payload);
+}
+
+bool MessageHandler::Deliver(BaseObject* object, const MessageRecord& record, const void* payload)
+{
+    DepthGuard guard(m_uDepth);
+    if (record.dwReciever == kWorldID)
+        return g_pWorld && g_pWorld->HandleMessage(record, payload);
+    if (object)
+        return object->Message(record);
+    return false;
+}
+
+void MessageHandler::Update()
+{
+    if (m_bUpdating)
+        return;
+    m_bUpdating = true;
+    const float now = GameTimeNow();
+    size_t kept = 0;
+    for (size_t i = 0; i < m_DelayedMessages.size(); ++i)
+    {
+        if (m_DelayedMessages[i].fTime <= now)
+            m_DueMessages.push_back(m_DelayedMessages[i]);
+        else
+            m_DelayedMessages[kept++] = m_DelayedMessages[i];
+    }
+    m_DelayedMessages.resize(kept);
+    // Deliveries may post more: delayed ones join the pending list, which is no longer being walked.
+    for (size_t i = 0; i < m_DueMessages.size(); ++i)
+    {
+        const MessageRecord record = m_DueMessages[i];
+        Deliver(FindReceiver(record.dwReciever), record, nullptr);
+    }
+    m_DueMessages.clear();
+    m_bUpdating = false;
+}
+
+void MessageHandler::RemoveMessagesFor(uint32_t id)
+{
+    std::erase_if(
+        m_DelayedMessages, [id](const MessageRecord& record)
+        { return record.dwReciever == id && record.dwType != MT_FINISH_ACTION && record.dwType != MT_MOVEIMHERE; });
+}
+
+void MessageHandler::Dump(SerialStream& stream) const
+{
+    stream.BeginSave();
+    stream.WriteClassHeader("MessageHandler", 8);
+    stream.WriteInt("Delayed list size", static_cast<int32_t>(m_DelayedMessages.size()));
+    for (const MessageRecord& record : m_DelayedMessages)
+    {
+        stream.WriteUInt("m_DelayedMessages.dwSender", record.dwSender);
+        stream.WriteUInt("m_DelayedMessages.dwReciever", record.dwReciever);
+        stream.WriteUInt("m_DelayedMessages.dwType", record.dwType);
+        stream.WriteUInt("m_DelayedMessages.dwFlags", record.dwFlags);
+        stream.WriteUInt("m_DelayedMessages.dwData", record.dwData);
+        stream.WriteFloat("m_DelayedMessages.fData", record.fData);
+        stream.WriteFloat("m_DelayedMessages.fTime", record.fTime);
+        stream.WriteUInt("m_DelayedMessages.dwData2", record.dwData2);
+    }
+}
+
+bool MessageHandler::Load(SerialStream& stream)
+{
+    stream.BeginLoad();
+    char className[128];
+    stream.ReadClassHeader(className, sizeof className);
+    int32_t count = 0;
+    stream.ReadInt(&count);
+    // Read whole before anything changes: a list cut short replaces nothing.
+    std::vector<MessageRecord> loaded;
+    for (int32_t i = 0; i < count && stream.Good(); ++i)
+    {
+        MessageRecord record;
+        stream.ReadUInt(&record.dwSender);
+        stream.ReadUInt(&record.dwReciever);
+        stream.ReadUInt(&record.dwType);
+        stream.ReadUInt(&record.dwFlags);
+        stream.ReadUInt(&record.dwData);
+        stream.ReadFloat(&record.fData);
+        stream.ReadFloat(&record.fTime);
+        stream.ReadUInt(&record.dwData2);
+        if (stream.Good())
+            loaded.push_back(record);
+    }
+    if (!stream.Good())
+    {
+        GetLogger()->Report(0, "MessageHandler::Load - the saved messages are cut short (%zu of %d read)",
+                            loaded.size(), count);
+        return false;
+    }
+    m_DelayedMessages = std::move(loaded);
+    return true;
+}
+
+namespace
+{
+
+void SendToEach(MessageHandler& handler, const std::vector<uint32_t>& ids, MessageRecord record)
+{
+    for (uint32_t id : ids)
+    {
+        record.dwReciever = id;
+        handler.Send(record);
+    }
+}
+
+} // namespace
+
+void SendToAllBuildings(MessageHandler& handler, MessageRecord record)
+{
+    if (g_pObjectManager)
+        SendToEach(handler, g_pObjectManager->GetIdsOfKind(OBJECT_BUILDING), record);
+}
+
+void SendToAllOfKind(MessageHandler& handler, uint8_t kind, MessageRecord record)
+{
+    if (g_pObjectManager)
+        SendToEach(handler, g_pObjectManager->GetIdsOfKind(kind), record);
+}
+
+void SendToHourlyObjects(MessageHandler& handler, MessageRecord record)
+{
+    if (g_pObjectManager)
+        SendToEach(handler, g_pObjectManager->GetStaffIds(), record);
+}
