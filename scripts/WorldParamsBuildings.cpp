@@ -139,14 +139,8 @@ int32_t WorldParams::GetAttractionClass(int32_t category)
 
 bool WorldParams::AddBuilding(const char* keyword)
 {
-    BuildingInfo* building = worldparams::Declare(m_buildings, keyword, "WorldParams::AddBuilding");
-    if (!building)
-        return false;
-    building->pMapGrid = nullptr;
-    building->bCanBreakdown = false;
-    building->bHasAnimals = false;
-    building->iAnimalSlotCount = 0;
-    return true;
+    // A new record starts zero-filled: no map grid until the links are made, no animals, no breakdowns.
+    return worldparams::Declare(m_buildings, keyword, "WorldParams::AddBuilding") != nullptr;
 }
 
 void WorldParams::AddBuildingData(int32_t id, const char* field, const char* value)

@@ -190,12 +190,8 @@ void SetPoint(MapPointList& list, bool isY, const char* field, const char* value
 
 bool WorldParams::AddMapGrid(const char* keyword)
 {
-    MapGridInfo* grid = worldparams::Declare(m_mapGrids, keyword, "WorldParams::AddMapGrid");
-    if (!grid)
-        return false;
-    grid->lists[kInWalkPoints].count = 0;
-    grid->lists[kSpawnPoints].count = 0;
-    return true;
+    // A new grid starts zero-filled, every point list empty.
+    return worldparams::Declare(m_mapGrids, keyword, "WorldParams::AddMapGrid") != nullptr;
 }
 
 void WorldParams::AddMapGridData(int32_t id, const char* field, const char* value)

@@ -114,11 +114,8 @@ ListFile ReadListFile(const char* fileName)
 
 bool WorldParams::AddShowMove(const char* keyword)
 {
-    ShowMoveInfo* move = worldparams::Declare(m_showMoves, keyword, "WorldParams::AddShowMove");
-    if (!move)
-        return false;
-    move->NumAnims = 0;
-    return true;
+    // A new move starts with no animations.
+    return worldparams::Declare(m_showMoves, keyword, "WorldParams::AddShowMove") != nullptr;
 }
 
 void WorldParams::AddShowMoveData(int32_t id, const char* field, const char* value)

@@ -9,6 +9,12 @@ using tablestest::Record;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
+static_assert(kAttractAmusement == 1 && kAttractAnimal == 2 && kAttractSnacks == 3 && kAttractMeals == 4 &&
+              kAttractPark == 5 && kAttractRetail == 6 && kAttractRide == 7 && kAttractToilet == 8 &&
+              kAttractShow == 9 && kAttractCash == 10);
+static_assert(kClassAnimal == 0 && kClassRide == 1 && kClassFood == 2 && kClassPark == 3);
+static_assert(kRideNone == 0 && kRideTime == 1 && kRideAnim == 2 && kRideAnimalShow == 3);
+
 namespace
 {
 class Buildings : public tablestest::Tables

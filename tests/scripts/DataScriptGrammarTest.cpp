@@ -227,6 +227,21 @@ TEST_F(Grammar, KeywordLookups)
                                        "WorldParams::GetTrainingID - keyword not found - "));
     EXPECT_EQ(params->FindBuilding("A"), 0);
     EXPECT_EQ(params->FindBuilding("AB"), WorldParams::kNotFound);
+    // The declared-keyword tests of the grammar, one family each.
+    const std::pair<bool (WorldParams::*)(std::string_view) const, const char*> tests[] = {
+        {&WorldParams::IsBuildingKeyword, "B"}, {&WorldParams::IsMapGridKeyword, "Q"},
+        {&WorldParams::IsGuestKeyword, "G"},    {&WorldParams::IsSceneryKeyword, "Y"},
+        {&WorldParams::IsAnimalKeyword, "N"},   {&WorldParams::IsResearchKeyword, "R"},
+        {&WorldParams::IsRescueKeyword, "S"},   {&WorldParams::IsShowMoveKeyword, "M"},
+        {&WorldParams::IsTrainingKeyword, "T"},
+    };
+    for (const auto& [test, keyword] : tests)
+    {
+        EXPECT_TRUE((params.get()->*test)(keyword)) << keyword;
+        EXPECT_FALSE((params.get()->*test)("A_")) << keyword;
+    }
+    EXPECT_TRUE(WorldParams::IsNameKeyword("SURNAME"));
+    EXPECT_FALSE(WorldParams::IsNameKeyword("SURNAMES"));
     EXPECT_EQ(params->FindScenery(""), WorldParams::kNotFound);
     EXPECT_EQ(params->FindMapGrid("P"), 0);
 }
@@ -364,8 +379,17 @@ TEST_F(Grammar, FilesLoadInOrderIntoTheSameTables)
     // The show list names a move that no file declares: its lookup's report, and id 0.
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::GetShowMoveID - keyword not found - X"));
     EXPECT_EQ(g_pWorldParams, &loaded);
-    // No texture manager runs here: the icons have no textures.
+    // No texture manager runs here: the icons have no textures. Numbers outside the sets are reported.
+    sink.boxes.clear();
     EXPECT_EQ(loaded.GetGuestIconTexture(11), 0u);
+    EXPECT_EQ(loaded.GetBuildingFlagTexture(3), 0u);
+    EXPECT_THAT(Reports(), IsEmpty());
+    EXPECT_EQ(loaded.GetGuestIconTexture(12), 0u);
+    EXPECT_EQ(loaded.GetGuestIconTexture(-1), 0u);
+    EXPECT_EQ(loaded.GetBuildingFlagTexture(4), 0u);
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::GetGuestIconTexture - icon out of range - 12",
+                                       "WorldParams::GetGuestIconTexture - icon out of range - -1",
+                                       "WorldParams::GetBuildingFlagTexture - flag out of range - 4"));
 }
 
 TEST_F(Grammar, TheGlobalPointerFollowsTheLiveTables)

@@ -7,6 +7,10 @@ using tablestest::Record;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
+static_assert(kCellBlocked == 0x2 && kCellIn == 0x4 && kCellOut == 0x8 && kCellPath == 0x80 && kCellBody == 0x100 &&
+              kCellQueue == 0x110 && kCellEntry == 0x120 && kCellAnimal == 0x140);
+static_assert(kPlateTile == 0x1 && kPlateCover == 0x200);
+
 namespace
 {
 class MapGrids : public tablestest::Tables

@@ -11,6 +11,9 @@ using tablestest::Record;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
+static_assert(kMale == 0 && kFemale == 1);
+static_assert(kStaffServer == 0 && kStaffCleaner == 5 && kStaffZooKeeper == 6 && kStaffMechanic == 7);
+
 namespace
 {
 class People : public tablestest::Tables

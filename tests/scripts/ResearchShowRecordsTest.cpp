@@ -83,6 +83,12 @@ TEST_F(Research, EveryResearchAndRescueFieldReadsBack)
     EXPECT_EQ(s.iType, 2);
 }
 
+// The numbers the records store, as the callers' names for them stand for them.
+static_assert(kResearchScenery == 0 && kResearchStaffRecovery == 1 && kResearchStaffTraining == 2 &&
+              kResearchAttraction == 3 && kResearchRescueTeams == 4 && kResearchUnlockAnimal == 5);
+static_assert(kRescueInSitu == 0 && kRescueOnLocation == 1 && kRescueBackToBase == 2);
+static_assert(kMoveEasy == 0 && kMoveMedium == 1 && kMoveHard == 2);
+
 TEST_F(Research, TypeWords)
 {
     const char* research[] = {"Scenery",    "Staff Recovery", "Staff Training",
@@ -309,6 +315,24 @@ TEST_F(Shows, MoveRecordInTheSaveStream)
     int32_t after = 0;
     EXPECT_TRUE(in.ReadInt(&after));
     EXPECT_EQ(after, 99);
+}
+
+TEST_F(Shows, MoveRecordWithABadDifficultyIsDamaged)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.File("move.dat");
+    ShowMoveInfo move;
+    move.DiffcultyLevel = 3;
+    {
+        BinarySerialStream out(true, file.c_str());
+        move.Dump(out);
+        ASSERT_TRUE(out.Close());
+    }
+    BinarySerialStream in(false, file.c_str());
+    ShowMoveInfo back;
+    EXPECT_FALSE(back.Load(in));
+    EXPECT_EQ(back.DiffcultyLevel, kMoveEasy);
+    EXPECT_THAT(Reports(), ElementsAre("ShowMoveInfo::Load - difficulty out of range - 3"));
 }
 
 TEST_F(Shows, DamagedMoveRecordsLoadSafely)

@@ -8,6 +8,11 @@ using tablestest::Record;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
+static_assert(kSceneryFurniture == 0 && kSceneryPaths == 1 && kSceneryPlants == 2 && kSceneryOrnaments == 3 &&
+              kSceneryTrees == 4 && kSceneryShrubs == 5 && kSceneryBillboard == 6 && kSceneryOther == 7);
+static_assert(kBuildOnLand == 0x1 && kBuildOnPath == 0x10000000 && kBuildOnQueue == 0x40000000);
+static_assert(kNotPath == 0 && kFootPath == 1 && kQueuePath == 2);
+
 namespace
 {
 class Scenery : public tablestest::Tables
