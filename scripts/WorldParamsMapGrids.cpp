@@ -38,8 +38,8 @@ constexpr PointKeywords kPointKeywords[kMapPointListCount] = {
     {"NUM_INTERESTPOINTS", "INTERESTPOINTX", "INTERESTPOINTY"},
 };
 
-// The code of a row character; false for a character the row kind does not know (its cell stays as it was).
-bool FlagCode(char c, uint32_t* code)
+// Row characters set their cell to their code; a character a row kind does not know leaves the cell as it was.
+void SetFlagCell(char c, uint32_t* cell)
 {
     static constexpr struct
     {
@@ -50,45 +50,28 @@ bool FlagCode(char c, uint32_t* code)
     for (const auto& row : kCodes)
     {
         if (row.c == c)
-        {
-            *code = row.code;
-            return true;
-        }
-    }
-    return false;
-}
-
-bool PlateCode(char c, uint32_t* code)
-{
-    switch (c)
-    {
-    case '0':
-        *code = 0;
-        return true;
-    case 'T':
-        *code = kPlateTile;
-        return true;
-    case 'C':
-        *code = kPlateCover;
-        return true;
-    default:
-        return false;
+            *cell = row.code;
     }
 }
 
-bool HeightCode(char c, float* height)
+void SetPlateCell(char c, uint32_t* cell)
 {
     if (c == '0')
-    {
-        *height = 0.0f;
-        return true;
-    }
-    // A to F climb 1 to 6; G to J sink -1 to -4; K and L are the half and quarter steps.
+        *cell = 0;
+    else if (c == 'T')
+        *cell = kPlateTile;
+    else if (c == 'C')
+        *cell = kPlateCover;
+}
+
+void SetHeightCell(char c, float* cell)
+{
+    // 0 is level; A to F climb 1 to 6; G to J sink -1 to -4; K and L are the half and quarter steps.
     static constexpr float kLetters[] = {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, -1.0f, -2.0f, -3.0f, -4.0f, 0.5f, 0.25f};
-    if (c < 'A' || c > 'L')
-        return false;
-    *height = kLetters[c - 'A'];
-    return true;
+    if (c == '0')
+        *cell = 0.0f;
+    else if (c >= 'A' && c <= 'L')
+        *cell = kLetters[c - 'A'];
 }
 
 enum class RowKind
@@ -128,13 +111,13 @@ void SetRow(MapGridInfo& grid, RowKind kind, const char* field, const char* numb
         switch (kind)
         {
         case RowKind::kFlags:
-            FlagCode(value[x], &grid.flags[x][y]);
+            SetFlagCell(value[x], &grid.flags[x][y]);
             break;
         case RowKind::kPlate:
-            PlateCode(value[x], &grid.basePlate[x][y]);
+            SetPlateCell(value[x], &grid.basePlate[x][y]);
             break;
         case RowKind::kHeights:
-            HeightCode(value[x], &grid.heights[x][y]);
+            SetHeightCell(value[x], &grid.heights[x][y]);
             break;
         }
     }

@@ -322,6 +322,13 @@ TEST_F(Grammar, TablesHoldTheirCapacityAndRefuseMore)
                                            " records) - " + last))
             << row.prefix;
     }
+    // The declarations say whether they took a record.
+    EXPECT_FALSE(params->AddTraining("ONE_MORE"));
+    params = std::make_unique<WorldParams>();
+    EXPECT_TRUE(params->AddBuilding("FITS"));
+    EXPECT_FALSE(params->AddBuilding(std::string(32, 'x').c_str()));
+    EXPECT_TRUE(params->AddMapGrid(std::string(63, 'g').c_str()));
+    EXPECT_FALSE(params->AddMapGrid(std::string(64, 'g').c_str()));
     // The staff table holds ten: the eight built-in rows and two more.
     params->AddBuiltInStaff();
     EXPECT_TRUE(params->AddStaff("S8", "M", "0", "m", "a", 1));
@@ -381,8 +388,10 @@ TEST_F(Grammar, FilesLoadInOrderIntoTheSameTables)
     EXPECT_EQ(g_pWorldParams, &loaded);
     // No texture manager runs here: the icons have no textures. Numbers outside the sets are reported.
     sink.boxes.clear();
-    EXPECT_EQ(loaded.GetGuestIconTexture(11), 0u);
-    EXPECT_EQ(loaded.GetBuildingFlagTexture(3), 0u);
+    for (int n : {0, 11})
+        EXPECT_EQ(loaded.GetGuestIconTexture(n), 0u) << n;
+    for (int n : {0, 3})
+        EXPECT_EQ(loaded.GetBuildingFlagTexture(n), 0u) << n;
     EXPECT_THAT(Reports(), IsEmpty());
     EXPECT_EQ(loaded.GetGuestIconTexture(12), 0u);
     EXPECT_EQ(loaded.GetGuestIconTexture(-1), 0u);

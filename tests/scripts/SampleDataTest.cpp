@@ -24,13 +24,7 @@ protected:
         params = std::make_unique<WorldParams>(WorldParams::kBuildingsFile, "data\\script\\guestnames.pis");
     }
 
-    std::vector<std::string> Reports() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& box : sink.boxes)
-            texts.push_back(box.text);
-        return texts;
-    }
+    std::vector<std::string> Reports() const { return tablestest::ReportTexts(sink); }
 
     testsupport::RecordingReportSink sink;
     std::unique_ptr<WorldParams> params;

@@ -44,6 +44,15 @@ inline std::vector<uint8_t> Scrambled(const std::string& text)
     return bytes;
 }
 
+// The texts of the recorded reports, in order.
+inline std::vector<std::string> ReportTexts(const testsupport::RecordingReportSink& sink)
+{
+    std::vector<std::string> texts;
+    for (const auto& box : sink.boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
 // Empty tables and the reports they make; each test processes its own texts.
 class Tables : public ::testing::Test
 {
@@ -56,13 +65,7 @@ protected:
         params->Process(buffer.get(), static_cast<uint32_t>(text.size()));
     }
 
-    std::vector<std::string> Reports() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& box : sink.boxes)
-            texts.push_back(box.text);
-        return texts;
-    }
+    std::vector<std::string> Reports() const { return ReportTexts(sink); }
 
     testsupport::RecordingReportSink sink;
     std::unique_ptr<WorldParams> params = std::make_unique<WorldParams>();
