@@ -41,6 +41,12 @@ public:
     // The record of a valid id.
     Record& operator[](int32_t id) { return m_records[static_cast<size_t>(id)]; }
     const Record& operator[](int32_t id) const { return m_records[static_cast<size_t>(id)]; }
+    // The declared records in id order.
+    auto begin() { return m_records.begin(); }
+    auto end() { return m_records.end(); }
+    auto begin() const { return m_records.begin(); }
+    auto end() const { return m_records.end(); }
+
     // Record 0, where stored data takes id 0 for "none"; a zero-filled record of no id while the table is empty.
     Record& First() { return m_records.empty() ? m_none : m_records[0]; }
 
@@ -55,10 +61,10 @@ public:
     // The id of the first record whose keyword equals `keyword` exactly; kNotFound when none does.
     int32_t Find(std::string_view keyword) const
     {
-        for (uint32_t i = 0; i < Count(); ++i)
+        for (const Record& record : m_records)
         {
-            if (RecordKeyword(m_records[i]) == keyword)
-                return static_cast<int32_t>(i);
+            if (RecordKeyword(record) == keyword)
+                return static_cast<int32_t>(&record - m_records.data());
         }
         return kNotFound;
     }

@@ -152,9 +152,8 @@ void WorldParams::AddBuildingData(int32_t id, const char* field, const char* val
 
 void WorldParams::LinkMapGrids()
 {
-    for (uint32_t i = 0; i < m_buildings.Count(); ++i)
+    for (BuildingInfo& building : m_buildings)
     {
-        BuildingInfo& building = m_buildings[static_cast<int32_t>(i)];
         const std::string name = platform::Format("MAP%s", building.keyword);
         // A type without a grid of its own shares grid 0 (the zero-filled slot while no grid is declared).
         const int32_t grid = FindMapGrid(name);

@@ -188,9 +188,8 @@ void WorldParams::GetAnimList(const char* owner, std::vector<const AnimListEntry
 
 void WorldParams::GetShowMoves(const char* showName, std::vector<ShowMoveInfo>& moves) const
 {
-    for (uint32_t i = 0; i < m_showMoves.Count(); ++i)
+    for (const ShowMoveInfo& move : m_showMoves)
     {
-        const ShowMoveInfo& move = m_showMoves[static_cast<int32_t>(i)];
         if (showName && std::strcmp(move.cShowName, showName) == 0)
             moves.push_back(move);
     }

@@ -172,9 +172,11 @@ TEST_F(Grammar, ValueConventions)
     const std::pair<const char*, float> reals[] = {{"2.5x", 2.5f}, {" -0.25", -0.25f}, {"x", 0.0f}, {"1e2", 100.0f}};
     for (const auto& [text, expected] : reals)
         EXPECT_FLOAT_EQ(datascript::ToReal(text), expected) << text;
-    // Beyond the float range the value is an infinity of its sign.
+    // Beyond the float range the value is an infinity of its sign; the largest floats themselves stay finite.
     EXPECT_EQ(datascript::ToReal("1e60"), std::numeric_limits<float>::infinity());
     EXPECT_EQ(datascript::ToReal("-1e60"), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(datascript::ToReal("3.4028234663852886e38"), std::numeric_limits<float>::max());
+    EXPECT_EQ(datascript::ToReal("-3.4028234663852886e38"), -std::numeric_limits<float>::max());
     EXPECT_TRUE(datascript::IsYes("Yes"));
     for (const char* no : {"yes", "YES", "Yes ", "Y", ""})
         EXPECT_FALSE(datascript::IsYes(no)) << no;
@@ -324,6 +326,7 @@ TEST_F(Grammar, TablesHoldTheirCapacityAndRefuseMore)
     }
     // The declarations say whether they took a record.
     EXPECT_FALSE(params->AddTraining("ONE_MORE"));
+    EXPECT_TRUE(params->AddShowMove("NEW"));
     params = std::make_unique<WorldParams>();
     EXPECT_TRUE(params->AddBuilding("FITS"));
     EXPECT_FALSE(params->AddBuilding(std::string(32, 'x').c_str()));
