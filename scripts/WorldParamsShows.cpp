@@ -7,6 +7,7 @@
 #include "scripts/WorldParams.h"
 #include "scripts/WorldParamsDetail.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -150,16 +151,10 @@ void WorldParams::LoadAnimList(const char* fileName)
         SetText(entry.szAnimName, {kWhere, "animation name", file.tokens[i + 1]});
         SetText(entry.szFileStem, {kWhere, "file stem", file.tokens[i + 2]});
         const int32_t count = datascript::ToInteger(file.tokens[i + 3]);
-        if (count < 0 || count > AnimListEntry::kMaxFiles)
-        {
+        entry.iFileCount = std::clamp(count, 0, AnimListEntry::kMaxFiles);
+        if (entry.iFileCount != count)
             GetLogger()->Report(0, "%s - file count out of range (0 to %d) - %s %s", kWhere, AnimListEntry::kMaxFiles,
                                 entry.szOwner, file.tokens[i + 3]);
-            entry.iFileCount = count < 0 ? 0 : AnimListEntry::kMaxFiles;
-        }
-        else
-        {
-            entry.iFileCount = count;
-        }
         m_animList.push_back(entry);
     }
 }

@@ -36,6 +36,25 @@ TEST_F(Grammar, TextOutsideQuotesChangesNothing)
     EXPECT_STREQ(kiosk.szMenu, "two\nlines");
 }
 
+TEST_F(Grammar, QuotePassLeavesOnlyTheQuotedTexts)
+{
+    // Each text keeps its opening quote and ends in a NUL where its closing quote stood; every other byte is NUL.
+    // A text left open at the end is no token.
+    std::string text = "ab\"K_1\" 9 \"x\ny\"z\"open";
+    datascript::QuotedText quoted(text.data(), static_cast<uint32_t>(text.size()));
+    EXPECT_FALSE(quoted.Balanced());
+    EXPECT_EQ(text, std::string("\0\0\"K_1\0\0\0\0\"x\ny\0\0\"open", 21));
+    EXPECT_EQ(quoted.End(), 16u);
+    EXPECT_EQ(quoted.NextToken(0), 3u);
+    EXPECT_EQ(quoted.NextToken(3), 11u);
+    EXPECT_EQ(quoted.NextToken(11), datascript::QuotedText::kNone);
+    std::string even = "\"a\"\"b\"";
+    datascript::QuotedText pair(even.data(), static_cast<uint32_t>(even.size()));
+    EXPECT_TRUE(pair.Balanced());
+    EXPECT_EQ(pair.End(), 6u);
+    EXPECT_STREQ(pair.Text(pair.NextToken(2)), "b");
+}
+
 TEST_F(Grammar, FieldLinesBeforeTheirDeclarationAreReportedTwice)
 {
     Process(Quoted({"KIOSK_COST2BUILD", "250", "BUILD_KIOSK"}));
@@ -298,17 +317,18 @@ TEST_F(Grammar, TablesHoldTheirCapacityAndRefuseMore)
         uint32_t capacity;
         const char* where;
         uint32_t (WorldParams::*count)() const;
+        bool (WorldParams::*declare)(const char*);
     };
     const Row rows[] = {
-        {"BUILD", 55, "WorldParams::AddBuilding", &WorldParams::GetBuildingCount},
-        {"MAPGRID", 55, "WorldParams::AddMapGrid", &WorldParams::GetMapGridCount},
-        {"GUEST", 9, "WorldParams::AddGuest", &WorldParams::GetGuestCount},
-        {"SCENERY", 70, "WorldParams::AddScenery", &WorldParams::GetSceneryCount},
-        {"ANIMAL", 20, "WorldParams::AddAnimal", &WorldParams::GetAnimalCount},
-        {"RESEARCH", 42, "WorldParams::AddResearch", &WorldParams::GetResearchCount},
-        {"RESCUE", 30, "WorldParams::AddRescue", &WorldParams::GetRescueCount},
-        {"MOVE", 50, "WorldParams::AddShowMove", &WorldParams::GetShowMoveCount},
-        {"TRAINING", 50, "WorldParams::AddTraining", &WorldParams::GetTrainingCount},
+        {"BUILD", 55, "WorldParams::AddBuilding", &WorldParams::GetBuildingCount, &WorldParams::AddBuilding},
+        {"MAPGRID", 55, "WorldParams::AddMapGrid", &WorldParams::GetMapGridCount, &WorldParams::AddMapGrid},
+        {"GUEST", 9, "WorldParams::AddGuest", &WorldParams::GetGuestCount, &WorldParams::AddGuest},
+        {"SCENERY", 70, "WorldParams::AddScenery", &WorldParams::GetSceneryCount, &WorldParams::AddScenery},
+        {"ANIMAL", 20, "WorldParams::AddAnimal", &WorldParams::GetAnimalCount, &WorldParams::AddAnimal},
+        {"RESEARCH", 42, "WorldParams::AddResearch", &WorldParams::GetResearchCount, &WorldParams::AddResearch},
+        {"RESCUE", 30, "WorldParams::AddRescue", &WorldParams::GetRescueCount, &WorldParams::AddRescue},
+        {"MOVE", 50, "WorldParams::AddShowMove", &WorldParams::GetShowMoveCount, &WorldParams::AddShowMove},
+        {"TRAINING", 50, "WorldParams::AddTraining", &WorldParams::GetTrainingCount, &WorldParams::AddTraining},
     };
     for (const Row& row : rows)
     {
@@ -323,10 +343,11 @@ TEST_F(Grammar, TablesHoldTheirCapacityAndRefuseMore)
         EXPECT_THAT(Reports(), ElementsAre(std::string(row.where) + " - table full (" + std::to_string(row.capacity) +
                                            " records) - " + last))
             << row.prefix;
+        // The declarations say whether they took a record.
+        EXPECT_FALSE((params.get()->*row.declare)("MORE")) << row.prefix;
+        params = std::make_unique<WorldParams>();
+        EXPECT_TRUE((params.get()->*row.declare)("FIRST")) << row.prefix;
     }
-    // The declarations say whether they took a record.
-    EXPECT_FALSE(params->AddTraining("ONE_MORE"));
-    EXPECT_TRUE(params->AddShowMove("NEW"));
     params = std::make_unique<WorldParams>();
     EXPECT_TRUE(params->AddBuilding("FITS"));
     EXPECT_FALSE(params->AddBuilding(std::string(32, 'x').c_str()));

@@ -68,6 +68,7 @@ TEST_F(MapGrids, UnknownCharactersKeepTheCellAndLowerCaseIsUnknown)
     Process(Record("MAPGRID", "G",
                    {{"WIDTH", "1"}, {"FLAGROW0", "LLL"}, {"FLAGROW0", "l?0"}, {"ZROW1", "0GK"}, {"ZROW1", "a.b"}}));
     const MapGridInfo& g = Grid();
+    EXPECT_EQ(g.iHeight, 0);
     EXPECT_EQ(g.flags[0][0], 0x100u);
     EXPECT_EQ(g.flags[1][0], 0x100u);
     EXPECT_EQ(g.flags[2][0], 0u);

@@ -218,18 +218,20 @@ TEST_F(Shows, AnimList)
     LoadList(&WorldParams::LoadAnimList,
              "// anims\n" + Quoted({"SEAL", "swim", "seal_swim", "3",  "OTTER", "eat",  "otter_eat", "2",
                                     "SEAL", "rest", "seal_rest", "1",  "SEAL",  "huge", "seal_huge", "5000",
-                                    "SEAL", "neg",  "seal_neg",  "-2", "SEAL",  "cut",  "seal_cut"}));
+                                    "SEAL", "neg",  "seal_neg",  "-2", "SEAL",  "most", "seal_most", "100",
+                                    "SEAL", "cut",  "seal_cut"}));
     const std::vector<AnimListEntry>& entries = params->GetAnimListEntries();
-    ASSERT_EQ(entries.size(), 5u);
+    ASSERT_EQ(entries.size(), 6u);
     std::vector<const AnimListEntry*> seal;
     params->GetAnimList("SEAL", seal);
-    ASSERT_EQ(seal.size(), 4u);
+    ASSERT_EQ(seal.size(), 5u);
     EXPECT_STREQ(seal[0]->szAnimName, "swim");
     EXPECT_STREQ(seal[0]->szFileStem, "seal_swim");
     EXPECT_EQ(seal[0]->iFileCount, 3);
     EXPECT_STREQ(seal[1]->szAnimName, "rest");
     EXPECT_EQ(seal[2]->iFileCount, 100);
     EXPECT_EQ(seal[3]->iFileCount, 0);
+    EXPECT_EQ(seal[4]->iFileCount, 100);
     EXPECT_EQ(seal[0], &entries[0]);
     std::vector<const AnimListEntry*> none;
     params->GetAnimList("seal", none);
@@ -240,7 +242,7 @@ TEST_F(Shows, AnimList)
     // A missing list file adds nothing and says nothing.
     sink.boxes.clear();
     params->LoadAnimList("data\\script\\nothing_here.pis");
-    EXPECT_EQ(params->GetAnimListEntries().size(), 5u);
+    EXPECT_EQ(params->GetAnimListEntries().size(), 6u);
     EXPECT_THAT(Reports(), IsEmpty());
 }
 
@@ -372,12 +374,13 @@ TEST_F(Shows, DamagedMoveRecordsLoadSafely)
 
     // A stream cut short: the load fails and keeps only the names it read.
     const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
-    for (size_t cut : {bytes.size() / 2, bytes.size() - 12})
+    for (size_t cut : {size_t{10}, bytes.size() / 2, bytes.size() - 12})
     {
         testsupport::WriteBytes(dir.File("cut.dat"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
         BinarySerialStream cutIn(false, dir.File("cut.dat").c_str());
         ShowMoveInfo part;
         EXPECT_FALSE(part.Load(cutIn)) << cut;
         EXPECT_LE(part.NumAnims, 5) << cut;
+        EXPECT_EQ(part.DiffcultyLevel, 0) << cut;
     }
 }
