@@ -224,9 +224,11 @@ void ShowMoveInfo::Dump(SerialStream& stream) const
     stream.WriteString("cShowName", cShowName);
     stream.WriteString("cSprite", cSprite);
     stream.WriteBool("bNeedsUnlocking", bNeedsUnlocking);
-    stream.WriteUInt("NumAnims", static_cast<uint32_t>(NumAnims));
+    // The count written is the count of names that follow, whatever a caller left in NumAnims.
+    const int32_t count = std::clamp(NumAnims, 0, kMaxAnims);
+    stream.WriteUInt("NumAnims", static_cast<uint32_t>(count));
     stream.WriteUInt("DiffcultyLevel", static_cast<uint32_t>(DiffcultyLevel));
-    for (int32_t i = 0; i < NumAnims && i < kMaxAnims; ++i)
+    for (int32_t i = 0; i < count; ++i)
         stream.WriteString("cMoveAnims", cMoveAnims[i]);
 }
 

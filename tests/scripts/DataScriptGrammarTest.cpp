@@ -131,6 +131,16 @@ TEST_F(Grammar, DuplicatesAndSharedKeywordsGoToTheFirstMatch)
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddBuildingData - unrecognised building keyword - MODEL"));
 }
 
+TEST_F(Grammar, NameListsAreTestedRightAfterTheGuestTypes)
+{
+    // A guest type named SURNAME takes the SURNAME lines; a scenery type named MALENAME never sees its lines.
+    Process(Quoted({"GUEST_SURNAME", "SCENERY_MALENAME", "SURNAME_MODEL", "m1", "MALENAME_Al"}));
+    EXPECT_STREQ(params->GetGuestInfo(0).szModel, "m1");
+    EXPECT_EQ(params->GetNameLists().numSurnames, 0u);
+    EXPECT_EQ(params->GetNameLists().numMaleNames, 1u);
+    EXPECT_THAT(Reports(), IsEmpty());
+}
+
 TEST_F(Grammar, OddQuoteCountKeepsTheTokensBeforeTheOpenOne)
 {
     // Reported once per text; the last token never closes and is not applied.
@@ -286,7 +296,7 @@ TEST_F(Grammar, RecordsOutsideTheTablesAreEmptyAndReported)
     EXPECT_EQ(params->GetBuildingInfo(0).iIcon, 5);
     sink.boxes.clear();
     EXPECT_STREQ(params->GetShowMoveInfo(1).cTitle, "");
-    EXPECT_EQ(params->GetMapGridInfo(0).iWidth, 0);
+    EXPECT_EQ(params->GetMapGridInfo(0).id, 0);
     EXPECT_EQ(params->GetGuestInfo(0).id, 0);
     EXPECT_EQ(params->GetStaffInfo(0).iWage, 0);
     EXPECT_EQ(params->GetSceneryInfo(3).iIcon, 0);

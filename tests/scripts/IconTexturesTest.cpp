@@ -24,8 +24,9 @@ TEST_F(IconTextures, EachIconAndFlagIsItsOwnFile)
     for (const char* flag : flags)
         Write(std::string("Data/GUI/") + flag, texturetest::MakeTGA(4, 4, std::vector<uint32_t>(16, colour++)));
 
-    WorldParams params;
-    params.LoadTextures();
+    // The whole load, with no data script present: only the textures come in.
+    WorldParams params(WorldParams::kBuildingsFile, "data\\script\\guests.pis");
+    EXPECT_EQ(params.GetBuildingCount(), 0u);
     for (int n = 0; n < 12; ++n)
     {
         const std::string name = "Data/GUI/n_0" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".tga";

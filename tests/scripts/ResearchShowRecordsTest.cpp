@@ -319,6 +319,32 @@ TEST_F(Shows, MoveRecordInTheSaveStream)
     EXPECT_EQ(after, 99);
 }
 
+TEST_F(Shows, MoveRecordWithTooManyAnimationsSavesWhatItHolds)
+{
+    // A record whose count was pushed past its five names saves five and loads back whole.
+    ShowMoveInfo move;
+    move.NumAnims = 9;
+    for (int i = 0; i < 5; ++i)
+        move.cMoveAnims[i][0] = static_cast<char>('a' + i);
+    testsupport::TempDir dir;
+    const std::string file = dir.File("move.dat");
+    {
+        BinarySerialStream out(true, file.c_str());
+        move.Dump(out);
+        out.WriteInt("after", 7);
+        ASSERT_TRUE(out.Close());
+    }
+    BinarySerialStream in(false, file.c_str());
+    ShowMoveInfo back;
+    EXPECT_TRUE(back.Load(in));
+    EXPECT_EQ(back.NumAnims, 5);
+    EXPECT_STREQ(back.cMoveAnims[4], "e");
+    int32_t after = 0;
+    EXPECT_TRUE(in.ReadInt(&after));
+    EXPECT_EQ(after, 7);
+    EXPECT_THAT(Reports(), IsEmpty());
+}
+
 TEST_F(Shows, MoveRecordWithABadDifficultyIsDamaged)
 {
     testsupport::TempDir dir;
