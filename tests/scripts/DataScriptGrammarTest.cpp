@@ -295,7 +295,10 @@ TEST_F(Grammar, RecordsOutsideTheTablesAreEmptyAndReported)
     }
     EXPECT_EQ(params->GetBuildingInfo(0).iIcon, 5);
     sink.boxes.clear();
-    EXPECT_STREQ(params->GetShowMoveInfo(1).cTitle, "");
+    const ShowMoveInfo& noMove = params->GetShowMoveInfo(1);
+    EXPECT_STREQ(noMove.cTitle, "");
+    EXPECT_EQ(noMove.ID, 0);
+    EXPECT_EQ(noMove.DiffcultyLevel, 0);
     EXPECT_EQ(params->GetMapGridInfo(0).id, 0);
     EXPECT_EQ(params->GetGuestInfo(0).id, 0);
     EXPECT_EQ(params->GetStaffInfo(0).iWage, 0);

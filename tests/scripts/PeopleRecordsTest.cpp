@@ -223,6 +223,15 @@ TEST_F(People, EmptyNameListsGiveAnEmptyNameOnce)
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::GetRandomFirstName - name list is empty - MALENAME",
                                        "WorldParams::GetRandomFirstName - name list is empty - FEMALENAME",
                                        "WorldParams::GetRandomSurname - name list is empty - SURNAME"));
+    // A list of one name always gives that name.
+    Process(Quoted({"MALENAME_Solo", "FEMALENAME_Una", "SURNAME_Lone"}));
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_STREQ(params->GetRandomFirstName(kMale), "Solo");
+        EXPECT_STREQ(params->GetRandomFirstName(kFemale), "Una");
+        EXPECT_STREQ(params->GetRandomSurname(), "Lone");
+    }
+    EXPECT_EQ(Reports().size(), 3u);
 }
 
 TEST_F(People, BuiltInStaffTypes)

@@ -165,7 +165,8 @@ TEST_F(Shows, MoveWordsAndLimits)
                     {"ANIM3", "a5"},
                     {"ANIM4", "a6"},
                     {"ANIM9", "x"}}) +
-            Record("MOVE", "B", {{"DIFFICULTY", "Easy"}}) + Record("TRAINING", "T", {{"KEY", "1"}}));
+            Record("MOVE", "B", {{"DIFFICULTY", "Easy"}}) + Record("TRAINING", "T", {{"KEY", "1"}}) +
+            Quoted({"MOVE_BARE"}));
     const ShowMoveInfo& a = params->GetShowMoveInfo(0);
     EXPECT_EQ(a.DiffcultyLevel, 2);
     EXPECT_FALSE(a.bNeedsUnlocking);
@@ -174,6 +175,12 @@ TEST_F(Shows, MoveWordsAndLimits)
     for (int i = 0; i < 5; ++i)
         EXPECT_STREQ(a.cMoveAnims[i], anims[i]);
     EXPECT_EQ(params->GetShowMoveInfo(1).DiffcultyLevel, 0);
+    // A move with no lines is an easy, unlocked move without animations.
+    const ShowMoveInfo& bare = params->GetShowMoveInfo(2);
+    EXPECT_EQ(bare.ID, 2);
+    EXPECT_EQ(bare.DiffcultyLevel, 0);
+    EXPECT_EQ(bare.NumAnims, 0);
+    EXPECT_FALSE(bare.bNeedsUnlocking);
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddShowMoveData - more than 5 animations - a6",
                                        "WorldParams::AddShowMoveData - unrecognised showmove keyword - ANIM9",
                                        "WorldParams::AddTrainingData - unrecognised training keyword - KEY"));
