@@ -1,0 +1,419 @@
+// Tests of the research, rescue, show move and training records, the anim list, the show list, the training
+// sounds and a show move in the save stream.
+#include "engine/core/SerialStream.h"
+#include "tests/scripts/TablesTestSupport.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+using tablestest::Quoted;
+using tablestest::Record;
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+namespace
+{
+class Research : public tablestest::Tables
+{
+};
+class Shows : public tablestest::Tables
+{
+protected:
+    // Writes the scrambled list file into a fresh folder and loads it through the given step.
+    void LoadList(void (WorldParams::*step)(const char*), const std::string& text)
+    {
+        testsupport::TempDir dir;
+        testsupport::WriteBytes(dir.File("list.ble"), tablestest::Scrambled(text));
+        (params.get()->*step)(dir.File("list.pis").c_str());
+    }
+};
+} // namespace
+
+TEST_F(Research, EveryResearchAndRescueFieldReadsBack)
+{
+    Process(Record("RESEARCH", "FASTCLEAN",
+                   {{"EFFECT_KEYWORD", "CLEANERT1"},
+                    {"COMPLETEMESS", "RD_FASTCLEAN"},
+                    {"COST", "1500.5"},
+                    {"TYPE", "Staff Training"},
+                    {"ARGUMENT", "1.25"},
+                    {"ARGUMENT2", "-2"}}) +
+            Record("RESCUE", "REEF",
+                   {{"LOCATION_X", "120"},
+                    {"LOCATION_Y", "-40"},
+                    {"COST", "800"},
+                    {"INIT_DESCRIPTION", "RS_REEF_INIT"},
+                    {"REPORT_1", "RS_REEF_R1"},
+                    {"REPORT_2", "RS_REEF_R2"},
+                    {"RECOVERY_MESSAGE", "RS_REEF_DONE"},
+                    {"LOCATION", "RS_REEF_LOC"},
+                    {"ANIMAL_NAME", "RS_TURTLE"},
+                    {"DANGER_SPRITE", "danger_net"},
+                    {"TRANS_DELAY", "3"},
+                    {"RECOVER_DELAY", "4"},
+                    {"SITE_DELAY", "5"},
+                    {"ANIMAL_COST", "250.25"},
+                    {"TYPE", "BACKTOBASE"}}));
+    EXPECT_THAT(Reports(), IsEmpty());
+    const ResearchInfo& r = params->GetResearchInfo(0);
+    EXPECT_STREQ(r.keyword, "FASTCLEAN");
+    EXPECT_STREQ(r.szEffectKeyword, "CLEANERT1");
+    EXPECT_STREQ(r.szCompleteMess, "RD_FASTCLEAN");
+    EXPECT_FLOAT_EQ(r.fCost, 1500.5f);
+    EXPECT_EQ(r.iType, 2);
+    EXPECT_FLOAT_EQ(r.fArgument, 1.25f);
+    EXPECT_FLOAT_EQ(r.fArgument2, -2.0f);
+    const RescueInfo& s = params->GetRescueInfo(0);
+    EXPECT_STREQ(s.keyword, "REEF");
+    EXPECT_EQ(s.iLocationX, 120);
+    EXPECT_EQ(s.iLocationY, -40);
+    EXPECT_FLOAT_EQ(s.fCost, 800.0f);
+    EXPECT_STREQ(s.szInitDescription, "RS_REEF_INIT");
+    EXPECT_STREQ(s.szReport1, "RS_REEF_R1");
+    EXPECT_STREQ(s.szReport2, "RS_REEF_R2");
+    EXPECT_STREQ(s.szRecoveryMessage, "RS_REEF_DONE");
+    EXPECT_STREQ(s.szLocation, "RS_REEF_LOC");
+    EXPECT_STREQ(s.szAnimalName, "RS_TURTLE");
+    EXPECT_STREQ(s.szDangerSprite, "danger_net");
+    EXPECT_EQ(s.iTransDelay, 3);
+    EXPECT_EQ(s.iRecoverDelay, 4);
+    EXPECT_EQ(s.iSiteDelay, 5);
+    EXPECT_FLOAT_EQ(s.fAnimalCost, 250.25f);
+    EXPECT_EQ(s.iType, 2);
+}
+
+// The numbers the records store, as the callers' names for them stand for them.
+static_assert(kResearchScenery == 0 && kResearchStaffRecovery == 1 && kResearchStaffTraining == 2 &&
+              kResearchAttraction == 3 && kResearchRescueTeams == 4 && kResearchUnlockAnimal == 5);
+static_assert(kRescueInSitu == 0 && kRescueOnLocation == 1 && kRescueBackToBase == 2);
+static_assert(kMoveEasy == 0 && kMoveMedium == 1 && kMoveHard == 2);
+
+TEST_F(Research, TypeWords)
+{
+    const char* research[] = {"Scenery",    "Staff Recovery", "Staff Training",
+                              "Attraction", "Rescue Teams",   "Unlock Animal"};
+    const char* rescue[] = {"INSITU", "ONLOCATION", "BACKTOBASE"};
+    std::string text;
+    for (int i = 0; i < 6; ++i)
+        text += Record("RESEARCH", "R" + std::to_string(i), {{"TYPE", "Attraction"}, {"TYPE", research[i]}});
+    for (int i = 0; i < 3; ++i)
+        text += Record("RESCUE", "S" + std::to_string(i), {{"TYPE", "ONLOCATION"}, {"TYPE", rescue[i]}});
+    Process(text);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(params->GetResearchInfo(i).iType, i) << research[i];
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(params->GetRescueInfo(i).iType, i) << rescue[i];
+    EXPECT_THAT(Reports(), IsEmpty());
+
+    // A research TYPE in another case is reported and keeps the field; a rescue TYPE is kept silently.
+    Process(Record("RESEARCH", "X", {{"TYPE", "Staff Recovery"}, {"TYPE", "staff recovery"}, {"SPEED", "2"}}) +
+            Record("RESCUE", "Y", {{"TYPE", "INSITU"}, {"TYPE", "Backtobase"}, {"DEPTH", "3"}}));
+    EXPECT_EQ(params->GetResearchInfo(6).iType, 1);
+    EXPECT_EQ(params->GetRescueInfo(3).iType, 0);
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddResearchData - unrecognised research TYPE - staff recovery",
+                                       "WorldParams::AddResearchData - unrecognised research keyword - SPEED",
+                                       "WorldParams::AddRescueData - unrecognised rescue keyword - DEPTH"));
+}
+
+TEST_F(Shows, EveryMoveAndTrainingFieldReadsBack)
+{
+    Process(Record("MOVE", "FLIP",
+                   {{"TITLE", "SM_FLIP"},
+                    {"DESCRIPTION", "SM_FLIP_D"},
+                    {"SHOW", "SEALSHOW"},
+                    {"UNLOCKING", "Yes"},
+                    {"MOVE_SPRITE", "flip_icon"},
+                    {"ANIM1", "NONE"},
+                    {"ANIM2", "flip_a"},
+                    {"ANIM3", "flip_b"},
+                    {"ANIM4", "none"},
+                    {"DIFFICULTY", "Medium"}}) +
+            Record("TRAINING", "TRAINFLIP", {{"TRAIN_MOVE", "FLIP"}, {"KEY_SEQUENCE", "1234x4321"}}));
+    EXPECT_THAT(Reports(), IsEmpty());
+    const ShowMoveInfo& m = params->GetShowMoveInfo(0);
+    EXPECT_EQ(m.ID, 0);
+    EXPECT_STREQ(m.Keyword, "FLIP");
+    EXPECT_STREQ(m.cTitle, "SM_FLIP");
+    EXPECT_STREQ(m.cDescription, "SM_FLIP_D");
+    EXPECT_STREQ(m.cShowName, "SEALSHOW");
+    EXPECT_TRUE(m.bNeedsUnlocking);
+    EXPECT_STREQ(m.cSprite, "flip_icon");
+    ASSERT_EQ(m.NumAnims, 2);
+    EXPECT_STREQ(m.cMoveAnims[0], "flip_a");
+    EXPECT_STREQ(m.cMoveAnims[1], "flip_b");
+    EXPECT_EQ(m.DiffcultyLevel, 1);
+    const TrainingInfo& t = params->GetTrainingInfo(0);
+    EXPECT_STREQ(t.keyword, "TRAINFLIP");
+    EXPECT_STREQ(t.szTrainMove, "FLIP");
+    EXPECT_STREQ(t.szKeySequence, "1234x4321");
+    EXPECT_EQ(params->GetTrainingID("TRAINFLIP"), 0);
+}
+
+TEST_F(Shows, MoveWordsAndLimits)
+{
+    // Difficulty words are exact and an unknown one keeps the level silently; UNLOCKING wants "Yes" exactly; a
+    // sixth animation is refused with a report.
+    Process(Record("MOVE", "A",
+                   {{"DIFFICULTY", "Hard"},
+                    {"DIFFICULTY", "easy"},
+                    {"UNLOCKING", "yes"},
+                    {"ANIM1", "a1"},
+                    {"ANIM1", "a2"},
+                    {"ANIM5", "a3"},
+                    {"ANIM2", "a4"},
+                    {"ANIM3", "a5"},
+                    {"ANIM4", "a6"},
+                    {"ANIM9", "x"}}) +
+            Record("MOVE", "B", {{"DIFFICULTY", "Easy"}}) + Record("TRAINING", "T", {{"KEY", "1"}}) +
+            Quoted({"MOVE_BARE"}));
+    const ShowMoveInfo& a = params->GetShowMoveInfo(0);
+    EXPECT_EQ(a.DiffcultyLevel, 2);
+    EXPECT_FALSE(a.bNeedsUnlocking);
+    ASSERT_EQ(a.NumAnims, 5);
+    const char* anims[] = {"a1", "a2", "a3", "a4", "a5"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_STREQ(a.cMoveAnims[i], anims[i]);
+    EXPECT_EQ(params->GetShowMoveInfo(1).DiffcultyLevel, 0);
+    // A move with no lines is an easy, unlocked move without animations.
+    const ShowMoveInfo& bare = params->GetShowMoveInfo(2);
+    EXPECT_EQ(bare.ID, 2);
+    EXPECT_EQ(bare.DiffcultyLevel, 0);
+    EXPECT_EQ(bare.NumAnims, 0);
+    EXPECT_FALSE(bare.bNeedsUnlocking);
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddShowMoveData - more than 5 animations - a6",
+                                       "WorldParams::AddShowMoveData - unrecognised showmove keyword - ANIM9",
+                                       "WorldParams::AddTrainingData - unrecognised training keyword - KEY"));
+}
+
+TEST_F(Shows, ShowMovesAndShowList)
+{
+    Process(Record("MOVE", "JUMP", {{"SHOW", "SEALSHOW"}, {"ANIM1", "j"}}) +
+            Record("MOVE", "SPIN", {{"SHOW", "OTHER"}}) +
+            Record("MOVE", "WAVE", {{"SHOW", "SEALSHOW"}, {"ANIM1", "w1"}, {"ANIM2", "w2"}}));
+    std::vector<ShowMoveInfo> moves;
+    params->GetShowMoves("SEALSHOW", moves);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_STREQ(moves[0].Keyword, "JUMP");
+    EXPECT_STREQ(moves[1].Keyword, "WAVE");
+    EXPECT_EQ(moves[1].NumAnims, 2);
+    EXPECT_STREQ(moves[1].cMoveAnims[1], "w2");
+    // The copies are the caller's: changing one leaves the table alone.
+    moves[0].NumAnims = 0;
+    EXPECT_EQ(params->GetShowMoveInfo(0).NumAnims, 1);
+    params->GetShowMoves("sealshow", moves);
+    EXPECT_EQ(moves.size(), 2u);
+
+    // Pairs of show name and move; a move listed twice stands twice; an unknown move gives id 0 with the lookup's
+    // report; a last unpaired token is dropped.
+    LoadList(&WorldParams::LoadShowList, Quoted({"SEALSHOW", "WAVE", "OTHER", "SPIN", "SEALSHOW", "JUMP", "SEALSHOW",
+                                                 "WAVE", "SEALSHOW", "HOP", "SEALSHOW"}));
+    std::vector<int32_t> ids;
+    params->GetShowMoveIDs("SEALSHOW", ids);
+    EXPECT_THAT(ids, ElementsAre(2, 0, 2, 0));
+    ids.clear();
+    params->GetShowMoveIDs("OTHER", ids);
+    EXPECT_THAT(ids, ElementsAre(1));
+    EXPECT_EQ(params->GetShowListEntries().size(), 5u);
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::GetShowMoveID - keyword not found - HOP"));
+}
+
+TEST_F(Shows, AnimList)
+{
+    // Groups of four: owner, animation name, file stem, file count; an incomplete last group is dropped; a count
+    // outside 0 to 100 is reported and held to the range.
+    LoadList(&WorldParams::LoadAnimList,
+             "// anims\n" + Quoted({"SEAL", "swim", "seal_swim", "3",  "OTTER", "eat",  "otter_eat", "2",
+                                    "SEAL", "rest", "seal_rest", "1",  "SEAL",  "huge", "seal_huge", "5000",
+                                    "SEAL", "neg",  "seal_neg",  "-2", "SEAL",  "most", "seal_most", "100",
+                                    "SEAL", "cut",  "seal_cut"}));
+    const std::vector<AnimListEntry>& entries = params->GetAnimListEntries();
+    ASSERT_EQ(entries.size(), 6u);
+    std::vector<const AnimListEntry*> seal;
+    params->GetAnimList("SEAL", seal);
+    ASSERT_EQ(seal.size(), 5u);
+    EXPECT_STREQ(seal[0]->szAnimName, "swim");
+    EXPECT_STREQ(seal[0]->szFileStem, "seal_swim");
+    EXPECT_EQ(seal[0]->iFileCount, 3);
+    EXPECT_STREQ(seal[1]->szAnimName, "rest");
+    EXPECT_EQ(seal[2]->iFileCount, 100);
+    EXPECT_EQ(seal[3]->iFileCount, 0);
+    EXPECT_EQ(seal[4]->iFileCount, 100);
+    EXPECT_EQ(seal[0], &entries[0]);
+    std::vector<const AnimListEntry*> none;
+    params->GetAnimList("seal", none);
+    params->GetAnimList(nullptr, none);
+    EXPECT_THAT(none, IsEmpty());
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::LoadAnimList - file count out of range (0 to 100) - SEAL 5000",
+                                       "WorldParams::LoadAnimList - file count out of range (0 to 100) - SEAL -2"));
+    // A missing list file adds nothing and says nothing.
+    sink.boxes.clear();
+    params->LoadAnimList("data\\script\\nothing_here.pis");
+    EXPECT_EQ(params->GetAnimListEntries().size(), 6u);
+    EXPECT_THAT(Reports(), IsEmpty());
+}
+
+TEST_F(Shows, TrainingSounds)
+{
+    TrainingSoundInfo info;
+    ASSERT_TRUE(params->GetTrainingSoundInfo("dolphin", info));
+    EXPECT_STREQ(info.szCountdown, "COUNTDOWN OPEN");
+    EXPECT_EQ(info.iNumKeySounds, 5);
+    const char* dolphinKeys[] = {"SD 1a", "SD 2a", "SD 3a", "SD 4a", "SD 5a"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_STREQ(info.szKeySounds[i], dolphinKeys[i]);
+    EXPECT_STREQ(info.szWrongKey, "SD BADA");
+    EXPECT_STREQ(info.szLose, "KAIKO LOSE");
+    EXPECT_STREQ(info.szWin, "KAIKO WIN");
+    EXPECT_STREQ(info.szTraining, "Dolphin Training");
+    EXPECT_STREQ(info.szRide, "Dolphin Ride");
+
+    ASSERT_TRUE(params->GetTrainingSoundInfo("Kaiko", info));
+    const char* kaikoKeys[] = {"SD 1", "SD 2", "SD 3", "SD 4", "SD 5"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_STREQ(info.szKeySounds[i], kaikoKeys[i]);
+    EXPECT_STREQ(info.szWrongKey, "SD BAD");
+    EXPECT_STREQ(info.szTraining, "KAIKO TRAINING");
+    EXPECT_STREQ(info.szRide, "KAIKO RIDE");
+    EXPECT_THAT(Reports(), IsEmpty());
+
+    // An unknown show leaves the record as it was.
+    EXPECT_FALSE(params->GetTrainingSoundInfo("SEALSHOW", info));
+    EXPECT_STREQ(info.szRide, "KAIKO RIDE");
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::GetTrainingSoundInfo - show not found - SEALSHOW"));
+}
+
+TEST_F(Shows, MoveRecordInTheSaveStream)
+{
+    ShowMoveInfo move;
+    move.ID = 4;
+    std::strcpy(move.Keyword, "FLIP");
+    std::strcpy(move.cTitle, "SM_FLIP");
+    std::strcpy(move.cDescription, "SM_FLIP_D");
+    std::strcpy(move.cShowName, "SEALSHOW");
+    std::strcpy(move.cSprite, "flip_icon");
+    move.bNeedsUnlocking = true;
+    move.NumAnims = 2;
+    std::strcpy(move.cMoveAnims[0], "a");
+    std::strcpy(move.cMoveAnims[1], "b");
+    std::strcpy(move.cMoveAnims[2], "never saved");
+    move.DiffcultyLevel = 2;
+
+    testsupport::TempDir dir;
+    const std::string file = dir.File("move.dat");
+    {
+        BinarySerialStream out(true, file.c_str());
+        move.Dump(out);
+        out.WriteInt("after", 99);
+        ASSERT_TRUE(out.Close());
+    }
+    BinarySerialStream in(false, file.c_str());
+    ShowMoveInfo back;
+    ASSERT_TRUE(back.Load(in));
+    EXPECT_EQ(back.ID, 4);
+    EXPECT_STREQ(back.Keyword, "FLIP");
+    EXPECT_STREQ(back.cTitle, "SM_FLIP");
+    EXPECT_STREQ(back.cDescription, "SM_FLIP_D");
+    EXPECT_STREQ(back.cShowName, "SEALSHOW");
+    EXPECT_STREQ(back.cSprite, "flip_icon");
+    EXPECT_TRUE(back.bNeedsUnlocking);
+    EXPECT_EQ(back.NumAnims, 2);
+    EXPECT_STREQ(back.cMoveAnims[1], "b");
+    EXPECT_STREQ(back.cMoveAnims[2], "");
+    EXPECT_EQ(back.DiffcultyLevel, 2);
+    int32_t after = 0;
+    EXPECT_TRUE(in.ReadInt(&after));
+    EXPECT_EQ(after, 99);
+}
+
+TEST_F(Shows, MoveRecordWithTooManyAnimationsSavesWhatItHolds)
+{
+    // A record whose count was pushed past its five names saves five and loads back whole.
+    ShowMoveInfo move;
+    move.NumAnims = 9;
+    for (int i = 0; i < 5; ++i)
+        move.cMoveAnims[i][0] = static_cast<char>('a' + i);
+    testsupport::TempDir dir;
+    const std::string file = dir.File("move.dat");
+    {
+        BinarySerialStream out(true, file.c_str());
+        move.Dump(out);
+        out.WriteInt("after", 7);
+        ASSERT_TRUE(out.Close());
+    }
+    BinarySerialStream in(false, file.c_str());
+    ShowMoveInfo back;
+    EXPECT_TRUE(back.Load(in));
+    EXPECT_EQ(back.NumAnims, 5);
+    EXPECT_STREQ(back.cMoveAnims[4], "e");
+    int32_t after = 0;
+    EXPECT_TRUE(in.ReadInt(&after));
+    EXPECT_EQ(after, 7);
+    EXPECT_THAT(Reports(), IsEmpty());
+}
+
+TEST_F(Shows, MoveRecordWithABadDifficultyIsDamaged)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.File("move.dat");
+    ShowMoveInfo move;
+    move.DiffcultyLevel = 3;
+    {
+        BinarySerialStream out(true, file.c_str());
+        move.Dump(out);
+        ASSERT_TRUE(out.Close());
+    }
+    BinarySerialStream in(false, file.c_str());
+    ShowMoveInfo back;
+    EXPECT_FALSE(back.Load(in));
+    EXPECT_EQ(back.DiffcultyLevel, kMoveEasy);
+    EXPECT_THAT(Reports(), ElementsAre("ShowMoveInfo::Load - difficulty out of range - 3"));
+}
+
+TEST_F(Shows, DamagedMoveRecordsLoadSafely)
+{
+    // A stored record claiming seven animations keeps five, reads past the other two and reports; a difficulty
+    // outside the three levels is reported and read as Easy.
+    testsupport::TempDir dir;
+    const std::string file = dir.File("move.dat");
+    {
+        BinarySerialStream out(true, file.c_str());
+        for (const char* text : {"", "K", "t", "d", "s", "p"})
+        {
+            if (!*text)
+                out.WriteInt("ID", 1);
+            else
+                out.WriteString("text", text);
+        }
+        out.WriteBool("bNeedsUnlocking", false);
+        out.WriteUInt("NumAnims", 7);
+        out.WriteUInt("DiffcultyLevel", 9);
+        for (int i = 0; i < 7; ++i)
+            out.WriteString("cMoveAnims", ("m" + std::to_string(i)).c_str());
+        out.WriteInt("after", 42);
+        ASSERT_TRUE(out.Close());
+    }
+    BinarySerialStream in(false, file.c_str());
+    ShowMoveInfo back;
+    EXPECT_FALSE(back.Load(in));
+    EXPECT_EQ(back.NumAnims, 5);
+    EXPECT_STREQ(back.cMoveAnims[4], "m4");
+    EXPECT_EQ(back.DiffcultyLevel, 0);
+    int32_t after = 0;
+    EXPECT_TRUE(in.ReadInt(&after));
+    EXPECT_EQ(after, 42);
+    EXPECT_THAT(Reports(), ElementsAre("ShowMoveInfo::Load - difficulty out of range - 9",
+                                       "ShowMoveInfo::Load - more than 5 animations - 7"));
+
+    // A stream cut short: the load fails and keeps only the names it read.
+    const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
+    for (size_t cut : {size_t{10}, bytes.size() / 2, bytes.size() - 12})
+    {
+        testsupport::WriteBytes(dir.File("cut.dat"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
+        BinarySerialStream cutIn(false, dir.File("cut.dat").c_str());
+        ShowMoveInfo part;
+        EXPECT_FALSE(part.Load(cutIn)) << cut;
+        EXPECT_LE(part.NumAnims, 5) << cut;
+        EXPECT_EQ(part.DiffcultyLevel, 0) << cut;
+    }
+}
