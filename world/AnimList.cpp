@@ -1,8 +1,15 @@
 // The anim-list records of a model, as the game data tables give them.
+#include "scripts/WorldParams.h"
 #include "world/BaseObject.h"
 
-// The game data tables are joined to the world later; until then no model has animation records.
-std::vector<AnimListItem> CollectAnimList(const char*)
+std::vector<AnimListItem> CollectAnimList(const char* modelKeyword)
 {
-    return {};
+    std::vector<AnimListItem> items;
+    if (!g_pWorldParams || !modelKeyword)
+        return items;
+    std::vector<const AnimListEntry*> entries;
+    g_pWorldParams->GetAnimList(modelKeyword, entries);
+    for (const AnimListEntry* entry : entries)
+        items.push_back({entry->szOwner, entry->szAnimName, entry->szFileStem, entry->iFileCount});
+    return items;
 }

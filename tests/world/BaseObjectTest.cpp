@@ -3,11 +3,13 @@
 #include "tests/world/WorldTestSupport.h"
 
 #include "platform/Random.h"
+#include "scripts/WorldParams.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <numbers>
 #include <set>
 
@@ -328,8 +330,28 @@ TEST(ObjectAnimationList, FilesAreNumberedPerRecordAndNamesPickVariants)
     // Short names keep at most 19 characters.
     p->LoadAnimationList(std::vector<AnimListItem>{{"M", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", "s", 1}}, "");
     EXPECT_EQ(p->GetAnimationList()[0], "ABCDEFGHIJKLMNOPQRS");
-    // Until the data tables are joined no model has records.
+    // Without data tables no model has records.
     p->LoadAnimationList("MALE", "");
+    EXPECT_TRUE(p->GetAnimationList().empty());
+}
+
+TEST(ObjectAnimations, ModelKeywordCollectsItsRecordsFromTheDataTables)
+{
+    Park park;
+    Probe* p = park.Make(OBJECT_GUEST);
+    testsupport::TempDir dir;
+    testsupport::ScopedCurrentDir cwd(dir.Path());
+    std::filesystem::create_directories(dir.File("data/script"));
+    std::vector<uint8_t> bytes;
+    for (char c : std::string("\"MALE\" \"WALK\" \"m_walk\" \"2\"\n\"FEMALE\" \"WALK\" \"f_walk\" \"1\"\n"
+                              "\"MALE\" \"IDLE\" \"m_idle\" \"1\"\n"))
+        bytes.push_back(static_cast<uint8_t>(~static_cast<uint8_t>(c)));
+    testsupport::WriteBytes(dir.File("data/script/anims.ble"), bytes);
+    WorldParams params;
+    params.LoadAnimList("data\\script\\anims.pis");
+    p->LoadAnimationList("MALE", "");
+    EXPECT_EQ(p->GetAnimationList(), (std::vector<std::string>{"WALK", "WALK", "IDLE"}));
+    p->LoadAnimationList("male", "");
     EXPECT_TRUE(p->GetAnimationList().empty());
 }
 
