@@ -6,7 +6,7 @@
 #include "engine/core/SerialStream.h"
 #include "platform/Random.h"
 #include "world/MessageHandler.h"
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 #include "world/World.h"
 
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "engine/render/AnimatedObject.h"
 #include "gui/DialogListener.h"
 #include "world/MessageRecord.h"
-#include "world/ScriptValue.h"
+#include "scripts/ScriptValue.h"
 #include "world/WorldMap.h"
 
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "engine/core/SerialStream.h"
 #include "world/BaseObject.h"
 #include "world/ObjectManager.h"
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 #include "world/World.h"
 
 MessageHandler* g_pMessageHandler = nullptr;

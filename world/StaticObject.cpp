@@ -2,7 +2,7 @@
 #include "world/StaticObject.h"
 
 #include "engine/core/SerialStream.h"
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 
 void StaticObject::Create(const char* name)
 {

@@ -4,7 +4,7 @@
 #include "engine/core/GameParameters.h"
 #include "world/BaseObject.h"
 #include "world/ObjectManager.h"
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 
 #include <cmath>
 

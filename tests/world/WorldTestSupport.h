@@ -6,7 +6,7 @@
 #include "world/MessageHandler.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 #include "world/StaticObject.h"
 #include "world/World.h"
 #include "world/WorldMap.h"

@@ -1,5 +1,5 @@
 // The state and message decode table and the lookups by name and by number.
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 
 #include <cstring>
 

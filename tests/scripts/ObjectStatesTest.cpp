@@ -1,6 +1,6 @@
 // Tests of the state and message numberings: the decode table against the published lists, lookups by name
 // in their own ranges, and state names by number.
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 
 #include <gtest/gtest.h>
 
