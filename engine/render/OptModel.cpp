@@ -428,6 +428,8 @@ bool OptReader::ReadBone(OptBone* bone, uint32_t depth)
     if (depth > kTmMaxBoneDepth)
         return false;
     bone->m_uFlags = m_in.U32();
+    if (bone->m_uFlags & ~OptBoneFlags::kAll)
+        return false;
     bone->m_auHeader[0] = m_in.U32();
     bone->m_auHeader[1] = m_in.U32();
     bone->m_local = m_in.Matrix();
@@ -526,7 +528,8 @@ bool OptReader::ReadModel(OptModel* model)
         link.m_aRuntime[1] = m_in.Vec3();
         link.m_uRuntime = m_in.U32();
     }
-    return m_in.Good();
+    // The layout ends with the links: anything after them means the stream is not what it claims to be.
+    return m_in.Good() && m_in.Remaining() == 0;
 }
 
 } // namespace

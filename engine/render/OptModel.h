@@ -25,6 +25,7 @@ constexpr uint32_t kScale = 0x4;
 constexpr uint32_t kRotation = 0x8;
 constexpr uint32_t kPosition = 0x10;
 constexpr uint32_t kHasKeyLists = 0x100;
+constexpr uint32_t kAll = kLocalMatrix | kScale | kRotation | kPosition | kHasKeyLists;
 } // namespace OptBoneFlags
 
 // Sizes of the optimised layout.
