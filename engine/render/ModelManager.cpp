@@ -7,7 +7,6 @@
 #include "engine/render/ModelHelpers.h"
 #include "engine/render/RenderTypes.h"
 #include "engine/render/TextureManager.h"
-#include "platform/Paths.h"
 #include "platform/Report.h"
 #include "platform/Strings.h"
 
@@ -24,20 +23,6 @@ namespace
 constexpr const char* kErrorCaption = "ERROR LOADING MODEL!";
 constexpr const char* kPlaceholderCaption = "ERROR LOADING MODEL! Using placeholder...";
 constexpr const char* kVersionCaption = "ERROR LOADING MODEL! Using placeholder";
-
-// The whole file; false when it cannot be opened.
-bool ReadWholeFile(const char* name, std::vector<uint8_t>* bytes)
-{
-    FILE* file = platform::OpenFile(name, "rb");
-    if (!file)
-        return false;
-    uint8_t block[65536];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof(block), file)) > 0)
-        bytes->insert(bytes->end(), block, block + got);
-    std::fclose(file);
-    return true;
-}
 
 void ShowModelError(const char* caption, const char* format, const char* name)
 {
@@ -164,7 +149,7 @@ uint32_t ModelManager::Load(const char* name)
         return found.Value();
     }
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(name, &bytes))
+    if (!ReadModelFile(name, &bytes))
         return 0;
     m_uBytesLoaded += static_cast<uint32_t>(bytes.size());
     if (bytes.size() < kTmHeaderSize)

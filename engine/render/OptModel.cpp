@@ -476,41 +476,11 @@ bool OptReader::ReadModel(OptModel* model)
     for (OptBone& bone : model->m_bones)
         if (!ReadBone(&bone, 0))
             return false;
-    for (float& value : model->m_bounds.m_af)
-        value = m_in.F32();
+    model->m_bounds = m_in.Bounds();
     model->m_uFrameCount = m_in.U32();
-    model->m_uTableWidth = m_in.U32();
-    model->m_uTableHeight = m_in.U32();
-    if (model->m_uTableWidth != 0 && model->m_uTableHeight != 0)
-    {
-        const uint64_t cells = uint64_t{model->m_uTableWidth} * model->m_uTableHeight;
-        if (!m_in.Fits(cells, 4))
-            return false;
-        model->m_table.resize(cells);
-        for (uint32_t& value : model->m_table)
-            value = m_in.U32();
-    }
-    const uint32_t attachments = m_in.U32();
-    if (!m_in.Fits(attachments, kTmAttachmentSize))
+    if (!m_in.Table(&model->m_uTableWidth, &model->m_uTableHeight, &model->m_table) ||
+        !m_in.Attachments(&model->m_attachments) || !m_in.Locators(&model->m_locators))
         return false;
-    model->m_attachments.resize(attachments);
-    for (AttachmentPoint& point : model->m_attachments)
-    {
-        for (float& value : point.m_afValues)
-            value = m_in.F32();
-        point.m_uValue = m_in.U32();
-    }
-    const uint32_t locators = m_in.U32();
-    if (!m_in.Fits(locators, kTmLocatorSize))
-        return false;
-    model->m_locators.resize(locators);
-    for (Locator& locator : model->m_locators)
-    {
-        locator.m_position = m_in.Vec3();
-        locator.m_vector = m_in.Vec3();
-        if (!m_in.Name(kTmLinkNameSize, &locator.m_name))
-            return false;
-    }
     const uint32_t links = m_in.U32();
     if (!m_in.Fits(links, kOptLinkSize))
         return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/core/Stream.h"
+#include "engine/render/TmFormat.h"
 #include "engine/render/Waveform.h"
 #include "platform/gfx/Math.h"
 
@@ -74,6 +75,61 @@ public:
         }
         out->clear();
         return false;
+    }
+
+    // The records both model layouts share; false when they do not fit what remains.
+    ModelBounds Bounds()
+    {
+        ModelBounds bounds;
+        for (float& value : bounds.m_af)
+            value = F32();
+        return bounds;
+    }
+    // Width, height and, when both are non-zero, width x height values.
+    bool Table(uint32_t* width, uint32_t* height, std::vector<uint32_t>* values)
+    {
+        *width = U32();
+        *height = U32();
+        if (*width == 0 || *height == 0)
+            return Good();
+        const uint64_t cells = uint64_t{*width} * *height;
+        if (!Fits(cells, 4))
+            return false;
+        values->resize(cells);
+        for (uint32_t& value : *values)
+            value = U32();
+        return Good();
+    }
+    // A count, then that many 24-byte attachment points.
+    bool Attachments(std::vector<AttachmentPoint>* points)
+    {
+        const uint32_t count = U32();
+        if (!Fits(count, kTmAttachmentSize))
+            return false;
+        points->resize(count);
+        for (AttachmentPoint& point : *points)
+        {
+            for (float& value : point.m_afValues)
+                value = F32();
+            point.m_uValue = U32();
+        }
+        return Good();
+    }
+    // A count, then that many 56-byte locators (position, vector, name).
+    bool Locators(std::vector<Locator>* locators)
+    {
+        const uint32_t count = U32();
+        if (!Fits(count, kTmLocatorSize))
+            return false;
+        locators->resize(count);
+        for (Locator& locator : *locators)
+        {
+            locator.m_position = Vec3();
+            locator.m_vector = Vec3();
+            if (!Name(kTmLinkNameSize, &locator.m_name))
+                return false;
+        }
+        return Good();
     }
 
 private:

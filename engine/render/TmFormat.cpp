@@ -3,6 +3,7 @@
 #include "engine/render/TmFormat.h"
 
 #include "engine/render/RecordReader.h"
+#include "platform/Paths.h"
 #include "platform/Strings.h"
 
 #include <meshoptimizer.h>
@@ -76,14 +77,6 @@ private:
         box.m_orientation = m_in.Matrix();
         return box;
     }
-    ModelBounds ReadBounds()
-    {
-        ModelBounds bounds;
-        for (float& value : bounds.m_af)
-            value = m_in.F32();
-        return bounds;
-    }
-
     RecordReader m_in;
     const TmReadOptions& m_options;
     TmReadResult* m_result;
@@ -94,31 +87,11 @@ bool TmReader::ReadModelRecord(SModel* m, uint32_t* boneCount)
     *boneCount = m_in.U32();
     for (uint32_t& value : m->m_auValues)
         value = m_in.U32();
-    m->m_bounds = ReadBounds();
+    m->m_bounds = m_in.Bounds();
     m->m_uFrameCount = m_in.U32();
 
-    const uint32_t attachments = m_in.U32();
-    if (!m_in.Fits(attachments, kTmAttachmentSize))
+    if (!m_in.Attachments(&m->m_attachments) || !m_in.Table(&m->m_uTableWidth, &m->m_uTableHeight, &m->m_table))
         return false;
-    m->m_attachments.resize(attachments);
-    for (AttachmentPoint& point : m->m_attachments)
-    {
-        for (float& value : point.m_afValues)
-            value = m_in.F32();
-        point.m_uValue = m_in.U32();
-    }
-
-    m->m_uTableWidth = m_in.U32();
-    m->m_uTableHeight = m_in.U32();
-    if (m->m_uTableWidth != 0 && m->m_uTableHeight != 0)
-    {
-        const uint64_t cells = uint64_t{m->m_uTableWidth} * m->m_uTableHeight;
-        if (!m_in.Fits(cells, 4))
-            return false;
-        m->m_table.resize(cells);
-        for (uint32_t& value : m->m_table)
-            value = m_in.U32();
-    }
 
     m->m_uBoxFlag = m_in.U32();
     if (m->m_uBoxFlag != 0)
@@ -136,17 +109,8 @@ bool TmReader::ReadModelRecord(SModel* m, uint32_t* boneCount)
         link.m_b = m_in.Vec3();
     }
 
-    const uint32_t locators = m_in.U32();
-    if (!m_in.Fits(locators, kTmLocatorSize))
+    if (!m_in.Locators(&m->m_locators))
         return false;
-    m->m_locators.resize(locators);
-    for (Locator& locator : m->m_locators)
-    {
-        locator.m_position = m_in.Vec3();
-        locator.m_vector = m_in.Vec3();
-        if (!m_in.Name(kTmLinkNameSize, &locator.m_name))
-            return false;
-    }
     m->m_uTailValue = m_in.U32();
     m_in.Bytes(&m->m_auTail);
     return m_in.Good();
@@ -342,7 +306,7 @@ bool TmReader::ReadSubModel(SubModel* sub)
     if (!m_in.Name(kTmSubModelNameSize, &sub->m_name))
         return Fail("Failed to read in SubModels");
     sub->m_uValue = m_in.U32();
-    sub->m_bounds = ReadBounds();
+    sub->m_bounds = m_in.Bounds();
     sub->m_uLevelCountByte = m_in.U8();
     const uint32_t levels = std::max<uint32_t>(sub->m_uLevelCountByte, 1);
     if (levels > kTmMaxLevels)
@@ -544,6 +508,20 @@ const Locator* SModel::FindLocator(const char* name) const
 }
 
 // ---- reading
+
+bool ReadModelFile(const char* name, std::vector<uint8_t>* bytes)
+{
+    FILE* file = name ? platform::OpenFile(name, "rb") : nullptr;
+    if (!file)
+        return false;
+    uint8_t block[65536];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof(block), file)) > 0)
+        bytes->insert(bytes->end(), block, block + got);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
 
 bool IsTmFile(const uint8_t* data, size_t size)
 {

@@ -261,6 +261,9 @@ struct TmReadOptions
     bool m_bOptimise = true;
 };
 
+// The whole of a model file, found through the path resolver; false when it cannot be opened.
+bool ReadModelFile(const char* name, std::vector<uint8_t>* bytes);
+
 // True when the bytes start like a .tm file: 16-bit 0, then version 10.
 bool IsTmFile(const uint8_t* data, size_t size);
 

@@ -239,6 +239,22 @@ private:
             Throw(m_lines.empty() ? 1 : m_lines.back().number, "missing 'end'");
         return m_lines[m_at++];
     }
+    // Reads the lines of a block up to its "end", handing each to `field`: it reads the line's values and returns
+    // false, after which nothing may be left on the line, or reads a nested block and returns true.
+    template <class Field> void ReadBlock(Field field)
+    {
+        for (;;)
+        {
+            Fields f(Next());
+            if (f.Keyword() == "end")
+            {
+                f.Done();
+                return;
+            }
+            if (!field(f))
+                f.Done();
+        }
+    }
     void ReadBone(SBone* bone);
     void ReadSubModel(SubModel* sub);
     void ReadLevel(SubModelLOD* level, uint32_t* vertexCount, bool* vertexCountSet);
@@ -273,195 +289,181 @@ void TextReader::ReadModel(SModel* m)
             Throw(f.Number(), "expected 'model'");
         f.Done();
     }
-    for (;;)
-    {
-        Fields f(Next());
-        const std::string& k = f.Keyword();
-        if (k == "end")
+    ReadBlock(
+        [&](Fields& f)
         {
-            f.Done();
-            break;
-        }
-        if (k == "header")
-            f.Hex(&m->m_auHeaderSpare);
-        else if (k == "values")
-            for (uint32_t& value : m->m_auValues)
-                value = f.U32();
-        else if (k == "bounds")
-            m->m_bounds = f.Bounds();
-        else if (k == "frames")
-            m->m_uFrameCount = f.U32();
-        else if (k == "attachment")
-        {
-            AttachmentPoint point;
-            for (float& value : point.m_afValues)
-                value = f.F32();
-            point.m_uValue = f.U32();
-            m->m_attachments.push_back(point);
-        }
-        else if (k == "table")
-        {
-            m->m_uTableWidth = f.U32();
-            m->m_uTableHeight = f.U32();
-            m->m_table.clear();
-            if (m->m_uTableWidth != 0 && m->m_uTableHeight != 0)
+            const std::string& k = f.Keyword();
+            if (k == "header")
+                f.Hex(&m->m_auHeaderSpare);
+            else if (k == "values")
+                for (uint32_t& value : m->m_auValues)
+                    value = f.U32();
+            else if (k == "bounds")
+                m->m_bounds = f.Bounds();
+            else if (k == "frames")
+                m->m_uFrameCount = f.U32();
+            else if (k == "attachment")
             {
-                const uint64_t cells = uint64_t{m->m_uTableWidth} * m->m_uTableHeight;
-                if (cells != f.Left())
-                    Throw(f.Number(), "the table needs width x height values");
-                for (uint64_t i = 0; i < cells; ++i)
-                    m->m_table.push_back(f.U32());
+                AttachmentPoint point;
+                for (float& value : point.m_afValues)
+                    value = f.F32();
+                point.m_uValue = f.U32();
+                m->m_attachments.push_back(point);
             }
-        }
-        else if (k == "box")
-            ReadBox(f, &m->m_uBoxFlag, &m->m_box, false);
-        else if (k == "link")
-        {
-            ModelLink link;
-            link.m_name = f.Name();
-            link.m_a = f.Vec3();
-            link.m_b = f.Vec3();
-            m->m_links.push_back(link);
-        }
-        else if (k == "locator")
-        {
-            Locator locator;
-            locator.m_name = f.Name();
-            locator.m_position = f.Vec3();
-            locator.m_vector = f.Vec3();
-            m->m_locators.push_back(locator);
-        }
-        else if (k == "tail")
-        {
-            m->m_uTailValue = f.U32();
-            if (f.More())
-                f.Hex(&m->m_auTail);
-        }
-        else if (k == "bone")
-        {
-            m->m_bones.emplace_back();
-            m->m_bones.back().m_name = f.Name();
-            f.Done();
-            ReadBone(&m->m_bones.back());
-            continue;
-        }
-        else
-            Throw(f.Number(), "unknown model field '" + k + "'");
-        f.Done();
-    }
+            else if (k == "table")
+            {
+                m->m_uTableWidth = f.U32();
+                m->m_uTableHeight = f.U32();
+                m->m_table.clear();
+                if (m->m_uTableWidth != 0 && m->m_uTableHeight != 0)
+                {
+                    const uint64_t cells = uint64_t{m->m_uTableWidth} * m->m_uTableHeight;
+                    if (cells != f.Left())
+                        Throw(f.Number(), "the table needs width x height values");
+                    for (uint64_t i = 0; i < cells; ++i)
+                        m->m_table.push_back(f.U32());
+                }
+            }
+            else if (k == "box")
+                ReadBox(f, &m->m_uBoxFlag, &m->m_box, false);
+            else if (k == "link")
+            {
+                ModelLink link;
+                link.m_name = f.Name();
+                link.m_a = f.Vec3();
+                link.m_b = f.Vec3();
+                m->m_links.push_back(link);
+            }
+            else if (k == "locator")
+            {
+                Locator locator;
+                locator.m_name = f.Name();
+                locator.m_position = f.Vec3();
+                locator.m_vector = f.Vec3();
+                m->m_locators.push_back(locator);
+            }
+            else if (k == "tail")
+            {
+                m->m_uTailValue = f.U32();
+                if (f.More())
+                    f.Hex(&m->m_auTail);
+            }
+            else if (k == "bone")
+            {
+                m->m_bones.emplace_back();
+                m->m_bones.back().m_name = f.Name();
+                f.Done();
+                ReadBone(&m->m_bones.back());
+                return true;
+            }
+            else
+                Throw(f.Number(), "unknown model field '" + k + "'");
+            return false;
+        });
     if (!AtEnd())
         Throw(m_lines[m_at].number, "text after the model");
 }
 
 void TextReader::ReadKeys(std::vector<KeyFrame>* keys)
 {
-    for (;;)
-    {
-        Fields f(Next());
-        if (f.Keyword() == "end")
+    // Each line a key: its time, then its four values.
+    ReadBlock(
+        [&](Fields& f)
         {
-            f.Done();
-            return;
-        }
-        KeyFrame key;
-        char* end = nullptr;
-        errno = 0;
-        const unsigned long long time = std::strtoull(f.Keyword().c_str(), &end, 0);
-        if (*end != '\0' || errno != 0 || time > 0xFFFFFFFFu || f.Keyword()[0] == '-')
-            Throw(f.Number(), "expected a key time or 'end'");
-        key.m_uTime = static_cast<uint32_t>(time);
-        for (float& value : key.m_afValue)
-            value = f.F32();
-        f.Done();
-        keys->push_back(key);
-    }
+            KeyFrame key;
+            char* end = nullptr;
+            errno = 0;
+            const unsigned long long time = std::strtoull(f.Keyword().c_str(), &end, 0);
+            if (*end != '\0' || errno != 0 || time > 0xFFFFFFFFu || f.Keyword()[0] == '-')
+                Throw(f.Number(), "expected a key time or 'end'");
+            key.m_uTime = static_cast<uint32_t>(time);
+            for (float& value : key.m_afValue)
+                value = f.F32();
+            keys->push_back(key);
+            return false;
+        });
 }
 
 void TextReader::ReadBone(SBone* bone)
 {
     bool hasKeysSet = false;
-    for (;;)
-    {
-        Fields f(Next());
-        const std::string& k = f.Keyword();
-        if (k == "end")
+    ReadBlock(
+        [&](Fields& f)
         {
-            f.Done();
-            break;
-        }
-        if (k == "matrix")
-            bone->m_local = f.Matrix();
-        else if (k == "position")
-            bone->m_restPosition = f.Vec3();
-        else if (k == "rotation")
-            bone->m_restRotation = f.Vec3();
-        else if (k == "scale")
-            bone->m_restScale = f.Vec3();
-        else if (k == "overwritten")
-            bone->m_uOverwritten = f.U32();
-        else if (k == "value16")
-            bone->m_uValue16 = f.U16();
-        else if (k == "carried")
-            f.Hex(&bone->m_auCarried);
-        else if (k == "haskeys")
-        {
-            bone->m_uHasKeyLists = f.U8();
-            hasKeysSet = true;
-        }
-        else if (k == "toggle")
-            bone->m_uToggleBit = f.U32();
-        else if (k == "pairs")
-        {
-            bone->m_auPairA = {f.U16(), f.U16()};
-            bone->m_auPairB = {f.U16(), f.U16()};
-        }
-        else if (k == "fixed")
-            bone->m_uFixedPositionValue = f.U32();
-        else if (k == "tail")
-            f.Hex(&bone->m_auTail);
-        else if (k == "wave")
-            bone->m_waves.push_back(f.Wave());
-        else if (k == "keys")
-        {
-            static const char* const kLists[kKeyListCount] = {"rotation", "scale", "position"};
-            const std::string& which = f.Token("key list");
-            int list = -1;
-            for (int i = 0; i < kKeyListCount; ++i)
-                if (which == kLists[i])
-                    list = i;
-            if (list < 0)
-                Throw(f.Number(), "keys are rotation, scale or position");
-            f.Done();
-            if (!bone->m_pKeys)
+            const std::string& k = f.Keyword();
+            if (k == "matrix")
+                bone->m_local = f.Matrix();
+            else if (k == "position")
+                bone->m_restPosition = f.Vec3();
+            else if (k == "rotation")
+                bone->m_restRotation = f.Vec3();
+            else if (k == "scale")
+                bone->m_restScale = f.Vec3();
+            else if (k == "overwritten")
+                bone->m_uOverwritten = f.U32();
+            else if (k == "value16")
+                bone->m_uValue16 = f.U16();
+            else if (k == "carried")
+                f.Hex(&bone->m_auCarried);
+            else if (k == "haskeys")
             {
-                bone->m_pKeys = std::make_unique<KeyListSet>();
-                bone->m_pKeys->m_name = bone->m_name;
+                bone->m_uHasKeyLists = f.U8();
+                hasKeysSet = true;
             }
-            if (!hasKeysSet)
-                bone->m_uHasKeyLists = 1;
-            ReadKeys(&bone->m_pKeys->m_lists[list]);
-            continue;
-        }
-        else if (k == "bone")
-        {
-            bone->m_children.emplace_back();
-            bone->m_children.back().m_name = f.Name();
-            f.Done();
-            ReadBone(&bone->m_children.back());
-            continue;
-        }
-        else if (k == "submodel")
-        {
-            bone->m_subModels.emplace_back();
-            bone->m_subModels.back().m_name = f.Name();
-            f.Done();
-            ReadSubModel(&bone->m_subModels.back());
-            continue;
-        }
-        else
-            Throw(f.Number(), "unknown bone field '" + k + "'");
-        f.Done();
-    }
+            else if (k == "toggle")
+                bone->m_uToggleBit = f.U32();
+            else if (k == "pairs")
+            {
+                bone->m_auPairA = {f.U16(), f.U16()};
+                bone->m_auPairB = {f.U16(), f.U16()};
+            }
+            else if (k == "fixed")
+                bone->m_uFixedPositionValue = f.U32();
+            else if (k == "tail")
+                f.Hex(&bone->m_auTail);
+            else if (k == "wave")
+                bone->m_waves.push_back(f.Wave());
+            else if (k == "keys")
+            {
+                static const char* const kLists[kKeyListCount] = {"rotation", "scale", "position"};
+                const std::string& which = f.Token("key list");
+                int list = -1;
+                for (int i = 0; i < kKeyListCount; ++i)
+                    if (which == kLists[i])
+                        list = i;
+                if (list < 0)
+                    Throw(f.Number(), "keys are rotation, scale or position");
+                f.Done();
+                if (!bone->m_pKeys)
+                {
+                    bone->m_pKeys = std::make_unique<KeyListSet>();
+                    bone->m_pKeys->m_name = bone->m_name;
+                }
+                if (!hasKeysSet)
+                    bone->m_uHasKeyLists = 1;
+                ReadKeys(&bone->m_pKeys->m_lists[list]);
+                return true;
+            }
+            else if (k == "bone")
+            {
+                bone->m_children.emplace_back();
+                bone->m_children.back().m_name = f.Name();
+                f.Done();
+                ReadBone(&bone->m_children.back());
+                return true;
+            }
+            else if (k == "submodel")
+            {
+                bone->m_subModels.emplace_back();
+                bone->m_subModels.back().m_name = f.Name();
+                f.Done();
+                ReadSubModel(&bone->m_subModels.back());
+                return true;
+            }
+            else
+                Throw(f.Number(), "unknown bone field '" + k + "'");
+            return false;
+        });
     if (bone->m_uHasKeyLists != 0 && !bone->m_pKeys)
     {
         bone->m_pKeys = std::make_unique<KeyListSet>();
@@ -472,111 +474,101 @@ void TextReader::ReadBone(SBone* bone)
 void TextReader::ReadMaterial(SubModelLOD* level)
 {
     SMaterial& m = level->m_material;
-    for (;;)
-    {
-        Fields f(Next());
-        const std::string& k = f.Keyword();
-        if (k == "end")
+    ReadBlock(
+        [&](Fields& f)
         {
-            f.Done();
-            return;
-        }
-        if (k == "diffuse")
-            m.m_uDiffuse = f.U32();
-        else if (k == "self")
-            m.m_uSelfIllumination = f.U32();
-        else if (k == "specular")
-            m.m_uSpecular = f.U32();
-        else if (k == "power")
-            m.m_fSpecularPower = f.F32();
-        else if (k == "layer")
-        {
-            const uint32_t layer = f.U32();
-            if (layer > 1)
-                Throw(f.Number(), "layers are 0 and 1");
-            MaterialStage& stage = m.m_aStages[layer];
-            while (f.More())
+            const std::string& k = f.Keyword();
+            if (k == "diffuse")
+                m.m_uDiffuse = f.U32();
+            else if (k == "self")
+                m.m_uSelfIllumination = f.U32();
+            else if (k == "specular")
+                m.m_uSpecular = f.U32();
+            else if (k == "power")
+                m.m_fSpecularPower = f.F32();
+            else if (k == "layer")
             {
-                const std::string& field = f.Token("layer field");
-                if (field == "mode")
-                    stage.m_uTextureMode = f.U16();
-                else if (field == "sampling")
-                    stage.m_uSampling = f.U8();
-                else if (field == "bias")
-                    stage.m_iMipBias = static_cast<int8_t>(f.Signed(-128, 127));
-                else if (field == "colourop")
-                    stage.m_uColourOp = f.U16();
-                else if (field == "alphaop")
-                    stage.m_uAlphaOp = f.U16();
-                else if (field == "texture")
+                const uint32_t layer = f.U32();
+                if (layer > 1)
+                    Throw(f.Number(), "layers are 0 and 1");
+                MaterialStage& stage = m.m_aStages[layer];
+                while (f.More())
                 {
-                    level->m_aszTexture[layer] = f.Name();
-                    if (level->m_aszTexture[layer].size() >= kTmTextureNameSize)
-                        Throw(f.Number(), "texture names have at most 255 characters");
+                    const std::string& field = f.Token("layer field");
+                    if (field == "mode")
+                        stage.m_uTextureMode = f.U16();
+                    else if (field == "sampling")
+                        stage.m_uSampling = f.U8();
+                    else if (field == "bias")
+                        stage.m_iMipBias = static_cast<int8_t>(f.Signed(-128, 127));
+                    else if (field == "colourop")
+                        stage.m_uColourOp = f.U16();
+                    else if (field == "alphaop")
+                        stage.m_uAlphaOp = f.U16();
+                    else if (field == "texture")
+                    {
+                        level->m_aszTexture[layer] = f.Name();
+                        if (level->m_aszTexture[layer].size() >= kTmTextureNameSize)
+                            Throw(f.Number(), "texture names have at most 255 characters");
+                    }
+                    else
+                        Throw(f.Number(), "unknown layer field '" + field + "'");
                 }
-                else
-                    Throw(f.Number(), "unknown layer field '" + field + "'");
             }
-        }
-        else if (k == "blend")
-            m.m_uBlendMode = f.U8();
-        else if (k == "depth")
-            m.m_uDepthCompare = f.U8();
-        else if (k == "alpharef")
-            m.m_uAlphaRef = f.U8();
-        else if (k == "flags")
-            m.m_uDepthAlphaFlags = f.U8();
-        else if (k == "spare")
-            level->m_uMaterialSpare = f.U16();
-        else if (k == "animator")
-            m.m_channels.push_back(f.Wave());
-        else
-            Throw(f.Number(), "unknown material field '" + k + "'");
-        f.Done();
-    }
+            else if (k == "blend")
+                m.m_uBlendMode = f.U8();
+            else if (k == "depth")
+                m.m_uDepthCompare = f.U8();
+            else if (k == "alpharef")
+                m.m_uAlphaRef = f.U8();
+            else if (k == "flags")
+                m.m_uDepthAlphaFlags = f.U8();
+            else if (k == "spare")
+                level->m_uMaterialSpare = f.U16();
+            else if (k == "animator")
+                m.m_channels.push_back(f.Wave());
+            else
+                Throw(f.Number(), "unknown material field '" + k + "'");
+            return false;
+        });
 }
 
 void TextReader::ReadLevel(SubModelLOD* level, uint32_t* vertexCount, bool* vertexCountSet)
 {
-    for (;;)
-    {
-        Fields f(Next());
-        const std::string& k = f.Keyword();
-        if (k == "end")
+    ReadBlock(
+        [&](Fields& f)
         {
-            f.Done();
-            return;
-        }
-        if (k == "indices")
-            while (f.More())
-                level->m_indices.push_back(f.U16());
-        else if (k == "vertexcount")
-        {
-            *vertexCount = f.U32();
-            *vertexCountSet = true;
-        }
-        else if (k == "valuea")
-            level->m_uValueA = f.U32();
-        else if (k == "bytes")
-            f.Hex(&level->m_auBytes);
-        else if (k == "own")
-            level->m_uOwnByte = f.U8();
-        else if (k == "registration")
-            level->m_uRegistration = f.U32();
-        else if (k == "valueb")
-            level->m_uValueB = f.U32();
-        else if (k == "carried")
-            f.Hex(&level->m_auCarried);
-        else if (k == "material")
-        {
-            f.Done();
-            ReadMaterial(level);
-            continue;
-        }
-        else
-            Throw(f.Number(), "unknown level field '" + k + "'");
-        f.Done();
-    }
+            const std::string& k = f.Keyword();
+            if (k == "indices")
+                while (f.More())
+                    level->m_indices.push_back(f.U16());
+            else if (k == "vertexcount")
+            {
+                *vertexCount = f.U32();
+                *vertexCountSet = true;
+            }
+            else if (k == "valuea")
+                level->m_uValueA = f.U32();
+            else if (k == "bytes")
+                f.Hex(&level->m_auBytes);
+            else if (k == "own")
+                level->m_uOwnByte = f.U8();
+            else if (k == "registration")
+                level->m_uRegistration = f.U32();
+            else if (k == "valueb")
+                level->m_uValueB = f.U32();
+            else if (k == "carried")
+                f.Hex(&level->m_auCarried);
+            else if (k == "material")
+            {
+                f.Done();
+                ReadMaterial(level);
+                return true;
+            }
+            else
+                Throw(f.Number(), "unknown level field '" + k + "'");
+            return false;
+        });
 }
 
 void TextReader::ReadSubModel(SubModel* sub)
@@ -586,88 +578,83 @@ void TextReader::ReadSubModel(SubModel* sub)
     bool colourFlagSet = false;
     int lastVertexLine = 0;
     size_t coloured = 0;
-    for (;;)
-    {
-        Fields f(Next());
-        const std::string& k = f.Keyword();
-        if (k == "end")
+    ReadBlock(
+        [&](Fields& f)
         {
-            f.Done();
-            break;
-        }
-        if (k == "value")
-            sub->m_uValue = f.U32();
-        else if (k == "bounds")
-            sub->m_bounds = f.Bounds();
-        else if (k == "levelbyte")
-            sub->m_uLevelCountByte = f.U8();
-        else if (k == "kind")
-            sub->m_uVertexKind = f.U32();
-        else if (k == "records")
-        {
-            sub->m_uRecordCount = f.U32();
-            if (uint64_t{sub->m_uRecordCount} * kTmKindRecordSize > kMaxRecordBytes)
-                Throw(f.Number(), "too many records");
-            sub->m_records.clear();
-            if (f.More())
+            const std::string& k = f.Keyword();
+            if (k == "value")
+                sub->m_uValue = f.U32();
+            else if (k == "bounds")
+                sub->m_bounds = f.Bounds();
+            else if (k == "levelbyte")
+                sub->m_uLevelCountByte = f.U8();
+            else if (k == "kind")
+                sub->m_uVertexKind = f.U32();
+            else if (k == "records")
             {
-                sub->m_records.assign(size_t{sub->m_uRecordCount} * kTmKindRecordSize, 0);
-                f.Hex(sub->m_records.data(), sub->m_records.size());
+                sub->m_uRecordCount = f.U32();
+                if (uint64_t{sub->m_uRecordCount} * kTmKindRecordSize > kMaxRecordBytes)
+                    Throw(f.Number(), "too many records");
+                sub->m_records.clear();
+                if (f.More())
+                {
+                    sub->m_records.assign(size_t{sub->m_uRecordCount} * kTmKindRecordSize, 0);
+                    f.Hex(sub->m_records.data(), sub->m_records.size());
+                }
             }
-        }
-        else if (k == "colourflag")
-        {
-            sub->m_uColourFlag = f.U8();
-            colourFlagSet = true;
-        }
-        else if (k == "vertex")
-        {
-            sub->m_positions.push_back(f.Vec3());
-            sub->m_normals.push_back(f.Vec3());
-            const float u = f.F32();
-            sub->m_uvs.push_back({u, f.F32()});
-            if (f.More())
+            else if (k == "colourflag")
             {
-                sub->m_colours.resize(sub->m_positions.size() - 1, 0);
-                sub->m_colours.push_back(f.U32());
-                ++coloured;
+                sub->m_uColourFlag = f.U8();
+                colourFlagSet = true;
             }
-            lastVertexLine = f.Number();
-        }
-        else if (k == "capsule")
-        {
-            sub->m_uCapsuleValue = f.U32();
-            sub->m_capsuleA = f.Vec3();
-            sub->m_capsuleB = f.Vec3();
-            sub->m_fCapsuleRadius = f.F32();
-            sub->m_auColours = {f.U32(), f.U32()};
-        }
-        else if (k == "box")
-            ReadBox(f, &sub->m_uBoxFlag, &sub->m_box, true);
-        else if (k == "tail")
-        {
-            sub->m_auTail = {f.U32(), f.U32()};
-            if (f.More())
-                f.Hex(&sub->m_auTailBytes);
-        }
-        else if (k == "level")
-        {
-            if (sub->m_levels.size() == kTmMaxLevels)
-                Throw(f.Number(), "a submodel has at most 5 levels");
-            sub->m_levels.emplace_back();
-            sub->m_levels.back().m_fSwitchDistance = f.F32();
-            f.Done();
-            uint32_t count = 0;
-            bool set = false;
-            ReadLevel(&sub->m_levels.back(), &count, &set);
-            vertexCounts.push_back(count);
-            vertexCountsSet.push_back(set);
-            continue;
-        }
-        else
-            Throw(f.Number(), "unknown submodel field '" + k + "'");
-        f.Done();
-    }
+            else if (k == "vertex")
+            {
+                sub->m_positions.push_back(f.Vec3());
+                sub->m_normals.push_back(f.Vec3());
+                const float u = f.F32();
+                sub->m_uvs.push_back({u, f.F32()});
+                if (f.More())
+                {
+                    sub->m_colours.resize(sub->m_positions.size() - 1, 0);
+                    sub->m_colours.push_back(f.U32());
+                    ++coloured;
+                }
+                lastVertexLine = f.Number();
+            }
+            else if (k == "capsule")
+            {
+                sub->m_uCapsuleValue = f.U32();
+                sub->m_capsuleA = f.Vec3();
+                sub->m_capsuleB = f.Vec3();
+                sub->m_fCapsuleRadius = f.F32();
+                sub->m_auColours = {f.U32(), f.U32()};
+            }
+            else if (k == "box")
+                ReadBox(f, &sub->m_uBoxFlag, &sub->m_box, true);
+            else if (k == "tail")
+            {
+                sub->m_auTail = {f.U32(), f.U32()};
+                if (f.More())
+                    f.Hex(&sub->m_auTailBytes);
+            }
+            else if (k == "level")
+            {
+                if (sub->m_levels.size() == kTmMaxLevels)
+                    Throw(f.Number(), "a submodel has at most 5 levels");
+                sub->m_levels.emplace_back();
+                sub->m_levels.back().m_fSwitchDistance = f.F32();
+                f.Done();
+                uint32_t count = 0;
+                bool set = false;
+                ReadLevel(&sub->m_levels.back(), &count, &set);
+                vertexCounts.push_back(count);
+                vertexCountsSet.push_back(set);
+                return true;
+            }
+            else
+                Throw(f.Number(), "unknown submodel field '" + k + "'");
+            return false;
+        });
     if (sub->m_levels.empty())
         Throw(lastVertexLine, "submodel '" + sub->m_name + "' has no level");
     if (coloured != 0 && coloured != sub->m_positions.size())

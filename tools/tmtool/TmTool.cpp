@@ -20,16 +20,7 @@ constexpr const char* kUsage = "usage: tmtool write MODEL.txt OUT.tm\n"
 
 bool ReadFile(const std::string& name, std::vector<uint8_t>* bytes)
 {
-    FILE* file = platform::OpenFile(name, "rb");
-    if (!file)
-        return false;
-    uint8_t block[65536];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof(block), file)) > 0)
-        bytes->insert(bytes->end(), block, block + got);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
+    return ReadModelFile(name.c_str(), bytes);
 }
 
 bool WriteFile(const std::string& name, const void* data, size_t size)

@@ -67,6 +67,34 @@ public:
         Vec3(box.m_halfSize);
         Matrix(box.m_orientation);
     }
+    void Table(uint32_t width, uint32_t height, const std::vector<uint32_t>& values)
+    {
+        U32(width);
+        U32(height);
+        if (width != 0 && height != 0)
+            for (size_t i = 0; i < size_t{width} * height; ++i)
+                U32(i < values.size() ? values[i] : 0);
+    }
+    void Attachments(const std::vector<AttachmentPoint>& points)
+    {
+        U32(static_cast<uint32_t>(points.size()));
+        for (const AttachmentPoint& point : points)
+        {
+            for (float value : point.m_afValues)
+                F32(value);
+            U32(point.m_uValue);
+        }
+    }
+    void Locators(const std::vector<Locator>& locators)
+    {
+        U32(static_cast<uint32_t>(locators.size()));
+        for (const Locator& locator : locators)
+        {
+            Vec3(locator.m_position);
+            Vec3(locator.m_vector);
+            Name(locator.m_name, kTmLinkNameSize);
+        }
+    }
     // A length and that many bytes.
     void String(const std::string& text)
     {
@@ -358,18 +386,8 @@ std::vector<uint8_t> WriteTmModel(const SModel& m)
         out.U32(value);
     out.Bounds(m.m_bounds);
     out.U32(m.m_uFrameCount);
-    out.U32(static_cast<uint32_t>(m.m_attachments.size()));
-    for (const AttachmentPoint& point : m.m_attachments)
-    {
-        for (float value : point.m_afValues)
-            out.F32(value);
-        out.U32(point.m_uValue);
-    }
-    out.U32(m.m_uTableWidth);
-    out.U32(m.m_uTableHeight);
-    if (m.m_uTableWidth != 0 && m.m_uTableHeight != 0)
-        for (size_t i = 0; i < size_t{m.m_uTableWidth} * m.m_uTableHeight; ++i)
-            out.U32(i < m.m_table.size() ? m.m_table[i] : 0);
+    out.Attachments(m.m_attachments);
+    out.Table(m.m_uTableWidth, m.m_uTableHeight, m.m_table);
     out.U32(m.m_uBoxFlag);
     if (m.m_uBoxFlag != 0)
         out.Box(m.m_box);
@@ -380,13 +398,7 @@ std::vector<uint8_t> WriteTmModel(const SModel& m)
         out.Vec3(link.m_a);
         out.Vec3(link.m_b);
     }
-    out.U32(static_cast<uint32_t>(m.m_locators.size()));
-    for (const Locator& locator : m.m_locators)
-    {
-        out.Vec3(locator.m_position);
-        out.Vec3(locator.m_vector);
-        out.Name(locator.m_name, kTmLinkNameSize);
-    }
+    out.Locators(m.m_locators);
     out.U32(m.m_uTailValue);
     out.Bytes(m.m_auTail);
     WriteBones(out, m.m_bones, nullptr);
@@ -403,25 +415,9 @@ std::vector<uint8_t> WriteOptModel(const OptModel& m)
         WriteOptBone(out, bone);
     out.Bounds(m.m_bounds);
     out.U32(m.m_uFrameCount);
-    out.U32(m.m_uTableWidth);
-    out.U32(m.m_uTableHeight);
-    if (m.m_uTableWidth != 0 && m.m_uTableHeight != 0)
-        for (size_t i = 0; i < size_t{m.m_uTableWidth} * m.m_uTableHeight; ++i)
-            out.U32(i < m.m_table.size() ? m.m_table[i] : 0);
-    out.U32(static_cast<uint32_t>(m.m_attachments.size()));
-    for (const AttachmentPoint& point : m.m_attachments)
-    {
-        for (float value : point.m_afValues)
-            out.F32(value);
-        out.U32(point.m_uValue);
-    }
-    out.U32(static_cast<uint32_t>(m.m_locators.size()));
-    for (const Locator& locator : m.m_locators)
-    {
-        out.Vec3(locator.m_position);
-        out.Vec3(locator.m_vector);
-        out.Name(locator.m_name, kTmLinkNameSize);
-    }
+    out.Table(m.m_uTableWidth, m.m_uTableHeight, m.m_table);
+    out.Attachments(m.m_attachments);
+    out.Locators(m.m_locators);
     out.U32(static_cast<uint32_t>(m.m_links.size()));
     for (const ModelLink& link : m.m_links)
     {
