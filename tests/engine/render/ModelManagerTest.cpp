@@ -453,6 +453,14 @@ TEST_F(ModelManagerTest, StaticVerticesAreRegisteredInSharedBuffers)
     EXPECT_EQ(g_ModelManager.GetOptModel(handle)->m_bones[0].m_meshes[0].m_uVertexHandle,
               loaded.m_levels[0].m_uMeshHandle);
 
+    // With the mesh manager closed the registration fails, and says so twice.
+    g_MeshManager.Close();
+    WriteModel("closed.tm", tmtool::WriteTmModel(ModelOf({MakeGrid("G", 1, 1)})));
+    EXPECT_NE(g_ModelManager.GetModel(g_ModelManager.Load("closed.tm")), nullptr);
+    EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{"Error|Mesh Manager :Register(): Not Open",
+                                                     "Error|Register static verts: Failed to Register Mesh"}));
+    g_MeshManager.Open(&Renderer());
+
     // Without the optimised form nothing is registered.
     Start(false);
     const SubModel& plain = g_ModelManager.GetModel(g_ModelManager.Load("reg.tm"))->m_bones[0].m_subModels[0];
@@ -595,6 +603,66 @@ end
         }
     }
     EXPECT_GT(sink.boxes.size(), 0u);
+}
+
+} // namespace
+
+namespace
+{
+
+// The record accessors the optimiser works through: levels by number, owned copies that refuse nothing to copy,
+// level equality, submodels by number.
+TEST(TmRecordsTest, AccessorsKeepTheRecordsWhole)
+{
+    SubModel sub = MakeGrid("G", 1, 1);
+    sub.m_levels.push_back(sub.m_levels[0]);
+    EXPECT_EQ(sub.GetLevel(1), &sub.m_levels[1]);
+    EXPECT_EQ(sub.GetLevel(2), nullptr);
+    EXPECT_EQ(sub.GetLevel(-1), nullptr);
+    EXPECT_TRUE(LevelsEqual(sub.m_levels[0], sub.m_levels[1]));
+    const uint16_t three[3] = {2, 1, 0};
+    EXPECT_TRUE(sub.SetIndices(1, three, 3));
+    EXPECT_FALSE(LevelsEqual(sub.m_levels[0], sub.m_levels[1]));
+    sub.m_levels[1].m_indices = sub.m_levels[0].m_indices;
+    sub.m_levels[1].m_uVertexCount = 3;
+    EXPECT_FALSE(LevelsEqual(sub.m_levels[0], sub.m_levels[1]));
+    EXPECT_FALSE(sub.SetIndices(5, three, 3));
+    EXPECT_FALSE(sub.SetIndices(0, nullptr, 3));
+    EXPECT_FALSE(sub.SetIndices(0, three, 0));
+
+    const platform::Vec3 points[2] = {{1, 2, 3}, {4, 5, 6}};
+    EXPECT_FALSE(sub.SetPositions(nullptr, 2));
+    EXPECT_FALSE(sub.SetPositions(points, 0));
+    EXPECT_EQ(sub.GetVertexCount(), 4u);
+    EXPECT_TRUE(sub.SetPositions(points, 2));
+    EXPECT_EQ(sub.GetVertexCount(), 2u);
+    EXPECT_EQ(sub.m_positions[1].y, 5.0f);
+    EXPECT_FALSE(sub.SetNormals(points, 0));
+    EXPECT_TRUE(sub.SetNormals(points, 2));
+    EXPECT_EQ(sub.m_normals.size(), 2u);
+    const platform::Vec2 uv[1] = {{0.5f, 0.25f}};
+    EXPECT_FALSE(sub.SetTexCoords(nullptr, 1));
+    EXPECT_TRUE(sub.SetTexCoords(uv, 1));
+    EXPECT_EQ(sub.m_uvs.size(), 1u);
+    const uint32_t colours[2] = {1, 2};
+    EXPECT_FALSE(sub.SetColours(colours, 0));
+    EXPECT_TRUE(sub.SetColours(colours, 2));
+    EXPECT_EQ(sub.m_colours[1], 2u);
+
+    SBone bone;
+    bone.m_subModels.push_back(sub);
+    EXPECT_EQ(bone.GetSubModel(0), &bone.m_subModels[0]);
+    EXPECT_EQ(bone.GetSubModel(1), nullptr);
+    bone.m_uFixedPositionValue = 1;
+    EXPECT_TRUE(bone.HasFixedPosition());
+    bone.m_uFixedPositionValue = 0;
+    EXPECT_FALSE(bone.HasFixedPosition());
+
+    const uint8_t tm[4] = {0, 0, 10, 0};
+    const uint8_t old[4] = {0, 0, 9, 0};
+    EXPECT_TRUE(IsTmFile(tm, 4));
+    EXPECT_FALSE(IsTmFile(tm, 3));
+    EXPECT_FALSE(IsTmFile(old, 4));
 }
 
 } // namespace
