@@ -285,7 +285,6 @@ StateSet ValidatedStateSet(const StateSet& set)
     plain.m_uSampling1 = 0;
     plain.m_uColourOp1 = 0;
     plain.m_uAlphaOp1 = 0;
-    plain.m_iMipBias1 = 0;
     return plain;
 }
 

@@ -436,3 +436,46 @@ TEST_F(MaterialSetTest, TexturedPolygonSetsKeepTheirTexturesInTheMaterial)
 }
 
 } // namespace
+
+namespace
+{
+
+// A device that refuses every state set: materials interned with validation fall back to texture times vertex
+// colour without a second stage; without validation they keep what they asked for.
+class RefusingDeviceTest : public rendertest::RecordingTest
+{
+protected:
+    void SetUp() override
+    {
+        hook.config.failValidateDevice = true;
+        RecordingTest::SetUp();
+        g_GraphicsManager.Create(RendererSettings{}, nullptr);
+    }
+    void TearDown() override
+    {
+        g_GraphicsManager.Shutdown();
+        RecordingTest::TearDown();
+    }
+};
+
+TEST_F(RefusingDeviceTest, RefusedStateSetsFallBackToPlainTexturing)
+{
+    SMaterial m;
+    m.m_aStages[0].m_uColourOp = 4;
+    m.m_aStages[1] = {1, 1, 0, -1, 3, 3};
+    MaterialPartNumbers validated, asked;
+    InternMaterial(m, &validated, true);
+    InternMaterial(m, &asked, false);
+    const StateSet* plain = g_StateSetTable.Get(validated.m_iStateSet);
+    const StateSet* own = g_StateSetTable.Get(asked.m_iStateSet);
+    ASSERT_TRUE(plain && own);
+    EXPECT_EQ(own->m_uColourOp0, 4u);
+    EXPECT_EQ(own->m_uColourOp1, 3u);
+    EXPECT_EQ(plain->m_uColourOp0, 2u);
+    EXPECT_EQ(plain->m_uColourOp1, 0u);
+    EXPECT_EQ(plain->m_uAlphaOp1, 0u);
+    EXPECT_EQ(plain->m_uSampling1, 0u);
+    EXPECT_EQ(plain->m_uBlendMode, own->m_uBlendMode);
+}
+
+} // namespace
