@@ -343,6 +343,35 @@ TEST(MaterialInternTest, NormalisedStagesAndStateSets)
     }
 }
 
+// A part table grows 256 entries at a time and finds each record again, whether it was the last hit or not.
+TEST(PartTableTest, GrowsBy256AndFindsEveryRecord)
+{
+    PartTable<StateSet> table;
+    std::vector<int32_t> numbers;
+    for (int i = 0; i < 257; ++i)
+    {
+        StateSet set{};
+        set.m_uAlphaRef = static_cast<uint8_t>(i);
+        set.m_uBlendMode = static_cast<uint8_t>(i >> 8);
+        numbers.push_back(table.Intern(set));
+        if (i == 0)
+            EXPECT_EQ(table.GetCapacity(), 256u);
+    }
+    EXPECT_EQ(table.GetCapacity(), 512u);
+    EXPECT_EQ(numbers.back(), 256);
+    StateSet again{};
+    again.m_uAlphaRef = 5;
+    EXPECT_EQ(table.Intern(again), 5);
+    EXPECT_EQ(table.Intern(again), 5);
+    again.m_uAlphaRef = 1;
+    again.m_uBlendMode = 1; // the same byte sum as record 2, another record
+    EXPECT_EQ(table.Intern(again), 257);
+    EXPECT_EQ(table.GetCount(), 258u);
+    EXPECT_EQ(table.Get(258), nullptr);
+    EXPECT_EQ(table.Get(-1), nullptr);
+    EXPECT_EQ(table.Get(2)->m_uAlphaRef, 2u);
+}
+
 TEST(ChannelStoreTest, SharesRunsAndRefusesBeyondItsCapacity)
 {
     ChannelStore store;
