@@ -186,6 +186,12 @@ TEST_F(MaterialSetTest, SetMaterialWritesOnlyWhatChanged)
     EXPECT_EQ(Dev()->RenderStateWritesOf(RenderState::DestBlend), std::vector<uint32_t>{Blend::One});
     EXPECT_EQ(StateWrites(), 1u);
     EXPECT_EQ(r.GetStats(0).Get(RenderStats::MaterialChanges), 2u);
+    SMaterial tested = b;
+    tested.m_uDepthAlphaFlags = 3;
+    tested.m_uAlphaRef = 77;
+    r.SetMaterial(&tested, true);
+    EXPECT_EQ(Render(RenderState::AlphaTestEnable), 1u);
+    EXPECT_EQ(Render(RenderState::AlphaRef), 77u);
 
     r.SetQuality(false, 1);
     r.SetMaterial(&a, true);

@@ -577,7 +577,8 @@ TEST(OptModelStreamTest, StreamsThatDoNotMakeSenseAreRefused)
         patched[p.at] = p.value;
         EXPECT_EQ(ReadOptModel(patched.data(), patched.size(), Plain()), nullptr) << p.what;
     }
-    for (const auto& [at, value] : {std::pair{level + 8, 7u}, {level + 8, 0xFFFFFFFFu}, {8, 0x7FFFFFFFu}})
+    for (const auto& [at, value] :
+         {std::pair{level + 8, 7u}, {level + 8, 0xFFFFFFFFu}, {8, 0x7FFFFFFFu}, {level + 4, 26u}})
     {
         std::vector<uint8_t> patched = bytes;
         texturetest::Put32(patched, at, value);
