@@ -111,10 +111,7 @@ public:
             }
         }
         if (m_keys.size() == m_keys.capacity())
-        {
             m_keys.reserve(m_keys.size() + kGrowth);
-            m_sums.reserve(m_keys.size() + kGrowth);
-        }
         m_keys.push_back(key);
         m_sums.push_back(sum);
         m_iLastHit = static_cast<int32_t>(m_keys.size() - 1);

@@ -179,6 +179,8 @@ bool TmReader::ReadKeyLists(SBone* bone)
 bool TmReader::ReadBones(std::vector<SBone>* bones, uint32_t boneCount, std::vector<SubModel>* subModels,
                          uint32_t subModelCount, uint32_t depth)
 {
+    if (boneCount == 0 && subModelCount == 0)
+        return true;
     if (depth > kTmMaxBoneDepth)
         return Fail("Failed to read in Bones");
     std::vector<BoneCounts> counts;

@@ -60,6 +60,7 @@ model
                     indices 0 1 1
                     vertexcount 0
                     material
+                        layer 0 mode 1 sampling 0 bias 0 colourop 4 alphaop 2
                     end
                 end
             end
@@ -176,6 +177,8 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
     EXPECT_EQ(quad.m_colours[2], 0xFF708090u);
     EXPECT_EQ(quad.m_levels[1].m_uVertexCount, 3u);
     EXPECT_EQ(m.m_bones[1].m_subModels[0].m_uLevelCountByte, 0u);
+    EXPECT_EQ(m.m_bones[1].m_subModels[0].m_uColourFlag, 1u);
+    EXPECT_EQ(root.m_children[0].m_subModels[0].m_levels[0].m_material.m_aStages[0].m_uColourOp, 4u);
     EXPECT_EQ(m.FindLocator("cam_pos_00")->m_position.y, 20.0f);
     EXPECT_EQ(m.FindLocator("CAM_POS_01"), nullptr);
 }

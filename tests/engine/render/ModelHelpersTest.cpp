@@ -30,6 +30,19 @@ TEST(ModelHelpersTest, VectorsBoxesAndDirections)
     ExpectVec(DirectionFromAngles(0, 90), {0, 0, 1});
     ExpectVec(DirectionFromAngles(60, 180), {-0.5f, 0.8660254f, 0});
 
+    // Any rotation and translation: against the platform's own transform of each point.
+    platform::Matrix any = platform::MatrixRotationYawPitchRoll(0.3f, -0.7f, 1.1f);
+    any.m[3][0] = 1;
+    any.m[3][1] = -2;
+    any.m[3][2] = 3;
+    Vec3 samples[2] = {{1.5f, -2, 0.25f}, {-3, 4, 5}};
+    const Vec3 originals[2] = {samples[0], samples[1]};
+    TransformPoints(samples, 2, any);
+    for (int i = 0; i < 2; ++i)
+        ExpectVec(samples[i], platform::Vec3TransformCoord(originals[i], any));
+    TransformDirections(samples, 1, any);
+    ExpectVec(samples[0], platform::Vec3TransformNormal(platform::Vec3TransformCoord(originals[0], any), any));
+
     Vec3 points[2] = {{1, 0, 0}, {0, 1, 0}};
     platform::Matrix m = platform::MatrixRotationZ(1.5707964f);
     m.m[3][0] = 10;
@@ -93,6 +106,9 @@ TEST(ModelHelpersTest, RayBoxFindsWhereTheRayEnters)
     EXPECT_FALSE(RayBox({-5, 2, 0.5f}, {1, 0, 0}, lo, hi, &hit));     // passing beside
     EXPECT_FALSE(RayBox({-1, -1, 0.5f}, {1, 3, 0}, lo, hi, &hit));    // over the corner
     EXPECT_FALSE(RayBox({-5, 0.5f, 0.5f}, {0, 0, 0}, lo, hi, &hit));
+    // An axis the origin lies within has no face to enter by, however slowly the ray leaves it.
+    ASSERT_TRUE(RayBox({-1, 0.5f, 0.5f}, {1, -0.01f, 0}, lo, hi, &hit));
+    ExpectVec(hit, {0, 0.49f, 0.5f});
 }
 
 TEST(ModelHelpersTest, ColoursChannelByChannel)

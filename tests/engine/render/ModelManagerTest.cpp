@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -302,12 +304,20 @@ TEST_F(ModelManagerTest, RecordsThatOverflowTheirFieldsStopTheTree)
     sixLevels[subModel + 98] = 6; // the level count after the name, a value and the bounds
     std::vector<uint8_t> longName = tmtool::WriteTmModel(ModelOf({}));
     std::memset(&longName[kFirstBone], 'A', 50);
-    std::string deep = "model\n";
-    for (int i = 0; i < 300; ++i)
-        deep += "bone \"D\"\n";
-    for (int i = 0; i < 300; ++i)
-        deep += "end\n";
-    deep += "end\n";
+    // Bones nested 257 deep still load; one more is refused.
+    const auto nested = [](int depth)
+    {
+        std::string text = "model\n";
+        for (int i = 0; i < depth; ++i)
+            text += "bone \"D\"\n";
+        for (int i = 0; i < depth; ++i)
+            text += "end\n";
+        return text + "end\n";
+    };
+    WriteModel("deepest.tm", TmBytes(nested(257)));
+    EXPECT_NE(g_ModelManager.GetModel(g_ModelManager.Load("deepest.tm")), nullptr);
+    EXPECT_TRUE(TakeBoxes().empty());
+    const std::string deep = nested(258);
     const struct
     {
         const char* name;
@@ -512,6 +522,50 @@ end
         EXPECT_EQ(g_ModelManager.FindBoneMask(h + 1, "Head"), 0u);
         EXPECT_TRUE(TakeBoxes().empty());
     }
+}
+
+// Handles are the lowest free numbers, through every bit of the bitmap's words.
+TEST_F(ModelManagerTest, HandlesCountUpThroughTheBitmap)
+{
+    Start(false, 40);
+    const std::vector<uint8_t> triangle = TmBytes(kTriangle);
+    for (uint32_t i = 1; i < 40; ++i)
+    {
+        const std::string name = "m" + std::to_string(i) + ".tm";
+        WriteModel(name, triangle);
+        ASSERT_EQ(g_ModelManager.Load(name.c_str()), i);
+    }
+    WriteModel("last.tm", triangle);
+    EXPECT_EQ(g_ModelManager.Load("last.tm"), 0u);
+}
+
+// Loading reorders level 0's triangles for the vertex cache (the same triangles, each wound as before) and gives
+// every such submodel a colour array, zeros when the file had none.
+TEST_F(ModelManagerTest, LevelZeroIsReorderedForTheVertexCache)
+{
+    SModel model = ModelOf({MakeGrid("G", 6, 6)});
+    std::vector<uint16_t>& indices = model.m_bones[0].m_subModels[0].m_levels[0].m_indices;
+    std::reverse(indices.begin(), indices.end());
+    const std::vector<uint16_t> written = indices;
+    WriteModel("grid.tm", tmtool::WriteTmModel(model));
+    const SubModel& sub = g_ModelManager.GetModel(g_ModelManager.Load("grid.tm"))->m_bones[0].m_subModels[0];
+    EXPECT_TRUE(sub.m_levels[0].m_bIndicesReplaced);
+    EXPECT_NE(sub.m_levels[0].m_indices, written);
+    auto turned = [](std::vector<uint16_t> list)
+    {
+        std::vector<std::array<uint16_t, 3>> triangles;
+        for (size_t i = 0; i + 2 < list.size(); i += 3)
+        {
+            std::array<uint16_t, 3> t = {list[i], list[i + 1], list[i + 2]};
+            std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+            triangles.push_back(t);
+        }
+        std::sort(triangles.begin(), triangles.end());
+        return triangles;
+    };
+    EXPECT_EQ(turned(sub.m_levels[0].m_indices), turned(written));
+    EXPECT_EQ(sub.m_colours, std::vector<uint32_t>(49, 0));
+    EXPECT_EQ(sub.m_uColourFlag, 0u);
 }
 
 TEST_F(ModelManagerTest, AFullHandleTableRefusesNewModels)

@@ -585,6 +585,15 @@ TEST(OptModelStreamTest, StreamsThatDoNotMakeSenseAreRefused)
         EXPECT_EQ(ReadOptModel(patched.data(), patched.size(), Plain()), nullptr) << at << " " << value;
     }
 
+    // Texture names hold at most 511 characters.
+    for (size_t length : {511u, 512u})
+    {
+        SModel named = RoundTripSource();
+        named.m_bones[0].m_subModels[0].m_levels[0].m_aszTexture[1] = std::string(length, 'n');
+        const std::vector<uint8_t> stream = tmtool::WriteOptModel(*BuildOptModel(named));
+        EXPECT_EQ(ReadOptModel(stream.data(), stream.size(), Plain()) != nullptr, length == 511) << length;
+    }
+
     // A far distance of nothing means the mesh is drawn as far as anything.
     std::vector<uint8_t> near = bytes;
     texturetest::Put32(near, mesh, 0);
