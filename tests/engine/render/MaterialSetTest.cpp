@@ -111,6 +111,20 @@ TEST_F(MaterialSetTest, BuiltInRowsWriteTheStatesTheirFieldsAskFor)
          Cmp::LessEqual, 0, 0, 0, 1, Blend::DestColour, Blend::One},
         {26, Tex::SelectArg1, Arg::Diffuse, Tex::SelectArg1, Arg::Texture, Tex::Disable, Tex::Disable, Tex::Disable,
          Cmp::LessEqual, 0, 0, 0, 0, Blend::One, Blend::Zero},
+        {9, Tex::Modulate, Arg::Texture, Tex::Modulate, Arg::Texture, Tex::Disable, Tex::Disable, Tex::Disable,
+         Cmp::LessEqual, 0, 0, 0, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
+        {11, Tex::Modulate, Arg::Texture, Tex::SelectArg1, Arg::Texture, Tex::Disable, Tex::Disable, Tex::Disable,
+         Cmp::LessEqual, 1, 1, 127, 0, Blend::One, Blend::Zero},
+        {13, Tex::SelectArg1, Arg::Texture, Tex::SelectArg1, Arg::Texture, Tex::AddSigned, Tex::SelectArg1,
+         Tex::Modulate, Cmp::LessEqual, 1, 0, 0, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
+        {15, Tex::Modulate, Arg::Texture, Tex::SelectArg1, Arg::Diffuse, Tex::Disable, Tex::Disable, Tex::Disable,
+         Cmp::LessEqual, 0, 0, 0, 1, Blend::SrcAlpha, Blend::One},
+        {22, Tex::SelectArg1, Arg::Texture, Tex::SelectArg1, Arg::Texture, Tex::BlendTextureAlpha, Tex::SelectArg1,
+         Tex::Modulate, Cmp::LessEqual, 1, 0, 0, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
+        {24, Tex::Add, Arg::Texture, Tex::Modulate, Arg::Texture, Tex::Add, Tex::Modulate, Tex::Disable, Cmp::LessEqual,
+         1, 1, 127, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
+        {28, Tex::SelectArg1, Arg::Diffuse, Tex::SelectArg1, Arg::Diffuse, Tex::Disable, Tex::Disable, Tex::Disable,
+         Cmp::LessEqual, 1, 0, 0, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
     };
     for (const auto& r : rows)
     {
