@@ -66,6 +66,7 @@ model
             end
         end
         bone "Child B"
+            position 1 0 0
         end
         submodel "Quad"
             bounds 0 0 0 1 1 0 0.5 0.5 0 0 0.7
@@ -88,7 +89,7 @@ model
                     specular 0x00445566
                     power 16
                     layer 0 mode 1 sampling 5 bias -3 colourop 2 alphaop 1 texture "tex\\a.tga"
-                    layer 1 mode 1 sampling 0 bias 0 colourop 3 alphaop 3 texture "b.tga"
+                    layer 1 mode 1 sampling 0 bias -128 colourop 3 alphaop 3 texture "b.tga"
                     blend 9
                     depth 3
                     alpharef 200
@@ -174,6 +175,8 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
     const SubModel& quad = root.m_subModels[0];
     EXPECT_EQ(quad.m_levels[0].m_aszTexture[0], "tex\\a.tga");
     EXPECT_EQ(quad.m_levels[0].m_material.m_aStages[0].m_iMipBias, -3);
+    EXPECT_EQ(quad.m_levels[0].m_material.m_aStages[1].m_iMipBias, -128);
+    EXPECT_EQ(root.m_children[1].m_restPosition.x, 1.0f);
     EXPECT_EQ(quad.m_colours[2], 0xFF708090u);
     EXPECT_EQ(quad.m_levels[1].m_uVertexCount, 3u);
     EXPECT_EQ(m.m_bones[1].m_subModels[0].m_uLevelCountByte, 0u);

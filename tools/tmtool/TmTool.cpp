@@ -129,10 +129,8 @@ int Dump(const std::string& in, const std::string* outName, std::string* out, st
     }
     else
     {
-        OptReadOptions options;
-        options.m_bLoadTextures = false;
-        options.m_bValidate = false;
-        const std::unique_ptr<OptModel> opt = ReadOptModel(bytes.data(), bytes.size(), options);
+        // The tool has no texture manager and no renderer: nothing is loaded or checked on a device.
+        const std::unique_ptr<OptModel> opt = ReadOptModel(bytes.data(), bytes.size());
         if (!opt)
         {
             *err += in + ": neither a .tm file nor an optimised model\n";

@@ -374,8 +374,11 @@ TEST_F(MaterialSetTest, ShadowPassUsesTheStencilAndTheShadowEntries)
     for (bool textured : {false, true})
     {
         SCOPED_TRACE(textured);
+        const uint32_t transforms = r.GetStats(0).Get(RenderStats::TextureTransformChanges);
         r.BeginShadowPass(true, textured);
         EXPECT_TRUE(r.IsShadowPass());
+        // The textured shadow shares the untextured one's texture-transform set, so it is already in place.
+        EXPECT_EQ(r.GetStats(0).Get(RenderStats::TextureTransformChanges), transforms + (textured ? 0 : 1));
         const MaterialPartNumbers parts = g_MaterialTable.GetParts(textured ? 18 : 17);
         EXPECT_EQ(r.GetRememberedStateSet(), parts.m_iStateSet);
         EXPECT_EQ(Render(RenderState::StencilEnable), 1u);
@@ -406,6 +409,7 @@ TEST_F(MaterialSetTest, ShadowPassUsesTheStencilAndTheShadowEntries)
     // The shadow entries as whole materials do the same.
     r.SetMaterial(g_MaterialTable.GetMaterial(17), true);
     EXPECT_EQ(Render(RenderState::StencilEnable), 1u);
+    EXPECT_EQ(Render(RenderState::ColourVertex), 0u);
     EXPECT_EQ(Render(RenderState::AmbientMaterialSource), uint32_t{platform::MaterialSource::Material});
     EXPECT_FLOAT_EQ(DeviceMaterial().emissive.r, 1.0f - 64.0f / 255.0f);
     r.SetMaterial(g_MaterialTable.GetMaterial(1), true);
@@ -452,6 +456,8 @@ TEST_F(MaterialSetTest, TexturedPolygonSetsKeepTheirTexturesInTheMaterial)
     EXPECT_EQ(m->m_aStages[0].m_iTexture, 7);
     EXPECT_EQ(m->m_aStages[1].m_iTexture, 9);
     g_MaterialTable.SetTextures(14, 1, 2); // never built: nothing to write into
+    g_MaterialTable.SetTextures(-1, 1, 2);
+    g_MaterialTable.SetTextures(MaterialTable::kEntryCount, 1, 2);
     EXPECT_EQ(g_MaterialTable.GetMaterial(14), nullptr);
 }
 

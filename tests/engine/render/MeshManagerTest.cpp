@@ -75,9 +75,13 @@ TEST_F(MeshManagerTest, MeshesShareBuffersByKindWhileThereIsRoom)
     EXPECT_EQ(vertices[19], 26u);
     EXPECT_EQ(renderer->LockMeshVertices(first, 1), nullptr);
     renderer->UnlockMeshVertices();
+    ASSERT_NE(renderer->LockMeshVertices(first, 1), nullptr); // the same buffer, free again
+    renderer->UnlockMeshVertices();
     const uint16_t* indices = renderer->LockMeshIndices(third, 3);
     ASSERT_NE(indices, nullptr);
     EXPECT_EQ(indices[2], 9u);
+    renderer->UnlockMeshIndices();
+    ASSERT_NE(renderer->LockMeshIndices(first, 3), nullptr);
     renderer->UnlockMeshIndices();
     EXPECT_EQ(renderer->LockMeshIndices(999, 1), nullptr); // an empty record has nothing to lock
 
@@ -87,6 +91,25 @@ TEST_F(MeshManagerTest, MeshesShareBuffersByKindWhileThereIsRoom)
     EXPECT_NE(g_MeshManager.GetMesh(kind0)->m_uVertexBuffer, a->m_uVertexBuffer);
     EXPECT_EQ(g_MeshManager.GetVertexBufferCount(), 3u);
     EXPECT_TRUE(sink.boxes.empty());
+}
+
+// Every vertex kind copies its own vertex size: 16, 24, 28, 32, 40 and 28 bytes.
+TEST_F(MeshManagerTest, EachKindCopiesWholeVertices)
+{
+    const uint32_t sizes[MeshManager::kVertexKinds] = {16, 24, 28, 32, 40, 28};
+    for (uint32_t kind = 0; kind < MeshManager::kVertexKinds; ++kind)
+    {
+        EXPECT_EQ(MeshManager::VertexSize(kind), sizes[kind]);
+        std::vector<uint8_t> bytes(sizes[kind] * 2);
+        std::iota(bytes.begin(), bytes.end(), static_cast<uint8_t>(kind * 16 + 1));
+        const uint32_t handle = g_MeshManager.Register(1, kind, 2, bytes.data(), 0, nullptr);
+        ASSERT_NE(handle, 0u) << kind;
+        const auto* read = static_cast<const uint8_t*>(renderer->LockMeshVertices(handle, 2));
+        ASSERT_NE(read, nullptr) << kind;
+        EXPECT_EQ(std::vector<uint8_t>(read, read + bytes.size()), bytes) << kind;
+        renderer->UnlockMeshVertices();
+    }
+    EXPECT_EQ(MeshManager::VertexSize(6), 0u);
 }
 
 // What Register refuses, with its message, and a mesh of flags 2 only, which is recorded without any data.

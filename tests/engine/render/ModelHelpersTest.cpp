@@ -58,7 +58,8 @@ TEST(ModelHelpersTest, VectorsBoxesAndDirections)
 // rotation itself, also with the pitch at a right angle.
 TEST(ModelHelpersTest, AnglesFromMatrixInvertTheRotation)
 {
-    const Vec3 cases[] = {{0.3f, -1.1f, 0.7f}, {-0.5f, 2.5f, -2.9f}, {0, 0, 0}, {1.5707964f, 0.4f, 0.9f}};
+    const Vec3 cases[] = {
+        {0.3f, -1.1f, 0.7f}, {-0.5f, 2.5f, -2.9f}, {0, 0, 0}, {1.5707964f, 0.4f, 0.9f}, {-1.5707964f, -0.3f, 0.6f}};
     for (const Vec3& c : cases)
     {
         const platform::Matrix m = platform::MatrixRotationYawPitchRoll(c.y, c.x, c.z);

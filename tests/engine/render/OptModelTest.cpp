@@ -506,6 +506,8 @@ TEST(OptModelStreamTest, WrittenAndReadBackDrawsTheSame)
     EXPECT_EQ(root.m_pTrack->m_keys, built->m_bones[0].m_pTrack->m_keys);
     EXPECT_EQ(root.m_pTrack->m_uTicksPerFrame, 4u);
     EXPECT_EQ(root.m_pTrack->m_uEndValue, 9u);
+    EXPECT_NE(tmtool::DumpOptModelText(*read).find("bone \"Root\" flags 0x1C toggle 0x2 waves 1 track 2\n"),
+              std::string::npos);
     EXPECT_EQ(root.m_children[0].m_position.y, 1.0f);
 
     ASSERT_EQ(root.m_meshes.size(), 2u);
