@@ -33,7 +33,7 @@ model
         rotation 0.5 0 -0.25
         scale 2 2 2
         overwritten 9
-        value16 7
+        value16 1
         carried 0A0B
         toggle 0x4
         pairs 1 2 3 4
@@ -178,6 +178,9 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
     EXPECT_EQ(quad.m_levels[0].m_material.m_aStages[1].m_iMipBias, -128);
     EXPECT_EQ(root.m_children[1].m_restPosition.x, 1.0f);
     EXPECT_EQ(quad.m_colours[2], 0xFF708090u);
+    EXPECT_FLOAT_EQ(quad.m_fArea, 1.0f);     // two triangles of half a unit
+    EXPECT_FLOAT_EQ(quad.m_fBoxSize, 2.01f); // twice 0.5 + 0.5 + 0.005
+    EXPECT_EQ(quad.m_fCapsuleRadius, 0.5f);  // as stored: the raw reading derives nothing
     EXPECT_EQ(quad.m_levels[1].m_uVertexCount, 3u);
     EXPECT_EQ(m.m_bones[1].m_subModels[0].m_uLevelCountByte, 0u);
     EXPECT_EQ(m.m_bones[1].m_subModels[0].m_uColourFlag, 1u);
@@ -231,6 +234,11 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         const char* error;
     } cases[] = {
         {"model\n  frames x\nend\n", "line 2: bad number 'x'"},
+        {"model\n  frames 4294967296\nend\n", "line 2: bad number '4294967296'"},
+        {"model\n  frames -1\nend\n", "line 2: bad number '-1'"},
+        {"model\n  frames 12z\nend\n", "line 2: bad number '12z'"},
+        {"model\n bone \"B\"\n  keys scale\n   x 0 0 0 0\n  end\n end\nend\n", "line 4: expected a key time"},
+        {"model\n bone \"B\"\n  keys scale\n   5000000000 0 0 0 0\n", "line 4: expected a key time"},
         {"model\n  colour 1\nend\n", "line 2: unknown model field 'colour'"},
         {"model\n  bone \"A\"\n", "missing 'end'"},
         {"model\n bone \"A\"\n  submodel \"S\"\n  end\n end\nend\n", "has no level"},

@@ -236,7 +236,7 @@ TEST_F(MaterialSetTest, SetMaterialTextureStagesAndMatrices)
     const uint32_t second = SharedTexture("second.ddt", 32);
     SMaterial m;
     m.m_aStages[0].m_iTexture = static_cast<int32_t>(first);
-    m.m_aStages[1] = {1, 0, 0, static_cast<int32_t>(second), 3, 3};
+    m.m_aStages[1] = {1, 1, 0, static_cast<int32_t>(second), 3, 3}; // point sampled
     MaterialChannel offset{};
     offset.uTarget = ChannelBits::kOffsetU[0];
     offset.uShapeOp = 1;
@@ -249,6 +249,8 @@ TEST_F(MaterialSetTest, SetMaterialTextureStagesAndMatrices)
     EXPECT_EQ(Stage(0, TextureStageState::TextureTransformFlags), uint32_t{platform::TextureTransform::Count2});
     EXPECT_EQ(TextureMatrix(0).m[2][0], 0.25f);
     EXPECT_EQ(Stage(1, TextureStageState::TexCoordIndex), 0u);
+    EXPECT_EQ(Stage(1, TextureStageState::MinFilter), uint32_t{platform::TextureFilter::Point});
+    EXPECT_EQ(Stage(0, TextureStageState::MinFilter), uint32_t{platform::TextureFilter::Linear});
     // The first texture's page corners land on the second's.
     float l0, t0, w0, h0, l1, t1, w1, h1;
     g_TextureManager.GetTexCoords(first, &l0, &t0, &w0, &h0);

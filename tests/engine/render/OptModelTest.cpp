@@ -506,6 +506,8 @@ TEST(OptModelStreamTest, WrittenAndReadBackDrawsTheSame)
     EXPECT_EQ(root.m_pTrack->m_keys, built->m_bones[0].m_pTrack->m_keys);
     EXPECT_EQ(root.m_pTrack->m_uTicksPerFrame, 4u);
     EXPECT_EQ(root.m_pTrack->m_uEndValue, 9u);
+    EXPECT_NE(tmtool::DumpOptModelText(*read).find("    level 50 vertices 25 triangles 4 sort 16 parts"),
+              std::string::npos);
     EXPECT_NE(tmtool::DumpOptModelText(*read).find("bone \"Root\" flags 0x1C toggle 0x2 waves 1 track 2\n"),
               std::string::npos);
     EXPECT_EQ(root.m_children[0].m_position.y, 1.0f);
@@ -585,6 +587,20 @@ TEST(OptModelStreamTest, StreamsThatDoNotMakeSenseAreRefused)
         std::vector<uint8_t> patched = bytes;
         texturetest::Put32(patched, at, value);
         EXPECT_EQ(ReadOptModel(patched.data(), patched.size(), Plain()), nullptr) << at << " " << value;
+    }
+
+    // The last code of each table is still taken.
+    for (const auto& [at, value] : {std::pair{state + 5, 8},
+                                    {state + 6, 5},
+                                    {state + 9, 9},
+                                    {state + 10, 7},
+                                    {state + 2, 6},
+                                    {state + 14, 3},
+                                    {state + 17, 3}})
+    {
+        std::vector<uint8_t> patched = bytes;
+        patched[at] = static_cast<uint8_t>(value);
+        EXPECT_NE(ReadOptModel(patched.data(), patched.size(), Plain()), nullptr) << at << " " << value;
     }
 
     // Texture names hold at most 511 characters.
