@@ -67,6 +67,7 @@ model
         end
         bone "Child B"
             position 1 0 0
+            scale 2 1 1
         end
         submodel "Quad"
             bounds 0 0 0 1 1 0 0.5 0.5 0 0 0.7
@@ -177,6 +178,15 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
     EXPECT_EQ(quad.m_levels[0].m_material.m_aStages[0].m_iMipBias, -3);
     EXPECT_EQ(quad.m_levels[0].m_material.m_aStages[1].m_iMipBias, -128);
     EXPECT_EQ(root.m_children[1].m_restPosition.x, 1.0f);
+    EXPECT_EQ(root.m_children[1].m_restScale.x, 2.0f);
+
+    // A table with a height of 0 keeps its width, and no values.
+    const SModel flat = Parse("model\n    table 3 0\nend\n");
+    const std::vector<uint8_t> flatBytes = tmtool::WriteTmModel(flat);
+    const TmReadResult flatRead = ReadRaw(flatBytes);
+    ASSERT_NE(flatRead.m_pModel, nullptr);
+    EXPECT_EQ(flatRead.m_pModel->m_uTableWidth, 3u);
+    EXPECT_EQ(tmtool::DumpModelText(*flatRead.m_pModel), "model\n    table 3 0\nend\n");
     EXPECT_EQ(quad.m_colours[2], 0xFF708090u);
     EXPECT_FLOAT_EQ(quad.m_fArea, 1.0f);     // two triangles of half a unit
     EXPECT_FLOAT_EQ(quad.m_fBoxSize, 2.01f); // twice 0.5 + 0.5 + 0.005
@@ -237,6 +247,8 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         {"model\n  frames 4294967296\nend\n", "line 2: bad number '4294967296'"},
         {"model\n  frames -1\nend\n", "line 2: bad number '-1'"},
         {"model\n  frames 12z\nend\n", "line 2: bad number '12z'"},
+        {"model\n bone \"B\"\n  wave 1 0 0 0 40000 0 0 0 0 0 0\n", "line 3: bad number '40000'"},
+        {"model\n bone \"B\"\n  wave 1 0 0 0 -32769 0 0 0 0 0 0\n", "line 3: bad number '-32769'"},
         {"model\n bone \"B\"\n  keys scale\n   x 0 0 0 0\n  end\n end\nend\n", "line 4: expected a key time"},
         {"model\n bone \"B\"\n  keys scale\n   5000000000 0 0 0 0\n", "line 4: expected a key time"},
         {"model\n  colour 1\nend\n", "line 2: unknown model field 'colour'"},

@@ -173,6 +173,10 @@ TEST_F(MaterialSetTest, SetMaterialWritesOnlyWhatChanged)
     a.m_channels = {red};
     D3DRenderer& r = Renderer();
     r.SetLight(0xFF808080, 0xFFFFFFFF, 0, {0, -1, 0}, 0x20000000);
+    SMaterial textured;
+    textured.m_aStages[0].m_iTexture = static_cast<int32_t>(SharedTexture("bound.ddt", 8));
+    r.SetMaterial(&textured, true);
+    ASSERT_GT(r.GetBoundTexture(0), 0);
     r.SetMaterial(&a, true);
     EXPECT_EQ(r.GetRememberedMaterial(), &a);
     const platform::MaterialDesc m = DeviceMaterial();
@@ -199,7 +203,7 @@ TEST_F(MaterialSetTest, SetMaterialWritesOnlyWhatChanged)
     r.SetMaterial(&b, true);
     EXPECT_EQ(Dev()->RenderStateWritesOf(RenderState::DestBlend), std::vector<uint32_t>{Blend::One});
     EXPECT_EQ(StateWrites(), 1u);
-    EXPECT_EQ(r.GetStats(0).Get(RenderStats::MaterialChanges), 2u);
+    EXPECT_EQ(r.GetStats(0).Get(RenderStats::MaterialChanges), 3u);
     SMaterial tested = b;
     tested.m_uDepthAlphaFlags = 3;
     tested.m_uAlphaRef = 77;

@@ -334,6 +334,12 @@ TEST(MaterialInternTest, NormalisedStagesAndStateSets)
     EXPECT_EQ(texture[0].uTarget, ChannelBits::kOffsetU[1]);
     EXPECT_EQ(MakeStateSet(reflect).m_uCoordKind0, 2u);
 
+    SMaterial half;
+    half.m_aStages[1] = {1, 0, 0, -1, 3, 0}; // a colour operation without an alpha operation: no stage 1
+    NormaliseMaterial(&half);
+    EXPECT_EQ(MakeStateSet(half).m_uColourOp1, 0u);
+    EXPECT_EQ(half.m_aStages[1].m_uTextureMode, 0u);
+
     for (uint8_t blend : {1, 9})
     {
         SMaterial additive;
@@ -490,6 +496,7 @@ TEST(OptModelStreamTest, WrittenAndReadBackDrawsTheSame)
     EXPECT_EQ(tmtool::WriteOptModel(*read).size(), bytes.size());
 
     EXPECT_EQ(read->m_bounds.m_af, built->m_bounds.m_af);
+    EXPECT_EQ(built->m_bounds.m_af[10], 1.0f); // the source's radius
     EXPECT_EQ(read->m_table, (std::vector<uint32_t>{7, 8}));
     EXPECT_EQ(read->m_attachments[0].m_uValue, 6u);
     ASSERT_NE(read->FindLocator("cam_pos_00"), nullptr);
