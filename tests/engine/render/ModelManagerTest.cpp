@@ -22,21 +22,7 @@ using namespace modeltest;
 constexpr size_t kFirstBone = 152;
 constexpr size_t kBoneRecord = 689;
 
-const char* const kTriangle = R"(model
-    bone "B"
-        submodel "S"
-            vertex 0 0 0 0 0 -1 0 0
-            vertex 0 1 0 0 0 -1 0 1
-            vertex 1 0 0 0 0 -1 1 0
-            level 0
-                indices 0 1 2
-                material
-                end
-            end
-        end
-    end
-end
-)";
+const char* const kTriangle = kPlaceholderText; // one triangle under one bone
 
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 {
