@@ -51,6 +51,7 @@ model
             4800 1 2 3 0
         end
         bone "Child \"A\""
+            rotation 0 0 0.5
             haskeys 1
             submodel "Strip"
                 value 0x12

@@ -51,6 +51,8 @@ TEST_F(ModelManagerTest, LoadsEachNameOnceAndCountsItsReferences)
     EXPECT_EQ(g_ModelManager.Load(nullptr), 0u);
     EXPECT_TRUE(TakeBoxes().empty());
     EXPECT_EQ(g_ModelManager.GetModel(0), nullptr);
+    EXPECT_EQ(g_ModelManager.GetRefCount(0), 0u);
+    EXPECT_EQ(g_ModelManager.GetRefCount(9), 0u);
     EXPECT_EQ(g_ModelManager.GetModel(9), nullptr);
 }
 
@@ -551,6 +553,7 @@ TEST_F(ModelManagerTest, LevelZeroIsReorderedForTheVertexCache)
     };
     EXPECT_EQ(turned(sub.m_levels[0].m_indices), turned(written));
     EXPECT_EQ(sub.m_colours, std::vector<uint32_t>(49, 0));
+    EXPECT_FLOAT_EQ(sub.m_fArea, 36.0f); // 36 cells of one square unit
     EXPECT_EQ(sub.m_uColourFlag, 0u);
 }
 

@@ -334,6 +334,12 @@ TEST(MaterialInternTest, NormalisedStagesAndStateSets)
     EXPECT_EQ(texture[0].uTarget, ChannelBits::kOffsetU[1]);
     EXPECT_EQ(MakeStateSet(reflect).m_uCoordKind0, 2u);
 
+    SMaterial never;
+    never.m_uDepthCompare = 6; // the last depth compare, kept
+    EXPECT_EQ(MakeStateSet(never).m_uDepthCompare, 6u);
+    never.m_uDepthCompare = 7;
+    EXPECT_EQ(MakeStateSet(never).m_uDepthCompare, 1u);
+
     SMaterial half;
     half.m_aStages[1] = {1, 0, 0, -1, 3, 0}; // a colour operation without an alpha operation: no stage 1
     NormaliseMaterial(&half);
