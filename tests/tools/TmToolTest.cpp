@@ -32,7 +32,7 @@ model
         position 1 2 3
         rotation 0.5 0 -0.25
         scale 2 2 2
-        overwritten 9
+        overwritten 0xFFFFFFFF
         value16 1
         carried 0A0B
         toggle 0x4
@@ -40,6 +40,7 @@ model
         fixed 1
         tail FF
         wave 0x10 2 64 100 256 -128 1 3 50 20 10
+        wave 0xFFFFFFFF 255 255 65535 -32768 32767 255 255 65535 32767 -32768
         keys rotation
             0 0 0 0 1
             10 0 0.5 0 0.75
@@ -173,6 +174,11 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
     const SBone& root = m.m_bones[0];
     EXPECT_EQ(root.m_children[0].m_name, "Child \"A\"");
     EXPECT_EQ(root.m_uToggleBit, 4u);
+    EXPECT_EQ(root.m_uOverwritten, 0xFFFFFFFFu);
+    ASSERT_EQ(root.m_waves.size(), 2u);
+    EXPECT_EQ(root.m_waves[1].iAmplitude1, -32768);
+    EXPECT_EQ(root.m_waves[1].iOffset1, 32767);
+    EXPECT_EQ(root.m_waves[1].iOffset2, -32768);
     EXPECT_EQ(root.m_pKeys->m_lists[kKeysPosition].back().m_uTime, 4800u);
     const SubModel& quad = root.m_subModels[0];
     EXPECT_EQ(quad.m_levels[0].m_aszTexture[0], "tex\\a.tga");

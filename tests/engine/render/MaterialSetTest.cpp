@@ -282,6 +282,48 @@ TEST_F(MaterialSetTest, SetMaterialTextureStagesAndMatrices)
     EXPECT_EQ(Stage(1, TextureStageState::TexCoordIndex), 0u);
 }
 
+// Texture-transform sets by their coordinate kinds: reflections map the camera-space vector into the middle of
+// the texture's page rectangle on either stage; normals do so only without material quality (they are then drawn
+// as reflections), else stage 0 is left alone and stage 1 maps the first texture's page onto the second's; numbers
+// the table does not hold write nothing.
+TEST_F(MaterialSetTest, TextureTransformSetsByCoordinateKind)
+{
+    const uint32_t slot = SharedTexture("page.ddt", 16);
+    float l, t, w, h;
+    g_TextureManager.GetTexCoords(slot, &l, &t, &w, &h);
+    D3DRenderer& r = Renderer();
+    const struct
+    {
+        uint8_t kind0, kind1;
+        uint32_t quality;
+        bool written0, written1;
+    } cases[] = {{2, 2, 2, true, true}, {3, 3, 2, false, true}, {3, 3, 0, true, true}, {0, 0, 2, false, false}};
+    int32_t previous = -1;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(int(c.kind0) * 10 + int(c.quality));
+        TextureTransformSet set{};
+        set.m_uCoordKind0 = c.kind0;
+        set.m_uCoordKind1 = c.kind1;
+        const int32_t number = g_TextureTransformSetTable.Intern(set);
+        r.SetQuality(false, c.quality);
+        r.ResetRenderStates(); // forgets the remembered set
+        Dev()->ClearLog();
+        r.SetTextureTransformSet(number, static_cast<int32_t>(slot), c.kind1 == 0 ? -1 : static_cast<int32_t>(slot));
+        EXPECT_EQ(Dev()->CountOps(Op::SetTransform), size_t{c.written0} + size_t{c.written1});
+        if (c.written0)
+        {
+            const platform::Matrix m = TextureMatrix(0);
+            EXPECT_FLOAT_EQ(m.m[0][0], 0.49f * w);
+            EXPECT_FLOAT_EQ(m.m[3][1], t + 0.5f * h);
+        }
+        previous = number;
+    }
+    Dev()->ClearLog();
+    r.SetTextureTransformSet(previous + 1000, 1, 2); // no such set: nothing written
+    EXPECT_EQ(Dev()->CountOps(Op::SetTransform), 0u);
+}
+
 // A lighting set in the device material: each byte b as (b + b / 16) / 255 (above 1 for 255), the emissive sum
 // held at 1; -1 turns lighting off and the next set on again; a set is written once while it stays remembered.
 TEST_F(MaterialSetTest, LightingSetsAndTheirMaterial)

@@ -170,6 +170,15 @@ TEST(OptModelBuildTest, VertexKindsBecomeMeshKinds)
 
 TEST(OptModelBuildTest, SortClassFollowsBlendAlphaTestAndKind)
 {
+    // Built from a level: its material's alpha-test bit (2), not its depth-write bit (1).
+    for (const auto& [flags, expected] : {std::pair{2, 4}, {1, 0}, {3, 4}})
+    {
+        SubModel sub = MakeGrid("G", 1, 1);
+        sub.m_levels[0].m_material.m_uBlendMode = 0;
+        sub.m_levels[0].m_material.m_uDepthAlphaFlags = static_cast<uint8_t>(flags);
+        SModel model = ModelOf({sub});
+        EXPECT_EQ(BuildOptModel(model)->m_bones[0].m_meshes[0].m_levels[0].m_uSortClass, expected) << flags;
+    }
     const struct
     {
         uint8_t blend;
@@ -333,6 +342,14 @@ TEST(MaterialInternTest, NormalisedStagesAndStateSets)
     ASSERT_EQ(texture.size(), 1u);
     EXPECT_EQ(texture[0].uTarget, ChannelBits::kOffsetU[1]);
     EXPECT_EQ(MakeStateSet(reflect).m_uCoordKind0, 2u);
+
+    // Opaque blends (0, 1, 2 and 8) without alpha test take the texture's alpha; others keep theirs.
+    for (const auto& [blend, alphaOp] : {std::pair{0, 1}, {2, 1}, {8, 1}, {7, 2}, {4, 2}, {12, 2}})
+    {
+        SMaterial blended;
+        blended.m_uBlendMode = static_cast<uint8_t>(blend);
+        EXPECT_EQ(MakeStateSet(blended).m_uAlphaOp0, alphaOp) << blend;
+    }
 
     SMaterial never;
     never.m_uDepthCompare = 6; // the last depth compare, kept
@@ -624,6 +641,11 @@ TEST(OptModelStreamTest, StreamsThatDoNotMakeSenseAreRefused)
         const std::vector<uint8_t> stream = tmtool::WriteOptModel(*BuildOptModel(named));
         EXPECT_EQ(ReadOptModel(stream.data(), stream.size(), Plain()) != nullptr, length == 511) << length;
     }
+
+    // A link name must end within its 32 bytes.
+    std::vector<uint8_t> endless = bytes;
+    std::fill(endless.end() - 96, endless.end() - 64, static_cast<uint8_t>('A'));
+    EXPECT_EQ(ReadOptModel(endless.data(), endless.size(), Plain()), nullptr);
 
     // A far distance of nothing means the mesh is drawn as far as anything.
     std::vector<uint8_t> near = bytes;
