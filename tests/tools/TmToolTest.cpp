@@ -266,6 +266,7 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         {"model\n  table 2 2 1 2 3\nend\n", "width x height"},
         {"model\nend\nmodel\n", "line 3: text after the model"},
         {"", "no model"},
+        {"model\n  bone \"A\n", "line 2: unclosed quote"},
     };
     for (const auto& c : cases)
     {
