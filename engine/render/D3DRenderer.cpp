@@ -152,7 +152,7 @@ bool D3DRenderer::CreateDevice(void* window, const RendererSettings& settings)
     m_fFogEnd = 0.0f;
     m_uTextureBytes = 0;
 
-    if (!g_MeshManager.Open())
+    if (!g_MeshManager.Open(this))
         return false;
 
     CreateDynamicStreams();
@@ -175,6 +175,8 @@ void D3DRenderer::Release()
     if (m_pDevice)
         for (uint32_t stage = 0; stage < kTexturePipes; ++stage)
             m_pDevice->SetTexture(stage, nullptr);
+    UnlockMeshVertices();
+    UnlockMeshIndices();
     g_MeshManager.Close();
     if (m_pDevice)
     {

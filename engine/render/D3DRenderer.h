@@ -180,6 +180,9 @@ public:
     // Writes and remembers every remembered state with its start value, and writes the start values of a few
     // states that are not remembered; forgets the remembered material and material parts.
     void ResetRenderStates();
+    // The next draws glow with their own diffuse colour times a factor pulsing with the frame time (the selected
+    // object); off restores the light and the emissive scale.
+    void SetHighlight(bool on);
 
     // ---- inspection
     platform::IDevice* GetDevice() const { return m_pDevice.get(); }
@@ -308,6 +311,13 @@ private:
     bool m_bWireframe = false;
     bool m_bFilter = false;
     uint32_t m_uMaterialQuality = 2;
+
+    // The emissive scale saved while the highlight is on.
+    float m_afSavedEmissiveScale[4] = {};
+    bool m_bHighlight = false;
+    // The mesh buffers locked through LockMeshVertices and LockMeshIndices.
+    VertexBuffer* m_pLockedMeshVertices = nullptr;
+    IndexBuffer* m_pLockedMeshIndices = nullptr;
 };
 
 // Allocates and constructs a renderer (CreateDevice sets its state).

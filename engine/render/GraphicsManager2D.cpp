@@ -3,6 +3,7 @@
 #include "engine/render/GraphicsManager.h"
 
 #include "engine/render/D3DRenderer.h"
+#include "engine/render/MaterialTable.h"
 #include "engine/render/TextureManager.h"
 
 #include <algorithm>
@@ -383,7 +384,7 @@ void GraphicsManager::DrawTexturedPolysAt(const TexturedVertex* vertices, uint32
     if (!m_pRenderer)
         return;
     m_pRenderer->SetWorldMatrix(platform::MatrixTranslation(position.x, position.y, position.z), kTagAlways);
-    // The material's own texture fields are not kept yet: the two textures are handed to the draw directly.
+    g_MaterialTable.SetTextures(material, texture1, texture2);
     m_pRenderer->UseMaterial(material, texture1, texture2, false);
     m_pRenderer->DrawPolsTexCol(vertices, vertexCount, indices, indexCount, texture1, texture2);
 }

@@ -1,4 +1,4 @@
-// The material table with its built-in materials, the state sets made from materials, and the crossfade list.
+// The material table with its built-in materials, and the crossfade list.
 #include "engine/render/MaterialTable.h"
 
 #include "engine/render/TextureManager.h"
@@ -28,18 +28,6 @@ enum AnimatorSlot
     kSlotScaleU1 = 23,
     kSlotScaleV1 = 24,
 };
-
-// The slots whose targets move the texture coordinates of stage 0 and of stage 1.
-constexpr int kFirstTextureSlot[2] = {kSlotOffsetU0, kSlotOffsetU1};
-constexpr int kEndTextureSlot[2] = {kSlotOffsetU1, kAnimatorSlotCount};
-
-bool HasTextureAnimators(const MaterialDescription& d, int stage)
-{
-    for (int slot = kFirstTextureSlot[stage]; slot < kEndTextureSlot[stage]; ++slot)
-        if (d.m_aAnimators[slot].uShapeOp != 0)
-            return true;
-    return false;
-}
 
 // A time-varying (or, with amplitude 0, constant) wave on a slot.
 void Wave(MaterialDescription& d, int slot, uint8_t shape, float amplitude, float frequency, float phase, float offset)
@@ -258,138 +246,14 @@ const BuiltInMaterial kBuiltIns[] = {
      }},
 };
 
-bool IsOpaqueBlend(uint8_t blendMode)
-{
-    return blendMode == 0 || blendMode == 1 || blendMode == 2 || blendMode == 8;
-}
-
 } // namespace
-
-// ---- state sets
-
-StateSet MakeStateSet(const MaterialDescription& description)
-{
-    MaterialFields m = description.m_material;
-    MaterialStage& s0 = m.m_aStages[0];
-    MaterialStage& s1 = m.m_aStages[1];
-
-    // Values with no meaning are taken as the defaults.
-    if (s0.m_uColourOp > kMaxColourOp0)
-        s0.m_uColourOp = 2;
-    if (s0.m_uAlphaOp > kMaxAlphaOp0)
-        s0.m_uAlphaOp = 2;
-    if (s1.m_uColourOp > kMaxColourOp1)
-        s1.m_uColourOp = 0;
-    if (s1.m_uAlphaOp > kMaxAlphaOp1)
-        s1.m_uAlphaOp = 0;
-    if (m.m_uDepthCompare > kMaxDepthCompare)
-        m.m_uDepthCompare = 1;
-
-    // No stage-0 texture: nothing to sample and no second stage; a second stage with no operation is no stage.
-    if (s0.m_uTextureMode == 0)
-    {
-        s0.m_uSampling = 0;
-        s1.m_uTextureMode = 0;
-    }
-    if (s1.m_uColourOp == 0 || s1.m_uAlphaOp == 0)
-        s1.m_uTextureMode = 0;
-    if (s1.m_uTextureMode == 0)
-    {
-        s1.m_iTexture = 0;
-        s1.m_uColourOp = 0;
-        s1.m_uAlphaOp = 0;
-    }
-
-    // Coordinate kinds: reflection and normal maps generate them; otherwise a texture matrix when the
-    // coordinates are animated (stage 0, with a texture) or stage 1 is drawn at all.
-    uint8_t kinds[2];
-    for (int stage = 0; stage < 2; ++stage)
-    {
-        uint16_t mode = m.m_aStages[stage].m_uTextureMode;
-        if (mode == 2)
-            mode = 1;
-        else if (mode == 5)
-            mode = 3;
-        else if (mode == 6)
-            mode = 4;
-        const bool animated = HasTextureAnimators(description, stage);
-        if (mode == 3)
-            kinds[stage] = 2;
-        else if (mode == 4)
-            kinds[stage] = 3;
-        else if (stage == 0)
-            kinds[stage] = (animated && mode != 0) ? 1 : 0;
-        else
-            kinds[stage] = (animated || mode != 0) ? 1 : 0;
-    }
-
-    StateSet set{};
-    set.m_uBlendMode = m.m_uBlendMode;
-    set.m_uDepthCompare = m.m_uDepthCompare;
-    set.m_uDepthAlphaFlags = m.m_uDepthAlphaFlags & 3;
-    const bool alphaTest = (set.m_uDepthAlphaFlags & 2) != 0;
-    set.m_uAlphaRef = alphaTest ? m.m_uAlphaRef : 0;
-    set.m_uSampling0 = s0.m_uSampling;
-    set.m_uColourOp0 = static_cast<uint8_t>(s0.m_uColourOp);
-    set.m_uAlphaOp0 = static_cast<uint8_t>(s0.m_uAlphaOp);
-    set.m_uCoordKind0 = kinds[0];
-    set.m_uCoordKind1 = kinds[1];
-    if (s1.m_uColourOp != 0 && s1.m_uAlphaOp != 0)
-    {
-        set.m_uSampling1 = s1.m_uSampling;
-        set.m_uColourOp1 = static_cast<uint8_t>(s1.m_uColourOp);
-        set.m_uAlphaOp1 = static_cast<uint8_t>(s1.m_uAlphaOp);
-        // Without alpha test an opaque blend never reads alpha, and only stage 1's alpha reaches the blend.
-        if (!alphaTest)
-        {
-            if (IsOpaqueBlend(set.m_uBlendMode))
-                set.m_uAlphaOp1 = 2;
-            if (set.m_uAlphaOp1 == 2 && set.m_uColourOp1 != 9)
-                set.m_uAlphaOp0 = 1;
-        }
-    }
-    else if (IsOpaqueBlend(set.m_uBlendMode) && !alphaTest)
-    {
-        set.m_uAlphaOp0 = 1;
-    }
-    // Additive blends draw without writing depth.
-    if (set.m_uBlendMode == 1 || set.m_uBlendMode == 9)
-        set.m_uDepthAlphaFlags &= static_cast<uint8_t>(~1u);
-    return set;
-}
-
-int32_t StateSetTable::Intern(const StateSet& set)
-{
-    if (m_iLastHit >= 0 && std::memcmp(&m_sets[static_cast<size_t>(m_iLastHit)], &set, sizeof(StateSet)) == 0)
-        return m_iLastHit;
-    for (size_t i = 0; i < m_sets.size(); ++i)
-    {
-        if (std::memcmp(&m_sets[i], &set, sizeof(StateSet)) == 0)
-        {
-            m_iLastHit = static_cast<int32_t>(i);
-            return m_iLastHit;
-        }
-    }
-    m_sets.push_back(set);
-    m_iLastHit = static_cast<int32_t>(m_sets.size() - 1);
-    return m_iLastHit;
-}
-
-const StateSet* StateSetTable::Get(int32_t number) const
-{
-    if (number < 0 || static_cast<size_t>(number) >= m_sets.size())
-        return nullptr;
-    return &m_sets[static_cast<size_t>(number)];
-}
-
-StateSetTable g_StateSetTable;
 
 // ---- the material table
 
 void MaterialTable::BuildDefaults()
 {
     for (int i = 0; i < kBuiltInCount; ++i)
-        m_aEntries[i].m_animators = AnimatorList{};
+        m_aEntries[i].m_material.m_channels.clear();
     m_uExtraCount = 0;
     for (const BuiltInMaterial& row : kBuiltIns)
     {
@@ -405,10 +269,10 @@ void MaterialTable::Register(int32_t number, const MaterialDescription& descript
     if (number < 0 || number >= kEntryCount)
         return;
     Entry& entry = m_aEntries[number];
-    entry.m_fields = description.m_material;
-    entry.m_animators = CompactAnimators(description.m_aAnimators);
-    entry.m_parts = MaterialPartNumbers{};
-    entry.m_parts.m_iStateSet = g_StateSetTable.Intern(MakeStateSet(description));
+    static_cast<MaterialFields&>(entry.m_material) = description.m_material;
+    const AnimatorList animators = CompactAnimators(description.m_aAnimators);
+    entry.m_material.m_channels.assign(animators.pRecords.get(), animators.pRecords.get() + animators.iCount);
+    InternMaterial(entry.m_material, &entry.m_parts, false);
     entry.m_bRegistered = true;
     if (number >= kBuiltInCount)
         m_uExtraCount = std::max(m_uExtraCount, static_cast<uint32_t>(number - kBuiltInCount + 1));
@@ -417,7 +281,7 @@ void MaterialTable::Register(int32_t number, const MaterialDescription& descript
 void MaterialTable::FreeAnimators()
 {
     for (Entry& entry : m_aEntries)
-        entry.m_animators = AnimatorList{};
+        entry.m_material.m_channels = {};
     m_bDefaultsBuilt = false;
 }
 
@@ -428,19 +292,19 @@ MaterialPartNumbers MaterialTable::GetParts(int32_t number) const
     return m_aEntries[number].m_parts;
 }
 
-const MaterialFields* MaterialTable::GetFields(int32_t number) const
+const SMaterial* MaterialTable::GetMaterial(int32_t number) const
 {
     if (number < 0 || number >= kEntryCount || !m_aEntries[number].m_bRegistered)
         return nullptr;
-    return &m_aEntries[number].m_fields;
+    return &m_aEntries[number].m_material;
 }
 
-const AnimatorList& MaterialTable::GetAnimators(int32_t number) const
+void MaterialTable::SetTextures(int32_t number, int32_t texture, int32_t secondTexture)
 {
-    static const AnimatorList kNone;
-    if (number < 0 || number >= kEntryCount)
-        return kNone;
-    return m_aEntries[number].m_animators;
+    if (number < 0 || number >= kEntryCount || !m_aEntries[number].m_bRegistered)
+        return;
+    m_aEntries[number].m_material.m_aStages[0].m_iTexture = texture;
+    m_aEntries[number].m_material.m_aStages[1].m_iTexture = secondTexture;
 }
 
 // ---- crossfade textures

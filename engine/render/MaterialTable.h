@@ -1,6 +1,7 @@
 // The material table's built-in materials and the crossfade textures that follow the scene's brightness.
 #pragma once
 
+#include "engine/render/Material.h"
 #include "engine/render/MaterialParts.h"
 #include "engine/render/Waveform.h"
 
@@ -9,31 +10,6 @@
 #include <memory>
 #include <string>
 
-// One texture stage of a material.
-struct MaterialStage
-{
-    uint16_t m_uTextureMode; // 0 none, 1 texture, 2 keep the bound texture, 3 and 5 reflection map, 4 and 6 normal map
-    uint8_t m_uSampling;     // bits 0-1 filter (0 linear, 1 point), bits 2-3 mip filter (0 default, 4 linear, 8 none)
-    int8_t m_iMipBias;       // device bias = value x 0.05 - 0.6
-    int32_t m_iTexture;      // texture manager number, -1 none
-    uint16_t m_uColourOp;
-    uint16_t m_uAlphaOp;
-};
-
-// The fields of a material the renderer draws by, with the values every built-in material starts from.
-struct MaterialFields
-{
-    uint32_t m_uDiffuse = 0xFFFFFFFF; // ARGB
-    uint32_t m_uSelfIllumination = 0;
-    uint32_t m_uSpecular = 0;
-    float m_fSpecularPower = 0.0f;
-    MaterialStage m_aStages[2] = {{1, 0, 0, -1, 2, 2}, {0, 0, 0, -1, 0, 0}};
-    uint8_t m_uBlendMode = 4;
-    uint8_t m_uDepthCompare = 1;
-    uint8_t m_uAlphaRef = 127;
-    uint8_t m_uDepthAlphaFlags = 1; // bit 0 depth write, bit 1 alpha test
-};
-
 // The build record of a material: its fields and its fixed animator slots (all empty by default).
 struct MaterialDescription
 {
@@ -41,18 +17,17 @@ struct MaterialDescription
     WaveRecord m_aAnimators[kAnimatorSlotCount] = {};
 };
 
-// The state set a material is drawn with: the description normalised (texture modes, unused stage 1) and made
-// canonical (settings that cannot change the picture are cleared), so that materials drawing alike share one.
-StateSet MakeStateSet(const MaterialDescription& description);
-
-// Built-in and registered materials by number. Each entry keeps its fields, its compacted animators and the
-// numbers of its material parts. So far the state sets are made; the texture-transform and lighting parts come
-// with the model materials (their numbers stay -1).
+// Built-in and registered materials by number. Each entry keeps its material (fields and compacted animators) and
+// the numbers of its three material parts.
 class MaterialTable
 {
 public:
     static constexpr int kEntryCount = 255;
     static constexpr int kBuiltInCount = 30;
+    // The wireframe substitute, and the untextured and textured shadows.
+    static constexpr int kWireframe = 1;
+    static constexpr int kShadow = 17;
+    static constexpr int kTexturedShadow = 18;
 
     // Builds the built-in materials; run once by the graphics manager after the device exists.
     void BuildDefaults();
@@ -61,20 +36,20 @@ public:
     void Register(int32_t number, const MaterialDescription& description);
     // Frees the animator lists of the built-in and extra entries.
     void FreeAnimators();
+    // Writes the texture numbers of both stages of a registered entry (others are ignored).
+    void SetTextures(int32_t number, int32_t texture, int32_t secondTexture);
 
     bool AreDefaultsBuilt() const { return m_bDefaultsBuilt; }
     // The part numbers of an entry; all -1 for a number outside the table or an entry never registered.
     MaterialPartNumbers GetParts(int32_t number) const;
-    // The fields of a registered entry, or null.
-    const MaterialFields* GetFields(int32_t number) const;
-    // The animators of an entry (an empty list for a number outside the table).
-    const AnimatorList& GetAnimators(int32_t number) const;
+    // The material of a registered entry, or null.
+    const SMaterial* GetMaterial(int32_t number) const;
+    uint32_t GetExtraCount() const { return m_uExtraCount; }
 
 private:
     struct Entry
     {
-        MaterialFields m_fields;
-        AnimatorList m_animators;
+        SMaterial m_material;
         MaterialPartNumbers m_parts;
         bool m_bRegistered = false;
     };

@@ -59,6 +59,7 @@ struct RenderStats
         Vertices = 2,
         TextureBinds0 = 3,
         TextureBinds1 = 4,
+        MaterialChanges = 18,
         StateSetChanges = 19,
         TextureTransformChanges = 20,
         LightingChanges = 21,

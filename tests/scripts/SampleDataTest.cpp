@@ -39,10 +39,12 @@ bool IsBuilding(WorldParams& params, const char* keyword)
 
 TEST_F(SampleData, ScrambledFilesMatchTheirSources)
 {
-    // Made by tools/make-sample-data.sh: each source under src/ has its .ble beside the game's other data.
+    // Made by tools/make-sample-data.sh: each script source under src/data/ has its .ble beside the game's other
+    // data.
     const std::filesystem::path src = kSampleData + "/src";
+    const std::filesystem::path scripts = src / "data";
     int files = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(src))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(scripts))
     {
         if (!entry.is_regular_file())
             continue;

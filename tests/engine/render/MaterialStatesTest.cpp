@@ -187,8 +187,16 @@ TEST(MaterialStateSets, AreNormalisedAndCanonical)
         ASSERT_NE(set, nullptr) << r.material;
         EXPECT_EQ(bytes(*set), r.expected) << "material " << r.material;
     }
-    EXPECT_EQ(g_MaterialTable.GetAnimators(12).iCount, 6);
+    EXPECT_EQ(g_MaterialTable.GetMaterial(12)->m_channels.size(), 6u);
 
+    // A description as the renderer sees it once normalised.
+    const auto MakeStateSet = [](const MaterialDescription& description)
+    {
+        SMaterial m;
+        static_cast<MaterialFields&>(m) = description.m_material;
+        NormaliseMaterial(&m);
+        return ::MakeStateSet(m);
+    };
     MaterialDescription d;
     d.m_material.m_aStages[0] = {0, 1, 3, -1, 2, 2}; // no texture: no sampling and no stage 1
     d.m_material.m_aStages[1] = {1, 1, 0, 5, 3, 3};

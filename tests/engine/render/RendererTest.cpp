@@ -227,7 +227,7 @@ TEST_F(RendererTest, WireframeChangesFillAndCullAndDropsTextureRequests)
 
 TEST_F(RendererTest, CreateDeviceFailsWhileTheMeshManagerIsOpen)
 {
-    ASSERT_TRUE(g_MeshManager.Open());
+    ASSERT_TRUE(g_MeshManager.Open(nullptr));
     D3DRenderer r;
     EXPECT_FALSE(r.CreateDevice(nullptr, RendererSettings{}));
     g_MeshManager.Close();
