@@ -219,6 +219,12 @@ template <class Interface, ResourceType kType> GLBuffer<Interface, kType>::~GLBu
         device->Forget(this);
 }
 
+// Device pixel centres lie on whole screen coordinates, GL's on halves: device coordinate c is GL window coordinate
+// c + kPixelCentreShift across, and height - c - kPixelCentreShift down. The shift falls 1/256 of a pixel (GL's
+// usual sub-pixel step) short of a half, so that no whole-number edge lies exactly on a pixel centre: GL's tie rule
+// there keeps bottom edges where the device keeps top ones. A rectangle from 10 to 20 covers pixels 10..19.
+constexpr float kPixelCentreShift = 0.5f - 1.0f / 256.0f;
+
 // The z flip between the left-handed eye space of the device and GL's right-handed one (its own inverse).
 inline Matrix FlipZ()
 {

@@ -74,8 +74,8 @@ GfxResult GLDevice::Draw(PrimitiveType type, const DrawSource& source)
             std::memcpy(v, base + static_cast<size_t>(source.firstVertex + i) * source.stride, 16);
             float cw = v[3] > 0.0f ? 1.0f / v[3] : 1.0f;
             float* out = &m_scratchPositions[static_cast<size_t>(i) * 4];
-            out[0] = ((v[0] + 0.5f) * 2.0f / w - 1.0f) * cw;
-            out[1] = (1.0f - (v[1] + 0.5f) * 2.0f / h) * cw;
+            out[0] = ((v[0] + kPixelCentreShift) * 2.0f / w - 1.0f) * cw;
+            out[1] = (1.0f - (v[1] + kPixelCentreShift) * 2.0f / h) * cw;
             out[2] = (v[2] * 2.0f - 1.0f) * cw;
             out[3] = cw;
         }

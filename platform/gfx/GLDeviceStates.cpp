@@ -404,13 +404,13 @@ void GLDevice::ApplyFixedState(uint32_t fvf, bool pretransformed)
 
     if (!pretransformed && m_bMatricesDirty)
     {
-        // Projection: the device's projection after the z flip, then depth 0..1 to -1..1 and the half-pixel
-        // shift that puts pixel centres on integer screen coordinates.
+        // Projection: the device's projection after the z flip, then depth 0..1 to -1..1 and the shift that puts
+        // pixel centres on whole screen coordinates (kPixelCentreShift; 2 / size in clip space is one pixel).
         Matrix fix = MatrixIdentity();
         fix.m[2][2] = 2.0f;
         fix.m[3][2] = -1.0f;
-        fix.m[3][0] = 1.0f / static_cast<float>(m_viewport.Width);
-        fix.m[3][1] = -1.0f / static_cast<float>(m_viewport.Height);
+        fix.m[3][0] = 2.0f * kPixelCentreShift / static_cast<float>(m_viewport.Width);
+        fix.m[3][1] = -2.0f * kPixelCentreShift / static_cast<float>(m_viewport.Height);
         Matrix projection = FlipZ() * Transform(TransformType::Projection) * fix;
         gl.MatrixMode(GL_PROJECTION);
         gl.LoadMatrixf(projection.Data());

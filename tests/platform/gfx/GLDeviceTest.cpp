@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <tuple>
@@ -81,6 +82,16 @@ protected:
         return y < h && x < w ? pixels[static_cast<size_t>(y) * w + x] : 0xDEADBEEFu;
     }
 
+    std::vector<uint32_t> Frame()
+    {
+        std::vector<uint32_t> pixels;
+        uint32_t w = 0, h = 0;
+        EXPECT_EQ(m_device->ReadBackBuffer(&pixels, &w, &h), GfxResult::Ok);
+        EXPECT_EQ(w * h, kSize * kSize);
+        pixels.resize(size_t{kSize} * kSize);
+        return pixels;
+    }
+
     void ClearTo(uint32_t colour) { ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::Target, colour, 1.0f, 0)); }
     void Rs(RenderState state, uint32_t value) { ASSERT_OK(m_device->SetRenderState(state, value)); }
     void Tss(uint32_t stage, TextureStageState state, uint32_t value)
@@ -155,14 +166,68 @@ TEST_F(GLDeviceTest, ClearFillsTheViewportAndTheGivenRectangles)
     EXPECT_TRUE(ColourNear(Pixel(40, 40), 0xFF336699u, 0));
 }
 
-TEST_F(GLDeviceTest, ConventionsPixelCentresDepthRangeAndCulling)
+// A rectangle covers the pixels whose centres (whole coordinates) lie inside it, those on its top or left edge
+// included and those on its bottom or right edge left out; drawn in screen space and through an orthographic
+// camera whose units are pixels.
+TEST_F(GLDeviceTest, RectanglesCoverThePixelsWhoseCentresTheyHold)
 {
     UseVertexColour();
-    // Edges at 10.3 and 20.3 across, 5.3 and 15.3 down: integer centres give columns 11..20, rows 6..15.
-    ASSERT_OK(DrawRect(10.3f, 5.3f, 20.3f, 15.3f, 0xFFFFFFFFu));
-    for (auto [x, y, inside] : {std::tuple{11u, 6u, true}, {20u, 15u, true}, {10u, 6u, false}, {11u, 16u, false}})
-        EXPECT_EQ(Pixel(x, y) == 0xFFFFFFFFu, inside) << "pixel " << x << "," << y;
+    const struct
+    {
+        float left, top, right, bottom;
+        uint32_t firstColumn, lastColumn, firstRow, lastRow;
+    } cases[] = {
+        {10, 10, 20, 20, 10, 19, 10, 19},           // whole edges: top and left rows in, bottom and right out
+        {10.3f, 5.3f, 20.3f, 15.3f, 11, 20, 6, 15}, // edges between centres
+        {9.5f, 30.5f, 20.5f, 41.5f, 10, 20, 31, 41},
+        {0, 0, 1, 1, 0, 0, 0, 0}, // one pixel
+    };
+    // Screen x = world x + 32, screen y = 32 - world y: the camera looks along +z at a 64 x 64 box.
+    ASSERT_OK(m_device->SetTransform(TransformType::Projection, MatrixOrthoLH(64.0f, 64.0f, 0.0f, 10.0f)));
+    Rs(RenderState::Lighting, 0);
+    for (bool camera : {false, true})
+    {
+        for (const auto& c : cases)
+        {
+            ClearTo(0xFF000000u);
+            if (camera)
+            {
+                const float x0 = c.left - 32, x1 = c.right - 32, y0 = 32 - c.top, y1 = 32 - c.bottom;
+                ColourVertex v[4] = {{x0, y0, 1, 0xFFFFFFFFu},
+                                     {x1, y0, 1, 0xFFFFFFFFu},
+                                     {x0, y1, 1, 0xFFFFFFFFu},
+                                     {x1, y1, 1, 0xFFFFFFFFu}};
+                ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ | Fvf::Diffuse));
+                ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(ColourVertex)));
+            }
+            else
+            {
+                ASSERT_OK(DrawRect(c.left, c.top, c.right, c.bottom, 0xFFFFFFFFu));
+            }
+            std::vector<uint32_t> pixels = Frame();
+            uint32_t minX = kSize, maxX = 0, minY = kSize, maxY = 0;
+            for (uint32_t y = 0; y < kSize; ++y)
+            {
+                for (uint32_t x = 0; x < kSize; ++x)
+                {
+                    if (pixels[y * kSize + x] == 0xFF000000u)
+                        continue;
+                    EXPECT_EQ(pixels[y * kSize + x], 0xFFFFFFFFu);
+                    minX = std::min(minX, x), maxX = std::max(maxX, x);
+                    minY = std::min(minY, y), maxY = std::max(maxY, y);
+                }
+            }
+            EXPECT_EQ((std::array{minX, maxX, minY, maxY}),
+                      (std::array{c.firstColumn, c.lastColumn, c.firstRow, c.lastRow}))
+                << (camera ? "camera" : "screen") << " rectangle " << c.left << "," << c.top << " to " << c.right << ","
+                << c.bottom;
+        }
+    }
+}
 
+TEST_F(GLDeviceTest, DepthRangeAndCulling)
+{
+    UseVertexColour();
     // With z from 0 to 10 mapped to depth 0..1: z = 6 is behind a cleared 0.5, z = 4 in front.
     UseOrthoCamera();
     ClearTo(0xFF000000u);
