@@ -87,19 +87,18 @@ bool GLDevice::Init()
     InitGLState();
     ResetStates();
     // The first frame starts black, as a fresh swap chain does.
-    Gl().BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
     Gl().ClearColor(0, 0, 0, 0);
-    Gl().Clear(GL_COLOR_BUFFER_BIT);
-    Gl().BindFramebuffer(GL_FRAMEBUFFER, m_frontFbo);
-    Gl().Clear(GL_COLOR_BUFFER_BIT);
-    Gl().BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    for (GLuint fbo : {m_frontFbo, m_backFbo})
+    {
+        m_shadow.BindFramebuffer(GL_FRAMEBUFFER, fbo);
+        Gl().Clear(GL_COLOR_BUFFER_BIT);
+    }
     return Gl().GetError() == GL_NO_ERROR;
 }
 
 void GLDevice::InitGLState()
 {
     GLApi& gl = Gl();
-    m_enabled.clear();
     gl.Disable(GL_DITHER);
     gl.FrontFace(GL_CW); // front faces turn clockwise on the screen, as the device's do
     gl.Hint(GL_FOG_HINT, GL_NICEST);
@@ -111,16 +110,18 @@ void GLDevice::InitGLState()
     gl.LightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
     gl.EnableClientState(GL_VERTEX_ARRAY);
 
-    // A white texture stands in on stages that have none, so that their operations still run.
-    gl.GenTextures(1, &m_whiteTexture);
-    gl.ActiveTexture(GL_TEXTURE0);
-    gl.BindTexture(GL_TEXTURE_2D, m_whiteTexture);
-    const uint32_t white = 0xFFFFFFFFu;
-    gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &white);
-    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    if (gl.samplers)
+    // A white texture stands in on stages that have none, so that their operations still run. It and the
+    // sampler objects outlive a reset.
+    if (!m_whiteTexture)
+    {
+        gl.GenTextures(1, &m_whiteTexture);
+        gl.ActiveTexture(GL_TEXTURE0);
+        gl.BindTexture(GL_TEXTURE_2D, m_whiteTexture);
+        const uint32_t white = 0xFFFFFFFFu;
+        gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &white);
+        gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    }
+    if (gl.samplers && !m_aSamplers[0])
         gl.GenSamplers(static_cast<GLsizei>(kMaxTextureStages), m_aSamplers);
 
     // Eye planes for camera-space positions, given with an identity modelview so they stay as they are.
@@ -134,11 +135,17 @@ void GLDevice::InitGLState()
         gl.TexGenfv(GL_T, GL_EYE_PLANE, planes[1]);
         gl.TexGenfv(GL_R, GL_EYE_PLANE, planes[2]);
         gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-        m_aBoundNames[unit] = unit == 0 ? m_whiteTexture : 0;
-        m_apSamplerTexture[unit] = nullptr;
+        if (gl.samplers)
+            gl.BindSampler(unit, m_aSamplers[unit]); // each unit keeps its own
     }
-    gl.ActiveTexture(GL_TEXTURE0);
-    m_uActiveUnit = 0;
+    // From here on state goes through the shadow, which knows nothing yet.
+    m_shadow.Forget();
+    for (uint32_t unit = 0; unit < kMaxTextureStages; ++unit)
+    {
+        m_apSamplerTexture[unit] = nullptr;
+        m_aSamplerKeys[unit].reset();
+    }
+    m_whiteSampling.reset();
 }
 
 void GLDevice::ResetStates()
@@ -148,6 +155,7 @@ void GLDevice::ResetStates()
     {
         m_apTextures[s] = nullptr;
         m_abCombinerDirty[s] = true;
+        m_abCoordsDirty[s] = true;
         m_abSamplerDirty[s] = true;
     }
     m_pStream = nullptr;
@@ -156,11 +164,14 @@ void GLDevice::ResetStates()
     m_uBaseVertex = 0;
     m_bMatricesDirty = m_bLightsDirty = m_bMaterialDirty = true;
     m_iLastPretransformed = -1;
+    m_uTrackedMaterial = 0;
+    m_bStatesChanged = true;
 }
 
 void GLDevice::Forget(GLResource* resource)
 {
     m_resources.erase(std::remove(m_resources.begin(), m_resources.end(), resource), m_resources.end());
+    m_bStatesChanged = true; // a texture it had may be gone from the stages
     for (GLTexture*& t : m_apTextures)
     {
         if (t == resource)
@@ -176,43 +187,6 @@ void GLDevice::Forget(GLResource* resource)
     if (m_pIndices == resource)
         m_pIndices = nullptr;
     resource->device = nullptr;
-}
-
-void GLDevice::Enable(GLenum cap, bool on)
-{
-    for (auto& entry : m_enabled)
-    {
-        if (entry.first == cap)
-        {
-            if (entry.second != on)
-            {
-                on ? Gl().Enable(cap) : Gl().Disable(cap);
-                entry.second = on;
-            }
-            return;
-        }
-    }
-    on ? Gl().Enable(cap) : Gl().Disable(cap);
-    m_enabled.push_back({cap, on});
-}
-
-void GLDevice::ActiveUnit(uint32_t unit)
-{
-    if (m_uActiveUnit != unit)
-    {
-        Gl().ActiveTexture(GL_TEXTURE0 + unit);
-        m_uActiveUnit = unit;
-    }
-}
-
-void GLDevice::BindUnitTexture(uint32_t unit, GLuint name)
-{
-    ActiveUnit(unit);
-    if (m_aBoundNames[unit] != name)
-    {
-        Gl().BindTexture(GL_TEXTURE_2D, name);
-        m_aBoundNames[unit] = name;
-    }
 }
 
 // ---------------------------------------------------------------- status and resources

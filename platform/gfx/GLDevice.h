@@ -5,11 +5,14 @@
 #include "platform/gfx/Device.h"
 #include "platform/gfx/DeviceRules.h"
 #include "platform/gfx/GLApi.h"
+#include "platform/gfx/GLStateShadow.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -33,6 +36,16 @@ struct GLResource
     virtual void ReleaseGL() {} // the device is going away: give back GL objects (context current)
 };
 
+// A texture unit's sampling as GL takes it: filters, wrapping, border colour, level bias and limit, anisotropy.
+struct GLSamplerKey
+{
+    GLenum minFilter = GL_NEAREST_MIPMAP_LINEAR, magFilter = GL_LINEAR;
+    GLenum wrapS = GL_REPEAT, wrapT = GL_REPEAT;
+    std::array<float, 4> border{};
+    float bias = 0.0f, minLod = 0.0f, anisotropy = 1.0f;
+    bool operator==(const GLSamplerKey&) const = default;
+};
+
 class GLTexture final : public ITexture, public GLResource
 {
 public:
@@ -48,6 +61,8 @@ public:
     std::vector<Level> levels;
     GLuint name = 0;
     uint64_t videoBytes = 0; // counted against the Default-pool budget
+    // The sampling its GL object was given (used where the context has no sampler objects).
+    std::optional<GLSamplerKey> sampling;
 
     ~GLTexture() override;
     void ReleaseGL() override;
@@ -161,18 +176,18 @@ private:
     void DeleteFramebuffers();
     void ResetStates();
     void InitGLState();
-    void Enable(GLenum cap, bool on);
-    void ActiveUnit(uint32_t unit);
-    void BindUnitTexture(uint32_t unit, GLuint name);
     uint32_t Rs(RenderState s) const { return m_auRenderStates[static_cast<uint32_t>(s)]; }
     uint32_t Tss(uint32_t stage, TextureStageState s) const { return m_auStageStates[stage][static_cast<uint32_t>(s)]; }
     const Matrix& Transform(TransformType t) const { return m_aTransforms[static_cast<uint32_t>(t)]; }
     void ApplyViewport(bool pretransformed);
     void ApplyFixedState(uint32_t fvf, bool pretransformed);
     void ApplyLighting(uint32_t fvf);
-    void ApplyStages(uint32_t fvf, bool pretransformed);
+    // Sets up the texture units for a draw; returns how many stages run.
+    uint32_t ApplyStages(bool pretransformed);
+    GLSamplerKey SamplerKeyOf(uint32_t unit, const GLTexture* texture) const;
     void ApplySampler(uint32_t unit, GLTexture* texture);
     void ApplyCombiner(uint32_t unit);
+    void ApplyCoordinates(uint32_t unit, bool pretransformed);
     GfxResult Draw(PrimitiveType type, const DrawSource& source);
 
     SDL_Window* m_pWindow = nullptr;
@@ -193,22 +208,29 @@ private:
     GLIndexBuffer* m_pIndices = nullptr;
     uint32_t m_uBaseVertex = 0;
 
-    // what GL has (to skip repeated calls)
+    // What GL has: the shadow of its state, and what the device must work out again before the next draw.
+    GLStateShadow m_shadow;
+    // The fixed state is applied again at a draw when a state changed, the vertex layout differs from the last
+    // draw's, or anything else went through the shadow since.
+    bool m_bStatesChanged = true;
+    uint32_t m_uAppliedFvf = 0;
+    uint64_t m_uAppliedStateSent = 0;
+    uint32_t m_uActiveUnits = 0; // stages running at the last applied state
     bool m_bMatricesDirty = true;
     bool m_bLightsDirty = true;
     bool m_bMaterialDirty = true;
     bool m_abCombinerDirty[kMaxTextureStages] = {};
+    bool m_abCoordsDirty[kMaxTextureStages] = {};
     bool m_abSamplerDirty[kMaxTextureStages] = {};
-    bool m_abUnitActive[kMaxTextureStages] = {};
     int m_iLastPretransformed = -1;
-    uint32_t m_uActiveUnit = ~0u;
-    GLuint m_aBoundNames[kMaxTextureStages] = {};
+    GLenum m_uTrackedMaterial = 0; // the material part vertex colours feed (0: none)
     GLTexture* m_apSamplerTexture[kMaxTextureStages] = {};
-    std::vector<std::pair<GLenum, bool>> m_enabled;
+    std::optional<GLSamplerKey> m_aSamplerKeys[kMaxTextureStages]; // of the sampler objects
+    std::optional<GLSamplerKey> m_whiteSampling;                   // of the white texture
 
     uint64_t m_uVideoUsed = 0;
     std::vector<GLResource*> m_resources;
-    std::vector<float> m_scratchPositions;
+    std::vector<uint8_t> m_scratchVertices; // screen-space vertices with clip-space positions
     std::vector<float> m_scratchFog;
     std::vector<uint32_t> m_scratchIndices;
 };

@@ -52,10 +52,18 @@ GfxResult GLDevice::Draw(PrimitiveType type, const DrawSource& source)
         return source.count == 0 && size ? GfxResult::Ok : GfxResult::InvalidCall;
     MakeCurrent();
     GLApi& gl = Gl();
-    gl.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
     bool pretransformed = (fvf & Fvf::PositionMask) == Fvf::XYZRHW;
-    ApplyFixedState(fvf, pretransformed);
-    ApplyStages(fvf, pretransformed);
+    // Nothing the fixed state depends on changed since the last draw: GL still has it all.
+    if (m_bStatesChanged || fvf != m_uAppliedFvf || m_shadow.StateSent() != m_uAppliedStateSent)
+    {
+        ApplyFixedState(fvf, pretransformed);
+        m_uActiveUnits = ApplyStages(pretransformed);
+        m_bStatesChanged = false;
+        m_uAppliedFvf = fvf;
+        m_uAppliedStateSent = m_shadow.StateSent();
+    }
+    uint32_t activeUnits = m_uActiveUnits;
 
     const uint8_t* base = source.vertices;
     GLsizei stride = static_cast<GLsizei>(source.stride);
@@ -64,25 +72,27 @@ GfxResult GLDevice::Draw(PrimitiveType type, const DrawSource& source)
     GLenum indexType = source.indexType;
     if (pretransformed)
     {
-        // Screen pixels to clip space: pixel centres at integer coordinates, y down, w = 1 / rhw so that
-        // texturing stays perspective-correct.
+        // The vertices used are copied with their positions turned from screen pixels into clip space: pixel
+        // centres at whole coordinates, y down, w = 1 / rhw so that texturing stays perspective-correct. The copy
+        // keeps the layout, so every array points into it, at the same places draw after draw.
         float w = static_cast<float>(m_params.backBufferWidth), h = static_cast<float>(m_params.backBufferHeight);
-        m_scratchPositions.resize(static_cast<size_t>(source.vertexCount) * 4);
+        size_t bytes = static_cast<size_t>(source.vertexCount) * source.stride;
+        m_scratchVertices.resize(bytes);
+        std::memcpy(m_scratchVertices.data(), base + static_cast<size_t>(source.firstVertex) * source.stride, bytes);
         for (uint32_t i = 0; i < source.vertexCount; ++i)
         {
+            uint8_t* vertex = m_scratchVertices.data() + static_cast<size_t>(i) * source.stride;
             float v[4];
-            std::memcpy(v, base + static_cast<size_t>(source.firstVertex + i) * source.stride, 16);
+            std::memcpy(v, vertex, 16);
             float cw = v[3] > 0.0f ? 1.0f / v[3] : 1.0f;
-            float* out = &m_scratchPositions[static_cast<size_t>(i) * 4];
-            out[0] = ((v[0] + kPixelCentreShift) * 2.0f / w - 1.0f) * cw;
-            out[1] = (1.0f - (v[1] + kPixelCentreShift) * 2.0f / h) * cw;
-            out[2] = (v[2] * 2.0f - 1.0f) * cw;
-            out[3] = cw;
+            float clip[4] = {((v[0] + kPixelCentreShift) * 2.0f / w - 1.0f) * cw,
+                             (1.0f - (v[1] + kPixelCentreShift) * 2.0f / h) * cw, (v[2] * 2.0f - 1.0f) * cw, cw};
+            std::memcpy(vertex, clip, 16);
         }
-        gl.VertexPointer(4, GL_FLOAT, 0, m_scratchPositions.data());
+        // The arrays start at the first vertex used, so the indices are rebased onto it.
+        base = m_scratchVertices.data();
+        m_shadow.VertexPointer(4, stride, base);
         offset = 16;
-        // The arrays below start at the first vertex used, so the indices are rebased onto it.
-        base += static_cast<size_t>(source.firstVertex) * source.stride;
         if (indices)
         {
             m_scratchIndices.resize(source.count);
@@ -95,75 +105,61 @@ GfxResult GLDevice::Draw(PrimitiveType type, const DrawSource& source)
             indices = m_scratchIndices.data();
             indexType = GL_UNSIGNED_INT;
         }
-        if ((fvf & Fvf::Specular) && Rs(RenderState::FogEnable))
+        bool fog = (fvf & Fvf::Specular) && Rs(RenderState::FogEnable);
+        if (fog)
         {
             uint32_t specularAt = 16 + ((fvf & Fvf::Normal) ? 12 : 0) + ((fvf & Fvf::Diffuse) ? 4 : 0);
             m_scratchFog.resize(source.vertexCount);
             for (uint32_t i = 0; i < source.vertexCount; ++i)
                 m_scratchFog[i] = base[static_cast<size_t>(i) * source.stride + specularAt + 3] / 255.0f;
-            gl.EnableClientState(GL_FOG_COORD_ARRAY);
-            gl.FogCoordPointer(GL_FLOAT, 0, m_scratchFog.data());
+            m_shadow.FogCoordPointer(m_scratchFog.data());
         }
-        else
-        {
-            gl.DisableClientState(GL_FOG_COORD_ARRAY);
-        }
+        m_shadow.ClientArray(GL_FOG_COORD_ARRAY, fog);
     }
     else
     {
-        gl.VertexPointer(3, GL_FLOAT, stride, base);
+        m_shadow.VertexPointer(3, stride, base);
         offset = 12;
-        gl.DisableClientState(GL_FOG_COORD_ARRAY);
+        m_shadow.ClientArray(GL_FOG_COORD_ARRAY, false);
     }
-    if (fvf & Fvf::Normal)
+    // Every array that is on points into this draw's vertices; values without an array are set as current ones.
+    bool normals = (fvf & Fvf::Normal) != 0;
+    if (normals)
     {
-        gl.EnableClientState(GL_NORMAL_ARRAY);
-        gl.NormalPointer(GL_FLOAT, stride, base + offset);
+        m_shadow.NormalPointer(stride, base + offset);
         offset += 12;
     }
-    else
+    m_shadow.ClientArray(GL_NORMAL_ARRAY, normals);
+    if (!normals)
+        m_shadow.Normal({0.0f, 0.0f, 0.0f});
+    bool diffuse = (fvf & Fvf::Diffuse) != 0;
+    if (diffuse)
     {
-        gl.DisableClientState(GL_NORMAL_ARRAY);
-        gl.Normal3f(0.0f, 0.0f, 0.0f);
-    }
-    if (fvf & Fvf::Diffuse)
-    {
-        gl.EnableClientState(GL_COLOR_ARRAY);
-        gl.ColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + offset);
+        m_shadow.ColourPointer(stride, base + offset);
         offset += 4;
     }
-    else
+    m_shadow.ClientArray(GL_COLOR_ARRAY, diffuse);
+    if (!diffuse)
+        m_shadow.Colour({1.0f, 1.0f, 1.0f, 1.0f});
+    bool specular = (fvf & Fvf::Specular) != 0;
+    if (specular)
     {
-        gl.DisableClientState(GL_COLOR_ARRAY);
-        gl.Color4f(1.0f, 1.0f, 1.0f, 1.0f);
-    }
-    if (fvf & Fvf::Specular)
-    {
-        gl.EnableClientState(GL_SECONDARY_COLOR_ARRAY);
-        gl.SecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + offset);
+        m_shadow.SecondaryColourPointer(stride, base + offset);
         offset += 4;
     }
-    else
-    {
-        gl.DisableClientState(GL_SECONDARY_COLOR_ARRAY);
-    }
+    m_shadow.ClientArray(GL_SECONDARY_COLOR_ARRAY, specular);
+    // Units past the running stages take no coordinates.
     uint32_t sets = (fvf & Fvf::TexCountMask) >> Fvf::TexCountShift;
     for (uint32_t unit = 0; unit < m_uUnits; ++unit)
     {
-        gl.ClientActiveTexture(GL_TEXTURE0 + unit);
         uint32_t set = Tss(unit, TextureStageState::TexCoordIndex) & 0xFFFF;
-        if (set < sets)
-        {
-            gl.EnableClientState(GL_TEXTURE_COORD_ARRAY);
-            gl.TexCoordPointer(2, GL_FLOAT, stride, base + offset + set * 8);
-        }
-        else
-        {
-            gl.DisableClientState(GL_TEXTURE_COORD_ARRAY);
-            gl.MultiTexCoord4f(GL_TEXTURE0 + unit, 0.0f, 0.0f, 0.0f, 1.0f);
-        }
+        bool array = unit < activeUnits && set < sets;
+        if (array)
+            m_shadow.TexCoordPointer(unit, stride, base + offset + set * 8);
+        m_shadow.TexCoordArray(unit, array);
+        if (!array && unit < activeUnits)
+            m_shadow.TexCoord(unit, {0.0f, 0.0f, 0.0f, 1.0f});
     }
-    gl.ClientActiveTexture(GL_TEXTURE0);
 
     GLenum mode = GlPrimitive(type);
     if (!indices)

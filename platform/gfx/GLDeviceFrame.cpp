@@ -16,7 +16,7 @@ bool GLDevice::MakeFramebuffers()
     gl.GenRenderbuffers(1, &m_backColour);
     gl.BindRenderbuffer(GL_RENDERBUFFER, m_backColour);
     gl.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-    gl.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
     gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_backColour);
     m_bHasDepth = m_params.enableAutoDepthStencil && IsDepthFormat(m_params.autoDepthStencilFormat);
     m_bHasStencil = m_bHasDepth && FormatHasStencil(m_params.autoDepthStencilFormat);
@@ -41,17 +41,17 @@ bool GLDevice::MakeFramebuffers()
     gl.GenRenderbuffers(1, &m_frontColour);
     gl.BindRenderbuffer(GL_RENDERBUFFER, m_frontColour);
     gl.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-    gl.BindFramebuffer(GL_FRAMEBUFFER, m_frontFbo);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_frontFbo);
     gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_frontColour);
     ok = ok && gl.CheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    gl.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
     return ok;
 }
 
 void GLDevice::DeleteFramebuffers()
 {
     GLApi& gl = Gl();
-    gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, 0);
     GLuint fbos[] = {m_backFbo, m_frontFbo};
     GLuint rbs[] = {m_backColour, m_backDepth, m_frontColour};
     gl.DeleteFramebuffers(2, fbos);
@@ -75,24 +75,24 @@ GfxResult GLDevice::Clear(uint32_t count, const Rect* rects, uint32_t flags, uin
         mask |= GL_COLOR_BUFFER_BIT;
         gl.ClearColor(((colour >> 16) & 255) / 255.0f, ((colour >> 8) & 255) / 255.0f, (colour & 255) / 255.0f,
                       (colour >> 24) / 255.0f);
-        gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        m_shadow.ColourMask(true, true, true, true);
     }
     if (flags & ClearFlags::ZBuffer)
     {
         mask |= GL_DEPTH_BUFFER_BIT;
         gl.ClearDepth(std::clamp(z, 0.0f, 1.0f));
-        gl.DepthMask(GL_TRUE);
+        m_shadow.DepthMask(true);
     }
     if (flags & ClearFlags::Stencil)
     {
         mask |= GL_STENCIL_BUFFER_BIT;
         gl.ClearStencil(static_cast<GLint>(stencil));
-        gl.StencilMask(0xFFFFFFFFu);
+        m_shadow.StencilMask(0xFFFFFFFFu);
     }
     if (!mask)
         return GfxResult::Ok;
-    gl.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
-    Enable(GL_SCISSOR_TEST, true);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    m_shadow.Enable(GL_SCISSOR_TEST, true);
     int32_t height = static_cast<int32_t>(m_params.backBufferHeight);
     Rect view{static_cast<int32_t>(m_viewport.X), static_cast<int32_t>(m_viewport.Y),
               static_cast<int32_t>(m_viewport.X + m_viewport.Width),
@@ -108,13 +108,8 @@ GfxResult GLDevice::Clear(uint32_t count, const Rect* rects, uint32_t flags, uin
         gl.Scissor(c.left, height - c.bottom, c.right - c.left, c.bottom - c.top);
         gl.Clear(mask);
     }
-    Enable(GL_SCISSOR_TEST, false);
-    // The write masks come back from the device state at the next draw.
-    uint32_t write = Rs(RenderState::ColourWriteEnable);
-    gl.ColorMask((write & ColourWrite::Red) != 0, (write & ColourWrite::Green) != 0, (write & ColourWrite::Blue) != 0,
-                 (write & ColourWrite::Alpha) != 0);
-    gl.DepthMask(Rs(RenderState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
-    gl.StencilMask(Rs(RenderState::StencilWriteMask));
+    m_shadow.Enable(GL_SCISSOR_TEST, false);
+    // The write masks come back from the device state at the next draw, through the shadow.
     return GfxResult::Ok;
 }
 
@@ -125,22 +120,22 @@ GfxResult GLDevice::Present()
         return GfxResult::InvalidCall;
     GLApi& gl = Gl();
     GLint w = static_cast<GLint>(m_params.backBufferWidth), h = static_cast<GLint>(m_params.backBufferHeight);
-    Enable(GL_SCISSOR_TEST, false);
-    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, m_backFbo);
-    gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, m_frontFbo);
+    m_shadow.Enable(GL_SCISSOR_TEST, false);
+    m_shadow.BindFramebuffer(GL_READ_FRAMEBUFFER, m_backFbo);
+    m_shadow.BindFramebuffer(GL_DRAW_FRAMEBUFFER, m_frontFbo);
     gl.BlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     if (!m_bOwnWindow)
     {
         int ww = 0, wh = 0;
         SDL_GL_GetDrawableSize(m_pWindow, &ww, &wh);
-        gl.BindFramebuffer(GL_READ_FRAMEBUFFER, m_frontFbo);
-        gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        m_shadow.BindFramebuffer(GL_READ_FRAMEBUFFER, m_frontFbo);
+        m_shadow.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         if (ww > 0 && wh > 0)
             gl.BlitFramebuffer(0, 0, w, h, 0, 0, ww, wh, GL_COLOR_BUFFER_BIT,
                                ww == w && wh == h ? GL_NEAREST : GL_LINEAR);
         SDL_GL_SwapWindow(m_pWindow);
     }
-    gl.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
     return GfxResult::Ok;
 }
 
@@ -148,11 +143,11 @@ GfxResult GLDevice::Present()
 
 namespace
 {
-GfxResult ReadFramebuffer(GLuint fbo, uint32_t w, uint32_t h, std::vector<uint32_t>* pixels)
+GfxResult ReadFramebuffer(GLStateShadow& shadow, GLuint fbo, uint32_t w, uint32_t h, std::vector<uint32_t>* pixels)
 {
     GLApi& gl = Gl();
     std::vector<uint32_t> rows(static_cast<size_t>(w) * h);
-    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+    shadow.BindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
     gl.ReadPixels(0, 0, static_cast<GLsizei>(w), static_cast<GLsizei>(h), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                   rows.data());
     pixels->resize(rows.size());
@@ -170,8 +165,8 @@ GfxResult GLDevice::ReadBackBuffer(std::vector<uint32_t>* pixels, uint32_t* widt
     MakeCurrent();
     *width = m_params.backBufferWidth;
     *height = m_params.backBufferHeight;
-    GfxResult r = ReadFramebuffer(m_backFbo, *width, *height, pixels);
-    Gl().BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    GfxResult r = ReadFramebuffer(m_shadow, m_backFbo, *width, *height, pixels);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
     return r;
 }
 
@@ -182,8 +177,8 @@ GfxResult GLDevice::ReadFrontBuffer(std::vector<uint32_t>* pixels, uint32_t* wid
     MakeCurrent();
     *width = m_params.backBufferWidth;
     *height = m_params.backBufferHeight;
-    GfxResult r = ReadFramebuffer(m_frontFbo, *width, *height, pixels);
-    Gl().BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    GfxResult r = ReadFramebuffer(m_shadow, m_frontFbo, *width, *height, pixels);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
     return r;
 }
 
@@ -208,22 +203,22 @@ GfxResult GLDevice::WriteBackBuffer(const uint32_t* pixels, uint32_t width, uint
     }
     GLuint texture = 0, fbo = 0;
     gl.GenTextures(1, &texture);
-    ActiveUnit(0);
-    gl.BindTexture(GL_TEXTURE_2D, texture);
+    m_shadow.BindTexture(0, texture);
+    m_shadow.ActiveUnit(0);
     gl.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(w), static_cast<GLsizei>(h), 0, GL_BGRA,
                   GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
     gl.GenFramebuffers(1, &fbo);
-    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+    m_shadow.BindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
     gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-    gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, m_backFbo);
-    Enable(GL_SCISSOR_TEST, false);
+    m_shadow.BindFramebuffer(GL_DRAW_FRAMEBUFFER, m_backFbo);
+    m_shadow.Enable(GL_SCISSOR_TEST, false);
     GLint top = static_cast<GLint>(m_params.backBufferHeight);
     gl.BlitFramebuffer(0, 0, static_cast<GLint>(w), static_cast<GLint>(h), 0, top - static_cast<GLint>(h),
                        static_cast<GLint>(w), top, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    gl.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
+    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
     gl.DeleteFramebuffers(1, &fbo);
     gl.DeleteTextures(1, &texture);
-    m_aBoundNames[0] = ~0u;
+    m_shadow.TextureDeleted(texture);
     return gl.GetError() == GL_NO_ERROR ? GfxResult::Ok : GfxResult::DriverError;
 }
 

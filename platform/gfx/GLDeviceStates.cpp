@@ -3,6 +3,7 @@
 #include "platform/gfx/GLDevice.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace platform
@@ -135,6 +136,13 @@ GLenum GlMinFilter(uint32_t minFilter, uint32_t mipFilter, bool hasMips)
     return mipLinear ? GL_NEAREST_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST;
 }
 
+// A colour 0xAARRGGBB as GL's four floats (alpha 1 where the colour's alpha is not used).
+std::array<float, 4> ColourFloats(uint32_t c, bool withAlpha = true)
+{
+    return {((c >> 16) & 255) / 255.0f, ((c >> 8) & 255) / 255.0f, (c & 255) / 255.0f,
+            withAlpha ? (c >> 24) / 255.0f : 1.0f};
+}
+
 // One combiner source: where an argument comes from and which part of it is used.
 void CombinerSource(uint32_t arg, bool alpha, GLenum* source, GLenum* operand)
 {
@@ -161,10 +169,10 @@ void CombinerSource(uint32_t arg, bool alpha, GLenum* source, GLenum* operand)
         *operand = complement ? GL_ONE_MINUS_SRC_COLOR : GL_SRC_COLOR;
 }
 
-// Sets the colour (alpha = false) or alpha combiner of the active unit for one operation.
-void SetCombiner(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t arg0, bool alpha)
+// Sets the colour (alpha = false) or alpha combiner of a unit for one operation.
+void SetCombiner(GLStateShadow& shadow, uint32_t unit, uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t arg0,
+                 bool alpha)
 {
-    GLApi& gl = Gl();
     const GLenum combine = alpha ? GL_COMBINE_ALPHA : GL_COMBINE_RGB;
     const GLenum sources[3] = {alpha ? GLenum(GL_SRC0_ALPHA) : GLenum(GL_SRC0_RGB),
                                alpha ? GLenum(GL_SRC1_ALPHA) : GLenum(GL_SRC1_RGB),
@@ -243,7 +251,7 @@ void SetCombiner(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t arg0, bool 
     }
     if (blendSource >= 0)
         args[2] = static_cast<uint32_t>(blendSource) | TextureArg::AlphaReplicate;
-    gl.TexEnvi(GL_TEXTURE_ENV, combine, static_cast<GLint>(mode));
+    shadow.TexEnvi(unit, combine, static_cast<GLint>(mode));
     int used = mode == GL_REPLACE ? 1 : mode == GL_INTERPOLATE ? 3 : 2;
     for (int i = 0; i < used; ++i)
     {
@@ -251,10 +259,10 @@ void SetCombiner(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t arg0, bool 
         CombinerSource(args[i], alpha, &source, &operand);
         if (mode == GL_INTERPOLATE && i == 2 && op != TextureOp::Lerp)
             operand = GL_SRC_ALPHA;
-        gl.TexEnvi(GL_TEXTURE_ENV, sources[i], static_cast<GLint>(source));
-        gl.TexEnvi(GL_TEXTURE_ENV, operands[i], static_cast<GLint>(operand));
+        shadow.TexEnvi(unit, sources[i], static_cast<GLint>(source));
+        shadow.TexEnvi(unit, operands[i], static_cast<GLint>(operand));
     }
-    gl.TexEnvf(GL_TEXTURE_ENV, scaleName, scale);
+    shadow.TexEnvf(unit, scaleName, scale);
 }
 
 } // namespace
@@ -266,8 +274,9 @@ GfxResult GLDevice::SetTransform(TransformType type, const Matrix& matrix)
     if (type >= TransformType::Count)
         return GfxResult::InvalidCall;
     m_aTransforms[static_cast<uint32_t>(type)] = matrix;
+    m_bStatesChanged = true;
     if (type >= TransformType::Texture0)
-        m_abCombinerDirty[static_cast<uint32_t>(type) - static_cast<uint32_t>(TransformType::Texture0)] = true;
+        m_abCoordsDirty[static_cast<uint32_t>(type) - static_cast<uint32_t>(TransformType::Texture0)] = true;
     else
     {
         m_bMatricesDirty = true;
@@ -285,15 +294,14 @@ GfxResult GLDevice::SetViewport(const Viewport& viewport)
         return GfxResult::InvalidCall;
     }
     m_viewport = viewport;
-    m_bMatricesDirty = true;
-    m_iLastPretransformed = -1;
+    m_bStatesChanged = m_bMatricesDirty = true;
     return GfxResult::Ok;
 }
 
 GfxResult GLDevice::SetMaterial(const MaterialDesc& material)
 {
     m_material = material;
-    m_bMaterialDirty = true;
+    m_bStatesChanged = m_bMaterialDirty = true;
     return GfxResult::Ok;
 }
 
@@ -302,7 +310,7 @@ GfxResult GLDevice::SetLight(uint32_t index, const LightDesc& light)
     if (index >= kMaxLights)
         return GfxResult::InvalidCall;
     m_aLights[index] = light;
-    m_bLightsDirty = true;
+    m_bStatesChanged = m_bLightsDirty = true;
     return GfxResult::Ok;
 }
 
@@ -311,7 +319,7 @@ GfxResult GLDevice::LightEnable(uint32_t index, bool enable)
     if (index >= kMaxLights)
         return GfxResult::InvalidCall;
     m_abLightEnabled[index] = enable;
-    m_bLightsDirty = true;
+    m_bStatesChanged = m_bLightsDirty = true;
     return GfxResult::Ok;
 }
 
@@ -319,7 +327,11 @@ GfxResult GLDevice::SetRenderState(RenderState state, uint32_t value)
 {
     if (state >= RenderState::Count)
         return GfxResult::InvalidCall;
-    m_auRenderStates[static_cast<uint32_t>(state)] = value;
+    uint32_t& current = m_auRenderStates[static_cast<uint32_t>(state)];
+    if (current == value)
+        return GfxResult::Ok;
+    current = value;
+    m_bStatesChanged = true;
     switch (state)
     {
     case RenderState::TextureFactor:
@@ -345,7 +357,11 @@ GfxResult GLDevice::SetTextureStageState(uint32_t stage, TextureStageState state
 {
     if (stage >= kMaxTextureStages || state >= TextureStageState::Count)
         return GfxResult::InvalidCall;
-    m_auStageStates[stage][static_cast<uint32_t>(state)] = value;
+    uint32_t& current = m_auStageStates[stage][static_cast<uint32_t>(state)];
+    if (current == value)
+        return GfxResult::Ok;
+    current = value;
+    m_bStatesChanged = true;
     switch (state)
     {
     case TextureStageState::AddressU:
@@ -360,6 +376,10 @@ GfxResult GLDevice::SetTextureStageState(uint32_t stage, TextureStageState state
     case TextureStageState::MaxAnisotropy:
         m_abSamplerDirty[stage] = true;
         break;
+    case TextureStageState::TexCoordIndex:
+    case TextureStageState::TextureTransformFlags:
+        m_abCoordsDirty[stage] = true;
+        break;
     default:
         m_abCombinerDirty[stage] = true;
         break;
@@ -371,36 +391,32 @@ GfxResult GLDevice::SetTextureStageState(uint32_t stage, TextureStageState state
 
 void GLDevice::ApplyViewport(bool pretransformed)
 {
-    GLApi& gl = Gl();
-    GLint height = static_cast<GLint>(m_params.backBufferHeight);
+    GLsizei height = static_cast<GLsizei>(m_params.backBufferHeight);
     if (pretransformed)
     {
         // Screen-space vertices are placed by their own coordinates over the whole target.
-        gl.Viewport(0, 0, static_cast<GLsizei>(m_params.backBufferWidth), height);
-        gl.DepthRange(0.0, 1.0);
-        gl.MatrixMode(GL_PROJECTION);
-        gl.LoadIdentity();
-        gl.MatrixMode(GL_MODELVIEW);
-        gl.LoadIdentity();
-        m_bMatricesDirty = true;
-        m_bLightsDirty = true;
+        m_shadow.Viewport(0, 0, static_cast<GLsizei>(m_params.backBufferWidth), height);
+        m_shadow.DepthRange(0.0f, 1.0f);
+        m_shadow.LoadMatrix(GL_PROJECTION, MatrixIdentity());
+        m_shadow.LoadMatrix(GL_MODELVIEW, MatrixIdentity());
         return;
     }
-    gl.Viewport(static_cast<GLint>(m_viewport.X), height - static_cast<GLint>(m_viewport.Y + m_viewport.Height),
-                static_cast<GLsizei>(m_viewport.Width), static_cast<GLsizei>(m_viewport.Height));
-    gl.DepthRange(m_viewport.MinZ, m_viewport.MaxZ);
+    m_shadow.Viewport(static_cast<GLint>(m_viewport.X), height - static_cast<GLint>(m_viewport.Y + m_viewport.Height),
+                      static_cast<GLsizei>(m_viewport.Width), static_cast<GLsizei>(m_viewport.Height));
+    m_shadow.DepthRange(m_viewport.MinZ, m_viewport.MaxZ);
 }
 
 void GLDevice::ApplyFixedState(uint32_t fvf, bool pretransformed)
 {
-    GLApi& gl = Gl();
     if (m_iLastPretransformed != static_cast<int>(pretransformed))
     {
-        ApplyViewport(pretransformed);
+        // Screen-space draws load identity matrices and no texture coordinate generation: the other kind reloads.
         m_iLastPretransformed = pretransformed;
-        for (bool& dirty : m_abCombinerDirty)
+        m_bMatricesDirty = true;
+        for (bool& dirty : m_abCoordsDirty)
             dirty = true;
     }
+    ApplyViewport(pretransformed);
 
     if (!pretransformed && m_bMatricesDirty)
     {
@@ -411,61 +427,55 @@ void GLDevice::ApplyFixedState(uint32_t fvf, bool pretransformed)
         fix.m[3][2] = -1.0f;
         fix.m[3][0] = 2.0f * kPixelCentreShift / static_cast<float>(m_viewport.Width);
         fix.m[3][1] = -2.0f * kPixelCentreShift / static_cast<float>(m_viewport.Height);
-        Matrix projection = FlipZ() * Transform(TransformType::Projection) * fix;
-        gl.MatrixMode(GL_PROJECTION);
-        gl.LoadMatrixf(projection.Data());
-        gl.MatrixMode(GL_MODELVIEW);
-        Matrix modelView = Transform(TransformType::World) * Transform(TransformType::View) * FlipZ();
-        gl.LoadMatrixf(modelView.Data());
+        m_shadow.LoadMatrix(GL_PROJECTION, FlipZ() * Transform(TransformType::Projection) * fix);
+        m_shadow.LoadMatrix(GL_MODELVIEW, Transform(TransformType::World) * Transform(TransformType::View) * FlipZ());
         m_bMatricesDirty = false;
         m_bLightsDirty = true;
     }
 
     // depth and stencil
-    Enable(GL_DEPTH_TEST, m_bHasDepth && Rs(RenderState::ZEnable) != 0);
-    gl.DepthFunc(GlCompare(Rs(RenderState::ZFunc)));
-    gl.DepthMask(Rs(RenderState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+    m_shadow.Enable(GL_DEPTH_TEST, m_bHasDepth && Rs(RenderState::ZEnable) != 0);
+    m_shadow.DepthFunc(GlCompare(Rs(RenderState::ZFunc)));
+    m_shadow.DepthMask(Rs(RenderState::ZWriteEnable) != 0);
     uint32_t bias = Rs(RenderState::ZBias);
-    Enable(GL_POLYGON_OFFSET_FILL, bias != 0);
+    m_shadow.Enable(GL_POLYGON_OFFSET_FILL, bias != 0);
     if (bias)
-        gl.PolygonOffset(0.0f, -static_cast<float>(bias));
-    Enable(GL_STENCIL_TEST, m_bHasStencil && Rs(RenderState::StencilEnable) != 0);
-    if (m_bHasStencil && Rs(RenderState::StencilEnable))
+        m_shadow.PolygonOffset(-static_cast<float>(bias));
+    bool stencil = m_bHasStencil && Rs(RenderState::StencilEnable) != 0;
+    m_shadow.Enable(GL_STENCIL_TEST, stencil);
+    if (stencil)
     {
-        gl.StencilFunc(GlCompare(Rs(RenderState::StencilFunc)), static_cast<GLint>(Rs(RenderState::StencilRef)),
-                       Rs(RenderState::StencilMask));
-        gl.StencilOp(GlStencilOp(Rs(RenderState::StencilFail)), GlStencilOp(Rs(RenderState::StencilZFail)),
-                     GlStencilOp(Rs(RenderState::StencilPass)));
-        gl.StencilMask(Rs(RenderState::StencilWriteMask));
+        m_shadow.StencilFunc(GlCompare(Rs(RenderState::StencilFunc)), static_cast<GLint>(Rs(RenderState::StencilRef)),
+                             Rs(RenderState::StencilMask));
+        m_shadow.StencilOp(GlStencilOp(Rs(RenderState::StencilFail)), GlStencilOp(Rs(RenderState::StencilZFail)),
+                           GlStencilOp(Rs(RenderState::StencilPass)));
+        m_shadow.StencilMask(Rs(RenderState::StencilWriteMask));
     }
 
     // alpha test and blending
-    Enable(GL_ALPHA_TEST, Rs(RenderState::AlphaTestEnable) != 0);
+    m_shadow.Enable(GL_ALPHA_TEST, Rs(RenderState::AlphaTestEnable) != 0);
     if (Rs(RenderState::AlphaTestEnable))
-        gl.AlphaFunc(GlCompare(Rs(RenderState::AlphaFunc)),
-                     static_cast<float>(Rs(RenderState::AlphaRef) & 255) / 255.0f);
-    Enable(GL_BLEND, Rs(RenderState::AlphaBlendEnable) != 0);
+        m_shadow.AlphaFunc(GlCompare(Rs(RenderState::AlphaFunc)),
+                           static_cast<float>(Rs(RenderState::AlphaRef) & 255) / 255.0f);
+    m_shadow.Enable(GL_BLEND, Rs(RenderState::AlphaBlendEnable) != 0);
     if (Rs(RenderState::AlphaBlendEnable))
     {
-        uint32_t src = Rs(RenderState::SrcBlend), dst = Rs(RenderState::DestBlend);
-        gl.BlendFunc(GlBlend(src), GlBlend(dst));
-        gl.BlendEquation(GlBlendOp(Rs(RenderState::BlendOp)));
+        m_shadow.BlendFunc(GlBlend(Rs(RenderState::SrcBlend)), GlBlend(Rs(RenderState::DestBlend)));
+        m_shadow.BlendEquation(GlBlendOp(Rs(RenderState::BlendOp)));
     }
     uint32_t write = Rs(RenderState::ColourWriteEnable);
-    gl.ColorMask((write & ColourWrite::Red) != 0, (write & ColourWrite::Green) != 0, (write & ColourWrite::Blue) != 0,
-                 (write & ColourWrite::Alpha) != 0);
+    m_shadow.ColourMask((write & ColourWrite::Red) != 0, (write & ColourWrite::Green) != 0,
+                        (write & ColourWrite::Blue) != 0, (write & ColourWrite::Alpha) != 0);
 
     // rasterisation
     uint32_t cull = Rs(RenderState::CullMode);
-    Enable(GL_CULL_FACE, cull == CullMode::CW || cull == CullMode::CCW);
+    m_shadow.Enable(GL_CULL_FACE, cull == CullMode::CW || cull == CullMode::CCW);
     if (cull == CullMode::CW || cull == CullMode::CCW)
-        gl.CullFace(cull == CullMode::CCW ? GL_BACK : GL_FRONT);
+        m_shadow.CullFace(cull == CullMode::CCW ? GL_BACK : GL_FRONT);
     uint32_t fill = Rs(RenderState::FillMode);
-    gl.PolygonMode(GL_FRONT_AND_BACK, fill == FillMode::Point       ? GL_POINT
-                                      : fill == FillMode::Wireframe ? GL_LINE
-                                                                    : GL_FILL);
-    gl.ShadeModel(Rs(RenderState::ShadeMode) == ShadeMode::Flat ? GL_FLAT : GL_SMOOTH);
-    gl.PointSize(std::max(1.0f, BitsFloat(Rs(RenderState::PointSize))));
+    m_shadow.PolygonMode(fill == FillMode::Point ? GL_POINT : fill == FillMode::Wireframe ? GL_LINE : GL_FILL);
+    m_shadow.ShadeModel(Rs(RenderState::ShadeMode) == ShadeMode::Flat ? GL_FLAT : GL_SMOOTH);
+    m_shadow.PointSize(std::max(1.0f, BitsFloat(Rs(RenderState::PointSize))));
 
     // fog: by eye depth for transformed vertices; screen-space vertices take it from their specular alpha
     uint32_t table = Rs(RenderState::FogTableMode), vertex = Rs(RenderState::FogVertexMode);
@@ -473,37 +483,35 @@ void GLDevice::ApplyFixedState(uint32_t fvf, bool pretransformed)
     bool fog = Rs(RenderState::FogEnable) && mode != FogMode::None;
     if (pretransformed)
         fog = Rs(RenderState::FogEnable) && (fvf & Fvf::Specular) && table == FogMode::None;
-    Enable(GL_FOG, fog);
+    m_shadow.Enable(GL_FOG, fog);
     if (fog)
     {
-        uint32_t c = Rs(RenderState::FogColour);
-        GLfloat colour[4] = {((c >> 16) & 255) / 255.0f, ((c >> 8) & 255) / 255.0f, (c & 255) / 255.0f, 1.0f};
-        gl.Fogfv(GL_FOG_COLOR, colour);
+        m_shadow.FogColour(ColourFloats(Rs(RenderState::FogColour), false));
         if (pretransformed)
         {
-            gl.Fogi(GL_FOG_COORD_SRC, GL_FOG_COORD);
-            gl.Fogi(GL_FOG_MODE, GL_LINEAR);
-            gl.Fogf(GL_FOG_START, 1.0f); // factor = coordinate
-            gl.Fogf(GL_FOG_END, 0.0f);
+            m_shadow.Fogi(GL_FOG_COORD_SRC, GL_FOG_COORD);
+            m_shadow.Fogi(GL_FOG_MODE, GL_LINEAR);
+            m_shadow.Fogf(GL_FOG_START, 1.0f); // factor = coordinate
+            m_shadow.Fogf(GL_FOG_END, 0.0f);
         }
         else
         {
-            gl.Fogi(GL_FOG_COORD_SRC, GL_FRAGMENT_DEPTH);
-            gl.Fogi(GL_FOG_MODE, mode == FogMode::Exp ? GL_EXP : mode == FogMode::Exp2 ? GL_EXP2 : GL_LINEAR);
-            gl.Fogf(GL_FOG_START, BitsFloat(Rs(RenderState::FogStart)));
-            gl.Fogf(GL_FOG_END, BitsFloat(Rs(RenderState::FogEnd)));
-            gl.Fogf(GL_FOG_DENSITY, BitsFloat(Rs(RenderState::FogDensity)));
+            m_shadow.Fogi(GL_FOG_COORD_SRC, GL_FRAGMENT_DEPTH);
+            m_shadow.Fogi(GL_FOG_MODE, mode == FogMode::Exp ? GL_EXP : mode == FogMode::Exp2 ? GL_EXP2 : GL_LINEAR);
+            m_shadow.Fogf(GL_FOG_START, BitsFloat(Rs(RenderState::FogStart)));
+            m_shadow.Fogf(GL_FOG_END, BitsFloat(Rs(RenderState::FogEnd)));
+            m_shadow.Fogf(GL_FOG_DENSITY, BitsFloat(Rs(RenderState::FogDensity)));
         }
     }
 
     // lighting (never for screen-space vertices)
     bool lighting = !pretransformed && Rs(RenderState::Lighting) != 0;
-    Enable(GL_LIGHTING, lighting);
+    m_shadow.Enable(GL_LIGHTING, lighting);
     if (lighting)
         ApplyLighting(fvf);
     else
-        Enable(GL_COLOR_MATERIAL, false);
-    Enable(GL_COLOR_SUM, !lighting && Rs(RenderState::SpecularEnable) && (fvf & Fvf::Specular));
+        m_shadow.Enable(GL_COLOR_MATERIAL, false); // unlit vertex colours must not reach the material
+    m_shadow.Enable(GL_COLOR_SUM, !lighting && Rs(RenderState::SpecularEnable) && (fvf & Fvf::Specular));
 }
 
 void GLDevice::ApplyLighting(uint32_t fvf)
@@ -512,13 +520,11 @@ void GLDevice::ApplyLighting(uint32_t fvf)
     if (m_bLightsDirty)
     {
         // Light directions are in world space: give them with the view transform loaded.
-        gl.MatrixMode(GL_MODELVIEW);
-        Matrix view = Transform(TransformType::View) * FlipZ();
-        gl.LoadMatrixf(view.Data());
+        m_shadow.LoadMatrix(GL_MODELVIEW, Transform(TransformType::View) * FlipZ());
         for (uint32_t i = 0; i < kMaxLights; ++i)
         {
             GLenum light = GL_LIGHT0 + i;
-            Enable(light, m_abLightEnabled[i]);
+            m_shadow.Enable(light, m_abLightEnabled[i]);
             if (!m_abLightEnabled[i])
                 continue;
             const LightDesc& l = m_aLights[i];
@@ -557,15 +563,14 @@ void GLDevice::ApplyLighting(uint32_t fvf)
                 }
             }
         }
-        Matrix modelView = Transform(TransformType::World) * Transform(TransformType::View) * FlipZ();
-        gl.LoadMatrixf(modelView.Data());
+        m_shadow.LoadMatrix(GL_MODELVIEW, Transform(TransformType::World) * Transform(TransformType::View) * FlipZ());
         m_bLightsDirty = false;
     }
 
-    gl.LightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, Rs(RenderState::LocalViewer) ? GL_TRUE : GL_FALSE);
-    gl.LightModeli(GL_LIGHT_MODEL_COLOR_CONTROL,
-                   Rs(RenderState::SpecularEnable) ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
-    Enable(GL_NORMALIZE, Rs(RenderState::NormalizeNormals) != 0);
+    m_shadow.LightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, Rs(RenderState::LocalViewer) ? GL_TRUE : GL_FALSE);
+    m_shadow.LightModeli(GL_LIGHT_MODEL_COLOR_CONTROL,
+                         Rs(RenderState::SpecularEnable) ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
+    m_shadow.Enable(GL_NORMALIZE, Rs(RenderState::NormalizeNormals) != 0);
 
     // Vertex colours feed the material only where the layout has them.
     bool colourVertex = Rs(RenderState::ColourVertex) != 0;
@@ -590,173 +595,180 @@ void GLDevice::ApplyLighting(uint32_t fvf)
         tracked = GL_EMISSION;
     else if (specular)
         tracked = GL_SPECULAR;
-    // The material is written before colour tracking starts, so the tracked part follows the vertices.
-    Enable(GL_COLOR_MATERIAL, false);
-    const MaterialDesc& m = m_material;
-    bool specularOn = Rs(RenderState::SpecularEnable) != 0;
-    GLfloat md[4] = {m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a};
-    GLfloat ma[4] = {m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a};
-    GLfloat ms[4] = {specularOn ? m.specular.r : 0.0f, specularOn ? m.specular.g : 0.0f,
-                     specularOn ? m.specular.b : 0.0f, m.specular.a};
-    GLfloat me[4] = {m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a};
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, md);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ma);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, ms);
-    gl.Materialfv(GL_FRONT_AND_BACK, GL_EMISSION, me);
-    gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
-    uint32_t a = Rs(RenderState::Ambient);
-    GLfloat global[4] = {((a >> 16) & 255) / 255.0f, ((a >> 8) & 255) / 255.0f, (a & 255) / 255.0f, 1.0f};
-    gl.LightModelfv(GL_LIGHT_MODEL_AMBIENT, global);
-    if (tracked)
+    // Colour tracking overwrites the tracked part of the material at every vertex, and only that part: the
+    // material is written again when it changed or another part was tracked. It is written before tracking
+    // starts, so that the tracked part follows the vertices.
+    if (m_bMaterialDirty || tracked != m_uTrackedMaterial)
     {
-        gl.ColorMaterial(GL_FRONT_AND_BACK, tracked);
-        Enable(GL_COLOR_MATERIAL, true);
+        m_shadow.Enable(GL_COLOR_MATERIAL, false);
+        const MaterialDesc& m = m_material;
+        bool specularOn = Rs(RenderState::SpecularEnable) != 0;
+        GLfloat md[4] = {m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a};
+        GLfloat ma[4] = {m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a};
+        GLfloat ms[4] = {specularOn ? m.specular.r : 0.0f, specularOn ? m.specular.g : 0.0f,
+                         specularOn ? m.specular.b : 0.0f, m.specular.a};
+        GLfloat me[4] = {m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a};
+        gl.Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, md);
+        gl.Materialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ma);
+        gl.Materialfv(GL_FRONT_AND_BACK, GL_SPECULAR, ms);
+        gl.Materialfv(GL_FRONT_AND_BACK, GL_EMISSION, me);
+        gl.Materialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
+        m_shadow.LightModelAmbient(ColourFloats(Rs(RenderState::Ambient), false));
+        if (tracked)
+            gl.ColorMaterial(GL_FRONT_AND_BACK, tracked);
+        m_uTrackedMaterial = tracked;
+        m_bMaterialDirty = false;
     }
-    m_bMaterialDirty = false;
+    m_shadow.Enable(GL_COLOR_MATERIAL, tracked != 0);
+}
+
+GLSamplerKey GLDevice::SamplerKeyOf(uint32_t unit, const GLTexture* texture) const
+{
+    const GLApi& gl = Gl();
+    GLSamplerKey key;
+    bool hasMips = texture && texture->levels.size() > 1;
+    key.minFilter =
+        GlMinFilter(Tss(unit, TextureStageState::MinFilter), Tss(unit, TextureStageState::MipFilter), hasMips);
+    key.magFilter = Tss(unit, TextureStageState::MagFilter) == TextureFilter::Point ? GL_NEAREST : GL_LINEAR;
+    key.border = ColourFloats(Tss(unit, TextureStageState::BorderColour));
+    key.wrapS = GlAddress(Tss(unit, TextureStageState::AddressU));
+    key.wrapT = GlAddress(Tss(unit, TextureStageState::AddressV));
+    key.bias = BitsFloat(Tss(unit, TextureStageState::MipMapLodBias));
+    key.minLod = static_cast<float>(Tss(unit, TextureStageState::MaxMipLevel));
+    key.anisotropy =
+        std::clamp(static_cast<float>(Tss(unit, TextureStageState::MaxAnisotropy)), 1.0f, gl.maxAnisotropy);
+    if (Tss(unit, TextureStageState::MinFilter) != TextureFilter::Anisotropic)
+        key.anisotropy = 1.0f;
+    return key;
 }
 
 void GLDevice::ApplySampler(uint32_t unit, GLTexture* texture)
 {
     GLApi& gl = Gl();
-    bool hasMips = texture && texture->levels.size() > 1;
-    GLenum minFilter =
-        GlMinFilter(Tss(unit, TextureStageState::MinFilter), Tss(unit, TextureStageState::MipFilter), hasMips);
-    GLenum magFilter = Tss(unit, TextureStageState::MagFilter) == TextureFilter::Point ? GL_NEAREST : GL_LINEAR;
-    uint32_t b = Tss(unit, TextureStageState::BorderColour);
-    GLfloat border[4] = {((b >> 16) & 255) / 255.0f, ((b >> 8) & 255) / 255.0f, (b & 255) / 255.0f, (b >> 24) / 255.0f};
-    GLenum wrapS = GlAddress(Tss(unit, TextureStageState::AddressU));
-    GLenum wrapT = GlAddress(Tss(unit, TextureStageState::AddressV));
-    float bias = BitsFloat(Tss(unit, TextureStageState::MipMapLodBias));
-    float minLod = static_cast<float>(Tss(unit, TextureStageState::MaxMipLevel));
-    float aniso = std::clamp(static_cast<float>(Tss(unit, TextureStageState::MaxAnisotropy)), 1.0f, gl.maxAnisotropy);
-    if (Tss(unit, TextureStageState::MinFilter) != TextureFilter::Anisotropic)
-        aniso = 1.0f;
+    GLSamplerKey key = SamplerKeyOf(unit, texture);
+    // With sampler objects each unit has its own; without, the parameters belong to the bound texture.
+    std::optional<GLSamplerKey>& known =
+        gl.samplers ? m_aSamplerKeys[unit] : (texture ? texture->sampling : m_whiteSampling);
+    if (known == key)
+        return;
+    known = key;
     if (gl.samplers)
     {
         GLuint s = m_aSamplers[unit];
-        gl.SamplerParameteri(s, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
-        gl.SamplerParameteri(s, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter));
-        gl.SamplerParameteri(s, GL_TEXTURE_WRAP_S, static_cast<GLint>(wrapS));
-        gl.SamplerParameteri(s, GL_TEXTURE_WRAP_T, static_cast<GLint>(wrapT));
-        gl.SamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, border);
-        gl.SamplerParameterf(s, GL_TEXTURE_LOD_BIAS, bias);
-        gl.SamplerParameterf(s, GL_TEXTURE_MIN_LOD, minLod);
+        gl.SamplerParameteri(s, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(key.minFilter));
+        gl.SamplerParameteri(s, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(key.magFilter));
+        gl.SamplerParameteri(s, GL_TEXTURE_WRAP_S, static_cast<GLint>(key.wrapS));
+        gl.SamplerParameteri(s, GL_TEXTURE_WRAP_T, static_cast<GLint>(key.wrapT));
+        gl.SamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, key.border.data());
+        gl.SamplerParameterf(s, GL_TEXTURE_LOD_BIAS, key.bias);
+        gl.SamplerParameterf(s, GL_TEXTURE_MIN_LOD, key.minLod);
         if (gl.anisotropic)
-            gl.SamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY, aniso);
-        gl.BindSampler(unit, s);
+            gl.SamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY, key.anisotropy);
         return;
     }
-    ActiveUnit(unit);
-    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
-    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter));
-    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(wrapS));
-    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(wrapT));
-    gl.TexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
-    gl.TexParameterf(GL_TEXTURE_2D, GL_TEXTURE_LOD_BIAS, bias);
-    gl.TexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, minLod);
+    m_shadow.ActiveUnit(unit);
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(key.minFilter));
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(key.magFilter));
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(key.wrapS));
+    gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(key.wrapT));
+    gl.TexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, key.border.data());
+    gl.TexParameterf(GL_TEXTURE_2D, GL_TEXTURE_LOD_BIAS, key.bias);
+    gl.TexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, key.minLod);
     if (gl.anisotropic)
-        gl.TexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY, aniso);
+        gl.TexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY, key.anisotropy);
 }
 
 void GLDevice::ApplyCombiner(uint32_t unit)
 {
-    GLApi& gl = Gl();
-    uint32_t colourOp = Tss(unit, TextureStageState::ColourOp);
-    uint32_t alphaOp = Tss(unit, TextureStageState::AlphaOp);
-    SetCombiner(colourOp, Tss(unit, TextureStageState::ColourArg1), Tss(unit, TextureStageState::ColourArg2),
-                Tss(unit, TextureStageState::ColourArg0), false);
-    SetCombiner(alphaOp, Tss(unit, TextureStageState::AlphaArg1), Tss(unit, TextureStageState::AlphaArg2),
-                Tss(unit, TextureStageState::AlphaArg0), true);
-    uint32_t f = Rs(RenderState::TextureFactor);
-    GLfloat factor[4] = {((f >> 16) & 255) / 255.0f, ((f >> 8) & 255) / 255.0f, (f & 255) / 255.0f, (f >> 24) / 255.0f};
-    gl.TexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+    SetCombiner(m_shadow, unit, Tss(unit, TextureStageState::ColourOp), Tss(unit, TextureStageState::ColourArg1),
+                Tss(unit, TextureStageState::ColourArg2), Tss(unit, TextureStageState::ColourArg0), false);
+    SetCombiner(m_shadow, unit, Tss(unit, TextureStageState::AlphaOp), Tss(unit, TextureStageState::AlphaArg1),
+                Tss(unit, TextureStageState::AlphaArg2), Tss(unit, TextureStageState::AlphaArg0), true);
+    m_shadow.TexEnvColour(unit, ColourFloats(Rs(RenderState::TextureFactor)));
 }
 
-void GLDevice::ApplyStages(uint32_t fvf, bool pretransformed)
+void GLDevice::ApplyCoordinates(uint32_t unit, bool pretransformed)
 {
-    GLApi& gl = Gl();
-    bool chain = true;
+    // Generation in camera space, and the texture matrix in the device's conventions.
+    uint32_t index = Tss(unit, TextureStageState::TexCoordIndex);
+    uint32_t gen = pretransformed ? 0 : index & TexCoordGen::Mask;
+    GLint genMode = gen == TexCoordGen::CameraSpaceNormal     ? GL_NORMAL_MAP
+                    : gen == TexCoordGen::CameraSpacePosition ? GL_EYE_LINEAR
+                                                              : GL_REFLECTION_MAP;
+    for (GLenum coord : {GL_S, GL_T, GL_R})
+    {
+        if (gen)
+            m_shadow.TexGenMode(unit, coord, genMode);
+        m_shadow.EnableOnUnit(unit,
+                              coord == GL_S   ? GL_TEXTURE_GEN_S
+                              : coord == GL_T ? GL_TEXTURE_GEN_T
+                                              : GL_TEXTURE_GEN_R,
+                              gen != 0);
+    }
+    uint32_t flags = Tss(unit, TextureStageState::TextureTransformFlags);
+    if (pretransformed || (flags & 0xFF) == TextureTransform::Disable)
+    {
+        m_shadow.LoadMatrix(GL_TEXTURE, MatrixIdentity(), unit);
+        return;
+    }
+    Matrix t = Transform(TextureTransformOf(unit));
+    if (gen)
+    {
+        // Generated coordinates arrive in GL's eye space: undo the z flip first.
+        t = FlipZ() * t;
+    }
+    else
+    {
+        // Two-component coordinates enter as (u, v, 1, 0) on the device but (u, v, 0, 1) in GL.
+        for (int c = 0; c < 4; ++c)
+            std::swap(t.m[2][c], t.m[3][c]);
+    }
+    uint32_t count = std::clamp<uint32_t>(flags & 0xFF, 1, 4);
+    for (int r = 0; r < 4; ++r)
+        t.m[r][3] = (flags & TextureTransform::Projected) ? t.m[r][count - 1] : (r == 3 ? 1.0f : 0.0f);
+    m_shadow.LoadMatrix(GL_TEXTURE, t, unit);
+}
+
+uint32_t GLDevice::ApplyStages(bool pretransformed)
+{
+    // The stages up to the first disabled one run; the units past them are switched off.
+    uint32_t active = 0;
+    while (active < m_uUnits && Tss(active, TextureStageState::ColourOp) != TextureOp::Disable)
+        ++active;
     for (uint32_t unit = 0; unit < m_uUnits; ++unit)
     {
-        chain = chain && Tss(unit, TextureStageState::ColourOp) != TextureOp::Disable;
-        ActiveUnit(unit);
-        if (chain != m_abUnitActive[unit])
+        if (unit >= active)
         {
-            m_abUnitActive[unit] = chain;
-            m_abCombinerDirty[unit] = true;
-        }
-        if (!chain)
-        {
-            gl.Disable(GL_TEXTURE_2D);
-            gl.Disable(GL_TEXTURE_GEN_S);
-            gl.Disable(GL_TEXTURE_GEN_T);
-            gl.Disable(GL_TEXTURE_GEN_R);
+            m_shadow.EnableOnUnit(unit, GL_TEXTURE_2D, false);
+            for (GLenum gen : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R})
+                m_shadow.EnableOnUnit(unit, gen, false);
+            m_abCoordsDirty[unit] = true; // generation may be needed again when the unit comes back
             continue;
         }
-        gl.Enable(GL_TEXTURE_2D);
+        m_shadow.EnableOnUnit(unit, GL_TEXTURE_2D, true);
+        // A white texture stands in on stages that have none, so that their operations still run.
         GLTexture* texture = m_apTextures[unit];
         if (texture && !texture->name)
             UploadTexture(texture, unit);
-        BindUnitTexture(unit, texture ? texture->name : m_whiteTexture);
-        if (m_abSamplerDirty[unit] || m_apSamplerTexture[unit] != texture || !gl.samplers)
+        m_shadow.BindTexture(unit, texture ? texture->name : m_whiteTexture);
+        if (m_abSamplerDirty[unit] || m_apSamplerTexture[unit] != texture || !Gl().samplers)
         {
             ApplySampler(unit, texture);
             m_apSamplerTexture[unit] = texture;
             m_abSamplerDirty[unit] = false;
         }
-        ActiveUnit(unit);
-        if (!m_abCombinerDirty[unit])
-            continue;
-        m_abCombinerDirty[unit] = false;
-        ApplyCombiner(unit);
-
-        // Coordinates: generation in camera space, and the texture matrix in the device's conventions.
-        uint32_t index = Tss(unit, TextureStageState::TexCoordIndex);
-        uint32_t gen = pretransformed ? 0 : index & TexCoordGen::Mask;
-        GLint genMode = gen == TexCoordGen::CameraSpaceNormal     ? GL_NORMAL_MAP
-                        : gen == TexCoordGen::CameraSpacePosition ? GL_EYE_LINEAR
-                                                                  : GL_REFLECTION_MAP;
-        for (GLenum coord : {GL_S, GL_T, GL_R})
+        if (m_abCombinerDirty[unit])
         {
-            GLenum cap = coord == GL_S ? GL_TEXTURE_GEN_S : coord == GL_T ? GL_TEXTURE_GEN_T : GL_TEXTURE_GEN_R;
-            if (gen)
-            {
-                gl.TexGeni(coord, GL_TEXTURE_GEN_MODE, genMode);
-                gl.Enable(cap);
-            }
-            else
-            {
-                gl.Disable(cap);
-            }
+            ApplyCombiner(unit);
+            m_abCombinerDirty[unit] = false;
         }
-        uint32_t flags = Tss(unit, TextureStageState::TextureTransformFlags);
-        gl.MatrixMode(GL_TEXTURE);
-        if (pretransformed || (flags & 0xFF) == TextureTransform::Disable)
+        if (m_abCoordsDirty[unit])
         {
-            gl.LoadIdentity();
+            ApplyCoordinates(unit, pretransformed);
+            m_abCoordsDirty[unit] = false;
         }
-        else
-        {
-            Matrix t = Transform(TextureTransformOf(unit));
-            if (gen)
-            {
-                // Generated coordinates arrive in GL's eye space: undo the z flip first.
-                t = FlipZ() * t;
-            }
-            else
-            {
-                // Two-component coordinates enter as (u, v, 1, 0) on the device but (u, v, 0, 1) in GL.
-                for (int c = 0; c < 4; ++c)
-                    std::swap(t.m[2][c], t.m[3][c]);
-            }
-            uint32_t count = std::clamp<uint32_t>(flags & 0xFF, 1, 4);
-            for (int r = 0; r < 4; ++r)
-                t.m[r][3] = (flags & TextureTransform::Projected) ? t.m[r][count - 1] : (r == 3 ? 1.0f : 0.0f);
-            gl.LoadMatrixf(t.Data());
-        }
-        gl.MatrixMode(GL_MODELVIEW);
-        (void)fvf;
     }
+    return active;
 }
 
 } // namespace platform

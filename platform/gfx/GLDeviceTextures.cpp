@@ -231,7 +231,8 @@ void GLDevice::UploadTexture(GLTexture* texture, uint32_t unit)
 {
     GLApi& gl = Gl();
     gl.GenTextures(1, &texture->name);
-    BindUnitTexture(unit, texture->name);
+    m_shadow.BindTexture(unit, texture->name);
+    m_shadow.ActiveUnit(unit); // the edits below go to the active unit's texture
     m_apSamplerTexture[unit] = nullptr;
     m_abSamplerDirty[unit] = true;
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
@@ -251,7 +252,8 @@ void GLDevice::UploadLevel(GLTexture* texture, uint32_t level, const Rect* rect,
     GLApi& gl = Gl();
     const GLTexture::Level& l = texture->levels[level];
     GlFormat g = GlFormatOf(texture->format);
-    BindUnitTexture(unit, texture->name);
+    m_shadow.BindTexture(unit, texture->name);
+    m_shadow.ActiveUnit(unit); // the edits below go to the active unit's texture
     GLsizei w = static_cast<GLsizei>(l.width), h = static_cast<GLsizei>(l.height);
     bool whole = !rect || (rect->left == 0 && rect->top == 0 && rect->right == w && rect->bottom == h);
     if (g.compressed)
@@ -282,12 +284,8 @@ void GLDevice::UploadLevel(GLTexture* texture, uint32_t level, const Rect* rect,
 
 void GLDevice::DeleteTextureName(GLuint name)
 {
-    for (GLuint& bound : m_aBoundNames)
-    {
-        if (bound == name)
-            bound = ~0u; // unknown: rebind at the next draw
-    }
     Gl().DeleteTextures(1, &name);
+    m_shadow.TextureDeleted(name);
 }
 
 GfxResult GLDevice::SetTexture(uint32_t stage, ITexture* texture)
@@ -301,6 +299,8 @@ GfxResult GLDevice::SetTexture(uint32_t stage, ITexture* texture)
         if (!own || own->device != this || (own->pool != Pool::Default && own->pool != Pool::Managed))
             return GfxResult::InvalidCall;
     }
+    if (m_apTextures[stage] != own)
+        m_bStatesChanged = true;
     m_apTextures[stage] = own;
     return GfxResult::Ok;
 }
