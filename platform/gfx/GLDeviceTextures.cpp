@@ -231,6 +231,7 @@ void GLDevice::UploadTexture(GLTexture* texture, uint32_t unit)
 {
     GLApi& gl = Gl();
     gl.GenTextures(1, &texture->name);
+    texture->sampling.reset(); // a new GL object has GL's default sampling
     m_shadow.BindTexture(unit, texture->name);
     m_shadow.ActiveUnit(unit); // the edits below go to the active unit's texture
     m_apSamplerTexture[unit] = nullptr;
