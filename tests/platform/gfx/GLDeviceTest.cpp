@@ -142,6 +142,22 @@ protected:
         return texture;
     }
 
+    // Stage 0 multiplies the first texture by the vertex colour, stage 1 adds the second texture (same coordinates).
+    void ModulateThenAdd(ITexture* first, ITexture* second)
+    {
+        ASSERT_OK(m_device->SetTexture(0, first));
+        ASSERT_OK(m_device->SetTexture(1, second));
+        Tss(0, TextureStageState::ColourOp, TextureOp::Modulate);
+        Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
+        Tss(0, TextureStageState::ColourArg2, TextureArg::Diffuse);
+        Tss(1, TextureStageState::ColourOp, TextureOp::Add);
+        Tss(1, TextureStageState::ColourArg1, TextureArg::Texture);
+        Tss(1, TextureStageState::ColourArg2, TextureArg::Current);
+        Tss(1, TextureStageState::AlphaOp, TextureOp::SelectArg1);
+        Tss(1, TextureStageState::AlphaArg1, TextureArg::Current);
+        Tss(1, TextureStageState::TexCoordIndex, 0);
+    }
+
     // Unlit transformed geometry seen through an orthographic box 2 x 2 wide, z from 0 to 10.
     void UseOrthoCamera()
     {
@@ -307,17 +323,7 @@ TEST_F(GLDeviceTest, TwoTextureStagesModulateThenAdd)
     TexturePtr first = MakeTexture(2, 2, PixelFormat::A8R8G8B8, texels);
     TexturePtr second = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &added);
     ASSERT_TRUE(first && second);
-    ASSERT_OK(m_device->SetTexture(0, first.get()));
-    ASSERT_OK(m_device->SetTexture(1, second.get()));
-    Tss(0, TextureStageState::ColourOp, TextureOp::Modulate);
-    Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
-    Tss(0, TextureStageState::ColourArg2, TextureArg::Diffuse);
-    Tss(1, TextureStageState::ColourOp, TextureOp::Add);
-    Tss(1, TextureStageState::ColourArg1, TextureArg::Texture);
-    Tss(1, TextureStageState::ColourArg2, TextureArg::Current);
-    Tss(1, TextureStageState::AlphaOp, TextureOp::SelectArg1);
-    Tss(1, TextureStageState::AlphaArg1, TextureArg::Current);
-    Tss(1, TextureStageState::TexCoordIndex, 0);
+    ModulateThenAdd(first.get(), second.get());
     ASSERT_OK(DrawFull(diffuse));
     // texel x diffuse / 255 + added, per channel: (C8*80, 64*FF, 32*40) + (14, 1E, 28) and white x diffuse + added.
     EXPECT_TRUE(ColourNear(Pixel(16, 16), 0xFF788234u, 2));
@@ -629,6 +635,16 @@ protected:
         Tss(1, TextureStageState::AlphaOp, TextureOp::Disable);
     }
 
+    GfxResult DrawCell(float x, float y, uint32_t colour) { return DrawRect(x, y, x + 16, y + 16, colour); }
+
+    // Stage 0 shows the texture as it is.
+    void ShowTexture(ITexture* texture)
+    {
+        ASSERT_OK(m_device->SetTexture(0, texture));
+        Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+        Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
+    }
+
     // A square of the cell through the 64 x 64 orthographic camera (world units are pixels, y up), at depth z.
     void DrawCellInWorld(float x, float y, uint32_t fvf, float z, uint32_t colour)
     {
@@ -671,48 +687,37 @@ protected:
                              std::vector<uint32_t> image(16 * 16, 0x00A0B0C0u);
                              ASSERT_OK(m_device->WriteBackBuffer(image.data(), 16, 16, 0));
                          }});
-        steps.push_back({"vertex colour", Even(0xFF0000),
-                         [&](float x, float y) { ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFF0000u)); }});
+        steps.push_back(
+            {"vertex colour", Even(0xFF0000), [&](float x, float y) { ASSERT_OK(DrawCell(x, y, 0xFFFF0000u)); }});
         steps.push_back({"texture", Even(0x3060C0),
                          [&](float x, float y)
                          {
-                             ASSERT_OK(m_device->SetTexture(0, m_solid.get()));
-                             Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
-                             Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFFFFFFu));
+                             ShowTexture(m_solid.get());
+                             ASSERT_OK(DrawCell(x, y, 0xFFFFFFFFu));
                          }});
         // A quarter of white over blue: 255 x 64 / 255 = 64 red and green, blue 64 + 255 x 191 / 255 = 255.
         steps.push_back({"blended", Even(0x4040FF),
                          [&](float x, float y)
                          {
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFF0000FFu));
+                             ASSERT_OK(DrawCell(x, y, 0xFF0000FFu));
                              Rs(RenderState::AlphaBlendEnable, 1);
                              Rs(RenderState::SrcBlend, BlendFactor::SrcAlpha);
                              Rs(RenderState::DestBlend, BlendFactor::InvSrcAlpha);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0x40FFFFFFu));
+                             ASSERT_OK(DrawCell(x, y, 0x40FFFFFFu));
                          }});
         steps.push_back({"red channel only", Even(0xFF0000),
                          [&](float x, float y)
                          {
                              Rs(RenderState::ColourWriteEnable, ColourWrite::Red);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFFFFFFu));
+                             ASSERT_OK(DrawCell(x, y, 0xFFFFFFFFu));
                          }});
         // Texture times diffuse, plus the second texture: (30, 60, C0) x (80, 80, 80) / FF + (40, 20, 10) =
         // (18, 30, 60) + (40, 20, 10).
         steps.push_back({"two stages", Even(0x585070),
                          [&](float x, float y)
                          {
-                             ASSERT_OK(m_device->SetTexture(0, m_solid.get()));
-                             ASSERT_OK(m_device->SetTexture(1, m_added.get()));
-                             Tss(0, TextureStageState::ColourOp, TextureOp::Modulate);
-                             Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
-                             Tss(0, TextureStageState::ColourArg2, TextureArg::Diffuse);
-                             Tss(1, TextureStageState::ColourOp, TextureOp::Add);
-                             Tss(1, TextureStageState::ColourArg1, TextureArg::Texture);
-                             Tss(1, TextureStageState::ColourArg2, TextureArg::Current);
-                             Tss(1, TextureStageState::AlphaOp, TextureOp::SelectArg1);
-                             Tss(1, TextureStageState::AlphaArg1, TextureArg::Current);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFF808080u));
+                             ModulateThenAdd(m_solid.get(), m_added.get());
+                             ASSERT_OK(DrawCell(x, y, 0xFF808080u));
                          }});
         // Lit by the global ambient alone: white x the material's ambient (0.5, 0.25, 1).
         steps.push_back({"lit material", Even(0x8040FF),
@@ -752,7 +757,7 @@ protected:
                              Rs(RenderState::AlphaTestEnable, 1);
                              Rs(RenderState::AlphaFunc, CompareFunc::Greater);
                              Rs(RenderState::AlphaRef, 0x80);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0x40FFFFFFu));
+                             ASSERT_OK(DrawCell(x, y, 0x40FFFFFFu));
                          }});
         // The first square marks the stencil; the second is kept off where it is marked.
         steps.push_back({"stencilled", Even(0xFF0000),
@@ -762,10 +767,10 @@ protected:
                              Rs(RenderState::StencilFunc, CompareFunc::Always);
                              Rs(RenderState::StencilPass, StencilOp::Replace);
                              Rs(RenderState::StencilRef, m_uStencilRef);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFF0000u));
+                             ASSERT_OK(DrawCell(x, y, 0xFFFF0000u));
                              Rs(RenderState::StencilFunc, CompareFunc::NotEqual);
                              Rs(RenderState::StencilPass, StencilOp::Keep);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFF0000FFu));
+                             ASSERT_OK(DrawCell(x, y, 0xFF0000FFu));
                              ++m_uStencilRef; // a fresh mark every frame
                          }});
         // A texture drawn, then rewritten while another one sits on the second unit, then drawn again shows its
@@ -774,19 +779,17 @@ protected:
         steps.push_back({"rewritten texture", Even(rewritten & 0xFFFFFF),
                          [&, rewritten](float x, float y)
                          {
-                             ASSERT_OK(m_device->SetTexture(0, m_changing.get()));
+                             ShowTexture(m_changing.get());
                              ASSERT_OK(m_device->SetTexture(1, m_added.get()));
-                             Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
-                             Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
                              Tss(1, TextureStageState::ColourOp, TextureOp::Modulate);
                              Tss(1, TextureStageState::ColourArg1, TextureArg::Current);
                              Tss(1, TextureStageState::ColourArg2, TextureArg::Diffuse);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFFFFFFu));
+                             ASSERT_OK(DrawCell(x, y, 0xFFFFFFFFu));
                              LockedRect locked;
                              ASSERT_OK(m_changing->LockRect(0, &locked, nullptr, 0));
                              *static_cast<uint32_t*>(locked.bits) = rewritten;
                              ASSERT_OK(m_changing->UnlockRect(0));
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFFFFFFu));
+                             ASSERT_OK(DrawCell(x, y, 0xFFFFFFFFu));
                          }});
         steps.push_back({"cleared rectangle", Even(0x123456),
                          [&](float x, float y)
@@ -802,32 +805,25 @@ protected:
                              std::vector<uint32_t> pixels;
                              uint32_t w = 0, h = 0;
                              ASSERT_OK(m_device->ReadFrontBuffer(&pixels, &w, &h));
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFFFF00u));
+                             ASSERT_OK(DrawCell(x, y, 0xFFFFFF00u));
                          }});
         // A red | green texture over the cell, clamped: the edges take one texel each; at the middle point sampling
         // takes the right one, linear sampling half of each.
-        steps.push_back({"point sampled",
-                         {{8, 8, 0x00FF00}, {1, 8, 0xFF0000}, {14, 8, 0x00FF00}},
-                         [&](float x, float y)
-                         {
-                             ASSERT_OK(m_device->SetTexture(0, m_halves.get()));
-                             Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
-                             Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
-                             Tss(0, TextureStageState::AddressU, TextureAddress::Clamp);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFFFFFFu));
-                         }});
-        steps.push_back({"linear sampled",
-                         {{8, 8, 0x808000}, {1, 8, 0xFF0000}, {14, 8, 0x00FF00}},
-                         [&](float x, float y)
-                         {
-                             ASSERT_OK(m_device->SetTexture(0, m_halves.get()));
-                             Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
-                             Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
-                             Tss(0, TextureStageState::AddressU, TextureAddress::Clamp);
-                             Tss(0, TextureStageState::MinFilter, TextureFilter::Linear);
-                             Tss(0, TextureStageState::MagFilter, TextureFilter::Linear);
-                             ASSERT_OK(DrawRect(x, y, x + 16, y + 16, 0xFFFFFFFFu));
-                         }});
+        for (bool linear : {false, true})
+        {
+            const uint32_t middle = linear ? 0x808000 : 0x00FF00;
+            steps.push_back({linear ? "linear sampled" : "point sampled",
+                             {{8, 8, middle}, {1, 8, 0xFF0000}, {14, 8, 0x00FF00}},
+                             [&, linear](float x, float y)
+                             {
+                                 ShowTexture(m_halves.get());
+                                 Tss(0, TextureStageState::AddressU, TextureAddress::Clamp);
+                                 const uint32_t filter = linear ? TextureFilter::Linear : TextureFilter::Point;
+                                 Tss(0, TextureStageState::MinFilter, filter);
+                                 Tss(0, TextureStageState::MagFilter, filter);
+                                 ASSERT_OK(DrawCell(x, y, 0xFFFFFFFFu));
+                             }});
+        }
         return steps;
     }
 
