@@ -135,8 +135,7 @@ GfxResult GLDevice::Present()
                                ww == w && wh == h ? GL_NEAREST : GL_LINEAR);
         SDL_GL_SwapWindow(m_pWindow);
     }
-    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
-    return GfxResult::Ok;
+    return GfxResult::Ok; // draws and clears bind the back buffer themselves
 }
 
 // ---------------------------------------------------------------- read-back
@@ -165,9 +164,7 @@ GfxResult GLDevice::ReadBackBuffer(std::vector<uint32_t>* pixels, uint32_t* widt
     MakeCurrent();
     *width = m_params.backBufferWidth;
     *height = m_params.backBufferHeight;
-    GfxResult r = ReadFramebuffer(m_shadow, m_backFbo, *width, *height, pixels);
-    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
-    return r;
+    return ReadFramebuffer(m_shadow, m_backFbo, *width, *height, pixels);
 }
 
 GfxResult GLDevice::ReadFrontBuffer(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height)
@@ -177,9 +174,7 @@ GfxResult GLDevice::ReadFrontBuffer(std::vector<uint32_t>* pixels, uint32_t* wid
     MakeCurrent();
     *width = m_params.backBufferWidth;
     *height = m_params.backBufferHeight;
-    GfxResult r = ReadFramebuffer(m_shadow, m_frontFbo, *width, *height, pixels);
-    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
-    return r;
+    return ReadFramebuffer(m_shadow, m_frontFbo, *width, *height, pixels);
 }
 
 GfxResult GLDevice::WriteBackBuffer(const uint32_t* pixels, uint32_t width, uint32_t height, uint32_t colourKey)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace platform
 {
@@ -273,7 +274,10 @@ GfxResult GLDevice::SetTransform(TransformType type, const Matrix& matrix)
 {
     if (type >= TransformType::Count)
         return GfxResult::InvalidCall;
-    m_aTransforms[static_cast<uint32_t>(type)] = matrix;
+    Matrix& current = m_aTransforms[static_cast<uint32_t>(type)];
+    if (std::memcmp(current.Data(), matrix.Data(), sizeof(Matrix)) == 0)
+        return GfxResult::Ok;
+    current = matrix;
     m_bStatesChanged = true;
     if (type >= TransformType::Texture0)
         m_abCoordsDirty[static_cast<uint32_t>(type) - static_cast<uint32_t>(TransformType::Texture0)] = true;
@@ -430,7 +434,6 @@ void GLDevice::ApplyFixedState(uint32_t fvf, bool pretransformed)
         m_shadow.LoadMatrix(GL_PROJECTION, FlipZ() * Transform(TransformType::Projection) * fix);
         m_shadow.LoadMatrix(GL_MODELVIEW, Transform(TransformType::World) * Transform(TransformType::View) * FlipZ());
         m_bMatricesDirty = false;
-        m_bLightsDirty = true;
     }
 
     // depth and stencil
@@ -519,7 +522,8 @@ void GLDevice::ApplyLighting(uint32_t fvf)
     GLApi& gl = Gl();
     if (m_bLightsDirty)
     {
-        // Light directions are in world space: give them with the view transform loaded.
+        // Light directions are in world space: give them with the view transform loaded. GL keeps them in eye space
+        // from then on, so only new lights or a new view give them again.
         m_shadow.LoadMatrix(GL_MODELVIEW, Transform(TransformType::View) * FlipZ());
         for (uint32_t i = 0; i < kMaxLights; ++i)
         {

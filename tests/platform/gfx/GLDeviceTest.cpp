@@ -3,6 +3,7 @@
 #include "platform/gfx/GLCallCount.h"
 #include "platform/gfx/TextureUtil.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,6 +59,23 @@ uint32_t Grey(uint32_t level)
     return 0xFF000000u | level * 0x010101u;
 }
 
+// Whether SDL can make an OpenGL context here at all, on a hidden window of its own: where it can, a device that
+// cannot be made is a fault, not a reason to skip.
+bool SdlMakesGLContexts()
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    SDL_Window* window = SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    bool made = context != nullptr;
+    if (context)
+        SDL_GL_DeleteContext(context);
+    if (window)
+        SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return made;
+}
+
 class GLDeviceTest : public ::testing::Test
 {
 protected:
@@ -70,7 +88,12 @@ protected:
         params.autoDepthStencilFormat = PixelFormat::D24S8;
         if (!m_system || m_system->CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing,
                                                 &params, &m_device) != GfxResult::Ok)
+        {
+            m_device.reset();
+            if (SdlMakesGLContexts())
+                FAIL() << "SDL makes GL contexts here, but the device could not be made";
             GTEST_SKIP() << "no OpenGL context can be made here";
+        }
         ASSERT_OK(m_device->BeginScene());
         ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil,
                                   0xFF000000u, 1.0f, 0));
@@ -363,6 +386,11 @@ TEST_F(GLDeviceTest, TextureFormatsUploadFromTheirOwnLayouts)
         {PixelFormat::A4R4G4B4, repeat({0x0F, 0x8F}), 0x88FF00FFu, 0},
         // DXT1: colours red and blue, every index 2 = two thirds red and one third blue.
         {PixelFormat::DXT1, {0x00, 0xF8, 0x1F, 0x00, 0xAA, 0xAA, 0xAA, 0xAA}, 0xFFAA0055u, 3},
+        // DXT3: every alpha 8 of 15 (88), colours red and blue, every index 0 = red.
+        {PixelFormat::DXT3,
+         {0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0},
+         0x88FF0000u,
+         2},
         // DXT5: alpha endpoints 255 and 0, every index 2 = (6 x 255 + 0) / 7; white colour block.
         {PixelFormat::DXT5,
          {0xFF, 0, 0x92, 0x24, 0x49, 0x92, 0x24, 0x49, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0},
@@ -512,6 +540,13 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
     // Indices outside the declared vertex range are refused.
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 3, 0, 2), GfxResult::InvalidCall);
+    // 32-bit indices from memory: the lower left quad (vertices 0..3) in blue.
+    for (ScreenVertex& vertex : v)
+        vertex.colour = 0xFF0000FFu;
+    const uint32_t wide[6] = {0, 1, 2, 1, 3, 2};
+    ASSERT_OK(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 0, 4, 2, wide, PixelFormat::Index32,
+                                               v.data(), sizeof(ScreenVertex)));
+    EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF0000FFu, 0));
 }
 
 TEST_F(GLDeviceTest, PresentKeepsTheFrontBufferAndResetChangesTheSize)
@@ -520,11 +555,18 @@ TEST_F(GLDeviceTest, PresentKeepsTheFrontBufferAndResetChangesTheSize)
     EXPECT_EQ(m_device->Present(), GfxResult::InvalidCall); // still inside the scene
     ASSERT_OK(m_device->EndScene());
     ASSERT_OK(m_device->Present());
-    ClearTo(0xFF445566u);
+    // The next scene draws into the back buffer, cleared or not.
+    ASSERT_OK(m_device->BeginScene());
+    UseVertexColour();
+    ASSERT_OK(DrawRect(0, 0, 4, 4, 0xFFFFFFFFu));
     std::vector<uint32_t> front;
     uint32_t w = 0, h = 0;
     ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h));
     ASSERT_EQ(front.size(), size_t{kSize} * kSize);
+    EXPECT_EQ(front[1 * kSize + 1], 0xFF112233u);
+    EXPECT_EQ(Pixel(1, 1), 0xFFFFFFFFu);
+    ClearTo(0xFF445566u);
+    ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h));
     EXPECT_EQ(front[5 * kSize + 7], 0xFF112233u);
     EXPECT_EQ(Pixel(7, 5), 0xFF445566u);
 
@@ -533,6 +575,9 @@ TEST_F(GLDeviceTest, PresentKeepsTheFrontBufferAndResetChangesTheSize)
     ASSERT_OK(m_device->WriteBackBuffer(image, 2, 2, 0xFFFF00FFu));
     EXPECT_EQ(Pixel(0, 0), 0xFF102030u);
     EXPECT_EQ(Pixel(1, 0), 0x00000000u);
+    EXPECT_EQ(Pixel(0, 1), 0xFF405060u);
+    EXPECT_EQ(Pixel(1, 1), 0xFF708090u);
+    EXPECT_EQ(Pixel(2, 0), 0xFF445566u); // the rest is left alone
 
     Rs(RenderState::Lighting, 0);
     PresentParams params = m_device->GetPresentParams();
@@ -566,8 +611,220 @@ TEST_F(GLDeviceTest, DefaultPoolTexturesCountAgainstTheVideoBudget)
     }
     EXPECT_EQ(result, GfxResult::OutOfVideoMemory);
     EXPECT_EQ(made.size(), before / chain);
-    made.clear(); // released textures give their memory back
+    made.resize(1); // released textures give their memory back
+    EXPECT_EQ(m_device->GetAvailableTextureMem(), before - chain);
+    // Managed textures live in system memory: making, drawing and releasing one leaves the budget alone.
+    const uint32_t texel = 0xFFFFFFFFu;
+    TexturePtr managed = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &texel);
+    ASSERT_OK(m_device->SetTexture(0, managed.get()));
+    ASSERT_OK(DrawFull(0xFFFFFFFFu));
+    EXPECT_EQ(m_device->GetAvailableTextureMem(), before - chain);
+    managed.reset();
+    EXPECT_EQ(m_device->GetAvailableTextureMem(), before - chain);
+    made.clear();
     EXPECT_EQ(m_device->GetAvailableTextureMem(), before);
+}
+
+// The texture's levels are red, green and blue: the largest level a stage may use picks one, even magnified.
+TEST_F(GLDeviceTest, MaxMipLevelChoosesTheLargestLevelUsed)
+{
+    TexturePtr texture;
+    ASSERT_OK(m_device->CreateTexture(4, 4, 3, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture));
+    const uint32_t colours[3] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu};
+    for (uint32_t level = 0; level < 3; ++level)
+    {
+        LockedRect locked;
+        ASSERT_OK(texture->LockRect(level, &locked, nullptr, 0));
+        uint32_t side = 4 >> level;
+        for (uint32_t y = 0; y < side; ++y)
+            std::fill_n(reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch), side,
+                        colours[level]);
+        ASSERT_OK(texture->UnlockRect(level));
+    }
+    ASSERT_OK(m_device->SetTexture(0, texture.get()));
+    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+    Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
+    for (TextureStageState filter :
+         {TextureStageState::MinFilter, TextureStageState::MagFilter, TextureStageState::MipFilter})
+        Tss(0, filter, TextureFilter::Point);
+    for (uint32_t level = 0; level < 3; ++level)
+    {
+        Tss(0, TextureStageState::MaxMipLevel, level);
+        ASSERT_OK(DrawFull(0xFFFFFFFFu));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), colours[level], 0)) << "level " << level;
+    }
+}
+
+// What the system says of its adapter matches the devices it makes.
+TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
+{
+    DeviceCaps system, device;
+    ASSERT_OK(m_system->GetDeviceCaps(0, DeviceType::Hal, &system));
+    ASSERT_OK(m_device->GetDeviceCaps(&device));
+    EXPECT_EQ(system.maxTextureWidth, device.maxTextureWidth);
+    EXPECT_EQ(system.maxTextureBlendStages, device.maxTextureBlendStages);
+    EXPECT_EQ(system.maxSimultaneousTextures, device.maxSimultaneousTextures);
+    EXPECT_EQ(system.maxAnisotropy, device.maxAnisotropy);
+    const struct
+    {
+        uint32_t usage;
+        PixelFormat format;
+        bool ok;
+    } formats[] = {
+        {Usage::RenderTarget, PixelFormat::A8R8G8B8, true},
+        {Usage::RenderTarget, PixelFormat::R5G6B5, true},
+        {Usage::RenderTarget, PixelFormat::DXT1, false},
+        {Usage::RenderTarget, PixelFormat::A8, false},
+        {Usage::DepthStencil, PixelFormat::D24S8, true},
+        {Usage::DepthStencil, PixelFormat::D16, true},
+        {Usage::DepthStencil, PixelFormat::A8R8G8B8, false},
+        {0, PixelFormat::DXT5, true},
+        {0, PixelFormat::Index16, false},
+        {0, PixelFormat::D16, false},
+    };
+    for (const auto& f : formats)
+    {
+        GfxResult r = m_system->CheckDeviceFormat(0, DeviceType::Hal, PixelFormat::X8R8G8B8, f.usage,
+                                                  ResourceType::Texture, f.format);
+        EXPECT_EQ(r == GfxResult::Ok, f.ok) << FormatName(f.format) << " for usage " << f.usage;
+    }
+}
+
+// Stage 0 combines a texel T = (F0, 80, 20, alpha C0), the vertex colour D = (40, 80, C0, alpha 40) and the texture
+// factor F = (10, 20, 30, alpha 80) by each operation's formula, worked out per channel.
+TEST_F(GLDeviceTest, CombinerOperationsFollowTheirFormulas)
+{
+    const uint32_t texel = 0xC0F08020u, diffuse = 0x404080C0u;
+    TexturePtr texture = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &texel);
+    ASSERT_TRUE(texture);
+    Rs(RenderState::TextureFactor, 0x80102030u);
+    Tss(0, TextureStageState::AlphaOp, TextureOp::SelectArg1);
+    Tss(0, TextureStageState::AlphaArg1, TextureArg::Texture);
+    const struct
+    {
+        const char* name;
+        uint32_t op, arg1, arg2, expected;
+    } cases[] = {
+        {"complement", TextureOp::SelectArg1, TextureArg::Texture | TextureArg::Complement, 0, 0x0F7FDF},
+        {"alpha replicated", TextureOp::SelectArg1, TextureArg::Diffuse | TextureArg::AlphaReplicate, 0, 0x404040},
+        {"second argument", TextureOp::SelectArg2, TextureArg::Texture, TextureArg::TFactor, 0x102030},
+        // T - D, clamped at 0
+        {"subtract", TextureOp::Subtract, TextureArg::Texture, TextureArg::Diffuse, 0xB00000},
+        // T + D - 128
+        {"add signed", TextureOp::AddSigned, TextureArg::Texture, TextureArg::Diffuse, 0xB08060},
+        // 2 T D / 255: F0 x 40 x 2 = 120, 80 x 80 x 2 = 128, 20 x C0 x 2 = 48
+        {"modulate 2x", TextureOp::Modulate2x, TextureArg::Texture, TextureArg::Diffuse, 0x788030},
+        // T a + F (1 - a): a = 40 / FF, C0 / FF and 80 / FF
+        {"blend by diffuse alpha", TextureOp::BlendDiffuseAlpha, TextureArg::Texture, TextureArg::TFactor, 0x48382C},
+        {"blend by texture alpha", TextureOp::BlendTextureAlpha, TextureArg::Texture, TextureArg::TFactor, 0xB96824},
+        {"blend by factor alpha", TextureOp::BlendFactorAlpha, TextureArg::Texture, TextureArg::TFactor, 0x805028},
+    };
+    ASSERT_OK(m_device->SetTexture(0, texture.get()));
+    for (const auto& c : cases)
+    {
+        Tss(0, TextureStageState::ColourOp, c.op);
+        Tss(0, TextureStageState::ColourArg1, c.arg1);
+        Tss(0, TextureStageState::ColourArg2, c.arg2);
+        ASSERT_OK(DrawFull(diffuse));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF000000u | c.expected, 2)) << c.name;
+    }
+    // Without a texture the stage still runs (on white); a new factor shows at the next draw.
+    ASSERT_OK(m_device->SetTexture(0, nullptr));
+    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+    Tss(0, TextureStageState::ColourArg1, TextureArg::TFactor);
+    for (uint32_t factor : {0xFF102030u, 0xFF706050u})
+    {
+        Rs(RenderState::TextureFactor, factor);
+        ASSERT_OK(DrawFull(diffuse));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), factor, 1));
+    }
+}
+
+TEST_F(GLDeviceTest, FlatShadingAndFogFromTheSpecularAlphaOfScreenVertices)
+{
+    UseVertexColour();
+    // Flat shading gives the whole triangle its first vertex's colour; Gouraud blends towards the others.
+    ScreenVertex tri[3] = {
+        {0, 0, 0.5f, 1, 0xFFFF0000u, 0, 0}, {64, 0, 0.5f, 1, 0xFF00FF00u, 0, 0}, {0, 64, 0.5f, 1, 0xFF0000FFu, 0, 0}};
+    ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
+    for (auto [mode, near] : {std::pair{ShadeMode::Flat, 0xFFFF0000u}, {ShadeMode::Gouraud, 0xFF0000FFu}})
+    {
+        Rs(RenderState::ShadeMode, mode);
+        ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleList, 1, tri, sizeof(ScreenVertex)));
+        EXPECT_TRUE(ColourNear(Pixel(1, 61), near, 24)) << "shade mode " << mode; // next to the blue corner
+    }
+    Rs(RenderState::ShadeMode, ShadeMode::Gouraud);
+
+    // Screen-space vertices take their fog factor from the specular alpha: 40 / FF of white, the rest green.
+    struct FoggedVertex
+    {
+        float x, y, z, rhw;
+        uint32_t diffuse, specular;
+    };
+    auto quad = [](uint32_t specular)
+    {
+        return std::vector<FoggedVertex>{{-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFFu, specular},
+                                         {63.5f, -0.5f, 0.5f, 1, 0xFFFFFFFFu, specular},
+                                         {-0.5f, 63.5f, 0.5f, 1, 0xFFFFFFFFu, specular},
+                                         {63.5f, 63.5f, 0.5f, 1, 0xFFFFFFFFu, specular}};
+    };
+    Rs(RenderState::FogEnable, 1);
+    Rs(RenderState::FogColour, 0x0000FF00u);
+    ASSERT_OK(m_device->SetVertexShader(Fvf::XYZRHW | Fvf::Diffuse | Fvf::Specular));
+    for (auto [specular, expected] : {std::pair{0x40000000u, 0xFF40FF40u}, {0xFF000000u, 0xFFFFFFFFu}})
+    {
+        std::vector<FoggedVertex> v = quad(specular);
+        ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v.data(), sizeof(FoggedVertex)));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), expected, 2)) << std::hex << "specular " << specular;
+    }
+}
+
+// Parts of lights and materials: a light's own ambient, a point light at the index of an earlier spot light,
+// and a material untouched by the vertex colours of unlit draws in between.
+TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
+{
+    // The camera stands at x = -5 looking along +x; the quad lies in the plane x = 0 facing it.
+    ASSERT_OK(m_device->SetTransform(TransformType::View, MatrixLookAtLH({-5, 0, 0}, {0, 0, 0}, {0, 1, 0})));
+    ASSERT_OK(m_device->SetTransform(TransformType::Projection, MatrixOrthoLH(4.0f, 4.0f, 0.1f, 20.0f)));
+    MaterialDesc material;
+    material.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+    material.ambient = {1.0f, 0.5f, 0.0f, 1.0f};
+    ASSERT_OK(m_device->SetMaterial(material));
+    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+    Tss(0, TextureStageState::ColourArg1, TextureArg::Diffuse);
+    struct LitVertex
+    {
+        float x, y, z, nx, ny, nz;
+    };
+    const LitVertex quad[4] = {{0, 2, 2, -1, 0, 0}, {0, 2, -2, -1, 0, 0}, {0, -2, 2, -1, 0, 0}, {0, -2, -2, -1, 0, 0}};
+    auto drawLit = [&]
+    {
+        Rs(RenderState::Lighting, 1);
+        EXPECT_EQ(m_device->SetVertexShader(Fvf::XYZ | Fvf::Normal), GfxResult::Ok);
+        EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(LitVertex)), GfxResult::Ok);
+        return Pixel(32, 32);
+    };
+    // A spot light narrowly pointed away leaves the quad dark, its ambient part too.
+    LightDesc light;
+    light.type = LightType::Spot;
+    light.position = {-1000, 0, 0};
+    light.direction = {0, 1, 0};
+    light.phi = light.theta = 0.2f;
+    light.attenuation0 = 1.0f;
+    light.diffuse = {1, 1, 1, 1};
+    light.ambient = {0.25f, 0.25f, 0.25f, 1};
+    ASSERT_OK(m_device->SetLight(0, light));
+    ASSERT_OK(m_device->LightEnable(0, true));
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.0f, 0.0f, 0.0f), 2));
+    // The same light as a point far in front: its ambient (0.25) times the material's, plus the material's diffuse
+    // in full (N . L = 1).
+    light.type = LightType::Point;
+    ASSERT_OK(m_device->SetLight(0, light));
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+    // Unlit vertex colours in between do not reach the material.
+    Rs(RenderState::Lighting, 0);
+    ASSERT_OK(DrawFull(0xFF00FFFFu));
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
 }
 
 // ---------------------------------------------------------------- the shadow of GL state
@@ -889,8 +1146,10 @@ TEST_F(GLDeviceShadowTest, ARepeatedDrawSendsOnlyTheDraw)
         ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
         ASSERT_OK(draw());
         GLCallCount calls;
-        ASSERT_OK(draw());
-        EXPECT_EQ(calls.Of("DrawArrays"), 1u);
+        const uint32_t repeats = textured ? 2 : 1;
+        for (uint32_t i = 0; i < repeats; ++i)
+            ASSERT_OK(draw());
+        EXPECT_EQ(calls.Of("DrawArrays"), repeats);
         EXPECT_EQ(calls.Total(), calls.Of("DrawArrays") + calls.Of("GetError")) << "textured " << textured;
     }
 }
@@ -930,6 +1189,30 @@ TEST_F(GLDeviceShadowTest, ATextureMadeAfterOthersWereReleasedShowsItsOwnTexels)
         ASSERT_OK(DrawRect(0, 0, 16, 16, 0xFFFFFFFFu));
         EXPECT_TRUE(ColourNear(Pixel(8, 8), colour, 0));
     }
+}
+
+// After a lit draw, switching blending on sends blending alone: no lights, material, matrices or stages again.
+TEST_F(GLDeviceShadowTest, AChangedStateSendsOnlyWhatDependsOnIt)
+{
+    Baseline();
+    MaterialDesc material;
+    material.ambient = {0.5f, 0.25f, 1.0f, 1.0f};
+    ASSERT_OK(m_device->SetMaterial(material));
+    LightDesc light;
+    light.type = LightType::Directional;
+    light.direction = {0, 0, 1};
+    light.diffuse = {1, 1, 1, 1};
+    ASSERT_OK(m_device->SetLight(0, light));
+    ASSERT_OK(m_device->LightEnable(0, true));
+    Rs(RenderState::Lighting, 1);
+    DrawCellInWorld(16, 16, Fvf::XYZ | Fvf::Normal, 5, 0);
+    GLCallCount calls;
+    Rs(RenderState::AlphaBlendEnable, 1);
+    DrawCellInWorld(16, 16, Fvf::XYZ | Fvf::Normal, 5, 0);
+    EXPECT_EQ(calls.Of("Enable"), 1u);
+    const uint64_t blending = calls.Of("Enable") + calls.Of("BlendFunc") + calls.Of("BlendEquation");
+    const uint64_t arrays = calls.Of("VertexPointer") + calls.Of("NormalPointer");
+    EXPECT_EQ(calls.Total(), blending + arrays + calls.Of("DrawArrays") + calls.Of("GetError"));
 }
 
 } // namespace
