@@ -29,7 +29,6 @@ constexpr uint64_t kDefaultPoolBudget = 256ull << 20;
 struct GLResource
 {
     GLDevice* device = nullptr;
-    ResourceType type = ResourceType::Texture;
     Pool pool = Pool::Managed;
     uint32_t usage = 0;
     virtual ~GLResource() = default;

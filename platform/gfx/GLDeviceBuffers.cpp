@@ -15,7 +15,6 @@ GfxResult GLDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t
     if (length == 0)
         return GfxResult::InvalidCall;
     auto made = std::make_unique<GLVertexBuffer>();
-    made->type = ResourceType::VertexBuffer;
     made->pool = pool;
     made->usage = usage;
     made->fvf = fvf;
@@ -42,7 +41,6 @@ GfxResult GLDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, PixelForm
     if (length == 0 || (format != PixelFormat::Index16 && format != PixelFormat::Index32))
         return GfxResult::InvalidCall;
     auto made = std::make_unique<GLIndexBuffer>();
-    made->type = ResourceType::IndexBuffer;
     made->pool = pool;
     made->usage = usage;
     made->format = format;

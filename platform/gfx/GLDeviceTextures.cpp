@@ -189,7 +189,6 @@ GfxResult GLDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t leve
     if (levels == 0 || levels > full)
         levels = full;
     auto made = std::make_unique<GLTexture>();
-    made->type = ResourceType::Texture;
     made->pool = pool;
     made->usage = usage;
     made->format = format;

@@ -283,7 +283,22 @@ TEST_F(GLDeviceTest, DepthRangeAndCulling)
     EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF000000u, 0));
     ASSERT_OK(quad(4.0f, 0xFFFF0000u));
     EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFFFF0000u, 0));
+    // Without depth writes a nearer quad leaves the depth as it was: one between them still shows.
+    Rs(RenderState::ZWriteEnable, 0);
+    ASSERT_OK(quad(2.0f, 0xFF0000FFu));
+    Rs(RenderState::ZWriteEnable, 1);
+    ASSERT_OK(quad(3.0f, 0xFF00FF00u));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF00FF00u, 0));
     Rs(RenderState::ZEnable, 0);
+
+    // A new viewport between two draws takes the second into its own corner.
+    ClearTo(0xFF000000u);
+    ASSERT_OK(quad(1.0f, 0xFFFFFFFFu));
+    ASSERT_OK(m_device->SetViewport({0, 0, 16, 16, 0.0f, 1.0f}));
+    ASSERT_OK(quad(1.0f, 0xFFFF0000u));
+    EXPECT_TRUE(ColourNear(Pixel(8, 8), 0xFFFF0000u, 0));
+    EXPECT_TRUE(ColourNear(Pixel(24, 24), 0xFFFFFFFFu, 0));
+    ASSERT_OK(m_device->SetViewport({0, 0, kSize, kSize, 0.0f, 1.0f}));
 
     // Bottom-left, top, bottom-right is clockwise on the screen: CCW culling keeps it, CW culling removes it.
     ColourVertex tri[3] = {{-1, -1, 1, 0xFFFFFFFFu}, {0, 1, 1, 0xFFFFFFFFu}, {1, -1, 1, 0xFFFFFFFFu}};
@@ -486,6 +501,23 @@ TEST_F(GLDeviceTest, TextureMatricesSeeTheDeviceCoordinateConventions)
     m.m[3][0] = 0.5f;
     EXPECT_TRUE(ColourNear(draw(m, -1), 0xFFFF0000u, 0));
     EXPECT_TRUE(ColourNear(draw(m, 1), 0xFF00FF00u, 0));
+    // The stage switched off and on again generates its coordinates as before.
+    Tss(0, TextureStageState::ColourOp, TextureOp::Disable);
+    draw(m, -1);
+    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+    EXPECT_TRUE(ColourNear(draw(m, -1), 0xFFFF0000u, 0));
+
+    // Projected: the third result divides the others. (0.25 + 0.5, v, 2) gives u = 0.375; unprojected 0.75.
+    Tss(0, TextureStageState::TexCoordIndex, 0);
+    m = MatrixIdentity();
+    m.m[2][0] = 0.5f;
+    m.m[2][2] = 2.0f;
+    for (auto [flags, colour] : {std::pair{TextureTransform::Count3 | TextureTransform::Projected, 0xFFFF0000u},
+                                 {TextureTransform::Count3, 0xFF00FF00u}})
+    {
+        Tss(0, TextureStageState::TextureTransformFlags, flags);
+        EXPECT_TRUE(ColourNear(draw(m, -1), colour, 0)) << "flags " << flags;
+    }
 }
 
 TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
@@ -625,7 +657,8 @@ TEST_F(GLDeviceTest, DefaultPoolTexturesCountAgainstTheVideoBudget)
     EXPECT_EQ(m_device->GetAvailableTextureMem(), before);
 }
 
-// The texture's levels are red, green and blue: the largest level a stage may use picks one, even magnified.
+// The texture's levels are red, green | black and blue: the largest level a stage may use picks one, even
+// magnified, and its filter applies.
 TEST_F(GLDeviceTest, MaxMipLevelChoosesTheLargestLevelUsed)
 {
     TexturePtr texture;
@@ -637,8 +670,12 @@ TEST_F(GLDeviceTest, MaxMipLevelChoosesTheLargestLevelUsed)
         ASSERT_OK(texture->LockRect(level, &locked, nullptr, 0));
         uint32_t side = 4 >> level;
         for (uint32_t y = 0; y < side; ++y)
-            std::fill_n(reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch), side,
-                        colours[level]);
+        {
+            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch);
+            std::fill_n(row, side, colours[level]);
+            if (level == 1)
+                row[1] = 0xFF000000u;
+        }
         ASSERT_OK(texture->UnlockRect(level));
     }
     ASSERT_OK(m_device->SetTexture(0, texture.get()));
@@ -647,17 +684,56 @@ TEST_F(GLDeviceTest, MaxMipLevelChoosesTheLargestLevelUsed)
     for (TextureStageState filter :
          {TextureStageState::MinFilter, TextureStageState::MagFilter, TextureStageState::MipFilter})
         Tss(0, filter, TextureFilter::Point);
+    // Pixel 8 samples u = 8.5 / 64: in level 1 texel coordinate 0.27, the green texel's (linear: 0.77 of it, the rest
+    // the black one wrapped round).
     for (uint32_t level = 0; level < 3; ++level)
     {
         Tss(0, TextureStageState::MaxMipLevel, level);
         ASSERT_OK(DrawFull(0xFFFFFFFFu));
-        EXPECT_TRUE(ColourNear(Pixel(32, 32), colours[level], 0)) << "level " << level;
+        EXPECT_TRUE(ColourNear(Pixel(8, 32), colours[level], 0)) << "level " << level;
     }
+    Tss(0, TextureStageState::MaxMipLevel, 1);
+    Tss(0, TextureStageState::MinFilter, TextureFilter::Linear);
+    ASSERT_OK(DrawFull(0xFFFFFFFFu));
+    EXPECT_TRUE(ColourNear(Pixel(8, 32), Rgb(0.0f, 0.766f, 0.0f), 2));
 }
 
-// What the system says of its adapter matches the devices it makes.
+// What the system says of its adapter matches the devices it makes; calls without their outputs are refused.
 TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
 {
+    AdapterIdentifier identifier;
+    ASSERT_OK(m_system->GetAdapterIdentifier(0, &identifier));
+    EXPECT_EQ(std::string(identifier.driver).rfind("OpenGL (", 0), 0u) << identifier.driver;
+    DisplayMode desktop;
+    ASSERT_OK(m_system->GetAdapterDisplayMode(0, &desktop));
+    const struct
+    {
+        PixelFormat display, back;
+        bool windowed, ok;
+    } types[] = {
+        {PixelFormat::R5G6B5, PixelFormat::R5G6B5, false, true},
+        {PixelFormat::X1R5G5B5, PixelFormat::X1R5G5B5, false, true},
+        {PixelFormat::X1R5G5B5, PixelFormat::R5G6B5, false, false},
+        {PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8, false, true},
+        {PixelFormat::R5G6B5, PixelFormat::X8R8G8B8, false, false},
+        {desktop.format, desktop.format, true, true},
+        {PixelFormat::R5G6B5, PixelFormat::R5G6B5, true,
+         desktop.format == PixelFormat::R5G6B5}, // windowed: the desktop's
+    };
+    for (const auto& t : types)
+        EXPECT_EQ(m_system->CheckDeviceType(0, DeviceType::Hal, t.display, t.back, t.windowed) == GfxResult::Ok, t.ok)
+            << FormatName(t.display) << " / " << FormatName(t.back) << (t.windowed ? " windowed" : "");
+    PresentParams params;
+    DevicePtr other;
+    EXPECT_EQ(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, nullptr, &other), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, nullptr), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->CreateDevice(1, DeviceType::Hal, nullptr, 0, &params, &other), GfxResult::InvalidCall);
+    std::vector<uint32_t> pixels;
+    uint32_t w = 0, h = 0;
+    EXPECT_EQ(m_device->ReadBackBuffer(nullptr, &w, &h), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->ReadBackBuffer(&pixels, nullptr, &h), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->ReadFrontBuffer(&pixels, &w, nullptr), GfxResult::InvalidCall);
+
     DeviceCaps system, device;
     ASSERT_OK(m_system->GetDeviceCaps(0, DeviceType::Hal, &system));
     ASSERT_OK(m_device->GetDeviceCaps(&device));
@@ -728,6 +804,13 @@ TEST_F(GLDeviceTest, CombinerOperationsFollowTheirFormulas)
         ASSERT_OK(DrawFull(diffuse));
         EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF000000u | c.expected, 2)) << c.name;
     }
+    // An alpha operation that is off passes the vertex alpha (40) on, not the texel's (C0).
+    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+    Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
+    Tss(0, TextureStageState::AlphaOp, TextureOp::Disable);
+    ASSERT_OK(DrawFull(diffuse));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0x40F08020u, 2, true));
+
     // Without a texture the stage still runs (on white); a new factor shows at the next draw.
     ASSERT_OK(m_device->SetTexture(0, nullptr));
     Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
@@ -796,7 +879,7 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     {
         float x, y, z, nx, ny, nz;
     };
-    const LitVertex quad[4] = {{0, 2, 2, -1, 0, 0}, {0, 2, -2, -1, 0, 0}, {0, -2, 2, -1, 0, 0}, {0, -2, -2, -1, 0, 0}};
+    LitVertex quad[4] = {{0, 2, 2, -1, 0, 0}, {0, 2, -2, -1, 0, 0}, {0, -2, 2, -1, 0, 0}, {0, -2, -2, -1, 0, 0}};
     auto drawLit = [&]
     {
         Rs(RenderState::Lighting, 1);
@@ -820,6 +903,12 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     // in full (N . L = 1).
     light.type = LightType::Point;
     ASSERT_OK(m_device->SetLight(0, light));
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+    // Normals twice as long light twice as much unless they are normalised: 0.25 + 2 x 0.5 saturates red and green.
+    for (LitVertex& vertex : quad)
+        vertex.nx = -2.0f;
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(1.0f, 1.0f, 1.0f), 2));
+    Rs(RenderState::NormalizeNormals, 1);
     EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
     // Unlit vertex colours in between do not reach the material.
     Rs(RenderState::Lighting, 0);
