@@ -291,6 +291,20 @@ TEST_F(GLDeviceTest, DepthRangeAndCulling)
     EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF00FF00u, 0));
     Rs(RenderState::ZEnable, 0);
 
+    // Coplanar quads: the second fails a Less test, unless a depth bias brings it forward.
+    Rs(RenderState::ZEnable, 1);
+    Rs(RenderState::ZFunc, CompareFunc::Less);
+    ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::ZBuffer, 0, 1.0f, 0));
+    ASSERT_OK(quad(5.0f, 0xFFFF0000u));
+    ASSERT_OK(quad(5.0f, 0xFF00FF00u));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFFFF0000u, 0));
+    Rs(RenderState::ZBias, 1);
+    ASSERT_OK(quad(5.0f, 0xFF0000FFu));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF0000FFu, 0));
+    Rs(RenderState::ZBias, 0);
+    Rs(RenderState::ZFunc, CompareFunc::LessEqual);
+    Rs(RenderState::ZEnable, 0);
+
     // A new viewport between two draws takes the second into its own corner.
     ClearTo(0xFF000000u);
     ASSERT_OK(quad(1.0f, 0xFFFFFFFFu));
@@ -302,7 +316,7 @@ TEST_F(GLDeviceTest, DepthRangeAndCulling)
 
     // Bottom-left, top, bottom-right is clockwise on the screen: CCW culling keeps it, CW culling removes it.
     ColourVertex tri[3] = {{-1, -1, 1, 0xFFFFFFFFu}, {0, 1, 1, 0xFFFFFFFFu}, {1, -1, 1, 0xFFFFFFFFu}};
-    for (auto [cull, drawn] : {std::pair{CullMode::CCW, true}, {CullMode::CW, false}})
+    for (auto [cull, drawn] : {std::pair{CullMode::CCW, true}, {CullMode::CW, false}, {CullMode::CCW, true}})
     {
         Rs(RenderState::CullMode, cull);
         ClearTo(0xFF000000u);
@@ -399,6 +413,12 @@ TEST_F(GLDeviceTest, TextureFormatsUploadFromTheirOwnLayouts)
         {PixelFormat::A8R8G8B8, repeat({0x40, 0x80, 0xFF, 0x80}), 0x80FF8040u, 0},
         {PixelFormat::R5G6B5, repeat({0x1F, 0xF8}), 0xFFFF00FFu, 0}, // red 31, green 0, blue 31
         {PixelFormat::A4R4G4B4, repeat({0x0F, 0x8F}), 0x88FF00FFu, 0},
+        {PixelFormat::X4R4G4B4, repeat({0x0F, 0x0F}), 0xFFFF00FFu, 0}, // the top nibble is not alpha
+        {PixelFormat::X8R8G8B8, repeat({0x40, 0x80, 0xFF, 0x00}), 0xFFFF8040u, 0},
+        {PixelFormat::R8G8B8, repeat({0x40, 0x80, 0xFF}), 0xFFFF8040u, 0},
+        {PixelFormat::X1R5G5B5, repeat({0x1F, 0x7C}), 0xFFFF00FFu, 0}, // red 31, blue 31, top bit not alpha
+        {PixelFormat::A1R5G5B5, repeat({0xE0, 0x03}), 0x0000FF00u, 0}, // green 31, alpha 0
+        {PixelFormat::A1R5G5B5, repeat({0x1F, 0x80}), 0xFF0000FFu, 0}, // blue 31, alpha 1
         // DXT1: colours red and blue, every index 2 = two thirds red and one third blue.
         {PixelFormat::DXT1, {0x00, 0xF8, 0x1F, 0x00, 0xAA, 0xAA, 0xAA, 0xAA}, 0xFFAA0055u, 3},
         // DXT3: every alpha 8 of 15 (88), colours red and blue, every index 0 = red.
@@ -552,6 +572,18 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_TRUE(ColourNear(Pixel(24, 12), 0xFF00FF00u, 0));
     EXPECT_TRUE(ColourNear(Pixel(44, 12), 0xFF0000FFu, 0));
     EXPECT_EQ(m_device->DrawPrimitive(PrimitiveType::TriangleList, 6, 1), GfxResult::InvalidCall); // past the end
+    BufferDesc desc;
+    ASSERT_OK(dynamic->GetDesc(&desc));
+    EXPECT_EQ(desc.fvf, kScreenFvf);
+    EXPECT_EQ(desc.size, 8 * sizeof(ScreenVertex));
+    // A locked buffer, or none, cannot be drawn from; nor indices without an index buffer.
+    void* locked = nullptr;
+    ASSERT_OK(dynamic->Lock(0, 0, &locked, 0));
+    EXPECT_EQ(m_device->DrawPrimitive(PrimitiveType::TriangleList, 0, 1), GfxResult::InvalidCall);
+    ASSERT_OK(dynamic->Unlock());
+    EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
+    ASSERT_OK(m_device->SetStreamSource(0, nullptr, 0));
+    EXPECT_EQ(m_device->DrawPrimitive(PrimitiveType::TriangleList, 0, 1), GfxResult::InvalidCall);
     // A Default-pool buffer blocks a reset until it is released.
     EXPECT_EQ(m_device->Reset(m_device->GetPresentParams()), GfxResult::InvalidCall);
 
@@ -696,6 +728,38 @@ TEST_F(GLDeviceTest, MaxMipLevelChoosesTheLargestLevelUsed)
     Tss(0, TextureStageState::MinFilter, TextureFilter::Linear);
     ASSERT_OK(DrawFull(0xFFFFFFFFu));
     EXPECT_TRUE(ColourNear(Pixel(8, 32), Rgb(0.0f, 0.766f, 0.0f), 2));
+    // Squeezed into one pixel the texture is minified to its smallest level, unless mipmaps are off.
+    Tss(0, TextureStageState::MaxMipLevel, 0);
+    Tss(0, TextureStageState::MinFilter, TextureFilter::Point);
+    for (auto [mip, colour] : {std::pair{TextureFilter::Point, 0xFF0000FFu}, {TextureFilter::None, 0xFFFF0000u}})
+    {
+        Tss(0, TextureStageState::MipFilter, mip);
+        ASSERT_OK(DrawRect(40, 40, 41, 41, 0xFFFFFFFFu));
+        EXPECT_TRUE(ColourNear(Pixel(40, 40), colour, 0)) << "mip filter " << mip;
+    }
+}
+
+// Outside 0..1 a bordered stage samples the border colour; a clamped one the edge texel.
+TEST_F(GLDeviceTest, BorderAndClampAddressing)
+{
+    const uint32_t texel = 0xFFFF0000u;
+    TexturePtr texture = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &texel);
+    ASSERT_OK(m_device->SetTexture(0, texture.get()));
+    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+    Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
+    Tss(0, TextureStageState::BorderColour, 0xFF0000FFu);
+    std::vector<ScreenVertex> v = Quad(-0.5f, -0.5f, 63.5f, 63.5f, 0xFFFFFFFFu);
+    for (ScreenVertex& vertex : v)
+        vertex.u = vertex.u * 4.0f - 1.5f; // u from -1.5 to 2.5
+    ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
+    for (auto [address, outside] :
+         {std::pair{TextureAddress::Border, 0xFF0000FFu}, {TextureAddress::Clamp, 0xFFFF0000u}})
+    {
+        Tss(0, TextureStageState::AddressU, address);
+        ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v.data(), sizeof(ScreenVertex)));
+        EXPECT_TRUE(ColourNear(Pixel(2, 32), outside, 1)) << "address " << address;
+        EXPECT_TRUE(ColourNear(Pixel(24, 32), 0xFFFF0000u, 1)) << "address " << address; // u = 0.0 .. 1.0 inside
+    }
 }
 
 // What the system says of its adapter matches the devices it makes; calls without their outputs are refused.
@@ -790,6 +854,8 @@ TEST_F(GLDeviceTest, CombinerOperationsFollowTheirFormulas)
         {"add signed", TextureOp::AddSigned, TextureArg::Texture, TextureArg::Diffuse, 0xB08060},
         // 2 T D / 255: F0 x 40 x 2 = 120, 80 x 80 x 2 = 128, 20 x C0 x 2 = 48
         {"modulate 2x", TextureOp::Modulate2x, TextureArg::Texture, TextureArg::Diffuse, 0x788030},
+        // 4 T D / 255, clamped: F0 x 40 x 4 = 241, 80 x 80 x 4 = 257, 20 x C0 x 4 = 96
+        {"modulate 4x", TextureOp::Modulate4x, TextureArg::Texture, TextureArg::Diffuse, 0xF1FF60},
         // T a + F (1 - a): a = 40 / FF, C0 / FF and 80 / FF
         {"blend by diffuse alpha", TextureOp::BlendDiffuseAlpha, TextureArg::Texture, TextureArg::TFactor, 0x48382C},
         {"blend by texture alpha", TextureOp::BlendTextureAlpha, TextureArg::Texture, TextureArg::TFactor, 0xB96824},
@@ -858,7 +924,8 @@ TEST_F(GLDeviceTest, FlatShadingAndFogFromTheSpecularAlphaOfScreenVertices)
     {
         std::vector<FoggedVertex> v = quad(specular);
         ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v.data(), sizeof(FoggedVertex)));
-        EXPECT_TRUE(ColourNear(Pixel(32, 32), expected, 2)) << std::hex << "specular " << specular;
+        for (uint32_t at : {1u, 32u, 62u})
+            EXPECT_TRUE(ColourNear(Pixel(at, at), expected, 2)) << std::hex << "specular " << specular << " at " << at;
     }
 }
 
@@ -901,9 +968,23 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.0f, 0.0f, 0.0f), 2));
     // The same light as a point far in front: its ambient (0.25) times the material's, plus the material's diffuse
     // in full (N . L = 1).
+    const LightDesc spot = light;
     light.type = LightType::Point;
     ASSERT_OK(m_device->SetLight(0, light));
     EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+    // A directional light at the index of a spot light, shining along +x onto the quad: the same.
+    ASSERT_OK(m_device->SetLight(0, spot));
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.0f, 0.0f, 0.0f), 2));
+    light.type = LightType::Directional;
+    light.direction = {1, 0, 0};
+    ASSERT_OK(m_device->SetLight(0, light));
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+    // Lit geometry still follows the world transform: 3 units up leaves the lower half of the view empty.
+    ASSERT_OK(m_device->SetTransform(TransformType::World, MatrixTranslation(0.0f, 3.0f, 0.0f)));
+    ClearTo(0xFF000000u);
+    EXPECT_TRUE(ColourNear(drawLit(), 0xFF000000u, 0));
+    EXPECT_TRUE(ColourNear(Pixel(32, 4), Rgb(0.75f, 0.625f, 0.5f), 2));
+    ASSERT_OK(m_device->SetTransform(TransformType::World, MatrixIdentity()));
     // Normals twice as long light twice as much unless they are normalised: 0.25 + 2 x 0.5 saturates red and green.
     for (LitVertex& vertex : quad)
         vertex.nx = -2.0f;
@@ -914,6 +995,83 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     Rs(RenderState::Lighting, 0);
     ASSERT_OK(DrawFull(0xFF00FFFFu));
     EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+}
+
+// Indices past the device's stages, lights, transforms and states are refused, and change nothing.
+TEST_F(GLDeviceTest, OutOfRangeSettersAreRefused)
+{
+    EXPECT_EQ(m_device->SetTextureStageState(kMaxTextureStages, TextureStageState::ColourOp, TextureOp::Add),
+              GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetTextureStageState(0, TextureStageState::Count, 1), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetRenderState(RenderState::Count, 1), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetTexture(kMaxTextureStages, nullptr), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->GetTexture(kMaxTextureStages), nullptr);
+    EXPECT_EQ(m_device->SetLight(kMaxLights, LightDesc{}), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->LightEnable(kMaxLights, true), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetTransform(TransformType::Count, MatrixIdentity()), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetViewport({0, 0, kSize + 1, kSize, 0.0f, 1.0f}), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetStreamSource(1, nullptr, 0), GfxResult::InvalidCall);
+    uint32_t op = 0;
+    ASSERT_OK(m_device->GetTextureStageState(0, TextureStageState::ColourOp, &op));
+    EXPECT_EQ(op, TextureOp::Modulate);
+}
+
+// Two devices, each with its own context and frame: drawing with one never shows in the other.
+TEST_F(GLDeviceTest, TwoDevicesKeepTheirOwnFrames)
+{
+    PresentParams params = m_device->GetPresentParams();
+    DevicePtr other;
+    ASSERT_OK(
+        m_system->CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing, &params, &other));
+    ASSERT_OK(other->BeginScene());
+    ClearTo(0xFFFF0000u);
+    ASSERT_OK(other->Clear(0, nullptr, ClearFlags::Target, 0xFF0000FFu, 1.0f, 0));
+    ASSERT_OK(m_device->EndScene());
+    ASSERT_OK(m_device->Present());
+    ASSERT_OK(other->EndScene());
+    ASSERT_OK(other->Present());
+    std::vector<uint32_t> pixels;
+    uint32_t w = 0, h = 0;
+    ASSERT_OK(m_device->ReadFrontBuffer(&pixels, &w, &h));
+    EXPECT_EQ(pixels[0], 0xFFFF0000u);
+    ASSERT_OK(other->ReadFrontBuffer(&pixels, &w, &h));
+    EXPECT_EQ(pixels[0], 0xFF0000FFu);
+    ASSERT_OK(m_device->ReadBackBuffer(&pixels, &w, &h));
+    EXPECT_EQ(pixels[0], 0xFFFF0000u);
+}
+
+// The game's own window: the device draws into it and leaves it open when it goes; a size of 0 takes the desktop's.
+TEST_F(GLDeviceTest, DrawsIntoTheGameWindowAndLeavesItOpen)
+{
+    SDL_Window* window = SDL_CreateWindow("Tidewell", 0, 0, 32, 32, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    const uint32_t id = SDL_GetWindowID(window);
+    {
+        PresentParams params;
+        params.backBufferWidth = params.backBufferHeight = 32;
+        params.deviceWindow = window;
+        params.windowed = true;
+        DevicePtr device;
+        ASSERT_OK(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+        ASSERT_OK(device->BeginScene());
+        ASSERT_OK(device->Clear(0, nullptr, ClearFlags::Target, 0xFF00FF00u, 1.0f, 0));
+        ASSERT_OK(device->EndScene());
+        ASSERT_OK(device->Present());
+        std::vector<uint32_t> pixels;
+        uint32_t w = 0, h = 0;
+        ASSERT_OK(device->ReadFrontBuffer(&pixels, &w, &h));
+        EXPECT_EQ(pixels[0], 0xFF00FF00u);
+    }
+    EXPECT_EQ(SDL_GetWindowFromID(id), window);
+    SDL_DestroyWindow(window);
+
+    DisplayMode desktop;
+    ASSERT_OK(m_system->GetAdapterDisplayMode(0, &desktop));
+    PresentParams sized;
+    DevicePtr device;
+    ASSERT_OK(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &sized, &device));
+    EXPECT_EQ(device->GetPresentParams().backBufferWidth, desktop.width);
+    EXPECT_EQ(device->GetPresentParams().backBufferHeight, desktop.height);
 }
 
 // ---------------------------------------------------------------- the shadow of GL state
@@ -1254,15 +1412,17 @@ TEST_F(GLDeviceShadowTest, VertexColourFeedsTheMaterialOnlyWhileTheLayoutHasIt)
     Rs(RenderState::Lighting, 1);
     Rs(RenderState::Ambient, 0xFFFFFFFFu);
     Rs(RenderState::AmbientMaterialSource, MaterialSource::Colour1);
-    // White global ambient times the ambient part: the vertex colour's, or the material's (0.5, 0.25, 1).
-    for (auto [fvf, rgb] : {std::pair{Fvf::XYZ | Fvf::Normal | Fvf::Diffuse, 0x00C000u},
-                            {Fvf::XYZ | Fvf::Normal, 0x8040FFu},
-                            {Fvf::XYZ | Fvf::Normal | Fvf::Diffuse, 0x00C000u},
-                            {Fvf::XYZ | Fvf::Normal, 0x8040FFu}})
-    {
-        DrawCellInWorld(16, 16, fvf, 5, 0xFF00C000u);
-        EXPECT_TRUE(ColourNear(Pixel(24, 24), 0xFF000000u | rgb, 3)) << "layout " << std::hex << fvf;
-    }
+    // White global ambient times the ambient part: the vertex colour's, or the material's (0.5, 0.25, 1). The cells
+    // are drawn one after another and read together.
+    const std::pair<uint32_t, uint32_t> layouts[4] = {{Fvf::XYZ | Fvf::Normal | Fvf::Diffuse, 0x00C000u},
+                                                      {Fvf::XYZ | Fvf::Normal, 0x8040FFu},
+                                                      {Fvf::XYZ | Fvf::Normal | Fvf::Diffuse, 0x00C000u},
+                                                      {Fvf::XYZ | Fvf::Normal, 0x8040FFu}};
+    for (uint32_t i = 0; i < 4; ++i)
+        DrawCellInWorld(static_cast<float>(i * 16), 16, layouts[i].first, 5, 0xFF00C000u);
+    std::vector<uint32_t> pixels = Frame();
+    for (uint32_t i = 0; i < 4; ++i)
+        EXPECT_TRUE(ColourNear(pixels[24 * kSize + i * 16 + 8], 0xFF000000u | layouts[i].second, 3)) << "cell " << i;
 }
 
 // Textures released and made again (GL may hand out the same names) are drawn with their own texels.
@@ -1302,6 +1462,28 @@ TEST_F(GLDeviceShadowTest, AChangedStateSendsOnlyWhatDependsOnIt)
     const uint64_t blending = calls.Of("Enable") + calls.Of("BlendFunc") + calls.Of("BlendEquation");
     const uint64_t arrays = calls.Of("VertexPointer") + calls.Of("NormalPointer");
     EXPECT_EQ(calls.Total(), blending + arrays + calls.Of("DrawArrays") + calls.Of("GetError"));
+}
+
+// Textures taking turns under one sampling: each switch sends the binding and nothing else.
+TEST_F(GLDeviceShadowTest, SwitchingTexturesSendsOnlyTheBinding)
+{
+    Baseline();
+    ShowTexture(m_solid.get());
+    std::vector<ScreenVertex> quad = Quad(4, 4, 20, 20, 0xFFFFFFFFu);
+    ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
+    auto draw = [&]
+    { return m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad.data(), sizeof(quad[0])); };
+    ASSERT_OK(draw());
+    ASSERT_OK(m_device->SetTexture(0, m_added.get()));
+    ASSERT_OK(draw());
+    GLCallCount calls;
+    for (ITexture* texture : {m_solid.get(), m_added.get(), m_solid.get()})
+    {
+        ASSERT_OK(m_device->SetTexture(0, texture));
+        ASSERT_OK(draw());
+    }
+    EXPECT_EQ(calls.Of("BindTexture"), 3u);
+    EXPECT_EQ(calls.Total(), calls.Of("BindTexture") + calls.Of("DrawArrays") + calls.Of("GetError"));
 }
 
 } // namespace
