@@ -135,8 +135,9 @@ void GLDevice::InitGLState()
         gl.TexGenfv(GL_T, GL_EYE_PLANE, planes[1]);
         gl.TexGenfv(GL_R, GL_EYE_PLANE, planes[2]);
         gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-        if (gl.samplers)
-            gl.BindSampler(unit, m_aSamplers[unit]); // each unit keeps its own
+        // Each unit keeps its own sampler object; with them switched off the textures' own parameters count.
+        if (m_aSamplers[0])
+            gl.BindSampler(unit, gl.samplers ? m_aSamplers[unit] : 0);
     }
     // From here on state goes through the shadow, which knows nothing yet.
     m_shadow.Forget();

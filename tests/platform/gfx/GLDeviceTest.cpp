@@ -1,5 +1,6 @@
 // Tests of the OpenGL device, headless: small scenes checked pixel by pixel against values worked out by hand.
 #include "platform/gfx/Device.h"
+#include "platform/gfx/GLApi.h"
 #include "platform/gfx/GLCallCount.h"
 #include "platform/gfx/TextureUtil.h"
 
@@ -1072,6 +1073,53 @@ TEST_F(GLDeviceTest, DrawsIntoTheGameWindowAndLeavesItOpen)
     ASSERT_OK(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &sized, &device));
     EXPECT_EQ(device->GetPresentParams().backBufferWidth, desktop.width);
     EXPECT_EQ(device->GetPresentParams().backBufferHeight, desktop.height);
+}
+
+// Contexts without sampler objects keep the sampling in each texture: a texture used under one stage's filter and
+// then another's shows each in turn, whichever textures came between.
+TEST_F(GLDeviceTest, WithoutSamplerObjectsEachTextureCarriesItsSampling)
+{
+    struct SamplersOff
+    {
+        explicit SamplersOff(IDevice& device) : device(device), was(Gl().samplers) { Gl().samplers = false; }
+        ~SamplersOff()
+        {
+            Gl().samplers = was;
+            device.Reset(device.GetPresentParams());
+        }
+        IDevice& device;
+        bool was;
+    } off(*m_device);
+    ASSERT_OK(m_device->EndScene());
+    ASSERT_OK(m_device->Reset(m_device->GetPresentParams()));
+    ASSERT_OK(m_device->BeginScene());
+    ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0));
+    const uint32_t halves[2] = {0xFFFF0000u, 0xFF00FF00u}, blue = 0xFF0000FFu;
+    TexturePtr split = MakeTexture(2, 1, PixelFormat::A8R8G8B8, halves);
+    TexturePtr plain = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &blue);
+    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+    Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
+    Tss(0, TextureStageState::AddressU, TextureAddress::Clamp);
+    // Pixel 32 samples u = 32.5 / 64, texel coordinate 1.016: point sampling takes the green texel, linear sampling
+    // 0.516 of it and 0.484 of the red one.
+    const uint32_t mixed = Rgb(0.484f, 0.516f, 0.0f);
+    const struct
+    {
+        ITexture* texture;
+        uint32_t filter, expected;
+    } steps[] = {
+        {split.get(), TextureFilter::Point, 0xFF00FF00u},  {split.get(), TextureFilter::Linear, mixed},
+        {plain.get(), TextureFilter::Point, 0xFF0000FFu},  {split.get(), TextureFilter::Point, 0xFF00FF00u},
+        {plain.get(), TextureFilter::Linear, 0xFF0000FFu}, {split.get(), TextureFilter::Linear, mixed},
+    };
+    for (const auto& step : steps)
+    {
+        ASSERT_OK(m_device->SetTexture(0, step.texture));
+        Tss(0, TextureStageState::MinFilter, step.filter);
+        Tss(0, TextureStageState::MagFilter, step.filter);
+        ASSERT_OK(DrawFull(0xFFFFFFFFu));
+        EXPECT_TRUE(ColourNear(Pixel(32, 32), step.expected, 2)) << "filter " << step.filter;
+    }
 }
 
 // ---------------------------------------------------------------- the shadow of GL state
