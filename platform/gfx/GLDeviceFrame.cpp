@@ -43,9 +43,7 @@ bool GLDevice::MakeFramebuffers()
     gl.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
     m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_frontFbo);
     gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_frontColour);
-    ok = ok && gl.CheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);
-    return ok;
+    return ok && gl.CheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 void GLDevice::DeleteFramebuffers()

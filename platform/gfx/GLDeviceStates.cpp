@@ -723,8 +723,9 @@ void GLDevice::ApplyCoordinates(uint32_t unit, bool pretransformed)
     }
     else
     {
-        // Two-component coordinates enter as (u, v, 1, 0) on the device but (u, v, 0, 1) in GL.
-        for (int c = 0; c < 4; ++c)
+        // Two-component coordinates enter as (u, v, 1, 0) on the device but (u, v, 0, 1) in GL (the last column is
+        // set below).
+        for (int c = 0; c < 3; ++c)
             std::swap(t.m[2][c], t.m[3][c]);
     }
     uint32_t count = std::clamp<uint32_t>(flags & 0xFF, 1, 4);

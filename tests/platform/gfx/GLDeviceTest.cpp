@@ -605,6 +605,10 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
     // Indices outside the declared vertex range are refused.
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 3, 0, 2), GfxResult::InvalidCall);
+    // A draw from memory leaves no buffers bound: indexed draws need them set again.
+    std::vector<ScreenVertex> loose = Quad(0, 0, 4, 4, 0xFFFFFFFFu);
+    ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, loose.data(), sizeof(ScreenVertex)));
+    EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
     // 32-bit indices from memory: the lower left quad (vertices 0..3) in blue.
     for (ScreenVertex& vertex : v)
         vertex.colour = 0xFF0000FFu;
@@ -793,6 +797,14 @@ TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
     EXPECT_EQ(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, nullptr, &other), GfxResult::InvalidCall);
     EXPECT_EQ(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, nullptr), GfxResult::InvalidCall);
     EXPECT_EQ(m_system->CreateDevice(1, DeviceType::Hal, nullptr, 0, &params, &other), GfxResult::InvalidCall);
+    DeviceCaps caps;
+    EXPECT_EQ(m_system->GetDeviceCaps(0, DeviceType::Hal, nullptr), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->GetDeviceCaps(1, DeviceType::Hal, &caps), GfxResult::InvalidCall);
+    const uint32_t modes = m_system->GetAdapterModeCount(0);
+    DisplayMode mode;
+    ASSERT_GT(modes, 0u);
+    EXPECT_EQ(m_system->EnumAdapterModes(0, modes - 1, &mode), GfxResult::Ok);
+    EXPECT_EQ(m_system->EnumAdapterModes(0, modes, &mode), GfxResult::InvalidCall);
     std::vector<uint32_t> pixels;
     uint32_t w = 0, h = 0;
     EXPECT_EQ(m_device->ReadBackBuffer(nullptr, &w, &h), GfxResult::InvalidCall);
@@ -814,6 +826,8 @@ TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
     } formats[] = {
         {Usage::RenderTarget, PixelFormat::A8R8G8B8, true},
         {Usage::RenderTarget, PixelFormat::R5G6B5, true},
+        {Usage::RenderTarget, PixelFormat::A1R5G5B5, true},
+        {Usage::RenderTarget, PixelFormat::A4R4G4B4, true},
         {Usage::RenderTarget, PixelFormat::DXT1, false},
         {Usage::RenderTarget, PixelFormat::A8, false},
         {Usage::DepthStencil, PixelFormat::D24S8, true},
@@ -905,6 +919,15 @@ TEST_F(GLDeviceTest, FlatShadingAndFogFromTheSpecularAlphaOfScreenVertices)
     }
     Rs(RenderState::ShadeMode, ShadeMode::Gouraud);
 
+    // A point 4 pixels wide round (40, 40) covers 38..41 each way.
+    ClearTo(0xFF000000u);
+    Rs(RenderState::PointSize, FloatBits(4.0f));
+    ScreenVertex point = {40, 40, 0.5f, 1, 0xFFFFFFFFu, 0, 0};
+    ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::PointList, 1, &point, sizeof(ScreenVertex)));
+    EXPECT_EQ(Pixel(38, 38), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(41, 41), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(42, 40), 0xFF000000u);
+
     // Screen-space vertices take their fog factor from the specular alpha: 40 / FF of white, the rest green.
     struct FoggedVertex
     {
@@ -918,9 +941,12 @@ TEST_F(GLDeviceTest, FlatShadingAndFogFromTheSpecularAlphaOfScreenVertices)
                                          {-0.5f, 63.5f, 0.5f, 1, 0xFFFFFFFFu, specular},
                                          {63.5f, 63.5f, 0.5f, 1, 0xFFFFFFFFu, specular}};
     };
-    Rs(RenderState::FogEnable, 1);
     Rs(RenderState::FogColour, 0x0000FF00u);
     ASSERT_OK(m_device->SetVertexShader(Fvf::XYZRHW | Fvf::Diffuse | Fvf::Specular));
+    std::vector<FoggedVertex> unfogged = quad(0x40000000u);
+    ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, unfogged.data(), sizeof(FoggedVertex)));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFFFFFFFFu, 0)); // fog off
+    Rs(RenderState::FogEnable, 1);
     for (auto [specular, expected] : {std::pair{0x40000000u, 0xFF40FF40u}, {0xFF000000u, 0xFFFFFFFFu}})
     {
         std::vector<FoggedVertex> v = quad(specular);
@@ -1015,6 +1041,32 @@ TEST_F(GLDeviceTest, OutOfRangeSettersAreRefused)
     uint32_t op = 0;
     ASSERT_OK(m_device->GetTextureStageState(0, TextureStageState::ColourOp, &op));
     EXPECT_EQ(op, TextureOp::Modulate);
+
+    // Empty or unsupported resources are refused and leave the out-parameter empty.
+    TexturePtr texture = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &op);
+    EXPECT_EQ(m_device->CreateTexture(0, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture),
+              GfxResult::InvalidCall);
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_EQ(m_device->CreateTexture(4, 0, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture),
+              GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->CreateTexture(4, 4, 1, 0, PixelFormat::D16, Pool::Managed, &texture), GfxResult::NotAvailable);
+    IndexBufferPtr indices;
+    ASSERT_OK(m_device->CreateIndexBuffer(12, 0, PixelFormat::Index16, Pool::Managed, &indices));
+    EXPECT_EQ(m_device->CreateIndexBuffer(0, 0, PixelFormat::Index16, Pool::Managed, &indices), GfxResult::InvalidCall);
+    EXPECT_EQ(indices, nullptr);
+    VertexBufferPtr vertices;
+    ASSERT_OK(m_device->CreateVertexBuffer(64, 0, kScreenFvf, Pool::Managed, &vertices));
+    EXPECT_EQ(m_device->CreateVertexBuffer(0, 0, kScreenFvf, Pool::Managed, &vertices), GfxResult::InvalidCall);
+    EXPECT_EQ(vertices, nullptr);
+    const uint32_t image[2] = {};
+    EXPECT_EQ(m_device->WriteBackBuffer(image, 0, 2, 0), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->WriteBackBuffer(image, 2, 0, 0), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->WriteBackBuffer(nullptr, 2, 1, 0), GfxResult::InvalidCall);
+    // No primitives is nothing to draw, and no fault.
+    std::vector<ScreenVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFFFFu);
+    ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
+    EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleList, 0, quad.data(), sizeof(ScreenVertex)),
+              GfxResult::Ok);
 }
 
 // Two devices, each with its own context and frame: drawing with one never shows in the other.
@@ -1027,6 +1079,8 @@ TEST_F(GLDeviceTest, TwoDevicesKeepTheirOwnFrames)
     ASSERT_OK(other->BeginScene());
     ClearTo(0xFFFF0000u);
     ASSERT_OK(other->Clear(0, nullptr, ClearFlags::Target, 0xFF0000FFu, 1.0f, 0));
+    UseVertexColour();
+    ASSERT_OK(DrawRect(32, 32, 64, 64, 0xFF00FF00u)); // this device's, after the other one's clear
     ASSERT_OK(m_device->EndScene());
     ASSERT_OK(m_device->Present());
     ASSERT_OK(other->EndScene());
@@ -1039,6 +1093,9 @@ TEST_F(GLDeviceTest, TwoDevicesKeepTheirOwnFrames)
     EXPECT_EQ(pixels[0], 0xFF0000FFu);
     ASSERT_OK(m_device->ReadBackBuffer(&pixels, &w, &h));
     EXPECT_EQ(pixels[0], 0xFFFF0000u);
+    EXPECT_EQ(pixels[40 * kSize + 40], 0xFF00FF00u);
+    ASSERT_OK(other->ReadBackBuffer(&pixels, &w, &h));
+    EXPECT_EQ(pixels[40 * kSize + 40], 0xFF0000FFu);
 }
 
 // The game's own window: the device draws into it and leaves it open when it goes; a size of 0 takes the desktop's.
