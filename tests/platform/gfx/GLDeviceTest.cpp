@@ -892,8 +892,14 @@ TEST_F(GLDeviceTest, CombinerOperationsFollowTheirFormulas)
     ASSERT_OK(DrawFull(diffuse));
     EXPECT_TRUE(ColourNear(Pixel(32, 32), 0x40F08020u, 2, true));
 
-    // Without a texture the stage still runs (on white); a new factor shows at the next draw.
+    // Without a texture the stage still runs, on white: the texture times the vertex colour is the vertex colour, and
+    // a new factor shows at the next draw.
     ASSERT_OK(m_device->SetTexture(0, nullptr));
+    Tss(0, TextureStageState::ColourOp, TextureOp::Modulate);
+    Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
+    Tss(0, TextureStageState::ColourArg2, TextureArg::Diffuse);
+    ASSERT_OK(DrawFull(diffuse));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), diffuse, 1));
     Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
     Tss(0, TextureStageState::ColourArg1, TextureArg::TFactor);
     for (uint32_t factor : {0xFF102030u, 0xFF706050u})
