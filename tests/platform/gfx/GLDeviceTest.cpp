@@ -479,6 +479,25 @@ TEST_F(GLDeviceTest, AlphaTestBlendingAndStencil)
     EXPECT_TRUE(ColourNear(Pixel(32, 10), Grey(127), 2));
     Rs(RenderState::StencilEnable, 0);
 
+    // Blend operations on source (80, 40, C0) and destination (40, 80, 40), both factors one.
+    Rs(RenderState::SrcBlend, BlendFactor::One);
+    Rs(RenderState::DestBlend, BlendFactor::One);
+    const struct
+    {
+        uint32_t op, expected;
+    } ops[] = {
+        {BlendOp::Add, 0xC0C0FF}, {BlendOp::Subtract, 0x400080}, {BlendOp::RevSubtract, 0x004000},
+        {BlendOp::Min, 0x404040}, {BlendOp::Max, 0x8080C0},
+    };
+    for (const auto& o : ops)
+    {
+        Rs(RenderState::BlendOp, o.op);
+        ClearTo(0xFF408040u);
+        ASSERT_OK(DrawRect(0, 0, 64, 64, 0xFF8040C0u));
+        EXPECT_TRUE(ColourNear(Pixel(20, 20), 0xFF000000u | o.expected, 1)) << "blend op " << o.op;
+    }
+    Rs(RenderState::BlendOp, BlendOp::Add);
+
     // Destination alpha needs alpha bits in the target: a target alpha of 0x80 halves white.
     ClearTo(0x80000000u);
     Rs(RenderState::SrcBlend, BlendFactor::DestAlpha);
@@ -510,10 +529,20 @@ TEST_F(GLDeviceTest, TextureMatricesSeeTheDeviceCoordinateConventions)
         EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(v[0])), GfxResult::Ok);
         return Pixel(32, 32);
     };
-    // Two-component coordinates enter the matrix as (u, v, 1, 0): the third row moves u = 0.25 to 0.75.
+    // Two-component coordinates enter the matrix as (u, v, 1, 0): the third row moves u = 0.25 to 0.75; a new
+    // matrix alone shows at the next draw.
     Matrix m = MatrixIdentity();
     m.m[2][0] = 0.5f;
     EXPECT_TRUE(ColourNear(draw(m, -1), 0xFF00FF00u, 0));
+    EXPECT_TRUE(ColourNear(draw(MatrixIdentity(), -1), 0xFFFF0000u, 0));
+    // Camera-space positions enter as (x, y, z, 1): u = 0.25 x + 0.5 is red left of the middle, green right of it.
+    Tss(0, TextureStageState::TexCoordIndex, TexCoordGen::CameraSpacePosition);
+    Matrix position = MatrixIdentity();
+    position.m[0][0] = 0.25f;
+    position.m[3][0] = 0.5f;
+    draw(position, -1);
+    EXPECT_TRUE(ColourNear(Pixel(16, 32), 0xFFFF0000u, 0));
+    EXPECT_TRUE(ColourNear(Pixel(48, 32), 0xFF00FF00u, 0));
     // Camera-space normals enter as (x, y, z, 1), z < 0 towards the camera: u = 0.49 z + 0.5.
     Tss(0, TextureStageState::TexCoordIndex, TexCoordGen::CameraSpaceNormal);
     m = MatrixIdentity();
@@ -609,6 +638,17 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     std::vector<ScreenVertex> loose = Quad(0, 0, 4, 4, 0xFFFFFFFFu);
     ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, loose.data(), sizeof(ScreenVertex)));
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
+    // 16-bit indices from memory naming vertices 4..7 only: the right quad in white; other index formats are refused.
+    for (ScreenVertex& vertex : v)
+        vertex.colour = 0xFFFFFFFFu;
+    const uint16_t high[6] = {4, 5, 6, 5, 7, 6};
+    ASSERT_OK(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 4, 2, high, PixelFormat::Index16,
+                                               v.data(), sizeof(ScreenVertex)));
+    EXPECT_TRUE(ColourNear(Pixel(48, 48), 0xFFFFFFFFu, 0));
+    EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
+    EXPECT_EQ(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 4, 2, high, PixelFormat::A8R8G8B8,
+                                               v.data(), sizeof(ScreenVertex)),
+              GfxResult::InvalidCall);
     // 32-bit indices from memory: the lower left quad (vertices 0..3) in blue.
     for (ScreenVertex& vertex : v)
         vertex.colour = 0xFF0000FFu;
@@ -667,6 +707,7 @@ TEST_F(GLDeviceTest, DefaultPoolTexturesCountAgainstTheVideoBudget)
     for (uint32_t side = 256; side >= 1; side /= 2)
         chain += side * side * 4;
     const uint32_t before = m_device->GetAvailableTextureMem();
+    EXPECT_EQ(before, 256u << 20); // a fresh device has its whole budget
     std::vector<TexturePtr> made;
     GfxResult result = GfxResult::Ok;
     while (made.size() < 4096)
@@ -742,6 +783,11 @@ TEST_F(GLDeviceTest, MaxMipLevelChoosesTheLargestLevelUsed)
         ASSERT_OK(DrawRect(40, 40, 41, 41, 0xFFFFFFFFu));
         EXPECT_TRUE(ColourNear(Pixel(40, 40), colour, 0)) << "mip filter " << mip;
     }
+    // A level bias of -2 brings it back to the largest level.
+    Tss(0, TextureStageState::MipFilter, TextureFilter::Point);
+    Tss(0, TextureStageState::MipMapLodBias, FloatBits(-2.0f));
+    ASSERT_OK(DrawRect(40, 40, 41, 41, 0xFFFFFFFFu));
+    EXPECT_TRUE(ColourNear(Pixel(40, 40), 0xFFFF0000u, 0));
 }
 
 // Outside 0..1 a bordered stage samples the border colour; a clamped one the edge texel.
@@ -755,15 +801,22 @@ TEST_F(GLDeviceTest, BorderAndClampAddressing)
     Tss(0, TextureStageState::BorderColour, 0xFF0000FFu);
     std::vector<ScreenVertex> v = Quad(-0.5f, -0.5f, 63.5f, 63.5f, 0xFFFFFFFFu);
     for (ScreenVertex& vertex : v)
-        vertex.u = vertex.u * 4.0f - 1.5f; // u from -1.5 to 2.5
+    {
+        vertex.u = vertex.u * 4.0f - 1.5f; // u and v from -1.5 to 2.5
+        vertex.v = vertex.v * 4.0f - 1.5f;
+    }
     ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
     for (auto [address, outside] :
          {std::pair{TextureAddress::Border, 0xFF0000FFu}, {TextureAddress::Clamp, 0xFFFF0000u}})
     {
         Tss(0, TextureStageState::AddressU, address);
+        Tss(0, TextureStageState::AddressV, address);
         ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v.data(), sizeof(ScreenVertex)));
-        EXPECT_TRUE(ColourNear(Pixel(2, 32), outside, 1)) << "address " << address;
-        EXPECT_TRUE(ColourNear(Pixel(24, 32), 0xFFFF0000u, 1)) << "address " << address; // u = 0.0 .. 1.0 inside
+        std::vector<uint32_t> pixels = Frame();
+        // Left of u = 0, above v = 0, and inside both (24 is 0.0 .. 1.0 after 16 .. 32).
+        for (auto [x, y, colour] : {std::tuple{2u, 24u, outside}, {24u, 2u, outside}, {24u, 24u, 0xFFFF0000u}})
+            EXPECT_TRUE(ColourNear(pixels[y * kSize + x], colour, 1))
+                << "address " << address << " at " << x << "," << y;
     }
 }
 
@@ -805,6 +858,8 @@ TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
     ASSERT_GT(modes, 0u);
     EXPECT_EQ(m_system->EnumAdapterModes(0, modes - 1, &mode), GfxResult::Ok);
     EXPECT_EQ(m_system->EnumAdapterModes(0, modes, &mode), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->EnumAdapterModes(1, 0, &mode), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->GetAdapterModeCount(1), 0u);
     std::vector<uint32_t> pixels;
     uint32_t w = 0, h = 0;
     EXPECT_EQ(m_device->ReadBackBuffer(nullptr, &w, &h), GfxResult::InvalidCall);
@@ -885,6 +940,20 @@ TEST_F(GLDeviceTest, CombinerOperationsFollowTheirFormulas)
         ASSERT_OK(DrawFull(diffuse));
         EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF000000u | c.expected, 2)) << c.name;
     }
+    // At stage 1 the diffuse alpha (40) weighs the texel against the previous stage (the factor): as at stage 0.
+    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
+    Tss(0, TextureStageState::ColourArg1, TextureArg::TFactor);
+    ASSERT_OK(m_device->SetTexture(1, texture.get()));
+    Tss(1, TextureStageState::ColourOp, TextureOp::BlendDiffuseAlpha);
+    Tss(1, TextureStageState::ColourArg1, TextureArg::Texture);
+    Tss(1, TextureStageState::ColourArg2, TextureArg::Current);
+    Tss(1, TextureStageState::AlphaOp, TextureOp::SelectArg1);
+    Tss(1, TextureStageState::AlphaArg1, TextureArg::Current);
+    Tss(1, TextureStageState::TexCoordIndex, 0);
+    ASSERT_OK(DrawFull(diffuse));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF48382Cu, 2));
+    Tss(1, TextureStageState::ColourOp, TextureOp::Disable);
+
     // An alpha operation that is off passes the vertex alpha (40) on, not the texel's (C0).
     Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
     Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
@@ -960,6 +1029,16 @@ TEST_F(GLDeviceTest, FlatShadingAndFogFromTheSpecularAlphaOfScreenVertices)
         for (uint32_t at : {1u, 32u, 62u})
             EXPECT_TRUE(ColourNear(Pixel(at, at), expected, 2)) << std::hex << "specular " << specular << " at " << at;
     }
+    // Transformed vertices right after take their fog from their depth again: linear 0..10 at 5 is half green.
+    Rs(RenderState::FogVertexMode, FogMode::Linear);
+    Rs(RenderState::FogStart, FloatBits(0.0f));
+    Rs(RenderState::FogEnd, FloatBits(10.0f));
+    UseOrthoCamera();
+    ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ | Fvf::Diffuse));
+    ColourVertex deep[4] = {
+        {-1, 1, 5, 0xFFFFFFFFu}, {1, 1, 5, 0xFFFFFFFFu}, {-1, -1, 5, 0xFFFFFFFFu}, {1, -1, 5, 0xFFFFFFFFu}};
+    ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, deep, sizeof(ColourVertex)));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), Rgb(0.5f, 1.0f, 0.5f), 2));
 }
 
 // Parts of lights and materials: a light's own ambient, a point light at the index of an earlier spot light,
@@ -969,6 +1048,7 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     // The camera stands at x = -5 looking along +x; the quad lies in the plane x = 0 facing it.
     ASSERT_OK(m_device->SetTransform(TransformType::View, MatrixLookAtLH({-5, 0, 0}, {0, 0, 0}, {0, 1, 0})));
     ASSERT_OK(m_device->SetTransform(TransformType::Projection, MatrixOrthoLH(4.0f, 4.0f, 0.1f, 20.0f)));
+    Rs(RenderState::ZEnable, 0); // every draw shows, whatever its depth
     MaterialDesc material;
     material.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
     material.ambient = {1.0f, 0.5f, 0.0f, 1.0f};
@@ -994,40 +1074,56 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     light.direction = {0, 1, 0};
     light.phi = light.theta = 0.2f;
     light.attenuation0 = 1.0f;
-    light.diffuse = {1, 1, 1, 1};
+    light.diffuse = {1, 1, 0.5f, 1};
     light.ambient = {0.25f, 0.25f, 0.25f, 1};
     ASSERT_OK(m_device->SetLight(0, light));
     ASSERT_OK(m_device->LightEnable(0, true));
     EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.0f, 0.0f, 0.0f), 2));
-    // The same light as a point far in front: its ambient (0.25) times the material's, plus the material's diffuse
-    // in full (N . L = 1).
+    // The same light as a point far in front: its ambient (0.25) times the material's (1, 0.5, 0), plus its diffuse
+    // (1, 1, 0.5) times the material's (0.5) in full (N . L = 1).
+    const uint32_t lit = Rgb(0.75f, 0.625f, 0.25f);
     const LightDesc spot = light;
     light.type = LightType::Point;
     ASSERT_OK(m_device->SetLight(0, light));
-    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+    EXPECT_TRUE(ColourNear(drawLit(), lit, 2));
+    // Attenuated by distance: 1 / (1 + 0.001 x 1000) or 1 / (1 + 0.000001 x 1000^2), a half either way.
+    for (auto [linear, quadratic] : {std::pair{0.001f, 0.0f}, {0.0f, 0.000001f}})
+    {
+        light.attenuation1 = linear;
+        light.attenuation2 = quadratic;
+        ASSERT_OK(m_device->SetLight(0, light));
+        EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.375f, 0.3125f, 0.125f), 2)) << linear << " " << quadratic;
+    }
+    light.attenuation1 = light.attenuation2 = 0.0f;
     // A directional light at the index of a spot light, shining along +x onto the quad: the same.
     ASSERT_OK(m_device->SetLight(0, spot));
     EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.0f, 0.0f, 0.0f), 2));
     light.type = LightType::Directional;
     light.direction = {1, 0, 0};
     ASSERT_OK(m_device->SetLight(0, light));
-    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+    EXPECT_TRUE(ColourNear(drawLit(), lit, 2));
+    // Switched off and on again.
+    ASSERT_OK(m_device->LightEnable(0, false));
+    EXPECT_TRUE(ColourNear(drawLit(), 0xFF000000u, 0));
+    ASSERT_OK(m_device->LightEnable(0, true));
+    EXPECT_TRUE(ColourNear(drawLit(), lit, 2));
     // Lit geometry still follows the world transform: 3 units up leaves the lower half of the view empty.
     ASSERT_OK(m_device->SetTransform(TransformType::World, MatrixTranslation(0.0f, 3.0f, 0.0f)));
     ClearTo(0xFF000000u);
     EXPECT_TRUE(ColourNear(drawLit(), 0xFF000000u, 0));
-    EXPECT_TRUE(ColourNear(Pixel(32, 4), Rgb(0.75f, 0.625f, 0.5f), 2));
+    EXPECT_TRUE(ColourNear(Pixel(32, 4), lit, 2));
     ASSERT_OK(m_device->SetTransform(TransformType::World, MatrixIdentity()));
-    // Normals twice as long light twice as much unless they are normalised: 0.25 + 2 x 0.5 saturates red and green.
+    // Normals twice as long light twice as much unless they are normalised: red and green saturate.
     for (LitVertex& vertex : quad)
         vertex.nx = -2.0f;
-    EXPECT_TRUE(ColourNear(drawLit(), Rgb(1.0f, 1.0f, 1.0f), 2));
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(1.0f, 1.0f, 0.5f), 2));
     Rs(RenderState::NormalizeNormals, 1);
-    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+    EXPECT_TRUE(ColourNear(drawLit(), lit, 2));
     // Unlit vertex colours in between do not reach the material.
     Rs(RenderState::Lighting, 0);
     ASSERT_OK(DrawFull(0xFF00FFFFu));
-    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.5f), 2));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF00FFFFu, 0)); // screen vertices ignore the camera
+    EXPECT_TRUE(ColourNear(drawLit(), lit, 2));
 }
 
 // Indices past the device's stages, lights, transforms and states are refused, and change nothing.
