@@ -137,6 +137,19 @@ TEST_F(GLDeviceTest, TextureFormatsUploadFromTheirOwnLayouts)
         ASSERT_OK(DrawFull(0xFFFFFFFFu));
         EXPECT_TRUE(ColourNear(Pixel(30, 30), c.expected, c.tolerance, true)) << FormatName(c.format);
     }
+    // A context without compressed formats gets the blocks decoded first: the same colours.
+    const bool s3tc = Gl().s3tc;
+    Gl().s3tc = false;
+    for (const auto& c : cases)
+    {
+        if (!IsBlockCompressed(c.format))
+            continue;
+        TexturePtr texture = MakeTexture(4, 4, c.format, c.block.data());
+        ASSERT_OK(m_device->SetTexture(0, texture.get()));
+        ASSERT_OK(DrawFull(0xFFFFFFFFu));
+        EXPECT_TRUE(ColourNear(Pixel(30, 30), c.expected, c.tolerance, true)) << "decoded " << FormatName(c.format);
+    }
+    Gl().s3tc = s3tc;
 }
 
 TEST_F(GLDeviceTest, AlphaTestBlendingAndStencil)
@@ -237,6 +250,18 @@ TEST_F(GLDeviceTest, TextureMatricesSeeTheDeviceCoordinateConventions)
     draw(position, -1);
     EXPECT_TRUE(ColourNear(Pixel(16, 32), 0xFFFF0000u, 0));
     EXPECT_TRUE(ColourNear(Pixel(48, 32), 0xFF00FF00u, 0));
+    // The same along v from y: a 1 x 2 texture, green above red, and v = 0.25 y + 0.5 (y up) put red at the top
+    // of the screen and green at the bottom.
+    const uint32_t upright[2] = {0xFF00FF00u, 0xFFFF0000u};
+    TexturePtr column = MakeTexture(1, 2, PixelFormat::A8R8G8B8, upright);
+    ASSERT_OK(m_device->SetTexture(0, column.get()));
+    position = MatrixIdentity();
+    position.m[1][1] = 0.25f;
+    position.m[3][1] = 0.5f;
+    draw(position, -1);
+    EXPECT_TRUE(ColourNear(Pixel(32, 16), 0xFFFF0000u, 0));
+    EXPECT_TRUE(ColourNear(Pixel(32, 48), 0xFF00FF00u, 0));
+    ASSERT_OK(m_device->SetTexture(0, texture.get()));
     // Camera-space normals enter as (x, y, z, 1), z < 0 towards the camera: u = 0.49 z + 0.5.
     Tss(0, TextureStageState::TexCoordIndex, TexCoordGen::CameraSpaceNormal);
     m = MatrixIdentity();
@@ -573,6 +598,10 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     ASSERT_OK(DrawFull(0xFF00FFFFu));
     EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF00FFFFu, 0)); // screen vertices ignore the camera
     EXPECT_TRUE(ColourNear(drawLit(), lit, 2));
+    // An emissive part adds to everything else.
+    material.emissive = {0.0f, 0.0f, 0.5f, 1.0f};
+    ASSERT_OK(m_device->SetMaterial(material));
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.75f), 2));
 }
 
 // Contexts without sampler objects keep the sampling in each texture: a texture used under one stage's filter and

@@ -358,6 +358,7 @@ TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
     EXPECT_EQ(m_system->EnumAdapterModes(0, modes, &mode), GfxResult::InvalidCall);
     EXPECT_EQ(m_system->EnumAdapterModes(1, 0, &mode), GfxResult::InvalidCall);
     EXPECT_EQ(m_system->GetAdapterModeCount(1), 0u);
+    EXPECT_EQ(m_system->GetAdapterDisplayMode(1, &mode), GfxResult::InvalidCall);
     std::vector<uint32_t> pixels;
     uint32_t w = 0, h = 0;
     EXPECT_EQ(m_device->ReadBackBuffer(nullptr, &w, &h), GfxResult::InvalidCall);
@@ -410,7 +411,15 @@ TEST_F(GLDeviceTest, OutOfRangeSettersAreRefused)
     EXPECT_EQ(m_device->SetLight(kMaxLights, LightDesc{}), GfxResult::InvalidCall);
     EXPECT_EQ(m_device->LightEnable(kMaxLights, true), GfxResult::InvalidCall);
     EXPECT_EQ(m_device->SetTransform(TransformType::Count, MatrixIdentity()), GfxResult::InvalidCall);
-    EXPECT_EQ(m_device->SetViewport({0, 0, kSize + 1, kSize, 0.0f, 1.0f}), GfxResult::InvalidCall);
+    for (Viewport bad : {Viewport{0, 0, kSize + 1, kSize, 0.0f, 1.0f}, Viewport{0, 1, kSize, kSize, 0.0f, 1.0f},
+                         Viewport{0, 0, 0, kSize, 0.0f, 1.0f}, Viewport{0, 0, kSize, kSize, -0.1f, 1.0f},
+                         Viewport{0, 0, kSize, kSize, 0.0f, 1.1f}})
+        EXPECT_EQ(m_device->SetViewport(bad), GfxResult::InvalidCall);
+    // A stride shorter than the vertex layout would read past each vertex.
+    std::vector<ScreenVertex> shortStride = Quad(0, 0, 8, 8, 0xFFFFFFFFu);
+    ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
+    EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, shortStride.data(), sizeof(ScreenVertex) - 4),
+              GfxResult::InvalidCall);
     EXPECT_EQ(m_device->SetStreamSource(1, nullptr, 0), GfxResult::InvalidCall);
     uint32_t op = 0;
     ASSERT_OK(m_device->GetTextureStageState(0, TextureStageState::ColourOp, &op));
@@ -499,11 +508,15 @@ TEST_F(GLDeviceTest, DrawsIntoTheGameWindowAndLeavesItOpen)
 
     DisplayMode desktop;
     ASSERT_OK(m_system->GetAdapterDisplayMode(0, &desktop));
-    PresentParams sized;
-    DevicePtr device;
-    ASSERT_OK(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &sized, &device));
-    EXPECT_EQ(device->GetPresentParams().backBufferWidth, desktop.width);
-    EXPECT_EQ(device->GetPresentParams().backBufferHeight, desktop.height);
+    for (uint32_t height : {0u, 32u})
+    {
+        PresentParams sized;
+        sized.backBufferHeight = height; // no width: the desktop's size, both ways
+        DevicePtr device;
+        ASSERT_OK(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &sized, &device));
+        EXPECT_EQ(device->GetPresentParams().backBufferWidth, desktop.width);
+        EXPECT_EQ(device->GetPresentParams().backBufferHeight, desktop.height);
+    }
 }
 
 } // namespace
