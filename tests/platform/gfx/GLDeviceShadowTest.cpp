@@ -365,7 +365,8 @@ TEST_F(GLDeviceShadowTest, VertexColourFeedsTheMaterialOnlyWhileTheLayoutHasIt)
         EXPECT_TRUE(ColourNear(pixels[24 * kSize + i * 16 + 8], 0xFF000000u | layouts[i].second, 3)) << "cell " << i;
 }
 
-// Textures released and made again (GL may hand out the same names) are drawn with their own texels.
+// Textures released and made again (GL may hand out the same names) are drawn with their own texels; a stage whose
+// texture was released samples white.
 TEST_F(GLDeviceShadowTest, ATextureMadeAfterOthersWereReleasedShowsItsOwnTexels)
 {
     Baseline();
@@ -378,6 +379,17 @@ TEST_F(GLDeviceShadowTest, ATextureMadeAfterOthersWereReleasedShowsItsOwnTexels)
         ASSERT_OK(DrawRect(0, 0, 16, 16, 0xFFFFFFFFu));
         EXPECT_TRUE(ColourNear(Pixel(8, 8), colour, 0));
     }
+    // Drawn, released, and the same stage drawn again (blue vertices) with nothing else changed in between.
+    const uint32_t red = 0xFFFF0000u;
+    TexturePtr released = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &red);
+    ASSERT_OK(m_device->SetTexture(0, released.get()));
+    ASSERT_OK(DrawRect(0, 0, 16, 16, 0xFF0000FFu));
+    released.reset();
+    EXPECT_EQ(m_device->GetTexture(0), nullptr);
+    ASSERT_OK(DrawRect(16, 0, 32, 16, 0xFF0000FFu));
+    std::vector<uint32_t> pixels = Frame();
+    EXPECT_TRUE(ColourNear(pixels[8 * kSize + 8], red, 0));
+    EXPECT_TRUE(ColourNear(pixels[8 * kSize + 24], 0xFFFFFFFFu, 0));
 }
 
 // After a lit draw, switching blending on sends blending alone: no lights, material, matrices or stages again.

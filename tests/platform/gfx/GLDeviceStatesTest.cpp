@@ -337,11 +337,38 @@ TEST_F(GLDeviceTest, MaxMipLevelChoosesTheLargestLevelUsed)
         ASSERT_OK(DrawRect(40, 40, 41, 41, 0xFFFFFFFFu));
         EXPECT_TRUE(ColourNear(Pixel(40, 40), colour, 0)) << "mip filter " << mip;
     }
+    // Half a level down from the largest: linear mip filtering weighs levels 0 and 1 (its green texel) evenly,
+    // point takes level 0.
+    Tss(0, TextureStageState::MipMapLodBias, FloatBits(4.5f)); // 64 pixels over 4 texels: level -4, +4.5
+    for (auto [mip, colour] : {std::pair{TextureFilter::Point, 0xFFFF0000u}, {TextureFilter::Linear, 0xFF808000u}})
+    {
+        Tss(0, TextureStageState::MipFilter, mip);
+        ASSERT_OK(DrawFull(0xFFFFFFFFu));
+        EXPECT_TRUE(ColourNear(Pixel(8, 32), colour, 2)) << "mip filter " << mip;
+    }
+    Tss(0, TextureStageState::MipMapLodBias, 0);
     // A level bias of -2 brings it back to the largest level.
     Tss(0, TextureStageState::MipFilter, TextureFilter::Point);
     Tss(0, TextureStageState::MipMapLodBias, FloatBits(-2.0f));
     ASSERT_OK(DrawRect(40, 40, 41, 41, 0xFFFFFFFFu));
     EXPECT_TRUE(ColourNear(Pixel(40, 40), 0xFFFF0000u, 0));
+    Tss(0, TextureStageState::MipMapLodBias, 0);
+
+    // A texture with fewer levels than a full chain is still whole: its own levels are drawn.
+    TexturePtr partial;
+    ASSERT_OK(m_device->CreateTexture(4, 4, 2, 0, PixelFormat::A8R8G8B8, Pool::Managed, &partial));
+    for (uint32_t level = 0; level < 2; ++level)
+    {
+        LockedRect locked;
+        ASSERT_OK(partial->LockRect(level, &locked, nullptr, 0));
+        for (uint32_t y = 0; y < (4u >> level); ++y)
+            std::fill_n(reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch), 4u >> level,
+                        colours[level]);
+        ASSERT_OK(partial->UnlockRect(level));
+    }
+    ASSERT_OK(m_device->SetTexture(0, partial.get()));
+    ASSERT_OK(DrawFull(0xFFFFFFFFu));
+    EXPECT_TRUE(ColourNear(Pixel(8, 32), colours[0], 0));
 }
 
 // Outside 0..1 a bordered stage samples the border colour; a clamped one the edge texel.
@@ -495,6 +522,14 @@ TEST_F(GLDeviceTest, FlatShadingAndFogFromTheSpecularAlphaOfScreenVertices)
     std::vector<FoggedVertex> unfogged = quad(0x40000000u);
     ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, unfogged.data(), sizeof(FoggedVertex)));
     EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFFFFFFFFu, 0)); // fog off
+    // With specular on, the specular colour adds to the diffuse one: (40, 40, 40) + (20, 40, 80).
+    Rs(RenderState::SpecularEnable, 1);
+    std::vector<FoggedVertex> shiny = quad(0x40204080u);
+    for (FoggedVertex& vertex : shiny)
+        vertex.diffuse = 0xFF404040u;
+    ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, shiny.data(), sizeof(FoggedVertex)));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF6080C0u, 1));
+    Rs(RenderState::SpecularEnable, 0);
     Rs(RenderState::FogEnable, 1);
     for (auto [specular, expected] : {std::pair{0x40000000u, 0xFF40FF40u}, {0xFF000000u, 0xFFFFFFFFu}})
     {
@@ -560,14 +595,18 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     light.type = LightType::Point;
     ASSERT_OK(m_device->SetLight(0, light));
     EXPECT_TRUE(ColourNear(drawLit(), lit, 2));
-    // Attenuated by distance: 1 / (1 + 0.001 x 1000) or 1 / (1 + 0.000001 x 1000^2), a half either way.
-    for (auto [linear, quadratic] : {std::pair{0.001f, 0.0f}, {0.0f, 0.000001f}})
+    // Attenuated by distance: 1 / (1 + 0.001 x 1000), 1 / (1 + 0.000001 x 1000^2) or 1 / 2, a half each way.
+    for (auto [constant, linear, quadratic] :
+         {std::tuple{1.0f, 0.001f, 0.0f}, {1.0f, 0.0f, 0.000001f}, {2.0f, 0.0f, 0.0f}})
     {
+        light.attenuation0 = constant;
         light.attenuation1 = linear;
         light.attenuation2 = quadratic;
         ASSERT_OK(m_device->SetLight(0, light));
-        EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.375f, 0.3125f, 0.125f), 2)) << linear << " " << quadratic;
+        EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.375f, 0.3125f, 0.125f), 2))
+            << constant << " " << linear << " " << quadratic;
     }
+    light.attenuation0 = 1.0f;
     light.attenuation1 = light.attenuation2 = 0.0f;
     // A directional light at the index of a spot light, shining along +x onto the quad: the same.
     ASSERT_OK(m_device->SetLight(0, spot));
@@ -602,6 +641,20 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     material.emissive = {0.0f, 0.0f, 0.5f, 1.0f};
     ASSERT_OK(m_device->SetMaterial(material));
     EXPECT_TRUE(ColourNear(drawLit(), Rgb(0.75f, 0.625f, 0.75f), 2));
+    material.emissive = {};
+    // Specular (0.25, power 128) with the light straight from the eye: seen from infinitely far, the half vector is
+    // the normal and the highlight full; seen from the eye 5 away, the corners' half vectors are 14.8 degrees off
+    // (cos^128 = 0.014) and it is all but gone.
+    material.specular = {0.25f, 0.25f, 0.25f, 1.0f};
+    material.power = 128.0f;
+    ASSERT_OK(m_device->SetMaterial(material));
+    light.specular = {1, 1, 1, 1};
+    ASSERT_OK(m_device->SetLight(0, light));
+    Rs(RenderState::SpecularEnable, 1);
+    Rs(RenderState::LocalViewer, 0);
+    EXPECT_TRUE(ColourNear(drawLit(), Rgb(1.0f, 0.875f, 0.5f), 2));
+    Rs(RenderState::LocalViewer, 1);
+    EXPECT_TRUE(ColourNear(drawLit(), lit, 3));
 }
 
 // Contexts without sampler objects keep the sampling in each texture: a texture used under one stage's filter and

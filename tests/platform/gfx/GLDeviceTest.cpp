@@ -217,6 +217,19 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
     // Indices outside the declared vertex range are refused.
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 3, 0, 2), GfxResult::InvalidCall);
+    // A 32-bit index buffer says so and is read as such: the right quad again, now from vertices 4..7 directly.
+    IndexBufferPtr wideBuffer;
+    ASSERT_OK(m_device->CreateIndexBuffer(6 * 4, 0, PixelFormat::Index32, Pool::Managed, &wideBuffer));
+    BufferDesc wideDesc;
+    ASSERT_OK(wideBuffer->GetDesc(&wideDesc));
+    EXPECT_EQ(wideDesc.format, PixelFormat::Index32);
+    const uint32_t wideQuad[6] = {4, 5, 6, 5, 7, 6};
+    write(wideBuffer, 0, 0, wideQuad, sizeof(wideQuad));
+    ASSERT_OK(m_device->SetIndices(wideBuffer.get(), 0));
+    ClearTo(0xFF000000u);
+    ASSERT_OK(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 4, 4, 0, 2));
+    EXPECT_TRUE(ColourNear(Pixel(48, 48), 0xFF00FF00u, 0));
+    EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
     // A draw from memory leaves no buffers bound: indexed draws need them set again.
     std::vector<ScreenVertex> loose = Quad(0, 0, 4, 4, 0xFFFFFFFFu);
     ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, loose.data(), sizeof(ScreenVertex)));
@@ -232,6 +245,9 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_EQ(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 4, 2, high, PixelFormat::A8R8G8B8,
                                                v.data(), sizeof(ScreenVertex)),
               GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 3, 2, high, PixelFormat::Index16,
+                                               v.data(), sizeof(ScreenVertex)),
+              GfxResult::InvalidCall); // vertex 7 lies past 4 + 3
     // 32-bit indices from memory: the lower left quad (vertices 0..3) in blue.
     for (ScreenVertex& vertex : v)
         vertex.colour = 0xFF0000FFu;
@@ -246,13 +262,14 @@ TEST_F(GLDeviceTest, PresentKeepsTheFrontBufferAndResetChangesTheSize)
     ClearTo(0xFF112233u);
     EXPECT_EQ(m_device->Present(), GfxResult::InvalidCall); // still inside the scene
     ASSERT_OK(m_device->EndScene());
+    std::vector<uint32_t> front;
+    uint32_t w = 0, h = 0;
+    ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h)); // reading first changes nothing of what is shown
     ASSERT_OK(m_device->Present());
     // The next scene draws into the back buffer, cleared or not.
     ASSERT_OK(m_device->BeginScene());
     UseVertexColour();
     ASSERT_OK(DrawRect(0, 0, 4, 4, 0xFFFFFFFFu));
-    std::vector<uint32_t> front;
-    uint32_t w = 0, h = 0;
     ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h));
     ASSERT_EQ(front.size(), size_t{kSize} * kSize);
     EXPECT_EQ(front[1 * kSize + 1], 0xFF112233u);
@@ -262,7 +279,11 @@ TEST_F(GLDeviceTest, PresentKeepsTheFrontBufferAndResetChangesTheSize)
     EXPECT_EQ(front[5 * kSize + 7], 0xFF112233u);
     EXPECT_EQ(Pixel(7, 5), 0xFF445566u);
 
-    // A 2 x 2 image with the key colour in one corner, copied to the top-left.
+    // A 2 x 2 image with the key colour in one corner, copied to the top-left of the back buffer, even right after
+    // a present.
+    ASSERT_OK(m_device->EndScene());
+    ASSERT_OK(m_device->Present());
+    ASSERT_OK(m_device->BeginScene());
     const uint32_t image[4] = {0x00102030u, 0x00FF00FFu, 0x00405060u, 0x00708090u};
     ASSERT_OK(m_device->WriteBackBuffer(image, 2, 2, 0xFFFF00FFu));
     EXPECT_EQ(Pixel(0, 0), 0xFF102030u);
@@ -270,6 +291,8 @@ TEST_F(GLDeviceTest, PresentKeepsTheFrontBufferAndResetChangesTheSize)
     EXPECT_EQ(Pixel(0, 1), 0xFF405060u);
     EXPECT_EQ(Pixel(1, 1), 0xFF708090u);
     EXPECT_EQ(Pixel(2, 0), 0xFF445566u); // the rest is left alone
+    ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h));
+    EXPECT_EQ(front[0], 0xFF445566u);
 
     Rs(RenderState::Lighting, 0);
     PresentParams params = m_device->GetPresentParams();
@@ -411,6 +434,7 @@ TEST_F(GLDeviceTest, OutOfRangeSettersAreRefused)
     EXPECT_EQ(m_device->SetLight(kMaxLights, LightDesc{}), GfxResult::InvalidCall);
     EXPECT_EQ(m_device->LightEnable(kMaxLights, true), GfxResult::InvalidCall);
     EXPECT_EQ(m_device->SetTransform(TransformType::Count, MatrixIdentity()), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetVertexShader(0), GfxResult::InvalidCall); // no position
     for (Viewport bad : {Viewport{0, 0, kSize + 1, kSize, 0.0f, 1.0f}, Viewport{0, 1, kSize, kSize, 0.0f, 1.0f},
                          Viewport{0, 0, 0, kSize, 0.0f, 1.0f}, Viewport{0, 0, kSize, kSize, -0.1f, 1.0f},
                          Viewport{0, 0, kSize, kSize, 0.0f, 1.1f}})
