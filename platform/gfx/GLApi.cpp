@@ -1,9 +1,11 @@
 // Loads the OpenGL entry points through SDL and notes which optional features the context has.
 #include "platform/gfx/GLApi.h"
+#include "platform/gfx/GLCallCount.h"
 
 #include <SDL.h>
 
 #include <cstring>
+#include <map>
 
 namespace platform
 {
@@ -67,6 +69,84 @@ GLApi& Gl()
 {
     static GLApi api;
     return api;
+}
+
+// ---------------------------------------------------------------- counting calls
+
+namespace
+{
+
+GLApi g_countedApi;                       // the real entry points while a count lives
+std::map<std::string, uint64_t> g_counts; // calls by entry point
+bool g_counting = false;
+
+// A stand-in for one entry point: counts the call and passes it on.
+template <auto kMember, class F> struct CountingCall;
+template <auto kMember, class R, class... Args> struct CountingCall<kMember, R(APIENTRY*)(Args...)>
+{
+    static inline uint64_t* count = nullptr;
+    static R APIENTRY Call(Args... args)
+    {
+        ++*count;
+        return (g_countedApi.*kMember)(args...);
+    }
+};
+
+} // namespace
+
+GLCallCount::GLCallCount()
+{
+    if (g_counting)
+        return;
+    g_counting = m_bCounting = true;
+    g_counts.clear();
+    GLApi& api = Gl();
+    g_countedApi = api;
+#define TW_GL_COUNT(ret, name, params)                                                                                 \
+    if (api.name)                                                                                                      \
+    {                                                                                                                  \
+        using Entry = CountingCall<&GLApi::name, decltype(api.name)>;                                                  \
+        Entry::count = &g_counts[#name];                                                                               \
+        api.name = &Entry::Call;                                                                                       \
+    }
+    TW_GL_CORE_FUNCTIONS(TW_GL_COUNT)
+    TW_GL_OPTIONAL_FUNCTIONS(TW_GL_COUNT)
+#undef TW_GL_COUNT
+}
+
+GLCallCount::~GLCallCount()
+{
+    if (!m_bCounting)
+        return;
+    // Entry points loaded while counting (a new device) are the real ones already.
+    GLApi& api = Gl();
+#define TW_GL_RESTORE(ret, name, params)                                                                               \
+    if (api.name == &CountingCall<&GLApi::name, decltype(api.name)>::Call)                                             \
+        api.name = g_countedApi.name;
+    TW_GL_CORE_FUNCTIONS(TW_GL_RESTORE)
+    TW_GL_OPTIONAL_FUNCTIONS(TW_GL_RESTORE)
+#undef TW_GL_RESTORE
+    g_counting = false;
+}
+
+uint64_t GLCallCount::Total() const
+{
+    uint64_t total = 0;
+    for (const auto& entry : g_counts)
+        total += entry.second;
+    return total;
+}
+
+uint64_t GLCallCount::Of(const std::string& name) const
+{
+    auto found = g_counts.find(name);
+    return found == g_counts.end() ? 0 : found->second;
+}
+
+void GLCallCount::Reset()
+{
+    for (auto& entry : g_counts)
+        entry.second = 0;
 }
 
 } // namespace platform

@@ -1,144 +1,24 @@
-// Tests of the OpenGL device, headless: small scenes checked pixel by pixel against values worked out by hand.
-#include "platform/gfx/Device.h"
-#include "platform/gfx/TextureUtil.h"
+// Tests of the OpenGL device, headless: frames, pixel coverage, depth, buffers, presenting, budgets, the system and
+// refused calls, checked pixel by pixel against values worked out by hand.
+#include "tests/platform/gfx/GLDeviceTestSupport.h"
+
+#include <SDL.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <tuple>
 #include <vector>
 
 using namespace platform;
-
-#define ASSERT_OK(call) ASSERT_EQ((call), GfxResult::Ok)
+using namespace gltest;
 
 namespace
 {
-
-constexpr uint32_t kSize = 64;
-
-struct ScreenVertex // XYZRHW | Diffuse | Tex1
-{
-    float x, y, z, rhw;
-    uint32_t colour;
-    float u, v;
-};
-constexpr uint32_t kScreenFvf = Fvf::XYZRHW | Fvf::Diffuse | Fvf::Tex1;
-
-struct ColourVertex // XYZ | Diffuse
-{
-    float x, y, z;
-    uint32_t colour;
-};
-
-::testing::AssertionResult ColourNear(uint32_t actual, uint32_t expected, uint32_t tolerance, bool alpha = false)
-{
-    for (int shift : {0, 8, 16, 24})
-    {
-        int d = static_cast<int>((actual >> shift) & 255) - static_cast<int>((expected >> shift) & 255);
-        if ((shift < 24 || alpha) && static_cast<uint32_t>(std::abs(d)) > tolerance)
-            return ::testing::AssertionFailure() << std::hex << "pixel " << actual << ", expected " << expected;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-uint32_t Rgb(float r, float g, float b)
-{
-    auto q = [](float v) { return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
-    return 0xFF000000u | (q(r) << 16) | (q(g) << 8) | q(b);
-}
-
-uint32_t Grey(uint32_t level)
-{
-    return 0xFF000000u | level * 0x010101u;
-}
-
-class GLDeviceTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        m_system = CreateOpenGLSystem();
-        PresentParams params;
-        params.backBufferWidth = params.backBufferHeight = kSize;
-        params.backBufferFormat = PixelFormat::A8R8G8B8;
-        params.autoDepthStencilFormat = PixelFormat::D24S8;
-        if (!m_system || m_system->CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing,
-                                                &params, &m_device) != GfxResult::Ok)
-            GTEST_SKIP() << "no OpenGL context can be made here";
-        ASSERT_OK(m_device->BeginScene());
-        ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::Target | ClearFlags::ZBuffer | ClearFlags::Stencil,
-                                  0xFF000000u, 1.0f, 0));
-    }
-
-    uint32_t Pixel(uint32_t x, uint32_t y)
-    {
-        std::vector<uint32_t> pixels;
-        uint32_t w = 0, h = 0;
-        EXPECT_EQ(m_device->ReadBackBuffer(&pixels, &w, &h), GfxResult::Ok);
-        return y < h && x < w ? pixels[static_cast<size_t>(y) * w + x] : 0xDEADBEEFu;
-    }
-
-    void ClearTo(uint32_t colour) { ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::Target, colour, 1.0f, 0)); }
-    void Rs(RenderState state, uint32_t value) { ASSERT_OK(m_device->SetRenderState(state, value)); }
-    void Tss(uint32_t stage, TextureStageState state, uint32_t value)
-    {
-        ASSERT_OK(m_device->SetTextureStageState(stage, state, value));
-    }
-
-    // Stage 0 passes the vertex colour and alpha through.
-    void UseVertexColour()
-    {
-        Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
-        Tss(0, TextureStageState::ColourArg1, TextureArg::Diffuse);
-        Tss(0, TextureStageState::AlphaOp, TextureOp::SelectArg1);
-        Tss(0, TextureStageState::AlphaArg1, TextureArg::Diffuse);
-    }
-
-    // A screen rectangle as a strip, clockwise (kept by the default culling), texture coordinates 0..1.
-    static std::vector<ScreenVertex> Quad(float x0, float y0, float x1, float y1, uint32_t colour)
-    {
-        return {{x0, y0, 0.5f, 1, colour, 0, 0},
-                {x1, y0, 0.5f, 1, colour, 1, 0},
-                {x0, y1, 0.5f, 1, colour, 0, 1},
-                {x1, y1, 0.5f, 1, colour, 1, 1}};
-    }
-    GfxResult DrawRect(float x0, float y0, float x1, float y1, uint32_t colour)
-    {
-        std::vector<ScreenVertex> v = Quad(x0, y0, x1, y1, colour);
-        EXPECT_EQ(m_device->SetVertexShader(kScreenFvf), GfxResult::Ok);
-        return m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v.data(), sizeof(ScreenVertex));
-    }
-    GfxResult DrawFull(uint32_t colour) { return DrawRect(-0.5f, -0.5f, 63.5f, 63.5f, colour); }
-
-    // A texture of the given format whose level 0 is filled from packed rows.
-    TexturePtr MakeTexture(uint32_t w, uint32_t h, PixelFormat format, const void* bytes)
-    {
-        TexturePtr texture;
-        EXPECT_EQ(m_device->CreateTexture(w, h, 1, 0, format, Pool::Managed, &texture), GfxResult::Ok);
-        LockedRect locked;
-        if (!texture || texture->LockRect(0, &locked, nullptr, 0) != GfxResult::Ok)
-            return nullptr;
-        uint32_t rows = IsBlockCompressed(format) ? (h + 3) / 4 : h, rowBytes = FormatRowPitch(format, w);
-        for (uint32_t y = 0; y < rows; ++y)
-            std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch,
-                        static_cast<const uint8_t*>(bytes) + y * rowBytes, rowBytes);
-        EXPECT_EQ(texture->UnlockRect(0), GfxResult::Ok);
-        return texture;
-    }
-
-    // Unlit transformed geometry seen through an orthographic box 2 x 2 wide, z from 0 to 10.
-    void UseOrthoCamera()
-    {
-        ASSERT_OK(m_device->SetTransform(TransformType::Projection, MatrixOrthoLH(2.0f, 2.0f, 0.0f, 10.0f)));
-        Rs(RenderState::Lighting, 0);
-    }
-
-    GraphicsSystemPtr m_system;
-    DevicePtr m_device;
-};
 
 TEST_F(GLDeviceTest, ClearFillsTheViewportAndTheGivenRectangles)
 {
@@ -155,14 +35,68 @@ TEST_F(GLDeviceTest, ClearFillsTheViewportAndTheGivenRectangles)
     EXPECT_TRUE(ColourNear(Pixel(40, 40), 0xFF336699u, 0));
 }
 
-TEST_F(GLDeviceTest, ConventionsPixelCentresDepthRangeAndCulling)
+// A rectangle covers the pixels whose centres (whole coordinates) lie inside it, those on its top or left edge
+// included and those on its bottom or right edge left out; drawn in screen space and through an orthographic
+// camera whose units are pixels.
+TEST_F(GLDeviceTest, RectanglesCoverThePixelsWhoseCentresTheyHold)
 {
     UseVertexColour();
-    // Edges at 10.3 and 20.3 across, 5.3 and 15.3 down: integer centres give columns 11..20, rows 6..15.
-    ASSERT_OK(DrawRect(10.3f, 5.3f, 20.3f, 15.3f, 0xFFFFFFFFu));
-    for (auto [x, y, inside] : {std::tuple{11u, 6u, true}, {20u, 15u, true}, {10u, 6u, false}, {11u, 16u, false}})
-        EXPECT_EQ(Pixel(x, y) == 0xFFFFFFFFu, inside) << "pixel " << x << "," << y;
+    const struct
+    {
+        float left, top, right, bottom;
+        uint32_t firstColumn, lastColumn, firstRow, lastRow;
+    } cases[] = {
+        {10, 10, 20, 20, 10, 19, 10, 19},           // whole edges: top and left rows in, bottom and right out
+        {10.3f, 5.3f, 20.3f, 15.3f, 11, 20, 6, 15}, // edges between centres
+        {9.5f, 30.5f, 20.5f, 41.5f, 10, 20, 31, 41},
+        {0, 0, 1, 1, 0, 0, 0, 0}, // one pixel
+    };
+    // Screen x = world x + 32, screen y = 32 - world y: the camera looks along +z at a 64 x 64 box.
+    ASSERT_OK(m_device->SetTransform(TransformType::Projection, MatrixOrthoLH(64.0f, 64.0f, 0.0f, 10.0f)));
+    Rs(RenderState::Lighting, 0);
+    for (bool camera : {false, true})
+    {
+        for (const auto& c : cases)
+        {
+            ClearTo(0xFF000000u);
+            if (camera)
+            {
+                const float x0 = c.left - 32, x1 = c.right - 32, y0 = 32 - c.top, y1 = 32 - c.bottom;
+                ColourVertex v[4] = {{x0, y0, 1, 0xFFFFFFFFu},
+                                     {x1, y0, 1, 0xFFFFFFFFu},
+                                     {x0, y1, 1, 0xFFFFFFFFu},
+                                     {x1, y1, 1, 0xFFFFFFFFu}};
+                ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ | Fvf::Diffuse));
+                ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(ColourVertex)));
+            }
+            else
+            {
+                ASSERT_OK(DrawRect(c.left, c.top, c.right, c.bottom, 0xFFFFFFFFu));
+            }
+            std::vector<uint32_t> pixels = Frame();
+            uint32_t minX = kSize, maxX = 0, minY = kSize, maxY = 0;
+            for (uint32_t y = 0; y < kSize; ++y)
+            {
+                for (uint32_t x = 0; x < kSize; ++x)
+                {
+                    if (pixels[y * kSize + x] == 0xFF000000u)
+                        continue;
+                    EXPECT_EQ(pixels[y * kSize + x], 0xFFFFFFFFu);
+                    minX = std::min(minX, x), maxX = std::max(maxX, x);
+                    minY = std::min(minY, y), maxY = std::max(maxY, y);
+                }
+            }
+            EXPECT_EQ((std::array{minX, maxX, minY, maxY}),
+                      (std::array{c.firstColumn, c.lastColumn, c.firstRow, c.lastRow}))
+                << (camera ? "camera" : "screen") << " rectangle " << c.left << "," << c.top << " to " << c.right << ","
+                << c.bottom;
+        }
+    }
+}
 
+TEST_F(GLDeviceTest, DepthRangeAndCulling)
+{
+    UseVertexColour();
     // With z from 0 to 10 mapped to depth 0..1: z = 6 is behind a cleared 0.5, z = 4 in front.
     UseOrthoCamera();
     ClearTo(0xFF000000u);
@@ -177,214 +111,46 @@ TEST_F(GLDeviceTest, ConventionsPixelCentresDepthRangeAndCulling)
     EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF000000u, 0));
     ASSERT_OK(quad(4.0f, 0xFFFF0000u));
     EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFFFF0000u, 0));
+    // Without depth writes a nearer quad leaves the depth as it was: one between them still shows.
+    Rs(RenderState::ZWriteEnable, 0);
+    ASSERT_OK(quad(2.0f, 0xFF0000FFu));
+    Rs(RenderState::ZWriteEnable, 1);
+    ASSERT_OK(quad(3.0f, 0xFF00FF00u));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF00FF00u, 0));
     Rs(RenderState::ZEnable, 0);
+
+    // Coplanar quads: the second fails a Less test, unless a depth bias brings it forward.
+    Rs(RenderState::ZEnable, 1);
+    Rs(RenderState::ZFunc, CompareFunc::Less);
+    ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::ZBuffer, 0, 1.0f, 0));
+    ASSERT_OK(quad(5.0f, 0xFFFF0000u));
+    ASSERT_OK(quad(5.0f, 0xFF00FF00u));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFFFF0000u, 0));
+    Rs(RenderState::ZBias, 1);
+    ASSERT_OK(quad(5.0f, 0xFF0000FFu));
+    EXPECT_TRUE(ColourNear(Pixel(32, 32), 0xFF0000FFu, 0));
+    Rs(RenderState::ZBias, 0);
+    Rs(RenderState::ZFunc, CompareFunc::LessEqual);
+    Rs(RenderState::ZEnable, 0);
+
+    // A new viewport between two draws takes the second into its own corner.
+    ClearTo(0xFF000000u);
+    ASSERT_OK(quad(1.0f, 0xFFFFFFFFu));
+    ASSERT_OK(m_device->SetViewport({0, 0, 16, 16, 0.0f, 1.0f}));
+    ASSERT_OK(quad(1.0f, 0xFFFF0000u));
+    EXPECT_TRUE(ColourNear(Pixel(8, 8), 0xFFFF0000u, 0));
+    EXPECT_TRUE(ColourNear(Pixel(24, 24), 0xFFFFFFFFu, 0));
+    ASSERT_OK(m_device->SetViewport({0, 0, kSize, kSize, 0.0f, 1.0f}));
 
     // Bottom-left, top, bottom-right is clockwise on the screen: CCW culling keeps it, CW culling removes it.
     ColourVertex tri[3] = {{-1, -1, 1, 0xFFFFFFFFu}, {0, 1, 1, 0xFFFFFFFFu}, {1, -1, 1, 0xFFFFFFFFu}};
-    for (auto [cull, drawn] : {std::pair{CullMode::CCW, true}, {CullMode::CW, false}})
+    for (auto [cull, drawn] : {std::pair{CullMode::CCW, true}, {CullMode::CW, false}, {CullMode::CCW, true}})
     {
         Rs(RenderState::CullMode, cull);
         ClearTo(0xFF000000u);
         ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleList, 1, tri, sizeof(ColourVertex)));
         EXPECT_EQ(Pixel(32, 40) == 0xFFFFFFFFu, drawn) << "cull " << cull;
     }
-}
-
-TEST_F(GLDeviceTest, LitAndFoggedTriangleFollowsTheLightingAndFogFormulas)
-{
-    // The camera stands at x = -5 looking along +x; the triangle lies in the plane x = 0 facing it.
-    ASSERT_OK(m_device->SetTransform(TransformType::View, MatrixLookAtLH({-5, 0, 0}, {0, 0, 0}, {0, 1, 0})));
-    ASSERT_OK(m_device->SetTransform(TransformType::Projection, MatrixOrthoLH(4.0f, 4.0f, 0.1f, 20.0f)));
-    MaterialDesc material;
-    material.diffuse = {1.0f, 0.5f, 0.25f, 1.0f};
-    material.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
-    ASSERT_OK(m_device->SetMaterial(material));
-    LightDesc light;
-    light.type = LightType::Directional;
-    light.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
-    light.direction = Vec3Normalize({1.0f, -1.0f, 0.0f}); // down and away from the camera
-    ASSERT_OK(m_device->SetLight(0, light));
-    ASSERT_OK(m_device->LightEnable(0, true));
-    Rs(RenderState::Ambient, 0x00404040u);
-    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
-    Tss(0, TextureStageState::ColourArg1, TextureArg::Diffuse);
-
-    struct LitVertex
-    {
-        float x, y, z, nx, ny, nz;
-    };
-    // Screen right is world -z from this camera; bottom-left, top, bottom-right is clockwise.
-    LitVertex v[3] = {{0, -1.5f, 1.5f, -1, 0, 0}, {0, 1.5f, 0, -1, 0, 0}, {0, -1.5f, -1.5f, -1, 0, 0}};
-    ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ | Fvf::Normal));
-    ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleList, 1, v, sizeof(LitVertex)));
-    // colour = global ambient x material ambient + material diffuse x light diffuse x max(0, N . -direction)
-    float nDotL = 1.0f / std::sqrt(2.0f), ambient = 64.0f / 255.0f * 0.5f;
-    float lit[3] = {ambient + 1.0f * nDotL, ambient + 0.5f * nDotL, ambient + 0.25f * nDotL};
-    EXPECT_TRUE(ColourNear(Pixel(32, 36), Rgb(lit[0], lit[1], lit[2]), 3));
-
-    // Linear fog by eye depth: the triangle is 5 away, fog from 2 to 8 leaves half of its colour.
-    Rs(RenderState::FogEnable, 1);
-    Rs(RenderState::FogColour, 0x0000FF00u);
-    Rs(RenderState::FogTableMode, FogMode::None);
-    Rs(RenderState::FogVertexMode, FogMode::Linear);
-    Rs(RenderState::FogStart, FloatBits(2.0f));
-    Rs(RenderState::FogEnd, FloatBits(8.0f));
-    ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleList, 1, v, sizeof(LitVertex)));
-    EXPECT_TRUE(ColourNear(Pixel(32, 36), Rgb(0.5f * lit[0], 0.5f * lit[1] + 0.5f, 0.5f * lit[2]), 3));
-}
-
-TEST_F(GLDeviceTest, TwoTextureStagesModulateThenAdd)
-{
-    const uint32_t texels[4] = {0xFFC86432u, 0xFF00FF00u, 0xFFFFFFFFu, 0xFF285078u};
-    const uint32_t added = 0xFF141E28u, diffuse = 0xFF80FF40u;
-    TexturePtr first = MakeTexture(2, 2, PixelFormat::A8R8G8B8, texels);
-    TexturePtr second = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &added);
-    ASSERT_TRUE(first && second);
-    ASSERT_OK(m_device->SetTexture(0, first.get()));
-    ASSERT_OK(m_device->SetTexture(1, second.get()));
-    Tss(0, TextureStageState::ColourOp, TextureOp::Modulate);
-    Tss(0, TextureStageState::ColourArg1, TextureArg::Texture);
-    Tss(0, TextureStageState::ColourArg2, TextureArg::Diffuse);
-    Tss(1, TextureStageState::ColourOp, TextureOp::Add);
-    Tss(1, TextureStageState::ColourArg1, TextureArg::Texture);
-    Tss(1, TextureStageState::ColourArg2, TextureArg::Current);
-    Tss(1, TextureStageState::AlphaOp, TextureOp::SelectArg1);
-    Tss(1, TextureStageState::AlphaArg1, TextureArg::Current);
-    Tss(1, TextureStageState::TexCoordIndex, 0);
-    ASSERT_OK(DrawFull(diffuse));
-    // texel x diffuse / 255 + added, per channel: (C8*80, 64*FF, 32*40) + (14, 1E, 28) and white x diffuse + added.
-    EXPECT_TRUE(ColourNear(Pixel(16, 16), 0xFF788234u, 2));
-    EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF94FF68u, 2)); // green saturates
-    // Stage 1 disabled ends the chain: the modulated colour alone (C8*80, 64*FF, 32*40 over 255).
-    Tss(1, TextureStageState::ColourOp, TextureOp::Disable);
-    ASSERT_OK(DrawFull(diffuse));
-    EXPECT_TRUE(ColourNear(Pixel(16, 16), 0xFF64640Du, 2));
-
-    // A texel written through a rectangle lock shows at the next draw.
-    LockedRect locked;
-    Rect one{1, 1, 2, 2};
-    ASSERT_OK(first->LockRect(0, &locked, &one, 0));
-    *static_cast<uint32_t*>(locked.bits) = 0xFF0000FFu;
-    ASSERT_OK(first->UnlockRect(0));
-    ASSERT_OK(DrawFull(diffuse));
-    EXPECT_TRUE(ColourNear(Pixel(48, 48), 0xFF000040u, 2));
-}
-
-TEST_F(GLDeviceTest, TextureFormatsUploadFromTheirOwnLayouts)
-{
-    auto repeat = [](std::vector<uint8_t> texel)
-    {
-        std::vector<uint8_t> all;
-        for (int i = 0; i < 16; ++i)
-            all.insert(all.end(), texel.begin(), texel.end());
-        return all;
-    };
-    const struct
-    {
-        PixelFormat format;
-        std::vector<uint8_t> block; // one texel repeated over 4 x 4, or one DXT block
-        uint32_t expected, tolerance;
-    } cases[] = {
-        {PixelFormat::A8R8G8B8, repeat({0x40, 0x80, 0xFF, 0x80}), 0x80FF8040u, 0},
-        {PixelFormat::R5G6B5, repeat({0x1F, 0xF8}), 0xFFFF00FFu, 0}, // red 31, green 0, blue 31
-        {PixelFormat::A4R4G4B4, repeat({0x0F, 0x8F}), 0x88FF00FFu, 0},
-        // DXT1: colours red and blue, every index 2 = two thirds red and one third blue.
-        {PixelFormat::DXT1, {0x00, 0xF8, 0x1F, 0x00, 0xAA, 0xAA, 0xAA, 0xAA}, 0xFFAA0055u, 3},
-        // DXT5: alpha endpoints 255 and 0, every index 2 = (6 x 255 + 0) / 7; white colour block.
-        {PixelFormat::DXT5,
-         {0xFF, 0, 0x92, 0x24, 0x49, 0x92, 0x24, 0x49, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0},
-         0xDAFFFFFFu,
-         2},
-    };
-    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
-    Tss(0, TextureStageState::AlphaOp, TextureOp::SelectArg1);
-    for (const auto& c : cases)
-    {
-        TexturePtr texture = MakeTexture(4, 4, c.format, c.block.data());
-        ASSERT_TRUE(texture);
-        ASSERT_OK(m_device->SetTexture(0, texture.get()));
-        ASSERT_OK(DrawFull(0xFFFFFFFFu));
-        EXPECT_TRUE(ColourNear(Pixel(30, 30), c.expected, c.tolerance, true)) << FormatName(c.format);
-    }
-}
-
-TEST_F(GLDeviceTest, AlphaTestBlendingAndStencil)
-{
-    UseVertexColour();
-    ClearTo(0xFF0000FFu);
-    // Alpha test: greater than 0x80 passes 0x81 and rejects 0x7F.
-    Rs(RenderState::AlphaTestEnable, 1);
-    Rs(RenderState::AlphaFunc, CompareFunc::Greater);
-    Rs(RenderState::AlphaRef, 0x80);
-    ASSERT_OK(DrawRect(0, 0, 32, 64, 0x7FFF0000u));
-    ASSERT_OK(DrawRect(32, 0, 64, 64, 0x81FF0000u));
-    EXPECT_TRUE(ColourNear(Pixel(10, 10), 0xFF0000FFu, 0));
-    EXPECT_TRUE(ColourNear(Pixel(50, 10), 0xFFFF0000u, 0));
-    Rs(RenderState::AlphaTestEnable, 0);
-
-    // Source alpha blending: a quarter of red over blue.
-    ClearTo(0xFF0000FFu);
-    Rs(RenderState::AlphaBlendEnable, 1);
-    Rs(RenderState::SrcBlend, BlendFactor::SrcAlpha);
-    Rs(RenderState::DestBlend, BlendFactor::InvSrcAlpha);
-    ASSERT_OK(DrawRect(0, 0, 64, 64, 0x40FF0000u));
-    EXPECT_TRUE(ColourNear(Pixel(20, 20), Rgb(64.0f / 255.0f, 0.0f, 191.0f / 255.0f), 2));
-
-    // Stencil Greater + Replace: two half-dark shadows overlapping in the middle darken it only once.
-    ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::Target | ClearFlags::Stencil, 0xFFFFFFFFu, 1.0f, 0));
-    Rs(RenderState::StencilEnable, 1);
-    Rs(RenderState::StencilFunc, CompareFunc::Greater);
-    Rs(RenderState::StencilPass, StencilOp::Replace);
-    Rs(RenderState::StencilRef, 1);
-    ASSERT_OK(DrawRect(0, 0, 40, 64, 0x80000000u));
-    ASSERT_OK(DrawRect(24, 0, 64, 64, 0x80000000u));
-    EXPECT_TRUE(ColourNear(Pixel(10, 10), Grey(127), 2));
-    EXPECT_TRUE(ColourNear(Pixel(32, 10), Grey(127), 2));
-    Rs(RenderState::StencilEnable, 0);
-
-    // Destination alpha needs alpha bits in the target: a target alpha of 0x80 halves white.
-    ClearTo(0x80000000u);
-    Rs(RenderState::SrcBlend, BlendFactor::DestAlpha);
-    Rs(RenderState::DestBlend, BlendFactor::Zero);
-    ASSERT_OK(DrawRect(0, 0, 64, 64, 0xFFFFFFFFu));
-    EXPECT_TRUE(ColourNear(Pixel(20, 20), Grey(128), 2));
-}
-
-TEST_F(GLDeviceTest, TextureMatricesSeeTheDeviceCoordinateConventions)
-{
-    const uint32_t texels[2] = {0xFFFF0000u, 0xFF00FF00u}; // red left, green right
-    TexturePtr texture = MakeTexture(2, 1, PixelFormat::A8R8G8B8, texels);
-    ASSERT_TRUE(texture);
-    ASSERT_OK(m_device->SetTexture(0, texture.get()));
-    Tss(0, TextureStageState::ColourOp, TextureOp::SelectArg1);
-    Tss(0, TextureStageState::TextureTransformFlags, TextureTransform::Count2);
-    UseOrthoCamera();
-    ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ | Fvf::Normal | Fvf::Tex1));
-    auto draw = [&](const Matrix& matrix, float nz)
-    {
-        EXPECT_EQ(m_device->SetTransform(TransformType::Texture0, matrix), GfxResult::Ok);
-        struct
-        {
-            float x, y, z, nx, ny, nz, u, v;
-        } v[4] = {{-1, 1, 1, 0, 0, nz, 0.25f, 0},
-                  {1, 1, 1, 0, 0, nz, 0.25f, 0},
-                  {-1, -1, 1, 0, 0, nz, 0.25f, 0},
-                  {1, -1, 1, 0, 0, nz, 0.25f, 0}};
-        EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, v, sizeof(v[0])), GfxResult::Ok);
-        return Pixel(32, 32);
-    };
-    // Two-component coordinates enter the matrix as (u, v, 1, 0): the third row moves u = 0.25 to 0.75.
-    Matrix m = MatrixIdentity();
-    m.m[2][0] = 0.5f;
-    EXPECT_TRUE(ColourNear(draw(m, -1), 0xFF00FF00u, 0));
-    // Camera-space normals enter as (x, y, z, 1), z < 0 towards the camera: u = 0.49 z + 0.5.
-    Tss(0, TextureStageState::TexCoordIndex, TexCoordGen::CameraSpaceNormal);
-    m = MatrixIdentity();
-    m.m[0][0] = 0.0f;
-    m.m[2][0] = 0.49f;
-    m.m[3][0] = 0.5f;
-    EXPECT_TRUE(ColourNear(draw(m, -1), 0xFFFF0000u, 0));
-    EXPECT_TRUE(ColourNear(draw(m, 1), 0xFF00FF00u, 0));
 }
 
 TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
@@ -419,6 +185,18 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_TRUE(ColourNear(Pixel(24, 12), 0xFF00FF00u, 0));
     EXPECT_TRUE(ColourNear(Pixel(44, 12), 0xFF0000FFu, 0));
     EXPECT_EQ(m_device->DrawPrimitive(PrimitiveType::TriangleList, 6, 1), GfxResult::InvalidCall); // past the end
+    BufferDesc desc;
+    ASSERT_OK(dynamic->GetDesc(&desc));
+    EXPECT_EQ(desc.fvf, kScreenFvf);
+    EXPECT_EQ(desc.size, 8 * sizeof(ScreenVertex));
+    // A locked buffer, or none, cannot be drawn from; nor indices without an index buffer.
+    void* locked = nullptr;
+    ASSERT_OK(dynamic->Lock(0, 0, &locked, 0));
+    EXPECT_EQ(m_device->DrawPrimitive(PrimitiveType::TriangleList, 0, 1), GfxResult::InvalidCall);
+    ASSERT_OK(dynamic->Unlock());
+    EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
+    ASSERT_OK(m_device->SetStreamSource(0, nullptr, 0));
+    EXPECT_EQ(m_device->DrawPrimitive(PrimitiveType::TriangleList, 0, 1), GfxResult::InvalidCall);
     // A Default-pool buffer blocks a reset until it is released.
     EXPECT_EQ(m_device->Reset(m_device->GetPresentParams()), GfxResult::InvalidCall);
 
@@ -439,6 +217,44 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
     // Indices outside the declared vertex range are refused.
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 3, 0, 2), GfxResult::InvalidCall);
+    // A 32-bit index buffer says so and is read as such: the right quad again, now from vertices 4..7 directly.
+    IndexBufferPtr wideBuffer;
+    ASSERT_OK(m_device->CreateIndexBuffer(6 * 4, 0, PixelFormat::Index32, Pool::Managed, &wideBuffer));
+    BufferDesc wideDesc;
+    ASSERT_OK(wideBuffer->GetDesc(&wideDesc));
+    EXPECT_EQ(wideDesc.format, PixelFormat::Index32);
+    const uint32_t wideQuad[6] = {4, 5, 6, 5, 7, 6};
+    write(wideBuffer, 0, 0, wideQuad, sizeof(wideQuad));
+    ASSERT_OK(m_device->SetIndices(wideBuffer.get(), 0));
+    ClearTo(0xFF000000u);
+    ASSERT_OK(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 4, 4, 0, 2));
+    EXPECT_TRUE(ColourNear(Pixel(48, 48), 0xFF00FF00u, 0));
+    EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
+    // A draw from memory leaves no buffers bound: indexed draws need them set again.
+    std::vector<ScreenVertex> loose = Quad(0, 0, 4, 4, 0xFFFFFFFFu);
+    ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, loose.data(), sizeof(ScreenVertex)));
+    EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
+    // 16-bit indices from memory naming vertices 4..7 only: the right quad in white; other index formats are refused.
+    for (ScreenVertex& vertex : v)
+        vertex.colour = 0xFFFFFFFFu;
+    const uint16_t high[6] = {4, 5, 6, 5, 7, 6};
+    ASSERT_OK(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 4, 2, high, PixelFormat::Index16,
+                                               v.data(), sizeof(ScreenVertex)));
+    EXPECT_TRUE(ColourNear(Pixel(48, 48), 0xFFFFFFFFu, 0));
+    EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
+    EXPECT_EQ(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 4, 2, high, PixelFormat::A8R8G8B8,
+                                               v.data(), sizeof(ScreenVertex)),
+              GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 3, 2, high, PixelFormat::Index16,
+                                               v.data(), sizeof(ScreenVertex)),
+              GfxResult::InvalidCall); // vertex 7 lies past 4 + 3
+    // 32-bit indices from memory: the lower left quad (vertices 0..3) in blue.
+    for (ScreenVertex& vertex : v)
+        vertex.colour = 0xFF0000FFu;
+    const uint32_t wide[6] = {0, 1, 2, 1, 3, 2};
+    ASSERT_OK(m_device->DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 0, 4, 2, wide, PixelFormat::Index32,
+                                               v.data(), sizeof(ScreenVertex)));
+    EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF0000FFu, 0));
 }
 
 TEST_F(GLDeviceTest, PresentKeepsTheFrontBufferAndResetChangesTheSize)
@@ -446,20 +262,37 @@ TEST_F(GLDeviceTest, PresentKeepsTheFrontBufferAndResetChangesTheSize)
     ClearTo(0xFF112233u);
     EXPECT_EQ(m_device->Present(), GfxResult::InvalidCall); // still inside the scene
     ASSERT_OK(m_device->EndScene());
-    ASSERT_OK(m_device->Present());
-    ClearTo(0xFF445566u);
     std::vector<uint32_t> front;
     uint32_t w = 0, h = 0;
+    ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h)); // reading first changes nothing of what is shown
+    ASSERT_OK(m_device->Present());
+    // The next scene draws into the back buffer, cleared or not.
+    ASSERT_OK(m_device->BeginScene());
+    UseVertexColour();
+    ASSERT_OK(DrawRect(0, 0, 4, 4, 0xFFFFFFFFu));
     ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h));
     ASSERT_EQ(front.size(), size_t{kSize} * kSize);
+    EXPECT_EQ(front[1 * kSize + 1], 0xFF112233u);
+    EXPECT_EQ(Pixel(1, 1), 0xFFFFFFFFu);
+    ClearTo(0xFF445566u);
+    ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h));
     EXPECT_EQ(front[5 * kSize + 7], 0xFF112233u);
     EXPECT_EQ(Pixel(7, 5), 0xFF445566u);
 
-    // A 2 x 2 image with the key colour in one corner, copied to the top-left.
+    // A 2 x 2 image with the key colour in one corner, copied to the top-left of the back buffer, even right after
+    // a present.
+    ASSERT_OK(m_device->EndScene());
+    ASSERT_OK(m_device->Present());
+    ASSERT_OK(m_device->BeginScene());
     const uint32_t image[4] = {0x00102030u, 0x00FF00FFu, 0x00405060u, 0x00708090u};
     ASSERT_OK(m_device->WriteBackBuffer(image, 2, 2, 0xFFFF00FFu));
     EXPECT_EQ(Pixel(0, 0), 0xFF102030u);
     EXPECT_EQ(Pixel(1, 0), 0x00000000u);
+    EXPECT_EQ(Pixel(0, 1), 0xFF405060u);
+    EXPECT_EQ(Pixel(1, 1), 0xFF708090u);
+    EXPECT_EQ(Pixel(2, 0), 0xFF445566u); // the rest is left alone
+    ASSERT_OK(m_device->ReadFrontBuffer(&front, &w, &h));
+    EXPECT_EQ(front[0], 0xFF445566u);
 
     Rs(RenderState::Lighting, 0);
     PresentParams params = m_device->GetPresentParams();
@@ -480,6 +313,7 @@ TEST_F(GLDeviceTest, DefaultPoolTexturesCountAgainstTheVideoBudget)
     for (uint32_t side = 256; side >= 1; side /= 2)
         chain += side * side * 4;
     const uint32_t before = m_device->GetAvailableTextureMem();
+    EXPECT_EQ(before, 256u << 20); // a fresh device has its whole budget
     std::vector<TexturePtr> made;
     GfxResult result = GfxResult::Ok;
     while (made.size() < 4096)
@@ -493,8 +327,220 @@ TEST_F(GLDeviceTest, DefaultPoolTexturesCountAgainstTheVideoBudget)
     }
     EXPECT_EQ(result, GfxResult::OutOfVideoMemory);
     EXPECT_EQ(made.size(), before / chain);
-    made.clear(); // released textures give their memory back
+    made.resize(1); // released textures give their memory back
+    EXPECT_EQ(m_device->GetAvailableTextureMem(), before - chain);
+    // Managed textures live in system memory: making, drawing and releasing one leaves the budget alone.
+    const uint32_t texel = 0xFFFFFFFFu;
+    TexturePtr managed = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &texel);
+    ASSERT_OK(m_device->SetTexture(0, managed.get()));
+    ASSERT_OK(DrawFull(0xFFFFFFFFu));
+    EXPECT_EQ(m_device->GetAvailableTextureMem(), before - chain);
+    managed.reset();
+    EXPECT_EQ(m_device->GetAvailableTextureMem(), before - chain);
+    made.clear();
     EXPECT_EQ(m_device->GetAvailableTextureMem(), before);
+}
+
+// What the system says of its adapter matches the devices it makes; calls without their outputs are refused.
+TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
+{
+    AdapterIdentifier identifier;
+    ASSERT_OK(m_system->GetAdapterIdentifier(0, &identifier));
+    EXPECT_EQ(std::string(identifier.driver).rfind("OpenGL (", 0), 0u) << identifier.driver;
+    DisplayMode desktop;
+    ASSERT_OK(m_system->GetAdapterDisplayMode(0, &desktop));
+    const struct
+    {
+        PixelFormat display, back;
+        bool windowed, ok;
+    } types[] = {
+        {PixelFormat::R5G6B5, PixelFormat::R5G6B5, false, true},
+        {PixelFormat::X1R5G5B5, PixelFormat::X1R5G5B5, false, true},
+        {PixelFormat::X1R5G5B5, PixelFormat::R5G6B5, false, false},
+        {PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8, false, true},
+        {PixelFormat::R5G6B5, PixelFormat::X8R8G8B8, false, false},
+        {desktop.format, desktop.format, true, true},
+        {PixelFormat::R5G6B5, PixelFormat::R5G6B5, true,
+         desktop.format == PixelFormat::R5G6B5}, // windowed: the desktop's
+    };
+    for (const auto& t : types)
+        EXPECT_EQ(m_system->CheckDeviceType(0, DeviceType::Hal, t.display, t.back, t.windowed) == GfxResult::Ok, t.ok)
+            << FormatName(t.display) << " / " << FormatName(t.back) << (t.windowed ? " windowed" : "");
+    PresentParams params;
+    DevicePtr other;
+    EXPECT_EQ(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, nullptr, &other), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, nullptr), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->CreateDevice(1, DeviceType::Hal, nullptr, 0, &params, &other), GfxResult::InvalidCall);
+    DeviceCaps caps;
+    EXPECT_EQ(m_system->GetDeviceCaps(0, DeviceType::Hal, nullptr), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->GetDeviceCaps(1, DeviceType::Hal, &caps), GfxResult::InvalidCall);
+    const uint32_t modes = m_system->GetAdapterModeCount(0);
+    DisplayMode mode;
+    ASSERT_GT(modes, 0u);
+    EXPECT_EQ(m_system->EnumAdapterModes(0, modes - 1, &mode), GfxResult::Ok);
+    EXPECT_EQ(m_system->EnumAdapterModes(0, modes, &mode), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->EnumAdapterModes(1, 0, &mode), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system->GetAdapterModeCount(1), 0u);
+    EXPECT_EQ(m_system->GetAdapterDisplayMode(1, &mode), GfxResult::InvalidCall);
+    std::vector<uint32_t> pixels;
+    uint32_t w = 0, h = 0;
+    EXPECT_EQ(m_device->ReadBackBuffer(nullptr, &w, &h), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->ReadBackBuffer(&pixels, nullptr, &h), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->ReadFrontBuffer(&pixels, &w, nullptr), GfxResult::InvalidCall);
+
+    DeviceCaps system, device;
+    ASSERT_OK(m_system->GetDeviceCaps(0, DeviceType::Hal, &system));
+    ASSERT_OK(m_device->GetDeviceCaps(&device));
+    EXPECT_EQ(system.maxTextureWidth, device.maxTextureWidth);
+    EXPECT_EQ(system.maxTextureBlendStages, device.maxTextureBlendStages);
+    EXPECT_EQ(system.maxSimultaneousTextures, device.maxSimultaneousTextures);
+    EXPECT_EQ(system.maxAnisotropy, device.maxAnisotropy);
+    const struct
+    {
+        uint32_t usage;
+        PixelFormat format;
+        bool ok;
+    } formats[] = {
+        {Usage::RenderTarget, PixelFormat::A8R8G8B8, true},
+        {Usage::RenderTarget, PixelFormat::R5G6B5, true},
+        {Usage::RenderTarget, PixelFormat::A1R5G5B5, true},
+        {Usage::RenderTarget, PixelFormat::A4R4G4B4, true},
+        {Usage::RenderTarget, PixelFormat::DXT1, false},
+        {Usage::RenderTarget, PixelFormat::A8, false},
+        {Usage::DepthStencil, PixelFormat::D24S8, true},
+        {Usage::DepthStencil, PixelFormat::D16, true},
+        {Usage::DepthStencil, PixelFormat::A8R8G8B8, false},
+        {0, PixelFormat::DXT5, true},
+        {0, PixelFormat::Index16, false},
+        {0, PixelFormat::D16, false},
+    };
+    for (const auto& f : formats)
+    {
+        GfxResult r = m_system->CheckDeviceFormat(0, DeviceType::Hal, PixelFormat::X8R8G8B8, f.usage,
+                                                  ResourceType::Texture, f.format);
+        EXPECT_EQ(r == GfxResult::Ok, f.ok) << FormatName(f.format) << " for usage " << f.usage;
+    }
+}
+
+// Indices past the device's stages, lights, transforms and states are refused, and change nothing.
+TEST_F(GLDeviceTest, OutOfRangeSettersAreRefused)
+{
+    EXPECT_EQ(m_device->SetTextureStageState(kMaxTextureStages, TextureStageState::ColourOp, TextureOp::Add),
+              GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetTextureStageState(0, TextureStageState::Count, 1), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetRenderState(RenderState::Count, 1), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetTexture(kMaxTextureStages, nullptr), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->GetTexture(kMaxTextureStages), nullptr);
+    EXPECT_EQ(m_device->SetLight(kMaxLights, LightDesc{}), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->LightEnable(kMaxLights, true), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetTransform(TransformType::Count, MatrixIdentity()), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetVertexShader(0), GfxResult::InvalidCall); // no position
+    for (Viewport bad : {Viewport{0, 0, kSize + 1, kSize, 0.0f, 1.0f}, Viewport{0, 1, kSize, kSize, 0.0f, 1.0f},
+                         Viewport{0, 0, 0, kSize, 0.0f, 1.0f}, Viewport{0, 0, kSize, kSize, -0.1f, 1.0f},
+                         Viewport{0, 0, kSize, kSize, 0.0f, 1.1f}})
+        EXPECT_EQ(m_device->SetViewport(bad), GfxResult::InvalidCall);
+    // A stride shorter than the vertex layout would read past each vertex.
+    std::vector<ScreenVertex> shortStride = Quad(0, 0, 8, 8, 0xFFFFFFFFu);
+    ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
+    EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, shortStride.data(), sizeof(ScreenVertex) - 4),
+              GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->SetStreamSource(1, nullptr, 0), GfxResult::InvalidCall);
+    uint32_t op = 0;
+    ASSERT_OK(m_device->GetTextureStageState(0, TextureStageState::ColourOp, &op));
+    EXPECT_EQ(op, TextureOp::Modulate);
+
+    // Empty or unsupported resources are refused and leave the out-parameter empty.
+    TexturePtr texture = MakeTexture(1, 1, PixelFormat::A8R8G8B8, &op);
+    EXPECT_EQ(m_device->CreateTexture(0, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture),
+              GfxResult::InvalidCall);
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_EQ(m_device->CreateTexture(4, 0, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture),
+              GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->CreateTexture(4, 4, 1, 0, PixelFormat::D16, Pool::Managed, &texture), GfxResult::NotAvailable);
+    IndexBufferPtr indices;
+    ASSERT_OK(m_device->CreateIndexBuffer(12, 0, PixelFormat::Index16, Pool::Managed, &indices));
+    EXPECT_EQ(m_device->CreateIndexBuffer(0, 0, PixelFormat::Index16, Pool::Managed, &indices), GfxResult::InvalidCall);
+    EXPECT_EQ(indices, nullptr);
+    VertexBufferPtr vertices;
+    ASSERT_OK(m_device->CreateVertexBuffer(64, 0, kScreenFvf, Pool::Managed, &vertices));
+    EXPECT_EQ(m_device->CreateVertexBuffer(0, 0, kScreenFvf, Pool::Managed, &vertices), GfxResult::InvalidCall);
+    EXPECT_EQ(vertices, nullptr);
+    const uint32_t image[2] = {};
+    EXPECT_EQ(m_device->WriteBackBuffer(image, 0, 2, 0), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->WriteBackBuffer(image, 2, 0, 0), GfxResult::InvalidCall);
+    EXPECT_EQ(m_device->WriteBackBuffer(nullptr, 2, 1, 0), GfxResult::InvalidCall);
+    // No primitives is nothing to draw, and no fault.
+    std::vector<ScreenVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFFFFu);
+    ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
+    EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleList, 0, quad.data(), sizeof(ScreenVertex)),
+              GfxResult::Ok);
+}
+
+// Two devices, each with its own context and frame: drawing with one never shows in the other.
+TEST_F(GLDeviceTest, TwoDevicesKeepTheirOwnFrames)
+{
+    PresentParams params = m_device->GetPresentParams();
+    DevicePtr other;
+    ASSERT_OK(
+        m_system->CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing, &params, &other));
+    ASSERT_OK(other->BeginScene());
+    ClearTo(0xFFFF0000u);
+    ASSERT_OK(other->Clear(0, nullptr, ClearFlags::Target, 0xFF0000FFu, 1.0f, 0));
+    UseVertexColour();
+    ASSERT_OK(DrawRect(32, 32, 64, 64, 0xFF00FF00u)); // this device's, after the other one's clear
+    ASSERT_OK(m_device->EndScene());
+    ASSERT_OK(m_device->Present());
+    ASSERT_OK(other->EndScene());
+    ASSERT_OK(other->Present());
+    std::vector<uint32_t> pixels;
+    uint32_t w = 0, h = 0;
+    ASSERT_OK(m_device->ReadFrontBuffer(&pixels, &w, &h));
+    EXPECT_EQ(pixels[0], 0xFFFF0000u);
+    ASSERT_OK(other->ReadFrontBuffer(&pixels, &w, &h));
+    EXPECT_EQ(pixels[0], 0xFF0000FFu);
+    ASSERT_OK(m_device->ReadBackBuffer(&pixels, &w, &h));
+    EXPECT_EQ(pixels[0], 0xFFFF0000u);
+    EXPECT_EQ(pixels[40 * kSize + 40], 0xFF00FF00u);
+    ASSERT_OK(other->ReadBackBuffer(&pixels, &w, &h));
+    EXPECT_EQ(pixels[40 * kSize + 40], 0xFF0000FFu);
+}
+
+// The game's own window: the device draws into it and leaves it open when it goes; a size of 0 takes the desktop's.
+TEST_F(GLDeviceTest, DrawsIntoTheGameWindowAndLeavesItOpen)
+{
+    SDL_Window* window = SDL_CreateWindow("Tidewell", 0, 0, 32, 32, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    const uint32_t id = SDL_GetWindowID(window);
+    {
+        PresentParams params;
+        params.backBufferWidth = params.backBufferHeight = 32;
+        params.deviceWindow = window;
+        params.windowed = true;
+        DevicePtr device;
+        ASSERT_OK(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+        ASSERT_OK(device->BeginScene());
+        ASSERT_OK(device->Clear(0, nullptr, ClearFlags::Target, 0xFF00FF00u, 1.0f, 0));
+        ASSERT_OK(device->EndScene());
+        ASSERT_OK(device->Present());
+        std::vector<uint32_t> pixels;
+        uint32_t w = 0, h = 0;
+        ASSERT_OK(device->ReadFrontBuffer(&pixels, &w, &h));
+        EXPECT_EQ(pixels[0], 0xFF00FF00u);
+    }
+    EXPECT_EQ(SDL_GetWindowFromID(id), window);
+    SDL_DestroyWindow(window);
+
+    DisplayMode desktop;
+    ASSERT_OK(m_system->GetAdapterDisplayMode(0, &desktop));
+    for (uint32_t height : {0u, 32u})
+    {
+        PresentParams sized;
+        sized.backBufferHeight = height; // no width: the desktop's size, both ways
+        DevicePtr device;
+        ASSERT_OK(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &sized, &device));
+        EXPECT_EQ(device->GetPresentParams().backBufferWidth, desktop.width);
+        EXPECT_EQ(device->GetPresentParams().backBufferHeight, desktop.height);
+    }
 }
 
 } // namespace
