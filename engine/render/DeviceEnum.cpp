@@ -354,7 +354,6 @@ bool EnumerateDevices(void* window)
 {
     if (s_bEnumerated)
         return true;
-    s_bEnumerated = true;
 
     FILE* file = platform::OpenFile("D3DEnum.txt", "w");
     LogLine(file, "ENUMERATING D3D DEVICES\n***********************\n\n");
@@ -427,5 +426,7 @@ bool EnumerateDevices(void* window)
     system.reset();
     if (file)
         std::fclose(file);
+    // Only a finished enumeration counts: without a graphics system the next call tries again.
+    s_bEnumerated = true;
     return true;
 }

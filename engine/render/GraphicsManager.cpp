@@ -41,6 +41,13 @@ uint32_t AddSaturated(uint32_t a, uint32_t b)
 
 } // namespace
 
+uint32_t TruncateChannel(float value)
+{
+    if (!(value > 0.0f))
+        return 0;
+    return value >= 255.0f ? 255u : static_cast<uint32_t>(value);
+}
+
 // The batch stores and the text queue are made once here; nothing is allocated while drawing.
 GraphicsManager::GraphicsManager()
     : m_pBatch(std::make_unique<BatchStore>()), m_pTextQueue(std::make_unique<TextQueue>())
@@ -396,7 +403,11 @@ void GraphicsManager::ApplyShadowFog()
 void GraphicsManager::SetLight(const Vec3& direction, uint32_t lightColour, uint32_t diffuse, uint32_t ambient,
                                uint32_t colourMask)
 {
-    m_lightDirection = platform::Vec3Normalize(direction);
+    // A direction without a length or with a part that is not a finite number keeps the light where it was.
+    const Vec3 normalised = platform::Vec3Normalize(direction);
+    if (std::isfinite(normalised.x) && std::isfinite(normalised.y) && std::isfinite(normalised.z) &&
+        platform::Vec3Length(normalised) > 0.0f)
+        m_lightDirection = normalised;
     const Vec3 dir = m_lightDirection;
 
     m_lightView = platform::MatrixLookAtLH({0.0f, 0.0f, 0.0f}, dir, {0.0f, 1.0f, 0.0f});
@@ -447,9 +458,8 @@ uint32_t GraphicsManager::GetLitColour(const Vec3& normal) const
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8)
     {
-        const float lit = d > 0.0f ? std::min(static_cast<float>(Channel(m_uDiffuse, shift)) * d, 255.0f) : 0.0f;
-        uint32_t value = static_cast<uint32_t>(lit);
-        value = std::min<uint32_t>(value + Channel(m_uAmbient, shift), 255);
+        const uint32_t lit = d > 0.0f ? TruncateChannel(static_cast<float>(Channel(m_uDiffuse, shift)) * d) : 0;
+        const uint32_t value = std::min<uint32_t>(lit + Channel(m_uAmbient, shift), 255);
         out |= value << shift;
     }
     return out;

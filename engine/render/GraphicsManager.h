@@ -326,5 +326,8 @@ private:
 
 extern GraphicsManager g_GraphicsManager;
 
+// A colour channel from a float: truncated and limited to 0..255; not a number gives 0.
+uint32_t TruncateChannel(float value);
+
 // The point through the matrix, x, y and z kept, no division by w.
 void TransformPoint(const platform::Vec3& point, const platform::Matrix& matrix, platform::Vec3* out);

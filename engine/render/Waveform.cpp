@@ -3,6 +3,7 @@
 
 #include "platform/Random.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -186,10 +187,11 @@ float EvaluateWave(const WaveRecord& record, uint32_t t)
         return b - a;
     case WAVE_COMBINE_MULTIPLY:
         return a * b;
+    // The smaller and the larger both give a when the two are equal.
     case WAVE_COMBINE_MIN:
-        return b < a ? b : a;
+        return std::min(a, b);
     default: // WAVE_COMBINE_MAX: the 3-bit field has no other value
-        return b > a ? b : a;
+        return std::max(a, b);
     }
 }
 

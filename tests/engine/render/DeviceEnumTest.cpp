@@ -76,7 +76,7 @@ TEST_F(DeviceEnumTest, InvalidAdapterIsLoggedNotStoredAndScoresFollowCaps)
               std::string::npos);
 }
 
-TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxAndClosesLog)
+TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxClosesLogAndIsTriedAgain)
 {
     testsupport::RecordingReportSink sink;
     platform::SetGraphicsSystemFactory([] { return platform::GraphicsSystemPtr(); });
@@ -84,6 +84,13 @@ TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxAndClosesLog)
     EXPECT_EQ(sink.boxes.size(), 1u);
     const std::string log = testsupport::ReadText(dir.File("D3DEnum.txt"));
     EXPECT_TRUE(log.ends_with("\nCreating D3D8 Object\n\n\n\n")) << log;
+
+    // A failed enumeration is not a finished one: the next call fails again, and succeeds once graphics exist.
+    EXPECT_FALSE(EnumerateDevices(nullptr));
+    EXPECT_EQ(sink.boxes.size(), 2u);
+    platform::InstallRecordingSystemFactory(&hook);
+    EXPECT_TRUE(EnumerateDevices(nullptr));
+    EXPECT_EQ(g_AdapterTable.m_uCount, 1u);
 }
 
 TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
@@ -106,6 +113,13 @@ TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
          false},
         {32, false, {}, {PixelFormat::D32, PixelFormat::D24X4S4}, PixelFormat::A8R8G8B8, PixelFormat::D24X4S4, true},
         {32, true, {}, {}, PixelFormat::X8R8G8B8, PixelFormat::Unknown, false},
+        {16,
+         false,
+         {{PixelFormat::R5G6B5, PixelFormat::R5G6B5}},
+         {PixelFormat::D16, PixelFormat::D15S1},
+         PixelFormat::R5G6B5,
+         PixelFormat::D15S1,
+         true},
     };
     for (const auto& c : cases)
     {

@@ -20,9 +20,9 @@ protected:
     void Line() { gm.DrawLine(0, 0, 1, 1, ~0u); }
     void Box() { gm.DrawShadedBox({0, 0, 0, 1, 1, 1, ~0u}); }
     void Flush() { gm.BeginBatch(BATCH_NONE, 0, 1); }
-    void QueueRun(const Vec3& anchor, uint32_t colour, int quads = 1)
+    void QueueRun(const Vec3& anchor, uint32_t colour, int quads = 1, int32_t texture = -1)
     {
-        gm.BeginTextQueue(anchor, colour, -1);
+        gm.BeginTextQueue(anchor, colour, texture);
         for (int q = 0; q < quads; ++q) // the call's own colour, slot and material are not used
             gm.DrawTexturedRect(-10, -5, 10, 5, 0, 0, 1, 1, 0xFF123456, -1, 3);
         gm.EndTextQueue();
@@ -98,6 +98,30 @@ TEST_F(DrawBatcherTest, QueuedTextQuadsSitAroundTheAnchorsScreenPointOneDrawEach
     gm.EndFrame();
     ASSERT_TRUE(gm.BeginFrame(1)); // a new frame empties the queue
     EXPECT_EQ(queue.runCount + queue.quadCount, 0);
+}
+
+TEST_F(DrawBatcherTest, TextOnTheFarPlaneIsDroppedAndARunWithoutQuadsStillSelectsItsTexture)
+{
+    // Near 1 and far 2 make the depth 2 - 2 / z exactly: 0 at the near plane, 1 at the far one.
+    gm.SetProjection(90.0f, 4.0f / 3.0f, 1.0f, 2.0f);
+    gm.SetViewMatrix(platform::MatrixTranslation(0.0f, -10.0f, 0.0f), true);
+    gm.ApplyProjection();
+    QueueRun({0, 10, 2}, 0xFFFF0000, 1, 5);    // depth 1.0: dropped
+    QueueRun({0, 10, 1.5f}, 0xFF00FF00, 1, 5); // depth 2/3: drawn
+    QueueRun({0, 10, 1.5f}, 0xFF0000FF, 0, 7); // no quads
+    const TextQueue& queue = gm.GetTextQueue();
+    EXPECT_EQ(queue.quadCount, 2);
+    EXPECT_EQ(queue.runs[0].vertexCount, 0);
+
+    const auto& renderer = *static_cast<D3DRenderer*>(gm.GetRenderer());
+    const uint32_t before = renderer.GetStats(0).Get(RenderStats::TextureTransformChanges);
+    gm.DrawQueuedText();
+    ASSERT_EQ(Draws().size(), 1u);
+    const auto quad = Decode<TexturedVertex>(Draws()[0]);
+    EXPECT_EQ(quad.vertices[0].colour, 0xFF00FF00u);
+    EXPECT_NEAR(quad.vertices[0].z, 2.0f / 3.0f, 1e-6f);
+    // Texture 5 for the first run, kept for the second, then texture 7 for the empty third: two selections.
+    EXPECT_EQ(renderer.GetStats(0).Get(RenderStats::TextureTransformChanges) - before, 2u);
 }
 
 TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5000Quads)

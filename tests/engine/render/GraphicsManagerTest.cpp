@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace
@@ -108,6 +109,16 @@ TEST_F(GraphicsManagerTest, ProjectionAndViewMatricesMatchHandComputedValues)
     const Matrix half = DeviceTransform(platform::TransformType::Projection);
     EXPECT_NEAR(half.m[0][0], 1.5f, 1e-5f);
     EXPECT_NEAR(half.m[2][0], -1.0f, 1e-5f);
+
+    // The upper quarter of the lower half by the top and bottom fractions 0.25 and 0.5: the frustum's bottom
+    // at -1 + 2 x 0.25 = -0.5 and its top at -1 + 2 x 0.5 = 0, so 2n/(t-b) = 4 and (t+b)/(b-t) = 1.
+    gm.SetViewFractions(0.0f, 1.0f, 0.25f, 0.5f);
+    gm.ApplyProjection();
+    const Matrix band = DeviceTransform(platform::TransformType::Projection);
+    EXPECT_NEAR(band.m[1][1], 4.0f, 1e-5f);
+    EXPECT_NEAR(band.m[2][1], 1.0f, 1e-5f);
+    EXPECT_NEAR(band.m[0][0], 0.75f, 1e-5f);
+    EXPECT_NEAR(band.m[2][0], 0.0f, 1e-5f);
 
     // 2D maps pixels from the top left: x / 400 - 1, 1 - y / 300, depth unchanged, with no view transform.
     gm.SetViewFractions(0.0f, 1.0f, 0.0f, 1.0f);
@@ -213,6 +224,35 @@ TEST_F(GraphicsManagerTest, LightBuildsTheFlatShadowAndDarkness)
     gm.SetLight({0.0f, 2.0f, 0.0f}, 0, 0x00804020, 0x00101010, 0x00FFFFFF);
     EXPECT_EQ(gm.GetLitColour({0.6f, 0.8f, 0}), 0x00764329u);
     EXPECT_EQ(gm.GetLitColour({0, -1, 0}), 0x00101010u);
+}
+
+TEST_F(GraphicsManagerTest, LightWithoutAUsableDirectionKeepsTheLastOne)
+{
+    Create();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const Vec3& bad : {Vec3{nan, -1.0f, 0.0f}, Vec3{0.0f, nan, 0.0f}, Vec3{inf, -1.0f, 0.0f},
+                            Vec3{0.0f, 0.0f, 0.0f}, Vec3{0.0f, -1e30f, 1e30f}})
+    {
+        // Down and sideways at (0.6, -0.8, 0): darkness (0.8 - 0.1) x 381 = 266.7, limited to 127.
+        gm.SetLight({0.6f, -0.8f, 0.0f}, 0, 0x00804020, 0x00101010, 0x00FFFFFF);
+        gm.SetLight(bad, 0, 0x00804020, 0x00202020, 0x00FFFFFF);
+        const Vec3 dir = gm.GetLightDirection();
+        EXPECT_NEAR(dir.x, 0.6f, 1e-6f);
+        EXPECT_NEAR(dir.y, -0.8f, 1e-6f);
+        EXPECT_EQ(dir.z, 0.0f);
+        EXPECT_EQ(gm.GetShadowDarkness(), 127u);
+        EXPECT_NEAR(gm.GetShadowMatrix().m[1][0], 0.6f * 0.6f / 0.8f, 1e-5f);
+        EXPECT_NEAR(gm.GetShadowLengthFactor(), 1.25f, 1e-5f);
+        EXPECT_NEAR(gm.GetFarSunPoint().x, 60000.0f, 0.1f);
+        // The colours of the second call are taken: the ambient 0x202020 under the darkness.
+        EXPECT_EQ(Renderer().GetAmbientArgument(), 0x7F202020u);
+    }
+
+    // A normal too long to measure: a full channel saturates, a channel without light stays dark, not undefined.
+    gm.SetLight({1.0f, 0.0f, 0.0f}, 0, 0x00800000, 0x00000010, 0x00FFFFFF);
+    EXPECT_EQ(gm.GetLitColour({inf, 0.0f, 0.0f}), 0x00FF0010u);
+    EXPECT_EQ(gm.GetLitColour({nan, 0.0f, 0.0f}), 0x00000010u);
 }
 
 TEST_F(GraphicsManagerTest, QuadIndexTableAfterCreate)

@@ -59,29 +59,42 @@ TEST_F(RendererDrawTest, DynamicStreamAppendsWrapsAndDiscards)
     DrawTriangles(1500); // first lock of the scene: discard, from 0
     DrawTriangles(90);   // fits behind: append at 1500
     DrawTriangles(3000); // 1590 + 3000 is not below 4000: wrap with a discard
-    DrawTriangles(999);  // 3000 + 999 is below 4000: append
+    DrawTriangles(997);  // 3000 + 997 is below 4000: append
+    DrawTriangles(3);    // 3997 + 3 ends exactly at the capacity, not below it: wrap
     renderer->EndFrame();
     ASSERT_TRUE(renderer->BeginScene(1.0f, 0));
-    DrawTriangles(3); // a new scene discards again
+    DrawTriangles(3); // a new scene discards again, though 3 more would fit behind the last batch
 
     const auto locks = ColourLocks();
-    const uint32_t expected[][2] = {{0, kDiscard}, {1500, kAppend}, {0, kDiscard}, {3000, kAppend}, {0, kDiscard}};
-    ASSERT_EQ(locks.size(), 5u);
+    const uint32_t expected[][2] = {{0, kDiscard},   {1500, kAppend}, {0, kDiscard},
+                                    {3000, kAppend}, {0, kDiscard},   {0, kDiscard}};
+    ASSERT_EQ(locks.size(), 6u);
     for (size_t i = 0; i < locks.size(); ++i)
     {
         EXPECT_EQ(locks[i].offset, expected[i][0] * 16) << i;
         EXPECT_EQ(locks[i].flags, expected[i][1]) << i;
     }
+    // The index stream (32000 entries) appends all along and also starts the new scene with a discard.
+    std::vector<platform::RecordingDevice::LockRecord> indexLocks;
+    for (const auto& lock : Device()->locks)
+        if (lock.resource == renderer->GetIndexStream()->m_pBuffer.get())
+            indexLocks.push_back(lock);
+    ASSERT_EQ(indexLocks.size(), 6u);
+    EXPECT_EQ(indexLocks[4].offset, 2u * (1500 + 90 + 3000 + 997));
+    EXPECT_EQ(indexLocks[4].flags, kAppend);
+    EXPECT_EQ(indexLocks[5].offset, 0u);
+    EXPECT_EQ(indexLocks[5].flags, kDiscard);
+
     // The draws read their own vertices: indices were rebased to where each batch landed.
     const auto& draws = Device()->draws;
-    ASSERT_EQ(draws.size(), 5u);
+    ASSERT_EQ(draws.size(), 6u);
     EXPECT_EQ(draws[1].minIndex, 1500u);
     EXPECT_EQ(draws[1].vertexNumbers.front(), 1500u);
     EXPECT_EQ(draws[1].primitiveCount, 30u);
     ColourVertex first;
     std::memcpy(&first, draws[3].vertexBytes.data(), sizeof(first));
     EXPECT_EQ(first.colour, 0u);
-    EXPECT_EQ(draws[3].vertexNumbers.back(), 3998u);
+    EXPECT_EQ(draws[3].vertexNumbers.back(), 3995u); // 332 whole triangles of the 997 vertices
 }
 
 TEST_F(RendererDrawTest, WholeStreamDrawsButOneMoreDrawsNothingAndLinesIgnoreIndices)
@@ -144,8 +157,13 @@ TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnReleas
     EXPECT_TRUE(renderer->ReleaseIndexBuffer(ib));
     EXPECT_EQ(renderer->GetStreamBinding().m_pIndexBuffer, nullptr);
 
-    // Releasing the dynamic streams forgets their bindings as well: the new streams are bound.
+    // Releasing the dynamic streams forgets their bindings as well (a later buffer may take the address of a
+    // released one), and the new streams are bound.
+    DrawTriangles(3);
+    ASSERT_NE(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
     renderer->ReleaseDynamicStreams();
+    EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
+    EXPECT_EQ(renderer->GetStreamBinding().m_pIndexBuffer, nullptr);
     renderer->CreateDynamicStreams();
     Device()->ClearLog();
     DrawTriangles(3);
