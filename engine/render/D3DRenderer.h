@@ -24,7 +24,8 @@ struct DeviceTextureEntry
     bool m_bChanged = false; // level 0 was written since the mip levels were last rebuilt
 };
 
-// An append-only ring of vertices of one layout in a write-only dynamic buffer of the default pool.
+// An append-only ring of vertices of one layout in a write-only dynamic buffer of the default pool; a new one
+// starts empty and discards at its first lock.
 struct DynamicVertexStream
 {
     platform::VertexBufferPtr m_pBuffer;

@@ -48,9 +48,6 @@ void D3DRenderer::CreateDynamicStreams()
         auto stream = std::make_unique<DynamicVertexStream>();
         stream->m_uCapacity = m_uDynamicCapacity;
         stream->m_uStride = kStreamStrides[i];
-        stream->m_uNext = 0;
-        stream->m_bLocked = false;
-        stream->m_bDiscard = true;
         m_pDevice->CreateVertexBuffer(m_uDynamicCapacity * kStreamStrides[i], kDynamicUsage, kStreamFormats[i],
                                       platform::Pool::Default, &stream->m_pBuffer);
         stream->m_desc.format = platform::PixelFormat::VertexData;
@@ -63,9 +60,6 @@ void D3DRenderer::CreateDynamicStreams()
     }
     auto indices = std::make_unique<DynamicIndexStream>();
     indices->m_uCapacity = m_uDynamicCapacity * kIndexCapacityFactor;
-    indices->m_uNext = 0;
-    indices->m_bLocked = false;
-    indices->m_bDiscard = true;
     m_pDevice->CreateIndexBuffer(indices->m_uCapacity * 2, kDynamicUsage, platform::PixelFormat::Index16,
                                  platform::Pool::Default, &indices->m_pBuffer);
     if (indices->m_pBuffer)

@@ -244,20 +244,14 @@ void BuildPresentParams(platform::IGraphicsSystem& system, const RendererSetting
 {
     *params = platform::PresentParams{};
     params->backBufferFormat = ChooseBackBufferFormat(system, settings);
-    params->windowed = settings.m_bWindowed;
-    if (!settings.m_bWindowed)
-    {
-        params->fullScreenRefreshRate = 0;
-        params->presentationInterval = 0;
-    }
+    params->windowed = settings.m_bWindowed; // full screen at the default refresh rate and presentation interval
     params->autoDepthStencilFormat = ChooseDepthFormat(system, settings, params->backBufferFormat, stencil);
     // Without a matching depth format the device draws without a depth buffer rather than with one the
     // adapter refused.
     params->enableAutoDepthStencil = params->autoDepthStencilFormat != PixelFormat::Unknown;
     params->backBufferWidth = settings.m_uWidth;
     params->backBufferHeight = settings.m_uHeight;
-    params->backBufferCount = 1;
-    params->multiSampleType = 0;
+    params->backBufferCount = 1; // and no multisampling
     if (settings.m_bLockableBackBuffer)
     {
         params->swapEffect = platform::SwapEffect::Copy;

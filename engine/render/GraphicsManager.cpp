@@ -117,7 +117,6 @@ void GraphicsManager::Create(const RendererSettings& settings, void* window)
     ResetTextQueue();
     m_uDebugBoxes = 0;
 
-    m_billboardVertices.assign(kBillboardVertices, TexturedVertex{});
     for (int q = 0; q < kQuadCount; ++q)
     {
         const uint16_t v = static_cast<uint16_t>(4 * q);
@@ -433,8 +432,6 @@ void GraphicsManager::SetLight(const Vec3& direction, uint32_t lightColour, uint
     m_shadowMatrix.m[3][1] = 0.025f;
     m_shadowMatrix.m[1][0] = k * dir.x;
     m_shadowMatrix.m[1][2] = k * dir.z;
-    m_afShadowSlope[0] = m_shadowMatrix.m[1][0];
-    m_afShadowSlope[1] = m_shadowMatrix.m[1][2];
 
     const uint32_t light = AddSaturated(lightColour, m_uLightBaseColour);
     if (m_pRenderer)

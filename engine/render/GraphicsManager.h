@@ -27,7 +27,6 @@ extern ViewCache g_ViewCache;
 class GraphicsManager
 {
 public:
-    static constexpr int kBillboardVertices = 200;
     static constexpr int kQuadCount = 50;
     static constexpr int kRibbonCount = 200;
     static constexpr uint32_t kLineSegmentCapacity = 1000;
@@ -264,7 +263,6 @@ private:
     platform::Matrix m_lightView = platform::MatrixIdentity();
     platform::Matrix m_lightViewInverse = platform::MatrixIdentity();
     platform::Matrix m_shadowMatrix = platform::MatrixIdentity();
-    float m_afShadowSlope[2] = {};
     float m_fShadowLength = 0.0f;
     uint32_t m_uShadowDarkness = 0;
     uint32_t m_uLightBaseColour = 0;
@@ -294,7 +292,6 @@ private:
     bool m_bClear = true;
     uint32_t m_uClearColour = kDefaultClearColour;
 
-    std::vector<TexturedVertex> m_billboardVertices;
     uint16_t m_auQuadIndices[kQuadCount * 6] = {};
 
     VideoSettings m_video;

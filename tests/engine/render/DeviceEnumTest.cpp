@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,20 @@ TEST_F(DeviceEnumTest, LogsEachSizeAndDepthOnceAndRunsOnlyOnce)
     std::remove(dir.File("D3DEnum.txt").c_str());
     EXPECT_TRUE(EnumerateDevices(nullptr));
     EXPECT_EQ(std::fopen(dir.File("D3DEnum.txt").c_str(), "r"), nullptr);
+}
+
+TEST_F(DeviceEnumTest, UnterminatedAdapterNamesAreCutToTheirFields)
+{
+    auto& identifier = Adapter().identifier;
+    std::memset(identifier.driver, 'd', sizeof(identifier.driver));
+    std::memset(identifier.description, 'e', sizeof(identifier.description));
+    ASSERT_TRUE(EnumerateDevices(nullptr));
+    const AdapterInfo& info = g_AdapterTable.m_aAdapters[0];
+    EXPECT_EQ(std::string(info.m_szDriver), std::string(511, 'd'));
+    EXPECT_EQ(std::string(info.m_szDescription), std::string(511, 'e'));
+    EXPECT_NE(testsupport::ReadText(dir.File("D3DEnum.txt"))
+                  .find("Adapter #0\n" + std::string(511, 'd') + "\n" + std::string(511, 'e') + "\nDevice Validated\n"),
+              std::string::npos);
 }
 
 TEST_F(DeviceEnumTest, InvalidAdapterIsLoggedNotStoredAndScoresFollowCaps)

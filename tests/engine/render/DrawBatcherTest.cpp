@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 namespace
 {
@@ -159,12 +160,29 @@ TEST_F(DrawBatcherTest, DebugBoxesAreShadedByTheLightAndDrawnAtTheStartOf2D)
     // Faces +x, -z, -x, +z, -y, +y, four corners each on its face; bytes times 0.5 + 0.5 (n . light), alpha kept.
     const Vec3 normals[6] = {{1, 0, 0}, {0, 0, -1}, {-1, 0, 0}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}};
     const uint32_t colours[6] = {0x80643219, 0x80643219, 0x80643219, 0x80643219, 0x80000000, 0x80C86432};
-    for (uint32_t i = 0; i < 24; ++i)
+    const Vec3 half = {1, 2, 3}; // the box's half size, and its centre too
+    for (uint32_t f = 0; f < 6; ++f)
     {
-        const ColourVertex& v = drawn.vertices[i];
-        const Vec3 n = normals[i / 4], half = {1, 2, 3}; // the box's half size, and its centre too
-        EXPECT_EQ(v.colour, colours[i / 4]) << i;
-        EXPECT_FLOAT_EQ(platform::Vec3Dot(Vec3{v.x, v.y, v.z} - half, n), std::fabs(platform::Vec3Dot(n, half))) << i;
+        Vec3 corner[4];
+        for (uint32_t c = 0; c < 4; ++c)
+        {
+            const ColourVertex& v = drawn.vertices[4 * f + c];
+            corner[c] = Vec3{v.x, v.y, v.z} - half; // relative to the centre: each part is plus or minus half
+            EXPECT_EQ(v.colour, colours[f]) << f;
+            EXPECT_TRUE(std::fabs(corner[c].x) == half.x && std::fabs(corner[c].y) == half.y &&
+                        std::fabs(corner[c].z) == half.z)
+                << f << " " << c;
+            EXPECT_FLOAT_EQ(platform::Vec3Dot(corner[c], normals[f]), std::fabs(platform::Vec3Dot(normals[f], half)))
+                << f << " " << c;
+        }
+        // Both triangles (0, 1, 2) and (0, 2, 3) face out of the box and cover the whole face.
+        for (const auto& [a, b] : {std::pair{1, 2}, std::pair{2, 3}})
+        {
+            const Vec3 cross = platform::Vec3Cross(corner[a] - corner[0], corner[b] - corner[0]);
+            // The face's two full edges: 2 x 2 x the product of the halves across the normal.
+            const float area = 4.0f * half.x * half.y * half.z / std::fabs(platform::Vec3Dot(normals[f], half));
+            EXPECT_FLOAT_EQ(platform::Vec3Dot(cross, normals[f]), area) << f << " " << b;
+        }
     }
     // The queue holds 100 boxes; Begin2D draws them (two batches) and empties it.
     for (int i = 0; i < 100; ++i)

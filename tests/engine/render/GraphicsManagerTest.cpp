@@ -6,6 +6,7 @@
 #include "engine/render/EffectSchedulerBase.h"
 #include "engine/render/MaterialTable.h"
 #include "engine/render/MeshManager.h"
+#include "engine/render/ModelHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -98,10 +99,22 @@ TEST_F(GraphicsManagerTest, ProjectionAndViewMatricesMatchHandComputedValues)
     const float inverse[4][4] = {{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {-7, -6, 5, 1}};
     ExpectMatrixNear(gm.GetInverseViewMatrix(), inverse);
     EXPECT_EQ(DeviceTransform(platform::TransformType::View).m[3][0], 5.0f);
+    // The camera axes are the view's columns: right along -z, up along +y, forward along +x in the world.
+    const Vec3 axes[3] = {gm.GetRightAxis(), gm.GetUpAxis(), gm.GetForwardAxis()};
+    const Vec3 expectedAxes[3] = {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(axes[i].x == expectedAxes[i].x && axes[i].y == expectedAxes[i].y && axes[i].z == expectedAxes[i].z)
+            << i;
     // Culling factors with t = tan 45 = 1: 1/(aspect t), 1/t, 1/sin(atan(4/3)) = 1/0.8, 1/sin 45.
     const float cull[4] = {0.75f, 1.0f, 1.25f, std::sqrt(2.0f)};
     for (int i = 0; i < 4; ++i)
         EXPECT_NEAR(gm.GetCullFactors()[i], cull[i], 1e-5f) << i;
+
+    // A view that cannot be inverted leaves the identity as its inverse, not the last camera's.
+    const Matrix flat = {{{1, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    gm.SetViewMatrix(flat, true);
+    EXPECT_TRUE(platform::MatrixIsIdentity(gm.GetInverseViewMatrix()));
+    gm.SetViewMatrix({{{0, 0, 1, 0}, {0, 1, 0, 0}, {-1, 0, 0, 0}, {5, 6, 7, 1}}}, true);
 
     // The right half of the screen: the frustum runs from the centre line to the right edge.
     gm.SetViewFractions(0.5f, 1.0f, 0.0f, 1.0f);
@@ -215,6 +228,11 @@ TEST_F(GraphicsManagerTest, LightBuildsTheFlatShadowAndDarkness)
     EXPECT_NEAR(p.x, 1.9f, 1e-5f);
     EXPECT_NEAR(p.y, 0.025f, 1e-6f);
     EXPECT_NEAR(p.z, 3.0f, 1e-6f);
+    // Along (0, -0.6, 0.8) it moves along z instead: k = 0.8 / 0.6, so z grows by 2 x 0.8 x 0.8 / 0.6.
+    gm.SetLight({0.0f, -0.6f, 0.8f}, 0, 0, 0, 0x00FFFFFF);
+    const Vec3 q = platform::Vec3TransformCoord({1, 2, 3}, gm.GetShadowMatrix());
+    EXPECT_NEAR(q.x, 1.0f, 1e-6f);
+    EXPECT_NEAR(q.z, 3.0f + 2.0f * 0.64f / 0.6f, 1e-5f);
     // A full-bright colour mask shows the lower crossfade image (factor 0), a black one the upper.
     EXPECT_EQ(g_CrossfadeList.GetLastFactor(), 0.0f);
     gm.SetLight({0.6f, -0.8f, 0.0f}, 0, 0, 0, 0);
@@ -255,13 +273,23 @@ TEST_F(GraphicsManagerTest, LightWithoutAUsableDirectionKeepsTheLastOne)
     EXPECT_EQ(gm.GetLitColour({nan, 0.0f, 0.0f}), 0x00000010u);
 }
 
-TEST_F(GraphicsManagerTest, QuadIndexTableAfterCreate)
+TEST_F(GraphicsManagerTest, CreateBuildsTheTablesAndDropsQueuedBoxes)
 {
     Create();
     const uint16_t* q = gm.GetQuadIndices();
     EXPECT_EQ(std::vector<uint16_t>(q, q + 6), (std::vector<uint16_t>{0, 2, 1, 0, 3, 2}));
     EXPECT_EQ(std::vector<uint16_t>(q + 49 * 6, q + 50 * 6), (std::vector<uint16_t>{196, 198, 197, 196, 199, 198}));
     EXPECT_TRUE(g_MaterialTable.AreDefaultsBuilt());
+    // The model helpers' tables: sines in steps of 0.02453125 and 4-bit products scaled to 255.
+    EXPECT_NEAR(ModelSine(64), std::sin(64 * 0.02453125), 1e-6);
+    EXPECT_EQ(ModelColourProduct4(15, 15), 255);
+    EXPECT_EQ(ModelColourProduct4(7, 9), 71); // 63 x 255 / 225 = 71.4
+
+    // Boxes queued for a device that went away are not drawn on the next one.
+    EXPECT_TRUE(gm.QueueDebugBox({0, 0, 0, 1, 1, 1, ~0u}));
+    gm.Shutdown();
+    Create();
+    EXPECT_EQ(gm.GetDebugBoxCount(), 0u);
 }
 
 class CountingScheduler : public EffectSchedulerBase

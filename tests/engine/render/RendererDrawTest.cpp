@@ -193,6 +193,45 @@ TEST_F(RendererDrawTest, TexturePipesBindOnChangeAndAgainAfterRelease)
     EXPECT_EQ(sink.boxes[0].text, "D3D:SetTexture() :- Out of range Pipe 0, Texture Num 2000\n");
 }
 
+TEST_F(RendererDrawTest, TexturedDrawsUseTheirOwnStreamAndLayout)
+{
+    const uint16_t tri[3] = {2, 1, 0};
+    NormalTexVertex normals[3] = {};
+    for (int i = 0; i < 3; ++i)
+        normals[i] = {float(i), 0, 0, 0, 1, 0, 0.5f, float(i)};
+    renderer->DrawPolsTexNormal(normals, 3, tri, 3, 1, 2);
+    TexturedVertex textured[3] = {};
+    textured[2].colour = 0xFF00FF00;
+    renderer->DrawPolsTexCol(textured, 3, tri, 3, 2, -1);
+
+    const auto& draws = Device()->draws;
+    ASSERT_EQ(draws.size(), 2u);
+    // Position, normal and one coordinate pair: 32 bytes; the indices kept their order.
+    EXPECT_EQ(draws[0].fvf, kFvfNormalTexVertex);
+    EXPECT_EQ(draws[0].stride, 32u);
+    EXPECT_EQ(draws[0].stream, renderer->GetVertexStream(D3DRenderer::StreamNormalTex)->m_pBuffer.get());
+    EXPECT_EQ(draws[0].vertexNumbers, (std::vector<uint32_t>{2, 1, 0}));
+    NormalTexVertex first;
+    std::memcpy(&first, draws[0].vertexBytes.data(), sizeof(first));
+    EXPECT_EQ(first.x, 2.0f);
+    EXPECT_EQ(first.ny, 1.0f);
+    EXPECT_EQ(first.v, 2.0f);
+    // Position, colour and one pair: 24 bytes, on the textured stream.
+    EXPECT_EQ(draws[1].fvf, kFvfTexturedVertex);
+    EXPECT_EQ(draws[1].stride, 24u);
+    EXPECT_EQ(draws[1].stream, renderer->GetVertexStream(D3DRenderer::StreamTextured)->m_pBuffer.get());
+    TexturedVertex last;
+    std::memcpy(&last, draws[1].vertexBytes.data(), sizeof(last));
+    EXPECT_EQ(last.colour, 0xFF00FF00u);
+    EXPECT_EQ(renderer->GetStats(0).Get(RenderStats::Triangles), 2u);
+
+    // Nothing to draw: no vertices, fewer than three indices, or no index list.
+    renderer->DrawPolsTexNormal(normals, 0, tri, 3, 1, 2);
+    renderer->DrawPolsTexNormal(normals, 3, tri, 2, 1, 2);
+    renderer->DrawPolsTexNormal(normals, 3, nullptr, 3, 1, 2);
+    EXPECT_EQ(draws.size(), 2u);
+}
+
 TEST_F(RendererDrawTest, BufferLocksAppendFromTheStartAndReadBack)
 {
     VertexBuffer* vb = renderer->GetVertexBufferByHandle(renderer->CreateVertexBuffer(1, 1000));

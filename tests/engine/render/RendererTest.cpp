@@ -71,9 +71,23 @@ TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{0});
 
     using platform::BlendFactor;
-    const uint32_t table[][4] = {{0, 0, BlendFactor::One, BlendFactor::Zero},
-                                 {4, 1, BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha},
-                                 {12, 1, BlendFactor::DestColour, BlendFactor::One}};
+    const uint32_t table[][4] = {
+        {0, 0, BlendFactor::One, BlendFactor::Zero},
+        {1, 1, BlendFactor::One, BlendFactor::One},
+        {2, 1, BlendFactor::Zero, BlendFactor::One},
+        {3, 1, BlendFactor::SrcColour, BlendFactor::SrcAlpha},
+        {4, 1, BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha},
+        {0, 0, BlendFactor::One, BlendFactor::Zero}, // blending off between the modes that keep it on
+        {5, 1, BlendFactor::InvSrcAlpha, BlendFactor::SrcAlpha},
+        {6, 1, BlendFactor::SrcAlpha, BlendFactor::SrcAlpha},
+        {7, 1, BlendFactor::InvSrcAlpha, BlendFactor::InvSrcAlpha},
+        {0, 0, BlendFactor::One, BlendFactor::Zero},
+        {8, 1, BlendFactor::SrcColour, BlendFactor::Zero},
+        {9, 1, BlendFactor::SrcAlpha, BlendFactor::One},
+        {0, 0, BlendFactor::One, BlendFactor::Zero},
+        {11, 1, BlendFactor::Zero, BlendFactor::SrcColour},
+        {12, 1, BlendFactor::DestColour, BlendFactor::One},
+    };
     for (const auto& row : table)
     {
         r.SetBlendMode(row[0]);
@@ -196,7 +210,10 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
     EXPECT_FLOAT_EQ(light.direction.y, -0.6f);
     EXPECT_FLOAT_EQ(light.direction.z, 0.8f);
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::Ambient), std::vector<uint32_t>{0x00102030});
-    EXPECT_FLOAT_EQ(r.GetEmissiveScale()[1], 64 / 255.0f);
+    // The emissive scale holds the first argument's red, green, blue and alpha bytes as fractions.
+    const float scale[4] = {1.0f, 64 / 255.0f, 0.0f, 128 / 255.0f};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(r.GetEmissiveScale()[i], scale[i]) << i;
     d->ClearLog();
     r.SetLight(0x80FF4000, 0xFFFFFFFF, 0, {0.0f, 0.0f, 0.0f}, 0x00102030); // a zero vector stays as it is
     d->GetLight(0, &light);
@@ -204,12 +221,37 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
     EXPECT_TRUE(d->RenderStateWritesOf(RenderState::Ambient).empty());
 }
 
-TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256)
+TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256NorCapabilitiesWithoutADevice)
 {
-    hook.config.adapters[0].caps.maxTextureWidth = 128;
     DeviceInfo info;
+    D3DRenderer().GetDeviceInfo(&info);
+    EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
+    EXPECT_EQ(info.m_uMaxTextureHeight, 256u);
+    EXPECT_EQ(info.m_bHardwareTnL + info.m_bPureDevice + info.m_bStencil, 0);
+
+    hook.config.adapters[0].caps.maxTextureWidth = 128;
     CreateRenderer().GetDeviceInfo(&info);
     EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
+    EXPECT_EQ(info.m_uMaxTextureHeight, 2048u);
+    EXPECT_EQ(info.m_bHardwareTnL + info.m_bPureDevice + info.m_bStencil, 3);
+}
+
+TEST_F(RendererTest, FrameEndDropsEveryTextureRequestAndANewDeviceStartsWithoutFog)
+{
+    D3DRenderer& r = CreateRenderer();
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    for (uint32_t pipe = 0; pipe < D3DRenderer::kTexturePipes; ++pipe)
+        r.SetDeviceTexturePipe(pipe, static_cast<int32_t>(pipe + 3));
+    r.EndFrame();
+    for (uint32_t pipe = 0; pipe < D3DRenderer::kTexturePipes; ++pipe)
+        EXPECT_EQ(r.GetRequestedTexture(pipe), -1) << pipe;
+
+    r.SetFog(10.0f, 50.0f, 0x00FFFFFF);
+    r.Release();
+    EXPECT_EQ(r.GetTexture(0), nullptr); // no table without a device
+    ASSERT_TRUE(r.CreateDevice(nullptr, RendererSettings{}));
+    EXPECT_EQ(r.GetFogStart(), 0.0f);
+    EXPECT_EQ(r.GetFogEnd(), 0.0f);
 }
 
 TEST_F(RendererTest, WireframeChangesFillAndCullAndDropsTextureRequests)

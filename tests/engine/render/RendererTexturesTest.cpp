@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -162,6 +163,36 @@ TEST_F(RendererTexturesTest, SubRegionIsFilteredOnceAtTheNextBind)
     const std::vector<uint32_t> level = ReadLevel(6, 0);
     EXPECT_TRUE(level[4 * 16 + 4] == 0xFFFF0000 && level[11 * 16 + 11] == 0xFFFF0000 &&
                 level[3 * 16 + 3] != 0xFFFF0000);
+}
+
+TEST_F(RendererTexturesTest, ATextureWrittenThroughALockIsFilteredOnceByTheChangedPass)
+{
+    const std::vector<uint32_t> black(64, 0xFF000000);
+    for (int32_t number : {5, 6})
+    {
+        ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, number));
+        renderer->UpdateTexture(black.data(), 8, 8, 4, number, false);
+    }
+    Device()->ClearLog();
+    renderer->RebuildChangedTextures(); // nothing written since the upload: no level is touched
+    EXPECT_EQ(Device()->CountOps(Op::LockTexture), 0u);
+    EXPECT_EQ(Device()->CountOps(Op::ResourceManagerDiscardBytes), 1u);
+
+    // Texture 6's level 0 turned white through the renderer's lock.
+    void* bits = nullptr;
+    int32_t pitch = 0;
+    renderer->LockTexture(6, &bits, &pitch);
+    ASSERT_NE(bits, nullptr);
+    for (int row = 0; row < 8; ++row)
+        std::fill_n(reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(bits) + row * pitch), 8, 0xFFFFFFFFu);
+    renderer->UnlockTexture(6);
+    renderer->RebuildChangedTextures();
+    EXPECT_EQ(ReadLevel(6, 1), std::vector<uint32_t>(16, 0xFFFFFFFF));
+    EXPECT_EQ(ReadLevel(6, 3), std::vector<uint32_t>(1, 0xFFFFFFFF));
+    EXPECT_EQ(ReadLevel(5, 1), std::vector<uint32_t>(16, 0xFF000000));
+    Device()->ClearLog();
+    renderer->RebuildChangedTextures(); // done once: the flag is gone
+    EXPECT_EQ(Device()->CountOps(Op::LockTexture), 0u);
 }
 
 } // namespace

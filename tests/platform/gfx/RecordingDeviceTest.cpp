@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace platform;
@@ -158,6 +159,38 @@ TEST_F(RecordingDeviceTest, DestroyedResourcesAreUnboundAndOutliveTheirDevice)
     ASSERT_OK(texture->LockRect(0, &locked, nullptr, 0));
     EXPECT_EQ(locked.pitch, 8); // one row of one DXT1 block
     ASSERT_OK(texture->UnlockRect(0));
+}
+
+TEST_F(RecordingDeviceTest, AFreshDeviceViewsTheWholeBackBufferWithTheUsualColourSources)
+{
+    for (bool depth : {true, false})
+    {
+        PresentParams params;
+        params.backBufferWidth = 640;
+        params.backBufferHeight = 480;
+        params.enableAutoDepthStencil = depth;
+        DevicePtr device;
+        ASSERT_OK(m_system.CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing, &params,
+                                        &device));
+        Viewport viewport = {9, 9, 9, 9, 9.0f, 9.0f};
+        ASSERT_OK(device->GetViewport(&viewport));
+        EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 640 && viewport.Height == 480 &&
+                    viewport.MinZ == 0.0f && viewport.MaxZ == 1.0f);
+        // Diffuse and specular from the vertex colours, ambient and emissive from the material.
+        const std::pair<RenderState, uint32_t> sources[] = {
+            {RenderState::DiffuseMaterialSource, MaterialSource::Colour1},
+            {RenderState::SpecularMaterialSource, MaterialSource::Colour2},
+            {RenderState::AmbientMaterialSource, MaterialSource::Material},
+            {RenderState::EmissiveMaterialSource, MaterialSource::Material},
+            {RenderState::ZEnable, depth ? 1u : 0u},
+        };
+        for (const auto& [state, expected] : sources)
+        {
+            uint32_t value = 99;
+            ASSERT_OK(device->GetRenderState(state, &value));
+            EXPECT_EQ(value, expected) << static_cast<uint32_t>(state);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- texture helpers
