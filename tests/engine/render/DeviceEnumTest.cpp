@@ -80,11 +80,21 @@ TEST_F(DeviceEnumTest, InvalidAdapterIsLoggedNotStoredAndScoresFollowCaps)
     second.caps.hwTransformAndLight = false;
     second.caps.separateTextureMemories = false;
     second.caps.textureNonLocalVidMem = true;
+    second.caps.canRenderWindowed = false;
+    second.caps.rasterAnisotropy = true;
+    second.caps.filterMipLinear = false;
+    second.caps.rasterMipMapLodBias = true;
+    second.caps.rasterZBufferLessHsr = true;
     hook.config.adapters.push_back(second);
     ASSERT_TRUE(EnumerateDevices(nullptr));
     ASSERT_EQ(g_AdapterTable.m_uCount, 1u);
-    EXPECT_EQ(g_AdapterTable.m_aAdapters[0].m_uOrdinal, 1u);
-    EXPECT_EQ(g_AdapterTable.m_aAdapters[0].m_caps.m_iScore, 1200);
+    const AdapterInfo& info = g_AdapterTable.m_aAdapters[0];
+    EXPECT_EQ(info.m_uOrdinal, 1u);
+    EXPECT_EQ(info.m_caps.m_iScore, 1200);
+    EXPECT_FALSE(info.m_bHardwareTransform);
+    const AdapterCaps& caps = info.m_caps;
+    EXPECT_TRUE(!caps.m_bCanRenderWindowed && caps.m_bAnisotropy && !caps.m_bTrilinear && caps.m_bMipBias &&
+                caps.m_bHiddenSurfaceRemoval);
     EXPECT_NE(testsupport::ReadText(dir.File("D3DEnum.txt"))
                   .find("Adapter #0\nrecording.drv\nRecording Test Adapter\nDevice is Not Valid\nThis device is not "
                         "HAL or dest not support D3DFMT_R5G6B5 or D3DFMT_X1R5G5B5\n\nAdapter #1\n"),

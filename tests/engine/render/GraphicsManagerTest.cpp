@@ -211,11 +211,18 @@ TEST_F(GraphicsManagerTest, LightBuildsTheFlatShadowAndDarkness)
         {{0.0f, -1.0f, 0.0f}, 0.0f, 127, 1.0f},
         {{0.96f, -0.28f, 0.0f}, 0.96f * 0.96f / 0.28f, 68, 1.0f / 0.28f},
         {{1.0f, 0.0f, 0.0f}, 0.0f, 0, 0.0f}, // level light: no shadow, and no division by its height
+        // Exactly 0.1 below the horizon (0.994987428 makes the length exactly 1): a shadow offset, no darkness.
+        {{0.0f, -0.1f, 0.994987428f}, 0.0f, 0, 10.0f},
     };
     for (const auto& c : cases)
     {
         gm.SetLight(c.direction, 0x00202020, 0x00804020, 0x00101010, 0x00FFFFFF);
         EXPECT_NEAR(gm.GetShadowMatrix().m[1][0], c.slopeX, 1e-4f) << c.direction.y;
+        // k dir.z with k = -sqrt(1 - y^2) / y: dir.z^2 / -y for a light without x.
+        if (c.direction.x == 0.0f)
+        {
+            EXPECT_NEAR(gm.GetShadowMatrix().m[1][2], c.direction.z * c.direction.z / -c.direction.y, 1e-4f);
+        }
         EXPECT_EQ(gm.GetShadowDarkness(), c.darkness) << c.direction.y;
         EXPECT_NEAR(gm.GetShadowLengthFactor(), c.length, 1e-4f) << c.direction.y;
         EXPECT_EQ(Renderer().GetAmbientArgument(), (c.darkness << 24) | 0x00101010u);
@@ -280,16 +287,26 @@ TEST_F(GraphicsManagerTest, CreateBuildsTheTablesAndDropsQueuedBoxes)
     EXPECT_EQ(std::vector<uint16_t>(q, q + 6), (std::vector<uint16_t>{0, 2, 1, 0, 3, 2}));
     EXPECT_EQ(std::vector<uint16_t>(q + 49 * 6, q + 50 * 6), (std::vector<uint16_t>{196, 198, 197, 196, 199, 198}));
     EXPECT_TRUE(g_MaterialTable.AreDefaultsBuilt());
+    // Ribbon r: start cap, two body triangles and end cap over its six vertices from 6r.
+    const std::vector<uint16_t>& ribbons = gm.GetRibbonIndices();
+    ASSERT_EQ(ribbons.size(), 200u * 12u);
+    EXPECT_EQ(std::vector<uint16_t>(ribbons.end() - 12, ribbons.end()),
+              (std::vector<uint16_t>{1194, 1196, 1195, 1196, 1198, 1195, 1196, 1197, 1198, 1197, 1199, 1198}));
     // The model helpers' tables: sines in steps of 0.02453125 and 4-bit products scaled to 255.
     EXPECT_NEAR(ModelSine(64), std::sin(64 * 0.02453125), 1e-6);
     EXPECT_EQ(ModelColourProduct4(15, 15), 255);
     EXPECT_EQ(ModelColourProduct4(7, 9), 71); // 63 x 255 / 225 = 71.4
 
-    // Boxes queued for a device that went away are not drawn on the next one.
+    // Boxes and texts queued for a device that went away are not drawn on the next one.
     EXPECT_TRUE(gm.QueueDebugBox({0, 0, 0, 1, 1, 1, ~0u}));
+    gm.BeginTextQueue({0, 0, 5}, ~0u, -1);
+    gm.AddTextQuad(0, 0, 1, 1, 0, 0, 1, 1);
+    gm.EndTextQueue();
+    ASSERT_EQ(gm.GetTextQueue().runCount, 1);
     gm.Shutdown();
     Create();
     EXPECT_EQ(gm.GetDebugBoxCount(), 0u);
+    EXPECT_EQ(gm.GetTextQueue().runCount + gm.GetTextQueue().quadCount, 0);
 }
 
 class CountingScheduler : public EffectSchedulerBase

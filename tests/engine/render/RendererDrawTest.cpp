@@ -168,6 +168,10 @@ TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnReleas
     Device()->ClearLog();
     DrawTriangles(3);
     EXPECT_EQ(Device()->CountOps(Op::SetStreamSource), 1u);
+    // New streams start from their beginning with a discarding lock, even inside a scene.
+    ASSERT_EQ(Device()->locks.size(), 2u);
+    for (const auto& lock : Device()->locks)
+        EXPECT_TRUE(lock.offset == 0 && lock.flags == kDiscard);
 }
 
 TEST_F(RendererDrawTest, TexturePipesBindOnChangeAndAgainAfterRelease)
@@ -187,6 +191,11 @@ TEST_F(RendererDrawTest, TexturePipesBindOnChangeAndAgainAfterRelease)
     renderer->DrawPolsTexColTPage(vertices, 3, tri, 3, 7);
     EXPECT_EQ(Device()->GetTexture(0), renderer->GetTexture(7));
     EXPECT_NE(Device()->GetTexture(0), nullptr);
+
+    // A page draw has no second texture, whatever an earlier draw asked for.
+    renderer->SetDeviceTexturePipe(1, 7);
+    renderer->DrawPolsTexColTPage(vertices, 3, tri, 3, 7);
+    EXPECT_EQ(Device()->draws.back().textures[1], nullptr);
 
     renderer->DrawPolsTexColTPage(vertices, 3, tri, 3, 2000);
     ASSERT_EQ(sink.boxes.size(), 1u);

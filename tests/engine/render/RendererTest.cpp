@@ -53,6 +53,87 @@ TEST_F(RendererTest, ResetWritesAndRemembersEveryStateAndTheCacheWritesOnlyChang
     EXPECT_TRUE(cache.SetStage(4, TextureStageState::AddressU, platform::TextureAddress::Wrap));
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::ZFunc), std::vector<uint32_t>{platform::CompareFunc::Less});
     EXPECT_EQ(d->renderStateWrites.size(), 2u);
+    // A state number past the table is neither written nor remembered.
+    d->ClearLog();
+    EXPECT_FALSE(cache.Set(static_cast<RenderState>(platform::kRenderStateCount), 1));
+    EXPECT_FALSE(cache.SetStage(0, static_cast<TextureStageState>(platform::kTextureStageStateCount), 1));
+    EXPECT_TRUE(d->renderStateWrites.empty() && d->stageStateWrites.empty());
+}
+
+TEST_F(RendererTest, ResetWritesTheStartingState)
+{
+    using namespace platform;
+    D3DRenderer& r = CreateRenderer();
+    RecordingDevice* d = Device();
+    r.GetStateCache().Set(RenderState::FogEnable, 1); // something to undo
+    d->ClearLog();
+    r.ResetRenderStates();
+    const std::pair<RenderState, uint32_t> states[] = {
+        {RenderState::ColourVertex, 1},
+        {RenderState::ShadeMode, ShadeMode::Gouraud},
+        {RenderState::Ambient, 0},
+        {RenderState::FillMode, FillMode::Solid},
+        {RenderState::DitherEnable, 1},
+        {RenderState::CullMode, CullMode::CCW},
+        {RenderState::SpecularEnable, 0},
+        {RenderState::ZEnable, 1},
+        {RenderState::ZWriteEnable, 1},
+        {RenderState::ZFunc, CompareFunc::LessEqual},
+        {RenderState::AlphaTestEnable, 0},
+        {RenderState::AlphaRef, 0},
+        {RenderState::AlphaFunc, CompareFunc::LessEqual},
+        {RenderState::AlphaBlendEnable, 0},
+        {RenderState::SrcBlend, BlendFactor::One},
+        {RenderState::DestBlend, BlendFactor::Zero},
+        {RenderState::FogEnable, 0},
+        {RenderState::FogColour, 0},
+        {RenderState::FogTableMode, FogMode::None},
+        {RenderState::FogVertexMode, FogMode::None},
+        {RenderState::FogStart, FloatBits(0.0f)},
+        {RenderState::FogEnd, FloatBits(0.0f)},
+        {RenderState::FogDensity, FloatBits(0.0f)},
+        {RenderState::Clipping, 1},
+        {RenderState::Lighting, 1},
+        {RenderState::LocalViewer, 0},
+        {RenderState::NormalizeNormals, 0},
+        {RenderState::StencilEnable, 0},
+        {RenderState::StencilFunc, CompareFunc::Greater},
+        {RenderState::StencilPass, StencilOp::Replace},
+        {RenderState::StencilRef, 1},
+        {RenderState::StencilMask, 0xFFFFFFFFu},
+        {RenderState::AmbientMaterialSource, MaterialSource::Colour1},
+        {RenderState::LastPixel, 1},
+        {RenderState::EdgeAntialias, 0},
+        {RenderState::RangeFogEnable, 0},
+        {RenderState::ZBias, 0},
+        {RenderState::TextureFactor, 0},
+        {RenderState::VertexBlend, 0},
+        {RenderState::PointSpriteEnable, 0},
+        {RenderState::DiffuseMaterialSource, MaterialSource::Material},
+        {RenderState::SpecularMaterialSource, MaterialSource::Material},
+    };
+    for (const auto& [state, value] : states)
+        EXPECT_EQ(d->RenderStateWritesOf(state), std::vector<uint32_t>{value}) << static_cast<uint32_t>(state);
+    const std::pair<TextureStageState, uint32_t> stageStates[] = {
+        {TextureStageState::MinFilter, TextureFilter::Linear},
+        {TextureStageState::MagFilter, TextureFilter::Linear},
+        {TextureStageState::MipFilter, TextureFilter::Point},
+        {TextureStageState::MipMapLodBias, FloatBits(-0.6f)},
+        {TextureStageState::AddressU, TextureAddress::Wrap},
+        {TextureStageState::AddressV, TextureAddress::Wrap},
+        {TextureStageState::TextureTransformFlags, TextureTransform::Disable},
+        {TextureStageState::TexCoordIndex, 0},
+        {TextureStageState::ColourOp, TextureOp::Disable},
+        {TextureStageState::ColourArg1, 0},
+        {TextureStageState::ColourArg2, 0},
+        {TextureStageState::AlphaOp, TextureOp::Disable},
+        {TextureStageState::AlphaArg1, 0},
+        {TextureStageState::AlphaArg2, 0},
+    };
+    for (uint32_t stage = 0; stage < 4; ++stage)
+        for (const auto& [state, value] : stageStates)
+            EXPECT_EQ(d->StageStateWritesOf(stage, state), std::vector<uint32_t>{value})
+                << stage << " " << static_cast<uint32_t>(state);
 }
 
 TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
@@ -102,6 +183,18 @@ TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
     r.SetBlendMode(10); // unused and unknown modes change nothing
     r.SetBlendMode(13);
     EXPECT_TRUE(d->renderStateWrites.empty());
+}
+
+TEST_F(RendererTest, SceneStartViewsTheWholeScreenAgain)
+{
+    D3DRenderer& r = CreateRenderer();
+    r.SetViewport(10.0f, 110.0f, 20.0f, 70.0f);
+    platform::Viewport viewport;
+    Device()->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 10 && viewport.Y == 20 && viewport.Width == 100 && viewport.Height == 50);
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    Device()->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 800 && viewport.Height == 600);
 }
 
 TEST_F(RendererTest, WorldMatrixTagsSkipRepeats)

@@ -165,6 +165,29 @@ TEST_F(RendererTexturesTest, SubRegionIsFilteredOnceAtTheNextBind)
                 level[3 * 16 + 3] != 0xFFFF0000);
 }
 
+TEST_F(RendererTexturesTest, UnusableNumbersAndFormatsAreRefusedWithAReport)
+{
+    // Out of the table or an empty entry: nothing is written (the call still answers true, as for any texture).
+    const std::vector<uint32_t> pixels(64, 0xFF000000);
+    Device()->ClearLog();
+    for (int32_t number : {-1, 5, 100000})
+    {
+        EXPECT_TRUE(renderer->UpdateTexture(pixels.data(), 8, 8, 4, number, false)) << number;
+        EXPECT_TRUE(renderer->UpdateTexture(pixels.data(), 8, 8, 4, number)) << number;
+    }
+    EXPECT_TRUE(Device()->ops.empty());
+    EXPECT_EQ(renderer->GetTexture(100000), nullptr);
+
+    // An adapter without 32-bit or 4-bit-alpha textures: neither the format nor its fallback fits.
+    testsupport::RecordingReportSink sink;
+    hook.config.adapters[0].textureFormats = {PixelFormat::R5G6B5};
+    renderer->Release();
+    CreateRenderer();
+    EXPECT_FALSE(renderer->ReserveTexture(8, 8, 4, 5));
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].text.rfind("D3D:ReserveTexture (D3DXCheckTextureRequirements):- ", 0), 0u);
+}
+
 TEST_F(RendererTexturesTest, ATextureWrittenThroughALockIsFilteredOnceByTheChangedPass)
 {
     const std::vector<uint32_t> black(64, 0xFF000000);

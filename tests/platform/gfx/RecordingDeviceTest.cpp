@@ -132,6 +132,10 @@ TEST_F(RecordingDeviceTest, DrawsRecordTheVerticesTheyReadAndCheckTheRules)
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 3, 0, 2), GfxResult::InvalidCall);
     ASSERT_OK(m_device->SetIndices(indices.get(), 5));
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
+    // A plain draw reads its vertices in order from the start vertex: two lines from vertex 3 read 3 to 6.
+    ASSERT_OK(m_device->SetStreamSource(0, vertices.get(), sizeof(V)));
+    ASSERT_OK(m_device->DrawPrimitive(PrimitiveType::LineList, 3, 2));
+    EXPECT_EQ(m_rec->draws.back().vertexNumbers, (std::vector<uint32_t>{3, 4, 5, 6}));
     // A user-pointer draw leaves nothing bound.
     V strip[3] = {};
     ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 1, strip, sizeof(V)));
@@ -191,6 +195,32 @@ TEST_F(RecordingDeviceTest, AFreshDeviceViewsTheWholeBackBufferWithTheUsualColou
             EXPECT_EQ(value, expected) << static_cast<uint32_t>(state);
         }
     }
+}
+
+TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
+{
+    // A window must use the desktop's format; full screen may use any listed pair.
+    const PixelFormat desktop = m_system.config.adapters[0].desktop.format;
+    const PixelFormat other = desktop == PixelFormat::X8R8G8B8 ? PixelFormat::R5G6B5 : PixelFormat::X8R8G8B8;
+    m_system.config.adapters[0].deviceTypes = {{desktop, desktop}, {other, other}};
+    EXPECT_EQ(m_system.CheckDeviceType(0, DeviceType::Hal, desktop, desktop, true), GfxResult::Ok);
+    EXPECT_NE(m_system.CheckDeviceType(0, DeviceType::Hal, other, other, true), GfxResult::Ok);
+    EXPECT_EQ(m_system.CheckDeviceType(0, DeviceType::Hal, other, other, false), GfxResult::Ok);
+    // No device without somewhere to put it, its parameters or a real adapter.
+    PresentParams params;
+    DevicePtr device;
+    EXPECT_EQ(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, nullptr, &device), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, nullptr), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system.CreateDevice(1, DeviceType::Hal, nullptr, 0, &params, &device), GfxResult::InvalidCall);
+    // Textures need a size; reading the back buffer is logged.
+    TexturePtr texture;
+    EXPECT_NE(m_device->CreateTexture(0, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture), GfxResult::Ok);
+    EXPECT_NE(m_device->CreateTexture(4, 0, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture), GfxResult::Ok);
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+    m_rec->ClearLog();
+    m_device->ReadBackBuffer(&pixels, &width, &height);
+    EXPECT_EQ(m_rec->CountOps(RecordingDevice::Op::ReadBackBuffer), 1u);
 }
 
 // ---------------------------------------------------------------- texture helpers
