@@ -79,7 +79,6 @@ D3DRenderer::~D3DRenderer()
 void D3DRenderer::CreateDeviceObjects(void* window)
 {
     EnumerateDevices(nullptr);
-    m_pWindow = window;
 
     m_pSystem = platform::CreateGraphicsSystem();
     if (!m_pSystem)

@@ -50,20 +50,12 @@ void D3DRenderer::CreateDynamicStreams()
         stream->m_uStride = kStreamStrides[i];
         m_pDevice->CreateVertexBuffer(m_uDynamicCapacity * kStreamStrides[i], kDynamicUsage, kStreamFormats[i],
                                       platform::Pool::Default, &stream->m_pBuffer);
-        stream->m_desc.format = platform::PixelFormat::VertexData;
-        stream->m_desc.type = platform::ResourceType::VertexBuffer;
-        stream->m_desc.usage = kDynamicUsage;
-        stream->m_desc.pool = platform::Pool::Default;
-        stream->m_desc.size = m_uDynamicCapacity * kStreamStrides[i];
-        stream->m_desc.fvf = kStreamFormats[i];
         m_apStreams[i] = std::move(stream);
     }
     auto indices = std::make_unique<DynamicIndexStream>();
     indices->m_uCapacity = m_uDynamicCapacity * kIndexCapacityFactor;
     m_pDevice->CreateIndexBuffer(indices->m_uCapacity * 2, kDynamicUsage, platform::PixelFormat::Index16,
                                  platform::Pool::Default, &indices->m_pBuffer);
-    if (indices->m_pBuffer)
-        indices->m_pBuffer->GetDesc(&indices->m_desc);
     m_pIndexStream = std::move(indices);
 }
 

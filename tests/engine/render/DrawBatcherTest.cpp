@@ -1,6 +1,7 @@
 // Tests of the draw batcher, the text queue and the debug boxes on the recording device: when a batch is drawn and
 // what it holds, queued text quads, the full run table, the bounded stores and the shaded boxes.
 #include "DrawTestSupport.h"
+#include "engine/render/MaterialTable.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,14 @@ TEST_F(DrawBatcherTest, BatchIsDrawnOnStateChangeOrOnceItHolds1900Vertices)
         Flush();
         EXPECT_EQ(gm.GetBatchKind(), BATCH_NONE);
     }
+    // Boxes are drawn in material 1 (whose state set differs from material 2's).
+    Rect(-1, 2);
+    Flush();
+    const auto& renderer = *static_cast<D3DRenderer*>(gm.GetRenderer());
+    ASSERT_NE(g_MaterialTable.GetParts(1).m_iStateSet, g_MaterialTable.GetParts(2).m_iStateSet);
+    Box();
+    Flush();
+    EXPECT_EQ(renderer.GetRememberedStateSet(), g_MaterialTable.GetParts(1).m_iStateSet);
     // Two rectangles of one state are one draw of both quads; with nothing pending a flush calls nothing.
     Dev()->ClearLog();
     Rect(-1, 2);
@@ -115,10 +124,12 @@ TEST_F(DrawBatcherTest, TextOnTheFarPlaneIsDroppedAndARunWithoutQuadsStillSelect
     EXPECT_EQ(queue.runs[0].vertexCount, 0);
 
     const auto& renderer = *static_cast<D3DRenderer*>(gm.GetRenderer());
+    Rect(-1, 2); // pending in the batch: drawn first, under the texts
     const uint32_t before = renderer.GetStats(0).Get(RenderStats::TextureTransformChanges);
     gm.DrawQueuedText();
-    ASSERT_EQ(Draws().size(), 1u);
-    const auto quad = Decode<TexturedVertex>(Draws()[0]);
+    ASSERT_EQ(Draws().size(), 2u);
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[0]).vertices[0].colour, ~0u);
+    const auto quad = Decode<TexturedVertex>(Draws()[1]);
     EXPECT_EQ(quad.vertices[0].colour, 0xFF00FF00u);
     EXPECT_NEAR(quad.vertices[0].z, 2.0f / 3.0f, 1e-6f);
     // Texture 5 for the first run, kept for the second, then texture 7 for the empty third: two selections.

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -137,6 +138,9 @@ TEST_F(GraphicsManagerTest, ProjectionAndViewMatricesMatchHandComputedValues)
     gm.SetViewFractions(0.0f, 1.0f, 0.0f, 1.0f);
     gm.Begin2D();
     EXPECT_FALSE(gm.Is3DMode());
+    gm.ApplyProjection();
+    EXPECT_TRUE(gm.Is3DMode());
+    gm.Begin2D();
     const float ortho[4][4] = {{1 / 400.0f, 0, 0, 0}, {0, -1 / 300.0f, 0, 0}, {0, 0, 1, 0}, {-1, 1, 0, 1}};
     ExpectMatrixNear(DeviceTransform(platform::TransformType::Projection), ortho);
     EXPECT_TRUE(platform::MatrixIsIdentity(DeviceTransform(platform::TransformType::View)));
@@ -303,9 +307,15 @@ TEST_F(GraphicsManagerTest, CreateBuildsTheTablesAndDropsQueuedBoxes)
     gm.AddTextQuad(0, 0, 1, 1, 0, 0, 1, 1);
     gm.EndTextQueue();
     ASSERT_EQ(gm.GetTextQueue().runCount, 1);
+    gm.SetViewFractions(0.5f, 1.0f, 0.0f, 0.5f);
     gm.Shutdown();
     Create();
     EXPECT_EQ(gm.GetDebugBoxCount(), 0u);
+    // The new device views the whole screen again: a symmetric frustum.
+    gm.ApplyProjection();
+    const Matrix projection = DeviceTransform(platform::TransformType::Projection);
+    EXPECT_EQ(projection.m[2][0], 0.0f);
+    EXPECT_EQ(projection.m[2][1], 0.0f);
     EXPECT_EQ(gm.GetTextQueue().runCount + gm.GetTextQueue().quadCount, 0);
 }
 
@@ -336,17 +346,26 @@ TEST_F(GraphicsManagerTest, ShutdownClosesEffectsThenReleasesTheDevice)
     EXPECT_FALSE(g_MaterialTable.AreDefaultsBuilt());
 }
 
-TEST_F(GraphicsManagerTest, UnknownRendererKindEndsTheProgram)
+// Writes message boxes and debugger output to the error stream, marked, for death tests.
+class MarkingSink : public platform::ReportSink
+{
+public:
+    void ShowMessageBox(const char*, const char* text) override { std::fprintf(stderr, "BOX[%s]", text); }
+    void DebugOutput(const char* text) override { std::fprintf(stderr, "DEBUG[%s]", text); }
+};
+
+TEST_F(GraphicsManagerTest, UnknownRendererKindEndsTheProgramWithABox)
 {
     RendererSettings settings;
     settings.m_uKind = 1;
     EXPECT_EXIT(
         {
-            testsupport::RecordingReportSink sink;
+            MarkingSink sink;
+            platform::SetReportSink(&sink);
             GraphicsManager local;
             local.Create(settings, nullptr);
         },
-        ::testing::ExitedWithCode(1), "");
+        ::testing::ExitedWithCode(1), "BOX\\[Failed to create D3D renderer\\]");
 }
 
 } // namespace

@@ -109,6 +109,9 @@ TEST_F(RendererDrawTest, WholeStreamDrawsButOneMoreDrawsNothingAndLinesIgnoreInd
     const ColourVertex vertices[5] = {};
     const uint16_t unused[5] = {4, 4, 4, 4, 4};
     Device()->ClearLog();
+    renderer->DrawLineColList(nullptr, 5, unused, 5); // no vertices: nothing to draw
+    renderer->DrawLineCol(nullptr);
+    EXPECT_TRUE(Device()->locks.empty() && Device()->draws.empty());
     renderer->DrawLineColList(vertices, 5, unused, 5);
     ASSERT_EQ(Device()->draws.size(), 1u);
     EXPECT_EQ(Device()->draws[0].vertexNumbers, (std::vector<uint32_t>{0, 1, 2, 3})); // whole pairs only

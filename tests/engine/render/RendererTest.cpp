@@ -4,6 +4,7 @@
 
 #include "RenderTestSupport.h"
 #include "engine/render/MeshManager.h"
+#include "engine/render/Waveform.h"
 
 #include <gtest/gtest.h>
 
@@ -185,9 +186,16 @@ TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
     EXPECT_TRUE(d->renderStateWrites.empty());
 }
 
-TEST_F(RendererTest, SceneStartViewsTheWholeScreenAgain)
+TEST_F(RendererTest, SceneStartViewsTheWholeScreenAgainOutsideTheShadowPass)
 {
     D3DRenderer& r = CreateRenderer();
+    // The device's creation made the wave tables: the saw rises from -1.
+    ASSERT_NE(GetWaveformTable(WAVE_SAW), nullptr);
+    EXPECT_EQ(GetWaveformTable(WAVE_SAW)[0], -1.0f);
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    r.BeginShadowPass(true, false);
+    ASSERT_TRUE(r.IsShadowPass());
+    r.EndFrame();
     r.SetViewport(10.0f, 110.0f, 20.0f, 70.0f);
     platform::Viewport viewport;
     Device()->GetViewport(&viewport);
@@ -195,6 +203,7 @@ TEST_F(RendererTest, SceneStartViewsTheWholeScreenAgain)
     ASSERT_TRUE(r.BeginScene(0.0f, 0));
     Device()->GetViewport(&viewport);
     EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 800 && viewport.Height == 600);
+    EXPECT_FALSE(r.IsShadowPass());
 }
 
 TEST_F(RendererTest, WorldMatrixTagsSkipRepeats)
@@ -219,8 +228,12 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
     D3DRenderer& r = CreateRenderer();
     platform::RecordingDevice* d = Device();
     const uint32_t vb = r.CreateVertexBuffer(0, 100);
+    ASSERT_TRUE(r.ReserveTexture(8, 8, 4, 7));
+    const TexturedVertex tex[3] = {};
+    const uint16_t tri[3] = {0, 1, 2};
     ASSERT_TRUE(r.BeginScene(0.0f, 0));
     r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
+    r.DrawPolsTexColTPage(tex, 3, tri, 3, 7);
     r.EndFrame();
 
     d->InjectDeviceLost(1);
@@ -246,6 +259,9 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
     EXPECT_EQ(d->GetStreamSource(&stride), r.GetVertexStream(D3DRenderer::StreamColour)->m_pBuffer.get());
     EXPECT_EQ(stride, 16u);
     EXPECT_EQ(d->GetIndices(nullptr), r.GetIndexStream()->m_pBuffer.get());
+    // The reset let go of the bound texture: the same number is bound again.
+    r.DrawPolsTexColTPage(tex, 3, tri, 3, 7);
+    EXPECT_EQ(d->draws.back().textures[0], r.GetTexture(7));
 }
 
 TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)

@@ -163,6 +163,11 @@ TEST_F(RendererTexturesTest, SubRegionIsFilteredOnceAtTheNextBind)
     const std::vector<uint32_t> level = ReadLevel(6, 0);
     EXPECT_TRUE(level[4 * 16 + 4] == 0xFFFF0000 && level[11 * 16 + 11] == 0xFFFF0000 &&
                 level[3 * 16 + 3] != 0xFFFF0000);
+    // 5 x 5 texels at (8, 8) also take 2 x 2 whole blocks: (15, 15) is in the last one.
+    renderer->UpdateTextureSubRegion(SolidBlocks(8, 4, 0x07E0).data(), 5, 5, 8, 8, 5, 6);
+    const std::vector<uint32_t> green = ReadLevel(6, 0);
+    EXPECT_TRUE(green[8 * 16 + 8] == 0xFF00FF00 && green[15 * 16 + 15] == 0xFF00FF00 &&
+                green[7 * 16 + 7] == 0xFFFF0000);
 }
 
 TEST_F(RendererTexturesTest, UnusableNumbersAndFormatsAreRefusedWithAReport)
@@ -175,6 +180,12 @@ TEST_F(RendererTexturesTest, UnusableNumbersAndFormatsAreRefusedWithAReport)
         EXPECT_TRUE(renderer->UpdateTexture(pixels.data(), 8, 8, 4, number, false)) << number;
         EXPECT_TRUE(renderer->UpdateTexture(pixels.data(), 8, 8, 4, number)) << number;
     }
+    void* bits = &bits;
+    int32_t pitch = 7;
+    renderer->LockTexture(100000, &bits, &pitch);
+    EXPECT_TRUE(bits == nullptr && pitch == 0);
+    renderer->UnlockTexture(100000);
+    EXPECT_FALSE(renderer->ReserveTexture(8, 8, 4, 100000));
     EXPECT_TRUE(Device()->ops.empty());
     EXPECT_EQ(renderer->GetTexture(100000), nullptr);
 

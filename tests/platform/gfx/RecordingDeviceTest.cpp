@@ -49,6 +49,7 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     ASSERT_OK(managed->Unlock());
     ASSERT_OK(m_device->SetRenderState(RenderState::CullMode, CullMode::None));
     ASSERT_OK(m_device->SetStreamSource(0, managed.get(), 16));
+    ASSERT_OK(m_device->LightEnable(2, true));
 
     m_rec->InjectDeviceLost(1);
     EXPECT_EQ(m_device->TestCooperativeLevel(), GfxResult::DeviceLost);
@@ -68,6 +69,7 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     ASSERT_OK(m_device->GetRenderState(RenderState::CullMode, &cull));
     EXPECT_EQ(cull, uint32_t{CullMode::CCW});
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
+    EXPECT_FALSE(m_rec->IsLightEnabled(2));
 }
 
 TEST_F(RecordingDeviceTest, DynamicLocksDiscardOrKeepAndAreSingleAndBounded)
@@ -141,6 +143,70 @@ TEST_F(RecordingDeviceTest, DrawsRecordTheVerticesTheyReadAndCheckTheRules)
     ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 1, strip, sizeof(V)));
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
     EXPECT_EQ(m_rec->GetIndices(nullptr), nullptr);
+
+    // Indexed user-pointer draws: the vertices from the lowest index on, in 16 or 32-bit indices.
+    V six[6] = {};
+    for (uint32_t i = 0; i < 6; ++i)
+        six[i].colour = i;
+    const uint16_t short3[3] = {3, 4, 3};
+    ASSERT_OK(m_device->DrawIndexedPrimitiveUP(PrimitiveType::LineStrip, 3, 2, 2, short3, PixelFormat::Index16, six,
+                                               sizeof(V)));
+    const RecordingDevice::DrawRecord& up = m_rec->draws.back();
+    EXPECT_EQ(up.primitiveCount, 2u);
+    ASSERT_EQ(up.vertexBytes.size(), 3 * sizeof(V));
+    V second;
+    std::memcpy(&second, &up.vertexBytes[sizeof(V)], sizeof(V));
+    EXPECT_EQ(second.colour, 4u);
+    const uint32_t long2[2] = {5, 4};
+    ASSERT_OK(m_device->DrawIndexedPrimitiveUP(PrimitiveType::LineList, 4, 2, 1, long2, PixelFormat::Index32, six,
+                                               sizeof(V)));
+    EXPECT_EQ(m_rec->draws.back().vertexNumbers, (std::vector<uint32_t>{5, 4}));
+    EXPECT_EQ(m_device->DrawIndexedPrimitiveUP(PrimitiveType::LineList, 4, 2, 1, long2, PixelFormat::A8R8G8B8, six,
+                                               sizeof(V)),
+              GfxResult::InvalidCall);
+}
+
+TEST_F(RecordingDeviceTest, ClearsFillTheirRectanglesAndDestroyedResourcesAreLoggedByKind)
+{
+    PresentParams params;
+    params.backBufferWidth = 4;
+    params.backBufferHeight = 4;
+    DevicePtr device;
+    ASSERT_OK(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+    RecordingDevice* rec = m_system.LastDevice();
+    ASSERT_OK(device->Clear(0, nullptr, ClearFlags::Target, 0xFF000000, 1.0f, 0));
+    const Rect corner = {2, 2, 4, 4};
+    ASSERT_OK(device->Clear(1, &corner, ClearFlags::Target, 0xFFFFFFFF, 1.0f, 0));
+    EXPECT_EQ(rec->backBuffer[0], 0xFF000000u);
+    EXPECT_EQ(rec->backBuffer[2 * 4 + 1], 0xFF000000u);
+    EXPECT_EQ(rec->backBuffer[2 * 4 + 2], 0xFFFFFFFFu);
+    EXPECT_EQ(rec->backBuffer[3 * 4 + 3], 0xFFFFFFFFu);
+
+    // 65536 vertices need a 32-bit index: its high half is read too.
+    VertexBufferPtr big;
+    ASSERT_OK(device->CreateVertexBuffer(65537 * 4, 0, Fvf::XYZ, Pool::Managed, &big));
+    IndexBufferPtr indices;
+    ASSERT_OK(device->CreateIndexBuffer(8, 0, PixelFormat::Index32, Pool::Managed, &indices));
+    void* data = nullptr;
+    ASSERT_OK(indices->Lock(0, 0, &data, 0));
+    const uint32_t pair[2] = {65536, 1};
+    std::memcpy(data, pair, sizeof(pair));
+    ASSERT_OK(indices->Unlock());
+    ASSERT_OK(device->SetStreamSource(0, big.get(), 4));
+    ASSERT_OK(device->SetIndices(indices.get(), 0));
+    ASSERT_OK(device->BeginScene());
+    ASSERT_OK(device->DrawIndexedPrimitive(PrimitiveType::LineList, 0, 65537, 0, 1));
+    EXPECT_EQ(rec->draws.back().vertexNumbers, (std::vector<uint32_t>{65536, 1}));
+
+    TexturePtr texture;
+    ASSERT_OK(device->CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture));
+    rec->ClearLog();
+    big.reset();
+    indices.reset();
+    texture.reset();
+    EXPECT_EQ(rec->ops, (std::vector<RecordingDevice::Op>{RecordingDevice::Op::DestroyVertexBuffer,
+                                                          RecordingDevice::Op::DestroyIndexBuffer,
+                                                          RecordingDevice::Op::DestroyTexture}));
 }
 
 TEST_F(RecordingDeviceTest, DestroyedResourcesAreUnboundAndOutliveTheirDevice)
@@ -156,6 +222,21 @@ TEST_F(RecordingDeviceTest, DestroyedResourcesAreUnboundAndOutliveTheirDevice)
     EXPECT_EQ(m_device->GetTexture(1), nullptr);
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
     EXPECT_EQ(m_rec->LiveTextures() + m_rec->LiveVertexBuffers(), 1u);
+
+    // Writes outside a locked rectangle do not reach the texture: only the texel at (1, 1) changes.
+    TexturePtr square;
+    ASSERT_OK(m_device->CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &square));
+    LockedRect inside;
+    const Rect one = {1, 1, 2, 2};
+    ASSERT_OK(square->LockRect(0, &inside, &one, 0));
+    for (int i = -5; i < 5; ++i)
+        static_cast<uint32_t*>(inside.bits)[i] = 0xFFFFFFFF;
+    ASSERT_OK(square->UnlockRect(0));
+    ASSERT_OK(square->LockRect(0, &inside, nullptr, LockFlags::ReadOnly));
+    const uint32_t* texels = static_cast<const uint32_t*>(inside.bits);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(texels[i], i == 5 ? 0xFFFFFFFFu : 0u) << i;
+    ASSERT_OK(square->UnlockRect(0));
 
     // A texture still works as memory after its device is gone.
     m_device.reset();
