@@ -65,14 +65,14 @@ void D3DRenderer::ReleaseDynamicStreams()
     {
         if (!stream)
             continue;
-        if (stream->m_bLocked && stream->m_pBuffer)
+        if (stream->m_bLocked) // only a stream with a buffer is ever locked
             stream->m_pBuffer->Unlock();
         stream->m_bLocked = false;
         stream.reset();
     }
     if (m_pIndexStream)
     {
-        if (m_pIndexStream->m_bLocked && m_pIndexStream->m_pBuffer)
+        if (m_pIndexStream->m_bLocked)
             m_pIndexStream->m_pBuffer->Unlock();
         m_pIndexStream.reset();
     }

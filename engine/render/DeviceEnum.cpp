@@ -124,7 +124,6 @@ void EnumerateModes(platform::IGraphicsSystem& system, uint32_t adapter, Adapter
         entry.m_uHeight = mode.height;
         entry.m_uBitsPerPixel = bits;
         entry.m_uModeIndex = m;
-        entry.m_uRenderTargetFlags = 0;
         LogLine(file, "Vid Mode %d X %d X %d\n", static_cast<int>(mode.width), static_cast<int>(mode.height),
                 static_cast<int>(bits));
         for (const auto& target : kTargets)

@@ -212,6 +212,7 @@ public:
     float GetShadowFactor() const { return m_fShadowFactor; }
     const platform::Viewport& GetViewportRecord(int i) const { return m_aViewport[i ? 1 : 0]; }
     const uint16_t* GetQuadIndices() const { return m_auQuadIndices; }
+    const std::vector<TexturedVertex>& GetRibbonVertices() const { return m_ribbonVertices; }
     const std::vector<uint16_t>& GetRibbonIndices() const { return m_ribbonIndices; }
     // The per-frame counters and totals the drawing code counts (cleared at every frame start).
     uint32_t m_auFrameCounter[3] = {};

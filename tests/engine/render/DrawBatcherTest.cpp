@@ -67,6 +67,7 @@ TEST_F(DrawBatcherTest, BatchIsDrawnOnStateChangeOrOnceItHolds1900Vertices)
     const auto& renderer = *static_cast<D3DRenderer*>(gm.GetRenderer());
     ASSERT_NE(g_MaterialTable.GetParts(1).m_iStateSet, g_MaterialTable.GetParts(2).m_iStateSet);
     Box();
+    EXPECT_TRUE(gm.GetBatchKind() == BATCH_COLOURED_TRIS && gm.GetBatchTexture() == 0 && gm.GetBatchMaterial() == 1);
     Flush();
     EXPECT_EQ(renderer.GetRememberedStateSet(), g_MaterialTable.GetParts(1).m_iStateSet);
     // Two rectangles of one state are one draw of both quads; with nothing pending a flush calls nothing.

@@ -100,6 +100,7 @@ TEST_F(GraphicsManagerTest, ProjectionAndViewMatricesMatchHandComputedValues)
     const float inverse[4][4] = {{0, 0, -1, 0}, {0, 1, 0, 0}, {1, 0, 0, 0}, {-7, -6, 5, 1}};
     ExpectMatrixNear(gm.GetInverseViewMatrix(), inverse);
     EXPECT_EQ(DeviceTransform(platform::TransformType::View).m[3][0], 5.0f);
+    EXPECT_EQ(g_ViewCache.m_view.m[3][2], 7.0f); // the view sent is also the one the model code reads
     // The camera axes are the view's columns: right along -z, up along +y, forward along +x in the world.
     const Vec3 axes[3] = {gm.GetRightAxis(), gm.GetUpAxis(), gm.GetForwardAxis()};
     const Vec3 expectedAxes[3] = {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}};
@@ -291,7 +292,13 @@ TEST_F(GraphicsManagerTest, CreateBuildsTheTablesAndDropsQueuedBoxes)
     EXPECT_EQ(std::vector<uint16_t>(q, q + 6), (std::vector<uint16_t>{0, 2, 1, 0, 3, 2}));
     EXPECT_EQ(std::vector<uint16_t>(q + 49 * 6, q + 50 * 6), (std::vector<uint16_t>{196, 198, 197, 196, 199, 198}));
     EXPECT_TRUE(g_MaterialTable.AreDefaultsBuilt());
-    // Ribbon r: start cap, two body triangles and end cap over its six vertices from 6r.
+    // Ribbon r: start cap, two body triangles and end cap over its six vertices from 6r, whose texture
+    // coordinates are fixed: the caps' points at u 0 and 1, the body's edges at v 0 and 1.
+    const std::vector<TexturedVertex>& ribbonVertices = gm.GetRibbonVertices();
+    ASSERT_EQ(ribbonVertices.size(), 1200u);
+    const float uv[6][2] = {{0, 1}, {0.5f, 1}, {0, 0.5f}, {0.5f, 0}, {1, 0.5f}, {1, 0}};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(ribbonVertices[1194 + i].u == uv[i][0] && ribbonVertices[1194 + i].v == uv[i][1]) << i;
     const std::vector<uint16_t>& ribbons = gm.GetRibbonIndices();
     ASSERT_EQ(ribbons.size(), 200u * 12u);
     EXPECT_EQ(std::vector<uint16_t>(ribbons.end() - 12, ribbons.end()),

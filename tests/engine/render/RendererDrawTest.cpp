@@ -112,8 +112,12 @@ TEST_F(RendererDrawTest, WholeStreamDrawsButOneMoreDrawsNothingAndLinesIgnoreInd
     renderer->DrawLineColList(nullptr, 5, unused, 5); // no vertices: nothing to draw
     renderer->DrawLineCol(nullptr);
     EXPECT_TRUE(Device()->locks.empty() && Device()->draws.empty());
+    renderer->SetWorldMatrix(platform::MatrixTranslation(1, 2, 3), 5);
     renderer->DrawLineColList(vertices, 5, unused, 5);
     ASSERT_EQ(Device()->draws.size(), 1u);
+    platform::Matrix world;
+    Device()->GetTransform(platform::TransformType::World, &world);
+    EXPECT_TRUE(platform::MatrixIsIdentity(world)); // line lists are given in world coordinates
     EXPECT_EQ(Device()->draws[0].vertexNumbers, (std::vector<uint32_t>{0, 1, 2, 3})); // whole pairs only
 }
 
@@ -156,7 +160,13 @@ TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnReleas
     EXPECT_TRUE(renderer->ReleaseVertexBuffer(handle));
     EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
     const uint32_t ib = renderer->CreateIndexBuffer(30);
-    renderer->SetStreams(nullptr, 0, 0, renderer->GetIndexBufferByHandle(ib)->GetDeviceBuffer(), 7);
+    platform::IIndexBuffer* indexBuffer = renderer->GetIndexBufferByHandle(ib)->GetDeviceBuffer();
+    renderer->SetStreams(nullptr, 0, 0, indexBuffer, 7);
+    Device()->ClearLog();
+    renderer->SetStreams(nullptr, 0, 0, indexBuffer, 9); // the same indices from another base vertex
+    uint32_t base = 0;
+    EXPECT_EQ(Device()->GetIndices(&base), indexBuffer);
+    EXPECT_EQ(base, 9u);
     EXPECT_TRUE(renderer->ReleaseIndexBuffer(ib));
     EXPECT_EQ(renderer->GetStreamBinding().m_pIndexBuffer, nullptr);
 
@@ -266,6 +276,14 @@ TEST_F(RendererDrawTest, BufferLocksAppendFromTheStartAndReadBack)
     EXPECT_EQ(start, 0u);
     vb->Unlock();
     EXPECT_EQ(vb->Lock(1001, &start), nullptr);
+    ASSERT_NE(vb->Lock(1, &start), nullptr);
+    EXPECT_EQ(vb->LockRange(1, 0), nullptr); // already locked
+    vb->Unlock();
+
+    // A buffer its device could not make locks nothing.
+    VertexBuffer orphan(10, 1, nullptr);
+    EXPECT_EQ(orphan.Lock(2, &start), nullptr);
+    EXPECT_EQ(orphan.LockRange(2, 0), nullptr);
 }
 
 TEST_F(RendererDrawTest, HandleTablesGrowPastTheirFirstSizeAndRefuseUnknownHandles)

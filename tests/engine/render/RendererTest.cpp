@@ -3,6 +3,7 @@
 #include "engine/render/D3DRenderer.h"
 
 #include "RenderTestSupport.h"
+#include "engine/render/MaterialParts.h"
 #include "engine/render/MeshManager.h"
 #include "engine/render/Waveform.h"
 
@@ -204,6 +205,54 @@ TEST_F(RendererTest, SceneStartViewsTheWholeScreenAgainOutsideTheShadowPass)
     Device()->GetViewport(&viewport);
     EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 800 && viewport.Height == 600);
     EXPECT_FALSE(r.IsShadowPass());
+}
+
+TEST_F(RendererTest, DepthRangeClampAndStateValidation)
+{
+    using platform::TextureAddress;
+    D3DRenderer& r = CreateRenderer();
+    platform::RecordingDevice* d = Device();
+    r.SetDepthRange(0.25f, 0.5f);
+    platform::Viewport viewport;
+    d->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 0 && viewport.Width == 800 && viewport.Height == 600 && viewport.MinZ == 0.25f &&
+                viewport.MaxZ == 0.5f);
+
+    // Clamping applies to the first two stages only, in both directions.
+    r.SetTextureClamp(true);
+    for (uint32_t stage = 0; stage < 3; ++stage)
+        for (auto state : {TextureStageState::AddressU, TextureStageState::AddressV})
+            EXPECT_EQ(d->StageStateWritesOf(stage, state),
+                      stage < 2 ? std::vector<uint32_t>{TextureAddress::Clamp} : std::vector<uint32_t>{})
+                << stage;
+    r.SetTextureClamp(false);
+    EXPECT_EQ(d->StageStateWritesOf(1, TextureStageState::AddressV).back(), uint32_t(TextureAddress::Wrap));
+
+    // Validation binds texture 1 on the stages the set uses, asks the device, and leaves the starting state.
+    ASSERT_TRUE(r.ReserveTexture(8, 8, 4, 1));
+    StateSet set{};
+    set.m_uColourOp1 = 1;
+    r.SetWireframe(0, true);
+    d->ClearLog();
+    EXPECT_TRUE(r.ValidateStateSet(set));
+    EXPECT_EQ(d->CountOps(Op::ValidateDevice), 1u);
+    ASSERT_EQ(d->textureBinds.size(), 2u);
+    EXPECT_TRUE(d->textureBinds[0].texture == r.GetTexture(1) && d->textureBinds[1].texture == r.GetTexture(1));
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FillMode).back(), uint32_t(platform::FillMode::Solid));
+    // What validation bound is known to be bound: asking for it again costs nothing.
+    r.SetDeviceTexturePipe(0, 1);
+    r.SetDeviceTexturePipe(1, 1);
+    d->ClearLog();
+    r.ApplyTexturePipes();
+    EXPECT_TRUE(d->textureBinds.empty());
+    set.m_uColourOp1 = 0;
+    hook.config.failValidateDevice = true;
+    renderer->Release();
+    CreateRenderer();
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 1));
+    Device()->ClearLog();
+    EXPECT_FALSE(renderer->ValidateStateSet(set));
+    EXPECT_EQ(Device()->textureBinds.size(), 1u);
 }
 
 TEST_F(RendererTest, WorldMatrixTagsSkipRepeats)

@@ -186,6 +186,7 @@ TEST_F(RendererTexturesTest, UnusableNumbersAndFormatsAreRefusedWithAReport)
     EXPECT_TRUE(bits == nullptr && pitch == 0);
     renderer->UnlockTexture(100000);
     EXPECT_FALSE(renderer->ReserveTexture(8, 8, 4, 100000));
+    EXPECT_TRUE(renderer->UpdateTextureSubRegion(pixels.data(), 2, 2, 0, 0, 4, 100000));
     EXPECT_TRUE(Device()->ops.empty());
     EXPECT_EQ(renderer->GetTexture(100000), nullptr);
 
@@ -197,6 +198,25 @@ TEST_F(RendererTexturesTest, UnusableNumbersAndFormatsAreRefusedWithAReport)
     EXPECT_FALSE(renderer->ReserveTexture(8, 8, 4, 5));
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0].text.rfind("D3D:ReserveTexture (D3DXCheckTextureRequirements):- ", 0), 0u);
+}
+
+TEST_F(RendererTexturesTest, SubRegionIsConvertedIntoATextureOfAnotherFormat)
+{
+    // Without 32-bit textures the 32-bit image lives in 4-bit channels; a 2 x 2 region at (2, 2) keeps its layout.
+    hook.config.adapters[0].textureFormats = {PixelFormat::A4R4G4B4};
+    renderer->Release();
+    CreateRenderer();
+    ASSERT_TRUE(renderer->ReserveTexture(4, 4, 4, 3));
+    const std::vector<uint32_t> black(16, 0xFF000000);
+    renderer->UpdateTexture(black.data(), 4, 4, 4, 3);
+    const uint32_t region[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    ASSERT_TRUE(renderer->UpdateTextureSubRegion(region, 2, 2, 2, 2, 4, 3));
+    const std::vector<uint32_t> level = ReadLevel(3, 0);
+    EXPECT_EQ(level[2 * 4 + 2], 0xFFFF0000u);
+    EXPECT_EQ(level[2 * 4 + 3], 0xFF00FF00u);
+    EXPECT_EQ(level[3 * 4 + 2], 0xFF0000FFu);
+    EXPECT_EQ(level[3 * 4 + 3], 0xFFFFFFFFu);
+    EXPECT_EQ(level[1 * 4 + 1], 0xFF000000u);
 }
 
 TEST_F(RendererTexturesTest, ATextureWrittenThroughALockIsFilteredOnceByTheChangedPass)

@@ -39,6 +39,7 @@ TEST_F(ScreenDrawTest, EveryCallDrawsOrBatchesItsVerticesAndIndices)
     } cases[] = {
         // clang-format off
         {"triangle", [&] { gm.DrawTriangle(1, 2, 3, 4, 5, 6, 1, 2, 3); }, BATCH_NONE, 0, 1, {{1, 2, 0, 1}, {3, 4, 0, 2}, {5, 6, 0, 3}}},
+        {"pixel", [&] { gm.DrawPixel(7, -3, c); }, BATCH_NONE, 0, 1, {{7, -3, 0, c}, {8, -3, 0, c}, {8, -2, 0, c}, {7, -2, 0, c}}},
         {"xywh", [&] { gm.DrawRectXYWH(xywh, c); }, BATCH_NONE, 0, 1, {{5, 6, 0, c}, {15, 6, 0, c}, {15, 26, 0, c}, {5, 26, 0, c}}},
         {"fill: x 10 to 30, y 20 to 40", [&] { gm.FillRect(fill, c); }, BATCH_NONE, 0, 1,
          {{10, 20, 0, c}, {30, 20, 0, c}, {30, 40, 0, c}, {10, 40, 0, c}}},
@@ -160,6 +161,13 @@ TEST_F(ScreenDrawTest, PointsProjectAndScreenPointsGiveGroundPointsAndRays)
         EXPECT_EQ(origin.y, 10.0f);
         EXPECT_NEAR(platform::Vec3Length(direction - platform::Vec3Normalize({dx, dy, depth})), 0.0f, 1e-5f);
     }
+    // The eye moved sideways (the view kept): the ground point moves with it.
+    gm.SetEyePosition({5, 10, -3});
+    Vec3 moved;
+    ASSERT_TRUE(gm.PickGroundPoint(100, 450, 2, &moved));
+    const float t = 8.0f / 150.0f;
+    EXPECT_NEAR(platform::Vec3Length(moved - Vec3{5 - 300 * t, 0, -3 + depth * t}), 0.0f, 1e-3f);
+    gm.SetEyePosition({0, 10, 0});
     Vec3 origin, direction;
     gm.GetRayTowards({3, 14, 0}, &origin, &direction);
     EXPECT_NEAR(platform::Vec3Length(direction - Vec3{0.6f, 0.8f, 0}), 0.0f, 1e-6f);

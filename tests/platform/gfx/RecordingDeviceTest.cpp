@@ -141,8 +141,10 @@ TEST_F(RecordingDeviceTest, DrawsRecordTheVerticesTheyReadAndCheckTheRules)
     // A user-pointer draw leaves nothing bound.
     V strip[3] = {};
     ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 1, strip, sizeof(V)));
+    uint32_t base = 99;
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
-    EXPECT_EQ(m_rec->GetIndices(nullptr), nullptr);
+    EXPECT_EQ(m_rec->GetIndices(&base), nullptr);
+    EXPECT_EQ(base, 0u);
 
     // Indexed user-pointer draws: the vertices from the lowest index on, in 16 or 32-bit indices.
     V six[6] = {};
@@ -184,7 +186,9 @@ TEST_F(RecordingDeviceTest, ClearsFillTheirRectanglesAndDestroyedResourcesAreLog
 
     // 65536 vertices need a 32-bit index: its high half is read too.
     VertexBufferPtr big;
+    rec->ClearLog();
     ASSERT_OK(device->CreateVertexBuffer(65537 * 4, 0, Fvf::XYZ, Pool::Managed, &big));
+    EXPECT_EQ(rec->ops, std::vector<RecordingDevice::Op>{RecordingDevice::Op::CreateVertexBuffer});
     IndexBufferPtr indices;
     ASSERT_OK(device->CreateIndexBuffer(8, 0, PixelFormat::Index32, Pool::Managed, &indices));
     void* data = nullptr;
@@ -287,6 +291,12 @@ TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
     EXPECT_EQ(m_system.CheckDeviceType(0, DeviceType::Hal, desktop, desktop, true), GfxResult::Ok);
     EXPECT_NE(m_system.CheckDeviceType(0, DeviceType::Hal, other, other, true), GfxResult::Ok);
     EXPECT_EQ(m_system.CheckDeviceType(0, DeviceType::Hal, other, other, false), GfxResult::Ok);
+    // Modes are listed per adapter; one past the end is refused.
+    DisplayMode mode;
+    const uint32_t modes = m_system.GetAdapterModeCount(0);
+    EXPECT_EQ(m_system.EnumAdapterModes(0, modes - 1, &mode), GfxResult::Ok);
+    EXPECT_EQ(m_system.EnumAdapterModes(0, modes, &mode), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system.EnumAdapterModes(1, 0, &mode), GfxResult::InvalidCall);
     // No device without somewhere to put it, its parameters or a real adapter.
     PresentParams params;
     DevicePtr device;
@@ -302,6 +312,16 @@ TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
     m_rec->ClearLog();
     m_device->ReadBackBuffer(&pixels, &width, &height);
     EXPECT_EQ(m_rec->CountOps(RecordingDevice::Op::ReadBackBuffer), 1u);
+}
+
+TEST(DeviceFormatTest, VertexSizesAddUpTheirParts)
+{
+    // Position 12 (or 16 transformed), normal 12, each colour 4, each coordinate pair 8; no position, no layout.
+    EXPECT_EQ(FvfVertexSize(Fvf::XYZ | Fvf::Diffuse), 16u);
+    EXPECT_EQ(FvfVertexSize(0x112), 32u); // position, normal, one pair
+    EXPECT_EQ(FvfVertexSize(0x1D2), 40u); // position, normal, both colours, one pair
+    EXPECT_EQ(FvfVertexSize(Fvf::XYZRHW | Fvf::Diffuse | Fvf::Specular | 0x200), 40u);
+    EXPECT_EQ(FvfVertexSize(Fvf::Diffuse | 0x100), 0u);
 }
 
 // ---------------------------------------------------------------- texture helpers
