@@ -72,13 +72,9 @@ float EvaluateOne(uint32_t shape, uint32_t frequency, uint32_t phase, int16_t am
 int16_t ToFixed16(float value)
 {
     const float scaled = value * 256.0f;
-    if (!(scaled == scaled))
+    if (std::isnan(scaled))
         return 0;
-    if (scaled >= 32767.0f)
-        return 32767;
-    if (scaled <= -32768.0f)
-        return -32768;
-    return int16_t(scaled);
+    return int16_t(std::clamp(scaled, -32768.0f, 32767.0f));
 }
 
 } // namespace

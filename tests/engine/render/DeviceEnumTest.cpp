@@ -164,6 +164,18 @@ TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
         EXPECT_EQ(params.enableAutoDepthStencil, c.depthFormat != PixelFormat::Unknown);
         EXPECT_EQ(stencil, c.stencil);
     }
+    // A back buffer to be read keeps its pixels after presenting: copied, not discarded.
+    platform::RecordingSystem system;
+    for (bool lockable : {true, false})
+    {
+        RendererSettings settings;
+        settings.m_bLockableBackBuffer = lockable;
+        platform::PresentParams params;
+        BuildPresentParams(system, settings, nullptr, &params, nullptr);
+        EXPECT_EQ(params.swapEffect, lockable ? platform::SwapEffect::Copy : platform::SwapEffect::Discard);
+        EXPECT_EQ(params.flags, lockable ? uint32_t(platform::PresentFlags::LockableBackBuffer) : 0u);
+        EXPECT_TRUE(params.backBufferWidth == 800 && params.backBufferHeight == 600 && params.backBufferCount == 1);
+    }
 }
 
 TEST_F(DeviceEnumTest, HardwareVertexProcessingFallsBackToSoftware)

@@ -162,16 +162,18 @@ TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5
 
 TEST_F(DrawBatcherTest, DebugBoxesAreShadedByTheLightAndDrawnAtTheStartOf2D)
 {
-    gm.SetLight({0, 2, 0}, 0, 0, 0, ~0u); // normalised to straight up
+    gm.SetLight({2, 3, 6}, 0, 0, 0, ~0u); // normalised to (2, 3, 6) / 7
     const DebugBox box = {1, 2, 3, 2, 4, 6, 0x80C86432};
     gm.DrawShadedBox(box);
     Flush();
     ASSERT_EQ(Draws().size(), 1u);
     const auto drawn = Decode<ColourVertex>(Draws()[0]);
     ASSERT_TRUE(drawn.vertices.size() == 24 && drawn.indices.size() == 36);
-    // Faces +x, -z, -x, +z, -y, +y, four corners each on its face; bytes times 0.5 + 0.5 (n . light), alpha kept.
+    // Faces +x, -z, -x, +z, -y, +y, four corners each on its face; bytes times 0.5 + 0.5 (n . light), alpha kept:
+    // n . light is 2/7, -6/7, -2/7, 6/7, -3/7, 3/7, so 200, 100 and 50 become (+x) 128.6, 64.3, 32.1; (-z) 14.3,
+    // 7.1, 3.6; (-x) 71.4, 35.7, 17.9; (+z) 185.7, 92.9, 46.4; (-y) 57.1, 28.6, 14.3; (+y) 142.9, 71.4, 35.7.
     const Vec3 normals[6] = {{1, 0, 0}, {0, 0, -1}, {-1, 0, 0}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}};
-    const uint32_t colours[6] = {0x80643219, 0x80643219, 0x80643219, 0x80643219, 0x80000000, 0x80C86432};
+    const uint32_t colours[6] = {0x80804020, 0x800E0703, 0x80472311, 0x80B95C2E, 0x80391C0E, 0x808E4723};
     const Vec3 half = {1, 2, 3}; // the box's half size, and its centre too
     for (uint32_t f = 0; f < 6; ++f)
     {

@@ -107,6 +107,13 @@ TEST_F(GraphicsManagerTest, ProjectionAndViewMatricesMatchHandComputedValues)
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(axes[i].x == expectedAxes[i].x && axes[i].y == expectedAxes[i].y && axes[i].z == expectedAxes[i].z)
             << i;
+    // Column by column, whatever the matrix holds.
+    gm.SetViewMatrix({{{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 10, 0}, {0, 0, 0, 1}}}, false);
+    const Vec3 right = gm.GetRightAxis(), up = gm.GetUpAxis(), forward = gm.GetForwardAxis();
+    EXPECT_TRUE(right.x == 1 && right.y == 4 && right.z == 7);
+    EXPECT_TRUE(up.x == 2 && up.y == 5 && up.z == 8);
+    EXPECT_TRUE(forward.x == 3 && forward.y == 6 && forward.z == 10);
+    gm.SetViewMatrix({{{0, 0, 1, 0}, {0, 1, 0, 0}, {-1, 0, 0, 0}, {5, 6, 7, 1}}}, true);
     // Culling factors with t = tan 45 = 1: 1/(aspect t), 1/t, 1/sin(atan(4/3)) = 1/0.8, 1/sin 45.
     const float cull[4] = {0.75f, 1.0f, 1.25f, std::sqrt(2.0f)};
     for (int i = 0; i < 4; ++i)

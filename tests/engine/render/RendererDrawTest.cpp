@@ -258,6 +258,15 @@ TEST_F(RendererDrawTest, BufferLocksAppendFromTheStartAndReadBack)
 {
     VertexBuffer* vb = renderer->GetVertexBufferByHandle(renderer->CreateVertexBuffer(1, 1000));
     ASSERT_NE(vb, nullptr);
+    // A managed buffer of plain usage (0); the dynamic streams are write-only and dynamic (0x208), in the default
+    // pool, 4000 vertices of 16 bytes for the coloured one.
+    platform::BufferDesc desc;
+    ASSERT_EQ(vb->GetDeviceBuffer()->GetDesc(&desc), platform::GfxResult::Ok);
+    EXPECT_TRUE(desc.usage == 0 && desc.pool == platform::Pool::Managed && desc.size == 1000u * 24u);
+    ASSERT_EQ(renderer->GetVertexStream(D3DRenderer::StreamColour)->m_pBuffer->GetDesc(&desc), platform::GfxResult::Ok);
+    EXPECT_TRUE(desc.usage == 0x208 && desc.pool == platform::Pool::Default && desc.size == 4000u * 16u);
+    ASSERT_EQ(renderer->GetIndexStream()->m_pBuffer->GetDesc(&desc), platform::GfxResult::Ok);
+    EXPECT_TRUE(desc.usage == 0x208 && desc.format == platform::PixelFormat::Index16 && desc.size == 64000u);
     uint32_t start = 99;
     ASSERT_NE(vb->Lock(100, &start), nullptr);
     vb->Unlock();

@@ -59,6 +59,8 @@ TEST_F(RendererTest, ResetWritesAndRemembersEveryStateAndTheCacheWritesOnlyChang
     d->ClearLog();
     EXPECT_FALSE(cache.Set(static_cast<RenderState>(platform::kRenderStateCount), 1));
     EXPECT_FALSE(cache.SetStage(0, static_cast<TextureStageState>(platform::kTextureStageStateCount), 1));
+    EXPECT_FALSE(cache.GetStage(RenderStateCache::kStages, TextureStageState::AddressU, nullptr));
+    EXPECT_TRUE(cache.GetStage(RenderStateCache::kStages - 1, TextureStageState::AddressU, nullptr));
     EXPECT_TRUE(d->renderStateWrites.empty() && d->stageStateWrites.empty());
 }
 
@@ -201,6 +203,9 @@ TEST_F(RendererTest, SceneStartViewsTheWholeScreenAgainOutsideTheShadowPass)
     platform::Viewport viewport;
     Device()->GetViewport(&viewport);
     EXPECT_TRUE(viewport.X == 10 && viewport.Y == 20 && viewport.Width == 100 && viewport.Height == 50);
+    r.SetViewport(50.0f, 10.0f, 70.0f, 70.0f); // right of its right edge, no height: empty
+    Device()->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 50 && viewport.Y == 70 && viewport.Width == 0 && viewport.Height == 0);
     ASSERT_TRUE(r.BeginScene(0.0f, 0));
     Device()->GetViewport(&viewport);
     EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 800 && viewport.Height == 600);
@@ -361,7 +366,7 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
 {
     D3DRenderer& r = CreateRenderer();
     platform::RecordingDevice* d = Device();
-    r.SetLight(0x80FF4000, 0xFFFFFFFF, 0, {0.0f, -3.0f, 4.0f}, 0x7F102030);
+    r.SetLight(0x80FF4020, 0xFFFFFFFF, 0, {0.0f, -3.0f, 4.0f}, 0x7F102030);
     platform::LightDesc light;
     ASSERT_EQ(d->GetLight(0, &light), platform::GfxResult::Ok);
     EXPECT_TRUE(d->IsLightEnabled(0));
@@ -369,7 +374,7 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
     EXPECT_FLOAT_EQ(light.direction.z, 0.8f);
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::Ambient), std::vector<uint32_t>{0x00102030});
     // The emissive scale holds the first argument's red, green, blue and alpha bytes as fractions.
-    const float scale[4] = {1.0f, 64 / 255.0f, 0.0f, 128 / 255.0f};
+    const float scale[4] = {1.0f, 64 / 255.0f, 32 / 255.0f, 128 / 255.0f};
     for (int i = 0; i < 4; ++i)
         EXPECT_FLOAT_EQ(r.GetEmissiveScale()[i], scale[i]) << i;
     d->ClearLog();
@@ -389,6 +394,7 @@ TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256NorCapabilitiesWithou
 
     hook.config.adapters[0].caps.maxTextureWidth = 128;
     CreateRenderer().GetDeviceInfo(&info);
+    EXPECT_EQ(g_AdapterTable.m_uCount, 1u); // making the device enumerated the adapters first
     EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
     EXPECT_EQ(info.m_uMaxTextureHeight, 2048u);
     EXPECT_EQ(info.m_bHardwareTnL + info.m_bPureDevice + info.m_bStencil, 3);

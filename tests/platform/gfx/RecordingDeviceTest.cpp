@@ -50,6 +50,10 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     ASSERT_OK(m_device->SetRenderState(RenderState::CullMode, CullMode::None));
     ASSERT_OK(m_device->SetStreamSource(0, managed.get(), 16));
     ASSERT_OK(m_device->LightEnable(2, true));
+    ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ));
+    IndexBufferPtr indices;
+    ASSERT_OK(m_device->CreateIndexBuffer(8, 0, PixelFormat::Index16, Pool::Managed, &indices));
+    ASSERT_OK(m_device->SetIndices(indices.get(), 4));
 
     m_rec->InjectDeviceLost(1);
     EXPECT_EQ(m_device->TestCooperativeLevel(), GfxResult::DeviceLost);
@@ -70,6 +74,10 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     EXPECT_EQ(cull, uint32_t{CullMode::CCW});
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
     EXPECT_FALSE(m_rec->IsLightEnabled(2));
+    EXPECT_EQ(m_rec->GetVertexShader(), 0u);
+    uint32_t base = 99;
+    EXPECT_EQ(m_rec->GetIndices(&base), nullptr);
+    EXPECT_EQ(base, 0u);
 }
 
 TEST_F(RecordingDeviceTest, DynamicLocksDiscardOrKeepAndAreSingleAndBounded)
@@ -227,7 +235,8 @@ TEST_F(RecordingDeviceTest, DestroyedResourcesAreUnboundAndOutliveTheirDevice)
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
     EXPECT_EQ(m_rec->LiveTextures() + m_rec->LiveVertexBuffers(), 1u);
 
-    // Writes outside a locked rectangle do not reach the texture: only the texel at (1, 1) changes.
+    // A new texture reads as zeros. Writes outside a locked rectangle do not reach it: only the texel at (1, 1)
+    // changes.
     TexturePtr square;
     ASSERT_OK(m_device->CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &square));
     LockedRect inside;
@@ -303,6 +312,21 @@ TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
     EXPECT_EQ(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, nullptr, &device), GfxResult::InvalidCall);
     EXPECT_EQ(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, nullptr), GfxResult::InvalidCall);
     EXPECT_EQ(m_system.CreateDevice(1, DeviceType::Hal, nullptr, 0, &params, &device), GfxResult::InvalidCall);
+    // Validation takes one pass; a fresh front buffer is black; stage numbers past the last bind nothing.
+    uint32_t passes = 0;
+    ASSERT_OK(m_device->ValidateDevice(&passes));
+    EXPECT_EQ(passes, 1u);
+    std::vector<uint32_t> front;
+    uint32_t frontWidth = 0, frontHeight = 0;
+    PresentParams small;
+    small.backBufferWidth = small.backBufferHeight = 2;
+    DevicePtr second;
+    ASSERT_OK(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &small, &second));
+    ASSERT_OK(second->ReadFrontBuffer(&front, &frontWidth, &frontHeight));
+    EXPECT_EQ(front, std::vector<uint32_t>(4, 0));
+    VertexBufferPtr bound = MakeBuffer(16, 0, Pool::Managed);
+    ASSERT_OK(m_device->SetStreamSource(0, bound.get(), 16));
+    EXPECT_EQ(m_device->GetTexture(kMaxTextureStages), nullptr);
     // Textures need a size; reading the back buffer is logged.
     TexturePtr texture;
     EXPECT_NE(m_device->CreateTexture(0, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture), GfxResult::Ok);
@@ -312,6 +336,23 @@ TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
     m_rec->ClearLog();
     m_device->ReadBackBuffer(&pixels, &width, &height);
     EXPECT_EQ(m_rec->CountOps(RecordingDevice::Op::ReadBackBuffer), 1u);
+
+    // Clearing the log forgets every kind of record.
+    ASSERT_OK(m_device->SetTransform(TransformType::World, MatrixIdentity()));
+    ASSERT_OK(m_device->SetRenderState(RenderState::ZEnable, 0));
+    ASSERT_OK(m_device->SetTextureStageState(0, TextureStageState::ColourOp, 1));
+    ASSERT_OK(m_device->SetTexture(0, nullptr));
+    ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ));
+    ASSERT_OK(m_device->SetIndices(nullptr, 0));
+    ASSERT_OK(m_device->SetViewport({0, 0, 1, 1, 0.0f, 1.0f}));
+    ASSERT_OK(m_device->SetMaterial(MaterialDesc{}));
+    ASSERT_OK(m_device->SetLight(0, LightDesc{}));
+    ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::Target, 0, 1.0f, 0));
+    m_rec->ClearLog();
+    EXPECT_TRUE(m_rec->ops.empty() && m_rec->transformWrites.empty() && m_rec->renderStateWrites.empty() &&
+                m_rec->stageStateWrites.empty() && m_rec->textureBinds.empty() && m_rec->streamBinds.empty() &&
+                m_rec->indexBinds.empty() && m_rec->vertexShaderWrites.empty() && m_rec->viewports.empty() &&
+                m_rec->materials.empty() && m_rec->lights.empty() && m_rec->clears.empty());
 }
 
 TEST(DeviceFormatTest, VertexSizesAddUpTheirParts)
