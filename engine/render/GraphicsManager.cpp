@@ -94,7 +94,6 @@ void GraphicsManager::Create(const RendererSettings& settings, void* window)
     m_pModelList = std::make_unique<ModelDrawList>();
     m_pLineSegments = std::make_unique<LineSegmentList>(kLineSegmentCapacity);
 
-    m_uCounterWord = 0;
     m_afViewFraction[0] = 0.0f;
     m_afViewFraction[1] = 1.0f;
     m_afViewFraction[2] = 0.0f;

@@ -289,7 +289,6 @@ private:
 
     bool m_b3DMode = false;
     uint32_t m_uFrameTime = 0;
-    uint32_t m_uCounterWord = 0;
 
     bool m_bClear = true;
     uint32_t m_uClearColour = kDefaultClearColour;

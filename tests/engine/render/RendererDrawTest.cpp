@@ -52,6 +52,7 @@ protected:
 };
 
 constexpr uint32_t kDiscard = LockFlags::Discard | LockFlags::NoSysLock;
+const ColourVertex kLine[2] = {{0, 0, 0, ~0u}, {1, 1, 0, ~0u}};
 constexpr uint32_t kAppend = LockFlags::NoOverwrite | LockFlags::NoSysLock;
 
 TEST_F(RendererDrawTest, DynamicStreamAppendsWrapsAndDiscards)
@@ -177,6 +178,10 @@ TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnReleas
     renderer->ReleaseDynamicStreams();
     EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
     EXPECT_EQ(renderer->GetStreamBinding().m_pIndexBuffer, nullptr);
+    Device()->ClearLog();
+    DrawTriangles(3); // no streams: nothing to fill or draw
+    renderer->DrawLineCol(kLine);
+    EXPECT_TRUE(Device()->draws.empty());
     renderer->CreateDynamicStreams();
     Device()->ClearLog();
     DrawTriangles(3);

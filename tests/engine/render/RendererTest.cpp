@@ -62,6 +62,10 @@ TEST_F(RendererTest, ResetWritesAndRemembersEveryStateAndTheCacheWritesOnlyChang
     EXPECT_FALSE(cache.GetStage(RenderStateCache::kStages, TextureStageState::AddressU, nullptr));
     EXPECT_TRUE(cache.GetStage(RenderStateCache::kStages - 1, TextureStageState::AddressU, nullptr));
     EXPECT_TRUE(d->renderStateWrites.empty() && d->stageStateWrites.empty());
+    // A device attached afresh holds none of the remembered values: they are written again.
+    cache.Attach(d);
+    EXPECT_TRUE(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less));
+    EXPECT_TRUE(cache.SetStage(3, TextureStageState::AddressU, platform::TextureAddress::Wrap));
 }
 
 TEST_F(RendererTest, ResetWritesTheStartingState)
@@ -147,6 +151,7 @@ TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
     r.SetFog(0.0f, 200.0f, 0x00406080); // a start of 0 is fog on
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{1});
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnd), std::vector<uint32_t>{platform::FloatBits(200.0f)});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogVertexMode), std::vector<uint32_t>{platform::FogMode::Linear});
     EXPECT_TRUE(d->RenderStateWritesOf(RenderState::FogTableMode).empty()); // none already
     d->ClearLog();
     r.SetFog(0.0f, 200.0f, 0x00406080);
@@ -345,6 +350,9 @@ TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
     r.GetFrameStats(&main);
     EXPECT_EQ(main.Get(RenderStats::DrawCalls), 0u);
     EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 0u);
+    r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0); // a new scene counts into the main pass again
+    EXPECT_EQ(r.GetStats(0).Get(RenderStats::DrawCalls), 1u);
+    EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 0u);
 }
 
 TEST_F(RendererTest, ClearTakesStencilOnlyWhenTheDepthFormatHasIt)
@@ -411,11 +419,14 @@ TEST_F(RendererTest, FrameEndDropsEveryTextureRequestAndANewDeviceStartsWithoutF
         EXPECT_EQ(r.GetRequestedTexture(pipe), -1) << pipe;
 
     r.SetFog(10.0f, 50.0f, 0x00FFFFFF);
+    ASSERT_TRUE(r.ReserveTexture(64, 64, 4, 9));
     r.Release();
     EXPECT_EQ(r.GetTexture(0), nullptr); // no table without a device
     ASSERT_TRUE(r.CreateDevice(nullptr, RendererSettings{}));
     EXPECT_EQ(r.GetFogStart(), 0.0f);
     EXPECT_EQ(r.GetFogEnd(), 0.0f);
+    ASSERT_TRUE(r.BeginScene(0.0f, 0)); // the textures of the old device count no more
+    EXPECT_EQ(r.GetStats(0).Get(RenderStats::TextureMemory), 0u);
 }
 
 TEST_F(RendererTest, WireframeChangesFillAndCullAndDropsTextureRequests)

@@ -132,6 +132,19 @@ TEST_F(RendererTexturesTest, MipDataFillsEachLevelFromItsOffsetAndNoFurther)
     EXPECT_TRUE(renderer->UpdateTexture(data.get(), 16, 16, 5, 3, true));
     for (uint32_t level = 0; level < 5; ++level)
         EXPECT_EQ(ReadLevel(3, level).front(), expected[level]) << "level " << level;
+
+    // 32-bit 8 x 8, four levels down to a single texel: 64 + 16 + 4 + 1 pixels.
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 4));
+    ASSERT_EQ(renderer->GetTexture(4)->GetLevelCount(), 4u);
+    const uint32_t sides[4] = {8, 4, 2, 1};
+    auto pixels = std::make_unique<uint32_t[]>(85);
+    uint32_t* at = pixels.get();
+    for (uint32_t level = 0; level < 4; ++level)
+        at = std::fill_n(at, sides[level] * sides[level], expected[level]);
+    EXPECT_TRUE(renderer->UpdateTexture(pixels.get(), 8, 8, 4, 4, true));
+    for (uint32_t level = 0; level < 4; ++level)
+        EXPECT_EQ(ReadLevel(4, level), std::vector<uint32_t>(sides[level] * sides[level], expected[level]))
+            << "level " << level;
 }
 
 TEST_F(RendererTexturesTest, SubRegionIsFilteredOnceAtTheNextBind)

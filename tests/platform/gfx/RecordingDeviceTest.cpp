@@ -51,6 +51,7 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     ASSERT_OK(m_device->SetStreamSource(0, managed.get(), 16));
     ASSERT_OK(m_device->LightEnable(2, true));
     ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ));
+    ASSERT_OK(m_device->SetTextureStageState(0, TextureStageState::ColourOp, TextureOp::Disable));
     IndexBufferPtr indices;
     ASSERT_OK(m_device->CreateIndexBuffer(8, 0, PixelFormat::Index16, Pool::Managed, &indices));
     ASSERT_OK(m_device->SetIndices(indices.get(), 4));
@@ -62,7 +63,12 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     PresentParams params = m_device->GetPresentParams();
     EXPECT_EQ(m_device->Reset(params), GfxResult::InvalidCall); // the dynamic buffer still lives
     dynamic.reset();
+    params.backBufferWidth = 320; // a reset may change the back buffer
+    params.backBufferHeight = 200;
     ASSERT_OK(m_device->Reset(params));
+    Viewport viewport;
+    ASSERT_OK(m_device->GetViewport(&viewport));
+    EXPECT_TRUE(m_device->GetPresentParams().backBufferWidth == 320 && viewport.Width == 320 && viewport.Height == 200);
     EXPECT_EQ(m_device->TestCooperativeLevel(), GfxResult::Ok);
 
     // Managed memory survives; states and bindings return to the defaults.
@@ -75,6 +81,11 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
     EXPECT_FALSE(m_rec->IsLightEnabled(2));
     EXPECT_EQ(m_rec->GetVertexShader(), 0u);
+    uint32_t colourOp = 0;
+    ASSERT_OK(m_device->GetTextureStageState(0, TextureStageState::ColourOp, &colourOp));
+    EXPECT_EQ(colourOp, uint32_t(TextureOp::Modulate));
+    EXPECT_EQ(m_device->GetTextureStageState(kMaxTextureStages, TextureStageState::ColourOp, &colourOp),
+              GfxResult::InvalidCall);
     uint32_t base = 99;
     EXPECT_EQ(m_rec->GetIndices(&base), nullptr);
     EXPECT_EQ(base, 0u);
@@ -144,7 +155,10 @@ TEST_F(RecordingDeviceTest, DrawsRecordTheVerticesTheyReadAndCheckTheRules)
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
     // A plain draw reads its vertices in order from the start vertex: two lines from vertex 3 read 3 to 6.
     ASSERT_OK(m_device->SetStreamSource(0, vertices.get(), sizeof(V)));
+    m_rec->ClearLog();
     ASSERT_OK(m_device->DrawPrimitive(PrimitiveType::LineList, 3, 2));
+    EXPECT_EQ(m_rec->ops, std::vector<RecordingDevice::Op>{RecordingDevice::Op::Draw});
+    EXPECT_EQ(m_rec->draws.back().startVertex, 3u);
     EXPECT_EQ(m_rec->draws.back().vertexNumbers, (std::vector<uint32_t>{3, 4, 5, 6}));
     // A user-pointer draw leaves nothing bound.
     V strip[3] = {};
@@ -270,6 +284,8 @@ TEST_F(RecordingDeviceTest, AFreshDeviceViewsTheWholeBackBufferWithTheUsualColou
         DevicePtr device;
         ASSERT_OK(m_system.CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing, &params,
                                         &device));
+        // No back-buffer format given: the desktop's.
+        EXPECT_EQ(device->GetPresentParams().backBufferFormat, m_system.config.adapters[0].desktop.format);
         Viewport viewport = {9, 9, 9, 9, 9.0f, 9.0f};
         ASSERT_OK(device->GetViewport(&viewport));
         EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 640 && viewport.Height == 480 &&
@@ -306,6 +322,9 @@ TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
     EXPECT_EQ(m_system.EnumAdapterModes(0, modes - 1, &mode), GfxResult::Ok);
     EXPECT_EQ(m_system.EnumAdapterModes(0, modes, &mode), GfxResult::InvalidCall);
     EXPECT_EQ(m_system.EnumAdapterModes(1, 0, &mode), GfxResult::InvalidCall);
+    DeviceCaps caps;
+    EXPECT_EQ(m_system.GetDeviceCaps(1, DeviceType::Hal, &caps), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system.GetDeviceCaps(0, DeviceType::Hal, nullptr), GfxResult::InvalidCall);
     // No device without somewhere to put it, its parameters or a real adapter.
     PresentParams params;
     DevicePtr device;
