@@ -250,7 +250,6 @@ void BuildPresentParams(platform::IGraphicsSystem& system, const RendererSetting
     params->enableAutoDepthStencil = params->autoDepthStencilFormat != PixelFormat::Unknown;
     params->backBufferWidth = settings.m_uWidth;
     params->backBufferHeight = settings.m_uHeight;
-    params->backBufferCount = 1; // and no multisampling
     if (settings.m_bLockableBackBuffer)
     {
         params->swapEffect = platform::SwapEffect::Copy;

@@ -107,7 +107,6 @@ private:
                 if (!inside || i - start < left || i - start >= right)
                     l.bytes[i] = l.before[i];
         }
-        l.before.clear();
     }
 };
 

@@ -160,6 +160,7 @@ TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
         bool stencil = !c.stencil;
         BuildPresentParams(system, settings, nullptr, &params, &stencil);
         EXPECT_EQ(params.backBufferFormat, c.backBuffer);
+        EXPECT_EQ(params.windowed, c.windowed);
         EXPECT_EQ(params.autoDepthStencilFormat, c.depthFormat);
         EXPECT_EQ(params.enableAutoDepthStencil, c.depthFormat != PixelFormat::Unknown);
         EXPECT_EQ(stencil, c.stencil);

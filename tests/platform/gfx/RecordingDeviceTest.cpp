@@ -264,6 +264,29 @@ TEST_F(RecordingDeviceTest, DestroyedResourcesAreUnboundAndOutliveTheirDevice)
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(texels[i], i == 5 ? 0xFFFFFFFFu : 0u) << i;
     ASSERT_OK(square->UnlockRect(0));
+    // A whole-level lock afterwards keeps all it writes.
+    ASSERT_OK(square->LockRect(0, &inside, nullptr, 0));
+    static_cast<uint32_t*>(inside.bits)[0] = 7;
+    ASSERT_OK(square->UnlockRect(0));
+    ASSERT_OK(square->LockRect(0, &inside, nullptr, LockFlags::ReadOnly));
+    EXPECT_EQ(static_cast<const uint32_t*>(inside.bits)[0], 7u);
+    ASSERT_OK(square->UnlockRect(0));
+    // Compressed levels are locked by whole 4 x 4 blocks: of an 8 x 8 level only the lower right block is taken.
+    for (auto [format, blockBytes] : {std::pair{PixelFormat::DXT1, 8}, std::pair{PixelFormat::DXT5, 16}})
+    {
+        TexturePtr blocks;
+        ASSERT_OK(m_device->CreateTexture(8, 8, 1, 0, format, Pool::Managed, &blocks));
+        const Rect last = {4, 4, 8, 8};
+        ASSERT_OK(blocks->LockRect(0, &inside, &last, 0));
+        uint8_t* bits = static_cast<uint8_t*>(inside.bits);
+        std::memset(bits - inside.pitch - blockBytes, 0xAB, static_cast<size_t>(inside.pitch) + 2 * blockBytes);
+        ASSERT_OK(blocks->UnlockRect(0));
+        ASSERT_OK(blocks->LockRect(0, &inside, nullptr, LockFlags::ReadOnly));
+        const uint8_t* all = static_cast<const uint8_t*>(inside.bits);
+        for (int i = 0; i < 4 * blockBytes; ++i)
+            EXPECT_EQ(all[i], i >= 3 * blockBytes ? 0xAB : 0) << blockBytes << " " << i;
+        ASSERT_OK(blocks->UnlockRect(0));
+    }
 
     // A texture still works as memory after its device is gone.
     m_device.reset();
