@@ -43,9 +43,7 @@ uint32_t AddSaturated(uint32_t a, uint32_t b)
 
 uint32_t TruncateChannel(float value)
 {
-    if (!(value > 0.0f))
-        return 0;
-    return value >= 255.0f ? 255u : static_cast<uint32_t>(value);
+    return std::isnan(value) ? 0u : static_cast<uint32_t>(std::clamp(value, 0.0f, 255.0f));
 }
 
 // The batch stores and the text queue are made once here; nothing is allocated while drawing.
@@ -454,7 +452,8 @@ uint32_t GraphicsManager::GetLitColour(const Vec3& normal) const
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8)
     {
-        const uint32_t lit = d > 0.0f ? TruncateChannel(static_cast<float>(Channel(m_uDiffuse, shift)) * d) : 0;
+        // A surface facing away (d at or below 0) gets no diffuse light.
+        const uint32_t lit = TruncateChannel(static_cast<float>(Channel(m_uDiffuse, shift)) * d);
         const uint32_t value = std::min<uint32_t>(lit + Channel(m_uAmbient, shift), 255);
         out |= value << shift;
     }
