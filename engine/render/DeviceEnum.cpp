@@ -221,18 +221,18 @@ PixelFormat ChooseDepthFormat(platform::IGraphicsSystem& system, const RendererS
                                       PixelFormat::D32};
     static const PixelFormat k32[] = {PixelFormat::D24S8, PixelFormat::D24X4S4, PixelFormat::D32, PixelFormat::D24X8,
                                       PixelFormat::D16};
-    const PixelFormat* list = settings.m_uColourDepth == 16 ? k16 : k32;
+    const auto& candidates = settings.m_uColourDepth == 16 ? k16 : k32;
     if (stencil)
         *stencil = false;
-    for (int i = 0; i < 5; ++i)
+    for (const PixelFormat candidate : candidates)
     {
         if (!platform::GfxFailed(
-                system.CheckDepthStencilMatch(settings.m_uAdapter, DeviceType::Hal, backBuffer, backBuffer, list[i])))
+                system.CheckDepthStencilMatch(settings.m_uAdapter, DeviceType::Hal, backBuffer, backBuffer, candidate)))
         {
             if (stencil)
-                *stencil =
-                    list[i] == PixelFormat::D24S8 || list[i] == PixelFormat::D15S1 || list[i] == PixelFormat::D24X4S4;
-            return list[i];
+                *stencil = candidate == PixelFormat::D24S8 || candidate == PixelFormat::D15S1 ||
+                           candidate == PixelFormat::D24X4S4;
+            return candidate;
         }
     }
     return PixelFormat::Unknown;

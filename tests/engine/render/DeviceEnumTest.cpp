@@ -80,9 +80,9 @@ TEST_F(DeviceEnumTest, InvalidAdapterIsLoggedNotStoredAndScoresFollowCaps)
     second.caps.hwTransformAndLight = false;
     second.caps.separateTextureMemories = false;
     second.caps.textureNonLocalVidMem = true;
-    second.caps.canRenderWindowed = false;
+    second.caps.canRenderWindowed = true;
     second.caps.rasterAnisotropy = true;
-    second.caps.filterMipLinear = false;
+    second.caps.filterMipLinear = true;
     second.caps.rasterMipMapLodBias = true;
     second.caps.rasterZBufferLessHsr = true;
     hook.config.adapters.push_back(second);
@@ -93,7 +93,7 @@ TEST_F(DeviceEnumTest, InvalidAdapterIsLoggedNotStoredAndScoresFollowCaps)
     EXPECT_EQ(info.m_caps.m_iScore, 1200);
     EXPECT_FALSE(info.m_bHardwareTransform);
     const AdapterCaps& caps = info.m_caps;
-    EXPECT_TRUE(!caps.m_bCanRenderWindowed && caps.m_bAnisotropy && !caps.m_bTrilinear && caps.m_bMipBias &&
+    EXPECT_TRUE(caps.m_bCanRenderWindowed && caps.m_bAnisotropy && caps.m_bTrilinear && caps.m_bMipBias &&
                 caps.m_bHiddenSurfaceRemoval);
     EXPECT_NE(testsupport::ReadText(dir.File("D3DEnum.txt"))
                   .find("Adapter #0\nrecording.drv\nRecording Test Adapter\nDevice is Not Valid\nThis device is not "
@@ -109,6 +109,14 @@ TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxClosesLogAndIsTriedAgain)
     EXPECT_EQ(sink.boxes.size(), 1u);
     const std::string log = testsupport::ReadText(dir.File("D3DEnum.txt"));
     EXPECT_TRUE(log.ends_with("\nCreating D3D8 Object\n\n\n\n")) << log;
+
+    // Without the text service the box is empty, whatever the buffer held.
+    char text[16];
+    std::memset(text, 'x', sizeof(text));
+    ShowDirectXFailure(text, sizeof(text));
+    ASSERT_EQ(sink.boxes.size(), 2u);
+    EXPECT_EQ(sink.boxes[1].text, "");
+    sink.boxes.pop_back();
 
     // A failed enumeration is not a finished one: the next call fails again, and succeeds once graphics exist.
     EXPECT_FALSE(EnumerateDevices(nullptr));
@@ -206,6 +214,13 @@ TEST_F(DeviceEnumTest, TextureMemoryCountsDefaultPoolTextures)
     EXPECT_EQ(static_cast<platform::RecordingDevice*>(device.get())->LiveTextures(), 0u); // every one gone again
     for (auto [mb, memoryClass] : {std::pair{20.0f, 0u}, {20.5f, 1u}, {70.0f, 2u}, {100.0f, 3u}, {100.5f, 4u}})
         EXPECT_EQ(MemoryClassFromMegabytes(mb), memoryClass) << mb;
+
+    // Enumerating with a window measures each adapter the same way: 63 textures, class 1.
+    hook.config.defaultPoolTextureLimit = 63;
+    int window = 0;
+    ASSERT_TRUE(EnumerateDevices(&window));
+    EXPECT_EQ(g_AdapterTable.m_aAdapters[0].m_uMemoryClass, 1u);
+    ResetDeviceEnumeration();
 
     // The renderer keeps the estimate of its device: 10 textures of a third of a megabyte.
     hook.config.defaultPoolTextureLimit = 10;

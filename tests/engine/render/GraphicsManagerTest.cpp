@@ -322,11 +322,13 @@ TEST_F(GraphicsManagerTest, CreateBuildsTheTablesAndDropsQueuedBoxes)
     gm.EndTextQueue();
     ASSERT_EQ(gm.GetTextQueue().runCount, 1);
     gm.SetViewFractions(0.5f, 1.0f, 0.0f, 0.5f);
+    gm.SetFog(1.0f, 10.0f, 0);
     gm.Shutdown();
     Create();
+    gm.ApplyProjection();
+    EXPECT_EQ(gm.GetDrawDistance(), 0.0f); // no fog yet: nothing is in range
     EXPECT_EQ(gm.GetDebugBoxCount(), 0u);
     // The new device views the whole screen again: a symmetric frustum.
-    gm.ApplyProjection();
     const Matrix projection = DeviceTransform(platform::TransformType::Projection);
     EXPECT_EQ(projection.m[2][0], 0.0f);
     EXPECT_EQ(projection.m[2][1], 0.0f);
@@ -351,7 +353,10 @@ TEST_F(GraphicsManagerTest, ShutdownClosesEffectsThenReleasesTheDevice)
     Create();
     CountingScheduler scheduler;
     g_pEffectScheduler = &scheduler;
+    g_CrossfadeList.Add("fade", std::make_unique<uint8_t[]>(2 * 4 * 4), 2, 4, 1, 4);
+    ASSERT_EQ(g_CrossfadeList.GetCount(), 1u);
     gm.Shutdown();
+    EXPECT_EQ(g_CrossfadeList.GetCount(), 0u);
     g_pEffectScheduler = nullptr;
     EXPECT_EQ(scheduler.closes, 1);
     EXPECT_TRUE(scheduler.deviceWasLive); // the mesh manager (opened with the device) was still open

@@ -284,6 +284,8 @@ TEST_F(RendererDrawTest, BufferLocksAppendFromTheStartAndReadBack)
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(read->colour, 0xFEEDBEEFu);
     vb->Unlock();
+    ASSERT_NE(vb->LockRange(1, 999), nullptr); // the last vertex
+    vb->Unlock();
     EXPECT_EQ(vb->LockRange(2, 999), nullptr); // past the end
 
     EXPECT_NE(vb->Lock(800, &start), nullptr); // 200 + 800 is not below 1000: from the start

@@ -53,8 +53,10 @@ TEST_F(RendererTest, ResetWritesAndRemembersEveryStateAndTheCacheWritesOnlyChang
     EXPECT_FALSE(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less));
     EXPECT_TRUE(cache.Set(RenderState::LastPixel, 1));
     EXPECT_TRUE(cache.SetStage(4, TextureStageState::AddressU, platform::TextureAddress::Wrap));
+    EXPECT_TRUE(cache.SetStage(4, TextureStageState::AddressU, platform::TextureAddress::Wrap)); // not remembered
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::ZFunc), std::vector<uint32_t>{platform::CompareFunc::Less});
     EXPECT_EQ(d->renderStateWrites.size(), 2u);
+    EXPECT_EQ(d->stageStateWrites.size(), 2u);
     // A state number past the table is neither written nor remembered.
     d->ClearLog();
     EXPECT_FALSE(cache.Set(static_cast<RenderState>(platform::kRenderStateCount), 1));

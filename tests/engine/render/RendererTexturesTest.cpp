@@ -200,6 +200,7 @@ TEST_F(RendererTexturesTest, UnusableNumbersAndFormatsAreRefusedWithAReport)
     renderer->UnlockTexture(100000);
     EXPECT_FALSE(renderer->ReserveTexture(8, 8, 4, 100000));
     EXPECT_TRUE(renderer->UpdateTextureSubRegion(pixels.data(), 2, 2, 0, 0, 4, 100000));
+    renderer->ReleaseTexture(100000);
     EXPECT_TRUE(Device()->ops.empty());
     EXPECT_EQ(renderer->GetTexture(100000), nullptr);
 

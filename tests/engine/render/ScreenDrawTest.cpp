@@ -80,20 +80,23 @@ TEST_F(ScreenDrawTest, ImmediateDrawsComeAfterTheBatchBeforeThemAndEmptySetsDoNo
     gm.DrawLine(0, 2, 5, 2, 4);
     gm.DrawPolysAt(tri, 3, indices, 3, {1, 2, 3}, 4);
     const TexturedVertex textured[3] = {{0, 0, 0, 8, 0, 0}, {1, 0, 0, 8, 1, 0}, {0, 1, 0, 8, 0, 1}};
+    gm.DrawLine(0, 3, 5, 3, 9);
     gm.DrawTexturedPolysAt(textured, 3, indices, 3, -1, -1, {4, 5, 6}, 4);
 
-    ASSERT_EQ(Draws().size(), 5u);
+    ASSERT_EQ(Draws().size(), 6u);
     EXPECT_EQ(Draws()[0].primitiveCount, 2u); // both lines
     const uint32_t colours[3] = {3, 4, 7};
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(Decode<CV>(Draws()[i]).vertices[0].colour, colours[i - 1]);
-    EXPECT_EQ(Decode<TexturedVertex>(Draws()[4]).vertices[0].colour, 8u);
+    EXPECT_EQ(Decode<CV>(Draws()[4]).vertices[0].colour, 9u); // the line pending before the textured set
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[5]).vertices[0].colour, 8u);
     // The sets are placed by their world matrix: translations (1, 2, 3), then (4, 5, 6).
-    const auto& writes = Dev()->transformWrites;
-    ASSERT_GE(writes.size(), 2u);
-    EXPECT_EQ(writes[writes.size() - 2].matrix.m[3][2], 3.0f);
-    EXPECT_EQ(writes.back().type, platform::TransformType::World);
-    EXPECT_EQ(writes.back().matrix.m[3][0], 4.0f);
+    std::vector<float> placed; // the z of every world matrix that moves something
+    for (const auto& write : Dev()->transformWrites)
+        if (write.type == platform::TransformType::World && write.matrix.m[3][2] != 0.0f)
+            placed.push_back(write.matrix.m[3][2]);
+    EXPECT_EQ(placed, (std::vector<float>{3.0f, 6.0f}));
+    EXPECT_EQ(Dev()->transformWrites.back().matrix.m[3][0], 4.0f);
 }
 
 TEST_F(ScreenDrawTest, TexturedCallsMapTextureCoordinatesIntoTheSlotsPage)

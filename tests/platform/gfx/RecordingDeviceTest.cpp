@@ -80,6 +80,7 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     EXPECT_EQ(cull, uint32_t{CullMode::CCW});
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
     EXPECT_FALSE(m_rec->IsLightEnabled(2));
+    EXPECT_FALSE(m_rec->IsLightEnabled(kMaxLights));
     EXPECT_EQ(m_rec->GetVertexShader(), 0u);
     uint32_t colourOp = 0;
     ASSERT_OK(m_device->GetTextureStageState(0, TextureStageState::ColourOp, &colourOp));
