@@ -180,7 +180,9 @@ TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
         RendererSettings settings;
         settings.m_bLockableBackBuffer = lockable;
         platform::PresentParams params;
-        BuildPresentParams(system, settings, nullptr, &params, nullptr);
+        int window = 0;
+        BuildPresentParams(system, settings, &window, &params, nullptr);
+        EXPECT_EQ(params.deviceWindow, &window);
         EXPECT_EQ(params.swapEffect, lockable ? platform::SwapEffect::Copy : platform::SwapEffect::Discard);
         EXPECT_EQ(params.flags, lockable ? uint32_t(platform::PresentFlags::LockableBackBuffer) : 0u);
         EXPECT_TRUE(params.backBufferWidth == 800 && params.backBufferHeight == 600 && params.backBufferCount == 1);

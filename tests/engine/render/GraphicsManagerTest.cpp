@@ -241,6 +241,11 @@ TEST_F(GraphicsManagerTest, LightBuildsTheFlatShadowAndDarkness)
         for (int r = 0; r < 16; ++r)
             EXPECT_TRUE(std::isfinite(gm.GetLightViewMatrix().m[r / 4][r % 4]));
     }
+    // The light colour reaches the renderer as its emissive scale: 0x81, 0x41, 0x21 and alpha 0x11 of 255.
+    gm.SetLight({0.0f, -1.0f, 0.0f}, 0x11814121, 0, 0, 0x00FFFFFF);
+    const float emissive[4] = {129 / 255.0f, 65 / 255.0f, 33 / 255.0f, 17 / 255.0f};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(Renderer().GetEmissiveScale()[i], emissive[i]) << i;
     // A point (1, 2, 3) under a light along (0.6, -0.8, 0) falls to (1 + 0.45 x 2, 0.025, 3).
     gm.SetLight({0.6f, -0.8f, 0.0f}, 0, 0, 0, 0x00FFFFFF);
     const Vec3 p = platform::Vec3TransformCoord({1, 2, 3}, gm.GetShadowMatrix());

@@ -85,6 +85,7 @@ TEST_F(RendererDrawTest, DynamicStreamAppendsWrapsAndDiscards)
     EXPECT_EQ(indexLocks[4].flags, kAppend);
     EXPECT_EQ(indexLocks[5].offset, 0u);
     EXPECT_EQ(indexLocks[5].flags, kDiscard);
+    EXPECT_EQ(indexLocks[5].size, 6u); // three 16-bit indices
 
     // The draws read their own vertices: indices were rebased to where each batch landed.
     const auto& draws = Device()->draws;
@@ -143,6 +144,14 @@ TEST_F(RendererDrawTest, FailedDrawsAreReportedAndFailedLocksDrawNothing)
     EXPECT_FALSE(renderer->GetIndexStream()->m_bLocked);
     DrawTriangles(6);
     EXPECT_EQ(Device()->draws.size(), 1u);
+    // More indices than the index stream holds: the vertices, already locked, are let go again.
+    const std::vector<uint16_t> tooMany(32001, 0);
+    const ColourVertex three[3] = {};
+    renderer->DrawPolsUntexCol(three, 3, tooMany.data(), 32001, 0);
+    EXPECT_EQ(Device()->draws.size(), 1u);
+    EXPECT_FALSE(renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
+    DrawTriangles(6);
+    EXPECT_EQ(Device()->draws.size(), 2u);
 }
 
 TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnRelease)
@@ -151,6 +160,7 @@ TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnReleas
     DrawTriangles(3);
     DrawTriangles(3);
     EXPECT_EQ(Device()->CountOps(Op::SetStreamSource), 1u);
+    EXPECT_EQ(Device()->CountOps(Op::SetVertexShader), 1u);
     EXPECT_EQ(Device()->CountOps(Op::SetIndices), 1u);
 
     // A managed buffer bound through SetStreams and then released: the memory must not claim it is bound.

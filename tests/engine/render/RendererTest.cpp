@@ -405,6 +405,7 @@ TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256NorCapabilitiesWithou
     hook.config.adapters[0].caps.maxTextureWidth = 128;
     CreateRenderer().GetDeviceInfo(&info);
     EXPECT_EQ(g_AdapterTable.m_uCount, 1u); // making the device enumerated the adapters first
+    EXPECT_TRUE(renderer->GetRequestedTexture(0) == -1 && renderer->GetRequestedTexture(1) == -1);
     EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
     EXPECT_EQ(info.m_uMaxTextureHeight, 2048u);
     EXPECT_EQ(info.m_bHardwareTnL + info.m_bPureDevice + info.m_bStencil, 3);

@@ -164,10 +164,10 @@ TEST_F(RecordingDeviceTest, DrawsRecordTheVerticesTheyReadAndCheckTheRules)
     // A user-pointer draw leaves nothing bound.
     V strip[3] = {};
     ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 1, strip, sizeof(V)));
-    uint32_t base = 99;
-    EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
+    uint32_t base = 99, stride = 99;
+    EXPECT_EQ(m_rec->GetStreamSource(&stride), nullptr);
     EXPECT_EQ(m_rec->GetIndices(&base), nullptr);
-    EXPECT_EQ(base, 0u);
+    EXPECT_EQ(base + stride, 0u);
 
     // Indexed user-pointer draws: the vertices from the lowest index on, in 16 or 32-bit indices.
     V six[6] = {};
