@@ -123,7 +123,6 @@ bool D3DRenderer::CreateDevice(void* window, const RendererSettings& settings)
 {
     m_uNextBufferHandle = 1;
     g_uMaterialStateWord = 1;
-    m_uDynamicCapacity = kDynamicCapacity;
     m_bShadowPass = false;
     m_bTexturedShadow = false;
     for (uint32_t pipe = 0; pipe < kTexturePipes; ++pipe)

@@ -230,8 +230,7 @@ PixelFormat ChooseDepthFormat(platform::IGraphicsSystem& system, const RendererS
                 system.CheckDepthStencilMatch(settings.m_uAdapter, DeviceType::Hal, backBuffer, backBuffer, candidate)))
         {
             if (stencil)
-                *stencil = candidate == PixelFormat::D24S8 || candidate == PixelFormat::D15S1 ||
-                           candidate == PixelFormat::D24X4S4;
+                *stencil = platform::FormatHasStencil(candidate);
             return candidate;
         }
     }

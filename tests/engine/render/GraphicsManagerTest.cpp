@@ -119,6 +119,11 @@ TEST_F(GraphicsManagerTest, ProjectionAndViewMatricesMatchHandComputedValues)
     for (int i = 0; i < 4; ++i)
         EXPECT_NEAR(gm.GetCullFactors()[i], cull[i], 1e-5f) << i;
 
+    // A frame start re-applies the stored view with its inverse, even one stored without.
+    gm.SetViewMatrix(platform::MatrixTranslation(1, 2, 3), false);
+    ASSERT_TRUE(gm.BeginFrame(0));
+    EXPECT_EQ(gm.GetInverseViewMatrix().m[3][1], -2.0f);
+    gm.EndFrame();
     // A view that cannot be inverted leaves the identity as its inverse, not the last camera's.
     const Matrix flat = {{{1, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
     gm.SetViewMatrix(flat, true);
@@ -261,6 +266,8 @@ TEST_F(GraphicsManagerTest, LightBuildsTheFlatShadowAndDarkness)
     EXPECT_EQ(g_CrossfadeList.GetLastFactor(), 0.0f);
     gm.SetLight({0.6f, -0.8f, 0.0f}, 0, 0, 0, 0);
     EXPECT_EQ(g_CrossfadeList.GetLastFactor(), 1.0f);
+    gm.SetLight({0.6f, -0.8f, 0.0f}, 0, 0, 0, 0x00FF0000); // red alone: a third of the way
+    EXPECT_NEAR(g_CrossfadeList.GetLastFactor(), 2.0f / 3.0f, 1e-6f);
 
     // Lit colours add the diffuse by angle to the ambient: 0x80 x 0.8 = 102.4, 0x40 x 0.8 = 51.2, 0x20 x 0.8 = 25.6.
     gm.SetLight({0.0f, 2.0f, 0.0f}, 0, 0x00804020, 0x00101010, 0x00FFFFFF);

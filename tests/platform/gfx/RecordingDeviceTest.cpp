@@ -406,6 +406,11 @@ TEST(DeviceFormatTest, VertexSizesAddUpTheirParts)
     EXPECT_EQ(FvfVertexSize(0x1D2), 40u); // position, normal, both colours, one pair
     EXPECT_EQ(FvfVertexSize(Fvf::XYZRHW | Fvf::Diffuse | Fvf::Specular | 0x200), 40u);
     EXPECT_EQ(FvfVertexSize(Fvf::Diffuse | 0x100), 0u);
+    // Depth formats with stencil bits: D15S1, D24S8 and D24X4S4.
+    for (PixelFormat f : {PixelFormat::D15S1, PixelFormat::D24S8, PixelFormat::D24X4S4})
+        EXPECT_TRUE(FormatHasStencil(f)) << FormatName(f);
+    for (PixelFormat f : {PixelFormat::D16, PixelFormat::D24X8, PixelFormat::D32, PixelFormat::A8R8G8B8})
+        EXPECT_FALSE(FormatHasStencil(f)) << FormatName(f);
 }
 
 // ---------------------------------------------------------------- texture helpers
