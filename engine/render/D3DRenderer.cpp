@@ -79,7 +79,6 @@ D3DRenderer::~D3DRenderer()
 void D3DRenderer::CreateDeviceObjects(void* window)
 {
     EnumerateDevices(nullptr);
-    m_pWindow = window;
 
     m_pSystem = platform::CreateGraphicsSystem();
     if (!m_pSystem)
@@ -124,7 +123,6 @@ bool D3DRenderer::CreateDevice(void* window, const RendererSettings& settings)
 {
     m_uNextBufferHandle = 1;
     g_uMaterialStateWord = 1;
-    m_uDynamicCapacity = kDynamicCapacity;
     m_bShadowPass = false;
     m_bTexturedShadow = false;
     for (uint32_t pipe = 0; pipe < kTexturePipes; ++pipe)

@@ -19,12 +19,12 @@ extern uint32_t g_uMaterialStateWord;
 // One slot of the renderer's texture table.
 struct DeviceTextureEntry
 {
-    uint32_t m_uUserWord = 0; // not interpreted by the renderer
     platform::TexturePtr m_pTexture;
     bool m_bChanged = false; // level 0 was written since the mip levels were last rebuilt
 };
 
-// An append-only ring of vertices of one layout in a write-only dynamic buffer of the default pool.
+// An append-only ring of vertices of one layout in a write-only dynamic buffer of the default pool; a new one
+// starts empty and discards at its first lock.
 struct DynamicVertexStream
 {
     platform::VertexBufferPtr m_pBuffer;
@@ -33,7 +33,6 @@ struct DynamicVertexStream
     uint32_t m_uStride = 0;
     bool m_bLocked = false;
     bool m_bDiscard = true;
-    platform::BufferDesc m_desc;
 };
 
 // The same for 16-bit indices.
@@ -44,7 +43,6 @@ struct DynamicIndexStream
     uint32_t m_uNext = 0;
     bool m_bLocked = false;
     bool m_bDiscard = true;
-    platform::BufferDesc m_desc;
 };
 
 // The last stream and index bindings made through SetStreams.
@@ -255,7 +253,6 @@ private:
     bool m_bStencil = false;
     platform::GraphicsSystemPtr m_pSystem;
     platform::DevicePtr m_pDevice;
-    void* m_pWindow = nullptr;
     platform::DeviceCaps m_caps;
     platform::PresentParams m_presentParams;
     uint32_t m_uTextureMemoryMB = 0; // from the texture memory test at device creation

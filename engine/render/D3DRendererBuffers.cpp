@@ -38,7 +38,7 @@ bool D3DRenderer::ReleaseIndexBuffer(uint32_t handle)
 {
     if (handle < m_indexBuffers.size() && m_indexBuffers[handle])
     {
-        if (m_binding.m_pIndexBuffer && m_binding.m_pIndexBuffer == m_indexBuffers[handle]->GetDeviceBuffer())
+        if (m_binding.m_pIndexBuffer == m_indexBuffers[handle]->GetDeviceBuffer())
         {
             m_binding.m_pIndexBuffer = nullptr;
             m_binding.m_iBaseVertex = -1;
@@ -67,7 +67,7 @@ bool D3DRenderer::ReleaseVertexBuffer(uint32_t handle)
 {
     if (handle < m_vertexBuffers.size() && m_vertexBuffers[handle])
     {
-        if (m_binding.m_pVertexBuffer && m_binding.m_pVertexBuffer == m_vertexBuffers[handle]->GetDeviceBuffer())
+        if (m_binding.m_pVertexBuffer == m_vertexBuffers[handle]->GetDeviceBuffer())
             m_binding.m_pVertexBuffer = nullptr;
         m_vertexBuffers[handle].reset();
     }

@@ -48,28 +48,14 @@ void D3DRenderer::CreateDynamicStreams()
         auto stream = std::make_unique<DynamicVertexStream>();
         stream->m_uCapacity = m_uDynamicCapacity;
         stream->m_uStride = kStreamStrides[i];
-        stream->m_uNext = 0;
-        stream->m_bLocked = false;
-        stream->m_bDiscard = true;
         m_pDevice->CreateVertexBuffer(m_uDynamicCapacity * kStreamStrides[i], kDynamicUsage, kStreamFormats[i],
                                       platform::Pool::Default, &stream->m_pBuffer);
-        stream->m_desc.format = platform::PixelFormat::VertexData;
-        stream->m_desc.type = platform::ResourceType::VertexBuffer;
-        stream->m_desc.usage = kDynamicUsage;
-        stream->m_desc.pool = platform::Pool::Default;
-        stream->m_desc.size = m_uDynamicCapacity * kStreamStrides[i];
-        stream->m_desc.fvf = kStreamFormats[i];
         m_apStreams[i] = std::move(stream);
     }
     auto indices = std::make_unique<DynamicIndexStream>();
     indices->m_uCapacity = m_uDynamicCapacity * kIndexCapacityFactor;
-    indices->m_uNext = 0;
-    indices->m_bLocked = false;
-    indices->m_bDiscard = true;
     m_pDevice->CreateIndexBuffer(indices->m_uCapacity * 2, kDynamicUsage, platform::PixelFormat::Index16,
                                  platform::Pool::Default, &indices->m_pBuffer);
-    if (indices->m_pBuffer)
-        indices->m_pBuffer->GetDesc(&indices->m_desc);
     m_pIndexStream = std::move(indices);
 }
 
@@ -79,14 +65,14 @@ void D3DRenderer::ReleaseDynamicStreams()
     {
         if (!stream)
             continue;
-        if (stream->m_bLocked && stream->m_pBuffer)
+        if (stream->m_bLocked) // only a stream with a buffer is ever locked
             stream->m_pBuffer->Unlock();
         stream->m_bLocked = false;
         stream.reset();
     }
     if (m_pIndexStream)
     {
-        if (m_pIndexStream->m_bLocked && m_pIndexStream->m_pBuffer)
+        if (m_pIndexStream->m_bLocked)
             m_pIndexStream->m_pBuffer->Unlock();
         m_pIndexStream.reset();
     }

@@ -124,7 +124,6 @@ void EnumerateModes(platform::IGraphicsSystem& system, uint32_t adapter, Adapter
         entry.m_uHeight = mode.height;
         entry.m_uBitsPerPixel = bits;
         entry.m_uModeIndex = m;
-        entry.m_uRenderTargetFlags = 0;
         LogLine(file, "Vid Mode %d X %d X %d\n", static_cast<int>(mode.width), static_cast<int>(mode.height),
                 static_cast<int>(bits));
         for (const auto& target : kTargets)
@@ -222,18 +221,17 @@ PixelFormat ChooseDepthFormat(platform::IGraphicsSystem& system, const RendererS
                                       PixelFormat::D32};
     static const PixelFormat k32[] = {PixelFormat::D24S8, PixelFormat::D24X4S4, PixelFormat::D32, PixelFormat::D24X8,
                                       PixelFormat::D16};
-    const PixelFormat* list = settings.m_uColourDepth == 16 ? k16 : k32;
+    const auto& candidates = settings.m_uColourDepth == 16 ? k16 : k32;
     if (stencil)
         *stencil = false;
-    for (int i = 0; i < 5; ++i)
+    for (const PixelFormat candidate : candidates)
     {
         if (!platform::GfxFailed(
-                system.CheckDepthStencilMatch(settings.m_uAdapter, DeviceType::Hal, backBuffer, backBuffer, list[i])))
+                system.CheckDepthStencilMatch(settings.m_uAdapter, DeviceType::Hal, backBuffer, backBuffer, candidate)))
         {
             if (stencil)
-                *stencil =
-                    list[i] == PixelFormat::D24S8 || list[i] == PixelFormat::D15S1 || list[i] == PixelFormat::D24X4S4;
-            return list[i];
+                *stencil = platform::FormatHasStencil(candidate);
+            return candidate;
         }
     }
     return PixelFormat::Unknown;
@@ -244,20 +242,13 @@ void BuildPresentParams(platform::IGraphicsSystem& system, const RendererSetting
 {
     *params = platform::PresentParams{};
     params->backBufferFormat = ChooseBackBufferFormat(system, settings);
-    params->windowed = settings.m_bWindowed;
-    if (!settings.m_bWindowed)
-    {
-        params->fullScreenRefreshRate = 0;
-        params->presentationInterval = 0;
-    }
+    params->windowed = settings.m_bWindowed; // full screen at the default refresh rate and presentation interval
     params->autoDepthStencilFormat = ChooseDepthFormat(system, settings, params->backBufferFormat, stencil);
     // Without a matching depth format the device draws without a depth buffer rather than with one the
     // adapter refused.
     params->enableAutoDepthStencil = params->autoDepthStencilFormat != PixelFormat::Unknown;
     params->backBufferWidth = settings.m_uWidth;
     params->backBufferHeight = settings.m_uHeight;
-    params->backBufferCount = 1;
-    params->multiSampleType = 0;
     if (settings.m_bLockableBackBuffer)
     {
         params->swapEffect = platform::SwapEffect::Copy;
@@ -354,7 +345,6 @@ bool EnumerateDevices(void* window)
 {
     if (s_bEnumerated)
         return true;
-    s_bEnumerated = true;
 
     FILE* file = platform::OpenFile("D3DEnum.txt", "w");
     LogLine(file, "ENUMERATING D3D DEVICES\n***********************\n\n");
@@ -427,5 +417,7 @@ bool EnumerateDevices(void* window)
     system.reset();
     if (file)
         std::fclose(file);
+    // Only a finished enumeration counts: without a graphics system the next call tries again.
+    s_bEnumerated = true;
     return true;
 }

@@ -41,6 +41,11 @@ uint32_t AddSaturated(uint32_t a, uint32_t b)
 
 } // namespace
 
+uint32_t TruncateChannel(float value)
+{
+    return std::isnan(value) ? 0u : static_cast<uint32_t>(std::clamp(value, 0.0f, 255.0f));
+}
+
 // The batch stores and the text queue are made once here; nothing is allocated while drawing.
 GraphicsManager::GraphicsManager()
     : m_pBatch(std::make_unique<BatchStore>()), m_pTextQueue(std::make_unique<TextQueue>())
@@ -87,7 +92,6 @@ void GraphicsManager::Create(const RendererSettings& settings, void* window)
     m_pModelList = std::make_unique<ModelDrawList>();
     m_pLineSegments = std::make_unique<LineSegmentList>(kLineSegmentCapacity);
 
-    m_uCounterWord = 0;
     m_afViewFraction[0] = 0.0f;
     m_afViewFraction[1] = 1.0f;
     m_afViewFraction[2] = 0.0f;
@@ -110,7 +114,6 @@ void GraphicsManager::Create(const RendererSettings& settings, void* window)
     ResetTextQueue();
     m_uDebugBoxes = 0;
 
-    m_billboardVertices.assign(kBillboardVertices, TexturedVertex{});
     for (int q = 0; q < kQuadCount; ++q)
     {
         const uint16_t v = static_cast<uint16_t>(4 * q);
@@ -396,7 +399,11 @@ void GraphicsManager::ApplyShadowFog()
 void GraphicsManager::SetLight(const Vec3& direction, uint32_t lightColour, uint32_t diffuse, uint32_t ambient,
                                uint32_t colourMask)
 {
-    m_lightDirection = platform::Vec3Normalize(direction);
+    // A direction without a length or with a part that is not a finite number keeps the light where it was.
+    const Vec3 normalised = platform::Vec3Normalize(direction);
+    if (std::isfinite(normalised.x) && std::isfinite(normalised.y) && std::isfinite(normalised.z) &&
+        platform::Vec3Length(normalised) > 0.0f)
+        m_lightDirection = normalised;
     const Vec3 dir = m_lightDirection;
 
     m_lightView = platform::MatrixLookAtLH({0.0f, 0.0f, 0.0f}, dir, {0.0f, 1.0f, 0.0f});
@@ -422,8 +429,6 @@ void GraphicsManager::SetLight(const Vec3& direction, uint32_t lightColour, uint
     m_shadowMatrix.m[3][1] = 0.025f;
     m_shadowMatrix.m[1][0] = k * dir.x;
     m_shadowMatrix.m[1][2] = k * dir.z;
-    m_afShadowSlope[0] = m_shadowMatrix.m[1][0];
-    m_afShadowSlope[1] = m_shadowMatrix.m[1][2];
 
     const uint32_t light = AddSaturated(lightColour, m_uLightBaseColour);
     if (m_pRenderer)
@@ -447,9 +452,9 @@ uint32_t GraphicsManager::GetLitColour(const Vec3& normal) const
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8)
     {
-        const float lit = d > 0.0f ? std::min(static_cast<float>(Channel(m_uDiffuse, shift)) * d, 255.0f) : 0.0f;
-        uint32_t value = static_cast<uint32_t>(lit);
-        value = std::min<uint32_t>(value + Channel(m_uAmbient, shift), 255);
+        // A surface facing away (d at or below 0) gets no diffuse light.
+        const uint32_t lit = TruncateChannel(static_cast<float>(Channel(m_uDiffuse, shift)) * d);
+        const uint32_t value = std::min<uint32_t>(lit + Channel(m_uAmbient, shift), 255);
         out |= value << shift;
     }
     return out;

@@ -27,7 +27,6 @@ extern ViewCache g_ViewCache;
 class GraphicsManager
 {
 public:
-    static constexpr int kBillboardVertices = 200;
     static constexpr int kQuadCount = 50;
     static constexpr int kRibbonCount = 200;
     static constexpr uint32_t kLineSegmentCapacity = 1000;
@@ -213,6 +212,8 @@ public:
     float GetShadowFactor() const { return m_fShadowFactor; }
     const platform::Viewport& GetViewportRecord(int i) const { return m_aViewport[i ? 1 : 0]; }
     const uint16_t* GetQuadIndices() const { return m_auQuadIndices; }
+    const std::vector<TexturedVertex>& GetRibbonVertices() const { return m_ribbonVertices; }
+    const std::vector<uint16_t>& GetRibbonIndices() const { return m_ribbonIndices; }
     // The per-frame counters and totals the drawing code counts (cleared at every frame start).
     uint32_t m_auFrameCounter[3] = {};
     uint32_t m_auFrameTotal[3] = {};
@@ -264,7 +265,6 @@ private:
     platform::Matrix m_lightView = platform::MatrixIdentity();
     platform::Matrix m_lightViewInverse = platform::MatrixIdentity();
     platform::Matrix m_shadowMatrix = platform::MatrixIdentity();
-    float m_afShadowSlope[2] = {};
     float m_fShadowLength = 0.0f;
     uint32_t m_uShadowDarkness = 0;
     uint32_t m_uLightBaseColour = 0;
@@ -289,12 +289,10 @@ private:
 
     bool m_b3DMode = false;
     uint32_t m_uFrameTime = 0;
-    uint32_t m_uCounterWord = 0;
 
     bool m_bClear = true;
     uint32_t m_uClearColour = kDefaultClearColour;
 
-    std::vector<TexturedVertex> m_billboardVertices;
     uint16_t m_auQuadIndices[kQuadCount * 6] = {};
 
     VideoSettings m_video;
@@ -325,6 +323,9 @@ private:
 };
 
 extern GraphicsManager g_GraphicsManager;
+
+// A colour channel from a float: truncated and limited to 0..255; not a number gives 0.
+uint32_t TruncateChannel(float value);
 
 // The point through the matrix, x, y and z kept, no division by w.
 void TransformPoint(const platform::Vec3& point, const platform::Matrix& matrix, platform::Vec3* out);

@@ -40,10 +40,7 @@ uint32_t ShadeColour(uint32_t colour, float factor)
 {
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8)
-    {
-        const float scaled = static_cast<float>((colour >> shift) & 0xFF) * factor;
-        out |= std::min(static_cast<uint32_t>(std::max(scaled, 0.0f)), 255u) << shift;
-    }
+        out |= TruncateChannel(static_cast<float>((colour >> shift) & 0xFF) * factor) << shift;
     return out | (colour & 0xFF000000u);
 }
 

@@ -62,8 +62,8 @@ public:
     uint32_t GetStride() const { return m_uUnit; }
 
 private:
-    uint32_t m_uFormat = 0;
-    uint32_t m_uKind = 0;
+    const uint32_t m_uFormat;
+    const uint32_t m_uKind;
 };
 
 // A buffer of 16-bit indices; Lock and LockRange count in indices.

@@ -3,6 +3,7 @@
 
 #include "platform/Random.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -71,13 +72,9 @@ float EvaluateOne(uint32_t shape, uint32_t frequency, uint32_t phase, int16_t am
 int16_t ToFixed16(float value)
 {
     const float scaled = value * 256.0f;
-    if (!(scaled == scaled))
+    if (std::isnan(scaled))
         return 0;
-    if (scaled >= 32767.0f)
-        return 32767;
-    if (scaled <= -32768.0f)
-        return -32768;
-    return int16_t(scaled);
+    return int16_t(std::clamp(scaled, -32768.0f, 32767.0f));
 }
 
 } // namespace
@@ -186,10 +183,11 @@ float EvaluateWave(const WaveRecord& record, uint32_t t)
         return b - a;
     case WAVE_COMBINE_MULTIPLY:
         return a * b;
+    // The smaller and the larger both give a when the two are equal.
     case WAVE_COMBINE_MIN:
-        return b < a ? b : a;
+        return std::min(a, b);
     default: // WAVE_COMBINE_MAX: the 3-bit field has no other value
-        return b > a ? b : a;
+        return std::max(a, b);
     }
 }
 

@@ -619,11 +619,6 @@ struct DeviceCaps
     uint32_t textureOpCaps = 0; // bit (1 << (TextureOp - 1)) for every supported operation
 };
 
-inline bool CapsHasTextureOp(const DeviceCaps& caps, uint32_t op)
-{
-    return op >= 1 && op <= 32 && (caps.textureOpCaps & (1u << (op - 1))) != 0;
-}
-
 enum class SwapEffect : uint32_t
 {
     Discard = 1,

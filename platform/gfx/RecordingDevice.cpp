@@ -32,6 +32,10 @@ public:
         uint32_t width, height, pitch, size;
         std::vector<uint8_t> bytes; // empty until the first lock
         bool locked = false;
+        // A writable lock of a rectangle: the level as it was, and the rectangle. Like a device that uploads only
+        // what was locked, the unlock keeps the writes inside the rectangle and undoes those outside it.
+        std::vector<uint8_t> before;
+        Rect rect;
     };
     PixelFormat format = PixelFormat::Unknown;
     std::vector<Level> levels;
@@ -63,6 +67,12 @@ public:
             return GfxResult::InvalidCall;
         if (l.bytes.empty())
             l.bytes.assign(l.size, 0);
+        l.before.clear();
+        if (rect && !(flags & LockFlags::ReadOnly))
+        {
+            l.before = l.bytes;
+            l.rect = *rect;
+        }
         l.locked = true;
         locked->pitch = static_cast<int32_t>(l.pitch);
         locked->bits = l.bytes.data() + offset;
@@ -74,8 +84,29 @@ public:
             device->ops.push_back(RecordingDevice::Op::UnlockTexture);
         if (level >= levels.size() || !levels[level].locked)
             return GfxResult::InvalidCall;
-        levels[level].locked = false;
+        Level& l = levels[level];
+        l.locked = false;
+        if (!l.before.empty())
+            UndoOutsideRect(l);
         return GfxResult::Ok;
+    }
+
+private:
+    // Rows of texels, or of 4 x 4 blocks, and the bytes of one texel or block.
+    void UndoOutsideRect(Level& l) const
+    {
+        const uint32_t unit = IsBlockCompressed(format) ? 4 : 1;
+        const uint32_t unitBytes = unit == 4 ? (format == PixelFormat::DXT1 ? 8 : 16) : FormatBitsPerPixel(format) / 8;
+        const uint32_t top = l.rect.top / unit, bottom = (l.rect.bottom + unit - 1) / unit;
+        const size_t left = l.rect.left / unit * unitBytes, right = (l.rect.right + unit - 1) / unit * unitBytes;
+        for (size_t row = 0; row * l.pitch < l.bytes.size(); ++row)
+        {
+            const size_t start = row * l.pitch, end = std::min(start + l.pitch, l.bytes.size());
+            const bool inside = row >= top && row < bottom;
+            for (size_t i = start; i < end; ++i)
+                if (!inside || i - start < left || i - start >= right)
+                    l.bytes[i] = l.before[i];
+        }
     }
 };
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,20 @@ TEST_F(DeviceEnumTest, LogsEachSizeAndDepthOnceAndRunsOnlyOnce)
     EXPECT_EQ(std::fopen(dir.File("D3DEnum.txt").c_str(), "r"), nullptr);
 }
 
+TEST_F(DeviceEnumTest, UnterminatedAdapterNamesAreCutToTheirFields)
+{
+    auto& identifier = Adapter().identifier;
+    std::memset(identifier.driver, 'd', sizeof(identifier.driver));
+    std::memset(identifier.description, 'e', sizeof(identifier.description));
+    ASSERT_TRUE(EnumerateDevices(nullptr));
+    const AdapterInfo& info = g_AdapterTable.m_aAdapters[0];
+    EXPECT_EQ(std::string(info.m_szDriver), std::string(511, 'd'));
+    EXPECT_EQ(std::string(info.m_szDescription), std::string(511, 'e'));
+    EXPECT_NE(testsupport::ReadText(dir.File("D3DEnum.txt"))
+                  .find("Adapter #0\n" + std::string(511, 'd') + "\n" + std::string(511, 'e') + "\nDevice Validated\n"),
+              std::string::npos);
+}
+
 TEST_F(DeviceEnumTest, InvalidAdapterIsLoggedNotStoredAndScoresFollowCaps)
 {
     platform::RecordingAdapter second = Adapter();
@@ -65,18 +80,28 @@ TEST_F(DeviceEnumTest, InvalidAdapterIsLoggedNotStoredAndScoresFollowCaps)
     second.caps.hwTransformAndLight = false;
     second.caps.separateTextureMemories = false;
     second.caps.textureNonLocalVidMem = true;
+    second.caps.canRenderWindowed = true;
+    second.caps.rasterAnisotropy = true;
+    second.caps.filterMipLinear = true;
+    second.caps.rasterMipMapLodBias = true;
+    second.caps.rasterZBufferLessHsr = true;
     hook.config.adapters.push_back(second);
     ASSERT_TRUE(EnumerateDevices(nullptr));
     ASSERT_EQ(g_AdapterTable.m_uCount, 1u);
-    EXPECT_EQ(g_AdapterTable.m_aAdapters[0].m_uOrdinal, 1u);
-    EXPECT_EQ(g_AdapterTable.m_aAdapters[0].m_caps.m_iScore, 1200);
+    const AdapterInfo& info = g_AdapterTable.m_aAdapters[0];
+    EXPECT_EQ(info.m_uOrdinal, 1u);
+    EXPECT_EQ(info.m_caps.m_iScore, 1200);
+    EXPECT_FALSE(info.m_bHardwareTransform);
+    const AdapterCaps& caps = info.m_caps;
+    EXPECT_TRUE(caps.m_bCanRenderWindowed && caps.m_bAnisotropy && caps.m_bTrilinear && caps.m_bMipBias &&
+                caps.m_bHiddenSurfaceRemoval);
     EXPECT_NE(testsupport::ReadText(dir.File("D3DEnum.txt"))
                   .find("Adapter #0\nrecording.drv\nRecording Test Adapter\nDevice is Not Valid\nThis device is not "
                         "HAL or dest not support D3DFMT_R5G6B5 or D3DFMT_X1R5G5B5\n\nAdapter #1\n"),
               std::string::npos);
 }
 
-TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxAndClosesLog)
+TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxClosesLogAndIsTriedAgain)
 {
     testsupport::RecordingReportSink sink;
     platform::SetGraphicsSystemFactory([] { return platform::GraphicsSystemPtr(); });
@@ -84,6 +109,21 @@ TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxAndClosesLog)
     EXPECT_EQ(sink.boxes.size(), 1u);
     const std::string log = testsupport::ReadText(dir.File("D3DEnum.txt"));
     EXPECT_TRUE(log.ends_with("\nCreating D3D8 Object\n\n\n\n")) << log;
+
+    // Without the text service the box is empty, whatever the buffer held.
+    char text[16];
+    std::memset(text, 'x', sizeof(text));
+    ShowDirectXFailure(text, sizeof(text));
+    ASSERT_EQ(sink.boxes.size(), 2u);
+    EXPECT_EQ(sink.boxes[1].text, "");
+    sink.boxes.pop_back();
+
+    // A failed enumeration is not a finished one: the next call fails again, and succeeds once graphics exist.
+    EXPECT_FALSE(EnumerateDevices(nullptr));
+    EXPECT_EQ(sink.boxes.size(), 2u);
+    platform::InstallRecordingSystemFactory(&hook);
+    EXPECT_TRUE(EnumerateDevices(nullptr));
+    EXPECT_EQ(g_AdapterTable.m_uCount, 1u);
 }
 
 TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
@@ -106,6 +146,13 @@ TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
          false},
         {32, false, {}, {PixelFormat::D32, PixelFormat::D24X4S4}, PixelFormat::A8R8G8B8, PixelFormat::D24X4S4, true},
         {32, true, {}, {}, PixelFormat::X8R8G8B8, PixelFormat::Unknown, false},
+        {16,
+         false,
+         {{PixelFormat::R5G6B5, PixelFormat::R5G6B5}},
+         {PixelFormat::D16, PixelFormat::D15S1},
+         PixelFormat::R5G6B5,
+         PixelFormat::D15S1,
+         true},
     };
     for (const auto& c : cases)
     {
@@ -121,9 +168,24 @@ TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
         bool stencil = !c.stencil;
         BuildPresentParams(system, settings, nullptr, &params, &stencil);
         EXPECT_EQ(params.backBufferFormat, c.backBuffer);
+        EXPECT_EQ(params.windowed, c.windowed);
         EXPECT_EQ(params.autoDepthStencilFormat, c.depthFormat);
         EXPECT_EQ(params.enableAutoDepthStencil, c.depthFormat != PixelFormat::Unknown);
         EXPECT_EQ(stencil, c.stencil);
+    }
+    // A back buffer to be read keeps its pixels after presenting: copied, not discarded.
+    platform::RecordingSystem system;
+    for (bool lockable : {true, false})
+    {
+        RendererSettings settings;
+        settings.m_bLockableBackBuffer = lockable;
+        platform::PresentParams params;
+        int window = 0;
+        BuildPresentParams(system, settings, &window, &params, nullptr);
+        EXPECT_EQ(params.deviceWindow, &window);
+        EXPECT_EQ(params.swapEffect, lockable ? platform::SwapEffect::Copy : platform::SwapEffect::Discard);
+        EXPECT_EQ(params.flags, lockable ? uint32_t(platform::PresentFlags::LockableBackBuffer) : 0u);
+        EXPECT_TRUE(params.backBufferWidth == 800 && params.backBufferHeight == 600 && params.backBufferCount == 1);
     }
 }
 
@@ -154,6 +216,13 @@ TEST_F(DeviceEnumTest, TextureMemoryCountsDefaultPoolTextures)
     EXPECT_EQ(static_cast<platform::RecordingDevice*>(device.get())->LiveTextures(), 0u); // every one gone again
     for (auto [mb, memoryClass] : {std::pair{20.0f, 0u}, {20.5f, 1u}, {70.0f, 2u}, {100.0f, 3u}, {100.5f, 4u}})
         EXPECT_EQ(MemoryClassFromMegabytes(mb), memoryClass) << mb;
+
+    // Enumerating with a window measures each adapter the same way: 63 textures, class 1.
+    hook.config.defaultPoolTextureLimit = 63;
+    int window = 0;
+    ASSERT_TRUE(EnumerateDevices(&window));
+    EXPECT_EQ(g_AdapterTable.m_aAdapters[0].m_uMemoryClass, 1u);
+    ResetDeviceEnumeration();
 
     // The renderer keeps the estimate of its device: 10 textures of a third of a megabyte.
     hook.config.defaultPoolTextureLimit = 10;

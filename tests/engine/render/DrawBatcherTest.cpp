@@ -1,10 +1,12 @@
 // Tests of the draw batcher, the text queue and the debug boxes on the recording device: when a batch is drawn and
 // what it holds, queued text quads, the full run table, the bounded stores and the shaded boxes.
 #include "DrawTestSupport.h"
+#include "engine/render/MaterialTable.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 namespace
 {
@@ -20,9 +22,9 @@ protected:
     void Line() { gm.DrawLine(0, 0, 1, 1, ~0u); }
     void Box() { gm.DrawShadedBox({0, 0, 0, 1, 1, 1, ~0u}); }
     void Flush() { gm.BeginBatch(BATCH_NONE, 0, 1); }
-    void QueueRun(const Vec3& anchor, uint32_t colour, int quads = 1)
+    void QueueRun(const Vec3& anchor, uint32_t colour, int quads = 1, int32_t texture = -1)
     {
-        gm.BeginTextQueue(anchor, colour, -1);
+        gm.BeginTextQueue(anchor, colour, texture);
         for (int q = 0; q < quads; ++q) // the call's own colour, slot and material are not used
             gm.DrawTexturedRect(-10, -5, 10, 5, 0, 0, 1, 1, 0xFF123456, -1, 3);
         gm.EndTextQueue();
@@ -59,6 +61,15 @@ TEST_F(DrawBatcherTest, BatchIsDrawnOnStateChangeOrOnceItHolds1900Vertices)
         Flush();
         EXPECT_EQ(gm.GetBatchKind(), BATCH_NONE);
     }
+    // Boxes are drawn in material 1 (whose state set differs from material 2's).
+    Rect(-1, 2);
+    Flush();
+    const auto& renderer = *static_cast<D3DRenderer*>(gm.GetRenderer());
+    ASSERT_NE(g_MaterialTable.GetParts(1).m_iStateSet, g_MaterialTable.GetParts(2).m_iStateSet);
+    Box();
+    EXPECT_TRUE(gm.GetBatchKind() == BATCH_COLOURED_TRIS && gm.GetBatchTexture() == 0 && gm.GetBatchMaterial() == 1);
+    Flush();
+    EXPECT_EQ(renderer.GetRememberedStateSet(), g_MaterialTable.GetParts(1).m_iStateSet);
     // Two rectangles of one state are one draw of both quads; with nothing pending a flush calls nothing.
     Dev()->ClearLog();
     Rect(-1, 2);
@@ -100,6 +111,32 @@ TEST_F(DrawBatcherTest, QueuedTextQuadsSitAroundTheAnchorsScreenPointOneDrawEach
     EXPECT_EQ(queue.runCount + queue.quadCount, 0);
 }
 
+TEST_F(DrawBatcherTest, TextOnTheFarPlaneIsDroppedAndARunWithoutQuadsStillSelectsItsTexture)
+{
+    // Near 1 and far 2 make the depth 2 - 2 / z exactly: 0 at the near plane, 1 at the far one.
+    gm.SetProjection(90.0f, 4.0f / 3.0f, 1.0f, 2.0f);
+    gm.SetViewMatrix(platform::MatrixTranslation(0.0f, -10.0f, 0.0f), true);
+    gm.ApplyProjection();
+    QueueRun({0, 10, 2}, 0xFFFF0000, 1, 5);    // depth 1.0: dropped
+    QueueRun({0, 10, 1.5f}, 0xFF00FF00, 1, 5); // depth 2/3: drawn
+    QueueRun({0, 10, 1.5f}, 0xFF0000FF, 0, 7); // no quads
+    const TextQueue& queue = gm.GetTextQueue();
+    EXPECT_EQ(queue.quadCount, 2);
+    EXPECT_EQ(queue.runs[0].vertexCount, 0);
+
+    const auto& renderer = *static_cast<D3DRenderer*>(gm.GetRenderer());
+    Rect(-1, 2); // pending in the batch: drawn first, under the texts
+    const uint32_t before = renderer.GetStats(0).Get(RenderStats::TextureTransformChanges);
+    gm.DrawQueuedText();
+    ASSERT_EQ(Draws().size(), 2u);
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[0]).vertices[0].colour, ~0u);
+    const auto quad = Decode<TexturedVertex>(Draws()[1]);
+    EXPECT_EQ(quad.vertices[0].colour, 0xFF00FF00u);
+    EXPECT_NEAR(quad.vertices[0].z, 2.0f / 3.0f, 1e-6f);
+    // Texture 5 for the first run, kept for the second, then texture 7 for the empty third: two selections.
+    EXPECT_EQ(renderer.GetStats(0).Get(RenderStats::TextureTransformChanges) - before, 2u);
+}
+
 TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5000Quads)
 {
     LookAlongZ();
@@ -125,22 +162,41 @@ TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5
 
 TEST_F(DrawBatcherTest, DebugBoxesAreShadedByTheLightAndDrawnAtTheStartOf2D)
 {
-    gm.SetLight({0, 2, 0}, 0, 0, 0, ~0u); // normalised to straight up
+    gm.SetLight({2, 3, 6}, 0, 0, 0, ~0u); // normalised to (2, 3, 6) / 7
     const DebugBox box = {1, 2, 3, 2, 4, 6, 0x80C86432};
     gm.DrawShadedBox(box);
     Flush();
     ASSERT_EQ(Draws().size(), 1u);
     const auto drawn = Decode<ColourVertex>(Draws()[0]);
     ASSERT_TRUE(drawn.vertices.size() == 24 && drawn.indices.size() == 36);
-    // Faces +x, -z, -x, +z, -y, +y, four corners each on its face; bytes times 0.5 + 0.5 (n . light), alpha kept.
+    // Faces +x, -z, -x, +z, -y, +y, four corners each on its face; bytes times 0.5 + 0.5 (n . light), alpha kept:
+    // n . light is 2/7, -6/7, -2/7, 6/7, -3/7, 3/7, so 200, 100 and 50 become (+x) 128.6, 64.3, 32.1; (-z) 14.3,
+    // 7.1, 3.6; (-x) 71.4, 35.7, 17.9; (+z) 185.7, 92.9, 46.4; (-y) 57.1, 28.6, 14.3; (+y) 142.9, 71.4, 35.7.
     const Vec3 normals[6] = {{1, 0, 0}, {0, 0, -1}, {-1, 0, 0}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}};
-    const uint32_t colours[6] = {0x80643219, 0x80643219, 0x80643219, 0x80643219, 0x80000000, 0x80C86432};
-    for (uint32_t i = 0; i < 24; ++i)
+    const uint32_t colours[6] = {0x80804020, 0x800E0703, 0x80472311, 0x80B95C2E, 0x80391C0E, 0x808E4723};
+    const Vec3 half = {1, 2, 3}; // the box's half size, and its centre too
+    for (uint32_t f = 0; f < 6; ++f)
     {
-        const ColourVertex& v = drawn.vertices[i];
-        const Vec3 n = normals[i / 4], half = {1, 2, 3}; // the box's half size, and its centre too
-        EXPECT_EQ(v.colour, colours[i / 4]) << i;
-        EXPECT_FLOAT_EQ(platform::Vec3Dot(Vec3{v.x, v.y, v.z} - half, n), std::fabs(platform::Vec3Dot(n, half))) << i;
+        Vec3 corner[4];
+        for (uint32_t c = 0; c < 4; ++c)
+        {
+            const ColourVertex& v = drawn.vertices[4 * f + c];
+            corner[c] = Vec3{v.x, v.y, v.z} - half; // relative to the centre: each part is plus or minus half
+            EXPECT_EQ(v.colour, colours[f]) << f;
+            EXPECT_TRUE(std::fabs(corner[c].x) == half.x && std::fabs(corner[c].y) == half.y &&
+                        std::fabs(corner[c].z) == half.z)
+                << f << " " << c;
+            EXPECT_FLOAT_EQ(platform::Vec3Dot(corner[c], normals[f]), std::fabs(platform::Vec3Dot(normals[f], half)))
+                << f << " " << c;
+        }
+        // Both triangles (0, 1, 2) and (0, 2, 3) face out of the box and cover the whole face.
+        for (const auto& [a, b] : {std::pair{1, 2}, std::pair{2, 3}})
+        {
+            const Vec3 cross = platform::Vec3Cross(corner[a] - corner[0], corner[b] - corner[0]);
+            // The face's two full edges: 2 x 2 x the product of the halves across the normal.
+            const float area = 4.0f * half.x * half.y * half.z / std::fabs(platform::Vec3Dot(normals[f], half));
+            EXPECT_FLOAT_EQ(platform::Vec3Dot(cross, normals[f]), area) << f << " " << b;
+        }
     }
     // The queue holds 100 boxes; Begin2D draws them (two batches) and empties it.
     for (int i = 0; i < 100; ++i)

@@ -3,7 +3,9 @@
 #include "engine/render/D3DRenderer.h"
 
 #include "RenderTestSupport.h"
+#include "engine/render/MaterialParts.h"
 #include "engine/render/MeshManager.h"
+#include "engine/render/Waveform.h"
 
 #include <gtest/gtest.h>
 
@@ -51,8 +53,97 @@ TEST_F(RendererTest, ResetWritesAndRemembersEveryStateAndTheCacheWritesOnlyChang
     EXPECT_FALSE(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less));
     EXPECT_TRUE(cache.Set(RenderState::LastPixel, 1));
     EXPECT_TRUE(cache.SetStage(4, TextureStageState::AddressU, platform::TextureAddress::Wrap));
+    EXPECT_TRUE(cache.SetStage(4, TextureStageState::AddressU, platform::TextureAddress::Wrap)); // not remembered
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::ZFunc), std::vector<uint32_t>{platform::CompareFunc::Less});
     EXPECT_EQ(d->renderStateWrites.size(), 2u);
+    EXPECT_EQ(d->stageStateWrites.size(), 2u);
+    // A state number past the table is neither written nor remembered.
+    d->ClearLog();
+    EXPECT_FALSE(cache.Set(static_cast<RenderState>(platform::kRenderStateCount), 1));
+    EXPECT_FALSE(cache.SetStage(0, static_cast<TextureStageState>(platform::kTextureStageStateCount), 1));
+    EXPECT_FALSE(cache.GetStage(RenderStateCache::kStages, TextureStageState::AddressU, nullptr));
+    EXPECT_TRUE(cache.GetStage(RenderStateCache::kStages - 1, TextureStageState::AddressU, nullptr));
+    EXPECT_TRUE(d->renderStateWrites.empty() && d->stageStateWrites.empty());
+    // A device attached afresh holds none of the remembered values: they are written again.
+    cache.Attach(d);
+    EXPECT_TRUE(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less));
+    EXPECT_TRUE(cache.SetStage(3, TextureStageState::AddressU, platform::TextureAddress::Wrap));
+}
+
+TEST_F(RendererTest, ResetWritesTheStartingState)
+{
+    using namespace platform;
+    D3DRenderer& r = CreateRenderer();
+    RecordingDevice* d = Device();
+    r.GetStateCache().Set(RenderState::FogEnable, 1); // something to undo
+    d->ClearLog();
+    r.ResetRenderStates();
+    const std::pair<RenderState, uint32_t> states[] = {
+        {RenderState::ColourVertex, 1},
+        {RenderState::ShadeMode, ShadeMode::Gouraud},
+        {RenderState::Ambient, 0},
+        {RenderState::FillMode, FillMode::Solid},
+        {RenderState::DitherEnable, 1},
+        {RenderState::CullMode, CullMode::CCW},
+        {RenderState::SpecularEnable, 0},
+        {RenderState::ZEnable, 1},
+        {RenderState::ZWriteEnable, 1},
+        {RenderState::ZFunc, CompareFunc::LessEqual},
+        {RenderState::AlphaTestEnable, 0},
+        {RenderState::AlphaRef, 0},
+        {RenderState::AlphaFunc, CompareFunc::LessEqual},
+        {RenderState::AlphaBlendEnable, 0},
+        {RenderState::SrcBlend, BlendFactor::One},
+        {RenderState::DestBlend, BlendFactor::Zero},
+        {RenderState::FogEnable, 0},
+        {RenderState::FogColour, 0},
+        {RenderState::FogTableMode, FogMode::None},
+        {RenderState::FogVertexMode, FogMode::None},
+        {RenderState::FogStart, FloatBits(0.0f)},
+        {RenderState::FogEnd, FloatBits(0.0f)},
+        {RenderState::FogDensity, FloatBits(0.0f)},
+        {RenderState::Clipping, 1},
+        {RenderState::Lighting, 1},
+        {RenderState::LocalViewer, 0},
+        {RenderState::NormalizeNormals, 0},
+        {RenderState::StencilEnable, 0},
+        {RenderState::StencilFunc, CompareFunc::Greater},
+        {RenderState::StencilPass, StencilOp::Replace},
+        {RenderState::StencilRef, 1},
+        {RenderState::StencilMask, 0xFFFFFFFFu},
+        {RenderState::AmbientMaterialSource, MaterialSource::Colour1},
+        {RenderState::LastPixel, 1},
+        {RenderState::EdgeAntialias, 0},
+        {RenderState::RangeFogEnable, 0},
+        {RenderState::ZBias, 0},
+        {RenderState::TextureFactor, 0},
+        {RenderState::VertexBlend, 0},
+        {RenderState::PointSpriteEnable, 0},
+        {RenderState::DiffuseMaterialSource, MaterialSource::Material},
+        {RenderState::SpecularMaterialSource, MaterialSource::Material},
+    };
+    for (const auto& [state, value] : states)
+        EXPECT_EQ(d->RenderStateWritesOf(state), std::vector<uint32_t>{value}) << static_cast<uint32_t>(state);
+    const std::pair<TextureStageState, uint32_t> stageStates[] = {
+        {TextureStageState::MinFilter, TextureFilter::Linear},
+        {TextureStageState::MagFilter, TextureFilter::Linear},
+        {TextureStageState::MipFilter, TextureFilter::Point},
+        {TextureStageState::MipMapLodBias, FloatBits(-0.6f)},
+        {TextureStageState::AddressU, TextureAddress::Wrap},
+        {TextureStageState::AddressV, TextureAddress::Wrap},
+        {TextureStageState::TextureTransformFlags, TextureTransform::Disable},
+        {TextureStageState::TexCoordIndex, 0},
+        {TextureStageState::ColourOp, TextureOp::Disable},
+        {TextureStageState::ColourArg1, 0},
+        {TextureStageState::ColourArg2, 0},
+        {TextureStageState::AlphaOp, TextureOp::Disable},
+        {TextureStageState::AlphaArg1, 0},
+        {TextureStageState::AlphaArg2, 0},
+    };
+    for (uint32_t stage = 0; stage < 4; ++stage)
+        for (const auto& [state, value] : stageStates)
+            EXPECT_EQ(d->StageStateWritesOf(stage, state), std::vector<uint32_t>{value})
+                << stage << " " << static_cast<uint32_t>(state);
 }
 
 TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
@@ -62,6 +153,7 @@ TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
     r.SetFog(0.0f, 200.0f, 0x00406080); // a start of 0 is fog on
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{1});
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnd), std::vector<uint32_t>{platform::FloatBits(200.0f)});
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogVertexMode), std::vector<uint32_t>{platform::FogMode::Linear});
     EXPECT_TRUE(d->RenderStateWritesOf(RenderState::FogTableMode).empty()); // none already
     d->ClearLog();
     r.SetFog(0.0f, 200.0f, 0x00406080);
@@ -71,9 +163,23 @@ TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FogEnable), std::vector<uint32_t>{0});
 
     using platform::BlendFactor;
-    const uint32_t table[][4] = {{0, 0, BlendFactor::One, BlendFactor::Zero},
-                                 {4, 1, BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha},
-                                 {12, 1, BlendFactor::DestColour, BlendFactor::One}};
+    const uint32_t table[][4] = {
+        {0, 0, BlendFactor::One, BlendFactor::Zero},
+        {1, 1, BlendFactor::One, BlendFactor::One},
+        {2, 1, BlendFactor::Zero, BlendFactor::One},
+        {3, 1, BlendFactor::SrcColour, BlendFactor::SrcAlpha},
+        {4, 1, BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha},
+        {0, 0, BlendFactor::One, BlendFactor::Zero}, // blending off between the modes that keep it on
+        {5, 1, BlendFactor::InvSrcAlpha, BlendFactor::SrcAlpha},
+        {6, 1, BlendFactor::SrcAlpha, BlendFactor::SrcAlpha},
+        {7, 1, BlendFactor::InvSrcAlpha, BlendFactor::InvSrcAlpha},
+        {0, 0, BlendFactor::One, BlendFactor::Zero},
+        {8, 1, BlendFactor::SrcColour, BlendFactor::Zero},
+        {9, 1, BlendFactor::SrcAlpha, BlendFactor::One},
+        {0, 0, BlendFactor::One, BlendFactor::Zero},
+        {11, 1, BlendFactor::Zero, BlendFactor::SrcColour},
+        {12, 1, BlendFactor::DestColour, BlendFactor::One},
+    };
     for (const auto& row : table)
     {
         r.SetBlendMode(row[0]);
@@ -88,6 +194,77 @@ TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
     r.SetBlendMode(10); // unused and unknown modes change nothing
     r.SetBlendMode(13);
     EXPECT_TRUE(d->renderStateWrites.empty());
+}
+
+TEST_F(RendererTest, SceneStartViewsTheWholeScreenAgainOutsideTheShadowPass)
+{
+    D3DRenderer& r = CreateRenderer();
+    // The device's creation made the wave tables: the saw rises from -1.
+    ASSERT_NE(GetWaveformTable(WAVE_SAW), nullptr);
+    EXPECT_EQ(GetWaveformTable(WAVE_SAW)[0], -1.0f);
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    r.BeginShadowPass(true, false);
+    ASSERT_TRUE(r.IsShadowPass());
+    r.EndFrame();
+    r.SetViewport(10.0f, 110.0f, 20.0f, 70.0f);
+    platform::Viewport viewport;
+    Device()->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 10 && viewport.Y == 20 && viewport.Width == 100 && viewport.Height == 50);
+    r.SetViewport(50.0f, 10.0f, 70.0f, 70.0f); // right of its right edge, no height: empty
+    Device()->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 50 && viewport.Y == 70 && viewport.Width == 0 && viewport.Height == 0);
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    Device()->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 800 && viewport.Height == 600);
+    EXPECT_FALSE(r.IsShadowPass());
+}
+
+TEST_F(RendererTest, DepthRangeClampAndStateValidation)
+{
+    using platform::TextureAddress;
+    D3DRenderer& r = CreateRenderer();
+    platform::RecordingDevice* d = Device();
+    r.SetDepthRange(0.25f, 0.5f);
+    platform::Viewport viewport;
+    d->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 0 && viewport.Width == 800 && viewport.Height == 600 && viewport.MinZ == 0.25f &&
+                viewport.MaxZ == 0.5f);
+
+    // Clamping applies to the first two stages only, in both directions.
+    r.SetTextureClamp(true);
+    for (uint32_t stage = 0; stage < 3; ++stage)
+        for (auto state : {TextureStageState::AddressU, TextureStageState::AddressV})
+            EXPECT_EQ(d->StageStateWritesOf(stage, state),
+                      stage < 2 ? std::vector<uint32_t>{TextureAddress::Clamp} : std::vector<uint32_t>{})
+                << stage;
+    r.SetTextureClamp(false);
+    EXPECT_EQ(d->StageStateWritesOf(1, TextureStageState::AddressV).back(), uint32_t(TextureAddress::Wrap));
+
+    // Validation binds texture 1 on the stages the set uses, asks the device, and leaves the starting state.
+    ASSERT_TRUE(r.ReserveTexture(8, 8, 4, 1));
+    StateSet set{};
+    set.m_uColourOp1 = 1;
+    r.SetWireframe(0, true);
+    d->ClearLog();
+    EXPECT_TRUE(r.ValidateStateSet(set));
+    EXPECT_EQ(d->CountOps(Op::ValidateDevice), 1u);
+    ASSERT_EQ(d->textureBinds.size(), 2u);
+    EXPECT_TRUE(d->textureBinds[0].texture == r.GetTexture(1) && d->textureBinds[1].texture == r.GetTexture(1));
+    EXPECT_EQ(d->RenderStateWritesOf(RenderState::FillMode).back(), uint32_t(platform::FillMode::Solid));
+    // What validation bound is known to be bound: asking for it again costs nothing.
+    r.SetDeviceTexturePipe(0, 1);
+    r.SetDeviceTexturePipe(1, 1);
+    d->ClearLog();
+    r.ApplyTexturePipes();
+    EXPECT_TRUE(d->textureBinds.empty());
+    set.m_uColourOp1 = 0;
+    hook.config.failValidateDevice = true;
+    renderer->Release();
+    CreateRenderer();
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 1));
+    Device()->ClearLog();
+    EXPECT_FALSE(renderer->ValidateStateSet(set));
+    EXPECT_EQ(Device()->textureBinds.size(), 1u);
 }
 
 TEST_F(RendererTest, WorldMatrixTagsSkipRepeats)
@@ -112,8 +289,12 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
     D3DRenderer& r = CreateRenderer();
     platform::RecordingDevice* d = Device();
     const uint32_t vb = r.CreateVertexBuffer(0, 100);
+    ASSERT_TRUE(r.ReserveTexture(8, 8, 4, 7));
+    const TexturedVertex tex[3] = {};
+    const uint16_t tri[3] = {0, 1, 2};
     ASSERT_TRUE(r.BeginScene(0.0f, 0));
     r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
+    r.DrawPolsTexColTPage(tex, 3, tri, 3, 7);
     r.EndFrame();
 
     d->InjectDeviceLost(1);
@@ -139,6 +320,9 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
     EXPECT_EQ(d->GetStreamSource(&stride), r.GetVertexStream(D3DRenderer::StreamColour)->m_pBuffer.get());
     EXPECT_EQ(stride, 16u);
     EXPECT_EQ(d->GetIndices(nullptr), r.GetIndexStream()->m_pBuffer.get());
+    // The reset let go of the bound texture: the same number is bound again.
+    r.DrawPolsTexColTPage(tex, 3, tri, 3, 7);
+    EXPECT_EQ(d->draws.back().textures[0], r.GetTexture(7));
 }
 
 TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
@@ -168,6 +352,9 @@ TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
     r.GetFrameStats(&main);
     EXPECT_EQ(main.Get(RenderStats::DrawCalls), 0u);
     EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 0u);
+    r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0); // a new scene counts into the main pass again
+    EXPECT_EQ(r.GetStats(0).Get(RenderStats::DrawCalls), 1u);
+    EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 0u);
 }
 
 TEST_F(RendererTest, ClearTakesStencilOnlyWhenTheDepthFormatHasIt)
@@ -189,14 +376,17 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
 {
     D3DRenderer& r = CreateRenderer();
     platform::RecordingDevice* d = Device();
-    r.SetLight(0x80FF4000, 0xFFFFFFFF, 0, {0.0f, -3.0f, 4.0f}, 0x7F102030);
+    r.SetLight(0x80FF4020, 0xFFFFFFFF, 0, {0.0f, -3.0f, 4.0f}, 0x7F102030);
     platform::LightDesc light;
     ASSERT_EQ(d->GetLight(0, &light), platform::GfxResult::Ok);
     EXPECT_TRUE(d->IsLightEnabled(0));
     EXPECT_FLOAT_EQ(light.direction.y, -0.6f);
     EXPECT_FLOAT_EQ(light.direction.z, 0.8f);
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::Ambient), std::vector<uint32_t>{0x00102030});
-    EXPECT_FLOAT_EQ(r.GetEmissiveScale()[1], 64 / 255.0f);
+    // The emissive scale holds the first argument's red, green, blue and alpha bytes as fractions.
+    const float scale[4] = {1.0f, 64 / 255.0f, 32 / 255.0f, 128 / 255.0f};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(r.GetEmissiveScale()[i], scale[i]) << i;
     d->ClearLog();
     r.SetLight(0x80FF4000, 0xFFFFFFFF, 0, {0.0f, 0.0f, 0.0f}, 0x00102030); // a zero vector stays as it is
     d->GetLight(0, &light);
@@ -204,12 +394,42 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
     EXPECT_TRUE(d->RenderStateWritesOf(RenderState::Ambient).empty());
 }
 
-TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256)
+TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256NorCapabilitiesWithoutADevice)
 {
-    hook.config.adapters[0].caps.maxTextureWidth = 128;
     DeviceInfo info;
-    CreateRenderer().GetDeviceInfo(&info);
+    D3DRenderer().GetDeviceInfo(&info);
     EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
+    EXPECT_EQ(info.m_uMaxTextureHeight, 256u);
+    EXPECT_EQ(info.m_bHardwareTnL + info.m_bPureDevice + info.m_bStencil, 0);
+
+    hook.config.adapters[0].caps.maxTextureWidth = 128;
+    CreateRenderer().GetDeviceInfo(&info);
+    EXPECT_EQ(g_AdapterTable.m_uCount, 1u); // making the device enumerated the adapters first
+    EXPECT_TRUE(renderer->GetRequestedTexture(0) == -1 && renderer->GetRequestedTexture(1) == -1);
+    EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
+    EXPECT_EQ(info.m_uMaxTextureHeight, 2048u);
+    EXPECT_EQ(info.m_bHardwareTnL + info.m_bPureDevice + info.m_bStencil, 3);
+}
+
+TEST_F(RendererTest, FrameEndDropsEveryTextureRequestAndANewDeviceStartsWithoutFog)
+{
+    D3DRenderer& r = CreateRenderer();
+    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    for (uint32_t pipe = 0; pipe < D3DRenderer::kTexturePipes; ++pipe)
+        r.SetDeviceTexturePipe(pipe, static_cast<int32_t>(pipe + 3));
+    r.EndFrame();
+    for (uint32_t pipe = 0; pipe < D3DRenderer::kTexturePipes; ++pipe)
+        EXPECT_EQ(r.GetRequestedTexture(pipe), -1) << pipe;
+
+    r.SetFog(10.0f, 50.0f, 0x00FFFFFF);
+    ASSERT_TRUE(r.ReserveTexture(64, 64, 4, 9));
+    r.Release();
+    EXPECT_EQ(r.GetTexture(0), nullptr); // no table without a device
+    ASSERT_TRUE(r.CreateDevice(nullptr, RendererSettings{}));
+    EXPECT_EQ(r.GetFogStart(), 0.0f);
+    EXPECT_EQ(r.GetFogEnd(), 0.0f);
+    ASSERT_TRUE(r.BeginScene(0.0f, 0)); // the textures of the old device count no more
+    EXPECT_EQ(r.GetStats(0).Get(RenderStats::TextureMemory), 0u);
 }
 
 TEST_F(RendererTest, WireframeChangesFillAndCullAndDropsTextureRequests)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -131,6 +132,19 @@ TEST_F(RendererTexturesTest, MipDataFillsEachLevelFromItsOffsetAndNoFurther)
     EXPECT_TRUE(renderer->UpdateTexture(data.get(), 16, 16, 5, 3, true));
     for (uint32_t level = 0; level < 5; ++level)
         EXPECT_EQ(ReadLevel(3, level).front(), expected[level]) << "level " << level;
+
+    // 32-bit 8 x 8, four levels down to a single texel: 64 + 16 + 4 + 1 pixels.
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 4));
+    ASSERT_EQ(renderer->GetTexture(4)->GetLevelCount(), 4u);
+    const uint32_t sides[4] = {8, 4, 2, 1};
+    auto pixels = std::make_unique<uint32_t[]>(85);
+    uint32_t* at = pixels.get();
+    for (uint32_t level = 0; level < 4; ++level)
+        at = std::fill_n(at, sides[level] * sides[level], expected[level]);
+    EXPECT_TRUE(renderer->UpdateTexture(pixels.get(), 8, 8, 4, 4, true));
+    for (uint32_t level = 0; level < 4; ++level)
+        EXPECT_EQ(ReadLevel(4, level), std::vector<uint32_t>(sides[level] * sides[level], expected[level]))
+            << "level " << level;
 }
 
 TEST_F(RendererTexturesTest, SubRegionIsFilteredOnceAtTheNextBind)
@@ -162,6 +176,91 @@ TEST_F(RendererTexturesTest, SubRegionIsFilteredOnceAtTheNextBind)
     const std::vector<uint32_t> level = ReadLevel(6, 0);
     EXPECT_TRUE(level[4 * 16 + 4] == 0xFFFF0000 && level[11 * 16 + 11] == 0xFFFF0000 &&
                 level[3 * 16 + 3] != 0xFFFF0000);
+    // 5 x 5 texels at (8, 8) also take 2 x 2 whole blocks: (15, 15) is in the last one.
+    renderer->UpdateTextureSubRegion(SolidBlocks(8, 4, 0x07E0).data(), 5, 5, 8, 8, 5, 6);
+    const std::vector<uint32_t> green = ReadLevel(6, 0);
+    EXPECT_TRUE(green[8 * 16 + 8] == 0xFF00FF00 && green[15 * 16 + 15] == 0xFF00FF00 &&
+                green[7 * 16 + 7] == 0xFFFF0000);
+}
+
+TEST_F(RendererTexturesTest, UnusableNumbersAndFormatsAreRefusedWithAReport)
+{
+    // Out of the table or an empty entry: nothing is written (the call still answers true, as for any texture).
+    const std::vector<uint32_t> pixels(64, 0xFF000000);
+    Device()->ClearLog();
+    for (int32_t number : {-1, 5, 100000})
+    {
+        EXPECT_TRUE(renderer->UpdateTexture(pixels.data(), 8, 8, 4, number, false)) << number;
+        EXPECT_TRUE(renderer->UpdateTexture(pixels.data(), 8, 8, 4, number)) << number;
+    }
+    void* bits = &bits;
+    int32_t pitch = 7;
+    renderer->LockTexture(100000, &bits, &pitch);
+    EXPECT_TRUE(bits == nullptr && pitch == 0);
+    renderer->UnlockTexture(100000);
+    EXPECT_FALSE(renderer->ReserveTexture(8, 8, 4, 100000));
+    EXPECT_TRUE(renderer->UpdateTextureSubRegion(pixels.data(), 2, 2, 0, 0, 4, 100000));
+    renderer->ReleaseTexture(100000);
+    EXPECT_TRUE(Device()->ops.empty());
+    EXPECT_EQ(renderer->GetTexture(100000), nullptr);
+
+    // An adapter without 32-bit or 4-bit-alpha textures: neither the format nor its fallback fits.
+    testsupport::RecordingReportSink sink;
+    hook.config.adapters[0].textureFormats = {PixelFormat::R5G6B5};
+    renderer->Release();
+    CreateRenderer();
+    EXPECT_FALSE(renderer->ReserveTexture(8, 8, 4, 5));
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].text.rfind("D3D:ReserveTexture (D3DXCheckTextureRequirements):- ", 0), 0u);
+}
+
+TEST_F(RendererTexturesTest, SubRegionIsConvertedIntoATextureOfAnotherFormat)
+{
+    // Without 32-bit textures the 32-bit image lives in 4-bit channels; a 2 x 2 region at (2, 2) keeps its layout.
+    hook.config.adapters[0].textureFormats = {PixelFormat::A4R4G4B4};
+    renderer->Release();
+    CreateRenderer();
+    ASSERT_TRUE(renderer->ReserveTexture(4, 4, 4, 3));
+    const std::vector<uint32_t> black(16, 0xFF000000);
+    renderer->UpdateTexture(black.data(), 4, 4, 4, 3);
+    const uint32_t region[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    ASSERT_TRUE(renderer->UpdateTextureSubRegion(region, 2, 2, 2, 2, 4, 3));
+    const std::vector<uint32_t> level = ReadLevel(3, 0);
+    EXPECT_EQ(level[2 * 4 + 2], 0xFFFF0000u);
+    EXPECT_EQ(level[2 * 4 + 3], 0xFF00FF00u);
+    EXPECT_EQ(level[3 * 4 + 2], 0xFF0000FFu);
+    EXPECT_EQ(level[3 * 4 + 3], 0xFFFFFFFFu);
+    EXPECT_EQ(level[1 * 4 + 1], 0xFF000000u);
+}
+
+TEST_F(RendererTexturesTest, ATextureWrittenThroughALockIsFilteredOnceByTheChangedPass)
+{
+    const std::vector<uint32_t> black(64, 0xFF000000);
+    for (int32_t number : {5, 6})
+    {
+        ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, number));
+        renderer->UpdateTexture(black.data(), 8, 8, 4, number, false);
+    }
+    Device()->ClearLog();
+    renderer->RebuildChangedTextures(); // nothing written since the upload: no level is touched
+    EXPECT_EQ(Device()->CountOps(Op::LockTexture), 0u);
+    EXPECT_EQ(Device()->CountOps(Op::ResourceManagerDiscardBytes), 1u);
+
+    // Texture 6's level 0 turned white through the renderer's lock.
+    void* bits = nullptr;
+    int32_t pitch = 0;
+    renderer->LockTexture(6, &bits, &pitch);
+    ASSERT_NE(bits, nullptr);
+    for (int row = 0; row < 8; ++row)
+        std::fill_n(reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(bits) + row * pitch), 8, 0xFFFFFFFFu);
+    renderer->UnlockTexture(6);
+    renderer->RebuildChangedTextures();
+    EXPECT_EQ(ReadLevel(6, 1), std::vector<uint32_t>(16, 0xFFFFFFFF));
+    EXPECT_EQ(ReadLevel(6, 3), std::vector<uint32_t>(1, 0xFFFFFFFF));
+    EXPECT_EQ(ReadLevel(5, 1), std::vector<uint32_t>(16, 0xFF000000));
+    Device()->ClearLog();
+    renderer->RebuildChangedTextures(); // done once: the flag is gone
+    EXPECT_EQ(Device()->CountOps(Op::LockTexture), 0u);
 }
 
 } // namespace

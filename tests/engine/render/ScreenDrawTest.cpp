@@ -39,6 +39,7 @@ TEST_F(ScreenDrawTest, EveryCallDrawsOrBatchesItsVerticesAndIndices)
     } cases[] = {
         // clang-format off
         {"triangle", [&] { gm.DrawTriangle(1, 2, 3, 4, 5, 6, 1, 2, 3); }, BATCH_NONE, 0, 1, {{1, 2, 0, 1}, {3, 4, 0, 2}, {5, 6, 0, 3}}},
+        {"pixel", [&] { gm.DrawPixel(7, -3, c); }, BATCH_NONE, 0, 1, {{7, -3, 0, c}, {8, -3, 0, c}, {8, -2, 0, c}, {7, -2, 0, c}}},
         {"xywh", [&] { gm.DrawRectXYWH(xywh, c); }, BATCH_NONE, 0, 1, {{5, 6, 0, c}, {15, 6, 0, c}, {15, 26, 0, c}, {5, 26, 0, c}}},
         {"fill: x 10 to 30, y 20 to 40", [&] { gm.FillRect(fill, c); }, BATCH_NONE, 0, 1,
          {{10, 20, 0, c}, {30, 20, 0, c}, {30, 40, 0, c}, {10, 40, 0, c}}},
@@ -79,20 +80,23 @@ TEST_F(ScreenDrawTest, ImmediateDrawsComeAfterTheBatchBeforeThemAndEmptySetsDoNo
     gm.DrawLine(0, 2, 5, 2, 4);
     gm.DrawPolysAt(tri, 3, indices, 3, {1, 2, 3}, 4);
     const TexturedVertex textured[3] = {{0, 0, 0, 8, 0, 0}, {1, 0, 0, 8, 1, 0}, {0, 1, 0, 8, 0, 1}};
+    gm.DrawLine(0, 3, 5, 3, 9);
     gm.DrawTexturedPolysAt(textured, 3, indices, 3, -1, -1, {4, 5, 6}, 4);
 
-    ASSERT_EQ(Draws().size(), 5u);
+    ASSERT_EQ(Draws().size(), 6u);
     EXPECT_EQ(Draws()[0].primitiveCount, 2u); // both lines
     const uint32_t colours[3] = {3, 4, 7};
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(Decode<CV>(Draws()[i]).vertices[0].colour, colours[i - 1]);
-    EXPECT_EQ(Decode<TexturedVertex>(Draws()[4]).vertices[0].colour, 8u);
+    EXPECT_EQ(Decode<CV>(Draws()[4]).vertices[0].colour, 9u); // the line pending before the textured set
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[5]).vertices[0].colour, 8u);
     // The sets are placed by their world matrix: translations (1, 2, 3), then (4, 5, 6).
-    const auto& writes = Dev()->transformWrites;
-    ASSERT_GE(writes.size(), 2u);
-    EXPECT_EQ(writes[writes.size() - 2].matrix.m[3][2], 3.0f);
-    EXPECT_EQ(writes.back().type, platform::TransformType::World);
-    EXPECT_EQ(writes.back().matrix.m[3][0], 4.0f);
+    std::vector<float> placed; // the z of every world matrix that moves something
+    for (const auto& write : Dev()->transformWrites)
+        if (write.type == platform::TransformType::World && write.matrix.m[3][2] != 0.0f)
+            placed.push_back(write.matrix.m[3][2]);
+    EXPECT_EQ(placed, (std::vector<float>{3.0f, 6.0f}));
+    EXPECT_EQ(Dev()->transformWrites.back().matrix.m[3][0], 4.0f);
 }
 
 TEST_F(ScreenDrawTest, TexturedCallsMapTextureCoordinatesIntoTheSlotsPage)
@@ -160,6 +164,13 @@ TEST_F(ScreenDrawTest, PointsProjectAndScreenPointsGiveGroundPointsAndRays)
         EXPECT_EQ(origin.y, 10.0f);
         EXPECT_NEAR(platform::Vec3Length(direction - platform::Vec3Normalize({dx, dy, depth})), 0.0f, 1e-5f);
     }
+    // The eye moved sideways (the view kept): the ground point moves with it.
+    gm.SetEyePosition({5, 10, -3});
+    Vec3 moved;
+    ASSERT_TRUE(gm.PickGroundPoint(100, 450, 2, &moved));
+    const float t = 8.0f / 150.0f;
+    EXPECT_NEAR(platform::Vec3Length(moved - Vec3{5 - 300 * t, 0, -3 + depth * t}), 0.0f, 1e-3f);
+    gm.SetEyePosition({0, 10, 0});
     Vec3 origin, direction;
     gm.GetRayTowards({3, 14, 0}, &origin, &direction);
     EXPECT_NEAR(platform::Vec3Length(direction - Vec3{0.6f, 0.8f, 0}), 0.0f, 1e-6f);

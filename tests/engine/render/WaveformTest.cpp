@@ -96,14 +96,22 @@ TEST_F(WaveformTest, EvaluationScalesShiftsAndAdvancesThePhase)
 
 TEST_F(WaveformTest, SecondWaveCombinesByTheOperation)
 {
-    // a = 2.0 (shape 6, amplitude 512), b = 3.0 (shape 6 as the second wave, amplitude 768).
-    const float expected[8] = {2.0f, 3.0f, 5.0f, -1.0f, 1.0f, 6.0f, 2.0f, 3.0f};
-    for (uint8_t op = 0; op < 8; ++op)
+    // Shape 6 is one: amplitude 512 gives 2.0, 768 gives 3.0. Both orders, so that the smaller and the larger
+    // come once from each wave.
+    const struct
     {
-        EXPECT_FLOAT_EQ(EvaluateWave(Wave(ShapeOp(WAVE_ONE, op), 0, 0, 512, 0, WAVE_ONE, 0, 0, 768, 0), 10),
-                        expected[op])
-            << "operation " << int(op);
-    }
+        int16_t amplitudeA, amplitudeB;
+        float expected[8]; // first, second, a + b, a - b, b - a, a x b, smaller, larger
+    } cases[] = {
+        {512, 768, {2.0f, 3.0f, 5.0f, -1.0f, 1.0f, 6.0f, 2.0f, 3.0f}},
+        {768, 512, {3.0f, 2.0f, 5.0f, 1.0f, -1.0f, 6.0f, 2.0f, 3.0f}},
+    };
+    for (const auto& c : cases)
+        for (uint8_t op = 0; op < 8; ++op)
+        {
+            const WaveRecord r = Wave(ShapeOp(WAVE_ONE, op), 0, 0, c.amplitudeA, 0, WAVE_ONE, 0, 0, c.amplitudeB, 0);
+            EXPECT_FLOAT_EQ(EvaluateWave(r, 10), c.expected[op]) << "operation " << int(op) << ", a " << c.amplitudeA;
+        }
     // A zero second shape byte means no second wave, whatever its other fields; 0x20 (shape 0) still counts.
     const uint8_t second = ShapeOp(WAVE_ONE, WAVE_COMBINE_SECOND);
     EXPECT_FLOAT_EQ(EvaluateWave(Wave(second, 0, 0, 256, 0, 0, 200, 9999, 5000, -5000), 1234), 1.0f);

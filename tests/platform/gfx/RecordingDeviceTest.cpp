@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace platform;
@@ -48,6 +49,12 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     ASSERT_OK(managed->Unlock());
     ASSERT_OK(m_device->SetRenderState(RenderState::CullMode, CullMode::None));
     ASSERT_OK(m_device->SetStreamSource(0, managed.get(), 16));
+    ASSERT_OK(m_device->LightEnable(2, true));
+    ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ));
+    ASSERT_OK(m_device->SetTextureStageState(0, TextureStageState::ColourOp, TextureOp::Disable));
+    IndexBufferPtr indices;
+    ASSERT_OK(m_device->CreateIndexBuffer(8, 0, PixelFormat::Index16, Pool::Managed, &indices));
+    ASSERT_OK(m_device->SetIndices(indices.get(), 4));
 
     m_rec->InjectDeviceLost(1);
     EXPECT_EQ(m_device->TestCooperativeLevel(), GfxResult::DeviceLost);
@@ -56,7 +63,12 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     PresentParams params = m_device->GetPresentParams();
     EXPECT_EQ(m_device->Reset(params), GfxResult::InvalidCall); // the dynamic buffer still lives
     dynamic.reset();
+    params.backBufferWidth = 320; // a reset may change the back buffer
+    params.backBufferHeight = 200;
     ASSERT_OK(m_device->Reset(params));
+    Viewport viewport;
+    ASSERT_OK(m_device->GetViewport(&viewport));
+    EXPECT_TRUE(m_device->GetPresentParams().backBufferWidth == 320 && viewport.Width == 320 && viewport.Height == 200);
     EXPECT_EQ(m_device->TestCooperativeLevel(), GfxResult::Ok);
 
     // Managed memory survives; states and bindings return to the defaults.
@@ -67,6 +79,17 @@ TEST_F(RecordingDeviceTest, LostDeviceResetsOnlyWithoutDefaultPoolResources)
     ASSERT_OK(m_device->GetRenderState(RenderState::CullMode, &cull));
     EXPECT_EQ(cull, uint32_t{CullMode::CCW});
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
+    EXPECT_FALSE(m_rec->IsLightEnabled(2));
+    EXPECT_FALSE(m_rec->IsLightEnabled(kMaxLights));
+    EXPECT_EQ(m_rec->GetVertexShader(), 0u);
+    uint32_t colourOp = 0;
+    ASSERT_OK(m_device->GetTextureStageState(0, TextureStageState::ColourOp, &colourOp));
+    EXPECT_EQ(colourOp, uint32_t(TextureOp::Modulate));
+    EXPECT_EQ(m_device->GetTextureStageState(kMaxTextureStages, TextureStageState::ColourOp, &colourOp),
+              GfxResult::InvalidCall);
+    uint32_t base = 99;
+    EXPECT_EQ(m_rec->GetIndices(&base), nullptr);
+    EXPECT_EQ(base, 0u);
 }
 
 TEST_F(RecordingDeviceTest, DynamicLocksDiscardOrKeepAndAreSingleAndBounded)
@@ -131,11 +154,86 @@ TEST_F(RecordingDeviceTest, DrawsRecordTheVerticesTheyReadAndCheckTheRules)
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 3, 0, 2), GfxResult::InvalidCall);
     ASSERT_OK(m_device->SetIndices(indices.get(), 5));
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
+    // A plain draw reads its vertices in order from the start vertex: two lines from vertex 3 read 3 to 6.
+    ASSERT_OK(m_device->SetStreamSource(0, vertices.get(), sizeof(V)));
+    m_rec->ClearLog();
+    ASSERT_OK(m_device->DrawPrimitive(PrimitiveType::LineList, 3, 2));
+    EXPECT_EQ(m_rec->ops, std::vector<RecordingDevice::Op>{RecordingDevice::Op::Draw});
+    EXPECT_EQ(m_rec->draws.back().startVertex, 3u);
+    EXPECT_EQ(m_rec->draws.back().vertexNumbers, (std::vector<uint32_t>{3, 4, 5, 6}));
     // A user-pointer draw leaves nothing bound.
     V strip[3] = {};
     ASSERT_OK(m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 1, strip, sizeof(V)));
-    EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
-    EXPECT_EQ(m_rec->GetIndices(nullptr), nullptr);
+    uint32_t base = 99, stride = 99;
+    EXPECT_EQ(m_rec->GetStreamSource(&stride), nullptr);
+    EXPECT_EQ(m_rec->GetIndices(&base), nullptr);
+    EXPECT_EQ(base + stride, 0u);
+
+    // Indexed user-pointer draws: the vertices from the lowest index on, in 16 or 32-bit indices.
+    V six[6] = {};
+    for (uint32_t i = 0; i < 6; ++i)
+        six[i].colour = i;
+    const uint16_t short3[3] = {3, 4, 3};
+    ASSERT_OK(m_device->DrawIndexedPrimitiveUP(PrimitiveType::LineStrip, 3, 2, 2, short3, PixelFormat::Index16, six,
+                                               sizeof(V)));
+    const RecordingDevice::DrawRecord& up = m_rec->draws.back();
+    EXPECT_EQ(up.primitiveCount, 2u);
+    ASSERT_EQ(up.vertexBytes.size(), 3 * sizeof(V));
+    V second;
+    std::memcpy(&second, &up.vertexBytes[sizeof(V)], sizeof(V));
+    EXPECT_EQ(second.colour, 4u);
+    const uint32_t long2[2] = {5, 4};
+    ASSERT_OK(m_device->DrawIndexedPrimitiveUP(PrimitiveType::LineList, 4, 2, 1, long2, PixelFormat::Index32, six,
+                                               sizeof(V)));
+    EXPECT_EQ(m_rec->draws.back().vertexNumbers, (std::vector<uint32_t>{5, 4}));
+    EXPECT_EQ(m_device->DrawIndexedPrimitiveUP(PrimitiveType::LineList, 4, 2, 1, long2, PixelFormat::A8R8G8B8, six,
+                                               sizeof(V)),
+              GfxResult::InvalidCall);
+}
+
+TEST_F(RecordingDeviceTest, ClearsFillTheirRectanglesAndDestroyedResourcesAreLoggedByKind)
+{
+    PresentParams params;
+    params.backBufferWidth = 4;
+    params.backBufferHeight = 4;
+    DevicePtr device;
+    ASSERT_OK(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+    RecordingDevice* rec = m_system.LastDevice();
+    ASSERT_OK(device->Clear(0, nullptr, ClearFlags::Target, 0xFF000000, 1.0f, 0));
+    const Rect corner = {2, 2, 4, 4};
+    ASSERT_OK(device->Clear(1, &corner, ClearFlags::Target, 0xFFFFFFFF, 1.0f, 0));
+    EXPECT_EQ(rec->backBuffer[0], 0xFF000000u);
+    EXPECT_EQ(rec->backBuffer[2 * 4 + 1], 0xFF000000u);
+    EXPECT_EQ(rec->backBuffer[2 * 4 + 2], 0xFFFFFFFFu);
+    EXPECT_EQ(rec->backBuffer[3 * 4 + 3], 0xFFFFFFFFu);
+
+    // 65536 vertices need a 32-bit index: its high half is read too.
+    VertexBufferPtr big;
+    rec->ClearLog();
+    ASSERT_OK(device->CreateVertexBuffer(65537 * 4, 0, Fvf::XYZ, Pool::Managed, &big));
+    EXPECT_EQ(rec->ops, std::vector<RecordingDevice::Op>{RecordingDevice::Op::CreateVertexBuffer});
+    IndexBufferPtr indices;
+    ASSERT_OK(device->CreateIndexBuffer(8, 0, PixelFormat::Index32, Pool::Managed, &indices));
+    void* data = nullptr;
+    ASSERT_OK(indices->Lock(0, 0, &data, 0));
+    const uint32_t pair[2] = {65536, 1};
+    std::memcpy(data, pair, sizeof(pair));
+    ASSERT_OK(indices->Unlock());
+    ASSERT_OK(device->SetStreamSource(0, big.get(), 4));
+    ASSERT_OK(device->SetIndices(indices.get(), 0));
+    ASSERT_OK(device->BeginScene());
+    ASSERT_OK(device->DrawIndexedPrimitive(PrimitiveType::LineList, 0, 65537, 0, 1));
+    EXPECT_EQ(rec->draws.back().vertexNumbers, (std::vector<uint32_t>{65536, 1}));
+
+    TexturePtr texture;
+    ASSERT_OK(device->CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture));
+    rec->ClearLog();
+    big.reset();
+    indices.reset();
+    texture.reset();
+    EXPECT_EQ(rec->ops, (std::vector<RecordingDevice::Op>{RecordingDevice::Op::DestroyVertexBuffer,
+                                                          RecordingDevice::Op::DestroyIndexBuffer,
+                                                          RecordingDevice::Op::DestroyTexture}));
 }
 
 TEST_F(RecordingDeviceTest, DestroyedResourcesAreUnboundAndOutliveTheirDevice)
@@ -152,12 +250,167 @@ TEST_F(RecordingDeviceTest, DestroyedResourcesAreUnboundAndOutliveTheirDevice)
     EXPECT_EQ(m_rec->GetStreamSource(nullptr), nullptr);
     EXPECT_EQ(m_rec->LiveTextures() + m_rec->LiveVertexBuffers(), 1u);
 
+    // A new texture reads as zeros. Writes outside a locked rectangle do not reach it: only the texel at (1, 1)
+    // changes.
+    TexturePtr square;
+    ASSERT_OK(m_device->CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &square));
+    LockedRect inside;
+    const Rect one = {1, 1, 2, 2};
+    ASSERT_OK(square->LockRect(0, &inside, &one, 0));
+    for (int i = -5; i < 5; ++i)
+        static_cast<uint32_t*>(inside.bits)[i] = 0xFFFFFFFF;
+    ASSERT_OK(square->UnlockRect(0));
+    ASSERT_OK(square->LockRect(0, &inside, nullptr, LockFlags::ReadOnly));
+    const uint32_t* texels = static_cast<const uint32_t*>(inside.bits);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(texels[i], i == 5 ? 0xFFFFFFFFu : 0u) << i;
+    ASSERT_OK(square->UnlockRect(0));
+    // A whole-level lock afterwards keeps all it writes.
+    ASSERT_OK(square->LockRect(0, &inside, nullptr, 0));
+    static_cast<uint32_t*>(inside.bits)[0] = 7;
+    ASSERT_OK(square->UnlockRect(0));
+    ASSERT_OK(square->LockRect(0, &inside, nullptr, LockFlags::ReadOnly));
+    EXPECT_EQ(static_cast<const uint32_t*>(inside.bits)[0], 7u);
+    ASSERT_OK(square->UnlockRect(0));
+    // Compressed levels are locked by whole 4 x 4 blocks: of an 8 x 8 level only the lower right block is taken.
+    for (auto [format, blockBytes] : {std::pair{PixelFormat::DXT1, 8}, std::pair{PixelFormat::DXT5, 16}})
+    {
+        TexturePtr blocks;
+        ASSERT_OK(m_device->CreateTexture(8, 8, 1, 0, format, Pool::Managed, &blocks));
+        const Rect last = {4, 4, 8, 8};
+        ASSERT_OK(blocks->LockRect(0, &inside, &last, 0));
+        uint8_t* bits = static_cast<uint8_t*>(inside.bits);
+        std::memset(bits - inside.pitch - blockBytes, 0xAB, static_cast<size_t>(inside.pitch) + 2 * blockBytes);
+        ASSERT_OK(blocks->UnlockRect(0));
+        ASSERT_OK(blocks->LockRect(0, &inside, nullptr, LockFlags::ReadOnly));
+        const uint8_t* all = static_cast<const uint8_t*>(inside.bits);
+        for (int i = 0; i < 4 * blockBytes; ++i)
+            EXPECT_EQ(all[i], i >= 3 * blockBytes ? 0xAB : 0) << blockBytes << " " << i;
+        ASSERT_OK(blocks->UnlockRect(0));
+    }
+
     // A texture still works as memory after its device is gone.
     m_device.reset();
     LockedRect locked;
     ASSERT_OK(texture->LockRect(0, &locked, nullptr, 0));
     EXPECT_EQ(locked.pitch, 8); // one row of one DXT1 block
     ASSERT_OK(texture->UnlockRect(0));
+}
+
+TEST_F(RecordingDeviceTest, AFreshDeviceViewsTheWholeBackBufferWithTheUsualColourSources)
+{
+    for (bool depth : {true, false})
+    {
+        PresentParams params;
+        params.backBufferWidth = 640;
+        params.backBufferHeight = 480;
+        params.enableAutoDepthStencil = depth;
+        DevicePtr device;
+        ASSERT_OK(m_system.CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing, &params,
+                                        &device));
+        // No back-buffer format given: the desktop's.
+        EXPECT_EQ(device->GetPresentParams().backBufferFormat, m_system.config.adapters[0].desktop.format);
+        Viewport viewport = {9, 9, 9, 9, 9.0f, 9.0f};
+        ASSERT_OK(device->GetViewport(&viewport));
+        EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 640 && viewport.Height == 480 &&
+                    viewport.MinZ == 0.0f && viewport.MaxZ == 1.0f);
+        // Diffuse and specular from the vertex colours, ambient and emissive from the material.
+        const std::pair<RenderState, uint32_t> sources[] = {
+            {RenderState::DiffuseMaterialSource, MaterialSource::Colour1},
+            {RenderState::SpecularMaterialSource, MaterialSource::Colour2},
+            {RenderState::AmbientMaterialSource, MaterialSource::Material},
+            {RenderState::EmissiveMaterialSource, MaterialSource::Material},
+            {RenderState::ZEnable, depth ? 1u : 0u},
+        };
+        for (const auto& [state, expected] : sources)
+        {
+            uint32_t value = 99;
+            ASSERT_OK(device->GetRenderState(state, &value));
+            EXPECT_EQ(value, expected) << static_cast<uint32_t>(state);
+        }
+    }
+}
+
+TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
+{
+    // A window must use the desktop's format; full screen may use any listed pair.
+    const PixelFormat desktop = m_system.config.adapters[0].desktop.format;
+    const PixelFormat other = desktop == PixelFormat::X8R8G8B8 ? PixelFormat::R5G6B5 : PixelFormat::X8R8G8B8;
+    m_system.config.adapters[0].deviceTypes = {{desktop, desktop}, {other, other}};
+    EXPECT_EQ(m_system.CheckDeviceType(0, DeviceType::Hal, desktop, desktop, true), GfxResult::Ok);
+    EXPECT_NE(m_system.CheckDeviceType(0, DeviceType::Hal, other, other, true), GfxResult::Ok);
+    EXPECT_EQ(m_system.CheckDeviceType(0, DeviceType::Hal, other, other, false), GfxResult::Ok);
+    // Modes are listed per adapter; one past the end is refused.
+    DisplayMode mode;
+    const uint32_t modes = m_system.GetAdapterModeCount(0);
+    EXPECT_EQ(m_system.EnumAdapterModes(0, modes - 1, &mode), GfxResult::Ok);
+    EXPECT_EQ(m_system.EnumAdapterModes(0, modes, &mode), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system.EnumAdapterModes(1, 0, &mode), GfxResult::InvalidCall);
+    DeviceCaps caps;
+    EXPECT_EQ(m_system.GetDeviceCaps(1, DeviceType::Hal, &caps), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system.GetDeviceCaps(0, DeviceType::Hal, nullptr), GfxResult::InvalidCall);
+    // No device without somewhere to put it, its parameters or a real adapter.
+    PresentParams params;
+    DevicePtr device;
+    EXPECT_EQ(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, nullptr, &device), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, nullptr), GfxResult::InvalidCall);
+    EXPECT_EQ(m_system.CreateDevice(1, DeviceType::Hal, nullptr, 0, &params, &device), GfxResult::InvalidCall);
+    // Validation takes one pass; a fresh front buffer is black; stage numbers past the last bind nothing.
+    uint32_t passes = 0;
+    ASSERT_OK(m_device->ValidateDevice(&passes));
+    EXPECT_EQ(passes, 1u);
+    std::vector<uint32_t> front;
+    uint32_t frontWidth = 0, frontHeight = 0;
+    PresentParams small;
+    small.backBufferWidth = small.backBufferHeight = 2;
+    DevicePtr second;
+    ASSERT_OK(m_system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &small, &second));
+    ASSERT_OK(second->ReadFrontBuffer(&front, &frontWidth, &frontHeight));
+    EXPECT_EQ(front, std::vector<uint32_t>(4, 0));
+    VertexBufferPtr bound = MakeBuffer(16, 0, Pool::Managed);
+    ASSERT_OK(m_device->SetStreamSource(0, bound.get(), 16));
+    EXPECT_EQ(m_device->GetTexture(kMaxTextureStages), nullptr);
+    // Textures need a size; reading the back buffer is logged.
+    TexturePtr texture;
+    EXPECT_NE(m_device->CreateTexture(0, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture), GfxResult::Ok);
+    EXPECT_NE(m_device->CreateTexture(4, 0, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture), GfxResult::Ok);
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+    m_rec->ClearLog();
+    m_device->ReadBackBuffer(&pixels, &width, &height);
+    EXPECT_EQ(m_rec->CountOps(RecordingDevice::Op::ReadBackBuffer), 1u);
+
+    // Clearing the log forgets every kind of record.
+    ASSERT_OK(m_device->SetTransform(TransformType::World, MatrixIdentity()));
+    ASSERT_OK(m_device->SetRenderState(RenderState::ZEnable, 0));
+    ASSERT_OK(m_device->SetTextureStageState(0, TextureStageState::ColourOp, 1));
+    ASSERT_OK(m_device->SetTexture(0, nullptr));
+    ASSERT_OK(m_device->SetVertexShader(Fvf::XYZ));
+    ASSERT_OK(m_device->SetIndices(nullptr, 0));
+    ASSERT_OK(m_device->SetViewport({0, 0, 1, 1, 0.0f, 1.0f}));
+    ASSERT_OK(m_device->SetMaterial(MaterialDesc{}));
+    ASSERT_OK(m_device->SetLight(0, LightDesc{}));
+    ASSERT_OK(m_device->Clear(0, nullptr, ClearFlags::Target, 0, 1.0f, 0));
+    m_rec->ClearLog();
+    EXPECT_TRUE(m_rec->ops.empty() && m_rec->transformWrites.empty() && m_rec->renderStateWrites.empty() &&
+                m_rec->stageStateWrites.empty() && m_rec->textureBinds.empty() && m_rec->streamBinds.empty() &&
+                m_rec->indexBinds.empty() && m_rec->vertexShaderWrites.empty() && m_rec->viewports.empty() &&
+                m_rec->materials.empty() && m_rec->lights.empty() && m_rec->clears.empty());
+}
+
+TEST(DeviceFormatTest, VertexSizesAddUpTheirParts)
+{
+    // Position 12 (or 16 transformed), normal 12, each colour 4, each coordinate pair 8; no position, no layout.
+    EXPECT_EQ(FvfVertexSize(Fvf::XYZ | Fvf::Diffuse), 16u);
+    EXPECT_EQ(FvfVertexSize(0x112), 32u); // position, normal, one pair
+    EXPECT_EQ(FvfVertexSize(0x1D2), 40u); // position, normal, both colours, one pair
+    EXPECT_EQ(FvfVertexSize(Fvf::XYZRHW | Fvf::Diffuse | Fvf::Specular | 0x200), 40u);
+    EXPECT_EQ(FvfVertexSize(Fvf::Diffuse | 0x100), 0u);
+    // Depth formats with stencil bits: D15S1, D24S8 and D24X4S4.
+    for (PixelFormat f : {PixelFormat::D15S1, PixelFormat::D24S8, PixelFormat::D24X4S4})
+        EXPECT_TRUE(FormatHasStencil(f)) << FormatName(f);
+    for (PixelFormat f : {PixelFormat::D16, PixelFormat::D24X8, PixelFormat::D32, PixelFormat::A8R8G8B8})
+        EXPECT_FALSE(FormatHasStencil(f)) << FormatName(f);
 }
 
 // ---------------------------------------------------------------- texture helpers
