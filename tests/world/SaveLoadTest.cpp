@@ -244,7 +244,7 @@ TEST(SaveRecords, AManagerRecordBuiltByHandLoadsIntoItsPoolsAndMapCells)
     EXPECT_STREQ(park.objects->GetObject(5)->GetName(), "DOLPHIN");
     EXPECT_EQ(park.objects->GetObject(4)->GetState(), uint32_t{STATE_STARTUP});
     // Loaded objects stand in the cell of their saved position.
-    EXPECT_TRUE(park.map->GetCell({5, 1}).ContainsObject(park.objects->GetObject(5)));
+    EXPECT_TRUE(park.map->GetCell({5, 1})->ContainsObject(park.objects->GetObject(5)));
     // A saved one-shot debug flag is cleared by the next update, and by creation.
     BaseObject* debug = park.objects->GetObject(2);
     EXPECT_TRUE(debug->IsDebugBreak());
@@ -286,7 +286,7 @@ TEST(SaveRoundTrip, SaveLoadSaveGivesTheSameBytes)
     ASSERT_NE(mechanic, nullptr);
     EXPECT_EQ(mechanic->GetDirection(), 0);
     EXPECT_EQ(mechanic->GetAnimationEndMessage(), 44u);
-    EXPECT_TRUE(park.map->GetCell(WorldMap::WorldToGrid({160.0f, 280.0f, 0.0f})).ContainsObject(mechanic));
+    EXPECT_TRUE(park.map->GetCell(WorldMap::WorldToGrid({160.0f, 280.0f, 0.0f}))->ContainsObject(mechanic));
 }
 
 TEST(SaveHostile, EveryCutShortSaveFailsCleanly)
@@ -327,7 +327,7 @@ TEST(SaveHostile, EveryCutShortSaveFailsCleanly)
             for (int y = 0; y < 16; ++y)
             {
                 for (int x = 0; x < 16; ++x)
-                    inCells += park.map->GetCell({x, y}).CountObjects();
+                    inCells += park.map->GetCell({x, y})->CountObjects();
             }
             ASSERT_EQ(inCells, 1u) << cut;
         }
