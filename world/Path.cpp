@@ -250,6 +250,7 @@ int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& de
     if (steps)
         steps->clear();
     m_uExpanded = 0;
+    m_uDecreased = 0;
     if (++m_uGeneration == 0)
     {
         // The counter has come round: no cell may look current from a search long ago.
@@ -337,7 +338,10 @@ template <class List> int32_t PathFinder::Run(List& list, int32_t kind, uint32_t
                     node.g = cost;
                     node.f = node.h + cost;
                     if (!node.expanded)
+                    {
                         list.Decreased(n);
+                        ++m_uDecreased;
+                    }
                 }
                 continue;
             }

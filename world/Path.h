@@ -103,8 +103,9 @@ public:
 
     void SetOpenList(OpenList list) { m_eOpenList = list; }
     OpenList GetOpenList() const { return m_eOpenList; }
-    // Cells expanded by the last search.
+    // Cells expanded by the last search, and open cells whose cost dropped in it.
     uint32_t GetExpandedCount() const { return m_uExpanded; }
+    uint32_t GetDecreasedCount() const { return m_uDecreased; }
     WorldMap& GetMap() const { return m_Map; }
 
 private:
@@ -133,6 +134,7 @@ private:
     std::vector<Node> m_Nodes;
     uint32_t m_uGeneration = 0;
     uint32_t m_uExpanded = 0;
+    uint32_t m_uDecreased = 0;
     uint32_t m_uPriorityState = 0x9E3779B9u;
     GridPos m_Start;
     OpenList m_eOpenList = OpenList::Tree;

@@ -215,6 +215,7 @@ public:
     bool IsShowFlags() const { return m_bShowFlags; }
     // The model drawn along queue sides (the scenery model of the queue rail); none draws no rails.
     void SetQueueRailModel(const char* modelFile);
+    QueueRailModel& GetQueueRailModel() const { return *m_pRailModel; }
     // The rail turns of a queue shape (radians about the vertical axis), and how many there are.
     static uint32_t GetQueueRailAngles(uint32_t shape, float out[3]);
     // The texture slots of the tile atlases (0 when not loaded).
