@@ -240,10 +240,12 @@ Bytes FollowerRecord(int32_t refs, const std::vector<GridPos>& steps, int32_t ki
 std::unique_ptr<PathFollower> LoadFollower(const Bytes& bytes, const WorldMap* map, int32_t maxSteps = 100)
 {
     std::unique_ptr<PathFollower> follower;
-    LoadFrom(bytes, [&](SerialStream& s) {
-        follower = PathFollower::Load(s, map, maxSteps);
-        return true;
-    });
+    LoadFrom(bytes,
+             [&](SerialStream& s)
+             {
+                 follower = PathFollower::Load(s, map, maxSteps);
+                 return true;
+             });
     return follower;
 }
 

@@ -168,8 +168,8 @@ TEST_F(TileSetTest, LayingFootpathMarksEveryNeighbourAndRetilesTheFootpathOnes)
 
 TEST_F(TileSetTest, AMaskWhoseEntryIs255ShowsTile8)
 {
-    for (const GridPos& p : {GridPos{1, 1}, GridPos{2, 1}, GridPos{3, 1}, GridPos{1, 2}, GridPos{3, 2},
-                             GridPos{1, 3}, GridPos{2, 3}, GridPos{3, 3}})
+    for (const GridPos& p : {GridPos{1, 1}, GridPos{2, 1}, GridPos{3, 1}, GridPos{1, 2}, GridPos{3, 2}, GridPos{1, 3},
+                             GridPos{2, 3}, GridPos{3, 3}})
         ASSERT_TRUE(tiles->PlacePathTile(p));
     ASSERT_TRUE(tiles->PlacePathTile({2, 2}));
     EXPECT_EQ(Marks(2, 2), 0xFFu);

@@ -140,9 +140,8 @@ TEST(GridScenery, PlacementFollowsTheCellsAndTheTypesMask)
     auto map = MakeMap({".PH3#S#"});
     map->GetCell({2, 0})->m_uiFlags = 0x90000003;
     map->GetCell({6, 0})->m_uiFlags = 0x00000001;
-    const auto can = [&](int32_t x, uint32_t mask, int32_t pathFlag) {
-        return map->CanPlaceSceneryAt(x, 0, mask, pathFlag);
-    };
+    const auto can = [&](int32_t x, uint32_t mask, int32_t pathFlag)
+    { return map->CanPlaceSceneryAt(x, 0, mask, pathFlag); };
     // Path pieces: the mask must meet the cell and no building stand there.
     EXPECT_TRUE(can(1, 0x10000000, 1));
     EXPECT_FALSE(can(2, 0x10000000, 1));
@@ -289,7 +288,7 @@ TEST(GridRecord, TheSaveHoldsEachCellsFlagsAndHeight)
     EXPECT_EQ(bigger.GetCell({1, 0})->m_uiFlags, 0u);
     EXPECT_EQ(bigger.GetCell({2, 1})->m_uiFlags, 9u);
     for (size_t cut = 0; cut < expected.size(); cut += 3)
-        EXPECT_FALSE(LoadFrom(Bytes(expected.begin(), expected.begin() + cut),
-                              [&](SerialStream& s) { return loaded.Load(s); }));
+        EXPECT_FALSE(
+            LoadFrom(Bytes(expected.begin(), expected.begin() + cut), [&](SerialStream& s) { return loaded.Load(s); }));
     EXPECT_EQ(loaded.GetCell({1, 0})->m_uiFlags, 0x90000001u);
 }
