@@ -48,20 +48,26 @@ class PathFinder::LiteralList
 public:
     explicit LiteralList(std::vector<Node>& nodes) : m_Nodes(nodes) {}
 
-    void Insert(int32_t cell)
+    // Returns how many cells the insertion walked past.
+    int32_t Insert(int32_t cell)
     {
         const int64_t f = m_Nodes[cell].f;
         if (m_iHead < 0 || m_Nodes[m_iHead].f >= f)
         {
             m_Nodes[cell].next = m_iHead;
             m_iHead = cell;
-            return;
+            return 0;
         }
+        int32_t walked = 1;
         int32_t p = m_iHead;
         while (m_Nodes[p].next >= 0 && m_Nodes[m_Nodes[p].next].f < f)
+        {
             p = m_Nodes[p].next;
+            ++walked;
+        }
         m_Nodes[cell].next = m_Nodes[p].next;
         m_Nodes[p].next = cell;
+        return walked;
     }
 
     int32_t PopFront()
@@ -74,167 +80,235 @@ public:
 
     void Decreased(int32_t) {}
 
+    int32_t Head() const { return m_iHead; }
+
 private:
     std::vector<Node>& m_Nodes;
     int32_t m_iHead = -1;
 };
 
-// The same list order kept as a treap over list positions (in-order = list order), each node holding the largest
-// total of its subtree: the insertion place (the first cell, in list order, whose total is at least the new one)
-// and the head are found by descending the tree, and a dropped total only lowers the maxima above it.
-class PathFinder::TreeList
+// The same list in blocks: the concatenation of the blocks, in block order, is the literal list. A cell goes into
+// the first block whose largest total is at least its own (every cell of the blocks before it is smaller), before
+// the first cell there with a total at least its own; a full block is split in two first. The head is the first
+// cell of the first block. A cell whose total drops keeps its place and only its block's largest total is
+// recomputed.
+class PathFinder::BlockList
 {
 public:
-    TreeList(std::vector<Node>& nodes, uint32_t& priorityState) : m_Nodes(nodes), m_uState(priorityState) {}
+    explicit BlockList(PathFinder& finder)
+        : m_Nodes(finder.m_Nodes), m_Blocks(finder.m_Blocks), m_Max(finder.m_BlockMax), m_Order(finder.m_BlockOrder)
+    {
+        m_Order.clear();
+    }
 
     void Insert(int32_t cell)
     {
-        Node& n = m_Nodes[cell];
-        n.left = n.right = n.up = -1;
-        n.max = n.f;
-        n.priority = NextPriority();
-        const int32_t before = FindFirstAtLeast(n.f);
-        int32_t parent = -1;
-        bool asLeft = false;
-        if (before < 0)
+        const int64_t f = m_Nodes[cell].f;
+        const size_t blocks = m_Order.size();
+        size_t p = m_First;
+        while (p < blocks && m_Max[m_Order[p]] < f)
+            ++p;
+        if (p == blocks)
         {
             // After the last cell.
-            parent = m_iRoot;
-            while (parent >= 0 && m_Nodes[parent].right >= 0)
-                parent = m_Nodes[parent].right;
+            if (p == m_First)
+                m_Order.push_back(NewBlock(Block::kRoom / 2));
+            else
+                --p;
+            InsertAt(p, m_Blocks[m_Order[p]].Count(), cell, f);
+            return;
         }
-        else if (m_Nodes[before].left < 0)
-        {
-            parent = before;
-            asLeft = true;
-        }
-        else
-        {
-            // After the last cell of the left subtree, which comes just before `before`.
-            parent = m_Nodes[before].left;
-            while (m_Nodes[parent].right >= 0)
-                parent = m_Nodes[parent].right;
-        }
-        n.up = parent;
-        if (parent < 0)
-            m_iRoot = cell;
-        else if (asLeft)
-            m_Nodes[parent].left = cell;
-        else
-            m_Nodes[parent].right = cell;
-        for (int32_t a = parent; a >= 0 && m_Nodes[a].max < n.f; a = m_Nodes[a].up)
-            m_Nodes[a].max = n.f;
-        while (n.up >= 0 && m_Nodes[n.up].priority < n.priority)
-            RotateUp(cell);
+        const Block& block = m_Blocks[m_Order[p]];
+        int32_t i = block.begin;
+        while (block.entries[i].f < f)
+            ++i;
+        InsertAt(p, i - block.begin, cell, f);
     }
 
     int32_t PopFront()
     {
-        if (m_iRoot < 0)
+        if (m_First == m_Order.size())
             return -1;
-        int32_t cell = m_iRoot;
-        while (m_Nodes[cell].left >= 0)
-            cell = m_Nodes[cell].left;
-        const int32_t child = m_Nodes[cell].right;
-        const int32_t parent = m_Nodes[cell].up;
-        if (child >= 0)
-            m_Nodes[child].up = parent;
-        if (parent < 0)
-            m_iRoot = child;
-        else
-            m_Nodes[parent].left = child;
-        Refresh(parent);
+        const int32_t id = m_Order[m_First];
+        Block& block = m_Blocks[id];
+        const Entry head = block.entries[block.begin++];
+        const int32_t cell = head.cell;
+        const int64_t f = head.f;
+        if (block.Count() == 0)
+            ++m_First;
+        else if (f == m_Max[id])
+            Recompute(id);
         return cell;
     }
 
-    void Decreased(int32_t cell) { Refresh(cell); }
+    void Decreased(int32_t cell)
+    {
+        const int32_t id = m_Nodes[cell].block;
+        Block& block = m_Blocks[id];
+        int32_t i = block.begin;
+        while (block.entries[i].cell != cell)
+            ++i;
+        const int64_t old = block.entries[i].f;
+        block.entries[i].f = m_Nodes[cell].f;
+        if (old == m_Max[id])
+            Recompute(id);
+    }
+
+    // Puts the cell after the last one whatever its total (building the blocks from a list in order), filling
+    // blocks half so that later insertions find room.
+    void Append(int32_t cell)
+    {
+        const int64_t f = m_Nodes[cell].f;
+        if (m_First == m_Order.size() || m_Blocks[m_Order.back()].Count() == kBlockSize / 2)
+            m_Order.push_back(NewBlock((Block::kRoom - kBlockSize / 2) / 2));
+        const int32_t id = m_Order.back();
+        Block& block = m_Blocks[id];
+        block.entries[block.end++] = {f, cell};
+        m_Nodes[cell].block = id;
+        m_Max[id] = std::max(m_Max[id], f);
+    }
 
 private:
-    uint32_t NextPriority()
+    // An empty block whose cells will start at `at`.
+    int32_t NewBlock(int32_t at)
     {
-        m_uState ^= m_uState << 13;
-        m_uState ^= m_uState >> 17;
-        m_uState ^= m_uState << 5;
-        return m_uState;
-    }
-
-    int64_t MaxOf(int32_t cell) const { return cell >= 0 ? m_Nodes[cell].max : std::numeric_limits<int64_t>::min(); }
-
-    void Recompute(int32_t cell)
-    {
-        Node& n = m_Nodes[cell];
-        n.max = std::max({n.f, MaxOf(n.left), MaxOf(n.right)});
-    }
-
-    // Recomputes the maxima from a cell up while they change.
-    void Refresh(int32_t cell)
-    {
-        for (int32_t a = cell; a >= 0; a = m_Nodes[a].up)
+        // Each split needs half a block of insertions, so a search never fills more blocks than were sized.
+        if (m_uUsed == m_Blocks.size())
         {
-            const int64_t old = m_Nodes[a].max;
-            Recompute(a);
-            if (m_Nodes[a].max == old)
-                break;
+            m_Blocks.emplace_back();
+            m_Max.push_back(0);
         }
+        const auto id = static_cast<int32_t>(m_uUsed++);
+        m_Blocks[id].begin = m_Blocks[id].end = at;
+        m_Max[id] = std::numeric_limits<int64_t>::min();
+        return id;
     }
 
-    int32_t FindFirstAtLeast(int64_t f) const
+    void Recompute(int32_t id)
     {
-        int32_t t = m_iRoot;
-        if (MaxOf(t) < f)
-            return -1;
-        for (;;)
+        const Block& block = m_Blocks[id];
+        int64_t most = std::numeric_limits<int64_t>::min();
+        for (int32_t i = block.begin; i < block.end; ++i)
+            most = std::max(most, block.entries[i].f);
+        m_Max[id] = most;
+    }
+
+    // Puts the cell at place i of the block at list position p, splitting the block first when it is full.
+    void InsertAt(size_t p, int32_t i, int32_t cell, int64_t f)
+    {
+        int32_t id = m_Order[p];
+        if (m_Blocks[id].Count() == kBlockSize)
         {
-            const Node& n = m_Nodes[t];
-            if (MaxOf(n.left) >= f)
-                t = n.left;
-            else if (n.f >= f)
-                return t;
-            else
-                t = n.right;
+            // The later half moves to a new block centred in its room.
+            constexpr int32_t kHalf = kBlockSize / 2;
+            const int32_t next = NewBlock((Block::kRoom - kHalf) / 2);
+            Block& full = m_Blocks[id];
+            Block& half = m_Blocks[next];
+            std::copy(full.entries + full.begin + kHalf, full.entries + full.end, half.entries + half.begin);
+            half.end = half.begin + kHalf;
+            full.end = full.begin + kHalf;
+            for (int32_t k = half.begin; k < half.end; ++k)
+                m_Nodes[half.entries[k].cell].block = next;
+            Recompute(id);
+            Recompute(next);
+            m_Order.insert(m_Order.begin() + static_cast<std::ptrdiff_t>(p) + 1, next);
+            if (i > kHalf)
+            {
+                id = next;
+                i -= kHalf;
+            }
         }
-    }
-
-    void RotateUp(int32_t x)
-    {
-        Node& nx = m_Nodes[x];
-        const int32_t p = nx.up;
-        Node& np = m_Nodes[p];
-        const int32_t g = np.up;
-        if (np.left == x)
+        Block& block = m_Blocks[id];
+        // Make room by moving the shorter side, as far as the room allows.
+        const bool front = block.begin > 0 && (i < block.Count() / 2 || block.end == Block::kRoom);
+        int32_t at = block.begin + i;
+        Entry* entries = block.entries;
+        if (front)
         {
-            np.left = nx.right;
-            if (nx.right >= 0)
-                m_Nodes[nx.right].up = p;
-            nx.right = p;
+            for (int32_t k = block.begin; k < at; ++k)
+                entries[k - 1] = entries[k];
+            --block.begin;
+            --at;
         }
         else
         {
-            np.right = nx.left;
-            if (nx.left >= 0)
-                m_Nodes[nx.left].up = p;
-            nx.left = p;
+            for (int32_t k = block.end; k > at; --k)
+                entries[k] = entries[k - 1];
+            ++block.end;
         }
-        np.up = x;
-        nx.up = g;
-        if (g < 0)
-            m_iRoot = x;
-        else if (m_Nodes[g].left == p)
-            m_Nodes[g].left = x;
-        else
-            m_Nodes[g].right = x;
-        Recompute(p);
-        Recompute(x);
+        entries[at] = {f, cell};
+        m_Nodes[cell].block = id;
+        m_Max[id] = std::max(m_Max[id], f);
     }
 
     std::vector<Node>& m_Nodes;
-    uint32_t& m_uState;
-    int32_t m_iRoot = -1;
+    std::vector<Block>& m_Blocks;
+    std::vector<int64_t>& m_Max;
+    std::vector<int32_t>& m_Order;
+    size_t m_First = 0;
+    size_t m_uUsed = 0;
+};
+
+// The literal list while its insertions stay near the head, as they do while the search heads straight for the
+// walker; moved whole into blocks, in the same order, once an insertion has to walk far along it.
+class PathFinder::HybridList
+{
+public:
+    explicit HybridList(PathFinder& finder)
+        : m_Literal(finder.m_Nodes), m_Blocks(finder), m_Nodes(finder.m_Nodes), m_iLimit(finder.m_iBlocksFrom),
+          m_bBlocks(finder.m_bUsedBlocks)
+    {
+        m_bBlocks = m_iLimit < 0;
+    }
+
+    void Insert(int32_t cell)
+    {
+        if (m_bBlocks) [[unlikely]]
+            InsertIntoBlocks(cell);
+        else if (m_Literal.Insert(cell) > m_iLimit) [[unlikely]]
+            MoveIntoBlocks();
+    }
+
+    int32_t PopFront()
+    {
+        if (m_bBlocks) [[unlikely]]
+            return PopFromBlocks();
+        return m_Literal.PopFront();
+    }
+
+    void Decreased(int32_t cell)
+    {
+        if (m_bBlocks) [[unlikely]]
+            m_Blocks.Decreased(cell);
+    }
+
+private:
+    // The block operations stay out of line: most searches never need them.
+    [[gnu::noinline]] void InsertIntoBlocks(int32_t cell) { m_Blocks.Insert(cell); }
+    [[gnu::noinline]] int32_t PopFromBlocks() { return m_Blocks.PopFront(); }
+    [[gnu::noinline]] void MoveIntoBlocks()
+    {
+        for (int32_t c = m_Literal.Head(); c >= 0; c = m_Nodes[c].next)
+            m_Blocks.Append(c);
+        m_bBlocks = true;
+    }
+
+    LiteralList m_Literal;
+    BlockList m_Blocks;
+    std::vector<Node>& m_Nodes;
+    int32_t m_iLimit;
+    // The finder's own flag, so that it knows afterwards which list the search ended with.
+    bool& m_bBlocks;
 };
 
 // ---------------------------------------------------------------- search
 
-PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_Nodes(map.GetCellCount()) {}
+PathFinder::PathFinder(WorldMap& map)
+    : m_Map(map), m_Nodes(map.GetCellCount()), m_Blocks(map.GetCellCount() / (kBlockSize / 2) + 2),
+      m_BlockMax(m_Blocks.size())
+{
+    m_BlockOrder.reserve(m_Blocks.size());
+}
 
 int64_t PathFinder::Estimate(uint32_t cell) const
 {
@@ -251,6 +325,7 @@ int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& de
         steps->clear();
     m_uExpanded = 0;
     m_uDecreased = 0;
+    m_bUsedBlocks = false;
     if (++m_uGeneration == 0)
     {
         // The counter has come round: no cell may look current from a search long ago.
@@ -274,7 +349,7 @@ int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& de
     }
     else
     {
-        TreeList list(m_Nodes, m_uPriorityState);
+        HybridList list(*this);
         found = Run(list, kind, s, d);
     }
     if (found < 0)

@@ -78,14 +78,18 @@ private:
 class PathFinder
 {
 public:
-    // The open list: the specified sorted singly linked list with linear insertion, or a balanced tree over the
-    // same list order that finds every insertion place and every head in logarithmic time. Both give the same
-    // order, so the same paths.
+    // The open list: the specified sorted singly linked list with linear insertion, or that list while insertions
+    // find their place near its head and, once one has to walk far along it, the same list kept in blocks of up to
+    // kBlockSize cells, each block knowing its largest total, so that an insertion skips whole blocks and moves at
+    // most half a block's entries. Both hold the same order, so give the same paths.
     enum class OpenList
     {
         Literal,
-        Tree,
+        Blocks,
     };
+    static constexpr int32_t kBlockSize = 32;
+    // The longest walk along the linked list an insertion may take before the blocks take over.
+    static constexpr int32_t kDefaultBlocksFrom = 32;
 
     static constexpr int64_t kStepCost = 2048;
     static constexpr int64_t kQueueStepCost = 12288;
@@ -102,10 +106,15 @@ public:
     static bool CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlags, int32_t sideToFrom);
 
     void SetOpenList(OpenList list) { m_eOpenList = list; }
+    // With the blocked list: the longest walk along the linked list an insertion may take before the blocks take
+    // over; -1: blocks from the first cell.
+    void SetBlocksFrom(int32_t length) { m_iBlocksFrom = length; }
     OpenList GetOpenList() const { return m_eOpenList; }
     // Cells expanded by the last search, and open cells whose cost dropped in it.
     uint32_t GetExpandedCount() const { return m_uExpanded; }
     uint32_t GetDecreasedCount() const { return m_uDecreased; }
+    // Whether the last search's open list moved into blocks.
+    bool UsedBlocks() const { return m_bUsedBlocks; }
     WorldMap& GetMap() const { return m_Map; }
 
 private:
@@ -114,19 +123,31 @@ private:
         int64_t f = 0;
         int64_t g = 0;
         int64_t h = 0;
-        // Subtree maximum of f in the tree.
-        int64_t max = 0;
         int32_t parent = -1;
+        // The next cell of the literal list; the block holding the cell in the blocked list.
         int32_t next = -1;
-        int32_t left = -1;
-        int32_t right = -1;
-        int32_t up = -1;
-        uint32_t priority = 0;
+        int32_t block = -1;
         uint32_t generation = 0;
         bool expanded = false;
     };
+    // A block's cells lie at [begin, end) of room for two blocks' worth, so that cells come and go at either end
+    // without moving the others.
+    struct Entry
+    {
+        int64_t f;
+        int32_t cell;
+    };
+    struct Block
+    {
+        static constexpr int32_t kRoom = 2 * kBlockSize;
+        int32_t begin = 0;
+        int32_t end = 0;
+        Entry entries[kRoom];
+        int32_t Count() const { return end - begin; }
+    };
     class LiteralList;
-    class TreeList;
+    class BlockList;
+    class HybridList;
     template <class List> int32_t Run(List& list, int32_t kind, uint32_t start, uint32_t destination);
     int64_t Estimate(uint32_t cell) const;
 
@@ -135,9 +156,15 @@ private:
     uint32_t m_uGeneration = 0;
     uint32_t m_uExpanded = 0;
     uint32_t m_uDecreased = 0;
-    uint32_t m_uPriorityState = 0x9E3779B9u;
+    bool m_bUsedBlocks = false;
+    // The blocked list's storage, sized once for the most blocks a search can fill: the block records, the
+    // largest total of each, and the blocks in list order.
+    std::vector<Block> m_Blocks;
+    std::vector<int64_t> m_BlockMax;
+    std::vector<int32_t> m_BlockOrder;
     GridPos m_Start;
-    OpenList m_eOpenList = OpenList::Tree;
+    OpenList m_eOpenList = OpenList::Blocks;
+    int32_t m_iBlocksFrom = kDefaultBlocksFrom;
 };
 
 // The path service of the park: one finder, the searches of each kind and the walkability checks.

@@ -1,4 +1,4 @@
-// The search's fast open list against the literal sorted list: on many random grids of every kind of cell, both
+// The search's blocked open list against the literal sorted list: on many random grids of every kind of cell, both
 // give the same steps for every search.
 #include "tests/world/GridTestSupport.h"
 
@@ -29,16 +29,22 @@ struct Totals
     uint32_t searches = 0;
     uint32_t found = 0;
     uint32_t decreased = 0;
+    uint32_t inBlocks = 0;
 };
 
-void CompareOnRandomGrids(uint32_t seed, int32_t side, int grids, int searchesPerGrid, int groundBias, Totals& totals)
+// blocksFrom: when the blocked list takes over (-1 from the start; 0 at the first insertion not at the head).
+// wallIn: every other search starts from a cell walled in on its four sides, so that it fails only after
+// expanding everything it can reach.
+void CompareOnRandomGrids(uint32_t seed, int32_t side, int grids, int searchesPerGrid, int groundBias,
+                          int32_t blocksFrom, bool wallIn, Totals& totals)
 {
     std::mt19937 random(seed);
     WorldMap map(side, side, WorldMap::kDefaultCellSize, "");
     PathFinder literal(map);
     literal.SetOpenList(PathFinder::OpenList::Literal);
-    PathFinder tree(map);
-    ASSERT_EQ(tree.GetOpenList(), PathFinder::OpenList::Tree);
+    PathFinder blocks(map);
+    ASSERT_EQ(blocks.GetOpenList(), PathFinder::OpenList::Blocks);
+    blocks.SetBlocksFrom(blocksFrom);
     std::vector<GridPos> a, b;
     for (int g = 0; g < grids; ++g)
     {
@@ -49,17 +55,23 @@ void CompareOnRandomGrids(uint32_t seed, int32_t side, int grids, int searchesPe
         {
             const GridPos from = {static_cast<int32_t>(random() % side), static_cast<int32_t>(random() % side)};
             const GridPos to = {static_cast<int32_t>(random() % side), static_cast<int32_t>(random() % side)};
+            if (wallIn && s % 2 == 0)
+                for (int32_t d = 0; d < 8; d += 2)
+                    if (MapCell* cell = map.GetNeighbourCell(from, d))
+                        cell->m_uiFlags = 0;
             for (int32_t kind = PATH_PAVEMENT; kind <= PATH_SCENERY; ++kind)
             {
                 const int32_t na = literal.Search(kind, from, to, &a);
-                const int32_t nb = tree.Search(kind, from, to, &b);
+                const int32_t nb = blocks.Search(kind, from, to, &b);
                 ASSERT_EQ(na, nb) << "seed " << seed << " grid " << g << " kind " << kind;
                 ASSERT_EQ(Cells(a), Cells(b)) << "seed " << seed << " grid " << g << " kind " << kind;
-                ASSERT_EQ(literal.GetExpandedCount(), tree.GetExpandedCount());
-                ASSERT_EQ(literal.GetDecreasedCount(), tree.GetDecreasedCount());
+                ASSERT_EQ(literal.GetExpandedCount(), blocks.GetExpandedCount());
+                ASSERT_EQ(literal.GetDecreasedCount(), blocks.GetDecreasedCount());
                 ++totals.searches;
                 totals.found += na > 0 ? 1 : 0;
-                totals.decreased += tree.GetDecreasedCount();
+                totals.decreased += blocks.GetDecreasedCount();
+                totals.inBlocks += blocks.UsedBlocks() ? 1 : 0;
+                EXPECT_FALSE(literal.UsedBlocks());
             }
         }
     }
@@ -67,14 +79,34 @@ void CompareOnRandomGrids(uint32_t seed, int32_t side, int grids, int searchesPe
 
 } // namespace
 
-TEST(OpenList, TheTreeGivesTheLiteralListsPathsOnRandomGrids)
+TEST(OpenList, TheBlockedListGivesTheLiteralListsPathsOnRandomGrids)
 {
-    Totals totals;
-    // Small mixed grids: queues, walls and ties everywhere.
-    CompareOnRandomGrids(1, 16, 150, 12, 0, totals);
-    // Larger grids of mostly open ground: long open lists, many totals that drop while open.
-    CompareOnRandomGrids(2, 48, 12, 10, 70, totals);
-    // The comparison means something only if it met paths and dropped totals often.
-    EXPECT_GT(totals.found, totals.searches / 5);
-    EXPECT_GT(totals.decreased, 1000u);
+    // Small mixed grids (queues, walls and ties everywhere) in blocks from the first cell; larger grids of mostly
+    // open ground (long lists, many totals that drop while open) with the blocks taking over mid-search, early or
+    // as set by default.
+    const struct
+    {
+        uint32_t seed;
+        int32_t side;
+        int grids, searches, groundBias;
+        int32_t blocksFrom;
+        bool wallIn;
+    } runs[] = {{1, 16, 100, 12, 0, -1, false},
+                {3, 48, 6, 10, 70, -1, false},
+                {4, 48, 6, 10, 70, 0, false},
+                {5, 48, 6, 10, 70, 3, true},
+                {6, 64, 3, 6, 85, PathFinder::kDefaultBlocksFrom, true}};
+    uint32_t decreased = 0;
+    for (const auto& run : runs)
+    {
+        Totals totals;
+        CompareOnRandomGrids(run.seed, run.side, run.grids, run.searches, run.groundBias, run.blocksFrom, run.wallIn,
+                             totals);
+        // The comparison means something only if it met paths and searches held in blocks.
+        EXPECT_GT(totals.found, totals.searches / 5) << run.seed;
+        EXPECT_GT(totals.inBlocks, totals.searches / 5) << run.seed;
+        decreased += totals.decreased;
+    }
+    // ... and totals that dropped while their cells were open.
+    EXPECT_GT(decreased, 1000u);
 }
