@@ -542,6 +542,14 @@ bool MovingObject::StartObjectOrder(const MessageRecord& record, bool alwaysQueu
     return true;
 }
 
+bool MovingObject::StartOrder(const MessageRecord& record, bool toPoint, bool alwaysQueueFirst)
+{
+    if (!(toPoint ? StartPointOrder(record) : StartObjectOrder(record, alwaysQueueFirst)))
+        return false;
+    m_bMoving = true;
+    return true;
+}
+
 bool MovingObject::SearchKind(int32_t kind, GridPos start, GridPos end, uint32_t snapMask)
 {
     if (start == end || !g_pPath)
@@ -668,10 +676,8 @@ bool MovingObject::Message(const MessageRecord& record)
     case MT_MOVE2POINT:
     case MT_MOVE2OBJECT:
     {
-        const bool started = record.dwType == MT_MOVE2POINT ? StartPointOrder(record) : StartObjectOrder(record, false);
-        if (!started)
+        if (!StartOrder(record, record.dwType == MT_MOVE2POINT, false))
             return true;
-        m_bMoving = true;
         if (!SearchKind(PATH_FOOT, GetGridPos(), WorldMap::WorldToGrid(m_DestXYZ), CELL_WALKABLE))
             SendSelf(MT_CANT_MOVE); // and walk straight on
         EndOrder(m_bSearched);
@@ -681,9 +687,8 @@ bool MovingObject::Message(const MessageRecord& record)
     case MT_PAVEMENT2OBJECT:
     {
         const bool toPoint = record.dwType == MT_PAVEMENT2POINT;
-        if (!(toPoint ? StartPointOrder(record) : StartObjectOrder(record, false)))
+        if (!StartOrder(record, toPoint, false))
             return true;
-        m_bMoving = true;
         const uint32_t mask = toPoint ? CELL_FOOTPATH : CELL_FOOTPATH | CELL_QUEUE;
         const GridPos start = GetGridPos();
         const GridPos end = WorldMap::WorldToGrid(m_DestXYZ);
@@ -696,10 +701,8 @@ bool MovingObject::Message(const MessageRecord& record)
     case MT_PATH_THROUGH_SCENERY:
     case MT_PATH_THROUGH_SCENERY2OBJECT:
     {
-        const bool toPoint = record.dwType == MT_PATH_THROUGH_SCENERY;
-        if (!(toPoint ? StartPointOrder(record) : StartObjectOrder(record, true)))
+        if (!StartOrder(record, record.dwType == MT_PATH_THROUGH_SCENERY, true))
             return true;
-        m_bMoving = true;
         if (!SearchKind(PATH_SCENERY, GetGridPos(), WorldMap::WorldToGrid(m_DestXYZ), CELL_WALKABLE))
         {
             m_bMoving = false;

@@ -154,6 +154,8 @@ private:
     bool StartPointOrder(const MessageRecord& record);
     // False (the walk stopped with MT_CANT_MOVE) when the destination object is gone.
     bool StartObjectOrder(const MessageRecord& record, bool alwaysQueueFirst);
+    // The start of an order that searches: false when it ended at once; else the walk is on.
+    bool StartOrder(const MessageRecord& record, bool toPoint, bool alwaysQueueFirst);
     // Runs the searches of an order; true when a follower was found.
     bool SearchKind(int32_t kind, GridPos start, GridPos end, uint32_t snapMask);
     bool SearchFootpath(GridPos start, GridPos end, uint32_t mask);

@@ -203,6 +203,23 @@ Vec3 Centre(int32_t x, int32_t y)
     return WorldMap::GetCellCentre({x, y});
 }
 
+// A shop at the end of an 8-cell row with five queue points from x = 6 down to 2, and a guest at (1, 0) heading
+// for it.
+struct QueueScene
+{
+    QueueScene()
+    {
+        shop = park.AddBuilding({7, 0});
+        for (int32_t x = 0; x < 5; ++x)
+            shop->queue.push_back(Centre(6 - x, 0));
+        guest = park.Add(OBJECT_GUEST, {1, 0});
+        park.Order(guest, MT_MOVE_DIRECT_2OBJECT, 0, shop->GetID());
+    }
+    Walks park{std::vector<std::string>{"........"}};
+    Building* shop = nullptr;
+    Walker* guest = nullptr;
+};
+
 } // namespace
 
 TEST(Walking, AStraightWalkArrivesAndReportsAHundredthOfASecondLater)
@@ -558,13 +575,11 @@ TEST(BuildingWalks, ABuildingRemovedMidWalkStopsTheWalker)
 
 TEST(QueueWalks, TheQueuesPointsAreWalkedForwardsOrBackToATarget)
 {
-    Walks park({"........"});
-    Building* shop = park.AddBuilding({7, 0});
-    for (int32_t x = 0; x < 5; ++x)
-        shop->queue.push_back(Centre(6 - x, 0));
-    Walker* w = park.Add(OBJECT_GUEST, {1, 0});
     // Heading for the building first sets the destination the queue walk belongs to.
-    park.Order(w, MT_MOVE_DIRECT_2OBJECT, 0, shop->GetID());
+    QueueScene scene;
+    Walks& park = scene.park;
+    Building* shop = scene.shop;
+    Walker* w = scene.guest;
     // Joining: backwards from the last point to point 2.
     park.Order(w, MT_MOVE_ALONG_QUEUE, 1, 2);
     EXPECT_TRUE(w->IsWalkingOnQueue());
@@ -590,12 +605,10 @@ TEST(QueueWalks, TheQueuesPointsAreWalkedForwardsOrBackToATarget)
 
 TEST(QueueWalks, AShorterQueueOrATargetBehindTheWalkerNeverLeavesThePoints)
 {
-    Walks park({"........"});
-    Building* shop = park.AddBuilding({7, 0});
-    for (int32_t x = 0; x < 5; ++x)
-        shop->queue.push_back(Centre(6 - x, 0));
-    Walker* w = park.Add(OBJECT_GUEST, {1, 0});
-    park.Order(w, MT_MOVE_DIRECT_2OBJECT, 0, shop->GetID());
+    QueueScene scene;
+    Walks& park = scene.park;
+    Building* shop = scene.shop;
+    Walker* w = scene.guest;
     park.Order(w, MT_MOVE_ALONG_QUEUE, 1, 4);
     EXPECT_EQ(w->GetCurrWalkPt(), 4);
     // The queue is cut to two points while the walker stands at point 4.

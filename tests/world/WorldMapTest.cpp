@@ -194,9 +194,8 @@ TEST(GridFile, ValuesRunColumnByColumnIntoTheFlags)
         for (int32_t x = 0; x < 4; ++x)
             EXPECT_EQ(map.GetCell({x, y})->m_uiFlags, value(x, y)) << x << "," << y;
     // The second value of the file (byte offset 4) belongs to cell (0, 1).
-    Bytes bytes(12, 0);
+    Bytes bytes(4 * 12, 0);
     bytes[4] = 0x2A;
-    bytes.resize(4 * 12, 0);
     testsupport::WriteBytes(file, bytes);
     WorldMap again(4, 3, WorldMap::kDefaultCellSize, file.c_str());
     EXPECT_EQ(again.GetCell({0, 1})->m_uiFlags, 0x2Au);
