@@ -185,7 +185,6 @@ MessageRecord MovingObject::SelfMessage(uint32_t type, uint32_t flags, uint32_t 
     record.dwFlags = flags;
     record.dwData = data;
     record.dwData2 = m_dwState;
-    record.fData = 0.0f;
     return record;
 }
 

@@ -16,15 +16,31 @@ constexpr uint8_t kStrict[16] = {0x8, kNone, 0x5, 0xA, 0x4, 0x2, 0x8, 0x1, kNone
 // The openings that accept a join: queue ends and the free piece join on every side.
 constexpr uint8_t kJoining[16] = {0x8,  kNone, 0x5, 0xA, kAll, kAll, kAll, kAll,
                                   kAll, 0x6,   0x3, 0x9, 0xC,  0x2,  0x1,  0x4};
-// -1: no change.
-constexpr int8_t kWhenJoined[16][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1},
-                                       {2, 9, -1, 12},   {10, -1, 9, 3},   {11, 3, 12, -1},  {-1, 10, 2, 11},
-                                       {7, 5, 4, 6},     {-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1},
-                                       {-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}};
-constexpr int8_t kWhenNeighbourGoes[16][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}, {4, -1, 7, -1},   {-1, 6, -1, 5},
-                                              {-1, -1, 8, -1},  {-1, 8, -1, -1},  {-1, -1, -1, 8},  {8, -1, -1, -1},
-                                              {-1, -1, -1, -1}, {-1, 4, 5, -1},   {5, 7, -1, -1},   {6, -1, -1, 7},
-                                              {-1, -1, 6, 4},   {-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}};
+// The shape stays as it is.
+constexpr int8_t kSame = -1;
+constexpr int8_t kWhenJoined[16][4] = {{kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame},
+                                       {2, 9, kSame, 12},
+                                       {10, kSame, 9, 3},
+                                       {11, 3, 12, kSame},
+                                       {kSame, 10, 2, 11},
+                                       {7, 5, 4, 6},
+                                       {kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame},
+                                       {kSame, kSame, kSame, kSame}};
+constexpr int8_t kWhenNeighbourGoes[16][4] = {
+    {kSame, kSame, kSame, kSame}, {kSame, kSame, kSame, kSame}, {4, kSame, 7, kSame},
+    {kSame, 6, kSame, 5},         {kSame, kSame, 8, kSame},     {kSame, 8, kSame, kSame},
+    {kSame, kSame, kSame, 8},     {8, kSame, kSame, kSame},     {kSame, kSame, kSame, kSame},
+    {kSame, 4, 5, kSame},         {5, 7, kSame, kSame},         {6, kSame, kSame, 7},
+    {kSame, kSame, 6, 4},         {kSame, kSame, kSame, kSame}, {kSame, kSame, kSame, kSame},
+    {kSame, kSame, kSame, kSame}};
 
 inline bool IsOpen(uint8_t openings, int32_t side)
 {

@@ -97,7 +97,8 @@ public:
     TileBatch(uint32_t slot, int32_t columns, float inset, uint32_t colour)
         : m_uSlot(slot), m_iColumns(columns), m_fInset(inset), m_uColour(colour)
     {
-        if (slot && g_TextureManager.IsInitialised())
+        // A slot exists only while the texture system runs.
+        if (slot)
             m_placement = g_TextureManager.GetPlacement(slot);
     }
 

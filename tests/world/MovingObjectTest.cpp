@@ -355,6 +355,7 @@ TEST(PavementWalks, AGuestFollowsTheFootpathCellByCell)
     EXPECT_EQ(Cells(squares), "(1,0)(2,0)(2,1)(2,2)(3,2)");
     EXPECT_LT(guest->Distance(144.0f, 160.0f), 1.5f);
     EXPECT_FALSE(guest->GetPathFollower());
+    EXPECT_EQ(guest->GetPosOffset(), 0) << "no offset from the step treated as the last";
     // A staff member on the same walk hears no grid squares.
     Walker* staff = park.Add(OBJECT_MECHANIC, {0, 0});
     park.Order(staff, MT_PAVEMENT2POINT, 144, 160);
@@ -420,6 +421,46 @@ TEST(PavementWalks, APathBlockedAheadIsSearchedAgainAndWalkedRound)
     EXPECT_EQ(again, 2) << "the order and the new search";
     EXPECT_GT(w->Count(MT_MOVE_NEW_GRID_SQUARE), 4);
     EXPECT_LT(w->Distance(Centre(4, 1).x, Centre(4, 1).y), 1.5f);
+}
+
+TEST(PavementWalks, AStepBlockedWhileTheWalkerHeadsForItIsSearchedAgainAtOnce)
+{
+    Walks park({"PPPPP", "P###P", "PPPPP"});
+    Walker* w = park.Add(OBJECT_GUEST, {0, 1});
+    park.Order(w, MT_PAVEMENT2POINT, static_cast<uint32_t>(Centre(4, 1).x), static_cast<uint32_t>(Centre(4, 1).y));
+    park.Frame(0.05f);
+    ASSERT_EQ(w->GetPathFollower()->GetCurrentStep(), (GridPos{0, 0}));
+    park.map->GetCell({0, 0})->m_uiFlags = 0x3;
+    park.Frame(0.05f);
+    EXPECT_EQ(w->Count(MT_PAVEMENT2POINT), 2);
+    ASSERT_TRUE(w->GetPathFollower());
+    EXPECT_EQ(Cells(w->GetPathFollower()->GetPath().m_pDirections), "(0,2)(1,2)(2,2)(3,2)(4,2)");
+    // A scenery path is walked on whatever stands in its way.
+    Walks open({".S.", "..."});
+    Walker* a = open.Add(OBJECT_ANIMAL, {0, 0});
+    open.Order(a, MT_PATH_THROUGH_SCENERY, uint32_t(Centre(2, 0).x), 32);
+    open.map->GetCell({1, 0})->m_uiFlags = 0x3;
+    open.Frame(0.05f);
+    EXPECT_TRUE(a->GetPathFollower());
+    EXPECT_EQ(a->heard.size(), 1u) << "only the order itself";
+}
+
+TEST(Walking, AWanderingWalkerIsPushedBothWaysWithinItsLargestForce)
+{
+    Walks park({std::string(40, '.'), std::string(40, '.')});
+    Walker* w = park.Add(OBJECT_MECHANIC, {20, 1});
+    park.Order(w, MT_MOVE_DIRECT_2POINT, 3000, 64);
+    w->SetBehaviour(MovingObject::BEHAVIOUR_WANDER);
+    platform::SRand(9);
+    bool sideways = false, along = false;
+    for (int i = 0; i < 20; ++i)
+    {
+        park.Frame(0.05f);
+        sideways = sideways || w->GetVelocity().y != 0.0f;
+        along = along || w->GetVelocity().x != 0.0f;
+    }
+    EXPECT_TRUE(sideways);
+    EXPECT_TRUE(along);
 }
 
 TEST(FootWalks, AFootWalkGoesRoundWallsOrSaysItCannotAndWalksStraight)
@@ -673,6 +714,7 @@ TEST(Heights, AWalkerRampsToACellsHeightOverSixteenUnits)
     Walker* w = park.Add(OBJECT_MECHANIC, {0, 0}, 15.0f);
     park.Order(w, MT_MOVE_DIRECT_2POINT, uint32_t(Centre(4, 0).x), 32);
     float walked = -1.0f; // distance since the walker first stood in the raised cell
+    float down = -1.0f;   // distance since it first stood beyond it
     for (int i = 0; i < 400 && w->IsMoving(); ++i)
     {
         const float before = w->GetWorldPosition().x;
@@ -680,14 +722,23 @@ TEST(Heights, AWalkerRampsToACellsHeightOverSixteenUnits)
         const float now = w->GetWorldPosition().x;
         if (walked < 0.0f && now >= 64.0f)
             walked = 0.0f;
-        if (walked < 0.0f || now >= 96.0f)
-            continue;
-        walked += now - before;
-        EXPECT_NEAR(w->GetZOffset(), 2.0f * std::min(walked, 16.0f) / 16.0f, 1e-4f) << now;
+        if (down < 0.0f && now >= 96.0f)
+            down = 0.0f;
+        if (down >= 0.0f)
+        {
+            // Past the raised cell it ramps back down to 0 from the full height.
+            down += now - before;
+            EXPECT_NEAR(w->GetZOffset(), 2.0f - 2.0f * std::min(down, 16.0f) / 16.0f, 1e-4f) << now;
+        }
+        else if (walked >= 0.0f)
+        {
+            walked += now - before;
+            EXPECT_NEAR(w->GetZOffset(), 2.0f * std::min(walked, 16.0f) / 16.0f, 1e-4f) << now;
+        }
         EXPECT_FLOAT_EQ(w->GetPosition().y, w->GetZOffset());
     }
     ASSERT_GE(walked, 16.0f);
-    // Past the raised cell it ramps back down to 0.
+    ASSERT_GE(down, 16.0f);
     EXPECT_FLOAT_EQ(w->GetZOffset(), 0.0f);
 }
 

@@ -75,6 +75,11 @@ void CompareOnRandomGrids(uint32_t seed, int32_t side, int grids, int searchesPe
             }
         }
     }
+    // The counts are the last search's own.
+    EXPECT_EQ(blocks.Search(PATH_FOOT, {0, 0}, {0, 0}, &a), 0);
+    EXPECT_EQ(blocks.GetDecreasedCount(), 0u);
+    EXPECT_EQ(blocks.GetExpandedCount(), 0u);
+    EXPECT_FALSE(blocks.UsedBlocks());
 }
 
 } // namespace

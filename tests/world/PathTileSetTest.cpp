@@ -193,6 +193,21 @@ TEST_F(TileSetTest, AFreeQueuePieceTurnsToTheFootpathLaidBesideIt)
     EXPECT_EQ(Shape(2, 2), 8u);
 }
 
+TEST_F(TileSetTest, QueuePiecesUnderABuildingAndFootpathNeighboursAreNotTurned)
+{
+    ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 5));
+    Cell(2, 2).m_uiFlags |= CELL_BUILDING;
+    ASSERT_TRUE(tiles->PlacePathTile({3, 3}));
+    ASSERT_TRUE(tiles->PlacePathTile({3, 2}));
+    ASSERT_TRUE(tiles->RemovePathTile({3, 2}));
+    EXPECT_EQ(Shape(2, 2), 5u);
+    EXPECT_EQ(Cell(3, 3).m_uiFlags & CELL_QUEUE_SHAPE, 0u);
+    ASSERT_TRUE(tiles->SetQueueTileShape({1, 1}, 8));
+    Cell(1, 1).m_uiFlags |= CELL_BUILDING;
+    ASSERT_TRUE(tiles->PlacePathTile({1, 2}));
+    EXPECT_EQ(Shape(1, 1), 8u);
+}
+
 TEST_F(TileSetTest, CellsThatBothCarryTheNoJoinFlagNeverJoin)
 {
     ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 8));
@@ -285,6 +300,29 @@ TEST_F(TileSetTest, SettingAQueueShapeRetilesTheFootpathBesideIt)
     ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 6));
     EXPECT_EQ(Tile(1, 2), 0x04u);
     EXPECT_EQ(Cell(2, 2).m_uiFlags & (CELL_QUEUE | CELL_QUEUE_SHAPE), CELL_QUEUE | 0x600u);
+}
+
+TEST_F(TileSetTest, RefreshingAQueueCellTurnsTheFreePiecesAndFootpathBesideIt)
+{
+    ASSERT_TRUE(tiles->PlacePathTile({1, 2}));
+    ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 8));
+    ASSERT_TRUE(tiles->SetQueueTileShape({3, 2}, 8));
+    Cell(1, 2).m_uTileIndex = 0xEE;
+    // Footpath to the west and a free piece to the east: a straight east-west piece, which turns the free piece
+    // towards it and rejoins the footpath.
+    ASSERT_TRUE(tiles->RefreshTile({2, 2}, false, false));
+    EXPECT_EQ(Shape(2, 2), 3u);
+    EXPECT_EQ(Shape(3, 2), 6u);
+    EXPECT_EQ(Tile(1, 2), 0x04u);
+    // A piece that comes out free (its footpath neighbour may not join it) leaves its neighbours alone.
+    ASSERT_TRUE(tiles->SetQueueTileShape({0, 0}, 2));
+    ASSERT_TRUE(tiles->PlacePathTile({0, 1}));
+    Cell(0, 0).m_uiFlags |= CELL_NO_JOIN;
+    Cell(0, 1).m_uiFlags |= CELL_NO_JOIN;
+    Cell(0, 1).m_uTileIndex = 0xEE;
+    ASSERT_TRUE(tiles->RefreshTile({0, 0}, false, false));
+    EXPECT_EQ(Shape(0, 0), 8u);
+    EXPECT_EQ(Tile(0, 1), 0xEEu);
 }
 
 TEST_F(TileSetTest, PathEdgesAndQueueOpenings)
