@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 using namespace gridtest;
 using namespace savebytes;
@@ -361,6 +362,24 @@ TEST(PavementWalks, AGuestFollowsTheFootpathCellByCell)
     park.Order(staff, MT_PAVEMENT2POINT, 144, 160);
     ASSERT_TRUE(park.RunUntilHeard(staff, MT_MOVEIMHERE));
     EXPECT_EQ(staff->Count(MT_MOVE_NEW_GRID_SQUARE), 0);
+}
+
+TEST(PavementWalks, EachSearchedWalkTakesOneOfFiveOffsetsInsideTheCells)
+{
+    Walks park({"PPPPP"});
+    Walker* w = park.Add(OBJECT_GUEST, {0, 0});
+    std::set<int32_t> offsets;
+    for (int i = 0; i < 60; ++i)
+    {
+        park.Order(w, MT_PAVEMENT2POINT, static_cast<uint32_t>(Centre(4, 0).x), 32);
+        ASSERT_TRUE(w->GetPathFollower());
+        offsets.insert(w->GetPosOffset());
+    }
+    EXPECT_EQ(offsets, (std::set<int32_t>{1, 2, 3, 4, 5}));
+    // A walk that searches nothing keeps its offset.
+    const int32_t kept = w->GetPosOffset();
+    park.Order(w, MT_MOVE_DIRECT_2POINT, 100, 40);
+    EXPECT_EQ(w->GetPosOffset(), kept);
 }
 
 TEST(PavementWalks, ANeighbourWithNoPathIsWalkedToOtherwiseThePathIsBlocked)
