@@ -276,3 +276,48 @@ TEST_F(GroundPassTest, CellMarkersAreDrawnOnlyOnTheMap)
                                               {517.0f, 0.15f, 515.0f, 0xFFFFFFFF},
                                               {517.0f, 0.15f, 519.0f, 0xFFFFFFFF}}));
 }
+
+TEST(GroundPassGL, TheFlagColoursReachTheScreen)
+{
+    testsupport::RecordingReportSink reports;
+    GLGraphics gl(64);
+    if (!gl.Ready())
+        GTEST_SKIP() << "no OpenGL context";
+    GraphicsManager& gm = g_GraphicsManager;
+    // Row y = 0: building, footpath, scenery ground, ground; the other rows ground.
+    auto map = MakeMap({"HPS.", "....", "....", "...."});
+    map->SetShowFlags(true);
+    gm.SetClearMode(true, 0xFF000000);
+    ASSERT_TRUE(gm.BeginFrame(0));
+    // 8 units above the map's middle, 90 degrees: 16 scene units (4 cells) across 64 pixels, +z up the screen.
+    const platform::Vec3 eye = {520.0f, 8.0f, 520.0f};
+    gm.SetProjection(90.0f, 1.0f, 1.0f, 1000.0f);
+    gm.SetViewMatrix(platform::MatrixLookAtLH(eye, {520.0f, 0.0f, 520.0f}, {0.0f, 0.0f, 1.0f}), true);
+    gm.ApplyProjection();
+    gm.SendViewMatrix();
+    gm.SetEyePosition(eye);
+    map->Render();
+    gm.BeginBatch(BATCH_NONE, 0, 1);
+    gm.EndFrame();
+    uint32_t width = 0, height = 0;
+    const auto pixels = static_cast<D3DRenderer*>(gm.GetRenderer())->ReadBackBuffer(&width, &height);
+    ASSERT_TRUE(pixels);
+    ASSERT_EQ(width, 64u);
+    // The flag colours are half transparent over the black clear colour: each channel times 0x80 / 0xFF.
+    const auto half = [](uint32_t rgb)
+    {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+            out |= static_cast<uint32_t>(((rgb >> shift) & 0xFF) * 0x80 / 0xFF + 0.5) << shift;
+        return out;
+    };
+    const auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * 64 + x]; };
+    // Cell (x, 0) is centred at pixel (8 + 16x, 56); the grid lines run along every 16th pixel.
+    EXPECT_TRUE(NearRgb(at(8, 56), half(0x984406))) << std::hex << at(8, 56);
+    EXPECT_TRUE(NearRgb(at(24, 56), half(0x808080))) << std::hex << at(24, 56);
+    EXPECT_TRUE(NearRgb(at(40, 56), half(0xFFFF00))) << std::hex << at(40, 56);
+    EXPECT_TRUE(NearRgb(at(56, 56), half(0x00C800))) << std::hex << at(56, 56);
+    EXPECT_TRUE(NearRgb(at(40, 8), half(0x00C800))) << std::hex << at(40, 8);
+    EXPECT_TRUE(NearRgb(at(16, 40), 0x808080)) << std::hex << at(16, 40);
+    gm.Present();
+}

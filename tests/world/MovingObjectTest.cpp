@@ -248,6 +248,25 @@ TEST(Walking, AStraightWalkArrivesAndReportsAHundredthOfASecondLater)
     EXPECT_FLOAT_EQ(w->GetPosition().z, w->GetWorldPosition().y / 16.0f + 512.0f);
 }
 
+TEST(Walking, AStoppedWalkCarriesOnWhenTold)
+{
+    Walks park({"......."});
+    Walker* w = park.Add(OBJECT_MECHANIC, {0, 0});
+    park.Order(w, MT_MOVE_DIRECT_2POINT, 200, 32);
+    park.Frame(0.05f);
+    w->SetBehaviour(MovingObject::BEHAVIOUR_ARRIVE);
+    park.Order(w, MT_MOVESTOP, 0, 0);
+    EXPECT_FALSE(w->IsMoving());
+    EXPECT_EQ(w->GetBehaviour(), MovingObject::BEHAVIOUR_SEEK);
+    const float x = w->GetWorldPosition().x;
+    park.Frame(0.5f);
+    EXPECT_EQ(w->GetWorldPosition().x, x);
+    park.Order(w, MT_MOVE_CARRY_ON, 0, 0);
+    EXPECT_TRUE(w->IsMoving());
+    ASSERT_TRUE(park.RunUntilHeard(w, MT_MOVEIMHERE));
+    EXPECT_LT(w->Distance(200.0f, 32.0f), 1.5f);
+}
+
 TEST(Walking, AnOrderToWhereTheWalkerStandsStopsItAtOnce)
 {
     Walks park({"..."});
