@@ -78,7 +78,7 @@ private:
 class PathFinder
 {
 public:
-    // The open list: the specified sorted singly linked list with linear insertion, or that list while insertions
+    // The open list: a sorted singly linked list with linear insertion, or that list while insertions
     // find their place near its head and, once one has to walk far along it, the same list kept in blocks of up to
     // kBlockSize cells, each block knowing its largest total, so that an insertion skips whole blocks and moves at
     // most half a block's entries. Both hold the same order, so give the same paths.
