@@ -729,6 +729,28 @@ TEST(FollowWalks, AFollowerReportsTheDistanceOnceAndArrivesWhenTheLeaderStops)
     EXPECT_EQ(follower->Behaviour(), MovingObject::BEHAVIOUR_SEEK);
 }
 
+TEST(FollowWalks, AFollowerThatArrivesWhileItsLeaderWalksWaitsForTheNextFrame)
+{
+    Walks park({std::string(40, '.')});
+    Walker* leader = park.Add(OBJECT_MECHANIC, {10, 0}, 15.0f);
+    Walker* follower = park.Add(OBJECT_MECHANIC, {0, 0});
+    park.Order(leader, MT_MOVE_DIRECT_2POINT, uint32_t(Centre(39, 0).x), 32);
+    park.Order(follower, MT_MOVE_DIRECT_2POINT, uint32_t(Centre(1, 0).x), 32);
+    follower->SetFollow(leader->GetID(), 20);
+    // Seeking its point it arrives (again and again, swinging round it), finds the leader still walking and
+    // carries on, the rest of that frame's time dropped; without an arrival a frame of 0.05 s leaves 0.01 s.
+    int arrivals = 0;
+    for (int i = 0; i < 60; ++i)
+    {
+        park.Frame(0.05f);
+        arrivals += follower->GetLastTimeRemaining() == 0.0f ? 1 : 0;
+    }
+    EXPECT_GT(arrivals, 0);
+    EXPECT_TRUE(follower->IsMoving());
+    EXPECT_TRUE(follower->IsFollowing());
+    EXPECT_EQ(follower->Count(MT_MOVEIMHERE), 0);
+}
+
 TEST(FollowWalks, AFollowerWhoseLeaderIsGoneCannotMove)
 {
     Walks park({std::string(40, '.')});
@@ -900,6 +922,13 @@ TEST(WalkerRecords, SavedWalksThatDoNotHoldTogetherFailCleanly)
     const Bytes onQueue = SaveWalker(w);
     Walker* copy = park.Add(OBJECT_GUEST, {0, 1});
     ASSERT_TRUE(LoadWalker(copy, onPath));
+    ASSERT_TRUE(LoadWalker(copy, onQueue));
+    // A queue walk at its first point loads too.
+    park.Order(w, MT_FINISHED_QUEUE, 0, 0);
+    park.Order(w, MT_MOVE_ALONG_QUEUE, 0, 0);
+    ASSERT_EQ(w->GetCurrWalkPt(), 0);
+    ASSERT_TRUE(LoadWalker(copy, SaveWalker(w)));
+    EXPECT_EQ(copy->GetCurrWalkPt(), 0);
     ASSERT_TRUE(LoadWalker(copy, onQueue));
     EXPECT_FALSE(copy->GetPathFollower());
     EXPECT_EQ(copy->GetQueueXPos(), w->GetQueueXPos());

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 using namespace gridtest;
 
@@ -325,6 +326,60 @@ TEST_F(TileSetTest, RefreshingAQueueCellTurnsTheFreePiecesAndFootpathBesideIt)
     EXPECT_EQ(Tile(0, 1), 0xEEu);
 }
 
+TEST_F(TileSetTest, QueuePiecesTurnAsTheirTablesSayWhenANeighbourComesOrGoes)
+{
+    // Shape, side, what laying footpath on that side makes of it and what removing it makes (-1: unchanged).
+    const struct
+    {
+        uint32_t shape;
+        int side, joined, departed;
+    } turns[] = {{2, 0, -1, 4},   {2, 1, -1, -1},  {2, 2, -1, 7},  {2, 3, -1, -1},  {3, 0, -1, -1}, {3, 1, -1, 6},
+                 {3, 2, -1, -1},  {3, 3, -1, 5},   {4, 0, 2, -1},  {4, 1, 9, -1},   {4, 2, -1, 8},  {4, 3, 12, -1},
+                 {5, 0, 10, -1},  {5, 1, -1, 8},   {5, 2, 9, -1},  {5, 3, 3, -1},   {6, 0, 11, -1}, {6, 1, 3, -1},
+                 {6, 2, 12, -1},  {6, 3, -1, 8},   {7, 0, -1, 8},  {7, 1, 10, -1},  {7, 2, 2, -1},  {7, 3, 11, -1},
+                 {8, 0, 7, -1},   {8, 1, 5, -1},   {8, 2, 4, -1},  {8, 3, 6, -1},   {9, 1, -1, 4},  {9, 2, -1, 5},
+                 {9, 0, -1, -1},  {10, 0, -1, 5},  {10, 1, -1, 7}, {10, 2, -1, -1}, {11, 0, -1, 6}, {11, 3, -1, 7},
+                 {11, 1, -1, -1}, {12, 2, -1, 6},  {12, 3, -1, 4}, {12, 0, -1, -1}, {0, 3, -1, -1}, {13, 1, -1, -1},
+                 {14, 0, -1, -1}, {15, 2, -1, -1}, {1, 0, -1, -1}};
+    const GridPos sides[4] = {{2, 3}, {3, 2}, {2, 1}, {1, 2}};
+    for (const auto& t : turns)
+    {
+        const GridPos neighbour = sides[t.side];
+        ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, t.shape));
+        ASSERT_TRUE(tiles->PlacePathTile(neighbour));
+        EXPECT_EQ(Shape(2, 2), t.joined < 0 ? t.shape : uint32_t(t.joined)) << t.shape << " joined on " << t.side;
+        ASSERT_TRUE(tiles->RemovePathTile(neighbour));
+        // Removal starts from the shape as it stood with the footpath there.
+        ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, t.shape));
+        Cell(neighbour.x, neighbour.y).m_uiFlags |= CELL_FOOTPATH;
+        ASSERT_TRUE(tiles->RemovePathTile(neighbour));
+        EXPECT_EQ(Shape(2, 2), t.departed < 0 ? t.shape : uint32_t(t.departed)) << t.shape << " left on " << t.side;
+    }
+}
+
+TEST_F(TileSetTest, EachFootpathTileReachesItsEdges)
+{
+    // Tile, then the sides 0 to 3 its path reaches; tiles not listed reach none.
+    const std::map<uint32_t, std::vector<uint8_t>> edges = {
+        {2, {0, 1, 0, 1}},  {3, {1, 0, 1, 0}},  {4, {1, 1, 0, 1}},  {5, {1, 0, 1, 1}},  {6, {1, 1, 1, 0}},
+        {7, {0, 1, 1, 1}},  {8, {1, 1, 1, 1}},  {9, {1, 0, 0, 1}},  {10, {0, 0, 1, 1}}, {11, {0, 1, 1, 0}},
+        {12, {1, 1, 0, 0}}, {13, {1, 0, 0, 0}}, {14, {0, 0, 0, 1}}, {15, {0, 0, 1, 0}}, {16, {0, 1, 0, 0}},
+        {28, {1, 1, 0, 0}}, {29, {1, 0, 0, 1}}, {30, {0, 0, 1, 1}}, {31, {0, 1, 1, 0}}, {36, {0, 1, 0, 0}},
+        {37, {1, 0, 0, 0}}, {38, {0, 0, 0, 1}}, {39, {0, 0, 1, 0}}, {40, {0, 0, 0, 1}}, {41, {0, 0, 1, 0}},
+        {42, {0, 1, 0, 0}}, {43, {1, 0, 0, 0}}, {44, {0, 0, 0, 1}}, {45, {0, 0, 1, 0}}, {46, {0, 1, 0, 0}},
+        {47, {1, 0, 0, 0}}};
+    Cell(1, 1).m_uiFlags |= CELL_FOOTPATH;
+    for (uint32_t tile = 0; tile < 256; ++tile)
+    {
+        Cell(1, 1).m_uTileIndex = static_cast<uint8_t>(tile);
+        uint8_t out[4];
+        tiles->GetPathEdges({1, 1}, out);
+        const auto it = edges.find(tile);
+        EXPECT_EQ(std::vector<uint8_t>(out, out + 4), it == edges.end() ? std::vector<uint8_t>(4, 0) : it->second)
+            << tile;
+    }
+}
+
 TEST_F(TileSetTest, PathEdgesAndQueueOpenings)
 {
     uint8_t edges[4];
@@ -429,6 +484,11 @@ TEST_F(TileSetTest, RailsFollowThePathEdgesAroundACell)
     EXPECT_EQ(onGround.demolished, 1);
     EXPECT_EQ(farAway.demolished, 0);
 
+    // Without the message handler no request can be made.
+    g_pMessageHandler = nullptr;
+    tiles->AddRails({2, 1});
+    g_pMessageHandler = &messages;
+    EXPECT_TRUE(world.requests.empty());
     // Sides 1 and 3 reach the path and hold no QRAIL: two requests to the World. The ground cell has no edges.
     tiles->AddRails({2, 1});
     ASSERT_EQ(world.requests.size(), 2u);
