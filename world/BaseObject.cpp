@@ -23,7 +23,10 @@ BaseObject::~BaseObject()
 void BaseObject::LeaveMapCell()
 {
     if (g_pWorldMap)
-        g_pWorldMap->GetCell(GetGridPos()).RemoveObject(this);
+    {
+        if (MapCell* cell = g_pWorldMap->GetCell(GetGridPos()))
+            cell->RemoveObject(this);
+    }
 }
 
 void BaseObject::Create(const char* name)
@@ -197,17 +200,31 @@ void BaseObject::SetWorldPosition(const platform::Vec3& position)
 {
     if (g_pWorldMap)
     {
-        MapCell& cell = g_pWorldMap->GetCell(WorldMap::WorldToGrid(position));
-        if (!cell.ContainsObject(this))
+        // An object off the map stands in no cell's list.
+        MapCell* cell = g_pWorldMap->GetCell(WorldMap::WorldToGrid(position));
+        if (!cell || !cell->ContainsObject(this))
         {
             LeaveMapCell();
-            cell.AddObject(this);
+            if (cell)
+                cell->AddObject(this);
         }
     }
     m_WorldXYZ = {position.x, position.y, 0.0f};
 }
 
 void BaseObject::OnSelected(bool, bool) {}
+
+BuildingPoints* BaseObject::GetBuildingPoints()
+{
+    return nullptr;
+}
+
+bool BaseObject::IsRailPiece() const
+{
+    return false;
+}
+
+void BaseObject::Demolish() {}
 
 void BaseObject::ClosePanel() {}
 

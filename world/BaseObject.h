@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+class BuildingPoints;
+
 // One anim-list record: the animations of a model (an owner keyword), played by a short name and stored in
 // `count` files "<prefix><stem>_NN.tm".
 struct AnimListItem
@@ -88,6 +90,12 @@ public:
     // Facing in radians.
     virtual float GetRotation();
     virtual void SetDirection(int32_t direction);
+    // The points of a building that walkers walk to (null for every object that is not a building).
+    virtual BuildingPoints* GetBuildingPoints();
+    // True for scenery whose type is a rail piece.
+    virtual bool IsRailPiece() const;
+    // Has the object demolish itself (scenery does; other objects ignore it).
+    virtual void Demolish();
 
     // Keyword interface.
     void GetVariable(const char* keyword, platform::WString& text) override;

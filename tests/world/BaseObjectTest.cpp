@@ -207,7 +207,7 @@ TEST(ObjectScriptVariables, WritesMoveTheObjectBetweenMapCellsAndFlagItForRemova
     Probe* p = park.Make(OBJECT_SCENERY);
     p->SetWorldPosition({40.0f, 70.0f, 9.0f}); // cell (1, 1); z is dropped
     EXPECT_EQ(p->GetWorldPosition().z, 0.0f);
-    MapCell& first = park.map->GetCell({1, 1});
+    MapCell& first = *park.map->GetCell({1, 1});
     ASSERT_TRUE(first.ContainsObject(p));
     // x within the same cell: the lists do not change.
     p->SetScriptVariable(Var(79), ScriptValue::UInt(63));
@@ -217,10 +217,10 @@ TEST(ObjectScriptVariables, WritesMoveTheObjectBetweenMapCellsAndFlagItForRemova
     // x into the next cell along, y kept.
     p->SetScriptVariable(Var(79), ScriptValue::UInt(64));
     EXPECT_FALSE(first.ContainsObject(p));
-    EXPECT_TRUE(park.map->GetCell({2, 1}).ContainsObject(p));
+    EXPECT_TRUE(park.map->GetCell({2, 1})->ContainsObject(p));
     p->SetScriptVariable(Var(80), ScriptValue::UInt(200)); // cell (2, 3)
-    EXPECT_TRUE(park.map->GetCell({2, 3}).ContainsObject(p));
-    EXPECT_EQ(park.map->GetCell({2, 1}).CountObjects(), 0u);
+    EXPECT_TRUE(park.map->GetCell({2, 3})->ContainsObject(p));
+    EXPECT_EQ(park.map->GetCell({2, 1})->CountObjects(), 0u);
     EXPECT_EQ(p->GetGridPos().y, 3);
     // Only the low byte of the value sets the removal flag.
     p->SetScriptVariable(Var(20), ScriptValue::UInt(0x100));
@@ -229,26 +229,39 @@ TEST(ObjectScriptVariables, WritesMoveTheObjectBetweenMapCellsAndFlagItForRemova
     EXPECT_TRUE(p->IsWaitingForDeath());
     // A deleted object leaves its cell.
     park.objects->RemoveObject(p->GetID());
-    EXPECT_EQ(park.map->GetCell({2, 3}).CountObjects(), 0u);
+    EXPECT_EQ(park.map->GetCell({2, 3})->CountObjects(), 0u);
 }
 
-TEST(ObjectScriptVariables, PositionsOffTheMapOrOutOfRangeStillFindACell)
+TEST(ObjectScriptVariables, PositionsOffTheMapStandInNoCell)
 {
     Park park;
     Probe* p = park.Make(OBJECT_SCENERY);
-    p->SetWorldPosition({-40.0f, 64.0f * 17.0f, 0.0f}); // (-1, 17) truncated to (-1, 17): wraps to (15, 1)
-    EXPECT_TRUE(park.map->GetCell({15, 1}).ContainsObject(p));
-    p->SetWorldPosition({std::nanf(""), 1e30f, 0.0f});
-    p->SetWorldPosition({-1e30f, -1e30f, 0.0f});
-    uint32_t holding = 0;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            holding += park.map->GetCell({x, y}).CountObjects();
-    EXPECT_EQ(holding, 1u);
+    p->SetWorldPosition({40.0f, 70.0f, 0.0f});
+    ASSERT_TRUE(park.map->GetCell({1, 1})->ContainsObject(p));
+    const auto holding = [&park]()
+    {
+        uint32_t count = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                count += park.map->GetCell({x, y})->CountObjects();
+        return count;
+    };
+    // Cell (-2, 17) and the far edges are off a 16 x 16 map: the object leaves its cell and joins none.
+    for (const platform::Vec3& off : {platform::Vec3{-64.0f, 64.0f * 17.0f, 0.0f}, platform::Vec3{512.0f, 0.0f, 0.0f},
+                                      platform::Vec3{0.0f, 1024.0f, 0.0f}, platform::Vec3{std::nanf(""), 1e30f, 0.0f},
+                                      platform::Vec3{-1e30f, -1e30f, 0.0f}})
+    {
+        p->SetWorldPosition(off);
+        EXPECT_EQ(holding(), 0u);
+    }
+    // Back on the map it is listed once, in its cell.
+    p->SetWorldPosition({511.0f, 1023.0f, 0.0f});
+    EXPECT_TRUE(park.map->GetCell({15, 15})->ContainsObject(p));
+    EXPECT_EQ(holding(), 1u);
     // Created anew it stands at the origin and nowhere else.
     p->SetWorldPosition({100.0f, 300.0f, 0.0f});
     p->Create("AGAIN");
-    EXPECT_EQ(park.map->GetCell({3, 4}).CountObjects(), 0u);
+    EXPECT_EQ(park.map->GetCell({3, 4})->CountObjects(), 0u);
 }
 
 TEST(ObjectKeywords, UnknownKeywordsAreReportedAndLeaveTheText)

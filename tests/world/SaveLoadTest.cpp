@@ -1,5 +1,6 @@
 // Tests of the world's save records: the exact items of an object, the message list and the player; a save and
 // load and save of a whole manager giving the same bytes; and saves that are cut short or do not hold together.
+#include "tests/world/SaveBytes.h"
 #include "tests/world/WorldTestSupport.h"
 
 #include "engine/core/SerialStream.h"
@@ -11,65 +12,10 @@
 #include <functional>
 
 using namespace worldtest;
+using namespace savebytes;
 
 namespace
 {
-
-using Bytes = std::vector<uint8_t>;
-
-// Item encodings written out from the stream's format, independent of the code under test.
-void Put(Bytes& b, std::initializer_list<uint8_t> bytes)
-{
-    b.insert(b.end(), bytes);
-}
-void U32(Bytes& b, uint32_t v)
-{
-    Put(b, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
-}
-void Tagged(Bytes& b, uint8_t tag, uint32_t v)
-{
-    b.push_back(tag);
-    U32(b, v);
-}
-void F32(Bytes& b, float f)
-{
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    Tagged(b, 3, v);
-}
-void Text(Bytes& b, uint8_t tag, const std::string& s)
-{
-    Tagged(b, tag, uint32_t(s.size()));
-    b.insert(b.end(), s.begin(), s.end());
-}
-
-const size_t kStreamBanner = 25; // tag 0, length 20, "Binary Serial Stream"
-
-Bytes Saved(const std::function<void(SerialStream&)>& write)
-{
-    testsupport::TempDir dir;
-    const std::string file = dir.File("s.sav");
-    {
-        BinarySerialStream out(true, file.c_str());
-        write(out);
-        EXPECT_TRUE(out.Close());
-    }
-    Bytes bytes = testsupport::ReadBytes(file);
-    return Bytes(bytes.begin() + kStreamBanner, bytes.end());
-}
-
-// Runs `read` on a file holding the stream banner and these bytes.
-bool LoadFrom(const Bytes& body, const std::function<bool(SerialStream&)>& read)
-{
-    static testsupport::TempDir dir;
-    const std::string file = dir.File("l.sav");
-    Bytes bytes;
-    Text(bytes, 0, "Binary Serial Stream");
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    testsupport::WriteBytes(file, bytes);
-    BinarySerialStream in(false, file.c_str());
-    return read(in);
-}
 
 // The save record of a static probe, item by item.
 void ProbeRecord(Bytes& b, uint8_t kind, const std::string& name, uint32_t id, float x, float y, bool debug = false)
@@ -244,7 +190,7 @@ TEST(SaveRecords, AManagerRecordBuiltByHandLoadsIntoItsPoolsAndMapCells)
     EXPECT_STREQ(park.objects->GetObject(5)->GetName(), "DOLPHIN");
     EXPECT_EQ(park.objects->GetObject(4)->GetState(), uint32_t{STATE_STARTUP});
     // Loaded objects stand in the cell of their saved position.
-    EXPECT_TRUE(park.map->GetCell({5, 1}).ContainsObject(park.objects->GetObject(5)));
+    EXPECT_TRUE(park.map->GetCell({5, 1})->ContainsObject(park.objects->GetObject(5)));
     // A saved one-shot debug flag is cleared by the next update, and by creation.
     BaseObject* debug = park.objects->GetObject(2);
     EXPECT_TRUE(debug->IsDebugBreak());
@@ -286,7 +232,7 @@ TEST(SaveRoundTrip, SaveLoadSaveGivesTheSameBytes)
     ASSERT_NE(mechanic, nullptr);
     EXPECT_EQ(mechanic->GetDirection(), 0);
     EXPECT_EQ(mechanic->GetAnimationEndMessage(), 44u);
-    EXPECT_TRUE(park.map->GetCell(WorldMap::WorldToGrid({160.0f, 280.0f, 0.0f})).ContainsObject(mechanic));
+    EXPECT_TRUE(park.map->GetCell(WorldMap::WorldToGrid({160.0f, 280.0f, 0.0f}))->ContainsObject(mechanic));
 }
 
 TEST(SaveHostile, EveryCutShortSaveFailsCleanly)
@@ -327,7 +273,7 @@ TEST(SaveHostile, EveryCutShortSaveFailsCleanly)
             for (int y = 0; y < 16; ++y)
             {
                 for (int x = 0; x < 16; ++x)
-                    inCells += park.map->GetCell({x, y}).CountObjects();
+                    inCells += park.map->GetCell({x, y})->CountObjects();
             }
             ASSERT_EQ(inCells, 1u) << cut;
         }

@@ -101,13 +101,19 @@ TEST(WorldClock, ADayLengthOfZeroLeavesTheHourAlone)
     EXPECT_EQ(world.GetDayLength(), 0);
 }
 
-TEST(WorldGrid, CellsWrapRoundTheMapAndValidPositionsStayInside)
+TEST(WorldGrid, PositionsOffTheMapHaveNoCell)
 {
     WorldMap map(128, 64, WorldMap::kDefaultCellSize, "");
-    EXPECT_EQ(map.GetCellIndex(-1, 0), 127u);
-    EXPECT_EQ(map.GetCellIndex(130, 65), 1u * 128u + 2u);
-    EXPECT_EQ(map.GetCell({5, 7}).m_x, 5);
-    EXPECT_EQ(map.GetCell({5, 7}).m_y, 7);
+    EXPECT_EQ(map.GetCellIndex(5, 7), 7u * 128u + 5u);
+    EXPECT_EQ(map.GetCellIndex(127, 63), 63u * 128u + 127u);
+    for (const GridPos& off : {GridPos{-1, 0}, GridPos{128, 0}, GridPos{0, 64}, GridPos{130, 65}, GridPos{0, -1}})
+    {
+        EXPECT_EQ(map.GetCellIndex(off.x, off.y), WorldMap::kNoCell);
+        EXPECT_EQ(map.GetCell(off), nullptr);
+        EXPECT_TRUE(map.GetObjectsAt(off).empty());
+    }
+    EXPECT_EQ(map.GetCell({5, 7})->m_x, 5);
+    EXPECT_EQ(map.GetCell({5, 7})->m_y, 7);
     EXPECT_TRUE(map.IsValidGridPos({127, 63}));
     EXPECT_TRUE(map.IsValidGridPos({0, 0}));
     EXPECT_FALSE(map.IsValidGridPos({0, 64}));
@@ -117,5 +123,6 @@ TEST(WorldGrid, CellsWrapRoundTheMapAndValidPositionsStayInside)
     // A map asked for with no cells still has one.
     WorldMap empty(0, -4, WorldMap::kDefaultCellSize, "");
     EXPECT_EQ(std::tuple(empty.GetWidth(), empty.GetHeight()), std::tuple(1, 1));
-    EXPECT_EQ(empty.GetCellIndex(9, -9), 0u);
+    EXPECT_EQ(empty.GetCellIndex(0, 0), 0u);
+    EXPECT_EQ(empty.GetCellIndex(9, -9), WorldMap::kNoCell);
 }

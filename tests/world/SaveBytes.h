@@ -1,0 +1,76 @@
+// Save-stream items written out by hand from the stream's format (independent of the code under test), and
+// helpers that save into bytes and load from bytes.
+#pragma once
+
+#include "engine/core/SerialStream.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace savebytes
+{
+
+using Bytes = std::vector<uint8_t>;
+
+// Item encodings written out from the stream's format, independent of the code under test.
+inline void Put(Bytes& b, std::initializer_list<uint8_t> bytes)
+{
+    b.insert(b.end(), bytes);
+}
+inline void U32(Bytes& b, uint32_t v)
+{
+    Put(b, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+}
+inline void Tagged(Bytes& b, uint8_t tag, uint32_t v)
+{
+    b.push_back(tag);
+    U32(b, v);
+}
+inline void F32(Bytes& b, float f)
+{
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    Tagged(b, 3, v);
+}
+inline void Text(Bytes& b, uint8_t tag, const std::string& s)
+{
+    Tagged(b, tag, uint32_t(s.size()));
+    b.insert(b.end(), s.begin(), s.end());
+}
+
+constexpr size_t kStreamBanner = 25; // tag 0, length 20, "Binary Serial Stream"
+
+inline Bytes Saved(const std::function<void(SerialStream&)>& write)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.File("s.sav");
+    {
+        BinarySerialStream out(true, file.c_str());
+        write(out);
+        EXPECT_TRUE(out.Close());
+    }
+    Bytes bytes = testsupport::ReadBytes(file);
+    return Bytes(bytes.begin() + kStreamBanner, bytes.end());
+}
+
+// Runs `read` on a file holding the stream banner and these bytes.
+inline bool LoadFrom(const Bytes& body, const std::function<bool(SerialStream&)>& read)
+{
+    static testsupport::TempDir dir;
+    const std::string file = dir.File("l.sav");
+    Bytes bytes;
+    Text(bytes, 0, "Binary Serial Stream");
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    testsupport::WriteBytes(file, bytes);
+    BinarySerialStream in(false, file.c_str());
+    return read(in);
+}
+
+} // namespace savebytes

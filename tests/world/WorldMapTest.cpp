@@ -1,0 +1,293 @@
+// Tests of the park grid: coordinates in grid cells, map units and scene units; neighbours and sides; footprints;
+// scenery placement; the cursor's cell; the grid file column by column (and files of the wrong length); the grid
+// file written back; the map's save record.
+#include "tests/world/GridTestSupport.h"
+#include "tests/world/SaveBytes.h"
+
+#include "world/CursorPicker.h"
+#include "world/WorldMap.h"
+
+#include <gtest/gtest.h>
+
+using namespace gridtest;
+using namespace savebytes;
+
+namespace
+{
+
+void ExpectVec(const platform::Vec3& v, float x, float y, float z)
+{
+    EXPECT_FLOAT_EQ(v.x, x);
+    EXPECT_FLOAT_EQ(v.y, y);
+    EXPECT_FLOAT_EQ(v.z, z);
+}
+
+// A grid file of width x height cells, column by column, each value given by the function.
+template <class Value> Bytes GridFile(int32_t width, int32_t height, Value value)
+{
+    Bytes bytes;
+    for (int32_t x = 0; x < width; ++x)
+        for (int32_t y = 0; y < height; ++y)
+            U32(bytes, value(x, y));
+    return bytes;
+}
+
+} // namespace
+
+TEST(GridCoordinates, CellsMapUnitsAndSceneUnits)
+{
+    // A cell is 32 map units along x and 64 along y; 4 scene units each way from the origin at 512.
+    ExpectVec(WorldMap::GridToWorld({10, 20}), 320.0f, 1280.0f, 0.0f);
+    ExpectVec(WorldMap::GridToWorldXY(-1, 2), -32.0f, 128.0f, 0.0f);
+    ExpectVec(WorldMap::WorldToScene({320.0f, 1280.0f, 0.0f}), 552.0f, 0.0f, 592.0f);
+    ExpectVec(WorldMap::SceneToWorld(552.0f, 592.0f), 320.0f, 1280.0f, 0.0f);
+    platform::Vec3 out;
+    WorldMap::WorldToSceneOut({8.0f, 16.0f, 5.0f}, &out);
+    ExpectVec(out, 513.0f, 0.0f, 513.0f);
+    // Map to grid truncates toward zero.
+    EXPECT_EQ(WorldMap::WorldToGrid({351.9f, 1343.9f, 0.0f}), (GridPos{10, 20}));
+    EXPECT_EQ(WorldMap::WorldToGrid({352.0f, 1344.0f, 0.0f}), (GridPos{11, 21}));
+    EXPECT_EQ(WorldMap::WorldToGrid({-20.0f, -40.0f, 0.0f}), (GridPos{0, 0}));
+    EXPECT_EQ(WorldMap::WorldToGrid({-40.0f, -70.0f, 0.0f}), (GridPos{-1, -1}));
+    // Scene to grid rounds down.
+    EXPECT_EQ(WorldMap::SceneToGrid(552.0f, 592.0f), (GridPos{10, 20}));
+    EXPECT_EQ(WorldMap::SceneToGrid(555.9f, 595.9f), (GridPos{10, 20}));
+    EXPECT_EQ(WorldMap::SceneToGrid(511.9f, 508.0f), (GridPos{-1, -1}));
+    EXPECT_EQ(WorldMap::SceneToGrid(std::nanf(""), -1e30f), (GridPos{0, INT32_MIN}));
+    // Points of a cell, from its corner (32x, 64y).
+    ExpectVec(WorldMap::GetCellCentre({10, 20}), 336.0f, 1312.0f, 0.0f);
+    ExpectVec(WorldMap::GetCellPoint({1, 1}, 0), 48.0f, 128.0f, 0.0f);
+    ExpectVec(WorldMap::GetCellPoint({1, 1}, 1), 48.0f, 64.0f, 0.0f);
+    ExpectVec(WorldMap::GetCellPoint({1, 1}, 2), 32.0f, 96.0f, 0.0f);
+    ExpectVec(WorldMap::GetCellPoint({1, 1}, 3), 64.0f, 96.0f, 0.0f);
+    ExpectVec(WorldMap::GetCellPoint({1, 1}, 4), 48.0f, 96.0f, 0.0f);
+    ExpectVec(WorldMap::GetCellPoint({1, 1}, 5), 32.0f, 64.0f, 0.0f);
+    ExpectVec(WorldMap::GetCellPoint({1, 1}, -1), 32.0f, 64.0f, 0.0f);
+    // The scene extent of a 128 x 160 map.
+    WorldMap map(128, 160, WorldMap::kDefaultCellSize, "");
+    EXPECT_FLOAT_EQ(WorldMap::GetOrigin(), 512.0f);
+    EXPECT_FLOAT_EQ(WorldMap::GetSceneUnitsPerCell(), 4.0f);
+    EXPECT_FLOAT_EQ(map.GetSceneMaxX(), 1024.0f);
+    EXPECT_FLOAT_EQ(map.GetSceneMaxZ(), 1152.0f);
+    EXPECT_FLOAT_EQ(map.GetExtentX(), 4096.0f);
+    EXPECT_FLOAT_EQ(map.GetExtentY(), 10240.0f);
+}
+
+TEST(GridNeighbours, DirectionsRunClockwiseFromPlusY)
+{
+    const GridPos around[8] = {{5, 6}, {6, 6}, {6, 5}, {6, 4}, {5, 4}, {4, 4}, {4, 5}, {4, 6}};
+    for (int32_t d = 0; d < 8; ++d)
+    {
+        EXPECT_EQ(WorldMap::GetNeighbourPos({5, 5}, d), around[d]) << d;
+        EXPECT_EQ(WorldMap::DirectionTo({5, 5}, around[d]), d);
+    }
+    EXPECT_EQ(WorldMap::GetNeighbourPos({5, 5}, 9), (GridPos{5, 5}));
+    EXPECT_EQ(WorldMap::GetNeighbourPos({5, 5}, -1), (GridPos{5, 5}));
+    EXPECT_EQ(WorldMap::GetNeighbourPos({5, 5}, 8), (GridPos{5, 5}));
+    EXPECT_EQ(WorldMap::DirectionTo({5, 5}, {5, 5}), -1);
+    EXPECT_EQ(WorldMap::DirectionTo({5, 5}, {7, 5}), -1);
+    // Sides are the even directions.
+    EXPECT_TRUE(WorldMap::IsSideNeighbour({5, 5}, 5, 6));
+    EXPECT_TRUE(WorldMap::IsSideNeighbour({5, 5}, 6, 5));
+    EXPECT_TRUE(WorldMap::IsSideNeighbour({5, 5}, 5, 4));
+    EXPECT_TRUE(WorldMap::IsSideNeighbour({5, 5}, 4, 5));
+    EXPECT_FALSE(WorldMap::IsSideNeighbour({5, 5}, 6, 6));
+    EXPECT_FALSE(WorldMap::IsSideNeighbour({5, 5}, 5, 5));
+    EXPECT_FALSE(WorldMap::IsSideNeighbour({5, 5}, 5, 7));
+    EXPECT_FALSE(WorldMap::IsSideNeighbour({INT32_MAX, 5}, INT32_MIN, 5));
+    // At a corner the neighbours off the map are absent.
+    WorldMap map(4, 4, WorldMap::kDefaultCellSize, "");
+    MapCell* cells[8];
+    map.GetNeighbourCells({0, 0}, cells);
+    EXPECT_EQ(cells[0], map.GetCell({0, 1}));
+    EXPECT_EQ(cells[1], map.GetCell({1, 1}));
+    EXPECT_EQ(cells[2], map.GetCell({1, 0}));
+    for (int d = 3; d < 8; ++d)
+        EXPECT_EQ(cells[d], nullptr) << d;
+    EXPECT_EQ(map.GetNeighbourCell({3, 3}, 1), nullptr);
+    EXPECT_EQ(map.GetNeighbourCell({3, 3}, 5), map.GetCell({2, 2}));
+}
+
+TEST(GridFootprints, TurnedFootprintsAndTheirBorders)
+{
+    ExpectVec(WorldMap::GetFootprintHalfSize(3, 2), 48.0f, 64.0f, 0.0f);
+    // A 2 x 3 footprint at cell (2, 3), the local point (10, 20), each quarter turn.
+    ExpectVec(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, 0), 74.0f, 212.0f, 0.0f);
+    ExpectVec(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, 1), 74.0f, 300.0f, 0.0f);
+    ExpectVec(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, 2), 118.0f, 364.0f, 0.0f);
+    ExpectVec(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, 3), 150.0f, 212.0f, 0.0f);
+    // The walk round the border of a 2 x 3 footprint at (5, 5) starts from (4, 4), moved by the turn.
+    const struct
+    {
+        int32_t rotation;
+        GridPos start;
+        int32_t first, second;
+    } borders[] = {{0, {4, 5}, 2, 4}, {1, {6, 5}, 6, 4}, {2, {6, 4}, 6, 0}, {3, {4, 4}, 2, 0}};
+    for (const auto& b : borders)
+    {
+        GridPos pos = {5, 5};
+        int32_t first = -1, second = -1;
+        WorldMap::GetFootprintBorderStart(pos, 2, 3, &first, &second, b.rotation);
+        EXPECT_EQ(pos, b.start) << b.rotation;
+        EXPECT_EQ(first, b.first) << b.rotation;
+        EXPECT_EQ(second, b.second) << b.rotation;
+    }
+}
+
+TEST(GridScenery, PlacementFollowsTheCellsAndTheTypesMask)
+{
+    // x: 0 ground, 1 footpath, 2 footpath under a building, 3 queue, 4 bare, 5 scenery ground, 6 ground class only
+    auto map = MakeMap({".PH3#S#"});
+    map->GetCell({2, 0})->m_uiFlags = 0x90000003;
+    map->GetCell({6, 0})->m_uiFlags = 0x00000001;
+    const auto can = [&](int32_t x, uint32_t mask, int32_t pathFlag)
+    { return map->CanPlaceSceneryAt(x, 0, mask, pathFlag); };
+    // Path pieces: the mask must meet the cell and no building stand there.
+    EXPECT_TRUE(can(1, 0x10000000, 1));
+    EXPECT_FALSE(can(2, 0x10000000, 1));
+    EXPECT_FALSE(can(0, 0x10000000, 1));
+    EXPECT_TRUE(can(3, 0x40000000, 2));
+    // Land: walkable ground without footpath or queue.
+    EXPECT_TRUE(can(0, 1, 0));
+    EXPECT_FALSE(can(1, 1, 0));
+    EXPECT_FALSE(can(3, 1, 0));
+    EXPECT_FALSE(can(6, 1, 0));
+    EXPECT_FALSE(can(5, 1, 0));
+    EXPECT_FALSE(can(4, 1, 0));
+    // Other masks: they must meet the cell, no building.
+    EXPECT_TRUE(can(1, 0x10000000, 0));
+    EXPECT_FALSE(can(2, 0x10000000, 0));
+    EXPECT_TRUE(can(5, 0x20000000, 0));
+    EXPECT_FALSE(can(0, 0x40000000, 0));
+    // Off the map.
+    EXPECT_FALSE(map->CanPlaceSceneryAt(7, 0, 1, 0));
+    EXPECT_FALSE(map->CanPlaceSceneryAt(0, -1, 1, 0));
+}
+
+TEST(GridPicking, TheCursorsCellComesFromThePickersGroundPoint)
+{
+    WorldMap map(128, 128, WorldMap::kDefaultCellSize, "");
+    const platform::Vec3 kept = GetCursorPicker().GetScenePosition();
+    GetCursorPicker().SetScenePosition({553.0f, 0.0f, 593.0f});
+    GridPos pos;
+    EXPECT_TRUE(map.GetCursorGridPos(&pos));
+    EXPECT_EQ(pos, (GridPos{10, 20}));
+    platform::Vec3 world;
+    map.GetCursorWorldPos(&world);
+    ExpectVec(world, 328.0f, 1296.0f, 0.0f);
+    GetCursorPicker().SetScenePosition({1024.0f, 0.0f, 600.0f});
+    EXPECT_FALSE(map.GetCursorGridPos(&pos));
+    EXPECT_EQ(pos, (GridPos{128, 22}));
+    GetCursorPicker().SetScenePosition(kept);
+}
+
+TEST(GridFile, ValuesRunColumnByColumnIntoTheFlags)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.File("SmallGrid.dat");
+    const auto value = [](int32_t x, int32_t y) { return 0x80000001u | uint32_t(x) << 20 | uint32_t(y) << 8; };
+    testsupport::WriteBytes(file, GridFile(4, 3, value));
+    WorldMap map(4, 3, WorldMap::kDefaultCellSize, file.c_str());
+    EXPECT_TRUE(map.IsGridLoaded());
+    EXPECT_EQ(map.GetGridFile(), file);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 4; ++x)
+            EXPECT_EQ(map.GetCell({x, y})->m_uiFlags, value(x, y)) << x << "," << y;
+    // The second value of the file (byte offset 4) belongs to cell (0, 1).
+    Bytes bytes(4 * 12, 0);
+    bytes[4] = 0x2A;
+    testsupport::WriteBytes(file, bytes);
+    WorldMap again(4, 3, WorldMap::kDefaultCellSize, file.c_str());
+    EXPECT_EQ(again.GetCell({0, 1})->m_uiFlags, 0x2Au);
+    EXPECT_EQ(again.GetCell({1, 0})->m_uiFlags, 0u);
+    EXPECT_EQ(g_pWorldMap, &again);
+}
+
+TEST(GridFile, AFileOfTheWrongLengthOrNoneIsRefusedWithAReport)
+{
+    testsupport::RecordingReportSink reports;
+    testsupport::TempDir dir;
+    const std::string file = dir.File("Grid.dat");
+    const auto full = GridFile(4, 3, [](int32_t, int32_t) { return 0x80000001u; });
+    for (size_t size : {size_t{0}, size_t{1}, full.size() - 1, full.size() - 4, full.size() + 4})
+    {
+        Bytes bytes = full;
+        bytes.resize(size, 0x01);
+        testsupport::WriteBytes(file, bytes);
+        reports.boxes.clear();
+        WorldMap map(4, 3, WorldMap::kDefaultCellSize, file.c_str());
+        EXPECT_FALSE(map.IsGridLoaded()) << size;
+        EXPECT_EQ(reports.boxes.size(), 1u) << size;
+        for (int32_t y = 0; y < 3; ++y)
+            for (int32_t x = 0; x < 4; ++x)
+                EXPECT_EQ(map.GetCell({x, y})->m_uiFlags, 0u);
+    }
+    reports.boxes.clear();
+    WorldMap missing(4, 3, WorldMap::kDefaultCellSize, dir.File("None.dat").c_str());
+    EXPECT_FALSE(missing.IsGridLoaded());
+    EXPECT_EQ(reports.boxes.size(), 1u);
+    // No file named: nothing to read and nothing to report.
+    reports.boxes.clear();
+    WorldMap unnamed(4, 3, WorldMap::kDefaultCellSize, "");
+    EXPECT_TRUE(reports.boxes.empty());
+}
+
+TEST(GridFile, SavingWritesEachCellsGroundClassColumnByColumn)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.File("Saved.dat");
+    WorldMap map(3, 2, WorldMap::kDefaultCellSize, file.c_str());
+    // Row y = 0: ground, footpath on ground, a building on ground; row y = 1: a building cell, class 4, class
+    // 0x20000000 under nothing else.
+    const uint32_t flags[2][3] = {{0x80000001, 0x90010001, 0x0F000003}, {0x2, 0x4, 0x20000000}};
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            map.GetCell({x, y})->m_uiFlags = flags[y][x];
+    ASSERT_TRUE(map.SaveGridMap());
+    const uint32_t expected[2][3] = {{0x80000001, 0x80000001, 0x80000001}, {2, 4, 0x20000000}};
+    EXPECT_EQ(testsupport::ReadBytes(file), GridFile(3, 2, [&](int32_t x, int32_t y) { return expected[y][x]; }));
+    // Cells changed away from the listed values fall back to their ground class, else to 2.
+    EXPECT_EQ(WorldMap::GridFileValue(0x20000040), 0x20000000u);
+    EXPECT_EQ(WorldMap::GridFileValue(0x00000006), 4u);
+    EXPECT_EQ(WorldMap::GridFileValue(0x10000000), 2u);
+    // A file that cannot be written is reported.
+    testsupport::RecordingReportSink reports;
+    WorldMap nowhere(1, 1, WorldMap::kDefaultCellSize, dir.File("no/such/dir/x.dat").c_str());
+    reports.boxes.clear();
+    EXPECT_FALSE(nowhere.SaveGridMap());
+    EXPECT_EQ(reports.boxes.size(), 1u);
+}
+
+TEST(GridRecord, TheSaveHoldsEachCellsFlagsAndHeight)
+{
+    WorldMap map(2, 2, WorldMap::kDefaultCellSize, "");
+    map.GetCell({1, 0})->m_uiFlags = 0x90000001;
+    map.GetCell({0, 1})->m_ZOffset = 1.5f;
+    Bytes expected;
+    Text(expected, 0, "Class name : WorldMap");
+    Tagged(expected, 11, 168);
+    for (auto [flags, height] : {std::pair{0u, 0.0f}, {0x90000001u, 0.0f}, {0u, 1.5f}, {0u, 0.0f}})
+    {
+        Tagged(expected, 5, flags);
+        F32(expected, height);
+    }
+    EXPECT_EQ(Saved([&](SerialStream& s) { map.Dump(s); }), expected);
+
+    WorldMap loaded(2, 2, WorldMap::kDefaultCellSize, "");
+    loaded.GetCell({1, 1})->m_uiFlags = 7;
+    ASSERT_TRUE(LoadFrom(expected, [&](SerialStream& s) { return loaded.Load(s); }));
+    EXPECT_EQ(loaded.GetCell({1, 0})->m_uiFlags, 0x90000001u);
+    EXPECT_EQ(loaded.GetCell({1, 1})->m_uiFlags, 0u);
+    EXPECT_FLOAT_EQ(loaded.GetCell({0, 1})->m_ZOffset, 1.5f);
+    // A save of a smaller map, or one cut short, changes nothing.
+    testsupport::RecordingReportSink reports;
+    WorldMap bigger(3, 2, WorldMap::kDefaultCellSize, "");
+    bigger.GetCell({2, 1})->m_uiFlags = 9;
+    EXPECT_FALSE(LoadFrom(expected, [&](SerialStream& s) { return bigger.Load(s); }));
+    EXPECT_EQ(bigger.GetCell({1, 0})->m_uiFlags, 0u);
+    EXPECT_EQ(bigger.GetCell({2, 1})->m_uiFlags, 9u);
+    for (size_t cut = 0; cut < expected.size(); cut += 3)
+        EXPECT_FALSE(
+            LoadFrom(Bytes(expected.begin(), expected.begin() + cut), [&](SerialStream& s) { return loaded.Load(s); }));
+    EXPECT_EQ(loaded.GetCell({1, 0})->m_uiFlags, 0x90000001u);
+}

@@ -1,0 +1,189 @@
+// MovingObject and HumanObject: the base of every object that walks. Movement orders arrive as messages and become
+// walks along searched paths, a building's walk points, a queue's points or straight lines, stepped each frame in
+// fixed 0.02 s steps of a small steering model; arrival and failure come back to the object as messages.
+#pragma once
+
+#include "world/BaseObject.h"
+#include "world/Path.h"
+
+#include <deque>
+#include <memory>
+
+class BuildingPoints;
+
+class MovingObject : public BaseObject
+{
+public:
+    // Steering behaviours.
+    enum Behaviour : int32_t
+    {
+        BEHAVIOUR_SEEK = 1,
+        BEHAVIOUR_ARRIVE = 2,
+        BEHAVIOUR_WANDER = 3,
+        BEHAVIOUR_FOLLOW = 4,
+    };
+
+    enum ScriptVariable : uint32_t
+    {
+        VAR_DEST_DIR = 24,
+        VAR_DEST_OBJECT_EXIT_X = 30,
+        VAR_DEST_OBJECT_EXIT_Y = 31,
+        VAR_MOVING = 120,
+        VAR_DEST_OBJECT = 121,
+        VAR_DEST_OBJECT_ENTRANCE_X = 122,
+        VAR_DEST_OBJECT_ENTRANCE_Y = 123,
+    };
+
+    // The fixed step of the steering, in game seconds.
+    static constexpr float kStep = 0.02f;
+    static constexpr float kMoveImHereDelay = 0.01f;
+    static constexpr float kRampLength = 16.0f;
+    static constexpr float kFollowPathRadius = 1.5f;
+    static constexpr float kAlreadyThere = 0.1f;
+
+    explicit MovingObject(uint32_t sceneKind);
+    ~MovingObject() override;
+
+    void Dump(SerialStream& stream) override;
+    // False, with a report, when the record is cut short or does not hold together (a saved path or queue walk
+    // that does not fit the map or itself).
+    bool Load(SerialStream& stream) override;
+    void Create(const char* name) override;
+    bool Update() override;
+    bool Message(const MessageRecord& record) override;
+    ScriptValue GetScriptVariable(const ScriptOperand& operand) override;
+    void SetScriptVariable(const ScriptOperand& operand, const ScriptValue& value) override;
+    void SetWorldPosition(const platform::Vec3& position) override;
+
+    // The approximate reciprocal the steering uses: the float with bits 0x7F000000 less x's, refined once.
+    static float ApproxReciprocal(float x);
+
+    bool IsMoving() const { return m_bMoving; }
+    int32_t GetBehaviour() const { return m_eBehaviourState; }
+    void SetBehaviour(int32_t behaviour) { m_eBehaviourState = behaviour; }
+    void SetFollow(uint32_t id, int32_t distance)
+    {
+        m_bFollowObject = true;
+        m_dwFollowID = id;
+        m_iFollowDistance = distance;
+        m_bReachedFollowDistance = false;
+    }
+    const PathFollower* GetPathFollower() const { return m_pFollower.get(); }
+    const platform::Vec2& GetSteerPosition() const { return m_vPosition; }
+    const platform::Vec2& GetVelocity() const { return m_vVelocity; }
+    const platform::Vec2& GetTarget() const { return m_vTarget; }
+    const platform::Vec3& GetDestination() const { return m_DestXYZ; }
+    uint32_t GetDestObjectID() const { return m_DestObjectID; }
+    float GetMaxVelocity() const { return m_fMaxVel; }
+    void SetMaxVelocity(float speed) { m_fMaxVel = speed; }
+    float GetLastTimeRemaining() const { return m_fLastTimeRemaining; }
+    float GetZOffset() const { return m_fZOffset; }
+    int32_t GetPosOffset() const { return m_iPosOffset; }
+    int32_t GetCurrWalkPt() const { return m_iCurrWalkPt; }
+    int32_t GetNumWalkPts() const { return m_iNumWalkPts; }
+    bool IsWalkingInBuilding() const { return m_bWalkInBuilding; }
+    bool IsWalkingThruBuilding() const { return m_bWalkThruBuilding; }
+    bool IsWalkingOnQueue() const { return m_bWalkOnQueue; }
+    bool IsFollowing() const { return m_bFollowObject; }
+    bool IsWaitingForMoveImHere() const { return m_bWaitingForMoveImHere; }
+    const std::deque<int32_t>& GetQueueXPos() const { return m_QueueXPos; }
+    const std::deque<int32_t>& GetQueueYPos() const { return m_QueueYPos; }
+
+protected:
+    // A message from the object to itself: sender and receiver its id, the sixth field its state.
+    MessageRecord SelfMessage(uint32_t type, uint32_t flags = 0, uint32_t data = 0) const;
+    void SendSelf(uint32_t type, uint32_t flags = 0, uint32_t data = 0);
+    // Ends the walk and posts MT_MOVEIMHERE a little later.
+    void Stop();
+    // Ends the walk because what it led to is gone: every walk mode is dropped and MT_CANT_MOVE is sent.
+    void StopLost();
+    void ReleaseFollower();
+
+    float m_fLastTimeRemaining = 0.0f;
+    bool m_bMoving = false;
+    float m_fMass = 5.0f;
+    platform::Vec2 m_vPosition = {0.0f, 0.0f};
+    platform::Vec2 m_vVelocity = {0.0f, 0.0f};
+    platform::Vec2 m_vSteerForce = {0.0f, 0.0f};
+    float m_fMaxForce = 15.0f;
+    float m_fMaxVel = 35.0f;
+    platform::Vec2 m_vTarget = {0.0f, 0.0f};
+    platform::Vec3 m_DestXYZ = {0.0f, 0.0f, 0.0f};
+    uint32_t m_DestObjectID = 0;
+    uint32_t m_BuildingLeavingID = 0;
+    int32_t m_eBehaviourState = BEHAVIOUR_SEEK;
+    uint32_t m_GroupID = 0;
+    bool m_bFollowObject = false;
+    uint32_t m_dwFollowID = kNoObjectID;
+    int32_t m_iFollowDistance = 0;
+    bool m_bReachedFollowDistance = false;
+    std::unique_ptr<PathFollower> m_pFollower;
+    bool m_bWalkInBuilding = false;
+    uint32_t m_dwBuildingID = kNoObjectID;
+    bool m_bBuildingTraversal = false;
+    int32_t m_iNumWalkPts = 0;
+    int32_t m_iCurrWalkPt = 0;
+    bool m_bWalkThruBuilding = false;
+    bool m_bWalkOnQueue = false;
+    bool m_bQueueTraversal = false;
+    int32_t m_iTargetQueuePt = 0;
+    std::deque<int32_t> m_QueueXPos;
+    std::deque<int32_t> m_QueueYPos;
+    int32_t m_iPosOffset = 0;
+    bool m_bWaitingForMoveImHere = false;
+    float m_fMessageReceived = 0.0f;
+    float m_fTargetTolerance = 1.5f;
+    float m_fZOffset = 0.0f;
+    float m_fZRampDistance = -1.0f;
+    float m_fZStartOffset = 0.0f;
+    float m_fZEndOffset = 0.0f;
+
+private:
+    // The building with its points, or null when the id names no object or no building.
+    static BuildingPoints* FindBuilding(uint32_t id);
+    // Sets the target of the next steering step; false when the walk has ended.
+    bool UpdateTarget();
+    // One steering step; true when the target has been reached.
+    bool Steer(float dt);
+    void Arrive();
+    // Marks the path blocked, drops it and asks for a new search to the destination.
+    void SearchAgain();
+    void PlaceSceneObject();
+    void UpdateHeight(const platform::Vec2& before);
+
+    bool StartPointOrder(const MessageRecord& record);
+    // False (the walk stopped with MT_CANT_MOVE) when the destination object is gone.
+    bool StartObjectOrder(const MessageRecord& record, bool alwaysQueueFirst);
+    // The start of an order that searches: false when it ended at once; else the walk is on.
+    bool StartOrder(const MessageRecord& record, bool toPoint, bool alwaysQueueFirst);
+    // Runs the searches of an order; true when a follower was found.
+    bool SearchKind(int32_t kind, GridPos start, GridPos end, uint32_t snapMask);
+    bool SearchFootpath(GridPos start, GridPos end, uint32_t mask);
+    void EndOrder(bool searched);
+    void HandlePavementFailure(const GridPos& start, const GridPos& end, uint32_t mask);
+    void MoveAlongQueue(const MessageRecord& record);
+    void MoveInBuilding(const MessageRecord& record, bool through);
+
+    bool m_bSearched = false;
+};
+
+// The common base of guests and staff.
+class HumanObject : public MovingObject
+{
+public:
+    static constexpr uint32_t kUnknownVariable = 126;
+
+    explicit HumanObject(uint32_t sceneKind) : MovingObject(sceneKind) {}
+
+    void Dump(SerialStream& stream) override;
+    bool Load(SerialStream& stream) override;
+    void Create(const char* name) override;
+    // Reports a failed movement step and goes on.
+    bool Update() override;
+    bool Message(const MessageRecord& record) override;
+    // Guests and staff send through their scripts: here nothing is sent.
+    bool PostMessage(MessageRecord record) override;
+    bool PostDelayedMessage(MessageRecord record, float delay) override;
+    ScriptValue GetScriptVariable(const ScriptOperand& operand) override;
+    void SetScriptVariable(const ScriptOperand& operand, const ScriptValue& value) override;
+};
