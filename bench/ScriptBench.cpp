@@ -1,5 +1,6 @@
 // Benchmark of object scripts at a full park: 1,500 guests each running a 60-line OnUpdate list of conditions and
 // integer and float arithmetic every frame (target: under 1 ms per frame).
+#include "bench/BenchSupport.h"
 #include "platform/Random.h"
 #include "platform/Report.h"
 #include "scripts/ObjectScript.h"
@@ -53,18 +54,6 @@ public:
 private:
     bool m_bKnown[kVariables] = {};
     ScriptValue m_Vars[kVariables] = {};
-};
-
-class QuietReports : public platform::ReportSink
-{
-public:
-    QuietReports() : m_previous(platform::SetReportSink(this)) {}
-    ~QuietReports() override { platform::SetReportSink(m_previous); }
-    void ShowMessageBox(const char*, const char*) override {}
-    void DebugOutput(const char*) override {}
-
-private:
-    platform::ReportSink* m_previous;
 };
 
 // Sixty lines of a wandering guest's update: its mood, purse, energy, bladder and queue bookkeeping.
