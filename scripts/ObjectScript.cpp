@@ -257,6 +257,7 @@ void ObjectScript::Load(const char* fileName)
 void ObjectScript::Compile(const char* text, uint32_t size)
 {
     m_States.clear();
+    m_Texts = ScriptTexts();
     std::memset(m_FirstState, -1, sizeof m_FirstState);
     if (!text || size < 1)
         return;

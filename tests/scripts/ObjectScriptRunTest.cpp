@@ -2,6 +2,7 @@
 // conditions of If and Switch, the messages and state changes posted, and which State lists run when.
 #include "tests/scripts/ScriptTestSupport.h"
 
+#include "engine/media/SoundManager.h"
 #include "scripts/ObjectStates.h"
 
 #include <gtest/gtest.h>
@@ -406,6 +407,21 @@ TEST_F(ObjectScriptRun, AnimationsPlayByTheirOptions)
     EXPECT_EQ(a[4].finish, "DrinkEnd");
     EXPECT_FALSE(a[4].looped);
     EXPECT_EQ(object.endMessages, (std::vector<uint32_t>{103, 51, 103, 103, 103}));
+}
+
+TEST_F(ObjectScriptRun, SoundsPlayAtTheObjectsScenePositionWhenThereIsSound)
+{
+    object.position = {40.0f, 72.0f, 0.0f};
+    Run("PlaySound Splash ;");
+    EXPECT_TRUE(host.scenes.empty());
+    {
+        SoundManager sound(false, "nobank");
+        Run("PlaySound Splash ;");
+    }
+    ASSERT_EQ(host.scenes.size(), 1u);
+    EXPECT_EQ(host.scenes[0].x, 40.0f);
+    EXPECT_EQ(host.scenes[0].y, 72.0f);
+    TakeReports();
 }
 
 TEST_F(ObjectScriptRun, ParkCommandsDoNothingForAnObjectAndAnUndefinedOneIsReported)

@@ -45,11 +45,17 @@ public:
             journal->push_back("host " + std::to_string(record.dwType));
         return accept;
     }
-    platform::Vec3 ScenePosition(const platform::Vec3& p) const override { return {p.x, p.z, p.y}; }
+    platform::Vec3 ScenePosition(const platform::Vec3& p) const override
+    {
+        scenes.push_back(p);
+        return {p.x, p.z, p.y};
+    }
 
     bool paused = false;
     bool accept = true;
     std::vector<Post> posts;
+    // The map positions asked for in scene units.
+    mutable std::vector<platform::Vec3> scenes;
     // Where posts are journalled too, when set.
     std::vector<std::string>* journal = nullptr;
 };
