@@ -550,3 +550,43 @@ TEST_F(ObjectScriptCompile, AScriptCutAtEveryByteCompilesSafely)
     }
     sink.boxes.clear();
 }
+
+TEST_F(ObjectScriptCompile, AStateTakesCommandsOnlyIntoItsOwnLists)
+{
+    State state;
+    EXPECT_TRUE(state.AddCommand({CMD_FUNCTION, std::make_unique<FunctionData>()}, LIST_ON_EXIT));
+    EXPECT_TRUE(state.AddCommand({CMD_FUNCTION, std::make_unique<FunctionData>()}, LIST_ON_UPDATE));
+    // The message lists belong to a message block, and there is none yet.
+    EXPECT_FALSE(state.AddCommand({CMD_FUNCTION, std::make_unique<FunctionData>()}, LIST_ON_RECEIPT));
+    EXPECT_FALSE(state.AddCommand({CMD_FUNCTION, std::make_unique<FunctionData>()}, LIST_ON_SEND));
+    EXPECT_FALSE(state.AddCommand({CMD_FUNCTION, std::make_unique<FunctionData>()}, 5));
+    state.messages.emplace_back();
+    state.messages.emplace_back();
+    EXPECT_TRUE(state.AddCommand({CMD_FUNCTION, std::make_unique<FunctionData>()}, LIST_ON_SEND));
+    EXPECT_TRUE(state.AddCommand({CMD_FUNCTION, std::make_unique<FunctionData>()}, LIST_ON_RECEIPT));
+    EXPECT_TRUE(state.onEntry.Empty());
+    EXPECT_EQ(state.onExit.Size(), 1u);
+    EXPECT_EQ(state.onUpdate.Size(), 1u);
+    EXPECT_TRUE(state.messages[0].onSend.Empty());
+    EXPECT_EQ(state.messages[1].onSend.Size(), 1u);
+    EXPECT_EQ(state.messages[1].onReceipt.Size(), 1u);
+    EXPECT_EQ(CountReports("State::AddCommand - Invalid Command List has been specified"), 3u);
+}
+
+TEST_F(ObjectScriptCompile, BlocksBeforeASwitchsFirstCaseAreDroppedWhole)
+{
+    const CommandList& list = Entry("Switch (Cash)\n"
+                                    "  If (true) Function KillMe ; Else Function SetVisible ; End\n"
+                                    "  Switch (Moving) Case 1: Function KillMe ; End\n"
+                                    "  Case 1: Function AddVisit ;\n"
+                                    "End\n"
+                                    "Function FindExit ;");
+    ASSERT_EQ(list.Size(), 2u);
+    const auto* outer = DataOf<SwitchData>(list[0]);
+    ASSERT_EQ(outer->cases.size(), 1u);
+    ASSERT_EQ(outer->cases[0].list.Size(), 1u);
+    EXPECT_EQ(DataOf<FunctionData>(outer->cases[0].list[0])->function, 13u);
+    EXPECT_EQ(DataOf<FunctionData>(list[1])->function, 25u);
+    EXPECT_EQ(CountReports("No Case has been defined for this statement"), 1u);
+    EXPECT_EQ(CountReports("Switch inside a Switch"), 1u);
+}
