@@ -109,7 +109,6 @@ void PerformChangeState(const ChangeStateData& data, ScriptObject& object)
     record.dwSender = object.GetID();
     record.dwReciever = object.GetID();
     record.dwType = MT_STATECHANGE;
-    record.dwFlags = 0;
     record.dwData = data.state;
     if (data.delay != 0.0f)
         object.PostDelayedMessage(record, data.delay);

@@ -165,8 +165,9 @@ TEST_F(ObjectScriptCompile, OperandsOfEveryKind)
                                     "Set STATE_GUEST_EATING STATE_NOWHERE ;\n"
                                     "Set -2.5 17 ;\n"
                                     "Set WalkSpeed banana ;\n"
-                                    "Set owner destobjectentrancey ;\n");
-    ASSERT_EQ(list.Size(), 8u);
+                                    "Set owner destobjectentrancey ;\n"
+                                    "Set RandUint3-5 Random99999999999 ;\n");
+    ASSERT_EQ(list.Size(), 9u);
     auto two = [&](size_t i) { return DataOf<TwoOperandData>(list[i]); };
     // Quotes do not group: "Ice and Cream" are two words, the second left over.
     EXPECT_EQ(two(0)->target.id, 4u);
@@ -189,6 +190,9 @@ TEST_F(ObjectScriptCompile, OperandsOfEveryKind)
     EXPECT_EQ(two(6)->value.real, 0.0f);
     EXPECT_EQ(two(7)->target.id, 125u);
     EXPECT_EQ(two(7)->value.id, 123u);
+    // A negative range is no range; one beyond 32 bits is the largest.
+    EXPECT_EQ(two(8)->target.number, 0u);
+    EXPECT_EQ(two(8)->value.number, 0xFFFFFFFFu);
     EXPECT_EQ(TakeReports(),
               (std::vector<std::string>{"ObjectScript::ArithmeticCommand - ';' expected - found Cream\"",
                                         "ObjectScript::ProcessCommand Invalid Command : Cream\"",
@@ -348,6 +352,35 @@ TEST_F(ObjectScriptCompile, IfBodiesNestAndElseSwitchesToTheElseList)
     EXPECT_TRUE(TakeReports().empty());
 }
 
+TEST_F(ObjectScriptCompile, OnlyIfsCountTowardsTheIfDepthAndASwitchMayStandInAnIf)
+{
+    std::string commands = "If (true) Switch (Cash) Case 1:\n";
+    for (int i = 0; i < 9; ++i)
+        commands += "If (true)\n";
+    commands += "Function KillMe ;\n";
+    for (int i = 0; i < 9; ++i)
+        commands += "End\n";
+    commands += "End End";
+    const CommandList& list = Entry(commands);
+    ASSERT_EQ(list.Size(), 1u);
+    const auto* outer = DataOf<IfData>(list[0]);
+    ASSERT_EQ(outer->thenList.Size(), 1u);
+    const auto* inner = DataOf<SwitchData>(outer->thenList[0]);
+    ASSERT_NE(inner, nullptr);
+    ASSERT_EQ(inner->cases.size(), 1u);
+    const CommandList* level = &inner->cases[0].list;
+    for (int i = 0; i < 9; ++i)
+    {
+        ASSERT_EQ(level->Size(), 1u) << i;
+        const auto* ifData = DataOf<IfData>((*level)[0]);
+        ASSERT_NE(ifData, nullptr) << i;
+        level = &ifData->thenList;
+    }
+    ASSERT_EQ(level->Size(), 1u);
+    EXPECT_EQ(DataOf<FunctionData>((*level)[0])->function, 82u);
+    EXPECT_TRUE(TakeReports().empty());
+}
+
 TEST_F(ObjectScriptCompile, IfsDeeperThanTenAreDroppedWithTheirBodies)
 {
     std::string commands;
@@ -492,6 +525,10 @@ TEST_F(ObjectScriptCompile, StatesAndBlocksCutOffByTheEndOfTheTextAreDropped)
     EXPECT_EQ(script.GetState(0).value, uint32_t{STATE_DEAD});
     EXPECT_EQ(Bind("State").GetNumStates(), 0u);
     EXPECT_EQ(Bind("").GetNumStates(), 0u);
+    TakeReports();
+    // A text of one character is read like any other.
+    EXPECT_EQ(Bind("x").GetNumStates(), 0u);
+    EXPECT_EQ(TakeReports(), std::vector<std::string>{"Invalid Command Recieved in ObjectScript x"});
     // Compiling again replaces what the script held.
     auto again = Compile("State STATE_DEAD End");
     again->Compile("State STATE_STARTUP End", 23);
