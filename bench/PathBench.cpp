@@ -6,7 +6,7 @@
 #include "world/MessageHandler.h"
 #include "world/MovingObject.h"
 #include "world/ObjectManager.h"
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 #include "world/Path.h"
 #include "world/World.h"
 

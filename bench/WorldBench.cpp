@@ -1,5 +1,6 @@
 // Benchmarks of the object framework at a full park: immediate and delayed message delivery over 18,000 objects
 // and lookups by id at several pool sizes.
+#include "bench/BenchSupport.h"
 #include "platform/Random.h"
 #include "platform/Report.h"
 #include "world/MessageHandler.h"
@@ -29,19 +30,6 @@ public:
         return true;
     }
     uint64_t received = 0;
-};
-
-// Keeps the full-pool reports of the set-up off the console.
-class QuietReports : public platform::ReportSink
-{
-public:
-    QuietReports() : m_previous(platform::SetReportSink(this)) {}
-    ~QuietReports() override { platform::SetReportSink(m_previous); }
-    void ShowMessageBox(const char*, const char*) override {}
-    void DebugOutput(const char*) override {}
-
-private:
-    platform::ReportSink* m_previous;
 };
 
 // A park of `total` objects: 1,500 guests, 500 buildings, 490 litter and the rest other kinds (at 18,000), made
@@ -86,7 +74,7 @@ struct BenchPark
     }
     ~BenchPark() { ClearObjectKinds(); }
 
-    QuietReports quiet;
+    QuietReports quiet; // the full-pool reports of the set-up
     std::unique_ptr<World> world;
     std::unique_ptr<MessageHandler> messages;
     std::unique_ptr<ObjectManager> objects;

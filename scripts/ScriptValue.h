@@ -55,3 +55,12 @@ struct ScriptValue
         return f;
     }
 };
+
+// The conversions every command uses: a bool gives its low byte, an integer itself, a float its value; a text
+// gives 0. Floats become integers truncated toward zero, negative ones wrapped to 32 bits (so -1 is 0xFFFFFFFF);
+// values beyond the 32-bit range saturate and a value that is not a number gives 0.
+uint32_t FloatToWord(float value);
+uint32_t ScriptValueToInt(const ScriptValue& value);
+float ScriptValueToFloat(const ScriptValue& value);
+// The truth of a value: a bool's low byte, an integer or a float not 0; a text is false.
+bool IsScriptValueTrue(const ScriptValue& value);

@@ -4,8 +4,9 @@
 
 #include "engine/render/AnimatedObject.h"
 #include "gui/DialogListener.h"
-#include "world/MessageRecord.h"
+#include "scripts/ScriptHost.h"
 #include "scripts/ScriptValue.h"
+#include "world/MessageRecord.h"
 #include "world/WorldMap.h"
 
 #include <cstdint>
@@ -27,7 +28,9 @@ struct AnimListItem
 // The anim-list records of a model keyword, in data-file order (from the game data tables).
 std::vector<AnimListItem> CollectAnimList(const char* modelKeyword);
 
-class BaseObject : public AnimatedObject, public DialogListener
+// Its script sees it through ScriptObject: the id, state and position accessors and the script operations below
+// implement that interface.
+class BaseObject : public AnimatedObject, public DialogListener, public ScriptObject
 {
 public:
     // Room for a name: 15 characters and the terminator.

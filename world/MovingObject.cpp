@@ -9,7 +9,7 @@
 #include "world/MessageHandler.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
-#include "world/ObjectStates.h"
+#include "scripts/ObjectStates.h"
 #include "world/World.h"
 
 #include <algorithm>

@@ -1,11 +1,14 @@
 // World: the park. Its game clock, pause flag and message entry; the rest of the park joins it as it is built.
 #pragma once
 
+#include "scripts/ScriptHost.h"
+#include "scripts/ScriptManager.h"
 #include "world/MessageRecord.h"
 
 #include <cstdint>
 
-class World
+// The park is the host its scripts run in (the pause, the message bus, scene positions).
+class World : public ScriptHost
 {
 public:
     // Longest game time step of one frame, in game seconds.
@@ -37,6 +40,12 @@ public:
     // True only while the park is being built.
     bool IsStartingUp() const { return m_bStartup; }
 
+    // Script host.
+    bool PostScriptMessage(const MessageRecord& record) override;
+    bool PostScriptMessageDelayed(const MessageRecord& record, float delay) override;
+    platform::Vec3 ScenePosition(const platform::Vec3& worldPosition) const override;
+    ScriptManager& GetScriptManager() { return m_ScriptManager; }
+
 protected:
     float m_fGameTime = 0.0f;
     int32_t m_GameDay = 0;
@@ -50,6 +59,8 @@ protected:
     bool m_bStartup = true;
     bool m_bPaused = false;
     bool m_bForcedPaused = false;
+    // The registered object scripts; they run in this park.
+    ScriptManager m_ScriptManager{this};
 };
 
 // The park while it exists, null otherwise.

@@ -1,0 +1,224 @@
+// Tests of objects run by their scripts inside the park: state changes through MT_STATECHANGE with OnExit and
+// OnEntry nested in the command that asked for them, message handlers, OnSend before the receiver's handler, the
+// pause, nested deliveries between scripted objects, and the park as the scripts' host.
+#include "tests/world/WorldTestSupport.h"
+
+#include "scripts/ObjectScript.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace worldtest;
+
+namespace
+{
+
+// A park object bound to a script, wired as the scripted classes are: state entry, exit and update run the
+// script's lists, messages go first to the state change and then to the script's handlers, and posts go through
+// the script's OnSend handlers. Functions and one variable (DestObject, 121) are its own.
+class ScriptedProbe : public StaticObject
+{
+public:
+    ScriptedProbe() : StaticObject(8) {}
+
+    bool IsStateSupported(uint32_t) override { return true; }
+    bool OnStateEntry(uint32_t state) override
+    {
+        if (script)
+            script->PerformOnEntry(*this, state);
+        return true;
+    }
+    bool OnStateExit() override
+    {
+        if (script)
+            script->PerformOnExit(*this, m_dwState);
+        return true;
+    }
+    bool Update() override
+    {
+        BaseObject::Update();
+        if (script)
+            script->PerformOnUpdate(*this, m_dwState);
+        return true;
+    }
+    bool Message(const MessageRecord& record) override
+    {
+        if (BaseObject::Message(record))
+            return true;
+        return script && script->PerformOnReceipt(*this, record);
+    }
+    bool PostMessage(MessageRecord record) override
+    {
+        return script ? script->SendMessage(*this, record) : BaseObject::PostMessage(record);
+    }
+    bool PostDelayedMessage(MessageRecord record, float delay) override
+    {
+        return script ? script->SendDelayedMessage(*this, record, delay)
+                      : BaseObject::PostDelayedMessage(record, delay);
+    }
+    void CallScriptFunction(uint32_t function) override
+    {
+        Probe::Journal().push_back(std::to_string(m_dwID) + " function " + std::to_string(function));
+    }
+    ScriptValue GetScriptVariable(const ScriptOperand& operand) override
+    {
+        if (operand.id == 121)
+            return ScriptValue::UInt(other);
+        return BaseObject::GetScriptVariable(operand);
+    }
+
+    const ObjectScript* script = nullptr;
+    uint32_t other = kNoObjectID;
+};
+
+class ScriptedObjects : public ::testing::Test
+{
+protected:
+    ScriptedObjects()
+    {
+        RegisterObjectKind(OBJECT_GUEST, []() -> BaseObject* { return new ScriptedProbe; });
+    }
+
+    ScriptedProbe* Make(const std::string& scriptText)
+    {
+        scripts.push_back(std::make_unique<ObjectScript>());
+        scripts.back()->Compile(scriptText.data(), static_cast<uint32_t>(scriptText.size()));
+        auto* probe = static_cast<ScriptedProbe*>(park.objects->CreateObject("GUEST", OBJECT_GUEST));
+        probe->SetType(OBJECT_GUEST);
+        probe->script = scripts.back().get();
+        return probe;
+    }
+
+    std::string Fn(const BaseObject* object, uint32_t function) const
+    {
+        return std::to_string(object->GetID()) + " function " + std::to_string(function);
+    }
+
+    Park park;
+    std::vector<std::unique_ptr<ObjectScript>> scripts;
+};
+
+} // namespace
+
+TEST_F(ScriptedObjects, TheParkIsTheHostOfItsScripts)
+{
+    EXPECT_EQ(g_pScriptManager, &park.world->GetScriptManager());
+    EXPECT_EQ(GetScriptHost(), park.world.get());
+    // A cell is 4 scene units square and the map's origin lies at 512: map point (32, 64) is cell (1, 1)'s corner.
+    const platform::Vec3 scene = park.world->ScenePosition({32.0f, 64.0f, 5.0f});
+    EXPECT_FLOAT_EQ(scene.x, 516.0f);
+    EXPECT_FLOAT_EQ(scene.y, 0.0f);
+    EXPECT_FLOAT_EQ(scene.z, 516.0f);
+    const platform::Vec3 origin = park.world->ScenePosition({0.0f, 0.0f, 0.0f});
+    EXPECT_FLOAT_EQ(origin.x, 512.0f);
+    EXPECT_FLOAT_EQ(origin.z, 512.0f);
+}
+
+TEST_F(ScriptedObjects, AStateChangeRunsOnExitAndOnEntryInsideTheCommandThatAskedForIt)
+{
+    ScriptedProbe* guest =
+        Make("State STATE_STARTUP\n"
+             " OnEntry Function SearchDesire ; ChangeState STATE_DEAD ; Function GetConsumePoint ; End\n"
+             " OnExit Function SetInvisible ; End\n"
+             "End\n"
+             "State STATE_DEAD OnEntry Function SetVisible ; End End\n");
+    Probe::Journal().clear();
+    park.messages->Send(Record(kWorldID, guest->GetID(), MT_STATECHANGE, STATE_STARTUP));
+    EXPECT_EQ(Probe::Journal(), (std::vector<std::string>{Fn(guest, 0), Fn(guest, 2), Fn(guest, 3), Fn(guest, 1)}));
+    EXPECT_EQ(guest->GetState(), uint32_t{STATE_DEAD});
+    EXPECT_TRUE(park.TakeReports().empty());
+}
+
+TEST_F(ScriptedObjects, WhilePausedStateChangesWaitAndUpdatesDoNotRun)
+{
+    ScriptedProbe* guest =
+        Make("State STATE_STARTUP\n"
+             " OnUpdate Function AddVisit ; ChangeState STATE_DEAD ; End\n"
+             " OnExit Function SetInvisible ; End\n"
+             "End\n"
+             "State STATE_DEAD OnEntry Function SetVisible ; End OnUpdate Function KillMe ; End End\n");
+    guest->SetState(STATE_STARTUP);
+    Probe::Journal().clear();
+    guest->Update();
+    // The change asked for in the update is delivered at once.
+    EXPECT_EQ(Probe::Journal(), (std::vector<std::string>{Fn(guest, 13), Fn(guest, 2), Fn(guest, 3)}));
+    guest->SetState(STATE_STARTUP);
+    Probe::Journal().clear();
+    park.world->SetPaused(true);
+    guest->Update();
+    EXPECT_TRUE(Probe::Journal().empty());
+    // A change posted while paused waits for play to resume.
+    MessageRecord change = Record(guest->GetID(), guest->GetID(), MT_STATECHANGE, STATE_DEAD);
+    guest->PostMessage(change);
+    park.Frame(1.0f);
+    EXPECT_TRUE(Probe::Journal().empty());
+    EXPECT_EQ(guest->GetState(), uint32_t{STATE_STARTUP});
+    park.world->SetPaused(false);
+    park.Frame(1.0f);
+    EXPECT_EQ(Probe::Journal(), (std::vector<std::string>{Fn(guest, 2), Fn(guest, 3)}));
+    guest->Update();
+    EXPECT_EQ(Probe::Journal().back(), Fn(guest, 82));
+}
+
+TEST_F(ScriptedObjects, MessagesRunTheHandlersOfTheReceiversStateAfterTheSendersOnSend)
+{
+    ScriptedProbe* receiver = Make("State STATE_STARTUP\n"
+                                   " Message MT_PRICE_OK OnReceipt Function WithdrawCash ; End End\n"
+                                   "End\n");
+    ScriptedProbe* sender = Make("State STATE_STARTUP\n"
+                                 " OnEntry Message MT_PRICE_OK DestObject 0 0 ; Function FindExit ; End\n"
+                                 " Message MT_PRICE_OK OnSend Function AlterPriceOpinion ; End End\n"
+                                 "End\n");
+    receiver->SetState(STATE_STARTUP);
+    sender->other = receiver->GetID();
+    Probe::Journal().clear();
+    park.messages->Send(Record(kWorldID, sender->GetID(), MT_STATECHANGE, STATE_STARTUP));
+    EXPECT_EQ(Probe::Journal(), (std::vector<std::string>{Fn(sender, 7), Fn(receiver, 33), Fn(sender, 25)}));
+    // A message without a handler in the receiver's state is not handled.
+    receiver->SetState(STATE_DEAD);
+    EXPECT_FALSE(receiver->Message(Record(sender->GetID(), receiver->GetID(), MT_PRICE_OK)));
+    receiver->SetState(STATE_STARTUP);
+    EXPECT_FALSE(receiver->Message(Record(sender->GetID(), receiver->GetID(), MT_PRICE_NOT_OK)));
+    EXPECT_TRUE(receiver->Message(Record(sender->GetID(), receiver->GetID(), MT_PRICE_OK)));
+}
+
+TEST_F(ScriptedObjects, ScriptsThatAnswerEachOtherAtOnceAreBoundedByTheMessageBus)
+{
+    const std::string text =
+        "State STATE_STARTUP\n"
+        " Message MT_PRICE_OK OnReceipt Function WithdrawCash ; Message MT_PRICE_OK DestObject 0 0 "
+        "; End End\n"
+        "End\n";
+    ScriptedProbe* a = Make(text);
+    ScriptedProbe* b = Make(text);
+    a->SetState(STATE_STARTUP);
+    b->SetState(STATE_STARTUP);
+    a->other = b->GetID();
+    b->other = a->GetID();
+    Probe::Journal().clear();
+    park.messages->Send(Record(kWorldID, a->GetID(), MT_PRICE_OK));
+    EXPECT_EQ(Probe::Journal().size(), MessageHandler::kMaxSendDepth);
+    EXPECT_EQ(park.CountReports("nested too deeply"), 1u);
+    EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
+    // The rest waits for the next frame, where it is bounded again.
+    park.Frame(0.1f);
+    EXPECT_EQ(Probe::Journal().size(), 2 * MessageHandler::kMaxSendDepth);
+    EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
+}
+
+TEST_F(ScriptedObjects, RandomOperandsWithoutARangeReadAsZeroAndFalse)
+{
+    ScriptedProbe* guest = Make("State STATE_STARTUP OnEntry\n"
+                                " If (Random0) Function SearchDesire ; End\n"
+                                " If (RandUint30 == 0) Function KillMe ; End\n"
+                                " If (Random1) Function SetVisible ; End\n"
+                                "End End\n");
+    Probe::Journal().clear();
+    park.messages->Send(Record(kWorldID, guest->GetID(), MT_STATECHANGE, STATE_STARTUP));
+    EXPECT_EQ(Probe::Journal(), (std::vector<std::string>{Fn(guest, 82), Fn(guest, 3)}));
+    EXPECT_EQ(park.CountReports("range of 0"), 2u);
+}
