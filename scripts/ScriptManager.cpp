@@ -3,6 +3,7 @@
 
 #include "engine/core/Logger.h"
 #include "scripts/ObjectScript.h"
+#include "scripts/WorldScript.h"
 
 #include <cstring>
 
@@ -44,9 +45,17 @@ const ObjectScript* ScriptManager::GetScript(const char* name) const
     return nullptr;
 }
 
+WorldScript* ScriptManager::LoadWorldScript(const char* fileName)
+{
+    auto script = std::make_unique<WorldScript>();
+    m_pWorldScript = script->Load(fileName) ? std::move(script) : nullptr;
+    return m_pWorldScript.get();
+}
+
 void ScriptManager::Clear()
 {
     m_Scripts.clear();
+    m_pWorldScript.reset();
 }
 
 ScriptHost* GetScriptHost()

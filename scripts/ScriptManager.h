@@ -8,6 +8,7 @@
 
 class ObjectScript;
 class ScriptHost;
+class WorldScript;
 
 class ScriptManager
 {
@@ -26,6 +27,11 @@ public:
     bool LoadScript(const char* name, const char* fileName);
     // The first script registered under the name (exact), or null.
     const ObjectScript* GetScript(const char* name) const;
+    // Compiles the scenario's world script, replacing any earlier one; null (with the reader's report) when the
+    // file gives no script.
+    WorldScript* LoadWorldScript(const char* fileName);
+    // The world script, or null.
+    WorldScript* GetWorldScript() const { return m_pWorldScript.get(); }
     // Frees every script.
     void Clear();
 
@@ -41,6 +47,7 @@ private:
 
     ScriptHost* m_pHost;
     std::vector<Entry> m_Scripts;
+    std::unique_ptr<WorldScript> m_pWorldScript;
 };
 
 // The script manager while a park exists, null otherwise.
