@@ -133,8 +133,9 @@ TEST_F(DrawBatcherTest, TextOnTheFarPlaneIsDroppedAndARunWithoutQuadsStillSelect
     const auto quad = Decode<TexturedVertex>(Draws()[1]);
     EXPECT_EQ(quad.vertices[0].colour, 0xFF00FF00u);
     EXPECT_NEAR(quad.vertices[0].z, 2.0f / 3.0f, 1e-6f);
-    // Texture 5 for the first run, kept for the second, then texture 7 for the empty third: two selections.
-    EXPECT_EQ(renderer.GetStats(0).Get(RenderStats::TextureTransformChanges) - before, 2u);
+    // The rectangle's untextured selection when its batch starts, texture 5 for the first run, kept for the second,
+    // then texture 7 for the empty third: three selections.
+    EXPECT_EQ(renderer.GetStats(0).Get(RenderStats::TextureTransformChanges) - before, 3u);
 }
 
 TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5000Quads)

@@ -23,7 +23,10 @@ inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 // Appends bytes one at a time (GCC 12 misreads a range insert into a freshly sized vector as out of bounds).
 inline void AppendBytes(std::vector<uint8_t>& b, const uint8_t* first, const uint8_t* last)
 {
-    b.reserve(b.size() + static_cast<size_t>(last - first));
+    // Grow geometrically: an exact reserve per call would copy the whole buffer every time.
+    const size_t needed = b.size() + static_cast<size_t>(last - first);
+    if (needed > b.capacity())
+        b.reserve(std::max(needed, 2 * b.capacity()));
     for (; first != last; ++first)
         b.push_back(*first);
 }
