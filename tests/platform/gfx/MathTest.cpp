@@ -128,6 +128,10 @@ TEST(MathMatrixTest, ProjectionsMatchTheHandWorkedMatrices)
     EXPECT_TRUE(
         MatrixNear(MatrixPerspectiveFovLH(kPi / 2, 4.0f / 3.0f, 1.0f, 1000.0f),
                    MakeMatrix({0.75f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1000.0f / 999.0f, 1, 0, 0, -1000.0f / 999.0f, 0})));
+    // The view-volume form: a near rectangle 4 x 2 at zn = 2, far plane 6; its far corner reaches the clip corner.
+    const Matrix volume = MatrixPerspectiveLH(4, 2, 2, 6);
+    EXPECT_TRUE(MatrixNear(volume, MakeMatrix({1, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1.5f, 1, 0, 0, -3, 0})));
+    EXPECT_TRUE(VecNear(Vec3TransformCoord({6, 3, 6}, volume), {1, 1, 1}));
     // The screen form of the orthographic projection: y grows downwards from the top edge.
     EXPECT_TRUE(MatrixNear(MatrixOrthoOffCenterLH(0, 800, 600, 0, 0, 1),
                            MakeMatrix({2.0f / 800, 0, 0, 0, 0, 2.0f / -600, 0, 0, 0, 0, 1, 0, -1, 1, 0, 1})));
