@@ -8,7 +8,7 @@ bash tools/install-deps.sh
 
 export CCACHE_BASEDIR="$root"
 export CCACHE_NOHASHDIR=1
-build="$root/build/release"
+build="$root/build/run"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=ON
 cmake --build "$build" -j "$(nproc)"
 
