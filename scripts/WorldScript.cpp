@@ -238,6 +238,7 @@ protected:
             {
                 operand.id = entry.value;
                 operand.number = NumberAfter(word, std::strlen(entry.name));
+                CheckNumber(operand, word);
                 return operand;
             }
         }
@@ -272,6 +273,20 @@ protected:
     }
 
 private:
+    // Ranges and indexes the park cannot honour are reported once, here: the park then reads them as 0 and
+    // ignores writes to them.
+    void CheckNumber(const ScriptOperand& operand, const std::string& word)
+    {
+        if ((operand.id == SCRIPT_OPERAND_RAND || operand.id == SCRIPT_OPERAND_RANDOM) && operand.number == 0)
+            Report("WorldScript - random number asked for in a range of 0 - %s reads as 0", word.c_str());
+        else if (operand.id == WV_Var && operand.number >= kWorldScriptVarCount)
+            Report("WorldScript - there are %u script variables - %s reads as 0 and is never written",
+                   kWorldScriptVarCount, word.c_str());
+        else if (operand.id == WV_ScenarioObj && operand.number >= kWorldObjectiveCount)
+            Report("WorldScript - there are %u scenario objectives - %s reads as 0 and is never written",
+                   kWorldObjectiveCount, word.c_str());
+    }
+
     bool ReadInteger(int32_t& value, const char* command)
     {
         std::string word;

@@ -50,6 +50,10 @@ enum WorldVariable : uint32_t
     WV_PlayerCash = 119,
 };
 
+// How many script variables (Var N) and scenario objectives (ScenarioObj N) the park keeps.
+constexpr uint32_t kWorldScriptVarCount = 32;
+constexpr uint32_t kWorldObjectiveCount = 4;
+
 // The world script's functions by index; any other index is reported by the park.
 enum WorldFunction : uint32_t
 {

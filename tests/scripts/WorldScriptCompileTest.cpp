@@ -434,3 +434,20 @@ TEST_F(WorldScriptCompile, AScriptCutAtEveryByteCompilesSafely)
     }
     sink.boxes.clear();
 }
+
+TEST_F(WorldScriptCompile, IndexesBeyondTheParkAndEmptyRandomRangesAreReportedOnceWhenCompiled)
+{
+    const CommandList& list = Entry("Set Var31 ScenarioObj3 ; Set Var32 ScenarioObj4 ;\n"
+                                    "Set Var0 RandUint30 ; Set Var0 Random0 ; Set Var0 Random1 ;");
+    ASSERT_EQ(list.Size(), 5u);
+    EXPECT_EQ(DataOf<TwoOperandData>(list[1]).target.number, 32u);
+    EXPECT_EQ(CountReports("there are 32 script variables - Var32"), 1u);
+    EXPECT_EQ(CountReports("there are 4 scenario objectives - ScenarioObj4"), 1u);
+    EXPECT_EQ(CountReports("range of 0 - RandUint30"), 1u);
+    EXPECT_EQ(CountReports("range of 0 - Random0"), 1u);
+    EXPECT_EQ(ReportCount(), 4u);
+    // Running them reports nothing more.
+    script.Start();
+    script.Start();
+    EXPECT_EQ(ReportCount(), 4u);
+}
