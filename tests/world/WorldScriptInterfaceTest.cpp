@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -121,12 +122,30 @@ public:
             break;
         }
         creations.push_back(creation);
+        if (createOnRequest)
+            Create(creation);
         return true;
+    }
+    // Carries a request out the least way the queries can see: the object with its kind, the guest count, the
+    // last created building (staff rooms are the buildings named STAFF...).
+    void Create(const Creation& creation)
+    {
+        BaseObject* object = g_pObjectManager->CreateObject(creation.keyword.c_str(), creation.kind);
+        ASSERT_NE(object, nullptr);
+        object->SetType(static_cast<uint8_t>(creation.kind));
+        if (creation.kind == OBJECT_GUEST)
+            ++m_NumGuests;
+        if (auto* building = dynamic_cast<TestBuilding*>(object))
+        {
+            building->staffRoom = creation.keyword.rfind("STAFF", 0) == 0;
+            m_dwLastCreatedBuilding = object->GetID();
+        }
     }
     void RedrawObjectives() override { ++redraws; }
 
     std::vector<Creation> creations;
     int redraws = 0;
+    bool createOnRequest = false;
 };
 
 // Game parameters with a day length, for the life of the object.
@@ -622,4 +641,63 @@ TEST_F(WorldScripting, TheDebugOverlayShowsTheGroupsThatAreSwitchedOn)
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0].rfind("FPS - ", 0), 0u);
     EXPECT_EQ(lines[5].rfind("RENDER time - ", 0), 0u);
+}
+
+TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
+{
+    DayLength day(240);
+    world = nullptr;
+    world = std::make_unique<ScriptWorld>();
+    world->m_pPlayer = &player;
+    world->createOnRequest = true;
+    map = std::make_unique<WorldMap>(128, 128, WorldMap::kDefaultCellSize, "");
+    WorldScript* script = world->GetScriptManager().LoadWorldScript(
+        (std::string(TW_SOURCE_DIR) + "/sample-data/data/script/sampleworld.pis").c_str());
+    ASSERT_NE(script, nullptr);
+    script->StartTimed(0.5f);
+    EXPECT_TRUE(reports.boxes.empty()) << reports.boxes.front().text;
+
+    // The avenue runs 12 cells north from (60,40), the second path 6 cells east from (61,45).
+    for (int y = 38; y <= 53; ++y)
+        EXPECT_EQ((map->GetFlags({60, y}) & CELL_FOOTPATH) != 0, y >= 40 && y <= 51) << y;
+    for (int x = 61; x <= 66; ++x)
+        EXPECT_NE(map->GetFlags({x, 45}) & CELL_FOOTPATH, 0u) << x;
+    EXPECT_EQ(map->GetFlags({62, 44}), CELL_QUEUE | (5u << 8));
+    EXPECT_EQ(map->GetFlags({63, 44}), CELL_QUEUE | (5u << 8));
+
+    EXPECT_EQ(Read(WV_NumBuildings).data, 3u);
+    EXPECT_EQ(Read(WV_BuildingCount, 0, "DINER").data, 1u);
+    EXPECT_EQ(Read(WV_GuestCount).data, 10u);
+    EXPECT_EQ(Read(WV_CleanerCount).data, 1u);
+    EXPECT_EQ(objects->CountObjectsOfKind(OBJECT_SCENERY), 1u);
+    for (const Creation& made : world->creations)
+    {
+        if (made.kind != OBJECT_GUEST)
+            continue;
+        const GridPos cell = WorldMap::WorldToGrid({made.guest.fX, made.guest.fY, 0.0f});
+        EXPECT_NE(map->GetFlags(cell) & CELL_FOOTPATH, 0u) << cell.x << "," << cell.y;
+    }
+    const auto staff = std::find_if(world->creations.begin(), world->creations.end(),
+                                    [](const Creation& c) { return c.kind == OBJECT_CLEANER; });
+    ASSERT_NE(staff, world->creations.end());
+    EXPECT_EQ(objects->GetObject(staff->staff.dwBuilding)->GetName(), std::string("STAFFSMALL"));
+    EXPECT_FLOAT_EQ(world->GetGameDayTime(), 10.0f);
+    EXPECT_FLOAT_EQ(player.Cash, 20000.0f);
+
+    // The startup State moved on at once to Running; the objective waits for 50 guests.
+    EXPECT_EQ(script->GetStateName(script->GetCurrentState()), "Running");
+    script->Update();
+    EXPECT_EQ(world->GetObjectiveStatus(0), 0u);
+    uint32_t newDay = 0;
+    ASSERT_TRUE(DecodeMessageName("MT_NEW_DAY", &newDay));
+    messages->Send(Record(kNoObjectID, kWorldID, newDay));
+    messages->Send(Record(kNoObjectID, kWorldID, newDay));
+    EXPECT_EQ(world->GetScriptVar(0), 2);
+    world->m_NumGuests = 50;
+    script->Update();
+    EXPECT_EQ(world->GetObjectiveStatus(0), 1u);
+    EXPECT_EQ(world->redraws, 1);
+    EXPECT_EQ(script->GetStateName(script->GetCurrentState()), "Won");
+    EXPECT_TRUE(world->IsPaused());
+    EXPECT_TRUE(reports.boxes.empty());
 }
