@@ -701,3 +701,19 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
     EXPECT_TRUE(world->IsPaused());
     EXPECT_TRUE(reports.boxes.empty());
 }
+
+TEST_F(WorldScripting, StatesThatChangeBackAndForthAtOnceAreBoundedByTheBus)
+{
+    WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry ChangeState B ; End End\n"
+                                      "State B OnEntry Add Var1 1 ; ChangeState STATE_WORLD_STARTUP ; End End\n");
+    ASSERT_NE(script, nullptr);
+    // Each change nests inside the one before until the bus holds the next one back for a frame.
+    const int first = world->GetScriptVar(1);
+    EXPECT_GT(first, 1);
+    EXPECT_LE(first, static_cast<int>(MessageHandler::kMaxSendDepth));
+    EXPECT_EQ(messages->GetPendingMessages().size(), 1u);
+    EXPECT_GE(CountReports("nested too deeply"), 1u);
+    Frame(0.1f);
+    EXPECT_GT(world->GetScriptVar(1), first);
+    EXPECT_EQ(messages->GetPendingMessages().size(), 1u);
+}
