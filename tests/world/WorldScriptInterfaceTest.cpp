@@ -454,6 +454,7 @@ TEST_F(WorldScripting, StateChangesAndMessagesReachTheScriptThroughTheBus)
     WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry ChangeState B Time 5 ; End\n"
                                       " OnExit Set Var1 1 ; End End\n"
                                       "State B OnEntry Set Var2 Var1 ; Add Var2 1 ; End\n"
+                                      " OnExit Set Var4 9 ; End\n"
                                       " Message MT_NEW_DAY OnReceipt Set Var3 7 ; End End End\n");
     ASSERT_NE(script, nullptr);
     Frame(4.0f);
@@ -470,9 +471,13 @@ TEST_F(WorldScripting, StateChangesAndMessagesReachTheScriptThroughTheBus)
     EXPECT_EQ(world->GetScriptVar(3), 7);
     // A State index out of range is reported and changes nothing; nor do the World's own control messages.
     messages->Send(Record(kWorldID, kWorldID, MT_STATECHANGE, 9));
+    messages->Send(Record(kWorldID, kWorldID, MT_STATECHANGE, 2));
     messages->Send(Record(kWorldID, kWorldID, MT_UPDATERATING));
     EXPECT_EQ(script->GetCurrentState(), 1u);
+    // Not even the current State's OnExit runs for a change that cannot happen.
+    EXPECT_EQ(world->GetScriptVar(4), 0);
     EXPECT_EQ(CountReports("world script State 9 does not exist"), 1u);
+    EXPECT_EQ(CountReports("world script State 2 does not exist"), 1u);
 }
 
 TEST_F(WorldScripting, WhileASaveIsRestoredTheScriptBuildsNothing)
