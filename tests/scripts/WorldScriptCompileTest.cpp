@@ -113,8 +113,12 @@ TEST_F(WorldScriptCompile, OperandsOfEveryKind)
                                     "Set Var0 \"Hello\" ;\n"
                                     "Set Var0 -2.5 ;\n"
                                     "Set Var0 me ;\n"
-                                    "Set Var0 Banana ;\n");
-    ASSERT_EQ(list.Size(), 9u);
+                                    "Set Var0 Banana ;\n"
+                                    "Set Flag-3 Var99999999999 ;\n");
+    ASSERT_EQ(list.Size(), 10u);
+    // Numbers after a prefix below 0 read as 0, beyond 32 bits as the largest.
+    EXPECT_EQ(DataOf<TwoOperandData>(list[9]).target.number, 0u);
+    EXPECT_EQ(DataOf<TwoOperandData>(list[9]).value.number, 0xFFFFFFFFu);
     auto target = [&](size_t i) { return DataOf<TwoOperandData>(list[i]).target; };
     auto value = [&](size_t i) { return DataOf<TwoOperandData>(list[i]).value; };
     EXPECT_EQ(target(0).id, 73u);
@@ -139,7 +143,8 @@ TEST_F(WorldScriptCompile, OperandsOfEveryKind)
     EXPECT_EQ(value(8).id, 113u);
     EXPECT_FLOAT_EQ(value(8).real, 0.0f);
     EXPECT_EQ(CountReports("Data in world script has not been defined and is not a number : Banana"), 1u);
-    EXPECT_EQ(ReportCount(), 1u);
+    EXPECT_EQ(CountReports("there are 32 script variables - Var99999999999"), 1u);
+    EXPECT_EQ(ReportCount(), 2u);
 }
 
 TEST_F(WorldScriptCompile, EveryNamedVariableHasItsId)

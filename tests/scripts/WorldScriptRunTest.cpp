@@ -141,6 +141,7 @@ TEST_F(WorldScriptRun, ConditionsCompareFloatsExactlyAndTextsWithoutCase)
              "If (Var3 == 3.0) EmitTicker SAME ; End\n"
              "If (Var2 == \"OPEN\") EmitTicker TEXT ; End\n"
              "If (Var2 != \"open\") EmitTicker BAD ; End\n"
+             "If (Var2 > \"Zed\") EmitTicker BAD ; End\n"
              "If (Var3 > 2.5) EmitTicker GT ; End\n"
              "If (Var3 < 2.5) EmitTicker BAD ; End\n"
              "If (Var3 <= 3) EmitTicker LE ; End\n"
