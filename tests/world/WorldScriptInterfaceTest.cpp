@@ -725,3 +725,14 @@ TEST_F(WorldScripting, StatesThatChangeBackAndForthAtOnceAreBoundedByTheBus)
     EXPECT_GT(world->GetScriptVar(1), first);
     EXPECT_EQ(messages->GetPendingMessages().size(), 1u);
 }
+
+TEST_F(WorldScripting, LongKeywordsAreCutToTheRoomOfARequest)
+{
+    const std::string name(40, 'K');
+    world->RequestScenery(OBJECT_LITTER, name.c_str(), 1, 2, 0);
+    world->RequestGuest(name.substr(0, 31).c_str(), 1.0f, 2.0f, 3);
+    ASSERT_EQ(world->creations.size(), 2u);
+    EXPECT_EQ(world->creations[0].keyword, name.substr(0, 31));
+    EXPECT_EQ(world->creations[1].keyword, name.substr(0, 31));
+    EXPECT_EQ(CountReports("longer than 31 characters cut"), 1u);
+}
