@@ -3,6 +3,7 @@
 // overlay's text.
 #include "engine/core/GameClock.h"
 #include "engine/core/Logger.h"
+#include "engine/media/SoundManager.h"
 #include "engine/render/TextWriter.h"
 #include "platform/Random.h"
 #include "platform/WideText.h"
@@ -641,6 +642,9 @@ std::vector<std::string> World::GetDebugInfoLines() const
                           static_cast<double>(clock ? clock->GetFrameTime() : 0.0f)));
         add(std::snprintf(text, sizeof text, "LOGIC time  - %d", clock ? clock->GetUpdateTime() : 0));
         add(std::snprintf(text, sizeof text, "RENDER time - %d", clock ? clock->GetRenderTime() : 0));
+        const SoundManager* sound = g_pSoundManager;
+        add(std::snprintf(text, sizeof text, "SOUND CPU - %d%%", sound ? sound->GetCPUUsage() : 0));
+        add(std::snprintf(text, sizeof text, "SOUND MEM - %uK", sound ? sound->GetMemoryUsed() / 1024u : 0u));
     }
     return lines;
 }

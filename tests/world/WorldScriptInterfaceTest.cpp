@@ -644,11 +644,13 @@ TEST_F(WorldScripting, TheDebugOverlayShowsTheGroupsThatAreSwitchedOn)
     world->SetDebugDisplay(0, false);
     world->SetDebugDisplay(2, true);
     lines = world->GetDebugInfoLines();
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[0].rfind("FPS - ", 0), 0u);
     // Without a game clock the frame figures read 0.
     EXPECT_EQ(lines[4], "LOGIC time  - 0");
     EXPECT_EQ(lines[5], "RENDER time - 0");
+    EXPECT_EQ(lines[6], "SOUND CPU - 0%");
+    EXPECT_EQ(lines[7], "SOUND MEM - 0K");
 }
 
 TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
