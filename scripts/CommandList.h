@@ -97,6 +97,13 @@ class CommandList
 {
 public:
     void Add(CommandNode node) { m_Nodes.push_back(std::move(node)); }
+    // Moves the nodes of another list to the end of this one.
+    void Append(CommandList&& other)
+    {
+        for (CommandNode& node : other.m_Nodes)
+            m_Nodes.push_back(std::move(node));
+        other.m_Nodes.clear();
+    }
     bool Empty() const { return m_Nodes.empty(); }
     size_t Size() const { return m_Nodes.size(); }
     const CommandNode& operator[](size_t index) const { return m_Nodes[index]; }

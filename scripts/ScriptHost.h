@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+class WorldScriptHost;
+
 // Values that a script reads and writes by variable id.
 class ScriptVariables
 {
@@ -49,4 +51,6 @@ public:
     virtual bool PostScriptMessageDelayed(const MessageRecord& record, float delay) = 0;
     // The scene position of a map position (for positional sounds).
     virtual platform::Vec3 ScenePosition(const platform::Vec3& worldPosition) const = 0;
+    // The park's side of its world script, when it runs one.
+    virtual WorldScriptHost* GetWorldScriptHost() { return nullptr; }
 };

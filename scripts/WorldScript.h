@@ -2,38 +2,80 @@
 // the world messages the World does not handle itself.
 #pragma once
 
+#include "scripts/CommandList.h"
 #include "scripts/MessageRecord.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+class WorldScriptHost;
 
 class WorldScript
 {
 public:
     // Index of no State.
     static constexpr uint32_t kNoState = 0xFFFFFFFF;
+    // Most States per script and message blocks per State; further ones are dropped with a report.
+    static constexpr uint32_t kMaxStates = 10;
+    static constexpr uint32_t kMaxMessageBlocks = 5;
+    // The State a script starts in.
+    static constexpr const char* kStartupState = "STATE_WORLD_STARTUP";
 
     WorldScript();
     ~WorldScript();
     WorldScript(const WorldScript&) = delete;
     WorldScript& operator=(const WorldScript&) = delete;
 
-    // Compiles a world script file; false, with a report, when it cannot be read.
+    // Compiles a world script file (read under its name with the last four characters replaced by ".ble");
+    // false, with a report, when it cannot be read.
     bool Load(const char* fileName);
+    // Compiles text[0, size) in place of what the script held.
+    void Compile(const char* text, uint32_t size);
 
     // Index of the State of that name (exact), or kNoState.
     uint32_t FindState(const char* name) const;
+    // The same, with the report "Invalid State in WorldScript" for a name not declared (none when the script
+    // has no States).
+    uint32_t GetStateIndex(const char* name) const;
     uint32_t GetCurrentState() const { return m_CurrentState; }
     // Makes a State current without running any list (a restored game); an index out of range is ignored with a
     // report.
     void SetCurrentState(uint32_t state);
+    // True while the startup State is current.
+    bool IsInStartupState() const;
 
-    // The current State's lists; nothing when there is no current State.
+    // Makes the startup State current and runs its OnEntry list; a script without one is reported and runs
+    // nothing. StartTimed does the same (the time has no effect).
+    void Start();
+    void StartTimed(float time);
+    // Makes a State current and runs its OnEntry list; false, with a report and nothing changed, for an index out
+    // of range.
+    bool ChangeStateTo(uint32_t state);
+
+    // The current State's lists; nothing when there is no current State or the park runs no world script host.
     void RunOnEntry();
     void RunOnExit();
+    void PerformOnExit() { RunOnExit(); }
     void RunOnUpdate();
-    // A world message the World hands on: the current State's block for its type, if any.
-    void HandleMessage(const MessageRecord& record);
+    void Update() { RunOnUpdate(); }
+    // A world message the World hands on: the current State's first block for its type runs its OnReceipt list;
+    // false when there is none.
+    bool HandleMessage(const MessageRecord& record);
+    bool Message(const MessageRecord& record) { return HandleMessage(record); }
+
+    uint32_t GetNumStates() const { return static_cast<uint32_t>(m_States.size()); }
+    const State& GetState(uint32_t index) const { return m_States[index]; }
+    const std::string& GetStateName(uint32_t index) const { return m_StateNames[index]; }
 
 private:
+    friend class WorldScriptParser;
+
+    void RunList(const CommandList& list);
+
+    std::vector<State> m_States;
+    // The names of the States, in declaration order: a State's index is its place here.
+    std::vector<std::string> m_StateNames;
     uint32_t m_CurrentState = kNoState;
+    ScriptTexts m_Texts;
 };

@@ -2,9 +2,9 @@
 #include "world/World.h"
 
 #include "engine/core/GameParameters.h"
+#include "scripts/ObjectStates.h"
 #include "world/BaseObject.h"
 #include "world/ObjectManager.h"
-#include "scripts/ObjectStates.h"
 
 #include <cmath>
 
@@ -35,11 +35,14 @@ bool World::HandleMessage(const MessageRecord& record, const void* payload)
     // Creation requests are carried out by the park's creation handlers; until they exist none is taken.
     if (payload)
         return false;
-    if (record.dwType == MT_KILLOBJECT && g_pObjectManager)
+    if (record.dwType == MT_KILLOBJECT)
     {
-        if (BaseObject* object = g_pObjectManager->GetObject(record.dwData))
+        if (BaseObject* object = g_pObjectManager ? g_pObjectManager->GetObject(record.dwData) : nullptr)
             object->SetWaitingForDeath(true);
     }
+    else if (record.dwType != MT_OBJECTCREATED && record.dwType != MT_UPDATERATING &&
+             record.dwType != MT_UPDATEAVERAGES && record.dwType != MT_UNLOCK_SCENARIO)
+        HandleWorldScriptMessage(record);
     return true;
 }
 
