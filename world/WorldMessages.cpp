@@ -180,6 +180,7 @@ bool KnownKeyword(uint8_t kind, const char* keyword)
         return params->FindBuilding(keyword) >= 0;
     case OBJECT_GUEST:
         return params->FindGuest(keyword) >= 0;
+    case OBJECT_SERVER:
     case OBJECT_MECHANIC:
     case OBJECT_CLEANER:
     case OBJECT_ZOOKEEPER:
