@@ -4,9 +4,9 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
-#include "scripts/ObjectStates.h"
 #include "world/BaseObject.h"
 #include "world/ObjectManager.h"
+#include "scripts/ObjectStates.h"
 #include "world/World.h"
 
 MessageHandler* g_pMessageHandler = nullptr;
