@@ -23,6 +23,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 World* g_pWorld = nullptr;
 
@@ -304,22 +305,18 @@ void World::StepLoadingProgress()
         m_fLoadProgress = 1.0f;
 }
 
-void World::PreloadModels()
+std::vector<std::string> World::GetPreloadList() const
 {
-    // Models load through the model manager once it has been set up; the steps are counted either way.
-    const bool loading = g_ModelManager.GetCapacity() > 0;
-    auto load = [&](const char* format, const char* dir, const char* name, const char* more = nullptr)
+    std::vector<std::string> names;
+    if (!m_pWorldParams)
+        return names;
+    auto add = [&](const char* format, const char* dir, const char* name)
     {
         char path[512];
-        if (more)
-            std::snprintf(path, sizeof path, format, dir, name, more, WorldParams::GetModelExtension());
-        else
-            std::snprintf(path, sizeof path, format, dir, name, WorldParams::GetModelExtension());
-        if (loading)
-            g_ModelManager.Load(path);
-        StepLoadingProgress();
+        std::snprintf(path, sizeof path, format, dir, name, WorldParams::GetModelExtension());
+        names.emplace_back(path);
     };
-    auto loadAnims = [&](const char* dir, const char* owner)
+    auto addAnims = [&](const char* dir, const char* owner)
     {
         std::vector<const AnimListEntry*> list;
         m_pWorldParams->GetAnimList(owner, list);
@@ -330,9 +327,7 @@ void World::PreloadModels()
                 char path[512];
                 std::snprintf(path, sizeof path, "%s%s_%02d%s", dir, entry->szFileStem, n,
                               WorldParams::GetModelExtension());
-                if (loading)
-                    g_ModelManager.Load(path);
-                StepLoadingProgress();
+                names.emplace_back(path);
             }
         }
     };
@@ -340,38 +335,52 @@ void World::PreloadModels()
     for (int i = 0; i < m_NumValidBuildings; ++i)
     {
         const BuildingInfo& info = params.GetBuildingInfo(m_ValidBuildingIDs[i]);
-        load("%s/%s%s", WorldParams::GetBuildingModelPath(), info.keyword);
-        if (strcasecmp(info.szRideModel, "NONE") != 0 && info.szRideModel[0])
+        add("%s/%s%s", WorldParams::GetBuildingModelPath(), info.keyword);
+        if (info.szRideModel[0] && strcasecmp(info.szRideModel, "NONE") != 0)
         {
-            load("%s/%s_stat%s", WorldParams::GetRideModelPath(), info.szRideModel);
-            load("%s/%s%s", WorldParams::GetRideModelPath(), info.szRideModel);
+            add("%s/%s_stat%s", WorldParams::GetRideModelPath(), info.szRideModel);
+            add("%s/%s%s", WorldParams::GetRideModelPath(), info.szRideModel);
         }
-        if (strcasecmp(info.szTableModel, "NONE") != 0 && info.szTableModel[0])
-            load("%s/%s%s", WorldParams::GetBuildingModelPath(), info.szTableModel);
+        if (info.szTableModel[0] && strcasecmp(info.szTableModel, "NONE") != 0)
+            add("%s/%s%s", WorldParams::GetBuildingModelPath(), info.szTableModel);
     }
     for (uint32_t i = 0; i < params.GetGuestCount(); ++i)
     {
         const GuestInfo& info = params.GetGuestInfo(static_cast<int32_t>(i));
-        load("%s%s%s", WorldParams::GetGuestModelPath(), info.szModel);
-        loadAnims(WorldParams::GetGuestModelPath(), info.szModel);
+        add("%s%s%s", WorldParams::GetGuestModelPath(), info.szModel);
+        addAnims(WorldParams::GetGuestModelPath(), info.szAnimName);
     }
     for (uint32_t i = 0; i < params.GetStaffCount(); ++i)
     {
         const StaffInfo& info = params.GetStaffInfo(static_cast<int32_t>(i));
-        load("%s%s%s", WorldParams::GetStaffModelPath(), info.szModel);
-        loadAnims(WorldParams::GetStaffModelPath(), info.szModel);
+        add("%s%s%s", WorldParams::GetStaffModelPath(), info.szModel);
+        addAnims(WorldParams::GetStaffModelPath(), info.szAnimName);
     }
     for (uint32_t i = 0; i < params.GetAnimalCount(); ++i)
-        loadAnims(WorldParams::GetStaffModelPath(), params.GetAnimalInfo(static_cast<int32_t>(i)).szAnimName);
+        addAnims(WorldParams::GetStaffModelPath(), params.GetAnimalInfo(static_cast<int32_t>(i)).szAnimName);
     for (uint32_t i = 0; i < params.GetSceneryCount(); ++i)
-        load("%s/%s%s", WorldParams::GetSceneryModelPath(), params.GetSceneryInfo(static_cast<int32_t>(i)).szModel);
+        add("%s/%s%s", WorldParams::GetSceneryModelPath(), params.GetSceneryInfo(static_cast<int32_t>(i)).szModel);
     for (uint32_t i = 0; i < params.GetShowMoveCount(); ++i)
     {
         const ShowMoveInfo& move = params.GetShowMoveInfo(static_cast<int32_t>(i));
         for (int32_t a = 0; a < move.NumAnims && a < ShowMoveInfo::kMaxAnims; ++a)
-            load("%s%s%s", WorldParams::GetShowModelPath(), move.cMoveAnims[a]);
+            add("%s%s%s", WorldParams::GetShowModelPath(), move.cMoveAnims[a]);
     }
-    loadAnims(WorldParams::GetCrowdModelPath(), "CROWDFILLER");
+    addAnims(WorldParams::GetCrowdModelPath(), "CROWDFILLER");
+    return names;
+}
+
+void World::PreloadModels()
+{
+    // Models load through the model manager once it has been set up; the steps are counted either way. A model
+    // file that is missing leaves its name without a model, as the model manager answers it.
+    const bool loading = g_ModelManager.GetCapacity() > 0;
+    for (const std::string& name : GetPreloadList())
+    {
+        if (loading)
+            g_ModelManager.Load(name.c_str());
+        StepLoadingProgress();
+    }
 }
 
 void World::AdvanceClock(float frameTime)

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class BaseObject;
 class Cursor;
@@ -105,6 +106,9 @@ public:
     int32_t GetParkRating() const { return m_iParkRating; }
     float GetGuestAverage(int index) const { return m_fGuestAverages[index]; }
     BaseObject* GetLastCreatedBuilding() const;
+    // The models the scenario can show, in the order they are preloaded.
+    std::vector<std::string> GetPreloadList() const;
+    float GetLoadProgress() const { return m_fLoadProgress; }
 
     // ---- owned parts (null when not made)
     Player* GetPlayer() const { return m_pPlayer.get(); }
