@@ -8,9 +8,11 @@
 #include "world/Path.h"
 #include "world/PathTileSet.h"
 #include "world/Player.h"
+#include "world/SkyDome.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 using parktest::RecordingPark;
@@ -91,6 +93,13 @@ TEST(WorldBuild, AFreshParkOpensAtNineWithItsMoneyTablesMapAndManagers)
     ASSERT_NE(world.GetGuestArrivals(), nullptr);
     EXPECT_EQ(world.GetGuestArrivals()->GetCountdown(), 8.0f);
     EXPECT_NE(world.GetFloatingTexts(), nullptr);
+    // The sky stands over the map's centre: 512 + 4 x 64 scene units, with the location's surround.
+    EXPECT_EQ(std::tuple(g_SkyDome.GetCentre().x, g_SkyDome.GetCentre().z), std::tuple(768.0f, 768.0f));
+    EXPECT_EQ(g_SkyDome.GetCloudName(), "Surround_02.tm");
+    // Four loading steps of the build and one per model, of 370: the two guest types' models, the eight built-in
+    // staff's models and the bench (no animations: this scenario has no anim list).
+    EXPECT_EQ(world.GetPreloadList().size(), 2u + 8u + 1u);
+    EXPECT_FLOAT_EQ(world.GetLoadProgress(), 15.0f / 370.0f);
 
     // The rating and the averages are recomputed 10 game seconds after the start, then every 10 s.
     const auto& pending = g_pMessageHandler->GetPendingMessages();
@@ -118,6 +127,15 @@ TEST(WorldBuild, BuildingTypesAreReadUpToTheFirstMissingNumberAndUnknownOnesAreL
     EXPECT_EQ(world.m_ValidBuildingIDs[1], g_pWorldParams->FindBuilding("ENTRANCE"));
     EXPECT_NE(reports.debug.find("NO_SUCH_TYPE"), std::string::npos);
     EXPECT_TRUE(reports.boxes.empty());
+    // The offered buildings' models come first, in offer order; the built-in staff's models follow the guests'.
+    const std::vector<std::string> models = world.GetPreloadList();
+    ASSERT_GE(models.size(), 2u);
+    EXPECT_EQ(models[0], "Data/Models/D_Ezize/KIOSK.tm");
+    EXPECT_EQ(models[1], "Data/Models/D_Ezize/ENTRANCE.tm");
+    EXPECT_EQ(models[2], "Data/Models/D_Ezize/Characters/.tm");
+    EXPECT_NE(std::find(models.begin(), models.end(), "Data/Models/D_Ezize/Characters/Staff/mechanic_mesh.tm"),
+              models.end());
+    EXPECT_FLOAT_EQ(world.GetLoadProgress(), static_cast<float>(4 + models.size()) / 370.0f);
 }
 
 TEST(WorldBuild, MoreThan128BuildingTypesAndTooManyObjectivesAreCutWithAReport)
@@ -203,6 +221,8 @@ TEST(WorldBuild, EachLocationHasItsOwnGridSizeAndTheParkLetsGoOfEverythingItOwne
             EXPECT_FALSE(g_pWorldMap->IsGridLoaded());
             // One game second an hour: 09:00 is 9 s in.
             EXPECT_FLOAT_EQ(world.GetGameTime(), 9.0f);
+            EXPECT_EQ(g_SkyDome.GetCentre().x, 512.0f + 4.0f * 80.0f);
+            EXPECT_EQ(g_SkyDome.GetCloudName(), cells == 160 && level[1] == 'P' ? "Surround_03.tm" : "Surround_01.tm");
         }
         EXPECT_EQ(std::tuple(g_pWorld, g_pWorldMap, g_pMessageHandler, g_pObjectManager, g_pWorldParams, g_pPath,
                              g_pPathTileSet),
