@@ -29,13 +29,9 @@ void World::Update(float frameTime)
     AdvanceClock(frameTime);
     if (m_pGuestArrivals)
         m_pGuestArrivals->Update(m_fGameDeltaTime);
-    if (m_Managers.research)
-    {
-        // Nothing is spent while the clock stands still.
-        const float spent = m_bPaused ? 0.0f : m_Managers.research->Update(m_fGameDeltaTime);
-        if (m_pPlayer)
-            m_pPlayer->Cash -= spent;
-    }
+    // Research charges the player's cash for the game time that passed (none while paused).
+    if (m_Managers.research && m_pPlayer)
+        m_pPlayer->Cash -= m_Managers.research->Update(m_fGameDeltaTime);
     if (m_Managers.rescue)
         m_Managers.rescue->Update();
     if (!m_bPaused)
