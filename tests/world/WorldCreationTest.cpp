@@ -3,6 +3,7 @@
 // other control messages.
 #include "tests/world/ParkTestSupport.h"
 
+#include "world/GameShell.h"
 #include "world/StaticObject.h"
 
 #include <gtest/gtest.h>
@@ -270,9 +271,23 @@ TEST(WorldCreation, ARequestWhilePausedStartsTheObjectAtOnceButItsAnswerWaitsFor
     EXPECT_EQ(BuiltPark::DataOf(p.requester->GetID(), MT_OBJECTCREATED), std::vector<uint32_t>{man->GetID()});
 }
 
+// A game shell that keeps the scenarios it was told to unlock.
+class UnlockingShell : public GameShell
+{
+public:
+    UnlockingShell() { SetGameShell(this); }
+    ~UnlockingShell() override { SetGameShell(nullptr); }
+    float GetObjectDetail() const override { return 1.0f; }
+    void CompleteScenario(uint32_t next) override { unlocked.push_back(next); }
+    std::vector<uint32_t> unlocked;
+};
+
 TEST(WorldCreation, ControlMessagesRemoveObjectsAndEverythingElseIsTaken)
 {
     BuiltPark p;
+    UnlockingShell shell;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UNLOCK_SCENARIO, 4), nullptr);
+    EXPECT_EQ(shell.unlocked, std::vector<uint32_t>{4});
     auto guest = Named<GuestCreationRequest>("MAN");
     BaseObject* man = p.Ask(OBJECT_GUEST, guest);
     const uint32_t id = man->GetID();

@@ -67,6 +67,10 @@ TEST(WorldFrame, ManagersAndObjectsRunInOrderEachPoolFromItsLastSlotAndLitterIsN
     Probe* cleaner = p.Make(OBJECT_CLEANER);
     Probe* flagged = p.Make(OBJECT_BUILDING);
     flagged->SetWaitingForDeath(true);
+    // Just before 10:00, with a message due in the next frame.
+    p.world.m_fGameTime = 99.8f;
+    p.world.m_fLastGameDayTime = 9.98f;
+    g_pMessageHandler->SendDelayed(worldtest::Record(kWorldID, scenery->GetID(), 77), 0.1f);
     Probe::Journal().clear();
     p.park.research->spendPerSecond = 3.0f;
     auto id = [](Probe* o) { return std::to_string(o->GetID()); };
@@ -75,6 +79,8 @@ TEST(WorldFrame, ManagersAndObjectsRunInOrderEachPoolFromItsLastSlotAndLitterIsN
     const std::vector<std::string> expected = {"research", "rescue", "update " + id(building), "update " + id(cleaner),
                                                "update " + id(scenery), "update " + id(guestB), "update " + id(guestA),
                                                "feedback",
+                                               // The new hour to the hourly staff, then the messages that are due.
+                                               "msg " + id(cleaner) + " 95", "msg " + id(scenery) + " 77",
                                                // The removal: the feedback forgets it, its exit runs, it goes.
                                                "forget " + flaggedId, "exit 0", "dtor " + flaggedId};
     EXPECT_EQ(p.Journal(), expected);
