@@ -2,6 +2,7 @@
 #include "world/GuestArrivals.h"
 
 #include "platform/Random.h"
+#include "platform/Strings.h"
 #include "scripts/WorldParams.h"
 #include "world/BaseObject.h"
 #include "world/CreationRequests.h"
@@ -10,7 +11,6 @@
 #include "world/World.h"
 
 #include <cmath>
-#include <cstring>
 
 void GuestArrivals::Update(float delta)
 {
@@ -40,10 +40,9 @@ void GuestArrivals::Spawn()
         return;
     const int32_t type = static_cast<int32_t>(static_cast<uint32_t>(platform::Rand()) % types);
     GuestCreationRequest request;
-    std::strncpy(request.szKeyword, g_pWorldParams->GetGuestInfo(type).keyword, kCreationKeywordSize - 1);
+    platform::CopyString(request.szKeyword, sizeof request.szKeyword, g_pWorldParams->GetGuestInfo(type).keyword);
+    // Through the entrance, with no hours in the park yet.
     request.position = {kArrivalX, kArrivalY, 0.0f};
-    request.bStartsAtEntrance = 1;
-    request.iHoursInPark = 0;
     g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_GUEST), &request);
 }
 

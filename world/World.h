@@ -219,7 +219,11 @@ protected:
     void RemoveFlaggedObjects();
     bool RemoveFlaggedObject(BaseObject& object);
     void UpdateCursor();
+    // The right mouse button held or not this frame.
+    void StepCursor(bool rightHeld);
     void UpdateKeys();
+    // An in-game key went down this frame (a platform key code).
+    void OnKeyPressed(int key);
 
     // Control messages.
     void UpdateRating();

@@ -100,7 +100,6 @@ void World::NewDayAndHour()
             MessageRecord day;
             day.dwSender = kWorldID;
             day.dwType = MT_NEW_DAY;
-            day.dwFlags = 0;
             day.dwData = static_cast<uint32_t>(m_GameDay);
             SendToAllBuildings(day);
             SendToAllHumans(day);
@@ -117,7 +116,6 @@ void World::NewDayAndHour()
             MessageRecord hour;
             hour.dwSender = kWorldID;
             hour.dwType = MT_NEW_HOUR;
-            hour.dwFlags = 0;
             hour.dwData = static_cast<uint32_t>(m_GameDay);
             SendToHourlyObjects(*handler, hour);
         }
@@ -210,25 +208,20 @@ bool World::RemoveFlaggedObject(BaseObject& object)
 
 void World::UpdateCursor()
 {
-    if (!m_pInput)
+    if (m_pInput)
+        StepCursor(m_pInput->GetRightButton() != 0);
+}
+
+void World::StepCursor(bool rightHeld)
+{
+    // Holding the right button turns the camera: the cursor takes its turning shape and stays where it is.
+    if (rightHeld == m_bCursorHeld)
         return;
-    if (m_pInput->GetRightButton() != 0)
+    m_bCursorHeld = rightHeld;
+    if (m_pCursor)
     {
-        if (!m_bCursorHeld && m_pCursor)
-        {
-            m_pCursor->SetMode(3);
-            m_pCursor->SetLocked(true);
-        }
-        m_bCursorHeld = true;
-    }
-    else if (m_bCursorHeld)
-    {
-        m_bCursorHeld = false;
-        if (m_pCursor)
-        {
-            m_pCursor->SetMode(0);
-            m_pCursor->SetLocked(false);
-        }
+        m_pCursor->SetMode(rightHeld ? 3 : 0);
+        m_pCursor->SetLocked(rightHeld);
     }
 }
 
@@ -236,12 +229,30 @@ void World::UpdateKeys()
 {
     if (!m_pInput)
         return;
-    if (m_pInput->IsKeyPressed(platform::kKeyP) && !m_bForcedPaused)
-        m_bPaused = !m_bPaused;
-    if (m_pInput->IsKeyPressed(platform::kKeyEquals))
+    for (int key : {platform::kKeyP, platform::kKeyEquals, platform::kKeyMinus})
+    {
+        if (m_pInput->IsKeyPressed(key))
+            OnKeyPressed(key);
+    }
+}
+
+void World::OnKeyPressed(int key)
+{
+    switch (key)
+    {
+    case platform::kKeyP:
+        if (!m_bForcedPaused)
+            m_bPaused = !m_bPaused;
+        break;
+    case platform::kKeyEquals:
         SetGameSpeedLevel(m_GameSpeedLevel + 1);
-    if (m_pInput->IsKeyPressed(platform::kKeyMinus))
+        break;
+    case platform::kKeyMinus:
         SetGameSpeedLevel(m_GameSpeedLevel - 1);
+        break;
+    default:
+        break;
+    }
 }
 
 void World::SendToAllBuildings(const MessageRecord& record)

@@ -303,7 +303,6 @@ bool World::CreateRequested(const MessageRecord& record, const void* payload)
         start.dwSender = kWorldID;
         start.dwReciever = object->GetID();
         start.dwType = MT_STATECHANGE;
-        start.dwFlags = 0;
         start.dwData = STATE_STARTUP;
         if (kind == OBJECT_GUEST && !static_cast<const GuestCreationRequest*>(payload)->bStartsAtEntrance)
             start.dwData = STATE_STARTUP_NO_ENTRANCE;
@@ -317,7 +316,6 @@ bool World::CreateRequested(const MessageRecord& record, const void* payload)
     answer.dwSender = kWorldID;
     answer.dwReciever = record.dwSender;
     answer.dwType = MT_OBJECTCREATED;
-    answer.dwFlags = 0;
     answer.dwData = object->GetID();
     if (g_pMessageHandler)
         g_pMessageHandler->Send(answer);

@@ -144,6 +144,17 @@ TEST(GuestArrivals, AScenarioWithoutGuestTypesBringsNobody)
     EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_GUEST), 0u);
 }
 
+TEST(GuestArrivals, WithoutGameDataTablesNobodyIsAskedFor)
+{
+    // A park of the object framework alone: a World, messages and objects, but no tables of guest types.
+    worldtest::Park park;
+    park.Make(OBJECT_BUILDING, "ENTRANCE");
+    GuestArrivals arrivals;
+    arrivals.Update(8.0f);
+    EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_GUEST), 0u);
+    EXPECT_TRUE(park.TakeReports().empty());
+}
+
 TEST(FloatingTexts, ARisingTextClimbsAndFadesOverItsTimeThenGoes)
 {
     FloatingTextList list;

@@ -8,6 +8,7 @@
 #include "world/ParkServices.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,6 +36,7 @@ class RecordingPark : public ParkServices
 public:
     struct Feedback : FeedbackService
     {
+        ~Feedback() override { Probe::Journal().push_back("gone feedback"); }
         void SuppressMessageType(const char* type) override { suppressed.push_back(type); }
         void Update() override { Probe::Journal().push_back("feedback"); }
         void ForgetObject(uint32_t id) override { Probe::Journal().push_back("forget " + std::to_string(id)); }
@@ -42,6 +44,7 @@ public:
     };
     struct Research : ResearchService
     {
+        ~Research() override { Probe::Journal().push_back("gone research"); }
         float Update(float delta) override
         {
             Probe::Journal().push_back("research");
@@ -51,9 +54,23 @@ public:
         float spendPerSecond = 0.0f;
         float budget = 0.0f;
     };
+    // A manager that logs its going ("gone <name>").
+    struct Owned : OwnedParkManager
+    {
+        explicit Owned(std::string n) : name(std::move(n)) {}
+        ~Owned() override { Probe::Journal().push_back("gone " + name); }
+        std::string name;
+    };
     struct Rescue : RescueService
     {
-        void ScheduleFirstOffer() override { ++scheduled; }
+        ~Rescue() override { Probe::Journal().push_back("gone rescue"); }
+        void ScheduleFirstOffer() override
+        {
+            ++scheduled;
+            if (onSchedule)
+                onSchedule();
+        }
+        std::function<void()> onSchedule;
         void Update() override { Probe::Journal().push_back("rescue"); }
         float GetAcceptanceRatio() const override { return ratio; }
         int scheduled = 0;
@@ -61,22 +78,25 @@ public:
     };
 
     RecordingPark() { SetParkServices(this); }
+    // Run when the park schedules its first rescue offer, in the middle of its build.
+    std::function<void()> onSchedule;
     ~RecordingPark() override { SetParkServices(nullptr); }
 
     ParkManagers CreateManagers() override
     {
         ParkManagers m;
-        m.mechanicsRepair = std::make_unique<OwnedParkManager>();
-        m.zooRepair = std::make_unique<OwnedParkManager>();
-        m.cleaning = std::make_unique<OwnedParkManager>();
+        m.mechanicsRepair = std::make_unique<Owned>("mechanics");
+        m.zooRepair = std::make_unique<Owned>("zookeepers");
+        m.cleaning = std::make_unique<Owned>("cleaning");
         auto f = std::make_unique<Feedback>();
         feedback = f.get();
         m.feedback = std::move(f);
-        m.construction = std::make_unique<OwnedParkManager>();
+        m.construction = std::make_unique<Owned>("construction");
         auto r = std::make_unique<Research>();
         research = r.get();
         m.research = std::move(r);
         auto s = std::make_unique<Rescue>();
+        s->onSchedule = onSchedule;
         rescue = s.get();
         m.rescue = std::move(s);
         return m;

@@ -17,6 +17,7 @@
 
 using parktest::RecordingPark;
 using parktest::Scenario;
+using worldtest::Probe;
 
 TEST(WorldBuild, AFreshParkOpensAtNineWithItsMoneyTablesMapAndManagers)
 {
@@ -107,6 +108,64 @@ TEST(WorldBuild, AFreshParkOpensAtNineWithItsMoneyTablesMapAndManagers)
     EXPECT_EQ(std::tuple(pending[0].dwType, pending[0].dwSender, pending[0].dwReciever, pending[0].fTime),
               std::tuple(uint32_t{MT_UPDATERATING}, kWorldID, kWorldID, 100.0f));
     EXPECT_EQ(std::tuple(pending[1].dwType, pending[1].fTime), std::tuple(uint32_t{MT_UPDATEAVERAGES}, 100.0f));
+}
+
+TEST(WorldBuild, FiguresTouchedWhileTheParkIsBuiltStartAfreshAndTheParkGoesInOrder)
+{
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    // The first rescue offer is scheduled in the middle of the build; whatever changed the park's figures by then
+    // (as a scenario's start-up does) is cleared when the build ends.
+    bool startingUp = false;
+    park.onSchedule = [&startingUp]
+    {
+        World& w = *g_pWorld;
+        startingUp = w.IsStartingUp();
+        w.m_TotalGuestArrive[0] = w.m_TodayGuestArrive[1] = w.m_TotalGuestDepart[1] = w.m_TodayGuestDepart[0] = 4;
+        w.m_TotalGuestUnhappyDepart[0] = w.m_TodayGuestUnhappyDepart[1] = 4;
+        w.m_fGuestAverages[World::AV_CLEAN] = w.m_fAnimalHappyAverage = w.m_fLowestGuestAverage = 0.1f;
+        w.m_fIncomeToday = w.m_fDemolishIncomeToday = w.m_fAttractIncomeToday = w.m_fRetailIncomeToday = 7.0f;
+        w.m_fCostsToday = w.m_fConstructCostToday = w.m_fSceneryCostToday = w.m_fWagesCostToday = 7.0f;
+        w.m_fStockCostToday = w.m_fAverageProfit = w.m_fAverageCost = w.m_fAverageIncome = 7.0f;
+        w.m_fAnimalIncomeTotal = 7.0f;
+        w.m_BuildingsConstructed = w.m_DiffBuildingsConstructed = w.m_BuildingsLeftToBuild = 2;
+        w.m_bBreakDownsAllowed = w.m_bAllowLitter = false;
+        w.m_iParkRating = 3;
+    };
+    auto world = std::make_unique<World>(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), true);
+    ASSERT_TRUE(world->IsBuilt());
+    EXPECT_TRUE(startingUp);
+    const World& w = *world;
+    for (int g = 0; g < 2; ++g)
+    {
+        EXPECT_EQ(std::tuple(w.m_TotalGuestArrive[g], w.m_TodayGuestArrive[g], w.m_TotalGuestDepart[g],
+                             w.m_TodayGuestDepart[g], w.m_TotalGuestUnhappyDepart[g], w.m_TodayGuestUnhappyDepart[g]),
+                  std::tuple(0, 0, 0, 0, 0, 0));
+    }
+    EXPECT_EQ(std::tuple(w.m_fGuestAverages[World::AV_CLEAN], w.m_fAnimalHappyAverage, w.m_fLowestGuestAverage),
+              std::tuple(0.5f, 0.5f, 0.5f));
+    for (float figure :
+         {w.m_fIncomeToday, w.m_fDemolishIncomeToday, w.m_fAttractIncomeToday, w.m_fRetailIncomeToday, w.m_fCostsToday,
+          w.m_fConstructCostToday, w.m_fSceneryCostToday, w.m_fWagesCostToday, w.m_fStockCostToday, w.m_fAverageProfit,
+          w.m_fAverageCost, w.m_fAverageIncome, w.m_fAnimalIncomeTotal})
+        EXPECT_EQ(figure, 0.0f);
+    EXPECT_EQ(std::tuple(w.m_BuildingsConstructed, w.m_DiffBuildingsConstructed, w.m_BuildingsLeftToBuild),
+              std::tuple(0, 0, 0));
+    // Breakdowns and litter are allowed after the offer is scheduled; the rating is set later still.
+    EXPECT_TRUE(w.m_bBreakDownsAllowed && w.m_bAllowLitter);
+    EXPECT_EQ(w.GetParkRating(), 50);
+    // No surround model loads yet, so the sky's surround is off.
+    EXPECT_FALSE(g_SkyDome.IsEnabled());
+
+    // Taken down: the objects first, then the managers in their order.
+    auto* guest = g_pObjectManager->CreateObject("MAN", OBJECT_GUEST);
+    const std::string gone = "dtor " + std::to_string(guest->GetID());
+    Probe::Journal().clear();
+    world.reset();
+    EXPECT_EQ(Probe::Journal(),
+              (std::vector<std::string>{gone, "gone mechanics", "gone zookeepers", "gone cleaning", "gone feedback",
+                                        "gone construction", "gone research", "gone rescue"}));
 }
 
 TEST(WorldBuild, BuildingTypesAreReadUpToTheFirstMissingNumberAndUnknownOnesAreLeftOut)

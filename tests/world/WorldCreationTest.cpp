@@ -99,6 +99,10 @@ TEST(WorldCreation, EveryKindOfRequestMakesItsObjectStartsItAndAnswersTheRequest
     auto server = Named<ServerCreationRequest>("SERVE1");
     server.position = {96.0f, 128.0f, 0.0f};
     BaseObject* s = p.Ask(OBJECT_SERVER, server);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(std::tuple(s->GetWorldPosition().x, s->GetWorldPosition().y), std::tuple(96.0f, 128.0f));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(std::tuple(t->GetWorldPosition().x, t->GetWorldPosition().y), std::tuple(64.0f, 64.0f));
     auto animal = Named<AnimalCreationRequest>("DOLPHIN");
     animal.position = {640.0f, 1280.0f, 0.0f};
     animal.iDirection = 2;

@@ -2,6 +2,8 @@
 // messages and accounts, the research rating, the removal of flagged objects, and the rating and averages.
 #include "tests/world/ParkTestSupport.h"
 
+#include "engine/core/Cursor.h"
+#include "platform/Input.h"
 #include "world/FloatingTextList.h"
 #include "world/Player.h"
 
@@ -327,7 +329,8 @@ TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTen
     EXPECT_EQ(p.world.GetParkRating(), 10 + 10 + 7);
     bool next = false;
     for (const MessageRecord& r : g_pMessageHandler->GetPendingMessages())
-        next |= r.dwType == MT_UPDATERATING && r.fTime > 109.9f && r.fTime < 110.1f;
+        next |= r.dwType == MT_UPDATERATING && r.fTime > 109.9f && r.fTime < 110.1f && r.dwSender == kWorldID &&
+                r.dwReciever == kWorldID;
     EXPECT_TRUE(next);
 }
 
@@ -381,4 +384,60 @@ TEST(WorldFrame, TheFrozenClockRunsOnUnscaledTimeEvenWhilePausedUnlessHeld)
     EXPECT_FLOAT_EQ(p.world.GetTimeInMinutes(), 90.5f * 60.0f);
     p.world.FreezeClock(0);
     EXPECT_FLOAT_EQ(p.world.GetTimeInMinutes(), 90.0f * 60.0f);
+}
+
+namespace
+{
+
+// A park whose key and mouse handling a test can drive.
+class DrivenWorld : public World
+{
+public:
+    using World::OnKeyPressed;
+    using World::StepCursor;
+    using World::World;
+};
+
+} // namespace
+
+TEST(WorldFrame, ThePauseKeyTogglesUnlessTheScriptPausedAndTheSpeedKeysStepWithinTheTable)
+{
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    Cursor cursor;
+    DrivenWorld world(&cursor, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+    world.OnKeyPressed(platform::kKeyP);
+    EXPECT_TRUE(world.IsPaused());
+    world.OnKeyPressed(platform::kKeyP);
+    EXPECT_FALSE(world.IsPaused());
+    world.m_bForcedPaused = true;
+    world.OnKeyPressed(platform::kKeyP);
+    EXPECT_FALSE(world.IsPaused());
+    world.SetPaused(true);
+    world.OnKeyPressed(platform::kKeyP);
+    EXPECT_TRUE(world.IsPaused());
+    world.OnKeyPressed(platform::kKeyA);
+    EXPECT_TRUE(world.IsPaused());
+
+    std::vector<float> speeds;
+    for (int key : {platform::kKeyEquals, platform::kKeyEquals, platform::kKeyEquals, platform::kKeyMinus,
+                    platform::kKeyMinus, platform::kKeyMinus})
+    {
+        world.OnKeyPressed(key);
+        speeds.push_back(world.GetGameSpeed());
+    }
+    EXPECT_EQ(speeds, (std::vector<float>{2.0f, 4.0f, 4.0f, 2.0f, 1.0f, 1.0f}));
+
+    // Holding the right button: the turning cursor, locked, set once; letting go: the normal one, free.
+    world.StepCursor(true);
+    EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(3, true));
+    cursor.SetMode(5);
+    world.StepCursor(true);
+    EXPECT_EQ(cursor.GetMode(), 5);
+    world.StepCursor(false);
+    EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(0, false));
+    cursor.SetMode(6);
+    world.StepCursor(false);
+    EXPECT_EQ(cursor.GetMode(), 6);
 }
