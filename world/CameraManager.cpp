@@ -15,9 +15,3 @@ CameraManager::~CameraManager()
 }
 
 void CameraManager::Update() {}
-
-void CameraManager::SetLookAt(const platform::Vec3& eye, const platform::Vec3& at)
-{
-    m_Eye = eye;
-    m_LookAt = at;
-}

@@ -6,8 +6,6 @@ SkyDome g_SkyDome;
 void SkyDome::Init()
 {
     m_bEnabled = false;
-    m_GroundName.clear();
-    m_CloudName.clear();
 }
 
 bool SkyDome::LoadSurround(const char* ground, const char* cloud)

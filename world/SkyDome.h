@@ -8,7 +8,7 @@
 class SkyDome
 {
 public:
-    // Prepares the dome; no surround is loaded and the dome is not enabled.
+    // Prepares the dome; the surround is not shown until one is loaded.
     void Init();
     // Loads the ground and cloud surround models by name (either may be null); false when neither loaded.
     bool LoadSurround(const char* ground, const char* cloud);

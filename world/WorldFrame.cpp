@@ -78,9 +78,7 @@ void World::UpdateObjects()
     {
         for (uint32_t i = objects->GetPoolCount(pool); i-- > 0;)
         {
-            // An update may remove objects from the pool; the walk goes on from where it stands.
-            if (i >= objects->GetPoolCount(pool))
-                continue;
+            // An update may remove objects from the pool: a slot past its end holds none, and the walk goes on.
             BaseObject* object = objects->GetPoolObject(pool, i);
             if (object && !object->IsWaitingForDeath())
                 object->Update();
@@ -167,8 +165,6 @@ void World::RemoveFlaggedObjects()
     {
         for (uint32_t i = objects->GetPoolCount(pool); i-- > 0;)
         {
-            if (i >= objects->GetPoolCount(pool))
-                continue;
             BaseObject* object = objects->GetPoolObject(pool, i);
             if (object && object->IsWaitingForDeath())
                 RemoveFlaggedObject(*object);

@@ -192,10 +192,10 @@ bool KnownKeyword(uint8_t kind, const char* keyword)
     }
 }
 
-// A building's footprint in cells as it stands after turning: odd turns swap width and height.
-void Footprint(const char* keyword, int32_t rotation, int32_t& width, int32_t& height)
+// A building's footprint in cells (width, height) as it stands after turning: odd turns swap width and height.
+std::pair<int32_t, int32_t> Footprint(const char* keyword, int32_t rotation)
 {
-    width = height = 1;
+    int32_t width = 1, height = 1;
     if (g_pWorldParams)
     {
         const int32_t id = g_pWorldParams->FindBuilding(keyword);
@@ -208,6 +208,7 @@ void Footprint(const char* keyword, int32_t rotation, int32_t& width, int32_t& h
     }
     if (rotation & 1)
         std::swap(width, height);
+    return {width, height};
 }
 
 // Why a request cannot be carried out, or null when it can.
@@ -230,8 +231,7 @@ const char* CheckRequest(uint8_t kind, const void* payload)
         const auto& r = *static_cast<const BuildingCreationRequest*>(payload);
         if (r.iRotation < 0 || r.iRotation > 3)
             return "rotation out of range";
-        int32_t w = 1, h = 1;
-        Footprint(r.szKeyword, r.iRotation, w, h);
+        const auto [w, h] = Footprint(r.szKeyword, r.iRotation);
         const int64_t farX = static_cast<int64_t>(r.iGridX) + w - 1;
         const int64_t farY = static_cast<int64_t>(r.iGridY) + h - 1;
         const bool inside = OnMap({r.iGridX, r.iGridY}) && farX <= INT32_MAX && farY <= INT32_MAX &&
@@ -342,8 +342,7 @@ BaseObject* World::MakeRequested(uint8_t kind, const void* payload)
     {
         const auto& r = *static_cast<const BuildingCreationRequest*>(payload);
         SetPosition(*object, WorldMap::GridToWorld({r.iGridX, r.iGridY}));
-        int32_t w = 1, h = 1;
-        Footprint(r.szKeyword, r.iRotation, w, h);
+        const auto [w, h] = Footprint(r.szKeyword, r.iRotation);
         if (auto* building = dynamic_cast<StaticObject*>(object))
         {
             building->SetGridW(static_cast<uint8_t>(w));

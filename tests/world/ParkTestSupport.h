@@ -136,8 +136,8 @@ inline void WriteScrambled(const std::string& path, const std::string& text)
 
 // A folder holding what one scenario needs, made the working folder: the game parameters (day length), a
 // 128 x 128 grid of walkable ground, the three path tile tables, and small data tables: the building types
-// ENTRANCE and KIOSK (a 2 x 3 footprint), the guest types MAN (gender M) and WOMAN (F), the scenery type BENCH,
-// the animal DOLPHIN. Every object kind is made as a Walker.
+// ENTRANCE and KIOSK (a 2 x 3 footprint), the guest types MAN (gender M, two walk animation files) and WOMAN (F),
+// the scenery type BENCH, the animal DOLPHIN. Every object kind is made as a Walker.
 class Scenario
 {
 public:
@@ -171,7 +171,9 @@ public:
         WriteScrambled(m_dir.File("data/script/mrvmapgrids.ble"),
                        "\"MAPGRID_MAPKIOSK\"\n\"MAPKIOSK_WIDTH\" \"2\"\n\"MAPKIOSK_HEIGHT\" \"3\"\n");
         WriteScrambled(m_dir.File("data/script/guestextra.ble"),
-                       "\"GUEST_MAN\"\n\"MAN_GENDER\" \"M\"\n\"GUEST_WOMAN\"\n\"WOMAN_GENDER\" \"F\"\n");
+                       "\"GUEST_MAN\"\n\"MAN_GENDER\" \"M\"\n\"MAN_ANIM_NAME\" \"MANANIM\"\n"
+                       "\"GUEST_WOMAN\"\n\"WOMAN_GENDER\" \"F\"\n");
+        WriteScrambled(m_dir.File("data/script/mrvanimlist.ble"), "\"MANANIM\" \"walk\" \"man_walk\" \"2\"\n");
         WriteScrambled(m_dir.File("data/script/mrvscenery.ble"), "\"SCENERY_BENCH\"\n");
         WriteScrambled(m_dir.File("data/script/mrvanimals.ble"), "\"ANIMAL_DOLPHIN\"\n");
     }

@@ -97,10 +97,10 @@ TEST(WorldBuild, AFreshParkOpensAtNineWithItsMoneyTablesMapAndManagers)
     // The sky stands over the map's centre: 512 + 4 x 64 scene units, with the location's surround.
     EXPECT_EQ(std::tuple(g_SkyDome.GetCentre().x, g_SkyDome.GetCentre().z), std::tuple(768.0f, 768.0f));
     EXPECT_EQ(g_SkyDome.GetCloudName(), "Surround_02.tm");
-    // Four loading steps of the build and one per model, of 370: the two guest types' models, the eight built-in
-    // staff's models and the bench (no animations: this scenario has no anim list).
-    EXPECT_EQ(world.GetPreloadList().size(), 2u + 8u + 1u);
-    EXPECT_FLOAT_EQ(world.GetLoadProgress(), 15.0f / 370.0f);
+    // Four loading steps of the build and one per model, of 370: the two guest types' models and the man's two
+    // walk animations, the eight built-in staff's models and the bench.
+    EXPECT_EQ(world.GetPreloadList().size(), 2u + 2u + 8u + 1u);
+    EXPECT_FLOAT_EQ(world.GetLoadProgress(), 17.0f / 370.0f);
 
     // The rating and the averages are recomputed 10 game seconds after the start, then every 10 s.
     const auto& pending = g_pMessageHandler->GetPendingMessages();
@@ -192,6 +192,8 @@ TEST(WorldBuild, BuildingTypesAreReadUpToTheFirstMissingNumberAndUnknownOnesAreL
     EXPECT_EQ(models[0], "Data/Models/D_Ezize/KIOSK.tm");
     EXPECT_EQ(models[1], "Data/Models/D_Ezize/ENTRANCE.tm");
     EXPECT_EQ(models[2], "Data/Models/D_Ezize/Characters/.tm");
+    EXPECT_EQ(models[3], "Data/Models/D_Ezize/Characters/man_walk_00.tm");
+    EXPECT_EQ(models[4], "Data/Models/D_Ezize/Characters/man_walk_01.tm");
     EXPECT_NE(std::find(models.begin(), models.end(), "Data/Models/D_Ezize/Characters/Staff/mechanic_mesh.tm"),
               models.end());
     EXPECT_FLOAT_EQ(world.GetLoadProgress(), static_cast<float>(4 + models.size()) / 370.0f);

@@ -153,6 +153,12 @@ TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
     Probe* cleaner = p.Make(OBJECT_CLEANER);
     p.Make(OBJECT_SCENERY);
     p.Make(OBJECT_LITTER);
+    std::vector<uint32_t> senders;
+    mechanic->onMessage = [&senders](Probe&, const MessageRecord& record)
+    {
+        senders.push_back(record.dwSender);
+        return true;
+    };
     Probe::Delivered().clear();
     // 09:00 to 09:55 (a game hour is 10 s): no new hour.
     p.Run(9.0f);
@@ -178,6 +184,8 @@ TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
         EXPECT_EQ(seen.data, 1u);
     ASSERT_EQ(Probe::Delivered().size(), 10u);
     EXPECT_EQ(Probe::Delivered()[7].type, uint32_t{MT_NEW_HOUR});
+    // Both come from the World.
+    EXPECT_EQ(senders, std::vector<uint32_t>(1 + 14 + 2, kWorldID));
 }
 
 TEST(WorldFrame, TheEndOfADayKeepsTheHistoriesAndClearsTheDailyAccounts)
@@ -191,10 +199,16 @@ TEST(WorldFrame, TheEndOfADayKeepsTheHistoriesAndClearsTheDailyAccounts)
     p.world.m_fCostsToday = 50.0f;
     p.world.m_fWagesCostToday = 20.0f;
     p.world.m_fAnimalIncomeTotal = 12.0f;
+    // A history from before (as a saved game brings): the averages cover only the days this park has counted.
+    p.world.m_fProfitRecord[0] = 1000.0f;
+    p.world.m_fProfitRecord[127] = 5000.0f;
     // 15 hours to midnight, then the day turns.
     p.Run(151.0f, 4.0f);
     ASSERT_EQ(p.world.GetGameDay(), 1);
     EXPECT_EQ(p.world.m_fProfitRecord[0], 100.0f);
+    EXPECT_EQ(p.world.m_fProfitRecord[1], 1000.0f);
+    // The oldest entry is dropped.
+    EXPECT_EQ(p.world.m_fProfitRecord[127], 0.0f);
     EXPECT_EQ(p.world.m_fIncomeRecord[0], 150.0f);
     EXPECT_EQ(p.world.m_fCostRecord[0], 50.0f);
     EXPECT_EQ(p.world.m_fAverageProfit, 100.0f);
@@ -211,6 +225,7 @@ TEST(WorldFrame, TheEndOfADayKeepsTheHistoriesAndClearsTheDailyAccounts)
     ASSERT_EQ(p.world.GetGameDay(), 2);
     EXPECT_EQ(p.world.m_fProfitRecord[0], 300.0f);
     EXPECT_EQ(p.world.m_fProfitRecord[1], 100.0f);
+    EXPECT_EQ(p.world.m_fProfitRecord[2], 1000.0f);
     EXPECT_EQ(p.world.m_fAverageProfit, 200.0f);
     EXPECT_EQ(p.world.m_fAverageIncome, (400.0f + 150.0f) / 2.0f);
     EXPECT_EQ(p.world.m_fAverageCost, (100.0f + 50.0f) / 2.0f);
