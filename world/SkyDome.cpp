@@ -8,9 +8,8 @@ void SkyDome::Init()
     m_bEnabled = false;
 }
 
-bool SkyDome::LoadSurround(const char* ground, const char* cloud)
+bool SkyDome::LoadSurround(const char* /*ground*/, const char* cloud)
 {
-    m_GroundName = ground ? ground : "";
     m_CloudName = cloud ? cloud : "";
     // No surround model is loaded yet, so the surround stays off.
     return false;

@@ -25,7 +25,6 @@ public:
 private:
     platform::Vec3 m_Centre = {0.0f, 0.0f, 0.0f};
     bool m_bEnabled = false;
-    std::string m_GroundName;
     std::string m_CloudName;
 };
 

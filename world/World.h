@@ -58,6 +58,8 @@ public:
     World& operator=(const World&) = delete;
 
     bool IsBuilt() const { return m_bBuilt; }
+    // True while a park being built for a saved game has not finished building.
+    bool IsLoading() const { return m_bLoading; }
 
     // ---- messages and creation
     // The World's message entry (receiver kWorldID). With a payload it is a creation request (true when an object

@@ -117,11 +117,12 @@ TEST(WorldBuild, FiguresTouchedWhileTheParkIsBuiltStartAfreshAndTheParkGoesInOrd
     testsupport::RecordingReportSink reports;
     // The first rescue offer is scheduled in the middle of the build; whatever changed the park's figures by then
     // (as a scenario's start-up does) is cleared when the build ends.
-    bool startingUp = false;
-    park.onSchedule = [&startingUp]
+    bool startingUp = false, loading = false;
+    park.onSchedule = [&startingUp, &loading]
     {
         World& w = *g_pWorld;
         startingUp = w.IsStartingUp();
+        loading = w.IsLoading();
         w.m_TotalGuestArrive[0] = w.m_TodayGuestArrive[1] = w.m_TotalGuestDepart[1] = w.m_TodayGuestDepart[0] = 4;
         w.m_TotalGuestUnhappyDepart[0] = w.m_TodayGuestUnhappyDepart[1] = 4;
         w.m_fGuestAverages[World::AV_CLEAN] = w.m_fAnimalHappyAverage = w.m_fLowestGuestAverage = 0.1f;
@@ -136,6 +137,8 @@ TEST(WorldBuild, FiguresTouchedWhileTheParkIsBuiltStartAfreshAndTheParkGoesInOrd
     auto world = std::make_unique<World>(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), true);
     ASSERT_TRUE(world->IsBuilt());
     EXPECT_TRUE(startingUp);
+    EXPECT_TRUE(loading);
+    EXPECT_FALSE(world->IsLoading());
     const World& w = *world;
     for (int g = 0; g < 2; ++g)
     {
