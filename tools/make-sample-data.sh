@@ -5,6 +5,9 @@
 #   written, every byte inverted by the blefile tool, to the same path under sample-data/ with its extension replaced
 #   by ".ble" (sample-data/src/data/script/mrvbuildings.pis becomes sample-data/data/script/mrvbuildings.ble).
 # - Models: each text under sample-data/src/models/ listed below is written as a .tm model by tmtool.
+# - Grids: each text under sample-data/src/maps/ is written as the grid file of the same name (".dat") under
+#   sample-data/data/maps/: 128 x 128 cells, 32-bit little-endian flags column by column; the text gives the
+#   walkable area (see its header), every other cell is ground no guest walks on (0x20000000).
 # Files the game reads plain live directly under sample-data/ and are not touched. Edit the sources, run this,
 # commit both; the sample-data tests check that the made files match their sources.
 #
@@ -33,7 +36,8 @@ while IFS= read -r -d '' plain; do
 done < <(find "$src/data" -type f -print0 | sort -z)
 echo "make-sample-data: $count scrambled files written under sample-data/"
 
-# Model source text and the model made from it, one pair a line, separated by "|".
+# Model source text and the model made from it, one pair a line, separated by "|". Every model the sample
+# scenario can show is the placeholder model under its own name.
 models=0
 while IFS='|' read -r source target; do
     [ -n "$source" ] || continue
@@ -42,5 +46,70 @@ while IFS='|' read -r source target; do
     models=$((models + 1))
 done <<'LIST'
 Alert.txt|gamedata/gameart/TM Files/test/Alert.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE1_mesh.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE2_mesh.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE3_mesh.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE4_mesh.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE5_mesh.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/cleaner_f_mesh.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/cleaner_walk_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/dolphin_jump_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/dolphin_swim_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/dolphin_swim_01.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/keeper_walk_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/mechanic_mesh.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/mechanic_walk_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/mtrain_mesh.tm
+Alert.txt|data/Models/D_Ezize/Characters/Staff/server_serve_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/visitor_a.tm
+Alert.txt|data/Models/D_Ezize/Characters/visitor_eat_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/visitor_idle_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/visitor_walk_00.tm
+Alert.txt|data/Models/D_Ezize/Characters/visitor_walk_01.tm
+Alert.txt|data/Models/D_Ezize/ENTRANCE.tm
+Alert.txt|data/Models/D_Ezize/FUNHOUSE.tm
+Alert.txt|data/Models/D_Ezize/Scenery/bench_wood.tm
+Alert.txt|data/Models/D_Ezize/Scenery/bin_green.tm
+Alert.txt|data/Models/D_Ezize/Scenery/fence_rope.tm
+Alert.txt|data/Models/D_Ezize/Scenery/flowers_tulip.tm
+Alert.txt|data/Models/D_Ezize/Scenery/fountain_small.tm
+Alert.txt|data/Models/D_Ezize/Scenery/litter_can.tm
+Alert.txt|data/Models/D_Ezize/Scenery/litter_cone.tm
+Alert.txt|data/Models/D_Ezize/Scenery/litter_cup.tm
+Alert.txt|data/Models/D_Ezize/Scenery/litter_paper.tm
+Alert.txt|data/Models/D_Ezize/Scenery/litter_wrap.tm
+Alert.txt|data/Models/D_Ezize/Scenery/path_queue.tm
+Alert.txt|data/Models/D_Ezize/Scenery/path_stone.tm
+Alert.txt|data/Models/D_Ezize/Scenery/tree_palm.tm
+Alert.txt|data/Models/D_Ezize/Shows/jump.tm
+Alert.txt|data/Models/D_Ezize/Shows/spin_end.tm
+Alert.txt|data/Models/D_Ezize/Shows/spin_start.tm
+Alert.txt|data/Models/D_Ezize/Shows/wave.tm
 LIST
 echo "make-sample-data: $models models written under sample-data/"
+
+# Grids: the text's rows are y from its first row's cell, characters x; '.' walkable ground, '#' footpath on it.
+grids=0
+for text in "$src"/maps/*.txt; do
+    [ -e "$text" ] || continue
+    grid="$root/sample-data/data/maps/$(basename "${text%.txt}").dat"
+    mkdir -p "$(dirname "$grid")"
+    perl -e '
+        my ($text, $grid) = @ARGV;
+        my ($size, $x0, $y0) = (128, 48, 16);
+        open(my $in, "<", $text) or die "$text: $!";
+        my @rows = grep { !m{^//} } map { s/\r?\n$//r } <$in>;
+        my @cells = (0x20000000) x ($size * $size);
+        for my $r (0 .. $#rows) {
+            my @c = split //, $rows[$r];
+            for my $i (0 .. $#c) {
+                my $value = $c[$i] eq "#" ? 0x90000001 : $c[$i] eq "." ? 0x80000001 : die "bad cell $c[$i]";
+                $cells[($x0 + $i) * $size + $y0 + $r] = $value;
+            }
+        }
+        open(my $out, ">:raw", $grid) or die "$grid: $!";
+        print $out pack("V*", @cells);
+    ' "$text" "$grid"
+    grids=$((grids + 1))
+done
+echo "make-sample-data: $grids grids written under sample-data/data/maps/"

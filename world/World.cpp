@@ -1,49 +1,384 @@
-// World: construction of the clock, the frame's clock step and the control messages.
+// World: building the park from a scenario's world file, taking it down, and the game clock.
 #include "world/World.h"
 
+#include "engine/core/GameClock.h"
 #include "engine/core/GameParameters.h"
+#include "engine/core/Logger.h"
+#include "engine/render/ModelManager.h"
 #include "scripts/ObjectStates.h"
+#include "scripts/WorldParams.h"
+#include "scripts/WorldScript.h"
 #include "world/BaseObject.h"
+#include "world/CameraManager.h"
+#include "world/FloatingTextList.h"
+#include "world/GuestArrivals.h"
+#include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
+#include "world/Path.h"
+#include "world/PathTileSet.h"
+#include "world/Player.h"
+#include "world/SkyDome.h"
+#include "world/WorldMap.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
 
 World* g_pWorld = nullptr;
+
+namespace
+{
+
+// A park location: its WORLD_LEVEL keyword, grid file, size in cells and surround model.
+struct ParkLocation
+{
+    const char* keyword;
+    const char* gridFile;
+    int32_t cells;
+    const char* surround;
+};
+
+constexpr ParkLocation kParkLocations[] = {
+    {"BAYCREST", "data/maps/BaycrestGrid.dat", 128, "Surround_02.tm"},
+    {"PALMHAVEN", "data/maps/PalmhavenGrid.dat", 160, "Surround_03.tm"},
+    {"VALEMONT", "data/maps/ValemontGrid.dat", 160, "Surround_01.tm"},
+};
+
+const ParkLocation* FindParkLocation(const char* keyword)
+{
+    if (!keyword)
+        return nullptr;
+    for (const ParkLocation& location : kParkLocations)
+    {
+        if (std::strcmp(location.keyword, keyword) == 0)
+            return &location;
+    }
+    return nullptr;
+}
+
+// The text of a key of the world file, "" when it has none.
+std::string Text(const ParameterScript& file, const char* key)
+{
+    const char* text = file.GetString(key);
+    return text ? text : "";
+}
+
+} // namespace
 
 World::World()
 {
     g_pWorld = this;
     int32_t dayLength = 0;
-    if (g_pGameParameters && g_pGameParameters->GetInt("iDAY_LENGTH_IN_SECONDS", &dayLength) && dayLength > 0)
-    {
-        m_iDayLength = dayLength;
-        m_fGameTime = static_cast<float>(dayLength) / 24.0f * 9.0f;
-        m_GameDayTime = m_fGameTime * 24.0f / static_cast<float>(dayLength);
-        m_LastGameDayTime = m_GameDayTime;
-    }
+    // Without game parameters the clock counts seconds only; a day length that is there but unusable is reported.
+    if (g_pGameParameters && g_pGameParameters->GetInt("iDAY_LENGTH_IN_SECONDS", &dayLength))
+        ReadDayLength();
+    StartClock();
     m_bStartup = false;
+}
+
+World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loading)
+    : m_bLoading(loading), m_WorldFile(worldFile ? worldFile : ""), m_pCursor(cursor), m_pInput(input)
+{
+    g_pWorld = this;
+    m_bStartup = true;
+
+    const ParameterScript file(m_WorldFile.c_str());
+    const char* script = file.GetString("WORLD_SCRIPT");
+    const char* guestList = file.GetString("WORLD_GUESTLIST");
+    const char* level = file.GetString("WORLD_LEVEL");
+    const char* pathTileInfo = file.GetString("WORLD_PATHTILEINFO");
+    const char* pavement = file.GetString("WORLD_PAVEMENT_TILESET");
+    const char* name = m_WorldFile.c_str();
+    if (!level)
+        GetLogger()->Report(0, "no WORLD_LEVEL in world script - %s", name);
+    if (!pathTileInfo)
+        GetLogger()->Report(0, "no WORLD_PATHTILEINFO in world script - %s", name);
+    if (!script)
+        GetLogger()->Report(0, "no WORLD_SCRIPT in world script - %s", name);
+    if (!guestList)
+        GetLogger()->Report(0, "no WORLD_GUESTLIST in world script - %s", name);
+
+    // A park needs a map and a day: without either nothing is built and the caller goes back.
+    const ParkLocation* location = FindParkLocation(level);
+    if (level && !location)
+        GetLogger()->Report(0, "World::World - unknown WORLD_LEVEL %s in %s: the park can't be built", level, name);
+    if (!location || !ReadDayLength())
+    {
+        m_bStartup = false;
+        return;
+    }
+
+    ReadScenarioTexts(file);
+    StepLoadingProgress();
+
+    m_pMessageHandler = std::make_unique<MessageHandler>();
+    m_pObjectManager = std::make_unique<ObjectManager>();
+    m_pWorldParams = std::make_unique<WorldParams>(WorldParams::kBuildingsFile, guestList ? guestList : "");
+    if (ParkServices* park = GetParkServices())
+        m_Managers = park->CreateManagers();
+    m_pGuestArrivals = std::make_unique<GuestArrivals>();
+    m_pFloatingTexts = std::make_unique<FloatingTextList>();
+    StepLoadingProgress();
+
+    char key[32];
+    for (int n = 0;; ++n)
+    {
+        std::snprintf(key, sizeof key, "MESSAGE_%d", n);
+        const char* type = file.GetString(key);
+        if (!type)
+            break;
+        if (m_Managers.feedback)
+            m_Managers.feedback->SuppressMessageType(type);
+    }
+
+    m_NumValidBuildings = 0;
+    for (int n = 0;; ++n)
+    {
+        std::snprintf(key, sizeof key, "BUILDING_%d", n);
+        const char* keyword = file.GetString(key);
+        if (!keyword)
+            break;
+        if (m_NumValidBuildings == kMaxValidBuildings)
+        {
+            GetLogger()->Report(1, "World::World - more than %d building types in %s: %s and those after it left out",
+                                kMaxValidBuildings, name, key);
+            break;
+        }
+        const int32_t id = m_pWorldParams->FindBuilding(keyword);
+        if (id < 0)
+        {
+            GetLogger()->Report(1, "World::World - unknown building type %s (%s) in %s left out", keyword, key, name);
+            continue;
+        }
+        m_ValidBuildingIDs[m_NumValidBuildings++] = id;
+    }
+    StepLoadingProgress();
+
+    if (script)
+        m_ScriptManager.LoadWorldScript(script);
+
+    m_pWorldMap =
+        std::make_unique<WorldMap>(location->cells, location->cells, WorldMap::kDefaultCellSize, location->gridFile);
+    const float centre = WorldMap::kOrigin + WorldMap::kSceneUnitsPerCell * static_cast<float>(location->cells) / 2;
+    g_SkyDome.SetCentre({centre, 0.0f, centre});
+    StepLoadingProgress();
+
+    m_pPathTileSet = std::make_unique<PathTileSet>(pathTileInfo ? pathTileInfo : "", pavement ? pavement : "");
+    m_pPath = std::make_unique<Path>(*m_pWorldMap);
+
+    StartClock();
+    if (m_Managers.rescue)
+        m_Managers.rescue->ScheduleFirstOffer();
+    m_bBreakDownsAllowed = true;
+    m_bAllowLitter = true;
+
+    m_pPlayer = std::make_unique<Player>(u"Test Player");
+    m_pPlayer->Cash = kStartingCash;
+
+    g_SkyDome.Init();
+    g_SkyDome.LoadSurround(nullptr, location->surround);
+    g_SkyDome.SetCentre({centre, 0.0f, centre});
+    PreloadModels();
+
+    m_iParkRating = 50;
+    m_pWorldScript = m_ScriptManager.GetWorldScript();
+    // The scenario starts in its startup State, with its OnEntry list.
+    if (m_pWorldScript)
+        m_pWorldScript->Start();
+    m_bStartup = false;
+
+    for (int g = 0; g < 2; ++g)
+    {
+        m_TotalGuestArrive[g] = m_TodayGuestArrive[g] = 0;
+        m_TotalGuestDepart[g] = m_TodayGuestDepart[g] = 0;
+        m_TotalGuestUnhappyDepart[g] = m_TodayGuestUnhappyDepart[g] = 0;
+    }
+    for (float& average : m_fGuestAverages)
+        average = 0.5f;
+    m_fAnimalHappyAverage = 0.5f;
+    m_fLowestGuestAverage = 0.5f;
+    m_fIncomeToday = m_fDemolishIncomeToday = m_fAttractIncomeToday = m_fRetailIncomeToday = 0.0f;
+    m_fCostsToday = m_fConstructCostToday = m_fSceneryCostToday = m_fWagesCostToday = m_fStockCostToday = 0.0f;
+    m_fAverageProfit = m_fAverageCost = m_fAverageIncome = m_fAnimalIncomeTotal = 0.0f;
+    m_BuildingsConstructed = m_DiffBuildingsConstructed = m_BuildingsLeftToBuild = 0;
+    m_bLoading = false;
+
+    MessageRecord rating;
+    rating.dwSender = kWorldID;
+    rating.dwReciever = kWorldID;
+    rating.dwType = MT_UPDATERATING;
+    m_pMessageHandler->SendDelayed(rating, kRatingPeriod);
+    rating.dwType = MT_UPDATEAVERAGES;
+    m_pMessageHandler->SendDelayed(rating, kRatingPeriod);
+    m_bBuilt = true;
 }
 
 World::~World()
 {
+    m_pPlayer.reset();
+    m_pObjectManager.reset();
+    m_pMessageHandler.reset();
+    m_pPath.reset();
+    m_pWorldMap.reset();
+    m_pWorldParams.reset();
+    m_Managers.mechanicsRepair.reset();
+    m_Managers.zooRepair.reset();
+    m_Managers.cleaning.reset();
+    m_Managers.feedback.reset();
+    m_pPathTileSet.reset();
+    m_Managers.construction.reset();
+    m_pWorldScript = nullptr;
+    m_ScriptManager.Clear();
+    m_pGuestArrivals.reset();
+    m_Managers.research.reset();
+    m_Managers.rescue.reset();
+    m_pFloatingTexts.reset();
     if (g_pWorld == this)
         g_pWorld = nullptr;
 }
 
-bool World::HandleMessage(const MessageRecord& record, const void* payload)
+bool World::ReadDayLength()
 {
-    // Creation requests are carried out by the park's creation handlers; until they exist none is taken.
-    if (payload)
-        return false;
-    if (record.dwType == MT_KILLOBJECT)
+    int32_t dayLength = 0;
+    if (!g_pGameParameters || !g_pGameParameters->GetInt("iDAY_LENGTH_IN_SECONDS", &dayLength))
     {
-        if (BaseObject* object = g_pObjectManager ? g_pObjectManager->GetObject(record.dwData) : nullptr)
-            object->SetWaitingForDeath(true);
+        GetLogger()->Report(0, "World::World - no iDAY_LENGTH_IN_SECONDS in the game parameters");
+        return false;
     }
-    else if (record.dwType != MT_OBJECTCREATED && record.dwType != MT_UPDATERATING &&
-             record.dwType != MT_UPDATEAVERAGES && record.dwType != MT_UNLOCK_SCENARIO)
-        HandleWorldScriptMessage(record);
+    if (dayLength < kMinDayLength)
+    {
+        GetLogger()->Report(0, "World::World - iDAY_LENGTH_IN_SECONDS %d is below %d seconds", dayLength,
+                            kMinDayLength);
+        return false;
+    }
+    m_iDayLength = dayLength;
     return true;
+}
+
+void World::StartClock()
+{
+    m_fGameStartTime = g_pGameClock ? g_pGameClock->GetElapsed() : 0.0f;
+    m_fGameDeltaTime = 0.0f;
+    m_GameDay = 0;
+    m_fGameTime = 0.0f;
+    m_GameDayTime = 0.0f;
+    if (m_iDayLength > 0)
+    {
+        const float length = static_cast<float>(m_iDayLength);
+        m_fGameTime = length / 24.0f * 9.0f;
+        m_GameDayTime = m_fGameTime * 24.0f / length;
+        m_fNextStaffFeedbackTime = m_fGameTime + length / 24.0f * 3.0f;
+    }
+    m_LastGameDayTime = m_GameDayTime;
+    m_fLastGameDayTime = m_GameDayTime;
+}
+
+void World::ReadScenarioTexts(const ParameterScript& file)
+{
+    m_StatusTitle = Text(file, "WORLD_STATUS_TITLE");
+    m_ObjectiveDescription = Text(file, "SCENARIO_OBJ_DESCRIPTION");
+    m_ObjectivesText = Text(file, "SCENARIO_OBJ_OBJECTIVES");
+    const float* number = file.GetNumber("SCENARIO_OBJ_NUMBER");
+    const float count = number ? std::trunc(*number) : 0.0f;
+    if (!(count >= 0.0f && count <= kObjectiveCount))
+        GetLogger()->Report(1, "World::World - SCENARIO_OBJ_NUMBER %g in %s is not 0 to %d", count, m_WorldFile.c_str(),
+                            kObjectiveCount);
+    m_iObjectiveCount = count > kObjectiveCount ? kObjectiveCount : count > 0.0f ? static_cast<int32_t>(count) : 0;
+    char key[32];
+    for (int n = 0; n < kObjectiveCount; ++n)
+    {
+        m_iObjectiveStatus[n] = 0;
+        std::snprintf(key, sizeof key, "SCENARIO_OBJ_%d", n);
+        m_ObjectiveTexts[n] = n < m_iObjectiveCount ? Text(file, key) : "";
+    }
+    m_ObjectiveTitle = Text(file, "SCENARIO_OBJ_TITLE");
+    m_dwLastCreatedBuilding = kNoObjectID;
+}
+
+void World::StepLoadingProgress()
+{
+    m_fLoadProgress += 1.0f / 370.0f;
+    if (m_fLoadProgress > 1.0f)
+        m_fLoadProgress = 1.0f;
+}
+
+std::vector<std::string> World::GetPreloadList() const
+{
+    std::vector<std::string> names;
+    if (!m_pWorldParams)
+        return names;
+    auto add = [&](const char* format, const char* dir, const char* name)
+    {
+        char path[512];
+        std::snprintf(path, sizeof path, format, dir, name, WorldParams::GetModelExtension());
+        names.emplace_back(path);
+    };
+    auto addAnims = [&](const char* dir, const char* owner)
+    {
+        std::vector<const AnimListEntry*> list;
+        m_pWorldParams->GetAnimList(owner, list);
+        for (const AnimListEntry* entry : list)
+        {
+            for (int32_t n = 0; n < entry->iFileCount; ++n)
+            {
+                char path[512];
+                std::snprintf(path, sizeof path, "%s%s_%02d%s", dir, entry->szFileStem, n,
+                              WorldParams::GetModelExtension());
+                names.emplace_back(path);
+            }
+        }
+    };
+    WorldParams& params = *m_pWorldParams;
+    for (int i = 0; i < m_NumValidBuildings; ++i)
+    {
+        const BuildingInfo& info = params.GetBuildingInfo(m_ValidBuildingIDs[i]);
+        add("%s/%s%s", WorldParams::GetBuildingModelPath(), info.keyword);
+        if (info.szRideModel[0] && strcasecmp(info.szRideModel, "NONE") != 0)
+        {
+            add("%s/%s_stat%s", WorldParams::GetRideModelPath(), info.szRideModel);
+            add("%s/%s%s", WorldParams::GetRideModelPath(), info.szRideModel);
+        }
+        if (info.szTableModel[0] && strcasecmp(info.szTableModel, "NONE") != 0)
+            add("%s/%s%s", WorldParams::GetBuildingModelPath(), info.szTableModel);
+    }
+    for (uint32_t i = 0; i < params.GetGuestCount(); ++i)
+    {
+        const GuestInfo& info = params.GetGuestInfo(static_cast<int32_t>(i));
+        add("%s%s%s", WorldParams::GetGuestModelPath(), info.szModel);
+        addAnims(WorldParams::GetGuestModelPath(), info.szAnimName);
+    }
+    for (uint32_t i = 0; i < params.GetStaffCount(); ++i)
+    {
+        const StaffInfo& info = params.GetStaffInfo(static_cast<int32_t>(i));
+        add("%s%s%s", WorldParams::GetStaffModelPath(), info.szModel);
+        addAnims(WorldParams::GetStaffModelPath(), info.szAnimName);
+    }
+    for (uint32_t i = 0; i < params.GetAnimalCount(); ++i)
+        addAnims(WorldParams::GetStaffModelPath(), params.GetAnimalInfo(static_cast<int32_t>(i)).szAnimName);
+    for (uint32_t i = 0; i < params.GetSceneryCount(); ++i)
+        add("%s/%s%s", WorldParams::GetSceneryModelPath(), params.GetSceneryInfo(static_cast<int32_t>(i)).szModel);
+    for (uint32_t i = 0; i < params.GetShowMoveCount(); ++i)
+    {
+        const ShowMoveInfo& move = params.GetShowMoveInfo(static_cast<int32_t>(i));
+        for (int32_t a = 0; a < move.NumAnims && a < ShowMoveInfo::kMaxAnims; ++a)
+            add("%s%s%s", WorldParams::GetShowModelPath(), move.cMoveAnims[a]);
+    }
+    addAnims(WorldParams::GetCrowdModelPath(), "CROWDFILLER");
+    return names;
+}
+
+void World::PreloadModels()
+{
+    // Models load through the model manager once it has been set up; the steps are counted either way. A model
+    // file that is missing leaves its name without a model, as the model manager answers it.
+    const bool loading = g_ModelManager.GetCapacity() > 0;
+    for (const std::string& name : GetPreloadList())
+    {
+        if (loading)
+            g_ModelManager.Load(name.c_str());
+        StepLoadingProgress();
+    }
 }
 
 void World::AdvanceClock(float frameTime)
@@ -53,6 +388,8 @@ void World::AdvanceClock(float frameTime)
     // A clock never runs backwards, and a broken frame time must not poison it.
     if (!(delta > 0.0f))
         delta = 0.0f;
+    if (m_bClockFrozen && !m_bClockHold && frameTime > 0.0f)
+        m_fFrozenTime += frameTime;
     if (delta > kMaxGameDeltaTime)
         delta = kMaxGameDeltaTime;
     m_fGameDeltaTime = delta;
@@ -70,4 +407,38 @@ void World::AdvanceClock(float frameTime)
     }
     m_GameDay = days < 2147483647.0 ? static_cast<int32_t>(days) : 2147483647;
     m_GameDayTime = static_cast<float>(24.0 / length * rest);
+}
+
+void World::SetGameSpeedLevel(int32_t level)
+{
+    static constexpr float kSpeeds[3] = {1.0f, 2.0f, 4.0f};
+    m_GameSpeedLevel = level < 0 ? 0 : level > 2 ? 2 : level;
+    m_fGameSpeed = kSpeeds[m_GameSpeedLevel];
+}
+
+void World::FreezeClock(int32_t flag)
+{
+    m_bClockFrozen = flag == 1;
+    if (m_bClockFrozen)
+        m_fFrozenTime = m_fGameTime;
+}
+
+int32_t World::GetHour() const
+{
+    return static_cast<int32_t>(std::floor(m_GameDayTime));
+}
+
+int32_t World::GetMinute() const
+{
+    return static_cast<int32_t>((m_GameDayTime - std::floor(m_GameDayTime)) * 60.0f);
+}
+
+float World::GetTimeInMinutes() const
+{
+    return (m_bClockFrozen ? m_fFrozenTime : m_fGameTime) * 60.0f;
+}
+
+BaseObject* World::GetLastCreatedBuilding() const
+{
+    return g_pObjectManager ? g_pObjectManager->GetObject(m_dwLastCreatedBuilding) : nullptr;
 }

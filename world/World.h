@@ -1,17 +1,33 @@
-// World: the park. Its game clock, pause flag and message entry; the rest of the park joins it as it is built.
+// World: the park. It builds itself from a scenario's world file, owns everything the park is made of, runs the
+// frame (game clock, objects, messages, removals, arrivals, floating texts, world script) and creates objects on
+// request.
 #pragma once
 
 #include "scripts/ScriptHost.h"
 #include "scripts/ScriptManager.h"
 #include "scripts/WorldScriptHost.h"
 #include "world/MessageRecord.h"
+#include "world/ParkServices.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+class BaseObject;
+class Cursor;
+class FloatingTextList;
+class GameInput;
+class GuestArrivals;
+class MessageHandler;
+class ObjectManager;
+class Path;
+class PathTileSet;
 class Player;
 class TextWriter;
+class WorldMap;
+class WorldParams;
+class WorldScript;
 
 // The park is the host its scripts run in (the pause, the message bus, scene positions) and the world its
 // scenario's script reads, writes and lays out.
@@ -20,63 +36,102 @@ class World : public WorldScriptHost
 public:
     // Longest game time step of one frame, in game seconds.
     static constexpr float kMaxGameDeltaTime = 4.0f;
+    // Shortest day the clock accepts: one game second per game hour.
+    static constexpr int32_t kMinDayLength = 24;
+    static constexpr uint32_t kObjectiveCount = kWorldObjectiveCount;
+    static constexpr int kMaxValidBuildings = 128;
+    static constexpr int kHistoryLength = 128;
+    static constexpr uint32_t kScriptVarCount = kWorldScriptVarCount;
+    static constexpr float kStartingCash = 25000.0f;
+    // The self-repeating rating and averages messages come every this many game seconds.
+    static constexpr float kRatingPeriod = 10.0f;
+    // Most litter objects the park holds.
+    static constexpr uint32_t kMaxLitter = 490;
+    static constexpr const char* kWorldStartupState = "STATE_WORLD_STARTUP";
 
-    // Stores the global pointer; the clock starts at 09:00 of day 0 when the day length is known ("iDAY_LENGTH_IN_
-    // SECONDS" of the game parameters), at 0 otherwise; speed 1, not paused.
+    // The clock alone, for parts of the park used without a scenario: stores the global pointer; the clock starts
+    // at 09:00 of day 0 when the game parameters give a usable day length (at 0, with no days, otherwise); speed 1,
+    // not paused. Owns nothing.
     World();
+    // Builds the park from a scenario's world file. When the park cannot be built (no usable day length, no or an
+    // unknown park location) it says so in a report and IsBuilt is false: the caller must not run it.
+    World(Cursor* cursor, GameInput* input, const char* worldFile, bool loading);
     virtual ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
-    // The World's message entry (receiver kWorldID). With a payload it is a creation request; without one a
-    // control message, which is always taken (true).
+    bool IsBuilt() const { return m_bBuilt; }
+    // True while a park being built for a saved game has not finished building.
+    bool IsLoading() const { return m_bLoading; }
+
+    // ---- messages and creation
+    // The World's message entry (receiver kWorldID). With a payload it is a creation request (true when an object
+    // was made); without one a control message, which is always taken (true).
     virtual bool HandleMessage(const MessageRecord& record, const void* payload);
 
-    // Advances the game clock by one frame of frameTime real seconds: nothing while paused, the frame time times
-    // the game speed otherwise, at most kMaxGameDeltaTime; then the day count and the hour of day.
+    // ---- the frame
+    // One frame with the game clock's frame time.
+    void Update();
+    // One frame of frameTime real seconds.
+    void Update(float frameTime);
+    // The clock step of a frame: nothing while paused, the frame time times the game speed otherwise, at most
+    // kMaxGameDeltaTime; then the day count and the hour of day.
     void AdvanceClock(float frameTime);
+    void SetGameSpeedLevel(int32_t level);
+    void FreezeClock(int32_t flag);
+    void SetClockFlag2(bool hold) { m_bClockHold = hold; }
 
+    // Posts one copy of the record to every object of a set, the receiver filled in for each.
+    void SendToAllBuildings(const MessageRecord& record);
+    void SendToAllOfKind(const MessageRecord& record, uint8_t kind);
+    // Shop servers, mechanics, cleaners, zookeepers, then guests.
+    void SendToAllHumans(const MessageRecord& record);
+    void SendToAllAnimals(const MessageRecord& record);
+    void SendToAllGuests(const MessageRecord& record);
+
+    // ---- clock
     float GetGameTime() const { return m_fGameTime; }
     float GetGameDeltaTime() const { return m_fGameDeltaTime; }
     int32_t GetGameDay() const { return m_GameDay; }
     // Hour of day, above 0 up to and including 24.
     float GetGameDayTime() const { return m_GameDayTime; }
+    int32_t GetHour() const;
+    int32_t GetMinute() const;
+    float GetTimeInMinutes() const;
     int32_t GetDayLength() const { return m_iDayLength; }
-    bool IsPaused() const { return m_bPaused; }
+    float GetGameSpeed() const { return m_fGameSpeed; }
+    int32_t GetGameSpeedLevel() const { return m_GameSpeedLevel; }
+    bool IsPaused() const override { return m_bPaused; }
     void SetPaused(bool paused) { m_bPaused = paused; }
+    bool IsForcedPaused() const { return m_bForcedPaused; }
     // True only while the park is being built.
     bool IsStartingUp() const { return m_bStartup; }
+
+    // ---- park figures
+    int32_t GetParkRating() const { return m_iParkRating; }
+    float GetGuestAverage(int index) const { return m_fGuestAverages[index]; }
+    BaseObject* GetLastCreatedBuilding() const;
+    // The models the scenario can show, in the order they are preloaded.
+    std::vector<std::string> GetPreloadList() const;
+    float GetLoadProgress() const { return m_fLoadProgress; }
+
+    // ---- owned parts (null when not made)
+    Player* GetPlayer() const { return m_pPlayer.get(); }
+    WorldParams* GetWorldParams() const { return m_pWorldParams.get(); }
+    WorldMap* GetWorldMap() const { return m_pWorldMap.get(); }
+    GuestArrivals* GetGuestArrivals() const { return m_pGuestArrivals.get(); }
+    FloatingTextList* GetFloatingTexts() const { return m_pFloatingTexts.get(); }
+    const ParkManagers& GetManagers() const { return m_Managers; }
+    WorldScript* GetWorldScript() const { return m_pWorldScript; }
+    ScriptManager& GetScriptManager() { return m_ScriptManager; }
 
     // Script host.
     bool PostScriptMessage(const MessageRecord& record) override;
     bool PostScriptMessageDelayed(const MessageRecord& record, float delay) override;
     platform::Vec3 ScenePosition(const platform::Vec3& worldPosition) const override;
-    ScriptManager& GetScriptManager() { return m_ScriptManager; }
 
-protected:
-    float m_fGameTime = 0.0f;
-    int32_t m_GameDay = 0;
-    float m_GameDayTime = 0.0f;
-    float m_LastGameDayTime = 0.0f;
-    float m_fGameDeltaTime = 0.0f;
-    float m_fGameSpeed = 1.0f;
-    int32_t m_GameSpeedLevel = 0;
-    // Game seconds per day; 0 when unknown (the day count and hour then stay put).
-    int32_t m_iDayLength = 0;
-    bool m_bStartup = true;
-    bool m_bPaused = false;
-    bool m_bForcedPaused = false;
-    // The registered object scripts; they run in this park.
-    ScriptManager m_ScriptManager{this};
-
-    // ---- The world script's interface, the building checks, stepping and the debug overlay -------------------
-public:
-    // Most script variables, scenario objectives and building types of a scenario.
-    static constexpr uint32_t kScriptVarCount = kWorldScriptVarCount;
-    static constexpr uint32_t kObjectiveCount = kWorldObjectiveCount;
-    static constexpr uint32_t kMaxValidBuildings = 128;
-    // The six guest averages, in their order.
-    enum GuestAverage : uint32_t
+    // The six guest averages, in the order of their GUI keywords.
+    enum GuestAverage
     {
         AV_PRICE,
         AV_QUEUE,
@@ -87,6 +142,7 @@ public:
         AV_COUNT,
     };
 
+    // ---- the world script's interface, the building checks, stepping and the debug overlay
     // The world script's variables by id (the text, numbers and park figures); an id the park does not answer
     // reads as false.
     ScriptValue GetScriptVariable(const ScriptOperand& operand) override;
@@ -134,7 +190,7 @@ public:
             m_bDebugDisplay[group] = on;
     }
 
-    int32_t GetScriptFlags() const { return m_ScriptFlags; }
+    uint32_t GetScriptFlags() const { return m_ScriptFlags; }
     int32_t GetScriptVar(uint32_t index) const { return index < kScriptVarCount ? m_ScriptVars[index] : 0; }
     uint32_t GetObjectiveStatus(uint32_t index) const
     {
@@ -142,9 +198,74 @@ public:
     }
     bool AreBreakDownsAllowed() const { return m_bBreakDownsAllowed; }
     bool IsLitterAllowed() const { return m_bAllowLitter; }
-    bool IsForcedPaused() const { return m_bForcedPaused; }
     float GetLowestGuestAverage() const { return m_fLowestGuestAverage; }
     float GetAnimalHappyAverage() const { return m_fAnimalHappyAverage; }
+
+    // ---- scenario texts
+    std::string m_StatusTitle;
+    std::string m_ObjectiveDescription;
+    std::string m_ObjectivesText;
+    std::string m_ObjectiveTexts[kObjectiveCount];
+    std::string m_ObjectiveTitle;
+    int32_t m_iObjectiveCount = 0;
+    uint32_t m_iObjectiveStatus[kObjectiveCount] = {};
+
+    // ---- members the park's classes, the tools and the world script read and write
+    float m_fNextStaffFeedbackTime = 0.0f;
+    int32_t m_NumValidBuildings = 0;
+    int32_t m_ValidBuildingIDs[kMaxValidBuildings] = {};
+    bool m_bBreakDownsAllowed = true;
+    bool m_bAllowLitter = true;
+    uint32_t m_ScriptFlags = 0;
+    int32_t m_ScriptVars[kScriptVarCount] = {};
+    int32_t m_NumGuests = 0;
+    int32_t m_NumBuildings = 0;
+    int32_t m_TotalGuestArrive[2] = {};
+    int32_t m_TodayGuestArrive[2] = {};
+    int32_t m_TotalGuestDepart[2] = {};
+    int32_t m_TodayGuestDepart[2] = {};
+    int32_t m_TotalGuestUnhappyDepart[2] = {};
+    int32_t m_TodayGuestUnhappyDepart[2] = {};
+    float m_fIncomeToday = 0.0f;
+    float m_fDemolishIncomeToday = 0.0f;
+    float m_fAttractIncomeToday = 0.0f;
+    float m_fRetailIncomeToday = 0.0f;
+    float m_fAnimalIncomeTotal = 0.0f;
+    float m_fCostsToday = 0.0f;
+    float m_fConstructCostToday = 0.0f;
+    float m_fSceneryCostToday = 0.0f;
+    float m_fWagesCostToday = 0.0f;
+    float m_fStockCostToday = 0.0f;
+    float m_fAverageProfit = 0.0f;
+    float m_fAverageCost = 0.0f;
+    float m_fAverageIncome = 0.0f;
+    float m_fProfitRecord[kHistoryLength] = {};
+    float m_fIncomeRecord[kHistoryLength] = {};
+    float m_fCostRecord[kHistoryLength] = {};
+    int32_t m_BuildingsConstructed = 0;
+    int32_t m_DiffBuildingsConstructed = 0;
+    int32_t m_BuildingsLeftToBuild = 0;
+    int32_t m_UnbuiltAfterStartup = 0;
+    float m_fLowestGuestAverage = 0.5f;
+    float m_fGuestAverages[AV_COUNT] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+    float m_fAnimalHappyAverage = 0.5f;
+    float m_fTargetResearchRating = 0.0f;
+    float m_fCurrentResearchRating = 0.0f;
+    int32_t m_iParkRating = 50;
+    float m_fLoadProgress = 0.0f;
+
+    // ---- clock members
+    float m_fGameStartTime = 0.0f;
+    float m_fGameTime = 0.0f;
+    int32_t m_GameDay = 0;
+    float m_GameDayTime = 0.0f;
+    float m_LastGameDayTime = 0.0f;
+    float m_fLastGameDayTime = 0.0f;
+    float m_fGameDeltaTime = 0.0f;
+    float m_fGameSpeed = 1.0f;
+    int32_t m_GameSpeedLevel = 0;
+    bool m_bPaused = false;
+    bool m_bForcedPaused = false;
 
 protected:
     // Redraws the objectives dialog after an objective changed; the GUI takes it over.
@@ -152,31 +273,66 @@ protected:
     // Open requests of the mechanics' repair manager; the repair manager takes it over.
     virtual uint32_t CountOpenRepairRequests() const { return 0; }
 
-    Player* m_pPlayer = nullptr;
+    // Reads the day length from the game parameters; false, with a report, when it is missing or too short.
+    bool ReadDayLength();
+    void StartClock();
+    void ReadScenarioTexts(const class ParameterScript& file);
+    bool CreateMap(const char* level, const char* worldFile);
+    void PreloadModels();
+    void StepLoadingProgress();
+
+    // Frame steps.
+    void UpdateObjects();
+    void NewDayAndHour();
+    void EndOfDayAccounts();
+    void RemoveFlaggedObjects();
+    bool RemoveFlaggedObject(BaseObject& object);
+    void UpdateCursor();
+    // The right mouse button held or not this frame.
+    void StepCursor(bool rightHeld);
+    void UpdateKeys();
+    // An in-game key went down this frame (a platform key code).
+    void OnKeyPressed(int key);
+
+    // Control messages.
+    void UpdateRating();
+    void UpdateAverages();
+    // Creation.
+    bool CreateRequested(const MessageRecord& record, const void* payload);
+    BaseObject* MakeRequested(uint8_t kind, const void* payload);
+
+    bool m_bBuilt = false;
     bool m_bLoading = false;
+    bool m_bStartup = true;
+    // Game seconds per day; 0 when unknown (the day count and hour then stay put).
+    int32_t m_iDayLength = 0;
+    bool m_bClockFrozen = false;
+    bool m_bClockHold = false;
+    float m_fFrozenTime = 0.0f;
+    bool m_bCursorHeld = false;
+    bool m_bWireframe = false;
     bool m_bSandbox = false;
-    bool m_bBreakDownsAllowed = true;
-    bool m_bAllowLitter = true;
-    int32_t m_ScriptFlags = 0;
-    int32_t m_ScriptVars[kScriptVarCount] = {};
-    uint32_t m_iObjectiveStatus[kObjectiveCount] = {};
-    float m_fLastGameDayTime = 0.0f;
-    int32_t m_NumGuests = 0;
-    int32_t m_NumBuildings = 0;
-    int32_t m_TotalGuestUnhappyDepart[2] = {};
-    int32_t m_TodayGuestUnhappyDepart[2] = {};
-    float m_fIncomeToday = 0.0f;
-    float m_fCostsToday = 0.0f;
-    float m_fAnimalIncomeTotal = 0.0f;
-    int32_t m_BuildingsConstructed = 0;
-    float m_fGuestAverages[AV_COUNT] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
-    float m_fAnimalHappyAverage = 0.5f;
-    float m_fLowestGuestAverage = 0.5f;
-    int32_t m_iParkRating = 50;
-    int32_t m_iTargetGuests = 0;
-    std::vector<int32_t> m_ValidBuildingIDs;
-    uint32_t m_dwLastCreatedBuilding = kNoObjectID;
     bool m_bDebugDisplay[2] = {false, false};
+    uint32_t m_dwLastCreatedBuilding = 0xFFFFFFFF;
+    std::string m_WorldFile;
+
+    Cursor* m_pCursor = nullptr;
+    GameInput* m_pInput = nullptr;
+    // The registered object scripts and the world script; they run in this park.
+    ScriptManager m_ScriptManager{this};
+    WorldScript* m_pWorldScript = nullptr;
+
+    // Owned parts, made by the building constructor in this order (and deleted as ~World says).
+    std::unique_ptr<MessageHandler> m_pMessageHandler;
+    std::unique_ptr<ObjectManager> m_pObjectManager;
+    std::unique_ptr<WorldParams> m_pWorldParams;
+    ParkManagers m_Managers;
+    std::unique_ptr<GuestArrivals> m_pGuestArrivals;
+    std::unique_ptr<FloatingTextList> m_pFloatingTexts;
+    std::unique_ptr<WorldMap> m_pWorldMap;
+    std::unique_ptr<PathTileSet> m_pPathTileSet;
+    std::unique_ptr<Path> m_pPath;
+    std::unique_ptr<Player> m_pPlayer;
 };
 
 // The park while it exists, null otherwise.

@@ -12,6 +12,7 @@
 #include "scripts/WorldScript.h"
 #include "world/BaseObject.h"
 #include "world/CreationRequests.h"
+#include "world/GuestArrivals.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
@@ -177,8 +178,8 @@ ScriptValue World::GetScriptVariable(const ScriptOperand& operand)
     case WV_BuildTreeExist:
     {
         bool all = true;
-        for (int32_t type : m_ValidBuildingIDs)
-            all = all && CountFinishedBuildings(type) > 0;
+        for (int32_t i = 0; i < m_NumValidBuildings; ++i)
+            all = all && CountFinishedBuildings(m_ValidBuildingIDs[i]) > 0;
         return ScriptValue::Bool(all);
     }
     case WV_BuildingCount:
@@ -398,6 +399,15 @@ void World::SetQueueCell(int32_t x, int32_t y, uint32_t shape)
 
 void World::RequestScenery(uint32_t kind, const char* name, int32_t gridX, int32_t gridY, uint8_t direction)
 {
+    if (kind == OBJECT_LITTER)
+    {
+        LitterCreationRequest litter;
+        CopyKeyword(litter.szKeyword, name);
+        litter.iGridX = gridX;
+        litter.iGridY = gridY;
+        SendCreation(kind, &litter);
+        return;
+    }
     SceneryCreationRequest request;
     CopyKeyword(request.szKeyword, name);
     request.iGridX = gridX;
@@ -412,11 +422,9 @@ void World::RequestGuest(const char* name, float mapX, float mapY, uint32_t hour
 {
     GuestCreationRequest request;
     CopyKeyword(request.szKeyword, name);
-    request.fX = mapX;
-    request.fY = mapY;
-    request.fZ = 0.0f;
-    request.bAtEntrance = 0;
-    request.dwHours = hours;
+    request.position = {mapX, mapY, 0.0f};
+    request.bStartsAtEntrance = 0;
+    request.iHoursInPark = static_cast<int32_t>(hours);
     SendCreation(OBJECT_GUEST, &request);
 }
 
@@ -427,10 +435,10 @@ void World::RequestBuilding(const char* name, int32_t gridX, int32_t gridY, uint
     CopyKeyword(request.szKeyword, name);
     request.iGridX = gridX;
     request.iGridY = gridY;
-    request.dwRotation = rotation;
+    request.iRotation = static_cast<int32_t>(rotation);
     request.fPrice = price;
-    request.dwAge = age;
-    request.bBroken = broken ? 1 : 0;
+    request.iBuildingAge = static_cast<int32_t>(age);
+    request.bCreatedBroken = broken ? 1 : 0;
     SendCreation(OBJECT_BUILDING, &request);
 }
 
@@ -497,7 +505,8 @@ bool World::HandleWorldScriptMessage(const MessageRecord& record)
 
 bool World::IsValidBuildingType(int32_t type) const
 {
-    return std::find(m_ValidBuildingIDs.begin(), m_ValidBuildingIDs.end(), type) != m_ValidBuildingIDs.end();
+    const int32_t* end = m_ValidBuildingIDs + m_NumValidBuildings;
+    return std::find(m_ValidBuildingIDs, end, type) != end;
 }
 
 namespace
@@ -628,7 +637,8 @@ std::vector<std::string> World::GetDebugInfoLines() const
         add(std::snprintf(text, sizeof text, "GameDayTime - %.2f", static_cast<double>(m_GameDayTime)));
         add(std::snprintf(text, sizeof text, "Game Speed - %.1fX", static_cast<double>(m_fGameSpeed)));
         add(std::snprintf(text, sizeof text, "Litter Count - %u", CountOfKind(OBJECT_LITTER)));
-        add(std::snprintf(text, sizeof text, "Target guest count - %d, unhappy today - %d", m_iTargetGuests,
+        add(std::snprintf(text, sizeof text, "Target guest count - %d, unhappy today - %d",
+                          m_pGuestArrivals ? m_pGuestArrivals->GetTarget() : 0,
                           m_TodayGuestUnhappyDepart[0] + m_TodayGuestUnhappyDepart[1]));
     }
     if (m_bDebugDisplay[1])

@@ -1,6 +1,7 @@
 // Tests of message delivery: immediate and nested sends, delayed messages in posting order, the pause rule,
 // deliveries to the World, dropping pending messages, the nesting limit and broadcasts to sets of objects.
 #include "tests/world/WorldTestSupport.h"
+#include "world/CreationRequests.h"
 
 #include <gtest/gtest.h>
 
@@ -157,7 +158,7 @@ TEST(MessageDelivery, SendToWorldReachesOnlyTheWorldWithItsPayload)
     park.world.reset(world);
     Probe* p = park.Make(OBJECT_SCENERY);
     world->AdvanceClock(3.0f);
-    const int payload = 7;
+    const ServerCreationRequest payload{};
     // To an object id: nothing is delivered anywhere.
     EXPECT_FALSE(park.messages->SendToWorld(Record(kNoObjectID, p->GetID(), 60), &payload));
     EXPECT_TRUE(Probe::Delivered().empty());

@@ -73,16 +73,14 @@ TEST(WorldClock, DaysAndHoursFollowTheDayLength)
     EXPECT_NEAR(world.GetGameDayTime(), 0.2f, 1e-4f);
 }
 
-TEST(WorldClock, TheWorldTakesKillMessagesAndRefusesCreationsForNow)
+TEST(WorldClock, TheWorldTakesKillMessagesAndEachSingletonLetsGoOfItsPointer)
 {
     worldtest::Park park;
     worldtest::Probe* p = park.Make(OBJECT_GUEST);
-    const int payload = 0;
-    EXPECT_TRUE(park.world->HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr));
-    EXPECT_FALSE(park.world->HandleMessage(worldtest::Record(kWorldID, kWorldID, 0, OBJECT_GUEST), &payload));
     EXPECT_TRUE(park.world->HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_KILLOBJECT, p->GetID()), nullptr));
     EXPECT_TRUE(p->IsWaitingForDeath());
-    // Each of the park's singletons lets go of its global pointer when it goes.
+    // An id that names no object is ignored.
+    EXPECT_TRUE(park.world->HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_KILLOBJECT, 999), nullptr));
     park.world.reset();
     park.messages.reset();
     park.objects.reset();
@@ -91,14 +89,27 @@ TEST(WorldClock, TheWorldTakesKillMessagesAndRefusesCreationsForNow)
               std::tuple(nullptr, nullptr, nullptr, nullptr));
 }
 
-TEST(WorldClock, ADayLengthOfZeroLeavesTheHourAlone)
+TEST(WorldClock, ADayTooShortForAnHourIsRefusedAndTheClockCountsNoDays)
 {
-    DayLength parameters(0);
+    for (int seconds : {0, 23, -5})
+    {
+        testsupport::RecordingReportSink reports;
+        DayLength parameters(seconds);
+        World world;
+        ASSERT_EQ(reports.boxes.size(), 1u) << seconds;
+        EXPECT_NE(reports.boxes[0].text.find("iDAY_LENGTH_IN_SECONDS"), std::string::npos);
+        world.AdvanceClock(2.0f);
+        EXPECT_FLOAT_EQ(world.GetGameTime(), 2.0f);
+        EXPECT_EQ(world.GetGameDayTime(), 0.0f);
+        EXPECT_EQ(world.GetDayLength(), 0);
+    }
+    // The shortest day there can be: one game second an hour.
+    testsupport::RecordingReportSink reports;
+    DayLength parameters(24);
     World world;
-    world.AdvanceClock(2.0f);
-    EXPECT_FLOAT_EQ(world.GetGameTime(), 2.0f);
-    EXPECT_EQ(world.GetGameDayTime(), 0.0f);
-    EXPECT_EQ(world.GetDayLength(), 0);
+    EXPECT_TRUE(reports.boxes.empty());
+    EXPECT_EQ(world.GetDayLength(), 24);
+    EXPECT_FLOAT_EQ(world.GetGameDayTime(), 9.0f);
 }
 
 TEST(WorldGrid, PositionsOffTheMapHaveNoCell)

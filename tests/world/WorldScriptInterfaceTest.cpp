@@ -71,6 +71,7 @@ struct Creation
     uint32_t kind;
     std::string keyword;
     SceneryCreationRequest scenery;
+    LitterCreationRequest litter;
     GuestCreationRequest guest;
     BuildingCreationRequest building;
     StaffCreationRequest staff;
@@ -94,17 +95,19 @@ public:
     using World::m_ScriptFlags;
     using World::m_TodayGuestUnhappyDepart;
     using World::m_TotalGuestUnhappyDepart;
-    using World::m_ValidBuildingIDs;
 
     bool HandleMessage(const MessageRecord& record, const void* payload) override
     {
         if (!payload)
             return World::HandleMessage(record, payload);
-        Creation creation{record.dwData, "", {}, {}, {}, {}};
+        Creation creation{record.dwData, "", {}, {}, {}, {}, {}};
         switch (record.dwData)
         {
-        case 1:
         case 10:
+            creation.litter = *static_cast<const LitterCreationRequest*>(payload);
+            creation.keyword = creation.litter.szKeyword;
+            break;
+        case 1:
             creation.scenery = *static_cast<const SceneryCreationRequest*>(payload);
             creation.keyword = creation.scenery.szKeyword;
             break;
@@ -178,7 +181,7 @@ protected:
         map = std::make_unique<WorldMap>(16, 16, WorldMap::kDefaultCellSize, "");
         messages = std::make_unique<MessageHandler>();
         objects = std::make_unique<ObjectManager>();
-        world->m_pPlayer = &player;
+        world->m_pPlayer = std::make_unique<Player>(u"Tester");
     }
     ~WorldScripting() override
     {
@@ -237,9 +240,15 @@ protected:
         return n;
     }
 
+    void SetValidBuildings(std::initializer_list<int32_t> types)
+    {
+        world->m_NumValidBuildings = 0;
+        for (int32_t type : types)
+            world->m_ValidBuildingIDs[world->m_NumValidBuildings++] = type;
+    }
+
     testsupport::RecordingReportSink reports;
     testsupport::TempDir dir;
-    Player player{u"Tester"};
     std::unique_ptr<ScriptWorld> world;
     std::unique_ptr<WorldMap> map;
     std::unique_ptr<MessageHandler> messages;
@@ -265,7 +274,7 @@ TEST_F(WorldScripting, ParkFiguresReadWithTheirTypes)
     world->m_BuildingsConstructed = 6;
     world->m_iParkRating = 64;
     world->m_bSandbox = true;
-    player.Cash = 2500.0f;
+    world->m_pPlayer->Cash = 2500.0f;
 
     EXPECT_EQ(Read(WV_GuestCount).data, 12u);
     EXPECT_EQ(Read(WV_GuestCount).type, static_cast<uint32_t>(SCRIPT_VALUE_UINT));
@@ -322,7 +331,7 @@ TEST_F(WorldScripting, FlagsVariablesAndObjectivesKeepToTheirRanges)
     EXPECT_EQ(Read(WV_ScenarioObj, 2).data, 1u);
 
     Write(WV_PlayerCash, 0, ScriptValue::UInt(40));
-    EXPECT_FLOAT_EQ(player.Cash, 40.0f);
+    EXPECT_FLOAT_EQ(world->m_pPlayer->Cash, 40.0f);
     // Other ids are not written.
     Write(WV_GuestCount, 0, ScriptValue::UInt(40));
     EXPECT_EQ(Read(WV_GuestCount).data, 0u);
@@ -395,10 +404,10 @@ TEST_F(WorldScripting, AScriptLaysOutPathsQueuesBuildingsGuestsAndStaff)
     EXPECT_EQ(made[0].keyword, "CAFE");
     EXPECT_EQ(made[0].building.iGridX, 4);
     EXPECT_EQ(made[0].building.iGridY, 5);
-    EXPECT_EQ(made[0].building.dwRotation, 1u);
+    EXPECT_EQ(made[0].building.iRotation, 1);
     EXPECT_FLOAT_EQ(made[0].building.fPrice, 2.5f);
-    EXPECT_EQ(made[0].building.dwAge, 3u);
-    EXPECT_EQ(made[0].building.bBroken, 1);
+    EXPECT_EQ(made[0].building.iBuildingAge, 3);
+    EXPECT_EQ(made[0].building.bCreatedBroken, 1);
     for (size_t i = 1; i <= 2; ++i)
     {
         EXPECT_EQ(made[i].kind, 1u);
@@ -410,19 +419,20 @@ TEST_F(WorldScripting, AScriptLaysOutPathsQueuesBuildingsGuestsAndStaff)
         EXPECT_EQ(made[i].scenery.dwOwner, 0xFFFFFFFEu);
     }
     EXPECT_EQ(made[3].kind, 10u);
-    EXPECT_EQ(made[3].scenery.iGridX, 8);
+    EXPECT_EQ(made[3].litter.iGridX, 8);
     EXPECT_EQ(made[4].kind, 3u);
-    EXPECT_FLOAT_EQ(made[4].guest.fX, 100.0f);
-    EXPECT_FLOAT_EQ(made[4].guest.fY, 300.0f);
-    EXPECT_FLOAT_EQ(made[4].guest.fZ, 0.0f);
-    EXPECT_EQ(made[4].guest.bAtEntrance, 0);
-    EXPECT_LT(made[4].guest.dwHours, 24u);
+    EXPECT_FLOAT_EQ(made[4].guest.position.x, 100.0f);
+    EXPECT_FLOAT_EQ(made[4].guest.position.y, 300.0f);
+    EXPECT_FLOAT_EQ(made[4].guest.position.z, 0.0f);
+    EXPECT_EQ(made[4].guest.bStartsAtEntrance, 0);
+    EXPECT_LT(made[4].guest.iHoursInPark, 24);
+    EXPECT_GE(made[4].guest.iHoursInPark, 0);
     for (size_t i = 5; i <= 8; ++i)
     {
         ASSERT_EQ(made[i].kind, 3u);
         // Each random guest stands on a footpath cell (cells are 32 x 64 map units).
-        const int cx = static_cast<int>(made[i].guest.fX / 32.0f);
-        const int cy = static_cast<int>(made[i].guest.fY / 64.0f);
+        const int cx = static_cast<int>(made[i].guest.position.x / 32.0f);
+        const int cy = static_cast<int>(made[i].guest.position.y / 64.0f);
         EXPECT_NE(map->GetFlags({cx, cy}) & CELL_FOOTPATH, 0u) << cx << "," << cy;
     }
     // No staff room: no staff.
@@ -532,7 +542,7 @@ TEST_F(WorldScripting, BuildingFiguresCountTheRightBuildings)
     bumpers->broken = true;
     EXPECT_FALSE(IsScriptValueTrue(Read(WV_AllBuildingsOperating)));
 
-    world->m_ValidBuildingIDs = {0, 2};
+    SetValidBuildings({0, 2});
     EXPECT_TRUE(IsScriptValueTrue(Read(WV_BuildTreeExist)));
     coaster->constructing = true;
     EXPECT_FALSE(IsScriptValueTrue(Read(WV_BuildTreeExist)));
@@ -568,7 +578,7 @@ TEST_F(WorldScripting, BuildTypeChecksFollowValidityLocksLimitsAndTrees)
     params.AddBuildingData(1, "TREE", "ENTRY");
     params.AddBuildingData(1, "MAXINSTANCES", "2");
     params.AddBuildingData(2, "NEEDS_UNLOCKING", "Yes");
-    world->m_ValidBuildingIDs = {0, 1, 2};
+    SetValidBuildings({0, 1, 2});
 
     EXPECT_TRUE(world->IsValidBuildingType(1));
     EXPECT_FALSE(world->IsValidBuildingType(3));
@@ -658,7 +668,7 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
     DayLength day(240);
     world = nullptr;
     world = std::make_unique<ScriptWorld>();
-    world->m_pPlayer = &player;
+    world->m_pPlayer = std::make_unique<Player>(u"Tester");
     world->createOnRequest = true;
     map = std::make_unique<WorldMap>(128, 128, WorldMap::kDefaultCellSize, "");
     WorldScript* script = world->GetScriptManager().LoadWorldScript(
@@ -684,7 +694,7 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
     {
         if (made.kind != OBJECT_GUEST)
             continue;
-        const GridPos cell = WorldMap::WorldToGrid({made.guest.fX, made.guest.fY, 0.0f});
+        const GridPos cell = WorldMap::WorldToGrid({made.guest.position.x, made.guest.position.y, 0.0f});
         EXPECT_NE(map->GetFlags(cell) & CELL_FOOTPATH, 0u) << cell.x << "," << cell.y;
     }
     const auto staff = std::find_if(world->creations.begin(), world->creations.end(),
@@ -692,7 +702,7 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
     ASSERT_NE(staff, world->creations.end());
     EXPECT_EQ(objects->GetObject(staff->staff.dwBuilding)->GetName(), std::string("STAFFSMALL"));
     EXPECT_FLOAT_EQ(world->GetGameDayTime(), 10.0f);
-    EXPECT_FLOAT_EQ(player.Cash, 20000.0f);
+    EXPECT_FLOAT_EQ(world->m_pPlayer->Cash, 20000.0f);
 
     // The startup State moved on at once to Running; the objective waits for 50 guests.
     EXPECT_EQ(script->GetStateName(script->GetCurrentState()), "Running");

@@ -2,11 +2,11 @@
 // up for one test, and helpers for reports and message records.
 #pragma once
 
+#include "scripts/ObjectStates.h"
 #include "tests/support/TestSupport.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
-#include "scripts/ObjectStates.h"
 #include "world/StaticObject.h"
 #include "world/World.h"
 #include "world/WorldMap.h"

@@ -1,0 +1,100 @@
+// The sample scenario built from the sample data as the game would build it, run for 10,000 frames.
+#include "engine/core/GameParameters.h"
+#include "engine/render/ModelManager.h"
+#include "park/ParkObjectKinds.h"
+#include "park/ParkWorldServices.h"
+#include "scripts/WorldScript.h"
+#include "tests/support/TestSupport.h"
+#include "world/MessageHandler.h"
+#include "world/ObjectKinds.h"
+#include "world/Player.h"
+#include "world/World.h"
+#include "world/WorldMap.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <tuple>
+
+namespace
+{
+
+const std::string kSampleData = std::string(TW_SOURCE_DIR) + "/sample-data";
+
+// The flags the grid text asks for at each cell: a 32 x 32 area from (48, 16), '.' walkable ground (0x80000001),
+// '#' footpath on walkable ground (0x90000001); everything else 0x20000000.
+uint32_t ExpectedFlags(const std::vector<std::string>& rows, int x, int y)
+{
+    const int r = y - 16, c = x - 48;
+    if (r < 0 || c < 0 || r >= static_cast<int>(rows.size()) || c >= static_cast<int>(rows[r].size()))
+        return 0x20000000u;
+    return rows[r][c] == '#' ? 0x90000001u : 0x80000001u;
+}
+
+} // namespace
+
+TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnError)
+{
+    testsupport::ScopedCurrentDir cwd(kSampleData);
+    testsupport::RecordingReportSink reports;
+    GameParameters parameters("data/script/gameparameters.pis");
+    ClearObjectKinds();
+    RegisterParkObjectKinds();
+    RegisterParkWorldServices();
+    g_ModelManager.Init(1000, false);
+    {
+        World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        ASSERT_TRUE(world.IsBuilt());
+        EXPECT_EQ(world.m_NumValidBuildings, 2);
+        EXPECT_EQ(world.m_iObjectiveCount, 1);
+        // A 720 s day opens at 270 s.
+        EXPECT_FLOAT_EQ(world.GetGameTime(), 270.0f);
+
+        // Every model the scenario can show is there (the placeholder model under each name).
+        const std::vector<std::string> models = world.GetPreloadList();
+        EXPECT_GT(models.size(), 10u);
+        for (const std::string& name : models)
+            EXPECT_NE(g_ModelManager.Load(name.c_str()), 0u) << name;
+
+        // The grid is the one its source text describes.
+        std::istringstream text(testsupport::ReadText(kSampleData + "/src/maps/BaycrestGrid.txt"));
+        std::vector<std::string> rows;
+        for (std::string line; std::getline(text, line);)
+        {
+            if (line.rfind("//", 0) != 0)
+                rows.push_back(line);
+        }
+        ASSERT_EQ(rows.size(), 32u);
+        ASSERT_TRUE(g_pWorldMap->IsGridLoaded());
+        int mismatches = 0;
+        for (int x = 0; x < 128; ++x)
+        {
+            for (int y = 0; y < 128; ++y)
+                mismatches += g_pWorldMap->GetFlags({x, y}) != ExpectedFlags(rows, x, y) ? 1 : 0;
+        }
+        EXPECT_EQ(mismatches, 0);
+        // The footpath runs from the entrance's row into the park, past the arrival point.
+        EXPECT_EQ(g_pWorldMap->GetFlags({64, 16}) & 0x10000000u, 0x10000000u);
+        EXPECT_EQ(g_pWorldMap->GetFlags(WorldMap::WorldToGrid({2048.0f, 2048.0f, 0.0f})) & 0x10000000u, 0x10000000u);
+
+        for (int frame = 0; frame < 10000; ++frame)
+            world.Update(1.0f / 30.0f);
+        // 10,000 frames at 30 a second: 333.3 game seconds later, 20:07 of day 0.
+        EXPECT_NEAR(world.GetGameTime(), 270.0f + 10000.0f / 30.0f, 0.2f);
+        EXPECT_EQ(world.GetGameDay(), 0);
+        EXPECT_EQ(world.GetHour(), 20);
+        EXPECT_EQ(world.GetPlayer()->Cash, 25000.0f);
+        // The rating and the averages keep coming every 10 s.
+        EXPECT_EQ(g_pMessageHandler->GetPendingMessages().size(), 2u);
+        // The world script left its startup State for the one that watches the objective.
+        const WorldScript* script = world.GetWorldScript();
+        ASSERT_NE(script, nullptr);
+        ASSERT_LT(script->GetCurrentState(), script->GetNumStates());
+        EXPECT_EQ(script->GetStateName(script->GetCurrentState()), "Running");
+    }
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
+    ClearObjectKinds();
+    SetParkServices(nullptr);
+}

@@ -1,0 +1,210 @@
+// Tests of guest arrivals (the timer, the target and interval, the requests through the entrance) and of the
+// floating texts (rising, fading, standing still, expiring).
+#include "tests/world/ParkTestSupport.h"
+
+#include "platform/Random.h"
+#include "scripts/WorldParams.h"
+#include "world/FloatingTextList.h"
+#include "world/GuestArrivals.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+using parktest::RecordingPark;
+using parktest::Scenario;
+using worldtest::Probe;
+
+namespace
+{
+
+struct ArrivalPark
+{
+    ArrivalPark() : world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false) {}
+
+    Probe* MakeBuilding(const char* name)
+    {
+        auto* probe = static_cast<Probe*>(g_pObjectManager->CreateObject(name, OBJECT_BUILDING));
+        probe->SetType(OBJECT_BUILDING);
+        return probe;
+    }
+    GuestArrivals& Arrivals() { return *world.GetGuestArrivals(); }
+
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    World world;
+};
+
+} // namespace
+
+TEST(GuestArrivals, TheFirstGuestComesAfterEightSecondsThenEveryHalfDayOverTheTarget)
+{
+    platform::SRand(7);
+    ArrivalPark p;
+    p.MakeBuilding("KIOSK");
+    p.MakeBuilding("ENTRANCE");
+    p.world.m_iParkRating = 50;
+    p.Arrivals().Update(7.9f);
+    EXPECT_EQ(p.world.m_NumGuests, 0);
+    p.Arrivals().Update(0.1f);
+    ASSERT_EQ(p.world.m_NumGuests, 1);
+    // 50 x 0.01 x 2 buildings x 20 = 20; half of a 240 s day over 20 guests is 6 s.
+    EXPECT_EQ(p.Arrivals().GetTarget(), 20);
+    EXPECT_FLOAT_EQ(p.Arrivals().GetInterval(), 6.0f);
+    EXPECT_FLOAT_EQ(p.Arrivals().GetCountdown(), 6.0f);
+    // The guest comes through the entrance at the arrival point, as one of the scenario's guest types.
+    const std::vector<BaseObject*> guests = g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST);
+    ASSERT_EQ(guests.size(), 1u);
+    EXPECT_EQ(std::tuple(guests[0]->GetWorldPosition().x, guests[0]->GetWorldPosition().y),
+              std::tuple(2048.0f, 2048.0f));
+    EXPECT_TRUE(std::string(guests[0]->GetName()) == "MAN" || std::string(guests[0]->GetName()) == "WOMAN");
+    bool entered = false;
+    for (const worldtest::Seen& seen : Probe::Delivered())
+        entered |= seen.receiver == guests[0]->GetID() && seen.type == MT_STATECHANGE && seen.data == STATE_STARTUP;
+    EXPECT_TRUE(entered);
+    // Through the World's frame: one more guest per interval, both guest types over time.
+    for (int i = 0; i < 10 * 6; ++i)
+        p.world.Update(1.0f);
+    EXPECT_EQ(p.world.m_NumGuests, 11);
+    std::set<std::string> types;
+    for (BaseObject* guest : g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST))
+        types.insert(guest->GetName());
+    EXPECT_EQ(types, (std::set<std::string>{"MAN", "WOMAN"}));
+}
+
+TEST(GuestArrivals, TheTargetFollowsRatingBuildingsAndUnhappyDeparturesWithinItsBounds)
+{
+    ArrivalPark p;
+    for (int i = 0; i < 10; ++i)
+        p.MakeBuilding("KIOSK");
+    struct Case
+    {
+        int rating;
+        int unhappyMen, unhappyWomen;
+        int target;
+    };
+    // Rating 50 and 10 buildings: 100; 30 unhappy departures today: 70; rating 0: the least, 20.
+    for (const Case& c : {Case{50, 0, 0, 100}, Case{50, 10, 20, 70}, Case{0, 0, 0, 20}, Case{100, 0, 0, 200},
+                          Case{50, 100, 0, 20}, Case{7, 0, 0, 20}, Case{11, 0, 0, 22}})
+    {
+        p.world.m_iParkRating = c.rating;
+        p.world.m_TodayGuestUnhappyDepart[0] = c.unhappyMen;
+        p.world.m_TodayGuestUnhappyDepart[1] = c.unhappyWomen;
+        p.Arrivals().Recompute();
+        EXPECT_EQ(p.Arrivals().GetTarget(), c.target) << c.rating << " " << c.unhappyMen;
+        EXPECT_FLOAT_EQ(p.Arrivals().GetInterval(), 120.0f / static_cast<float>(c.target));
+    }
+    // Rating 100 with a full building pool would ask for 10,000 guests: 1490.
+    while (g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING) < 500)
+        p.MakeBuilding("KIOSK");
+    p.world.m_iParkRating = 100;
+    p.world.m_TodayGuestUnhappyDepart[0] = p.world.m_TodayGuestUnhappyDepart[1] = 0;
+    p.Arrivals().Recompute();
+    EXPECT_EQ(p.Arrivals().GetTarget(), 1490);
+}
+
+TEST(GuestArrivals, NoOpenEntranceNoTypesOrAFullParkBringNoGuestButTheTimerGoesOn)
+{
+    ArrivalPark p;
+    p.MakeBuilding("KIOSK");
+    // No entrance at all.
+    p.Arrivals().Update(8.0f);
+    EXPECT_EQ(p.world.m_NumGuests, 0);
+    EXPECT_FLOAT_EQ(p.Arrivals().GetCountdown(), 6.0f);
+    // A closed entrance.
+    p.MakeBuilding("ENTRANCE");
+    p.park.entranceOpen = false;
+    p.Arrivals().Update(6.0f);
+    EXPECT_EQ(p.world.m_NumGuests, 0);
+    // Open, but the park already holds its target.
+    p.park.entranceOpen = true;
+    p.world.m_NumGuests = 20;
+    p.Arrivals().Update(6.0f);
+    EXPECT_EQ(p.world.m_NumGuests, 20);
+    p.world.m_NumGuests = 19;
+    p.Arrivals().Update(6.0f);
+    EXPECT_EQ(p.world.m_NumGuests, 20);
+}
+
+TEST(GuestArrivals, AScenarioWithoutGuestTypesBringsNobody)
+{
+    Scenario scenario;
+    parktest::WriteScrambled(scenario.Dir().File("data/script/guestextra.ble"), "// no guests\n");
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+    ASSERT_EQ(g_pWorldParams->GetGuestCount(), 0u);
+    auto* entrance = g_pObjectManager->CreateObject("ENTRANCE", OBJECT_BUILDING);
+    entrance->SetType(OBJECT_BUILDING);
+    for (int i = 0; i < 30; ++i)
+        world.Update(1.0f);
+    EXPECT_EQ(world.m_NumGuests, 0);
+    EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_GUEST), 0u);
+}
+
+TEST(GuestArrivals, WithoutGameDataTablesNobodyIsAskedFor)
+{
+    // A park of the object framework alone: a World, messages and objects, but no tables of guest types.
+    worldtest::Park park;
+    park.Make(OBJECT_BUILDING, "ENTRANCE");
+    GuestArrivals arrivals;
+    arrivals.Update(8.0f);
+    EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_GUEST), 0u);
+    EXPECT_TRUE(park.TakeReports().empty());
+}
+
+TEST(FloatingTexts, ARisingTextClimbsAndFadesOverItsTimeThenGoes)
+{
+    FloatingTextList list;
+    list.Add(100.0f, 3.0f, 200.0f, u"+$250", 0xFF20C040u, FloatingTextList::kRising, 10.0f, 2.0f);
+    list.Add(1.0f, 2.0f, 3.0f, u"here", 0x80FFFFFFu, 0, 10.0f, 4.0f);
+    ASSERT_EQ(list.GetTexts().size(), 2u);
+    const FloatingText& rising = list.GetTexts()[0];
+    EXPECT_EQ(rising.text, u"+$250");
+    list.Update(11.0f);
+    // Half way: half the alpha (255 - 127.5, cut to 127) and half of the 10-unit climb; the colour stays.
+    EXPECT_EQ(rising.colour, 0x7F20C040u);
+    EXPECT_FLOAT_EQ(rising.y, 8.0f);
+    EXPECT_EQ(std::tuple(rising.x, rising.z), std::tuple(100.0f, 200.0f));
+    list.Update(11.5f);
+    EXPECT_EQ(rising.colour >> 24, 63u);
+    list.Update(12.0f);
+    EXPECT_EQ(list.GetTexts()[0].colour, 0x0020C040u);
+    EXPECT_FLOAT_EQ(list.GetTexts()[0].y, 13.0f);
+    list.Update(12.001f);
+    ASSERT_EQ(list.GetTexts().size(), 1u);
+    // A still text keeps its place and colour until its time is over.
+    const FloatingText& still = list.GetTexts()[0];
+    EXPECT_EQ(still.text, u"here");
+    EXPECT_EQ(std::tuple(still.y, still.colour), std::tuple(2.0f, 0x80FFFFFFu));
+    list.Update(14.0f);
+    EXPECT_EQ(list.GetTexts().size(), 1u);
+    list.Update(14.5f);
+    EXPECT_TRUE(list.GetTexts().empty());
+}
+
+TEST(FloatingTexts, TextsAreCopiedKeptInOrderAndNeverFadeBelowZero)
+{
+    FloatingTextList list;
+    std::u16string text = u"-$40";
+    list.Add(0, 0, 0, text.c_str(), 0xFF0000FFu, FloatingTextList::kRising, 5.0f, 1.0f);
+    list.Add(0, 0, 0, nullptr, 0xFF0000FFu, FloatingTextList::kRising, 5.0f, 10.0f);
+    text[0] = u'+';
+    EXPECT_EQ(list.GetTexts()[0].text, u"-$40");
+    EXPECT_EQ(list.GetTexts()[1].text, u"");
+    // Read before it started (a clock set back): the text sinks below its base but is never more than opaque.
+    list.Update(4.0f);
+    EXPECT_EQ(list.GetTexts()[0].colour >> 24, 255u);
+    EXPECT_FLOAT_EQ(list.GetTexts()[0].y, -10.0f);
+    list.Update(6.0f);
+    EXPECT_EQ(list.GetTexts()[0].colour >> 24, 0u);
+    EXPECT_EQ(list.GetTexts()[1].colour >> 24, 229u);
+    // A text with no time at all goes as soon as time passes.
+    list.Add(0, 0, 0, u"x", 0xFFFFFFFFu, FloatingTextList::kRising, 6.0f, 0.0f);
+    list.Update(6.0f);
+    EXPECT_EQ(list.GetTexts().size(), 3u);
+    list.Update(6.5f);
+    EXPECT_EQ(list.GetTexts().size(), 1u);
+}

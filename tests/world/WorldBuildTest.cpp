@@ -1,0 +1,295 @@
+// Tests of building a park from a world file: what a fresh park holds and starts with, the scenario texts and
+// building types it reads, and the world files and game parameters it refuses.
+#include "tests/world/ParkTestSupport.h"
+
+#include "scripts/WorldParams.h"
+#include "world/FloatingTextList.h"
+#include "world/GuestArrivals.h"
+#include "world/Path.h"
+#include "world/PathTileSet.h"
+#include "world/Player.h"
+#include "world/SkyDome.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
+using parktest::RecordingPark;
+using parktest::Scenario;
+using worldtest::Probe;
+
+TEST(WorldBuild, AFreshParkOpensAtNineWithItsMoneyTablesMapAndManagers)
+{
+    Scenario scenario(240);
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr,
+                scenario
+                    .WriteStandardWorldFile({{"WORLD_STATUS_TITLE", "\"Bay\""},
+                                             {"SCENARIO_OBJ_DESCRIPTION", "\"Grow\""},
+                                             {"SCENARIO_OBJ_OBJECTIVES", "\"Two things\""},
+                                             {"SCENARIO_OBJ_NUMBER", "2.7"},
+                                             {"SCENARIO_OBJ_0", "\"first\""},
+                                             {"SCENARIO_OBJ_1", "\"second\""},
+                                             {"SCENARIO_OBJ_2", "\"beyond the count\""},
+                                             {"SCENARIO_OBJ_TITLE", "\"Goals\""},
+                                             {"MESSAGE_0", "\"FEEDBACK_A\""},
+                                             {"MESSAGE_1", "\"FEEDBACK_B\""},
+                                             {"MESSAGE_3", "\"FEEDBACK_AFTER_A_GAP\""}})
+                    .c_str(),
+                false);
+    ASSERT_TRUE(world.IsBuilt());
+    EXPECT_TRUE(reports.boxes.empty()) << reports.boxes[0].text;
+    EXPECT_EQ(g_pWorld, &world);
+    EXPECT_FALSE(world.IsStartingUp());
+
+    // 09:00 of day 0: 9/24 of a 240 s day is 90 s; staff feedback 3 hours later.
+    EXPECT_FLOAT_EQ(world.GetGameTime(), 90.0f);
+    EXPECT_FLOAT_EQ(world.GetGameDayTime(), 9.0f);
+    EXPECT_EQ(world.GetHour(), 9);
+    EXPECT_EQ(world.GetMinute(), 0);
+    EXPECT_EQ(world.GetGameDay(), 0);
+    EXPECT_FLOAT_EQ(world.m_fNextStaffFeedbackTime, 120.0f);
+    EXPECT_EQ(std::tuple(world.GetGameSpeedLevel(), world.GetGameSpeed(), world.IsPaused()),
+              std::tuple(0, 1.0f, false));
+
+    ASSERT_NE(world.GetPlayer(), nullptr);
+    EXPECT_EQ(world.GetPlayer()->Cash, 25000.0f);
+    EXPECT_EQ(std::u16string(world.GetPlayer()->Name), u"Test Player");
+    EXPECT_TRUE(world.m_bBreakDownsAllowed);
+    EXPECT_TRUE(world.m_bAllowLitter);
+    EXPECT_EQ(world.GetParkRating(), 50);
+    for (int i = 0; i < World::AV_COUNT; ++i)
+        EXPECT_EQ(world.GetGuestAverage(i), 0.5f);
+    EXPECT_EQ(world.m_fLowestGuestAverage, 0.5f);
+    EXPECT_EQ(world.m_ScriptFlags, 0u);
+    EXPECT_EQ(world.m_NumGuests + world.m_NumBuildings, 0);
+
+    // The scenario's texts; the objective count is cut to a whole number.
+    EXPECT_EQ(world.m_StatusTitle, "Bay");
+    EXPECT_EQ(world.m_ObjectiveDescription, "Grow");
+    EXPECT_EQ(world.m_ObjectivesText, "Two things");
+    EXPECT_EQ(world.m_iObjectiveCount, 2);
+    EXPECT_EQ(world.m_ObjectiveTexts[0], "first");
+    EXPECT_EQ(world.m_ObjectiveTexts[1], "second");
+    EXPECT_EQ(world.m_ObjectiveTexts[2], "");
+    EXPECT_EQ(world.m_ObjectiveTitle, "Goals");
+    // Suppressed feedback types are read up to the first missing number.
+    ASSERT_NE(park.feedback, nullptr);
+    EXPECT_EQ(park.feedback->suppressed, (std::vector<std::string>{"FEEDBACK_A", "FEEDBACK_B"}));
+    EXPECT_EQ(park.rescue->scheduled, 1);
+
+    // Everything the park owns exists and is the one the globals name.
+    EXPECT_EQ(world.GetWorldMap(), g_pWorldMap);
+    EXPECT_EQ(std::tuple(g_pWorldMap->GetWidth(), g_pWorldMap->GetHeight(), g_pWorldMap->GetCellSize()),
+              std::tuple(128, 128, 64));
+    EXPECT_TRUE(g_pWorldMap->IsGridLoaded());
+    EXPECT_EQ(world.GetWorldParams(), g_pWorldParams);
+    EXPECT_EQ(g_pWorldParams->GetGuestCount(), 2u);
+    EXPECT_NE(g_pMessageHandler, nullptr);
+    EXPECT_NE(g_pObjectManager, nullptr);
+    EXPECT_NE(g_pPath, nullptr);
+    EXPECT_NE(g_pPathTileSet, nullptr);
+    ASSERT_NE(world.GetGuestArrivals(), nullptr);
+    EXPECT_EQ(world.GetGuestArrivals()->GetCountdown(), 8.0f);
+    EXPECT_NE(world.GetFloatingTexts(), nullptr);
+    // The sky stands over the map's centre: 512 + 4 x 64 scene units, with the location's surround.
+    EXPECT_EQ(std::tuple(g_SkyDome.GetCentre().x, g_SkyDome.GetCentre().z), std::tuple(768.0f, 768.0f));
+    EXPECT_EQ(g_SkyDome.GetCloudName(), "Surround_02.tm");
+    // Four loading steps of the build and one per model, of 370: the two guest types' models and the man's two
+    // walk animations, the eight built-in staff's models and the bench.
+    EXPECT_EQ(world.GetPreloadList().size(), 2u + 2u + 8u + 1u);
+    EXPECT_FLOAT_EQ(world.GetLoadProgress(), 17.0f / 370.0f);
+
+    // The rating and the averages are recomputed 10 game seconds after the start, then every 10 s.
+    const auto& pending = g_pMessageHandler->GetPendingMessages();
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_EQ(std::tuple(pending[0].dwType, pending[0].dwSender, pending[0].dwReciever, pending[0].fTime),
+              std::tuple(uint32_t{MT_UPDATERATING}, kWorldID, kWorldID, 100.0f));
+    EXPECT_EQ(std::tuple(pending[1].dwType, pending[1].fTime), std::tuple(uint32_t{MT_UPDATEAVERAGES}, 100.0f));
+}
+
+TEST(WorldBuild, FiguresTouchedWhileTheParkIsBuiltStartAfreshAndTheParkGoesInOrder)
+{
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    // The first rescue offer is scheduled in the middle of the build; whatever changed the park's figures by then
+    // (as a scenario's start-up does) is cleared when the build ends.
+    bool startingUp = false, loading = false;
+    park.onSchedule = [&startingUp, &loading]
+    {
+        World& w = *g_pWorld;
+        startingUp = w.IsStartingUp();
+        loading = w.IsLoading();
+        w.m_TotalGuestArrive[0] = w.m_TodayGuestArrive[1] = w.m_TotalGuestDepart[1] = w.m_TodayGuestDepart[0] = 4;
+        w.m_TotalGuestUnhappyDepart[0] = w.m_TodayGuestUnhappyDepart[1] = 4;
+        w.m_fGuestAverages[World::AV_CLEAN] = w.m_fAnimalHappyAverage = w.m_fLowestGuestAverage = 0.1f;
+        w.m_fIncomeToday = w.m_fDemolishIncomeToday = w.m_fAttractIncomeToday = w.m_fRetailIncomeToday = 7.0f;
+        w.m_fCostsToday = w.m_fConstructCostToday = w.m_fSceneryCostToday = w.m_fWagesCostToday = 7.0f;
+        w.m_fStockCostToday = w.m_fAverageProfit = w.m_fAverageCost = w.m_fAverageIncome = 7.0f;
+        w.m_fAnimalIncomeTotal = 7.0f;
+        w.m_BuildingsConstructed = w.m_DiffBuildingsConstructed = w.m_BuildingsLeftToBuild = 2;
+        w.m_bBreakDownsAllowed = w.m_bAllowLitter = false;
+        w.m_iParkRating = 3;
+    };
+    auto world = std::make_unique<World>(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), true);
+    ASSERT_TRUE(world->IsBuilt());
+    EXPECT_TRUE(startingUp);
+    EXPECT_TRUE(loading);
+    EXPECT_FALSE(world->IsLoading());
+    const World& w = *world;
+    for (int g = 0; g < 2; ++g)
+    {
+        EXPECT_EQ(std::tuple(w.m_TotalGuestArrive[g], w.m_TodayGuestArrive[g], w.m_TotalGuestDepart[g],
+                             w.m_TodayGuestDepart[g], w.m_TotalGuestUnhappyDepart[g], w.m_TodayGuestUnhappyDepart[g]),
+                  std::tuple(0, 0, 0, 0, 0, 0));
+    }
+    EXPECT_EQ(std::tuple(w.m_fGuestAverages[World::AV_CLEAN], w.m_fAnimalHappyAverage, w.m_fLowestGuestAverage),
+              std::tuple(0.5f, 0.5f, 0.5f));
+    for (float figure :
+         {w.m_fIncomeToday, w.m_fDemolishIncomeToday, w.m_fAttractIncomeToday, w.m_fRetailIncomeToday, w.m_fCostsToday,
+          w.m_fConstructCostToday, w.m_fSceneryCostToday, w.m_fWagesCostToday, w.m_fStockCostToday, w.m_fAverageProfit,
+          w.m_fAverageCost, w.m_fAverageIncome, w.m_fAnimalIncomeTotal})
+        EXPECT_EQ(figure, 0.0f);
+    EXPECT_EQ(std::tuple(w.m_BuildingsConstructed, w.m_DiffBuildingsConstructed, w.m_BuildingsLeftToBuild),
+              std::tuple(0, 0, 0));
+    // Breakdowns and litter are allowed after the offer is scheduled; the rating is set later still.
+    EXPECT_TRUE(w.m_bBreakDownsAllowed && w.m_bAllowLitter);
+    EXPECT_EQ(w.GetParkRating(), 50);
+    // No surround model loads yet, so the sky's surround is off.
+    EXPECT_FALSE(g_SkyDome.IsEnabled());
+
+    // Taken down: the objects first, then the managers in their order.
+    auto* guest = g_pObjectManager->CreateObject("MAN", OBJECT_GUEST);
+    const std::string gone = "dtor " + std::to_string(guest->GetID());
+    Probe::Journal().clear();
+    world.reset();
+    EXPECT_EQ(Probe::Journal(),
+              (std::vector<std::string>{gone, "gone mechanics", "gone zookeepers", "gone cleaning", "gone feedback",
+                                        "gone construction", "gone research", "gone rescue"}));
+}
+
+TEST(WorldBuild, BuildingTypesAreReadUpToTheFirstMissingNumberAndUnknownOnesAreLeftOut)
+{
+    Scenario scenario;
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr,
+                scenario
+                    .WriteStandardWorldFile({{"BUILDING_0", "\"KIOSK\""},
+                                             {"BUILDING_1", "\"NO_SUCH_TYPE\""},
+                                             {"BUILDING_2", "\"ENTRANCE\""},
+                                             {"BUILDING_4", "\"KIOSK\""}})
+                    .c_str(),
+                false);
+    ASSERT_TRUE(world.IsBuilt());
+    ASSERT_EQ(world.m_NumValidBuildings, 2);
+    EXPECT_EQ(world.m_ValidBuildingIDs[0], g_pWorldParams->FindBuilding("KIOSK"));
+    EXPECT_EQ(world.m_ValidBuildingIDs[1], g_pWorldParams->FindBuilding("ENTRANCE"));
+    EXPECT_NE(reports.debug.find("NO_SUCH_TYPE"), std::string::npos);
+    EXPECT_TRUE(reports.boxes.empty());
+    // The offered buildings' models come first, in offer order; the built-in staff's models follow the guests'.
+    const std::vector<std::string> models = world.GetPreloadList();
+    ASSERT_GE(models.size(), 2u);
+    EXPECT_EQ(models[0], "Data/Models/D_Ezize/KIOSK.tm");
+    EXPECT_EQ(models[1], "Data/Models/D_Ezize/ENTRANCE.tm");
+    EXPECT_EQ(models[2], "Data/Models/D_Ezize/Characters/.tm");
+    EXPECT_EQ(models[3], "Data/Models/D_Ezize/Characters/man_walk_00.tm");
+    EXPECT_EQ(models[4], "Data/Models/D_Ezize/Characters/man_walk_01.tm");
+    EXPECT_NE(std::find(models.begin(), models.end(), "Data/Models/D_Ezize/Characters/Staff/mechanic_mesh.tm"),
+              models.end());
+    EXPECT_FLOAT_EQ(world.GetLoadProgress(), static_cast<float>(4 + models.size()) / 370.0f);
+}
+
+TEST(WorldBuild, MoreThan128BuildingTypesAndTooManyObjectivesAreCutWithAReport)
+{
+    Scenario scenario;
+    std::vector<std::pair<std::string, std::string>> entries = {{"SCENARIO_OBJ_NUMBER", "9"}};
+    for (int n = 0; n < 131; ++n)
+        entries.push_back({"BUILDING_" + std::to_string(n), "\"KIOSK\""});
+    for (int n = 0; n < 5; ++n)
+        entries.push_back({"SCENARIO_OBJ_" + std::to_string(n), "\"objective " + std::to_string(n) + "\""});
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr, scenario.WriteStandardWorldFile(entries).c_str(), false);
+    ASSERT_TRUE(world.IsBuilt());
+    EXPECT_EQ(world.m_NumValidBuildings, 128);
+    EXPECT_NE(reports.debug.find("BUILDING_128"), std::string::npos);
+    EXPECT_EQ(world.m_iObjectiveCount, 4);
+    EXPECT_EQ(world.m_ObjectiveTexts[3], "objective 3");
+    EXPECT_NE(reports.debug.find("SCENARIO_OBJ_NUMBER"), std::string::npos);
+
+    // A negative count is no objectives.
+    Scenario again;
+    testsupport::RecordingReportSink more;
+    World negative(nullptr, nullptr, again.WriteStandardWorldFile({{"SCENARIO_OBJ_NUMBER", "-2"}}).c_str(), false);
+    EXPECT_EQ(negative.m_iObjectiveCount, 0);
+    EXPECT_NE(more.debug.find("SCENARIO_OBJ_NUMBER"), std::string::npos);
+}
+
+TEST(WorldBuild, MissingKeysAreReportedInOrderAndAParkWithoutALocationIsNotBuilt)
+{
+    Scenario scenario;
+    testsupport::RecordingReportSink reports;
+    const std::string file = scenario.WriteWorldFile({{"WORLD_PAVEMENT_TILESET", "\"x\""}});
+    World world(nullptr, nullptr, file.c_str(), false);
+    EXPECT_FALSE(world.IsBuilt());
+    ASSERT_EQ(reports.boxes.size(), 4u);
+    EXPECT_EQ(reports.boxes[0].text, "no WORLD_LEVEL in world script - " + file);
+    EXPECT_EQ(reports.boxes[1].text, "no WORLD_PATHTILEINFO in world script - " + file);
+    EXPECT_EQ(reports.boxes[2].text, "no WORLD_SCRIPT in world script - " + file);
+    EXPECT_EQ(reports.boxes[3].text, "no WORLD_GUESTLIST in world script - " + file);
+    // Nothing of a park was made, and the World still lets go of its pointer.
+    EXPECT_EQ(std::tuple(world.GetWorldMap(), world.GetPlayer(), g_pMessageHandler, g_pObjectManager),
+              std::tuple(nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST(WorldBuild, AnUnknownOrMiscasedLocationOrAnUnusableDayLengthRefusesThePark)
+{
+    for (const char* level : {"\"valemont\"", "\"ATLANTIS\"", "42"})
+    {
+        Scenario scenario;
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile({{"WORLD_LEVEL", level}}).c_str(), false);
+        EXPECT_FALSE(world.IsBuilt()) << level;
+        EXPECT_EQ(g_pWorldMap, nullptr);
+        EXPECT_EQ(reports.boxes.size(), 1u) << level;
+    }
+    for (int dayLength : {0, 23, -240})
+    {
+        Scenario scenario(dayLength);
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+        EXPECT_FALSE(world.IsBuilt()) << dayLength;
+        ASSERT_EQ(reports.boxes.size(), 1u);
+        EXPECT_NE(reports.boxes[0].text.find("iDAY_LENGTH_IN_SECONDS"), std::string::npos);
+    }
+    Scenario noParameters(240, false);
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr, noParameters.WriteStandardWorldFile().c_str(), false);
+    EXPECT_FALSE(world.IsBuilt());
+    EXPECT_EQ(reports.boxes.size(), 1u);
+}
+
+TEST(WorldBuild, EachLocationHasItsOwnGridSizeAndTheParkLetsGoOfEverythingItOwned)
+{
+    for (const auto& [level, cells] : {std::pair{"\"PALMHAVEN\"", 160}, std::pair{"\"VALEMONT\"", 160}})
+    {
+        Scenario scenario(24);
+        testsupport::RecordingReportSink reports;
+        {
+            World world(nullptr, nullptr, scenario.WriteStandardWorldFile({{"WORLD_LEVEL", level}}).c_str(), true);
+            ASSERT_TRUE(world.IsBuilt());
+            EXPECT_EQ(std::tuple(g_pWorldMap->GetWidth(), g_pWorldMap->GetHeight()), std::tuple(cells, cells));
+            // Those grids are not in the folder: the map is still made, with a report.
+            EXPECT_FALSE(g_pWorldMap->IsGridLoaded());
+            // One game second an hour: 09:00 is 9 s in.
+            EXPECT_FLOAT_EQ(world.GetGameTime(), 9.0f);
+            EXPECT_EQ(g_SkyDome.GetCentre().x, 512.0f + 4.0f * 80.0f);
+            EXPECT_EQ(g_SkyDome.GetCloudName(), cells == 160 && level[1] == 'P' ? "Surround_03.tm" : "Surround_01.tm");
+        }
+        EXPECT_EQ(std::tuple(g_pWorld, g_pWorldMap, g_pMessageHandler, g_pObjectManager, g_pWorldParams, g_pPath,
+                             g_pPathTileSet),
+                  std::tuple(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    }
+}

@@ -1,0 +1,306 @@
+// Tests of object creation by request: each kind of request makes its object where it asks, starts it and answers
+// the requester; bad requests are refused whole; the litter limit; requests made while paused; and the World's
+// other control messages.
+#include "tests/world/ParkTestSupport.h"
+
+#include "world/GameShell.h"
+#include "world/StaticObject.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <tuple>
+
+using parktest::RecordingPark;
+using parktest::Scenario;
+using worldtest::Probe;
+
+namespace
+{
+
+struct BuiltPark
+{
+    BuiltPark() : world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false)
+    {
+        requester = static_cast<Probe*>(g_pObjectManager->CreateObject("ASKER", OBJECT_SCENERY));
+        requester->SetType(OBJECT_SCENERY);
+        Probe::Delivered().clear();
+    }
+
+    // Sends the request from the requester; the new object, or null when none was made.
+    template <typename Request> BaseObject* Ask(uint32_t kind, const Request& request)
+    {
+        const uint32_t before = g_pObjectManager->GetNextFreeObjectID();
+        const bool made = g_pMessageHandler->SendToWorld(CreationRecord(kind, requester->GetID()), &request);
+        BaseObject* object = g_pObjectManager->GetObject(before);
+        EXPECT_EQ(made, object != nullptr);
+        return made ? object : nullptr;
+    }
+    // The data of the messages of a type delivered to a receiver.
+    static std::vector<uint32_t> DataOf(uint32_t receiver, uint32_t type)
+    {
+        std::vector<uint32_t> data;
+        for (const worldtest::Seen& seen : Probe::Delivered())
+        {
+            if (seen.receiver == receiver && seen.type == type)
+                data.push_back(seen.data);
+        }
+        return data;
+    }
+
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    World world;
+    Probe* requester = nullptr;
+};
+
+template <typename Request> Request Named(const char* keyword)
+{
+    Request request;
+    std::strncpy(request.szKeyword, keyword, sizeof request.szKeyword - 1);
+    return request;
+}
+
+} // namespace
+
+TEST(WorldCreation, EveryKindOfRequestMakesItsObjectStartsItAndAnswersTheRequester)
+{
+    BuiltPark p;
+    const uint32_t asker = p.requester->GetID();
+
+    auto scenery = Named<SceneryCreationRequest>("BENCH");
+    scenery.iGridX = 5;
+    scenery.iGridY = 7;
+    scenery.bHasDirection = 1;
+    scenery.bDirection = 3;
+    BaseObject* bench = p.Ask(OBJECT_SCENERY, scenery);
+    ASSERT_NE(bench, nullptr);
+    // A cell's corner is 32 map units per cell along x and 64 along y.
+    EXPECT_EQ(std::tuple(bench->GetWorldPosition().x, bench->GetWorldPosition().y), std::tuple(160.0f, 448.0f));
+    EXPECT_EQ(bench->GetDirection(), 3);
+    scenery.bHasDirection = 0;
+    EXPECT_EQ(p.Ask(OBJECT_SCENERY, scenery)->GetDirection(), 0);
+
+    auto guest = Named<GuestCreationRequest>("WOMAN");
+    guest.position = {300.0f, 700.0f, 0.0f};
+    guest.bStartsAtEntrance = 0;
+    BaseObject* woman = p.Ask(OBJECT_GUEST, guest);
+    ASSERT_NE(woman, nullptr);
+    EXPECT_EQ(std::tuple(woman->GetWorldPosition().x, woman->GetWorldPosition().y), std::tuple(300.0f, 700.0f));
+    guest.bStartsAtEntrance = 1;
+    BaseObject* man = p.Ask(OBJECT_GUEST, guest);
+    EXPECT_EQ(p.world.m_NumGuests, 2);
+
+    auto table = Named<TableCreationRequest>("TABLE");
+    std::strcpy(table.szModel, "table_a");
+    table.position = {64.0f, 64.0f, 0.0f};
+    BaseObject* t = p.Ask(OBJECT_TABLE, table);
+    auto server = Named<ServerCreationRequest>("SERVE1");
+    server.position = {96.0f, 128.0f, 0.0f};
+    BaseObject* s = p.Ask(OBJECT_SERVER, server);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(std::tuple(s->GetWorldPosition().x, s->GetWorldPosition().y), std::tuple(96.0f, 128.0f));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(std::tuple(t->GetWorldPosition().x, t->GetWorldPosition().y), std::tuple(64.0f, 64.0f));
+    auto animal = Named<AnimalCreationRequest>("DOLPHIN");
+    animal.position = {640.0f, 1280.0f, 0.0f};
+    animal.iDirection = 2;
+    BaseObject* a = p.Ask(OBJECT_ANIMAL, animal);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(std::tuple(a->GetWorldPosition().x, a->GetWorldPosition().y, a->GetDirection()),
+              std::tuple(640.0f, 1280.0f, 2));
+    auto litter = Named<LitterCreationRequest>("LITTER_1");
+    litter.iGridX = 127;
+    litter.iGridY = 127;
+    BaseObject* l = p.Ask(OBJECT_LITTER, litter);
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(std::tuple(l->GetWorldPosition().x, l->GetWorldPosition().y), std::tuple(127.0f * 32, 127.0f * 64));
+    std::vector<BaseObject*> staff;
+    for (uint32_t kind : {OBJECT_MECHANIC, OBJECT_CLEANER, OBJECT_ZOOKEEPER})
+    {
+        auto request = Named<StaffCreationRequest>("MECHANIC");
+        request.dwBuilding = 1;
+        staff.push_back(p.Ask(kind, request));
+        ASSERT_NE(staff.back(), nullptr);
+    }
+
+    // Each object has its kind, entered its starting state through a state change, and was announced to the
+    // requester with its id, in the order they were made.
+    std::vector<uint32_t> made;
+    for (BaseObject* o : {bench, woman, man, t, s, a, l, staff[0], staff[1], staff[2]})
+    {
+        ASSERT_NE(o, nullptr);
+        made.push_back(o->GetID());
+        const uint32_t expected = o == woman ? STATE_STARTUP_NO_ENTRANCE : STATE_STARTUP;
+        EXPECT_EQ(BuiltPark::DataOf(o->GetID(), MT_STATECHANGE), std::vector<uint32_t>{expected}) << o->GetID();
+    }
+    const std::vector<uint8_t> kinds = {1, 3, 3, 4, 5, 9, 10, 6, 7, 8};
+    for (size_t i = 0; i < kinds.size(); ++i)
+        EXPECT_EQ(g_pObjectManager->GetObject(made[i])->GetType(), kinds[i]);
+    std::vector<uint32_t> answered = BuiltPark::DataOf(asker, MT_OBJECTCREATED);
+    answered.erase(answered.begin() + 1); // the second bench
+    EXPECT_EQ(answered, made);
+    // The park class had its say on each.
+    EXPECT_EQ(p.park.setUps.size(), 11u);
+    EXPECT_EQ(p.park.setUps[3], std::make_pair(man->GetID(), uint8_t{OBJECT_GUEST}));
+}
+
+TEST(WorldCreation, ABuildingTakesItsFootprintTurnedByItsRotationAndBecomesTheLastBuilding)
+{
+    BuiltPark p;
+    auto kiosk = Named<BuildingCreationRequest>("KIOSK");
+    kiosk.iGridX = 10;
+    kiosk.iGridY = 20;
+    kiosk.iRotation = 1;
+    auto* turned = dynamic_cast<StaticObject*>(p.Ask(OBJECT_BUILDING, kiosk));
+    ASSERT_NE(turned, nullptr);
+    EXPECT_EQ(std::tuple(turned->GetGridW(), turned->GetGridH(), turned->GetDirection()), std::tuple(3, 2, 1));
+    EXPECT_EQ(std::tuple(turned->GetWorldPosition().x, turned->GetWorldPosition().y), std::tuple(320.0f, 1280.0f));
+    EXPECT_EQ(p.world.GetLastCreatedBuilding(), turned);
+    kiosk.iRotation = 2;
+    auto* straight = dynamic_cast<StaticObject*>(p.Ask(OBJECT_BUILDING, kiosk));
+    ASSERT_NE(straight, nullptr);
+    EXPECT_EQ(std::tuple(straight->GetGridW(), straight->GetGridH()), std::tuple(2, 3));
+    EXPECT_EQ(p.world.GetLastCreatedBuilding(), straight);
+    EXPECT_EQ(p.world.m_NumBuildings, 2);
+    // The footprint must fit: 2 wide at x 126 ends on the last column, at 127 it would not.
+    kiosk.iRotation = 0;
+    kiosk.iGridX = 126;
+    kiosk.iGridY = 125;
+    EXPECT_NE(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
+    kiosk.iGridX = 127;
+    EXPECT_EQ(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
+    kiosk.iGridX = 126;
+    kiosk.iGridY = 126;
+    EXPECT_EQ(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
+    // Turned, the same spot fits: 3 wide from 125, 2 long from 126.
+    kiosk.iGridX = 125;
+    kiosk.iRotation = 3;
+    EXPECT_NE(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
+    kiosk.iGridX = 0x7FFFFFFF;
+    EXPECT_EQ(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
+    EXPECT_EQ(p.world.m_NumBuildings, 4);
+}
+
+TEST(WorldCreation, BadRequestsAreRefusedWithAReportAndLeaveNothingBehind)
+{
+    BuiltPark p;
+    const uint32_t objectsBefore = g_pObjectManager->GetNumActiveObjects();
+    auto scenery = Named<SceneryCreationRequest>("BENCH");
+    auto offMap = scenery;
+    offMap.iGridX = 128;
+    auto negative = scenery;
+    negative.iGridY = -1;
+    auto unknown = Named<SceneryCreationRequest>("NO_SUCH_THING");
+    auto empty = Named<SceneryCreationRequest>("");
+    SceneryCreationRequest unterminated = scenery;
+    std::memset(unterminated.szKeyword, 'A', sizeof unterminated.szKeyword);
+    for (const SceneryCreationRequest& bad : {offMap, negative, unknown, empty, unterminated})
+        EXPECT_EQ(p.Ask(OBJECT_SCENERY, bad), nullptr);
+    auto guest = Named<GuestCreationRequest>("WOMAN");
+    guest.position = {-40.0f, 10.0f, 0.0f};
+    EXPECT_EQ(p.Ask(OBJECT_GUEST, guest), nullptr);
+    auto stranger = Named<GuestCreationRequest>("MARTIAN");
+    EXPECT_EQ(p.Ask(OBJECT_GUEST, stranger), nullptr);
+    auto building = Named<BuildingCreationRequest>("KIOSK");
+    for (int32_t rotation : {-1, 4})
+    {
+        building.iRotation = rotation;
+        EXPECT_EQ(p.Ask(OBJECT_BUILDING, building), nullptr);
+    }
+    auto litter = Named<LitterCreationRequest>("LITTER_1");
+    litter.iGridY = 128;
+    EXPECT_EQ(p.Ask(OBJECT_LITTER, litter), nullptr);
+    auto animal = Named<AnimalCreationRequest>("DOLPHIN");
+    animal.position = {0.0f, 64.0f * 128.0f, 0.0f};
+    EXPECT_EQ(p.Ask(OBJECT_ANIMAL, animal), nullptr);
+    auto table = Named<TableCreationRequest>("TABLE");
+    std::memset(table.szModel, 'M', sizeof table.szModel);
+    EXPECT_EQ(p.Ask(OBJECT_TABLE, table), nullptr);
+    // Kinds outside 1 to 10.
+    for (uint32_t kind : {0u, 11u, 0x103u})
+        EXPECT_FALSE(g_pMessageHandler->SendToWorld(CreationRecord(kind), &scenery));
+    // A request its class turns down is taken back out of the pool.
+    p.park.acceptSetUp = false;
+    auto fine = Named<GuestCreationRequest>("MAN");
+    EXPECT_EQ(p.Ask(OBJECT_GUEST, fine), nullptr);
+
+    EXPECT_EQ(g_pObjectManager->GetNumActiveObjects(), objectsBefore);
+    EXPECT_EQ(std::tuple(p.world.m_NumGuests, p.world.m_NumBuildings), std::tuple(0, 0));
+    EXPECT_TRUE(BuiltPark::DataOf(p.requester->GetID(), MT_OBJECTCREATED).empty());
+    EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_GUEST), 0u);
+    // Every refusal was said, none as a message box.
+    size_t refusals = 0;
+    for (size_t at = p.reports.debug.find("refused"); at != std::string::npos;
+         at = p.reports.debug.find("refused", at + 1))
+        ++refusals;
+    EXPECT_EQ(refusals, 5u + 2u + 2u + 1u + 1u + 1u + 3u + 1u);
+    EXPECT_TRUE(p.reports.boxes.empty());
+}
+
+TEST(WorldCreation, ThePark490thLitterIsTheLast)
+{
+    BuiltPark p;
+    auto litter = Named<LitterCreationRequest>("LITTER_1");
+    for (int i = 0; i < 489; ++i)
+    {
+        litter.iGridX = i % 128;
+        litter.iGridY = i / 128;
+        ASSERT_TRUE(g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_LITTER), &litter));
+    }
+    EXPECT_NE(p.Ask(OBJECT_LITTER, litter), nullptr);
+    Probe::Delivered().clear();
+    EXPECT_EQ(p.Ask(OBJECT_LITTER, litter), nullptr);
+    EXPECT_EQ(g_pObjectManager->CountObjectsOfKind(OBJECT_LITTER), 490u);
+    EXPECT_TRUE(Probe::Delivered().empty());
+    // The limit is silent: it is an everyday state of a busy park.
+    EXPECT_EQ(p.reports.debug.find("LITTER_1"), std::string::npos);
+}
+
+TEST(WorldCreation, ARequestWhilePausedStartsTheObjectAtOnceButItsAnswerWaitsForTheClock)
+{
+    BuiltPark p;
+    p.world.SetPaused(true);
+    auto guest = Named<GuestCreationRequest>("MAN");
+    BaseObject* man = p.Ask(OBJECT_GUEST, guest);
+    ASSERT_NE(man, nullptr);
+    EXPECT_TRUE(p.world.IsPaused());
+    EXPECT_EQ(BuiltPark::DataOf(man->GetID(), MT_STATECHANGE), std::vector<uint32_t>{STATE_STARTUP});
+    EXPECT_TRUE(BuiltPark::DataOf(p.requester->GetID(), MT_OBJECTCREATED).empty());
+    p.world.Update(1.0f);
+    EXPECT_TRUE(BuiltPark::DataOf(p.requester->GetID(), MT_OBJECTCREATED).empty());
+    p.world.SetPaused(false);
+    p.world.Update(0.1f);
+    EXPECT_EQ(BuiltPark::DataOf(p.requester->GetID(), MT_OBJECTCREATED), std::vector<uint32_t>{man->GetID()});
+}
+
+// A game shell that keeps the scenarios it was told to unlock.
+class UnlockingShell : public GameShell
+{
+public:
+    UnlockingShell() { SetGameShell(this); }
+    ~UnlockingShell() override { SetGameShell(nullptr); }
+    float GetObjectDetail() const override { return 1.0f; }
+    void CompleteScenario(uint32_t next) override { unlocked.push_back(next); }
+    std::vector<uint32_t> unlocked;
+};
+
+TEST(WorldCreation, ControlMessagesRemoveObjectsAndEverythingElseIsTaken)
+{
+    BuiltPark p;
+    UnlockingShell shell;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UNLOCK_SCENARIO, 4), nullptr);
+    EXPECT_EQ(shell.unlocked, std::vector<uint32_t>{4});
+    auto guest = Named<GuestCreationRequest>("MAN");
+    BaseObject* man = p.Ask(OBJECT_GUEST, guest);
+    const uint32_t id = man->GetID();
+    for (uint32_t type : {uint32_t{MT_OBJECTCREATED}, uint32_t{MT_STATECHANGE}, uint32_t{MT_UNLOCK_SCENARIO}, 33u})
+        EXPECT_TRUE(p.world.HandleMessage(worldtest::Record(id, kWorldID, type, 1), nullptr));
+    EXPECT_NE(g_pObjectManager->GetObject(id), nullptr);
+    EXPECT_TRUE(p.world.HandleMessage(worldtest::Record(id, kWorldID, MT_KILLOBJECT, id), nullptr));
+    EXPECT_EQ(p.world.m_NumGuests, 1);
+    p.world.Update(0.1f);
+    EXPECT_EQ(g_pObjectManager->GetObject(id), nullptr);
+    EXPECT_EQ(p.world.m_NumGuests, 0);
+}

@@ -1,0 +1,458 @@
+// Tests of the park's frame: the order of its steps, the pause, the game speeds, new hours and days with their
+// messages and accounts, the research rating, the removal of flagged objects, and the rating and averages.
+#include "tests/world/ParkTestSupport.h"
+
+#include "engine/core/Cursor.h"
+#include "platform/Input.h"
+#include "world/FloatingTextList.h"
+#include "world/Player.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using parktest::JournalIndex;
+using parktest::RecordingPark;
+using parktest::Scenario;
+using worldtest::Probe;
+
+namespace
+{
+
+// A built park of a scenario with a 240 s day, with its park layer recording.
+struct BuiltPark
+{
+    BuiltPark() : world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false) {}
+
+    Probe* Make(uint8_t kind, const char* name = "PROBE")
+    {
+        auto* probe = static_cast<Probe*>(g_pObjectManager->CreateObject(name, kind));
+        probe->SetType(kind);
+        return probe;
+    }
+    // Runs frames of `seconds` until the game time has advanced by `total`.
+    void Run(float total, float seconds = 1.0f)
+    {
+        for (float done = 0.0f; done + 1e-4f < total; done += seconds)
+            world.Update(seconds);
+    }
+    std::vector<std::string> Journal() const { return Probe::Journal(); }
+
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    World world;
+};
+
+std::vector<uint32_t> ReceiversOf(uint32_t type)
+{
+    std::vector<uint32_t> receivers;
+    for (const worldtest::Seen& seen : Probe::Delivered())
+    {
+        if (seen.type == type)
+            receivers.push_back(seen.receiver);
+    }
+    return receivers;
+}
+
+} // namespace
+
+TEST(WorldFrame, ManagersAndObjectsRunInOrderEachPoolFromItsLastSlotAndLitterIsNeverUpdated)
+{
+    BuiltPark p;
+    ASSERT_TRUE(p.world.IsBuilt());
+    Probe* guestA = p.Make(OBJECT_GUEST);
+    Probe* building = p.Make(OBJECT_BUILDING);
+    Probe* scenery = p.Make(OBJECT_SCENERY);
+    Probe* guestB = p.Make(OBJECT_GUEST);
+    Probe* litter = p.Make(OBJECT_LITTER);
+    Probe* cleaner = p.Make(OBJECT_CLEANER);
+    Probe* flagged = p.Make(OBJECT_BUILDING);
+    flagged->SetWaitingForDeath(true);
+    // Just before 10:00, with a message due in the next frame.
+    p.world.m_fGameTime = 99.8f;
+    p.world.m_fLastGameDayTime = 9.98f;
+    g_pMessageHandler->SendDelayed(worldtest::Record(kWorldID, scenery->GetID(), 77), 0.1f);
+    Probe::Journal().clear();
+    p.park.research->spendPerSecond = 3.0f;
+    auto id = [](Probe* o) { return std::to_string(o->GetID()); };
+    const std::string flaggedId = id(flagged);
+    p.world.Update(0.5f);
+    const std::vector<std::string> expected = {"research", "rescue", "update " + id(building), "update " + id(cleaner),
+                                               "update " + id(scenery), "update " + id(guestB), "update " + id(guestA),
+                                               "feedback",
+                                               // The new hour to the hourly staff, then the messages that are due.
+                                               "msg " + id(cleaner) + " 95", "msg " + id(scenery) + " 77",
+                                               // The removal: the feedback forgets it, its exit runs, it goes.
+                                               "forget " + flaggedId, "exit 0", "dtor " + flaggedId};
+    EXPECT_EQ(p.Journal(), expected);
+    EXPECT_EQ(JournalIndex("update " + id(litter)), -1);
+    // Research spending comes off the cash: 3 a second for half a second.
+    EXPECT_FLOAT_EQ(p.world.GetPlayer()->Cash, 25000.0f - 1.5f);
+}
+
+TEST(WorldFrame, WhilePausedTheClockObjectsAndResearchStandButMessagesAndRemovalsGoOn)
+{
+    BuiltPark p;
+    Probe* guest = p.Make(OBJECT_GUEST);
+    Probe* doomed = p.Make(OBJECT_LITTER);
+    p.world.Update(1.0f);
+    p.park.research->spendPerSecond = 100.0f;
+    p.world.SetPaused(true);
+    Probe::Journal().clear();
+    const float before = p.world.GetGameTime();
+    doomed->SetWaitingForDeath(true);
+    const uint32_t doomedId = doomed->GetID();
+    p.world.GetFloatingTexts()->Add(0, 0, 0, u"$5", 0xFF000000u, 1, before - 1.0f, 2.0f);
+    p.world.Update(1.0f);
+    EXPECT_EQ(p.world.GetGameTime(), before);
+    EXPECT_EQ(p.world.GetGameDeltaTime(), 0.0f);
+    EXPECT_EQ(JournalIndex("update " + std::to_string(guest->GetID())), -1);
+    EXPECT_FLOAT_EQ(p.world.GetPlayer()->Cash, 25000.0f);
+    // The litter was removed in the same frame as it was flagged.
+    EXPECT_EQ(g_pObjectManager->GetObject(doomedId), nullptr);
+    EXPECT_NE(JournalIndex("dtor " + std::to_string(doomedId)), -1);
+    // The texts neither rise nor expire.
+    ASSERT_EQ(p.world.GetFloatingTexts()->GetTexts().size(), 1u);
+    EXPECT_EQ(p.world.GetFloatingTexts()->GetTexts()[0].colour >> 24, 127u);
+    p.world.SetPaused(false);
+    p.world.Update(1.0f);
+    EXPECT_NE(JournalIndex("update " + std::to_string(guest->GetID())), -1);
+    // At its last moment it is still there, on the next frame it is gone.
+    EXPECT_EQ(p.world.GetFloatingTexts()->GetTexts().size(), 1u);
+    p.world.Update(0.01f);
+    EXPECT_TRUE(p.world.GetFloatingTexts()->GetTexts().empty());
+}
+
+TEST(WorldFrame, GameSpeedsMultiplyTheFrameTimeUpToFourGameSecondsAFrame)
+{
+    BuiltPark p;
+    const std::tuple<int, float, float> cases[] = {{0, 1.0f, 1.0f}, {1, 1.0f, 2.0f}, {2, 1.0f, 4.0f},
+                                                   {2, 1.5f, 4.0f}, {1, 2.0f, 4.0f}, {0, 10.0f, 4.0f},
+                                                   {5, 0.5f, 2.0f}, {-3, 0.5f, 0.5f}};
+    for (const auto& [level, frame, expected] : cases)
+    {
+        p.world.SetGameSpeedLevel(level);
+        const float before = p.world.GetGameTime();
+        p.world.Update(frame);
+        EXPECT_FLOAT_EQ(p.world.GetGameDeltaTime(), expected) << level << " " << frame;
+        EXPECT_FLOAT_EQ(p.world.GetGameTime() - before, expected);
+    }
+    EXPECT_EQ(p.world.GetGameSpeedLevel(), 0);
+}
+
+TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
+{
+    BuiltPark p;
+    Probe* guest = p.Make(OBJECT_GUEST);
+    Probe* animal = p.Make(OBJECT_ANIMAL);
+    Probe* mechanic = p.Make(OBJECT_MECHANIC);
+    Probe* server = p.Make(OBJECT_SERVER);
+    Probe* building = p.Make(OBJECT_BUILDING);
+    Probe* zookeeper = p.Make(OBJECT_ZOOKEEPER);
+    Probe* cleaner = p.Make(OBJECT_CLEANER);
+    p.Make(OBJECT_SCENERY);
+    p.Make(OBJECT_LITTER);
+    std::vector<uint32_t> senders;
+    mechanic->onMessage = [&senders](Probe&, const MessageRecord& record)
+    {
+        senders.push_back(record.dwSender);
+        return true;
+    };
+    Probe::Delivered().clear();
+    // 09:00 to 09:55 (a game hour is 10 s): no new hour.
+    p.Run(9.0f);
+    EXPECT_TRUE(ReceiversOf(MT_NEW_HOUR).empty());
+    p.world.Update(1.0f); // 10:00
+    EXPECT_EQ(ReceiversOf(MT_NEW_HOUR),
+              (std::vector<uint32_t>{mechanic->GetID(), zookeeper->GetID(), cleaner->GetID()}));
+    EXPECT_TRUE(ReceiversOf(MT_NEW_DAY).empty());
+    Probe::Delivered().clear();
+    // On to midnight: 14 more hours, up to 24:00 of day 0 inclusive.
+    p.Run(140.0f, 4.0f);
+    EXPECT_EQ(p.world.GetGameDay(), 0);
+    EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 3u * 14u);
+    EXPECT_TRUE(ReceiversOf(MT_NEW_DAY).empty());
+    Probe::Delivered().clear();
+    p.world.Update(1.0f); // day 1, 00:06
+    EXPECT_EQ(p.world.GetGameDay(), 1);
+    EXPECT_EQ(ReceiversOf(MT_NEW_DAY),
+              (std::vector<uint32_t>{building->GetID(), server->GetID(), mechanic->GetID(), cleaner->GetID(),
+                                     zookeeper->GetID(), guest->GetID(), animal->GetID()}));
+    // The day's message carries the new day; the hour's comes after every day message.
+    for (const worldtest::Seen& seen : Probe::Delivered())
+        EXPECT_EQ(seen.data, 1u);
+    ASSERT_EQ(Probe::Delivered().size(), 10u);
+    EXPECT_EQ(Probe::Delivered()[7].type, uint32_t{MT_NEW_HOUR});
+    // Both come from the World.
+    EXPECT_EQ(senders, std::vector<uint32_t>(1 + 14 + 2, kWorldID));
+}
+
+TEST(WorldFrame, TheEndOfADayKeepsTheHistoriesAndClearsTheDailyAccounts)
+{
+    BuiltPark p;
+    p.world.m_TodayGuestDepart[0] = 3;
+    p.world.m_TodayGuestUnhappyDepart[1] = 2;
+    p.world.m_TodayGuestArrive[1] = 7;
+    p.world.m_TotalGuestDepart[0] = 3;
+    p.world.m_fIncomeToday = 150.0f;
+    p.world.m_fCostsToday = 50.0f;
+    p.world.m_fWagesCostToday = 20.0f;
+    p.world.m_fAnimalIncomeTotal = 12.0f;
+    // A history from before (as a saved game brings): the averages cover only the days this park has counted.
+    p.world.m_fProfitRecord[0] = 1000.0f;
+    p.world.m_fProfitRecord[127] = 5000.0f;
+    // 15 hours to midnight, then the day turns.
+    p.Run(151.0f, 4.0f);
+    ASSERT_EQ(p.world.GetGameDay(), 1);
+    EXPECT_EQ(p.world.m_fProfitRecord[0], 100.0f);
+    EXPECT_EQ(p.world.m_fProfitRecord[1], 1000.0f);
+    // The oldest entry is dropped.
+    EXPECT_EQ(p.world.m_fProfitRecord[127], 0.0f);
+    EXPECT_EQ(p.world.m_fIncomeRecord[0], 150.0f);
+    EXPECT_EQ(p.world.m_fCostRecord[0], 50.0f);
+    EXPECT_EQ(p.world.m_fAverageProfit, 100.0f);
+    EXPECT_EQ(std::tuple(p.world.m_fIncomeToday, p.world.m_fCostsToday, p.world.m_fWagesCostToday),
+              std::tuple(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(p.world.m_fAnimalIncomeTotal, 12.0f);
+    EXPECT_EQ(std::tuple(p.world.m_TodayGuestDepart[0], p.world.m_TodayGuestUnhappyDepart[1],
+                         p.world.m_TodayGuestArrive[1], p.world.m_TotalGuestDepart[0]),
+              std::tuple(0, 0, 0, 3));
+    // A second day with a profit of 300: the average of the two days is 200.
+    p.world.m_fIncomeToday = 400.0f;
+    p.world.m_fCostsToday = 100.0f;
+    p.Run(240.0f, 4.0f);
+    ASSERT_EQ(p.world.GetGameDay(), 2);
+    EXPECT_EQ(p.world.m_fProfitRecord[0], 300.0f);
+    EXPECT_EQ(p.world.m_fProfitRecord[1], 100.0f);
+    EXPECT_EQ(p.world.m_fProfitRecord[2], 1000.0f);
+    EXPECT_EQ(p.world.m_fAverageProfit, 200.0f);
+    EXPECT_EQ(p.world.m_fAverageIncome, (400.0f + 150.0f) / 2.0f);
+    EXPECT_EQ(p.world.m_fAverageCost, (100.0f + 50.0f) / 2.0f);
+}
+
+TEST(WorldFrame, TheResearchRatingStepsATenthAnHourTowardsItsTarget)
+{
+    BuiltPark p;
+    p.park.research->budget = 250.0f;
+    std::vector<float> ratings;
+    for (int hour = 0; hour < 11; ++hour)
+    {
+        p.Run(10.0f, 2.0f);
+        ratings.push_back(p.world.m_fCurrentResearchRating);
+    }
+    EXPECT_EQ(p.world.m_fTargetResearchRating, 1.0f);
+    EXPECT_NEAR(ratings[0], 0.1f, 1e-6f);
+    EXPECT_NEAR(ratings[4], 0.5f, 1e-5f);
+    EXPECT_EQ(ratings[9], 1.0f);
+    EXPECT_EQ(ratings[10], 1.0f);
+    // A target within a tenth is taken at once; a lower one is stepped down.
+    p.park.research->budget = 240.0f;
+    p.Run(10.0f, 2.0f);
+    EXPECT_FLOAT_EQ(p.world.m_fCurrentResearchRating, 0.96f);
+    p.park.research->budget = 0.0f;
+    p.Run(10.0f, 2.0f);
+    EXPECT_NEAR(p.world.m_fCurrentResearchRating, 0.86f, 1e-5f);
+}
+
+TEST(WorldFrame, RemovedGuestsCountAsDeparturesOnlyWhenLeavingAndBuildingsLowerTheirCount)
+{
+    BuiltPark p;
+    p.world.m_NumGuests = 3;
+    p.world.m_NumBuildings = 1;
+    Probe* early = p.Make(OBJECT_GUEST);
+    Probe* content = p.Make(OBJECT_GUEST);
+    Probe* wandering = p.Make(OBJECT_GUEST);
+    Probe* building = p.Make(OBJECT_BUILDING);
+    early->SetState(STATE_GUEST_LEAVING_WORLD);
+    content->SetState(STATE_GUEST_LEAVING_WORLD);
+    GuestFigures woman;
+    woman.gender = 1;
+    woman.leavingEarly = true;
+    p.park.guests[early->GetID()] = woman;
+    GuestFigures man;
+    man.leavingEarly = false;
+    p.park.guests[content->GetID()] = man;
+    GuestFigures other = woman;
+    p.park.guests[wandering->GetID()] = other;
+    for (Probe* o : {early, content, wandering, building})
+        o->SetWaitingForDeath(true);
+    p.world.Update(0.1f);
+    EXPECT_EQ(std::tuple(p.world.m_NumGuests, p.world.m_NumBuildings), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(p.world.m_TotalGuestUnhappyDepart[1], p.world.m_TodayGuestUnhappyDepart[1],
+                         p.world.m_TotalGuestDepart[1], p.world.m_TodayGuestDepart[1]),
+              std::tuple(1, 1, 1, 1));
+    EXPECT_EQ(std::tuple(p.world.m_TotalGuestUnhappyDepart[0], p.world.m_TodayGuestUnhappyDepart[0],
+                         p.world.m_TotalGuestDepart[0], p.world.m_TodayGuestDepart[0]),
+              std::tuple(0, 0, 1, 1));
+    EXPECT_EQ(g_pObjectManager->GetNumActiveObjects(), 0u);
+}
+
+TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTenSeconds)
+{
+    BuiltPark p;
+    Probe* show = p.Make(OBJECT_BUILDING, "KAIKOADV");
+    Probe* gala = p.Make(OBJECT_BUILDING, "AQUAGALA");
+    p.Make(OBJECT_BUILDING, "KIOSK");
+    std::vector<Probe*> guests;
+    for (int i = 0; i < 100; ++i)
+        guests.push_back(p.Make(OBJECT_GUEST));
+    auto setHappiness = [&](float h)
+    {
+        for (Probe* g : guests)
+            p.park.guests[g->GetID()].happiness = h;
+    };
+    setHappiness(1.0f);
+    p.world.m_fCurrentResearchRating = 1.0f;
+    p.park.rescue->ratio = 1.0f;
+    p.park.showRatings[show->GetID()] = 1.0f;
+    p.park.showRatings[gala->GetID()] = 1.0f;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+    EXPECT_EQ(p.world.GetParkRating(), 100);
+    // Happiness 0.875: 61.25 + 10 + 10 + 10.
+    setHappiness(0.875f);
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+    EXPECT_EQ(p.world.GetParkRating(), 91);
+    // Shows rated 0.5 and 0.25 average 0.375: 61.25 + 10 + 10 + 3.75; a ratio above 1 counts as 1, below 0 as 0.
+    p.park.showRatings[show->GetID()] = 0.5f;
+    p.park.showRatings[gala->GetID()] = 0.25f;
+    p.park.rescue->ratio = 3.0f;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+    EXPECT_EQ(p.world.GetParkRating(), 85);
+    p.park.rescue->ratio = -1.0f;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+    EXPECT_EQ(p.world.GetParkRating(), 75);
+    p.park.rescue->ratio = 0.5f;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+    EXPECT_EQ(p.world.GetParkRating(), 80);
+    // A sum of 96 or more is 100, 95.6 stays 95.
+    p.park.rescue->ratio = 1.0f;
+    p.park.showRatings[show->GetID()] = 1.0f;
+    p.park.showRatings[gala->GetID()] = 1.0f;
+    setHappiness(0.9375f); // 65.625 + 30
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+    EXPECT_EQ(p.world.GetParkRating(), 95);
+    setHappiness(0.953125f); // 66.71875 + 30
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+    EXPECT_EQ(p.world.GetParkRating(), 100);
+    p.park.showRatings[show->GetID()] = 0.75f;
+    p.park.showRatings[gala->GetID()] = 0.75f;
+    p.park.research->budget = 250.0f;
+    // The frame's own rating message at 100 s recomputes it and posts the next for 110 s.
+    setHappiness(0.0f);
+    p.Run(10.0f, 2.0f);
+    EXPECT_EQ(p.world.GetParkRating(), 10 + 10 + 7);
+    bool next = false;
+    for (const MessageRecord& r : g_pMessageHandler->GetPendingMessages())
+        next |= r.dwType == MT_UPDATERATING && r.fTime > 109.9f && r.fTime < 110.1f && r.dwSender == kWorldID &&
+                r.dwReciever == kWorldID;
+    EXPECT_TRUE(next);
+}
+
+TEST(WorldFrame, TheGuestAveragesAreMeansAndWelfareCountsOnlyAnimalVisitors)
+{
+    BuiltPark p;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
+    for (int i = 0; i < World::AV_COUNT; ++i)
+        EXPECT_EQ(p.world.GetGuestAverage(i), 0.0f) << i;
+    Probe* a = p.Make(OBJECT_GUEST);
+    Probe* b = p.Make(OBJECT_GUEST);
+    GuestFigures fa;
+    fa.price = 0.2f;
+    fa.queue = 0.4f;
+    fa.beauty = 1.0f;
+    fa.cleanliness = 0.6f;
+    fa.variety = 0.1f;
+    fa.welfare = 0.9f;
+    GuestFigures fb = fa;
+    fb.price = 0.6f;
+    fb.queue = 0.0f;
+    fb.welfare = 0.1f;
+    p.park.guests[a->GetID()] = fa;
+    p.park.guests[b->GetID()] = fb;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
+    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_PRICE), 0.4f);
+    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_QUEUE), 0.2f);
+    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_BEAUTY), 1.0f);
+    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_CLEAN), 0.6f);
+    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_VARIETY), 0.1f);
+    EXPECT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.5f);
+    p.park.guests[b->GetID()].visitedAnimals = true;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
+    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.1f);
+    p.park.guests[a->GetID()].visitedAnimals = true;
+    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
+    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.5f);
+}
+
+TEST(WorldFrame, TheFrozenClockRunsOnUnscaledTimeEvenWhilePausedUnlessHeld)
+{
+    BuiltPark p;
+    p.world.SetGameSpeedLevel(2);
+    EXPECT_FLOAT_EQ(p.world.GetTimeInMinutes(), 90.0f * 60.0f);
+    p.world.FreezeClock(1);
+    p.world.SetPaused(true);
+    p.world.Update(0.5f);
+    EXPECT_FLOAT_EQ(p.world.GetTimeInMinutes(), 90.5f * 60.0f);
+    p.world.SetClockFlag2(true);
+    p.world.Update(0.5f);
+    EXPECT_FLOAT_EQ(p.world.GetTimeInMinutes(), 90.5f * 60.0f);
+    p.world.FreezeClock(0);
+    EXPECT_FLOAT_EQ(p.world.GetTimeInMinutes(), 90.0f * 60.0f);
+}
+
+namespace
+{
+
+// A park whose key and mouse handling a test can drive.
+class DrivenWorld : public World
+{
+public:
+    using World::OnKeyPressed;
+    using World::StepCursor;
+    using World::World;
+};
+
+} // namespace
+
+TEST(WorldFrame, ThePauseKeyTogglesUnlessTheScriptPausedAndTheSpeedKeysStepWithinTheTable)
+{
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    Cursor cursor;
+    DrivenWorld world(&cursor, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+    world.OnKeyPressed(platform::kKeyP);
+    EXPECT_TRUE(world.IsPaused());
+    world.OnKeyPressed(platform::kKeyP);
+    EXPECT_FALSE(world.IsPaused());
+    world.m_bForcedPaused = true;
+    world.OnKeyPressed(platform::kKeyP);
+    EXPECT_FALSE(world.IsPaused());
+    world.SetPaused(true);
+    world.OnKeyPressed(platform::kKeyP);
+    EXPECT_TRUE(world.IsPaused());
+    world.OnKeyPressed(platform::kKeyA);
+    EXPECT_TRUE(world.IsPaused());
+
+    std::vector<float> speeds;
+    for (int key : {platform::kKeyEquals, platform::kKeyEquals, platform::kKeyEquals, platform::kKeyMinus,
+                    platform::kKeyMinus, platform::kKeyMinus})
+    {
+        world.OnKeyPressed(key);
+        speeds.push_back(world.GetGameSpeed());
+    }
+    EXPECT_EQ(speeds, (std::vector<float>{2.0f, 4.0f, 4.0f, 2.0f, 1.0f, 1.0f}));
+
+    // Holding the right button: the turning cursor, locked, set once; letting go: the normal one, free.
+    world.StepCursor(true);
+    EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(3, true));
+    cursor.SetMode(5);
+    world.StepCursor(true);
+    EXPECT_EQ(cursor.GetMode(), 5);
+    world.StepCursor(false);
+    EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(0, false));
+    cursor.SetMode(6);
+    world.StepCursor(false);
+    EXPECT_EQ(cursor.GetMode(), 6);
+}

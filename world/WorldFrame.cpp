@@ -1,0 +1,280 @@
+// World: the frame: clock, arrivals, managers, objects, new day and hour, due messages, removals, cursor, listener,
+// floating texts, cameras, keys and the world script.
+#include "world/World.h"
+
+#include "engine/core/Cursor.h"
+#include "engine/core/GameClock.h"
+#include "engine/core/GameInput.h"
+#include "engine/media/SoundManager.h"
+#include "platform/Input.h"
+#include "scripts/ObjectStates.h"
+#include "scripts/WorldScript.h"
+#include "world/BaseObject.h"
+#include "world/CameraManager.h"
+#include "world/FloatingTextList.h"
+#include "world/GuestArrivals.h"
+#include "world/MessageHandler.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+
+#include <cmath>
+
+void World::Update()
+{
+    Update(g_pGameClock ? g_pGameClock->GetFrameTime() : 0.0f);
+}
+
+void World::Update(float frameTime)
+{
+    AdvanceClock(frameTime);
+    if (m_pGuestArrivals)
+        m_pGuestArrivals->Update(m_fGameDeltaTime);
+    // Research charges the player's cash for the game time that passed (none while paused).
+    if (m_Managers.research && m_pPlayer)
+        m_pPlayer->Cash -= m_Managers.research->Update(m_fGameDeltaTime);
+    if (m_Managers.rescue)
+        m_Managers.rescue->Update();
+    if (!m_bPaused)
+        UpdateObjects();
+    if (m_Managers.feedback)
+        m_Managers.feedback->Update();
+    NewDayAndHour();
+    if (g_pMessageHandler)
+        g_pMessageHandler->Update();
+    RemoveFlaggedObjects();
+    UpdateCursor();
+    if (g_pCameraManager && g_pSoundManager)
+    {
+        const platform::Vec3 eye = g_pCameraManager->GetEye();
+        const platform::Vec3 at = g_pCameraManager->GetLookAt();
+        float forward[3] = {at.x - eye.x, at.y - eye.y, at.z - eye.z};
+        const float length = std::sqrt(forward[0] * forward[0] + forward[1] * forward[1] + forward[2] * forward[2]);
+        if (length > 0.0f)
+        {
+            for (float& f : forward)
+                f /= length;
+        }
+        const float position[3] = {eye.x, eye.y, eye.z};
+        const float up[3] = {0.0f, 1.0f, 0.0f};
+        g_pSoundManager->SetListener(position, forward, up);
+    }
+    if (m_pFloatingTexts)
+        m_pFloatingTexts->Update(m_fGameTime);
+    if (g_pCameraManager)
+        g_pCameraManager->Update();
+    UpdateKeys();
+    if (m_pWorldScript)
+        m_pWorldScript->RunOnUpdate();
+}
+
+void World::UpdateObjects()
+{
+    ObjectManager* objects = g_pObjectManager;
+    if (!objects)
+        return;
+    // Buildings, then the other objects, then guests, each pool from its last slot down; litter is never updated.
+    for (ObjectManager::Pool pool :
+         {ObjectManager::POOL_BUILDING, ObjectManager::POOL_OTHER, ObjectManager::POOL_GUEST})
+    {
+        for (uint32_t i = objects->GetPoolCount(pool); i-- > 0;)
+        {
+            // An update may remove objects from the pool: a slot past its end holds none, and the walk goes on.
+            BaseObject* object = objects->GetPoolObject(pool, i);
+            if (object && !object->IsWaitingForDeath())
+                object->Update();
+        }
+    }
+}
+
+void World::NewDayAndHour()
+{
+    const int32_t h0 = static_cast<int32_t>(m_fLastGameDayTime);
+    const int32_t h1 = static_cast<int32_t>(m_GameDayTime);
+    MessageHandler* handler = g_pMessageHandler;
+    if (h0 > h1)
+    {
+        if (handler)
+        {
+            MessageRecord day;
+            day.dwSender = kWorldID;
+            day.dwType = MT_NEW_DAY;
+            day.dwData = static_cast<uint32_t>(m_GameDay);
+            SendToAllBuildings(day);
+            SendToAllHumans(day);
+            SendToAllAnimals(day);
+        }
+        for (int g = 0; g < 2; ++g)
+            m_TodayGuestArrive[g] = m_TodayGuestDepart[g] = m_TodayGuestUnhappyDepart[g] = 0;
+        EndOfDayAccounts();
+    }
+    if (h0 != h1)
+    {
+        if (handler)
+        {
+            MessageRecord hour;
+            hour.dwSender = kWorldID;
+            hour.dwType = MT_NEW_HOUR;
+            hour.dwData = static_cast<uint32_t>(m_GameDay);
+            SendToHourlyObjects(*handler, hour);
+        }
+        m_fTargetResearchRating = m_Managers.research ? m_Managers.research->GetBudgetPerDay() / 250.0f : 0.0f;
+        const float d = m_fTargetResearchRating - m_fCurrentResearchRating;
+        float rating =
+            std::fabs(d) >= 0.1f ? m_fCurrentResearchRating + (d > 0.0f ? 0.1f : -0.1f) : m_fTargetResearchRating;
+        m_fCurrentResearchRating = rating < 0.0f ? 0.0f : rating > 1.0f ? 1.0f : rating;
+    }
+    m_fLastGameDayTime = m_GameDayTime;
+}
+
+namespace
+{
+
+// Shifts a history one place towards its end, puts `today` first and returns the mean of the first min(days, n).
+float PushHistory(float* record, int n, float today, int32_t days)
+{
+    for (int i = n - 1; i > 0; --i)
+        record[i] = record[i - 1];
+    record[0] = today;
+    if (days <= 0)
+        return record[0];
+    const int count = days < n ? days : n;
+    float sum = 0.0f;
+    for (int i = 0; i < count; ++i)
+        sum += record[i];
+    return sum / static_cast<float>(count);
+}
+
+} // namespace
+
+void World::EndOfDayAccounts()
+{
+    m_fAverageProfit = PushHistory(m_fProfitRecord, kHistoryLength, m_fIncomeToday - m_fCostsToday, m_GameDay);
+    m_fAverageCost = PushHistory(m_fCostRecord, kHistoryLength, m_fCostsToday, m_GameDay);
+    m_fAverageIncome = PushHistory(m_fIncomeRecord, kHistoryLength, m_fIncomeToday, m_GameDay);
+    m_fIncomeToday = m_fDemolishIncomeToday = m_fAttractIncomeToday = m_fRetailIncomeToday = 0.0f;
+    m_fCostsToday = m_fConstructCostToday = m_fSceneryCostToday = m_fWagesCostToday = m_fStockCostToday = 0.0f;
+}
+
+void World::RemoveFlaggedObjects()
+{
+    ObjectManager* objects = g_pObjectManager;
+    if (!objects)
+        return;
+    for (ObjectManager::Pool pool : {ObjectManager::POOL_BUILDING, ObjectManager::POOL_OTHER, ObjectManager::POOL_GUEST,
+                                     ObjectManager::POOL_LITTER})
+    {
+        for (uint32_t i = objects->GetPoolCount(pool); i-- > 0;)
+        {
+            BaseObject* object = objects->GetPoolObject(pool, i);
+            if (object && object->IsWaitingForDeath())
+                RemoveFlaggedObject(*object);
+        }
+    }
+}
+
+bool World::RemoveFlaggedObject(BaseObject& object)
+{
+    const uint8_t kind = object.GetType();
+    if (kind == OBJECT_GUEST)
+    {
+        --m_NumGuests;
+        if (object.GetState() == STATE_GUEST_LEAVING_WORLD)
+        {
+            ParkServices* park = GetParkServices();
+            const GuestFigures figures = park ? park->GetGuestFigures(object) : GuestFigures{};
+            const int g = figures.gender == 1 ? 1 : 0;
+            if (figures.leavingEarly)
+            {
+                ++m_TotalGuestUnhappyDepart[g];
+                ++m_TodayGuestUnhappyDepart[g];
+            }
+            ++m_TotalGuestDepart[g];
+            ++m_TodayGuestDepart[g];
+        }
+    }
+    else if (kind == OBJECT_BUILDING)
+    {
+        --m_NumBuildings;
+    }
+    if (m_Managers.feedback)
+        m_Managers.feedback->ForgetObject(object.GetID());
+    object.OnStateExit();
+    return g_pObjectManager->RemoveObject(object.GetID());
+}
+
+void World::UpdateCursor()
+{
+    if (m_pInput)
+        StepCursor(m_pInput->GetRightButton() != 0);
+}
+
+void World::StepCursor(bool rightHeld)
+{
+    // Holding the right button turns the camera: the cursor takes its turning shape and stays where it is.
+    if (rightHeld == m_bCursorHeld)
+        return;
+    m_bCursorHeld = rightHeld;
+    if (m_pCursor)
+    {
+        m_pCursor->SetMode(rightHeld ? 3 : 0);
+        m_pCursor->SetLocked(rightHeld);
+    }
+}
+
+void World::UpdateKeys()
+{
+    if (!m_pInput)
+        return;
+    for (int key : {platform::kKeyP, platform::kKeyEquals, platform::kKeyMinus})
+    {
+        if (m_pInput->IsKeyPressed(key))
+            OnKeyPressed(key);
+    }
+}
+
+void World::OnKeyPressed(int key)
+{
+    switch (key)
+    {
+    case platform::kKeyP:
+        if (!m_bForcedPaused)
+            m_bPaused = !m_bPaused;
+        break;
+    case platform::kKeyEquals:
+        SetGameSpeedLevel(m_GameSpeedLevel + 1);
+        break;
+    case platform::kKeyMinus:
+        SetGameSpeedLevel(m_GameSpeedLevel - 1);
+        break;
+    default:
+        break;
+    }
+}
+
+void World::SendToAllBuildings(const MessageRecord& record)
+{
+    if (g_pMessageHandler)
+        ::SendToAllBuildings(*g_pMessageHandler, record);
+}
+
+void World::SendToAllOfKind(const MessageRecord& record, uint8_t kind)
+{
+    if (g_pMessageHandler)
+        ::SendToAllOfKind(*g_pMessageHandler, kind, record);
+}
+
+void World::SendToAllHumans(const MessageRecord& record)
+{
+    for (uint8_t kind : {OBJECT_SERVER, OBJECT_MECHANIC, OBJECT_CLEANER, OBJECT_ZOOKEEPER, OBJECT_GUEST})
+        SendToAllOfKind(record, kind);
+}
+
+void World::SendToAllAnimals(const MessageRecord& record)
+{
+    SendToAllOfKind(record, OBJECT_ANIMAL);
+}
+
+void World::SendToAllGuests(const MessageRecord& record)
+{
+    SendToAllOfKind(record, OBJECT_GUEST);
+}
