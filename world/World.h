@@ -181,6 +181,9 @@ public:
     uint32_t StepBuilding(uint32_t current, bool forward) const;
     uint32_t StepStaff(uint32_t current, bool forward) const;
 
+    // Accepted over offered rescues, 0 to 1 (0 when none was offered or there is no rescue manager).
+    float GetRescueAcceptRatio() const;
+
     // The debug overlay's text lines for each shown group, top to bottom; DrawDebugInfo draws them.
     std::vector<std::string> GetDebugInfoLines() const;
     void DrawDebugInfo(TextWriter& writer) const;

@@ -503,6 +503,14 @@ bool World::HandleWorldScriptMessage(const MessageRecord& record)
     return true;
 }
 
+float World::GetRescueAcceptRatio() const
+{
+    const float ratio = m_Managers.rescue ? m_Managers.rescue->GetAcceptanceRatio() : 0.0f;
+    if (!(ratio > 0.0f))
+        return 0.0f;
+    return ratio < 1.0f ? ratio : 1.0f;
+}
+
 bool World::IsValidBuildingType(int32_t type) const
 {
     const int32_t* end = m_ValidBuildingIDs + m_NumValidBuildings;

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -90,6 +91,7 @@ public:
     using World::m_fGuestAverages;
     using World::m_fIncomeToday;
     using World::m_iParkRating;
+    using World::m_Managers;
     using World::m_NumGuests;
     using World::m_pPlayer;
     using World::m_ScriptFlags;
@@ -747,4 +749,33 @@ TEST_F(WorldScripting, LongKeywordsAreCutToTheRoomOfARequest)
     EXPECT_EQ(world->creations[0].keyword, name.substr(0, 31));
     EXPECT_EQ(world->creations[1].keyword, name.substr(0, 31));
     EXPECT_EQ(CountReports("longer than 31 characters cut"), 1u);
+}
+
+namespace
+{
+class FixedRescues : public RescueService
+{
+public:
+    explicit FixedRescues(float ratio) : m_ratio(ratio) {}
+    void ScheduleFirstOffer() override {}
+    void Update() override {}
+    float GetAcceptanceRatio() const override { return m_ratio; }
+
+private:
+    float m_ratio;
+};
+} // namespace
+
+TEST_F(WorldScripting, TheRescueRatioIsClampedToZeroToOneAndZeroWithoutAManager)
+{
+    EXPECT_EQ(world->GetRescueAcceptRatio(), 0.0f);
+    const struct
+    {
+        float given, expected;
+    } cases[] = {{0.25f, 0.25f}, {1.5f, 1.0f}, {-0.5f, 0.0f}, {std::nanf(""), 0.0f}, {1.0f, 1.0f}};
+    for (const auto& c : cases)
+    {
+        world->m_Managers.rescue = std::make_unique<FixedRescues>(c.given);
+        EXPECT_EQ(world->GetRescueAcceptRatio(), c.expected) << c.given;
+    }
 }
