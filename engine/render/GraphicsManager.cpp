@@ -431,6 +431,7 @@ void GraphicsManager::SetLight(const Vec3& direction, uint32_t lightColour, uint
     m_shadowMatrix.m[1][2] = k * dir.z;
 
     const uint32_t light = AddSaturated(lightColour, m_uLightBaseColour);
+    m_uSceneLight = light;
     if (m_pRenderer)
         m_pRenderer->SetLight(light, diffuse, diffuse, dir, (m_uShadowDarkness << 24) | (ambient & 0x00FFFFFF));
 
