@@ -13,7 +13,7 @@ constexpr int kRandMax = 32767;
 class RandomGenerator
 {
 public:
-    explicit RandomGenerator(uint32_t seed = 1) : m_uState(seed) {}
+    constexpr explicit RandomGenerator(uint32_t seed = 1) : m_uState(seed) {}
     // Next value 0..32767.
     int Next()
     {
