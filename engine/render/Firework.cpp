@@ -210,6 +210,20 @@ Vec3 Firework::RandomDirection(uint32_t elevationRange)
     return DirectionFromAngles(elevation, heading);
 }
 
+void Firework::Spray(const Vec3& at, uint32_t count, uint32_t elevationRange, float speedBase, uint32_t speedRange,
+                     const uint8_t (&palettes)[2], uint32_t decayBase, uint32_t decayRange, uint8_t size,
+                     float gravityScale, uint8_t fadeRow)
+{
+    for (uint32_t n = 0; n < count; ++n)
+    {
+        const Vec3 direction = RandomDirection(elevationRange);
+        const float speed = RandomSpeed(speedBase, speedRange);
+        const uint8_t palette = PickOneOfTwo(palettes);
+        const uint8_t decay = RandomDecay(decayBase, decayRange);
+        AddParticle(at, direction * speed, size, gravityScale, decay, palette, fadeRow, false);
+    }
+}
+
 void Firework::EmitSpark(const Vec3& position, uint8_t palette, float speed)
 {
     const Vec3 direction = RandomDirection();
@@ -322,15 +336,8 @@ bool FireworkKind2::Tick()
             const Vec3 at = rocket.position;
             if (RandBelow(p.smokeChance) == 0)
                 EmitSmoke(at);
-            for (uint32_t n = 0; n < p.sparksPerStep; ++n)
-            {
-                const Vec3 direction = RandomDirection();
-                const float speed = RandomSpeed(p.sparkSpeedBase, p.sparkSpeedRange);
-                const uint8_t palette = PickOneOfTwo(p.sparkPalette);
-                const uint8_t decay = RandomDecay(p.sparkDecayBase, p.sparkDecayRange);
-                AddParticle(at, direction * speed, p.sparkSize, p.sparkGravityScale, decay, palette, p.sparkFadeRow,
-                            false);
-            }
+            Spray(at, p.sparksPerStep, 180, p.sparkSpeedBase, p.sparkSpeedRange, p.sparkPalette, p.sparkDecayBase,
+                  p.sparkDecayRange, p.sparkSize, p.sparkGravityScale, p.sparkFadeRow);
         });
     return m_particles.Update();
 }
@@ -386,15 +393,8 @@ bool FireworkKind3::Tick()
         {
             if (RandBelow(p.climbSmokeChance) == 0)
                 EmitSmoke(at);
-            for (uint32_t n = 0; n < p.trailSparksPerStep; ++n)
-            {
-                const Vec3 direction = RandomDirection(p.trailElevationRange);
-                const float speed = RandomSpeed(p.trailSpeedBase, p.trailSpeedRange);
-                const uint8_t palette = PickOneOfTwo(p.trailPalette);
-                const uint8_t decay = RandomDecay(p.trailDecayBase, p.trailDecayRange);
-                AddParticle(at, direction * speed, p.trailSize, p.trailGravityScale, decay, palette, p.trailFadeRow,
-                            false);
-            }
+            Spray(at, p.trailSparksPerStep, p.trailElevationRange, p.trailSpeedBase, p.trailSpeedRange, p.trailPalette,
+                  p.trailDecayBase, p.trailDecayRange, p.trailSize, p.trailGravityScale, p.trailFadeRow);
         }
     }
     else if (m_uStage == 2)
@@ -409,15 +409,9 @@ bool FireworkKind3::Tick()
             const Vec3 at = star->position;
             if (RandBelow(p.starSmokeChance) == 0)
                 EmitSmoke(at);
-            for (uint32_t n = 0; n < p.starSparksPerStep; ++n)
-            {
-                const Vec3 direction = RandomDirection();
-                const float speed = RandomSpeed(p.starSparkSpeedBase, p.starSparkSpeedRange);
-                const uint8_t palette = PickOneOfTwo(p.starSparkPalette);
-                const uint8_t decay = RandomDecay(p.starSparkDecayBase, p.starSparkDecayRange);
-                AddParticle(at, direction * speed, p.starSparkSize, p.starSparkGravityScale, decay, palette,
-                            p.starSparkFadeRow, false);
-            }
+            Spray(at, p.starSparksPerStep, 180, p.starSparkSpeedBase, p.starSparkSpeedRange, p.starSparkPalette,
+                  p.starSparkDecayBase, p.starSparkDecayRange, p.starSparkSize, p.starSparkGravityScale,
+                  p.starSparkFadeRow);
         }
     }
     return m_particles.Update();

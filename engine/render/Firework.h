@@ -208,6 +208,11 @@ protected:
     float RandomSpeed(float base, uint32_t range) { return static_cast<float>(RandBelow(range)) + base; }
     // A direction of heading rand % 360 and elevation rand % elevationRange - 90, heading drawn first.
     platform::Vec3 RandomDirection(uint32_t elevationRange = 180);
+    // `count` untracked particles from the point, each: direction (elevation rand % elevationRange - 90), speed,
+    // one of the two palette indices, decay.
+    void Spray(const platform::Vec3& at, uint32_t count, uint32_t elevationRange, float speedBase, uint32_t speedRange,
+               const uint8_t (&palettes)[2], uint32_t decayBase, uint32_t decayRange, uint8_t size, float gravityScale,
+               uint8_t fadeRow);
     uint8_t PickOneOfTwo(const uint8_t (&choices)[2]) { return choices[Rand() % 2]; }
     uint8_t PickOneOfFour(const uint8_t (&choices)[4]) { return choices[Rand() % 4]; }
 

@@ -30,7 +30,8 @@ uint32_t Channel(uint32_t colour, int shift)
     return (colour >> shift) & 0xFF;
 }
 
-// Adds two colours channel by channel (alpha included), each channel saturating at 255.
+} // namespace
+
 uint32_t AddSaturated(uint32_t a, uint32_t b)
 {
     uint32_t out = 0;
@@ -38,8 +39,6 @@ uint32_t AddSaturated(uint32_t a, uint32_t b)
         out |= std::min<uint32_t>(Channel(a, shift) + Channel(b, shift), 255) << shift;
     return out;
 }
-
-} // namespace
 
 uint32_t TruncateChannel(float value)
 {

@@ -351,5 +351,8 @@ extern GraphicsManager g_GraphicsManager;
 // A colour channel from a float: truncated and limited to 0..255; not a number gives 0.
 uint32_t TruncateChannel(float value);
 
+// Two colours added channel by channel (alpha included), each channel saturating at 255.
+uint32_t AddSaturated(uint32_t a, uint32_t b);
+
 // The point through the matrix, x, y and z kept, no division by w.
 void TransformPoint(const platform::Vec3& point, const platform::Matrix& matrix, platform::Vec3* out);

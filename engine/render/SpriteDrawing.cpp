@@ -69,14 +69,6 @@ uint32_t Channel(uint32_t colour, int shift)
     return (colour >> shift) & 0xFF;
 }
 
-uint32_t AddSaturated(uint32_t a, uint32_t b)
-{
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        out |= std::min<uint32_t>(Channel(a, shift) + Channel(b, shift), 255) << shift;
-    return out;
-}
-
 } // namespace
 
 void GraphicsManager::DrawBillboard(const Vec3& position, float size, uint32_t colour, int32_t texture,
