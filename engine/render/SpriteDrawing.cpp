@@ -2,6 +2,7 @@
 // the colour waves of their materials.
 #include "engine/render/SpriteDrawing.h"
 
+#include "engine/render/D3DRenderer.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/MaterialTable.h"
 #include "engine/render/TextureManager.h"
@@ -18,7 +19,7 @@ namespace
 
 // The renderer's world-matrix tags used here: the inverse view (vertices in view space) and "always set".
 constexpr uint32_t kTagInverseView = 2;
-constexpr uint32_t kTagAlways = 5;
+constexpr uint32_t kTagAlways = D3DRenderer::kTagAlways;
 
 // Where a slot's image lies in its page: left, top, width, height in texture coordinates.
 struct PageRect

@@ -482,6 +482,33 @@ TEST(EffectSchedulerTest, EachTickStepsOneSlotOfTheRing)
     }
 }
 
+TEST(FireworkEmitTest, SmokeAndSparksDrawTheirValuesInOrder)
+{
+    platform::RandomGenerator random(99);
+    ReferenceRand ref{99};
+    Firework effect(4, 0, 8, random);
+    effect.EmitSmoke({1, 2, 3});
+    const uint32_t decay = (ref.Next() & 3) + 2;
+    const double scale = ref.Next() / 32767.0 * 0.3 + 0.1;
+    const uint32_t size = ref.Next() % 30 + 30;
+    const Particle& smoke = effect.GetParticles().At(0);
+    EXPECT_EQ(smoke.decay, decay);
+    EXPECT_NEAR(smoke.gravityScale, scale, 1e-6);
+    EXPECT_EQ(smoke.size, size);
+    EXPECT_EQ(smoke.colourCode, 0x01);
+    ExpectNear(smoke.velocity, {0, 0, 0});
+
+    effect.EmitSpark({0, 0, 0}, 9, 12.0f);
+    const double heading = ref.Next() % 360;
+    const double elevation = int(ref.Next() % 180) - 90;
+    const Particle& spark = effect.GetParticles().At(1);
+    ExpectNear(spark.velocity, Direction(elevation, heading) * 12.0f);
+    EXPECT_EQ(spark.decay, (ref.Next() & 7) + 8);
+    EXPECT_EQ(spark.colourCode, 0x29);
+    EXPECT_EQ(spark.size, 10);
+    EXPECT_NEAR(spark.gravityScale, 0.02f, 1e-7f);
+}
+
 class FireworkDrawTest : public rendertest::DrawTest
 {
 };

@@ -54,6 +54,11 @@ TEST_F(SpriteDrawingTest, BillboardIsASquareInTheCameraPlaneAtItsPosition)
         EXPECT_NEAR(w.z, expected[i].z, 1e-4f) << i;
     }
 
+    // The next billboard moves the world matrix again, even straight after the last.
+    gm.DrawBillboard({20.0f, 0.0f, 0.0f}, 1.0f, 0xFFFFFFFF, 0, 8);
+    EXPECT_EQ(LastWorld().m[3][0], 20.0f);
+    EXPECT_EQ(LastWorld().m[3][2], 0.0f);
+
     // Size 0: a quad of one point, still drawn.
     Dev()->ClearLog();
     gm.DrawBillboard({1.0f, 2.0f, 3.0f}, 0.0f, 0xFFFFFFFF, 0, 8);
