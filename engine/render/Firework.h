@@ -84,78 +84,78 @@ private:
     std::list<TrackedParticle> m_tracked;
 };
 
-// ---- spawn descriptions: a common head and the parameters of each kind. A range is the divisor of a random
-// number (a range of 0 counts as 1); decays keep their low byte; angles are degrees.
+// ---- spawn descriptions: a common head and the parameters of each kind (all zero unless set). A range is the
+// divisor of a random number (a range of 0 counts as 1); decays keep their low byte; angles are degrees.
 
 struct SmokeCloudParams
 {
-    platform::Vec3 extent = {0.0f, 0.0f, 0.0f}; // particles are born between the position and position + extent
-    float rise = 0.0f;                          // the system's gravity becomes (0, rise, 0)
-    uint32_t particlesPerStep = 0;
-    uint32_t decayBase = 0, decayRange = 1;
-    uint32_t emittingSteps = 0;
+    platform::Vec3 extent; // particles are born between the position and position + extent
+    float rise;            // the system's gravity becomes (0, rise, 0)
+    uint32_t particlesPerStep;
+    uint32_t decayBase, decayRange;
+    uint32_t emittingSteps;
 };
 
 struct RocketFountainParams
 {
-    uint32_t launchCount = 0;
-    uint32_t smokeChance = 1; // a rocket puffs smoke in a step when rand % chance is 0
-    uint32_t launchInterval = 0;
-    float rocketSpeedBase = 0.0f;
-    uint32_t rocketSpeedRange = 1;
-    uint32_t rocketDecayBase = 0, rocketDecayRange = 1;
-    int32_t headingBase = 0;
-    uint32_t headingRange = 1;
-    int32_t elevationBase = 0;
-    uint32_t elevationRange = 1;
-    float rocketGravityScale = 0.0f;
-    uint8_t rocketSize = 0;
-    uint8_t rocketPalette[4] = {};
-    uint8_t rocketFadeRow = 0;
-    uint32_t sparksPerStep = 0;
-    float sparkSpeedBase = 0.0f;
-    uint32_t sparkSpeedRange = 1;
-    uint32_t sparkDecayBase = 0, sparkDecayRange = 1;
-    float sparkGravityScale = 0.0f;
-    uint8_t sparkSize = 0;
-    uint8_t sparkPalette[2] = {};
-    uint8_t sparkFadeRow = 0;
+    uint32_t launchCount;
+    uint32_t smokeChance; // a rocket puffs smoke in a step when rand % chance is 0
+    uint32_t launchInterval;
+    float rocketSpeedBase;
+    uint32_t rocketSpeedRange;
+    uint32_t rocketDecayBase, rocketDecayRange;
+    int32_t headingBase;
+    uint32_t headingRange;
+    int32_t elevationBase;
+    uint32_t elevationRange;
+    float rocketGravityScale;
+    uint8_t rocketSize;
+    uint8_t rocketPalette[4];
+    uint8_t rocketFadeRow;
+    uint32_t sparksPerStep;
+    float sparkSpeedBase;
+    uint32_t sparkSpeedRange;
+    uint32_t sparkDecayBase, sparkDecayRange;
+    float sparkGravityScale;
+    uint8_t sparkSize;
+    uint8_t sparkPalette[2];
+    uint8_t sparkFadeRow;
 };
 
 struct ShellParams
 {
-    uint32_t climbSmokeChance = 1;
-    float launchSpeed = 0.0f;
-    uint32_t trailSparksPerStep = 0;
-    uint32_t trailElevationRange = 1; // trail elevation = rand % range - 90
-    float trailSpeedBase = 0.0f;
-    uint32_t trailSpeedRange = 1;
-    uint32_t trailDecayBase = 0, trailDecayRange = 1;
-    uint8_t trailSize = 0;
-    float trailGravityScale = 0.0f;
-    uint8_t trailPalette[2] = {};
-    uint8_t trailFadeRow = 0;
-    float starSpeedBase = 0.0f;
-    uint32_t starSpeedRange = 1;
-    uint32_t starDecayBase = 0, starDecayRange = 1;
-    int32_t starHeadingBase = 0;
-    uint32_t starHeadingRange = 1;
-    int32_t starElevationBase = 0;
-    uint32_t starElevationRange = 1;
-    uint32_t starCount = 0;
-    uint8_t starSize = 0;
-    float starGravityScale = 0.0f;
-    uint32_t starSmokeChance = 1;
-    uint8_t starFadeRow = 0;
-    uint32_t starPalette = 0; // low byte used
-    uint32_t starSparksPerStep = 0;
-    float starSparkSpeedBase = 0.0f;
-    uint32_t starSparkSpeedRange = 1;
-    uint32_t starSparkDecayBase = 0, starSparkDecayRange = 1;
-    uint8_t starSparkSize = 0;
-    float starSparkGravityScale = 0.0f;
-    uint8_t starSparkPalette[2] = {};
-    uint8_t starSparkFadeRow = 0;
+    uint32_t climbSmokeChance;
+    float launchSpeed;
+    uint32_t trailSparksPerStep;
+    uint32_t trailElevationRange; // trail elevation = rand % range - 90
+    float trailSpeedBase;
+    uint32_t trailSpeedRange;
+    uint32_t trailDecayBase, trailDecayRange;
+    uint8_t trailSize;
+    float trailGravityScale;
+    uint8_t trailPalette[2];
+    uint8_t trailFadeRow;
+    float starSpeedBase;
+    uint32_t starSpeedRange;
+    uint32_t starDecayBase, starDecayRange;
+    int32_t starHeadingBase;
+    uint32_t starHeadingRange;
+    int32_t starElevationBase;
+    uint32_t starElevationRange;
+    uint32_t starCount;
+    uint8_t starSize;
+    float starGravityScale;
+    uint32_t starSmokeChance;
+    uint8_t starFadeRow;
+    uint32_t starPalette; // low byte used
+    uint32_t starSparksPerStep;
+    float starSparkSpeedBase;
+    uint32_t starSparkSpeedRange;
+    uint32_t starSparkDecayBase, starSparkDecayRange;
+    uint8_t starSparkSize;
+    float starSparkGravityScale;
+    uint8_t starSparkPalette[2];
+    uint8_t starSparkFadeRow;
 };
 
 enum FireworkDescKind : uint32_t
@@ -170,11 +170,11 @@ struct FireworkDesc
 {
     uint32_t kind = FIREWORK_SPARKLER;
     platform::Vec3 position = {0.0f, 0.0f, 0.0f};
-    uint32_t texture = 0;   // texture manager slot of every particle
-    uint32_t capacity = 0;  // particle array size (the sparkler always has 200)
-    SmokeCloudParams smoke; // read by the kind that uses it only
-    RocketFountainParams fountain;
-    ShellParams shell;
+    uint32_t texture = 0;        // texture manager slot of every particle
+    uint32_t capacity = 0;       // particle array size (the sparkler always has 200)
+    SmokeCloudParams smoke = {}; // read by the kind that uses it only
+    RocketFountainParams fountain = {};
+    ShellParams shell = {};
 };
 
 // An effect: a scene object of kind 6 without a model that owns a particle system. Random numbers come from the

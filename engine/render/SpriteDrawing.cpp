@@ -52,7 +52,6 @@ Matrix FacingMatrix(const Matrix& inverseView, const Vec3& at)
     m.m[3][0] = at.x;
     m.m[3][1] = at.y;
     m.m[3][2] = at.z;
-    m.m[3][3] = 1.0f;
     return m;
 }
 
