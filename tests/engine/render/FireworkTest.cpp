@@ -243,6 +243,22 @@ TEST_F(FireworkSchedulerTest, FountainLaunchesEveryOtherTickAndTakesZeroRangesAs
     ExpectNear(first->position, PositionAfter({0, 5, 0}, {0, 0, 30}, 0.0, 0.0, 6));
     // One puff per rocket per step: 1 + 1 + 2 + 2 + 3 + 3, none spent yet (decay at most 5 a step).
     EXPECT_EQ(effect->GetParticles().GetCount(), 12u);
+
+    // A fountain whose one rocket dies in its first step, without smoke or sparks, is spent on the next tick.
+    scheduler.Close();
+    ASSERT_TRUE(scheduler.Open(nullptr));
+    f.launchCount = 1;
+    f.rocketDecayBase = 255;
+    f.smokeChance = 0xFFFFFFFF; // rand % chance is never 0 but for a draw of 0
+    scheduler.SeedRandom(3);
+    auto* once = static_cast<FireworkKind2*>(scheduler.Spawn(desc));
+    ASSERT_NE(once, nullptr);
+    EXPECT_TRUE(scheduler.Tick());
+    EXPECT_EQ(once->GetLaunchesDone(), 1u);
+    EXPECT_EQ(once->GetParticles().GetTrackedCount() + once->GetParticles().GetCount(), 0u);
+    EXPECT_EQ(scheduler.GetCount(), 1u);
+    EXPECT_TRUE(scheduler.Tick());
+    EXPECT_EQ(scheduler.GetCount(), 0u);
 }
 
 TEST_F(FireworkSchedulerTest, ShellClimbsBurstsWithSoundsAndIsRemovedWhenSpent)
