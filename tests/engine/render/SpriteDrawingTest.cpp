@@ -86,6 +86,12 @@ TEST(ColourWavesTest, FlagBitsPickTheColourAndTheByte)
     EXPECT_EQ(first, 0x1100337Fu);
     EXPECT_EQ(second, 0x5566777Fu);
     EXPECT_EQ(third, 0xFFAABB00u);
+    // Bits above the third colour (the specular power and the texture channels) write nothing.
+    uint32_t a = 0, b = 0, c = 0;
+    const WaveRecord power = ConstantWave(0xFFFFF000u | 0x2, 128);
+    GraphicsManager::ApplyColourWaves(0, &power, 1, &a, &b, &c);
+    EXPECT_EQ(a, 0x7F00u);
+    EXPECT_EQ(b | c, 0u);
     // A colour left out is not written; the others still are.
     uint32_t only = 0;
     GraphicsManager::ApplyColourWaves(0, waves, 3, nullptr, &only, nullptr);
