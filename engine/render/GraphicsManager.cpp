@@ -30,7 +30,8 @@ uint32_t Channel(uint32_t colour, int shift)
     return (colour >> shift) & 0xFF;
 }
 
-// Adds two colours channel by channel (alpha included), each channel saturating at 255.
+} // namespace
+
 uint32_t AddSaturated(uint32_t a, uint32_t b)
 {
     uint32_t out = 0;
@@ -38,8 +39,6 @@ uint32_t AddSaturated(uint32_t a, uint32_t b)
         out |= std::min<uint32_t>(Channel(a, shift) + Channel(b, shift), 255) << shift;
     return out;
 }
-
-} // namespace
 
 uint32_t TruncateChannel(float value)
 {
@@ -431,6 +430,7 @@ void GraphicsManager::SetLight(const Vec3& direction, uint32_t lightColour, uint
     m_shadowMatrix.m[1][2] = k * dir.z;
 
     const uint32_t light = AddSaturated(lightColour, m_uLightBaseColour);
+    m_uSceneLight = light;
     if (m_pRenderer)
         m_pRenderer->SetLight(light, diffuse, diffuse, dir, (m_uShadowDarkness << 24) | (ambient & 0x00FFFFFF));
 

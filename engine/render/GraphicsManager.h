@@ -15,6 +15,9 @@
 class MaterialBuckets;
 class ModelDrawList;
 class LineSegmentList;
+struct BillboardEntry;
+struct SpriteParticle;
+struct WaveRecord;
 
 // The last view matrix handed to the renderer, for code that needs it without the graphics manager.
 struct ViewCache
@@ -142,6 +145,23 @@ public:
     void DrawTexturedPolysAt(const TexturedVertex* vertices, uint32_t vertexCount, const uint16_t* indices,
                              uint32_t indexCount, int32_t texture1, int32_t texture2, const platform::Vec3& position,
                              int32_t material);
+
+    // ---- camera-facing quads (SpriteDrawing.cpp); each draws at once, after closing the pending batch
+    // A square of half-width `size` centred on the position, turned to face the camera.
+    void DrawBillboard(const platform::Vec3& position, float size, uint32_t colour, int32_t texture, int32_t material);
+    // The billboard list's entries in the given order, 50 quads per draw, a new draw whenever the texture or the
+    // material changes.
+    void DrawBillboardEntries(const BillboardEntry* entries, const uint32_t* order, uint32_t count);
+    // The particles of a sprite mesh, one quad each, in the material's colours through the bone matrix; with
+    // `oriented`, particles whose normal faces away are skipped and the others fade with the angle.
+    void DrawSpriteMesh(const SpriteParticle* particles, uint32_t count, int32_t material, const platform::Matrix& bone,
+                        bool oriented);
+    // Writes the waves' values at the time into the bytes of the three colours their flag words name;
+    // returns 0.
+    static int ApplyColourWaves(uint32_t time, const WaveRecord* waves, uint32_t count, uint32_t* first,
+                                uint32_t* second, uint32_t* third);
+    // The scene light colour sprite meshes are lit by (the light colour plus the base colour, as sent).
+    uint32_t GetSceneLightColour() const { return m_uSceneLight; }
 
     // ---- points and rays (no drawing)
     // Screen x, y and depth of a world point through the whole-screen viewport.
@@ -314,6 +334,10 @@ private:
     DebugBox m_aDebugBoxes[kDebugBoxCapacity] = {};
     uint32_t m_uDebugBoxes = 0;
 
+    // The quads of the billboard list waiting for their draw.
+    TexturedVertex m_aBillboardVertices[kQuadCount * 4] = {};
+    uint32_t m_uSceneLight = 0xFFFFFFFF;
+
     std::unique_ptr<MaterialBuckets> m_pBuckets;
     std::unique_ptr<ModelDrawList> m_pModelList;
     std::unique_ptr<LineSegmentList> m_pLineSegments;
@@ -326,6 +350,9 @@ extern GraphicsManager g_GraphicsManager;
 
 // A colour channel from a float: truncated and limited to 0..255; not a number gives 0.
 uint32_t TruncateChannel(float value);
+
+// Two colours added channel by channel (alpha included), each channel saturating at 255.
+uint32_t AddSaturated(uint32_t a, uint32_t b);
 
 // The point through the matrix, x, y and z kept, no division by w.
 void TransformPoint(const platform::Vec3& point, const platform::Matrix& matrix, platform::Vec3* out);

@@ -350,6 +350,12 @@ TEST_F(GraphicsManagerTest, CreateBuildsTheTablesAndDropsQueuedBoxes)
 class CountingScheduler : public EffectSchedulerBase
 {
 public:
+    bool Open(EffectSoundCallback) override { return false; }
+    bool Reserved3() override { return false; }
+    Firework* Spawn(const FireworkDesc&) override { return nullptr; }
+    bool Remove(Firework*) override { return false; }
+    bool Tick() override { return false; }
+    uint32_t GetCount() const override { return 0; }
     bool Close() override
     {
         ++closes;
@@ -364,12 +370,13 @@ TEST_F(GraphicsManagerTest, ShutdownClosesEffectsThenReleasesTheDevice)
 {
     Create();
     CountingScheduler scheduler;
+    EffectSchedulerBase* const previous = g_pEffectScheduler;
     g_pEffectScheduler = &scheduler;
     g_CrossfadeList.Add("fade", std::make_unique<uint8_t[]>(2 * 4 * 4), 2, 4, 1, 4);
     ASSERT_EQ(g_CrossfadeList.GetCount(), 1u);
     gm.Shutdown();
     EXPECT_EQ(g_CrossfadeList.GetCount(), 0u);
-    g_pEffectScheduler = nullptr;
+    g_pEffectScheduler = previous;
     EXPECT_EQ(scheduler.closes, 1);
     EXPECT_TRUE(scheduler.deviceWasLive); // the mesh manager (opened with the device) was still open
     EXPECT_EQ(gm.GetRenderer(), nullptr);

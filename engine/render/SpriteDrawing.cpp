@@ -1,0 +1,205 @@
+// The graphics manager's camera-facing quads: single billboards, the billboard list's batches, sprite meshes and
+// the colour waves of their materials.
+#include "engine/render/SpriteDrawing.h"
+
+#include "engine/render/D3DRenderer.h"
+#include "engine/render/GraphicsManager.h"
+#include "engine/render/MaterialTable.h"
+#include "engine/render/TextureManager.h"
+#include "engine/render/Waveform.h"
+
+#include <algorithm>
+#include <cmath>
+
+using platform::Matrix;
+using platform::Vec3;
+
+namespace
+{
+
+// The renderer's world-matrix tags used here: the inverse view (vertices in view space) and "always set".
+constexpr uint32_t kTagInverseView = 2;
+constexpr uint32_t kTagAlways = D3DRenderer::kTagAlways;
+
+// Where a slot's image lies in its page: left, top, width, height in texture coordinates.
+struct PageRect
+{
+    float left = 0.0f, top = 0.0f, width = 1.0f, height = 1.0f;
+};
+
+PageRect PageRectOf(int32_t slot)
+{
+    PageRect rect;
+    if (slot > 0)
+        g_TextureManager.GetTexCoords(static_cast<uint32_t>(slot), &rect.left, &rect.top, &rect.width, &rect.height);
+    return rect;
+}
+
+// Four corners about (x, y) at depth z, bottom-left first and anticlockwise, so the image stands upright.
+void WriteQuad(TexturedVertex* v, float x, float y, float z, float s, uint32_t colour, const PageRect& r)
+{
+    const float right = r.left + r.width, bottom = r.top + r.height;
+    v[0] = {x - s, y - s, z, colour, r.left, bottom};
+    v[1] = {x + s, y - s, z, colour, right, bottom};
+    v[2] = {x + s, y + s, z, colour, right, r.top};
+    v[3] = {x - s, y + s, z, colour, r.left, r.top};
+}
+
+// The camera's rotation (the inverse view without its translation) moved to the point.
+Matrix FacingMatrix(const Matrix& inverseView, const Vec3& at)
+{
+    Matrix m = inverseView;
+    m.m[3][0] = at.x;
+    m.m[3][1] = at.y;
+    m.m[3][2] = at.z;
+    return m;
+}
+
+// The point moved `distance` towards the origin along the line to it; a point at the origin stays.
+Vec3 PullTowardsOrigin(const Vec3& p, float distance)
+{
+    const float length = platform::Vec3Length(p);
+    if (!(length > 0.0f))
+        return p;
+    return p - p * (distance / length);
+}
+
+uint32_t Channel(uint32_t colour, int shift)
+{
+    return (colour >> shift) & 0xFF;
+}
+
+} // namespace
+
+void GraphicsManager::DrawBillboard(const Vec3& position, float size, uint32_t colour, int32_t texture,
+                                    int32_t material)
+{
+    FlushBatch();
+    Renderer* renderer = m_pRenderer.get();
+    if (!renderer)
+        return;
+    TexturedVertex vertices[4];
+    WriteQuad(vertices, 0.0f, 0.0f, 0.0f, size, colour, PageRectOf(texture));
+    renderer->SetWorldMatrix(FacingMatrix(m_inverseView, position), kTagAlways);
+    renderer->UseMaterial(material, texture, -1, false);
+    renderer->DrawPolsTexCol(vertices, 4, kBillboardIndices, 6, texture, -1);
+}
+
+void GraphicsManager::DrawBillboardEntries(const BillboardEntry* entries, const uint32_t* order, uint32_t count)
+{
+    Renderer* renderer = m_pRenderer.get();
+    if (count == 0 || !entries || !order || !renderer)
+        return;
+    FlushBatch();
+    // Vertices are written in view space: the world matrix undoes the view.
+    renderer->SetWorldMatrix(m_inverseView, kTagInverseView);
+
+    const BillboardEntry& first = entries[order[0]];
+    uint32_t texture = first.texture;
+    uint32_t material = first.material;
+    renderer->UseMaterial(static_cast<int32_t>(material), static_cast<int32_t>(texture), -1, false);
+    PageRect rect = PageRectOf(static_cast<int32_t>(texture));
+
+    constexpr uint32_t kCapacity = kQuadCount * 4;
+    uint32_t waiting = 0;
+    const auto drawWaiting = [&]()
+    {
+        if (waiting > 0)
+            renderer->DrawPolsTexCol(m_aBillboardVertices, waiting, m_auQuadIndices, waiting * 3 / 2,
+                                     static_cast<int32_t>(texture), -1);
+        waiting = 0;
+    };
+
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const BillboardEntry& e = entries[order[i]];
+        if (e.texture != texture || e.material != material || waiting == kCapacity)
+        {
+            drawWaiting();
+            if (e.material != material)
+                renderer->UseMaterial(static_cast<int32_t>(e.material), static_cast<int32_t>(e.texture), -1, false);
+            texture = e.texture;
+            material = e.material;
+            rect = PageRectOf(static_cast<int32_t>(texture));
+        }
+        Vec3 p;
+        TransformPoint({e.x, e.y, e.z}, m_view, &p);
+        p = PullTowardsOrigin(p, e.size * 0.5f);
+        WriteQuad(m_aBillboardVertices + waiting, p.x, p.y, p.z, e.size, e.colour, rect);
+        waiting += 4;
+    }
+    drawWaiting();
+}
+
+int GraphicsManager::ApplyColourWaves(uint32_t time, const WaveRecord* waves, uint32_t count, uint32_t* first,
+                                      uint32_t* second, uint32_t* third)
+{
+    uint32_t* colours[3] = {first, second, third};
+    for (uint32_t w = 0; w < count && waves; ++w)
+    {
+        const uint32_t value = TruncateChannel(EvaluateWave(waves[w], time) * 255.0f);
+        for (uint32_t bit = 0; bit < 12; ++bit)
+        {
+            uint32_t* colour = colours[bit / 4];
+            if (!(waves[w].uTarget & (1u << bit)) || !colour)
+                continue;
+            const uint32_t shift = 8 * (bit % 4);
+            *colour = (*colour & ~(0xFFu << shift)) | (value << shift);
+        }
+    }
+    return 0;
+}
+
+void GraphicsManager::DrawSpriteMesh(const SpriteParticle* particles, uint32_t count, int32_t material,
+                                     const Matrix& bone, bool oriented)
+{
+    Renderer* renderer = m_pRenderer.get();
+    if (count == 0 || !particles || !renderer)
+        return;
+    FlushBatch();
+
+    static const SMaterial kPlain;
+    const SMaterial* m = g_MaterialTable.GetMaterial(material);
+    if (!m)
+        m = &kPlain;
+    renderer->SetMaterial(m, false);
+
+    uint32_t diffuse = m->m_uDiffuse, second = m->m_uSpecular, third = m->m_uSelfIllumination;
+    ApplyColourWaves(m_uFrameTime, m->m_channels.data(), static_cast<uint32_t>(m->m_channels.size()), &diffuse, &second,
+                     &third);
+    uint32_t lit = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        lit |= (Channel(diffuse, shift) * Channel(m_uSceneLight, shift) / 256) << shift;
+    lit = AddSaturated(lit, second);
+    const uint32_t diffuseAlpha = diffuse >> 24;
+
+    const int32_t texture = m->m_aStages[0].m_iTexture;
+    const PageRect rect = PageRectOf(texture);
+    const Matrix boneView = platform::MatrixMultiply(bone, m_view);
+    const Vec3 eye = {m_inverseView.m[3][0], m_inverseView.m[3][1], m_inverseView.m[3][2]};
+
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const SpriteParticle& particle = particles[i];
+        uint32_t colour = (AddSaturated(particle.colour, lit) & 0x00FFFFFFu) | (diffuseAlpha << 24);
+        if (oriented)
+        {
+            const Vec3 n = platform::Vec3Normalize(
+                platform::Vec3TransformNormal({particle.nx, particle.ny, particle.nz}, boneView));
+            // Facing away (or a normal without a length): not drawn.
+            const float f = -n.z;
+            if (!(f >= 0.0f))
+                continue;
+            const uint32_t alpha = static_cast<uint32_t>(std::lround(std::min(f, 1.0f) * 255.0f)) * diffuseAlpha / 256;
+            colour = (colour & 0x00FFFFFFu) | (alpha << 24);
+        }
+        Vec3 p;
+        TransformPoint({particle.x, particle.y, particle.z}, bone, &p);
+        p = eye + PullTowardsOrigin(p - eye, particle.size * 0.5f);
+
+        TexturedVertex vertices[4];
+        WriteQuad(vertices, 0.0f, 0.0f, 0.0f, particle.size, colour, rect);
+        renderer->SetWorldMatrix(FacingMatrix(m_inverseView, p), kTagAlways);
+        renderer->DrawPolsTexCol(vertices, 4, kBillboardIndices, 6, texture, -1);
+    }
+}

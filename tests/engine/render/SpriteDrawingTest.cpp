@@ -1,0 +1,187 @@
+// Tests of the camera-facing quads: single billboards and sprite meshes on the recording device (corners, facing,
+// colours lit and faded, the pull towards the eye), the colour waves, and billboards on headless OpenGL read back
+// by pixels.
+#include "engine/render/SpriteDrawing.h"
+#include "DrawTestSupport.h"
+#include "engine/render/BillboardList.h"
+#include "engine/render/MaterialTable.h"
+#include "engine/render/Waveform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace
+{
+
+using platform::Vec3;
+using rendertest::Decode;
+
+class SpriteDrawingTest : public rendertest::DrawTest
+{
+protected:
+    // The eye at the origin looking along +x: view x is world -z, view y world y, view z world x.
+    void LookAlongX()
+    {
+        gm.SetViewMatrix(platform::MatrixLookAtLH({0.0f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}), true);
+    }
+    const platform::Matrix& LastWorld() { return Dev()->transformWrites.back().matrix; }
+};
+
+TEST_F(SpriteDrawingTest, BillboardIsASquareInTheCameraPlaneAtItsPosition)
+{
+    LookAlongX();
+    // Something batched in 2D is drawn first.
+    gm.DrawRect(0, 0, 4, 4, 0xFFFFFFFF);
+    gm.DrawBillboard({10.0f, 1.0f, -3.0f}, 2.0f, 0x80FF0000, 0, 8);
+    ASSERT_EQ(Draws().size(), 2u);
+    const auto quad = Decode<TexturedVertex>(Draws()[1]);
+    const std::vector<TexturedVertex> corners = {{-2.0f, -2.0f, 0.0f, 0x80FF0000, 0.0f, 1.0f},
+                                                 {2.0f, -2.0f, 0.0f, 0x80FF0000, 1.0f, 1.0f},
+                                                 {2.0f, 2.0f, 0.0f, 0x80FF0000, 1.0f, 0.0f},
+                                                 {-2.0f, 2.0f, 0.0f, 0x80FF0000, 0.0f, 0.0f}};
+    EXPECT_TRUE(rendertest::SameVertices(quad.vertices, corners));
+    EXPECT_EQ(quad.indices, (std::vector<uint32_t>{0, 2, 1, 0, 3, 2}));
+    // Through the world matrix: the corners stand in the plane x = 10 around the position, right being -z.
+    const platform::Matrix& world = LastWorld();
+    const Vec3 expected[4] = {{10.0f, -1.0f, -1.0f}, {10.0f, -1.0f, -5.0f}, {10.0f, 3.0f, -5.0f}, {10.0f, 3.0f, -1.0f}};
+    for (int i = 0; i < 4; ++i)
+    {
+        const Vec3 w = platform::Vec3TransformCoord({quad.vertices[i].x, quad.vertices[i].y, 0.0f}, world);
+        EXPECT_NEAR(w.x, expected[i].x, 1e-4f) << i;
+        EXPECT_NEAR(w.y, expected[i].y, 1e-4f) << i;
+        EXPECT_NEAR(w.z, expected[i].z, 1e-4f) << i;
+    }
+
+    // The next billboard moves the world matrix again, even straight after the last.
+    gm.DrawBillboard({20.0f, 0.0f, 0.0f}, 1.0f, 0xFFFFFFFF, 0, 8);
+    EXPECT_EQ(LastWorld().m[3][0], 20.0f);
+    EXPECT_EQ(LastWorld().m[3][2], 0.0f);
+
+    // Size 0: a quad of one point, still drawn.
+    Dev()->ClearLog();
+    gm.DrawBillboard({1.0f, 2.0f, 3.0f}, 0.0f, 0xFFFFFFFF, 0, 8);
+    ASSERT_EQ(Draws().size(), 1u);
+    for (const TexturedVertex& v : Decode<TexturedVertex>(Draws()[0]).vertices)
+        EXPECT_TRUE(v.x == 0.0f && v.y == 0.0f && v.z == 0.0f);
+}
+
+WaveRecord ConstantWave(uint32_t target, int16_t offset)
+{
+    WaveRecord w = {};
+    w.uTarget = target;
+    w.uShapeOp = WAVE_SINE;
+    w.iOffset1 = offset; // value x 256; amplitude 0 keeps it constant
+    return w;
+}
+
+TEST(ColourWavesTest, FlagBitsPickTheColourAndTheByte)
+{
+    uint32_t first = 0x11223344, second = 0x55667788, third = 0x99AABBCC;
+    // 0.5 x 255 = 127.5 gives 0x7F; 2.0 saturates at 0xFF; -1.0 gives 0 (in byte 2 of the first, byte 0 of the
+    // third).
+    const WaveRecord waves[3] = {ConstantWave(0x011, 128), ConstantWave(0x800, 512), ConstantWave(0x104, -256)};
+    EXPECT_EQ(GraphicsManager::ApplyColourWaves(0, waves, 3, &first, &second, &third), 0);
+    EXPECT_EQ(first, 0x1100337Fu);
+    EXPECT_EQ(second, 0x5566777Fu);
+    EXPECT_EQ(third, 0xFFAABB00u);
+    // Bits above the third colour (the specular power and the texture channels) write nothing.
+    uint32_t a = 0, b = 0, c = 0;
+    const WaveRecord power = ConstantWave(0xFFFFF000u | 0x2, 128);
+    GraphicsManager::ApplyColourWaves(0, &power, 1, &a, &b, &c);
+    EXPECT_EQ(a, 0x7F00u);
+    EXPECT_EQ(b | c, 0u);
+    // A colour left out is not written; the others still are.
+    uint32_t only = 0;
+    GraphicsManager::ApplyColourWaves(0, waves, 3, nullptr, &only, nullptr);
+    EXPECT_EQ(only, 0x7Fu);
+}
+
+TEST_F(SpriteDrawingTest, SpriteMeshParticlesAreLitFadedAndPulledTowardsTheEye)
+{
+    LookAlongX();
+    // Light 0x80 per channel: the diffuse 0xFF x 0x80 / 256 = 0x7F, plus the second colour 0x102030.
+    gm.SetLightBaseColour(0);
+    gm.SetLight({0.0f, -1.0f, 0.0f}, 0x00808080, 0, 0, 0xFFFFFFFF);
+    MaterialDescription description;
+    description.m_material.m_uDiffuse = 0x80FFFFFF;
+    description.m_material.m_uSpecular = 0x00102030;
+    g_MaterialTable.Register(60, description);
+
+    // Facing the eye, facing away, and at 45 degrees (up and towards the eye).
+    const float r = std::sqrt(0.5f);
+    const SpriteParticle particles[3] = {{10.0f, 0.0f, 0.0f, 2.0f, -1.0f, 0.0f, 0.0f, 0x00101010},
+                                         {10.0f, 0.0f, 0.0f, 2.0f, 1.0f, 0.0f, 0.0f, 0x00101010},
+                                         {10.0f, 0.0f, 0.0f, 2.0f, -r, r, 0.0f, 0x00F0F0F0}};
+    gm.DrawSpriteMesh(particles, 0, 60, platform::MatrixTranslation(0.0f, 5.0f, 0.0f), true);
+    EXPECT_TRUE(Draws().empty());
+
+    gm.DrawSpriteMesh(particles, 3, 60, platform::MatrixTranslation(0.0f, 5.0f, 0.0f), true);
+    ASSERT_EQ(Draws().size(), 2u);
+    // 0x7F7F7F + 0x102030 + 0x101010 = 0x9FAFBF; alpha round(255) x 0x80 / 256 = 127.
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[0]).vertices[0].colour, 0x7F9FAFBFu);
+    // Channels saturate; alpha round(180.3) x 0x80 / 256 = 90.
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[1]).vertices[0].colour, 0x5AFFFFFFu);
+    // The last quad's centre: (10, 5, 0) through the bone, pulled 1 unit towards the eye at the origin.
+    const float k = 1.0f - 1.0f / std::sqrt(125.0f);
+    EXPECT_NEAR(LastWorld().m[3][0], 10.0f * k, 1e-4f);
+    EXPECT_NEAR(LastWorld().m[3][1], 5.0f * k, 1e-4f);
+    EXPECT_NEAR(LastWorld().m[3][2], 0.0f, 1e-4f);
+
+    // Unoriented: every particle drawn, with the material's alpha.
+    Dev()->ClearLog();
+    gm.DrawSpriteMesh(particles, 3, 60, platform::MatrixIdentity(), false);
+    ASSERT_EQ(Draws().size(), 3u);
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[1]).vertices[0].colour, 0x809FAFBFu);
+}
+
+// Billboards on the OpenGL back end: the list's quads and a single billboard land where the projection puts them,
+// with their texture upright.
+TEST(SpriteGLTest, BillboardsDrawnFacingTheCameraWithTheTextureUpright)
+{
+    constexpr uint32_t kSide = 64;
+    rendertest::GLGraphics gl(kSide);
+    if (!gl.Ready())
+        GTEST_SKIP() << "no OpenGL context";
+    GraphicsManager& gm = g_GraphicsManager;
+    // A texture white on its top half and grey below.
+    const uint32_t side = 32, slot = g_TextureManager.CreateTexture(side, side, "billboard test");
+    std::vector<uint32_t> texels(side * side);
+    for (uint32_t i = 0; i < texels.size(); ++i)
+        texels[i] = i / side < side / 2 ? 0xFFFFFFFF : 0xFF808080;
+    ASSERT_TRUE(g_TextureManager.UpdateTexture(slot, texels.data(), side, side, 4));
+
+    gm.SetClearMode(true, 0xFF000040);
+    gm.SetProjection(90.0f, 1.0f, 1.0f, 100.0f);
+    gm.SetViewMatrix(platform::MatrixIdentity(), true);
+    ASSERT_TRUE(gm.BeginFrame(0));
+    // Half-width 3 at (0, 0, 10), pulled to depth 8.5: 3 / 8.5 x 32 = 11.3 pixels each side of the centre, red.
+    BillboardList list;
+    list.Add({0.0f, 0.0f, 10.0f}, 3.0f, 0xFFFF0000, slot, 1);
+    list.Draw(gm);
+    // Half-width 2 at (-12, 8, 20): centred 19.2 pixels left of and 12.8 above the middle, 3.2 pixels across, green.
+    gm.DrawBillboard({-12.0f, 8.0f, 20.0f}, 2.0f, 0xFF00FF00, static_cast<int32_t>(slot), 1);
+    gm.EndFrame();
+
+    uint32_t w = 0, h = 0;
+    const std::unique_ptr<uint32_t[]> pixels = gm.GetRenderer()->ReadBackBuffer(&w, &h);
+    ASSERT_TRUE(pixels && w == kSide && h == kSide);
+    const auto at = [&](int x, int y) { return pixels[y * kSide + x]; };
+    // clang-format off
+    const struct { int x, y; uint32_t rgb; } expected[] = {
+        {32, 26, 0xFF0000}, {32, 38, 0x800000},  // the list's quad: white texture above, grey below
+        {22, 28, 0xFF0000}, {42, 28, 0xFF0000},  // within both side edges
+        {19, 28, 0x000040}, {45, 28, 0x000040},  // beyond them
+        {32, 19, 0x000040}, {32, 45, 0x000040},
+        {13, 18, 0x00FF00}, {13, 21, 0x008000},  // the single billboard, upright too
+        {8, 19, 0x000040}, {18, 19, 0x000040},
+    };
+    // clang-format on
+    for (const auto& e : expected)
+        EXPECT_TRUE(rendertest::NearRgb(at(e.x, e.y), e.rgb, 4))
+            << e.x << "," << e.y << " " << std::hex << at(e.x, e.y);
+    gm.Present();
+}
+
+} // namespace
