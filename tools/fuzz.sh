@@ -44,6 +44,7 @@ run_target() {
     line="$(grep "^$name|" "$build/fuzz_targets.txt")" || { echo "no fuzz target $name" >&2; return 1; }
     IFS='|' read -r _ dict patterns folder <<<"$line"
     local dir="$build/run/$name"
+    rm -rf "$dir/seeds"
     mkdir -p "$dir/corpus" "$dir/artifacts" "$dir/seeds" "$dir/found"
     # What earlier runs found is kept aside; this run's summary counts only its own finds.
     find "$dir/artifacts" -type f -exec mv -t "$dir/found" {} + 2>/dev/null || true
@@ -55,9 +56,16 @@ run_target() {
         local pattern
         IFS=',' read -ra list <<<"$patterns"
         for pattern in "${list[@]}"; do
-            find "$seeds" -maxdepth 1 -type f -iname "$pattern" -exec cp -t "$dir/seeds" {} + 2>/dev/null || true
+            # At most 200 of a kind (the names start with a hash, so the first ones are a fair sample).
+            find "$seeds" -maxdepth 1 -type f -iname "$pattern" | sort | head -n 200 |
+                xargs -r cp -t "$dir/seeds" 2>/dev/null || true
         done
     fi
+    # The game's ".ble" files are stored scrambled (every byte complemented); the targets take them plain.
+    local ble
+    for ble in "$dir"/seeds/*.ble; do
+        [[ -f "$ble" ]] && perl -0777 -pi -e '$_ ^= "\xff" x length' "$ble"
+    done
     [[ -n "$(ls -A "$dir/seeds")" ]] && args+=("$dir/seeds")
     [[ -n "$folder" && -d "$corpus/$folder" ]] && args+=("$corpus/$folder")
     local status=0

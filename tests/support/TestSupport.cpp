@@ -29,16 +29,18 @@ namespace
 {
 
 // With TW_FUZZ_SEEDS naming a folder, every file a test leaves in its temporary folder is copied there as a fuzz
-// seed (tools/fuzz.sh --seeds), named by its content's hash and its own name so repeats fold together.
+// seed (tools/fuzz.sh --seeds), named by its content's hash and its own name so repeats fold together. Small files
+// only, and a bounded number from each folder: seeds are for variety, not bulk.
 void KeepAsSeeds(const std::string& folder)
 {
     const char* seeds = std::getenv("TW_FUZZ_SEEDS");
     if (!seeds || !*seeds)
         return;
     std::error_code ec;
+    int kept = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, ec))
     {
-        if (!entry.is_regular_file(ec) || entry.file_size(ec) > (1u << 20))
+        if (!entry.is_regular_file(ec) || entry.file_size(ec) > (256u << 10) || ++kept > 64)
             continue;
         const std::string bytes = ReadText(entry.path().string());
         const size_t hash = std::hash<std::string>{}(bytes);
