@@ -56,8 +56,8 @@ run_target() {
         local pattern
         IFS=',' read -ra list <<<"$patterns"
         for pattern in "${list[@]}"; do
-            # At most 200 of a kind (the names start with a hash, so the first ones are a fair sample).
-            find "$seeds" -maxdepth 1 -type f -iname "$pattern" | sort | head -n 200 |
+            # Seed names are "<hash>-<name>"; at most 200 of a kind (sorted by hash, so the first ones are a fair sample).
+            find "$seeds" -maxdepth 1 -type f -iname "*-$pattern" | sort | head -n 200 |
                 xargs -r cp -t "$dir/seeds" 2>/dev/null || true
         done
     fi
