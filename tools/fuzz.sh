@@ -51,11 +51,11 @@ main() {
         mkdir -p "$dir/corpus" "$dir/artifacts" "$dir/seeds" "$dir/found"
         # What earlier runs found is kept aside; this run's summary counts only its own finds.
         find "$dir/artifacts" -type f -exec mv -t "$dir/found" {} + 2>/dev/null || true
+        # One allocation of more than 256 MiB counts as out-of-memory: no input of the sizes fuzzed here needs it.
         local args=(-max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -malloc_limit_mb=256 -print_final_stats=1
             -artifact_prefix="$dir/artifacts/" "$dir/corpus")
         [[ -n "$dict" ]] && args=(-dict="$root/fuzz/dict/$dict" "${args[@]}")
-        # One allocation of more than 256 MiB counts as out-of-memory: no input of the sizes fuzzed here needs it.
-    # Seeds: the files the tests wrote whose names match the target's patterns, and the corpus folder in place.
+        # Seeds: the files the tests wrote whose names match the target's patterns, and the corpus folder in place.
         if [[ -n "$patterns" && -d "$seeds" ]]; then
             local pattern
             IFS=',' read -ra list <<<"$patterns"
