@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds every test and runs them all headless.
 # Usage: tools/test.sh [asan|debug|release|all]   (default asan: AddressSanitizer + UBSan, as CI runs it)
+# The asan flavour also runs every fuzz target for a few seconds (TW_FUZZ_SECONDS, default 3; 0 skips), seeded
+# with the files its tests wrote.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -34,5 +36,13 @@ for f in "${flavours[@]}"; do
     build="$root/build/$f"
     cmake -S . -B "$build" -G Ninja "${options[@]}" -DTW_BUILD_TESTS=ON -DTW_BUILD_BENCH=OFF
     cmake --build "$build" -j "$(nproc)"
-    ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300
+    if [[ "$f" == asan ]]; then
+        rm -rf "$root/build/fuzz-seeds" && mkdir -p "$root/build/fuzz-seeds"
+        TW_FUZZ_SEEDS="$root/build/fuzz-seeds" ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300
+        if [[ "${TW_FUZZ_SECONDS:-3}" != 0 ]]; then
+            TW_FUZZ_JOBS="$(nproc)" bash tools/fuzz.sh "${TW_FUZZ_SECONDS:-3}"
+        fi
+    else
+        ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300
+    fi
 done

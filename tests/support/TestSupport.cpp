@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <unistd.h>
@@ -23,8 +25,38 @@ TempDir::TempDir()
     m_path = buf.data();
 }
 
+namespace
+{
+
+// With TW_FUZZ_SEEDS naming a folder, every file a test leaves in its temporary folder is copied there as a fuzz
+// seed (tools/fuzz.sh --seeds), named by its content's hash and its own name so repeats fold together. Small files
+// only, and a bounded number from each folder: seeds are for variety, not bulk.
+void KeepAsSeeds(const std::string& folder)
+{
+    const char* seeds = std::getenv("TW_FUZZ_SEEDS");
+    if (!seeds || !*seeds)
+        return;
+    std::error_code ec;
+    int kept = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, ec))
+    {
+        if (!entry.is_regular_file(ec) || entry.file_size(ec) > (256u << 10) || ++kept > 64)
+            continue;
+        const std::string bytes = ReadText(entry.path().string());
+        const size_t hash = std::hash<std::string>{}(bytes);
+        char prefix[32];
+        std::snprintf(prefix, sizeof(prefix), "%016zx-", hash);
+        std::filesystem::copy_file(entry.path(),
+                                   std::filesystem::path(seeds) / (prefix + entry.path().filename().string()),
+                                   std::filesystem::copy_options::skip_existing, ec);
+    }
+}
+
+} // namespace
+
 TempDir::~TempDir()
 {
+    KeepAsSeeds(m_path);
     std::error_code ec;
     std::filesystem::remove_all(m_path, ec);
 }
