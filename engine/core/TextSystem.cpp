@@ -101,7 +101,14 @@ public:
         std::memcpy(&value, &bits, sizeof(value));
         return value;
     }
-    const char* NextString() override { return reinterpret_cast<const char*>(Next()); }
+    // A number where the text asks for a text reads as no text.
+    const char* NextString() override
+    {
+        const uintptr_t slot = Next();
+        if ((slot & kNumberSlotTag) == kNumberSlotTag)
+            return nullptr;
+        return reinterpret_cast<const char*>(slot);
+    }
 
 private:
     // The caller's slots end at the count: a text with more conversions than arguments reads zeros beyond them.

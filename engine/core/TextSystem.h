@@ -201,13 +201,17 @@ public:
     void SetClock(Clock clock) { m_clock = std::move(clock); }
 
     // Argument slots of FormatTextArgs: "%d" and "%i" read the low 32 bits as a signed integer, "%f" the low
-    // 32 bits as a float, "%s" the whole slot as a pointer to an 8-bit text.
-    static uintptr_t TextArg(int value) { return static_cast<uint32_t>(value); }
+    // 32 bits as a float, "%s" the whole slot as a pointer to an 8-bit text. Numbers carry kNumberSlotTag in their
+    // high half (never part of a program address), so a text whose "%s" stands where its caller passes a number
+    // reads no text instead of following the number as a pointer.
+    static constexpr uintptr_t kNumberSlotTag = uintptr_t{0xFFFF0000u} << 32;
+    static_assert(sizeof(uintptr_t) == 8, "number slots are tagged in the high half of a 64-bit slot");
+    static uintptr_t TextArg(int value) { return kNumberSlotTag | static_cast<uint32_t>(value); }
     static uintptr_t TextArg(float value)
     {
         uint32_t bits;
         std::memcpy(&bits, &value, sizeof(bits));
-        return bits;
+        return kNumberSlotTag | bits;
     }
     static uintptr_t TextArg(const char* text) { return reinterpret_cast<uintptr_t>(text); }
 

@@ -257,6 +257,10 @@ TEST_F(TextExpansionTest, ArgumentSlotsAreWrittenIntoTheText)
     const uintptr_t three[] = {arg(5), arg(7), arg(9)};
     EXPECT_EQ(W(m_text.FormatTextArgs(4, three, 2)), u"A<7>B0");
     EXPECT_EQ(W(m_text.FormatTextArgs(1, three, -1)), u"0 apples");
+    // A text edited to ask for a text where its caller passes numbers reads no text, not the number as a pointer.
+    const uintptr_t numbers[] = {arg(5), TextSystem::TextArg(2.5f)};
+    EXPECT_EQ(W(m_text.FormatTextArgs(3, numbers, 2)), u"Hello !");
+    EXPECT_EQ(W(m_text.FormatTextArgs(3, numbers + 1, 1)), u"Hello !");
     // The variable-argument form takes doubles and keeps backslash-n as written.
     EXPECT_EQ(W(m_text.FormatText(2, 2.25)), u"Price 2.25");
     EXPECT_EQ(W(m_text.FormatText(7)), u"one\\ntwo\\n\\nthree%\\n");
