@@ -189,9 +189,15 @@ bool GraphicsManager::BeginFrame(uint32_t frameTime)
 
     m_uFrameTime = frameTime;
     if (m_pBuckets)
+    {
         m_pBuckets->Reset();
+        m_pBuckets->ClearDropped();
+    }
     if (m_pModelList)
+    {
         m_pModelList->Reset();
+        m_pModelList->ClearDropped();
+    }
     if (m_pLineSegments)
         m_pLineSegments->Reset();
     for (uint32_t& counter : m_auFrameCounter)
@@ -228,6 +234,11 @@ void GraphicsManager::EndFrame()
             m_pRenderer->EndFrame();
         m_bSceneOpen = false;
     }
+}
+
+uint32_t GraphicsManager::GetDroppedModelDraws() const
+{
+    return (m_pBuckets ? m_pBuckets->GetDropped() : 0) + (m_pModelList ? m_pModelList->GetDropped() : 0);
 }
 
 void GraphicsManager::Present()

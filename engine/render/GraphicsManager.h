@@ -221,6 +221,8 @@ public:
     MaterialBuckets* GetMaterialBuckets() const { return m_pBuckets.get(); }
     ModelDrawList* GetModelDrawList() const { return m_pModelList.get(); }
     LineSegmentList* GetLineSegments() const { return m_pLineSegments.get(); }
+    // Model draws the full draw lists dropped since the frame began.
+    uint32_t GetDroppedModelDraws() const;
 
 private:
     void UpdateDerivedValues();
