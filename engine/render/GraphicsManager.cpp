@@ -307,15 +307,9 @@ void GraphicsManager::UpdateDerivedValues()
     BuildFrustum(m_fDrawDistance);
 }
 
-void GraphicsManager::BuildFrustum(float distance)
-{
-    m_fFrustumDistance = distance;
-}
-
 void GraphicsManager::ApplyProjection()
 {
     m_b3DMode = true;
-    UpdateDerivedValues();
     const float h = std::tan(m_fFieldOfView * 0.5f * kDegreesToRadians) * m_fNear;
     const float w = h * m_fAspect;
     const float left = -w + 2.0f * w * m_afViewFraction[0];
@@ -323,6 +317,8 @@ void GraphicsManager::ApplyProjection()
     const float bottom = -h + 2.0f * h * m_afViewFraction[2];
     const float top = -h + 2.0f * h * m_afViewFraction[3];
     m_projection = platform::MatrixPerspectiveOffCenterLH(left, right, bottom, top, m_fNear, m_fFar);
+    // The frustum is built from the new projection.
+    UpdateDerivedValues();
     if (m_pRenderer)
         m_pRenderer->SetProjectionMatrix(m_projection);
 }

@@ -15,6 +15,27 @@
 class MaterialBuckets;
 class ModelDrawList;
 class LineSegmentList;
+class SceneObject;
+
+// Clip codes of the culling tests: crossings of the view's planes, entirely outside the view, crossing the ground
+// footprint, entirely outside the footprint; 0 is fully visible.
+namespace ClipCode
+{
+constexpr uint32_t kTop = 0x01;
+constexpr uint32_t kBottom = 0x02;
+constexpr uint32_t kLeft = 0x04;
+constexpr uint32_t kRight = 0x08;
+constexpr uint32_t kNear = 0x10;
+constexpr uint32_t kFar = 0x20;
+constexpr uint32_t kOutside = 0x40;
+constexpr uint32_t kView = 0x3F;
+constexpr uint32_t kGround = 0x3F00;
+constexpr uint32_t kOutsideGround = 0x4000;
+} // namespace ClipCode
+
+// Planes published for other drawing code: where the sky meets the ground and the near edge of the footprint.
+extern platform::Plane g_HorizonPlane;
+extern platform::Plane g_GroundLimitPlane;
 
 // The last view matrix handed to the renderer, for code that needs it without the graphics manager.
 struct ViewCache
@@ -143,6 +164,30 @@ public:
                              uint32_t indexCount, int32_t texture1, int32_t texture2, const platform::Vec3& position,
                              int32_t material);
 
+    // ---- the view frustum and culling (world space; the ground footprint is a set of lines a x + b z > c)
+    bool IsFrustumValid() const { return m_bFootprintValid; }
+    bool IsHorizonVisible() const { return m_bHorizonVisible; }
+    const platform::Vec3* GetFrustumCorners() const { return m_aFrustumCorner; }
+    // Near, far, left, right, top, bottom; each facing into the frustum.
+    const platform::Plane* GetFrustumPlanes() const { return m_aFrustumPlane; }
+    uint32_t GetGroundLineCount() const { return m_uGroundLines; }
+    const float* GetGroundLine(uint32_t i) const { return m_afGroundLine[i]; }
+    // False when no corner of the ground rectangle is strictly inside some footprint line.
+    bool IsRectVisible(float x0, float x1, float z0, float z1) const;
+    // A sphere in view space against the view (clip code, view part).
+    uint32_t TestSphere(const platform::Vec3& centre, float radius) const;
+    // A ground circle against the footprint (footprint part).
+    uint32_t TestCircle(const platform::Vec3& point, float radius) const;
+    // Eight view-space points against the view (view part).
+    uint32_t TestPoints(const platform::Vec3* points, uint32_t count) const;
+    // Ground points (x, z taken) against the footprint (footprint part).
+    uint32_t TestGroundPoints(const platform::Vec3* points, uint32_t count) const;
+    // Eight world corners; only the parts the request asks for (ClipCode::kView, ClipCode::kGround) are run.
+    uint32_t TestBox(const platform::Vec3* corners, uint32_t request) const;
+    uint32_t TestBoxCorners(const platform::Vec3& min, const platform::Vec3& max, uint32_t request) const;
+    // A scene object by its bounding sphere, refined by its model's box when the sphere crosses.
+    uint32_t TestObject(const SceneObject& object, uint32_t request) const;
+
     // ---- points and rays (no drawing)
     // Screen x, y and depth of a world point through the whole-screen viewport.
     void ProjectToScreen(const platform::Vec3& point, platform::Vec3* out) const;
@@ -229,6 +274,10 @@ private:
     void SendFog(float start, float range, uint32_t colour);
     // Rebuilds the frustum out to the distance (corners, planes and ground lines come with the culling code).
     void BuildFrustum(float distance);
+    // The line where a plane meets the ground, oriented so that the plane's inner side is a x + b z > c; false
+    // when the plane is (nearly) parallel to the ground.
+    static bool GroundLine(const platform::Plane& plane, float line[3]);
+    void AddGroundLine(const float line[3]);
     // Draws whatever the batch holds and leaves no batch open.
     void FlushBatch() { BeginBatch(BATCH_NONE, 0, 1); }
     // Makes room for a primitive of that many vertices and indices in the open batch (drawing it first when it
@@ -262,6 +311,13 @@ private:
     float m_fShadowDistance = 0.0f;
     float m_fFrustumDistance = 0.0f;
     float m_afCullFactor[4] = {};
+    platform::Vec3 m_aFrustumCorner[8] = {};
+    platform::Plane m_aFrustumPlane[6] = {};
+    static constexpr uint32_t kMaxGroundLines = 5;
+    float m_afGroundLine[kMaxGroundLines][3] = {};
+    uint32_t m_uGroundLines = 0;
+    bool m_bFootprintValid = false;
+    bool m_bHorizonVisible = false;
 
     platform::Vec3 m_lightDirection = {0.0f, 1.0f, 0.0f};
     platform::Matrix m_lightView = platform::MatrixIdentity();
