@@ -48,13 +48,21 @@ void AnimationScheduler::Insert(AnimatedObject* object, uint32_t end)
     entry->m_pObject = object;
     entry->m_uEnd = end;
 
-    // In front of the first entry that ends strictly later; at the tail when none does (or the end is 0).
+    // Before the head when earlier than it, at the tail when at least as late as the tail (or the end is 0),
+    // else in front of the first entry that ends strictly later.
     Entry* before = nullptr;
-    if (end != 0 && m_pHead && end < m_pTail->m_uEnd)
+    if (end != 0 && m_pHead)
     {
-        before = m_pHead;
-        while (before->m_uEnd <= end)
-            before = before->m_pNext;
+        if (end < m_pHead->m_uEnd)
+        {
+            before = m_pHead;
+        }
+        else if (end < m_pTail->m_uEnd)
+        {
+            before = m_pHead;
+            while (before && before->m_uEnd <= end)
+                before = before->m_pNext;
+        }
     }
     entry->m_pNext = before;
     entry->m_pPrev = before ? before->m_pPrev : m_pTail;
