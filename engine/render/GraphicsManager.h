@@ -16,6 +16,10 @@ class MaterialBuckets;
 class ModelDrawList;
 class LineSegmentList;
 class SceneObject;
+struct ModelBatchEntry;
+struct OptMesh;
+struct OptMeshLOD;
+struct OrientedBox;
 
 // Clip codes of the culling tests: crossings of the view's planes, entirely outside the view, crossing the ground
 // footprint, entirely outside the footprint; 0 is fully visible.
@@ -163,6 +167,23 @@ public:
     void DrawTexturedPolysAt(const TexturedVertex* vertices, uint32_t vertexCount, const uint16_t* indices,
                              uint32_t indexCount, int32_t texture1, int32_t texture2, const platform::Vec3& position,
                              int32_t material);
+
+    // ---- thick lines: camera-facing ribbons (GraphicsManagerLines.cpp)
+    // Draws the frame's line segment list (kept until the next frame start); the special flag draws them with
+    // material 0x11, else with the blend kind's material.
+    void DrawLineSegments(int32_t blendKind, bool special);
+    // Opens a ribbon batch (world matrix the identity) with a texture slot (-1 none).
+    void BeginRibbons(int32_t texture, uint32_t colour);
+    // A ribbon from start to end, its colour blending from c1 to c2; the batch is drawn first when nearly full.
+    void AddRibbon(const platform::Vec3& start, const platform::Vec3& end, float width, uint32_t c1, uint32_t c2);
+    void FlushRibbons();
+    uint32_t GetRibbonCount() const { return m_uRibbonCount; }
+    // The line records (start, end, width, colour) of a source-form part, placed by the entry's matrix.
+    void DrawLineSet(const ModelBatchEntry& entry);
+    // The line records of an optimised line mesh, for each of its chained instances.
+    void DrawModelLines(const OptMeshLOD& level, const OptMesh& mesh, bool overrides);
+    // The twelve edges of an oriented box as 3D lines.
+    void DrawBoxOutline(const OrientedBox& box, uint32_t colour);
 
     // ---- the view frustum and culling (world space; the ground footprint is a set of lines a x + b z > c)
     bool IsFrustumValid() const { return m_bFootprintValid; }
@@ -378,6 +399,8 @@ private:
     // The ribbon batch of the thick lines: 200 ribbons of 6 vertices and 12 indices.
     std::vector<TexturedVertex> m_ribbonVertices;
     std::vector<uint16_t> m_ribbonIndices;
+    uint32_t m_uRibbonCount = 0;
+    int32_t m_iRibbonTexture = -1;
 };
 
 extern GraphicsManager g_GraphicsManager;

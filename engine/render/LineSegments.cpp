@@ -1,4 +1,4 @@
-// The thick line segment list and the line sets of models.
+// The thick line segment list and its 12-bit colours.
 #include "engine/render/LineSegments.h"
 
 #include <algorithm>
@@ -37,7 +37,3 @@ void LineSegmentList::Reset()
 {
     m_uCount = 0;
 }
-
-void DrawOptMeshLines(const OptMeshLOD&, const OptMesh&, bool) {}
-
-void DrawSubModelLines(const ModelBatchEntry&) {}
