@@ -221,6 +221,30 @@ TEST_F(ModelDrawTest, AFailedLockSkipsOnlyThatBatch)
     EXPECT_EQ(Draws().size(), 1u);
 }
 
+// Many indices over few vertices: the 32,000-index buffer bounds a batch too (3,000 indices: 10 a draw), and a
+// part whose indices alone do not fit is not drawn.
+TEST_F(ModelDrawTest, TheIndexBufferBoundsABatch)
+{
+    TestPart part(3, false);
+    part.level.m_indices.assign(3000, 0);
+    for (size_t i = 0; i < part.level.m_indices.size(); ++i)
+        part.level.m_indices[i] = static_cast<uint16_t>(i % 3);
+    part.level.m_uIndexCount = 3000;
+    for (int i = 0; i < 25; ++i)
+        Queue(&part.level.m_pInstances, float(i), 0, 0);
+    const OptMeshLODPair pair = {&part.level, &part.mesh};
+    R().DrawOptModelLOD(&pair);
+    ASSERT_EQ(Draws().size(), 3u);
+    EXPECT_EQ(Draws()[0].primitiveCount, 10000u);
+    EXPECT_EQ(Draws()[2].primitiveCount, 5000u);
+
+    Dev()->ClearLog();
+    part.level.m_indices.assign(33000, 0);
+    part.level.m_uIndexCount = 33000;
+    R().DrawOptModelLOD(&pair);
+    EXPECT_TRUE(Draws().empty());
+}
+
 // Parts whose indices reach past their vertices are not drawn at all.
 TEST_F(ModelDrawTest, IndicesBeyondTheVerticesAreRefused)
 {
