@@ -143,6 +143,17 @@ TEST_F(CullingTest, TiltedViewsChooseBetweenTheTopAndTheFarLine)
     EXPECT_TRUE(gm.IsRectVisible(-1, 1, farEdge - 0.1f, farEdge + 5));
     EXPECT_FALSE(gm.IsRectVisible(-1, 1, farEdge + 0.1f, farEdge + 5));
     EXPECT_NEAR(g_HorizonPlane.a * 0 + g_HorizonPlane.b * farEdge - g_HorizonPlane.c, 0.0f, 1e-3f);
+    EXPECT_EQ(gm.GetGroundLineCount(), 5u); // left, right, top, bottom, far
+
+    // With a draw distance of 20 the far plane cuts the ground nearer than the top edge and takes its place. The
+    // far plane lies 20 along the view (60 degrees down): its ground line is z = (20 - 10 sin 60) / cos 60.
+    gm.SetFog(0.0f, 2.5f, 0);
+    tilt(60.0f);
+    EXPECT_EQ(gm.GetGroundLineCount(), 4u);
+    const float farCut = (20.0f - 10.0f * std::sin(60.0f * pi / 180.0f)) / std::cos(60.0f * pi / 180.0f);
+    EXPECT_TRUE(gm.IsRectVisible(-1, 1, farCut - 0.1f, farEdge));
+    EXPECT_FALSE(gm.IsRectVisible(-1, 1, farCut + 0.1f, farEdge));
+    gm.SetFog(0.0f, 10.0f, 0);
 
     // Looking up: the view never reaches the ground.
     tilt(-60.0f);

@@ -347,15 +347,23 @@ TEST_F(BucketsTest, ShadowRunsByLevel)
     AddAt(plain, 20, 5); // another material, the same level: one shadow run
     AddAt(cutout, 30);
     AddAt(cutout, 40, 0, false); // newest first: this one ends the slot's walk
+    gm.SetFog(10.0f, 20.0f, 0);
+    const uint32_t fogColour = R().GetFogColour();
     R().BeginShadowPass(true, false);
     Dev()->ClearLog();
     buckets().DrawShadows(&R(), true);
     R().BeginShadowPass(false, false);
+    EXPECT_EQ(R().GetFogColour(), fogColour); // the stored fog is sent again after the shadows' white fog
     EXPECT_EQ(DrawnQuads(), (std::vector<std::vector<float>>{{20, 10}}));
     EXPECT_EQ(buckets().GetHead(MaterialBuckets::Opaque, 3), nullptr);
     EXPECT_EQ(buckets().GetHead(MaterialBuckets::Opaque, 4), nullptr);
 
+    // Reset empties every slot's lists, slot 0 too.
+    Quad first(4, 0);
+    AddAt(first, 1);
+    ASSERT_NE(buckets().GetHead(MaterialBuckets::Second, 0), nullptr);
     buckets().Reset();
+    EXPECT_EQ(buckets().GetHead(MaterialBuckets::Second, 0), nullptr);
     AddAt(cutout, 30);
     Dev()->ClearLog();
     buckets().DrawShadows(&R(), false);

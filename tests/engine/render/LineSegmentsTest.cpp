@@ -2,6 +2,7 @@
 // camera looking along +z, end-on segments, the batch limit, and the line sets of model parts.
 #include "engine/render/LineSegments.h"
 #include "DrawTestSupport.h"
+#include "engine/render/OptModel.h"
 #include "engine/render/TmFormat.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,11 @@ TEST_F(RibbonTest, BatchesOf198)
     ASSERT_EQ(Draws().size(), 1u);
     EXPECT_EQ(Draws()[0].numVertices, 198u * 6);
     EXPECT_EQ(Draws()[0].primitiveCount, 198u * 4);
+    // Ribbon r takes vertices 6 r to 6 r + 5.
+    const auto decoded = rendertest::Decode<TexturedVertex>(Draws()[0]);
+    EXPECT_FLOAT_EQ(decoded.vertices[5].z, 20.0f);
+    EXPECT_FLOAT_EQ(decoded.vertices[6].z, 21.0f);
+    EXPECT_FLOAT_EQ(decoded.vertices[6 * 197].z, 217.0f);
     EXPECT_EQ(gm.GetRibbonCount(), 1u);
     gm.FlushRibbons();
     EXPECT_EQ(Draws().size(), 2u);
@@ -138,6 +144,35 @@ TEST_F(RibbonTest, LineSetsOfModelParts)
     gm.DrawLineSet(entry);
     ASSERT_EQ(Draws().size(), 1u);
     EXPECT_EQ(Draws()[0].numVertices, 6u);
+}
+
+// An optimised line mesh: its records for every chained instance, opaque in their own colour.
+TEST_F(RibbonTest, LineMeshesDrawForEachInstance)
+{
+    OptMesh mesh;
+    mesh.m_uKind = 3;
+    const float record[7] = {-1, 0, 0, 1, 0, 0, 0.5f};
+    const uint32_t colour = 0x00123456;
+    mesh.m_records.resize(32);
+    std::memcpy(mesh.m_records.data(), record, sizeof(record));
+    std::memcpy(mesh.m_records.data() + 28, &colour, 4);
+    OptMeshLOD level;
+    const platform::Matrix at[2] = {platform::MatrixTranslation(0, 10, 20), platform::MatrixTranslation(0, 12, 20)};
+    DrawInstance instances[2];
+    instances[0].m_pMatrix = &at[0];
+    instances[1].m_pMatrix = &at[1];
+    instances[0].m_pNext = &instances[1];
+    level.m_pOverrideInstances = &instances[0];
+    gm.DrawModelLines(level, mesh, false); // the plain list is empty
+    gm.FlushRibbons();
+    EXPECT_TRUE(Draws().empty());
+    gm.DrawModelLines(level, mesh, true);
+    ASSERT_EQ(Draws().size(), 1u);
+    const auto decoded = rendertest::Decode<TexturedVertex>(Draws()[0]);
+    ASSERT_EQ(decoded.vertices.size(), 12u);
+    EXPECT_FLOAT_EQ(decoded.vertices[0].y, 10.0f);
+    EXPECT_FLOAT_EQ(decoded.vertices[6].y, 12.0f);
+    EXPECT_EQ(decoded.vertices[11].colour, 0xFF123456u);
 }
 
 TEST_F(RibbonTest, BoxOutlineHasTwelveEdges)

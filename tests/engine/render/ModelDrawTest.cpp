@@ -313,6 +313,9 @@ TEST_F(ModelDrawTest, SourceBatchesByPartSize)
     ModelBatchEntry e[3];
     for (int i = 0; i < 3; ++i)
         e[i] = {&m[i], &sub, &sub.m_levels[0], 3, 0, 0, i < 2 ? &e[i + 1] : nullptr};
+    R().DrawModelBatch(nullptr, 3);
+    R().DrawModelBatch(e, 0);
+    EXPECT_TRUE(Draws().empty());
     R().DrawModelBatch(e, 3);
     ASSERT_EQ(Draws().size(), 1u);
     auto decoded = rendertest::Decode<LitTexVertex>(Draws()[0]);
