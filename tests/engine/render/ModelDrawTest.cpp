@@ -249,11 +249,18 @@ TEST_F(ModelDrawTest, TheIndexBufferBoundsABatch)
 TEST_F(ModelDrawTest, IndicesBeyondTheVerticesAreRefused)
 {
     TestPart part(10, false);
-    part.level.m_indices[4] = 10;
     Queue(&part.level.m_pInstances, 0, 0, 0);
     const OptMeshLODPair pair = {&part.level, &part.mesh};
+    for (size_t bad : {size_t{0}, size_t{4}, part.level.m_indices.size() - 1})
+    {
+        const uint16_t kept = part.level.m_indices[bad];
+        part.level.m_indices[bad] = 10;
+        R().DrawOptModelLOD(&pair);
+        EXPECT_TRUE(Draws().empty()) << bad;
+        part.level.m_indices[bad] = kept;
+    }
     R().DrawOptModelLOD(&pair);
-    EXPECT_TRUE(Draws().empty());
+    EXPECT_EQ(Draws().size(), 1u);
 }
 
 // Overrides draw one instance a call: 0 plainly, 7 with the pulsing highlight around the draw, N with the parts
