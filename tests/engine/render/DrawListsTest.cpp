@@ -193,6 +193,17 @@ TEST_F(DrawListsTest, LimitsDropAndCount)
     EXPECT_FALSE(list().Add(&levels.back(), &mesh, m, 0, 0));
     EXPECT_EQ(list().GetCount(), ModelDrawList::kCapacity);
     EXPECT_EQ(gm.GetDroppedModelDraws(), 1u);
+    // Draws without a level, mesh or matrix are dropped too.
+    list().Reset();
+    Matrix* spare = list().GetMatrixPool().Acquire();
+    EXPECT_FALSE(list().Add(nullptr, &mesh, spare, 0, 0));
+    EXPECT_FALSE(list().Add(&levels[0], nullptr, spare, 0, 0));
+    EXPECT_FALSE(list().Add(&levels[0], &mesh, nullptr, 0, 0));
+    EXPECT_EQ(list().GetCount(), 0u);
+    EXPECT_EQ(gm.GetDroppedModelDraws(), 4u);
+    gm.GetModelDrawList()->ClearDropped();
+    gm.GetMaterialBuckets()->ClearDropped();
+    EXPECT_FALSE(list().Add(&levels[0], &mesh, nullptr, 0, 0));
 
     // 20,000 chain entries: the 20,001st draw of one level is dropped.
     list().Reset();

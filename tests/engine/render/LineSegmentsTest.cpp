@@ -130,10 +130,18 @@ TEST_F(RibbonTest, LineSetsOfModelParts)
     // Additive lines of a black material in a dark frame are skipped.
     Dev()->ClearLog();
     sub.m_levels[0].m_material.m_uDiffuse = 0xFF000000;
-    sub.m_levels[0].m_material.m_uBlendMode = 1;
     gm.SetLight({0, -1, 0}, 0, 0xFFFFFFFF, 0, 0x1F1F1F);
-    gm.DrawLineSet(entry);
+    for (uint8_t blend : {1, 9})
+    {
+        sub.m_levels[0].m_material.m_uBlendMode = blend;
+        gm.DrawLineSet(entry);
+    }
     EXPECT_TRUE(Draws().empty());
+    sub.m_levels[0].m_material.m_uBlendMode = 8; // not additive: drawn
+    gm.DrawLineSet(entry);
+    EXPECT_EQ(Draws().size(), 1u);
+    Dev()->ClearLog();
+    sub.m_levels[0].m_material.m_uBlendMode = 1;
     gm.SetLight({0, -1, 0}, 0, 0xFFFFFFFF, 0, 0xFFFFFFFF);
     gm.DrawLineSet(entry);
     EXPECT_EQ(Draws().size(), 1u);

@@ -194,6 +194,12 @@ TEST_F(ModelDrawTest, SmallPartsWithoutArraysReadTheirRegisteredVertices)
     EXPECT_NEAR(decoded.vertices[3].y, 10.0f, 1e-4f);
     EXPECT_NEAR(decoded.vertices[3].z, -3.0f, 1e-4f);
     EXPECT_EQ(decoded.indices.size(), 12u);
+
+    // A range that cannot be read back draws nothing.
+    Dev()->ClearLog();
+    part.mesh.m_uVertexHandle = 999;
+    R().DrawOptModelLOD(&pair);
+    EXPECT_TRUE(Draws().empty());
 }
 
 // A dynamic buffer that cannot be locked skips its batch; the batches after it are drawn.
@@ -261,6 +267,13 @@ TEST_F(ModelDrawTest, IndicesBeyondTheVerticesAreRefused)
     }
     R().DrawOptModelLOD(&pair);
     EXPECT_EQ(Draws().size(), 1u);
+
+    // Fewer than three indices make no triangle: nothing is drawn.
+    Dev()->ClearLog();
+    part.level.m_indices.resize(2);
+    part.level.m_uIndexCount = 2;
+    R().DrawOptModelLOD(&pair);
+    EXPECT_TRUE(Draws().empty());
 }
 
 // Overrides draw one instance a call: 0 plainly, 7 with the pulsing highlight around the draw, N with the parts
