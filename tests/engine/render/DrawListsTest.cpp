@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 
 namespace
@@ -345,6 +346,23 @@ TEST_F(BucketsTest, ListsRunsAndOrder)
     Dev()->ClearLog();
     buckets().Draw(&R());
     EXPECT_TRUE(Draws().empty());
+}
+
+// Parts of the line kind are drawn as ribbons, one batch a record.
+TEST_F(BucketsTest, LinePartsDrawAsRibbons)
+{
+    Quad lines(0, 6);
+    lines.sub.m_uVertexKind = 4;
+    lines.sub.m_uRecordCount = 1;
+    const float record[8] = {-1, 0, 0, 1, 0, 0, 0.5f, 0};
+    lines.sub.m_records.resize(32);
+    std::memcpy(lines.sub.m_records.data(), record, sizeof(record));
+    LookAlongZ();
+    AddAt(lines, 0);
+    Dev()->ClearLog();
+    buckets().Draw(&R());
+    ASSERT_EQ(Draws().size(), 1u);
+    EXPECT_EQ(Draws()[0].numVertices, 6u);
 }
 
 // The shadow pass draws the opaque lists by level with the shadow materials, stops a slot at a record that casts
