@@ -282,15 +282,17 @@ void World::ReadScenarioTexts(const ParameterScript& file)
     const float* number = file.GetNumber("SCENARIO_OBJ_NUMBER");
     const float count = number ? std::trunc(*number) : 0.0f;
     if (!(count >= 0.0f && count <= kObjectiveCount))
-        GetLogger()->Report(1, "World::World - SCENARIO_OBJ_NUMBER %g in %s is not 0 to %d", count, m_WorldFile.c_str(),
+        GetLogger()->Report(1, "World::World - SCENARIO_OBJ_NUMBER %g in %s is not 0 to %u", count, m_WorldFile.c_str(),
                             kObjectiveCount);
-    m_iObjectiveCount = count > kObjectiveCount ? kObjectiveCount : count > 0.0f ? static_cast<int32_t>(count) : 0;
+    m_iObjectiveCount = count > kObjectiveCount ? static_cast<int32_t>(kObjectiveCount)
+                        : count > 0.0f          ? static_cast<int32_t>(count)
+                                                : 0;
     char key[32];
-    for (int n = 0; n < kObjectiveCount; ++n)
+    for (uint32_t n = 0; n < kObjectiveCount; ++n)
     {
         m_iObjectiveStatus[n] = 0;
-        std::snprintf(key, sizeof key, "SCENARIO_OBJ_%d", n);
-        m_ObjectiveTexts[n] = n < m_iObjectiveCount ? Text(file, key) : "";
+        std::snprintf(key, sizeof key, "SCENARIO_OBJ_%u", n);
+        m_ObjectiveTexts[n] = static_cast<int32_t>(n) < m_iObjectiveCount ? Text(file, key) : "";
     }
     m_ObjectiveTitle = Text(file, "SCENARIO_OBJ_TITLE");
     m_dwLastCreatedBuilding = kNoObjectID;

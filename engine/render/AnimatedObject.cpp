@@ -2,10 +2,15 @@
 #include "engine/render/AnimatedObject.h"
 
 #include "engine/core/SerialStream.h"
+#include "engine/render/AnimationScheduler.h"
+#include "engine/render/ModelManager.h"
 
 AnimatedObject::AnimatedObject(uint32_t kind) : SceneObject(kind) {}
 
-AnimatedObject::~AnimatedObject() = default;
+AnimatedObject::~AnimatedObject()
+{
+    g_AnimationScheduler.Cancel(this);
+}
 
 uint32_t AnimatedObject::StartAnimation(uint32_t animation, uint32_t start, uint32_t type, uint32_t end)
 {
@@ -29,11 +34,12 @@ void AnimatedObject::SetAnimationCount(uint32_t count)
     m_Animations.assign(count, 0);
 }
 
-bool AnimatedObject::LoadAnimation(uint32_t index, const char*)
+bool AnimatedObject::LoadAnimation(uint32_t index, const char* name)
 {
-    // No model manager yet: no animation file loads.
-    SetAnimation(index, 0);
-    return false;
+    if (index >= m_Animations.size())
+        return false;
+    m_Animations[index] = g_ModelManager.Load(name);
+    return m_Animations[index] != 0;
 }
 
 void AnimatedObject::SetAnimation(uint32_t index, uint32_t handle)
@@ -63,5 +69,8 @@ bool AnimatedObject::Load(SerialStream& stream)
     stream.ReadUInt(&m_CurrentAnimation);
     stream.ReadUInt(&m_CurrentAnimType);
     stream.ReadUInt(&m_LastFrame);
+    g_AnimationScheduler.Cancel(this);
+    if (m_bAnimating)
+        g_AnimationScheduler.Reschedule(this, m_CurrentAnimType, m_LastFrame);
     return SceneObject::Load(stream);
 }

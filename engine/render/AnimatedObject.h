@@ -5,8 +5,7 @@
 
 #include <vector>
 
-// Animation files do not load yet (LoadAnimation gives no handle) and no scheduler drives the object; the
-// running-animation fields, the table and the save record are final.
+// The global animation scheduler starts its animations and stops the play-once ones at their end.
 class AnimatedObject : public SceneObject
 {
 public:
@@ -30,6 +29,9 @@ public:
     bool IsAnimating() const { return m_bAnimating; }
     uint32_t GetCurrentAnimation() const { return m_CurrentAnimation; }
     uint32_t GetCurrentFrame() const { return m_CurrentFrame; }
+    uint32_t GetAnimationType() const { return m_CurrentAnimType; }
+    uint32_t GetLastFrame() const { return m_LastFrame; }
+    uint32_t GetMaxFrame() const { return m_MaxFrame; }
 
 protected:
     bool m_bAnimating = false;

@@ -11,6 +11,10 @@
 #include <memory>
 #include <vector>
 
+struct MeshRecord;
+struct OptMesh;
+struct OptMeshLOD;
+
 // Engine-wide words of the renderer: frames begun, and the word the material code reads (set to 1 when the
 // device is created).
 extern uint32_t g_uRenderFrameCount;
@@ -244,6 +248,46 @@ private:
     // textured draws' words (`operation` names the draw), and counts the draw.
     void DrawTexturedTriangles(const char* operation, const ImmediateDraw& draw, uint32_t vertexCount,
                                uint32_t indexCount);
+
+    // ---- model drawing (D3DRendererModels.cpp)
+    // How a failed model draw is reported.
+    enum class ModelDrawKind
+    {
+        OptStatic,
+        OptDynamic,
+        OverrideStatic,
+        OverrideDynamic,
+        BatchStatic,
+        BatchDynamic,
+    };
+    // The vertices and indices of a part drawn by processor batching.
+    struct BatchSource
+    {
+        const platform::Vec3* m_pPositions = nullptr;
+        const platform::Vec3* m_pNormals = nullptr;
+        const uint32_t* m_pColours = nullptr; // null: 0
+        const platform::Vec2* m_pUVs = nullptr;
+        const uint16_t* m_pIndices = nullptr;
+        uint32_t m_uVertexCount = 0;
+        uint32_t m_uIndexCount = 0;
+    };
+    // Binds a level's textures and applies its material parts (or what the shadow pass needs of it).
+    void BindOptLevel(const OptMeshLOD& level, int32_t materialNumber);
+    // The processor copy of an optimised part (from its arrays or a lock of its ranges); false when it cannot be
+    // read. Locks taken are released by ReleaseOptSource.
+    bool GatherOptSource(const OptMeshLOD& level, const OptMesh& mesh, BatchSource* source);
+    void ReleaseOptSource();
+    // Draws `count` placements of a batched part; `next` yields each placement's matrix.
+    template <class Next> void DrawBatched(const BatchSource& source, uint32_t count, Next next, ModelDrawKind kind);
+    // Binds the shared buffers of a registered vertex range and index range; the index range's record, or null
+    // when either range or buffer is missing.
+    const MeshRecord* BindMeshBuffers(uint32_t vertexHandle, uint32_t indexHandle);
+    void DrawStaticPart(const MeshRecord& indexRange, const platform::Matrix& matrix, uint32_t vertexCount,
+                        uint32_t indexCount, ModelDrawKind kind);
+    void ReportModelDraw(ModelDrawKind kind, uint32_t startVertex, uint32_t vertices, uint32_t startIndex,
+                         uint32_t indices);
+    bool m_bSourceLockedVertices = false;
+    bool m_bSourceLockedIndices = false;
 
     RendererSettings m_settings;
     uint32_t m_uMaxTextureWidth = kMinTextureSize;

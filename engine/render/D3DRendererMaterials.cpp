@@ -1,5 +1,5 @@
 // The renderer's operations for materials, material parts, the shadow pass and mesh locks: whole materials,
-// texture-transform and lighting sets, the built-in material table's state sets, and the model draw entry points.
+// texture-transform and lighting sets, the built-in material table's state sets, and the mesh locks.
 #include "engine/render/D3DRenderer.h"
 
 #include "engine/render/MaterialParts.h"
@@ -126,12 +126,6 @@ void ApplySampling(RenderStateCache& states, uint32_t stage, uint8_t sampling, i
 }
 
 } // namespace
-
-void D3DRenderer::DrawModelBatch(const ModelBatchEntry*, uint32_t) {}
-
-void D3DRenderer::DrawOptModelLOD(const OptMeshLODPair*) {}
-
-void D3DRenderer::DrawOptModelLOD_MatOveride(const OptMeshLODPair*) {}
 
 void D3DRenderer::SetMaterial(const SMaterial* material, bool lit)
 {

@@ -188,9 +188,15 @@ bool GraphicsManager::BeginFrame(uint32_t frameTime)
 
     m_uFrameTime = frameTime;
     if (m_pBuckets)
+    {
         m_pBuckets->Reset();
+        m_pBuckets->ClearDropped();
+    }
     if (m_pModelList)
+    {
         m_pModelList->Reset();
+        m_pModelList->ClearDropped();
+    }
     if (m_pLineSegments)
         m_pLineSegments->Reset();
     for (uint32_t& counter : m_auFrameCounter)
@@ -227,6 +233,11 @@ void GraphicsManager::EndFrame()
             m_pRenderer->EndFrame();
         m_bSceneOpen = false;
     }
+}
+
+uint32_t GraphicsManager::GetDroppedModelDraws() const
+{
+    return (m_pBuckets ? m_pBuckets->GetDropped() : 0) + (m_pModelList ? m_pModelList->GetDropped() : 0);
 }
 
 void GraphicsManager::Present()
@@ -295,15 +306,9 @@ void GraphicsManager::UpdateDerivedValues()
     BuildFrustum(m_fDrawDistance);
 }
 
-void GraphicsManager::BuildFrustum(float distance)
-{
-    m_fFrustumDistance = distance;
-}
-
 void GraphicsManager::ApplyProjection()
 {
     m_b3DMode = true;
-    UpdateDerivedValues();
     const float h = std::tan(m_fFieldOfView * 0.5f * kDegreesToRadians) * m_fNear;
     const float w = h * m_fAspect;
     const float left = -w + 2.0f * w * m_afViewFraction[0];
@@ -311,6 +316,8 @@ void GraphicsManager::ApplyProjection()
     const float bottom = -h + 2.0f * h * m_afViewFraction[2];
     const float top = -h + 2.0f * h * m_afViewFraction[3];
     m_projection = platform::MatrixPerspectiveOffCenterLH(left, right, bottom, top, m_fNear, m_fFar);
+    // The frustum is built from the new projection.
+    UpdateDerivedValues();
     if (m_pRenderer)
         m_pRenderer->SetProjectionMatrix(m_projection);
 }

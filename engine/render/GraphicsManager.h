@@ -18,6 +18,31 @@ class LineSegmentList;
 struct BillboardEntry;
 struct SpriteParticle;
 struct WaveRecord;
+class SceneObject;
+struct ModelBatchEntry;
+struct OptMesh;
+struct OptMeshLOD;
+struct OrientedBox;
+
+// Clip codes of the culling tests: crossings of the view's planes, entirely outside the view, crossing the ground
+// footprint, entirely outside the footprint; 0 is fully visible.
+namespace ClipCode
+{
+constexpr uint32_t kTop = 0x01;
+constexpr uint32_t kBottom = 0x02;
+constexpr uint32_t kLeft = 0x04;
+constexpr uint32_t kRight = 0x08;
+constexpr uint32_t kNear = 0x10;
+constexpr uint32_t kFar = 0x20;
+constexpr uint32_t kOutside = 0x40;
+constexpr uint32_t kView = 0x3F;
+constexpr uint32_t kGround = 0x3F00;
+constexpr uint32_t kOutsideGround = 0x4000;
+} // namespace ClipCode
+
+// Planes published for other drawing code: where the sky meets the ground and the near edge of the footprint.
+extern platform::Plane g_HorizonPlane;
+extern platform::Plane g_GroundLimitPlane;
 
 // The last view matrix handed to the renderer, for code that needs it without the graphics manager.
 struct ViewCache
@@ -163,6 +188,47 @@ public:
     // The scene light colour sprite meshes are lit by (the light colour plus the base colour, as sent).
     uint32_t GetSceneLightColour() const { return m_uSceneLight; }
 
+    // ---- thick lines: camera-facing ribbons (GraphicsManagerLines.cpp)
+    // Draws the frame's line segment list (kept until the next frame start); the special flag draws them with
+    // material 0x11, else with the blend kind's material.
+    void DrawLineSegments(int32_t blendKind, bool special);
+    // Opens a ribbon batch (world matrix the identity) with a texture slot (-1 none).
+    void BeginRibbons(int32_t texture, uint32_t colour);
+    // A ribbon from start to end, its colour blending from c1 to c2; the batch is drawn first when nearly full.
+    void AddRibbon(const platform::Vec3& start, const platform::Vec3& end, float width, uint32_t c1, uint32_t c2);
+    void FlushRibbons();
+    uint32_t GetRibbonCount() const { return m_uRibbonCount; }
+    // The line records (start, end, width, colour) of a source-form part, placed by the entry's matrix.
+    void DrawLineSet(const ModelBatchEntry& entry);
+    // The line records of an optimised line mesh, for each of its chained instances.
+    void DrawModelLines(const OptMeshLOD& level, const OptMesh& mesh, bool overrides);
+    // The twelve edges of an oriented box as 3D lines.
+    void DrawBoxOutline(const OrientedBox& box, uint32_t colour);
+
+    // ---- the view frustum and culling (world space; the ground footprint is a set of lines a x + b z > c)
+    bool IsFrustumValid() const { return m_bFootprintValid; }
+    bool IsHorizonVisible() const { return m_bHorizonVisible; }
+    const platform::Vec3* GetFrustumCorners() const { return m_aFrustumCorner; }
+    // Near, far, left, right, top, bottom; each facing into the frustum.
+    const platform::Plane* GetFrustumPlanes() const { return m_aFrustumPlane; }
+    uint32_t GetGroundLineCount() const { return m_uGroundLines; }
+    const float* GetGroundLine(uint32_t i) const { return m_afGroundLine[i]; }
+    // False when no corner of the ground rectangle is strictly inside some footprint line.
+    bool IsRectVisible(float x0, float x1, float z0, float z1) const;
+    // A sphere in view space against the view (clip code, view part).
+    uint32_t TestSphere(const platform::Vec3& centre, float radius) const;
+    // A ground circle against the footprint (footprint part).
+    uint32_t TestCircle(const platform::Vec3& point, float radius) const;
+    // Eight view-space points against the view (view part).
+    uint32_t TestPoints(const platform::Vec3* points, uint32_t count) const;
+    // Ground points (x, z taken) against the footprint (footprint part).
+    uint32_t TestGroundPoints(const platform::Vec3* points, uint32_t count) const;
+    // Eight world corners; only the parts the request asks for (ClipCode::kView, ClipCode::kGround) are run.
+    uint32_t TestBox(const platform::Vec3* corners, uint32_t request) const;
+    uint32_t TestBoxCorners(const platform::Vec3& min, const platform::Vec3& max, uint32_t request) const;
+    // A scene object by its bounding sphere, refined by its model's box when the sphere crosses.
+    uint32_t TestObject(const SceneObject& object, uint32_t request) const;
+
     // ---- points and rays (no drawing)
     // Screen x, y and depth of a world point through the whole-screen viewport.
     void ProjectToScreen(const platform::Vec3& point, platform::Vec3* out) const;
@@ -241,12 +307,18 @@ public:
     MaterialBuckets* GetMaterialBuckets() const { return m_pBuckets.get(); }
     ModelDrawList* GetModelDrawList() const { return m_pModelList.get(); }
     LineSegmentList* GetLineSegments() const { return m_pLineSegments.get(); }
+    // Model draws the full draw lists dropped since the frame began.
+    uint32_t GetDroppedModelDraws() const;
 
 private:
     void UpdateDerivedValues();
     void SendFog(float start, float range, uint32_t colour);
     // Rebuilds the frustum out to the distance (corners, planes and ground lines come with the culling code).
     void BuildFrustum(float distance);
+    // The line where a plane meets the ground, oriented so that the plane's inner side is a x + b z > c; false
+    // when the plane is (nearly) parallel to the ground.
+    static bool GroundLine(const platform::Plane& plane, float line[3]);
+    void AddGroundLine(const float line[3]);
     // Draws whatever the batch holds and leaves no batch open.
     void FlushBatch() { BeginBatch(BATCH_NONE, 0, 1); }
     // Makes room for a primitive of that many vertices and indices in the open batch (drawing it first when it
@@ -280,6 +352,13 @@ private:
     float m_fShadowDistance = 0.0f;
     float m_fFrustumDistance = 0.0f;
     float m_afCullFactor[4] = {};
+    platform::Vec3 m_aFrustumCorner[8] = {};
+    platform::Plane m_aFrustumPlane[6] = {};
+    static constexpr uint32_t kMaxGroundLines = 5;
+    float m_afGroundLine[kMaxGroundLines][3] = {};
+    uint32_t m_uGroundLines = 0;
+    bool m_bFootprintValid = false;
+    bool m_bHorizonVisible = false;
 
     platform::Vec3 m_lightDirection = {0.0f, 1.0f, 0.0f};
     platform::Matrix m_lightView = platform::MatrixIdentity();
@@ -344,6 +423,8 @@ private:
     // The ribbon batch of the thick lines: 200 ribbons of 6 vertices and 12 indices.
     std::vector<TexturedVertex> m_ribbonVertices;
     std::vector<uint16_t> m_ribbonIndices;
+    uint32_t m_uRibbonCount = 0;
+    int32_t m_iRibbonTexture = -1;
 };
 
 extern GraphicsManager g_GraphicsManager;

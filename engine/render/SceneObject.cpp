@@ -1,13 +1,20 @@
-// SceneObject: position, orientation, model handle, bone mask, attachments and the scene part of the save record.
+// SceneObject: position, orientation, the model with its links, bounds and attachment slots, the bone mask and the
+// scene part of the save record; ModelInstance.
 #include "engine/render/SceneObject.h"
 
+#include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "engine/render/ModelManager.h"
 
 #include <algorithm>
 
 SceneObject::SceneObject(uint32_t kind) : m_uKind(kind) {}
 
-SceneObject::~SceneObject() = default;
+SceneObject::~SceneObject()
+{
+    if (m_pScene)
+        m_pScene->RemoveObject(*this);
+}
 
 bool SceneObject::Tick()
 {
@@ -21,6 +28,7 @@ bool SceneObject::Render()
 
 float SceneObject::IntersectRay(const platform::Vec3&, const platform::Vec3&)
 {
+    // The model ray test of the graphics manager is not built yet: nothing is hit.
     return 0.0f;
 }
 
@@ -34,6 +42,8 @@ void SceneObject::StopAnimation() {}
 void SceneObject::SetPosition(float x, float y, float z)
 {
     m_Pos = {x, y, z};
+    if (m_pScene)
+        m_pScene->ObjectMoved(*this);
 }
 
 void SceneObject::SetOrientation(float x, float y, float z)
@@ -41,22 +51,59 @@ void SceneObject::SetOrientation(float x, float y, float z)
     m_Ori = {x, y, z};
 }
 
-uint32_t SceneObject::SetModel(const char*)
+uint32_t SceneObject::SetModel(const char* name)
 {
-    // No model manager yet: every name is a model that cannot be loaded.
-    m_hModel = 0;
+    m_hModel = g_ModelManager.Load(name);
     SetupModelData();
     return m_hModel;
 }
 
-// Bounds, links and attachment slots come from the model; until models load there is nothing to copy.
-void SceneObject::SetupModelData() {}
-
-void SceneObject::DrawModel() const {}
-
-bool SceneObject::EnableBone(const char*, bool)
+const ModelBounds* SceneObject::GetModelBoundingBox() const
 {
-    return false;
+    return g_ModelManager.GetBounds(m_hModel);
+}
+
+void SceneObject::CopyBounds()
+{
+    if (const ModelBounds* bounds = g_ModelManager.GetBounds(m_hModel))
+    {
+        m_fRadius = bounds->Radius();
+        m_Centre = bounds->Centre();
+    }
+}
+
+void SceneObject::SetupModelData()
+{
+    if (!g_ModelManager.IsInUse(m_hModel))
+        return;
+    const OptModel* opt = g_ModelManager.GetOptModel(m_hModel);
+    const SModel* model = g_ModelManager.GetModel(m_hModel);
+    m_Links = opt ? opt->m_links : model ? model->m_links : std::vector<ModelLink>{};
+    if (!m_Links.empty())
+    {
+        m_Links[0].m_uFlagA = 0;
+        m_Links[0].m_uFlagC = 0;
+    }
+    CopyBounds();
+    const size_t points = opt ? opt->m_attachments.size() : model ? model->m_attachments.size() : 0;
+    m_Attachments.assign(points, nullptr);
+}
+
+void SceneObject::DrawModel() const
+{
+    // Model submission (bone by bone into the draw lists) is not built yet: nothing is queued.
+}
+
+bool SceneObject::EnableBone(const char* name, bool enable)
+{
+    const uint32_t bit = g_ModelManager.FindBoneMask(m_hModel, name);
+    if (bit == 0)
+        return false;
+    if (enable)
+        m_BoneEnable |= bit;
+    else
+        m_BoneEnable &= ~bit;
+    return true;
 }
 
 bool SceneObject::AddAttachment(SceneObject* object)
@@ -111,7 +158,39 @@ bool SceneObject::Load(SerialStream& stream)
     stream.ReadFloat(&m_Pos.y);
     stream.ReadFloat(&m_Pos.z);
     stream.ReadUInt(&m_BoneEnable);
-    stream.ReadUInt(&m_hModel);
+    uint32_t model = kNoModel;
+    stream.ReadUInt(&model);
+    // A handle that names no loaded model is not used: the object is left without a model.
+    if (model != kNoModel && model != 0 && !g_ModelManager.IsInUse(model))
+    {
+        GetLogger()->Report(1, "SceneObject::Load - model handle %u is not loaded", model);
+        model = 0;
+    }
+    m_hModel = model;
+    // Attachment contents are not saved: every slot starts empty.
+    std::fill(m_Attachments.begin(), m_Attachments.end(), nullptr);
     SetupModelData();
     return stream.Good();
+}
+
+// ---- ModelInstance
+
+ModelInstance::ModelInstance(uint32_t model, const platform::Vec3& position, const platform::Vec3& orientation)
+    : SceneObject(kKind)
+{
+    m_hModel = model;
+    CopyBounds();
+    SetPositionVec(position);
+    SetOrientationVec(orientation);
+}
+
+bool ModelInstance::Tick()
+{
+    return false;
+}
+
+bool ModelInstance::Render()
+{
+    DrawModel();
+    return true;
 }
