@@ -6,6 +6,7 @@
 #include "engine/core/GameClock.h"
 #include "engine/core/GameInput.h"
 #include "engine/media/SoundManager.h"
+#include "engine/render/AnimationScheduler.h"
 #include "platform/Input.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldScript.h"
@@ -27,6 +28,8 @@ void World::Update()
 void World::Update(float frameTime)
 {
     AdvanceClock(frameTime);
+    // Animations run on the game time in sixtieths of a second; play-once animations that have run out stop.
+    g_AnimationScheduler.Update(static_cast<uint32_t>(m_fGameTime * 60.0f));
     if (m_pGuestArrivals)
         m_pGuestArrivals->Update(m_fGameDeltaTime);
     // Research charges the player's cash for the game time that passed (none while paused).

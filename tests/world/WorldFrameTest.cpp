@@ -3,6 +3,7 @@
 #include "tests/world/ParkTestSupport.h"
 
 #include "engine/core/Cursor.h"
+#include "engine/render/AnimationScheduler.h"
 #include "platform/Input.h"
 #include "world/FloatingTextList.h"
 #include "world/Player.h"
@@ -137,6 +138,8 @@ TEST(WorldFrame, GameSpeedsMultiplyTheFrameTimeUpToFourGameSecondsAFrame)
         p.world.Update(frame);
         EXPECT_FLOAT_EQ(p.world.GetGameDeltaTime(), expected) << level << " " << frame;
         EXPECT_FLOAT_EQ(p.world.GetGameTime() - before, expected);
+        // The animations' clock follows the game time in sixtieths of a second.
+        EXPECT_EQ(g_AnimationScheduler.GetTime(), static_cast<uint32_t>(p.world.GetGameTime() * 60.0f));
     }
     EXPECT_EQ(p.world.GetGameSpeedLevel(), 0);
 }
