@@ -343,6 +343,7 @@ void GraphicsManager::SendViewMatrix()
 
 void GraphicsManager::SetFrustumRange(bool toDrawDistance)
 {
+    m_bShadowRange = !toDrawDistance;
     BuildFrustum(toDrawDistance ? m_fDrawDistance : m_fShadowDistance);
 }
 
