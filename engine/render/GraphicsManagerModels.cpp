@@ -188,16 +188,29 @@ struct Walk
         lines->Add(a, b, mesh.m_fCapsuleRadius, LineColour(mesh.m_auColours[0]), LineColour(mesh.m_auColours[1]));
     }
 
-    // Walks the bones beside the animation's bones at the same places (null where the animation has none).
-    void OptBones(std::vector<OptBone>& bones, const std::vector<OptBone>* keyBones, const Matrix& parent, bool draw)
+    // Walks the bones beside the animation's bones at the same places, in both its forms (its key tracks, or its
+    // key lists where it has no tracks), and beside the model's own source bones (its rest values and key lists).
+    // Where the animation has no bone at a place, the model's own bone poses itself.
+    void OptBones(std::vector<OptBone>& bones, const std::vector<OptBone>* keyBones, const std::vector<SBone>* keyLists,
+                  const std::vector<SBone>* own, const Matrix& parent, bool draw)
     {
         for (size_t i = 0; i < bones.size(); ++i)
         {
             OptBone& bone = bones[i];
             if (!Shares(bone.GetToggleBit(), boneMask))
                 continue;
-            const OptBone* keys = keyBones && i < keyBones->size() ? &(*keyBones)[i] : &bone;
-            const Matrix world = OptBoneLocal(bone, keys, clock, waveTime) * parent;
+            const SBone* ownBone = own && i < own->size() ? &(*own)[i] : nullptr;
+            const bool hasTrack = keyBones && i < keyBones->size();
+            const bool hasLists = keyLists && i < keyLists->size();
+            const bool animated = hasTrack || hasLists;
+            const OptBone* keys = hasTrack ? &(*keyBones)[i] : animated ? nullptr : &bone;
+            const SBone* lists = hasLists ? &(*keyLists)[i] : animated ? nullptr : ownBone;
+            Matrix local;
+            if ((!keys || !keys->m_pTrack) && lists && lists->m_pKeys && ownBone)
+                local = SourceBoneLocal(*ownBone, lists, clock, waveTime);
+            else
+                local = OptBoneLocal(bone, keys, clock, waveTime);
+            const Matrix world = local * parent;
             if (draw)
             {
                 OptMeshes(bone, world);
@@ -205,9 +218,10 @@ struct Walk
             }
             else
                 OptRay(bone, world);
-            const std::vector<OptBone>* keyChildren =
-                keys != &bone && keys->m_children.size() >= bone.m_children.size() ? &keys->m_children : nullptr;
-            OptBones(bone.m_children, keyChildren, world, draw);
+            const bool follow = hasTrack && keys->m_children.size() >= bone.m_children.size();
+            const bool followLists = hasLists && lists->m_children.size() >= bone.m_children.size();
+            OptBones(bone.m_children, follow ? &keys->m_children : nullptr, followLists ? &lists->m_children : nullptr,
+                     ownBone ? &ownBone->m_children : nullptr, world, draw);
         }
     }
 
@@ -337,6 +351,12 @@ const std::vector<OptBone>* OptAnimationBones(uint32_t animation)
     return model ? &model->m_bones : nullptr;
 }
 
+const std::vector<SBone>* SourceBonesOf(uint32_t model)
+{
+    const SModel* source = g_ModelManager.GetModel(model);
+    return source ? &source->m_bones : nullptr;
+}
+
 const std::vector<SBone>* SourceAnimationBones(uint32_t animation)
 {
     if (animation == 0 || animation == kNoAnimation)
@@ -359,7 +379,8 @@ void Draw(GraphicsManager& gm, Walk& walk, uint32_t model, uint32_t animation, c
         lastOptimised = true;
         walk.distance = platform::Vec3Length(position - gm.GetEyePosition());
         walk.points = &opt->m_attachments;
-        walk.OptBones(opt->m_bones, OptAnimationBones(animation), root, true);
+        walk.OptBones(opt->m_bones, OptAnimationBones(animation), SourceAnimationBones(animation), SourceBonesOf(model),
+                      root, true);
         for (uint32_t i = 0; i < walk.placedCount; ++i)
             Walk::DrawAttached(walk.placed[i]);
         return;
@@ -482,7 +503,8 @@ float GraphicsManager::IntersectModel(uint32_t model, uint32_t animation, uint32
     walk.waveTime = m_uFrameTime;
     const Matrix root = platform::MatrixIdentity();
     if (OptModel* opt = g_ModelManager.GetOptModel(model))
-        walk.OptBones(opt->m_bones, OptAnimationBones(animation), root, false);
+        walk.OptBones(opt->m_bones, OptAnimationBones(animation), SourceAnimationBones(animation), SourceBonesOf(model),
+                      root, false);
     else if (SModel* source = g_ModelManager.GetModel(model))
         walk.SourceBones(source->m_bones, SourceAnimationBones(animation), root, false);
     return walk.nearest >= 1.7014117e38f ? 0.0f : walk.nearest;

@@ -537,4 +537,40 @@ TEST_F(BoneWalkTest, ForcedLevelsBeyondAMeshAreIgnored)
     EXPECT_FALSE(gm.WasLastModelOptimised());
 }
 
+// Optimised models built from source files keep their key lists there: the optimised walk poses bones from the
+// model's own lists, and from an animation's lists by place, as the source walk does.
+TEST_F(BoneWalkTest, OptimisedModelsArePosedByKeyLists)
+{
+    Start(true);
+    const uint32_t model = LoadText("two.tm", TwoBoneText(false));
+    OptModel* opt = g_ModelManager.GetOptModel(model);
+    ASSERT_TRUE(opt);
+    OptBone& root = opt->m_bones[0];
+    ASSERT_EQ(root.m_children.size(), 1u);
+    Frame(1);
+    gm.DrawModel(model, 0, {0, 0, 10}, {0, 1.5707963f, 0}, 0xFFFFFFFF, nullptr, 0, 0);
+    const DrawInstance* rootDraw = root.m_meshes[0].m_levels[0].m_pInstances;
+    const DrawInstance* armDraw = root.m_children[0].m_meshes[0].m_levels[0].m_pInstances;
+    ASSERT_TRUE(rootDraw && armDraw);
+    EXPECT_VEC(Apply(*rootDraw->m_pMatrix, {1, 0, 0}), 2, 0, 5);
+    EXPECT_VEC(Apply(*armDraw->m_pMatrix, {1, 0, 0}), 2, 6, 5);
+    gm.GetModelDrawList()->ClearChains();
+
+    std::string still = TwoBoneText(false);
+    const size_t from = still.find("        keys rotation");
+    const size_t to = still.find("        submodel \"RootMesh\"");
+    still.replace(from, to - from, "        position 1 1 1\n");
+    const uint32_t drawn = LoadText("still.tm", still);
+    OptBone& stillRoot = g_ModelManager.GetOptModel(drawn)->m_bones[0];
+    Frame(5);
+    gm.DrawAnimatedModel(drawn, model, 0, 4, {0, 0, 10}, {0, 0, 0}, 0);
+    ASSERT_TRUE(stillRoot.m_meshes[0].m_levels[0].m_pInstances);
+    EXPECT_VEC(Apply(*stillRoot.m_meshes[0].m_levels[0].m_pInstances->m_pMatrix, {1, 0, 0}), 5, 0, 12);
+    gm.GetModelDrawList()->ClearChains();
+    Frame(5);
+    gm.DrawModel(drawn, 0, {0, 0, 10}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
+    EXPECT_VEC(Apply(*stillRoot.m_meshes[0].m_levels[0].m_pInstances->m_pMatrix, {0, 0, 0}), 1, 1, 11);
+    gm.GetModelDrawList()->ClearChains();
+}
+
 } // namespace
