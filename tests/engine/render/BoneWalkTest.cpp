@@ -573,4 +573,56 @@ TEST_F(BoneWalkTest, OptimisedModelsArePosedByKeyLists)
     gm.GetModelDrawList()->ClearChains();
 }
 
+// Source-form levels by view depth: with level distances (50, 0) level 1 from 50 x the detail factor on; a forced
+// level the mesh has replaces the choice.
+TEST_F(BoneWalkTest, SourceLevelsFollowTheViewDepth)
+{
+    Start(false);
+    const uint32_t model = LoadText("levels.tm", R"(model
+    bone "Root"
+        submodel "Mesh"
+            bounds -1 -1 -1 1 1 1 0 0 0 0 1
+            vertex 0 0 0 0 0 -1 0 0
+            vertex 0 1 0 0 0 -1 0 1
+            vertex 1 0 0 0 0 -1 1 0
+            vertex 1 1 0 0 0 -1 1 1
+            level 50
+                indices 0 1 2
+                material
+                    layer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture "art\\t.tga"
+                    blend 0
+                end
+            end
+            level 0
+                indices 1 3 2
+                material
+                    layer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture "art\\t.tga"
+                    blend 0
+                end
+            end
+        end
+    end
+end
+)");
+    const SubModel& mesh = g_ModelManager.GetModel(model)->m_bones[0].m_subModels[0];
+    const int32_t slot = Slot(model);
+    const float detail = gm.GetDetailFactor();
+    auto levelAt = [&](float depth) -> const SubModelLOD*
+    {
+        Frame(0);
+        gm.DrawModel(model, 0, {0, 0, depth}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
+        const ModelBatchEntry* e = gm.GetMaterialBuckets()->GetHead(MaterialBuckets::Opaque, slot);
+        return e ? e->m_pLevel : nullptr;
+    };
+    EXPECT_EQ(levelAt(10), &mesh.m_levels[0]);
+    EXPECT_EQ(levelAt(50 * detail - 0.5f), &mesh.m_levels[0]);
+    EXPECT_EQ(levelAt(50 * detail + 0.5f), &mesh.m_levels[1]);
+    EXPECT_EQ(levelAt(150), &mesh.m_levels[1]);
+    gm.SetForcedLevel(1);
+    EXPECT_EQ(levelAt(10), &mesh.m_levels[1]);
+    gm.SetForcedLevel(0);
+    EXPECT_EQ(levelAt(150), &mesh.m_levels[0]);
+    gm.SetForcedLevel(-1);
+}
+
 } // namespace
