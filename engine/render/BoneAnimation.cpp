@@ -83,6 +83,13 @@ bool SampleKeyRotation(const KeyFrame* keys, uint32_t count, uint32_t clock, Mat
     return true;
 }
 
+Matrix PlacementMatrix(const Vec3& position, const Vec3& orientation)
+{
+    Matrix m = platform::MatrixRotationYawPitchRoll(orientation.y, orientation.x, orientation.z);
+    SetTranslation(&m, position);
+    return m;
+}
+
 Matrix ComposeTransform(const Vec3& scale, const Vec3& rotation, const Vec3& position)
 {
     Matrix m = platform::MatrixScaling(scale.x, scale.y, scale.z) *

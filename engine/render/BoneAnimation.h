@@ -17,6 +17,9 @@ bool SampleKeyVector(const KeyFrame* keys, uint32_t count, uint32_t clock, platf
 // The rotation held at the clock: the key's quaternion (x, y, z, w) with w negated. False as above.
 bool SampleKeyRotation(const KeyFrame* keys, uint32_t count, uint32_t clock, platform::Matrix* out);
 
+// Where a model stands: turned by the orientation (x pitch, y yaw, z roll), then moved to the position.
+platform::Matrix PlacementMatrix(const platform::Vec3& position, const platform::Vec3& orientation);
+
 // Scaling, then rotation (pitch about x, yaw about y, roll about z), then the translation.
 platform::Matrix ComposeTransform(const platform::Vec3& scale, const platform::Vec3& rotation,
                                   const platform::Vec3& position);

@@ -36,15 +36,6 @@ enum Counter
     kBoneMatrices = 2,
 };
 
-Matrix RootMatrix(const Vec3& position, const Vec3& orientation)
-{
-    Matrix m = platform::MatrixRotationYawPitchRoll(orientation.y, orientation.x, orientation.z);
-    m.m[3][0] = position.x;
-    m.m[3][1] = position.y;
-    m.m[3][2] = position.z;
-    return m;
-}
-
 // The level a mesh is drawn at: past every level distance (times the detail factor) below the distance, stopping
 // at a distance of 0 and at the last level.
 template <class Distances> uint32_t ChooseLevel(const Distances& distances, uint32_t levels, float detail, float d)
@@ -373,7 +364,7 @@ void Draw(GraphicsManager& gm, Walk& walk, uint32_t model, uint32_t animation, c
     ++gm.m_auFrameCounter[kModelsDrawn];
     walk.detail = gm.GetDetailFactor();
     walk.waveTime = gm.GetFrameTime();
-    const Matrix root = RootMatrix(position, orientation);
+    const Matrix root = PlacementMatrix(position, orientation);
     if (OptModel* opt = g_ModelManager.GetOptModel(model))
     {
         lastOptimised = true;

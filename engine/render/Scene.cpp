@@ -2,6 +2,7 @@
 // picking through the cells, and radius counts and collections.
 #include "engine/render/Scene.h"
 
+#include "engine/render/BoneAnimation.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelHelpers.h"
 #include "engine/render/ModelManager.h"
@@ -29,17 +30,6 @@ int32_t Round(float v)
 float DistanceSq(const Vec3& a, const Vec3& b)
 {
     return platform::Vec3LengthSq(a - b);
-}
-
-Matrix PlacementOf(const SceneObject& object)
-{
-    const Vec3& ori = object.GetOrientation();
-    const Vec3& pos = object.GetPosition();
-    Matrix m = platform::MatrixRotationYawPitchRoll(ori.y, ori.x, ori.z);
-    m.m[3][0] = pos.x;
-    m.m[3][1] = pos.y;
-    m.m[3][2] = pos.z;
-    return m;
 }
 
 } // namespace
@@ -374,7 +364,8 @@ void SceneTree::RayCell(SceneResultList* list, const Vec3& origin, const Vec3& d
             continue;
         const ModelBounds* bounds = object->GetModelBoundingBox();
         Matrix inverse;
-        if (!bounds || !platform::MatrixInverse(PlacementOf(*object), &inverse))
+        if (!bounds ||
+            !platform::MatrixInverse(PlacementMatrix(object->GetPosition(), object->GetOrientation()), &inverse))
             continue;
         // The ray in the model's space: the direction without the placement's translation.
         const Vec3 o = platform::Vec3TransformCoord(origin, inverse);
