@@ -322,7 +322,7 @@ TEST_F(BoneWalkTest, AnAnimationModelSuppliesTheKeys)
     EXPECT_VEC(Apply(Submitted(Slot(model))["RootMesh"], {0, 0, 0}), 1, 1, 11);
 }
 
-// A saw wave on position x and a constant wave on rotation y of a bone: both forms take the values at the frame
+// A saw wave on position x and constant waves on rotation y and scale z of a bone: both forms take the values at the frame
 // time in place of the rest values.
 TEST_F(BoneWalkTest, WavesDriveTheBoneTransform)
 {
@@ -331,6 +331,7 @@ TEST_F(BoneWalkTest, WavesDriveTheBoneTransform)
         position 0 2 0
         wave 0x1 2 0 4096 512 256 0 0 0 0 0
         wave 0x20 6 0 0 0 402 0 0 0 0 0
+        wave 0x400 6 0 0 0 512 0 0 0 0 0
     end
 end
 )");
@@ -343,6 +344,8 @@ end
         const Matrix local = SourceBoneLocal(source.m_bones[0], &source.m_bones[0], 0, t);
         EXPECT_VEC(Apply(local, {0, 0, 0}), x, 2, 0);
         EXPECT_VEC(Apply(local, {1, 0, 0}), x + std::cos(yaw), 2, -std::sin(yaw));
+        // Scale z = 512 / 256 = 2, before the turn.
+        EXPECT_VEC(Apply(local, {0, 0, 1}), x + 2 * std::sin(yaw), 2, 2 * std::cos(yaw));
     }
     std::unique_ptr<OptModel> opt = BuildOptModel(source);
     ASSERT_TRUE(opt);
