@@ -62,7 +62,7 @@ TEST(KeySampling, HoldsTheKeyBeforeTheFirstKeyReachingTheTime)
     const struct
     {
         uint32_t time, previous, next;
-    } pairs[] = {{0, 0, 0}, {1, 0, 1}, {100, 0, 1}, {101, 1, 2}, {199, 1, 2}, {200, 1, 2}};
+    } pairs[] = {{0, 0, 0}, {1, 0, 1}, {100, 0, 1}, {101, 1, 2}, {199, 1, 2}, {200, 1, 2}, {250, 1, 2}};
     for (const auto& c : pairs)
     {
         uint32_t previous = 99;

@@ -249,8 +249,11 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
     Probe m0x100(3, {8, 0, 20}, 0x100, &log);
     Probe m2b(3, {9, 0, 20}, 2, &log);
     Probe hidden(3, {500, 0, 40}, 1, &log);
-    for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b, &hidden})
+    Probe leaving(3, {10, 0, 20}, 3, &log);
+    for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b, &hidden, &leaving})
         ASSERT_TRUE(scene.AddObject(p));
+    ASSERT_TRUE(scene.RemoveObject(&leaving));
+    EXPECT_EQ(scene.GetRemovals(), 1u);
     static std::vector<const Probe*>* s_log;
     s_log = &log;
     Scene::s_pAfterModels = [] { s_log->push_back(nullptr); };
@@ -260,6 +263,7 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
     const std::vector<const Probe*> expected = {&m2a, &m2b, &m9, &m0x100, nullptr, &effect};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(scene.GetAdditions(), 0u);
+    EXPECT_EQ(scene.GetRemovals(), 0u);
     gm.EndFrame();
 }
 
