@@ -421,15 +421,15 @@ TEST_F(BoneWalkTest, AttachedObjectsArePlacedOnTheirBone)
         SceneObject* slots[1] = {&first};
         Frame(0);
         // The range asks for 9 points: the model has 2 and the caller 1 slot.
-        gm.DrawModel(model, 0, {0, 0, 20}, {0, 0, 0}, 0xFFFFFFFF, slots, 1, 0);
+        gm.DrawModel(model, 0, {0, 4, 20}, {0, 0, 0}, 0xFFFFFFFF, slots, 1, 0);
         EXPECT_EQ(first.renders, 1);
-        EXPECT_VEC(first.GetPosition(), 11, 2, 23);
+        EXPECT_VEC(first.GetPosition(), 11, 6, 23);
         EXPECT_NEAR(first.GetOrientation().y, 0.0f, 1e-4f);
         SceneObject* both[2] = {&first, &second};
-        gm.DrawModel(model, 0, {0, 0, 20}, {0, 0, 0}, 0xFFFFFFFF, both, 2, 0);
+        gm.DrawModel(model, 0, {0, 4, 20}, {0, 0, 0}, 0xFFFFFFFF, both, 2, 0);
         EXPECT_EQ(first.renders, 2);
         EXPECT_EQ(second.renders, 1);
-        EXPECT_VEC(second.GetPosition(), 10, 0, 20);
+        EXPECT_VEC(second.GetPosition(), 10, 4, 20);
         // The second point turns its object by yaw -pi.
         EXPECT_NEAR(std::fabs(second.GetOrientation().y), 3.14159265f, 1e-3f);
         // Beyond 300 units nothing is placed.
@@ -536,7 +536,13 @@ TEST_F(BoneWalkTest, ForcedLevelsBeyondAMeshAreIgnored)
     Frame(0);
     gm.DrawModel(model, 0, {0, 0, 10000}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
     EXPECT_EQ(Submitted(slot).size(), 2u);
+    Frame(0);
+    gm.DrawAnimatedModel(model, 0, 0, 0, {0, 0, 10000}, {0, 0, 0}, 0);
+    EXPECT_EQ(Submitted(slot).size(), 2u);
     gm.SetDepthOverride(0.0f);
+    Frame(0);
+    gm.DrawAnimatedModel(model, 0, 0, 0, {0, 0, 10000}, {0, 0, 0}, 0);
+    EXPECT_TRUE(Submitted(slot).empty());
     EXPECT_FALSE(gm.WasLastModelOptimised());
 }
 
