@@ -242,6 +242,9 @@ public:
                                    uint32_t overrideMaterial, SceneObject* const* attached, uint32_t attachedCount);
     // The model pass: draws and empties the draw lists filled since the frame began.
     void DrawSceneModels(Renderer* renderer);
+    // The ambient-and-shadow colour: the ambient light in the low 24 bits, the shadow darkness on top.
+    uint32_t GetShadowColour() const;
+    // The main pass (0) with shadows enabled and a light that casts them.
     bool ShadowsActive(uint32_t pass) const;
     // Shadows are on and the frustum was last built out to the shadow distance.
     bool ShadowsActiveForView() const { return m_bShadowsOn && m_bShadowRange; }

@@ -427,15 +427,20 @@ void GraphicsManager::DrawAnimatedModelAttached(uint32_t model, uint32_t animati
     Draw(*this, walk, model, animation, position, orientation, m_bLastModelOptimised);
 }
 
+uint32_t GraphicsManager::GetShadowColour() const
+{
+    return (m_uShadowDarkness << 24) | (m_uAmbient & 0xFFFFFF);
+}
+
 bool GraphicsManager::ShadowsActive(uint32_t pass) const
 {
-    return pass == 0 && (m_uShadowDarkness >> 24) != 0 && m_bShadowsOn;
+    return pass == 0 && (GetShadowColour() >> 24) != 0 && m_bShadowsOn;
 }
 
 void GraphicsManager::DrawSceneModels(Renderer* renderer)
 {
-    const bool shadowDark = (m_uShadowDarkness & 0xFF) < 32 && ((m_uShadowDarkness >> 8) & 0xFF) < 32 &&
-                            ((m_uShadowDarkness >> 16) & 0xFF) < 32;
+    const uint32_t shadow = GetShadowColour();
+    const bool shadowDark = (shadow & 0xFF) < 32 && ((shadow >> 8) & 0xFF) < 32 && ((shadow >> 16) & 0xFF) < 32;
     DrawLineSegments(0, false);
     if (m_bLastModelOptimised)
     {

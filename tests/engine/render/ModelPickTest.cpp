@@ -179,4 +179,22 @@ TEST_F(ModelPickTest, TheModelPassDrawsAndEmptiesTheLists)
     }
 }
 
+// Shadows are active in the main pass while a low light casts them and they are enabled; the spatial index sees
+// them only while the frustum reaches the shadow distance.
+TEST_F(ModelPickTest, ShadowsActiveFollowTheLightAndTheRange)
+{
+    GraphicsManager& gm = g_GraphicsManager;
+    gm.SetLight({0.3f, -0.9f, 0.3f}, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF102030, 0xFFFFFFFF);
+    EXPECT_NE(gm.GetShadowColour() >> 24, 0u);
+    EXPECT_TRUE(gm.ShadowsActive(0));
+    EXPECT_FALSE(gm.ShadowsActive(1));
+    gm.SetFrustumRange(false);
+    EXPECT_TRUE(gm.ShadowsActiveForView());
+    gm.SetFrustumRange(true);
+    EXPECT_FALSE(gm.ShadowsActiveForView());
+    // A light along the horizon casts none.
+    gm.SetLight({1.0f, 0.0f, 0.0f}, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF102030, 0xFFFFFFFF);
+    EXPECT_FALSE(gm.ShadowsActive(0));
+}
+
 } // namespace
