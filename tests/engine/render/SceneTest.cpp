@@ -267,6 +267,22 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
     gm.EndFrame();
 }
 
+// A lone visible object is drawn too; with none, only the model pass runs.
+TEST_F(SceneViewTest, RenderDrawsALoneObject)
+{
+    std::vector<const Probe*> log;
+    Probe hidden(3, {500, 0, 40}, 1, &log);
+    ASSERT_TRUE(scene.AddObject(&hidden));
+    ASSERT_TRUE(gm.BeginFrame(0));
+    EXPECT_TRUE(scene.Render());
+    EXPECT_TRUE(log.empty());
+    Probe lone(3, {5, 0, 20}, 4, &log);
+    ASSERT_TRUE(scene.AddObject(&lone));
+    EXPECT_TRUE(scene.Render());
+    EXPECT_EQ(log, std::vector<const Probe*>{&lone});
+    gm.EndFrame();
+}
+
 // A square model 4 wide and 4 high on its z = 0 plane, facing -z; bounds around it.
 const char* const kPanel = R"(model
     bounds -2 0 -0.1 2 4 0.1 0 2 0 0 3
@@ -381,6 +397,7 @@ TEST(SceneResultList, KeepsAscendingKeysWithZerosLast)
 {
     Probe a(3, {}), b(3, {}), c(3, {}), d(3, {}), e(3, {});
     SceneResultList list;
+    EXPECT_EQ(list.GetHighestCount(), 0u);
     list.Insert(&a, 5);
     list.Insert(&b, 0);
     list.Insert(&c, 2);
