@@ -54,6 +54,11 @@ TEST(SceneTree, LayoutAndFilingByBox)
     EXPECT_EQ(tree.GetRoundedSizeX(), 1024u);
     EXPECT_EQ(tree.GetFineCellX(), 32u);
     EXPECT_EQ(tree.GetExtent().y, 100.0f);
+    EXPECT_EQ(tree.GetExtent().x, 1000.0f);
+    SceneTree placed;
+    ASSERT_TRUE(placed.Open({3, 4, 5}, {64, 1, 64}));
+    EXPECT_EQ(placed.GetOrigin().z, 5.0f);
+    EXPECT_EQ(placed.GetRoundedSizeX(), 128u);
     for (uint32_t level = 0; level <= 5; ++level)
         EXPECT_EQ(SceneTree::LevelBase(level), CellAt(level, 0, 0));
     EXPECT_EQ(SceneTree::LevelOf(1364), 5u);
@@ -344,6 +349,17 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     scene.PickAtPoint(&list, {100, 3, 100});
     EXPECT_EQ(list.First(), &front);
     EXPECT_EQ(tree.PickNearestAtPoint({0, 2, 100}), nullptr);
+    // Through the middle of the screen, looking along +z from there.
+    gm.SetViewMatrix(platform::MatrixTranslation(-100.5f, -2.0f, 0.0f), true);
+    gm.SetEyePosition({100.5f, 2, 0});
+    const RendererSettings& screen = gm.GetSettings();
+    const int16_t cx = static_cast<int16_t>(screen.m_uWidth / 2);
+    const int16_t cy = static_cast<int16_t>(screen.m_uHeight / 2);
+    list.Clear();
+    scene.PickAtScreen(&list, cx, cy);
+    ASSERT_EQ(list.GetCount(), 2u);
+    EXPECT_NEAR(list.Get(0).m_fKey, 100.0f, 0.05f);
+    EXPECT_EQ(tree.PickNearestAtScreen(cx, cy), &front);
     for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect})
         scene.RemoveObject(o);
 }
