@@ -3,6 +3,7 @@
 
 #include "engine/core/SerialStream.h"
 #include "engine/render/AnimationScheduler.h"
+#include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 
 AnimatedObject::AnimatedObject(uint32_t kind) : SceneObject(kind) {}
@@ -73,4 +74,10 @@ bool AnimatedObject::Load(SerialStream& stream)
     if (m_bAnimating)
         g_AnimationScheduler.Reschedule(this, m_CurrentAnimType, m_LastFrame);
     return SceneObject::Load(stream);
+}
+
+float AnimatedObject::IntersectRay(const platform::Vec3& origin, const platform::Vec3& direction)
+{
+    return g_GraphicsManager.IntersectModel(m_hModel, m_CurrentAnimation, m_CurrentFrame, m_BoneEnable, 0, origin,
+                                            direction);
 }

@@ -17,6 +17,8 @@ public:
     // Records the running animation; returns the play type.
     uint32_t StartAnimation(uint32_t animation, uint32_t start, uint32_t type, uint32_t end) override;
     void StopAnimation() override;
+    // The model posed by the running animation.
+    float IntersectRay(const platform::Vec3& origin, const platform::Vec3& direction) override;
 
     // Makes a table of n empty animation entries.
     void SetAnimationCount(uint32_t count);

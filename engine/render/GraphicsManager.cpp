@@ -342,6 +342,7 @@ void GraphicsManager::SendViewMatrix()
 
 void GraphicsManager::SetFrustumRange(bool toDrawDistance)
 {
+    m_bShadowRange = !toDrawDistance;
     BuildFrustum(toDrawDistance ? m_fDrawDistance : m_fShadowDistance);
 }
 

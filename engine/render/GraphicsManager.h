@@ -19,6 +19,7 @@ struct BillboardEntry;
 struct SpriteParticle;
 struct WaveRecord;
 class SceneObject;
+struct SubModel;
 struct ModelBatchEntry;
 struct OptMesh;
 struct OptMeshLOD;
@@ -245,6 +246,46 @@ public:
     // (0, false) solid, (0, true) wireframe.
     void SetFillMode(uint32_t a, bool b);
 
+    // ---- models: submission bone by bone into the draw lists, and ray picking (GraphicsManagerModels.cpp)
+    // Draws a model at the position with the orientation (x pitch, y yaw, z roll): bones whose toggle bits share
+    // no bit with the mask are left out with their subtrees; objects in the attachment slots (null: empty) are
+    // placed on their points and drawn; a non-zero override material draws every mesh with that material.
+    void DrawModel(uint32_t model, uint32_t drawParam, const platform::Vec3& position,
+                   const platform::Vec3& orientation, uint32_t boneMask, SceneObject* const* attached,
+                   uint32_t attachedCount, uint32_t overrideMaterial);
+    // Draws a model posed by an animation (a model with key lists; 0 or -1 for none) started at `start`.
+    void DrawAnimatedModel(uint32_t model, uint32_t animation, uint32_t drawParam, uint32_t start,
+                           const platform::Vec3& position, const platform::Vec3& orientation,
+                           uint32_t overrideMaterial);
+    void DrawAnimatedModelAttached(uint32_t model, uint32_t animation, uint32_t drawParam, uint32_t start,
+                                   const platform::Vec3& position, const platform::Vec3& orientation,
+                                   uint32_t overrideMaterial, SceneObject* const* attached, uint32_t attachedCount);
+    // The model pass: draws and empties the draw lists filled since the frame began.
+    void DrawSceneModels(Renderer* renderer);
+    // The ambient-and-shadow colour: the ambient light in the low 24 bits, the shadow darkness on top.
+    uint32_t GetShadowColour() const;
+    // The main pass (0) with shadows enabled and a light that casts them.
+    bool ShadowsActive(uint32_t pass) const;
+    // Shadows are on and the frustum was last built out to the shadow distance.
+    bool ShadowsActiveForView() const { return m_bShadowsOn && m_bShadowRange; }
+    // A level every mesh is drawn at where it has one (-1: chosen by distance).
+    void SetForcedLevel(int32_t level) { m_iForcedLevel = level; }
+    // Replaces the view depth of source-form models in the level choice (0: none).
+    void SetDepthOverride(float depth) { m_fDepthOverride = depth; }
+    // The ray parameter of the nearest triangle of the posed model (ray in the model's own space), 0 for none.
+    float IntersectModel(uint32_t model, uint32_t animation, uint32_t start, uint32_t boneMask, uint32_t extra,
+                         const platform::Vec3& origin, const platform::Vec3& direction);
+    // The nearest hit of the ray on an indexed triangle list, starting from `nearest`; triangles with an index
+    // at or beyond the vertex count are passed over.
+    static float IntersectTriangles(const platform::Vec3* positions, uint32_t vertexCount, const uint16_t* indices,
+                                    uint32_t indexCount, const platform::Vec3& origin, const platform::Vec3& direction,
+                                    float nearest);
+    // Counters of the model submission since the frame began.
+    uint32_t GetModelsDrawn() const { return m_auFrameCounter[0]; }
+    uint32_t GetMeshesConsidered() const { return m_auFrameCounter[1]; }
+    uint32_t GetBoneMatricesSubmitted() const { return m_auFrameCounter[2]; }
+    bool WasLastModelOptimised() const { return m_bLastModelOptimised; }
+
     // ---- batch and queue state (for tests and diagnostics)
     int32_t GetBatchKind() const { return m_iBatchKind; }
     int32_t GetBatchVertexCount() const { return m_iBatchVertices; }
@@ -425,6 +466,11 @@ private:
     std::vector<uint16_t> m_ribbonIndices;
     uint32_t m_uRibbonCount = 0;
     int32_t m_iRibbonTexture = -1;
+    // Model submission state.
+    bool m_bShadowRange = false;
+    bool m_bLastModelOptimised = false;
+    int32_t m_iForcedLevel = -1;
+    float m_fDepthOverride = 0.0f;
 };
 
 extern GraphicsManager g_GraphicsManager;

@@ -4,6 +4,7 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 
 #include <algorithm>
@@ -26,10 +27,9 @@ bool SceneObject::Render()
     return false;
 }
 
-float SceneObject::IntersectRay(const platform::Vec3&, const platform::Vec3&)
+float SceneObject::IntersectRay(const platform::Vec3& origin, const platform::Vec3& direction)
 {
-    // The model ray test of the graphics manager is not built yet: nothing is hit.
-    return 0.0f;
+    return g_GraphicsManager.IntersectModel(m_hModel, 0, 0, m_BoneEnable, 0, origin, direction);
 }
 
 uint32_t SceneObject::StartAnimation(uint32_t, uint32_t, uint32_t, uint32_t)
@@ -91,7 +91,8 @@ void SceneObject::SetupModelData()
 
 void SceneObject::DrawModel() const
 {
-    // Model submission (bone by bone into the draw lists) is not built yet: nothing is queued.
+    g_GraphicsManager.DrawModel(m_hModel, m_uVisibility, m_Pos, m_Ori, m_BoneEnable, m_Attachments.data(),
+                                static_cast<uint32_t>(m_Attachments.size()), 0);
 }
 
 bool SceneObject::EnableBone(const char* name, bool enable)
@@ -187,6 +188,11 @@ ModelInstance::ModelInstance(uint32_t model, const platform::Vec3& position, con
 bool ModelInstance::Tick()
 {
     return false;
+}
+
+float ModelInstance::IntersectRay(const platform::Vec3& origin, const platform::Vec3& direction)
+{
+    return g_GraphicsManager.IntersectModel(m_hModel, 0, 0, 0xFFFFFFFF, 0, origin, direction);
 }
 
 bool ModelInstance::Render()

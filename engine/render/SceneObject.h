@@ -123,4 +123,5 @@ public:
 
     bool Tick() override;
     bool Render() override;
+    float IntersectRay(const platform::Vec3& origin, const platform::Vec3& direction) override;
 };

@@ -1,0 +1,433 @@
+// Tests of the scene and its quadtree: cell layout and filing by box, insert, move and remove across cells, the
+// top heights, culling against a known view, drawing grouped by model with effects last, ray picking through
+// moved and turned instances, and the radius count and collection.
+#include "engine/render/Scene.h"
+#include "ModelTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using platform::Vec3;
+
+// An object without a model that records the order it was drawn in.
+class Probe : public SceneObject
+{
+public:
+    Probe(uint32_t kind, Vec3 position, uint32_t model = kNoModel, std::vector<const Probe*>* log = nullptr)
+        : SceneObject(kind), m_pLog(log)
+    {
+        m_hModel = model;
+        SetPositionVec(position);
+    }
+    bool Render() override
+    {
+        if (m_pLog)
+            m_pLog->push_back(this);
+        return true;
+    }
+    void SetRadius(float r) { m_fRadius = r; }
+    void SetCentreY(float y) { m_Centre.y = y; }
+
+private:
+    std::vector<const Probe*>* m_pLog;
+};
+
+// Level-L cell of column cx, row rz, worked out from the level sizes 1, 4, 16, 64, 256, 1024.
+uint32_t CellAt(uint32_t level, uint32_t cx, uint32_t rz)
+{
+    static const uint32_t kBase[] = {0, 1, 5, 21, 85, 341};
+    return kBase[level] + rz * (1u << level) + cx;
+}
+
+TEST(SceneTree, LayoutAndFilingByBox)
+{
+    SceneTree tree;
+    ASSERT_TRUE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
+    EXPECT_FALSE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
+    EXPECT_EQ(tree.GetRoundedSizeX(), 1024u);
+    EXPECT_EQ(tree.GetFineCellX(), 32u);
+    EXPECT_EQ(tree.GetExtent().y, 100.0f);
+    EXPECT_EQ(tree.GetExtent().x, 1000.0f);
+    SceneTree placed;
+    ASSERT_TRUE(placed.Open({3, 4, 5}, {64, 1, 64}));
+    EXPECT_EQ(placed.GetOrigin().z, 5.0f);
+    EXPECT_EQ(placed.GetRoundedSizeX(), 128u);
+    for (uint32_t level = 0; level <= 5; ++level)
+        EXPECT_EQ(SceneTree::LevelBase(level), CellAt(level, 0, 0));
+    EXPECT_EQ(SceneTree::LevelOf(1364), 5u);
+    EXPECT_EQ(SceneTree::LevelOf(340), 4u);
+
+    const struct
+    {
+        Vec3 min, max;
+        uint32_t cell;
+    } cases[] = {
+        {{0, 0, 0}, {31, 5, 31}, CellAt(5, 0, 0)},
+        {{40, 0, 70}, {50, 5, 80}, CellAt(5, 1, 2)},
+        {{1000, 0, 1000}, {1020, 5, 1020}, CellAt(5, 31, 31)},
+        // Rounded to the nearest whole unit: 31.6 is 32, the next column.
+        {{31.6f, 0, 0}, {40, 5, 10}, CellAt(5, 1, 0)},
+        {{30, 0, 0}, {40, 5, 10}, CellAt(4, 0, 0)},
+        {{100, 0, 100}, {200, 5, 120}, CellAt(2, 0, 0)},
+        {{500, 0, 10}, {520, 5, 20}, 0}, // crosses x = 512
+        {{10, 0, 10}, {20, 129, 20}, 0}, // top above 128
+        {{10, 0, 10}, {20, 128.4f, 20}, CellAt(5, 0, 0)},
+        {{-1, 0, 10}, {20, 5, 20}, 0},                         // below x = 0
+        {{10, 0, 10}, {1025, 5, 20}, 0},                       // beyond the rounded size
+        {{1010, 0, 1010}, {1024, 5, 1024}, CellAt(5, 31, 31)}, // touching the far edges
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tree.FindCell(c.min, c.max), c.cell) << c.min.x << " " << c.max.x;
+
+    SceneTree exact;
+    ASSERT_TRUE(exact.Open({0, 0, 0}, {1024, 500, 1024}));
+    EXPECT_EQ(exact.GetRoundedSizeX(), 2048u);
+    EXPECT_EQ(exact.GetFineCellZ(), 64u);
+    EXPECT_EQ(exact.FindCell({40, 0, 70}, {50, 5, 80}), CellAt(5, 0, 1));
+    EXPECT_TRUE(exact.Close());
+    EXPECT_FALSE(exact.Close());
+}
+
+TEST(Scene, InsertMoveAndRemoveAcrossCells)
+{
+    Scene scene;
+    Scene other;
+    EXPECT_FALSE(scene.AddObject(nullptr));
+    ASSERT_TRUE(scene.Open({0, 0, 0}, {1000, 500, 1000}));
+    ASSERT_TRUE(other.Open({0, 0, 0}, {1000, 500, 1000}));
+    EXPECT_FALSE(scene.Open({0, 0, 0}, {1000, 500, 1000}));
+    auto& tree = *static_cast<SceneTree*>(scene.GetIndex());
+
+    Probe a(3, {16, 0, 16});
+    ASSERT_TRUE(scene.AddObject(&a));
+    EXPECT_EQ(a.GetScene(), &scene);
+    EXPECT_EQ(a.GetIndexCell(), CellAt(5, 0, 0));
+    EXPECT_FALSE(scene.AddObject(&a));
+    EXPECT_FALSE(other.AddObject(&a));
+    EXPECT_EQ(scene.GetAdditions(), 1u);
+
+    // Moving re-files it: a fine cell further on, then across the middle into the root.
+    a.SetPosition(100, 0, 70);
+    EXPECT_EQ(a.GetIndexCell(), CellAt(5, 3, 2));
+    EXPECT_EQ(tree.GetCellObjectCount(CellAt(5, 0, 0)), 0u);
+    EXPECT_EQ(tree.GetCellObjectCount(CellAt(5, 3, 2)), 1u);
+    a.SetPosition(512, 0, 70);
+    EXPECT_EQ(a.GetIndexCell(), 0u);
+    // Turning does not re-file.
+    a.SetOrientation(0, 1, 0);
+    EXPECT_EQ(a.GetIndexCell(), 0u);
+    EXPECT_EQ(tree.GetObjectCount(), 1u);
+
+    // Effects always go to the root, wherever they are.
+    Probe effect(kSceneEffectKind, {16, 0, 16});
+    ASSERT_TRUE(scene.AddObject(&effect));
+    EXPECT_EQ(effect.GetIndexCell(), 0u);
+
+    // Removing: not from another scene; then the cell and the scene are cleared.
+    EXPECT_FALSE(other.RemoveObject(&a));
+    EXPECT_EQ(a.GetScene(), &scene);
+    ASSERT_TRUE(scene.RemoveObject(&a));
+    EXPECT_EQ(a.GetScene(), nullptr);
+    EXPECT_EQ(a.GetIndexCell(), SceneObject::kNoCell);
+    EXPECT_FALSE(scene.RemoveObject(&a));
+    EXPECT_EQ(scene.GetRemovals(), 1u);
+    EXPECT_TRUE(other.AddObject(&a));
+
+    {
+        // An object that is destroyed leaves its scene.
+        Probe gone(3, {50, 0, 50});
+        ASSERT_TRUE(scene.AddObject(&gone));
+        EXPECT_EQ(tree.GetObjectCount(), 2u);
+    }
+    EXPECT_EQ(tree.GetObjectCount(), 1u);
+
+    // Closing lets go of every object.
+    EXPECT_TRUE(scene.Close());
+    EXPECT_EQ(effect.GetScene(), nullptr);
+    EXPECT_EQ(effect.GetIndexCell(), SceneObject::kNoCell);
+    EXPECT_FALSE(scene.AddObject(&effect));
+}
+
+// Inserting raises the top heights from the object's cell up through its parents; a lower object changes none.
+TEST(SceneTree, InsertRaisesTopHeightsUpTheTree)
+{
+    SceneTree tree;
+    ASSERT_TRUE(tree.Open({0, 0, 0}, {1024, 100, 1024}));
+    Probe tall(3, {40, 0, 40});
+    tall.SetRadius(4);
+    tall.SetCentreY(30);
+    ASSERT_TRUE(tree.Insert(tall));
+    const uint32_t cell = tall.GetIndexCell();
+    ASSERT_EQ(cell, CellAt(5, 0, 0));
+    for (uint32_t c : {cell, CellAt(4, 0, 0), CellAt(3, 0, 0), CellAt(2, 0, 0), CellAt(1, 0, 0), 0u})
+        EXPECT_EQ(tree.GetCellTopHeight(c), 34u) << c;
+    EXPECT_EQ(tree.GetCellTopHeight(CellAt(5, 1, 0)), 10u);
+    Probe low(3, {40, 0, 40});
+    low.SetCentreY(2);
+    ASSERT_TRUE(tree.Insert(low));
+    EXPECT_EQ(tree.GetCellTopHeight(cell), 34u);
+    Probe huge(3, {40, 0, 40});
+    huge.SetCentreY(1000);
+    ASSERT_TRUE(tree.Insert(huge));
+    EXPECT_EQ(tree.GetCellTopHeight(0), 255u);
+    tree.Remove(tall);
+    tree.Remove(low);
+    tree.Remove(huge);
+    EXPECT_FALSE(tree.Remove(huge));
+}
+
+// The eye 10 above the ground at (0, 10, 0) looking along +z, 90 degrees high, aspect 4/3, drawing out to between
+// 30 and 100.
+class SceneViewTest : public modeltest::ModelTest
+{
+protected:
+    void SetUp() override
+    {
+        ModelTest::SetUp();
+        gm.SetFog(0.0f, 10.0f, 0);
+        gm.SetProjection(90.0f, 4.0f / 3.0f, 1.0f, 101.0f);
+        gm.SetViewMatrix(platform::MatrixTranslation(0.0f, -10.0f, 0.0f), true);
+        gm.ApplyProjection();
+        gm.SetEyePosition({0.0f, 10.0f, 0.0f});
+        gm.SetFrustumRange(true);
+        ASSERT_GT(gm.GetDrawDistance(), 30.0f); // scaled by the video settings
+        ASSERT_LT(gm.GetDrawDistance(), 100.0f);
+        ASSERT_TRUE(scene.Open({0, 0, 0}, {1000, 500, 1000}));
+    }
+    void TearDown() override
+    {
+        scene.Close();
+        ModelTest::TearDown();
+    }
+
+    std::set<const SceneObject*> Visible()
+    {
+        SpatialIndex* index = scene.GetIndex();
+        return {index->GetVisibleObjects(), index->GetVisibleObjects() + index->GetVisibleCount()};
+    }
+
+    GraphicsManager& gm = g_GraphicsManager;
+    Scene scene;
+};
+
+TEST_F(SceneViewTest, CullingKeepsWhatTheViewSees)
+{
+    Probe ahead(3, {5, 0, 20});
+    Probe aside(3, {12, 0, 15});
+    Probe far(3, {5, 0, 300});
+    Probe right(3, {500, 0, 40});
+    Probe under(3, {5, 0, 5}); // below the view's bottom edge
+    Probe behind(3, {5, 0, -30});
+    Probe back(3, {5, 0, 80});
+    Probe* all[] = {&ahead, &aside, &far, &right, &under, &behind, &back};
+    for (Probe* p : all)
+        ASSERT_TRUE(scene.AddObject(p));
+    ASSERT_TRUE(scene.GetIndex()->Cull());
+    EXPECT_EQ(Visible(), (std::set<const SceneObject*>{&ahead, &aside}));
+    // Codes of objects that were tested are stored in them: inside the view, outside the footprint (not asked).
+    EXPECT_EQ(ahead.GetVisibility() & ClipCode::kOutside, 0u);
+    EXPECT_NE(scene.GetIndex()->GetStatistics()[SceneTree::kCellsSkipped], 0u);
+
+    // From (0, 10, 100) looking back along -z only the far one is seen; the root cell's box starts at z = 0, so
+    // the object behind the tree's start is culled with it.
+    gm.SetViewMatrix(platform::MatrixTranslation(0.0f, -10.0f, -100.0f) * platform::MatrixRotationY(3.14159265f), true);
+    gm.SetFrustumRange(true);
+    ASSERT_TRUE(scene.GetIndex()->Cull());
+    EXPECT_EQ(Visible(), (std::set<const SceneObject*>{&back}));
+}
+
+// The render pass draws visible objects by ascending model handle (equal handles in filing order), then the
+// after-models drawer, then the effects.
+TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
+{
+    std::vector<const Probe*> log;
+    Probe m9(3, {5, 0, 20}, 9, &log);
+    Probe m2a(3, {6, 0, 20}, 2, &log);
+    Probe effect(kSceneEffectKind, {7, 0, 20}, SceneObject::kNoModel, &log);
+    Probe m0x100(3, {8, 0, 20}, 0x100, &log);
+    Probe m2b(3, {9, 0, 20}, 2, &log);
+    Probe hidden(3, {500, 0, 40}, 1, &log);
+    Probe leaving(3, {10, 0, 20}, 3, &log);
+    for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b, &hidden, &leaving})
+        ASSERT_TRUE(scene.AddObject(p));
+    ASSERT_TRUE(scene.RemoveObject(&leaving));
+    EXPECT_EQ(scene.GetRemovals(), 1u);
+    static std::vector<const Probe*>* s_log;
+    s_log = &log;
+    Scene::s_pAfterModels = [] { s_log->push_back(nullptr); };
+    ASSERT_TRUE(gm.BeginFrame(0));
+    EXPECT_TRUE(scene.Render());
+    Scene::s_pAfterModels = nullptr;
+    const std::vector<const Probe*> expected = {&m2a, &m2b, &m9, &m0x100, nullptr, &effect};
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(scene.GetAdditions(), 0u);
+    EXPECT_EQ(scene.GetRemovals(), 0u);
+    gm.EndFrame();
+}
+
+// A lone visible object is drawn too; with none, only the model pass runs.
+TEST_F(SceneViewTest, RenderDrawsALoneObject)
+{
+    std::vector<const Probe*> log;
+    Probe hidden(3, {500, 0, 40}, 1, &log);
+    ASSERT_TRUE(scene.AddObject(&hidden));
+    ASSERT_TRUE(gm.BeginFrame(0));
+    EXPECT_TRUE(scene.Render());
+    EXPECT_TRUE(log.empty());
+    Probe lone(3, {5, 0, 20}, 4, &log);
+    ASSERT_TRUE(scene.AddObject(&lone));
+    EXPECT_TRUE(scene.Render());
+    EXPECT_EQ(log, std::vector<const Probe*>{&lone});
+    gm.EndFrame();
+}
+
+// A square model 4 wide and 4 high on its z = 0 plane, facing -z; bounds around it.
+const char* const kPanel = R"(model
+    bounds -2 0 -0.1 2 4 0.1 0 2 0 0 3
+    bone "Root"
+        submodel "Panel"
+            vertex -2 4 0 0 0 -1 0 0
+            vertex 2 4 0 0 0 -1 1 0
+            vertex 2 0 0 0 0 -1 1 1
+            vertex -2 0 0 0 0 -1 0 1
+            level 0
+                indices 0 1 2 0 2 3
+                material
+                end
+            end
+        end
+    end
+end
+)";
+
+// Rays through moved and turned instances: every hit along the ray nearest first, never an effect, the ray
+// parameter that of the world ray whatever its length.
+TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
+{
+    Start(false);
+    WriteModel("panel.tm", modeltest::TmBytes(kPanel));
+    const uint32_t panel = g_ModelManager.Load("panel.tm");
+    ASSERT_NE(panel, 0u);
+    ModelInstance front(panel, {100, 0, 100}, {0, 0, 0});
+    ModelInstance back(panel, {100, 0, 120}, {0, 0, 0});
+    // Yawed a right angle: it faces -x, its plane at x = 200.
+    ModelInstance turned(panel, {200, 0, 100}, {0, 1.5707963f, 0});
+    Probe effect(kSceneEffectKind, {100, 0, 110}, panel);
+    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect})
+        ASSERT_TRUE(scene.AddObject(o));
+    auto& tree = *static_cast<SceneTree*>(scene.GetIndex());
+
+    SceneResultList list;
+    tree.RayQuery(&list, {100.5f, 2, 50}, {0, 0, 1});
+    ASSERT_EQ(list.GetCount(), 2u);
+    EXPECT_EQ(list.Get(0).m_pObject, &front);
+    EXPECT_NEAR(list.Get(0).m_fKey, 50.0f, 1e-3f);
+    EXPECT_EQ(list.Get(1).m_pObject, &back);
+    EXPECT_NEAR(list.Get(1).m_fKey, 70.0f, 1e-3f);
+
+    list.Clear();
+    tree.RayQuery(&list, {150, 2, 101}, {2, 0, 0});
+    ASSERT_EQ(list.GetCount(), 1u);
+    EXPECT_EQ(list.Get(0).m_pObject, &turned);
+    EXPECT_NEAR(list.Get(0).m_fKey, 25.0f, 1e-3f);
+    // From behind (one-sided) and beside: nothing.
+    list.Clear();
+    tree.RayQuery(&list, {250, 2, 101}, {-1, 0, 0});
+    tree.RayQuery(&list, {150, 2, 105}, {1, 0, 0});
+    EXPECT_EQ(list.GetCount(), 0u);
+
+    // From the eye towards a point on the front panel.
+    gm.SetEyePosition({100, 2, 0});
+    EXPECT_EQ(tree.PickNearestAtPoint({100, 2, 100}), &front);
+    scene.PickAtPoint(&list, {100, 3, 100});
+    EXPECT_EQ(list.First(), &front);
+    EXPECT_EQ(tree.PickNearestAtPoint({0, 2, 100}), nullptr);
+    // Through the middle of the screen, looking along +z from there.
+    gm.SetViewMatrix(platform::MatrixTranslation(-100.5f, -2.0f, 0.0f), true);
+    gm.SetEyePosition({100.5f, 2, 0});
+    const RendererSettings& screen = gm.GetSettings();
+    const int16_t cx = static_cast<int16_t>(screen.m_uWidth / 2);
+    const int16_t cy = static_cast<int16_t>(screen.m_uHeight / 2);
+    list.Clear();
+    scene.PickAtScreen(&list, cx, cy);
+    ASSERT_EQ(list.GetCount(), 2u);
+    EXPECT_NEAR(list.Get(0).m_fKey, 100.0f, 0.05f);
+    EXPECT_EQ(tree.PickNearestAtScreen(cx, cy), &front);
+    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect})
+        scene.RemoveObject(o);
+}
+
+// Radius queries: exact counts under a large limit, a limit of 0 stopping at the first cell with a match,
+// collection by ascending distance with the object at the point itself last.
+TEST(SceneTree, RadiusCountsAndCollections)
+{
+    SceneTree tree;
+    ASSERT_TRUE(tree.Open({0, 0, 0}, {1024, 100, 1024}));
+    std::vector<std::unique_ptr<Probe>> probes;
+    const Vec3 centre = {300, 0, 300};
+    // Kind 3 at distances 0, 5, 12, 30 and 90 from the centre; kind 4 at 3; one kind 3 in the root cell at 20.
+    for (float d : {0.0f, 5.0f, 12.0f, 30.0f, 90.0f})
+        probes.push_back(std::make_unique<Probe>(3, Vec3{centre.x + d, 0, centre.z}));
+    probes.push_back(std::make_unique<Probe>(4, Vec3{centre.x, 0, centre.z + 3}));
+    auto root = std::make_unique<Probe>(3, Vec3{centre.x, 0, centre.z - 20});
+    root->SetRadius(300); // its box reaches past x = 0: the root cell
+    for (auto& p : probes)
+        ASSERT_TRUE(tree.Insert(*p));
+    ASSERT_TRUE(tree.Insert(*root));
+    ASSERT_EQ(root->GetIndexCell(), 0u);
+
+    EXPECT_EQ(tree.CountInRadius(centre, 25, 3, 1000), 4u);
+    EXPECT_EQ(tree.CountInRadius(centre, 31, 3, 1000), 5u);
+    EXPECT_EQ(tree.CountInRadius(centre, 1000, 3, 1000), 6u);
+    EXPECT_EQ(tree.CountInRadius(centre, 25, 4, 1000), 1u);
+    EXPECT_EQ(tree.CountInRadius(centre, 25, 5, 1000), 0u);
+    // Limit 0: the root cell holds one match, so the walk stops there.
+    EXPECT_EQ(tree.CountInRadius(centre, 25, 3, 0), 1u);
+
+    SceneResultList list;
+    tree.CollectInRadius(centre, 31, 3, &list);
+    ASSERT_EQ(list.GetCount(), 5u);
+    const float keys[] = {25, 144, 400, 900, 0};
+    for (uint32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(list.Get(i).m_fKey, keys[i]) << i;
+    EXPECT_EQ(list.Get(4).m_pObject, probes[0].get());
+    EXPECT_EQ(list.Get(2).m_pObject, root.get());
+
+    list.Clear();
+    tree.CollectAll(&list);
+    EXPECT_EQ(list.GetCount(), 7u);
+    EXPECT_EQ(list.Get(0).m_pObject, root.get()); // cell 0 comes first
+    EXPECT_TRUE(tree.Close());
+    EXPECT_EQ(probes[0]->GetIndexCell(), SceneObject::kNoCell);
+}
+
+// The result list: ascending keys, an equal key in front of the first, keys of 0 kept at the end.
+TEST(SceneResultList, KeepsAscendingKeysWithZerosLast)
+{
+    Probe a(3, {}), b(3, {}), c(3, {}), d(3, {}), e(3, {});
+    SceneResultList list;
+    EXPECT_EQ(list.GetHighestCount(), 0u);
+    list.Insert(&a, 5);
+    list.Insert(&b, 0);
+    list.Insert(&c, 2);
+    list.Insert(&d, 2);
+    list.Insert(&e, 9);
+    const SceneObject* order[] = {&d, &c, &a, &e, &b};
+    ASSERT_EQ(list.GetCount(), 5u);
+    for (uint32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(list.Get(i).m_pObject, order[i]) << i;
+    EXPECT_EQ(list.First(), &d);
+    EXPECT_EQ(list.GetHighestCount(), 5u);
+    list.Clear();
+    EXPECT_EQ(list.First(), nullptr);
+    EXPECT_EQ(list.GetHighestCount(), 5u);
+}
+
+} // namespace
