@@ -2,6 +2,8 @@
 // picking through the cells, and radius counts and collections.
 #include "engine/render/Scene.h"
 
+#include "engine/render/BillboardList.h"
+
 #include "engine/render/BoneAnimation.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelHelpers.h"
@@ -487,7 +489,15 @@ void SceneTree::CollectAll(SceneResultList* list)
 
 // ---- Scene
 
-void (*Scene::s_pAfterModels)() = nullptr;
+namespace
+{
+void DrawBillboards()
+{
+    g_BillboardList.Draw();
+}
+} // namespace
+
+void (*Scene::s_pAfterModels)() = DrawBillboards;
 
 Scene::Scene(uint32_t indexKind)
 {
@@ -558,7 +568,10 @@ bool Scene::Render()
     Renderer* renderer = g_GraphicsManager.GetRenderer();
     if (count == 0 || !m_pSorter)
     {
+        // The billboards are drawn even with no object in view: kept, they would pile up frame after frame.
         g_GraphicsManager.DrawSceneModels(renderer);
+        if (s_pAfterModels)
+            s_pAfterModels();
         return true;
     }
     SceneObject* const* objects = m_pIndex->GetVisibleObjects();

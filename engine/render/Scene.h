@@ -201,7 +201,7 @@ public:
     uint32_t GetRemovals() const { return m_uRemovals; }
     const uint32_t* GetStatistics() const { return m_auStatistics; }
 
-    // Drawn by every scene between the model pass and the effect objects (the billboard list installs itself).
+    // Drawn by every scene between the model pass and the effect objects: the billboard list.
     static void (*s_pAfterModels)();
 
 private:

@@ -2,7 +2,9 @@
 // top heights, culling against a known view, drawing grouped by model with effects last, ray picking through
 // moved and turned instances, and the radius count and collection.
 #include "engine/render/Scene.h"
+
 #include "ModelTestFiles.h"
+#include "engine/render/BillboardList.h"
 
 #include <gtest/gtest.h>
 
@@ -261,14 +263,21 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
     EXPECT_EQ(scene.GetRemovals(), 1u);
     static std::vector<const Probe*>* s_log;
     s_log = &log;
+    void (*const billboards)() = Scene::s_pAfterModels;
     Scene::s_pAfterModels = [] { s_log->push_back(nullptr); };
     ASSERT_TRUE(gm.BeginFrame(0));
     EXPECT_TRUE(scene.Render());
-    Scene::s_pAfterModels = nullptr;
+    Scene::s_pAfterModels = billboards;
     const std::vector<const Probe*> expected = {&m2a, &m2b, &m9, &m0x100, nullptr, &effect};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(scene.GetAdditions(), 0u);
     EXPECT_EQ(scene.GetRemovals(), 0u);
+    // By default the billboard list is drawn and emptied, also in a frame with no object in view.
+    for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b, &hidden})
+        ASSERT_TRUE(scene.RemoveObject(p));
+    g_BillboardList.Add({0.0f, 0.0f, 0.0f}, 1.0f, ~0u, 0, 0);
+    EXPECT_TRUE(scene.Render());
+    EXPECT_EQ(g_BillboardList.GetCount(), 0u);
     gm.EndFrame();
 }
 
