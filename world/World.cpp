@@ -5,6 +5,7 @@
 #include "engine/core/GameParameters.h"
 #include "engine/core/Logger.h"
 #include "engine/render/ModelManager.h"
+#include "engine/render/Scene.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
@@ -176,6 +177,11 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
     m_pPlayer = std::make_unique<Player>(u"Test Player");
     m_pPlayer->Cash = kStartingCash;
 
+    // The world scene holds the objects' models, over the whole map in map units.
+    m_pScene = std::make_unique<Scene>(Scene::kTreeIndex);
+    const float cellLength = static_cast<float>(WorldMap::kDefaultCellSize);
+    m_pScene->Open({0.0f, 0.0f, 0.0f}, {static_cast<float>(m_pWorldMap->GetWidth()) * cellLength / 2.0f, kSceneHeight,
+                                        static_cast<float>(m_pWorldMap->GetHeight()) * cellLength});
     g_SkyDome.Init();
     g_SkyDome.LoadSurround(nullptr, location->surround);
     g_SkyDome.SetCentre({centre, 0.0f, centre});
@@ -234,6 +240,9 @@ World::~World()
     m_Managers.research.reset();
     m_Managers.rescue.reset();
     m_pFloatingTexts.reset();
+    if (m_pScene)
+        m_pScene->Close();
+    m_pScene.reset();
     if (g_pWorld == this)
         g_pWorld = nullptr;
 }

@@ -23,6 +23,7 @@ class MessageHandler;
 class ObjectManager;
 class Path;
 class PathTileSet;
+class Scene;
 class Player;
 class TextWriter;
 class WorldMap;
@@ -48,6 +49,8 @@ public:
     // Most litter objects the park holds.
     static constexpr uint32_t kMaxLitter = 490;
     static constexpr const char* kWorldStartupState = "STATE_WORLD_STARTUP";
+    // Height of the world scene's box.
+    static constexpr float kSceneHeight = 500.0f;
 
     // The clock alone, for parts of the park used without a scenario: stores the global pointer; the clock starts
     // at 09:00 of day 0 when the game parameters give a usable day length (at 0, with no days, otherwise); speed 1,
@@ -121,6 +124,20 @@ public:
     WorldMap* GetWorldMap() const { return m_pWorldMap.get(); }
     GuestArrivals* GetGuestArrivals() const { return m_pGuestArrivals.get(); }
     FloatingTextList* GetFloatingTexts() const { return m_pFloatingTexts.get(); }
+    // The world scene that holds the objects' models (null for the clock-only World).
+    Scene* GetScene() const { return m_pScene.get(); }
+
+    // ---- drawing
+    // The frame's world: the sky, the ground, the scene's models (unless hidden) and the floating texts; the count
+    // of guests drawn starts again at 0.
+    void Render();
+    // The GUI's screen objects after the world.
+    void RenderGui();
+    // Hides the scene's models (the show-training mode) or shows them again.
+    void SetSceneHidden(bool hidden) { m_bSceneHidden = hidden; }
+    // Guests count themselves as they are drawn.
+    void CountGuestDrawn() { ++m_GuestsDrawn; }
+    int32_t GetGuestsDrawn() const { return m_GuestsDrawn; }
     const ParkManagers& GetManagers() const { return m_Managers; }
     WorldScript* GetWorldScript() const { return m_pWorldScript; }
     ScriptManager& GetScriptManager() { return m_ScriptManager; }
@@ -336,6 +353,9 @@ protected:
     std::unique_ptr<PathTileSet> m_pPathTileSet;
     std::unique_ptr<Path> m_pPath;
     std::unique_ptr<Player> m_pPlayer;
+    std::unique_ptr<Scene> m_pScene;
+    bool m_bSceneHidden = false;
+    int32_t m_GuestsDrawn = 0;
 };
 
 // The park while it exists, null otherwise.

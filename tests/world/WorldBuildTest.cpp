@@ -2,6 +2,8 @@
 // building types it reads, and the world files and game parameters it refuses.
 #include "tests/world/ParkTestSupport.h"
 
+#include "engine/render/Scene.h"
+#include "engine/render/SceneObject.h"
 #include "scripts/WorldParams.h"
 #include "world/FloatingTextList.h"
 #include "world/GuestArrivals.h"
@@ -292,4 +294,34 @@ TEST(WorldBuild, EachLocationHasItsOwnGridSizeAndTheParkLetsGoOfEverythingItOwne
                              g_pPathTileSet),
                   std::tuple(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
     }
+}
+
+TEST(WorldBuild, TheWorldSceneIsOpenOverTheMapAndItsFrameDrawsTheSceneUnlessHidden)
+{
+    Scenario scenario(240);
+    RecordingPark park;
+    {
+        World clockOnly;
+        EXPECT_EQ(clockOnly.GetScene(), nullptr);
+    }
+    World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+    ASSERT_TRUE(world.IsBuilt());
+    Scene* scene = world.GetScene();
+    ASSERT_NE(scene, nullptr);
+    EXPECT_TRUE(scene->IsOpen());
+    SceneObject object(1);
+    ASSERT_TRUE(scene->AddObject(&object));
+    EXPECT_FALSE(scene->AddObject(&object));
+    EXPECT_EQ(scene->GetAdditions(), 1u);
+    // Hidden (the show-training mode), the frame leaves the scene alone; shown, the scene renders, which starts
+    // its counts afresh. The guests drawn are counted from 0 each frame.
+    world.CountGuestDrawn();
+    world.SetSceneHidden(true);
+    world.Render();
+    EXPECT_EQ(scene->GetAdditions(), 1u);
+    EXPECT_EQ(world.GetGuestsDrawn(), 0);
+    world.SetSceneHidden(false);
+    world.Render();
+    EXPECT_EQ(scene->GetAdditions(), 0u);
+    EXPECT_TRUE(scene->RemoveObject(&object));
 }
