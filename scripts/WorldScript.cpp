@@ -623,8 +623,13 @@ void WorldScript::RunList(const CommandList& list)
 {
     ScriptHost* host = GetScriptHost();
     WorldScriptHost* world = host ? host->GetWorldScriptHost() : nullptr;
-    if (world)
-        WorldCommand::PerformList(list, *this, *world);
+    if (!world)
+        return;
+    // A new run starts without knowing the park.
+    if (m_RunDepth++ == 0)
+        m_bFootpathMissing = false;
+    WorldCommand::PerformList(list, *this, *world);
+    --m_RunDepth;
 }
 
 void WorldScript::RunOnEntry()

@@ -64,6 +64,13 @@ public:
     bool HandleMessage(const MessageRecord& record);
     bool Message(const MessageRecord& record) { return HandleMessage(record); }
 
+    // A run of lists is the list the park starts and every list it starts at once in turn (State changes and
+    // world messages carried out inside a command). Once a random placement in a run finds no footpath, the later
+    // ones in that run give up at once, until the run lays a path or queue cell: a chain of lists asking for
+    // objects on a park without footpath costs one search, not one per command.
+    bool IsFootpathMissing() const { return m_bFootpathMissing; }
+    void SetFootpathMissing(bool missing) { m_bFootpathMissing = missing; }
+
     uint32_t GetNumStates() const { return static_cast<uint32_t>(m_States.size()); }
     const State& GetState(uint32_t index) const { return m_States[index]; }
     const std::string& GetStateName(uint32_t index) const { return m_StateNames[index]; }
@@ -78,4 +85,7 @@ private:
     std::vector<std::string> m_StateNames;
     uint32_t m_CurrentState = kNoState;
     ScriptTexts m_Texts;
+    // Lists running, one inside another; 0 between runs.
+    uint32_t m_RunDepth = 0;
+    bool m_bFootpathMissing = false;
 };

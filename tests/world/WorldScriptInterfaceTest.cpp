@@ -4,6 +4,7 @@
 #include "tests/world/WorldTestSupport.h"
 
 #include "engine/core/GameParameters.h"
+#include "scripts/WorldCommands.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
 #include "world/CreationRequests.h"
@@ -147,7 +148,13 @@ public:
         }
     }
     void RedrawObjectives() override { ++redraws; }
+    bool GetCellAt(float mapX, float mapY, int32_t* gridX, int32_t* gridY, uint32_t* flags) const override
+    {
+        ++cellQueries;
+        return World::GetCellAt(mapX, mapY, gridX, gridY, flags);
+    }
 
+    mutable uint64_t cellQueries = 0;
     std::vector<Creation> creations;
     int redraws = 0;
     bool createOnRequest = false;
@@ -738,6 +745,25 @@ TEST_F(WorldScripting, StatesThatChangeBackAndForthAtOnceAreBoundedByTheBus)
     Frame(0.1f);
     EXPECT_GT(world->GetScriptVar(1), first);
     EXPECT_EQ(messages->GetPendingMessages().size(), 1u);
+}
+
+TEST_F(WorldScripting, ChainedStatesAskingForRandomGuestsWithoutFootpathSearchOncePerFrame)
+{
+    // Found by fuzzing: each State's entry asks for a guest at random on a park without footpath, then changes
+    // State at once; the bus nests the changes many deep, and each search used to run its full course.
+    WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry ChangeState B ; End End\n"
+                                      "State B OnEntry Create Guest MAN Random ; Add Var1 1 ;\n"
+                                      " ChangeState STATE_WORLD_STARTUP ; End End\n");
+    ASSERT_NE(script, nullptr);
+    const int entries = world->GetScriptVar(1);
+    EXPECT_GT(entries, 1);
+    EXPECT_EQ(world->cellQueries, WorldCommand::kMaxPlacementTries);
+    EXPECT_EQ(CountReports("no footpath found"), static_cast<size_t>(entries));
+    EXPECT_TRUE(world->creations.empty());
+    // The change held back for the next frame starts a new run, which searches once more.
+    Frame(0.1f);
+    EXPECT_GT(world->GetScriptVar(1), entries);
+    EXPECT_EQ(world->cellQueries, 2 * WorldCommand::kMaxPlacementTries);
 }
 
 TEST_F(WorldScripting, LongKeywordsAreCutToTheRoomOfARequest)
