@@ -279,24 +279,25 @@ TEST_F(WorldScriptRun, AParkWithoutFootpathIsSearchedOncePerRunOfLists)
     world.deliver = true;
     Compile("State STATE_WORLD_STARTUP OnEntry Create Guest T Random ; ChangeState B ; End End\n"
             "State B OnEntry Create Guest T Random Number 4 ; Create Litter CAN Random ; ChangeState C ; End End\n"
-            "State C OnEntry Queue 1 1 0 ; Create Guest T Random ; Path 2 2 3 N ; End\n"
+            "State C OnEntry Queue 1 1 0 ; Create Guest T Random ; Create Guest T Random ;\n"
+            " Path 2 2 3 N ; Create Litter CAN Random ; End\n"
             " OnUpdate Create Litter CAN Random ; Create Guest T Random ; End End\n");
     script.Start();
     EXPECT_EQ(script.GetCurrentState(), 2u);
-    // The first search, and one more after the queue cell, after which the path came too late to matter.
-    EXPECT_EQ(world.cellQueries, 2u * WorldCommand::kMaxPlacementTries);
-    EXPECT_EQ(CountReports("no footpath found"), 4u);
+    // The first search, one more after the queue cell and one after the path.
+    EXPECT_EQ(world.cellQueries, 3u * WorldCommand::kMaxPlacementTries);
+    EXPECT_EQ(CountReports("no footpath found"), 6u);
     EXPECT_EQ(CountReports("earlier in this run - 0 of 4 T created"), 1u);
     EXPECT_TRUE(world.guests.empty());
     // The next frame's run searches afresh, once.
     script.RunOnUpdate();
-    EXPECT_EQ(world.cellQueries, 3u * WorldCommand::kMaxPlacementTries);
-    EXPECT_EQ(CountReports("no footpath found"), 6u);
+    EXPECT_EQ(world.cellQueries, 4u * WorldCommand::kMaxPlacementTries);
+    EXPECT_EQ(CountReports("no footpath found"), 8u);
     // A footpath laid by then is found.
     world.SetCell(3, 4, 0x10000000u);
     script.RunOnUpdate();
     EXPECT_EQ(world.guests.size(), 1u);
-    EXPECT_EQ(CountReports("no footpath found"), 6u);
+    EXPECT_EQ(CountReports("no footpath found"), 8u);
 }
 
 TEST_F(WorldScriptRun, ABuildingIsNeverPlacedAtRandom)
