@@ -314,5 +314,9 @@ void WorldCommand::PerformCommands(const CommandNode& node, WorldScript& script,
 void WorldCommand::PerformList(const CommandList& list, WorldScript& script, WorldScriptHost& host)
 {
     for (const CommandNode& node : list)
+    {
+        if (script.IsRunStopped())
+            return;
         PerformCommands(node, script, host);
+    }
 }

@@ -731,26 +731,40 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
     EXPECT_TRUE(reports.boxes.empty());
 }
 
-TEST_F(WorldScripting, StatesThatChangeBackAndForthAtOnceAreBoundedByTheBus)
+TEST_F(WorldScripting, StatesThatChangeBackAndForthAtOnceStopWhenTheRunGetsTooDeep)
 {
     WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry ChangeState B ; End End\n"
                                       "State B OnEntry Add Var1 1 ; ChangeState STATE_WORLD_STARTUP ; End End\n");
     ASSERT_NE(script, nullptr);
-    // Each change nests inside the one before until the bus holds the next one back for a frame.
+    // Each change nests inside the one before until the script stops the run, before the bus has to.
     const int first = world->GetScriptVar(1);
     EXPECT_GT(first, 1);
-    EXPECT_LE(first, static_cast<int>(MessageHandler::kMaxSendDepth));
-    EXPECT_EQ(messages->GetPendingMessages().size(), 1u);
-    EXPECT_GE(CountReports("nested too deeply"), 1u);
+    EXPECT_LE(first, static_cast<int>(WorldScript::kMaxRunDepth));
+    EXPECT_EQ(CountReports("the rest of this run is dropped"), 1u);
+    EXPECT_EQ(CountReports("nested too deeply"), 0u);
+    EXPECT_TRUE(messages->GetPendingMessages().empty());
     Frame(0.1f);
-    EXPECT_GT(world->GetScriptVar(1), first);
-    EXPECT_EQ(messages->GetPendingMessages().size(), 1u);
+    EXPECT_EQ(world->GetScriptVar(1), first);
+}
+
+TEST_F(WorldScripting, AStateThatChangesToItselfTwiceAtOnceEnds)
+{
+    // Found by fuzzing: each entry starts two more, so the bus's depth limit alone left 2^64 entries to run.
+    WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry Add Var1 1 ;\n"
+                                      " ChangeState STATE_WORLD_STARTUP ; ChangeState STATE_WORLD_STARTUP ; End End\n");
+    ASSERT_NE(script, nullptr);
+    // One straight chain down to the limit, then the whole run stops.
+    EXPECT_EQ(world->GetScriptVar(1), static_cast<int>(WorldScript::kMaxRunDepth));
+    EXPECT_EQ(CountReports("the rest of this run is dropped"), 1u);
+    // A later run starts afresh.
+    script->RunOnEntry();
+    EXPECT_EQ(world->GetScriptVar(1), 2 * static_cast<int>(WorldScript::kMaxRunDepth));
 }
 
 TEST_F(WorldScripting, ChainedStatesAskingForRandomGuestsWithoutFootpathSearchOncePerFrame)
 {
     // Found by fuzzing: each State's entry asks for a guest at random on a park without footpath, then changes
-    // State at once; the bus nests the changes many deep, and each search used to run its full course.
+    // State at once; the changes nest many deep, and each search used to run its full course.
     WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry ChangeState B ; End End\n"
                                       "State B OnEntry Create Guest MAN Random ; Add Var1 1 ;\n"
                                       " ChangeState STATE_WORLD_STARTUP ; End End\n");
@@ -760,8 +774,8 @@ TEST_F(WorldScripting, ChainedStatesAskingForRandomGuestsWithoutFootpathSearchOn
     EXPECT_EQ(world->cellQueries, WorldCommand::kMaxPlacementTries);
     EXPECT_EQ(CountReports("no footpath found"), static_cast<size_t>(entries));
     EXPECT_TRUE(world->creations.empty());
-    // The change held back for the next frame starts a new run, which searches once more.
-    Frame(0.1f);
+    // A new run searches once more.
+    script->RunOnEntry();
     EXPECT_GT(world->GetScriptVar(1), entries);
     EXPECT_EQ(world->cellQueries, 2 * WorldCommand::kMaxPlacementTries);
 }
