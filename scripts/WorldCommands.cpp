@@ -134,7 +134,27 @@ uint32_t StaffKindOf(const char* name)
     return 0;
 }
 
-void PerformCreate(const CreateData& data, WorldScriptHost& host)
+// Draws a footpath position for an object of a random creation, unless this run of lists has already found the
+// park without footpath; false, with the report, when there is none.
+bool PlaceAtRandom(const CreateData& data, int32_t made, WorldScript& script, WorldScriptHost& host, float* mapX,
+                   float* mapY, int32_t* gridX, int32_t* gridY)
+{
+    if (script.IsFootpathMissing())
+    {
+        GetLogger()->Report(0,
+                            "WorldCommand::PerformCommand - no footpath found for a random position earlier in this "
+                            "run - %d of %d %s created",
+                            made, data.count, data.name);
+        return false;
+    }
+    if (DrawFootpathPosition(host, mapX, mapY, gridX, gridY))
+        return true;
+    script.SetFootpathMissing(true);
+    ReportNoPlace(data, made);
+    return false;
+}
+
+void PerformCreate(const CreateData& data, WorldScript& script, WorldScriptHost& host)
 {
     switch (data.kind)
     {
@@ -149,8 +169,8 @@ void PerformCreate(const CreateData& data, WorldScriptHost& host)
             {
                 float mapX = 0.0f;
                 float mapY = 0.0f;
-                if (!DrawFootpathPosition(host, &mapX, &mapY, &gridX, &gridY))
-                    return ReportNoPlace(data, i);
+                if (!PlaceAtRandom(data, i, script, host, &mapX, &mapY, &gridX, &gridY))
+                    return;
                 direction = 0;
             }
             host.RequestScenery(data.kind, data.name, gridX, gridY, direction);
@@ -163,8 +183,8 @@ void PerformCreate(const CreateData& data, WorldScriptHost& host)
             float mapY = static_cast<float>(data.y);
             int32_t gridX = 0;
             int32_t gridY = 0;
-            if (data.IsRandom() && !DrawFootpathPosition(host, &mapX, &mapY, &gridX, &gridY))
-                return ReportNoPlace(data, i);
+            if (data.IsRandom() && !PlaceAtRandom(data, i, script, host, &mapX, &mapY, &gridX, &gridY))
+                return;
             host.RequestGuest(data.name, mapX, mapY, static_cast<uint32_t>(platform::Rand()) % 24u);
         }
         return;
@@ -270,17 +290,19 @@ void WorldCommand::PerformCommands(const CommandNode& node, WorldScript& script,
     case CMD_CHANGE_STATE:
         return PerformChangeState(*static_cast<const WorldChangeStateData*>(data), script, host);
     case CMD_CREATE:
-        return PerformCreate(*static_cast<const CreateData*>(data), host);
+        return PerformCreate(*static_cast<const CreateData*>(data), script, host);
     case CMD_PATH:
     {
         const PathData& path = *static_cast<const PathData*>(data);
         host.LayPath(path.x, path.y, path.direction, path.count);
+        script.SetFootpathMissing(false);
         return;
     }
     case CMD_QUEUE:
     {
         const QueueData& queue = *static_cast<const QueueData*>(data);
         host.SetQueueCell(queue.x, queue.y, static_cast<uint32_t>(queue.shape));
+        script.SetFootpathMissing(false);
         return;
     }
     default:
@@ -292,5 +314,9 @@ void WorldCommand::PerformCommands(const CommandNode& node, WorldScript& script,
 void WorldCommand::PerformList(const CommandList& list, WorldScript& script, WorldScriptHost& host)
 {
     for (const CommandNode& node : list)
+    {
+        if (script.IsRunStopped())
+            return;
         PerformCommands(node, script, host);
+    }
 }

@@ -623,8 +623,26 @@ void WorldScript::RunList(const CommandList& list)
 {
     ScriptHost* host = GetScriptHost();
     WorldScriptHost* world = host ? host->GetWorldScriptHost() : nullptr;
-    if (world)
-        WorldCommand::PerformList(list, *this, *world);
+    if (!world)
+        return;
+    if (m_RunDepth >= kMaxRunDepth)
+    {
+        if (!m_bRunStopped)
+            GetLogger()->Report(0,
+                                "WorldScript - lists start one another more than %u deep at once - the rest of "
+                                "this run is dropped",
+                                kMaxRunDepth);
+        m_bRunStopped = true;
+        return;
+    }
+    // A new run starts without knowing the park.
+    if (m_RunDepth++ == 0)
+    {
+        m_bFootpathMissing = false;
+        m_bRunStopped = false;
+    }
+    WorldCommand::PerformList(list, *this, *world);
+    --m_RunDepth;
 }
 
 void WorldScript::RunOnEntry()

@@ -19,6 +19,10 @@ public:
     // Most States per script and message blocks per State; further ones are dropped with a report.
     static constexpr uint32_t kMaxStates = 10;
     static constexpr uint32_t kMaxMessageBlocks = 5;
+    // Most lists of one run running one inside another (each started at once by a command of the one before);
+    // a deeper one stops the whole run, with a report: a list that starts itself twice would otherwise run
+    // for ever.
+    static constexpr uint32_t kMaxRunDepth = 16;
     // The State a script starts in.
     static constexpr const char* kStartupState = "STATE_WORLD_STARTUP";
 
@@ -64,6 +68,15 @@ public:
     bool HandleMessage(const MessageRecord& record);
     bool Message(const MessageRecord& record) { return HandleMessage(record); }
 
+    // A run of lists is the list the park starts and every list it starts at once in turn (State changes and
+    // world messages carried out inside a command). Once a random placement in a run finds no footpath, the later
+    // ones in that run give up at once, until the run lays a path or queue cell: a chain of lists asking for
+    // objects on a park without footpath costs one search, not one per command.
+    // True once the current run went past kMaxRunDepth: no further command of it is performed.
+    bool IsRunStopped() const { return m_bRunStopped; }
+    bool IsFootpathMissing() const { return m_bFootpathMissing; }
+    void SetFootpathMissing(bool missing) { m_bFootpathMissing = missing; }
+
     uint32_t GetNumStates() const { return static_cast<uint32_t>(m_States.size()); }
     const State& GetState(uint32_t index) const { return m_States[index]; }
     const std::string& GetStateName(uint32_t index) const { return m_StateNames[index]; }
@@ -78,4 +91,8 @@ private:
     std::vector<std::string> m_StateNames;
     uint32_t m_CurrentState = kNoState;
     ScriptTexts m_Texts;
+    // Lists running, one inside another; 0 between runs.
+    uint32_t m_RunDepth = 0;
+    bool m_bFootpathMissing = false;
+    bool m_bRunStopped = false;
 };

@@ -267,8 +267,37 @@ TEST_F(WorldScriptRun, RandomPlacementWithoutFootpathGivesUpWithAReport)
     EXPECT_TRUE(world.guests.empty());
     EXPECT_EQ(Journal(), (Lines{"ticker DONE"}));
     EXPECT_EQ(CountReports("no footpath found"), 2u);
-    // One object's tries, then the command gives up.
-    EXPECT_EQ(world.cellQueries, 2u * WorldCommand::kMaxPlacementTries);
+    // One object's tries, then the command gives up; the next command knows there is none.
+    EXPECT_EQ(world.cellQueries, WorldCommand::kMaxPlacementTries);
+    EXPECT_EQ(CountReports("earlier in this run - 0 of 1 PALM created"), 1u);
+}
+
+TEST_F(WorldScriptRun, AParkWithoutFootpathIsSearchedOncePerRunOfLists)
+{
+    // State changes carried out at once chain the lists into one run: a script whose States keep asking for
+    // random guests on a park without footpath pays for one search, not one per State.
+    world.deliver = true;
+    Compile("State STATE_WORLD_STARTUP OnEntry Create Guest T Random ; ChangeState B ; End End\n"
+            "State B OnEntry Create Guest T Random Number 4 ; Create Litter CAN Random ; ChangeState C ; End End\n"
+            "State C OnEntry Queue 1 1 0 ; Create Guest T Random ; Create Guest T Random ;\n"
+            " Path 2 2 3 N ; Create Litter CAN Random ; End\n"
+            " OnUpdate Create Litter CAN Random ; Create Guest T Random ; End End\n");
+    script.Start();
+    EXPECT_EQ(script.GetCurrentState(), 2u);
+    // The first search, one more after the queue cell and one after the path.
+    EXPECT_EQ(world.cellQueries, 3u * WorldCommand::kMaxPlacementTries);
+    EXPECT_EQ(CountReports("no footpath found"), 6u);
+    EXPECT_EQ(CountReports("earlier in this run - 0 of 4 T created"), 1u);
+    EXPECT_TRUE(world.guests.empty());
+    // The next frame's run searches afresh, once.
+    script.RunOnUpdate();
+    EXPECT_EQ(world.cellQueries, 4u * WorldCommand::kMaxPlacementTries);
+    EXPECT_EQ(CountReports("no footpath found"), 8u);
+    // A footpath laid by then is found.
+    world.SetCell(3, 4, 0x10000000u);
+    script.RunOnUpdate();
+    EXPECT_EQ(world.guests.size(), 1u);
+    EXPECT_EQ(CountReports("no footpath found"), 8u);
 }
 
 TEST_F(WorldScriptRun, ABuildingIsNeverPlacedAtRandom)

@@ -4,6 +4,7 @@
 #include "tests/world/WorldTestSupport.h"
 
 #include "engine/core/GameParameters.h"
+#include "scripts/WorldCommands.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
 #include "world/CreationRequests.h"
@@ -147,7 +148,13 @@ public:
         }
     }
     void RedrawObjectives() override { ++redraws; }
+    bool GetCellAt(float mapX, float mapY, int32_t* gridX, int32_t* gridY, uint32_t* flags) const override
+    {
+        ++cellQueries;
+        return World::GetCellAt(mapX, mapY, gridX, gridY, flags);
+    }
 
+    mutable uint64_t cellQueries = 0;
     std::vector<Creation> creations;
     int redraws = 0;
     bool createOnRequest = false;
@@ -724,20 +731,53 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
     EXPECT_TRUE(reports.boxes.empty());
 }
 
-TEST_F(WorldScripting, StatesThatChangeBackAndForthAtOnceAreBoundedByTheBus)
+TEST_F(WorldScripting, StatesThatChangeBackAndForthAtOnceStopWhenTheRunGetsTooDeep)
 {
     WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry ChangeState B ; End End\n"
                                       "State B OnEntry Add Var1 1 ; ChangeState STATE_WORLD_STARTUP ; End End\n");
     ASSERT_NE(script, nullptr);
-    // Each change nests inside the one before until the bus holds the next one back for a frame.
+    // Each change nests inside the one before until the script stops the run, before the bus has to.
     const int first = world->GetScriptVar(1);
     EXPECT_GT(first, 1);
-    EXPECT_LE(first, static_cast<int>(MessageHandler::kMaxSendDepth));
-    EXPECT_EQ(messages->GetPendingMessages().size(), 1u);
-    EXPECT_GE(CountReports("nested too deeply"), 1u);
+    EXPECT_LE(first, static_cast<int>(WorldScript::kMaxRunDepth));
+    EXPECT_EQ(CountReports("the rest of this run is dropped"), 1u);
+    EXPECT_EQ(CountReports("nested too deeply"), 0u);
+    EXPECT_TRUE(messages->GetPendingMessages().empty());
     Frame(0.1f);
-    EXPECT_GT(world->GetScriptVar(1), first);
-    EXPECT_EQ(messages->GetPendingMessages().size(), 1u);
+    EXPECT_EQ(world->GetScriptVar(1), first);
+}
+
+TEST_F(WorldScripting, AStateThatChangesToItselfTwiceAtOnceEnds)
+{
+    // Found by fuzzing: each entry starts two more, so the bus's depth limit alone left 2^64 entries to run.
+    WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry Add Var1 1 ;\n"
+                                      " ChangeState STATE_WORLD_STARTUP ; ChangeState STATE_WORLD_STARTUP ; End End\n");
+    ASSERT_NE(script, nullptr);
+    // One straight chain down to the limit, then the whole run stops.
+    EXPECT_EQ(world->GetScriptVar(1), static_cast<int>(WorldScript::kMaxRunDepth));
+    EXPECT_EQ(CountReports("the rest of this run is dropped"), 1u);
+    // A later run starts afresh.
+    script->RunOnEntry();
+    EXPECT_EQ(world->GetScriptVar(1), 2 * static_cast<int>(WorldScript::kMaxRunDepth));
+}
+
+TEST_F(WorldScripting, ChainedStatesAskingForRandomGuestsWithoutFootpathSearchOncePerFrame)
+{
+    // Found by fuzzing: each State's entry asks for a guest at random on a park without footpath, then changes
+    // State at once; the changes nest many deep, and each search used to run its full course.
+    WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry ChangeState B ; End End\n"
+                                      "State B OnEntry Create Guest MAN Random ; Add Var1 1 ;\n"
+                                      " ChangeState STATE_WORLD_STARTUP ; End End\n");
+    ASSERT_NE(script, nullptr);
+    const int entries = world->GetScriptVar(1);
+    EXPECT_GT(entries, 1);
+    EXPECT_EQ(world->cellQueries, WorldCommand::kMaxPlacementTries);
+    EXPECT_EQ(CountReports("no footpath found"), static_cast<size_t>(entries));
+    EXPECT_TRUE(world->creations.empty());
+    // A new run searches once more.
+    script->RunOnEntry();
+    EXPECT_GT(world->GetScriptVar(1), entries);
+    EXPECT_EQ(world->cellQueries, 2 * WorldCommand::kMaxPlacementTries);
 }
 
 TEST_F(WorldScripting, LongKeywordsAreCutToTheRoomOfARequest)
