@@ -279,16 +279,52 @@ const State* ObjectScript::FindState(uint32_t state) const
     return &m_States[static_cast<size_t>(m_FirstState[state])];
 }
 
+namespace
+{
+
+// Lists that start one another at once (a State change, a message handled on the spot) form one chain. The
+// message bus bounds how deep it nests, but a list that asks twice for the State it enters doubles the work at
+// every level: a chain that runs more lists than this stops as a whole, with a report.
+constexpr uint32_t kMaxRunsPerChain = 4096;
+uint32_t g_uRunDepth = 0;
+uint32_t g_uRunCount = 0;
+bool g_bRunStopped = false;
+
+void RunList(const CommandList& list, ScriptObject& object)
+{
+    if (g_uRunDepth == 0)
+    {
+        g_uRunCount = 0;
+        g_bRunStopped = false;
+    }
+    if (g_bRunStopped)
+        return;
+    if (++g_uRunCount > kMaxRunsPerChain)
+    {
+        GetLogger()->Report(0,
+                            "ObjectScript - one chain of lists started at once ran more than %u lists - the rest of "
+                            "it is dropped (object %u)",
+                            kMaxRunsPerChain, object.GetID());
+        g_bRunStopped = true;
+        return;
+    }
+    ++g_uRunDepth;
+    CommandList::PerformCommands(list, object);
+    --g_uRunDepth;
+}
+
+} // namespace
+
 void ObjectScript::PerformOnEntry(ScriptObject& object, uint32_t state) const
 {
     if (const State* found = FindState(state))
-        CommandList::PerformCommands(found->onEntry, object);
+        RunList(found->onEntry, object);
 }
 
 void ObjectScript::PerformOnExit(ScriptObject& object, uint32_t state) const
 {
     if (const State* found = FindState(state))
-        CommandList::PerformCommands(found->onExit, object);
+        RunList(found->onExit, object);
 }
 
 void ObjectScript::PerformOnUpdate(ScriptObject& object, uint32_t state) const
@@ -297,7 +333,7 @@ void ObjectScript::PerformOnUpdate(ScriptObject& object, uint32_t state) const
     if (host && host->IsPaused())
         return;
     if (const State* found = FindState(state))
-        CommandList::PerformCommands(found->onUpdate, object);
+        RunList(found->onUpdate, object);
 }
 
 bool ObjectScript::PerformOnReceipt(ScriptObject& object, const MessageRecord& record) const
@@ -311,7 +347,7 @@ bool ObjectScript::PerformOnReceipt(ScriptObject& object, const MessageRecord& r
             continue;
         if (const MessageEntry* entry = m_States[i].FindMessage(record.dwType))
         {
-            CommandList::PerformCommands(entry->onReceipt, object);
+            RunList(entry->onReceipt, object);
             return true;
         }
     }
@@ -333,7 +369,7 @@ void ObjectScript::PerformOnSend(ScriptObject& object, const MessageRecord& reco
         return;
     }
     ++g_uSendNesting;
-    CommandList::PerformCommands(entry->onSend, object);
+    RunList(entry->onSend, object);
     --g_uSendNesting;
 }
 

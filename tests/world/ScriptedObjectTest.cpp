@@ -222,3 +222,18 @@ TEST_F(ScriptedObjects, RandomOperandsWithoutARangeReadAsZeroAndFalse)
     EXPECT_EQ(Probe::Journal(), (std::vector<std::string>{Fn(guest, 82), Fn(guest, 3)}));
     EXPECT_EQ(park.CountReports("range of 0"), 2u);
 }
+
+TEST_F(ScriptedObjects, AStateThatChangesToItselfTwiceAtOnceEnds)
+{
+    // Each entry asks for the same State twice at once: without a bound on the whole chain this doubles at every
+    // level of the message bus's nesting.
+    ScriptedProbe* guest = Make("State STATE_STARTUP\n"
+                                " OnEntry ChangeState STATE_STARTUP ; ChangeState STATE_STARTUP ; End\n"
+                                "End\n");
+    park.messages->Send(Record(kWorldID, guest->GetID(), MT_STATECHANGE, STATE_STARTUP));
+    EXPECT_EQ(guest->GetState(), uint32_t{STATE_STARTUP});
+    EXPECT_EQ(park.CountReports("ran more than 4096 lists"), 1u);
+    // The next chain runs afresh: its first entry asks again and is cut again, once.
+    park.messages->Send(Record(kWorldID, guest->GetID(), MT_STATECHANGE, STATE_STARTUP));
+    EXPECT_EQ(park.CountReports("ran more than 4096 lists"), 2u);
+}
