@@ -3,10 +3,10 @@
 // list and the blocked list, and 1,500 walkers stepping one frame at game speed 4.
 #include "platform/Random.h"
 #include "platform/Report.h"
+#include "scripts/ObjectStates.h"
 #include "world/MessageHandler.h"
 #include "world/MovingObject.h"
 #include "world/ObjectManager.h"
-#include "scripts/ObjectStates.h"
 #include "world/Path.h"
 #include "world/World.h"
 

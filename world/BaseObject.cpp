@@ -5,8 +5,8 @@
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
 #include "platform/Random.h"
-#include "world/MessageHandler.h"
 #include "scripts/ObjectStates.h"
+#include "world/MessageHandler.h"
 #include "world/World.h"
 
 #include <cstdio>

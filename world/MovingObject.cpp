@@ -5,11 +5,11 @@
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
 #include "platform/Random.h"
+#include "scripts/ObjectStates.h"
 #include "world/BuildingPoints.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
-#include "scripts/ObjectStates.h"
 #include "world/World.h"
 
 #include <algorithm>

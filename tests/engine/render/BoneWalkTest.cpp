@@ -322,8 +322,8 @@ TEST_F(BoneWalkTest, AnAnimationModelSuppliesTheKeys)
     EXPECT_VEC(Apply(Submitted(Slot(model))["RootMesh"], {0, 0, 0}), 1, 1, 11);
 }
 
-// A saw wave on position x and constant waves on rotation y and scale z of a bone: both forms take the values at the frame
-// time in place of the rest values.
+// A saw wave on position x and constant waves on rotation y and scale z of a bone: both forms take the values at the
+// frame time in place of the rest values.
 TEST_F(BoneWalkTest, WavesDriveTheBoneTransform)
 {
     SModel source = modeltest::ParseModel(R"(model
