@@ -6,6 +6,7 @@
 // BM_CullAndQueue is the engine's own per-frame work before any device call (culling, matrices, the draw list);
 // BM_ModelFrame is the whole frame, including the recording device, which copies the vertices and indices of
 // every draw into its log (its own allocations and copying are part of that case's numbers).
+#include "bench/AllocationCount.h"
 #include "engine/render/D3DRenderer.h"
 #include "engine/render/DeviceEnum.h"
 #include "engine/render/DrawLists.h"
@@ -17,83 +18,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <vector>
-
-namespace
-{
-std::atomic<uint64_t> g_allocations{0};
-
-void* Allocate(std::size_t n)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n ? n : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* AllocateAligned(std::size_t n, std::align_val_t align)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    const std::size_t a = static_cast<std::size_t>(align);
-    if (void* p = std::aligned_alloc(a, (n + a - 1) / a * a))
-        return p;
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t n)
-{
-    return Allocate(n);
-}
-void* operator new[](std::size_t n)
-{
-    return Allocate(n);
-}
-void* operator new(std::size_t n, std::align_val_t a)
-{
-    return AllocateAligned(n, a);
-}
-void* operator new[](std::size_t n, std::align_val_t a)
-{
-    return AllocateAligned(n, a);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept
-{
-    std::free(p);
-}
 
 namespace
 {
@@ -230,11 +157,11 @@ void BM_CullAndQueue(benchmark::State& state)
     uint32_t queued = 0;
     for (auto _ : state)
     {
-        const uint64_t before = g_allocations.load();
+        const uint64_t before = CountedAllocations();
         queued = scene.CullAndQueue();
         list.ClearChains();
         list.Reset();
-        allocations += g_allocations.load() - before;
+        allocations += CountedAllocations() - before;
         ++frames;
     }
     state.counters["queued"] = queued;
@@ -259,9 +186,9 @@ void BM_ModelFrame(benchmark::State& state)
     uint64_t allocations = 0, frames = 0;
     for (auto _ : state)
     {
-        const uint64_t before = g_allocations.load();
+        const uint64_t before = CountedAllocations();
         frame();
-        allocations += g_allocations.load() - before;
+        allocations += CountedAllocations() - before;
         ++frames;
         state.PauseTiming();
         RenderStats stats;

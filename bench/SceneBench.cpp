@@ -3,6 +3,7 @@
 // model, submits every visible model bone by bone into the draw lists and draws them on the recording device.
 // Also 1,000 ray picks from the eye into that scene. Heap allocations are counted by the replaced global operator
 // new of this binary and reported per frame.
+#include "bench/AllocationCount.h"
 #include "engine/render/AnimatedObject.h"
 #include "engine/render/D3DRenderer.h"
 #include "engine/render/DeviceEnum.h"
@@ -17,53 +18,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
-
-namespace
-{
-std::atomic<uint64_t> g_allocations{0};
-
-void* Allocate(std::size_t n)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n ? n : 1))
-        return p;
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t n)
-{
-    return Allocate(n);
-}
-void* operator new[](std::size_t n)
-{
-    return Allocate(n);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace
 {
@@ -309,9 +269,9 @@ void BM_SceneFrame(benchmark::State& state)
     uint64_t allocations = 0, frames = 0;
     for (auto _ : state)
     {
-        const uint64_t before = g_allocations.load();
+        const uint64_t before = CountedAllocations();
         park.Frame(time++);
-        allocations += g_allocations.load() - before;
+        allocations += CountedAllocations() - before;
         ++frames;
         state.PauseTiming();
         park.Device()->ClearLog();
@@ -331,9 +291,9 @@ void BM_SceneSubmit(benchmark::State& state)
     uint64_t allocations = 0, frames = 0;
     for (auto _ : state)
     {
-        const uint64_t before = g_allocations.load();
+        const uint64_t before = CountedAllocations();
         park.Submit(time++);
-        allocations += g_allocations.load() - before;
+        allocations += CountedAllocations() - before;
         ++frames;
     }
     state.counters["allocs_per_frame"] = frames ? static_cast<double>(allocations) / static_cast<double>(frames) : 0;
