@@ -141,7 +141,7 @@ main() {
                 echo "fuzz target $name:   log: $dir/log"
             fi
         } >"$dir/faults"
-        printf '%-14s executions %10s  edges %6s  crashes %s  timeouts %s  out-of-memory %s\n' "$name" "${execs:-0}" \
+        printf '%-18s executions %10s  edges %6s  crashes %s  timeouts %s  out-of-memory %s\n' "$name" "${execs:-0}" \
             "${edges:-0}" "$crashes" "$timeouts" "$ooms" >"$dir/summary"
         printf '[%s] %s' "$progress" "$(cat "$dir/summary")"$'\n'
     }
