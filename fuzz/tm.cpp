@@ -47,12 +47,10 @@ std::vector<uint8_t> Tga(uint32_t side, uint32_t colour)
 // part of a shared page; the level table is left for the reader to compute.
 std::vector<uint8_t> Ddt(uint32_t side, bool ownPage, uint32_t colour)
 {
-    std::vector<uint8_t> pixels;
     uint32_t levels = 0;
+    uint32_t pixelBytes = 0;
     for (uint32_t s = side; s >= 4; s /= 2, ++levels)
-        for (uint32_t i = 0; i < s * s; ++i)
-            for (int b = 0; b < 4; ++b)
-                pixels.push_back(static_cast<uint8_t>(colour >> (8 * b)));
+        pixelBytes += s * s * 4;
     std::vector<uint8_t> bytes(kDDTHeaderSize, 0);
     bytes[0] = 1;
     Put32(bytes, 8, 4);
@@ -60,9 +58,10 @@ std::vector<uint8_t> Ddt(uint32_t side, bool ownPage, uint32_t colour)
     Put32(bytes, 24, side);
     bytes[44] = ownPage ? 1 : 0;
     Put32(bytes, 60, levels);
-    Put32(bytes, 320, static_cast<uint32_t>(pixels.size()));
+    Put32(bytes, 320, pixelBytes);
     Put32(bytes, 324, colour);
-    bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+    for (uint32_t i = 0; i < pixelBytes; ++i)
+        bytes.push_back(static_cast<uint8_t>(colour >> (8 * (i % 4))));
     return bytes;
 }
 
