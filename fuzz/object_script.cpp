@@ -1,8 +1,10 @@
 // Fuzz target: ObjectScript compilation from a scrambled script file, as the script manager loads one, and one run
 // of everything it compiled against a test object: each State's entry, update, message and exit lists, with the
-// object's posts going back through its script as the scripted classes' do.
+// object's posts going back through its script as the scripted classes' do, and the messages it posts to itself
+// delivered at once as the message bus delivers them (a State change leaves the State and enters the new one).
 #include "fuzz/FuzzSupport.h"
 #include "scripts/ObjectScript.h"
+#include "scripts/ObjectStates.h"
 #include "scripts/ScriptHost.h"
 #include "scripts/ScriptManager.h"
 
@@ -11,13 +13,20 @@
 namespace
 {
 
+class FuzzObject;
+
 class FuzzHost : public ScriptHost
 {
 public:
     bool IsPaused() const override { return false; }
-    bool PostScriptMessage(const MessageRecord&) override { return true; }
+    bool PostScriptMessage(const MessageRecord& record) override;
     bool PostScriptMessageDelayed(const MessageRecord&, float) override { return true; }
     platform::Vec3 ScenePosition(const platform::Vec3& p) const override { return p; }
+
+    // The bus's bound on messages delivered inside the delivery of another.
+    static constexpr uint32_t kMaxDepth = 64;
+    FuzzObject* object = nullptr;
+    uint32_t depth = 0;
 };
 
 // A scripted object with variables by id, answering the constant operands as the object root does.
@@ -77,6 +86,25 @@ public:
     std::map<uint32_t, ScriptValue> vars;
 };
 
+bool FuzzHost::PostScriptMessage(const MessageRecord& record)
+{
+    if (!object || !object->script || record.dwReciever != object->GetID() || depth >= kMaxDepth)
+        return true;
+    ++depth;
+    if (record.dwType == MT_STATECHANGE)
+    {
+        object->script->PerformOnExit(*object, object->state);
+        object->state = record.dwData;
+        object->script->PerformOnEntry(*object, object->state);
+    }
+    else
+    {
+        object->script->PerformOnReceipt(*object, record);
+    }
+    --depth;
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -89,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     script.Load("data\\scripts\\fuzz.scr");
     FuzzObject object;
     object.script = &script;
+    host.object = &object;
     for (uint32_t i = 0; i < script.GetNumStates(); ++i)
     {
         const State& state = script.GetState(i);

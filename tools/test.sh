@@ -2,7 +2,7 @@
 # Installs the dependencies, builds every test and runs them all headless.
 # Usage: tools/test.sh [asan|debug|release|all]   (default asan: AddressSanitizer + UBSan, as CI runs it)
 # The asan flavour also runs every fuzz target for a few seconds (TW_FUZZ_SECONDS, default 3; 0 skips), seeded
-# with the files its tests wrote.
+# with the files its tests wrote; every flavour replays the fuzz targets' regression inputs (tests/data/regress/).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -26,6 +26,14 @@ export SDL_AUDIODRIVER=dummy
 export LIBGL_ALWAYS_SOFTWARE=1
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=0:halt_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+# A clone without the shared folder beside it runs without the corpus of real files: say so once.
+corpus="${TW_CORPUS_DIR:-$root/../shared/corpus}"
+if [[ ! -d "$corpus" ]]; then
+    echo "test.sh: no shared corpus at $corpus (TW_CORPUS_DIR): the tests that read it are skipped and the fuzz" \
+        "targets run without its files" >&2
+    export TW_CORPUS_NOTED=1
+fi
 
 for f in "${flavours[@]}"; do
     case "$f" in
