@@ -217,9 +217,10 @@ void Game::CheckCheatChord()
     bool pressed = false;
     for (int key : kCheatKeys)
     {
-        if (!m_pInput->IsKeyHeld(key))
+        const bool wentDown = m_pInput->IsKeyPressed(key);
+        if (!wentDown && !m_pInput->IsKeyHeld(key))
             return;
-        pressed = pressed || m_pInput->IsKeyPressed(key);
+        pressed = pressed || wentDown;
     }
     // Once per chord: on the frame its last key went down.
     if (pressed)

@@ -86,6 +86,13 @@ void PutQuoted(std::vector<uint8_t>& bytes, const std::u16string& text)
 bool ParseSource(const std::string& source, std::vector<TextPair>* pairs, std::string* error)
 {
     pairs->clear();
+    // Nothing is handed out from a source with a fault in it.
+    auto fail = [&](const std::string& message)
+    {
+        *error = message;
+        pairs->clear();
+        return false;
+    };
     std::set<std::string> seen;
     std::istringstream lines(source);
     std::string line;
@@ -107,28 +114,16 @@ bool ParseSource(const std::string& source, std::vector<TextPair>* pairs, std::s
             --textEnd;
         const std::string where = "line " + std::to_string(number) + ": ";
         if (idEnd == start || textStart == idEnd || textStart == textEnd)
-        {
-            *error = where + "expected an id, white space and a text";
-            return false;
-        }
+            return fail(where + "expected an id, white space and a text");
         TextPair pair;
         pair.id = line.substr(start, idEnd - start);
         const std::string text = line.substr(textStart, textEnd - textStart);
         if (text.find('"') != std::string::npos)
-        {
-            *error = where + "a text cannot hold a double quote";
-            return false;
-        }
+            return fail(where + "a text cannot hold a double quote");
         if (!Utf8ToUtf16(text, &pair.text))
-        {
-            *error = where + "the text is not UTF-8";
-            return false;
-        }
+            return fail(where + "the text is not UTF-8");
         if (!seen.insert(Upper(pair.id)).second)
-        {
-            *error = where + "the id " + pair.id + " is given twice";
-            return false;
-        }
+            return fail(where + "the id " + pair.id + " is given twice");
         pairs->push_back(std::move(pair));
     }
     return true;

@@ -18,7 +18,7 @@ struct TextPair
     std::u16string text;
 };
 
-// The pairs of the source in order; false and a message naming the line for a line without an id or text, a
+// The pairs of the source in order; false, no pairs and a message naming the line for a line without an id or text, a
 // text with a double quote, an id given twice (letter case ignored, as the game looks ids up) or text that is
 // not UTF-8.
 bool ParseSource(const std::string& source, std::vector<TextPair>* pairs, std::string* error);
