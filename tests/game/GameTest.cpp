@@ -111,6 +111,14 @@ TEST_F(GameTest, TheLanguageChoosesTheTextsAndTheMenuScript)
     EXPECT_TRUE(GetSpriteManager().GetLoadedIndexName().empty());
 }
 
+TEST_F(GameTest, AnInputThatCannotStartEndsTheProgramWithTheDeviceText)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    platform::SetDevicesPresent(true, false);
+    EXPECT_EXIT(Make(), ::testing::ExitedWithCode(0), "Error: The graphics device could not be started\\.");
+    platform::SetDevicesPresent(true, true);
+}
+
 TEST_F(GameTest, ScreensSwitchAtTheNextUpdateAndTheLastChoiceWins)
 {
     struct Case
