@@ -11,6 +11,7 @@ bool InstanceLock::Acquire(const std::string& path)
 {
     Release();
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    m_bOpenFailed = fd < 0;
     if (fd < 0)
         return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)

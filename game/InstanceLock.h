@@ -17,11 +17,13 @@ public:
     // Locks the file at `path` (created when missing). False when another holder has it or it cannot be opened.
     bool Acquire(const std::string& path);
     void Release();
-    bool IsHeld() const { return m_iFd >= 0; }
+    // The last Acquire failed because the file could not be opened (not because another copy holds it).
+    bool CouldNotOpen() const { return m_bOpenFailed; }
 
     // The lock file of the user's session: in $XDG_RUNTIME_DIR, or the system's temporary folder.
     static std::string DefaultPath();
 
 private:
     int m_iFd = -1;
+    bool m_bOpenFailed = false;
 };

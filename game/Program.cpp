@@ -15,6 +15,7 @@
 #include "game/Processor.h"
 #include "platform/Input.h"
 
+#include <cstdio>
 #include <memory>
 
 bool HandleWindowMessage(const platform::WindowMessage& message)
@@ -75,11 +76,17 @@ bool RunMainLoopPass()
 int RunProgram()
 {
     InstanceLock lock;
-    const bool single = lock.Acquire(InstanceLock::DefaultPath());
+    const std::string lockPath = InstanceLock::DefaultPath();
+    const bool single = lock.Acquire(lockPath);
     if (!(ReadProcessorFeatures() & kMmxFeatureBit))
         FatalError("Your processor does not have the MMX capability this application requires");
     if (!single)
+    {
+        // Another copy runs: nothing to say. A lock that cannot be made at all is worth a line.
+        if (lock.CouldNotOpen())
+            std::fprintf(stderr, "cannot open the lock file %s; the program does not start\n", lockPath.c_str());
         return 0;
+    }
 
     auto parameters = std::make_unique<GameParameters>(kGameParametersFile);
     int32_t rate = FrameLimiter::kDefaultRate;

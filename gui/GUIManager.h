@@ -42,6 +42,7 @@ public:
     // defaults.
     void Reset();
     const std::string& GetScriptName() const { return m_scriptName; }
+    Display* GetDisplay() const { return m_pDisplay; }
 
     // Once per frame: the requested tool mode becomes current, then the holders run.
     void Update(float frameTime);

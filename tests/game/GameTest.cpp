@@ -10,6 +10,7 @@
 #include "engine/core/TextTable.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/GraphicsManager.h"
+#include "engine/render/ModelManager.h"
 #include "game/Program.h"
 #include "game/Screens.h"
 #include "gui/GUIManager.h"
@@ -106,7 +107,9 @@ TEST_F(GameTest, TheLanguageChoosesTheTextsAndTheMenuScript)
         EXPECT_EQ(GetSpriteManager().GetLoadedIndexName(), "data\\sprites\\VA2FESprites.hdr");
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("SaveGames")));
+    EXPECT_EQ(g_ModelManager.GetCapacity(), 1000u);
     game.reset();
+    EXPECT_EQ(g_ModelManager.GetCapacity(), 1u); // the models are released with the Game
     // The options go back to the file, the language as read.
     EXPECT_NE(testsupport::ReadText(dir.File("MRV2.ini")).find("Language=-1"), std::string::npos);
     EXPECT_TRUE(GetSpriteManager().GetLoadedIndexName().empty());
@@ -126,23 +129,96 @@ TEST_F(GameTest, ScreensSwitchAtTheNextUpdateAndTheLastChoiceWins)
     {
         std::vector<int32_t> choices;
         int32_t expected;
+        const char* script;      // the GUI script loaded last
+        int32_t mode;            // the tool mode asked for
+        const char* frontScreen; // the active front-end screen, or null
     };
-    const Case cases[] = {{{-1}, 1}, {{8}, 1}, {{3, -1}, 3}, {{8, 4, 9}, 4}, {{2, 7}, 7}, {{6, 0}, 0}};
+    const char* menu = "data/script/gui/MainMenu.PIS";
+    const Case cases[] = {
+        {{-1}, 1, menu, 6, "MainMenu"},
+        {{8}, 1, menu, 6, "MainMenu"},
+        {{3, -1}, 3, "data/script/gui/exitgame.pis", 6, nullptr},
+        {{8, 4, 9}, 4, "data/script/gui/MainMenu.pis", 6, "ResetGame"},
+        {{2, 7}, 7, "data/script/gui/MainMenu.pis", 6, "InGameLoad"},
+        {{6, 0}, 0, "data/script/gui/GUI.PIS", 4, nullptr},
+        {{2}, 2, "data/script/gui/Intro.pis", 6, nullptr},
+        {{5}, 5, menu, 6, nullptr},
+    };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.expected);
         Game& g = Make();
-        Screen* menu = g.GetScreen(Game::kMainMenuScreen);
+        Screen* mainMenu = g.GetScreen(Game::kMainMenuScreen);
         g.GetWorldScreen().SetLoadPending(true);
         for (int32_t n : c.choices)
             g.SelectScreen(n);
-        EXPECT_EQ(g.GetCurrentScreen(), menu); // nothing before the update
+        EXPECT_EQ(g.GetCurrentScreen(), mainMenu); // nothing before the update
         g.Update();
         EXPECT_EQ(g.GetCurrentScreen(), g.GetScreen(c.expected));
         EXPECT_TRUE(g.GetCurrentScreen()->IsActive());
-        EXPECT_EQ(menu->IsActive(), c.expected == Game::kMainMenuScreen);
+        EXPECT_EQ(mainMenu->IsActive(), c.expected == Game::kMainMenuScreen);
         // Choosing the park screen clears its pending load.
         EXPECT_EQ(g.GetWorldScreen().IsLoadPending(), c.expected != Game::kWorldTestScreen);
+        GUIManager& gui = g.GetGUIManager();
+        EXPECT_EQ(gui.GetScriptName(), c.script);
+        EXPECT_EQ(gui.GetRequestedMode(), c.mode);
+        EXPECT_STREQ(gui.GetCurrentScreenName(), c.frontScreen);
+    }
+}
+
+TEST_F(GameTest, TimedScreensMoveOnAfterTheirTimeOrAClick)
+{
+    struct Case
+    {
+        const char* name;
+        int32_t screen, next;
+        uint32_t frameMs;
+        bool click;
+        int after; // updates after the entry by which the screen has moved on, not before
+    };
+    const Case cases[] = {
+        {"logo, steps capped", Game::kIntroScreen, Game::kMainMenuScreen, 1000, false, 51},
+        {"logo, 50 ms", Game::kIntroScreen, Game::kMainMenuScreen, 50, false, 101},
+        {"logo, click", Game::kIntroScreen, Game::kMainMenuScreen, 50, true, 2},
+        {"farewell", Game::kExitGameScreen, Game::kIntroScreen, 1000, false, 151},
+        {"farewell, click", Game::kExitGameScreen, Game::kIntroScreen, 10, true, 2},
+        {"loading, no cap", Game::kLoadGameScreen, Game::kWorldTestScreen, 150, false, 1},
+        {"loading, 30 ms", Game::kLoadGameScreen, Game::kWorldTestScreen, 30, false, 4},
+    };
+    testsupport::ManualTimeSource clock;
+    Game& g = Make();
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        // Left half-way first: a screen entered again starts its time afresh.
+        g.SelectScreen(c.screen);
+        g.Update();
+        for (int i = 0; i < c.after / 2; ++i)
+            clock.ticks += c.frameMs, g.Update();
+        ASSERT_EQ(g.GetPendingScreen(), g.GetScreen(c.screen));
+        g.SelectScreen(Game::kMainMenuScreen);
+        g.Update();
+
+        g.SelectScreen(c.screen);
+        g.Update();
+        ASSERT_EQ(g.GetCurrentScreen(), g.GetScreen(c.screen));
+        if (c.click)
+        {
+            sdltest::PushButton(1, true);
+            sdltest::PushButton(1, false);
+        }
+        int updates = 0;
+        while (g.GetPendingScreen() == g.GetScreen(c.screen) && updates < 400)
+        {
+            clock.ticks += c.frameMs;
+            g.Update();
+            ++updates;
+        }
+        EXPECT_EQ(g.GetPendingScreen(), g.GetScreen(c.next));
+        // Sums of tenths of a second are not exact: one update either way.
+        EXPECT_NEAR(updates, c.after, 1);
+        g.SelectScreen(Game::kMainMenuScreen);
+        g.Update();
     }
 }
 
@@ -303,9 +379,16 @@ TEST_F(GameTest, ChoosingARowChoosesTheScenarioOrSandboxAndItsPark)
     Game& g = Make();
     for (const Case& c : cases)
     {
+        // Each choice reads the progress file afresh.
+        std::vector<uint8_t> file(48, 0);
+        for (int i = 0; i < 12; ++i)
+            file[4 * i] = i != 11 ? 1 : c.row >= 0 && c.row < 15 ? 10 : 9;
+        testsupport::WriteBytes(dir.File("sp.bin"), file);
         g.SelectScenario(c.row);
         EXPECT_TRUE(g.IsSandbox() == c.sandbox && g.GetScenarioIndex() == c.index && g.GetParkNumber() == c.park)
             << c.row;
+        // A row outside the list reads nothing: the flag is still the one read for the row before.
+        EXPECT_EQ(g.GetProgress().GetFlag(11), 10u) << c.row;
     }
 }
 

@@ -236,11 +236,4 @@ TEST_F(ScenarioProgressTest, TheListShowsLockedCompletedAndOpenRowsThenTheSandbo
     EXPECT_EQ(ticks, 0);
 }
 
-TEST(ScenarioRows, ParkPicturesOfTheRows)
-{
-    const int32_t parks[15] = {1, 3, 1, 3, 3, 2, 1, 2, 1, 2, 3, 2, 2, 3, 1};
-    for (int row = -1; row <= 15; ++row)
-        EXPECT_EQ(ScenarioProgress::GetParkNumber(row), row >= 0 && row < 15 ? parks[row] : 0) << row;
-}
-
 } // namespace

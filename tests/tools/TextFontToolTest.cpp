@@ -97,6 +97,13 @@ TEST(SampleFont, TheShippedGuiFontIsTheToolsAndTheGameReadsIt)
     EXPECT_EQ(testsupport::ReadBytes(base + ".tga"), files.texture);
     EXPECT_EQ(testsupport::ReadBytes(base + ".Dat"), files.kerning);
 
+    testsupport::TempDir dir;
+    const char* wrong[] = {"fonttool", "read", dir.Path().c_str(), "Font"};
+    EXPECT_EQ(fonttool::Run(4, wrong), 2);
+    const char* write[] = {"fonttool", "write", dir.Path().c_str(), "Font"};
+    ASSERT_EQ(fonttool::Run(4, write), 0);
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("Font.tga")), files.texture);
+
     testsupport::ScopedCurrentDir cwd(kSampleData);
     Font font("GuiFont7");
     EXPECT_EQ(font.GetHeight(), 16u);
