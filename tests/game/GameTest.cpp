@@ -107,6 +107,7 @@ TEST_F(GameTest, TheLanguageChoosesTheTextsAndTheMenuScript)
         EXPECT_EQ(GetSpriteManager().GetLoadedIndexName(), "data\\sprites\\VA2FESprites.hdr");
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("SaveGames")));
+    EXPECT_TRUE(game->GetSaveGameCount() == 0 && !game->GetSaveGame(0) && !game->GetSaveGame(-1));
     EXPECT_EQ(g_ModelManager.GetCapacity(), 1000u);
     game.reset();
     EXPECT_EQ(g_ModelManager.GetCapacity(), 1u); // the models are released with the Game
