@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <filesystem>
 
@@ -328,43 +329,37 @@ TEST_F(GameTest, NamedValuesReadAsTheyStand)
 TEST_F(GameTest, NamedValuesAreSet)
 {
     Game& g = Make();
-    GameOptions& options = g.GetOptions();
+    GameOptions& o = g.GetOptions();
     World world;
-    auto setInt = [&](const char* keyword, int32_t value) { g.SetVariable(keyword, &value); };
-    auto setFloat = [&](const char* keyword, float value)
+    auto bits = [](float value) { return std::bit_cast<int32_t>(value); };
+    struct Case
     {
-        int32_t bits;
-        std::memcpy(&bits, &value, 4);
-        g.SetVariable(keyword, &bits);
+        const char* keyword;
+        int32_t value; // a float's bits for the video values
+        std::function<bool()> holds;
     };
-    setInt("GAME_NUDGE", 7);
-    EXPECT_TRUE(options.m_bNudgeScroll);
-    setInt("GAME_NUDGE", 0);
-    EXPECT_FALSE(options.m_bNudgeScroll);
-    setInt("RESCUE_POPUPS", 0);
-    EXPECT_FALSE(options.m_bConservationPopups);
-    setInt("NOT_RESCUE_POPUPS", 0);
-    EXPECT_TRUE(options.m_bConservationPopups);
-    setInt("NOT_RESCUE_POPUPS", 3);
-    EXPECT_FALSE(options.m_bConservationPopups);
-    setInt("GAME_GAME_SPEED", 2);
-    EXPECT_EQ(world.GetGameSpeedLevel(), 2);
-
-    setFloat("VIDEO_DRAW_DIST", 0.125f);
-    setFloat("VIDEO_OBJECT_DETAIL", 0.625f);
-    EXPECT_EQ(options.m_fDrawDist, 0.125f);
-    EXPECT_EQ(options.m_fObjectDetail, 0.625f);
-    EXPECT_EQ(g_GraphicsManager.GetVideoSettings().m_fDrawDist, 0.125f);
-    EXPECT_EQ(g_GraphicsManager.GetVideoSettings().m_fObjectDetail, 0.625f);
-    EXPECT_EQ(GetObjectDetail(), 0.625f); // what the park reads
-    setFloat("VIDEO_DRAW_DIST", std::nanf(""));
-    setFloat("VIDEO_OBJECT_DETAIL", 3.0f);
-    EXPECT_EQ(options.m_fDrawDist, 0.125f);
-    EXPECT_EQ(options.m_fObjectDetail, 1.0f);
-
-    reports.boxes.clear();
-    setInt("GAME_SPEED", 1);
-    EXPECT_TRUE(Boxed("Unknown set variable in Game"));
+    const Case cases[] = {
+        {"GAME_NUDGE", 7, [&] { return o.m_bNudgeScroll; }},
+        {"GAME_NUDGE", 0, [&] { return !o.m_bNudgeScroll; }},
+        {"RESCUE_POPUPS", 0, [&] { return !o.m_bConservationPopups; }},
+        {"NOT_RESCUE_POPUPS", 0, [&] { return o.m_bConservationPopups; }},
+        {"NOT_RESCUE_POPUPS", 3, [&] { return !o.m_bConservationPopups; }},
+        {"GAME_GAME_SPEED", 2, [&] { return world.GetGameSpeedLevel() == 2; }},
+        // The video values reach the graphics manager, and the object detail the park.
+        {"VIDEO_DRAW_DIST", bits(0.125f), [&] { return o.m_fDrawDist == 0.125f; }},
+        {"VIDEO_OBJECT_DETAIL", bits(0.625f), [&] { return GetObjectDetail() == 0.625f; }},
+        {"VIDEO_OBJECT_DETAIL", bits(0.5f),
+         [&] { return g_GraphicsManager.GetVideoSettings().m_fObjectDetail == 0.5f && o.m_fObjectDetail == 0.5f; }},
+        {"VIDEO_DRAW_DIST", bits(0.75f), [&] { return g_GraphicsManager.GetVideoSettings().m_fDrawDist == 0.75f; }},
+        {"VIDEO_DRAW_DIST", bits(std::nanf("")), [&] { return o.m_fDrawDist == 0.75f; }},
+        {"VIDEO_OBJECT_DETAIL", bits(3.0f), [&] { return o.m_fObjectDetail == 1.0f; }},
+        {"GAME_SPEED", 1, [&] { return Boxed("Unknown set variable in Game"); }},
+    };
+    for (const Case& c : cases)
+    {
+        g.SetVariable(c.keyword, &c.value);
+        EXPECT_TRUE(c.holds()) << c.keyword << " " << c.value;
+    }
 }
 
 TEST_F(GameTest, ChoosingARowChoosesTheScenarioOrSandboxAndItsPark)
@@ -419,6 +414,12 @@ TEST_F(GameTest, WinsAndTheCheatChordReachTheProgressFile)
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(g.GetProgress().GetFlag(i), i % 4 == 0 ? 4u : 2u) << i;
     EXPECT_EQ(testsupport::ReadBytes(dir.File("sp.bin"))[44], 2);
+    g.SelectScenario(12); // in a sandbox every scenario becomes won
+    g.UnlockAllScenarios();
+    std::vector<uint8_t> allWon(48, 0);
+    for (int i = 0; i < 12; ++i)
+        allWon[4 * i] = 8;
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("sp.bin")), allWon);
     for (SDL_Scancode key : {SDL_SCANCODE_LCTRL, SDL_SCANCODE_LSHIFT, SDL_SCANCODE_U})
         sdltest::PushKey(key, false);
 }

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,21 +94,13 @@ TEST(InstanceLock, OneHolderAtATimeAndNoneAfterItsProcessDies)
 
 TEST(Processor, TheFeatureWordHasMmxExactlyWhenTheSystemSaysSo)
 {
-    std::ifstream info("/proc/cpuinfo");
-    std::string line;
-    bool mmx = false, found = false;
-    while (std::getline(info, line) && !found)
-    {
-        if (line.rfind("flags", 0) == 0)
-        {
-            found = true;
-            mmx = (line + " ").find(" mmx ") != std::string::npos;
-        }
-    }
 #if defined(__i386__) || defined(__x86_64__)
-    if (!found)
+    const std::string info = testsupport::ReadText("/proc/cpuinfo");
+    const size_t flags = info.find("\nflags");
+    if (flags == std::string::npos)
         GTEST_SKIP() << "no processor flags to compare with";
-    EXPECT_EQ((ReadProcessorFeatures() & kMmxFeatureBit) != 0, mmx);
+    const std::string line = info.substr(flags, info.find('\n', flags + 1) - flags) + " ";
+    EXPECT_EQ((ReadProcessorFeatures() & kMmxFeatureBit) != 0, line.find(" mmx ") != std::string::npos);
 #else
     EXPECT_EQ(ReadProcessorFeatures(), kMmxFeatureBit);
 #endif

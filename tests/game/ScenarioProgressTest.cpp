@@ -147,21 +147,6 @@ TEST_F(ScenarioProgressTest, WinningMarksTheScenarioAndOpensTheNextWithinBounds)
     }
 }
 
-TEST_F(ScenarioProgressTest, UnlockAllOpensEveryScenarioOrCompletesThemInASandbox)
-{
-    for (bool sandbox : {false, true})
-    {
-        ScenarioProgress progress = With({9, 1, 1, 1, 4, 1, 1, 1, 4, 1, 1, 1}, dir);
-        progress.UnlockAll(sandbox);
-        const Flags expected =
-            sandbox ? Flags{8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8} : Flags{4, 2, 2, 2, 4, 2, 2, 2, 4, 2, 2, 2};
-        EXPECT_EQ(FlagsOf(progress), expected) << sandbox;
-        // What the unlock writes reads back whole.
-        ASSERT_TRUE(progress.Write(dir.File("sp.bin").c_str()));
-        EXPECT_TRUE(ScenarioProgress().Read(dir.File("sp.bin").c_str()));
-    }
-}
-
 // A list that records its cells as text.
 class RecordedList : public ListRows
 {
@@ -170,23 +155,22 @@ public:
     void AddTextItem(int32_t row, int32_t x, int32_t width, int32_t, int32_t flags, int32_t font, uint32_t colour,
                      const char16_t* text, bool newRow) override
     {
-        cells.push_back(std::to_string(row) + " text " + std::to_string(x) + "/" + std::to_string(width) + " " +
-                        std::to_string(flags) + "," + std::to_string(font) + " " + std::to_string(colour) + " " +
-                        std::string(text, text + std::char_traits<char16_t>::length(text)) + (newRow ? " new" : ""));
+        Add(row, "text " + std::to_string(x) + "/" + std::to_string(width) + " " + std::to_string(flags) + "," +
+                     std::to_string(font) + " " + std::to_string(colour) + " " +
+                     std::string(text, text + std::char_traits<char16_t>::length(text)) + (newRow ? " new" : ""));
         rows += newRow;
     }
     void AddImageItem(int32_t row, int32_t x, const char* sprite) override
     {
-        cells.push_back(std::to_string(row) + " image " + std::to_string(x) + " " + sprite);
+        Add(row, "image " + std::to_string(x) + " " + sprite);
     }
     void SetSelected(int32_t row, bool exclusive) override
     {
-        if (exclusive)
-            selected.clear();
-        selected.push_back(row);
+        selected = exclusive ? std::vector<int32_t>{row} : selected;
     }
     const std::vector<int32_t>& GetSelectedRows() const override { return selected; }
     int32_t GetRowCount() const override { return rows; }
+    void Add(int32_t row, const std::string& cell) { cells.push_back(std::to_string(row) + " " + cell); }
 
     std::vector<std::string> cells;
     std::vector<int32_t> selected = {7, 8};

@@ -112,12 +112,6 @@ TEST(SampleFont, TheShippedGuiFontIsTheToolsAndTheGameReadsIt)
         const bool printable = c >= 0x20 && c <= 0x7E;
         EXPECT_EQ(font.GetGlyphWidth(static_cast<char16_t>(c)), printable ? 12 : 0) << c;
     }
-    // Distinct cells: no two printable characters share a rectangle.
-    for (int a = 0x20; a <= 0x7E; ++a)
-        for (int b = a + 1; b <= 0x7E; ++b)
-            ASSERT_FALSE(font.GetRect(a).m_uLeft == font.GetRect(b).m_uLeft &&
-                         font.GetRect(a).m_uTop == font.GetRect(b).m_uTop)
-                << a << " " << b;
 }
 
 } // namespace
