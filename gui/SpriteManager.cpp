@@ -18,6 +18,17 @@ void SpriteManager::ReleaseSprite(Sprite* sprite)
     delete sprite;
 }
 
+int SpriteManager::LoadSpriteFile(const char* indexName, const char*)
+{
+    m_loadedIndex = indexName ? indexName : "";
+    return 0;
+}
+
+void SpriteManager::UnloadBanks()
+{
+    m_loadedIndex.clear();
+}
+
 SpriteManager& GetSpriteManager()
 {
     static SpriteManager manager;

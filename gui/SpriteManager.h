@@ -1,6 +1,8 @@
 // SpriteManager: makes sprites on the sprite banks by name and takes them back.
 #pragma once
 
+#include <string>
+
 class Sprite;
 
 class SpriteManager
@@ -16,8 +18,17 @@ public:
     // Sprites made and not yet released.
     int GetLiveSprites() const { return m_iLive; }
 
+    // Loads the banks of a sprite file pair (index ".hdr" and data ".Dat"), read plain; returns 0. Banks loaded
+    // earlier stay: callers unload them first.
+    int LoadSpriteFile(const char* indexName, const char* dataName);
+    // Drops the loaded banks.
+    void UnloadBanks();
+    // The index file of the loaded pair; empty when none is loaded.
+    const std::string& GetLoadedIndexName() const { return m_loadedIndex; }
+
 private:
     int m_iLive = 0;
+    std::string m_loadedIndex;
 };
 
 // The program's sprite manager.

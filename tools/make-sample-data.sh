@@ -5,6 +5,9 @@
 #   written, every byte inverted by the blefile tool, to the same path under sample-data/ with its extension replaced
 #   by ".ble" (sample-data/src/data/script/mrvbuildings.pis becomes sample-data/data/script/mrvbuildings.ble).
 # - Models: each text under sample-data/src/models/ listed below is written as a .tm model by tmtool.
+# - Texts: each text under sample-data/src/text/ (text_uk.txt and the like) is written by texttool as the scrambled
+#   text table of the same name under sample-data/data/ (data/text_uk.ble, which the game opens as data/text_uk.uni).
+# - The GUI font: fonttool writes GuiFont7 (its texture, glyph rectangles and kerning) into sample-data/data/Fonts/.
 # - Grids: each text under sample-data/src/maps/ is written as the grid file of the same name (".dat") under
 #   sample-data/data/maps/: 128 x 128 cells, 32-bit little-endian flags column by column; the text gives the
 #   walkable area (see its header), every other cell is ground no guest walks on (0x20000000).
@@ -21,9 +24,11 @@ export CCACHE_NOHASHDIR=1
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF >/dev/null
 fi
-cmake --build "$build" --target blefile tmtool >/dev/null
+cmake --build "$build" --target blefile tmtool texttool fonttool >/dev/null
 blefile="$build/tools/blefile"
 tmtool="$build/tools/tmtool/tmtool"
+texttool="$build/tools/texttool/texttool"
+fonttool="$build/tools/fonttool/fonttool"
 
 src="$root/sample-data/src"
 count=0
@@ -113,3 +118,15 @@ for text in "$src"/maps/*.txt; do
     grids=$((grids + 1))
 done
 echo "make-sample-data: $grids grids written under sample-data/data/maps/"
+
+# Text tables and the GUI font.
+texts=0
+for text in "$src"/text/*.txt; do
+    [ -e "$text" ] || continue
+    "$texttool" encode "$text" "$root/sample-data/data/$(basename "${text%.txt}").ble"
+    texts=$((texts + 1))
+done
+echo "make-sample-data: $texts text tables written under sample-data/data/"
+mkdir -p "$root/sample-data/data/Fonts"
+"$fonttool" write "$root/sample-data/data/Fonts" GuiFont7
+echo "make-sample-data: the GUI font written under sample-data/data/Fonts/"

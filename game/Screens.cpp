@@ -1,0 +1,262 @@
+// The screens' entry, exit and per-frame work.
+#include "game/Screens.h"
+
+#include "engine/core/GameClock.h"
+#include "engine/core/GameInput.h"
+#include "engine/core/GameOptions.h"
+#include "engine/core/TextTable.h"
+#include "engine/media/SoundManager.h"
+#include "engine/render/GraphicsManager.h"
+#include "engine/render/TextWriter.h"
+#include "game/Game.h"
+#include "gui/GUIManager.h"
+#include "gui/SpriteManager.h"
+#include "platform/Strings.h"
+#include "platform/WideText.h"
+#include "world/World.h"
+
+#include <algorithm>
+
+namespace
+{
+
+// The idle tool mode of the front-end screens, and the select mode a park starts in.
+constexpr int32_t kIdleMode = 6;
+constexpr int32_t kSelectMode = 4;
+
+constexpr const char* kFrontEndBanks[2] = {"data\\sprites\\VA2FESprites.hdr", "data\\sprites\\VA2FESprites.Dat"};
+
+} // namespace
+
+Screen::Screen(Game& game, const char* name) : m_Game(game)
+{
+    platform::CopyString(m_szName, sizeof(m_szName), name);
+}
+
+void Screen::LeaveIfActive()
+{
+    if (m_bActive)
+        Leave();
+}
+
+void Screen::LoadOwnScript()
+{
+    if (const char* script = GetScriptName())
+        m_Game.LoadScript(script);
+}
+
+// ---- the park
+
+WorldTestScreen::WorldTestScreen(Game& game, const char* name) : Screen(game, name) {}
+
+WorldTestScreen::~WorldTestScreen()
+{
+    LeaveIfActive();
+}
+
+void WorldTestScreen::Enter()
+{
+    m_bActive = true;
+    m_Game.GetGUIManager().SetMode(kSelectMode);
+    LoadOwnScript();
+}
+
+void WorldTestScreen::Leave()
+{
+    m_pWorld.reset();
+    m_Game.GetGUIManager().Reset();
+    m_bActive = false;
+}
+
+void WorldTestScreen::Update()
+{
+    if (m_pWorld)
+        m_pWorld->Update();
+}
+
+void WorldTestScreen::PreRender()
+{
+    if (m_pWorld)
+        m_pWorld->Render();
+}
+
+void WorldTestScreen::Render()
+{
+    if (m_pWorld)
+        m_pWorld->RenderGui();
+}
+
+// ---- the front end
+
+const char* MainMenuScreen::GetScriptName() const
+{
+    switch (m_Game.GetOptions().m_iLanguage)
+    {
+    case 1:
+        return "data/script/gui/MainMenu_fre.PIS";
+    case 2:
+        return "data/script/gui/MainMenu_ita.PIS";
+    case 3:
+        return "data/script/gui/MainMenu_ger.PIS";
+    case 4:
+        return "data/script/gui/MainMenu_spa.PIS";
+    case 5:
+        return "data/script/gui/MainMenu_pol.PIS";
+    default:
+        return "data/script/gui/MainMenu.PIS";
+    }
+}
+
+void MainMenuScreen::Enter()
+{
+    m_bActive = true;
+    GetSpriteManager().LoadSpriteFile(kFrontEndBanks[0], kFrontEndBanks[1]);
+    LoadOwnScript();
+    GUIManager& gui = m_Game.GetGUIManager();
+    gui.SetMode(kIdleMode);
+    gui.CreateScreenSet();
+    if (!m_bFirstEntry && !m_Game.IsCreditsFinished())
+    {
+        // Back from a park: the scenario list.
+        m_Game.ReadProgress();
+        gui.ActivateScreen("StartScreen");
+        m_Game.FillScenarioList();
+    }
+    else
+    {
+        gui.ActivateScreen("MainMenu");
+        m_bFirstEntry = false;
+        m_Game.ClearCreditsFinished();
+    }
+    m_Game.GetSoundManager().PlayStream(kThemeMusic);
+}
+
+void MainMenuScreen::Update()
+{
+    SoundManager& sound = m_Game.GetSoundManager();
+    if (!sound.IsStreamPlaying())
+        sound.PlayStream(kThemeMusic);
+}
+
+// Until the GUI draws the front end's pictures, the main menu shows a plain backdrop with the game's version and
+// a line saying how to leave.
+void MainMenuScreen::Render()
+{
+    const int32_t screen[4] = {0, 0, 600, 800}; // left, top, bottom, right
+    g_GraphicsManager.FillRect(screen, 0xFF1D5C7A);
+
+    TextWriter& writer = m_Game.GetTextWriter();
+    const TextTable& texts = m_Game.GetTextTable();
+    // The table's text is a label here, never a format: a text table is data and may hold any conversion.
+    char16_t number[32];
+    platform::FloatToWStr(m_Game.GetVersion(), 1, number, 32);
+    const platform::WString version = platform::WString(texts.GetText("MAINMENU_VERSION")) + u" " + number;
+    writer.SetRect(0, 260, 800, 40);
+    writer.SetAlignment(TextWriter::kAlignCentre);
+    writer.SetColour(0xFFFFFFFF);
+    writer.DrawLine(0, 0, version.c_str());
+    writer.SetRect(0, 300, 800, 40);
+    writer.DrawLine(0, 0, texts.GetText("MAINMENU_PLACEHOLDER"));
+}
+
+void MainMenuScreen::Leave()
+{
+    m_Game.ClearScenarioList();
+    GUIManager& gui = m_Game.GetGUIManager();
+    gui.DeactivateScreen();
+    gui.Reset();
+    GetSpriteManager().UnloadBanks();
+    m_bActive = false;
+}
+
+// ---- timed screens
+
+TimedScreen::TimedScreen(Game& game, const char* name, float seconds, int32_t nextScreen, bool capStep, bool clickSkips)
+    : Screen(game, name), m_fSeconds(seconds), m_iNextScreen(nextScreen), m_bCapStep(capStep), m_bClickSkips(clickSkips)
+{
+}
+
+void TimedScreen::Update()
+{
+    const float frameTime = m_Game.GetClock().GetFrameTime();
+    m_fTimer += m_bCapStep ? std::min(frameTime, 0.1f) : frameTime;
+    if (m_fTimer > m_fSeconds)
+    {
+        m_fTimer = 0.0f;
+        m_Game.SelectScreen(m_iNextScreen);
+    }
+    // A click makes the next frame with any time at all move on.
+    if (m_bClickSkips && m_Game.GetInput().GetLeftButton() == GameInput::kWentDown)
+        m_fTimer = m_fSeconds;
+}
+
+IntroScreen::IntroScreen(Game& game, const char* name)
+    : TimedScreen(game, name, 5.0f, Game::kMainMenuScreen, true, true)
+{
+}
+
+void IntroScreen::Enter()
+{
+    m_fTimer = 0.0f;
+    m_bActive = true;
+    LoadOwnScript();
+    m_Game.GetGUIManager().SetMode(kIdleMode);
+    m_Game.GetGUIManager().OpenDialog("CorvaneLogo", nullptr);
+}
+
+ExitGameScreen::ExitGameScreen(Game& game, const char* name)
+    : TimedScreen(game, name, 15.0f, Game::kIntroScreen, true, true)
+{
+}
+
+void ExitGameScreen::Enter()
+{
+    m_bActive = true;
+    m_fTimer = 0.0f;
+    LoadOwnScript();
+    m_Game.GetGUIManager().SetMode(kIdleMode);
+    m_Game.GetGUIManager().OpenDialog("ExitGame", nullptr);
+}
+
+LoadGameScreen::LoadGameScreen(Game& game, const char* name)
+    : TimedScreen(game, name, 0.1f, Game::kWorldTestScreen, false, false)
+{
+}
+
+void LoadGameScreen::Enter()
+{
+    m_bActive = true;
+    m_fTimer = 0.0f;
+}
+
+// ---- steps through the front end
+
+void FrontEndStepScreen::Enter()
+{
+    m_bActive = true;
+    LoadOwnScript();
+    m_Game.GetGUIManager().SetMode(kIdleMode);
+    m_Game.GetGUIManager().ActivateScreen(m_szName);
+}
+
+void FrontEndStepScreen::Leave()
+{
+    m_Game.GetGUIManager().DeactivateScreen();
+    m_bActive = false;
+}
+
+// ---- the credits
+
+const char* GameWonScreen::GetScriptName() const
+{
+    return m_Game.GetOptions().m_iLanguage == 5 ? "data/script/gui/gamewon_pol.pis" : "data/script/gui/gamewon.pis";
+}
+
+void GameWonScreen::Enter()
+{
+    m_bActive = true;
+    m_Game.GetSoundManager().StopAllSamples();
+    LoadOwnScript();
+    m_Game.GetGUIManager().SetMode(kIdleMode);
+    m_Game.GetSoundManager().PlayStream("data\\soundtrack\\night6.mp3");
+}

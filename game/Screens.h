@@ -1,0 +1,181 @@
+// The game's screens: the park view, the front end, the logo, the exit and reset steps, the short step before a
+// park, the credits and the return from an in-game load. The Game holds one of each and switches between them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+class Game;
+class World;
+
+class Screen
+{
+public:
+    static constexpr size_t kMaxName = 127;
+
+    // The name is copied (at most 127 characters).
+    Screen(Game& game, const char* name);
+    virtual ~Screen() = default;
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+
+    // Once per game update while current.
+    virtual void Update() {}
+    // The game render's passes: first, after the dialogs, and after that.
+    virtual void PreRender() {}
+    virtual void Render() {}
+    virtual void PostRender() {}
+    // Becomes current (active from here) and stops being current (not active from here).
+    virtual void Enter() = 0;
+    virtual void Leave() = 0;
+    // The screen's GUI script, or null.
+    virtual const char* GetScriptName() const = 0;
+    // A saved game was read (the park screen only).
+    virtual void AfterLoad() {}
+
+    // Runs Leave when the screen is still active (the game ends while it is current).
+    void LeaveIfActive();
+
+    const char* GetName() const { return m_szName; }
+    bool IsActive() const { return m_bActive; }
+
+protected:
+    // Loads the screen's own script into the GUI manager.
+    void LoadOwnScript();
+
+    Game& m_Game;
+    char m_szName[kMaxName + 1] = {};
+    bool m_bActive = false;
+};
+
+// The park: its World while one is built.
+class WorldTestScreen : public Screen
+{
+public:
+    WorldTestScreen(Game& game, const char* name);
+    ~WorldTestScreen() override;
+
+    void Update() override;
+    void PreRender() override;
+    void Render() override;
+    void Enter() override;
+    void Leave() override;
+    const char* GetScriptName() const override { return "data/script/gui/GUI.PIS"; }
+
+    World* GetWorld() const { return m_pWorld.get(); }
+    // Set while the next entry is for a saved game.
+    void SetLoadPending(bool pending) { m_bLoadPending = pending; }
+    bool IsLoadPending() const { return m_bLoadPending; }
+
+private:
+    std::unique_ptr<World> m_pWorld;
+    bool m_bLoadPending = false;
+};
+
+// The front end: the main menu, and the scenario list when coming back from a park.
+class MainMenuScreen : public Screen
+{
+public:
+    static constexpr const char* kThemeMusic = "data\\soundtrack\\theme.mp3";
+
+    MainMenuScreen(Game& game, const char* name) : Screen(game, name) {}
+    ~MainMenuScreen() override { LeaveIfActive(); }
+
+    void Update() override;
+    void Render() override;
+    void Enter() override;
+    void Leave() override;
+    // By the options' language.
+    const char* GetScriptName() const override;
+
+    bool IsFirstEntry() const { return m_bFirstEntry; }
+
+private:
+    bool m_bFirstEntry = true;
+};
+
+// A screen that moves on to another after a time or a click.
+class TimedScreen : public Screen
+{
+public:
+    // The screen moves to `nextScreen` once its timer exceeds `seconds`; `capStep` caps each step at 0.1 s.
+    TimedScreen(Game& game, const char* name, float seconds, int32_t nextScreen, bool capStep, bool clickSkips);
+
+    void Update() override;
+    void Leave() override { m_bActive = false; }
+    float GetTimer() const { return m_fTimer; }
+
+protected:
+    float m_fTimer = 0.0f;
+
+private:
+    float m_fSeconds;
+    int32_t m_iNextScreen;
+    bool m_bCapStep;
+    bool m_bClickSkips;
+};
+
+// The logo: five seconds, or until a click, then the main menu.
+class IntroScreen : public TimedScreen
+{
+public:
+    IntroScreen(Game& game, const char* name);
+    ~IntroScreen() override { LeaveIfActive(); }
+    void Enter() override;
+    const char* GetScriptName() const override { return "data/script/gui/Intro.pis"; }
+};
+
+// The farewell: fifteen seconds, or until a click, then the logo.
+class ExitGameScreen : public TimedScreen
+{
+public:
+    ExitGameScreen(Game& game, const char* name);
+    ~ExitGameScreen() override { LeaveIfActive(); }
+    void Enter() override;
+    const char* GetScriptName() const override { return "data/script/gui/exitgame.pis"; }
+};
+
+// The one step between the front end and a new park: a tenth of a second, then the park.
+class LoadGameScreen : public TimedScreen
+{
+public:
+    LoadGameScreen(Game& game, const char* name);
+    ~LoadGameScreen() override { LeaveIfActive(); }
+    void Enter() override;
+    const char* GetScriptName() const override { return nullptr; }
+};
+
+// The front-end screen shown on the way back from a park: "ResetGame" or "InGameLoad".
+class FrontEndStepScreen : public Screen
+{
+public:
+    FrontEndStepScreen(Game& game, const char* name) : Screen(game, name) {}
+    ~FrontEndStepScreen() override { LeaveIfActive(); }
+    void Enter() override;
+    void Leave() override;
+    const char* GetScriptName() const override { return "data/script/gui/MainMenu.pis"; }
+};
+
+class ResetGameScreen : public FrontEndStepScreen
+{
+public:
+    using FrontEndStepScreen::FrontEndStepScreen;
+};
+
+class InGameLoadScreen : public FrontEndStepScreen
+{
+public:
+    using FrontEndStepScreen::FrontEndStepScreen;
+};
+
+// The credits after a won game, page by page.
+class GameWonScreen : public Screen
+{
+public:
+    GameWonScreen(Game& game, const char* name) : Screen(game, name) {}
+    ~GameWonScreen() override { LeaveIfActive(); }
+    void Enter() override;
+    void Leave() override { m_bActive = false; }
+    // By the options' language.
+    const char* GetScriptName() const override;
+};

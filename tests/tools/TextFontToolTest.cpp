@@ -1,0 +1,117 @@
+// Tests of texttool and fonttool: the text source's rules and errors, the table read back by the game's own text
+// table, the command line, and the sample data's text table and GUI font made from their sources as shipped.
+#include "engine/core/FileSystem.h"
+#include "engine/core/TextTable.h"
+#include "engine/render/Font.h"
+#include "tests/support/TestSupport.h"
+#include "tools/fonttool/FontTool.h"
+#include "tools/texttool/TextTool.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using texttool::TextPair;
+
+TEST(TextTool, SourceLinesBecomePairsOrNameTheLineAtFault)
+{
+    struct Case
+    {
+        std::string source;
+        std::vector<std::pair<std::string, std::u16string>> pairs; // empty with an error
+        std::string error;
+    };
+    const Case cases[] = {
+        {"# comment\n\n  A_1\tFirst text  \r\nb2 x\n", {{"A_1", u"First text"}, {"b2", u"x"}}, ""},
+        {"E caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\n", {{"E", u"caf\u00E9 \u20AC \U0001F600"}}, ""},
+        {"OK fine\nLONELY\n", {}, "line 2: expected an id"},
+        {"OK fine\n= text\n", {}, "line 2: expected an id"},
+        {"Q say \"hi\"\n", {}, "line 1: a text cannot hold a double quote"},
+        {"A one\na two\n", {}, "line 2: the id a is given twice"},
+        {"B \xC3\n", {}, "line 1: the text is not UTF-8"},
+        {"B \xC0\xAF\n", {}, "line 1: the text is not UTF-8"},
+        {"B \xED\xA0\x80\n", {}, "line 1: the text is not UTF-8"},
+        {"B \x80x\n", {}, "line 1: the text is not UTF-8"},
+        {"B \xF4\x90\x80\x80\n", {}, "line 1: the text is not UTF-8"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.source);
+        std::vector<TextPair> pairs;
+        std::string error;
+        const bool ok = texttool::ParseSource(c.source, &pairs, &error);
+        EXPECT_EQ(ok, c.error.empty());
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        ASSERT_EQ(pairs.size(), ok ? c.pairs.size() : 0u);
+        for (size_t i = 0; i < pairs.size(); ++i)
+            EXPECT_TRUE(pairs[i].id == c.pairs[i].first && pairs[i].text == c.pairs[i].second) << i;
+    }
+}
+
+TEST(TextTool, TheGamesTextTableReadsWhatTheToolWrites)
+{
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir.File("texts.txt"), "# texts\nHELLO Hello there\nMoney $%d.%02d\nlast caf\xC3\xA9\n");
+    const char* argv[] = {"texttool", "encode", nullptr, nullptr};
+    const std::string source = dir.File("texts.txt"), table = dir.File("texts.ble");
+    argv[2] = source.c_str();
+    argv[3] = table.c_str();
+    ASSERT_EQ(texttool::Run(4, argv), 0);
+    TextTable texts(dir.File("texts.uni").c_str());
+    EXPECT_EQ(texts.GetPairCount(), 3u);
+    EXPECT_EQ(std::u16string(texts.GetText("hello")), u"Hello there");
+    EXPECT_EQ(std::u16string(texts.GetText("MONEY")), u"$%d.%02d");
+    EXPECT_EQ(std::u16string(texts.GetText("LAST")), u"caf\u00E9");
+    // The file is the scrambled form: the byte-order mark comes back inverted.
+    const std::vector<uint8_t> bytes = testsupport::ReadBytes(table);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_TRUE(bytes[0] == 0x00 && bytes[1] == 0x01);
+
+    const char* wrong[] = {"texttool", "decode", source.c_str(), table.c_str()};
+    EXPECT_EQ(texttool::Run(4, wrong), 2);
+    const char* missing[] = {"texttool", "encode", "/no/such/file.txt", table.c_str()};
+    EXPECT_EQ(texttool::Run(4, missing), 1);
+}
+
+const std::string kSampleData = std::string(TW_SOURCE_DIR) + "/sample-data";
+
+TEST(SampleTexts, TheShippedTableIsMadeFromItsSource)
+{
+    std::vector<TextPair> pairs;
+    std::string error;
+    ASSERT_TRUE(texttool::ParseSource(testsupport::ReadText(kSampleData + "/src/text/text_uk.txt"), &pairs, &error))
+        << error;
+    std::vector<uint8_t> expected = texttool::EncodeTable(pairs);
+    for (uint8_t& b : expected)
+        b = static_cast<uint8_t>(~b);
+    EXPECT_EQ(testsupport::ReadBytes(kSampleData + "/data/text_uk.ble"), expected)
+        << "run tools/make-sample-data.sh after editing the source";
+}
+
+TEST(SampleFont, TheShippedGuiFontIsTheToolsAndTheGameReadsIt)
+{
+    const fonttool::FontFiles files = fonttool::MakeFont();
+    const std::string base = kSampleData + "/data/Fonts/GuiFont7";
+    EXPECT_EQ(testsupport::ReadBytes(base + "TexCoord.Dat"), files.texCoords);
+    EXPECT_EQ(testsupport::ReadBytes(base + ".tga"), files.texture);
+    EXPECT_EQ(testsupport::ReadBytes(base + ".Dat"), files.kerning);
+
+    testsupport::TempDir dir;
+    const char* wrong[] = {"fonttool", "read", dir.Path().c_str(), "Font"};
+    EXPECT_EQ(fonttool::Run(4, wrong), 2);
+    const char* write[] = {"fonttool", "write", dir.Path().c_str(), "Font"};
+    ASSERT_EQ(fonttool::Run(4, write), 0);
+    EXPECT_EQ(testsupport::ReadBytes(dir.File("Font.tga")), files.texture);
+
+    testsupport::ScopedCurrentDir cwd(kSampleData);
+    Font font("GuiFont7");
+    EXPECT_EQ(font.GetHeight(), 16u);
+    for (int c = 0; c < 256; ++c)
+    {
+        const bool printable = c >= 0x20 && c <= 0x7E;
+        EXPECT_EQ(font.GetGlyphWidth(static_cast<char16_t>(c)), printable ? 12 : 0) << c;
+    }
+}
+
+} // namespace
