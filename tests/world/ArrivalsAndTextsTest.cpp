@@ -77,32 +77,27 @@ TEST(GuestArrivals, TheFirstGuestComesAfterEightSecondsThenEveryHalfDayOverTheTa
 TEST(GuestArrivals, TheTargetFollowsRatingBuildingsAndUnhappyDeparturesWithinItsBounds)
 {
     ArrivalPark p;
-    for (int i = 0; i < 10; ++i)
-        p.MakeBuilding("KIOSK");
-    struct Case
+    // rating x 0.01 x buildings x 20 - unhappy departures today, cut to a whole number within 20 to 1490; the
+    // interval is half the 240 s day over the target.
+    const struct
     {
-        int rating;
-        int unhappyMen, unhappyWomen;
-        int target;
+        uint32_t buildings;
+        int rating, unhappyMen, unhappyWomen, target;
+    } rows[] = {
+        {10, 50, 0, 0, 100}, {10, 50, 10, 20, 70}, {10, 0, 0, 0, 20},  {10, 100, 0, 0, 200}, {10, 50, 100, 0, 20},
+        {10, 7, 0, 0, 20},   {10, 11, 0, 0, 22},   {120, 1, 0, 0, 24}, {120, 3, 1, 0, 71},   {500, 100, 0, 0, 1490},
     };
-    // Rating 50 and 10 buildings: 100; 30 unhappy departures today: 70; rating 0: the least, 20.
-    for (const Case& c : {Case{50, 0, 0, 100}, Case{50, 10, 20, 70}, Case{0, 0, 0, 20}, Case{100, 0, 0, 200},
-                          Case{50, 100, 0, 20}, Case{7, 0, 0, 20}, Case{11, 0, 0, 22}})
+    for (const auto& row : rows)
     {
-        p.world.m_iParkRating = c.rating;
-        p.world.m_TodayGuestUnhappyDepart[0] = c.unhappyMen;
-        p.world.m_TodayGuestUnhappyDepart[1] = c.unhappyWomen;
+        while (g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING) < row.buildings)
+            p.MakeBuilding("KIOSK");
+        p.world.m_iParkRating = row.rating;
+        p.world.m_TodayGuestUnhappyDepart[0] = row.unhappyMen;
+        p.world.m_TodayGuestUnhappyDepart[1] = row.unhappyWomen;
         p.Arrivals().Recompute();
-        EXPECT_EQ(p.Arrivals().GetTarget(), c.target) << c.rating << " " << c.unhappyMen;
-        EXPECT_FLOAT_EQ(p.Arrivals().GetInterval(), 120.0f / static_cast<float>(c.target));
+        EXPECT_EQ(p.Arrivals().GetTarget(), row.target) << row.buildings << " " << row.rating;
+        EXPECT_FLOAT_EQ(p.Arrivals().GetInterval(), 120.0f / static_cast<float>(row.target));
     }
-    // Rating 100 with a full building pool would ask for 10,000 guests: 1490.
-    while (g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING) < 500)
-        p.MakeBuilding("KIOSK");
-    p.world.m_iParkRating = 100;
-    p.world.m_TodayGuestUnhappyDepart[0] = p.world.m_TodayGuestUnhappyDepart[1] = 0;
-    p.Arrivals().Recompute();
-    EXPECT_EQ(p.Arrivals().GetTarget(), 1490);
 }
 
 TEST(GuestArrivals, NoOpenEntranceNoTypesOrAFullParkBringNoGuestButTheTimerGoesOn)

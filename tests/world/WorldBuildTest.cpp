@@ -10,6 +10,7 @@
 #include "world/Path.h"
 #include "world/PathTileSet.h"
 #include "world/Player.h"
+#include "world/QueueRailModel.h"
 #include "world/SkyDome.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,8 @@ TEST(WorldBuild, AFreshParkOpensAtNineWithItsMoneyTablesMapAndManagers)
     EXPECT_EQ(std::tuple(g_pWorldMap->GetWidth(), g_pWorldMap->GetHeight(), g_pWorldMap->GetCellSize()),
               std::tuple(128, 128, 64));
     EXPECT_TRUE(g_pWorldMap->IsGridLoaded());
+    // The queues' rails are the scenery model Q_RAIL.
+    EXPECT_EQ(g_pWorldMap->GetQueueRailModel().GetModelFile(), "Data/Models/D_Ezize/Scenery/Q_RAIL.tm");
     EXPECT_EQ(world.GetWorldParams(), g_pWorldParams);
     EXPECT_EQ(g_pWorldParams->GetGuestCount(), 2u);
     EXPECT_NE(g_pMessageHandler, nullptr);
@@ -257,7 +260,7 @@ TEST(WorldBuild, AnUnknownOrMiscasedLocationOrAnUnusableDayLengthRefusesThePark)
         EXPECT_EQ(g_pWorldMap, nullptr);
         EXPECT_EQ(reports.boxes.size(), 1u) << level;
     }
-    for (int dayLength : {0, 23, -240})
+    for (int dayLength : {0, 23, -240, 7159, 2147483647})
     {
         Scenario scenario(dayLength);
         testsupport::RecordingReportSink reports;

@@ -68,24 +68,33 @@ TEST(WorldFrame, ManagersAndObjectsRunInOrderEachPoolFromItsLastSlotAndLitterIsN
     Probe* guestB = p.Make(OBJECT_GUEST);
     Probe* litter = p.Make(OBJECT_LITTER);
     Probe* cleaner = p.Make(OBJECT_CLEANER);
-    Probe* flagged = p.Make(OBJECT_BUILDING);
-    flagged->SetWaitingForDeath(true);
+    // Flagged for removal: two of each pool, made in turn.
+    std::vector<Probe*> flagged;
+    for (int round = 0; round < 2; ++round)
+        for (uint8_t kind : {OBJECT_LITTER, OBJECT_GUEST, OBJECT_SCENERY, OBJECT_BUILDING})
+            flagged.push_back(p.Make(kind));
+    for (Probe* o : flagged)
+        o->SetWaitingForDeath(true);
     // Just before 10:00, with a message due in the next frame.
-    p.world.m_fGameTime = 99.8f;
-    p.world.m_fLastGameDayTime = 9.98f;
+    p.world.SetGameTime(99.8);
     g_pMessageHandler->SendDelayed(worldtest::Record(kWorldID, scenery->GetID(), 77), 0.1f);
     Probe::Journal().clear();
     p.park.research->spendPerSecond = 3.0f;
     auto id = [](Probe* o) { return std::to_string(o->GetID()); };
-    const std::string flaggedId = id(flagged);
+    std::vector<std::string> expected = {"research", "rescue", "update " + id(building), "update " + id(cleaner),
+                                         "update " + id(scenery), "update " + id(guestB), "update " + id(guestA),
+                                         "feedback",
+                                         // The new hour to the hourly staff, then the messages that are due.
+                                         "msg " + id(cleaner) + " 95", "msg " + id(scenery) + " 77"};
+    // The removals: buildings, other objects, guests, then litter, each pool from its last slot down; for each the
+    // feedback forgets it, its exit runs, it goes.
+    for (size_t pool : {3u, 2u, 1u, 0u})
+        for (size_t round : {1u, 0u})
+        {
+            const std::string gone = id(flagged[round * 4 + pool]);
+            expected.insert(expected.end(), {"forget " + gone, "exit 0", "dtor " + gone});
+        }
     p.world.Update(0.5f);
-    const std::vector<std::string> expected = {"research", "rescue", "update " + id(building), "update " + id(cleaner),
-                                               "update " + id(scenery), "update " + id(guestB), "update " + id(guestA),
-                                               "feedback",
-                                               // The new hour to the hourly staff, then the messages that are due.
-                                               "msg " + id(cleaner) + " 95", "msg " + id(scenery) + " 77",
-                                               // The removal: the feedback forgets it, its exit runs, it goes.
-                                               "forget " + flaggedId, "exit 0", "dtor " + flaggedId};
     EXPECT_EQ(p.Journal(), expected);
     EXPECT_EQ(JournalIndex("update " + id(litter)), -1);
     // Research spending comes off the cash: 3 a second for half a second.
@@ -300,49 +309,34 @@ TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTen
     std::vector<Probe*> guests;
     for (int i = 0; i < 100; ++i)
         guests.push_back(p.Make(OBJECT_GUEST));
-    auto setHappiness = [&](float h)
+    // happiness x 70 + research x 10 + rescue ratio (0 to 1) x 10 + mean show rating x 10, cut to a whole number;
+    // 96 or more is 100.
+    const struct
+    {
+        float happiness, research, ratio, show, gala;
+        int rating;
+    } rows[] = {
+        {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 100},      {0.875f, 1.0f, 1.0f, 1.0f, 1.0f, 91},
+        {0.875f, 1.0f, 3.0f, 0.5f, 0.25f, 85},    {0.875f, 1.0f, -1.0f, 0.5f, 0.25f, 75},
+        {0.875f, 1.0f, 0.5f, 0.5f, 0.25f, 80},    {0.9375f, 1.0f, 1.0f, 1.0f, 1.0f, 95},
+        {0.953125f, 1.0f, 1.0f, 1.0f, 1.0f, 100}, {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0},
+    };
+    for (const auto& row : rows)
     {
         for (Probe* g : guests)
-            p.park.guests[g->GetID()].happiness = h;
-    };
-    setHappiness(1.0f);
-    p.world.m_fCurrentResearchRating = 1.0f;
-    p.park.rescue->ratio = 1.0f;
-    p.park.showRatings[show->GetID()] = 1.0f;
-    p.park.showRatings[gala->GetID()] = 1.0f;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 100);
-    // Happiness 0.875: 61.25 + 10 + 10 + 10.
-    setHappiness(0.875f);
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 91);
-    // Shows rated 0.5 and 0.25 average 0.375: 61.25 + 10 + 10 + 3.75; a ratio above 1 counts as 1, below 0 as 0.
-    p.park.showRatings[show->GetID()] = 0.5f;
-    p.park.showRatings[gala->GetID()] = 0.25f;
-    p.park.rescue->ratio = 3.0f;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 85);
-    p.park.rescue->ratio = -1.0f;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 75);
-    p.park.rescue->ratio = 0.5f;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 80);
-    // A sum of 96 or more is 100, 95.6 stays 95.
-    p.park.rescue->ratio = 1.0f;
-    p.park.showRatings[show->GetID()] = 1.0f;
-    p.park.showRatings[gala->GetID()] = 1.0f;
-    setHappiness(0.9375f); // 65.625 + 30
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 95);
-    setHappiness(0.953125f); // 66.71875 + 30
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 100);
-    p.park.showRatings[show->GetID()] = 0.75f;
-    p.park.showRatings[gala->GetID()] = 0.75f;
-    p.park.research->budget = 250.0f;
+            p.park.guests[g->GetID()].happiness = row.happiness;
+        p.world.m_fCurrentResearchRating = row.research;
+        p.park.rescue->ratio = row.ratio;
+        p.park.showRatings[show->GetID()] = row.show;
+        p.park.showRatings[gala->GetID()] = row.gala;
+        p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+        EXPECT_EQ(p.world.GetParkRating(), row.rating) << row.happiness << " " << row.ratio;
+    }
     // The frame's own rating message at 100 s recomputes it and posts the next for 110 s.
-    setHappiness(0.0f);
+    p.park.rescue->ratio = 1.0f;
+    p.park.showRatings[show->GetID()] = p.park.showRatings[gala->GetID()] = 0.75f;
+    p.park.research->budget = 250.0f;
+    p.world.m_fCurrentResearchRating = 1.0f;
     p.Run(10.0f, 2.0f);
     EXPECT_EQ(p.world.GetParkRating(), 10 + 10 + 7);
     bool next = false;
