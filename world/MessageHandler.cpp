@@ -60,7 +60,13 @@ MessageHandler::~MessageHandler()
 bool MessageHandler::TakePost(const MessageRecord& record)
 {
     const uint32_t share = IsParkSender(record.dwSender) ? kMaxWorldPostsPerFrame : kMaxPostsPerFrame;
-    uint32_t& posts = m_PostCounts[record.dwSender];
+    // Posts come in runs from one sender (a broadcast, a script's list): the last sender's count is kept at hand.
+    if (!m_pLastCount || record.dwSender != m_LastSender)
+    {
+        m_LastSender = record.dwSender;
+        m_pLastCount = &m_PostCounts[record.dwSender];
+    }
+    uint32_t& posts = *m_pLastCount;
     if (posts < share)
     {
         ++posts;
@@ -175,6 +181,7 @@ void MessageHandler::Update()
     m_DueMessages.clear();
     // The next frame's shares start now.
     m_PostCounts.clear();
+    m_pLastCount = nullptr;
     if (m_DelayedMessages.size() < kMaxDelayedMessages)
         m_bFullReported = false;
     m_bUpdating = false;

@@ -82,6 +82,8 @@ private:
     bool m_bUpdating = false;
     // Posts of each sender since the last Update.
     std::unordered_map<uint32_t, uint32_t> m_PostCounts;
+    uint32_t m_LastSender = 0;
+    uint32_t* m_pLastCount = nullptr;
     // Senders reported once for going past their share, and for nesting sends too deeply.
     std::unordered_set<uint32_t> m_ReportedSenders;
     std::unordered_set<uint32_t> m_NestingReported;
