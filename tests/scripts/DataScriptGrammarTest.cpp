@@ -399,15 +399,14 @@ TEST_F(Grammar, FilesLoadInOrderIntoTheSameTables)
     auto write = [&](const char* name, const std::string& text)
     { testsupport::WriteBytes(dir.File(std::string("data/script/") + name), tablestest::Scrambled(text)); };
     // Each file declares one building; ids follow the load order. The same field set in every file keeps the
-    // value of the file read last. The training file is missing and the guest extra file is empty.
-    const char* order[] = {"first.ble",       "mrvscenery.ble", "guests.ble",      "mrvanimals.ble",
+    // value of the file read last. The training file is missing.
+    const char* order[] = {"first.ble",       "mrvscenery.ble", "guestextra.ble",  "guests.ble",      "mrvanimals.ble",
                            "mrvresearch.ble", "mrvrescue.ble",  "mrvmapgrids.ble", "mrvshowmoves.ble"};
     for (size_t i = 0; i < std::size(order); ++i)
     {
         const std::string n = std::to_string(i);
         write(order[i], Quoted({"BUILD_B" + n, "B0_ICON", n}));
     }
-    write("guestextra.ble", "");
     write("mrvanimlist.ble", Quoted({"B0", "walk", "b0walk", "2"}));
     write("mrvshows.ble", Quoted({"SHOW", "X"}));
     testsupport::ScopedCurrentDir cwd(dir.Path());
@@ -416,7 +415,7 @@ TEST_F(Grammar, FilesLoadInOrderIntoTheSameTables)
     ASSERT_EQ(loaded.GetBuildingCount(), std::size(order));
     for (size_t i = 0; i < std::size(order); ++i)
         EXPECT_EQ(loaded.GetBuildingInfo(static_cast<int32_t>(i)).keyword, "B" + std::to_string(i));
-    EXPECT_EQ(loaded.GetBuildingInfo(0).iIcon, 7);
+    EXPECT_EQ(loaded.GetBuildingInfo(0).iIcon, 8);
     EXPECT_EQ(loaded.GetStaffCount(), 8u);
     EXPECT_EQ(loaded.GetAnimListEntries().size(), 1u);
     ASSERT_EQ(loaded.GetShowListEntries().size(), 1u);

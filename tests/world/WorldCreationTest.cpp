@@ -2,6 +2,7 @@
 // the requester; bad requests are refused whole; the litter limit; requests made while paused; and the World's
 // other control messages.
 #include "tests/world/ParkTestSupport.h"
+#include "tests/world/SaveBytes.h"
 
 #include "world/GameShell.h"
 #include "world/StaticObject.h"
@@ -303,4 +304,27 @@ TEST(WorldCreation, ControlMessagesRemoveObjectsAndEverythingElseIsTaken)
     p.world.Update(0.1f);
     EXPECT_EQ(g_pObjectManager->GetObject(id), nullptr);
     EXPECT_EQ(p.world.m_NumGuests, 0);
+}
+
+TEST(WorldCreation, ASavedObjectListMustFitItsPools)
+{
+    // 500 buildings and one more object saved in the next slot: counted as a 501st building (the total and the
+    // id list still agree), the list would run into the guests' slots.
+    worldtest::Park park;
+    for (int i = 0; i < 501; ++i)
+        park.Make(i < 500 ? OBJECT_BUILDING : OBJECT_GUEST, "B")->SetType(OBJECT_BUILDING);
+    park.TakeReports();
+    savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+    const auto load = [&](const savebytes::Bytes& bytes)
+    {
+        worldtest::Park other;
+        const bool loaded = savebytes::LoadFrom(bytes, [&](SerialStream& s) { return other.objects->Load(s); });
+        return std::tuple(loaded, other.objects->GetPoolCount(ObjectManager::POOL_BUILDING));
+    };
+    EXPECT_EQ(load(saved), std::tuple(true, 500u));
+    // The counts follow the class banner (31 bytes) and the size (5): the total, then buildings and guests, each
+    // a tag and four bytes.
+    saved[31 + 5 + 5 + 1] = 0xF5; // 501 buildings
+    saved[31 + 5 + 10 + 1] = 0;   // no guests
+    EXPECT_EQ(load(saved), std::tuple(false, 0u));
 }
