@@ -185,30 +185,6 @@ TEST_F(ScriptedObjects, MessagesRunTheHandlersOfTheReceiversStateAfterTheSenders
     EXPECT_TRUE(receiver->Message(Record(sender->GetID(), receiver->GetID(), MT_PRICE_OK)));
 }
 
-TEST_F(ScriptedObjects, ScriptsThatAnswerEachOtherAtOnceAreBoundedByTheMessageBus)
-{
-    const std::string text =
-        "State STATE_STARTUP\n"
-        " Message MT_PRICE_OK OnReceipt Function WithdrawCash ; Message MT_PRICE_OK DestObject 0 0 "
-        "; End End\n"
-        "End\n";
-    ScriptedProbe* a = Make(text);
-    ScriptedProbe* b = Make(text);
-    a->SetState(STATE_STARTUP);
-    b->SetState(STATE_STARTUP);
-    a->other = b->GetID();
-    b->other = a->GetID();
-    Probe::Journal().clear();
-    park.messages->Send(Record(kWorldID, a->GetID(), MT_PRICE_OK));
-    EXPECT_EQ(Probe::Journal().size(), MessageHandler::kMaxSendDepth);
-    EXPECT_EQ(park.CountReports("nested too deeply"), 1u);
-    EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
-    // The rest waits for the next frame, where it is bounded again.
-    park.Frame(0.1f);
-    EXPECT_EQ(Probe::Journal().size(), 2 * MessageHandler::kMaxSendDepth);
-    EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
-}
-
 TEST_F(ScriptedObjects, RandomOperandsWithoutARangeReadAsZeroAndFalseAndAreReportedOnceWhenCompiled)
 {
     ScriptedProbe* guest = Make("State STATE_STARTUP OnEntry\n"

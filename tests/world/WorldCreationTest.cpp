@@ -68,83 +68,62 @@ template <typename Request> Request Named(const char* keyword)
 TEST(WorldCreation, EveryKindOfRequestMakesItsObjectStartsItAndAnswersTheRequester)
 {
     BuiltPark p;
-    const uint32_t asker = p.requester->GetID();
-
-    auto scenery = Named<SceneryCreationRequest>("BENCH");
-    scenery.iGridX = 5;
-    scenery.iGridY = 7;
-    scenery.bHasDirection = 1;
-    scenery.bDirection = 3;
-    BaseObject* bench = p.Ask(OBJECT_SCENERY, scenery);
-    ASSERT_NE(bench, nullptr);
-    // A cell's corner is 32 map units per cell along x and 64 along y.
-    EXPECT_EQ(std::tuple(bench->GetWorldPosition().x, bench->GetWorldPosition().y), std::tuple(160.0f, 448.0f));
-    EXPECT_EQ(bench->GetDirection(), 3);
-    scenery.bHasDirection = 0;
-    EXPECT_EQ(p.Ask(OBJECT_SCENERY, scenery)->GetDirection(), 0);
-
-    auto guest = Named<GuestCreationRequest>("WOMAN");
-    guest.position = {300.0f, 700.0f, 0.0f};
-    guest.bStartsAtEntrance = 0;
-    BaseObject* woman = p.Ask(OBJECT_GUEST, guest);
-    ASSERT_NE(woman, nullptr);
-    EXPECT_EQ(std::tuple(woman->GetWorldPosition().x, woman->GetWorldPosition().y), std::tuple(300.0f, 700.0f));
-    guest.bStartsAtEntrance = 1;
-    BaseObject* man = p.Ask(OBJECT_GUEST, guest);
-    EXPECT_EQ(p.world.m_NumGuests, 2);
-
+    auto bench = Named<SceneryCreationRequest>("BENCH");
+    bench.iGridX = 5;
+    bench.iGridY = 7;
+    bench.bHasDirection = 1;
+    bench.bDirection = 3;
+    auto bare = bench;
+    bare.bHasDirection = 0;
+    auto woman = Named<GuestCreationRequest>("WOMAN");
+    woman.position = {300.0f, 700.0f, 0.0f};
+    woman.bStartsAtEntrance = 0;
+    auto man = Named<GuestCreationRequest>("MAN");
+    man.position = {300.0f, 700.0f, 0.0f};
     auto table = Named<TableCreationRequest>("TABLE");
     std::strcpy(table.szModel, "table_a");
     table.position = {64.0f, 64.0f, 0.0f};
-    BaseObject* t = p.Ask(OBJECT_TABLE, table);
     auto server = Named<ServerCreationRequest>("SERVE1");
     server.position = {96.0f, 128.0f, 0.0f};
-    BaseObject* s = p.Ask(OBJECT_SERVER, server);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(std::tuple(s->GetWorldPosition().x, s->GetWorldPosition().y), std::tuple(96.0f, 128.0f));
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(std::tuple(t->GetWorldPosition().x, t->GetWorldPosition().y), std::tuple(64.0f, 64.0f));
     auto animal = Named<AnimalCreationRequest>("DOLPHIN");
     animal.position = {640.0f, 1280.0f, 0.0f};
     animal.iDirection = 2;
-    BaseObject* a = p.Ask(OBJECT_ANIMAL, animal);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(std::tuple(a->GetWorldPosition().x, a->GetWorldPosition().y, a->GetDirection()),
-              std::tuple(640.0f, 1280.0f, 2));
     auto litter = Named<LitterCreationRequest>("LITTER_1");
-    litter.iGridX = 127;
-    litter.iGridY = 127;
-    BaseObject* l = p.Ask(OBJECT_LITTER, litter);
-    ASSERT_NE(l, nullptr);
-    EXPECT_EQ(std::tuple(l->GetWorldPosition().x, l->GetWorldPosition().y), std::tuple(127.0f * 32, 127.0f * 64));
-    std::vector<BaseObject*> staff;
-    for (uint32_t kind : {OBJECT_MECHANIC, OBJECT_CLEANER, OBJECT_ZOOKEEPER})
+    litter.iGridX = litter.iGridY = 127;
+    auto staff = Named<StaffCreationRequest>("MECHANIC");
+    staff.dwBuilding = 1;
+    // Each object where it asked (a cell's corner is 32 map units per cell along x and 64 along y), with its kind
+    // and direction, started through a state change and announced to the requester, in the order they were made.
+    const std::tuple<BaseObject*, uint8_t, float, float, int, uint32_t> made[] = {
+        {p.Ask(OBJECT_SCENERY, bench), OBJECT_SCENERY, 160.0f, 448.0f, 3, STATE_STARTUP},
+        {p.Ask(OBJECT_SCENERY, bare), OBJECT_SCENERY, 160.0f, 448.0f, 0, STATE_STARTUP},
+        {p.Ask(OBJECT_GUEST, woman), OBJECT_GUEST, 300.0f, 700.0f, 0, STATE_STARTUP_NO_ENTRANCE},
+        {p.Ask(OBJECT_GUEST, man), OBJECT_GUEST, 300.0f, 700.0f, 0, STATE_STARTUP},
+        {p.Ask(OBJECT_TABLE, table), OBJECT_TABLE, 64.0f, 64.0f, 0, STATE_STARTUP},
+        {p.Ask(OBJECT_SERVER, server), OBJECT_SERVER, 96.0f, 128.0f, 0, STATE_STARTUP},
+        {p.Ask(OBJECT_ANIMAL, animal), OBJECT_ANIMAL, 640.0f, 1280.0f, 2, STATE_STARTUP},
+        {p.Ask(OBJECT_LITTER, litter), OBJECT_LITTER, 127.0f * 32, 127.0f * 64, 0, STATE_STARTUP},
+        {p.Ask(OBJECT_MECHANIC, staff), OBJECT_MECHANIC, 0.0f, 0.0f, 0, STATE_STARTUP},
+        {p.Ask(OBJECT_CLEANER, staff), OBJECT_CLEANER, 0.0f, 0.0f, 0, STATE_STARTUP},
+        {p.Ask(OBJECT_ZOOKEEPER, staff), OBJECT_ZOOKEEPER, 0.0f, 0.0f, 0, STATE_STARTUP},
+    };
+    std::vector<uint32_t> ids;
+    for (const auto& [object, kind, x, y, direction, state] : made)
     {
-        auto request = Named<StaffCreationRequest>("MECHANIC");
-        request.dwBuilding = 1;
-        staff.push_back(p.Ask(kind, request));
-        ASSERT_NE(staff.back(), nullptr);
+        ASSERT_NE(object, nullptr) << int{kind};
+        ids.push_back(object->GetID());
+        const bool placed = kind < OBJECT_MECHANIC || kind > OBJECT_ZOOKEEPER;
+        EXPECT_EQ(std::tuple(object->GetType(), placed ? object->GetWorldPosition().x : x,
+                             placed ? object->GetWorldPosition().y : y, object->GetDirection(),
+                             BuiltPark::DataOf(object->GetID(), MT_STATECHANGE)),
+                  std::tuple(kind, x, y, direction, std::vector<uint32_t>{state}))
+            << int{kind};
     }
-
-    // Each object has its kind, entered its starting state through a state change, and was announced to the
-    // requester with its id, in the order they were made.
-    std::vector<uint32_t> made;
-    for (BaseObject* o : {bench, woman, man, t, s, a, l, staff[0], staff[1], staff[2]})
-    {
-        ASSERT_NE(o, nullptr);
-        made.push_back(o->GetID());
-        const uint32_t expected = o == woman ? STATE_STARTUP_NO_ENTRANCE : STATE_STARTUP;
-        EXPECT_EQ(BuiltPark::DataOf(o->GetID(), MT_STATECHANGE), std::vector<uint32_t>{expected}) << o->GetID();
-    }
-    const std::vector<uint8_t> kinds = {1, 3, 3, 4, 5, 9, 10, 6, 7, 8};
-    for (size_t i = 0; i < kinds.size(); ++i)
-        EXPECT_EQ(g_pObjectManager->GetObject(made[i])->GetType(), kinds[i]);
-    std::vector<uint32_t> answered = BuiltPark::DataOf(asker, MT_OBJECTCREATED);
-    answered.erase(answered.begin() + 1); // the second bench
-    EXPECT_EQ(answered, made);
+    EXPECT_EQ(BuiltPark::DataOf(p.requester->GetID(), MT_OBJECTCREATED), ids);
+    EXPECT_EQ(p.world.m_NumGuests, 2);
     // The park class had its say on each.
-    EXPECT_EQ(p.park.setUps.size(), 11u);
-    EXPECT_EQ(p.park.setUps[3], std::make_pair(man->GetID(), uint8_t{OBJECT_GUEST}));
+    ASSERT_EQ(p.park.setUps.size(), 11u);
+    EXPECT_EQ(p.park.setUps[3], std::make_pair(ids[3], uint8_t{OBJECT_GUEST}));
 }
 
 TEST(WorldCreation, ABuildingTakesItsFootprintTurnedByItsRotationAndBecomesTheLastBuilding)

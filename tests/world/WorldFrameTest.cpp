@@ -203,68 +203,56 @@ TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
 TEST(WorldFrame, TheEndOfADayKeepsTheHistoriesAndClearsTheDailyAccounts)
 {
     BuiltPark p;
-    p.world.m_TodayGuestDepart[0] = 3;
-    p.world.m_TodayGuestUnhappyDepart[1] = 2;
-    p.world.m_TodayGuestArrive[1] = 7;
-    p.world.m_TotalGuestDepart[0] = 3;
-    p.world.m_fIncomeToday = 150.0f;
-    p.world.m_fCostsToday = 50.0f;
-    p.world.m_fWagesCostToday = 20.0f;
-    p.world.m_fAnimalIncomeTotal = 12.0f;
+    World& w = p.world;
+    w.m_TodayGuestDepart[0] = w.m_TotalGuestDepart[0] = 3;
+    w.m_TodayGuestUnhappyDepart[1] = 2;
+    w.m_TodayGuestArrive[1] = 7;
+    w.m_fWagesCostToday = 20.0f;
+    w.m_fAnimalIncomeTotal = 12.0f;
     // A history from before (as a saved game brings): the averages cover only the days this park has counted.
-    p.world.m_fProfitRecord[0] = 1000.0f;
-    p.world.m_fProfitRecord[127] = 5000.0f;
-    // 15 hours to midnight, then the day turns.
-    p.Run(151.0f, 4.0f);
-    ASSERT_EQ(p.world.GetGameDay(), 1);
-    EXPECT_EQ(p.world.m_fProfitRecord[0], 100.0f);
-    EXPECT_EQ(p.world.m_fProfitRecord[1], 1000.0f);
-    // The oldest entry is dropped.
-    EXPECT_EQ(p.world.m_fProfitRecord[127], 0.0f);
-    EXPECT_EQ(p.world.m_fIncomeRecord[0], 150.0f);
-    EXPECT_EQ(p.world.m_fCostRecord[0], 50.0f);
-    EXPECT_EQ(p.world.m_fAverageProfit, 100.0f);
-    EXPECT_EQ(std::tuple(p.world.m_fIncomeToday, p.world.m_fCostsToday, p.world.m_fWagesCostToday),
-              std::tuple(0.0f, 0.0f, 0.0f));
-    EXPECT_EQ(p.world.m_fAnimalIncomeTotal, 12.0f);
-    EXPECT_EQ(std::tuple(p.world.m_TodayGuestDepart[0], p.world.m_TodayGuestUnhappyDepart[1],
-                         p.world.m_TodayGuestArrive[1], p.world.m_TotalGuestDepart[0]),
+    w.m_fProfitRecord[0] = 1000.0f;
+    w.m_fProfitRecord[127] = 5000.0f;
+    // Two days, with profits of 100 and 300: after 15 hours to midnight the day turns, then a whole day more.
+    const std::tuple<float, float, float, float, float, float, float> days[] = {
+        // income, costs, hours run | profit record 0, 1, 2 and 127, average profit
+        {150.0f, 50.0f, 151.0f, 100.0f, 1000.0f, 0.0f, 100.0f},
+        {400.0f, 100.0f, 240.0f, 300.0f, 100.0f, 1000.0f, 200.0f},
+    };
+    int day = 0;
+    for (const auto& [income, costs, seconds, first, second, third, average] : days)
+    {
+        w.m_fIncomeToday = income;
+        w.m_fCostsToday = costs;
+        p.Run(seconds, 4.0f);
+        ASSERT_EQ(w.GetGameDay(), ++day);
+        EXPECT_EQ(std::tuple(w.m_fProfitRecord[0], w.m_fProfitRecord[1], w.m_fProfitRecord[2], w.m_fProfitRecord[127],
+                             w.m_fAverageProfit, w.m_fIncomeRecord[0], w.m_fCostRecord[0]),
+                  std::tuple(first, second, day == 1 ? 0.0f : third, 0.0f, average, income, costs))
+            << day;
+        EXPECT_EQ(std::tuple(w.m_fIncomeToday, w.m_fCostsToday, w.m_fWagesCostToday, w.m_fAnimalIncomeTotal),
+                  std::tuple(0.0f, 0.0f, 0.0f, 12.0f));
+    }
+    EXPECT_EQ(std::tuple(w.m_fAverageIncome, w.m_fAverageCost), std::tuple(275.0f, 75.0f));
+    EXPECT_EQ(std::tuple(w.m_TodayGuestDepart[0], w.m_TodayGuestUnhappyDepart[1], w.m_TodayGuestArrive[1],
+                         w.m_TotalGuestDepart[0]),
               std::tuple(0, 0, 0, 3));
-    // A second day with a profit of 300: the average of the two days is 200.
-    p.world.m_fIncomeToday = 400.0f;
-    p.world.m_fCostsToday = 100.0f;
-    p.Run(240.0f, 4.0f);
-    ASSERT_EQ(p.world.GetGameDay(), 2);
-    EXPECT_EQ(p.world.m_fProfitRecord[0], 300.0f);
-    EXPECT_EQ(p.world.m_fProfitRecord[1], 100.0f);
-    EXPECT_EQ(p.world.m_fProfitRecord[2], 1000.0f);
-    EXPECT_EQ(p.world.m_fAverageProfit, 200.0f);
-    EXPECT_EQ(p.world.m_fAverageIncome, (400.0f + 150.0f) / 2.0f);
-    EXPECT_EQ(p.world.m_fAverageCost, (100.0f + 50.0f) / 2.0f);
 }
 
 TEST(WorldFrame, TheResearchRatingStepsATenthAnHourTowardsItsTarget)
 {
     BuiltPark p;
-    p.park.research->budget = 250.0f;
-    std::vector<float> ratings;
-    for (int hour = 0; hour < 11; ++hour)
+    // Budget per day / 250 is the target; a target within a tenth is taken at once; a lower one is stepped down.
+    const std::tuple<float, int, float> rows[] = {
+        {250.0f, 1, 0.1f}, {250.0f, 4, 0.5f},  {250.0f, 5, 1.0f},
+        {250.0f, 1, 1.0f}, {240.0f, 1, 0.96f}, {0.0f, 1, 0.86f},
+    };
+    for (const auto& [budget, hours, rating] : rows)
     {
-        p.Run(10.0f, 2.0f);
-        ratings.push_back(p.world.m_fCurrentResearchRating);
+        p.park.research->budget = budget;
+        p.Run(10.0f * static_cast<float>(hours), 2.0f);
+        EXPECT_NEAR(p.world.m_fCurrentResearchRating, rating, 1e-5f) << budget << " " << hours;
+        EXPECT_EQ(p.world.m_fTargetResearchRating, budget / 250.0f);
     }
-    EXPECT_EQ(p.world.m_fTargetResearchRating, 1.0f);
-    EXPECT_NEAR(ratings[0], 0.1f, 1e-6f);
-    EXPECT_NEAR(ratings[4], 0.5f, 1e-5f);
-    EXPECT_EQ(ratings[9], 1.0f);
-    EXPECT_EQ(ratings[10], 1.0f);
-    // A target within a tenth is taken at once; a lower one is stepped down.
-    p.park.research->budget = 240.0f;
-    p.Run(10.0f, 2.0f);
-    EXPECT_FLOAT_EQ(p.world.m_fCurrentResearchRating, 0.96f);
-    p.park.research->budget = 0.0f;
-    p.Run(10.0f, 2.0f);
-    EXPECT_NEAR(p.world.m_fCurrentResearchRating, 0.86f, 1e-5f);
 }
 
 TEST(WorldFrame, RemovedGuestsCountAsDeparturesOnlyWhenLeavingAndBuildingsLowerTheirCount)
@@ -272,32 +260,27 @@ TEST(WorldFrame, RemovedGuestsCountAsDeparturesOnlyWhenLeavingAndBuildingsLowerT
     BuiltPark p;
     p.world.m_NumGuests = 3;
     p.world.m_NumBuildings = 1;
-    Probe* early = p.Make(OBJECT_GUEST);
-    Probe* content = p.Make(OBJECT_GUEST);
-    Probe* wandering = p.Make(OBJECT_GUEST);
-    Probe* building = p.Make(OBJECT_BUILDING);
-    early->SetState(STATE_GUEST_LEAVING_WORLD);
-    content->SetState(STATE_GUEST_LEAVING_WORLD);
-    GuestFigures woman;
-    woman.gender = 1;
-    woman.leavingEarly = true;
-    p.park.guests[early->GetID()] = woman;
-    GuestFigures man;
-    man.leavingEarly = false;
-    p.park.guests[content->GetID()] = man;
-    GuestFigures other = woman;
-    p.park.guests[wandering->GetID()] = other;
-    for (Probe* o : {early, content, wandering, building})
-        o->SetWaitingForDeath(true);
+    // A woman leaving early, a man leaving content, and a woman who is not leaving.
+    const std::tuple<uint32_t, int32_t, bool> guests[] = {
+        {STATE_GUEST_LEAVING_WORLD, 1, true}, {STATE_GUEST_LEAVING_WORLD, 0, false}, {STATE_STARTUP, 1, true}};
+    for (const auto& [state, gender, early] : guests)
+    {
+        Probe* guest = p.Make(OBJECT_GUEST);
+        guest->SetState(state);
+        p.park.guests[guest->GetID()].gender = gender;
+        p.park.guests[guest->GetID()].leavingEarly = early;
+        guest->SetWaitingForDeath(true);
+    }
+    p.Make(OBJECT_BUILDING)->SetWaitingForDeath(true);
     p.world.Update(0.1f);
-    EXPECT_EQ(std::tuple(p.world.m_NumGuests, p.world.m_NumBuildings), std::tuple(0, 0));
-    EXPECT_EQ(std::tuple(p.world.m_TotalGuestUnhappyDepart[1], p.world.m_TodayGuestUnhappyDepart[1],
-                         p.world.m_TotalGuestDepart[1], p.world.m_TodayGuestDepart[1]),
-              std::tuple(1, 1, 1, 1));
-    EXPECT_EQ(std::tuple(p.world.m_TotalGuestUnhappyDepart[0], p.world.m_TodayGuestUnhappyDepart[0],
-                         p.world.m_TotalGuestDepart[0], p.world.m_TodayGuestDepart[0]),
-              std::tuple(0, 0, 1, 1));
-    EXPECT_EQ(g_pObjectManager->GetNumActiveObjects(), 0u);
+    const World& w = p.world;
+    EXPECT_EQ(std::tuple(w.m_NumGuests, w.m_NumBuildings, g_pObjectManager->GetNumActiveObjects()),
+              std::tuple(0, 0, 0u));
+    for (int g = 0; g < 2; ++g)
+        EXPECT_EQ(std::tuple(w.m_TotalGuestUnhappyDepart[g], w.m_TodayGuestUnhappyDepart[g], w.m_TotalGuestDepart[g],
+                             w.m_TodayGuestDepart[g]),
+                  std::tuple(g, g, 1, 1))
+            << g;
 }
 
 TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTenSeconds)

@@ -1,7 +1,7 @@
 // Tests of the World's side of its world script: the variables it answers and writes, its functions, the
 // creation requests, paths and queues a script lays out, state changes and messages through the message bus, the
 // building-type checks, stepping through buildings and staff, the debug overlay's lines and the sample scenario.
-#include "tests/world/WorldTestSupport.h"
+#include "tests/world/ParkTestSupport.h"
 
 #include "scripts/WorldCommands.h"
 #include "scripts/WorldParams.h"
@@ -26,7 +26,8 @@ using namespace worldtest;
 namespace
 {
 
-class TestBuilding : public StaticObject, public BuildingFacts
+// A building for the queries (and an animal, when made as one).
+class TestBuilding : public StaticObject, public BuildingFacts, public AnimalFacts
 {
 public:
     TestBuilding() : StaticObject(8) {}
@@ -44,23 +45,13 @@ public:
     float GetShowScore() const override { return showScore; }
     const char* GetDisplayName() const override { return display.c_str(); }
     void AdoptAnimal(uint32_t slot) override { adopted.push_back(slot); }
+    float GetHappiness() const override { return happiness; }
 
     bool constructing = false, demolishing = false, broken = false, staffRoom = false, playerBuilt = false;
-    float income = 0.0f, showScore = 0.0f;
+    float income = 0.0f, showScore = 0.0f, happiness = 0.0f;
     uint32_t visits = 0;
     std::string display;
     std::vector<uint32_t> adopted;
-};
-
-class TestAnimal : public StaticObject, public AnimalFacts
-{
-public:
-    TestAnimal() : StaticObject(8) {}
-    bool IsStateSupported(uint32_t) override { return true; }
-    bool OnStateEntry(uint32_t) override { return true; }
-    bool OnStateExit() override { return true; }
-    float GetHappiness() const override { return happiness; }
-    float happiness = 0.0f;
 };
 
 // One creation request as the World received it: its kind and a copy of its payload.
@@ -114,13 +105,7 @@ public:
         }
     }
     void RedrawObjectives() override { ++redraws; }
-    bool GetCellAt(float mapX, float mapY, int32_t* gridX, int32_t* gridY, uint32_t* flags) const override
-    {
-        ++cellQueries;
-        return World::GetCellAt(mapX, mapY, gridX, gridY, flags);
-    }
 
-    mutable uint64_t cellQueries = 0;
     std::vector<Creation> creations;
     int redraws = 0;
     bool createOnRequest = false;
@@ -131,30 +116,16 @@ class WorldScripting : public ::testing::Test
 protected:
     WorldScripting()
     {
-        ClearObjectKinds();
-        for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
-            RegisterObjectKind(kind, []() -> BaseObject* { return new Probe; });
-        RegisterObjectKind(OBJECT_BUILDING, []() -> BaseObject* { return new TestBuilding; });
-        RegisterObjectKind(OBJECT_ANIMAL, []() -> BaseObject* { return new TestAnimal; });
+        for (uint8_t kind : {OBJECT_BUILDING, OBJECT_ANIMAL})
+            RegisterObjectKind(kind, []() -> BaseObject* { return new TestBuilding; });
         NewWorld();
-        map = std::make_unique<WorldMap>(16, 16, WorldMap::kDefaultCellSize, "");
-        messages = std::make_unique<MessageHandler>();
-        objects = std::make_unique<ObjectManager>();
-        Probe::Delivered().clear();
-    }
-    ~WorldScripting() override
-    {
-        objects.reset();
-        messages.reset();
-        map.reset();
-        world.reset();
-        ClearObjectKinds();
     }
     // A fresh World (after the game parameters it should read are in place).
     void NewWorld()
     {
-        world.reset();
-        world = std::make_unique<ScriptWorld>();
+        park.world.reset();
+        world = new ScriptWorld;
+        park.world.reset(world);
         world->m_pPlayer = std::make_unique<Player>(u"Tester");
     }
 
@@ -168,43 +139,22 @@ protected:
 
     ScriptValue Read(uint32_t id, uint32_t number = 0, const char* text = nullptr)
     {
-        ScriptOperand operand;
-        operand.id = id;
-        operand.number = number;
-        operand.text = text;
-        return world->GetScriptVariable(operand);
+        return world->GetScriptVariable(ScriptOperand{id, number, 0.0f, text});
     }
     void Write(uint32_t id, uint32_t number, const ScriptValue& value)
     {
-        ScriptOperand operand;
-        operand.id = id;
-        operand.number = number;
-        world->SetScriptVariable(operand, value);
+        world->SetScriptVariable(ScriptOperand{id, number, 0.0f, nullptr}, value);
     }
     // Compiles a world script into the World's script manager (through a scrambled file) and starts it.
     WorldScript* StartScript(const std::string& text)
     {
-        std::vector<uint8_t> bytes(text.begin(), text.end());
-        for (uint8_t& b : bytes)
-            b = static_cast<uint8_t>(~b);
-        testsupport::WriteBytes(dir.File("world.ble"), bytes);
+        parktest::WriteScrambled(dir.File("world.ble"), text);
         WorldScript* script = world->GetScriptManager().LoadWorldScript(dir.File("world.pis").c_str());
         if (script)
             script->Start();
         return script;
     }
-    void Frame(float seconds)
-    {
-        world->AdvanceClock(seconds);
-        messages->Update();
-    }
-    size_t CountReports(const std::string& fragment) const
-    {
-        size_t n = 0;
-        for (const auto& box : reports.boxes)
-            n += box.text.find(fragment) != std::string::npos ? 1 : 0;
-        return n;
-    }
+    size_t CountReports(const std::string& fragment) const { return park.CountReports(fragment); }
     void SetValidBuildings(std::initializer_list<int32_t> types)
     {
         world->m_NumValidBuildings = 0;
@@ -212,12 +162,13 @@ protected:
             world->m_ValidBuildingIDs[world->m_NumValidBuildings++] = type;
     }
 
-    testsupport::RecordingReportSink reports;
+    Park park;
+    ScriptWorld* world = nullptr;
+    testsupport::RecordingReportSink& reports = park.reports;
+    std::unique_ptr<WorldMap>& map = park.map;
+    std::unique_ptr<MessageHandler>& messages = park.messages;
+    std::unique_ptr<ObjectManager>& objects = park.objects;
     testsupport::TempDir dir;
-    std::unique_ptr<ScriptWorld> world;
-    std::unique_ptr<WorldMap> map;
-    std::unique_ptr<MessageHandler> messages;
-    std::unique_ptr<ObjectManager> objects;
 };
 
 // A value as a script reads it: its type and its word (a float's value).
@@ -432,9 +383,9 @@ TEST_F(WorldScripting, StateChangesAndMessagesReachTheScriptThroughTheBus)
                                       " OnExit Set Var4 9 ; End\n"
                                       " Message MT_NEW_DAY OnReceipt Set Var3 7 ; End End End\n");
     ASSERT_NE(script, nullptr);
-    Frame(4.0f);
+    park.Frame(4.0f);
     EXPECT_EQ(std::tuple(script->GetCurrentState(), world->GetScriptVar(1)), std::tuple(0u, 0));
-    Frame(1.5f);
+    park.Frame(1.5f);
     // OnExit ran before OnEntry: the entry list saw Var1 set.
     EXPECT_EQ(std::tuple(script->GetCurrentState(), world->GetScriptVar(1), world->GetScriptVar(2)),
               std::tuple(1u, 1, 2));
@@ -510,8 +461,8 @@ TEST_F(WorldScripting, BuildingFiguresCountTheRightBuildings)
 TEST_F(WorldScripting, AveragesReadByTheScriptAreKept)
 {
     EXPECT_FLOAT_EQ(Read(WV_AverageAnimalHappy).AsFloatBits(), 0.0f);
-    Make<TestAnimal>(OBJECT_ANIMAL, "DOLPHIN")->happiness = 0.5f;
-    Make<TestAnimal>(OBJECT_ANIMAL, "DOLPHIN")->happiness = 1.0f;
+    Make<TestBuilding>(OBJECT_ANIMAL, "DOLPHIN")->happiness = 0.5f;
+    Make<TestBuilding>(OBJECT_ANIMAL, "DOLPHIN")->happiness = 1.0f;
     EXPECT_FLOAT_EQ(Read(WV_AverageAnimalHappy).AsFloatBits(), 0.75f);
     EXPECT_FLOAT_EQ(world->GetAnimalHappyAverage(), 0.75f);
     const float averages[6] = {12.0f, 11.0f, 3.0f, 14.0f, 15.0f, 2.5f};
