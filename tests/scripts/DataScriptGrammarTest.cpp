@@ -36,25 +36,6 @@ TEST_F(Grammar, TextOutsideQuotesChangesNothing)
               std::tuple(0, "KIOSK", 250, "two\nlines"));
 }
 
-TEST_F(Grammar, QuotePassLeavesOnlyTheQuotedTexts)
-{
-    // Each text keeps its opening quote and ends in a NUL where its closing quote stood; every other byte is NUL.
-    // A text left open at the end is no token.
-    std::string text = "ab\"K_1\" 9 \"x\ny\"z\"open";
-    datascript::QuotedText quoted(text.data(), static_cast<uint32_t>(text.size()));
-    EXPECT_FALSE(quoted.Balanced());
-    EXPECT_EQ(text, std::string("\0\0\"K_1\0\0\0\0\"x\ny\0\0\"open", 21));
-    EXPECT_EQ(quoted.End(), 16u);
-    EXPECT_EQ(quoted.NextToken(0), 3u);
-    EXPECT_EQ(quoted.NextToken(3), 11u);
-    EXPECT_EQ(quoted.NextToken(11), datascript::QuotedText::kNone);
-    std::string even = "\"a\"\"b\"";
-    datascript::QuotedText pair(even.data(), static_cast<uint32_t>(even.size()));
-    EXPECT_TRUE(pair.Balanced());
-    EXPECT_EQ(pair.End(), 6u);
-    EXPECT_STREQ(pair.Text(pair.NextToken(2)), "b");
-}
-
 TEST_F(Grammar, PrefixesAndRemaindersMayStandApartAndJettyAndSecurityKeepTheirUnderscore)
 {
     // "KIOSK" "COST2BUILD" "250" sets what "KIOSK_COST2BUILD" "250" sets; "BUILD" "CAFE" declares CAFE and the
@@ -101,28 +82,6 @@ TEST_F(Grammar, PrefixesAndRemaindersMayStandApartAndJettyAndSecurityKeepTheirUn
                                        "WorldParams::Process - unrecognised keyword prefix - 3",
                                        "WorldParams::Process - unrecognised keyword prefix - PIER",
                                        "WorldParams::Process - unrecognised keyword prefix - 5"));
-}
-
-TEST_F(Grammar, PrefixSplitting)
-{
-    const std::pair<const char*, std::pair<size_t, bool>> rows[] = {
-        {"JETTY_SMALL_COST2BUILD", {11, true}},
-        {"MAPKIOSK_WIDTH", {8, true}},
-        {"MALENAME_Anna", {8, true}},
-        {"SECURITY_GATE_X", {13, true}},
-        {"JETTY", {5, false}},
-        {"JETTY_", {6, false}},
-        {"JETTYX_A", {6, true}},
-        {"_LEAD", {0, true}},
-        {"", {0, false}},
-        {"SECURITY_JETTY_X", {14, true}},
-    };
-    for (const auto& [token, expected] : rows)
-    {
-        const datascript::Prefix prefix = datascript::SplitPrefix(token);
-        EXPECT_EQ(prefix.length, expected.first) << token;
-        EXPECT_EQ(prefix.underscore, expected.second) << token;
-    }
 }
 
 TEST_F(Grammar, DuplicatesAndSharedKeywordsGoToTheFirstMatch)

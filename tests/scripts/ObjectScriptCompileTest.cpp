@@ -512,27 +512,6 @@ TEST_F(ObjectScriptCompile, StatesAndBlocksCutOffByTheEndOfTheTextAreDropped)
     EXPECT_NE(again->FindState(STATE_STARTUP), nullptr);
 }
 
-TEST_F(ObjectScriptCompile, ScriptFilesAreReadUnderTheirScrambledNames)
-{
-    testsupport::TempDir dir;
-    testsupport::WriteBytes(dir.File("guest.ble"), Scrambled(InEntry("Function SetVisible ; // seen\n// final")));
-    ObjectScript script;
-    script.Load(dir.File("guest.pis").c_str());
-    ASSERT_EQ(script.GetNumStates(), 1u);
-    EXPECT_EQ(script.GetState(0).onEntry.Size(), 1u);
-    // A file ending in a comment without a line feed.
-    testsupport::WriteBytes(dir.File("tail.ble"), Scrambled("State STATE_DEAD End // no line end"));
-    script.Load(dir.File("tail.pis").c_str());
-    EXPECT_EQ(script.GetNumStates(), 1u);
-    // Missing and empty files leave the script empty, without a report.
-    script.Load(dir.File("missing.pis").c_str());
-    EXPECT_EQ(script.GetNumStates(), 0u);
-    testsupport::WriteBytes(dir.File("empty.ble"), {});
-    script.Load(dir.File("empty.pis").c_str());
-    EXPECT_EQ(script.GetNumStates(), 0u);
-    EXPECT_TRUE(TakeReports().empty());
-}
-
 TEST_F(ObjectScriptCompile, AScriptCutAtEveryByteCompilesSafely)
 {
     const std::string text = "// every command\n"

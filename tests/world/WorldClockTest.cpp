@@ -108,14 +108,9 @@ TEST(WorldClock, LateInALongGameTheClockNeitherDriftsNorStopsAtAnyFrameRate)
     }
 }
 
-TEST(WorldClock, TheWorldTakesKillMessagesAndEachSingletonLetsGoOfItsPointer)
+TEST(WorldClock, EachSingletonLetsGoOfItsPointer)
 {
     worldtest::Park park;
-    worldtest::Probe* p = park.Make(OBJECT_GUEST);
-    EXPECT_TRUE(park.world->HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_KILLOBJECT, p->GetID()), nullptr));
-    EXPECT_TRUE(p->IsWaitingForDeath());
-    // An id that names no object is ignored.
-    EXPECT_TRUE(park.world->HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_KILLOBJECT, 999), nullptr));
     park.world.reset();
     park.messages.reset();
     park.objects.reset();

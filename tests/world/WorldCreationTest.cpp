@@ -278,7 +278,9 @@ TEST(WorldCreation, ControlMessagesRemoveObjectsAndEverythingElseIsTaken)
     for (uint32_t type : {uint32_t{MT_OBJECTCREATED}, uint32_t{MT_STATECHANGE}, uint32_t{MT_UNLOCK_SCENARIO}, 33u})
         EXPECT_TRUE(p.world.HandleMessage(worldtest::Record(id, kWorldID, type, 1), nullptr));
     EXPECT_NE(g_pObjectManager->GetObject(id), nullptr);
-    EXPECT_TRUE(p.world.HandleMessage(worldtest::Record(id, kWorldID, MT_KILLOBJECT, id), nullptr));
+    // A kill naming no object is taken and ignored.
+    for (uint32_t victim : {id + 100, id})
+        EXPECT_TRUE(p.world.HandleMessage(worldtest::Record(id, kWorldID, MT_KILLOBJECT, victim), nullptr));
     EXPECT_EQ(p.world.m_NumGuests, 1);
     p.world.Update(0.1f);
     EXPECT_EQ(g_pObjectManager->GetObject(id), nullptr);
