@@ -73,8 +73,8 @@ TEST_F(WorldScriptRun, BadStateIndexesAreIgnoredWithAReport)
 
 TEST_F(WorldScriptRun, ChangeStatePostsTheIndexAtOnceOrLaterAndAStateNotDeclaredIsNotPosted)
 {
-    Compile("State STATE_WORLD_STARTUP OnEntry ChangeState B Time 5 ; EmitTicker AFTER ; ChangeState Nowhere ; End "
-            "End\nState A End State B End\n");
+    Compile("State STATE_WORLD_STARTUP OnEntry ChangeState B Time 5 ; EmitTicker AFTER ; ChangeState Nowhere Soon ; "
+            "End End\nState A End State B End\n");
     script.Start();
     ASSERT_EQ(world.posts.size(), 1u);
     const MessageRecord& r = world.posts[0].record;
@@ -83,6 +83,7 @@ TEST_F(WorldScriptRun, ChangeStatePostsTheIndexAtOnceOrLaterAndAStateNotDeclared
     EXPECT_EQ(script.GetCurrentState(), 0u);
     EXPECT_EQ(Journal(), (Lines{"delayed 5 2", "ticker AFTER"}));
     EXPECT_EQ(CountReports("Invalid State in WorldScript"), 1u);
+    EXPECT_EQ(CountReports("WorldScript::ChangeStateCommand - Invalid command"), 1u);
 
     // Delivered at once, the change runs OnExit and OnEntry inside the command, and the list goes on.
     world.deliver = true;
@@ -179,10 +180,14 @@ TEST_F(WorldScriptRun, MessagesGoStraightToTheBusWithTheirOperandsConverted)
 {
     world.vars[{WV_Var, 1}] = ScriptValue::Float(41.9f);
     world.vars[{WV_Flag, 2}] = ScriptValue::Bool(true);
+    // An unknown message type is 0, silently, as are the object-only options (FloatData and its word).
     RunEntry("Message MT_NEW_DAY 12 Var1 Flag2 ;\n"
              "Message MT_NEW_HOUR Me 0 0 Time 3 ;\n"
-             "Message MT_NEW_HOUR Me 0 0 Time 2 MaxTime 4 ;");
-    ASSERT_EQ(world.posts.size(), 3u);
+             "Message MT_NEW_HOUR Me 0 0 Time 2 MaxTime 4 ;\n"
+             "Message MT_NOT_A_MESSAGE 1 2 3 FloatData 1 ;");
+    ASSERT_EQ(world.posts.size(), 4u);
+    EXPECT_EQ(std::tuple(world.posts[3].record.dwType, world.posts[3].record.dwFlags, ReportCount()),
+              std::tuple(0u, 3u, size_t{0}));
     const MessageRecord& first = world.posts[0].record;
     EXPECT_EQ(std::tuple(first.dwType, first.dwSender, first.dwReciever, first.dwData, first.dwFlags,
                          world.posts[0].delay, world.posts[1].record.dwReciever, world.posts[1].delay),
@@ -194,7 +199,8 @@ TEST_F(WorldScriptRun, FunctionsAndCreationRequestsReachThePark)
 {
     RunEntry("Function PauseGame ; Function Debug ; Function ResumeGame ; Function NoBreakDowns ;\n"
              "Function AllowBreakDowns ; Function NoLitter ; Function Nonsense ;\n"
-             "Create Building CAFE 10 12 3 Prices 1 2.5 ; Age 4 Broken ;\n"
+             "Create Building CAFE 10 12 3 Prices 1 2.5 ; Age 4 Broken ; Create Building SHOP 1 2 0 ;\n"
+             "Create Guest Tourist 100 200 Bogus ;\n"
              "Create Scenery PALM 4 5 2 Number 2 ;\n"
              "Create Litter CAN 6 7 1 ;\n"
              "Create Guest Tourist 100 300 ;\n"
@@ -202,14 +208,16 @@ TEST_F(WorldScriptRun, FunctionsAndCreationRequestsReachThePark)
              "Create Staff JUGGLER Random ;\n"
              "Create Animal DOLPHIN 1 1 3 ;\n"
              "Create Dragon FIRE 1 1 ;");
-    EXPECT_EQ(Journal(),
-              (Lines{"function 0", "function 1", "function 2", "function 3", "function 5", "function 6",
-                     "building CAFE 10 12 3 2.50 4 1", "scenery PALM 4 5 2", "scenery PALM 4 5 2", "litter CAN 6 7 1",
-                     "guest Tourist", "staff 7 CLEANER", "staff 6 MECHANIC", "staff 8 ZOOKEEPER", "adopt 3"}));
-    ASSERT_EQ(world.guests.size(), 1u);
-    EXPECT_EQ(std::tuple(world.guests[0].x, world.guests[0].y), std::tuple(100.0f, 300.0f));
-    EXPECT_LT(world.guests[0].hours, 24u);
+    EXPECT_EQ(Journal(), (Lines{"function 0", "function 1", "function 2", "function 3", "function 5", "function 6",
+                                "building CAFE 10 12 3 2.50 4 1", "building SHOP 1 2 0 -1.00 0 0", "guest Tourist",
+                                "scenery PALM 4 5 2", "scenery PALM 4 5 2", "litter CAN 6 7 1", "guest Tourist",
+                                "staff 7 CLEANER", "staff 6 MECHANIC", "staff 8 ZOOKEEPER", "adopt 3"}));
+    ASSERT_EQ(world.guests.size(), 2u);
+    EXPECT_EQ(std::tuple(world.guests[1].x, world.guests[1].y), std::tuple(100.0f, 300.0f));
+    EXPECT_LT(world.guests[1].hours, 24u);
     EXPECT_EQ(CountReports("WorldCommand::PerformCommand - Invalid Creation Message"), 2u);
+    EXPECT_EQ(CountReports("WorldScript::CreateCommand - Unhandled creation message"), 1u);
+    EXPECT_EQ(CountReports("Invalid Extra command in worldscript create guest command Bogus"), 1u);
 }
 
 TEST_F(WorldScriptRun, RandomPositionsFallOnlyOnFootpathWithoutBuildingsAndBuildingsNever)
@@ -264,11 +272,16 @@ TEST_F(WorldScriptRun, TheParkCommandsReachTheHost)
     testsupport::TempDir dir;
     testsupport::WriteBytes(dir.File("guest.ble"), Scrambled("State STATE_STARTUP End\n"));
     testsupport::ScopedCurrentDir inside(dir.Path());
-    RunEntry("Path 10 10 5 E ; Queue 4 5 9 ; MoveCamera 100 200 7 ; ShowMenu Objectives ;\n"
-             "ShowMenu Message Welcome ; EmitTicker HELLO ; PlaySound Fanfare ; LoadScript GuestLogic guest.pis ;");
-    EXPECT_EQ(Journal(), (Lines{"path 10 10 2 5", "queue 4 5 9", "camera 100.0 200.0", "menu Objectives (none)",
-                                "menu Message Welcome", "ticker HELLO"}));
-    EXPECT_EQ(ReportCount(), 0u);
+    // Directions by their compass names in any case; a path without one is dropped with its report.
+    RunEntry("Path 10 10 5 E ; Path 1 2 3 n ; Path 1 2 3 Ne ; Path 1 2 3 se ; Path 1 2 3 S ; Path 1 2 3 SW ;\n"
+             "Path 1 2 3 w ; Path 1 2 3 NW ; Path 1 2 3 Up ; Queue 4 5 9 ; MoveCamera 100 200 7 ;\n"
+             "ShowMenu Objectives ; ShowMenu Message Welcome ; EmitTicker HELLO ; PlaySound Fanfare ;\n"
+             "LoadScript GuestLogic guest.pis ;");
+    EXPECT_EQ(Journal(), (Lines{"path 10 10 2 5", "path 1 2 0 3", "path 1 2 1 3", "path 1 2 3 3", "path 1 2 4 3",
+                                "path 1 2 5 3", "path 1 2 6 3", "path 1 2 7 3", "queue 4 5 9", "camera 100.0 200.0",
+                                "menu Objectives (none)", "menu Message Welcome", "ticker HELLO"}));
+    EXPECT_EQ(CountReports("Invalid Direction Specified Up"), 1u);
+    EXPECT_EQ(ReportCount(), 1u);
     ASSERT_EQ(manager.GetNumScripts(), 1u);
     ASSERT_NE(manager.GetScript("GuestLogic"), nullptr);
     EXPECT_EQ(manager.GetScript("GuestLogic")->GetNumStates(), 1u);

@@ -136,32 +136,25 @@ TEST(MessageDelivery, ThePauseHoldsEverySendButThePlayersDemolitionEarlyAndLateI
 TEST(MessageDelivery, SendToWorldReachesOnlyTheWorldWithItsPayload)
 {
     Park park;
-    park.world.reset();
     auto* world = new RecordingWorld;
     park.world.reset(world);
     Probe* p = park.Make(OBJECT_SCENERY);
     world->AdvanceClock(3.0f);
     const ServerCreationRequest payload{};
-    // To an object id: nothing is delivered anywhere.
+    // To an object id: nothing is delivered anywhere. To the World: at once, stamped, with the payload, even while
+    // paused; an ordinary Send to the World goes to the same entry without a payload once play resumes.
     EXPECT_FALSE(park.messages->SendToWorld(Record(kNoObjectID, p->GetID(), 60), &payload));
-    EXPECT_TRUE(Probe::Delivered().empty());
-    ASSERT_TRUE(world->received.empty());
-    // To the World: at once, stamped, with the payload, even while paused.
     world->SetPaused(true);
     park.messages->SendToWorld(Record(p->GetID(), kWorldID, 33, 5), &payload);
-    ASSERT_EQ(world->received.size(), 1u);
-    EXPECT_EQ(world->payloads[0], &payload);
-    EXPECT_EQ(world->received[0].dwData, 5u);
-    EXPECT_FLOAT_EQ(world->received[0].fTime, 3.0f);
-    // An ordinary Send to the World goes to the same entry without a payload once play resumes.
     park.messages->Send(Record(p->GetID(), kWorldID, 34));
-    EXPECT_EQ(world->received.size(), 1u);
+    EXPECT_TRUE(Probe::Delivered().empty());
+    ASSERT_EQ(world->received.size(), 1u);
+    EXPECT_EQ(std::tuple(world->payloads[0], world->received[0].dwData, world->received[0].fTime),
+              std::tuple(static_cast<const void*>(&payload), 5u, 3.0f));
     world->SetPaused(false);
-    world->AdvanceClock(1.0f);
-    park.messages->Update();
+    park.Frame(1.0f);
     ASSERT_EQ(world->received.size(), 2u);
-    EXPECT_EQ(world->payloads[1], nullptr);
-    EXPECT_EQ(world->received[1].dwType, 34u);
+    EXPECT_EQ(std::tuple(world->payloads[1], world->received[1].dwType), std::tuple(nullptr, 34u));
 }
 
 TEST(MessageDelivery, MessagesForRemovedObjectsAreDroppedQuietlyAndRemoveMessagesForSparesTwoTypes)
