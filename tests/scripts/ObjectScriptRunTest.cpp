@@ -323,9 +323,11 @@ TEST_F(ObjectScriptRun, AMessageWithMaxTimeIsDelayedAtRandomWithinItsRangeAndCha
     object.id = 12;
     object.posts.clear();
     object.journal.clear();
-    Run("ChangeState STATE_GUEST_EATING ; Function KillMe ; ChangeState STATE_DEAD Time 1.5 ;");
-    EXPECT_EQ(object.journal, (std::vector<std::string>{"post 5", "function 82", "post 5"}));
-    ASSERT_EQ(object.posts.size(), 2u);
+    // A name that is not a state is state 0 (STATE_NULL), without a report.
+    Run("ChangeState STATE_GUEST_EATING ; Function KillMe ; ChangeState STATE_DEAD Time 1.5 ; ChangeState Nowhere ;");
+    EXPECT_EQ(object.journal, (std::vector<std::string>{"post 5", "function 82", "post 5", "post 5"}));
+    ASSERT_EQ(object.posts.size(), 3u);
+    EXPECT_EQ(std::tuple(object.posts[2].record.dwData, TakeReports().size()), std::tuple(0u, size_t{0}));
     auto post = [&](size_t i)
     {
         const MessageRecord& r = object.posts[i].record;
@@ -341,20 +343,23 @@ TEST_F(ObjectScriptRun, AnimationsPlayByTheirOptions)
         "PlayAnimation Wave NotLooped Reverse EndMessage MT_FINISH_ACTION ;\n"
         "PlayAnimation Sit ExitState STATE_GUEST_ON_BENCH ;\n"
         "PlayAnimation Eat Finish EatEnd ExitState STATE_DEAD ;\n"
-        "PlayAnimation Drink Finish DrinkEnd ;");
+        "PlayAnimation Drink Finish DrinkEnd MaxTime 3 ;\n"
+        "PlayAnimation Nap ExitState STATE_NOWHERE EndMessage MT_NOWHERE ;"); // names not found change nothing
     using Played = std::tuple<std::string, bool, uint32_t, bool, std::string>;
     const Played expected[] = {{"Walk", false, 0xFFFFFFFF, true, "(none)"},
                                {"Wave", true, 0xFFFFFFFF, false, "(none)"},
                                {"Sit", false, STATE_GUEST_ON_BENCH, false, "(none)"},
                                {"Eat", false, STATE_DEAD, false, "EatEnd"},
-                               {"Drink", false, 0, false, "DrinkEnd"}};
+                               {"Drink", false, 0, false, "DrinkEnd"},
+                               {"Nap", false, 0xFFFFFFFF, true, "(none)"}};
     ASSERT_EQ(object.animations.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i)
     {
         const auto& a = object.animations[i];
         EXPECT_EQ(Played(a.name, a.reverse, a.exitState, a.looped, a.finish), expected[i]) << i;
     }
-    EXPECT_EQ(object.endMessages, (std::vector<uint32_t>{103, 51, 103, 103, 103}));
+    EXPECT_EQ(object.endMessages, (std::vector<uint32_t>{103, 51, 103, 103, 103, 103}));
+    EXPECT_TRUE(TakeReports().empty());
 }
 
 TEST_F(ObjectScriptRun, SoundsPlayAtTheObjectsScenePositionWhenThereIsSound)
