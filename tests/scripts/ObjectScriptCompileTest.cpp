@@ -247,36 +247,6 @@ TEST_F(ObjectScriptCompile, TheTokenWhereTheClosingSemicolonStandsIsReadAndIgnor
                                                        "ObjectScript::ProcessCommand Invalid Command : ;"}));
 }
 
-TEST_F(ObjectScriptCompile, IfConditionsTakeTheirOperatorsAndOperands)
-{
-    const CommandList& list = Entry("If (Moving) End\n"
-                                    "If ( Cash   >= 2.5 ) End\n"
-                                    "If (Cash && true) Else End\n"
-                                    "If (Cash || true) End If (Cash > 1) End If (Cash < 1) End If (Cash == 1) End\n"
-                                    "If (Cash <= 1) End If (Cash =< 1) End If (Cash => 1) End If (Cash != 1) End\n"
-                                    "If (DesiredCommodText == \"Chips\") End\n"
-                                    "If (Cash <> 1) End\n"
-                                    "If (Cash == \") End");
-    ASSERT_EQ(list.Size(), 14u);
-    const uint32_t ops[] = {OP_INVALID,   OP_GREATER_EQUAL, OP_AND,        OP_OR,         OP_GREATER,
-                            OP_LESS,      OP_EQUAL,         OP_LESS_EQUAL, OP_LESS_EQUAL, OP_GREATER_EQUAL,
-                            OP_NOT_EQUAL, OP_EQUAL,         OP_INVALID,    OP_EQUAL};
-    for (size_t i = 0; i < list.Size(); ++i)
-    {
-        ASSERT_EQ(list[i].type, uint32_t{CMD_IF});
-        EXPECT_EQ(DataOf<IfData>(list[i])->op, ops[i]) << i;
-    }
-    const auto* single = DataOf<IfData>(list[0]);
-    const auto* spaced = DataOf<IfData>(list[1]);
-    const auto* text = DataOf<IfData>(list[11]);
-    EXPECT_EQ(std::tuple(single->left.id, single->right.id, spaced->left.id, spaced->right.real, spaced->inElse,
-                         DataOf<IfData>(list[2])->inElse, text->right.id, std::string(text->right.text),
-                         std::string(DataOf<IfData>(list[13])->right.text)),
-              std::tuple(120u, uint32_t{SCRIPT_OPERAND_NONE}, 4u, 2.5f, false, true, uint32_t{SCRIPT_OPERAND_TEXT},
-                         "Chips", ""));
-    EXPECT_EQ(TakeReports(), std::vector<std::string>{"ObjectScript::IfCommand - Invalid Operator in if statement <>"});
-}
-
 TEST_F(ObjectScriptCompile, IfBodiesNestAndElseSwitchesToTheElseListAndOnlyIfsCountTowardsTheDepth)
 {
     const CommandList& list =

@@ -172,6 +172,7 @@ TEST_F(ObjectScriptRun, ConditionsCompareByTheTypeOfTheirLeftValue)
         {"(WalkSpeed < 3)", false},
         {"(WalkSpeed < 3.5)", true},
         {"(WalkSpeed > -1)", true},
+        {"( WalkSpeed   >= 3 )", true},
         {"(true == 1)", true},
         {"(false < 0.5)", true},
         // Integers: ==, !=, <= and >= on the unsigned integers (two that are one float apart are not equal); >
@@ -212,6 +213,7 @@ TEST_F(ObjectScriptRun, ConditionsCompareByTheTypeOfTheirLeftValue)
         {"(DesiredCommodText == MsgChar)", false},
         {"(DesiredCommodText == DesiredCommodText)", true},
         {"(DesiredCommodText == MessData)", false},
+        {"(DesiredCommodText != \")", true},
         // Default matches anything; an operator that is none never holds.
         {"(Default == false)", true},
         {"(false != Default)", true},
@@ -220,6 +222,7 @@ TEST_F(ObjectScriptRun, ConditionsCompareByTheTypeOfTheirLeftValue)
     };
     for (const auto& [condition, expected] : rows)
         EXPECT_EQ(Holds(condition), expected) << condition;
+    EXPECT_EQ(CountReports("Invalid Operator in if statement <>"), 2u);
     // Both sides are read for && and || whatever the left one is; Default decides without reading.
     for (const char* condition : {"(false && Cash)", "(true || Cash)", "(Default == Cash)"})
     {

@@ -81,18 +81,6 @@ TEST_F(WorldScriptCompile, KeywordsAreCaseSensitiveWhileVariablesAndFunctionsAre
     EXPECT_EQ(ReportCount(), 0u);
 }
 
-TEST_F(WorldScriptCompile, FunctionNamesGiveTheirIndexesAndAnUnknownOneSix)
-{
-    std::string commands;
-    for (const char* name : {"PauseGame", "ResumeGame", "NoBreakDowns", "AllowBreakDowns", "Debug", "NoLitter"})
-        commands += std::string("Function ") + name + " ;\n";
-    const CommandList& list = Entry(commands + "Function Explode ;\n");
-    ASSERT_EQ(list.Size(), 7u);
-    for (uint32_t i = 0; i < 7; ++i)
-        EXPECT_EQ(DataOf<FunctionData>(list[i]).function, i) << i;
-    EXPECT_EQ(CountReports("WorldScript::FunctionCommand - Invalid Function Explode"), 1u);
-}
-
 TEST_F(WorldScriptCompile, OperandsOfEveryKind)
 {
     // The named variables, with their ids, then the prefixed and constant operand words.

@@ -217,6 +217,7 @@ TEST_F(WorldScriptRun, FunctionsAndCreationRequestsReachThePark)
     EXPECT_LT(world.guests[1].hours, 24u);
     EXPECT_EQ(CountReports("WorldCommand::PerformCommand - Invalid Creation Message"), 2u);
     EXPECT_EQ(CountReports("WorldScript::CreateCommand - Unhandled creation message"), 1u);
+    EXPECT_EQ(CountReports("WorldScript::FunctionCommand - Invalid Function Nonsense"), 1u);
     EXPECT_EQ(CountReports("Invalid Extra command in worldscript create guest command Bogus"), 1u);
 }
 
