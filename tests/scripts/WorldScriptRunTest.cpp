@@ -60,10 +60,9 @@ TEST_F(WorldScriptRun, BadStateIndexesAreIgnoredWithAReport)
 {
     Compile("State STATE_WORLD_STARTUP OnExit EmitTicker BYE ; End End State B OnEntry EmitTicker B ; End End\n");
     script.Start();
-    EXPECT_FALSE(script.ChangeStateTo(2));
-    EXPECT_FALSE(script.ChangeStateTo(0xFFFFFFFF));
     script.SetCurrentState(7);
-    EXPECT_EQ(script.GetCurrentState(), 0u);
+    EXPECT_EQ(std::tuple(script.ChangeStateTo(2), script.ChangeStateTo(0xFFFFFFFF), script.GetCurrentState()),
+              std::tuple(false, false, 0u));
     for (const char* report :
          {"ChangeStateTo - no State 2", "ChangeStateTo - no State -1", "SetCurrentState - no State 7"})
         EXPECT_EQ(CountReports(report), 1u) << report;

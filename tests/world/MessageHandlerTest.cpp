@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace worldtest;
 
@@ -243,30 +244,26 @@ TEST(MessageDelivery, EachSenderHasAShareOfPostsPerFrameAndThePendingListABound)
 TEST(MessageBroadcast, EveryObjectOfTheSetGetsItsOwnCopy)
 {
     Park park;
-    Probe* building1 = park.Make(OBJECT_BUILDING);
-    Probe* mechanic = park.Make(OBJECT_MECHANIC);
-    Probe* server = park.Make(OBJECT_SERVER);
-    Probe* building2 = park.Make(OBJECT_BUILDING);
-    Probe* cleaner = park.Make(OBJECT_CLEANER);
-    Probe* keeper = park.Make(OBJECT_ZOOKEEPER);
-    Probe* guest = park.Make(OBJECT_GUEST);
-
-    auto receivers = []
-    {
-        std::vector<uint32_t> ids;
-        for (const Seen& s : Probe::Delivered())
-            ids.push_back(s.receiver);
-        Probe::Delivered().clear();
-        return ids;
+    std::vector<uint32_t> ids;
+    for (uint8_t kind : {OBJECT_BUILDING, OBJECT_MECHANIC, OBJECT_SERVER, OBJECT_BUILDING, OBJECT_CLEANER,
+                         OBJECT_ZOOKEEPER, OBJECT_GUEST})
+        ids.push_back(park.Make(kind)->GetID());
+    const std::pair<std::function<void()>, std::vector<uint32_t>> sets[] = {
+        {[&] { SendToAllBuildings(*park.messages, Record(kWorldID, kNoObjectID, MT_NEW_DAY, 3)); }, {ids[0], ids[3]}},
+        {[&] { SendToHourlyObjects(*park.messages, Record(kWorldID, kNoObjectID, MT_NEW_HOUR)); },
+         {ids[1], ids[4], ids[5]}},
+        {[&] { SendToAllOfKind(*park.messages, OBJECT_SERVER, Record(kWorldID, kNoObjectID, 20)); }, {ids[2]}},
+        {[&] { SendToAllOfKind(*park.messages, OBJECT_GUEST, Record(kWorldID, kNoObjectID, 20)); }, {ids[6]}},
     };
-    SendToAllBuildings(*park.messages, Record(kWorldID, kNoObjectID, MT_NEW_DAY, 3));
-    EXPECT_EQ(receivers(), (std::vector<uint32_t>{building1->GetID(), building2->GetID()}));
-    SendToHourlyObjects(*park.messages, Record(kWorldID, kNoObjectID, MT_NEW_HOUR));
-    EXPECT_EQ(receivers(), (std::vector<uint32_t>{mechanic->GetID(), cleaner->GetID(), keeper->GetID()}));
-    SendToAllOfKind(*park.messages, OBJECT_SERVER, Record(kWorldID, kNoObjectID, 20));
-    EXPECT_EQ(receivers(), (std::vector<uint32_t>{server->GetID()}));
-    SendToAllOfKind(*park.messages, OBJECT_GUEST, Record(kWorldID, kNoObjectID, 20));
-    EXPECT_EQ(receivers(), (std::vector<uint32_t>{guest->GetID()}));
+    for (const auto& [send, expected] : sets)
+    {
+        Probe::Delivered().clear();
+        send();
+        std::vector<uint32_t> receivers;
+        for (const Seen& s : Probe::Delivered())
+            receivers.push_back(s.receiver);
+        EXPECT_EQ(receivers, expected);
+    }
 }
 
 TEST(MessageBroadcast, HandlersThatQueryCreateAndRemoveDoNotDisturbTheRecipients)

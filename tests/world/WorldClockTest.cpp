@@ -13,22 +13,17 @@ using worldtest::DayLength;
 TEST(WorldClock, AFrameAddsItsTimeUpToFourGameSecondsAndNothingWhilePaused)
 {
     World world;
-    EXPECT_EQ(g_pWorld, &world);
     EXPECT_FALSE(world.IsStartingUp());
-    world.AdvanceClock(0.25f);
-    EXPECT_FLOAT_EQ(world.GetGameDeltaTime(), 0.25f);
-    world.AdvanceClock(10.0f);
-    EXPECT_FLOAT_EQ(world.GetGameDeltaTime(), 4.0f);
-    world.AdvanceClock(4.0f);
-    EXPECT_FLOAT_EQ(world.GetGameTime(), 8.25f);
-    world.SetPaused(true);
-    world.AdvanceClock(1.0f);
-    EXPECT_EQ(world.GetGameDeltaTime(), 0.0f);
-    EXPECT_FLOAT_EQ(world.GetGameTime(), 8.25f);
-    world.SetPaused(false);
-    // A broken frame time moves nothing.
-    world.AdvanceClock(-3.0f);
-    world.AdvanceClock(std::nanf(""));
+    // frame time, paused | the frame's step (a broken frame time moves nothing)
+    const std::tuple<float, bool, float> frames[] = {{0.25f, false, 0.25f}, {10.0f, false, 4.0f},
+                                                     {4.0f, false, 4.0f},   {1.0f, true, 0.0f},
+                                                     {-3.0f, false, 0.0f},  {std::nanf(""), false, 0.0f}};
+    for (const auto& [frame, paused, step] : frames)
+    {
+        world.SetPaused(paused);
+        world.AdvanceClock(frame);
+        EXPECT_EQ(world.GetGameDeltaTime(), step) << frame;
+    }
     EXPECT_FLOAT_EQ(world.GetGameTime(), 8.25f);
 }
 

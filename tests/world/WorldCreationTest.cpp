@@ -130,38 +130,29 @@ TEST(WorldCreation, EveryKindOfRequestMakesItsObjectStartsItAndAnswersTheRequest
 TEST(WorldCreation, ABuildingTakesItsFootprintTurnedByItsRotationAndBecomesTheLastBuilding)
 {
     BuiltPark p;
-    auto kiosk = Named<BuildingCreationRequest>("KIOSK");
-    kiosk.iGridX = 10;
-    kiosk.iGridY = 20;
-    kiosk.iRotation = 1;
-    auto* turned = dynamic_cast<StaticObject*>(p.Ask(OBJECT_BUILDING, kiosk));
-    ASSERT_NE(turned, nullptr);
-    EXPECT_EQ(std::tuple(turned->GetGridW(), turned->GetGridH(), turned->GetDirection()), std::tuple(3, 2, 1));
-    EXPECT_EQ(std::tuple(turned->GetWorldPosition().x, turned->GetWorldPosition().y), std::tuple(320.0f, 1280.0f));
-    EXPECT_EQ(p.world.GetLastCreatedBuilding(), turned);
-    kiosk.iRotation = 2;
-    auto* straight = dynamic_cast<StaticObject*>(p.Ask(OBJECT_BUILDING, kiosk));
-    ASSERT_NE(straight, nullptr);
-    EXPECT_EQ(std::tuple(straight->GetGridW(), straight->GetGridH()), std::tuple(2, 3));
-    EXPECT_EQ(p.world.GetLastCreatedBuilding(), straight);
-    EXPECT_EQ(p.world.m_NumBuildings, 2);
-    // The footprint must fit: 2 wide at x 126 ends on the last column, at 127 it would not.
-    kiosk.iRotation = 0;
-    kiosk.iGridX = 126;
-    kiosk.iGridY = 125;
-    EXPECT_NE(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
-    kiosk.iGridX = 127;
-    EXPECT_EQ(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
-    kiosk.iGridX = 126;
-    kiosk.iGridY = 126;
-    EXPECT_EQ(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
-    // Turned, the same spot fits: 3 wide from 125, 2 long from 126.
-    kiosk.iGridX = 125;
-    kiosk.iRotation = 3;
-    EXPECT_NE(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
-    kiosk.iGridX = 0x7FFFFFFF;
-    EXPECT_EQ(p.Ask(OBJECT_BUILDING, kiosk), nullptr);
-    EXPECT_EQ(p.world.m_NumBuildings, 4);
+    // The 2 x 3 kiosk at a corner cell, turned: odd turns swap its width and height, and the footprint must fit
+    // the 128 x 128 map (2 wide at x 126 ends on the last column, at 127 it would not).
+    const std::tuple<int32_t, int32_t, int32_t, bool, int, int> rows[] = {
+        {10, 20, 1, true, 3, 2},           {10, 20, 2, true, 2, 3},    {126, 125, 0, true, 2, 3},
+        {127, 125, 0, false, 0, 0},        {126, 126, 0, false, 0, 0}, {125, 126, 3, true, 3, 2},
+        {0x7FFFFFFF, 126, 3, false, 0, 0},
+    };
+    int built = 0;
+    for (const auto& [x, y, rotation, fits, w, h] : rows)
+    {
+        auto kiosk = Named<BuildingCreationRequest>("KIOSK");
+        kiosk.iGridX = x;
+        kiosk.iGridY = y;
+        kiosk.iRotation = rotation;
+        auto* made = dynamic_cast<StaticObject*>(p.Ask(OBJECT_BUILDING, kiosk));
+        ASSERT_EQ(made != nullptr, fits) << x << " " << y << " " << rotation;
+        if (!made)
+            continue;
+        ++built;
+        EXPECT_EQ(std::tuple(made->GetGridW(), made->GetGridH(), made->GetDirection(), made->GetWorldPosition().x,
+                             made->GetWorldPosition().y, p.world.GetLastCreatedBuilding(), p.world.m_NumBuildings),
+                  std::tuple(w, h, rotation, 32.0f * x, 64.0f * y, made, built));
+    }
 }
 
 TEST(WorldCreation, BadRequestsAreRefusedWithAReportAndLeaveNothingBehind)

@@ -332,37 +332,32 @@ TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTen
 TEST(WorldFrame, TheGuestAveragesAreMeansAndWelfareCountsOnlyAnimalVisitors)
 {
     BuiltPark p;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
-    for (int i = 0; i < World::AV_COUNT; ++i)
-        EXPECT_EQ(p.world.GetGuestAverage(i), 0.0f) << i;
-    Probe* a = p.Make(OBJECT_GUEST);
-    Probe* b = p.Make(OBJECT_GUEST);
-    GuestFigures fa;
-    fa.price = 0.2f;
-    fa.queue = 0.4f;
-    fa.beauty = 1.0f;
-    fa.cleanliness = 0.6f;
-    fa.variety = 0.1f;
-    fa.welfare = 0.9f;
-    GuestFigures fb = fa;
-    fb.price = 0.6f;
-    fb.queue = 0.0f;
-    fb.welfare = 0.1f;
-    p.park.guests[a->GetID()] = fa;
-    p.park.guests[b->GetID()] = fb;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_PRICE), 0.4f);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_QUEUE), 0.2f);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_BEAUTY), 1.0f);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_CLEAN), 0.6f);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_VARIETY), 0.1f);
-    EXPECT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.5f);
-    p.park.guests[b->GetID()].visitedAnimals = true;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.1f);
-    p.park.guests[a->GetID()].visitedAnimals = true;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.5f);
+    auto averages = [&]
+    {
+        p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
+        std::vector<float> values;
+        for (int i = 0; i < World::AV_COUNT; ++i)
+            values.push_back(p.world.GetGuestAverage(i));
+        return values;
+    };
+    // No guests: all 0. Price, queue, beauty, cleanliness and variety are means over the guests; welfare is the
+    // mean of the guests who visited animals, 0.5 when none did.
+    EXPECT_EQ(averages(), std::vector<float>(World::AV_COUNT, 0.0f));
+    const std::tuple<float, float, float, float> guests[] = {{0.25f, 0.5f, 0.75f, 1.0f}, {0.75f, 0.0f, 0.25f, 0.0f}};
+    for (const auto& [price, queue, variety, welfare] : guests)
+    {
+        GuestFigures& f = p.park.guests[p.Make(OBJECT_GUEST)->GetID()];
+        std::tie(f.price, f.queue, f.variety, f.welfare) = std::tuple(price, queue, variety, welfare);
+        f.beauty = 1.0f;
+        f.cleanliness = 0.5f;
+    }
+    EXPECT_EQ(averages(), (std::vector<float>{0.5f, 0.25f, 1.0f, 0.5f, 0.5f, 0.5f}));
+    for (bool both : {false, true})
+    {
+        for (auto& [id, figures] : p.park.guests)
+            figures.visitedAnimals = both || id == p.park.guests.rbegin()->first;
+        EXPECT_EQ(averages()[World::AV_WELFARE], both ? 0.5f : 0.0f) << both;
+    }
 }
 
 TEST(WorldFrame, TheFrozenClockRunsOnUnscaledTimeEvenWhilePausedUnlessHeld)
@@ -402,37 +397,27 @@ TEST(WorldFrame, ThePauseKeyTogglesUnlessTheScriptPausedAndTheSpeedKeysStepWithi
     testsupport::RecordingReportSink reports;
     Cursor cursor;
     DrivenWorld world(&cursor, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
-    world.OnKeyPressed(platform::kKeyP);
-    EXPECT_TRUE(world.IsPaused());
-    world.OnKeyPressed(platform::kKeyP);
-    EXPECT_FALSE(world.IsPaused());
-    world.m_bForcedPaused = true;
-    world.OnKeyPressed(platform::kKeyP);
-    EXPECT_FALSE(world.IsPaused());
-    world.SetPaused(true);
-    world.OnKeyPressed(platform::kKeyP);
-    EXPECT_TRUE(world.IsPaused());
-    world.OnKeyPressed(platform::kKeyA);
-    EXPECT_TRUE(world.IsPaused());
-
-    std::vector<float> speeds;
-    for (int key : {platform::kKeyEquals, platform::kKeyEquals, platform::kKeyEquals, platform::kKeyMinus,
-                    platform::kKeyMinus, platform::kKeyMinus})
+    // The pause key toggles, but not while the script's pause holds; other keys leave it; the speed keys step
+    // through the table's three speeds.
+    const std::tuple<int, bool, bool, float> keys[] = {
+        {platform::kKeyP, false, true, 1.0f},       {platform::kKeyP, false, false, 1.0f},
+        {platform::kKeyP, true, false, 1.0f},       {platform::kKeyA, false, false, 1.0f},
+        {platform::kKeyEquals, false, false, 2.0f}, {platform::kKeyEquals, false, false, 4.0f},
+        {platform::kKeyEquals, false, false, 4.0f}, {platform::kKeyMinus, false, false, 2.0f},
+        {platform::kKeyMinus, false, false, 1.0f},  {platform::kKeyMinus, false, false, 1.0f},
+    };
+    for (const auto& [key, forced, paused, speed] : keys)
     {
+        world.m_bForcedPaused = forced;
         world.OnKeyPressed(key);
-        speeds.push_back(world.GetGameSpeed());
+        EXPECT_EQ(std::tuple(world.IsPaused(), world.GetGameSpeed()), std::tuple(paused, speed)) << key;
     }
-    EXPECT_EQ(speeds, (std::vector<float>{2.0f, 4.0f, 4.0f, 2.0f, 1.0f, 1.0f}));
-
-    // Holding the right button: the turning cursor, locked, set once; letting go: the normal one, free.
-    world.StepCursor(true);
-    EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(3, true));
-    cursor.SetMode(5);
-    world.StepCursor(true);
-    EXPECT_EQ(cursor.GetMode(), 5);
-    world.StepCursor(false);
-    EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(0, false));
-    cursor.SetMode(6);
-    world.StepCursor(false);
-    EXPECT_EQ(cursor.GetMode(), 6);
+    // Holding the right button: the turning cursor, locked, set once; letting go: the normal one, free, once.
+    for (const auto& [held, mode, locked] :
+         {std::tuple(true, 3, true), {true, 5, true}, {false, 0, false}, {false, 6, false}})
+    {
+        world.StepCursor(held);
+        EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(mode, locked)) << held;
+        cursor.SetMode(held ? 5 : 6);
+    }
 }

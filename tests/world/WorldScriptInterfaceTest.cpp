@@ -650,21 +650,6 @@ TEST_F(WorldScripting, LongKeywordsAreCutToTheRoomOfARequest)
     EXPECT_EQ(CountReports("longer than 31 characters cut"), 1u);
 }
 
-namespace
-{
-class FixedRescues : public RescueService
-{
-public:
-    explicit FixedRescues(float ratio) : m_ratio(ratio) {}
-    void ScheduleFirstOffer() override {}
-    void Update() override {}
-    float GetAcceptanceRatio() const override { return m_ratio; }
-
-private:
-    float m_ratio;
-};
-} // namespace
-
 TEST_F(WorldScripting, TheRescueRatioIsClampedToZeroToOneAndZeroWithoutAManager)
 {
     EXPECT_EQ(world->GetRescueAcceptRatio(), 0.0f);
@@ -672,7 +657,9 @@ TEST_F(WorldScripting, TheRescueRatioIsClampedToZeroToOneAndZeroWithoutAManager)
         {0.25f, 0.25f}, {1.5f, 1.0f}, {-0.5f, 0.0f}, {std::nanf(""), 0.0f}, {1.0f, 1.0f}};
     for (const auto& [given, expected] : cases)
     {
-        world->m_Managers.rescue = std::make_unique<FixedRescues>(given);
+        auto rescue = std::make_unique<parktest::RecordingPark::Rescue>();
+        rescue->ratio = given;
+        world->m_Managers.rescue = std::move(rescue);
         EXPECT_EQ(world->GetRescueAcceptRatio(), expected) << given;
     }
 }
