@@ -49,6 +49,8 @@ TEST(WorldClock, DaysAndHoursFollowTheDayLength)
     world.m_fGameTime = 960.0f;
     world.AdvanceClock(0.5f);
     EXPECT_EQ(std::tuple(world.GetGameTimeExact(), world.GetGameDay()), std::tuple(960.5, 4));
+    world.SetGameTime(0.0); // the very start is day 0 at 0:00
+    EXPECT_EQ(std::tuple(world.GetGameDay(), world.GetGameDayTime()), std::tuple(0, 0.0f));
 }
 
 TEST(WorldClock, ADayTooShortForAnHourOrTooLongForTheAnimationClockIsRefused)
