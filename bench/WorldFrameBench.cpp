@@ -1,11 +1,14 @@
 // Benchmarks of one World frame in a full park (1,500 guests, 500 buildings, 490 litter, 100 staff, 2,000 scenery;
-// objects that do the cheap part of their work) at game speeds 1 and 4: the whole frame and each of its phases.
+// objects that do the cheap part of their work) at game speeds 1 and 4: the whole frame and each of its phases, and
+// the frames that carry the park's own traffic: midnight, the rating and averages, and 100 removals.
 #include "bench/BenchSupport.h"
 #include "engine/core/GameParameters.h"
+#include "scripts/ObjectStates.h"
 #include "world/BaseObject.h"
 #include "world/GuestArrivals.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
+#include "world/ParkServices.h"
 #include "world/StaticObject.h"
 #include "world/World.h"
 
@@ -43,6 +46,26 @@ public:
     }
     float m_fPhase = 0.0f;
     uint64_t received = 0;
+};
+
+// A park layer whose guests answer the rating and averages with figures of their own (no managers).
+class BenchParkServices : public ParkServices
+{
+public:
+    BenchParkServices() { SetParkServices(this); }
+    ~BenchParkServices() override { SetParkServices(nullptr); }
+    ParkManagers CreateManagers() override { return {}; }
+    GuestFigures GetGuestFigures(BaseObject& guest) override
+    {
+        GuestFigures f;
+        f.happiness = static_cast<float>(guest.GetID() % 100) / 100.0f;
+        f.price = f.queue = f.beauty = f.cleanliness = f.variety = f.welfare = 0.5f;
+        f.visitedAnimals = guest.GetID() % 3 == 0;
+        return f;
+    }
+    float GetShowRating(BaseObject&) override { return 0.5f; }
+    bool IsBuildingOpen(BaseObject&) override { return true; }
+    bool SetUpCreated(BaseObject&, uint8_t, const void*) override { return true; }
 };
 
 // The World with its frame's phases reachable one by one.
@@ -98,7 +121,9 @@ struct FullPark
             for (uint32_t i = 0; i < n; ++i)
                 g_pObjectManager->CreateObject(name, kind)->SetType(kind);
         };
-        make(OBJECT_BUILDING, 499, "KIOSK");
+        make(OBJECT_BUILDING, 497, "KIOSK");
+        make(OBJECT_BUILDING, 1, "KAIKOADV");
+        make(OBJECT_BUILDING, 1, "AQUAGALA");
         make(OBJECT_BUILDING, 1, "ENTRANCE");
         make(OBJECT_GUEST, 1500, "MAN");
         make(OBJECT_LITTER, 490, "LITTER");
@@ -128,9 +153,13 @@ struct FullPark
     {
         while (g_pObjectManager->GetPoolCount(ObjectManager::POOL_LITTER) < 490)
             g_pObjectManager->CreateObject("LITTER", OBJECT_LITTER)->SetType(OBJECT_LITTER);
+        while (g_pObjectManager->GetPoolCount(ObjectManager::POOL_GUEST) < 1500)
+            g_pObjectManager->CreateObject("MAN", OBJECT_GUEST)->SetType(OBJECT_GUEST);
+        world->m_NumGuests = 1500;
     }
 
     QuietReports quiet;
+    BenchParkServices services;
     std::filesystem::path dir;
     std::filesystem::path previous;
     std::unique_ptr<GameParameters> parameters;
@@ -208,6 +237,60 @@ BENCHMARK(BM_WorldFrame)
     ->ArgsProduct({{0, 2},
                    {PHASE_WHOLE_FRAME, PHASE_WORLD_SHARE, PHASE_CLOCK, PHASE_ARRIVALS, PHASE_OBJECTS,
                     PHASE_NEW_DAY_AND_HOUR, PHASE_MESSAGES, PHASE_REMOVAL}})
+    ->Unit(benchmark::kMicrosecond);
+
+enum Event
+{
+    EVENT_MIDNIGHT,
+    EVENT_RATING,
+    EVENT_REMOVALS,
+};
+
+const char* const kEventNames[] = {"midnight", "rating and averages due", "100 removals"};
+
+// A whole frame (speed 1) that carries one of the park's own events: it crosses midnight (the new day to every
+// building, guest, staff member and animal, the new hour, the day's accounts), or the rating and the guest
+// averages fall due in it, or 100 objects (50 guests, 50 litter) were flagged for removal.
+void BM_WorldFrameEvent(benchmark::State& state)
+{
+    const auto event = static_cast<Event>(state.range(0));
+    FullPark park(0);
+    PhasedWorld& world = *park.world;
+    const double day = world.GetDayLength();
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        park.Refill();
+        switch (event)
+        {
+        case EVENT_MIDNIGHT:
+            world.SetGameTime((world.GetGameDay() + 1) * day - kFrame / 2.0);
+            break;
+        case EVENT_RATING:
+        {
+            double due = world.GetGameTimeExact() + 10.0;
+            for (const MessageRecord& record : g_pMessageHandler->GetPendingMessages())
+                due = record.dwType == MT_UPDATERATING && record.fTime < due ? record.fTime : due;
+            world.SetGameTime(due - kFrame / 2.0);
+            break;
+        }
+        case EVENT_REMOVALS:
+            for (uint32_t i = 0; i < 50; ++i)
+            {
+                g_pObjectManager->GetPoolObject(ObjectManager::POOL_GUEST, i * 30)->SetWaitingForDeath(true);
+                g_pObjectManager->GetPoolObject(ObjectManager::POOL_LITTER, i * 9)->SetWaitingForDeath(true);
+            }
+            break;
+        }
+        state.ResumeTiming();
+        world.Update(kFrame);
+    }
+    state.SetLabel(kEventNames[event]);
+}
+BENCHMARK(BM_WorldFrameEvent)
+    ->Arg(EVENT_MIDNIGHT)
+    ->Arg(EVENT_RATING)
+    ->Arg(EVENT_REMOVALS)
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

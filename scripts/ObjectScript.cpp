@@ -124,15 +124,14 @@ protected:
             operand.id = SCRIPT_OPERAND_TEXT;
             operand.text = m_Texts.Keep(std::string_view(word).substr(1, length));
         }
-        else if (StartsWith(word, "RandUint3"))
+        else if (StartsWith(word, "RandUint3") || StartsWith(word, "Random"))
         {
-            operand.id = SCRIPT_OPERAND_RAND;
-            operand.number = CountAfter(word, 9);
-        }
-        else if (StartsWith(word, "Random"))
-        {
-            operand.id = SCRIPT_OPERAND_RANDOM;
-            operand.number = CountAfter(word, 6);
+            const bool range = StartsWith(word, "RandUint3");
+            operand.id = range ? SCRIPT_OPERAND_RAND : SCRIPT_OPERAND_RANDOM;
+            operand.number = CountAfter(word, range ? 9 : 6);
+            // Reported here, once: every time it is read it gives 0 (or false).
+            if (operand.number == 0)
+                Report("ObjectScript - random number asked for in a range of 0 - %s reads as 0", word.c_str());
         }
         else if (StartsWith(word, "STATE_"))
         {
@@ -181,21 +180,18 @@ private:
         if (!ReadWord(name, "ChangeStateCommand"))
             return AbandonCommand();
         auto data = std::make_unique<ChangeStateData>();
-        // A state that does not exist is never entered: the command is dropped rather than changing to state 0.
-        const bool known = DecodeStateName(name.c_str(), &data->state);
-        if (!known)
-            Report("ObjectScript::ChangeStateCommand - State doesnt exist check state decode table %s - dropped",
-                   name.c_str());
-        ParseOptions("ChangeStateCommand", "ObjectScript::ChangeStateCommand - Invalid command %s",
-                     [&](const std::string& option)
-                     {
-                         if (option != "Time")
-                             return false;
-                         ReadNumber(data->delay, "ChangeStateCommand");
-                         return true;
-                     });
-        if (known)
-            AddCommandToCurrent({CMD_CHANGE_STATE, std::move(data)});
+        // A name that is not a state changes to state 0 (STATE_NULL).
+        if (!DecodeStateName(name.c_str(), &data->state))
+            data->state = 0;
+        std::string word;
+        m_Reader.ReadToken(word);
+        if (word == "Time")
+            ReadNumber(data->delay, "ChangeStateCommand");
+        else if (word != ";")
+            Report("ObjectScript::ChangeStateCommand - Invalid command %s", word.c_str());
+        if (word != ";")
+            ReadClosing();
+        AddCommandToCurrent({CMD_CHANGE_STATE, std::move(data)});
     }
 
     void ParseAnimation()

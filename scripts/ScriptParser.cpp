@@ -360,15 +360,10 @@ void ScriptParser::ParseOptions(const char* command, const char* invalidFormat,
     }
 }
 
-void ScriptParser::ExpectSemicolon(const char* command)
+void ScriptParser::ReadClosing()
 {
-    const uint32_t position = m_Reader.GetPosition();
     std::string token;
     m_Reader.ReadToken(token);
-    if (token == ";" || token.empty())
-        return;
-    Report("%s::%s - ';' expected - found %s", m_Wording.language, command, token.c_str());
-    m_Reader.Rewind(position);
 }
 
 void ScriptParser::ParseFunction()
@@ -382,7 +377,7 @@ void ScriptParser::ParseFunction()
     if (!found)
         Report("%s::FunctionCommand - Invalid Function %s", m_Wording.language, name.c_str());
     AddCommandToCurrent({CMD_FUNCTION, std::move(data)});
-    ExpectSemicolon("FunctionCommand");
+    ReadClosing();
 }
 
 bool ScriptParser::ParseMessageOption(const std::string& word, MessageData& data)
@@ -418,7 +413,7 @@ void ScriptParser::ParseArithmetic(uint32_t type, const char* command)
     if (!ReadOperand(data->target, command) || !ReadOperand(data->value, command))
         return AbandonCommand();
     AddCommandToCurrent({type, std::move(data)});
-    ExpectSemicolon(command);
+    ReadClosing();
 }
 
 void ScriptParser::ParsePlaySound()
@@ -429,5 +424,5 @@ void ScriptParser::ParsePlaySound()
     auto data = std::make_unique<TextData>();
     data->text = m_Texts.Keep(name);
     AddCommandToCurrent({CMD_PLAY_SOUND, std::move(data)});
-    ExpectSemicolon("PlaySoundCommand");
+    ReadClosing();
 }

@@ -119,6 +119,21 @@ uint32_t NumberAfter(const std::string& word, size_t prefix)
     return value > static_cast<long long>(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(value);
 }
 
+// The index after a Flag, Var or ScenarioObj prefix: digits only, within 32 bits; kWorldNoIndex otherwise.
+uint32_t IndexAfter(const std::string& word, size_t prefix)
+{
+    if (word.size() <= prefix || word.size() - prefix > 10)
+        return kWorldNoIndex;
+    uint64_t value = 0;
+    for (size_t i = prefix; i < word.size(); ++i)
+    {
+        if (!std::isdigit(static_cast<unsigned char>(word[i])))
+            return kWorldNoIndex;
+        value = value * 10 + static_cast<uint64_t>(word[i] - '0');
+    }
+    return value < kWorldNoIndex ? static_cast<uint32_t>(value) : kWorldNoIndex;
+}
+
 // Most objects one Create command makes: the largest object pool.
 constexpr int32_t kMaxCreateCount = 16000;
 
@@ -237,7 +252,9 @@ protected:
             if (StartsWith(word, entry.name))
             {
                 operand.id = entry.value;
-                operand.number = NumberAfter(word, std::strlen(entry.name));
+                const size_t prefix = std::strlen(entry.name);
+                const bool random = entry.value == SCRIPT_OPERAND_RAND || entry.value == SCRIPT_OPERAND_RANDOM;
+                operand.number = random ? NumberAfter(word, prefix) : IndexAfter(word, prefix);
                 CheckNumber(operand, word);
                 return operand;
             }
@@ -279,6 +296,8 @@ private:
     {
         if ((operand.id == SCRIPT_OPERAND_RAND || operand.id == SCRIPT_OPERAND_RANDOM) && operand.number == 0)
             Report("WorldScript - random number asked for in a range of 0 - %s reads as 0", word.c_str());
+        else if (operand.number == kWorldNoIndex)
+            Report("WorldScript - %s has no index of 0 or more - it reads as 0 and is never written", word.c_str());
         else if (operand.id == WV_Var && operand.number >= kWorldScriptVarCount)
             Report("WorldScript - there are %u script variables - %s reads as 0 and is never written",
                    kWorldScriptVarCount, word.c_str());
@@ -415,10 +434,10 @@ private:
         case CREATE_ANIMAL:
             if (!ReadInteger(create.third, "CreateCommand"))
                 return AbandonCommand();
-            ExpectSemicolon("CreateCommand");
+            ReadClosing();
             break;
         default:
-            ExpectSemicolon("CreateCommand");
+            ReadClosing();
             break;
         }
         AddCommandToCurrent({CMD_CREATE, std::move(data)});
@@ -440,7 +459,7 @@ private:
                 found = true;
             }
         }
-        ExpectSemicolon("PathCommand");
+        ReadClosing();
         // Without a direction the path has nowhere to go: the command is dropped.
         if (!found)
         {
@@ -457,7 +476,7 @@ private:
             !ReadInteger(data->shape, "QueueCommand"))
             return AbandonCommand();
         AddCommandToCurrent({CMD_QUEUE, std::move(data)});
-        ExpectSemicolon("QueueCommand");
+        ReadClosing();
     }
 
     // LoadScript NAME FILE and ShowMenu DIALOG [PARAMETER].
@@ -480,7 +499,7 @@ private:
             data->second = m_Texts.Keep(word);
         }
         AddCommandToCurrent({type, std::move(data)});
-        ExpectSemicolon(command);
+        ReadClosing();
     }
 
     void ParseMoveCamera()
@@ -490,7 +509,7 @@ private:
             !ReadNumber(data->third, "MoveCameraCommand"))
             return AbandonCommand();
         AddCommandToCurrent({CMD_MOVE_CAMERA, std::move(data)});
-        ExpectSemicolon("MoveCameraCommand");
+        ReadClosing();
     }
 
     void ParseTicker()
@@ -501,7 +520,7 @@ private:
         auto data = std::make_unique<TextData>();
         data->text = m_Texts.Keep(key);
         AddCommandToCurrent({CMD_EMIT_TICKER, std::move(data)});
-        ExpectSemicolon("EmitTickerCommand");
+        ReadClosing();
     }
 
     void ParseChangeState()

@@ -53,6 +53,9 @@ enum WorldVariable : uint32_t
 // How many script variables (Var N) and scenario objectives (ScenarioObj N) the park keeps.
 constexpr uint32_t kWorldScriptVarCount = 32;
 constexpr uint32_t kWorldObjectiveCount = 4;
+// The number of a Flag, Var or ScenarioObj word that has none (no digits, a sign, or more than 32 bits): it reads
+// as 0 and is never written.
+constexpr uint32_t kWorldNoIndex = 0xFFFFFFFF;
 
 // The world script's functions by index; any other index is reported by the park.
 enum WorldFunction : uint32_t

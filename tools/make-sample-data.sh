@@ -85,6 +85,7 @@ Alert.txt|data/Models/D_Ezize/Scenery/litter_paper.tm
 Alert.txt|data/Models/D_Ezize/Scenery/litter_wrap.tm
 Alert.txt|data/Models/D_Ezize/Scenery/path_queue.tm
 Alert.txt|data/Models/D_Ezize/Scenery/path_stone.tm
+Alert.txt|data/Models/D_Ezize/Scenery/Q_RAIL.tm
 Alert.txt|data/Models/D_Ezize/Scenery/tree_palm.tm
 Alert.txt|data/Models/D_Ezize/Shows/jump.tm
 Alert.txt|data/Models/D_Ezize/Shows/spin_end.tm

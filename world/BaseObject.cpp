@@ -126,16 +126,10 @@ void BaseObject::PlayAnimation(const char*, bool, uint32_t, bool, const char*) {
 namespace
 {
 
-// rand() modulo a range; a range of 0 has no values, so it gives 0 and a report.
-uint32_t RandomBelow(uint32_t range, uint8_t kind)
+// rand() modulo a range; a range of 0 has no values, so it gives 0 (the script reported it when it was compiled).
+uint32_t RandomBelow(uint32_t range)
 {
-    if (range == 0)
-    {
-        GetLogger()->Report(
-            0, "BaseObject::GetScriptVariable - random number asked for in a range of 0 - Object Type(%d)", kind);
-        return 0;
-    }
-    return static_cast<uint32_t>(platform::Rand()) % range;
+    return range ? static_cast<uint32_t>(platform::Rand()) % range : 0;
 }
 
 } // namespace
@@ -151,11 +145,11 @@ ScriptValue BaseObject::GetScriptVariable(const ScriptOperand& operand)
     case VAR_ME:
         return ScriptValue::UInt(m_dwID);
     case SCRIPT_OPERAND_RAND:
-        return ScriptValue::UInt(RandomBelow(operand.number, m_bType));
+        return ScriptValue::UInt(RandomBelow(operand.number));
     case SCRIPT_OPERAND_RANDOM:
     {
         // A one-in-N chance; with no range there is no chance.
-        const uint32_t draw = RandomBelow(operand.number, m_bType);
+        const uint32_t draw = RandomBelow(operand.number);
         return ScriptValue::Bool(operand.number != 0 && draw == 0);
     }
     case VAR_NO_OBJECT:

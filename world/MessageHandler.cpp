@@ -4,19 +4,21 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "scripts/ObjectStates.h"
 #include "world/BaseObject.h"
 #include "world/ObjectManager.h"
-#include "scripts/ObjectStates.h"
 #include "world/World.h"
+
+#include <cmath>
 
 MessageHandler* g_pMessageHandler = nullptr;
 
 namespace
 {
 
-float GameTimeNow()
+double GameTimeNow()
 {
-    return g_pWorld ? g_pWorld->GetGameTime() : 0.0f;
+    return g_pWorld ? g_pWorld->GetGameTimeExact() : 0.0;
 }
 
 BaseObject* FindReceiver(uint32_t id)
@@ -37,6 +39,11 @@ private:
     uint32_t& m_depth;
 };
 
+bool IsParkSender(uint32_t sender)
+{
+    return sender == kWorldID || sender == kPlayerDemolishID;
+}
+
 } // namespace
 
 MessageHandler::MessageHandler()
@@ -50,33 +57,84 @@ MessageHandler::~MessageHandler()
         g_pMessageHandler = nullptr;
 }
 
+bool MessageHandler::TakePost(const MessageRecord& record)
+{
+    const uint32_t share = IsParkSender(record.dwSender) ? kMaxWorldPostsPerFrame : kMaxPostsPerFrame;
+    // Posts come in runs from one sender (a broadcast, a script's list): the last sender's count is kept at hand.
+    if (!m_pLastCount || record.dwSender != m_LastSender)
+    {
+        m_LastSender = record.dwSender;
+        m_pLastCount = &m_PostCounts[record.dwSender];
+    }
+    uint32_t& posts = *m_pLastCount;
+    if (posts < share)
+    {
+        ++posts;
+        return true;
+    }
+    if (m_ReportedSenders.insert(record.dwSender).second)
+        GetLogger()->Report(0,
+                            "MessageHandler - object %u posted more than %u messages in one frame - the rest are "
+                            "dropped (type %u)",
+                            record.dwSender, share, record.dwType);
+    return false;
+}
+
+bool MessageHandler::Queue(const MessageRecord& record, double due)
+{
+    const bool worldToItself = record.dwSender == kWorldID && record.dwReciever == kWorldID;
+    const size_t room = kMaxDelayedMessages + (worldToItself ? kWorldReserve : 0);
+    if (m_DelayedMessages.size() >= room)
+    {
+        if (!m_bFullReported)
+            GetLogger()->Report(0,
+                                "MessageHandler - %zu messages are waiting - further delayed messages are dropped "
+                                "(type %u from %u)",
+                                m_DelayedMessages.size(), record.dwType, record.dwSender);
+        m_bFullReported = true;
+        return false;
+    }
+    Pending pending{record, due};
+    pending.record.fTime = static_cast<float>(due);
+    m_DelayedMessages.push_back(pending);
+    return true;
+}
+
 bool MessageHandler::Send(const MessageRecord& record)
 {
+    if (!TakePost(record))
+        return false;
+    const double now = GameTimeNow();
     if (g_pWorld && g_pWorld->IsPaused() && record.dwSender != kPlayerDemolishID)
-        return SendDelayed(record, kPauseDelay);
+        return Queue(record, now + static_cast<double>(kPauseDelay));
     if (m_uDepth >= kMaxSendDepth)
     {
-        GetLogger()->Report(0,
-                            "MessageHandler::Send - messages nested too deeply - type %u from %u to %u waits a frame",
-                            record.dwType, record.dwSender, record.dwReciever);
-        return SendDelayed(record, 0.0f);
+        if (m_NestingReported.insert(record.dwSender).second)
+            GetLogger()->Report(0,
+                                "MessageHandler::Send - messages nested too deeply - type %u from %u to %u waits a "
+                                "frame",
+                                record.dwType, record.dwSender, record.dwReciever);
+        return Queue(record, now);
     }
     MessageRecord stamped = record;
-    stamped.fTime = GameTimeNow();
+    stamped.fTime = static_cast<float>(now);
     Deliver(FindReceiver(stamped.dwReciever), stamped, nullptr);
     return true;
 }
 
 bool MessageHandler::SendDelayed(const MessageRecord& record, float delay)
 {
-    MessageRecord stamped = record;
-    stamped.fTime = GameTimeNow() + delay;
-    m_DelayedMessages.push_back(stamped);
-    return true;
+    if (!TakePost(record))
+        return false;
+    // A delay that is not a number would never fall due.
+    const double wait = std::isfinite(delay) ? static_cast<double>(delay) : 0.0;
+    return Queue(record, GameTimeNow() + wait);
 }
 
 bool MessageHandler::SendToWorld(const MessageRecord& record, const void* payload)
 {
+    if (!TakePost(record))
+        return false;
     if (m_uDepth >= kMaxSendDepth)
     {
         // The payload lives only for this call, so the request cannot wait: it is refused.
@@ -85,7 +143,7 @@ bool MessageHandler::SendToWorld(const MessageRecord& record, const void* payloa
         return false;
     }
     MessageRecord stamped = record;
-    stamped.fTime = GameTimeNow();
+    stamped.fTime = static_cast<float>(GameTimeNow());
     return Deliver(nullptr, stamped, payload);
 }
 
@@ -104,11 +162,11 @@ void MessageHandler::Update()
     if (m_bUpdating)
         return;
     m_bUpdating = true;
-    const float now = GameTimeNow();
+    const double now = GameTimeNow();
     size_t kept = 0;
     for (size_t i = 0; i < m_DelayedMessages.size(); ++i)
     {
-        if (m_DelayedMessages[i].fTime <= now)
+        if (m_DelayedMessages[i].due <= now)
             m_DueMessages.push_back(m_DelayedMessages[i]);
         else
             m_DelayedMessages[kept++] = m_DelayedMessages[i];
@@ -117,18 +175,36 @@ void MessageHandler::Update()
     // Deliveries may post more: delayed ones join the pending list, which is no longer being walked.
     for (size_t i = 0; i < m_DueMessages.size(); ++i)
     {
-        const MessageRecord record = m_DueMessages[i];
+        const MessageRecord record = m_DueMessages[i].record;
         Deliver(FindReceiver(record.dwReciever), record, nullptr);
     }
     m_DueMessages.clear();
+    // The next frame's shares start now.
+    m_PostCounts.clear();
+    m_pLastCount = nullptr;
+    if (m_DelayedMessages.size() < kMaxDelayedMessages)
+        m_bFullReported = false;
     m_bUpdating = false;
+}
+
+std::vector<MessageRecord> MessageHandler::GetPendingMessages() const
+{
+    std::vector<MessageRecord> records;
+    records.reserve(m_DelayedMessages.size());
+    for (const Pending& pending : m_DelayedMessages)
+        records.push_back(pending.record);
+    return records;
 }
 
 void MessageHandler::RemoveMessagesFor(uint32_t id)
 {
-    std::erase_if(
-        m_DelayedMessages, [id](const MessageRecord& record)
-        { return record.dwReciever == id && record.dwType != MT_FINISH_ACTION && record.dwType != MT_MOVEIMHERE; });
+    std::erase_if(m_DelayedMessages,
+                  [id](const Pending& pending)
+                  {
+                      const MessageRecord& record = pending.record;
+                      return record.dwReciever == id && record.dwType != MT_FINISH_ACTION &&
+                             record.dwType != MT_MOVEIMHERE;
+                  });
 }
 
 void MessageHandler::Dump(SerialStream& stream) const
@@ -136,8 +212,9 @@ void MessageHandler::Dump(SerialStream& stream) const
     stream.BeginSave();
     stream.WriteClassHeader("MessageHandler", 8);
     stream.WriteInt("Delayed list size", static_cast<int32_t>(m_DelayedMessages.size()));
-    for (const MessageRecord& record : m_DelayedMessages)
+    for (const Pending& pending : m_DelayedMessages)
     {
+        const MessageRecord& record = pending.record;
         stream.WriteUInt("m_DelayedMessages.dwSender", record.dwSender);
         stream.WriteUInt("m_DelayedMessages.dwReciever", record.dwReciever);
         stream.WriteUInt("m_DelayedMessages.dwType", record.dwType);
@@ -157,7 +234,7 @@ bool MessageHandler::Load(SerialStream& stream)
     int32_t count = 0;
     stream.ReadInt(&count);
     // Read whole before anything changes: a list cut short replaces nothing.
-    std::vector<MessageRecord> loaded;
+    std::vector<Pending> loaded;
     for (int32_t i = 0; i < count && stream.Good(); ++i)
     {
         MessageRecord record;
@@ -170,7 +247,7 @@ bool MessageHandler::Load(SerialStream& stream)
         stream.ReadFloat(&record.fTime);
         stream.ReadUInt(&record.dwData2);
         if (stream.Good())
-            loaded.push_back(record);
+            loaded.push_back({record, std::isfinite(record.fTime) ? static_cast<double>(record.fTime) : 0.0});
     }
     if (!stream.Good())
     {

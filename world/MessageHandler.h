@@ -4,7 +4,10 @@
 
 #include "world/MessageRecord.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class BaseObject;
@@ -17,6 +20,15 @@ public:
     static constexpr uint32_t kMaxSendDepth = 64;
     // Delay given to an immediate send while the park is paused.
     static constexpr float kPauseDelay = 0.0001f;
+    // Most messages one sender may post between two Updates; further ones are dropped, with one report per sender.
+    // A script that posts to itself more than once per message it handles would otherwise double its messages at
+    // every step. The World and the player's demolition broadcast to every object, and have a share of their own.
+    static constexpr uint32_t kMaxPostsPerFrame = 1024;
+    static constexpr uint32_t kMaxWorldPostsPerFrame = 65536;
+    // Most messages that may wait at once; further delayed ones are dropped, with one report until there is room
+    // again. The World's messages to itself (its rating and averages) keep a reserve beyond it.
+    static constexpr size_t kMaxDelayedMessages = 65536;
+    static constexpr size_t kWorldReserve = 1024;
 
     // Stores the global pointer.
     MessageHandler();
@@ -25,14 +37,17 @@ public:
     MessageHandler& operator=(const MessageHandler&) = delete;
 
     // Delivers now, inside this call; while the park is paused (and the sender is not the player's demolition)
-    // the message is delayed by kPauseDelay instead. True.
+    // the message is delayed by kPauseDelay instead. True, or false when the sender has posted its share of the
+    // frame (or the delayed list is full) and the message is dropped.
     bool Send(const MessageRecord& record);
-    // Delivers when the game time reaches now + delay (a delay of 0 means the next Update). True.
+    // Delivers when the game time reaches now + delay (a delay of 0, or one that is not a number, means the next
+    // Update). False when the message is dropped, as for Send.
     bool SendDelayed(const MessageRecord& record, float delay);
     // Delivers now to the World, with the payload; a record for any other receiver takes no effect. The World's
     // answer.
     bool SendToWorld(const MessageRecord& record, const void* payload);
-    // Delivers the delayed messages that are due, in posting order. Once per frame.
+    // Delivers the delayed messages that are due, in posting order, and starts the senders' shares afresh. Once
+    // per frame.
     void Update();
     // Drops the pending messages for an object, except MT_FINISH_ACTION and MT_MOVEIMHERE.
     void RemoveMessagesFor(uint32_t id);
@@ -41,16 +56,38 @@ public:
     // False, with a report and the pending messages as they were, when the saved list is cut short.
     bool Load(SerialStream& stream);
 
-    const std::vector<MessageRecord>& GetPendingMessages() const { return m_DelayedMessages; }
+    // The pending messages in posting order, each stamped with its time (as a float, as saved).
+    std::vector<MessageRecord> GetPendingMessages() const;
+    size_t GetPendingCount() const { return m_DelayedMessages.size(); }
 
 private:
-    bool Deliver(BaseObject* object, const MessageRecord& record, const void* payload);
+    // A waiting message and the game time it is due at, kept in full precision: late in a game a float cannot
+    // tell now from now + kPauseDelay.
+    struct Pending
+    {
+        MessageRecord record;
+        double due;
+    };
 
-    std::vector<MessageRecord> m_DelayedMessages;
+    bool Deliver(BaseObject* object, const MessageRecord& record, const void* payload);
+    // Counts a post against its sender's share of the frame; false, with the sender's one report, past it.
+    bool TakePost(const MessageRecord& record);
+    // Appends a message due at a game time; false, with a report, when the list is full.
+    bool Queue(const MessageRecord& record, double due);
+
+    std::vector<Pending> m_DelayedMessages;
     // The messages being delivered by Update; empty outside it.
-    std::vector<MessageRecord> m_DueMessages;
+    std::vector<Pending> m_DueMessages;
     uint32_t m_uDepth = 0;
     bool m_bUpdating = false;
+    // Posts of each sender since the last Update.
+    std::unordered_map<uint32_t, uint32_t> m_PostCounts;
+    uint32_t m_LastSender = 0;
+    uint32_t* m_pLastCount = nullptr;
+    // Senders reported once for going past their share, and for nesting sends too deeply.
+    std::unordered_set<uint32_t> m_ReportedSenders;
+    std::unordered_set<uint32_t> m_NestingReported;
+    bool m_bFullReported = false;
 };
 
 // The message handler while the park exists, null otherwise.

@@ -21,6 +21,7 @@
 #include "world/SkyDome.h"
 #include "world/WorldMap.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -161,6 +162,11 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
 
     m_pWorldMap =
         std::make_unique<WorldMap>(location->cells, location->cells, WorldMap::kDefaultCellSize, location->gridFile);
+    // The rails along the queues are the scenery model Q_RAIL.
+    char rail[256];
+    std::snprintf(rail, sizeof rail, "%s/%s%s", WorldParams::GetSceneryModelPath(), kQueueRailModel,
+                  WorldParams::GetModelExtension());
+    m_pWorldMap->SetQueueRailModel(rail);
     const float centre = WorldMap::kOrigin + WorldMap::kSceneUnitsPerCell * static_cast<float>(location->cells) / 2;
     g_SkyDome.SetCentre({centre, 0.0f, centre});
     StepLoadingProgress();
@@ -188,10 +194,9 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
     PreloadModels();
 
     m_iParkRating = 50;
-    m_pWorldScript = m_ScriptManager.GetWorldScript();
     // The scenario starts in its startup State, with its OnEntry list.
-    if (m_pWorldScript)
-        m_pWorldScript->Start();
+    if (WorldScript* script = m_ScriptManager.GetWorldScript())
+        script->Start();
     m_bStartup = false;
 
     for (int g = 0; g < 2; ++g)
@@ -234,7 +239,6 @@ World::~World()
     m_Managers.feedback.reset();
     m_pPathTileSet.reset();
     m_Managers.construction.reset();
-    m_pWorldScript = nullptr;
     m_ScriptManager.Clear();
     m_pGuestArrivals.reset();
     m_Managers.research.reset();
@@ -261,6 +265,12 @@ bool World::ReadDayLength()
                             kMinDayLength);
         return false;
     }
+    if (dayLength > kMaxDayLength)
+    {
+        GetLogger()->Report(0, "World::World - iDAY_LENGTH_IN_SECONDS %d is above %d seconds", dayLength,
+                            kMaxDayLength);
+        return false;
+    }
     m_iDayLength = dayLength;
     return true;
 }
@@ -270,17 +280,14 @@ void World::StartClock()
     m_fGameStartTime = g_pGameClock ? g_pGameClock->GetElapsed() : 0.0f;
     m_fGameDeltaTime = 0.0f;
     m_GameDay = 0;
-    m_fGameTime = 0.0f;
     m_GameDayTime = 0.0f;
+    SetGameTime(0.0);
     if (m_iDayLength > 0)
     {
-        const float length = static_cast<float>(m_iDayLength);
-        m_fGameTime = length / 24.0f * 9.0f;
-        m_GameDayTime = m_fGameTime * 24.0f / length;
-        m_fNextStaffFeedbackTime = m_fGameTime + length / 24.0f * 3.0f;
+        const double hour = static_cast<double>(m_iDayLength) / 24.0;
+        SetGameTime(hour * 9.0);
+        m_fNextStaffFeedbackTime = static_cast<float>(hour * 12.0);
     }
-    m_LastGameDayTime = m_GameDayTime;
-    m_fLastGameDayTime = m_GameDayTime;
 }
 
 void World::ReadScenarioTexts(const ParameterScript& file)
@@ -394,6 +401,9 @@ void World::PreloadModels()
 
 void World::AdvanceClock(float frameTime)
 {
+    // A time written into m_fGameTime directly is taken over.
+    if (m_fGameTime != m_fGameTimeShown)
+        SetClock(static_cast<double>(m_fGameTime));
     m_LastGameDayTime = m_GameDayTime;
     float delta = m_bPaused ? 0.0f : frameTime * m_fGameSpeed;
     // A clock never runs backwards, and a broken frame time must not poison it.
@@ -404,20 +414,60 @@ void World::AdvanceClock(float frameTime)
     if (delta > kMaxGameDeltaTime)
         delta = kMaxGameDeltaTime;
     m_fGameDeltaTime = delta;
-    m_fGameTime += delta;
+    AddGameTime(static_cast<double>(delta));
+    DeriveDayAndHour();
+}
+
+void World::AddGameTime(double seconds)
+{
+    const double sum = m_dGameFraction + seconds;
+    const double whole = std::floor(sum);
+    SetExactTime(m_iGameSeconds + static_cast<int64_t>(whole), sum - whole);
+}
+
+void World::SetExactTime(int64_t seconds, double fraction)
+{
+    m_iGameSeconds = seconds;
+    m_dGameFraction = fraction;
+    m_fGameTime = static_cast<float>(GetGameTimeExact());
+    m_fGameTimeShown = m_fGameTime;
+}
+
+void World::SetClock(double seconds)
+{
+    const double time = !(seconds > 0.0) ? 0.0 : seconds < kMaxGameTime ? seconds : kMaxGameTime;
+    const double whole = std::floor(time);
+    SetExactTime(static_cast<int64_t>(whole), time - whole);
+}
+
+void World::SetGameTime(double seconds)
+{
+    SetClock(seconds);
+    DeriveDayAndHour();
+    m_LastGameDayTime = m_GameDayTime;
+    m_fLastGameDayTime = m_GameDayTime;
+}
+
+void World::DeriveDayAndHour()
+{
     if (m_iDayLength <= 0)
         return;
     // Whole days are counted while the remainder is above a day, so the hour runs up to and including 24.
-    const double length = m_iDayLength;
-    double rest = m_fGameTime;
-    double days = 0.0;
-    if (rest > length)
+    const int64_t length = m_iDayLength;
+    int64_t days = m_iGameSeconds / length;
+    double rest = static_cast<double>(m_iGameSeconds % length) + m_dGameFraction;
+    if (rest == 0.0 && days > 0)
     {
-        days = std::ceil(rest / length) - 1.0;
-        rest -= days * length;
+        --days;
+        rest = static_cast<double>(length);
     }
-    m_GameDay = days < 2147483647.0 ? static_cast<int32_t>(days) : 2147483647;
-    m_GameDayTime = static_cast<float>(24.0 / length * rest);
+    m_GameDay = days < INT32_MAX ? static_cast<int32_t>(days) : INT32_MAX;
+    m_GameDayTime = static_cast<float>(24.0 / static_cast<double>(length) * rest);
+}
+
+uint32_t World::GetAnimationTime() const
+{
+    return static_cast<uint32_t>(static_cast<uint64_t>(GetGameTimeExact() * 60.0));
 }
 
 void World::SetGameSpeedLevel(int32_t level)

@@ -39,6 +39,11 @@ public:
     static constexpr float kMaxGameDeltaTime = 4.0f;
     // Shortest day the clock accepts: one game second per game hour.
     static constexpr int32_t kMinDayLength = 24;
+    // Longest day the clock accepts: 10,000 such days still fit the animations' clock, which counts sixtieths of a
+    // game second in 32 bits.
+    static constexpr int32_t kMaxDayLength = static_cast<int32_t>(0xFFFFFFFFu / 60u / 10000u);
+    // Latest game time the clock holds (30 million years).
+    static constexpr double kMaxGameTime = 1e15;
     static constexpr uint32_t kObjectiveCount = kWorldObjectiveCount;
     static constexpr int kMaxValidBuildings = 128;
     static constexpr int kHistoryLength = 128;
@@ -49,6 +54,8 @@ public:
     // Most litter objects the park holds.
     static constexpr uint32_t kMaxLitter = 490;
     static constexpr const char* kWorldStartupState = "STATE_WORLD_STARTUP";
+    // The scenery model drawn along the closed sides of queue cells.
+    static constexpr const char* kQueueRailModel = "Q_RAIL";
     // Height of the world scene's box.
     static constexpr float kSceneHeight = 500.0f;
 
@@ -93,7 +100,16 @@ public:
     void SendToAllGuests(const MessageRecord& record);
 
     // ---- clock
+    // The game time as a float (as it is saved and as most readers take it).
     float GetGameTime() const { return m_fGameTime; }
+    // The game time in full: the whole seconds are counted exactly, so a frame's step is never lost however long
+    // the game has run.
+    double GetGameTimeExact() const { return static_cast<double>(m_iGameSeconds) + m_dGameFraction; }
+    // Sets the game time (cut to 0 to kMaxGameTime; not a number gives 0) with the day count and the hour of day
+    // that follow from it; the previous hours are the new one, so no new hour or day is seen for the jump.
+    void SetGameTime(double seconds);
+    // The animations' clock: the game time in sixtieths of a second, in 32 bits (it wraps round).
+    uint32_t GetAnimationTime() const;
     float GetGameDeltaTime() const { return m_fGameDeltaTime; }
     int32_t GetGameDay() const { return m_GameDay; }
     // Hour of day, above 0 up to and including 24.
@@ -139,7 +155,7 @@ public:
     void CountGuestDrawn() { ++m_GuestsDrawn; }
     int32_t GetGuestsDrawn() const { return m_GuestsDrawn; }
     const ParkManagers& GetManagers() const { return m_Managers; }
-    WorldScript* GetWorldScript() const { return m_pWorldScript; }
+    WorldScript* GetWorldScript() const { return m_ScriptManager.GetWorldScript(); }
     ScriptManager& GetScriptManager() { return m_ScriptManager; }
 
     // Script host.
@@ -276,6 +292,8 @@ public:
 
     // ---- clock members
     float m_fGameStartTime = 0.0f;
+    // The game time as a float; the clock itself is counted in full below. A value written here directly (as a
+    // saved game restores it) is taken over by the next clock step.
     float m_fGameTime = 0.0f;
     int32_t m_GameDay = 0;
     float m_GameDayTime = 0.0f;
@@ -293,9 +311,17 @@ protected:
     // Open requests of the mechanics' repair manager; the repair manager takes it over.
     virtual uint32_t CountOpenRepairRequests() const { return 0; }
 
-    // Reads the day length from the game parameters; false, with a report, when it is missing or too short.
+    // Reads the day length from the game parameters; false, with a report, when it is missing, too short or too
+    // long.
     bool ReadDayLength();
     void StartClock();
+    // The day count and the hour of day from the game time.
+    void DeriveDayAndHour();
+    // The game time after a step; the float mirror follows.
+    void AddGameTime(double seconds);
+    void SetExactTime(int64_t seconds, double fraction);
+    // Sets the game time alone (cut to 0 to kMaxGameTime; not a number gives 0).
+    void SetClock(double seconds);
     void ReadScenarioTexts(const class ParameterScript& file);
     bool CreateMap(const char* level, const char* worldFile);
     void PreloadModels();
@@ -326,6 +352,10 @@ protected:
     bool m_bStartup = true;
     // Game seconds per day; 0 when unknown (the day count and hour then stay put).
     int32_t m_iDayLength = 0;
+    // The game time: whole seconds and the part of a second, and the float it was last shown as.
+    int64_t m_iGameSeconds = 0;
+    double m_dGameFraction = 0.0;
+    float m_fGameTimeShown = 0.0f;
     bool m_bClockFrozen = false;
     bool m_bClockHold = false;
     float m_fFrozenTime = 0.0f;
@@ -340,7 +370,6 @@ protected:
     GameInput* m_pInput = nullptr;
     // The registered object scripts and the world script; they run in this park.
     ScriptManager m_ScriptManager{this};
-    WorldScript* m_pWorldScript = nullptr;
 
     // Owned parts, made by the building constructor in this order (and deleted as ~World says).
     std::unique_ptr<MessageHandler> m_pMessageHandler;

@@ -29,7 +29,7 @@ void World::Update(float frameTime)
 {
     AdvanceClock(frameTime);
     // Animations run on the game time in sixtieths of a second; play-once animations that have run out stop.
-    g_AnimationScheduler.Update(static_cast<uint32_t>(m_fGameTime * 60.0f));
+    g_AnimationScheduler.Update(GetAnimationTime());
     if (m_pGuestArrivals)
         m_pGuestArrivals->Update(m_fGameDeltaTime);
     // Research charges the player's cash for the game time that passed (none while paused).
@@ -66,8 +66,8 @@ void World::Update(float frameTime)
     if (g_pCameraManager)
         g_pCameraManager->Update();
     UpdateKeys();
-    if (m_pWorldScript)
-        m_pWorldScript->RunOnUpdate();
+    if (WorldScript* script = m_ScriptManager.GetWorldScript())
+        script->RunOnUpdate();
 }
 
 void World::UpdateObjects()

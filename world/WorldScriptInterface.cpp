@@ -127,6 +127,8 @@ ScriptValue World::GetScriptVariable(const ScriptOperand& operand)
     case WV_BreakdownCount:
         return ScriptValue::UInt(CountOpenRepairRequests());
     case WV_Flag:
+        if (operand.number == kWorldNoIndex)
+            return ScriptValue::UInt(0);
         return ScriptValue::UInt(static_cast<uint32_t>(m_ScriptFlags) & (1u << (operand.number % 32)));
     case WV_CleanerCount:
         return ScriptValue::UInt(CountOfKind(OBJECT_CLEANER));
@@ -284,6 +286,9 @@ void World::SetScriptVariable(const ScriptOperand& operand, const ScriptValue& v
     {
     case WV_Flag:
     {
+        // A flag word without an index was reported when the script was compiled.
+        if (operand.number == kWorldNoIndex)
+            return;
         const uint32_t bit = 1u << (operand.number % 32);
         uint32_t flags = static_cast<uint32_t>(m_ScriptFlags);
         flags = ScriptValueToInt(value) != 0 ? flags | bit : flags & ~bit;
@@ -312,7 +317,13 @@ void World::SetScriptVariable(const ScriptOperand& operand, const ScriptValue& v
         if (!script || !script->IsInStartupState())
             return;
         const float hours = ScriptValueToFloat(value);
-        m_fGameTime = static_cast<float>(m_iDayLength) / 24.0f * hours;
+        if (!(hours >= 0.0f && hours <= 24.0f))
+        {
+            GetLogger()->Report(0, "World - GameTime %g is not an hour of the day (0 to 24) - the clock is kept",
+                                static_cast<double>(hours));
+            return;
+        }
+        SetGameTime(static_cast<double>(m_iDayLength) / 24.0 * static_cast<double>(hours));
         m_GameDayTime = hours;
         m_LastGameDayTime = hours;
         m_fLastGameDayTime = hours;

@@ -1,19 +1,16 @@
-// Tests of the building type records: every field read back, attraction categories, ride and roof words, animal
-// lines and the links to the map grids.
+// Tests of the building type records: every field read back, flag words, attraction categories, ride words,
+// animal lines and the links to the map grids.
 #include "tests/scripts/TablesTestSupport.h"
 
 #include <gmock/gmock.h>
 
+#include <tuple>
+
 using tablestest::Quoted;
 using tablestest::Record;
+using tablestest::S;
 using testing::ElementsAre;
 using testing::IsEmpty;
-
-static_assert(kAttractAmusement == 1 && kAttractAnimal == 2 && kAttractSnacks == 3 && kAttractMeals == 4 &&
-              kAttractPark == 5 && kAttractRetail == 6 && kAttractRide == 7 && kAttractToilet == 8 &&
-              kAttractShow == 9 && kAttractCash == 10);
-static_assert(kClassAnimal == 0 && kClassRide == 1 && kClassFood == 2 && kClassPark == 3);
-static_assert(kRideNone == 0 && kRideTime == 1 && kRideAnim == 2 && kRideAnimalShow == 3);
 
 namespace
 {
@@ -22,192 +19,91 @@ class Buildings : public tablestest::Tables
 };
 } // namespace
 
-TEST_F(Buildings, EveryFieldReadsBack)
+TEST_F(Buildings, EveryFieldReadsBackAndUnsetFieldsAreZero)
 {
     Process(Record("BUILD", "ARENA",
-                   {
-                       {"MENU", "MenuArena"},
-                       {"MENU_ATTACH", "Yes"},
-                       {"ICON", "12"},
-                       {"COST2BUILD", "4500"},
-                       {"GUESTCAPACITY", "30"},
-                       {"MAXINSTANCES", "2"},
-                       {"ATTRACT_CAT_1", "SHOW"},
-                       {"ATTRACT_BASE_INTEN_1", "0.75"},
-                       {"ATTRACT_PRICE_1", "12.5"},
-                       {"ATTRACT_COST_1", "1.25"},
-                       {"ATTRACT_ID_1", "ArenaTicket"},
-                       {"ANIMAL_1", "SEAL"},
-                       {"ANIMAL_2", "OTTER"},
-                       {"ANIMAL_3", "TURTLE"},
-                       {"ANIMAL_1_FIXED", "1"},
-                       {"ANIMAL_2_FIXED", "2"},
-                       {"ANIMAL_3_FIXED", "3"},
-                       {"OPTIMUM_ANIMAL_IN", "1.5"},
-                       {"MAXIMUM_ANIMAL_IN", "3.5"},
-                       {"HAS_STAFF", "Yes"},
-                       {"TREE", "ENTRANCE"},
-                       {"SERVE_AT_ONCE", "Yes"},
-                       {"SERVE_TIME_MIN", "2.5"},
-                       {"SERVE_TIME_MAX", "6"},
-                       {"STAFF_ID", "SERVE3"},
-                       {"RIDE_TYPE", "AnimalShow"},
-                       {"RIDE_MODEL", "arena_ride"},
-                       {"RIDE_ANIM", "splash"},
-                       {"ROOF_TYPE", "COVERED"},
-                       {"CUTAWAY_ROOF", "Yes"},
-                       {"HAS_CROWD", "Yes"},
-                       {"USER_BUILD", "Yes"},
-                       {"CAN_BREAKDOWN", "Yes"},
-                       {"REPAIR_DECAY", "0.05"},
-                       {"SHOWENTER", "Yes"},
-                       {"TABLE_MODEL", "bench_t"},
-                       {"NEEDS_UNLOCKING", "Yes"},
-                       {"FOLLOW_GUEST", "Yes"},
-                       {"HAS_SCHEDULER", "Yes"},
-                       {"SHOW_NAME", "SEALSHOW"},
-                       {"MAX_SHOWMOVES", "6"},
-                       {"MIN_SHOWMOVES", "2"},
-                       {"VIEWPOINT", "watch"},
-                       {"VIEWPOINT_COUNT", "8"},
-                       {"VIEWPOINT2", "cheer"},
-                       {"VIEWPOINT_COUNT2", "4"},
-                       {"KEEP_GUESTS", "Yes"},
-                   }));
+                   "MENU=MenuArena|MENU_ATTACH=Yes|ICON=12|COST2BUILD=4500|GUESTCAPACITY=30|MAXINSTANCES=2|"
+                   "ATTRACT_CAT_1=SHOW|ATTRACT_BASE_INTEN_1=0.75|ATTRACT_PRICE_1=12.5|ATTRACT_COST_1=1.25|"
+                   "ATTRACT_ID_1=ArenaTicket|ANIMAL_1=SEAL|ANIMAL_2=OTTER|ANIMAL_3=TURTLE|ANIMAL_1_FIXED=1|"
+                   "ANIMAL_2_FIXED=2|ANIMAL_3_FIXED=3|OPTIMUM_ANIMAL_IN=1.5|MAXIMUM_ANIMAL_IN=3.5|HAS_STAFF=Yes|"
+                   "TREE=ENTRANCE|SERVE_AT_ONCE=Yes|SERVE_TIME_MIN=2.5|SERVE_TIME_MAX=6|STAFF_ID=SERVE3|"
+                   "RIDE_TYPE=AnimalShow|RIDE_MODEL=arena_ride|RIDE_ANIM=splash|ROOF_TYPE=COVERED|CUTAWAY_ROOF=Yes|"
+                   "HAS_CROWD=Yes|USER_BUILD=Yes|CAN_BREAKDOWN=Yes|REPAIR_DECAY=0.05|SHOWENTER=Yes|"
+                   "TABLE_MODEL=bench_t|NEEDS_UNLOCKING=Yes|FOLLOW_GUEST=Yes|HAS_SCHEDULER=Yes|SHOW_NAME=SEALSHOW|"
+                   "MAX_SHOWMOVES=6|MIN_SHOWMOVES=2|VIEWPOINT=watch|VIEWPOINT_COUNT=8|VIEWPOINT2=cheer|"
+                   "VIEWPOINT_COUNT2=4|KEEP_GUESTS=Yes") +
+            Quoted({"BUILD_PLAIN"}));
     EXPECT_THAT(Reports(), IsEmpty());
     const BuildingInfo& b = params->GetBuildingInfo(0);
-    EXPECT_EQ(b.id, 0);
-    EXPECT_STREQ(b.keyword, "ARENA");
-    EXPECT_STREQ(b.szMenu, "MenuArena");
-    EXPECT_TRUE(b.bMenuAttach);
-    EXPECT_EQ(b.iIcon, 12);
-    EXPECT_EQ(b.iAttractClass, kClassAnimal);
-    EXPECT_EQ(b.iCost2Build, 4500);
-    EXPECT_EQ(b.iGuestCapacity, 30);
-    EXPECT_EQ(b.iMaxInstances, 2);
-    EXPECT_EQ(b.iAttractCategory, 9);
-    EXPECT_FLOAT_EQ(b.fAttractBaseIntensity, 0.75f);
-    EXPECT_FLOAT_EQ(b.fAttractPrice, 12.5f);
-    EXPECT_FLOAT_EQ(b.fAttractCost, 1.25f);
-    EXPECT_STREQ(b.szAttractID, "ArenaTicket");
-    EXPECT_EQ(b.iAnimalSlotCount, 3);
-    EXPECT_STREQ(b.szAnimal[0], "SEAL");
-    EXPECT_STREQ(b.szAnimal[1], "OTTER");
-    EXPECT_STREQ(b.szAnimal[2], "TURTLE");
-    EXPECT_EQ(b.iAnimalFixed[0], 1);
-    EXPECT_EQ(b.iAnimalFixed[1], 2);
-    EXPECT_EQ(b.iAnimalFixed[2], 3);
-    EXPECT_TRUE(b.bHasAnimals);
-    EXPECT_FLOAT_EQ(b.fOptimumAnimalIn, 1.5f);
-    EXPECT_FLOAT_EQ(b.fMaximumAnimalIn, 3.5f);
-    EXPECT_EQ(b.iHasStaff, 1);
-    EXPECT_STREQ(b.szTree, "ENTRANCE");
-    EXPECT_TRUE(b.bServeAtOnce);
-    EXPECT_FLOAT_EQ(b.fServeTimeMin, 2.5f);
-    EXPECT_FLOAT_EQ(b.fServeTimeMax, 6.0f);
-    EXPECT_STREQ(b.szStaffID, "SERVE3");
-    EXPECT_EQ(b.iRideType, 3);
-    EXPECT_STREQ(b.szRideModel, "arena_ride");
-    EXPECT_STREQ(b.szRideAnim, "splash");
-    EXPECT_TRUE(b.bCovered);
-    EXPECT_TRUE(b.bCutawayRoof);
-    EXPECT_TRUE(b.bHasCrowd);
-    EXPECT_TRUE(b.bUserBuild);
-    EXPECT_TRUE(b.bCanBreakdown);
-    EXPECT_FLOAT_EQ(b.fRepairDecay, 0.05f);
-    EXPECT_TRUE(b.bShowEnter);
-    EXPECT_STREQ(b.szTableModel, "bench_t");
-    EXPECT_TRUE(b.bNeedsUnlocking);
-    EXPECT_FALSE(b.IsAvailable());
-    EXPECT_TRUE(b.bFollowGuest);
-    EXPECT_TRUE(b.bHasScheduler);
-    EXPECT_STREQ(b.szShowName, "SEALSHOW");
-    EXPECT_EQ(b.iMaxShowMoves, 6);
-    EXPECT_EQ(b.iMinShowMoves, 2);
-    EXPECT_STREQ(b.szViewPoint, "watch");
-    EXPECT_EQ(b.iViewPointCount, 8);
-    EXPECT_STREQ(b.szViewPoint2, "cheer");
-    EXPECT_EQ(b.iViewPointCount2, 4);
-    EXPECT_TRUE(b.bKeepGuests);
-    EXPECT_FALSE(b.bUpgraded);
+    EXPECT_EQ(std::tuple(b.id, S(b.keyword), S(b.szMenu), b.bMenuAttach, b.iIcon, b.iAttractClass, b.iCost2Build,
+                         b.iGuestCapacity, b.iMaxInstances, b.iAttractCategory, b.fAttractBaseIntensity,
+                         b.fAttractPrice, b.fAttractCost, S(b.szAttractID)),
+              std::tuple(0, "ARENA", "MenuArena", true, 12, int32_t{kClassAnimal}, 4500, 30, 2, 9, 0.75f, 12.5f, 1.25f,
+                         "ArenaTicket"));
+    EXPECT_EQ(std::tuple(b.iAnimalSlotCount, S(b.szAnimal[0]), S(b.szAnimal[1]), S(b.szAnimal[2]), b.iAnimalFixed[0],
+                         b.iAnimalFixed[1], b.iAnimalFixed[2], b.bHasAnimals, b.fOptimumAnimalIn, b.fMaximumAnimalIn),
+              std::tuple(3, "SEAL", "OTTER", "TURTLE", 1, 2, 3, true, 1.5f, 3.5f));
+    EXPECT_EQ(std::tuple(b.iHasStaff, S(b.szTree), b.bServeAtOnce, b.fServeTimeMin, b.fServeTimeMax, S(b.szStaffID),
+                         b.iRideType, S(b.szRideModel), S(b.szRideAnim), b.bCovered, b.bCutawayRoof, b.bHasCrowd),
+              std::tuple(1, "ENTRANCE", true, 2.5f, 6.0f, "SERVE3", 3, "arena_ride", "splash", true, true, true));
+    EXPECT_EQ(std::tuple(b.bUserBuild, b.bCanBreakdown, b.fRepairDecay, b.bShowEnter, S(b.szTableModel),
+                         b.bNeedsUnlocking, b.IsAvailable(), b.bFollowGuest, b.bHasScheduler, S(b.szShowName),
+                         b.iMaxShowMoves, b.iMinShowMoves),
+              std::tuple(true, true, 0.05f, true, "bench_t", true, false, true, true, "SEALSHOW", 6, 2));
+    EXPECT_EQ(std::tuple(S(b.szViewPoint), b.iViewPointCount, S(b.szViewPoint2), b.iViewPointCount2, b.bKeepGuests,
+                         b.bUpgraded),
+              std::tuple("watch", 8, "cheer", 4, true, false));
+    const BuildingInfo& plain = params->GetBuildingInfo(1);
+    EXPECT_EQ(std::tuple(S(plain.szMenu), plain.iAnimalSlotCount, plain.bHasAnimals, plain.bCanBreakdown,
+                         plain.iHasStaff, plain.pMapGrid, plain.IsAvailable(), plain.iAttractCategory, plain.iRideType),
+              std::tuple("", 0, false, false, 0, nullptr, true, 0, 0));
 }
 
-TEST_F(Buildings, UnsetFieldsAreZeroAndFalse)
+TEST_F(Buildings, FlagWordsWantYesExactlyAndLaterLinesReplaceEarlierOnes)
 {
-    Process(Quoted({"BUILD_PLAIN"}));
-    const BuildingInfo& b = params->GetBuildingInfo(0);
-    EXPECT_STREQ(b.szMenu, "");
-    EXPECT_EQ(b.iAnimalSlotCount, 0);
-    EXPECT_FALSE(b.bHasAnimals);
-    EXPECT_FALSE(b.bCanBreakdown);
-    EXPECT_EQ(b.iHasStaff, 0);
-    EXPECT_EQ(b.pMapGrid, nullptr);
-    EXPECT_TRUE(b.IsAvailable());
-    EXPECT_EQ(b.iAttractCategory, 0);
-    EXPECT_EQ(b.iRideType, 0);
-}
-
-TEST_F(Buildings, FlagWordsAndLaterLines)
-{
-    // Flags want "Yes" exactly; HAS_STAFF is 1 or 0; a later line for a field replaces the earlier one.
+    // HAS_STAFF is 1 or 0 and ROOF_TYPE wants COVERED exactly too.
     Process(Record("BUILD", "A",
-                   {{"MENU_ATTACH", "yes"},
-                    {"HAS_STAFF", "Yes"},
-                    {"HAS_STAFF", "YES"},
-                    {"ROOF_TYPE", "COVERED"},
-                    {"ROOF_TYPE", "Covered"},
-                    {"ICON", "1"},
-                    {"ICON", "2"},
-                    {"USER_BUILD", "Yes"},
-                    {"USER_BUILD", "No"}}) +
-            Record("BUILD", "B", {{"HAS_STAFF", "Yes"}, {"ROOF_TYPE", "COVERED"}}));
+                   "MENU_ATTACH=yes|HAS_STAFF=Yes|HAS_STAFF=YES|ROOF_TYPE=COVERED|ROOF_TYPE=Covered|ICON=1|ICON=2|"
+                   "USER_BUILD=Yes|USER_BUILD=No|HAS_CROWD=Yes") +
+            Record("BUILD", "B", "HAS_STAFF=Yes|ROOF_TYPE=COVERED"));
     const BuildingInfo& a = params->GetBuildingInfo(0);
-    EXPECT_FALSE(a.bMenuAttach);
-    EXPECT_EQ(a.iHasStaff, 0);
-    EXPECT_FALSE(a.bCovered);
-    EXPECT_EQ(a.iIcon, 2);
-    EXPECT_FALSE(a.bUserBuild);
-    EXPECT_EQ(params->GetBuildingInfo(1).iHasStaff, 1);
-    EXPECT_TRUE(params->GetBuildingInfo(1).bCovered);
+    const BuildingInfo& b = params->GetBuildingInfo(1);
+    EXPECT_EQ(
+        std::tuple(a.bMenuAttach, a.iHasStaff, a.bCovered, a.iIcon, a.bUserBuild, a.bHasCrowd, b.iHasStaff, b.bCovered),
+        std::tuple(false, 0, false, 2, false, true, 1, true));
     EXPECT_THAT(Reports(), IsEmpty());
 }
 
-TEST_F(Buildings, AttractionCategoriesAndClasses)
+TEST_F(Buildings, AttractionCategoriesClassesAndRideTypes)
 {
-    // word, category, the class (build-panel group) it gives.
-    const std::tuple<const char*, int32_t, int32_t> rows[] = {
-        {"AMUSEMENT", 1, 1}, {"ANIMAL", 2, 0}, {"SNACKS", 3, 2}, {"MEALS", 4, 2}, {"PARK", 5, 3},
-        {"RETAIL", 6, 3},    {"RIDE", 7, 1},   {"TOILET", 8, 3}, {"SHOW", 9, 0},  {"CASH", 10, 3},
-    };
+    // word, category, the class (build-panel group) it gives; the class starts at 2 (MEALS) here so that every row
+    // shows a change or a kept value.
+    const std::tuple<const char*, int32_t, int32_t>
+        rows[] =
+            {
+                {"AMUSEMENT", 1, 1}, {"ANIMAL", 2, 0}, {"SNACKS", 3, 2}, {"MEALS", 4, 2},
+                {"PARK", 5, 3},      {"RETAIL", 6, 3}, {"RIDE", 7, 1},   {"TOILET", 8, 3},
+                {"SHOW", 9, 0},      {"CASH", 10, 3},  {"Meals", 0, 2}, // an unknown word (or one in another case):
+                                                                        // category 0, the class kept, no report
+            };
     for (const auto& [word, category, attractClass] : rows)
     {
         params = std::make_unique<WorldParams>();
-        // The class starts at 2 here so that every row shows a change or a kept value.
-        Process(Record("BUILD", "T", {{"ATTRACT_CAT_1", "MEALS"}, {"ATTRACT_CAT_1", word}}));
-        EXPECT_EQ(params->GetBuildingInfo(0).iAttractCategory, category) << word;
-        EXPECT_EQ(params->GetBuildingInfo(0).iAttractClass, attractClass) << word;
-        EXPECT_EQ(WorldParams::GetAttractionCategory(word), category) << word;
+        Process(Record("BUILD", "T", std::string("ATTRACT_CAT_1=MEALS|ATTRACT_CAT_1=") + word));
+        EXPECT_EQ(std::tuple(params->GetBuildingInfo(0).iAttractCategory, params->GetBuildingInfo(0).iAttractClass,
+                             WorldParams::GetAttractionCategory(word)),
+                  std::tuple(category, attractClass, category))
+            << word;
     }
-    // An unknown word (or one in another case) gives category 0 and keeps the class, without a report.
-    params = std::make_unique<WorldParams>();
-    Process(Record("BUILD", "T", {{"ATTRACT_CAT_1", "RIDE"}, {"ATTRACT_CAT_1", "Meals"}}));
-    EXPECT_EQ(params->GetBuildingInfo(0).iAttractCategory, 0);
-    EXPECT_EQ(params->GetBuildingInfo(0).iAttractClass, 1);
     EXPECT_EQ(WorldParams::GetAttractionCategory(nullptr), 0);
-    EXPECT_THAT(Reports(), IsEmpty());
-}
-
-TEST_F(Buildings, RideTypesAndUnknownKeywords)
-{
-    const std::pair<const char*, int32_t> rows[] = {{"None", 0}, {"Time", 1}, {"Anim", 2}, {"AnimalShow", 3}};
-    for (const auto& [word, type] : rows)
+    for (const auto& [word, type] : {std::pair{"None", 0}, {"Time", 1}, {"Anim", 2}, {"AnimalShow", 3}})
     {
         params = std::make_unique<WorldParams>();
-        Process(Record("BUILD", "R", {{"RIDE_TYPE", "Anim"}, {"RIDE_TYPE", word}}));
+        Process(Record("BUILD", "R", std::string("RIDE_TYPE=Anim|RIDE_TYPE=") + word));
         EXPECT_EQ(params->GetBuildingInfo(0).iRideType, type) << word;
     }
     EXPECT_THAT(Reports(), IsEmpty());
-    Process(Record("BUILD", "S", {{"RIDE_TYPE", "Time"}, {"RIDE_TYPE", "time"}, {"COLOUR", "red"}}));
+    Process(Record("BUILD", "S", "RIDE_TYPE=Time|RIDE_TYPE=time|COLOUR=red"));
     EXPECT_EQ(params->GetBuildingInfo(1).iRideType, 1);
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddBuildingData - unrecognised ride type - time",
                                        "WorldParams::AddBuildingData - unrecognised building keyword - COLOUR"));
@@ -216,19 +112,14 @@ TEST_F(Buildings, RideTypesAndUnknownKeywords)
 TEST_F(Buildings, AnimalLinesCountLinesUpToThreeSlots)
 {
     // A repeated line counts again; a fourth line is refused with a report, so the count never passes the slots.
-    Process(Record("BUILD", "POOL", {{"ANIMAL_1", "SEAL"}, {"ANIMAL_1", "OTTER"}}) +
-            Record("BUILD", "TANK",
-                   {{"ANIMAL_1", "A"}, {"ANIMAL_2", "B"}, {"ANIMAL_3", "C"}, {"ANIMAL_2", "D"}, {"ANIMAL_3", "E"}}));
+    Process(Record("BUILD", "POOL", "ANIMAL_1=SEAL|ANIMAL_1=OTTER") +
+            Record("BUILD", "TANK", "ANIMAL_1=A|ANIMAL_2=B|ANIMAL_3=C|ANIMAL_2=D|ANIMAL_3=E"));
     const BuildingInfo& pool = params->GetBuildingInfo(0);
-    EXPECT_EQ(pool.iAnimalSlotCount, 2);
-    EXPECT_STREQ(pool.szAnimal[0], "OTTER");
-    EXPECT_STREQ(pool.szAnimal[1], "");
-    EXPECT_TRUE(pool.bHasAnimals);
     const BuildingInfo& tank = params->GetBuildingInfo(1);
-    EXPECT_EQ(tank.iAnimalSlotCount, 3);
-    EXPECT_STREQ(tank.szAnimal[0], "A");
-    EXPECT_STREQ(tank.szAnimal[1], "D");
-    EXPECT_STREQ(tank.szAnimal[2], "E");
+    EXPECT_EQ(std::tuple(pool.iAnimalSlotCount, S(pool.szAnimal[0]), S(pool.szAnimal[1]), pool.bHasAnimals),
+              std::tuple(2, "OTTER", "", true));
+    EXPECT_EQ(std::tuple(tank.iAnimalSlotCount, S(tank.szAnimal[0]), S(tank.szAnimal[1]), S(tank.szAnimal[2])),
+              std::tuple(3, "A", "D", "E"));
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddBuildingData - more animal lines than animal slots - D",
                                        "WorldParams::AddBuildingData - more animal lines than animal slots - E"));
 }
@@ -236,41 +127,34 @@ TEST_F(Buildings, AnimalLinesCountLinesUpToThreeSlots)
 TEST_F(Buildings, MapGridLinks)
 {
     // KIOSK has its own grid; SHED and HUT have none and share grid 0 (here FIRST).
-    Process(Quoted({"BUILD_SHED", "BUILD_KIOSK", "BUILD_HUT"}) +
-            Record("MAPGRID", "FIRST", {{"WIDTH", "5"}, {"HEIGHT", "4"}}) +
-            Record("MAPGRID", "MAPKIOSK", {{"WIDTH", "2"}, {"HEIGHT", "3"}}));
+    Process(Quoted({"BUILD_SHED", "BUILD_KIOSK", "BUILD_HUT"}) + Record("MAPGRID", "FIRST", "WIDTH=5|HEIGHT=4") +
+            Record("MAPGRID", "MAPKIOSK", "WIDTH=2|HEIGHT=3"));
     params->LinkMapGrids();
     const BuildingInfo& kiosk = params->GetBuildingInfo(1);
-    EXPECT_EQ(kiosk.pMapGrid, &params->GetMapGridInfo(1));
-    EXPECT_EQ(kiosk.iGridWidth, 2);
-    EXPECT_EQ(kiosk.iGridHeight, 3);
+    EXPECT_EQ(std::tuple(kiosk.pMapGrid, kiosk.iGridWidth, kiosk.iGridHeight),
+              std::tuple(&params->GetMapGridInfo(1), 2, 3));
     for (int32_t id : {0, 2})
     {
-        EXPECT_EQ(params->GetBuildingInfo(id).pMapGrid, &params->GetMapGridInfo(0)) << id;
-        EXPECT_EQ(params->GetBuildingInfo(id).iGridWidth, 5) << id;
-        EXPECT_EQ(params->GetBuildingInfo(id).iGridHeight, 4) << id;
+        const BuildingInfo& b = params->GetBuildingInfo(id);
+        EXPECT_EQ(std::tuple(b.pMapGrid, b.iGridWidth, b.iGridHeight), std::tuple(&params->GetMapGridInfo(0), 5, 4));
     }
     EXPECT_THAT(Reports(), IsEmpty());
-}
-
-TEST_F(Buildings, WithoutAnyGridTheLinkIsAnEmptyGrid)
-{
+    // Without any grid the link is an empty grid.
+    params = std::make_unique<WorldParams>();
     Process(Quoted({"BUILD_SHED"}));
     params->LinkMapGrids();
     const BuildingInfo& shed = params->GetBuildingInfo(0);
     ASSERT_NE(shed.pMapGrid, nullptr);
-    EXPECT_EQ(shed.pMapGrid->iWidth, 0);
-    EXPECT_EQ(shed.pMapGrid->List(kSpawnPoints).count, 0);
-    EXPECT_EQ(shed.iGridWidth, 0);
+    EXPECT_EQ(std::tuple(shed.pMapGrid->iWidth, shed.pMapGrid->List(kSpawnPoints).count, shed.iGridWidth),
+              std::tuple(0, 0, 0));
     EXPECT_THAT(Reports(), IsEmpty());
 }
 
 TEST_F(Buildings, GridsSharedOrUnlinkedAreFreedOnce)
 {
     // Two types share grid 0 and a third grid belongs to no type; each grid frees its own points.
-    Process(Quoted({"BUILD_A", "BUILD_B"}) +
-            Record("MAPGRID", "G0", {{"NUM_SPAWNPOINTS", "2"}, {"SPAWNPOINTX", "1"}, {"SPAWNPOINTY", "2"}}) +
-            Record("MAPGRID", "LOOSE", {{"NUM_EATPOINTS", "3"}}));
+    Process(Quoted({"BUILD_A", "BUILD_B"}) + Record("MAPGRID", "G0", "NUM_SPAWNPOINTS=2|SPAWNPOINTX=1|SPAWNPOINTY=2") +
+            Record("MAPGRID", "LOOSE", "NUM_EATPOINTS=3"));
     params->LinkMapGrids();
     EXPECT_EQ(params->GetBuildingInfo(0).pMapGrid, params->GetBuildingInfo(1).pMapGrid);
     // Under the address checker a second free of the shared grid's points would end the test here.

@@ -5,10 +5,14 @@
 
 #include <gmock/gmock.h>
 
+#include <cstring>
 #include <filesystem>
+#include <functional>
+#include <tuple>
 
 using tablestest::Quoted;
 using tablestest::Record;
+using tablestest::S;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
@@ -33,61 +37,26 @@ protected:
 TEST_F(Research, EveryResearchAndRescueFieldReadsBack)
 {
     Process(Record("RESEARCH", "FASTCLEAN",
-                   {{"EFFECT_KEYWORD", "CLEANERT1"},
-                    {"COMPLETEMESS", "RD_FASTCLEAN"},
-                    {"COST", "1500.5"},
-                    {"TYPE", "Staff Training"},
-                    {"ARGUMENT", "1.25"},
-                    {"ARGUMENT2", "-2"}}) +
+                   "EFFECT_KEYWORD=CLEANERT1|COMPLETEMESS=RD_FASTCLEAN|COST=1500.5|TYPE=Staff Training|"
+                   "ARGUMENT=1.25|ARGUMENT2=-2") +
             Record("RESCUE", "REEF",
-                   {{"LOCATION_X", "120"},
-                    {"LOCATION_Y", "-40"},
-                    {"COST", "800"},
-                    {"INIT_DESCRIPTION", "RS_REEF_INIT"},
-                    {"REPORT_1", "RS_REEF_R1"},
-                    {"REPORT_2", "RS_REEF_R2"},
-                    {"RECOVERY_MESSAGE", "RS_REEF_DONE"},
-                    {"LOCATION", "RS_REEF_LOC"},
-                    {"ANIMAL_NAME", "RS_TURTLE"},
-                    {"DANGER_SPRITE", "danger_net"},
-                    {"TRANS_DELAY", "3"},
-                    {"RECOVER_DELAY", "4"},
-                    {"SITE_DELAY", "5"},
-                    {"ANIMAL_COST", "250.25"},
-                    {"TYPE", "BACKTOBASE"}}));
+                   "LOCATION_X=120|LOCATION_Y=-40|COST=800|INIT_DESCRIPTION=RS_REEF_INIT|REPORT_1=RS_REEF_R1|"
+                   "REPORT_2=RS_REEF_R2|RECOVERY_MESSAGE=RS_REEF_DONE|LOCATION=RS_REEF_LOC|ANIMAL_NAME=RS_TURTLE|"
+                   "DANGER_SPRITE=danger_net|TRANS_DELAY=3|RECOVER_DELAY=4|SITE_DELAY=5|ANIMAL_COST=250.25|"
+                   "TYPE=BACKTOBASE"));
     EXPECT_THAT(Reports(), IsEmpty());
     const ResearchInfo& r = params->GetResearchInfo(0);
-    EXPECT_STREQ(r.keyword, "FASTCLEAN");
-    EXPECT_STREQ(r.szEffectKeyword, "CLEANERT1");
-    EXPECT_STREQ(r.szCompleteMess, "RD_FASTCLEAN");
-    EXPECT_FLOAT_EQ(r.fCost, 1500.5f);
-    EXPECT_EQ(r.iType, 2);
-    EXPECT_FLOAT_EQ(r.fArgument, 1.25f);
-    EXPECT_FLOAT_EQ(r.fArgument2, -2.0f);
+    EXPECT_EQ(std::tuple(S(r.keyword), S(r.szEffectKeyword), S(r.szCompleteMess), r.fCost, r.iType, r.fArgument,
+                         r.fArgument2),
+              std::tuple("FASTCLEAN", "CLEANERT1", "RD_FASTCLEAN", 1500.5f, 2, 1.25f, -2.0f));
     const RescueInfo& s = params->GetRescueInfo(0);
-    EXPECT_STREQ(s.keyword, "REEF");
-    EXPECT_EQ(s.iLocationX, 120);
-    EXPECT_EQ(s.iLocationY, -40);
-    EXPECT_FLOAT_EQ(s.fCost, 800.0f);
-    EXPECT_STREQ(s.szInitDescription, "RS_REEF_INIT");
-    EXPECT_STREQ(s.szReport1, "RS_REEF_R1");
-    EXPECT_STREQ(s.szReport2, "RS_REEF_R2");
-    EXPECT_STREQ(s.szRecoveryMessage, "RS_REEF_DONE");
-    EXPECT_STREQ(s.szLocation, "RS_REEF_LOC");
-    EXPECT_STREQ(s.szAnimalName, "RS_TURTLE");
-    EXPECT_STREQ(s.szDangerSprite, "danger_net");
-    EXPECT_EQ(s.iTransDelay, 3);
-    EXPECT_EQ(s.iRecoverDelay, 4);
-    EXPECT_EQ(s.iSiteDelay, 5);
-    EXPECT_FLOAT_EQ(s.fAnimalCost, 250.25f);
-    EXPECT_EQ(s.iType, 2);
+    EXPECT_EQ(std::tuple(S(s.keyword), s.iLocationX, s.iLocationY, s.fCost, S(s.szInitDescription), S(s.szReport1),
+                         S(s.szReport2), S(s.szRecoveryMessage), S(s.szLocation), S(s.szAnimalName)),
+              std::tuple("REEF", 120, -40, 800.0f, "RS_REEF_INIT", "RS_REEF_R1", "RS_REEF_R2", "RS_REEF_DONE",
+                         "RS_REEF_LOC", "RS_TURTLE"));
+    EXPECT_EQ(std::tuple(S(s.szDangerSprite), s.iTransDelay, s.iRecoverDelay, s.iSiteDelay, s.fAnimalCost, s.iType),
+              std::tuple("danger_net", 3, 4, 5, 250.25f, 2));
 }
-
-// The numbers the records store, as the callers' names for them stand for them.
-static_assert(kResearchScenery == 0 && kResearchStaffRecovery == 1 && kResearchStaffTraining == 2 &&
-              kResearchAttraction == 3 && kResearchRescueTeams == 4 && kResearchUnlockAnimal == 5);
-static_assert(kRescueInSitu == 0 && kRescueOnLocation == 1 && kRescueBackToBase == 2);
-static_assert(kMoveEasy == 0 && kMoveMedium == 1 && kMoveHard == 2);
 
 TEST_F(Research, TypeWords)
 {
@@ -116,71 +85,36 @@ TEST_F(Research, TypeWords)
                                        "WorldParams::AddRescueData - unrecognised rescue keyword - DEPTH"));
 }
 
-TEST_F(Shows, EveryMoveAndTrainingFieldReadsBack)
-{
-    Process(Record("MOVE", "FLIP",
-                   {{"TITLE", "SM_FLIP"},
-                    {"DESCRIPTION", "SM_FLIP_D"},
-                    {"SHOW", "SEALSHOW"},
-                    {"UNLOCKING", "Yes"},
-                    {"MOVE_SPRITE", "flip_icon"},
-                    {"ANIM1", "NONE"},
-                    {"ANIM2", "flip_a"},
-                    {"ANIM3", "flip_b"},
-                    {"ANIM4", "none"},
-                    {"DIFFICULTY", "Medium"}}) +
-            Record("TRAINING", "TRAINFLIP", {{"TRAIN_MOVE", "FLIP"}, {"KEY_SEQUENCE", "1234x4321"}}));
-    EXPECT_THAT(Reports(), IsEmpty());
-    const ShowMoveInfo& m = params->GetShowMoveInfo(0);
-    EXPECT_EQ(m.ID, 0);
-    EXPECT_STREQ(m.Keyword, "FLIP");
-    EXPECT_STREQ(m.cTitle, "SM_FLIP");
-    EXPECT_STREQ(m.cDescription, "SM_FLIP_D");
-    EXPECT_STREQ(m.cShowName, "SEALSHOW");
-    EXPECT_TRUE(m.bNeedsUnlocking);
-    EXPECT_STREQ(m.cSprite, "flip_icon");
-    ASSERT_EQ(m.NumAnims, 2);
-    EXPECT_STREQ(m.cMoveAnims[0], "flip_a");
-    EXPECT_STREQ(m.cMoveAnims[1], "flip_b");
-    EXPECT_EQ(m.DiffcultyLevel, 1);
-    const TrainingInfo& t = params->GetTrainingInfo(0);
-    EXPECT_STREQ(t.keyword, "TRAINFLIP");
-    EXPECT_STREQ(t.szTrainMove, "FLIP");
-    EXPECT_STREQ(t.szKeySequence, "1234x4321");
-    EXPECT_EQ(params->GetTrainingID("TRAINFLIP"), 0);
-}
-
-TEST_F(Shows, MoveWordsAndLimits)
+TEST_F(Shows, EveryMoveAndTrainingFieldReadsBackAndMoveWordsAndLimits)
 {
     // Difficulty words are exact and an unknown one keeps the level silently; UNLOCKING wants "Yes" exactly; a
-    // sixth animation is refused with a report.
-    Process(Record("MOVE", "A",
-                   {{"DIFFICULTY", "Hard"},
-                    {"DIFFICULTY", "easy"},
-                    {"UNLOCKING", "yes"},
-                    {"ANIM1", "a1"},
-                    {"ANIM1", "a2"},
-                    {"ANIM5", "a3"},
-                    {"ANIM2", "a4"},
-                    {"ANIM3", "a5"},
-                    {"ANIM4", "a6"},
-                    {"ANIM9", "x"}}) +
-            Record("MOVE", "B", {{"DIFFICULTY", "Easy"}}) + Record("TRAINING", "T", {{"KEY", "1"}}) +
-            Quoted({"MOVE_BARE"}));
-    const ShowMoveInfo& a = params->GetShowMoveInfo(0);
-    EXPECT_EQ(a.DiffcultyLevel, 2);
-    EXPECT_FALSE(a.bNeedsUnlocking);
-    ASSERT_EQ(a.NumAnims, 5);
-    const char* anims[] = {"a1", "a2", "a3", "a4", "a5"};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_STREQ(a.cMoveAnims[i], anims[i]);
-    EXPECT_EQ(params->GetShowMoveInfo(1).DiffcultyLevel, 0);
-    // A move with no lines is an easy, unlocked move without animations.
-    const ShowMoveInfo& bare = params->GetShowMoveInfo(2);
-    EXPECT_EQ(bare.ID, 2);
-    EXPECT_EQ(bare.DiffcultyLevel, 0);
-    EXPECT_EQ(bare.NumAnims, 0);
-    EXPECT_FALSE(bare.bNeedsUnlocking);
+    // sixth animation is refused with a report; NONE (in any case) is no animation; a move with no lines is an
+    // easy, unlocked move without animations.
+    Process(Record("MOVE", "FLIP",
+                   "TITLE=SM_FLIP|DESCRIPTION=SM_FLIP_D|SHOW=SEALSHOW|UNLOCKING=Yes|MOVE_SPRITE=flip_icon|ANIM1=NONE|"
+                   "ANIM2=flip_a|ANIM3=flip_b|ANIM4=none|DIFFICULTY=Medium") +
+            Record("TRAINING", "TRAINFLIP", "TRAIN_MOVE=FLIP|KEY_SEQUENCE=1234x4321") +
+            Record("MOVE", "A",
+                   "DIFFICULTY=Hard|DIFFICULTY=easy|UNLOCKING=yes|ANIM1=a1|ANIM1=a2|ANIM5=a3|ANIM2=a4|ANIM3=a5|"
+                   "ANIM4=a6|ANIM9=x") +
+            Record("MOVE", "B", "DIFFICULTY=Easy") + Record("TRAINING", "T", "KEY=1") + Quoted({"MOVE_BARE"}));
+    auto move = [&](int32_t id)
+    {
+        const ShowMoveInfo& m = params->GetShowMoveInfo(id);
+        std::string anims;
+        for (int i = 0; i < m.NumAnims && i < ShowMoveInfo::kMaxAnims; ++i)
+            anims += std::string(i ? " " : "") + m.cMoveAnims[i];
+        return std::tuple(m.ID, S(m.Keyword), S(m.cTitle), S(m.cDescription), S(m.cShowName), m.bNeedsUnlocking,
+                          S(m.cSprite), m.NumAnims, anims, m.DiffcultyLevel);
+    };
+    EXPECT_EQ(move(0),
+              std::tuple(0, "FLIP", "SM_FLIP", "SM_FLIP_D", "SEALSHOW", true, "flip_icon", 2, "flip_a flip_b", 1));
+    EXPECT_EQ(move(1), std::tuple(1, "A", "", "", "", false, "", 5, "a1 a2 a3 a4 a5", 2));
+    EXPECT_EQ(move(2), std::tuple(2, "B", "", "", "", false, "", 0, "", 0));
+    EXPECT_EQ(move(3), std::tuple(3, "BARE", "", "", "", false, "", 0, "", 0));
+    const TrainingInfo& t = params->GetTrainingInfo(0);
+    EXPECT_EQ(std::tuple(S(t.keyword), S(t.szTrainMove), S(t.szKeySequence), params->GetTrainingID("TRAINFLIP")),
+              std::tuple("TRAINFLIP", "FLIP", "1234x4321", 0));
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddShowMoveData - more than 5 animations - a6",
                                        "WorldParams::AddShowMoveData - unrecognised showmove keyword - ANIM9",
                                        "WorldParams::AddTrainingData - unrecognised training keyword - KEY"));
@@ -188,21 +122,17 @@ TEST_F(Shows, MoveWordsAndLimits)
 
 TEST_F(Shows, ShowMovesAndShowList)
 {
-    Process(Record("MOVE", "JUMP", {{"SHOW", "SEALSHOW"}, {"ANIM1", "j"}}) +
-            Record("MOVE", "SPIN", {{"SHOW", "OTHER"}}) +
-            Record("MOVE", "WAVE", {{"SHOW", "SEALSHOW"}, {"ANIM1", "w1"}, {"ANIM2", "w2"}}));
+    Process(Record("MOVE", "JUMP", "SHOW=SEALSHOW|ANIM1=j") + Record("MOVE", "SPIN", "SHOW=OTHER") +
+            Record("MOVE", "WAVE", "SHOW=SEALSHOW|ANIM1=w1|ANIM2=w2"));
     std::vector<ShowMoveInfo> moves;
     params->GetShowMoves("SEALSHOW", moves);
     ASSERT_EQ(moves.size(), 2u);
-    EXPECT_STREQ(moves[0].Keyword, "JUMP");
-    EXPECT_STREQ(moves[1].Keyword, "WAVE");
-    EXPECT_EQ(moves[1].NumAnims, 2);
-    EXPECT_STREQ(moves[1].cMoveAnims[1], "w2");
-    // The copies are the caller's: changing one leaves the table alone.
+    EXPECT_EQ(std::tuple(S(moves[0].Keyword), S(moves[1].Keyword), moves[1].NumAnims, S(moves[1].cMoveAnims[1])),
+              std::tuple("JUMP", "WAVE", 2, "w2"));
+    // The copies are the caller's: changing one leaves the table alone; show names compare in any case.
     moves[0].NumAnims = 0;
-    EXPECT_EQ(params->GetShowMoveInfo(0).NumAnims, 1);
     params->GetShowMoves("sealshow", moves);
-    EXPECT_EQ(moves.size(), 2u);
+    EXPECT_EQ(std::tuple(params->GetShowMoveInfo(0).NumAnims, moves.size()), std::tuple(1, size_t{2}));
 
     // Pairs of show name and move; a move listed twice stands twice; an unknown move gives id 0 with the lookup's
     // report; a last unpaired token is dropped.
@@ -231,14 +161,14 @@ TEST_F(Shows, AnimList)
     ASSERT_EQ(entries.size(), 6u);
     std::vector<const AnimListEntry*> seal;
     params->GetAnimList("SEAL", seal);
-    ASSERT_EQ(seal.size(), 5u);
-    EXPECT_STREQ(seal[0]->szAnimName, "swim");
-    EXPECT_STREQ(seal[0]->szFileStem, "seal_swim");
-    EXPECT_EQ(seal[0]->iFileCount, 3);
-    EXPECT_STREQ(seal[1]->szAnimName, "rest");
-    EXPECT_EQ(seal[2]->iFileCount, 100);
-    EXPECT_EQ(seal[3]->iFileCount, 0);
-    EXPECT_EQ(seal[4]->iFileCount, 100);
+    std::vector<std::tuple<std::string, std::string, int32_t>> read;
+    for (const AnimListEntry* entry : seal)
+        read.emplace_back(entry->szAnimName, entry->szFileStem, entry->iFileCount);
+    EXPECT_EQ(read, (std::vector<std::tuple<std::string, std::string, int32_t>>{{"swim", "seal_swim", 3},
+                                                                                {"rest", "seal_rest", 1},
+                                                                                {"huge", "seal_huge", 100},
+                                                                                {"neg", "seal_neg", 0},
+                                                                                {"most", "seal_most", 100}}));
     EXPECT_EQ(seal[0], &entries[0]);
     std::vector<const AnimListEntry*> none;
     params->GetAnimList("seal", none);
@@ -255,35 +185,61 @@ TEST_F(Shows, AnimList)
 
 TEST_F(Shows, TrainingSounds)
 {
+    // The two shows' sounds, by name in any case; an unknown show leaves the record as it was.
+    auto sounds = [](const TrainingSoundInfo& i)
+    {
+        std::string keys;
+        for (int k = 0; k < i.iNumKeySounds && k < TrainingSoundInfo::kKeySounds; ++k)
+            keys += std::string(k ? "|" : "") + i.szKeySounds[k];
+        return std::tuple(S(i.szCountdown), keys, S(i.szWrongKey), S(i.szLose), S(i.szWin), S(i.szTraining),
+                          S(i.szRide));
+    };
     TrainingSoundInfo info;
     ASSERT_TRUE(params->GetTrainingSoundInfo("dolphin", info));
-    EXPECT_STREQ(info.szCountdown, "COUNTDOWN OPEN");
-    EXPECT_EQ(info.iNumKeySounds, 5);
-    const char* dolphinKeys[] = {"SD 1a", "SD 2a", "SD 3a", "SD 4a", "SD 5a"};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_STREQ(info.szKeySounds[i], dolphinKeys[i]);
-    EXPECT_STREQ(info.szWrongKey, "SD BADA");
-    EXPECT_STREQ(info.szLose, "KAIKO LOSE");
-    EXPECT_STREQ(info.szWin, "KAIKO WIN");
-    EXPECT_STREQ(info.szTraining, "Dolphin Training");
-    EXPECT_STREQ(info.szRide, "Dolphin Ride");
-
+    EXPECT_EQ(sounds(info), std::tuple("COUNTDOWN OPEN", "SD 1a|SD 2a|SD 3a|SD 4a|SD 5a", "SD BADA", "KAIKO LOSE",
+                                       "KAIKO WIN", "Dolphin Training", "Dolphin Ride"));
     ASSERT_TRUE(params->GetTrainingSoundInfo("Kaiko", info));
-    const char* kaikoKeys[] = {"SD 1", "SD 2", "SD 3", "SD 4", "SD 5"};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_STREQ(info.szKeySounds[i], kaikoKeys[i]);
-    EXPECT_STREQ(info.szWrongKey, "SD BAD");
-    EXPECT_STREQ(info.szTraining, "KAIKO TRAINING");
-    EXPECT_STREQ(info.szRide, "KAIKO RIDE");
+    const auto kaiko = std::tuple("COUNTDOWN OPEN", "SD 1|SD 2|SD 3|SD 4|SD 5", "SD BAD", "KAIKO LOSE", "KAIKO WIN",
+                                  "KAIKO TRAINING", "KAIKO RIDE");
+    EXPECT_EQ(sounds(info), kaiko);
     EXPECT_THAT(Reports(), IsEmpty());
-
-    // An unknown show leaves the record as it was.
     EXPECT_FALSE(params->GetTrainingSoundInfo("SEALSHOW", info));
-    EXPECT_STREQ(info.szRide, "KAIKO RIDE");
+    EXPECT_EQ(sounds(info), kaiko);
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::GetTrainingSoundInfo - show not found - SEALSHOW"));
 }
 
-TEST_F(Shows, MoveRecordInTheSaveStream)
+namespace
+{
+
+// A show move record saved by `write` (then an int 99) and loaded back, the saved file's last `cut` bytes dropped:
+// the load's result, the record, and whether the int after it was read where it stands.
+std::tuple<bool, ShowMoveInfo, bool> SaveAndLoad(const std::function<void(SerialStream&)>& write, size_t cut = 0)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.File("move.dat");
+    {
+        BinarySerialStream out(true, file.c_str());
+        write(out);
+        out.WriteInt("after", 99);
+        EXPECT_TRUE(out.Close());
+    }
+    if (cut)
+    {
+        const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
+        EXPECT_LT(cut + 25, bytes.size());
+        testsupport::WriteBytes(file, std::vector<uint8_t>(bytes.begin(), bytes.end() - static_cast<long>(cut)));
+    }
+    BinarySerialStream in(false, file.c_str());
+    ShowMoveInfo back;
+    const bool loaded = back.Load(in);
+    int32_t after = 0;
+    const bool read = in.ReadInt(&after) && after == 99;
+    return {loaded, back, read};
+}
+
+} // namespace
+
+TEST_F(Shows, MoveRecordsInTheSaveStream)
 {
     ShowMoveInfo move;
     move.ID = 4;
@@ -298,75 +254,26 @@ TEST_F(Shows, MoveRecordInTheSaveStream)
     std::strcpy(move.cMoveAnims[1], "b");
     std::strcpy(move.cMoveAnims[2], "never saved");
     move.DiffcultyLevel = 2;
+    auto [loaded, back, after] = SaveAndLoad([&](SerialStream& s) { move.Dump(s); });
+    EXPECT_EQ(std::tuple(loaded, back.ID, S(back.Keyword), S(back.cTitle), S(back.cDescription), S(back.cShowName),
+                         S(back.cSprite), back.bNeedsUnlocking, back.NumAnims, S(back.cMoveAnims[1]),
+                         S(back.cMoveAnims[2]), back.DiffcultyLevel, after),
+              std::tuple(true, 4, "FLIP", "SM_FLIP", "SM_FLIP_D", "SEALSHOW", "flip_icon", true, 2, "b", "", 2, true));
 
-    testsupport::TempDir dir;
-    const std::string file = dir.File("move.dat");
-    {
-        BinarySerialStream out(true, file.c_str());
-        move.Dump(out);
-        out.WriteInt("after", 99);
-        ASSERT_TRUE(out.Close());
-    }
-    BinarySerialStream in(false, file.c_str());
-    ShowMoveInfo back;
-    ASSERT_TRUE(back.Load(in));
-    EXPECT_EQ(back.ID, 4);
-    EXPECT_STREQ(back.Keyword, "FLIP");
-    EXPECT_STREQ(back.cTitle, "SM_FLIP");
-    EXPECT_STREQ(back.cDescription, "SM_FLIP_D");
-    EXPECT_STREQ(back.cShowName, "SEALSHOW");
-    EXPECT_STREQ(back.cSprite, "flip_icon");
-    EXPECT_TRUE(back.bNeedsUnlocking);
-    EXPECT_EQ(back.NumAnims, 2);
-    EXPECT_STREQ(back.cMoveAnims[1], "b");
-    EXPECT_STREQ(back.cMoveAnims[2], "");
-    EXPECT_EQ(back.DiffcultyLevel, 2);
-    int32_t after = 0;
-    EXPECT_TRUE(in.ReadInt(&after));
-    EXPECT_EQ(after, 99);
-}
-
-TEST_F(Shows, MoveRecordWithTooManyAnimationsSavesWhatItHolds)
-{
     // A record whose count was pushed past its five names saves five and loads back whole.
-    ShowMoveInfo move;
-    move.NumAnims = 9;
+    ShowMoveInfo many;
+    many.NumAnims = 9;
     for (int i = 0; i < 5; ++i)
-        move.cMoveAnims[i][0] = static_cast<char>('a' + i);
-    testsupport::TempDir dir;
-    const std::string file = dir.File("move.dat");
-    {
-        BinarySerialStream out(true, file.c_str());
-        move.Dump(out);
-        out.WriteInt("after", 7);
-        ASSERT_TRUE(out.Close());
-    }
-    BinarySerialStream in(false, file.c_str());
-    ShowMoveInfo back;
-    EXPECT_TRUE(back.Load(in));
-    EXPECT_EQ(back.NumAnims, 5);
-    EXPECT_STREQ(back.cMoveAnims[4], "e");
-    int32_t after = 0;
-    EXPECT_TRUE(in.ReadInt(&after));
-    EXPECT_EQ(after, 7);
+        many.cMoveAnims[i][0] = static_cast<char>('a' + i);
+    std::tie(loaded, back, after) = SaveAndLoad([&](SerialStream& s) { many.Dump(s); });
+    EXPECT_EQ(std::tuple(loaded, back.NumAnims, S(back.cMoveAnims[4]), after), std::tuple(true, 5, "e", true));
     EXPECT_THAT(Reports(), IsEmpty());
-}
 
-TEST_F(Shows, MoveRecordWithABadDifficultyIsDamaged)
-{
-    testsupport::TempDir dir;
-    const std::string file = dir.File("move.dat");
-    ShowMoveInfo move;
-    move.DiffcultyLevel = 3;
-    {
-        BinarySerialStream out(true, file.c_str());
-        move.Dump(out);
-        ASSERT_TRUE(out.Close());
-    }
-    BinarySerialStream in(false, file.c_str());
-    ShowMoveInfo back;
-    EXPECT_FALSE(back.Load(in));
-    EXPECT_EQ(back.DiffcultyLevel, kMoveEasy);
+    // A difficulty outside the three levels is damage, read as Easy.
+    ShowMoveInfo hard;
+    hard.DiffcultyLevel = 3;
+    std::tie(loaded, back, after) = SaveAndLoad([&](SerialStream& s) { hard.Dump(s); });
+    EXPECT_EQ(std::tuple(loaded, back.DiffcultyLevel, after), std::tuple(false, int32_t{kMoveEasy}, true));
     EXPECT_THAT(Reports(), ElementsAre("ShowMoveInfo::Load - difficulty out of range - 3"));
 }
 
@@ -374,46 +281,26 @@ TEST_F(Shows, DamagedMoveRecordsLoadSafely)
 {
     // A stored record claiming seven animations keeps five, reads past the other two and reports; a difficulty
     // outside the three levels is reported and read as Easy.
-    testsupport::TempDir dir;
-    const std::string file = dir.File("move.dat");
+    const auto write = [](SerialStream& out)
     {
-        BinarySerialStream out(true, file.c_str());
-        for (const char* text : {"", "K", "t", "d", "s", "p"})
-        {
-            if (!*text)
-                out.WriteInt("ID", 1);
-            else
-                out.WriteString("text", text);
-        }
+        out.WriteInt("ID", 1);
+        for (const char* text : {"K", "t", "d", "s", "p"})
+            out.WriteString("text", text);
         out.WriteBool("bNeedsUnlocking", false);
         out.WriteUInt("NumAnims", 7);
         out.WriteUInt("DiffcultyLevel", 9);
         for (int i = 0; i < 7; ++i)
             out.WriteString("cMoveAnims", ("m" + std::to_string(i)).c_str());
-        out.WriteInt("after", 42);
-        ASSERT_TRUE(out.Close());
-    }
-    BinarySerialStream in(false, file.c_str());
-    ShowMoveInfo back;
-    EXPECT_FALSE(back.Load(in));
-    EXPECT_EQ(back.NumAnims, 5);
-    EXPECT_STREQ(back.cMoveAnims[4], "m4");
-    EXPECT_EQ(back.DiffcultyLevel, 0);
-    int32_t after = 0;
-    EXPECT_TRUE(in.ReadInt(&after));
-    EXPECT_EQ(after, 42);
+    };
+    auto [loaded, back, after] = SaveAndLoad(write);
+    EXPECT_EQ(std::tuple(loaded, back.NumAnims, S(back.cMoveAnims[4]), back.DiffcultyLevel, after),
+              std::tuple(false, 5, "m4", 0, true));
     EXPECT_THAT(Reports(), ElementsAre("ShowMoveInfo::Load - difficulty out of range - 9",
                                        "ShowMoveInfo::Load - more than 5 animations - 7"));
-
     // A stream cut short: the load fails and keeps only the names it read.
-    const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
-    for (size_t cut : {size_t{10}, bytes.size() / 2, bytes.size() - 12})
+    for (size_t cut : {size_t{12}, size_t{50}, size_t{90}})
     {
-        testsupport::WriteBytes(dir.File("cut.dat"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
-        BinarySerialStream cutIn(false, dir.File("cut.dat").c_str());
-        ShowMoveInfo part;
-        EXPECT_FALSE(part.Load(cutIn)) << cut;
-        EXPECT_LE(part.NumAnims, 5) << cut;
-        EXPECT_EQ(part.DiffcultyLevel, 0) << cut;
+        std::tie(loaded, back, after) = SaveAndLoad(write, cut);
+        EXPECT_EQ(std::tuple(loaded, back.NumAnims <= 5, back.DiffcultyLevel), std::tuple(false, true, 0)) << cut;
     }
 }

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <set>
+#include <tuple>
 
 using testing::IsEmpty;
 
@@ -61,16 +62,12 @@ TEST_F(SampleData, ScrambledFilesMatchTheirSources)
 TEST_F(SampleData, EveryTableLoadsWithoutAReport)
 {
     EXPECT_THAT(Reports(), IsEmpty());
-    EXPECT_EQ(params->GetStaffCount(), 8u);
-    EXPECT_EQ(params->GetGuestCount(), 1u);
-    EXPECT_EQ(params->GetMapGridCount(), 1u);
-    EXPECT_EQ(params->GetAnimalCount(), 1u);
-    EXPECT_EQ(params->GetResearchCount(), 1u);
-    EXPECT_EQ(params->GetRescueCount(), 1u);
-    EXPECT_GE(params->GetSceneryCount(), 3u);
-    EXPECT_GT(params->GetNameLists().numMaleNames, 0u);
-    EXPECT_GT(params->GetNameLists().numFemaleNames, 0u);
-    EXPECT_GT(params->GetNameLists().numSurnames, 0u);
+    const NameLists& names = params->GetNameLists();
+    EXPECT_EQ(std::tuple(params->GetStaffCount(), params->GetGuestCount(), params->GetMapGridCount(),
+                         params->GetAnimalCount(), params->GetResearchCount(), params->GetRescueCount(),
+                         params->GetSceneryCount() >= 3, names.numMaleNames > 0, names.numFemaleNames > 0,
+                         names.numSurnames > 0),
+              std::tuple(8u, 1u, 1u, 1u, 1u, 1u, true, true, true, true));
 }
 
 TEST_F(SampleData, BuildingsCoverEveryCategoryAndNameWhatExists)

@@ -143,25 +143,19 @@ TEST(ObjectScriptVocabulary, ThePublishedNamesGiveTheirNumbers)
     EXPECT_EQ(count, 88u);
 }
 
-TEST(ObjectScriptVocabulary, FunctionNamesCompareWithoutRegardToCase)
+TEST(ObjectScriptVocabulary, NamesCompareWithoutRegardToCase)
 {
-    EXPECT_EQ(FindScriptFunction("searchdesire"), 0u);
-    EXPECT_EQ(FindScriptFunction("FACEPLANT"), 64u);
-    EXPECT_EQ(FindScriptFunction("Debugs"), 85u);
-    EXPECT_EQ(FindScriptFunction(""), 85u);
-    EXPECT_EQ(FindScriptFunction(nullptr), 85u);
+    const std::pair<const char*, uint32_t> functions[] = {
+        {"searchdesire", 0}, {"FACEPLANT", 64}, {"Debugs", 85}, {"", 85}, {nullptr, 85}};
+    for (const auto& [name, index] : functions)
+        EXPECT_EQ(FindScriptFunction(name), index) << (name ? name : "(null)");
     EXPECT_EQ(ScriptFunctionName(85), nullptr);
-}
-
-TEST(ObjectScriptVocabulary, VariableNamesCompareWithoutRegardToCase)
-{
     const std::pair<const char*, uint32_t> known[] = {{"ME", 107},    {"me", 107},    {"no_object", 110}, {"TRUE", 111},
                                                       {"False", 112}, {"worldx", 79}, {"DESTOBJECT", 121}};
     for (const auto& [name, id] : known)
     {
         uint32_t found = 0xFFFF;
-        EXPECT_TRUE(FindObjectVariable(name, &found)) << name;
-        EXPECT_EQ(found, id) << name;
+        EXPECT_TRUE(FindObjectVariable(name, &found) && found == id) << name;
     }
     uint32_t untouched = 5;
     EXPECT_FALSE(FindObjectVariable("GuestCount", &untouched)); // a park variable, not an object's

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -60,6 +61,11 @@ TEST(ScriptTokens, WhitespaceSeparatesAndASemicolonIsATokenOfItsOwn)
     EXPECT_EQ(Tokens("Set x \"two words\" ;"), (Strings{"Set", "x", "\"two", "words\"", ";"}));
     EXPECT_TRUE(Tokens("").empty());
     EXPECT_TRUE(Tokens(" \r\n\t ").empty());
+    // A text that is not there reads as empty.
+    ScriptReader none(nullptr, 100, "WorldScript");
+    std::string token = "x";
+    EXPECT_EQ(std::tuple(none.ReadToken(token), token, none.AtEnd(), std::string(none.GetLanguage())),
+              std::tuple(0u, "", true, "WorldScript"));
 }
 
 TEST(ScriptTokens, CommentsRunFromASlashToTheLineFeedAndASlashInsideATokenBelongsToIt)
@@ -72,33 +78,6 @@ TEST(ScriptTokens, CommentsRunFromASlashToTheLineFeedAndASlashInsideATokenBelong
     // A final comment without a line feed ends at the end of the text.
     EXPECT_EQ(Tokens("A // the end"), (Strings{"A"}));
     EXPECT_EQ(Tokens("/"), Strings{});
-}
-
-TEST(ScriptTokens, TheReadOperationsCountWhatTheyConsume)
-{
-    Text text("  // note\n  Word; (a == b) rest");
-    ScriptReader reader = text.Reader();
-    EXPECT_EQ(reader.SkipComment(), 0u); // not at a slash
-    EXPECT_EQ(reader.SkipWhitespace(), 2u);
-    EXPECT_EQ(reader.SkipComment(), 8u); // "// note\n"
-    EXPECT_EQ(reader.SkipWhitespace(), 2u);
-    std::string token;
-    EXPECT_EQ(reader.ReadToken(token), 4u);
-    EXPECT_EQ(token, "Word");
-    EXPECT_EQ(reader.ReadToken(token), 1u);
-    EXPECT_EQ(token, ";");
-    std::string condition;
-    EXPECT_EQ(reader.ReadCondition(condition), 9u); // the space before '(' and "(a == b)"
-    EXPECT_EQ(condition, "(a == b)");
-    EXPECT_EQ(reader.ReadToken(token), 5u);
-    EXPECT_EQ(token, "rest");
-    EXPECT_EQ(reader.ReadToken(token), 0u);
-    EXPECT_TRUE(token.empty());
-    // Rewinding reads a token again; a position beyond the text stops at its end.
-    reader.Rewind(2);
-    EXPECT_EQ(reader.SkipBlanks(), 10u);
-    reader.Rewind(1000);
-    EXPECT_TRUE(reader.AtEnd());
 }
 
 TEST(ScriptTokens, ConditionsRunFromTheFirstParenthesisToTheFirstClosingOne)
@@ -162,14 +141,4 @@ TEST(ScriptTokens, TokensAndConditionsKeepToFiftyOneCharacters)
     EXPECT_EQ(sink.boxes.size(), 2u);
     reader.ReadToken(token);
     EXPECT_EQ(token, "next");
-}
-
-TEST(ScriptTokens, ANullTextReadsAsEmpty)
-{
-    ScriptReader reader(nullptr, 100, "WorldScript");
-    std::string token = "x";
-    EXPECT_EQ(reader.ReadToken(token), 0u);
-    EXPECT_TRUE(token.empty());
-    EXPECT_TRUE(reader.AtEnd());
-    EXPECT_STREQ(reader.GetLanguage(), "WorldScript");
 }

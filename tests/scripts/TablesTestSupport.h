@@ -35,6 +35,28 @@ inline std::string Record(const std::string& declare, const std::string& keyword
     return text;
 }
 
+// The same from "FIELD=value|FIELD=value|..." (a value may hold spaces but no '|').
+inline std::string Record(const std::string& declare, const std::string& keyword, const std::string& fields)
+{
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (size_t start = 0; start < fields.size();)
+    {
+        size_t end = fields.find('|', start);
+        end = end == std::string::npos ? fields.size() : end;
+        const std::string field = fields.substr(start, end - start);
+        const size_t equals = field.find('=');
+        pairs.emplace_back(field.substr(0, equals), field.substr(equals + 1));
+        start = end + 1;
+    }
+    return Record(declare, keyword, pairs);
+}
+
+// A record's text as a string (empty for none), for comparing fields in tuples.
+inline std::string S(const char* text)
+{
+    return text ? text : "";
+}
+
 // The text with every byte complemented, as the scrambled files store it.
 inline std::vector<uint8_t> Scrambled(const std::string& text)
 {

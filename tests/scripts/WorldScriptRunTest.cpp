@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace scripttest;
@@ -26,7 +27,6 @@ protected:
         world.journal.clear();
         return lines;
     }
-    float Float(uint32_t id, uint32_t number = 0) const { return world.Var(id, number).AsFloatBits(); }
     uint32_t Word(uint32_t id, uint32_t number = 0) const { return world.Var(id, number).data; }
 };
 
@@ -39,8 +39,7 @@ TEST_F(WorldScriptRun, StartEntersTheStartupStateAndRunsItsEntryList)
     Compile("State Other OnEntry EmitTicker OTHER ; End End\n"
             "State STATE_WORLD_STARTUP OnEntry EmitTicker START ; End OnUpdate EmitTicker TICK ; End End\n");
     script.StartTimed(0.5f);
-    EXPECT_EQ(script.GetCurrentState(), 1u);
-    EXPECT_TRUE(script.IsInStartupState());
+    EXPECT_EQ(std::tuple(script.GetCurrentState(), script.IsInStartupState()), std::tuple(1u, true));
     script.Update();
     script.RunOnUpdate();
     EXPECT_EQ(Journal(), (Lines{"ticker START", "ticker TICK", "ticker TICK"}));
@@ -48,10 +47,7 @@ TEST_F(WorldScriptRun, StartEntersTheStartupStateAndRunsItsEntryList)
     EXPECT_FALSE(script.IsInStartupState());
     script.Start();
     EXPECT_EQ(Journal(), (Lines{"ticker START"}));
-}
-
-TEST_F(WorldScriptRun, AScriptWithoutAStartupStateIsReportedAndRunsNothing)
-{
+    // A script without a startup State is reported and runs nothing.
     Compile("State Other OnEntry EmitTicker OTHER ; End OnUpdate EmitTicker TICK ; End End\n");
     script.Start();
     script.Update();
@@ -64,36 +60,31 @@ TEST_F(WorldScriptRun, BadStateIndexesAreIgnoredWithAReport)
 {
     Compile("State STATE_WORLD_STARTUP OnExit EmitTicker BYE ; End End State B OnEntry EmitTicker B ; End End\n");
     script.Start();
-    EXPECT_FALSE(script.ChangeStateTo(2));
-    EXPECT_FALSE(script.ChangeStateTo(0xFFFFFFFF));
     script.SetCurrentState(7);
-    EXPECT_EQ(script.GetCurrentState(), 0u);
-    EXPECT_EQ(CountReports("ChangeStateTo - no State 2"), 1u);
-    EXPECT_EQ(CountReports("ChangeStateTo - no State -1"), 1u);
-    EXPECT_EQ(CountReports("SetCurrentState - no State 7"), 1u);
+    EXPECT_EQ(std::tuple(script.ChangeStateTo(2), script.ChangeStateTo(0xFFFFFFFF), script.GetCurrentState()),
+              std::tuple(false, false, 0u));
+    for (const char* report :
+         {"ChangeStateTo - no State 2", "ChangeStateTo - no State -1", "SetCurrentState - no State 7"})
+        EXPECT_EQ(CountReports(report), 1u) << report;
     EXPECT_TRUE(script.ChangeStateTo(1));
     EXPECT_EQ(Journal(), (Lines{"ticker B"}));
 }
 
-TEST_F(WorldScriptRun, ADelayedChangeStatePostsTheIndexAndLeavesTheStateCurrent)
+TEST_F(WorldScriptRun, ChangeStatePostsTheIndexAtOnceOrLaterAndAStateNotDeclaredIsNotPosted)
 {
-    Compile("State STATE_WORLD_STARTUP OnEntry ChangeState B Time 5 ; EmitTicker AFTER ; End End\n"
-            "State A End State B End\n");
+    Compile("State STATE_WORLD_STARTUP OnEntry ChangeState B Time 5 ; EmitTicker AFTER ; ChangeState Nowhere Soon ; "
+            "End End\nState A End State B End\n");
     script.Start();
     ASSERT_EQ(world.posts.size(), 1u);
-    const MessageRecord& record = world.posts[0].record;
-    EXPECT_EQ(record.dwSender, 0xFFFFFFFEu);
-    EXPECT_EQ(record.dwReciever, 0xFFFFFFFEu);
-    EXPECT_EQ(record.dwType, 5u);
-    EXPECT_EQ(record.dwFlags, 0u);
-    EXPECT_EQ(record.dwData, 2u);
-    EXPECT_FLOAT_EQ(world.posts[0].delay, 5.0f);
+    const MessageRecord& r = world.posts[0].record;
+    EXPECT_EQ(std::tuple(r.dwSender, r.dwReciever, r.dwType, r.dwFlags, r.dwData, world.posts[0].delay),
+              std::tuple(0xFFFFFFFEu, 0xFFFFFFFEu, 5u, 0u, 2u, 5.0f));
     EXPECT_EQ(script.GetCurrentState(), 0u);
     EXPECT_EQ(Journal(), (Lines{"delayed 5 2", "ticker AFTER"}));
-}
+    EXPECT_EQ(CountReports("Invalid State in WorldScript"), 1u);
+    EXPECT_EQ(CountReports("WorldScript::ChangeStateCommand - Invalid command"), 1u);
 
-TEST_F(WorldScriptRun, AnImmediateChangeRunsExitAndEntryInsideTheCommandAndTheListGoesOn)
-{
+    // Delivered at once, the change runs OnExit and OnEntry inside the command, and the list goes on.
     world.deliver = true;
     Compile("State STATE_WORLD_STARTUP\n"
             " OnEntry EmitTicker IN ; ChangeState B ; EmitTicker STILL ; End\n"
@@ -105,14 +96,6 @@ TEST_F(WorldScriptRun, AnImmediateChangeRunsExitAndEntryInsideTheCommandAndTheLi
     EXPECT_EQ(script.GetCurrentState(), 1u);
 }
 
-TEST_F(WorldScriptRun, AChangeToAStateNotDeclaredIsReportedAndNotPosted)
-{
-    RunEntry("ChangeState Nowhere ; EmitTicker ON ;");
-    EXPECT_TRUE(world.posts.empty());
-    EXPECT_EQ(CountReports("Invalid State in WorldScript"), 1u);
-    EXPECT_EQ(Journal(), (Lines{"ticker ON"}));
-}
-
 TEST_F(WorldScriptRun, MessagesRunTheFirstBlockOfTheirTypeInTheCurrentState)
 {
     Compile("State STATE_WORLD_STARTUP\n"
@@ -121,68 +104,68 @@ TEST_F(WorldScriptRun, MessagesRunTheFirstBlockOfTheirTypeInTheCurrentState)
             "End\n"
             "State Later Message MT_NEW_HOUR OnReceipt EmitTicker HOUR ; End End End\n");
     MessageRecord record;
-    ASSERT_TRUE(DecodeMessageName("MT_NEW_DAY", &record.dwType));
+    record.dwType = MT_NEW_DAY;
     EXPECT_FALSE(script.Message(record)); // no current State yet
     script.Start();
     EXPECT_TRUE(script.Message(record));
-    ASSERT_TRUE(DecodeMessageName("MT_NEW_HOUR", &record.dwType));
+    record.dwType = MT_NEW_HOUR;
     EXPECT_FALSE(script.HandleMessage(record));
     EXPECT_EQ(Journal(), (Lines{"ticker FIRST"}));
 }
 
-TEST_F(WorldScriptRun, ConditionsCompareFloatsExactlyAndTextsWithoutCase)
-{
-    world.vars[{WV_Var, 1}] = ScriptValue::Float(0.1f + 0.2f);
-    world.vars[{WV_Var, 2}] = ScriptValue::Text("Open");
-    world.vars[{WV_Var, 3}] = ScriptValue::UInt(3);
-    RunEntry("If (Var1 == 0.3) EmitTicker EQ ; Else EmitTicker NE ; End\n"
-             "If (Var1 != 0.3000001) EmitTicker DIFFER ; End\n"
-             "If (Var3 != 3) EmitTicker BAD ; End\n"
-             "If (Var3 == 3.0) EmitTicker SAME ; End\n"
-             "If (Var2 == \"OPEN\") EmitTicker TEXT ; End\n"
-             "If (Var2 != \"open\") EmitTicker BAD ; End\n"
-             "If (Var2 > \"Zed\") EmitTicker BAD ; End\n"
-             "If (Var3 > 2.5) EmitTicker GT ; End\n"
-             "If (Var3 < 2.5) EmitTicker BAD ; End\n"
-             "If (Var3 <= 3) EmitTicker LE ; End\n"
-             "If (Var3 =< 2) EmitTicker BAD ; End\n"
-             "If (Var3 => 3) EmitTicker GE ; End\n"
-             "If (Var3 && Var9) EmitTicker BAD ; End\n"
-             "If (Var3 || Var9) EmitTicker OR ; End\n"
-             "If (Var9) EmitTicker BAD ; End\n"
-             "If (Var3) EmitTicker TRUE ; End\n"
-             "If (Var3 ~ 3) EmitTicker BAD ; End\n");
-    // 0.1 + 0.2 in floats is 0.3 exactly as a float literal reads: both round to the same float.
-    const bool same = 0.1f + 0.2f == 0.3f;
-    EXPECT_EQ(Journal(), (Lines{same ? "ticker EQ" : "ticker NE", "ticker DIFFER", "ticker SAME", "ticker TEXT",
-                                "ticker GT", "ticker LE", "ticker GE", "ticker OR", "ticker TRUE"}));
-}
-
-TEST_F(WorldScriptRun, ANearlyEqualFloatIsNotEqual)
+TEST_F(WorldScriptRun, ConditionsCompareFloatsExactlyTextsWithoutCaseAndAndOrOnIntegers)
 {
     world.vars[{WV_Var, 1}] = ScriptValue::Float(2.000001f);
-    RunEntry("If (Var1 == 2) EmitTicker EQUAL ; Else EmitTicker UNEQUAL ; End");
-    EXPECT_EQ(Journal(), (Lines{"ticker UNEQUAL"}));
+    world.vars[{WV_Var, 2}] = ScriptValue::Text("Open");
+    world.vars[{WV_Var, 3}] = ScriptValue::UInt(3);
+    world.vars[{WV_Var, 4}] = ScriptValue::Float(0.5f);
+    world.vars[{WV_Var, 5}] = ScriptValue::Float(1.5f);
+    const std::pair<const char*, bool> rows[] = {
+        {"(Var1 == 2)", false},
+        {"(Var1 != 2)", true},
+        {"(Var1 == 2.000001)", true},
+        {"(Var3 != 3)", false},
+        {"(Var3 == 3.0)", true},
+        {"(Var2 == \"OPEN\")", true},
+        {"(Var2 != \"open\")", false},
+        {"(Var2 > \"Zed\")", false},
+        {"(Var3 > 2.5)", true},
+        {"(Var3 < 2.5)", false},
+        {"(Var3 <= 3)", true},
+        {"(Var3 =< 2)", false},
+        {"(Var3 => 3)", true},
+        {"(Var3 >= 4)", false},
+        {"(Var3)", true},
+        {"(Var9)", false},
+        {"(Var3 ~ 3)", false},
+        // && and || take each side's integer: 0.5 is 0, 1.5 is 1.
+        {"(Var3 && Var9)", false},
+        {"(Var3 || Var9)", true},
+        {"(Var4 && Var3)", false},
+        {"(Var3 && Var4)", false},
+        {"(Var4 || Var9)", false},
+        {"(Var5 && Var3)", true},
+    };
+    for (const auto& [condition, expected] : rows)
+    {
+        RunEntry(std::string("If ") + condition + " EmitTicker YES ; Else EmitTicker NO ; End");
+        EXPECT_EQ(Journal(), (Lines{expected ? "ticker YES" : "ticker NO"})) << condition;
+    }
 }
 
-TEST_F(WorldScriptRun, ArithmeticFollowsTheTargetsType)
+TEST_F(WorldScriptRun, ArithmeticFollowsTheTargetsTypeAndAnIntegerDivisionByZeroGivesZeroWithOneReport)
 {
     world.vars[{WV_Var, 1}] = ScriptValue::UInt(7);
     world.vars[{WV_PlayerCash, 0}] = ScriptValue::Float(100.0f);
+    world.vars[{WV_Var, 6}] = ScriptValue::UInt(0xFFFFFFFE);
     RunEntry("Divide Var1 2 ; Add Var1 2.9 ; Multiply Var1 3 ; Minus Var1 1 ;\n"
              "Divide PlayerCash 8 ; Add PlayerCash 0.25 ; Multiply PlayerCash 2 ; Minus PlayerCash 1 ;\n"
-             "Set Var2 PlayerCash ; Set Var3 Var1 ;");
-    // 7 / 2 = 3; + 2 (2.9 truncated) = 5; x 3 = 15; - 1 = 14.
-    EXPECT_EQ(world.Var(WV_Var, 1).type, static_cast<uint32_t>(SCRIPT_VALUE_UINT));
-    EXPECT_EQ(Word(WV_Var, 1), 14u);
-    // 100 / 8 = 12.5; + 0.25 = 12.75; x 2 = 25.5; - 1 = 24.5.
-    EXPECT_FLOAT_EQ(Float(WV_PlayerCash), 24.5f);
-    EXPECT_FLOAT_EQ(Float(WV_Var, 2), 24.5f);
-    EXPECT_EQ(Word(WV_Var, 3), 14u);
-}
-
-TEST_F(WorldScriptRun, AnIntegerDivisionByZeroGivesZeroWithOneReport)
-{
+             "Set Var2 PlayerCash ; Set Var3 Var1 ; Divide Var6 2 ;");
+    // 7 / 2 = 3; + 2 (2.9 truncated) = 5; x 3 = 15; - 1 = 14. 100 / 8 = 12.5; + 0.25; x 2; - 1 = 24.5. Integers
+    // divide unsigned.
+    EXPECT_EQ(std::tuple(world.Var(WV_Var, 1).type, Word(WV_Var, 1), world.Var(WV_PlayerCash).AsFloatBits(),
+                         world.Var(WV_Var, 2).AsFloatBits(), Word(WV_Var, 3), Word(WV_Var, 6)),
+              std::tuple(uint32_t{SCRIPT_VALUE_UINT}, 14u, 24.5f, 24.5f, 14u, 0x7FFFFFFFu));
     world.vars[{WV_Var, 1}] = ScriptValue::UInt(9);
     Compile("State STATE_WORLD_STARTUP OnUpdate Divide Var1 Var5 ; End End\n");
     script.Start();
@@ -196,35 +179,27 @@ TEST_F(WorldScriptRun, MessagesGoStraightToTheBusWithTheirOperandsConverted)
 {
     world.vars[{WV_Var, 1}] = ScriptValue::Float(41.9f);
     world.vars[{WV_Flag, 2}] = ScriptValue::Bool(true);
+    // An unknown message type is 0, silently, as are the object-only options (FloatData and its word).
     RunEntry("Message MT_NEW_DAY 12 Var1 Flag2 ;\n"
              "Message MT_NEW_HOUR Me 0 0 Time 3 ;\n"
-             "Message MT_NEW_HOUR Me 0 0 Time 2 MaxTime 4 ;");
-    ASSERT_EQ(world.posts.size(), 3u);
+             "Message MT_NEW_HOUR Me 0 0 Time 2 MaxTime 4 ;\n"
+             "Message MT_NOT_A_MESSAGE 1 2 3 FloatData 1 ;");
+    ASSERT_EQ(world.posts.size(), 4u);
+    EXPECT_EQ(std::tuple(world.posts[3].record.dwType, world.posts[3].record.dwFlags, ReportCount()),
+              std::tuple(0u, 3u, size_t{0}));
     const MessageRecord& first = world.posts[0].record;
-    uint32_t newDay = 0;
-    ASSERT_TRUE(DecodeMessageName("MT_NEW_DAY", &newDay));
-    EXPECT_EQ(first.dwType, newDay);
-    EXPECT_EQ(first.dwSender, 0xFFFFFFFFu);
-    EXPECT_EQ(first.dwReciever, 12u);
-    EXPECT_EQ(first.dwData, 41u);
-    EXPECT_EQ(first.dwFlags, 1u);
-    EXPECT_FLOAT_EQ(world.posts[0].delay, -1.0f);
-    EXPECT_EQ(world.posts[1].record.dwReciever, 0xFFFFFFFEu);
-    EXPECT_FLOAT_EQ(world.posts[1].delay, 3.0f);
-    EXPECT_GE(world.posts[2].delay, 2.0f);
-    EXPECT_LE(world.posts[2].delay, 4.0f);
+    EXPECT_EQ(std::tuple(first.dwType, first.dwSender, first.dwReciever, first.dwData, first.dwFlags,
+                         world.posts[0].delay, world.posts[1].record.dwReciever, world.posts[1].delay),
+              std::tuple(uint32_t{MT_NEW_DAY}, 0xFFFFFFFFu, 12u, 41u, 1u, -1.0f, 0xFFFFFFFEu, 3.0f));
+    EXPECT_TRUE(world.posts[2].delay >= 2.0f && world.posts[2].delay <= 4.0f) << world.posts[2].delay;
 }
 
-TEST_F(WorldScriptRun, FunctionsReachTheParkExceptDebug)
+TEST_F(WorldScriptRun, FunctionsAndCreationRequestsReachThePark)
 {
     RunEntry("Function PauseGame ; Function Debug ; Function ResumeGame ; Function NoBreakDowns ;\n"
-             "Function AllowBreakDowns ; Function NoLitter ; Function Nonsense ;");
-    EXPECT_EQ(Journal(), (Lines{"function 0", "function 1", "function 2", "function 3", "function 5", "function 6"}));
-}
-
-TEST_F(WorldScriptRun, CreationRequestsCarryTheirData)
-{
-    RunEntry("Create Building CAFE 10 12 3 Prices 1 2.5 ; Age 4 Broken ;\n"
+             "Function AllowBreakDowns ; Function NoLitter ; Function Nonsense ;\n"
+             "Create Building CAFE 10 12 3 Prices 1 2.5 ; Age 4 Broken ; Create Building SHOP 1 2 0 ;\n"
+             "Create Guest Tourist 100 200 Bogus ;\n"
              "Create Scenery PALM 4 5 2 Number 2 ;\n"
              "Create Litter CAN 6 7 1 ;\n"
              "Create Guest Tourist 100 300 ;\n"
@@ -232,44 +207,36 @@ TEST_F(WorldScriptRun, CreationRequestsCarryTheirData)
              "Create Staff JUGGLER Random ;\n"
              "Create Animal DOLPHIN 1 1 3 ;\n"
              "Create Dragon FIRE 1 1 ;");
-    EXPECT_EQ(Journal(),
-              (Lines{"building CAFE 10 12 3 2.50 4 1", "scenery PALM 4 5 2", "scenery PALM 4 5 2", "litter CAN 6 7 1",
-                     "guest Tourist", "staff 7 CLEANER", "staff 6 MECHANIC", "staff 8 ZOOKEEPER", "adopt 3"}));
-    ASSERT_EQ(world.guests.size(), 1u);
-    EXPECT_FLOAT_EQ(world.guests[0].x, 100.0f);
-    EXPECT_FLOAT_EQ(world.guests[0].y, 300.0f);
-    EXPECT_LT(world.guests[0].hours, 24u);
+    EXPECT_EQ(Journal(), (Lines{"function 0", "function 1", "function 2", "function 3", "function 5", "function 6",
+                                "building CAFE 10 12 3 2.50 4 1", "building SHOP 1 2 0 -1.00 0 0", "guest Tourist",
+                                "scenery PALM 4 5 2", "scenery PALM 4 5 2", "litter CAN 6 7 1", "guest Tourist",
+                                "staff 7 CLEANER", "staff 6 MECHANIC", "staff 8 ZOOKEEPER", "adopt 3"}));
+    ASSERT_EQ(world.guests.size(), 2u);
+    EXPECT_EQ(std::tuple(world.guests[1].x, world.guests[1].y), std::tuple(100.0f, 300.0f));
+    EXPECT_LT(world.guests[1].hours, 24u);
     EXPECT_EQ(CountReports("WorldCommand::PerformCommand - Invalid Creation Message"), 2u);
+    EXPECT_EQ(CountReports("WorldScript::CreateCommand - Unhandled creation message"), 1u);
+    EXPECT_EQ(CountReports("WorldScript::FunctionCommand - Invalid Function Nonsense"), 1u);
+    EXPECT_EQ(CountReports("Invalid Extra command in worldscript create guest command Bogus"), 1u);
 }
 
-TEST_F(WorldScriptRun, RandomPositionsFallOnlyOnFootpathWithoutBuildings)
+TEST_F(WorldScriptRun, RandomPositionsFallOnlyOnFootpathWithoutBuildingsAndBuildingsNever)
 {
     world.SetCell(2, 3, 0x10000000u);
     world.SetCell(5, 6, 0x10000000u | 0x2u);
     world.SetCell(1, 1, 0x40000000u);
     platform::SRand(7);
-    RunEntry("Create Guest Tourist Random Number 20 ; Create Litter CAN Random Number 3 ;");
+    RunEntry("Create Guest Tourist Random Number 20 ; Create Litter CAN Random Number 3 ;\n"
+             "Create Building CAFE Random 0 ;");
     ASSERT_EQ(world.guests.size(), 20u);
     for (const auto& guest : world.guests)
-    {
-        EXPECT_EQ(static_cast<int>(guest.x / 32.0f), 2);
-        EXPECT_EQ(static_cast<int>(guest.y / 64.0f), 3);
-    }
+        EXPECT_EQ(std::tuple(static_cast<int>(guest.x / 32.0f), static_cast<int>(guest.y / 64.0f)), std::tuple(2, 3));
     // Each guest draws its own position.
     EXPECT_NE(world.guests[0].x, world.guests[1].x);
     const Lines journal = Journal();
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "litter CAN 2 3 0"), 3);
-}
-
-TEST_F(WorldScriptRun, RandomPlacementWithoutFootpathGivesUpWithAReport)
-{
-    RunEntry("Create Guest Tourist Random Number 5 ; Create Scenery PALM Random ; EmitTicker DONE ;");
-    EXPECT_TRUE(world.guests.empty());
-    EXPECT_EQ(Journal(), (Lines{"ticker DONE"}));
-    EXPECT_EQ(CountReports("no footpath found"), 2u);
-    // One object's tries, then the command gives up; the next command knows there is none.
-    EXPECT_EQ(world.cellQueries, WorldCommand::kMaxPlacementTries);
-    EXPECT_EQ(CountReports("earlier in this run - 0 of 1 PALM created"), 1u);
+    EXPECT_EQ(journal.size(), 23u);
+    EXPECT_EQ(CountReports("cannot be placed at random"), 1u);
 }
 
 TEST_F(WorldScriptRun, AParkWithoutFootpathIsSearchedOncePerRunOfLists)
@@ -300,34 +267,24 @@ TEST_F(WorldScriptRun, AParkWithoutFootpathIsSearchedOncePerRunOfLists)
     EXPECT_EQ(CountReports("no footpath found"), 8u);
 }
 
-TEST_F(WorldScriptRun, ABuildingIsNeverPlacedAtRandom)
-{
-    world.SetCell(2, 3, 0x10000000u);
-    RunEntry("Create Building CAFE Random 0 ;");
-    EXPECT_TRUE(Journal().empty());
-    EXPECT_EQ(CountReports("cannot be placed at random"), 1u);
-}
-
 TEST_F(WorldScriptRun, TheParkCommandsReachTheHost)
-{
-    RunEntry("Path 10 10 5 E ; Queue 4 5 9 ; MoveCamera 100 200 7 ; ShowMenu Objectives ;\n"
-             "ShowMenu Message Welcome ; EmitTicker HELLO ; PlaySound Fanfare ;");
-    EXPECT_EQ(Journal(), (Lines{"path 10 10 2 5", "queue 4 5 9", "camera 100.0 200.0", "menu Objectives (none)",
-                                "menu Message Welcome", "ticker HELLO"}));
-}
-
-TEST_F(WorldScriptRun, LoadScriptRegistersAnObjectScript)
 {
     testsupport::TempDir dir;
     testsupport::WriteBytes(dir.File("guest.ble"), Scrambled("State STATE_STARTUP End\n"));
     testsupport::ScopedCurrentDir inside(dir.Path());
-    RunEntry("LoadScript GuestLogic guest.pis ;");
-    for (const auto& box : sink.boxes)
-        ADD_FAILURE() << box.text;
+    // Directions by their compass names in any case; a path without one is dropped with its report; the word
+    // where a command's ";" stands is taken as it.
+    RunEntry("Path 10 10 5 E ; Path 1 2 3 n ; Path 1 2 3 Ne ; Path 1 2 3 se ; Path 1 2 3 S ; Path 1 2 3 SW ;\n"
+             "Path 1 2 3 w ; Path 1 2 3 NW EmitTicker LOST ; Path 1 2 3 Up ; Queue 4 5 9 ; MoveCamera 100 200 7 ;\n"
+             "ShowMenu Objectives ; ShowMenu Message Welcome ; EmitTicker HELLO ; PlaySound Fanfare ;\n"
+             "LoadScript GuestLogic guest.pis ;");
+    EXPECT_EQ(Journal(), (Lines{"path 10 10 2 5", "path 1 2 0 3", "path 1 2 1 3", "path 1 2 3 3", "path 1 2 4 3",
+                                "path 1 2 5 3", "path 1 2 6 3", "path 1 2 7 3", "queue 4 5 9", "camera 100.0 200.0",
+                                "menu Objectives (none)", "menu Message Welcome", "ticker HELLO"}));
+    EXPECT_EQ(std::tuple(CountReports("Invalid Direction Specified Up"), ReportCount()), std::tuple(1u, size_t{1}));
     ASSERT_EQ(manager.GetNumScripts(), 1u);
-    const ObjectScript* loaded = manager.GetScript("GuestLogic");
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->GetNumStates(), 1u);
+    ASSERT_NE(manager.GetScript("GuestLogic"), nullptr);
+    EXPECT_EQ(manager.GetScript("GuestLogic")->GetNumStates(), 1u);
 }
 
 TEST_F(WorldScriptRun, WhileASaveIsRestoredOnlyTheBuildingCommandsDoNothing)
@@ -338,25 +295,19 @@ TEST_F(WorldScriptRun, WhileASaveIsRestoredOnlyTheBuildingCommandsDoNothing)
             " Set Var1 4 ; EmitTicker STILL ; Function PauseGame ; Message MT_NEW_DAY Me 0 0 ;\n"
             "End End State B End\n");
     script.Start();
-    const Lines journal = Journal();
-    ASSERT_EQ(journal.size(), 3u);
-    EXPECT_EQ(journal[0], "ticker STILL");
-    EXPECT_EQ(journal[1], "function 0");
-    EXPECT_EQ(journal[2].rfind("post ", 0), 0u);
-    EXPECT_FLOAT_EQ(Float(WV_Var, 1), 4.0f);
+    EXPECT_EQ(Journal(), (Lines{"ticker STILL", "function 0", "post 33 0"}));
+    EXPECT_FLOAT_EQ(world.Var(WV_Var, 1).AsFloatBits(), 4.0f);
 }
 
-TEST_F(WorldScriptRun, WithoutAWorldHostNothingRuns)
+TEST_F(WorldScriptRun, WithoutAWorldHostNothingRunsAndTheManagerReplacesItsWorldScript)
 {
-    scripttest::TestHost plain;
-    ScriptManager other(&plain);
-    RunEntry("EmitTicker HELLO ; Set Var1 1 ;");
-    EXPECT_TRUE(world.journal.empty());
-    EXPECT_TRUE(world.vars.empty());
-}
-
-TEST_F(WorldScriptRun, ReplacingTheWorldScriptThroughTheManager)
-{
+    {
+        scripttest::TestHost plain;
+        ScriptManager other(&plain);
+        RunEntry("EmitTicker HELLO ; Set Var1 1 ;");
+        EXPECT_TRUE(world.journal.empty());
+        EXPECT_TRUE(world.vars.empty());
+    }
     testsupport::TempDir dir;
     testsupport::WriteBytes(dir.File("world.ble"), Scrambled("State STATE_WORLD_STARTUP End State B End\n"));
     WorldScript* first = manager.LoadWorldScript(dir.File("world.pis").c_str());

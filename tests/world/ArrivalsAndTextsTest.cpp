@@ -77,32 +77,27 @@ TEST(GuestArrivals, TheFirstGuestComesAfterEightSecondsThenEveryHalfDayOverTheTa
 TEST(GuestArrivals, TheTargetFollowsRatingBuildingsAndUnhappyDeparturesWithinItsBounds)
 {
     ArrivalPark p;
-    for (int i = 0; i < 10; ++i)
-        p.MakeBuilding("KIOSK");
-    struct Case
+    // rating x 0.01 x buildings x 20 - unhappy departures today, cut to a whole number within 20 to 1490; the
+    // interval is half the 240 s day over the target.
+    const struct
     {
-        int rating;
-        int unhappyMen, unhappyWomen;
-        int target;
+        uint32_t buildings;
+        int rating, unhappyMen, unhappyWomen, target;
+    } rows[] = {
+        {10, 50, 0, 0, 100}, {10, 50, 10, 20, 70}, {10, 0, 0, 0, 20},  {10, 100, 0, 0, 200}, {10, 50, 100, 0, 20},
+        {10, 7, 0, 0, 20},   {10, 11, 0, 0, 22},   {120, 1, 0, 0, 24}, {120, 3, 1, 0, 71},   {500, 100, 0, 0, 1490},
     };
-    // Rating 50 and 10 buildings: 100; 30 unhappy departures today: 70; rating 0: the least, 20.
-    for (const Case& c : {Case{50, 0, 0, 100}, Case{50, 10, 20, 70}, Case{0, 0, 0, 20}, Case{100, 0, 0, 200},
-                          Case{50, 100, 0, 20}, Case{7, 0, 0, 20}, Case{11, 0, 0, 22}})
+    for (const auto& row : rows)
     {
-        p.world.m_iParkRating = c.rating;
-        p.world.m_TodayGuestUnhappyDepart[0] = c.unhappyMen;
-        p.world.m_TodayGuestUnhappyDepart[1] = c.unhappyWomen;
+        while (g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING) < row.buildings)
+            p.MakeBuilding("KIOSK");
+        p.world.m_iParkRating = row.rating;
+        p.world.m_TodayGuestUnhappyDepart[0] = row.unhappyMen;
+        p.world.m_TodayGuestUnhappyDepart[1] = row.unhappyWomen;
         p.Arrivals().Recompute();
-        EXPECT_EQ(p.Arrivals().GetTarget(), c.target) << c.rating << " " << c.unhappyMen;
-        EXPECT_FLOAT_EQ(p.Arrivals().GetInterval(), 120.0f / static_cast<float>(c.target));
+        EXPECT_EQ(p.Arrivals().GetTarget(), row.target) << row.buildings << " " << row.rating;
+        EXPECT_FLOAT_EQ(p.Arrivals().GetInterval(), 120.0f / static_cast<float>(row.target));
     }
-    // Rating 100 with a full building pool would ask for 10,000 guests: 1490.
-    while (g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING) < 500)
-        p.MakeBuilding("KIOSK");
-    p.world.m_iParkRating = 100;
-    p.world.m_TodayGuestUnhappyDepart[0] = p.world.m_TodayGuestUnhappyDepart[1] = 0;
-    p.Arrivals().Recompute();
-    EXPECT_EQ(p.Arrivals().GetTarget(), 1490);
 }
 
 TEST(GuestArrivals, NoOpenEntranceNoTypesOrAFullParkBringNoGuestButTheTimerGoesOn)
@@ -128,24 +123,21 @@ TEST(GuestArrivals, NoOpenEntranceNoTypesOrAFullParkBringNoGuestButTheTimerGoesO
     EXPECT_EQ(p.world.m_NumGuests, 20);
 }
 
-TEST(GuestArrivals, AScenarioWithoutGuestTypesBringsNobody)
+TEST(GuestArrivals, WithoutGuestTypesOrTablesNobodyIsAskedFor)
 {
-    Scenario scenario;
-    parktest::WriteScrambled(scenario.Dir().File("data/script/guestextra.ble"), "// no guests\n");
-    RecordingPark park;
-    testsupport::RecordingReportSink reports;
-    World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
-    ASSERT_EQ(g_pWorldParams->GetGuestCount(), 0u);
-    auto* entrance = g_pObjectManager->CreateObject("ENTRANCE", OBJECT_BUILDING);
-    entrance->SetType(OBJECT_BUILDING);
-    for (int i = 0; i < 30; ++i)
-        world.Update(1.0f);
-    EXPECT_EQ(world.m_NumGuests, 0);
-    EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_GUEST), 0u);
-}
-
-TEST(GuestArrivals, WithoutGameDataTablesNobodyIsAskedFor)
-{
+    {
+        Scenario scenario;
+        parktest::WriteScrambled(scenario.Dir().File("data/script/guestextra.ble"), "// no guests\n");
+        RecordingPark park;
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+        ASSERT_EQ(g_pWorldParams->GetGuestCount(), 0u);
+        g_pObjectManager->CreateObject("ENTRANCE", OBJECT_BUILDING)->SetType(OBJECT_BUILDING);
+        for (int i = 0; i < 30; ++i)
+            world.Update(1.0f);
+        EXPECT_EQ(std::tuple(world.m_NumGuests, g_pObjectManager->GetPoolCount(ObjectManager::POOL_GUEST)),
+                  std::tuple(0, 0u));
+    }
     // A park of the object framework alone: a World, messages and objects, but no tables of guest types.
     worldtest::Park park;
     park.Make(OBJECT_BUILDING, "ENTRANCE");
@@ -155,56 +147,35 @@ TEST(GuestArrivals, WithoutGameDataTablesNobodyIsAskedFor)
     EXPECT_TRUE(park.TakeReports().empty());
 }
 
-TEST(FloatingTexts, ARisingTextClimbsAndFadesOverItsTimeThenGoes)
+TEST(FloatingTexts, ARisingTextClimbsAndFadesOverItsTimeAStillOneWaitsAndBothGo)
 {
     FloatingTextList list;
-    list.Add(100.0f, 3.0f, 200.0f, u"+$250", 0xFF20C040u, FloatingTextList::kRising, 10.0f, 2.0f);
+    std::u16string text = u"+$250";
+    list.Add(100.0f, 3.0f, 200.0f, text.c_str(), 0xFF20C040u, FloatingTextList::kRising, 10.0f, 2.0f);
     list.Add(1.0f, 2.0f, 3.0f, u"here", 0x80FFFFFFu, 0, 10.0f, 4.0f);
-    ASSERT_EQ(list.GetTexts().size(), 2u);
-    const FloatingText& rising = list.GetTexts()[0];
-    EXPECT_EQ(rising.text, u"+$250");
-    list.Update(11.0f);
-    // Half way: half the alpha (255 - 127.5, cut to 127) and half of the 10-unit climb; the colour stays.
-    EXPECT_EQ(rising.colour, 0x7F20C040u);
-    EXPECT_FLOAT_EQ(rising.y, 8.0f);
-    EXPECT_EQ(std::tuple(rising.x, rising.z), std::tuple(100.0f, 200.0f));
-    list.Update(11.5f);
-    EXPECT_EQ(rising.colour >> 24, 63u);
-    list.Update(12.0f);
-    EXPECT_EQ(list.GetTexts()[0].colour, 0x0020C040u);
-    EXPECT_FLOAT_EQ(list.GetTexts()[0].y, 13.0f);
-    list.Update(12.001f);
-    ASSERT_EQ(list.GetTexts().size(), 1u);
-    // A still text keeps its place and colour until its time is over.
-    const FloatingText& still = list.GetTexts()[0];
-    EXPECT_EQ(still.text, u"here");
-    EXPECT_EQ(std::tuple(still.y, still.colour), std::tuple(2.0f, 0x80FFFFFFu));
-    list.Update(14.0f);
-    EXPECT_EQ(list.GetTexts().size(), 1u);
-    list.Update(14.5f);
-    EXPECT_TRUE(list.GetTexts().empty());
-}
-
-TEST(FloatingTexts, TextsAreCopiedKeptInOrderAndNeverFadeBelowZero)
-{
-    FloatingTextList list;
-    std::u16string text = u"-$40";
-    list.Add(0, 0, 0, text.c_str(), 0xFF0000FFu, FloatingTextList::kRising, 5.0f, 1.0f);
-    list.Add(0, 0, 0, nullptr, 0xFF0000FFu, FloatingTextList::kRising, 5.0f, 10.0f);
-    text[0] = u'+';
-    EXPECT_EQ(list.GetTexts()[0].text, u"-$40");
-    EXPECT_EQ(list.GetTexts()[1].text, u"");
-    // Read before it started (a clock set back): the text sinks below its base but is never more than opaque.
-    list.Update(4.0f);
-    EXPECT_EQ(list.GetTexts()[0].colour >> 24, 255u);
-    EXPECT_FLOAT_EQ(list.GetTexts()[0].y, -10.0f);
-    list.Update(6.0f);
-    EXPECT_EQ(list.GetTexts()[0].colour >> 24, 0u);
-    EXPECT_EQ(list.GetTexts()[1].colour >> 24, 229u);
+    list.Add(0, 0, 0, nullptr, 0xFF0000FFu, FloatingTextList::kRising, 10.0f, 20.0f);
+    text[0] = u'-'; // the list keeps its own copy
+    // time | texts | the first text: its text, colour and height (the rising one climbs 10 units and fades out,
+    // its alpha cut to a whole number; read before it started, a text sinks but is never more than opaque)
+    const std::tuple<float, size_t, std::u16string, uint32_t, float> steps[] = {
+        {9.0f, 3, u"+$250", 0xFF20C040u, -2.0f},  {11.0f, 3, u"+$250", 0x7F20C040u, 8.0f},
+        {11.5f, 3, u"+$250", 0x3F20C040u, 10.5f}, {12.0f, 3, u"+$250", 0x0020C040u, 13.0f},
+        {12.001f, 2, u"here", 0x80FFFFFFu, 2.0f}, {14.0f, 2, u"here", 0x80FFFFFFu, 2.0f},
+        {14.5f, 1, u"", 0xC50000FFu, 2.25f},
+    };
+    for (const auto& [time, count, first, colour, y] : steps)
+    {
+        list.Update(time);
+        ASSERT_EQ(list.GetTexts().size(), count) << time;
+        const FloatingText& t = list.GetTexts()[0];
+        EXPECT_EQ(std::tuple(t.text, t.colour), std::tuple(first, colour)) << time;
+        EXPECT_FLOAT_EQ(t.y, y) << time;
+    }
+    EXPECT_EQ(std::tuple(list.GetTexts()[0].x, list.GetTexts()[0].z), std::tuple(0.0f, 0.0f));
     // A text with no time at all goes as soon as time passes.
-    list.Add(0, 0, 0, u"x", 0xFFFFFFFFu, FloatingTextList::kRising, 6.0f, 0.0f);
-    list.Update(6.0f);
-    EXPECT_EQ(list.GetTexts().size(), 3u);
-    list.Update(6.5f);
+    list.Add(0, 0, 0, u"x", 0xFFFFFFFFu, FloatingTextList::kRising, 15.0f, 0.0f);
+    list.Update(15.0f);
+    EXPECT_EQ(list.GetTexts().size(), 2u);
+    list.Update(15.5f);
     EXPECT_EQ(list.GetTexts().size(), 1u);
 }

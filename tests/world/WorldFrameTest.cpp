@@ -68,24 +68,33 @@ TEST(WorldFrame, ManagersAndObjectsRunInOrderEachPoolFromItsLastSlotAndLitterIsN
     Probe* guestB = p.Make(OBJECT_GUEST);
     Probe* litter = p.Make(OBJECT_LITTER);
     Probe* cleaner = p.Make(OBJECT_CLEANER);
-    Probe* flagged = p.Make(OBJECT_BUILDING);
-    flagged->SetWaitingForDeath(true);
+    // Flagged for removal: two of each pool, made in turn.
+    std::vector<Probe*> flagged;
+    for (int round = 0; round < 2; ++round)
+        for (uint8_t kind : {OBJECT_LITTER, OBJECT_GUEST, OBJECT_SCENERY, OBJECT_BUILDING})
+            flagged.push_back(p.Make(kind));
+    for (Probe* o : flagged)
+        o->SetWaitingForDeath(true);
     // Just before 10:00, with a message due in the next frame.
-    p.world.m_fGameTime = 99.8f;
-    p.world.m_fLastGameDayTime = 9.98f;
+    p.world.SetGameTime(99.8);
     g_pMessageHandler->SendDelayed(worldtest::Record(kWorldID, scenery->GetID(), 77), 0.1f);
     Probe::Journal().clear();
     p.park.research->spendPerSecond = 3.0f;
     auto id = [](Probe* o) { return std::to_string(o->GetID()); };
-    const std::string flaggedId = id(flagged);
+    std::vector<std::string> expected = {"research", "rescue", "update " + id(building), "update " + id(cleaner),
+                                         "update " + id(scenery), "update " + id(guestB), "update " + id(guestA),
+                                         "feedback",
+                                         // The new hour to the hourly staff, then the messages that are due.
+                                         "msg " + id(cleaner) + " 95", "msg " + id(scenery) + " 77"};
+    // The removals: buildings, other objects, guests, then litter, each pool from its last slot down; for each the
+    // feedback forgets it, its exit runs, it goes.
+    for (size_t pool : {3u, 2u, 1u, 0u})
+        for (size_t round : {1u, 0u})
+        {
+            const std::string gone = id(flagged[round * 4 + pool]);
+            expected.insert(expected.end(), {"forget " + gone, "exit 0", "dtor " + gone});
+        }
     p.world.Update(0.5f);
-    const std::vector<std::string> expected = {"research", "rescue", "update " + id(building), "update " + id(cleaner),
-                                               "update " + id(scenery), "update " + id(guestB), "update " + id(guestA),
-                                               "feedback",
-                                               // The new hour to the hourly staff, then the messages that are due.
-                                               "msg " + id(cleaner) + " 95", "msg " + id(scenery) + " 77",
-                                               // The removal: the feedback forgets it, its exit runs, it goes.
-                                               "forget " + flaggedId, "exit 0", "dtor " + flaggedId};
     EXPECT_EQ(p.Journal(), expected);
     EXPECT_EQ(JournalIndex("update " + id(litter)), -1);
     // Research spending comes off the cash: 3 a second for half a second.
@@ -194,68 +203,56 @@ TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
 TEST(WorldFrame, TheEndOfADayKeepsTheHistoriesAndClearsTheDailyAccounts)
 {
     BuiltPark p;
-    p.world.m_TodayGuestDepart[0] = 3;
-    p.world.m_TodayGuestUnhappyDepart[1] = 2;
-    p.world.m_TodayGuestArrive[1] = 7;
-    p.world.m_TotalGuestDepart[0] = 3;
-    p.world.m_fIncomeToday = 150.0f;
-    p.world.m_fCostsToday = 50.0f;
-    p.world.m_fWagesCostToday = 20.0f;
-    p.world.m_fAnimalIncomeTotal = 12.0f;
+    World& w = p.world;
+    w.m_TodayGuestDepart[0] = w.m_TotalGuestDepart[0] = 3;
+    w.m_TodayGuestUnhappyDepart[1] = 2;
+    w.m_TodayGuestArrive[1] = 7;
+    w.m_fWagesCostToday = 20.0f;
+    w.m_fAnimalIncomeTotal = 12.0f;
     // A history from before (as a saved game brings): the averages cover only the days this park has counted.
-    p.world.m_fProfitRecord[0] = 1000.0f;
-    p.world.m_fProfitRecord[127] = 5000.0f;
-    // 15 hours to midnight, then the day turns.
-    p.Run(151.0f, 4.0f);
-    ASSERT_EQ(p.world.GetGameDay(), 1);
-    EXPECT_EQ(p.world.m_fProfitRecord[0], 100.0f);
-    EXPECT_EQ(p.world.m_fProfitRecord[1], 1000.0f);
-    // The oldest entry is dropped.
-    EXPECT_EQ(p.world.m_fProfitRecord[127], 0.0f);
-    EXPECT_EQ(p.world.m_fIncomeRecord[0], 150.0f);
-    EXPECT_EQ(p.world.m_fCostRecord[0], 50.0f);
-    EXPECT_EQ(p.world.m_fAverageProfit, 100.0f);
-    EXPECT_EQ(std::tuple(p.world.m_fIncomeToday, p.world.m_fCostsToday, p.world.m_fWagesCostToday),
-              std::tuple(0.0f, 0.0f, 0.0f));
-    EXPECT_EQ(p.world.m_fAnimalIncomeTotal, 12.0f);
-    EXPECT_EQ(std::tuple(p.world.m_TodayGuestDepart[0], p.world.m_TodayGuestUnhappyDepart[1],
-                         p.world.m_TodayGuestArrive[1], p.world.m_TotalGuestDepart[0]),
+    w.m_fProfitRecord[0] = 1000.0f;
+    w.m_fProfitRecord[127] = 5000.0f;
+    // Two days, with profits of 100 and 300: after 15 hours to midnight the day turns, then a whole day more.
+    const std::tuple<float, float, float, float, float, float, float> days[] = {
+        // income, costs, hours run | profit record 0, 1, 2 and 127, average profit
+        {150.0f, 50.0f, 151.0f, 100.0f, 1000.0f, 0.0f, 100.0f},
+        {400.0f, 100.0f, 240.0f, 300.0f, 100.0f, 1000.0f, 200.0f},
+    };
+    int day = 0;
+    for (const auto& [income, costs, seconds, first, second, third, average] : days)
+    {
+        w.m_fIncomeToday = income;
+        w.m_fCostsToday = costs;
+        p.Run(seconds, 4.0f);
+        ASSERT_EQ(w.GetGameDay(), ++day);
+        EXPECT_EQ(std::tuple(w.m_fProfitRecord[0], w.m_fProfitRecord[1], w.m_fProfitRecord[2], w.m_fProfitRecord[127],
+                             w.m_fAverageProfit, w.m_fIncomeRecord[0], w.m_fCostRecord[0]),
+                  std::tuple(first, second, day == 1 ? 0.0f : third, 0.0f, average, income, costs))
+            << day;
+        EXPECT_EQ(std::tuple(w.m_fIncomeToday, w.m_fCostsToday, w.m_fWagesCostToday, w.m_fAnimalIncomeTotal),
+                  std::tuple(0.0f, 0.0f, 0.0f, 12.0f));
+    }
+    EXPECT_EQ(std::tuple(w.m_fAverageIncome, w.m_fAverageCost), std::tuple(275.0f, 75.0f));
+    EXPECT_EQ(std::tuple(w.m_TodayGuestDepart[0], w.m_TodayGuestUnhappyDepart[1], w.m_TodayGuestArrive[1],
+                         w.m_TotalGuestDepart[0]),
               std::tuple(0, 0, 0, 3));
-    // A second day with a profit of 300: the average of the two days is 200.
-    p.world.m_fIncomeToday = 400.0f;
-    p.world.m_fCostsToday = 100.0f;
-    p.Run(240.0f, 4.0f);
-    ASSERT_EQ(p.world.GetGameDay(), 2);
-    EXPECT_EQ(p.world.m_fProfitRecord[0], 300.0f);
-    EXPECT_EQ(p.world.m_fProfitRecord[1], 100.0f);
-    EXPECT_EQ(p.world.m_fProfitRecord[2], 1000.0f);
-    EXPECT_EQ(p.world.m_fAverageProfit, 200.0f);
-    EXPECT_EQ(p.world.m_fAverageIncome, (400.0f + 150.0f) / 2.0f);
-    EXPECT_EQ(p.world.m_fAverageCost, (100.0f + 50.0f) / 2.0f);
 }
 
 TEST(WorldFrame, TheResearchRatingStepsATenthAnHourTowardsItsTarget)
 {
     BuiltPark p;
-    p.park.research->budget = 250.0f;
-    std::vector<float> ratings;
-    for (int hour = 0; hour < 11; ++hour)
+    // Budget per day / 250 is the target; a target within a tenth is taken at once; a lower one is stepped down.
+    const std::tuple<float, int, float> rows[] = {
+        {250.0f, 1, 0.1f}, {250.0f, 4, 0.5f},  {250.0f, 5, 1.0f},
+        {250.0f, 1, 1.0f}, {240.0f, 1, 0.96f}, {0.0f, 1, 0.86f},
+    };
+    for (const auto& [budget, hours, rating] : rows)
     {
-        p.Run(10.0f, 2.0f);
-        ratings.push_back(p.world.m_fCurrentResearchRating);
+        p.park.research->budget = budget;
+        p.Run(10.0f * static_cast<float>(hours), 2.0f);
+        EXPECT_NEAR(p.world.m_fCurrentResearchRating, rating, 1e-5f) << budget << " " << hours;
+        EXPECT_EQ(p.world.m_fTargetResearchRating, budget / 250.0f);
     }
-    EXPECT_EQ(p.world.m_fTargetResearchRating, 1.0f);
-    EXPECT_NEAR(ratings[0], 0.1f, 1e-6f);
-    EXPECT_NEAR(ratings[4], 0.5f, 1e-5f);
-    EXPECT_EQ(ratings[9], 1.0f);
-    EXPECT_EQ(ratings[10], 1.0f);
-    // A target within a tenth is taken at once; a lower one is stepped down.
-    p.park.research->budget = 240.0f;
-    p.Run(10.0f, 2.0f);
-    EXPECT_FLOAT_EQ(p.world.m_fCurrentResearchRating, 0.96f);
-    p.park.research->budget = 0.0f;
-    p.Run(10.0f, 2.0f);
-    EXPECT_NEAR(p.world.m_fCurrentResearchRating, 0.86f, 1e-5f);
 }
 
 TEST(WorldFrame, RemovedGuestsCountAsDeparturesOnlyWhenLeavingAndBuildingsLowerTheirCount)
@@ -263,32 +260,27 @@ TEST(WorldFrame, RemovedGuestsCountAsDeparturesOnlyWhenLeavingAndBuildingsLowerT
     BuiltPark p;
     p.world.m_NumGuests = 3;
     p.world.m_NumBuildings = 1;
-    Probe* early = p.Make(OBJECT_GUEST);
-    Probe* content = p.Make(OBJECT_GUEST);
-    Probe* wandering = p.Make(OBJECT_GUEST);
-    Probe* building = p.Make(OBJECT_BUILDING);
-    early->SetState(STATE_GUEST_LEAVING_WORLD);
-    content->SetState(STATE_GUEST_LEAVING_WORLD);
-    GuestFigures woman;
-    woman.gender = 1;
-    woman.leavingEarly = true;
-    p.park.guests[early->GetID()] = woman;
-    GuestFigures man;
-    man.leavingEarly = false;
-    p.park.guests[content->GetID()] = man;
-    GuestFigures other = woman;
-    p.park.guests[wandering->GetID()] = other;
-    for (Probe* o : {early, content, wandering, building})
-        o->SetWaitingForDeath(true);
+    // A woman leaving early, a man leaving content, and a woman who is not leaving.
+    const std::tuple<uint32_t, int32_t, bool> guests[] = {
+        {STATE_GUEST_LEAVING_WORLD, 1, true}, {STATE_GUEST_LEAVING_WORLD, 0, false}, {STATE_STARTUP, 1, true}};
+    for (const auto& [state, gender, early] : guests)
+    {
+        Probe* guest = p.Make(OBJECT_GUEST);
+        guest->SetState(state);
+        p.park.guests[guest->GetID()].gender = gender;
+        p.park.guests[guest->GetID()].leavingEarly = early;
+        guest->SetWaitingForDeath(true);
+    }
+    p.Make(OBJECT_BUILDING)->SetWaitingForDeath(true);
     p.world.Update(0.1f);
-    EXPECT_EQ(std::tuple(p.world.m_NumGuests, p.world.m_NumBuildings), std::tuple(0, 0));
-    EXPECT_EQ(std::tuple(p.world.m_TotalGuestUnhappyDepart[1], p.world.m_TodayGuestUnhappyDepart[1],
-                         p.world.m_TotalGuestDepart[1], p.world.m_TodayGuestDepart[1]),
-              std::tuple(1, 1, 1, 1));
-    EXPECT_EQ(std::tuple(p.world.m_TotalGuestUnhappyDepart[0], p.world.m_TodayGuestUnhappyDepart[0],
-                         p.world.m_TotalGuestDepart[0], p.world.m_TodayGuestDepart[0]),
-              std::tuple(0, 0, 1, 1));
-    EXPECT_EQ(g_pObjectManager->GetNumActiveObjects(), 0u);
+    const World& w = p.world;
+    EXPECT_EQ(std::tuple(w.m_NumGuests, w.m_NumBuildings, g_pObjectManager->GetNumActiveObjects()),
+              std::tuple(0, 0, 0u));
+    for (int g = 0; g < 2; ++g)
+        EXPECT_EQ(std::tuple(w.m_TotalGuestUnhappyDepart[g], w.m_TodayGuestUnhappyDepart[g], w.m_TotalGuestDepart[g],
+                             w.m_TodayGuestDepart[g]),
+                  std::tuple(g, g, 1, 1))
+            << g;
 }
 
 TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTenSeconds)
@@ -300,49 +292,34 @@ TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTen
     std::vector<Probe*> guests;
     for (int i = 0; i < 100; ++i)
         guests.push_back(p.Make(OBJECT_GUEST));
-    auto setHappiness = [&](float h)
+    // happiness x 70 + research x 10 + rescue ratio (0 to 1) x 10 + mean show rating x 10, cut to a whole number;
+    // 96 or more is 100.
+    const struct
+    {
+        float happiness, research, ratio, show, gala;
+        int rating;
+    } rows[] = {
+        {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 100},      {0.875f, 1.0f, 1.0f, 1.0f, 1.0f, 91},
+        {0.875f, 1.0f, 3.0f, 0.5f, 0.25f, 85},    {0.875f, 1.0f, -1.0f, 0.5f, 0.25f, 75},
+        {0.875f, 1.0f, 0.5f, 0.5f, 0.25f, 80},    {0.9375f, 1.0f, 1.0f, 1.0f, 1.0f, 95},
+        {0.953125f, 1.0f, 1.0f, 1.0f, 1.0f, 100}, {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0},
+    };
+    for (const auto& row : rows)
     {
         for (Probe* g : guests)
-            p.park.guests[g->GetID()].happiness = h;
-    };
-    setHappiness(1.0f);
-    p.world.m_fCurrentResearchRating = 1.0f;
-    p.park.rescue->ratio = 1.0f;
-    p.park.showRatings[show->GetID()] = 1.0f;
-    p.park.showRatings[gala->GetID()] = 1.0f;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 100);
-    // Happiness 0.875: 61.25 + 10 + 10 + 10.
-    setHappiness(0.875f);
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 91);
-    // Shows rated 0.5 and 0.25 average 0.375: 61.25 + 10 + 10 + 3.75; a ratio above 1 counts as 1, below 0 as 0.
-    p.park.showRatings[show->GetID()] = 0.5f;
-    p.park.showRatings[gala->GetID()] = 0.25f;
-    p.park.rescue->ratio = 3.0f;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 85);
-    p.park.rescue->ratio = -1.0f;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 75);
-    p.park.rescue->ratio = 0.5f;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 80);
-    // A sum of 96 or more is 100, 95.6 stays 95.
-    p.park.rescue->ratio = 1.0f;
-    p.park.showRatings[show->GetID()] = 1.0f;
-    p.park.showRatings[gala->GetID()] = 1.0f;
-    setHappiness(0.9375f); // 65.625 + 30
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 95);
-    setHappiness(0.953125f); // 66.71875 + 30
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
-    EXPECT_EQ(p.world.GetParkRating(), 100);
-    p.park.showRatings[show->GetID()] = 0.75f;
-    p.park.showRatings[gala->GetID()] = 0.75f;
-    p.park.research->budget = 250.0f;
+            p.park.guests[g->GetID()].happiness = row.happiness;
+        p.world.m_fCurrentResearchRating = row.research;
+        p.park.rescue->ratio = row.ratio;
+        p.park.showRatings[show->GetID()] = row.show;
+        p.park.showRatings[gala->GetID()] = row.gala;
+        p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATERATING), nullptr);
+        EXPECT_EQ(p.world.GetParkRating(), row.rating) << row.happiness << " " << row.ratio;
+    }
     // The frame's own rating message at 100 s recomputes it and posts the next for 110 s.
-    setHappiness(0.0f);
+    p.park.rescue->ratio = 1.0f;
+    p.park.showRatings[show->GetID()] = p.park.showRatings[gala->GetID()] = 0.75f;
+    p.park.research->budget = 250.0f;
+    p.world.m_fCurrentResearchRating = 1.0f;
     p.Run(10.0f, 2.0f);
     EXPECT_EQ(p.world.GetParkRating(), 10 + 10 + 7);
     bool next = false;
@@ -355,37 +332,32 @@ TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTen
 TEST(WorldFrame, TheGuestAveragesAreMeansAndWelfareCountsOnlyAnimalVisitors)
 {
     BuiltPark p;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
-    for (int i = 0; i < World::AV_COUNT; ++i)
-        EXPECT_EQ(p.world.GetGuestAverage(i), 0.0f) << i;
-    Probe* a = p.Make(OBJECT_GUEST);
-    Probe* b = p.Make(OBJECT_GUEST);
-    GuestFigures fa;
-    fa.price = 0.2f;
-    fa.queue = 0.4f;
-    fa.beauty = 1.0f;
-    fa.cleanliness = 0.6f;
-    fa.variety = 0.1f;
-    fa.welfare = 0.9f;
-    GuestFigures fb = fa;
-    fb.price = 0.6f;
-    fb.queue = 0.0f;
-    fb.welfare = 0.1f;
-    p.park.guests[a->GetID()] = fa;
-    p.park.guests[b->GetID()] = fb;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_PRICE), 0.4f);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_QUEUE), 0.2f);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_BEAUTY), 1.0f);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_CLEAN), 0.6f);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_VARIETY), 0.1f);
-    EXPECT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.5f);
-    p.park.guests[b->GetID()].visitedAnimals = true;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.1f);
-    p.park.guests[a->GetID()].visitedAnimals = true;
-    p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
-    EXPECT_FLOAT_EQ(p.world.GetGuestAverage(World::AV_WELFARE), 0.5f);
+    auto averages = [&]
+    {
+        p.world.HandleMessage(worldtest::Record(kWorldID, kWorldID, MT_UPDATEAVERAGES), nullptr);
+        std::vector<float> values;
+        for (int i = 0; i < World::AV_COUNT; ++i)
+            values.push_back(p.world.GetGuestAverage(i));
+        return values;
+    };
+    // No guests: all 0. Price, queue, beauty, cleanliness and variety are means over the guests; welfare is the
+    // mean of the guests who visited animals, 0.5 when none did.
+    EXPECT_EQ(averages(), std::vector<float>(World::AV_COUNT, 0.0f));
+    const std::tuple<float, float, float, float> guests[] = {{0.25f, 0.5f, 0.75f, 1.0f}, {0.75f, 0.0f, 0.25f, 0.0f}};
+    for (const auto& [price, queue, variety, welfare] : guests)
+    {
+        GuestFigures& f = p.park.guests[p.Make(OBJECT_GUEST)->GetID()];
+        std::tie(f.price, f.queue, f.variety, f.welfare) = std::tuple(price, queue, variety, welfare);
+        f.beauty = 1.0f;
+        f.cleanliness = 0.5f;
+    }
+    EXPECT_EQ(averages(), (std::vector<float>{0.5f, 0.25f, 1.0f, 0.5f, 0.5f, 0.5f}));
+    for (bool both : {false, true})
+    {
+        for (auto& [id, figures] : p.park.guests)
+            figures.visitedAnimals = both || id == p.park.guests.rbegin()->first;
+        EXPECT_EQ(averages()[World::AV_WELFARE], both ? 0.5f : 0.0f) << both;
+    }
 }
 
 TEST(WorldFrame, TheFrozenClockRunsOnUnscaledTimeEvenWhilePausedUnlessHeld)
@@ -425,37 +397,27 @@ TEST(WorldFrame, ThePauseKeyTogglesUnlessTheScriptPausedAndTheSpeedKeysStepWithi
     testsupport::RecordingReportSink reports;
     Cursor cursor;
     DrivenWorld world(&cursor, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
-    world.OnKeyPressed(platform::kKeyP);
-    EXPECT_TRUE(world.IsPaused());
-    world.OnKeyPressed(platform::kKeyP);
-    EXPECT_FALSE(world.IsPaused());
-    world.m_bForcedPaused = true;
-    world.OnKeyPressed(platform::kKeyP);
-    EXPECT_FALSE(world.IsPaused());
-    world.SetPaused(true);
-    world.OnKeyPressed(platform::kKeyP);
-    EXPECT_TRUE(world.IsPaused());
-    world.OnKeyPressed(platform::kKeyA);
-    EXPECT_TRUE(world.IsPaused());
-
-    std::vector<float> speeds;
-    for (int key : {platform::kKeyEquals, platform::kKeyEquals, platform::kKeyEquals, platform::kKeyMinus,
-                    platform::kKeyMinus, platform::kKeyMinus})
+    // The pause key toggles, but not while the script's pause holds; other keys leave it; the speed keys step
+    // through the table's three speeds.
+    const std::tuple<int, bool, bool, float> keys[] = {
+        {platform::kKeyP, false, true, 1.0f},       {platform::kKeyP, false, false, 1.0f},
+        {platform::kKeyP, true, false, 1.0f},       {platform::kKeyA, false, false, 1.0f},
+        {platform::kKeyEquals, false, false, 2.0f}, {platform::kKeyEquals, false, false, 4.0f},
+        {platform::kKeyEquals, false, false, 4.0f}, {platform::kKeyMinus, false, false, 2.0f},
+        {platform::kKeyMinus, false, false, 1.0f},  {platform::kKeyMinus, false, false, 1.0f},
+    };
+    for (const auto& [key, forced, paused, speed] : keys)
     {
+        world.m_bForcedPaused = forced;
         world.OnKeyPressed(key);
-        speeds.push_back(world.GetGameSpeed());
+        EXPECT_EQ(std::tuple(world.IsPaused(), world.GetGameSpeed()), std::tuple(paused, speed)) << key;
     }
-    EXPECT_EQ(speeds, (std::vector<float>{2.0f, 4.0f, 4.0f, 2.0f, 1.0f, 1.0f}));
-
-    // Holding the right button: the turning cursor, locked, set once; letting go: the normal one, free.
-    world.StepCursor(true);
-    EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(3, true));
-    cursor.SetMode(5);
-    world.StepCursor(true);
-    EXPECT_EQ(cursor.GetMode(), 5);
-    world.StepCursor(false);
-    EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(0, false));
-    cursor.SetMode(6);
-    world.StepCursor(false);
-    EXPECT_EQ(cursor.GetMode(), 6);
+    // Holding the right button: the turning cursor, locked, set once; letting go: the normal one, free, once.
+    for (const auto& [held, mode, locked] :
+         {std::tuple(true, 3, true), {true, 5, true}, {false, 0, false}, {false, 6, false}})
+    {
+        world.StepCursor(held);
+        EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(mode, locked)) << held;
+        cursor.SetMode(held ? 5 : 6);
+    }
 }

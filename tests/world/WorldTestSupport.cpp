@@ -105,4 +105,11 @@ MessageRecord Record(uint32_t sender, uint32_t receiver, uint32_t type, uint32_t
     return r;
 }
 
+DayLength::DayLength(int seconds)
+{
+    testsupport::WriteText(m_dir.File("gameparameters.pis"),
+                           "'iDAY_LENGTH_IN_SECONDS' " + std::to_string(seconds) + "\r\n");
+    m_params = std::make_unique<GameParameters>(m_dir.File("gameparameters.pis").c_str());
+}
+
 } // namespace worldtest

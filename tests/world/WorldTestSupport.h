@@ -2,6 +2,7 @@
 // up for one test, and helpers for reports and message records.
 #pragma once
 
+#include "engine/core/GameParameters.h"
 #include "scripts/ObjectStates.h"
 #include "tests/support/TestSupport.h"
 #include "world/MessageHandler.h"
@@ -78,5 +79,16 @@ public:
 };
 
 MessageRecord Record(uint32_t sender, uint32_t receiver, uint32_t type, uint32_t data = 0);
+
+// Game parameters with the given day length, for the life of the object.
+class DayLength
+{
+public:
+    explicit DayLength(int seconds);
+
+private:
+    testsupport::TempDir m_dir;
+    std::unique_ptr<GameParameters> m_params;
+};
 
 } // namespace worldtest
