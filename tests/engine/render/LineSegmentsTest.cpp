@@ -2,6 +2,7 @@
 // camera looking along +z, end-on segments, the batch limit, and the line sets of model parts.
 #include "engine/render/LineSegments.h"
 #include "DrawTestSupport.h"
+#include "engine/render/MaterialParts.h"
 #include "engine/render/OptModel.h"
 #include "engine/render/TmFormat.h"
 
@@ -195,6 +196,87 @@ TEST_F(RibbonTest, BoxOutlineHasTwelveEdges)
     for (const auto& draw : Draws())
         lines += draw.primitiveCount;
     EXPECT_EQ(lines, 12u);
+}
+
+// Lines on the OpenGL back end keep their own state whatever the draw before them left: the scene's white segment
+// (material 0, which the table does not hold) writes depth, so the ground drawn behind it afterwards leaves it
+// alone, and a line mesh comes out in its line colour plus its material colour, unlit.
+TEST(LineGLTest, LinesKeepTheirStateWhateverWasDrawnBefore)
+{
+    constexpr uint32_t kSide = 64;
+    rendertest::GLGraphics gl(kSide);
+    if (!gl.Ready())
+        GTEST_SKIP() << "no OpenGL context";
+    GraphicsManager& gm = g_GraphicsManager;
+    Renderer& r = *gm.GetRenderer();
+    gm.SetClearMode(true, 0xFF204080);
+    gm.SetProjection(90.0f, 1.0f, 1.0f, 100.0f);
+    gm.SetViewMatrix(platform::MatrixIdentity(), true);
+    gm.SetEyePosition({0, 0, 0});
+
+    // A line mesh: one wire of colour 0x804000 in a material of colour 0x110022.
+    OptMesh wire;
+    wire.m_uKind = 3;
+    const float record[7] = {-2, 0, 0, 2, 0, 0, 0.5f};
+    const uint32_t wireColour = 0x00804000;
+    wire.m_records.resize(32);
+    std::memcpy(wire.m_records.data(), record, sizeof(record));
+    std::memcpy(wire.m_records.data() + 28, &wireColour, 4);
+    OptMeshLOD level;
+    SMaterial material;
+    material.m_uDiffuse = 0xFF110022;
+    material.m_uBlendMode = 0;
+    material.m_aStages[0] = {0, 0, 0, -1, 0, 0};
+    InternMaterial(material, &level.m_parts, false);
+    const platform::Matrix wireAt = platform::MatrixTranslation(0, -1, 10);
+    DrawInstance instance;
+    instance.m_pMatrix = &wireAt;
+    level.m_pInstances = &instance;
+
+    // A quad in the plane z, clockwise on the screen.
+    const auto quad = [&](float x0, float y0, float x1, float y1, float z, uint32_t colour)
+    {
+        const TexturedVertex v[4] = {
+            {x0, y1, z, colour, 0, 0}, {x1, y1, z, colour, 0, 0}, {x1, y0, z, colour, 0, 0}, {x0, y0, z, colour, 0, 0}};
+        const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+        r.SetWorldMatrix(platform::MatrixIdentity(), 5);
+        r.DrawPolsTexCol(v, 4, indices, 6, -1, -1);
+    };
+    // What each frame draws last (and the next frame's lines come after): nothing, an additive pane that writes
+    // no depth (material 8), a lit opaque quad (material 5), an alpha-blended quad (material 7).
+    const struct
+    {
+        int32_t material;
+        bool lit;
+    } lastDraws[] = {{-1, false}, {8, false}, {5, true}, {7, true}, {-1, false}};
+    for (const auto& last : lastDraws)
+    {
+        ASSERT_TRUE(gm.BeginFrame(0));
+        // The screen point of (X, Y, Z) is (32 + 32 X / Z, 32 - 32 Y / Z): the segment covers rows 27 to 30 around
+        // column 32, the wire rows 34 to 37.
+        gm.GetLineSegments()->Add({-2, 1, 10}, {2, 1, 10}, 0.5f, 0xFFFFFFFF, 0xFFFFFFFF);
+        gm.DrawLineSegments(0, false);
+        gm.DrawModelLines(level, wire, false);
+        // The ground, behind both, drawn afterwards as the model pass does.
+        r.UseMaterial(5, -1, -1, false);
+        quad(-40, -40, 40, 40, 20, 0xFF00FF00);
+        if (last.material >= 0)
+        {
+            r.UseMaterial(last.material, -1, -1, last.lit);
+            quad(-20, -20, -12, -12, 5, 0x80FF00FF); // bottom left, away from the lines
+        }
+        gm.EndFrame();
+
+        uint32_t w = 0, h = 0;
+        const std::unique_ptr<uint32_t[]> pixels = r.ReadBackBuffer(&w, &h);
+        ASSERT_TRUE(pixels && w == kSide && h == kSide);
+        const auto at = [&](int x, int y) { return pixels[y * kSide + x]; };
+        // White packs to 12 bits as F0F0F0; the wire is 0x804000 + 0x110022 = 0x914022; the ground is green.
+        EXPECT_TRUE(rendertest::NearRgb(at(32, 29), 0xF0F0F0)) << last.material << " " << std::hex << at(32, 29);
+        EXPECT_TRUE(rendertest::NearRgb(at(32, 35), 0x914022)) << last.material << " " << std::hex << at(32, 35);
+        EXPECT_TRUE(rendertest::NearRgb(at(32, 20), 0x00FF00)) << last.material << " " << std::hex << at(32, 20);
+        gm.Present();
+    }
 }
 
 } // namespace
