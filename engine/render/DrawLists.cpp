@@ -160,6 +160,9 @@ void ModelDrawList::Draw(Renderer* renderer, bool shadowDark)
             break;
         }
     }
+    // The stored fog again, so that what is drawn next (and the next frame) is fogged as before.
+    if (fogPushed)
+        g_GraphicsManager.SetFog(-1.0f, 0.0f, 0);
 }
 
 void ModelDrawList::ClearChains()

@@ -137,11 +137,12 @@ TEST_F(DrawListsTest, OneRecordPerLevelAndChainWithTheInstancesChained)
 }
 
 // Levels are drawn by key: opaque classes first (state set, then textures and the other sets), transparent ones
-// last with the fog pushed out 100 times just before them.
+// last with the fog pushed out 100 times for them and the stored fog sent again after them.
 TEST_F(DrawListsTest, DrawsInKeyOrderWithTransparentLevelsLast)
 {
     gm.SetFog(10.0f, 20.0f, 0);
     const float plainFogEnd = R().GetFogEnd();
+    Dev()->ClearLog();
     Part* glass = MakePart(16, 0xFF0000FF);
     Part* b = MakePart(0, 0xFF00FF00);
     Part* a = MakePart(0, 0xFFFF0000);
@@ -158,7 +159,12 @@ TEST_F(DrawListsTest, DrawsInKeyOrderWithTransparentLevelsLast)
     const bool aFirst = a->level.m_parts.m_iLightingSet < b->level.m_parts.m_iLightingSet;
     const std::vector<float> expected = aFirst ? std::vector<float>{3, 5, 2, 4, 1} : std::vector<float>{5, 2, 3, 4, 1};
     EXPECT_EQ(DrawnX(), expected);
-    EXPECT_FLOAT_EQ(R().GetFogEnd(), plainFogEnd * 100.0f);
+    std::vector<float> fogEnds;
+    for (const auto& write : Dev()->renderStateWrites)
+        if (write.state == platform::RenderState::FogEnd)
+            fogEnds.push_back(platform::BitsFloat(write.value));
+    EXPECT_EQ(fogEnds, (std::vector<float>{plainFogEnd * 100.0f, plainFogEnd}));
+    EXPECT_FLOAT_EQ(R().GetFogEnd(), plainFogEnd);
 
     // Without a transparent level the fog stays.
     gm.SetFog(10.0f, 20.0f, 0);
