@@ -151,7 +151,8 @@ void ModelDrawList::Draw(Renderer* renderer, bool shadowDark)
         case 1:
         case 2:
             if (m_pSpecial)
-                m_pSpecial->DrawOptRecord(*record.m_pLevel, *record.m_pMesh, record.m_pMesh->m_uKind - 1u, shadowDark);
+                m_pSpecial->DrawOptRecord(*record.m_pLevel, *record.m_pMesh, record.m_pMesh->m_uKind - 1u,
+                                          record.m_uOverride != 0, shadowDark);
             break;
         case 3:
             DrawOptMeshLines(*record.m_pLevel, *record.m_pMesh, record.m_uOverride != 0);

@@ -4,7 +4,10 @@
 #include "engine/render/SpriteDrawing.h"
 #include "DrawTestSupport.h"
 #include "engine/render/BillboardList.h"
+#include "engine/render/DrawLists.h"
+#include "engine/render/MaterialParts.h"
 #include "engine/render/MaterialTable.h"
+#include "engine/render/OptModel.h"
 #include "engine/render/Waveform.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +137,146 @@ TEST_F(SpriteDrawingTest, SpriteMeshParticlesAreLitFadedAndPulledTowardsTheEye)
     gm.DrawSpriteMesh(particles, 3, 60, platform::MatrixIdentity(), false);
     ASSERT_EQ(Draws().size(), 3u);
     EXPECT_EQ(Decode<TexturedVertex>(Draws()[1]).vertices[0].colour, 0x809FAFBFu);
+}
+
+// Sprite meshes of optimised models as the draw list holds them: particle records of one level with its
+// material parts, drawn for each chained instance.
+struct SpriteLevel
+{
+    OptMesh mesh;
+    OptMeshLOD level;
+    SpriteLevel(uint8_t kind, const std::vector<SpriteParticle>& particles, uint32_t diffuse, uint8_t blend)
+    {
+        mesh.m_uKind = kind;
+        mesh.m_records.resize(particles.size() * sizeof(SpriteParticle));
+        std::memcpy(mesh.m_records.data(), particles.data(), mesh.m_records.size());
+        SMaterial material;
+        material.m_uDiffuse = diffuse;
+        material.m_uBlendMode = blend;
+        InternMaterial(material, &level.m_parts, false);
+    }
+};
+
+// Nothing is drawn of an additive black sprite material in a scene whose shadow colour is dark, in every form;
+// the draw list's form applies the rule only when asked to.
+TEST_F(SpriteDrawingTest, AdditiveBlackSpritesInADarkSceneDrawNothing)
+{
+    LookAlongX();
+    const SpriteParticle particle = {10.0f, 0.0f, 0.0f, 1.0f, -1.0f, 0.0f, 0.0f, 0x00FFFFFF};
+    const platform::Matrix place = platform::MatrixIdentity();
+    const struct
+    {
+        uint32_t ambient, diffuse;
+        uint8_t blend;
+        bool drawn;
+    } cases[] = {
+        {0x1F1F1F, 0xFF000000, 1, false}, {0x001F00, 0x80000000, 9, false}, // the alpha does not count
+        {0x1F201F, 0xFF000000, 1, true},                                    // the scene's green is 32
+        {0x1F1F1F, 0xFF000011, 9, true},  {0x1F1F1F, 0xFF110000, 1, true},  // not black
+        {0x1F1F1F, 0xFF000000, 4, true},  {0x1F1F1F, 0xFF000000, 8, true},  // not additive
+    };
+    for (const auto& c : cases)
+    {
+        gm.SetLight({0.0f, -1.0f, 0.0f}, 0, 0, c.ambient, 0xFFFFFFFF);
+        MaterialDescription description;
+        description.m_material.m_uDiffuse = c.diffuse;
+        description.m_material.m_uBlendMode = c.blend;
+        g_MaterialTable.Register(61, description);
+        SpriteLevel sprites(1, {particle}, c.diffuse, c.blend);
+        DrawInstance instance;
+        instance.m_pMatrix = &place;
+        sprites.level.m_pInstances = &instance;
+        Dev()->ClearLog();
+        gm.DrawSpriteMesh(&particle, 1, 61, place, false);
+        gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 0, false, true);
+        EXPECT_EQ(Draws().size(), c.drawn ? 2u : 0u)
+            << std::hex << c.ambient << " " << c.diffuse << " " << int(c.blend);
+        gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 0, false, false);
+        EXPECT_EQ(Draws().size(), c.drawn ? 3u : 1u);
+    }
+}
+
+// The draw list's form: every instance's particles in view space, pulled half their size towards the eye, lit by
+// the level's colours, 50 quads a draw; hidden instances and (oriented) particles facing away left out.
+TEST_F(SpriteDrawingTest, SpriteMeshBatchDrawsEveryInstanceInViewSpace)
+{
+    gm.SetViewMatrix(platform::MatrixIdentity(), true);
+    gm.SetLightBaseColour(0);
+    gm.SetLight({0.0f, -1.0f, 0.0f}, 0x00808080, 0, 0x202020, 0xFFFFFFFF);
+    std::vector<SpriteParticle> particles(60, SpriteParticle{0, 0, 0, 1, 0, 0, -1, 0x00102030});
+    particles[1].nz = 1; // facing away from the eye
+    SpriteLevel sprites(2, particles, 0xFF888888, 4);
+    const platform::Matrix at[3] = {platform::MatrixTranslation(1, 2, 10), platform::MatrixTranslation(0, 0, 20),
+                                    platform::MatrixTranslation(0, 0, 30)};
+    DrawInstance instances[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        instances[i].m_pMatrix = &at[i];
+        instances[i].m_pNext = i < 2 ? &instances[i + 1] : nullptr;
+    }
+    instances[1].SetTag(DrawInstance::kHidden);
+    sprites.level.m_pOverrideInstances = &instances[0];
+    gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 0, false, false); // the plain chain is empty
+    EXPECT_TRUE(Draws().empty());
+
+    // Oriented: 59 particles of the first and the third instance, 50 quads then 68.
+    gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 1, true, false);
+    ASSERT_EQ(Draws().size(), 3u);
+    EXPECT_EQ(Draws()[0].numVertices, 200u);
+    EXPECT_EQ(Draws()[1].numVertices, 200u);
+    EXPECT_EQ(Draws()[2].numVertices, 72u);
+    const auto first = Decode<TexturedVertex>(Draws()[0]);
+    ASSERT_EQ(first.indices.size(), 300u);
+    EXPECT_EQ(std::vector<uint32_t>(first.indices.end() - 6, first.indices.end()),
+              (std::vector<uint32_t>{196, 198, 197, 196, 199, 198}));
+    // (1, 2, 10) pulled 0.5 towards the eye at the origin; corners 1 either side.
+    const float k = 1.0f - 0.5f / std::sqrt(105.0f);
+    EXPECT_NEAR(first.vertices[0].x, k - 1.0f, 1e-5f);
+    EXPECT_NEAR(first.vertices[0].y, 2.0f * k - 1.0f, 1e-5f);
+    EXPECT_NEAR(first.vertices[2].x, k + 1.0f, 1e-5f);
+    EXPECT_NEAR(first.vertices[2].z, 10.0f * k, 1e-5f);
+    // 0x88 x 0x80 / 256 = 0x44 a channel, plus the particle's 0x102030; facing the eye squarely, the alpha is
+    // 255 x 255 / 256 = 254.
+    EXPECT_EQ(first.vertices[0].colour, 0xFE546474u);
+    const auto last = Decode<TexturedVertex>(Draws()[2]);
+    EXPECT_NEAR(last.vertices[0].z, 29.5f, 1e-5f);
+}
+
+// The lists hand their sprite meshes to the graphics manager: the sorted list's levels of kinds 1 and 2, the
+// buckets' source-form parts of vertex kinds 1 and 2 (one quad a draw).
+TEST_F(SpriteDrawingTest, DrawListsDrawTheirSpriteMeshes)
+{
+    gm.SetViewMatrix(platform::MatrixIdentity(), true);
+    const std::vector<SpriteParticle> particles(3, SpriteParticle{0, 0, 0, 1, 0, 0, -1, 0xFFFFFFFF});
+    SpriteLevel plain(1, particles, 0xFFFFFFFF, 4), oriented(2, particles, 0xFFFFFFFF, 4);
+    ModelDrawList& list = *gm.GetModelDrawList();
+    for (SpriteLevel* s : {&plain, &oriented})
+    {
+        platform::Matrix* m = list.GetMatrixPool().Acquire();
+        *m = platform::MatrixTranslation(0, 0, 10);
+        ASSERT_TRUE(list.Add(&s->level, &s->mesh, m, 0, 0));
+    }
+    list.Draw(gm.GetRenderer(), false);
+    list.ClearChains();
+    ASSERT_EQ(Draws().size(), 2u);
+    EXPECT_EQ(Draws()[0].numVertices + Draws()[1].numVertices, 24u);
+
+    Dev()->ClearLog();
+    MaterialBuckets& buckets = *gm.GetMaterialBuckets();
+    SubModel parts[2];
+    for (uint32_t kind : {1u, 2u})
+    {
+        SubModel& sub = parts[kind - 1];
+        sub.m_uVertexKind = kind;
+        sub.m_uRecordCount = 3;
+        sub.m_records = plain.mesh.m_records;
+        sub.m_levels.resize(1);
+        sub.m_levels[0].m_material.m_aStages[0].m_iTexture = 0;
+        *buckets.AcquireMatrix() = platform::MatrixTranslation(0, 0, 10);
+        ASSERT_TRUE(buckets.Add(&sub, &sub.m_levels[0], 0, 0, false));
+    }
+    buckets.Draw(gm.GetRenderer());
+    EXPECT_EQ(Draws().size(), 6u);
 }
 
 // Billboards on the OpenGL back end: the list's quads and a single billboard land where the projection puts them,
