@@ -50,17 +50,27 @@ uint32_t CellAt(uint32_t level, uint32_t cx, uint32_t rz)
 
 TEST(SceneTree, LayoutAndFilingByBox)
 {
+    // Sizes round up to the power of two above their highest bit, and to at least 32, so that the finest of the
+    // 32 columns is a whole unit.
+    const struct
+    {
+        float size;
+        uint32_t rounded;
+    } sizes[] = {{0.5f, 32}, {10, 32}, {31, 32}, {32, 64}, {64, 128}, {1000, 1024}, {1024, 2048}};
+    for (const auto& c : sizes)
+    {
+        SceneTree sized;
+        ASSERT_TRUE(sized.Open({3, 4, 5}, {c.size, 1, 7}));
+        EXPECT_EQ(sized.GetRoundedSizeX(), c.rounded) << c.size;
+        EXPECT_EQ(sized.GetFineCellX(), c.rounded / 32) << c.size;
+        EXPECT_EQ(sized.GetFineCellZ(), 1u);
+        EXPECT_EQ(sized.GetOrigin().z, 5.0f);
+    }
     SceneTree tree;
     ASSERT_TRUE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
     EXPECT_FALSE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
-    EXPECT_EQ(tree.GetRoundedSizeX(), 1024u);
-    EXPECT_EQ(tree.GetFineCellX(), 32u);
     EXPECT_EQ(tree.GetExtent().y, 100.0f);
     EXPECT_EQ(tree.GetExtent().x, 1000.0f);
-    SceneTree placed;
-    ASSERT_TRUE(placed.Open({3, 4, 5}, {64, 1, 64}));
-    EXPECT_EQ(placed.GetOrigin().z, 5.0f);
-    EXPECT_EQ(placed.GetRoundedSizeX(), 128u);
     for (uint32_t level = 0; level <= 5; ++level)
         EXPECT_EQ(SceneTree::LevelBase(level), CellAt(level, 0, 0));
     EXPECT_EQ(SceneTree::LevelOf(1364), 5u);
@@ -90,9 +100,10 @@ TEST(SceneTree, LayoutAndFilingByBox)
 
     SceneTree exact;
     ASSERT_TRUE(exact.Open({0, 0, 0}, {1024, 500, 1024}));
-    EXPECT_EQ(exact.GetRoundedSizeX(), 2048u);
-    EXPECT_EQ(exact.GetFineCellZ(), 64u);
     EXPECT_EQ(exact.FindCell({40, 0, 70}, {50, 5, 80}), CellAt(5, 0, 1));
+    SceneTree small;
+    ASSERT_TRUE(small.Open({0, 0, 0}, {10, 500, 10}));
+    EXPECT_EQ(small.FindCell({3.4f, 0, 5.6f}, {3.4f, 1, 5.6f}), CellAt(5, 3, 6));
     EXPECT_TRUE(exact.Close());
     EXPECT_FALSE(exact.Close());
 }
@@ -288,7 +299,10 @@ TEST_F(SceneViewTest, RenderDrawsALoneObject)
     Probe hidden(3, {500, 0, 40}, 1, &log);
     ASSERT_TRUE(scene.AddObject(&hidden));
     ASSERT_TRUE(gm.BeginFrame(0));
+    // A shadow pass left open would draw the scene in the shadow material: the render ends it.
+    gm.GetRenderer()->BeginShadowPass(true, false);
     EXPECT_TRUE(scene.Render());
+    EXPECT_FALSE(static_cast<D3DRenderer*>(gm.GetRenderer())->IsShadowPass());
     EXPECT_TRUE(log.empty());
     Probe lone(3, {5, 0, 20}, 4, &log);
     ASSERT_TRUE(scene.AddObject(&lone));
@@ -351,6 +365,20 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     tree.RayQuery(&list, {250, 2, 101}, {-1, 0, 0});
     tree.RayQuery(&list, {150, 2, 105}, {1, 0, 0});
     EXPECT_EQ(list.GetCount(), 0u);
+    // Turned back it faces -z at z = 100 again; moved, the front panel is met sooner. Rays follow both changes.
+    turned.SetOrientation(0, 0, 0);
+    tree.RayQuery(&list, {150, 2, 101}, {1, 0, 0});
+    EXPECT_EQ(list.GetCount(), 0u);
+    front.SetPosition(100, 0, 90);
+    tree.RayQuery(&list, {200.5f, 2, 50}, {0, 0, 1});
+    tree.RayQuery(&list, {100.5f, 2, 50}, {0, 0, 1});
+    ASSERT_EQ(list.GetCount(), 3u);
+    EXPECT_EQ(list.Get(0).m_pObject, &front);
+    EXPECT_NEAR(list.Get(0).m_fKey, 40.0f, 1e-3f);
+    EXPECT_EQ(list.Get(1).m_pObject, &turned);
+    EXPECT_NEAR(list.Get(1).m_fKey, 50.0f, 1e-3f);
+    front.SetPosition(100, 0, 100);
+    turned.SetOrientation(0, 1.5707963f, 0);
 
     // From the eye towards a point on the front panel.
     gm.SetEyePosition({100, 2, 0});
@@ -415,6 +443,47 @@ TEST(SceneTree, RadiusCountsAndCollections)
     EXPECT_EQ(list.Get(0).m_pObject, root.get()); // cell 0 comes first
     EXPECT_TRUE(tree.Close());
     EXPECT_EQ(probes[0]->GetIndexCell(), SceneObject::kNoCell);
+}
+
+// A count with a limit is exact up to the limit and above the limit past it: checked against a plain count over
+// clusters of objects of two kinds, random points, radii and limits.
+TEST(SceneTree, CountWithALimitAnswersMoreThanTheLimitRightly)
+{
+    SceneTree tree;
+    ASSERT_TRUE(tree.Open({0, 0, 0}, {1000, 100, 1000}));
+    uint32_t seed = 7;
+    const auto next = [&seed](uint32_t n)
+    {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    std::vector<std::unique_ptr<Probe>> probes;
+    for (uint32_t i = 0; i < 400; ++i)
+    {
+        const float x = 300.0f + static_cast<float>(next(300)), z = 300.0f + static_cast<float>(next(300));
+        probes.push_back(std::make_unique<Probe>(3 + next(2), Vec3{x, 0, z}));
+        ASSERT_TRUE(tree.Insert(*probes.back()));
+    }
+    uint32_t wrong = 0, over = 0;
+    for (uint32_t i = 0; i < 3000; ++i)
+    {
+        const Vec3 point = {250.0f + static_cast<float>(next(400)), 0, 250.0f + static_cast<float>(next(400))};
+        const float radius = 5.0f + static_cast<float>(next(120));
+        const uint32_t kind = 3 + next(2), limit = next(25);
+        uint32_t inside = 0;
+        for (const auto& p : probes)
+        {
+            const float dx = p->GetPosition().x - point.x, dz = p->GetPosition().z - point.z;
+            inside += p->GetKind() == kind && dx * dx + dz * dz < radius * radius ? 1 : 0;
+        }
+        const uint32_t count = tree.CountInRadius(point, radius, kind, limit);
+        over += inside > limit ? 1 : 0;
+        wrong += (inside <= limit ? count != inside : count <= limit) ? 1 : 0;
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_GT(over, 500u); // both answers are well represented
+    EXPECT_LT(over, 2500u);
+    tree.Close();
 }
 
 // The result list: ascending keys, an equal key in front of the first, keys of 0 kept at the end.
