@@ -125,6 +125,15 @@ TEST_F(DisplayTest, OversizedSurfacesAndBadIndicesAreRefused)
     d.SelectSurface(freed);
     EXPECT_EQ(d.LockSurface(), nullptr);
     d.FillSurface(255, 255, 255);
+
+    // The largest surface fills its whole texture, the last row too, and nothing beyond it.
+    d.SelectSurface(live);
+    d.FillSurface(255, 0, 0);
+    d.DrawSurface(0, 0, live);
+    uint32_t width = 0;
+    const std::vector<uint32_t> texels = ReadSlot(d.GetSurface(live)->m_uTexture, &width);
+    ASSERT_EQ(texels.size(), 1024u * 1024u);
+    EXPECT_TRUE(texels.front() == 0xFFFF0000u && texels.back() == 0xFFFF0000u);
 }
 
 TEST_F(DisplayTest, FillPacksTo15BitsAndClearWritesTheKeyUnlessBlank)

@@ -99,6 +99,27 @@ TEST_F(ScreenDrawTest, ImmediateDrawsComeAfterTheBatchBeforeThemAndEmptySetsDoNo
     EXPECT_EQ(Dev()->transformWrites.back().matrix.m[3][0], 4.0f);
 }
 
+// The two-texture draws bind both slots' page textures, each on its own pipe.
+TEST_F(ScreenDrawTest, TwoTextureDrawsBindBothTextures)
+{
+    ASSERT_TRUE(g_TextureManager.Init());
+    const int32_t first = static_cast<int32_t>(g_TextureManager.CreateTexture(256, 256, "first"));
+    const int32_t second = static_cast<int32_t>(g_TextureManager.CreateTexture(256, 256, "second"));
+    D3DRenderer& r = *static_cast<D3DRenderer*>(gm.GetRenderer());
+    platform::ITexture* const expected[2] = {r.GetTexture(DeviceTextureForSlot(first)),
+                                             r.GetTexture(DeviceTextureForSlot(second))};
+    ASSERT_TRUE(expected[0] && expected[1] && expected[0] != expected[1]);
+    const TexturedVertex textured[3] = {};
+    const NormalTexVertex normals[3] = {};
+    const uint16_t tri[3] = {0, 1, 2};
+    r.DrawPolsTexCol(textured, 3, tri, 3, first, second);
+    r.DrawPolsTexNormal(normals, 3, tri, 3, second, first);
+    ASSERT_EQ(Draws().size(), 2u);
+    EXPECT_TRUE(Draws()[0].textures[0] == expected[0] && Draws()[0].textures[1] == expected[1]);
+    EXPECT_TRUE(Draws()[1].textures[0] == expected[1] && Draws()[1].textures[1] == expected[0]);
+    g_TextureManager.Shutdown();
+}
+
 TEST_F(ScreenDrawTest, TexturedCallsMapTextureCoordinatesIntoTheSlotsPage)
 {
     ASSERT_TRUE(g_TextureManager.Init());
