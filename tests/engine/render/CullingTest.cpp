@@ -43,6 +43,7 @@ TEST_F(CullingTest, EachPlaneSeparatesPointsJustInsideFromJustOutside)
     {
         int plane;
         Vec3 inside, outside;
+    // clang-format off
     } cases[] = {
         {0, {0, 10, 1 + e}, {0, 10, 1 - e}},       // near
         {1, {0, 10, 80 - e}, {0, 10, 80 + e}},     // far, pulled in to the draw distance
@@ -51,6 +52,7 @@ TEST_F(CullingTest, EachPlaneSeparatesPointsJustInsideFromJustOutside)
         {4, {0, 40 - e, 30}, {0, 40 + e, 30}},     // top: y = z
         {5, {0, -20 + e, 30}, {0, -20 - e, 30}},   // bottom
     };
+    // clang-format on
     for (const Case& c : cases)
     {
         EXPECT_GT(Side(c.plane, c.inside), 0.0f) << c.plane;

@@ -33,6 +33,7 @@ protected:
 
 TEST_F(DrawBatcherTest, BatchIsDrawnOnStateChangeOrOnceItHolds1900Vertices)
 {
+    // clang-format off
     const struct
     {
         const char* name;
@@ -49,6 +50,7 @@ TEST_F(DrawBatcherTest, BatchIsDrawnOnStateChangeOrOnceItHolds1900Vertices)
         // 80 boxes hold 1920 vertices and 2880 indices; the 81st draws them.
         {"1920 + 24 vertices", [this] { Box(); }, [this] { Box(); }, 80, 1, 1920},
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);

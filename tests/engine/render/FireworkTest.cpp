@@ -57,6 +57,7 @@ TEST(FireworkColourTest, FadeRowsAndPaletteByHand)
     {
         uint32_t row, age, alpha;
     };
+    // clang-format off
     const Point points[] = {
         {0, 0, 255},   {0, 100, 155}, {1, 0, 255},   {1, 1, 238},   {1, 15, 0},    {1, 16, 17},   {1, 30, 255},
         {1, 31, 255},  {1, 32, 255},  {1, 33, 238},  {1, 239, 0},   {1, 240, 17},  {1, 246, 119}, {1, 247, 102},
@@ -64,6 +65,7 @@ TEST(FireworkColourTest, FadeRowsAndPaletteByHand)
         {3, 64, 255},  {3, 200, 220}, {4, 127, 254}, {4, 128, 255}, {4, 191, 255}, {5, 128, 0},   {5, 129, 4},
         {5, 191, 252}, {5, 192, 252}, {5, 0, 0},
     };
+    // clang-format on
     for (const Point& p : points)
         EXPECT_EQ(FireworkFade(p.row, p.age), p.alpha) << "row " << p.row << " age " << p.age;
     for (uint32_t row = 6; row < 16; ++row)

@@ -43,6 +43,7 @@ TEST_F(FontTest, ReadsTablesAndKernsByTheOverlappingRowRule)
 
 TEST_F(FontTest, MissingFilesAreReportedAndShortOnesCut)
 {
+    // clang-format off
     const struct
     {
         size_t texCoordBytes, kerningBytes;
@@ -55,6 +56,7 @@ TEST_F(FontTest, MissingFilesAreReportedAndShortOnesCut)
         // Rectangles up to 'A' and kerning bytes up to (not including) the pair A, B.
         {8 + 8 * 66, 'A' * 255 + 'B', nullptr, 9, 0, 0},
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         fonttest::FontFiles files;

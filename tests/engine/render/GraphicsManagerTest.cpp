@@ -57,6 +57,7 @@ void ExpectMatrixNear(const Matrix& actual, const float (&expected)[4][4])
 
 TEST_F(GraphicsManagerTest, VideoSettingsDeriveRangeDetailAndShadows)
 {
+    // clang-format off
     const struct
     {
         float draw, detail, shadow;
@@ -65,10 +66,10 @@ TEST_F(GraphicsManagerTest, VideoSettingsDeriveRangeDetailAndShadows)
         bool shadowsOn;
         float shadowFactor;
     } cases[] = {
-        {0.0f, 0.0f, 0.05f, true, 0.12f, 0.6f, false, 0.0025f},
-        {1.0f, 1.0f, 0.5f, true, 0.85f, 4.6f, true, 0.25f},
+        {0.0f, 0.0f, 0.05f, true, 0.12f, 0.6f, false, 0.0025f}, {1.0f, 1.0f, 0.5f, true, 0.85f, 4.6f, true, 0.25f},
         {0.5f, 0.5f, 0.5f, false, 0.485f, 1.6f, false, 0.25f}, // no stencil, no shadows
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         hook.config.adapters[0].depthFormats = {c.stencil ? platform::PixelFormat::D24S8 : platform::PixelFormat::D16};
@@ -218,19 +219,14 @@ TEST_F(GraphicsManagerTest, FogIsTintedScaledAndResent)
 TEST_F(GraphicsManagerTest, LightBuildsTheFlatShadowAndDarkness)
 {
     Create();
-    const struct
-    {
-        Vec3 direction;
-        float slopeX;
-        uint32_t darkness;
-        float length;
-    } cases[] = {
-        {{0.0f, -1.0f, 0.0f}, 0.0f, 127, 1.0f},
-        {{0.96f, -0.28f, 0.0f}, 0.96f * 0.96f / 0.28f, 68, 1.0f / 0.28f},
+    // clang-format off
+    const struct { Vec3 direction; float slopeX; uint32_t darkness; float length; } cases[] = {
+        {{0.0f, -1.0f, 0.0f}, 0.0f, 127, 1.0f}, {{0.96f, -0.28f, 0.0f}, 0.96f * 0.96f / 0.28f, 68, 1.0f / 0.28f},
         {{1.0f, 0.0f, 0.0f}, 0.0f, 0, 0.0f}, // level light: no shadow, and no division by its height
         // Exactly 0.1 below the horizon (0.994987428 makes the length exactly 1): a shadow offset, no darkness.
         {{0.0f, -0.1f, 0.994987428f}, 0.0f, 0, 10.0f},
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         gm.SetLight(c.direction, 0x00202020, 0x00804020, 0x00101010, 0x00FFFFFF);

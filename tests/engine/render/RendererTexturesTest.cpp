@@ -48,6 +48,7 @@ protected:
 TEST_F(RendererTexturesTest, EveryFormatCodeUploadsAndReadsBack)
 {
     // An 8 x 8 image of pure red in each code's own layout reads back as 0xFFFF0000 throughout.
+    // clang-format off
     const struct
     {
         uint32_t code;
@@ -62,6 +63,7 @@ TEST_F(RendererTexturesTest, EveryFormatCodeUploadsAndReadsBack)
         {7, PixelFormat::DXT3, 0, 0xF800, 16},    {8, PixelFormat::DXT4, 0, 0xF800, 16},
         {9, PixelFormat::DXT5, 0, 0xF800, 16},
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.code);
@@ -93,12 +95,12 @@ TEST_F(RendererTexturesTest, EveryFormatCodeUploadsAndReadsBack)
 
 TEST_F(RendererTexturesTest, MemoryEstimateCountsRoundedSidesAndFourThirds)
 {
+    // clang-format off
     const uint32_t cases[][4] = {
         // width, height, code, bytes: sides to powers of two, bits per texel, the chain as 4/3 of level 0.
-        {300, 200, 4, 512 * 256 * 32 * 4 / 24},
-        {64, 64, 5, 64 * 64 * 4 * 4 / 24},
-        {17, 3, 3, 32 * 4 * 16 * 4 / 24},
+        {300, 200, 4, 512 * 256 * 32 * 4 / 24}, {64, 64, 5, 64 * 64 * 4 * 4 / 24}, {17, 3, 3, 32 * 4 * 16 * 4 / 24},
     };
+    // clang-format on
     const uint32_t start = renderer->GetTextureMemoryEstimate();
     uint32_t total = start;
     for (int i = 0; i < 3; ++i)

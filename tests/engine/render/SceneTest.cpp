@@ -76,25 +76,20 @@ TEST(SceneTree, LayoutAndFilingByBox)
     EXPECT_EQ(SceneTree::LevelOf(1364), 5u);
     EXPECT_EQ(SceneTree::LevelOf(340), 4u);
 
-    const struct
-    {
-        Vec3 min, max;
-        uint32_t cell;
-    } cases[] = {
-        {{0, 0, 0}, {31, 5, 31}, CellAt(5, 0, 0)},
-        {{40, 0, 70}, {50, 5, 80}, CellAt(5, 1, 2)},
+    // clang-format off
+    const struct { Vec3 min, max; uint32_t cell; } cases[] = {
+        {{0, 0, 0}, {31, 5, 31}, CellAt(5, 0, 0)}, {{40, 0, 70}, {50, 5, 80}, CellAt(5, 1, 2)},
         {{1000, 0, 1000}, {1020, 5, 1020}, CellAt(5, 31, 31)},
         // Rounded to the nearest whole unit: 31.6 is 32, the next column.
-        {{31.6f, 0, 0}, {40, 5, 10}, CellAt(5, 1, 0)},
-        {{30, 0, 0}, {40, 5, 10}, CellAt(4, 0, 0)},
-        {{100, 0, 100}, {200, 5, 120}, CellAt(2, 0, 0)},
-        {{500, 0, 10}, {520, 5, 20}, 0}, // crosses x = 512
+        {{31.6f, 0, 0}, {40, 5, 10}, CellAt(5, 1, 0)}, {{30, 0, 0}, {40, 5, 10}, CellAt(4, 0, 0)},
+        {{100, 0, 100}, {200, 5, 120}, CellAt(2, 0, 0)}, {{500, 0, 10}, {520, 5, 20}, 0}, // crosses x = 512
         {{10, 0, 10}, {20, 129, 20}, 0}, // top above 128
         {{10, 0, 10}, {20, 128.4f, 20}, CellAt(5, 0, 0)},
         {{-1, 0, 10}, {20, 5, 20}, 0},                         // below x = 0
         {{10, 0, 10}, {1025, 5, 20}, 0},                       // beyond the rounded size
         {{1010, 0, 1010}, {1024, 5, 1024}, CellAt(5, 31, 31)}, // touching the far edges
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(tree.FindCell(c.min, c.max), c.cell) << c.min.x << " " << c.max.x;
 

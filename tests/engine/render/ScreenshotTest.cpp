@@ -18,6 +18,7 @@ namespace
 
 TEST(ScreenshotTest, ExtensionAfterTheFirstPointChoosesTheFormat)
 {
+    // clang-format off
     const std::pair<const char*, ScreenshotFileType> cases[] = {
         {"shot.jpg", ScreenshotFileType::JPG}, {"shot.JPG", ScreenshotFileType::JPG},
         {"shot.Jpg", ScreenshotFileType::JPG}, {"SHOT.DdS", ScreenshotFileType::DDS},
@@ -25,6 +26,7 @@ TEST(ScreenshotTest, ExtensionAfterTheFirstPointChoosesTheFormat)
         {"shot", ScreenshotFileType::None},    {"shot.y.bmp", ScreenshotFileType::None}, // extension "y.bmp"
         {"shot.", ScreenshotFileType::None},   {nullptr, ScreenshotFileType::None},
     };
+    // clang-format on
     for (const auto& [name, type] : cases)
         EXPECT_EQ(GetScreenshotFileType(name), type) << (name ? name : "null");
 }

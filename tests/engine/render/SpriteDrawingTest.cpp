@@ -164,17 +164,14 @@ TEST_F(SpriteDrawingTest, AdditiveBlackSpritesInADarkSceneDrawNothing)
     LookAlongX();
     const SpriteParticle particle = {10.0f, 0.0f, 0.0f, 1.0f, -1.0f, 0.0f, 0.0f, 0x00FFFFFF};
     const platform::Matrix place = platform::MatrixIdentity();
-    const struct
-    {
-        uint32_t ambient, diffuse;
-        uint8_t blend;
-        bool drawn;
-    } cases[] = {
+    // clang-format off
+    const struct { uint32_t ambient, diffuse; uint8_t blend; bool drawn; } cases[] = {
         {0x1F1F1F, 0xFF000000, 1, false}, {0x001F00, 0x80000000, 9, false}, // the alpha does not count
         {0x1F201F, 0xFF000000, 1, true},                                    // the scene's green is 32
         {0x1F1F1F, 0xFF000011, 9, true},  {0x1F1F1F, 0xFF110000, 1, true},  // not black
         {0x1F1F1F, 0xFF000000, 4, true},  {0x1F1F1F, 0xFF000000, 8, true},  // not additive
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         gm.SetLight({0.0f, -1.0f, 0.0f}, 0, 0, c.ambient, 0xFFFFFFFF);
