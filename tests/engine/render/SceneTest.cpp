@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -105,33 +106,25 @@ TEST(SceneTree, LayoutAndFilingByBox)
 
 TEST(Scene, InsertMoveAndRemoveAcrossCells)
 {
-    Scene scene;
-    Scene other;
+    Scene scene, other;
     EXPECT_FALSE(scene.AddObject(nullptr));
-    ASSERT_TRUE(scene.Open({0, 0, 0}, {1000, 500, 1000}));
-    ASSERT_TRUE(other.Open({0, 0, 0}, {1000, 500, 1000}));
+    ASSERT_TRUE(scene.Open({0, 0, 0}, {1000, 500, 1000}) && other.Open({0, 0, 0}, {1000, 500, 1000}));
     EXPECT_FALSE(scene.Open({0, 0, 0}, {1000, 500, 1000}));
     auto& tree = *static_cast<SceneTree*>(scene.GetIndex());
 
     Probe a(3, {16, 0, 16});
     ASSERT_TRUE(scene.AddObject(&a));
-    EXPECT_EQ(a.GetScene(), &scene);
-    EXPECT_EQ(a.GetIndexCell(), CellAt(5, 0, 0));
-    EXPECT_FALSE(scene.AddObject(&a));
-    EXPECT_FALSE(other.AddObject(&a));
+    EXPECT_TRUE(a.GetScene() == &scene && a.GetIndexCell() == CellAt(5, 0, 0));
+    EXPECT_FALSE(scene.AddObject(&a) || other.AddObject(&a));
     EXPECT_EQ(scene.GetAdditions(), 1u);
 
-    // Moving re-files it: a fine cell further on, then across the middle into the root.
+    // Moving re-files it: a fine cell further on, then across the middle into the root; turning does not.
     a.SetPosition(100, 0, 70);
     EXPECT_EQ(a.GetIndexCell(), CellAt(5, 3, 2));
-    EXPECT_EQ(tree.GetCellObjectCount(CellAt(5, 0, 0)), 0u);
-    EXPECT_EQ(tree.GetCellObjectCount(CellAt(5, 3, 2)), 1u);
+    EXPECT_TRUE(tree.GetCellObjectCount(CellAt(5, 0, 0)) == 0 && tree.GetCellObjectCount(CellAt(5, 3, 2)) == 1);
     a.SetPosition(512, 0, 70);
-    EXPECT_EQ(a.GetIndexCell(), 0u);
-    // Turning does not re-file.
     a.SetOrientation(0, 1, 0);
-    EXPECT_EQ(a.GetIndexCell(), 0u);
-    EXPECT_EQ(tree.GetObjectCount(), 1u);
+    EXPECT_TRUE(a.GetIndexCell() == 0 && tree.GetObjectCount() == 1);
 
     // Effects always go to the root, wherever they are.
     Probe effect(kSceneEffectKind, {16, 0, 16});
@@ -142,12 +135,10 @@ TEST(Scene, InsertMoveAndRemoveAcrossCells)
     EXPECT_FALSE(other.RemoveObject(&a));
     EXPECT_EQ(a.GetScene(), &scene);
     ASSERT_TRUE(scene.RemoveObject(&a));
-    EXPECT_EQ(a.GetScene(), nullptr);
-    EXPECT_EQ(a.GetIndexCell(), SceneObject::kNoCell);
+    EXPECT_TRUE(a.GetScene() == nullptr && a.GetIndexCell() == SceneObject::kNoCell);
     EXPECT_FALSE(scene.RemoveObject(&a));
     EXPECT_EQ(scene.GetRemovals(), 1u);
     EXPECT_TRUE(other.AddObject(&a));
-
     {
         // An object that is destroyed leaves its scene.
         Probe gone(3, {50, 0, 50});
@@ -155,11 +146,9 @@ TEST(Scene, InsertMoveAndRemoveAcrossCells)
         EXPECT_EQ(tree.GetObjectCount(), 2u);
     }
     EXPECT_EQ(tree.GetObjectCount(), 1u);
-
     // Closing lets go of every object.
     EXPECT_TRUE(scene.Close());
-    EXPECT_EQ(effect.GetScene(), nullptr);
-    EXPECT_EQ(effect.GetIndexCell(), SceneObject::kNoCell);
+    EXPECT_TRUE(effect.GetScene() == nullptr && effect.GetIndexCell() == SceneObject::kNoCell);
     EXPECT_FALSE(scene.AddObject(&effect));
 }
 
@@ -168,7 +157,7 @@ TEST(SceneTree, InsertRaisesTopHeightsUpTheTree)
 {
     SceneTree tree;
     ASSERT_TRUE(tree.Open({0, 0, 0}, {1024, 100, 1024}));
-    Probe tall(3, {40, 0, 40});
+    Probe tall(3, {40, 0, 40}), low(3, {40, 0, 40}), huge(3, {40, 0, 40});
     tall.SetRadius(4);
     tall.SetCentreY(30);
     ASSERT_TRUE(tree.Insert(tall));
@@ -177,17 +166,13 @@ TEST(SceneTree, InsertRaisesTopHeightsUpTheTree)
     for (uint32_t c : {cell, CellAt(4, 0, 0), CellAt(3, 0, 0), CellAt(2, 0, 0), CellAt(1, 0, 0), 0u})
         EXPECT_EQ(tree.GetCellTopHeight(c), 34u) << c;
     EXPECT_EQ(tree.GetCellTopHeight(CellAt(5, 1, 0)), 10u);
-    Probe low(3, {40, 0, 40});
     low.SetCentreY(2);
+    huge.SetCentreY(1000);
     ASSERT_TRUE(tree.Insert(low));
     EXPECT_EQ(tree.GetCellTopHeight(cell), 34u);
-    Probe huge(3, {40, 0, 40});
-    huge.SetCentreY(1000);
     ASSERT_TRUE(tree.Insert(huge));
     EXPECT_EQ(tree.GetCellTopHeight(0), 255u);
-    tree.Remove(tall);
-    tree.Remove(low);
-    tree.Remove(huge);
+    EXPECT_TRUE(tree.Remove(tall) && tree.Remove(low) && tree.Remove(huge));
     EXPECT_FALSE(tree.Remove(huge));
 }
 
@@ -227,15 +212,10 @@ protected:
 
 TEST_F(SceneViewTest, CullingKeepsWhatTheViewSees)
 {
-    Probe ahead(3, {5, 0, 20});
-    Probe aside(3, {12, 0, 15});
-    Probe far(3, {5, 0, 300});
-    Probe right(3, {500, 0, 40});
-    Probe under(3, {5, 0, 5}); // below the view's bottom edge
-    Probe behind(3, {5, 0, -30});
-    Probe back(3, {5, 0, 80});
-    Probe* all[] = {&ahead, &aside, &far, &right, &under, &behind, &back};
-    for (Probe* p : all)
+    // Under is below the view's bottom edge.
+    Probe ahead(3, {5, 0, 20}), aside(3, {12, 0, 15}), far(3, {5, 0, 300}), right(3, {500, 0, 40});
+    Probe under(3, {5, 0, 5}), behind(3, {5, 0, -30}), back(3, {5, 0, 80});
+    for (Probe* p : {&ahead, &aside, &far, &right, &under, &behind, &back})
         ASSERT_TRUE(scene.AddObject(p));
     ASSERT_TRUE(scene.GetIndex()->Cull());
     EXPECT_EQ(Visible(), (std::set<const SceneObject*>{&ahead, &aside}));
@@ -252,17 +232,13 @@ TEST_F(SceneViewTest, CullingKeepsWhatTheViewSees)
 }
 
 // The render pass draws visible objects by ascending model handle (equal handles in filing order), then the
-// after-models drawer, then the effects.
+// after-models drawer, then the effects; a lone visible object too; with none, only the model pass runs.
 TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
 {
     std::vector<const Probe*> log;
-    Probe m9(3, {5, 0, 20}, 9, &log);
-    Probe m2a(3, {6, 0, 20}, 2, &log);
+    Probe m9(3, {5, 0, 20}, 9, &log), m2a(3, {6, 0, 20}, 2, &log), m0x100(3, {8, 0, 20}, 0x100, &log);
+    Probe m2b(3, {9, 0, 20}, 2, &log), hidden(3, {500, 0, 40}, 1, &log), leaving(3, {10, 0, 20}, 3, &log);
     Probe effect(kSceneEffectKind, {7, 0, 20}, SceneObject::kNoModel, &log);
-    Probe m0x100(3, {8, 0, 20}, 0x100, &log);
-    Probe m2b(3, {9, 0, 20}, 2, &log);
-    Probe hidden(3, {500, 0, 40}, 1, &log);
-    Probe leaving(3, {10, 0, 20}, 3, &log);
     for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b, &hidden, &leaving})
         ASSERT_TRUE(scene.AddObject(p));
     ASSERT_TRUE(scene.RemoveObject(&leaving));
@@ -272,37 +248,23 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
     void (*const billboards)() = Scene::s_pAfterModels;
     Scene::s_pAfterModels = [] { s_log->push_back(nullptr); };
     ASSERT_TRUE(gm.BeginFrame(0));
-    EXPECT_TRUE(scene.Render());
-    Scene::s_pAfterModels = billboards;
-    const std::vector<const Probe*> expected = {&m2a, &m2b, &m9, &m0x100, nullptr, &effect};
-    EXPECT_EQ(log, expected);
-    EXPECT_EQ(scene.GetAdditions(), 0u);
-    EXPECT_EQ(scene.GetRemovals(), 0u);
-    // By default the billboard list is drawn and emptied, also in a frame with no object in view.
-    for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b, &hidden})
-        ASSERT_TRUE(scene.RemoveObject(p));
-    g_BillboardList.Add({0.0f, 0.0f, 0.0f}, 1.0f, ~0u, 0, 0);
-    EXPECT_TRUE(scene.Render());
-    EXPECT_EQ(g_BillboardList.GetCount(), 0u);
-    gm.EndFrame();
-}
-
-// A lone visible object is drawn too; with none, only the model pass runs.
-TEST_F(SceneViewTest, RenderDrawsALoneObject)
-{
-    std::vector<const Probe*> log;
-    Probe hidden(3, {500, 0, 40}, 1, &log);
-    ASSERT_TRUE(scene.AddObject(&hidden));
-    ASSERT_TRUE(gm.BeginFrame(0));
     // A shadow pass left open would draw the scene in the shadow material: the render ends it.
     gm.GetRenderer()->BeginShadowPass(true, false);
     EXPECT_TRUE(scene.Render());
     EXPECT_FALSE(static_cast<D3DRenderer*>(gm.GetRenderer())->IsShadowPass());
-    EXPECT_TRUE(log.empty());
-    Probe lone(3, {5, 0, 20}, 4, &log);
-    ASSERT_TRUE(scene.AddObject(&lone));
+    Scene::s_pAfterModels = billboards;
+    EXPECT_EQ(log, (std::vector<const Probe*>{&m2a, &m2b, &m9, &m0x100, nullptr, &effect}));
+    EXPECT_EQ(scene.GetAdditions() + scene.GetRemovals(), 0u);
+    // By default the billboard list is drawn and emptied, also in a frame with no object in view.
+    for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b})
+        ASSERT_TRUE(scene.RemoveObject(p));
+    log.clear();
+    g_BillboardList.Add({0.0f, 0.0f, 0.0f}, 1.0f, ~0u, 0, 0);
     EXPECT_TRUE(scene.Render());
-    EXPECT_EQ(log, std::vector<const Probe*>{&lone});
+    EXPECT_TRUE(g_BillboardList.GetCount() == 0 && log.empty());
+    ASSERT_TRUE(scene.AddObject(&m9));
+    EXPECT_TRUE(scene.Render());
+    EXPECT_EQ(log, std::vector<const Probe*>{&m9});
     gm.EndFrame();
 }
 
@@ -333,9 +295,8 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     WriteModel("panel.tm", modeltest::TmBytes(kPanel));
     const uint32_t panel = g_ModelManager.Load("panel.tm");
     ASSERT_NE(panel, 0u);
-    ModelInstance front(panel, {100, 0, 100}, {0, 0, 0});
-    ModelInstance back(panel, {100, 0, 120}, {0, 0, 0});
-    // Yawed a right angle: it faces -x, its plane at x = 200.
+    // Turned is yawed a right angle: it faces -x, its plane at x = 200.
+    ModelInstance front(panel, {100, 0, 100}, {0, 0, 0}), back(panel, {100, 0, 120}, {0, 0, 0});
     ModelInstance turned(panel, {200, 0, 100}, {0, 1.5707963f, 0});
     Probe effect(kSceneEffectKind, {100, 0, 110}, panel);
     for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect})
@@ -343,35 +304,31 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     auto& tree = *static_cast<SceneTree*>(scene.GetIndex());
 
     SceneResultList list;
+    // The hits of the queries since the last check, nearest first.
+    const auto hits = [&list](std::vector<std::pair<const SceneObject*, float>> expected)
+    {
+        ASSERT_EQ(list.GetCount(), expected.size());
+        for (uint32_t i = 0; i < expected.size(); ++i)
+            EXPECT_TRUE(list.Get(i).m_pObject == expected[i].first &&
+                        std::fabs(list.Get(i).m_fKey - expected[i].second) < 1e-3f)
+                << i << ": " << list.Get(i).m_fKey;
+        list.Clear();
+    };
     tree.RayQuery(&list, {100.5f, 2, 50}, {0, 0, 1});
-    ASSERT_EQ(list.GetCount(), 2u);
-    EXPECT_EQ(list.Get(0).m_pObject, &front);
-    EXPECT_NEAR(list.Get(0).m_fKey, 50.0f, 1e-3f);
-    EXPECT_EQ(list.Get(1).m_pObject, &back);
-    EXPECT_NEAR(list.Get(1).m_fKey, 70.0f, 1e-3f);
-
-    list.Clear();
+    hits({{&front, 50}, {&back, 70}});
     tree.RayQuery(&list, {150, 2, 101}, {2, 0, 0});
-    ASSERT_EQ(list.GetCount(), 1u);
-    EXPECT_EQ(list.Get(0).m_pObject, &turned);
-    EXPECT_NEAR(list.Get(0).m_fKey, 25.0f, 1e-3f);
+    hits({{&turned, 25}});
     // From behind (one-sided) and beside: nothing.
-    list.Clear();
     tree.RayQuery(&list, {250, 2, 101}, {-1, 0, 0});
     tree.RayQuery(&list, {150, 2, 105}, {1, 0, 0});
-    EXPECT_EQ(list.GetCount(), 0u);
+    hits({});
     // Turned back it faces -z at z = 100 again; moved, the front panel is met sooner. Rays follow both changes.
     turned.SetOrientation(0, 0, 0);
-    tree.RayQuery(&list, {150, 2, 101}, {1, 0, 0});
-    EXPECT_EQ(list.GetCount(), 0u);
     front.SetPosition(100, 0, 90);
+    tree.RayQuery(&list, {150, 2, 101}, {1, 0, 0});
     tree.RayQuery(&list, {200.5f, 2, 50}, {0, 0, 1});
     tree.RayQuery(&list, {100.5f, 2, 50}, {0, 0, 1});
-    ASSERT_EQ(list.GetCount(), 3u);
-    EXPECT_EQ(list.Get(0).m_pObject, &front);
-    EXPECT_NEAR(list.Get(0).m_fKey, 40.0f, 1e-3f);
-    EXPECT_EQ(list.Get(1).m_pObject, &turned);
-    EXPECT_NEAR(list.Get(1).m_fKey, 50.0f, 1e-3f);
+    hits({{&front, 40}, {&turned, 50}, {&back, 70}});
     front.SetPosition(100, 0, 100);
     turned.SetOrientation(0, 1.5707963f, 0);
 
@@ -384,9 +341,8 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     // Through the middle of the screen, looking along +z from there.
     gm.SetViewMatrix(platform::MatrixTranslation(-100.5f, -2.0f, 0.0f), true);
     gm.SetEyePosition({100.5f, 2, 0});
-    const RendererSettings& screen = gm.GetSettings();
-    const int16_t cx = static_cast<int16_t>(screen.m_uWidth / 2);
-    const int16_t cy = static_cast<int16_t>(screen.m_uHeight / 2);
+    const int16_t cx = static_cast<int16_t>(gm.GetSettings().m_uWidth / 2);
+    const int16_t cy = static_cast<int16_t>(gm.GetSettings().m_uHeight / 2);
     list.Clear();
     scene.PickAtScreen(&list, cx, cy);
     ASSERT_EQ(list.GetCount(), 2u);
