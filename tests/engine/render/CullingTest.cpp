@@ -43,7 +43,7 @@ TEST_F(CullingTest, EachPlaneSeparatesPointsJustInsideFromJustOutside)
     {
         int plane;
         Vec3 inside, outside;
-    // clang-format off
+        // clang-format off
     } cases[] = {
         {0, {0, 10, 1 + e}, {0, 10, 1 - e}},       // near
         {1, {0, 10, 80 - e}, {0, 10, 80 + e}},     // far, pulled in to the draw distance

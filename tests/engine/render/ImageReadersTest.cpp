@@ -170,7 +170,11 @@ TEST(TgaReaderTest, RefusesWithTheReadersMessages)
     Bytes good = Tga(2, 4, 3, 24, 0, Pattern(36, 5));
     Bytes longId = Tga(2, 1, 1, 24, 0, {});
     longId[0] = 255;
-    const struct { Bytes file; std::string message; } cases[] = {
+    const struct
+    {
+        Bytes file;
+        std::string message;
+    } cases[] = {
         {Tga(2, 0, 5, 32, 0, {}), "LoadTGA : No Image data (" + path + ")"},
         {Tga(10, 1, 1, 32, 0, {}), "LoadTGA : Can't handle this image type   (ImageID - 10) (" + path + ")"},
         {Tga(2, 1, 1, 15, 0, {}), "LoadTGA : Can't handle this Colour Depth (Depth - 15) (" + path + ")"},

@@ -1,6 +1,6 @@
-// Tests of the camera-facing quads: single billboards and sprite meshes on the recording device (corners, facing,
-// colours lit and faded, the pull towards the eye), the colour waves, and billboards on headless OpenGL read back
-// by pixels.
+// Tests of the camera-facing quads on the recording device: single billboards and sprite meshes (corners, facing,
+// colours lit and faded, the pull towards the eye, the near-black rule, the draw lists' batch form) and the colour
+// waves.
 #include "engine/render/SpriteDrawing.h"
 #include "DrawTestSupport.h"
 #include "engine/render/BillboardList.h"
@@ -274,54 +274,6 @@ TEST_F(SpriteDrawingTest, DrawListsDrawTheirSpriteMeshes)
     }
     buckets.Draw(gm.GetRenderer());
     EXPECT_EQ(Draws().size(), 6u);
-}
-
-// Billboards on the OpenGL back end: the list's quads and a single billboard land where the projection puts them,
-// with their texture upright.
-TEST(SpriteGLTest, BillboardsDrawnFacingTheCameraWithTheTextureUpright)
-{
-    constexpr uint32_t kSide = 64;
-    rendertest::GLGraphics gl(kSide);
-    if (!gl.Ready())
-        GTEST_SKIP() << "no OpenGL context";
-    GraphicsManager& gm = g_GraphicsManager;
-    // A texture white on its top half and grey below.
-    const uint32_t side = 32, slot = g_TextureManager.CreateTexture(side, side, "billboard test");
-    std::vector<uint32_t> texels(side * side);
-    for (uint32_t i = 0; i < texels.size(); ++i)
-        texels[i] = i / side < side / 2 ? 0xFFFFFFFF : 0xFF808080;
-    ASSERT_TRUE(g_TextureManager.UpdateTexture(slot, texels.data(), side, side, 4));
-
-    gm.SetClearMode(true, 0xFF000040);
-    gm.SetProjection(90.0f, 1.0f, 1.0f, 100.0f);
-    gm.SetViewMatrix(platform::MatrixIdentity(), true);
-    ASSERT_TRUE(gm.BeginFrame(0));
-    // Half-width 3 at (0, 0, 10), pulled to depth 8.5: 3 / 8.5 x 32 = 11.3 pixels each side of the centre, red.
-    BillboardList list;
-    list.Add({0.0f, 0.0f, 10.0f}, 3.0f, 0xFFFF0000, slot, 1);
-    list.Draw(gm);
-    // Half-width 2 at (-12, 8, 20): centred 19.2 pixels left of and 12.8 above the middle, 3.2 pixels across, green.
-    gm.DrawBillboard({-12.0f, 8.0f, 20.0f}, 2.0f, 0xFF00FF00, static_cast<int32_t>(slot), 1);
-    gm.EndFrame();
-
-    uint32_t w = 0, h = 0;
-    const std::unique_ptr<uint32_t[]> pixels = gm.GetRenderer()->ReadBackBuffer(&w, &h);
-    ASSERT_TRUE(pixels && w == kSide && h == kSide);
-    const auto at = [&](int x, int y) { return pixels[y * kSide + x]; };
-    // clang-format off
-    const struct { int x, y; uint32_t rgb; } expected[] = {
-        {32, 26, 0xFF0000}, {32, 38, 0x800000},  // the list's quad: white texture above, grey below
-        {22, 28, 0xFF0000}, {42, 28, 0xFF0000},  // within both side edges
-        {19, 28, 0x000040}, {45, 28, 0x000040},  // beyond them
-        {32, 19, 0x000040}, {32, 45, 0x000040},
-        {13, 18, 0x00FF00}, {13, 21, 0x008000},  // the single billboard, upright too
-        {8, 19, 0x000040}, {18, 19, 0x000040},
-    };
-    // clang-format on
-    for (const auto& e : expected)
-        EXPECT_TRUE(rendertest::NearRgb(at(e.x, e.y), e.rgb, 4))
-            << e.x << "," << e.y << " " << std::hex << at(e.x, e.y);
-    gm.Present();
 }
 
 } // namespace
