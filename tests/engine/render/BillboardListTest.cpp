@@ -91,8 +91,7 @@ TEST_F(BillboardListTest, GrowsByAHundredAndNeverShrinks)
     const BillboardEntry& e = list.GetEntries()[100];
     EXPECT_TRUE(e.texture == 7 && e.material == 9 && e.colour == 0x12345678 && e.zero == 0 && e.size == 4 && e.z == 3);
     list.Draw(gm);
-    EXPECT_EQ(list.GetCount(), 0u);
-    EXPECT_EQ(list.GetCapacity(), 200u);
+    EXPECT_TRUE(list.GetCount() == 0u && list.GetCapacity() == 200u);
 }
 
 TEST_F(BillboardListTest, QuadsFaceTheCameraPulledTowardsIt)

@@ -68,9 +68,7 @@ TEST_F(CullingTest, EachPlaneSeparatesPointsJustInsideFromJustOutside)
 // Looking level: the sky shows, so the footprint is left, right, the bottom edge (z > 10) and the far line.
 TEST_F(CullingTest, GroundFootprintOfALevelView)
 {
-    EXPECT_TRUE(gm.IsHorizonVisible());
-    EXPECT_TRUE(gm.IsFrustumValid());
-    EXPECT_EQ(gm.GetGroundLineCount(), 4u);
+    EXPECT_TRUE(gm.IsHorizonVisible() && gm.IsFrustumValid() && gm.GetGroundLineCount() == 4u);
     EXPECT_FLOAT_EQ(g_HorizonPlane.d, 1.0f);
 
     const float e = 0.01f;
@@ -87,10 +85,8 @@ TEST_F(CullingTest, GroundFootprintOfALevelView)
     for (const auto& c : circles)
         EXPECT_EQ(gm.TestCircle(c.at, c.radius), c.code) << c.at.x << " " << c.at.z << " " << c.radius;
 
-    EXPECT_TRUE(gm.IsRectVisible(-1, 1, 9, 10.5f));
-    EXPECT_FALSE(gm.IsRectVisible(-1, 1, 9, 9.9f));
-    EXPECT_TRUE(gm.IsRectVisible(40, 50, 35, 40));
-    EXPECT_FALSE(gm.IsRectVisible(50, 60, 20, 30));
+    EXPECT_TRUE(gm.IsRectVisible(-1, 1, 9, 10.5f) && !(gm.IsRectVisible(-1, 1, 9, 9.9f)));
+    EXPECT_TRUE(gm.IsRectVisible(40, 50, 35, 40) && !(gm.IsRectVisible(50, 60, 20, 30)));
     const Vec3 onLine[2] = {{0, 0, 9.99f}, {1, 0, 9.99f}};
     EXPECT_EQ(gm.TestGroundPoints(onLine, 2), ClipCode::kOutsideGround);
     const Vec3 across[2] = {{0, 0, 9.99f}, {1, 0, 20}};
@@ -104,9 +100,7 @@ TEST_F(CullingTest, GroundFootprintOfALevelView)
 TEST_F(CullingTest, GroundFootprintLookingStraightDown)
 {
     LookDown(50.0f);
-    EXPECT_FALSE(gm.IsHorizonVisible());
-    EXPECT_TRUE(gm.IsFrustumValid());
-    EXPECT_EQ(gm.GetGroundLineCount(), 4u);
+    EXPECT_TRUE(!gm.IsHorizonVisible() && gm.IsFrustumValid() && gm.GetGroundLineCount() == 4u);
     const float e = 0.05f, w = 200.0f / 3;
     // clang-format off
     const struct { float x0, x1, z0, z1; bool visible; } rects[] = {
@@ -151,15 +145,12 @@ TEST_F(CullingTest, TiltedViewsChooseBetweenTheTopAndTheFarLine)
     tilt(60.0f);
     EXPECT_EQ(gm.GetGroundLineCount(), 4u);
     const float farCut = (20.0f - 10.0f * std::sin(60.0f * pi / 180.0f)) / std::cos(60.0f * pi / 180.0f);
-    EXPECT_TRUE(gm.IsRectVisible(-1, 1, farCut - 0.1f, farEdge));
-    EXPECT_FALSE(gm.IsRectVisible(-1, 1, farCut + 0.1f, farEdge));
+    EXPECT_TRUE(gm.IsRectVisible(-1, 1, farCut - 0.1f, farEdge) && !(gm.IsRectVisible(-1, 1, farCut + 0.1f, farEdge)));
     gm.SetFog(0.0f, 10.0f, 0);
 
     // Looking up: the view never reaches the ground.
     tilt(-60.0f);
-    EXPECT_TRUE(gm.IsHorizonVisible());
-    EXPECT_FALSE(gm.IsFrustumValid());
-    EXPECT_FALSE(gm.IsRectVisible(-100, 100, -100, 100));
+    EXPECT_TRUE(gm.IsHorizonVisible() && !gm.IsFrustumValid() && !(gm.IsRectVisible(-100, 100, -100, 100)));
 }
 
 // Spheres in view space: the factors turn the side tests into distances, so a sphere is judged by its distance

@@ -104,8 +104,7 @@ TEST_F(GraphicsManagerTest, ProjectionAndViewMatricesMatchHandComputedValues)
     // The camera axes are the view's columns, whatever the matrix holds.
     gm.SetViewMatrix({{{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 10, 0}, {0, 0, 0, 1}}}, false);
     const Vec3 right = gm.GetRightAxis(), up = gm.GetUpAxis(), forward = gm.GetForwardAxis();
-    EXPECT_TRUE(right.x == 1 && right.y == 4 && right.z == 7);
-    EXPECT_TRUE(up.x == 2 && up.y == 5 && up.z == 8);
+    EXPECT_TRUE(right.x == 1 && right.y == 4 && right.z == 7 && up.x == 2 && up.y == 5 && up.z == 8);
     EXPECT_TRUE(forward.x == 3 && forward.y == 6 && forward.z == 10);
     gm.SetViewMatrix({{{0, 0, 1, 0}, {0, 1, 0, 0}, {-1, 0, 0, 0}, {5, 6, 7, 1}}}, true);
     // Culling factors with t = tan 45 = 1: 1/(aspect t), 1/t, 1/sin(atan(4/3)) = 1/0.8, 1/sin 45.
@@ -160,8 +159,7 @@ TEST_F(GraphicsManagerTest, FrameCycleClearsOpensAndClosesTheScene)
     ASSERT_TRUE(gm.BeginFrame(0));
     EXPECT_TRUE(gm.IsSceneOpen());
     ASSERT_EQ(Device()->clears.size(), 1u);
-    EXPECT_EQ(Device()->clears[0].colour, 0xFF0000FFu);
-    EXPECT_TRUE(Device()->clears[0].flags & platform::ClearFlags::Target);
+    EXPECT_TRUE(Device()->clears[0].colour == 0xFF0000FFu && Device()->clears[0].flags & platform::ClearFlags::Target);
     gm.EndFrame();
     gm.EndFrame();
     EXPECT_EQ(Device()->CountOps(platform::RecordingDevice::Op::EndScene), 1u);
@@ -178,10 +176,7 @@ TEST_F(GraphicsManagerTest, FrameCycleClearsOpensAndClosesTheScene)
     // A lost device skips the frame and leaves everything as it was.
     Device()->InjectDeviceLost(1);
     Device()->ClearLog();
-    EXPECT_FALSE(gm.BeginFrame(9));
-    EXPECT_EQ(gm.GetFrameTime(), 5u);
-    EXPECT_TRUE(Device()->clears.empty());
-    EXPECT_FALSE(gm.IsSceneOpen());
+    EXPECT_TRUE(!gm.BeginFrame(9) && gm.GetFrameTime() == 5u && Device()->clears.empty() && !gm.IsSceneOpen());
 }
 
 TEST_F(GraphicsManagerTest, FogIsTintedScaledAndResent)
@@ -189,8 +184,7 @@ TEST_F(GraphicsManagerTest, FogIsTintedScaledAndResent)
     Create();
     gm.SetFog(10.0f, 20.0f, 0x00FF8040);
     // Each channel x base colour A (white) / 256, plus base colour B (black); the range is taken x 8.
-    EXPECT_EQ(gm.GetFogColour(), 0x00FE7F3Fu);
-    EXPECT_EQ(Renderer().GetFogEnd(), 160.0f);
+    EXPECT_TRUE(gm.GetFogColour() == 0x00FE7F3Fu && Renderer().GetFogEnd() == 160.0f);
 
     VideoSettings video;
     video.m_fDrawDist = 1.0f;
@@ -260,8 +254,7 @@ TEST_F(GraphicsManagerTest, LightBuildsTheFlatShadowAndDarkness)
 
     // Lit colours add the diffuse by angle to the ambient: 0x80 x 0.8 = 102.4, 0x40 x 0.8 = 51.2, 0x20 x 0.8 = 25.6.
     gm.SetLight({0.0f, 2.0f, 0.0f}, 0, 0x00804020, 0x00101010, 0x00FFFFFF);
-    EXPECT_EQ(gm.GetLitColour({0.6f, 0.8f, 0}), 0x00764329u);
-    EXPECT_EQ(gm.GetLitColour({0, -1, 0}), 0x00101010u);
+    EXPECT_TRUE(gm.GetLitColour({0.6f, 0.8f, 0}) == 0x00764329u && gm.GetLitColour({0, -1, 0}) == 0x00101010u);
 }
 
 TEST_F(GraphicsManagerTest, LightWithoutAUsableDirectionKeepsTheLastOne)
@@ -278,8 +271,7 @@ TEST_F(GraphicsManagerTest, LightWithoutAUsableDirectionKeepsTheLastOne)
         const Vec3 dir = gm.GetLightDirection();
         EXPECT_NEAR(dir.x, 0.6f, 1e-6f);
         EXPECT_NEAR(dir.y, -0.8f, 1e-6f);
-        EXPECT_EQ(dir.z, 0.0f);
-        EXPECT_EQ(gm.GetShadowDarkness(), 127u);
+        EXPECT_TRUE(dir.z == 0.0f && gm.GetShadowDarkness() == 127u);
         EXPECT_NEAR(gm.GetShadowMatrix().m[1][0], 0.6f * 0.6f / 0.8f, 1e-5f);
         EXPECT_NEAR(gm.GetShadowLengthFactor(), 1.25f, 1e-5f);
         EXPECT_NEAR(gm.GetFarSunPoint().x, 60000.0f, 0.1f);
@@ -289,8 +281,7 @@ TEST_F(GraphicsManagerTest, LightWithoutAUsableDirectionKeepsTheLastOne)
 
     // A normal too long to measure: a full channel saturates, a channel without light stays dark, not undefined.
     gm.SetLight({1.0f, 0.0f, 0.0f}, 0, 0x00800000, 0x00000010, 0x00FFFFFF);
-    EXPECT_EQ(gm.GetLitColour({inf, 0.0f, 0.0f}), 0x00FF0010u);
-    EXPECT_EQ(gm.GetLitColour({nan, 0.0f, 0.0f}), 0x00000010u);
+    EXPECT_TRUE(gm.GetLitColour({inf, 0.0f, 0.0f}) == 0x00FF0010u && gm.GetLitColour({nan, 0.0f, 0.0f}) == 0x00000010u);
 }
 
 TEST_F(GraphicsManagerTest, CreateBuildsTheTablesAndDropsQueuedBoxes)
@@ -312,8 +303,7 @@ TEST_F(GraphicsManagerTest, CreateBuildsTheTablesAndDropsQueuedBoxes)
     EXPECT_EQ(gm.GetDebugBoxCount(), 0u);
     // The new device views the whole screen again: a symmetric frustum.
     const Matrix projection = DeviceTransform(platform::TransformType::Projection);
-    EXPECT_EQ(projection.m[2][0], 0.0f);
-    EXPECT_EQ(projection.m[2][1], 0.0f);
+    EXPECT_TRUE(projection.m[2][0] == 0.0f && projection.m[2][1] == 0.0f);
     EXPECT_EQ(gm.GetTextQueue().runCount + gm.GetTextQueue().quadCount, 0);
 }
 
@@ -349,9 +339,7 @@ TEST_F(GraphicsManagerTest, ShutdownClosesEffectsThenReleasesTheDevice)
     g_pEffectScheduler = previous;
     EXPECT_EQ(scheduler.closes, 1);
     EXPECT_TRUE(scheduler.deviceWasLive); // the mesh manager (opened with the device) was still open
-    EXPECT_EQ(gm.GetRenderer(), nullptr);
-    EXPECT_FALSE(g_MeshManager.IsOpen());
-    EXPECT_FALSE(g_MaterialTable.AreDefaultsBuilt());
+    EXPECT_TRUE(gm.GetRenderer() == nullptr && !g_MeshManager.IsOpen() && !g_MaterialTable.AreDefaultsBuilt());
 }
 
 // Writes message boxes and debugger output to the error stream, marked, for death tests.

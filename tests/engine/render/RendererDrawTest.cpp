@@ -132,8 +132,7 @@ TEST_F(RendererDrawTest, FailedDrawsAreReportedAndFailedLocksDrawNothing)
     Device()->ClearLog();
     Device()->FailNextBufferLocks(1);
     DrawTriangles(6);
-    EXPECT_TRUE(Device()->draws.empty());
-    EXPECT_FALSE(renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
+    EXPECT_TRUE(Device()->draws.empty() && !renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
     EXPECT_FALSE(renderer->GetIndexStream()->m_bLocked);
     DrawTriangles(6);
     EXPECT_EQ(Device()->draws.size(), 1u);
@@ -141,8 +140,7 @@ TEST_F(RendererDrawTest, FailedDrawsAreReportedAndFailedLocksDrawNothing)
     const std::vector<uint16_t> tooMany(32001, 0);
     const ColourVertex three[3] = {};
     renderer->DrawPolsUntexCol(three, 3, tooMany.data(), 32001, 0);
-    EXPECT_EQ(Device()->draws.size(), 1u);
-    EXPECT_FALSE(renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
+    EXPECT_TRUE(Device()->draws.size() == 1u && !renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
     DrawTriangles(6);
     EXPECT_EQ(Device()->draws.size(), 2u);
 }
@@ -160,16 +158,14 @@ TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnReleas
     VertexBuffer* vb = renderer->GetVertexBufferByHandle(handle);
     ASSERT_NE(vb, nullptr);
     renderer->SetStreams(vb->GetDeviceBuffer(), vb->GetFormat(), vb->GetStride(), nullptr, 0);
-    EXPECT_TRUE(renderer->ReleaseVertexBuffer(handle));
-    EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
+    EXPECT_TRUE(renderer->ReleaseVertexBuffer(handle) && renderer->GetStreamBinding().m_pVertexBuffer == nullptr);
     const uint32_t ib = renderer->CreateIndexBuffer(30);
     platform::IIndexBuffer* indexBuffer = renderer->GetIndexBufferByHandle(ib)->GetDeviceBuffer();
     renderer->SetStreams(nullptr, 0, 0, indexBuffer, 7);
     Device()->ClearLog();
     renderer->SetStreams(nullptr, 0, 0, indexBuffer, 9); // the same indices from another base vertex
     uint32_t base = 0;
-    EXPECT_TRUE(Device()->GetIndices(&base) == indexBuffer && base == 9);
-    EXPECT_TRUE(renderer->ReleaseIndexBuffer(ib));
+    EXPECT_TRUE(Device()->GetIndices(&base) == indexBuffer && base == 9 && renderer->ReleaseIndexBuffer(ib));
     EXPECT_EQ(renderer->GetStreamBinding().m_pIndexBuffer, nullptr);
 
     // Releasing the dynamic streams forgets their bindings as well (a later buffer may take the address of a
@@ -244,8 +240,7 @@ TEST_F(RendererDrawTest, TexturedDrawsUseTheirOwnStreamAndLayout)
                 draws[1].stream == renderer->GetVertexStream(D3DRenderer::StreamTextured)->m_pBuffer.get());
     TexturedVertex last;
     std::memcpy(&last, draws[1].vertexBytes.data(), sizeof(last));
-    EXPECT_EQ(last.colour, 0xFF00FF00u);
-    EXPECT_EQ(renderer->GetStats(0).Get(RenderStats::Triangles), 2u);
+    EXPECT_TRUE(last.colour == 0xFF00FF00u && renderer->GetStats(0).Get(RenderStats::Triangles) == 2u);
 
     // Nothing to draw: no vertices, fewer than three indices, or no index list.
     renderer->DrawPolsTexNormal(normals, 0, tri, 3, 1, 2);
@@ -314,8 +309,7 @@ TEST_F(RendererDrawTest, HandleTablesGrowPastTheirFirstSizeAndRefuseUnknownHandl
     renderer->EndFrame();
     renderer->Release();
     renderer->CreateDevice(nullptr, RendererSettings{});
-    EXPECT_EQ(renderer->GetNextBufferHandle(), 1u);
-    EXPECT_NE(renderer->GetVertexBufferByHandle(handles[0]), nullptr);
+    EXPECT_TRUE(renderer->GetNextBufferHandle() == 1u && renderer->GetVertexBufferByHandle(handles[0]) != nullptr);
     EXPECT_NE(renderer->CreateVertexBuffer(0, 10), handles[0]);
 }
 

@@ -50,13 +50,11 @@ TEST_F(RendererTest, ResetWritesAndRemembersEveryStateAndTheCacheWritesOnlyChang
     EXPECT_FALSE(cache.Set(RenderState::ZFunc, platform::CompareFunc::LessEqual));
     EXPECT_FALSE(cache.SetStage(3, TextureStageState::AddressU, platform::TextureAddress::Wrap));
     EXPECT_TRUE(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less));
-    EXPECT_FALSE(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less));
-    EXPECT_TRUE(cache.Set(RenderState::LastPixel, 1));
+    EXPECT_TRUE(!(cache.Set(RenderState::ZFunc, platform::CompareFunc::Less)) && cache.Set(RenderState::LastPixel, 1));
     EXPECT_TRUE(cache.SetStage(4, TextureStageState::AddressU, platform::TextureAddress::Wrap));
     EXPECT_TRUE(cache.SetStage(4, TextureStageState::AddressU, platform::TextureAddress::Wrap)); // not remembered
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::ZFunc), std::vector<uint32_t>{platform::CompareFunc::Less});
-    EXPECT_EQ(d->renderStateWrites.size(), 2u);
-    EXPECT_EQ(d->stageStateWrites.size(), 2u);
+    EXPECT_TRUE(d->renderStateWrites.size() == 2u && d->stageStateWrites.size() == 2u);
     // A state number past the table is neither written nor remembered.
     d->ClearLog();
     EXPECT_FALSE(cache.Set(static_cast<RenderState>(platform::kRenderStateCount), 1));
@@ -216,8 +214,7 @@ TEST_F(RendererTest, DepthRangeClampAndStateValidation)
     set.m_uColourOp1 = 1;
     r.SetWireframe(0, true);
     d->ClearLog();
-    EXPECT_TRUE(r.ValidateStateSet(set));
-    EXPECT_EQ(d->CountOps(Op::ValidateDevice), 1u);
+    EXPECT_TRUE(r.ValidateStateSet(set) && d->CountOps(Op::ValidateDevice) == 1u);
     ASSERT_EQ(d->textureBinds.size(), 2u);
     EXPECT_TRUE(d->textureBinds[0].texture == r.GetTexture(1) && d->textureBinds[1].texture == r.GetTexture(1));
     EXPECT_EQ(d->RenderStateWritesOf(RenderState::FillMode).back(), uint32_t(platform::FillMode::Solid));
@@ -233,8 +230,7 @@ TEST_F(RendererTest, DepthRangeClampAndStateValidation)
     CreateRenderer();
     ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 1));
     Device()->ClearLog();
-    EXPECT_FALSE(renderer->ValidateStateSet(set));
-    EXPECT_EQ(Device()->textureBinds.size(), 1u);
+    EXPECT_TRUE(!renderer->ValidateStateSet(set) && Device()->textureBinds.size() == 1u);
 }
 
 TEST_F(RendererTest, WorldMatrixTagsSkipRepeats)
@@ -273,8 +269,7 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
     d->FailNextResets(1);
     EXPECT_FALSE(r.BeginFrame()); // can be reset, but the reset fails: tried again next frame
     d->ClearLog();
-    EXPECT_TRUE(r.BeginFrame());
-    EXPECT_EQ(d->resetCount, 1u);
+    EXPECT_TRUE(r.BeginFrame() && d->resetCount == 1u);
 
     // The default-pool streams were released before the reset and made again after it; states are rewritten;
     // the managed buffer lives on.
@@ -288,8 +283,7 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
     r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
     uint32_t stride = 0;
     EXPECT_EQ(d->GetStreamSource(&stride), r.GetVertexStream(D3DRenderer::StreamColour)->m_pBuffer.get());
-    EXPECT_EQ(stride, 16u);
-    EXPECT_EQ(d->GetIndices(nullptr), r.GetIndexStream()->m_pBuffer.get());
+    EXPECT_TRUE(stride == 16u && d->GetIndices(nullptr) == r.GetIndexStream()->m_pBuffer.get());
     // The reset let go of the bound texture: the same number is bound again.
     r.DrawPolsTexColTPage(tex, 3, tri, 3, 7);
     EXPECT_EQ(d->draws.back().textures[0], r.GetTexture(7));
@@ -298,8 +292,7 @@ TEST_F(RendererTest, LostDeviceIsResetWithStreamsAndStatesRebuilt)
 TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
 {
     D3DRenderer& r = CreateRenderer();
-    ASSERT_TRUE(r.ReserveTexture(300, 200, 4, 5));
-    ASSERT_TRUE(r.BeginScene(0.0f, 0));
+    ASSERT_TRUE(r.ReserveTexture(300, 200, 4, 5) && r.BeginScene(0.0f, 0));
     r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0);
     const TexturedVertex tex[3] = {};
     const uint16_t tri[3] = {0, 1, 2};
@@ -310,8 +303,7 @@ TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
 
     RenderStats main;
     r.GetFrameStats(&main);
-    EXPECT_EQ(main.Get(RenderStats::DrawCalls), 3u);
-    EXPECT_EQ(main.Get(RenderStats::Vertices), 4u + 3u + 2u);
+    EXPECT_TRUE(main.Get(RenderStats::DrawCalls) == 3u && main.Get(RenderStats::Vertices) == (4u + 3u + 2u));
     EXPECT_EQ(main.Get(RenderStats::Triangles), 2u + 1u);
     EXPECT_EQ(main.Get(RenderStats::TextureBinds0), 2u); // texture 5, then none for the line
     EXPECT_EQ(main.Get(RenderStats::TextureMemory), 512u * 256u * 32u * 4u / 24u);
@@ -320,11 +312,9 @@ TEST_F(RendererTest, FrameStatisticsCountTheMainAndSecondPass)
     r.EndFrame();
     ASSERT_TRUE(r.BeginScene(1.0f, 0));
     r.GetFrameStats(&main);
-    EXPECT_EQ(main.Get(RenderStats::DrawCalls), 0u);
-    EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 0u);
+    EXPECT_TRUE(main.Get(RenderStats::DrawCalls) == 0u && r.GetStats(1).Get(RenderStats::DrawCalls) == 0u);
     r.DrawPolsUntexCol(kQuad, 4, kQuadIndices, 6, 0); // a new scene counts into the main pass again
-    EXPECT_EQ(r.GetStats(0).Get(RenderStats::DrawCalls), 1u);
-    EXPECT_EQ(r.GetStats(1).Get(RenderStats::DrawCalls), 0u);
+    EXPECT_TRUE(r.GetStats(0).Get(RenderStats::DrawCalls) == 1u && r.GetStats(1).Get(RenderStats::DrawCalls) == 0u);
 }
 
 TEST_F(RendererTest, ClearTakesStencilOnlyWhenTheDepthFormatHasIt)
@@ -360,24 +350,21 @@ TEST_F(RendererTest, LightIsNormalisedAndAmbientGoesThroughTheStateMemory)
     d->ClearLog();
     r.SetLight(0x80FF4000, 0xFFFFFFFF, 0, {0.0f, 0.0f, 0.0f}, 0x00102030); // a zero vector stays as it is
     d->GetLight(0, &light);
-    EXPECT_EQ(light.direction.y, 0.0f);
-    EXPECT_TRUE(d->RenderStateWritesOf(RenderState::Ambient).empty());
+    EXPECT_TRUE(light.direction.y == 0.0f && d->RenderStateWritesOf(RenderState::Ambient).empty());
 }
 
 TEST_F(RendererTest, DeviceInfoNeverReportsTexturesBelow256NorCapabilitiesWithoutADevice)
 {
     DeviceInfo info;
     D3DRenderer().GetDeviceInfo(&info);
-    EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
-    EXPECT_EQ(info.m_uMaxTextureHeight, 256u);
+    EXPECT_TRUE(info.m_uMaxTextureWidth == 256u && info.m_uMaxTextureHeight == 256u);
     EXPECT_EQ(info.m_bHardwareTnL + info.m_bPureDevice + info.m_bStencil, 0);
 
     hook.config.adapters[0].caps.maxTextureWidth = 128;
     CreateRenderer().GetDeviceInfo(&info);
     EXPECT_EQ(g_AdapterTable.m_uCount, 1u); // making the device enumerated the adapters first
     EXPECT_TRUE(renderer->GetRequestedTexture(0) == -1 && renderer->GetRequestedTexture(1) == -1);
-    EXPECT_EQ(info.m_uMaxTextureWidth, 256u);
-    EXPECT_EQ(info.m_uMaxTextureHeight, 2048u);
+    EXPECT_TRUE(info.m_uMaxTextureWidth == 256u && info.m_uMaxTextureHeight == 2048u);
     EXPECT_EQ(info.m_bHardwareTnL + info.m_bPureDevice + info.m_bStencil, 3);
 }
 
@@ -396,8 +383,7 @@ TEST_F(RendererTest, FrameEndDropsEveryTextureRequestAndANewDeviceStartsWithoutF
     r.Release();
     EXPECT_EQ(r.GetTexture(0), nullptr); // no table without a device
     ASSERT_TRUE(r.CreateDevice(nullptr, RendererSettings{}));
-    EXPECT_EQ(r.GetFogStart(), 0.0f);
-    EXPECT_EQ(r.GetFogEnd(), 0.0f);
+    EXPECT_TRUE(r.GetFogStart() == 0.0f && r.GetFogEnd() == 0.0f);
     ASSERT_TRUE(r.BeginScene(0.0f, 0)); // the textures of the old device count no more
     EXPECT_EQ(r.GetStats(0).Get(RenderStats::TextureMemory), 0u);
 }

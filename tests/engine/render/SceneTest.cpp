@@ -62,20 +62,16 @@ TEST(SceneTree, LayoutAndFilingByBox)
     {
         SceneTree sized;
         ASSERT_TRUE(sized.Open({3, 4, 5}, {c.size, 1, 7}));
-        EXPECT_EQ(sized.GetRoundedSizeX(), c.rounded) << c.size;
-        EXPECT_EQ(sized.GetFineCellX(), c.rounded / 32) << c.size;
-        EXPECT_EQ(sized.GetFineCellZ(), 1u);
-        EXPECT_EQ(sized.GetOrigin().z, 5.0f);
+        EXPECT_TRUE(sized.GetRoundedSizeX() == c.rounded && sized.GetFineCellX() == (c.rounded / 32)) << c.size;
+        EXPECT_TRUE(sized.GetFineCellZ() == 1u && sized.GetOrigin().z == 5.0f);
     }
     SceneTree tree;
     ASSERT_TRUE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
-    EXPECT_FALSE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
-    EXPECT_EQ(tree.GetExtent().y, 100.0f);
+    EXPECT_TRUE(!(tree.Open({0, 0, 0}, {1000, 500, 1000})) && tree.GetExtent().y == 100.0f);
     EXPECT_EQ(tree.GetExtent().x, 1000.0f);
     for (uint32_t level = 0; level <= 5; ++level)
         EXPECT_EQ(SceneTree::LevelBase(level), CellAt(level, 0, 0));
-    EXPECT_EQ(SceneTree::LevelOf(1364), 5u);
-    EXPECT_EQ(SceneTree::LevelOf(340), 4u);
+    EXPECT_TRUE(SceneTree::LevelOf(1364) == 5u && SceneTree::LevelOf(340) == 4u);
 
     // clang-format off
     const struct { Vec3 min, max; uint32_t cell; } cases[] = {
@@ -99,9 +95,7 @@ TEST(SceneTree, LayoutAndFilingByBox)
     EXPECT_EQ(exact.FindCell({40, 0, 70}, {50, 5, 80}), CellAt(5, 0, 1));
     SceneTree small;
     ASSERT_TRUE(small.Open({0, 0, 0}, {10, 500, 10}));
-    EXPECT_EQ(small.FindCell({3.4f, 0, 5.6f}, {3.4f, 1, 5.6f}), CellAt(5, 3, 6));
-    EXPECT_TRUE(exact.Close());
-    EXPECT_FALSE(exact.Close());
+    EXPECT_TRUE(small.FindCell({3.4f, 0, 5.6f}, {3.4f, 1, 5.6f}) == CellAt(5, 3, 6) && exact.Close() && !exact.Close());
 }
 
 TEST(Scene, InsertMoveAndRemoveAcrossCells)
@@ -115,8 +109,7 @@ TEST(Scene, InsertMoveAndRemoveAcrossCells)
     Probe a(3, {16, 0, 16});
     ASSERT_TRUE(scene.AddObject(&a));
     EXPECT_TRUE(a.GetScene() == &scene && a.GetIndexCell() == CellAt(5, 0, 0));
-    EXPECT_FALSE(scene.AddObject(&a) || other.AddObject(&a));
-    EXPECT_EQ(scene.GetAdditions(), 1u);
+    EXPECT_TRUE(!(scene.AddObject(&a) || other.AddObject(&a)) && scene.GetAdditions() == 1u);
 
     // Moving re-files it: a fine cell further on, then across the middle into the root; turning does not.
     a.SetPosition(100, 0, 70);
@@ -132,13 +125,10 @@ TEST(Scene, InsertMoveAndRemoveAcrossCells)
     EXPECT_EQ(effect.GetIndexCell(), 0u);
 
     // Removing: not from another scene; then the cell and the scene are cleared.
-    EXPECT_FALSE(other.RemoveObject(&a));
-    EXPECT_EQ(a.GetScene(), &scene);
+    EXPECT_TRUE(!other.RemoveObject(&a) && a.GetScene() == (&scene));
     ASSERT_TRUE(scene.RemoveObject(&a));
-    EXPECT_TRUE(a.GetScene() == nullptr && a.GetIndexCell() == SceneObject::kNoCell);
-    EXPECT_FALSE(scene.RemoveObject(&a));
-    EXPECT_EQ(scene.GetRemovals(), 1u);
-    EXPECT_TRUE(other.AddObject(&a));
+    EXPECT_TRUE(a.GetScene() == nullptr && a.GetIndexCell() == SceneObject::kNoCell && !scene.RemoveObject(&a));
+    EXPECT_TRUE(scene.GetRemovals() == 1u && other.AddObject(&a));
     {
         // An object that is destroyed leaves its scene.
         Probe gone(3, {50, 0, 50});
@@ -147,8 +137,7 @@ TEST(Scene, InsertMoveAndRemoveAcrossCells)
     }
     EXPECT_EQ(tree.GetObjectCount(), 1u);
     // Closing lets go of every object.
-    EXPECT_TRUE(scene.Close());
-    EXPECT_TRUE(effect.GetScene() == nullptr && effect.GetIndexCell() == SceneObject::kNoCell);
+    EXPECT_TRUE(scene.Close() && effect.GetScene() == nullptr && effect.GetIndexCell() == SceneObject::kNoCell);
     EXPECT_FALSE(scene.AddObject(&effect));
 }
 
@@ -171,8 +160,7 @@ TEST(SceneTree, InsertRaisesTopHeightsUpTheTree)
     ASSERT_TRUE(tree.Insert(low));
     EXPECT_EQ(tree.GetCellTopHeight(cell), 34u);
     ASSERT_TRUE(tree.Insert(huge));
-    EXPECT_EQ(tree.GetCellTopHeight(0), 255u);
-    EXPECT_TRUE(tree.Remove(tall) && tree.Remove(low) && tree.Remove(huge));
+    EXPECT_TRUE(tree.GetCellTopHeight(0) == 255u && tree.Remove(tall) && tree.Remove(low) && tree.Remove(huge));
     EXPECT_FALSE(tree.Remove(huge));
 }
 
@@ -250,8 +238,7 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
     ASSERT_TRUE(gm.BeginFrame(0));
     // A shadow pass left open would draw the scene in the shadow material: the render ends it.
     gm.GetRenderer()->BeginShadowPass(true, false);
-    EXPECT_TRUE(scene.Render());
-    EXPECT_FALSE(static_cast<D3DRenderer*>(gm.GetRenderer())->IsShadowPass());
+    EXPECT_TRUE(scene.Render() && !(static_cast<D3DRenderer*>(gm.GetRenderer())->IsShadowPass()));
     Scene::s_pAfterModels = billboards;
     EXPECT_EQ(log, (std::vector<const Probe*>{&m2a, &m2b, &m9, &m0x100, nullptr, &effect}));
     EXPECT_EQ(scene.GetAdditions() + scene.GetRemovals(), 0u);
@@ -260,8 +247,7 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
         ASSERT_TRUE(scene.RemoveObject(p));
     log.clear();
     g_BillboardList.Add({0.0f, 0.0f, 0.0f}, 1.0f, ~0u, 0, 0);
-    EXPECT_TRUE(scene.Render());
-    EXPECT_TRUE(g_BillboardList.GetCount() == 0 && log.empty());
+    EXPECT_TRUE(scene.Render() && g_BillboardList.GetCount() == 0 && log.empty());
     ASSERT_TRUE(scene.AddObject(&m9));
     EXPECT_TRUE(scene.Render());
     EXPECT_EQ(log, std::vector<const Probe*>{&m9});
@@ -336,8 +322,7 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     gm.SetEyePosition({100, 2, 0});
     EXPECT_EQ(tree.PickNearestAtPoint({100, 2, 100}), &front);
     scene.PickAtPoint(&list, {100, 3, 100});
-    EXPECT_EQ(list.First(), &front);
-    EXPECT_EQ(tree.PickNearestAtPoint({0, 2, 100}), nullptr);
+    EXPECT_TRUE(list.First() == (&front) && tree.PickNearestAtPoint({0, 2, 100}) == nullptr);
     // Through the middle of the screen, looking along +z from there.
     gm.SetViewMatrix(platform::MatrixTranslation(-100.5f, -2.0f, 0.0f), true);
     gm.SetEyePosition({100.5f, 2, 0});
@@ -368,13 +353,10 @@ TEST(SceneTree, RadiusCountsAndCollections)
     root->SetRadius(300); // its box reaches past x = 0: the root cell
     for (auto& p : probes)
         ASSERT_TRUE(tree.Insert(*p));
-    ASSERT_TRUE(tree.Insert(*root));
-    ASSERT_EQ(root->GetIndexCell(), 0u);
+    ASSERT_TRUE(tree.Insert(*root) && root->GetIndexCell() == 0u);
 
-    EXPECT_EQ(tree.CountInRadius(centre, 25, 3, 1000), 4u);
-    EXPECT_EQ(tree.CountInRadius(centre, 31, 3, 1000), 5u);
-    EXPECT_EQ(tree.CountInRadius(centre, 1000, 3, 1000), 6u);
-    EXPECT_EQ(tree.CountInRadius(centre, 25, 4, 1000), 1u);
+    EXPECT_TRUE(tree.CountInRadius(centre, 25, 3, 1000) == 4u && tree.CountInRadius(centre, 31, 3, 1000) == 5u);
+    EXPECT_TRUE(tree.CountInRadius(centre, 1000, 3, 1000) == 6u && tree.CountInRadius(centre, 25, 4, 1000) == 1u);
     EXPECT_EQ(tree.CountInRadius(centre, 25, 5, 1000), 0u);
     // Limit 0: the root cell holds one match, so the walk stops there.
     EXPECT_EQ(tree.CountInRadius(centre, 25, 3, 0), 1u);
@@ -385,15 +367,13 @@ TEST(SceneTree, RadiusCountsAndCollections)
     const float keys[] = {25, 144, 400, 900, 0};
     for (uint32_t i = 0; i < 5; ++i)
         EXPECT_EQ(list.Get(i).m_fKey, keys[i]) << i;
-    EXPECT_EQ(list.Get(4).m_pObject, probes[0].get());
-    EXPECT_EQ(list.Get(2).m_pObject, root.get());
+    EXPECT_TRUE(list.Get(4).m_pObject == probes[0].get() && list.Get(2).m_pObject == root.get());
 
     list.Clear();
     tree.CollectAll(&list);
     EXPECT_EQ(list.GetCount(), 7u);
     EXPECT_EQ(list.Get(0).m_pObject, root.get()); // cell 0 comes first
-    EXPECT_TRUE(tree.Close());
-    EXPECT_EQ(probes[0]->GetIndexCell(), SceneObject::kNoCell);
+    EXPECT_TRUE(tree.Close() && probes[0]->GetIndexCell() == SceneObject::kNoCell);
 }
 
 // A count with a limit is exact up to the limit and above the limit past it: checked against a plain count over
@@ -452,11 +432,9 @@ TEST(SceneResultList, KeepsAscendingKeysWithZerosLast)
     ASSERT_EQ(list.GetCount(), 5u);
     for (uint32_t i = 0; i < 5; ++i)
         EXPECT_EQ(list.Get(i).m_pObject, order[i]) << i;
-    EXPECT_EQ(list.First(), &d);
-    EXPECT_EQ(list.GetHighestCount(), 5u);
+    EXPECT_TRUE(list.First() == (&d) && list.GetHighestCount() == 5u);
     list.Clear();
-    EXPECT_EQ(list.First(), nullptr);
-    EXPECT_EQ(list.GetHighestCount(), 5u);
+    EXPECT_TRUE(list.First() == nullptr && list.GetHighestCount() == 5u);
 }
 
 } // namespace

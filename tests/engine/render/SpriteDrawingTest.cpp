@@ -59,8 +59,7 @@ TEST_F(SpriteDrawingTest, BillboardIsASquareInTheCameraPlaneAtItsPosition)
 
     // The next billboard moves the world matrix again, even straight after the last.
     gm.DrawBillboard({20.0f, 0.0f, 0.0f}, 1.0f, 0xFFFFFFFF, 0, 8);
-    EXPECT_EQ(LastWorld().m[3][0], 20.0f);
-    EXPECT_EQ(LastWorld().m[3][2], 0.0f);
+    EXPECT_TRUE(LastWorld().m[3][0] == 20.0f && LastWorld().m[3][2] == 0.0f);
 
     // Size 0: a quad of one point, still drawn.
     Dev()->ClearLog();
@@ -85,16 +84,13 @@ TEST(ColourWavesTest, FlagBitsPickTheColourAndTheByte)
     // 0.5 x 255 = 127.5 gives 0x7F; 2.0 saturates at 0xFF; -1.0 gives 0 (in byte 2 of the first, byte 0 of the
     // third).
     const WaveRecord waves[3] = {ConstantWave(0x011, 128), ConstantWave(0x800, 512), ConstantWave(0x104, -256)};
-    EXPECT_EQ(GraphicsManager::ApplyColourWaves(0, waves, 3, &first, &second, &third), 0);
-    EXPECT_EQ(first, 0x1100337Fu);
-    EXPECT_EQ(second, 0x5566777Fu);
-    EXPECT_EQ(third, 0xFFAABB00u);
+    EXPECT_TRUE(GraphicsManager::ApplyColourWaves(0, waves, 3, &first, &second, &third) == 0 && first == 0x1100337Fu);
+    EXPECT_TRUE(second == 0x5566777Fu && third == 0xFFAABB00u);
     // Bits above the third colour (the specular power and the texture channels) write nothing.
     uint32_t a = 0, b = 0, c = 0;
     const WaveRecord power = ConstantWave(0xFFFFF000u | 0x2, 128);
     GraphicsManager::ApplyColourWaves(0, &power, 1, &a, &b, &c);
-    EXPECT_EQ(a, 0x7F00u);
-    EXPECT_EQ(b | c, 0u);
+    EXPECT_TRUE(a == 0x7F00u && (b | c) == 0u);
     // A colour left out is not written; the others still are.
     uint32_t only = 0;
     GraphicsManager::ApplyColourWaves(0, waves, 3, nullptr, &only, nullptr);
@@ -219,9 +215,7 @@ TEST_F(SpriteDrawingTest, SpriteMeshBatchDrawsEveryInstanceInViewSpace)
     // Oriented: 59 particles of the first and the third instance, 50 quads then 68.
     gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 1, true, false);
     ASSERT_EQ(Draws().size(), 3u);
-    EXPECT_EQ(Draws()[0].numVertices, 200u);
-    EXPECT_EQ(Draws()[1].numVertices, 200u);
-    EXPECT_EQ(Draws()[2].numVertices, 72u);
+    EXPECT_TRUE(Draws()[0].numVertices == 200u && Draws()[1].numVertices == 200u && Draws()[2].numVertices == 72u);
     const auto first = Decode<TexturedVertex>(Draws()[0]);
     ASSERT_EQ(first.indices.size(), 300u);
     EXPECT_EQ(std::vector<uint32_t>(first.indices.end() - 6, first.indices.end()),

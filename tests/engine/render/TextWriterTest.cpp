@@ -142,13 +142,11 @@ TEST_F(TextWriterTest, TruncateToWidthCutsUntilItFitsAndStopsAtTheEllipsis)
     for (const auto& c : cases)
     {
         std::u16string text = c.text;
-        EXPECT_EQ(writer->TruncateToWidth(text, c.width), c.resultWidth) << c.width;
-        EXPECT_EQ(text, c.result) << c.width;
+        EXPECT_TRUE(writer->TruncateToWidth(text, c.width) == c.resultWidth && text == c.result) << c.width;
     }
     // A buffer of 6 has no room for "abc...": the cut goes further.
     char16_t buffer[6] = u"abcde";
-    EXPECT_EQ(writer->TruncateToWidth(buffer, 6, 20), 18);
-    EXPECT_EQ(std::u16string(buffer), u"ab...");
+    EXPECT_TRUE(writer->TruncateToWidth(buffer, 6, 20) == 18 && std::u16string(buffer) == u"ab...");
 }
 
 } // namespace
