@@ -169,23 +169,19 @@ TEST(TgaReaderTest, RefusesWithTheReadersMessages)
     Bytes good = Tga(2, 4, 3, 24, 0, Pattern(36, 5));
     Bytes longId = Tga(2, 1, 1, 24, 0, {});
     longId[0] = 255;
-    const struct
-    {
-        Bytes file;
-        std::string message;
-    } cases[] = {
+    // clang-format off
+    const struct { Bytes file; std::string message; } cases[] = {
         {Tga(2, 0, 5, 32, 0, {}), "LoadTGA : No Image data (" + path + ")"},
         {Tga(10, 1, 1, 32, 0, {}), "LoadTGA : Can't handle this image type   (ImageID - 10) (" + path + ")"},
         {Tga(2, 1, 1, 15, 0, {}), "LoadTGA : Can't handle this Colour Depth (Depth - 15) (" + path + ")"},
         {Tga(3, 1, 1, 16, 0, {}),
          "LoadTGA : Can't handle this Colour Depth for B&W images - (Depth 16) (" + path + ")"},
-        {Bytes(good.begin(), good.begin() + 17), damaged},
-        {Bytes(good.begin(), good.end() - 1), damaged},
-        {longId, damaged},
-        {Tga(1, 2, 1, 8, 0, {}, {}, 1, 0, 256, 24, Bytes(100, 0)), damaged}, // map cut short
+        {Bytes(good.begin(), good.begin() + 17), damaged}, {Bytes(good.begin(), good.end() - 1), damaged},
+        {longId, damaged}, {Tga(1, 2, 1, 8, 0, {}, {}, 1, 0, 256, 24, Bytes(100, 0)), damaged}, // map cut short
         {Tga(1, 2, 1, 8, 0, {0, 0}, {}, 0, 0, 256, 24), damaged},            // no map at all
         {Tga(2, 65535, 65535, 32, 0, Bytes(64, 0)), damaged},                // 16 GiB claimed
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         testsupport::WriteBytes(path, c.file);
