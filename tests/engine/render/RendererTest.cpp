@@ -68,56 +68,6 @@ TEST_F(RendererTest, ResetWritesAndRemembersEveryStateAndTheCacheWritesOnlyChang
     EXPECT_TRUE(cache.SetStage(3, TextureStageState::AddressU, platform::TextureAddress::Wrap));
 }
 
-TEST_F(RendererTest, ResetWritesTheStartingState)
-{
-    using namespace platform;
-    D3DRenderer& r = CreateRenderer();
-    RecordingDevice* d = Device();
-    r.GetStateCache().Set(RenderState::FogEnable, 1); // something to undo
-    d->ClearLog();
-    r.ResetRenderStates();
-    // clang-format off
-    const std::pair<RenderState, uint32_t> states[] = {
-        {RenderState::ColourVertex, 1}, {RenderState::ShadeMode, ShadeMode::Gouraud}, {RenderState::Ambient, 0},
-        {RenderState::FillMode, FillMode::Solid}, {RenderState::DitherEnable, 1},
-        {RenderState::CullMode, CullMode::CCW}, {RenderState::SpecularEnable, 0}, {RenderState::ZEnable, 1},
-        {RenderState::ZWriteEnable, 1}, {RenderState::ZFunc, CompareFunc::LessEqual},
-        {RenderState::AlphaTestEnable, 0}, {RenderState::AlphaRef, 0},
-        {RenderState::AlphaFunc, CompareFunc::LessEqual}, {RenderState::AlphaBlendEnable, 0},
-        {RenderState::SrcBlend, BlendFactor::One}, {RenderState::DestBlend, BlendFactor::Zero},
-        {RenderState::FogEnable, 0}, {RenderState::FogColour, 0}, {RenderState::FogTableMode, FogMode::None},
-        {RenderState::FogVertexMode, FogMode::None}, {RenderState::FogStart, FloatBits(0.0f)},
-        {RenderState::FogEnd, FloatBits(0.0f)}, {RenderState::FogDensity, FloatBits(0.0f)},
-        {RenderState::Clipping, 1}, {RenderState::Lighting, 1}, {RenderState::LocalViewer, 0},
-        {RenderState::NormalizeNormals, 0}, {RenderState::StencilEnable, 0},
-        {RenderState::StencilFunc, CompareFunc::Greater}, {RenderState::StencilPass, StencilOp::Replace},
-        {RenderState::StencilRef, 1}, {RenderState::StencilMask, 0xFFFFFFFFu},
-        {RenderState::AmbientMaterialSource, MaterialSource::Colour1}, {RenderState::LastPixel, 1},
-        {RenderState::EdgeAntialias, 0}, {RenderState::RangeFogEnable, 0}, {RenderState::ZBias, 0},
-        {RenderState::TextureFactor, 0}, {RenderState::VertexBlend, 0}, {RenderState::PointSpriteEnable, 0},
-        {RenderState::DiffuseMaterialSource, MaterialSource::Material},
-        {RenderState::SpecularMaterialSource, MaterialSource::Material},
-    };
-    // clang-format on
-    for (const auto& [state, value] : states)
-        EXPECT_EQ(d->RenderStateWritesOf(state), std::vector<uint32_t>{value}) << static_cast<uint32_t>(state);
-    // clang-format off
-    const std::pair<TextureStageState, uint32_t> stageStates[] = {
-        {TextureStageState::MinFilter, TextureFilter::Linear}, {TextureStageState::MagFilter, TextureFilter::Linear},
-        {TextureStageState::MipFilter, TextureFilter::Point}, {TextureStageState::MipMapLodBias, FloatBits(-0.6f)},
-        {TextureStageState::AddressU, TextureAddress::Wrap}, {TextureStageState::AddressV, TextureAddress::Wrap},
-        {TextureStageState::TextureTransformFlags, TextureTransform::Disable}, {TextureStageState::TexCoordIndex, 0},
-        {TextureStageState::ColourOp, TextureOp::Disable}, {TextureStageState::ColourArg1, 0},
-        {TextureStageState::ColourArg2, 0}, {TextureStageState::AlphaOp, TextureOp::Disable},
-        {TextureStageState::AlphaArg1, 0}, {TextureStageState::AlphaArg2, 0},
-    };
-    // clang-format on
-    for (uint32_t stage = 0; stage < 4; ++stage)
-        for (const auto& [state, value] : stageStates)
-            EXPECT_EQ(d->StageStateWritesOf(stage, state), std::vector<uint32_t>{value})
-                << stage << " " << static_cast<uint32_t>(state);
-}
-
 TEST_F(RendererTest, FogAndBlendModesWriteOnlyWhatChanges)
 {
     D3DRenderer& r = CreateRenderer();
