@@ -283,9 +283,9 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     ASSERT_NE(panel, 0u);
     // Turned is yawed a right angle: it faces -x, its plane at x = 200.
     ModelInstance front(panel, {100, 0, 100}, {0, 0, 0}), back(panel, {100, 0, 120}, {0, 0, 0});
-    ModelInstance turned(panel, {200, 0, 100}, {0, 1.5707963f, 0});
+    ModelInstance turned(panel, {200, 0, 100}, {0, 1.5707963f, 0}), atOrigin(panel, {0, 0, 0}, {0, 0, 0});
     Probe effect(kSceneEffectKind, {100, 0, 110}, panel);
-    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect})
+    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect, &atOrigin})
         ASSERT_TRUE(scene.AddObject(o));
     auto& tree = *static_cast<SceneTree*>(scene.GetIndex());
 
@@ -304,6 +304,8 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     hits({{&front, 50}, {&back, 70}});
     tree.RayQuery(&list, {150, 2, 101}, {2, 0, 0});
     hits({{&turned, 25}});
+    tree.RayQuery(&list, {0.5f, 2, -10}, {0, 0, 1}); // placed at the origin, unturned
+    hits({{&atOrigin, 10}});
     // From behind (one-sided) and beside: nothing.
     tree.RayQuery(&list, {250, 2, 101}, {-1, 0, 0});
     tree.RayQuery(&list, {150, 2, 105}, {1, 0, 0});
@@ -333,7 +335,7 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     ASSERT_EQ(list.GetCount(), 2u);
     EXPECT_NEAR(list.Get(0).m_fKey, 100.0f, 0.05f);
     EXPECT_EQ(tree.PickNearestAtScreen(cx, cy), &front);
-    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect})
+    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect, &atOrigin})
         scene.RemoveObject(o);
 }
 

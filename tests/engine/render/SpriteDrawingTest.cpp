@@ -24,6 +24,13 @@ using rendertest::Decode;
 class SpriteDrawingTest : public rendertest::DrawTest
 {
 protected:
+    D3DRenderer& R() { return *static_cast<D3DRenderer*>(gm.GetRenderer()); }
+    uint32_t Lighting()
+    {
+        uint32_t on = 2;
+        Dev()->GetRenderState(platform::RenderState::Lighting, &on);
+        return on;
+    }
     // The eye at the origin looking along +x: view x is world -z, view y world y, view z world x.
     void LookAlongX()
     {
@@ -128,9 +135,11 @@ TEST_F(SpriteDrawingTest, SpriteMeshParticlesAreLitFadedAndPulledTowardsTheEye)
     EXPECT_NEAR(LastWorld().m[3][1], 5.0f * k, 1e-4f);
     EXPECT_NEAR(LastWorld().m[3][2], 0.0f, 1e-4f);
 
-    // Unoriented: every particle drawn, with the material's alpha.
+    // Unoriented: every particle drawn, with the material's alpha; unlit even after the material was applied lit.
     Dev()->ClearLog();
+    gm.GetRenderer()->SetMaterial(g_MaterialTable.GetMaterial(60), true);
     gm.DrawSpriteMesh(particles, 3, 60, platform::MatrixIdentity(), false);
+    EXPECT_EQ(Lighting(), 0u);
     ASSERT_EQ(Draws().size(), 3u);
     EXPECT_EQ(Decode<TexturedVertex>(Draws()[1]).vertices[0].colour, 0x809FAFBFu);
 }
@@ -212,9 +221,19 @@ TEST_F(SpriteDrawingTest, SpriteMeshBatchDrawsEveryInstanceInViewSpace)
     gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 0, false, false); // the plain chain is empty
     EXPECT_TRUE(Draws().empty());
 
-    // Oriented: 59 particles of the first and the third instance, 50 quads then 68.
+    // Oriented: 59 particles of the first and the third instance, 50 quads then 68, after the pending 2D batch,
+    // in the level's texture-transform set and unlit.
+    gm.DrawLine(0, 0, 4, 4, 0xFFFFFFFF);
     gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 1, true, false);
-    ASSERT_EQ(Draws().size(), 3u);
+    ASSERT_EQ(Draws().size(), 4u);
+    EXPECT_EQ(Draws()[0].type, platform::PrimitiveType::LineList);
+    Dev()->draws.erase(Dev()->draws.begin());
+    R().SetTextureTransformSet(-1, -1, -1);
+    const uint32_t sets = R().GetStats(0).Get(RenderStats::TextureTransformChanges);
+    gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 1, true, false);
+    EXPECT_EQ(R().GetStats(0).Get(RenderStats::TextureTransformChanges), sets + 1);
+    EXPECT_EQ(Lighting(), 0u);
+    Dev()->draws.resize(3);
     EXPECT_TRUE(Draws()[0].numVertices == 200u && Draws()[1].numVertices == 200u && Draws()[2].numVertices == 72u);
     const auto first = Decode<TexturedVertex>(Draws()[0]);
     ASSERT_EQ(first.indices.size(), 300u);
