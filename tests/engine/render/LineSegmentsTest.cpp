@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 namespace
 {
@@ -143,6 +144,12 @@ TEST_F(RibbonTest, LineSetsOfModelPartsInBothForms)
         EXPECT_TRUE(set.vertices[5].colour == c.colour && lines.vertices[11].colour == c.colour)
             << std::hex << c.colour;
     }
+    // A level without material parts is black, but not additive: drawn in a dark frame too.
+    gm.SetLight({0, -1, 0}, 0, 0xFFFFFFFF, 0, 0x1F1F1F);
+    level.m_parts = {};
+    Dev()->ClearLog();
+    gm.DrawModelLines(level, mesh, true);
+    EXPECT_EQ(Draws().size(), 1u);
 }
 
 TEST_F(RibbonTest, BoxOutlineHasTwelveEdges)
@@ -196,11 +203,19 @@ TEST(LineGLTest, LinesKeepTheirStateWhateverWasDrawnBefore)
         r.SetWorldMatrix(platform::MatrixIdentity(), 5);
         r.DrawPolsTexCol(v, 4, indices, 6, -1, -1);
     };
-    // What each frame draws last (the next frame's lines come after it): nothing, an additive pane that writes no
-    // depth (material 8), a lit opaque quad (material 5), an alpha-blended quad (material 7).
+    // What is drawn just before the lines: nothing, an additive pane that writes no depth (material 8), a lit
+    // opaque quad (material 5), an alpha-blended quad (material 7); each after a blue post in front of the
+    // segment (columns 36 to 41, rows 26 to 30), which must stay in front of it.
     for (const auto& [material, lit] : {std::pair{-1, false}, {8, false}, {5, true}, {7, true}, {-1, false}})
     {
         ASSERT_TRUE(gm.BeginFrame(0));
+        r.UseMaterial(5, -1, -1, false);
+        quad(0.6f, 0.2f, 1.5f, 1.0f, 5, 0xFF0000FF);
+        if (material >= 0)
+        {
+            r.UseMaterial(material, -1, -1, lit);
+            quad(-20, -20, -12, -12, 5, 0x80FF00FF); // bottom left, away from the lines
+        }
         // The screen point of (X, Y, Z) is (32 + 32 X / Z, 32 - 32 Y / Z): the segment covers rows 27 to 30 around
         // column 32, the wire rows 34 to 37.
         gm.GetLineSegments()->Add({-2, 1, 10}, {2, 1, 10}, 0.5f, 0xFFFFFFFF, 0xFFFFFFFF);
@@ -209,18 +224,14 @@ TEST(LineGLTest, LinesKeepTheirStateWhateverWasDrawnBefore)
         // The ground, behind both, drawn afterwards as the model pass does.
         r.UseMaterial(5, -1, -1, false);
         quad(-40, -40, 40, 40, 20, 0xFF00FF00);
-        if (material >= 0)
-        {
-            r.UseMaterial(material, -1, -1, lit);
-            quad(-20, -20, -12, -12, 5, 0x80FF00FF); // bottom left, away from the lines
-        }
         gm.EndFrame();
         uint32_t w = 0, h = 0;
         const std::unique_ptr<uint32_t[]> pixels = r.ReadBackBuffer(&w, &h);
         ASSERT_TRUE(pixels && w == kSide && h == kSide);
         // White packs to 12 bits as F0F0F0; the wire is 0x804000 + 0x110022 = 0x914022; the ground is green.
-        for (const auto& [y, rgb] : {std::pair{29, 0xF0F0F0u}, {35, 0x914022u}, {20, 0x00FF00u}})
-            EXPECT_TRUE(rendertest::NearRgb(pixels[y * kSide + 32], rgb)) << material << " " << std::hex << rgb;
+        for (const auto& [x, y, rgb] :
+             {std::tuple{32, 29, 0xF0F0F0u}, {32, 35, 0x914022u}, {32, 20, 0x00FF00u}, {38, 29, 0x0000FFu}})
+            EXPECT_TRUE(rendertest::NearRgb(pixels[y * kSide + x], rgb)) << material << " " << std::hex << rgb;
         gm.Present();
     }
 }

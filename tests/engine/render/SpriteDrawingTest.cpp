@@ -117,14 +117,17 @@ TEST_F(SpriteDrawingTest, SpriteMeshParticlesAreLitFadedAndPulledTowardsTheEye)
 
     // Facing the eye, facing away, and at 45 degrees (up and towards the eye).
     const float r = std::sqrt(0.5f);
-    const SpriteParticle particles[3] = {{10.0f, 0.0f, 0.0f, 2.0f, -1.0f, 0.0f, 0.0f, 0x00101010},
+    // The fourth stands edge-on: drawn, fully faded.
+    const SpriteParticle particles[4] = {{10.0f, 0.0f, 0.0f, 2.0f, -1.0f, 0.0f, 0.0f, 0x00101010},
                                          {10.0f, 0.0f, 0.0f, 2.0f, 1.0f, 0.0f, 0.0f, 0x00101010},
-                                         {10.0f, 0.0f, 0.0f, 2.0f, -r, r, 0.0f, 0x00F0F0F0}};
+                                         {10.0f, 0.0f, 0.0f, 2.0f, -r, r, 0.0f, 0x00F0F0F0},
+                                         {10.0f, 0.0f, 0.0f, 2.0f, 0.0f, 1.0f, 0.0f, 0x00101010}};
     gm.DrawSpriteMesh(particles, 0, 60, platform::MatrixTranslation(0.0f, 5.0f, 0.0f), true);
     EXPECT_TRUE(Draws().empty());
 
-    gm.DrawSpriteMesh(particles, 3, 60, platform::MatrixTranslation(0.0f, 5.0f, 0.0f), true);
-    ASSERT_EQ(Draws().size(), 2u);
+    gm.DrawSpriteMesh(particles, 4, 60, platform::MatrixTranslation(0.0f, 5.0f, 0.0f), true);
+    ASSERT_EQ(Draws().size(), 3u);
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[2]).vertices[0].colour, 0x009FAFBFu);
     // 0x7F7F7F + 0x102030 + 0x101010 = 0x9FAFBF; alpha round(255) x 0x80 / 256 = 127.
     EXPECT_EQ(Decode<TexturedVertex>(Draws()[0]).vertices[0].colour, 0x7F9FAFBFu);
     // Channels saturate; alpha round(180.3) x 0x80 / 256 = 90.
@@ -271,7 +274,10 @@ TEST_F(SpriteDrawingTest, DrawListsDrawTheirSpriteMeshes)
     ASSERT_EQ(Draws().size(), 2u);
     EXPECT_EQ(Draws()[0].numVertices + Draws()[1].numVertices, 24u);
 
+    // In a dark scene, in an additive black material of their own: the part drawn in material 1 (white) instead
+    // shows, the other adds nothing.
     Dev()->ClearLog();
+    gm.SetLight({0.0f, -1.0f, 0.0f}, 0, 0, 0, 0xFFFFFFFF);
     MaterialBuckets& buckets = *gm.GetMaterialBuckets();
     SubModel parts[2];
     for (uint32_t kind : {1u, 2u})
@@ -282,11 +288,13 @@ TEST_F(SpriteDrawingTest, DrawListsDrawTheirSpriteMeshes)
         sub.m_records = plain.mesh.m_records;
         sub.m_levels.resize(1);
         sub.m_levels[0].m_material.m_aStages[0].m_iTexture = 0;
+        sub.m_levels[0].m_material.m_uDiffuse = 0xFF000000;
+        sub.m_levels[0].m_material.m_uBlendMode = 1;
         *buckets.AcquireMatrix() = platform::MatrixTranslation(0, 0, 10);
-        ASSERT_TRUE(buckets.Add(&sub, &sub.m_levels[0], 0, 0, false));
+        ASSERT_TRUE(buckets.Add(&sub, &sub.m_levels[0], kind == 1 ? 1 : 0, 0, false));
     }
     buckets.Draw(gm.GetRenderer());
-    EXPECT_EQ(Draws().size(), 6u);
+    EXPECT_EQ(Draws().size(), 3u);
 }
 
 } // namespace
