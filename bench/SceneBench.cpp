@@ -1,10 +1,13 @@
 // A full park scene per frame: 2,000 scenery models, 500 buildings and 1,500 walkers (bone models posed by an
-// animation's key lists) in the scene's quadtree. One frame moves the walkers (re-filing them), culls, sorts by
-// model, submits every visible model bone by bone into the draw lists and draws them on the recording device.
-// Also 1,000 ray picks from the eye into that scene. Heap allocations are counted by the replaced global operator
-// new of this binary and reported per frame.
+// animation's key lists, each started at its own time, so that their poses change from frame to frame) in the
+// scene's quadtree. One frame moves the walkers (re-filing them), puts a marker over every second walker in the
+// billboard list, culls, sorts by model, submits every visible model bone by bone into the draw lists and draws
+// them and the billboards on the recording device. Also 1,000 ray picks from the eye, each aimed at an object in
+// view, with the clock moving between rounds. Heap allocations are counted by the replaced global operator new of
+// this binary and reported per frame.
 #include "bench/AllocationCount.h"
 #include "engine/render/AnimatedObject.h"
+#include "engine/render/BillboardList.h"
 #include "engine/render/D3DRenderer.h"
 #include "engine/render/DeviceEnum.h"
 #include "engine/render/DrawLists.h"
@@ -50,13 +53,17 @@ std::string BoxMesh(const std::string& name, float size, float height, float y)
     return text;
 }
 
-std::string ModelText(const std::string& body, float radius)
+// A model standing on the ground: its bounds are the box `halfWidth` either side of the middle and `height` high
+// (what picking tests a ray against before the triangles), its radius `radius` about the middle.
+std::string ModelText(const std::string& body, float halfWidth, float height, float radius)
 {
-    return "model\n    bounds -1 0 -1 1 2 1 0 " + std::to_string(radius / 2) + " 0 0 " + std::to_string(radius) + "\n" +
-           body + "end\n";
+    const std::string w = std::to_string(halfWidth);
+    return "model\n    bounds -" + w + " 0 -" + w + " " + w + " " + std::to_string(height) + " " + w + " 0 " +
+           std::to_string(height / 2) + " 0 0 " + std::to_string(radius) + "\n" + body + "end\n";
 }
 
-// The walker's bones: hips with two legs; the animation swings them with ten rotation keys over a second.
+// The walker's bones: hips with two legs; the animation swings them with ten rotation keys over a loop of 1,000
+// ticks. The clock moves 120 ticks a frame, so a walker's pose changes every frame.
 std::string WalkerBones(bool keys)
 {
     auto keyLists = [&](float phase)
@@ -67,10 +74,10 @@ std::string WalkerBones(bool keys)
         for (int k = 0; k <= 10; ++k)
         {
             const float a = 0.4f * std::sin(6.2831853f * (k / 10.0f + phase));
-            text += "            " + std::to_string(k * 12) + " " + std::to_string(std::sin(a / 2)) + " 0 0 " +
+            text += "            " + std::to_string(k * 100) + " " + std::to_string(std::sin(a / 2)) + " 0 0 " +
                     std::to_string(std::cos(a / 2)) + "\n";
         }
-        return text + "        end\n        keys position\n            0 0 0.9 0 0\n            120 0 0.9 0 0\n"
+        return text + "        end\n        keys position\n            0 0 0.9 0 0\n            1000 0 0.9 0 0\n"
                       "        end\n";
     };
     return "    bone \"Hips\"\n        position 0 0.9 0\n" + keyLists(0) +
@@ -83,11 +90,12 @@ std::string WalkerBones(bool keys)
 class Walker : public AnimatedObject
 {
 public:
-    Walker(uint32_t model, uint32_t animation) : AnimatedObject(3)
+    Walker(uint32_t model, uint32_t animation, uint32_t start) : AnimatedObject(3)
     {
         m_hModel = model;
         CopyBounds();
         m_CurrentAnimation = animation;
+        m_CurrentFrame = start;
     }
     bool Render() override
     {
@@ -121,13 +129,13 @@ public:
         gm.SetFrustumRange(true);
 
         const uint32_t tree =
-            Load("tree.tm", ModelText("    bone \"Trunk\"\n" + BoxMesh("Trunk", 1, 6, 0) + "    end\n", 6));
+            Load("tree.tm", ModelText("    bone \"Trunk\"\n" + BoxMesh("Trunk", 1, 6, 0) + "    end\n", 0.5f, 6, 6));
         const uint32_t house =
             Load("house.tm", ModelText("    bone \"Walls\"\n" + BoxMesh("Walls", 10, 6, 0) + "    bone \"Roof\"\n" +
                                            BoxMesh("Roof", 11, 3, 6) + "    end\n    end\n",
-                                       12));
-        const uint32_t walker = Load("walker.tm", ModelText(WalkerBones(false), 2));
-        const uint32_t walk = Load("walk.tm", ModelText(WalkerBones(true), 2));
+                                       5.5f, 9, 12));
+        const uint32_t walker = Load("walker.tm", ModelText(WalkerBones(false), 0.4f, 1.8f, 2));
+        const uint32_t walk = Load("walk.tm", ModelText(WalkerBones(true), 0.4f, 1.8f, 2));
         m_scene.Open({0, 0, 0}, {kParkSize, 500, kParkSize});
 
         uint32_t seed = 12345;
@@ -144,13 +152,15 @@ public:
                                                 platform::Vec3{0, next() * 6.28f, 0}));
         for (uint32_t i = 0; i < kWalkers; ++i)
         {
-            auto w = std::make_unique<Walker>(walker, walk);
+            auto w = std::make_unique<Walker>(walker, walk, static_cast<uint32_t>(next() * 8));
             w->SetPosition(next() * kParkSize, 0, next() * kParkSize);
             m_walkers.push_back(w.get());
             Add(std::move(w));
         }
+        m_markerTextures[0] = g_TextureManager.CreateTexture(32, 32, "marker a");
+        m_markerTextures[1] = g_TextureManager.CreateTexture(32, 32, "marker b");
         for (uint32_t i = 0; i < kPicks; ++i)
-            m_pickPoints.push_back({400 + next() * 200, 0, 450 + next() * 200});
+            m_pickChoices.push_back(next());
     }
 
     ~Park()
@@ -176,6 +186,10 @@ public:
             const platform::Vec3& p = w->GetPosition();
             const float step = (i & 1) ? 0.05f : -0.05f;
             w->SetPosition(std::fmod(p.x + step + kParkSize, kParkSize), p.y, p.z);
+            // A marker over every second walker, in two textures and two materials.
+            if (i % 2 == 0)
+                g_BillboardList.Add({p.x, 2.5f, p.z}, 0.3f, 0xFFFFC040, m_markerTextures[i / 2 % 2],
+                                    1 + 6 * (i / 4 % 2));
         }
         m_scene.Render();
         gm.EndFrame();
@@ -207,6 +221,23 @@ public:
         const uint32_t* order = m_sorter.Sort(index->GetVisibleKeys(), 4, 4, index->GetVisibleCount());
         for (uint32_t i = 0; i < index->GetVisibleCount(); ++i)
             objects[order[i]]->Render();
+    }
+
+    // Aims the picks at the middle of objects in view (chosen from the last cull).
+    void AimPicks()
+    {
+        SpatialIndex* index = m_scene.GetIndex();
+        m_pickPoints.clear();
+        if (index->GetVisibleCount() == 0)
+            return;
+        for (float choice : m_pickChoices)
+        {
+            const uint32_t i = std::min(static_cast<uint32_t>(choice * static_cast<float>(index->GetVisibleCount())),
+                                        index->GetVisibleCount() - 1);
+            const SceneObject* object = index->GetVisibleObjects()[i];
+            const platform::Vec3& p = object->GetPosition();
+            m_pickPoints.push_back({p.x, p.y + object->GetCentre().y, p.z});
+        }
     }
 
     uint32_t Picks()
@@ -249,6 +280,8 @@ private:
     RadixSorter m_sorter;
     std::vector<std::unique_ptr<SceneObject>> m_objects;
     std::vector<Walker*> m_walkers;
+    uint32_t m_markerTextures[2] = {};
+    std::vector<float> m_pickChoices;
     std::vector<platform::Vec3> m_pickPoints;
 };
 
@@ -274,6 +307,7 @@ void BM_SceneFrame(benchmark::State& state)
         allocations += CountedAllocations() - before;
         ++frames;
         state.PauseTiming();
+        state.counters["draws"] = static_cast<double>(park.Device()->draws.size());
         park.Device()->ClearLog();
         state.ResumeTiming();
     }
@@ -303,9 +337,19 @@ BENCHMARK(BM_SceneSubmit)->Unit(benchmark::kMillisecond);
 void BM_ScenePicks(benchmark::State& state)
 {
     Park& park = ThePark();
+    uint32_t time = 1000;
+    park.Frame(time++);
+    park.AimPicks();
     uint32_t hits = 0;
     for (auto _ : state)
+    {
         hits = park.Picks();
+        // The walkers' poses follow the clock: the next round picks them in another pose.
+        state.PauseTiming();
+        g_GraphicsManager.BeginFrame(time++);
+        g_GraphicsManager.EndFrame();
+        state.ResumeTiming();
+    }
     state.counters["hits"] = hits;
     state.counters["per_pick"] = benchmark::Counter(
         static_cast<double>(kPicks), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);

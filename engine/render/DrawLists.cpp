@@ -151,7 +151,8 @@ void ModelDrawList::Draw(Renderer* renderer, bool shadowDark)
         case 1:
         case 2:
             if (m_pSpecial)
-                m_pSpecial->DrawOptRecord(*record.m_pLevel, *record.m_pMesh, record.m_pMesh->m_uKind - 1u, shadowDark);
+                m_pSpecial->DrawOptRecord(*record.m_pLevel, *record.m_pMesh, record.m_pMesh->m_uKind - 1u,
+                                          record.m_uOverride != 0, shadowDark);
             break;
         case 3:
             DrawOptMeshLines(*record.m_pLevel, *record.m_pMesh, record.m_uOverride != 0);
@@ -160,6 +161,9 @@ void ModelDrawList::Draw(Renderer* renderer, bool shadowDark)
             break;
         }
     }
+    // The stored fog again, so that what is drawn next (and the next frame) is fogged as before.
+    if (fogPushed)
+        g_GraphicsManager.SetFog(-1.0f, 0.0f, 0);
 }
 
 void ModelDrawList::ClearChains()

@@ -13,14 +13,16 @@ class Renderer;
 // Flipped by every MaterialBuckets::Draw; drawing code that caches per frame compares it.
 extern uint32_t g_uDrawFrameParity;
 
-// Draws the mesh kinds the lists do not hand to the renderer themselves: animated and skinned records (kinds 1
-// and 2) and line sets. Installed by the model submission code; records of those kinds are skipped without one.
+// Draws the mesh kinds the lists do not hand to the renderer themselves: the sprite meshes (kinds 1 and 2; line
+// sets have their own drawing). The graphics manager installs one; records of those kinds are skipped without.
 class SpecialMeshDrawer
 {
 public:
     virtual ~SpecialMeshDrawer() = default;
-    // An optimised mesh of kind 1 (mode 0) or 2 (mode 1) with its chained instances.
-    virtual void DrawOptRecord(const OptMeshLOD& level, const OptMesh& mesh, uint32_t mode, bool shadowDark) = 0;
+    // An optimised mesh of kind 1 (mode 0) or 2 (mode 1) with its chained instances (the override chain with
+    // `overrides`).
+    virtual void DrawOptRecord(const OptMeshLOD& level, const OptMesh& mesh, uint32_t mode, bool overrides,
+                               bool shadowDark) = 0;
     // A source-form part of kind 1 (mode 0) or 2 (mode 1).
     virtual void DrawBatchRecord(const ModelBatchEntry& entry, uint32_t mode) = 0;
 };

@@ -9,6 +9,7 @@
 #include "engine/render/LineSegments.h"
 #include "engine/render/MaterialTable.h"
 #include "engine/render/ModelHelpers.h"
+#include "engine/render/SpriteDrawing.h"
 #include "platform/Report.h"
 
 #include <algorithm>
@@ -89,6 +90,8 @@ void GraphicsManager::Create(const RendererSettings& settings, void* window)
 
     m_pBuckets = std::make_unique<MaterialBuckets>();
     m_pModelList = std::make_unique<ModelDrawList>();
+    m_pBuckets->SetSpecialDrawer(&GetSpriteMeshDrawer());
+    m_pModelList->SetSpecialDrawer(&GetSpriteMeshDrawer());
     m_pLineSegments = std::make_unique<LineSegmentList>(kLineSegmentCapacity);
 
     m_afViewFraction[0] = 0.0f;

@@ -18,6 +18,7 @@ class LineSegmentList;
 struct BillboardEntry;
 struct SpriteParticle;
 struct WaveRecord;
+struct SMaterial;
 class SceneObject;
 struct SubModel;
 struct ModelBatchEntry;
@@ -179,9 +180,21 @@ public:
     // material changes.
     void DrawBillboardEntries(const BillboardEntry* entries, const uint32_t* order, uint32_t count);
     // The particles of a sprite mesh, one quad each, in the material's colours through the bone matrix; with
-    // `oriented`, particles whose normal faces away are skipped and the others fade with the angle.
+    // `oriented`, particles whose normal faces away are skipped and the others fade with the angle. Nothing is
+    // drawn for an additive black material in a dark scene (see SpriteAddsNothing).
     void DrawSpriteMesh(const SpriteParticle* particles, uint32_t count, int32_t material, const platform::Matrix& bone,
                         bool oriented);
+    // The same for particle records (32 bytes each, as SpriteParticle) in a material of their own.
+    void DrawSpriteRecords(const uint8_t* records, uint32_t count, const SMaterial& material,
+                           const platform::Matrix& bone, bool oriented);
+    // The draw list's form of a sprite mesh: the particles of every instance chained on the level (its override
+    // chain with `overrides`; hidden instances left out), in the level's material parts and colours, 50 quads a
+    // draw in view space; mode 1 draws them oriented as above. With `skipDark` the near-black rule applies.
+    void DrawSpriteMeshBatch(const OptMeshLOD& level, const OptMesh& mesh, uint32_t mode, bool overrides,
+                             bool skipDark);
+    // An additive (blend 1 or 9) material of black diffuse colour in a scene whose shadow colour is dark (each of
+    // R, G, B below 32): its sprites would add nothing.
+    bool SpriteAddsNothing(uint32_t diffuse, uint32_t blendMode) const;
     // Writes the waves' values at the time into the bytes of the three colours their flag words name;
     // returns 0.
     static int ApplyColourWaves(uint32_t time, const WaveRecord* waves, uint32_t count, uint32_t* first,

@@ -4,6 +4,8 @@
 
 #include "engine/render/D3DRenderer.h"
 #include "engine/render/LineSegments.h"
+#include "engine/render/MaterialParts.h"
+#include "engine/render/MaterialTable.h"
 #include "engine/render/OptModel.h"
 #include "engine/render/TmFormat.h"
 
@@ -47,10 +49,41 @@ uint32_t AddChannels(uint32_t a, uint32_t b)
 }
 
 // Additive lines of a black material add nothing in a frame whose colour mask is dark.
-bool AddsNothing(uint32_t colourMask, const SMaterial& material)
+bool AddsNothing(uint32_t colourMask, uint32_t materialColour, uint32_t blendMode)
 {
-    return (colourMask & 0xE0E0E0) == 0 && (material.m_uDiffuse & 0xFFFFFF) == 0 &&
-           (material.m_uBlendMode == 1 || material.m_uBlendMode == 9);
+    return (colourMask & 0xE0E0E0) == 0 && (materialColour & 0xFFFFFF) == 0 && (blendMode == 1 || blendMode == 9);
+}
+
+// The state of lines whose material gives none: the vertex colours as they are (times the batch texture where
+// there is one), opaque, depth tested and written. Interned once; part numbers stay valid for the program's life.
+int32_t PlainLineStateSet()
+{
+    static const int32_t number = []
+    {
+        StateSet set{};
+        set.m_uDepthCompare = 1;    // less or equal
+        set.m_uDepthAlphaFlags = 1; // depth write, no alpha test
+        set.m_uColourOp0 = 2;       // texture x vertex colour (a stage without a texture reads white)
+        set.m_uAlphaOp0 = 2;
+        return g_StateSetTable.Intern(set);
+    }();
+    return number;
+}
+
+// The material colour of an optimised level (its lighting set's diffuse, ARGB) and its blend mode.
+uint32_t LevelColour(const OptMeshLOD& level)
+{
+    const LightingSet* set = g_LightingSetTable.Get(level.m_parts.m_iLightingSet);
+    if (!set)
+        return 0;
+    return static_cast<uint32_t>(set->m_auDiffuse[0]) | static_cast<uint32_t>(set->m_auDiffuse[1]) << 8 |
+           static_cast<uint32_t>(set->m_auDiffuse[2]) << 16 | static_cast<uint32_t>(set->m_auDiffuse[3]) << 24;
+}
+
+uint32_t LevelBlendMode(const OptMeshLOD& level)
+{
+    const StateSet* set = g_StateSetTable.Get(level.m_parts.m_iStateSet);
+    return set ? set->m_uBlendMode : 0;
 }
 
 } // namespace
@@ -100,10 +133,19 @@ void GraphicsManager::DrawLineSegments(int32_t blendKind, bool special)
     if (!m_pLineSegments || !m_pRenderer)
         return;
     BeginRibbons(-1, 0);
-    if (special)
-        m_pRenderer->UseMaterial(kSpecialLineMaterial, -1, -1, true);
+    // A material the table does not hold (the scene pass asks for 0) gives the plain line state, not whatever
+    // the last draw left.
+    const int32_t material = special ? kSpecialLineMaterial : blendKind;
+    if (g_MaterialTable.GetMaterial(material))
+    {
+        m_pRenderer->UseMaterial(material, -1, -1, special);
+    }
     else
-        m_pRenderer->UseMaterial(blendKind, -1, -1, false);
+    {
+        m_pRenderer->SetTexCoordSet(PlainLineStateSet());
+        m_pRenderer->SetTextureTransformSet(-1, -1, -1);
+        m_pRenderer->SetLightingSet(-1);
+    }
     for (uint32_t i = 0; i < m_pLineSegments->GetCount(); ++i)
     {
         const LineSegment& seg = m_pLineSegments->Get(i);
@@ -119,12 +161,15 @@ void GraphicsManager::DrawLineSet(const ModelBatchEntry& entry)
         return;
     const SubModel& sub = *entry.m_pMesh;
     const SMaterial& material = entry.m_pLevel->m_material;
-    if (AddsNothing(m_uColourMask, material))
+    if (AddsNothing(m_uColourMask, material.m_uDiffuse, material.m_uBlendMode))
         return;
     const uint32_t count =
         std::min<uint32_t>(sub.m_uRecordCount, static_cast<uint32_t>(sub.m_records.size() / kLineRecordSize));
     const uint32_t tint = material.m_uDiffuse | 0xFF000000u;
     BeginRibbons(material.m_aStages[0].m_iTexture, 0);
+    // The line material's own blending, depth and stages, unlit: the ribbons carry their colours.
+    m_pRenderer->SetMaterial(&material, false);
+    m_pRenderer->SetLightingSet(-1);
     for (uint32_t i = 0; i < count; ++i)
     {
         const LineRecord line = ReadLine(&sub.m_records[i * kLineRecordSize]);
@@ -141,11 +186,19 @@ void GraphicsManager::DrawModelLines(const OptMeshLOD& level, const OptMesh& mes
 {
     if (!m_pRenderer)
         return;
+    const uint32_t materialColour = LevelColour(level);
+    if (AddsNothing(m_uColourMask, materialColour, LevelBlendMode(level)))
+        return;
     const uint32_t count = static_cast<uint32_t>(mesh.m_records.size() / kLineRecordSize);
+    const uint32_t tint = materialColour | 0xFF000000u;
     BeginRibbons(level.m_aiTexture[0], 0);
-    m_pRenderer->SetTexCoordSet(level.m_parts.m_iStateSet);
+    // The level's own blending, depth and stages, unlit (a level without a state set takes the plain line state):
+    // the ribbons carry their colours.
+    m_pRenderer->SetTexCoordSet(g_StateSetTable.Get(level.m_parts.m_iStateSet) ? level.m_parts.m_iStateSet
+                                                                               : PlainLineStateSet());
     m_pRenderer->SetTextureTransformSet(level.m_parts.m_iTextureTransformSet, level.m_aiTexture[0],
                                         level.m_aiTexture[1]);
+    m_pRenderer->SetLightingSet(-1);
     for (const DrawInstance* d = overrides ? level.m_pOverrideInstances : level.m_pInstances; d; d = d->m_pNext)
     {
         for (uint32_t i = 0; i < count; ++i)
@@ -154,7 +207,8 @@ void GraphicsManager::DrawModelLines(const OptMeshLOD& level, const OptMesh& mes
             Vec3 s, e;
             TransformPoint(line.start, *d->m_pMatrix, &s);
             TransformPoint(line.end, *d->m_pMatrix, &e);
-            AddRibbon(s, e, line.width, line.colour | 0xFF000000u, line.colour | 0xFF000000u);
+            const uint32_t colour = AddChannels(line.colour, tint);
+            AddRibbon(s, e, line.width, colour, colour);
         }
     }
     FlushRibbons();

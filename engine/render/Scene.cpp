@@ -4,7 +4,6 @@
 
 #include "engine/render/BillboardList.h"
 
-#include "engine/render/BoneAnimation.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelHelpers.h"
 #include "engine/render/ModelManager.h"
@@ -365,13 +364,12 @@ void SceneTree::RayCell(SceneResultList* list, const Vec3& origin, const Vec3& d
         if (object->GetKind() == kSceneEffectKind)
             continue;
         const ModelBounds* bounds = object->GetModelBoundingBox();
-        Matrix inverse;
-        if (!bounds ||
-            !platform::MatrixInverse(PlacementMatrix(object->GetPosition(), object->GetOrientation()), &inverse))
+        const Matrix* inverse = bounds ? object->GetInversePlacement() : nullptr;
+        if (!inverse)
             continue;
         // The ray in the model's space: the direction without the placement's translation.
-        const Vec3 o = platform::Vec3TransformCoord(origin, inverse);
-        const Vec3 d = platform::Vec3TransformNormal(direction, inverse);
+        const Vec3 o = platform::Vec3TransformCoord(origin, *inverse);
+        const Vec3 d = platform::Vec3TransformNormal(direction, *inverse);
         if (!RayBox(o, d, bounds->Min(), bounds->Max(), &hit))
             continue;
         const float t = object->IntersectRay(o, d);
@@ -441,22 +439,20 @@ uint32_t SceneTree::CountCell(uint32_t cell, const Vec3& point, float radius, ui
             ++c;
     if (LevelOf(cell) >= kDepth || c > limit)
         return c;
-    // Each child gets what is left of the limit; the count stops soon after the limit is passed.
+    // Each child gets what is left of the limit once everything counted so far is taken off; a child that passes
+    // it passes the whole limit, and the walk stops. So the count is exact up to the limit and above it past it.
     const uint32_t first = FirstChild(cell);
     const uint32_t width = 1u << (LevelOf(cell) + 1);
-    const uint32_t l1 = limit - c;
-    uint32_t t = c + CountCell(first, point, radius, kind, l1);
-    if (t > l1)
-        return t;
-    const uint32_t l2 = l1 - t;
-    t += CountCell(first + 1, point, radius, kind, l2);
-    if (t > l2)
-        return t;
-    const uint32_t l3 = l2 - t;
-    t += CountCell(first + width, point, radius, kind, l3);
-    if (t > l3)
-        return t;
-    return t + CountCell(first + width + 1, point, radius, kind, l3 - t);
+    uint32_t total = c;
+    for (uint32_t child : {first, first + 1, first + width, first + width + 1})
+    {
+        const uint32_t left = limit - total;
+        const uint32_t n = CountCell(child, point, radius, kind, left);
+        total += n;
+        if (n > left)
+            break;
+    }
+    return total;
 }
 
 uint32_t SceneTree::CountInRadius(const Vec3& point, float radius, uint32_t kind, uint32_t limit)
@@ -566,6 +562,9 @@ bool Scene::Render()
     std::memcpy(m_auStatistics, m_pIndex->GetStatistics(), sizeof(m_auStatistics));
     const uint32_t count = m_pIndex->GetVisibleCount();
     Renderer* renderer = g_GraphicsManager.GetRenderer();
+    // The scene draws in the normal pass: a shadow pass left open would draw every model in the shadow material.
+    if (renderer)
+        renderer->BeginShadowPass(false, false);
     if (count == 0 || !m_pSorter)
     {
         // The billboards are drawn even with no object in view: kept, they would pile up frame after frame.

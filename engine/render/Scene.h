@@ -108,7 +108,8 @@ public:
     SceneObject* PickNearestAtScreen(int16_t x, int16_t y) override;
     void PickAtScreen(SceneResultList* list, int16_t x, int16_t y) override;
     void PickAtPoint(SceneResultList* list, const platform::Vec3& point) override;
-    // Objects of the kind within the radius; past the limit the count stops soon, so it is exact only below it.
+    // Objects of the kind within the radius, counted exactly up to the limit; when there are more the walk stops
+    // as soon as the count passes the limit, so the answer is then above the limit but not the total.
     uint32_t CountInRadius(const platform::Vec3& point, float radius, uint32_t kind, uint32_t limit) override;
     // Objects of the kind nearer than the radius, by ascending squared distance (distance 0 last).
     void CollectInRadius(const platform::Vec3& point, float radius, uint32_t kind, SceneResultList* list) override;

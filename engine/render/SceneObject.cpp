@@ -4,10 +4,12 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "engine/render/BoneAnimation.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 
 #include <algorithm>
+#include <cstring>
 
 SceneObject::SceneObject(uint32_t kind) : m_uKind(kind) {}
 
@@ -49,6 +51,19 @@ void SceneObject::SetPosition(float x, float y, float z)
 void SceneObject::SetOrientation(float x, float y, float z)
 {
     m_Ori = {x, y, z};
+}
+
+const platform::Matrix* SceneObject::GetInversePlacement() const
+{
+    // Compared bit for bit: a placement read from a save or written by a subclass is noticed as well.
+    if (m_uInverseState == 0 || std::memcmp(&m_inverseFor[0], &m_Pos, sizeof(m_Pos)) != 0 ||
+        std::memcmp(&m_inverseFor[1], &m_Ori, sizeof(m_Ori)) != 0)
+    {
+        m_inverseFor[0] = m_Pos;
+        m_inverseFor[1] = m_Ori;
+        m_uInverseState = platform::MatrixInverse(PlacementMatrix(m_Pos, m_Ori), &m_inversePlacement) ? 1 : 2;
+    }
+    return m_uInverseState == 1 ? &m_inversePlacement : nullptr;
 }
 
 uint32_t SceneObject::SetModel(const char* name)

@@ -56,6 +56,9 @@ public:
     }
     const platform::Vec3& GetPosition() const { return m_Pos; }
     const platform::Vec3& GetOrientation() const { return m_Ori; }
+    // The inverse of the placement (orientation, then position), which carries rays into the model's space; null
+    // when it cannot be inverted. Kept with the placement it was made for and made again once that changed.
+    const platform::Matrix* GetInversePlacement() const;
 
     // Loads the named model and returns its handle, 0 when it cannot be loaded (the object then draws nothing).
     uint32_t SetModel(const char* name);
@@ -111,6 +114,11 @@ protected:
     uint32_t m_BoneEnable = kDefaultBoneMask;
     std::vector<SceneObject*> m_Attachments;
     platform::Vec3 m_Pos = {0.0f, 0.0f, 0.0f};
+
+private:
+    mutable platform::Matrix m_inversePlacement = {};
+    mutable platform::Vec3 m_inverseFor[2] = {}; // the position and orientation it was made for
+    mutable uint8_t m_uInverseState = 0;         // 0 not made, 1 made, 2 the placement has no inverse
 };
 
 // A plain, unanimated model placed in a scene.

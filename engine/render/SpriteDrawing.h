@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+class SpecialMeshDrawer;
+
 // One billboard of the billboard list: the first two words are its sort key (texture low, material high).
 struct BillboardEntry
 {
@@ -29,3 +31,7 @@ static_assert(sizeof(SpriteParticle) == 32, "sprite particles are 32 bytes");
 
 // The index order of one camera-facing quad (corners bottom-left, bottom-right, top-right, top-left).
 constexpr uint16_t kBillboardIndices[6] = {0, 2, 1, 0, 3, 2};
+
+// Draws the sprite meshes of the draw lists through the graphics manager (installed by GraphicsManager::Create):
+// optimised levels with DrawSpriteMeshBatch, source-form parts with DrawSpriteRecords.
+SpecialMeshDrawer& GetSpriteMeshDrawer();

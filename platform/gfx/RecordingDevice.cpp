@@ -902,6 +902,8 @@ bool GatherVertices(const uint8_t* base, size_t length, uint32_t stride, const s
 
 GfxResult RecordingDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount)
 {
+    if (dropDraws)
+        return m_bInScene ? GfxResult::Ok : GfxResult::InvalidCall;
     DrawRecord record{};
     record.kind = DrawKind::Primitive;
     record.type = type;
@@ -925,6 +927,8 @@ GfxResult RecordingDevice::DrawPrimitive(PrimitiveType type, uint32_t startVerte
 GfxResult RecordingDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
                                                 uint32_t startIndex, uint32_t primitiveCount)
 {
+    if (dropDraws)
+        return m_bInScene ? GfxResult::Ok : GfxResult::InvalidCall;
     DrawRecord record{};
     record.kind = DrawKind::IndexedPrimitive;
     record.type = type;
@@ -963,6 +967,8 @@ GfxResult RecordingDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t min
 GfxResult RecordingDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                                            uint32_t stride)
 {
+    if (dropDraws)
+        return m_bInScene ? GfxResult::Ok : GfxResult::InvalidCall;
     DrawRecord record{};
     record.kind = DrawKind::PrimitiveUP;
     record.type = type;
@@ -987,6 +993,8 @@ GfxResult RecordingDevice::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t m
                                                   uint32_t primitiveCount, const void* indices, PixelFormat indexFormat,
                                                   const void* vertices, uint32_t stride)
 {
+    if (dropDraws)
+        return m_bInScene ? GfxResult::Ok : GfxResult::InvalidCall;
     DrawRecord record{};
     record.kind = DrawKind::IndexedPrimitiveUP;
     record.type = type;

@@ -255,6 +255,8 @@ public:
     void FailNextBufferLocks(uint32_t count) { m_uFailBufferLocks = count; }
     // The next `count` draws fail with InvalidCall (still recorded).
     void FailNextDraws(uint32_t count) { m_uFailDraws = count; }
+    // Draws inside a scene succeed at once, unchecked and unrecorded (for measuring the engine without the log).
+    bool dropDraws = false;
 
     // ---- live resources
     uint32_t LiveTextures() const;

@@ -43,6 +43,7 @@ TEST_F(CullingTest, EachPlaneSeparatesPointsJustInsideFromJustOutside)
     {
         int plane;
         Vec3 inside, outside;
+        // clang-format off
     } cases[] = {
         {0, {0, 10, 1 + e}, {0, 10, 1 - e}},       // near
         {1, {0, 10, 80 - e}, {0, 10, 80 + e}},     // far, pulled in to the draw distance
@@ -51,6 +52,7 @@ TEST_F(CullingTest, EachPlaneSeparatesPointsJustInsideFromJustOutside)
         {4, {0, 40 - e, 30}, {0, 40 + e, 30}},     // top: y = z
         {5, {0, -20 + e, 30}, {0, -20 - e, 30}},   // bottom
     };
+    // clang-format on
     for (const Case& c : cases)
     {
         EXPECT_GT(Side(c.plane, c.inside), 0.0f) << c.plane;
@@ -66,31 +68,25 @@ TEST_F(CullingTest, EachPlaneSeparatesPointsJustInsideFromJustOutside)
 // Looking level: the sky shows, so the footprint is left, right, the bottom edge (z > 10) and the far line.
 TEST_F(CullingTest, GroundFootprintOfALevelView)
 {
-    EXPECT_TRUE(gm.IsHorizonVisible());
-    EXPECT_TRUE(gm.IsFrustumValid());
-    EXPECT_EQ(gm.GetGroundLineCount(), 4u);
+    EXPECT_TRUE(gm.IsHorizonVisible() && gm.IsFrustumValid() && gm.GetGroundLineCount() == 4u);
     EXPECT_FLOAT_EQ(g_HorizonPlane.d, 1.0f);
 
     const float e = 0.01f;
-    EXPECT_EQ(gm.TestCircle({0, 0, 40}, 1.0f), 0u);
-    EXPECT_EQ(gm.TestCircle({0, 0, 11 + e}, 1.0f), 0u);
-    EXPECT_EQ(gm.TestCircle({0, 0, 11 - e}, 1.0f), ClipCode::kGround);
-    EXPECT_EQ(gm.TestCircle({0, 0, 9 + e}, 1.0f), ClipCode::kGround);
-    EXPECT_EQ(gm.TestCircle({0, 0, 9 - e}, 1.0f), ClipCode::kOutsideGround);
-    EXPECT_EQ(gm.TestCircle({0, 0, 79 - e}, 1.0f), 0u);
-    EXPECT_EQ(gm.TestCircle({0, 0, 81 + e}, 1.0f), ClipCode::kOutsideGround);
     // The right edge 4 z = 3 x: at z = 30 a point at x lies (24 - 0.6 x) from it (1.2 inside at 38).
-    EXPECT_EQ(gm.TestCircle({38, 0, 30}, 1.1f), 0u);
-    EXPECT_EQ(gm.TestCircle({38, 0, 30}, 1.3f), ClipCode::kGround);
-    EXPECT_EQ(gm.TestCircle({42, 0, 30}, 1.3f), ClipCode::kGround);
-    EXPECT_EQ(gm.TestCircle({42, 0, 30}, 1.1f), ClipCode::kOutsideGround);
-    EXPECT_EQ(gm.TestCircle({-42, 0, 30}, 1.1f), ClipCode::kOutsideGround);
-    EXPECT_EQ(gm.TestCircle({-38, 0, 30}, 1.1f), 0u);
+    // clang-format off
+    const struct { Vec3 at; float radius; uint32_t code; } circles[] = {
+        {{0, 0, 40}, 1.0f, 0}, {{0, 0, 11 + e}, 1.0f, 0}, {{0, 0, 11 - e}, 1.0f, ClipCode::kGround},
+        {{0, 0, 9 + e}, 1.0f, ClipCode::kGround}, {{0, 0, 9 - e}, 1.0f, ClipCode::kOutsideGround},
+        {{0, 0, 79 - e}, 1.0f, 0}, {{0, 0, 81 + e}, 1.0f, ClipCode::kOutsideGround}, {{38, 0, 30}, 1.1f, 0},
+        {{38, 0, 30}, 1.3f, ClipCode::kGround}, {{42, 0, 30}, 1.3f, ClipCode::kGround},
+        {{42, 0, 30}, 1.1f, ClipCode::kOutsideGround}, {{-42, 0, 30}, 1.1f, ClipCode::kOutsideGround},
+        {{-38, 0, 30}, 1.1f, 0}};
+    // clang-format on
+    for (const auto& c : circles)
+        EXPECT_EQ(gm.TestCircle(c.at, c.radius), c.code) << c.at.x << " " << c.at.z << " " << c.radius;
 
-    EXPECT_TRUE(gm.IsRectVisible(-1, 1, 9, 10.5f));
-    EXPECT_FALSE(gm.IsRectVisible(-1, 1, 9, 9.9f));
-    EXPECT_TRUE(gm.IsRectVisible(40, 50, 35, 40));
-    EXPECT_FALSE(gm.IsRectVisible(50, 60, 20, 30));
+    EXPECT_TRUE(gm.IsRectVisible(-1, 1, 9, 10.5f) && !(gm.IsRectVisible(-1, 1, 9, 9.9f)));
+    EXPECT_TRUE(gm.IsRectVisible(40, 50, 35, 40) && !(gm.IsRectVisible(50, 60, 20, 30)));
     const Vec3 onLine[2] = {{0, 0, 9.99f}, {1, 0, 9.99f}};
     EXPECT_EQ(gm.TestGroundPoints(onLine, 2), ClipCode::kOutsideGround);
     const Vec3 across[2] = {{0, 0, 9.99f}, {1, 0, 20}};
@@ -104,17 +100,15 @@ TEST_F(CullingTest, GroundFootprintOfALevelView)
 TEST_F(CullingTest, GroundFootprintLookingStraightDown)
 {
     LookDown(50.0f);
-    EXPECT_FALSE(gm.IsHorizonVisible());
-    EXPECT_TRUE(gm.IsFrustumValid());
-    EXPECT_EQ(gm.GetGroundLineCount(), 4u);
-    const float e = 0.05f;
-    EXPECT_TRUE(gm.IsRectVisible(-1, 1, 50 - e, 60));
-    EXPECT_FALSE(gm.IsRectVisible(-1, 1, 50 + e, 60));
-    EXPECT_TRUE(gm.IsRectVisible(-1, 1, -60, -50 + e));
-    EXPECT_FALSE(gm.IsRectVisible(-1, 1, -60, -50 - e));
-    EXPECT_TRUE(gm.IsRectVisible(200.0f / 3 - e, 80, 0, 1));
-    EXPECT_FALSE(gm.IsRectVisible(200.0f / 3 + e, 80, 0, 1));
-    EXPECT_FALSE(gm.IsRectVisible(-80, -200.0f / 3 - e, 0, 1));
+    EXPECT_TRUE(!gm.IsHorizonVisible() && gm.IsFrustumValid() && gm.GetGroundLineCount() == 4u);
+    const float e = 0.05f, w = 200.0f / 3;
+    // clang-format off
+    const struct { float x0, x1, z0, z1; bool visible; } rects[] = {
+        {-1, 1, 50 - e, 60, true}, {-1, 1, 50 + e, 60, false}, {-1, 1, -60, -50 + e, true},
+        {-1, 1, -60, -50 - e, false}, {w - e, 80, 0, 1, true}, {w + e, 80, 0, 1, false}, {-80, -w - e, 0, 1, false}};
+    // clang-format on
+    for (const auto& r : rects)
+        EXPECT_EQ(gm.IsRectVisible(r.x0, r.x1, r.z0, r.z1), r.visible) << r.x0 << " " << r.z0;
     EXPECT_EQ(gm.TestCircle({0, 0, 0}, 10.0f), 0u);
 }
 
@@ -151,44 +145,33 @@ TEST_F(CullingTest, TiltedViewsChooseBetweenTheTopAndTheFarLine)
     tilt(60.0f);
     EXPECT_EQ(gm.GetGroundLineCount(), 4u);
     const float farCut = (20.0f - 10.0f * std::sin(60.0f * pi / 180.0f)) / std::cos(60.0f * pi / 180.0f);
-    EXPECT_TRUE(gm.IsRectVisible(-1, 1, farCut - 0.1f, farEdge));
-    EXPECT_FALSE(gm.IsRectVisible(-1, 1, farCut + 0.1f, farEdge));
+    EXPECT_TRUE(gm.IsRectVisible(-1, 1, farCut - 0.1f, farEdge) && !(gm.IsRectVisible(-1, 1, farCut + 0.1f, farEdge)));
     gm.SetFog(0.0f, 10.0f, 0);
 
     // Looking up: the view never reaches the ground.
     tilt(-60.0f);
-    EXPECT_TRUE(gm.IsHorizonVisible());
-    EXPECT_FALSE(gm.IsFrustumValid());
-    EXPECT_FALSE(gm.IsRectVisible(-100, 100, -100, 100));
+    EXPECT_TRUE(gm.IsHorizonVisible() && !gm.IsFrustumValid() && !(gm.IsRectVisible(-100, 100, -100, 100)));
 }
 
 // Spheres in view space: the factors turn the side tests into distances, so a sphere is judged by its distance
 // from each side plane (right plane distance (z - 3/4 x) x 4/5, top plane (z - y) / sqrt 2).
 TEST_F(CullingTest, SpheresJustInsideAndOutsideEachSide)
 {
-    EXPECT_EQ(gm.TestSphere({0, 0, 30}, 1.0f), 0u);
-    // 1.2 from the right plane.
-    EXPECT_EQ(gm.TestSphere({38, 0, 30}, 1.0f), 0u);
-    EXPECT_EQ(gm.TestSphere({38, 0, 30}, 1.3f), ClipCode::kLeft | ClipCode::kRight);
-    EXPECT_EQ(gm.TestSphere({-38, 0, 30}, 1.3f), ClipCode::kLeft | ClipCode::kRight);
-    // 1.2 outside it.
-    EXPECT_EQ(gm.TestSphere({42, 0, 30}, 1.1f), ClipCode::kOutside);
-    EXPECT_EQ(gm.TestSphere({42, 0, 30}, 1.3f), ClipCode::kLeft | ClipCode::kRight);
-    // Top: y = 28 is sqrt 2 inside.
-    EXPECT_EQ(gm.TestSphere({0, 28, 30}, 1.4f), 0u);
-    EXPECT_EQ(gm.TestSphere({0, 28, 30}, 1.5f), ClipCode::kTop | ClipCode::kBottom);
-    EXPECT_EQ(gm.TestSphere({0, -32, 30}, 1.4f), ClipCode::kOutside);
-    EXPECT_EQ(gm.TestSphere({0, -32, 30}, 1.5f), ClipCode::kTop | ClipCode::kBottom);
-    // Both pairs at once.
-    EXPECT_EQ(gm.TestSphere({40, 30, 30}, 0.5f), ClipCode::kView & ~(ClipCode::kNear | ClipCode::kFar));
-    // Near and far.
-    EXPECT_EQ(gm.TestSphere({0, 0, 1.5f}, 1.0f), ClipCode::kNear);
-    EXPECT_EQ(gm.TestSphere({0, 0, 1.5f}, 1.1f), ClipCode::kNear | ClipCode::kTop | ClipCode::kBottom);
-    EXPECT_EQ(gm.TestSphere({0, 0, 10}, 1.0f), 0u);
-    EXPECT_EQ(gm.TestSphere({0, 0, 0.5f}, 0.0f), ClipCode::kOutside);
-    EXPECT_EQ(gm.TestSphere({0, 0, -0.5f}, 1.4f), ClipCode::kOutside);
-    EXPECT_EQ(gm.TestSphere({0, 0, 81}, 0.5f), ClipCode::kOutside);
-    EXPECT_EQ(gm.TestSphere({0, 0, 80.4f}, 0.5f), 0u);
+    using namespace ClipCode;
+    // clang-format off
+    const struct { Vec3 centre; float radius; uint32_t code; } spheres[] = {
+        {{0, 0, 30}, 1.0f, 0},
+        {{38, 0, 30}, 1.0f, 0}, {{38, 0, 30}, 1.3f, kLeft | kRight}, {{-38, 0, 30}, 1.3f, kLeft | kRight}, // 1.2 in
+        {{42, 0, 30}, 1.1f, kOutside}, {{42, 0, 30}, 1.3f, kLeft | kRight},                               // 1.2 out
+        {{0, 28, 30}, 1.4f, 0}, {{0, 28, 30}, 1.5f, kTop | kBottom},                            // sqrt 2 inside
+        {{0, -32, 30}, 1.4f, kOutside}, {{0, -32, 30}, 1.5f, kTop | kBottom},
+        {{40, 30, 30}, 0.5f, kView & ~(kNear | kFar)},                                          // both pairs
+        {{0, 0, 1.5f}, 1.0f, kNear}, {{0, 0, 1.5f}, 1.1f, kNear | kTop | kBottom}, {{0, 0, 10}, 1.0f, 0},
+        {{0, 0, 0.5f}, 0.0f, kOutside}, {{0, 0, -0.5f}, 1.4f, kOutside}, {{0, 0, 81}, 0.5f, kOutside},
+        {{0, 0, 80.4f}, 0.5f, 0}};
+    // clang-format on
+    for (const auto& c : spheres)
+        EXPECT_EQ(gm.TestSphere(c.centre, c.radius), c.code) << c.centre.x << " " << c.centre.y << " " << c.radius;
 }
 
 // Eight view-space points: the planes each point lies outside of, or outside when all lie outside one plane.
@@ -199,25 +182,24 @@ TEST_F(CullingTest, PointSetsAndBoxes)
         for (int i = 0; i < 8; ++i)
             out[i] = {(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y, (i & 4) ? max.z : min.z};
     };
+    // The right edge lies at x = 4/3 z: 26.7 to 29.3 over the boxes' depth.
+    // clang-format off
+    const struct { Vec3 min, max; uint32_t code; } boxes[] = {
+        {{-1, -1, 20}, {1, 1, 22}, 0}, {{25, -1, 20}, {30, 1, 22}, ClipCode::kRight},
+        {{-30, -1, 20}, {-25, 1, 22}, ClipCode::kLeft}, {{-1, 19, 20}, {1, 25, 22}, ClipCode::kTop},
+        {{-1, -25, 20}, {1, -19, 22}, ClipCode::kBottom},
+        {{-1, -1, 70}, {1, 1, 90}, ClipCode::kFar}, {{40, -1, 20}, {50, 1, 22}, ClipCode::kOutside},
+        {{-1, -1, 85}, {1, 1, 90}, ClipCode::kOutside}};
+    // clang-format on
+    for (const auto& b : boxes)
+    {
+        Vec3 p[8];
+        box(b.min, b.max, p);
+        EXPECT_EQ(gm.TestPoints(p, 8), b.code) << b.min.x << " " << b.min.y << " " << b.min.z;
+    }
     Vec3 p[8];
-    box({-1, -1, 20}, {1, 1, 22}, p);
-    EXPECT_EQ(gm.TestPoints(p, 8), 0u);
-    box({25, -1, 20}, {30, 1, 22}, p); // right edge at x = 4/3 z: 26.7 to 29.3
-    EXPECT_EQ(gm.TestPoints(p, 8), ClipCode::kRight);
-    box({-30, -1, 20}, {-25, 1, 22}, p);
-    EXPECT_EQ(gm.TestPoints(p, 8), ClipCode::kLeft);
-    box({-1, 19, 20}, {1, 25, 22}, p);
-    EXPECT_EQ(gm.TestPoints(p, 8), ClipCode::kTop);
-    box({-1, -25, 20}, {1, -19, 22}, p);
-    EXPECT_EQ(gm.TestPoints(p, 8), ClipCode::kBottom);
     box({-1, -1, 0.5f}, {1, 1, 22}, p);
     EXPECT_EQ(gm.TestPoints(p, 8) & ClipCode::kNear, ClipCode::kNear);
-    box({-1, -1, 70}, {1, 1, 90}, p);
-    EXPECT_EQ(gm.TestPoints(p, 8), ClipCode::kFar);
-    box({40, -1, 20}, {50, 1, 22}, p);
-    EXPECT_EQ(gm.TestPoints(p, 8), ClipCode::kOutside);
-    box({-1, -1, 85}, {1, 1, 90}, p);
-    EXPECT_EQ(gm.TestPoints(p, 8), ClipCode::kOutside);
 
     // World boxes: view tests from the view matrix, ground tests on the corners dropped along the light.
     EXPECT_EQ(gm.TestBoxCorners({-1, 9, 20}, {1, 11, 22}, ClipCode::kView), 0u);

@@ -55,8 +55,7 @@ TEST_F(DeviceEnumTest, LogsEachSizeAndDepthOnceAndRunsOnlyOnce)
                    "Valid Video Modes = 3\n");
 
     std::remove(dir.File("D3DEnum.txt").c_str());
-    EXPECT_TRUE(EnumerateDevices(nullptr));
-    EXPECT_EQ(std::fopen(dir.File("D3DEnum.txt").c_str(), "r"), nullptr);
+    EXPECT_TRUE(EnumerateDevices(nullptr) && std::fopen(dir.File("D3DEnum.txt").c_str(), "r") == nullptr);
 }
 
 TEST_F(DeviceEnumTest, UnterminatedAdapterNamesAreCutToTheirFields)
@@ -86,12 +85,9 @@ TEST_F(DeviceEnumTest, InvalidAdapterIsLoggedNotStoredAndScoresFollowCaps)
     second.caps.rasterMipMapLodBias = true;
     second.caps.rasterZBufferLessHsr = true;
     hook.config.adapters.push_back(second);
-    ASSERT_TRUE(EnumerateDevices(nullptr));
-    ASSERT_EQ(g_AdapterTable.m_uCount, 1u);
+    ASSERT_TRUE(EnumerateDevices(nullptr) && g_AdapterTable.m_uCount == 1u);
     const AdapterInfo& info = g_AdapterTable.m_aAdapters[0];
-    EXPECT_EQ(info.m_uOrdinal, 1u);
-    EXPECT_EQ(info.m_caps.m_iScore, 1200);
-    EXPECT_FALSE(info.m_bHardwareTransform);
+    EXPECT_TRUE(info.m_uOrdinal == 1u && info.m_caps.m_iScore == 1200 && !info.m_bHardwareTransform);
     const AdapterCaps& caps = info.m_caps;
     EXPECT_TRUE(caps.m_bCanRenderWindowed && caps.m_bAnisotropy && caps.m_bTrilinear && caps.m_bMipBias &&
                 caps.m_bHiddenSurfaceRemoval);
@@ -105,8 +101,7 @@ TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxClosesLogAndIsTriedAgain)
 {
     testsupport::RecordingReportSink sink;
     platform::SetGraphicsSystemFactory([] { return platform::GraphicsSystemPtr(); });
-    EXPECT_FALSE(EnumerateDevices(nullptr));
-    EXPECT_EQ(sink.boxes.size(), 1u);
+    EXPECT_TRUE(!EnumerateDevices(nullptr) && sink.boxes.size() == 1u);
     const std::string log = testsupport::ReadText(dir.File("D3DEnum.txt"));
     EXPECT_TRUE(log.ends_with("\nCreating D3D8 Object\n\n\n\n")) << log;
 
@@ -119,11 +114,9 @@ TEST_F(DeviceEnumTest, NoGraphicsSystemShowsBoxClosesLogAndIsTriedAgain)
     sink.boxes.pop_back();
 
     // A failed enumeration is not a finished one: the next call fails again, and succeeds once graphics exist.
-    EXPECT_FALSE(EnumerateDevices(nullptr));
-    EXPECT_EQ(sink.boxes.size(), 2u);
+    EXPECT_TRUE(!EnumerateDevices(nullptr) && sink.boxes.size() == 2u);
     platform::InstallRecordingSystemFactory(&hook);
-    EXPECT_TRUE(EnumerateDevices(nullptr));
-    EXPECT_EQ(g_AdapterTable.m_uCount, 1u);
+    EXPECT_TRUE(EnumerateDevices(nullptr) && g_AdapterTable.m_uCount == 1u);
 }
 
 TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
@@ -167,11 +160,9 @@ TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
         platform::PresentParams params;
         bool stencil = !c.stencil;
         BuildPresentParams(system, settings, nullptr, &params, &stencil);
-        EXPECT_EQ(params.backBufferFormat, c.backBuffer);
-        EXPECT_EQ(params.windowed, c.windowed);
+        EXPECT_TRUE(params.backBufferFormat == c.backBuffer && params.windowed == c.windowed);
         EXPECT_EQ(params.autoDepthStencilFormat, c.depthFormat);
-        EXPECT_EQ(params.enableAutoDepthStencil, c.depthFormat != PixelFormat::Unknown);
-        EXPECT_EQ(stencil, c.stencil);
+        EXPECT_TRUE(params.enableAutoDepthStencil == (c.depthFormat != PixelFormat::Unknown) && stencil == c.stencil);
     }
     // A back buffer to be read keeps its pixels after presenting: copied, not discarded.
     platform::RecordingSystem system;

@@ -80,10 +80,8 @@ TEST_F(DisplayTest, NoGraphicsSystemEndsTheProgram)
 TEST_F(DisplayTest, SurfaceRecordsAreCreatedFreedAndReused)
 {
     Display& d = Make();
-    EXPECT_EQ(d.CreateSurface(800, 124, "Toolbar", true), 0);
-    EXPECT_EQ(d.CreateSurface(10, 3, "Second", true), 1);
-    EXPECT_EQ(d.CreateSurface(5, 5, nullptr, false), 2);
-    EXPECT_EQ(d.GetSurface(0)->m_uPitch, 1600u);
+    EXPECT_TRUE(d.CreateSurface(800, 124, "Toolbar", true) == 0 && d.CreateSurface(10, 3, "Second", true) == 1);
+    EXPECT_TRUE(d.CreateSurface(5, 5, nullptr, false) == 2 && d.GetSurface(0)->m_uPitch == 1600u);
     const TextureSlot* slot = g_TextureManager.GetSlot(d.GetSurface(0)->m_uTexture);
     ASSERT_NE(slot, nullptr);
     EXPECT_TRUE(slot->m_uWidth == 1024 && slot->m_uHeight == 128); // rounded up to powers of two
@@ -125,6 +123,15 @@ TEST_F(DisplayTest, OversizedSurfacesAndBadIndicesAreRefused)
     d.SelectSurface(freed);
     EXPECT_EQ(d.LockSurface(), nullptr);
     d.FillSurface(255, 255, 255);
+
+    // The largest surface fills its whole texture, the last row too, and nothing beyond it.
+    d.SelectSurface(live);
+    d.FillSurface(255, 0, 0);
+    d.DrawSurface(0, 0, live);
+    uint32_t width = 0;
+    const std::vector<uint32_t> texels = ReadSlot(d.GetSurface(live)->m_uTexture, &width);
+    ASSERT_EQ(texels.size(), 1024u * 1024u);
+    EXPECT_TRUE(texels.front() == 0xFFFF0000u && texels.back() == 0xFFFF0000u);
 }
 
 TEST_F(DisplayTest, FillPacksTo15BitsAndClearWritesTheKeyUnlessBlank)
@@ -146,8 +153,7 @@ TEST_F(DisplayTest, FillPacksTo15BitsAndClearWritesTheKeyUnlessBlank)
 
     uint16_t* pixels = d.LockSurface();
     d.ClearSurface(d.GetCurrentSurface());
-    EXPECT_TRUE(d.GetSurface(d.GetCurrentSurface())->m_bBlank);
-    EXPECT_EQ(pixels[5], kKey);
+    EXPECT_TRUE(d.GetSurface(d.GetCurrentSurface())->m_bBlank && pixels[5] == kKey);
     pixels[5] = 0x1234; // a blank surface is not written again
     d.ClearSurface(d.GetCurrentSurface());
     EXPECT_EQ(pixels[5], 0x1234);

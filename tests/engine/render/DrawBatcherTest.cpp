@@ -33,6 +33,7 @@ protected:
 
 TEST_F(DrawBatcherTest, BatchIsDrawnOnStateChangeOrOnceItHolds1900Vertices)
 {
+    // clang-format off
     const struct
     {
         const char* name;
@@ -49,6 +50,7 @@ TEST_F(DrawBatcherTest, BatchIsDrawnOnStateChangeOrOnceItHolds1900Vertices)
         // 80 boxes hold 1920 vertices and 2880 indices; the 81st draws them.
         {"1920 + 24 vertices", [this] { Box(); }, [this] { Box(); }, 80, 1, 1920},
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
@@ -90,9 +92,7 @@ TEST_F(DrawBatcherTest, QueuedTextQuadsSitAroundTheAnchorsScreenPointOneDrawEach
     QueueRun({0, 10, 200}, 0xFFFF0000);  // beyond the far plane: the same
     QueueRun({0, 10, 5}, 0xFF0000FF, 0); // no quads: draws nothing
     const TextQueue& queue = gm.GetTextQueue();
-    EXPECT_EQ(queue.runCount, 4);
-    EXPECT_EQ(queue.quadCount, 4);
-    EXPECT_EQ(gm.GetBatchKind(), BATCH_NONE);
+    EXPECT_TRUE(queue.runCount == 4 && queue.quadCount == 4 && gm.GetBatchKind() == BATCH_NONE);
 
     gm.DrawQueuedText();
     ASSERT_EQ(Draws().size(), 2u);
@@ -121,8 +121,7 @@ TEST_F(DrawBatcherTest, TextOnTheFarPlaneIsDroppedAndARunWithoutQuadsStillSelect
     QueueRun({0, 10, 1.5f}, 0xFF00FF00, 1, 5); // depth 2/3: drawn
     QueueRun({0, 10, 1.5f}, 0xFF0000FF, 0, 7); // no quads
     const TextQueue& queue = gm.GetTextQueue();
-    EXPECT_EQ(queue.quadCount, 2);
-    EXPECT_EQ(queue.runs[0].vertexCount, 0);
+    EXPECT_TRUE(queue.quadCount == 2 && queue.runs[0].vertexCount == 0);
 
     const auto& renderer = *static_cast<D3DRenderer*>(gm.GetRenderer());
     Rect(-1, 2); // pending in the batch: drawn first, under the texts
@@ -145,8 +144,7 @@ TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5
         QueueRun({0, 10, 5}, 0xFF00FF00);
     QueueRun({0, 10, 5}, 0xFFFF0000); // the 2001st run
     const TextQueue& queue = gm.GetTextQueue();
-    EXPECT_EQ(queue.runCount, 2000);
-    EXPECT_EQ(queue.poolVertices, 8000);
+    EXPECT_TRUE(queue.runCount == 2000 && queue.poolVertices == 8000);
     gm.DrawQueuedText();
     ASSERT_EQ(Draws().size(), 2000u);
     for (const auto& draw : Draws())
@@ -154,9 +152,7 @@ TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5
 
     gm.ResetTextQueue();
     QueueRun({0, 10, 5}, 0xFF00FF00, TextQueue::kQuadCapacity + 3);
-    EXPECT_EQ(queue.quadCount, 5000);
-    EXPECT_EQ(queue.poolVertices, 20000);
-    EXPECT_EQ(queue.runs[0].vertexCount, 20000);
+    EXPECT_TRUE(queue.quadCount == 5000 && queue.poolVertices == 20000 && queue.runs[0].vertexCount == 20000);
     gm.EndTextQueue(); // no run open: nothing counted
     EXPECT_EQ(queue.runCount, 1);
 }

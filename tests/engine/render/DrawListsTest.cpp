@@ -43,8 +43,7 @@ TEST(MatrixPoolTest, HandsOutEachMatrixOnceAndStopsAtTheLimit)
         ASSERT_NE(pool.AllocEntry(), nullptr);
     EXPECT_EQ(pool.AllocEntry(), nullptr);
     pool.Reset();
-    EXPECT_EQ(pool.Acquire(), a);
-    EXPECT_EQ(pool.GetEntryCount(), 0u);
+    EXPECT_TRUE(pool.Acquire() == a && pool.GetEntryCount() == 0u);
 }
 
 // Key layout worked out by hand: texture numbers -1 (no texture) give 0xFFF; a set number of 5 at bits 10-19 of
@@ -56,10 +55,8 @@ TEST(ModelDrawListKeyTest, KeyAndOverrideClass)
     const uint64_t key = ModelDrawList::KeyOf(level, 0x11);
     EXPECT_EQ(static_cast<uint32_t>(key), 0xFFF00000u | (5u << 10) | 6u);
     EXPECT_EQ(static_cast<uint32_t>(key >> 32), (0x11u << 27) | (3u << 12) | 0xFFFu);
-    EXPECT_EQ(ModelDrawList::SortClassFor(0x11, 3), 0x0D);
-    EXPECT_EQ(ModelDrawList::SortClassFor(0x11, 7), 0x11);
-    EXPECT_EQ(ModelDrawList::SortClassFor(0x11, 25), 0x11);
-    EXPECT_EQ(ModelDrawList::SortClassFor(0x12, 0), 0x12);
+    EXPECT_TRUE(ModelDrawList::SortClassFor(0x11, 3) == 0x0D && ModelDrawList::SortClassFor(0x11, 7) == 0x11);
+    EXPECT_TRUE(ModelDrawList::SortClassFor(0x11, 25) == 0x11 && ModelDrawList::SortClassFor(0x12, 0) == 0x12);
     EXPECT_EQ(ModelDrawList::SortClassFor(0x02, 1), 0x0E);
 }
 
@@ -121,27 +118,23 @@ protected:
 TEST_F(DrawListsTest, OneRecordPerLevelAndChainWithTheInstancesChained)
 {
     Part* p = MakePart(0, 0xFF111111);
-    EXPECT_TRUE(Add(p, 1));
-    EXPECT_TRUE(Add(p, 2));
-    EXPECT_EQ(list().GetCount(), 1u);
+    EXPECT_TRUE(Add(p, 1) && Add(p, 2) && list().GetCount() == 1u);
     ASSERT_NE(p->level.m_pInstances, nullptr);
     EXPECT_EQ(p->level.m_pInstances->m_pMatrix->m[3][0], 2.0f);
     ASSERT_NE(p->level.m_pInstances->m_pNext, nullptr);
-    EXPECT_EQ(p->level.m_pInstances->m_pNext->m_pNext, nullptr);
-    EXPECT_TRUE(Add(p, 3, 4));
-    EXPECT_EQ(list().GetCount(), 2u);
+    EXPECT_TRUE(p->level.m_pInstances->m_pNext->m_pNext == nullptr && Add(p, 3, 4) && list().GetCount() == 2u);
     EXPECT_EQ(p->level.m_pOverrideInstances->m_uOverride, 4);
     list().ClearChains();
-    EXPECT_EQ(p->level.m_pInstances, nullptr);
-    EXPECT_EQ(p->level.m_pOverrideInstances, nullptr);
+    EXPECT_TRUE(p->level.m_pInstances == nullptr && p->level.m_pOverrideInstances == nullptr);
 }
 
 // Levels are drawn by key: opaque classes first (state set, then textures and the other sets), transparent ones
-// last with the fog pushed out 100 times just before them.
+// last with the fog pushed out 100 times for them and the stored fog sent again after them.
 TEST_F(DrawListsTest, DrawsInKeyOrderWithTransparentLevelsLast)
 {
     gm.SetFog(10.0f, 20.0f, 0);
     const float plainFogEnd = R().GetFogEnd();
+    Dev()->ClearLog();
     Part* glass = MakePart(16, 0xFF0000FF);
     Part* b = MakePart(0, 0xFF00FF00);
     Part* a = MakePart(0, 0xFFFF0000);
@@ -158,7 +151,12 @@ TEST_F(DrawListsTest, DrawsInKeyOrderWithTransparentLevelsLast)
     const bool aFirst = a->level.m_parts.m_iLightingSet < b->level.m_parts.m_iLightingSet;
     const std::vector<float> expected = aFirst ? std::vector<float>{3, 5, 2, 4, 1} : std::vector<float>{5, 2, 3, 4, 1};
     EXPECT_EQ(DrawnX(), expected);
-    EXPECT_FLOAT_EQ(R().GetFogEnd(), plainFogEnd * 100.0f);
+    std::vector<float> fogEnds;
+    for (const auto& write : Dev()->renderStateWrites)
+        if (write.state == platform::RenderState::FogEnd)
+            fogEnds.push_back(platform::BitsFloat(write.value));
+    EXPECT_EQ(fogEnds, (std::vector<float>{plainFogEnd * 100.0f, plainFogEnd}));
+    EXPECT_FLOAT_EQ(R().GetFogEnd(), plainFogEnd);
 
     // Without a transparent level the fog stays.
     gm.SetFog(10.0f, 20.0f, 0);
@@ -191,16 +189,13 @@ TEST_F(DrawListsTest, LimitsDropAndCount)
         ASSERT_TRUE(list().Add(&levels[i], &mesh, m, 0, 0));
     }
     Matrix* m = list().GetMatrixPool().Acquire();
-    EXPECT_FALSE(list().Add(&levels.back(), &mesh, m, 0, 0));
-    EXPECT_EQ(list().GetCount(), ModelDrawList::kCapacity);
+    EXPECT_TRUE(!(list().Add(&levels.back(), &mesh, m, 0, 0)) && list().GetCount() == ModelDrawList::kCapacity);
     EXPECT_EQ(gm.GetDroppedModelDraws(), 1u);
     // Draws without a level, mesh or matrix are dropped too.
     list().Reset();
     Matrix* spare = list().GetMatrixPool().Acquire();
-    EXPECT_FALSE(list().Add(nullptr, &mesh, spare, 0, 0));
-    EXPECT_FALSE(list().Add(&levels[0], nullptr, spare, 0, 0));
-    EXPECT_FALSE(list().Add(&levels[0], &mesh, nullptr, 0, 0));
-    EXPECT_EQ(list().GetCount(), 0u);
+    EXPECT_TRUE(!(list().Add(nullptr, &mesh, spare, 0, 0)) && !(list().Add(&levels[0], nullptr, spare, 0, 0)));
+    EXPECT_TRUE(!(list().Add(&levels[0], &mesh, nullptr, 0, 0)) && list().GetCount() == 0u);
     EXPECT_EQ(gm.GetDroppedModelDraws(), 4u);
     gm.GetModelDrawList()->ClearDropped();
     gm.GetMaterialBuckets()->ClearDropped();
@@ -218,10 +213,8 @@ TEST_F(DrawListsTest, LimitsDropAndCount)
     sub.m_levels.resize(1);
     for (uint32_t i = 0; i < MatrixPool::kCapacity; ++i)
         ASSERT_NE(buckets().AcquireMatrix(), nullptr);
-    EXPECT_TRUE(buckets().Add(&sub, &sub.m_levels[0], 0, 0, false));
-    EXPECT_EQ(buckets().AcquireMatrix(), nullptr);
-    EXPECT_FALSE(buckets().Add(&sub, &sub.m_levels[0], 0, 0, false));
-    EXPECT_EQ(gm.GetDroppedModelDraws(), 3u);
+    EXPECT_TRUE(buckets().Add(&sub, &sub.m_levels[0], 0, 0, false) && buckets().AcquireMatrix() == nullptr);
+    EXPECT_TRUE(!(buckets().Add(&sub, &sub.m_levels[0], 0, 0, false)) && gm.GetDroppedModelDraws() == 3u);
 
     // And 20,000 records.
     buckets().Reset();
@@ -229,14 +222,12 @@ TEST_F(DrawListsTest, LimitsDropAndCount)
     for (uint32_t i = 0; i < MaterialBuckets::kRecordCapacity; ++i)
         ASSERT_TRUE(buckets().Add(&sub, &sub.m_levels[0], 0, 0, false));
     EXPECT_EQ(buckets().GetCount(), MaterialBuckets::kRecordCapacity);
-    EXPECT_FALSE(buckets().Add(&sub, &sub.m_levels[0], 0, 0, false));
-    EXPECT_EQ(gm.GetDroppedModelDraws(), 4u);
+    EXPECT_TRUE(!(buckets().Add(&sub, &sub.m_levels[0], 0, 0, false)) && gm.GetDroppedModelDraws() == 4u);
 
     // The count belongs to the frame.
     gm.EndFrame();
     ASSERT_TRUE(gm.BeginFrame(1));
-    EXPECT_EQ(gm.GetDroppedModelDraws(), 0u);
-    EXPECT_EQ(list().GetCount(), 0u);
+    EXPECT_TRUE(gm.GetDroppedModelDraws() == 0u && list().GetCount() == 0u);
 }
 
 // A frame that was never drawn leaves no chains behind.
@@ -396,8 +387,7 @@ TEST_F(BucketsTest, ShadowRunsByLevel)
     AddAt(cutout, 30);
     Dev()->ClearLog();
     buckets().DrawShadows(&R(), false);
-    EXPECT_TRUE(Draws().empty());
-    EXPECT_EQ(buckets().GetHead(MaterialBuckets::Opaque, 4), nullptr);
+    EXPECT_TRUE(Draws().empty() && buckets().GetHead(MaterialBuckets::Opaque, 4) == nullptr);
 
     // A cut-out level casts with the textured shadow material (table entry 18).
     buckets().Reset();

@@ -1,7 +1,7 @@
-// Headless on OpenGL: a frame of rectangles, a textured quad and a line of text in a generated font, read back
+// Headless on OpenGL: a frame of a rectangle, a textured quad, a line and a line of text in a generated font, read back
 // and saved as DDS, BMP and JPEG screenshots that decode back to the same picture.
-#include "engine/render/DeviceEnum.h"
 #include "engine/render/TextWriter.h"
+#include "tests/engine/render/DrawTestSupport.h"
 #include "tests/engine/render/FontTestSupport.h"
 #include "tests/platform/image/ImageTestReaders.h"
 
@@ -12,39 +12,13 @@ namespace
 
 constexpr uint32_t kSize = 64;
 
-bool MakeGLGraphics()
-{
-    platform::SetGraphicsSystemFactory({});
-    ResetDeviceEnumeration();
-    platform::GraphicsSystemPtr system = platform::CreateOpenGLSystem();
-    platform::PresentParams params;
-    params.backBufferWidth = params.backBufferHeight = kSize;
-    platform::DevicePtr probe;
-    return system &&
-           !platform::GfxFailed(system->CreateDevice(0, platform::DeviceType::Hal, nullptr,
-                                                     platform::CreateFlags::SoftwareVertexProcessing, &params, &probe));
-}
-
 TEST(FrameScreenshotGLTest, DrawnFrameReadsBackAndEveryScreenshotFormatDecodesToIt)
 {
-    if (!MakeGLGraphics())
+    rendertest::GLGraphics gl(kSize);
+    if (!gl.Ready())
         GTEST_SKIP() << "no OpenGL context";
-    testsupport::TempDir dir;
-    testsupport::ScopedCurrentDir cwd(dir.Path());
-    RendererSettings settings;
-    settings.m_uWidth = settings.m_uHeight = kSize;
     GraphicsManager& gm = g_GraphicsManager;
-    gm.Create(settings, nullptr);
-    struct Teardown
-    {
-        ~Teardown()
-        {
-            g_TextureManager.Shutdown();
-            g_GraphicsManager.Shutdown();
-            ResetDeviceEnumeration();
-        }
-    } teardown;
-    ASSERT_TRUE(g_TextureManager.Init());
+    const testsupport::TempDir& dir = gl.dir;
 
     // A texture, green on its top half and magenta below; a font whose 'I' is a 4 x 16 solid bar.
     const uint32_t side = 64, slot = g_TextureManager.CreateTexture(side, side, "frame test");
@@ -56,6 +30,9 @@ TEST(FrameScreenshotGLTest, DrawnFrameReadsBackAndEveryScreenshotFormatDecodesTo
     files.rects['I'] = {0, 0, 4, 16};
     files.kerning['I' * 255 + 'I'] = 4;
     files.Write(dir.Path(), "Bars");
+    // Half-transparent glyph texels (an alpha that 4-bit textures keep): the text colour is taken times the
+    // texture and blended.
+    fonttest::WriteTga(dir.Path() + "/Data/Fonts/Bars.tga", 64, 0x88FFFFFF);
     Font font("Bars");
     TextWriter writer(&font);
     writer.SetRect(0, 0, kSize, kSize);
@@ -68,6 +45,7 @@ TEST(FrameScreenshotGLTest, DrawnFrameReadsBackAndEveryScreenshotFormatDecodesTo
     gm.FillRect(red, 0xFFFF0000);
     gm.DrawTexturedQuad(36, 4, 60, 4, 60, 28, 36, 28, 0, 0, 1, 1, 0xFFFFFFFF, static_cast<int32_t>(slot), 2);
     writer.DrawLine(8, 36, u"II");
+    gm.DrawLine(28, 56, 60, 56, 0xFF00FF00);
     gm.EndFrame();
     gm.RequestScreenshot("shot.dds");
     gm.Present();
@@ -79,11 +57,16 @@ TEST(FrameScreenshotGLTest, DrawnFrameReadsBackAndEveryScreenshotFormatDecodesTo
     const struct { int x, y; uint32_t rgb; } expected[] = {
         {12, 12, 0xFF0000}, {2, 2, 0x000040}, {24, 12, 0x000040},   // the filled rectangle and around it
         {48, 8, 0x00FF00}, {48, 24, 0xFF00FF}, {48, 32, 0x000040},  // the textured quad's two halves
-        {10, 44, 0xFFFF00}, {18, 44, 0xFFFF00}, {14, 44, 0x000040}, // two bars of text and the kerned gap
+        // Two bars of text, yellow at alpha 136/255 over the clear colour (blue 64 x 119 / 255 = 30), and the gap.
+        {10, 44, 0x88881E}, {18, 44, 0x88881E}, {14, 44, 0x000040},
     };
     // clang-format on
     for (const auto& e : expected)
         EXPECT_LE(imagetest::ColourDistance(frame[e.y * kSize + e.x], e.rgb), 3) << e.x << ", " << e.y;
+    int green = 0; // the one-pixel line: one green row near y = 56
+    for (int y = 52; y < 61; ++y)
+        green += imagetest::ColourDistance(frame[y * kSize + 44], 0x00FF00) <= 3 ? 1 : 0;
+    EXPECT_EQ(green, 1);
 
     // The same frame through each screenshot format: DDS and BMP exactly, JPEG within tolerance.
     gm.RequestScreenshot("shot.bmp");

@@ -68,8 +68,7 @@ TEST(RadixSorterTest, GrowsAndShrinksAndToleratesEmptyInput)
     for (size_t i = 0; i < more.size(); ++i)
         more[i] = 1000 - i;
     sorted = sorter.Sort(more.data(), 8, 8, 1000);
-    EXPECT_EQ(sorted[0], 999u);
-    EXPECT_EQ(sorted[999], 0u);
+    EXPECT_TRUE(sorted[0] == 999u && sorted[999] == 0u);
     sorted = sorter.Sort(keys.data(), 8, 8, 2);
     EXPECT_EQ(std::vector<uint32_t>(sorted, sorted + 2), (std::vector<uint32_t>{1, 0}));
     // A key wider than the stride reads only the stride's bytes.

@@ -71,28 +71,21 @@ TEST_F(RendererDrawTest, DynamicStreamAppendsWrapsAndDiscards)
                                     {3000, kAppend}, {0, kDiscard},   {0, kDiscard}};
     ASSERT_EQ(locks.size(), 6u);
     for (size_t i = 0; i < locks.size(); ++i)
-    {
-        EXPECT_EQ(locks[i].offset, expected[i][0] * 16) << i;
-        EXPECT_EQ(locks[i].flags, expected[i][1]) << i;
-    }
+        EXPECT_TRUE(locks[i].offset == expected[i][0] * 16 && locks[i].flags == expected[i][1]) << i;
     // The index stream (32000 entries) appends all along and also starts the new scene with a discard.
     std::vector<platform::RecordingDevice::LockRecord> indexLocks;
     for (const auto& lock : Device()->locks)
         if (lock.resource == renderer->GetIndexStream()->m_pBuffer.get())
             indexLocks.push_back(lock);
     ASSERT_EQ(indexLocks.size(), 6u);
-    EXPECT_EQ(indexLocks[4].offset, 2u * (1500 + 90 + 3000 + 997));
-    EXPECT_EQ(indexLocks[4].flags, kAppend);
-    EXPECT_EQ(indexLocks[5].offset, 0u);
-    EXPECT_EQ(indexLocks[5].flags, kDiscard);
-    EXPECT_EQ(indexLocks[5].size, 6u); // three 16-bit indices
+    EXPECT_TRUE(indexLocks[4].offset == 2u * (1500 + 90 + 3000 + 997) && indexLocks[4].flags == kAppend);
+    // Three 16-bit indices.
+    EXPECT_TRUE(indexLocks[5].offset == 0 && indexLocks[5].flags == kDiscard && indexLocks[5].size == 6);
 
     // The draws read their own vertices: indices were rebased to where each batch landed.
     const auto& draws = Device()->draws;
     ASSERT_EQ(draws.size(), 6u);
-    EXPECT_EQ(draws[1].minIndex, 1500u);
-    EXPECT_EQ(draws[1].vertexNumbers.front(), 1500u);
-    EXPECT_EQ(draws[1].primitiveCount, 30u);
+    EXPECT_TRUE(draws[1].minIndex == 1500 && draws[1].vertexNumbers.front() == 1500 && draws[1].primitiveCount == 30);
     ColourVertex first;
     std::memcpy(&first, draws[3].vertexBytes.data(), sizeof(first));
     EXPECT_EQ(first.colour, 0u);
@@ -139,8 +132,7 @@ TEST_F(RendererDrawTest, FailedDrawsAreReportedAndFailedLocksDrawNothing)
     Device()->ClearLog();
     Device()->FailNextBufferLocks(1);
     DrawTriangles(6);
-    EXPECT_TRUE(Device()->draws.empty());
-    EXPECT_FALSE(renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
+    EXPECT_TRUE(Device()->draws.empty() && !renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
     EXPECT_FALSE(renderer->GetIndexStream()->m_bLocked);
     DrawTriangles(6);
     EXPECT_EQ(Device()->draws.size(), 1u);
@@ -148,8 +140,7 @@ TEST_F(RendererDrawTest, FailedDrawsAreReportedAndFailedLocksDrawNothing)
     const std::vector<uint16_t> tooMany(32001, 0);
     const ColourVertex three[3] = {};
     renderer->DrawPolsUntexCol(three, 3, tooMany.data(), 32001, 0);
-    EXPECT_EQ(Device()->draws.size(), 1u);
-    EXPECT_FALSE(renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
+    EXPECT_TRUE(Device()->draws.size() == 1u && !renderer->GetVertexStream(D3DRenderer::StreamColour)->m_bLocked);
     DrawTriangles(6);
     EXPECT_EQ(Device()->draws.size(), 2u);
 }
@@ -159,26 +150,22 @@ TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnReleas
     using Op = platform::RecordingDevice::Op;
     DrawTriangles(3);
     DrawTriangles(3);
-    EXPECT_EQ(Device()->CountOps(Op::SetStreamSource), 1u);
-    EXPECT_EQ(Device()->CountOps(Op::SetVertexShader), 1u);
-    EXPECT_EQ(Device()->CountOps(Op::SetIndices), 1u);
+    EXPECT_TRUE(Device()->CountOps(Op::SetStreamSource) == 1 && Device()->CountOps(Op::SetVertexShader) == 1 &&
+                Device()->CountOps(Op::SetIndices) == 1);
 
     // A managed buffer bound through SetStreams and then released: the memory must not claim it is bound.
     const uint32_t handle = renderer->CreateVertexBuffer(4, 10);
     VertexBuffer* vb = renderer->GetVertexBufferByHandle(handle);
     ASSERT_NE(vb, nullptr);
     renderer->SetStreams(vb->GetDeviceBuffer(), vb->GetFormat(), vb->GetStride(), nullptr, 0);
-    EXPECT_TRUE(renderer->ReleaseVertexBuffer(handle));
-    EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
+    EXPECT_TRUE(renderer->ReleaseVertexBuffer(handle) && renderer->GetStreamBinding().m_pVertexBuffer == nullptr);
     const uint32_t ib = renderer->CreateIndexBuffer(30);
     platform::IIndexBuffer* indexBuffer = renderer->GetIndexBufferByHandle(ib)->GetDeviceBuffer();
     renderer->SetStreams(nullptr, 0, 0, indexBuffer, 7);
     Device()->ClearLog();
     renderer->SetStreams(nullptr, 0, 0, indexBuffer, 9); // the same indices from another base vertex
     uint32_t base = 0;
-    EXPECT_EQ(Device()->GetIndices(&base), indexBuffer);
-    EXPECT_EQ(base, 9u);
-    EXPECT_TRUE(renderer->ReleaseIndexBuffer(ib));
+    EXPECT_TRUE(Device()->GetIndices(&base) == indexBuffer && base == 9 && renderer->ReleaseIndexBuffer(ib));
     EXPECT_EQ(renderer->GetStreamBinding().m_pIndexBuffer, nullptr);
 
     // Releasing the dynamic streams forgets their bindings as well (a later buffer may take the address of a
@@ -186,8 +173,7 @@ TEST_F(RendererDrawTest, StreamBindingIsSkippedWhenUnchangedAndForgottenOnReleas
     DrawTriangles(3);
     ASSERT_NE(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
     renderer->ReleaseDynamicStreams();
-    EXPECT_EQ(renderer->GetStreamBinding().m_pVertexBuffer, nullptr);
-    EXPECT_EQ(renderer->GetStreamBinding().m_pIndexBuffer, nullptr);
+    EXPECT_TRUE(!renderer->GetStreamBinding().m_pVertexBuffer && !renderer->GetStreamBinding().m_pIndexBuffer);
     Device()->ClearLog();
     DrawTriangles(3); // no streams: nothing to fill or draw
     renderer->DrawLineCol(kLine);
@@ -217,8 +203,7 @@ TEST_F(RendererDrawTest, TexturePipesBindOnChangeAndAgainAfterRelease)
     renderer->ReleaseTexture(7);
     ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 7));
     renderer->DrawPolsTexColTPage(vertices, 3, tri, 3, 7);
-    EXPECT_EQ(Device()->GetTexture(0), renderer->GetTexture(7));
-    EXPECT_NE(Device()->GetTexture(0), nullptr);
+    EXPECT_TRUE(Device()->GetTexture(0) == renderer->GetTexture(7) && Device()->GetTexture(0));
 
     // A page draw has no second texture, whatever an earlier draw asked for.
     renderer->SetDeviceTexturePipe(1, 7);
@@ -244,23 +229,18 @@ TEST_F(RendererDrawTest, TexturedDrawsUseTheirOwnStreamAndLayout)
     const auto& draws = Device()->draws;
     ASSERT_EQ(draws.size(), 2u);
     // Position, normal and one coordinate pair: 32 bytes; the indices kept their order.
-    EXPECT_EQ(draws[0].fvf, kFvfNormalTexVertex);
-    EXPECT_EQ(draws[0].stride, 32u);
-    EXPECT_EQ(draws[0].stream, renderer->GetVertexStream(D3DRenderer::StreamNormalTex)->m_pBuffer.get());
+    EXPECT_TRUE(draws[0].fvf == kFvfNormalTexVertex && draws[0].stride == 32 &&
+                draws[0].stream == renderer->GetVertexStream(D3DRenderer::StreamNormalTex)->m_pBuffer.get());
     EXPECT_EQ(draws[0].vertexNumbers, (std::vector<uint32_t>{2, 1, 0}));
     NormalTexVertex first;
     std::memcpy(&first, draws[0].vertexBytes.data(), sizeof(first));
-    EXPECT_EQ(first.x, 2.0f);
-    EXPECT_EQ(first.ny, 1.0f);
-    EXPECT_EQ(first.v, 2.0f);
+    EXPECT_TRUE(first.x == 2 && first.ny == 1 && first.v == 2);
     // Position, colour and one pair: 24 bytes, on the textured stream.
-    EXPECT_EQ(draws[1].fvf, kFvfTexturedVertex);
-    EXPECT_EQ(draws[1].stride, 24u);
-    EXPECT_EQ(draws[1].stream, renderer->GetVertexStream(D3DRenderer::StreamTextured)->m_pBuffer.get());
+    EXPECT_TRUE(draws[1].fvf == kFvfTexturedVertex && draws[1].stride == 24 &&
+                draws[1].stream == renderer->GetVertexStream(D3DRenderer::StreamTextured)->m_pBuffer.get());
     TexturedVertex last;
     std::memcpy(&last, draws[1].vertexBytes.data(), sizeof(last));
-    EXPECT_EQ(last.colour, 0xFF00FF00u);
-    EXPECT_EQ(renderer->GetStats(0).Get(RenderStats::Triangles), 2u);
+    EXPECT_TRUE(last.colour == 0xFF00FF00u && renderer->GetStats(0).Get(RenderStats::Triangles) == 2u);
 
     // Nothing to draw: no vertices, fewer than three indices, or no index list.
     renderer->DrawPolsTexNormal(normals, 0, tri, 3, 1, 2);
@@ -286,8 +266,7 @@ TEST_F(RendererDrawTest, BufferLocksAppendFromTheStartAndReadBack)
     ASSERT_NE(vb->Lock(100, &start), nullptr);
     vb->Unlock();
     auto* data = static_cast<TexturedVertex*>(vb->Lock(100, &start));
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(start, 100u);
+    ASSERT_TRUE(data && start == 100);
     data[5].colour = 0xFEEDBEEF;
     vb->Unlock();
     auto* read = static_cast<const TexturedVertex*>(vb->LockRange(1, 105));
@@ -298,8 +277,7 @@ TEST_F(RendererDrawTest, BufferLocksAppendFromTheStartAndReadBack)
     vb->Unlock();
     EXPECT_EQ(vb->LockRange(2, 999), nullptr); // past the end
 
-    EXPECT_NE(vb->Lock(800, &start), nullptr); // 200 + 800 is not below 1000: from the start
-    EXPECT_EQ(start, 0u);
+    EXPECT_TRUE(vb->Lock(800, &start) && start == 0); // 200 + 800 is not below 1000: from the start
     vb->Unlock();
     EXPECT_EQ(vb->Lock(1001, &start), nullptr);
     ASSERT_NE(vb->Lock(1, &start), nullptr);
@@ -308,8 +286,7 @@ TEST_F(RendererDrawTest, BufferLocksAppendFromTheStartAndReadBack)
 
     // A buffer its device could not make locks nothing.
     VertexBuffer orphan(10, 1, nullptr);
-    EXPECT_EQ(orphan.Lock(2, &start), nullptr);
-    EXPECT_EQ(orphan.LockRange(2, 0), nullptr);
+    EXPECT_TRUE(!orphan.Lock(2, &start) && !orphan.LockRange(2, 0));
 }
 
 TEST_F(RendererDrawTest, HandleTablesGrowPastTheirFirstSizeAndRefuseUnknownHandles)
@@ -318,12 +295,10 @@ TEST_F(RendererDrawTest, HandleTablesGrowPastTheirFirstSizeAndRefuseUnknownHandl
     for (int i = 0; i < 120; ++i)
         handles.push_back(i % 2 ? renderer->CreateIndexBuffer(6) : renderer->CreateVertexBuffer(0, 6));
     EXPECT_EQ(handles.back(), 120u); // one counter, never reused
-    EXPECT_NE(renderer->GetVertexBufferByHandle(handles[118]), nullptr);
-    EXPECT_NE(renderer->GetIndexBufferByHandle(handles[119]), nullptr);
+    EXPECT_TRUE(renderer->GetVertexBufferByHandle(handles[118]) && renderer->GetIndexBufferByHandle(handles[119]));
     // A handle is found only in its own table; unknown handles are refused, not indexed.
-    EXPECT_EQ(renderer->GetIndexBufferByHandle(handles[0]), nullptr);
-    EXPECT_EQ(renderer->GetVertexBufferByHandle(0), nullptr);
-    EXPECT_EQ(renderer->GetIndexBufferByHandle(0xFFFFFFFF), nullptr);
+    EXPECT_TRUE(!renderer->GetIndexBufferByHandle(handles[0]) && !renderer->GetVertexBufferByHandle(0) &&
+                !renderer->GetIndexBufferByHandle(0xFFFFFFFF));
     EXPECT_TRUE(renderer->ReleaseVertexBuffer(100000));
     const uint32_t live = Device()->LiveIndexBuffers();
     EXPECT_TRUE(renderer->ReleaseIndexBuffer(2));
@@ -334,8 +309,7 @@ TEST_F(RendererDrawTest, HandleTablesGrowPastTheirFirstSizeAndRefuseUnknownHandl
     renderer->EndFrame();
     renderer->Release();
     renderer->CreateDevice(nullptr, RendererSettings{});
-    EXPECT_EQ(renderer->GetNextBufferHandle(), 1u);
-    EXPECT_NE(renderer->GetVertexBufferByHandle(handles[0]), nullptr);
+    EXPECT_TRUE(renderer->GetNextBufferHandle() == 1u && renderer->GetVertexBufferByHandle(handles[0]) != nullptr);
     EXPECT_NE(renderer->CreateVertexBuffer(0, 10), handles[0]);
 }
 

@@ -48,6 +48,7 @@ protected:
 TEST_F(RendererTexturesTest, EveryFormatCodeUploadsAndReadsBack)
 {
     // An 8 x 8 image of pure red in each code's own layout reads back as 0xFFFF0000 throughout.
+    // clang-format off
     const struct
     {
         uint32_t code;
@@ -62,6 +63,7 @@ TEST_F(RendererTexturesTest, EveryFormatCodeUploadsAndReadsBack)
         {7, PixelFormat::DXT3, 0, 0xF800, 16},    {8, PixelFormat::DXT4, 0, 0xF800, 16},
         {9, PixelFormat::DXT5, 0, 0xF800, 16},
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.code);
@@ -85,20 +87,19 @@ TEST_F(RendererTexturesTest, EveryFormatCodeUploadsAndReadsBack)
     EXPECT_EQ(buffer, std::vector<uint32_t>(65, 0xABABABAB));
     // A code outside 1 to 9 names no format.
     testsupport::RecordingReportSink sink;
-    EXPECT_FALSE(renderer->ReserveTexture(8, 8, 10, 20));
-    EXPECT_EQ(renderer->GetTexture(20), nullptr);
+    EXPECT_TRUE(!(renderer->ReserveTexture(8, 8, 10, 20)) && renderer->GetTexture(20) == nullptr);
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0].text.rfind("D3D:ReserveTexture (D3DXCheckTextureRequirements):- ", 0), 0u);
 }
 
 TEST_F(RendererTexturesTest, MemoryEstimateCountsRoundedSidesAndFourThirds)
 {
+    // clang-format off
     const uint32_t cases[][4] = {
         // width, height, code, bytes: sides to powers of two, bits per texel, the chain as 4/3 of level 0.
-        {300, 200, 4, 512 * 256 * 32 * 4 / 24},
-        {64, 64, 5, 64 * 64 * 4 * 4 / 24},
-        {17, 3, 3, 32 * 4 * 16 * 4 / 24},
+        {300, 200, 4, 512 * 256 * 32 * 4 / 24}, {64, 64, 5, 64 * 64 * 4 * 4 / 24}, {17, 3, 3, 32 * 4 * 16 * 4 / 24},
     };
+    // clang-format on
     const uint32_t start = renderer->GetTextureMemoryEstimate();
     uint32_t total = start;
     for (int i = 0; i < 3; ++i)
@@ -115,8 +116,7 @@ TEST_F(RendererTexturesTest, MemoryEstimateCountsRoundedSidesAndFourThirds)
 TEST_F(RendererTexturesTest, MipDataFillsEachLevelFromItsOffsetAndNoFurther)
 {
     // DXT1 16 x 16, five levels: the data holds levels of 16, 8, 4, 4 and 4 texels square.
-    ASSERT_TRUE(renderer->ReserveTexture(16, 16, 5, 3));
-    ASSERT_EQ(renderer->GetTexture(3)->GetLevelCount(), 5u);
+    ASSERT_TRUE(renderer->ReserveTexture(16, 16, 5, 3) && renderer->GetTexture(3)->GetLevelCount() == 5u);
     const uint16_t colours[5] = {0xF800, 0x07E0, 0x001F, 0xFFFF, 0x0000};
     const uint32_t expected[5] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000};
     const uint32_t blocks[5] = {16, 4, 1, 1, 1};
@@ -134,8 +134,7 @@ TEST_F(RendererTexturesTest, MipDataFillsEachLevelFromItsOffsetAndNoFurther)
         EXPECT_EQ(ReadLevel(3, level).front(), expected[level]) << "level " << level;
 
     // 32-bit 8 x 8, four levels down to a single texel: 64 + 16 + 4 + 1 pixels.
-    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 4));
-    ASSERT_EQ(renderer->GetTexture(4)->GetLevelCount(), 4u);
+    ASSERT_TRUE(renderer->ReserveTexture(8, 8, 4, 4) && renderer->GetTexture(4)->GetLevelCount() == 4u);
     const uint32_t sides[4] = {8, 4, 2, 1};
     auto pixels = std::make_unique<uint32_t[]>(85);
     uint32_t* at = pixels.get();
@@ -201,8 +200,7 @@ TEST_F(RendererTexturesTest, UnusableNumbersAndFormatsAreRefusedWithAReport)
     EXPECT_FALSE(renderer->ReserveTexture(8, 8, 4, 100000));
     EXPECT_TRUE(renderer->UpdateTextureSubRegion(pixels.data(), 2, 2, 0, 0, 4, 100000));
     renderer->ReleaseTexture(100000);
-    EXPECT_TRUE(Device()->ops.empty());
-    EXPECT_EQ(renderer->GetTexture(100000), nullptr);
+    EXPECT_TRUE(Device()->ops.empty() && renderer->GetTexture(100000) == nullptr);
 
     // An adapter without 32-bit or 4-bit-alpha textures: neither the format nor its fallback fits.
     testsupport::RecordingReportSink sink;
@@ -226,11 +224,8 @@ TEST_F(RendererTexturesTest, SubRegionIsConvertedIntoATextureOfAnotherFormat)
     const uint32_t region[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
     ASSERT_TRUE(renderer->UpdateTextureSubRegion(region, 2, 2, 2, 2, 4, 3));
     const std::vector<uint32_t> level = ReadLevel(3, 0);
-    EXPECT_EQ(level[2 * 4 + 2], 0xFFFF0000u);
-    EXPECT_EQ(level[2 * 4 + 3], 0xFF00FF00u);
-    EXPECT_EQ(level[3 * 4 + 2], 0xFF0000FFu);
-    EXPECT_EQ(level[3 * 4 + 3], 0xFFFFFFFFu);
-    EXPECT_EQ(level[1 * 4 + 1], 0xFF000000u);
+    EXPECT_TRUE(level[2 * 4 + 2] == 0xFFFF0000u && level[2 * 4 + 3] == 0xFF00FF00u && level[3 * 4 + 2] == 0xFF0000FFu);
+    EXPECT_TRUE(level[3 * 4 + 3] == 0xFFFFFFFFu && level[1 * 4 + 1] == 0xFF000000u);
 }
 
 TEST_F(RendererTexturesTest, ATextureWrittenThroughALockIsFilteredOnceByTheChangedPass)
@@ -243,8 +238,7 @@ TEST_F(RendererTexturesTest, ATextureWrittenThroughALockIsFilteredOnceByTheChang
     }
     Device()->ClearLog();
     renderer->RebuildChangedTextures(); // nothing written since the upload: no level is touched
-    EXPECT_EQ(Device()->CountOps(Op::LockTexture), 0u);
-    EXPECT_EQ(Device()->CountOps(Op::ResourceManagerDiscardBytes), 1u);
+    EXPECT_TRUE(Device()->CountOps(Op::LockTexture) == 0u && Device()->CountOps(Op::ResourceManagerDiscardBytes) == 1u);
 
     // Texture 6's level 0 turned white through the renderer's lock.
     void* bits = nullptr;

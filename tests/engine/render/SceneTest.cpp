@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,82 +51,73 @@ uint32_t CellAt(uint32_t level, uint32_t cx, uint32_t rz)
 
 TEST(SceneTree, LayoutAndFilingByBox)
 {
-    SceneTree tree;
-    ASSERT_TRUE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
-    EXPECT_FALSE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
-    EXPECT_EQ(tree.GetRoundedSizeX(), 1024u);
-    EXPECT_EQ(tree.GetFineCellX(), 32u);
-    EXPECT_EQ(tree.GetExtent().y, 100.0f);
-    EXPECT_EQ(tree.GetExtent().x, 1000.0f);
-    SceneTree placed;
-    ASSERT_TRUE(placed.Open({3, 4, 5}, {64, 1, 64}));
-    EXPECT_EQ(placed.GetOrigin().z, 5.0f);
-    EXPECT_EQ(placed.GetRoundedSizeX(), 128u);
-    for (uint32_t level = 0; level <= 5; ++level)
-        EXPECT_EQ(SceneTree::LevelBase(level), CellAt(level, 0, 0));
-    EXPECT_EQ(SceneTree::LevelOf(1364), 5u);
-    EXPECT_EQ(SceneTree::LevelOf(340), 4u);
-
+    // Sizes round up to the power of two above their highest bit, and to at least 32, so that the finest of the
+    // 32 columns is a whole unit.
     const struct
     {
-        Vec3 min, max;
-        uint32_t cell;
-    } cases[] = {
-        {{0, 0, 0}, {31, 5, 31}, CellAt(5, 0, 0)},
-        {{40, 0, 70}, {50, 5, 80}, CellAt(5, 1, 2)},
+        float size;
+        uint32_t rounded;
+    } sizes[] = {{0.5f, 32}, {10, 32}, {31, 32}, {32, 64}, {64, 128}, {1000, 1024}, {1024, 2048}};
+    for (const auto& c : sizes)
+    {
+        SceneTree sized;
+        ASSERT_TRUE(sized.Open({3, 4, 5}, {c.size, 1, 7}));
+        EXPECT_TRUE(sized.GetRoundedSizeX() == c.rounded && sized.GetFineCellX() == (c.rounded / 32)) << c.size;
+        EXPECT_TRUE(sized.GetFineCellZ() == 1u && sized.GetOrigin().z == 5.0f);
+    }
+    SceneTree tree;
+    ASSERT_TRUE(tree.Open({0, 0, 0}, {1000, 500, 1000}));
+    EXPECT_TRUE(!(tree.Open({0, 0, 0}, {1000, 500, 1000})) && tree.GetExtent().y == 100.0f);
+    EXPECT_EQ(tree.GetExtent().x, 1000.0f);
+    for (uint32_t level = 0; level <= 5; ++level)
+        EXPECT_EQ(SceneTree::LevelBase(level), CellAt(level, 0, 0));
+    EXPECT_TRUE(SceneTree::LevelOf(1364) == 5u && SceneTree::LevelOf(340) == 4u);
+
+    // clang-format off
+    const struct { Vec3 min, max; uint32_t cell; } cases[] = {
+        {{0, 0, 0}, {31, 5, 31}, CellAt(5, 0, 0)}, {{40, 0, 70}, {50, 5, 80}, CellAt(5, 1, 2)},
         {{1000, 0, 1000}, {1020, 5, 1020}, CellAt(5, 31, 31)},
         // Rounded to the nearest whole unit: 31.6 is 32, the next column.
-        {{31.6f, 0, 0}, {40, 5, 10}, CellAt(5, 1, 0)},
-        {{30, 0, 0}, {40, 5, 10}, CellAt(4, 0, 0)},
-        {{100, 0, 100}, {200, 5, 120}, CellAt(2, 0, 0)},
-        {{500, 0, 10}, {520, 5, 20}, 0}, // crosses x = 512
+        {{31.6f, 0, 0}, {40, 5, 10}, CellAt(5, 1, 0)}, {{30, 0, 0}, {40, 5, 10}, CellAt(4, 0, 0)},
+        {{100, 0, 100}, {200, 5, 120}, CellAt(2, 0, 0)}, {{500, 0, 10}, {520, 5, 20}, 0}, // crosses x = 512
         {{10, 0, 10}, {20, 129, 20}, 0}, // top above 128
         {{10, 0, 10}, {20, 128.4f, 20}, CellAt(5, 0, 0)},
         {{-1, 0, 10}, {20, 5, 20}, 0},                         // below x = 0
         {{10, 0, 10}, {1025, 5, 20}, 0},                       // beyond the rounded size
         {{1010, 0, 1010}, {1024, 5, 1024}, CellAt(5, 31, 31)}, // touching the far edges
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(tree.FindCell(c.min, c.max), c.cell) << c.min.x << " " << c.max.x;
 
     SceneTree exact;
     ASSERT_TRUE(exact.Open({0, 0, 0}, {1024, 500, 1024}));
-    EXPECT_EQ(exact.GetRoundedSizeX(), 2048u);
-    EXPECT_EQ(exact.GetFineCellZ(), 64u);
     EXPECT_EQ(exact.FindCell({40, 0, 70}, {50, 5, 80}), CellAt(5, 0, 1));
-    EXPECT_TRUE(exact.Close());
-    EXPECT_FALSE(exact.Close());
+    SceneTree small;
+    ASSERT_TRUE(small.Open({0, 0, 0}, {10, 500, 10}));
+    EXPECT_TRUE(small.FindCell({3.4f, 0, 5.6f}, {3.4f, 1, 5.6f}) == CellAt(5, 3, 6) && exact.Close() && !exact.Close());
 }
 
 TEST(Scene, InsertMoveAndRemoveAcrossCells)
 {
-    Scene scene;
-    Scene other;
+    Scene scene, other;
     EXPECT_FALSE(scene.AddObject(nullptr));
-    ASSERT_TRUE(scene.Open({0, 0, 0}, {1000, 500, 1000}));
-    ASSERT_TRUE(other.Open({0, 0, 0}, {1000, 500, 1000}));
+    ASSERT_TRUE(scene.Open({0, 0, 0}, {1000, 500, 1000}) && other.Open({0, 0, 0}, {1000, 500, 1000}));
     EXPECT_FALSE(scene.Open({0, 0, 0}, {1000, 500, 1000}));
     auto& tree = *static_cast<SceneTree*>(scene.GetIndex());
 
     Probe a(3, {16, 0, 16});
     ASSERT_TRUE(scene.AddObject(&a));
-    EXPECT_EQ(a.GetScene(), &scene);
-    EXPECT_EQ(a.GetIndexCell(), CellAt(5, 0, 0));
-    EXPECT_FALSE(scene.AddObject(&a));
-    EXPECT_FALSE(other.AddObject(&a));
-    EXPECT_EQ(scene.GetAdditions(), 1u);
+    EXPECT_TRUE(a.GetScene() == &scene && a.GetIndexCell() == CellAt(5, 0, 0));
+    EXPECT_TRUE(!(scene.AddObject(&a) || other.AddObject(&a)) && scene.GetAdditions() == 1u);
 
-    // Moving re-files it: a fine cell further on, then across the middle into the root.
+    // Moving re-files it: a fine cell further on, then across the middle into the root; turning does not.
     a.SetPosition(100, 0, 70);
     EXPECT_EQ(a.GetIndexCell(), CellAt(5, 3, 2));
-    EXPECT_EQ(tree.GetCellObjectCount(CellAt(5, 0, 0)), 0u);
-    EXPECT_EQ(tree.GetCellObjectCount(CellAt(5, 3, 2)), 1u);
+    EXPECT_TRUE(tree.GetCellObjectCount(CellAt(5, 0, 0)) == 0 && tree.GetCellObjectCount(CellAt(5, 3, 2)) == 1);
     a.SetPosition(512, 0, 70);
-    EXPECT_EQ(a.GetIndexCell(), 0u);
-    // Turning does not re-file.
     a.SetOrientation(0, 1, 0);
-    EXPECT_EQ(a.GetIndexCell(), 0u);
-    EXPECT_EQ(tree.GetObjectCount(), 1u);
+    EXPECT_TRUE(a.GetIndexCell() == 0 && tree.GetObjectCount() == 1);
 
     // Effects always go to the root, wherever they are.
     Probe effect(kSceneEffectKind, {16, 0, 16});
@@ -133,15 +125,10 @@ TEST(Scene, InsertMoveAndRemoveAcrossCells)
     EXPECT_EQ(effect.GetIndexCell(), 0u);
 
     // Removing: not from another scene; then the cell and the scene are cleared.
-    EXPECT_FALSE(other.RemoveObject(&a));
-    EXPECT_EQ(a.GetScene(), &scene);
+    EXPECT_TRUE(!other.RemoveObject(&a) && a.GetScene() == (&scene));
     ASSERT_TRUE(scene.RemoveObject(&a));
-    EXPECT_EQ(a.GetScene(), nullptr);
-    EXPECT_EQ(a.GetIndexCell(), SceneObject::kNoCell);
-    EXPECT_FALSE(scene.RemoveObject(&a));
-    EXPECT_EQ(scene.GetRemovals(), 1u);
-    EXPECT_TRUE(other.AddObject(&a));
-
+    EXPECT_TRUE(a.GetScene() == nullptr && a.GetIndexCell() == SceneObject::kNoCell && !scene.RemoveObject(&a));
+    EXPECT_TRUE(scene.GetRemovals() == 1u && other.AddObject(&a));
     {
         // An object that is destroyed leaves its scene.
         Probe gone(3, {50, 0, 50});
@@ -149,11 +136,8 @@ TEST(Scene, InsertMoveAndRemoveAcrossCells)
         EXPECT_EQ(tree.GetObjectCount(), 2u);
     }
     EXPECT_EQ(tree.GetObjectCount(), 1u);
-
     // Closing lets go of every object.
-    EXPECT_TRUE(scene.Close());
-    EXPECT_EQ(effect.GetScene(), nullptr);
-    EXPECT_EQ(effect.GetIndexCell(), SceneObject::kNoCell);
+    EXPECT_TRUE(scene.Close() && effect.GetScene() == nullptr && effect.GetIndexCell() == SceneObject::kNoCell);
     EXPECT_FALSE(scene.AddObject(&effect));
 }
 
@@ -162,7 +146,7 @@ TEST(SceneTree, InsertRaisesTopHeightsUpTheTree)
 {
     SceneTree tree;
     ASSERT_TRUE(tree.Open({0, 0, 0}, {1024, 100, 1024}));
-    Probe tall(3, {40, 0, 40});
+    Probe tall(3, {40, 0, 40}), low(3, {40, 0, 40}), huge(3, {40, 0, 40});
     tall.SetRadius(4);
     tall.SetCentreY(30);
     ASSERT_TRUE(tree.Insert(tall));
@@ -171,17 +155,12 @@ TEST(SceneTree, InsertRaisesTopHeightsUpTheTree)
     for (uint32_t c : {cell, CellAt(4, 0, 0), CellAt(3, 0, 0), CellAt(2, 0, 0), CellAt(1, 0, 0), 0u})
         EXPECT_EQ(tree.GetCellTopHeight(c), 34u) << c;
     EXPECT_EQ(tree.GetCellTopHeight(CellAt(5, 1, 0)), 10u);
-    Probe low(3, {40, 0, 40});
     low.SetCentreY(2);
+    huge.SetCentreY(1000);
     ASSERT_TRUE(tree.Insert(low));
     EXPECT_EQ(tree.GetCellTopHeight(cell), 34u);
-    Probe huge(3, {40, 0, 40});
-    huge.SetCentreY(1000);
     ASSERT_TRUE(tree.Insert(huge));
-    EXPECT_EQ(tree.GetCellTopHeight(0), 255u);
-    tree.Remove(tall);
-    tree.Remove(low);
-    tree.Remove(huge);
+    EXPECT_TRUE(tree.GetCellTopHeight(0) == 255u && tree.Remove(tall) && tree.Remove(low) && tree.Remove(huge));
     EXPECT_FALSE(tree.Remove(huge));
 }
 
@@ -221,15 +200,10 @@ protected:
 
 TEST_F(SceneViewTest, CullingKeepsWhatTheViewSees)
 {
-    Probe ahead(3, {5, 0, 20});
-    Probe aside(3, {12, 0, 15});
-    Probe far(3, {5, 0, 300});
-    Probe right(3, {500, 0, 40});
-    Probe under(3, {5, 0, 5}); // below the view's bottom edge
-    Probe behind(3, {5, 0, -30});
-    Probe back(3, {5, 0, 80});
-    Probe* all[] = {&ahead, &aside, &far, &right, &under, &behind, &back};
-    for (Probe* p : all)
+    // Under is below the view's bottom edge.
+    Probe ahead(3, {5, 0, 20}), aside(3, {12, 0, 15}), far(3, {5, 0, 300}), right(3, {500, 0, 40});
+    Probe under(3, {5, 0, 5}), behind(3, {5, 0, -30}), back(3, {5, 0, 80});
+    for (Probe* p : {&ahead, &aside, &far, &right, &under, &behind, &back})
         ASSERT_TRUE(scene.AddObject(p));
     ASSERT_TRUE(scene.GetIndex()->Cull());
     EXPECT_EQ(Visible(), (std::set<const SceneObject*>{&ahead, &aside}));
@@ -246,17 +220,13 @@ TEST_F(SceneViewTest, CullingKeepsWhatTheViewSees)
 }
 
 // The render pass draws visible objects by ascending model handle (equal handles in filing order), then the
-// after-models drawer, then the effects.
+// after-models drawer, then the effects; a lone visible object too; with none, only the model pass runs.
 TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
 {
     std::vector<const Probe*> log;
-    Probe m9(3, {5, 0, 20}, 9, &log);
-    Probe m2a(3, {6, 0, 20}, 2, &log);
+    Probe m9(3, {5, 0, 20}, 9, &log), m2a(3, {6, 0, 20}, 2, &log), m0x100(3, {8, 0, 20}, 0x100, &log);
+    Probe m2b(3, {9, 0, 20}, 2, &log), hidden(3, {500, 0, 40}, 1, &log), leaving(3, {10, 0, 20}, 3, &log);
     Probe effect(kSceneEffectKind, {7, 0, 20}, SceneObject::kNoModel, &log);
-    Probe m0x100(3, {8, 0, 20}, 0x100, &log);
-    Probe m2b(3, {9, 0, 20}, 2, &log);
-    Probe hidden(3, {500, 0, 40}, 1, &log);
-    Probe leaving(3, {10, 0, 20}, 3, &log);
     for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b, &hidden, &leaving})
         ASSERT_TRUE(scene.AddObject(p));
     ASSERT_TRUE(scene.RemoveObject(&leaving));
@@ -266,34 +236,21 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
     void (*const billboards)() = Scene::s_pAfterModels;
     Scene::s_pAfterModels = [] { s_log->push_back(nullptr); };
     ASSERT_TRUE(gm.BeginFrame(0));
-    EXPECT_TRUE(scene.Render());
+    // A shadow pass left open would draw the scene in the shadow material: the render ends it.
+    gm.GetRenderer()->BeginShadowPass(true, false);
+    EXPECT_TRUE(scene.Render() && !(static_cast<D3DRenderer*>(gm.GetRenderer())->IsShadowPass()));
     Scene::s_pAfterModels = billboards;
-    const std::vector<const Probe*> expected = {&m2a, &m2b, &m9, &m0x100, nullptr, &effect};
-    EXPECT_EQ(log, expected);
-    EXPECT_EQ(scene.GetAdditions(), 0u);
-    EXPECT_EQ(scene.GetRemovals(), 0u);
+    EXPECT_EQ(log, (std::vector<const Probe*>{&m2a, &m2b, &m9, &m0x100, nullptr, &effect}));
+    EXPECT_EQ(scene.GetAdditions() + scene.GetRemovals(), 0u);
     // By default the billboard list is drawn and emptied, also in a frame with no object in view.
-    for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b, &hidden})
+    for (Probe* p : {&m9, &m2a, &effect, &m0x100, &m2b})
         ASSERT_TRUE(scene.RemoveObject(p));
+    log.clear();
     g_BillboardList.Add({0.0f, 0.0f, 0.0f}, 1.0f, ~0u, 0, 0);
+    EXPECT_TRUE(scene.Render() && g_BillboardList.GetCount() == 0 && log.empty());
+    ASSERT_TRUE(scene.AddObject(&m9));
     EXPECT_TRUE(scene.Render());
-    EXPECT_EQ(g_BillboardList.GetCount(), 0u);
-    gm.EndFrame();
-}
-
-// A lone visible object is drawn too; with none, only the model pass runs.
-TEST_F(SceneViewTest, RenderDrawsALoneObject)
-{
-    std::vector<const Probe*> log;
-    Probe hidden(3, {500, 0, 40}, 1, &log);
-    ASSERT_TRUE(scene.AddObject(&hidden));
-    ASSERT_TRUE(gm.BeginFrame(0));
-    EXPECT_TRUE(scene.Render());
-    EXPECT_TRUE(log.empty());
-    Probe lone(3, {5, 0, 20}, 4, &log);
-    ASSERT_TRUE(scene.AddObject(&lone));
-    EXPECT_TRUE(scene.Render());
-    EXPECT_EQ(log, std::vector<const Probe*>{&lone});
+    EXPECT_EQ(log, std::vector<const Probe*>{&m9});
     gm.EndFrame();
 }
 
@@ -324,52 +281,61 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
     WriteModel("panel.tm", modeltest::TmBytes(kPanel));
     const uint32_t panel = g_ModelManager.Load("panel.tm");
     ASSERT_NE(panel, 0u);
-    ModelInstance front(panel, {100, 0, 100}, {0, 0, 0});
-    ModelInstance back(panel, {100, 0, 120}, {0, 0, 0});
-    // Yawed a right angle: it faces -x, its plane at x = 200.
-    ModelInstance turned(panel, {200, 0, 100}, {0, 1.5707963f, 0});
+    // Turned is yawed a right angle: it faces -x, its plane at x = 200.
+    ModelInstance front(panel, {100, 0, 100}, {0, 0, 0}), back(panel, {100, 0, 120}, {0, 0, 0});
+    ModelInstance turned(panel, {200, 0, 100}, {0, 1.5707963f, 0}), atOrigin(panel, {0, 0, 0}, {0, 0, 0});
     Probe effect(kSceneEffectKind, {100, 0, 110}, panel);
-    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect})
+    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect, &atOrigin})
         ASSERT_TRUE(scene.AddObject(o));
     auto& tree = *static_cast<SceneTree*>(scene.GetIndex());
 
     SceneResultList list;
+    // The hits of the queries since the last check, nearest first.
+    const auto hits = [&list](std::vector<std::pair<const SceneObject*, float>> expected)
+    {
+        ASSERT_EQ(list.GetCount(), expected.size());
+        for (uint32_t i = 0; i < expected.size(); ++i)
+            EXPECT_TRUE(list.Get(i).m_pObject == expected[i].first &&
+                        std::fabs(list.Get(i).m_fKey - expected[i].second) < 1e-3f)
+                << i << ": " << list.Get(i).m_fKey;
+        list.Clear();
+    };
     tree.RayQuery(&list, {100.5f, 2, 50}, {0, 0, 1});
-    ASSERT_EQ(list.GetCount(), 2u);
-    EXPECT_EQ(list.Get(0).m_pObject, &front);
-    EXPECT_NEAR(list.Get(0).m_fKey, 50.0f, 1e-3f);
-    EXPECT_EQ(list.Get(1).m_pObject, &back);
-    EXPECT_NEAR(list.Get(1).m_fKey, 70.0f, 1e-3f);
-
-    list.Clear();
+    hits({{&front, 50}, {&back, 70}});
     tree.RayQuery(&list, {150, 2, 101}, {2, 0, 0});
-    ASSERT_EQ(list.GetCount(), 1u);
-    EXPECT_EQ(list.Get(0).m_pObject, &turned);
-    EXPECT_NEAR(list.Get(0).m_fKey, 25.0f, 1e-3f);
+    hits({{&turned, 25}});
+    tree.RayQuery(&list, {0.5f, 2, -10}, {0, 0, 1}); // placed at the origin, unturned
+    hits({{&atOrigin, 10}});
     // From behind (one-sided) and beside: nothing.
-    list.Clear();
     tree.RayQuery(&list, {250, 2, 101}, {-1, 0, 0});
     tree.RayQuery(&list, {150, 2, 105}, {1, 0, 0});
-    EXPECT_EQ(list.GetCount(), 0u);
+    hits({});
+    // Turned back it faces -z at z = 100 again; moved, the front panel is met sooner. Rays follow both changes.
+    turned.SetOrientation(0, 0, 0);
+    front.SetPosition(100, 0, 90);
+    tree.RayQuery(&list, {150, 2, 101}, {1, 0, 0});
+    tree.RayQuery(&list, {200.5f, 2, 50}, {0, 0, 1});
+    tree.RayQuery(&list, {100.5f, 2, 50}, {0, 0, 1});
+    hits({{&front, 40}, {&turned, 50}, {&back, 70}});
+    front.SetPosition(100, 0, 100);
+    turned.SetOrientation(0, 1.5707963f, 0);
 
     // From the eye towards a point on the front panel.
     gm.SetEyePosition({100, 2, 0});
     EXPECT_EQ(tree.PickNearestAtPoint({100, 2, 100}), &front);
     scene.PickAtPoint(&list, {100, 3, 100});
-    EXPECT_EQ(list.First(), &front);
-    EXPECT_EQ(tree.PickNearestAtPoint({0, 2, 100}), nullptr);
+    EXPECT_TRUE(list.First() == (&front) && tree.PickNearestAtPoint({0, 2, 100}) == nullptr);
     // Through the middle of the screen, looking along +z from there.
     gm.SetViewMatrix(platform::MatrixTranslation(-100.5f, -2.0f, 0.0f), true);
     gm.SetEyePosition({100.5f, 2, 0});
-    const RendererSettings& screen = gm.GetSettings();
-    const int16_t cx = static_cast<int16_t>(screen.m_uWidth / 2);
-    const int16_t cy = static_cast<int16_t>(screen.m_uHeight / 2);
+    const int16_t cx = static_cast<int16_t>(gm.GetSettings().m_uWidth / 2);
+    const int16_t cy = static_cast<int16_t>(gm.GetSettings().m_uHeight / 2);
     list.Clear();
     scene.PickAtScreen(&list, cx, cy);
     ASSERT_EQ(list.GetCount(), 2u);
     EXPECT_NEAR(list.Get(0).m_fKey, 100.0f, 0.05f);
     EXPECT_EQ(tree.PickNearestAtScreen(cx, cy), &front);
-    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect})
+    for (SceneObject* o : std::initializer_list<SceneObject*>{&front, &back, &turned, &effect, &atOrigin})
         scene.RemoveObject(o);
 }
 
@@ -389,13 +355,10 @@ TEST(SceneTree, RadiusCountsAndCollections)
     root->SetRadius(300); // its box reaches past x = 0: the root cell
     for (auto& p : probes)
         ASSERT_TRUE(tree.Insert(*p));
-    ASSERT_TRUE(tree.Insert(*root));
-    ASSERT_EQ(root->GetIndexCell(), 0u);
+    ASSERT_TRUE(tree.Insert(*root) && root->GetIndexCell() == 0u);
 
-    EXPECT_EQ(tree.CountInRadius(centre, 25, 3, 1000), 4u);
-    EXPECT_EQ(tree.CountInRadius(centre, 31, 3, 1000), 5u);
-    EXPECT_EQ(tree.CountInRadius(centre, 1000, 3, 1000), 6u);
-    EXPECT_EQ(tree.CountInRadius(centre, 25, 4, 1000), 1u);
+    EXPECT_TRUE(tree.CountInRadius(centre, 25, 3, 1000) == 4u && tree.CountInRadius(centre, 31, 3, 1000) == 5u);
+    EXPECT_TRUE(tree.CountInRadius(centre, 1000, 3, 1000) == 6u && tree.CountInRadius(centre, 25, 4, 1000) == 1u);
     EXPECT_EQ(tree.CountInRadius(centre, 25, 5, 1000), 0u);
     // Limit 0: the root cell holds one match, so the walk stops there.
     EXPECT_EQ(tree.CountInRadius(centre, 25, 3, 0), 1u);
@@ -406,15 +369,54 @@ TEST(SceneTree, RadiusCountsAndCollections)
     const float keys[] = {25, 144, 400, 900, 0};
     for (uint32_t i = 0; i < 5; ++i)
         EXPECT_EQ(list.Get(i).m_fKey, keys[i]) << i;
-    EXPECT_EQ(list.Get(4).m_pObject, probes[0].get());
-    EXPECT_EQ(list.Get(2).m_pObject, root.get());
+    EXPECT_TRUE(list.Get(4).m_pObject == probes[0].get() && list.Get(2).m_pObject == root.get());
 
     list.Clear();
     tree.CollectAll(&list);
     EXPECT_EQ(list.GetCount(), 7u);
     EXPECT_EQ(list.Get(0).m_pObject, root.get()); // cell 0 comes first
-    EXPECT_TRUE(tree.Close());
-    EXPECT_EQ(probes[0]->GetIndexCell(), SceneObject::kNoCell);
+    EXPECT_TRUE(tree.Close() && probes[0]->GetIndexCell() == SceneObject::kNoCell);
+}
+
+// A count with a limit is exact up to the limit and above the limit past it: checked against a plain count over
+// clusters of objects of two kinds, random points, radii and limits.
+TEST(SceneTree, CountWithALimitAnswersMoreThanTheLimitRightly)
+{
+    SceneTree tree;
+    ASSERT_TRUE(tree.Open({0, 0, 0}, {1000, 100, 1000}));
+    uint32_t seed = 7;
+    const auto next = [&seed](uint32_t n)
+    {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    std::vector<std::unique_ptr<Probe>> probes;
+    for (uint32_t i = 0; i < 400; ++i)
+    {
+        const float x = 300.0f + static_cast<float>(next(300)), z = 300.0f + static_cast<float>(next(300));
+        probes.push_back(std::make_unique<Probe>(3 + next(2), Vec3{x, 0, z}));
+        ASSERT_TRUE(tree.Insert(*probes.back()));
+    }
+    uint32_t wrong = 0, over = 0;
+    for (uint32_t i = 0; i < 3000; ++i)
+    {
+        const Vec3 point = {250.0f + static_cast<float>(next(400)), 0, 250.0f + static_cast<float>(next(400))};
+        const float radius = 5.0f + static_cast<float>(next(120));
+        const uint32_t kind = 3 + next(2), limit = next(25);
+        uint32_t inside = 0;
+        for (const auto& p : probes)
+        {
+            const float dx = p->GetPosition().x - point.x, dz = p->GetPosition().z - point.z;
+            inside += p->GetKind() == kind && dx * dx + dz * dz < radius * radius ? 1 : 0;
+        }
+        const uint32_t count = tree.CountInRadius(point, radius, kind, limit);
+        over += inside > limit ? 1 : 0;
+        wrong += (inside <= limit ? count != inside : count <= limit) ? 1 : 0;
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_GT(over, 500u); // both answers are well represented
+    EXPECT_LT(over, 2500u);
+    tree.Close();
 }
 
 // The result list: ascending keys, an equal key in front of the first, keys of 0 kept at the end.
@@ -432,11 +434,9 @@ TEST(SceneResultList, KeepsAscendingKeysWithZerosLast)
     ASSERT_EQ(list.GetCount(), 5u);
     for (uint32_t i = 0; i < 5; ++i)
         EXPECT_EQ(list.Get(i).m_pObject, order[i]) << i;
-    EXPECT_EQ(list.First(), &d);
-    EXPECT_EQ(list.GetHighestCount(), 5u);
+    EXPECT_TRUE(list.First() == (&d) && list.GetHighestCount() == 5u);
     list.Clear();
-    EXPECT_EQ(list.First(), nullptr);
-    EXPECT_EQ(list.GetHighestCount(), 5u);
+    EXPECT_TRUE(list.First() == nullptr && list.GetHighestCount() == 5u);
 }
 
 } // namespace

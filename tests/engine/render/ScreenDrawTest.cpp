@@ -1,6 +1,6 @@
 // Tests of the screen and immediate drawing: the vertices and indices of every drawing call, the order of batched
 // and immediate draws, polygon sets placed in the world, texture coordinates mapped into a page, point and ray
-// conversions against hand-computed values, and a frame read back from the OpenGL device.
+// conversions against hand-computed values.
 #include "DrawTestSupport.h"
 #include "TextureTestFiles.h"
 #include "engine/render/TextureManager.h"
@@ -99,6 +99,27 @@ TEST_F(ScreenDrawTest, ImmediateDrawsComeAfterTheBatchBeforeThemAndEmptySetsDoNo
     EXPECT_EQ(Dev()->transformWrites.back().matrix.m[3][0], 4.0f);
 }
 
+// The two-texture draws bind both slots' page textures, each on its own pipe.
+TEST_F(ScreenDrawTest, TwoTextureDrawsBindBothTextures)
+{
+    ASSERT_TRUE(g_TextureManager.Init());
+    const int32_t first = static_cast<int32_t>(g_TextureManager.CreateTexture(256, 256, "first"));
+    const int32_t second = static_cast<int32_t>(g_TextureManager.CreateTexture(256, 256, "second"));
+    D3DRenderer& r = *static_cast<D3DRenderer*>(gm.GetRenderer());
+    platform::ITexture* const expected[2] = {r.GetTexture(DeviceTextureForSlot(first)),
+                                             r.GetTexture(DeviceTextureForSlot(second))};
+    ASSERT_TRUE(expected[0] && expected[1] && expected[0] != expected[1]);
+    const TexturedVertex textured[3] = {};
+    const NormalTexVertex normals[3] = {};
+    const uint16_t tri[3] = {0, 1, 2};
+    r.DrawPolsTexCol(textured, 3, tri, 3, first, second);
+    r.DrawPolsTexNormal(normals, 3, tri, 3, second, first);
+    ASSERT_EQ(Draws().size(), 2u);
+    EXPECT_TRUE(Draws()[0].textures[0] == expected[0] && Draws()[0].textures[1] == expected[1]);
+    EXPECT_TRUE(Draws()[1].textures[0] == expected[1] && Draws()[1].textures[1] == expected[0]);
+    g_TextureManager.Shutdown();
+}
+
 TEST_F(ScreenDrawTest, TexturedCallsMapTextureCoordinatesIntoTheSlotsPage)
 {
     ASSERT_TRUE(g_TextureManager.Init());
@@ -176,48 +197,6 @@ TEST_F(ScreenDrawTest, PointsProjectAndScreenPointsGiveGroundPointsAndRays)
     EXPECT_NEAR(platform::Vec3Length(direction - Vec3{0.6f, 0.8f, 0}), 0.0f, 1e-6f);
     gm.GetRayTowards({0, 10, 0}, &origin, &direction); // too short to normalise: left as it is
     EXPECT_EQ(platform::Vec3Length(direction), 0.0f);
-}
-
-// A rectangle, a line and a textured quad drawn through the graphics manager on the OpenGL device, headless, and
-// read back at chosen pixels. Skipped without a GL context.
-TEST(ScreenDrawGLTest, RectangleLineAndTexturedQuadReadBack)
-{
-    constexpr uint32_t kSize = 64;
-    rendertest::GLGraphics gl(kSize);
-    if (!gl.Ready())
-        GTEST_SKIP() << "no OpenGL context";
-    GraphicsManager& gm = g_GraphicsManager;
-    // A texture with its left half blue and its right half yellow.
-    const uint32_t side = 256, slot = g_TextureManager.CreateTexture(side, side, "screen test");
-    std::vector<uint32_t> texels(side * side);
-    for (uint32_t i = 0; i < texels.size(); ++i)
-        texels[i] = (i % side) < side / 2 ? 0xFF0000FF : 0xFFFFFF00;
-    g_TextureManager.UpdateTexture(slot, texels.data(), side, side, 4);
-
-    gm.SetClearMode(true, 0xFF000000);
-    ASSERT_TRUE(gm.BeginFrame(0));
-    gm.Begin2D();
-    const int32_t white[4] = {8, 36, 60, 20}; // left, top, bottom, right
-    gm.FillRect(white, 0xFFFFFFFF);
-    gm.DrawLine(28, 48, 60, 48, 0xFF00FF00);
-    gm.DrawTexturedQuad(36, 4, 60, 4, 60, 28, 36, 28, 0, 0, 1, 1, 0xFFFFFFFF, static_cast<int32_t>(slot), 2);
-    gm.EndFrame();
-
-    uint32_t width = 0, height = 0;
-    std::unique_ptr<uint32_t[]> pixels = gm.GetRenderer()->ReadBackBuffer(&width, &height);
-    ASSERT_TRUE(pixels && width == kSize && height == kSize);
-    auto near = [&](int x, int y, uint32_t rgb) { return rendertest::NearRgb(pixels[y * kSize + x], rgb); };
-    // clang-format off
-    const struct { int x, y; uint32_t rgb; } expected[] = {
-        {16, 16, 0}, {14, 50, 0xFFFFFF}, {24, 50, 0}, {42, 16, 0x0000FF}, {54, 16, 0xFFFF00}};
-    // clang-format on
-    for (const auto& e : expected)
-        EXPECT_TRUE(near(e.x, e.y, e.rgb)) << e.x << ", " << e.y << ": " << std::hex << pixels[e.y * kSize + e.x];
-    int green = 0; // the one-pixel line: one green row near y = 48
-    for (int y = 44; y < 53; ++y)
-        green += near(44, y, 0x00FF00) ? 1 : 0;
-    EXPECT_EQ(green, 1);
-    gm.Present();
 }
 
 } // namespace

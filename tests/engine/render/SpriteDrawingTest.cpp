@@ -1,10 +1,13 @@
-// Tests of the camera-facing quads: single billboards and sprite meshes on the recording device (corners, facing,
-// colours lit and faded, the pull towards the eye), the colour waves, and billboards on headless OpenGL read back
-// by pixels.
+// Tests of the camera-facing quads on the recording device: single billboards and sprite meshes (corners, facing,
+// colours lit and faded, the pull towards the eye, the near-black rule, the draw lists' batch form) and the colour
+// waves.
 #include "engine/render/SpriteDrawing.h"
 #include "DrawTestSupport.h"
 #include "engine/render/BillboardList.h"
+#include "engine/render/DrawLists.h"
+#include "engine/render/MaterialParts.h"
 #include "engine/render/MaterialTable.h"
+#include "engine/render/OptModel.h"
 #include "engine/render/Waveform.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +24,13 @@ using rendertest::Decode;
 class SpriteDrawingTest : public rendertest::DrawTest
 {
 protected:
+    D3DRenderer& R() { return *static_cast<D3DRenderer*>(gm.GetRenderer()); }
+    uint32_t Lighting()
+    {
+        uint32_t on = 2;
+        Dev()->GetRenderState(platform::RenderState::Lighting, &on);
+        return on;
+    }
     // The eye at the origin looking along +x: view x is world -z, view y world y, view z world x.
     void LookAlongX()
     {
@@ -56,8 +66,7 @@ TEST_F(SpriteDrawingTest, BillboardIsASquareInTheCameraPlaneAtItsPosition)
 
     // The next billboard moves the world matrix again, even straight after the last.
     gm.DrawBillboard({20.0f, 0.0f, 0.0f}, 1.0f, 0xFFFFFFFF, 0, 8);
-    EXPECT_EQ(LastWorld().m[3][0], 20.0f);
-    EXPECT_EQ(LastWorld().m[3][2], 0.0f);
+    EXPECT_TRUE(LastWorld().m[3][0] == 20.0f && LastWorld().m[3][2] == 0.0f);
 
     // Size 0: a quad of one point, still drawn.
     Dev()->ClearLog();
@@ -82,16 +91,13 @@ TEST(ColourWavesTest, FlagBitsPickTheColourAndTheByte)
     // 0.5 x 255 = 127.5 gives 0x7F; 2.0 saturates at 0xFF; -1.0 gives 0 (in byte 2 of the first, byte 0 of the
     // third).
     const WaveRecord waves[3] = {ConstantWave(0x011, 128), ConstantWave(0x800, 512), ConstantWave(0x104, -256)};
-    EXPECT_EQ(GraphicsManager::ApplyColourWaves(0, waves, 3, &first, &second, &third), 0);
-    EXPECT_EQ(first, 0x1100337Fu);
-    EXPECT_EQ(second, 0x5566777Fu);
-    EXPECT_EQ(third, 0xFFAABB00u);
+    EXPECT_TRUE(GraphicsManager::ApplyColourWaves(0, waves, 3, &first, &second, &third) == 0 && first == 0x1100337Fu);
+    EXPECT_TRUE(second == 0x5566777Fu && third == 0xFFAABB00u);
     // Bits above the third colour (the specular power and the texture channels) write nothing.
     uint32_t a = 0, b = 0, c = 0;
     const WaveRecord power = ConstantWave(0xFFFFF000u | 0x2, 128);
     GraphicsManager::ApplyColourWaves(0, &power, 1, &a, &b, &c);
-    EXPECT_EQ(a, 0x7F00u);
-    EXPECT_EQ(b | c, 0u);
+    EXPECT_TRUE(a == 0x7F00u && (b | c) == 0u);
     // A colour left out is not written; the others still are.
     uint32_t only = 0;
     GraphicsManager::ApplyColourWaves(0, waves, 3, nullptr, &only, nullptr);
@@ -111,14 +117,17 @@ TEST_F(SpriteDrawingTest, SpriteMeshParticlesAreLitFadedAndPulledTowardsTheEye)
 
     // Facing the eye, facing away, and at 45 degrees (up and towards the eye).
     const float r = std::sqrt(0.5f);
-    const SpriteParticle particles[3] = {{10.0f, 0.0f, 0.0f, 2.0f, -1.0f, 0.0f, 0.0f, 0x00101010},
+    // The fourth stands edge-on: drawn, fully faded.
+    const SpriteParticle particles[4] = {{10.0f, 0.0f, 0.0f, 2.0f, -1.0f, 0.0f, 0.0f, 0x00101010},
                                          {10.0f, 0.0f, 0.0f, 2.0f, 1.0f, 0.0f, 0.0f, 0x00101010},
-                                         {10.0f, 0.0f, 0.0f, 2.0f, -r, r, 0.0f, 0x00F0F0F0}};
+                                         {10.0f, 0.0f, 0.0f, 2.0f, -r, r, 0.0f, 0x00F0F0F0},
+                                         {10.0f, 0.0f, 0.0f, 2.0f, 0.0f, 1.0f, 0.0f, 0x00101010}};
     gm.DrawSpriteMesh(particles, 0, 60, platform::MatrixTranslation(0.0f, 5.0f, 0.0f), true);
     EXPECT_TRUE(Draws().empty());
 
-    gm.DrawSpriteMesh(particles, 3, 60, platform::MatrixTranslation(0.0f, 5.0f, 0.0f), true);
-    ASSERT_EQ(Draws().size(), 2u);
+    gm.DrawSpriteMesh(particles, 4, 60, platform::MatrixTranslation(0.0f, 5.0f, 0.0f), true);
+    ASSERT_EQ(Draws().size(), 3u);
+    EXPECT_EQ(Decode<TexturedVertex>(Draws()[2]).vertices[0].colour, 0x009FAFBFu);
     // 0x7F7F7F + 0x102030 + 0x101010 = 0x9FAFBF; alpha round(255) x 0x80 / 256 = 127.
     EXPECT_EQ(Decode<TexturedVertex>(Draws()[0]).vertices[0].colour, 0x7F9FAFBFu);
     // Channels saturate; alpha round(180.3) x 0x80 / 256 = 90.
@@ -129,59 +138,163 @@ TEST_F(SpriteDrawingTest, SpriteMeshParticlesAreLitFadedAndPulledTowardsTheEye)
     EXPECT_NEAR(LastWorld().m[3][1], 5.0f * k, 1e-4f);
     EXPECT_NEAR(LastWorld().m[3][2], 0.0f, 1e-4f);
 
-    // Unoriented: every particle drawn, with the material's alpha.
+    // Unoriented: every particle drawn, with the material's alpha; unlit even after the material was applied lit.
     Dev()->ClearLog();
+    gm.GetRenderer()->SetMaterial(g_MaterialTable.GetMaterial(60), true);
     gm.DrawSpriteMesh(particles, 3, 60, platform::MatrixIdentity(), false);
+    EXPECT_EQ(Lighting(), 0u);
     ASSERT_EQ(Draws().size(), 3u);
     EXPECT_EQ(Decode<TexturedVertex>(Draws()[1]).vertices[0].colour, 0x809FAFBFu);
 }
 
-// Billboards on the OpenGL back end: the list's quads and a single billboard land where the projection puts them,
-// with their texture upright.
-TEST(SpriteGLTest, BillboardsDrawnFacingTheCameraWithTheTextureUpright)
+// Sprite meshes of optimised models as the draw list holds them: particle records of one level with its
+// material parts, drawn for each chained instance.
+struct SpriteLevel
 {
-    constexpr uint32_t kSide = 64;
-    rendertest::GLGraphics gl(kSide);
-    if (!gl.Ready())
-        GTEST_SKIP() << "no OpenGL context";
-    GraphicsManager& gm = g_GraphicsManager;
-    // A texture white on its top half and grey below.
-    const uint32_t side = 32, slot = g_TextureManager.CreateTexture(side, side, "billboard test");
-    std::vector<uint32_t> texels(side * side);
-    for (uint32_t i = 0; i < texels.size(); ++i)
-        texels[i] = i / side < side / 2 ? 0xFFFFFFFF : 0xFF808080;
-    ASSERT_TRUE(g_TextureManager.UpdateTexture(slot, texels.data(), side, side, 4));
+    OptMesh mesh;
+    OptMeshLOD level;
+    SpriteLevel(uint8_t kind, const std::vector<SpriteParticle>& particles, uint32_t diffuse, uint8_t blend)
+    {
+        mesh.m_uKind = kind;
+        mesh.m_records.resize(particles.size() * sizeof(SpriteParticle));
+        std::memcpy(mesh.m_records.data(), particles.data(), mesh.m_records.size());
+        SMaterial material;
+        material.m_uDiffuse = diffuse;
+        material.m_uBlendMode = blend;
+        InternMaterial(material, &level.m_parts, false);
+    }
+};
 
-    gm.SetClearMode(true, 0xFF000040);
-    gm.SetProjection(90.0f, 1.0f, 1.0f, 100.0f);
-    gm.SetViewMatrix(platform::MatrixIdentity(), true);
-    ASSERT_TRUE(gm.BeginFrame(0));
-    // Half-width 3 at (0, 0, 10), pulled to depth 8.5: 3 / 8.5 x 32 = 11.3 pixels each side of the centre, red.
-    BillboardList list;
-    list.Add({0.0f, 0.0f, 10.0f}, 3.0f, 0xFFFF0000, slot, 1);
-    list.Draw(gm);
-    // Half-width 2 at (-12, 8, 20): centred 19.2 pixels left of and 12.8 above the middle, 3.2 pixels across, green.
-    gm.DrawBillboard({-12.0f, 8.0f, 20.0f}, 2.0f, 0xFF00FF00, static_cast<int32_t>(slot), 1);
-    gm.EndFrame();
-
-    uint32_t w = 0, h = 0;
-    const std::unique_ptr<uint32_t[]> pixels = gm.GetRenderer()->ReadBackBuffer(&w, &h);
-    ASSERT_TRUE(pixels && w == kSide && h == kSide);
-    const auto at = [&](int x, int y) { return pixels[y * kSide + x]; };
+// Nothing is drawn of an additive black sprite material in a scene whose shadow colour is dark, in every form;
+// the draw list's form applies the rule only when asked to.
+TEST_F(SpriteDrawingTest, AdditiveBlackSpritesInADarkSceneDrawNothing)
+{
+    LookAlongX();
+    const SpriteParticle particle = {10.0f, 0.0f, 0.0f, 1.0f, -1.0f, 0.0f, 0.0f, 0x00FFFFFF};
+    const platform::Matrix place = platform::MatrixIdentity();
     // clang-format off
-    const struct { int x, y; uint32_t rgb; } expected[] = {
-        {32, 26, 0xFF0000}, {32, 38, 0x800000},  // the list's quad: white texture above, grey below
-        {22, 28, 0xFF0000}, {42, 28, 0xFF0000},  // within both side edges
-        {19, 28, 0x000040}, {45, 28, 0x000040},  // beyond them
-        {32, 19, 0x000040}, {32, 45, 0x000040},
-        {13, 18, 0x00FF00}, {13, 21, 0x008000},  // the single billboard, upright too
-        {8, 19, 0x000040}, {18, 19, 0x000040},
+    const struct { uint32_t ambient, diffuse; uint8_t blend; bool drawn; } cases[] = {
+        {0x1F1F1F, 0xFF000000, 1, false}, {0x001F00, 0x80000000, 9, false}, // the alpha does not count
+        {0x1F201F, 0xFF000000, 1, true},                                    // the scene's green is 32
+        {0x1F1F1F, 0xFF000011, 9, true},  {0x1F1F1F, 0xFF110000, 1, true},  // not black
+        {0x1F1F1F, 0xFF000000, 4, true},  {0x1F1F1F, 0xFF000000, 8, true},  // not additive
     };
     // clang-format on
-    for (const auto& e : expected)
-        EXPECT_TRUE(rendertest::NearRgb(at(e.x, e.y), e.rgb, 4))
-            << e.x << "," << e.y << " " << std::hex << at(e.x, e.y);
-    gm.Present();
+    for (const auto& c : cases)
+    {
+        gm.SetLight({0.0f, -1.0f, 0.0f}, 0, 0, c.ambient, 0xFFFFFFFF);
+        MaterialDescription description;
+        description.m_material.m_uDiffuse = c.diffuse;
+        description.m_material.m_uBlendMode = c.blend;
+        g_MaterialTable.Register(61, description);
+        SpriteLevel sprites(1, {particle}, c.diffuse, c.blend);
+        DrawInstance instance;
+        instance.m_pMatrix = &place;
+        sprites.level.m_pInstances = &instance;
+        Dev()->ClearLog();
+        gm.DrawSpriteMesh(&particle, 1, 61, place, false);
+        gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 0, false, true);
+        EXPECT_EQ(Draws().size(), c.drawn ? 2u : 0u)
+            << std::hex << c.ambient << " " << c.diffuse << " " << int(c.blend);
+        gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 0, false, false);
+        EXPECT_EQ(Draws().size(), c.drawn ? 3u : 1u);
+    }
+}
+
+// The draw list's form: every instance's particles in view space, pulled half their size towards the eye, lit by
+// the level's colours, 50 quads a draw; hidden instances and (oriented) particles facing away left out.
+TEST_F(SpriteDrawingTest, SpriteMeshBatchDrawsEveryInstanceInViewSpace)
+{
+    gm.SetViewMatrix(platform::MatrixIdentity(), true);
+    gm.SetLightBaseColour(0);
+    gm.SetLight({0.0f, -1.0f, 0.0f}, 0x00808080, 0, 0x202020, 0xFFFFFFFF);
+    std::vector<SpriteParticle> particles(60, SpriteParticle{0, 0, 0, 1, 0, 0, -1, 0x00102030});
+    particles[1].nz = 1; // facing away from the eye
+    SpriteLevel sprites(2, particles, 0xFF888888, 4);
+    const platform::Matrix at[3] = {platform::MatrixTranslation(1, 2, 10), platform::MatrixTranslation(0, 0, 20),
+                                    platform::MatrixTranslation(0, 0, 30)};
+    DrawInstance instances[3];
+    for (int i = 0; i < 3; ++i)
+    {
+        instances[i].m_pMatrix = &at[i];
+        instances[i].m_pNext = i < 2 ? &instances[i + 1] : nullptr;
+    }
+    instances[1].SetTag(DrawInstance::kHidden);
+    sprites.level.m_pOverrideInstances = &instances[0];
+    gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 0, false, false); // the plain chain is empty
+    EXPECT_TRUE(Draws().empty());
+
+    // Oriented: 59 particles of the first and the third instance, 50 quads then 68, after the pending 2D batch,
+    // in the level's texture-transform set and unlit.
+    gm.DrawLine(0, 0, 4, 4, 0xFFFFFFFF);
+    gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 1, true, false);
+    ASSERT_EQ(Draws().size(), 4u);
+    EXPECT_EQ(Draws()[0].type, platform::PrimitiveType::LineList);
+    Dev()->draws.erase(Dev()->draws.begin());
+    R().SetTextureTransformSet(-1, -1, -1);
+    const uint32_t sets = R().GetStats(0).Get(RenderStats::TextureTransformChanges);
+    gm.DrawSpriteMeshBatch(sprites.level, sprites.mesh, 1, true, false);
+    EXPECT_EQ(R().GetStats(0).Get(RenderStats::TextureTransformChanges), sets + 1);
+    EXPECT_EQ(Lighting(), 0u);
+    Dev()->draws.resize(3);
+    EXPECT_TRUE(Draws()[0].numVertices == 200u && Draws()[1].numVertices == 200u && Draws()[2].numVertices == 72u);
+    const auto first = Decode<TexturedVertex>(Draws()[0]);
+    ASSERT_EQ(first.indices.size(), 300u);
+    EXPECT_EQ(std::vector<uint32_t>(first.indices.end() - 6, first.indices.end()),
+              (std::vector<uint32_t>{196, 198, 197, 196, 199, 198}));
+    // (1, 2, 10) pulled 0.5 towards the eye at the origin; corners 1 either side.
+    const float k = 1.0f - 0.5f / std::sqrt(105.0f);
+    EXPECT_NEAR(first.vertices[0].x, k - 1.0f, 1e-5f);
+    EXPECT_NEAR(first.vertices[0].y, 2.0f * k - 1.0f, 1e-5f);
+    EXPECT_NEAR(first.vertices[2].x, k + 1.0f, 1e-5f);
+    EXPECT_NEAR(first.vertices[2].z, 10.0f * k, 1e-5f);
+    // 0x88 x 0x80 / 256 = 0x44 a channel, plus the particle's 0x102030; facing the eye squarely, the alpha is
+    // 255 x 255 / 256 = 254.
+    EXPECT_EQ(first.vertices[0].colour, 0xFE546474u);
+    const auto last = Decode<TexturedVertex>(Draws()[2]);
+    EXPECT_NEAR(last.vertices[0].z, 29.5f, 1e-5f);
+}
+
+// The lists hand their sprite meshes to the graphics manager: the sorted list's levels of kinds 1 and 2, the
+// buckets' source-form parts of vertex kinds 1 and 2 (one quad a draw).
+TEST_F(SpriteDrawingTest, DrawListsDrawTheirSpriteMeshes)
+{
+    gm.SetViewMatrix(platform::MatrixIdentity(), true);
+    const std::vector<SpriteParticle> particles(3, SpriteParticle{0, 0, 0, 1, 0, 0, -1, 0xFFFFFFFF});
+    SpriteLevel plain(1, particles, 0xFFFFFFFF, 4), oriented(2, particles, 0xFFFFFFFF, 4);
+    ModelDrawList& list = *gm.GetModelDrawList();
+    for (SpriteLevel* s : {&plain, &oriented})
+    {
+        platform::Matrix* m = list.GetMatrixPool().Acquire();
+        *m = platform::MatrixTranslation(0, 0, 10);
+        ASSERT_TRUE(list.Add(&s->level, &s->mesh, m, 0, 0));
+    }
+    list.Draw(gm.GetRenderer(), false);
+    list.ClearChains();
+    ASSERT_EQ(Draws().size(), 2u);
+    EXPECT_EQ(Draws()[0].numVertices + Draws()[1].numVertices, 24u);
+
+    // In a dark scene, in an additive black material of their own: the part drawn in material 1 (white) instead
+    // shows, the other adds nothing.
+    Dev()->ClearLog();
+    gm.SetLight({0.0f, -1.0f, 0.0f}, 0, 0, 0, 0xFFFFFFFF);
+    MaterialBuckets& buckets = *gm.GetMaterialBuckets();
+    SubModel parts[2];
+    for (uint32_t kind : {1u, 2u})
+    {
+        SubModel& sub = parts[kind - 1];
+        sub.m_uVertexKind = kind;
+        sub.m_uRecordCount = 3;
+        sub.m_records = plain.mesh.m_records;
+        sub.m_levels.resize(1);
+        sub.m_levels[0].m_material.m_aStages[0].m_iTexture = 0;
+        sub.m_levels[0].m_material.m_uDiffuse = 0xFF000000;
+        sub.m_levels[0].m_material.m_uBlendMode = 1;
+        *buckets.AcquireMatrix() = platform::MatrixTranslation(0, 0, 10);
+        ASSERT_TRUE(buckets.Add(&sub, &sub.m_levels[0], kind == 1 ? 1 : 0, 0, false));
+    }
+    buckets.Draw(gm.GetRenderer());
+    EXPECT_EQ(Draws().size(), 3u);
 }
 
 } // namespace

@@ -89,13 +89,10 @@ TEST_F(TextSystemFontTest, LoadFontRefusesMissingShortHostileAndFifthFonts)
     // A font that is not loaded draws and measures nothing.
     texts.SetFont(TextSystem::kMaxFonts);
     texts.DrawString(0, 0, "ab");
-    EXPECT_TRUE(Quads().empty());
-    EXPECT_EQ(texts.GetFontHeight(-1), 0);
-    EXPECT_EQ(texts.GetGlyphWidth('a'), 0);
+    EXPECT_TRUE(Quads().empty() && texts.GetFontHeight(-1) == 0 && texts.GetGlyphWidth('a') == 0);
     EXPECT_FALSE(texts.LoadFont(nullptr));
     int width = -1, height = -1;
-    EXPECT_EQ(texts.MeasureTextHeight("ab", TextSystem::kMaxFonts, 100, 0, &height), 0);
-    EXPECT_EQ(height, 0);
+    EXPECT_TRUE(texts.MeasureTextHeight("ab", TextSystem::kMaxFonts, 100, 0, &height) == 0 && height == 0);
     texts.MeasureText("ab", -1, &width, &height);
     EXPECT_EQ(std::pair(width, height), std::pair(0, 0));
 
@@ -120,11 +117,8 @@ TEST_F(TextSystemFontTest, GlyphTexturesKeepNoPixelCopy)
 
 TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
 {
-    const struct
-    {
-        std::string text;
-        int width, mode, result, out;
-    } heights[] = {
+    // clang-format off
+    const struct { std::string text; int width, mode, result, out; } heights[] = {
         {"ab cd", 30, 0, 16 + 14, 16 + 14},                // "ab c" is 35: the second word moves down whole
         {"ab\ncd", 100, 2, 14, 14},                        // mode 2 does not break at the line feed
         {"ab\ncd", -1, 1, -1, 77},                         // no width: -1 at the first line feed, out untouched
@@ -133,6 +127,7 @@ TEST_F(TextSystemFontTest, MeasuresAndWrapsWithTheNamedFont)
         {"ab\n", 100, 0, 16, 16},                          // nothing left after the last line feed
         {"ab", 100, 3, 0, 0},                              // no such mode
     };
+    // clang-format on
     for (const auto& h : heights)
     {
         int out = 77;
@@ -170,6 +165,7 @@ TEST_F(TextSystemFontTest, DrawStringPlacesOneQuadPerGlyph)
 
 TEST_F(TextSystemFontTest, WrappedTextAlignsAndStepsLines)
 {
+    // clang-format off
     const struct
     {
         int width, alignment;
@@ -177,8 +173,7 @@ TEST_F(TextSystemFontTest, WrappedTextAlignsAndStepsLines)
         const char* text;
         std::vector<std::pair<float, float>> pens;
     } cases[] = {
-        {30, 0, false, "ab cd", {{0, 0}, {10, 0}, {0, 16}, {10, 16}}},
-        {30, 0, true, "ab cd", {{0, 0}, {10, 0}}},
+        {30, 0, false, "ab cd", {{0, 0}, {10, 0}, {0, 16}, {10, 16}}}, {30, 0, true, "ab cd", {{0, 0}, {10, 0}}},
         // Centred: x - line width / 2 + width / 2; right: x - line width + width.
         {40, 1, false, "ab cde", {{10, 0}, {20, 0}, {5, 16}, {15, 16}, {25, 16}}},
         // Right alignment draws the line feed as a glyph on the same line.
@@ -186,6 +181,7 @@ TEST_F(TextSystemFontTest, WrappedTextAlignsAndStepsLines)
         // Without a width, centred text draws only up to its first line feed.
         {-1, 1, false, "a\nb", {{-5, 0}}},
     };
+    // clang-format on
     for (const auto& c : cases)
     {
         texts.DrawText(0, 0, c.width, c.alignment, c.text, c.oneLine);

@@ -126,8 +126,7 @@ TEST_F(TextureManagerTest, FreedSlotDataTakesItsNameOutOfTheNameTable)
     EXPECT_EQ(g_TextureManager.Find("GAMEDATA\\GAMEART\\WOOD.TGA"), 0u);
     // The name loads afresh into another slot while the first one still holds its reference.
     const uint32_t again = g_TextureManager.Load("GAMEDATA\\GAMEART\\WOOD.TGA", false, false);
-    EXPECT_TRUE(again != 0 && again != slot);
-    EXPECT_EQ(g_TextureManager.Find("gamedata\\gameart\\wood.tga"), again);
+    EXPECT_TRUE(again != 0 && again != slot && g_TextureManager.Find("gamedata\\gameart\\wood.tga") == again);
     g_TextureManager.Release(slot);
     EXPECT_EQ(g_TextureManager.Find("GAMEDATA\\GAMEART\\WOOD.TGA"), again);
 }
@@ -142,16 +141,13 @@ TEST_F(TextureManagerTest, FailedLoadsFallBackToTheAlertTexture)
     cut.resize(40);
     Write("gamedata/cut.tga", cut);
     Write("gamedata/odd.png", {1, 2, 3});
-    const struct
-    {
-        const char* name;
-        const char* log;
-    } cases[] = {
+    // clang-format off
+    const struct { const char* name; const char* log; } cases[] = {
         {"gamedata\\missing.tga", nullptr},
         {"gamedata\\picture.bmp", "No reader for BMP texture (GAMEDATA\\PICTURE.BMP)"},
-        {"gamedata\\cut.tga", nullptr},
-        {"gamedata\\odd.png", "Unknown File extension type (GAMEDATA\\ODD.PNG)"},
+        {"gamedata\\cut.tga", nullptr}, {"gamedata\\odd.png", "Unknown File extension type (GAMEDATA\\ODD.PNG)"},
     };
+    // clang-format on
     testsupport::RecordingReportSink sink;
     uint32_t previous = 0;
     for (const auto& c : cases)
@@ -192,6 +188,7 @@ TEST_F(TextureManagerTest, DdtLevelFollowsQualityAndPageSize)
 {
     // Colours that survive the 16-bit pages of level 4.
     const std::vector<uint32_t> colours = {0xFF112233, 0xFF445566, 0xFF778899};
+    // clang-format off
     const struct
     {
         uint32_t side, height, reduction;
@@ -199,12 +196,11 @@ TEST_F(TextureManagerTest, DdtLevelFollowsQualityAndPageSize)
         uint32_t level, expectedWidth, expectedHeight;
     } cases[] = {
         // Level 4 asks for sides below 33: three halvings, at most two taken; level 2 takes one.
-        {256, 256, 4, true, 2, 64, 64},
-        {256, 256, 4, false, 0, 256, 256},
-        {256, 256, 2, true, 1, 128, 128},
+        {256, 256, 4, true, 2, 64, 64}, {256, 256, 4, false, 0, 256, 256}, {256, 256, 2, true, 1, 128, 128},
         // 16 x 64 halves to 8 x 32, below 16: back to level 0.
         {16, 64, 4, true, 0, 16, 64},
     };
+    // clang-format on
     int n = 0;
     for (const auto& c : cases)
     {

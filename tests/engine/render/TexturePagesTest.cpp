@@ -97,8 +97,7 @@ TEST_F(TexturePagesTest, PageNumbersEndAt749)
 
     // Freeing a page releases its device texture; its number is not handed out again.
     g_TextureManager.Release(5);
-    EXPECT_EQ(Renderer().GetTexture(5), nullptr);
-    EXPECT_EQ(g_TextureManager.CreateTexture(4, 4, "reuse"), 0u);
+    EXPECT_TRUE(Renderer().GetTexture(5) == nullptr && g_TextureManager.CreateTexture(4, 4, "reuse") == 0u);
 }
 
 } // namespace
