@@ -1,6 +1,8 @@
 // Benchmarks of the path search and of walkers on a 160 x 160 park with a generated footpath network (a grid of
 // paths with gaps, queue stubs and buildings): searches between the entrance and buildings with the literal open
-// list and the blocked list, and 1,500 walkers stepping one frame at game speed 4.
+// list and the blocked list; searches on the hard parks (a maze, a lake, walkers cut off, a U-shaped wall); and
+// 1,500 walkers stepping one frame at game speed 4.
+#include "bench/PathParks.h"
 #include "platform/Random.h"
 #include "platform/Report.h"
 #include "scripts/ObjectStates.h"
@@ -215,6 +217,48 @@ void BM_FailedSearch(benchmark::State& state)
     state.counters["expanded"] = finder.GetExpandedCount();
 }
 BENCHMARK(BM_FailedSearch)->Arg(0)->Arg(1)->ArgName("blocks")->Unit(benchmark::kMicrosecond);
+
+// Every search of one hard park: the mean, and the worst search's fastest run (so that a moment when the machine
+// was busy elsewhere does not count as the worst search).
+void BM_HardPark(benchmark::State& state)
+{
+    std::vector<pathparks::Park> parks = pathparks::AllParks();
+    pathparks::Park& park = parks[static_cast<size_t>(state.range(0))];
+    PathFinder finder(*park.map);
+    finder.SetOpenList(state.range(1) == 0 ? PathFinder::OpenList::Literal : PathFinder::OpenList::Blocks);
+    state.SetLabel(park.name);
+    std::vector<GridPos> steps;
+    std::vector<double> fastest(park.searches.size(), 1e9);
+    double total = 0.0;
+    uint64_t expanded = 0, searches = 0, found = 0;
+    uint32_t mostExpanded = 0;
+    for (auto _ : state)
+    {
+        for (size_t i = 0; i < park.searches.size(); ++i)
+        {
+            const pathparks::Search& search = park.searches[i];
+            const auto start = std::chrono::steady_clock::now();
+            const int32_t count = finder.Search(search.kind, search.from, search.to, &steps);
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            fastest[i] = std::min(fastest[i], seconds);
+            total += seconds;
+            expanded += finder.GetExpandedCount();
+            mostExpanded = std::max(mostExpanded, finder.GetExpandedCount());
+            found += count > 0 ? 1 : 0;
+            benchmark::DoNotOptimize(count);
+        }
+        searches += park.searches.size();
+    }
+    state.counters["mean_us"] = total * 1e6 / static_cast<double>(searches);
+    state.counters["worst_us"] = *std::max_element(fastest.begin(), fastest.end()) * 1e6;
+    state.counters["expanded_mean"] = static_cast<double>(expanded) / static_cast<double>(searches);
+    state.counters["expanded_worst"] = mostExpanded;
+    state.counters["found_share"] = static_cast<double>(found) / static_cast<double>(searches);
+}
+BENCHMARK(BM_HardPark)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
+    ->ArgNames({"park", "blocks"})
+    ->Unit(benchmark::kMicrosecond);
 
 class BenchWalker : public HumanObject
 {
