@@ -1,7 +1,7 @@
 // Benchmarks of the path search and of walkers on a 160 x 160 park with a generated footpath network (a grid of
-// paths with gaps, queue stubs and buildings): searches between the entrance and buildings with the literal open
-// list and the blocked list; searches on the hard parks (a maze, a lake, walkers cut off, a U-shaped wall); and
-// 1,500 walkers stepping one frame at game speed 4.
+// paths with gaps, queue stubs and buildings): searches between the entrance and buildings, across open ground and
+// on the hard parks (a maze, a lake, walkers cut off, a U-shaped wall); and 1,500 walkers stepping one frame at
+// game speed 4.
 #include "bench/PathParks.h"
 #include "platform/Random.h"
 #include "platform/Report.h"
@@ -107,7 +107,6 @@ void BM_PavementSearch(benchmark::State& state)
 {
     Network park;
     PathFinder& finder = park.path->GetFinder();
-    finder.SetOpenList(state.range(0) == 0 ? PathFinder::OpenList::Literal : PathFinder::OpenList::Blocks);
     std::mt19937 random(11);
     std::vector<std::pair<GridPos, GridPos>> pairs;
     for (int i = 0; i < 256; ++i)
@@ -146,7 +145,7 @@ void BM_PavementSearch(benchmark::State& state)
     state.counters["expanded_worst"] = mostExpanded;
     state.counters["found_share"] = static_cast<double>(found) / static_cast<double>(searches);
 }
-BENCHMARK(BM_PavementSearch)->Arg(0)->Arg(1)->ArgName("blocks")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PavementSearch)->Unit(benchmark::kMicrosecond);
 
 // Foot searches across open ground between random cells, round buildings scattered over a fifth of the park.
 void BM_FootSearch(benchmark::State& state)
@@ -166,7 +165,6 @@ void BM_FootSearch(benchmark::State& state)
                 map.GetCell({x, y})->m_uiFlags = 0x00000003u;
     }
     PathFinder& finder = park.path->GetFinder();
-    finder.SetOpenList(state.range(0) == 0 ? PathFinder::OpenList::Literal : PathFinder::OpenList::Blocks);
     std::vector<std::pair<GridPos, GridPos>> pairs;
     while (pairs.size() < 64)
     {
@@ -197,7 +195,7 @@ void BM_FootSearch(benchmark::State& state)
     state.counters["worst_us"] = *std::max_element(fastest.begin(), fastest.end()) * 1e6;
     state.counters["expanded_mean"] = static_cast<double>(expanded) / static_cast<double>(searches);
 }
-BENCHMARK(BM_FootSearch)->Arg(0)->Arg(1)->ArgName("blocks")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FootSearch)->Unit(benchmark::kMicrosecond);
 
 // The longest search there is: the walker's cell walled in on open ground, so every other cell is expanded.
 void BM_FailedSearch(benchmark::State& state)
@@ -210,13 +208,12 @@ void BM_FailedSearch(benchmark::State& state)
     for (int32_t d = 0; d < 8; d += 2)
         map.GetCell(WorldMap::GetNeighbourPos({80, 80}, d))->m_uiFlags = 0x00000003u;
     PathFinder& finder = park.path->GetFinder();
-    finder.SetOpenList(state.range(0) == 0 ? PathFinder::OpenList::Literal : PathFinder::OpenList::Blocks);
     std::vector<GridPos> steps;
     for (auto _ : state)
         benchmark::DoNotOptimize(finder.Search(PATH_FOOT, {80, 80}, {3, 150}, &steps));
     state.counters["expanded"] = finder.GetExpandedCount();
 }
-BENCHMARK(BM_FailedSearch)->Arg(0)->Arg(1)->ArgName("blocks")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FailedSearch)->Unit(benchmark::kMicrosecond);
 
 // Every search of one hard park: the mean, and the worst search's fastest run (so that a moment when the machine
 // was busy elsewhere does not count as the worst search).
@@ -225,7 +222,6 @@ void BM_HardPark(benchmark::State& state)
     std::vector<pathparks::Park> parks = pathparks::AllParks();
     pathparks::Park& park = parks[static_cast<size_t>(state.range(0))];
     PathFinder finder(*park.map);
-    finder.SetOpenList(state.range(1) == 0 ? PathFinder::OpenList::Literal : PathFinder::OpenList::Blocks);
     state.SetLabel(park.name);
     std::vector<GridPos> steps;
     std::vector<double> fastest(park.searches.size(), 1e9);
@@ -255,10 +251,7 @@ void BM_HardPark(benchmark::State& state)
     state.counters["expanded_worst"] = mostExpanded;
     state.counters["found_share"] = static_cast<double>(found) / static_cast<double>(searches);
 }
-BENCHMARK(BM_HardPark)
-    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
-    ->ArgNames({"park", "blocks"})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HardPark)->DenseRange(0, 3)->ArgName("park")->Unit(benchmark::kMicrosecond);
 
 class BenchWalker : public HumanObject
 {

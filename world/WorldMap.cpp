@@ -35,14 +35,27 @@ const std::vector<BaseObject*> kNoObjects;
 
 } // namespace
 
+void MapCell::AddObject(BaseObject* object)
+{
+    if (!m_pObjects)
+        m_pObjects = std::make_unique<std::vector<BaseObject*>>();
+    m_pObjects->push_back(object);
+}
+
 void MapCell::RemoveObject(const BaseObject* object)
 {
-    std::erase(m_Objects, object);
+    if (m_pObjects)
+        std::erase(*m_pObjects, object);
 }
 
 bool MapCell::ContainsObject(const BaseObject* object) const
 {
-    return std::find(m_Objects.begin(), m_Objects.end(), object) != m_Objects.end();
+    return m_pObjects && std::find(m_pObjects->begin(), m_pObjects->end(), object) != m_pObjects->end();
+}
+
+const std::vector<BaseObject*>& MapCell::GetObjectList() const
+{
+    return m_pObjects ? *m_pObjects : kNoObjects;
 }
 
 WorldMap::WorldMap(int32_t width, int32_t height, int32_t cellSize, const char* gridFile)
