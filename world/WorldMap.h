@@ -205,7 +205,8 @@ public:
     // The grid file value of one cell's flags.
     static uint32_t GridFileValue(uint32_t flags);
     void Dump(SerialStream& stream) const;
-    // False, with a report and every cell as it was, when the saved record is cut short.
+    // False, with a report and every cell as it was, when the saved record is cut short or holds a height that is
+    // not a finite number.
     bool Load(SerialStream& stream);
 
     // ---- the ground pass

@@ -18,6 +18,7 @@ namespace gridtest
 //   '#' nothing (not walkable)     0
 //   'P' footpath on ground         0x90000001
 //   'X' footpath closed to paths   0x90000041
+//   'F' footpath on scenery ground 0x30000001
 //   'S' scenery ground             0x20000000
 //   'H' a building on ground       0x80000003
 //   'h' a building, ground gone    0x00000003
@@ -34,6 +35,8 @@ inline uint32_t FlagsOf(char c)
         return 0x90000001u;
     case 'X':
         return 0x90000041u;
+    case 'F':
+        return 0x30000001u;
     case 'S':
         return 0x20000000u;
     case 'H':

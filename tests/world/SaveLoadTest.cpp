@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -82,7 +83,8 @@ Bytes ManagerRecord(const std::vector<Entry> pools[4], uint32_t nextID, int32_t 
         {
             Put(b, {8, e.typeByte});
             Text(b, 1, e.name);
-            ProbeRecord(b, e.kind, e.name, e.id, 32.0f * float(e.id % 16), 64.0f, e.name == "DEBUG");
+            ProbeRecord(b, e.kind, e.name, e.id, e.name == "NAN" ? std::nanf("") : 32.0f * float(e.id % 16), 64.0f,
+                        e.name == "DEBUG");
         }
     }
     return b;
@@ -293,70 +295,54 @@ TEST(SaveHostile, EveryCutShortSaveFailsCleanly)
 TEST(SaveHostile, ManagerRecordsThatDoNotHoldTogetherAreRefused)
 {
     const std::vector<Entry> good[4] = {{{OBJECT_BUILDING, "B", 0, 2}}, {}, {}, {{OBJECT_TABLE, "T", 1, 4}}};
-    struct Case
+    // Each pool, the saved next id, and changes: the total off by one, id-list entries set (slot, id).
+    using Pools = std::vector<std::vector<Entry>>;
+    const struct
     {
         const char* what;
-        std::function<Bytes()> make;
+        Pools pools;
+        uint32_t nextID;
+        int32_t countBias;
+        std::vector<std::pair<uint32_t, uint32_t>> ids;
+    } cases[] = {
+        {"total that is not the sum", {good[0], {}, {}, good[3]}, 2, 1, {}},
+        {"other-pool kind that is a building", {{}, {}, {}, {{OBJECT_BUILDING, "B", 0, 2}}}, 1, 0, {}},
+        {"other-pool kind 0", {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 0}}}, 1, 0, {}},
+        {"other-pool kind 11", {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 11}}}, 1, 0, {}},
+        {"scenery in the guest pool", {{}, {{OBJECT_SCENERY, "S", 0, 3}}, {}, {}}, 1, 0, {}},
+        {"kind 255 in the building pool", {{{255, "B", 0, 2}}, {}, {}, {}}, 1, 0, {}},
+        {"kind 126 in the litter pool", {{}, {}, {{126, "L", 0, 10}}, {}}, 1, 0, {}},
+        {"an animal saved as a table", {{}, {}, {}, {{OBJECT_ANIMAL, "T", 0, OBJECT_TABLE}}}, 1, 0, {}},
+        {"object id not in the id list", {good[0], {}, {}, good[3]}, 2, 0, {{2500, 7}}},
+        {"repeated id", {{{OBJECT_BUILDING, "B", 0, 2}, {OBJECT_BUILDING, "C", 0, 2}}, {}, {}, {}}, 3, 0, {}},
+        {"id at the next free id", {good[0], {}, {}, good[3]}, 1, 0, {}},
+        {"next id of the player's demolitions", {good[0], {}, {}, good[3]}, 0xFFFFFFFE, 0, {}},
+        {"position that is not a number", {{{OBJECT_BUILDING, "NAN", 0, 2}}, {}, {}, {}}, 1, 0, {}},
     };
-    const std::vector<Case> cases = {
-        {"total that is not the sum", [&] { return ManagerRecord(good, 2, 1); }},
-        {"other-pool kind that is a building",
-         [&]
-         {
-             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_BUILDING, "B", 0, 2}}};
-             return ManagerRecord(p, 1);
-         }},
-        {"other-pool kind 0",
-         [&]
-         {
-             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 0}}};
-             return ManagerRecord(p, 1);
-         }},
-        {"other-pool kind 11",
-         [&]
-         {
-             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 11}}};
-             return ManagerRecord(p, 1);
-         }},
-        {"object id not in the id list",
-         [&] {
-             return ManagerRecord(good, 2, 0, {{2500, 7}});
-         }},
-        {"repeated id",
-         [&]
-         {
-             std::vector<Entry> p[4] = {{{OBJECT_BUILDING, "B", 0, 2}, {OBJECT_BUILDING, "C", 0, 2}}, {}, {}, {}};
-             return ManagerRecord(p, 3);
-         }},
-        {"id at the next free id", [&] { return ManagerRecord(good, 1); }},
-        {"next id past the World's", [&] { return ManagerRecord(good, 0xFFFFFFFF); }},
-        {"building count above the pool",
-         [&]
-         {
-             Bytes b = ManagerRecord(good, 2);
-             // The building count is the second count item: 31 + 5 + 5 bytes in, payload after its tag.
-             const size_t at = 31 + 5 + 5 + 1;
-             b[at] = 0xF5; // 501
-             b[at + 1] = 0x01;
-             return b;
-         }},
-    };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         Park park;
         Probe* keep = park.Make(OBJECT_LITTER, "KEEP");
-        EXPECT_FALSE(LoadFrom(c.make(), [&](SerialStream& s) { return park.objects->Load(s); })) << c.what;
+        const std::vector<Entry> pools[4] = {c.pools[0], c.pools[1], c.pools[2], c.pools[3]};
+        EXPECT_FALSE(LoadFrom(ManagerRecord(pools, c.nextID, c.countBias, c.ids),
+                              [&](SerialStream& s) { return park.objects->Load(s); }))
+            << c.what;
         EXPECT_EQ(park.CountReports("ObjectManager::Load"), 1u) << c.what;
         EXPECT_EQ(park.objects->GetNumActiveObjects(), 1u) << c.what;
         EXPECT_EQ(park.objects->GetObject(0), keep) << c.what;
         EXPECT_EQ(park.objects->GetNextFreeObjectID(), 1u) << c.what;
     }
+    // A building count above the pool: the second count item, 31 + 5 + 5 bytes in, payload after its tag (501).
+    Park park;
+    Bytes b = ManagerRecord(good, 2);
+    b[31 + 5 + 5 + 1] = 0xF5;
+    b[31 + 5 + 5 + 2] = 0x01;
+    EXPECT_FALSE(LoadFrom(b, [&](SerialStream& s) { return park.objects->Load(s); }));
     // The unaltered record loads, so the cases above fail for their own fault alone; so does one whose ids are
     // all used up.
-    Park park;
     EXPECT_TRUE(LoadFrom(ManagerRecord(good, 2), [&](SerialStream& s) { return park.objects->Load(s); }));
-    EXPECT_TRUE(LoadFrom(ManagerRecord(good, 0xFFFFFFFE), [&](SerialStream& s) { return park.objects->Load(s); }));
-    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 0xFFFFFFFEu);
+    EXPECT_TRUE(LoadFrom(ManagerRecord(good, 0xFFFFFFFD), [&](SerialStream& s) { return park.objects->Load(s); }));
+    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 0xFFFFFFFDu);
     // A kind whose class is missing cannot be loaded either.
     Park other;
     RegisterObjectKind(OBJECT_TABLE, nullptr);

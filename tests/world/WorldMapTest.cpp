@@ -1,9 +1,12 @@
 // Tests of the park grid: coordinates in grid cells, map units and scene units; neighbours and sides; footprints;
-// scenery placement; the cursor's cell; the grid file column by column (and files of the wrong length); the grid
-// file written back; the map's save record.
+// scenery placement; the cursor's cell; the grid file column by column (files of the wrong length refused before
+// they are read, and the park refused with them); the grid file written back; the map's save record.
 #include "tests/world/GridTestSupport.h"
+#include "tests/world/ParkTestSupport.h"
 #include "tests/world/SaveBytes.h"
 
+#include "engine/core/EngineCore.h"
+#include "engine/core/FileSystem.h"
 #include "world/CursorPicker.h"
 #include "world/WorldMap.h"
 
@@ -203,7 +206,20 @@ TEST(GridFile, ValuesRunColumnByColumnIntoTheFlags)
     EXPECT_EQ(g_pWorldMap, &again);
 }
 
-TEST(GridFile, AFileOfTheWrongLengthOrNoneIsRefusedWithAReport)
+namespace
+{
+
+// File services that answer a length of their own for every file.
+class ClaimedLength : public FileSystem
+{
+public:
+    uint32_t GetFileSize(const char*) override { return length; }
+    uint32_t length = 0;
+};
+
+} // namespace
+
+TEST(GridFile, AFileOfTheWrongLengthOrNoneIsRefusedBeforeItIsRead)
 {
     testsupport::RecordingReportSink reports;
     testsupport::TempDir dir;
@@ -218,18 +234,46 @@ TEST(GridFile, AFileOfTheWrongLengthOrNoneIsRefusedWithAReport)
         WorldMap map(4, 3, WorldMap::kDefaultCellSize, file.c_str());
         EXPECT_FALSE(map.IsGridLoaded()) << size;
         EXPECT_EQ(reports.boxes.size(), 1u) << size;
-        for (int32_t y = 0; y < 3; ++y)
-            for (int32_t x = 0; x < 4; ++x)
-                EXPECT_EQ(map.GetCell({x, y})->m_uiFlags, 0u);
+        EXPECT_EQ(map.GetFlags({0, 0}) | map.GetFlags({3, 2}), 0u);
     }
     reports.boxes.clear();
-    WorldMap missing(4, 3, WorldMap::kDefaultCellSize, dir.File("None.dat").c_str());
-    EXPECT_FALSE(missing.IsGridLoaded());
-    EXPECT_EQ(reports.boxes.size(), 1u);
-    // No file named: nothing to read and nothing to report.
-    reports.boxes.clear();
+    EXPECT_FALSE(WorldMap(4, 3, WorldMap::kDefaultCellSize, dir.File("None.dat").c_str()).IsGridLoaded());
     WorldMap unnamed(4, 3, WorldMap::kDefaultCellSize, "");
-    EXPECT_TRUE(reports.boxes.empty());
+    EXPECT_EQ(reports.boxes.size(), 1u) << "no file named: nothing to read and nothing to report";
+    // The length is asked before anything is read: a file that says it holds 4 GiB less 16 bytes is refused for
+    // that length, not read whole.
+    testsupport::WriteBytes(file, full);
+    ClaimedLength files;
+    files.length = 0xFFFFFFF0;
+    EngineCore core;
+    core.m_pFileSystem = &files;
+    g_pEngineCore = &core;
+    reports.boxes.clear();
+    WorldMap claimed(4, 3, WorldMap::kDefaultCellSize, file.c_str());
+    g_pEngineCore = nullptr;
+    core.m_pFileSystem = nullptr;
+    EXPECT_FALSE(claimed.IsGridLoaded());
+    ASSERT_EQ(reports.boxes.size(), 1u);
+    EXPECT_NE(reports.boxes[0].text.find("holds 4294967280 bytes"), std::string::npos) << reports.boxes[0].text;
+}
+
+TEST(GridFile, AParkWhoseGridIsMissingOrCutIsNotBuilt)
+{
+    for (size_t size : {size_t{0}, size_t{128 * 128 * 4 - 4}, size_t{128 * 128 * 4}})
+    {
+        parktest::Scenario scenario;
+        const std::string grid = scenario.Dir().File("data/maps/BaycrestGrid.dat");
+        if (size == 0)
+            std::filesystem::remove(grid);
+        else
+            testsupport::WriteBytes(grid, Bytes(size, 0x80));
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+        EXPECT_EQ(world.IsBuilt(), size == 128 * 128 * 4) << size;
+        EXPECT_EQ(reports.boxes.size(), size == 128 * 128 * 4 ? 0u : 2u) << size;
+    }
+    EXPECT_EQ(g_pWorld, nullptr);
+    EXPECT_EQ(g_pWorldMap, nullptr);
 }
 
 TEST(GridFile, SavingWritesEachCellsGroundClassColumnByColumn)
@@ -289,5 +333,12 @@ TEST(GridRecord, TheSaveHoldsEachCellsFlagsAndHeight)
     for (size_t cut = 0; cut < expected.size(); cut += 3)
         EXPECT_FALSE(
             LoadFrom(Bytes(expected.begin(), expected.begin() + cut), [&](SerialStream& s) { return loaded.Load(s); }));
+    // A height that is not a finite number changes nothing either: the last item is the last cell's height.
+    for (float bad : {std::nanf(""), INFINITY})
+    {
+        Bytes patched(expected.begin(), expected.end() - 5);
+        F32(patched, bad);
+        EXPECT_FALSE(LoadFrom(patched, [&](SerialStream& s) { return loaded.Load(s); }));
+    }
     EXPECT_EQ(loaded.GetCell({1, 0})->m_uiFlags, 0x90000001u);
 }
