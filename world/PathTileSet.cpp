@@ -140,7 +140,7 @@ bool PathTileSet::ReadTable(const char* fileName, Table& table)
     }
     uint32_t size = 0;
     std::unique_ptr<char[]> text(length ? GetFileSystem()->ReadBleFileSized(scrambled.c_str(), &size) : nullptr);
-    if (!text || size > kMaxTableFileSize)
+    if (!text)
     {
         GetLogger()->Report(0, "PathTileSet::ReadTable - can't read the tile table %s", fileName);
         return false;

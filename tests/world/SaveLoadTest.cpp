@@ -185,24 +185,24 @@ TEST(SaveRecords, AManagerRecordBuiltByHandLoadsIntoItsPoolsAndMapCells)
     pools[1] = {{OBJECT_GUEST, "GUEST", 7, 99}}; // the guest pool makes guests whatever the type byte says
     pools[3] = {{OBJECT_ANIMAL, "DOLPHIN", 5, OBJECT_ANIMAL}, {OBJECT_SCENERY, "BENCH", 1, OBJECT_SCENERY}};
     ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
-    EXPECT_EQ(park.objects->GetNumActiveObjects(), 5u);
-    EXPECT_EQ(park.objects->GetSlot(2), 1u);
-    EXPECT_EQ(park.objects->GetSlot(7), 500u);
-    EXPECT_EQ(park.objects->GetSlot(1), 2501u);
-    EXPECT_STREQ(park.objects->GetObject(5)->GetName(), "DOLPHIN");
-    EXPECT_EQ(park.objects->GetObject(4)->GetState(), uint32_t{STATE_STARTUP});
+    EXPECT_EQ(std::tuple(park.objects->GetNumActiveObjects(), park.objects->GetSlot(2), park.objects->GetSlot(7),
+                         park.objects->GetSlot(1), std::string(park.objects->GetObject(5)->GetName()),
+                         park.objects->GetObject(4)->GetState()),
+              std::tuple(5u, 1u, 500u, 2501u, std::string("DOLPHIN"), uint32_t{STATE_STARTUP}));
     // Loaded objects stand in the cell of their saved position.
     EXPECT_TRUE(park.map->GetCell({5, 1})->ContainsObject(park.objects->GetObject(5)));
     // A saved one-shot debug flag is cleared by the next update, and by creation.
-    BaseObject* debug = park.objects->GetObject(2);
-    EXPECT_TRUE(debug->IsDebugBreak());
-    EXPECT_TRUE(debug->Update());
-    EXPECT_FALSE(debug->IsDebugBreak());
-    ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
-    BaseObject* again = park.objects->GetObject(2);
-    ASSERT_TRUE(again->IsDebugBreak());
-    again->Create("DEBUG");
-    EXPECT_FALSE(again->IsDebugBreak());
+    for (bool update : {true, false})
+    {
+        ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
+        BaseObject* debug = park.objects->GetObject(2);
+        ASSERT_TRUE(debug->IsDebugBreak());
+        if (update)
+            EXPECT_TRUE(debug->Update());
+        else
+            debug->Create("DEBUG");
+        EXPECT_FALSE(debug->IsDebugBreak());
+    }
     // The counter goes on from the saved value.
     EXPECT_EQ(park.Make(OBJECT_SCENERY)->GetID(), 8u);
 }
