@@ -821,30 +821,6 @@ TEST(WalkerRecords, WalkersCaughtInEveryWalkModeOfRealWalksLoadAndSaveAlike)
     EXPECT_GT(saves, 200);
 }
 
-TEST(WalkerRecords, AWalkerSavedMidPathWalksOnTheSameWayWhenLoaded)
-{
-    Walks park({"PPP##", "##P##", "##PPP"});
-    Walker* w = park.Add(OBJECT_GUEST, {0, 0});
-    park.OrderTo(w, MT_PAVEMENT2POINT, Centre(4, 2));
-    for (int i = 0; i < 8; ++i)
-        park.Frame();
-    const Bytes saved = SaveWalker(w);
-    Walker* copy = park.Add(OBJECT_GUEST, {4, 0});
-    const uint32_t copyID = copy->GetID();
-    ASSERT_TRUE(LoadWalker(copy, saved));
-    copy->SetID(copyID); // its own messages come back to it
-    ASSERT_TRUE(copy->GetPathFollower());
-    EXPECT_NE(&copy->GetPathFollower()->GetPath(), &w->GetPathFollower()->GetPath());
-    EXPECT_EQ(copy->GetPathFollower()->GetPath().m_iRefCount, 1);
-    for (int i = 0; i < 300 && w->Count(MT_MOVEIMHERE) == 0; ++i)
-    {
-        park.Frame();
-        EXPECT_EQ(std::pair(copy->GetWorldPosition().x, copy->GetWorldPosition().y),
-                  std::pair(w->GetWorldPosition().x, w->GetWorldPosition().y));
-    }
-    EXPECT_EQ(copy->Count(MT_MOVEIMHERE), 1);
-}
-
 TEST(WalkerRecords, SavedWalkersThatAreCutShortOrDoNotHoldTogetherAreRefused)
 {
     Walks park({"PPPPPP", "PPPPPP"});

@@ -222,18 +222,15 @@ TEST(SaveRoundTrip, SaveLoadSaveGivesTheSameBytes)
                          { return park.objects->Load(s) && park.messages->Load(s) && player.Load(s); }));
     EXPECT_EQ(Saved([&](SerialStream& s) { SaveAll(s, park, player); }), first);
     // What the bytes stand for survived too.
-    EXPECT_FLOAT_EQ(player.Cash, -1234.5f);
-    EXPECT_EQ(std::u16string(player.Name), u"Test Player");
-    EXPECT_EQ(park.objects->GetObject(0), nullptr);
-    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 10u);
-    EXPECT_EQ(park.objects->GetPoolCount(ObjectManager::POOL_OTHER), 4u);
+    EXPECT_EQ(std::tuple(player.Cash, std::u16string(player.Name), park.objects->GetObject(0),
+                         park.objects->GetNextFreeObjectID(), park.objects->GetPoolCount(ObjectManager::POOL_OTHER)),
+              std::tuple(-1234.5f, std::u16string(u"Test Player"), nullptr, 10u, 4u));
     ASSERT_EQ(park.messages->GetPendingMessages().size(), 3u);
-    EXPECT_FLOAT_EQ(park.messages->GetPendingMessages()[1].fTime, 1.75f);
-    EXPECT_EQ(park.messages->GetPendingMessages()[1].dwData2, 11u);
+    EXPECT_EQ(std::pair(park.messages->GetPendingMessages()[1].fTime, park.messages->GetPendingMessages()[1].dwData2),
+              std::pair(1.75f, 11u));
     BaseObject* mechanic = park.objects->GetObject(4);
     ASSERT_NE(mechanic, nullptr);
-    EXPECT_EQ(mechanic->GetDirection(), 0);
-    EXPECT_EQ(mechanic->GetAnimationEndMessage(), 44u);
+    EXPECT_EQ(std::pair(mechanic->GetDirection(), mechanic->GetAnimationEndMessage()), std::pair(0, 44u));
     EXPECT_TRUE(park.map->GetCell(WorldMap::WorldToGrid({160.0f, 280.0f, 0.0f}))->ContainsObject(mechanic));
 }
 
@@ -327,10 +324,10 @@ TEST(SaveHostile, ManagerRecordsThatDoNotHoldTogetherAreRefused)
         EXPECT_FALSE(LoadFrom(ManagerRecord(pools, c.nextID, c.countBias, c.ids),
                               [&](SerialStream& s) { return park.objects->Load(s); }))
             << c.what;
-        EXPECT_EQ(park.CountReports("ObjectManager::Load"), 1u) << c.what;
-        EXPECT_EQ(park.objects->GetNumActiveObjects(), 1u) << c.what;
-        EXPECT_EQ(park.objects->GetObject(0), keep) << c.what;
-        EXPECT_EQ(park.objects->GetNextFreeObjectID(), 1u) << c.what;
+        EXPECT_EQ(std::tuple(park.CountReports("ObjectManager::Load"), park.objects->GetNumActiveObjects(),
+                             park.objects->GetObject(0), park.objects->GetNextFreeObjectID()),
+                  std::tuple(1u, 1u, keep, 1u))
+            << c.what;
     }
     // A building count above the pool: the second count item, 31 + 5 + 5 bytes in, payload after its tag (501).
     Park park;
@@ -371,9 +368,9 @@ TEST(SaveHostile, MessageCountsAreTrustedOnlyAsFarAsTheStreamGoes)
         return b;
     };
     EXPECT_FALSE(LoadFrom(list(0x7FFFFFFF, 2), [&](SerialStream& s) { return park.messages->Load(s); }));
-    EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
-    EXPECT_EQ(park.messages->GetPendingMessages()[0].dwType, 3u);
-    EXPECT_EQ(park.CountReports("MessageHandler::Load"), 1u);
+    ASSERT_EQ(park.messages->GetPendingMessages().size(), 1u);
+    EXPECT_EQ(std::pair(park.messages->GetPendingMessages()[0].dwType, park.CountReports("MessageHandler::Load")),
+              std::pair(3u, size_t{1}));
     // A count below 1 is an empty list.
     EXPECT_TRUE(LoadFrom(list(-5, 0), [&](SerialStream& s) { return park.messages->Load(s); }));
     EXPECT_TRUE(park.messages->GetPendingMessages().empty());
