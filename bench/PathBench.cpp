@@ -247,6 +247,8 @@ void BM_HardPark(benchmark::State& state)
     }
     state.counters["mean_us"] = total * 1e6 / static_cast<double>(searches);
     state.counters["worst_us"] = *std::max_element(fastest.begin(), fastest.end()) * 1e6;
+    state.counters["over_200us"] =
+        static_cast<double>(std::count_if(fastest.begin(), fastest.end(), [](double s) { return s > 200e-6; }));
     state.counters["expanded_mean"] = static_cast<double>(expanded) / static_cast<double>(searches);
     state.counters["expanded_worst"] = mostExpanded;
     state.counters["found_share"] = static_cast<double>(found) / static_cast<double>(searches);

@@ -70,12 +70,15 @@ void PathFinder::KeySet::Resize(size_t size)
 {
     m_Words.clear();
     m_Offsets.clear();
+    m_Sizes.clear();
     do
     {
         size = (size + 63) / 64;
         m_Offsets.push_back(m_Words.size());
+        m_Sizes.push_back(size);
         m_Words.resize(m_Words.size() + size, 0);
     } while (size > 1);
+    m_Words.shrink_to_fit();
     m_First = kNone;
 }
 
@@ -126,11 +129,11 @@ size_t PathFinder::KeySet::After(size_t key) const
 {
     // Up while the words beyond the key hold none, then down the lowest ones.
     size_t level = 0;
-    ++key;
-    for (;; ++level)
+    for (++key;; ++level)
     {
-        const size_t end = level + 1 < m_Offsets.size() ? m_Offsets[level + 1] : m_Words.size();
-        if (level == m_Offsets.size() || m_Offsets[level] + (key >> 6) >= end)
+        if (level == m_Sizes.size())
+            return kNone;
+        if ((key >> 6) >= m_Sizes[level])
             return kNone;
         const uint64_t bits = m_Words[m_Offsets[level] + (key >> 6)] & (~uint64_t{0} << (key & 63));
         if (bits != 0)
@@ -182,7 +185,8 @@ class PathFinder::OpenList
 {
 public:
     explicit OpenList(PathFinder& finder)
-        : m_Records(finder.m_Records), m_Head(finder.m_RecordCell), m_Nodes(finder.m_Nodes), m_Links(finder.m_Links)
+        : m_Records(finder.m_Records), m_Head(finder.m_RecordCell), m_Nodes(finder.m_Nodes), m_Links(finder.m_Links),
+          m_iLongestWalk(finder.m_iLongestWalk), m_iList(m_iLongestWalk < 0 ? kRecords : -1)
     {
     }
 
@@ -256,8 +260,6 @@ public:
 private:
     // The value of m_iList once the records hold the list.
     static constexpr int32_t kRecords = -2;
-    // The longest walk along the list an insertion may take before the records take over.
-    static constexpr int32_t kLongestWalk = 24;
 
     static size_t Key(int32_t f) { return static_cast<size_t>(f); }
 
@@ -273,7 +275,7 @@ private:
         }
         m_Links[cell].next = *link;
         *link = cell;
-        if (walked > kLongestWalk)
+        if (walked > m_iLongestWalk)
         {
             const int32_t head = m_iList;
             m_iList = kRecords;
@@ -308,12 +310,13 @@ private:
         }
     }
 
-    // The head of the list while it is a list (-1 when empty), else kRecords.
-    int32_t m_iList = -1;
     KeySet& m_Records;
     std::vector<int32_t>& m_Head;
     std::vector<Node>& m_Nodes;
     std::vector<Link>& m_Links;
+    const int32_t m_iLongestWalk;
+    // The head of the list while it is a list (-1 when empty), else kRecords.
+    int32_t m_iList;
 };
 
 // ---------------------------------------------------------------- search

@@ -98,6 +98,9 @@ public:
     // fromFlags) or coming from the neighbouring cell on the given side (0 to 3) of it.
     static bool CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlags, int32_t sideToFrom);
 
+    // The longest walk along the open list an insertion may take before the list is kept by its records; -1: by
+    // its records from the start.
+    void SetLongestListWalk(int32_t length) { m_iLongestWalk = length; }
     // Cells expanded by the last search.
     uint32_t GetExpandedCount() const { return m_uExpanded; }
     WorldMap& GetMap() const { return m_Map; }
@@ -121,6 +124,7 @@ private:
         // The levels one after the other, from the keys' own bits up to a single word.
         std::vector<uint64_t> m_Words;
         std::vector<size_t> m_Offsets;
+        std::vector<size_t> m_Sizes;
         size_t m_First = kNone;
     };
     // Costs, estimates and totals are counted in units of 1024 (every one is a multiple of it): a step costs 2, or
@@ -161,6 +165,7 @@ private:
     std::vector<Link> m_Links;
     uint32_t m_uGeneration = 0;
     uint32_t m_uExpanded = 0;
+    int32_t m_iLongestWalk = 24;
     GridPos m_Start;
     // The open list's records by total, and the record cell of each total.
     KeySet m_Records;
