@@ -13,16 +13,9 @@
 namespace gridtest
 {
 
-// Cell characters:
-//   '.' walkable ground            0x80000001
-//   '#' nothing (not walkable)     0
-//   'P' footpath on ground         0x90000001
-//   'X' footpath closed to paths   0x90000041
-//   'F' footpath on scenery ground 0x30000001
-//   'S' scenery ground             0x20000000
-//   'H' a building on ground       0x80000003
-//   'h' a building, ground gone    0x00000003
-//   '0'-'9', 'a'-'f'  queue path of that shape on ground
+// Cell characters: '.' walkable ground, '#' nothing, 'P' footpath on ground, 'X' footpath closed to paths, 'F'
+// footpath on scenery ground, 'S' scenery ground, 'H' a building on ground, 'h' a building with the ground gone,
+// '0'-'9' and 'a'-'f' queue path of that shape on ground.
 inline uint32_t FlagsOf(char c)
 {
     switch (c)

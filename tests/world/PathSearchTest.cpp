@@ -269,8 +269,7 @@ TEST(SharedPaths, AFoundPathIsHeldByOneForwardFollowerOfItsKind)
     EXPECT_EQ(g_pPath, &path);
     bool found = false;
     std::unique_ptr<PathFollower> follower = path.FindPavementPath(0, 0, 4, 0, &found);
-    ASSERT_TRUE(follower);
-    EXPECT_TRUE(found);
+    ASSERT_TRUE(follower && found);
     const SharedPath& shared = follower->GetPath();
     EXPECT_EQ(Cells(shared.m_pDirections), "(1,0)(2,0)(3,0)");
     EXPECT_EQ(std::tuple(shared.m_iRefCount, shared.m_ePathType, shared.m_bValid, follower->m_bReverse,
@@ -280,17 +279,16 @@ TEST(SharedPaths, AFoundPathIsHeldByOneForwardFollowerOfItsKind)
     EXPECT_EQ(path.FindFootPath(0, 0, 4, 0, &found)->GetKind(), PATH_FOOT);
     EXPECT_EQ(path.FindSceneryPath(0, 0, 4, 0, &found)->GetKind(), PATH_SCENERY);
     // No path: nothing returned and the flag cleared.
-    EXPECT_FALSE(path.FindPavementPath(0, 0, 1, 0, &found));
-    EXPECT_FALSE(found);
+    EXPECT_FALSE(path.FindPavementPath(0, 0, 1, 0, &found) || found);
     // A step is walkable while the path is valid and its cell may be entered.
-    EXPECT_TRUE(path.IsStepWalkable(*follower));
+    std::string walkable = path.IsStepWalkable(*follower) ? "1" : "0";
     map->GetCell({1, 0})->m_uiFlags |= CELL_BUILDING;
-    EXPECT_FALSE(path.IsStepWalkable(*follower));
+    walkable += path.IsStepWalkable(*follower) ? "1" : "0";
     map->GetCell({1, 0})->m_uiFlags &= ~CELL_BUILDING;
     follower->GetPath().m_bValid = false;
-    EXPECT_FALSE(path.IsStepWalkable(*follower));
-    EXPECT_FALSE(path.IsCellWalkable({2, 0}, PATH_SCENERY + 1));
-    EXPECT_FALSE(path.IsCellWalkable({5, 0}, PATH_PAVEMENT));
+    walkable += path.IsStepWalkable(*follower) ? "1" : "0";
+    EXPECT_EQ(walkable, "100");
+    EXPECT_FALSE(path.IsCellWalkable({2, 0}, PATH_SCENERY + 1) || path.IsCellWalkable({5, 0}, PATH_PAVEMENT));
 }
 
 TEST(SharedPaths, FollowersStepOnAndTheLastHolderFreesThePath)
