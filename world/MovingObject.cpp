@@ -520,7 +520,7 @@ bool MovingObject::StartPointOrder(const MessageRecord& record)
 
 bool MovingObject::DestinationOnMap()
 {
-    // The steps keep the walker on the map: it would push at the edge for ever.
+    // Each frame keeps the walker on the map, so it would push at the edge for ever.
     if (!g_pWorldMap || g_pWorldMap->IsValidGridPos(WorldMap::WorldToGrid(m_DestXYZ)))
         return true;
     StopLost();

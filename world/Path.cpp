@@ -68,9 +68,6 @@ bool PathFinder::CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlag
 
 void PathFinder::KeySet::Resize(size_t size)
 {
-    m_Words.clear();
-    m_Offsets.clear();
-    m_Sizes.clear();
     do
     {
         size = (size + 63) / 64;
@@ -237,15 +234,6 @@ public:
         return cell;
     }
 
-    // The cell that would come out next, -1 when none.
-    int32_t Peek() const
-    {
-        if (m_iList != kRecords)
-            return m_iList;
-        const size_t key = m_Records.First();
-        return key == KeySet::kNone ? -1 : m_Head[key];
-    }
-
     // The cell's total has dropped from `old`.
     void Decreased(int32_t cell, int32_t old)
     {
@@ -409,9 +397,6 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
         const int32_t e = list.PopFront();
         if (e < 0)
             return false;
-        // The cell after it is fetched meanwhile: most of the time it is the next to come out.
-        if (const int32_t next = list.Peek(); next >= 0)
-            __builtin_prefetch(&m_Nodes[next]);
         Node& expanded = m_Nodes[e];
         expanded.tag = open | 1u;
         ++m_uExpanded;

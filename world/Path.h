@@ -121,7 +121,7 @@ private:
         size_t Before(size_t key) const;
 
     private:
-        // The levels one after the other, from the keys' own bits up to a single word.
+        // The levels one after the other, from the keys' own bits up to a single word (made once, by Resize).
         std::vector<uint64_t> m_Words;
         std::vector<size_t> m_Offsets;
         std::vector<size_t> m_Sizes;

@@ -45,7 +45,8 @@ int32_t SideTowards(const MapCell& from, const MapCell& to)
 }
 
 // Calls `token` (text, length) for each token of a table file, in order: tokens are separated by blanks and line
-// ends, ';' stands alone, and a token that begins with '/' starts a comment to the end of the line.
+// ends, and a token that begins with '/' starts a comment to the end of the line. A ';' is a token of its own that
+// no record counts, so it only separates.
 template <class Token> void ForEachToken(const char* text, uint32_t size, Token token)
 {
     uint32_t i = 0;
@@ -64,7 +65,6 @@ template <class Token> void ForEachToken(const char* text, uint32_t size, Token 
         }
         else if (c == ';')
         {
-            token(text + i, 1u);
             ++i;
         }
         else
@@ -151,8 +151,6 @@ bool PathTileSet::ReadTable(const char* fileName, Table& table)
     ForEachToken(text.get(), size,
                  [&](const char* token, uint32_t tokenLength)
                  {
-                     if (*token == ';')
-                         return;
                      const std::string word(token, tokenLength);
                      record[fields++] = platform::ParseInt(word.c_str());
                      if (fields < 9)

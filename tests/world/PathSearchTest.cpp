@@ -257,7 +257,21 @@ TEST(PathSearch, EverySearchOnTheHardParksIsTheReferencesOwn)
             found += expected.empty() ? 0 : 1;
         }
         EXPECT_EQ(found == 0, park.name == "cut off") << park.name;
+        // A walker cut off on a ring of 8 cells is found out after 1024 cells are expanded.
+        if (park.name == "cut off")
+            EXPECT_EQ(finder.GetExpandedCount(), 1024u);
     }
+    // On an island of 400 cells in 6,400 of ground, after 4096 (the check at 1024 floods at most 128 cells, the
+    // one at 4096 at most 512).
+    std::vector<std::string> rows(80, std::string(80, '.'));
+    for (int32_t y = 10; y < 32; ++y)
+        for (int32_t x = 10; x < 32; ++x)
+            rows[y][x] = y == 10 || y == 31 || x == 10 || x == 31 ? '#' : '.';
+    auto map = MakeMap(rows);
+    PathFinder finder(*map);
+    std::vector<GridPos> steps;
+    EXPECT_EQ(finder.Search(PATH_FOOT, {20, 20}, {70, 70}, &steps), 0);
+    EXPECT_EQ(finder.GetExpandedCount(), 4096u);
 }
 
 TEST(SharedPaths, AFoundPathIsHeldByOneForwardFollowerOfItsKind)

@@ -207,6 +207,7 @@ TEST(GridFile, AFileOfTheWrongLengthOrNoneIsRefusedBeforeItIsRead)
     }
     reports.boxes.clear();
     EXPECT_FALSE(WorldMap(4, 3, WorldMap::kDefaultCellSize, dir.File("None.dat").c_str()).IsGridLoaded());
+    EXPECT_NE(reports.boxes.at(0).text.find("can't read the grid file"), std::string::npos);
     WorldMap unnamed(4, 3, WorldMap::kDefaultCellSize, "");
     EXPECT_EQ(reports.boxes.size(), 1u) << "no file named: nothing to read and nothing to report";
     // The length is asked before anything is read: a file that says it holds 4 GiB less 16 bytes is refused for
