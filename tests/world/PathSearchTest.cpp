@@ -258,8 +258,7 @@ TEST(PathSearch, EverySearchOnTheHardParksIsTheReferencesOwn)
         }
         EXPECT_EQ(found == 0, park.name == "cut off") << park.name;
         // A walker cut off on a ring of 8 cells is found out after 1024 cells are expanded.
-        if (park.name == "cut off")
-            EXPECT_EQ(finder.GetExpandedCount(), 1024u);
+        EXPECT_TRUE(park.name != "cut off" || finder.GetExpandedCount() == 1024u) << finder.GetExpandedCount();
     }
     // On an island of 400 cells in 6,400 of ground, after 4096 (the check at 1024 floods at most 128 cells, the
     // one at 4096 at most 512).
