@@ -9,6 +9,7 @@
 #include "world/MessageHandler.h"
 #include "world/World.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <numbers>
@@ -339,6 +340,11 @@ bool BaseObject::Load(SerialStream& stream)
     stream.ReadFloat(&position.x);
     stream.ReadFloat(&position.y);
     stream.ReadFloat(&position.z);
+    if (!std::isfinite(position.x) || !std::isfinite(position.y) || !std::isfinite(position.z))
+    {
+        GetLogger()->Report(0, "BaseObject::Load - the saved position of %s is not a finite number", m_Name);
+        return false;
+    }
     SetWorldPosition(position);
     stream.ReadUInt(&m_dwState);
     bool visible = true;

@@ -27,7 +27,7 @@ using platform::Vec3;
 constexpr float kPosOffsets[6][2] = {{0.0f, 0.0f},  {8.0f, 8.0f},   {-8.0f, -8.0f},
                                      {10.0f, 4.0f}, {-3.0f, -6.0f}, {13.0f, 13.0f}};
 
-// The most walk points a saved queue walk may hold.
+// The most walk points a saved walk may hold, and its highest walk point index.
 constexpr int32_t kMaxSavedQueuePoints = 1 << 20;
 // The most steps a saved path may hold when there is no map to measure it against.
 constexpr int32_t kMaxSavedSteps = 1 << 20;
@@ -515,7 +515,16 @@ bool MovingObject::StartPointOrder(const MessageRecord& record)
         Stop();
         return false;
     }
-    return true;
+    return DestinationOnMap();
+}
+
+bool MovingObject::DestinationOnMap()
+{
+    // Each frame keeps the walker on the map, so it would push at the edge for ever.
+    if (!g_pWorldMap || g_pWorldMap->IsValidGridPos(WorldMap::WorldToGrid(m_DestXYZ)))
+        return true;
+    StopLost();
+    return false;
 }
 
 bool MovingObject::StartObjectOrder(const MessageRecord& record, bool alwaysQueueFirst)
@@ -538,7 +547,7 @@ bool MovingObject::StartObjectOrder(const MessageRecord& record, bool alwaysQueu
         ;
     else
         building->GetServeInPosition(m_DestXYZ);
-    return true;
+    return DestinationOnMap();
 }
 
 bool MovingObject::StartOrder(const MessageRecord& record, bool toPoint, bool alwaysQueueFirst)
@@ -737,6 +746,7 @@ bool MovingObject::Message(const MessageRecord& record)
         BuildingPoints* building = FindBuilding(record.dwData);
         if (!building || !building->GetQueueStartPosition(m_DestXYZ))
             m_DestXYZ = destination->GetWorldPosition();
+        DestinationOnMap();
         return true;
     }
     case MT_MOVESTOP:
@@ -964,10 +974,21 @@ bool MovingObject::Load(SerialStream& stream)
     stream.ReadFloat(&m_fZEndOffset);
     if (!stream.Good())
         return fail("the saved walker is cut short");
-    if (m_QueueXPos.size() != m_QueueYPos.size() ||
-        (m_bWalkOnQueue && (m_iCurrWalkPt < 0 || static_cast<size_t>(m_iCurrWalkPt) >= m_QueueXPos.size() ||
-                            m_iNumWalkPts != static_cast<int32_t>(m_QueueXPos.size()))))
-        return fail("the saved queue walk does not fit its points");
+    const float values[] = {
+        m_fLastTimeRemaining, m_fMass,         m_vPosition.x, m_vPosition.y,      m_vVelocity.x,      m_vVelocity.y,
+        m_vSteerForce.x,      m_vSteerForce.y, m_fMaxForce,   m_fMaxVel,          m_vTarget.x,        m_vTarget.y,
+        m_DestXYZ.x,          m_DestXYZ.y,     m_DestXYZ.z,   m_fMessageReceived, m_fTargetTolerance, m_fZOffset,
+        m_fZRampDistance,     m_fZStartOffset, m_fZEndOffset};
+    if (!std::all_of(std::begin(values), std::end(values), [](float v) { return std::isfinite(v); }))
+        return fail("a saved value is not a finite number");
+    // The steering divides by these.
+    if (!(m_fMass > 0.0f && m_fMaxForce > 0.0f && m_fMaxVel > 0.0f))
+        return fail("a saved mass, force limit or speed is not above 0");
+    // Walks keep their point counts and indexes within what a building holds, and both queue copies alike; which
+    // walk mode is in force decides at each step whether its points fit.
+    if (m_QueueXPos.size() != m_QueueYPos.size() || m_iNumWalkPts < 0 || m_iNumWalkPts > kMaxSavedQueuePoints ||
+        m_iCurrWalkPt < 0 || m_iCurrWalkPt > kMaxSavedQueuePoints)
+        return fail("the saved walk points do not hold together");
     return BaseObject::Load(stream);
 }
 

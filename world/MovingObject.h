@@ -45,8 +45,9 @@ public:
     ~MovingObject() override;
 
     void Dump(SerialStream& stream) override;
-    // False, with a report, when the record is cut short or does not hold together (a saved path or queue walk
-    // that does not fit the map or itself).
+    // False, with a report, when the record is cut short or does not hold together: a saved path that does not
+    // fit the map or itself, walk points beyond what a building holds, a value that is not a finite number, or a
+    // mass, force limit or speed that is not above 0.
     bool Load(SerialStream& stream) override;
     void Create(const char* name) override;
     bool Update() override;
@@ -151,8 +152,10 @@ private:
     void PlaceSceneObject();
     void UpdateHeight(const platform::Vec2& before);
 
+    // False (the walk stopped with MT_CANT_MOVE) when the destination lies off the map.
+    bool DestinationOnMap();
     bool StartPointOrder(const MessageRecord& record);
-    // False (the walk stopped with MT_CANT_MOVE) when the destination object is gone.
+    // False (the walk stopped with MT_CANT_MOVE) when the destination object is gone or off the map.
     bool StartObjectOrder(const MessageRecord& record, bool alwaysQueueFirst);
     // The start of an order that searches: false when it ended at once; else the walk is on.
     bool StartOrder(const MessageRecord& record, bool toPoint, bool alwaysQueueFirst);

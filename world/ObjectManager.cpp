@@ -372,7 +372,9 @@ bool ObjectManager::Load(SerialStream& stream)
             objects[slot] = object;
             object->Create(text);
             if (!object->Load(stream))
-                return fail("the saved objects are cut short", slot);
+                return fail("an object's saved record is refused", slot);
+            if (object->GetType() != kind)
+                return fail("an object whose own kind is not the one it was made as", slot);
             const uint32_t id = object->GetID();
             if (id != ids[slot] || id >= nextID || index.Find(id) != IdSlotIndex::kNone)
                 return fail("an object's id does not agree with the id list", slot);

@@ -27,8 +27,9 @@ public:
     static constexpr uint32_t kSlotCount = 18500;
     static constexpr uint32_t kPoolFirstSlot[POOL_COUNT] = {0, 500, 2000, 2500};
     static constexpr uint32_t kPoolCapacity[POOL_COUNT] = {500, 1500, 500, 16000};
-    // Ids run from 0 up to and including this; the next two stand for the World and for no object.
-    static constexpr uint32_t kLastObjectID = 0xFFFFFFFD;
+    // Ids run from 0 up to and including this; the next three stand for the player's demolitions (which the pause
+    // does not hold), the World and no object.
+    static constexpr uint32_t kLastObjectID = 0xFFFFFFFC;
     static constexpr uint32_t kNoSlot = 0xFFFFFFFF;
 
     // Stores the global pointer.
@@ -67,8 +68,9 @@ public:
 
     void Dump(SerialStream& stream) const;
     // Replaces every object with the saved ones. A save that is cut short or does not hold together (counts
-    // beyond the pools, unknown kinds, ids that disagree with the id list, repeat or are not below the saved
-    // next id) fails with a report and leaves the manager as it was.
+    // beyond the pools, unknown kinds, objects whose own kind is not their pool's or their class's, ids that
+    // disagree with the id list, repeat or are not below the saved next id) fails with a report and leaves the
+    // manager as it was.
     bool Load(SerialStream& stream);
 
     uint32_t GetNumActiveObjects() const { return m_dwNumActiveObjects; }

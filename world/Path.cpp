@@ -1,5 +1,5 @@
-// Path search: the walkability tests, the search with its two open lists, shared paths, followers, and the path
-// service with its save records.
+// Path search: the walkability tests, the search with its open list, shared paths, followers, and the path service
+// with its save records.
 #include "world/Path.h"
 
 #include "engine/core/Logger.h"
@@ -8,329 +8,336 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
+#include <type_traits>
 
 Path* g_pPath = nullptr;
 
 // ---------------------------------------------------------------- walkability
+
+namespace
+{
+
+// Whether a cell may stand in a search of the kind at all.
+template <int32_t Kind> bool CanStand(uint32_t flags)
+{
+    if constexpr (Kind == PATH_PAVEMENT)
+        return (flags & (CELL_FOOTPATH | CELL_QUEUE)) != 0 && (flags & (CELL_BUILDING | CELL_NO_PAVEMENT)) == 0;
+    else if constexpr (Kind == PATH_FOOT)
+        return (flags & (CELL_WALKABLE | CELL_SCENERY_GROUND)) == CELL_WALKABLE;
+    else
+        return (flags & CELL_BUILDING) == 0 && (flags & (CELL_WALKABLE | CELL_SCENERY_GROUND)) != 0;
+}
+
+// Whether a walker may step from a cell with `flags` onto the neighbouring cell with `to` on its side `side`.
+template <int32_t Kind> bool CanStep(uint32_t flags, uint32_t to, int32_t side)
+{
+    if (!CanStand<Kind>(flags))
+        return false;
+    if constexpr (Kind == PATH_PAVEMENT)
+    {
+        // A queue cell is entered and left only through its own openings; a footpath cell beside a queue cell
+        // only through the queue's.
+        if (flags & CELL_QUEUE)
+            return queueshape::IsOpen(queueshape::kStrict[QueueShapeOf(flags)], side);
+        if (to & CELL_QUEUE)
+            return queueshape::IsOpen(queueshape::kStrict[QueueShapeOf(to)], (side + 2) & 3);
+    }
+    return true;
+}
+
+} // namespace
 
 bool PathFinder::CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlags, int32_t sideToFrom)
 {
     switch (kind)
     {
     case PATH_PAVEMENT:
-        if ((flags & (CELL_FOOTPATH | CELL_QUEUE)) == 0 || (flags & (CELL_BUILDING | CELL_NO_PAVEMENT)) != 0)
-            return false;
-        if (!fromFlags)
-            return true;
-        // A queue cell is entered and left only through its own openings; a footpath cell beside a queue cell
-        // only through the queue's.
-        if (flags & CELL_QUEUE)
-            return queueshape::IsOpen(queueshape::kStrict[QueueShapeOf(flags)], sideToFrom);
-        if ((*fromFlags & CELL_QUEUE) == 0)
-            return true;
-        return queueshape::IsOpen(queueshape::kStrict[QueueShapeOf(*fromFlags)], (sideToFrom + 2) & 3);
+        return fromFlags ? CanStep<PATH_PAVEMENT>(flags, *fromFlags, sideToFrom) : CanStand<PATH_PAVEMENT>(flags);
     case PATH_FOOT:
-        return (flags & CELL_WALKABLE) != 0 && (flags & CELL_SCENERY_GROUND) == 0;
+        return CanStand<PATH_FOOT>(flags);
     case PATH_SCENERY:
-        return (flags & CELL_BUILDING) == 0 && (flags & (CELL_WALKABLE | CELL_SCENERY_GROUND)) != 0;
+        return CanStand<PATH_SCENERY>(flags);
     default:
         return false;
     }
 }
 
-// ---------------------------------------------------------------- open lists
+// ---------------------------------------------------------------- the key set
 
-// The sorted singly linked list: a cell goes in before the first cell whose total is equal to or greater than
-// its own, the head comes out first, and a cell whose total drops stays where it is.
-class PathFinder::LiteralList
+void PathFinder::KeySet::Resize(size_t size)
+{
+    do
+    {
+        size = (size + 63) / 64;
+        m_Offsets.push_back(m_Words.size());
+        m_Sizes.push_back(size);
+        m_Words.resize(m_Words.size() + size, 0);
+    } while (size > 1);
+    m_Words.shrink_to_fit();
+    m_First = kNone;
+}
+
+void PathFinder::KeySet::Insert(size_t key)
+{
+    m_First = std::min(m_First, key);
+    for (size_t offset : m_Offsets)
+    {
+        uint64_t& word = m_Words[offset + (key >> 6)];
+        const bool wasEmpty = word == 0;
+        word |= uint64_t{1} << (key & 63);
+        if (!wasEmpty)
+            return;
+        key >>= 6;
+    }
+}
+
+void PathFinder::KeySet::Erase(size_t key)
+{
+    uint64_t& word = m_Words[key >> 6];
+    word &= ~(uint64_t{1} << (key & 63));
+    const uint64_t rest = word;
+    if (rest == 0)
+    {
+        size_t up = key >> 6;
+        for (size_t level = 1; level < m_Offsets.size(); ++level)
+        {
+            uint64_t& above = m_Words[m_Offsets[level] + (up >> 6)];
+            above &= ~(uint64_t{1} << (up & 63));
+            if (above != 0)
+                break;
+            up >>= 6;
+        }
+    }
+    if (key != m_First)
+        return;
+    // The first key goes: the next one is most often in the same word.
+    const uint64_t later = rest & (~uint64_t{1} << (key & 63));
+    m_First = later != 0 ? (key & ~size_t{63}) + static_cast<size_t>(std::countr_zero(later)) : After(key);
+}
+
+bool PathFinder::KeySet::Contains(size_t key) const
+{
+    return (m_Words[key >> 6] >> (key & 63) & 1u) != 0;
+}
+
+size_t PathFinder::KeySet::After(size_t key) const
+{
+    // Up while the words beyond the key hold none, then down the lowest ones.
+    size_t level = 0;
+    for (++key;; ++level)
+    {
+        if (level == m_Sizes.size())
+            return kNone;
+        if ((key >> 6) >= m_Sizes[level])
+            return kNone;
+        const uint64_t bits = m_Words[m_Offsets[level] + (key >> 6)] & (~uint64_t{0} << (key & 63));
+        if (bits != 0)
+        {
+            key = (key & ~size_t{63}) + static_cast<size_t>(std::countr_zero(bits));
+            break;
+        }
+        key = (key >> 6) + 1;
+    }
+    while (level-- > 0)
+        key = (key << 6) + static_cast<size_t>(std::countr_zero(m_Words[m_Offsets[level] + key]));
+    return key;
+}
+
+size_t PathFinder::KeySet::Before(size_t key) const
+{
+    // Up while the words below the key hold none, then down the highest ones.
+    size_t level = 0;
+    for (;; ++level)
+    {
+        if (key == 0 || level == m_Offsets.size())
+            return kNone;
+        --key;
+        const uint64_t bits = m_Words[m_Offsets[level] + (key >> 6)] & (~uint64_t{0} >> (63 - (key & 63)));
+        if (bits != 0)
+        {
+            key = (key & ~size_t{63}) + 63 - static_cast<size_t>(std::countl_zero(bits));
+            break;
+        }
+        key >>= 6;
+    }
+    while (level-- > 0)
+        key = (key << 6) + 63 - static_cast<size_t>(std::countl_zero(m_Words[m_Offsets[level] + key]));
+    return key;
+}
+
+// ---------------------------------------------------------------- the open list
+
+// The order of a sorted singly linked list: a cell goes in before the first cell whose total is equal to or greater
+// than its own, the head comes out first, and a cell whose total drops keeps its place. It is that list while its
+// insertions stay near its head, as they do while the search heads straight for the walker. Once one walks far,
+// the list is kept by its records instead: in that order every cell whose total is above all totals before it is
+// a record; a new cell always becomes one (everything before it is smaller), and the cells behind a record up to
+// the next one, its group, are no greater than it. So the records run in increasing totals, kept in a key set by
+// total, and a new cell goes in before the first record whose total is at least its own, taking over that record's
+// group when the totals are equal. Only taking a record out (the head, or one whose total drops) sorts its group
+// into records again.
+class PathFinder::OpenList
 {
 public:
-    explicit LiteralList(std::vector<Node>& nodes) : m_Nodes(nodes) {}
-
-    // Returns how many cells the insertion walked past.
-    int32_t Insert(int32_t cell)
+    explicit OpenList(PathFinder& finder)
+        : m_Records(finder.m_Records), m_Head(finder.m_RecordCell), m_Nodes(finder.m_Nodes), m_Links(finder.m_Links),
+          m_iLongestWalk(finder.m_iLongestWalk), m_iList(m_iLongestWalk < 0 ? kRecords : -1)
     {
-        const int64_t f = m_Nodes[cell].f;
-        if (m_iHead < 0 || m_Nodes[m_iHead].f >= f)
-        {
-            m_Nodes[cell].next = m_iHead;
-            m_iHead = cell;
-            return 0;
-        }
-        int32_t walked = 1;
-        int32_t p = m_iHead;
-        while (m_Nodes[p].next >= 0 && m_Nodes[m_Nodes[p].next].f < f)
-        {
-            p = m_Nodes[p].next;
-            ++walked;
-        }
-        m_Nodes[cell].next = m_Nodes[p].next;
-        m_Nodes[p].next = cell;
-        return walked;
     }
 
-    int32_t PopFront()
+    ~OpenList()
     {
-        const int32_t cell = m_iHead;
-        if (cell >= 0)
-            m_iHead = m_Nodes[cell].next;
-        return cell;
-    }
-
-    void Decreased(int32_t) {}
-
-    int32_t Head() const { return m_iHead; }
-
-private:
-    std::vector<Node>& m_Nodes;
-    int32_t m_iHead = -1;
-};
-
-// The same list in blocks: the concatenation of the blocks, in block order, is the literal list. A cell goes into
-// the first block whose largest total is at least its own (every cell of the blocks before it is smaller), before
-// the first cell there with a total at least its own; a full block is split in two first. The head is the first
-// cell of the first block. A cell whose total drops keeps its place and only its block's largest total is
-// recomputed.
-class PathFinder::BlockList
-{
-public:
-    explicit BlockList(PathFinder& finder)
-        : m_Nodes(finder.m_Nodes), m_Blocks(finder.m_Blocks), m_Max(finder.m_BlockMax), m_Order(finder.m_BlockOrder)
-    {
-        m_Order.clear();
+        for (size_t key = m_Records.First(); key != KeySet::kNone; key = m_Records.First())
+            m_Records.Erase(key);
     }
 
     void Insert(int32_t cell)
     {
-        const int64_t f = m_Nodes[cell].f;
-        const size_t blocks = m_Order.size();
-        size_t p = m_First;
-        while (p < blocks && m_Max[m_Order[p]] < f)
-            ++p;
-        if (p == blocks)
+        if (m_iList != kRecords)
         {
-            // After the last cell.
-            if (p == m_First)
-                m_Order.push_back(NewBlock(Block::kRoom / 2));
-            else
-                --p;
-            InsertAt(p, m_Blocks[m_Order[p]].Count(), cell, f);
+            InsertIntoList(cell);
             return;
         }
-        const Block& block = m_Blocks[m_Order[p]];
-        int32_t i = block.begin;
-        while (block.entries[i].f < f)
-            ++i;
-        InsertAt(p, i - block.begin, cell, f);
-    }
-
-    int32_t PopFront()
-    {
-        if (m_First == m_Order.size())
-            return -1;
-        const int32_t id = m_Order[m_First];
-        Block& block = m_Blocks[id];
-        const Entry head = block.entries[block.begin++];
-        const int32_t cell = head.cell;
-        const int64_t f = head.f;
-        if (block.Count() == 0)
-            ++m_First;
-        else if (f == m_Max[id])
-            Recompute(id);
-        return cell;
-    }
-
-    void Decreased(int32_t cell)
-    {
-        const int32_t id = m_Nodes[cell].block;
-        Block& block = m_Blocks[id];
-        int32_t i = block.begin;
-        while (block.entries[i].cell != cell)
-            ++i;
-        const int64_t old = block.entries[i].f;
-        block.entries[i].f = m_Nodes[cell].f;
-        if (old == m_Max[id])
-            Recompute(id);
-    }
-
-    // Puts the cell after the last one whatever its total (building the blocks from a list in order), filling
-    // blocks half so that later insertions find room.
-    void Append(int32_t cell)
-    {
-        const int64_t f = m_Nodes[cell].f;
-        if (m_First == m_Order.size() || m_Blocks[m_Order.back()].Count() == kBlockSize / 2)
-            m_Order.push_back(NewBlock((Block::kRoom - kBlockSize / 2) / 2));
-        const int32_t id = m_Order.back();
-        Block& block = m_Blocks[id];
-        block.entries[block.end++] = {f, cell};
-        m_Nodes[cell].block = id;
-        m_Max[id] = std::max(m_Max[id], f);
-    }
-
-private:
-    // An empty block whose cells will start at `at`.
-    int32_t NewBlock(int32_t at)
-    {
-        // Each split needs half a block of insertions, so a search never fills more blocks than were sized.
-        if (m_uUsed == m_Blocks.size())
+        const size_t key = Key(m_Nodes[cell].f);
+        if (m_Records.Contains(key))
         {
-            m_Blocks.emplace_back();
-            m_Max.push_back(0);
-        }
-        const auto id = static_cast<int32_t>(m_uUsed++);
-        m_Blocks[id].begin = m_Blocks[id].end = at;
-        m_Max[id] = std::numeric_limits<int64_t>::min();
-        return id;
-    }
-
-    void Recompute(int32_t id)
-    {
-        const Block& block = m_Blocks[id];
-        int64_t most = std::numeric_limits<int64_t>::min();
-        for (int32_t i = block.begin; i < block.end; ++i)
-            most = std::max(most, block.entries[i].f);
-        m_Max[id] = most;
-    }
-
-    // Puts the cell at place i of the block at list position p, splitting the block first when it is full.
-    void InsertAt(size_t p, int32_t i, int32_t cell, int64_t f)
-    {
-        int32_t id = m_Order[p];
-        if (m_Blocks[id].Count() == kBlockSize)
-        {
-            // The later half moves to a new block centred in its room.
-            constexpr int32_t kHalf = kBlockSize / 2;
-            const int32_t next = NewBlock((Block::kRoom - kHalf) / 2);
-            Block& full = m_Blocks[id];
-            Block& half = m_Blocks[next];
-            std::copy(full.entries + full.begin + kHalf, full.entries + full.end, half.entries + half.begin);
-            half.end = half.begin + kHalf;
-            full.end = full.begin + kHalf;
-            for (int32_t k = half.begin; k < half.end; ++k)
-                m_Nodes[half.entries[k].cell].block = next;
-            Recompute(id);
-            Recompute(next);
-            m_Order.insert(m_Order.begin() + static_cast<std::ptrdiff_t>(p) + 1, next);
-            if (i > kHalf)
-            {
-                id = next;
-                i -= kHalf;
-            }
-        }
-        Block& block = m_Blocks[id];
-        // Make room by moving the shorter side, as far as the room allows.
-        const bool front = block.begin > 0 && (i < block.Count() / 2 || block.end == Block::kRoom);
-        int32_t at = block.begin + i;
-        Entry* entries = block.entries;
-        if (front)
-        {
-            for (int32_t k = block.begin; k < at; ++k)
-                entries[k - 1] = entries[k];
-            --block.begin;
-            --at;
+            const int32_t hidden = m_Head[key];
+            m_Links[cell].next = hidden;
+            m_Links[cell].tail = m_Links[hidden].tail;
         }
         else
         {
-            for (int32_t k = block.end; k > at; --k)
-                entries[k] = entries[k - 1];
-            ++block.end;
+            m_Records.Insert(key);
+            m_Links[cell].next = -1;
+            m_Links[cell].tail = cell;
         }
-        entries[at] = {f, cell};
-        m_Nodes[cell].block = id;
-        m_Max[id] = std::max(m_Max[id], f);
-    }
-
-    std::vector<Node>& m_Nodes;
-    std::vector<Block>& m_Blocks;
-    std::vector<int64_t>& m_Max;
-    std::vector<int32_t>& m_Order;
-    size_t m_First = 0;
-    size_t m_uUsed = 0;
-};
-
-// The literal list while its insertions stay near the head, as they do while the search heads straight for the
-// walker; moved whole into blocks, in the same order, once an insertion has to walk far along it.
-class PathFinder::HybridList
-{
-public:
-    explicit HybridList(PathFinder& finder)
-        : m_Literal(finder.m_Nodes), m_Blocks(finder), m_Nodes(finder.m_Nodes), m_iLimit(finder.m_iBlocksFrom),
-          m_bBlocks(finder.m_bUsedBlocks)
-    {
-        m_bBlocks = m_iLimit < 0;
-    }
-
-    void Insert(int32_t cell)
-    {
-        if (m_bBlocks) [[unlikely]]
-            InsertIntoBlocks(cell);
-        else if (m_Literal.Insert(cell) > m_iLimit) [[unlikely]]
-            MoveIntoBlocks();
+        m_Head[key] = cell;
     }
 
     int32_t PopFront()
     {
-        if (m_bBlocks) [[unlikely]]
-            return PopFromBlocks();
-        return m_Literal.PopFront();
+        if (m_iList != kRecords)
+        {
+            const int32_t cell = m_iList;
+            if (cell >= 0)
+                m_iList = m_Links[cell].next;
+            return cell;
+        }
+        const size_t key = m_Records.First();
+        if (key == KeySet::kNone)
+            return -1;
+        const int32_t cell = m_Head[key];
+        m_Records.Erase(key);
+        Regroup(m_Links[cell].next, -1);
+        return cell;
     }
 
-    void Decreased(int32_t cell)
+    // The cell's total has dropped from `old`.
+    void Decreased(int32_t cell, int32_t old)
     {
-        if (m_bBlocks) [[unlikely]]
-            m_Blocks.Decreased(cell);
+        const size_t key = Key(old);
+        if (m_iList != kRecords || !m_Records.Contains(key) || m_Head[key] != cell)
+            return; // it keeps its place in the list, or stays in its group, smaller still
+        m_Records.Erase(key);
+        const size_t before = m_Records.Before(key);
+        Regroup(cell, before == KeySet::kNone ? -1 : m_Head[before]);
     }
 
 private:
-    // The block operations stay out of line: most searches never need them.
-    [[gnu::noinline]] void InsertIntoBlocks(int32_t cell) { m_Blocks.Insert(cell); }
-    [[gnu::noinline]] int32_t PopFromBlocks() { return m_Blocks.PopFront(); }
-    [[gnu::noinline]] void MoveIntoBlocks()
+    // The value of m_iList once the records hold the list.
+    static constexpr int32_t kRecords = -2;
+
+    static size_t Key(int32_t f) { return static_cast<size_t>(f); }
+
+    void InsertIntoList(int32_t cell)
     {
-        for (int32_t c = m_Literal.Head(); c >= 0; c = m_Nodes[c].next)
-            m_Blocks.Append(c);
-        m_bBlocks = true;
+        const int32_t f = m_Nodes[cell].f;
+        int32_t* link = &m_iList;
+        int32_t walked = 0;
+        while (*link >= 0 && m_Nodes[*link].f < f)
+        {
+            link = &m_Links[*link].next;
+            ++walked;
+        }
+        m_Links[cell].next = *link;
+        *link = cell;
+        if (walked > m_iLongestWalk)
+        {
+            const int32_t head = m_iList;
+            m_iList = kRecords;
+            Regroup(head, -1);
+        }
     }
 
-    LiteralList m_Literal;
-    BlockList m_Blocks;
+    // Sorts a chain of cells in list order, which follows the record `previous` (none: the head of the list), into
+    // records and their groups.
+    void Regroup(int32_t chain, int32_t previous)
+    {
+        int32_t group = previous;
+        int32_t most = previous < 0 ? -1 : m_Nodes[previous].f;
+        while (chain >= 0)
+        {
+            const int32_t cell = chain;
+            chain = m_Links[cell].next;
+            m_Links[cell].next = -1;
+            if (m_Nodes[cell].f > most)
+            {
+                most = m_Nodes[cell].f;
+                m_Records.Insert(Key(most));
+                m_Head[Key(most)] = cell;
+                m_Links[cell].tail = cell;
+                group = cell;
+            }
+            else
+            {
+                m_Links[m_Links[group].tail].next = cell;
+                m_Links[group].tail = cell;
+            }
+        }
+    }
+
+    KeySet& m_Records;
+    std::vector<int32_t>& m_Head;
     std::vector<Node>& m_Nodes;
-    int32_t m_iLimit;
-    // The finder's own flag, so that it knows afterwards which list the search ended with.
-    bool& m_bBlocks;
+    std::vector<Link>& m_Links;
+    const int32_t m_iLongestWalk;
+    // The head of the list while it is a list (-1 when empty), else kRecords.
+    int32_t m_iList;
 };
 
 // ---------------------------------------------------------------- search
 
 PathFinder::PathFinder(WorldMap& map)
-    : m_Map(map), m_Nodes(map.GetCellCount()), m_Blocks(map.GetCellCount() / (kBlockSize / 2) + 2),
-      m_BlockMax(m_Blocks.size())
+    : m_Map(map), m_Nodes(map.GetCellCount()), m_Links(map.GetCellCount()), m_Reached(map.GetCellCount(), 0)
 {
-    m_BlockOrder.reserve(m_Blocks.size());
+    // The largest total: the squared distance across the map and the cost of the dearest steps through every
+    // cell.
+    const uint64_t w = static_cast<uint64_t>(map.GetWidth()), h = static_cast<uint64_t>(map.GetHeight());
+    const uint64_t keys = w * w + 4 * h * h + 12 * w * h + 1;
+    m_Records.Resize(keys);
+    m_RecordCell.resize(keys);
+    for (uint32_t i = 0; i < map.GetCellCount(); ++i)
+    {
+        m_Nodes[i].x = static_cast<int16_t>(map.CellAt(i).m_x);
+        m_Nodes[i].y = static_cast<int16_t>(map.CellAt(i).m_y);
+    }
+    m_Flood.reserve(map.GetCellCount());
 }
 
-int64_t PathFinder::Estimate(uint32_t cell) const
-{
-    // The squared distance between the cells' centres in map units.
-    const MapCell& c = m_Map.CellAt(cell);
-    const int64_t dx = int64_t{32} * (int64_t{c.m_x} - m_Start.x);
-    const int64_t dy = int64_t{64} * (int64_t{c.m_y} - m_Start.y);
-    return dx * dx + dy * dy;
-}
+PathFinder::~PathFinder() = default;
 
 int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& destination, std::vector<GridPos>* steps)
 {
     if (steps)
         steps->clear();
     m_uExpanded = 0;
-    m_uDecreased = 0;
-    m_bUsedBlocks = false;
-    if (++m_uGeneration == 0)
+    if (++m_uGeneration == kGenerations)
     {
         // The counter has come round: no cell may look current from a search long ago.
         for (Node& node : m_Nodes)
-            node.generation = 0;
+            node.tag = 0;
         m_uGeneration = 1;
     }
     const uint32_t s = m_Map.GetCellIndex(start.x, start.y);
@@ -341,22 +348,24 @@ int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& de
         !CanEnter(kind, m_Map.CellAt(d).m_uiFlags, nullptr, 0))
         return 0;
     m_Start = start;
-    int32_t found = -1;
-    if (m_eOpenList == OpenList::Literal)
+    bool found = false;
+    switch (kind)
     {
-        LiteralList list(m_Nodes);
-        found = Run(list, kind, s, d);
+    case PATH_PAVEMENT:
+        found = Run<PATH_PAVEMENT>(static_cast<int32_t>(s), static_cast<int32_t>(d));
+        break;
+    case PATH_FOOT:
+        found = Run<PATH_FOOT>(static_cast<int32_t>(s), static_cast<int32_t>(d));
+        break;
+    default:
+        found = Run<PATH_SCENERY>(static_cast<int32_t>(s), static_cast<int32_t>(d));
+        break;
     }
-    else
-    {
-        HybridList list(*this);
-        found = Run(list, kind, s, d);
-    }
-    if (found < 0)
+    if (!found)
         return 0;
     // S, its parent, ..., D: the steps are the cells strictly between the two ends.
     std::vector<GridPos> cells;
-    for (int32_t c = static_cast<int32_t>(s); c >= 0 && m_Nodes[c].generation == m_uGeneration; c = m_Nodes[c].parent)
+    for (int32_t c = static_cast<int32_t>(s); c >= 0 && m_Nodes[c].tag >> 1 == m_uGeneration; c = m_Nodes[c].parent)
     {
         cells.push_back(m_Map.CellAt(static_cast<uint32_t>(c)).GetPos());
         if (cells.size() > m_Nodes.size())
@@ -370,65 +379,123 @@ int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& de
     return count;
 }
 
-template <class List> int32_t PathFinder::Run(List& list, int32_t kind, uint32_t start, uint32_t destination)
+template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
 {
+    OpenList list(*this);
+    const uint32_t open = m_uGeneration << 1;
     Node& d = m_Nodes[destination];
-    d.f = d.g = d.h = 0;
+    d.f = d.g = 0;
     d.parent = -1;
-    d.generation = m_uGeneration;
-    d.expanded = false;
-    list.Insert(static_cast<int32_t>(destination));
+    d.tag = open;
+    d.flags = m_Map.CellAt(static_cast<uint32_t>(destination)).m_uiFlags;
+    list.Insert(destination);
     const int32_t width = m_Map.GetWidth();
     const int32_t height = m_Map.GetHeight();
+    uint32_t nextCheck = kReachCheckFrom;
     for (;;)
     {
         const int32_t e = list.PopFront();
         if (e < 0)
-            return -1;
+            return false;
         Node& expanded = m_Nodes[e];
-        expanded.expanded = true;
-        expanded.generation = m_uGeneration;
+        expanded.tag = open | 1u;
         ++m_uExpanded;
-        if (static_cast<uint32_t>(e) == start)
-            return e;
-        const MapCell& cell = m_Map.CellAt(static_cast<uint32_t>(e));
-        const uint32_t flags = cell.m_uiFlags;
-        const int64_t cost = expanded.g + ((flags & CELL_QUEUE) ? kQueueStepCost : kStepCost);
-        for (int32_t side = 0; side < 4; ++side)
+        if (e == start)
+            return true;
+        // A long search checks now and then whether the walker's cell reaches the destination at all, so that a
+        // walker cut off from it does not wait for every cell the destination reaches to be expanded.
+        if (m_uExpanded == nextCheck)
         {
-            const int32_t x = cell.m_x + kDirectionDX[side * 2];
-            const int32_t y = cell.m_y + kDirectionDY[side * 2];
-            // The map's edge blocks the way.
-            if (x < 0 || x >= width || y < 0 || y >= height)
-                continue;
-            const int32_t n = y * width + x;
-            if (!CanEnter(kind, m_Map.CellAt(static_cast<uint32_t>(n)).m_uiFlags, &flags, (side + 2) & 3))
-                continue;
+            if (!WalkerReaches<Kind>(start, destination, nextCheck / 8))
+                return false;
+            nextCheck *= 4;
+        }
+        const uint32_t flags = expanded.flags;
+        const int32_t x = expanded.x;
+        const int32_t y = expanded.y;
+        const int32_t cost = expanded.g + ((flags & CELL_QUEUE) ? kQueueStep : kStep);
+        // Offers the neighbour n on a side of the cell; the map's edge blocks the way.
+        const auto offer = [&](auto sideOfCell, bool inside, int32_t n)
+        {
+            constexpr int32_t side = decltype(sideOfCell)::value;
+            if (!inside)
+                return;
+            // A cell already in this search passed its kind's test, which for foot and scenery searches does not
+            // depend on where the step comes from.
             Node& node = m_Nodes[n];
-            if (node.generation == m_uGeneration)
+            const bool current = (node.tag & ~1u) == open;
+            const uint32_t theirs = current ? node.flags : m_Map.CellAt(static_cast<uint32_t>(n)).m_uiFlags;
+            if ((Kind == PATH_PAVEMENT || !current) && !CanStep<Kind>(theirs, flags, (side + 2) & 3))
+                return;
+            if (current)
             {
-                if (cost < node.g)
+                if (cost < node.g) [[unlikely]]
                 {
-                    node.parent = e;
+                    // The estimate stays: the total drops by what the cost does.
+                    const int32_t old = node.f;
+                    node.f = old + (cost - node.g);
                     node.g = cost;
-                    node.f = node.h + cost;
-                    if (!node.expanded)
-                    {
-                        list.Decreased(n);
-                        ++m_uDecreased;
-                    }
+                    node.parent = e;
+                    if (node.tag == open)
+                        list.Decreased(n, old);
                 }
-                continue;
+                return;
             }
+            // The squared distance between the cells' centres: 32 map units a cell along x, 64 along y.
+            const int32_t dx = x + kDirectionDX[side * 2] - m_Start.x;
+            const int32_t dy = y + kDirectionDY[side * 2] - m_Start.y;
             node.parent = e;
             node.g = cost;
-            node.h = Estimate(static_cast<uint32_t>(n));
-            node.f = node.h + node.g;
-            node.generation = m_uGeneration;
-            node.expanded = false;
+            node.f = dx * dx + 4 * dy * dy + cost;
+            node.tag = open;
+            node.flags = theirs;
             list.Insert(n);
+        };
+        offer(std::integral_constant<int32_t, 0>{}, y + 1 < height, e + width);
+        offer(std::integral_constant<int32_t, 1>{}, x + 1 < width, e + 1);
+        offer(std::integral_constant<int32_t, 2>{}, y > 0, e - width);
+        offer(std::integral_constant<int32_t, 3>{}, x > 0, e - 1);
+    }
+}
+
+template <int32_t Kind> bool PathFinder::WalkerReaches(int32_t start, int32_t destination, uint32_t budget)
+{
+    // Every cell the walker can step to from its own cell, a step at a time, until the destination is among them
+    // or more than `budget` cells are: either way the search goes on. Only a walker whose cells are all seen
+    // without the destination cannot reach it.
+    if (++m_uReach == 0)
+    {
+        std::fill(m_Reached.begin(), m_Reached.end(), 0);
+        m_uReach = 1;
+    }
+    const int32_t width = m_Map.GetWidth();
+    const int32_t height = m_Map.GetHeight();
+    m_Flood.clear();
+    m_Flood.push_back(start);
+    m_Reached[start] = m_uReach;
+    uint32_t seen = 1;
+    while (!m_Flood.empty())
+    {
+        const int32_t a = m_Flood.back();
+        m_Flood.pop_back();
+        const MapCell& cell = m_Map.CellAt(static_cast<uint32_t>(a));
+        const GridPos around[4] = {
+            {cell.m_x, cell.m_y + 1}, {cell.m_x + 1, cell.m_y}, {cell.m_x, cell.m_y - 1}, {cell.m_x - 1, cell.m_y}};
+        for (int32_t side = 0; side < 4; ++side)
+        {
+            if (around[side].x < 0 || around[side].x >= width || around[side].y < 0 || around[side].y >= height)
+                continue;
+            const int32_t b = around[side].y * width + around[side].x;
+            const uint32_t to = m_Map.CellAt(static_cast<uint32_t>(b)).m_uiFlags;
+            if (m_Reached[b] == m_uReach || !CanStand<Kind>(to) || !CanStep<Kind>(cell.m_uiFlags, to, side))
+                continue;
+            if (b == destination || ++seen > budget)
+                return true;
+            m_Reached[b] = m_uReach;
+            m_Flood.push_back(b);
         }
     }
+    return false;
 }
 
 // ---------------------------------------------------------------- shared paths and followers

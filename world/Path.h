@@ -78,23 +78,16 @@ private:
 class PathFinder
 {
 public:
-    // The open list: a sorted singly linked list with linear insertion, or that list while insertions
-    // find their place near its head and, once one has to walk far along it, the same list kept in blocks of up to
-    // kBlockSize cells, each block knowing its largest total, so that an insertion skips whole blocks and moves at
-    // most half a block's entries. Both hold the same order, so give the same paths.
-    enum class OpenList
-    {
-        Literal,
-        Blocks,
-    };
-    static constexpr int32_t kBlockSize = 32;
-    // The longest walk along the linked list an insertion may take before the blocks take over.
-    static constexpr int32_t kDefaultBlocksFrom = 32;
-
     static constexpr int64_t kStepCost = 2048;
     static constexpr int64_t kQueueStepCost = 12288;
+    // After this many cells expanded (and again after four times as many, and so on) the search checks whether
+    // the walker's cell reaches the destination at all, flooding at most as many cells from the walker's side.
+    static constexpr uint32_t kReachCheckFrom = 1024;
 
     explicit PathFinder(WorldMap& map);
+    ~PathFinder();
+    PathFinder(const PathFinder&) = delete;
+    PathFinder& operator=(const PathFinder&) = delete;
 
     // Searches from the walker's cell to the destination cell with the kind's test; the steps found go to `steps`
     // (emptied first). Returns the number of steps: 0 when there is no path, when either end may not be entered,
@@ -105,66 +98,82 @@ public:
     // fromFlags) or coming from the neighbouring cell on the given side (0 to 3) of it.
     static bool CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlags, int32_t sideToFrom);
 
-    void SetOpenList(OpenList list) { m_eOpenList = list; }
-    // With the blocked list: the longest walk along the linked list an insertion may take before the blocks take
-    // over; -1: blocks from the first cell.
-    void SetBlocksFrom(int32_t length) { m_iBlocksFrom = length; }
-    OpenList GetOpenList() const { return m_eOpenList; }
-    // Cells expanded by the last search, and open cells whose cost dropped in it.
+    // The longest walk along the open list an insertion may take before the list is kept by its records; -1: by
+    // its records from the start.
+    void SetLongestListWalk(int32_t length) { m_iLongestWalk = length; }
+    // Cells expanded by the last search.
     uint32_t GetExpandedCount() const { return m_uExpanded; }
-    uint32_t GetDecreasedCount() const { return m_uDecreased; }
-    // Whether the last search's open list moved into blocks.
-    bool UsedBlocks() const { return m_bUsedBlocks; }
     WorldMap& GetMap() const { return m_Map; }
 
 private:
+    // A set of keys below a size in levels of 64-bit words, each level marking the words of the one below that
+    // hold a key: the next key after one and the last one before it in a few word operations, the first at once.
+    class KeySet
+    {
+    public:
+        static constexpr size_t kNone = ~size_t{0};
+        void Resize(size_t size);
+        void Insert(size_t key);
+        void Erase(size_t key);
+        bool Contains(size_t key) const;
+        size_t First() const { return m_First; }
+        size_t After(size_t key) const;
+        size_t Before(size_t key) const;
+
+    private:
+        // The levels one after the other, from the keys' own bits up to a single word (made once, by Resize).
+        std::vector<uint64_t> m_Words;
+        std::vector<size_t> m_Offsets;
+        std::vector<size_t> m_Sizes;
+        size_t m_First = kNone;
+    };
+    // Costs, estimates and totals are counted in units of 1024 (every one is a multiple of it): a step costs 2, or
+    // 12 out of a queue cell, and the estimate of a cell dx, dy cells from the walker's is dx x dx + 4 dy x dy. The
+    // largest total, the squared size of the map and the dearest steps through every cell, stays in range on
+    // maps of up to 11,000 cells a side, which the cells' positions also fit.
+    static constexpr int32_t kUnit = 1024;
+    static constexpr int32_t kStep = kStepCost / kUnit;
+    static constexpr int32_t kQueueStep = kQueueStepCost / kUnit;
+    // Per cell: its total, cost and parent (the next cell towards the destination), the search that last touched
+    // it (twice its generation, plus 1 once expanded), its flags as that search found them, and its position.
     struct Node
     {
-        int64_t f = 0;
-        int64_t g = 0;
-        int64_t h = 0;
+        int32_t f = 0;
+        int32_t g = 0;
         int32_t parent = -1;
-        // The next cell of the literal list; the block holding the cell in the blocked list.
+        uint32_t tag = 0;
+        uint32_t flags = 0;
+        int16_t x = 0;
+        int16_t y = 0;
+    };
+    // Per cell, its links in the open list: the next cell, and for a record the last cell of its group.
+    struct Link
+    {
         int32_t next = -1;
-        int32_t block = -1;
-        uint32_t generation = 0;
-        bool expanded = false;
+        int32_t tail = -1;
     };
-    // A block's cells lie at [begin, end) of room for two blocks' worth, so that cells come and go at either end
-    // without moving the others.
-    struct Entry
-    {
-        int64_t f;
-        int32_t cell;
-    };
-    struct Block
-    {
-        static constexpr int32_t kRoom = 2 * kBlockSize;
-        int32_t begin = 0;
-        int32_t end = 0;
-        Entry entries[kRoom];
-        int32_t Count() const { return end - begin; }
-    };
-    class LiteralList;
-    class BlockList;
-    class HybridList;
-    template <class List> int32_t Run(List& list, int32_t kind, uint32_t start, uint32_t destination);
-    int64_t Estimate(uint32_t cell) const;
+    class OpenList;
+    static constexpr uint32_t kGenerations = 1u << 31;
+
+    template <int32_t Kind> bool Run(int32_t start, int32_t destination);
+    // False only when every cell the walker can reach has been seen (no more than `budget`) without the
+    // destination.
+    template <int32_t Kind> bool WalkerReaches(int32_t start, int32_t destination, uint32_t budget);
 
     WorldMap& m_Map;
     std::vector<Node> m_Nodes;
+    std::vector<Link> m_Links;
     uint32_t m_uGeneration = 0;
     uint32_t m_uExpanded = 0;
-    uint32_t m_uDecreased = 0;
-    bool m_bUsedBlocks = false;
-    // The blocked list's storage, sized once for the most blocks a search can fill: the block records, the
-    // largest total of each, and the blocks in list order.
-    std::vector<Block> m_Blocks;
-    std::vector<int64_t> m_BlockMax;
-    std::vector<int32_t> m_BlockOrder;
+    int32_t m_iLongestWalk = 24;
     GridPos m_Start;
-    OpenList m_eOpenList = OpenList::Blocks;
-    int32_t m_iBlocksFrom = kDefaultBlocksFrom;
+    // The open list's records by total, and the record cell of each total.
+    KeySet m_Records;
+    std::vector<int32_t> m_RecordCell;
+    // The walker's side of the reach check: the cells seen by each check, and the cells still to look round.
+    std::vector<uint32_t> m_Reached;
+    uint32_t m_uReach = 0;
+    std::vector<int32_t> m_Flood;
 };
 
 // The path service of the park: one finder, the searches of each kind and the walkability checks.

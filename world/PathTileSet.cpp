@@ -44,11 +44,11 @@ int32_t SideTowards(const MapCell& from, const MapCell& to)
     return direction >= 0 && (direction & 1) == 0 ? direction / 2 : -1;
 }
 
-// The tokens of a table file: separated by blanks and line ends, ';' standing alone, and a token that begins with
-// '/' starting a comment to the end of the line.
-std::vector<std::string> Tokenise(const char* text, uint32_t size)
+// Calls `token` (text, length) for each token of a table file, in order: tokens are separated by blanks and line
+// ends, and a token that begins with '/' starts a comment to the end of the line. A ';' is a token of its own that
+// no record counts, so it only separates.
+template <class Token> void ForEachToken(const char* text, uint32_t size, Token token)
 {
-    std::vector<std::string> tokens;
     uint32_t i = 0;
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     while (i < size)
@@ -65,7 +65,6 @@ std::vector<std::string> Tokenise(const char* text, uint32_t size)
         }
         else if (c == ';')
         {
-            tokens.emplace_back(";");
             ++i;
         }
         else
@@ -73,10 +72,9 @@ std::vector<std::string> Tokenise(const char* text, uint32_t size)
             const uint32_t start = i;
             while (i < size && !blank(text[i]) && text[i] != ';')
                 ++i;
-            tokens.emplace_back(text + start, i - start);
+            token(text + start, i - start);
         }
     }
-    return tokens;
 }
 
 } // namespace
@@ -131,43 +129,54 @@ bool PathTileSet::ReadTable(const char* fileName, Table& table)
         GetLogger()->Report(0, "PathTileSet::ReadTable - no tile table is named");
         return false;
     }
+    // The length is checked before anything is read.
+    const std::string scrambled = BleFileName(fileName);
+    const uint32_t length = GetFileSystem()->GetFileSize(scrambled.c_str());
+    if (length > kMaxTableFileSize)
+    {
+        GetLogger()->Report(0, "PathTileSet::ReadTable - the tile table %s holds %u bytes, more than %u", fileName,
+                            length, kMaxTableFileSize);
+        return false;
+    }
     uint32_t size = 0;
-    std::unique_ptr<char[]> text(GetFileSystem()->ReadBleFileSized(BleFileName(fileName).c_str(), &size));
+    std::unique_ptr<char[]> text(length ? GetFileSystem()->ReadBleFileSized(scrambled.c_str(), &size) : nullptr);
     if (!text)
     {
         GetLogger()->Report(0, "PathTileSet::ReadTable - can't read the tile table %s", fileName);
         return false;
     }
-    std::vector<int32_t> record;
+    int32_t record[9];
+    uint32_t fields = 0;
     uint32_t records = 0;
-    for (const std::string& token : Tokenise(text.get(), size))
-    {
-        if (token == ";")
-            continue;
-        record.push_back(platform::ParseInt(token.c_str()));
-        if (record.size() < 9)
-            continue;
-        uint32_t mask = 0;
-        bool bitsOk = true;
-        for (uint32_t bit = 0; bit < 8; ++bit)
-        {
-            if (record[bit] != 0 && record[bit] != 1)
-                bitsOk = false;
-            else
-                mask |= static_cast<uint32_t>(record[bit]) << bit;
-        }
-        if (bitsOk)
-        {
-            table[mask] = static_cast<uint8_t>(record[8]);
-            ++records;
-        }
-        else
-        {
-            GetLogger()->Report(0, "PathTileSet::ReadTable - %s: a mask bit other than 0 or 1 in record %u", fileName,
-                                records + 1);
-        }
-        record.clear();
-    }
+    ForEachToken(text.get(), size,
+                 [&](const char* token, uint32_t tokenLength)
+                 {
+                     const std::string word(token, tokenLength);
+                     record[fields++] = platform::ParseInt(word.c_str());
+                     if (fields < 9)
+                         return;
+                     fields = 0;
+                     uint32_t mask = 0;
+                     bool bitsOk = true;
+                     for (uint32_t bit = 0; bit < 8; ++bit)
+                     {
+                         if (record[bit] != 0 && record[bit] != 1)
+                             bitsOk = false;
+                         else
+                             mask |= static_cast<uint32_t>(record[bit]) << bit;
+                     }
+                     if (bitsOk)
+                     {
+                         table[mask] = static_cast<uint8_t>(record[8]);
+                         ++records;
+                     }
+                     else
+                     {
+                         GetLogger()->Report(0,
+                                             "PathTileSet::ReadTable - %s: a mask bit other than 0 or 1 in record %u",
+                                             fileName, records + 1);
+                     }
+                 });
     if (records == 0)
     {
         GetLogger()->Report(0, "PathTileSet::ReadTable - the tile table %s holds no record", fileName);

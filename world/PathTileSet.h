@@ -21,6 +21,8 @@ public:
     static constexpr uint8_t kFullTile = 8;
     // A queue tile table entry that defers to the queue path table.
     static constexpr uint8_t kUseQueuePathTable = 254;
+    // The longest table file read: four KiB of record and comment for each of the 256 masks.
+    static constexpr uint32_t kMaxTableFileSize = 256u * 4096u;
 
     using Table = std::array<uint8_t, 256>;
 
@@ -33,8 +35,8 @@ public:
     PathTileSet& operator=(const PathTileSet&) = delete;
 
     // Reads one table file: records of eight mask bits (0 or 1, bit 0 first) and a value. False, with a report,
-    // when the file is missing or holds no record; a record with a mask token other than 0 and 1 is reported and
-    // skipped.
+    // when the file is missing, longer than kMaxTableFileSize or holds no record; a record with a mask token other
+    // than 0 and 1 is reported and skipped.
     static bool ReadTable(const char* fileName, Table& table);
 
     // True when the three tables were read.

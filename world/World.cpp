@@ -162,6 +162,14 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
 
     m_pWorldMap =
         std::make_unique<WorldMap>(location->cells, location->cells, WorldMap::kDefaultCellSize, location->gridFile);
+    // A map without its grid has no walkable cell: the park is refused as an unknown location is.
+    if (!m_pWorldMap->IsGridLoaded())
+    {
+        GetLogger()->Report(0, "World::World - no usable grid file for WORLD_LEVEL %s in %s: the park can't be built",
+                            level, name);
+        m_bStartup = false;
+        return;
+    }
     // The rails along the queues are the scenery model Q_RAIL.
     char rail[256];
     std::snprintf(rail, sizeof rail, "%s/%s%s", WorldParams::GetSceneryModelPath(), kQueueRailModel,

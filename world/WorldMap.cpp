@@ -35,14 +35,27 @@ const std::vector<BaseObject*> kNoObjects;
 
 } // namespace
 
+void MapCell::AddObject(BaseObject* object)
+{
+    if (!m_pObjects)
+        m_pObjects = std::make_unique<std::vector<BaseObject*>>();
+    m_pObjects->push_back(object);
+}
+
 void MapCell::RemoveObject(const BaseObject* object)
 {
-    std::erase(m_Objects, object);
+    if (m_pObjects)
+        std::erase(*m_pObjects, object);
 }
 
 bool MapCell::ContainsObject(const BaseObject* object) const
 {
-    return std::find(m_Objects.begin(), m_Objects.end(), object) != m_Objects.end();
+    return m_pObjects && std::find(m_pObjects->begin(), m_pObjects->end(), object) != m_pObjects->end();
+}
+
+const std::vector<BaseObject*>& MapCell::GetObjectList() const
+{
+    return m_pObjects ? *m_pObjects : kNoObjects;
 }
 
 WorldMap::WorldMap(int32_t width, int32_t height, int32_t cellSize, const char* gridFile)
@@ -90,18 +103,25 @@ WorldMap::~WorldMap()
 
 void WorldMap::LoadGridFile()
 {
+    // The file holds one value per cell and nothing else: its length is checked before anything is read.
     const uint64_t expected = static_cast<uint64_t>(m_Cells.size()) * 4u;
-    uint32_t size = 0;
-    std::unique_ptr<char[]> buffer(GetFileSystem()->LoadFileSized(m_GridFile.c_str(), &size));
-    if (!buffer)
+    FileSystem* files = GetFileSystem();
+    const uint32_t length = files->GetFileSize(m_GridFile.c_str());
+    if (length != expected)
     {
-        GetLogger()->Report(0, "WorldMap::WorldMap - can't read the grid file %s", m_GridFile.c_str());
+        if (length == 0)
+            GetLogger()->Report(0, "WorldMap::WorldMap - can't read the grid file %s", m_GridFile.c_str());
+        else
+            GetLogger()->Report(0, "WorldMap::WorldMap - the grid file %s holds %u bytes, a %d x %d map needs %llu",
+                                m_GridFile.c_str(), length, m_iWidth, m_iHeight,
+                                static_cast<unsigned long long>(expected));
         return;
     }
-    if (size != expected)
+    uint32_t size = 0;
+    std::unique_ptr<char[]> buffer(files->LoadFileSized(m_GridFile.c_str(), &size));
+    if (!buffer || size != expected)
     {
-        GetLogger()->Report(0, "WorldMap::WorldMap - the grid file %s holds %u bytes, a %d x %d map needs %llu",
-                            m_GridFile.c_str(), size, m_iWidth, m_iHeight, static_cast<unsigned long long>(expected));
+        GetLogger()->Report(0, "WorldMap::WorldMap - can't read the grid file %s", m_GridFile.c_str());
         return;
     }
     // The values run column by column, little-endian.
@@ -434,6 +454,11 @@ bool WorldMap::Load(SerialStream& stream)
     if (!stream.Good())
     {
         GetLogger()->Report(0, "WorldMap::Load - the saved grid is cut short");
+        return false;
+    }
+    if (!std::all_of(saved.begin(), saved.end(), [](const auto& cell) { return std::isfinite(cell.second); }))
+    {
+        GetLogger()->Report(0, "WorldMap::Load - a saved height is not a finite number");
         return false;
     }
     for (size_t i = 0; i < m_Cells.size(); ++i)

@@ -54,12 +54,12 @@ inline uint32_t QueueShapeOf(uint32_t flags)
 class MapCell
 {
 public:
-    void AddObject(BaseObject* object) { m_Objects.push_back(object); }
+    void AddObject(BaseObject* object);
     // Removes every occurrence.
     void RemoveObject(const BaseObject* object);
     bool ContainsObject(const BaseObject* object) const;
-    uint32_t CountObjects() const { return static_cast<uint32_t>(m_Objects.size()); }
-    const std::vector<BaseObject*>& GetObjectList() const { return m_Objects; }
+    uint32_t CountObjects() const { return m_pObjects ? static_cast<uint32_t>(m_pObjects->size()) : 0; }
+    const std::vector<BaseObject*>& GetObjectList() const;
     GridPos GetPos() const { return {m_x, m_y}; }
 
     int32_t m_x = 0;
@@ -71,7 +71,8 @@ public:
     uint8_t m_uTileIndex = 0;
 
 private:
-    std::vector<BaseObject*> m_Objects;
+    // Made when the first object stands on the cell, so that a cell stays small for the path search.
+    std::unique_ptr<std::vector<BaseObject*>> m_pObjects;
 };
 
 // Grid directions 0 to 7 run clockwise from +y; a cell's sides 0 to 3 are the directions 0, 2, 4 and 6.
@@ -204,7 +205,8 @@ public:
     // The grid file value of one cell's flags.
     static uint32_t GridFileValue(uint32_t flags);
     void Dump(SerialStream& stream) const;
-    // False, with a report and every cell as it was, when the saved record is cut short.
+    // False, with a report and every cell as it was, when the saved record is cut short or holds a height that is
+    // not a finite number.
     bool Load(SerialStream& stream);
 
     // ---- the ground pass

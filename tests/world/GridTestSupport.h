@@ -13,15 +13,9 @@
 namespace gridtest
 {
 
-// Cell characters:
-//   '.' walkable ground            0x80000001
-//   '#' nothing (not walkable)     0
-//   'P' footpath on ground         0x90000001
-//   'X' footpath closed to paths   0x90000041
-//   'S' scenery ground             0x20000000
-//   'H' a building on ground       0x80000003
-//   'h' a building, ground gone    0x00000003
-//   '0'-'9', 'a'-'f'  queue path of that shape on ground
+// Cell characters: '.' walkable ground, '#' nothing, 'P' footpath on ground, 'X' footpath closed to paths, 'F'
+// footpath on scenery ground, 'S' scenery ground, 'H' a building on ground, 'h' a building with the ground gone,
+// '0'-'9' and 'a'-'f' queue path of that shape on ground.
 inline uint32_t FlagsOf(char c)
 {
     switch (c)
@@ -34,6 +28,8 @@ inline uint32_t FlagsOf(char c)
         return 0x90000001u;
     case 'X':
         return 0x90000041u;
+    case 'F':
+        return 0x30000001u;
     case 'S':
         return 0x20000000u;
     case 'H':

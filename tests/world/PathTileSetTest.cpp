@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <sstream>
 
 using namespace gridtest;
 
@@ -129,6 +132,52 @@ protected:
     uint32_t Tile(int32_t x, int32_t y) { return Cell(x, y).m_uTileIndex; }
     uint32_t Marks(int32_t x, int32_t y) { return (Cell(x, y).m_uiFlags >> 16) & 0xFF; }
 
+    // Runs a script on a fresh 5 x 5 map of ground: words of an operation letter, a cell's x and y digits and
+    // an optional "=value". Operations: p lay footpath, -p remove it, q lay queue path, -q remove it, s set the
+    // queue shape, r refresh (the shape recomputed), R refresh clearing the marks and keeping the shape, A refresh
+    // all, b add a building, n add the no-join flag, f set the footpath flag alone, t set the tile byte. Checks:
+    // S the queue shape, T the tile, M the neighbour marks, F and U whether the cell is footpath and queue path.
+    void Run(const std::string& script)
+    {
+        map = MakeMap({".....", ".....", ".....", ".....", "....."});
+        std::istringstream words(script);
+        for (std::string word; words >> word;)
+        {
+            const bool minus = word[0] == '-';
+            const char op = word[minus ? 1 : 0];
+            const size_t x = minus ? 2 : 1;
+            const GridPos at = word.size() > x + 1 ? GridPos{word[x] - '0', word[x + 1] - '0'} : GridPos{};
+            const size_t equals = word.find('=');
+            const uint32_t value = equals == std::string::npos ? 0u : uint32_t(std::stoul(word.substr(equals + 1)));
+            MapCell& cell = Cell(std::clamp(at.x, 0, 4), std::clamp(at.y, 0, 4));
+            const auto check = [&](uint32_t actual) { return actual == value; };
+            const std::map<char, std::function<bool()>> actions = {
+                {'p', [&] { return tiles->PlacePathTile(at); }},
+                {'P', [&] { return tiles->RemovePathTile(at); }},
+                {'q', [&] { return tiles->PlaceQueueTile(at); }},
+                {'Q', [&] { return tiles->RemoveQueueTile(at); }},
+                {'s', [&] { return tiles->SetQueueTileShape(at, value); }},
+                {'r', [&] { return tiles->RefreshTile(at, false, false); }},
+                {'R', [&] { return tiles->RefreshTile(at, true, true); }},
+                {'A', [&] { return tiles->RefreshAll(), true; }},
+                {'b', [&] { return cell.m_uiFlags |= CELL_BUILDING; }},
+                {'n', [&] { return cell.m_uiFlags |= CELL_NO_JOIN; }},
+                {'f', [&] { return cell.m_uiFlags |= CELL_FOOTPATH; }},
+                {'t', [&] { return cell.m_uTileIndex = static_cast<uint8_t>(value), true; }},
+                {'S', [&] { return check(QueueShapeOf(cell.m_uiFlags)); }},
+                {'T', [&] { return check(cell.m_uTileIndex); }},
+                {'M', [&] { return check((cell.m_uiFlags & CELL_NEIGHBOUR_MASK) >> 16); }},
+                {'F', [&] { return check((cell.m_uiFlags & CELL_FOOTPATH) != 0); }},
+                {'U', [&] { return check((cell.m_uiFlags & CELL_QUEUE) != 0); }}};
+            const auto action = actions.find(minus ? static_cast<char>(op - 32) : op);
+            ASSERT_NE(action, actions.end()) << word;
+            const bool done = action->second();
+            EXPECT_TRUE(done) << word << " in " << script << " (the cell's flags " << std::hex << cell.m_uiFlags
+                              << ", tile " << std::dec << int(cell.m_uTileIndex) << ")";
+            EXPECT_FALSE(tiles->IsUpdating());
+        }
+    }
+
     testsupport::TempDir dir;
     testsupport::ScopedCurrentDir cwd{dir.Path()};
     testsupport::RecordingReportSink reports;
@@ -138,192 +187,56 @@ protected:
 
 } // namespace
 
-TEST_F(TileSetTest, LayingFootpathMarksEveryNeighbourAndRetilesTheFootpathOnes)
+TEST_F(TileSetTest, LayingAndRemovingPathsAndQueues)
 {
-    ASSERT_TRUE(tiles->PlacePathTile({2, 2}));
-    EXPECT_TRUE(Cell(2, 2).m_uiFlags & CELL_FOOTPATH);
-    EXPECT_EQ(Tile(2, 2), 0u);
-    // Each neighbour records the new footpath in the direction in which it sees it.
-    EXPECT_EQ(Marks(2, 3), 1u << 4);
-    EXPECT_EQ(Marks(3, 3), 1u << 5);
-    EXPECT_EQ(Marks(3, 2), 1u << 6);
-    EXPECT_EQ(Marks(3, 1), 1u << 7);
-    EXPECT_EQ(Marks(2, 1), 1u << 0);
-    EXPECT_EQ(Marks(1, 1), 1u << 1);
-    EXPECT_EQ(Marks(1, 2), 1u << 2);
-    EXPECT_EQ(Marks(1, 3), 1u << 3);
-    EXPECT_EQ(Marks(0, 0), 0u);
-    EXPECT_EQ(Cell(3, 2).m_uiFlags, 0x80000001u | 1u << 22);
-    // A second footpath to the east: both tiles follow their masks.
-    ASSERT_TRUE(tiles->PlacePathTile({3, 2}));
-    EXPECT_EQ(Tile(3, 2), 0x40u);
-    EXPECT_EQ(Tile(2, 2), 0x04u);
-    // Taking it away clears its marks and retiles the one left.
-    ASSERT_TRUE(tiles->RemovePathTile({3, 2}));
-    EXPECT_FALSE(Cell(3, 2).m_uiFlags & CELL_FOOTPATH);
-    EXPECT_EQ(Marks(2, 2), 0u);
-    EXPECT_EQ(Tile(2, 2), 0u);
-    EXPECT_EQ(Marks(3, 2), 1u << 6);
-    EXPECT_FALSE(tiles->IsUpdating());
-}
-
-TEST_F(TileSetTest, AMaskWhoseEntryIs255ShowsTile8)
-{
-    for (const GridPos& p : {GridPos{1, 1}, GridPos{2, 1}, GridPos{3, 1}, GridPos{1, 2}, GridPos{3, 2}, GridPos{1, 3},
-                             GridPos{2, 3}, GridPos{3, 3}})
-        ASSERT_TRUE(tiles->PlacePathTile(p));
-    ASSERT_TRUE(tiles->PlacePathTile({2, 2}));
-    EXPECT_EQ(Marks(2, 2), 0xFFu);
-    EXPECT_EQ(Tile(2, 2), 8u);
-    // A building cell keeps its tile byte.
-    Cell(0, 0).m_uiFlags |= CELL_BUILDING;
-    Cell(0, 0).m_uTileIndex = 77;
-    ASSERT_TRUE(tiles->PlacePathTile({0, 0}));
-    EXPECT_EQ(Tile(0, 0), 77u);
-}
-
-TEST_F(TileSetTest, AFreeQueuePieceTurnsToTheFootpathLaidBesideIt)
-{
-    ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 8));
-    ASSERT_TRUE(tiles->PlacePathTile({3, 2})); // on side 1 of the piece
-    EXPECT_EQ(Shape(2, 2), 5u);
-    // The footpath joins the queue on its west side only, with no corners.
-    EXPECT_EQ(Tile(3, 2), 0x40u);
-    // Removing the footpath frees the piece again.
-    ASSERT_TRUE(tiles->RemovePathTile({3, 2}));
-    EXPECT_EQ(Shape(2, 2), 8u);
-}
-
-TEST_F(TileSetTest, QueuePiecesUnderABuildingAndFootpathNeighboursAreNotTurned)
-{
-    ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 5));
-    Cell(2, 2).m_uiFlags |= CELL_BUILDING;
-    ASSERT_TRUE(tiles->PlacePathTile({3, 3}));
-    ASSERT_TRUE(tiles->PlacePathTile({3, 2}));
-    ASSERT_TRUE(tiles->RemovePathTile({3, 2}));
-    EXPECT_EQ(Shape(2, 2), 5u);
-    EXPECT_EQ(Cell(3, 3).m_uiFlags & CELL_QUEUE_SHAPE, 0u);
-    ASSERT_TRUE(tiles->SetQueueTileShape({1, 1}, 8));
-    Cell(1, 1).m_uiFlags |= CELL_BUILDING;
-    ASSERT_TRUE(tiles->PlacePathTile({1, 2}));
-    EXPECT_EQ(Shape(1, 1), 8u);
-}
-
-TEST_F(TileSetTest, CellsThatBothCarryTheNoJoinFlagNeverJoin)
-{
-    ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 8));
-    Cell(2, 2).m_uiFlags |= CELL_NO_JOIN;
-    Cell(3, 2).m_uiFlags |= CELL_NO_JOIN;
-    ASSERT_TRUE(tiles->PlacePathTile({3, 2}));
-    EXPECT_EQ(Shape(2, 2), 8u);
-    EXPECT_EQ(Tile(3, 2), 0u);
-    // One of the two without it joins.
-    Cell(3, 2).m_uiFlags &= ~CELL_NO_JOIN;
-    ASSERT_TRUE(tiles->PlacePathTile({3, 2}));
-    EXPECT_EQ(Shape(2, 2), 5u);
-}
-
-TEST_F(TileSetTest, RemovingTheQueueCellOnSideZeroOfAStraightPieceLeavesAnEnd)
-{
-    ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 2)); // open to y + 1 and y - 1
-    ASSERT_TRUE(tiles->SetQueueTileShape({2, 3}, 4)); // open to y - 1, towards it
-    ASSERT_TRUE(tiles->RemoveQueueTile({2, 3}));
-    EXPECT_FALSE(Cell(2, 3).m_uiFlags & CELL_QUEUE);
-    EXPECT_EQ(Shape(2, 2), 4u);
-    // Its other neighbour going too leaves the free piece.
-    ASSERT_TRUE(tiles->SetQueueTileShape({2, 1}, 7));
-    ASSERT_TRUE(tiles->RemoveQueueTile({2, 1}));
-    EXPECT_EQ(Shape(2, 2), 8u);
-}
-
-TEST_F(TileSetTest, AQueueLaidFromAFootpathOpensTowardsItAndJoinsTheNextPiece)
-{
-    ASSERT_TRUE(tiles->PlacePathTile({0, 2}));
-    ASSERT_TRUE(tiles->PlaceQueueTile({1, 2}));
-    EXPECT_EQ(Shape(1, 2), 6u); // open to the footpath in the west
-    EXPECT_EQ(Tile(0, 2), 0x04u);
-    ASSERT_TRUE(tiles->PlaceQueueTile({2, 2}));
-    EXPECT_EQ(Shape(2, 2), 6u); // open to the queue behind it
-    EXPECT_EQ(Shape(1, 2), 3u); // now open east and west
-    EXPECT_TRUE(tiles->IsQueueOpenTowards({1, 2}, {2, 2}));
-    EXPECT_TRUE(tiles->IsQueueOpenTowards({1, 2}, {0, 2}));
-    EXPECT_FALSE(tiles->IsQueueOpenTowards({1, 2}, {1, 3}));
-    // Removing the end piece makes the middle one the end again; the footpath keeps its joined tile.
-    ASSERT_TRUE(tiles->RemoveQueueTile({2, 2}));
-    EXPECT_EQ(Shape(1, 2), 6u);
-    EXPECT_EQ(Tile(0, 2), 0x04u);
-    // Removing the last piece retiles the footpath it opened onto.
-    ASSERT_TRUE(tiles->RemoveQueueTile({1, 2}));
-    EXPECT_EQ(Tile(0, 2), 0u);
-}
-
-TEST_F(TileSetTest, AFootpathBesideAnOpeningQueueLosesTheCornersOnThatSide)
-{
-    ASSERT_TRUE(tiles->PlacePathTile({3, 3}));
-    ASSERT_TRUE(tiles->PlacePathTile({3, 1}));
-    EXPECT_EQ(Marks(2, 2), 0x0Au); // corner footpaths in directions 1 and 3
-    ASSERT_TRUE(tiles->SetQueueTileShape({3, 2}, 6));
-    ASSERT_TRUE(tiles->PlacePathTile({2, 2}));
-    EXPECT_EQ(Tile(2, 2), 0x04u);
-    // Without the queue the corners stand.
-    ASSERT_TRUE(tiles->RemoveQueueTile({3, 2}));
-    ASSERT_TRUE(tiles->PlacePathTile({2, 2}));
-    EXPECT_EQ(Tile(2, 2), 0x0Au);
-}
-
-TEST_F(TileSetTest, QueueShapesComeFromTheQueueTablesAndStayInTheirBits)
-{
-    // Free pieces on three sides: the three-sided mask defers to the queue path table.
-    for (const GridPos& p : {GridPos{2, 3}, GridPos{3, 2}, GridPos{2, 1}})
-        ASSERT_TRUE(tiles->SetQueueTileShape(p, 8));
-    ASSERT_TRUE(tiles->PlaceQueueTile({2, 2}));
-    EXPECT_EQ(Shape(2, 2), 13u); // open to side 1 only
-    EXPECT_EQ(Shape(3, 2), 6u);  // the piece it opens onto turns towards it
-    EXPECT_EQ(Shape(2, 3), 8u);
-    EXPECT_EQ(Shape(2, 1), 8u);
-    // All four sides: the table gives 200, which is no shape.
-    ASSERT_TRUE(tiles->RemoveQueueTile({2, 2}));
-    for (const GridPos& p : {GridPos{2, 3}, GridPos{3, 2}, GridPos{2, 1}, GridPos{1, 2}})
-        ASSERT_TRUE(tiles->SetQueueTileShape(p, 8));
+    // The test's tables: a footpath shows the tile of its own mask; a queue's shape is the one open on exactly the
+    // sides of its mask, or 13 from the queue path table (200, no shape, for all four sides).
+    const char* const scripts[] = {
+        // Each neighbour of a new footpath records it in the direction in which it sees it; a second footpath
+        // beside it retiles both; taking it away clears its marks.
+        "p22 T22=0 M23=16 M33=32 M32=64 M31=128 M21=1 M11=2 M12=4 M13=8 M00=0",
+        "p22 p32 T32=64 T22=4 -p32 F32=0 M22=0 T22=0 M32=64",
+        // A mask whose entry is 255 shows tile 8; a building cell keeps its tile byte.
+        "p11 p21 p31 p12 p32 p13 p23 p33 p22 M22=255 T22=8 b00 t00=77 p00 T00=77",
+        // A footpath beside a queue opening towards it loses the corners on that side.
+        "p33 p31 M22=10 s32=6 p22 T22=4 -q32 p22 T22=10",
+        // Queue pieces under a building are not turned, nor footpath turned into queue.
+        "s22=5 b22 p33 p32 -p32 S22=5 S33=0 s11=8 b11 p12 S11=8",
+        // Two cells that both carry the no-join flag never join; one without it does.
+        "s22=8 n22 n32 p32 S22=8 T32=0",
+        "s22=8 n22 p32 S22=5 T32=64",
+        // Removing the queue cell on side 0 of a straight piece leaves an end; its other neighbour going too, the
+        // free piece.
+        "s22=2 s23=4 -q23 U23=0 S22=4 s21=7 -q21 S22=8",
+        // A queue laid from a footpath opens towards it and joins the next piece; removed, the end moves back and
+        // the last one's going retiles the footpath.
+        "p02 q12 S12=6 T02=4 q22 S22=6 S12=3 -q22 S12=6 T02=4 -q12 T02=0",
+        // Free pieces on three sides defer to the queue path table; the piece it opens onto turns towards it.
+        "s23=8 s32=8 s21=8 q22 S22=13 S32=6 S23=8 S21=8",
+        "s23=8 s32=8 s21=8 s12=8 q22 S22=8",
+        // One joining queue piece and footpath on two other sides: the queue's side and the first footpath side.
+        "s32=8 p23 p21 q22 S22=10",
+        "s21=8 p32 p12 q22 S22=9",
+        "s12=8 p21 p23 q22 S22=11",
+        // Setting a shape retiles the footpath beside it.
+        "p00 s10=6 T00=4 U10=1 S10=6",
+        // Refreshing a queue cell with a footpath to the west and a free piece to the east: straight east-west,
+        // turning the free piece and rejoining the footpath; a piece that comes out free leaves its neighbours.
+        "p12 s22=8 s32=8 t12=238 r22 S22=3 S32=6 T12=4",
+        "s00=2 p01 n00 n01 t01=238 r00 S00=8 T01=238",
+        // After a load: every tile rebuilt, shapes kept; one cell recomputed, marks cleared.
+        "p00 p10 p01 s33=12 t00=238 t10=238 t01=238 t44=238 A T00=5 T10=192 T01=24 T44=238 S33=12 r33 S33=8",
+        "p00 p10 p01 R01 M00=4 T00=4",
+    };
+    for (const char* script : scripts)
+        Run(script);
+    // Flags beyond the shape bits stay; shapes beyond 15 are refused.
+    Run("s23=8 s32=8 s21=8 s12=8");
     Cell(2, 2).m_uiFlags |= 0x0F0000F0;
     ASSERT_TRUE(tiles->PlaceQueueTile({2, 2}));
-    EXPECT_EQ(Shape(2, 2), 8u);
-    EXPECT_EQ(Cell(2, 2).m_uiFlags & ~CELL_QUEUE_SHAPE, 0xCF0000F1u);
-    // Shapes beyond 15 are refused.
+    EXPECT_EQ(Cell(2, 2).m_uiFlags, 0xCF0008F1u);
     EXPECT_FALSE(tiles->SetQueueTileShape({0, 0}, 16));
     EXPECT_FALSE(Cell(0, 0).m_uiFlags & CELL_QUEUE);
-}
-
-TEST_F(TileSetTest, SettingAQueueShapeRetilesTheFootpathBesideIt)
-{
-    ASSERT_TRUE(tiles->PlacePathTile({1, 2}));
-    EXPECT_EQ(Tile(1, 2), 0u);
-    ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 6));
-    EXPECT_EQ(Tile(1, 2), 0x04u);
-    EXPECT_EQ(Cell(2, 2).m_uiFlags & (CELL_QUEUE | CELL_QUEUE_SHAPE), CELL_QUEUE | 0x600u);
-}
-
-TEST_F(TileSetTest, RefreshingAQueueCellTurnsTheFreePiecesAndFootpathBesideIt)
-{
-    ASSERT_TRUE(tiles->PlacePathTile({1, 2}));
-    ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 8));
-    ASSERT_TRUE(tiles->SetQueueTileShape({3, 2}, 8));
-    Cell(1, 2).m_uTileIndex = 0xEE;
-    // Footpath to the west and a free piece to the east: a straight east-west piece, which turns the free piece
-    // towards it and rejoins the footpath.
-    ASSERT_TRUE(tiles->RefreshTile({2, 2}, false, false));
-    EXPECT_EQ(Shape(2, 2), 3u);
-    EXPECT_EQ(Shape(3, 2), 6u);
-    EXPECT_EQ(Tile(1, 2), 0x04u);
-    // A piece that comes out free (its footpath neighbour may not join it) leaves its neighbours alone.
-    ASSERT_TRUE(tiles->SetQueueTileShape({0, 0}, 2));
-    ASSERT_TRUE(tiles->PlacePathTile({0, 1}));
-    Cell(0, 0).m_uiFlags |= CELL_NO_JOIN;
-    Cell(0, 1).m_uiFlags |= CELL_NO_JOIN;
-    Cell(0, 1).m_uTileIndex = 0xEE;
-    ASSERT_TRUE(tiles->RefreshTile({0, 0}, false, false));
-    EXPECT_EQ(Shape(0, 0), 8u);
-    EXPECT_EQ(Tile(0, 1), 0xEEu);
 }
 
 TEST_F(TileSetTest, QueuePiecesTurnAsTheirTablesSayWhenANeighbourComesOrGoes)
@@ -380,39 +293,32 @@ TEST_F(TileSetTest, EachFootpathTileReachesItsEdges)
     }
 }
 
-TEST_F(TileSetTest, PathEdgesAndQueueOpenings)
+TEST_F(TileSetTest, OnlyFootpathWithoutABuildingHasEdgesAndQueuesOpenForJoinsThroughTheirOpenings)
 {
     uint8_t edges[4];
-    Cell(1, 1).m_uiFlags |= CELL_FOOTPATH;
-    Cell(1, 1).m_uTileIndex = 4;
-    tiles->GetPathEdges({1, 1}, edges);
-    EXPECT_EQ(std::vector<uint8_t>(edges, edges + 4), (std::vector<uint8_t>{1, 1, 0, 1}));
-    Cell(1, 1).m_uTileIndex = 30;
-    tiles->GetPathEdges({1, 1}, edges);
-    EXPECT_EQ(std::vector<uint8_t>(edges, edges + 4), (std::vector<uint8_t>{0, 0, 1, 1}));
-    Cell(1, 1).m_uTileIndex = 17; // no such tile: no edges
-    tiles->GetPathEdges({1, 1}, edges);
-    EXPECT_EQ(std::vector<uint8_t>(edges, edges + 4), (std::vector<uint8_t>{0, 0, 0, 0}));
-    Cell(1, 1).m_uTileIndex = 8;
-    Cell(1, 1).m_uiFlags |= CELL_BUILDING;
-    tiles->GetPathEdges({1, 1}, edges);
-    EXPECT_EQ(std::vector<uint8_t>(edges, edges + 4), (std::vector<uint8_t>{0, 0, 0, 0}));
-    Cell(2, 2).m_uTileIndex = 8; // not footpath
-    tiles->GetPathEdges({2, 2}, edges);
-    EXPECT_EQ(std::vector<uint8_t>(edges, edges + 4), (std::vector<uint8_t>{0, 0, 0, 0}));
-    tiles->GetPathEdges({9, 9}, edges);
-    EXPECT_EQ(std::vector<uint8_t>(edges, edges + 4), (std::vector<uint8_t>{0, 0, 0, 0}));
+    for (const auto& [flags, pos] :
+         {std::pair{0x90000003u, GridPos{1, 1}}, std::pair{0x80000001u, GridPos{2, 2}}, std::pair{0u, GridPos{9, 9}}})
+    {
+        if (MapCell* cell = map->GetCell(pos))
+        {
+            cell->m_uiFlags = flags;
+            cell->m_uTileIndex = 8;
+        }
+        tiles->GetPathEdges(pos, edges);
+        EXPECT_EQ(std::vector<uint8_t>(edges, edges + 4), std::vector<uint8_t>(4, 0)) << std::hex << flags;
+    }
     // Shape 9 joins to the east and south; a free piece on every side; footpath never.
     ASSERT_TRUE(tiles->SetQueueTileShape({2, 2}, 9));
-    EXPECT_TRUE(tiles->IsQueueOpenTowards({2, 2}, {3, 2}));
-    EXPECT_TRUE(tiles->IsQueueOpenTowards({2, 2}, {2, 1}));
-    EXPECT_FALSE(tiles->IsQueueOpenTowards({2, 2}, {2, 3}));
-    EXPECT_FALSE(tiles->IsQueueOpenTowards({2, 2}, {3, 1}));
-    EXPECT_FALSE(tiles->IsQueueOpenTowards({2, 2}, {4, 2}));
     ASSERT_TRUE(tiles->SetQueueTileShape({3, 3}, 8));
-    for (const GridPos& p : {GridPos{3, 4}, GridPos{4, 3}, GridPos{3, 2}, GridPos{2, 3}})
-        EXPECT_TRUE(tiles->IsQueueOpenTowards({3, 3}, p));
-    EXPECT_FALSE(tiles->IsQueueOpenTowards({1, 1}, {1, 2}));
+    const struct
+    {
+        GridPos cell, other;
+        bool open;
+    } joins[] = {{{2, 2}, {3, 2}, true},  {{2, 2}, {2, 1}, true}, {{2, 2}, {2, 3}, false}, {{2, 2}, {3, 1}, false},
+                 {{2, 2}, {4, 2}, false}, {{3, 3}, {3, 4}, true}, {{3, 3}, {4, 3}, true},  {{3, 3}, {3, 2}, true},
+                 {{3, 3}, {2, 3}, true},  {{1, 1}, {1, 2}, false}};
+    for (const auto& j : joins)
+        EXPECT_EQ(tiles->IsQueueOpenTowards(j.cell, j.other), j.open) << Cells({j.cell, j.other});
 }
 
 TEST_F(TileSetTest, CellsOffTheMapAreRefusedAndNothingWrapsRoundIt)
@@ -436,31 +342,6 @@ TEST_F(TileSetTest, CellsOffTheMapAreRefusedAndNothingWrapsRoundIt)
     EXPECT_EQ(Marks(4, 4) | Marks(4, 0) | Marks(0, 4), 0u);
 }
 
-TEST_F(TileSetTest, RefreshingAfterALoadRebuildsEveryTileAndKeepsTheShapes)
-{
-    ASSERT_TRUE(tiles->PlacePathTile({0, 0}));
-    ASSERT_TRUE(tiles->PlacePathTile({1, 0}));
-    ASSERT_TRUE(tiles->PlacePathTile({0, 1}));
-    ASSERT_TRUE(tiles->SetQueueTileShape({3, 3}, 12));
-    // A loaded game has the flags but no tiles.
-    for (int32_t y = 0; y < 5; ++y)
-        for (int32_t x = 0; x < 5; ++x)
-            Cell(x, y).m_uTileIndex = 0xEE;
-    tiles->RefreshAll();
-    EXPECT_EQ(Tile(0, 0), 0x05u);
-    EXPECT_EQ(Tile(1, 0), 0x40u | 0x80u);
-    EXPECT_EQ(Tile(0, 1), 0x10u | 0x08u);
-    EXPECT_EQ(Tile(4, 4), 0xEEu);
-    EXPECT_EQ(Shape(3, 3), 12u);
-    // A single cell recomputed with its shape: the free piece with nothing around.
-    ASSERT_TRUE(tiles->RefreshTile({3, 3}, false, false));
-    EXPECT_EQ(Shape(3, 3), 8u);
-    // Clearing its marks takes the footpath's marks from its neighbours.
-    ASSERT_TRUE(tiles->RefreshTile({0, 1}, true, true));
-    EXPECT_EQ(Marks(0, 0), 0x04u);
-    EXPECT_EQ(Tile(0, 0), 0x04u);
-}
-
 TEST_F(TileSetTest, RailsFollowThePathEdgesAroundACell)
 {
     RequestWorld world;
@@ -476,13 +357,9 @@ TEST_F(TileSetTest, RailsFollowThePathEdgesAroundACell)
     Piece onGround("QRAIL", true, {1, 1}, 1);
     Piece farAway("QRAIL", true, {4, 4}, 2);
     tiles->RemoveRails({2, 1});
-    EXPECT_EQ(onEdge.demolished, 0);
-    EXPECT_EQ(offEdge.demolished, 1);
-    EXPECT_EQ(noSide.demolished, 0);
-    EXPECT_EQ(fence.demolished, 0);
-    EXPECT_EQ(bench.demolished, 0);
-    EXPECT_EQ(onGround.demolished, 1);
-    EXPECT_EQ(farAway.demolished, 0);
+    EXPECT_EQ((std::vector<int>{onEdge.demolished, offEdge.demolished, noSide.demolished, fence.demolished,
+                                bench.demolished, onGround.demolished, farAway.demolished}),
+              (std::vector<int>{0, 1, 0, 0, 0, 1, 0}));
 
     // Without the message handler no request can be made.
     g_pMessageHandler = nullptr;
@@ -495,16 +372,12 @@ TEST_F(TileSetTest, RailsFollowThePathEdgesAroundACell)
     for (size_t i = 0; i < 2; ++i)
     {
         const SceneryCreationRequest& r = world.requests[i];
-        EXPECT_STREQ(r.szKeyword, "QRAIL");
-        EXPECT_EQ(r.iGridX, 2);
-        EXPECT_EQ(r.iGridY, 2);
-        EXPECT_EQ(r.bHasDirection, 1);
-        EXPECT_EQ(r.bDirection, i == 0 ? 1 : 3);
-        EXPECT_EQ(r.dwOwner, kWorldID);
-        EXPECT_EQ(world.records[i].dwReciever, kWorldID);
-        EXPECT_EQ(world.records[i].dwSender, kWorldID);
-        EXPECT_EQ(world.records[i].dwType, 0u);
-        EXPECT_EQ(world.records[i].dwData, uint32_t{OBJECT_SCENERY});
+        const MessageRecord& m = world.records[i];
+        EXPECT_EQ(std::string(r.szKeyword), "QRAIL");
+        EXPECT_EQ(std::tuple(r.iGridX, r.iGridY, r.bHasDirection, r.bDirection, r.dwOwner),
+                  std::tuple(2, 2, uint8_t{1}, uint8_t(i == 0 ? 1 : 3), kWorldID));
+        EXPECT_EQ(std::tuple(m.dwReciever, m.dwSender, m.dwType, m.dwData),
+                  std::tuple(kWorldID, kWorldID, 0u, uint32_t{OBJECT_SCENERY}));
     }
 }
 
@@ -537,7 +410,7 @@ TEST(TileTables, RecordsCommentsAndSeparatorsAreRead)
     EXPECT_EQ(reports.boxes.size(), 2u);
 }
 
-TEST(TileTables, MissingOrEmptyTablesLeaveTheSetEmpty)
+TEST(TileTables, MissingEmptyOrOverlongTablesLeaveTheSetEmpty)
 {
     testsupport::TempDir dir;
     testsupport::ScopedCurrentDir cwd(dir.Path());
@@ -552,6 +425,16 @@ TEST(TileTables, MissingOrEmptyTablesLeaveTheSetEmpty)
     EXPECT_FALSE(PathTileSet::ReadTable("comments.dat", table));
     EXPECT_FALSE(PathTileSet::ReadTable(nullptr, table));
     EXPECT_EQ(reports.boxes.size(), 4u);
+    // A record padded with a comment to the longest length read, and one byte more.
+    for (uint32_t length : {PathTileSet::kMaxTableFileSize, PathTileSet::kMaxTableFileSize + 1})
+    {
+        std::string text = Record(1, 7) + "//";
+        text.resize(length, 'x');
+        WriteScrambled(dir.Path(), "long.dat", text);
+        reports.boxes.clear();
+        EXPECT_EQ(PathTileSet::ReadTable("long.dat", table), length == PathTileSet::kMaxTableFileSize) << length;
+        EXPECT_EQ(reports.boxes.size(), length == PathTileSet::kMaxTableFileSize ? 0u : 1u);
+    }
 
     // A set whose path tile table is missing: reported, empty, and nothing can be laid.
     WriteTables(dir.Path());
@@ -564,13 +447,11 @@ TEST(TileTables, MissingOrEmptyTablesLeaveTheSetEmpty)
         EXPECT_FALSE(set.IsLoaded());
         EXPECT_EQ(reports.boxes.size(), 2u);
         EXPECT_EQ(set.GetQueueTileTable()[0], 0);
-        EXPECT_FALSE(set.PlacePathTile({1, 1}));
-        EXPECT_FALSE(set.PlaceQueueTile({1, 1}));
-        EXPECT_FALSE(set.SetQueueTileShape({1, 1}, 2));
+        EXPECT_FALSE(set.PlacePathTile({1, 1}) || set.PlaceQueueTile({1, 1}) || set.SetQueueTileShape({1, 1}, 2));
         EXPECT_EQ(map->GetCell({1, 1})->m_uiFlags, 0x80000001u);
         // The sprites: the named pavement set and the queue set, both played by hand.
-        EXPECT_EQ(set.GetPathSprite()->GetBankName(), "beachtiles");
-        EXPECT_EQ(set.GetQueueSprite()->GetBankName(), "queuetile");
+        EXPECT_EQ(std::pair(set.GetPathSprite()->GetBankName(), set.GetQueueSprite()->GetBankName()),
+                  std::pair(std::string("beachtiles"), std::string("queuetile")));
         EXPECT_EQ(set.GetPathSprite()->GetPlayMode(), Sprite::PLAY_MANUAL);
         EXPECT_EQ(set.GetQueueSprite()->GetPlayMode(), Sprite::PLAY_MANUAL);
         EXPECT_EQ(GetSpriteManager().GetLiveSprites(), live + 2);

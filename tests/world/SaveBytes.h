@@ -49,7 +49,7 @@ constexpr size_t kStreamBanner = 25; // tag 0, length 20, "Binary Serial Stream"
 
 inline Bytes Saved(const std::function<void(SerialStream&)>& write)
 {
-    testsupport::TempDir dir;
+    static testsupport::TempDir dir;
     const std::string file = dir.File("s.sav");
     {
         BinarySerialStream out(true, file.c_str());

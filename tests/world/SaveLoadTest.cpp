@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -82,7 +83,8 @@ Bytes ManagerRecord(const std::vector<Entry> pools[4], uint32_t nextID, int32_t 
         {
             Put(b, {8, e.typeByte});
             Text(b, 1, e.name);
-            ProbeRecord(b, e.kind, e.name, e.id, 32.0f * float(e.id % 16), 64.0f, e.name == "DEBUG");
+            ProbeRecord(b, e.kind, e.name, e.id, e.name == "NAN" ? std::nanf("") : 32.0f * float(e.id % 16), 64.0f,
+                        e.name == "DEBUG");
         }
     }
     return b;
@@ -183,24 +185,24 @@ TEST(SaveRecords, AManagerRecordBuiltByHandLoadsIntoItsPoolsAndMapCells)
     pools[1] = {{OBJECT_GUEST, "GUEST", 7, 99}}; // the guest pool makes guests whatever the type byte says
     pools[3] = {{OBJECT_ANIMAL, "DOLPHIN", 5, OBJECT_ANIMAL}, {OBJECT_SCENERY, "BENCH", 1, OBJECT_SCENERY}};
     ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
-    EXPECT_EQ(park.objects->GetNumActiveObjects(), 5u);
-    EXPECT_EQ(park.objects->GetSlot(2), 1u);
-    EXPECT_EQ(park.objects->GetSlot(7), 500u);
-    EXPECT_EQ(park.objects->GetSlot(1), 2501u);
-    EXPECT_STREQ(park.objects->GetObject(5)->GetName(), "DOLPHIN");
-    EXPECT_EQ(park.objects->GetObject(4)->GetState(), uint32_t{STATE_STARTUP});
+    EXPECT_EQ(std::tuple(park.objects->GetNumActiveObjects(), park.objects->GetSlot(2), park.objects->GetSlot(7),
+                         park.objects->GetSlot(1), std::string(park.objects->GetObject(5)->GetName()),
+                         park.objects->GetObject(4)->GetState()),
+              std::tuple(5u, 1u, 500u, 2501u, std::string("DOLPHIN"), uint32_t{STATE_STARTUP}));
     // Loaded objects stand in the cell of their saved position.
     EXPECT_TRUE(park.map->GetCell({5, 1})->ContainsObject(park.objects->GetObject(5)));
     // A saved one-shot debug flag is cleared by the next update, and by creation.
-    BaseObject* debug = park.objects->GetObject(2);
-    EXPECT_TRUE(debug->IsDebugBreak());
-    EXPECT_TRUE(debug->Update());
-    EXPECT_FALSE(debug->IsDebugBreak());
-    ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
-    BaseObject* again = park.objects->GetObject(2);
-    ASSERT_TRUE(again->IsDebugBreak());
-    again->Create("DEBUG");
-    EXPECT_FALSE(again->IsDebugBreak());
+    for (bool update : {true, false})
+    {
+        ASSERT_TRUE(LoadFrom(ManagerRecord(pools, 8), [&](SerialStream& s) { return park.objects->Load(s); }));
+        BaseObject* debug = park.objects->GetObject(2);
+        ASSERT_TRUE(debug->IsDebugBreak());
+        if (update)
+            EXPECT_TRUE(debug->Update());
+        else
+            debug->Create("DEBUG");
+        EXPECT_FALSE(debug->IsDebugBreak());
+    }
     // The counter goes on from the saved value.
     EXPECT_EQ(park.Make(OBJECT_SCENERY)->GetID(), 8u);
 }
@@ -220,18 +222,15 @@ TEST(SaveRoundTrip, SaveLoadSaveGivesTheSameBytes)
                          { return park.objects->Load(s) && park.messages->Load(s) && player.Load(s); }));
     EXPECT_EQ(Saved([&](SerialStream& s) { SaveAll(s, park, player); }), first);
     // What the bytes stand for survived too.
-    EXPECT_FLOAT_EQ(player.Cash, -1234.5f);
-    EXPECT_EQ(std::u16string(player.Name), u"Test Player");
-    EXPECT_EQ(park.objects->GetObject(0), nullptr);
-    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 10u);
-    EXPECT_EQ(park.objects->GetPoolCount(ObjectManager::POOL_OTHER), 4u);
+    EXPECT_EQ(std::tuple(player.Cash, std::u16string(player.Name), park.objects->GetObject(0),
+                         park.objects->GetNextFreeObjectID(), park.objects->GetPoolCount(ObjectManager::POOL_OTHER)),
+              std::tuple(-1234.5f, std::u16string(u"Test Player"), nullptr, 10u, 4u));
     ASSERT_EQ(park.messages->GetPendingMessages().size(), 3u);
-    EXPECT_FLOAT_EQ(park.messages->GetPendingMessages()[1].fTime, 1.75f);
-    EXPECT_EQ(park.messages->GetPendingMessages()[1].dwData2, 11u);
+    EXPECT_EQ(std::pair(park.messages->GetPendingMessages()[1].fTime, park.messages->GetPendingMessages()[1].dwData2),
+              std::pair(1.75f, 11u));
     BaseObject* mechanic = park.objects->GetObject(4);
     ASSERT_NE(mechanic, nullptr);
-    EXPECT_EQ(mechanic->GetDirection(), 0);
-    EXPECT_EQ(mechanic->GetAnimationEndMessage(), 44u);
+    EXPECT_EQ(std::pair(mechanic->GetDirection(), mechanic->GetAnimationEndMessage()), std::pair(0, 44u));
     EXPECT_TRUE(park.map->GetCell(WorldMap::WorldToGrid({160.0f, 280.0f, 0.0f}))->ContainsObject(mechanic));
 }
 
@@ -293,70 +292,54 @@ TEST(SaveHostile, EveryCutShortSaveFailsCleanly)
 TEST(SaveHostile, ManagerRecordsThatDoNotHoldTogetherAreRefused)
 {
     const std::vector<Entry> good[4] = {{{OBJECT_BUILDING, "B", 0, 2}}, {}, {}, {{OBJECT_TABLE, "T", 1, 4}}};
-    struct Case
+    // Each pool, the saved next id, and changes: the total off by one, id-list entries set (slot, id).
+    using Pools = std::vector<std::vector<Entry>>;
+    const struct
     {
         const char* what;
-        std::function<Bytes()> make;
+        Pools pools;
+        uint32_t nextID;
+        int32_t countBias;
+        std::vector<std::pair<uint32_t, uint32_t>> ids;
+    } cases[] = {
+        {"total that is not the sum", {good[0], {}, {}, good[3]}, 2, 1, {}},
+        {"other-pool kind that is a building", {{}, {}, {}, {{OBJECT_BUILDING, "B", 0, 2}}}, 1, 0, {}},
+        {"other-pool kind 0", {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 0}}}, 1, 0, {}},
+        {"other-pool kind 11", {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 11}}}, 1, 0, {}},
+        {"scenery in the guest pool", {{}, {{OBJECT_SCENERY, "S", 0, 3}}, {}, {}}, 1, 0, {}},
+        {"kind 255 in the building pool", {{{255, "B", 0, 2}}, {}, {}, {}}, 1, 0, {}},
+        {"kind 126 in the litter pool", {{}, {}, {{126, "L", 0, 10}}, {}}, 1, 0, {}},
+        {"an animal saved as a table", {{}, {}, {}, {{OBJECT_ANIMAL, "T", 0, OBJECT_TABLE}}}, 1, 0, {}},
+        {"object id not in the id list", {good[0], {}, {}, good[3]}, 2, 0, {{2500, 7}}},
+        {"repeated id", {{{OBJECT_BUILDING, "B", 0, 2}, {OBJECT_BUILDING, "C", 0, 2}}, {}, {}, {}}, 3, 0, {}},
+        {"id at the next free id", {good[0], {}, {}, good[3]}, 1, 0, {}},
+        {"next id of the player's demolitions", {good[0], {}, {}, good[3]}, 0xFFFFFFFE, 0, {}},
+        {"position that is not a number", {{{OBJECT_BUILDING, "NAN", 0, 2}}, {}, {}, {}}, 1, 0, {}},
     };
-    const std::vector<Case> cases = {
-        {"total that is not the sum", [&] { return ManagerRecord(good, 2, 1); }},
-        {"other-pool kind that is a building",
-         [&]
-         {
-             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_BUILDING, "B", 0, 2}}};
-             return ManagerRecord(p, 1);
-         }},
-        {"other-pool kind 0",
-         [&]
-         {
-             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 0}}};
-             return ManagerRecord(p, 1);
-         }},
-        {"other-pool kind 11",
-         [&]
-         {
-             std::vector<Entry> p[4] = {{}, {}, {}, {{OBJECT_TABLE, "T", 0, 11}}};
-             return ManagerRecord(p, 1);
-         }},
-        {"object id not in the id list",
-         [&] {
-             return ManagerRecord(good, 2, 0, {{2500, 7}});
-         }},
-        {"repeated id",
-         [&]
-         {
-             std::vector<Entry> p[4] = {{{OBJECT_BUILDING, "B", 0, 2}, {OBJECT_BUILDING, "C", 0, 2}}, {}, {}, {}};
-             return ManagerRecord(p, 3);
-         }},
-        {"id at the next free id", [&] { return ManagerRecord(good, 1); }},
-        {"next id past the World's", [&] { return ManagerRecord(good, 0xFFFFFFFF); }},
-        {"building count above the pool",
-         [&]
-         {
-             Bytes b = ManagerRecord(good, 2);
-             // The building count is the second count item: 31 + 5 + 5 bytes in, payload after its tag.
-             const size_t at = 31 + 5 + 5 + 1;
-             b[at] = 0xF5; // 501
-             b[at + 1] = 0x01;
-             return b;
-         }},
-    };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         Park park;
         Probe* keep = park.Make(OBJECT_LITTER, "KEEP");
-        EXPECT_FALSE(LoadFrom(c.make(), [&](SerialStream& s) { return park.objects->Load(s); })) << c.what;
-        EXPECT_EQ(park.CountReports("ObjectManager::Load"), 1u) << c.what;
-        EXPECT_EQ(park.objects->GetNumActiveObjects(), 1u) << c.what;
-        EXPECT_EQ(park.objects->GetObject(0), keep) << c.what;
-        EXPECT_EQ(park.objects->GetNextFreeObjectID(), 1u) << c.what;
+        const std::vector<Entry> pools[4] = {c.pools[0], c.pools[1], c.pools[2], c.pools[3]};
+        EXPECT_FALSE(LoadFrom(ManagerRecord(pools, c.nextID, c.countBias, c.ids),
+                              [&](SerialStream& s) { return park.objects->Load(s); }))
+            << c.what;
+        EXPECT_EQ(std::tuple(park.CountReports("ObjectManager::Load"), park.objects->GetNumActiveObjects(),
+                             park.objects->GetObject(0), park.objects->GetNextFreeObjectID()),
+                  std::tuple(1u, 1u, keep, 1u))
+            << c.what;
     }
+    // A building count above the pool: the second count item, 31 + 5 + 5 bytes in, payload after its tag (501).
+    Park park;
+    Bytes b = ManagerRecord(good, 2);
+    b[31 + 5 + 5 + 1] = 0xF5;
+    b[31 + 5 + 5 + 2] = 0x01;
+    EXPECT_FALSE(LoadFrom(b, [&](SerialStream& s) { return park.objects->Load(s); }));
     // The unaltered record loads, so the cases above fail for their own fault alone; so does one whose ids are
     // all used up.
-    Park park;
     EXPECT_TRUE(LoadFrom(ManagerRecord(good, 2), [&](SerialStream& s) { return park.objects->Load(s); }));
-    EXPECT_TRUE(LoadFrom(ManagerRecord(good, 0xFFFFFFFE), [&](SerialStream& s) { return park.objects->Load(s); }));
-    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 0xFFFFFFFEu);
+    EXPECT_TRUE(LoadFrom(ManagerRecord(good, 0xFFFFFFFD), [&](SerialStream& s) { return park.objects->Load(s); }));
+    EXPECT_EQ(park.objects->GetNextFreeObjectID(), 0xFFFFFFFDu);
     // A kind whose class is missing cannot be loaded either.
     Park other;
     RegisterObjectKind(OBJECT_TABLE, nullptr);
@@ -385,9 +368,9 @@ TEST(SaveHostile, MessageCountsAreTrustedOnlyAsFarAsTheStreamGoes)
         return b;
     };
     EXPECT_FALSE(LoadFrom(list(0x7FFFFFFF, 2), [&](SerialStream& s) { return park.messages->Load(s); }));
-    EXPECT_EQ(park.messages->GetPendingMessages().size(), 1u);
-    EXPECT_EQ(park.messages->GetPendingMessages()[0].dwType, 3u);
-    EXPECT_EQ(park.CountReports("MessageHandler::Load"), 1u);
+    ASSERT_EQ(park.messages->GetPendingMessages().size(), 1u);
+    EXPECT_EQ(std::pair(park.messages->GetPendingMessages()[0].dwType, park.CountReports("MessageHandler::Load")),
+              std::pair(3u, size_t{1}));
     // A count below 1 is an empty list.
     EXPECT_TRUE(LoadFrom(list(-5, 0), [&](SerialStream& s) { return park.messages->Load(s); }));
     EXPECT_TRUE(park.messages->GetPendingMessages().empty());

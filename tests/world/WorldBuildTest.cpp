@@ -258,16 +258,17 @@ TEST(WorldBuild, AnUnknownOrMiscasedLocationOrAnUnusableDayLengthRefusesThePark)
 
 TEST(WorldBuild, EachLocationHasItsOwnGridSizeAndTheParkLetsGoOfEverythingItOwned)
 {
-    for (const auto& [level, cells] : {std::pair{"\"PALMHAVEN\"", 160}, std::pair{"\"VALEMONT\"", 160}})
+    for (const auto& [level, cells, grid] : {std::tuple{"\"PALMHAVEN\"", 160, "data/maps/PalmhavenGrid.dat"},
+                                             std::tuple{"\"VALEMONT\"", 160, "data/maps/ValemontGrid.dat"}})
     {
         Scenario scenario(24);
+        testsupport::WriteBytes(scenario.Dir().File(grid), std::vector<uint8_t>(cells * cells * 4, 0));
         testsupport::RecordingReportSink reports;
         {
             World world(nullptr, nullptr, scenario.WriteStandardWorldFile({{"WORLD_LEVEL", level}}).c_str(), true);
             ASSERT_TRUE(world.IsBuilt());
             EXPECT_EQ(std::tuple(g_pWorldMap->GetWidth(), g_pWorldMap->GetHeight()), std::tuple(cells, cells));
-            // Those grids are not in the folder: the map is still made, with a report.
-            EXPECT_FALSE(g_pWorldMap->IsGridLoaded());
+            EXPECT_TRUE(g_pWorldMap->IsGridLoaded());
             // One game second an hour: 09:00 is 9 s in.
             EXPECT_FLOAT_EQ(world.GetGameTime(), 9.0f);
             EXPECT_EQ(g_SkyDome.GetCentre().x, 512.0f + 4.0f * 80.0f);

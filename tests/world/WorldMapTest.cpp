@@ -1,13 +1,18 @@
 // Tests of the park grid: coordinates in grid cells, map units and scene units; neighbours and sides; footprints;
-// scenery placement; the cursor's cell; the grid file column by column (and files of the wrong length); the grid
-// file written back; the map's save record.
+// scenery placement; the cursor's cell; the grid file column by column (files of the wrong length refused before
+// they are read, and the park refused with them); the grid file written back; the map's save record.
 #include "tests/world/GridTestSupport.h"
+#include "tests/world/ParkTestSupport.h"
 #include "tests/world/SaveBytes.h"
 
+#include "engine/core/EngineCore.h"
+#include "engine/core/FileSystem.h"
 #include "world/CursorPicker.h"
 #include "world/WorldMap.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using namespace gridtest;
 using namespace savebytes;
@@ -15,11 +20,12 @@ using namespace savebytes;
 namespace
 {
 
-void ExpectVec(const platform::Vec3& v, float x, float y, float z)
+// Positions as text, to compare many at once.
+std::string Str(const platform::Vec3& v)
 {
-    EXPECT_FLOAT_EQ(v.x, x);
-    EXPECT_FLOAT_EQ(v.y, y);
-    EXPECT_FLOAT_EQ(v.z, z);
+    std::ostringstream text;
+    text << v.x << ',' << v.y << ',' << v.z;
+    return text.str();
 }
 
 // A grid file of width x height cells, column by column, each value given by the function.
@@ -34,104 +40,76 @@ template <class Value> Bytes GridFile(int32_t width, int32_t height, Value value
 
 } // namespace
 
-TEST(GridCoordinates, CellsMapUnitsAndSceneUnits)
+TEST(GridCoordinates, CellsMapUnitsSceneUnitsAndFootprints)
 {
-    // A cell is 32 map units along x and 64 along y; 4 scene units each way from the origin at 512.
-    ExpectVec(WorldMap::GridToWorld({10, 20}), 320.0f, 1280.0f, 0.0f);
-    ExpectVec(WorldMap::GridToWorldXY(-1, 2), -32.0f, 128.0f, 0.0f);
-    ExpectVec(WorldMap::WorldToScene({320.0f, 1280.0f, 0.0f}), 552.0f, 0.0f, 592.0f);
-    ExpectVec(WorldMap::SceneToWorld(552.0f, 592.0f), 320.0f, 1280.0f, 0.0f);
+    // A cell is 32 map units along x and 64 along y; 4 scene units each way from the origin at 512. Map to grid
+    // truncates toward zero, scene to grid rounds down. Points of a cell go from its corner (32x, 64y). A 2 x 3
+    // footprint at cell (2, 3) turns the local point (10, 20) each quarter turn.
     platform::Vec3 out;
     WorldMap::WorldToSceneOut({8.0f, 16.0f, 5.0f}, &out);
-    ExpectVec(out, 513.0f, 0.0f, 513.0f);
-    // Map to grid truncates toward zero.
-    EXPECT_EQ(WorldMap::WorldToGrid({351.9f, 1343.9f, 0.0f}), (GridPos{10, 20}));
-    EXPECT_EQ(WorldMap::WorldToGrid({352.0f, 1344.0f, 0.0f}), (GridPos{11, 21}));
-    EXPECT_EQ(WorldMap::WorldToGrid({-20.0f, -40.0f, 0.0f}), (GridPos{0, 0}));
-    EXPECT_EQ(WorldMap::WorldToGrid({-40.0f, -70.0f, 0.0f}), (GridPos{-1, -1}));
-    // Scene to grid rounds down.
-    EXPECT_EQ(WorldMap::SceneToGrid(552.0f, 592.0f), (GridPos{10, 20}));
-    EXPECT_EQ(WorldMap::SceneToGrid(555.9f, 595.9f), (GridPos{10, 20}));
-    EXPECT_EQ(WorldMap::SceneToGrid(511.9f, 508.0f), (GridPos{-1, -1}));
-    EXPECT_EQ(WorldMap::SceneToGrid(std::nanf(""), -1e30f), (GridPos{0, INT32_MIN}));
-    // Points of a cell, from its corner (32x, 64y).
-    ExpectVec(WorldMap::GetCellCentre({10, 20}), 336.0f, 1312.0f, 0.0f);
-    ExpectVec(WorldMap::GetCellPoint({1, 1}, 0), 48.0f, 128.0f, 0.0f);
-    ExpectVec(WorldMap::GetCellPoint({1, 1}, 1), 48.0f, 64.0f, 0.0f);
-    ExpectVec(WorldMap::GetCellPoint({1, 1}, 2), 32.0f, 96.0f, 0.0f);
-    ExpectVec(WorldMap::GetCellPoint({1, 1}, 3), 64.0f, 96.0f, 0.0f);
-    ExpectVec(WorldMap::GetCellPoint({1, 1}, 4), 48.0f, 96.0f, 0.0f);
-    ExpectVec(WorldMap::GetCellPoint({1, 1}, 5), 32.0f, 64.0f, 0.0f);
-    ExpectVec(WorldMap::GetCellPoint({1, 1}, -1), 32.0f, 64.0f, 0.0f);
+    std::vector<std::string> points = {Str(WorldMap::GridToWorld({10, 20})),
+                                       Str(WorldMap::GridToWorldXY(-1, 2)),
+                                       Str(WorldMap::WorldToScene({320.0f, 1280.0f, 0.0f})),
+                                       Str(WorldMap::SceneToWorld(552.0f, 592.0f)),
+                                       Str(out),
+                                       Str(WorldMap::GetCellCentre({10, 20})),
+                                       Str(WorldMap::GetFootprintHalfSize(3, 2))};
+    for (int32_t anchor = -1; anchor <= 5; ++anchor)
+        points.push_back(Str(WorldMap::GetCellPoint({1, 1}, anchor)));
+    for (int32_t turn = 0; turn < 4; ++turn)
+        points.push_back(Str(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, turn)));
+    EXPECT_EQ(points,
+              (std::vector<std::string>{"320,1280,0", "-32,128,0", "552,0,592", "320,1280,0", "513,0,513", "336,1312,0",
+                                        "48,64,0", "32,64,0", "48,128,0", "48,64,0", "32,96,0", "64,96,0", "48,96,0",
+                                        "32,64,0", "74,212,0", "74,300,0", "118,364,0", "150,212,0"}));
+    std::vector<GridPos> cells = {
+        WorldMap::WorldToGrid({351.9f, 1343.9f, 0.0f}), WorldMap::WorldToGrid({352.0f, 1344.0f, 0.0f}),
+        WorldMap::WorldToGrid({-20.0f, -40.0f, 0.0f}),  WorldMap::WorldToGrid({-40.0f, -70.0f, 0.0f}),
+        WorldMap::SceneToGrid(555.9f, 595.9f),          WorldMap::SceneToGrid(511.9f, 508.0f),
+        WorldMap::SceneToGrid(std::nanf(""), -1e30f)};
+    EXPECT_EQ(Cells(cells), "(10,20)(11,21)(0,0)(-1,-1)(10,20)(-1,-1)(0," + std::to_string(INT32_MIN) + ")");
+    // The walk round the border of a 2 x 3 footprint at (5, 5) starts from (4, 4), moved by the turn.
+    std::string borders;
+    for (int32_t turn = 0; turn < 4; ++turn)
+    {
+        GridPos pos = {5, 5};
+        int32_t first = -1, second = -1;
+        WorldMap::GetFootprintBorderStart(pos, 2, 3, &first, &second, turn);
+        borders += Cells({pos}) + std::to_string(first) + std::to_string(second);
+    }
+    EXPECT_EQ(borders, "(4,5)24(6,5)64(6,4)60(4,4)20");
     // The scene extent of a 128 x 160 map.
     WorldMap map(128, 160, WorldMap::kDefaultCellSize, "");
-    EXPECT_FLOAT_EQ(WorldMap::GetOrigin(), 512.0f);
-    EXPECT_FLOAT_EQ(WorldMap::GetSceneUnitsPerCell(), 4.0f);
-    EXPECT_FLOAT_EQ(map.GetSceneMaxX(), 1024.0f);
-    EXPECT_FLOAT_EQ(map.GetSceneMaxZ(), 1152.0f);
-    EXPECT_FLOAT_EQ(map.GetExtentX(), 4096.0f);
-    EXPECT_FLOAT_EQ(map.GetExtentY(), 10240.0f);
+    EXPECT_EQ(std::tuple(WorldMap::GetOrigin(), WorldMap::GetSceneUnitsPerCell(), map.GetSceneMaxX(),
+                         map.GetSceneMaxZ(), map.GetExtentX(), map.GetExtentY()),
+              std::tuple(512.0f, 4.0f, 1024.0f, 1152.0f, 4096.0f, 10240.0f));
 }
 
 TEST(GridNeighbours, DirectionsRunClockwiseFromPlusY)
 {
-    const GridPos around[8] = {{5, 6}, {6, 6}, {6, 5}, {6, 4}, {5, 4}, {4, 4}, {4, 5}, {4, 6}};
+    std::vector<GridPos> around;
+    for (int32_t d = -1; d <= 9; ++d)
+        around.push_back(WorldMap::GetNeighbourPos({5, 5}, d));
+    EXPECT_EQ(Cells(around), "(5,5)(5,6)(6,6)(6,5)(6,4)(5,4)(4,4)(4,5)(4,6)(5,5)(5,5)");
     for (int32_t d = 0; d < 8; ++d)
-    {
-        EXPECT_EQ(WorldMap::GetNeighbourPos({5, 5}, d), around[d]) << d;
-        EXPECT_EQ(WorldMap::DirectionTo({5, 5}, around[d]), d);
-    }
-    EXPECT_EQ(WorldMap::GetNeighbourPos({5, 5}, 9), (GridPos{5, 5}));
-    EXPECT_EQ(WorldMap::GetNeighbourPos({5, 5}, -1), (GridPos{5, 5}));
-    EXPECT_EQ(WorldMap::GetNeighbourPos({5, 5}, 8), (GridPos{5, 5}));
-    EXPECT_EQ(WorldMap::DirectionTo({5, 5}, {5, 5}), -1);
-    EXPECT_EQ(WorldMap::DirectionTo({5, 5}, {7, 5}), -1);
+        EXPECT_EQ(WorldMap::DirectionTo({5, 5}, around[d + 1]), d);
+    EXPECT_EQ(std::pair(WorldMap::DirectionTo({5, 5}, {5, 5}), WorldMap::DirectionTo({5, 5}, {7, 5})),
+              std::pair(-1, -1));
     // Sides are the even directions.
-    EXPECT_TRUE(WorldMap::IsSideNeighbour({5, 5}, 5, 6));
-    EXPECT_TRUE(WorldMap::IsSideNeighbour({5, 5}, 6, 5));
-    EXPECT_TRUE(WorldMap::IsSideNeighbour({5, 5}, 5, 4));
-    EXPECT_TRUE(WorldMap::IsSideNeighbour({5, 5}, 4, 5));
-    EXPECT_FALSE(WorldMap::IsSideNeighbour({5, 5}, 6, 6));
-    EXPECT_FALSE(WorldMap::IsSideNeighbour({5, 5}, 5, 5));
-    EXPECT_FALSE(WorldMap::IsSideNeighbour({5, 5}, 5, 7));
+    std::string sides;
+    for (auto [x, y] : {std::pair{5, 6}, {6, 5}, {5, 4}, {4, 5}, {6, 6}, {5, 5}, {5, 7}})
+        sides += WorldMap::IsSideNeighbour({5, 5}, x, y) ? '1' : '0';
+    EXPECT_EQ(sides, "1111000");
     EXPECT_FALSE(WorldMap::IsSideNeighbour({INT32_MAX, 5}, INT32_MIN, 5));
     // At a corner the neighbours off the map are absent.
     WorldMap map(4, 4, WorldMap::kDefaultCellSize, "");
     MapCell* cells[8];
     map.GetNeighbourCells({0, 0}, cells);
-    EXPECT_EQ(cells[0], map.GetCell({0, 1}));
-    EXPECT_EQ(cells[1], map.GetCell({1, 1}));
-    EXPECT_EQ(cells[2], map.GetCell({1, 0}));
-    for (int d = 3; d < 8; ++d)
-        EXPECT_EQ(cells[d], nullptr) << d;
-    EXPECT_EQ(map.GetNeighbourCell({3, 3}, 1), nullptr);
-    EXPECT_EQ(map.GetNeighbourCell({3, 3}, 5), map.GetCell({2, 2}));
-}
-
-TEST(GridFootprints, TurnedFootprintsAndTheirBorders)
-{
-    ExpectVec(WorldMap::GetFootprintHalfSize(3, 2), 48.0f, 64.0f, 0.0f);
-    // A 2 x 3 footprint at cell (2, 3), the local point (10, 20), each quarter turn.
-    ExpectVec(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, 0), 74.0f, 212.0f, 0.0f);
-    ExpectVec(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, 1), 74.0f, 300.0f, 0.0f);
-    ExpectVec(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, 2), 118.0f, 364.0f, 0.0f);
-    ExpectVec(WorldMap::FootprintLocalToWorld(2, 3, 2, 3, 10.0f, 20.0f, 3), 150.0f, 212.0f, 0.0f);
-    // The walk round the border of a 2 x 3 footprint at (5, 5) starts from (4, 4), moved by the turn.
-    const struct
-    {
-        int32_t rotation;
-        GridPos start;
-        int32_t first, second;
-    } borders[] = {{0, {4, 5}, 2, 4}, {1, {6, 5}, 6, 4}, {2, {6, 4}, 6, 0}, {3, {4, 4}, 2, 0}};
-    for (const auto& b : borders)
-    {
-        GridPos pos = {5, 5};
-        int32_t first = -1, second = -1;
-        WorldMap::GetFootprintBorderStart(pos, 2, 3, &first, &second, b.rotation);
-        EXPECT_EQ(pos, b.start) << b.rotation;
-        EXPECT_EQ(first, b.first) << b.rotation;
-        EXPECT_EQ(second, b.second) << b.rotation;
-    }
+    EXPECT_EQ(std::vector<MapCell*>(cells, cells + 8),
+              (std::vector<MapCell*>{map.GetCell({0, 1}), map.GetCell({1, 1}), map.GetCell({1, 0}), nullptr, nullptr,
+                                     nullptr, nullptr, nullptr}));
+    EXPECT_EQ(std::pair(map.GetNeighbourCell({3, 3}, 1), map.GetNeighbourCell({3, 3}, 5)),
+              std::pair(static_cast<MapCell*>(nullptr), map.GetCell({2, 2})));
 }
 
 TEST(GridScenery, PlacementFollowsTheCellsAndTheTypesMask)
@@ -140,27 +118,21 @@ TEST(GridScenery, PlacementFollowsTheCellsAndTheTypesMask)
     auto map = MakeMap({".PH3#S#"});
     map->GetCell({2, 0})->m_uiFlags = 0x90000003;
     map->GetCell({6, 0})->m_uiFlags = 0x00000001;
-    const auto can = [&](int32_t x, uint32_t mask, int32_t pathFlag)
-    { return map->CanPlaceSceneryAt(x, 0, mask, pathFlag); };
-    // Path pieces: the mask must meet the cell and no building stand there.
-    EXPECT_TRUE(can(1, 0x10000000, 1));
-    EXPECT_FALSE(can(2, 0x10000000, 1));
-    EXPECT_FALSE(can(0, 0x10000000, 1));
-    EXPECT_TRUE(can(3, 0x40000000, 2));
-    // Land: walkable ground without footpath or queue.
-    EXPECT_TRUE(can(0, 1, 0));
-    EXPECT_FALSE(can(1, 1, 0));
-    EXPECT_FALSE(can(3, 1, 0));
-    EXPECT_FALSE(can(6, 1, 0));
-    EXPECT_FALSE(can(5, 1, 0));
-    EXPECT_FALSE(can(4, 1, 0));
-    // Other masks: they must meet the cell, no building.
-    EXPECT_TRUE(can(1, 0x10000000, 0));
-    EXPECT_FALSE(can(2, 0x10000000, 0));
-    EXPECT_TRUE(can(5, 0x20000000, 0));
-    EXPECT_FALSE(can(0, 0x40000000, 0));
-    // Off the map.
-    EXPECT_FALSE(map->CanPlaceSceneryAt(7, 0, 1, 0));
+    // Path pieces: the mask must meet the cell and no building stand there. Land: walkable ground without
+    // footpath or queue. Other masks: they must meet the cell, no building. Off the map: never.
+    const struct
+    {
+        int32_t x;
+        uint32_t mask;
+        int32_t pathFlag;
+        bool can;
+    } rows[] = {
+        {1, 0x10000000, 1, true}, {2, 0x10000000, 1, false}, {0, 0x10000000, 1, false}, {3, 0x40000000, 2, true},
+        {0, 1, 0, true},          {1, 1, 0, false},          {3, 1, 0, false},          {6, 1, 0, false},
+        {5, 1, 0, false},         {4, 1, 0, false},          {1, 0x10000000, 0, true},  {2, 0x10000000, 0, false},
+        {5, 0x20000000, 0, true}, {0, 0x40000000, 0, false}, {7, 1, 0, false},          {-1, 1, 0, false}};
+    for (const auto& r : rows)
+        EXPECT_EQ(map->CanPlaceSceneryAt(r.x, 0, r.mask, r.pathFlag), r.can) << r.x << " " << r.mask;
     EXPECT_FALSE(map->CanPlaceSceneryAt(0, -1, 1, 0));
 }
 
@@ -174,7 +146,7 @@ TEST(GridPicking, TheCursorsCellComesFromThePickersGroundPoint)
     EXPECT_EQ(pos, (GridPos{10, 20}));
     platform::Vec3 world;
     map.GetCursorWorldPos(&world);
-    ExpectVec(world, 328.0f, 1296.0f, 0.0f);
+    EXPECT_EQ(Str(world), "328,1296,0");
     GetCursorPicker().SetScenePosition({1024.0f, 0.0f, 600.0f});
     EXPECT_FALSE(map.GetCursorGridPos(&pos));
     EXPECT_EQ(pos, (GridPos{128, 22}));
@@ -203,7 +175,20 @@ TEST(GridFile, ValuesRunColumnByColumnIntoTheFlags)
     EXPECT_EQ(g_pWorldMap, &again);
 }
 
-TEST(GridFile, AFileOfTheWrongLengthOrNoneIsRefusedWithAReport)
+namespace
+{
+
+// File services that answer a length of their own for every file.
+class ClaimedLength : public FileSystem
+{
+public:
+    uint32_t GetFileSize(const char*) override { return length; }
+    uint32_t length = 0;
+};
+
+} // namespace
+
+TEST(GridFile, AFileOfTheWrongLengthOrNoneIsRefusedBeforeItIsRead)
 {
     testsupport::RecordingReportSink reports;
     testsupport::TempDir dir;
@@ -218,18 +203,47 @@ TEST(GridFile, AFileOfTheWrongLengthOrNoneIsRefusedWithAReport)
         WorldMap map(4, 3, WorldMap::kDefaultCellSize, file.c_str());
         EXPECT_FALSE(map.IsGridLoaded()) << size;
         EXPECT_EQ(reports.boxes.size(), 1u) << size;
-        for (int32_t y = 0; y < 3; ++y)
-            for (int32_t x = 0; x < 4; ++x)
-                EXPECT_EQ(map.GetCell({x, y})->m_uiFlags, 0u);
+        EXPECT_EQ(map.GetFlags({0, 0}) | map.GetFlags({3, 2}), 0u);
     }
     reports.boxes.clear();
-    WorldMap missing(4, 3, WorldMap::kDefaultCellSize, dir.File("None.dat").c_str());
-    EXPECT_FALSE(missing.IsGridLoaded());
-    EXPECT_EQ(reports.boxes.size(), 1u);
-    // No file named: nothing to read and nothing to report.
-    reports.boxes.clear();
+    EXPECT_FALSE(WorldMap(4, 3, WorldMap::kDefaultCellSize, dir.File("None.dat").c_str()).IsGridLoaded());
+    EXPECT_NE(reports.boxes.at(0).text.find("can't read the grid file"), std::string::npos);
     WorldMap unnamed(4, 3, WorldMap::kDefaultCellSize, "");
-    EXPECT_TRUE(reports.boxes.empty());
+    EXPECT_EQ(reports.boxes.size(), 1u) << "no file named: nothing to read and nothing to report";
+    // The length is asked before anything is read: a file that says it holds 4 GiB less 16 bytes is refused for
+    // that length, not read whole.
+    testsupport::WriteBytes(file, full);
+    ClaimedLength files;
+    files.length = 0xFFFFFFF0;
+    EngineCore core;
+    core.m_pFileSystem = &files;
+    g_pEngineCore = &core;
+    reports.boxes.clear();
+    WorldMap claimed(4, 3, WorldMap::kDefaultCellSize, file.c_str());
+    g_pEngineCore = nullptr;
+    core.m_pFileSystem = nullptr;
+    EXPECT_FALSE(claimed.IsGridLoaded());
+    ASSERT_EQ(reports.boxes.size(), 1u);
+    EXPECT_NE(reports.boxes[0].text.find("holds 4294967280 bytes"), std::string::npos) << reports.boxes[0].text;
+}
+
+TEST(GridFile, AParkWhoseGridIsMissingOrCutIsNotBuilt)
+{
+    for (size_t size : {size_t{0}, size_t{128 * 128 * 4 - 4}, size_t{128 * 128 * 4}})
+    {
+        parktest::Scenario scenario;
+        const std::string grid = scenario.Dir().File("data/maps/BaycrestGrid.dat");
+        if (size == 0)
+            std::filesystem::remove(grid);
+        else
+            testsupport::WriteBytes(grid, Bytes(size, 0x80));
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+        EXPECT_EQ(world.IsBuilt(), size == 128 * 128 * 4) << size;
+        EXPECT_EQ(reports.boxes.size(), size == 128 * 128 * 4 ? 0u : 2u) << size;
+    }
+    EXPECT_EQ(g_pWorld, nullptr);
+    EXPECT_EQ(g_pWorldMap, nullptr);
 }
 
 TEST(GridFile, SavingWritesEachCellsGroundClassColumnByColumn)
@@ -289,5 +303,12 @@ TEST(GridRecord, TheSaveHoldsEachCellsFlagsAndHeight)
     for (size_t cut = 0; cut < expected.size(); cut += 3)
         EXPECT_FALSE(
             LoadFrom(Bytes(expected.begin(), expected.begin() + cut), [&](SerialStream& s) { return loaded.Load(s); }));
+    // A height that is not a finite number changes nothing either: the last item is the last cell's height.
+    for (float bad : {std::nanf(""), INFINITY})
+    {
+        Bytes patched(expected.begin(), expected.end() - 5);
+        F32(patched, bad);
+        EXPECT_FALSE(LoadFrom(patched, [&](SerialStream& s) { return loaded.Load(s); }));
+    }
     EXPECT_EQ(loaded.GetCell({1, 0})->m_uiFlags, 0x90000001u);
 }
