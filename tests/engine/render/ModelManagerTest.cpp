@@ -65,6 +65,9 @@ TEST_F(ModelManagerTest, UnreadableFilesGiveThePlaceholderWithTheirMessage)
     oldVersion[2] = 9;
     std::vector<uint8_t> shortRecord = TmBytes(kTriangle);
     shortRecord.resize(100);
+    const std::string triangle = kTriangle;
+    const std::string notANumber = "model\nbounds 0 0 0 1 1 1 0 0 0 0 nan\n" + triangle.substr(6);
+    const std::string infinite = "model\nattachment 0 inf 0 0 0 0\n" + triangle.substr(6);
     const struct
     {
         const char* name;
@@ -79,6 +82,10 @@ TEST_F(ModelManagerTest, UnreadableFilesGiveThePlaceholderWithTheirMessage)
          {'h', 'e', 'l', 'l', 'o', ' ', 'm', 'o', 'd', 'e', 'l', 's', '!'},
          "ERROR LOADING MODEL! Using placeholder|Failed to read optimised model\nModel: text.tm"},
         {"cut.tm", shortRecord, "ERROR LOADING MODEL! Using placeholder...|Failed to read model record\nModel: cut.tm"},
+        {"nan.tm", TmBytes(notANumber),
+         "ERROR LOADING MODEL! Using placeholder...|Failed to read model record\nModel: nan.tm"},
+        {"inf.tm", TmBytes(infinite),
+         "ERROR LOADING MODEL! Using placeholder...|Failed to read model record\nModel: inf.tm"},
     };
     for (const auto& c : cases)
     {
@@ -245,6 +252,8 @@ TEST_F(ModelManagerTest, SubModelChecksStopTheLevel)
     secondLevel.m_levels[1].m_uVertexCount = 5;
     SubModel infinite = MakeGrid("Inf", 1, 1);
     infinite.m_uvs[2].y = INFINITY;
+    SubModel unbounded = MakeGrid("Unbounded", 1, 1);
+    unbounded.m_bounds.m_af[6] = -INFINITY;
     const struct
     {
         const char* name;
@@ -257,6 +266,7 @@ TEST_F(ModelManagerTest, SubModelChecksStopTheLevel)
         {"half.tm", withBad(halfTriangle), "SubModel indices are out of range"},
         {"second.tm", withBad(secondLevel), "SubModel indices are out of range"},
         {"inf.tm", withBad(infinite), "SubModel texture coordinates are not finite"},
+        {"unbounded.tm", withBad(unbounded), "SubModel bounds are not finite"},
     };
     for (const auto& c : cases)
     {

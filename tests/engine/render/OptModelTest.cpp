@@ -572,23 +572,51 @@ TEST(OptModelStreamTest, WrittenAndReadBackDrawsTheSame)
     EXPECT_EQ(root.m_meshes[1].m_records.size(), 128u);
 }
 
-// Streams that are cut short anywhere, or whose counts, codes or lengths do not make sense, are refused.
+// Streams that are cut short anywhere, or whose counts, codes, lengths or bounds do not make sense, are refused,
+// and leave the engine-wide channel store and part tables as they were.
 TEST(OptModelStreamTest, StreamsThatDoNotMakeSenseAreRefused)
 {
     SModel source = RoundTripSource();
     const std::vector<uint8_t> bytes = tmtool::WriteOptModel(*BuildOptModel(source));
     ASSERT_NE(ReadOptModel(bytes.data(), bytes.size(), Plain()), nullptr);
-    for (size_t cut = 0; cut < bytes.size(); ++cut)
-        ASSERT_EQ(ReadOptModel(bytes.data(), cut, Plain()), nullptr) << cut;
+    // The root bone starts after two header values and the bone count; its wave's frequency is 6 bytes into the
+    // wave after the bone's values; the level's lighting set follows its state set and one texture channel.
+    const size_t bone = 12;
+    const size_t wave = bone + 4 + 8 + 64 + 36 + 4;
+    const size_t mesh = wave + 20 + 1 + 4 + (4 + 8 + 64 + 36 + 4 + 1 + 4 + 4 + 4 + 4 + 5) + 4;
+    const size_t level = mesh + 4 + 20 + 4;
+    const size_t state = level + 16 + 96 * 2; // after the grid's 96 indices
+    const size_t diffuse = state + 16 + 4 + 20;
+
+    // A wave and a lighting set that nothing has stored yet: each cut of the stream is refused without storing
+    // them; the whole stream stores them.
+    std::vector<uint8_t> fresh = bytes;
+    texturetest::Put32(fresh, wave + 4, 0xD431DB01); // shape 1, phase 0xDB, frequency 0xD431
+    texturetest::Put32(fresh, diffuse, 0x5A6B7C8D);
+    const uint32_t counts[2] = {g_ChannelStore.GetCount(), g_LightingSetTable.GetCount()};
+    for (size_t cut = 0; cut < fresh.size(); ++cut)
+    {
+        ASSERT_EQ(ReadOptModel(fresh.data(), cut, Plain()), nullptr) << cut;
+        ASSERT_EQ(g_ChannelStore.GetCount(), counts[0]) << cut;
+        ASSERT_EQ(g_LightingSetTable.GetCount(), counts[1]) << cut;
+    }
+    ASSERT_NE(ReadOptModel(fresh.data(), fresh.size(), Plain()), nullptr);
+    EXPECT_EQ(g_ChannelStore.GetCount(), counts[0] + 1);
+    EXPECT_EQ(g_LightingSetTable.GetCount(), counts[1] + 1);
+    // With room for one more record, a stream with two new runs is refused and the first run taken back.
+    texturetest::Put32(fresh, wave + 4, 0xD432DB01);
+    texturetest::Put32(fresh, state + 20 + 4, 0xD433DB01);
+    std::vector<MaterialChannel> filler(ChannelStore::kCapacity - 1 - g_ChannelStore.GetCount());
+    for (size_t i = 0; i < filler.size(); ++i)
+        filler[i].uTarget = 0xABC00000u + static_cast<uint32_t>(i);
+    const uint32_t before = g_ChannelStore.GetCount();
+    ASSERT_GE(g_ChannelStore.Store(filler.data(), static_cast<uint32_t>(filler.size())), 0);
+    EXPECT_EQ(ReadOptModel(fresh.data(), fresh.size(), Plain()), nullptr);
+    EXPECT_EQ(g_ChannelStore.GetCount(), ChannelStore::kCapacity - 1);
+    g_ChannelStore.Truncate(before);
     std::vector<uint8_t> longer = bytes;
     longer.push_back(0);
     EXPECT_EQ(ReadOptModel(longer.data(), longer.size(), Plain()), nullptr);
-
-    // The root bone starts after two header values and the bone count.
-    const size_t bone = 12;
-    const size_t mesh = bone + 4 + 8 + 64 + 36 + 4 + 20 + 1 + 4 + (4 + 8 + 64 + 36 + 4 + 1 + 4 + 4 + 4 + 4 + 5) + 4;
-    const size_t level = mesh + 4 + 20 + 4;
-    const size_t state = level + 16 + 96 * 2; // after the grid's 96 indices
     const struct
     {
         size_t at;
@@ -613,8 +641,18 @@ TEST(OptModelStreamTest, StreamsThatDoNotMakeSenseAreRefused)
         patched[p.at] = p.value;
         EXPECT_EQ(ReadOptModel(patched.data(), patched.size(), Plain()), nullptr) << p.what;
     }
-    for (const auto& [at, value] :
-         {std::pair{level + 8, 7u}, {level + 8, 0xFFFFFFFFu}, {8, 0x7FFFFFFFu}, {level + 4, 26u}})
+    // Index counts that are not whole triangles or too many, a huge bone count, a level vertex count past the
+    // mesh's, bounds and attachment points that are not numbers.
+    // Back from the end: a link, a locator and an attachment with their counts, the table of two values, the
+    // frame count and the bounds.
+    const size_t bounds = bytes.size() - (96 + 4) - (56 + 4) - (24 + 4) - (8 + 8) - 4 - 44;
+    for (const auto& [at, value] : {std::pair{level + 8, 7u},
+                                    {level + 8, 0xFFFFFFFFu},
+                                    {8, 0x7FFFFFFFu},
+                                    {level + 4, 26u},
+                                    {bounds + 40, 0x7FC00000u},
+                                    {bounds, 0xFF800000u},
+                                    {bounds + 44 + 4 + 16 + 4, 0x7F800000u}})
     {
         std::vector<uint8_t> patched = bytes;
         texturetest::Put32(patched, at, value);
@@ -681,7 +719,10 @@ TEST_F(ModelTest, OptimisedFilesLoadWithTheirTexturesAndLargePartsRegistered)
     const OptMesh& big = opt->m_bones[0].m_meshes[0];
     const int32_t slot = big.m_levels[0].m_aiTexture[0];
     ASSERT_GT(slot, 0);
-    EXPECT_TRUE(big.m_positions.empty() && big.m_vertices.empty() && big.m_levels[0].m_indices.empty());
+    // Drawing reads the shared buffers; picking keeps level 0's positions and indices.
+    EXPECT_TRUE(big.m_normals.empty() && big.m_vertices.empty());
+    EXPECT_EQ(big.m_positions.size(), 90u);
+    EXPECT_EQ(big.m_levels[0].m_indices.size(), 9u * 8 * 6);
     const MeshRecord* record = g_MeshManager.GetMesh(big.m_uVertexHandle);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->m_uVertexCount, 90u);
