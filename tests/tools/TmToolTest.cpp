@@ -245,9 +245,12 @@ end
 // Text that is not a model is refused with the line that is wrong.
 TEST(TmToolTest, BadTextIsRefusedWithItsLine)
 {
+    // A submodel of three vertices whose level 0's indices end the text given.
+    const std::string kTri = "model\n bone \"B\"\n submodel \"S\"\n vertex 0 0 0 0 0 1 0 0\n vertex 1 0 0 0 0 1 0 0\n"
+                             " vertex 0 1 0 0 0 1 0 0\n level 0\n indices 0 1 ";
     const struct
     {
-        const char* text;
+        std::string text;
         const char* error;
     } cases[] = {
         {"model\n  frames x\nend\n", "line 2: bad number 'x'"},
@@ -267,6 +270,20 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         {"model\nend\nmodel\n", "line 3: text after the model"},
         {"", "no model"},
         {"model\n  bone \"A\n", "line 2: unclosed quote"},
+        // Names that do not fit their fields with a terminator, and levels the engine's loader would refuse.
+        {"model\n link \"" + std::string(32, 'L') + "\" 0 0 0 0 0 0\nend\n", "line 2: names here have at most 31"},
+        {"model\n locator \"" + std::string(32, 'L') + "\" 0 0 0 0 0 0\nend\n", "line 2: names here have at most 31"},
+        {"model\n bone \"" + std::string(50, 'B') + "\"\n end\nend\n", "line 2: names here have at most 49"},
+        {"model\n bone \"B\"\n bone \"" + std::string(50, 'C') + "\"\n", "line 3: names here have at most 49"},
+        {"model\n bone \"B\"\n submodel \"" + std::string(50, 'S') + "\"\n", "line 3: names here have at most 49"},
+        {kTri + "2\n material\n layer 0 texture \"" + std::string(256, 't') + "\"\n",
+         "line 10: names here have at most 255"},
+        {kTri + "3\n end\n end\n end\nend\n", "line 8: index 3 is past the 3 vertices in submodel 'S'"},
+        {kTri + "2 0\n end\n end\n end\nend\n", "line 8: the index count is not a multiple of 3"},
+        {kTri + "2\n end\n level 5\n vertexcount 4\n indices 0 1 2\n end\n end\n end\nend\n",
+         "line 12: the level's vertex count is past"},
+        {"model\n bone \"B\"\n submodel \"S\"\n kind 2\n records 2\n level 0\n indices 0 1 2\n end\n end\n end\nend\n",
+         "line 7: index 2 is past the 2 vertices"},
     };
     for (const auto& c : cases)
     {
@@ -275,6 +292,10 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         EXPECT_FALSE(tmtool::ParseModelText(c.text, &model, &error)) << c.text;
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
     }
+    // The longest names that fit are taken.
+    const std::string longest = "model\n link \"" + std::string(31, 'L') + "\" 0 0 0 0 0 0\n bone \"" +
+                                std::string(49, 'B') + "\"\n end\nend\n";
+    EXPECT_EQ(Parse(longest.c_str()).m_bones[0].m_name.size(), 49u);
 }
 
 // The command line: write, dump (to the output and to a file), optimise, and the failures.
