@@ -137,12 +137,17 @@ TEST_F(ModelDrawTest, AllHiddenDrawsNothingAndCountsNothing)
 }
 
 // Parts of 80 vertices or fewer are transformed here: 4000 vertices a draw, so 50 instances of 80 vertices; the
-// vertices carry position, normal, colour, specular 0 and the texture coordinates, the indices are rebased.
+// vertices carry position, normal, colour, specular 0 and the texture coordinates, the indices are rebased;
+// instances hidden in the pass (one in ten here, placed far below) take no room.
 TEST_F(ModelDrawTest, SmallPartsAreBatchedUpToTheVertexLimit)
 {
     TestPart part(80, false);
     for (int i = 0; i < 120; ++i)
+    {
         Queue(&part.level.m_pInstances, float(100 * i), 0, 0);
+        if (i % 10 == 5)
+            Queue(&part.level.m_pInstances, 0, -1000, 0, 0x40);
+    }
     R().SetWorldMatrix(platform::MatrixTranslation(5, 5, 5), D3DRenderer::kTagAlways);
     const OptMeshLODPair pair = {&part.level, &part.mesh};
     R().DrawOptModelLOD(&pair);
@@ -154,6 +159,8 @@ TEST_F(ModelDrawTest, SmallPartsAreBatchedUpToTheVertexLimit)
         EXPECT_EQ(Draws()[d].numVertices, expected[d] * 80);
         EXPECT_EQ(Draws()[d].primitiveCount, expected[d] * 78);
         EXPECT_EQ(Draws()[d].fvf, kFvfLitTexVertex);
+        for (const LitTexVertex& v : rendertest::Decode<LitTexVertex>(Draws()[d]).vertices)
+            ASSERT_EQ(v.y, 0.0f) << d;
     }
     // The first draw holds the newest instances: instance 119 first, at x = 11900.
     const auto decoded = rendertest::Decode<LitTexVertex>(Draws()[0]);
@@ -216,15 +223,17 @@ TEST_F(ModelDrawTest, AFailedLockSkipsOnlyThatBatch)
     EXPECT_FALSE(R().GetVertexStream(D3DRenderer::StreamLitTex)->m_bLocked);
     EXPECT_FALSE(R().GetIndexStream()->m_bLocked);
 
-    // The index lock failing releases the vertex lock too.
+    // The index lock failing (its buffer is held here) releases the vertex lock too: the next draw goes through.
+    platform::IIndexBuffer* indices = R().GetIndexStream()->m_pBuffer.get();
+    void* held = nullptr;
+    ASSERT_EQ(indices->Lock(0, 2, &held, 0), platform::GfxResult::Ok);
     Dev()->ClearLog();
-    Dev()->draws.clear();
-    TestPart small(3, false);
-    Queue(&small.level.m_pInstances, 0, 0, 0);
-    const OptMeshLODPair smallPair = {&small.level, &small.mesh};
-    Dev()->FailNextBufferLocks(0);
-    R().DrawOptModelLOD(&smallPair);
-    EXPECT_EQ(Draws().size(), 1u);
+    R().DrawOptModelLOD(&pair);
+    EXPECT_TRUE(Draws().empty());
+    EXPECT_FALSE(R().GetVertexStream(D3DRenderer::StreamLitTex)->m_bLocked);
+    indices->Unlock();
+    R().DrawOptModelLOD(&pair);
+    EXPECT_EQ(Draws().size(), 2u);
 }
 
 // Many indices over few vertices: the 32,000-index buffer bounds a batch too (3,000 indices: 10 a draw), and a
@@ -283,26 +292,29 @@ TEST_F(ModelDrawTest, OverridesDrawInstanceByInstance)
     TestPart part(20, false);
     SMaterial own;
     own.m_uDiffuse = 0xFF102030;
+    own.m_uBlendMode = 9; // a state set no table entry has
     ASSERT_TRUE(InternMaterial(own, &part.level.m_parts, false));
     const MaterialPartNumbers table3 = g_MaterialTable.GetParts(3);
     ASSERT_NE(table3.m_iLightingSet, part.level.m_parts.m_iLightingSet);
 
-    Queue(&part.level.m_pOverrideInstances, 1, 0, 0, 0, 3);
     const OptMeshLODPair pair = {&part.level, &part.mesh};
-    R().DrawOptModelLOD_MatOveride(&pair);
-    ASSERT_EQ(Draws().size(), 1u);
-    EXPECT_EQ(R().GetRememberedStateSet(), table3.m_iStateSet);
-
-    Dev()->ClearLog();
-    part.level.m_pOverrideInstances = nullptr;
-    Queue(&part.level.m_pOverrideInstances, 1, 0, 0, 0, 7);
-    Queue(&part.level.m_pOverrideInstances, 2, 0, 0, 0, 0);
-    R().DrawOptModelLOD_MatOveride(&pair);
-    EXPECT_EQ(Draws().size(), 2u);
-    EXPECT_EQ(R().GetRememberedStateSet(), part.level.m_parts.m_iStateSet);
-    // The highlight darkens the light for its draw and gives it back after: two light writes, the first dark.
-    ASSERT_EQ(Dev()->lights.size(), 2u);
-    EXPECT_EQ(Dev()->lights[0].second.diffuse.r, 0.0f);
+    for (uint8_t override : {3, 7, 0})
+    {
+        SCOPED_TRACE(int(override));
+        const MaterialPartNumbers parts = override == 3 ? table3 : part.level.m_parts;
+        ASSERT_NE(g_MaterialTable.GetParts(override == 3 ? 7 : override).m_iStateSet, parts.m_iStateSet);
+        R().ResetRenderStates();
+        Dev()->ClearLog();
+        part.level.m_pOverrideInstances = nullptr;
+        Queue(&part.level.m_pOverrideInstances, 1, 0, 0, 0, override);
+        R().DrawOptModelLOD_MatOveride(&pair);
+        ASSERT_EQ(Draws().size(), 1u);
+        EXPECT_EQ(R().GetRememberedStateSet(), parts.m_iStateSet);
+        // The highlight darkens the light for its draw and gives it back after: two light writes, the first dark.
+        ASSERT_EQ(Dev()->lights.size(), override == 7 ? 2u : 0u);
+        if (override == 7)
+            EXPECT_EQ(Dev()->lights[0].second.diffuse.r, 0.0f);
+    }
 
     Dev()->ClearLog();
     R().BeginShadowPass(true, false);
