@@ -42,12 +42,8 @@ protected:
     // An animation whose last position key is at `length` key-time units.
     uint32_t Animation(uint32_t length)
     {
-        const std::string name = "a" + std::to_string(length) + ".tm";
-        WriteModel(name, modeltest::TmBytes("model\nbone \"Hips\"\nkeys position\n0 0 0 0 0\n" +
-                                            std::to_string(length) + " 0 1 0 0\nend\nend\nend\n"));
-        const uint32_t handle = g_ModelManager.Load(name.c_str());
-        EXPECT_NE(handle, 0u);
-        return handle;
+        return LoadText("a" + std::to_string(length) + ".tm", "model\nbone \"Hips\"\nkeys position\n0 0 0 0 0\n" +
+                                                                  std::to_string(length) + " 0 1 0 0\nend\nend\nend\n");
     }
 
     std::vector<int> log;
@@ -59,22 +55,16 @@ TEST_F(AnimationSchedulerTest, EndTimeFromTheFrameCountAndStopOnTime)
 {
     Recorder object(&log, 1);
     scheduler.Update(600);
-    EXPECT_EQ(scheduler.Play(&object, Animation(9600), 0, 1), 680u);
-    EXPECT_TRUE(object.IsAnimating());
-    EXPECT_EQ(object.GetCurrentFrame(), 600u);
-    EXPECT_EQ(object.GetCurrentAnimation(), Animation(9600));
+    EXPECT_TRUE(scheduler.Play(&object, Animation(9600), 0, 1) == 680u && object.IsAnimating() &&
+                object.GetCurrentFrame() == 600u && object.GetCurrentAnimation() == Animation(9600));
     scheduler.Update(679);
     EXPECT_TRUE(log.empty());
     scheduler.Update(680);
-    EXPECT_EQ(log, std::vector<int>{1});
-    EXPECT_FALSE(object.IsAnimating());
-    EXPECT_EQ(scheduler.GetCount(), 0u);
-    EXPECT_EQ(scheduler.Play(&object, Animation(119), 7, 1), 687u);
-    EXPECT_EQ(object.GetCurrentFrame(), 687u);
-}
+    EXPECT_TRUE(log == std::vector<int>{1} && !(object.IsAnimating()) && scheduler.GetCount() == 0u &&
+                scheduler.Play(&object, Animation(119), 7, 1) == 687u && object.GetCurrentFrame() == 687u);
 
-TEST_F(AnimationSchedulerTest, StopsInEndOrderAndEqualEndsInInsertionOrder)
-{
+    std::vector<int> log;
+    AnimationScheduler scheduler;
     Recorder a(&log, 1), b(&log, 2), c(&log, 3), d(&log, 4), e(&log, 5);
     scheduler.Play(&a, Animation(9600), 0, 1); // 80
     scheduler.Play(&b, Animation(1200), 0, 1); // 10
@@ -85,28 +75,25 @@ TEST_F(AnimationSchedulerTest, StopsInEndOrderAndEqualEndsInInsertionOrder)
     scheduler.Update(12);
     EXPECT_EQ(log, (std::vector<int>{2, 5}));
     scheduler.Update(100);
-    EXPECT_EQ(log, (std::vector<int>{2, 5, 4, 1, 3}));
-    EXPECT_EQ(scheduler.GetHighestCount(), 5u);
-}
+    EXPECT_TRUE(log == (std::vector<int>{2, 5, 4, 1, 3}) && scheduler.GetHighestCount() == 5u);
 
-// Replaying a running play-once animation stops it first and leaves one entry; looping types are not listed and
-// not stopped by another Play.
-TEST_F(AnimationSchedulerTest, ReplaysAndLoopingTypes)
-{
-    Recorder a(&log, 1), loop(&log, 2);
-    scheduler.Play(&a, Animation(9600), 0, 1);
-    scheduler.Play(&a, Animation(1200), 0, 1);
-    EXPECT_EQ(log, std::vector<int>{1});
-    EXPECT_EQ(scheduler.GetCount(), 1u);
-    EXPECT_EQ(a.GetCurrentAnimation(), Animation(1200));
-    scheduler.Play(&loop, Animation(1200), 0, 0);
-    EXPECT_FALSE(scheduler.IsScheduled(&loop));
-    scheduler.Update(100000);
-    EXPECT_EQ(log, (std::vector<int>{1, 1}));
-    EXPECT_TRUE(loop.IsAnimating());
-    scheduler.Play(&loop, Animation(9600), 0, 1);
-    EXPECT_EQ(log, (std::vector<int>{1, 1}));
-    EXPECT_TRUE(scheduler.IsScheduled(&loop));
+    // Replaying a running play-once animation stops it first and leaves one entry; looping types are not listed and
+    // not stopped by another Play.
+    {
+        std::vector<int> log;
+        AnimationScheduler scheduler;
+        Recorder a(&log, 1), loop(&log, 2);
+        scheduler.Play(&a, Animation(9600), 0, 1);
+        scheduler.Play(&a, Animation(1200), 0, 1);
+        EXPECT_TRUE(log == std::vector<int>{1} && scheduler.GetCount() == 1u &&
+                    a.GetCurrentAnimation() == Animation(1200));
+        scheduler.Play(&loop, Animation(1200), 0, 0);
+        EXPECT_FALSE(scheduler.IsScheduled(&loop));
+        scheduler.Update(100000);
+        EXPECT_TRUE(log == (std::vector<int>{1, 1}) && loop.IsAnimating());
+        scheduler.Play(&loop, Animation(9600), 0, 1);
+        EXPECT_TRUE(log == (std::vector<int>{1, 1}) && scheduler.IsScheduled(&loop));
+    }
 }
 
 // Cancelling what is not listed, or listing an object twice, keeps the list whole; an end of 0 goes to the tail;
@@ -120,17 +107,12 @@ TEST_F(AnimationSchedulerTest, CancelRescheduleAndClear)
     scheduler.Reschedule(&b, 1, 90); // the second listing replaces the first
     scheduler.Reschedule(&c, 0, 20); // not play-once: not listed
     const auto entries = scheduler.GetEntries();
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].first, &a);
-    EXPECT_EQ(entries[1].second, 90u);
+    ASSERT_TRUE(entries.size() == 2u && entries[0].first == (&a) && entries[1].second == 90u);
     scheduler.Reschedule(&c, 1, 0);
     scheduler.Reschedule(&b, 1, 5);
     const auto order = scheduler.GetEntries();
-    ASSERT_EQ(order.size(), 3u);
-    EXPECT_EQ(order[0].first, &b);
-    EXPECT_EQ(order[1].first, &a);
-    EXPECT_EQ(order[2].first, &c);
-    EXPECT_TRUE(log.empty());
+    ASSERT_TRUE(order.size() == 3u &&
+                (order[0].first == (&b) && order[1].first == (&a) && order[2].first == (&c) && log.empty()));
     scheduler.Update(80); // b, then a; c's end 0 sits behind a's 80
     EXPECT_EQ(log, (std::vector<int>{2, 1, 3}));
     scheduler.Reschedule(&a, 1, 500);
@@ -138,6 +120,15 @@ TEST_F(AnimationSchedulerTest, CancelRescheduleAndClear)
     EXPECT_EQ(scheduler.GetCount(), 0u);
     scheduler.Update(1000);
     EXPECT_EQ(log, (std::vector<int>{2, 1, 3}));
+
+    // The global scheduler forgets an object that is destroyed.
+    g_AnimationScheduler.Clear();
+    {
+        AnimatedObject object(8);
+        g_AnimationScheduler.Play(&object, Animation(9600), 0, 1);
+        EXPECT_TRUE(g_AnimationScheduler.IsScheduled(&object));
+    }
+    EXPECT_EQ(g_AnimationScheduler.GetCount(), 0u);
 }
 
 // A stop that plays again waits for the next update, even for an animation that ends at once (shorter than a
@@ -146,24 +137,19 @@ TEST_F(AnimationSchedulerTest, CancelRescheduleAndClear)
 TEST_F(AnimationSchedulerTest, StopsThatPlayAgainWaitForTheNextUpdate)
 {
     Recorder tiny(&log, 1), empty(&log, 2), longer(&log, 3), victim(&log, 4);
-    tiny.again = Animation(119);
-    empty.again = Animation(0);
-    longer.again = Animation(1200);
+    tiny.again = Animation(119), empty.again = Animation(0), longer.again = Animation(1200);
     scheduler.Update(100);
     for (Recorder* r : {&tiny, &empty, &longer})
     {
-        r->scheduler = &scheduler;
-        r->replays = 1000;
+        r->scheduler = &scheduler, r->replays = 1000;
         scheduler.Play(r, r->again, 0, 1);
     }
     scheduler.Update(100);
     EXPECT_EQ(log, (std::vector<int>{1, 2}));
     scheduler.Update(100);
-    EXPECT_EQ(log, (std::vector<int>{1, 2, 1, 2}));
-    EXPECT_EQ(longer.GetLastFrame(), 110u);
+    EXPECT_TRUE(log == (std::vector<int>{1, 2, 1, 2}) && longer.GetLastFrame() == 110u);
     scheduler.Update(110);
-    EXPECT_EQ(log, (std::vector<int>{1, 2, 1, 2, 1, 2, 3}));
-    EXPECT_EQ(longer.GetLastFrame(), 120u);
+    EXPECT_TRUE(log == (std::vector<int>{1, 2, 1, 2, 1, 2, 3}) && longer.GetLastFrame() == 120u);
 
     class Canceller : public AnimatedObject
     {
@@ -185,20 +171,7 @@ TEST_F(AnimationSchedulerTest, StopsThatPlayAgainWaitForTheNextUpdate)
         other.Play(object, Animation(1200), 0, 1);
     log.clear();
     other.Update(10);
-    EXPECT_EQ(log, std::vector<int>{5});
-    EXPECT_EQ(other.GetCount(), 0u);
-}
-
-// The global scheduler forgets an object that is destroyed.
-TEST_F(AnimationSchedulerTest, DestroyedObjectsLeaveTheGlobalList)
-{
-    g_AnimationScheduler.Clear();
-    {
-        AnimatedObject object(8);
-        g_AnimationScheduler.Play(&object, Animation(9600), 0, 1);
-        EXPECT_TRUE(g_AnimationScheduler.IsScheduled(&object));
-    }
-    EXPECT_EQ(g_AnimationScheduler.GetCount(), 0u);
+    EXPECT_TRUE(log == std::vector<int>{5} && other.GetCount() == 0u);
 }
 
 } // namespace

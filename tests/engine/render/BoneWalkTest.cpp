@@ -30,20 +30,15 @@ Vec3 Apply(const Matrix& m, Vec3 p)
             p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]};
 }
 
-#define EXPECT_VEC(actual, ex, ey, ez)                                                                                 \
-    do                                                                                                                 \
-    {                                                                                                                  \
-        const Vec3 a_ = (actual);                                                                                      \
-        EXPECT_NEAR(a_.x, (ex), 1e-4f);                                                                                \
-        EXPECT_NEAR(a_.y, (ey), 1e-4f);                                                                                \
-        EXPECT_NEAR(a_.z, (ez), 1e-4f);                                                                                \
-    } while (0)
+void ExpectVec(const Vec3& v, float x, float y, float z)
+{
+    EXPECT_LT(platform::Vec3Length(v - Vec3{x, y, z}), 2e-4f) << v.x << " " << v.y << " " << v.z;
+}
 
 KeyFrame Key(uint32_t time, float a, float b, float c, float d)
 {
     KeyFrame k;
-    k.m_uTime = time;
-    k.m_afValue = {a, b, c, d};
+    k.m_uTime = time, k.m_afValue = {a, b, c, d};
     return k;
 }
 
@@ -61,17 +56,13 @@ float SawAt(uint32_t t, uint32_t frequency, int amplitude, int offset)
 TEST(KeySampling, HoldsTheKeyBeforeTheFirstKeyReachingTheTime)
 {
     const KeyFrame keys[] = {Key(0, 1, 0, 0, 0), Key(100, 2, 0, 0, 0), Key(200, 3, 0, 0, 0)};
-    const struct
+    const std::tuple<uint32_t, uint32_t, uint32_t> pairs[] = {{0, 0, 0},   {1, 0, 1},   {100, 0, 1}, {101, 1, 2},
+                                                              {199, 1, 2}, {200, 1, 2}, {250, 1, 2}};
+    for (const auto& [time, expectedPrevious, expectedNext] : pairs)
     {
-        uint32_t time, previous, next;
-    } pairs[] = {{0, 0, 0}, {1, 0, 1}, {100, 0, 1}, {101, 1, 2}, {199, 1, 2}, {200, 1, 2}, {250, 1, 2}};
-    for (const auto& c : pairs)
-    {
-        uint32_t previous = 99;
-        uint32_t next = 99;
-        FindKeyPair(keys, c.time, 3, &previous, &next);
-        EXPECT_EQ(previous, c.previous) << c.time;
-        EXPECT_EQ(next, c.next) << c.time;
+        uint32_t previous = 99, next = 99;
+        FindKeyPair(keys, time, 3, &previous, &next);
+        EXPECT_EQ(std::pair(previous, next), std::pair(expectedPrevious, expectedNext)) << time;
     }
     // The clock runs modulo the last key's time: 200 and 400 are the loop's start (the first key).
     const std::pair<uint32_t, float> samples[] = {{0, 1}, {50, 1}, {150, 2}, {200, 1}, {400, 1}, {560, 2}, {799, 2}};
@@ -86,61 +77,49 @@ TEST(KeySampling, HoldsTheKeyBeforeTheFirstKeyReachingTheTime)
     const KeyFrame turn[] = {Key(0, 0, kHalfRoot2, 0, kHalfRoot2), Key(10, 0, 0, 0, 1)};
     Matrix m;
     ASSERT_TRUE(SampleKeyRotation(turn, 2, 3, &m));
-    EXPECT_VEC(Apply(m, {1, 0, 0}), 0, 0, 1);
-    EXPECT_VEC(Apply(m, {0, 0, 1}), -1, 0, 0);
-    EXPECT_VEC(Apply(m, {0, 1, 0}), 0, 1, 0);
-}
+    ExpectVec(Apply(m, {1, 0, 0}), 0, 0, 1);
+    ExpectVec(Apply(m, {0, 0, 1}), -1, 0, 0);
+    ExpectVec(Apply(m, {0, 1, 0}), 0, 1, 0);
 
-// Lists that cannot loop (no keys, or every key at time 0) are not sampled: the output is left as it was, and a
-// bone whose lists all have a zero loop keeps its rest transform.
-TEST(KeySampling, ListsWithoutALoopLengthAreNotSampled)
-{
+    // Lists that cannot loop (no keys, or every key at time 0) are not sampled: the output is left as it was, and a
+    // bone whose lists all have a zero loop keeps its rest transform.
     const KeyFrame zero[] = {Key(0, 5, 5, 5, 1), Key(0, 6, 6, 6, 1)};
     Vec3 v = {7, 8, 9};
-    Matrix m = platform::MatrixTranslation(1, 2, 3);
-    EXPECT_FALSE(SampleKeyVector(zero, 2, 10, &v));
-    EXPECT_FALSE(SampleKeyRotation(zero, 2, 10, &m));
-    EXPECT_FALSE(SampleKeyVector(zero, 0, 10, &v));
-    EXPECT_FALSE(SampleKeyVector(nullptr, 3, 10, &v));
-    EXPECT_VEC(v, 7, 8, 9);
-    EXPECT_EQ(m.m[3][1], 2.0f);
+    m = platform::MatrixTranslation(1, 2, 3);
+    EXPECT_TRUE(!(SampleKeyVector(zero, 2, 10, &v)) && !(SampleKeyRotation(zero, 2, 10, &m)) &&
+                !(SampleKeyVector(zero, 0, 10, &v)) && !(SampleKeyVector(nullptr, 3, 10, &v)));
+    EXPECT_TRUE(v.x == 7 && v.y == 8 && v.z == 9 && m.m[3][1] == 2.0f);
     SBone bone;
-    bone.m_restPosition = {4, 0, 0};
-    bone.m_uHasKeyLists = 1;
-    bone.m_pKeys = std::make_unique<KeyListSet>();
+    bone.m_restPosition = {4, 0, 0}, bone.m_uHasKeyLists = 1, bone.m_pKeys = std::make_unique<KeyListSet>();
     for (auto& list : bone.m_pKeys->m_lists)
         list.assign(std::begin(zero), std::end(zero));
-    EXPECT_VEC(Apply(SourceBoneLocal(bone, &bone, 1234, 0), {1, 0, 0}), 5, 0, 0);
-}
+    ExpectVec(Apply(SourceBoneLocal(bone, &bone, 1234, 0), {1, 0, 0}), 5, 0, 0);
 
-// Optimised key tracks: frame = (clock / ticks per frame) mod frame count, quaternions stored x, y, w, z; a
-// bone flagged 0x100 keeps its own position; a track with 0 ticks per frame is taken as 1.
-TEST(OptKeyTracks, FramesFollowTheClock)
-{
-    OptBone bone;
-    bone.m_position = {9, 9, 9};
-    bone.m_pTrack = std::make_unique<OptKeyTrack>();
-    bone.m_pTrack->m_uTicksPerFrame = 10;
-    // Frame 0: identity at (1, 2, 3); frame 1: -90 degrees about y (w negative) at (0, 0, 4).
-    bone.m_pTrack->m_keys.push_back({0, 0, 32767, 0, 256, 512, 768});
-    bone.m_pTrack->m_keys.push_back({0, 23170, -23170, 0, 0, 0, 1024});
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 9, 0), {0, 0, 0}), 1, 2, 3);
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 10, 0), {1, 0, 0}), 0, 0, 5);
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 20, 0), {0, 0, 0}), 1, 2, 3);
-    bone.m_uFlags = OptBoneFlags::kHasKeyLists;
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 10, 0), {0, 0, 0}), 9, 9, 9);
-    bone.m_uFlags = 0;
-    bone.m_pTrack->m_uTicksPerFrame = 0;
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 1, 0), {0, 0, 0}), 0, 0, 4);
-    // Without a track: the local matrix only when flagged, else the identity.
-    OptBone plain;
-    plain.m_local = platform::MatrixTranslation(3, 0, 0);
-    EXPECT_VEC(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 0, 0, 0);
-    plain.m_uFlags = OptBoneFlags::kLocalMatrix;
-    EXPECT_VEC(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 3, 0, 0);
-    plain.m_uFlags |= OptBoneFlags::kPosition;
-    plain.m_position = {0, 1, 0};
-    EXPECT_VEC(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 3, 1, 0);
+    // Optimised key tracks: frame = (clock / ticks per frame) mod frame count, quaternions stored x, y, w, z; a bone
+    // flagged 0x100 keeps its own position; a track with 0 ticks per frame is taken as 1.
+    {
+        OptBone bone;
+        bone.m_position = {9, 9, 9};
+        bone.m_pTrack = std::make_unique<OptKeyTrack>(), bone.m_pTrack->m_uTicksPerFrame = 10;
+        // Frame 0: identity at (1, 2, 3); frame 1: -90 degrees about y (w negative) at (0, 0, 4).
+        bone.m_pTrack->m_keys.push_back({0, 0, 32767, 0, 256, 512, 768});
+        bone.m_pTrack->m_keys.push_back({0, 23170, -23170, 0, 0, 0, 1024});
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 9, 0), {0, 0, 0}), 1, 2, 3);
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 10, 0), {1, 0, 0}), 0, 0, 5);
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 20, 0), {0, 0, 0}), 1, 2, 3);
+        bone.m_uFlags = OptBoneFlags::kHasKeyLists;
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 10, 0), {0, 0, 0}), 9, 9, 9);
+        bone.m_uFlags = 0, bone.m_pTrack->m_uTicksPerFrame = 0;
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 1, 0), {0, 0, 0}), 0, 0, 4);
+        // Without a track: the local matrix only when flagged, else the identity.
+        OptBone plain;
+        plain.m_local = platform::MatrixTranslation(3, 0, 0);
+        ExpectVec(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 0, 0, 0);
+        plain.m_uFlags = OptBoneFlags::kLocalMatrix;
+        ExpectVec(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 3, 0, 0);
+        plain.m_uFlags |= OptBoneFlags::kPosition, plain.m_position = {0, 1, 0};
+        ExpectVec(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 3, 1, 0);
+    }
 }
 
 const char* const kTextured =
@@ -180,14 +159,6 @@ protected:
         Write("art/t.tga", texturetest::MakeTGA(4, 4, std::vector<uint32_t>(16, 0xFFFFFFFF)));
     }
 
-    uint32_t LoadText(const std::string& name, const std::string& text)
-    {
-        WriteModel(name, modeltest::TmBytes(text));
-        const uint32_t handle = g_ModelManager.Load(name.c_str());
-        EXPECT_NE(handle, 0u);
-        return handle;
-    }
-
     // Opens a frame at the time with the eye at the origin looking along +z.
     void Frame(uint32_t time)
     {
@@ -215,9 +186,7 @@ protected:
         if (OptModel* opt = g_ModelManager.GetOptModel(model))
         {
             OptMesh& mesh = opt->m_bones[0].m_meshes[0];
-            mesh.m_fFarDistance = kOptNoFarDistance;
-            mesh.m_fCapsuleRadius = 1.0f;
-            mesh.m_capsuleB = {0, 2, 0};
+            mesh.m_fFarDistance = kOptNoFarDistance, mesh.m_fCapsuleRadius = 1.0f, mesh.m_capsuleB = {0, 2, 0};
         }
         return model;
     }
@@ -249,15 +218,9 @@ protected:
 // the frame time in place of the rest values.
 TEST_F(BoneWalkTest, WavesDriveTheBoneTransform)
 {
-    SModel source = modeltest::ParseModel(R"(model
-bone "Root"
-position 0 2 0
-wave 0x1 2 0 4096 512 256 0 0 0 0 0
-wave 0x20 6 0 0 0 402 0 0 0 0 0
-wave 0x400 6 0 0 0 512 0 0 0 0 0
-end
-end
-)");
+    SModel source =
+        modeltest::ParseModel("model\nbone \"Root\"\nposition 0 2 0\nwave 0x1 2 0 4096 512 256 0 0 0 0 0\n"
+                              "wave 0x20 6 0 0 0 402 0 0 0 0 0\nwave 0x400 6 0 0 0 512 0 0 0 0 0\nend\nend\n");
     std::unique_ptr<OptModel> opt = BuildOptModel(source);
     for (uint32_t t : {0u, 13u, 37u})
     {
@@ -268,9 +231,9 @@ end
         for (const Matrix& local : {SourceBoneLocal(source.m_bones[0], &source.m_bones[0], 0, t),
                                     OptBoneLocal(opt->m_bones[0], &opt->m_bones[0], 0, t)})
         {
-            EXPECT_VEC(Apply(local, {0, 0, 0}), x, 2, 0);
-            EXPECT_VEC(Apply(local, {1, 0, 0}), x + std::cos(yaw), 2, -std::sin(yaw));
-            EXPECT_VEC(Apply(local, {0, 0, 1}), x + 2 * std::sin(yaw), 2, 2 * std::cos(yaw));
+            ExpectVec(Apply(local, {0, 0, 0}), x, 2, 0);
+            ExpectVec(Apply(local, {1, 0, 0}), x + std::cos(yaw), 2, -std::sin(yaw));
+            ExpectVec(Apply(local, {0, 0, 1}), x + 2 * std::sin(yaw), 2, 2 * std::cos(yaw));
         }
     }
 }
@@ -308,8 +271,8 @@ TEST_F(BoneWalkTest, KeyListsPoseTheHierarchyInBothForms)
             {still, 0, 5, 0, 0, "RootMesh", {0, 0, 0}, {1, 1, 11}},
             {still, rig, 5, 4, 0, "RootMesh", {0, 0, 0}, {5, 0, 10}}, // clock 120
             {still, rig, 5, 4, 0, "RootMesh", {1, 0, 0}, {5, 0, 12}},
-            {still, rig, 5, 4, 0, "ArmMesh", {0, 0, 0}, {5, 6, 10}},         // the animation's arm keys
-            {still, 0xFFFFFFFF, 5, 4, 0, "RootMesh", {0, 0, 0}, {1, 1, 11}}, // handle -1 is no animation
+            {still, rig, 5, 4, 0, "ArmMesh", {0, 0, 0}, {5, 6, 10}},        // the animation's arm keys
+            {still, 0xFFFFFFFF, 5, 4, 0, "RootMesh", {0, 0, 0}, {1, 1, 11}} // handle -1 is no animation
         };
         for (const auto& c : cases)
         {
@@ -319,12 +282,11 @@ TEST_F(BoneWalkTest, KeyListsPoseTheHierarchyInBothForms)
                 gm.DrawAnimatedModel(c.model, c.animation, 0, c.start, {0, 0, 10}, {0, c.yaw, 0}, 0);
             else
                 gm.DrawModel(c.model, 0, {0, 0, 10}, {0, c.yaw, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-            EXPECT_EQ(gm.GetModelsDrawn(), 1u);
-            EXPECT_EQ(gm.GetMeshesConsidered(), 2u);
-            EXPECT_EQ(gm.GetBoneMatricesSubmitted(), 2u);
+            EXPECT_TRUE(gm.GetModelsDrawn() == 1u && gm.GetMeshesConsidered() == 2u &&
+                        gm.GetBoneMatricesSubmitted() == 2u);
             auto drawn = Drawn(c.model);
             ASSERT_EQ(drawn.count(c.mesh), 1u);
-            EXPECT_VEC(Apply(drawn[c.mesh], c.point), c.expected.x, c.expected.y, c.expected.z);
+            ExpectVec(Apply(drawn[c.mesh], c.point), c.expected.x, c.expected.y, c.expected.z);
         }
         EXPECT_EQ(gm.WasLastModelOptimised(), optimised);
 
@@ -333,7 +295,7 @@ TEST_F(BoneWalkTest, KeyListsPoseTheHierarchyInBothForms)
         Frame(5);
         const uint32_t legged = LoadText("legged.tm", Rig(false, false, true));
         gm.DrawAnimatedModel(legged, rig, 0, 4, {0, 0, 10}, {0, 0, 0}, 0);
-        EXPECT_VEC(Apply(Drawn(legged)["ArmMesh"], {0, 0, 0}), 5, 8, 10);
+        ExpectVec(Apply(Drawn(legged)["ArmMesh"], {0, 0, 0}), 5, 8, 10);
 
         // A bone left out by the mask takes its subtree with it: the arm's toggle bit is 2.
         for (const auto& [mask, meshes] : {std::pair{0x1u, 1u}, {0x2u, 2u}, {0u, 0u}})
@@ -352,35 +314,27 @@ TEST_F(BoneWalkTest, KeyListsPoseTheHierarchyInBothForms)
 TEST_F(BoneWalkTest, LevelsCullingAndFarLinesInBothForms)
 {
     const float detail = gm.GetDetailFactor();
-    enum Expect
-    {
-        kNone = -1,
-        kLevel0 = 0,
-        kLevel1 = 1,
-        kLine = 2
-    };
+    constexpr int kNone = -1, kLevel0 = 0, kLevel1 = 1, kLine = 2;
     const struct
     {
         bool optimised;
         float distance, depthOverride;
         int32_t forced;
-        Expect expect;
-    } cases[] = {
-        {true, 10, 0, -1, kLevel0},
-        {true, 50 * detail - 1, 0, -1, kLevel0},
-        {true, 50 * detail + 1, 0, -1, kLevel1},
-        {true, 1000 * detail, 0, -1, kLine},
-        {true, 3000 * detail, 0, -1, kNone},
-        {false, 10, 0, -1, kLevel0},
-        {false, 50 * detail - 0.5f, 0, -1, kLevel0},
-        {false, 50 * detail + 0.5f, 0, -1, kLevel1},
-        {false, 150, 0, -1, kLevel1},
-        {false, 10, 0, 1, kLevel1},
-        {false, 150, 0, 0, kLevel0},
-        {false, 10, 0, 3, kLevel0}, // a level the mesh lacks is ignored
-        {false, 10000, 0, -1, kNone},
-        {false, 10000, 10, -1, kLevel0},
-    };
+        int expect;
+    } cases[] = {{true, 10, 0, -1, kLevel0},
+                 {true, 50 * detail - 1, 0, -1, kLevel0},
+                 {true, 50 * detail + 1, 0, -1, kLevel1},
+                 {true, 1000 * detail, 0, -1, kLine},
+                 {true, 3000 * detail, 0, -1, kNone},
+                 {false, 10, 0, -1, kLevel0},
+                 {false, 50 * detail - 0.5f, 0, -1, kLevel0},
+                 {false, 50 * detail + 0.5f, 0, -1, kLevel1},
+                 {false, 150, 0, -1, kLevel1},
+                 {false, 10, 0, 1, kLevel1},
+                 {false, 150, 0, 0, kLevel0},
+                 {false, 10, 0, 3, kLevel0}, // a level the mesh lacks is ignored
+                 {false, 10000, 0, -1, kNone},
+                 {false, 10000, 10, -1, kLevel0}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(std::to_string(c.distance) + (c.optimised ? " optimised" : " source"));
@@ -405,17 +359,14 @@ TEST_F(BoneWalkTest, LevelsCullingAndFarLinesInBothForms)
                 for (int level : {0, 1})
                     if (const DrawInstance* d = mesh.m_levels[static_cast<size_t>(level)].m_pInstances)
                     {
-                        drawn = level;
-                        matrix = d->m_pMatrix;
+                        drawn = level, matrix = d->m_pMatrix;
                         EXPECT_EQ(d->m_auPass[0], 0x12);
                     }
                 if (gm.GetLineSegments()->GetCount() == 1)
                 {
                     drawn = kLine;
                     const LineSegment& line = gm.GetLineSegments()->Get(0);
-                    EXPECT_EQ(line.m_fEnd[1], 2.0f);
-                    EXPECT_EQ(line.m_fEnd[2], c.distance);
-                    EXPECT_EQ(line.m_fWidth, 1.0f);
+                    EXPECT_TRUE(line.m_fEnd[1] == 2.0f && line.m_fEnd[2] == c.distance && line.m_fWidth == 1.0f);
                 }
                 gm.GetModelDrawList()->ClearChains();
                 gm.GetModelDrawList()->Reset();
@@ -423,12 +374,11 @@ TEST_F(BoneWalkTest, LevelsCullingAndFarLinesInBothForms)
             else if (const ModelBatchEntry* e = gm.GetMaterialBuckets()->GetHead(MaterialBuckets::Opaque, Slot(model)))
             {
                 const SubModel& sub = g_ModelManager.GetModel(model)->m_bones[0].m_subModels[0];
-                drawn = e->m_pLevel == &sub.m_levels[0] ? kLevel0 : kLevel1;
-                matrix = e->m_pMatrix;
+                drawn = e->m_pLevel == &sub.m_levels[0] ? kLevel0 : kLevel1, matrix = e->m_pMatrix;
             }
             EXPECT_EQ(drawn, c.expect) << animated;
             if (matrix)
-                EXPECT_VEC(Apply(*matrix, {1, 0, 0}), 1, 0, c.distance);
+                ExpectVec(Apply(*matrix, {1, 0, 0}), 1, 0, c.distance);
         }
     }
     gm.SetForcedLevel(-1);
@@ -459,15 +409,14 @@ TEST_F(BoneWalkTest, FarLinesTakeTheLitMeshColourAndTheGlow)
         SCOPED_TRACE(override);
         Frame(0);
         gm.SetLight({0, -1, 0}, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF905030, 0xFFFFFFFF);
-        ASSERT_NE(gm.GetHighlightColour(), gm.GetLitViewColour());
-        ASSERT_NE(gm.GetLitViewColour() & 0xF0F0F0, 0u);
+        ASSERT_TRUE(gm.GetHighlightColour() != gm.GetLitViewColour() && (gm.GetLitViewColour() & 0xF0F0F0) != 0u);
         gm.DrawModel(model, 0, {0, 0, 1000 * gm.GetDetailFactor()}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, override);
         ASSERT_EQ(gm.GetLineSegments()->GetCount(), 1u);
         const LineSegment& line = gm.GetLineSegments()->Get(0);
         const uint32_t light = override == 7 ? gm.GetHighlightColour() : gm.GetLitViewColour();
         const uint32_t second = g_MaterialTable.GetMaterial(3)->m_uSelfIllumination;
-        EXPECT_EQ(line.m_uStartColour, PackLineColour(override == 3 ? second : lit(mesh.m_auColours[0], light)));
-        EXPECT_EQ(line.m_uEndColour, PackLineColour(override == 3 ? second : lit(mesh.m_auColours[1], light)));
+        EXPECT_TRUE(line.m_uStartColour == PackLineColour(override == 3 ? second : lit(mesh.m_auColours[0], light)) &&
+                    line.m_uEndColour == PackLineColour(override == 3 ? second : lit(mesh.m_auColours[1], light)));
     }
 }
 
@@ -507,26 +456,23 @@ TEST_F(BoneWalkTest, AttachedObjectsArePlacedOnTheirBone)
         Frame(0);
         gm.DrawModel(model, 0, {0, 4, 20}, {0, 0, 0}, 0xFFFFFFFF, slots, 1, 0);
         EXPECT_EQ(first.renders, 1);
-        EXPECT_VEC(first.GetPosition(), 11, 6, 23);
+        ExpectVec(first.GetPosition(), 11, 6, 23);
         EXPECT_NEAR(first.GetOrientation().y, 0.0f, 1e-4f);
         SceneObject* both[2] = {&first, &second};
         gm.DrawModel(model, 0, {0, 4, 20}, {0, 0, 0}, 0xFFFFFFFF, both, 2, 0);
-        EXPECT_EQ(first.renders, 2);
-        EXPECT_EQ(second.renders, 1);
-        EXPECT_VEC(second.GetPosition(), 10, 4, 20);
+        EXPECT_TRUE(first.renders == 2 && second.renders == 1);
+        ExpectVec(second.GetPosition(), 10, 4, 20);
         // The second point turns its object by yaw -pi.
         EXPECT_NEAR(std::fabs(second.GetOrientation().y), 3.14159265f, 1e-3f);
         gm.DrawModel(model, 0, {0, 0, 400}, {0, 0, 0}, 0xFFFFFFFF, both, 2, 0); // beyond 300 units
         gm.DrawModel(model, 0, {0, 0, 20}, {0, 0, 0}, 0, both, 2, 0);
-        EXPECT_EQ(first.renders, 2);
-        EXPECT_EQ(second.renders, 1);
+        EXPECT_TRUE(first.renders == 2 && second.renders == 1);
 
         Marker cycle;
         ASSERT_EQ(cycle.SetModel("seat.tm"), model);
         cycle.SetAttachment(0, &cycle);
         cycle.Render();
-        EXPECT_GT(cycle.renders, 1);
-        EXPECT_LT(cycle.renders, 16);
+        EXPECT_TRUE(cycle.renders > 1 && cycle.renders < 16);
     }
 }
 

@@ -45,8 +45,7 @@ protected:
         else
             WriteModel(name, modeltest::TmBytes(text));
         const uint32_t handle = g_ModelManager.Load(name.c_str());
-        EXPECT_NE(handle, 0u);
-        EXPECT_EQ(g_ModelManager.GetOptModel(handle) != nullptr, form != Form::Source);
+        EXPECT_TRUE(handle != 0u && (g_ModelManager.GetOptModel(handle) != nullptr) == (form != Form::Source));
         return handle;
     }
 
@@ -83,28 +82,26 @@ TEST_F(ModelPickTest, RaysHitTheNearestTriangleInEveryForm)
             Vec3 origin, direction;
             uint32_t mask;
             float t; // 0: a miss
-        } cases[] = {
-            {square, {0, 0, 0}, {0, 0, 1}, ~0u, 10},
-            {square, {7, 7, 0}, {0, 0, 1}, ~0u, 10},          // a corner of each triangle
-            {square, {-7, -7, 0}, {0, 0, 2}, ~0u, 5},         // a direction of length 2 halves t
-            {square, {0, 0, 0}, {0.4f, 0.3f, 1.0f}, ~0u, 10}, // towards (4, 3, 10)
-            {square, {9, 0, 0}, {0, 0, 1}, ~0u, 0},           // beside
-            {square, {0, 0, 0}, {0, 0, -1}, ~0u, 0},          // pointing away
-            {square, {0, 0, 20}, {0, 0, -1}, ~0u, 0},         // from behind: one-sided
-            {0, {0, 0, 0}, {0, 0, 1}, ~0u, 0},                // no model
-            {SceneObject::kNoModel, {0, 0, 0}, {0, 0, 1}, ~0u, 0},
-            {nearFirst, {0, 0, 0}, {0, 0, 1}, ~0u, 5},
-            {farFirst, {0, 0, 0}, {0, 0, 1}, ~0u, 5},
-            {farFirst, {0, 0, 0}, {0, 0, 1}, 2, 0}, // only the child's bit: its parent is masked out
-            {farFirst, {0, 0, 0}, {0, 0, 1}, 3, 5},
-            {moved, {0, 0, 0}, {0, 0, 1}, ~0u, 30},
-            {moved, {0, 0, 0}, {0, 0, 4}, ~0u, 7.5f},
-            {moved, {3, -2, 25}, {0, 0, 0.5f}, ~0u, 10},
-            {turned, {0, 1, 3}, {1, 0, 0}, ~0u, 60},
-            {turned, {0, 1, 3}, {3, 0, 0}, ~0u, 20},
-            {turned, {0, 1, 20}, {1, 0, 0}, ~0u, 0},
-            {scaled, {12, 12, 0}, {0, 0, 1}, ~0u, 20},
-        };
+        } cases[] = {{square, {0, 0, 0}, {0, 0, 1}, ~0u, 10},
+                     {square, {7, 7, 0}, {0, 0, 1}, ~0u, 10},          // a corner of each triangle
+                     {square, {-7, -7, 0}, {0, 0, 2}, ~0u, 5},         // a direction of length 2 halves t
+                     {square, {0, 0, 0}, {0.4f, 0.3f, 1.0f}, ~0u, 10}, // towards (4, 3, 10)
+                     {square, {9, 0, 0}, {0, 0, 1}, ~0u, 0},           // beside
+                     {square, {0, 0, 0}, {0, 0, -1}, ~0u, 0},          // pointing away
+                     {square, {0, 0, 20}, {0, 0, -1}, ~0u, 0},         // from behind: one-sided
+                     {0, {0, 0, 0}, {0, 0, 1}, ~0u, 0},                // no model
+                     {SceneObject::kNoModel, {0, 0, 0}, {0, 0, 1}, ~0u, 0},
+                     {nearFirst, {0, 0, 0}, {0, 0, 1}, ~0u, 5},
+                     {farFirst, {0, 0, 0}, {0, 0, 1}, ~0u, 5},
+                     {farFirst, {0, 0, 0}, {0, 0, 1}, 2, 0}, // only the child's bit: its parent is masked out
+                     {farFirst, {0, 0, 0}, {0, 0, 1}, 3, 5},
+                     {moved, {0, 0, 0}, {0, 0, 1}, ~0u, 30},
+                     {moved, {0, 0, 0}, {0, 0, 4}, ~0u, 7.5f},
+                     {moved, {3, -2, 25}, {0, 0, 0.5f}, ~0u, 10},
+                     {turned, {0, 1, 3}, {1, 0, 0}, ~0u, 60},
+                     {turned, {0, 1, 3}, {3, 0, 0}, ~0u, 20},
+                     {turned, {0, 1, 20}, {1, 0, 0}, ~0u, 0},
+                     {scaled, {12, 12, 0}, {0, 0, 1}, ~0u, 20}};
         for (const auto& c : cases)
         {
             const float t = Pick(c.model, c.origin, c.direction, c.mask);
@@ -114,11 +111,8 @@ TEST_F(ModelPickTest, RaysHitTheNearestTriangleInEveryForm)
                 EXPECT_NEAR(t, c.t, 1e-3f) << c.model << " " << c.origin.x << " " << c.origin.z;
         }
     }
-}
 
-// The triangle walk: whole triangles only, indices beyond the vertices passed over, and the nearest hit kept.
-TEST(IntersectTriangles, WholeTrianglesWithinTheVertices)
-{
+    // The triangle walk: whole triangles only, indices beyond the vertices passed over, and the nearest hit kept.
     const Vec3 p[] = {{-1, 1, 4}, {1, 1, 4}, {1, -1, 4}, {-1, 1, 2}, {1, 1, 2}, {1, -1, 2}};
     const uint16_t both[] = {0, 1, 2, 3, 4, 5};
     const uint16_t hostile[] = {3, 4, 60, 0, 1, 2};
@@ -133,21 +127,6 @@ TEST(IntersectTriangles, WholeTrianglesWithinTheVertices)
     EXPECT_FLOAT_EQ(GraphicsManager::IntersectTriangles(p, 6, hostile, 6, o, d, kBig), 4.0f);
     EXPECT_FLOAT_EQ(GraphicsManager::IntersectTriangles(p, 3, both, 6, o, d, kBig), 4.0f);
     EXPECT_EQ(GraphicsManager::IntersectTriangles(nullptr, 6, both, 6, o, d, kBig), kBig);
-}
-
-// Scene objects pick their models: a plain instance with every bone, an object with its own mask.
-TEST_F(ModelPickTest, SceneObjectsPickTheirModels)
-{
-    Start(false);
-    const uint32_t model =
-        LoadText("two.tm", SquareBone("Parent", 12, "toggle 1\n", SquareBone("Child", 5, "toggle 2\n")));
-    ModelInstance instance(model, {0, 0, 0}, {0, 0, 0});
-    instance.SetBoneMask(0);
-    EXPECT_NEAR(instance.IntersectRay({0, 0, 0}, {0, 0, 1}), 5.0f, 1e-4f);
-    SceneObject object(3);
-    ASSERT_EQ(object.SetModel("two.tm"), model);
-    object.SetBoneMask(1);
-    EXPECT_NEAR(object.IntersectRay({0, 0, 0}, {0, 0, 1}), 12.0f, 1e-4f);
 }
 
 // The model pass draws what the walk queued and leaves both lists empty, and the view as it was, for the next
@@ -165,28 +144,22 @@ TEST_F(ModelPickTest, TheModelPassDrawsAndEmptiesTheLists)
         gm.SetViewMatrix(platform::MatrixIdentity(), true);
         gm.SetEyePosition({0, 0, 0});
         gm.DrawModel(model, 0, {0, 0, 0}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-        EXPECT_EQ(gm.WasLastModelOptimised(), optimised);
-        EXPECT_EQ(gm.GetModelDrawList()->GetCount(), optimised ? 1u : 0u);
-        EXPECT_EQ(gm.GetMaterialBuckets()->GetCount(), optimised ? 0u : 1u);
+        EXPECT_TRUE(gm.WasLastModelOptimised() == optimised &&
+                    gm.GetModelDrawList()->GetCount() == (optimised ? 1u : 0u) &&
+                    gm.GetMaterialBuckets()->GetCount() == (optimised ? 0u : 1u));
         gm.DrawSceneModels(gm.GetRenderer());
-        EXPECT_EQ(gm.GetModelDrawList()->GetCount(), 0u);
-        EXPECT_EQ(gm.GetMaterialBuckets()->GetCount(), 0u);
-        if (const OptModel* opt = g_ModelManager.GetOptModel(model))
-            EXPECT_EQ(opt->m_bones[0].m_meshes[0].m_levels[0].m_pInstances, nullptr);
-        EXPECT_TRUE(platform::MatrixIsIdentity(gm.GetViewMatrix()));
+        EXPECT_TRUE(gm.GetModelDrawList()->GetCount() == 0u && gm.GetMaterialBuckets()->GetCount() == 0u);
+        const OptModel* opt = g_ModelManager.GetOptModel(model);
+        EXPECT_TRUE((!opt || !opt->m_bones[0].m_meshes[0].m_levels[0].m_pInstances) &&
+                    platform::MatrixIsIdentity(gm.GetViewMatrix()));
         gm.EndFrame();
     }
-}
 
-// Shadows are active in the main pass while a low light casts them and they are enabled; the spatial index sees
-// them only while the frustum reaches the shadow distance.
-TEST_F(ModelPickTest, ShadowsActiveFollowTheLightAndTheRange)
-{
+    // Shadows are active in the main pass while a low light casts them and they are enabled; the spatial index sees
+    // them only while the frustum reaches the shadow distance. A light along the horizon casts none.
     GraphicsManager& gm = g_GraphicsManager;
     gm.SetLight({0.3f, -0.9f, 0.3f}, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF102030, 0xFFFFFFFF);
-    EXPECT_NE(gm.GetShadowColour() >> 24, 0u);
-    EXPECT_TRUE(gm.ShadowsActive(0));
-    EXPECT_FALSE(gm.ShadowsActive(1));
+    EXPECT_TRUE((gm.GetShadowColour() >> 24) != 0u && gm.ShadowsActive(0) && !(gm.ShadowsActive(1)));
     gm.SetFrustumRange(false);
     EXPECT_TRUE(gm.ShadowsActiveForView());
     gm.SetFrustumRange(true);
@@ -194,6 +167,19 @@ TEST_F(ModelPickTest, ShadowsActiveFollowTheLightAndTheRange)
     // A light along the horizon casts none.
     gm.SetLight({1.0f, 0.0f, 0.0f}, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF102030, 0xFFFFFFFF);
     EXPECT_FALSE(gm.ShadowsActive(0));
+
+    // Scene objects pick their models: a plain instance with every bone, an object with its own mask.
+    Start(false);
+    form = Form::Source;
+    const uint32_t model =
+        LoadText("two.tm", SquareBone("Parent", 12, "toggle 1\n", SquareBone("Child", 5, "toggle 2\n")));
+    ModelInstance instance(model, {0, 0, 0}, {0, 0, 0});
+    instance.SetBoneMask(0);
+    EXPECT_NEAR(instance.IntersectRay({0, 0, 0}, {0, 0, 1}), 5.0f, 1e-4f);
+    SceneObject object(3);
+    ASSERT_EQ(object.SetModel("two.tm"), model);
+    object.SetBoneMask(1);
+    EXPECT_NEAR(object.IntersectRay({0, 0, 0}, {0, 0, 1}), 12.0f, 1e-4f);
 }
 
 } // namespace

@@ -63,73 +63,27 @@ protected:
 TEST_F(SceneObjectTest, ModelGivesLinksBoundsAndSlots)
 {
     SceneObject object(4);
-    EXPECT_EQ(object.GetModel(), SceneObject::kNoModel);
-    EXPECT_EQ(object.GetBoneMask(), 0x80000000u);
-    EXPECT_EQ(object.GetRadius(), 1.0f);
+    EXPECT_TRUE(object.GetModel() == SceneObject::kNoModel && object.GetBoneMask() == 0x80000000u &&
+                object.GetRadius() == 1.0f);
     const uint32_t handle = object.SetModel("rig.tm");
-    ASSERT_NE(handle, 0u);
-    EXPECT_EQ(object.GetModel(), handle);
-    EXPECT_EQ(object.GetRadius(), 3.0f);
-    EXPECT_EQ(object.GetCentre().y, 2.0f);
-    ASSERT_NE(object.GetModelBoundingBox(), nullptr);
-    EXPECT_EQ(object.GetModelBoundingBox()->m_af[4], 4.0f);
+    ASSERT_TRUE(handle != 0u &&
+                (object.GetModel() == handle && object.GetRadius() == 3.0f && object.GetCentre().y == 2.0f));
+    ASSERT_TRUE(object.GetModelBoundingBox() != nullptr && object.GetModelBoundingBox()->m_af[4] == 4.0f);
     ASSERT_EQ(object.GetLinks().size(), 2u);
-    EXPECT_EQ(object.GetLinks()[0].m_uFlagA, 0u);
-    EXPECT_EQ(object.GetLinks()[0].m_uFlagB, 1u);
-    EXPECT_EQ(object.GetLinks()[0].m_uFlagC, 0u);
-    EXPECT_EQ(object.GetLinks()[1].m_uFlagA, 1u);
-    EXPECT_EQ(object.GetAttachmentCount(), 2u);
+    EXPECT_TRUE(object.GetLinks()[0].m_uFlagA == 0u && object.GetLinks()[0].m_uFlagB == 1u &&
+                object.GetLinks()[0].m_uFlagC == 0u && object.GetLinks()[1].m_uFlagA == 1u &&
+                object.GetAttachmentCount() == 2u);
     // A missing file: handle 0, and links and slots stay as they were.
-    EXPECT_EQ(object.SetModel("missing.tm"), 0u);
-    EXPECT_EQ(object.GetAttachmentCount(), 2u);
-    EXPECT_EQ(object.GetLinks().size(), 2u);
-    EXPECT_FALSE(object.Render());
+    EXPECT_TRUE(object.SetModel("missing.tm") == 0u && object.GetAttachmentCount() == 2u &&
+                object.GetLinks().size() == 2u && !(object.Render()));
 
     ModelInstance instance(handle, {1, 2, 3}, {0, 1.5f, 0});
-    EXPECT_TRUE(instance.Render());
-    EXPECT_EQ(instance.GetKind(), 1u);
-    EXPECT_EQ(instance.GetModel(), handle);
-    EXPECT_EQ(instance.GetRadius(), 3.0f);
-    EXPECT_EQ(instance.GetPosition().z, 3.0f);
-    EXPECT_EQ(instance.GetOrientation().y, 1.5f);
-    EXPECT_EQ(instance.GetAttachmentCount(), 0u);
-    EXPECT_TRUE(instance.GetLinks().empty());
-}
+    EXPECT_TRUE(instance.Render() && instance.GetKind() == 1u && instance.GetModel() == handle &&
+                instance.GetRadius() == 3.0f && instance.GetPosition().z == 3.0f &&
+                instance.GetOrientation().y == 1.5f && instance.GetAttachmentCount() == 0u &&
+                instance.GetLinks().empty());
 
-TEST_F(SceneObjectTest, BonesSwitchByTheirToggleBitsAndSlotsHoldObjects)
-{
-    SceneObject object(4), a(4), b(4);
-    EXPECT_FALSE(object.EnableBone("Hat", true)); // no model yet
-    object.SetModel("rig.tm");
-    const std::tuple<const char*, bool, bool, uint32_t> steps[] = {{"hat", true, true, 0x80000004u},
-                                                                   {"BODY", true, true, 0x80000006u},
-                                                                   {"Hat", false, true, 0x80000002u},
-                                                                   {"Arm", true, false, 0x80000002u},
-                                                                   {"Tail", true, false, 0x80000002u}};
-    for (const auto& [bone, enable, found, mask] : steps)
-    {
-        EXPECT_EQ(object.EnableBone(bone, enable), found) << bone;
-        EXPECT_EQ(object.GetBoneMask(), mask) << bone;
-    }
-
-    EXPECT_TRUE(object.AddAttachment(&a));
-    EXPECT_TRUE(object.AddAttachment(&a));
-    EXPECT_FALSE(object.AddAttachment(&b)); // full
-    EXPECT_EQ(object.GetAttachment(1), &a);
-    object.RemoveAttachment(&a); // both slots
-    EXPECT_FALSE(object.HasAttachment(0) || object.HasAttachment(1));
-    object.SetAttachment(1, &b);
-    EXPECT_TRUE(object.AddAttachment(&a));
-    EXPECT_EQ(object.GetAttachment(0), &a);
-    object.ClearAttachment(1);
-    EXPECT_FALSE(object.HasAttachment(1));
-    object.SetAttachment(2, &b); // past the slots: ignored
-    EXPECT_FALSE(object.HasAttachment(2));
-    EXPECT_EQ(object.GetAttachment(2), nullptr);
-}
-
-TEST_F(SceneObjectTest, TheSceneIsToldOfMovesAndOfTheEnd)
-{
+    // The scene is told of moves (not of turns) and of the end.
     Host host;
     {
         SceneObject object(4);
@@ -137,12 +91,37 @@ TEST_F(SceneObjectTest, TheSceneIsToldOfMovesAndOfTheEnd)
         object.SetOrientation(1, 2, 3);
         EXPECT_TRUE(host.moved.empty());
         object.SetPositionVec({4, 5, 6});
-        ASSERT_EQ(host.moved.size(), 1u);
-        EXPECT_EQ(host.moved[0], &object);
-        EXPECT_EQ(object.GetPosition().y, 5.0f);
-        EXPECT_TRUE(host.removed.empty());
+        ASSERT_TRUE(host.moved.size() == 1u &&
+                    (host.moved[0] == (&object) && object.GetPosition().y == 5.0f && host.removed.empty()));
     }
     EXPECT_EQ(host.removed.size(), 1u);
+
+    {
+        SceneObject object(4), a(4), b(4);
+        EXPECT_FALSE(object.EnableBone("Hat", true)); // no model yet
+        object.SetModel("rig.tm");
+        const std::tuple<const char*, bool, bool, uint32_t> steps[] = {{"hat", true, true, 0x80000004u},
+                                                                       {"BODY", true, true, 0x80000006u},
+                                                                       {"Hat", false, true, 0x80000002u},
+                                                                       {"Arm", true, false, 0x80000002u},
+                                                                       {"Tail", true, false, 0x80000002u}};
+        for (const auto& [bone, enable, found, mask] : steps)
+        {
+            EXPECT_TRUE(object.EnableBone(bone, enable) == found && object.GetBoneMask() == mask) << bone;
+        }
+
+        // full.
+        EXPECT_TRUE(object.AddAttachment(&a) && object.AddAttachment(&a) && !(object.AddAttachment(&b)) &&
+                    object.GetAttachment(1) == (&a));
+        object.RemoveAttachment(&a); // both slots
+        EXPECT_FALSE(object.HasAttachment(0) || object.HasAttachment(1));
+        object.SetAttachment(1, &b);
+        EXPECT_TRUE(object.AddAttachment(&a) && object.GetAttachment(0) == (&a));
+        object.ClearAttachment(1);
+        EXPECT_FALSE(object.HasAttachment(1));
+        object.SetAttachment(2, &b); // past the slots: ignored
+        EXPECT_TRUE(!(object.HasAttachment(2)) && object.GetAttachment(2) == nullptr);
+    }
 }
 
 // Culling an object with a model: its bounding sphere first; where the sphere crosses the view, the model's box
@@ -157,11 +136,7 @@ TEST_F(SceneObjectTest, ObjectsAreCulledByTheirPlacedModelBox)
     gm.SetViewMatrix(platform::MatrixTranslation(0.0f, -10.0f, 0.0f), true);
     gm.ApplyProjection();
     WriteModel("rod.tm", modeltest::TmBytes("model\nbounds 0 -0.5 -0.5 20 0.5 0.5 10 0 0 0 10.025\nend\n"));
-    const struct
-    {
-        platform::Vec3 position, orientation;
-        bool crossing;
-    } cases[] = {
+    const std::tuple<platform::Vec3, platform::Vec3, bool> cases[] = {
         // The sphere about (26, 10, 30) crosses the right side (x = 40 at z = 30); the rod ends at x = 36.
         {{16, 10, 30}, {0, 0, 0}, false},
         {{30, 10, 30}, {0, 0, 0}, true}, // the rod reaches x = 50
@@ -172,17 +147,15 @@ TEST_F(SceneObjectTest, ObjectsAreCulledByTheirPlacedModelBox)
         // through it.
         {{16, 25, 30}, {1.5707964f, 0, 0}, false},
         // Rolled the rod stands up from (16, 0, 30); yawed it would run back to z = 10, past the right side.
-        {{16, 0, 30}, {0, 0, 1.5707964f}, false},
-    };
-    for (const auto& c : cases)
+        {{16, 0, 30}, {0, 0, 1.5707964f}, false}};
+    for (const auto& [position, orientation, crossing] : cases)
     {
         SceneObject object(4);
         object.SetModel("rod.tm");
-        object.SetPositionVec(c.position);
-        object.SetOrientationVec(c.orientation);
+        object.SetPositionVec(position);
+        object.SetOrientationVec(orientation);
         const uint32_t code = gm.TestObject(object, ClipCode::kView);
-        EXPECT_EQ((code & ClipCode::kOutside) != 0, false) << c.position.x;
-        EXPECT_EQ((code & ClipCode::kView) != 0, c.crossing) << c.position.x;
+        EXPECT_TRUE((code & ClipCode::kOutside) == 0u && ((code & ClipCode::kView) != 0) == crossing) << position.x;
     }
 }
 
@@ -226,21 +199,13 @@ TEST_F(SceneObjectTest, DumpLoadDumpIsByteIdentical)
 
     AnimatedObject loaded(8);
     ASSERT_TRUE(LoadFrom(loaded, "a.sav"));
-    EXPECT_EQ(DumpBytes(loaded, "b.sav"), first);
-    EXPECT_EQ(loaded.GetModel(), object.GetModel());
-    EXPECT_EQ(loaded.GetBoneMask(), 0x80000004u);
-    EXPECT_EQ(loaded.GetPosition().y, -2.25f);
-    EXPECT_EQ(loaded.GetOrientation().z, -1.0f);
-    EXPECT_EQ(loaded.GetAttachmentCount(), 2u);
-    EXPECT_FALSE(loaded.HasAttachment(0));
-    EXPECT_EQ(loaded.GetLinks().size(), 2u);
-    EXPECT_TRUE(loaded.IsAnimating());
-    EXPECT_EQ(loaded.GetCurrentFrame(), 605u);
-    EXPECT_EQ(loaded.GetLastFrame(), end);
+    EXPECT_TRUE(DumpBytes(loaded, "b.sav") == first && loaded.GetModel() == object.GetModel() &&
+                loaded.GetBoneMask() == 0x80000004u && loaded.GetPosition().y == -2.25f &&
+                loaded.GetOrientation().z == -1.0f && loaded.GetAttachmentCount() == 2u && !(loaded.HasAttachment(0)) &&
+                loaded.GetLinks().size() == 2u && loaded.IsAnimating() && loaded.GetCurrentFrame() == 605u &&
+                loaded.GetLastFrame() == end);
     const auto entries = g_AnimationScheduler.GetEntries();
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].first, &loaded);
-    EXPECT_EQ(entries[0].second, end);
+    ASSERT_TRUE(entries.size() == 1u && entries[0].first == (&loaded) && entries[0].second == end);
     g_AnimationScheduler.Update(end);
     EXPECT_FALSE(loaded.IsAnimating());
 
@@ -250,42 +215,39 @@ TEST_F(SceneObjectTest, DumpLoadDumpIsByteIdentical)
     for (const char* name : {"ended.sav", "looping.sav"})
     {
         AnimatedObject again(8);
-        ASSERT_TRUE(LoadFrom(again, name));
-        EXPECT_EQ(again.IsAnimating(), std::string(name) == "looping.sav");
+        ASSERT_TRUE(LoadFrom(again, name) && again.IsAnimating() == (std::string(name) == "looping.sav"));
         EXPECT_FALSE(g_AnimationScheduler.IsScheduled(&again)) << name;
     }
-}
 
-// A handle in a save that names no loaded model leaves the object without one; slots and links come from the
-// model only. A short save fails without harm.
-TEST_F(SceneObjectTest, HandlesFromASaveAreChecked)
-{
-    SceneObject object(4);
-    object.SetModel("rig.tm");
-    const std::vector<uint8_t> good = DumpBytes(object, "good.sav");
-    for (uint32_t bad : {5u, 16u, 0x7FFFFFFFu})
+    // A handle in a save that names no loaded model leaves the object without one; slots and links come from the
+    // model only. A short save fails without harm.
     {
-        const std::string file = dir.File("bad.sav");
+        SceneObject object(4);
+        object.SetModel("rig.tm");
+        const std::vector<uint8_t> good = DumpBytes(object, "good.sav");
+        for (uint32_t bad : {5u, 16u, 0x7FFFFFFFu})
         {
-            BinarySerialStream out(true, file.c_str());
-            for (int i = 0; i < 6; ++i)
-                out.WriteFloat("f", 1.0f);
-            out.WriteInt("m_BoneEnable", 7);
-            out.WriteInt("m_hModel", static_cast<int32_t>(bad));
-            ASSERT_TRUE(out.Close());
+            const std::string file = dir.File("bad.sav");
+            {
+                BinarySerialStream out(true, file.c_str());
+                for (int i = 0; i < 6; ++i)
+                    out.WriteFloat("f", 1.0f);
+                out.WriteInt("m_BoneEnable", 7);
+                out.WriteInt("m_hModel", static_cast<int32_t>(bad));
+                ASSERT_TRUE(out.Close());
+            }
+            SceneObject loaded(4);
+            EXPECT_TRUE(LoadFrom(loaded, "bad.sav"));
+            EXPECT_EQ(loaded.GetModel(), 0u) << bad;
+            EXPECT_TRUE(loaded.GetAttachmentCount() == 0u && loaded.GetBoneMask() == 7u);
         }
-        SceneObject loaded(4);
-        EXPECT_TRUE(LoadFrom(loaded, "bad.sav"));
-        EXPECT_EQ(loaded.GetModel(), 0u) << bad;
-        EXPECT_EQ(loaded.GetAttachmentCount(), 0u);
-        EXPECT_EQ(loaded.GetBoneMask(), 7u);
-    }
-    for (size_t n = 0; n + 1 < good.size(); ++n)
-    {
-        Write("cut.sav", std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(n)));
-        SceneObject loaded(4);
-        EXPECT_FALSE(LoadFrom(loaded, "cut.sav")) << n;
-        EXPECT_LE(loaded.GetAttachmentCount(), 2u);
+        for (size_t n = 0; n + 1 < good.size(); ++n)
+        {
+            Write("cut.sav", std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(n)));
+            SceneObject loaded(4);
+            EXPECT_FALSE(LoadFrom(loaded, "cut.sav")) << n;
+            EXPECT_LE(loaded.GetAttachmentCount(), 2u);
+        }
     }
 }
 
