@@ -62,8 +62,8 @@ bool Shares(uint32_t toggleBit, uint32_t mask)
 // out of it (root bones never are).
 struct KeptBones
 {
-    const std::vector<SBone>* list = nullptr;
-    bool children = false;
+    const std::vector<SBone>* list;
+    bool children;
     size_t next = 0;
 
     // The source bone standing for the next optimised bone, or null past the list.
@@ -192,8 +192,7 @@ struct Walk
             return material ? material->m_uSelfIllumination : meshColour;
         }
         const uint32_t light = overrideMaterial == kHighlightMaterial ? gm.GetHighlightColour() : gm.GetLitViewColour();
-        const uint32_t lit = ColourModulate4(meshColour, light) | 0xFF000000u;
-        return glow != 0 ? ColourAdd(lit, glow) : lit;
+        return ColourAdd(ColourModulate4(meshColour, light) | 0xFF000000u, glow);
     }
 
     void FarLine(const OptMesh& mesh, const Matrix& world)

@@ -218,10 +218,12 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         EXPECT_FALSE(tmtool::ParseModelText(text, &model, &error)) << text;
         EXPECT_NE(error.find(expected), std::string::npos) << error;
     }
-    // The longest names that fit are taken.
+    // The longest names that fit are taken, and indices within a submodel's records.
     const std::string longest = "model\n link \"" + std::string(31, 'L') + "\" 0 0 0 0 0 0\n bone \"" +
-                                std::string(49, 'B') + "\"\n end\nend\n";
-    EXPECT_EQ(Parse(longest.c_str()).m_bones[0].m_name.size(), 49u);
+                                std::string(49, 'B') +
+                                "\"\nsubmodel \"S\"\nkind 4\nrecords 3\nlevel 0\nindices 0 1 2\nend\nend\n end\nend\n";
+    const SModel parsed = Parse(longest.c_str());
+    ASSERT_TRUE(parsed.m_bones.size() == 1 && parsed.m_bones[0].m_name.size() == 49u);
 }
 
 } // namespace
