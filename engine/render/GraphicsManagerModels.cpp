@@ -69,11 +69,13 @@ struct KeptBones
     // The source bone standing for the next optimised bone, or null past the list.
     const SBone* Next()
     {
-        if (!list)
-            return nullptr;
-        while (children && next < list->size() && IsOcclusionBone((*list)[next].m_name))
-            ++next;
-        return next < list->size() ? &(*list)[next++] : nullptr;
+        while (list && next < list->size())
+        {
+            const SBone& bone = list->at(next++);
+            if (!children || !IsOcclusionBone(bone.m_name))
+                return &bone;
+        }
+        return nullptr;
     }
     static size_t Count(const std::vector<SBone>& children)
     {
@@ -205,7 +207,7 @@ struct Walk
         TransformPoint(mesh.m_capsuleA, world, &a);
         TransformPoint(mesh.m_capsuleB, world, &b);
         // The mesh's material is its first level's: its self-illumination is the glow.
-        uint32_t glow = 0;
+        uint32_t glow{};
         if (const LightingSet* set = g_LightingSetTable.Get(mesh.m_levels[0].m_parts.m_iLightingSet))
             std::memcpy(&glow, set->m_auSelfIllumination, sizeof(glow));
         lines->Add(a, b, mesh.m_fCapsuleRadius, LineColour(mesh.m_auColours[0], glow),

@@ -152,7 +152,7 @@ void SceneObject::Dump(SerialStream& stream)
 
 void SceneObject::ReadSigned(SerialStream& stream, uint32_t* value)
 {
-    int32_t stored = 0;
+    int32_t stored{};
     stream.ReadInt(&stored);
     *value = static_cast<uint32_t>(stored);
 }

@@ -210,6 +210,8 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
          "line 12: the level's vertex count is past"},
         {"model\n bone \"B\"\n submodel \"S\"\n kind 2\n records 2\n level 0\n indices 0 1 2\n end\n end\n end\nend\n",
          "line 7: index 2 is past the 2 vertices"},
+        {"model\n bone \"B\"\n submodel \"S\"\n kind 7\n level 0\n indices 0 0 0\n end\n end\n end\nend\n",
+         "line 6: index 0 is past the 0 vertices"}, // a kind without a layout has nothing to index
     };
     for (const auto& [text, expected] : cases)
     {

@@ -135,8 +135,8 @@ std::string Triangle(const std::string& name)
 
 // The rig: a root with its mesh, an occlusion bone (posed (0, 9, 0) by its keys, left out of the optimised tree)
 // and an arm (toggle bit 2, local matrix at (0, 7, 0), keys at (0, 3, 0), or (0, 4, 0) without root keys), and a
-// leg after it when asked for. With root keys, between 100 and 200 the root holds key 100: turned -90 degrees
-// about y, scaled by 2, moved to (5, 0, 0); without, it rests at (1, 1, 1).
+// leg after it and a second root bone when asked for. With root keys, between 100 and 200 the root holds key 100:
+// turned -90 degrees about y, scaled by 2, moved to (5, 0, 0); without, it rests at (1, 1, 1).
 std::string Rig(bool rootKeys, bool fixedArm, bool leg = false)
 {
     const std::string arm = rootKeys ? "0 3 0 0\n" : "0 4 0 0\n";
@@ -147,7 +147,7 @@ std::string Rig(bool rootKeys, bool fixedArm, bool leg = false)
            "bone \"Wall_Occlusion\"\nkeys position\n0 0 9 0 0\n100 0 9 0 0\nend\nend\n" +
            "bone \"Arm\"\nmatrix 1 0 0 0 0 1 0 0 0 0 1 0 0 7 0 1\ntoggle 2\n" + (fixedArm ? "fixed 1\n" : "") +
            "keys position\n0 " + arm + "100 " + arm + "end\n" + Triangle("ArmMesh") + "end\n" +
-           (leg ? "bone \"Leg\"\nend\n" : "") + "end\nend\n";
+           (leg ? "bone \"Leg\"\nend\nend\nbone \"Tail\"\nend\n" : "end\n") + "end\n";
 }
 
 class BoneWalkTest : public modeltest::ModelTest
