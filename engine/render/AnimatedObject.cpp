@@ -52,12 +52,13 @@ void AnimatedObject::SetAnimation(uint32_t index, uint32_t handle)
 void AnimatedObject::Dump(SerialStream& stream)
 {
     stream.BeginSave();
+    // Frames and the animation handle are saved as signed integers, the play type unsigned.
     stream.WriteBool("m_bAnimating", m_bAnimating);
-    stream.WriteUInt("m_CurrentFrame", m_CurrentFrame);
-    stream.WriteUInt("m_MaxFrame", m_MaxFrame);
-    stream.WriteUInt("m_CurrentAnimation", m_CurrentAnimation);
+    stream.WriteInt("m_CurrentFrame", static_cast<int32_t>(m_CurrentFrame));
+    stream.WriteInt("m_MaxFrame", static_cast<int32_t>(m_MaxFrame));
+    stream.WriteInt("m_CurrentAnimation", static_cast<int32_t>(m_CurrentAnimation));
     stream.WriteUInt("m_CurrentAnimType", m_CurrentAnimType);
-    stream.WriteUInt("m_LastFrame", m_LastFrame);
+    stream.WriteInt("m_LastFrame", static_cast<int32_t>(m_LastFrame));
     SceneObject::Dump(stream);
 }
 
@@ -65,11 +66,11 @@ bool AnimatedObject::Load(SerialStream& stream)
 {
     stream.BeginLoad();
     stream.ReadBool(&m_bAnimating);
-    stream.ReadUInt(&m_CurrentFrame);
-    stream.ReadUInt(&m_MaxFrame);
-    stream.ReadUInt(&m_CurrentAnimation);
+    ReadSigned(stream, &m_CurrentFrame);
+    ReadSigned(stream, &m_MaxFrame);
+    ReadSigned(stream, &m_CurrentAnimation);
     stream.ReadUInt(&m_CurrentAnimType);
-    stream.ReadUInt(&m_LastFrame);
+    ReadSigned(stream, &m_LastFrame);
     g_AnimationScheduler.Cancel(this);
     if (m_bAnimating)
         g_AnimationScheduler.Reschedule(this, m_CurrentAnimType, m_LastFrame);

@@ -27,6 +27,8 @@ AnimationScheduler::Entry* AnimationScheduler::Find(const AnimatedObject* object
 
 void AnimationScheduler::Unlink(Entry* entry)
 {
+    if (entry == m_pCursor)
+        m_pCursor = entry->m_pNext;
     (entry->m_pPrev ? entry->m_pPrev->m_pNext : m_pHead) = entry->m_pNext;
     (entry->m_pNext ? entry->m_pNext->m_pPrev : m_pTail) = entry->m_pPrev;
     entry->m_pPrev = nullptr;
@@ -47,6 +49,7 @@ void AnimationScheduler::Insert(AnimatedObject* object, uint32_t end)
         entry = new Entry;
     entry->m_pObject = object;
     entry->m_uEnd = end;
+    entry->m_uUpdate = m_uUpdate;
 
     // Before the head when earlier than it, at the tail when at least as late as the tail (or the end is 0),
     // else in front of the first entry that ends strictly later.
@@ -98,13 +101,22 @@ uint32_t AnimationScheduler::Play(AnimatedObject* object, uint32_t animation, ui
 void AnimationScheduler::Update(uint32_t now)
 {
     m_uNow = now;
-    // Each stop may start or cancel animations, so the walk starts again at the front every time.
-    while (m_pHead && m_pHead->m_pObject && m_pHead->m_uEnd <= now)
+    // Entries listed from here on carry this update's number and are passed over: a stop that plays again (even
+    // an animation that ends at once) is stopped by a later update, never again by this one. A stop may unlink
+    // any entry; the cursor moves on past it.
+    const uint32_t update = ++m_uUpdate;
+    m_pCursor = m_pHead;
+    while (m_pCursor && m_pCursor->m_pObject && m_pCursor->m_uEnd <= now)
     {
-        AnimatedObject* object = m_pHead->m_pObject;
-        Unlink(m_pHead);
+        Entry* entry = m_pCursor;
+        m_pCursor = entry->m_pNext;
+        if (entry->m_uUpdate == update)
+            continue;
+        AnimatedObject* object = entry->m_pObject;
+        Unlink(entry);
         object->StopAnimation();
     }
+    m_pCursor = nullptr;
 }
 
 void AnimationScheduler::Cancel(const AnimatedObject* object)

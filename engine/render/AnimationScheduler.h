@@ -23,7 +23,8 @@ public:
     // Starts the animation `delay` ticks from now and returns its end time (start + frame count / 120). A running
     // play-once animation of the object is stopped first. Play-once animations are listed until their end.
     uint32_t Play(AnimatedObject* object, uint32_t animation, uint32_t delay, uint32_t type);
-    // Sets the time and stops, in end-time order, every listed animation whose end has come.
+    // Sets the time and stops, in end-time order, every listed animation whose end has come. Each entry is stopped
+    // at most once an update: an animation played again while the update runs (from a stop) waits for the next.
     void Update(uint32_t now);
     // Forgets the object's entry (the object is not told).
     void Cancel(const AnimatedObject* object);
@@ -46,6 +47,7 @@ private:
         Entry* m_pNext = nullptr;
         AnimatedObject* m_pObject = nullptr;
         uint32_t m_uEnd = 0;
+        uint32_t m_uUpdate = 0; // the update during which the entry was listed
     };
 
     Entry* Find(const AnimatedObject* object) const;
@@ -56,7 +58,9 @@ private:
     uint32_t m_uNow = 0;
     Entry* m_pHead = nullptr;
     Entry* m_pTail = nullptr;
-    Entry* m_pFree = nullptr; // entries kept for reuse, chained through m_pNext
+    Entry* m_pFree = nullptr;   // entries kept for reuse, chained through m_pNext
+    Entry* m_pCursor = nullptr; // the entry an update visits next (moved on when it is unlinked)
+    uint32_t m_uUpdate = 0;     // counts the updates
     uint16_t m_uCount = 0;
     uint16_t m_uHighest = 0;
 };

@@ -4,6 +4,7 @@
 #include "engine/render/DrawLists.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/LineSegments.h"
+#include "engine/render/MaterialParts.h"
 #include "engine/render/MaterialTable.h"
 #include "engine/render/ModelHelpers.h"
 #include "engine/render/ModelManager.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 using platform::Matrix;
 using platform::Vec3;
@@ -55,6 +57,32 @@ bool Shares(uint32_t toggleBit, uint32_t mask)
 {
     return (toggleBit & mask) != 0;
 }
+
+// The source bones of one level that the optimised tree keeps, in order: children named for occlusion are left
+// out of it (root bones never are).
+struct KeptBones
+{
+    const std::vector<SBone>* list;
+    bool children;
+    size_t next = 0;
+
+    // The source bone standing for the next optimised bone, or null past the list.
+    const SBone* Next()
+    {
+        while (list && next < list->size())
+        {
+            const SBone& bone = list->at(next++);
+            if (!children || !IsOcclusionBone(bone.m_name))
+                return &bone;
+        }
+        return nullptr;
+    }
+    static size_t Count(const std::vector<SBone>& children)
+    {
+        return static_cast<size_t>(
+            std::count_if(children.begin(), children.end(), [](const SBone& b) { return !IsOcclusionBone(b.m_name); }));
+    }
+};
 
 // The per-call state of one model draw or ray query.
 struct Walk
@@ -156,7 +184,9 @@ struct Walk
             ++gm.m_auFrameCounter[kBoneMatrices];
     }
 
-    uint32_t LineColour(uint32_t meshColour) const
+    // A far line's colour: the override material's second colour, or the mesh colour lit by the scene light (the
+    // pulsing highlight for the highlight material) with the material's own glow added.
+    uint32_t LineColour(uint32_t meshColour, uint32_t glow) const
     {
         if (overrideMaterial != 0 && overrideMaterial != kHighlightMaterial)
         {
@@ -164,7 +194,7 @@ struct Walk
             return material ? material->m_uSelfIllumination : meshColour;
         }
         const uint32_t light = overrideMaterial == kHighlightMaterial ? gm.GetHighlightColour() : gm.GetLitViewColour();
-        return ColourModulate4(meshColour, light) | 0xFF000000u;
+        return ColourAdd(ColourModulate4(meshColour, light) | 0xFF000000u, glow);
     }
 
     void FarLine(const OptMesh& mesh, const Matrix& world)
@@ -176,26 +206,35 @@ struct Walk
         Vec3 b;
         TransformPoint(mesh.m_capsuleA, world, &a);
         TransformPoint(mesh.m_capsuleB, world, &b);
-        lines->Add(a, b, mesh.m_fCapsuleRadius, LineColour(mesh.m_auColours[0]), LineColour(mesh.m_auColours[1]));
+        // The mesh's material is its first level's: its self-illumination is the glow.
+        uint32_t glow{};
+        if (const LightingSet* set = g_LightingSetTable.Get(mesh.m_levels[0].m_parts.m_iLightingSet))
+            std::memcpy(&glow, set->m_auSelfIllumination, sizeof(glow));
+        lines->Add(a, b, mesh.m_fCapsuleRadius, LineColour(mesh.m_auColours[0], glow),
+                   LineColour(mesh.m_auColours[1], glow));
     }
 
     // Walks the bones beside the animation's bones at the same places, in both its forms (its key tracks, or its
     // key lists where it has no tracks), and beside the model's own source bones (its rest values and key lists).
-    // Where the animation has no bone at a place, the model's own bone poses itself.
+    // Where the animation has no bone at a place, the model's own bone poses itself. Below the roots the source
+    // lists hold the occlusion bones the optimised tree leaves out: places count the bones that are kept.
     void OptBones(std::vector<OptBone>& bones, const std::vector<OptBone>* keyBones, const std::vector<SBone>* keyLists,
-                  const std::vector<SBone>* own, const Matrix& parent, bool draw)
+                  const std::vector<SBone>* own, const Matrix& parent, bool draw, bool children = false)
     {
+        KeptBones ownBones{own, children};
+        KeptBones listBones{keyLists, children};
         for (size_t i = 0; i < bones.size(); ++i)
         {
             OptBone& bone = bones[i];
+            const SBone* ownBone = ownBones.Next();
+            const SBone* listBone = listBones.Next();
             if (!Shares(bone.GetToggleBit(), boneMask))
                 continue;
-            const SBone* ownBone = own && i < own->size() ? &(*own)[i] : nullptr;
             const bool hasTrack = keyBones && i < keyBones->size();
-            const bool hasLists = keyLists && i < keyLists->size();
+            const bool hasLists = listBone != nullptr;
             const bool animated = hasTrack || hasLists;
             const OptBone* keys = hasTrack ? &(*keyBones)[i] : animated ? nullptr : &bone;
-            const SBone* lists = hasLists ? &(*keyLists)[i] : animated ? nullptr : ownBone;
+            const SBone* lists = hasLists ? listBone : animated ? nullptr : ownBone;
             Matrix local;
             if ((!keys || !keys->m_pTrack) && lists && lists->m_pKeys && ownBone)
                 local = SourceBoneLocal(*ownBone, lists, clock, waveTime);
@@ -210,9 +249,9 @@ struct Walk
             else
                 OptRay(bone, world);
             const bool follow = hasTrack && keys->m_children.size() >= bone.m_children.size();
-            const bool followLists = hasLists && lists->m_children.size() >= bone.m_children.size();
+            const bool followLists = hasLists && KeptBones::Count(lists->m_children) >= bone.m_children.size();
             OptBones(bone.m_children, follow ? &keys->m_children : nullptr, followLists ? &lists->m_children : nullptr,
-                     ownBone ? &ownBone->m_children : nullptr, world, draw);
+                     ownBone ? &ownBone->m_children : nullptr, world, draw, true);
         }
     }
 

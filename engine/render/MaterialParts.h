@@ -5,6 +5,7 @@
 
 #include "engine/render/Material.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -82,6 +83,9 @@ public:
     // The run at that place, or null when it lies outside what is stored.
     const MaterialChannel* Get(int32_t first, uint32_t count) const;
     uint32_t GetCount() const { return static_cast<uint32_t>(m_records.size()); }
+    // Forgets the records stored after the first `count`: those of a load that was refused before anything used
+    // them.
+    void Truncate(uint32_t count) { m_records.resize(std::min<size_t>(count, m_records.size())); }
 
 private:
     std::vector<MaterialChannel> m_records;

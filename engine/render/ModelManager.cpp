@@ -360,10 +360,10 @@ void ModelManager::PrepareOptBone(OptBone& bone)
         }
         mesh.m_uVertexHandle = handle;
         level0.m_uIndexHandle = handle;
-        mesh.m_positions = {};
+        // Drawing reads the shared buffers now; picking still tests level 0's triangles, so its positions and
+        // indices stay.
         mesh.m_normals = {};
         mesh.m_vertices = {};
-        level0.m_indices = {};
         for (size_t i = 1; i < mesh.m_levels.size(); ++i)
         {
             OptMeshLOD& level = mesh.m_levels[i];

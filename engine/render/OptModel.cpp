@@ -23,14 +23,6 @@ bool IsIdentity(const platform::Matrix& m)
     return true;
 }
 
-bool NameHasOcclusion(const std::string& name)
-{
-    std::string upper = name;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper.find("OCCLUSION") != std::string::npos;
-}
-
 // Scale components near nothing count as 1, and those within 0.01 of 1 become exactly 1.
 float CleanScale(float s)
 {
@@ -213,7 +205,7 @@ OptBone BuildBone(SBone& bone, bool* channelsStored)
         if (!sub.m_levels.empty())
             out.m_meshes.push_back(BuildMesh(sub, channelsStored));
     for (SBone& child : bone.m_children)
-        if (!NameHasOcclusion(child.m_name))
+        if (!IsOcclusionBone(child.m_name))
             out.m_children.push_back(BuildBone(child, channelsStored));
     return out;
 }
@@ -226,20 +218,38 @@ public:
     OptReader(const uint8_t* data, size_t size, const OptReadOptions& options) : m_in(data, size), m_options(options) {}
 
     bool ReadModel(OptModel* model);
+    // Puts what the stream brought for the engine-wide tables there: the channel runs into the channel store, the
+    // material parts into their tables. Called once the whole stream proved sound; false (and the store as it
+    // was) when the runs do not fit the store.
+    bool Commit();
     // The levels whose textures are to be loaded once the whole stream proved sound.
     std::vector<OptMeshLOD*> m_textured;
 
 private:
+    using Run = std::vector<MaterialChannel>;
+    // A level's parts as read, waiting for the stream to end well.
+    struct PendingLevel
+    {
+        OptMeshLOD* m_pLevel;
+        StateSet m_state;
+        TextureTransformSet m_transform;
+        Run m_transformRun;
+        LightingSet m_light;
+        Run m_lightRun;
+    };
+
     bool ReadBone(OptBone* bone, uint32_t depth);
     bool ReadMesh(OptMesh* mesh);
     bool ReadLevel(OptMeshLOD* lod);
     bool ReadTrack(OptKeyTrack* track);
     bool ReadString(std::string* out);
-    // Reads `count` channels into the channel store; false when they do not fit the stream or the store.
-    bool ReadChannels(uint32_t count, int32_t* first);
+    // Reads `count` channels; false when they do not fit the stream or could never fit the store.
+    bool ReadChannels(uint32_t count, Run* run);
 
     RecordReader m_in;
     const OptReadOptions& m_options;
+    std::vector<std::pair<OptBone*, Run>> m_boneWaves;
+    std::vector<PendingLevel> m_levels;
 };
 
 bool OptReader::ReadString(std::string* out)
@@ -253,15 +263,44 @@ bool OptReader::ReadString(std::string* out)
     return m_in.Good();
 }
 
-bool OptReader::ReadChannels(uint32_t count, int32_t* first)
+bool OptReader::ReadChannels(uint32_t count, Run* run)
 {
-    if (!m_in.Fits(count, kWaveRecordSize))
+    if (count > ChannelStore::kCapacity || !m_in.Fits(count, kWaveRecordSize))
         return false;
-    std::vector<MaterialChannel> run(count);
-    for (MaterialChannel& channel : run)
+    run->resize(count);
+    for (MaterialChannel& channel : *run)
         channel = m_in.Wave();
-    *first = g_ChannelStore.Store(run.data(), count);
-    return *first >= 0;
+    return m_in.Good();
+}
+
+bool OptReader::Commit()
+{
+    const uint32_t mark = g_ChannelStore.GetCount();
+    auto store = [](const Run& run, int32_t* first)
+    {
+        *first = g_ChannelStore.Store(run.data(), static_cast<uint32_t>(run.size()));
+        return *first >= 0;
+    };
+    bool stored = true;
+    for (auto& [bone, run] : m_boneWaves)
+        stored = stored && store(run, &bone->m_iWaveRun);
+    for (PendingLevel& level : m_levels)
+        stored = stored && store(level.m_transformRun, &level.m_transform.m_iChannelFirst) &&
+                 store(level.m_lightRun, &level.m_light.m_iChannelFirst);
+    if (!stored)
+    {
+        g_ChannelStore.Truncate(mark);
+        return false;
+    }
+    for (PendingLevel& level : m_levels)
+    {
+        MaterialPartNumbers& parts = level.m_pLevel->m_parts;
+        parts.m_iStateSet =
+            g_StateSetTable.Intern(m_options.m_bValidate ? ValidatedStateSet(level.m_state) : level.m_state);
+        parts.m_iTextureTransformSet = g_TextureTransformSetTable.Intern(level.m_transform);
+        parts.m_iLightingSet = g_LightingSetTable.Intern(level.m_light);
+    }
+    return true;
 }
 
 bool OptReader::ReadTrack(OptKeyTrack* track)
@@ -319,16 +358,17 @@ bool OptReader::ReadLevel(OptMeshLOD* lod)
         state.m_uCoordKind1 > 3)
         return false;
 
-    TextureTransformSet transform{};
+    PendingLevel pending{lod, state, {}, {}, {}, {}};
+    TextureTransformSet& transform = pending.m_transform;
     transform.m_uChannelCount = m_in.U8();
     transform.m_uCoordKind0 = m_in.U8();
     transform.m_uCoordKind1 = m_in.U8();
     transform.m_uUnused = m_in.U8();
     if (transform.m_uCoordKind0 > 3 || transform.m_uCoordKind1 > 3 ||
-        !ReadChannels(transform.m_uChannelCount, &transform.m_iChannelFirst))
+        !ReadChannels(transform.m_uChannelCount, &pending.m_transformRun))
         return false;
 
-    LightingSet light{};
+    LightingSet& light = pending.m_light;
     uint32_t colours[3];
     for (uint32_t& colour : colours)
         colour = m_in.U32();
@@ -337,15 +377,13 @@ bool OptReader::ReadLevel(OptMeshLOD* lod)
     std::memcpy(light.m_auSpecular, &colours[2], 4);
     light.m_fPower = m_in.F32();
     light.m_uChannelCount = m_in.U32();
-    if (!ReadChannels(light.m_uChannelCount, &light.m_iChannelFirst))
+    if (!ReadChannels(light.m_uChannelCount, &pending.m_lightRun))
         return false;
 
     for (std::string& name : lod->m_aszTexture)
         if (!ReadString(&name))
             return false;
-    lod->m_parts.m_iStateSet = g_StateSetTable.Intern(m_options.m_bValidate ? ValidatedStateSet(state) : state);
-    lod->m_parts.m_iTextureTransformSet = g_TextureTransformSetTable.Intern(transform);
-    lod->m_parts.m_iLightingSet = g_LightingSetTable.Intern(light);
+    m_levels.push_back(std::move(pending));
     lod->m_aiTexture[0] = lod->m_aiTexture[1] = 0;
     lod->m_uIndexHandle = 0xFFFFFFFF;
     return m_in.Good();
@@ -437,7 +475,8 @@ bool OptReader::ReadBone(OptBone* bone, uint32_t depth)
     bone->m_rotation = m_in.Vec3();
     bone->m_position = m_in.Vec3();
     bone->m_uWaveCount = m_in.U32();
-    if (!ReadChannels(bone->m_uWaveCount, &bone->m_iWaveRun))
+    m_boneWaves.emplace_back(bone, Run{});
+    if (!ReadChannels(bone->m_uWaveCount, &m_boneWaves.back().second))
         return false;
     if (m_in.U8() != 0)
     {
@@ -478,7 +517,7 @@ bool OptReader::ReadModel(OptModel* model)
             return false;
     model->m_bounds = m_in.Bounds();
     model->m_uFrameCount = m_in.U32();
-    if (!m_in.Table(&model->m_uTableWidth, &model->m_uTableHeight, &model->m_table) ||
+    if (!model->m_bounds.IsFinite() || !m_in.Table(&model->m_uTableWidth, &model->m_uTableHeight, &model->m_table) ||
         !m_in.Attachments(&model->m_attachments) || !m_in.Locators(&model->m_locators))
         return false;
     const uint32_t links = m_in.U32();
@@ -505,6 +544,14 @@ bool OptReader::ReadModel(OptModel* model)
 } // namespace
 
 // ---- records
+
+bool IsOcclusionBone(const std::string& name)
+{
+    std::string upper = name;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.find("OCCLUSION") != std::string::npos;
+}
 
 std::array<int16_t, 7> OptKeyTrack::PackKey(const float (&values)[8])
 {
@@ -612,7 +659,7 @@ std::unique_ptr<OptModel> ReadOptModel(const uint8_t* data, size_t size, const O
         return nullptr;
     auto model = std::make_unique<OptModel>();
     OptReader reader(data, size, options);
-    if (!reader.ReadModel(model.get()))
+    if (!reader.ReadModel(model.get()) || !reader.Commit())
         return nullptr;
     if (options.m_bLoadTextures && g_TextureManager.IsInitialised())
     {

@@ -134,6 +134,10 @@ struct OptModel
     const Locator* FindLocator(const char* name) const;
 };
 
+// Whether a child bone of this name is left out of the optimised tree (occlusion geometry, never drawn): its name
+// holds "OCCLUSION" in any letter case.
+bool IsOcclusionBone(const std::string& name);
+
 // The sort class of a level from its blend mode, alpha test, the level's own byte and the mesh kind.
 uint8_t SortClassOf(uint8_t blendMode, bool alphaTest, uint8_t ownByte, uint8_t meshKind);
 

@@ -8,6 +8,7 @@
 #include "platform/gfx/Math.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -100,7 +101,8 @@ public:
             value = U32();
         return Good();
     }
-    // A count, then that many 24-byte attachment points.
+    // A count, then that many 24-byte attachment points; false when a point is not finite (objects are placed on
+    // them).
     bool Attachments(std::vector<AttachmentPoint>* points)
     {
         const uint32_t count = U32();
@@ -110,7 +112,8 @@ public:
         for (AttachmentPoint& point : *points)
         {
             for (float& value : point.m_afValues)
-                value = F32();
+                if (!std::isfinite(value = F32()))
+                    return false;
             point.m_uValue = U32();
         }
         return Good();

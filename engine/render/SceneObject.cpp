@@ -161,8 +161,15 @@ void SceneObject::Dump(SerialStream& stream)
     stream.WriteFloat("m_Pos.x", m_Pos.x);
     stream.WriteFloat("m_Pos.y", m_Pos.y);
     stream.WriteFloat("m_Pos.z", m_Pos.z);
-    stream.WriteUInt("m_BoneEnable", m_BoneEnable);
-    stream.WriteUInt("m_hModel", m_hModel);
+    stream.WriteInt("m_BoneEnable", static_cast<int32_t>(m_BoneEnable));
+    stream.WriteInt("m_hModel", static_cast<int32_t>(m_hModel));
+}
+
+void SceneObject::ReadSigned(SerialStream& stream, uint32_t* value)
+{
+    int32_t stored{};
+    stream.ReadInt(&stored);
+    *value = static_cast<uint32_t>(stored);
 }
 
 bool SceneObject::Load(SerialStream& stream)
@@ -173,9 +180,9 @@ bool SceneObject::Load(SerialStream& stream)
     stream.ReadFloat(&m_Pos.x);
     stream.ReadFloat(&m_Pos.y);
     stream.ReadFloat(&m_Pos.z);
-    stream.ReadUInt(&m_BoneEnable);
+    ReadSigned(stream, &m_BoneEnable);
     uint32_t model = kNoModel;
-    stream.ReadUInt(&model);
+    ReadSigned(stream, &model);
     // A handle that names no loaded model is not used: the object is left without a model.
     if (model != kNoModel && model != 0 && !g_ModelManager.IsInUse(model))
     {

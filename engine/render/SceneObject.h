@@ -101,6 +101,8 @@ protected:
     void CopyBounds();
     // Draws the model unanimated with the object's position, orientation, bone mask and attachments.
     void DrawModel() const;
+    // Reads a field saved as a signed integer into its unsigned member.
+    static void ReadSigned(SerialStream& stream, uint32_t* value);
 
     std::vector<ModelLink> m_Links;
     SceneHost* m_pScene = nullptr;

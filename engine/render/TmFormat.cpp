@@ -89,6 +89,9 @@ bool TmReader::ReadModelRecord(SModel* m, uint32_t* boneCount)
         value = m_in.U32();
     m->m_bounds = m_in.Bounds();
     m->m_uFrameCount = m_in.U32();
+    // Bounds place the model in the scene's index: they must be numbers.
+    if (!m->m_bounds.IsFinite())
+        return false;
 
     if (!m_in.Attachments(&m->m_attachments) || !m_in.Table(&m->m_uTableWidth, &m->m_uTableHeight, &m->m_table))
         return false;
@@ -309,6 +312,8 @@ bool TmReader::ReadSubModel(SubModel* sub)
         return Fail("Failed to read in SubModels");
     sub->m_uValue = m_in.U32();
     sub->m_bounds = m_in.Bounds();
+    if (m_in.Good() && !sub->m_bounds.IsFinite())
+        return Fail("SubModel bounds are not finite");
     sub->m_uLevelCountByte = m_in.U8();
     const uint32_t levels = std::max<uint32_t>(sub->m_uLevelCountByte, 1);
     if (levels > kTmMaxLevels)
@@ -434,6 +439,14 @@ bool TmReader::CheckSubModel(SubModel* sub)
 } // namespace
 
 // ---- records
+
+bool ModelBounds::IsFinite() const
+{
+    for (size_t i = 0; i < m_af.size(); ++i)
+        if (i != 9 && !std::isfinite(m_af[i]))
+            return false;
+    return true;
+}
 
 SubModelLOD* SubModel::GetLevel(int level)
 {

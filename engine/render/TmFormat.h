@@ -42,6 +42,8 @@ struct ModelBounds
     platform::Vec3 Max() const { return {m_af[3], m_af[4], m_af[5]}; }
     platform::Vec3 Centre() const { return {m_af[6], m_af[7], m_af[8]}; }
     float Radius() const { return m_af[10]; }
+    // Whether minimum, maximum, centre and radius are all finite (element 9 is not read and may hold anything).
+    bool IsFinite() const;
 };
 
 // A box with its own axes: centre, half-sizes along its three axes, and a matrix whose rows give its orientation.

@@ -13,117 +13,36 @@
 namespace
 {
 
-// Every kind of field the text knows, away from its default.
-const char* const kRichModel = R"(# a model that uses every field
-model
-    header 0102030405060708
-    values 1 0x2 3
-    bounds -1 -2 -3 4 5 6 1.5 1.5 1.5 7 9.25
-    frames 77
-    attachment 1 2 3 4 5 0xAB
-    attachment -1 -2 -3 -4 -5 6
-    table 2 3 1 2 3 4 5 6
-    box 1 0 1 0 0.5 0.25 2 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
-    link "LeftHand" 0 1 2 3 4 5
-    locator "CAM_POS_00" 10 20 30 0 0 1
-    tail 0xCAFE 00FF00FF
-    bone "Root"
-        matrix 2 0 0 0 0 2 0 0 0 0 2 0 1 2 3 1
-        position 1 2 3
-        rotation 0.5 0 -0.25
-        scale 2 2 2
-        overwritten 0xFFFFFFFF
-        value16 1
-        carried 0A0B
-        toggle 0x4
-        pairs 1 2 3 4
-        fixed 1
-        tail FF
-        wave 0x10 2 64 100 256 -128 1 3 50 20 10
-        wave 0xFFFFFFFF 255 255 65535 -32768 32767 255 255 65535 32767 -32768
-        keys rotation
-            0 0 0 0 1
-            10 0 0.5 0 0.75
-        end
-        keys scale
-        end
-        keys position
-            0 0 0 0 0
-            4800 1 2 3 0
-        end
-        bone "Child \"A\""
-            rotation 0 0 0.5
-            haskeys 1
-            submodel "Strip"
-                value 0x12
-                kind 2
-                records 2 0102
-                level 5
-                    indices 0 1 1
-                    vertexcount 0
-                    material
-                        layer 0 mode 1 sampling 0 bias 0 colourop 4 alphaop 2
-                    end
-                end
-            end
-        end
-        bone "Child B"
-            position 1 0 0
-            scale 2 1 1
-        end
-        submodel "Quad"
-            bounds 0 0 0 1 1 0 0.5 0.5 0 0 0.7
-            vertex 0 0 0 0 0 -1 0 0 0xFF102030
-            vertex 1 0 0 0 0 -1 1 0 0xFF405060
-            vertex 1 1 0 0 0 -1 1 1 0xFF708090
-            vertex 0 1 0 0 0 -1 0 1 0xFFA0B0C0
-            capsule 0x3 0 0 0 1 1 1 0.5 0xFF00FF00 0xFF0000FF
-            box 0x101 0.5 0.5 0 0.5 0.5 0.005 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1
-            tail 0x1 0x2 11223344
-            level 0
-                indices 0 1 2 0 2 3
-                valuea 0x5
-                bytes 01020304
-                own 1
-                carried 00000000000000000000000000000000000000000000EEFF
-                material
-                    diffuse 0x80FF8040
-                    self 0x00112233
-                    specular 0x00445566
-                    power 16
-                    layer 0 mode 1 sampling 5 bias -3 colourop 2 alphaop 1 texture "tex\\a.tga"
-                    layer 1 mode 1 sampling 0 bias -128 colourop 3 alphaop 3 texture "b.tga"
-                    blend 9
-                    depth 3
-                    alpharef 200
-                    flags 3
-                    spare 0x1234
-                    animator 0x100000 2 0 10 128 0 0 0 0 0 0
-                end
-            end
-            level 30
-                indices 0 1 2
-                vertexcount 3
-                registration 1
-                valueb 0x6
-                material
-                    diffuse 0xFF000000
-                end
-            end
-        end
-    end
-    bone "Second Root"
-        submodel "Empty"
-            levelbyte 0
-            colourflag 1
-            level 0
-                material
-                end
-            end
-        end
-    end
-end
-)";
+// Every kind of field the text knows, away from its default: the model's fields, a root bone with waves and key
+// lists, two children (one with a strip of records), a quad with two levels and full materials, a second root with
+// an empty submodel.
+const char* const kRichModel =
+    "# a model that uses every field\nmodel\nheader 0102030405060708\nvalues 1 0x2 3\n"
+    "bounds -1 -2 -3 4 5 6 1.5 1.5 1.5 7 9.25\nframes 77\nattachment 1 2 3 4 5 0xAB\nattachment -1 -2 -3 -4 -5 6\n"
+    "table 2 3 1 2 3 4 5 6\nbox 1 0 1 0 0.5 0.25 2 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\nlink \"LeftHand\" 0 1 2 3 4 5\n"
+    "locator \"CAM_POS_00\" 10 20 30 0 0 1\ntail 0xCAFE 00FF00FF\n"
+    "bone \"Root\"\nmatrix 2 0 0 0 0 2 0 0 0 0 2 0 1 2 3 1\nposition 1 2 3\nrotation 0.5 0 -0.25\nscale 2 2 2\n"
+    "overwritten 0xFFFFFFFF\nvalue16 1\ncarried 0A0B\ntoggle 0x4\npairs 1 2 3 4\nfixed 1\ntail FF\n"
+    "wave 0x10 2 64 100 256 -128 1 3 50 20 10\n"
+    "wave 0xFFFFFFFF 255 255 65535 -32768 32767 255 255 65535 32767 -32768\n"
+    "keys rotation\n0 0 0 0 1\n10 0 0.5 0 0.75\nend\nkeys scale\nend\nkeys position\n0 0 0 0 0\n4800 1 2 3 0\nend\n"
+    "  bone \"Child \\\"A\\\"\"\nrotation 0 0 0.5\nhaskeys 1\n"
+    "    submodel \"Strip\"\nvalue 0x12\nkind 2\nrecords 2 0102\nlevel 5\nindices 0 1 1\nvertexcount 0\n"
+    "      material\nlayer 0 mode 1 sampling 0 bias 0 colourop 4 alphaop 2\nend\nend\nend\nend\n"
+    "  bone \"Child B\"\nposition 1 0 0\nscale 2 1 1\nend\n"
+    "  submodel \"Quad\"\nbounds 0 0 0 1 1 0 0.5 0.5 0 0 0.7\nvertex 0 0 0 0 0 -1 0 0 0xFF102030\n"
+    "vertex 1 0 0 0 0 -1 1 0 0xFF405060\nvertex 1 1 0 0 0 -1 1 1 0xFF708090\nvertex 0 1 0 0 0 -1 0 1 0xFFA0B0C0\n"
+    "capsule 0x3 0 0 0 1 1 1 0.5 0xFF00FF00 0xFF0000FF\n"
+    "box 0x101 0.5 0.5 0 0.5 0.5 0.005 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\ntail 0x1 0x2 11223344\n"
+    "    level 0\nindices 0 1 2 0 2 3\nvaluea 0x5\nbytes 01020304\nown 1\n"
+    "carried 00000000000000000000000000000000000000000000EEFF\n"
+    "      material\ndiffuse 0x80FF8040\nself 0x00112233\nspecular 0x00445566\npower 16\n"
+    "layer 0 mode 1 sampling 5 bias -3 colourop 2 alphaop 1 texture \"tex\\\\a.tga\"\n"
+    "layer 1 mode 1 sampling 0 bias -128 colourop 3 alphaop 3 texture \"b.tga\"\nblend 9\ndepth 3\nalpharef 200\n"
+    "flags 3\nspare 0x1234\nanimator 0x100000 2 0 10 128 0 0 0 0 0 0\nend\nend\n"
+    "    level 30\nindices 0 1 2\nvertexcount 3\nregistration 1\nvalueb 0x6\nmaterial\ndiffuse 0xFF000000\nend\nend\n"
+    "end\nend\n"
+    "bone \"Second Root\"\nsubmodel \"Empty\"\nlevelbyte 0\ncolourflag 1\nlevel 0\nmaterial\nend\nend\nend\nend\nend\n";
 
 SModel Parse(const char* text)
 {
@@ -136,8 +55,7 @@ SModel Parse(const char* text)
 TmReadResult ReadRaw(const std::vector<uint8_t>& bytes)
 {
     TmReadOptions raw;
-    raw.m_bDerive = false;
-    raw.m_bOptimise = false;
+    raw.m_bDerive = false, raw.m_bOptimise = false;
     return ReadTmModel(bytes.data(), bytes.size(), raw);
 }
 
@@ -161,95 +79,106 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
     const std::vector<uint8_t> bytes = tmtool::WriteTmModel(parsed);
     const TmReadResult read = ReadRaw(bytes);
     ASSERT_EQ(read.m_status, TmReadStatus::Ok);
-    EXPECT_TRUE(read.m_messages.empty());
-    EXPECT_EQ(read.m_uBytesRead, bytes.size());
-    EXPECT_EQ(tmtool::WriteTmModel(*read.m_pModel), bytes);
+    EXPECT_TRUE(read.m_messages.empty() && read.m_uBytesRead == bytes.size() &&
+                tmtool::WriteTmModel(*read.m_pModel) == bytes);
     const std::string text = tmtool::DumpModelText(*read.m_pModel);
-    EXPECT_EQ(text, tmtool::DumpModelText(parsed));
-    EXPECT_EQ(tmtool::WriteTmModel(Parse(text.c_str())), bytes);
+    EXPECT_TRUE(text == tmtool::DumpModelText(parsed) && tmtool::WriteTmModel(Parse(text.c_str())) == bytes);
 
     // A few values as written in the text, read back through the engine.
     const SModel& m = *read.m_pModel;
     ASSERT_EQ(m.m_bones.size(), 2u);
     const SBone& root = m.m_bones[0];
-    EXPECT_EQ(root.m_children[0].m_name, "Child \"A\"");
-    EXPECT_EQ(root.m_uToggleBit, 4u);
-    EXPECT_EQ(root.m_uOverwritten, 0xFFFFFFFFu);
-    ASSERT_EQ(root.m_waves.size(), 2u);
-    EXPECT_EQ(root.m_waves[1].iAmplitude1, -32768);
-    EXPECT_EQ(root.m_waves[1].iOffset1, 32767);
-    EXPECT_EQ(root.m_waves[1].iOffset2, -32768);
-    EXPECT_EQ(root.m_pKeys->m_lists[kKeysPosition].back().m_uTime, 4800u);
     const SubModel& quad = root.m_subModels[0];
-    EXPECT_EQ(quad.m_levels[0].m_aszTexture[0], "tex\\a.tga");
-    EXPECT_EQ(quad.m_levels[0].m_material.m_aStages[0].m_iMipBias, -3);
-    EXPECT_EQ(quad.m_levels[0].m_material.m_aStages[1].m_iMipBias, -128);
-    EXPECT_EQ(root.m_children[1].m_restPosition.x, 1.0f);
-    EXPECT_EQ(root.m_children[1].m_restScale.x, 2.0f);
-
-    // A table with a height of 0 keeps its width, and no values.
-    const SModel flat = Parse("model\n    table 3 0\nend\n");
-    const std::vector<uint8_t> flatBytes = tmtool::WriteTmModel(flat);
-    const TmReadResult flatRead = ReadRaw(flatBytes);
-    ASSERT_NE(flatRead.m_pModel, nullptr);
-    EXPECT_EQ(flatRead.m_pModel->m_uTableWidth, 3u);
-    EXPECT_EQ(tmtool::DumpModelText(*flatRead.m_pModel), "model\n    table 3 0\nend\n");
-    EXPECT_EQ(quad.m_colours[2], 0xFF708090u);
+    const SubModelLOD& level = quad.m_levels[0];
+    EXPECT_TRUE(root.m_children[0].m_name == "Child \"A\"" && level.m_aszTexture[0] == "tex\\a.tga");
+    EXPECT_EQ(std::vector<int64_t>(
+                  {root.m_uToggleBit, root.m_uOverwritten, root.m_waves.at(1).iAmplitude1, root.m_waves[1].iOffset1,
+                   root.m_waves[1].iOffset2, root.m_pKeys->m_lists[kKeysPosition].back().m_uTime,
+                   level.m_material.m_aStages[0].m_iMipBias, level.m_material.m_aStages[1].m_iMipBias,
+                   quad.m_colours[2], quad.m_levels[1].m_uVertexCount, m.m_bones[1].m_subModels[0].m_uLevelCountByte,
+                   m.m_bones[1].m_subModels[0].m_uColourFlag,
+                   root.m_children[0].m_subModels[0].m_levels[0].m_material.m_aStages[0].m_uColourOp}),
+              std::vector<int64_t>({4, 0xFFFFFFFF, -32768, 32767, -32768, 4800, -3, -128, 0xFF708090, 3, 0, 1, 4}));
+    EXPECT_TRUE(root.m_children[1].m_restPosition.x == 1.0f && root.m_children[1].m_restScale.x == 2.0f);
     EXPECT_FLOAT_EQ(quad.m_fArea, 1.0f);     // two triangles of half a unit
     EXPECT_FLOAT_EQ(quad.m_fBoxSize, 2.01f); // twice 0.5 + 0.5 + 0.005
-    EXPECT_EQ(quad.m_fCapsuleRadius, 0.5f);  // as stored: the raw reading derives nothing
-    EXPECT_EQ(quad.m_levels[1].m_uVertexCount, 3u);
-    EXPECT_EQ(m.m_bones[1].m_subModels[0].m_uLevelCountByte, 0u);
-    EXPECT_EQ(m.m_bones[1].m_subModels[0].m_uColourFlag, 1u);
-    EXPECT_EQ(root.m_children[0].m_subModels[0].m_levels[0].m_material.m_aStages[0].m_uColourOp, 4u);
-    EXPECT_EQ(m.FindLocator("cam_pos_00")->m_position.y, 20.0f);
-    EXPECT_EQ(m.FindLocator("CAM_POS_01"), nullptr);
-}
+    // as stored: the raw reading derives nothing.
+    EXPECT_TRUE(quad.m_fCapsuleRadius == 0.5f && m.FindLocator("cam_pos_00")->m_position.y == 20.0f &&
+                m.FindLocator("CAM_POS_01") == nullptr);
 
-// The writer's bytes where the file layout puts each field: the header, the model record's counts and tables,
-// the first bone record's fields (689 bytes) and where its waves follow.
-TEST(TmToolTest, FieldsLandAtTheirFileOffsets)
-{
-    const std::vector<uint8_t> b = tmtool::WriteTmModel(Parse(R"(model
-    frames 42
-    attachment 1 2 3 4 5 6
-    table 1 2 7 8
-    bone "B"
-        toggle 0x40
-        fixed 1
-        wave 0x1 0 0 0 0 0 0 0 0 0 0
-    end
-end
-)"));
-    EXPECT_EQ(U32At(b, 0), 10u << 16); // 16-bit 0, then version 10
-    EXPECT_EQ(U32At(b, 12), 1u);       // one root bone
-    // 12 + 4 + 12 + 44: the frame count after the bounds; then one 24-byte attachment.
-    EXPECT_EQ(U32At(b, 72), 42u);
-    EXPECT_EQ(U32At(b, 76), 1u);
-    EXPECT_EQ(F32At(b, 80 + 16), 5.0f);
-    EXPECT_EQ(U32At(b, 80 + 20), 6u);
-    // Table 1 x 2 with its values, box flag 0, no links, no locators, a u32 and 48 bytes.
-    EXPECT_EQ(U32At(b, 104), 1u);
-    EXPECT_EQ(U32At(b, 108), 2u);
-    EXPECT_EQ(U32At(b, 116), 8u);
-    const size_t bone = 120 + 4 + 4 + 4 + 4 + 48;
-    EXPECT_EQ(b[bone], 'B');
-    EXPECT_EQ(F32At(b, bone + 54), 1.0f);       // the local matrix starts after the name and the child count
-    EXPECT_EQ(F32At(b, bone + 118 + 24), 1.0f); // rest scale x
-    EXPECT_EQ(U32At(b, bone + 154), 1u);        // wave count
-    EXPECT_EQ(U32At(b, bone + 617), 0x40u);     // toggle bit
-    EXPECT_EQ(U32At(b, bone + 625), 1u);        // fixed-position value
-    EXPECT_EQ(b.size(), bone + 689 + 20);       // the record, then its one wave
+    // A table with a height of 0 keeps its width, and no values.
+    const TmReadResult flat = ReadRaw(tmtool::WriteTmModel(Parse("model\n    table 3 0\nend\n")));
+    ASSERT_TRUE(flat.m_pModel != nullptr && flat.m_pModel->m_uTableWidth == 3u &&
+                tmtool::DumpModelText(*flat.m_pModel) == "model\n    table 3 0\nend\n");
+
+    // The writer's bytes where the file layout puts each field: the header, the model record's counts and tables, the
+    // first bone record's fields (689 bytes) and where its waves follow.
+    {
+        const std::vector<uint8_t> b = tmtool::WriteTmModel(
+            Parse("model\nframes 42\nattachment 1 2 3 4 5 6\ntable 1 2 7 8\nbone \"B\"\ntoggle 0x40\n"
+                  "fixed 1\nwave 0x1 0 0 0 0 0 0 0 0 0 0\nend\nend\n"));
+        // The header (16-bit 0, version 10), one root bone; 12 + 4 + 12 + 44: the frame count after the bounds; one
+        // 24-byte attachment; table 1 x 2 with its values, box flag 0, no links, no locators, a u32 and 48 bytes; then
+        // the bone record: name, child count, local matrix, rest values, wave count, ..., toggle bit, fixed-position
+        // value, and its one wave.
+        const size_t bone = 120 + 4 + 4 + 4 + 4 + 48;
+        const std::pair<size_t, uint32_t> words[] = {
+            {0, 10u << 16}, {12, 1},         {72, 42},           {76, 1},        {100, 6}, {104, 1}, {108, 2},
+            {116, 8},       {bone + 154, 1}, {bone + 617, 0x40}, {bone + 625, 1}};
+        for (const auto& [at, value] : words)
+            EXPECT_EQ(U32At(b, at), value) << at;
+        // the local matrix starts after the name and the child count; rest scale x.
+        EXPECT_TRUE(F32At(b, 80 + 16) == 5.0f && b[bone] == 'B' && F32At(b, bone + 54) == 1.0f &&
+                    F32At(b, bone + 118 + 24) == 1.0f && b.size() == bone + 689 + 20);
+    }
+
+    // The command line: write, dump (to the output and to a file), optimise, and the failures.
+    {
+        testsupport::TempDir dir;
+        const std::string source = dir.File("m.txt");
+        testsupport::WriteText(source, kRichModel);
+        std::string out, err;
+        ASSERT_EQ(tmtool::RunTmTool({"write", source, dir.File("m.tm")}, &out, &err), 0) << err;
+        EXPECT_EQ(testsupport::ReadBytes(dir.File("m.tm")), tmtool::WriteTmModel(Parse(kRichModel)));
+        ASSERT_EQ(tmtool::RunTmTool({"dump", dir.File("m.tm")}, &out, &err), 0) << err;
+        EXPECT_EQ(out, tmtool::DumpModelText(Parse(kRichModel)));
+        ASSERT_TRUE(tmtool::RunTmTool({"dump", dir.File("m.tm"), dir.File("d.txt")}, &out, &err) == 0 &&
+                    testsupport::ReadText(dir.File("d.txt")) == out);
+
+        ASSERT_EQ(tmtool::RunTmTool({"optimise", source, dir.File("m.opt")}, &out, &err), 0) << err;
+        out.clear();
+        ASSERT_EQ(tmtool::RunTmTool({"dump", dir.File("m.opt")}, &out, &err), 0) << err;
+        EXPECT_TRUE(out.rfind("optimised model\n", 0) == 0u && out.find("bone \"Child B\"") != std::string::npos &&
+                    out.find("texture0 \"tex\\\\a.tga\"") != std::string::npos);
+
+        err.clear();
+        EXPECT_TRUE(tmtool::RunTmTool({"write", dir.File("none.txt"), dir.File("x.tm")}, &out, &err) == 1 &&
+                    err.find("cannot read") != std::string::npos);
+        testsupport::WriteText(dir.File("bad.txt"), "model\n  frames\nend\n");
+        EXPECT_EQ(tmtool::RunTmTool({"write", dir.File("bad.txt"), dir.File("x.tm")}, &out, &err), 1);
+        testsupport::WriteText(dir.File("junk.bin"), "not a model at all");
+        EXPECT_EQ(tmtool::RunTmTool({"dump", dir.File("junk.bin")}, &out, &err), 1);
+        err.clear();
+        EXPECT_TRUE(tmtool::RunTmTool({"convert"}, &out, &err) == 2 && err.find("usage") != std::string::npos);
+
+        // The placeholder model in the sample data is what tmtool makes from the text kept beside it.
+        const std::string samples = TW_SOURCE_DIR "/sample-data/";
+        const std::vector<uint8_t> shipped =
+            testsupport::ReadBytes(samples + "gamedata/gameart/TM Files/test/Alert.tm");
+        const SModel alert = Parse(testsupport::ReadText(samples + "src/models/Alert.txt").c_str());
+        EXPECT_EQ(shipped, tmtool::WriteTmModel(alert)) << "run tools/make-sample-data.sh";
+        ASSERT_TRUE(alert.m_bones.size() == 1u && alert.m_bones[0].m_subModels[0].m_positions.size() == 24u &&
+                    alert.m_bones[0].m_subModels[0].m_levels[0].m_indices.size() == 36u);
+    }
 }
 
 // Text that is not a model is refused with the line that is wrong.
 TEST(TmToolTest, BadTextIsRefusedWithItsLine)
 {
-    const struct
-    {
-        const char* text;
-        const char* error;
-    } cases[] = {
+    // A submodel of three vertices whose level 0's indices end the text given.
+    const std::string kTri = "model\n bone \"B\"\n submodel \"S\"\n vertex 0 0 0 0 0 1 0 0\n vertex 1 0 0 0 0 1 0 0\n"
+                             " vertex 0 1 0 0 0 1 0 0\n level 0\n indices 0 1 ";
+    const std::pair<std::string, const char*> cases[] = {
         {"model\n  frames x\nend\n", "line 2: bad number 'x'"},
         {"model\n  frames 4294967296\nend\n", "line 2: bad number '4294967296'"},
         {"model\n  frames -1\nend\n", "line 2: bad number '-1'"},
@@ -267,60 +196,36 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         {"model\nend\nmodel\n", "line 3: text after the model"},
         {"", "no model"},
         {"model\n  bone \"A\n", "line 2: unclosed quote"},
+        // Names that do not fit their fields with a terminator, and levels the engine's loader would refuse.
+        {"model\n link \"" + std::string(32, 'L') + "\" 0 0 0 0 0 0\nend\n", "line 2: names here have at most 31"},
+        {"model\n locator \"" + std::string(32, 'L') + "\" 0 0 0 0 0 0\nend\n", "line 2: names here have at most 31"},
+        {"model\n bone \"" + std::string(50, 'B') + "\"\n end\nend\n", "line 2: names here have at most 49"},
+        {"model\n bone \"B\"\n bone \"" + std::string(50, 'C') + "\"\n", "line 3: names here have at most 49"},
+        {"model\n bone \"B\"\n submodel \"" + std::string(50, 'S') + "\"\n", "line 3: names here have at most 49"},
+        {kTri + "2\n material\n layer 0 texture \"" + std::string(256, 't') + "\"\n",
+         "line 10: names here have at most 255"},
+        {kTri + "3\n end\n end\n end\nend\n", "line 8: index 3 is past the 3 vertices in submodel 'S'"},
+        {kTri + "2 0\n end\n end\n end\nend\n", "line 8: the index count is not a multiple of 3"},
+        {kTri + "2\n end\n level 5\n vertexcount 4\n indices 0 1 2\n end\n end\n end\nend\n",
+         "line 12: the level's vertex count is past"},
+        {"model\n bone \"B\"\n submodel \"S\"\n kind 2\n records 2\n level 0\n indices 0 1 2\n end\n end\n end\nend\n",
+         "line 7: index 2 is past the 2 vertices"},
+        {"model\n bone \"B\"\n submodel \"S\"\n kind 7\n level 0\n indices 0 0 0\n end\n end\n end\nend\n",
+         "line 6: index 0 is past the 0 vertices"}, // a kind without a layout has nothing to index
     };
-    for (const auto& c : cases)
+    for (const auto& [text, expected] : cases)
     {
         SModel model;
         std::string error;
-        EXPECT_FALSE(tmtool::ParseModelText(c.text, &model, &error)) << c.text;
-        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_FALSE(tmtool::ParseModelText(text, &model, &error)) << text;
+        EXPECT_NE(error.find(expected), std::string::npos) << error;
     }
-}
-
-// The command line: write, dump (to the output and to a file), optimise, and the failures.
-TEST(TmToolTest, CommandLineWritesDumpsAndOptimises)
-{
-    testsupport::TempDir dir;
-    const std::string source = dir.File("m.txt");
-    testsupport::WriteText(source, kRichModel);
-    std::string out, err;
-    ASSERT_EQ(tmtool::RunTmTool({"write", source, dir.File("m.tm")}, &out, &err), 0) << err;
-    EXPECT_EQ(testsupport::ReadBytes(dir.File("m.tm")), tmtool::WriteTmModel(Parse(kRichModel)));
-    ASSERT_EQ(tmtool::RunTmTool({"dump", dir.File("m.tm")}, &out, &err), 0) << err;
-    EXPECT_EQ(out, tmtool::DumpModelText(Parse(kRichModel)));
-    ASSERT_EQ(tmtool::RunTmTool({"dump", dir.File("m.tm"), dir.File("d.txt")}, &out, &err), 0);
-    EXPECT_EQ(testsupport::ReadText(dir.File("d.txt")), out);
-
-    ASSERT_EQ(tmtool::RunTmTool({"optimise", source, dir.File("m.opt")}, &out, &err), 0) << err;
-    out.clear();
-    ASSERT_EQ(tmtool::RunTmTool({"dump", dir.File("m.opt")}, &out, &err), 0) << err;
-    EXPECT_EQ(out.rfind("optimised model\n", 0), 0u);
-    EXPECT_NE(out.find("bone \"Child B\""), std::string::npos);
-    EXPECT_NE(out.find("texture0 \"tex\\\\a.tga\""), std::string::npos);
-
-    err.clear();
-    EXPECT_EQ(tmtool::RunTmTool({"write", dir.File("none.txt"), dir.File("x.tm")}, &out, &err), 1);
-    EXPECT_NE(err.find("cannot read"), std::string::npos);
-    testsupport::WriteText(dir.File("bad.txt"), "model\n  frames\nend\n");
-    EXPECT_EQ(tmtool::RunTmTool({"write", dir.File("bad.txt"), dir.File("x.tm")}, &out, &err), 1);
-    testsupport::WriteText(dir.File("junk.bin"), "not a model at all");
-    EXPECT_EQ(tmtool::RunTmTool({"dump", dir.File("junk.bin")}, &out, &err), 1);
-    err.clear();
-    EXPECT_EQ(tmtool::RunTmTool({"convert"}, &out, &err), 2);
-    EXPECT_NE(err.find("usage"), std::string::npos);
-}
-
-// The placeholder model in the sample data is what tmtool makes from the text kept beside it.
-TEST(TmToolTest, ShippedPlaceholderMatchesItsSource)
-{
-    const std::string root = TW_SOURCE_DIR "/sample-data/";
-    const std::vector<uint8_t> shipped = testsupport::ReadBytes(root + "gamedata/gameart/TM Files/test/Alert.tm");
-    const SModel source = Parse(testsupport::ReadText(root + "src/models/Alert.txt").c_str());
-    EXPECT_EQ(shipped, tmtool::WriteTmModel(source)) << "run tools/make-sample-data.sh";
-    ASSERT_EQ(source.m_bones.size(), 1u);
-    const SubModel& box = source.m_bones[0].m_subModels[0];
-    EXPECT_EQ(box.m_positions.size(), 24u);
-    EXPECT_EQ(box.m_levels[0].m_indices.size(), 36u);
+    // The longest names that fit are taken, and indices within a submodel's records.
+    const std::string longest = "model\n link \"" + std::string(31, 'L') + "\" 0 0 0 0 0 0\n bone \"" +
+                                std::string(49, 'B') +
+                                "\"\nsubmodel \"S\"\nkind 4\nrecords 3\nlevel 0\nindices 0 1 2\nend\nend\n end\nend\n";
+    const SModel parsed = Parse(longest.c_str());
+    ASSERT_TRUE(parsed.m_bones.size() == 1 && parsed.m_bones[0].m_name.size() == 49u);
 }
 
 } // namespace

@@ -36,14 +36,15 @@ void ProbeRecord(Bytes& b, uint8_t kind, const std::string& name, uint32_t id, f
     Tagged(b, 5, 0);                   // select level
     Tagged(b, 5, 2);                   // direction
     Tagged(b, 11, 103);                // no end message
-    // The animated part: not animating, five words, then the scene part.
+    // The animated part: not animating, the frames and the animation signed, the play type unsigned; then the scene
+    // part: six floats, the bone mask and the model handle signed.
     Put(b, {2, 0});
-    for (int i = 0; i < 5; ++i)
-        Tagged(b, 11, 0);
+    for (uint8_t tag : {5, 5, 5, 11, 5})
+        Tagged(b, tag, 0);
     for (int i = 0; i < 6; ++i)
         F32(b, 0.0f);
-    Tagged(b, 11, 0x80000000);
-    Tagged(b, 11, 0xFFFFFFFF);
+    Tagged(b, 5, 0x80000000);
+    Tagged(b, 5, 0xFFFFFFFF);
 }
 
 // A manager record over the given objects (kind byte, name, id), with its own counts and id list.

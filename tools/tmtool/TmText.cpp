@@ -4,6 +4,7 @@
 
 #include "engine/render/MaterialParts.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cinttypes>
@@ -121,11 +122,15 @@ public:
             Throw(m_line.number, std::string("missing ") + what);
         return m_line.tokens[m_next++];
     }
-    std::string Name()
+    // A quoted name that fits a field of `field` bytes with its terminator.
+    std::string Name(size_t field)
     {
         if (!More() || !m_line.quoted[m_next])
             Throw(m_line.number, "expected a quoted name");
-        return m_line.tokens[m_next++];
+        const std::string& name = m_line.tokens[m_next++];
+        if (name.size() >= field)
+            Throw(m_line.number, "names here have at most " + std::to_string(field - 1) + " characters");
+        return name;
     }
     uint64_t Unsigned(uint64_t max)
     {
@@ -257,7 +262,7 @@ private:
     }
     void ReadBone(SBone* bone);
     void ReadSubModel(SubModel* sub);
-    void ReadLevel(SubModelLOD* level, uint32_t* vertexCount, bool* vertexCountSet);
+    void ReadLevel(SubModelLOD* level, uint32_t* vertexCount, bool* vertexCountSet, int* indicesLine);
     void ReadMaterial(SubModelLOD* level);
     void ReadKeys(std::vector<KeyFrame>* keys);
     // A box line: the flag, then the box when the flag says there is one (for submodels only its low byte counts).
@@ -329,7 +334,7 @@ void TextReader::ReadModel(SModel* m)
             else if (k == "link")
             {
                 ModelLink link;
-                link.m_name = f.Name();
+                link.m_name = f.Name(kTmLinkNameSize);
                 link.m_a = f.Vec3();
                 link.m_b = f.Vec3();
                 m->m_links.push_back(link);
@@ -337,7 +342,7 @@ void TextReader::ReadModel(SModel* m)
             else if (k == "locator")
             {
                 Locator locator;
-                locator.m_name = f.Name();
+                locator.m_name = f.Name(kTmLinkNameSize);
                 locator.m_position = f.Vec3();
                 locator.m_vector = f.Vec3();
                 m->m_locators.push_back(locator);
@@ -351,7 +356,7 @@ void TextReader::ReadModel(SModel* m)
             else if (k == "bone")
             {
                 m->m_bones.emplace_back();
-                m->m_bones.back().m_name = f.Name();
+                m->m_bones.back().m_name = f.Name(kTmBoneNameSize);
                 f.Done();
                 ReadBone(&m->m_bones.back());
                 return true;
@@ -447,7 +452,7 @@ void TextReader::ReadBone(SBone* bone)
             else if (k == "bone")
             {
                 bone->m_children.emplace_back();
-                bone->m_children.back().m_name = f.Name();
+                bone->m_children.back().m_name = f.Name(kTmBoneNameSize);
                 f.Done();
                 ReadBone(&bone->m_children.back());
                 return true;
@@ -455,7 +460,7 @@ void TextReader::ReadBone(SBone* bone)
             else if (k == "submodel")
             {
                 bone->m_subModels.emplace_back();
-                bone->m_subModels.back().m_name = f.Name();
+                bone->m_subModels.back().m_name = f.Name(kTmSubModelNameSize);
                 f.Done();
                 ReadSubModel(&bone->m_subModels.back());
                 return true;
@@ -507,9 +512,7 @@ void TextReader::ReadMaterial(SubModelLOD* level)
                         stage.m_uAlphaOp = f.U16();
                     else if (field == "texture")
                     {
-                        level->m_aszTexture[layer] = f.Name();
-                        if (level->m_aszTexture[layer].size() >= kTmTextureNameSize)
-                            Throw(f.Number(), "texture names have at most 255 characters");
+                        level->m_aszTexture[layer] = f.Name(kTmTextureNameSize);
                     }
                     else
                         Throw(f.Number(), "unknown layer field '" + field + "'");
@@ -533,15 +536,18 @@ void TextReader::ReadMaterial(SubModelLOD* level)
         });
 }
 
-void TextReader::ReadLevel(SubModelLOD* level, uint32_t* vertexCount, bool* vertexCountSet)
+void TextReader::ReadLevel(SubModelLOD* level, uint32_t* vertexCount, bool* vertexCountSet, int* indicesLine)
 {
     ReadBlock(
         [&](Fields& f)
         {
             const std::string& k = f.Keyword();
             if (k == "indices")
+            {
+                *indicesLine = f.Number();
                 while (f.More())
                     level->m_indices.push_back(f.U16());
+            }
             else if (k == "vertexcount")
             {
                 *vertexCount = f.U32();
@@ -575,6 +581,7 @@ void TextReader::ReadSubModel(SubModel* sub)
 {
     std::vector<uint32_t> vertexCounts;
     std::vector<bool> vertexCountsSet;
+    std::vector<int> indicesLines;
     bool colourFlagSet = false;
     int lastVertexLine = 0;
     size_t coloured = 0;
@@ -646,9 +653,11 @@ void TextReader::ReadSubModel(SubModel* sub)
                 f.Done();
                 uint32_t count = 0;
                 bool set = false;
-                ReadLevel(&sub->m_levels.back(), &count, &set);
+                int indicesLine = f.Number();
+                ReadLevel(&sub->m_levels.back(), &count, &set, &indicesLine);
                 vertexCounts.push_back(count);
                 vertexCountsSet.push_back(set);
+                indicesLines.push_back(indicesLine);
                 return true;
             }
             else
@@ -666,6 +675,24 @@ void TextReader::ReadSubModel(SubModel* sub)
         sub->m_levels[i].m_uVertexCount = vertexCountsSet[i] ? vertexCounts[i] : n;
     if (sub->m_uLevelCountByte != 0 || sub->m_levels.size() != 1)
         sub->m_uLevelCountByte = static_cast<uint8_t>(sub->m_levels.size());
+
+    // Every level draws whole triangles from the submodel's vertices (kind 0) or records (kinds 1 to 4), as the
+    // engine's loader checks.
+    const uint32_t first = sub->GetVertexCount();
+    const uint32_t available = sub->m_uVertexKind == 0 ? first : sub->m_uVertexKind <= 4 ? sub->m_uRecordCount : 0;
+    for (size_t i = 0; i < sub->m_levels.size(); ++i)
+    {
+        const SubModelLOD& level = sub->m_levels[i];
+        const std::string where = " in submodel '" + sub->m_name + "'";
+        if (level.m_indices.size() % 3 != 0)
+            Throw(indicesLines[i], "the index count is not a multiple of 3" + where);
+        if (level.m_uVertexCount > std::max(available, first))
+            Throw(indicesLines[i], "the level's vertex count is past the vertices" + where);
+        for (uint16_t index : level.m_indices)
+            if (index >= available)
+                Throw(indicesLines[i], "index " + std::to_string(index) + " is past the " + std::to_string(available) +
+                                           " vertices" + where);
+    }
 }
 
 // ---------------------------------------------------------------- writing

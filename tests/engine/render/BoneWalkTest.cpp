@@ -1,10 +1,11 @@
-// Tests of posing and submitting models: key lists sampled at chosen times against matrices worked out by hand,
-// the fixed-position flag, waves on a bone, the bone walk into the draw lists with its mask, levels and size
-// culling, attached objects (with hostile attachment ranges), and key lists that cannot loop.
+// Tests of posing and submitting models: key lists, key tracks and waves against matrices worked out by hand; both
+// bone walks into the draw lists with the bone mask and occlusion bones; levels, size culling and far lines with
+// their colours; attached objects with hostile attachment ranges and with cycles.
 #include "ModelTestFiles.h"
 #include "engine/render/BoneAnimation.h"
 #include "engine/render/DrawLists.h"
 #include "engine/render/LineSegments.h"
+#include "engine/render/MaterialTable.h"
 #include "engine/render/SceneObject.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ using platform::Matrix;
 using platform::Vec3;
 
 constexpr float kHalfRoot2 = 0.70710678f;
+constexpr float kQuarterTurn = 1.5707963f;
 
 Vec3 Apply(const Matrix& m, Vec3 p)
 {
@@ -28,20 +30,15 @@ Vec3 Apply(const Matrix& m, Vec3 p)
             p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]};
 }
 
-#define EXPECT_VEC(actual, ex, ey, ez)                                                                                 \
-    do                                                                                                                 \
-    {                                                                                                                  \
-        const Vec3 a_ = (actual);                                                                                      \
-        EXPECT_NEAR(a_.x, (ex), 1e-4f);                                                                                \
-        EXPECT_NEAR(a_.y, (ey), 1e-4f);                                                                                \
-        EXPECT_NEAR(a_.z, (ez), 1e-4f);                                                                                \
-    } while (0)
+void ExpectVec(const Vec3& v, float x, float y, float z)
+{
+    EXPECT_LT(platform::Vec3Length(v - Vec3{x, y, z}), 2e-4f) << v.x << " " << v.y << " " << v.z;
+}
 
 KeyFrame Key(uint32_t time, float a, float b, float c, float d)
 {
     KeyFrame k;
-    k.m_uTime = time;
-    k.m_afValue = {a, b, c, d};
+    k.m_uTime = time, k.m_afValue = {a, b, c, d};
     return k;
 }
 
@@ -59,137 +56,98 @@ float SawAt(uint32_t t, uint32_t frequency, int amplitude, int offset)
 TEST(KeySampling, HoldsTheKeyBeforeTheFirstKeyReachingTheTime)
 {
     const KeyFrame keys[] = {Key(0, 1, 0, 0, 0), Key(100, 2, 0, 0, 0), Key(200, 3, 0, 0, 0)};
-    const struct
+    const std::tuple<uint32_t, uint32_t, uint32_t> pairs[] = {{0, 0, 0},   {1, 0, 1},   {100, 0, 1}, {101, 1, 2},
+                                                              {199, 1, 2}, {200, 1, 2}, {250, 1, 2}};
+    for (const auto& [time, expectedPrevious, expectedNext] : pairs)
     {
-        uint32_t time, previous, next;
-    } pairs[] = {{0, 0, 0}, {1, 0, 1}, {100, 0, 1}, {101, 1, 2}, {199, 1, 2}, {200, 1, 2}, {250, 1, 2}};
-    for (const auto& c : pairs)
-    {
-        uint32_t previous = 99;
-        uint32_t next = 99;
-        FindKeyPair(keys, c.time, 3, &previous, &next);
-        EXPECT_EQ(previous, c.previous) << c.time;
-        EXPECT_EQ(next, c.next) << c.time;
+        uint32_t previous = 99, next = 99;
+        FindKeyPair(keys, time, 3, &previous, &next);
+        EXPECT_EQ(std::pair(previous, next), std::pair(expectedPrevious, expectedNext)) << time;
     }
     // The clock runs modulo the last key's time: 200 and 400 are the loop's start (the first key).
-    const struct
-    {
-        uint32_t clock;
-        float value;
-    } samples[] = {{0, 1}, {50, 1}, {150, 2}, {200, 1}, {400, 1}, {450, 1}, {560, 2}, {799, 2}};
-    for (const auto& c : samples)
+    const std::pair<uint32_t, float> samples[] = {{0, 1}, {50, 1}, {150, 2}, {200, 1}, {400, 1}, {560, 2}, {799, 2}};
+    for (const auto& [clock, value] : samples)
     {
         Vec3 out = {-1, -1, -1};
-        ASSERT_TRUE(SampleKeyVector(keys, 3, c.clock, &out));
-        EXPECT_EQ(out.x, c.value) << c.clock;
+        ASSERT_TRUE(SampleKeyVector(keys, 3, clock, &out));
+        EXPECT_EQ(out.x, value) << clock;
+    }
+    // The stored quaternion is taken with its w negated: (0, sin 45, 0, cos 45) turns by -90 degrees about y,
+    // which in the row-vector convention carries +x to +z.
+    const KeyFrame turn[] = {Key(0, 0, kHalfRoot2, 0, kHalfRoot2), Key(10, 0, 0, 0, 1)};
+    Matrix m;
+    ASSERT_TRUE(SampleKeyRotation(turn, 2, 3, &m));
+    ExpectVec(Apply(m, {1, 0, 0}), 0, 0, 1);
+    ExpectVec(Apply(m, {0, 0, 1}), -1, 0, 0);
+    ExpectVec(Apply(m, {0, 1, 0}), 0, 1, 0);
+
+    // Lists that cannot loop (no keys, or every key at time 0) are not sampled: the output is left as it was, and a
+    // bone whose lists all have a zero loop keeps its rest transform.
+    const KeyFrame zero[] = {Key(0, 5, 5, 5, 1), Key(0, 6, 6, 6, 1)};
+    Vec3 v = {7, 8, 9};
+    m = platform::MatrixTranslation(1, 2, 3);
+    EXPECT_TRUE(!(SampleKeyVector(zero, 2, 10, &v)) && !(SampleKeyRotation(zero, 2, 10, &m)) &&
+                !(SampleKeyVector(zero, 0, 10, &v)) && !(SampleKeyVector(nullptr, 3, 10, &v)));
+    EXPECT_TRUE(v.x == 7 && v.y == 8 && v.z == 9 && m.m[3][1] == 2.0f);
+    SBone bone;
+    bone.m_restPosition = {4, 0, 0}, bone.m_uHasKeyLists = 1, bone.m_pKeys = std::make_unique<KeyListSet>();
+    for (auto& list : bone.m_pKeys->m_lists)
+        list.assign(std::begin(zero), std::end(zero));
+    ExpectVec(Apply(SourceBoneLocal(bone, &bone, 1234, 0), {1, 0, 0}), 5, 0, 0);
+
+    // Optimised key tracks: frame = (clock / ticks per frame) mod frame count, quaternions stored x, y, w, z; a bone
+    // flagged 0x100 keeps its own position; a track with 0 ticks per frame is taken as 1.
+    {
+        OptBone bone;
+        bone.m_position = {9, 9, 9};
+        bone.m_pTrack = std::make_unique<OptKeyTrack>(), bone.m_pTrack->m_uTicksPerFrame = 10;
+        // Frame 0: identity at (1, 2, 3); frame 1: -90 degrees about y (w negative) at (0, 0, 4).
+        bone.m_pTrack->m_keys.push_back({0, 0, 32767, 0, 256, 512, 768});
+        bone.m_pTrack->m_keys.push_back({0, 23170, -23170, 0, 0, 0, 1024});
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 9, 0), {0, 0, 0}), 1, 2, 3);
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 10, 0), {1, 0, 0}), 0, 0, 5);
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 20, 0), {0, 0, 0}), 1, 2, 3);
+        bone.m_uFlags = OptBoneFlags::kHasKeyLists;
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 10, 0), {0, 0, 0}), 9, 9, 9);
+        bone.m_uFlags = 0, bone.m_pTrack->m_uTicksPerFrame = 0;
+        ExpectVec(Apply(OptBoneLocal(bone, &bone, 1, 0), {0, 0, 0}), 0, 0, 4);
+        // Without a track: the local matrix only when flagged, else the identity.
+        OptBone plain;
+        plain.m_local = platform::MatrixTranslation(3, 0, 0);
+        ExpectVec(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 0, 0, 0);
+        plain.m_uFlags = OptBoneFlags::kLocalMatrix;
+        ExpectVec(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 3, 0, 0);
+        plain.m_uFlags |= OptBoneFlags::kPosition, plain.m_position = {0, 1, 0};
+        ExpectVec(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 3, 1, 0);
     }
 }
 
-// Lists that cannot loop (no keys, or every key at time 0) are not sampled: the output is left as it was.
-TEST(KeySampling, ListsWithoutALoopLengthAreNotSampled)
-{
-    const KeyFrame zero[] = {Key(0, 5, 5, 5, 1), Key(0, 6, 6, 6, 1)};
-    Vec3 v = {7, 8, 9};
-    Matrix m = platform::MatrixTranslation(1, 2, 3);
-    EXPECT_FALSE(SampleKeyVector(zero, 2, 10, &v));
-    EXPECT_FALSE(SampleKeyRotation(zero, 2, 10, &m));
-    EXPECT_FALSE(SampleKeyVector(zero, 0, 10, &v));
-    EXPECT_FALSE(SampleKeyVector(nullptr, 3, 10, &v));
-    EXPECT_VEC(v, 7, 8, 9);
-    EXPECT_EQ(m.m[3][1], 2.0f);
+const char* const kTextured =
+    "material\nlayer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture \"art\\\\t.tga\"\n"
+    "blend 0\nself 0x00112233\nend\n";
 
-    // A bone whose lists all have a zero loop keeps its rest transform.
-    SBone bone;
-    bone.m_restPosition = {4, 0, 0};
-    bone.m_uHasKeyLists = 1;
-    bone.m_pKeys = std::make_unique<KeyListSet>();
-    for (auto& list : bone.m_pKeys->m_lists)
-        list.assign(std::begin(zero), std::end(zero));
-    EXPECT_VEC(Apply(SourceBoneLocal(bone, &bone, 1234, 0), {1, 0, 0}), 5, 0, 0);
+// A textured one-triangle submodel of radius 1.
+std::string Triangle(const std::string& name)
+{
+    return "submodel \"" + name + "\"\nbounds 0 0 0 1 1 0 0.5 0.5 0 0 1\nvertex 0 0 0 0 0 -1 0 0\n" +
+           "vertex 0 1 0 0 0 -1 0 1\nvertex 1 0 0 0 0 -1 1 0\nlevel 0\nindices 0 1 2\n" + kTextured + "end\nend\n";
 }
 
-// The stored quaternion is taken with its w negated: (0, sin 45, 0, cos 45) turns by -90 degrees about y, which
-// in the row-vector convention carries +x to +z.
-TEST(KeySampling, RotationKeysTurnAboutTheirAxis)
+// The rig: a root with its mesh, an occlusion bone (posed (0, 9, 0) by its keys, left out of the optimised tree)
+// and an arm (toggle bit 2, local matrix at (0, 7, 0), keys at (0, 3, 0), or (0, 4, 0) without root keys), and a
+// leg after it and a second root bone when asked for. With root keys, between 100 and 200 the root holds key 100:
+// turned -90 degrees about y, scaled by 2, moved to (5, 0, 0); without, it rests at (1, 1, 1).
+std::string Rig(bool rootKeys, bool fixedArm, bool leg = false)
 {
-    const KeyFrame keys[] = {Key(0, 0, kHalfRoot2, 0, kHalfRoot2), Key(10, 0, 0, 0, 1)};
-    Matrix m;
-    ASSERT_TRUE(SampleKeyRotation(keys, 2, 3, &m));
-    EXPECT_VEC(Apply(m, {1, 0, 0}), 0, 0, 1);
-    EXPECT_VEC(Apply(m, {0, 0, 1}), -1, 0, 0);
-    EXPECT_VEC(Apply(m, {0, 1, 0}), 0, 1, 0);
-}
-
-// A two-bone model text: the root animated by rotation, scale and position keys, the arm 3 up from it. Between
-// keys 100 and 200 the root holds key 100: turned -90 degrees about y, scaled by 2, moved to (5, 0, 0).
-std::string TwoBoneText(bool fixedArm)
-{
-    std::string text = R"(model
-    bone "Root"
-        keys rotation
-            0 0 0 0 1
-            100 0 0.70710678 0 0.70710678
-            200 0 0 0 1
-        end
-        keys scale
-            0 1 1 1 0
-            100 2 2 2 0
-            200 1 1 1 0
-        end
-        keys position
-            0 0 0 0 0
-            100 5 0 0 0
-            200 0 0 0 0
-        end
-        submodel "RootMesh"
-            bounds 0 0 0 1 1 0 0.5 0.5 0 0 1
-            vertex 0 0 0 0 0 -1 0 0
-            vertex 0 1 0 0 0 -1 0 1
-            vertex 1 0 0 0 0 -1 1 0
-            level 0
-                indices 0 1 2
-                material
-                    layer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture "art\\t.tga"
-                    blend 0
-                end
-            end
-        end
-        bone "Arm"
-            matrix 1 0 0 0 0 1 0 0 0 0 1 0 0 7 0 1
-            keys position
-                0 0 3 0 0
-                100 0 3 0 0
-            end
-            keys scale
-                0 1 1 1 0
-                100 1 1 1 0
-            end
-            keys rotation
-                0 0 0 0 1
-                100 0 0 0 1
-            end
-)";
-    if (fixedArm)
-        text += "            fixed 1\n";
-    text += R"(            toggle 2
-            submodel "ArmMesh"
-                bounds 0 0 0 1 1 0 0.5 0.5 0 0 1
-                vertex 0 0 0 0 0 -1 0 0
-                vertex 0 1 0 0 0 -1 0 1
-                vertex 1 0 0 0 0 -1 1 0
-                level 0
-                    indices 0 1 2
-                    material
-                        layer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture "art\\t.tga"
-                        blend 0
-                    end
-                end
-            end
-        end
-    end
-end
-)";
-    return text;
+    const std::string arm = rootKeys ? "0 3 0 0\n" : "0 4 0 0\n";
+    const std::string keys = "keys rotation\n0 0 0 0 1\n100 0 0.70710678 0 0.70710678\n200 0 0 0 1\nend\n"
+                             "keys scale\n0 1 1 1 0\n100 2 2 2 0\n200 1 1 1 0\nend\n"
+                             "keys position\n0 0 0 0 0\n100 5 0 0 0\n200 0 0 0 0\nend\n";
+    return "model\nbone \"Root\"\n" + (rootKeys ? keys : std::string("position 1 1 1\n")) + Triangle("RootMesh") +
+           "bone \"Wall_Occlusion\"\nkeys position\n0 0 9 0 0\n100 0 9 0 0\nend\nend\n" +
+           "bone \"Arm\"\nmatrix 1 0 0 0 0 1 0 0 0 0 1 0 0 7 0 1\ntoggle 2\n" + (fixedArm ? "fixed 1\n" : "") +
+           "keys position\n0 " + arm + "100 " + arm + "end\n" + Triangle("ArmMesh") + "end\n" +
+           (leg ? "bone \"Leg\"\nend\nend\nbone \"Tail\"\nend\n" : "end\n") + "end\n";
 }
 
 class BoneWalkTest : public modeltest::ModelTest
@@ -201,12 +159,6 @@ protected:
         Write("art/t.tga", texturetest::MakeTGA(4, 4, std::vector<uint32_t>(16, 0xFFFFFFFF)));
     }
 
-    uint32_t LoadText(const std::string& name, const std::string& text)
-    {
-        WriteModel(name, modeltest::TmBytes(text));
-        return g_ModelManager.Load(name.c_str());
-    }
-
     // Opens a frame at the time with the eye at the origin looking along +z.
     void Frame(uint32_t time)
     {
@@ -216,174 +168,260 @@ protected:
         gm.SetEyePosition({0, 0, 0});
     }
 
-    // The world matrices of the source-form records in the opaque list of the texture's slot, by mesh name.
-    std::map<std::string, Matrix> Submitted(int32_t slot)
-    {
-        std::map<std::string, Matrix> out;
-        for (const ModelBatchEntry* e = gm.GetMaterialBuckets()->GetHead(MaterialBuckets::Opaque, slot); e;
-             e = e->m_pNext)
-            out[e->m_pMesh->m_name] = *e->m_pMatrix;
-        return out;
-    }
-
     int32_t Slot(uint32_t model)
     {
         return g_ModelManager.GetModel(model)->m_bones[0].m_subModels[0].m_levels[0].m_material.m_aStages[0].m_iTexture;
     }
 
+    // A two-level mesh of radius 1 with level distances (50, 0); its optimised form is drawn however far (its far
+    // distance would end at level 1) and stands as a capsule of radius 1 from (0, 0, 0) to (0, 2, 0) far away.
+    uint32_t LoadLod()
+    {
+        const uint32_t model =
+            LoadText("lod.tm", "model\nbone \"Root\"\nsubmodel \"Mesh\"\nbounds -1 -1 -1 1 1 1 0 0 0 0 1\n"
+                               "vertex 0 0 0 0 0 -1 0 0\nvertex 0 1 0 0 0 -1 0 1\nvertex 1 0 0 0 0 -1 1 0\n"
+                               "vertex 1 1 0 0 0 -1 1 1\nlevel 50\nindices 0 1 2\n" +
+                                   std::string(kTextured) + "end\nlevel 0\nindices 1 3 2\n" + kTextured +
+                                   "end\nend\nend\nend\n");
+        if (OptModel* opt = g_ModelManager.GetOptModel(model))
+        {
+            OptMesh& mesh = opt->m_bones[0].m_meshes[0];
+            mesh.m_fFarDistance = kOptNoFarDistance, mesh.m_fCapsuleRadius = 1.0f, mesh.m_capsuleB = {0, 2, 0};
+        }
+        return model;
+    }
+
+    // The world matrices the walk submitted for the rig's meshes, by name, in either form; the lists are emptied.
+    std::map<std::string, Matrix> Drawn(uint32_t model)
+    {
+        std::map<std::string, Matrix> out;
+        if (OptModel* opt = g_ModelManager.GetOptModel(model))
+        {
+            OptBone& root = opt->m_bones[0];
+            for (const auto& [name, mesh] :
+                 {std::pair{"RootMesh", &root.m_meshes[0]}, std::pair{"ArmMesh", &root.m_children.at(0).m_meshes[0]}})
+                if (const DrawInstance* d = mesh->m_levels[0].m_pInstances)
+                    out[name] = *d->m_pMatrix;
+            gm.GetModelDrawList()->ClearChains();
+            return out;
+        }
+        for (const ModelBatchEntry* e = gm.GetMaterialBuckets()->GetHead(MaterialBuckets::Opaque, Slot(model)); e;
+             e = e->m_pNext)
+            out[e->m_pMesh->m_name] = *e->m_pMatrix;
+        return out;
+    }
+
     GraphicsManager& gm = g_GraphicsManager;
 };
 
-// The two-bone model at frame times 0 and 1 (clocks 0 and 120): every point of both meshes lands where the
-// hand-worked transforms put it; the arm's world is its own local times the root's.
-TEST_F(BoneWalkTest, KeyListsPoseTheHierarchyAtChosenTimes)
-{
-    Start(false);
-    const uint32_t model = LoadText("two.tm", TwoBoneText(false));
-    ASSERT_NE(model, 0u);
-    const int32_t slot = Slot(model);
-    ASSERT_GT(slot, 0);
-
-    Frame(0);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    auto at0 = Submitted(slot);
-    ASSERT_EQ(at0.size(), 2u);
-    EXPECT_VEC(Apply(at0["RootMesh"], {1, 0, 0}), 1, 0, 10);
-    EXPECT_VEC(Apply(at0["ArmMesh"], {0, 0, 0}), 0, 3, 10);
-    EXPECT_EQ(gm.GetModelsDrawn(), 1u);
-    EXPECT_EQ(gm.GetMeshesConsidered(), 2u);
-    EXPECT_EQ(gm.GetBoneMatricesSubmitted(), 2u);
-
-    // Clock 120: root scaled by 2, turned so +x goes to +z, moved 5 along x; placed at (0, 0, 10) yawed by 90
-    // degrees, which carries +x to -z and +z to +x.
-    Frame(1);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 1.5707963f, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    auto at1 = Submitted(slot);
-    // (1, 0, 0): scaled (2, 0, 0), turned (0, 0, 2), moved (5, 0, 2); yawed (2, 0, -5), placed (2, 0, 5).
-    EXPECT_VEC(Apply(at1["RootMesh"], {1, 0, 0}), 2, 0, 5);
-    // The arm's origin: (0, 3, 0) through the root: scaled (0, 6, 0), moved (5, 6, 0); yawed (0, 6, -5).
-    EXPECT_VEC(Apply(at1["ArmMesh"], {0, 0, 0}), 0, 6, 5);
-    // The arm's (1, 0, 0): (1, 3, 0), scaled (2, 6, 0), turned (0, 6, 2), moved (5, 6, 2), yawed (2, 6, -5).
-    EXPECT_VEC(Apply(at1["ArmMesh"], {1, 0, 0}), 2, 6, 5);
-
-    // A bone left out by the mask takes its subtree with it: the arm's toggle bit is 2.
-    Frame(1);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 0, 0}, 0x1, nullptr, 0, 0);
-    auto masked = Submitted(slot);
-    EXPECT_EQ(masked.size(), 1u);
-    EXPECT_EQ(masked.count("ArmMesh"), 0u);
-    Frame(1);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 0, 0}, 0, nullptr, 0, 0);
-    EXPECT_TRUE(Submitted(slot).empty());
-}
-
-// With the fixed-position flag the arm's translation is its local matrix's (0, 7, 0), not its keys' (0, 3, 0).
-TEST_F(BoneWalkTest, FixedPositionTakesTheLocalMatrixTranslation)
-{
-    Start(false);
-    const uint32_t model = LoadText("fixed.tm", TwoBoneText(true));
-    Frame(0);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    auto at0 = Submitted(Slot(model));
-    EXPECT_VEC(Apply(at0["ArmMesh"], {0, 0, 0}), 0, 7, 10);
-    Frame(1);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    auto at1 = Submitted(Slot(model));
-    // (0, 7, 0) through the root at clock 120: (0, 14, 0), moved (5, 14, 0).
-    EXPECT_VEC(Apply(at1["ArmMesh"], {0, 0, 0}), 5, 14, 10);
-}
-
-// An animation model poses the drawn model's bones by place; the clock runs from the start time.
-TEST_F(BoneWalkTest, AnAnimationModelSuppliesTheKeys)
-{
-    Start(false);
-    const uint32_t animation = LoadText("anim.tm", TwoBoneText(false));
-    std::string still = TwoBoneText(false);
-    // The drawn model: the same meshes, no keys of its own on the root (its rest position is (1, 1, 1)).
-    const size_t from = still.find("        keys rotation");
-    const size_t to = still.find("        submodel \"RootMesh\"");
-    still.replace(from, to - from, "        position 1 1 1\n");
-    const uint32_t model = LoadText("still.tm", still);
-    ASSERT_NE(model, 0u);
-
-    Frame(5);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    EXPECT_VEC(Apply(Submitted(Slot(model))["RootMesh"], {0, 0, 0}), 1, 1, 11);
-
-    // Started at 4: clock 120 at frame 5, the root moved to (5, 0, 0) and scaled by 2.
-    Frame(5);
-    gm.DrawAnimatedModel(model, animation, 0, 4, {0, 0, 10}, {0, 0, 0}, 0);
-    auto posed = Submitted(Slot(model));
-    EXPECT_VEC(Apply(posed["RootMesh"], {0, 0, 0}), 5, 0, 10);
-    EXPECT_VEC(Apply(posed["RootMesh"], {1, 0, 0}), 5, 0, 12);
-    // Handle -1 is no animation.
-    Frame(5);
-    gm.DrawAnimatedModel(model, 0xFFFFFFFF, 0, 4, {0, 0, 10}, {0, 0, 0}, 0);
-    EXPECT_VEC(Apply(Submitted(Slot(model))["RootMesh"], {0, 0, 0}), 1, 1, 11);
-}
-
-// A saw wave on position x and constant waves on rotation y and scale z of a bone: both forms take the values at the
-// frame time in place of the rest values.
+// A saw wave on position x and constant waves on rotation y and scale z of a bone: both forms take the values at
+// the frame time in place of the rest values.
 TEST_F(BoneWalkTest, WavesDriveTheBoneTransform)
 {
-    SModel source = modeltest::ParseModel(R"(model
-    bone "Root"
-        position 0 2 0
-        wave 0x1 2 0 4096 512 256 0 0 0 0 0
-        wave 0x20 6 0 0 0 402 0 0 0 0 0
-        wave 0x400 6 0 0 0 512 0 0 0 0 0
-    end
-end
-)");
+    SModel source =
+        modeltest::ParseModel("model\nbone \"Root\"\nposition 0 2 0\nwave 0x1 2 0 4096 512 256 0 0 0 0 0\n"
+                              "wave 0x20 6 0 0 0 402 0 0 0 0 0\nwave 0x400 6 0 0 0 512 0 0 0 0 0\nend\nend\n");
+    std::unique_ptr<OptModel> opt = BuildOptModel(source);
     for (uint32_t t : {0u, 13u, 37u})
     {
         SCOPED_TRACE(t);
         const float x = SawAt(t, 4096, 512, 256);
-        // Rotation y = 402 / 256 = 1.5703 (about a right angle): +x turns to about -z.
+        // Rotation y = 402 / 256 = 1.5703 (about a right angle): +x turns to about -z; scale z = 2, before the turn.
         const float yaw = 402.0f / 256.0f;
-        const Matrix local = SourceBoneLocal(source.m_bones[0], &source.m_bones[0], 0, t);
-        EXPECT_VEC(Apply(local, {0, 0, 0}), x, 2, 0);
-        EXPECT_VEC(Apply(local, {1, 0, 0}), x + std::cos(yaw), 2, -std::sin(yaw));
-        // Scale z = 512 / 256 = 2, before the turn.
-        EXPECT_VEC(Apply(local, {0, 0, 1}), x + 2 * std::sin(yaw), 2, 2 * std::cos(yaw));
+        for (const Matrix& local : {SourceBoneLocal(source.m_bones[0], &source.m_bones[0], 0, t),
+                                    OptBoneLocal(opt->m_bones[0], &opt->m_bones[0], 0, t)})
+        {
+            ExpectVec(Apply(local, {0, 0, 0}), x, 2, 0);
+            ExpectVec(Apply(local, {1, 0, 0}), x + std::cos(yaw), 2, -std::sin(yaw));
+            ExpectVec(Apply(local, {0, 0, 1}), x + 2 * std::sin(yaw), 2, 2 * std::cos(yaw));
+        }
     }
-    std::unique_ptr<OptModel> opt = BuildOptModel(source);
-    ASSERT_TRUE(opt);
-    const Matrix optLocal = OptBoneLocal(opt->m_bones[0], &opt->m_bones[0], 0, 13);
-    EXPECT_VEC(Apply(optLocal, {0, 0, 0}), SawAt(13, 4096, 512, 256), 2, 0);
 }
 
-// Optimised key tracks: frame = (clock / ticks per frame) mod frame count, quaternions stored x, y, w, z; a
-// bone flagged 0x100 keeps its own position; a track with 0 ticks per frame is taken as 1.
-TEST(OptKeyTracks, FramesFollowTheClock)
+// The rig at frame times 0, 1 and 5 in both forms: every point lands where the hand-worked transforms put it; the
+// arm's world is its own local times the root's, its keys are its own (not the occlusion bone's, which the
+// optimised tree leaves out), the fixed-position flag takes the local matrix's translation instead, and an
+// animation model poses the drawn model's bones by place with the clock running from the start time.
+TEST_F(BoneWalkTest, KeyListsPoseTheHierarchyInBothForms)
 {
-    OptBone bone;
-    bone.m_position = {9, 9, 9};
-    bone.m_pTrack = std::make_unique<OptKeyTrack>();
-    bone.m_pTrack->m_uTicksPerFrame = 10;
-    // Frame 0: identity at (1, 2, 3); frame 1: -90 degrees about y (w negative) at (0, 0, 4).
-    bone.m_pTrack->m_keys.push_back({0, 0, 32767, 0, 256, 512, 768});
-    bone.m_pTrack->m_keys.push_back({0, 23170, -23170, 0, 0, 0, 1024});
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 9, 0), {0, 0, 0}), 1, 2, 3);
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 10, 0), {1, 0, 0}), 0, 0, 5);
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 20, 0), {0, 0, 0}), 1, 2, 3);
-    bone.m_uFlags = OptBoneFlags::kHasKeyLists;
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 10, 0), {0, 0, 0}), 9, 9, 9);
-    bone.m_uFlags = 0;
-    bone.m_pTrack->m_uTicksPerFrame = 0;
-    EXPECT_VEC(Apply(OptBoneLocal(bone, &bone, 1, 0), {0, 0, 0}), 0, 0, 4);
-    // Without a track: the local matrix only when flagged, else the identity.
-    OptBone plain;
-    plain.m_local = platform::MatrixTranslation(3, 0, 0);
-    EXPECT_VEC(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 0, 0, 0);
-    plain.m_uFlags = OptBoneFlags::kLocalMatrix;
-    EXPECT_VEC(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 3, 0, 0);
-    plain.m_uFlags |= OptBoneFlags::kPosition;
-    plain.m_position = {0, 1, 0};
-    EXPECT_VEC(Apply(OptBoneLocal(plain, &plain, 0, 0), {0, 0, 0}), 3, 1, 0);
+    for (bool optimised : {false, true})
+    {
+        SCOPED_TRACE(optimised);
+        Start(optimised);
+        const uint32_t rig = LoadText("rig.tm", Rig(true, false));
+        const uint32_t fixed = LoadText("fixed.tm", Rig(true, true));
+        const uint32_t still = LoadText("still.tm", Rig(false, false));
+        const struct
+        {
+            uint32_t model, animation, frame, start;
+            float yaw;
+            const char* mesh;
+            Vec3 point, expected;
+        } cases[] = {
+            {rig, 0, 0, 0, 0, "RootMesh", {1, 0, 0}, {1, 0, 10}},
+            {rig, 0, 0, 0, 0, "ArmMesh", {0, 0, 0}, {0, 3, 10}},
+            // Clock 120, placed at (0, 0, 10) yawed by 90 degrees (+x to -z, +z to +x). (1, 0, 0): scaled (2, 0, 0),
+            // turned (0, 0, 2), moved (5, 0, 2), yawed (2, 0, -5), placed (2, 0, 5).
+            {rig, 0, 1, 0, kQuarterTurn, "RootMesh", {1, 0, 0}, {2, 0, 5}},
+            // The arm's origin (0, 3, 0): scaled (0, 6, 0), moved (5, 6, 0), yawed (0, 6, -5).
+            {rig, 0, 1, 0, kQuarterTurn, "ArmMesh", {0, 0, 0}, {0, 6, 5}},
+            {rig, 0, 1, 0, kQuarterTurn, "ArmMesh", {1, 0, 0}, {2, 6, 5}},
+            {fixed, 0, 0, 0, 0, "ArmMesh", {0, 0, 0}, {0, 7, 10}},
+            {fixed, 0, 1, 0, 0, "ArmMesh", {0, 0, 0}, {5, 14, 10}}, // (0, 7, 0) scaled and moved
+            {still, 0, 5, 0, 0, "RootMesh", {0, 0, 0}, {1, 1, 11}},
+            {still, rig, 5, 4, 0, "RootMesh", {0, 0, 0}, {5, 0, 10}}, // clock 120
+            {still, rig, 5, 4, 0, "RootMesh", {1, 0, 0}, {5, 0, 12}},
+            {still, rig, 5, 4, 0, "ArmMesh", {0, 0, 0}, {5, 6, 10}},        // the animation's arm keys
+            {still, 0xFFFFFFFF, 5, 4, 0, "RootMesh", {0, 0, 0}, {1, 1, 11}} // handle -1 is no animation
+        };
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(std::string(c.mesh) + " at frame " + std::to_string(c.frame));
+            Frame(c.frame);
+            if (c.animation != 0)
+                gm.DrawAnimatedModel(c.model, c.animation, 0, c.start, {0, 0, 10}, {0, c.yaw, 0}, 0);
+            else
+                gm.DrawModel(c.model, 0, {0, 0, 10}, {0, c.yaw, 0}, 0xFFFFFFFF, nullptr, 0, 0);
+            EXPECT_TRUE(gm.GetModelsDrawn() == 1u && gm.GetMeshesConsidered() == 2u &&
+                        gm.GetBoneMatricesSubmitted() == 2u);
+            auto drawn = Drawn(c.model);
+            ASSERT_EQ(drawn.count(c.mesh), 1u);
+            ExpectVec(Apply(drawn[c.mesh], c.point), c.expected.x, c.expected.y, c.expected.z);
+        }
+        EXPECT_EQ(gm.WasLastModelOptimised(), optimised);
+
+        // An animation bone with fewer children than the model's poses none of them (its occlusion bone does not
+        // count where the optimised tree has none): the legged arm keeps its own keys (0, 4, 0).
+        Frame(5);
+        const uint32_t legged = LoadText("legged.tm", Rig(false, false, true));
+        gm.DrawAnimatedModel(legged, rig, 0, 4, {0, 0, 10}, {0, 0, 0}, 0);
+        ExpectVec(Apply(Drawn(legged)["ArmMesh"], {0, 0, 0}), 5, 8, 10);
+
+        // A bone left out by the mask takes its subtree with it: the arm's toggle bit is 2.
+        for (const auto& [mask, meshes] : {std::pair{0x1u, 1u}, {0x2u, 2u}, {0u, 0u}})
+        {
+            Frame(1);
+            gm.DrawModel(rig, 0, {0, 0, 10}, {0, 0, 0}, mask, nullptr, 0, 0);
+            EXPECT_EQ(Drawn(rig).size(), meshes) << mask;
+        }
+    }
 }
 
-// An object that records where it was placed and how often it was drawn.
+// Levels, size culling and far lines. A two-level mesh of radius 1 with level distances (50, 0): level 1 from 50 x
+// the detail factor on. The optimised walk measures the straight distance, draws a far line from 1000 (0.0005 to
+// 0.005 of the distance) and culls from 3000; the source walk measures the view depth, culls below 0.005, takes a
+// depth override instead and a forced level where the mesh has it.
+TEST_F(BoneWalkTest, LevelsCullingAndFarLinesInBothForms)
+{
+    const float detail = gm.GetDetailFactor();
+    constexpr int kNone = -1, kLevel0 = 0, kLevel1 = 1, kLine = 2;
+    const struct
+    {
+        bool optimised;
+        float distance, depthOverride;
+        int32_t forced;
+        int expect;
+    } cases[] = {{true, 10, 0, -1, kLevel0},
+                 {true, 50 * detail - 1, 0, -1, kLevel0},
+                 {true, 50 * detail + 1, 0, -1, kLevel1},
+                 {true, 1000 * detail, 0, -1, kLine},
+                 {true, 3000 * detail, 0, -1, kNone},
+                 {false, 10, 0, -1, kLevel0},
+                 {false, 50 * detail - 0.5f, 0, -1, kLevel0},
+                 {false, 50 * detail + 0.5f, 0, -1, kLevel1},
+                 {false, 150, 0, -1, kLevel1},
+                 {false, 10, 0, 1, kLevel1},
+                 {false, 150, 0, 0, kLevel0},
+                 {false, 10, 0, 3, kLevel0}, // a level the mesh lacks is ignored
+                 {false, 10000, 0, -1, kNone},
+                 {false, 10000, 10, -1, kLevel0}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.distance) + (c.optimised ? " optimised" : " source"));
+        Start(c.optimised);
+        const uint32_t model = LoadLod();
+        gm.SetForcedLevel(c.forced);
+        gm.SetDepthOverride(c.depthOverride);
+        OptModel* opt = g_ModelManager.GetOptModel(model);
+        for (bool animated : {false, true})
+        {
+            Frame(0);
+            if (animated)
+                gm.DrawAnimatedModel(model, 0, 0x12, 0, {0, 0, c.distance}, {0, 0, 0}, 0);
+            else
+                gm.DrawModel(model, 0x12, {0, 0, c.distance}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
+            EXPECT_EQ(gm.GetMeshesConsidered(), 1u);
+            int drawn = kNone;
+            const Matrix* matrix = nullptr;
+            if (opt)
+            {
+                const OptMesh& mesh = opt->m_bones[0].m_meshes[0];
+                for (int level : {0, 1})
+                    if (const DrawInstance* d = mesh.m_levels[static_cast<size_t>(level)].m_pInstances)
+                    {
+                        drawn = level, matrix = d->m_pMatrix;
+                        EXPECT_EQ(d->m_auPass[0], 0x12);
+                    }
+                if (gm.GetLineSegments()->GetCount() == 1)
+                {
+                    drawn = kLine;
+                    const LineSegment& line = gm.GetLineSegments()->Get(0);
+                    EXPECT_TRUE(line.m_fEnd[1] == 2.0f && line.m_fEnd[2] == c.distance && line.m_fWidth == 1.0f);
+                }
+                gm.GetModelDrawList()->ClearChains();
+                gm.GetModelDrawList()->Reset();
+            }
+            else if (const ModelBatchEntry* e = gm.GetMaterialBuckets()->GetHead(MaterialBuckets::Opaque, Slot(model)))
+            {
+                const SubModel& sub = g_ModelManager.GetModel(model)->m_bones[0].m_subModels[0];
+                drawn = e->m_pLevel == &sub.m_levels[0] ? kLevel0 : kLevel1, matrix = e->m_pMatrix;
+            }
+            EXPECT_EQ(drawn, c.expect) << animated;
+            if (matrix)
+                ExpectVec(Apply(*matrix, {1, 0, 0}), 1, 0, c.distance);
+        }
+    }
+    gm.SetForcedLevel(-1);
+    gm.SetDepthOverride(0.0f);
+}
+
+// The colour of a far line, per end: the mesh colour lit channel by channel through the 4-bit products
+// (i x j x 255 / 225 of the top four bits), opaque, with the material's own glow (its self-illumination, here
+// 0x112233) added; the highlight material 7 lights by the pulsing highlight colour instead of the scene's; any
+// other override draws both ends in that material's second colour.
+TEST_F(BoneWalkTest, FarLinesTakeTheLitMeshColourAndTheGlow)
+{
+    const uint32_t model = LoadLod();
+    OptMesh& mesh = g_ModelManager.GetOptModel(model)->m_bones[0].m_meshes[0];
+    mesh.m_auColours = {0xFFF0A050, 0xFF30C0F0};
+    auto product = [](uint32_t a, uint32_t b, int shift)
+    { return ((a >> (shift + 4)) & 15) * ((b >> (shift + 4)) & 15) * 255 / 225; };
+    auto lit = [&](uint32_t colour, uint32_t light)
+    {
+        const uint32_t glow[3] = {0x33, 0x22, 0x11}; // blue, green, red
+        uint32_t out = 0xFF000000;
+        for (int c = 0; c < 3; ++c)
+            out |= std::min<uint32_t>(255, product(colour, light, 8 * c) + glow[c]) << (8 * c);
+        return out;
+    };
+    for (uint32_t override : {0u, 7u, 3u})
+    {
+        SCOPED_TRACE(override);
+        Frame(0);
+        gm.SetLight({0, -1, 0}, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF905030, 0xFFFFFFFF);
+        ASSERT_TRUE(gm.GetHighlightColour() != gm.GetLitViewColour() && (gm.GetLitViewColour() & 0xF0F0F0) != 0u);
+        gm.DrawModel(model, 0, {0, 0, 1000 * gm.GetDetailFactor()}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, override);
+        ASSERT_EQ(gm.GetLineSegments()->GetCount(), 1u);
+        const LineSegment& line = gm.GetLineSegments()->Get(0);
+        const uint32_t light = override == 7 ? gm.GetHighlightColour() : gm.GetLitViewColour();
+        const uint32_t second = g_MaterialTable.GetMaterial(3)->m_uSelfIllumination;
+        EXPECT_TRUE(line.m_uStartColour == PackLineColour(override == 3 ? second : lit(mesh.m_auColours[0], light)) &&
+                    line.m_uEndColour == PackLineColour(override == 3 ? second : lit(mesh.m_auColours[1], light)));
+    }
+}
+
+// An object that records where it was placed and how often it was drawn; with a model of its own it draws it,
+// its attachment slots with it.
 class Marker : public SceneObject
 {
 public:
@@ -391,23 +429,20 @@ public:
     bool Render() override
     {
         ++renders;
+        if (GetModel() != kNoModel)
+            DrawModel();
         return true;
     }
     int renders = 0;
 };
 
-const char* const kSeatText = R"(model
-    attachment 1 2 3 0 3.14159265 0
-    attachment 0 0 0 0 0 0
-    bone "Root"
-        position 10 0 0
-        pairs 0 9 0 0
-    end
-end
-)";
+// Two attachment points on a bone at (10, 0, 0) whose attachment range asks for 9 points.
+const char* const kSeatText = "model\nattachment 1 2 3 0 3.14159265 0\nattachment 0 0 0 0 0 0\n"
+                              "bone \"Root\"\nposition 10 0 0\npairs 0 9 0 0\nend\nend\n";
 
 // Attached objects sit on their points through the bone; attachment ranges beyond the model's points or the
-// caller's slots are cut short; a far model places nothing.
+// caller's slots are cut short; a far model or mask 0 places nothing; an object attached to itself is drawn a few
+// levels deep, not for ever.
 TEST_F(BoneWalkTest, AttachedObjectsArePlacedOnTheirBone)
 {
     for (bool optimised : {false, true})
@@ -415,223 +450,30 @@ TEST_F(BoneWalkTest, AttachedObjectsArePlacedOnTheirBone)
         SCOPED_TRACE(optimised);
         Start(optimised);
         const uint32_t model = LoadText("seat.tm", kSeatText);
-        ASSERT_NE(model, 0u);
         Marker first;
         Marker second;
         SceneObject* slots[1] = {&first};
         Frame(0);
-        // The range asks for 9 points: the model has 2 and the caller 1 slot.
         gm.DrawModel(model, 0, {0, 4, 20}, {0, 0, 0}, 0xFFFFFFFF, slots, 1, 0);
         EXPECT_EQ(first.renders, 1);
-        EXPECT_VEC(first.GetPosition(), 11, 6, 23);
+        ExpectVec(first.GetPosition(), 11, 6, 23);
         EXPECT_NEAR(first.GetOrientation().y, 0.0f, 1e-4f);
         SceneObject* both[2] = {&first, &second};
         gm.DrawModel(model, 0, {0, 4, 20}, {0, 0, 0}, 0xFFFFFFFF, both, 2, 0);
-        EXPECT_EQ(first.renders, 2);
-        EXPECT_EQ(second.renders, 1);
-        EXPECT_VEC(second.GetPosition(), 10, 4, 20);
+        EXPECT_TRUE(first.renders == 2 && second.renders == 1);
+        ExpectVec(second.GetPosition(), 10, 4, 20);
         // The second point turns its object by yaw -pi.
         EXPECT_NEAR(std::fabs(second.GetOrientation().y), 3.14159265f, 1e-3f);
-        // Beyond 300 units nothing is placed.
-        gm.DrawModel(model, 0, {0, 0, 400}, {0, 0, 0}, 0xFFFFFFFF, both, 2, 0);
-        EXPECT_EQ(first.renders, 2);
-        // Mask 0 places nothing either.
+        gm.DrawModel(model, 0, {0, 0, 400}, {0, 0, 0}, 0xFFFFFFFF, both, 2, 0); // beyond 300 units
         gm.DrawModel(model, 0, {0, 0, 20}, {0, 0, 0}, 0, both, 2, 0);
-        EXPECT_EQ(second.renders, 1);
+        EXPECT_TRUE(first.renders == 2 && second.renders == 1);
+
+        Marker cycle;
+        ASSERT_EQ(cycle.SetModel("seat.tm"), model);
+        cycle.SetAttachment(0, &cycle);
+        cycle.Render();
+        EXPECT_TRUE(cycle.renders > 1 && cycle.renders < 16);
     }
-}
-
-// The optimised walk: a two-level mesh of radius 1 with level distances (50, 0): level 0 near, level 1 beyond 50
-// (detail factor 1); a far line at 1000; culled at 3000; the instance carries the placed matrix.
-TEST_F(BoneWalkTest, OptimisedMeshesChooseLevelsAndBecomeLinesFarAway)
-{
-    Start(true);
-    const uint32_t model = LoadText("lod.tm", R"(model
-    bone "Root"
-        submodel "Mesh"
-            bounds -1 -1 -1 1 1 1 0 0 0 0 1
-            vertex 0 0 0 0 0 -1 0 0
-            vertex 0 1 0 0 0 -1 0 1
-            vertex 1 0 0 0 0 -1 1 0
-            vertex 1 1 0 0 0 -1 1 1
-            level 50
-                indices 0 1 2
-                material
-                end
-            end
-            level 0
-                indices 1 3 2
-                material
-                end
-            end
-        end
-    end
-end
-)");
-    OptModel* opt = g_ModelManager.GetOptModel(model);
-    ASSERT_TRUE(opt);
-    OptMesh& mesh = opt->m_bones[0].m_meshes[0];
-    ASSERT_EQ(mesh.m_levels.size(), 2u);
-    mesh.m_afLevelDistance = {50, 0, 0, 0, 0};
-    mesh.m_fCapsuleRadius = 1.0f;
-    mesh.m_capsuleA = {0, 0, 0};
-    mesh.m_capsuleB = {0, 2, 0};
-    mesh.m_fFarDistance = kOptNoFarDistance;
-    const float detail = gm.GetDetailFactor();
-    ModelDrawList& list = *gm.GetModelDrawList();
-    const struct
-    {
-        float distance;
-        int level; // -1 none, 2 a line
-    } cases[] = {{10, 0}, {50 * detail - 1, 0}, {50 * detail + 1, 1}, {1000 * detail, 2}, {3000 * detail, -1}};
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.distance);
-        Frame(0);
-        gm.DrawModel(model, 0x12, {0, 0, c.distance}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-        const DrawInstance* near0 = mesh.m_levels[0].m_pInstances;
-        const DrawInstance* near1 = mesh.m_levels[1].m_pInstances;
-        EXPECT_EQ(near0 != nullptr, c.level == 0);
-        EXPECT_EQ(near1 != nullptr, c.level == 1);
-        EXPECT_EQ(gm.GetLineSegments()->GetCount(), c.level == 2 ? 1u : 0u);
-        if (const DrawInstance* d = near0 ? near0 : near1)
-        {
-            EXPECT_VEC(Apply(*d->m_pMatrix, {1, 0, 0}), 1, 0, c.distance);
-            EXPECT_EQ(d->m_auPass[0], 0x12);
-            EXPECT_EQ(list.GetCount(), 1u);
-        }
-        if (c.level == 2)
-        {
-            const LineSegment& line = gm.GetLineSegments()->Get(0);
-            EXPECT_EQ(line.m_fEnd[1], 2.0f);
-            EXPECT_EQ(line.m_fEnd[2], c.distance);
-            EXPECT_EQ(line.m_fWidth, 1.0f);
-        }
-        list.ClearChains();
-        list.Reset();
-    }
-    EXPECT_TRUE(gm.WasLastModelOptimised());
-}
-
-// Source-form levels: the forced level replaces the distance choice only where the mesh has that level; meshes
-// too small on screen are not submitted.
-TEST_F(BoneWalkTest, ForcedLevelsBeyondAMeshAreIgnored)
-{
-    Start(false);
-    std::string text = TwoBoneText(false);
-    const uint32_t model = LoadText("two.tm", text);
-    const int32_t slot = Slot(model);
-    Frame(0);
-    gm.SetForcedLevel(3);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    EXPECT_EQ(Submitted(slot).size(), 2u);
-    gm.SetForcedLevel(-1);
-    // Radius 1 at depth 10000: 1 / 10000 is below 0.005 of the view.
-    Frame(0);
-    gm.DrawModel(model, 0, {0, 0, 10000}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    EXPECT_TRUE(Submitted(slot).empty());
-    EXPECT_EQ(gm.GetMeshesConsidered(), 2u);
-    // The depth override stands for the view depth.
-    gm.SetDepthOverride(10.0f);
-    Frame(0);
-    gm.DrawModel(model, 0, {0, 0, 10000}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    EXPECT_EQ(Submitted(slot).size(), 2u);
-    Frame(0);
-    gm.DrawAnimatedModel(model, 0, 0, 0, {0, 0, 10000}, {0, 0, 0}, 0);
-    EXPECT_EQ(Submitted(slot).size(), 2u);
-    gm.SetDepthOverride(0.0f);
-    Frame(0);
-    gm.DrawAnimatedModel(model, 0, 0, 0, {0, 0, 10000}, {0, 0, 0}, 0);
-    EXPECT_TRUE(Submitted(slot).empty());
-    EXPECT_FALSE(gm.WasLastModelOptimised());
-}
-
-// Optimised models built from source files keep their key lists there: the optimised walk poses bones from the
-// model's own lists, and from an animation's lists by place, as the source walk does.
-TEST_F(BoneWalkTest, OptimisedModelsArePosedByKeyLists)
-{
-    Start(true);
-    const uint32_t model = LoadText("two.tm", TwoBoneText(false));
-    OptModel* opt = g_ModelManager.GetOptModel(model);
-    ASSERT_TRUE(opt);
-    OptBone& root = opt->m_bones[0];
-    ASSERT_EQ(root.m_children.size(), 1u);
-    Frame(1);
-    gm.DrawModel(model, 0, {0, 0, 10}, {0, 1.5707963f, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    const DrawInstance* rootDraw = root.m_meshes[0].m_levels[0].m_pInstances;
-    const DrawInstance* armDraw = root.m_children[0].m_meshes[0].m_levels[0].m_pInstances;
-    ASSERT_TRUE(rootDraw && armDraw);
-    EXPECT_VEC(Apply(*rootDraw->m_pMatrix, {1, 0, 0}), 2, 0, 5);
-    EXPECT_VEC(Apply(*armDraw->m_pMatrix, {1, 0, 0}), 2, 6, 5);
-    gm.GetModelDrawList()->ClearChains();
-
-    std::string still = TwoBoneText(false);
-    const size_t from = still.find("        keys rotation");
-    const size_t to = still.find("        submodel \"RootMesh\"");
-    still.replace(from, to - from, "        position 1 1 1\n");
-    const uint32_t drawn = LoadText("still.tm", still);
-    OptBone& stillRoot = g_ModelManager.GetOptModel(drawn)->m_bones[0];
-    Frame(5);
-    gm.DrawAnimatedModel(drawn, model, 0, 4, {0, 0, 10}, {0, 0, 0}, 0);
-    ASSERT_TRUE(stillRoot.m_meshes[0].m_levels[0].m_pInstances);
-    EXPECT_VEC(Apply(*stillRoot.m_meshes[0].m_levels[0].m_pInstances->m_pMatrix, {1, 0, 0}), 5, 0, 12);
-    gm.GetModelDrawList()->ClearChains();
-    Frame(5);
-    gm.DrawModel(drawn, 0, {0, 0, 10}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-    EXPECT_VEC(Apply(*stillRoot.m_meshes[0].m_levels[0].m_pInstances->m_pMatrix, {0, 0, 0}), 1, 1, 11);
-    gm.GetModelDrawList()->ClearChains();
-}
-
-// Source-form levels by view depth: with level distances (50, 0) level 1 from 50 x the detail factor on; a forced
-// level the mesh has replaces the choice.
-TEST_F(BoneWalkTest, SourceLevelsFollowTheViewDepth)
-{
-    Start(false);
-    const uint32_t model = LoadText("levels.tm", R"(model
-    bone "Root"
-        submodel "Mesh"
-            bounds -1 -1 -1 1 1 1 0 0 0 0 1
-            vertex 0 0 0 0 0 -1 0 0
-            vertex 0 1 0 0 0 -1 0 1
-            vertex 1 0 0 0 0 -1 1 0
-            vertex 1 1 0 0 0 -1 1 1
-            level 50
-                indices 0 1 2
-                material
-                    layer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture "art\\t.tga"
-                    blend 0
-                end
-            end
-            level 0
-                indices 1 3 2
-                material
-                    layer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture "art\\t.tga"
-                    blend 0
-                end
-            end
-        end
-    end
-end
-)");
-    const SubModel& mesh = g_ModelManager.GetModel(model)->m_bones[0].m_subModels[0];
-    const int32_t slot = Slot(model);
-    const float detail = gm.GetDetailFactor();
-    auto levelAt = [&](float depth) -> const SubModelLOD*
-    {
-        Frame(0);
-        gm.DrawModel(model, 0, {0, 0, depth}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
-        const ModelBatchEntry* e = gm.GetMaterialBuckets()->GetHead(MaterialBuckets::Opaque, slot);
-        return e ? e->m_pLevel : nullptr;
-    };
-    EXPECT_EQ(levelAt(10), &mesh.m_levels[0]);
-    EXPECT_EQ(levelAt(50 * detail - 0.5f), &mesh.m_levels[0]);
-    EXPECT_EQ(levelAt(50 * detail + 0.5f), &mesh.m_levels[1]);
-    EXPECT_EQ(levelAt(150), &mesh.m_levels[1]);
-    gm.SetForcedLevel(1);
-    EXPECT_EQ(levelAt(10), &mesh.m_levels[1]);
-    gm.SetForcedLevel(0);
-    EXPECT_EQ(levelAt(150), &mesh.m_levels[0]);
-    gm.SetForcedLevel(-1);
 }
 
 } // namespace

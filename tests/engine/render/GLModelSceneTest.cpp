@@ -1,12 +1,14 @@
-// A small scene on the OpenGL back end, headless: three models with two materials (small grids batched on the
-// processor, a large one from the shared buffers) queued through the model draw list and checked by pixels.
+// Models on the OpenGL back end, headless, checked by pixels: a small scene of grids with two materials (small
+// ones batched on the processor, a large one from the shared buffers) queued through the model draw list, and a
+// textured, lit square loaded from its file (texture placed on its page, vertices registered, material interned)
+// under a light head-on and at 60 degrees.
 #include "DrawTestSupport.h"
 #include "ModelTestFiles.h"
 #include "engine/render/DrawLists.h"
-#include "engine/render/MeshManager.h"
-#include "engine/render/ModelManager.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace
 {
@@ -18,13 +20,56 @@ void WriteGrid(rendertest::GLGraphics& gl, const char* file, uint32_t cells, uin
 {
     SubModel grid = modeltest::MakeGrid("Grid", cells, cells);
     SMaterial& material = grid.m_levels[0].m_material;
-    material.m_uDiffuse = diffuse;
-    material.m_uBlendMode = 0;
-    material.m_aStages[0] = {0, 0, 0, -1, 0, 0};
+    material.m_uDiffuse = diffuse, material.m_uBlendMode = 0, material.m_aStages[0] = {0, 0, 0, -1, 0, 0};
     testsupport::WriteBytes(gl.dir.File(file), tmtool::WriteTmModel(modeltest::ModelOf({grid})));
 }
 
-TEST(GLModelSceneTest, ModelsThroughTheDrawListByPixels)
+class GLModelSceneTest : public ::testing::Test
+{
+protected:
+    // Starts a frame looking along +z (90 degrees, square) with light 0x80 from the direction.
+    void Frame(const platform::Vec3& light)
+    {
+        gm.SetClearMode(true, 0xFF204080);
+        gm.SetProjection(90.0f, 1.0f, 1.0f, 100.0f);
+        gm.SetViewMatrix(platform::MatrixIdentity(), true);
+        ASSERT_TRUE(gm.BeginFrame(0));
+        R().SetLight(0xFF000000, 0xFF808080, 0, light, 0);
+    }
+    // Queues level 0 of the model's first mesh with the matrix.
+    void Queue(OptModel* model, const platform::Matrix& matrix)
+    {
+        OptMesh& mesh = model->m_bones[0].m_meshes[0];
+        platform::Matrix* m = gm.GetModelDrawList()->GetMatrixPool().Acquire();
+        ASSERT_NE(m, nullptr);
+        *m = matrix;
+        ASSERT_TRUE(gm.GetModelDrawList()->Add(&mesh.m_levels[0], &mesh, m, 0, 0));
+    }
+    // Draws the queue, ends the frame and reads the picture back.
+    void DrawAndRead()
+    {
+        gm.GetModelDrawList()->Draw(&R(), false);
+        gm.GetModelDrawList()->ClearChains();
+        gm.EndFrame();
+        uint32_t w = 0, h = 0;
+        pixels = R().ReadBackBuffer(&w, &h);
+        ASSERT_TRUE(pixels && w == kSide && h == kSide);
+        gm.Present();
+    }
+    void ExpectPixel(int x, int y, uint32_t rgb)
+    {
+        EXPECT_TRUE(rendertest::NearRgb(pixels[y * kSide + x], rgb, 3))
+            << x << ", " << y << ": " << std::hex << pixels[y * kSide + x];
+    }
+    D3DRenderer& R() { return *static_cast<D3DRenderer*>(gm.GetRenderer()); }
+
+    GraphicsManager& gm = g_GraphicsManager;
+    std::unique_ptr<uint32_t[]> pixels;
+};
+
+// Light 0x80 head-on: a diffuse channel of 255 is lit to 136 (as the device reads colours back). Each grid scaled
+// to 4 units with its lower left corner at (x, y, 10): the screen point of (X, Y, 10) is (32 + 3.2 X, 32 - 3.2 Y).
+TEST_F(GLModelSceneTest, ModelsByPixels)
 {
     rendertest::GLGraphics gl(kSide);
     if (!gl.Ready())
@@ -38,58 +83,57 @@ TEST(GLModelSceneTest, ModelsThroughTheDrawListByPixels)
                            g_ModelManager.GetOptModel(g_ModelManager.Load("red_big.tm"))};
     for (OptModel* m : models)
         ASSERT_TRUE(m && !m->m_bones.empty() && !m->m_bones[0].m_meshes.empty());
-
-    GraphicsManager& gm = g_GraphicsManager;
-    D3DRenderer& r = *static_cast<D3DRenderer*>(gm.GetRenderer());
-    gm.SetClearMode(true, 0xFF204080);
-    gm.SetProjection(90.0f, 1.0f, 1.0f, 100.0f);
-    gm.SetViewMatrix(platform::MatrixIdentity(), true);
-    ASSERT_TRUE(gm.BeginFrame(0));
-    // Light 0x80 head-on: a diffuse channel of 255 is lit to 136 (as the device reads colours back).
-    r.SetLight(0xFF000000, 0xFF808080, 0, {0.0f, 0.0f, 1.0f}, 0);
-
-    // Each grid scaled to 4 units with its lower left corner at (x, y, 10): the screen point of (X, Y, 10) is
-    // (32 + 3.2 X, 32 - 3.2 Y).
-    ModelDrawList& list = *gm.GetModelDrawList();
-    auto place = [&](OptModel* model, float x, float y)
+    Frame({0.0f, 0.0f, 1.0f});
+    const std::tuple<OptModel*, float, float> placed[] = {
+        {models[1], -9, 1}, {models[1], -9, -5}, {models[0], -2, -2}, {models[2], 5, -2}}; // green left, red middle
+    for (const auto& [model, x, y] : placed)
     {
-        OptMesh& mesh = model->m_bones[0].m_meshes[0];
-        const float scale = 4.0f / (mesh.m_levels[0].m_uVertexCount > 80 ? 10.0f : 2.0f);
-        platform::Matrix* m = list.GetMatrixPool().Acquire();
-        ASSERT_NE(m, nullptr);
-        *m = platform::MatrixScaling(scale, scale, 1.0f) * platform::MatrixTranslation(x, y, 10.0f);
-        ASSERT_TRUE(list.Add(&mesh.m_levels[0], &mesh, m, 0, 0));
-    };
-    place(models[1], -9, 1);  // green, upper left
-    place(models[1], -9, -5); // green, lower left
-    place(models[0], -2, -2); // red, middle
-    place(models[2], 5, -2);  // red, right
-    RenderStats before;
-    r.GetFrameStats(&before);
-    list.Draw(&r, false);
-    list.ClearChains();
-    RenderStats after;
-    r.GetFrameStats(&after);
+        const float scale = 4.0f / (model->m_bones[0].m_meshes[0].m_levels[0].m_uVertexCount > 80 ? 10.0f : 2.0f);
+        Queue(model, platform::MatrixScaling(scale, scale, 1.0f) * platform::MatrixTranslation(x, y, 10.0f));
+    }
+    RenderStats before, after;
+    R().GetFrameStats(&before);
+    DrawAndRead();
+    R().GetFrameStats(&after);
     // Both greens in one batch, the small red, the big red: three draws.
     EXPECT_EQ(after.Get(RenderStats::DrawCalls) - before.Get(RenderStats::DrawCalls), 3u);
-    gm.EndFrame();
+    // The models, the clear colour between and outside them, and the edges of the big grid (x = 5 at 48, x = 9 at
+    // 60.8).
+    const std::tuple<int, int, uint32_t> expected[] = {
+        {10, 22, 0x008800}, {10, 41, 0x008800}, {32, 32, 0x880000}, {54, 32, 0x880000}, {32, 5, 0x204080},
+        {10, 32, 0x204080}, {42, 32, 0x204080}, {49, 32, 0x880000}, {47, 32, 0x204080}, {61, 32, 0x204080}};
+    for (const auto& [x, y, rgb] : expected)
+        ExpectPixel(x, y, rgb);
 
-    uint32_t w = 0, h = 0;
-    const std::unique_ptr<uint32_t[]> pixels = r.ReadBackBuffer(&w, &h);
-    ASSERT_TRUE(pixels && w == kSide && h == kSide);
-    auto at = [&](int x, int y) { return pixels[y * kSide + x]; };
-    EXPECT_TRUE(rendertest::NearRgb(at(10, 22), 0x008800)) << std::hex << at(10, 22);
-    EXPECT_TRUE(rendertest::NearRgb(at(10, 41), 0x008800)) << std::hex << at(10, 41);
-    EXPECT_TRUE(rendertest::NearRgb(at(32, 32), 0x880000)) << std::hex << at(32, 32);
-    EXPECT_TRUE(rendertest::NearRgb(at(54, 32), 0x880000)) << std::hex << at(54, 32);
-    // Between the models and outside them: the clear colour.
-    EXPECT_TRUE(rendertest::NearRgb(at(32, 5), 0x204080)) << std::hex << at(32, 5);
-    EXPECT_TRUE(rendertest::NearRgb(at(10, 32), 0x204080)) << std::hex << at(10, 32);
-    EXPECT_TRUE(rendertest::NearRgb(at(42, 32), 0x204080)) << std::hex << at(42, 32);
-    // The edges of the big grid: x = 5 lies at 48, x = 9 at 60.8.
-    EXPECT_TRUE(rendertest::NearRgb(at(49, 32), 0x880000)) << std::hex << at(49, 32);
-    EXPECT_TRUE(rendertest::NearRgb(at(47, 32), 0x204080)) << std::hex << at(47, 32);
-    EXPECT_TRUE(rendertest::NearRgb(at(61, 32), 0x204080)) << std::hex << at(61, 32);
+    // A square 16 units wide at z = 10 facing the eye, textured edge to edge with a texture whose left half is blue
+    // and right half yellow, white diffuse, texture times the lit colour: light 0x80 x the diffuse 255 read back as
+    // (255 + 15) / 255, times the cosine of the angle: 0x80 / 255 x 270 / 255 = 0.5315 head-on (136), half that at 60
+    // degrees (68). The square covers the middle 80% of the view; quarter-way across lies on each half.
+    std::vector<uint32_t> texels(32 * 32);
+    for (size_t i = 0; i < texels.size(); ++i)
+        texels[i] = (i % 32) < 16 ? 0xFF0000FF : 0xFFFFFF00;
+    std::filesystem::create_directories(gl.dir.File("art"));
+    testsupport::WriteBytes(gl.dir.File("art/halves.tga"), texturetest::MakeTGA(32, 32, texels));
+    testsupport::WriteBytes(
+        gl.dir.File("square.tm"),
+        modeltest::TmBytes(
+            "model\nbone \"Root\"\nsubmodel \"Square\"\nvertex -8 8 10 0 0 -1 0 0\nvertex 8 8 10 0 0 -1 1 0\n"
+            "vertex 8 -8 10 0 0 -1 1 1\nvertex -8 -8 10 0 0 -1 0 1\nlevel 0\nindices 0 1 2 0 2 3\n"
+            "material\nlayer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture \"art\\\\halves.tga\"\n"
+            "blend 0\nend\nend\nend\nend\nend\n"));
+    OptModel* model = g_ModelManager.GetOptModel(g_ModelManager.Load("square.tm"));
+    ASSERT_TRUE(model != nullptr && model->m_bones[0].m_meshes[0].m_levels[0].m_aiTexture[0] > 0);
+    const std::pair<platform::Vec3, uint32_t> lights[] = {{{0.0f, 0.0f, 1.0f}, 136}, {{0.0f, -0.8660254f, 0.5f}, 68}};
+    for (const auto& [light, lit] : lights)
+    {
+        SCOPED_TRACE(lit);
+        Frame(light);
+        Queue(model, platform::MatrixIdentity());
+        DrawAndRead();
+        ExpectPixel(20, 32, lit);
+        ExpectPixel(44, 32, lit << 16 | lit << 8);
+        ExpectPixel(2, 2, 0x204080);
+    }
 }
 
 } // namespace

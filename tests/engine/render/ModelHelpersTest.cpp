@@ -32,9 +32,7 @@ TEST(ModelHelpersTest, VectorsBoxesAndDirections)
 
     // Any rotation and translation: against the platform's own transform of each point.
     platform::Matrix any = platform::MatrixRotationYawPitchRoll(0.3f, -0.7f, 1.1f);
-    any.m[3][0] = 1;
-    any.m[3][1] = -2;
-    any.m[3][2] = 3;
+    any.m[3][0] = 1, any.m[3][1] = -2, any.m[3][2] = 3;
     Vec3 samples[2] = {{1.5f, -2, 0.25f}, {-3, 4, 5}};
     const Vec3 originals[2] = {samples[0], samples[1]};
     TransformPoints(samples, 2, any);
@@ -52,12 +50,9 @@ TEST(ModelHelpersTest, VectorsBoxesAndDirections)
     Vec3 directions[1] = {{1, 0, 0}};
     TransformDirections(directions, 1, m);
     ExpectVec(directions[0], {0, 1, 0});
-}
 
-// The angles of a rotation come back with their signs inverted: the matrix made from the negated angles is the
-// rotation itself, also with the pitch at a right angle.
-TEST(ModelHelpersTest, AnglesFromMatrixInvertTheRotation)
-{
+    // The angles of a rotation come back with their signs inverted: the matrix made from the negated angles is the
+    // rotation itself, also with the pitch at a right angle.
     const Vec3 cases[] = {
         {0.3f, -1.1f, 0.7f}, {-0.5f, 2.5f, -2.9f}, {0, 0, 0}, {1.5707964f, 0.4f, 0.9f}, {-1.5707964f, -0.3f, 0.6f}};
     for (const Vec3& c : cases)
@@ -70,12 +65,9 @@ TEST(ModelHelpersTest, AnglesFromMatrixInvertTheRotation)
                 EXPECT_NEAR(back.m[r][k], m.m[r][k], 1e-4f) << c.x << " " << c.y << " " << c.z;
     }
     EXPECT_NEAR(AnglesFromMatrix(platform::MatrixRotationX(0.25f)).x, -0.25f, 1e-6f);
-}
 
-// One-sided triangle test: a hit from the front with its distance and barycentric position, misses from behind,
-// beside the triangle, edge-on and for triangles of no area.
-TEST(ModelHelpersTest, RayTriangleIsOneSided)
-{
+    // One-sided triangle test: a hit from the front with its distance and barycentric position, misses from behind,
+    // beside the triangle, edge-on and for triangles of no area.
     const Vec3 v0 = {0, 0, 0}, v1 = {0, 1, 0}, v2 = {1, 0, 0};
     float t = 0, u = 0, v = 0;
     ASSERT_TRUE(RayTriangle({0.25f, 0.5f, -2}, {0, 0, 1}, v0, v1, v2, &t, &u, &v));
@@ -83,16 +75,16 @@ TEST(ModelHelpersTest, RayTriangleIsOneSided)
     EXPECT_FLOAT_EQ(u, 0.5f);  // towards v1 (y)
     EXPECT_FLOAT_EQ(v, 0.25f); // towards v2 (x)
     ASSERT_TRUE(RayTriangle({0, 0, -1}, {0, 0, 2}, v0, v1, v2, &t, &u, &v));
-    EXPECT_FLOAT_EQ(t, 0.5f);                                                         // in lengths of the direction
-    EXPECT_FALSE(RayTriangle({0.25f, 0.25f, 1}, {0, 0, -1}, v0, v1, v2, &t, &u, &v)); // from behind
-    EXPECT_FALSE(RayTriangle({0.75f, 0.75f, -1}, {0, 0, 1}, v0, v1, v2, &t, &u, &v)); // past the long edge
-    EXPECT_FALSE(RayTriangle({-0.1f, 0.5f, -1}, {0, 0, 1}, v0, v1, v2, &t, &u, &v));
-    EXPECT_FALSE(RayTriangle({0.2f, 0.2f, -1}, {1, 0, 0}, v0, v1, v2, &t, &u, &v));        // along the plane
-    EXPECT_FALSE(RayTriangle({0.2f, 0.2f, -1}, {0, 0, 1}, v0, v1, {0, 2, 0}, &t, &u, &v)); // no area
-}
+    EXPECT_FLOAT_EQ(t, 0.5f); // in lengths of the direction
+    // from behind; past the long edge; along the plane; no area.
+    EXPECT_TRUE(!(RayTriangle({0.25f, 0.25f, 1}, {0, 0, -1}, v0, v1, v2, &t, &u, &v)) &&
+                !(RayTriangle({0.75f, 0.75f, -1}, {0, 0, 1}, v0, v1, v2, &t, &u, &v)) &&
+                !(RayTriangle({-0.1f, 0.5f, -1}, {0, 0, 1}, v0, v1, v2, &t, &u, &v)) &&
+                !(RayTriangle({0.2f, 0.2f, -1}, {1, 0, 0}, v0, v1, v2, &t, &u, &v)) &&
+                !(RayTriangle({0.2f, 0.2f, -1}, {0, 0, 1}, v0, v1, {0, 2, 0}, &t, &u, &v)));
 
-TEST(ModelHelpersTest, RayBoxFindsWhereTheRayEnters)
-{
+    // The box test gives where the ray enters: at once from inside, by the last face reached; an axis the origin
+    // lies within has no face to enter by, however slowly the ray leaves it.
     const Vec3 lo = {0, 0, 0}, hi = {1, 1, 1};
     Vec3 hit;
     ASSERT_TRUE(RayBox({0.5f, 0.5f, 0.5f}, {0, 1, 0}, lo, hi, &hit));
@@ -103,10 +95,10 @@ TEST(ModelHelpersTest, RayBoxFindsWhereTheRayEnters)
     ExpectVec(hit, {0, 1, 0.5f});
     ASSERT_TRUE(RayBox({2, 0.5f, 0.5f}, {-1, 0, 0}, lo, hi, &hit));
     ExpectVec(hit, {1, 0.5f, 0.5f});
-    EXPECT_FALSE(RayBox({-5, 0.5f, 0.5f}, {-1, 0, 0}, lo, hi, &hit)); // pointing away
-    EXPECT_FALSE(RayBox({-5, 2, 0.5f}, {1, 0, 0}, lo, hi, &hit));     // passing beside
-    EXPECT_FALSE(RayBox({-1, -1, 0.5f}, {1, 3, 0}, lo, hi, &hit));    // over the corner
-    EXPECT_FALSE(RayBox({-5, 0.5f, 0.5f}, {0, 0, 0}, lo, hi, &hit));
+    // pointing away; passing beside; over the corner.
+    EXPECT_TRUE(
+        !(RayBox({-5, 0.5f, 0.5f}, {-1, 0, 0}, lo, hi, &hit)) && !(RayBox({-5, 2, 0.5f}, {1, 0, 0}, lo, hi, &hit)) &&
+        !(RayBox({-1, -1, 0.5f}, {1, 3, 0}, lo, hi, &hit)) && !(RayBox({-5, 0.5f, 0.5f}, {0, 0, 0}, lo, hi, &hit)));
     // An axis the origin lies within has no face to enter by, however slowly the ray leaves it.
     ASSERT_TRUE(RayBox({-1, 0.5f, 0.5f}, {1, -0.01f, 0}, lo, hi, &hit));
     ExpectVec(hit, {0, 0.49f, 0.5f});
@@ -118,55 +110,32 @@ TEST(ModelHelpersTest, ColoursChannelByChannel)
     EXPECT_EQ(ColourModulate(0xFF8040FF, 0x10FF80FF), 0x007F20FEu);
     BuildModelHelperTables();
     // 15 x 8 x 255 / 225 = 136, 4 x 15 x 255 / 225 = 68, 0.
-    EXPECT_EQ(ColourModulate4(0xFFFF40FF, 0xFF88FF00), 0x00884400u);
-    EXPECT_EQ(ColourAdd(0x80FF1020, 0x90012030), 0xFFFF3050u);
-    EXPECT_EQ(ColourScale(0x80402010, 1.5f), 0xC0603018u);
-    EXPECT_EQ(ColourScale(0x80402010, 3.0f), 0xFFC06030u); // 0x80 x 3 holds at 255
-    EXPECT_EQ(ColourScale(0x80402010, -1.0f), 0u);
-}
+    EXPECT_TRUE(ColourModulate4(0xFFFF40FF, 0xFF88FF00) == 0x00884400u &&
+                ColourAdd(0x80FF1020, 0x90012030) == 0xFFFF3050u && ColourScale(0x80402010, 1.5f) == 0xC0603018u);
+    // 0x80 x 3 holds at 255.
+    EXPECT_TRUE(ColourScale(0x80402010, 3.0f) == 0xFFC06030u && ColourScale(0x80402010, -1.0f) == 0u);
 
-TEST(ModelHelpersTest, PowersOfTwoAndFixedPoint)
-{
-    EXPECT_FALSE(IsPowerOfTwo(0));
-    EXPECT_TRUE(IsPowerOfTwo(1));
-    EXPECT_FALSE(IsPowerOfTwo(6));
-    EXPECT_TRUE(IsPowerOfTwo(64));
-    EXPECT_EQ(HighestSetBit(0), 0u);
-    EXPECT_EQ(HighestSetBit(6), 2u);
-    EXPECT_EQ(HighestSetBit(0x80000000u), 31u);
-    EXPECT_EQ(NextPowerOfTwo(0), 1u);
-    EXPECT_EQ(NextPowerOfTwo(1), 1u);
-    EXPECT_EQ(NextPowerOfTwo(2), 4u);
-    EXPECT_EQ(NextPowerOfTwo(5), 8u);
-    EXPECT_EQ(NextPowerOfTwo(0x80000001u), 0x80000000u);
+    EXPECT_TRUE(!(IsPowerOfTwo(0)) && IsPowerOfTwo(1) && !(IsPowerOfTwo(6)) && IsPowerOfTwo(64) &&
+                HighestSetBit(0) == 0u && HighestSetBit(6) == 2u && HighestSetBit(0x80000000u) == 31u &&
+                NextPowerOfTwo(0) == 1u && NextPowerOfTwo(1) == 1u && NextPowerOfTwo(2) == 4u &&
+                NextPowerOfTwo(5) == 8u && NextPowerOfTwo(0x80000001u) == 0x80000000u);
 
-    EXPECT_EQ(FloatToFixedU8(0.5f, true), 128u);
-    EXPECT_EQ(FloatToFixedU8(1.5f, true), 255u);
-    EXPECT_EQ(FloatToFixedU8(-0.5f, true), 0u);
-    EXPECT_EQ(FloatToFixedU8(1.5f, false), 128u); // 384 keeps its low byte
-    EXPECT_EQ(FloatToFixedU16(2.0f, true), 8192u);
-    EXPECT_EQ(FloatToFixedU16(20.0f, true), 65535u);
-    EXPECT_EQ(FloatToFixedU16(17.0f, false), 4096u); // 69,632 keeps its low 16 bits
-    EXPECT_EQ(FloatToFixedI16(1.5f), 384);
-    EXPECT_EQ(FloatToFixedI16(-0.999f), -255); // toward zero
-    EXPECT_EQ(FloatToFixedI16(-1000.0f), -32768);
-    EXPECT_EQ(FloatToFixedI16(NAN), 0);
-    EXPECT_EQ(FixedI16ToFloat(-384), -1.5f);
-}
+    EXPECT_TRUE(FloatToFixedU8(0.5f, true) == 128u && FloatToFixedU8(1.5f, true) == 255u &&
+                FloatToFixedU8(-0.5f, true) == 0u);
+    // 384 keeps its low byte; 69,632 keeps its low 16 bits; toward zero.
+    EXPECT_TRUE(FloatToFixedU8(1.5f, false) == 128u && FloatToFixedU16(2.0f, true) == 8192u &&
+                FloatToFixedU16(20.0f, true) == 65535u && FloatToFixedU16(17.0f, false) == 4096u &&
+                FloatToFixedI16(1.5f) == 384 && FloatToFixedI16(-0.999f) == -255 &&
+                (FloatToFixedI16(-1000.0f) == -32768 && FloatToFixedI16(NAN) == 0 && FixedI16ToFloat(-384) == -1.5f));
 
-// 64 steps of the sine table are a quarter turn; the 4-bit products reach 255 at 15 x 15.
-TEST(ModelHelpersTest, LookupTables)
-{
+    // 64 steps of the sine table are a quarter turn; the 4-bit products reach 255 at 15 x 15.
     BuildModelHelperTables();
     EXPECT_EQ(ModelSine(0), 0.0f);
     EXPECT_NEAR(ModelSine(64), 1.0f, 1e-3f);
     EXPECT_NEAR(ModelSine(128), 0.0f, 3e-3f);
     EXPECT_NEAR(ModelSine(192), -1.0f, 1e-3f); // three quarters; the table runs on to a turn and a quarter
-    EXPECT_EQ(ModelSine(320), 0.0f);
-    EXPECT_EQ(ModelSine(-1), 0.0f);
-    EXPECT_EQ(ModelColourProduct4(15, 15), 255u);
-    EXPECT_EQ(ModelColourProduct4(8, 8), 72u);
-    EXPECT_EQ(ModelColourProduct4(16, 1), 0u);
+    EXPECT_TRUE(ModelSine(320) == 0.0f && ModelSine(-1) == 0.0f && ModelColourProduct4(15, 15) == 255u &&
+                ModelColourProduct4(8, 8) == 72u && ModelColourProduct4(16, 1) == 0u);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,21 @@ inline SubModel MakeGrid(const std::string& name, uint32_t cols, uint32_t rows)
     return sub;
 }
 
+// The triangles of a list, each turned to start at its smallest index (the winding kept), sorted: equal for two
+// orders of the same triangles.
+inline std::vector<std::array<uint16_t, 3>> Triangles(const std::vector<uint16_t>& indices)
+{
+    std::vector<std::array<uint16_t, 3>> out;
+    for (size_t i = 0; i + 2 < indices.size(); i += 3)
+    {
+        std::array<uint16_t, 3> t = {indices[i], indices[i + 1], indices[i + 2]};
+        std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+        out.push_back(t);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 // A model of one root bone holding the submodels.
 inline SModel ModelOf(std::vector<SubModel> subModels)
 {
@@ -71,21 +88,9 @@ inline SModel ModelOf(std::vector<SubModel> subModels)
 }
 
 // The placeholder: a root bone with one triangle.
-constexpr const char* kPlaceholderText = R"(model
-    bone "Placeholder"
-        submodel "Tri"
-            vertex 0 0 0 0 0 -1 0 0
-            vertex 0 1 0 0 0 -1 0 1
-            vertex 1 0 0 0 0 -1 1 0
-            level 0
-                indices 0 1 2
-                material
-                end
-            end
-        end
-    end
-end
-)";
+constexpr const char* kPlaceholderText = "model\nbone \"Placeholder\"\nsubmodel \"Tri\"\nvertex 0 0 0 0 0 -1 0 0\n"
+                                         "vertex 0 1 0 0 0 -1 0 1\nvertex 1 0 0 0 0 -1 1 0\nlevel 0\nindices 0 1 2\n"
+                                         "material\nend\nend\nend\nend\nend\n";
 
 // The graphics manager and the texture manager on the recording device, the model manager started for 16
 // models (with or without the optimised form), message boxes recorded, files under the test's folder.
@@ -100,6 +105,14 @@ protected:
 
     void Start(bool buildOptimised, uint32_t capacity = 16) { g_ModelManager.Init(capacity, buildOptimised); }
     void WriteModel(const std::string& path, const std::vector<uint8_t>& bytes) { Write(path, bytes); }
+    // Writes the model text as a .tm file and loads it.
+    uint32_t LoadText(const std::string& name, const std::string& text)
+    {
+        WriteModel(name, TmBytes(text));
+        const uint32_t handle = g_ModelManager.Load(name.c_str());
+        EXPECT_NE(handle, 0u) << name;
+        return handle;
+    }
     void WritePlaceholder() { Write("gamedata/gameart/TM Files/test/Alert.tm", TmBytes(kPlaceholderText)); }
     uint32_t PlaceholderHandle() { return g_ModelManager.Load(ModelManager::kPlaceholderName); }
 

@@ -1,6 +1,7 @@
 // Tests of scene objects with real models: links, bounds and attachment slots from the model, bone masks, the
-// scene told of moves, model instances, and the save record: Dump then Load gives the same state and the same
-// bytes again, play-once animations go back to the scheduler, and handles from a save are checked.
+// scene told of moves, model instances, culling by the placed model box; and the save record: each field with the
+// tag of its type, Dump then Load gives the same state and bytes, play-once animations (and only running ones) go
+// back to the scheduler, and handles from a save are checked.
 #include "engine/render/SceneObject.h"
 #include "ModelTestFiles.h"
 #include "engine/core/SerialStream.h"
@@ -14,32 +15,9 @@ namespace
 
 // Bounds: minimum (0, 0, 0), maximum (2, 4, 2), centre (1, 2, 1), radius 3; two attachment points, two links,
 // a toggleable body (bit 2) with a toggleable hat (bit 4) and a bone that cannot be toggled.
-constexpr const char* kRigText = R"(model
-    bounds 0 0 0 2 4 2 1 2 1 0 3
-    attachment 0 0 0 0 0 1
-    attachment 1 0 0 0 0 2
-    link "Front" 0 0 0 1 1 1
-    link "Back" 0 0 0 2 2 2
-    bone "Body"
-        toggle 0x2
-        bone "Hat"
-            toggle 0x4
-        end
-        bone "Arm"
-        end
-    end
-end
-)";
-
-constexpr const char* kWalkText = R"(model
-    bone "Hips"
-        keys position
-            0 0 0 0 0
-            9600 0 1 0 0
-        end
-    end
-end
-)";
+constexpr const char* kRigText = "model\nbounds 0 0 0 2 4 2 1 2 1 0 3\nattachment 0 0 0 0 0 1\nattachment 1 0 0 0 0 2\n"
+                                 "link \"Front\" 0 0 0 1 1 1\nlink \"Back\" 0 0 0 2 2 2\nbone \"Body\"\ntoggle 0x2\n"
+                                 "bone \"Hat\"\ntoggle 0x4\nend\nbone \"Arm\"\nend\nend\nend\n";
 
 class Host : public SceneHost
 {
@@ -56,7 +34,8 @@ protected:
     {
         ModelTest::SetUp();
         WriteModel("rig.tm", modeltest::TmBytes(kRigText));
-        WriteModel("walk.tm", modeltest::TmBytes(kWalkText));
+        WriteModel("walk.tm", modeltest::TmBytes("model\nbone \"Hips\"\nkeys position\n0 0 0 0 0\n9600 0 1 0 0\n"
+                                                 "end\nend\nend\n"));
         g_AnimationScheduler.Clear();
         g_AnimationScheduler.Update(0);
     }
@@ -84,70 +63,27 @@ protected:
 TEST_F(SceneObjectTest, ModelGivesLinksBoundsAndSlots)
 {
     SceneObject object(4);
-    EXPECT_EQ(object.GetModel(), SceneObject::kNoModel);
-    EXPECT_EQ(object.GetBoneMask(), 0x80000000u);
-    EXPECT_EQ(object.GetRadius(), 1.0f);
+    EXPECT_TRUE(object.GetModel() == SceneObject::kNoModel && object.GetBoneMask() == 0x80000000u &&
+                object.GetRadius() == 1.0f);
     const uint32_t handle = object.SetModel("rig.tm");
-    ASSERT_NE(handle, 0u);
-    EXPECT_EQ(object.GetModel(), handle);
-    EXPECT_EQ(object.GetRadius(), 3.0f);
-    EXPECT_EQ(object.GetCentre().y, 2.0f);
-    ASSERT_NE(object.GetModelBoundingBox(), nullptr);
-    EXPECT_EQ(object.GetModelBoundingBox()->m_af[4], 4.0f);
+    ASSERT_TRUE(handle != 0u &&
+                (object.GetModel() == handle && object.GetRadius() == 3.0f && object.GetCentre().y == 2.0f));
+    ASSERT_TRUE(object.GetModelBoundingBox() != nullptr && object.GetModelBoundingBox()->m_af[4] == 4.0f);
     ASSERT_EQ(object.GetLinks().size(), 2u);
-    EXPECT_EQ(object.GetLinks()[0].m_uFlagA, 0u);
-    EXPECT_EQ(object.GetLinks()[0].m_uFlagB, 1u);
-    EXPECT_EQ(object.GetLinks()[0].m_uFlagC, 0u);
-    EXPECT_EQ(object.GetLinks()[1].m_uFlagA, 1u);
-    EXPECT_EQ(object.GetAttachmentCount(), 2u);
-
+    EXPECT_TRUE(object.GetLinks()[0].m_uFlagA == 0u && object.GetLinks()[0].m_uFlagB == 1u &&
+                object.GetLinks()[0].m_uFlagC == 0u && object.GetLinks()[1].m_uFlagA == 1u &&
+                object.GetAttachmentCount() == 2u);
     // A missing file: handle 0, and links and slots stay as they were.
-    EXPECT_EQ(object.SetModel("missing.tm"), 0u);
-    EXPECT_EQ(object.GetAttachmentCount(), 2u);
-    EXPECT_EQ(object.GetLinks().size(), 2u);
-    EXPECT_FALSE(object.Render());
-}
+    EXPECT_TRUE(object.SetModel("missing.tm") == 0u && object.GetAttachmentCount() == 2u &&
+                object.GetLinks().size() == 2u && !(object.Render()));
 
-TEST_F(SceneObjectTest, BonesSwitchByTheirToggleBits)
-{
-    SceneObject object(4);
-    EXPECT_FALSE(object.EnableBone("Hat", true)); // no model yet
-    object.SetModel("rig.tm");
-    EXPECT_TRUE(object.EnableBone("hat", true));
-    EXPECT_EQ(object.GetBoneMask(), 0x80000004u);
-    EXPECT_TRUE(object.EnableBone("BODY", true));
-    EXPECT_EQ(object.GetBoneMask(), 0x80000006u);
-    EXPECT_TRUE(object.EnableBone("Hat", false));
-    EXPECT_EQ(object.GetBoneMask(), 0x80000002u);
-    EXPECT_FALSE(object.EnableBone("Arm", true));
-    EXPECT_FALSE(object.EnableBone("Tail", true));
-    EXPECT_EQ(object.GetBoneMask(), 0x80000002u);
-}
+    ModelInstance instance(handle, {1, 2, 3}, {0, 1.5f, 0});
+    EXPECT_TRUE(instance.Render() && instance.GetKind() == 1u && instance.GetModel() == handle &&
+                instance.GetRadius() == 3.0f && instance.GetPosition().z == 3.0f &&
+                instance.GetOrientation().y == 1.5f && instance.GetAttachmentCount() == 0u &&
+                instance.GetLinks().empty());
 
-TEST_F(SceneObjectTest, AttachmentSlots)
-{
-    SceneObject parent(4), a(4), b(4);
-    parent.SetModel("rig.tm");
-    EXPECT_TRUE(parent.AddAttachment(&a));
-    EXPECT_TRUE(parent.AddAttachment(&a));
-    EXPECT_FALSE(parent.AddAttachment(&b)); // full
-    EXPECT_EQ(parent.GetAttachment(1), &a);
-    parent.RemoveAttachment(&a); // both slots
-    EXPECT_FALSE(parent.HasAttachment(0));
-    EXPECT_FALSE(parent.HasAttachment(1));
-    parent.SetAttachment(1, &b);
-    EXPECT_TRUE(parent.AddAttachment(&a));
-    EXPECT_EQ(parent.GetAttachment(0), &a);
-    parent.ClearAttachment(1);
-    EXPECT_FALSE(parent.HasAttachment(1));
-    // Past the slots: ignored.
-    parent.SetAttachment(2, &b);
-    EXPECT_FALSE(parent.HasAttachment(2));
-    EXPECT_EQ(parent.GetAttachment(2), nullptr);
-}
-
-TEST_F(SceneObjectTest, TheSceneIsToldOfMovesAndOfTheEnd)
-{
+    // The scene is told of moves (not of turns) and of the end.
     Host host;
     {
         SceneObject object(4);
@@ -155,30 +91,94 @@ TEST_F(SceneObjectTest, TheSceneIsToldOfMovesAndOfTheEnd)
         object.SetOrientation(1, 2, 3);
         EXPECT_TRUE(host.moved.empty());
         object.SetPositionVec({4, 5, 6});
-        ASSERT_EQ(host.moved.size(), 1u);
-        EXPECT_EQ(host.moved[0], &object);
-        EXPECT_EQ(object.GetPosition().y, 5.0f);
-        EXPECT_TRUE(host.removed.empty());
+        ASSERT_TRUE(host.moved.size() == 1u &&
+                    (host.moved[0] == (&object) && object.GetPosition().y == 5.0f && host.removed.empty()));
     }
     EXPECT_EQ(host.removed.size(), 1u);
+
+    {
+        SceneObject object(4), a(4), b(4);
+        EXPECT_FALSE(object.EnableBone("Hat", true)); // no model yet
+        object.SetModel("rig.tm");
+        const std::tuple<const char*, bool, bool, uint32_t> steps[] = {{"hat", true, true, 0x80000004u},
+                                                                       {"BODY", true, true, 0x80000006u},
+                                                                       {"Hat", false, true, 0x80000002u},
+                                                                       {"Arm", true, false, 0x80000002u},
+                                                                       {"Tail", true, false, 0x80000002u}};
+        for (const auto& [bone, enable, found, mask] : steps)
+        {
+            EXPECT_TRUE(object.EnableBone(bone, enable) == found && object.GetBoneMask() == mask) << bone;
+        }
+
+        // full.
+        EXPECT_TRUE(object.AddAttachment(&a) && object.AddAttachment(&a) && !(object.AddAttachment(&b)) &&
+                    object.GetAttachment(1) == (&a));
+        object.RemoveAttachment(&a); // both slots
+        EXPECT_FALSE(object.HasAttachment(0) || object.HasAttachment(1));
+        object.SetAttachment(1, &b);
+        EXPECT_TRUE(object.AddAttachment(&a) && object.GetAttachment(0) == (&a));
+        object.ClearAttachment(1);
+        EXPECT_FALSE(object.HasAttachment(1));
+        object.SetAttachment(2, &b); // past the slots: ignored
+        EXPECT_TRUE(!(object.HasAttachment(2)) && object.GetAttachment(2) == nullptr);
+    }
 }
 
-TEST_F(SceneObjectTest, ModelInstancePlacesAModel)
+// Culling an object with a model: its bounding sphere first; where the sphere crosses the view, the model's box
+// placed by the object's orientation (yaw about y, pitch about x, roll about z) decides. The view: eye 10 above
+// the ground looking along +z, 90 degrees high, aspect 4/3: in view space inside is 1 < z < 80, |x| < 4/3 z and
+// |y| < z. The model is a rod from x = 0 to 20 (half a unit thick) in a sphere of radius 10.025 about its middle.
+TEST_F(SceneObjectTest, ObjectsAreCulledByTheirPlacedModelBox)
 {
-    const uint32_t handle = g_ModelManager.Load("rig.tm");
-    ModelInstance instance(handle, {1, 2, 3}, {0, 1.5f, 0});
-    EXPECT_EQ(instance.GetKind(), 1u);
-    EXPECT_EQ(instance.GetModel(), handle);
-    EXPECT_EQ(instance.GetRadius(), 3.0f);
-    EXPECT_EQ(instance.GetPosition().z, 3.0f);
-    EXPECT_EQ(instance.GetOrientation().y, 1.5f);
-    EXPECT_EQ(instance.GetAttachmentCount(), 0u);
-    EXPECT_TRUE(instance.GetLinks().empty());
-    EXPECT_TRUE(instance.Render());
+    GraphicsManager& gm = g_GraphicsManager;
+    gm.SetFog(0.0f, 10.0f, 0);
+    gm.SetProjection(90.0f, 4.0f / 3.0f, 1.0f, 101.0f);
+    gm.SetViewMatrix(platform::MatrixTranslation(0.0f, -10.0f, 0.0f), true);
+    gm.ApplyProjection();
+    WriteModel("rod.tm", modeltest::TmBytes("model\nbounds 0 -0.5 -0.5 20 0.5 0.5 10 0 0 0 10.025\nend\n"));
+    const std::tuple<platform::Vec3, platform::Vec3, bool> cases[] = {
+        // The sphere about (26, 10, 30) crosses the right side (x = 40 at z = 30); the rod ends at x = 36.
+        {{16, 10, 30}, {0, 0, 0}, false},
+        {{30, 10, 30}, {0, 0, 0}, true}, // the rod reaches x = 50
+        // Yawed by -90 degrees the rod runs along +z to (35, 10, 50), well inside; pitched it would stay along x
+        // and cross the right side.
+        {{35, 10, 30}, {0, -1.5707964f, 0}, false},
+        // Pitched the rod stays along x, 15 units below the top side (y = z in view space); rolled it would rise
+        // through it.
+        {{16, 25, 30}, {1.5707964f, 0, 0}, false},
+        // Rolled the rod stands up from (16, 0, 30); yawed it would run back to z = 10, past the right side.
+        {{16, 0, 30}, {0, 0, 1.5707964f}, false}};
+    for (const auto& [position, orientation, crossing] : cases)
+    {
+        SceneObject object(4);
+        object.SetModel("rod.tm");
+        object.SetPositionVec(position);
+        object.SetOrientationVec(orientation);
+        const uint32_t code = gm.TestObject(object, ClipCode::kView);
+        EXPECT_TRUE((code & ClipCode::kOutside) == 0u && ((code & ClipCode::kView) != 0) == crossing) << position.x;
+    }
+}
+
+// The save record field by field, as (tag) items: a bool, signed integers for the frames and the animation, the
+// unsigned play type, six floats, then the signed bone mask and model handle.
+std::vector<uint8_t> Tags(const std::vector<uint8_t>& bytes)
+{
+    std::vector<uint8_t> tags;
+    for (size_t at = 0; at < bytes.size();)
+    {
+        const uint8_t tag = bytes[at++];
+        tags.push_back(tag);
+        if (tag <= 1)
+            at += 4 + (bytes[at] | bytes[at + 1] << 8);
+        else
+            at += tag == 2 || tag == 8 ? 1 : tag == 4 || tag == 12 ? 2 : 4;
+    }
+    return tags;
 }
 
 // Dump, Load into a fresh object and Dump again: the same bytes, the same state, links and slots rebuilt from
-// the model (empty), and a play-once animation back in the scheduler with its end time.
+// the model (empty), and a running play-once animation back in the scheduler with its end time. A looping
+// animation, or a play-once animation that has ended, is not listed again.
 TEST_F(SceneObjectTest, DumpLoadDumpIsByteIdentical)
 {
     SceneObject child(4);
@@ -194,69 +194,60 @@ TEST_F(SceneObjectTest, DumpLoadDumpIsByteIdentical)
     const uint32_t end = g_AnimationScheduler.Play(&object, object.GetAnimation(0), 5, AnimationScheduler::kPlayOnce);
     EXPECT_EQ(end, 600u + 5u + 9600u / 120u);
     const std::vector<uint8_t> first = DumpBytes(object, "a.sav");
+    EXPECT_EQ(Tags(first), (std::vector<uint8_t>{0, 2, 5, 5, 5, 11, 5, 3, 3, 3, 3, 3, 3, 5, 5}));
     g_AnimationScheduler.Cancel(&object);
 
     AnimatedObject loaded(8);
     ASSERT_TRUE(LoadFrom(loaded, "a.sav"));
-    EXPECT_EQ(DumpBytes(loaded, "b.sav"), first);
-    EXPECT_EQ(loaded.GetModel(), object.GetModel());
-    EXPECT_EQ(loaded.GetBoneMask(), 0x80000004u);
-    EXPECT_EQ(loaded.GetPosition().y, -2.25f);
-    EXPECT_EQ(loaded.GetOrientation().z, -1.0f);
-    EXPECT_EQ(loaded.GetAttachmentCount(), 2u);
-    EXPECT_FALSE(loaded.HasAttachment(0));
-    EXPECT_EQ(loaded.GetLinks().size(), 2u);
-    EXPECT_TRUE(loaded.IsAnimating());
-    EXPECT_EQ(loaded.GetCurrentFrame(), 605u);
-    EXPECT_EQ(loaded.GetLastFrame(), end);
+    EXPECT_TRUE(DumpBytes(loaded, "b.sav") == first && loaded.GetModel() == object.GetModel() &&
+                loaded.GetBoneMask() == 0x80000004u && loaded.GetPosition().y == -2.25f &&
+                loaded.GetOrientation().z == -1.0f && loaded.GetAttachmentCount() == 2u && !(loaded.HasAttachment(0)) &&
+                loaded.GetLinks().size() == 2u && loaded.IsAnimating() && loaded.GetCurrentFrame() == 605u &&
+                loaded.GetLastFrame() == end);
     const auto entries = g_AnimationScheduler.GetEntries();
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].first, &loaded);
-    EXPECT_EQ(entries[0].second, end);
+    ASSERT_TRUE(entries.size() == 1u && entries[0].first == (&loaded) && entries[0].second == end);
     g_AnimationScheduler.Update(end);
     EXPECT_FALSE(loaded.IsAnimating());
 
-    // A looping animation is saved running but not listed again.
+    DumpBytes(loaded, "ended.sav"); // play-once, ended: not animating
     g_AnimationScheduler.Play(&object, object.GetAnimation(0), 0, 2);
-    DumpBytes(object, "c.sav");
-    AnimatedObject looping(8);
-    ASSERT_TRUE(LoadFrom(looping, "c.sav"));
-    EXPECT_TRUE(looping.IsAnimating());
-    EXPECT_FALSE(g_AnimationScheduler.IsScheduled(&looping));
-}
-
-// A handle in a save that names no loaded model leaves the object without one; slots and links come from the
-// model only. A short save fails without harm.
-TEST_F(SceneObjectTest, HandlesFromASaveAreChecked)
-{
-    SceneObject object(4);
-    object.SetModel("rig.tm");
-    const std::vector<uint8_t> good = DumpBytes(object, "good.sav");
-    for (uint32_t bad : {5u, 16u, 0x7FFFFFFFu})
+    DumpBytes(object, "looping.sav");
+    for (const char* name : {"ended.sav", "looping.sav"})
     {
-        // The record written by hand with the bad handle.
-        const std::string file = dir.File("bad.sav");
-        {
-            BinarySerialStream out(true, file.c_str());
-            for (int i = 0; i < 6; ++i)
-                out.WriteFloat("f", 1.0f);
-            out.WriteUInt("m_BoneEnable", 7);
-            out.WriteUInt("m_hModel", bad);
-            ASSERT_TRUE(out.Close());
-        }
-        SceneObject loaded(4);
-        EXPECT_TRUE(LoadFrom(loaded, "bad.sav"));
-        EXPECT_EQ(loaded.GetModel(), 0u) << bad;
-        EXPECT_EQ(loaded.GetAttachmentCount(), 0u);
-        EXPECT_EQ(loaded.GetBoneMask(), 7u);
+        AnimatedObject again(8);
+        ASSERT_TRUE(LoadFrom(again, name) && again.IsAnimating() == (std::string(name) == "looping.sav"));
+        EXPECT_FALSE(g_AnimationScheduler.IsScheduled(&again)) << name;
     }
-    // The record cut short at every byte: Load reports failure and the object stays whole.
-    for (size_t n = 0; n + 1 < good.size(); ++n)
+
+    // A handle in a save that names no loaded model leaves the object without one; slots and links come from the
+    // model only. A short save fails without harm.
     {
-        Write("cut.sav", std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(n)));
-        SceneObject loaded(4);
-        EXPECT_FALSE(LoadFrom(loaded, "cut.sav")) << n;
-        EXPECT_LE(loaded.GetAttachmentCount(), 2u);
+        SceneObject object(4);
+        object.SetModel("rig.tm");
+        const std::vector<uint8_t> good = DumpBytes(object, "good.sav");
+        for (uint32_t bad : {5u, 16u, 0x7FFFFFFFu})
+        {
+            const std::string file = dir.File("bad.sav");
+            {
+                BinarySerialStream out(true, file.c_str());
+                for (int i = 0; i < 6; ++i)
+                    out.WriteFloat("f", 1.0f);
+                out.WriteInt("m_BoneEnable", 7);
+                out.WriteInt("m_hModel", static_cast<int32_t>(bad));
+                ASSERT_TRUE(out.Close());
+            }
+            SceneObject loaded(4);
+            EXPECT_TRUE(LoadFrom(loaded, "bad.sav"));
+            EXPECT_EQ(loaded.GetModel(), 0u) << bad;
+            EXPECT_TRUE(loaded.GetAttachmentCount() == 0u && loaded.GetBoneMask() == 7u);
+        }
+        for (size_t n = 0; n + 1 < good.size(); ++n)
+        {
+            Write("cut.sav", std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(n)));
+            SceneObject loaded(4);
+            EXPECT_FALSE(LoadFrom(loaded, "cut.sav")) << n;
+            EXPECT_LE(loaded.GetAttachmentCount(), 2u);
+        }
     }
 }
 

@@ -61,8 +61,7 @@ TEST_F(WaveformTest, TablesFollowTheirDefiningFormulas)
     EXPECT_FLOAT_EQ(tri[2048], 1.0f);
     EXPECT_FLOAT_EQ(tri[4095], -1023.0f / 1024.0f);
     // Square: -1 for the first half, +1 for the second.
-    EXPECT_EQ(GetWaveformTable(WAVE_SQUARE)[2047], -1.0f);
-    EXPECT_EQ(GetWaveformTable(WAVE_SQUARE)[2048], 1.0f);
+    EXPECT_TRUE(GetWaveformTable(WAVE_SQUARE)[2047] == -1.0f && GetWaveformTable(WAVE_SQUARE)[2048] == 1.0f);
 
     // Noise: the seeded runtime sequence, the same again when the tables are rebuilt (a new device).
     const std::vector<float> expected = ExpectedNoise();
@@ -92,20 +91,15 @@ TEST_F(WaveformTest, EvaluationScalesShiftsAndAdvancesThePhase)
     EXPECT_NEAR(EvaluateWave(Wave(WAVE_SAW, 64, 4096, 256, 0), 1), 2 * 1105.0f / 4095.0f - 1.0f, 1e-6f);
     // t x 4096 wraps at 32 bits: t = 2^20 + 1 gives 4096 + 2^32, wrapped to 4096, s = 81.
     EXPECT_NEAR(EvaluateWave(saw, (1u << 20) + 1), 2 * 81.0f / 4095.0f - 1.0f, 1e-6f);
-}
 
-TEST_F(WaveformTest, SecondWaveCombinesByTheOperation)
-{
     // Shape 6 is one: amplitude 512 gives 2.0, 768 gives 3.0. Both orders, so that the smaller and the larger
     // come once from each wave.
     const struct
     {
         int16_t amplitudeA, amplitudeB;
         float expected[8]; // first, second, a + b, a - b, b - a, a x b, smaller, larger
-    } cases[] = {
-        {512, 768, {2.0f, 3.0f, 5.0f, -1.0f, 1.0f, 6.0f, 2.0f, 3.0f}},
-        {768, 512, {3.0f, 2.0f, 5.0f, 1.0f, -1.0f, 6.0f, 2.0f, 3.0f}},
-    };
+    } cases[] = {{512, 768, {2.0f, 3.0f, 5.0f, -1.0f, 1.0f, 6.0f, 2.0f, 3.0f}},
+                 {768, 512, {3.0f, 2.0f, 5.0f, 1.0f, -1.0f, 6.0f, 2.0f, 3.0f}}};
     for (const auto& c : cases)
         for (uint8_t op = 0; op < 8; ++op)
         {
@@ -116,10 +110,7 @@ TEST_F(WaveformTest, SecondWaveCombinesByTheOperation)
     const uint8_t second = ShapeOp(WAVE_ONE, WAVE_COMBINE_SECOND);
     EXPECT_FLOAT_EQ(EvaluateWave(Wave(second, 0, 0, 256, 0, 0, 200, 9999, 5000, -5000), 1234), 1.0f);
     EXPECT_FLOAT_EQ(EvaluateWave(Wave(second, 0, 0, 256, 0, 0x20, 64, 0, 512, 0), 1234), 2.0f);
-}
 
-TEST_F(WaveformTest, UndefinedShapesAreRefusedNotLookedUp)
-{
     for (uint32_t shape : {6u, 10u, 31u, 255u})
         EXPECT_EQ(GetWaveformTable(shape), nullptr) << "shape " << shape;
     // Shapes 10 to 31 read no table: the wave is flat zero and only the offset remains.
@@ -137,42 +128,33 @@ TEST_F(WaveformTest, UndefinedShapesAreRefusedNotLookedUp)
     EXPECT_TRUE(IsWaveRecordValid(r));
 }
 
-TEST(WaveformConstantTest, ConstantWhenTheFirstAmplitudeIsZero)
-{
-    float value = -99.0f;
-    EXPECT_FALSE(IsConstantWave(Wave(WAVE_SINE, 0, 0, 1, 384), &value));
-    EXPECT_FALSE(IsConstantWave(Wave(WAVE_ZERO_A, 0, 0, 0, 384), &value)); // constant shapes are not
-    EXPECT_FLOAT_EQ(value, -99.0f);
-    // The second wave does not count, even when it varies.
-    EXPECT_TRUE(
-        IsConstantWave(Wave(ShapeOp(WAVE_SAW, WAVE_COMBINE_ADD), 0, 0, 0, 384, WAVE_SINE, 0, 3000, 256, 0), &value));
-    EXPECT_FLOAT_EQ(value, 1.5f);
-}
-
 TEST(WaveformMakeTest, MakeWaveConvertsAndLimitsEachField)
 {
     WaveRecord r = Wave(0, 0, 0, 0, 0, WAVE_SQUARE, 7, 8, 9, 10);
     r.uTarget = 0x200;
     MakeWave(&r, ShapeOp(WAVE_TRIANGLE, WAVE_COMBINE_MULTIPLY), 1.5f, 1.0f, 0.25f, -0.5f);
-    EXPECT_EQ(r.uShapeOp, ShapeOp(WAVE_TRIANGLE, WAVE_COMBINE_MULTIPLY));
-    EXPECT_EQ(r.iAmplitude1, 384);
-    EXPECT_EQ(r.iOffset1, -128);
-    EXPECT_EQ(r.uFrequency1, 1638); // 1 x 0.4 x 4096 = 1638.4
-    EXPECT_EQ(r.uPhase1, 64);
-    EXPECT_EQ(r.uTarget, 0x200u); // the target and the second wave are untouched
-    EXPECT_EQ(r.iOffset2, 10);
+    EXPECT_TRUE(r.uShapeOp == ShapeOp(WAVE_TRIANGLE, WAVE_COMBINE_MULTIPLY) && r.iAmplitude1 == 384 &&
+                r.iOffset1 == -128);
+    // 1 x 0.4 x 4096 = 1638.4; the target and the second wave are untouched.
+    EXPECT_TRUE(r.uFrequency1 == 1638 && r.uPhase1 == 64 && r.uTarget == 0x200u && r.iOffset2 == 10);
 
     // Truncation toward zero; values beyond 16 bits keep their sign at the limit; a whole cycle is phase 255.
     MakeWave(&r, WAVE_SINE_ALT, 1.75f / 256.0f, 100.0f, 1.0f, -1.75f / 256.0f);
-    EXPECT_EQ(r.iAmplitude1, 1);
-    EXPECT_EQ(r.iOffset1, -1);
-    EXPECT_EQ(r.uFrequency1, 65535);
-    EXPECT_EQ(r.uPhase1, 255);
+    EXPECT_TRUE(r.iAmplitude1 == 1 && r.iOffset1 == -1 && r.uFrequency1 == 65535 && r.uPhase1 == 255);
     MakeWave(&r, WAVE_SINE_ALT, 200.0f, -3.0f, -0.5f, -200.0f);
-    EXPECT_EQ(r.iAmplitude1, 32767);
-    EXPECT_EQ(r.iOffset1, -32768);
-    EXPECT_EQ(r.uFrequency1, 0);
-    EXPECT_EQ(r.uPhase1, 0);
+    EXPECT_TRUE(r.iAmplitude1 == 32767 && r.iOffset1 == -32768 && r.uFrequency1 == 0 && r.uPhase1 == 0);
+
+    // A wave is constant when its first amplitude is 0 and its shape is not a constant one; the second wave does
+    // not count, even when it varies.
+    float value = -99.0f;
+    // constant shapes are not.
+    EXPECT_TRUE(!(IsConstantWave(Wave(WAVE_SINE, 0, 0, 1, 384), &value)) &&
+                !(IsConstantWave(Wave(WAVE_ZERO_A, 0, 0, 0, 384), &value)));
+    EXPECT_FLOAT_EQ(value, -99.0f);
+    // The second wave does not count, even when it varies.
+    EXPECT_TRUE(
+        IsConstantWave(Wave(ShapeOp(WAVE_SAW, WAVE_COMBINE_ADD), 0, 0, 0, 384, WAVE_SINE, 0, 3000, 256, 0), &value));
+    EXPECT_FLOAT_EQ(value, 1.5f);
 }
 
 TEST(WaveformRecordTest, TwentyByteLittleEndianLayout)
@@ -187,25 +169,15 @@ TEST(WaveformRecordTest, TwentyByteLittleEndianLayout)
                                0x01, 0x80,             // amplitude -32767
                                0xFF, 0x7F};            // offset 32767
     const WaveRecord r = ReadWaveRecord(bytes);
-    EXPECT_EQ(r.uTarget, 0x80100201u);
-    EXPECT_EQ(r.Shape1(), 3);
-    EXPECT_EQ(r.Combine(), 2);
-    EXPECT_EQ(r.uFrequency1, 0x1234);
-    EXPECT_EQ(r.iAmplitude1, -256);
-    EXPECT_EQ(r.Shape2(), 4);
-    EXPECT_EQ(r.iAmplitude2, -32767);
-    EXPECT_EQ(r.iOffset2, 32767);
+    EXPECT_TRUE(r.uTarget == 0x80100201u && r.Shape1() == 3 && r.Combine() == 2 && r.uFrequency1 == 0x1234 &&
+                r.iAmplitude1 == -256 && r.Shape2() == 4 && r.iAmplitude2 == -32767 && r.iOffset2 == 32767);
     uint8_t out[20] = {};
     WriteWaveRecord(r, out);
     EXPECT_EQ(0, std::memcmp(out, bytes, 20));
-}
 
-TEST(WaveformAnimatorTest, UsedSlotsKeepTheirOrderAndTakeTheirSlotTargets)
-{
     WaveRecord slots[kAnimatorSlotCount] = {};
     // A slot with everything set but its shape byte is unused: no list at all.
-    slots[3].uTarget = 0xFFFFFFFF;
-    slots[3].iAmplitude1 = 256;
+    slots[3].uTarget = 0xFFFFFFFF, slots[3].iAmplitude1 = 256;
     EXPECT_EQ(CompactAnimators(slots).pRecords, nullptr);
 
     slots[0] = Wave(WAVE_SAW, 1, 2, 3, 4);
@@ -213,13 +185,10 @@ TEST(WaveformAnimatorTest, UsedSlotsKeepTheirOrderAndTakeTheirSlotTargets)
     slots[24] = Wave(WAVE_NOISE, 13, 14, 15, 16);
     slots[24].uTarget = 0x1234; // replaced by the slot's target
     const AnimatorList list = CompactAnimators(slots);
-    ASSERT_EQ(list.iCount, 3);
-    ASSERT_NE(list.pRecords, nullptr);
+    ASSERT_TRUE(list.iCount == 3 && list.pRecords != nullptr);
     // Slot 0 drives the first colour's 0x8, slot 12 the specular power, slot 24 layer 1's bit 29.
-    EXPECT_EQ(list.pRecords[0].uTarget, 0x8u);
-    EXPECT_EQ(list.pRecords[1].uTarget, 0x1000u);
-    EXPECT_EQ(list.pRecords[2].uTarget, 0x20000000u);
-    EXPECT_EQ(list.pRecords[1].uShapeOp, 0x20);
+    EXPECT_TRUE(list.pRecords[0].uTarget == 0x8u && list.pRecords[1].uTarget == 0x1000u &&
+                list.pRecords[2].uTarget == 0x20000000u && list.pRecords[1].uShapeOp == 0x20);
 
     // The slots' targets together set every colour byte, the specular power and layer bits 20 to 31 once.
     uint32_t seen = 0;
