@@ -375,19 +375,6 @@ uint32_t GuiParser::ReadFontSlot()
     return 0;
 }
 
-void GuiParser::SkipArguments()
-{
-    int depth = 0;
-    while (!AtEnd())
-    {
-        const char c = m_pText[m_pos++];
-        if (c == '(')
-            ++depth;
-        else if (c == ')' && --depth <= 0)
-            return;
-    }
-}
-
 void GuiParser::SkipBlock()
 {
     SkipBlanks();
@@ -606,7 +593,12 @@ void GuiParser::TabOrColumn()
                static_cast<unsigned>(m_pos));
         return;
     }
-    SkipArguments();
+    ++m_pos;
+    m_lastDelimiter = '\0';
+    // TAB: bounds, sprite, optional tooltip; COL: font slot, colour, name, left, right, content x, keep-full-text
+    // flag, optional tooltip. Read (and checked) although nothing is built of them yet.
+    std::vector<GuiArg> args;
+    ReadArguments(tab ? "AsT" : "FusuuuuT", args);
     SkipBlanks();
     if (Peek() == '>')
         ++m_pos;

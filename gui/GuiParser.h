@@ -80,8 +80,6 @@ private:
     uint32_t ReadFontSlot();
     // Consumes a ',' or ')' after an argument (blanks before it skipped) and remembers which.
     void ConsumeDelimiter();
-    // Skips an argument list from its "(" to the matching ")".
-    void SkipArguments();
     // Skips blanks and, when a "{" follows, the whole block up to its matching "}".
     void SkipBlock();
 
