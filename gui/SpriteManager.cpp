@@ -178,6 +178,27 @@ void PlaceTables(SpriteAnim& anim, size_t dataSize)
     }
 }
 
+// Every frame the index table names is a block of the animation and starts inside the data.
+bool TablesHold(const SpriteAnim& anim, const std::vector<uint8_t>& data)
+{
+    const size_t entries = static_cast<size_t>(anim.m_uFrames) * anim.m_uDirections;
+    for (size_t i = 0; i < entries; ++i)
+    {
+        const size_t at = anim.m_indexTable + 2 * i;
+        if ((data[at] | (data[at + 1] << 8)) >= anim.m_uBlockCount)
+            return false;
+    }
+    for (size_t k = 0; k < anim.m_uBlockCount; ++k)
+    {
+        const size_t at = anim.m_offsetTable + 4 * k;
+        const uint64_t offset =
+            data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) | (static_cast<uint64_t>(data[at + 3]) << 24);
+        if (anim.m_frameBase + offset > data.size())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SpriteManager::~SpriteManager()
@@ -221,6 +242,8 @@ int SpriteManager::LoadSpriteData(const uint8_t* index, size_t indexSize, std::v
             GetLogger()->Report(1, "SpriteManager::LoadSpriteFile - %s is too short for its header", indexName);
         return 0;
     }
+    if (bankCount < 0)
+        GetLogger()->Report(1, "SpriteManager::LoadSpriteFile - %s gives %d banks", indexName, bankCount);
     for (int32_t b = 0; b < bankCount; ++b)
     {
         auto bank = std::make_unique<SpriteBank>();
@@ -238,6 +261,11 @@ int SpriteManager::LoadSpriteData(const uint8_t* index, size_t indexSize, std::v
                 GetLogger()->Report(1,
                                     "SpriteManager::LoadSpriteFile - animation %s of bank %s lies outside the data "
                                     "file",
+                                    anim.m_szName, bank->m_name.c_str());
+            else if (!TablesHold(anim, *block))
+                GetLogger()->Report(1,
+                                    "SpriteManager::LoadSpriteFile - animation %s of bank %s names frames the data "
+                                    "file does not hold; they draw nothing",
                                     anim.m_szName, bank->m_name.c_str());
         }
         m_banks.push_back(std::move(bank));
