@@ -106,6 +106,9 @@ TEST_F(GameTest, TheLanguageChoosesTheTextsAndTheMenuScript)
         EXPECT_STREQ(g.GetGUIManager().GetCurrentScreenName(), "MainMenu");
         EXPECT_EQ(g.GetGUIManager().GetRequestedMode(), 6);
         EXPECT_EQ(GetSpriteManager().GetLoadedIndexName(), "data\\sprites\\VA2FESprites.hdr");
+        // The menu's dialog is open where its script exists, and that script reads without a complaint.
+        EXPECT_EQ(g.GetGUIManager().IsDialogOpen("MainMenu"), c.texts);
+        EXPECT_TRUE(reports.boxes.empty()) << reports.boxes.size();
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("SaveGames")));
     EXPECT_TRUE(game->GetSaveGameCount() == 0 && !game->GetSaveGame(0) && !game->GetSaveGame(-1));
