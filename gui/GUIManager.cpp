@@ -121,21 +121,18 @@ bool GUIManager::LoadScript(const char* name)
         GetLogger()->Report(1, "GUIManager::LoadScript - cannot read %s", file.c_str());
         return false;
     }
-    GuiParser parser(GetScreenWidth(), GetScreenHeight());
-    m_script = parser.Parse(text.get(), size);
-    BuildFonts();
-    if (MainItem* root = m_script.GetToolbarRoot())
-    {
-        root->SetActive(true);
-        root->SetDirty();
-    }
-    m_bMessageShowing = false;
+    BuildScript(text.get(), size);
     return true;
 }
 
 void GUIManager::LoadScriptText(const char* text, size_t length)
 {
     Reset();
+    BuildScript(text, length);
+}
+
+void GUIManager::BuildScript(const char* text, size_t length)
+{
     GuiParser parser(GetScreenWidth(), GetScreenHeight());
     m_script = parser.Parse(text, length);
     BuildFonts();
@@ -144,6 +141,7 @@ void GUIManager::LoadScriptText(const char* text, size_t length)
         root->SetActive(true);
         root->SetDirty();
     }
+    m_bMessageShowing = false;
 }
 
 void GUIManager::BuildFonts()

@@ -263,6 +263,8 @@ private:
     bool PanelAllowed() const;
     void ToggleSaveMenu(bool load);
     template <typename Fn> void ForEachButton(Fn fn);
+    // Parses the text into the (reset) manager: widgets, fonts and an active toolbar.
+    void BuildScript(const char* text, size_t length);
     void BuildFonts();
     void ReleaseLayer(DialogEntry& entry);
 

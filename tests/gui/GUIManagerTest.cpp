@@ -269,3 +269,77 @@ TEST_F(GUIManagerTest, DialogsPaintTheirLayersAndASlotRedrawsOnlyWhatItShows)
 }
 
 } // namespace
+
+namespace
+{
+
+// Records what the panel shortcuts ask of the shell.
+class PanelShell : public GuiShell
+{
+public:
+    DialogListener* GetShellListener() override { return &listener; }
+    void PrepareSaveMenu(bool load) override { calls += load ? "prepare-load " : "prepare-save "; }
+    void SaveMenuClosed(bool load) override { calls += load ? "closed-load " : "closed-save "; }
+    void UseOverviewCamera() override { calls += "camera "; }
+    guitest::RecordingListener listener;
+    std::string calls;
+};
+
+using GUIPanelTest = guitest::GuiTest;
+
+TEST_F(GUIPanelTest, PanelShortcutsToggleTheirDialogsForTheShellAndAreRefusedBehindAModalOne)
+{
+    Script("Font(GuiFont7)\nFont(Second)\nMainItem\n{\nButton(10, 500, 50, 520, NONE, 0, None, Fire, NONE)\n}\n"
+           "DialogItem LoadGameMenu(0, 0, 99, 99, NONE, 1, 0)\n{\n}\n"
+           "DialogItem SaveGameMenu(0, 0, 99, 99, NONE, 2, 0)\n{\n}\n"
+           "DialogItem InGameOptions(0, 0, 99, 99, NONE, 3, 0)\n{\n}\n"
+           "DialogItem PauseBox(0, 0, 99, 99, NONE, 4, 0)\n{\n}\n"
+           "DialogItem ScenarioWon(0, 0, 99, 99, NONE, 5, 0)\n{\n}\n");
+    PanelShell shell;
+    gui->SetShell(&shell);
+    // The script's fonts fill their slots, and its toolbar is live: a press on its button fires it.
+    EXPECT_NE(gui->GetTextWriter(1), nullptr);
+    EXPECT_EQ(gui->GetTextWriter(2), nullptr);
+    Frame(10, 20, 510);
+    Frame(20, 20, 510, ME_PRESSED);
+    Frame(100, 900, 900);
+    EXPECT_EQ(guitest::g_fired.size(), 1u);
+    struct Step
+    {
+        std::function<void()> act;
+        std::vector<std::string> open; // front first, after the next update
+        const char* calls;
+    };
+    const Step steps[] = {
+        {[&] { gui->ToggleLoadGameMenu(); }, {"LoadGameMenu"}, "prepare-load "},
+        {[&] { gui->ToggleSaveGameMenu(); }, {"SaveGameMenu"}, "prepare-save "},
+        {[&] { gui->ToggleSaveGameMenu(); }, {}, "closed-save "},
+        {[&] { gui->ToggleInGameOptions(); }, {"InGameOptions"}, ""},
+        {[&] { gui->ToggleInGameOptions(); }, {}, ""},
+        {[&] { gui->OpenPauseBox(); }, {"PauseBox"}, ""},
+        {[&] { gui->ToggleInGameOptions(), gui->ToggleLoadGameMenu(), gui->OpenBuildPanel(); }, {"PauseBox"}, ""},
+        {[&] { gui->ClosePauseBox(), gui->OpenDialog("ScenarioWon", nullptr), gui->OpenPauseBox(); },
+         {"ScenarioWon"},
+         ""},
+        {[&] { gui->ToggleInGameOptions(); }, {"InGameOptions", "ScenarioWon"}, ""},
+    };
+    uint32_t t = 200;
+    for (const Step& s : steps)
+    {
+        shell.calls.clear();
+        s.act();
+        Frame(t += 10, 900, 900);
+        std::vector<std::string> open;
+        for (const auto& entry : gui->GetOpenList())
+            open.push_back(entry.dialog->GetName());
+        EXPECT_EQ(open, s.open) << t;
+        EXPECT_EQ(shell.calls, s.calls) << t;
+        if (!open.empty() && open[0] != "PauseBox" && open[0] != "ScenarioWon")
+        {
+            EXPECT_EQ(gui->GetOpenList()[0].listener, &shell.listener) << t;
+        }
+    }
+    gui->SetShell(nullptr);
+}
+
+} // namespace

@@ -16,12 +16,12 @@ namespace
 using guitest::g_fired;
 using Fired = std::vector<std::pair<std::string, int32_t>>;
 
-// A 10 x 10 button picture whose left half is transparent.
+// A 10 x 10 button picture: its first column opaque, the next four transparent, the rest opaque.
 guitest::BankMade HalfButton()
 {
     std::vector<uint8_t> rows;
     for (int y = 0; y < 10; ++y)
-        rows.insert(rows.end(), {0xFB, 5, 1, 1, 1, 1, 1});
+        rows.insert(rows.end(), {1, 1, 0xFC, 5, 1, 1, 1, 1, 1});
     return {"half", 1, {}, {{"states", 10, 10, 1, {rows}}}};
 }
 
@@ -73,6 +73,8 @@ TEST_F(WidgetTest, AButtonFiresItsLastBoundCommandOnce50msAfterAPressOnIt)
         {"hidden by its variable", {{10, 230, 0, 0}, {20, 230, 1, 0}, {200, 230, 0, 0}}},
         {"on a transparent pixel", {{10, 302, 0, 0}, {20, 302, 1, 0}, {200, 302, 0, 0}}},
         {"on an opaque pixel", {{10, 307, 0, 0}, {20, 307, 1, 0}, {200, 307, 0, 1}}},
+        {"on the first column", {{10, 301, 0, 0}, {20, 301, 1, 0}, {200, 301, 0, 1}}},
+        {"on the picture's left edge", {{10, 300, 0, 0}, {20, 300, 1, 0}, {200, 300, 0, 0}}},
     };
     uint32_t base = 0;
     for (const Case& c : cases)
