@@ -41,7 +41,9 @@ struct Bytes
     }
     Bytes& raw(const std::vector<uint8_t>& bytes)
     {
-        b.insert(b.end(), bytes.begin(), bytes.end());
+        // Byte by byte: GCC 12 misreads a range insert into an empty vector as an overflow.
+        for (uint8_t byte : bytes)
+            b.push_back(byte);
         return *this;
     }
 };

@@ -349,10 +349,11 @@ bool WriteSpriteFiles(const std::vector<BankSource>& banks, SpriteFiles* files, 
 {
     std::vector<uint8_t>& hdr = files->index;
     std::vector<uint8_t>& dat = files->data;
-    hdr.clear();
+    // The 20-byte header, sized at once: GCC 12 misreads a range insert into an empty vector as an overflow.
+    hdr.assign(20, 0);
+    const char header[] = "TIDEWELL SPRITES";
+    std::copy(header, header + sizeof(header) - 1, hdr.begin());
     dat.clear();
-    const char header[20] = "TIDEWELL SPRITES";
-    hdr.insert(hdr.end(), header, header + 20);
     Write32(hdr, 0);
     Write32(hdr, static_cast<uint32_t>(banks.size()));
     for (const BankSource& bank : banks)
