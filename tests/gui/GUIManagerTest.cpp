@@ -140,7 +140,11 @@ TEST_F(GUIManagerTest, TheMouseReachesTheToolModeOnlyPastEveryDialogAndAsLeaveBe
     for (const Case& c : cases)
     {
         g_modeLog.mouse.clear();
-        Frame(t += 10, c.x, c.y, c.first, ME_NONE);
+        g_modeLog.wheel.clear();
+        Frame(t += 10, c.x, c.y, c.first, ME_NONE, 3);
+        // The wheel passes the front dialog (nothing in it scrolls) to the mode.
+        EXPECT_EQ(g_modeLog.wheel, (std::vector<int32_t>{3}));
+        EXPECT_EQ(gui->IsMouseOverGui(false), c.x < 100) << c.x;
         ASSERT_EQ(g_modeLog.mouse.size(), c.reaches ? 1u : 0u) << c.x << " " << c.first;
         if (c.reaches)
         {

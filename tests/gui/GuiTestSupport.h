@@ -147,6 +147,7 @@ public:
 struct ModeLog
 {
     std::vector<std::array<int32_t, 4>> mouse;
+    std::vector<int32_t> wheel;
     int made = 0;
     int exits = 0;
 };
@@ -159,6 +160,7 @@ public:
     {
         g_modeLog.mouse.push_back({x, y, first, second});
     }
+    void OnMouseWheel(int32_t, int32_t, int32_t delta) override { g_modeLog.wheel.push_back(delta); }
     void Exit() override { ++g_modeLog.exits; }
 };
 
@@ -217,10 +219,10 @@ protected:
         RecordingTest::TearDown();
     }
     // The clock moves to `ms` and one GUI frame runs with the mouse.
-    void Frame(uint32_t ms, int32_t x, int32_t y, int32_t first = 0, int32_t second = 0)
+    void Frame(uint32_t ms, int32_t x, int32_t y, int32_t first = 0, int32_t second = 0, int32_t wheel = 0)
     {
         clock->Update(ms);
-        gui->Update(clock->GetFrameTime(), GuiMouse{x, y, 0, first, second});
+        gui->Update(clock->GetFrameTime(), GuiMouse{x, y, wheel, first, second});
     }
     void Script(const std::string& text) { gui->LoadScriptText(text.data(), text.size()); }
 

@@ -72,6 +72,14 @@ TEST_F(SpriteBankTest, RunsDecodeRowByRowCutAtTheWidthAndThePixelTestFollowsThem
                 index ? guitest::Widen(guitest::Pack555((c << 16) | ((255 - c) << 8) | c / 2)) : 0;
             EXPECT_EQ(pixels[y * 8 + x], expected) << x << "," << y;
         }
+    // Data that ends with the second row leaves the third row transparent.
+    guitest::Load(sprites, {OneFrameBank("cut", 1, std::vector<uint8_t>(kFrame.begin(), kFrame.begin() + 11))});
+    Sprite* cut = sprites.CreateSprite("cut");
+    std::vector<uint32_t> cutPixels(5 * 3, 0xDEADBEEF);
+    cut->DecodeFrameARGB(cutPixels.data(), 5, 3);
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(cutPixels[i] != 0, i < 10 && kIndex[i / 5][i % 5] != 0) << i;
+    sprites.ReleaseSprite(cut);
     // The pixel test counts columns from 1.
     for (int y = -1; y <= 3; ++y)
         for (int x = -1; x <= 6; ++x)

@@ -192,6 +192,8 @@ TEST_F(WidgetTest, AMainItemTakesPressesOnItselfAndHitsThroughItsChildren)
     EXPECT_FALSE(item.OnMouse(50, 50, ME_NONE));
     EXPECT_TRUE(item.OnMouse(50, 50, ME_HELD));
     EXPECT_TRUE(item.IsPressed());
+    item.DrawCached();
+    EXPECT_FALSE(item.IsDirty() || child.IsDirty());
 }
 
 TEST_F(WidgetTest, ADialogDragsByItsTitleWithinTheScreenAndSlidesOutClosed)
@@ -214,11 +216,16 @@ TEST_F(WidgetTest, ADialogDragsByItsTitleWithinTheScreenAndSlidesOutClosed)
         dialog->OnMouse(s.x, s.y, s.event);
         EXPECT_EQ(dialog->GetRect().left, s.left) << s.x << "," << s.y;
         EXPECT_EQ(dialog->GetRect().top, s.top) << s.x << "," << s.y;
+        // Its children move with it (the first button was built at 10, 40 to 60, 60).
+        const GuiRect& child = At(0)->GetRect();
+        EXPECT_TRUE(child.left == 10 + s.left && child.right == 60 + s.left && child.top == 40 + s.top &&
+                    child.bottom == 60 + s.top);
     }
     // During a slide a press reaches no child; the slide out closes the dialog by its name.
     gui->AnimateDialog("D", DialogItem::SLIDE_OUT, 0.5f, 0);
     Frame(50, 30, 45);
     Frame(60, 30, 45, ME_PRESSED);
+    EXPECT_GT(dialog->GetRect().left, 20) << "sliding right";
     Run(70, 800, 900, 900, ME_NONE);
     EXPECT_FALSE(gui->IsDialogOpen("D"));
     EXPECT_TRUE(g_fired.empty());
