@@ -29,3 +29,5 @@ tw_add_fuzz_target(object_script LIBS scripts DICT object_script.dict SEEDS *.bl
 tw_add_fuzz_target(world_script LIBS scripts DICT world_script.dict SEEDS world*.ble *world*.scr)
 tw_add_fuzz_target(world_file LIBS world DICT world_file.dict SEEDS park.pis World.pis)
 tw_add_fuzz_target(world_script_park LIBS world DICT world_script.dict SEEDS world*.ble *world*.scr)
+tw_add_fuzz_target(gui_script LIBS gui DICT gui_script.dict SEEDS MainMenu*.ble *gui*.ble)
+tw_add_fuzz_target(sprite_bank LIBS gui SEEDS *Sprites.fuzz)

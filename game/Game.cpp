@@ -102,7 +102,9 @@ Game::Game(void* instance, void* window) : m_pInstance(instance), m_pWindow(wind
     m_pSoundManager->SetSfxVolume(m_pOptions->m_fEffectsVol);
     m_pSoundEvents = std::make_unique<SoundEventManager>(soundEnabled);
 
+    RegisterCommands();
     m_pGUIManager = std::make_unique<GUIManager>(m_pDisplay.get());
+    m_pGUIManager->SetShell(this);
     m_pMp3Player = std::make_unique<Mp3Player>(m_pSoundManager.get(), *m_pOptions);
     m_pGUIManager->SetMusicPlayer(m_pMp3Player.get());
 
@@ -148,6 +150,7 @@ Game::~Game()
     m_pClock.reset();
     m_pInput.reset();
     GetSpriteManager().UnloadBanks();
+    GetSpriteManager().ReleaseFrameCache();
     m_pDisplay.reset();
     ClearSaveGames();
     m_pOptions.reset();
@@ -297,6 +300,32 @@ void Game::ApplyVideoSettings()
     settings.m_fShadowDrawDist = m_pOptions->m_fShadowDrawDist;
     settings.m_uTextureQuality = static_cast<uint32_t>(m_pOptions->m_iTextureQuality);
     g_GraphicsManager.ApplyVideoSettings(settings);
+}
+
+bool Game::GetDialogPosition(int32_t id, int32_t* x, int32_t* y)
+{
+    return m_pOptions->GetDialogPosition(id, x, y);
+}
+
+void Game::SetDialogPosition(int32_t id, int32_t x, int32_t y)
+{
+    m_pOptions->SetDialogPosition(x, y, id);
+}
+
+bool Game::HasPark() const
+{
+    return g_pWorld != nullptr;
+}
+
+bool Game::IsParkPaused() const
+{
+    return g_pWorld && g_pWorld->IsPaused();
+}
+
+void Game::SetParkPaused(bool paused)
+{
+    if (g_pWorld)
+        g_pWorld->SetPaused(paused);
 }
 
 float Game::GetObjectDetail() const

@@ -6,6 +6,7 @@
 #include "game/SaveGames.h"
 #include "game/ScenarioProgress.h"
 #include "gui/DialogListener.h"
+#include "gui/GuiShell.h"
 #include "world/GameShell.h"
 
 #include <cstdint>
@@ -30,7 +31,7 @@ class TextTable;
 class TextWriter;
 class WorldTestScreen;
 
-class Game : public DialogListener, public GameShell
+class Game : public DialogListener, public GameShell, public GuiShell
 {
 public:
     static constexpr int kScreenCount = 8;
@@ -84,8 +85,20 @@ public:
 
     // The named values the GUI shows and sets.
     void GetVariable(const char* keyword, platform::WString& text) override;
-    void SetVariable(const char* keyword, const int32_t* value) override;
+    using DialogListener::SetVariable;
+    void SetVariable(const char* keyword, const DialogValue& value) override;
     void ResetPanelState() override {}
+
+    // Hands the command tables of the GUI's buttons to the GUI.
+    static void RegisterCommands();
+
+    // What the GUI asks of the shell.
+    DialogListener* GetShellListener() override { return this; }
+    bool GetDialogPosition(int32_t id, int32_t* x, int32_t* y) override;
+    void SetDialogPosition(int32_t id, int32_t x, int32_t y) override;
+    bool HasPark() const override;
+    bool IsParkPaused() const override;
+    void SetParkPaused(bool paused) override;
 
     // The park's questions.
     float GetObjectDetail() const override;

@@ -49,13 +49,10 @@ bool OneRowSelected(const GUIManager& gui, const char* listName, int32_t* row = 
     return true;
 }
 
-// A value given as a float through the 32 bits of the pointer; false for NaN or a null pointer.
-bool ReadFraction(const int32_t* value, float* out)
+// A fraction from 0 to 1; false for NaN.
+bool ReadFraction(const DialogValue& value, float* out)
 {
-    if (!value)
-        return false;
-    float number;
-    std::memcpy(&number, value, sizeof(number));
+    const float number = value.AsFloat();
     if (std::isnan(number))
         return false;
     *out = number < 0.0f ? 0.0f : number > 1.0f ? 1.0f : number;
@@ -116,10 +113,12 @@ void Game::GetVariable(const char* keyword, platform::WString& text)
         GetLogger()->Report(0, "Game::GetVariable - data keyword not recognised - %s", keyword);
 }
 
-void Game::SetVariable(const char* keyword, const int32_t* value)
+void Game::SetVariable(const char* keyword, const DialogValue& typed)
 {
-    if (!keyword || !value)
+    if (!keyword)
         return;
+    const int32_t whole = typed.AsInt();
+    const int32_t* value = &whole;
     GameOptions& options = *m_pOptions;
     float fraction = 0.0f;
     if (std::strcmp(keyword, "GAME_NUDGE") == 0)
@@ -135,7 +134,7 @@ void Game::SetVariable(const char* keyword, const int32_t* value)
     }
     else if (std::strcmp(keyword, "VIDEO_DRAW_DIST") == 0 || std::strcmp(keyword, "VIDEO_OBJECT_DETAIL") == 0)
     {
-        if (!ReadFraction(value, &fraction))
+        if (!ReadFraction(typed, &fraction))
         {
             GetLogger()->Report(1, "Game::SetVariable - %s is not a number", keyword);
             return;

@@ -125,6 +125,7 @@ void MainMenuScreen::Enter()
     else
     {
         gui.ActivateScreen("MainMenu");
+        gui.OpenDialog(kMainMenuDialog, &m_Game);
         m_bFirstEntry = false;
         m_Game.ClearCreditsFinished();
     }
@@ -139,7 +140,7 @@ void MainMenuScreen::Update()
 }
 
 // Until the GUI draws the front end's pictures, the main menu shows a plain backdrop with the game's version and
-// a line saying how to leave.
+// a line saying how to leave; the menu's dialog is drawn over it.
 void MainMenuScreen::Render()
 {
     const int32_t screen[4] = {0, 0, 600, 800}; // left, top, bottom, right
@@ -151,11 +152,11 @@ void MainMenuScreen::Render()
     char16_t number[32];
     platform::FloatToWStr(m_Game.GetVersion(), 1, number, 32);
     const platform::WString version = platform::WString(texts.GetText("MAINMENU_VERSION")) + u" " + number;
-    writer.SetRect(0, 260, 800, 40);
+    writer.SetRect(0, 540, 800, 20);
     writer.SetAlignment(TextWriter::kAlignCentre);
     writer.SetColour(0xFFFFFFFF);
     writer.DrawLine(0, 0, version.c_str());
-    writer.SetRect(0, 300, 800, 40);
+    writer.SetRect(0, 565, 800, 20);
     writer.DrawLine(0, 0, texts.GetText("MAINMENU_PLACEHOLDER"));
 }
 

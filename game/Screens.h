@@ -77,6 +77,8 @@ class MainMenuScreen : public Screen
 {
 public:
     static constexpr const char* kThemeMusic = "data\\soundtrack\\theme.mp3";
+    // The dialog of the main menu, opened for the Game when the menu shows.
+    static constexpr const char* kMainMenuDialog = "MainMenu";
 
     MainMenuScreen(Game& game, const char* name) : Screen(game, name) {}
     ~MainMenuScreen() override { LeaveIfActive(); }

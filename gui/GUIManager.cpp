@@ -1,12 +1,55 @@
-// GUIManager: script loading, front-end screen, selection slots and the per-frame holders.
+// GUIManager: scripts, dialogs and their layers, the per-frame update and mouse routing, drawing, tool modes,
+// selection slots, tooltip and the panel shortcuts.
 #include "gui/GUIManager.h"
 
 #include "engine/core/FileSystem.h"
+#include "engine/core/GameInput.h"
 #include "engine/core/Logger.h"
+#include "engine/media/SoundManager.h"
+#include "engine/render/Display.h"
+#include "engine/render/Font.h"
+#include "engine/render/TextWriter.h"
+#include "gui/Button.h"
+#include "gui/CreditsRoll.h"
+#include "gui/DialogItem.h"
+#include "gui/DialogListener.h"
+#include "gui/GazetteerList.h"
+#include "gui/GuiShell.h"
+#include "gui/ListRows.h"
+#include "platform/Strings.h"
 
-#include <memory>
+#include <algorithm>
+#include <cstring>
 
 GUIManager* g_pGUIManager = nullptr;
+
+namespace
+{
+
+ToolModeMaker g_modeMakers[GUIManager::kModeIds] = {};
+
+void PlayRefusal()
+{
+    if (g_pSoundManager)
+        g_pSoundManager->PlaySample("click_bad_01", 1, 0.0f);
+}
+
+bool SameName(const Widget* widget, const char* name)
+{
+    return widget && name && widget->GetName() && std::strcmp(widget->GetName(), name) == 0;
+}
+
+} // namespace
+
+std::string GuiScriptFileName(const char* name)
+{
+    std::string file(name ? name : "");
+    const size_t slash = file.find_last_of("/\\");
+    const size_t dot = file.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        file.resize(dot);
+    return file + ".ble";
+}
 
 GUIManager::GUIManager(Display* display) : m_pDisplay(display)
 {
@@ -14,10 +57,27 @@ GUIManager::GUIManager(Display* display) : m_pDisplay(display)
     ResetSelections();
     // Slot 4 starts at -1; no script reset touches it.
     m_selections[4] = -1;
+    m_pGazetteer = std::make_unique<GazetteerList>(*this);
+    if (m_pDisplay)
+    {
+        const uint32_t width = m_pDisplay->GetWidth() > 800 ? 885 : 800;
+        m_iToolbarLayer = m_pDisplay->CreateSurface(width, kToolbarHeight, "Toolbar", true);
+        m_pDisplay->ClearSurface(m_iToolbarLayer);
+        m_pDisplay->SetSurfacePosition(m_iToolbarLayer, 0, GetScreenHeight() - kToolbarHeight);
+    }
 }
 
 GUIManager::~GUIManager()
 {
+    Reset();
+    if (m_pMode)
+    {
+        m_pMode->Exit();
+        m_pMode.reset();
+    }
+    m_pCredits.reset();
+    if (m_pDisplay && m_iToolbarLayer >= 0)
+        m_pDisplay->FreeSurface(m_iToolbarLayer);
     if (g_pGUIManager == this)
         g_pGUIManager = nullptr;
 }
@@ -34,41 +94,146 @@ void GUIManager::ResetSelections()
     m_selections[12] = 32;
 }
 
+int32_t GUIManager::GetScreenWidth() const
+{
+    return m_pDisplay ? static_cast<int32_t>(m_pDisplay->GetWidth()) : kDesignWidth;
+}
+
+int32_t GUIManager::GetScreenHeight() const
+{
+    return m_pDisplay ? static_cast<int32_t>(m_pDisplay->GetHeight()) : kDesignHeight;
+}
+
+// ---- script
+
 bool GUIManager::LoadScript(const char* name)
 {
     Reset();
     m_scriptName = name ? name : "";
+    const std::string file = GuiScriptFileName(m_scriptName.c_str());
     uint32_t size = 0;
-    std::unique_ptr<char[]> text(GetFileSystem()->ReadBleFileSized(BleFileName(m_scriptName.c_str()).c_str(), &size));
+    std::unique_ptr<char[]> text(GetFileSystem()->ReadBleFileSized(file.c_str(), &size));
     if (!text)
     {
         // An empty script is a script with nothing in it.
-        if (IsRegularFile(BleFileName(m_scriptName.c_str()).c_str()))
+        if (IsRegularFile(file.c_str()))
             return true;
-        GetLogger()->Report(1, "GUIManager::LoadScript - cannot read %s", BleFileName(m_scriptName.c_str()).c_str());
+        GetLogger()->Report(1, "GUIManager::LoadScript - cannot read %s", file.c_str());
         return false;
     }
+    BuildScript(text.get(), size);
     return true;
+}
+
+void GUIManager::LoadScriptText(const char* text, size_t length)
+{
+    Reset();
+    BuildScript(text, length);
+}
+
+void GUIManager::BuildScript(const char* text, size_t length)
+{
+    GuiParser parser(GetScreenWidth(), GetScreenHeight());
+    m_script = parser.Parse(text, length);
+    BuildFonts();
+    if (MainItem* root = m_script.GetToolbarRoot())
+    {
+        root->SetActive(true);
+        root->SetDirty();
+    }
+    m_bMessageShowing = false;
+}
+
+void GUIManager::BuildFonts()
+{
+    for (const std::string& name : m_script.fonts)
+    {
+        m_fonts.push_back(std::make_unique<Font>(name.c_str()));
+        m_writers.push_back(std::make_unique<TextWriter>(m_fonts.back().get()));
+    }
+    m_tooltip.SetWriter(GetTextWriter(0));
+}
+
+void GUIManager::ReleaseLayer(DialogEntry& entry)
+{
+    if (m_pDisplay && entry.layer >= 0)
+        m_pDisplay->FreeSurface(entry.layer);
+    entry.layer = -1;
 }
 
 void GUIManager::Reset()
 {
+    ++m_uGeneration;
+    for (DialogEntry& entry : m_open)
+    {
+        entry.dialog->SetActive(false);
+        ReleaseLayer(entry);
+    }
+    m_open.clear();
     if (m_pMusicPlayer)
         m_pMusicPlayer->Disable();
+    if (m_pTickerList)
+        m_pTickerList->Disable();
+    m_pGazetteer->Enable(false);
+    if (m_pScreen)
+        m_pScreen->SetActive(false);
+    m_pScreen = nullptr;
     m_currentScreen.clear();
+    m_tooltip.Hide();
+    m_pTooltipOwner = nullptr;
+    m_script = GuiScript{};
+    m_tooltip.SetWriter(nullptr);
+    m_writers.clear();
+    m_fonts.clear();
     ResetSelections();
 }
 
-void GUIManager::Update(float frameTime)
+Widget* GUIManager::FindItem(int32_t type, const char* name) const
 {
-    m_iMode = m_iRequestedMode;
-    if (m_pMusicPlayer)
-        m_pMusicPlayer->Update(frameTime);
+    for (const auto& item : m_script.items)
+        if (item->GetType() == type && SameName(item.get(), name))
+            return item.get();
+    return nullptr;
 }
+
+void GUIManager::CollectScreenElements(std::vector<Widget*>& out) const
+{
+    for (Widget* item : m_script.topLevel)
+    {
+        const int32_t type = item->GetType();
+        if (type == WT_SCREENIMAGE || (type >= WT_SCREENBUTTON && type <= WT_SCREENVAR))
+            out.push_back(item);
+    }
+}
+
+ListRows* GUIManager::FindList(int32_t type, const char* name) const
+{
+    return dynamic_cast<ListRows*>(FindItem(type, name));
+}
+
+// ---- front-end screens
 
 void GUIManager::ActivateScreen(const char* name)
 {
+    if (m_pScreen)
+        m_pScreen->SetActive(false);
+    m_pScreen = nullptr;
     m_currentScreen = name ? name : "";
+    for (Widget* item : m_script.topLevel)
+        if (item->GetType() == WT_SCREENITEM && SameName(item, name))
+        {
+            m_pScreen = item;
+            m_pScreen->SetActive(true);
+            break;
+        }
+}
+
+void GUIManager::DeactivateScreen()
+{
+    if (m_pScreen)
+        m_pScreen->SetActive(false);
+    m_pScreen = nullptr;
+    m_currentScreen.clear();
 }
 
 const char* GUIManager::GetCurrentScreenName() const
@@ -76,10 +241,424 @@ const char* GUIManager::GetCurrentScreenName() const
     return m_currentScreen.empty() ? nullptr : m_currentScreen.c_str();
 }
 
-bool GUIManager::OpenDialog(const char*, DialogListener*, bool, bool)
+void GUIManager::StartGameState(const char* name)
 {
+    if (!name || platform::StrICmp(name, "NONE") == 0)
+        return;
+    const bool start = platform::StrICmp(name, "STARTGAME") == 0 || platform::StrICmp(name, "LOADGAME") == 0;
+    const bool reset = platform::StrICmp(name, "RESETGAME") == 0;
+    const bool load = platform::StrICmp(name, "INGAMELOAD") == 0;
+    if (!start && !reset && !load)
+        return;
+    DeactivateScreen();
+    if (!m_pShell)
+        return;
+    if (start)
+    {
+        m_pShell->ClearScenarioList();
+        if (m_bDirectStart)
+            m_pShell->TakeLoadListSelection();
+        else
+            m_pShell->SelectScreen(5);
+    }
+    else
+        m_pShell->SelectScreen(reset ? 5 : 1);
+}
+
+// ---- tool modes
+
+void GUIManager::RegisterToolMode(int32_t id, ToolModeMaker maker)
+{
+    if (id >= 0 && id < kModeIds)
+        g_modeMakers[id] = maker;
+}
+
+void GUIManager::SetMode(int32_t id)
+{
+    m_iRequestedMode = id;
+    if ((id == 2 || id == 7 || id == 9) && GetDialogAnimState("SceneryPanel") == 1)
+    {
+        AnimateDialog("SceneryPanel", DialogItem::SLIDE_HOME, 1.0f, 0);
+        SetDialogAnimState("SceneryPanel", 0);
+        SetButtonImageByCommand("MinSceneryPanel", "UIS_sc_in");
+    }
+}
+
+void GUIManager::ApplyModeRequest()
+{
+    if (m_iRequestedMode == m_iMode)
+        return;
+    if (m_pMode)
+    {
+        m_pMode->Exit();
+        m_pMode.reset();
+    }
+    m_iMode = m_iRequestedMode;
+    if (m_iMode >= 0 && m_iMode < kModeIds && g_modeMakers[m_iMode])
+        m_pMode = g_modeMakers[m_iMode](*this);
+    if (m_pMode)
+        m_pMode->Enter();
+}
+
+void GUIManager::EnterBuildMode()
+{
+    if (m_pShell && m_pShell->IsBuildingAvailable(m_selections[0]))
+        SetMode(5);
+    OpenDialog("CancelBuildMode", nullptr);
+}
+
+void GUIManager::ModePreRender()
+{
+    if (m_pMode)
+        m_pMode->PreRender();
+}
+
+void GUIManager::ModeRender()
+{
+    if (m_pMode)
+        m_pMode->Render();
+}
+
+// ---- dialogs
+
+DialogItem* GUIManager::FindDialog(const char* name) const
+{
+    for (Widget* item : m_script.topLevel)
+        if (item->GetType() == WT_DIALOG && SameName(item, name))
+            return static_cast<DialogItem*>(item);
+    return nullptr;
+}
+
+GUIManager::DialogEntry* GUIManager::FindEntry(const char* name)
+{
+    for (DialogEntry& entry : m_open)
+        if (entry.state != ENTRY_CLOSING && SameName(entry.dialog, name))
+            return &entry;
+    return nullptr;
+}
+
+const GUIManager::DialogEntry* GUIManager::FindEntry(const char* name) const
+{
+    return const_cast<GUIManager*>(this)->FindEntry(name);
+}
+
+bool GUIManager::OpenDialog(const char* name, DialogListener* listener, bool modal, bool drawWhileLocked)
+{
+    DialogItem* dialog = FindDialog(name);
+    if (!dialog)
+        return false;
+    if (listener)
+        for (const DialogEntry& entry : m_open)
+            if (entry.state != ENTRY_CLOSING && entry.dialog == dialog && entry.listener == listener)
+                return true;
+    for (DialogEntry& entry : m_open)
+        if (entry.state != ENTRY_CLOSING && entry.dialog->GetPositionId() == dialog->GetPositionId())
+        {
+            CloseEntry(entry, true);
+            break;
+        }
+    DialogEntry entry;
+    entry.drawWhileLocked = drawWhileLocked;
+    int32_t x = 0, y = 0;
+    if (!modal && dialog->IsDraggable() && m_iMode != kIdleMode && m_iRequestedMode != kIdleMode && m_pShell &&
+        m_pShell->GetDialogPosition(dialog->GetPositionId(), &x, &y))
+    {
+        // Only a position that keeps the whole dialog on the screen is taken.
+        if (x >= 0 && y >= 0 && x + dialog->GetWidth() < GetScreenWidth() &&
+            y + dialog->GetHeight() < GetScreenHeight())
+            dialog->Move(x - dialog->GetRect().left, y - dialog->GetRect().top);
+    }
+    if (m_pDisplay)
+    {
+        const GuiRect& r = dialog->GetRect();
+        const uint32_t width = static_cast<uint32_t>(std::clamp(r.right - r.left + 1, 1, 1024));
+        const uint32_t height = static_cast<uint32_t>(std::clamp(r.bottom - r.top + 1, 1, 1024));
+        entry.layer = m_pDisplay->CreateSurface(width, height, name, true);
+        m_pDisplay->ClearSurface(entry.layer);
+        m_pDisplay->SetSurfacePosition(entry.layer, r.left, r.top);
+    }
+    entry.listener = listener;
+    entry.dialog = dialog;
+    m_open.insert(m_open.begin(), entry);
+    dialog->SetDirty();
+    dialog->SetDragLock(modal);
+    return true;
+}
+
+bool GUIManager::ToggleDialog(const char* name, DialogListener* listener, bool modal)
+{
+    if (CloseDialog(name))
+        return false;
+    return OpenDialog(name, listener, modal);
+}
+
+bool GUIManager::OpenDialogWithParam(const char* name, int32_t param, DialogListener* listener, bool modal)
+{
+    m_iMenuParam = param;
+    return OpenDialog(name, listener, modal);
+}
+
+bool GUIManager::OpenDialogWithValue(int32_t slot, const char* name, int32_t value, DialogListener* listener,
+                                     bool modal)
+{
+    if (slot >= 0 && slot < kDialogValueCount)
+        m_dialogValues[slot] = value;
+    return OpenDialog(name, listener, modal);
+}
+
+int32_t GUIManager::GetDialogValue(int32_t slot) const
+{
+    return slot >= 0 && slot < kDialogValueCount ? m_dialogValues[slot] : 0;
+}
+
+void GUIManager::StoreDialogPosition(int32_t positionId, int32_t x, int32_t y)
+{
+    if (m_pShell && m_iMode != kIdleMode && m_iRequestedMode != kIdleMode)
+        m_pShell->SetDialogPosition(positionId, x, y);
+}
+
+void GUIManager::CloseEntry(DialogEntry& entry, bool remember)
+{
+    entry.state = ENTRY_CLOSING;
+    if (remember)
+        StoreDialogPosition(entry.dialog->GetPositionId(), entry.dialog->GetRect().left, entry.dialog->GetRect().top);
+    if (entry.listener)
+        entry.listener->ResetPanelState();
+}
+
+bool GUIManager::CloseDialog(const char* name)
+{
+    DialogEntry* entry = FindEntry(name);
+    if (entry)
+        CloseEntry(*entry, true);
+    return entry != nullptr;
+}
+
+bool GUIManager::CloseOwningDialog(int32_t dialogIndex)
+{
+    for (DialogEntry& entry : m_open)
+        if (entry.state != ENTRY_CLOSING && entry.dialog->GetDialogIndex() == dialogIndex)
+        {
+            CloseEntry(entry, true);
+            return true;
+        }
+    CloseAllDialogs();
     return false;
 }
+
+bool GUIManager::CloseDialogsOfListener(const DialogListener* listener)
+{
+    bool any = false;
+    for (DialogEntry& entry : m_open)
+        if (entry.state != ENTRY_CLOSING && entry.listener == listener)
+        {
+            CloseEntry(entry, true);
+            any = true;
+        }
+    return any;
+}
+
+void GUIManager::CloseAllDialogs()
+{
+    for (DialogEntry& entry : m_open)
+        if (entry.state != ENTRY_CLOSING)
+            CloseEntry(entry, true);
+}
+
+void GUIManager::CloseFrontDialog()
+{
+    if (m_open.empty())
+        return;
+    DialogEntry& front = m_open.front();
+    if (front.state == ENTRY_OPEN && !front.dialog->IsModal() && !front.dialog->IsInTransition())
+        CloseEntry(front, false);
+}
+
+bool GUIManager::IsDialogOpen(const char* name) const
+{
+    return FindEntry(name) != nullptr;
+}
+
+bool GUIManager::IsModalDialogOpen() const
+{
+    for (const DialogEntry& entry : m_open)
+        if (entry.state != ENTRY_CLOSING && entry.dialog->IsModal())
+            return true;
+    return false;
+}
+
+int32_t GUIManager::GetOpenDialogCount() const
+{
+    return static_cast<int32_t>(
+        std::count_if(m_open.begin(), m_open.end(), [](const DialogEntry& e) { return e.state != ENTRY_CLOSING; }));
+}
+
+void GUIManager::AnimateDialog(const char* name, int32_t kind, float time, int32_t offset)
+{
+    if (DialogEntry* entry = FindEntry(name))
+        entry->dialog->StartTransition(kind, time, offset);
+}
+
+int32_t GUIManager::GetDialogAnimState(const char* name) const
+{
+    const DialogEntry* entry = FindEntry(name);
+    return entry ? entry->dialog->GetAnimState() : 0;
+}
+
+void GUIManager::SetDialogAnimState(const char* name, int32_t value)
+{
+    if (DialogEntry* entry = FindEntry(name))
+        entry->dialog->SetAnimState(value);
+}
+
+void GUIManager::SelectDialogTab(const char* name, int32_t tab)
+{
+    if (DialogEntry* entry = FindEntry(name))
+        entry->dialog->SelectTab(tab);
+}
+
+void GUIManager::RedrawDialog(const char* name, bool clear)
+{
+    DialogEntry* entry = FindEntry(name);
+    if (!entry)
+        return;
+    if (clear && m_pDisplay)
+        m_pDisplay->ClearSurface(entry->layer);
+    entry->dialog->SetDirty();
+}
+
+void GUIManager::RedrawAllDialogs(bool clear)
+{
+    for (DialogEntry& entry : m_open)
+    {
+        if (m_pDisplay && clear)
+            m_pDisplay->ClearSurface(entry.layer);
+        entry.dialog->SetDirty();
+        if (m_pDisplay)
+            m_pDisplay->MarkSurfaceDirty(entry.layer);
+    }
+}
+
+void GUIManager::RefreshOpenDialogs()
+{
+    DialogListener* saved = m_pDialogObject;
+    for (DialogEntry& entry : m_open)
+    {
+        m_pDialogObject = entry.listener;
+        entry.dialog->Refresh();
+        if (m_pDisplay)
+            m_pDisplay->ClearSurface(entry.layer);
+        entry.dialog->SetDirty();
+    }
+    m_pDialogObject = saved;
+}
+
+// ---- panel shortcuts
+
+bool GUIManager::PanelAllowed() const
+{
+    if (!IsModalDialogOpen() && !m_bLock)
+        return true;
+    PlayRefusal();
+    return false;
+}
+
+void GUIManager::OpenPauseBox()
+{
+    if (!IsDialogOpen("ScenarioWon") && !IsDialogOpen("ScenarioLost"))
+        OpenDialog("PauseBox", nullptr, true);
+}
+
+void GUIManager::ToggleSaveMenu(bool load)
+{
+    if (!PanelAllowed())
+        return;
+    const char* name = load ? "LoadGameMenu" : "SaveGameMenu";
+    if (IsDialogOpen(name))
+    {
+        if (m_pShell)
+            m_pShell->SaveMenuClosed(load);
+        CloseDialog(name);
+        return;
+    }
+    CloseDialog(load ? "SaveGameMenu" : "LoadGameMenu");
+    if (m_pShell)
+        m_pShell->PrepareSaveMenu(load);
+    OpenDialog(name, m_pShell ? m_pShell->GetShellListener() : nullptr);
+}
+
+void GUIManager::ToggleInGameOptions()
+{
+    if (PanelAllowed() && ToggleDialog("InGameOptions", m_pShell ? m_pShell->GetShellListener() : nullptr))
+        SelectDialogTab("InGameOptions", 0);
+}
+
+void GUIManager::OpenInGameOptions()
+{
+    OpenDialog("InGameOptions", m_pShell ? m_pShell->GetShellListener() : nullptr);
+    SelectDialogTab("InGameOptions", 1);
+}
+
+void GUIManager::OpenBuildPanel()
+{
+    if (!PanelAllowed())
+        return;
+    SetMode(kSelectMode);
+    CloseAllDialogs();
+    if (m_pShell)
+        m_pShell->UseOverviewCamera();
+    ToggleDialog("BuildPanel", nullptr);
+}
+
+void GUIManager::ToggleSceneryPanel()
+{
+    if (!PanelAllowed())
+        return;
+    if (IsDialogOpen("SceneryPanel"))
+    {
+        AnimateDialog("SceneryPanel", DialogItem::SLIDE_OUT, 1.0f, 0);
+        SetMode(kSelectMode);
+        return;
+    }
+    CloseDialog("BuildPanel");
+    SetButtonImageByCommand("MinSceneryPanel", "UIS_sc_in");
+    OpenDialog("SceneryPanel", nullptr);
+    AnimateDialog("SceneryPanel", DialogItem::SLIDE_IN, 0.75f, 0);
+    if (m_pShell)
+        m_pShell->UseOverviewCamera();
+    CloseDialog("CancelCamera");
+}
+
+// ---- buttons by command
+
+template <typename Fn> void GUIManager::ForEachButton(Fn fn)
+{
+    for (const auto& item : m_script.items)
+        if (item->GetType() == WT_BUTTON)
+            fn(*static_cast<Button*>(item.get()));
+}
+
+void GUIManager::DisableButtonsByCommand(const char* name)
+{
+    ForEachButton([name](Button& b) { b.DisableByCommand(name); });
+}
+
+void GUIManager::EnableButtonsByCommand(const char* name)
+{
+    ForEachButton([name](Button& b) { b.EnableByCommand(name); });
+}
+
+void GUIManager::SetButtonImageByCommand(const char* name, const char* image)
+{
+    ForEachButton([name, image](Button& b) { b.SetImageByCommand(name, image); });
+}
+
+void GUIManager::SetButtonHeldByCommand(const char* name, bool held)
+{
+    ForEachButton([name, held](Button& b) { b.SetHeldByCommand(name, held); });
+}
+
+// ---- selections and resources
 
 int32_t GUIManager::GetSelection(int index) const
 {
@@ -88,11 +667,319 @@ int32_t GUIManager::GetSelection(int index) const
 
 void GUIManager::SetSelection(int index, int32_t value)
 {
-    if (index >= 0 && index < kSelectionCount)
-        m_selections[index] = value;
+    if (index < 0 || index >= kSelectionCount)
+        return;
+    const bool changed = m_selections[index] != value;
+    m_selections[index] = value;
+    switch (index)
+    {
+    case 1:
+    case 2:
+    case 9:
+    case 12:
+        if (changed)
+            RefreshOpenDialogs();
+        break;
+    case 6:
+        if (changed)
+            RedrawDialog("ObjectBrowser", false);
+        break;
+    case 7:
+    case 10:
+    case 11:
+        break;
+    default:
+        RedrawAllDialogs(false);
+        break;
+    }
 }
 
-ListRows* GUIManager::FindList(int32_t, const char*) const
+Font* GUIManager::GetFont(int n) const
 {
-    return nullptr;
+    return n >= 0 && static_cast<size_t>(n) < m_fonts.size() ? m_fonts[static_cast<size_t>(n)].get() : nullptr;
+}
+
+TextWriter* GUIManager::GetTextWriter(int n) const
+{
+    return n >= 0 && static_cast<size_t>(n) < m_writers.size() ? m_writers[static_cast<size_t>(n)].get() : nullptr;
+}
+
+// ---- message band, tooltip, pause
+
+void GUIManager::ShowMessage(const char*, int32_t passes)
+{
+    m_iMessagePasses = passes;
+    m_bMessageShowing = true;
+    if (g_pSoundManager)
+        g_pSoundManager->PlaySampleVolume("NewMessage", 0.5f, 1, 0.0f);
+}
+
+void GUIManager::ShowTooltip(Widget* owner, int32_t x, int32_t y, const char* textId)
+{
+    if (owner != m_pTooltipOwner)
+    {
+        m_tooltip.Hide();
+        m_pTooltipOwner = owner;
+        m_tooltip.SetText(textId);
+    }
+    m_tooltip.Show(x, y, GetScreenWidth(), GetScreenHeight());
+}
+
+void GUIManager::HideTooltip(const Widget* owner)
+{
+    if (!owner || owner != m_pTooltipOwner)
+        return;
+    m_tooltip.Hide();
+    m_pTooltipOwner = nullptr;
+    m_fRecentHide = kRecentHide;
+}
+
+void GUIManager::PushPause()
+{
+    if (m_pShell && m_pShell->HasPark())
+    {
+        m_bSavedPause = m_pShell->IsParkPaused();
+        m_pShell->SetParkPaused(true);
+    }
+}
+
+void GUIManager::PopPause()
+{
+    if (m_pShell && m_pShell->HasPark())
+        m_pShell->SetParkPaused(m_bSavedPause);
+}
+
+bool GUIManager::IsMouseOverGui(bool) const
+{
+    if (m_bMouseOverToolbar)
+        return true;
+    for (const DialogEntry& entry : m_open)
+        if (entry.state != ENTRY_CLOSING && entry.dialog->IsMouseOver())
+            return true;
+    return false;
+}
+
+void GUIManager::StartCredits()
+{
+    m_pCredits = std::make_unique<CreditsRoll>(GetScreenWidth(), GetScreenHeight());
+    m_pCredits->Start();
+}
+
+void GUIManager::StopCredits()
+{
+    m_pCredits.reset();
+}
+
+// ---- per frame
+
+void GUIManager::Update(float frameTime)
+{
+    GuiMouse mouse;
+    if (g_pGameInput)
+    {
+        mouse.x = g_pGameInput->GetMouseX();
+        mouse.y = g_pGameInput->GetMouseY();
+        mouse.wheel = g_pGameInput->GetWheelDelta();
+        mouse.first = g_pGameInput->GetLeftButton();
+        mouse.second = g_pGameInput->GetRightButton();
+    }
+    else
+        mouse.x = mouse.y = GameInput::kOutsideWindow;
+    Update(frameTime, mouse);
+}
+
+void GUIManager::Update(float frameTime, const GuiMouse& mouse)
+{
+    ApplyModeRequest();
+    UpdateDialogs(frameTime);
+    RouteMouse(mouse);
+    if (m_pMode)
+        m_pMode->Update(frameTime);
+    if (m_pScreen)
+        m_pScreen->Update(frameTime);
+    m_fRecentHide = std::max(m_fRecentHide - frameTime, 0.0f);
+    if (m_pMusicPlayer)
+        m_pMusicPlayer->Update(frameTime);
+    if (m_pTickerList)
+        m_pTickerList->Update(frameTime);
+    m_pGazetteer->Update();
+    if (m_pCredits)
+    {
+        m_pCredits->Update(frameTime);
+        if (m_pCredits->IsFinished())
+        {
+            StopCredits();
+            CloseAllDialogs();
+            ActivateScreen("MainMenu");
+        }
+    }
+}
+
+void GUIManager::UpdateDialogs(float dt)
+{
+    m_pDialogObject = m_pShell ? m_pShell->GetShellListener() : nullptr;
+    if (MainItem* root = m_script.GetToolbarRoot())
+        root->Update(dt);
+    for (auto it = m_open.begin(); it != m_open.end();)
+        if (it->state == ENTRY_CLOSING)
+        {
+            it->dialog->SetActive(false);
+            ReleaseLayer(*it);
+            it = m_open.erase(it);
+        }
+        else
+            ++it;
+    for (DialogEntry& entry : m_open)
+        if (entry.state == ENTRY_OPENING)
+        {
+            m_pDialogObject = entry.listener;
+            entry.dialog->SetActive(true);
+            entry.dialog->SetChanged(true);
+            entry.state = ENTRY_OPEN;
+        }
+    // A command fired by a dialog's update may open or close dialogs: walk a copy and skip entries that went.
+    const std::vector<DialogEntry> walk = m_open;
+    const uint32_t generation = m_uGeneration;
+    for (const DialogEntry& entry : walk)
+    {
+        const bool stillOpen =
+            std::any_of(m_open.begin(), m_open.end(),
+                        [&](const DialogEntry& e)
+                        { return e.dialog == entry.dialog && e.listener == entry.listener && e.state == ENTRY_OPEN; });
+        if (generation != m_uGeneration)
+            return;
+        if (!stillOpen)
+            continue;
+        m_pDialogObject = entry.listener;
+        entry.dialog->Update(dt);
+    }
+}
+
+void GUIManager::RouteMouse(const GuiMouse& mouse)
+{
+    int32_t first = mouse.first, second = mouse.second;
+    if (mouse.wheel != 0)
+    {
+        bool taken = false;
+        if (!m_open.empty() && m_open.front().state != ENTRY_CLOSING)
+        {
+            m_pDialogObject = m_open.front().listener;
+            taken = m_open.front().dialog->OnMouseWheel(mouse.x, mouse.y, mouse.wheel);
+        }
+        if (!taken && m_pMode)
+            m_pMode->OnMouseWheel(mouse.x, mouse.y, mouse.wheel);
+    }
+    bool taken = false;
+    DialogItem* takenBy = nullptr;
+    const std::vector<DialogEntry> walk = m_open;
+    const uint32_t generation = m_uGeneration;
+    for (const DialogEntry& entry : walk)
+    {
+        if (generation != m_uGeneration)
+            return;
+        if (entry.state == ENTRY_CLOSING)
+            continue;
+        m_pDialogObject = entry.listener;
+        if (entry.dialog->OnMouse(mouse.x, mouse.y, first))
+        {
+            taken = true;
+            takenBy = entry.dialog;
+            break;
+        }
+        if (entry.dialog->IsMouseOver() || entry.dialog->IsModal())
+            first = second = ME_LEAVE;
+    }
+    if (generation != m_uGeneration)
+        return;
+    if (takenBy && !IsModalDialogOpen())
+    {
+        auto it =
+            std::find_if(m_open.begin(), m_open.end(),
+                         [takenBy](const DialogEntry& e) { return e.dialog == takenBy && e.state == ENTRY_OPEN; });
+        if (it != m_open.end() && it != m_open.begin())
+            std::rotate(m_open.begin(), it, it + 1);
+    }
+    m_pDialogObject = m_pShell ? m_pShell->GetShellListener() : nullptr;
+    if (MainItem* root = m_script.GetToolbarRoot())
+    {
+        if (!taken)
+            taken = root->OnMouse(mouse.x, mouse.y, first);
+        root->OnRightMouse(mouse.x, mouse.y, second);
+        m_bMouseOverToolbar = root->IsMouseOver();
+    }
+    else
+        m_bMouseOverToolbar = false;
+    if (m_pScreen &&
+        m_pScreen->OnScreenMouse(static_cast<float>(mouse.x) / static_cast<float>(GetScreenWidth()),
+                                 static_cast<float>(mouse.y) / static_cast<float>(GetScreenHeight()), first))
+        taken = true;
+    if (!taken && m_pMode)
+        m_pMode->OnMouse(mouse.x, mouse.y, first, second);
+}
+
+// ---- drawing
+
+void GUIManager::DrawDialogs()
+{
+    MainItem* root = m_script.GetToolbarRoot();
+    if (!m_bLock && root)
+    {
+        if (m_pDisplay)
+            m_pDisplay->SelectSurface(m_iToolbarLayer);
+        root->DrawCached();
+        if (m_pDisplay && root->HasChanged())
+            m_pDisplay->MarkSurfaceDirty(m_iToolbarLayer);
+        root->SetChanged(false);
+    }
+    for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
+    {
+        if (m_bLock && !it->drawWhileLocked)
+            continue;
+        m_pDialogObject = it->listener;
+        const GuiRect& r = it->dialog->GetRect();
+        if (m_pDisplay)
+        {
+            m_pDisplay->SelectSurface(it->layer);
+            m_pDisplay->SetSurfacePosition(it->layer, r.left, r.top);
+        }
+        it->dialog->DrawCached();
+        if (m_pDisplay && it->dialog->HasChanged())
+            m_pDisplay->MarkSurfaceDirty(it->layer);
+        it->dialog->SetChanged(false);
+    }
+    if (m_pDisplay)
+        m_pDisplay->SelectSurface(-1);
+}
+
+void GUIManager::Draw()
+{
+    auto drawEntry = [this](const DialogEntry& entry)
+    {
+        m_pDialogObject = entry.listener;
+        if (m_pDisplay)
+            m_pDisplay->DrawSurface(entry.dialog->GetRect().left, entry.dialog->GetRect().top, entry.layer);
+        entry.dialog->Draw();
+    };
+    if (m_bLock)
+    {
+        for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
+            if (it->drawWhileLocked)
+                drawEntry(*it);
+        m_tooltip.Draw();
+        return;
+    }
+    if (m_iMode != kIdleMode)
+        if (MainItem* root = m_script.GetToolbarRoot())
+        {
+            if (m_pDisplay)
+                m_pDisplay->DrawSurface(0, GetScreenHeight() - kToolbarHeight, m_iToolbarLayer);
+            root->Draw();
+        }
+    if (m_pScreen)
+        m_pScreen->Draw();
+    for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
+        drawEntry(*it);
+    if (m_pCredits)
+        m_pCredits->Draw();
+    m_tooltip.Draw();
 }

@@ -8,6 +8,8 @@
 # - Texts: each text under sample-data/src/text/ (text_uk.txt and the like) is written by texttool as the scrambled
 #   text table of the same name under sample-data/data/ (data/text_uk.ble, which the game opens as data/text_uk.uni).
 # - The GUI font: fonttool writes GuiFont7 (its texture, glyph rectangles and kerning) into sample-data/data/Fonts/.
+# - Sprites: the bank lists under sample-data/src/sprites/ and their pictures become the sprite file pairs under
+#   sample-data/data/sprites/ (spritetool).
 # - Grids: each text under sample-data/src/maps/ is written as the grid file of the same name (".dat") under
 #   sample-data/data/maps/: 128 x 128 cells, 32-bit little-endian flags column by column; the text gives the
 #   walkable area (see its header), every other cell is ground no guest walks on (0x20000000).
@@ -131,3 +133,18 @@ echo "make-sample-data: $texts text tables written under sample-data/data/"
 mkdir -p "$root/sample-data/data/Fonts"
 "$fonttool" write "$root/sample-data/data/Fonts" GuiFont7
 echo "make-sample-data: the GUI font written under sample-data/data/Fonts/"
+
+# Sprite banks: each list under sample-data/src/sprites/ named like a sprite file (VA2FESprites.txt and the like)
+# is written by spritetool, with the pictures of src/sprites/pictures/, as that file pair under data/sprites/.
+cmake --build "$build" --target spritetool >/dev/null
+spritetool="$build/tools/spritetool/spritetool"
+mkdir -p "$root/sample-data/data/sprites"
+pairs=0
+for list in "$src"/sprites/VA2*.txt; do
+    [ -e "$list" ] || continue
+    name="$(basename "${list%.txt}")"
+    "$spritetool" write "$list" "$src/sprites/pictures" "$root/sample-data/data/sprites/$name.hdr" \
+        "$root/sample-data/data/sprites/$name.Dat"
+    pairs=$((pairs + 1))
+done
+echo "make-sample-data: $pairs sprite file pairs written under sample-data/data/sprites/"

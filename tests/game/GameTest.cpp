@@ -106,6 +106,9 @@ TEST_F(GameTest, TheLanguageChoosesTheTextsAndTheMenuScript)
         EXPECT_STREQ(g.GetGUIManager().GetCurrentScreenName(), "MainMenu");
         EXPECT_EQ(g.GetGUIManager().GetRequestedMode(), 6);
         EXPECT_EQ(GetSpriteManager().GetLoadedIndexName(), "data\\sprites\\VA2FESprites.hdr");
+        // The menu's dialog is open where its script exists, and that script reads without a complaint.
+        EXPECT_EQ(g.GetGUIManager().IsDialogOpen("MainMenu"), c.texts);
+        EXPECT_TRUE(reports.boxes.empty()) << reports.boxes.size();
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("SaveGames")));
     EXPECT_TRUE(game->GetSaveGameCount() == 0 && !game->GetSaveGame(0) && !game->GetSaveGame(-1));
@@ -331,20 +334,20 @@ TEST_F(GameTest, NamedValuesAreSet)
     Game& g = Make();
     GameOptions& o = g.GetOptions();
     World world;
-    auto bits = [](float value) { return std::bit_cast<int32_t>(value); };
+    auto bits = [](float value) { return DialogValue::Float(value); };
     struct Case
     {
         const char* keyword;
-        int32_t value; // a float's bits for the video values
+        DialogValue value; // a decimal number for the video values
         std::function<bool()> holds;
     };
     const Case cases[] = {
-        {"GAME_NUDGE", 7, [&] { return o.m_bNudgeScroll; }},
-        {"GAME_NUDGE", 0, [&] { return !o.m_bNudgeScroll; }},
-        {"RESCUE_POPUPS", 0, [&] { return !o.m_bConservationPopups; }},
-        {"NOT_RESCUE_POPUPS", 0, [&] { return o.m_bConservationPopups; }},
-        {"NOT_RESCUE_POPUPS", 3, [&] { return !o.m_bConservationPopups; }},
-        {"GAME_GAME_SPEED", 2, [&] { return world.GetGameSpeedLevel() == 2; }},
+        {"GAME_NUDGE", DialogValue::Int(7), [&] { return o.m_bNudgeScroll; }},
+        {"GAME_NUDGE", DialogValue::Int(0), [&] { return !o.m_bNudgeScroll; }},
+        {"RESCUE_POPUPS", DialogValue::Int(0), [&] { return !o.m_bConservationPopups; }},
+        {"NOT_RESCUE_POPUPS", DialogValue::Int(0), [&] { return o.m_bConservationPopups; }},
+        {"NOT_RESCUE_POPUPS", DialogValue::Int(3), [&] { return !o.m_bConservationPopups; }},
+        {"GAME_GAME_SPEED", DialogValue::Int(2), [&] { return world.GetGameSpeedLevel() == 2; }},
         // The video values reach the graphics manager, and the object detail the park.
         {"VIDEO_DRAW_DIST", bits(0.125f), [&] { return o.m_fDrawDist == 0.125f; }},
         {"VIDEO_OBJECT_DETAIL", bits(0.625f), [&] { return GetObjectDetail() == 0.625f; }},
@@ -353,12 +356,12 @@ TEST_F(GameTest, NamedValuesAreSet)
         {"VIDEO_DRAW_DIST", bits(0.75f), [&] { return g_GraphicsManager.GetVideoSettings().m_fDrawDist == 0.75f; }},
         {"VIDEO_DRAW_DIST", bits(std::nanf("")), [&] { return o.m_fDrawDist == 0.75f; }},
         {"VIDEO_OBJECT_DETAIL", bits(3.0f), [&] { return o.m_fObjectDetail == 1.0f; }},
-        {"GAME_SPEED", 1, [&] { return Boxed("Unknown set variable in Game"); }},
+        {"GAME_SPEED", DialogValue::Int(1), [&] { return Boxed("Unknown set variable in Game"); }},
     };
     for (const Case& c : cases)
     {
-        g.SetVariable(c.keyword, &c.value);
-        EXPECT_TRUE(c.holds()) << c.keyword << " " << c.value;
+        g.SetVariable(c.keyword, c.value);
+        EXPECT_TRUE(c.holds()) << c.keyword << " " << c.value.AsFloat();
     }
 }
 

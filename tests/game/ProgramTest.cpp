@@ -1,6 +1,7 @@
 // Tests of the program itself under a private X server with SDL's X11 driver: it starts on a copy of the sample
 // data, shows the main menu (read back from its window), plays the logo movie when asked, keeps a second copy out,
-// closes on a window-close request, writes the options and the scenario progress, and exits 0.
+// closes on a window-close request, writes the options and the scenario progress, and exits 0; a click on the
+// main menu's dialog runs its button's command.
 #include "tests/platform/XvfbServer.h"
 #include "tests/platform/movie/MovieTestFiles.h"
 #include "tests/support/TestSupport.h"
@@ -9,6 +10,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <chrono>
 #include <filesystem>
@@ -156,6 +159,55 @@ protected:
     std::set<pid_t> m_children;
 };
 
+// Moves the pointer and presses the first button through the X test extension, as a person's mouse would. The
+// library stays loaded: the extension hooks the closing of the display connection.
+class FakeMouse
+{
+public:
+    FakeMouse() : m_library(dlopen("libXtst.so.6", RTLD_NOW))
+    {
+        if (m_library)
+        {
+            m_motion = reinterpret_cast<Motion>(dlsym(m_library, "XTestFakeMotionEvent"));
+            m_button = reinterpret_cast<ButtonEvent>(dlsym(m_library, "XTestFakeButtonEvent"));
+        }
+    }
+    bool Available() const { return m_motion && m_button; }
+    // Rests on (x, y), then presses and releases there.
+    void Click(Display* x11, int x, int y)
+    {
+        m_motion(x11, -1, x, y, 0);
+        XFlush(x11);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_button(x11, 1, True, 0);
+        XFlush(x11);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        m_button(x11, 1, False, 0);
+        XFlush(x11);
+    }
+
+private:
+    using Motion = int (*)(Display*, int, int, int, unsigned long);
+    using ButtonEvent = int (*)(Display*, unsigned int, int, unsigned long);
+    void* m_library;
+    Motion m_motion = nullptr;
+    ButtonEvent m_button = nullptr;
+};
+
+// The pixels of a 1-5-5-5 overlay colour as the screen shows it (each channel near its widened value).
+bool IsOverlayColour(uint32_t rgb, uint32_t wanted)
+{
+    auto widen = [](uint32_t v) { return ((v & 0xF8) | (v >> 5)); };
+    for (int shift : {0, 8, 16})
+    {
+        const int got = static_cast<int>((rgb >> shift) & 0xFF);
+        const int want = static_cast<int>(widen((wanted >> shift) & 0xFF));
+        if (std::abs(got - want) > 8)
+            return false;
+    }
+    return true;
+}
+
 // A colour of the movie: pure red as studio-range YUV, and a test for its pixels after conversion.
 constexpr movietest::Yuv kMovieRed{81, 90, 240};
 bool IsMovieRed(uint32_t rgb)
@@ -228,6 +280,35 @@ TEST_P(ProgramRunTest, StartsShowsTheMenuKeepsOutASecondCopyAndClosesWritingItsF
         progress[4 * i] = i % 4 == 0 ? 4 : 1;
     EXPECT_EQ(testsupport::ReadBytes(m_data.File("sp.bin")), progress);
     EXPECT_TRUE(std::filesystem::is_directory(m_data.File("SaveGames")));
+}
+
+TEST_F(ProgramTest, TheMainMenuDialogIsDrawnAndAClickOnAButtonRunsItsCommand)
+{
+    FakeMouse mouse;
+    if (!mouse.Available())
+        GTEST_SKIP() << "the X test extension's library is not installed";
+    const pid_t pid = Start(m_data.Path());
+    std::vector<Window> windows;
+    ASSERT_TRUE(WaitFor(30.0, [&] { return !(windows = GameWindows()).empty(); })) << "no window appeared";
+    // The menu panel's sand and the exit confirmation's red title strip.
+    auto shows = [&](uint32_t colour)
+    {
+        for (uint32_t c : Colours(windows[0]))
+            if (IsOverlayColour(c, colour))
+                return true;
+        return false;
+    };
+    const uint32_t kSand = 0xF2E6C8, kExitRed = 0xA33A2A;
+    ASSERT_TRUE(WaitFor(20.0, [&] { return shows(kSand); })) << "the main menu's dialog was not drawn";
+    EXPECT_FALSE(shows(kExitRed));
+    // "Exit" (the menu's second button) opens the confirmation; its "Back" closes it again.
+    mouse.Click(m_x, 400, 258);
+    EXPECT_TRUE(WaitFor(10.0, [&] { return shows(kExitRed); })) << "the click ran no command";
+    mouse.Click(m_x, 400, 333);
+    EXPECT_TRUE(WaitFor(10.0, [&] { return !shows(kExitRed); })) << "Back did not close the confirmation";
+    EXPECT_TRUE(shows(kSand));
+    RequestClose(windows[0]);
+    EXPECT_EQ(Finish(pid, 20.0), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ProgramRunTest, ::testing::Values(RunCase{"Plain", false}, RunCase{"Movie", true}),

@@ -1,16 +1,69 @@
-// Tests of the GUI manager's state so far: the selection slots with their defaults and resets, scripts that can and
-// cannot be read, and the front-end screen by name.
-#include "gui/GUIManager.h"
+// Tests of the GUI manager: the selection slots, scripts and their file names, dialogs in front-to-back order with
+// modality, the mouse routed behind dialogs to the tool mode, reopening for the same or another listener, closing,
+// remembered positions, tool modes by id, and the layers the dialogs draw into.
+#include "GuiTestSupport.h"
 
 #include "engine/core/FileSystem.h"
-#include "tests/support/TestSupport.h"
+#include "gui/DialogItem.h"
+#include "gui/GuiShell.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
 
-TEST(GUIManager, SelectionSlotsStartAtTheirDefaultsAndAScriptResetRestoresThem)
+using guitest::g_modeLog;
+
+// Three dialogs side by side (A at x 0-99, B at 200-299, M at 400-499; all y 0-99), A and B draggable; a button
+// in A that closes its own dialog.
+const char* const kScript = "Font(GuiFont7)\n"
+                            "DialogItem A(0, 0, 99, 99, NONE, 1, 1)\n{\nButton(10, 40, 50, 60, NONE, 0, None, "
+                            "CloseOwn, NONE)\n}\n"
+                            "DialogItem B(200, 0, 299, 99, NONE, 2, 1)\n{\n}\n"
+                            "DialogItem M(400, 0, 499, 99, CLEAR, 3, 0)\n{\n}\n"
+                            "DialogItem A2(0, 0, 99, 99, NONE, 1, 0)\n{\n}\n"
+                            "DialogItem ObjectBrowser(600, 0, 699, 99, NONE, 4, 0)\n{\n}\n";
+
+// The positions a shell remembers.
+class PositionShell : public GuiShell
+{
+public:
+    bool GetDialogPosition(int32_t id, int32_t* x, int32_t* y) override
+    {
+        ++asked;
+        if (id != 1)
+            return false;
+        *x = px;
+        *y = py;
+        return true;
+    }
+    void SetDialogPosition(int32_t id, int32_t x, int32_t y) override { stored = {id, x, y}; }
+    int32_t px = 0, py = 0;
+    int asked = 0;
+    std::array<int32_t, 3> stored{-1, -1, -1};
+};
+
+class GUIManagerTest : public guitest::GuiTest
+{
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        Script(kScript);
+        gui->SetMode(1);
+    }
+    std::vector<std::string> Order() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : gui->GetOpenList())
+            if (entry.state != GUIManager::ENTRY_CLOSING)
+                names.push_back(entry.dialog->GetName());
+        return names;
+    }
+    using V = std::vector<std::string>;
+};
+
+TEST(GUIManagerAlone, SelectionSlotsStartAtTheirDefaultsAndAScriptResetRestoresThem)
 {
     testsupport::TempDir dir;
     testsupport::ScopedCurrentDir cwd(dir.Path());
@@ -37,6 +90,260 @@ TEST(GUIManager, SelectionSlotsStartAtTheirDefaultsAndAScriptResetRestoresThem)
     EXPECT_TRUE(reports.debug.empty());
     EXPECT_FALSE(gui.LoadScript("nothere.pis"));
     EXPECT_NE(reports.debug.find("nothere.ble"), std::string::npos);
+}
+
+TEST(GUIManagerAlone, AScriptIsReadFromItsNameWithTheExtensionReplaced)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"data/script/gui/MainMenu.PIS", "data/script/gui/MainMenu.ble"},
+        {"a.b", "a.ble"},
+        {"ab", "ab.ble"},
+        {"", ".ble"},
+        {"dir.x/name", "dir.x/name.ble"},
+        {"dir.x\\gui.pis", "dir.x\\gui.ble"},
+    };
+    for (const auto& [name, file] : cases)
+        EXPECT_EQ(GuiScriptFileName(name), file) << name;
+}
+
+TEST_F(GUIManagerTest, DialogsStackFrontToBackAndAClickBringsOneForwardUnlessOneIsModal)
+{
+    EXPECT_TRUE(gui->OpenDialog("A", nullptr));
+    EXPECT_TRUE(gui->OpenDialog("B", nullptr));
+    EXPECT_FALSE(gui->OpenDialog("Nothing", nullptr));
+    EXPECT_FALSE(gui->OpenDialog("a", nullptr)) << "names are matched exactly";
+    Frame(0, 900, 900);
+    EXPECT_EQ(Order(), (V{"B", "A"}));
+    Frame(10, 50, 10, ME_PRESSED);
+    EXPECT_EQ(Order(), (V{"A", "B"}));
+    EXPECT_TRUE(gui->OpenDialog("M", nullptr, true));
+    EXPECT_TRUE(gui->IsModalDialogOpen());
+    Frame(20, 250, 10, ME_PRESSED);
+    EXPECT_EQ(Order(), (V{"M", "A", "B"})) << "a modal dialog keeps the front";
+}
+
+TEST_F(GUIManagerTest, TheMouseReachesTheToolModeOnlyPastEveryDialogAndAsLeaveBehindOne)
+{
+    gui->OpenDialog("A", nullptr);
+    struct Case
+    {
+        int32_t x, y, first;
+        bool reaches;      // the mode gets the event at all
+        int32_t modeFirst; // as what
+    };
+    // A press on a dialog is taken; resting on it reaches the mode as a leave; off every dialog as it is.
+    const Case cases[] = {{50, 10, ME_PRESSED, false, 0},
+                          {50, 10, ME_NONE, true, ME_LEAVE},
+                          {150, 10, ME_PRESSED, true, ME_PRESSED},
+                          {150, 10, ME_HELD, true, ME_HELD}};
+    uint32_t t = 0;
+    for (const Case& c : cases)
+    {
+        g_modeLog.mouse.clear();
+        g_modeLog.wheel.clear();
+        Frame(t += 10, c.x, c.y, c.first, ME_NONE, 3);
+        // The wheel passes the front dialog (nothing in it scrolls) to the mode.
+        EXPECT_EQ(g_modeLog.wheel, (std::vector<int32_t>{3}));
+        EXPECT_EQ(gui->IsMouseOverGui(false), c.x < 100) << c.x;
+        ASSERT_EQ(g_modeLog.mouse.size(), c.reaches ? 1u : 0u) << c.x << " " << c.first;
+        if (c.reaches)
+        {
+            EXPECT_EQ(g_modeLog.mouse[0][2], c.modeFirst) << c.x << " " << c.first;
+        }
+    }
+    // Behind a modal dialog every press is a leave, wherever the cursor is.
+    gui->OpenDialog("M", nullptr, true);
+    g_modeLog.mouse.clear();
+    Frame(t += 10, 150, 10, ME_PRESSED, ME_PRESSED);
+    ASSERT_EQ(g_modeLog.mouse.size(), 1u);
+    EXPECT_EQ(g_modeLog.mouse[0][2], ME_LEAVE);
+    EXPECT_EQ(g_modeLog.mouse[0][3], ME_LEAVE);
+}
+
+TEST_F(GUIManagerTest, ReopeningForTheSameListenerChangesNothingAndForAnotherClosesTheFirst)
+{
+    guitest::RecordingListener first, second;
+    gui->OpenDialog("A", &first);
+    Frame(0, 900, 900);
+    EXPECT_TRUE(gui->OpenDialog("A", &first));
+    EXPECT_EQ(gui->GetOpenList().size(), 1u);
+    EXPECT_EQ(first.closed, 0);
+    gui->OpenDialog("A", &second);
+    EXPECT_EQ(first.closed, 1) << "told at once";
+    EXPECT_EQ(gui->GetOpenList().size(), 2u) << "the closed entry stays until the next update";
+    // A dialog of the same position id replaces the open one.
+    gui->OpenDialog("A2", nullptr);
+    EXPECT_EQ(second.closed, 1);
+    Frame(10, 900, 900);
+    EXPECT_EQ(Order(), (V{"A2"}));
+    EXPECT_EQ(gui->GetOpenList().size(), 1u);
+    // A button fires its dialog's own close.
+    gui->CloseAllDialogs();
+    gui->OpenDialog("A", &first);
+    Frame(20, 30, 50);
+    Frame(30, 30, 50, ME_PRESSED);
+    Frame(100, 30, 50);
+    EXPECT_FALSE(gui->IsDialogOpen("A"));
+    EXPECT_EQ(first.closed, 2);
+}
+
+TEST_F(GUIManagerTest, ARememberedPositionIsTakenOnlyWhenTheWholeDialogStaysOnTheScreen)
+{
+    PositionShell shell;
+    gui->SetShell(&shell);
+    Frame(0, 900, 900);
+    struct Case
+    {
+        int32_t x, y;
+        bool modal;
+        int32_t left, top; // where the dialog opens (its home is 0, 0)
+    };
+    // The dialog is 99 x 99 (right and bottom inclusive) on an 800 x 600 screen.
+    const Case cases[] = {{50, 60, false, 50, 60},    {-5, 60, false, 0, 0}, {50, -1, false, 0, 0},
+                          {701, 0, false, 0, 0},      {0, 501, false, 0, 0}, {50, 60, true, 0, 0},
+                          {700, 500, false, 700, 500}};
+    uint32_t t = 0;
+    for (const Case& c : cases)
+    {
+        shell.px = c.x;
+        shell.py = c.y;
+        gui->OpenDialog("A", nullptr, c.modal);
+        const GuiRect& r = gui->FindItem(WT_DIALOG, "A")->GetRect();
+        EXPECT_EQ(r.left, c.left) << c.x << "," << c.y;
+        EXPECT_EQ(r.top, c.top) << c.x << "," << c.y;
+        // Closing remembers where it was; the next case starts from home again.
+        gui->CloseDialog("A");
+        EXPECT_EQ(shell.stored, (std::array<int32_t, 3>{1, c.left, c.top}));
+        static_cast<DialogItem*>(gui->FindItem(WT_DIALOG, "A"))->Reposition(0, 0);
+        Frame(t += 10, 900, 900);
+    }
+    // The idle mode of the front end neither reads nor writes positions.
+    gui->SetMode(GUIManager::kIdleMode);
+    Frame(t += 10, 900, 900);
+    shell.asked = 0;
+    shell.stored = {-1, -1, -1};
+    gui->OpenDialog("A", nullptr);
+    gui->CloseDialog("A");
+    EXPECT_EQ(shell.asked, 0);
+    EXPECT_EQ(shell.stored[0], -1);
+    gui->SetShell(nullptr);
+}
+
+TEST_F(GUIManagerTest, ModesAreMadeByIdAtTheNextUpdate)
+{
+    Frame(0, 900, 900);
+    EXPECT_EQ(g_modeLog.made, 1);
+    EXPECT_NE(gui->GetCurrentMode(), nullptr);
+    gui->SetMode(3);
+    EXPECT_EQ(gui->GetMode(), 1) << "only at the next update";
+    Frame(10, 900, 900);
+    EXPECT_EQ(gui->GetMode(), 3);
+    EXPECT_EQ(gui->GetCurrentMode(), nullptr);
+    EXPECT_EQ(g_modeLog.exits, 1);
+}
+
+TEST_F(GUIManagerTest, DialogsPaintTheirLayersAndASlotRedrawsOnlyWhatItShows)
+{
+    gui->OpenDialog("A", nullptr);
+    gui->OpenDialog("ObjectBrowser", nullptr);
+    Frame(0, 900, 900);
+    gui->DrawDialogs();
+    const auto& open = gui->GetOpenList();
+    const auto a = std::find_if(open.begin(), open.end(), [](auto& e) { return e.dialog->GetName()[0] == 'A'; });
+    // A dialog with the background "NONE" fills its layer white, at the dialog's own size.
+    const SoftSurface* layer = display->GetSurface(a->layer);
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(layer->m_uWidth, 100u);
+    EXPECT_EQ(layer->m_pPixels[0], 0x7FFF);
+    EXPECT_EQ(layer->m_pPixels[99 * 100 + 99], 0x7FFF);
+    struct Case
+    {
+        int slot;
+        int32_t value;
+        bool browserDirty, otherDirty;
+    };
+    const Case cases[] = {{6, 0, false, false}, {6, 5, true, false}, {10, 3, false, false}, {3, 4, true, true}};
+    for (const Case& c : cases)
+    {
+        gui->DrawDialogs();
+        gui->SetSelection(c.slot, c.value);
+        EXPECT_EQ(gui->FindItem(WT_DIALOG, "ObjectBrowser")->IsDirty(), c.browserDirty) << c.slot;
+        EXPECT_EQ(gui->FindItem(WT_DIALOG, "A")->IsDirty(), c.otherDirty) << c.slot;
+    }
+}
+
+} // namespace
+
+namespace
+{
+
+// Records what the panel shortcuts ask of the shell.
+class PanelShell : public GuiShell
+{
+public:
+    DialogListener* GetShellListener() override { return &listener; }
+    void PrepareSaveMenu(bool load) override { calls += load ? "prepare-load " : "prepare-save "; }
+    void SaveMenuClosed(bool load) override { calls += load ? "closed-load " : "closed-save "; }
+    void UseOverviewCamera() override { calls += "camera "; }
+    guitest::RecordingListener listener;
+    std::string calls;
+};
+
+using GUIPanelTest = guitest::GuiTest;
+
+TEST_F(GUIPanelTest, PanelShortcutsToggleTheirDialogsForTheShellAndAreRefusedBehindAModalOne)
+{
+    Script("Font(GuiFont7)\nFont(Second)\nMainItem\n{\nButton(10, 500, 50, 520, NONE, 0, None, Fire, NONE)\n}\n"
+           "DialogItem LoadGameMenu(0, 0, 99, 99, NONE, 1, 0)\n{\n}\n"
+           "DialogItem SaveGameMenu(0, 0, 99, 99, NONE, 2, 0)\n{\n}\n"
+           "DialogItem InGameOptions(0, 0, 99, 99, NONE, 3, 0)\n{\n}\n"
+           "DialogItem PauseBox(0, 0, 99, 99, NONE, 4, 0)\n{\n}\n"
+           "DialogItem ScenarioWon(0, 0, 99, 99, NONE, 5, 0)\n{\n}\n");
+    PanelShell shell;
+    gui->SetShell(&shell);
+    // The script's fonts fill their slots, and its toolbar is live: a press on its button fires it.
+    EXPECT_NE(gui->GetTextWriter(1), nullptr);
+    EXPECT_EQ(gui->GetTextWriter(2), nullptr);
+    Frame(10, 20, 510);
+    Frame(20, 20, 510, ME_PRESSED);
+    Frame(100, 900, 900);
+    EXPECT_EQ(guitest::g_fired.size(), 1u);
+    struct Step
+    {
+        std::function<void()> act;
+        std::vector<std::string> open; // front first, after the next update
+        const char* calls;
+    };
+    const Step steps[] = {
+        {[&] { gui->ToggleLoadGameMenu(); }, {"LoadGameMenu"}, "prepare-load "},
+        {[&] { gui->ToggleSaveGameMenu(); }, {"SaveGameMenu"}, "prepare-save "},
+        {[&] { gui->ToggleSaveGameMenu(); }, {}, "closed-save "},
+        {[&] { gui->ToggleInGameOptions(); }, {"InGameOptions"}, ""},
+        {[&] { gui->ToggleInGameOptions(); }, {}, ""},
+        {[&] { gui->OpenPauseBox(); }, {"PauseBox"}, ""},
+        {[&] { gui->ToggleInGameOptions(), gui->ToggleLoadGameMenu(), gui->OpenBuildPanel(); }, {"PauseBox"}, ""},
+        {[&] { gui->ClosePauseBox(), gui->OpenDialog("ScenarioWon", nullptr), gui->OpenPauseBox(); },
+         {"ScenarioWon"},
+         ""},
+        {[&] { gui->ToggleInGameOptions(); }, {"InGameOptions", "ScenarioWon"}, ""},
+    };
+    uint32_t t = 200;
+    for (const Step& s : steps)
+    {
+        shell.calls.clear();
+        s.act();
+        Frame(t += 10, 900, 900);
+        std::vector<std::string> open;
+        for (const auto& entry : gui->GetOpenList())
+            open.push_back(entry.dialog->GetName());
+        EXPECT_EQ(open, s.open) << t;
+        EXPECT_EQ(shell.calls, s.calls) << t;
+        if (!open.empty() && open[0] != "PauseBox" && open[0] != "ScenarioWon")
+        {
+            EXPECT_EQ(gui->GetOpenList()[0].listener, &shell.listener) << t;
+        }
+    }
+    gui->SetShell(nullptr);
 }
 
 } // namespace

@@ -1,0 +1,187 @@
+// The GUI per frame on the recording device: update and drawing with five dialogs of the sample data open, warm
+// sprite draws (cached frame textures), and the decoding of a 256 x 256 frame.
+#include "bench/BenchSupport.h"
+#include "engine/core/GameClock.h"
+#include "engine/core/TextTable.h"
+#include "engine/render/D3DRenderer.h"
+#include "engine/render/DeviceEnum.h"
+#include "engine/render/Display.h"
+#include "engine/render/GraphicsManager.h"
+#include "gui/GUIManager.h"
+#include "gui/Sprite.h"
+#include "gui/SpriteManager.h"
+#include "platform/gfx/RecordingDevice.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// The recording device, a display and clock, the front-end sprite file and text table of the sample data, with
+// the sample data as working folder while it lives.
+class GuiBench
+{
+public:
+    GuiBench() : m_previous(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(std::string(TW_SOURCE_DIR) + "/sample-data");
+        m_hook.config.defaultPoolTextureLimit = 9;
+        m_hook.config.adapters.push_back(platform::DefaultRecordingAdapter());
+        ResetDeviceEnumeration();
+        platform::InstallRecordingSystemFactory(&m_hook);
+        m_display = std::make_unique<Display>(nullptr, 800, 600, true);
+        m_clock = std::make_unique<GameClock>(0);
+        m_texts = std::make_unique<TextTable>("data/text_uk.uni");
+        GetSpriteManager().LoadSpriteFile("data\\sprites\\VA2FESprites.hdr", "data\\sprites\\VA2FESprites.Dat");
+    }
+    ~GuiBench()
+    {
+        GetSpriteManager().UnloadBanks();
+        GetSpriteManager().ReleaseFrameCache();
+        m_texts.reset();
+        m_clock.reset();
+        m_display.reset();
+        platform::SetGraphicsSystemFactory({});
+        ResetDeviceEnumeration();
+        std::filesystem::current_path(m_previous);
+    }
+    platform::RecordingDevice* Device() const
+    {
+        return static_cast<platform::RecordingDevice*>(
+            static_cast<D3DRenderer*>(g_GraphicsManager.GetRenderer())->GetDevice());
+    }
+    Display& GetDisplay() const { return *m_display; }
+
+private:
+    QuietReports m_quiet;
+    std::filesystem::path m_previous;
+    platform::RecordingSystemHook m_hook;
+    std::unique_ptr<Display> m_display;
+    std::unique_ptr<GameClock> m_clock;
+    std::unique_ptr<TextTable> m_texts;
+};
+
+// Five dialogs of panels and labelled buttons, side by side and overlapping, all open; the mouse sweeps across them
+// pressing now and then.
+void BM_GuiFrameFiveDialogs(benchmark::State& state)
+{
+    GuiBench bench;
+    GUIManager gui(&bench.GetDisplay());
+    std::string script = "Font(GuiFont7)\n";
+    for (int i = 0; i < 5; ++i)
+    {
+        const int x = 20 + i * 110, y = 40 + i * 60;
+        script += "DialogItem D" + std::to_string(i) + "(" + std::to_string(x) + ", " + std::to_string(y) + ", " +
+                  std::to_string(x + 299) + ", " + std::to_string(y + 199) + ", UIS_options_panel, " +
+                  std::to_string(i + 1) + ", 1)\n{\n";
+        for (int b = 0; b < 4; ++b)
+            script += "Button(" + std::to_string(10 + 150 * (b % 2)) + ", " + std::to_string(60 + 60 * (b / 2)) +
+                      ", 0, 0, UIS_small_button, 0, MAINMENU_OPTIONS, NONE, NONE, MAINMENU_OPTIONS_TIP)\n";
+        script += "}\n";
+    }
+    gui.LoadScriptText(script.data(), script.size());
+    for (int i = 0; i < 5; ++i)
+        gui.OpenDialog(("D" + std::to_string(i)).c_str(), nullptr);
+    int frame = 0;
+    for (auto _ : state)
+    {
+        ++frame;
+        g_GraphicsManager.BeginFrame(0);
+        g_GraphicsManager.Begin2D();
+        const int32_t x = (frame * 7) % 800, y = 100 + (frame * 3) % 300;
+        gui.Update(0.016f, GuiMouse{x, y, 0, frame % 30 == 0 ? 1 : 0, 0});
+        gui.DrawDialogs();
+        gui.Draw();
+        g_GraphicsManager.EndFrame();
+        state.PauseTiming();
+        bench.Device()->ClearLog();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GuiFrameFiveDialogs)->Unit(benchmark::kMicrosecond);
+
+// Sprite frames drawn as textured rectangles once their textures are made.
+void BM_WarmSpriteDraws(benchmark::State& state)
+{
+    GuiBench bench;
+    std::vector<Sprite*> sprites;
+    for (const char* name : {"UIS_menu_button", "UIS_small_button", "UIS_smiles", "UIS_BAR_STARS"})
+    {
+        sprites.push_back(GetSpriteManager().CreateSprite(name));
+        sprites.back()->SetPlayMode(Sprite::PLAY_MANUAL);
+    }
+    g_GraphicsManager.BeginFrame(0);
+    g_GraphicsManager.Begin2D();
+    int n = 0;
+    for (auto _ : state)
+    {
+        for (int i = 0; i < 100; ++i, ++n)
+        {
+            Sprite* sprite = sprites[static_cast<size_t>(n) % sprites.size()];
+            sprite->SetFrame(n % 4);
+            sprite->Draw(static_cast<float>(n % 700), static_cast<float>(n % 500), 0.0f);
+        }
+        state.PauseTiming();
+        g_GraphicsManager.EndFrame();
+        bench.Device()->ClearLog();
+        g_GraphicsManager.BeginFrame(0);
+        g_GraphicsManager.Begin2D();
+        state.ResumeTiming();
+    }
+    g_GraphicsManager.EndFrame();
+    for (Sprite* sprite : sprites)
+        GetSpriteManager().ReleaseSprite(sprite);
+    state.SetItemsProcessed(state.iterations() * 100);
+}
+BENCHMARK(BM_WarmSpriteDraws);
+
+// A 256 x 256 frame of stripes: runs of 16 opaque and 16 transparent pixels on every row.
+void BM_Decode256(benchmark::State& state)
+{
+    std::vector<uint8_t> rows;
+    for (int y = 0; y < 256; ++y)
+        for (int run = 0; run < 8; ++run)
+        {
+            rows.push_back(16);
+            for (int i = 0; i < 16; ++i)
+                rows.push_back(static_cast<uint8_t>(y + i));
+            rows.push_back(static_cast<uint8_t>(-16));
+        }
+    std::vector<uint8_t> hdr = {'S', 'P', 'R'};
+    hdr.resize(24, 0);
+    auto put = [&hdr](uint64_t v, int bytes)
+    {
+        for (int i = 0; i < bytes; ++i)
+            hdr.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    put(1, 4);
+    put(2, 1), hdr.push_back('s'), hdr.push_back(0);
+    put(1, 4), put(1, 4);
+    for (int c = 0; c < 256; ++c)
+        put(static_cast<uint64_t>(c) * 0x010101, 3);
+    put(1, 4);
+    put(2, 1), hdr.push_back('a'), hdr.push_back(0);
+    put(1, 2), put(1, 1), put(256, 2), put(256, 2), put(0, 4), put(0, 4), put(0, 4), put(1, 2);
+    std::vector<uint8_t> data = {0, 0, 0, 0, 0, 0};
+    data.insert(data.end(), rows.begin(), rows.end());
+    SpriteManager sprites;
+    sprites.LoadSpriteData(hdr.data(), hdr.size(), data, "bench.hdr");
+    Sprite* sprite = sprites.CreateSprite("s");
+    std::vector<uint32_t> pixels(256 * 256);
+    for (auto _ : state)
+    {
+        sprite->DecodeFrameARGB(pixels.data(), 256, 256);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+    sprites.ReleaseSprite(sprite);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Decode256)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,124 @@
+// Game: the command tables the GUI's buttons resolve their command names in. The rows that need only the GUI and
+// the Game are here; the park's commands join them with the park's panels.
+#include "engine/core/GameOptions.h"
+#include "game/Game.h"
+#include "gui/GUIManager.h"
+#include "gui/GuiCommands.h"
+
+#include <array>
+
+namespace
+{
+
+GUIManager& Gui()
+{
+    return *g_pGUIManager;
+}
+
+void Nothing(int32_t) {}
+
+void ExitDialog(int32_t dialog)
+{
+    Gui().CloseOwningDialog(dialog);
+}
+
+void OpenModal(const char* name)
+{
+    Gui().OpenDialog(name, nullptr, true);
+}
+
+void ExitGame(int32_t)
+{
+    OpenModal("ExitConfirmBox");
+}
+
+void ResetGame(int32_t)
+{
+    OpenModal("ResetConfirmBox");
+}
+
+void ExitGameConfirm(int32_t)
+{
+    g_pGame->SelectScreen(Game::kMainMenuScreen);
+}
+
+void ResetGameConfirm(int32_t)
+{
+    g_pGame->SelectScreen(Game::kResetGameScreen);
+}
+
+void WonGame(int32_t)
+{
+    g_pGame->SelectScreen(Game::kGameWonScreen);
+}
+
+void InGameOptions(int32_t)
+{
+    Gui().ToggleInGameOptions();
+}
+
+void ExitOptions(int32_t dialog)
+{
+    Gui().CloseOwningDialog(dialog);
+    g_pGame->GetOptions().Save();
+}
+
+void LoadGamePanel(int32_t)
+{
+    Gui().ToggleLoadGameMenu();
+}
+
+void SaveGamePanel(int32_t)
+{
+    Gui().ToggleSaveGameMenu();
+}
+
+void Toggle(const char* name)
+{
+    Gui().ToggleDialog(name, nullptr);
+}
+
+void MoneyPanel(int32_t)
+{
+    Toggle("MoneyPanel");
+}
+
+void IslandStatus(int32_t)
+{
+    Toggle("IslandStatus");
+}
+
+void TrainDisclaim(int32_t)
+{
+    Toggle("TrainDisclaim");
+}
+
+constexpr std::array kInGame = {
+    GuiCommand{"ExitDialog", ExitDialog},
+    GuiCommand{"MoneyPanel", MoneyPanel},
+    GuiCommand{"IslandStatus", IslandStatus},
+    GuiCommand{"TrainDisclaim", TrainDisclaim},
+    GuiCommand{"ToggleProgressSize", Nothing},
+    GuiCommand{"StaffSend", Nothing},
+    GuiCommand{"NONE", Nothing},
+    GuiCommand{"InGameOptions", InGameOptions},
+    GuiCommand{"ExitOptions", ExitOptions},
+    GuiCommand{"LoadGamePanel", LoadGamePanel},
+    GuiCommand{"SaveGamePanel", SaveGamePanel},
+    GuiCommand{"ResetGame", ResetGame},
+    GuiCommand{"ExitGame", ExitGame},
+    GuiCommand{"ResetGameConfirm", ResetGameConfirm},
+    GuiCommand{"ExitGameConfirm", ExitGameConfirm},
+    GuiCommand{"WonGame", WonGame},
+};
+
+constexpr std::array kFrontEnd = {
+    GuiCommand{"NONE", Nothing},
+};
+
+} // namespace
+
+void Game::RegisterCommands()
+{
+    SetGuiCommandTables(kInGame, kFrontEnd);
+}

@@ -1,0 +1,382 @@
+// DialogItem: transitions, dragging, the background and the drawing order of its children; Define: forwarding.
+#include "gui/DialogItem.h"
+
+#include "engine/render/Display.h"
+#include "gui/GUIManager.h"
+#include "gui/Sprite.h"
+#include "gui/SpriteManager.h"
+#include "platform/Strings.h"
+
+#include <cmath>
+
+namespace
+{
+
+// The cursor position the input reports while the cursor is outside the window.
+constexpr int32_t kOutsideWindow = -300;
+
+int32_t ScreenWidth()
+{
+    return g_pGUIManager ? g_pGUIManager->GetScreenWidth() : GUIManager::kDesignWidth;
+}
+
+int32_t ScreenHeight()
+{
+    return g_pGUIManager ? g_pGUIManager->GetScreenHeight() : GUIManager::kDesignHeight;
+}
+
+// Children in order until one takes the event.
+template <typename Fn> bool FirstTaker(const std::vector<Widget*>& children, Fn fn)
+{
+    for (Widget* child : children)
+        if (fn(child))
+            return true;
+    return false;
+}
+
+} // namespace
+
+DialogItem::DialogItem(const char* name, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                       const char* background, int32_t positionId, bool draggable)
+    : Widget(left, top, right, bottom), m_pTitle(std::make_unique<MainItem>(left, top, right, top + kTitleHeight, 0)),
+      m_name(name ? name : ""), m_bDraggable(draggable), m_iPositionId(positionId)
+{
+    m_iType = WT_DIALOG;
+    const char* bg = background ? background : "NONE";
+    if (platform::StrICmp(bg, "NONE") == 0)
+        m_iBackground = BG_NONE;
+    else if (platform::StrICmp(bg, "CLEAR") == 0)
+        m_iBackground = BG_CLEAR;
+    else if (platform::StrICmp(bg, "SEMI") == 0)
+        m_iBackground = BG_SEMI;
+    else
+    {
+        m_iBackground = BG_SPRITE;
+        m_pBackground = GetSpriteManager().CreateSprite(bg);
+        m_pBackground->SetPlayMode(Sprite::PLAY_MANUAL);
+    }
+}
+
+DialogItem::~DialogItem()
+{
+    GetSpriteManager().ReleaseSprite(m_pBackground);
+}
+
+void DialogItem::StartTransition(int32_t kind, float seconds, int32_t offset)
+{
+    m_fRemaining = m_fTotal = seconds;
+    m_iTransition = kind;
+    m_iOffset = offset;
+    m_bInTransition = true;
+    if (kind == SLIDE_IN)
+        Move(ScreenWidth() - m_homeRect.left, 0);
+}
+
+void DialogItem::Update(float dt)
+{
+    if (m_bInTransition)
+    {
+        m_fRemaining = std::max(m_fRemaining - dt, 0.0f);
+        const float p = m_fTotal > 0.0f ? (m_fTotal - m_fRemaining) / m_fTotal : 1.0f;
+        double dx = 0.0;
+        switch (m_iTransition)
+        {
+        case SLIDE_IN:
+            dx = (m_homeRect.left - m_rect.left) * static_cast<double>(p) + 1.0;
+            break;
+        case SLIDE_OUT:
+            dx = (ScreenWidth() - m_rect.left + 100) * static_cast<double>(p);
+            break;
+        case SLIDE_OFFSET:
+            dx = (m_iOffset - m_rect.left + m_homeRect.left) * static_cast<double>(p);
+            break;
+        case SLIDE_HOME:
+            dx = (m_homeRect.left - m_rect.left) * static_cast<double>(p);
+            break;
+        default:
+            break;
+        }
+        Move(static_cast<int32_t>(std::trunc(dx)), 0);
+        if (m_iTransition == SLIDE_OUT && m_rect.left > ScreenWidth())
+            m_fRemaining = 0.0f;
+        SetDirty();
+        if (std::fabs(m_fRemaining) <= 1.1920929e-07f)
+        {
+            m_fRemaining = 0.0f;
+            m_bInTransition = false;
+            const int32_t kind = m_iTransition;
+            m_iTransition = SLIDE_NONE;
+            SetDirty();
+            if (kind == SLIDE_OUT && g_pGUIManager)
+                g_pGUIManager->CloseDialog(m_name.c_str());
+        }
+    }
+    for (Widget* child : m_children)
+        child->Update(dt);
+}
+
+void DialogItem::Refresh()
+{
+    for (Widget* child : m_children)
+        child->Refresh();
+}
+
+void DialogItem::AddChild(Widget* child)
+{
+    if (child)
+        m_children.push_back(child);
+}
+
+void DialogItem::Reposition(int32_t dx, int32_t dy)
+{
+    const int32_t mx = m_homeRect.left + dx - m_rect.left;
+    const int32_t my = m_homeRect.top + dy - m_rect.top;
+    if (mx != 0 || my != 0)
+        Move(mx, my);
+}
+
+void DialogItem::SetDirty()
+{
+    m_bDirty = true;
+    for (Widget* child : m_children)
+        child->SetDirty();
+}
+
+void DialogItem::SetActive(bool active)
+{
+    Widget::SetActive(active);
+    if (active)
+        m_iAnimState = 0;
+    for (Widget* child : m_children)
+        child->SetActive(active);
+}
+
+void DialogItem::Move(int32_t dx, int32_t dy)
+{
+    Widget::Move(dx, dy);
+    m_pTitle->Move(dx, dy);
+    for (Widget* child : m_children)
+        child->Move(dx, dy);
+    if (g_pGUIManager)
+        g_pGUIManager->StoreDialogPosition(m_iPositionId, m_rect.left, m_rect.top);
+}
+
+bool DialogItem::HitTest(int32_t x, int32_t y)
+{
+    if (!m_pBackground)
+    {
+        m_bMouseOver = x >= m_rect.left && x <= m_rect.right && y >= m_rect.top && y <= m_rect.bottom;
+        return m_bMouseOver;
+    }
+    const int32_t dx = x - m_rect.left, dy = y - m_rect.top;
+    m_bMouseOver = dx > 0 && dy > 0 && dx < m_pBackground->GetWidth() && dy < m_pBackground->GetHeight() &&
+                   m_pBackground->IsOpaqueAt(dx, dy);
+    return m_bMouseOver;
+}
+
+bool DialogItem::OnMouseWheel(int32_t x, int32_t y, int32_t delta)
+{
+    return FirstTaker(m_children, [&](Widget* w) { return w->OnMouseWheel(x, y, delta); });
+}
+
+bool DialogItem::OnMouse(int32_t x, int32_t y, int32_t event)
+{
+    HitTest(x, y);
+    bool handled = false;
+    if (event == ME_PRESSED)
+    {
+        if (!m_bInTransition)
+            handled = FirstTaker(m_children, [&](Widget* w) { return w->OnMouse(x, y, event); });
+        if (!handled && !m_bDragLock && m_bDraggable && m_pTitle->HitTest(x, y))
+            handled = m_bDragging = true;
+    }
+    else if (event == ME_HELD && m_bDragging)
+    {
+        if (x == kOutsideWindow || y == kOutsideWindow)
+        {
+            x = m_iLastDragX;
+            y = m_iLastDragY;
+        }
+        if (m_iLastDragX != 0 && m_iLastDragY != 0)
+        {
+            int32_t dx = x - m_iLastDragX, dy = y - m_iLastDragY;
+            if (m_rect.left + dx > ScreenWidth() - kDragMargin || m_rect.right + dx < kDragMargin)
+                dx = 0;
+            if (m_rect.top + dy > ScreenHeight() - kDragMargin || m_rect.bottom + dy < kDragMargin)
+                dy = 0;
+            if (dx != 0 || dy != 0)
+                Move(dx, dy);
+        }
+        m_iLastDragX = x;
+        m_iLastDragY = y;
+        handled = true;
+    }
+    else if (event == ME_HELD)
+    {
+        if (!m_bInTransition)
+            handled = FirstTaker(m_children, [&](Widget* w) { return w->OnMouse(x, y, ME_HELD); });
+    }
+    else
+    {
+        if (!m_bInTransition)
+            handled = FirstTaker(m_children, [&](Widget* w) { return w->OnMouse(x, y, event); });
+        m_bDragging = false;
+    }
+    if (!m_bDragging)
+        m_iLastDragX = m_iLastDragY = 0;
+    return handled || (event == ME_PRESSED && m_bMouseOver);
+}
+
+bool DialogItem::OnRightMouse(int32_t x, int32_t y, int32_t event)
+{
+    if (m_bInTransition)
+        return false;
+    return FirstTaker(m_children, [&](Widget* w) { return w->OnRightMouse(x, y, event); });
+}
+
+void DialogItem::SelectTab(int32_t tab)
+{
+    for (Widget* child : m_children)
+        child->SelectTab(tab);
+}
+
+void DialogItem::DrawCached()
+{
+    if (m_bDirty)
+    {
+        if (m_iBackground == BG_SPRITE)
+            m_pBackground->DrawToSurface(m_rect.left, m_rect.top, GuiNow());
+        else if (m_iBackground == BG_NONE && g_pDisplay)
+            g_pDisplay->FillSurface(255, 255, 255);
+        m_bDirty = false;
+    }
+    for (Widget* child : m_children)
+        if (child->GetType() != WT_COMBOBOX)
+            child->DrawCached();
+    for (Widget* child : m_children)
+        if (child->GetType() == WT_COMBOBOX)
+            child->DrawCached();
+}
+
+void DialogItem::Draw()
+{
+    if (m_iBackground == BG_SEMI)
+        GuiFill(m_rect.left, m_rect.top, m_rect.right, m_rect.bottom, 0x80000000);
+    for (Widget* child : m_children)
+        if (child->GetType() != WT_COMBOBOX)
+            child->Draw();
+    for (Widget* child : m_children)
+        if (child->GetType() == WT_COMBOBOX)
+            child->Draw();
+}
+
+void DialogItem::SetChanged(bool changed)
+{
+    m_bChanged = changed;
+    for (Widget* child : m_children)
+        child->SetChanged(changed);
+}
+
+bool DialogItem::HasChanged() const
+{
+    if (m_bChanged)
+        return true;
+    for (const Widget* child : m_children)
+        if (child->HasChanged())
+            return true;
+    return false;
+}
+
+// ---- Define
+
+Define::Define(const char* name) : Widget(0, 0, 0, 0), m_name(name ? name : "")
+{
+    m_iType = WT_DEFINE;
+}
+
+void Define::Update(float dt)
+{
+    for (Widget* child : m_children)
+        child->Update(dt);
+}
+
+void Define::Refresh()
+{
+    for (Widget* child : m_children)
+        child->Refresh();
+}
+
+void Define::AddChild(Widget* child)
+{
+    if (child)
+        m_children.push_back(child);
+}
+
+void Define::Reposition(int32_t dx, int32_t dy)
+{
+    for (Widget* child : m_children)
+        child->Reposition(dx, dy);
+}
+
+void Define::SetDirty()
+{
+    for (Widget* child : m_children)
+        child->SetDirty();
+}
+
+void Define::SetActive(bool active)
+{
+    for (Widget* child : m_children)
+        child->SetActive(active);
+}
+
+void Define::Move(int32_t dx, int32_t dy)
+{
+    for (Widget* child : m_children)
+        child->Move(dx, dy);
+}
+
+bool Define::OnMouse(int32_t x, int32_t y, int32_t event)
+{
+    return FirstTaker(m_children, [&](Widget* w) { return w->OnMouse(x, y, event); });
+}
+
+bool Define::OnRightMouse(int32_t x, int32_t y, int32_t event)
+{
+    return FirstTaker(m_children, [&](Widget* w) { return w->OnRightMouse(x, y, event); });
+}
+
+void Define::SelectTab(int32_t tab)
+{
+    for (Widget* child : m_children)
+        child->SelectTab(tab);
+}
+
+void Define::DrawCached()
+{
+    for (Widget* child : m_children)
+        child->DrawCached();
+}
+
+void Define::Draw()
+{
+    for (Widget* child : m_children)
+        child->Draw();
+}
+
+void Define::SetChanged(bool changed)
+{
+    m_bChanged = changed;
+    for (Widget* child : m_children)
+        child->SetChanged(changed);
+}
+
+bool Define::HasChanged() const
+{
+    if (m_bChanged)
+        return true;
+    for (const Widget* child : m_children)
+        if (child->HasChanged())
+            return true;
+    return false;
+}

@@ -1,0 +1,121 @@
+// GuiParser: reads a GUI script in one forward pass and builds its widgets through a table of keywords, each with
+// its argument list and the maker of its widget: the dialogs and front-end screens, their children, the toolbar
+// root, the fonts and the band of the scrolling message.
+#pragma once
+
+#include "gui/MainItem.h"
+#include "gui/Widget.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What a pass built. The item list owns every widget; the other lists point into it.
+struct GuiScript
+{
+    std::vector<std::unique_ptr<Widget>> items;
+    // Dialogs and front-end screens, in script order.
+    std::vector<Widget*> topLevel;
+    // Every MainItem statement read (each is kept while widgets may point to it); the toolbar root is the last.
+    std::vector<std::unique_ptr<MainItem>> roots;
+    // The font names of the Font statements, slot n being the n-th.
+    std::vector<std::string> fonts;
+    bool hasMessageBand = false;
+    GuiRect messageBand;
+    // Keywords read whose widgets this program does not build yet (their statements were skipped).
+    std::vector<std::string> skipped;
+
+    MainItem* GetToolbarRoot() const { return roots.empty() ? nullptr : roots.back().get(); }
+};
+
+// One argument as read.
+struct GuiArg
+{
+    int32_t i = 0;
+    uint32_t u = 0;
+    float f = 0.0f;
+    std::string s;
+    GuiRect r;
+    bool given = false;
+};
+
+class GuiParser
+{
+public:
+    static constexpr int kFontSlots = 10;
+    static constexpr size_t kMaxWord = 32;
+    static constexpr size_t kMaxString = 255;
+    // Containers nest at most this deep; a deeper block is skipped.
+    static constexpr size_t kMaxDepth = 32;
+    // Bound flag letters.
+    static constexpr uint32_t kBoundTop = 1, kBoundBottom = 2, kBoundLeft = 4, kBoundRight = 8, kBoundRightEdge = 16,
+                              kBoundCentre = 32, kBoundMiddle = 64;
+
+    // The display size the bound flags measure from.
+    GuiParser(int32_t screenWidth, int32_t screenHeight) : m_iScreenWidth(screenWidth), m_iScreenHeight(screenHeight) {}
+
+    GuiScript Parse(const char* text, size_t length);
+
+    // Keyword table entry (public so the table can be a plain array of the parser's own file).
+    struct Keyword;
+
+private:
+    // ---- lexical
+    char Peek() const { return m_pos < m_length ? m_pText[m_pos] : '\0'; }
+    bool AtEnd() const { return m_pos >= m_length; }
+    void SkipBlanks();
+    void SkipLine();
+    std::string ReadWord();
+    // Reads a token up to ',', ')' or a blank and consumes a ',' or ')' after it; `delimiter` tells which.
+    std::string ReadToken();
+    int32_t ReadInt();
+    uint32_t ReadUnsigned();
+    float ReadFloat();
+    std::string ReadString();
+    // A name before "(" or "{" (DialogItem, ScreenItem, Define).
+    std::string ReadName(bool stopAtBrace);
+    GuiRect ReadBounds(bool relative);
+    uint32_t ReadFontSlot();
+    // Consumes a ',' or ')' after an argument (blanks before it skipped) and remembers which.
+    void ConsumeDelimiter();
+    // Skips blanks and, when a "{" follows, the whole block up to its matching "}".
+    void SkipBlock();
+
+    // ---- statements
+    void Statement(const std::string& word);
+    void RunKeyword(const Keyword& keyword);
+    void ReadArguments(const char* signature, std::vector<GuiArg>& args);
+    void TabOrColumn();
+    void CloseBrace();
+    void MainItemStatement();
+    void DefineStatement();
+    void FontStatement();
+    void TickerStatement();
+    void DefinedName(const std::string& word);
+
+    // ---- building
+    Widget* Add(std::unique_ptr<Widget> widget, bool topLevel);
+    // Makes the widget the current parent (the old one goes on the stack); false, with its block skipped, when the
+    // nesting is too deep.
+    bool PushParent(Widget* widget);
+    bool IsOpenParent(const Widget* widget) const;
+    // A "{" must follow (blanks skipped); it is consumed.
+    bool ExpectBrace();
+
+    void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    int32_t m_iScreenWidth;
+    int32_t m_iScreenHeight;
+    const char* m_pText = nullptr;
+    size_t m_length = 0;
+    size_t m_pos = 0;
+    bool m_bStopped = false;
+    char m_lastDelimiter = '\0';
+    Widget* m_pParent = nullptr;
+    std::vector<Widget*> m_parentStack;
+    std::vector<Widget*> m_defines;
+    int32_t m_iDialogIndex = 0;
+    GuiScript m_script;
+};

@@ -1,0 +1,46 @@
+// GuiShell: what the GUI manager asks of the program above it (the game shell implements it and registers itself):
+// the listener of the toolbar, the remembered dialog positions, the screen changes of the front end's start states,
+// the park's pause and the preparation of the panels the shortcuts open.
+#pragma once
+
+#include <cstdint>
+
+class DialogListener;
+
+class GuiShell
+{
+public:
+    virtual ~GuiShell() = default;
+
+    // The object the toolbar and the shell's own dialogs read their values from.
+    virtual DialogListener* GetShellListener() { return nullptr; }
+    // The position remembered under a dialog position id; false when none is.
+    virtual bool GetDialogPosition(int32_t id, int32_t* x, int32_t* y)
+    {
+        (void)id, (void)x, (void)y;
+        return false;
+    }
+    virtual void SetDialogPosition(int32_t id, int32_t x, int32_t y) { (void)id, (void)x, (void)y; }
+
+    // Front-end start states.
+    virtual void ClearScenarioList() {}
+    virtual void TakeLoadListSelection() {}
+    virtual void SelectScreen(int32_t screen) { (void)screen; }
+
+    // The park's pause flag (false and ignored while there is no park).
+    virtual bool HasPark() const { return false; }
+    virtual bool IsParkPaused() const { return false; }
+    virtual void SetParkPaused(bool paused) { (void)paused; }
+
+    // The save or load menu is about to open (the list is prepared) or has been closed.
+    virtual void PrepareSaveMenu(bool load) { (void)load; }
+    virtual void SaveMenuClosed(bool load) { (void)load; }
+    // The camera used while the build and scenery panels are open.
+    virtual void UseOverviewCamera() {}
+    // Whether the building type chosen in the build panel may be built.
+    virtual bool IsBuildingAvailable(int32_t type) const
+    {
+        (void)type;
+        return false;
+    }
+};

@@ -1,0 +1,204 @@
+// Tests of spritetool and the sample sprite files: what the picture statements draw, read back through the sprite
+// manager; the limits of a bank's palette; the sample files made from their sources, holding the stand-in and every
+// bank the program names, with no blank frame.
+#include "GuiTestSupport.h"
+
+#include "tools/spritetool/SpriteTool.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace
+{
+
+const std::string kSprites = std::string(TW_SOURCE_DIR) + "/sample-data/src/sprites";
+const std::string kMade = std::string(TW_SOURCE_DIR) + "/sample-data/data/sprites";
+
+// The 6 x 5 frame one picture statement draws, as rows of '.' (transparent) and '#' (the colour #F8F8F8).
+std::vector<std::string> Drawn(const std::string& statement)
+{
+    spritetool::Picture picture(6, 5);
+    std::string error;
+    EXPECT_TRUE(spritetool::DrawPicture(statement, {}, picture, &error)) << error;
+    spritetool::BankSource bank{"b", 1, {}};
+    bank.anims.push_back({"a", 1, 1, 6, 5, {picture}});
+    spritetool::SpriteFiles files;
+    EXPECT_TRUE(spritetool::WriteSpriteFiles({bank}, &files, &error)) << error;
+    SpriteManager sprites;
+    sprites.LoadSpriteData(files.index.data(), files.index.size(), files.data, "b.hdr");
+    Sprite* sprite = sprites.CreateSprite("b");
+    std::vector<uint32_t> pixels(6 * 5);
+    sprite->DecodeFrameARGB(pixels.data(), 6, 5);
+    sprites.ReleaseSprite(sprite);
+    std::vector<std::string> rows(5, std::string(6, '.'));
+    for (int i = 0; i < 30; ++i)
+        if (pixels[i] == 0xFFFFFFFF)
+            rows[i / 6][i % 6] = '#';
+        else if (pixels[i] != 0)
+            rows[i / 6][i % 6] = '?';
+    return rows;
+}
+
+TEST(SpriteToolTest, PictureStatementsDrawTheirShapes)
+{
+    using Rows = std::vector<std::string>;
+    const std::pair<const char*, Rows> cases[] = {
+        {"rect 1 1 2 3 #F8F8F8", {"......", ".##...", ".##...", ".##...", "......"}},
+        {"border 1 #F8F8F8", {"######", "#....#", "#....#", "#....#", "######"}},
+        {"box 1 0 4 4 1 #F8F8F8", {".####.", ".#..#.", ".#..#.", ".####.", "......"}},
+        {"disc 2 2 1 #F8F8F8", {"......", "..#...", ".###..", "..#...", "......"}},
+        {"fill #F8F8F8\nclear 0 0 6 4\n", {"......", "......", "......", "......", "######"}},
+        {"fill #F8F8F8\nround 2", {"..##..", ".####.", "######", ".####.", "..##.."}},
+        {"line 0 0 5 0 #F8F8F8\n# a comment", {"######", "......", "......", "......", "......"}},
+        {"text 0 0 1 #F8F8F8 I", {".###..", "..#...", "..#...", "..#...", "..#..."}},
+    };
+    for (const auto& [statement, rows] : cases)
+        EXPECT_EQ(Drawn(statement), rows) << statement;
+    spritetool::Picture picture(4, 4);
+    std::string error;
+    EXPECT_FALSE(spritetool::DrawPicture("rect 1 1 #F8F8F8", {}, picture, &error));
+    EXPECT_NE(error.find("line 1"), std::string::npos);
+    EXPECT_TRUE(spritetool::DrawPicture("fill $1", {"#102030"}, picture, &error));
+    EXPECT_EQ(picture.pixels[0], 0x102030u);
+}
+
+TEST(SpriteToolTest, ABankHoldsAsManyColoursAsItsPaletteAndNoMore)
+{
+    for (const auto& [type, limit] : {std::pair{1, 256}, std::pair{3, 64}})
+        for (int colours : {limit, limit + 1})
+        {
+            spritetool::Picture picture(colours, 1);
+            for (int x = 0; x < colours; ++x)
+                picture.Set(x, 0, static_cast<uint32_t>(x) * 0x010101u);
+            spritetool::BankSource bank{"wide", type, {}};
+            bank.anims.push_back({"a", 1, 1, colours, 1, {picture}});
+            spritetool::SpriteFiles files;
+            std::string error;
+            EXPECT_EQ(spritetool::WriteSpriteFiles({bank}, &files, &error), colours <= limit) << type << " " << colours;
+        }
+}
+
+TEST(SpriteToolTest, TheSampleSpriteFilesAreMadeFromTheirSourcesAndHoldEveryNamedBank)
+{
+    const std::set<std::string> common = {"dummy",
+                                          "UIS_combobox_textarea",
+                                          "UIS_combobox_textarea_w",
+                                          "UI3_combobox_textarea_b",
+                                          "UIS_combobox_button",
+                                          "UIS_combobox_button_w",
+                                          "UI3_combobox_button_b",
+                                          "UI3_SCROLLBAR_SLIDER",
+                                          "UI3_scrollbar_up",
+                                          "UI3_scrollbar_down",
+                                          "UI3_slider_button",
+                                          "UI3_inc_flat",
+                                          "UI3_dec_flat",
+                                          "UI3_field_n_left",
+                                          "UI3_field_n_right",
+                                          "UI3_obj_checks",
+                                          "UIS_intensity_blocks",
+                                          "UIS_smiles",
+                                          "UI3_ob_listsmiles",
+                                          "UIS_BAR_STARS",
+                                          "UIS_BAR_ENDCAP",
+                                          "UIS_bar_debt_backing",
+                                          "UI3_ob_goto",
+                                          "UI3_bar_message_goto",
+                                          "UIS_bar_message_up",
+                                          "UIS_bar_message_down",
+                                          "UIS_sc_in",
+                                          "UIS_sc_out",
+                                          "UI3_mp3_icon_sun",
+                                          "UI3_mp3_icon_moon",
+                                          "UI3_mp3_icon_repeat",
+                                          "uis_fef_tick_icon",
+                                          "uis_fef_lock_icon",
+                                          "uis_guest_photos",
+                                          "uis_staff_photos",
+                                          "uis_animal_photos",
+                                          "UIS_rs_blob",
+                                          "UIS_progress_done",
+                                          "UIS_scanner_progressbacking",
+                                          "UIS_SS_Numbers"};
+    const std::set<std::string> inGame = {"uis_scanner_paneldown",
+                                          "uis_scanner_panelup",
+                                          "uis_scanner_sb_paneldown",
+                                          "uis_scanner_sb_panelup",
+                                          "uis_scanner_upbutton",
+                                          "uis_scanner_downbutton",
+                                          "uis_progress_extension1",
+                                          "uis_progress_extension2",
+                                          "uis_progress_extension3",
+                                          "UI3_sc_thumb_path",
+                                          "UI3_sc_thumb_tree",
+                                          "UI3_sc_thumb_plant",
+                                          "UI3_sc_thumb_orn",
+                                          "UI3_sc_thumb_furn",
+                                          "UI3_sc_thumb_flower",
+                                          "UI3_bp_thumb",
+                                          "UI3_bp_thumb_grey",
+                                          "UI3_bp_preview",
+                                          "UIS_TS_METER",
+                                          "UIS_TS_BANNER",
+                                          "TS_Perfect",
+                                          "TS_Numbers",
+                                          "TS_GradeText",
+                                          "TS_ClockBG",
+                                          "TS_ClockHand",
+                                          "TS_Button_CU",
+                                          "TS_Button_CR",
+                                          "TS_Button_CL",
+                                          "TS_Button_CD",
+                                          "tdpathtile",
+                                          "queuetile"};
+    const std::set<std::string> frontEnd = {"UIS_mainmenu_panel", "UIS_menu_button", "UIS_small_button",
+                                            "UIS_confirm_panel", "UIS_options_panel"};
+    for (const auto& [file, own] : {std::pair{"VA2FESprites", &frontEnd}, std::pair{"VA2IGSprites", &inGame}})
+    {
+        SCOPED_TRACE(file);
+        std::vector<spritetool::BankSource> banks;
+        spritetool::SpriteFiles files;
+        std::string error;
+        ASSERT_TRUE(spritetool::ReadBankList(kSprites + "/" + file + ".txt", kSprites + "/pictures", &banks, &error))
+            << error;
+        ASSERT_TRUE(spritetool::WriteSpriteFiles(banks, &files, &error)) << error;
+        EXPECT_EQ(testsupport::ReadBytes(kMade + "/" + file + ".hdr"), files.index) << "run tools/make-sample-data.sh";
+        EXPECT_EQ(testsupport::ReadBytes(kMade + "/" + file + ".Dat"), files.data) << "run tools/make-sample-data.sh";
+
+        testsupport::RecordingReportSink reports;
+        SpriteManager sprites;
+        sprites.LoadSpriteData(files.index.data(), files.index.size(), files.data, file);
+        EXPECT_TRUE(reports.debug.empty()) << reports.debug;
+        std::set<std::string> names;
+        for (int32_t b = 0; b < sprites.GetBankCount(); ++b)
+            names.insert(sprites.GetBank(b)->m_name);
+        for (const std::set<std::string>* wanted : {&common, own})
+            for (const std::string& name : *wanted)
+                EXPECT_TRUE(names.count(name)) << name;
+        // No frame of any direction is blank.
+        for (const std::string& name : names)
+        {
+            Sprite* sprite = sprites.CreateSprite(name.c_str());
+            sprite->SetPlayMode(Sprite::PLAY_MANUAL);
+            for (int32_t a = 0; a < sprite->GetAnimationCount(); ++a)
+            {
+                sprite->SetAnimation(a);
+                for (int32_t d = 0; d < sprite->GetDirectionCount(a); ++d)
+                    for (int32_t f = 0; f < sprite->GetFrameCount(); ++f)
+                    {
+                        sprite->SetDirection(d);
+                        sprite->SetFrame(f);
+                        bool opaque = false;
+                        for (int32_t y = 0; y < sprite->GetHeight() && !opaque; ++y)
+                            for (int32_t x = 1; x <= sprite->GetWidth() && !opaque; ++x)
+                                opaque = sprite->IsOpaqueAt(x, y);
+                        EXPECT_TRUE(opaque) << name << " frame " << f;
+                    }
+            }
+            sprites.ReleaseSprite(sprite);
+        }
+    }
+}
+
+} // namespace
