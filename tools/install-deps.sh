@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
     cmake ninja-build g++ pkg-config ccache clang-format clang libclang-rt-14-dev
-    libsdl2-dev libx11-dev libgl-dev libegl-dev libgl1-mesa-dri xvfb xauth
+    libsdl2-dev libx11-dev libxtst6 libgl-dev libegl-dev libgl1-mesa-dri xvfb xauth
     libmpg123-dev libjpeg62-turbo-dev libmpeg2-4-dev libmeshoptimizer-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     lame mjpegtools locales
