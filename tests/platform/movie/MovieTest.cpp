@@ -127,9 +127,10 @@ TEST(MpegDemuxerTest, JunkAndDamagedPacketsAreSteppedOverInsideTheFile)
     AppendPacket(file, 0xE0, {0x0F}, Bytes(4, 9));
     Append(file, {0x00, 0x00, 0x01, 0x00});
     AppendPacket(file, 0xE0, {0x0F}, Bytes(4, 19));
+    Append(file, {0x00, 0x00, 0x01, 0xE0, 0x00}); // the file ends inside a packet's length
     DemuxFile d(file);
     EXPECT_EQ(TakeAll(d.demuxer), (std::vector<Taken>{{0xE0, Bytes(4, 9)}, {0xE0, Bytes(4, 19)}}));
-    EXPECT_EQ(d.demuxer.GetJunkBytes(), 5u + 5u + 4u);
+    EXPECT_EQ(std::tuple(d.demuxer.GetJunkBytes(), d.demuxer.GetDamagedPackets()), std::tuple(5u + 5u + 4u, 1u));
     // An MPEG-2 header whose optional fields run past its packet, an MPEG-1 header with too much stuffing and a
     // time stamp that does not fit are dropped; the last packet claims 4000 bytes but the file ends after 10.
     file.clear();
