@@ -285,7 +285,8 @@ TEST_F(JukeboxTest, EditingTheListKeepsTheCurrentTrackAndOrder)
     EXPECT_EQ(jukebox->GetCurrentTrack(), 3);
     jukebox->MoveTrackDown(3);
     EXPECT_EQ(jukebox->GetCurrentTrack(), 4);
-    jukebox->MoveTrackDown(5); // nothing moves past the end
+    jukebox->MoveTrackDown(5); // nothing moves past either end
+    jukebox->MoveTrackUp(0);
     EXPECT_EQ(Order(*jukebox), "013425");
     // Deleted tracks go; the current index stays unless the list no longer reaches it.
     jukebox->MarkTrackDeleted(1);

@@ -139,9 +139,9 @@ TEST(WavReaderTest, DecodesEveryPcmWidthToSigned16)
 TEST(WavReaderTest, RefusesWhatItCannotPlayOrIsCutShortAndLeavesTheOutputAlone)
 {
     const std::vector<uint8_t> good = Wav16(200, 1, {1, 2});
-    // One byte changed each: not RIFF, float, 3 channels, rate 0, 12 bits, no data chunk.
+    // One byte changed each: not RIFF (first or last letter), float, 3 channels, rate 0, 12 bits, no data chunk.
     std::vector<std::vector<uint8_t>> bad;
-    for (auto [at, value] : {std::pair{0, 'X'}, {20, 3}, {22, 3}, {24, 0}, {34, 12}, {36, 'X'}})
+    for (auto [at, value] : {std::pair{0, 'X'}, {3, 'X'}, {20, 3}, {22, 3}, {24, 0}, {34, 12}, {36, 'X'}})
         (bad.emplace_back(good))[static_cast<size_t>(at)] = static_cast<uint8_t>(value);
     std::vector<uint8_t> chunks;
     PutChunk(chunks, "fmt ", std::vector<uint8_t>(14, 1)); // too short to hold its fields
@@ -319,6 +319,13 @@ TEST_F(SoundMixerTest, PositionalChannelFallsOffWithDistanceAndIsPannedAgainstTh
     platform::Sound3DListenerSetAttributes(behind, nullptr, 0, 0, 1, 0, 1, 0);
     platform::SoundSetVolume(channel, 51);
     EXPECT_NEAR(Render(8)[5], Scaled(8000, gain(3) * 51.0 / 255.0), 1);
+    // The listener's vectors are kept as given.
+    const float position[3] = {1, 2, 3}, velocity[3] = {4, 5, 6};
+    platform::Sound3DListenerSetAttributes(position, velocity, 0, 0.6f, 0.8f, 0.28f, 0.96f, 0.05f);
+    float got[4][3];
+    platform::Sound3DListenerGetAttributes(got[0], got[1], got[2], got[3]);
+    EXPECT_EQ(std::vector<float>(&got[0][0], &got[0][0] + 12),
+              (std::vector<float>{1, 2, 3, 4, 5, 6, 0, 0.6f, 0.8f, 0.28f, 0.96f, 0.05f}));
     EXPECT_FALSE(
         platform::Sound3DSetAttributes(Play(std::vector<int16_t>(100, 0)), origin, nullptr)); // a plain channel
 }
@@ -360,6 +367,9 @@ TEST(MpegAudioFrameTest, HeadersGiveTheStandardsFrameSizesAndOthersAreNoFrames)
         {{0xFF, 0xFB, 0x10, 0x00}, 10, 3, 32, 44100, 2, 104, 1152},       // 144 x 32000 / 44100 = 104.5
         {{0xFF, 0xF3, 0xE4, 0x00}, 20, 3, 160, 24000, 2, 480, 576},       // 72 x 160000 / 24000
         {{0xFF, 0xF7, 0xD8, 0x00}, 20, 1, 224, 16000, 2, 4 * 168, 384},   // 12 x 224000 / 16000
+        {{0xFF, 0xF7, 0xA0, 0x00}, 20, 1, 160, 22050, 2, 4 * 87, 384},    // 12 x 160000 / 22050 = 87.1
+        {{0xFF, 0xF5, 0x44, 0x00}, 20, 2, 32, 24000, 2, 192, 1152},       // 144 x 32000 / 24000
+        {{0xFF, 0xF3, 0x44, 0x00}, 20, 3, 32, 24000, 2, 96, 576},         // 72 x 32000 / 24000
         {{0xFF, 0xE3, 0x18, 0xC0}, 25, 3, 8, 8000, 1, 72, 576},           // MPEG-2.5: 72 x 8000 / 8000
         {{0xFF, 0xE5, 0x40, 0x00}, 25, 2, 32, 11025, 2, 417, 1152},       // 144 x 32000 / 11025 = 417.9
     };
