@@ -106,6 +106,7 @@ TEST(MpegDemuxerTest, PacketHeadersOfBothVersionsAreStrippedAndTimeStampsRead)
     Append(header, {0xFF, 0xFF});
     AppendPacket(file, 0xE1, header, Bytes(33, 7));
     AppendPacket(file, 0xC2, {0x81, 0x00, 0x00}, Bytes(12, 50));
+    AppendPacket(file, 0xBE, {}, std::vector<uint8_t>(8, 0xFF)); // padding that ends the file exactly
 
     DemuxFile d(file);
     ASSERT_TRUE(d.opened);
@@ -320,10 +321,11 @@ TEST_F(PacedMovieTest, StampsPlacePicturesAndTheSoundOnTheClock)
     const std::vector<CodedPicture> pictures = SplitPictures(testsupport::ReadBytes(dir.File("v.m1v")));
     const std::vector<std::vector<uint8_t>> sound = SplitMp2Frames(testsupport::ReadBytes(dir.File("a.mp2")), 128);
     ASSERT_EQ(pictures.size(), static_cast<size_t>(kFrames));
-    constexpr int64_t kMs = 90, kDay = 24 * 3600 * 1000 * kMs, kFirst = 1000 * kMs;
+    constexpr int64_t kMs = 90, kDay = 24 * 3600 * 1000 * kMs;
     struct Case
     {
         const char* what;
+        int64_t first;       // the first picture's stamp
         int64_t soundAt;     // the sound's first stamp after the first picture's
         int64_t pauseFrom6;  // added to the stamps of pictures 6 on
         int64_t picture6;    // added to picture 6's stamp only
@@ -332,10 +334,11 @@ TEST_F(PacedMovieTest, StampsPlacePicturesAndTheSoundOnTheClock)
         double pause;
     };
     const Case cases[] = {
-        {"sound 300 ms after the pictures, a pause after picture 5", 300 * kMs, 200 * kMs, 0, 300, 0, 200},
-        {"sound 200 ms before the pictures", -200 * kMs, 0, 0, 0, 200, 0},
-        {"sound stamped a day after the pictures", kDay, 0, 0, 0, 0, 0},
-        {"picture 6 stamped a day late", 0, 0, kDay, 0, 0, 0},
+        {"sound 300 ms after the pictures, a pause after picture 5", 1000 * kMs, 300 * kMs, 200 * kMs, 0, 300, 0, 200},
+        {"sound 200 ms before the pictures", 1000 * kMs, -200 * kMs, 0, 0, 0, 200, 0},
+        {"sound stamped a day after the pictures", 1000 * kMs, kDay, 0, 0, 0, 0, 0},
+        {"picture 6 stamped a day late", 1000 * kMs, 0, 0, kDay, 0, 0, 0},
+        {"stamps past 32 bits", (int64_t{1} << 32) + 1000 * kMs, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases)
     {
@@ -344,12 +347,12 @@ TEST_F(PacedMovieTest, StampsPlacePicturesAndTheSoundOnTheClock)
         for (size_t k = 0; k < pictures.size(); ++k)
         {
             int d = pictures[k].displayIndex;
-            int64_t pts = kFirst + 40 * kMs * d + (d >= 6 ? c.pauseFrom6 : 0) + (d == 6 ? c.picture6 : 0);
-            packets.push_back({0xE0, pts, pictures[k].bytes, kFirst + 40 * kMs * static_cast<int64_t>(k) - 1});
+            int64_t pts = c.first + 40 * kMs * d + (d >= 6 ? c.pauseFrom6 : 0) + (d == 6 ? c.picture6 : 0);
+            packets.push_back({0xE0, pts, pictures[k].bytes, c.first + 40 * kMs * static_cast<int64_t>(k) - 1});
         }
         for (size_t k = 0; k < sound.size(); ++k)
         {
-            int64_t at = kFirst + static_cast<int64_t>(k) * 1152 * 90000 / 44100;
+            int64_t at = c.first + static_cast<int64_t>(k) * 1152 * 90000 / 44100;
             packets.push_back({0xC0, at + c.soundAt, sound[k], at - 200 * kMs});
         }
         testsupport::WriteBytes(dir.File("movie.mpg"), Multiplex(packets));
