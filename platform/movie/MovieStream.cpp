@@ -77,7 +77,7 @@ void* AllocateCleared(unsigned size, mpeg2_alloc_t)
 int FreeCleared(void* block)
 {
     std::lock_guard<std::mutex> lock(g_decoderMemoryLock);
-    if (!block || DecoderBlocks().erase(block) == 0)
+    if (DecoderBlocks().erase(block) == 0)
         return 0;
     std::free(block);
     return 1;

@@ -195,6 +195,9 @@ public:
         return now;
     }
 
+    // Waiting takes no real time: the clock runs on as it is read.
+    void Sleep(uint32_t) override {}
+
     // The clock's time since `start` as the last reading gave it.
     uint32_t LastReading(uint32_t start) const { return ticks - kStepMs - start; }
 
@@ -339,6 +342,10 @@ TEST_F(PacedMovieTest, StampsPlacePicturesAndTheSoundOnTheClock)
         {"sound stamped a day after the pictures", 1000 * kMs, kDay, 0, 0, 0, 0, 0},
         {"picture 6 stamped a day late", 1000 * kMs, 0, 0, kDay, 0, 0, 0},
         {"stamps past 32 bits", (int64_t{1} << 32) + 1000 * kMs, 0, 0, 0, 0, 0, 0},
+        // At the 10 s limit stamps are still trusted; one tick past it they are not.
+        {"sound 10 s after the pictures", 1000 * kMs, 10000 * kMs, 0, 0, 10000, 0, 0},
+        {"sound 10 s and a tick after the pictures", 1000 * kMs, 10000 * kMs + 1, 0, 0, 0, 0, 0},
+        {"picture 6 stamped 10 s after picture 5's time", 1000 * kMs, 0, 9960 * kMs, 0, 0, 0, 9960},
     };
     for (const Case& c : cases)
     {
