@@ -64,7 +64,7 @@ std::unordered_set<void*>& DecoderBlocks()
 
 void* AllocateCleared(unsigned size, mpeg2_alloc_t)
 {
-    size_t rounded = (static_cast<size_t>(size) + 63) / 64 * 64 + 64;
+    size_t rounded = (static_cast<size_t>(size) + 63) / 64 * 64;
     void* block = std::aligned_alloc(64, rounded);
     if (!block)
         return nullptr;
