@@ -56,9 +56,14 @@ uint64_t ReadCycleCounter()
     return g_source->CycleCounter();
 }
 
-void SleepMs(uint32_t milliseconds)
+void TimeSource::Sleep(uint32_t milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void SleepMs(uint32_t milliseconds)
+{
+    g_source->Sleep(milliseconds);
 }
 
 } // namespace platform

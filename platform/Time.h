@@ -15,6 +15,8 @@ public:
     virtual uint32_t TickCount() = 0;
     // A fast, monotonic cycle counter (the time-stamp counter, or nanoseconds where there is none).
     virtual uint64_t CycleCounter() = 0;
+    // Waits; the real source sleeps, a test's source may instead let its clock run on as it is read.
+    virtual void Sleep(uint32_t milliseconds);
 };
 
 // Installs a source (null restores the real clock); returns the previous one.
@@ -27,6 +29,7 @@ uint64_t ReadCycleCounter();
 inline void TimeBeginPeriod(uint32_t) {}
 inline void TimeEndPeriod(uint32_t) {}
 
+// Waits through the installed source.
 void SleepMs(uint32_t milliseconds);
 
 } // namespace platform

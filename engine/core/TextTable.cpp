@@ -58,10 +58,7 @@ TextTable::TextTable(const char* fileName) : m_idMap(kMaxPairs), m_pPairs(std::m
 
 TextTable::~TextTable()
 {
-    m_mappedIds.clear();
-    m_idMap.Clear();
-    m_pPairs.reset();
-    m_uPairCount = 0;
+    // The members free the pairs; only the global pointer needs clearing.
     if (g_pTextTable == this)
         g_pTextTable = nullptr;
 }

@@ -14,8 +14,12 @@ extern "C"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <limits>
+#include <mutex>
+#include <unordered_set>
 
 namespace platform
 {
@@ -30,6 +34,13 @@ constexpr size_t kMaxPendingVideoBytes = 4u * 1024 * 1024;
 constexpr size_t kMaxPrimeBytes = 256 * 1024;
 // Decoded sound queued to the back end beyond this is dropped (a stream with far more sound than pictures).
 constexpr size_t kMaxQueuedAudioFrames = 4u * 1024 * 1024;
+// Time stamps further than this from the ones they are measured against are damaged: first stamps of sound and
+// pictures this far apart are not in step (the sound starts with the pictures), and a picture stamped this far
+// after the one before follows it by one period. A 33-bit stamp can lie 26 hours away.
+constexpr int64_t kMaxStampGapMs = 10000;
+constexpr int64_t kMaxStampGap = kMaxStampGapMs * 90;
+// The silence before the sound stays within the queue's bound at every MPEG audio rate.
+static_assert(kMaxStampGapMs * 48 < kMaxQueuedAudioFrames);
 // After the sound's time is up, how long the last picture may wait for the device to play out what it holds.
 constexpr double kAudioTailSlackMs = 250.0;
 // Channels the back end gets when the movie starts it.
@@ -39,6 +50,37 @@ constexpr size_t kDecodeFrames = 4096;
 inline uint8_t Clamp8(int v)
 {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+// The decoder's memory comes cleared: reading a damaged stream it uses state and bytes it never wrote, which must
+// be the same zeros every time rather than whatever the heap held. Blocks of its own (should ours fail) are left
+// to it when freed.
+std::mutex g_decoderMemoryLock;
+std::unordered_set<void*>& DecoderBlocks()
+{
+    static auto* blocks = new std::unordered_set<void*>;
+    return *blocks;
+}
+
+void* AllocateCleared(unsigned size, mpeg2_alloc_t)
+{
+    size_t rounded = (static_cast<size_t>(size) + 63) / 64 * 64;
+    void* block = std::aligned_alloc(64, rounded);
+    if (!block)
+        return nullptr;
+    std::memset(block, 0, rounded);
+    std::lock_guard<std::mutex> lock(g_decoderMemoryLock);
+    DecoderBlocks().insert(block);
+    return block;
+}
+
+int FreeCleared(void* block)
+{
+    std::lock_guard<std::mutex> lock(g_decoderMemoryLock);
+    if (DecoderBlocks().erase(block) == 0)
+        return 0;
+    std::free(block);
+    return 1;
 }
 
 struct VideoPacket
@@ -63,6 +105,7 @@ struct MovieStream::Impl
     int64_t firstAudioPts = 0;
     bool haveBase = false;
     int64_t basePts = 0;
+    int64_t audioStartPts = 0; // the first sound stamp, or the clock's start when it is not in step
 
     // Video.
     mpeg2dec_t* video = nullptr;
@@ -73,6 +116,9 @@ struct MovieStream::Impl
     // The bytes libmpeg2 is working on; it may read them until it asks for the next buffer.
     std::vector<uint8_t> videoChunk;
     bool endCodeFed = false;
+    bool lastVideoCut = false; // the last video packet read was cut short by the end of the file
+    // The buffer of the picture the video data ran out inside: part of it was never decoded, so it is not shown.
+    const mpeg2_fbuf_t* cutPicture = nullptr;
     int32_t width = 0;
     int32_t height = 0;
     unsigned framePeriod = 0; // 27 MHz ticks
@@ -80,6 +126,7 @@ struct MovieStream::Impl
     double frameMs = 0.0;
     uint32_t framesDecoded = 0;   // pictures handed out
     uint32_t picturesDecoded = 0; // pictures whose every slice the decoder has been through
+    uint32_t picturesDropped = 0; // decoded pictures not handed out
     bool videoEnded = false;
 
     // Audio.
@@ -158,6 +205,7 @@ struct MovieStream::Impl
             haveVideoPts = true;
             firstVideoPts = packet.pts;
         }
+        lastVideoCut = packet.cut;
         pendingVideo.push_back(
             {std::vector<uint8_t>(packet.data, packet.data + packet.size), packet.hasPts, packet.pts});
         pendingBytes += packet.size;
@@ -185,10 +233,31 @@ struct MovieStream::Impl
         if (endCodeFed)
             return false;
         endCodeFed = true;
-        static const uint8_t kSequenceEnd[4] = {0x00, 0x00, 0x01, 0xB7};
-        videoChunk.assign(kSequenceEnd, kSequenceEnd + 4);
+        // A byte that is no part of a start code first: a file cut inside a start code prefix must not join it to
+        // this one.
+        static const uint8_t kSequenceEnd[5] = {0xFF, 0x00, 0x00, 0x01, 0xB7};
+        videoChunk.assign(kSequenceEnd, kSequenceEnd + 5);
         mpeg2_buffer(video, videoChunk.data(), videoChunk.data() + videoChunk.size());
         return true;
+    }
+
+    // The picture this end code completes was cut off by the end of the data: a bare video stream ends a whole
+    // last picture with its own end code, a system stream with a whole packet.
+    bool DataEndedInsidePicture() const
+    {
+        return demuxer.GetKind() == MpegDemuxer::Kind::VideoElementary || lastVideoCut;
+    }
+
+    // A new picture's buffer starts black, so no part the data leaves out shows what the memory held before.
+    void ClearPicture(const mpeg2_fbuf_t* fbuf)
+    {
+        const mpeg2_sequence_t* sequence = info->sequence;
+        if (!fbuf || !sequence || !fbuf->buf[0] || !fbuf->buf[1] || !fbuf->buf[2])
+            return;
+        std::fill_n(fbuf->buf[0], static_cast<size_t>(sequence->width) * sequence->height, uint8_t{16});
+        for (int plane = 1; plane < 3; ++plane)
+            std::fill_n(fbuf->buf[plane], static_cast<size_t>(sequence->chroma_width) * sequence->chroma_height,
+                        uint8_t{128});
     }
 
     // Takes the size and rate of a (new) sequence header; false when the picture is too large or empty.
@@ -213,8 +282,8 @@ struct MovieStream::Impl
     bool HasPicture() const
     {
         const mpeg2_fbuf_t* fbuf = info->display_fbuf;
-        return picturesDecoded > framesDecoded && width > 0 && info->sequence && fbuf && fbuf->buf[0] && fbuf->buf[1] &&
-               fbuf->buf[2];
+        return picturesDecoded > framesDecoded + picturesDropped && width > 0 && info->sequence && fbuf &&
+               fbuf->buf[0] && fbuf->buf[1] && fbuf->buf[2];
     }
 
     // BT.601 studio-range YCbCr to RGB, chroma taken from its (possibly smaller) planes.
@@ -251,11 +320,17 @@ struct MovieStream::Impl
     double PeriodMs() const { return 1000.0 / FrameRate(); }
     double MsOf(int64_t pts) const { return std::max(0.0, static_cast<double>(pts - basePts) / 90.0); }
 
-    // The time of the picture about to be shown: its own stamp, or one period after the one before.
+    // The time of the picture about to be shown: its own stamp, or one period after the one before (also when
+    // its stamp lies too far after that one's time).
     double PictureTime(const mpeg2_picture_t* picture) const
     {
+        const double before = framesDecoded ? frameMs : 0.0;
         if (picture && (picture->flags & PIC_FLAG_TAGS))
-            return MsOf((static_cast<int64_t>(picture->tag2) << 32) | picture->tag);
+        {
+            double stamped = MsOf((static_cast<int64_t>(picture->tag2) << 32) | picture->tag);
+            if (stamped <= before + kMaxStampGapMs)
+                return stamped;
+        }
         if (framesDecoded == 0)
             return haveVideoPts ? MsOf(firstVideoPts) : 0.0;
         return frameMs + PeriodMs();
@@ -265,15 +340,17 @@ struct MovieStream::Impl
     void SetBase()
     {
         haveBase = true;
-        if (haveVideoPts && haveAudioPts)
+        bool inStep = haveVideoPts && haveAudioPts && std::abs(firstAudioPts - firstVideoPts) <= kMaxStampGap;
+        if (inStep)
             basePts = std::min(firstVideoPts, firstAudioPts);
         else if (haveVideoPts || haveAudioPts)
             basePts = haveVideoPts ? firstVideoPts : firstAudioPts;
+        audioStartPts = inStep ? firstAudioPts : basePts;
         std::vector<int16_t> held = std::move(heldPcm);
         QueueAudio(held.data(), held.size() / Mp3Decoder::kChannels);
     }
 
-    double AudioStartMs() const { return haveAudioPts && haveBase ? MsOf(firstAudioPts) : 0.0; }
+    double AudioStartMs() const { return haveBase ? MsOf(audioStartPts) : 0.0; }
     double AudioEndMs() const
     {
         int rate = audio ? audio->Rate() : 0;
@@ -394,6 +471,8 @@ std::unique_ptr<MovieStream> MovieStream::Open(std::string_view fileName, const 
     impl->options = options;
     if (!impl->demuxer.Open(fileName))
         return nullptr;
+    static std::once_flag hooks;
+    std::call_once(hooks, [] { mpeg2_malloc_hooks(AllocateCleared, FreeCleared); });
     impl->video = mpeg2_init();
     if (!impl->video)
         return nullptr;
@@ -471,10 +550,21 @@ bool MovieStream::Update()
                 break;
             continue;
         }
+        if (state == STATE_PICTURE)
+            d.ClearPicture(d.info->current_fbuf);
         if (state == STATE_SLICE)
+        {
             ++d.picturesDecoded;
+            if (d.endCodeFed && d.DataEndedInsidePicture())
+                d.cutPicture = d.info->current_fbuf;
+        }
         if ((state == STATE_SLICE || state == STATE_END || state == STATE_INVALID_END) && d.HasPicture())
         {
+            if (d.info->display_fbuf == d.cutPicture)
+            {
+                ++d.picturesDropped;
+                continue;
+            }
             d.ConvertPicture(d.info->display_fbuf);
             d.frameMs = d.PictureTime(d.info->display_picture);
             ++d.framesDecoded;

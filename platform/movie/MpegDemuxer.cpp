@@ -225,7 +225,8 @@ bool MpegDemuxer::ReadPes(uint8_t streamId, MpegPacket* out)
 {
     size_t total = 6 + ((static_cast<size_t>(At()[4]) << 8) | At()[5]);
     size_t available = Fill(total);
-    if (available < total)
+    bool cut = available < total;
+    if (cut)
     {
         ++m_uDamagedPackets;
         total = available;
@@ -304,6 +305,7 @@ bool MpegDemuxer::ReadPes(uint8_t streamId, MpegPacket* out)
     out->size = total - header;
     out->hasPts = hasPts;
     out->pts = pts;
+    out->cut = cut;
     return true;
 }
 

@@ -32,7 +32,8 @@ struct MpegPacket
     const uint8_t* data = nullptr;
     size_t size = 0;
     bool hasPts = false;
-    int64_t pts = 0; // 90 kHz units
+    int64_t pts = 0;  // 90 kHz units
+    bool cut = false; // the end of the file cut the packet short
 };
 
 class MpegDemuxer

@@ -232,6 +232,9 @@ TEST_F(InputDeviceTest, MouseStateSumsEachReadersMovementAndWheelSinceItsLastRea
     auto mouse = Acquired(16);
     auto other = Acquired(0);
     EXPECT_EQ(mouse->GetAxisGranularity(kMouseOffsetZ), 120);
+    // The mouse has its axes and its buttons, the first and the last of them, and nothing past them.
+    EXPECT_TRUE(mouse->HasObject(kLeft) && mouse->HasObject(MouseButtonOffset(kMouseButtonCount - 1)) &&
+                mouse->HasObject(kMouseOffsetZ) && !mouse->HasObject(MouseButtonOffset(kMouseButtonCount)));
     PushMotion(403, 296, 3, -4);
     PushMotion(406, 292, 3, -4);
     PushButton(SDL_BUTTON_RIGHT, true);

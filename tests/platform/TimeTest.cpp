@@ -7,9 +7,15 @@
 
 #include <cstdint>
 
-TEST(TimeTest, InstalledSourceDrivesTheClocksAndNullRestoresTheRealOne)
+// A source whose sleep moves its own clock instead of waiting.
+struct SleeplessClock : testsupport::ManualTimeSource
 {
-    testsupport::ManualTimeSource clock;
+    void Sleep(uint32_t milliseconds) override { ticks += milliseconds; }
+};
+
+TEST(TimeTest, InstalledSourceDrivesTheClocksAndSleepAndNullRestoresTheRealOne)
+{
+    SleeplessClock clock;
     clock.ticks = 0xFFFFFFFFu; // the last tick before the 32-bit count wraps
     clock.cycles = 5000;
     EXPECT_EQ(platform::TickCount(), 0xFFFFFFFFu);
@@ -26,4 +32,6 @@ TEST(TimeTest, InstalledSourceDrivesTheClocksAndNullRestoresTheRealOne)
     EXPECT_GT(platform::ReadCycleCounter(), cycles);
     platform::SetTimeSource(&clock);
     EXPECT_EQ(platform::TickCount(), 0xFFFFFFFFu);
+    platform::SleepMs(7);
+    EXPECT_EQ(platform::TickCount(), 6u);
 }

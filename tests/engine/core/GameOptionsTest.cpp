@@ -236,36 +236,29 @@ TEST_F(GameOptionsTest, EveryStoredFieldRoundTripsByteForByte)
     EXPECT_EQ(testsupport::ReadText(Path()), text);
 }
 
-TEST_F(GameOptionsTest, DialogKeysFollowTheCountInListOrder)
-{
-    GameOptions options(Path());
-    options.SetDialogPosition(100, -20, 12);
-    options.SetDialogPosition(7, 8, 0);
-    options.SetDialogPosition(101, -21, 12); // updates rather than appends
-    int32_t x = 0, y = 0;
-    EXPECT_FALSE(options.GetDialogPosition(1, &x, &y));
-    ASSERT_TRUE(options.Save());
-    EXPECT_NE(testsupport::ReadText(Path()).find(Lines("[Dialog]|DialogCount=2|DialogXPos12=101|DialogYPos12=-21|"
-                                                       "DialogXPos0=7|DialogYPos0=8|[Video]")),
-              std::string::npos);
-}
-
-TEST_F(GameOptionsTest, EveryDialogPositionKeptIsReadBackByTheNextRun)
+// Positions are written in list order after their count, and read back by the next run in id order; ids the
+// file scan cannot reach are not kept at all, rather than written and lost.
+TEST_F(GameOptionsTest, DialogPositionsKeptAreWrittenInListOrderAndReadBack)
 {
     {
         GameOptions options(Path());
-        // Ids the file scan cannot reach are not kept at all, rather than written and lost.
-        for (int32_t id : {-1, 1025, INT32_MIN, INT32_MAX, 1024, 0})
+        options.SetDialogPosition(100, -20, 12);
+        options.SetDialogPosition(7, 8, 0);
+        options.SetDialogPosition(101, -21, 12); // updates rather than appends
+        for (int32_t id : {-1, 1025, INT32_MIN, INT32_MAX, 1024})
             options.SetDialogPosition(id % 1000, 7, id);
-        EXPECT_EQ(Positions(options), "1024:24,7 0:0,7");
+        EXPECT_EQ(Positions(options), "12:101,-21 0:7,8 1024:24,7");
         int32_t x = -9, y = -9;
-        EXPECT_FALSE(options.GetDialogPosition(-1, &x, &y));
-        EXPECT_FALSE(options.GetDialogPosition(1025, &x, &y));
+        EXPECT_FALSE(options.GetDialogPosition(1, &x, &y) || options.GetDialogPosition(-1, &x, &y) ||
+                     options.GetDialogPosition(1025, &x, &y));
         EXPECT_EQ(std::pair(x, y), std::pair(-9, -9));
+        ASSERT_TRUE(options.Save());
+        EXPECT_NE(testsupport::ReadText(Path()).find(
+                      Lines("[Dialog]|DialogCount=3|DialogXPos12=101|DialogYPos12=-21|"
+                            "DialogXPos0=7|DialogYPos0=8|DialogXPos1024=24|DialogYPos1024=7|[Video]")),
+                  std::string::npos);
     }
-    GameOptions again(Path());
-    // Read back in id order, every one of them.
-    EXPECT_EQ(Positions(again), "0:0,7 1024:24,7");
+    EXPECT_EQ(Positions(GameOptions(Path())), "0:7,8 12:101,-21 1024:24,7");
 }
 
 TEST_F(GameOptionsTest, KeysLeftByHandAndThePlayListAreNotStored)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using sdltest::PushButton;
 
 namespace
@@ -51,9 +53,7 @@ protected:
 
     void ExpectDrag(float x, float y, bool dragging)
     {
-        EXPECT_FLOAT_EQ(m_mouse.GetDragX(), x);
-        EXPECT_FLOAT_EQ(m_mouse.GetDragY(), y);
-        EXPECT_EQ(m_mouse.IsDragging(), dragging);
+        EXPECT_EQ(std::tuple(m_mouse.GetDragX(), m_mouse.GetDragY(), m_mouse.IsDragging()), std::tuple(x, y, dragging));
     }
 
     testsupport::ManualTimeSource m_clock;
@@ -70,21 +70,16 @@ TEST_F(MouseStateTest, PositionDeltasWheelAndWrappersComeFromTheInputServiceWhil
     sdltest::PushWheel(-1);
     sdltest::PushMotion(406, 298, 6, -2);
     m_mouse.Update();
-    EXPECT_EQ(m_mouse.GetX(), 406);
-    EXPECT_EQ(m_mouse.GetY(), 298);
-    EXPECT_EQ(m_mouse.GetWheel(), -1);
+    EXPECT_EQ(std::tuple(m_mouse.GetX(), m_mouse.GetY(), m_mouse.GetWheel()), std::tuple(406, 298, -1));
     m_mouse.Update();
-    EXPECT_EQ(m_mouse.GetDeltaX(), 6);
-    EXPECT_EQ(m_mouse.GetDeltaY(), -2);
-    EXPECT_EQ(m_mouse.GetWheel(), 0);
+    EXPECT_EQ(std::tuple(m_mouse.GetDeltaX(), m_mouse.GetDeltaY(), m_mouse.GetWheel()), std::tuple(6, -2, 0));
 
     sdltest::PushKey(SDL_SCANCODE_LCTRL, true);
     PushButton(SDL_BUTTON_RIGHT, true);
     m_mouse.Update();
-    EXPECT_TRUE(m_mouse.IsEngineKeyDown(platform::kKeyLeftControl));
-    EXPECT_FALSE(m_mouse.IsEngineKeyDown(platform::kKeyRightControl));
-    EXPECT_EQ(m_mouse.GetLeftButton(), 0);
-    EXPECT_EQ(m_mouse.GetRightButton(), 1);
+    EXPECT_TRUE(m_mouse.IsEngineKeyDown(platform::kKeyLeftControl) &&
+                !m_mouse.IsEngineKeyDown(platform::kKeyRightControl));
+    EXPECT_EQ(std::pair(m_mouse.GetLeftButton(), m_mouse.GetRightButton()), std::pair(0, 1));
     m_mouse.GrabMouse();
     EXPECT_TRUE(m_input.IsMouseGrabbed());
     m_mouse.ReleaseMouse();
@@ -95,11 +90,9 @@ TEST_F(MouseStateTest, PositionDeltasWheelAndWrappersComeFromTheInputServiceWhil
     MouseState mouse;
     PushButton(SDL_BUTTON_LEFT, true);
     mouse.Update();
-    EXPECT_FALSE(mouse.IsHolding());
-    EXPECT_EQ(mouse.GetRightButton(), 0);
-    EXPECT_FALSE(mouse.IsEngineKeyDown(platform::kKeyLeftControl));
     mouse.GrabMouse();
-    EXPECT_FALSE(mouse.IsMouseGrabbed());
+    EXPECT_FALSE(mouse.IsHolding() || mouse.GetRightButton() || mouse.IsEngineKeyDown(platform::kKeyLeftControl) ||
+                 mouse.IsMouseGrabbed());
 }
 
 TEST_F(MouseStateTest, ADragStartsWhenTheHeldMovementSumsToFive)
@@ -144,15 +137,13 @@ TEST_F(MouseStateTest, AHoldRepeatsAfterHalfASecondThenMarksEveryTenthOfASecond)
     {
         m_clock.ticks = step.now;
         m_mouse.Update();
-        EXPECT_EQ(m_mouse.GetHoldTime(), step.time) << step.now;
-        EXPECT_EQ(m_mouse.GetHoldMark(), step.mark) << step.now;
-        EXPECT_EQ(m_mouse.IsRepeating(), step.repeating) << step.now;
+        EXPECT_EQ(std::tuple(m_mouse.GetHoldTime(), m_mouse.GetHoldMark(), m_mouse.IsRepeating()),
+                  std::tuple(step.time, step.mark, step.repeating))
+            << step.now;
     }
-
     PushButton(SDL_BUTTON_LEFT, false);
     m_mouse.Update();
-    EXPECT_FALSE(m_mouse.IsHolding());
-    EXPECT_FALSE(m_mouse.IsRepeating());
+    EXPECT_FALSE(m_mouse.IsHolding() || m_mouse.IsRepeating());
 }
 
 TEST_F(MouseStateTest, ADraggingButtonIsNotTimedAndReleasingClearsTheDragAtOnce)
@@ -163,8 +154,7 @@ TEST_F(MouseStateTest, ADraggingButtonIsNotTimedAndReleasingClearsTheDragAtOnce)
     const uint32_t mark = m_mouse.GetHoldMark();
     m_clock.ticks = 5000;
     m_mouse.Update();
-    EXPECT_FALSE(m_mouse.IsRepeating());
-    EXPECT_EQ(m_mouse.GetHoldMark(), mark);
+    EXPECT_EQ(std::pair(m_mouse.IsRepeating(), m_mouse.GetHoldMark()), std::pair(false, mark));
 
     // The last movement and the release reach the same update.
     sdltest::PushMotion(m_x + 3, m_y, 3, 0);
@@ -183,8 +173,7 @@ TEST_F(MouseStateTest, WithBothButtonsHeldNothingChanges)
     m_clock.ticks = 9000;
     m_mouse.Update();
     ExpectDrag(3, 0, false);
-    EXPECT_TRUE(m_mouse.IsHolding());
-    EXPECT_FALSE(m_mouse.IsRepeating());
+    EXPECT_TRUE(m_mouse.IsHolding() && !m_mouse.IsRepeating());
 
     // One button again: summing goes on from where it stood.
     PushButton(SDL_BUTTON_RIGHT, false);

@@ -230,6 +230,8 @@ TEST_F(SerialStreamFileTest, CapacitiesAndCountsThatDifferKeepTheStreamInStep)
             out.WriteInt("after", 4);
             out.WriteByteArray("b", two, 2);
             out.WriteInt("after", 5);
+            out.WriteString("s", "no room");
+            out.WriteInt("after", 6);
         });
     BinarySerialStream in(false, Path().c_str());
     char text[4];
@@ -240,7 +242,7 @@ TEST_F(SerialStreamFileTest, CapacitiesAndCountsThatDifferKeepTheStreamInStep)
     EXPECT_TRUE(in.ReadWideString(wide, 3));
     EXPECT_EQ(std::u16string(wide), u"wx");
     ExpectInt(in, 2);
-    EXPECT_TRUE(in.ReadHeader(nullptr, 0));
+    EXPECT_TRUE(in.ReadHeader(nullptr, 16)); // no buffer: skipped whole
     ExpectInt(in, 3);
     int32_t fewer[3] = {};
     EXPECT_TRUE(in.ReadIntArray(fewer, 3));
@@ -250,6 +252,10 @@ TEST_F(SerialStreamFileTest, CapacitiesAndCountsThatDifferKeepTheStreamInStep)
     EXPECT_TRUE(in.ReadByteArray(more, 4));
     EXPECT_EQ(std::memcmp(more, "\x07\x08\0\0", 4), 0);
     ExpectInt(in, 5);
+    char untouched = 'x'; // a buffer of no room is not written to
+    EXPECT_TRUE(in.ReadString(&untouched, 0));
+    EXPECT_EQ(untouched, 'x');
+    ExpectInt(in, 6);
 }
 
 TEST_F(SerialStreamFileTest, TruncatedFilesFailCleanly)

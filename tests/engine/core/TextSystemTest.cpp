@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -72,108 +73,80 @@ protected:
     TextSystem m_text;
 };
 
-TEST_F(TextSystemTest, GetTextOnlyTerminatesTheCallersBuffer)
+// Each file (with CR added before every LF, or as it stands) loads or fails, to the built-in entry 0 and these.
+TEST_F(TextSystemTest, EntriesAreReadBetweenHeadersNotesAndBlankLines)
 {
-    Load(u"ID_GENERAL_DIRECTX_FAIL\n\"DirectX failed\"\n__\n");
-    char buffer[1024];
+    const std::tuple<Bytes, bool, std::vector<std::u16string>> files[] = {
+        // Empty and tiny files: the built-in entry alone.
+        {Bytes{}, true, {}},
+        {Bytes{0xFF}, true, {}},
+        {Bytes{0xFF, 0xFE, 0x49}, true, {}},
+        // Ids keep the low byte of each unit (U+0141 becomes 'A'); words after an id, a text or a token are
+        // ignored; the text starts at the line's second unit even after leading spaces; a token without its
+        // closing underscore runs to the line's end.
+        {Uni(u"------------------\nSome header\n\nID_MENU_START\n\"Start game\"\n_start_\n\na note\n"
+             u"ID_MENU_QUIT extra words\n\"Quit\" trailing\n_quit_ more\n"
+             u"ID_\u0141\u00E9 rest\n  \"Hi\"\n_open token\nID_E\n\"\"\n__\n"),
+         true,
+         {u"ID_MENU_START|Start game|start", u"ID_MENU_QUIT|Quit|quit", u"ID_A\u00E9| |open token", u"ID_E||"}},
+        // An id followed by an unquoted line: a null text and a failed load, and the next line is the token all
+        // the same. A token line without an underscore gives a null token.
+        {Uni(u"ID_FIRST\nnot quoted\n_tok_\nID_SECOND\n\"Second\"\nID_NOT_AN_ID\nID_THIRD\n\"Third\"\n_3_\n"),
+         false,
+         {u"ID_FIRST|<null>|tok", u"ID_SECOND|Second|<null>", u"ID_THIRD|Third|3"}},
+        // Without CR the unit before LF is dropped; a last line without LF is read whole; an entry cut off by the
+        // end is not counted.
+        {Uni(u"ID_AX\n\"a\"!\n_tok_!\n", false), true, {u"ID_A|a|tok"}},
+        {Uni(u"ID_A\r\n\"a\"\r\n_tok_", false), true, {u"ID_A|a|tok"}},
+        {Uni(u"ID_A\r\n\"a\"\r\n_tok_\r\nID_B\r\n\"b\"\r\n", false), true, {u"ID_A|a|tok"}},
+    };
+    for (const auto& [bytes, loads, entries] : files)
+    {
+        SCOPED_TRACE(bytes.size());
+        EXPECT_EQ(m_text.LoadTextTable(Write("case.uni", bytes).c_str()), loads);
+        std::vector<std::u16string> read;
+        for (int i = 1; i < m_text.GetEntryCount(0); ++i)
+            read.push_back(Entry(m_text, 0, i));
+        EXPECT_EQ(read, entries);
+        EXPECT_EQ(Entry(m_text, 0, 0), u"ERROR|No Text!|__");
+    }
+    // The failed load left its id in the id buffer; the first entry's null text formats to nothing.
+    m_text.LoadTextTable(Write("case.uni", std::get<0>(files[4])).c_str());
+    EXPECT_STREQ(m_text.GetIdBuffer(), "ID_FIRST");
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr, 0)), u"");
+    // Names and lengths: units after the opening quote, closing quote and the rest of the line included.
+    m_text.LoadTextTable(Write("case.uni", std::get<0>(files[3])).c_str());
+    EXPECT_STREQ(m_text.GetIdName(3), "ID_A\xE9");
+    EXPECT_EQ(m_text.GetTextLength(2), 4 + 1 + 9);
+    // GetText only terminates the caller's buffer.
+    char buffer[8];
     std::memset(buffer, 'Z', sizeof(buffer));
-    m_text.GetText("ID_GENERAL_DIRECTX_FAIL", buffer, sizeof(buffer));
-    EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(buffer[1], 'Z');
+    m_text.GetText("ID_MENU_START", buffer, sizeof(buffer));
+    EXPECT_EQ(std::string(buffer, 2), std::string("\0Z", 2));
     m_text.GetText("ID_GAME_TITLE", nullptr, 1024);
 }
 
-TEST_F(TextSystemTest, EmptyAndTinyFilesGiveTheBuiltInEntryAlone)
-{
-    for (const Bytes& bytes : std::vector<Bytes>{{}, {0xFF}, {0xFF, 0xFE, 0x49}})
-    {
-        SCOPED_TRACE(bytes.size());
-        EXPECT_TRUE(m_text.LoadTextTable(Write("tiny.uni", bytes).c_str()));
-        EXPECT_EQ(m_text.GetEntryCount(0), 1);
-        EXPECT_EQ(Entry(m_text, 0, 0), u"ERROR|No Text!|__");
-    }
-}
-
-TEST_F(TextSystemTest, ReadsEntriesBetweenHeadersNotesAndBlankLines)
-{
-    Load(u"------------------\nSome header\n\nID_MENU_START\n\"Start game\"\n_start_\n\na note\n"
-         u"ID_MENU_QUIT extra words\n\"Quit\" trailing\n_quit_ more\n"
-         u"ID_\u0141\u00E9 rest\n  \"Hi\"\n_open token\nID_E\n\"\"\n__\n");
-    ASSERT_EQ(m_text.GetEntryCount(0), 5);
-    EXPECT_EQ(Entry(m_text, 0, 2), u"ID_MENU_QUIT|Quit|quit");
-    // Ids keep the low byte of each unit (U+0141 becomes 'A'); the text starts at the line's second unit even
-    // after leading spaces; a token without its closing underscore runs to the line's end.
-    EXPECT_EQ(Entry(m_text, 0, 3), u"ID_A\u00E9| |open token");
-    EXPECT_EQ(Entry(m_text, 0, 4), u"ID_E||");
-    EXPECT_STREQ(m_text.GetIdName(3), "ID_A\xE9");
-    // Length: units after the opening quote, closing quote and the rest of the line included.
-    EXPECT_EQ(m_text.GetTextLength(2), 4 + 1 + 9);
-}
-
-TEST_F(TextSystemTest, MissingTextOrTokenLinesAreConsumedInTheirPlace)
-{
-    // An id line followed by an unquoted line: null text, load fails, the id is left in the id buffer, and the
-    // next line is the token all the same. A token line without an underscore gives a null token.
-    EXPECT_FALSE(m_text.LoadTextTable(WriteUni("gaps.uni", u"ID_FIRST\nnot quoted\n_tok_\nID_SECOND\n\"Second\"\n"
-                                                           u"ID_NOT_AN_ID\nID_THIRD\n\"Third\"\n_3_\n")
-                                          .c_str()));
-    ASSERT_EQ(m_text.GetEntryCount(0), 4);
-    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_FIRST|<null>|tok");
-    EXPECT_EQ(Entry(m_text, 0, 2), u"ID_SECOND|Second|<null>");
-    EXPECT_EQ(Entry(m_text, 0, 3), u"ID_THIRD|Third|3");
-    EXPECT_STREQ(m_text.GetIdBuffer(), "ID_FIRST");
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr, 0)), u"");
-}
-
-TEST_F(TextSystemTest, LineEndingsAndTheEndOfTheData)
-{
-    // Files as they stand, without CRs added; each gives the entry ID_A, "a", "tok".
-    for (const char16_t* file : {
-             u"ID_AX\n\"a\"!\n_tok_!\n",                     // without CR the unit before LF is dropped
-             u"ID_A\r\n\"a\"\r\n_tok_",                      // a last line without LF is read whole
-             u"ID_A\r\n\"a\"\r\n_tok_\r\nID_B\r\n\"b\"\r\n", // an entry cut off by the end is not counted
-         })
-    {
-        SCOPED_TRACE(platform::WideToAnsi(file));
-        EXPECT_TRUE(m_text.LoadTextTable(Write("case.uni", Uni(file, false)).c_str()));
-        ASSERT_EQ(m_text.GetEntryCount(0), 2);
-        EXPECT_EQ(Entry(m_text, 0, 1), u"ID_A|a|tok");
-    }
-}
-
-TEST_F(TextSystemTest, MissingFileShowsTheWarningAndLeavesTheTable)
+TEST_F(TextSystemTest, MissingFilesShowTheWarningAndLeaveTheTableShutdownEmptiesIt)
 {
     std::string path = m_dir.File("english.uni");
     EXPECT_FALSE(m_text.LoadTextTable(path.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 1u);
-    EXPECT_EQ(m_sink.boxes[0].title + ": " + m_sink.boxes[0].text,
-              "Warning: Cannot read in " + path +
-                  " file - the program will now quit\nNote: You MUST have an english.uni in "
-                  "the current directory to start");
+    EXPECT_EQ(
+        m_sink.boxes[0].title + ": " + m_sink.boxes[0].text,
+        "Warning: Cannot read in " + path +
+            " file - the program will now quit\nNote: You MUST have an english.uni in the current directory to start");
     EXPECT_EQ(m_text.GetEntryCount(0), 0);
-
-    // LoadTextFile replaces table 0; a failed one leaves it as it was.
+    // LoadTextFile replaces table 0; a failed one (a missing file, a folder) leaves it as it was.
     Load(Entries(2));
-    ASSERT_TRUE(m_text.LoadTextFile(WriteUni("other.uni", u"ID_C\n\"c\"\n_c_\n").c_str()));
-    EXPECT_FALSE(m_text.LoadTextFile(path.c_str()));
-    ASSERT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_C|c|c");
-
-    // A directory under the file's name is no file to read either.
+    ASSERT_TRUE(m_text.LoadTextFile(WriteUni("other.uni", u"ID_C\n\"%d c\"\n_c_\n").c_str()));
     std::filesystem::create_directory(m_dir.File("folder.uni"));
-    EXPECT_FALSE(m_text.LoadTextFile(m_dir.File("folder.uni").c_str()));
+    EXPECT_FALSE(m_text.LoadTextFile(path.c_str()) || m_text.LoadTextFile(m_dir.File("folder.uni").c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 3u);
     EXPECT_NE(m_sink.boxes[2].text.find("Cannot read in " + m_dir.File("folder.uni")), std::string::npos);
-    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_C|c|c");
-}
-
-TEST_F(TextSystemTest, ShutdownAndUnloadLeaveNoEntryReachable)
-{
-    Load(u"ID_A\n\"%d apples\"\n_a_\n");
+    EXPECT_EQ(std::tuple(m_text.GetEntryCount(0), Entry(m_text, 0, 1)), std::tuple(2, u"ID_C|%d c|c"));
+    // After a shutdown or an unload no entry is reachable.
     m_text.Shutdown();
-    EXPECT_EQ(Entry(m_text, 0, 1), u"<none>");
-    EXPECT_EQ(W(m_text.FormatText(1, 3)), u"");
-
+    EXPECT_EQ(std::tuple(Entry(m_text, 0, 1), W(m_text.FormatText(1, 3))), std::tuple(u"<none>", u""));
     Load(Entries(1));
     EXPECT_FALSE(m_text.UnloadTextTables());
     EXPECT_EQ(m_text.GetEntryCount(0), 0);
@@ -184,15 +157,13 @@ TEST_F(TextSystemTest, MasterAndSlaveMustHoldTheSameNumberOfIds)
     std::string master = WriteUni("english.uni", u"ID_A\n\"Hello\"\n_a_\n");
     std::string slave = WriteUni("french.uni", u"ID_A\n\"Bonjour\"\n_a_\n");
     EXPECT_TRUE(m_text.LoadMasterAndSlave(master.c_str(), slave.c_str()));
-    EXPECT_EQ(Entry(m_text, 1, 1), u"ID_A|Bonjour|a");
-    EXPECT_EQ(W(m_text.FormatTextArgs(1, nullptr, 0)), u"Hello");
-
-    std::string longer = WriteUni("longer.uni", Entries(2));
-    EXPECT_FALSE(m_text.LoadMasterAndSlave(longer.c_str(), slave.c_str()));
+    EXPECT_EQ(std::tuple(Entry(m_text, 1, 1), W(m_text.FormatTextArgs(1, nullptr, 0))),
+              std::tuple(u"ID_A|Bonjour|a", u"Hello"));
+    EXPECT_FALSE(m_text.LoadMasterAndSlave(WriteUni("longer.uni", Entries(2)).c_str(), slave.c_str()));
     ASSERT_EQ(m_sink.boxes.size(), 1u);
     EXPECT_EQ(m_sink.boxes[0].title + m_sink.boxes[0].text,
-              "Number of ids appears to be different between final master and final slave "
-              "files\n\nMaster Ids - 3\nSlave Ids - 2");
+              "Number of ids appears to be different between final "
+              "master and final slave files\n\nMaster Ids - 3\nSlave Ids - 2");
 }
 
 TEST_F(TextSystemTest, FormatSpecsAreFoundAndCountedAndBadIndicesGiveNothing)
@@ -205,9 +176,10 @@ TEST_F(TextSystemTest, FormatSpecsAreFoundAndCountedAndBadIndicesGiveNothing)
     for (int entry : {-1, 3, INT_MIN})
     {
         EXPECT_STREQ(m_text.GetIdName(entry), "");
-        EXPECT_EQ(m_text.GetFormatSpec(entry, 0), nullptr);
-        EXPECT_EQ(m_text.CountFormatSpecs(entry), 0);
-        EXPECT_EQ(W(m_text.FormatTextArgs(entry, nullptr, 0)), u"") << entry;
+        EXPECT_EQ(std::tuple(m_text.GetFormatSpec(entry, 0), m_text.CountFormatSpecs(entry),
+                             W(m_text.FormatTextArgs(entry, nullptr, 0))),
+                  std::tuple(nullptr, 0, u""))
+            << entry;
         m_text.InspectEntry(entry);
     }
 }
@@ -294,36 +266,30 @@ TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
     EXPECT_EQ(W(m_text.FormatTextArgs(3, name, 1)), u"Hello " + std::u16string(TextSystem::kOutputSize - 7, u'q'));
 }
 
-TEST_F(TextSystemTest, EntriesBeyondFiveThousandAreRefused)
+// Past 5,000 entries (the built-in one counted) or 2,048 units on a line the load fails, reported, and keeps what
+// came before; the program goes on.
+TEST_F(TextSystemTest, EntriesBeyondFiveThousandOrLinesBeyond2048UnitsStopTheLoad)
 {
     ASSERT_TRUE(m_text.LoadTextTable(WriteUni("full.uni", Entries(TextSystem::kMaxEntries - 1)).c_str()));
     EXPECT_EQ(m_text.GetEntryCount(0), TextSystem::kMaxEntries);
     EXPECT_TRUE(m_sink.debug.empty());
-
     EXPECT_FALSE(m_text.LoadTextTable(WriteUni("over.uni", Entries(TextSystem::kMaxEntries + 3)).c_str()));
     EXPECT_EQ(m_text.GetEntryCount(0), TextSystem::kMaxEntries);
     EXPECT_STREQ(m_text.GetIdName(TextSystem::kMaxEntries - 1), "ID_4999");
     EXPECT_NE(m_sink.debug.find("over.uni"), std::string::npos);
-}
-
-TEST_F(TextSystemTest, LineOverTwoThousandAndFortyEightUnitsStopsTheLoadWithoutEndingTheProgram)
-{
-    // Quotes and CR around 2045 units make exactly 2048 units before the line feed: accepted.
+    // Quotes and CR around 2045 units make exactly 2048 units before the line feed: accepted; one more is not.
     std::u16string fits(TextSystem::kMaxLineUnits - 3, u'w');
     Load(u"ID_A\n\"" + fits + u"\"\n_a_\n");
     EXPECT_EQ(Entry(m_text, 0, 1), u"ID_A|" + fits + u"|a");
-
     std::string path = WriteUni("long.uni", u"ID_A\n\"a\"\n_a_\nID_B\n\"" + fits + u"w\"\n_b_\nID_C\n\"c\"\n_c_\n");
     testing::internal::CaptureStdout();
     bool loaded = m_text.LoadTextTable(path.c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "MAX_UNI_LENGTH exceeded. Increase it....\n");
     EXPECT_FALSE(loaded);
-    // Entries before the long line stay; its entry and everything after are left out.
-    EXPECT_EQ(m_text.GetEntryCount(0), 2);
-    EXPECT_EQ(Entry(m_text, 0, 1), u"ID_A|a|a");
+    EXPECT_EQ(std::tuple(m_text.GetEntryCount(0), Entry(m_text, 0, 1)), std::tuple(2, u"ID_A|a|a"));
 }
 
-TEST_F(TextSystemTest, DumpHasTheExactLayoutAndReadsBackIntoTheSameEntries)
+TEST_F(TextSystemTest, DumpHasTheExactLayoutReadsBackIntoTheSameEntriesAndReportsFailures)
 {
     std::string master = WriteUni("english.uni", Entries(2));
     std::string slave = WriteUni("french.uni", u"ID_A\n\"Caf\u00E9 %d\"\n_a_\nID_B\n\"\"\nno token\n");
@@ -332,7 +298,6 @@ TEST_F(TextSystemTest, DumpHasTheExactLayoutAndReadsBackIntoTheSameEntries)
     std::string path = m_dir.File("dump.uni");
     testsupport::WriteBytes(path + ".bak", {1, 2, 3});
     ASSERT_TRUE(m_text.WriteTextDump(1, path.c_str()));
-
     std::u16string header = u"------------------\nRavel Unicode File\n------------------\n"
                             u"Date Created: (22:13:20, 14/11/2023)\n\nToken reference\n\n"
                             u"%d = Decimal number eg 1, 5, 7\n%f = Floating point number eg 1.23, 2.5\n"
@@ -343,37 +308,30 @@ TEST_F(TextSystemTest, DumpHasTheExactLayoutAndReadsBackIntoTheSameEntries)
     Bytes expected = Uni(header + u"ID_A \n\"Caf\u00E9 %d\" \n_a_ \n \nID_B \n\"\" \n__ \n \n", false);
     EXPECT_EQ(testsupport::ReadBytes(path), expected);
     EXPECT_EQ(testsupport::ReadBytes(path + ".bak"), expected); // the older backup is replaced
-    ASSERT_EQ(m_sink.boxes.size(), 1u);
-    EXPECT_EQ(m_sink.boxes[0].text, "File saved ok!");
-
     TextSystem reread;
     ASSERT_TRUE(reread.LoadTextTable(path.c_str()));
-    EXPECT_EQ(Entry(reread, 0, 1), u"ID_A|Caf\u00E9 %d|a");
-    EXPECT_EQ(Entry(reread, 0, 2), u"ID_B||");
-}
-
-TEST_F(TextSystemTest, DumpFailuresAreReported)
-{
-    Load(Entries(1));
+    EXPECT_EQ(std::tuple(Entry(reread, 0, 1), Entry(reread, 0, 2)), std::tuple(u"ID_A|Caf\u00E9 %d|a", u"ID_B||"));
+    // No table 2 writes nothing; a file that cannot be opened is reported; a folder in the backup's place cannot
+    // be replaced: reported, but the dump itself succeeds.
+    std::filesystem::remove(path);
+    EXPECT_FALSE(m_text.WriteTextDump(2, path.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(path));
     std::string unopenable = m_dir.File("no_such_folder/dump.uni");
     EXPECT_FALSE(m_text.WriteTextDump(0, unopenable.c_str()));
-    ASSERT_EQ(m_sink.boxes.size(), 1u);
-    EXPECT_EQ(m_sink.boxes[0].text,
-              "Cannot write to " + unopenable + "- make sure no other application is using this file!");
-    std::string path = m_dir.File("dump.uni");
-    EXPECT_FALSE(m_text.WriteTextDump(2, path.c_str())); // no table 2
-    EXPECT_FALSE(std::filesystem::exists(path));
-
-    // A folder in the backup's place cannot be replaced: reported, but the dump itself succeeds.
-    m_sink.boxes.clear();
+    std::filesystem::remove(path + ".bak");
     std::filesystem::create_directories(path + ".bak/inside");
     EXPECT_TRUE(m_text.WriteTextDump(0, path.c_str()));
-    ASSERT_EQ(m_sink.boxes.size(), 2u);
-    EXPECT_EQ(m_sink.boxes[1].title + ": " + m_sink.boxes[1].text, "Error: Failed to make a backup!");
     EXPECT_FALSE(testsupport::ReadBytes(path).empty());
+    std::vector<std::string> boxes;
+    for (const auto& box : m_sink.boxes)
+        boxes.push_back(box.title + ": " + box.text);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Warning: File saved ok!",
+                                               "Warning: Cannot write to " + unopenable +
+                                                   "- make sure no other application is using this file!",
+                                               "Warning: File saved ok!", "Error: Failed to make a backup!"}));
 }
 
-// Font operations as the service hands them on: one line per call, with the font, colour and text it passed.
+// Font operations as the service hands them on: one line per call, its arguments after its name (colours in hex).
 class RecordedFonts : public TextFonts
 {
 public:
@@ -381,29 +339,23 @@ public:
 
     int GetFontCount() const override { return 3; }
     void Clear() override { Log("Clear"); }
-    bool LoadFont(const char* baseName) override
-    {
-        Log(std::string("LoadFont ") + baseName);
-        return true;
-    }
+    bool LoadFont(const char* baseName) override { return Log("LoadFont", baseName), true; }
     void DrawText(int font, uint32_t colour, float x, float y, int width, int alignment, const char* text, bool oneLine,
                   int budget, FontCaret* pCaret) override
     {
-        Log(Call("DrawText", font, colour, x, y, text) + " " + std::to_string(width) + " " + std::to_string(alignment) +
-            (oneLine ? " one" : " all") + " " + std::to_string(budget));
+        Log("DrawText", font, colour, x, y, text, width, alignment, oneLine, budget);
         Caret(pCaret);
     }
     void DrawString(int font, uint32_t colour, float x, float y, const char* text, int stopAt,
                     FontCaret* pCaret) override
     {
-        Log(Call("DrawString", font, colour, x, y, text) + " " + std::to_string(stopAt));
+        Log("DrawString", font, colour, x, y, text, stopAt);
         Caret(pCaret);
     }
     void DrawText3D(int font, uint32_t colour, float x, float y, float z, int width, int alignment, const char* text,
                     bool oneLine) override
     {
-        Log(Call("DrawText3D", font, colour, x, y, text) + " z" + std::to_string(int(z)) + " " + std::to_string(width) +
-            " " + std::to_string(alignment) + (oneLine ? " one" : " all"));
+        Log("DrawText3D", font, colour, x, y, z, text, width, alignment, oneLine);
     }
     int MeasureTextHeight(const char* text, int font, int width, int mode, int* pHeight) override
     {
@@ -419,18 +371,25 @@ public:
     int GetGlyphWidth(int font, int character) override { return font * 1000 + character; }
 
 private:
-    static std::string Call(const char* name, int font, uint32_t colour, float x, float y, const char* text)
+    static std::string Text(uint32_t colour)
     {
-        char head[96];
-        std::snprintf(head, sizeof head, "%s font%d %08X %g,%g ", name, font, colour, x, y);
-        return head + std::string(text ? text : "<null>");
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%08X", colour);
+        return hex;
+    }
+    static std::string Text(const char* text) { return text ? text : "<null>"; }
+    template <typename T> static std::string Text(T value) { return (std::ostringstream() << value).str(); }
+    template <typename... T> void Log(const char* name, T... values)
+    {
+        std::string line = name;
+        ((line += " " + Text(values)), ...);
+        m_log->push_back(line);
     }
     static void Caret(FontCaret* pCaret)
     {
         if (pCaret)
             *pCaret = {1, 2, 3, 4};
     }
-    void Log(const std::string& line) { m_log->push_back(line); }
 
     std::vector<std::string>* m_log;
 };
@@ -458,14 +417,14 @@ TEST_F(TextSystemTest, FontOperationsCarryTheCurrentFontAndColourToTheFonts)
     EXPECT_EQ(m_text.GetCurrentFont(), 0);
     const std::vector<std::string> expected = {
         "LoadFont Big",
-        "DrawText font2 FF112233 1,2 ab 30 1 one -1",
-        "DrawText font2 FF000000 7,8 sh 40 0 all -1",
-        "DrawText font2 FF112233 5,6 sh 40 0 all -1",
-        "DrawString font2 FF112233 7,8 \xE9?x -1",
-        "DrawText font2 FF112233 0,0 ? -1 2 all -1",
-        "DrawString font2 FF112233 9,9 up 0",
-        "DrawText font2 FF112233 1,1 typed 50 0 all 3",
-        "DrawText3D font0 FF112233 1,2 w? z3 60 1 one",
+        "DrawText 2 FF112233 1 2 ab 30 1 1 -1",
+        "DrawText 2 FF000000 7 8 sh 40 0 0 -1",
+        "DrawText 2 FF112233 5 6 sh 40 0 0 -1",
+        "DrawString 2 FF112233 7 8 \xE9?x -1",
+        "DrawText 2 FF112233 0 0 ? -1 2 0 -1",
+        "DrawString 2 FF112233 9 9 up 0",
+        "DrawText 2 FF112233 1 1 typed 50 0 0 3",
+        "DrawText3D 0 FF112233 1 2 3 w? 60 1 1",
     };
     EXPECT_EQ(log, expected);
 

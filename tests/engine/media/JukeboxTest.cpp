@@ -100,21 +100,24 @@ TEST(JukeboxFrameScanTest, FramesGiveTheTrackTime)
 TEST(JukeboxFrameScanTest, ResultsDoNotDependOnWhereBlocksEnd)
 {
     // Junk that puts frame headers across block ends at many different offsets; between the runs a header with
-    // bitrate index 15 and a lone 0xFF, and a last byte too short for a header.
+    // bitrate index 15, a lone 0xFF, headers with half a sync (the first byte, or the second's top bits, wrong),
+    // and a last byte too short for a header.
     std::vector<uint8_t> bytes = Frames(kMpeg1At128, 7, std::vector<uint8_t>(1000, 0x20));
-    bytes.insert(bytes.end(), {0xFF, 0xFB, 0xF0, 0x00, 0xFF});
+    bytes.insert(bytes.end(), {0xFF, 0xFB, 0xF0, 0x00, 0xFF, 0x7F, 0xFB, 0x90, 0x44, 0xFF, 0x1B, 0x90, 0x44});
     bytes = Frames(kMpeg1At128Padded, 9, Frames(kMpeg1At160, 13, bytes));
     bytes.push_back(0x01);
     for (size_t blockSize : {size_t{1}, size_t{3}, size_t{417}, Mp3FrameScanner::kBlockSize})
     {
         Mp3FrameScanner scanner = ScanBytes(bytes, blockSize);
         EXPECT_EQ(std::tuple(scanner.GetFrameCount(), scanner.GetFrameBytes(), scanner.GetJunkBytes()),
-                  std::tuple(29, 7u * 417u + 13u * 522u + 9u * 418u, uint64_t{1005}))
+                  std::tuple(29, 7u * 417u + 13u * 522u + 9u * 418u, uint64_t{1013}))
             << blockSize;
     }
 }
 
-TEST(JukeboxFrameScanTest, FilesThatAreNotMostlyLayerIIIAudioAreNotAdded)
+// Each file is added when it is mostly Layer III audio, with its measured time and its ID3v1 tag's title and
+// artist (the title falls back to the file name, empty fields count as missing).
+TEST(JukeboxAddTest, FilesAreMeasuredAndNamedOrRefused)
 {
     testsupport::TempDir dir;
     std::string folder = dir.Path() + "/";
@@ -124,63 +127,50 @@ TEST(JukeboxFrameScanTest, FilesThatAreNotMostlyLayerIIIAudioAreNotAdded)
             forbidden.insert(forbidden.end(), {0xFF, 0xFB, third, 0x44});
     std::vector<uint8_t> mostlyText = Frames(kMpeg1At128, 5);
     mostlyText.insert(mostlyText.end(), 3000, 'x');
-    const std::pair<const char*, std::vector<uint8_t>> files[] = {
-        {"empty.mp3", {}},
-        {"mostlytext.mp3", mostlyText},
-        {"forbidden.mp3", forbidden},
-        {"layer2.mp3", Frames(kMpeg1LayerII, 100)},
+    const char* none = nullptr;
+    const std::tuple<const char*, std::vector<uint8_t>, bool, int, const char*, const char*> files[] = {
+        {"empty.mp3", {}, false, 0, none, none},
+        {"mostlytext.mp3", mostlyText, false, 0, none, none},
+        {"forbidden.mp3", forbidden, false, 0, none, none},
+        {"layer2.mp3", Frames(kMpeg1LayerII, 100), false, 0, none, none},
+        // The artist fills all 30 characters with no terminator (31 were given); the title keeps its padding
+        // spaces; the tag's 128 bytes are junk to the scan.
+        {"tagged.mp3", Tagged(Frames(kMpeg1At128, 40), "Morning Rounds  ", "The Very Long Name Of The Band!"), true,
+         40 * 1152 / 44, "Morning Rounds  ", "The Very Long Name Of The Band"},
+        {"blank.mp3", Tagged(Frames(kMpeg1At128, 10), "", ""), true, 10 * 1152 / 44, "blank.mp3", none},
     };
     Jukebox jukebox(nullptr);
-    for (const auto& [name, bytes] : files)
+    for (const auto& [name, bytes, added, time, title, artist] : files)
     {
         testsupport::WriteBytes(dir.File(name), bytes);
-        EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), name, 0, -1)) << name;
+        ASSERT_EQ(jukebox.AddTrack(folder.c_str(), name, 0, -1), added) << name;
+        if (!added)
+            continue;
+        int32_t i = jukebox.GetTrackCount() - 1;
+        EXPECT_EQ(std::tuple(jukebox.GetTrackTime(i), std::string(jukebox.GetTrackTitle(i))), std::tuple(time, title));
+        EXPECT_STREQ(jukebox.GetTrackArtist(i), artist);
     }
     EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), "missing.mp3", 0, -1));
-    EXPECT_EQ(jukebox.GetTrackCount(), 0);
+    EXPECT_EQ(jukebox.GetTrackCount(), 2);
     // A known play time skips the scan: any file that opens is taken.
     EXPECT_TRUE(jukebox.AddTrack(folder.c_str(), "layer2.mp3", 1, 5000));
-    EXPECT_EQ(jukebox.GetTrackTime(0), 5000);
-}
-
-TEST(JukeboxFrameScanTest, LameEncodedTrackMeasuresItsLength)
-{
-    if (!audiotest::HaveLame())
-        GTEST_SKIP() << "lame is not installed";
-    testsupport::TempDir dir;
-    constexpr int kSamples = 44100 * 3 / 2; // 1.5 s
-    testsupport::WriteBytes(dir.File("tone.wav"),
-                            audiotest::Wav16(44100, 1, audiotest::Sine(kSamples, 44100, 440, 8000)));
-    ASSERT_TRUE(audiotest::EncodeMp3(dir.File("tone.wav"), dir.File("tone.mp3"), "-m m -b 64"));
-    Jukebox jukebox(nullptr);
-    ASSERT_TRUE(jukebox.AddTrack((dir.Path() + "/").c_str(), "tone.mp3", 0, -1));
-    // At least the tone's 1500 ms (more, as 44,100 Hz is taken as 44 kHz); lame adds its tag frame, its encoder
-    // delay and the padding of the last frame: under four frames of 1152 samples.
-    EXPECT_GE(jukebox.GetTrackTime(0), 1500);
-    EXPECT_LE(jukebox.GetTrackTime(0), kSamples / 44 + 4 * 1152 / 44);
-}
-
-TEST(JukeboxId3Test, TagFieldsAreReadInsideTheirWidthAndTheFile)
-{
-    testsupport::TempDir dir;
-    // The artist fills all 30 characters with no terminator (31 were given); the title keeps its padding spaces.
-    testsupport::WriteBytes(dir.File("tagged.mp3"),
-                            Tagged(Frames(kMpeg1At128, 40), "Morning Rounds  ", "The Very Long Name Of The Band!"));
-    testsupport::WriteBytes(dir.File("blank.mp3"), Tagged(Frames(kMpeg1At128, 10), "", ""));
-    Jukebox jukebox(nullptr);
-    ASSERT_TRUE(jukebox.AddTrack((dir.Path() + "/").c_str(), "tagged.mp3", 1, -1));
-    ASSERT_TRUE(jukebox.AddTrack((dir.Path() + "/").c_str(), "blank.mp3", 1, -1));
-    EXPECT_STREQ(jukebox.GetTrackTitle(0), "Morning Rounds  ");
-    EXPECT_STREQ(jukebox.GetTrackArtist(0), "The Very Long Name Of The Band");
-    EXPECT_EQ(jukebox.GetTrackTime(0), 40 * 1152 / 44); // the tag's 128 bytes are junk to the scan
-    // Empty fields count as missing: the title falls back to the file name.
-    EXPECT_STREQ(jukebox.GetTrackTitle(1), "blank.mp3");
-    EXPECT_EQ(jukebox.GetTrackArtist(1), nullptr);
+    EXPECT_EQ(jukebox.GetTrackTime(2), 5000);
     // A file shorter than a tag has none, even one starting with "TAG".
     std::optional<std::string> artist, title;
     testsupport::WriteText(dir.File("short.mp3"), "TAGshort");
     ASSERT_TRUE(Jukebox::ReadId3v1(dir.File("short.mp3").c_str(), &artist, &title));
     EXPECT_FALSE(title || artist);
+    // A lame-encoded tone of 1500 ms: more (44,100 Hz counts as 44 kHz), and lame's tag frame, encoder delay and
+    // last-frame padding add under four frames of 1152 samples.
+    if (!audiotest::HaveLame())
+        return;
+    constexpr int kSamples = 44100 * 3 / 2;
+    testsupport::WriteBytes(dir.File("tone.wav"),
+                            audiotest::Wav16(44100, 1, audiotest::Sine(kSamples, 44100, 440, 8000)));
+    ASSERT_TRUE(audiotest::EncodeMp3(dir.File("tone.wav"), dir.File("tone.mp3"), "-m m -b 64"));
+    ASSERT_TRUE(jukebox.AddTrack(folder.c_str(), "tone.mp3", 0, -1));
+    EXPECT_GE(jukebox.GetTrackTime(3), 1500);
+    EXPECT_LE(jukebox.GetTrackTime(3), kSamples / 44 + 4 * 1152 / 44);
 }
 
 // The real MP3s of the shared corpus: each is measured or refused, and its tag read, without harm.
@@ -190,24 +180,19 @@ TEST(JukeboxCorpusTest, CorpusMp3sAreMeasuredOrRefused)
     if (corpus.empty())
         GTEST_SKIP() << "corpus folder is absent";
     std::string folder = corpus + "/mp3/";
-    // From the corpus manifest: frame count, sample rate and samples per frame of each file. Its only frame is
-    // outweighed by a 1856-byte ID3v2 tag in one file, which is therefore refused; the MPEG-2.5 file is measured
-    // by the MPEG-2 tables (the scan's rule), so it is only read, not checked.
-    struct Expected
-    {
-        bool added;
-        int frames, rate, samples;
-    };
-    const std::map<std::string, Expected> known = {
-        {"minimp3__l3-hecommon.mp3", {true, 30, 44100, 1152}},
-        {"minimp3__M2L3_bitrate_22_all.mp3", {true, 476, 22050, 576}},
-        {"taglib__mpeg2.mp3", {true, 198, 22050, 576}},
-        {"fastled__jazzy_percussion.mp3", {true, 154, 44100, 1152}},
-        {"minimp3__l3-nonstandard-sin1k0db_lame_vbrtag.mp3", {true, 317, 44100, 1152}},
-        {"taglib__rare_frames.mp3", {true, 18, 44100, 1152}},
-        {"taglib__id3v22-tda.mp3", {true, 35, 44100, 1152}},
-        {"minimp3__l3-nonstandard-id3v1.mp3", {true, 1, 48000, 1152}},
-        {"minimp3__l3-nonstandard-id3v2.mp3", {false, 1, 48000, 1152}},
+    // From the corpus manifest: frames, sample rate and samples per frame. The one frame of a file is outweighed
+    // by its 1856-byte ID3v2 tag, so it is refused (rate 0 here); the MPEG-2.5 file is measured by the MPEG-2
+    // tables (the scan's rule), so it is only read, not checked.
+    const std::map<std::string, std::tuple<int, int, int>> known = {
+        {"minimp3__l3-hecommon.mp3", {30, 44100, 1152}},
+        {"minimp3__M2L3_bitrate_22_all.mp3", {476, 22050, 576}},
+        {"taglib__mpeg2.mp3", {198, 22050, 576}},
+        {"fastled__jazzy_percussion.mp3", {154, 44100, 1152}},
+        {"minimp3__l3-nonstandard-sin1k0db_lame_vbrtag.mp3", {317, 44100, 1152}},
+        {"taglib__rare_frames.mp3", {18, 44100, 1152}},
+        {"taglib__id3v22-tda.mp3", {35, 44100, 1152}},
+        {"minimp3__l3-nonstandard-id3v1.mp3", {1, 48000, 1152}},
+        {"minimp3__l3-nonstandard-id3v2.mp3", {1, 0, 1152}},
     };
     for (const auto& entry : std::filesystem::directory_iterator(folder))
     {
@@ -224,13 +209,13 @@ TEST(JukeboxCorpusTest, CorpusMp3sAreMeasuredOrRefused)
         auto it = known.find(name);
         if (it == known.end())
             continue;
-        const Expected& e = it->second;
-        EXPECT_EQ(added, e.added);
-        EXPECT_NEAR(scanner.GetFrameCount(), e.frames, 1);
+        auto [frames, rate, samples] = it->second;
+        EXPECT_EQ(added, rate > 0);
+        EXPECT_NEAR(scanner.GetFrameCount(), frames, 1);
         // Play time: frames x samples per frame / whole kilohertz, within one frame.
-        if (e.added)
+        if (added)
         {
-            EXPECT_NEAR(jukebox.GetTrackTime(0), e.frames * e.samples / (e.rate / 1000), e.samples / (e.rate / 1000));
+            EXPECT_NEAR(jukebox.GetTrackTime(0), frames * samples / (rate / 1000), samples / (rate / 1000));
         }
     }
 }
@@ -300,7 +285,8 @@ TEST_F(JukeboxTest, EditingTheListKeepsTheCurrentTrackAndOrder)
     EXPECT_EQ(jukebox->GetCurrentTrack(), 3);
     jukebox->MoveTrackDown(3);
     EXPECT_EQ(jukebox->GetCurrentTrack(), 4);
-    jukebox->MoveTrackDown(5); // nothing moves past the end
+    jukebox->MoveTrackDown(5); // nothing moves past either end
+    jukebox->MoveTrackUp(0);
     EXPECT_EQ(Order(*jukebox), "013425");
     // Deleted tracks go; the current index stays unless the list no longer reaches it.
     jukebox->MarkTrackDeleted(1);

@@ -101,6 +101,7 @@ TEST_F(SoundManagerTest, DisabledManagerAnswersSilence)
     EXPECT_EQ(sound.PlaySample3D("click", position, 0, 1), -1);
     EXPECT_FALSE(sound.PlayStream("music.mp3"));
     EXPECT_TRUE(sound.HasSample("click")); // the bank is opened all the same
+    EXPECT_EQ(sound.CountSlotsWithTag(-1), 0);
     sound.Update(0.1f);
     m_manager.reset();
     EXPECT_EQ(g_pSoundManager, nullptr);
@@ -109,6 +110,7 @@ TEST_F(SoundManagerTest, DisabledManagerAnswersSilence)
 TEST_F(SoundManagerTest, PlayFormsSetChannelAndSlotLevelsAndMissingSamplesTakeNoSlot)
 {
     SoundManager& sound = Manager(true, false);
+    EXPECT_EQ(platform::SoundGetOutputRate(), kRate);
     EXPECT_FALSE(sound.HasSample("crowdbigloop.wav")); // the manager adds the extension itself
     // The SFX volume starts at 0: a sample starts, silently.
     int silent = sound.PlaySample("loop", kLoop, 0.0f);

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -137,9 +139,9 @@ TEST(WavReaderTest, DecodesEveryPcmWidthToSigned16)
 TEST(WavReaderTest, RefusesWhatItCannotPlayOrIsCutShortAndLeavesTheOutputAlone)
 {
     const std::vector<uint8_t> good = Wav16(200, 1, {1, 2});
-    // One byte changed each: not RIFF, float, 3 channels, rate 0, 12 bits, no data chunk.
+    // One byte changed each: not RIFF (first or last letter), float, 3 channels, rate 0, 12 bits, no data chunk.
     std::vector<std::vector<uint8_t>> bad;
-    for (auto [at, value] : {std::pair{0, 'X'}, {20, 3}, {22, 3}, {24, 0}, {34, 12}, {36, 'X'}})
+    for (auto [at, value] : {std::pair{0, 'X'}, {3, 'X'}, {20, 3}, {22, 3}, {24, 0}, {34, 12}, {36, 'X'}})
         (bad.emplace_back(good))[static_cast<size_t>(at)] = static_cast<uint8_t>(value);
     std::vector<uint8_t> chunks;
     PutChunk(chunks, "fmt ", std::vector<uint8_t>(14, 1)); // too short to hold its fields
@@ -317,6 +319,13 @@ TEST_F(SoundMixerTest, PositionalChannelFallsOffWithDistanceAndIsPannedAgainstTh
     platform::Sound3DListenerSetAttributes(behind, nullptr, 0, 0, 1, 0, 1, 0);
     platform::SoundSetVolume(channel, 51);
     EXPECT_NEAR(Render(8)[5], Scaled(8000, gain(3) * 51.0 / 255.0), 1);
+    // The listener's vectors are kept as given.
+    const float position[3] = {1, 2, 3}, velocity[3] = {4, 5, 6};
+    platform::Sound3DListenerSetAttributes(position, velocity, 0, 0.6f, 0.8f, 0.28f, 0.96f, 0.05f);
+    float got[4][3];
+    platform::Sound3DListenerGetAttributes(got[0], got[1], got[2], got[3]);
+    EXPECT_EQ(std::vector<float>(&got[0][0], &got[0][0] + 12),
+              (std::vector<float>{1, 2, 3, 4, 5, 6, 0, 0.6f, 0.8f, 0.28f, 0.96f, 0.05f}));
     EXPECT_FALSE(
         platform::Sound3DSetAttributes(Play(std::vector<int16_t>(100, 0)), origin, nullptr)); // a plain channel
 }
@@ -358,6 +367,9 @@ TEST(MpegAudioFrameTest, HeadersGiveTheStandardsFrameSizesAndOthersAreNoFrames)
         {{0xFF, 0xFB, 0x10, 0x00}, 10, 3, 32, 44100, 2, 104, 1152},       // 144 x 32000 / 44100 = 104.5
         {{0xFF, 0xF3, 0xE4, 0x00}, 20, 3, 160, 24000, 2, 480, 576},       // 72 x 160000 / 24000
         {{0xFF, 0xF7, 0xD8, 0x00}, 20, 1, 224, 16000, 2, 4 * 168, 384},   // 12 x 224000 / 16000
+        {{0xFF, 0xF7, 0xA0, 0x00}, 20, 1, 160, 22050, 2, 4 * 87, 384},    // 12 x 160000 / 22050 = 87.1
+        {{0xFF, 0xF5, 0x44, 0x00}, 20, 2, 32, 24000, 2, 192, 1152},       // 144 x 32000 / 24000
+        {{0xFF, 0xF3, 0x44, 0x00}, 20, 3, 32, 24000, 2, 96, 576},         // 72 x 32000 / 24000
         {{0xFF, 0xE3, 0x18, 0xC0}, 25, 3, 8, 8000, 1, 72, 576},           // MPEG-2.5: 72 x 8000 / 8000
         {{0xFF, 0xE5, 0x40, 0x00}, 25, 2, 32, 11025, 2, 417, 1152},       // 144 x 32000 / 11025 = 417.9
     };
@@ -379,71 +391,116 @@ TEST(MpegAudioFrameTest, HeadersGiveTheStandardsFrameSizesAndOthersAreNoFrames)
     }
 }
 
-TEST_F(Mp3StreamTest, LameToneDecodesAtItsPitchAndLengthAndForeignOrTruncatedFilesEndCleanly)
+// Tones of one second at 440 Hz (44.1 kHz, mono) coded as MPEG-1 Layer III by lame and as Layer II and Layer I by
+// mp2enc, at bitrates with frames of different sizes: each plays at its pitch and level for its length; cut to a
+// third it plays what there is and ends; emptied after it ended, it ends at once on a new start.
+TEST_F(Mp3StreamTest, EncodedTonesPlayAtTheirPitchAndLength)
 {
-    testsupport::WriteText(m_dir.File("notes.mp3"), std::string(5000, 'x') + "this is a text file, not audio\n");
-    testsupport::WriteBytes(m_dir.File("zeros.mp3"), std::vector<uint8_t>(20000, 0));
-    for (const char* name : {"missing.mp3", "notes.mp3", "zeros.mp3"})
-        EXPECT_EQ(platform::SoundStreamOpen(m_dir.File(name)), nullptr) << name;
-    // A one-second 440 Hz tone at 44.1 kHz, mono, encoded at 128 kbit/s.
+    if (!HaveLame() || std::system("command -v mp2enc >/dev/null") != 0)
+        GTEST_SKIP() << "lame or mp2enc is not installed";
     testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(44100, 1, Sine(44100, 44100, 440.0, 16000.0)));
-    if (!HaveLame() || !EncodeMp3(m_dir.File("tone.wav"), m_dir.File("tone.mp3"), "-b 128"))
+    // Each encoder's length: the tone and up to two frames of padding, or the tone less its last part frame.
+    const std::tuple<const char*, const char*, double, double> files[] = {
+        {"layer3.mp3", "lame --quiet -b 128 tone.wav layer3.mp3", 1000.0, 1030.0},
+        {"layer2.mp3", "mp2enc -v 0 -l 2 -b 80 -r 44100 -m -o layer2.mp3 < tone.wav", 1000.0 - 26.2, 1000.0 + 52.3},
+        {"layer1.mp3", "mp2enc -v 0 -l 1 -b 192 -r 44100 -m -o layer1.mp3 < tone.wav", 1000.0 - 8.8, 1000.0 + 17.5},
+    };
+    for (const auto& [name, command, shortest, longest] : files)
+    {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(std::system(("cd '" + m_dir.Path() + "' && " + command + " >/dev/null 2>&1").c_str()), 0);
+        platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.File(name)));
+        ASSERT_NE(stream, nullptr);
+        uint32_t length = platform::SoundStreamGetLengthMs(stream);
+        EXPECT_GE(length, shortest);
+        EXPECT_LE(length, longest);
+        int channel = platform::SoundStreamPlay(stream);
+        auto half = Render(22050);
+        EXPECT_EQ(platform::SoundStreamGetTimeMs(stream), 500u);
+        // 440 cycles a second: 110 rising crossings in a quarter second taken from the middle, at the tone's level.
+        EXPECT_NEAR(CountRisingCrossings(half, 11025, 11025, 0), 110, 2);
+        EXPECT_NEAR(*std::max_element(half.begin() + 22050, half.end()), 16000.0, 1600.0);
+        RenderToEnd(channel, 44100 * 4);
+        EXPECT_EQ(platform::SoundStreamGetTimeMs(stream), length);
+        std::vector<uint8_t> bytes = testsupport::ReadBytes(m_dir.File(name));
+        testsupport::WriteBytes(m_dir.File(name),
+                                std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 3));
+        stream = Keep(platform::SoundStreamOpen(m_dir.File(name)));
+        ASSERT_NE(stream, nullptr);
+        channel = platform::SoundStreamPlay(stream);
+        RenderToEnd(channel, 44100 * 4);
+        EXPECT_FALSE(platform::SoundIsPlaying(channel));
+        EXPECT_NEAR(platform::SoundStreamGetTimeMs(stream), length / 3.0, 30.0);
+        std::filesystem::resize_file(m_dir.File(name), 0);
+        channel = platform::SoundStreamPlay(stream);
+        Render(4096);
+        EXPECT_FALSE(platform::SoundIsPlaying(channel));
+    }
+}
+
+// A file is MPEG audio when, after any ID3v2 tag and zero padding, a frame starts at once and the next frame of
+// its kind, an ID3v1 tag or the end of the file follows it; anything else is refused, not played as noise.
+TEST_F(Mp3StreamTest, OnlyFilesOfMpegAudioFromTheirStartOpen)
+{
+    testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(44100, 1, Sine(44100, 44100, 440.0, 16000.0)));
+    if (!HaveLame() || !EncodeMp3(m_dir.File("tone.wav"), m_dir.File("tone.mp3"), "-t -b 128"))
         GTEST_SKIP() << "lame is not installed";
-    auto bytes = testsupport::ReadBytes(m_dir.File("tone.mp3"));
-    // Not MPEG audio from the start: a WAV file (of loud noise, full of bytes that look like frame starts), and
-    // the same MP3 frames carried in a movie's packets. Both are refused, not played as noise.
+    const std::vector<uint8_t> tone = testsupport::ReadBytes(m_dir.File("tone.mp3"));
+    // Frames of 144 x 128 kbit/s / 44.1 kHz bytes, and the padding byte when the header's padding bit is set.
+    auto frameSize = [&](size_t at) { return size_t{417} + ((tone[at + 2] >> 1) & 1); };
+    const size_t second = frameSize(0), third = second + frameSize(second);
+    auto first = [&](std::vector<uint8_t> after)
+    {
+        after.insert(after.begin(), tone.begin(), tone.begin() + static_cast<ptrdiff_t>(second));
+        return after;
+    };
+    auto frameAfter = [&](uint8_t byte1, uint8_t byte2)
+    {
+        std::vector<uint8_t> next(tone.begin() + static_cast<ptrdiff_t>(second),
+                                  tone.begin() + static_cast<ptrdiff_t>(third));
+        next[1] = byte1;
+        next[2] = byte2;
+        return first(next);
+    };
+    std::vector<uint8_t> id3v2 = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+    id3v2.insert(id3v2.end(), 20 + 300, 0); // the tag's 20 bytes and zero padding
+    id3v2.insert(id3v2.end(), tone.begin(), tone.end());
+    std::vector<uint8_t> id3v1(128, 0);
+    std::memcpy(id3v1.data(), "TAG", 3);
+    // Loud noise as a WAV file: full of bytes that look like frame starts.
     std::vector<int16_t> noise(44100);
     uint32_t seed = 1;
     for (int16_t& v : noise)
         v = static_cast<int16_t>((seed = seed * 1103515245u + 12345u) >> 16);
-    testsupport::WriteBytes(m_dir.File("noise.mp3"), Wav16(44100, 1, noise));
+    // The tone's frames carried in a movie's packets.
     std::vector<uint8_t> movie = {0x00, 0x00, 0x01, 0xBA, 0x21, 0x00, 0x01, 0x00, 0x01, 0x80, 0x00, 0x03};
-    for (size_t at = 0; at < bytes.size(); at += 2000)
+    for (size_t at = 0; at < tone.size(); at += 2000)
     {
-        size_t size = std::min<size_t>(2000, bytes.size() - at);
+        size_t size = std::min<size_t>(2000, tone.size() - at);
         Put(movie, 0xC0010000u, 4); // 00 00 01 C0 as little-endian bytes
         movie.insert(movie.end(), {static_cast<uint8_t>((size + 1) >> 8), static_cast<uint8_t>(size + 1), 0x0F});
-        movie.insert(movie.end(), bytes.begin() + static_cast<ptrdiff_t>(at),
-                     bytes.begin() + static_cast<ptrdiff_t>(at + size));
+        movie.insert(movie.end(), tone.begin() + static_cast<ptrdiff_t>(at),
+                     tone.begin() + static_cast<ptrdiff_t>(at + size));
     }
-    testsupport::WriteBytes(m_dir.File("movie.mp3"), movie);
-    for (const char* name : {"noise.mp3", "movie.mp3"})
-        EXPECT_EQ(platform::SoundStreamOpen(m_dir.File(name)), nullptr) << name;
-    // Behind an ID3v2 tag with zero padding the same frames play.
-    std::vector<uint8_t> tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
-    tagged.insert(tagged.end(), 20 + 300, 0);
-    tagged.insert(tagged.end(), bytes.begin(), bytes.end());
-    testsupport::WriteBytes(m_dir.File("tagged.mp3"), tagged);
-    platform::SoundStream* tag = Keep(platform::SoundStreamOpen(m_dir.File("tagged.mp3")));
-    ASSERT_NE(tag, nullptr);
-    EXPECT_NEAR(platform::SoundStreamGetLengthMs(tag), 1000.0, 30.0);
-    platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.File("tone.mp3")));
-    ASSERT_NE(stream, nullptr);
-    EXPECT_NEAR(platform::SoundStreamGetLengthMs(stream), 1000.0, 30.0); // give or take an encoder frame
-    int channel = platform::SoundStreamPlay(stream);
-    auto half = Render(22050);
-    EXPECT_EQ(platform::SoundStreamGetTimeMs(stream), 500u);
-    // 440 cycles a second: 110 rising crossings in a quarter second taken from the middle, at the tone's level.
-    EXPECT_NEAR(CountRisingCrossings(half, 11025, 11025, 0), 110, 2);
-    EXPECT_NEAR(*std::max_element(half.begin() + 22050, half.end()), 16000.0, 1600.0);
-    RenderToEnd(channel, 44100 * 4);
-    EXPECT_NEAR(platform::SoundStreamGetTimeMs(stream), 1000.0, 30.0);
-    ASSERT_TRUE(platform::SoundStreamStop(stream));
-    EXPECT_EQ(platform::SoundStreamGetTimeMs(stream), 0u);
-    // Cut to a third, it plays what there is and ends.
-    testsupport::WriteBytes(m_dir.File("cut.mp3"),
-                            std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 3));
-    stream = Keep(platform::SoundStreamOpen(m_dir.File("cut.mp3")));
-    ASSERT_NE(stream, nullptr);
-    channel = platform::SoundStreamPlay(stream);
-    RenderToEnd(channel, 44100 * 4);
-    EXPECT_FALSE(platform::SoundIsPlaying(channel));
-    EXPECT_LE(platform::SoundStreamGetTimeMs(stream), 500u);
-    // Emptied after it ended, the file gives nothing after the rewind of a new start: the stream ends at once.
-    std::filesystem::resize_file(m_dir.File("cut.mp3"), 0);
-    channel = platform::SoundStreamPlay(stream);
-    Render(4096);
-    EXPECT_FALSE(platform::SoundIsPlaying(channel));
+    const std::tuple<const char*, std::vector<uint8_t>, bool> files[] = {
+        {"whole.mp3", tone, true},
+        {"id3v2.mp3", id3v2, true},
+        {"one frame.mp3", first({}), true},
+        {"frame and tag.mp3", first(id3v1), true},
+        {"frame and text.mp3", first(std::vector<uint8_t>(500, 'x')), false},
+        {"then 48 kHz.mp3", frameAfter(0xFB, 0x94), false},
+        {"then Layer II.mp3", frameAfter(0xFD, 0x90), false},
+        {"text.mp3", std::vector<uint8_t>(5000, 'x'), false},
+        {"zeros.mp3", std::vector<uint8_t>(20000, 0), false},
+        {"noise.mp3", Wav16(44100, 1, noise), false},
+        {"movie.mp3", movie, false},
+    };
+    for (const auto& [name, bytes, opens] : files)
+    {
+        testsupport::WriteBytes(m_dir.File(name), bytes);
+        EXPECT_EQ(Keep(platform::SoundStreamOpen(m_dir.File(name))) != nullptr, opens) << name;
+    }
+    EXPECT_EQ(platform::SoundStreamOpen(m_dir.File("missing.mp3")), nullptr);
 }
 
 TEST_F(Mp3StreamTest, RateChangeInsideAFileKeepsThePitchAndTheLength)
