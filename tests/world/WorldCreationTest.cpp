@@ -285,8 +285,9 @@ TEST(WorldCreation, ControlMessagesRemoveObjectsAndEverythingElseIsTaken)
 
 TEST(WorldCreation, ASavedObjectListMustFitItsPools)
 {
-    // 500 buildings and one more object saved in the next slot: counted as a 501st building (the total and the
-    // id list still agree), the list would run into the guests' slots.
+    // 500 buildings and one more object of the building kind saved in the guests' pool: refused for its kind. Counted
+    // as a 501st building instead (the total and the id list still agree), every kind fits its pool but the list
+    // would run into the guests' slots: refused for the count.
     worldtest::Park park;
     for (int i = 0; i < 501; ++i)
         park.Make(i < 500 ? OBJECT_BUILDING : OBJECT_GUEST, "B")->SetType(OBJECT_BUILDING);
@@ -298,7 +299,7 @@ TEST(WorldCreation, ASavedObjectListMustFitItsPools)
         const bool loaded = savebytes::LoadFrom(bytes, [&](SerialStream& s) { return other.objects->Load(s); });
         return std::tuple(loaded, other.objects->GetPoolCount(ObjectManager::POOL_BUILDING));
     };
-    EXPECT_EQ(load(saved), std::tuple(true, 500u));
+    EXPECT_EQ(load(saved), std::tuple(false, 0u));
     // The counts follow the class banner (31 bytes) and the size (5): the total, then buildings and guests, each
     // a tag and four bytes.
     saved[31 + 5 + 5 + 1] = 0xF5; // 501 buildings
