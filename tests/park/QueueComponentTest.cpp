@@ -1,0 +1,236 @@
+// Tests of a building's queue: tracing the queue path into walk points, joining, leaving, moving up, the room it
+// has and its save record.
+#include "park/QueueComponent.h"
+#include "scripts/ObjectStates.h"
+#include "tests/world/GridTestSupport.h"
+#include "tests/world/SaveBytes.h"
+#include "world/MessageHandler.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct TraceCase
+{
+    const char* name;
+    // Rows from y = 0 (see GridTestSupport.h): '.' ground, 'P' footpath, hex digits queue path of that shape,
+    // 'N' a cell other buildings keep to themselves (queue path of shape 2 marked no-join).
+    std::vector<std::string> rows;
+    GridPos inside;
+    GridPos queue;
+    bool twoWay;
+    bool valid;
+    int32_t points;
+    GridPos start;
+    GridPos end;
+    int32_t endDirection;
+};
+
+std::unique_ptr<WorldMap> Draw(std::vector<std::string> rows)
+{
+    std::vector<GridPos> marked;
+    for (int y = 0; y < static_cast<int>(rows.size()); ++y)
+    {
+        for (int x = 0; x < static_cast<int>(rows[y].size()); ++x)
+        {
+            if (rows[y][x] == 'N')
+            {
+                rows[y][x] = '2';
+                marked.push_back({x, y});
+            }
+        }
+    }
+    auto map = gridtest::MakeMap(rows);
+    for (const GridPos& cell : marked)
+        map->GetCell(cell)->m_uiFlags |= CELL_NO_JOIN;
+    return map;
+}
+
+class QueueTrace : public testing::TestWithParam<TraceCase>
+{
+};
+
+TEST_P(QueueTrace, FindsTheFootpathOrNoQueue)
+{
+    const TraceCase& c = GetParam();
+    auto map = Draw(c.rows);
+    QueueComponent queue(c.inside, c.queue, c.twoWay);
+    EXPECT_EQ(queue.IsValid(), c.valid);
+    EXPECT_EQ(queue.GetPointCount(), c.points);
+    if (c.valid)
+    {
+        EXPECT_EQ(queue.GetStartCell(), c.start);
+        EXPECT_EQ(queue.GetEndCell(), c.end);
+        EXPECT_EQ(queue.GetEndDirection(), c.endDirection);
+    }
+    // Three joining guests fill a one-point queue; a guest per point in a longer one.
+    for (int32_t i = 0; i < c.points; ++i)
+    {
+        EXPECT_TRUE(queue.HasRoom());
+        queue.Join(100 + i);
+    }
+    EXPECT_FALSE(queue.HasRoom());
+}
+
+// A straight queue of four cells north of a building whose queue entry is at (1, 0).
+const std::vector<std::string> kStraight = {"....", ".2..", ".2..", ".2..", ".2..", ".P..", "...."};
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, QueueTrace,
+    testing::Values(
+        TraceCase{"four_cells_to_a_footpath", kStraight, {1, 0}, {1, 1}, false, true, 12, {1, 5}, {1, 4}, 0},
+        TraceCase{"the_same_two_way", kStraight, {1, 0}, {1, 1}, true, true, 12, {1, 5}, {1, 4}, 0},
+        TraceCase{"serve_cell_on_the_footpath",
+                  {"....", ".P..", "...."},
+                  {1, 0},
+                  {1, 1},
+                  false,
+                  true,
+                  1,
+                  {1, 1},
+                  {-1, -1},
+                  0},
+        // East after the second cell: 1,1 (2) -> 1,2 (9: east and south) -> 2,2 (3) -> footpath 3,2.
+        TraceCase{"turning_east", {"....", ".2..", ".93P", "...."}, {1, 0}, {1, 1}, false, true, 9, {3, 2}, {2, 2}, 2},
+        TraceCase{"a_gap_before_the_footpath",
+                  {"....", ".2..", ".2..", "....", ".P.."},
+                  {1, 0},
+                  {1, 1},
+                  false,
+                  false,
+                  0,
+                  {},
+                  {},
+                  0},
+        TraceCase{"a_ring_back_to_the_serve_cell",
+                  {"....", ".ab.", ".9c.", "...."},
+                  {1, 0},
+                  {1, 1},
+                  false,
+                  false,
+                  0,
+                  {},
+                  {},
+                  0},
+        TraceCase{"a_cell_kept_by_another_building",
+                  {"....", ".2..", ".N..", ".P.."},
+                  {1, 0},
+                  {1, 1},
+                  false,
+                  false,
+                  0,
+                  {},
+                  {},
+                  0},
+        // The queue runs south off the map; the footpath on the far edge is not reached round the edge.
+        TraceCase{"off_the_map_edge", {".2..", "....", "....", ".P.."}, {1, 1}, {1, 0}, false, false, 0, {}, {}, 0},
+        // Shape 14 (the queue entry piece, open north) carries a one-way queue on but ends a two-way one.
+        TraceCase{
+            "entry_piece_one_way", {"....", ".2..", ".e..", ".P.."}, {1, 0}, {1, 1}, false, true, 6, {1, 3}, {1, 2}, 0},
+        TraceCase{"entry_piece_two_way", {"....", ".2..", ".e..", ".P.."}, {1, 0}, {1, 1}, true, false, 0, {}, {}, 0}),
+    [](const testing::TestParamInfo<TraceCase>& info) { return std::string(info.param.name); });
+
+TEST(QueueWalkPoints, RunFromTheServeCellOutwardsAtTheTableOffsets)
+{
+    auto map = Draw(kStraight);
+    // Shape 2 is laid along y: coming from the south the one-way points are its offsets in reverse, (16, 11),
+    // (16, 33), (16, 46) from the cell's corner (32, 64); the two-way file in walks (22, 11), (22, 32), (22, 44)
+    // and the file out walks (10, 11), (10, 32), (10, 44).
+    QueueComponent oneWay({1, 0}, {1, 1}, false);
+    QueueComponent twoWay({1, 0}, {1, 1}, true);
+    const struct
+    {
+        const QueueComponent& queue;
+        bool inwards;
+        float x;
+        float y[3];
+    } expected[] = {{oneWay, true, 48.0f, {75.0f, 97.0f, 110.0f}},
+                    {oneWay, false, 48.0f, {75.0f, 97.0f, 110.0f}},
+                    {twoWay, true, 54.0f, {75.0f, 96.0f, 108.0f}},
+                    {twoWay, false, 42.0f, {75.0f, 96.0f, 108.0f}}};
+    for (const auto& e : expected)
+    {
+        for (int i = 0; i < 3; ++i)
+        {
+            EXPECT_EQ(e.queue.GetPointX(i, e.inwards), e.x) << i;
+            EXPECT_EQ(e.queue.GetPointY(i, e.inwards), e.y[i]) << i;
+        }
+        // The last counted point lies in the last queue cell, (1, 4), the points beyond in the footpath cell.
+        EXPECT_EQ(static_cast<int>(e.queue.GetPointY(11, e.inwards)) / 64, 4);
+        EXPECT_EQ(static_cast<int>(e.queue.GetPointY(12, e.inwards)) / 64, 5);
+        EXPECT_EQ(e.queue.GetPointX(-1, e.inwards), 0.0f);
+        EXPECT_EQ(e.queue.GetPointX(99, e.inwards), 0.0f);
+    }
+    QueueComponent onPath({1, 4}, {1, 5}, false);
+    EXPECT_EQ(onPath.GetPointX(0, true), 48.0f);
+    EXPECT_EQ(onPath.GetPointY(0, true), 352.0f);
+}
+
+TEST(QueueGuests, JoinLeaveAndMoveUpInOrder)
+{
+    World world;
+    MessageHandler messages;
+    auto map = Draw(kStraight);
+    QueueComponent queue({1, 0}, {1, 1}, false);
+    for (uint32_t guest : {7u, 8u, 9u, 10u})
+        queue.Join(guest);
+    EXPECT_EQ(queue.GetPosition(9), 2);
+    // A guest not in the queue is at the head's place, and its leaving changes nothing.
+    EXPECT_EQ(queue.GetPosition(42), 0);
+    queue.Leave(42);
+    EXPECT_EQ(queue.GetGuests(), (std::vector<uint32_t>{7, 8, 9, 10}));
+
+    world.AdvanceClock(5.0f);
+    const float now = world.GetGameTime();
+    queue.Advance();
+    EXPECT_EQ(queue.GetGuests(), (std::vector<uint32_t>{8, 9, 10}));
+    // The guest i places behind the new head moves 0.1 + 0.3 i seconds later, and up to 0.4 s more at random.
+    const std::vector<MessageRecord>& posted = messages.GetPendingMessages();
+    ASSERT_EQ(posted.size(), 3u);
+    for (size_t i = 0; i < posted.size(); ++i)
+    {
+        EXPECT_EQ(posted[i].dwType, static_cast<uint32_t>(MT_ADVANCE_QUEUE));
+        EXPECT_EQ(posted[i].dwReciever, 8u + i);
+        EXPECT_EQ(posted[i].dwSender, kNoObjectID);
+        const float delay = posted[i].fTime - now;
+        EXPECT_GE(delay, 0.1f + 0.3f * i - 1e-4f) << i;
+        EXPECT_LE(delay, 0.5f + 0.3f * i + 1e-4f) << i;
+    }
+    queue.Leave(9);
+    EXPECT_EQ(queue.GetPosition(10), 1);
+    queue.Clear();
+    queue.Advance();
+    EXPECT_EQ(messages.GetPendingMessages().size(), 3u);
+}
+
+TEST(QueueSave, WritesTheGuestsAndReadsThemBack)
+{
+    auto map = Draw(kStraight);
+    QueueComponent queue({1, 0}, {1, 1}, false);
+    queue.Join(5);
+    queue.Join(0xFFFFFFF0u);
+    using namespace savebytes;
+    Bytes expected;
+    Tagged(expected, BinarySerialStream::kTagInt, 2);
+    Tagged(expected, BinarySerialStream::kTagUInt, 5);
+    Tagged(expected, BinarySerialStream::kTagUInt, 0xFFFFFFF0u);
+    EXPECT_EQ(Saved([&](SerialStream& s) { queue.Dump(s); }), expected);
+
+    QueueComponent loaded({1, 0}, {1, 1}, false);
+    loaded.Join(99);
+    EXPECT_TRUE(LoadFrom(expected, [&](SerialStream& s) { return loaded.Load(s); }));
+    EXPECT_EQ(loaded.GetGuests(), queue.GetGuests());
+    // A list cut short is reported and fails; a count beyond reason reads no more than the cap.
+    testsupport::RecordingReportSink reports;
+    EXPECT_FALSE(
+        LoadFrom(Bytes(expected.begin(), expected.end() - 5), [&](SerialStream& s) { return loaded.Load(s); }));
+    Bytes huge;
+    Tagged(huge, BinarySerialStream::kTagInt, -7);
+    EXPECT_TRUE(LoadFrom(huge, [&](SerialStream& s) { return loaded.Load(s); }));
+    EXPECT_TRUE(loaded.GetGuests().empty());
+    EXPECT_EQ(reports.boxes.size(), 2u);
+}
+
+} // namespace
