@@ -1,0 +1,110 @@
+// Shared pieces of the building tests: a park around real buildings (World, messages, objects, grid, tile tables,
+// data tables, managers) and stand-ins for the objects buildings deal with (guests, servers, tables, animals,
+// scenery), which record what they receive and report their creation to their building as their classes do.
+#pragma once
+
+#include "engine/core/GameParameters.h"
+#include "park/AnimalObject.h"
+#include "park/BuildingObject.h"
+#include "park/RequestedObject.h"
+#include "park/TableObject.h"
+#include "scripts/WorldParams.h"
+#include "tests/support/TestSupport.h"
+#include "world/MessageHandler.h"
+#include "world/ObjectManager.h"
+#include "world/PathTileSet.h"
+#include "world/World.h"
+#include "world/WorldMap.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace bldtest
+{
+
+// One message a stand-in received.
+struct Received
+{
+    uint32_t receiver;
+    uint32_t sender;
+    uint32_t type;
+    uint32_t data;
+    float fData;
+    // Game time of delivery.
+    float time;
+};
+
+// Every message delivered to any stand-in, in delivery order.
+std::vector<Received>& Inbox();
+// The messages of one type in the inbox.
+std::vector<Received> Taken(uint32_t type);
+
+// A stand-in for every object kind but buildings. Servers, tables, animals and scenery with an owner post their
+// creation message to their building when they start; a server answers MT_SERVE_GUEST as a server does; a table
+// has four chairs.
+class Stub : public StaticObject, public RequestedObject, public TableSeats, public HomeAnimal
+{
+public:
+    Stub() : StaticObject(8) {}
+    bool IsStateSupported(uint32_t) override { return true; }
+    bool OnStateEntry(uint32_t state) override;
+    bool OnStateExit() override { return true; }
+    bool Message(const MessageRecord& record) override;
+    bool SetUpFromRequest(uint8_t kind, const void* request) override;
+    bool IsFree() const override;
+    bool ReserveSeat(uint32_t guest) override;
+    bool ReleaseSeat(uint32_t guest) override;
+    void SetShowTime() override { ++showTimes; }
+
+    uint32_t owner = kNoObjectID;
+    uint32_t chairs[4] = {kNoObjectID, kNoObjectID, kNoObjectID, kNoObjectID};
+    int showTimes = 0;
+};
+
+// The World with its managers and player reachable.
+class TestWorld : public World
+{
+public:
+    TestWorld();
+    using World::m_bStartup;
+    using World::m_Managers;
+};
+
+// A park of size x size cells of walkable ground, the sample data's path and queue tile tables, the data tables
+// given as data-script text, the construction manager, the park's buildings and stand-ins for every other kind.
+class BuildingPark
+{
+public:
+    explicit BuildingPark(const std::string& tables, int size = 24);
+    ~BuildingPark();
+
+    // A building requested through the World, as a world script or the build tool asks for one; null when the
+    // World refused it.
+    BuildingObject* Build(const char* type, int x, int y, int rotation = 0, bool broken = false);
+    // A stand-in of a kind, started.
+    Stub* Make(uint8_t kind, const char* name = "GUEST");
+    void Send(uint32_t sender, uint32_t receiver, uint32_t type, uint32_t data = 0, uint32_t flags = 0);
+    // World frames of `seconds` game time each.
+    void Frames(int count, float seconds = 0.1f);
+    void Footpath(int x, int y);
+    void Queue(int x, int y, uint32_t shape);
+    size_t CountReports(const std::string& fragment) const;
+    float Cash() const;
+
+    testsupport::TempDir dir;
+    testsupport::RecordingReportSink reports;
+    std::unique_ptr<GameParameters> parameters;
+    std::unique_ptr<TestWorld> world;
+    std::unique_ptr<WorldMap> map;
+    std::unique_ptr<MessageHandler> messages;
+    std::unique_ptr<ObjectManager> objects;
+    std::unique_ptr<WorldParams> params;
+    std::unique_ptr<PathTileSet> tiles;
+};
+
+// Data-script text of one record: "<declare>_<keyword>" and then "<keyword>_<field>" "<value>" pairs.
+std::string Record(const std::string& declare, const std::string& keyword,
+                   const std::vector<std::pair<std::string, std::string>>& fields);
+
+} // namespace bldtest
