@@ -63,7 +63,7 @@ TEST_F(SampleData, EveryTableLoadsWithoutAReport)
     EXPECT_THAT(Reports(), IsEmpty());
     EXPECT_EQ(params->GetStaffCount(), 8u);
     EXPECT_EQ(params->GetGuestCount(), 1u);
-    EXPECT_EQ(params->GetMapGridCount(), 1u);
+    EXPECT_EQ(params->GetMapGridCount(), 6u);
     EXPECT_EQ(params->GetAnimalCount(), 1u);
     EXPECT_EQ(params->GetResearchCount(), 1u);
     EXPECT_EQ(params->GetRescueCount(), 1u);

@@ -694,7 +694,7 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkAndRunsItsObjective)
     EXPECT_EQ(map->GetFlags({62, 44}), CELL_QUEUE | (5u << 8));
     EXPECT_EQ(map->GetFlags({63, 44}), CELL_QUEUE | (5u << 8));
 
-    EXPECT_EQ(Read(WV_NumBuildings).data, 3u);
+    EXPECT_EQ(Read(WV_NumBuildings).data, 5u);
     EXPECT_EQ(Read(WV_BuildingCount, 0, "DINER").data, 1u);
     EXPECT_EQ(Read(WV_GuestCount).data, 10u);
     EXPECT_EQ(Read(WV_CleanerCount).data, 1u);

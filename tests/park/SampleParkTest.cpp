@@ -1,0 +1,165 @@
+// The sample park built by the game's World from the sample data: the buildings its world script places are
+// built and open; the diner serves test guests through its server, and is sold and demolished with its refund.
+#include "engine/core/GameParameters.h"
+#include "engine/render/ModelManager.h"
+#include "park/ConstructionManager.h"
+#include "park/ParkObjectKinds.h"
+#include "park/ParkWorldServices.h"
+#include "park/QueueComponent.h"
+#include "scripts/ObjectStates.h"
+#include "scripts/WorldParams.h"
+#include "tests/park/BuildingTestSupport.h"
+#include "world/Player.h"
+
+#include <gtest/gtest.h>
+
+using namespace bldtest;
+
+namespace
+{
+
+// The buildings of the sample world script, where their queues start (on the footpath the script lays) and how
+// many places they have.
+struct Placed
+{
+    const char* type;
+    bool hasQueue;
+    GridPos start;
+    int32_t points;
+};
+
+constexpr Placed kPlaced[] = {{"ENTRANCE", false, {}, 0},
+                              {"DINER", true, {64, 45}, 3},
+                              {"STAFFSMALL", true, {66, 45}, 1},
+                              {"RESTSMALL", true, {60, 51}, 1},
+                              {"INFORMATION", true, {60, 47}, 1}};
+
+BuildingObject* Only(const char* type)
+{
+    const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName(type);
+    return found.size() == 1 ? dynamic_cast<BuildingObject*>(found[0]) : nullptr;
+}
+
+std::vector<Received> To(uint32_t guest, uint32_t type)
+{
+    std::vector<Received> found;
+    for (const Received& r : Taken(type))
+    {
+        if (r.receiver == guest)
+            found.push_back(r);
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(SamplePark, ItsBuildingsAreBuiltOpenServeAndAreSoldForTheirRefund)
+{
+    testsupport::ScopedCurrentDir cwd(TW_SOURCE_DIR "/sample-data");
+    testsupport::RecordingReportSink reports;
+    GameParameters parameters("data/script/gameparameters.pis");
+    Inbox().clear();
+    ClearObjectKinds();
+    for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
+        RegisterObjectKind(kind, []() -> BaseObject* { return new Stub; });
+    RegisterParkObjectKinds();
+    RegisterParkWorldServices();
+    g_ModelManager.Init(1000, false);
+    {
+        World world(nullptr, nullptr, "data/Scenario/SamplePark/SamplePark.pis", false);
+        ASSERT_TRUE(world.IsBuilt()) << (reports.boxes.empty() ? reports.debug : reports.boxes[0].text);
+        for (int frame = 0; frame < 30; ++frame)
+            world.Update(1.0f / 30.0f);
+        EXPECT_EQ(world.m_NumBuildings, 5);
+        for (const Placed& p : kPlaced)
+        {
+            BuildingObject* b = Only(p.type);
+            ASSERT_NE(b, nullptr) << p.type;
+            EXPECT_EQ(b->GetState(), static_cast<uint32_t>(STATE_NULL)) << p.type;
+            EXPECT_FALSE(b->IsUnderConstruction()) << p.type;
+            EXPECT_TRUE(b->IsOpen()) << p.type;
+            // Each has a box model of its own.
+            EXPECT_STREQ(g_ModelManager.GetName(b->GetModel()),
+                         (std::string("Data/Models/D_Ezize/") + p.type + ".tm").c_str());
+            ASSERT_EQ(b->GetQueue() != nullptr, p.hasQueue) << p.type;
+            if (!p.hasQueue)
+                continue;
+            EXPECT_TRUE(b->GetQueue()->IsValid()) << p.type;
+            EXPECT_EQ(b->GetQueue()->GetStartCell(), p.start) << p.type;
+            EXPECT_EQ(b->GetQueuePointCount(), p.points) << p.type;
+        }
+        const int32_t entrance = world.GetWorldParams()->FindBuilding("ENTRANCE");
+        const int32_t diners = world.GetWorldParams()->FindBuilding("DINER");
+        EXPECT_EQ(world.CountFinishedBuildings(entrance), 1u);
+        // Placed by the world script while the park was built: no construction counted.
+        auto* construction = dynamic_cast<ConstructionManager*>(world.GetManagers().construction.get());
+        ASSERT_NE(construction, nullptr);
+        EXPECT_EQ(construction->GetConstructionCount(), 0);
+
+        // Two of the script's guests queue at the diner, pay and are served by its server.
+        BuildingObject* diner = Only("DINER");
+        ASSERT_EQ(diner->GetServerCount(), 1u);
+        EXPECT_EQ(diner->GetTableCount(), 2u);
+        const uint32_t server = diner->GetServer(0);
+        const std::vector<uint32_t> guests = g_pObjectManager->GetIdsOfKind(OBJECT_GUEST);
+        ASSERT_GE(guests.size(), 2u);
+        const float cash = world.GetPlayer()->Cash;
+        for (uint32_t i = 0; i < 2; ++i)
+        {
+            const uint32_t guest = guests[i];
+            diner->JoinQueue(guest);
+            MessageRecord visit;
+            visit.dwSender = guest;
+            visit.dwReciever = diner->GetID();
+            for (uint32_t type : {MT_REQUEST_COMMOD, MT_PRICE_OK})
+            {
+                visit.dwType = type;
+                g_pMessageHandler->Send(visit);
+            }
+            EXPECT_EQ(To(guest, MT_COMMOD_PRICE).size(), 1u);
+            ASSERT_EQ(To(guest, MT_IM_READY).size(), 1u);
+            visit.dwType = MT_IM_READY;
+            visit.dwData = To(guest, MT_IM_READY)[0].data;
+            g_pMessageHandler->Send(visit);
+            world.Update(1.0f / 30.0f);
+            diner->LeaveQueue(guest);
+        }
+        EXPECT_EQ(To(server, MT_SERVE_GUEST).size(), 2u);
+        EXPECT_FALSE(diner->IsServerBusy(0));
+        EXPECT_EQ(diner->GetVisitsToday(), 2u);
+        // Two meals at 5.00 that cost the park 2.00 each.
+        EXPECT_FLOAT_EQ(world.GetPlayer()->Cash - cash, 6.0f);
+        EXPECT_FLOAT_EQ(diner->GetIncomeToday(), 10.0f);
+
+        // Sold, it waits for its guests to leave, then goes with its server and tables for 3/4 of its cost.
+        const uint32_t id = diner->GetID();
+        const float beforeSale = world.GetPlayer()->Cash;
+        diner->Sell();
+        world.Update(1.0f / 30.0f);
+        ASSERT_NE(g_pObjectManager->GetObject(id), nullptr);
+        for (uint32_t i = 0; i < 2; ++i)
+            diner->RemoveGuest(guests[i]);
+        world.Update(1.0f / 30.0f);
+        EXPECT_EQ(g_pObjectManager->GetObject(id), nullptr);
+        EXPECT_EQ(g_pObjectManager->GetObject(server), nullptr);
+        EXPECT_EQ(world.CountBuildings(diners), 0u);
+        EXPECT_EQ(world.m_NumBuildings, 4);
+        EXPECT_FLOAT_EQ(world.GetPlayer()->Cash - beforeSale, 1125.0f);
+        EXPECT_FLOAT_EQ(world.m_fDemolishIncomeToday, 1125.0f);
+        // Its ground is walkable again and its queue cell gone; the avenue it stood by is still footpath.
+        for (GridPos cell : {GridPos{62, 46}, GridPos{63, 48}, GridPos{63, 46}, GridPos{64, 46}})
+            EXPECT_EQ(g_pWorldMap->GetFlags(cell) & (CELL_BUILDING | CELL_QUEUE), 0u) << cell.x << "," << cell.y;
+        EXPECT_NE(g_pWorldMap->GetFlags({64, 45}) & CELL_FOOTPATH, 0u);
+
+        // A type without a model of its own stands as the placeholder model, with a report.
+        world.RequestBuilding("GARDEN", 70, 30, 0, -1.0f, 0, false);
+        BuildingObject* garden = Only("GARDEN");
+        ASSERT_NE(garden, nullptr);
+        EXPECT_EQ(garden->GetModel(), g_ModelManager.Load(ModelManager::kPlaceholderName));
+        EXPECT_NE(reports.debug.find("can't load the model of GARDEN"), std::string::npos);
+    }
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
+    ClearObjectKinds();
+    SetParkServices(nullptr);
+}
