@@ -87,63 +87,18 @@ void BuildingObject::Create(const char* name)
     }
     const BuildingInfo& info = *m_pInfo;
 
+    // A new building: the members keep the values they are declared with, but for these.
     std::fill(std::begin(m_staff), std::end(m_staff), kNoObjectID);
-    std::fill(std::begin(m_staff_busy), std::end(m_staff_busy), false);
-    m_numMalestaff = m_numFemalestaff = 0;
-    m_pQueueManager.reset();
-    m_OpenStatus = kOpen;
-    m_NumRestStaff = 0;
-    m_fIncomeToday = m_fCostToday = m_fProfitToday = m_fAverageProfit = 0.0f;
-    m_BuildingAge = 0;
-    std::fill(std::begin(m_fProfitRecord), std::end(m_fProfitRecord), 0.0f);
-    m_fLastFaultDayTime = -1.0f;
-    m_LastFaultDay = 0;
-    m_NumFaults = 0;
-    m_RepairState = 0;
-    m_fLastRepairDayTime = -1.0f;
-    m_LastRepairDay = 0;
+    std::fill(std::begin(m_Tables), std::end(m_Tables), kNoObjectID);
+    std::fill(std::begin(m_dwAnimals), std::end(m_dwAnimals), kNoObjectID);
     const int32_t hour = g_pWorld ? static_cast<int32_t>(g_pWorld->GetGameDayTime()) : 0;
     m_LastRepairCall = m_LastFailTime = hour;
-    m_fCleanliness = 1.0f;
-    m_bTooStinky = false;
-    m_bWasBroken = false;
-    m_NumVisitsToday = 0;
-    m_NumTimesCleanedToday = 0;
-    m_iNumTables = 0;
-    std::fill(std::begin(m_Tables), std::end(m_Tables), kNoObjectID);
-    m_bUserClose = false;
-    m_bBuiltByUser = false;
-    m_iFlagAlpha = 255;
-    m_bFlagAlphaRising = false;
     m_fAttractionPrice = info.fAttractPrice;
-    m_LastMsgTime = 0.0f;
-    m_ServeInOutGrid = m_ServeInGrid = m_ServeOutGrid = m_InsideQueueGrid = {-1, -1};
-    m_bHasOutGrid = false;
     m_bIsToilet = IsNamed(info.keyword, "RESTSMALL", "RESTLARGE");
     m_bIsStaffRoom = IsNamed(info.keyword, "STAFFSMALL", "STAFFLARGE");
-    m_fRepairState = 1.0f;
-    m_fRepairStateOnBreakdown = 0.0f;
     std::snprintf(m_RepairText, sizeof m_RepairText, "BUILDING_REPAIR_GOOD");
-    m_fRideStartLevel = m_fCurrentRideStartLevel = 0.5f;
-    std::fill(std::begin(m_dwAnimals), std::end(m_dwAnimals), kNoObjectID);
-    m_iNumAnimals = 0;
-    m_fAnimalIntensity = 0.0f;
-    std::fill(std::begin(m_bEatPointUse), std::end(m_bEatPointUse), false);
-    std::fill(std::begin(m_bSleepPointUse), std::end(m_bSleepPointUse), false);
-    std::fill(std::begin(m_dwAnimalQuantites), std::end(m_dwAnimalQuantites), 0u);
-    m_iAnimalsToZoo = 0;
-    m_bWaitingForAnimalEat = false;
-    m_iInstanceNumber = 0xFFFFFFFF;
-    m_GuestList.clear();
-    m_LeavingList.clear();
-    std::fill(std::begin(m_bViewPointInUse), std::end(m_bViewPointInUse), false);
-    std::fill(std::begin(m_bViewPoint2InUse), std::end(m_bViewPoint2InUse), false);
     for (std::vector<float>& opinions : m_Opinions)
         opinions.assign(1, 0.5f);
-    m_dwEntranceID = -1;
-    m_bSoundPlaying = false;
-    m_SoundID = 0;
-    m_bRoofState = false;
 
     // The type's model, else the fallback building's, else the placeholder every missing model shows.
     char path[256];

@@ -143,6 +143,12 @@ TEST_F(Buildings, AreBuiltOpenAndHireTheirServersAndTables)
     EXPECT_EQ(shop->GetQueue()->GetStartCell(), (GridPos{6, 7}));
     EXPECT_EQ(shop->m_InsideQueueGrid, (GridPos{6, 5}));
     EXPECT_EQ(shop->m_ServeOutGrid, (GridPos{7, 5}));
+    // Guests are served at the centre of the serve cell and leave from the centre of the serve-out cell.
+    platform::Vec3 in, out;
+    shop->GetServeInPosition(in);
+    shop->GetServeOutPosition(out);
+    EXPECT_EQ(std::make_pair(in.x, in.y), std::make_pair(6 * 32.0f + 16.0f, 6 * 64.0f + 32.0f));
+    EXPECT_EQ(std::make_pair(out.x, out.y), std::make_pair(7 * 32.0f + 16.0f, 5 * 64.0f + 32.0f));
     // One server of a male staff type and a table at each of the two table points.
     EXPECT_EQ(shop->GetServerCount(), 1u);
     EXPECT_EQ(shop->GetMaleServerCount(), 1);
@@ -255,6 +261,14 @@ TEST_F(Buildings, StayClosedUntilTheyCanOpen)
     pool->AdoptAnimal(0);
     EXPECT_FALSE(pool->CanAdoptAnimal(0));
     EXPECT_FALSE(pool->CanAdoptAnimal(1));
+    // Each new day a building with animals calls its zookeeper at a random moment of the coming day.
+    const float now = park.world->GetGameTime();
+    park.Send(kWorldID, pool->GetID(), MT_NEW_DAY);
+    const MessageRecord& call = park.messages->GetPendingMessages().back();
+    EXPECT_EQ(call.dwType, static_cast<uint32_t>(MT_CALL_ZOO));
+    EXPECT_EQ(call.dwReciever, pool->GetID());
+    EXPECT_GE(call.fTime, now);
+    EXPECT_LE(call.fTime, now + 240.0f);
 }
 
 TEST_F(Buildings, CloseOpenAndAnswerQueuePathChanges)
@@ -481,6 +495,9 @@ TEST_F(Buildings, CloseTheDayIntoTheirProfitRecord)
     EXPECT_FLOAT_EQ(shop->GetAverageProfit(), 15.0f);
     EXPECT_EQ(shop->GetIncomeToday(), 0.0f);
     EXPECT_EQ(shop->GetVisitsToday(), 0u);
+    // Without animals it calls no zookeeper.
+    for (const MessageRecord& m : park.messages->GetPendingMessages())
+        EXPECT_NE(m.dwType, static_cast<uint32_t>(MT_CALL_ZOO));
     // The panel shows the figures in money text.
     platform::WString text;
     shop->GetVariable("BUILDING_AVERAGEPROFIT$", text);
@@ -529,6 +546,32 @@ TEST_F(Buildings, KeepToTheirTablesWhenTheDataAsksForMore)
     // A show starting at a building without a show programme changes nothing.
     park.Send(kNoObjectID, huge->GetID(), MT_SHOW_STARTING);
     EXPECT_EQ(huge->GetState(), static_cast<uint32_t>(STATE_NULL));
+}
+
+TEST_F(Buildings, KeepTheLastTwentyOpinionsOfEachKind)
+{
+    struct Case
+    {
+        int32_t list;
+        std::vector<int32_t> codes;
+        // Mean of each list afterwards; every list starts with one 0.5.
+        float means[3];
+    };
+    const Case cases[] = {
+        {BuildingObject::OPINION_PRICE, std::vector<int32_t>(19, 0), {0.5f / 20.0f, 0.5f, 0.5f}},
+        {BuildingObject::OPINION_QUEUING, std::vector<int32_t>(25, 2), {0.5f, 1.0f, 0.5f}},
+        {BuildingObject::OPINION_WELFARE, {2, 0, 0, 7}, {0.5f, 0.5f, 2.0f / 5.0f}},
+        {3, {0, 0}, {0.5f, 0.5f, 0.5f}},
+    };
+    int y = 10;
+    for (const Case& c : cases)
+    {
+        BuildingObject* kiosk = Small("KIOSK", y += 3);
+        for (int32_t code : c.codes)
+            kiosk->AddOpinion(c.list, code);
+        for (int32_t list = 0; list < 3; ++list)
+            EXPECT_FLOAT_EQ(kiosk->GetOpinionMean(list), c.means[list]) << c.list << " " << list;
+    }
 }
 
 TEST(BuildingData, WithoutMapGridsOrModelsBuildingsStillStand)

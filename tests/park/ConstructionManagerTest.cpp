@@ -121,6 +121,7 @@ TEST(Footprint, ServeOutCellsBecomeFootpathAndLitterUnderTheBuildingGoes)
     under->SetWorldPosition(WorldMap::GridToWorld({10, 11}));
     Stub* beside = park.Make(OBJECT_LITTER, "LITTER");
     beside->SetWorldPosition(WorldMap::GridToWorld({13, 11}));
+    const uint32_t cleaner = park.Make(OBJECT_CLEANER, "CLEANER")->GetID();
     BuildingObject* hall = park.Build("HALL", 9, 10);
     EXPECT_TRUE(hall->m_bHasOutGrid);
     EXPECT_NE(park.map->GetFlags({12, 12}) & CELL_FOOTPATH, 0u);
@@ -128,6 +129,11 @@ TEST(Footprint, ServeOutCellsBecomeFootpathAndLitterUnderTheBuildingGoes)
     EXPECT_TRUE(under->IsWaitingForDeath());
     EXPECT_EQ(under->GetState(), static_cast<uint32_t>(STATE_DEMOLISHED));
     EXPECT_FALSE(beside->IsWaitingForDeath());
+    // Cleaners hear that the litter is gone.
+    const std::vector<Received> told = Taken(MT_BUILDING_BEING_REMOVED);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].receiver, cleaner);
+    EXPECT_EQ(told[0].sender, under->GetID());
 }
 
 TEST(Footprint, StopsAtTheMapEdgeInsteadOfWrapping)
@@ -194,6 +200,12 @@ TEST(ConstructionRecords, SaveAndLoadInTheirOrder)
     EXPECT_FALSE(
         LoadFrom(Bytes(expected.begin(), expected.end() - 8), [&](SerialStream& s) { return loaded.Load(s); }));
     EXPECT_EQ(loaded.GetConstructionCount(), 2);
+    Bytes huge;
+    Text(huge, BinarySerialStream::kTagHeader, "Class name : ConstructionManager");
+    Tagged(huge, BinarySerialStream::kTagUInt, 8);
+    Tagged(huge, BinarySerialStream::kTagUInt, 0x7FFFFFFF);
+    EXPECT_FALSE(LoadFrom(huge, [&](SerialStream& s) { return loaded.Load(s); }));
+    EXPECT_EQ(loaded.GetRecordCount(), 1u);
 }
 
 } // namespace

@@ -168,6 +168,46 @@ TEST(QueueWalkPoints, RunFromTheServeCellOutwardsAtTheTableOffsets)
     EXPECT_EQ(onPath.GetPointY(0, true), 352.0f);
 }
 
+TEST(QueueWalkPoints, TurnThroughEveryTwoSidedPieceAtItsOffsets)
+{
+    // North from the entry at (1, 0), east, north, east twice, north, west, north to the footpath at (3, 6):
+    // every piece open on two sides, entered from either end.
+    auto map = Draw({".....", ".2...", ".9b..", "..93b", "...ac", "...2.", "...P."});
+    QueueComponent oneWay({1, 0}, {1, 1}, false);
+    QueueComponent twoWay({1, 0}, {1, 1}, true);
+    ASSERT_TRUE(oneWay.IsValid());
+    ASSERT_EQ(oneWay.GetPointCount(), 27);
+    // Per cell, the offsets from its corner of the points walked inwards, as the offset tables give them for the
+    // side the queue comes in from (in order, or in reverse when it comes in from the other end).
+    const struct
+    {
+        GridPos cell;
+        int oneWay[3][2];
+        int twoWay[3][2];
+    } cells[] = {
+        {{1, 1}, {{16, 11}, {16, 33}, {16, 46}}, {{22, 11}, {22, 32}, {22, 44}}},
+        {{1, 2}, {{16, 11}, {16, 32}, {25, 32}}, {{22, 5}, {22, 16}, {25, 16}}},
+        {{2, 2}, {{5, 32}, {16, 32}, {16, 44}}, {{5, 16}, {25, 16}, {25, 44}}},
+        {{2, 3}, {{16, 11}, {16, 32}, {25, 32}}, {{22, 5}, {22, 16}, {25, 16}}},
+        {{3, 3}, {{5, 32}, {15, 32}, {25, 32}}, {{5, 16}, {16, 16}, {25, 16}}},
+        {{4, 3}, {{5, 32}, {16, 32}, {16, 44}}, {{5, 16}, {25, 16}, {25, 44}}},
+        {{4, 4}, {{16, 11}, {16, 32}, {5, 32}}, {{25, 11}, {25, 44}, {5, 44}}},
+        {{3, 4}, {{25, 32}, {16, 32}, {16, 44}}, {{25, 44}, {22, 44}, {22, 48}}},
+        {{3, 5}, {{16, 11}, {16, 33}, {16, 46}}, {{22, 11}, {22, 32}, {22, 44}}},
+    };
+    int32_t i = 0;
+    for (const auto& c : cells)
+    {
+        for (int p = 0; p < 3; ++p, ++i)
+        {
+            EXPECT_EQ(oneWay.GetPointX(i, true), c.cell.x * 32 + c.oneWay[p][0]) << i;
+            EXPECT_EQ(oneWay.GetPointY(i, true), c.cell.y * 64 + c.oneWay[p][1]) << i;
+            EXPECT_EQ(twoWay.GetPointX(i, true), c.cell.x * 32 + c.twoWay[p][0]) << i;
+            EXPECT_EQ(twoWay.GetPointY(i, true), c.cell.y * 64 + c.twoWay[p][1]) << i;
+        }
+    }
+}
+
 TEST(QueueGuests, JoinLeaveAndMoveUpInOrder)
 {
     World world;
