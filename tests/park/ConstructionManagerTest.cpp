@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <cstring>
 #include <set>
 
 using namespace bldtest;
@@ -45,12 +45,13 @@ TEST(Footprint, EveryTurnCoversTheCellsTheBuildingStandsOnAndItsRing)
         ASSERT_NE(hall, nullptr);
         // Mark every grid cell with its own code, column x 16 + row.
         MapGridInfo& grid = park.params->GetMapGridInfo(park.params->FindMapGrid("MAPHALL"));
-        const MapGridInfo saved = grid;
+        uint32_t saved[MapGridInfo::kGridSize][MapGridInfo::kGridSize];
+        std::memcpy(saved, grid.flags, sizeof saved);
         for (int c = 0; c < w + 2; ++c)
             for (int r = 0; r < h + 2; ++r)
                 grid.flags[c][r] = static_cast<uint32_t>(c * 16 + r);
         const std::vector<ConstructionManager::FootprintCell> cells = ConstructionManager::WalkFootprint(*hall);
-        grid = saved;
+        std::memcpy(grid.flags, saved, sizeof saved);
 
         // The cells are the building's own rectangle (as the World turned it) and the ring around it, each once.
         const int gw = hall->GetGridW(), gh = hall->GetGridH();

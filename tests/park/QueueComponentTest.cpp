@@ -28,6 +28,11 @@ struct TraceCase
     int32_t endDirection;
 };
 
+void PrintTo(const TraceCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 std::unique_ptr<WorldMap> Draw(std::vector<std::string> rows)
 {
     std::vector<GridPos> marked;
