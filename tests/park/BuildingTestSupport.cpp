@@ -22,12 +22,12 @@ std::vector<Received>& Inbox()
     return inbox;
 }
 
-std::vector<Received> Taken(uint32_t type)
+std::vector<Received> Taken(uint32_t type, uint32_t receiver)
 {
     std::vector<Received> found;
     for (const Received& r : Inbox())
     {
-        if (r.type == type)
+        if (r.type == type && (receiver == kNoObjectID || r.receiver == receiver))
             found.push_back(r);
     }
     return found;
@@ -228,13 +228,9 @@ float BuildingPark::Cash() const
     return world->GetPlayer()->Cash;
 }
 
-std::string Record(const std::string& declare, const std::string& keyword,
-                   const std::vector<std::pair<std::string, std::string>>& fields)
+ConstructionManager& BuildingPark::Construction() const
 {
-    std::string text = "\"" + declare + "_" + keyword + "\"\n";
-    for (const auto& [field, value] : fields)
-        text += "\"" + keyword + "_" + field + "\" \"" + value + "\"\n";
-    return text;
+    return *static_cast<ConstructionManager*>(world->m_Managers.construction.get());
 }
 
 } // namespace bldtest

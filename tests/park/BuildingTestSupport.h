@@ -9,6 +9,7 @@
 #include "park/RequestedObject.h"
 #include "park/TableObject.h"
 #include "scripts/WorldParams.h"
+#include "tests/scripts/TablesTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
@@ -19,6 +20,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+class ConstructionManager;
 
 namespace bldtest
 {
@@ -37,8 +40,8 @@ struct Received
 
 // Every message delivered to any stand-in, in delivery order.
 std::vector<Received>& Inbox();
-// The messages of one type in the inbox.
-std::vector<Received> Taken(uint32_t type);
+// The messages of one type in the inbox (only those to one receiver when it is given).
+std::vector<Received> Taken(uint32_t type, uint32_t receiver = kNoObjectID);
 
 // A stand-in for every object kind but buildings. Servers, tables, animals and scenery with an owner post their
 // creation message to their building when they start; a server answers MT_SERVE_GUEST as a server does; a table
@@ -91,6 +94,7 @@ public:
     void Queue(int x, int y, uint32_t shape);
     size_t CountReports(const std::string& fragment) const;
     float Cash() const;
+    ConstructionManager& Construction() const;
 
     testsupport::TempDir dir;
     testsupport::RecordingReportSink reports;
@@ -103,8 +107,6 @@ public:
     std::unique_ptr<PathTileSet> tiles;
 };
 
-// Data-script text of one record: "<declare>_<keyword>" and then "<keyword>_<field>" "<value>" pairs.
-std::string Record(const std::string& declare, const std::string& keyword,
-                   const std::vector<std::pair<std::string, std::string>>& fields);
+using tablestest::Record;
 
 } // namespace bldtest

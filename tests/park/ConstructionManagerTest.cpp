@@ -30,11 +30,6 @@ std::string Tables(const std::vector<std::string>& rows)
 
 const std::vector<std::string> kNorthServe = {"00I00", "0LQL0", "0LLL0", "00000"};
 
-ConstructionManager& Construction(BuildingPark& park)
-{
-    return *static_cast<ConstructionManager*>(park.world->m_Managers.construction.get());
-}
-
 TEST(Footprint, EveryTurnCoversTheCellsTheBuildingStandsOnAndItsRing)
 {
     BuildingPark park(Tables(kNorthServe), 20);
@@ -155,7 +150,7 @@ TEST(Footprint, StopsAtTheMapEdgeInsteadOfWrapping)
 TEST(ConstructionRecords, IdsWithoutARecordAnswerNothing)
 {
     BuildingPark park(Tables(kNorthServe), 20);
-    ConstructionManager& construction = Construction(park);
+    ConstructionManager& construction = park.Construction();
     construction.SetBuildingReady(1234, true);
     EXPECT_FALSE(construction.IsBuildingReady(1234));
     EXPECT_EQ(construction.IsUnderConstruction(1234), 0.0f);
@@ -189,7 +184,7 @@ TEST(ConstructionRecords, SaveAndLoadInTheirOrder)
     for (uint8_t flag : {0, 1, 0, 0})
         Put(expected, {BinarySerialStream::kTagBool, flag});
     Tagged(expected, BinarySerialStream::kTagInt, 2);
-    EXPECT_EQ(Saved([&](SerialStream& s) { Construction(park).Dump(s); }), expected);
+    EXPECT_EQ(Saved([&](SerialStream& s) { park.Construction().Dump(s); }), expected);
 
     ConstructionManager loaded;
     EXPECT_TRUE(LoadFrom(expected, [&](SerialStream& s) { return loaded.Load(s); }));

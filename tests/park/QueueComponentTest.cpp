@@ -137,42 +137,6 @@ INSTANTIATE_TEST_SUITE_P(
         TraceCase{"entry_piece_two_way", {"....", ".2..", ".e..", ".P.."}, {1, 0}, {1, 1}, true, false, 0, {}, {}, 0}),
     [](const testing::TestParamInfo<TraceCase>& info) { return std::string(info.param.name); });
 
-TEST(QueueWalkPoints, RunFromTheServeCellOutwardsAtTheTableOffsets)
-{
-    auto map = Draw(kStraight);
-    // Shape 2 is laid along y: coming from the south the one-way points are its offsets in reverse, (16, 11),
-    // (16, 33), (16, 46) from the cell's corner (32, 64); the two-way file in walks (22, 11), (22, 32), (22, 44)
-    // and the file out walks (10, 11), (10, 32), (10, 44).
-    QueueComponent oneWay({1, 0}, {1, 1}, false);
-    QueueComponent twoWay({1, 0}, {1, 1}, true);
-    const struct
-    {
-        const QueueComponent& queue;
-        bool inwards;
-        float x;
-        float y[3];
-    } expected[] = {{oneWay, true, 48.0f, {75.0f, 97.0f, 110.0f}},
-                    {oneWay, false, 48.0f, {75.0f, 97.0f, 110.0f}},
-                    {twoWay, true, 54.0f, {75.0f, 96.0f, 108.0f}},
-                    {twoWay, false, 42.0f, {75.0f, 96.0f, 108.0f}}};
-    for (const auto& e : expected)
-    {
-        for (int i = 0; i < 3; ++i)
-        {
-            EXPECT_EQ(e.queue.GetPointX(i, e.inwards), e.x) << i;
-            EXPECT_EQ(e.queue.GetPointY(i, e.inwards), e.y[i]) << i;
-        }
-        // The last counted point lies in the last queue cell, (1, 4), the points beyond in the footpath cell.
-        EXPECT_EQ(static_cast<int>(e.queue.GetPointY(11, e.inwards)) / 64, 4);
-        EXPECT_EQ(static_cast<int>(e.queue.GetPointY(12, e.inwards)) / 64, 5);
-        EXPECT_EQ(e.queue.GetPointX(-1, e.inwards), 0.0f);
-        EXPECT_EQ(e.queue.GetPointX(99, e.inwards), 0.0f);
-    }
-    QueueComponent onPath({1, 4}, {1, 5}, false);
-    EXPECT_EQ(onPath.GetPointX(0, true), 48.0f);
-    EXPECT_EQ(onPath.GetPointY(0, true), 352.0f);
-}
-
 TEST(QueueWalkPoints, TurnThroughEveryTwoSidedPieceAtItsOffsets)
 {
     // North from the entry at (1, 0), east, north, east twice, north, west, north to the footpath at (3, 6):
@@ -209,8 +173,23 @@ TEST(QueueWalkPoints, TurnThroughEveryTwoSidedPieceAtItsOffsets)
             EXPECT_EQ(oneWay.GetPointY(i, true), c.cell.y * 64 + c.oneWay[p][1]) << i;
             EXPECT_EQ(twoWay.GetPointX(i, true), c.cell.x * 32 + c.twoWay[p][0]) << i;
             EXPECT_EQ(twoWay.GetPointY(i, true), c.cell.y * 64 + c.twoWay[p][1]) << i;
+            // A one-way queue has one file for both ways.
+            EXPECT_EQ(oneWay.GetPointX(i, false), oneWay.GetPointX(i, true)) << i;
         }
     }
+    // The two-way file out of the head cell runs (10, 11), (10, 32), (10, 44) from its corner.
+    for (int p = 0; p < 3; ++p)
+        EXPECT_EQ(std::make_pair(twoWay.GetPointX(p, false), twoWay.GetPointY(p, false)),
+                  std::make_pair(42.0f, 64.0f + (p == 0   ? 11
+                                                 : p == 1 ? 32
+                                                          : 44)));
+    // The points beyond the counted ones lie in the footpath cell; there are none beyond those.
+    EXPECT_EQ(oneWay.GetPointY(27, true), 6 * 64 + 32);
+    EXPECT_EQ(oneWay.GetPointX(30, true), 0.0f);
+    EXPECT_EQ(oneWay.GetPointX(-1, true), 0.0f);
+    // A serve cell on the footpath: one point at its centre.
+    QueueComponent onPath({3, 5}, {3, 6}, false);
+    EXPECT_EQ(std::make_pair(onPath.GetPointX(0, true), onPath.GetPointY(0, true)), std::make_pair(112.0f, 416.0f));
 }
 
 TEST(QueueGuests, JoinLeaveAndMoveUpInOrder)

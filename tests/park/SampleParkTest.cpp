@@ -40,17 +40,6 @@ BuildingObject* Only(const char* type)
     return found.size() == 1 ? dynamic_cast<BuildingObject*>(found[0]) : nullptr;
 }
 
-std::vector<Received> To(uint32_t guest, uint32_t type)
-{
-    std::vector<Received> found;
-    for (const Received& r : Taken(type))
-    {
-        if (r.receiver == guest)
-            found.push_back(r);
-    }
-    return found;
-}
-
 } // namespace
 
 TEST(SamplePark, ItsBuildingsAreBuiltOpenServeAndAreSoldForTheirRefund)
@@ -116,15 +105,15 @@ TEST(SamplePark, ItsBuildingsAreBuiltOpenServeAndAreSoldForTheirRefund)
                 visit.dwType = type;
                 g_pMessageHandler->Send(visit);
             }
-            EXPECT_EQ(To(guest, MT_COMMOD_PRICE).size(), 1u);
-            ASSERT_EQ(To(guest, MT_IM_READY).size(), 1u);
+            EXPECT_EQ(Taken(MT_COMMOD_PRICE, guest).size(), 1u);
+            ASSERT_EQ(Taken(MT_IM_READY, guest).size(), 1u);
             visit.dwType = MT_IM_READY;
-            visit.dwData = To(guest, MT_IM_READY)[0].data;
+            visit.dwData = Taken(MT_IM_READY, guest)[0].data;
             g_pMessageHandler->Send(visit);
             world.Update(1.0f / 30.0f);
             diner->LeaveQueue(guest);
         }
-        EXPECT_EQ(To(server, MT_SERVE_GUEST).size(), 2u);
+        EXPECT_EQ(Taken(MT_SERVE_GUEST, server).size(), 2u);
         EXPECT_FALSE(diner->IsServerBusy(0));
         EXPECT_EQ(diner->GetVisitsToday(), 2u);
         // Two meals at 5.00 that cost the park 2.00 each.
