@@ -69,14 +69,15 @@ std::string Tables()
            Type("RIDE", "ATTRACT_CAT_1=RIDE GUESTCAPACITY=10 SERVE_AT_ONCE=Yes") +
            Type("POOL", "ATTRACT_CAT_1=ANIMAL GUESTCAPACITY=10 ANIMAL_1=FISH MAXIMUM_ANIMAL_IN=5") +
            Type("HUGE", "HAS_STAFF=Yes STAFF_ID=CLEANER ANIMAL_1=FISH ANIMAL_1_FIXED=25 MAXIMUM_ANIMAL_IN=100") +
-           Type("KIOSK", "GUESTCAPACITY=2") +
+           Type("KIOSK", "GUESTCAPACITY=2") + Type("GATE", "SHOWENTER=Yes") + Record("SCENERY", "ENTER1", {}) +
+           Record("SCENERY", "ENTER2", {}) + Record("SCENERY", "ENTER3", {}) +
            Record("ANIMAL", "FISH", {{"COST", "100"}, {"INTENSITY", "1.5"}, {"NUM_PATHS", "40"}}) +
            Grid("SHOP", 3, 2, kShopRows,
                 Points("MAPSHOP", "STAFFPOINT", 1, 48, 96) + Points("MAPSHOP", "TABLEPOINT", 2, 24, 40) +
                     Points("MAPSHOP", "INWALKPOINT", 1, 80, 100)) +
            Grid("CAFE", 3, 2, kShopRows, Points("MAPCAFE", "TABLEPOINT", 1, 24, 40)) +
            Grid("RESTSMALL", 1, 1, kSmallRows) + Grid("RIDE", 1, 1, kSmallRows) + Grid("KIOSK", 1, 1, kSmallRows) +
-           Grid("POOL", 1, 1, kSmallRows, Points("MAPPOOL", "VIEWPOINT", 2, 8, 8)) +
+           Grid("GATE", 1, 1, kSmallRows) + Grid("POOL", 1, 1, kSmallRows, Points("MAPPOOL", "VIEWPOINT", 2, 8, 8)) +
            Grid("HUGE", 1, 1, kSmallRows,
                 Points("MAPHUGE", "TABLEPOINT", 20, 8, 8) + Points("MAPHUGE", "EATPOINT", 30, 8, 8) +
                     Points("MAPHUGE", "VIEWPOINT", 12, 8, 8));
@@ -254,7 +255,7 @@ TEST_F(Buildings, CloseOpenAndAnswerQueuePathChanges)
     const uint32_t guest = Guest();
     shop->JoinQueue(guest);
     shop->Close();
-    EXPECT_FALSE(shop->IsOpen());
+    EXPECT_EQ(shop->GetOpenStatus(), 1u);
     EXPECT_TRUE(shop->IsUserClosed());
     EXPECT_TRUE(shop->GetQueue()->GetGuests().empty());
     EXPECT_EQ(Taken(MT_BUILDING_CLOSING, guest).size(), 1u);
@@ -287,6 +288,26 @@ TEST_F(Buildings, CloseOpenAndAnswerQueuePathChanges)
     park.map->GetCell({6, 6})->m_uiFlags |= CELL_QUEUE;
     park.Send(kNoObjectID, shop->GetID(), MT_QUEUE_PLACED, 6, 6);
     EXPECT_TRUE(shop->IsOpen());
+}
+
+TEST_F(Buildings, PlaceTheirEntranceWhereTheirQueueMeetsThePath)
+{
+    BuildingObject* gate = Small("GATE", 10);
+    BaseObject* entrance = park.objects->GetObject(static_cast<uint32_t>(gate->GetEntranceID()));
+    ASSERT_NE(entrance, nullptr);
+    EXPECT_EQ(entrance->GetType(), OBJECT_SCENERY);
+    const std::string name = entrance->GetName();
+    EXPECT_TRUE(name == "ENTER1" || name == "ENTER2" || name == "ENTER3") << name;
+    // On the footpath cell (1, 10) where the queue starts, shown.
+    EXPECT_EQ(WorldMap::WorldToGrid(entrance->GetWorldPosition()), (GridPos{1, 10}));
+    EXPECT_TRUE(entrance->IsVisible());
+    // No queue start, no entrance to see; sold, the entrance goes.
+    park.map->GetCell({1, 10})->m_uiFlags &= ~CELL_FOOTPATH;
+    park.Send(kNoObjectID, gate->GetID(), MT_PATH_REMOVED, 10, 1);
+    EXPECT_FALSE(entrance->IsVisible());
+    gate->Sell();
+    EXPECT_TRUE(entrance->IsWaitingForDeath());
+    EXPECT_EQ(gate->GetEntranceID(), -1);
 }
 
 TEST_F(Buildings, OfferTheirPriceOnlyWhenTheyCanTakeTheGuest)
@@ -511,6 +532,9 @@ TEST_F(Buildings, KeepToTheirTablesWhenTheDataAsksForMore)
     for (uint32_t i = 0; i < BuildingObject::kMaxStaff + 3; ++i)
         park.Send(park.Make(OBJECT_SERVER, "SERVE1")->GetID(), huge->GetID(), MT_STAFF_CREATED);
     EXPECT_EQ(huge->GetServerCount(), BuildingObject::kMaxStaff);
+    EXPECT_EQ(huge->GetServer(BuildingObject::kMaxStaff), kNoObjectID);
+    EXPECT_EQ(huge->GetAnimal(-1), kNoObjectID);
+    EXPECT_EQ(huge->GetAnimal(BuildingObject::kMaxAnimals), kNoObjectID);
     // Animals beyond 20 are not held.
     park.Send(park.Make(OBJECT_ANIMAL, "FISH")->GetID(), huge->GetID(), MT_ANIMAL_CREATED);
     EXPECT_EQ(huge->GetAnimalCount(), static_cast<int32_t>(BuildingObject::kMaxAnimals));

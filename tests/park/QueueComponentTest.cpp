@@ -255,6 +255,12 @@ TEST(QueueSave, WritesTheGuestsAndReadsThemBack)
     EXPECT_TRUE(LoadFrom(huge, [&](SerialStream& s) { return loaded.Load(s); }));
     EXPECT_TRUE(loaded.GetGuests().empty());
     EXPECT_EQ(reports.boxes.size(), 2u);
+    // An empty queue is no fault.
+    Bytes empty;
+    Tagged(empty, BinarySerialStream::kTagInt, 0);
+    EXPECT_TRUE(LoadFrom(empty, [&](SerialStream& s) { return queue.Load(s); }));
+    EXPECT_TRUE(queue.GetGuests().empty());
+    EXPECT_EQ(reports.boxes.size(), 2u);
 }
 
 } // namespace
