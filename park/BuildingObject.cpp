@@ -384,6 +384,10 @@ void BuildingObject::UpdateDemolishing()
     if ((mechanics && mechanics->HoldsRequest(m_dwID)) || (zoo && zoo->HoldsRequest(m_dwID)) ||
         (cleaning && cleaning->HoldsRequest(m_dwID)))
         return;
+    // A guest that is no longer in the park is no longer inside.
+    const auto gone = [](uint32_t guest) { return FindObject(guest) == nullptr; };
+    std::erase_if(m_GuestList, gone);
+    std::erase_if(m_LeavingList, gone);
     if (!m_GuestList.empty() || !m_LeavingList.empty() || m_NumRestStaff > 0)
         return;
 
@@ -495,6 +499,9 @@ void BuildingObject::Close()
 
 void BuildingObject::Sell()
 {
+    // Sold once: a building already going is not sold again.
+    if (m_dwState == STATE_DEMOLISHING || m_dwState == STATE_DEMOLISHED)
+        return;
     Close();
     HideServers();
     for (int32_t i = 0; i < m_iNumAnimals; ++i)

@@ -174,7 +174,10 @@ TEST_F(Buildings, GoThroughTheWholeCycleFromBuildToRefund)
     EXPECT_TRUE(park.map->GetFlags({5, 4}) & CELL_BUILDING);
 
     const uint32_t guest = Guest();
+    const uint32_t leaver = Guest();
     park.Send(guest, id, MT_PRICE_OK);
+    shop->AddLeaver(leaver);
+    shop->Sell();
     shop->Sell();
     EXPECT_EQ(shop->GetState(), static_cast<uint32_t>(STATE_DEMOLISHING));
     EXPECT_TRUE(shop->IsBeingDemolished());
@@ -188,6 +191,10 @@ TEST_F(Buildings, GoThroughTheWholeCycleFromBuildToRefund)
     park.Frames(3);
     EXPECT_EQ(shop->GetState(), static_cast<uint32_t>(STATE_DEMOLISHING));
     EXPECT_EQ(park.Cash(), cash);
+    // The leaver leaves the park; the guest inside leaves the building.
+    park.objects->RemoveObject(leaver);
+    park.Frames(1);
+    EXPECT_EQ(shop->GetState(), static_cast<uint32_t>(STATE_DEMOLISHING));
     shop->RemoveGuest(guest);
     park.Frames(1);
     // Gone in the same frame, with its server and tables, and three quarters of its cost paid back.
