@@ -39,6 +39,8 @@ const BuildingInfo kNoType{};
 
 constexpr const char* kFallbackModel = "restlarge";
 constexpr const char* kRoofPart = "ROOF_OFF_00";
+// Half the size of the crosses that mark points in the debug view.
+constexpr float kDebugCrossSize = 0.5f;
 
 BaseObject* FindObject(uint32_t id)
 {
@@ -124,10 +126,9 @@ void BuildingObject::Create(const char* name)
     }
 
     m_AnimalPaths.clear();
-    const int32_t slots = std::clamp(info.iAnimalSlotCount, 0, static_cast<int32_t>(kMaxAnimalPaths));
-    for (int32_t slot = 0; slot < slots; ++slot)
+    for (uint32_t slot = 0; slot < kMaxAnimalPaths; ++slot)
     {
-        const AnimalInfo* animal = FindAnimalType(info.szAnimal[slot]);
+        const AnimalInfo* animal = SlotAnimal(slot);
         if (animal && !animal->bUsePoints)
             m_AnimalPaths.push_back(std::make_unique<AnimalPathComponent>(animal->id));
     }
@@ -372,9 +373,9 @@ void BuildingObject::UpdateDemolishing()
     if (m_pScheduler)
         m_pScheduler->UpdateShow();
 
-    for (uint32_t i = 0; i < m_iNumTables && i < kMaxTables; ++i)
+    for (uint32_t id : TableIds())
     {
-        const auto* table = dynamic_cast<const TableSeats*>(FindObject(m_Tables[i]));
+        const auto* table = dynamic_cast<const TableSeats*>(FindObject(id));
         if (table && !table->IsFree())
             return;
     }
@@ -392,9 +393,9 @@ void BuildingObject::UpdateDemolishing()
         return;
 
     // Empty: what belongs to the building goes with it.
-    for (uint32_t i = 0; i < m_iNumTables && i < kMaxTables; ++i)
+    for (uint32_t id : TableIds())
     {
-        if (BaseObject* table = FindObject(m_Tables[i]))
+        if (BaseObject* table = FindObject(id))
             table->SetWaitingForDeath(true);
     }
     m_iNumTables = 0;
@@ -404,9 +405,9 @@ void BuildingObject::UpdateDemolishing()
         if (server && server->GetType() == OBJECT_SERVER)
             server->SetWaitingForDeath(true);
     }
-    for (int32_t i = 0; i < m_iNumAnimals; ++i)
+    for (uint32_t id : AnimalIds())
     {
-        if (BaseObject* animal = FindObject(m_dwAnimals[i]))
+        if (BaseObject* animal = FindObject(id))
             animal->SetWaitingForDeath(true);
     }
     if (construction)
@@ -504,9 +505,9 @@ void BuildingObject::Sell()
         return;
     Close();
     HideServers();
-    for (int32_t i = 0; i < m_iNumAnimals; ++i)
+    for (uint32_t id : AnimalIds())
     {
-        if (BaseObject* animal = FindObject(m_dwAnimals[i]))
+        if (BaseObject* animal = FindObject(id))
             animal->SetVisible(false);
     }
     if (m_dwEntranceID != -1)
@@ -612,18 +613,21 @@ uint32_t BuildingObject::GetAnimal(int32_t index) const
     return index >= 0 && index < static_cast<int32_t>(kMaxAnimals) ? m_dwAnimals[index] : kNoObjectID;
 }
 
+const AnimalInfo* BuildingObject::SlotAnimal(uint32_t slot) const
+{
+    return slot < kMaxAnimalPaths ? FindAnimalType(m_pInfo->szAnimal[slot]) : nullptr;
+}
+
 bool BuildingObject::CanAdoptAnimal(uint32_t slot) const
 {
-    const int32_t slots = std::clamp(m_pInfo->iAnimalSlotCount, 0, static_cast<int32_t>(kMaxAnimalPaths));
-    if (slot >= static_cast<uint32_t>(slots) || m_iNumAnimals >= static_cast<int32_t>(kMaxAnimals))
-        return false;
-    const AnimalInfo* type = FindAnimalType(m_pInfo->szAnimal[slot]);
-    if (!type || m_fAnimalIntensity + type->fIntensity > m_pInfo->fMaximumAnimalIn)
+    const AnimalInfo* type = SlotAnimal(slot);
+    if (!type || m_iNumAnimals >= static_cast<int32_t>(kMaxAnimals) ||
+        m_fAnimalIntensity + type->fIntensity > m_pInfo->fMaximumAnimalIn)
         return false;
     int32_t held = 0;
-    for (int32_t i = 0; i < m_iNumAnimals; ++i)
+    for (uint32_t id : AnimalIds())
     {
-        const BaseObject* animal = FindObject(m_dwAnimals[i]);
+        const BaseObject* animal = FindObject(id);
         held += animal && std::strcmp(animal->GetName(), type->keyword) == 0 ? 1 : 0;
     }
     return held < type->iNumPaths;
@@ -631,8 +635,7 @@ bool BuildingObject::CanAdoptAnimal(uint32_t slot) const
 
 void BuildingObject::AdoptAnimal(uint32_t slot)
 {
-    const int32_t slots = std::clamp(m_pInfo->iAnimalSlotCount, 0, static_cast<int32_t>(kMaxAnimalPaths));
-    const AnimalInfo* type = slot < static_cast<uint32_t>(slots) ? FindAnimalType(m_pInfo->szAnimal[slot]) : nullptr;
+    const AnimalInfo* type = SlotAnimal(slot);
     if (!type)
     {
         GetLogger()->Report(1, "BuildingObject::AdoptAnimal - %s has no animal in slot %u", m_Name, slot);
@@ -661,10 +664,9 @@ void BuildingObject::AdoptAnimal(uint32_t slot)
 
 bool BuildingObject::AdoptFixedAnimals()
 {
-    const int32_t slots = std::clamp(m_pInfo->iAnimalSlotCount, 0, static_cast<int32_t>(kMaxAnimalPaths));
     int32_t room = static_cast<int32_t>(kMaxAnimals) - m_iNumAnimals;
     bool cut = false;
-    for (int32_t slot = 0; slot < slots; ++slot)
+    for (uint32_t slot = 0; slot < kMaxAnimalPaths; ++slot)
     {
         int32_t count = std::max(m_pInfo->iAnimalFixed[slot], 0);
         if (count > room)
@@ -674,7 +676,7 @@ bool BuildingObject::AdoptFixedAnimals()
         }
         room -= count;
         for (int32_t i = 0; i < count; ++i)
-            AdoptAnimal(static_cast<uint32_t>(slot));
+            AdoptAnimal(slot);
     }
     if (cut)
         GetLogger()->Report(1, "BuildingObject::AdoptFixedAnimals - %s asks for more than %u animals", m_Name,
@@ -685,9 +687,9 @@ bool BuildingObject::AdoptFixedAnimals()
 void BuildingObject::RecomputeAnimalIntensity()
 {
     m_fAnimalIntensity = 0.0f;
-    for (int32_t i = 0; i < m_iNumAnimals; ++i)
+    for (uint32_t id : AnimalIds())
     {
-        const BaseObject* animal = FindObject(m_dwAnimals[i]);
+        const BaseObject* animal = FindObject(id);
         if (const AnimalInfo* type = animal ? FindAnimalType(animal->GetName()) : nullptr)
             m_fAnimalIntensity += type->fIntensity;
     }
@@ -713,9 +715,9 @@ void BuildingObject::RemoveLeaver(uint32_t guest)
 
 void BuildingObject::RemoveGuest(uint32_t guest)
 {
-    for (uint32_t i = 0; i < m_iNumTables && i < kMaxTables; ++i)
+    for (uint32_t id : TableIds())
     {
-        auto* table = dynamic_cast<TableSeats*>(FindObject(m_Tables[i]));
+        auto* table = dynamic_cast<TableSeats*>(FindObject(id));
         if (table && table->ReleaseSeat(guest))
             break;
     }
@@ -727,6 +729,18 @@ void BuildingObject::RemoveGuest(uint32_t guest)
 bool BuildingObject::IsRideIdle() const
 {
     return m_pRide->GetRiderCount() == 0 || !m_pRide->IsRunning();
+}
+
+void BuildingObject::AddToCrowd(uint32_t /*guest*/)
+{
+    if (m_pCrowd)
+        m_pCrowd->AddPeople();
+}
+
+void BuildingObject::RemoveFromCrowd(uint32_t /*guest*/)
+{
+    if (m_pCrowd)
+        m_pCrowd->RemovePeople();
 }
 
 void BuildingObject::AddOpinion(int32_t list, int32_t code)
@@ -752,9 +766,9 @@ float BuildingObject::GetOpinionMean(int32_t list) const
 
 void BuildingObject::SendToAnimals(MessageRecord record)
 {
-    for (int32_t i = 0; i < m_iNumAnimals; ++i)
+    for (uint32_t id : AnimalIds())
     {
-        record.dwReciever = m_dwAnimals[i];
+        record.dwReciever = id;
         PostMessage(record);
     }
 }
@@ -978,8 +992,7 @@ bool BuildingObject::Render()
 {
     if (g_pWorldMap && g_pWorldMap->IsShowFlags())
     {
-        if (m_pQueueManager)
-            m_pQueueManager->DrawDebug();
+        DrawDebugPoints();
         return true;
     }
     BaseObject::Render();
@@ -995,4 +1008,23 @@ bool BuildingObject::Render()
         g_GraphicsManager.DrawBillboard(position, 2.0f, colour,
                                         static_cast<int32_t>(g_pWorldParams->GetBuildingFlagTexture(flags[i])), 0);
     return true;
+}
+
+void BuildingObject::DrawDebugPoints() const
+{
+    static constexpr struct
+    {
+        MapPointListIndex list;
+        uint32_t colour;
+    } kLists[] = {{kInWalkPoints, 0xFFFF0000}, {kThruWalkPoints, 0xFFC80000}, {kOutWalkPoints, 0xFF0000FF},
+                  {kViewPoints, 0xFF808080},   {kViewPoints2, 0xFF808080},    {kInterestPoints, 0xFFFFFF00}};
+    for (const auto& entry : kLists)
+    {
+        const MapPointList* points = WalkList(entry.list);
+        platform::Vec3 at;
+        for (int32_t i = 0; points && PlacePoint(*points, i, at); ++i)
+            DrawGroundCross(at, entry.colour, kDebugCrossSize);
+    }
+    if (m_pQueueManager)
+        m_pQueueManager->DrawDebug();
 }

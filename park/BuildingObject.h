@@ -8,8 +8,10 @@
 #include "world/ParkFacts.h"
 #include "world/StaticObject.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 class AnimalPathComponent;
@@ -17,6 +19,7 @@ class CrowdFiller;
 class QueueComponent;
 class RideComponent;
 class ShowScheduler;
+struct AnimalInfo;
 struct BuildingInfo;
 struct MapGridInfo;
 struct MapPoint;
@@ -152,6 +155,9 @@ public:
     void RemoveLeaver(uint32_t guest);
     void RemoveGuest(uint32_t guest);
     bool IsRideIdle() const;
+    // A guest joins or leaves the audience: the crowd filler, when there is one, seats or takes away its figures.
+    void AddToCrowd(uint32_t guest);
+    void RemoveFromCrowd(uint32_t guest);
     // Opinion value codes: 0 bad (0.0), 2 good (1.0), anything else 0.5.
     void AddOpinion(int32_t list, int32_t code);
     float GetOpinionMean(int32_t list) const;
@@ -179,6 +185,10 @@ public:
     CrowdFiller* GetCrowd() const { return m_pCrowd.get(); }
     ShowScheduler* GetScheduler() const { return m_pScheduler.get(); }
     uint32_t GetAnimalPathCount() const { return static_cast<uint32_t>(m_AnimalPaths.size()); }
+    const AnimalPathComponent* GetAnimalPath(uint32_t i) const
+    {
+        return i < m_AnimalPaths.size() ? m_AnimalPaths[i].get() : nullptr;
+    }
     uint32_t GetOpenStatus() const { return m_OpenStatus; }
     bool IsUserClosed() const { return m_bUserClose; }
     uint32_t GetServerCount() const;
@@ -187,6 +197,12 @@ public:
     int32_t GetMaleServerCount() const { return m_numMalestaff; }
     int32_t GetFemaleServerCount() const { return m_numFemalestaff; }
     uint32_t GetTableCount() const { return m_iNumTables; }
+    // The ids of the building's tables and of the animals it holds.
+    std::span<const uint32_t> TableIds() const { return {m_Tables, std::min(m_iNumTables, kMaxTables)}; }
+    std::span<const uint32_t> AnimalIds() const
+    {
+        return {m_dwAnimals, std::min(static_cast<uint32_t>(std::max(m_iNumAnimals, 0)), kMaxAnimals)};
+    }
     uint32_t GetTable(uint32_t index) const { return index < kMaxTables ? m_Tables[index] : kNoObjectID; }
     int32_t GetAnimalCount() const { return m_iNumAnimals; }
     float GetAnimalIntensity() const { return m_fAnimalIntensity; }
@@ -230,10 +246,14 @@ private:
     void PulseFlags(float delta);
     void UpdateSound();
     bool AdoptFixedAnimals();
+    // The animal type of a slot of the building's type (ANIMAL_1 to ANIMAL_3); null for a slot it does not fill.
+    const AnimalInfo* SlotAnimal(uint32_t slot) const;
     void RecomputeAnimalIntensity();
     // A map grid point placed at the footprint; false when the list has no such point.
     bool PlacePoint(const MapPointList& list, int32_t index, platform::Vec3& out) const;
     const MapPointList* WalkList(int32_t which) const;
+    // The debug view: the map grid's walk, view and interest points as ground crosses, then the queue's points.
+    void DrawDebugPoints() const;
 
     // ---- messages
     // Sends a message from the building to one receiver.

@@ -65,22 +65,22 @@ bool BuildingObject::Message(const MessageRecord& record)
         if (m_bIsToilet)
             UseToilet();
         OfferPrice(sender);
-        return true;
+        break;
     case MT_PRICE_OK:
         AcceptPrice(sender);
-        return true;
+        break;
     case MT_IM_READY:
         BookSale(record);
-        return true;
+        break;
     case MT_PRICE_NOT_OK:
         if (m_pQueueManager)
             m_pQueueManager->Advance();
-        for (uint32_t i = 0; i < m_iNumTables && i < kMaxTables; ++i)
+        for (uint32_t id : TableIds())
         {
-            if (auto* table = dynamic_cast<TableSeats*>(FindObject(m_Tables[i])))
+            if (auto* table = dynamic_cast<TableSeats*>(FindObject(id)))
                 table->ReleaseSeat(sender);
         }
-        return true;
+        break;
     case MT_GUEST_SERVED:
         for (uint32_t i = 0; i < GetServerCount(); ++i)
         {
@@ -89,44 +89,44 @@ bool BuildingObject::Message(const MessageRecord& record)
         }
         if (m_pQueueManager)
             m_pQueueManager->Advance();
-        return true;
+        break;
     case MT_STAFF_CREATED:
         if (record.dwData == 0)
             OnStaffCreated(record);
-        return true;
+        break;
     case MT_TABLE_CREATED:
         OnTableCreated(sender);
-        return true;
+        break;
     case MT_SCENERY_ENTER_CREATED:
         m_dwEntranceID = static_cast<int32_t>(sender);
         if (BaseObject* entrance = FindObject(sender))
             entrance->SetVisible(false);
         EnableBone(m_pInfo->keyword, true);
-        return true;
+        break;
     case MT_ANIMAL_CREATED:
         OnAnimalCreated(sender);
-        return true;
+        break;
     case MT_NEW_DAY:
         if (m_dwState == STATE_NULL)
             CloseDay();
-        return true;
+        break;
     case MT_UPDATE_BREAKDOWN:
     case MT_REPAIR:
     case MT_REPAIR_STARTING:
     case MT_CALL_ZOO:
     case MT_ANIMAL_EAT_NOW:
         OnCareMessage(record);
-        return true;
+        break;
     case MT_QUEUE_REMOVED:
     case MT_PATH_REMOVED:
     case MT_PATH_PLACED:
     case MT_QUEUE_PLACED:
         OnQueuePathChanged(record);
-        return true;
+        break;
     case MT_RIDE_COMPLETE:
         m_pRide->EndRide();
         m_fCurrentRideStartLevel = m_fRideStartLevel;
-        return true;
+        break;
     case MT_ANIMAL_MOVE_PATH:
     case MT_ANIMAL_EAT_PATH:
     case MT_ANIMAL_REST_PATH:
@@ -138,25 +138,25 @@ bool BuildingObject::Message(const MessageRecord& record)
                                                                       : AnimalPathComponent::ACTION_PLAY;
         for (const auto& path : m_AnimalPaths)
             path->PutOnPath(action, sender);
-        return true;
+        break;
     }
     case MT_SHOW_ANIMAL_PATHS:
     case MT_HIDE_ANIMAL_PATHS:
         for (const auto& path : m_AnimalPaths)
             path->SetVisible(record.dwType == MT_SHOW_ANIMAL_PATHS);
-        return true;
+        break;
     case MT_SHOW_STARTING:
         // Only a show building has a programme to perform; anywhere else the message means nothing.
         if (!m_pScheduler)
-            return true;
+            break;
         if (m_pCrowd)
             m_pCrowd->React(CrowdFiller::REACT_SHOW_STARTING);
         m_pScheduler->StartShow();
-        return true;
+        break;
     case MT_SHOW_MOVE_FINISHED:
         if (m_pCrowd)
             m_pCrowd->React(CrowdFiller::REACT_MOVE_FINISHED);
-        return true;
+        break;
     case MT_SHOW_FINISHED:
     {
         if (m_pCrowd)
@@ -166,11 +166,13 @@ bool BuildingObject::Message(const MessageRecord& record)
         finished.dwType = MT_ANIMAL_SHOW_FINISHED;
         SendToAnimals(finished);
         SendTo(m_dwID, MT_RIDE_COMPLETE);
-        return true;
+        break;
     }
     default:
         return StaticObject::Message(record);
     }
+    // Every message the building takes is taken.
+    return true;
 }
 
 // ---------------------------------------------------------------- the guest's visit
@@ -193,10 +195,12 @@ void BuildingObject::OfferPrice(uint32_t guest)
     }
     else if (m_iNumTables > 0)
     {
-        for (uint32_t i = 0; i < m_iNumTables && i < kMaxTables && !canTake; ++i)
+        for (uint32_t id : TableIds())
         {
-            auto* table = dynamic_cast<TableSeats*>(FindObject(m_Tables[i]));
+            auto* table = dynamic_cast<TableSeats*>(FindObject(id));
             canTake = table && table->ReserveSeat(guest);
+            if (canTake)
+                break;
         }
     }
     else if (m_pInfo->bServeAtOnce)
@@ -285,8 +289,8 @@ void BuildingObject::BookSale(const MessageRecord& record)
     }
     else if (m_iNumTables > 0)
     {
-        for (uint32_t i = 0; i < m_iNumTables && i < kMaxTables; ++i)
-            SendTo(m_Tables[i], MT_SERVE_GUEST, guest);
+        for (uint32_t id : TableIds())
+            SendTo(id, MT_SERVE_GUEST, guest);
     }
     else if (m_pInfo->bServeAtOnce)
     {
@@ -296,9 +300,9 @@ void BuildingObject::BookSale(const MessageRecord& record)
         if ((riders >= RideStartThreshold() || full) && !IsBeingDemolished() && IsOpen())
         {
             m_pRide->StartRide();
-            for (int32_t i = 0; i < m_iNumAnimals; ++i)
+            for (uint32_t id : AnimalIds())
             {
-                if (auto* animal = dynamic_cast<HomeAnimal*>(FindObject(m_dwAnimals[i])))
+                if (auto* animal = dynamic_cast<HomeAnimal*>(FindObject(id)))
                     animal->SetShowTime();
             }
         }

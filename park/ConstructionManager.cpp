@@ -367,7 +367,6 @@ int32_t ConstructionManager::StartDemolition(uint32_t id)
     {
         MessageRecord going;
         going.dwSender = id;
-        going.dwReciever = kNoObjectID;
         going.dwType = MT_BUILDING_BEING_REMOVED;
         g_pWorld->SendToAllHumans(going);
     }

@@ -3,6 +3,8 @@
 // come with the ride itself.
 #pragma once
 
+#include "platform/gfx/Math.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -16,8 +18,8 @@ public:
     }
 
     void SetOwner(uint32_t owner) { m_dwOwner = owner; }
-    void SetPosition(float /*x*/, float /*y*/, float /*z*/) {}
-    void SetOrientation(float /*x*/, float /*y*/, float /*z*/) {}
+    void SetPosition(float x, float y, float z) { m_Position = {x, y, z}; }
+    void SetOrientation(float x, float y, float z) { m_Orientation = {x, y, z}; }
     void AddRider(uint32_t guest) { m_RideObjectList.push_back(guest); }
     void RemoveRider(uint32_t guest) { std::erase(m_RideObjectList, guest); }
     uint32_t GetRiderCount() const { return static_cast<uint32_t>(m_RideObjectList.size()); }
@@ -34,6 +36,8 @@ public:
     uint32_t GetOwner() const { return m_dwOwner; }
     int32_t GetRideType() const { return m_RideType; }
     int32_t GetCapacity() const { return m_iRideCapacity; }
+    const platform::Vec3& GetPosition() const { return m_Position; }
+    const platform::Vec3& GetOrientation() const { return m_Orientation; }
 
 private:
     std::vector<uint32_t> m_RideObjectList;
@@ -41,4 +45,6 @@ private:
     bool m_bRideRunning = false;
     int32_t m_RideType;
     int32_t m_iRideCapacity;
+    platform::Vec3 m_Position = {};
+    platform::Vec3 m_Orientation = {};
 };
