@@ -1,16 +1,24 @@
 // Tests of the building: its states from construction to demolition, opening and closing, the guest's visit and
-// the sale, the day's close, queue path changes, and data that asks for more than the building holds.
+// the sale, the day's close, queue path changes, its components, points and flags, and data that asks for more
+// than the building holds.
+#include "park/AnimalPathComponent.h"
 #include "park/ConstructionManager.h"
+#include "park/CrowdFiller.h"
 #include "park/Money.h"
 #include "park/QueueComponent.h"
 #include "park/RideComponent.h"
+#include "park/ShowScheduler.h"
 #include "scripts/ObjectStates.h"
+#include "tests/engine/render/DrawTestSupport.h"
 #include "tests/park/BuildingTestSupport.h"
 #include "world/Player.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <functional>
+#include <map>
 #include <sstream>
 
 using namespace bldtest;
@@ -18,24 +26,23 @@ using namespace bldtest;
 namespace
 {
 
+using std::pair;
+using std::tuple;
+
 // A shop three cells wide and two deep: serve cell above the right-hand column (I), queue entry under it (Q),
-// serve-out to the right (O), a server and two tables.
+// serve-out to the right (O); the hall is served both ways there (S). One cell served from its left (I), from its
+// left both ways (S), or not at all.
 const char* const kShopRows[] = {"000I0", "0LLQO", "0LLL0", "00000"};
-// One cell, served from its left (a toilet, a ride, an animal exhibit).
 const char* const kSmallRows[] = {"000", "IQ0", "000"};
+const char* const kStandRows[] = {"000", "SQ0", "000"};
+const char* const kWallRows[] = {"000", "0L0", "000"};
+const char* const kHallRows[] = {"000S0", "0LLQO", "0LLL0", "00000"};
 
 std::string Grid(const std::string& name, int w, int h, const char* const* rows, const std::string& more = "")
 {
     std::vector<std::pair<std::string, std::string>> f = {{"WIDTH", std::to_string(w)}, {"HEIGHT", std::to_string(h)}};
     for (int r = 0; r < h + 2; ++r)
-    {
-        // A building tile under every body cell.
-        std::string plate = rows[r];
-        for (char& c : plate)
-            c = c == 'L' || c == 'Q' ? 'T' : '0';
         f.push_back({"FLAGROW" + std::to_string(r), rows[r]});
-        f.push_back({"BASEPLATEROW" + std::to_string(r), plate});
-    }
     return Record("MAPGRID", "MAP" + name, f) + more;
 }
 
@@ -60,27 +67,54 @@ std::string Type(const std::string& name, const std::string& fields)
     return Record("BUILD", name, f);
 }
 
+// The point lists of the hall: list i has i + 1 points from (8 i, 16).
+const char* const kHallLists[] = {"VIEWPOINT",     "2VIEWPOINT",  "INWALKPOINT",  "OUTWALKPOINT",
+                                  "THRUWALKPOINT", "MECHINPOINT", "MECHOUTPOINT", "ZOOINPOINT",
+                                  "ZOOOUTPOINT",   "EATPOINT",    "EATNODE",      "INTERESTPOINT"};
+
 std::string Tables()
 {
+    std::string hall;
+    for (int i = 0; i < 12; ++i)
+        hall += Points("MAPHALL", kHallLists[i], i + 1, 8.0f * i, 16.0f);
     return Type("SHOP", "ATTRACT_CAT_1=SNACKS COST2BUILD=1000 GUESTCAPACITY=6 ATTRACT_PRICE_1=2.50 "
                         "ATTRACT_COST_1=1.00 HAS_STAFF=Yes STAFF_ID=SERVE1") +
-           Type("CAFE", "ATTRACT_CAT_1=MEALS COST2BUILD=640 GUESTCAPACITY=6") +
+           Type("CAFE", "ATTRACT_CAT_1=MEALS GUESTCAPACITY=6") +
+           Type("KIOSK", "GUESTCAPACITY=2 ATTRACT_BASE_INTEN_1=0.3") +
            Type("RESTSMALL", "ATTRACT_CAT_1=TOILET GUESTCAPACITY=4 ATTRACT_PRICE_1=1") +
            Type("RIDE", "ATTRACT_CAT_1=RIDE GUESTCAPACITY=10 SERVE_AT_ONCE=Yes") +
-           Type("POOL", "ATTRACT_CAT_1=ANIMAL GUESTCAPACITY=10 ANIMAL_1=FISH MAXIMUM_ANIMAL_IN=5") +
+           Type("POOL", "ATTRACT_CAT_1=ANIMAL ANIMAL_1=FISH MAXIMUM_ANIMAL_IN=5 ATTRACT_BASE_INTEN_1=0.3") +
            Type("HUGE", "HAS_STAFF=Yes STAFF_ID=CLEANER ANIMAL_1=FISH ANIMAL_1_FIXED=25 MAXIMUM_ANIMAL_IN=100") +
-           Type("KIOSK", "GUESTCAPACITY=2") + Type("GATE", "SHOWENTER=Yes") + Record("SCENERY", "ENTER1", {}) +
-           Record("SCENERY", "ENTER2", {}) + Record("SCENERY", "ENTER3", {}) +
+           Type("ARENA", "ATTRACT_CAT_1=SHOW GUESTCAPACITY=1 SERVE_AT_ONCE=Yes HAS_CROWD=Yes HAS_SCHEDULER=Yes "
+                         "SHOW_NAME=SPLASH ANIMAL_1=FISH ANIMAL_1_FIXED=1 ANIMAL_2=CRAB ANIMAL_2_FIXED=1 ANIMAL_3=FISH "
+                         "MAXIMUM_ANIMAL_IN=10 RIDE_TYPE=Anim") +
+           Type("STAND", "HAS_STAFF=Yes STAFF_ID=CLEANER") + Type("HALL", "") + Type("GATE", "SHOWENTER=Yes") +
+           Type("WALL", "SHOWENTER=Yes") + Record("SCENERY", "ENTER1", {}) + Record("SCENERY", "ENTER2", {}) +
+           Record("SCENERY", "ENTER3", {}) +
            Record("ANIMAL", "FISH", {{"COST", "100"}, {"INTENSITY", "1.5"}, {"NUM_PATHS", "40"}}) +
+           Record("ANIMAL", "CRAB", {{"INTENSITY", "1"}, {"NUM_PATHS", "2"}, {"USEPOINTS", "Yes"}}) +
            Grid("SHOP", 3, 2, kShopRows,
-                Points("MAPSHOP", "STAFFPOINT", 1, 48, 96) + Points("MAPSHOP", "TABLEPOINT", 2, 24, 40) +
-                    Points("MAPSHOP", "INWALKPOINT", 1, 80, 100)) +
+                Points("MAPSHOP", "STAFFPOINT", 1, 48, 96) + Points("MAPSHOP", "TABLEPOINT", 2, 24, 40)) +
            Grid("CAFE", 3, 2, kShopRows, Points("MAPCAFE", "TABLEPOINT", 1, 24, 40)) +
-           Grid("RESTSMALL", 1, 1, kSmallRows) + Grid("RIDE", 1, 1, kSmallRows) + Grid("KIOSK", 1, 1, kSmallRows) +
-           Grid("GATE", 1, 1, kSmallRows) + Grid("POOL", 1, 1, kSmallRows, Points("MAPPOOL", "VIEWPOINT", 2, 8, 8)) +
+           Grid("HALL", 3, 2, kHallRows, hall) + Grid("RESTSMALL", 1, 1, kSmallRows) + Grid("RIDE", 1, 1, kSmallRows) +
+           Grid("KIOSK", 1, 1, kSmallRows) + Grid("GATE", 1, 1, kSmallRows) +
+           Grid("POOL", 1, 1, kSmallRows, Points("MAPPOOL", "VIEWPOINT", 2, 8, 8)) +
+           Grid("ARENA", 1, 1, kSmallRows, Points("MAPARENA", "SPAWNPOINT", 2, 4, 20)) +
+           Grid("STAND", 1, 1, kStandRows) + Grid("WALL", 1, 1, kWallRows) +
            Grid("HUGE", 1, 1, kSmallRows,
                 Points("MAPHUGE", "TABLEPOINT", 20, 8, 8) + Points("MAPHUGE", "EATPOINT", 30, 8, 8) +
                     Points("MAPHUGE", "VIEWPOINT", 12, 8, 8));
+}
+
+std::pair<float, float> XY(const platform::Vec3& v)
+{
+    return {v.x, v.y};
+}
+
+// The centre of a grid cell in map units.
+std::pair<float, float> Centre(int x, int y)
+{
+    return {x * 32 + 16.0f, y * 64 + 32.0f};
 }
 
 // A park with the types above and a footpath along y = 7 and x = 1.
@@ -99,8 +133,28 @@ protected:
     // The shop at (4, 4): body x 4..6, y 4..5; serve cell (6, 6) under the footpath at (6, 7).
     BuildingObject* Shop() { return park.Build("SHOP", 4, 4); }
     // A one-cell building at (2, y), served from the footpath cell (1, y).
-    BuildingObject* Small(const char* type, int y) { return park.Build(type, 2, y); }
+    BuildingObject* Small(const char* type, int y, uint32_t age = 0)
+    {
+        park.world->RequestBuilding(type, 2, y, 0, -1.0f, age, false);
+        return dynamic_cast<BuildingObject*>(park.objects->GetBuildingsByName(type).back());
+    }
     uint32_t Guest() { return park.Make(OBJECT_GUEST)->GetID(); }
+    BaseObject* Object(uint32_t id) { return park.objects->GetObject(id); }
+    // The delay of the last message of the type pending for the receiver; -1 when none is.
+    float Delay(uint32_t type, uint32_t receiver)
+    {
+        float delay = -1.0f;
+        for (const MessageRecord& m : park.messages->GetPendingMessages())
+            delay = m.dwType == type && m.dwReciever == receiver ? m.fTime - park.world->GetGameTime() : delay;
+        return delay;
+    }
+    // Whether the building offers the guest its price (at its price).
+    bool Offered(BuildingObject* b, uint32_t guest)
+    {
+        park.Send(guest, b->GetID(), MT_REQUEST_COMMOD);
+        const std::vector<Received> price = Taken(MT_COMMOD_PRICE, guest);
+        return !price.empty() && price[0].fData == b->GetAttractionPrice();
+    }
 
     BuildingPark park;
 };
@@ -109,212 +163,255 @@ TEST_F(Buildings, AreBuiltOpenAndHireTheirServersAndTables)
 {
     BuildingObject* shop = Shop();
     ASSERT_NE(shop, nullptr);
-    EXPECT_EQ(shop->GetState(), static_cast<uint32_t>(STATE_NULL));
-    EXPECT_FALSE(shop->IsUnderConstruction());
-    EXPECT_TRUE(shop->IsOpen());
-    EXPECT_EQ(park.Construction().GetRecordCount(), 1u);
-    EXPECT_TRUE(park.Construction().IsBuildingReady(shop->GetID()));
-    // Serve cell (6, 6) under the footpath: a queue of one cell, three places, starting on the footpath.
+    EXPECT_EQ(tuple(shop->GetState(), shop->IsUnderConstruction(), shop->IsOpen(), shop->IsSoundPlaying()),
+              tuple(uint32_t{STATE_NULL}, false, true, true));
+    // Serve cell (6, 6) under the footpath: a queue of one cell, three places, starting on the footpath; guests are
+    // served at the serve cell's centre and leave from the serve-out cell's.
     ASSERT_NE(shop->GetQueue(), nullptr);
-    EXPECT_TRUE(shop->GetQueue()->IsValid());
-    EXPECT_EQ(shop->GetQueuePointCount(), 3);
-    EXPECT_EQ(shop->GetQueue()->GetStartCell(), (GridPos{6, 7}));
-    EXPECT_EQ(shop->m_InsideQueueGrid, (GridPos{6, 5}));
-    EXPECT_EQ(shop->m_ServeOutGrid, (GridPos{7, 5}));
-    // Guests are served at the centre of the serve cell and leave from the centre of the serve-out cell.
-    platform::Vec3 in, out;
+    EXPECT_EQ(tuple(shop->GetQueuePointCount(), shop->m_InsideQueueGrid), tuple(3, GridPos{6, 5}));
+    platform::Vec3 in, out, start;
+    ASSERT_TRUE(shop->GetQueueStartPosition(start));
     shop->GetServeInPosition(in);
     shop->GetServeOutPosition(out);
-    EXPECT_EQ(std::make_pair(in.x, in.y), std::make_pair(6 * 32.0f + 16.0f, 6 * 64.0f + 32.0f));
-    EXPECT_EQ(std::make_pair(out.x, out.y), std::make_pair(7 * 32.0f + 16.0f, 5 * 64.0f + 32.0f));
-    // One server of a male staff type and a table at each of the two table points.
-    EXPECT_EQ(shop->GetServerCount(), 1u);
-    EXPECT_EQ(shop->GetMaleServerCount(), 1);
-    EXPECT_EQ(shop->GetTableCount(), 2u);
-    EXPECT_EQ(park.objects->GetObject(shop->GetServer(0))->GetType(), OBJECT_SERVER);
-    // The server stands at its staff point (48, 96) from the footprint corner (128, 256).
-    EXPECT_EQ(park.objects->GetObject(shop->GetServer(0))->GetWorldPosition().x, 176.0f);
-    EXPECT_EQ(park.objects->GetObject(shop->GetServer(0))->GetWorldPosition().y, 352.0f);
+    EXPECT_EQ(tuple(XY(start), XY(in), XY(out)), tuple(Centre(6, 7), Centre(6, 6), Centre(7, 5)));
+    EXPECT_EQ(pair(shop->GetQueuePointX(2, true), shop->GetQueuePointY(2, false)),
+              pair(shop->GetQueue()->GetPointX(2, true), shop->GetQueue()->GetPointY(2, false)));
+    // One server of a male staff type at its staff point (48, 96) from the footprint corner (128, 256), and a
+    // table at each of the two table points.
+    EXPECT_EQ(tuple(shop->GetServerCount(), shop->GetMaleServerCount(), shop->GetTableCount()), tuple(1u, 1, 2u));
+    EXPECT_EQ(Object(shop->GetServer(0))->GetType(), OBJECT_SERVER);
+    EXPECT_EQ(XY(Object(shop->GetServer(0))->GetWorldPosition()), pair(176.0f, 352.0f));
     // The model stands at the footprint's centre: map (128 + 48, 256 + 64) in scene units.
-    EXPECT_EQ(shop->GetPosition().x, 176.0f / 8.0f + 512.0f);
-    EXPECT_EQ(shop->GetPosition().z, 320.0f / 16.0f + 512.0f);
+    EXPECT_EQ(pair(shop->GetPosition().x, shop->GetPosition().z), pair(176 / 8.0f + 512, 320 / 16.0f + 512));
     // The breakdown check comes half a game day (of 240 s) later.
-    bool breakdownCheck = false;
-    for (const MessageRecord& m : park.messages->GetPendingMessages())
-        breakdownCheck = breakdownCheck || (m.dwType == MT_UPDATE_BREAKDOWN && m.dwReciever == shop->GetID() &&
-                                            std::fabs(m.fTime - park.world->GetGameTime() - 120.0f) < 1e-3f);
-    EXPECT_TRUE(breakdownCheck);
-    EXPECT_TRUE(shop->IsSoundPlaying());
+    EXPECT_NEAR(Delay(MT_UPDATE_BREAKDOWN, shop->GetID()), 120.0f, 1e-3f);
+    // A server reported with data set is not one of the building's.
+    park.Send(park.Make(OBJECT_SERVER, "SERVE1")->GetID(), shop->GetID(), MT_STAFF_CREATED, 1);
+    EXPECT_EQ(shop->GetServerCount(), 1u);
+
+    // Served both ways from one cell: a two-way queue, guests leave where they came; a server without staff
+    // points stands at that cell's point in the middle of its top edge.
+    BuildingObject* stand = Small("STAND", 10);
+    stand->GetServeOutPosition(out);
+    EXPECT_EQ(tuple(stand->GetQueue()->IsTwoWay(), stand->m_ServeInOutGrid, XY(out)),
+              tuple(true, GridPos{1, 10}, Centre(1, 10)));
+    EXPECT_EQ(XY(Object(stand->GetServer(0))->GetWorldPosition()), XY(WorldMap::GetCellPoint({1, 10}, 0)));
+    // A server of a staff type the tables do not know counts as the hired type's sex.
+    park.Send(park.Make(OBJECT_SERVER, "NOBODY")->GetID(), stand->GetID(), MT_STAFF_CREATED);
+    EXPECT_EQ(pair(stand->GetFemaleServerCount(), stand->GetMaleServerCount()), pair(2, 0));
 }
 
 TEST_F(Buildings, NumberTheirInstancesFromTheLowestFree)
 {
     BuildingObject* first = Small("KIOSK", 10);
-    BuildingObject* second = Small("KIOSK", 13);
-    EXPECT_EQ(first->GetInstanceNumber(), 0u);
-    EXPECT_EQ(second->GetInstanceNumber(), 1u);
-    const uint32_t id = first->GetID();
+    EXPECT_EQ(pair(first->GetInstanceNumber(), Small("KIOSK", 13)->GetInstanceNumber()), pair(0u, 1u));
     first->Sell();
     park.Frames(2);
-    EXPECT_EQ(park.objects->GetObject(id), nullptr);
     EXPECT_EQ(Small("KIOSK", 16)->GetInstanceNumber(), 0u);
 }
 
 TEST_F(Buildings, GoThroughTheWholeCycleFromBuildToRefund)
 {
-    const int32_t constructions = park.Construction().GetConstructionCount();
     BuildingObject* shop = Shop();
-    const uint32_t id = shop->GetID();
-    const uint32_t server = shop->GetServer(0);
-    const uint32_t table = shop->GetTable(0);
-    EXPECT_EQ(park.Construction().GetConstructionCount(), constructions + 1);
+    const uint32_t id = shop->GetID(), server = shop->GetServer(0), table = shop->GetTable(0);
     // Finished buildings count for the world script.
     const int32_t type = park.params->FindBuilding("SHOP");
-    EXPECT_EQ(park.world->CountFinishedBuildings(type), 1u);
+    EXPECT_EQ(tuple(park.Construction().GetConstructionCount(), park.world->CountFinishedBuildings(type)),
+              tuple(1, 1u));
     EXPECT_TRUE(park.map->GetFlags({5, 4}) & CELL_BUILDING);
 
-    const uint32_t guest = Guest();
-    const uint32_t leaver = Guest();
+    const uint32_t guest = Guest(), leaver = Guest(), other = Guest();
     park.Send(guest, id, MT_PRICE_OK);
     shop->AddLeaver(leaver);
+    shop->AddLeaver(other);
+    shop->SetNumRestStaff(1);
+    static_cast<Stub*>(Object(table))->ReserveSeat(guest);
     shop->Sell();
     shop->Sell();
-    EXPECT_EQ(shop->GetState(), static_cast<uint32_t>(STATE_DEMOLISHING));
-    EXPECT_TRUE(shop->IsBeingDemolished());
-    EXPECT_FALSE(shop->IsUnderConstruction());
-    EXPECT_EQ(park.world->CountFinishedBuildings(type), 0u);
-    EXPECT_EQ(park.Construction().GetRecordCount(), 1u);
-    EXPECT_FALSE(park.Construction().IsBuildingReady(id));
-    EXPECT_EQ(Taken(MT_BUILDING_BEING_REMOVED, guest).size(), 1u);
-    // It waits for the guest inside to go.
+    EXPECT_EQ(tuple(shop->GetState(), shop->IsBeingDemolished(), shop->IsUnderConstruction()),
+              tuple(uint32_t{STATE_DEMOLISHING}, true, false));
+    EXPECT_EQ(tuple(park.world->CountFinishedBuildings(type), park.Construction().GetRecordCount(),
+                    park.Construction().IsBuildingReady(id), Taken(MT_BUILDING_BEING_REMOVED, guest).size()),
+              tuple(0u, size_t{1}, false, size_t{1}));
+    // It waits for all inside to go, one at a time: a leaver leaves the park, another the building, a resting
+    // worker gets up, the guest leaves its seat and the building.
     const float cash = park.Cash();
-    park.Frames(3);
-    EXPECT_EQ(shop->GetState(), static_cast<uint32_t>(STATE_DEMOLISHING));
-    EXPECT_EQ(park.Cash(), cash);
-    // The leaver leaves the park; the guest inside leaves the building.
-    park.objects->RemoveObject(leaver);
-    park.Frames(1);
-    EXPECT_EQ(shop->GetState(), static_cast<uint32_t>(STATE_DEMOLISHING));
-    shop->RemoveGuest(guest);
+    for (const auto& going :
+         std::vector<std::function<void()>>{[&] { park.objects->RemoveObject(leaver); },
+                                            [&] { shop->RemoveLeaver(other); }, [&] { shop->SetNumRestStaff(0); },
+                                            [&] { shop->RemoveGuest(guest); }})
+    {
+        park.Frames(2);
+        EXPECT_EQ(pair(shop->GetState(), park.Cash()), pair(uint32_t{STATE_DEMOLISHING}, cash));
+        going();
+    }
+    EXPECT_TRUE(static_cast<Stub*>(Object(table))->IsFree());
     park.Frames(1);
     // Gone in the same frame, with its server and tables, and three quarters of its cost paid back.
-    EXPECT_EQ(park.objects->GetObject(id), nullptr);
-    EXPECT_EQ(park.objects->GetObject(server), nullptr);
-    EXPECT_EQ(park.objects->GetObject(table), nullptr);
-    EXPECT_FLOAT_EQ(park.Cash(), cash + 750.0f);
-    EXPECT_FLOAT_EQ(park.world->m_fDemolishIncomeToday, 750.0f);
-    EXPECT_FLOAT_EQ(park.world->m_fIncomeToday, 750.0f);
-    EXPECT_EQ(park.Construction().GetRecordCount(), 0u);
-    EXPECT_EQ(park.Construction().GetConstructionCount(), constructions + 2);
+    EXPECT_EQ(tuple(Object(id), Object(server), Object(table)), tuple(nullptr, nullptr, nullptr));
+    EXPECT_EQ(tuple(park.Cash(), park.world->m_fDemolishIncomeToday, park.world->m_fIncomeToday),
+              tuple(cash + 750.0f, 750.0f, 750.0f));
+    EXPECT_EQ(pair(park.Construction().GetRecordCount(), park.Construction().GetConstructionCount()),
+              pair(size_t{0}, 2));
     // The ground is ground again; the queue and entry cells are gone.
     for (GridPos cell : {GridPos{4, 4}, GridPos{6, 5}, GridPos{6, 6}})
-    {
-        EXPECT_EQ(park.map->GetFlags(cell) & (CELL_BUILDING | CELL_QUEUE), 0u) << cell.x << "," << cell.y;
-        EXPECT_NE(park.map->GetFlags(cell) & CELL_WALKABLE, 0u) << cell.x << "," << cell.y;
-    }
+        EXPECT_EQ(park.map->GetFlags(cell) & (CELL_BUILDING | CELL_QUEUE | CELL_WALKABLE), CELL_WALKABLE) << cell.x;
 }
 
 TEST_F(Buildings, StayClosedUntilTheyCanOpen)
 {
-    // A toilet whose serve cell (1, 20) leads to no footpath until one is laid beside it; an exhibit without its
-    // animal.
+    // A toilet whose serve cell (1, 20) leads to no footpath until one is laid beside it.
     for (int y = 19; y <= 21; ++y)
         park.map->GetCell({1, y})->m_uiFlags &= ~CELL_FOOTPATH;
     BuildingObject* toilet = Small("RESTSMALL", 20);
-    EXPECT_FALSE(toilet->GetQueue()->IsValid());
-    EXPECT_FALSE(toilet->IsOpen());
-    EXPECT_FALSE(toilet->IsUserClosed());
+    platform::Vec3 start;
+    EXPECT_EQ(tuple(toilet->GetQueue()->IsValid(), toilet->IsOpen(), toilet->IsUserClosed(),
+                    toilet->GetQueueStartPosition(start)),
+              tuple(false, false, false, false));
     park.tiles->PlacePathTile({0, 20});
     park.Send(kNoObjectID, toilet->GetID(), MT_PATH_PLACED, 20, 0);
-    EXPECT_TRUE(toilet->IsOpen());
-    EXPECT_EQ(toilet->GetQueue()->GetStartCell(), (GridPos{0, 20}));
+    EXPECT_EQ(pair(toilet->IsOpen(), toilet->GetQueue()->GetStartCell()), pair(true, GridPos{0, 20}));
 
+    // An exhibit opens when its first animal comes, for the animal's cost; 1.5 + 1.5 + 1.5 fits under 5, a fourth
+    // would not; a slot the type does not have holds nothing.
     BuildingObject* pool = Small("POOL", 16);
-    EXPECT_FALSE(pool->IsOpen());
     pool->Open();
     EXPECT_FALSE(pool->IsOpen());
     const float cash = park.Cash();
     ASSERT_TRUE(pool->CanAdoptAnimal(0));
     pool->AdoptAnimal(0);
-    EXPECT_FLOAT_EQ(park.Cash(), cash - 100.0f);
-    EXPECT_EQ(pool->GetAnimalCount(), 1);
-    EXPECT_TRUE(pool->IsOpen());
-    EXPECT_FLOAT_EQ(pool->GetAnimalIntensity(), 1.5f);
-    EXPECT_FLOAT_EQ(pool->GetAnimalLoad(), 1.5f / 5.0f);
-    // 1.5 + 1.5 + 1.5 fits under 5; a fourth would not.
-    pool->AdoptAnimal(0);
-    pool->AdoptAnimal(0);
-    EXPECT_FALSE(pool->CanAdoptAnimal(0));
-    EXPECT_FALSE(pool->CanAdoptAnimal(1));
+    EXPECT_EQ(tuple(park.Cash(), pool->GetAnimalCount(), Object(pool->GetAnimal(0))->GetType(), pool->IsOpen()),
+              tuple(cash - 100.0f, 1, OBJECT_ANIMAL, true));
+    EXPECT_EQ(pair(pool->GetAnimalIntensity(), pool->GetAnimalLoad()), pair(1.5f, 1.5f / 5.0f));
+    for (uint32_t slot : {0, 0, 1})
+        pool->AdoptAnimal(slot);
+    EXPECT_EQ(tuple(pool->CanAdoptAnimal(0), pool->CanAdoptAnimal(1), pool->GetAnimalCount()), tuple(false, false, 3));
     // Each new day a building with animals calls its zookeeper at a random moment of the coming day.
-    const float now = park.world->GetGameTime();
     park.Send(kWorldID, pool->GetID(), MT_NEW_DAY);
-    const MessageRecord& call = park.messages->GetPendingMessages().back();
-    EXPECT_EQ(call.dwType, static_cast<uint32_t>(MT_CALL_ZOO));
-    EXPECT_EQ(call.dwReciever, pool->GetID());
-    EXPECT_GE(call.fTime, now);
-    EXPECT_LE(call.fTime, now + 240.0f);
+    const float call = Delay(MT_CALL_ZOO, pool->GetID());
+    EXPECT_TRUE(call >= 0.0f && call <= 240.0f) << call;
+    // Sold, its animals are hidden at once and go with it.
+    const uint32_t fish = pool->GetAnimal(0);
+    pool->Sell();
+    EXPECT_FALSE(Object(fish)->IsVisible());
+    park.Frames(2);
+    EXPECT_EQ(Object(fish), nullptr);
+}
+
+TEST_F(Buildings, AnswerTheirPointsForEachKindOfWalker)
+{
+    // The hall turned a quarter at (20, 20): the last point of each list (numbered as in kHallLists) placed at the
+    // turned footprint, and none beyond it. Mechanics and cleaners walk the MECH lists, zookeepers the ZOO lists,
+    // others the guests'; staff walk through no building.
+    BuildingObject* hall = park.Build("HALL", 20, 20, 1);
+    using BO = BuildingObject;
+    const auto check = [&](int32_t count, int list, const std::function<bool(int32_t, platform::Vec3&)>& get)
+    {
+        platform::Vec3 p{};
+        const auto last = WorldMap::FootprintLocalToWorld(20, 20, 3, 2, 9.0f * list, 16.0f, 1);
+        EXPECT_EQ(count, list + 1) << list;
+        EXPECT_TRUE(list < 0 || (get(list, p) && XY(p) == XY(last) && !get(list + 1, p))) << list;
+    };
+    const uint8_t kinds[4] = {OBJECT_GUEST, OBJECT_MECHANIC, OBJECT_CLEANER, OBJECT_ZOOKEEPER};
+    const std::tuple<int32_t (BO::*)(uint8_t), bool (BO::*)(uint8_t, int32_t, platform::Vec3&), std::array<int, 4>>
+        walkers[] = {{&BO::GetInWalkPointCount, &BO::GetInWalkPoint, {2, 5, 5, 7}},
+                     {&BO::GetOutWalkPointCount, &BO::GetOutWalkPoint, {3, 6, 6, 8}},
+                     {&BO::GetThruWalkPointCount, &BO::GetThruWalkPoint, {4, -1, -1, -1}}};
+    for (const auto& [count, get, lists] : walkers)
+    {
+        for (int k = 0; k < 4; ++k)
+            check((hall->*count)(kinds[k]), lists[k],
+                  [&](int32_t i, platform::Vec3& p) { return (hall->*get)(kinds[k], i, p); });
+    }
+    const std::tuple<int32_t, bool (BO::*)(int32_t, platform::Vec3&) const, int> others[] = {
+        {hall->GetViewPointCount(false), &BO::GetViewPoint, 0},
+        {hall->GetViewPointCount(true), &BO::GetViewPoint2, 1},
+        {hall->GetEatPointCount(), &BO::GetEatPoint, 9},
+        {hall->GetEatNodeCount(), &BO::GetEatNode, 10},
+        {hall->GetInterestPointCount(), &BO::GetInterestPoint, 11}};
+    for (const auto& [count, get, list] : others)
+        check(count, list, [&](int32_t i, platform::Vec3& p) { return (hall->*get)(i, p); });
 }
 
 TEST_F(Buildings, CloseOpenAndAnswerQueuePathChanges)
 {
     BuildingObject* shop = Shop();
-    const uint32_t guest = Guest();
-    shop->JoinQueue(guest);
+    const uint32_t guest = Guest(), id = shop->GetID();
+    // Three places in the queue: room until three have joined.
+    for (uint32_t other : {Guest(), guest, Guest()})
+    {
+        EXPECT_TRUE(shop->IsQueueNotFull());
+        shop->JoinQueue(other);
+    }
+    EXPECT_EQ(pair(shop->IsQueueNotFull(), shop->GetQueuePosition(guest)), pair(false, 1));
+    shop->LeaveQueue(guest);
+    EXPECT_EQ(shop->GetQueue()->GetGuests().size(), 2u);
     shop->Close();
-    EXPECT_EQ(shop->GetOpenStatus(), 1u);
-    EXPECT_TRUE(shop->IsUserClosed());
-    EXPECT_TRUE(shop->GetQueue()->GetGuests().empty());
-    EXPECT_EQ(Taken(MT_BUILDING_CLOSING, guest).size(), 1u);
-    EXPECT_FALSE(park.objects->GetObject(shop->GetServer(0))->IsVisible());
+    EXPECT_EQ(tuple(shop->GetOpenStatus(), shop->IsUserClosed(), shop->GetQueue()->GetGuests().size(),
+                    Taken(MT_BUILDING_CLOSING, guest).size(), Object(shop->GetServer(0))->IsVisible()),
+              tuple(1u, true, size_t{0}, size_t{1}, false));
+    // A server that reports while the building is closed stays out of sight.
+    Stub* late = park.Make(OBJECT_SERVER, "SERVE1");
+    park.Send(late->GetID(), id, MT_STAFF_CREATED);
+    EXPECT_FALSE(late->IsVisible());
     // The path at the queue's start goes: a building the player closed stays closed.
     park.map->GetCell({6, 7})->m_uiFlags &= ~CELL_FOOTPATH;
-    park.Send(kNoObjectID, shop->GetID(), MT_PATH_REMOVED, 7, 6);
+    park.Send(kNoObjectID, id, MT_PATH_REMOVED, 7, 6);
     EXPECT_FALSE(shop->IsOpen());
     park.Footpath(6, 7);
     shop->Open();
-    EXPECT_TRUE(shop->IsOpen());
-    EXPECT_TRUE(park.objects->GetObject(shop->GetServer(0))->IsVisible());
+    EXPECT_EQ(pair(shop->IsOpen(), Object(shop->GetServer(0))->IsVisible()), pair(true, true));
+    // Its sound plays while it is open.
+    for (const bool open : {false, true})
+    {
+        open ? shop->Open() : shop->Close();
+        park.Frames(1);
+        EXPECT_EQ(shop->IsSoundPlaying(), open);
+    }
 
     // Its serve cell is taken up: bad queue and closing go out in that order, and it stays shut.
     Inbox().clear();
-    shop->JoinQueue(guest);
     park.map->GetCell({6, 6})->m_uiFlags &= ~CELL_QUEUE;
-    park.Send(kNoObjectID, shop->GetID(), MT_QUEUE_REMOVED, 6, 6);
-    EXPECT_FALSE(shop->IsOpen());
-    EXPECT_FALSE(shop->IsUserClosed());
+    park.Send(kNoObjectID, id, MT_QUEUE_REMOVED, 6, 6);
+    EXPECT_EQ(pair(shop->IsOpen(), shop->IsUserClosed()), pair(false, false));
     std::vector<uint32_t> told;
     for (const Received& r : Inbox())
-    {
-        if (r.receiver == guest)
-            told.push_back(r.type);
-    }
+        told.insert(told.end(), r.receiver == guest, r.type);
     EXPECT_EQ(told, (std::vector<uint32_t>{MT_BUILDING_BAD_QUEUE, MT_BUILDING_CLOSING}));
-    // A cell of no queue of its own leaves it alone; a laid queue cell reopens it.
-    park.Send(kNoObjectID, shop->GetID(), MT_QUEUE_REMOVED, 2, 2);
+    // A cell of no queue of its own leaves it alone; a laid queue cell reopens it; a path laid while the queue is
+    // good leaves the player's closing alone.
+    park.Send(kNoObjectID, id, MT_QUEUE_REMOVED, 2, 2);
     park.map->GetCell({6, 6})->m_uiFlags |= CELL_QUEUE;
-    park.Send(kNoObjectID, shop->GetID(), MT_QUEUE_PLACED, 6, 6);
+    park.Send(kNoObjectID, id, MT_QUEUE_PLACED, 6, 6);
     EXPECT_TRUE(shop->IsOpen());
+    shop->Close();
+    park.Send(kNoObjectID, id, MT_PATH_PLACED, 7, 7);
+    EXPECT_FALSE(shop->IsOpen());
 }
 
 TEST_F(Buildings, PlaceTheirEntranceWhereTheirQueueMeetsThePath)
 {
     BuildingObject* gate = Small("GATE", 10);
-    BaseObject* entrance = park.objects->GetObject(static_cast<uint32_t>(gate->GetEntranceID()));
+    BaseObject* entrance = Object(static_cast<uint32_t>(gate->GetEntranceID()));
     ASSERT_NE(entrance, nullptr);
-    EXPECT_EQ(entrance->GetType(), OBJECT_SCENERY);
     const std::string name = entrance->GetName();
     EXPECT_TRUE(name == "ENTER1" || name == "ENTER2" || name == "ENTER3") << name;
-    // On the footpath cell (1, 10) where the queue starts, shown.
-    EXPECT_EQ(WorldMap::WorldToGrid(entrance->GetWorldPosition()), (GridPos{1, 10}));
-    EXPECT_TRUE(entrance->IsVisible());
-    // No queue start, no entrance to see; sold, the entrance goes.
+    // Shown on the footpath cell (1, 10) where the queue starts.
+    EXPECT_EQ(tuple(entrance->GetType(), WorldMap::WorldToGrid(entrance->GetWorldPosition()), entrance->IsVisible()),
+              tuple(OBJECT_SCENERY, GridPos{1, 10}, true));
+    // No queue start, no entrance to see; a queue cell taken up from the broken queue has it checked again.
     park.map->GetCell({1, 10})->m_uiFlags &= ~CELL_FOOTPATH;
     park.Send(kNoObjectID, gate->GetID(), MT_PATH_REMOVED, 10, 1);
     EXPECT_FALSE(entrance->IsVisible());
+    park.Footpath(1, 10);
+    park.Send(kNoObjectID, gate->GetID(), MT_QUEUE_REMOVED, 10, 1);
+    EXPECT_EQ(pair(gate->GetQueue()->IsValid(), entrance->IsVisible()), pair(true, true));
+    // A building without a queue can have no entrance: it goes at once. Sold, a building's entrance goes.
+    BuildingObject* wall = Small("WALL", 20);
+    const std::vector<BaseObject*> scenery = park.objects->GetObjectsOfKind(OBJECT_SCENERY);
+    EXPECT_EQ(pair(wall->GetEntranceID(), scenery.back()->IsWaitingForDeath()), pair(-1, true));
     gate->Sell();
-    EXPECT_TRUE(entrance->IsWaitingForDeath());
-    EXPECT_EQ(gate->GetEntranceID(), -1);
+    EXPECT_EQ(pair(entrance->IsWaitingForDeath(), gate->GetEntranceID()), pair(true, -1));
 }
 
 TEST_F(Buildings, OfferTheirPriceOnlyWhenTheyCanTakeTheGuest)
@@ -322,229 +419,300 @@ TEST_F(Buildings, OfferTheirPriceOnlyWhenTheyCanTakeTheGuest)
     BuildingObject* shop = Shop();
     BuildingObject* cafe = park.Build("CAFE", 4, 10);
     BuildingObject* kiosk = Small("KIOSK", 16);
-    const auto offered = [&](BuildingObject* b)
-    {
-        const uint32_t guest = Guest();
-        park.Send(guest, b->GetID(), MT_REQUEST_COMMOD);
-        const std::vector<Received> price = Taken(MT_COMMOD_PRICE, guest);
-        for (const Received& r : price)
-            EXPECT_EQ(r.fData, b->GetAttractionPrice());
-        return !price.empty();
-    };
     // The shop's one server takes one guest at a time.
-    EXPECT_TRUE(offered(shop));
-    const uint32_t first = Guest();
+    const uint32_t first = Guest(), second = Guest();
+    EXPECT_TRUE(Offered(shop, first));
     park.Send(first, shop->GetID(), MT_PRICE_OK);
     EXPECT_EQ(Taken(MT_IM_READY, first).at(0).data, shop->GetServer(0));
-    EXPECT_FALSE(offered(shop));
-    const uint32_t second = Guest();
+    EXPECT_FALSE(Offered(shop, second));
     park.Send(second, shop->GetID(), MT_PRICE_OK);
-    EXPECT_TRUE(Taken(MT_IM_READY, second).empty());
-    EXPECT_EQ(shop->GetGuestList().size(), 2u);
+    EXPECT_EQ(pair(Taken(MT_IM_READY, second).size(), shop->GetGuestList().size()), pair(size_t{0}, size_t{2}));
     park.Send(shop->GetServer(0), shop->GetID(), MT_GUEST_SERVED);
-    EXPECT_TRUE(offered(shop));
-    // The cafe's one table seats four.
+    EXPECT_TRUE(Offered(shop, Guest()));
+    // The cafe's one table seats four; a guest who turns the price down gives the seat back.
+    uint32_t seated = kNoObjectID;
     for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(offered(cafe)) << i;
-    EXPECT_FALSE(offered(cafe));
+        EXPECT_TRUE(Offered(cafe, seated = Guest())) << i;
+    EXPECT_FALSE(Offered(cafe, Guest()));
+    // With it the queue moves on.
+    cafe->JoinQueue(seated);
+    cafe->JoinQueue(Guest());
+    park.Send(seated, cafe->GetID(), MT_PRICE_NOT_OK);
+    EXPECT_EQ(pair(Offered(cafe, Guest()), cafe->GetQueue()->GetGuests().size()), pair(true, size_t{1}));
     // The kiosk takes as many as its capacity, 2.
     for (uint32_t guest : {Guest(), Guest()})
     {
-        EXPECT_TRUE(offered(kiosk));
+        EXPECT_TRUE(Offered(kiosk, guest));
         park.Send(guest, kiosk->GetID(), MT_PRICE_OK);
         EXPECT_EQ(Taken(MT_ENTER_BUILDING, guest).at(0).data, kiosk->GetID());
     }
-    EXPECT_FALSE(offered(kiosk));
+    EXPECT_FALSE(Offered(kiosk, Guest()));
 }
 
 TEST_F(Buildings, BookEachSaleIntoTheRightTotalsAndServeTheGuest)
 {
-    // How the guest is served: by the server, by every table, on the ride, or by the building itself after a delay
-    // (SERVE_TIME_MIN to _MAX, 2 to 4 s, or 0.1 s where guests watch from view points).
-    enum Service
+    // Where the price goes (I park income, A attraction income, R retail income, N animal income), and how the
+    // guest is served: by the server (S), every table (T), on the ride (R), or by the building itself after a delay
+    // in the range (SERVE_TIME_MIN to _MAX, 2 to 4 s, or 0.1 s where guests watch from view points).
+    const std::tuple<const char*, float, float, std::string, char, float, float> sales[] = {
+        {"SHOP", 5.0f, 1.5f, "IR", 'S', 0, 0},       {"CAFE", 4.0f, 0.0f, "IR", 'T', 0, 0},
+        {"RESTSMALL", 1.0f, 0.25f, "IA", 'D', 2, 4}, {"RIDE", 3.0f, 0.0f, "IA", 'R', 0, 0},
+        {"POOL", 6.0f, 0.5f, "N", 'D', 0.1f, 0.1f},  {"KIOSK", 5.999f, 0.0f, "I", 'D', 2, 4}};
+    World& w = *park.world;
+    const auto totals = [&]
     {
-        BY_SERVER,
-        BY_TABLE,
-        ON_RIDE,
-        DELAYED,
-    };
-    struct Sale
-    {
-        const char* type;
-        float price;
-        float cost;
-        // Where the price goes: park income, attraction income, retail income, animal income.
-        bool income, attraction, retail, animal;
-        Service service;
-        float low, high;
-    };
-    const Sale sales[] = {
-        {"SHOP", 5.0f, 1.5f, true, false, true, false, BY_SERVER, 0, 0},
-        {"CAFE", 4.0f, 0.0f, true, false, true, false, BY_TABLE, 0, 0},
-        {"RESTSMALL", 1.0f, 0.25f, true, true, false, false, DELAYED, 2.0f, 4.0f},
-        {"RIDE", 3.0f, 0.0f, true, true, false, false, ON_RIDE, 0, 0},
-        {"POOL", 6.0f, 0.5f, false, false, false, true, DELAYED, 0.1f, 0.1f},
-        {"KIOSK", 2.0f, 0.0f, true, false, false, false, DELAYED, 2.0f, 4.0f},
+        return std::vector<float>{park.Cash(),
+                                  w.m_fIncomeToday,
+                                  w.m_fAttractIncomeToday,
+                                  w.m_fRetailIncomeToday,
+                                  w.m_fAnimalIncomeTotal,
+                                  w.m_fCostsToday,
+                                  w.m_fStockCostToday};
     };
     int y = 10;
-    for (const Sale& s : sales)
+    for (const auto& [type, price, cost, to, service, low, high] : sales)
     {
-        BuildingObject* b = park.Build(s.type, 4, y += 4);
-        ASSERT_NE(b, nullptr) << s.type;
-        park.params->GetBuildingInfo(park.params->FindBuilding(s.type)).fAttractCost = s.cost;
-        b->SetAttractionPrice(s.price);
-        World& w = *park.world;
-        const float before[] = {park.Cash(),
-                                w.m_fIncomeToday,
-                                w.m_fAttractIncomeToday,
-                                w.m_fRetailIncomeToday,
-                                w.m_fAnimalIncomeTotal,
-                                w.m_fCostsToday,
-                                w.m_fStockCostToday};
+        BuildingObject* b = park.Build(type, 4, y += 4);
+        park.params->GetBuildingInfo(park.params->FindBuilding(type)).fAttractCost = cost;
+        b->SetAttractionPrice(price);
+        std::vector<float> moved = totals();
         const uint32_t guest = Guest();
         Inbox().clear();
         park.Send(guest, b->GetID(), MT_PRICE_OK);
         park.Send(guest, b->GetID(), MT_IM_READY, b->GetServer(0));
-        EXPECT_FLOAT_EQ(b->GetIncomeToday(), s.price) << s.type;
-        EXPECT_FLOAT_EQ(b->GetCostToday(), s.cost) << s.type;
-        EXPECT_EQ(b->GetVisitsToday(), 1u) << s.type;
-        EXPECT_FLOAT_EQ(park.Cash() - before[0], s.price - s.cost) << s.type;
-        EXPECT_FLOAT_EQ(w.m_fIncomeToday - before[1], s.income ? s.price : 0.0f) << s.type;
-        EXPECT_FLOAT_EQ(w.m_fAttractIncomeToday - before[2], s.attraction ? s.price : 0.0f) << s.type;
-        EXPECT_FLOAT_EQ(w.m_fRetailIncomeToday - before[3], s.retail ? s.price : 0.0f) << s.type;
-        EXPECT_FLOAT_EQ(w.m_fAnimalIncomeTotal - before[4], s.animal ? s.price : 0.0f) << s.type;
-        EXPECT_FLOAT_EQ(w.m_fCostsToday - before[5], s.cost) << s.type;
-        EXPECT_FLOAT_EQ(w.m_fStockCostToday - before[6], s.cost) << s.type;
-
+        // Booked in whole cents: 5.999 as 6.00.
+        const float p = std::round(price * 100.0f) / 100.0f;
+        const auto in = [&, p = p](char c) { return to.find(c) == std::string::npos ? 0.0f : p; };
+        for (size_t i = 0; i < moved.size(); ++i)
+            moved[i] = totals()[i] - moved[i];
+        EXPECT_EQ(moved, (std::vector<float>{p - cost, in('I'), in('A'), in('R'), in('N'), cost, cost})) << type;
+        EXPECT_EQ(tuple(b->GetIncomeToday(), b->GetCostToday(), b->GetVisitsToday()), tuple(p, cost, 1u));
+        // Served at once (the server free again), or later.
         const std::vector<Received> serve = Taken(MT_SERVE_GUEST);
-        EXPECT_EQ(serve.size(), s.service == BY_SERVER || s.service == BY_TABLE ? 1u : 0u) << s.type;
-        if (!serve.empty())
-        {
-            EXPECT_EQ(serve[0].receiver, s.service == BY_SERVER ? b->GetServer(0) : b->GetTable(0)) << s.type;
-            EXPECT_EQ(serve[0].data, guest) << s.type;
-        }
-        // The server served at once and is free again.
-        EXPECT_FALSE(b->IsServerBusy(0)) << s.type;
-        EXPECT_EQ(b->GetRide()->GetRiderCount(), s.service == ON_RIDE ? 1u : 0u) << s.type;
-        const MessageRecord& last = park.messages->GetPendingMessages().back();
-        const bool delayed = last.dwType == MT_SERVED_COMMOD && last.dwReciever == guest;
-        EXPECT_EQ(delayed, s.service == DELAYED) << s.type;
-        EXPECT_TRUE(Taken(MT_SERVED_COMMOD, guest).empty()) << s.type;
-        if (delayed)
-        {
-            EXPECT_GE(last.fTime - w.GetGameTime(), s.low - 1e-4f) << s.type;
-            EXPECT_LE(last.fTime - w.GetGameTime(), s.high + 1e-4f) << s.type;
-        }
+        const uint32_t by = service == 'S' ? b->GetServer(0) : b->GetTable(0);
+        const float delay = Delay(MT_SERVED_COMMOD, guest);
+        EXPECT_EQ(tuple(serve.size(), b->IsServerBusy(0), b->GetRide()->GetRiderCount(), delay >= 0.0f),
+                  tuple(size_t{service == 'S' || service == 'T'}, false, service == 'R' ? 1u : 0u, service == 'D'))
+            << type;
+        EXPECT_TRUE(serve.empty() || (serve[0].receiver == by && serve[0].data == guest)) << type;
+        EXPECT_TRUE(service != 'D' || (delay >= low - 1e-4f && delay <= high + 1e-4f)) << type << " " << delay;
     }
-    // A price of 5.999 is booked as 6.00.
-    BuildingObject* kiosk = Small("KIOSK", 40);
-    kiosk->SetAttractionPrice(5.999f);
-    const float cash = park.Cash();
-    park.Send(Guest(), kiosk->GetID(), MT_IM_READY);
-    EXPECT_FLOAT_EQ(park.Cash() - cash, 6.0f);
 }
 
 TEST_F(Buildings, StartARideAtItsStartLevel)
 {
-    struct Case
-    {
-        float level;
-        int offered;
-        int startsAt;
-    };
-    // Capacity 10: the price is offered below trunc(10 x level) guests (at least 1), and the ride starts when that
-    // many have paid.
+    // Capacity 10: the price is offered while fewer than trunc(10 x level) guests (at least 1) have taken it, and
+    // the ride starts when that many have paid; a running ride offers nothing.
     int y = 10;
-    for (const Case& c : {Case{0.5f, 5, 5}, Case{0.05f, 1, 1}, Case{1.0f, 10, 10}})
+    for (const auto& [level, offered] : {pair(0.5f, 5u), {0.05f, 1u}, {1.0f, 10u}})
     {
         BuildingObject* ride = Small("RIDE", y += 4);
-        ride->SetRideStartLevel(c.level);
+        ride->SetRideStartLevel(level);
         park.Send(kNoObjectID, ride->GetID(), MT_RIDE_COMPLETE);
-        int offered = 0;
-        int started = 0;
-        for (int i = 1; i <= 10 && !started; ++i)
+        EXPECT_EQ(ride->GetCurrentRideStartLevel(), level);
+        std::vector<uint32_t> takers;
+        for (int i = 0; i < 12; ++i)
         {
             const uint32_t guest = Guest();
-            park.Send(guest, ride->GetID(), MT_REQUEST_COMMOD);
-            offered += Taken(MT_COMMOD_PRICE, guest).empty() ? 0 : 1;
+            takers.insert(takers.end(), Offered(ride, guest), guest);
             park.Send(guest, ride->GetID(), MT_PRICE_OK);
-            park.Send(guest, ride->GetID(), MT_IM_READY);
-            started = ride->GetRide()->IsRunning() ? i : 0;
         }
-        EXPECT_EQ(offered, c.offered) << c.level;
-        EXPECT_EQ(started, c.startsAt) << c.level;
-        ride->Sell();
+        EXPECT_EQ(takers.size(), offered) << level;
+        for (uint32_t guest : takers)
+        {
+            EXPECT_TRUE(ride->IsRideIdle() && !ride->GetRide()->IsRunning()) << level;
+            park.Send(guest, ride->GetID(), MT_IM_READY);
+        }
+        EXPECT_TRUE(!ride->IsRideIdle() && ride->GetRide()->IsRunning()) << level;
+        EXPECT_FALSE(Offered(ride, Guest()));
     }
 }
 
 TEST_F(Buildings, CloseTheDayIntoTheirProfitRecord)
 {
-    BuildingObject* shop = Shop();
-    const float profits[] = {10.0f, 20.0f};
-    for (float profit : profits)
+    // The average divides the last (at most 64) days' profits by the age in days, not by the days summed; at age
+    // 0 there is none. A negative age from the world script wraps to the top of the range. The attraction, 0.3 at
+    // first, loses 0.02 a day, never below nothing; a negative age counts as none.
+    int y = 8;
+    for (const auto& [age, average, attraction] :
+         {tuple(0u, 15.0f, 0.3f), {0xFFFFFFFFu, 20.0f, 0.3f}, {98u, 0.3f, 0.0f}, {3u, 6.0f, 0.24f}})
     {
-        shop->SetAttractionPrice(profit + 1.0f);
-        park.Send(Guest(), shop->GetID(), MT_IM_READY, shop->GetServer(0));
-        // The day closes before the building's next update: the sale still counts.
-        park.Send(kWorldID, shop->GetID(), MT_NEW_DAY);
+        BuildingObject* kiosk = Small("KIOSK", y += 3, age);
+        EXPECT_NEAR(kiosk->GetAttraction(), attraction, 1e-6f) << age;
+        for (float profit : {10.0f, 20.0f})
+        {
+            kiosk->SetAttractionPrice(profit);
+            park.Send(Guest(), kiosk->GetID(), MT_IM_READY);
+            // The day closes before the building's next update: the sale still counts.
+            park.Send(kWorldID, kiosk->GetID(), MT_NEW_DAY);
+        }
+        EXPECT_EQ(tuple(kiosk->GetBuildingAge(), kiosk->GetProfitRecord(0), kiosk->GetProfitRecord(1),
+                        kiosk->GetIncomeToday(), kiosk->GetVisitsToday()),
+                  tuple(static_cast<int32_t>(age + 2), 20.0f, 10.0f, 0.0f, 0u));
+        EXPECT_FLOAT_EQ(kiosk->GetAverageProfit(), average) << age;
     }
-    EXPECT_EQ(shop->GetBuildingAge(), 2);
-    EXPECT_FLOAT_EQ(shop->GetProfitRecord(0), 20.0f);
-    EXPECT_FLOAT_EQ(shop->GetProfitRecord(1), 10.0f);
-    EXPECT_FLOAT_EQ(shop->GetAverageProfit(), 15.0f);
-    EXPECT_EQ(shop->GetIncomeToday(), 0.0f);
-    EXPECT_EQ(shop->GetVisitsToday(), 0u);
-    // Without animals it calls no zookeeper.
-    for (const MessageRecord& m : park.messages->GetPendingMessages())
-        EXPECT_NE(m.dwType, static_cast<uint32_t>(MT_CALL_ZOO));
-    // The panel shows the figures in money text.
+    BuildingObject* kiosk = Small("KIOSK", 30);
+    // Without animals it calls no zookeeper; the panel shows the figures in money text; being pulled down, it
+    // closes no day.
+    kiosk->SetAttractionPrice(7.5f);
+    park.Send(Guest(), kiosk->GetID(), MT_IM_READY);
+    park.Send(kWorldID, kiosk->GetID(), MT_NEW_DAY);
+    kiosk->Sell();
+    park.Send(kWorldID, kiosk->GetID(), MT_NEW_DAY);
     platform::WString text;
-    shop->GetVariable("BUILDING_AVERAGEPROFIT$", text);
-    EXPECT_EQ(text, u"$15.00");
-    // A building being pulled down closes no day.
-    shop->Sell();
-    park.Send(kWorldID, shop->GetID(), MT_NEW_DAY);
-    EXPECT_EQ(shop->GetBuildingAge(), 2);
+    kiosk->GetVariable("BUILDING_AVERAGEPROFIT$", text);
+    EXPECT_EQ(tuple(Delay(MT_CALL_ZOO, kiosk->GetID()), text, kiosk->GetBuildingAge()), tuple(-1.0f, u"$7.50", 1));
 }
 
 TEST_F(Buildings, PulseTheirFlagsOnceEveryGameSecondAndAHalf)
 {
     BuildingObject* shop = Shop();
-    // Frames of 0.5 s move the alpha by trunc(0.5 / 1.5 x 255) = 85.
-    const int expected[] = {170, 85, 0, 0, 85, 170, 255, 255, 170};
-    for (int alpha : expected)
+    // Frames of 0.5 s move the alpha by trunc(0.5 / 1.5 x 255) = 85; a paused game moves it not at all.
+    std::vector<int> alpha;
+    for (int i = 0; i < 12; ++i)
     {
+        park.world->SetPaused(i >= 9);
         park.Frames(1, 0.5f);
-        EXPECT_EQ(shop->GetFlagAlpha(), alpha);
+        alpha.push_back(shop->GetFlagAlpha());
     }
-    park.world->SetPaused(true);
-    park.Frames(3, 0.5f);
-    EXPECT_EQ(shop->GetFlagAlpha(), 170);
+    EXPECT_EQ(alpha, (std::vector<int>{170, 85, 0, 0, 85, 170, 255, 255, 170, 170, 170, 170}));
+}
+
+TEST_F(Buildings, ShowWhatKeepsThemShutAsFlags)
+{
+    // Status flags, bottom first: 2 feet (bad queue), 0 spanner (broken down), 1 animal (none held), 3 closed (by
+    // the player, when nothing else keeps it shut).
+    const struct
+    {
+        const char* type;
+        bool broken, playerClosed, badQueue;
+        std::vector<int32_t> flags;
+    } cases[] = {{"KIOSK", false, false, false, {}}, {"KIOSK", false, true, false, {3}},
+                 {"KIOSK", true, true, false, {0}},  {"KIOSK", false, true, true, {2}},
+                 {"POOL", false, true, false, {1}},  {"POOL", true, false, true, {2, 0, 1}}};
+    int y = 8;
+    for (const auto& c : cases)
+    {
+        BuildingObject* b = park.Build(c.type, 2, y += 3, 0, c.broken);
+        EXPECT_EQ(b->GetRepairState(), c.broken ? 3u : 0u);
+        if (c.playerClosed)
+            b->Close();
+        park.map->GetCell({1, y})->m_uiFlags &= c.badQueue ? ~CELL_FOOTPATH : ~0u;
+        b->GetQueue()->Rebuild();
+        int32_t flags[4];
+        EXPECT_EQ(std::vector<int32_t>(flags, flags + b->GetStatusFlags(flags)), c.flags) << c.type << " " << y;
+        // It opens when nothing but the player keeps it shut.
+        b->Open();
+        EXPECT_EQ(b->IsOpen(), c.flags.empty() || c.flags == std::vector<int32_t>{3}) << c.type << " " << y;
+    }
+}
+
+TEST_F(Buildings, HoldTheirShowsComponentsAndAnimals)
+{
+    BuildingObject* arena = park.Build("ARENA", 20, 20, 1);
+    park.Footpath(arena->m_ServeInGrid.x, arena->m_ServeInGrid.y);
+    arena->Open();
+    ASSERT_TRUE(arena->IsOpen());
+    // The ride, the show and a path for each slot of an animal that does not walk by points stand with the
+    // building.
+    const platform::Vec3 at = arena->GetPosition(), turned = {0.0f, arena->GetRotation(), 0.0f};
+    const auto place = [](const platform::Vec3& a, const platform::Vec3& b)
+    { return tuple(a.x, a.y, a.z, b.x, b.y, b.z); };
+    RideComponent& ride = *arena->GetRide();
+    ShowScheduler& show = *arena->GetScheduler();
+    CrowdFiller& crowd = *arena->GetCrowd();
+    EXPECT_EQ(tuple(ride.GetOwner(), ride.GetRideType(), ride.GetCapacity(), show.GetOwner(), show.GetShowName(),
+                    crowd.GetOwner(), arena->GetAnimalPathCount(), arena->GetAnimalPath(2),
+                    arena->GetAnimalPath(0)->IsVisible(), show.IsShowRunning()),
+              tuple(arena->GetID(), 2, 1, arena->GetID(), "SPLASH", arena->GetID(), 2u, nullptr, true, false));
+    const AnimalPathComponent& path = *arena->GetAnimalPath(0);
+    for (const auto& [position, orientation] : {pair(ride.GetPosition(), ride.GetOrientation()),
+                                                {show.GetPosition(), show.GetOrientation()},
+                                                {path.GetPosition(), path.GetOrientation()}})
+        EXPECT_EQ(place(position, orientation), place(at, turned));
+
+    // Its fixed animals: the fish at the footprint's centre, the crab at the spawn point numbered by the animals
+    // already held; all given to the path. Two crabs at most.
+    ASSERT_EQ(arena->GetAnimalCount(), 2);
+    const uint32_t fish = arena->GetAnimal(0), crab = arena->GetAnimal(1);
+    const platform::Vec3 centre = WorldMap::WorldToScene(Object(fish)->GetWorldPosition());
+    EXPECT_EQ(tuple(std::string(Object(fish)->GetName()), centre.x, centre.z, arena->GetAnimalIntensity(),
+                    arena->GetAttraction()),
+              tuple("FISH", at.x, at.z, 2.5f, 2.5f));
+    EXPECT_EQ(XY(Object(crab)->GetWorldPosition()), XY(WorldMap::FootprintLocalToWorld(20, 20, 1, 1, 5, 20, 1)));
+    EXPECT_TRUE(arena->CanAdoptAnimal(1));
+    arena->AdoptAnimal(1);
+    EXPECT_EQ(tuple(arena->CanAdoptAnimal(1), arena->CanAdoptAnimal(0), arena->CanAdoptAnimal(2)),
+              tuple(false, true, true));
+    EXPECT_EQ(path.GetAnimals(), (std::vector<uint32_t>{fish, crab, arena->GetAnimal(2)}));
+
+    // Animals ask for their paths; the paths show and hide.
+    for (const auto& [message, action] :
+         {pair{MT_ANIMAL_EAT_PATH, 1}, {MT_ANIMAL_REST_PATH, 3}, {MT_ANIMAL_PLAY_PATH, 2}, {MT_ANIMAL_MOVE_PATH, 0}})
+    {
+        park.Send(fish, arena->GetID(), message);
+        EXPECT_EQ(path.GetPath(fish), action) << message;
+    }
+    for (const bool shown : {false, true})
+    {
+        park.Send(kNoObjectID, arena->GetID(), shown ? MT_SHOW_ANIMAL_PATHS : MT_HIDE_ANIMAL_PATHS);
+        EXPECT_EQ(path.IsVisible(), shown);
+    }
+    // The show: the audience's ride starts with its one guest and the animals go to perform; the crowd (three
+    // figures a guest in it) cheers at its start (0), after each move (3) and at its end (4); then the animals hear
+    // it is over and the ride ends.
+    arena->AddToCrowd(Guest());
+    arena->AddToCrowd(Guest());
+    EXPECT_EQ(crowd.GetFigureCount(), 6);
+    const uint32_t guest = Guest();
+    park.Send(guest, arena->GetID(), MT_PRICE_OK);
+    park.Send(guest, arena->GetID(), MT_IM_READY);
+    EXPECT_EQ(tuple(ride.IsRunning(), static_cast<Stub*>(Object(fish))->showTimes,
+                    static_cast<Stub*>(Object(crab))->showTimes),
+              tuple(true, 1, 1));
+    std::vector<int32_t> reactions = {crowd.GetLastReaction()};
+    for (uint32_t message : {MT_SHOW_STARTING, MT_SHOW_MOVE_FINISHED, MT_SHOW_FINISHED})
+    {
+        park.Send(kNoObjectID, arena->GetID(), message);
+        reactions.push_back(crowd.GetLastReaction());
+    }
+    EXPECT_EQ(reactions, (std::vector<int32_t>{-1, 0, 3, 4}));
+    EXPECT_EQ(tuple(show.IsShowRunning(), Taken(MT_ANIMAL_SHOW_FINISHED, fish).size(),
+                    Taken(MT_ANIMAL_SHOW_FINISHED, crab).size(), ride.IsRunning()),
+              tuple(true, size_t{1}, size_t{1}, false));
+    for (int i = 0; i < 3; ++i)
+        arena->RemoveFromCrowd(Guest());
+    EXPECT_EQ(crowd.GetFigureCount(), 0);
+    // The crowd's figures move with the game's time.
+    park.Frames(4, 0.25f);
+    EXPECT_FLOAT_EQ(crowd.GetTime(), 1.0f);
 }
 
 TEST_F(Buildings, KeepToTheirTablesWhenTheDataAsksForMore)
 {
+    park.params->GetBuildingInfo(park.params->FindBuilding("HUGE")).iHasStaff = 12;
     BuildingObject* huge = Small("HUGE", 10);
-    ASSERT_NE(huge, nullptr);
-    EXPECT_EQ(huge->GetTableCount(), BuildingObject::kMaxTables);
-    EXPECT_EQ(huge->GetAnimalCount(), static_cast<int32_t>(BuildingObject::kMaxAnimals));
-    EXPECT_EQ(huge->GetEatPointCount(), BuildingObject::kMaxEatPoints);
-    EXPECT_EQ(huge->GetViewPointCount(false), BuildingObject::kMaxViewPoints);
-    platform::Vec3 point;
-    EXPECT_FALSE(huge->GetEatPoint(BuildingObject::kMaxEatPoints, point));
-    EXPECT_FALSE(huge->GetViewPoint(BuildingObject::kMaxViewPoints, point));
-    EXPECT_GE(park.CountReports("HUGE"), 2u);
-    // A server of a female staff type counts as one; more reports of new servers than slots are refused.
-    EXPECT_EQ(huge->GetFemaleServerCount(), 1);
-    for (uint32_t i = 0; i < BuildingObject::kMaxStaff + 3; ++i)
-        park.Send(park.Make(OBJECT_SERVER, "SERVE1")->GetID(), huge->GetID(), MT_STAFF_CREATED);
-    EXPECT_EQ(huge->GetServerCount(), BuildingObject::kMaxStaff);
-    EXPECT_EQ(huge->GetServer(BuildingObject::kMaxStaff), kNoObjectID);
-    EXPECT_EQ(huge->GetAnimal(-1), kNoObjectID);
-    EXPECT_EQ(huge->GetAnimal(BuildingObject::kMaxAnimals), kNoObjectID);
-    // Animals beyond 20 are not held.
+    // At most 10 servers, 15 tables, 20 animals, 20 eat points and 10 view points, with reports.
+    platform::Vec3 p;
+    EXPECT_EQ(tuple(huge->GetTableCount(), huge->GetAnimalCount(), huge->CanAdoptAnimal(0), huge->GetEatPointCount(),
+                    huge->GetViewPointCount(false)),
+              tuple(15u, 20, false, 20, 10));
+    EXPECT_EQ(
+        tuple(huge->GetEatPoint(19, p), huge->GetEatPoint(20, p), huge->GetViewPoint(9, p), huge->GetViewPoint(10, p)),
+        tuple(true, false, true, false));
+    const size_t reports = park.CountReports("HUGE");
+    EXPECT_EQ(pair(huge->GetFemaleServerCount(), reports), pair(10, size_t{3}));
+    // A table beyond the fifteenth is not kept but goes; a server, an animal more are refused; with reports.
+    Stub* table = park.Make(OBJECT_TABLE, "table");
+    park.Send(table->GetID(), huge->GetID(), MT_TABLE_CREATED);
+    park.Send(park.Make(OBJECT_SERVER, "SERVE1")->GetID(), huge->GetID(), MT_STAFF_CREATED);
     park.Send(park.Make(OBJECT_ANIMAL, "FISH")->GetID(), huge->GetID(), MT_ANIMAL_CREATED);
-    EXPECT_EQ(huge->GetAnimalCount(), static_cast<int32_t>(BuildingObject::kMaxAnimals));
+    huge->AdoptAnimal(0);
+    EXPECT_EQ(tuple(huge->GetTableCount(), table->IsWaitingForDeath(), park.CountReports("HUGE")),
+              tuple(15u, true, reports + 4));
+    EXPECT_EQ(tuple(huge->GetServerCount(), huge->GetServer(10), huge->GetAnimal(-1), huge->GetAnimal(20),
+                    huge->GetAnimalCount()),
+              tuple(10u, kNoObjectID, kNoObjectID, kNoObjectID, 20));
     // A show starting at a building without a show programme changes nothing.
     park.Send(kNoObjectID, huge->GetID(), MT_SHOW_STARTING);
     EXPECT_EQ(huge->GetState(), static_cast<uint32_t>(STATE_NULL));
@@ -552,28 +720,71 @@ TEST_F(Buildings, KeepToTheirTablesWhenTheDataAsksForMore)
 
 TEST_F(Buildings, KeepTheLastTwentyOpinionsOfEachKind)
 {
-    struct Case
-    {
-        int32_t list;
-        std::vector<int32_t> codes;
-        // Mean of each list afterwards; every list starts with one 0.5.
-        float means[3];
-    };
-    const Case cases[] = {
-        {BuildingObject::OPINION_PRICE, std::vector<int32_t>(19, 0), {0.5f / 20.0f, 0.5f, 0.5f}},
-        {BuildingObject::OPINION_QUEUING, std::vector<int32_t>(25, 2), {0.5f, 1.0f, 0.5f}},
-        {BuildingObject::OPINION_WELFARE, {2, 0, 0, 7}, {0.5f, 0.5f, 2.0f / 5.0f}},
-        {3, {0, 0}, {0.5f, 0.5f, 0.5f}},
-    };
-    int y = 10;
-    for (const Case& c : cases)
+    // Lists 0 price, 1 queuing, 2 welfare (3 none), each starting with one 0.5; codes 0 bad, 2 good, others 0.5.
+    const tuple<int32_t, std::vector<int32_t>, std::vector<float>> cases[] = {
+        {0, std::vector<int32_t>(19, 0), {0.5f / 20.0f, 0.5f, 0.5f, 0.5f}},
+        {1, std::vector<int32_t>(25, 2), {0.5f, 1.0f, 0.5f, 0.5f}},
+        {2, {2, 0, 0, 7}, {0.5f, 0.5f, 2.0f / 5.0f, 0.5f}},
+        {3, {0, 0}, {0.5f, 0.5f, 0.5f, 0.5f}}};
+    int y = 8;
+    for (const auto& [list, codes, means] : cases)
     {
         BuildingObject* kiosk = Small("KIOSK", y += 3);
-        for (int32_t code : c.codes)
-            kiosk->AddOpinion(c.list, code);
-        for (int32_t list = 0; list < 3; ++list)
-            EXPECT_FLOAT_EQ(kiosk->GetOpinionMean(list), c.means[list]) << c.list << " " << list;
+        std::vector<float> got;
+        for (int32_t code : codes)
+            kiosk->AddOpinion(list, code);
+        for (int32_t mean = 0; mean < 4; ++mean)
+            got.push_back(kiosk->GetOpinionMean(mean));
+        EXPECT_EQ(got, means) << list;
     }
+}
+
+class BuildingDrawing : public rendertest::DrawTest
+{
+protected:
+    // How many vertices of each colour were drawn with the vertex format since the last look.
+    std::map<uint32_t, size_t> Colours(uint32_t fvf)
+    {
+        gm.BeginBatch(BATCH_NONE, 0, 1);
+        std::map<uint32_t, size_t> seen;
+        for (const auto& draw : Draws())
+        {
+            if (draw.fvf == fvf && fvf == kFvfTexturedVertex)
+                for (const auto& v : rendertest::Decode<TexturedVertex>(draw).vertices)
+                    ++seen[v.colour];
+            else if (draw.fvf == fvf)
+                for (const auto& v : rendertest::Decode<ColourVertex>(draw).vertices)
+                    ++seen[v.colour];
+        }
+        Dev()->ClearLog();
+        return seen;
+    }
+};
+
+TEST_F(BuildingDrawing, StacksItsFlagsOrMarksItsPointsInTheDebugView)
+{
+    BuildingPark park(Tables(), 48);
+    // A pool off any path, broken and without animals: three flags, white with the flag alpha.
+    park.Build("POOL", 30, 30, 0, true)->Render();
+    EXPECT_EQ(Colours(kFvfTexturedVertex), (std::map<uint32_t, size_t>{{0xFFFFFFFFu, 3 * 4}}));
+    // The debug view marks each point of the hall with a two-line cross: in-walk red, through-walk 0xFFC80000,
+    // out-walk blue, both view point lists grey, interest points yellow; then the queue's, white in and 0xFF00FFFF out.
+    BuildingObject* hall = park.Build("HALL", 20, 20, 1);
+    park.map->SetShowFlags(true);
+    hall->Render();
+    EXPECT_EQ(Colours(kFvfColourVertex),
+              (std::map<uint32_t, size_t>{{0xFFFF0000u, 3 * 4},
+                                          {0xFFC80000u, 5 * 4},
+                                          {0xFF0000FFu, 4 * 4},
+                                          {0xFF808080u, (1 + 2) * 4},
+                                          {0xFFFFFF00u, 12 * 4},
+                                          {0xFFFFFFFFu, hall->GetQueue()->GetTracedCells().size() * 3 * 4},
+                                          {0xFF00FFFFu, hall->GetQueue()->GetTracedCells().size() * 3 * 4}}));
+    // Being pulled down, it shows no flags.
+    park.map->SetShowFlags(false);
+    hall->Sell();
+    hall->Render();
+    EXPECT_TRUE(Colours(kFvfTexturedVertex).empty());
 }
 
 TEST(BuildingData, WithoutMapGridsOrModelsBuildingsStillStand)
@@ -582,12 +793,12 @@ TEST(BuildingData, WithoutMapGridsOrModelsBuildingsStillStand)
     BuildingPark park(Record("BUILD", "BARE", {{"GUESTCAPACITY", "1"}}));
     BuildingObject* bare = park.Build("BARE", 5, 5);
     ASSERT_NE(bare, nullptr);
-    EXPECT_EQ(bare->GetQueue(), nullptr);
-    EXPECT_TRUE(bare->IsOpen());
-    EXPECT_FALSE(bare->IsQueueNotFull());
     platform::Vec3 point;
-    EXPECT_FALSE(bare->GetInWalkPoint(OBJECT_GUEST, 0, point));
-    EXPECT_EQ(bare->GetInWalkPointCount(OBJECT_GUEST), 0);
+    bare->GetServeInPosition(point);
+    EXPECT_EQ(XY(point), XY(bare->GetWorldPosition()));
+    EXPECT_EQ(tuple(bare->GetQueue(), bare->IsOpen(), bare->IsQueueNotFull(),
+                    bare->GetInWalkPoint(OBJECT_GUEST, 0, point), bare->GetInWalkPointCount(OBJECT_GUEST)),
+              tuple(nullptr, true, false, false, 0));
     bare->Sell();
     park.Frames(1);
     EXPECT_EQ(park.objects->GetObjectsOfKind(OBJECT_BUILDING).size(), 0u);
@@ -595,17 +806,13 @@ TEST(BuildingData, WithoutMapGridsOrModelsBuildingsStillStand)
 
 TEST(Money, RoundsToCentsBeforeItShowsThem)
 {
-    const struct
-    {
-        float dollars;
-        const char16_t* text;
-    } cases[] = {{12.5f, u"$12.50"}, {-3.25f, u"-$3.25"},          {-0.004f, u"-$0.00"},
-                 {0.0f, u"$0.00"},   {5.999f, u"$6.00"},           {-1.995f, u"-$2.00"},
-                 {0.07f, u"$0.07"},  {1234567.0f, u"$1234567.00"}, {NAN, u"$0.00"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(FormatMoney(c.dollars), c.text) << c.dollars;
-    EXPECT_FLOAT_EQ(RoundToCents(2.0049f), 2.0f);
-    EXPECT_FLOAT_EQ(RoundToCents(-2.006f), -2.01f);
+    const std::pair<float, const char16_t*> cases[] = {
+        {12.5f, u"$12.50"},           {-3.25f, u"-$3.25"},  {-0.004f, u"-$0.00"}, {0.0f, u"$0.00"},
+        {5.999f, u"$6.00"},           {-1.995f, u"-$2.00"}, {0.07f, u"$0.07"},    {2.0049f, u"$2.00"},
+        {1234567.0f, u"$1234567.00"}, {NAN, u"$0.00"}};
+    for (const auto& [dollars, text] : cases)
+        EXPECT_EQ(FormatMoney(dollars), text) << dollars;
+    EXPECT_EQ(pair(RoundToCents(2.0049f), RoundToCents(-2.006f)), pair(2.0f, -2.01f));
 }
 
 } // namespace

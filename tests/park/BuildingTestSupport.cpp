@@ -33,28 +33,24 @@ std::vector<Received> Taken(uint32_t type, uint32_t receiver)
     return found;
 }
 
+void Stub::Post(uint32_t receiver, uint32_t type)
+{
+    MessageRecord record;
+    record.dwSender = m_dwID;
+    record.dwReciever = receiver;
+    record.dwType = type;
+    PostMessage(record);
+}
+
 bool Stub::OnStateEntry(uint32_t state)
 {
-    static constexpr struct
-    {
-        uint8_t kind;
-        uint32_t report;
-    } kReports[] = {{OBJECT_SERVER, MT_STAFF_CREATED},
-                    {OBJECT_TABLE, MT_TABLE_CREATED},
-                    {OBJECT_ANIMAL, MT_ANIMAL_CREATED},
-                    {OBJECT_SCENERY, MT_SCENERY_ENTER_CREATED}};
-    if (state != STATE_STARTUP || owner == kNoObjectID)
-        return true;
-    for (const auto& r : kReports)
-    {
-        if (r.kind != m_bType)
-            continue;
-        MessageRecord record;
-        record.dwSender = m_dwID;
-        record.dwReciever = owner;
-        record.dwType = r.report;
-        PostMessage(record);
-    }
+    const uint32_t report = m_bType == OBJECT_SERVER    ? MT_STAFF_CREATED
+                            : m_bType == OBJECT_TABLE   ? MT_TABLE_CREATED
+                            : m_bType == OBJECT_ANIMAL  ? MT_ANIMAL_CREATED
+                            : m_bType == OBJECT_SCENERY ? MT_SCENERY_ENTER_CREATED
+                                                        : uint32_t{0};
+    if (state == STATE_STARTUP && owner != kNoObjectID && report != 0)
+        Post(owner, report);
     return true;
 }
 
@@ -63,35 +59,17 @@ bool Stub::Message(const MessageRecord& record)
     Inbox().push_back({record.dwReciever, record.dwSender, record.dwType, record.dwData, record.fData,
                        g_pWorld ? g_pWorld->GetGameTime() : 0.0f});
     if (record.dwType == MT_SERVE_GUEST && m_bType == OBJECT_SERVER)
-    {
-        MessageRecord served;
-        served.dwSender = m_dwID;
-        served.dwReciever = owner;
-        served.dwType = MT_GUEST_SERVED;
-        PostMessage(served);
-    }
+        Post(owner, MT_GUEST_SERVED);
     return StaticObject::Message(record);
 }
 
 bool Stub::SetUpFromRequest(uint8_t kind, const void* request)
 {
-    switch (kind)
-    {
-    case OBJECT_SERVER:
-        owner = static_cast<const ServerCreationRequest*>(request)->dwShop;
-        break;
-    case OBJECT_TABLE:
-        owner = static_cast<const TableCreationRequest*>(request)->dwOwner;
-        break;
-    case OBJECT_ANIMAL:
-        owner = static_cast<const AnimalCreationRequest*>(request)->dwHome;
-        break;
-    case OBJECT_SCENERY:
-        owner = static_cast<const SceneryCreationRequest*>(request)->dwOwner;
-        break;
-    default:
-        break;
-    }
+    owner = kind == OBJECT_SERVER    ? static_cast<const ServerCreationRequest*>(request)->dwShop
+            : kind == OBJECT_TABLE   ? static_cast<const TableCreationRequest*>(request)->dwOwner
+            : kind == OBJECT_ANIMAL  ? static_cast<const AnimalCreationRequest*>(request)->dwHome
+            : kind == OBJECT_SCENERY ? static_cast<const SceneryCreationRequest*>(request)->dwOwner
+                                     : owner;
     return true;
 }
 
@@ -100,21 +78,12 @@ bool Stub::IsFree() const
     return std::all_of(std::begin(chairs), std::end(chairs), [](uint32_t c) { return c == kNoObjectID; });
 }
 
-bool Stub::ReserveSeat(uint32_t guest)
+bool Stub::Seat(uint32_t from, uint32_t to)
 {
-    uint32_t* chair = std::find(std::begin(chairs), std::end(chairs), kNoObjectID);
+    uint32_t* chair = std::find(std::begin(chairs), std::end(chairs), from);
     if (chair == std::end(chairs))
         return false;
-    *chair = guest;
-    return true;
-}
-
-bool Stub::ReleaseSeat(uint32_t guest)
-{
-    uint32_t* chair = std::find(std::begin(chairs), std::end(chairs), guest);
-    if (chair == std::end(chairs))
-        return false;
-    *chair = kNoObjectID;
+    *chair = to;
     return true;
 }
 
@@ -205,11 +174,6 @@ void BuildingPark::Frames(int count, float seconds)
 void BuildingPark::Footpath(int x, int y)
 {
     map->GetCell({x, y})->m_uiFlags |= CELL_FOOTPATH;
-}
-
-void BuildingPark::Queue(int x, int y, uint32_t shape)
-{
-    world->SetQueueCell(x, y, shape);
 }
 
 size_t BuildingPark::CountReports(const std::string& fragment) const

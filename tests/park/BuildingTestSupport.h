@@ -56,9 +56,17 @@ public:
     bool Message(const MessageRecord& record) override;
     bool SetUpFromRequest(uint8_t kind, const void* request) override;
     bool IsFree() const override;
-    bool ReserveSeat(uint32_t guest) override;
-    bool ReleaseSeat(uint32_t guest) override;
+    bool ReserveSeat(uint32_t guest) override { return Seat(kNoObjectID, guest); }
+    bool ReleaseSeat(uint32_t guest) override { return Seat(guest, kNoObjectID); }
     void SetShowTime() override { ++showTimes; }
+    // Scenery named RAIL... is a rail piece along a footpath's edge; demolished, it goes.
+    bool IsRailPiece() const override { return std::string(GetName()).starts_with("RAIL"); }
+    void Demolish() override { SetWaitingForDeath(true); }
+
+    // Moves the chair of `from` to `to`; false when no chair holds `from`.
+    bool Seat(uint32_t from, uint32_t to);
+    // Posts a message of the type from the stand-in to the receiver.
+    void Post(uint32_t receiver, uint32_t type);
 
     uint32_t owner = kNoObjectID;
     uint32_t chairs[4] = {kNoObjectID, kNoObjectID, kNoObjectID, kNoObjectID};
@@ -91,7 +99,6 @@ public:
     // World frames of `seconds` game time each.
     void Frames(int count, float seconds = 0.1f);
     void Footpath(int x, int y);
-    void Queue(int x, int y, uint32_t shape);
     size_t CountReports(const std::string& fragment) const;
     float Cash() const;
     ConstructionManager& Construction() const;

@@ -1,31 +1,39 @@
-// Tests of construction: the footprint a building lays at each turn, the queue hook-up, litter under a new
-// building, the map edge, the records of ids it does not know, and its save record.
+// Tests of construction: the footprint a building lays at each turn, each mark of its map grid laid and taken up,
+// the queue hook-up, litter under a new building, the map edge, the records of ids it does not know, and its save
+// record.
 #include "park/ConstructionManager.h"
+#include "park/QueueComponent.h"
 #include "scripts/ObjectStates.h"
 #include "tests/park/BuildingTestSupport.h"
 #include "tests/world/SaveBytes.h"
+#include "world/BaseMap.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
 
 using namespace bldtest;
 
 namespace
 {
 
-// A building three cells wide and two deep whose one serve cell can be put on any side of the ring.
-std::string Tables(const std::vector<std::string>& rows)
+using std::pair;
+using std::tuple;
+
+// A building three cells wide and two deep whose one serve cell can be put on any side of the ring; a building
+// tile under its body unless the base rows say otherwise.
+std::string Tables(const std::vector<std::string>& rows,
+                   const std::vector<std::string>& base = {"00000", "0TTT0", "0TTT0", "00000"})
 {
     std::vector<std::pair<std::string, std::string>> grid = {{"WIDTH", "3"}, {"HEIGHT", "2"}};
     for (size_t r = 0; r < rows.size(); ++r)
     {
         grid.push_back({"FLAGROW" + std::to_string(r), rows[r]});
         grid.push_back({"ZROW" + std::to_string(r), "0KKK0"});
-        grid.push_back({"BASEPLATEROW" + std::to_string(r), r == 1 || r == 2 ? "0TTT0" : "00000"});
+        grid.push_back({"BASEPLATEROW" + std::to_string(r), base[r]});
     }
-    return Record("BUILD", "HALL", {{"COST2BUILD", "400"}}) + Record("MAPGRID", "MAPHALL", grid);
+    return Record("BUILD", "HALL", {{"COST2BUILD", "400"}}) + Record("MAPGRID", "MAPHALL", grid) +
+           Record("SCENERY", "RAIL1", {});
 }
 
 const std::vector<std::string> kNorthServe = {"00I00", "0LQL0", "0LLL0", "00000"};
@@ -48,24 +56,17 @@ TEST(Footprint, EveryTurnCoversTheCellsTheBuildingStandsOnAndItsRing)
         const std::vector<ConstructionManager::FootprintCell> cells = ConstructionManager::WalkFootprint(*hall);
         std::memcpy(grid.flags, saved, sizeof saved);
 
-        // The cells are the building's own rectangle (as the World turned it) and the ring around it, each once.
-        const int gw = hall->GetGridW(), gh = hall->GetGridH();
-        EXPECT_EQ(gw, rotation % 2 ? h : w);
-        std::set<std::pair<int, int>> seen;
+        // The cells are the building's own rectangle (as the World turned it) and the ring around it, each once:
+        // column c, row r (row 0 the far side) is the cell whose centre the building's own points reach, local
+        // (32 (c - 1) + 16, 64 (h - r) + 32) placed at the footprint.
+        EXPECT_EQ(pair(int{hall->GetGridW()}, cells.size()), pair(rotation % 2 ? h : w, size_t{(w + 2) * (h + 2)}));
         for (const auto& cell : cells)
         {
-            EXPECT_TRUE(cell.pos.x >= 7 && cell.pos.x <= 8 + gw && cell.pos.y >= 7 && cell.pos.y <= 8 + gh)
-                << rotation << ": " << cell.pos.x << "," << cell.pos.y;
-            seen.insert({cell.pos.x, cell.pos.y});
-            // Column c, row r (row 0 the far side) is the cell whose centre the building's own points reach:
-            // local (32 (c - 1) + 16, 64 (h - r) + 32) placed at the footprint.
             const int c = static_cast<int>(cell.flags / 16), r = static_cast<int>(cell.flags % 16);
             const platform::Vec3 centre =
                 WorldMap::FootprintLocalToWorld(8, 8, w, h, 32.0f * (c - 1) + 16.0f, 64.0f * (h - r) + 32.0f, rotation);
             EXPECT_EQ(WorldMap::WorldToGrid(centre), cell.pos) << rotation << ": column " << c << " row " << r;
         }
-        EXPECT_EQ(seen.size(), static_cast<size_t>((w + 2) * (h + 2))) << rotation;
-        EXPECT_EQ(cells.size(), seen.size()) << rotation;
         hall->Sell();
         park.Frames(1);
     }
@@ -73,63 +74,108 @@ TEST(Footprint, EveryTurnCoversTheCellsTheBuildingStandsOnAndItsRing)
 
 TEST(Footprint, HooksTheQueueEntryUpToItsServeCellOnEverySide)
 {
-    struct Case
+    // The entry piece opens on the side towards the serve cell: north 14, east 13, south 15, west 0. The serve
+    // cell becomes queue path kept to the building; the body is blocked, raised by its height letter (K, 0.5) and
+    // no longer walkable.
+    const std::tuple<std::vector<std::string>, GridPos, GridPos, uint32_t> cases[] = {
+        {{"00I00", "0LQL0", "0LLL0", "00000"}, {10, 12}, {10, 11}, 14},
+        {{"00000", "0LLQI", "0LLL0", "00000"}, {12, 11}, {11, 11}, 13},
+        {{"00000", "0LLL0", "0LQL0", "00I00"}, {10, 9}, {10, 10}, 15},
+        {{"00000", "IQLL0", "0LLL0", "00000"}, {8, 11}, {9, 11}, 0}};
+    for (const auto& [rows, serve, entry, shape] : cases)
     {
-        const char* name;
-        std::vector<std::string> rows;
-        GridPos serve;
-        GridPos entry;
-        // The entry piece opens on the side towards the serve cell: 0 north 14, 1 east 13, 2 south 15, 3 west 0.
-        uint32_t shape;
-    };
-    const Case cases[] = {
-        {"north", {"00I00", "0LQL0", "0LLL0", "00000"}, {10, 12}, {10, 11}, 14},
-        {"east", {"00000", "0LLQI", "0LLL0", "00000"}, {12, 11}, {11, 11}, 13},
-        {"south", {"00000", "0LLL0", "0LQL0", "00I00"}, {10, 9}, {10, 10}, 15},
-        {"west", {"00000", "IQLL0", "0LLL0", "00000"}, {8, 11}, {9, 11}, 0},
-    };
-    for (const Case& c : cases)
-    {
-        BuildingPark park(Tables(c.rows), 20);
+        BuildingPark park(Tables(rows), 20);
         BuildingObject* hall = park.Build("HALL", 9, 10);
-        ASSERT_NE(hall, nullptr) << c.name;
-        EXPECT_EQ(hall->m_ServeInGrid, c.serve) << c.name;
-        EXPECT_EQ(hall->m_InsideQueueGrid, c.entry) << c.name;
-        const uint32_t entry = park.map->GetFlags(c.entry);
-        EXPECT_EQ(entry & (CELL_QUEUE | CELL_BUILDING), static_cast<uint32_t>(CELL_QUEUE | CELL_BUILDING)) << c.name;
-        EXPECT_EQ(QueueShapeOf(entry), c.shape) << c.name;
-        const uint32_t serve = park.map->GetFlags(c.serve);
-        EXPECT_EQ(serve & (CELL_QUEUE | CELL_NO_JOIN), static_cast<uint32_t>(CELL_QUEUE | CELL_NO_JOIN)) << c.name;
-        // The body is blocked, raised by its height letter, and no longer walkable.
-        EXPECT_EQ(park.map->GetFlags({9, 10}) & (CELL_BUILDING | CELL_WALKABLE), static_cast<uint32_t>(CELL_BUILDING));
-        EXPECT_EQ(park.map->GetCell({9, 10})->m_ZOffset, 0.5f);
+        ASSERT_NE(hall, nullptr) << shape;
+        const uint32_t at = park.map->GetFlags(entry), kept = CELL_QUEUE | CELL_NO_JOIN;
+        EXPECT_EQ(tuple(hall->m_ServeInGrid, hall->m_InsideQueueGrid, at & (CELL_QUEUE | CELL_BUILDING),
+                        QueueShapeOf(at), park.map->GetFlags(serve) & kept),
+                  tuple(serve, entry, uint32_t{CELL_QUEUE | CELL_BUILDING}, shape, kept));
+        EXPECT_EQ(
+            pair(park.map->GetFlags({9, 10}) & (CELL_BUILDING | CELL_WALKABLE), park.map->GetCell({9, 10})->m_ZOffset),
+            pair(uint32_t{CELL_BUILDING}, 0.5f));
     }
 }
 
-TEST(Footprint, ServeOutCellsBecomeFootpathAndLitterUnderTheBuildingGoes)
+TEST(Footprint, EachMarkOfItsMapGridIsLaidAndTakenUpAgain)
 {
-    // Serve-out cells at (12, 12), ground, and (12, 10), footpath.
-    BuildingPark park(Tables({"0000O", "0LLL0", "0LLLO", "00000"}), 20);
-    park.Footpath(12, 10);
-    park.tiles->RefreshTile({12, 10}, false, true);
-    const uint8_t tile = park.map->GetCell({12, 10})->m_uTileIndex;
+    // At (9, 10), rows from y = 12 down to 9, x from 8: a serve-out cell (O) on ground and a cell served both ways
+    // (S) in the far ring, a connection (A) and the queue entry (Q) in the body, a path cell (P) on the west, a
+    // footpath to lay (E) and a serve-out cell already footpath (its tile kept, its ground texel repainted: C) in
+    // the near ring.
+    BuildingPark park(Tables({"O00S0", "0LAQ0", "PLLL0", "0E00O"}, {"00000", "0TTT0", "0TTT0", "0000C"}), 20);
+    park.tiles->PlacePathTile({12, 9});
+    const uint8_t tile = park.map->GetCell({12, 9})->m_uTileIndex;
+    // Below E a footpath, railed on three sides, whose tile changes while E is footpath.
+    park.tiles->PlacePathTile({10, 9});
+    park.tiles->PlacePathTile({9, 8});
+    for (int side : {0, 1, 3})
+    {
+        Stub* rail = park.Make(OBJECT_SCENERY, "RAIL1");
+        rail->SetWorldPosition(WorldMap::GridToWorld({9, 8}));
+        rail->SetDirection(side);
+    }
+    // Rails stand on the sides where the path's edge is open: one goes when its edge closes and is put back, like
+    // the others, when it opens again. As "rails/open" for sides 1 and 3.
+    const auto rails = [&]
+    {
+        uint8_t edges[4];
+        park.tiles->GetPathEdges({9, 8}, edges);
+        std::string text;
+        for (int side : {1, 3})
+        {
+            int n = 0;
+            for (BaseObject* o : park.map->GetObjectsAt({9, 8}))
+                n += o->IsRailPiece() && o->GetDirection() == side && !o->IsWaitingForDeath() ? 1 : 0;
+            text += std::to_string(n) + "/" + std::to_string(edges[side]) + " ";
+        }
+        return text;
+    };
+    const auto texel = [&] { return park.map->GetBaseMap()->GetTexel(12 + 128, 9 + 128); };
+    // Litter on a building tile goes, unless a cleaner is at it; cleaners hear of it. Litter beside stays.
     Stub* under = park.Make(OBJECT_LITTER, "LITTER");
     under->SetWorldPosition(WorldMap::GridToWorld({10, 11}));
     Stub* beside = park.Make(OBJECT_LITTER, "LITTER");
     beside->SetWorldPosition(WorldMap::GridToWorld({13, 11}));
     const uint32_t cleaner = park.Make(OBJECT_CLEANER, "CLEANER")->GetID();
+    EXPECT_EQ(pair(rails(), texel()), pair(std::string("1/1 1/1 "), 0xFF000000u));
+
     BuildingObject* hall = park.Build("HALL", 9, 10);
-    EXPECT_TRUE(hall->m_bHasOutGrid);
-    EXPECT_NE(park.map->GetFlags({12, 12}) & CELL_FOOTPATH, 0u);
-    EXPECT_EQ(park.map->GetCell({12, 10})->m_uTileIndex, tile);
-    EXPECT_TRUE(under->IsWaitingForDeath());
-    EXPECT_EQ(under->GetState(), static_cast<uint32_t>(STATE_DEMOLISHED));
-    EXPECT_FALSE(beside->IsWaitingForDeath());
-    // Cleaners hear that the litter is gone.
+    ASSERT_NE(hall, nullptr);
+    const uint32_t walk = CELL_WALKABLE, body = CELL_BUILDING, path = CELL_FOOTPATH, kept = CELL_QUEUE | CELL_NO_JOIN;
+    const std::tuple<const char*, GridPos, uint32_t, uint32_t, uint32_t> marks[] = {
+        // Letter, cell, the flags looked at, as built and when gone.
+        {"E", {9, 9}, body | path | walk, body | path, walk},
+        {"S", {11, 12}, kept | body, kept, 0},
+        {"A", {10, 11}, body | CELL_CONNECTION | walk, body | CELL_CONNECTION, walk},
+        {"Q", {11, 11}, body | CELL_NO_JOIN | walk, body, walk},
+        {"P", {8, 10}, path | walk, path | walk, path | walk},
+        {"O", {8, 12}, path | body, path, path},
+        {"O on a footpath", {12, 9}, path | body, path, path}};
+    for (const auto& [name, cell, mask, built, gone] : marks)
+        EXPECT_EQ(park.map->GetFlags(cell) & mask, built) << name;
+    EXPECT_EQ(tuple(hall->m_ServeInOutGrid, hall->m_ServeOutGrid, hall->m_bHasOutGrid, hall->GetQueue()->IsTwoWay(),
+                    park.map->GetCell({12, 9})->m_uTileIndex, texel(), rails()),
+              tuple(GridPos{11, 12}, GridPos{12, 9}, true, true, tile, 0u, std::string("0/0 0/0 ")));
     const std::vector<Received> told = Taken(MT_BUILDING_BEING_REMOVED);
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].receiver, cleaner);
-    EXPECT_EQ(told[0].sender, under->GetID());
+    EXPECT_EQ(tuple(under->IsWaitingForDeath(), under->GetState(), beside->IsWaitingForDeath(), told.size()),
+              tuple(true, uint32_t{STATE_DEMOLISHED}, false, size_t{1}));
+    EXPECT_TRUE(told.size() == 1 && told[0].receiver == cleaner && told[0].sender == under->GetID());
+    // A loaded building repaints its ground; construction marks on a cell of the building go with it.
+    park.map->GetBaseMap()->PaintTexel(12 + 128, 9 + 128, 0xFF00FF00);
+    park.Construction().RepaintGround(hall->GetID());
+    EXPECT_EQ(texel(), 0u);
+    park.map->GetCell({10, 11})->m_uiFlags |= CELL_CONSTRUCTION;
+
+    park.Frames(1);
+    hall->Sell();
+    park.Frames(2);
+    ASSERT_EQ(park.objects->GetObjectsOfKind(OBJECT_BUILDING).size(), 0u);
+    for (const auto& [name, cell, mask, built, gone] : marks)
+        EXPECT_EQ(park.map->GetFlags(cell) & mask, gone) << name;
+    EXPECT_EQ(tuple(park.map->GetFlags({10, 11}) & CELL_CONSTRUCTION, park.map->GetCell({10, 11})->m_ZOffset, texel(),
+                    rails()),
+              tuple(0u, 0.0f, 0xFF000000u, std::string("1/1 1/1 ")));
 }
 
 TEST(Footprint, StopsAtTheMapEdgeInsteadOfWrapping)
@@ -137,33 +183,38 @@ TEST(Footprint, StopsAtTheMapEdgeInsteadOfWrapping)
     BuildingPark park(Tables({"I0000", "0LLL0", "0LLLQ", "00000"}), 12);
     BuildingObject* hall = park.Build("HALL", 0, 0);
     ASSERT_NE(hall, nullptr);
+    // Data for a footprint wider than a map grid holds is cut to it (43 and the ring, x -1 to 43, y -1 to 2), with
+    // a report.
+    park.params->GetBuildingInfo(park.params->FindBuilding("HALL")).iGridWidth = 60;
+    EXPECT_EQ(ConstructionManager::WalkFootprint(*hall).size(), 12u * 3u);
+    EXPECT_EQ(park.CountReports("is cut to 43 x 2 cells"), 1u);
     // The ring's west column and south row are off the map; the cells across the map stay as they were.
-    for (int y = 0; y < 12; ++y)
-        EXPECT_EQ(park.map->GetFlags({11, y}), CELL_WALKABLE | CELL_GRID_WALKABLE) << y;
-    for (int x = 0; x < 12; ++x)
-        EXPECT_EQ(park.map->GetFlags({x, 11}), CELL_WALKABLE | CELL_GRID_WALKABLE) << x;
-    EXPECT_EQ(hall->m_ServeInGrid, (GridPos{-1, -1}));
-    EXPECT_EQ(park.CountReports("not beside its serve cell"), 1u);
-    EXPECT_EQ(hall->GetQueue(), nullptr);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(park.map->GetFlags({11, i}) | park.map->GetFlags({i, 11}), CELL_WALKABLE | CELL_GRID_WALKABLE) << i;
+    EXPECT_EQ(tuple(hall->m_ServeInGrid, park.CountReports("not beside its serve cell"), hall->GetQueue()),
+              tuple(GridPos{-1, -1}, size_t{1}, nullptr));
 }
 
 TEST(ConstructionRecords, IdsWithoutARecordAnswerNothing)
 {
     BuildingPark park(Tables(kNorthServe), 20);
     ConstructionManager& construction = park.Construction();
-    construction.SetBuildingReady(1234, true);
-    EXPECT_FALSE(construction.IsBuildingReady(1234));
-    EXPECT_EQ(construction.IsUnderConstruction(1234), 0.0f);
-    EXPECT_EQ(construction.IsUnderDemolition(1234), 0.0f);
     const float cash = park.Cash();
+    construction.SetBuildingReady(1234, true);
     construction.FinishDemolition(1234);
-    EXPECT_EQ(park.Cash(), cash);
-    EXPECT_EQ(construction.GetRecordCount(), 0u);
-    // Buildings the world script places while the park is built are not counted as constructions.
+    EXPECT_EQ(tuple(construction.IsBuildingReady(1234), construction.IsUnderConstruction(1234),
+                    construction.IsUnderDemolition(1234), park.Cash(), construction.GetRecordCount()),
+              tuple(false, 0.0f, 0.0f, cash, size_t{0}));
+    // Buildings the world script places while the park is built are not counted as constructions. A building
+    // that lost its record is still pulled down, and paid for.
     park.world->m_bStartup = true;
-    park.Build("HALL", 5, 5);
-    EXPECT_EQ(construction.GetConstructionCount(), 0);
-    EXPECT_EQ(construction.GetRecordCount(), 1u);
+    BuildingObject* hall = park.Build("HALL", 5, 5);
+    EXPECT_EQ(pair(construction.GetConstructionCount(), construction.GetRecordCount()), pair(0, size_t{1}));
+    construction.RemoveRecord(hall->GetID());
+    hall->Sell();
+    park.Frames(2);
+    EXPECT_EQ(tuple(park.Cash(), construction.GetRecordCount(), construction.GetConstructionCount()),
+              tuple(cash + 300.0f, size_t{0}, 1));
 }
 
 TEST(ConstructionRecords, SaveAndLoadInTheirOrder)
@@ -172,10 +223,15 @@ TEST(ConstructionRecords, SaveAndLoadInTheirOrder)
     BuildingObject* hall = park.Build("HALL", 5, 5);
     hall->Sell();
     using namespace savebytes;
-    Bytes expected;
-    Text(expected, BinarySerialStream::kTagHeader, "Class name : ConstructionManager");
-    Tagged(expected, BinarySerialStream::kTagUInt, 8);
-    Tagged(expected, BinarySerialStream::kTagUInt, 1);
+    const auto head = [](uint32_t count)
+    {
+        Bytes bytes;
+        Text(bytes, BinarySerialStream::kTagHeader, "Class name : ConstructionManager");
+        Tagged(bytes, BinarySerialStream::kTagUInt, 8);
+        Tagged(bytes, BinarySerialStream::kTagUInt, count);
+        return bytes;
+    };
+    Bytes expected = head(1);
     Tagged(expected, BinarySerialStream::kTagInt, hall->GetID());
     for (int i = 0; i < 4; ++i)
         F32(expected, 0.0f);
@@ -187,21 +243,16 @@ TEST(ConstructionRecords, SaveAndLoadInTheirOrder)
     EXPECT_EQ(Saved([&](SerialStream& s) { park.Construction().Dump(s); }), expected);
 
     ConstructionManager loaded;
-    EXPECT_TRUE(LoadFrom(expected, [&](SerialStream& s) { return loaded.Load(s); }));
-    EXPECT_EQ(loaded.GetRecordCount(), 1u);
-    EXPECT_EQ(loaded.GetConstructionCount(), 2);
-    ASSERT_NE(loaded.FindRecord(hall->GetID()), nullptr);
-    EXPECT_TRUE(loaded.FindRecord(hall->GetID())->m_bUnderDemolishion);
-    // A list cut short leaves the records as they were.
-    EXPECT_FALSE(
-        LoadFrom(Bytes(expected.begin(), expected.end() - 8), [&](SerialStream& s) { return loaded.Load(s); }));
-    EXPECT_EQ(loaded.GetConstructionCount(), 2);
-    Bytes huge;
-    Text(huge, BinarySerialStream::kTagHeader, "Class name : ConstructionManager");
-    Tagged(huge, BinarySerialStream::kTagUInt, 8);
-    Tagged(huge, BinarySerialStream::kTagUInt, 0x7FFFFFFF);
-    EXPECT_FALSE(LoadFrom(huge, [&](SerialStream& s) { return loaded.Load(s); }));
-    EXPECT_EQ(loaded.GetRecordCount(), 1u);
+    const auto load = [&](const Bytes& bytes)
+    {
+        const bool ok = LoadFrom(bytes, [&](SerialStream& s) { return loaded.Load(s); });
+        const ConstructionManager::Record* record = loaded.FindRecord(hall->GetID());
+        return tuple(ok, loaded.GetRecordCount(), loaded.GetConstructionCount(), record && record->m_bUnderDemolishion);
+    };
+    EXPECT_EQ(load(expected), tuple(true, size_t{1}, 2, true));
+    // A list cut short, or one longer than reason, leaves the records as they were.
+    EXPECT_EQ(load(Bytes(expected.begin(), expected.end() - 8)), tuple(false, size_t{1}, 2, true));
+    EXPECT_EQ(load(head(0x7FFFFFFF)), tuple(false, size_t{1}, 2, true));
 }
 
 } // namespace
