@@ -179,8 +179,9 @@ bool BuildingObject::Message(const MessageRecord& record)
 
 uint32_t BuildingObject::RideStartThreshold() const
 {
+    // Truncated; none for a level below nothing.
     const float level = static_cast<float>(m_pInfo->iGuestCapacity) * m_fCurrentRideStartLevel;
-    return level >= 1.0f ? static_cast<uint32_t>(level) : 0u;
+    return static_cast<uint32_t>(std::max(level, 0.0f));
 }
 
 void BuildingObject::OfferPrice(uint32_t guest)

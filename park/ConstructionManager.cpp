@@ -122,7 +122,7 @@ std::vector<ConstructionManager::FootprintCell> ConstructionManager::WalkFootpri
         GetLogger()->Report(1, "ConstructionManager - the footprint of %s (%d x %d) is cut to %d x %d cells",
                             building.GetName(), building.GetInfo().iGridWidth, building.GetInfo().iGridHeight, w, h);
     GridPos start;
-    int32_t columnStep = 0, rowStep = 0;
+    int32_t columnStep, rowStep;
     FootprintStart(building.GetGridPos(), w, h, building.GetDirection(), &start, &columnStep, &rowStep);
     cells.reserve(static_cast<size_t>(w + 2) * static_cast<size_t>(h + 2));
     for (int32_t r = 0; r < h + 2; ++r)

@@ -14,24 +14,14 @@ uint32_t BaseMap::GetSourceTexel(int32_t, int32_t) const
     return 0xFF000000;
 }
 
-namespace
-{
-
-uint64_t TexelKey(int32_t x, int32_t y)
-{
-    return static_cast<uint64_t>(static_cast<uint32_t>(x)) << 32 | static_cast<uint32_t>(y);
-}
-
-} // namespace
-
 void BaseMap::PaintTexel(int32_t x, int32_t y, uint32_t colour)
 {
-    m_Painted[TexelKey(x, y)] = colour;
+    m_Painted[{x, y}] = colour;
 }
 
 uint32_t BaseMap::GetTexel(int32_t x, int32_t y) const
 {
-    const auto found = m_Painted.find(TexelKey(x, y));
+    const auto found = m_Painted.find({x, y});
     return found == m_Painted.end() ? GetSourceTexel(x, y) : found->second;
 }
 

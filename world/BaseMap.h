@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
+#include <map>
+#include <utility>
 
 class BaseMap
 {
@@ -34,6 +35,6 @@ public:
 
 private:
     bool m_bCreated = false;
-    // The texels painted so far, by x << 32 | y.
-    std::unordered_map<uint64_t, uint32_t> m_Painted;
+    // The texels painted so far, by (x, y).
+    std::map<std::pair<int32_t, int32_t>, uint32_t> m_Painted;
 };

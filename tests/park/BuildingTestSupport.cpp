@@ -33,15 +33,6 @@ std::vector<Received> Taken(uint32_t type, uint32_t receiver)
     return found;
 }
 
-void Stub::Post(uint32_t receiver, uint32_t type)
-{
-    MessageRecord record;
-    record.dwSender = m_dwID;
-    record.dwReciever = receiver;
-    record.dwType = type;
-    PostMessage(record);
-}
-
 bool Stub::OnStateEntry(uint32_t state)
 {
     const uint32_t report = m_bType == OBJECT_SERVER    ? MT_STAFF_CREATED
@@ -56,8 +47,7 @@ bool Stub::OnStateEntry(uint32_t state)
 
 bool Stub::Message(const MessageRecord& record)
 {
-    Inbox().push_back({record.dwReciever, record.dwSender, record.dwType, record.dwData, record.fData,
-                       g_pWorld ? g_pWorld->GetGameTime() : 0.0f});
+    Inbox().push_back({record.dwReciever, record.dwSender, record.dwType, record.dwData, record.fData});
     if (record.dwType == MT_SERVE_GUEST && m_bType == OBJECT_SERVER)
         Post(owner, MT_GUEST_SERVED);
     return StaticObject::Message(record);
@@ -124,12 +114,6 @@ BuildingPark::BuildingPark(const std::string& tables, int size)
 
 BuildingPark::~BuildingPark()
 {
-    objects.reset();
-    messages.reset();
-    tiles.reset();
-    map.reset();
-    params.reset();
-    world.reset();
     ClearObjectKinds();
     SetParkServices(nullptr);
 }
@@ -154,26 +138,10 @@ Stub* BuildingPark::Make(uint8_t kind, const char* name)
     return stub;
 }
 
-void BuildingPark::Send(uint32_t sender, uint32_t receiver, uint32_t type, uint32_t data, uint32_t flags)
-{
-    MessageRecord record;
-    record.dwSender = sender;
-    record.dwReciever = receiver;
-    record.dwType = type;
-    record.dwData = data;
-    record.dwFlags = flags;
-    messages->Send(record);
-}
-
 void BuildingPark::Frames(int count, float seconds)
 {
     for (int i = 0; i < count; ++i)
         world->Update(seconds);
-}
-
-void BuildingPark::Footpath(int x, int y)
-{
-    map->GetCell({x, y})->m_uiFlags |= CELL_FOOTPATH;
 }
 
 size_t BuildingPark::CountReports(const std::string& fragment) const
@@ -185,11 +153,6 @@ size_t BuildingPark::CountReports(const std::string& fragment) const
     for (const auto& box : reports.boxes)
         n += box.text.find(fragment) != std::string::npos ? 1 : 0;
     return n;
-}
-
-float BuildingPark::Cash() const
-{
-    return world->GetPlayer()->Cash;
 }
 
 ConstructionManager& BuildingPark::Construction() const

@@ -14,6 +14,7 @@
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
 #include "world/PathTileSet.h"
+#include "world/Player.h"
 #include "world/World.h"
 #include "world/WorldMap.h"
 
@@ -34,8 +35,6 @@ struct Received
     uint32_t type;
     uint32_t data;
     float fData;
-    // Game time of delivery.
-    float time;
 };
 
 // Every message delivered to any stand-in, in delivery order.
@@ -66,7 +65,7 @@ public:
     // Moves the chair of `from` to `to`; false when no chair holds `from`.
     bool Seat(uint32_t from, uint32_t to);
     // Posts a message of the type from the stand-in to the receiver.
-    void Post(uint32_t receiver, uint32_t type);
+    void Post(uint32_t receiver, uint32_t type) { PostMessage({m_dwID, receiver, type}); }
 
     uint32_t owner = kNoObjectID;
     uint32_t chairs[4] = {kNoObjectID, kNoObjectID, kNoObjectID, kNoObjectID};
@@ -95,23 +94,28 @@ public:
     BuildingObject* Build(const char* type, int x, int y, int rotation = 0, bool broken = false);
     // A stand-in of a kind, started.
     Stub* Make(uint8_t kind, const char* name = "GUEST");
-    void Send(uint32_t sender, uint32_t receiver, uint32_t type, uint32_t data = 0, uint32_t flags = 0);
+    // Whether the receiver took the message.
+    bool Send(uint32_t sender, uint32_t receiver, uint32_t type, uint32_t data = 0, uint32_t flags = 0)
+    {
+        return messages->Send({sender, receiver, type, flags, data});
+    }
     // World frames of `seconds` game time each.
     void Frames(int count, float seconds = 0.1f);
-    void Footpath(int x, int y);
+    void Footpath(int x, int y) { map->GetCell({x, y})->m_uiFlags |= CELL_FOOTPATH; }
     size_t CountReports(const std::string& fragment) const;
-    float Cash() const;
+    float Cash() const { return world->GetPlayer()->Cash; }
     ConstructionManager& Construction() const;
 
     testsupport::TempDir dir;
     testsupport::RecordingReportSink reports;
     std::unique_ptr<GameParameters> parameters;
+    // Destroyed from the last: the objects first, the World last.
     std::unique_ptr<TestWorld> world;
+    std::unique_ptr<WorldParams> params;
     std::unique_ptr<WorldMap> map;
+    std::unique_ptr<PathTileSet> tiles;
     std::unique_ptr<MessageHandler> messages;
     std::unique_ptr<ObjectManager> objects;
-    std::unique_ptr<WorldParams> params;
-    std::unique_ptr<PathTileSet> tiles;
 };
 
 using tablestest::Record;

@@ -185,9 +185,14 @@ TEST(Footprint, StopsAtTheMapEdgeInsteadOfWrapping)
     ASSERT_NE(hall, nullptr);
     // Data for a footprint wider than a map grid holds is cut to it (43 and the ring, x -1 to 43, y -1 to 2), with
     // a report.
-    park.params->GetBuildingInfo(park.params->FindBuilding("HALL")).iGridWidth = 60;
+    BuildingInfo& info = park.params->GetBuildingInfo(park.params->FindBuilding("HALL"));
+    info.iGridWidth = 60;
     EXPECT_EQ(ConstructionManager::WalkFootprint(*hall).size(), 12u * 3u);
-    EXPECT_EQ(park.CountReports("is cut to 43 x 2 cells"), 1u);
+    // One of no width is its ring alone (x -1 and 0).
+    info.iGridWidth = -5;
+    EXPECT_EQ(ConstructionManager::WalkFootprint(*hall).size(), 1u * 3u);
+    EXPECT_EQ(pair(park.CountReports("is cut to 43 x 2 cells"), park.CountReports("is cut to 0 x 2 cells")),
+              pair(size_t{1}, size_t{1}));
     // The ring's west column and south row are off the map; the cells across the map stay as they were.
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(park.map->GetFlags({11, i}) | park.map->GetFlags({i, 11}), CELL_WALKABLE | CELL_GRID_WALKABLE) << i;
@@ -250,9 +255,11 @@ TEST(ConstructionRecords, SaveAndLoadInTheirOrder)
         return tuple(ok, loaded.GetRecordCount(), loaded.GetConstructionCount(), record && record->m_bUnderDemolishion);
     };
     EXPECT_EQ(load(expected), tuple(true, size_t{1}, 2, true));
-    // A list cut short, or one longer than reason, leaves the records as they were.
+    // A list cut short, or one longer than reason, leaves the records as they were, with a report.
     EXPECT_EQ(load(Bytes(expected.begin(), expected.end() - 8)), tuple(false, size_t{1}, 2, true));
     EXPECT_EQ(load(head(0x7FFFFFFF)), tuple(false, size_t{1}, 2, true));
+    EXPECT_EQ(tuple(park.CountReports("cut short"), park.CountReports("more than"), park.reports.boxes.size()),
+              tuple(size_t{1}, size_t{1}, size_t{2}));
 }
 
 } // namespace

@@ -79,6 +79,12 @@ TEST_P(QueueTrace, FindsTheFootpathOrNoQueue)
         queue.Join(100 + i);
     }
     EXPECT_FALSE(queue.HasRoom());
+    // Traced again over plain ground, it has none but the serve cell's, whichever file is read.
+    if (MapCell* cell = map->GetCell(c.queue))
+        cell->m_uiFlags = gridtest::FlagsOf('.');
+    queue.Rebuild();
+    EXPECT_TRUE(!map->IsValidGridPos(c.queue) ||
+                (queue.GetPointX(0, false) == c.queue.x * 32 && queue.GetPointX(3, false) == 0.0f));
 }
 
 // A straight queue of four cells north of the building, and a winding one: north, east, north, east twice, north,
@@ -114,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TraceCase>& info) { return std::string(info.param.name); });
 
 // The walk points of each queue piece, as offsets from its cell's corner in the order they are walked coming in
-// straight: from the neighbour in direction `from` (none for 32); coming in any other way walks them backwards. A
+// straight: from the neighbour in direction `from` (32: from the cell itself); any other way walks them backwards. A
 // two-way piece lists the file in, then the file out read backwards.
 using Points = std::vector<std::pair<int, int>>;
 const std::pair<int, Points> kOneWay[16] = {
@@ -137,41 +143,40 @@ const std::tuple<std::vector<uint32_t>, int, Points> kTwoWay[] = {
     // The queue entry pieces have no two-way points: a two-way queue ends there.
     {{13, 14, 15}, 32, {}}};
 
-// The serve cell (3, 3) of a queue of the shape, entered from the neighbour in the direction: its three points
-// of each file (none: no points).
-void ExpectPoints(uint32_t shape, bool twoWay, int from, const Points& in, const Points& out)
+// The serve cell (3, 3) of a queue of the shape entered from the neighbour in the direction: its three points of
+// each file, in from the cell's corner (no points read as the map's corner).
+Points PointsOf(uint32_t shape, bool twoWay, int from)
 {
     auto map = Draw(std::string("...../...../...../...") + "0123456789abcdef"[shape] + "./...../.....");
     const QueueComponent queue(WorldMap::GetNeighbourPos({3, 3}, from), {3, 3}, twoWay);
-    Points inwards, outwards, wanted[2];
-    for (int i = 0; i < 3; ++i)
-    {
-        inwards.push_back({static_cast<int>(queue.GetPointX(i, true)), static_cast<int>(queue.GetPointY(i, true))});
-        outwards.push_back({static_cast<int>(queue.GetPointX(i, false)), static_cast<int>(queue.GetPointY(i, false))});
-        wanted[0].push_back(in.empty() ? pair(0, 0) : pair(96 + in[i].first, 192 + in[i].second));
-        wanted[1].push_back(out.empty() ? pair(0, 0) : pair(96 + out[i].first, 192 + out[i].second));
-    }
-    EXPECT_EQ(inwards, wanted[0]) << "shape " << shape << " two-way " << twoWay << " from " << from;
-    EXPECT_EQ(outwards, wanted[1]) << "shape " << shape << " two-way " << twoWay << " from " << from;
+    Points points;
+    for (int i = 0; i < 6; ++i)
+        points.push_back({static_cast<int>(queue.GetPointX(i % 3, i < 3)) - 96,
+                          static_cast<int>(queue.GetPointY(i % 3, i < 3)) - 192});
+    return points;
 }
 
 TEST(QueueWalkPoints, EveryPieceGivesItsPointsForTheSideItIsEnteredFrom)
 {
+    const auto arranged = [](const Points& p, std::initializer_list<int> order)
+    {
+        Points out;
+        for (int i : order)
+            out.push_back(p.empty() ? pair(-96, -192) : p[i]);
+        return out;
+    };
     for (uint32_t shape = 0; shape < 16; ++shape)
     {
         const auto& [from, p] = kOneWay[shape];
-        if (from != 32)
-            ExpectPoints(shape, false, from, p, p);
-        ExpectPoints(shape, false, (from + 4) & 7, {p[2], p[1], p[0]}, {p[2], p[1], p[0]});
+        EXPECT_EQ(PointsOf(shape, false, from), arranged(p, {0, 1, 2, 0, 1, 2})) << shape;
+        EXPECT_EQ(PointsOf(shape, false, (from + 4) & 7), arranged(p, {2, 1, 0, 2, 1, 0})) << shape;
     }
     for (const auto& [shapes, from, p] : kTwoWay)
     {
         for (uint32_t shape : shapes)
         {
-            if (from != 32)
-                ExpectPoints(shape, true, from, {p[0], p[1], p[2]}, {p[5], p[4], p[3]});
-            ExpectPoints(shape, true, (from + 4) & 7, p.empty() ? p : Points{p[3], p[4], p[5]},
-                         p.empty() ? p : Points{p[2], p[1], p[0]});
+            EXPECT_EQ(PointsOf(shape, true, from), arranged(p, {0, 1, 2, 5, 4, 3})) << shape;
+            EXPECT_EQ(PointsOf(shape, true, (from + 4) & 7), arranged(p, {3, 4, 5, 2, 1, 0})) << shape;
         }
     }
 }

@@ -22,20 +22,12 @@ using std::pair;
 using std::tuple;
 
 // The buildings of the sample world script, where their queues start (on the footpath the script lays) and how
-// many places they have.
-struct Placed
-{
-    const char* type;
-    bool hasQueue;
-    GridPos start;
-    int32_t points;
-};
-
-constexpr Placed kPlaced[] = {{"ENTRANCE", false, {}, 0},
-                              {"DINER", true, {64, 45}, 3},
-                              {"STAFFSMALL", true, {66, 45}, 1},
-                              {"RESTSMALL", true, {60, 51}, 1},
-                              {"INFORMATION", true, {60, 47}, 1}};
+// many places they have; none without a queue.
+const tuple<const char*, GridPos, int32_t> kPlaced[] = {{"ENTRANCE", {}, 0},
+                                                        {"DINER", {64, 45}, 3},
+                                                        {"STAFFSMALL", {66, 45}, 1},
+                                                        {"RESTSMALL", {60, 51}, 1},
+                                                        {"INFORMATION", {60, 47}, 1}};
 
 BuildingObject* Only(const char* type)
 {
@@ -63,18 +55,19 @@ TEST(SamplePark, ItsBuildingsAreBuiltOpenServeAndAreSoldForTheirRefund)
         for (int frame = 0; frame < 30; ++frame)
             world.Update(1.0f / 30.0f);
         EXPECT_EQ(world.m_NumBuildings, 5);
-        for (const Placed& p : kPlaced)
+        for (const auto& [type, start, points] : kPlaced)
         {
-            BuildingObject* b = Only(p.type);
-            ASSERT_NE(b, nullptr) << p.type;
+            BuildingObject* b = Only(type);
+            ASSERT_NE(b, nullptr) << type;
             // Each has a box model of its own.
+            const QueueComponent* queue = b->GetQueue();
             EXPECT_EQ(tuple(b->GetState(), b->IsUnderConstruction(), b->IsOpen(),
-                            std::string(g_ModelManager.GetName(b->GetModel()))),
-                      tuple(uint32_t{STATE_NULL}, false, true, std::string("Data/Models/D_Ezize/") + p.type + ".tm"));
-            ASSERT_EQ(b->GetQueue() != nullptr, p.hasQueue) << p.type;
-            EXPECT_TRUE(!p.hasQueue || (b->GetQueue()->IsValid() && b->GetQueue()->GetStartCell() == p.start &&
-                                        b->GetQueuePointCount() == p.points))
-                << p.type;
+                            std::string(g_ModelManager.GetName(b->GetModel())), queue != nullptr),
+                      tuple(uint32_t{STATE_NULL}, false, true, std::string("Data/Models/D_Ezize/") + type + ".tm",
+                            points > 0));
+            EXPECT_TRUE(!queue ||
+                        (queue->IsValid() && queue->GetStartCell() == start && b->GetQueuePointCount() == points))
+                << type;
         }
         const int32_t entrance = world.GetWorldParams()->FindBuilding("ENTRANCE");
         const int32_t diners = world.GetWorldParams()->FindBuilding("DINER");
