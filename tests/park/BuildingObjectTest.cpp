@@ -193,9 +193,10 @@ TEST_F(Buildings, GoThroughTheWholeCycleFromBuildToRefund)
     const uint32_t id = shop->GetID(), server = shop->GetServer(0), table = shop->GetTable(0);
     // Finished buildings count for the world script.
     const int32_t type = park.params->FindBuilding("SHOP");
-    EXPECT_EQ(tuple(park.Construction().GetConstructionCount(), park.world->CountFinishedBuildings(type)),
-              tuple(1, 1u));
-    EXPECT_TRUE(park.map->GetFlags({5, 4}) & CELL_BUILDING);
+    ConstructionManager& records = park.Construction();
+    EXPECT_EQ(tuple(records.GetConstructionCount(), park.world->CountFinishedBuildings(type),
+                    park.map->GetFlags({5, 4}) & CELL_BUILDING),
+              tuple(1, 1u, uint32_t{CELL_BUILDING}));
 
     const uint32_t guest = Guest(), leaver = Guest(), other = Guest();
     park.Send(guest, id, MT_PRICE_OK);
@@ -205,11 +206,10 @@ TEST_F(Buildings, GoThroughTheWholeCycleFromBuildToRefund)
     static_cast<Stub*>(Object(table))->ReserveSeat(guest);
     shop->Sell();
     shop->Sell();
-    EXPECT_EQ(tuple(shop->GetState(), shop->IsBeingDemolished(), shop->IsUnderConstruction()),
-              tuple(uint32_t{STATE_DEMOLISHING}, true, false));
-    EXPECT_EQ(tuple(park.world->CountFinishedBuildings(type), park.Construction().GetRecordCount(),
-                    park.Construction().IsBuildingReady(id), Taken(MT_BUILDING_BEING_REMOVED, guest).size()),
-              tuple(0u, size_t{1}, false, size_t{1}));
+    EXPECT_EQ(tuple(shop->GetState(), shop->IsBeingDemolished(), shop->IsUnderConstruction(),
+                    park.world->CountFinishedBuildings(type), records.GetRecordCount(), records.IsBuildingReady(id),
+                    Taken(MT_BUILDING_BEING_REMOVED, guest).size()),
+              tuple(uint32_t{STATE_DEMOLISHING}, true, false, 0u, size_t{1}, false, size_t{1}));
     // It waits for all inside to go, one at a time: a leaver leaves the park, another the building, a resting
     // worker gets up, the guest leaves its seat and the building.
     const float cash = park.Cash();
@@ -225,11 +225,9 @@ TEST_F(Buildings, GoThroughTheWholeCycleFromBuildToRefund)
     EXPECT_TRUE(static_cast<Stub*>(Object(table))->IsFree());
     park.Frames(1);
     // Gone in the same frame, with its server and tables, and three quarters of its cost paid back.
-    EXPECT_EQ(tuple(Object(id), Object(server), Object(table)), tuple(nullptr, nullptr, nullptr));
-    EXPECT_EQ(tuple(park.Cash(), park.world->m_fDemolishIncomeToday, park.world->m_fIncomeToday),
-              tuple(cash + 750.0f, 750.0f, 750.0f));
-    EXPECT_EQ(pair(park.Construction().GetRecordCount(), park.Construction().GetConstructionCount()),
-              pair(size_t{0}, 2));
+    EXPECT_EQ(tuple(Object(id), Object(server), Object(table), park.Cash(), park.world->m_fDemolishIncomeToday,
+                    park.world->m_fIncomeToday, records.GetRecordCount(), records.GetConstructionCount()),
+              tuple(nullptr, nullptr, nullptr, cash + 750.0f, 750.0f, 750.0f, size_t{0}, 2));
     // The ground is ground again; the queue and entry cells are gone.
     for (GridPos cell : {GridPos{4, 4}, GridPos{6, 5}, GridPos{6, 6}})
         EXPECT_EQ(park.map->GetFlags(cell) & (CELL_BUILDING | CELL_QUEUE | CELL_WALKABLE), CELL_WALKABLE) << cell.x;
@@ -612,78 +610,62 @@ TEST_F(Buildings, HoldTheirShowsComponentsAndAnimals)
     arena->Open();
     ASSERT_TRUE(arena->IsOpen());
     // The ride, the show and a path for each slot of an animal that does not walk by points stand with the
-    // building.
-    const platform::Vec3 at = arena->GetPosition(), turned = {0.0f, arena->GetRotation(), 0.0f};
-    const auto place = [](const platform::Vec3& a, const platform::Vec3& b)
-    { return tuple(a.x, a.y, a.z, b.x, b.y, b.z); };
+    // building, turned as it is; the paths show, no show or ride runs.
     RideComponent& ride = *arena->GetRide();
     ShowScheduler& show = *arena->GetScheduler();
     CrowdFiller& crowd = *arena->GetCrowd();
-    EXPECT_EQ(tuple(ride.GetOwner(), ride.GetRideType(), ride.GetCapacity(), show.GetOwner(), show.GetShowName(),
-                    crowd.GetOwner(), arena->GetAnimalPathCount(), arena->GetAnimalPath(2),
-                    arena->GetAnimalPath(0)->IsVisible(), show.IsShowRunning(), ride.IsRunning()),
-              tuple(arena->GetID(), 2, 1, arena->GetID(), "SPLASH", arena->GetID(), 2u, nullptr, true, false, false));
     const AnimalPathComponent& path = *arena->GetAnimalPath(0);
-    for (const auto& [position, orientation] : {pair(ride.GetPosition(), ride.GetOrientation()),
-                                                {show.GetPosition(), show.GetOrientation()},
-                                                {path.GetPosition(), path.GetOrientation()}})
-        EXPECT_EQ(place(position, orientation), place(at, turned));
-
+    const platform::Vec3 at = arena->GetPosition();
+    const auto placed = [&](const platform::Vec3& p, const platform::Vec3& o)
+    { return p.x == at.x && p.y == at.y && p.z == at.z && o.x == 0.0f && o.y == arena->GetRotation() && o.z == 0.0f; };
+    EXPECT_EQ(tuple(ride.GetOwner(), ride.GetRideType(), ride.GetCapacity(), show.GetOwner(), show.GetShowName(),
+                    crowd.GetOwner(), arena->GetAnimalPathCount(), arena->GetAnimalPath(2), path.IsVisible(),
+                    show.IsShowRunning(), ride.IsRunning()),
+              tuple(arena->GetID(), 2, 1, arena->GetID(), "SPLASH", arena->GetID(), 2u, nullptr, true, false, false));
+    EXPECT_TRUE(placed(ride.GetPosition(), ride.GetOrientation()) &&
+                placed(show.GetPosition(), show.GetOrientation()) && placed(path.GetPosition(), path.GetOrientation()));
     // Its fixed animals: the fish at the footprint's centre, the crab at the spawn point numbered by the animals
     // already held; all given to the path. Two crabs at most.
     ASSERT_EQ(arena->GetAnimalCount(), 2);
     const uint32_t fish = arena->GetAnimal(0), crab = arena->GetAnimal(1);
     const platform::Vec3 centre = WorldMap::WorldToScene(Object(fish)->GetWorldPosition());
     EXPECT_EQ(tuple(std::string(Object(fish)->GetName()), centre.x, centre.z, arena->GetAnimalIntensity(),
-                    arena->GetAttraction()),
-              tuple("FISH", at.x, at.z, 2.5f, 2.5f));
-    EXPECT_EQ(XY(Object(crab)->GetWorldPosition()), XY(WorldMap::FootprintLocalToWorld(20, 20, 1, 1, 5, 20, 1)));
-    EXPECT_TRUE(arena->CanAdoptAnimal(1));
+                    arena->GetAttraction(), XY(Object(crab)->GetWorldPosition()), arena->CanAdoptAnimal(1)),
+              tuple("FISH", at.x, at.z, 2.5f, 2.5f, XY(WorldMap::FootprintLocalToWorld(20, 20, 1, 1, 5, 20, 1)), true));
     arena->AdoptAnimal(1);
-    EXPECT_EQ(tuple(arena->CanAdoptAnimal(1), arena->CanAdoptAnimal(0), arena->CanAdoptAnimal(2)),
-              tuple(false, true, true));
-    EXPECT_EQ(path.GetAnimals(), (std::vector<uint32_t>{fish, crab, arena->GetAnimal(2)}));
-
-    // Animals ask for their paths; the paths show and hide.
-    for (const auto& [message, action] :
-         {pair{MT_ANIMAL_EAT_PATH, 1}, {MT_ANIMAL_REST_PATH, 3}, {MT_ANIMAL_PLAY_PATH, 2}, {MT_ANIMAL_MOVE_PATH, 0}})
+    EXPECT_EQ(tuple(arena->CanAdoptAnimal(1), arena->CanAdoptAnimal(0), arena->CanAdoptAnimal(2), path.GetAnimals()),
+              tuple(false, true, true, std::vector<uint32_t>{fish, crab, arena->GetAnimal(2)}));
+    // Animals ask for their paths; the paths hide and show.
+    std::vector<int32_t> paths;
+    for (uint32_t message : {MT_ANIMAL_EAT_PATH, MT_ANIMAL_REST_PATH, MT_ANIMAL_PLAY_PATH, MT_ANIMAL_MOVE_PATH,
+                             MT_HIDE_ANIMAL_PATHS, MT_SHOW_ANIMAL_PATHS})
     {
         park.Send(fish, arena->GetID(), message);
-        EXPECT_EQ(path.GetPath(fish), action) << message;
+        paths.push_back(message == MT_HIDE_ANIMAL_PATHS || message == MT_SHOW_ANIMAL_PATHS ? path.IsVisible()
+                                                                                           : path.GetPath(fish));
     }
-    for (const bool shown : {false, true})
-    {
-        park.Send(kNoObjectID, arena->GetID(), shown ? MT_SHOW_ANIMAL_PATHS : MT_HIDE_ANIMAL_PATHS);
-        EXPECT_EQ(path.IsVisible(), shown);
-    }
+    EXPECT_EQ(paths, (std::vector<int32_t>{1, 3, 2, 0, false, true}));
     // The show: the audience's ride starts with its one guest and the animals go to perform; the crowd (three
     // figures a guest in it) cheers at its start (0), after each move (3) and at its end (4); then the animals hear
-    // it is over and the ride ends.
+    // it is over and the ride ends. The figures move with the game's time.
     arena->AddToCrowd(Guest());
     arena->AddToCrowd(Guest());
-    EXPECT_EQ(crowd.GetFigureCount(), 6);
     const uint32_t guest = Guest();
     park.Send(guest, arena->GetID(), MT_PRICE_OK);
     park.Send(guest, arena->GetID(), MT_IM_READY);
-    EXPECT_EQ(tuple(ride.IsRunning(), static_cast<Stub*>(Object(fish))->showTimes,
+    EXPECT_EQ(tuple(crowd.GetFigureCount(), ride.IsRunning(), static_cast<Stub*>(Object(fish))->showTimes,
                     static_cast<Stub*>(Object(crab))->showTimes),
-              tuple(true, 1, 1));
+              tuple(6, true, 1, 1));
     std::vector<int32_t> reactions = {crowd.GetLastReaction()};
     for (uint32_t message : {MT_SHOW_STARTING, MT_SHOW_MOVE_FINISHED, MT_SHOW_FINISHED})
-    {
-        park.Send(kNoObjectID, arena->GetID(), message);
-        reactions.push_back(crowd.GetLastReaction());
-    }
-    EXPECT_EQ(reactions, (std::vector<int32_t>{-1, 0, 3, 4}));
-    EXPECT_EQ(tuple(show.IsShowRunning(), Taken(MT_ANIMAL_SHOW_FINISHED, fish).size(),
-                    Taken(MT_ANIMAL_SHOW_FINISHED, crab).size(), ride.IsRunning()),
-              tuple(true, size_t{1}, size_t{1}, false));
+        park.Send(kNoObjectID, arena->GetID(), message), reactions.push_back(crowd.GetLastReaction());
     for (int i = 0; i < 3; ++i)
         arena->RemoveFromCrowd(Guest());
-    EXPECT_EQ(crowd.GetFigureCount(), 0);
-    // The crowd's figures move with the game's time.
     park.Frames(4, 0.25f);
-    EXPECT_FLOAT_EQ(crowd.GetTime(), 1.0f);
+    EXPECT_EQ(tuple(reactions, show.IsShowRunning(), Taken(MT_ANIMAL_SHOW_FINISHED, fish).size(),
+                    Taken(MT_ANIMAL_SHOW_FINISHED, crab).size(), ride.IsRunning(), crowd.GetFigureCount(),
+                    crowd.GetTime()),
+              tuple(std::vector<int32_t>{-1, 0, 3, 4}, true, size_t{1}, size_t{1}, false, 0, 1.0f));
 }
 
 TEST_F(Buildings, KeepToTheirTablesWhenTheDataAsksForMore)

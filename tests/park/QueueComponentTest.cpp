@@ -38,86 +38,66 @@ std::unique_ptr<WorldMap> Draw(const std::string& text)
     return map;
 }
 
-// A queue served at `queue`, leading out of the cell south of it (y - 1); no points when it reaches no footpath.
-struct TraceCase
-{
-    const char* name;
-    std::string rows;
-    GridPos queue;
-    bool twoWay;
-    int32_t points;
-    GridPos start, end;
-    int32_t endDirection;
-};
-
-void PrintTo(const TraceCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class QueueTrace : public testing::TestWithParam<TraceCase>
-{
-};
-
-TEST_P(QueueTrace, FindsTheFootpathOrNoQueue)
-{
-    const TraceCase& c = GetParam();
-    auto map = Draw(c.rows);
-    QueueComponent queue({c.queue.x, c.queue.y - 1}, c.queue, c.twoWay);
-    EXPECT_EQ(tuple(queue.IsValid(), queue.GetPointCount(), queue.GetStartCell(), queue.GetEndCell(),
-                    queue.GetEndDirection()),
-              tuple(c.points > 0, c.points, c.start, c.end, c.endDirection));
-    // No points before the first or beyond the footpath cell's three; a serve cell on the footpath is queued on
-    // at its centre.
-    EXPECT_TRUE(queue.GetPointX(-1, true) == 0.0f && (c.points == 0 || queue.GetPointY(c.points + 3, false) == 0.0f));
-    EXPECT_TRUE(c.points != 1 || pair(queue.GetPointX(0, false), queue.GetPointY(0, true)) ==
-                                     pair(c.queue.x * 32 + 16.0f, c.queue.y * 64 + 32.0f));
-    // One guest per point.
-    for (int32_t i = 0; i < c.points; ++i)
-    {
-        EXPECT_TRUE(queue.HasRoom());
-        queue.Join(100 + i);
-    }
-    EXPECT_FALSE(queue.HasRoom());
-    // Traced again over plain ground, it has none but the serve cell's, whichever file is read.
-    if (MapCell* cell = map->GetCell(c.queue))
-        cell->m_uiFlags = gridtest::FlagsOf('.');
-    queue.Rebuild();
-    EXPECT_TRUE(!map->IsValidGridPos(c.queue) ||
-                (queue.GetPointX(0, false) == c.queue.x * 32 && queue.GetPointX(3, false) == 0.0f));
-}
-
 // A straight queue of four cells north of the building, and a winding one: north, east, north, east twice, north,
 // west, north, through every two-sided piece entered from either end.
 const std::string kStraight = "..../.2../.2../.2../.2../.P../....";
 const std::string kWinding = "...../.2.../.9b../..93b/...ac/...2./...P.";
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, QueueTrace,
-    testing::Values(
-        TraceCase{"four_cells", kStraight, {1, 1}, false, 12, {1, 5}, {1, 4}, 0},
-        TraceCase{"four_cells_two_way", kStraight, {1, 1}, true, 12, {1, 5}, {1, 4}, 0},
-        TraceCase{"on_the_footpath", "..../.P../....", {1, 1}, false, 1, {1, 1}, {-1, -1}, 0},
-        TraceCase{"off_the_map", "..../.P../....", {9, 9}, false, 0, {-1, -1}, {-1, -1}, 0},
+TEST(QueueTrace, FindsTheFootpathOrNoQueue)
+{
+    // A queue served at `queue`, leading out of the cell south of it (y - 1), one-way or two-way: its points, start
+    // and end cells and end direction; no points when it reaches no footpath.
+    const tuple<const char*, std::string, GridPos, bool, int32_t, GridPos, GridPos, int32_t> cases[] = {
+        {"four_cells", kStraight, {1, 1}, false, 12, {1, 5}, {1, 4}, 0},
+        {"four_cells_two_way", kStraight, {1, 1}, true, 12, {1, 5}, {1, 4}, 0},
+        {"on_the_footpath", "..../.P../....", {1, 1}, false, 1, {1, 1}, {-1, -1}, 0},
+        {"off_the_map", "..../.P../....", {9, 9}, false, 0, {-1, -1}, {-1, -1}, 0},
         // A queue over the whole map, the footpath in its last cell.
-        TraceCase{"filling_the_map", "2/2/P", {0, 0}, false, 6, {0, 2}, {0, 1}, 0},
-        TraceCase{"winding", kWinding, {1, 1}, false, 27, {3, 6}, {3, 5}, 0},
+        {"filling_the_map", "2/2/P", {0, 0}, false, 6, {0, 2}, {0, 1}, 0},
+        {"winding", kWinding, {1, 1}, false, 27, {3, 6}, {3, 5}, 0},
         // 1,1 (2) -> 1,2 (9: east and south) -> 2,2 (3) -> footpath 3,2.
-        TraceCase{"turning_east", "..../.2../.93P/....", {1, 1}, false, 9, {3, 2}, {2, 2}, 2},
-        TraceCase{"a_gap", "..../.2../.2../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 3}, 0},
-        TraceCase{"a_ring", "..../.ab./.9c./....", {1, 1}, false, 0, {-1, -1}, {-1, -1}, 0},
-        TraceCase{"a_cell_kept_by_another_building", "..../.2../.N../.P..", {1, 1}, false, 0, {-1, -1}, {1, 1}, 0},
+        {"turning_east", "..../.2../.93P/....", {1, 1}, false, 9, {3, 2}, {2, 2}, 2},
+        {"a_gap", "..../.2../.2../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 3}, 0},
+        {"a_ring", "..../.ab./.9c./....", {1, 1}, false, 0, {-1, -1}, {-1, -1}, 0},
+        {"a_cell_kept_by_another_building", "..../.2../.N../.P..", {1, 1}, false, 0, {-1, -1}, {1, 1}, 0},
         // North off the map: the footpath at the far edge is not reached round it.
-        TraceCase{"off_the_map_edge", ".P../..../..../.2..", {1, 3}, false, 0, {-1, -1}, {1, 3}, 0},
+        {"off_the_map_edge", ".P../..../..../.2..", {1, 3}, false, 0, {-1, -1}, {1, 3}, 0},
         // A piece open on no further side ends the queue, pointing the way its shape does.
-        TraceCase{"dead_end_1", "..../.2../.1../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 2}, 0},
-        TraceCase{"dead_end_5", "..../.2../.5../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 2}, 6},
-        TraceCase{"dead_end_6", "..../.2../.6../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 2}, 2},
-        TraceCase{"dead_end_7", "..../.2../.7../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 2}, 4},
+        {"dead_end_1", "..../.2../.1../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 2}, 0},
+        {"dead_end_5", "..../.2../.5../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 2}, 6},
+        {"dead_end_6", "..../.2../.6../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 2}, 2},
+        {"dead_end_7", "..../.2../.7../..../.P..", {1, 1}, false, 0, {-1, -1}, {1, 2}, 4},
         // Shape 14 (the queue entry piece, open north) carries a one-way queue on but ends a two-way one.
-        TraceCase{"entry_piece_one_way", "..../.2../.e../.P..", {1, 1}, false, 6, {1, 3}, {1, 2}, 0},
-        TraceCase{"entry_piece_two_way", "..../.2../.e../.P..", {1, 1}, true, 0, {-1, -1}, {1, 1}, 0}),
-    [](const testing::TestParamInfo<TraceCase>& info) { return std::string(info.param.name); });
+        {"entry_piece_one_way", "..../.2../.e../.P..", {1, 1}, false, 6, {1, 3}, {1, 2}, 0},
+        {"entry_piece_two_way", "..../.2../.e../.P..", {1, 1}, true, 0, {-1, -1}, {1, 1}, 0}};
+    for (const auto& [name, rows, at, twoWay, points, start, end, direction] : cases)
+    {
+        auto map = Draw(rows);
+        QueueComponent queue({at.x, at.y - 1}, at, twoWay);
+        EXPECT_EQ(tuple(queue.IsValid(), queue.GetPointCount(), queue.GetStartCell(), queue.GetEndCell(),
+                        queue.GetEndDirection()),
+                  tuple(points > 0, points, start, end, direction))
+            << name;
+        // No points before the first or beyond the footpath cell's three; a serve cell on the footpath is queued
+        // on at its centre.
+        EXPECT_TRUE(queue.GetPointX(-1, true) == 0.0f && (points == 0 || queue.GetPointY(points + 3, false) == 0.0f));
+        EXPECT_TRUE(points != 1 || pair(queue.GetPointX(0, false), queue.GetPointY(0, true)) ==
+                                       pair(at.x * 32 + 16.0f, at.y * 64 + 32.0f))
+            << name;
+        // One guest per point.
+        std::vector<bool> room;
+        for (int32_t i = 0; i < points; ++i)
+            room.push_back(queue.HasRoom()), queue.Join(100 + i);
+        EXPECT_EQ(pair(room, queue.HasRoom()), pair(std::vector<bool>(points, true), false)) << name;
+        // Traced again over plain ground, it has none but the serve cell's, whichever file is read.
+        if (MapCell* cell = map->GetCell(at))
+            cell->m_uiFlags = gridtest::FlagsOf('.');
+        queue.Rebuild();
+        EXPECT_TRUE(!map->IsValidGridPos(at) ||
+                    (queue.GetPointX(0, false) == at.x * 32 && queue.GetPointX(3, false) == 0.0f))
+            << name;
+    }
+}
 
 // The walk points of each queue piece, as offsets from its cell's corner in the order they are walked coming in
 // straight: from the neighbour in direction `from` (32: from the cell itself); any other way walks them backwards. A

@@ -73,9 +73,7 @@ TEST(SamplePark, ItsBuildingsAreBuiltOpenServeAndAreSoldForTheirRefund)
         const int32_t diners = world.GetWorldParams()->FindBuilding("DINER");
         EXPECT_EQ(world.CountFinishedBuildings(entrance), 1u);
         // Placed by the world script while the park was built: no construction counted.
-        auto* construction = dynamic_cast<ConstructionManager*>(world.GetManagers().construction.get());
-        ASSERT_NE(construction, nullptr);
-        EXPECT_EQ(construction->GetConstructionCount(), 0);
+        EXPECT_EQ(dynamic_cast<ConstructionManager&>(*world.GetManagers().construction).GetConstructionCount(), 0);
 
         // Two of the script's guests queue at the diner, pay and are served by its server.
         BuildingObject* diner = Only("DINER");
@@ -88,15 +86,8 @@ TEST(SamplePark, ItsBuildingsAreBuiltOpenServeAndAreSoldForTheirRefund)
         {
             const uint32_t guest = guests[i];
             diner->JoinQueue(guest);
-            MessageRecord visit;
-            visit.dwSender = guest;
-            visit.dwReciever = diner->GetID();
             for (uint32_t type : {MT_REQUEST_COMMOD, MT_PRICE_OK, MT_IM_READY})
-            {
-                visit.dwType = type;
-                visit.dwData = type == MT_IM_READY && Taken(MT_IM_READY, guest).size() == 1 ? server : 0;
-                g_pMessageHandler->Send(visit);
-            }
+                g_pMessageHandler->Send({guest, diner->GetID(), type, 0, type == MT_IM_READY ? server : 0});
             EXPECT_EQ(pair(Taken(MT_COMMOD_PRICE, guest).size(), Taken(MT_IM_READY, guest).size()),
                       pair(size_t{1}, size_t{1}));
             world.Update(1.0f / 30.0f);
