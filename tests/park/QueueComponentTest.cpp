@@ -205,6 +205,7 @@ TEST(QueueSave, WritesTheGuestsAndReadsThemBack)
     const auto list = [](int32_t count, const std::vector<uint32_t>& ids)
     {
         Bytes bytes;
+        bytes.reserve(5 * (ids.size() + 1));
         Tagged(bytes, BinarySerialStream::kTagInt, static_cast<uint32_t>(count));
         for (uint32_t id : ids)
             Tagged(bytes, BinarySerialStream::kTagUInt, id);
