@@ -191,7 +191,6 @@ void QueueComponent::Rebuild()
         m_WalkY.push_back(static_cast<int32_t>(centre.y));
         m_SecondWalkX.push_back(static_cast<int32_t>(centre.x));
         m_SecondWalkY.push_back(static_cast<int32_t>(centre.y));
-        m_Cells.push_back(m_QueueCell);
         m_StartCell = m_QueueCell;
         m_bActive = true;
         m_iPointCount = 1;

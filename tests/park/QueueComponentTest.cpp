@@ -79,10 +79,11 @@ TEST(QueueTrace, FindsTheFootpathOrNoQueue)
                   tuple(points > 0, points, start, end, direction))
             << name;
         // No points before the first or beyond the footpath cell's three; a serve cell on the footpath is queued
-        // on at its centre.
+        // on at its centre, and is no queue cell.
         EXPECT_TRUE(queue.GetPointX(-1, true) == 0.0f && (points == 0 || queue.GetPointY(points + 3, false) == 0.0f));
-        EXPECT_TRUE(points != 1 || pair(queue.GetPointX(0, false), queue.GetPointY(0, true)) ==
-                                       pair(at.x * 32 + 16.0f, at.y * 64 + 32.0f))
+        EXPECT_TRUE(points != 1 || (pair(queue.GetPointX(0, false), queue.GetPointY(0, true)) ==
+                                        pair(at.x * 32 + 16.0f, at.y * 64 + 32.0f) &&
+                                    !queue.ContainsCell(at.x, at.y)))
             << name;
         // One guest per point.
         std::vector<bool> room;
