@@ -1,8 +1,92 @@
-// ConstructionManager: buildings placed by the player and their construction.
+// ConstructionManager: one record per building being built or pulled down, and the laying of a building's
+// footprint onto the park grid and taking it off again, with the demolition refund.
 #pragma once
 
 #include "world/ParkServices.h"
+#include "world/WorldMap.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class BuildingObject;
+class SerialStream;
+struct MapGridInfo;
 
 class ConstructionManager : public OwnedParkManager
 {
+public:
+    // The share of a type's building cost paid back when a building of it is demolished.
+    static constexpr float kRefundShare = 0.75f;
+
+    struct Record
+    {
+        uint32_t BuildID = 0;
+        float m_fConstStart = 0.0f;
+        float m_fDemolishStart = 0.0f;
+        float m_fConstDone = 0.0f;
+        float m_fDemolishDone = 0.0f;
+        bool m_bUnderConstruction = false;
+        bool m_bUnderDemolishion = false;
+        bool m_BuildingReady = false;
+        bool m_Finished = false;
+    };
+
+    // A cell of a building's footprint walk: the map cell and the map grid's codes for it.
+    struct FootprintCell
+    {
+        GridPos pos;
+        uint32_t flags;
+        float height;
+        uint32_t base;
+    };
+
+    // Lays the building's footprint and queue hook-up on the grid, files its record and moves it on to its
+    // working state.
+    void StartConstruction(uint32_t id);
+    // The building has been built: it no longer counts as under construction.
+    void FinishConstruction(uint32_t id);
+    // Tells the park the building is going, cancels its cleaning and repair requests and takes its connections off
+    // the grid. Returns 0.
+    int32_t StartDemolition(uint32_t id);
+    // Takes the footprint off the grid, pays the refund, flags the building for removal and drops its record.
+    void FinishDemolition(uint32_t id);
+
+    // 1.0 or 0.0; 0.0 when the object or its record does not exist.
+    float IsUnderConstruction(uint32_t id) const;
+    float IsUnderDemolition(uint32_t id) const;
+    // Sets the ready flag of the building's record; nothing for an id without one.
+    void SetBuildingReady(uint32_t id, bool ready);
+    bool IsBuildingReady(uint32_t id) const;
+    Record* FindRecord(uint32_t id) const;
+    // Drops every record of the id.
+    void RemoveRecord(uint32_t id);
+    // Repaints the ground texels under a loaded building.
+    void RepaintGround(uint32_t id);
+
+    void Dump(SerialStream& stream) const;
+    // Replaces the records with the saved ones; false, with a report and the records as they were, when the saved
+    // list is cut short.
+    bool Load(SerialStream& stream);
+
+    int32_t GetConstructionCount() const { return m_ConstructionCount; }
+    size_t GetRecordCount() const { return m_Records.size(); }
+
+    // The cells of the building's footprint and its one-cell ring, row by row, with the map grid's codes; cells off
+    // the map are left out. Empty for a building without a map grid.
+    static std::vector<FootprintCell> WalkFootprint(const BuildingObject& building);
+    // The walk's start cell and directions for a footprint of w x h cells turned by the rotation (0 to 3): the map
+    // grid's column c and row r lie c steps along `columnStep` and r steps along `rowStep` from the start.
+    static void FootprintStart(const GridPos& corner, int32_t w, int32_t h, int32_t rotation, GridPos* start,
+                               int32_t* columnStep, int32_t* rowStep);
+
+private:
+    Record& AddRecord(uint32_t id);
+    void PlaceFootprint(BuildingObject& building);
+    void TakeUpConnections(BuildingObject& building);
+    void ClearFootprint(BuildingObject& building);
+    void ClearLitter(const GridPos& pos);
+
+    std::vector<std::unique_ptr<Record>> m_Records;
+    int32_t m_ConstructionCount = 0;
 };

@@ -1,10 +1,12 @@
 // The park layer's side of the World: makes the park's managers; the object classes answer as they are written.
 #include "park/ParkWorldServices.h"
 
+#include "park/BuildingObject.h"
 #include "park/CleaningManager.h"
 #include "park/ConstructionManager.h"
 #include "park/FeedbackManager.h"
 #include "park/RepairManager.h"
+#include "park/RequestedObject.h"
 #include "park/RescueManager.h"
 #include "park/ResearchManager.h"
 
@@ -26,11 +28,25 @@ public:
         managers.rescue = std::make_unique<RescueManager>();
         return managers;
     }
-    // The guest, building and other park classes are not written yet: neutral answers.
+    // The guest class is not written yet: a neutral answer.
     GuestFigures GetGuestFigures(BaseObject& /*guest*/) override { return {}; }
-    float GetShowRating(BaseObject& /*building*/) override { return 0.0f; }
-    bool IsBuildingOpen(BaseObject& /*building*/) override { return true; }
-    bool SetUpCreated(BaseObject& /*object*/, uint8_t /*kind*/, const void* /*request*/) override { return true; }
+    float GetShowRating(BaseObject& building) override
+    {
+        const auto* facts = dynamic_cast<const BuildingObject*>(&building);
+        return facts ? facts->GetShowScore() : 0.0f;
+    }
+    // An object that is not one of the park's buildings stands open.
+    bool IsBuildingOpen(BaseObject& building) override
+    {
+        const auto* park = dynamic_cast<const BuildingObject*>(&building);
+        return !park || park->IsOpen();
+    }
+    // Each park class takes the rest of its own request; a class that takes none accepts the object as placed.
+    bool SetUpCreated(BaseObject& object, uint8_t kind, const void* request) override
+    {
+        auto* requested = dynamic_cast<RequestedObject*>(&object);
+        return !requested || requested->SetUpFromRequest(kind, request);
+    }
 };
 
 ParkWorldServices s_services;

@@ -43,8 +43,9 @@ while IFS= read -r -d '' plain; do
 done < <(find "$src/data" -type f -print0 | sort -z)
 echo "make-sample-data: $count scrambled files written under sample-data/"
 
-# Model source text and the model made from it, one pair a line, separated by "|". Every model the sample
-# scenario can show is the placeholder model under its own name.
+# Model source text and the model made from it, one pair a line, separated by "|". The sample park's buildings
+# and the diner's table are box models of their own (toggleable parts and locators named as the buildings use
+# them); every other model the sample scenario can show is the placeholder model under its own name.
 models=0
 while IFS='|' read -r source target; do
     [ -n "$source" ] || continue
@@ -73,7 +74,12 @@ Alert.txt|data/Models/D_Ezize/Characters/visitor_eat_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_idle_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_walk_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_walk_01.tm
-Alert.txt|data/Models/D_Ezize/ENTRANCE.tm
+ENTRANCE.txt|data/Models/D_Ezize/ENTRANCE.tm
+DINER.txt|data/Models/D_Ezize/DINER.tm
+STAFFSMALL.txt|data/Models/D_Ezize/STAFFSMALL.tm
+RESTSMALL.txt|data/Models/D_Ezize/RESTSMALL.tm
+INFORMATION.txt|data/Models/D_Ezize/INFORMATION.tm
+table_round.txt|data/Models/D_Ezize/table_round.tm
 Alert.txt|data/Models/D_Ezize/FUNHOUSE.tm
 Alert.txt|data/Models/D_Ezize/Scenery/bench_wood.tm
 Alert.txt|data/Models/D_Ezize/Scenery/bin_green.tm

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <utility>
 
 class BaseMap
 {
@@ -20,6 +22,8 @@ public:
     uint32_t GetSourceTexel(int32_t x, int32_t y) const;
     // Writes a colour into every tile that covers the texel.
     void PaintTexel(int32_t x, int32_t y, uint32_t colour);
+    // The texel's colour: the last one painted into it, else the source's.
+    uint32_t GetTexel(int32_t x, int32_t y) const;
     // Sends the changed tiles to the renderer.
     void UploadDirtyTiles();
     // Draws the tiles that hold something (the ground pass passes 12).
@@ -31,4 +35,6 @@ public:
 
 private:
     bool m_bCreated = false;
+    // The texels painted so far, by (x, y).
+    std::map<std::pair<int32_t, int32_t>, uint32_t> m_Painted;
 };

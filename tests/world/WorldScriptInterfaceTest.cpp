@@ -584,7 +584,14 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkCountsItsDaysAndRunsItsObj
     EXPECT_EQ(map->GetFlags({63, 44}), CELL_QUEUE | (5u << 8));
     EXPECT_EQ(std::tuple(Read(WV_NumBuildings).data, Read(WV_BuildingCount, 0, "DINER").data, Read(WV_GuestCount).data,
                          Read(WV_CleanerCount).data, objects->CountObjectsOfKind(OBJECT_SCENERY)),
-              std::tuple(3u, 1u, 10u, 1u, 1u));
+              std::tuple(5u, 1u, 10u, 1u, 1u));
+    for (const Creation& made : world->creations)
+    {
+        if (made.kind != OBJECT_GUEST)
+            continue;
+        const GridPos cell = WorldMap::WorldToGrid({made.guest.position.x, made.guest.position.y, 0.0f});
+        EXPECT_NE(map->GetFlags(cell) & CELL_FOOTPATH, 0u) << cell.x << "," << cell.y;
+    }
     const auto staff = std::find_if(world->creations.begin(), world->creations.end(),
                                     [](const Creation& c) { return c.kind == OBJECT_CLEANER; });
     ASSERT_NE(staff, world->creations.end());

@@ -1,0 +1,37 @@
+// The park's managers reached through the World.
+#include "park/ParkManagers.h"
+
+#include "park/CleaningManager.h"
+#include "park/ConstructionManager.h"
+#include "park/RepairManager.h"
+#include "world/World.h"
+
+namespace
+{
+
+template <typename Manager> Manager* FindOwned(std::unique_ptr<OwnedParkManager> ParkManagers::*member)
+{
+    return g_pWorld ? dynamic_cast<Manager*>((g_pWorld->GetManagers().*member).get()) : nullptr;
+}
+
+} // namespace
+
+ConstructionManager* GetConstructionManager()
+{
+    return FindOwned<ConstructionManager>(&ParkManagers::construction);
+}
+
+CleaningManager* GetCleaningManager()
+{
+    return FindOwned<CleaningManager>(&ParkManagers::cleaning);
+}
+
+RepairManager* GetMechanicsRepair()
+{
+    return FindOwned<RepairManager>(&ParkManagers::mechanicsRepair);
+}
+
+RepairManager* GetZooRepair()
+{
+    return FindOwned<RepairManager>(&ParkManagers::zooRepair);
+}
