@@ -36,13 +36,13 @@ TEST(BuildingCare, WearsWithEachSaleAndAsksForAServiceBelowHalf)
         for (int i = 0; i < c.sales; ++i)
             park.Sale(kiosk);
         EXPECT_EQ(Keyword(kiosk, "BUILDING_REPAIRSTATE_%"), c.condition) << c.sales;
-        ASSERT_EQ(park.Mechanics().GetPending().size(), c.filed ? 1u : 0u) << c.sales;
+        ASSERT_EQ(park.mechanics.GetPending().size(), c.filed ? 1u : 0u) << c.sales;
         // Worn out with a service already asked for, it keeps working until the mechanic comes.
         EXPECT_FALSE(kiosk->IsBrokenDown()) << c.sales;
         if (!c.filed)
             continue;
-        EXPECT_EQ(park.Mechanics().GetPending().front().Type, RepairManager::REPAIR_SERVICE) << c.sales;
-        EXPECT_EQ(park.Mechanics().GetPending().front().iCalls, c.calls) << c.sales;
+        EXPECT_EQ(park.mechanics.GetPending().front().Type, RepairManager::REPAIR_SERVICE) << c.sales;
+        EXPECT_EQ(park.mechanics.GetPending().front().iCalls, c.calls) << c.sales;
     }
 }
 
@@ -51,8 +51,7 @@ TEST(BuildingCare, BreaksDownByWearClosesAndCallsAMechanicUnlessBreakdownsAreOff
     for (bool allowed : {true, false})
     {
         JobPark park(1.5f);
-        const auto texts =
-            MakeTexts(park.dir, {{"FEEDBACK_BUILDING_BROKEN", u"%s is broken"}, {"FAN_KIOSK", u"Tea Kiosk"}});
+        const auto texts = MakeTexts(park.dir, u"FEEDBACK_BUILDING_BROKEN=%s is broken|FAN_KIOSK=Tea Kiosk");
         BuildingObject* kiosk = park.Small("KIOSK", 10);
         const uint32_t guest = park.Make(OBJECT_GUEST)->GetID();
         park.world->m_bBreakDownsAllowed = allowed;
@@ -62,15 +61,15 @@ TEST(BuildingCare, BreaksDownByWearClosesAndCallsAMechanicUnlessBreakdownsAreOff
         EXPECT_FALSE(kiosk->IsUserClosed());
         EXPECT_EQ(park.Got(guest, MT_BUILDING_CLOSING), allowed ? 1u : 0u);
         EXPECT_EQ(kiosk->GetNumFaults(), allowed ? 1 : 0);
-        ASSERT_EQ(park.Mechanics().GetPending().size(), 1u);
-        EXPECT_EQ(park.Mechanics().GetPending().front().Type, allowed ? RepairManager::REPAIR_BREAKDOWN : 0u);
-        EXPECT_TRUE(park.Zoo().GetPending().empty());
+        ASSERT_EQ(park.mechanics.GetPending().size(), 1u);
+        EXPECT_EQ(park.mechanics.GetPending().front().Type, allowed ? RepairManager::REPAIR_BREAKDOWN : 0u);
+        EXPECT_TRUE(park.zoo.GetPending().empty());
         EXPECT_EQ(Keyword(kiosk, "BUILDING_REPAIRSTATE_%"), u"0%");
         if (!allowed)
             continue;
-        ASSERT_EQ(park.Feedback().GetLog().size(), 1u);
-        EXPECT_EQ(park.Feedback().GetLog()[0].wideText, u"Tea Kiosk is broken");
-        EXPECT_EQ(park.Feedback().GetLog()[0].ID, kiosk->GetID());
+        ASSERT_EQ(park.feedback.GetLog().size(), 1u);
+        EXPECT_EQ(park.feedback.GetLog()[0].wideText, u"Tea Kiosk is broken");
+        EXPECT_EQ(park.feedback.GetLog()[0].ID, kiosk->GetID());
         // A broken building cannot be opened until it is repaired.
         kiosk->Open();
         EXPECT_FALSE(kiosk->IsOpen());
@@ -107,7 +106,7 @@ TEST(BuildingCare, BreaksDownByChanceAtOneLessItsCondition)
     BuildingObject* fresh = park.Small("KIOSK", 12);
     for (int i = 0; i < 8; ++i)
         park.Sale(worn);
-    park.Mechanics().CancelRepair(worn->GetID());
+    park.mechanics.CancelRepair(worn->GetID());
     park.Frames(61, 2.0f);
     EXPECT_TRUE(worn->IsBrokenDown());
     EXPECT_FALSE(fresh->IsBrokenDown());
@@ -124,9 +123,9 @@ TEST(BuildingCare, IsRepairedStepByStepFromItsConditionWhenCalled)
     for (const auto& c : cases)
     {
         JobPark park(c.decay);
-        const auto texts = MakeTexts(park.dir, {{"FEEDBACK_BUILDING_REPAIRED", u"%s works again"},
-                                                {"FAN_KIOSK", u"Tea Kiosk"},
-                                                {"BI_LAST_INSPECT_FORMAT", u"%02d:%02d day %d"}});
+        const auto texts = MakeTexts(
+            park.dir,
+            u"FEEDBACK_BUILDING_REPAIRED=%s works again|FAN_KIOSK=Tea Kiosk|BI_LAST_INSPECT_FORMAT=%02d:%02d day %d");
         BuildingObject* kiosk = park.Small("KIOSK", 10);
         const uint32_t mechanic = park.Make(OBJECT_MECHANIC)->GetID();
         for (int i = 0; i < c.sales; ++i)
@@ -144,10 +143,10 @@ TEST(BuildingCare, IsRepairedStepByStepFromItsConditionWhenCalled)
         EXPECT_TRUE(kiosk->IsOpen());
         EXPECT_EQ(Keyword(kiosk, "BUILDING_REPAIRSTATE_%"), u"100%");
         EXPECT_EQ(Keyword(kiosk, "BUILDING_LASTINSPECT"), u"09:00 day 1");
-        EXPECT_EQ(park.Feedback().GetLog().size(), broken ? 2u : 0u);
+        EXPECT_EQ(park.feedback.GetLog().size(), broken ? 2u : 0u);
         if (broken)
         {
-            EXPECT_EQ(park.Feedback().GetLog()[1].wideText, u"Tea Kiosk works again");
+            EXPECT_EQ(park.feedback.GetLog()[1].wideText, u"Tea Kiosk works again");
         }
     }
 }
@@ -170,9 +169,9 @@ TEST(BuildingCare, ZookeepersVisitEachAnimalAndWaitForAFeeding)
     // The daily call: one visit of three steps; the mechanics' board is not told.
     park.Send(pool->GetID(), pool->GetID(), MT_CALL_ZOO);
     park.Send(pool->GetID(), pool->GetID(), MT_CALL_ZOO);
-    ASSERT_EQ(park.Zoo().GetPending().size(), 1u);
-    EXPECT_EQ(park.Zoo().GetPending().front().Type, RepairManager::REPAIR_ZOO_VISIT);
-    EXPECT_TRUE(park.Mechanics().GetPending().empty());
+    ASSERT_EQ(park.zoo.GetPending().size(), 1u);
+    EXPECT_EQ(park.zoo.GetPending().front().Type, RepairManager::REPAIR_ZOO_VISIT);
+    EXPECT_TRUE(park.mechanics.GetPending().empty());
     park.Tell(pool, keeper, MT_REPAIR_STARTING, RepairManager::REPAIR_ZOO_VISIT);
     for (int step = 0; step < 3; ++step)
         park.Tell(pool, keeper, MT_REPAIR, RepairManager::REPAIR_ZOO_VISIT);
@@ -185,12 +184,12 @@ TEST(BuildingCare, ZookeepersVisitEachAnimalAndWaitForAFeeding)
     }
 
     // Unhappy animals call a zookeeper, who waits until they have eaten.
-    park.Zoo().CancelRepair(pool->GetID());
+    park.zoo.CancelRepair(pool->GetID());
     park.Frames(1);
-    EXPECT_TRUE(park.Zoo().GetPending().empty());
+    EXPECT_TRUE(park.zoo.GetPending().empty());
     animals[1]->happiness = animals[2]->happiness = 0.0f;
     park.Frames(2);
-    ASSERT_EQ(park.Zoo().GetPending().size(), 1u);
+    ASSERT_EQ(park.zoo.GetPending().size(), 1u);
     for (int step = 0; step < 2; ++step)
         park.Tell(pool, keeper, MT_REPAIR, RepairManager::REPAIR_ZOO_VISIT);
     EXPECT_EQ(park.Got(keeper, MT_MORE_REPAIRS), 4u);
@@ -222,10 +221,10 @@ TEST(BuildingCare, ToiletsGetDirtyWithUseAndCallCleaners)
         for (int i = 0; i < c.uses; ++i)
             park.Send(guest, toilet->GetID(), MT_REQUEST_COMMOD);
         EXPECT_EQ(Keyword(toilet, "BUILDING_CLEANLINESS"), c.cleanliness) << c.uses;
-        ASSERT_EQ(park.Cleaning().GetPending().size(), c.filed ? 1u : 0u) << c.uses;
+        ASSERT_EQ(park.cleaning.GetPending().size(), c.filed ? 1u : 0u) << c.uses;
         if (c.filed)
         {
-            EXPECT_EQ(park.Cleaning().GetPending().front().bUrgent, c.urgent) << c.uses;
+            EXPECT_EQ(park.cleaning.GetPending().front().bUrgent, c.urgent) << c.uses;
         }
     }
     // A toilet being cleaned asks for nothing more; a cleaned one is fresh again.
@@ -234,7 +233,7 @@ TEST(BuildingCare, ToiletsGetDirtyWithUseAndCallCleaners)
     toilet->SetCleaning(true);
     for (int i = 0; i < 20; ++i)
         park.Send(kNoObjectID, toilet->GetID(), MT_REQUEST_COMMOD);
-    EXPECT_TRUE(park.Cleaning().GetPending().empty());
+    EXPECT_TRUE(park.cleaning.GetPending().empty());
     toilet->ResetCleanliness();
     EXPECT_EQ(Keyword(toilet, "BUILDING_CLEANLINESS"), u"1.00");
 }

@@ -18,32 +18,17 @@ class Panel : public testing::Test
 protected:
     Panel()
     {
-        texts = MakeTexts(park.dir, {{"FAN_KIOSK", u"Tea Kiosk"},
-                                     {"BI_INSTANCE_ADDON", u" #%d"},
-                                     {"OPEN", u"Open"},
-                                     {"CLOSED", u"Closed"},
-                                     {"BI_BUILD_AGE_NEW", u"New"},
-                                     {"BI_BUILD_AGE_1", u"One day"},
-                                     {"BI_BUILD_AGE_N", u"%d days"},
-                                     {"BI_LAST_INSPECT_NONE", u"Never"},
-                                     {"BI_LAST_INSPECT_FORMAT", u"%d:%02d, day %d"},
-                                     {"BI_LAST_FAULT_NONE", u"No faults"},
-                                     {"BI_LAST_FAULT_FORMAT", u"%d, last %d:%02d day %d"},
-                                     {"BI_REPAIR_FORMAT", u"%d%% %s"},
-                                     {"BUILDING_REPAIR_GOOD", u"good"},
-                                     {"BI_REPAIR_NOT_NEEDED", u"not needed"},
-                                     {"BI_REPAIR_WAITING", u"waiting"},
-                                     {"BI_REPAIR_REQUIRED", u"required"},
-                                     {"BI_CLEAN_NOT_NEEDED", u"clean"},
-                                     {"BI_CLEAN_REQUIRED", u"dirty"},
-                                     {"AI_TEA", u"Tea"},
-                                     {"FP_GUEST_FORMAT", u"%d (%d men, %d women)"},
-                                     {"BI_CONFIRM_DEMOLISH", u"Sell for $%d?"},
-                                     {"BI_STAFF_RESTING_FORMAT", u"%d of %d"},
-                                     {"BI_UPGRADE_NO", u"No"},
-                                     {"AT_FISH", u"Clownfish"},
-                                     {"ADOPT_CONFIRM", u"Adopt for $%d?"},
-                                     {"BI_ROOF_OPTION", u"Roof"}});
+        texts = MakeTexts(park.dir, u"FAN_KIOSK=Tea Kiosk|BI_INSTANCE_ADDON= #%d|OPEN=Open|CLOSED=Closed|"
+                                    u"BI_BUILD_AGE_NEW=New|BI_BUILD_AGE_1=One day|BI_BUILD_AGE_N=%d days|"
+                                    u"BI_LAST_INSPECT_NONE=Never|BI_LAST_INSPECT_FORMAT=%d:%02d, day %d|"
+                                    u"BI_LAST_FAULT_NONE=No faults|BI_LAST_FAULT_FORMAT=%d, last %d:%02d day %d|"
+                                    u"BI_REPAIR_FORMAT=%d%% %s|BUILDING_REPAIR_GOOD=good|"
+                                    u"BI_REPAIR_NOT_NEEDED=not needed|BI_REPAIR_WAITING=waiting|"
+                                    u"BI_REPAIR_REQUIRED=required|BI_CLEAN_NOT_NEEDED=clean|BI_CLEAN_REQUIRED=dirty|"
+                                    u"AI_TEA=Tea|FP_GUEST_FORMAT=%d (%d men, %d women)|"
+                                    u"BI_CONFIRM_DEMOLISH=Sell for $%d?|BI_STAFF_RESTING_FORMAT=%d of %d|"
+                                    u"BI_UPGRADE_NO=No|AT_FISH=Clownfish|ADOPT_CONFIRM=Adopt for $%d?|"
+                                    u"BI_ROOF_OPTION=Roof");
         park.Small("KIOSK", 4);
         kiosk = park.Small("KIOSK", 10);
         toilet = park.Small("RESTSMALL", 12);
@@ -60,11 +45,11 @@ protected:
         for (int i = 0; i < 10; ++i)
             park.world->AdvanceClock(1.0f);
         uint32_t type = 0;
-        EXPECT_EQ(park.Mechanics().FindJob({}, RepairManager::REPAIR_BREAKDOWN, type),
+        EXPECT_EQ(park.mechanics.FindJob({}, RepairManager::REPAIR_BREAKDOWN, type),
                   static_cast<int32_t>(kiosk->GetID()));
         for (int i = 0; i < 4; ++i)
             park.Tell(kiosk, mechanic, MT_REPAIR, type);
-        park.Mechanics().RemoveAssigned(kiosk->GetID());
+        park.mechanics.RemoveAssigned(kiosk->GetID());
         kiosk->SetNumRestStaff(2);
         kiosk->AddOpinion(BuildingObject::OPINION_PRICE, 2);
         toilet->Close();
@@ -76,8 +61,8 @@ protected:
             park.Send(kWorldID, pool->GetID(), MT_NEW_DAY);
             dynamic_cast<Animal*>(park.objects->GetObject(pool->GetAnimal(i)))->value = 40.6f;
         }
-        park.Mechanics().RequestRepair(pool->GetID(), RepairManager::REPAIR_BREAKDOWN);
-        park.Cleaning().RequestCleaning(pool->GetID());
+        park.mechanics.RequestRepair(pool->GetID(), RepairManager::REPAIR_BREAKDOWN);
+        park.cleaning.RequestCleaning(pool->GetID());
         park.world->m_TotalGuestArrive[0] = 3;
         park.world->m_TotalGuestArrive[1] = 4;
         park.world->m_TodayGuestUnhappyDepart[0] = 1;

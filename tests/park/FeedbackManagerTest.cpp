@@ -26,12 +26,12 @@ protected:
 
     JobPark park;
     Gui gui;
-    FeedbackManager& feedback = park.Feedback();
+    FeedbackManager& feedback = park.feedback;
 };
 
 TEST_F(Feedback, ShowsAtOnceOrQueuesAndLogsWhatWasShown)
 {
-    const auto texts = MakeTexts(park.dir, {{"HELLO", u"Hello"}});
+    const auto texts = MakeTexts(park.dir, u"HELLO=Hello");
     // With the box free a message shows at once for two seconds and is logged.
     park.world->EmitTicker("HELLO");
     ASSERT_EQ(gui.shown.size(), 1u);
@@ -112,7 +112,7 @@ TEST_F(Feedback, SuppressesTheScenariosTypesAndKeepsTheStaffsBits)
     EXPECT_EQ(feedback.GetLog()[0].textId, "TICKER");
     for (int i = 0; i < 120; ++i)
         feedback.SuppressMessageType("MESS_TYPE_GUEST");
-    EXPECT_EQ(feedback.GetSuppressedCount(), FeedbackManager::kMaxSuppressed);
+    EXPECT_EQ(feedback.GetSuppressedCount(), 100u);
 
     // Each staff kind has its own word of bits; other kinds have none.
     feedback.SetStaffMessageBits(0x3, OBJECT_CLEANER);

@@ -58,18 +58,18 @@ TEST(CleaningBoard, ScoresJobsByDistanceLessTheirKindsBonus)
         {
             const platform::Vec3 at = CellPoint(cleanerX + j.distance, kRow);
             ids.push_back(j.kind == 0 ? toilet->GetID() : park.At(j.kind, "Bin", at.x, at.y)->GetID());
-            park.Cleaning().RequestCleaning(ids.back());
+            park.cleaning.RequestCleaning(ids.back());
         }
         int32_t type = -1;
         const int32_t id =
-            park.Cleaning().FindBestScoredJob(CellPoint(cleanerX, kRow), type, c.bins, c.litter, c.toilets);
+            park.cleaning.FindBestScoredJob(CellPoint(cleanerX, kRow), type, c.bins, c.litter, c.toilets);
         EXPECT_EQ(id, c.chosen < 0 ? -1 : static_cast<int32_t>(ids[c.chosen])) << c.what;
         EXPECT_EQ(type, c.type) << c.what;
         if (c.chosen >= 0)
         {
             EXPECT_TRUE(dynamic_cast<StaticObject*>(park.objects->GetObject(id))->IsCleaning()) << c.what;
-            EXPECT_EQ(park.Cleaning().GetAssigned().size(), 1u) << c.what;
-            EXPECT_EQ(park.Cleaning().GetPending().size(), c.jobs.size() - 1) << c.what;
+            EXPECT_EQ(park.cleaning.GetAssigned().size(), 1u) << c.what;
+            EXPECT_EQ(park.cleaning.GetPending().size(), c.jobs.size() - 1) << c.what;
         }
     }
 }
@@ -77,7 +77,7 @@ TEST(CleaningBoard, ScoresJobsByDistanceLessTheirKindsBonus)
 TEST(CleaningBoard, TakesTheLastUrgentRequestTheCleanerMayDo)
 {
     JobPark park;
-    CleaningManager& board = park.Cleaning();
+    CleaningManager& board = park.cleaning;
     Stub* bin = park.At(OBJECT_SCENERY, "Bin", 0, 0);
     Stub* greenBin = park.At(OBJECT_SCENERY, "BinGreen", 0, 0);
     Stub* litter = park.At(OBJECT_LITTER, "LITTER", 0, 0);
@@ -93,6 +93,7 @@ TEST(CleaningBoard, TakesTheLastUrgentRequestTheCleanerMayDo)
     EXPECT_EQ(board.FindUrgentClean({}, type, true, false, false), static_cast<int32_t>(bin->GetID()));
     EXPECT_EQ(type, CleaningManager::JOB_BIN);
     EXPECT_EQ(board.FindUrgentClean({}, type, true, true, true), static_cast<int32_t>(litter->GetID()));
+    EXPECT_EQ(type, CleaningManager::JOB_LITTER);
     EXPECT_EQ(board.FindUrgentClean({}, type, true, true, true), static_cast<int32_t>(greenBin->GetID()));
     EXPECT_EQ(type, CleaningManager::JOB_BIN);
     EXPECT_EQ(board.FindUrgentClean({}, type, true, true, true), -1);
@@ -111,7 +112,7 @@ TEST(CleaningBoard, TakesTheLastUrgentRequestTheCleanerMayDo)
 TEST(CleaningBoard, FollowsAJobFromRequestToFinishOrReturn)
 {
     JobPark park;
-    CleaningManager& board = park.Cleaning();
+    CleaningManager& board = park.cleaning;
     const uint32_t a = park.At(OBJECT_LITTER, "LITTER", 0, 0)->GetID();
     const uint32_t b = park.At(OBJECT_LITTER, "LITTER", 0, 0)->GetID();
     auto state = [&](uint32_t id) { return board.GetCleaningState(id); };
@@ -198,33 +199,28 @@ TEST(RepairBoard, GivesEachWorkerTheNearestJobOfItsKind)
     for (const auto& c : cases)
     {
         JobPark park;
-        RepairManager& board = park.Mechanics();
+        RepairManager& board = park.mechanics;
         std::vector<uint32_t> ids;
+        for (const Request& r : c.requests)
+            ids.push_back(park.At(OBJECT_TABLE, "B", r.distance, 0)->GetID());
+        // The young requests are filed six seconds after the others.
         for (bool young : {false, true})
         {
-            for (const Request& r : c.requests)
+            for (size_t i = 0; i < ids.size(); ++i)
             {
-                const uint32_t id = park.At(OBJECT_TABLE, "B", r.distance, 0)->GetID();
-                ids.push_back(id);
-                if (r.young != young)
-                    continue;
-                if (r.urgent)
-                    board.RequestUrgentRepair(id, r.type);
-                else
-                    board.RequestRepair(id, r.type);
+                const Request& r = c.requests[i];
+                if (r.young == young)
+                    r.urgent ? (void)board.RequestUrgentRepair(ids[i], r.type) : board.RequestRepair(ids[i], r.type);
             }
-            if (!young)
-                park.Frames(2, 3.0f);
+            park.Frames(young ? 0 : 2, 3.0f);
         }
         uint32_t type = 99;
         const int32_t id = board.FindJob({0, 0, 0}, c.kind, type);
-        // The ids of the filed requests: each request's own of the two rounds.
-        const auto idOf = [&](int i) { return ids[c.requests[i].young ? c.requests.size() + i : i]; };
-        EXPECT_EQ(id, c.chosen < 0 ? -1 : static_cast<int32_t>(idOf(c.chosen))) << c.what;
+        EXPECT_EQ(id, c.chosen < 0 ? -1 : static_cast<int32_t>(ids[c.chosen])) << c.what;
         if (c.chosen < 0)
             continue;
         EXPECT_EQ(type, c.requests[c.chosen].type) << c.what;
-        EXPECT_EQ(board.GetAssignedType(idOf(c.chosen)), c.requests[c.chosen].type) << c.what;
+        EXPECT_EQ(board.GetAssignedType(ids[c.chosen]), c.requests[c.chosen].type) << c.what;
         EXPECT_EQ(board.GetAssigned().back().bUrgent, c.requests[c.chosen].urgent) << c.what;
         EXPECT_EQ(board.GetPending().size(), c.requests.size() - 1) << c.what;
     }
@@ -233,7 +229,7 @@ TEST(RepairBoard, GivesEachWorkerTheNearestJobOfItsKind)
 TEST(RepairBoard, RaisesRequestsTradesJobsAndTakesThemBack)
 {
     JobPark park;
-    RepairManager& board = park.Mechanics();
+    RepairManager& board = park.mechanics;
     const uint32_t near = park.At(OBJECT_TABLE, "B", 10, 0)->GetID();
     const uint32_t far = park.At(OBJECT_TABLE, "B", 100, 0)->GetID();
     const uint32_t zoo = park.At(OBJECT_TABLE, "B", 50, 0)->GetID();
@@ -308,7 +304,7 @@ TEST(RepairBoard, RaisesRequestsTradesJobsAndTakesThemBack)
 TEST(RepairBoard, FindsPlantsToWaterNearOrFar)
 {
     JobPark park;
-    RepairManager& board = park.Mechanics();
+    RepairManager& board = park.mechanics;
     Stub* plant = park.At(OBJECT_SCENERY, "PLANT", 0, 0);
     uint32_t type = 0;
     // Within reach means nearer than 200 units.
@@ -350,20 +346,21 @@ TEST(JobBoards, SurviveASaveAndRefuseADamagedRecord)
     JobPark park;
     const uint32_t a = park.At(OBJECT_LITTER, "LITTER", 0, 0)->GetID();
     const uint32_t b = park.At(OBJECT_TABLE, "B", 0, 0)->GetID();
-    park.Cleaning().RequestUrgentCleaning(a);
-    park.Cleaning().AddAssigned(b, true);
-    park.Cleaning().SetCleaningStarted(b);
-    park.Mechanics().RequestRepair(b, 3);
-    park.Mechanics().AddAssigned(a, true, 2);
-    park.Feedback().AddMessage("FEEDBACK_NO_CLEANERS", a, 9);
-    park.Feedback().SetStaffMessageBits(0x5, OBJECT_MECHANIC);
-    park.Feedback().SuppressMessageType("MESS_TYPE_GUEST");
+    park.cleaning.RequestUrgentCleaning(a);
+    park.cleaning.AddAssigned(b, true);
+    park.cleaning.SetCleaningStarted(b);
+    park.mechanics.RequestRepair(b, 3);
+    park.mechanics.AddAssigned(a, true, 2);
+    park.feedback.AddMessage("FEEDBACK_NO_CLEANERS", a, 9);
+    park.feedback.SetStaffMessageBits(0x5, OBJECT_MECHANIC);
+    park.feedback.SuppressMessageType("MESS_TYPE_GUEST");
+    park.feedback.SuppressMessageType("MESS_TYPE_WORLD");
     const std::string file = park.dir.File("save.dat");
     {
         BinarySerialStream out(true, file.c_str());
-        park.Cleaning().Dump(out);
-        park.Mechanics().Dump(out);
-        park.Feedback().Dump(out);
+        park.cleaning.Dump(out);
+        park.mechanics.Dump(out);
+        park.feedback.Dump(out);
         ASSERT_TRUE(out.Close());
     }
     CleaningManager cleaning;
@@ -383,7 +380,7 @@ TEST(JobBoards, SurviveASaveAndRefuseADamagedRecord)
     EXPECT_EQ(repairs.GetAssignedType(a), 2u);
     EXPECT_EQ(feedback.GetLog().back().textId, "FEEDBACK_NO_CLEANERS");
     EXPECT_EQ(feedback.GetStaffMessageBits(OBJECT_MECHANIC), 0x5u);
-    EXPECT_TRUE(feedback.IsSuppressed(0, 5));
+    EXPECT_TRUE(feedback.IsSuppressed(0, 5) && feedback.IsWorldSuppressed());
 
     // Cut short anywhere, a record is refused and the manager keeps what it held.
     const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);

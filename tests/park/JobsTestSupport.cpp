@@ -26,12 +26,12 @@ bool Gui::CloseDialogsOfListener(DialogListener* listener)
     return true;
 }
 
-std::unique_ptr<TextTable> MakeTexts(const testsupport::TempDir& dir,
-                                     const std::vector<std::pair<std::string, std::u16string>>& texts)
+std::unique_ptr<TextTable> MakeTexts(const testsupport::TempDir& dir, const std::u16string& texts)
 {
-    std::u16string file = u"\uFEFF";
-    for (const auto& [id, text] : texts)
-        file += u"\"" + platform::AnsiToWide(id.c_str()) + u"\" \"" + text + u"\"\r\n";
+    std::u16string file = u"\uFEFF\"";
+    for (char16_t c : texts)
+        file += c == u'=' ? u"\" \"" : c == u'|' ? u"\"\r\n\"" : std::u16string(1, c);
+    file += u"\"\r\n";
     std::vector<uint8_t> bytes;
     for (char16_t c : file)
     {
@@ -78,14 +78,17 @@ JobPark::JobPark(float decay)
                                           {"MENU", "AnimalRescue"}}) +
                        Record("ANIMAL", "FISH", {{"COST", "100.75"}, {"INTENSITY", "1"}, {"NUM_PATHS", "3"}}) +
                        Record("SCENERY", "PLANT", {{"WATER", "Yes"}}),
-                   48)
+                   48),
+      cleaning(*static_cast<CleaningManager*>(world->m_Managers.cleaning.get())),
+      mechanics(*static_cast<RepairManager*>(world->m_Managers.mechanicsRepair.get())),
+      zoo(*static_cast<RepairManager*>(world->m_Managers.zooRepair.get())),
+      feedback(*static_cast<FeedbackManager*>((world->m_Managers.feedback = std::make_unique<FeedbackManager>()).get()))
 {
     for (int i = 0; i < 48; ++i)
     {
         Footpath(i, 7);
         Footpath(1, i);
     }
-    world->m_Managers.feedback = std::make_unique<FeedbackManager>();
     RegisterObjectKind(OBJECT_ANIMAL, []() -> BaseObject* { return new Animal; });
 }
 
@@ -114,26 +117,6 @@ void JobPark::Tell(BuildingObject* building, uint32_t worker, uint32_t type, uin
 size_t JobPark::Got(uint32_t worker, uint32_t type) const
 {
     return bldtest::Taken(type, worker).size();
-}
-
-CleaningManager& JobPark::Cleaning() const
-{
-    return *static_cast<CleaningManager*>(world->m_Managers.cleaning.get());
-}
-
-RepairManager& JobPark::Mechanics() const
-{
-    return *static_cast<RepairManager*>(world->m_Managers.mechanicsRepair.get());
-}
-
-RepairManager& JobPark::Zoo() const
-{
-    return *static_cast<RepairManager*>(world->m_Managers.zooRepair.get());
-}
-
-FeedbackManager& JobPark::Feedback() const
-{
-    return *static_cast<FeedbackManager*>(world->m_Managers.feedback.get());
 }
 
 } // namespace jobstest

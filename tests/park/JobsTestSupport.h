@@ -61,9 +61,8 @@ public:
     std::map<int32_t, int32_t> selections;
 };
 
-// The game's text table made of these ids and texts.
-std::unique_ptr<TextTable> MakeTexts(const testsupport::TempDir& dir,
-                                     const std::vector<std::pair<std::string, std::u16string>>& texts);
+// The game's text table of "ID=text" entries separated by '|'.
+std::unique_ptr<TextTable> MakeTexts(const testsupport::TempDir& dir, const std::u16string& texts);
 
 // A park 48 cells wide with footpaths along x = 1 and y = 7, every manager, and these one-cell building types
 // served from the footpath: KIOSK (wears by `decay` a sale, costs 400), RESTSMALL, POOL (up to three FISH, sold
@@ -83,10 +82,10 @@ public:
     // The messages of the type the worker got.
     size_t Got(uint32_t worker, uint32_t type) const;
 
-    CleaningManager& Cleaning() const;
-    RepairManager& Mechanics() const;
-    RepairManager& Zoo() const;
-    FeedbackManager& Feedback() const;
+    CleaningManager& cleaning;
+    RepairManager& mechanics;
+    RepairManager& zoo;
+    FeedbackManager& feedback;
 };
 
 } // namespace jobstest

@@ -1,5 +1,6 @@
 // The sample park's jobs in the game's World: the diner wears with its sales and breaks down, its repair job goes
-// on the mechanics' board and a test mechanic takes it and repairs it step by step; the toilet gets dirty and a
+// on the mechanics' board and a test mechanic (the test acting as a mechanic's script does) takes it and repairs
+// it step by step; the toilet gets dirty and a
 // test cleaner takes the job; the world script's ticker reaches the feedback log.
 #include "engine/core/GameParameters.h"
 #include "engine/render/ModelManager.h"
@@ -14,48 +15,10 @@
 #include <gtest/gtest.h>
 
 using namespace jobstest;
+using bldtest::Taken;
 
 namespace
 {
-
-// A mechanic as its script works: it takes the job of its kind, reports its arrival, and sends one work step a
-// game second until the building is done, then ends the job.
-class Mechanic : public Stub
-{
-public:
-    void Work()
-    {
-        uint32_t type = 0;
-        job = GetMechanicsRepair()->FindJob(m_WorldXYZ, RepairManager::REPAIR_BREAKDOWN, type);
-        if (job < 0)
-            return;
-        GetMechanicsRepair()->SetRepairStarted(static_cast<uint32_t>(job));
-        Step(MT_REPAIR_STARTING, type);
-        Step(MT_REPAIR, type);
-    }
-    bool Message(const MessageRecord& record) override
-    {
-        if (record.dwType == MT_MORE_REPAIRS)
-            Step(MT_REPAIR, RepairManager::REPAIR_BREAKDOWN, 1.0f);
-        if (record.dwType == MT_REPAIRS_FINISHED)
-        {
-            GetMechanicsRepair()->RemoveAssigned(static_cast<uint32_t>(job));
-            ++finished;
-        }
-        return Stub::Message(record);
-    }
-    void Step(uint32_t type, uint32_t data, float delay = 0.0f)
-    {
-        MessageRecord record;
-        record.dwSender = m_dwID;
-        record.dwReciever = static_cast<uint32_t>(job);
-        record.dwType = type;
-        record.dwData = data;
-        PostDelayedMessage(record, delay);
-    }
-    int32_t job = -1;
-    int finished = 0;
-};
 
 BuildingObject* Only(const char* type)
 {
@@ -74,10 +37,10 @@ TEST(SampleParkJobs, ABrokenDinerIsRepairedByAMechanicAndADirtyToiletCleaned)
     testsupport::ScopedCurrentDir cwd(TW_SOURCE_DIR "/sample-data");
     testsupport::RecordingReportSink reports;
     GameParameters parameters("data/script/gameparameters.pis");
+    bldtest::Inbox().clear();
     ClearObjectKinds();
     for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
         RegisterObjectKind(kind, []() -> BaseObject* { return new Stub; });
-    RegisterObjectKind(OBJECT_MECHANIC, []() -> BaseObject* { return new Mechanic; });
     RegisterParkObjectKinds();
     RegisterParkWorldServices();
     g_ModelManager.Init(1000, false);
@@ -120,18 +83,32 @@ TEST(SampleParkJobs, ABrokenDinerIsRepairedByAMechanicAndADirtyToiletCleaned)
         EXPECT_TRUE(GetZooRepair()->GetPending().empty());
         EXPECT_EQ(feedback->GetLog().back().ID, diner->GetID());
 
-        // Hired after the breakdown, a mechanic waits until the job is five seconds old, takes it and repairs.
-        auto* mechanic = dynamic_cast<Mechanic*>(g_pObjectManager->CreateObject("MECHANIC", OBJECT_MECHANIC));
-        ASSERT_NE(mechanic, nullptr);
+        // Hired after the breakdown, a mechanic waits until the job is five seconds old, takes it and works on it
+        // a step a game second while the diner asks for more.
+        BaseObject* mechanic = g_pObjectManager->CreateObject("MECHANIC", OBJECT_MECHANIC);
         mechanic->SetType(OBJECT_MECHANIC);
         world.Update(4.0f);
         world.Update(4.0f);
-        mechanic->Work();
-        ASSERT_EQ(mechanic->job, static_cast<int32_t>(diner->GetID()));
+        uint32_t type = 0;
+        const int32_t job = mechanics->FindJob(mechanic->GetWorldPosition(), RepairManager::REPAIR_BREAKDOWN, type);
+        ASSERT_EQ(job, static_cast<int32_t>(diner->GetID()));
+        mechanics->SetRepairStarted(diner->GetID());
         EXPECT_EQ(mechanics->GetRepairState(diner->GetID()), RepairManager::STATE_REPAIRING);
-        for (int frame = 0; frame < 60 && mechanic->finished == 0; ++frame)
+        MessageRecord step;
+        step.dwSender = mechanic->GetID();
+        step.dwReciever = diner->GetID();
+        step.dwType = MT_REPAIR;
+        step.dwData = type;
+        for (int i = 0; i < 20 && Taken(MT_REPAIRS_FINISHED, mechanic->GetID()).empty(); ++i)
+        {
+            mechanic->PostDelayedMessage(step, 1.0f);
+            world.Update(1.0f);
             world.Update(0.5f);
-        EXPECT_EQ(mechanic->finished, 1);
+        }
+        EXPECT_EQ(Taken(MT_REPAIRS_FINISHED, mechanic->GetID()).size(), 1u);
+        // From 0.56 the repair takes five steps.
+        EXPECT_EQ(Taken(MT_MORE_REPAIRS, mechanic->GetID()).size(), 4u);
+        mechanics->RemoveAssigned(diner->GetID());
         EXPECT_FALSE(diner->IsBrokenDown());
         EXPECT_TRUE(diner->IsOpen());
         EXPECT_FLOAT_EQ(diner->GetRepairCondition(), 1.0f);
@@ -151,11 +128,11 @@ TEST(SampleParkJobs, ABrokenDinerIsRepairedByAMechanicAndADirtyToiletCleaned)
         }
         EXPECT_TRUE(Shows(toilet, "FLYSWARM"));
         CleaningManager* cleaning = GetCleaningManager();
-        int32_t type = -1;
+        int32_t kind = -1;
         const BaseObject* cleaner = g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).at(0);
-        ASSERT_EQ(cleaning->FindBestScoredJob(cleaner->GetWorldPosition(), type, true, true, true),
+        ASSERT_EQ(cleaning->FindBestScoredJob(cleaner->GetWorldPosition(), kind, true, true, true),
                   static_cast<int32_t>(toilet->GetID()));
-        EXPECT_EQ(type, CleaningManager::JOB_TOILET);
+        EXPECT_EQ(kind, CleaningManager::JOB_TOILET);
         cleaning->SetCleaningStarted(toilet->GetID());
         EXPECT_EQ(cleaning->GetCleaningState(toilet->GetID()), CleaningManager::CLEAN_CLEANING);
         toilet->ResetCleanliness();
