@@ -149,23 +149,6 @@ void FeedbackManager::Log(Message message)
     }
 }
 
-void FeedbackManager::LogMessage(const char* textId, uint32_t id)
-{
-    Message message;
-    message.ID = id;
-    message.textId = textId ? textId : "";
-    Log(std::move(message));
-}
-
-void FeedbackManager::LogWideMessage(const char16_t* text, uint32_t id)
-{
-    Message message;
-    message.ID = id;
-    message.wideText = text ? text : u"";
-    message.bWide = true;
-    Log(std::move(message));
-}
-
 void FeedbackManager::Update()
 {
     if (!m_Queue.empty() && IsBoxFree())

@@ -64,8 +64,6 @@ public:
     void SuppressMessageType(const char* keyword) override;
     // Shows the oldest queued message when the box is free; tells the player of missed desires every half hour.
     void Update() override;
-    void LogMessage(const char* textId, uint32_t id);
-    void LogWideMessage(const char16_t* text, uint32_t id);
     // The ticker's walk over the log, oldest first: the text, its hour, day and object; null at the end.
     const char16_t* GetFirstMessage(float& time, uint32_t& day, uint32_t& id);
     const char16_t* GetNextMessage(float& time, uint32_t& day, uint32_t& id);

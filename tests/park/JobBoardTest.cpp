@@ -38,7 +38,14 @@ TEST(CleaningBoard, ScoresJobsByDistanceLessTheirKindsBonus)
     } cases[] = {
         {"litter 60 away before a toilet 120 away", {{0, 120}, {OBJECT_LITTER, 60}}, true, true, true, 1, 0},
         {"a toilet 100 away before litter 55 away", {{OBJECT_LITTER, 55}, {0, 100}}, true, true, true, 1, 2},
-        {"a bin 75 away before litter 56 away", {{OBJECT_LITTER, 56}, {OBJECT_SCENERY, 75}}, true, true, true, 1, 1},
+        {"a bin 70 away as good as litter 50 away",
+         {{OBJECT_SCENERY, 70}, {OBJECT_LITTER, 50}},
+         true,
+         true,
+         true,
+         0,
+         1},
+        {"a toilet 100 away as good as litter 50 away", {{0, 100}, {OBJECT_LITTER, 50}}, true, true, true, 0, 2},
         {"the earlier of two at one score", {{OBJECT_LITTER, 10}, {OBJECT_LITTER, 10}}, true, true, true, 0, 0},
         {"litter the cleaner does not pick up", {{OBJECT_LITTER, 1}, {OBJECT_SCENERY, 90}}, true, false, true, 1, 1},
         {"bins the cleaner does not empty", {{OBJECT_SCENERY, 1}}, false, true, true, -1, -1},
@@ -261,6 +268,9 @@ TEST(RepairBoard, RaisesRequestsTradesJobsAndTakesThemBack)
         park.world->AdvanceClock(step);
     uint32_t type = 0;
     ASSERT_EQ(board.FindJob({}, RepairManager::REPAIR_BREAKDOWN, type), static_cast<int32_t>(far));
+    // An urgent call on a job taken marks it and files nothing new.
+    EXPECT_FALSE(board.RequestUrgentRepair(far, RepairManager::REPAIR_SERVICE));
+    EXPECT_TRUE(board.GetAssigned().back().bUrgent);
     park.world->AdvanceClock(0.5f);
     // An urgent job is kept against a nearer plain one; a plain job is traded for a nearer urgent one.
     board.RequestRepair(zoo, RepairManager::REPAIR_BREAKDOWN);
@@ -299,6 +309,29 @@ TEST(RepairBoard, RaisesRequestsTradesJobsAndTakesThemBack)
     board.SetRepairStarted(near);
     EXPECT_EQ(board.GetPending().size(), pending);
     EXPECT_EQ(board.GetAssignedType(near), RepairManager::kNoType);
+}
+
+TEST(RepairBoard, TradesAPlainJobOnlyForANearerOneOfItsType)
+{
+    JobPark park;
+    RepairManager& board = park.mechanics;
+    const uint32_t job = park.At(OBJECT_TABLE, "B", 40, 0)->GetID();
+    const uint32_t far = park.At(OBJECT_TABLE, "B", 50, 0)->GetID();
+    const uint32_t near = park.At(OBJECT_TABLE, "B", 30, 0)->GetID();
+    board.AddAssigned(job, false, RepairManager::REPAIR_ZOO_VISIT);
+    board.RequestRepair(far, RepairManager::REPAIR_ZOO_VISIT);
+    park.Frames(2, 4.0f);
+    uint32_t type = 0;
+    EXPECT_EQ(board.LookForBetterJob({}, job, type), -1);
+    board.RequestRepair(near, RepairManager::REPAIR_SERVICE);
+    park.Frames(2, 4.0f);
+    EXPECT_EQ(board.LookForBetterJob({}, job, type), -1);
+    board.CancelRepair(near);
+    board.RequestRepair(near, RepairManager::REPAIR_ZOO_VISIT);
+    park.Frames(2, 4.0f);
+    EXPECT_EQ(board.LookForBetterJob({}, job, type), static_cast<int32_t>(near));
+    EXPECT_EQ(type, RepairManager::REPAIR_ZOO_VISIT);
+    EXPECT_EQ(board.GetPending().back().RepairID, job);
 }
 
 TEST(RepairBoard, FindsPlantsToWaterNearOrFar)
@@ -355,23 +388,29 @@ TEST(JobBoards, SurviveASaveAndRefuseADamagedRecord)
     park.feedback.SetStaffMessageBits(0x5, OBJECT_MECHANIC);
     park.feedback.SuppressMessageType("MESS_TYPE_GUEST");
     park.feedback.SuppressMessageType("MESS_TYPE_WORLD");
+    // Each record is read back whole; cut short it is refused and the manager keeps what it read before.
     const std::string file = park.dir.File("save.dat");
+    const auto saveAndLoad = [&](const auto& saved, auto& loaded)
     {
-        BinarySerialStream out(true, file.c_str());
-        park.cleaning.Dump(out);
-        park.mechanics.Dump(out);
-        park.feedback.Dump(out);
-        ASSERT_TRUE(out.Close());
-    }
+        {
+            BinarySerialStream out(true, file.c_str());
+            saved.Dump(out);
+            ASSERT_TRUE(out.Close());
+        }
+        const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
+        for (size_t cut : {bytes.size(), bytes.size() / 2, bytes.size() - 3})
+        {
+            testsupport::WriteBytes(file, std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
+            BinarySerialStream in(false, file.c_str());
+            EXPECT_EQ(loaded.Load(in), cut == bytes.size()) << cut;
+        }
+    };
     CleaningManager cleaning;
     RepairManager repairs;
     FeedbackManager feedback;
-    {
-        BinarySerialStream in(false, file.c_str());
-        ASSERT_TRUE(cleaning.Load(in));
-        ASSERT_TRUE(repairs.Load(in));
-        ASSERT_TRUE(feedback.Load(in));
-    }
+    saveAndLoad(park.cleaning, cleaning);
+    saveAndLoad(park.mechanics, repairs);
+    saveAndLoad(park.feedback, feedback);
     EXPECT_EQ(cleaning.GetPending().front().CleaningID, a);
     EXPECT_TRUE(cleaning.GetPending().front().bUrgent);
     EXPECT_TRUE(cleaning.GetAssigned().front().bCleaning);
@@ -381,17 +420,6 @@ TEST(JobBoards, SurviveASaveAndRefuseADamagedRecord)
     EXPECT_EQ(feedback.GetLog().back().textId, "FEEDBACK_NO_CLEANERS");
     EXPECT_EQ(feedback.GetStaffMessageBits(OBJECT_MECHANIC), 0x5u);
     EXPECT_TRUE(feedback.IsSuppressed(0, 5) && feedback.IsWorldSuppressed());
-
-    // Cut short anywhere, a record is refused and the manager keeps what it held.
-    const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
-    for (size_t cut : {bytes.size() / 4, bytes.size() / 2, bytes.size() - 3})
-    {
-        testsupport::WriteBytes(file, std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
-        BinarySerialStream in(false, file.c_str());
-        const bool whole = cleaning.Load(in) && repairs.Load(in) && feedback.Load(in);
-        EXPECT_FALSE(whole) << cut;
-        EXPECT_EQ(cleaning.GetPending().size() + repairs.GetPending().size() + feedback.GetLog().size(), 3u) << cut;
-    }
 }
 
 } // namespace
