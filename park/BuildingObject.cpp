@@ -229,6 +229,12 @@ bool BuildingObject::OnStateExit()
     CreateTables();
     if (m_pInfo->bShowEnter)
         CreateEntrance();
+    // A panel left asking to confirm opens again as the built building's.
+    if (m_SelectLevel == 1)
+    {
+        CloseOwnDialogs();
+        OnSelected(true, false);
+    }
     CreateQueue();
     PlaceEntrance();
     AdoptFixedAnimals();
@@ -418,7 +424,7 @@ void BuildingObject::UpdateDemolishing()
 void BuildingObject::UpdateWorking()
 {
     if (m_SelectLevel == 1)
-        ClosePanel();
+        CloseOwnDialogs();
     m_fProfitToday = m_fIncomeToday - m_fCostToday;
     CheckAnimalCare();
     m_pRide->Update();

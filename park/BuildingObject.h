@@ -167,7 +167,11 @@ public:
     // ---- wear, breakdown and cleaning
     // Broken down from the start (a building the world script creates broken).
     void BreakDown();
+    // Breaks down: closed, the mechanics called (not when breakdowns are off or a mechanic's request is filed).
+    void BreakDownByWear();
     void ResetCleanliness();
+    // A message to the player: the text id's text with the building's display name in it.
+    void PostBuildingFeedback(const char* textId);
 
     // ---- what construction reads and writes
     const BuildingInfo& GetInfo() const { return *m_pInfo; }
@@ -279,6 +283,15 @@ private:
     void UseToilet();
     void OnCareMessage(const MessageRecord& record);
     void SetWaterDirtStage(int32_t stage);
+    void CheckBreakdown();
+    void RepairStep(uint32_t mechanic);
+    void ZooStep(uint32_t keeper);
+    void CallZoo();
+
+    // ---- the panel
+    void OpenMenu();
+    // Closes the dialogs bound to the building.
+    void CloseOwnDialogs();
 
     const BuildingInfo* m_pInfo;
     uint32_t m_staff[kMaxStaff] = {};

@@ -3,13 +3,14 @@
 
 #include "park/CleaningManager.h"
 #include "park/ConstructionManager.h"
+#include "park/FeedbackManager.h"
 #include "park/RepairManager.h"
 #include "world/World.h"
 
 namespace
 {
 
-template <typename Manager> Manager* FindOwned(std::unique_ptr<OwnedParkManager> ParkManagers::*member)
+template <typename Manager, typename Base> Manager* FindOwned(std::unique_ptr<Base> ParkManagers::*member)
 {
     return g_pWorld ? dynamic_cast<Manager*>((g_pWorld->GetManagers().*member).get()) : nullptr;
 }
@@ -34,4 +35,9 @@ RepairManager* GetMechanicsRepair()
 RepairManager* GetZooRepair()
 {
     return FindOwned<RepairManager>(&ParkManagers::zooRepair);
+}
+
+FeedbackManager* GetFeedbackManager()
+{
+    return FindOwned<FeedbackManager>(&ParkManagers::feedback);
 }

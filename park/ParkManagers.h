@@ -4,6 +4,7 @@
 
 class CleaningManager;
 class ConstructionManager;
+class FeedbackManager;
 class RepairManager;
 
 ConstructionManager* GetConstructionManager();
@@ -11,3 +12,4 @@ CleaningManager* GetCleaningManager();
 // The mechanics' and the zookeepers' job boards.
 RepairManager* GetMechanicsRepair();
 RepairManager* GetZooRepair();
+FeedbackManager* GetFeedbackManager();

@@ -20,6 +20,8 @@ class FeedbackService : public OwnedParkManager
 public:
     // A feedback message type this scenario does not show.
     virtual void SuppressMessageType(const char* type) = 0;
+    // A message for the player: a text id, the object it is about (0xFFFFFFFE the park) and its type.
+    virtual void AddMessage(const char* textId, uint32_t id, uint32_t type) = 0;
     // Once per frame.
     virtual void Update() = 0;
     // Forgets an object that is being removed, in its queued and logged messages.

@@ -58,6 +58,8 @@ public:
     static constexpr const char* kQueueRailModel = "Q_RAIL";
     // Height of the world scene's box.
     static constexpr float kSceneHeight = 500.0f;
+    // The feedback message type of the world script's tickers.
+    static constexpr uint32_t kTickerMessage = 1;
 
     // The clock alone, for parts of the park used without a scenario: stores the global pointer; the clock starts
     // at 09:00 of day 0 when the game parameters give a usable day length (at 0, with no days, otherwise); speed 1,

@@ -492,8 +492,8 @@ void World::ShowMenu(const char* dialog, const char* parameter)
 
 void World::EmitTicker(const char* textKey)
 {
-    // The feedback manager shows the ticker when it joins the park.
-    GetLogger()->Report(1, "World::EmitTicker - %s", textKey ? textKey : "");
+    if (m_Managers.feedback && textKey)
+        m_Managers.feedback->AddMessage(textKey, kWorldID, kTickerMessage);
 }
 
 bool World::HandleWorldScriptMessage(const MessageRecord& record)

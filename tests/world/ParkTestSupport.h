@@ -38,6 +38,7 @@ public:
     {
         ~Feedback() override { Probe::Journal().push_back("gone feedback"); }
         void SuppressMessageType(const char* type) override { suppressed.push_back(type); }
+        void AddMessage(const char* id, uint32_t, uint32_t) override { Probe::Journal().push_back(id); }
         void Update() override { Probe::Journal().push_back("feedback"); }
         void ForgetObject(uint32_t id) override { Probe::Journal().push_back("forget " + std::to_string(id)); }
         std::vector<std::string> suppressed;

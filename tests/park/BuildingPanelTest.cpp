@@ -1,0 +1,227 @@
+// Tests of the building's panel: every keyword it answers, read from buildings the test sets up with a text table
+// of its own, the keywords it accepts, and the opening and closing of its dialogs.
+#include "scripts/ObjectStates.h"
+#include "tests/park/JobsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+using namespace jobstest;
+
+namespace
+{
+
+class Panel : public testing::Test
+{
+protected:
+    Panel()
+    {
+        texts = MakeTexts(park.dir, u"FAN_KIOSK=Tea Kiosk|BI_INSTANCE_ADDON= #%d|OPEN=Open|CLOSED=Closed|"
+                                    u"BI_BUILD_AGE_NEW=New|BI_BUILD_AGE_1=One day|BI_BUILD_AGE_N=%d days|"
+                                    u"BI_LAST_INSPECT_NONE=Never|BI_LAST_INSPECT_FORMAT=%d:%02d, day %d|"
+                                    u"BI_LAST_FAULT_NONE=No faults|BI_LAST_FAULT_FORMAT=%d, last %d:%02d day %d|"
+                                    u"BI_REPAIR_FORMAT=%d%% %s|BUILDING_REPAIR_GOOD=good|"
+                                    u"BI_REPAIR_NOT_NEEDED=not needed|BI_REPAIR_WAITING=waiting|"
+                                    u"BI_REPAIR_REQUIRED=required|BI_CLEAN_NOT_NEEDED=clean|BI_CLEAN_REQUIRED=dirty|"
+                                    u"AI_TEA=Tea|FP_GUEST_FORMAT=%d (%d men, %d women)|"
+                                    u"BI_CONFIRM_DEMOLISH=Sell for $%d?|BI_STAFF_RESTING_FORMAT=%d of %d|"
+                                    u"BI_UPGRADE_NO=No|AT_FISH=Clownfish|ADOPT_CONFIRM=Adopt for $%d?|"
+                                    u"BI_ROOF_OPTION=Roof");
+        park.Small("KIOSK", 4);
+        kiosk = park.Small("KIOSK", 10);
+        toilet = park.Small("RESTSMALL", 12);
+        pool = park.Small("POOL", 14);
+        empty = park.Small("POOL", 16);
+        park.Make(OBJECT_CLEANER);
+        const uint32_t mechanic = park.Make(OBJECT_MECHANIC)->GetID();
+        for (int i = 0; i < 3; ++i)
+            park.Sale(kiosk);
+        // A fault at 10:42 of the first day, repaired at 11:42.
+        for (int i = 0; i < 17; ++i)
+            park.world->AdvanceClock(1.0f);
+        kiosk->BreakDownByWear();
+        for (int i = 0; i < 10; ++i)
+            park.world->AdvanceClock(1.0f);
+        uint32_t type = 0;
+        EXPECT_EQ(park.mechanics.FindJob({}, RepairManager::REPAIR_BREAKDOWN, type),
+                  static_cast<int32_t>(kiosk->GetID()));
+        for (int i = 0; i < 4; ++i)
+            park.Tell(kiosk, mechanic, MT_REPAIR, type);
+        park.mechanics.RemoveAssigned(kiosk->GetID());
+        kiosk->SetNumRestStaff(2);
+        kiosk->AddOpinion(BuildingObject::OPINION_PRICE, 2);
+        toilet->Close();
+        toilet->SetCalledRepairing(true);
+        park.Send(kWorldID, toilet->GetID(), MT_NEW_DAY);
+        for (int i = 0; i < 2; ++i)
+        {
+            pool->AdoptAnimal(0);
+            park.Send(kWorldID, pool->GetID(), MT_NEW_DAY);
+            dynamic_cast<Animal*>(park.objects->GetObject(pool->GetAnimal(i)))->value = 40.6f;
+        }
+        park.mechanics.RequestRepair(pool->GetID(), RepairManager::REPAIR_BREAKDOWN);
+        park.cleaning.RequestCleaning(pool->GetID());
+        park.world->m_TotalGuestArrive[0] = 3;
+        park.world->m_TotalGuestArrive[1] = 4;
+        park.world->m_TodayGuestUnhappyDepart[0] = 1;
+    }
+
+    platform::WString Get(BuildingObject* building, const char* keyword)
+    {
+        platform::WString text = u"stale";
+        building->GetVariable(keyword, text);
+        return text;
+    }
+    void Set(BuildingObject* building, const char* keyword, float value)
+    {
+        int32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        building->SetVariable(keyword, &bits);
+    }
+
+    JobPark park;
+    Gui gui;
+    std::unique_ptr<TextTable> texts;
+    BuildingObject* kiosk = nullptr;
+    BuildingObject* toilet = nullptr;
+    BuildingObject* pool = nullptr;
+    BuildingObject* empty = nullptr;
+};
+
+TEST_F(Panel, AnswersEveryKeywordFromTheBuildingAndThePark)
+{
+    const std::u16string fish0 = u"Fish " + platform::AnsiToWide(std::to_string(pool->GetAnimal(0)).c_str());
+    const std::u16string health1 = u"health " + platform::AnsiToWide(std::to_string(pool->GetAnimal(1)).c_str());
+    const struct
+    {
+        BuildingObject* building;
+        const char* keyword;
+        std::u16string text;
+    } cases[] = {
+        {kiosk, "BUILDING_NAME", u"Tea Kiosk #2"},
+        {kiosk, "BUILDING_OPEN", u"Open"},
+        {toilet, "BUILDING_OPEN", u"Closed"},
+        {kiosk, "BUILDING_MAXGUESTS", u"4"},
+        {kiosk, "BUILDING_INCOMETODAY$", u"$6.00"},
+        {kiosk, "BUILDING_COSTTODAY$", u"$6.00"},
+        {kiosk, "BUILDING_AGE", u"New"},
+        {toilet, "BUILDING_AGE", u"One day"},
+        {pool, "BUILDING_AGE", u"2 days"},
+        {kiosk, "BUILDING_LASTINSPECT", u"11:30, day 1"},
+        {toilet, "BUILDING_LASTINSPECT", u"Never"},
+        {kiosk, "BUILDING_NUMFAULTS", u"1, last 10:30 day 1"},
+        {toilet, "BUILDING_NUMFAULTS", u"No faults"},
+        {kiosk, "BUILDING_FAULTS", u"1"},
+        {toilet, "BUILDING_FAULTS", u"No faults"},
+        {kiosk, "BUILDING_REPAIRSTATE", u"100% good"},
+        {kiosk, "BUILDING_REPAIRSTATE_%", u"100%"},
+        {kiosk, "BUILDING_REPAIRSTATUS", u"not needed"},
+        {toilet, "BUILDING_REPAIRSTATUS", u"waiting"},
+        {pool, "BUILDING_REPAIRSTATUS", u"required"},
+        {toilet, "BUILDING_CLEANINGSTATUS", u"clean"},
+        {pool, "BUILDING_CLEANINGSTATUS", u"dirty"},
+        {kiosk, "BUILDING_NUMVISITS", u"3"},
+        {toilet, "BUILDING_CLEANLINESS", u"1.00"},
+        {kiosk, "ATTRACTION_PRICE_0", u"2.00"},
+        {kiosk, "ATTRACTION_NAME_3", u"Tea"},
+        {kiosk, "ATTRACTION_PROFIT$_0", u"$0.00"},
+        {pool, "ANIMAL_NAME_0", fish0},
+        {pool, "ANIMAL_HEALTH_LEVEL_1", health1},
+        {pool, "ANIMAL_NAME_2", u""},
+        {pool, "ANIMAL_NAME_-1", u""},
+        {kiosk, "BI_BUILDING_OPEN", u"0"},
+        {toilet, "BI_BUILDING_OPEN", u"1"},
+        {pool, "BI_BUILDING_OPEN_STATUS_0", u"1"},
+        {empty, "BI_BUILDING_OPEN_STATUS_0", u"0"},
+        {empty, "BI_BUILDING_OPEN_STATUS_1", u"1"},
+        {toilet, "BI_CALL_CLEANER_STATE", u"1"},
+        {pool, "BI_CALL_CLEANER_STATE", u"0"},
+        {toilet, "BI_CALL_MECHANIC_STATE", u"1"},
+        {pool, "BI_CALL_MECHANIC_STATE", u"0"},
+        {toilet, "BI_CALL_ZOO_STATE", u"0"},
+        {kiosk, "BUILDING_GUESTARRTOTAL", u"7 (3 men, 4 women)"},
+        {kiosk, "BUILDING_GUESTUNTODAY", u"1 (1 men, 0 women)"},
+        {pool, "BUILDING_CONFIRM_DEMOLISH", u"Sell for $831?"},
+        {kiosk, "RIDE_START_LEVEL", u"0.50"},
+        {kiosk, "STAFF_RESTING", u"2 of 4"},
+        {kiosk, "PRICE_OPINION_BAR", u"0.75"},
+        {kiosk, "QUEUING_OPINION_BAR", u"0.50"},
+        {kiosk, "UPGRADE_STATUS", u"No"},
+        {kiosk, "RIDE_GO_AT", u"2"},
+        {pool, "ADOPT_ANIMAL_NAME_0", u"Clownfish"},
+        {pool, "ADOPT_ANIMAL_NAME_1", u""},
+        {pool, "ADOPT_ANIMAL_COST$_0", u"$100.75"},
+        {pool, "ADOPT_ANIMAL_COST$_3", u""},
+        {pool, "SELL_ANIMAL_STATE", u"1"},
+        {kiosk, "SELL_ANIMAL_STATE", u"0"},
+        {pool, "ANIMAL_CONFIRM_ADOPT", u"Adopt for $100?"},
+        {toilet, "ROOF_TOGGLE", u"Roof"},
+        {kiosk, "ROOF_TOGGLE", u""},
+        {toilet, "ROOF_CHECK", u"1"},
+        {toilet, "ROOF_CHECK_STATE", u"1"},
+        {kiosk, "ROOF_CHECK_STATE", u"0"},
+        {kiosk, "NO_SUCH_KEYWORD", u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Get(c.building, c.keyword), c.text) << c.keyword;
+    EXPECT_EQ(park.CountReports("BuildingObject::GetVariable - data keyword not recognised - NO_SUCH_KEYWORD"), 1u);
+    // Without the animal slot chosen in the adopt dialog there is nothing to confirm.
+    gui.selections[11] = 2;
+    EXPECT_EQ(Get(pool, "ANIMAL_CONFIRM_ADOPT"), u"");
+}
+
+TEST_F(Panel, SetsPricesLevelsTheRoofAndOpening)
+{
+    Set(pool, "ATTRACTION_PRICE_0", 3.5f);
+    Set(pool, "ATTRACTION_PRICE_0", NAN);
+    Set(toilet, "RIDE_START_LEVEL", 0.2f);
+    Set(toilet, "RIDE_START_LEVEL", INFINITY);
+    EXPECT_EQ(Get(pool, "ATTRACTION_PROFIT$_0"), u"$3.50");
+    EXPECT_EQ(Get(toilet, "RIDE_START_LEVEL"), u"0.20");
+    // 4 x 0.2 rounds down to no guest: a ride still goes with one.
+    EXPECT_EQ(Get(toilet, "RIDE_GO_AT"), u"1");
+    const int32_t on = 1;
+    const int32_t off = 0;
+    kiosk->SetVariable("BI_BUILDING_OPEN", &on);
+    EXPECT_TRUE(!kiosk->IsOpen() && kiosk->IsUserClosed());
+    kiosk->SetVariable("BI_BUILDING_OPEN", &off);
+    EXPECT_TRUE(kiosk->IsOpen() && !kiosk->IsUserClosed());
+    // An exhibit without animals does not open.
+    empty->SetVariable("BI_BUILDING_OPEN", &off);
+    EXPECT_FALSE(empty->IsOpen());
+    toilet->SetVariable("ROOF_CHECK", &off);
+    EXPECT_EQ(Get(toilet, "ROOF_CHECK"), u"0");
+    kiosk->SetVariable("NO_SUCH_KEYWORD", &on);
+    kiosk->SetVariable("BI_BUILDING_OPEN", nullptr);
+    EXPECT_EQ(park.CountReports("BuildingObject::SetVariable - keyword not recognised - NO_SUCH_KEYWORD"), 1u);
+}
+
+TEST_F(Panel, OpensItsMenuAndClosesTheOthers)
+{
+    kiosk->OnSelected(true, false);
+    ASSERT_EQ(gui.opened.size(), 1u);
+    EXPECT_EQ(gui.opened[0], std::make_pair(std::string("ShopMenu"), static_cast<DialogListener*>(kiosk)));
+    EXPECT_EQ(kiosk->GetSelectLevel(), 2);
+    // Another building's panel closes the first; a rescue menu is not bound to the building.
+    pool->OnSelected(true, false);
+    EXPECT_EQ(gui.closed, std::vector<std::string>{"ShopMenu"});
+    EXPECT_EQ(gui.opened.back(), std::make_pair(std::string("AnimalRescue"), static_cast<DialogListener*>(nullptr)));
+    EXPECT_EQ(kiosk->GetSelectLevel(), 0);
+    // Without confirmation a panel opens only while another is open.
+    toilet->OnSelected(false, false);
+    EXPECT_EQ(toilet->GetSelectLevel(), 2);
+    pool->ClosePanel();
+    toilet->ClosePanel();
+    empty->OnSelected(false, false);
+    EXPECT_EQ(empty->GetSelectLevel(), 0);
+    EXPECT_EQ(gui.opened.size(), 3u);
+    // A building being sold asks to confirm.
+    kiosk->Sell();
+    kiosk->OnSelected(true, false);
+    EXPECT_EQ(gui.opened.back(), std::make_pair(std::string("DemolishBuilding"), static_cast<DialogListener*>(kiosk)));
+    EXPECT_EQ(kiosk->GetSelectLevel(), 1);
+}
+
+} // namespace
