@@ -94,7 +94,7 @@ TEST(BuildingCare, BreaksDownByChanceAtOneLessItsCondition)
             park.Send(kiosk->GetID(), kiosk->GetID(), MT_UPDATE_BREAKDOWN);
             EXPECT_EQ(kiosk->IsBrokenDown(), breaks) << seed;
             // The check comes again half a day later.
-            const MessageRecord& next = park.messages->GetPendingMessages().back();
+            const MessageRecord next = park.messages->GetPendingMessages().back();
             EXPECT_EQ(next.dwType, static_cast<uint32_t>(MT_UPDATE_BREAKDOWN)) << seed;
             EXPECT_FLOAT_EQ(next.fTime, park.world->GetGameTime() + 120.0f) << seed;
         }

@@ -95,8 +95,8 @@ std::string Tables()
                     "MAXIMUM_ANIMAL_IN=10 RIDE_TYPE=Anim SPAWNPOINT=2,4,20") +
            Building("STAND", 1, 1, kStandRows, "HAS_STAFF=Yes STAFF_ID=CLEANER") +
            Building("STAFFSMALL", 1, 1, kSmallRows, "") + Building("GATE", 1, 1, kSmallRows, "SHOWENTER=Yes") +
-           Building("WALL", 1, 1, kWallRows, "SHOWENTER=Yes") + Record("SCENERY", "ENTER1", {}) +
-           Record("SCENERY", "ENTER2", {}) + Record("SCENERY", "ENTER3", {}) +
+           Building("WALL", 1, 1, kWallRows, "SHOWENTER=Yes") + Record("SCENERY", "ENTER1", "") +
+           Record("SCENERY", "ENTER2", "") + Record("SCENERY", "ENTER3", "") +
            Record("ANIMAL", "FISH", {{"COST", "100"}, {"INTENSITY", "1.5"}, {"NUM_PATHS", "40"}}) +
            Record("ANIMAL", "CRAB", {{"INTENSITY", "1"}, {"NUM_PATHS", "2"}, {"USEPOINTS", "Yes"}});
 }

@@ -33,7 +33,7 @@ std::string Tables(const std::vector<std::string>& rows,
         grid.push_back({"BASEPLATEROW" + std::to_string(r), base[r]});
     }
     return Record("BUILD", "HALL", {{"COST2BUILD", "400"}}) + Record("MAPGRID", "MAPHALL", grid) +
-           Record("SCENERY", "RAIL1", {});
+           Record("SCENERY", "RAIL1", "");
 }
 
 const std::vector<std::string> kNorthServe = {"00I00", "0LQL0", "0LLL0", "00000"};

@@ -589,7 +589,8 @@ TEST_F(WorldScripting, TheSampleScenarioLaysOutItsParkCountsItsDaysAndRunsItsObj
     {
         if (made.kind != OBJECT_GUEST)
             continue;
-        const GridPos cell = WorldMap::WorldToGrid({made.guest.position.x, made.guest.position.y, 0.0f});
+        const auto& guest = made.As<GuestCreationRequest>();
+        const GridPos cell = WorldMap::WorldToGrid({guest.position.x, guest.position.y, 0.0f});
         EXPECT_NE(map->GetFlags(cell) & CELL_FOOTPATH, 0u) << cell.x << "," << cell.y;
     }
     const auto staff = std::find_if(world->creations.begin(), world->creations.end(),
