@@ -107,6 +107,14 @@ TEST_F(BaseMapTest, TheSourceRepeatsAcrossTheMapAndOnlyAPowerOfTwoImageIsOne)
     EXPECT_EQ(map.GetTexel(6, 3), 0xFF000000u | pixels[6]);
     EXPECT_EQ(std::tuple(map.GetTilesAcross(), map.GetTilesDown(), map.GetTileSpan()), std::tuple(4, 4, 120));
 
+    // Tiles no wider than their borders show nothing: there are none.
+    map.Create(dir.File("good.tga").c_str(), "", 480, 480, 8, -0.1f, 4);
+    EXPECT_EQ(std::tuple(map.GetTilesAcross(), map.GetTilesDown()), std::tuple(0, 0));
+    map.FillAll();
+    View();
+    map.Render(BaseMap::kGroundPass);
+    EXPECT_TRUE(Quads().empty());
+
     testsupport::WriteBytes(dir.File("odd.tga"), Tga(3, 2, {1, 2, 3, 4, 5, 6}));
     for (const std::string& source : {dir.File("odd.tga"), dir.File("missing.tga")})
     {
@@ -124,8 +132,13 @@ TEST_F(BaseMapTest, TheSourceRepeatsAcrossTheMapAndOnlyAPowerOfTwoImageIsOne)
 
 TEST_F(BaseMapTest, FilledTilesAreDrawnFlatOverTheirTexelsInTheirMeanColourLitFromAbove)
 {
-    // Two rows of two texels; a tile shows 120 x 120 texels, so every tile holds each texel alike.
-    testsupport::WriteBytes(dir.File("ground.tga"), Tga(2, 2, {0x102030, 0x305070, 0x5090B0, 0x70D0F0}));
+    // 256 x 256 texels, red the column, green the row, blue their sum: no two tiles show the same texels.
+    const auto pixel = [](uint32_t x, uint32_t y) { return x << 16 | y << 8 | ((x + y) & 0xFF); };
+    std::vector<uint32_t> pixels;
+    for (uint32_t y = 0; y < 256; ++y)
+        for (uint32_t x = 0; x < 256; ++x)
+            pixels.push_back(pixel(x, y));
+    testsupport::WriteBytes(dir.File("ground.tga"), Tga(256, 256, pixels));
     Make(dir.File("ground.tga"));
     View();
     map.Render(BaseMap::kGroundPass);
@@ -136,14 +149,23 @@ TEST_F(BaseMapTest, FilledTilesAreDrawnFlatOverTheirTexelsInTheirMeanColourLitFr
     map.Render(BaseMap::kGroundPass);
     const auto quads = Quads();
     ASSERT_EQ(quads.size(), 16u);
-    // The mean is (0x40, 0x74, 0x90); a light of 0x80 from straight above scales each channel by 128 / 255.
-    const uint32_t colour = 0xFF000000u | (0x40u * 128 / 255) << 16 | (0x74u * 128 / 255) << 8 | (0x90u * 128 / 255);
     for (int row = 0; row < 4; ++row)
     {
         for (int column = 0; column < 4; ++column)
         {
             SCOPED_TRACE(testing::Message() << column << ", " << row);
-            // A texel is 4 scene units: tile (column, row) covers 480 units from (480 column, 480 row).
+            // Tile (column, row) shows texels 120 column to 120 column + 119 across and the same rows down (the
+            // source repeating every 256); a light of 0x80 from straight above scales each channel by 128 / 255.
+            uint64_t sums[3] = {};
+            const uint32_t top = 120u * static_cast<uint32_t>(row), left = 120u * static_cast<uint32_t>(column);
+            for (uint32_t y = top; y < top + 120u; ++y)
+                for (uint32_t x = left; x < left + 120u; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        sums[c] += (pixel(x % 256, y % 256) >> (16 - 8 * c)) & 0xFF;
+            uint32_t colour = 0xFF000000u;
+            for (int c = 0; c < 3; ++c)
+                colour |= static_cast<uint32_t>(sums[c] / 14400 * 128 / 255) << (16 - 8 * c);
+            // A texel is 4 scene units: the tile's quad covers 480 units from (480 column, 480 row).
             const auto found = quads.find({480 * column, 480 * row});
             ASSERT_NE(found, quads.end());
             for (const ColourVertex& v : found->second)
