@@ -60,20 +60,20 @@ void BaseMap::FillAll()
     {
         for (int32_t column = 0; column < m_iTilesAcross; ++column)
         {
-            uint64_t sums[3] = {0, 0, 0};
+            uint64_t red = 0, green = 0, blue = 0;
             for (int32_t y = row * m_iTileSpan; y < (row + 1) * m_iTileSpan; ++y)
             {
                 for (int32_t x = column * m_iTileSpan; x < (column + 1) * m_iTileSpan; ++x)
                 {
                     const uint32_t texel = GetSourceTexel(x, y);
-                    for (int c = 0; c < 3; ++c)
-                        sums[c] += ChannelOf(texel, 8 * c);
+                    red += ChannelOf(texel, 16);
+                    green += ChannelOf(texel, 8);
+                    blue += ChannelOf(texel, 0);
                 }
             }
             const uint64_t count = static_cast<uint64_t>(m_iTileSpan) * static_cast<uint64_t>(m_iTileSpan);
-            uint32_t mean = 0xFF000000u;
-            for (int c = 0; c < 3; ++c)
-                mean |= static_cast<uint32_t>(sums[c] / count) << (8 * c);
+            const uint32_t mean = 0xFF000000u | static_cast<uint32_t>(red / count) << 16 |
+                                  static_cast<uint32_t>(green / count) << 8 | static_cast<uint32_t>(blue / count);
             m_TileColours[static_cast<size_t>(row) * static_cast<size_t>(m_iTilesAcross) +
                           static_cast<size_t>(column)] = mean;
         }

@@ -38,7 +38,9 @@ bool GameHarness::Start(std::string* why)
     }
     namespace fs = std::filesystem;
     std::error_code error;
-    fs::copy(std::string(TW_SOURCE_DIR) + "/sample-data", m_data.Path(), fs::copy_options::recursive, error);
+    // A second start runs in the data folder as the first one left it.
+    if (fs::is_empty(m_data.Path(), error))
+        fs::copy(std::string(TW_SOURCE_DIR) + "/sample-data", m_data.Path(), fs::copy_options::recursive, error);
     if (error)
     {
         reason = "the sample data could not be copied: " + error.message();

@@ -49,7 +49,7 @@ public:
 
     // Starts the X server, points SDL at it, makes the data folder the working folder and the user data folder
     // a fresh one, reads the game parameters and builds the window, the engine and the Game as the program does.
-    // False, with the reason in `why`, when any of it fails.
+    // False, with the reason in `why`, when any of it fails. After Stop it starts again on the same folders.
     bool Start(std::string* why);
     // Shuts the Game, the engine and the window down as the program does; nothing when not started.
     void Stop();

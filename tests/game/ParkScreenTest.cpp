@@ -2,6 +2,7 @@
 // sample park. Its frames show the park's ground and its buildings where they stand (and no longer once one is
 // gone); the World is built on entry and destroyed on leaving, again on every entry; a scenario that cannot be
 // built sends the player back to the front end; the credits screen takes the front end's tool mode.
+#include "engine/core/EngineCore.h"
 #include "engine/render/GraphicsManager.h"
 #include "game/Game.h"
 #include "game/Screens.h"
@@ -11,7 +12,9 @@
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
 #include "world/MessageHandler.h"
+#include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
+#include "world/ParkServices.h"
 #include "world/World.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 
 namespace
 {
@@ -151,6 +155,7 @@ TEST_F(ParkScreenTest, TheWorldIsBuiltOnEntryRunByTheFramesAndDestroyedOnLeaving
     for (int entry = 0; entry < 2; ++entry)
     {
         SCOPED_TRACE(entry);
+        harness.RunFrames(1);
         harness.EnterPark(0);
         ASSERT_NE(g_pWorld, nullptr);
         EXPECT_EQ(park.GetWorld(), g_pWorld);
@@ -158,10 +163,15 @@ TEST_F(ParkScreenTest, TheWorldIsBuiltOnEntryRunByTheFramesAndDestroyedOnLeaving
         // The world script's buildings stand and its objective is set.
         EXPECT_EQ(g_pWorld->m_NumBuildings, 2);
         EXPECT_EQ(g_pWorld->m_iObjectiveCount, 1);
-        // The park runs a frame on entry and one in every pass after it, each the driven clock's step.
+        // The park classes are registered while it exists.
+        EXPECT_TRUE(GetObjectFactory(OBJECT_BUILDING) && GetParkServices());
+        // The park runs one frame on entry, the last pass's time (a 720 s day opens at 09:00, 270 s in; the
+        // entering pass itself takes no time), and one in every pass after it, each the driven clock's step.
+        const float step = GameHarness::kFrameMilliseconds / 1000.0f;
+        EXPECT_NEAR(g_pWorld->GetGameTime(), 270.0f + step, 0.002f);
         const float start = g_pWorld->GetGameTime();
         harness.RunFrames(30);
-        EXPECT_NEAR(g_pWorld->GetGameTime() - start, 30 * GameHarness::kFrameMilliseconds / 1000.0f, 0.05f);
+        EXPECT_NEAR(g_pWorld->GetGameTime() - start, 30 * step, 0.05f);
         EXPECT_EQ(game.GetGUIManager().GetRequestedMode(), 4); // the select tool
         EXPECT_EQ(game.GetGUIManager().GetScriptName(), "data/script/gui/GUI.PIS");
         // Leaving stops the camera following an object of the park.
@@ -172,6 +182,9 @@ TEST_F(ParkScreenTest, TheWorldIsBuiltOnEntryRunByTheFramesAndDestroyedOnLeaving
         EXPECT_EQ(park.GetWorld(), nullptr);
         EXPECT_FALSE(park.IsActive());
         EXPECT_EQ(g_pCameraManager->GetTrackedObject(), 0xFFFFFFFFu);
+        // And the park layer's registrations are taken back.
+        EXPECT_EQ(GetObjectFactory(OBJECT_BUILDING), nullptr);
+        EXPECT_EQ(GetParkServices(), nullptr);
     }
 }
 
@@ -237,6 +250,22 @@ TEST_F(ParkScreenTest, TheCreditsAfterAWonParkUseTheFrontEndsToolMode)
     harness.SelectScreen(Game::kGameWonScreen);
     EXPECT_EQ(g_pWorld, nullptr);
     EXPECT_EQ(game.GetGUIManager().GetRequestedMode(), 6);
+}
+
+TEST_F(ParkScreenTest, TheProgramShutsDownAndStartsAgainWithItsParkInTheSameProcess)
+{
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    harness.Stop();
+    // The Game, the park and the engine are gone; the options were written on the way out.
+    EXPECT_TRUE(g_pGame == nullptr && g_pWorld == nullptr && g_pEngineCore == nullptr);
+    EXPECT_TRUE(std::filesystem::exists(harness.DataFolder() + "/MRV2.ini"));
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    harness.RunFrames(2);
+    EXPECT_TRUE(ShowsAt(harness.Screenshot(), BodyCentre(*OnlyBuilding("FUNHOUSE"), 6.0f), kFunHouseOrange));
 }
 
 TEST(ParkScreen, TheScenarioFileIsNamedByItsNumberCountedFromOne)

@@ -115,11 +115,16 @@ TEST_F(BaseMapTest, TheSourceRepeatsAcrossTheMapAndOnlyAPowerOfTwoImageIsOne)
     map.Render(BaseMap::kGroundPass);
     EXPECT_TRUE(Quads().empty());
 
+    // An image of other sides, or none at all, is no source; a missing one is no error (the park has no ground).
     testsupport::WriteBytes(dir.File("odd.tga"), Tga(3, 2, {1, 2, 3, 4, 5, 6}));
-    for (const std::string& source : {dir.File("odd.tga"), dir.File("missing.tga")})
+    testsupport::RecordingReportSink reports;
+    for (const std::string& source : {dir.File("odd.tga"), dir.File("missing.tga"), std::string()})
     {
         SCOPED_TRACE(source);
-        Make(source);
+        if (source.empty())
+            map.Create(nullptr, nullptr, 480, 480, 128, -0.1f, 4);
+        else
+            Make(source);
         EXPECT_TRUE(map.IsCreated());
         EXPECT_FALSE(map.HasSource());
         EXPECT_EQ(map.GetSourceTexel(1, 1), 0xFF000000u);
@@ -128,6 +133,7 @@ TEST_F(BaseMapTest, TheSourceRepeatsAcrossTheMapAndOnlyAPowerOfTwoImageIsOne)
         map.Render(BaseMap::kGroundPass);
         EXPECT_TRUE(Quads().empty());
     }
+    EXPECT_TRUE(reports.boxes.empty()) << reports.boxes[0].text;
 }
 
 TEST_F(BaseMapTest, FilledTilesAreDrawnFlatOverTheirTexelsInTheirMeanColourLitFromAbove)
@@ -177,6 +183,15 @@ TEST_F(BaseMapTest, FilledTilesAreDrawnFlatOverTheirTexelsInTheirMeanColourLitFr
             }
         }
     }
+
+    // Released, the map draws nothing and has no source.
+    map.Release();
+    View();
+    map.Render(BaseMap::kGroundPass);
+    EXPECT_TRUE(Quads().empty());
+    EXPECT_FALSE(map.IsCreated() || map.HasSource());
+    map.Create(dir.File("ground.tga").c_str(), "", 480, 480, 128, -0.1f, 4);
+    map.FillAll();
 
     // With the view pointing up from the ground the frustum does not reach it: nothing is drawn.
     gm.SetViewMatrix(platform::MatrixLookAtLH({960.0f, 10.0f, 960.0f}, {960.0f, 500.0f, 1000.0f}, {0.0f, 1.0f, 0.0f}),
