@@ -118,7 +118,7 @@ void BaseMap::Render(int32_t)
             if (mean == 0)
                 continue;
             uint32_t colour = 0xFF000000u;
-            for (int shift = 0; shift < 24; shift += 8)
+            for (int shift : {0, 8, 16})
                 colour |= ChannelOf(mean, shift) * ChannelOf(light, shift) / 255u << shift;
             gm.DrawGroundQuad(side * (static_cast<float>(column) + 0.5f), m_fHeight,
                               side * (static_cast<float>(row) + 0.5f), side, side, colour, kColouredMaterial);

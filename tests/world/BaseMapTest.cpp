@@ -107,6 +107,12 @@ TEST_F(BaseMapTest, TheSourceRepeatsAcrossTheMapAndOnlyAPowerOfTwoImageIsOne)
     EXPECT_EQ(map.GetTexel(6, 3), 0xFF000000u | pixels[6]);
     EXPECT_EQ(std::tuple(map.GetTilesAcross(), map.GetTilesDown(), map.GetTileSpan()), std::tuple(4, 4, 120));
 
+    // One is a power of two too: a single row repeats down the whole map.
+    testsupport::WriteBytes(dir.File("row.tga"), Tga(2, 1, {0x0A0B0C, 0x1A1B1C}));
+    Make(dir.File("row.tga"));
+    ASSERT_TRUE(map.HasSource());
+    EXPECT_EQ(std::tuple(map.GetSourceTexel(0, 7), map.GetSourceTexel(3, 200)), std::tuple(0xFF0A0B0Cu, 0xFF1A1B1Cu));
+
     // Tiles no wider than their borders show nothing: there are none.
     map.Create(dir.File("good.tga").c_str(), "", 480, 480, 8, -0.1f, 4);
     EXPECT_EQ(std::tuple(map.GetTilesAcross(), map.GetTilesDown()), std::tuple(0, 0));
