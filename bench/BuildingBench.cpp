@@ -5,8 +5,7 @@
 #include "bench/BenchSupport.h"
 #include "engine/core/GameParameters.h"
 #include "park/BuildingObject.h"
-#include "park/ParkObjectKinds.h"
-#include "park/ParkWorldServices.h"
+#include "park/ParkLayer.h"
 #include "park/QueueComponent.h"
 #include "scripts/ObjectStates.h"
 #include "world/MessageHandler.h"
@@ -124,8 +123,7 @@ struct ShopPark
         ClearObjectKinds();
         for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
             RegisterObjectKind(kind, []() -> BaseObject* { return new Waiting; });
-        RegisterParkObjectKinds();
-        RegisterParkWorldServices();
+        RegisterParkLayer();
         parameters = std::make_unique<GameParameters>("gameparameters.pis");
         world = std::make_unique<BenchWorld>(nullptr, nullptr, "park.pis", false);
         world->SetGameSpeedLevel(2);
@@ -155,8 +153,7 @@ struct ShopPark
     {
         world.reset();
         parameters.reset();
-        ClearObjectKinds();
-        SetParkServices(nullptr);
+        UnregisterParkLayer();
         std::filesystem::current_path(previous);
         std::filesystem::remove_all(dir);
     }

@@ -73,6 +73,36 @@ bool RunMainLoopPass()
     return close;
 }
 
+std::unique_ptr<Game> StartGame()
+{
+    if (!platform::CreateGameWindow(kWindowTitle, platform::kDefaultWindowWidth, platform::kDefaultWindowHeight))
+        FatalError("WinMain - error creating window");
+
+    g_pEngineCore = new EngineCore;
+    g_pAppInstance = nullptr;
+    g_pMainWindow = platform::GameWindowHandle();
+    g_pEngineCore->CreateServices();
+    g_pEngineCore->m_pTextSystem->SetFonts(std::make_unique<TextFontSet>());
+
+    auto game = std::make_unique<Game>(g_pAppInstance, g_pMainWindow);
+    g_pEngineCore->StartServices();
+    return game;
+}
+
+void ShutDownGame(std::unique_ptr<Game> game, std::unique_ptr<GameParameters> parameters)
+{
+    game.reset();
+    parameters.reset();
+    if (g_pEngineCore)
+    {
+        g_pEngineCore->ShutdownServices();
+        delete g_pEngineCore;
+        g_pEngineCore = nullptr;
+    }
+    g_pMainWindow = nullptr;
+    platform::DestroyGameWindow();
+}
+
 int RunProgram()
 {
     InstanceLock lock;
@@ -92,29 +122,13 @@ int RunProgram()
     int32_t rate = FrameLimiter::kDefaultRate;
     parameters->GetInt(kFrameRateParameter, &rate);
 
-    if (!platform::CreateGameWindow(kWindowTitle, platform::kDefaultWindowWidth, platform::kDefaultWindowHeight))
-        FatalError("WinMain - error creating window");
-
-    g_pEngineCore = new EngineCore;
-    g_pAppInstance = nullptr;
-    g_pMainWindow = platform::GameWindowHandle();
-    g_pEngineCore->CreateServices();
-    g_pEngineCore->m_pTextSystem->SetFonts(std::make_unique<TextFontSet>());
-
-    auto game = std::make_unique<Game>(g_pAppInstance, g_pMainWindow);
-    g_pEngineCore->StartServices();
+    auto game = StartGame();
 
     FrameLimiter limiter(rate);
     while (!RunMainLoopPass())
         limiter.Wait();
 
-    game.reset();
-    parameters.reset();
-    g_pEngineCore->ShutdownServices();
-    delete g_pEngineCore;
-    g_pEngineCore = nullptr;
-    g_pMainWindow = nullptr;
-    platform::DestroyGameWindow();
+    ShutDownGame(std::move(game), std::move(parameters));
     lock.Release();
     return 0;
 }

@@ -5,7 +5,11 @@
 #include "platform/Window.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class Game;
+class GameParameters;
 
 constexpr const char* kWindowTitle = "Tidewell Marivane 3D";
 constexpr const char* kGameParametersFile = "data/script/gameparameters.pis";
@@ -14,6 +18,13 @@ constexpr const char* kFrameRateParameter = "iFRAME_RATE_CAP";
 
 // Runs the program in the current folder (the data set) and returns its exit code, 0 on every path.
 int RunProgram();
+
+// The middle of the program, shared with the tests that run the real Game: the window, the engine root and its
+// services, then the Game, made and started in their fixed order. A window that cannot be made ends the program.
+std::unique_ptr<Game> StartGame();
+// The matching shut-down: the Game, then the game parameters are destroyed; the engine services stop, the engine
+// root goes and the window is destroyed.
+void ShutDownGame(std::unique_ptr<Game> game, std::unique_ptr<GameParameters> parameters);
 
 // The window procedure: a close request ends the loop after the current pass (true is returned); activation
 // acquires the input again and resumes the Game, deactivation pauses it.

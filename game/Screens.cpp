@@ -11,11 +11,14 @@
 #include "game/Game.h"
 #include "gui/GUIManager.h"
 #include "gui/SpriteManager.h"
+#include "park/ParkLayer.h"
 #include "platform/Strings.h"
 #include "platform/WideText.h"
+#include "world/CameraManager.h"
 #include "world/World.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace
 {
@@ -54,17 +57,43 @@ WorldTestScreen::~WorldTestScreen()
     LeaveIfActive();
 }
 
+std::string WorldTestScreen::ScenarioFileName(int32_t scenarioIndex, bool sandbox)
+{
+    char name[kMaxScenarioFileName];
+    const int n = scenarioIndex + 1;
+    std::snprintf(name, sizeof name, sandbox ? "%s/SandScenario%d/SandScenario%d%s" : "%s/Scenario%d/Scenario%d%s",
+                  kScenarioFolder, n, n, ".pis");
+    return name;
+}
+
 void WorldTestScreen::Enter()
 {
     m_bActive = true;
+    const std::string file = ScenarioFileName(m_Game.GetScenarioIndex(), m_Game.IsSandbox());
+    RegisterParkLayer();
+    m_pWorld = std::make_unique<World>(&m_Game.GetCursor(), &m_Game.GetInput(), file.c_str(), m_bLoadPending);
+    if (!m_pWorld->IsBuilt())
+    {
+        // The World has said why; a park that cannot be built is never run, and the front end comes back.
+        m_pWorld.reset();
+        m_Game.SelectScreen(Game::kMainMenuScreen);
+        return;
+    }
+    // A saved game's park is finished by the load; a new one starts with the select tool and runs its first frame.
+    if (m_bLoadPending)
+        return;
     m_Game.GetGUIManager().SetMode(kSelectMode);
     LoadOwnScript();
+    m_pWorld->Update();
 }
 
 void WorldTestScreen::Leave()
 {
     m_pWorld.reset();
+    UnregisterParkLayer();
     m_Game.GetGUIManager().Reset();
+    if (g_pCameraManager)
+        g_pCameraManager->StopTracking();
     m_bActive = false;
 }
 
@@ -76,14 +105,37 @@ void WorldTestScreen::Update()
 
 void WorldTestScreen::PreRender()
 {
-    if (m_pWorld)
-        m_pWorld->Render();
+    if (!m_pWorld)
+        return;
+    ApplyFixedView();
+    m_pWorld->Render();
 }
 
 void WorldTestScreen::Render()
 {
     if (m_pWorld)
         m_pWorld->RenderGui();
+}
+
+void WorldTestScreen::PostRender()
+{
+    if (m_pWorld)
+        m_pWorld->DrawDebugInfo(m_Game.GetTextWriter());
+}
+
+void WorldTestScreen::ApplyFixedView()
+{
+    GraphicsManager& gm = g_GraphicsManager;
+    gm.SetProjection(GraphicsManager::kDefaultFieldOfView, GraphicsManager::kDefaultAspect, kFixedViewNear,
+                     kFixedViewFar);
+    gm.ApplyProjection();
+    gm.SetViewMatrix(platform::MatrixLookAtLH(kFixedViewEye, kFixedViewTarget, {0.0f, 1.0f, 0.0f}), true);
+    gm.SendViewMatrix();
+    gm.SetEyePosition(kFixedViewEye);
+    // Until the sky lights the park and sets its haze by the time of day, a light from high in the south-west and a
+    // haze far enough out to see the park by (the haze's range also sets how far the park is drawn).
+    gm.SetLight(kFixedLightDirection, 0xFF000000, kFixedLightDiffuse, kFixedLightAmbient, 0xFFFFFFFF);
+    gm.SetFog(kFixedFogStart, kFixedFogRange, kFixedFogColour);
 }
 
 // ---- the front end

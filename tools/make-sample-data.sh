@@ -10,6 +10,8 @@
 # - The GUI font: fonttool writes GuiFont7 (its texture, glyph rectangles and kerning) into sample-data/data/Fonts/.
 # - Sprites: the bank lists under sample-data/src/sprites/ and their pictures become the sprite file pairs under
 #   sample-data/data/sprites/ (spritetool).
+# - Textures: each text under sample-data/src/textures/ (a palette of lettered colours and rows of letters) is
+#   written as the uncompressed 24-bit TGA of the same name under sample-data/data/Textures/.
 # - Grids: each text under sample-data/src/maps/ is written as the grid file of the same name (".dat") under
 #   sample-data/data/maps/: 128 x 128 cells, 32-bit little-endian flags column by column; the text gives the
 #   walkable area (see its header), every other cell is ground no guest walks on (0x20000000).
@@ -80,7 +82,7 @@ STAFFSMALL.txt|data/Models/D_Ezize/STAFFSMALL.tm
 RESTSMALL.txt|data/Models/D_Ezize/RESTSMALL.tm
 INFORMATION.txt|data/Models/D_Ezize/INFORMATION.tm
 table_round.txt|data/Models/D_Ezize/table_round.tm
-Alert.txt|data/Models/D_Ezize/FUNHOUSE.tm
+FUNHOUSE.txt|data/Models/D_Ezize/FUNHOUSE.tm
 Alert.txt|data/Models/D_Ezize/Scenery/bench_wood.tm
 Alert.txt|data/Models/D_Ezize/Scenery/bin_green.tm
 Alert.txt|data/Models/D_Ezize/Scenery/fence_rope.tm
@@ -127,6 +129,38 @@ for text in "$src"/maps/*.txt; do
     grids=$((grids + 1))
 done
 echo "make-sample-data: $grids grids written under sample-data/data/maps/"
+
+# Textures: "colour <letter> <RRGGBB>" lines, then rows of letters, top row first; '#' lines are comments.
+textures=0
+for text in "$src"/textures/*.txt; do
+    [ -e "$text" ] || continue
+    image="$root/sample-data/data/Textures/$(basename "${text%.txt}").tga"
+    mkdir -p "$(dirname "$image")"
+    perl -e '
+        my ($text, $image) = @ARGV;
+        open(my $in, "<", $text) or die "$text: $!";
+        my (%palette, @rows);
+        for (map { s/\r?\n$//r } <$in>) {
+            next if /^#/ || $_ eq "";
+            if (/^colour (\S) ([0-9A-Fa-f]{6})$/) { $palette{$1} = hex($2); next; }
+            push @rows, $_;
+        }
+        my $width = length($rows[0]);
+        my $pixels = "";
+        for my $row (@rows) {
+            die "rows of unequal length" if length($row) != $width;
+            for my $c (split //, $row) {
+                defined(my $rgb = $palette{$c}) or die "no colour $c";
+                $pixels .= pack("CCC", $rgb & 0xFF, ($rgb >> 8) & 0xFF, $rgb >> 16);
+            }
+        }
+        open(my $out, ">:raw", $image) or die "$image: $!";
+        # Uncompressed true colour, 24 bits, rows top first.
+        print $out pack("CCCvvCvvvvCC", 0, 0, 2, 0, 0, 0, 0, 0, $width, scalar(@rows), 24, 0x20), $pixels;
+    ' "$text" "$image"
+    textures=$((textures + 1))
+done
+echo "make-sample-data: $textures textures written under sample-data/data/Textures/"
 
 # Text tables and the GUI font.
 texts=0

@@ -3,8 +3,7 @@
 
 #include "park/CleaningManager.h"
 #include "park/ConstructionManager.h"
-#include "park/ParkObjectKinds.h"
-#include "park/ParkWorldServices.h"
+#include "park/ParkLayer.h"
 #include "park/RepairManager.h"
 #include "scripts/ObjectStates.h"
 #include "world/CreationRequests.h"
@@ -93,8 +92,7 @@ BuildingPark::BuildingPark(const std::string& tables, int size)
     ClearObjectKinds();
     for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
         RegisterObjectKind(kind, []() -> BaseObject* { return new Stub; });
-    RegisterParkObjectKinds();
-    RegisterParkWorldServices();
+    RegisterParkLayer();
     testsupport::WriteText(dir.File("parameters.pis"), "'iDAY_LENGTH_IN_SECONDS' 240\r\n");
     parameters = std::make_unique<GameParameters>(dir.File("parameters.pis").c_str());
     world = std::make_unique<TestWorld>();
@@ -114,8 +112,7 @@ BuildingPark::BuildingPark(const std::string& tables, int size)
 
 BuildingPark::~BuildingPark()
 {
-    ClearObjectKinds();
-    SetParkServices(nullptr);
+    UnregisterParkLayer();
 }
 
 BuildingObject* BuildingPark::Build(const char* type, int x, int y, int rotation, bool broken)

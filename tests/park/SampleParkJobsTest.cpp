@@ -4,9 +4,8 @@
 // test cleaner takes the job; the world script's ticker reaches the feedback log.
 #include "engine/core/GameParameters.h"
 #include "engine/render/ModelManager.h"
+#include "park/ParkLayer.h"
 #include "park/ParkManagers.h"
-#include "park/ParkObjectKinds.h"
-#include "park/ParkWorldServices.h"
 #include "platform/Random.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
@@ -41,8 +40,7 @@ TEST(SampleParkJobs, ABrokenDinerIsRepairedByAMechanicAndADirtyToiletCleaned)
     ClearObjectKinds();
     for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
         RegisterObjectKind(kind, []() -> BaseObject* { return new Stub; });
-    RegisterParkObjectKinds();
-    RegisterParkWorldServices();
+    RegisterParkLayer();
     g_ModelManager.Init(1000, false);
     platform::SRand(1);
     {
@@ -142,8 +140,7 @@ TEST(SampleParkJobs, ABrokenDinerIsRepairedByAMechanicAndADirtyToiletCleaned)
     }
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
-    ClearObjectKinds();
-    SetParkServices(nullptr);
+    UnregisterParkLayer();
 }
 
 } // namespace

@@ -3,8 +3,7 @@
 #include "engine/core/GameParameters.h"
 #include "engine/render/ModelManager.h"
 #include "park/ConstructionManager.h"
-#include "park/ParkObjectKinds.h"
-#include "park/ParkWorldServices.h"
+#include "park/ParkLayer.h"
 #include "park/QueueComponent.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
@@ -46,8 +45,7 @@ TEST(SamplePark, ItsBuildingsAreBuiltOpenServeAndAreSoldForTheirRefund)
     ClearObjectKinds();
     for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
         RegisterObjectKind(kind, []() -> BaseObject* { return new Stub; });
-    RegisterParkObjectKinds();
-    RegisterParkWorldServices();
+    RegisterParkLayer();
     g_ModelManager.Init(1000, false);
     {
         World world(nullptr, nullptr, "data/Scenario/SamplePark/SamplePark.pis", false);
@@ -125,6 +123,5 @@ TEST(SamplePark, ItsBuildingsAreBuiltOpenServeAndAreSoldForTheirRefund)
     }
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
-    ClearObjectKinds();
-    SetParkServices(nullptr);
+    UnregisterParkLayer();
 }

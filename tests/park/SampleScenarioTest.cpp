@@ -1,8 +1,7 @@
 // The sample scenario built from the sample data as the game would build it, run for 10,000 frames.
 #include "engine/core/GameParameters.h"
 #include "engine/render/ModelManager.h"
-#include "park/ParkObjectKinds.h"
-#include "park/ParkWorldServices.h"
+#include "park/ParkLayer.h"
 #include "scripts/WorldScript.h"
 #include "tests/support/TestSupport.h"
 #include "world/MessageHandler.h"
@@ -40,8 +39,7 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
     testsupport::RecordingReportSink reports;
     GameParameters parameters("data/script/gameparameters.pis");
     ClearObjectKinds();
-    RegisterParkObjectKinds();
-    RegisterParkWorldServices();
+    RegisterParkLayer();
     g_ModelManager.Init(1000, false);
     {
         World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
@@ -58,7 +56,9 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
             EXPECT_NE(g_ModelManager.Load(name.c_str()), 0u) << name;
 
         // The grid is the one its source text describes, but for the side path the world script lays on row 36
-        // (cells 65 to 70 east of the avenue, a queue cell at 71) and the tiles around it.
+        // (cells 65 to 70 east of the avenue, a queue cell at 71) and the tiles around it, and for the two buildings
+        // it places with the cells round them: a staff room on cells 61-62 x 17-18 and a fun house on 66-67 x 20-21
+        // (its queue start below it marks the cells beside it).
         std::istringstream text(testsupport::ReadText(kSampleData + "/src/maps/BaycrestGrid.txt"));
         std::vector<std::string> rows;
         for (std::string line; std::getline(text, line);)
@@ -73,12 +73,21 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
         {
             for (int y = 0; y < 128; ++y)
             {
-                const bool laidByScript = x >= 63 && x <= 72 && y >= 35 && y <= 37;
+                const bool laidByScript = (x >= 63 && x <= 72 && y >= 35 && y <= 37) ||
+                                          (x >= 60 && x <= 63 && y >= 16 && y <= 19) ||
+                                          (x >= 65 && x <= 68 && y >= 18 && y <= 22);
                 if (!laidByScript)
                     mismatches += g_pWorldMap->GetFlags({x, y}) != ExpectedFlags(rows, x, y) ? 1 : 0;
             }
         }
         EXPECT_EQ(mismatches, 0);
+        // Under a building a cell is occupied and no longer walkable ground.
+        for (const GridPos corner : {GridPos{61, 17}, GridPos{66, 20}})
+            for (int dx = 0; dx < 2; ++dx)
+                for (int dy = 0; dy < 2; ++dy)
+                    EXPECT_EQ(g_pWorldMap->GetFlags({corner.x + dx, corner.y + dy}) & 0x80000002u, 0x2u)
+                        << corner.x + dx << ", " << corner.y + dy;
+        EXPECT_EQ(world.m_NumBuildings, 2);
         for (int x = 65; x <= 70; ++x)
             EXPECT_NE(g_pWorldMap->GetFlags({x, 36}) & CELL_FOOTPATH, 0u) << x;
         EXPECT_EQ(g_pWorldMap->GetFlags({71, 36}) & (CELL_QUEUE | CELL_FOOTPATH), static_cast<uint32_t>(CELL_QUEUE));
@@ -95,8 +104,8 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
         EXPECT_EQ(world.GetGameDay(), 0);
         EXPECT_EQ(world.GetHour(), 20);
         EXPECT_EQ(world.GetPlayer()->Cash, 25000.0f);
-        // The rating and the averages keep coming every 10 s.
-        EXPECT_EQ(g_pMessageHandler->GetPendingMessages().size(), 2u);
+        // The rating and the averages keep coming every 10 s, and each building's breakdown check every half day.
+        EXPECT_EQ(g_pMessageHandler->GetPendingMessages().size(), 4u);
         // The world script left its startup State for the one that watches the objective.
         const WorldScript* script = world.GetWorldScript();
         ASSERT_NE(script, nullptr);
@@ -105,6 +114,5 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
     }
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
-    ClearObjectKinds();
-    SetParkServices(nullptr);
+    UnregisterParkLayer();
 }

@@ -1,0 +1,131 @@
+// The real Game under a private X server for the tests: started, driven, read back and shut down.
+#include "tests/game/GameHarness.h"
+
+#include "engine/core/GameParameters.h"
+#include "engine/render/GraphicsManager.h"
+#include "engine/render/Screenshot.h"
+#include "game/Game.h"
+#include "game/Program.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace gametest
+{
+
+GameHarness::GameHarness() = default;
+
+GameHarness::~GameHarness()
+{
+    Stop();
+}
+
+bool GameHarness::Start(std::string* why)
+{
+    std::string ignored;
+    std::string& reason = why ? *why : ignored;
+    if (m_pGame)
+        return true;
+    if (!m_server.Installed())
+    {
+        reason = "Xvfb is not installed";
+        return false;
+    }
+    if (m_server.Display().empty())
+    {
+        reason = "Xvfb did not start";
+        return false;
+    }
+    namespace fs = std::filesystem;
+    std::error_code error;
+    // A second start runs in the data folder as the first one left it.
+    if (fs::is_empty(m_data.Path(), error))
+        fs::copy(std::string(TW_SOURCE_DIR) + "/sample-data", m_data.Path(), fs::copy_options::recursive, error);
+    if (error)
+    {
+        reason = "the sample data could not be copied: " + error.message();
+        return false;
+    }
+    m_display.emplace("DISPLAY", m_server.Display());
+    m_videoDriver.emplace("SDL_VIDEODRIVER", "x11");
+    m_audioDriver.emplace("SDL_AUDIODRIVER", "dummy");
+    m_xdgData.emplace("XDG_DATA_HOME", m_userData.Path());
+    m_cwd.emplace(m_data.Path());
+    m_clock = std::make_unique<testsupport::ManualTimeSource>();
+    m_clock->ticks = 1000;
+
+    m_pParameters = std::make_unique<GameParameters>(kGameParametersFile);
+    m_pGame = StartGame();
+    if (!m_pGame)
+    {
+        reason = "the Game was not built";
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+void GameHarness::Stop()
+{
+    if (m_pGame || m_pParameters)
+        ShutDownGame(std::move(m_pGame), std::move(m_pParameters));
+    m_clock.reset();
+    m_cwd.reset();
+    m_xdgData.reset();
+    m_audioDriver.reset();
+    m_videoDriver.reset();
+    m_display.reset();
+}
+
+void GameHarness::EnterPark(int32_t row)
+{
+    m_pGame->SelectScenario(row);
+    SelectScreen(Game::kWorldTestScreen);
+}
+
+void GameHarness::SelectScreen(int32_t n)
+{
+    m_pGame->SelectScreen(n);
+    RunFrames(1);
+}
+
+bool GameHarness::RunFrames(int n)
+{
+    bool close = false;
+    for (int i = 0; i < n; ++i)
+    {
+        m_clock->ticks += kFrameMilliseconds;
+        close = RunMainLoopPass() || close;
+    }
+    return !close;
+}
+
+Frame GameHarness::Screenshot() const
+{
+    Frame frame;
+    Renderer* renderer = g_GraphicsManager.GetRenderer();
+    if (!renderer)
+        return frame;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::unique_ptr<uint32_t[]> pixels = renderer->ReadBackBuffer(&width, &height);
+    if (!pixels)
+        return frame;
+    frame.width = width;
+    frame.height = height;
+    frame.pixels.assign(pixels.get(), pixels.get() + static_cast<size_t>(width) * height);
+    return frame;
+}
+
+std::string GameHarness::Keep(const Frame& frame, const std::string& name)
+{
+    const char* folder = std::getenv("TW_SCREENSHOT_DIR");
+    if (!folder || !*folder || frame.pixels.empty())
+        return {};
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const std::string path = std::string(folder) + "/" + name + ".bmp";
+    return SaveScreenshotFile(path.c_str(), frame.width, frame.height, frame.pixels.data()) ? path : std::string();
+}
+
+} // namespace gametest

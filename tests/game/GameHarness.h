@@ -1,0 +1,90 @@
+// Test harness: the real Game in its window on a private X server, built and shut down as the program does it,
+// in a copy of the sample data; it enters the park, runs frames on a driven clock and reads the frame back.
+#pragma once
+
+#include "tests/platform/XvfbServer.h"
+#include "tests/support/TestSupport.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Game;
+class GameParameters;
+
+namespace gametest
+{
+
+// One frame read back from the window's back buffer: rows top to bottom, pixels 0xAARRGGBB.
+struct Frame
+{
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint32_t> pixels;
+
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + static_cast<size_t>(x)]; }
+    bool Contains(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && static_cast<uint32_t>(x) < width && static_cast<uint32_t>(y) < height;
+    }
+};
+
+class GameHarness
+{
+public:
+    // Each frame the harness runs moves the game's clock on by this many milliseconds.
+    static constexpr uint32_t kFrameMilliseconds = 33;
+
+    GameHarness();
+    ~GameHarness();
+    GameHarness(const GameHarness&) = delete;
+    GameHarness& operator=(const GameHarness&) = delete;
+
+    // True when Xvfb is installed at all (tests skip without it).
+    bool XvfbInstalled() const { return m_server.Installed(); }
+    // The data folder the game runs in (a copy of the sample data) before and after Start.
+    const std::string& DataFolder() const { return m_data.Path(); }
+
+    // Starts the X server, points SDL at it, makes the data folder the working folder and the user data folder
+    // a fresh one, reads the game parameters and builds the window, the engine and the Game as the program does.
+    // False, with the reason in `why`, when any of it fails. After Stop it starts again on the same folders.
+    bool Start(std::string* why);
+    // Shuts the Game, the engine and the window down as the program does; nothing when not started.
+    void Stop();
+    bool IsStarted() const { return m_pGame != nullptr; }
+    // The message boxes and debugger lines the program reported while the harness lived.
+    testsupport::RecordingReportSink& Reports() { return m_reports; }
+    Game& GetGame() const { return *m_pGame; }
+
+    // Chooses the scenario list row (0 to 11 a scenario, 12 to 14 a sandbox) and makes the park screen current
+    // at the next frame, which is run.
+    void EnterPark(int32_t row);
+    // Makes screen n current at the next frame, which is run.
+    void SelectScreen(int32_t n);
+    // Runs n passes of the main loop, the clock moved on kFrameMilliseconds before each. False when a pass asked
+    // the program to close.
+    bool RunFrames(int n);
+    // The last frame drawn, read back from the window's device; empty when it cannot be read.
+    Frame Screenshot() const;
+    // Writes the frame as a BMP named `name` into the folder TW_SCREENSHOT_DIR names (kept for people to look
+    // at); nothing when that variable is not set. The path written, or empty.
+    static std::string Keep(const Frame& frame, const std::string& name);
+
+private:
+    testsupport::RecordingReportSink m_reports;
+    sdltest::XvfbServer m_server;
+    testsupport::TempDir m_data;
+    testsupport::TempDir m_userData;
+    std::optional<sdltest::ScopedEnv> m_display;
+    std::optional<sdltest::ScopedEnv> m_videoDriver;
+    std::optional<sdltest::ScopedEnv> m_audioDriver;
+    std::optional<sdltest::ScopedEnv> m_xdgData;
+    std::optional<testsupport::ScopedCurrentDir> m_cwd;
+    std::unique_ptr<testsupport::ManualTimeSource> m_clock;
+    std::unique_ptr<GameParameters> m_pParameters;
+    std::unique_ptr<Game> m_pGame;
+};
+
+} // namespace gametest

@@ -1,0 +1,290 @@
+// Tests of the park screen in the running program: the real Game, in its window on a private X server, enters the
+// sample park. Its frames show the park's ground and its buildings where they stand (and no longer once one is
+// gone); the World is built on entry and destroyed on leaving, again on every entry; a scenario that cannot be
+// built sends the player back to the front end; the credits screen takes the front end's tool mode.
+#include "engine/core/EngineCore.h"
+#include "engine/render/GraphicsManager.h"
+#include "game/Game.h"
+#include "game/Screens.h"
+#include "gui/GUIManager.h"
+#include "scripts/ObjectStates.h"
+#include "tests/game/GameHarness.h"
+#include "world/BaseObject.h"
+#include "world/CameraManager.h"
+#include "world/MessageHandler.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+#include "world/ParkServices.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+
+namespace
+{
+
+using gametest::Frame;
+using gametest::GameHarness;
+
+// The colours the sample data gives the ground and the two buildings' bodies (0xRRGGBB).
+constexpr uint32_t kSand = 0xC8B47E;           // src/textures/DesertDistant.txt, letter s
+constexpr uint32_t kStaffGreen = 0x709070;     // src/models/STAFFSMALL.txt, bone Body
+constexpr uint32_t kFunHouseOrange = 0xE06010; // src/models/FUNHOUSE.txt
+
+// A pixel of that colour under any white light: its channels in the same proportions (each channel over the
+// largest), whatever the brightness.
+bool IsShadeOf(uint32_t pixel, uint32_t colour)
+{
+    const auto channels = [](uint32_t c) {
+        return std::array<float, 3>{float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF)};
+    };
+    const auto p = channels(pixel), c = channels(colour);
+    const float pMax = std::max({p[0], p[1], p[2]}), cMax = std::max({c[0], c[1], c[2]});
+    if (pMax < 24.0f)
+        return false; // too dark to tell
+    for (int i = 0; i < 3; ++i)
+    {
+        if (std::fabs(p[i] / pMax - c[i] / cMax) > 0.08f)
+            return false;
+    }
+    return true;
+}
+
+int CountShades(const Frame& frame, uint32_t colour)
+{
+    return static_cast<int>(
+        std::count_if(frame.pixels.begin(), frame.pixels.end(), [&](uint32_t p) { return IsShadeOf(p, colour); }));
+}
+
+// Whether most of the 5 x 5 pixels round the screen point of a scene point are of that colour.
+bool ShowsAt(const Frame& frame, const platform::Vec3& scene, uint32_t colour)
+{
+    platform::Vec3 screen;
+    g_GraphicsManager.ProjectToScreen(scene, &screen);
+    const int cx = static_cast<int>(screen.x), cy = static_cast<int>(screen.y);
+    int hits = 0;
+    for (int y = cy - 2; y <= cy + 2; ++y)
+        for (int x = cx - 2; x <= cx + 2; ++x)
+            hits += frame.Contains(x, y) && IsShadeOf(frame.At(x, y), colour) ? 1 : 0;
+    return hits > 12;
+}
+
+// The middle of a building's body: its position raised by half the body's height.
+platform::Vec3 BodyCentre(const BaseObject& building, float height)
+{
+    platform::Vec3 at = building.GetPosition();
+    at.y += height / 2.0f;
+    return at;
+}
+
+BaseObject* OnlyBuilding(const char* name)
+{
+    const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName(name);
+    return found.size() == 1 ? found[0] : nullptr;
+}
+
+class ParkScreenTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!harness.XvfbInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        std::string why;
+        ASSERT_TRUE(harness.Start(&why)) << why;
+    }
+
+    GameHarness harness;
+};
+
+TEST_F(ParkScreenTest, TheSampleParkShowsItsGroundAndItsBuildingsWhereTheyStand)
+{
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    harness.RunFrames(3);
+    Frame frame = harness.Screenshot();
+    GameHarness::Keep(frame, "park");
+    ASSERT_EQ(frame.pixels.size(), 800u * 600u);
+
+    // The ground covers most of the frame.
+    EXPECT_GT(CountShades(frame, kSand), static_cast<int>(frame.pixels.size() * 4 / 10));
+    // Each building shows in its body's colour where it stands (the staff room's body is 2.5 high, the fun house's 6).
+    BaseObject* staffRoom = OnlyBuilding("STAFFSMALL");
+    BaseObject* funHouse = OnlyBuilding("FUNHOUSE");
+    ASSERT_TRUE(staffRoom && funHouse);
+    EXPECT_TRUE(ShowsAt(frame, BodyCentre(*staffRoom, 2.5f), kStaffGreen));
+    EXPECT_TRUE(ShowsAt(frame, BodyCentre(*funHouse, 6.0f), kFunHouseOrange));
+    EXPECT_FALSE(ShowsAt(frame, BodyCentre(*staffRoom, 2.5f), kFunHouseOrange));
+    const platform::Vec3 oldPlace = BodyCentre(*funHouse, 6.0f);
+
+    // The fun house is demolished: the ground shows where it stood, and its colour nowhere.
+    MessageRecord kill;
+    kill.dwSender = kill.dwReciever = kWorldID;
+    kill.dwType = MT_KILLOBJECT;
+    kill.dwData = funHouse->GetID();
+    g_pMessageHandler->Send(kill);
+    harness.RunFrames(2);
+    frame = harness.Screenshot();
+    GameHarness::Keep(frame, "park-without-fun-house");
+    ASSERT_EQ(OnlyBuilding("FUNHOUSE"), nullptr);
+    EXPECT_EQ(CountShades(frame, kFunHouseOrange), 0);
+    EXPECT_TRUE(ShowsAt(frame, {oldPlace.x, 0.0f, oldPlace.z}, kSand));
+    EXPECT_TRUE(ShowsAt(frame, BodyCentre(*staffRoom, 2.5f), kStaffGreen));
+
+    // A new one west of the avenue shows there.
+    g_pWorld->RequestBuilding("FUNHOUSE", 58, 21, 0, -1.0f, 0, false);
+    harness.RunFrames(2);
+    frame = harness.Screenshot();
+    GameHarness::Keep(frame, "park-with-new-fun-house");
+    funHouse = OnlyBuilding("FUNHOUSE");
+    ASSERT_NE(funHouse, nullptr);
+    EXPECT_LT(funHouse->GetPosition().x, oldPlace.x);
+    EXPECT_TRUE(ShowsAt(frame, BodyCentre(*funHouse, 6.0f), kFunHouseOrange));
+    EXPECT_TRUE(ShowsAt(frame, {oldPlace.x, 0.0f, oldPlace.z}, kSand));
+}
+
+TEST_F(ParkScreenTest, TheWorldIsBuiltOnEntryRunByTheFramesAndDestroyedOnLeavingEveryTime)
+{
+    Game& game = harness.GetGame();
+    WorldTestScreen& park = game.GetWorldScreen();
+    EXPECT_EQ(g_pWorld, nullptr);
+    for (int entry = 0; entry < 2; ++entry)
+    {
+        SCOPED_TRACE(entry);
+        harness.RunFrames(1);
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        EXPECT_EQ(park.GetWorld(), g_pWorld);
+        EXPECT_TRUE(g_pWorld->IsBuilt() && park.IsActive());
+        // The world script's buildings stand and its objective is set.
+        EXPECT_EQ(g_pWorld->m_NumBuildings, 2);
+        EXPECT_EQ(g_pWorld->m_iObjectiveCount, 1);
+        // The park classes are registered while it exists.
+        EXPECT_TRUE(GetObjectFactory(OBJECT_BUILDING) && GetParkServices());
+        // The park runs one frame on entry, the last pass's time (a 720 s day opens at 09:00, 270 s in; the
+        // entering pass itself takes no time), and one in every pass after it, each the driven clock's step.
+        const float step = GameHarness::kFrameMilliseconds / 1000.0f;
+        EXPECT_NEAR(g_pWorld->GetGameTime(), 270.0f + step, 0.002f);
+        const float start = g_pWorld->GetGameTime();
+        harness.RunFrames(30);
+        EXPECT_NEAR(g_pWorld->GetGameTime() - start, 30 * step, 0.05f);
+        EXPECT_EQ(game.GetGUIManager().GetRequestedMode(), 4); // the select tool
+        EXPECT_EQ(game.GetGUIManager().GetScriptName(), "data/script/gui/GUI.PIS");
+        // Leaving stops the camera following an object of the park.
+        g_pCameraManager->TrackObject(g_pWorld->GetLastCreatedBuilding()->GetID());
+
+        harness.SelectScreen(Game::kMainMenuScreen);
+        EXPECT_EQ(g_pWorld, nullptr);
+        EXPECT_EQ(park.GetWorld(), nullptr);
+        EXPECT_FALSE(park.IsActive());
+        EXPECT_EQ(g_pCameraManager->GetTrackedObject(), 0xFFFFFFFFu);
+        // And the park layer's registrations are taken back.
+        EXPECT_EQ(GetObjectFactory(OBJECT_BUILDING), nullptr);
+        EXPECT_EQ(GetParkServices(), nullptr);
+    }
+}
+
+TEST_F(ParkScreenTest, TheParksDebugLinesAreDrawnOverItsFrameWhenAskedFor)
+{
+    // The pixels that differ between two frames in the top quarter (above the buildings, whose status flags pulse).
+    const auto changedAtTheTop = [](const Frame& a, const Frame& b)
+    {
+        int changed = 0;
+        for (int y = 0; y < 150; ++y)
+            for (int x = 0; x < 800; ++x)
+                changed += a.At(x, y) != b.At(x, y) ? 1 : 0;
+        return changed;
+    };
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    harness.RunFrames(2);
+    const Frame before = harness.Screenshot();
+    ASSERT_EQ(before.pixels.size(), 800u * 600u);
+    harness.RunFrames(1);
+    ASSERT_EQ(changedAtTheTop(harness.Screenshot(), before), 0);
+    g_pWorld->SetDebugDisplay(0, true);
+    ASSERT_FALSE(g_pWorld->GetDebugInfoLines().empty());
+    harness.RunFrames(1);
+    EXPECT_GT(changedAtTheTop(harness.Screenshot(), before), 500);
+}
+
+TEST_F(ParkScreenTest, AParkBuiltForASavedGameIsLeftForTheLoadToFinish)
+{
+    Game& game = harness.GetGame();
+    game.SelectScreen(Game::kWorldTestScreen);
+    game.GetWorldScreen().SetLoadPending(true);
+    harness.RunFrames(1);
+    ASSERT_NE(g_pWorld, nullptr);
+    // No first frame has run (a 720 s day opens at 09:00, 270 s in), and the front end's tool mode stays.
+    EXPECT_EQ(g_pWorld->GetGameTime(), 270.0f);
+    EXPECT_EQ(game.GetGUIManager().GetRequestedMode(), 6);
+}
+
+TEST_F(ParkScreenTest, AScenarioThatCannotBeBuiltSendsThePlayerBackToTheFrontEnd)
+{
+    Game& game = harness.GetGame();
+    // Scenario 2 has no world file in the sample data.
+    harness.EnterPark(1);
+    ASSERT_FALSE(harness.Reports().boxes.empty());
+    EXPECT_EQ(harness.Reports().boxes[0].text,
+              "no WORLD_LEVEL in world script - data/Scenario//Scenario2/Scenario2.pis");
+    EXPECT_EQ(g_pWorld, nullptr);
+    EXPECT_EQ(game.GetWorldScreen().GetWorld(), nullptr);
+    harness.RunFrames(1);
+    EXPECT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen));
+    EXPECT_FALSE(game.GetWorldScreen().IsActive());
+    // The sample scenario still opens after it.
+    harness.EnterPark(0);
+    EXPECT_NE(g_pWorld, nullptr);
+}
+
+TEST_F(ParkScreenTest, TheCreditsAfterAWonParkUseTheFrontEndsToolMode)
+{
+    Game& game = harness.GetGame();
+    harness.EnterPark(0);
+    ASSERT_EQ(game.GetGUIManager().GetRequestedMode(), 4);
+    harness.SelectScreen(Game::kGameWonScreen);
+    EXPECT_EQ(g_pWorld, nullptr);
+    EXPECT_EQ(game.GetGUIManager().GetRequestedMode(), 6);
+}
+
+TEST_F(ParkScreenTest, TheProgramShutsDownAndStartsAgainWithItsParkInTheSameProcess)
+{
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    harness.Stop();
+    // The Game, the park and the engine are gone; the options were written on the way out.
+    EXPECT_TRUE(g_pGame == nullptr && g_pWorld == nullptr && g_pEngineCore == nullptr);
+    EXPECT_TRUE(std::filesystem::exists(harness.DataFolder() + "/MRV2.ini"));
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    harness.RunFrames(2);
+    EXPECT_TRUE(ShowsAt(harness.Screenshot(), BodyCentre(*OnlyBuilding("FUNHOUSE"), 6.0f), kFunHouseOrange));
+}
+
+TEST(ParkScreen, TheScenarioFileIsNamedByItsNumberCountedFromOne)
+{
+    struct Case
+    {
+        int32_t index;
+        bool sandbox;
+        const char* file;
+    };
+    const Case cases[] = {
+        {0, false, "data/Scenario//Scenario1/Scenario1.pis"},
+        {2, false, "data/Scenario//Scenario3/Scenario3.pis"},
+        {11, false, "data/Scenario//Scenario12/Scenario12.pis"},
+        {0, true, "data/Scenario//SandScenario1/SandScenario1.pis"},
+        {2, true, "data/Scenario//SandScenario3/SandScenario3.pis"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WorldTestScreen::ScenarioFileName(c.index, c.sandbox), c.file) << c.index << " " << c.sandbox;
+}
+
+} // namespace
