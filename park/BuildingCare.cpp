@@ -160,13 +160,13 @@ void BuildingObject::PostBreakdownCheck()
 {
     if (!g_pWorld)
         return;
-    // Each check of the chain carries its number; a newer one supersedes every check posted before it.
-    m_BreakdownCheck = m_BreakdownCheck + 1 >= kUnknownBreakdownCheck ? 1 : m_BreakdownCheck + 1;
+    // Each check of the chain carries its number (from 1; two a game day never reach the unknown number); a newer
+    // one supersedes every check posted before it.
     MessageRecord record;
     record.dwSender = m_dwID;
     record.dwReciever = m_dwID;
     record.dwType = MT_UPDATE_BREAKDOWN;
-    record.dwData = m_BreakdownCheck;
+    record.dwData = ++m_BreakdownCheck;
     PostDelayedMessage(record, static_cast<float>(g_pWorld->GetDayLength() / 2));
 }
 

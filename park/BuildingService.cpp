@@ -63,12 +63,8 @@ void BuildingObject::SendToAllHumans(uint32_t type)
 
 bool BuildingObject::IsOwnServer(uint32_t id) const
 {
-    for (uint32_t i = 0; i < GetServerCount(); ++i)
-    {
-        if (m_staff[i] == id)
-            return true;
-    }
-    return false;
+    const uint32_t* const end = m_staff + GetServerCount();
+    return std::find(m_staff, end, id) != end;
 }
 
 bool BuildingObject::IsOwnAnimal(uint32_t id) const
@@ -150,7 +146,7 @@ bool BuildingObject::Message(const MessageRecord& record)
     const uint32_t sender = record.dwSender;
     if (!IsExpectedSender(record))
     {
-        GetLogger()->Report(0, "BuildingObject::Message - %s in state %u ignores message %u (data %u) from %u", m_Name,
+        GetLogger()->Report(1, "BuildingObject::Message - %s in state %u ignores message %u (data %u) from %u", m_Name,
                             m_dwState, record.dwType, record.dwData, sender);
         // Taken: there is nothing more to do with it.
         return true;

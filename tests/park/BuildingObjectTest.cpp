@@ -307,6 +307,11 @@ TEST_F(Buildings, PayOnlyForTheAnimalsTheWorldMakes)
         for (BaseObject* animal : park.objects->GetObjectsOfKind(OBJECT_ANIMAL))
             park.objects->RemoveObject(animal->GetID());
     }
+    // Each refusal (the pool's fish, the arena's fish and crab) is told to the debugger, not to the player.
+    EXPECT_EQ(park.CountReports("was made for"), 3u);
+    EXPECT_NE(park.reports.debug.find("no FISH was made for POOL: nothing is paid"), std::string::npos);
+    for (const auto& box : park.reports.boxes)
+        EXPECT_EQ(box.text.find("was made for"), std::string::npos) << box.text;
 }
 
 TEST_F(Buildings, TakeCreationReportsOnlyFromTheKindOfObjectTheyOrdered)
@@ -400,6 +405,10 @@ TEST_F(Buildings, IgnoreStateChangesTheirLifecycleDoesNotExpect)
         park.Frames(1);
         EXPECT_EQ(tuple(Object(id) == stand, park.Cash()), tuple(true, cash)) << x;
     }
+    // Each change ignored is told to the debugger, not to the player: all but the occupation.
+    EXPECT_EQ(park.CountReports("ignores message 5"), std::size(cases) - 1);
+    for (const auto& box : park.reports.boxes)
+        EXPECT_EQ(box.text.find("ignores"), std::string::npos) << box.text;
     // Freed again by its own message, the occupied stand works on.
     auto* occupied = static_cast<BuildingObject*>(park.objects->GetBuildingsByName("STAND")[9]);
     ASSERT_EQ(occupied->GetState(), static_cast<uint32_t>(STATE_OCCUPIED));
@@ -424,15 +433,11 @@ TEST_F(Buildings, HearServedGuestsEndedRidesAndNewDaysOnlyFromWhoTellsThem)
         uint32_t message;
         uint32_t from;
         float moved;
-    } cases[] = {{shop, MT_GUEST_SERVED, stranger, 0.0f},
-                 {shop, MT_GUEST_SERVED, kWorldID, 0.0f},
-                 {shop, MT_GUEST_SERVED, shop->GetServer(0), -1.0f},
-                 {ride, MT_RIDE_COMPLETE, stranger, 0.0f},
-                 {ride, MT_RIDE_COMPLETE, kWorldID, 0.0f},
-                 {ride, MT_RIDE_COMPLETE, ride->GetID(), -0.25f},
-                 {shop, MT_NEW_DAY, stranger, 0.0f},
-                 {shop, MT_NEW_DAY, shop->GetID(), 0.0f},
-                 {shop, MT_NEW_DAY, kWorldID, 1.0f}};
+    } cases[] = {{shop, MT_GUEST_SERVED, stranger, 0.0f},         {shop, MT_GUEST_SERVED, kWorldID, 0.0f},
+                 {shop, MT_GUEST_SERVED, kNoObjectID, 0.0f},      {shop, MT_GUEST_SERVED, shop->GetServer(0), -1.0f},
+                 {ride, MT_RIDE_COMPLETE, stranger, 0.0f},        {ride, MT_RIDE_COMPLETE, kWorldID, 0.0f},
+                 {ride, MT_RIDE_COMPLETE, ride->GetID(), -0.25f}, {shop, MT_NEW_DAY, stranger, 0.0f},
+                 {shop, MT_NEW_DAY, shop->GetID(), 0.0f},         {shop, MT_NEW_DAY, kWorldID, 1.0f}};
     const auto measure = [](uint32_t message, BuildingObject* b)
     {
         return message == MT_GUEST_SERVED    ? static_cast<float>(b->GetQueue()->GetGuests().size())
