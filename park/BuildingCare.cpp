@@ -257,6 +257,9 @@ void BuildingObject::OnCareMessage(const MessageRecord& record)
     switch (record.dwType)
     {
     case MT_UPDATE_BREAKDOWN:
+        // The first check to come after a load carries the chain's number on.
+        if (m_BreakdownCheck == kUnknownBreakdownCheck)
+            m_BreakdownCheck = record.dwData;
         CheckBreakdown();
         break;
     case MT_REPAIR:

@@ -11,6 +11,7 @@
 #include "scripts/ObjectStates.h"
 #include "tests/engine/render/DrawTestSupport.h"
 #include "tests/park/BuildingTestSupport.h"
+#include "tests/world/SaveBytes.h"
 #include "world/Player.h"
 
 #include <gtest/gtest.h>
@@ -354,8 +355,9 @@ TEST_F(Buildings, TakeCreationReportsOnlyFromTheKindOfObjectTheyOrdered)
     {
         const uint32_t sender = c.kind ? park.Make(c.kind, c.name)->GetID() : 99999u;
         const int64_t before = count(c.message, c.building, sender);
+        // Taken or ignored, the building answers that it took the report.
         for (int i = 0; i < 2; ++i)
-            EXPECT_TRUE(park.Send(sender, c.building->GetID(), c.message));
+            EXPECT_TRUE(c.building->Message({sender, c.building->GetID(), c.message}));
         EXPECT_EQ(count(c.message, c.building, sender) - before, c.added)
             << c.message << " " << c.building->GetName() << " kind " << int(c.kind);
     }
@@ -385,8 +387,8 @@ TEST_F(Buildings, IgnoreStateChangesTheirLifecycleDoesNotExpect)
                  {false, GUEST, STATE_DEMOLISHING, STATE_NULL},     {false, WORLD, STATE_DEMOLISHING, STATE_NULL},
                  {false, SELF, STATE_DO_NOTHING, STATE_NULL},       {false, SELF, STATE_GUEST_JOIN_QUEUE, STATE_NULL},
                  {false, GUEST, STATE_OCCUPIED, STATE_NULL},        {false, SELF, STATE_OCCUPIED, STATE_OCCUPIED},
-                 {true, SELF, STATE_DEMOLISHED, STATE_DEMOLISHING}, {true, WORLD, STATE_STARTUP, STATE_DEMOLISHING},
-                 {true, SELF, STATE_NULL, STATE_DEMOLISHING}};
+                 {true, SELF, STATE_DEMOLISHED, STATE_DEMOLISHING}, {true, SELF, STATE_DEMOLISHING, STATE_DEMOLISHING},
+                 {true, WORLD, STATE_STARTUP, STATE_DEMOLISHING},   {true, SELF, STATE_NULL, STATE_DEMOLISHING}};
     int x = 2;
     for (const auto& c : cases)
     {
@@ -401,7 +403,10 @@ TEST_F(Buildings, IgnoreStateChangesTheirLifecycleDoesNotExpect)
         const float cash = park.Cash();
         const uint32_t from = c.from == WORLD ? kWorldID : c.from == SELF ? id : guest;
         park.Send(from, id, MT_STATECHANGE, c.state);
-        EXPECT_EQ(tuple(stand->GetState(), stand->GetServerCount()), tuple(c.after, 1u)) << x;
+        // Only a sale tells those in the park that it is going, once.
+        EXPECT_EQ(tuple(stand->GetState(), stand->GetServerCount(), Taken(MT_BUILDING_BEING_REMOVED, guest).size()),
+                  tuple(c.after, 1u, size_t{c.sold}))
+            << x;
         park.Frames(1);
         EXPECT_EQ(tuple(Object(id) == stand, park.Cash()), tuple(true, cash)) << x;
     }
@@ -414,6 +419,33 @@ TEST_F(Buildings, IgnoreStateChangesTheirLifecycleDoesNotExpect)
     ASSERT_EQ(occupied->GetState(), static_cast<uint32_t>(STATE_OCCUPIED));
     park.Send(occupied->GetID(), occupied->GetID(), MT_STATECHANGE, STATE_NULL);
     EXPECT_EQ(occupied->GetState(), static_cast<uint32_t>(STATE_NULL));
+}
+
+TEST_F(Buildings, KeepTheirOneBreakdownChainAndAreNotStartedAgainWhenLoaded)
+{
+    BuildingObject* stand = park.Build("STAND", 30, 20);
+    const uint32_t id = stand->GetID();
+    const auto checks = [&]
+    {
+        size_t n = 0;
+        for (const MessageRecord& m : park.messages->GetPendingMessages())
+            n += m.dwType == MT_UPDATE_BREAKDOWN && m.dwReciever == id ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(checks(), 1u);
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); }));
+    auto* loaded = dynamic_cast<BuildingObject*>(Object(id));
+    ASSERT_NE(loaded, nullptr);
+    const uint32_t servers = loaded->GetServerCount();
+    // The World's start is for new buildings: the loaded stand hires no server and stays as it was.
+    park.Send(kWorldID, id, MT_STATECHANGE, STATE_STARTUP);
+    EXPECT_EQ(tuple(loaded->GetState(), loaded->GetServerCount()), tuple(uint32_t{STATE_NULL}, servers));
+    // The check saved with the game comes half a day after the building was finished and posts the next.
+    const float start = park.world->GetGameTime();
+    while (park.world->GetGameTime() < start + 130.0f)
+        park.Frames(1, 2.0f);
+    EXPECT_EQ(checks(), 1u);
 }
 
 TEST_F(Buildings, HearServedGuestsEndedRidesAndNewDaysOnlyFromWhoTellsThem)
