@@ -14,7 +14,9 @@
 #include "world/ObjectManager.h"
 #include "world/World.h"
 
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -76,7 +78,11 @@ void BuildingObject::ApplyWear()
 {
     if (!m_pInfo->bCanBreakdown || IsBrokenDown())
         return;
-    m_fRepairState -= m_pInfo->fRepairDecay;
+    // The condition stays within 0 to 1 whatever the data's decay: one that is no number wears nothing, one
+    // below 0 mends no further than new.
+    const float decay = m_pInfo->fRepairDecay;
+    if (!std::isnan(decay))
+        m_fRepairState = std::min(m_fRepairState - decay, 1.0f);
     if (m_fRepairState < 0.0f)
     {
         BreakDownByWear();
@@ -147,11 +153,28 @@ void BuildingObject::CheckBreakdown()
         return;
     if (!IsBrokenDown() && m_fRepairState < Random01())
         BreakDownByWear();
+    PostBreakdownCheck();
+}
+
+void BuildingObject::PostBreakdownCheck()
+{
+    if (!g_pWorld)
+        return;
+    // Each check of the chain carries its number (from 1; two a game day never reach the unknown number); a newer
+    // one supersedes every check posted before it.
     MessageRecord record;
     record.dwSender = m_dwID;
     record.dwReciever = m_dwID;
     record.dwType = MT_UPDATE_BREAKDOWN;
+    record.dwData = ++m_BreakdownCheck;
     PostDelayedMessage(record, static_cast<float>(g_pWorld->GetDayLength() / 2));
+}
+
+bool BuildingObject::IsCurrentBreakdownCheck(uint32_t check) const
+{
+    // A check from outside the chain (number 0) starts it afresh; after a load the first check to come is the
+    // chain's.
+    return check == 0 || check == m_BreakdownCheck || m_BreakdownCheck == kUnknownBreakdownCheck;
 }
 
 // ---------------------------------------------------------------- the workers' steps
@@ -234,6 +257,9 @@ void BuildingObject::OnCareMessage(const MessageRecord& record)
     switch (record.dwType)
     {
     case MT_UPDATE_BREAKDOWN:
+        // The first check to come after a load carries the chain's number on.
+        if (m_BreakdownCheck == kUnknownBreakdownCheck)
+            m_BreakdownCheck = record.dwData;
         CheckBreakdown();
         break;
     case MT_REPAIR:

@@ -11,6 +11,8 @@
 #include "park/CleaningManager.h"
 #include "park/ConstructionManager.h"
 #include "park/CrowdFiller.h"
+#include "park/Money.h"
+#include "park/ParkGui.h"
 #include "park/ParkManagers.h"
 #include "park/QueueComponent.h"
 #include "park/RepairManager.h"
@@ -39,6 +41,8 @@ const BuildingInfo kNoType{};
 
 constexpr const char* kFallbackModel = "restlarge";
 constexpr const char* kRoofPart = "ROOF_OFF_00";
+// The menu of a rescue centre, and its dialog.
+constexpr const char* kRescueMenu = "AnimalRescue";
 // Half the size of the crosses that mark points in the debug view.
 constexpr float kDebugCrossSize = 0.5f;
 
@@ -71,6 +75,17 @@ const AnimalInfo* FindAnimalType(const char* keyword)
 BuildingObject::BuildingObject() : StaticObject(OBJECT_BUILDING), m_pInfo(&kNoType) {}
 
 BuildingObject::~BuildingObject() = default;
+
+long long BuildingObject::Truncated(double value, long long low, long long high)
+{
+    if (std::isnan(value))
+        value = 0.0;
+    if (value <= static_cast<double>(low))
+        return low;
+    if (value >= static_cast<double>(high))
+        return high;
+    return static_cast<long long>(value);
+}
 
 // ---------------------------------------------------------------- creation
 
@@ -175,6 +190,7 @@ bool BuildingObject::OnStateEntry(uint32_t state)
         m_bSoundPlaying = true;
         break;
     case STATE_STARTUP:
+        m_bStarted = true;
         if (construction)
             construction->StartConstruction(m_dwID);
         PlaceModel();
@@ -243,14 +259,7 @@ bool BuildingObject::OnStateExit()
         HideServers();
         m_OpenStatus = kClosed;
     }
-    if (g_pWorld)
-    {
-        MessageRecord record;
-        record.dwSender = m_dwID;
-        record.dwReciever = m_dwID;
-        record.dwType = MT_UPDATE_BREAKDOWN;
-        PostDelayedMessage(record, static_cast<float>(g_pWorld->GetDayLength() / 2));
-    }
+    PostBreakdownCheck();
     AssignInstanceNumber();
     return true;
 }
@@ -522,6 +531,12 @@ void BuildingObject::Sell()
             entrance->SetWaitingForDeath(true);
         m_dwEntranceID = -1;
     }
+    // The rescue dialog speaks for the building's rescue centre, which is going.
+    if (std::strcmp(m_pInfo->szMenu, kRescueMenu) == 0)
+    {
+        if (ParkGui* gui = GetParkGui())
+            gui->CloseDialog(kRescueMenu);
+    }
     SendTo(m_dwID, MT_STATECHANGE, STATE_DEMOLISHING);
 }
 
@@ -652,8 +667,6 @@ void BuildingObject::AdoptAnimal(uint32_t slot)
         GetLogger()->Report(1, "BuildingObject::AdoptAnimal - %s already holds %u animals", m_Name, kMaxAnimals);
         return;
     }
-    if (g_pWorld && g_pWorld->GetPlayer())
-        g_pWorld->GetPlayer()->Cash -= type->fCost;
     AnimalCreationRequest request;
     CopyKeyword(request.szKeyword, type->keyword);
     request.dwHome = m_dwID;
@@ -664,8 +677,16 @@ void BuildingObject::AdoptAnimal(uint32_t slot)
         const platform::Vec3 half = WorldMap::GetFootprintHalfSize(m_bGridW, m_bGridH);
         request.position = {m_WorldXYZ.x + half.x, m_WorldXYZ.y + half.y, 0.0f};
     }
-    if (g_pMessageHandler)
-        g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_ANIMAL), &request);
+    // The animal is paid for only when the World made it; the cost is booked in whole cents, as sales are.
+    const bool made = g_pMessageHandler && g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_ANIMAL), &request);
+    if (!made)
+    {
+        GetLogger()->Report(1, "BuildingObject::AdoptAnimal - no %s was made for %s: nothing is paid", type->keyword,
+                            m_Name);
+        return;
+    }
+    if (g_pWorld && g_pWorld->GetPlayer())
+        g_pWorld->GetPlayer()->Cash -= RoundToCents(type->fCost);
 }
 
 bool BuildingObject::AdoptFixedAnimals()

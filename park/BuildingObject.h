@@ -275,7 +275,18 @@ private:
     void CloseForBadQueue();
     // Opens (and shows the servers) when the building can open.
     void ReopenIfPossible();
-    uint32_t RideStartThreshold() const;
+    // Guests at which a ride starts at the level: trunc(capacity x level), held within 0 to the capacity (a ride
+    // never holds more than its capacity, and it starts when full).
+    uint32_t RideStartThreshold(float level) const;
+    // Whether a message comes from where and when the building's lifecycle expects it; the others are ignored.
+    bool IsExpectedStateChange(const MessageRecord& record) const;
+    bool IsExpectedSender(const MessageRecord& record) const;
+    // Whether the id is one of the building's servers or animals.
+    bool IsOwnServer(uint32_t id) const;
+    bool IsOwnAnimal(uint32_t id) const;
+    // The value truncated toward zero and held within low..high, NaN counting as 0: every whole number the
+    // building derives from a data or panel value goes through here.
+    static long long Truncated(double value, long long low, long long high);
 
     // ---- wear, care and cleaning
     void ApplyWear();
@@ -284,6 +295,10 @@ private:
     void OnCareMessage(const MessageRecord& record);
     void SetWaterDirtStage(int32_t stage);
     void CheckBreakdown();
+    // Posts the next check of the breakdown chain, half a game day on.
+    void PostBreakdownCheck();
+    // Whether a check (by the number it carries) belongs to the building's one chain of checks.
+    bool IsCurrentBreakdownCheck(uint32_t check) const;
     void RepairStep(uint32_t mechanic);
     void ZooStep(uint32_t keeper);
     void CallZoo();
@@ -357,4 +372,9 @@ private:
     std::unique_ptr<CrowdFiller> m_pCrowd;
     std::unique_ptr<ShowScheduler> m_pScheduler;
     bool m_bRoofState = false;
+    // The building has been started (or loaded): a start is taken once.
+    bool m_bStarted = false;
+    // The number of the last check of the breakdown chain posted; 0 before the first.
+    static constexpr uint32_t kUnknownBreakdownCheck = 0xFFFFFFFF;
+    uint32_t m_BreakdownCheck = 0;
 };

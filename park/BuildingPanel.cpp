@@ -32,6 +32,8 @@ constexpr int32_t kAdoptSlotSelection = 11;
 constexpr float kRefundShare = 0.75f;
 // A profit this close to 0 shows as 0.00.
 constexpr float kProfitZero = 0.001f;
+// Whole dollars shown are held within this size, as money is booked.
+constexpr long long kMostDollars = 2000000000;
 
 BaseObject* FindObject(uint32_t id)
 {
@@ -241,7 +243,7 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
         }
     }
 
-    const int32_t condition = static_cast<int32_t>(m_fRepairState * 100.0f);
+    const int32_t condition = static_cast<int32_t>(Truncated(m_fRepairState * 100.0f, 0, 100));
     long n = 0;
     if (is("BUILDING_NAME"))
     {
@@ -369,10 +371,12 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
         float refund = kRefundShare * static_cast<float>(info.iCost2Build);
         for (int32_t i = 0; i < m_iNumAnimals && i < static_cast<int32_t>(kMaxAnimals); ++i)
         {
-            if (const auto* animal = dynamic_cast<const CaredAnimal*>(FindObject(m_dwAnimals[i])))
+            // An animal whose value is no number adds nothing.
+            const auto* animal = dynamic_cast<const CaredAnimal*>(FindObject(m_dwAnimals[i]));
+            if (animal && !std::isnan(animal->GetSaleValue()))
                 refund += animal->GetSaleValue();
         }
-        text = FormatTableText("BI_CONFIRM_DEMOLISH", {static_cast<long long>(std::trunc(refund))});
+        text = FormatTableText("BI_CONFIRM_DEMOLISH", {Truncated(refund, -kMostDollars, kMostDollars)});
     }
     else if (is("RIDE_START_LEVEL"))
     {
@@ -388,7 +392,7 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     }
     else if (is("RIDE_GO_AT"))
     {
-        const int32_t go = static_cast<int32_t>(static_cast<float>(info.iGuestCapacity) * m_fRideStartLevel);
+        const uint32_t go = RideStartThreshold(m_fRideStartLevel);
         text = Whole(go == 0 ? 1 : go);
     }
     else if (Indexed(keyword, "ADOPT_ANIMAL_NAME_", n))
@@ -409,7 +413,7 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     {
         ParkGui* gui = GetParkGui();
         if (const AnimalInfo* animal = AnimalType(info, gui ? gui->GetSelection(kAdoptSlotSelection) : 0))
-            text = FormatTableText("ADOPT_CONFIRM", {static_cast<long long>(std::trunc(animal->fCost))});
+            text = FormatTableText("ADOPT_CONFIRM", {Truncated(animal->fCost, -kMostDollars, kMostDollars)});
     }
     else if (is("ROOF_TOGGLE"))
     {
@@ -473,5 +477,8 @@ void BuildingObject::Dump(SerialStream& stream)
 
 bool BuildingObject::Load(SerialStream& stream)
 {
+    // A loaded building was started before it was saved; its pending breakdown check is taken as its chain's.
+    m_bStarted = true;
+    m_BreakdownCheck = kUnknownBreakdownCheck;
     return StaticObject::Load(stream);
 }

@@ -4,9 +4,12 @@
 #include "park/AnimalObject.h"
 #include "park/AnimalPathComponent.h"
 #include "park/BuildingObject.h"
+#include "park/ConstructionManager.h"
 #include "park/CrowdFiller.h"
 #include "park/Money.h"
+#include "park/ParkManagers.h"
 #include "park/QueueComponent.h"
+#include "park/RepairManager.h"
 #include "park/RideComponent.h"
 #include "park/ShowScheduler.h"
 #include "park/TableObject.h"
@@ -56,9 +59,98 @@ void BuildingObject::SendToAllHumans(uint32_t type)
     g_pWorld->SendToAllHumans(record);
 }
 
+// ---------------------------------------------------------------- who may say what, and when
+
+bool BuildingObject::IsOwnServer(uint32_t id) const
+{
+    const uint32_t* const end = m_staff + GetServerCount();
+    return std::find(m_staff, end, id) != end;
+}
+
+bool BuildingObject::IsOwnAnimal(uint32_t id) const
+{
+    const std::span<const uint32_t> animals = AnimalIds();
+    return std::find(animals.begin(), animals.end(), id) != animals.end();
+}
+
+bool BuildingObject::IsExpectedStateChange(const MessageRecord& record) const
+{
+    const bool fromSelf = record.dwSender == m_dwID;
+    const bool working = m_dwState == STATE_NULL || m_dwState == STATE_OCCUPIED;
+    switch (record.dwData)
+    {
+    case STATE_STARTUP:
+        // The World starts a building it has made, once.
+        return record.dwSender == kWorldID && !m_bStarted;
+    case STATE_NULL:
+        // Construction finished (the construction manager speaks for the building), or no longer occupied.
+        return fromSelf && (m_dwState == STATE_STARTUP || m_dwState == STATE_OCCUPIED);
+    case STATE_OCCUPIED:
+        return fromSelf && m_dwState == STATE_NULL;
+    case STATE_DEMOLISHING:
+        // Sold.
+        return fromSelf && (working || m_dwState == STATE_STARTUP);
+    case STATE_DEMOLISHED:
+    {
+        // Emptied while being pulled down.
+        const ConstructionManager* construction = GetConstructionManager();
+        return fromSelf && m_dwState == STATE_DEMOLISHING && (!construction || construction->IsBuildingReady(m_dwID));
+    }
+    default:
+        return false;
+    }
+}
+
+bool BuildingObject::IsExpectedSender(const MessageRecord& record) const
+{
+    const uint32_t sender = record.dwSender;
+    const BaseObject* from = sender == m_dwID ? this : FindObject(sender);
+    const auto ofKind = [from](uint8_t kind) { return from && from->GetType() == kind; };
+    switch (record.dwType)
+    {
+    case MT_STATECHANGE:
+        return IsExpectedStateChange(record);
+    case MT_STAFF_CREATED:
+        return ofKind(OBJECT_SERVER);
+    case MT_TABLE_CREATED:
+        return ofKind(OBJECT_TABLE);
+    case MT_ANIMAL_CREATED:
+        return ofKind(OBJECT_ANIMAL);
+    case MT_SCENERY_ENTER_CREATED:
+        return ofKind(OBJECT_SCENERY) && m_pInfo->bShowEnter;
+    case MT_NEW_DAY:
+        return sender == kWorldID;
+    case MT_UPDATE_BREAKDOWN:
+        // The building's own chain of checks, one at a time.
+        return sender == m_dwID && IsCurrentBreakdownCheck(record.dwData);
+    case MT_RIDE_COMPLETE:
+        return sender == m_dwID;
+    case MT_GUEST_SERVED:
+        return IsOwnServer(sender);
+    case MT_CALL_ZOO:
+        return sender == m_dwID || IsOwnAnimal(sender);
+    case MT_ANIMAL_EAT_NOW:
+        return IsOwnAnimal(sender);
+    case MT_REPAIR:
+    case MT_REPAIR_STARTING:
+        return ofKind(record.dwData == RepairManager::REPAIR_ZOO_VISIT ? OBJECT_ZOOKEEPER : OBJECT_MECHANIC);
+    default:
+        return true;
+    }
+}
+
+// ---------------------------------------------------------------- messages
+
 bool BuildingObject::Message(const MessageRecord& record)
 {
     const uint32_t sender = record.dwSender;
+    if (!IsExpectedSender(record))
+    {
+        GetLogger()->Report(1, "BuildingObject::Message - %s in state %u ignores message %u (data %u) from %u", m_Name,
+                            m_dwState, record.dwType, record.dwData, sender);
+        // Taken: there is nothing more to do with it.
+        return true;
+    }
     switch (record.dwType)
     {
     case MT_REQUEST_COMMOD:
@@ -82,6 +174,7 @@ bool BuildingObject::Message(const MessageRecord& record)
         }
         break;
     case MT_GUEST_SERVED:
+        // From one of the building's servers.
         for (uint32_t i = 0; i < GetServerCount(); ++i)
         {
             if (m_staff[i] == sender)
@@ -177,11 +270,12 @@ bool BuildingObject::Message(const MessageRecord& record)
 
 // ---------------------------------------------------------------- the guest's visit
 
-uint32_t BuildingObject::RideStartThreshold() const
+uint32_t BuildingObject::RideStartThreshold(float level) const
 {
-    // Truncated; none for a level below nothing.
-    const float level = static_cast<float>(m_pInfo->iGuestCapacity) * m_fCurrentRideStartLevel;
-    return static_cast<uint32_t>(std::max(level, 0.0f));
+    // The share is taken in single precision, as the level is: 10 x 0.7 makes 7.
+    const int32_t capacity = std::max(m_pInfo->iGuestCapacity, 0);
+    const float share = static_cast<float>(capacity) * level;
+    return static_cast<uint32_t>(Truncated(share, 0, capacity));
 }
 
 void BuildingObject::OfferPrice(uint32_t guest)
@@ -206,7 +300,7 @@ void BuildingObject::OfferPrice(uint32_t guest)
     }
     else if (m_pInfo->bServeAtOnce)
     {
-        const uint32_t threshold = std::max(RideStartThreshold(), 1u);
+        const uint32_t threshold = std::max(RideStartThreshold(m_fCurrentRideStartLevel), 1u);
         canTake = !m_pRide->IsRunning() && guests < threshold && static_cast<int64_t>(guests) != capacity;
     }
     else
@@ -298,7 +392,7 @@ void BuildingObject::BookSale(const MessageRecord& record)
         m_pRide->AddRider(guest);
         const uint32_t riders = m_pRide->GetRiderCount();
         const bool full = static_cast<int64_t>(riders) == m_pInfo->iGuestCapacity;
-        if ((riders >= RideStartThreshold() || full) && !IsBeingDemolished() && IsOpen())
+        if ((riders >= RideStartThreshold(m_fCurrentRideStartLevel) || full) && !IsBeingDemolished() && IsOpen())
         {
             m_pRide->StartRide();
             for (uint32_t id : AnimalIds())
@@ -326,14 +420,19 @@ void BuildingObject::BookSale(const MessageRecord& record)
 
 void BuildingObject::OnStaffCreated(const MessageRecord& record)
 {
+    BaseObject* server = FindObject(record.dwSender);
+    if (IsOwnServer(record.dwSender))
+        return;
     const uint32_t slot = GetServerCount();
     if (slot >= kMaxStaff)
     {
+        // Not taken on, it would stand at the counter for good: it goes.
         GetLogger()->Report(1, "BuildingObject::Message - %s already has %u servers: server %u is not taken on", m_Name,
                             kMaxStaff, record.dwSender);
+        if (server)
+            server->SetWaitingForDeath(true);
         return;
     }
-    BaseObject* server = FindObject(record.dwSender);
     m_staff[slot] = record.dwSender;
     m_staff_busy[slot] = false;
     // The server's own staff type says whether it is a man or a woman; the type the building hires stands in for
@@ -357,6 +456,9 @@ void BuildingObject::OnStaffCreated(const MessageRecord& record)
 
 void BuildingObject::OnTableCreated(uint32_t table)
 {
+    const std::span<const uint32_t> tables = TableIds();
+    if (std::find(tables.begin(), tables.end(), table) != tables.end())
+        return;
     if (m_iNumTables >= kMaxTables)
     {
         GetLogger()->Report(1, "BuildingObject::Message - %s already has %u tables: table %u is not kept", m_Name,
@@ -370,10 +472,14 @@ void BuildingObject::OnTableCreated(uint32_t table)
 
 void BuildingObject::OnAnimalCreated(uint32_t animal)
 {
+    if (IsOwnAnimal(animal))
+        return;
     if (m_iNumAnimals >= static_cast<int32_t>(kMaxAnimals))
     {
         GetLogger()->Report(1, "BuildingObject::Message - %s already holds %u animals: animal %u is not kept", m_Name,
                             kMaxAnimals, animal);
+        if (BaseObject* object = FindObject(animal))
+            object->SetWaitingForDeath(true);
         return;
     }
     m_dwAnimals[m_iNumAnimals] = animal;

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <utility>
+
 using namespace jobstest;
 
 namespace
@@ -110,6 +114,141 @@ TEST(BuildingCare, BreaksDownByChanceAtOneLessItsCondition)
     park.Frames(61, 2.0f);
     EXPECT_TRUE(worn->IsBrokenDown());
     EXPECT_FALSE(fresh->IsBrokenDown());
+}
+
+TEST(BuildingCare, KeepsItsConditionBetweenNothingAndNewWhateverTheDecay)
+{
+    // Two sales: a decay that is no number wears nothing, one below nothing mends no further than new, an
+    // endless or huge one breaks the building down.
+    const struct
+    {
+        float decay;
+        const char16_t* shown;
+        bool broken;
+    } cases[] = {{NAN, u"100%", false},    {-1e30f, u"100%", false}, {-INFINITY, u"100%", false},
+                 {-0.25f, u"100%", false}, {0.25f, u"50%", false},   {INFINITY, u"0%", true},
+                 {1e30f, u"0%", true}};
+    for (const auto& c : cases)
+    {
+        JobPark park(c.decay);
+        BuildingObject* kiosk = park.Small("KIOSK", 10);
+        for (int i = 0; i < 2; ++i)
+            park.Sale(kiosk);
+        const float condition = kiosk->GetRepairCondition();
+        EXPECT_TRUE(condition >= 0.0f && condition <= 1.0f) << c.decay << " " << condition;
+        EXPECT_EQ(Keyword(kiosk, "BUILDING_REPAIRSTATE_%"), c.shown) << c.decay;
+        EXPECT_EQ(kiosk->IsBrokenDown(), c.broken) << c.decay;
+    }
+}
+
+TEST(BuildingCare, RunsOneChainOfBreakdownChecksOfItsOwn)
+{
+    // Worn out, with no mechanic called: any check of its own breaks it down.
+    JobPark park(0.125f);
+    BuildingObject* kiosk = park.Small("KIOSK", 10);
+    const uint32_t id = kiosk->GetID();
+    for (int i = 0; i < 8; ++i)
+        park.Sale(kiosk);
+    park.mechanics.CancelRepair(id);
+    const auto checks = [&]
+    {
+        size_t n = 0;
+        for (const MessageRecord& m : park.messages->GetPendingMessages())
+            n += m.dwType == MT_UPDATE_BREAKDOWN && m.dwReciever == id ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(checks(), 1u);
+    // A check from anyone else is none.
+    for (uint32_t from : {park.Make(OBJECT_GUEST)->GetID(), park.Make(OBJECT_MECHANIC)->GetID(), kWorldID, kNoObjectID})
+    {
+        park.Send(from, id, MT_UPDATE_BREAKDOWN);
+        EXPECT_EQ(std::pair(kiosk->IsBrokenDown(), checks()), std::pair(false, size_t{1})) << from;
+    }
+    // Its own check out of turn is taken and starts the chain afresh: the check that was waiting (due 120 s
+    // after the building was finished) is passed over when it comes, the new one (due at 130 s) posts the next.
+    const float start = park.world->GetGameTime();
+    park.Frames(5, 2.0f);
+    park.Send(id, id, MT_UPDATE_BREAKDOWN);
+    EXPECT_EQ(std::pair(kiosk->IsBrokenDown(), checks()), std::pair(true, size_t{2}));
+    for (float until : {125.0f, 135.0f, 260.0f})
+    {
+        while (park.world->GetGameTime() < start + until)
+            park.Frames(1, 1.0f);
+        EXPECT_EQ(checks(), 1u) << until;
+    }
+}
+
+TEST(BuildingCare, TakesWorkAndCallsOnlyFromThoseWhoDoThem)
+{
+    // A broken kiosk answers a mechanic's repair step (type 1), a pool of two fish a zookeeper's visit (type 3)
+    // and its arrival, and files a zookeeper's visit when it or one of its animals calls; from anyone else these
+    // are ignored.
+    JobPark park(1.5f);
+    BuildingObject* kiosk = park.Small("KIOSK", 10);
+    BuildingObject* pool = park.Small("POOL", 12);
+    park.Sale(kiosk);
+    ASSERT_TRUE(kiosk->IsBrokenDown());
+    for (int i = 0; i < 2; ++i)
+        pool->AdoptAnimal(0);
+    const uint32_t guest = park.Make(OBJECT_GUEST)->GetID(), mechanic = park.Make(OBJECT_MECHANIC)->GetID(),
+                   keeper = park.Make(OBJECT_ZOOKEEPER)->GetID(), fish = pool->GetAnimal(0),
+                   stranger = park.Make(OBJECT_ANIMAL, "FISH")->GetID();
+    const auto answers = [&](uint32_t worker)
+    { return park.Got(worker, MT_MORE_REPAIRS) + park.Got(worker, MT_REPAIRS_FINISHED); };
+    const struct
+    {
+        BuildingObject* building;
+        uint32_t message;
+        uint32_t data;
+        uint32_t from;
+        std::function<size_t()> measure;
+        size_t moved;
+    } cases[] = {
+        {kiosk, MT_REPAIR, 1, guest, [&] { return answers(guest); }, 0},
+        {kiosk, MT_REPAIR, 1, keeper, [&] { return answers(keeper); }, 0},
+        {kiosk, MT_REPAIR, 1, mechanic, [&] { return answers(mechanic); }, 1},
+        {pool, MT_REPAIR, 3, mechanic, [&] { return answers(mechanic); }, 0},
+        {pool, MT_REPAIR, 3, guest, [&] { return answers(guest); }, 0},
+        {pool, MT_REPAIR, 3, keeper, [&] { return answers(keeper); }, 1},
+        {pool, MT_REPAIR_STARTING, 3, guest, [&] { return park.Got(fish, MT_ANIMAL_FEEDING_TIME); }, 0},
+        {pool, MT_REPAIR_STARTING, 3, mechanic, [&] { return park.Got(fish, MT_ANIMAL_FEEDING_TIME); }, 0},
+        {pool, MT_REPAIR_STARTING, 3, keeper, [&] { return park.Got(fish, MT_ANIMAL_FEEDING_TIME); }, 1},
+        {pool, MT_CALL_ZOO, 0, guest, [&] { return park.zoo.GetPending().size(); }, 0},
+        {pool, MT_CALL_ZOO, 0, stranger, [&] { return park.zoo.GetPending().size(); }, 0},
+        {pool, MT_CALL_ZOO, 0, fish, [&] { return park.zoo.GetPending().size(); }, 1},
+    };
+    for (const auto& c : cases)
+    {
+        const size_t before = c.measure();
+        park.Tell(c.building, c.from, c.message, c.data);
+        EXPECT_EQ(c.measure() - before, c.moved) << c.message << " " << c.data << " from " << c.from;
+    }
+    // The pool calls for itself too. Its unhappy fish call a keeper who waits until they have eaten: a
+    // stranger's news of it leaves him waiting; after the fish's own, he sees each of the two and is done.
+    park.zoo.CancelRepair(pool->GetID());
+    park.Tell(pool, pool->GetID(), MT_CALL_ZOO, 0);
+    EXPECT_EQ(park.zoo.GetPending().size(), 1u);
+    park.zoo.CancelRepair(pool->GetID());
+    for (int i = 0; i < 2; ++i)
+        dynamic_cast<Animal*>(park.objects->GetObject(pool->GetAnimal(i)))->happiness = 0.0f;
+    park.Frames(1);
+    ASSERT_EQ(park.zoo.GetPending().size(), 1u);
+    const auto step = [&]
+    {
+        const size_t before = park.Got(keeper, MT_REPAIRS_FINISHED);
+        park.Tell(pool, keeper, MT_REPAIR, RepairManager::REPAIR_ZOO_VISIT);
+        return park.Got(keeper, MT_REPAIRS_FINISHED) - before;
+    };
+    std::vector<size_t> finished;
+    for (uint32_t from : {stranger, guest})
+    {
+        park.Tell(pool, from, MT_ANIMAL_EAT_NOW, 0);
+        finished.push_back(step());
+    }
+    park.Tell(pool, fish, MT_ANIMAL_EAT_NOW, 0);
+    for (int i = 0; i < 2; ++i)
+        finished.push_back(step());
+    EXPECT_EQ(finished, (std::vector<size_t>{0, 0, 0, 1}));
 }
 
 TEST(BuildingCare, IsRepairedStepByStepFromItsConditionWhenCalled)

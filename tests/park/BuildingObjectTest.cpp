@@ -11,11 +11,13 @@
 #include "scripts/ObjectStates.h"
 #include "tests/engine/render/DrawTestSupport.h"
 #include "tests/park/BuildingTestSupport.h"
+#include "tests/world/SaveBytes.h"
 #include "world/Player.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -273,6 +275,215 @@ TEST_F(Buildings, StayClosedUntilTheyCanOpen)
     EXPECT_EQ(Object(fish), nullptr);
 }
 
+TEST_F(Buildings, PayOnlyForTheAnimalsTheWorldMakes)
+{
+    // A pool adopts a fish (COST 100) when asked; an arena adopts its fixed fish and crab (no COST: 0) when it is
+    // built. Costs are paid in whole cents, one that is no number costs nothing and a huge one is held at
+    // 2,000,000,000 dollars. Without a class for animals the World makes none, and nothing is paid.
+    AnimalInfo& fish = park.params->GetAnimalInfo(park.params->FindAnimal("FISH"));
+    const struct
+    {
+        const char* type;
+        bool animalsExist;
+        float cost;
+        float paid;
+        int32_t held;
+    } cases[] = {{"POOL", true, 100.0f, 100.0f, 1}, {"POOL", true, 2.004f, 2.0f, 1},
+                 {"POOL", true, NAN, 0.0f, 1},      {"POOL", true, 1e30f, 2e9f, 1},
+                 {"POOL", false, 100.0f, 0.0f, 0},  {"ARENA", true, 100.0f, 100.0f, 2},
+                 {"ARENA", false, 100.0f, 0.0f, 0}};
+    int y = 6;
+    for (const auto& c : cases)
+    {
+        const ObjectFactory stub = []() -> BaseObject* { return new Stub; };
+        RegisterObjectKind(OBJECT_ANIMAL, c.animalsExist ? stub : nullptr);
+        fish.fCost = c.cost;
+        park.world->GetPlayer()->Cash = 0.0f;
+        BuildingObject* b = park.Build(c.type, 20, y += 3);
+        if (std::string(c.type) == "POOL")
+            b->AdoptAnimal(0);
+        EXPECT_EQ(tuple(-park.Cash(), b->GetAnimalCount(), park.objects->GetObjectsOfKind(OBJECT_ANIMAL).size()),
+                  tuple(c.paid, c.held, static_cast<size_t>(c.held)))
+            << c.type << " " << c.cost << " " << c.animalsExist;
+        for (BaseObject* animal : park.objects->GetObjectsOfKind(OBJECT_ANIMAL))
+            park.objects->RemoveObject(animal->GetID());
+    }
+    // Each refusal (the pool's fish, the arena's fish and crab) is told to the debugger, not to the player.
+    EXPECT_EQ(park.CountReports("was made for"), 3u);
+    EXPECT_NE(park.reports.debug.find("no FISH was made for POOL: nothing is paid"), std::string::npos);
+    for (const auto& box : park.reports.boxes)
+        EXPECT_EQ(box.text.find("was made for"), std::string::npos) << box.text;
+}
+
+TEST_F(Buildings, TakeCreationReportsOnlyFromTheKindOfObjectTheyOrdered)
+{
+    // Each report from an object of another kind, or from an id of no object, is ignored; from the kind the
+    // building ordered it takes the object once, however often it reports. An entrance is taken only by a type
+    // that has one.
+    BuildingObject* shop = Shop();
+    BuildingObject* pool = Small("POOL", 16);
+    BuildingObject* gate = Small("GATE", 10);
+    const auto count = [](uint32_t message, BuildingObject* b, uint32_t sender) -> int64_t
+    {
+        return message == MT_STAFF_CREATED   ? b->GetServerCount()
+               : message == MT_TABLE_CREATED ? b->GetTableCount()
+               : message == MT_ANIMAL_CREATED
+                   ? b->GetAnimalCount()
+                   : static_cast<int64_t>(b->GetEntranceID() == static_cast<int32_t>(sender));
+    };
+    const struct
+    {
+        uint32_t message;
+        BuildingObject* building;
+        uint8_t kind;
+        const char* name;
+        int64_t added;
+    } cases[] = {{MT_STAFF_CREATED, shop, OBJECT_GUEST, "SERVE1", 0},
+                 {MT_STAFF_CREATED, shop, OBJECT_TABLE, "SERVE1", 0},
+                 {MT_STAFF_CREATED, shop, 0, "", 0},
+                 {MT_STAFF_CREATED, shop, OBJECT_SERVER, "SERVE1", 1},
+                 {MT_TABLE_CREATED, shop, OBJECT_SERVER, "table", 0},
+                 {MT_TABLE_CREATED, shop, 0, "", 0},
+                 {MT_TABLE_CREATED, shop, OBJECT_TABLE, "table", 1},
+                 {MT_ANIMAL_CREATED, pool, OBJECT_GUEST, "FISH", 0},
+                 {MT_ANIMAL_CREATED, pool, OBJECT_SCENERY, "FISH", 0},
+                 {MT_ANIMAL_CREATED, pool, OBJECT_ANIMAL, "FISH", 1},
+                 {MT_SCENERY_ENTER_CREATED, gate, OBJECT_GUEST, "ENTER1", 0},
+                 {MT_SCENERY_ENTER_CREATED, shop, OBJECT_SCENERY, "ENTER1", 0},
+                 {MT_SCENERY_ENTER_CREATED, gate, OBJECT_SCENERY, "ENTER1", 1}};
+    for (const auto& c : cases)
+    {
+        const uint32_t sender = c.kind ? park.Make(c.kind, c.name)->GetID() : 99999u;
+        const int64_t before = count(c.message, c.building, sender);
+        // Taken or ignored, the building answers that it took the report.
+        for (int i = 0; i < 2; ++i)
+            EXPECT_TRUE(c.building->Message({sender, c.building->GetID(), c.message}));
+        EXPECT_EQ(count(c.message, c.building, sender) - before, c.added)
+            << c.message << " " << c.building->GetName() << " kind " << int(c.kind);
+    }
+}
+
+TEST_F(Buildings, IgnoreStateChangesTheirLifecycleDoesNotExpect)
+{
+    // A stand (one server, refund 300) is started by the World once; it finishes its construction, is occupied
+    // and freed, sold and emptied by its own messages. A change from anyone else, or one its state does not
+    // lead to, is ignored: it hires no second server, it is not pulled down or refunded, it enters no state it
+    // does not have.
+    park.params->GetBuildingInfo(park.params->FindBuilding("STAND")).iCost2Build = 400;
+    enum From
+    {
+        WORLD,
+        SELF,
+        GUEST
+    };
+    const struct
+    {
+        bool sold;
+        From from;
+        uint32_t state;
+        uint32_t after;
+    } cases[] = {{false, WORLD, STATE_STARTUP, STATE_NULL},         {false, SELF, STATE_STARTUP, STATE_NULL},
+                 {false, WORLD, STATE_DEMOLISHED, STATE_NULL},      {false, SELF, STATE_DEMOLISHED, STATE_NULL},
+                 {false, GUEST, STATE_DEMOLISHING, STATE_NULL},     {false, WORLD, STATE_DEMOLISHING, STATE_NULL},
+                 {false, SELF, STATE_DO_NOTHING, STATE_NULL},       {false, SELF, STATE_GUEST_JOIN_QUEUE, STATE_NULL},
+                 {false, GUEST, STATE_OCCUPIED, STATE_NULL},        {false, SELF, STATE_OCCUPIED, STATE_OCCUPIED},
+                 {true, SELF, STATE_DEMOLISHED, STATE_DEMOLISHING}, {true, SELF, STATE_DEMOLISHING, STATE_DEMOLISHING},
+                 {true, WORLD, STATE_STARTUP, STATE_DEMOLISHING},   {true, SELF, STATE_NULL, STATE_DEMOLISHING}};
+    int x = 2;
+    for (const auto& c : cases)
+    {
+        BuildingObject* stand = park.Build("STAND", x += 3, 20);
+        const uint32_t id = stand->GetID(), guest = Guest();
+        if (c.sold)
+        {
+            // A guest inside keeps it from being emptied.
+            park.Send(guest, id, MT_PRICE_OK);
+            stand->Sell();
+        }
+        const float cash = park.Cash();
+        const uint32_t from = c.from == WORLD ? kWorldID : c.from == SELF ? id : guest;
+        park.Send(from, id, MT_STATECHANGE, c.state);
+        // Only a sale tells those in the park that it is going, once.
+        EXPECT_EQ(tuple(stand->GetState(), stand->GetServerCount(), Taken(MT_BUILDING_BEING_REMOVED, guest).size()),
+                  tuple(c.after, 1u, size_t{c.sold}))
+            << x;
+        park.Frames(1);
+        EXPECT_EQ(tuple(Object(id) == stand, park.Cash()), tuple(true, cash)) << x;
+    }
+    // Each change ignored is told to the debugger, not to the player: all but the occupation.
+    EXPECT_EQ(park.CountReports("ignores message 5"), std::size(cases) - 1);
+    for (const auto& box : park.reports.boxes)
+        EXPECT_EQ(box.text.find("ignores"), std::string::npos) << box.text;
+    // Freed again by its own message, the occupied stand works on.
+    auto* occupied = static_cast<BuildingObject*>(park.objects->GetBuildingsByName("STAND")[9]);
+    ASSERT_EQ(occupied->GetState(), static_cast<uint32_t>(STATE_OCCUPIED));
+    park.Send(occupied->GetID(), occupied->GetID(), MT_STATECHANGE, STATE_NULL);
+    EXPECT_EQ(occupied->GetState(), static_cast<uint32_t>(STATE_NULL));
+}
+
+TEST_F(Buildings, KeepTheirOneBreakdownChainAndAreNotStartedAgainWhenLoaded)
+{
+    BuildingObject* stand = park.Build("STAND", 30, 20);
+    const uint32_t id = stand->GetID();
+    const auto checks = [&]
+    {
+        size_t n = 0;
+        for (const MessageRecord& m : park.messages->GetPendingMessages())
+            n += m.dwType == MT_UPDATE_BREAKDOWN && m.dwReciever == id ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(checks(), 1u);
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); }));
+    auto* loaded = dynamic_cast<BuildingObject*>(Object(id));
+    ASSERT_NE(loaded, nullptr);
+    const uint32_t servers = loaded->GetServerCount();
+    // The World's start is for new buildings: the loaded stand hires no server and stays as it was.
+    park.Send(kWorldID, id, MT_STATECHANGE, STATE_STARTUP);
+    EXPECT_EQ(tuple(loaded->GetState(), loaded->GetServerCount()), tuple(uint32_t{STATE_NULL}, servers));
+    // The check saved with the game comes half a day after the building was finished and posts the next.
+    const float start = park.world->GetGameTime();
+    while (park.world->GetGameTime() < start + 130.0f)
+        park.Frames(1, 2.0f);
+    EXPECT_EQ(checks(), 1u);
+}
+
+TEST_F(Buildings, HearServedGuestsEndedRidesAndNewDaysOnlyFromWhoTellsThem)
+{
+    // A served guest is reported by the shop's server (the queue moves on), a ride's end by the building itself
+    // (the new start level takes effect), the new day by the World (the building ages); from anyone else these
+    // change nothing.
+    BuildingObject* shop = Shop();
+    BuildingObject* ride = Small("RIDE", 20);
+    ride->SetRideStartLevel(0.25f);
+    for (int i = 0; i < 3; ++i)
+        shop->JoinQueue(Guest());
+    const uint32_t stranger = Guest();
+    const struct
+    {
+        BuildingObject* building;
+        uint32_t message;
+        uint32_t from;
+        float moved;
+    } cases[] = {{shop, MT_GUEST_SERVED, stranger, 0.0f},         {shop, MT_GUEST_SERVED, kWorldID, 0.0f},
+                 {shop, MT_GUEST_SERVED, kNoObjectID, 0.0f},      {shop, MT_GUEST_SERVED, shop->GetServer(0), -1.0f},
+                 {ride, MT_RIDE_COMPLETE, stranger, 0.0f},        {ride, MT_RIDE_COMPLETE, kWorldID, 0.0f},
+                 {ride, MT_RIDE_COMPLETE, ride->GetID(), -0.25f}, {shop, MT_NEW_DAY, stranger, 0.0f},
+                 {shop, MT_NEW_DAY, shop->GetID(), 0.0f},         {shop, MT_NEW_DAY, kWorldID, 1.0f}};
+    const auto measure = [](uint32_t message, BuildingObject* b)
+    {
+        return message == MT_GUEST_SERVED    ? static_cast<float>(b->GetQueue()->GetGuests().size())
+               : message == MT_RIDE_COMPLETE ? b->GetCurrentRideStartLevel()
+                                             : static_cast<float>(b->GetBuildingAge());
+    };
+    for (const auto& c : cases)
+    {
+        const float before = measure(c.message, c.building);
+        park.Send(c.from, c.building->GetID(), c.message);
+        EXPECT_EQ(measure(c.message, c.building) - before, c.moved) << c.message << " from " << c.from;
+    }
+}
+
 TEST_F(Buildings, AnswerTheirPointsForEachKindOfWalker)
 {
     // The hall turned a quarter at (20, 20): the last point of each list (numbered as in kHallLists) placed at the
@@ -485,13 +696,22 @@ TEST_F(Buildings, BookEachSaleIntoTheRightTotalsAndServeTheGuest)
 TEST_F(Buildings, StartARideAtItsStartLevel)
 {
     // Capacity 10: the price is offered while fewer than trunc(10 x level) guests (at least 1) have taken it, and
-    // the ride starts when that many have paid; a running ride offers nothing.
-    int y = 10;
-    for (const auto& [level, offered] : {pair(0.5f, 5u), {0.05f, 1u}, {1.0f, 10u}})
+    // the ride starts when that many have paid; a running ride offers nothing. A level the panel sets beyond 1
+    // starts it when full, one below nothing with the first guest.
+    int y = 6;
+    for (const auto& [level, offered] : {pair(0.5f, 5u),
+                                         {0.05f, 1u},
+                                         {1.0f, 10u},
+                                         {0.7f, 7u},
+                                         {3.0f, 10u},
+                                         {1e30f, 10u},
+                                         {FLT_MAX, 10u},
+                                         {-1e30f, 1u}})
     {
         BuildingObject* ride = Small("RIDE", y += 4);
         ride->SetRideStartLevel(level);
-        park.Send(kNoObjectID, ride->GetID(), MT_RIDE_COMPLETE);
+        // The ride's end is the building's own message.
+        park.Send(ride->GetID(), ride->GetID(), MT_RIDE_COMPLETE);
         EXPECT_EQ(ride->GetCurrentRideStartLevel(), level);
         std::vector<uint32_t> takers;
         for (int i = 0; i < 12; ++i)
@@ -681,14 +901,18 @@ TEST_F(Buildings, KeepToTheirTablesWhenTheDataAsksForMore)
               tuple(true, false, true, false, true, false, true, kNoObjectID));
     const size_t reports = park.CountReports("HUGE");
     EXPECT_EQ(pair(huge->GetFemaleServerCount(), reports), pair(10, size_t{3}));
-    // A table beyond the fifteenth is not kept but goes; a server, an animal more are refused; with reports.
+    // A table, a server, an animal beyond the tables are not kept but go (they would outlive the building);
+    // with reports.
     Stub* table = park.Make(OBJECT_TABLE, "table");
+    Stub* server = park.Make(OBJECT_SERVER, "SERVE1");
+    Stub* animal = park.Make(OBJECT_ANIMAL, "FISH");
     park.Send(table->GetID(), huge->GetID(), MT_TABLE_CREATED);
-    park.Send(park.Make(OBJECT_SERVER, "SERVE1")->GetID(), huge->GetID(), MT_STAFF_CREATED);
-    park.Send(park.Make(OBJECT_ANIMAL, "FISH")->GetID(), huge->GetID(), MT_ANIMAL_CREATED);
+    park.Send(server->GetID(), huge->GetID(), MT_STAFF_CREATED);
+    park.Send(animal->GetID(), huge->GetID(), MT_ANIMAL_CREATED);
     huge->AdoptAnimal(0);
-    EXPECT_EQ(tuple(huge->GetTableCount(), table->IsWaitingForDeath(), park.CountReports("HUGE")),
-              tuple(15u, true, reports + 4));
+    EXPECT_EQ(tuple(huge->GetTableCount(), table->IsWaitingForDeath(), server->IsWaitingForDeath(),
+                    animal->IsWaitingForDeath(), park.CountReports("HUGE")),
+              tuple(15u, true, true, true, reports + 4));
     EXPECT_EQ(tuple(huge->GetServerCount(), huge->GetServer(10), huge->GetAnimal(-1), huge->GetAnimal(20),
                     huge->GetAnimalCount()),
               tuple(10u, kNoObjectID, kNoObjectID, kNoObjectID, 20));

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 using namespace jobstest;
 
@@ -196,6 +199,108 @@ TEST_F(Panel, SetsPricesLevelsTheRoofAndOpening)
     kiosk->SetVariable("NO_SUCH_KEYWORD", &on);
     kiosk->SetVariable("BI_BUILDING_OPEN", nullptr);
     EXPECT_EQ(park.CountReports("BuildingObject::SetVariable - keyword not recognised - NO_SUCH_KEYWORD"), 1u);
+}
+
+TEST_F(Panel, ShowsBoundedWholeNumbersWhateverTheDataOrThePanelSet)
+{
+    // The guests a ride goes at: trunc(capacity x level) in single precision, 1 for none, the capacity when the
+    // level asks for more than it holds. Dollars shown whole are held within 2,000,000,000 either way; a sale
+    // value that is no number adds nothing to the 750 the pool's building returns.
+    BuildingInfo& info = park.params->GetBuildingInfo(park.params->FindBuilding("KIOSK"));
+    AnimalInfo& fish = park.params->GetAnimalInfo(park.params->FindAnimal("FISH"));
+    const auto fishValues = [&](float value)
+    {
+        for (int i = 0; i < 2; ++i)
+            dynamic_cast<Animal*>(park.objects->GetObject(pool->GetAnimal(i)))->value = value;
+    };
+    const struct
+    {
+        std::function<void()> set;
+        BuildingObject* building;
+        const char* keyword;
+        std::u16string text;
+    } cases[] = {
+        {[&] { info.iGuestCapacity = 10, Set(kiosk, "RIDE_START_LEVEL", 0.7f); }, kiosk, "RIDE_GO_AT", u"7"},
+        {[&] { Set(kiosk, "RIDE_START_LEVEL", 1e30f); }, kiosk, "RIDE_GO_AT", u"10"},
+        {[&] { Set(kiosk, "RIDE_START_LEVEL", FLT_MAX); }, kiosk, "RIDE_GO_AT", u"10"},
+        {[&] { Set(kiosk, "RIDE_START_LEVEL", -1e30f); }, kiosk, "RIDE_GO_AT", u"1"},
+        {[&] { info.iGuestCapacity = 2000000000, Set(kiosk, "RIDE_START_LEVEL", 0.5f); }, kiosk, "RIDE_GO_AT",
+         u"1000000000"},
+        {[&] { Set(kiosk, "RIDE_START_LEVEL", 2.0f); }, kiosk, "RIDE_GO_AT", u"2000000000"},
+        {[&] { fish.fCost = 1e30f; }, pool, "ANIMAL_CONFIRM_ADOPT", u"Adopt for $2000000000?"},
+        {[&] { fish.fCost = -1e30f; }, pool, "ANIMAL_CONFIRM_ADOPT", u"Adopt for $-2000000000?"},
+        {[&] { fish.fCost = NAN; }, pool, "ANIMAL_CONFIRM_ADOPT", u"Adopt for $0?"},
+        {[&] { fish.fCost = 2999.99f; }, pool, "ANIMAL_CONFIRM_ADOPT", u"Adopt for $2999?"},
+        {[&] { fishValues(1e30f); }, pool, "BUILDING_CONFIRM_DEMOLISH", u"Sell for $2000000000?"},
+        {[&] { fishValues(-INFINITY); }, pool, "BUILDING_CONFIRM_DEMOLISH", u"Sell for $-2000000000?"},
+        {[&] { fishValues(NAN); }, pool, "BUILDING_CONFIRM_DEMOLISH", u"Sell for $750?"},
+    };
+    for (const auto& c : cases)
+    {
+        c.set();
+        EXPECT_EQ(Get(c.building, c.keyword), c.text) << c.keyword << " " << platform::WideToUtf8(c.text.c_str());
+    }
+}
+
+TEST_F(Panel, ReadsTheNumberOfANumberedKeywordInDecimal)
+{
+    // The pool holds 20 fish; the n-th is the n-th adopted (ids grow with each object made). Numbers past the
+    // animals held answer nothing; leading zeros change nothing. The open status of an exhibit without animals
+    // is 0 only for keyword number 0.
+    for (int i = 0; i < 18; ++i)
+        pool->AdoptAnimal(0);
+    std::vector<uint32_t> fish;
+    for (const BaseObject* animal : park.objects->GetObjectsOfKind(OBJECT_ANIMAL))
+    {
+        if (static_cast<const Animal*>(animal)->owner == pool->GetID())
+            fish.push_back(animal->GetID());
+    }
+    std::sort(fish.begin(), fish.end());
+    ASSERT_EQ(fish.size(), 20u);
+    const auto name = [&](size_t n) { return u"Fish " + platform::AnsiToWide(std::to_string(fish[n]).c_str()); };
+    const auto health = [&](size_t n) { return u"health " + platform::AnsiToWide(std::to_string(fish[n]).c_str()); };
+    const struct
+    {
+        BuildingObject* building;
+        const char* keyword;
+        std::u16string text;
+    } cases[] = {{pool, "ANIMAL_NAME_1", name(1)},
+                 {pool, "ANIMAL_NAME_8", name(8)},
+                 {pool, "ANIMAL_NAME_9", name(9)},
+                 {pool, "ANIMAL_NAME_10", name(10)},
+                 {pool, "ANIMAL_NAME_11", name(11)},
+                 {pool, "ANIMAL_NAME_15", name(15)},
+                 {pool, "ANIMAL_NAME_19", name(19)},
+                 {pool, "ANIMAL_NAME_20", u""},
+                 {pool, "ANIMAL_NAME_99", u""},
+                 {pool, "ANIMAL_NAME_09", name(9)},
+                 {pool, "ANIMAL_NAME_010", name(10)},
+                 {pool, "ANIMAL_HEALTH_LEVEL_12", health(12)},
+                 {pool, "ANIMAL_HEALTH_LEVEL_17", health(17)},
+                 {empty, "BI_BUILDING_OPEN_STATUS_0", u"0"},
+                 {empty, "BI_BUILDING_OPEN_STATUS_00", u"0"},
+                 {empty, "BI_BUILDING_OPEN_STATUS_9", u"1"},
+                 {empty, "BI_BUILDING_OPEN_STATUS_10", u"1"},
+                 {pool, "ADOPT_ANIMAL_NAME_00", u"Clownfish"},
+                 {pool, "ADOPT_ANIMAL_NAME_10", u""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Get(c.building, c.keyword), c.text) << c.keyword;
+}
+
+TEST_F(Panel, ClosesTheRescueDialogWhenARescueCentreIsSold)
+{
+    // The pool's menu is the rescue dialog: sold, it closes it; a shop's menu stays for its own panel.
+    const struct
+    {
+        BuildingObject* building;
+        long closed;
+    } cases[] = {{kiosk, 0}, {toilet, 0}, {pool, 1}, {empty, 1}};
+    for (const auto& c : cases)
+    {
+        gui.closed.clear();
+        c.building->Sell();
+        EXPECT_EQ(std::count(gui.closed.begin(), gui.closed.end(), "AnimalRescue"), c.closed) << c.building->GetName();
+    }
 }
 
 TEST_F(Panel, OpensItsMenuAndClosesTheOthers)
