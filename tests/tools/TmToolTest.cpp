@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <regex>
 
 namespace
 {
@@ -169,6 +170,34 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
         EXPECT_EQ(shipped, tmtool::WriteTmModel(alert)) << "run tools/make-sample-data.sh";
         ASSERT_TRUE(alert.m_bones.size() == 1u && alert.m_bones[0].m_subModels[0].m_positions.size() == 24u &&
                     alert.m_bones[0].m_subModels[0].m_levels[0].m_indices.size() == 36u);
+    }
+}
+
+// A tail record of the model, a bone or a submodel with only one of its parts set survives the dump: the text
+// parses back into the same bytes.
+TEST(TmToolTest, TailRecordsWithOnePartSetAreDumped)
+{
+    const std::string kSub = "model\nbone \"B\"\nsubmodel \"S\"\nvertex 0 0 0 0 0 1 0 0\nvertex 1 0 0 0 0 1 0 0\n"
+                             "vertex 0 1 0 0 0 1 0 0\n";
+    const std::string kSubEnd = "level 0\nindices 0 1 2\nend\nend\nend\nend\n";
+    const std::string cases[] = {
+        kSub + "tail 0x7 0\n" + kSubEnd,                                       // the first word alone
+        kSub + "tail 0 0x9\n" + kSubEnd,                                       // the second word alone
+        kSub + "tail 0 0 00000000000000000000000000000001\n" + kSubEnd,        // the last byte alone
+        "model\ntail 0x5\nend\n",                                              // the model's value alone
+        "model\ntail 0 " + std::string(94, '0') + "01\nend\n",                 // the model's last byte alone
+        "model\nbone \"B\"\ntail " + std::string(110, '0') + "01\nend\nend\n", // the bone's last byte alone
+    };
+    for (const std::string& text : cases)
+    {
+        const std::vector<uint8_t> bytes = tmtool::WriteTmModel(Parse(text.c_str()));
+        ASSERT_NE(bytes, tmtool::WriteTmModel(Parse(std::regex_replace(text, std::regex("tail [^\n]*\n"), "").c_str())))
+            << "the tail is not in the file:\n"
+            << text;
+        const TmReadResult read = ReadRaw(bytes);
+        ASSERT_EQ(read.m_status, TmReadStatus::Ok) << text;
+        const std::string dumped = tmtool::DumpModelText(*read.m_pModel);
+        EXPECT_EQ(tmtool::WriteTmModel(Parse(dumped.c_str())), bytes) << text << "dumped as\n" << dumped;
     }
 }
 

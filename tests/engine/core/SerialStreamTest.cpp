@@ -258,6 +258,65 @@ TEST_F(SerialStreamFileTest, CapacitiesAndCountsThatDifferKeepTheStreamInStep)
     ExpectInt(in, 6);
 }
 
+// A text read with no buffer or a buffer of no room skips the stored text whole and writes nothing; the next value
+// is read in step. The buffer stands inside a larger array whose every unit is checked afterwards.
+TEST_F(SerialStreamFileTest, TextsReadWithoutRoomAreSkippedAndNothingIsWritten)
+{
+    Write(
+        [&](SerialStream& out)
+        {
+            for (int i = 0; i < 3; ++i)
+            {
+                out.WriteWideString("w", u"wide text");
+                out.WriteString("s", "narrow text");
+                out.WriteInt("after", i);
+            }
+        });
+    BinarySerialStream in(false, Path().c_str());
+    const struct
+    {
+        bool buffer;
+        uint32_t capacity;
+    } cases[] = {{true, 0}, {false, 0}, {false, 16}};
+    for (const auto& c : cases)
+    {
+        char16_t wide[16];
+        char narrow[16];
+        std::fill(std::begin(wide), std::end(wide), u'#');
+        std::fill(std::begin(narrow), std::end(narrow), '#');
+        EXPECT_TRUE(in.ReadWideString(c.buffer ? wide : nullptr, c.capacity)) << c.buffer << " " << c.capacity;
+        EXPECT_TRUE(in.ReadString(c.buffer ? narrow : nullptr, c.capacity)) << c.buffer << " " << c.capacity;
+        EXPECT_EQ(std::count(std::begin(wide), std::end(wide), u'#'), 16) << c.buffer << " " << c.capacity;
+        EXPECT_EQ(std::count(std::begin(narrow), std::end(narrow), '#'), 16) << c.buffer << " " << c.capacity;
+        ExpectInt(in, static_cast<int32_t>(&c - cases));
+    }
+
+    // A text cut short by the end of the file fails the read, and still writes nothing where there is no room.
+    for (const auto& c : cases)
+    {
+        for (bool wide : {true, false})
+        {
+            Write(
+                [&](SerialStream& out)
+                {
+                    if (wide)
+                        out.WriteWideString("w", u"a wide text that the end of the file cuts");
+                    else
+                        out.WriteString("s", "a narrow text that the end of the file cuts");
+                });
+            std::filesystem::resize_file(Path(), std::filesystem::file_size(Path()) - 12);
+            BinarySerialStream cut(false, Path().c_str());
+            char16_t units[16];
+            std::fill(std::begin(units), std::end(units), u'#');
+            char* bytes = reinterpret_cast<char*>(units);
+            EXPECT_FALSE(wide ? cut.ReadWideString(c.buffer ? units : nullptr, c.capacity)
+                              : cut.ReadString(c.buffer ? bytes : nullptr, c.capacity));
+            EXPECT_EQ(std::count(std::begin(units), std::end(units), u'#'), 16)
+                << wide << " " << c.buffer << " " << c.capacity;
+        }
+    }
+}
+
 TEST_F(SerialStreamFileTest, TruncatedFilesFailCleanly)
 {
     // An int cut after two of its four bytes; a string and an array whose lengths run past the end.

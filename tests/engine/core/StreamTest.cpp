@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -93,6 +95,33 @@ TEST(FileStream, SeeksOutsideTheDataAreClampedAndFlagged)
     FileStream back(bytes, sizeof bytes);
     back.Skip(-3);
     EXPECT_TRUE(back.Tell() == 0u && back.IsFailed());
+}
+
+// A seek answers 0 for every position from the start to the end of the data inclusive, -1 outside; the position
+// is the one asked for, or the nearer end; only a refused seek marks the stream.
+TEST(FileStream, SeekAnswersWhetherThePositionIsInsideTheData)
+{
+    const uint8_t bytes[] = {10, 11, 12, 13};
+    const struct
+    {
+        int32_t offset;
+        int32_t result;
+        uint32_t position;
+    } cases[] = {
+        {0, 0, 0}, {1, 0, 1}, {3, 0, 3}, {4, 0, 4}, {5, -1, 4}, {-1, -1, 0}, {INT32_MIN, -1, 0}, {INT32_MAX, -1, 4},
+    };
+    for (const auto& c : cases)
+    {
+        FileStream s(bytes, sizeof bytes);
+        s.ReadUInt16(); // seeks are from the start, not from here
+        EXPECT_EQ(s.Seek(c.offset), c.result) << c.offset;
+        EXPECT_EQ(s.Tell(), c.position) << c.offset;
+        EXPECT_EQ(s.IsFailed(), c.result != 0) << c.offset;
+        EXPECT_EQ(s.ReadUInt8(), c.position < sizeof bytes ? bytes[c.position] : 0) << c.offset;
+    }
+    // An empty buffer has one position, its start.
+    FileStream empty(bytes, 0);
+    EXPECT_EQ(std::tuple(empty.Seek(0), empty.Seek(1)), std::tuple(0, -1));
 }
 
 TEST(Stream, MissingOrEmptyFileGivesAClosedFailedStreamThatReadsZeros)

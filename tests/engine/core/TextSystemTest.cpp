@@ -184,6 +184,42 @@ TEST_F(TextSystemTest, FormatSpecsAreFoundAndCountedAndBadIndicesGiveNothing)
     }
 }
 
+// With both tables full to their last entry, every table number and entry index outside them gives nothing:
+// no count, no entry, no dump, while the last real entry of each is there. An expansion first leaves the
+// service's other counters away from zero, so that a bound read one place too far would not land on a zero.
+TEST_F(TextSystemTest, TableNumbersAndEntryIndicesOutsideTheTablesGiveNothing)
+{
+    std::u16string master = Entries(TextSystem::kMaxEntries - 1);
+    master.replace(master.find(u"text 1"), 6, u"%d%d%d");
+    ASSERT_TRUE(m_text.LoadMasterAndSlave(WriteUni("master.uni", master).c_str(),
+                                          WriteUni("slave.uni", Entries(TextSystem::kMaxEntries - 1)).c_str()));
+    const uintptr_t args[] = {TextSystem::TextArg(1), TextSystem::TextArg(2), TextSystem::TextArg(3)};
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, args, 3)), u"123");
+    const int last = TextSystem::kMaxEntries - 1;
+    EXPECT_EQ(std::tuple(Entry(m_text, 0, last), Entry(m_text, 1, last)),
+              std::tuple(u"ID_4999|text 4999|4999", u"ID_4999|text 4999|4999"));
+    const std::string dump = m_dir.File("dump.uni");
+    for (int table : {-1, TextSystem::kTableCount, TextSystem::kTableCount + 1, INT_MAX, INT_MIN})
+    {
+        EXPECT_EQ(m_text.GetEntryCount(table), 0) << table;
+        for (int index : {0, 1, last})
+            EXPECT_EQ(m_text.GetEntry(table, index), nullptr) << table << " " << index;
+        EXPECT_FALSE(m_text.WriteTextDump(table, dump.c_str())) << table;
+        EXPECT_FALSE(std::filesystem::exists(dump)) << table;
+    }
+    for (int table = 0; table < TextSystem::kTableCount; ++table)
+    {
+        EXPECT_EQ(m_text.GetEntryCount(table), TextSystem::kMaxEntries);
+        for (int index : {-1, TextSystem::kMaxEntries, TextSystem::kMaxEntries + 1, INT_MAX, INT_MIN})
+            EXPECT_EQ(m_text.GetEntry(table, index), nullptr) << table << " " << index;
+    }
+    // The current table's operations answer the same way one past its end.
+    EXPECT_STREQ(m_text.GetIdName(TextSystem::kMaxEntries), "");
+    EXPECT_EQ(std::tuple(m_text.GetTextLength(TextSystem::kMaxEntries),
+                         W(m_text.FormatTextArgs(TextSystem::kMaxEntries, nullptr, 0))),
+              std::tuple(0, u""));
+}
+
 class TextExpansionTest : public TextSystemTest
 {
 protected:

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -398,6 +400,74 @@ TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
                 m_rec->materials.empty() && m_rec->lights.empty() && m_rec->clears.empty());
 }
 
+// Every query of a system with two adapters answers for adapters 0 and 1 and refuses the adapter numbers past
+// them as bad arguments (InvalidCall, not NotAvailable: nothing about such an adapter is known), with no modes.
+TEST(RecordingSystemTest, AdapterNumbersPastTheLastAreRefusedByEveryQuery)
+{
+    RecordingConfig config;
+    config.adapters = {DefaultRecordingAdapter(), DefaultRecordingAdapter()};
+    RecordingSystem system(config);
+    const PixelFormat desktop = config.adapters[0].desktop.format;
+    const struct
+    {
+        const char* query;
+        std::function<GfxResult(uint32_t)> ask;
+    } queries[] = {
+        {"GetAdapterIdentifier",
+         [&](uint32_t a)
+         {
+             AdapterIdentifier identifier;
+             return system.GetAdapterIdentifier(a, &identifier);
+         }},
+        {"EnumAdapterModes",
+         [&](uint32_t a)
+         {
+             DisplayMode mode;
+             return system.EnumAdapterModes(a, 0, &mode);
+         }},
+        {"GetAdapterDisplayMode",
+         [&](uint32_t a)
+         {
+             DisplayMode mode;
+             return system.GetAdapterDisplayMode(a, &mode);
+         }},
+        {"CheckDeviceType",
+         [&](uint32_t a) { return system.CheckDeviceType(a, DeviceType::Hal, desktop, desktop, true); }},
+        {"CheckDeviceFormat",
+         [&](uint32_t a) {
+             return system.CheckDeviceFormat(a, DeviceType::Hal, desktop, 0, ResourceType::Texture,
+                                             PixelFormat::A8R8G8B8);
+         }},
+        {"CheckDepthStencilMatch", [&](uint32_t a)
+         { return system.CheckDepthStencilMatch(a, DeviceType::Hal, desktop, desktop, PixelFormat::D16); }},
+        {"GetDeviceCaps",
+         [&](uint32_t a)
+         {
+             DeviceCaps caps;
+             const GfxResult r = system.GetDeviceCaps(a, DeviceType::Hal, &caps);
+             EXPECT_TRUE(r != GfxResult::Ok || caps.adapterOrdinal == a);
+             return r;
+         }},
+        {"CreateDevice",
+         [&](uint32_t a)
+         {
+             PresentParams params;
+             DevicePtr device;
+             const GfxResult r = system.CreateDevice(a, DeviceType::Hal, nullptr, 0, &params, &device);
+             EXPECT_EQ(device != nullptr, r == GfxResult::Ok);
+             return r;
+         }},
+    };
+    EXPECT_EQ(system.GetAdapterCount(), 2u);
+    for (uint32_t adapter : {0u, 1u, 2u, 3u, 0xFFFFFFFFu})
+    {
+        const bool real = adapter < 2;
+        for (const auto& q : queries)
+            EXPECT_EQ(q.ask(adapter), real ? GfxResult::Ok : GfxResult::InvalidCall) << q.query << " " << adapter;
+        EXPECT_EQ(system.GetAdapterModeCount(adapter), real ? config.adapters[adapter].modes.size() : 0u) << adapter;
+    }
+}
+
 TEST(DeviceFormatTest, VertexSizesAddUpTheirParts)
 {
     // Position 12 (or 16 transformed), normal 12, each colour 4, each coordinate pair 8; no position, no layout.
@@ -463,6 +533,36 @@ TEST(TextureUtilTest, DxtBlocksRoundTripTheirEndpointsAndAlpha)
     EXPECT_EQ(decoded[15] >> 24, 255u);
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(static_cast<int>(decoded[i] >> 24), i * 17, 19) << i; // within half a step of 255 / 7
+}
+
+// An image whose sides are not multiples of 4 fills its edge blocks from its own last row and column, whatever
+// lies past it in memory: two colours exact in 5:6:5 per block decode exactly, with rows of a third colour just
+// below the image that would pull the block's endpoints away if they were read.
+TEST(TextureUtilTest, DxtEdgeBlocksAreFilledFromTheImageNotFromWhatFollowsIt)
+{
+    const uint32_t black = 0xFF000000u, blue = 0xFF0000FFu, fence = 0xFFFFFFFFu;
+    for (PixelFormat format : {PixelFormat::DXT1, PixelFormat::DXT3, PixelFormat::DXT5})
+    {
+        for (uint32_t h = 1; h <= 7; ++h)
+        {
+            for (uint32_t w = 1; w <= 7; ++w)
+            {
+                // A checker of the two colours, then four rows of the fence colour in the same buffer.
+                std::vector<uint32_t> pixels(static_cast<size_t>(w) * (h + 4), fence);
+                for (uint32_t y = 0; y < h; ++y)
+                    for (uint32_t x = 0; x < w; ++x)
+                        pixels[y * w + x] = (x + y) % 2 ? blue : black;
+                const uint32_t blockBytes = format == PixelFormat::DXT1 ? 8 : 16;
+                const uint32_t pitch = (w + 3) / 4 * blockBytes;
+                std::vector<uint8_t> encoded(static_cast<size_t>(pitch) * ((h + 3) / 4));
+                ASSERT_TRUE(EncodePixels(format, pixels.data(), w, h, encoded.data(), pitch));
+                std::vector<uint32_t> decoded(static_cast<size_t>(w) * h);
+                ASSERT_TRUE(DecodePixels(format, encoded.data(), pitch, w, h, decoded.data()));
+                EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), pixels.begin()))
+                    << FormatName(format) << " " << w << " x " << h;
+            }
+        }
+    }
 }
 
 TEST(TextureUtilTest, RequirementsFitTheDeviceAndLevelsAreFiltered)
