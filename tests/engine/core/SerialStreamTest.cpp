@@ -154,6 +154,34 @@ TEST_F(SerialStreamFileTest, LongArraysTextsAndRecordsRoundTrip)
     EXPECT_FALSE(in.ReadBool(&b)); // everything was consumed
 }
 
+// An array written without values is that many zeros, longer than one chunk of the writer or not; what follows it
+// is read in step and the file holds nothing more.
+TEST_F(SerialStreamFileTest, ArraysWrittenWithoutValuesAreZeros)
+{
+    for (int32_t count : {1, 256, 700})
+    {
+        Write(
+            [&](SerialStream& out)
+            {
+                out.WriteByteArray("bytes", nullptr, count);
+                out.WriteInt("after", 1);
+                out.WriteIntArray("ints", nullptr, count);
+                out.WriteInt("after", 2);
+            });
+        BinarySerialStream in(false, Path().c_str());
+        std::vector<uint8_t> bytes(count, 0xEE);
+        std::vector<int32_t> ints(count, -1);
+        EXPECT_TRUE(in.ReadByteArray(bytes.data(), count)) << count;
+        ExpectInt(in, 1);
+        EXPECT_TRUE(in.ReadIntArray(ints.data(), count)) << count;
+        ExpectInt(in, 2);
+        EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 0), count);
+        EXPECT_EQ(std::count(ints.begin(), ints.end(), 0), count);
+        bool b = true;
+        EXPECT_FALSE(in.ReadBool(&b)) << count; // nothing after the last value
+    }
+}
+
 // Files written by the original mix the tags of one payload width freely (an unsigned "sizeof", for example).
 TEST_F(SerialStreamFileTest, SameWidthTagsStandInForEachOther)
 {

@@ -430,6 +430,50 @@ private:
     std::vector<std::string>* m_log;
 };
 
+// Every 16-bit draw gives the fonts U+0000 to U+00FF as their own 8-bit codes and what lies beyond as '?': the
+// units on either side of U+00FF, through each of the three wide draws.
+TEST_F(TextSystemTest, WideDrawsKeepTheCodesUpToU00FFAndMarkTheRest)
+{
+    std::vector<std::string> log;
+    m_text.SetFonts(std::make_unique<RecordedFonts>(&log));
+    const char16_t text[] = u"\u007F\u0080\u00FE\u00FF\u0100\uFFFF";
+    const std::string narrow = "\x7F\x80\xFE\xFF??";
+    m_text.DrawTextW(0, 0, 10, 0, text, true);
+    m_text.DrawStringW(0, 0, text);
+    m_text.DrawText3DW(0, 0, 0, 10, 0, text, true);
+    ASSERT_EQ(log.size(), 3u);
+    for (const std::string& line : log)
+        EXPECT_NE(line.find(" " + narrow + " "), std::string::npos) << line;
+}
+
+// The text lookup by id finds nothing: it terminates a buffer with room and leaves one without room alone.
+TEST_F(TextSystemTest, GetTextOnlyTerminatesABufferThatHasRoom)
+{
+    char buffer[4] = {'a', 'b', 'c', 'd'};
+    m_text.GetText("ID_ANY", buffer, 0);
+    m_text.GetText("ID_ANY", buffer + 1, -1);
+    m_text.GetText("ID_ANY", nullptr, 4);
+    EXPECT_EQ(std::string(buffer, 4), "abcd");
+    m_text.GetText("ID_ANY", buffer + 2, 1);
+    EXPECT_EQ(std::string(buffer, 4), std::string("ab\0d", 4));
+}
+
+// A dump that cannot be written whole (the device is full) is reported as failed, not as saved, and makes no
+// backup.
+TEST_F(TextSystemTest, ADumpOnAFullDeviceFails)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    Load(Entries(40));
+    EXPECT_FALSE(m_text.WriteTextDump(0, "/dev/full"));
+    std::vector<std::string> boxes;
+    for (const auto& box : m_sink.boxes)
+        boxes.push_back(box.title + ": " + box.text);
+    EXPECT_EQ(boxes, std::vector<std::string>{"Warning: Cannot write to /dev/full- make sure no other application is "
+                                              "using this file!"});
+    EXPECT_FALSE(std::filesystem::exists("/dev/full.bak"));
+}
+
 TEST_F(TextSystemTest, FontOperationsCarryTheCurrentFontAndColourToTheFonts)
 {
     std::vector<std::string> log;

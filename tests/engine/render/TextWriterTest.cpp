@@ -182,6 +182,38 @@ TEST_F(TextWriterTest, WidthsKernAndWrappedLinesStartAtTheIndent)
     EXPECT_EQ(writer->GetWrappedWidth(buffer.c_str() + 4, 20, 0), 18);
 }
 
+// A wrapped line is measured as a text of its own: its last character does not kern with the space or '~' that
+// ends the line in the whole text. In this font 'A' kerns by -3 before a space and before '~'.
+TEST_F(TextWriterTest, AWrappedLineEndsWithoutTheKerningOfWhatFollowsIt)
+{
+    fonttest::FontFiles files;
+    for (int c = 0; c < Font::kGlyphCount; ++c)
+    {
+        const int l = c % 8 * 8, t = c / 8 % 8 * 8, w = c == ' ' ? 3 : 6;
+        files.rects[c] = {uint16_t(l), uint16_t(t), uint16_t(l + w), uint16_t(t + 8)};
+    }
+    files.kerning['A' * 255 + ' '] = -3;
+    files.kerning['A' * 255 + '~'] = -3;
+    files.Write(dir.Path(), "Kerned");
+    Font kerned("Kerned");
+    TextWriter kernedWriter(&kerned);
+    // "bbA cd" in 25: b, b, A (3 before the space), the space, c make 24; d would pass 25. The first line "bbA" is
+    // 18 wide on its own, the second "cd" 12.
+    EXPECT_EQ(kernedWriter.GetWrappedWidth(u"bbA cd", 25, 0), 18);
+    EXPECT_EQ(kernedWriter.CountLines(u"bbA cd", 25, 0), 2);
+    // Right-aligned in 25, each drawn line ends at the right edge: "bbA" starts at 7, "cd" at 13.
+    kernedWriter.SetRect(0, 0, 25, 100);
+    kernedWriter.SetAlignment(TextWriter::kAlignRight);
+    for (const char16_t* text : {u"bbA cd", u"bbA~cd"})
+    {
+        kernedWriter.DrawText(0, 0, text);
+        std::map<float, float> firstLeft; // line top -> left of its first glyph
+        for (const Quad& q : Quads())
+            firstLeft.emplace(q.y0, q.x0);
+        EXPECT_EQ(firstLeft, (std::map<float, float>{{0.0f, 7.0f}, {14.0f, 13.0f}})) << std::string(text, text + 6);
+    }
+}
+
 TEST_F(TextWriterTest, TruncateToWidthCutsUntilItFitsAndStopsAtTheEllipsis)
 {
     // clang-format off
