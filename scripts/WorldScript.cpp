@@ -11,6 +11,7 @@
 #include "scripts/WorldCommands.h"
 #include "scripts/WorldScriptHost.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
@@ -119,19 +120,21 @@ uint32_t NumberAfter(const std::string& word, size_t prefix)
     return value > static_cast<long long>(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(value);
 }
 
-// The index after a Flag, Var or ScenarioObj prefix: digits only, within 32 bits; kWorldNoIndex otherwise.
+// The index after a Flag, Var or ScenarioObj prefix: digits only (leading zeros allowed), within 32 bits;
+// kWorldNoIndex otherwise.
 uint32_t IndexAfter(const std::string& word, size_t prefix)
 {
-    if (word.size() <= prefix || word.size() - prefix > 10)
+    if (word.size() <= prefix)
         return kWorldNoIndex;
     uint64_t value = 0;
     for (size_t i = prefix; i < word.size(); ++i)
     {
         if (!std::isdigit(static_cast<unsigned char>(word[i])))
             return kWorldNoIndex;
-        value = value * 10 + static_cast<uint64_t>(word[i] - '0');
+        // Held at the no-index value once past it, so that no length of digits can wrap around.
+        value = std::min<uint64_t>(value * 10 + static_cast<uint64_t>(word[i] - '0'), kWorldNoIndex);
     }
-    return value < kWorldNoIndex ? static_cast<uint32_t>(value) : kWorldNoIndex;
+    return static_cast<uint32_t>(value);
 }
 
 // Most objects one Create command makes: the largest object pool.

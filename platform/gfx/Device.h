@@ -820,6 +820,8 @@ class IGraphicsSystem
 public:
     virtual ~IGraphicsSystem() = default;
 
+    // Adapters are numbered from 0; a number past the last is a bad argument to every query below (InvalidCall,
+    // and no modes).
     virtual uint32_t GetAdapterCount() = 0;
     virtual GfxResult GetAdapterIdentifier(uint32_t adapter, AdapterIdentifier* identifier) = 0;
     virtual uint32_t GetAdapterModeCount(uint32_t adapter) = 0;

@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 using platform::FormatWide;
 using platform::WString;
@@ -163,6 +164,25 @@ TEST(WideTextTest, Utf8ConversionsEncodeEveryLengthAndReplaceBrokenInput)
             << Show(out);
         EXPECT_NE(out.find(u'\uFFFD'), WString::npos) << Show(out);
         EXPECT_EQ(out.back(), u'z') << Show(out);
+    }
+}
+
+// The code points on either side of each length boundary of UTF-8 (7, 11, 16 and 21 bits), both ways.
+TEST(WideTextTest, Utf8LengthBoundariesEncodeAndDecodeExactly)
+{
+    const std::pair<WString, std::string> cases[] = {
+        {u"\u007F", "\x7F"},
+        {u"\u0080", "\xC2\x80"},
+        {u"\u07FF", "\xDF\xBF"},
+        {u"\u0800", "\xE0\xA0\x80"},
+        {u"\uFFFF", "\xEF\xBF\xBF"},
+        {u"\U00010000", "\xF0\x90\x80\x80"},
+        {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+    };
+    for (const auto& [wide, utf8] : cases)
+    {
+        EXPECT_EQ(platform::WideToUtf8(wide.c_str()), utf8) << Show(wide);
+        EXPECT_EQ(platform::Utf8ToWide(utf8.c_str()), wide) << Show(wide);
     }
 }
 

@@ -134,6 +134,47 @@ TEST_F(WorldScriptCompile, OperandsOfEveryKind)
     EXPECT_EQ(ReportCount(), 5u);
 }
 
+// "Var" takes the whole of its index: every character after the prefix must be a digit, wherever a stray one
+// stands, and the index names the variable as target and as value alike.
+TEST_F(WorldScriptCompile, AVariableIndexIsReadWholeWhereverAStrayCharacterStands)
+{
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"Var0", 0},
+        {"Var7", 7},
+        {"Var31", 31},
+        {"Var007", 7},
+        {"Var1X", kWorldNoIndex},
+        {"Var12X", kWorldNoIndex},
+        {"Var1X2", kWorldNoIndex},
+        {"Var30x", kWorldNoIndex},
+        {"VarX1", kWorldNoIndex},
+        {"Var3.0", kWorldNoIndex},
+        {"Var+3", kWorldNoIndex},
+        {"Var2 ", 2}, // the word ends at the blank
+        {"Var", kWorldNoIndex},
+        {"Var4294967295", kWorldNoIndex}, // the no-index value itself names nothing
+        {"Var4294967294", 4294967294u},   // the largest index (past the 32 variables: reported)
+        {"Var0000000031", 31},
+        {"Var00000000000000000000031", 31},         // leading zeros are still the number 31
+        {"Var18446744073709551617", kWorldNoIndex}, // 2^64 + 1 does not wrap around to 1
+    };
+    std::string commands;
+    for (const auto& [word, index] : cases)
+        commands += std::string("Set ") + word + " " + word + " ;\n";
+    const CommandList& list = Entry(commands);
+    ASSERT_EQ(list.Size(), std::size(cases));
+    for (size_t i = 0; i < list.Size(); ++i)
+    {
+        const TwoOperandData& set = DataOf<TwoOperandData>(list[i]);
+        const auto expected = std::tuple(uint32_t{WV_Var}, cases[i].second, std::string("-"));
+        EXPECT_EQ(Operand(set.target), expected) << cases[i].first;
+        EXPECT_EQ(Operand(set.value), expected) << cases[i].first;
+    }
+    // Each operand without an index is reported once, as is each past the variables.
+    EXPECT_EQ(CountReports("has no index of 0 or more"), 2u * 10u);
+    EXPECT_EQ(CountReports("there are 32 script variables - Var4294967294"), 2u);
+}
+
 TEST_F(WorldScriptCompile, WordsOfTheObjectLanguageAreSkippedSilently)
 {
     const CommandList& list = Entry("PlayAnimation Wave ;\n"

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <regex>
+#include <sstream>
 
 namespace
 {
@@ -170,6 +172,63 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
         ASSERT_TRUE(alert.m_bones.size() == 1u && alert.m_bones[0].m_subModels[0].m_positions.size() == 24u &&
                     alert.m_bones[0].m_subModels[0].m_levels[0].m_indices.size() == 36u);
     }
+}
+
+// A record of the model, a bone or a submodel with only one of its parts set (a tail's word or last byte, a
+// capsule's value, point, radius or colour) survives the dump: the text parses back into the same bytes.
+TEST(TmToolTest, RecordsWithOnePartSetAreDumped)
+{
+    const std::string kSub = "model\nbone \"B\"\nsubmodel \"S\"\nvertex 0 0 0 0 0 1 0 0\nvertex 1 0 0 0 0 1 0 0\n"
+                             "vertex 0 1 0 0 0 1 0 0\n";
+    const std::string kSubEnd = "level 0\nindices 0 1 2\nend\nend\nend\nend\n";
+    const std::string cases[] = {
+        kSub + "tail 0x7 0\n" + kSubEnd,                                       // the first word alone
+        kSub + "tail 0 0x9\n" + kSubEnd,                                       // the second word alone
+        kSub + "tail 0 0 00000000000000000000000000000001\n" + kSubEnd,        // the last byte alone
+        kSub + "capsule 0x3 0 0 0 0 0 0 0 0 0\n" + kSubEnd,                    // the capsule's value alone
+        kSub + "capsule 0 0 0 2 0 0 0 0 0 0\n" + kSubEnd,                      // its first point alone
+        kSub + "capsule 0 0 0 0 0 0 -1 0 0 0\n" + kSubEnd,                     // its second point alone
+        kSub + "capsule 0 0 0 0 0 0 0 0.25 0 0\n" + kSubEnd,                   // its radius alone
+        kSub + "capsule 0 0 0 0 0 0 0 0 0xFF0000FF 0\n" + kSubEnd,             // its first colour alone
+        kSub + "capsule 0 0 0 0 0 0 0 0 0 0x1\n" + kSubEnd,                    // its second colour alone
+        "model\ntail 0x5\nend\n",                                              // the model's value alone
+        "model\ntail 0 " + std::string(94, '0') + "01\nend\n",                 // the model's last byte alone
+        "model\nbone \"B\"\ntail " + std::string(110, '0') + "01\nend\nend\n", // the bone's last byte alone
+    };
+    for (const std::string& text : cases)
+    {
+        const std::vector<uint8_t> bytes = tmtool::WriteTmModel(Parse(text.c_str()));
+        const std::string without = std::regex_replace(text, std::regex("(tail|capsule) [^\n]*\n"), "");
+        ASSERT_NE(bytes, tmtool::WriteTmModel(Parse(without.c_str()))) << "the record is not in the file:\n" << text;
+        const TmReadResult read = ReadRaw(bytes);
+        ASSERT_EQ(read.m_status, TmReadStatus::Ok) << text;
+        const std::string dumped = tmtool::DumpModelText(*read.m_pModel);
+        EXPECT_EQ(tmtool::WriteTmModel(Parse(dumped.c_str())), bytes) << text << "dumped as\n" << dumped;
+    }
+}
+
+// A dump is laid out by its nesting: "model", "bone", "submodel", "level", "material" and "keys" open a block,
+// whose lines stand four spaces further in, and whose "end" stands level with the line that opened it.
+TEST(TmToolTest, DumpsIndentEachLineUnderTheBlockThatHoldsIt)
+{
+    const std::string dumped = tmtool::DumpModelText(Parse(kRichModel));
+    std::istringstream lines(dumped);
+    int depth = 0, number = 0;
+    for (std::string line; std::getline(lines, line);)
+    {
+        ++number;
+        const size_t indent = line.find_first_not_of(' ');
+        ASSERT_NE(indent, std::string::npos) << "line " << number << " is blank";
+        const std::string word = line.substr(indent, line.find(' ', indent) - indent);
+        if (word == "end")
+            --depth;
+        EXPECT_EQ(indent, static_cast<size_t>(4 * depth)) << "line " << number << ": " << line;
+        if (word == "model" || word == "bone" || word == "submodel" || word == "level" || word == "material" ||
+            word == "keys")
+            ++depth;
+    }
+    EXPECT_EQ(depth, 0);
+    EXPECT_GT(number, 100); // every kind of line was seen
 }
 
 // Text that is not a model is refused with the line that is wrong.

@@ -187,6 +187,44 @@ TEST(WorldBuild, BuildingTypesAreReadUpToTheFirstMissingNumberAndUnknownOnesAreL
     EXPECT_FLOAT_EQ(world.GetLoadProgress(), static_cast<float>(4 + models.size()) / 370.0f);
 }
 
+// Every model the park can show, in order: each guest type's model and the numbered files of its animations, the
+// same for each built-in staff type from the staff folder, the scenery, then the crowd's animations.
+TEST(WorldBuild, ThePreloadListNamesEveryPeopleModelAndAnimationFileInOrder)
+{
+    Scenario scenario;
+    parktest::WriteScrambled(
+        scenario.Dir().File("data/script/mrvanimlist.ble"),
+        "\"MANANIM\" \"walk\" \"man_walk\" \"2\"\n"
+        "\"MECHANIC\" \"walk\" \"mech_walk\" \"2\"\n\"MECHANIC\" \"fix\" \"mech_fix\" \"1\"\n"
+        "\"ZOOKEEPER\" \"feed\" \"keeper_feed\" \"1\"\n\"CROWDFILLER\" \"cheer\" \"crowd\" \"2\"\n");
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+    ASSERT_TRUE(world.IsBuilt());
+    const std::string people = "Data/Models/D_Ezize/Characters/", staff = people + "Staff/";
+    const std::vector<std::string> expected = {people + ".tm",
+                                               people + "man_walk_00.tm",
+                                               people + "man_walk_01.tm", // MAN (no model named)
+                                               people + ".tm",            // WOMAN
+                                               staff + "SERVE1_mesh.tm",
+                                               staff + "SERVE2_mesh.tm",
+                                               staff + "SERVE3_mesh.tm",
+                                               staff + "SERVE4_mesh.tm",
+                                               staff + "SERVE5_mesh.tm",
+                                               staff + "mechanic_mesh.tm",
+                                               staff + "mech_walk_00.tm",
+                                               staff + "mech_walk_01.tm",
+                                               staff + "mech_fix_00.tm",
+                                               staff + "cleaner_f_mesh.tm",
+                                               staff + "mtrain_mesh.tm",
+                                               staff + "keeper_feed_00.tm",
+                                               "Data/Models/D_Ezize/Scenery/.tm", // BENCH
+                                               people + "crowd_00.tm",
+                                               people + "crowd_01.tm"};
+    EXPECT_EQ(world.GetPreloadList(), expected);
+    // Four steps of the build and one per model.
+    EXPECT_FLOAT_EQ(world.GetLoadProgress(), static_cast<float>(4 + expected.size()) / 370.0f);
+}
+
 TEST(WorldBuild, MoreThan128BuildingTypesAndTooManyObjectivesAreCutWithAReport)
 {
     Scenario scenario;

@@ -154,6 +154,34 @@ TEST_F(SerialStreamFileTest, LongArraysTextsAndRecordsRoundTrip)
     EXPECT_FALSE(in.ReadBool(&b)); // everything was consumed
 }
 
+// An array written without values is that many zeros, longer than one chunk of the writer or not; what follows it
+// is read in step and the file holds nothing more.
+TEST_F(SerialStreamFileTest, ArraysWrittenWithoutValuesAreZeros)
+{
+    for (int32_t count : {1, 256, 700})
+    {
+        Write(
+            [&](SerialStream& out)
+            {
+                out.WriteByteArray("bytes", nullptr, count);
+                out.WriteInt("after", 1);
+                out.WriteIntArray("ints", nullptr, count);
+                out.WriteInt("after", 2);
+            });
+        BinarySerialStream in(false, Path().c_str());
+        std::vector<uint8_t> bytes(count, 0xEE);
+        std::vector<int32_t> ints(count, -1);
+        EXPECT_TRUE(in.ReadByteArray(bytes.data(), count)) << count;
+        ExpectInt(in, 1);
+        EXPECT_TRUE(in.ReadIntArray(ints.data(), count)) << count;
+        ExpectInt(in, 2);
+        EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 0), count);
+        EXPECT_EQ(std::count(ints.begin(), ints.end(), 0), count);
+        bool b = true;
+        EXPECT_FALSE(in.ReadBool(&b)) << count; // nothing after the last value
+    }
+}
+
 // Files written by the original mix the tags of one payload width freely (an unsigned "sizeof", for example).
 TEST_F(SerialStreamFileTest, SameWidthTagsStandInForEachOther)
 {
@@ -256,6 +284,65 @@ TEST_F(SerialStreamFileTest, CapacitiesAndCountsThatDifferKeepTheStreamInStep)
     EXPECT_TRUE(in.ReadString(&untouched, 0));
     EXPECT_EQ(untouched, 'x');
     ExpectInt(in, 6);
+}
+
+// A text read with no buffer or a buffer of no room skips the stored text whole and writes nothing; the next value
+// is read in step. The buffer stands inside a larger array whose every unit is checked afterwards.
+TEST_F(SerialStreamFileTest, TextsReadWithoutRoomAreSkippedAndNothingIsWritten)
+{
+    Write(
+        [&](SerialStream& out)
+        {
+            for (int i = 0; i < 3; ++i)
+            {
+                out.WriteWideString("w", u"wide text");
+                out.WriteString("s", "narrow text");
+                out.WriteInt("after", i);
+            }
+        });
+    BinarySerialStream in(false, Path().c_str());
+    const struct
+    {
+        bool buffer;
+        uint32_t capacity;
+    } cases[] = {{true, 0}, {false, 0}, {false, 16}};
+    for (const auto& c : cases)
+    {
+        char16_t wide[16];
+        char narrow[16];
+        std::fill(std::begin(wide), std::end(wide), u'#');
+        std::fill(std::begin(narrow), std::end(narrow), '#');
+        EXPECT_TRUE(in.ReadWideString(c.buffer ? wide : nullptr, c.capacity)) << c.buffer << " " << c.capacity;
+        EXPECT_TRUE(in.ReadString(c.buffer ? narrow : nullptr, c.capacity)) << c.buffer << " " << c.capacity;
+        EXPECT_EQ(std::count(std::begin(wide), std::end(wide), u'#'), 16) << c.buffer << " " << c.capacity;
+        EXPECT_EQ(std::count(std::begin(narrow), std::end(narrow), '#'), 16) << c.buffer << " " << c.capacity;
+        ExpectInt(in, static_cast<int32_t>(&c - cases));
+    }
+
+    // A text cut short by the end of the file fails the read, and still writes nothing where there is no room.
+    for (const auto& c : cases)
+    {
+        for (bool wide : {true, false})
+        {
+            Write(
+                [&](SerialStream& out)
+                {
+                    if (wide)
+                        out.WriteWideString("w", u"a wide text that the end of the file cuts");
+                    else
+                        out.WriteString("s", "a narrow text that the end of the file cuts");
+                });
+            std::filesystem::resize_file(Path(), std::filesystem::file_size(Path()) - 12);
+            BinarySerialStream cut(false, Path().c_str());
+            char16_t units[16];
+            std::fill(std::begin(units), std::end(units), u'#');
+            char* bytes = reinterpret_cast<char*>(units);
+            EXPECT_FALSE(wide ? cut.ReadWideString(c.buffer ? units : nullptr, c.capacity)
+                              : cut.ReadString(c.buffer ? bytes : nullptr, c.capacity));
+            EXPECT_EQ(std::count(std::begin(units), std::end(units), u'#'), 16)
+                << wide << " " << c.buffer << " " << c.capacity;
+        }
+    }
 }
 
 TEST_F(SerialStreamFileTest, TruncatedFilesFailCleanly)

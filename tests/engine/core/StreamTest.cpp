@@ -7,12 +7,31 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
 
 namespace
 {
+
+// Bytes the program holds on the heap now (the sanitizer's count when it runs, the C library's otherwise).
+size_t HeapBytesInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
 
 // One value of every width, little-endian: u8 1, s8 -1, u16 0x1234, s16 -2, u32 0x12345678, s32 -1, float 1.0
 // (IEEE single 0x3F800000), then the block "xyz".
@@ -93,6 +112,68 @@ TEST(FileStream, SeeksOutsideTheDataAreClampedAndFlagged)
     FileStream back(bytes, sizeof bytes);
     back.Skip(-3);
     EXPECT_TRUE(back.Tell() == 0u && back.IsFailed());
+}
+
+// A seek answers 0 for every position from the start to the end of the data inclusive, -1 outside; the position
+// is the one asked for, or the nearer end; only a refused seek marks the stream.
+TEST(FileStream, SeekAnswersWhetherThePositionIsInsideTheData)
+{
+    const uint8_t bytes[] = {10, 11, 12, 13};
+    const struct
+    {
+        int32_t offset;
+        int32_t result;
+        uint32_t position;
+    } cases[] = {
+        {0, 0, 0}, {1, 0, 1}, {3, 0, 3}, {4, 0, 4}, {5, -1, 4}, {-1, -1, 0}, {INT32_MIN, -1, 0}, {INT32_MAX, -1, 4},
+    };
+    for (const auto& c : cases)
+    {
+        FileStream s(bytes, sizeof bytes);
+        s.ReadUInt16(); // seeks are from the start, not from here
+        EXPECT_EQ(s.Seek(c.offset), c.result) << c.offset;
+        EXPECT_EQ(s.Tell(), c.position) << c.offset;
+        EXPECT_EQ(s.IsFailed(), c.result != 0) << c.offset;
+        EXPECT_EQ(s.ReadUInt8(), c.position < sizeof bytes ? bytes[c.position] : 0) << c.offset;
+    }
+    // An empty buffer has one position, its start.
+    FileStream empty(bytes, 0);
+    EXPECT_EQ(std::tuple(empty.Seek(0), empty.Seek(1)), std::tuple(0, -1));
+}
+
+// A block read with nowhere to put the bytes reads nothing, does not move, and fails the stream.
+TEST(Stream, BlockReadsWithoutADestinationFailTheStream)
+{
+    testsupport::TempDir dir;
+    std::string path = dir.File("values.bin");
+    testsupport::WriteBytes(path, kValues);
+    FileStream inMemory(kValues.data(), static_cast<uint32_t>(kValues.size()));
+    FileStream loaded(path.c_str());
+    StdioStream open(path.c_str());
+    for (Stream* s : std::initializer_list<Stream*>{&inMemory, &loaded, &open})
+    {
+        ASSERT_TRUE(s->Good());
+        EXPECT_EQ(s->Read(static_cast<void*>(nullptr), 4), 0u);
+        EXPECT_TRUE(s->IsFailed());
+        EXPECT_EQ(s->ReadUInt8(), 1u); // still at the start
+    }
+}
+
+// The bytes a stream loads are its own and go with it: making and dropping many streams over a large file leaves
+// the heap no larger than one copy of the file.
+TEST(FileStream, TheLoadedBytesGoWithTheStream)
+{
+    testsupport::TempDir dir;
+    const std::string path = dir.File("large.bin");
+    constexpr size_t kSize = 4u << 20;
+    testsupport::WriteBytes(path, std::vector<uint8_t>(kSize, 0x5A));
+    const size_t before = HeapBytesInUse();
+    for (int i = 0; i < 8; ++i)
+    {
+        FileStream s(path.c_str());
+        ASSERT_TRUE(s.IsOpen() && s.GetSize() == kSize);
+    }
+    EXPECT_LT(HeapBytesInUse(), before + kSize);
 }
 
 TEST(Stream, MissingOrEmptyFileGivesAClosedFailedStreamThatReadsZeros)

@@ -184,6 +184,42 @@ TEST_F(TextSystemTest, FormatSpecsAreFoundAndCountedAndBadIndicesGiveNothing)
     }
 }
 
+// With both tables full to their last entry, every table number and entry index outside them gives nothing:
+// no count, no entry, no dump, while the last real entry of each is there. An expansion first leaves the
+// service's other counters away from zero, so that a bound read one place too far would not land on a zero.
+TEST_F(TextSystemTest, TableNumbersAndEntryIndicesOutsideTheTablesGiveNothing)
+{
+    std::u16string master = Entries(TextSystem::kMaxEntries - 1);
+    master.replace(master.find(u"text 1"), 6, u"%d%d%d");
+    ASSERT_TRUE(m_text.LoadMasterAndSlave(WriteUni("master.uni", master).c_str(),
+                                          WriteUni("slave.uni", Entries(TextSystem::kMaxEntries - 1)).c_str()));
+    const uintptr_t args[] = {TextSystem::TextArg(1), TextSystem::TextArg(2), TextSystem::TextArg(3)};
+    EXPECT_EQ(W(m_text.FormatTextArgs(1, args, 3)), u"123");
+    const int last = TextSystem::kMaxEntries - 1;
+    EXPECT_EQ(std::tuple(Entry(m_text, 0, last), Entry(m_text, 1, last)),
+              std::tuple(u"ID_4999|text 4999|4999", u"ID_4999|text 4999|4999"));
+    const std::string dump = m_dir.File("dump.uni");
+    for (int table : {-1, TextSystem::kTableCount, TextSystem::kTableCount + 1, INT_MAX, INT_MIN})
+    {
+        EXPECT_EQ(m_text.GetEntryCount(table), 0) << table;
+        for (int index : {0, 1, last})
+            EXPECT_EQ(m_text.GetEntry(table, index), nullptr) << table << " " << index;
+        EXPECT_FALSE(m_text.WriteTextDump(table, dump.c_str())) << table;
+        EXPECT_FALSE(std::filesystem::exists(dump)) << table;
+    }
+    for (int table = 0; table < TextSystem::kTableCount; ++table)
+    {
+        EXPECT_EQ(m_text.GetEntryCount(table), TextSystem::kMaxEntries);
+        for (int index : {-1, TextSystem::kMaxEntries, TextSystem::kMaxEntries + 1, INT_MAX, INT_MIN})
+            EXPECT_EQ(m_text.GetEntry(table, index), nullptr) << table << " " << index;
+    }
+    // The current table's operations answer the same way one past its end.
+    EXPECT_STREQ(m_text.GetIdName(TextSystem::kMaxEntries), "");
+    EXPECT_EQ(std::tuple(m_text.GetTextLength(TextSystem::kMaxEntries),
+                         W(m_text.FormatTextArgs(TextSystem::kMaxEntries, nullptr, 0))),
+              std::tuple(0, u""));
+}
+
 class TextExpansionTest : public TextSystemTest
 {
 protected:
@@ -393,6 +429,50 @@ private:
 
     std::vector<std::string>* m_log;
 };
+
+// Every 16-bit draw gives the fonts U+0000 to U+00FF as their own 8-bit codes and what lies beyond as '?': the
+// units on either side of U+00FF, through each of the three wide draws.
+TEST_F(TextSystemTest, WideDrawsKeepTheCodesUpToU00FFAndMarkTheRest)
+{
+    std::vector<std::string> log;
+    m_text.SetFonts(std::make_unique<RecordedFonts>(&log));
+    const char16_t text[] = u"\u007F\u0080\u00FE\u00FF\u0100\uFFFF";
+    const std::string narrow = "\x7F\x80\xFE\xFF??";
+    m_text.DrawTextW(0, 0, 10, 0, text, true);
+    m_text.DrawStringW(0, 0, text);
+    m_text.DrawText3DW(0, 0, 0, 10, 0, text, true);
+    ASSERT_EQ(log.size(), 3u);
+    for (const std::string& line : log)
+        EXPECT_NE(line.find(" " + narrow + " "), std::string::npos) << line;
+}
+
+// The text lookup by id finds nothing: it terminates a buffer with room and leaves one without room alone.
+TEST_F(TextSystemTest, GetTextOnlyTerminatesABufferThatHasRoom)
+{
+    char buffer[4] = {'a', 'b', 'c', 'd'};
+    m_text.GetText("ID_ANY", buffer, 0);
+    m_text.GetText("ID_ANY", buffer + 1, -1);
+    m_text.GetText("ID_ANY", nullptr, 4);
+    EXPECT_EQ(std::string(buffer, 4), "abcd");
+    m_text.GetText("ID_ANY", buffer + 2, 1);
+    EXPECT_EQ(std::string(buffer, 4), std::string("ab\0d", 4));
+}
+
+// A dump that cannot be written whole (the device is full) is reported as failed, not as saved, and makes no
+// backup.
+TEST_F(TextSystemTest, ADumpOnAFullDeviceFails)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    Load(Entries(40));
+    EXPECT_FALSE(m_text.WriteTextDump(0, "/dev/full"));
+    std::vector<std::string> boxes;
+    for (const auto& box : m_sink.boxes)
+        boxes.push_back(box.title + ": " + box.text);
+    EXPECT_EQ(boxes, std::vector<std::string>{"Warning: Cannot write to /dev/full- make sure no other application is "
+                                              "using this file!"});
+    EXPECT_FALSE(std::filesystem::exists("/dev/full.bak"));
+}
 
 TEST_F(TextSystemTest, FontOperationsCarryTheCurrentFontAndColourToTheFonts)
 {

@@ -118,7 +118,10 @@ TEST_F(TextTableTest, LookupsIgnoreCaseFindTheFirstOccurrenceAndRefuseBadArgumen
     ExpectTexts(*table, {{"loadsave_no_games", u"No saved games"}, {"LOWER_ID", u"low"}, {"dup", u"first"}});
     EXPECT_EQ(W(table->GetTextW(u"LoadSave_No_GAMES")), u"No saved games");
     EXPECT_EQ(table->FindIndex("dup"), 2);
-    EXPECT_EQ(W(table->GetTextByIndex(3)), u"2nd");
+    // By index, in file order from 0: the second DUP is reached this way only.
+    const std::u16string inOrder[] = {u"No saved games", u"low", u"first", u"2nd"};
+    for (int index = 0; index < 4; ++index)
+        EXPECT_EQ(W(table->GetTextByIndex(index)), inOrder[index]) << index;
 
     EXPECT_EQ(W(table->GetText(nullptr)), u"");
     EXPECT_EQ(table->FindIndex(nullptr), -1);

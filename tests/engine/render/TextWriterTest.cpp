@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -111,6 +112,53 @@ TEST_F(TextWriterTest, DrawTextWrapsBreaksAtTildeAndStopsAtTheBottom)
     EXPECT_TRUE(queue.runCount == 1 && queue.quadCount == 2 && queue.runs[0].texture == font->GetTexture());
 }
 
+// Each wrapped line draws its own characters: the glyph of a quad is read back from its texture corner (the grid
+// holds character c at column c % 8, row c / 8 % 8). The text stands after other characters in the same buffer,
+// so a line taken from the wrong place draws those.
+TEST_F(TextWriterTest, WrappedLinesDrawTheirOwnCharacters)
+{
+    const float n = 1.0f / 512.0f;
+    auto glyph = [n](const Quad& q)
+    {
+        const int column = static_cast<int>(std::lround((q.u0 - n) * 8.0f));
+        const int row = static_cast<int>(std::lround((q.v0 - n) * 8.0f));
+        return row * 8 + column;
+    };
+    // clang-format off
+    const struct
+    {
+        int width, height;
+        std::u16string text;
+        std::vector<std::u16string> lines;
+    } cases[] = {
+        {30, 100, u"ab cd ef", {u"ab cd", u"ef"}},            // "ab cd" is 27 wide; " e" would pass 30
+        {100, 100, u"ab~cd~ef", {u"ab", u"cd", u"ef"}},       // '~' breaks and is not drawn
+        {15, 100, u"ab cd ef gh", {u"ab", u"cd", u"ef", u"gh"}},
+        {30, 100, u"ab~cd ef gh", {u"ab", u"cd ef", u"gh"}},
+    };
+    // clang-format on
+    for (const auto& c : cases)
+    {
+        const std::u16string buffer = u"PQRSTUVW" + c.text;
+        writer->SetRect(0, 0, c.width, c.height);
+        writer->DrawText(0, 0, buffer.c_str() + 8);
+        std::map<float, std::vector<int>> drawn; // line top -> glyphs, left to right
+        for (const Quad& q : Quads())
+            drawn[q.y0].push_back(glyph(q));
+        std::vector<std::vector<int>> expected;
+        for (const std::u16string& line : c.lines)
+        {
+            expected.emplace_back();
+            for (char16_t ch : line)
+                expected.back().push_back(ch % 64);
+        }
+        std::vector<std::vector<int>> got;
+        for (const auto& [top, glyphs] : drawn)
+            got.push_back(glyphs);
+        EXPECT_EQ(got, expected) << c.width << " wide: " << std::string(c.text.begin(), c.text.end());
+    }
+}
+
 // Widths sum advances with the kerning of the next character ('V' then 'A' has none); wrapped lines start at the
 // indent.
 TEST_F(TextWriterTest, WidthsKernAndWrappedLinesStartAtTheIndent)
@@ -127,6 +175,42 @@ TEST_F(TextWriterTest, WidthsKernAndWrappedLinesStartAtTheIndent)
     {
         EXPECT_EQ(writer->CountLines(c.text, c.width, c.indent), c.lines) << c.width << c.indent;
         EXPECT_EQ(writer->GetWrappedWidth(c.text, c.width, c.indent), c.widest) << c.width << c.indent;
+    }
+    // The second line "bcd" (18) is the widest of "a bcd" in 20, measured from the text itself, not from the
+    // narrow dots before it in the buffer.
+    const std::u16string buffer = u"....a bcd";
+    EXPECT_EQ(writer->GetWrappedWidth(buffer.c_str() + 4, 20, 0), 18);
+}
+
+// A wrapped line is measured as a text of its own: its last character does not kern with the space or '~' that
+// ends the line in the whole text. In this font 'A' kerns by -3 before a space and before '~'.
+TEST_F(TextWriterTest, AWrappedLineEndsWithoutTheKerningOfWhatFollowsIt)
+{
+    fonttest::FontFiles files;
+    for (int c = 0; c < Font::kGlyphCount; ++c)
+    {
+        const int l = c % 8 * 8, t = c / 8 % 8 * 8, w = c == ' ' ? 3 : 6;
+        files.rects[c] = {uint16_t(l), uint16_t(t), uint16_t(l + w), uint16_t(t + 8)};
+    }
+    files.kerning['A' * 255 + ' '] = -3;
+    files.kerning['A' * 255 + '~'] = -3;
+    files.Write(dir.Path(), "Kerned");
+    Font kerned("Kerned");
+    TextWriter kernedWriter(&kerned);
+    // "bbA cd" in 25: b, b, A (3 before the space), the space, c make 24; d would pass 25. The first line "bbA" is
+    // 18 wide on its own, the second "cd" 12.
+    EXPECT_EQ(kernedWriter.GetWrappedWidth(u"bbA cd", 25, 0), 18);
+    EXPECT_EQ(kernedWriter.CountLines(u"bbA cd", 25, 0), 2);
+    // Right-aligned in 25, each drawn line ends at the right edge: "bbA" starts at 7, "cd" at 13.
+    kernedWriter.SetRect(0, 0, 25, 100);
+    kernedWriter.SetAlignment(TextWriter::kAlignRight);
+    for (const char16_t* text : {u"bbA cd", u"bbA~cd"})
+    {
+        kernedWriter.DrawText(0, 0, text);
+        std::map<float, float> firstLeft; // line top -> left of its first glyph
+        for (const Quad& q : Quads())
+            firstLeft.emplace(q.y0, q.x0);
+        EXPECT_EQ(firstLeft, (std::map<float, float>{{0.0f, 7.0f}, {14.0f, 13.0f}})) << std::string(text, text + 6);
     }
 }
 

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -189,6 +192,27 @@ TEST_F(RecordingDeviceTest, DrawsRecordTheVerticesTheyReadAndCheckTheRules)
     EXPECT_EQ(m_device->DrawIndexedPrimitiveUP(PrimitiveType::LineList, 4, 2, 1, long2, PixelFormat::A8R8G8B8, six,
                                                sizeof(V)),
               GfxResult::InvalidCall);
+
+    // Either kind of user-pointer draw leaves the stream, its stride, the indices and their base unbound, whatever
+    // was bound before it.
+    const std::function<GfxResult()> userPointerDraws[] = {
+        [&] { return m_device->DrawPrimitiveUP(PrimitiveType::TriangleStrip, 1, strip, sizeof(V)); },
+        [&]
+        {
+            return m_device->DrawIndexedPrimitiveUP(PrimitiveType::LineStrip, 3, 2, 2, short3, PixelFormat::Index16,
+                                                    six, sizeof(V));
+        },
+    };
+    for (const auto& draw : userPointerDraws)
+    {
+        ASSERT_OK(m_device->SetStreamSource(0, vertices.get(), sizeof(V)));
+        ASSERT_OK(m_device->SetIndices(indices.get(), 5));
+        ASSERT_OK(draw());
+        uint32_t base = 99, stride = 99;
+        EXPECT_EQ(std::tuple(m_rec->GetStreamSource(&stride), m_rec->GetIndices(&base), stride, base),
+                  std::tuple(nullptr, nullptr, 0u, 0u))
+            << (&draw - userPointerDraws);
+    }
 }
 
 TEST_F(RecordingDeviceTest, ClearsFillTheirRectanglesAndDestroyedResourcesAreLoggedByKind)
@@ -398,6 +422,74 @@ TEST_F(RecordingDeviceTest, SystemRefusesWhatTheAdapterCannotDo)
                 m_rec->materials.empty() && m_rec->lights.empty() && m_rec->clears.empty());
 }
 
+// Every query of a system with two adapters answers for adapters 0 and 1 and refuses the adapter numbers past
+// them as bad arguments (InvalidCall, not NotAvailable: nothing about such an adapter is known), with no modes.
+TEST(RecordingSystemTest, AdapterNumbersPastTheLastAreRefusedByEveryQuery)
+{
+    RecordingConfig config;
+    config.adapters = {DefaultRecordingAdapter(), DefaultRecordingAdapter()};
+    RecordingSystem system(config);
+    const PixelFormat desktop = config.adapters[0].desktop.format;
+    const struct
+    {
+        const char* query;
+        std::function<GfxResult(uint32_t)> ask;
+    } queries[] = {
+        {"GetAdapterIdentifier",
+         [&](uint32_t a)
+         {
+             AdapterIdentifier identifier;
+             return system.GetAdapterIdentifier(a, &identifier);
+         }},
+        {"EnumAdapterModes",
+         [&](uint32_t a)
+         {
+             DisplayMode mode;
+             return system.EnumAdapterModes(a, 0, &mode);
+         }},
+        {"GetAdapterDisplayMode",
+         [&](uint32_t a)
+         {
+             DisplayMode mode;
+             return system.GetAdapterDisplayMode(a, &mode);
+         }},
+        {"CheckDeviceType",
+         [&](uint32_t a) { return system.CheckDeviceType(a, DeviceType::Hal, desktop, desktop, true); }},
+        {"CheckDeviceFormat",
+         [&](uint32_t a) {
+             return system.CheckDeviceFormat(a, DeviceType::Hal, desktop, 0, ResourceType::Texture,
+                                             PixelFormat::A8R8G8B8);
+         }},
+        {"CheckDepthStencilMatch", [&](uint32_t a)
+         { return system.CheckDepthStencilMatch(a, DeviceType::Hal, desktop, desktop, PixelFormat::D16); }},
+        {"GetDeviceCaps",
+         [&](uint32_t a)
+         {
+             DeviceCaps caps;
+             const GfxResult r = system.GetDeviceCaps(a, DeviceType::Hal, &caps);
+             EXPECT_TRUE(r != GfxResult::Ok || caps.adapterOrdinal == a);
+             return r;
+         }},
+        {"CreateDevice",
+         [&](uint32_t a)
+         {
+             PresentParams params;
+             DevicePtr device;
+             const GfxResult r = system.CreateDevice(a, DeviceType::Hal, nullptr, 0, &params, &device);
+             EXPECT_EQ(device != nullptr, r == GfxResult::Ok);
+             return r;
+         }},
+    };
+    EXPECT_EQ(system.GetAdapterCount(), 2u);
+    for (uint32_t adapter : {0u, 1u, 2u, 3u, 0xFFFFFFFFu})
+    {
+        const bool real = adapter < 2;
+        for (const auto& q : queries)
+            EXPECT_EQ(q.ask(adapter), real ? GfxResult::Ok : GfxResult::InvalidCall) << q.query << " " << adapter;
+        EXPECT_EQ(system.GetAdapterModeCount(adapter), real ? config.adapters[adapter].modes.size() : 0u) << adapter;
+    }
+}
+
 TEST(DeviceFormatTest, VertexSizesAddUpTheirParts)
 {
     // Position 12 (or 16 transformed), normal 12, each colour 4, each coordinate pair 8; no position, no layout.
@@ -424,6 +516,8 @@ TEST(TextureUtilTest, PixelCodecsFollowTheFormatLayouts)
         uint32_t argb;
     } cases[] = {
         {PixelFormat::X1R5G5B5, {0x1F, 0x80}, 0xFF0000FFu}, // unused bits are written as ones
+        {PixelFormat::A1R5G5B5, {0x1F, 0x80}, 0xFF0000FFu}, // the top bit is the alpha bit: set when opaque
+        {PixelFormat::A1R5G5B5, {0x1F, 0x00}, 0x000000FFu}, // and clear when transparent
         {PixelFormat::A4R4G4B4, {0x21, 0x43}, 0x44332211u},
         {PixelFormat::X8R8G8B8, {0x01, 0x02, 0x03, 0xFF}, 0xFF030201u},
         {PixelFormat::A8, {0x7F}, 0x7F000000u},
@@ -465,6 +559,109 @@ TEST(TextureUtilTest, DxtBlocksRoundTripTheirEndpointsAndAlpha)
         EXPECT_NEAR(static_cast<int>(decoded[i] >> 24), i * 17, 19) << i; // within half a step of 255 / 7
 }
 
+// An image whose sides are not multiples of 4 fills its edge blocks from its own last row and column, whatever
+// lies past it in memory: two colours exact in 5:6:5 per block decode exactly, with rows of a third colour just
+// below the image that would pull the block's endpoints away if they were read.
+TEST(TextureUtilTest, DxtEdgeBlocksAreFilledFromTheImageNotFromWhatFollowsIt)
+{
+    const uint32_t black = 0xFF000000u, blue = 0xFF0000FFu, fence = 0xFFFFFFFFu;
+    for (PixelFormat format : {PixelFormat::DXT1, PixelFormat::DXT3, PixelFormat::DXT5})
+    {
+        for (uint32_t h = 1; h <= 7; ++h)
+        {
+            for (uint32_t w = 1; w <= 7; ++w)
+            {
+                // A checker of the two colours, then four rows of the fence colour in the same buffer.
+                std::vector<uint32_t> pixels(static_cast<size_t>(w) * (h + 4), fence);
+                for (uint32_t y = 0; y < h; ++y)
+                    for (uint32_t x = 0; x < w; ++x)
+                        pixels[y * w + x] = (x + y) % 2 ? blue : black;
+                const uint32_t blockBytes = format == PixelFormat::DXT1 ? 8 : 16;
+                const uint32_t pitch = (w + 3) / 4 * blockBytes;
+                std::vector<uint8_t> encoded(static_cast<size_t>(pitch) * ((h + 3) / 4));
+                ASSERT_TRUE(EncodePixels(format, pixels.data(), w, h, encoded.data(), pitch));
+                std::vector<uint32_t> decoded(static_cast<size_t>(w) * h);
+                ASSERT_TRUE(DecodePixels(format, encoded.data(), pitch, w, h, decoded.data()));
+                EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), pixels.begin()))
+                    << FormatName(format) << " " << w << " x " << h;
+            }
+        }
+    }
+}
+
+// Each channel is rounded to the nearest level of its width: v x (2^bits - 1) / 255 rounded, so red 4 is level 0
+// (0.49) and red 5 level 1 (0.61), green 2 level 0 (0.49) and green 3 level 1 (0.74).
+TEST(TextureUtilTest, SixteenBitEncodingRoundsEachChannelToTheNearestLevel)
+{
+    const struct
+    {
+        uint32_t argb;
+        uint16_t word; // red in bits 11-15, green 5-10, blue 0-4
+    } cases[] = {
+        {0xFF040000u, 0x0000}, {0xFF050000u, 1u << 11}, {0xFF000200u, 0x0000}, {0xFF000300u, 1u << 5},
+        {0xFF000004u, 0x0000}, {0xFF000005u, 1u},       {0xFFFBFDFBu, 0xFFFF}, // 251 and 253 are nearer the top levels
+                                                                               // (30.5 and 62.5 round up)
+    };
+    for (const auto& c : cases)
+    {
+        uint8_t bytes[2] = {};
+        ASSERT_TRUE(EncodePixels(PixelFormat::R5G6B5, &c.argb, 1, 1, bytes, 2));
+        EXPECT_EQ(bytes[0] | bytes[1] << 8, c.word) << std::hex << c.argb;
+    }
+}
+
+// In DXT1 a block with a transparent pixel has three colours and transparent black: an opaque pixel, even one
+// whose colour lies nearest to black, stays opaque. The dark blue here is nearer black than red, green or the
+// colour between them.
+TEST(TextureUtilTest, Dxt1OpaquePixelsStayOpaqueBesideATransparentOne)
+{
+    uint32_t block[16], decoded[16];
+    uint8_t encoded[8];
+    for (int i = 0; i < 16; ++i)
+        block[i] = i % 3 == 0 ? 0xFFFF0000u : i % 3 == 1 ? 0xFF00FF00u : 0xFF000064u;
+    block[15] = 0x00000000u;
+    ASSERT_TRUE(EncodePixels(PixelFormat::DXT1, block, 4, 4, encoded, 8));
+    ASSERT_TRUE(DecodePixels(PixelFormat::DXT1, encoded, 8, 4, 4, decoded));
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(decoded[i] >> 24, 0xFFu) << i;
+    EXPECT_EQ(decoded[15] >> 24, 0u);
+}
+
+// A level copied to another texture with no rectangles is the whole level, pixel for pixel, in the same format
+// and converted to one without alpha.
+TEST(TextureUtilTest, LevelToLevelCopiesWithoutRectanglesTakeTheWholeLevel)
+{
+    RecordingSystem system;
+    PresentParams params;
+    DevicePtr device;
+    ASSERT_OK(system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+    constexpr uint32_t w = 5, h = 3;
+    std::vector<uint32_t> image(w * h);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            image[y * w + x] = 0x80000000u | (x * 40) << 16 | (y * 90) << 8 | (x + y);
+    TexturePtr source;
+    ASSERT_OK(device->CreateTexture(w, h, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &source));
+    ASSERT_OK(LoadLevelFromMemory(*source, 0, nullptr, image.data(), PixelFormat::A8R8G8B8, w * 4, Rect{0, 0, w, h},
+                                  ImageFilter::None, 0));
+    for (PixelFormat format : {PixelFormat::A8R8G8B8, PixelFormat::X8R8G8B8})
+    {
+        TexturePtr target;
+        ASSERT_OK(device->CreateTexture(w, h, 1, 0, format, Pool::Managed, &target));
+        ASSERT_OK(LoadLevelFromLevel(*target, 0, nullptr, *source, 0, nullptr, ImageFilter::None, 0));
+        LockedRect locked;
+        ASSERT_OK(target->LockRect(0, &locked, nullptr, LockFlags::ReadOnly));
+        std::vector<uint32_t> got(w * h);
+        DecodePixels(format, locked.bits, static_cast<uint32_t>(locked.pitch), w, h, got.data());
+        ASSERT_OK(target->UnlockRect(0));
+        for (uint32_t i = 0; i < w * h; ++i)
+        {
+            const uint32_t expected = format == PixelFormat::X8R8G8B8 ? image[i] | 0xFF000000u : image[i];
+            EXPECT_EQ(got[i], expected) << FormatName(format) << " pixel " << i;
+        }
+    }
+}
+
 TEST(TextureUtilTest, RequirementsFitTheDeviceAndLevelsAreFiltered)
 {
     RecordingConfig config;
@@ -499,6 +696,35 @@ TEST(TextureUtilTest, RequirementsFitTheDeviceAndLevelsAreFiltered)
     DecodePixels(PixelFormat::A4R4G4B4, locked.bits, static_cast<uint32_t>(locked.pitch), 1, 1, &mean);
     EXPECT_EQ(mean, 0xFF666666u); // (0 + 0x44 + 0x88 + 0xCC) / 4
     ASSERT_OK(texture->UnlockRect(1));
+}
+
+// A device that needs powers of two gets each side rounded up to the next one (a side that is one already, 1
+// included, stays); a device without that need keeps the sizes.
+TEST(TextureUtilTest, SidesAreRoundedUpToPowersOfTwoOnlyWhenTheDeviceNeedsThem)
+{
+    const struct
+    {
+        uint32_t w, h;
+        uint32_t pow2W, pow2H;
+    } cases[] = {{1, 1, 1, 1}, {1, 3, 1, 4}, {2, 5, 2, 8}, {64, 65, 64, 128}, {100, 1, 128, 1}};
+    for (bool pow2 : {true, false})
+    {
+        RecordingConfig config;
+        config.adapters.push_back(DefaultRecordingAdapter());
+        config.adapters[0].caps.texturePow2 = pow2;
+        RecordingSystem system(config);
+        PresentParams params;
+        DevicePtr device;
+        ASSERT_OK(system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+        for (const auto& c : cases)
+        {
+            uint32_t w = c.w, h = c.h;
+            PixelFormat format = PixelFormat::A8R8G8B8;
+            ASSERT_OK(CheckTextureRequirements(*device, &w, &h, nullptr, 0, &format, Pool::Managed));
+            EXPECT_EQ(std::pair(w, h), pow2 ? std::pair(c.pow2W, c.pow2H) : std::pair(c.w, c.h))
+                << c.w << " x " << c.h << (pow2 ? " on a device that needs powers of two" : "");
+        }
+    }
 }
 
 TEST(TextureUtilTest, LevelLoadsConvertKeyAndKeepTheRestOfTheLevel)
