@@ -15,12 +15,14 @@
 
 #include <dlfcn.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -84,6 +86,7 @@ struct Launch
     std::vector<std::string> args; // the command line after the program's name
     bool display = true;           // with the X server; without, no window and no message box can be shown
     bool asOtherUser = false;      // as the unprivileged user when the tests run as root, so permissions hold
+    std::map<std::string, std::optional<std::string>> env; // set (or, without a value, unset) over the test's
 };
 
 class ProgramTest : public ::testing::Test
@@ -124,6 +127,7 @@ protected:
         std::vector<std::string> argv{TW_PROGRAM_PATH};
         argv.insert(argv.end(), launch.args.begin(), launch.args.end());
         const std::string errors = m_runtime.File("stderr.txt");
+        std::remove(errors.c_str()); // the next run may be another user's
         pid_t pid = fork();
         if (pid == 0)
         {
@@ -141,6 +145,13 @@ protected:
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             setenv("XDG_RUNTIME_DIR", m_runtime.Path().c_str(), 1);
             setenv("XDG_DATA_HOME", m_home.Path().c_str(), 1);
+            for (const auto& [name, value] : launch.env)
+            {
+                if (value)
+                    setenv(name.c_str(), value->c_str(), 1);
+                else
+                    unsetenv(name.c_str());
+            }
             const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
             if (fd >= 0)
                 dup2(fd, STDERR_FILENO);
@@ -529,6 +540,44 @@ TEST_F(ProgramTest, WithoutItsDataAnywhereItSaysSoOnceAndExits)
         EXPECT_NE(errors.find("tidewell DATA-FOLDER"), std::string::npos) << errors;
         EXPECT_TRUE(fs::is_empty(empty.Path()));
         EXPECT_FALSE(fs::exists(UserFolder()));
+    }
+}
+
+TEST_F(ProgramTest, WhenItsUserFolderCannotBeMadeItSaysSoOnceAndExits)
+{
+    testsupport::WriteText(m_runtime.File("file"), "");
+    struct Case
+    {
+        const char* name;
+        std::map<std::string, std::optional<std::string>> env;
+        bool asOtherUser;
+        std::string folder; // the folder the message names
+    };
+    std::vector<Case> cases = {
+        {"the data home lies below a file",
+         {{"XDG_DATA_HOME", m_runtime.File("file/share")}},
+         false,
+         m_runtime.File("file/share/tidewell")},
+    };
+    // Without $XDG_DATA_HOME and $HOME, the home folder is the system's account of the user's: the unprivileged
+    // user's cannot be written.
+    if (geteuid() == 0 && getpwuid(65534) && getpwuid(65534)->pw_dir)
+        cases.push_back({"the user's home from the system's accounts",
+                         {{"XDG_DATA_HOME", {}}, {"HOME", {}}},
+                         true,
+                         std::string(getpwuid(65534)->pw_dir) + "/.local/share/tidewell"});
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        fs::remove(m_runtime.File("tidewell.lock")); // made by the last run, perhaps another user's
+        Launch launch{m_data.Path(), {}, true, c.asOtherUser};
+        launch.env = c.env;
+        const pid_t pid = Start(launch);
+        EXPECT_EQ(Finish(pid, 30.0), 0);
+        const std::string errors = StandardError();
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_NE(errors.find("cannot make the folder " + c.folder + " for its options"), std::string::npos) << errors;
+        EXPECT_TRUE(GameWindows().empty());
     }
 }
 

@@ -189,6 +189,9 @@ TEST_F(PathsTest, AStampStaysCurrentUntilTheEntryItWasTakenOfChanges)
     EXPECT_TRUE(platform::IsStampCurrent(settled));
     settled.takenNs = fresh.modifiedNs + platform::kStampTickNs - 1;
     EXPECT_FALSE(platform::IsStampCurrent(settled));
+    // A folder last changed three seconds ago is past any tick: its stamp, taken now, vouches for it.
+    fs::last_write_time(In("Data/Fresh"), fs::file_time_type::clock::now() - std::chrono::seconds(3));
+    EXPECT_TRUE(platform::IsStampCurrent(platform::StampPath(In("data/fresh/missing.mp3"))));
 }
 
 TEST_F(PathsTest, ALookupOfAMissingNameReadsTheListingAgainAndAStampCheckReadsNone)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 using namespace platform;
@@ -109,6 +110,14 @@ TEST_F(FullScreenWindowTest, TheWindowCoversTheScreenAndItsPointsMapToThePicture
     }
 }
 
+// Polls `done` for up to two seconds.
+bool WaitUntil(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 200 && !done(); ++i)
+        SDL_Delay(10);
+    return done();
+}
+
 // Reads the screen's pixel (0xRRGGBB) from the X server.
 uint32_t ScreenPixel(Display* x11, int x, int y)
 {
@@ -146,6 +155,21 @@ TEST_F(FullScreenWindowTest, APresentedFrameShowsThePictureScaledBetweenBlackBar
     };
     Display* x11 = XOpenDisplay(DisplayName().c_str());
     ASSERT_NE(x11, nullptr);
+    // First a picture as large as the screen, all white, so the bars of the next have something to hide.
+    PresentParams large = params;
+    large.backBufferWidth = kScreenW;
+    large.backBufferHeight = kScreenH;
+    ASSERT_EQ(device->Reset(large), GfxResult::Ok);
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_EQ(device->BeginScene(), GfxResult::Ok);
+        ASSERT_EQ(device->Clear(0, nullptr, ClearFlags::Target, 0xFFFFFFFFu, 1.0f, 0), GfxResult::Ok);
+        ASSERT_EQ(device->EndScene(), GfxResult::Ok);
+        ASSERT_EQ(device->Present(), GfxResult::Ok);
+    }
+    XSync(x11, False);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixel(x11, 100, 450) == 0xFFFFFF; }));
+    ASSERT_EQ(device->Reset(params), GfxResult::Ok);
     struct Probe
     {
         int x, y;

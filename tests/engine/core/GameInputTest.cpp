@@ -296,6 +296,43 @@ TEST_F(GameInputTest, AFloodOfTapsIsKeptWithinTheQueuesRoomAndEndsUp)
     EXPECT_EQ(Key(platform::kKeyB), 0);
 }
 
+TEST_F(GameInputTest, RecordsBeyondTheQueuesRoomTakeEffectWithoutEdges)
+{
+    // The left button and key B held; their releases then wait behind a long run of taps of A (one a frame).
+    Frame({{SDL_BUTTON_LEFT, true}});
+    PushKey(SDL_SCANCODE_B, true);
+    Frame();
+    ASSERT_EQ(std::make_pair(m_input->GetLeftButton(), Key(platform::kKeyB)), std::make_pair(2, 1));
+    for (int i = 0; i < 127; ++i)
+    {
+        PushKey(SDL_SCANCODE_A, true);
+        PushKey(SDL_SCANCODE_A, false);
+    }
+    PushKey(SDL_SCANCODE_B, false);
+    PushButton(SDL_BUTTON_LEFT, false);
+    Frame();
+    // Taps of C pile up behind them until the queue overflows and its oldest records take effect at once: the
+    // taps of A, then the two releases.
+    for (int frame = 0; frame < 30; ++frame)
+    {
+        EXPECT_EQ(m_input->GetLeftButton(), 2) << frame;
+        for (int i = 0; i < 127; ++i)
+        {
+            PushKey(SDL_SCANCODE_C, true);
+            PushKey(SDL_SCANCODE_C, false);
+        }
+        Frame();
+        ASSERT_LE(m_input->GetQueuedRecordCount(), GameInput::kMaxQueuedRecords);
+        if (m_input->GetLeftButton() == 0)
+            break;
+    }
+    EXPECT_EQ(m_input->GetLeftButton(), 0);
+    EXPECT_EQ(Key(platform::kKeyB), 0);
+    EXPECT_NE(Key(platform::kKeyA), 1); // the taps of A are not reported
+    // The records behind them are still reported one change a frame.
+    EXPECT_GT(m_input->GetQueuedRecordCount(), 0u);
+}
+
 TEST_F(GameInputTest, FullScreenPositionIsClampedToTheScreen)
 {
     Frame();
