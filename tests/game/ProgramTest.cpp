@@ -420,43 +420,25 @@ TEST_F(ProgramTest, TheMainMenuDialogIsDrawnAndAClickOnAButtonRunsItsCommand)
     const uint32_t kSand = 0xF2E6C8, kExitRed = 0xA33A2A;
     ASSERT_TRUE(WaitFor(20.0, [&] { return shows(kSand); })) << "the main menu's dialog was not drawn";
     EXPECT_FALSE(shows(kExitRed));
-    // "Exit" (the menu's second button) opens the confirmation; its "Back" closes it again.
-    mouse.Click(m_x, 400, 258);
-    EXPECT_TRUE(WaitFor(10.0, [&] { return shows(kExitRed); })) << "the click ran no command";
-    mouse.Click(m_x, 400, 333);
-    EXPECT_TRUE(WaitFor(10.0, [&] { return !shows(kExitRed); })) << "Back did not close the confirmation";
-    EXPECT_TRUE(shows(kSand));
-    RequestClose(windows[0]);
-    EXPECT_EQ(Finish(pid, 20.0), 0) << StandardError();
-}
-
-TEST_F(ProgramTest, AQuickClickMovedOntoAButtonRunsItsCommand)
-{
-    FakeMouse mouse;
-    if (!mouse.Available())
-        GTEST_SKIP() << "the X test extension's library is not installed";
-    const pid_t pid = Start(m_data.Path());
-    std::vector<Window> windows;
-    ASSERT_TRUE(WaitFor(30.0, [&] { return !(windows = GameWindows()).empty(); })) << "no window appeared";
-    auto shows = [&](uint32_t colour)
+    // "Exit" (the menu's second button) opens the confirmation; its "Back" closes it again: clicked by a hand
+    // that rests on the button first, then by one that comes onto it and clicks in one go, as a tablet does.
+    for (bool quick : {false, true})
     {
-        for (uint32_t c : Colours())
-            if (IsOverlayColour(c, colour))
-                return true;
-        return false;
-    };
-    const uint32_t kSand = 0xF2E6C8, kExitRed = 0xA33A2A;
-    ASSERT_TRUE(WaitFor(20.0, [&] { return shows(kSand); })) << "the main menu's dialog was not drawn";
-    // The pointer rests away from the buttons, then comes onto "Exit" and clicks in one go, as a tablet does.
-    mouse.Move(m_x, 30, 30);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    mouse.QuickClick(m_x, 400, 258);
-    EXPECT_TRUE(WaitFor(10.0, [&] { return shows(kExitRed); })) << "the quick click ran no command";
-    // And "Back" the same way.
-    mouse.Move(m_x, 30, 30);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    mouse.QuickClick(m_x, 400, 333);
-    EXPECT_TRUE(WaitFor(10.0, [&] { return !shows(kExitRed); })) << "the quick Back ran no command";
+        SCOPED_TRACE(quick ? "quick clicks" : "clicks");
+        auto click = [&](int x, int y)
+        {
+            if (!quick)
+                return mouse.Click(m_x, x, y);
+            mouse.Move(m_x, 30, 30);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            mouse.QuickClick(m_x, x, y);
+        };
+        click(400, 258);
+        EXPECT_TRUE(WaitFor(10.0, [&] { return shows(kExitRed); })) << "the click ran no command";
+        click(400, 333);
+        EXPECT_TRUE(WaitFor(10.0, [&] { return !shows(kExitRed); })) << "Back did not close the confirmation";
+        EXPECT_TRUE(shows(kSand));
+    }
     RequestClose(windows[0]);
     EXPECT_EQ(Finish(pid, 20.0), 0) << StandardError();
 }

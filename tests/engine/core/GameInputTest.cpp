@@ -161,23 +161,8 @@ struct Ev
     bool down = false;
     int x = 0, y = 0;
 };
-Ev KeyDown()
-{
-    return {'k', true};
-}
-Ev KeyUp()
-{
-    return {'k', false};
-}
-Ev Press()
-{
-    return {'b', true};
-}
-Ev Release()
-{
-    return {'b', false};
-}
-Ev MoveTo(int x, int y)
+constexpr Ev KeyDown{'k', true}, KeyUp{'k', false}, Press{'b', true}, Release{'b', false};
+constexpr Ev MoveTo(int x, int y)
 {
     return {'m', false, x, y};
 }
@@ -197,34 +182,33 @@ TEST_F(GameInputTest, EveryPressAndReleaseOfAFrameCountsWhereItHappened)
     };
     // The pointer rests at (400, 300) when each case starts, every key and button up.
     const Case cases[] = {
-        {"a key tap shorter than a frame", {{{KeyDown(), KeyUp()}, 1, 0, 400, 300}, {{}, 0, 0, 400, 300}}},
+        {"a key tap shorter than a frame", {{{KeyDown, KeyUp}, 1, 0, 400, 300}, {{}, 0, 0, 400, 300}}},
         {"two key taps in one frame",
-         {{{KeyDown(), KeyUp(), KeyDown(), KeyUp()}, 1, 0, 400, 300},
+         {{{KeyDown, KeyUp, KeyDown, KeyUp}, 1, 0, 400, 300},
           {{}, 0, 0, 400, 300},
           {{}, 1, 0, 400, 300},
           {{}, 0, 0, 400, 300},
           {{}, 0, 0, 400, 300}}},
-        {"a click where the pointer rests", {{{Press(), Release()}, 0, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
+        {"a click where the pointer rests", {{{Press, Release}, 0, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
         {"a double click in one frame",
-         {{{Press(), Release(), Press(), Release()}, 0, 1, 400, 300},
+         {{{Press, Release, Press, Release}, 0, 1, 400, 300},
           {{}, 0, 0, 400, 300},
           {{}, 0, 1, 400, 300},
           {{}, 0, 0, 400, 300}}},
         // The frame shows the pointer where the click happens before the click itself.
         {"moved onto a place and clicked at once",
-         {{{MoveTo(500, 200), Press(), Release()}, 0, 0, 500, 200},
+         {{{MoveTo(500, 200), Press, Release}, 0, 0, 500, 200},
           {{}, 0, 1, 500, 200},
           {{}, 0, 0, 500, 200},
           {{}, 0, 0, 500, 200}}},
         {"pressed, then moved on in the same frame",
-         {{{Press(), MoveTo(450, 350)}, 0, 1, 400, 300}, {{}, 0, 2, 450, 350}}},
+         {{{Press, MoveTo(450, 350)}, 0, 1, 400, 300}, {{}, 0, 2, 450, 350}}},
         {"held, moved and released at once",
-         {{{Press()}, 0, 1, 400, 300}, {{MoveTo(420, 310), Release()}, 0, 2, 420, 310}, {{}, 0, 0, 420, 310}}},
+         {{{Press}, 0, 1, 400, 300}, {{MoveTo(420, 310), Release}, 0, 2, 420, 310}, {{}, 0, 0, 420, 310}}},
         // One queue for both devices: a change waits behind an earlier record whatever its device.
-        {"a key and a click interleaved",
-         {{{KeyDown(), Press(), KeyUp(), Release()}, 1, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
+        {"a key and a click interleaved", {{{KeyDown, Press, KeyUp, Release}, 1, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
         {"a key tap before a click",
-         {{{KeyDown(), KeyUp(), Press(), Release()}, 1, 0, 400, 300}, {{}, 0, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
+         {{{KeyDown, KeyUp, Press, Release}, 1, 0, 400, 300}, {{}, 0, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
     };
     for (const Case& c : cases)
     {
