@@ -563,6 +563,21 @@ TEST_F(ProgramTest, WhenItsUserFolderCannotBeMadeItSaysSoOnceAndExits)
     }
 }
 
+TEST_F(ProgramTest, HelpAndAnUnknownOptionTellTheUsageAndDoNothingElse)
+{
+    for (const char* arg : {"--help", "--bogus"})
+    {
+        SCOPED_TRACE(arg);
+        const pid_t pid = Start(Launch{m_data.Path(), {arg}, false});
+        EXPECT_EQ(Finish(pid, 30.0), 0);
+        const std::string errors = StandardError();
+        EXPECT_EQ(errors.find("usage: tidewell [--windowed] [DATA-FOLDER]") != std::string::npos,
+                  std::string(arg) == "--bogus")
+            << errors;
+        EXPECT_FALSE(fs::exists(UserFolder()));
+    }
+}
+
 TEST(ProgramCommandLine, OptionsAndOneDataFolder)
 {
     struct Case

@@ -5,6 +5,7 @@
 #include "platform/gfx/Device.h"
 #include "tests/platform/XvfbServer.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <gtest/gtest.h>
@@ -52,6 +53,16 @@ TEST(FitPicture, TheLargestPictureOfTheSameAspectCentredOnTheArea)
     }
 }
 
+TEST(GameWindow, APictureWithoutPixelsMakesNoWindow)
+{
+    sdltest::ScopedEnv driver("SDL_VIDEODRIVER", "offscreen");
+    for (auto [w, h] : {std::pair{0, 600}, std::pair{800, 0}, std::pair{-1, 600}})
+    {
+        EXPECT_FALSE(CreateGameWindow("empty", w, h)) << w << "x" << h;
+        EXPECT_FALSE(HasGameWindow());
+    }
+}
+
 // The full-screen window on a 16:9 screen of 1600 x 900 with an 800 x 600 picture: scaled by 1.5 to 1200 x 900,
 // between bars 200 wide.
 class FullScreenWindowTest : public sdltest::X11WindowTest
@@ -72,8 +83,25 @@ TEST_F(FullScreenWindowTest, TheWindowCoversTheScreenAndItsPointsMapToThePicture
     Rect rect;
     ASSERT_TRUE(GetWindowRect(&rect));
     EXPECT_EQ(Corners(rect), std::vector<int32_t>({0, 0, kScreenW, kScreenH}));
+    // A panel on the desktop takes its top 30 rows: the full-screen window covers it all the same, and a window
+    // of the picture's size keeps clear of it.
+    Display* x11 = XOpenDisplay(DisplayName().c_str());
+    ASSERT_NE(x11, nullptr);
+    const long workArea[4] = {0, 30, kScreenW, kScreenH - 30};
+    XChangeProperty(x11, DefaultRootWindow(x11), XInternAtom(x11, "_NET_WORKAREA", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(workArea), 4);
+    XSync(x11, False);
+    XCloseDisplay(x11);
     ASSERT_TRUE(GetWorkArea(&rect));
     EXPECT_EQ(Corners(rect), std::vector<int32_t>({0, 0, kScreenW, kScreenH}));
+    DestroyGameWindow();
+    ASSERT_TRUE(CreateGameWindow("plain window"));
+    ASSERT_TRUE(GetWorkArea(&rect));
+    EXPECT_EQ(Corners(rect), std::vector<int32_t>({0, 30, kScreenW, kScreenH}));
+    DestroyGameWindow();
+    SetWindowMode(WindowMode::FullScreen);
+    ASSERT_TRUE(CreateGameWindow("x11 input test"));
+    SetWindowMode(WindowMode::Window);
     int w = 0, h = 0;
     ASSERT_TRUE(GetPictureSize(&w, &h));
     EXPECT_EQ(std::make_pair(w, h), std::make_pair(800, 600));

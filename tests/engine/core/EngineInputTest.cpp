@@ -193,7 +193,8 @@ TEST_F(EngineInputTest, APressCountsWhereItHappenedNotWhereThePointerIsAtTheUpda
     const Case cases[] = {
         {"pressed inside, then out", 100, 100, -50, 100, 1},
         {"pressed outside, then in", 100, 650, 100, 100, 0},
-        {"pressed on the edge, then out", 800, 600, 900, 700, 1},
+        {"pressed on the bottom-right edge, then out", 800, 600, 900, 700, 1},
+        {"pressed on the top-left edge, then out", 0, 0, -5, -5, 1},
     };
     for (const Case& c : cases)
     {

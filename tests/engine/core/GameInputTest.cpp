@@ -242,20 +242,45 @@ TEST_F(GameInputTest, EveryPressAndReleaseOfAFrameCountsWhereItHappened)
     }
 }
 
-TEST_F(GameInputTest, ClearingTheButtonsDropsTheClicksStillWaitingButNotTheKeys)
+TEST_F(GameInputTest, ClearingTheButtonsDropsTheClicksStillWaitingButNotTheKeysOrTheMovement)
 {
     Frame();
+    // The minus key's code is the left button's record offset: a key all the same.
     PushMotion(500, 200, 100, -100);
     PushButton(SDL_BUTTON_LEFT, true);
-    PushKey(SDL_SCANCODE_A, true);
+    PushKey(SDL_SCANCODE_MINUS, true);
     PushButton(SDL_BUTTON_LEFT, false);
+    PushMotion(520, 210, 20, 10);
     Frame();
-    ASSERT_EQ(m_input->GetLeftButton() + Key(platform::kKeyA), 0);
+    ASSERT_EQ(m_input->GetLeftButton() + Key(platform::kKeyMinus), 0);
     m_input->ClearMouseButtons();
     Frame();
     EXPECT_EQ(m_input->GetLeftButton(), 0);
-    EXPECT_EQ(Key(platform::kKeyA), 1);
+    EXPECT_EQ(Key(platform::kKeyMinus), 1);
+    EXPECT_EQ(std::make_pair(m_input->GetMouseX(), m_input->GetMouseY()), std::make_pair(520, 210));
     EXPECT_EQ(m_input->GetQueuedRecordCount(), 0u);
+}
+
+TEST_F(GameInputTest, AWindowsEdgesAreInsideIt)
+{
+    Start(true);
+    // Outside is x < 0, x > width, y < 0 or y > height.
+    const std::pair<int, int> inside[] = {{0, 0}, {800, 600}, {0, 600}, {800, 0}};
+    const std::pair<int, int> outside[] = {{-1, 0}, {0, -1}, {801, 0}, {0, 601}};
+    for (auto [x, y] : inside)
+    {
+        platform::SetCursorPos(x, y);
+        Frame();
+        EXPECT_EQ(std::make_pair(m_input->GetMouseX(), m_input->GetMouseY()), std::make_pair(x, y));
+    }
+    for (auto [x, y] : outside)
+    {
+        platform::SetCursorPos(x, y);
+        Frame();
+        EXPECT_EQ(std::make_pair(m_input->GetMouseX(), m_input->GetMouseY()),
+                  std::make_pair(GameInput::kOutsideWindow, GameInput::kOutsideWindow))
+            << x << "," << y;
+    }
 }
 
 TEST_F(GameInputTest, AFloodOfTapsIsKeptWithinTheQueuesRoomAndEndsUp)
