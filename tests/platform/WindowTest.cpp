@@ -61,6 +61,12 @@ TEST(GameWindow, APictureWithoutPixelsMakesNoWindow)
         EXPECT_FALSE(CreateGameWindow("empty", w, h)) << w << "x" << h;
         EXPECT_FALSE(HasGameWindow());
     }
+    // One pixel is a picture.
+    ASSERT_TRUE(CreateGameWindow("one pixel", 1, 1));
+    int w = 0, h = 0;
+    EXPECT_TRUE(GetPictureSize(&w, &h));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1, 1));
+    DestroyGameWindow();
 }
 
 // The full-screen window on a 16:9 screen of 1600 x 900 with an 800 x 600 picture: scaled by 1.5 to 1200 x 900,

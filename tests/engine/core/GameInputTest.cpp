@@ -307,21 +307,23 @@ TEST_F(GameInputTest, AFloodOfTapsIsKeptWithinTheQueuesRoomAndEndsUp)
 
 TEST_F(GameInputTest, RecordsBeyondTheQueuesRoomTakeEffectWithoutEdges)
 {
-    // The left button and key B held; their releases then wait behind a long run of taps of A (one a frame).
-    Frame({{SDL_BUTTON_LEFT, true}});
+    // Both buttons and key B held; their releases then wait behind a long run of taps of A (one a frame).
+    Frame({{SDL_BUTTON_LEFT, true}, {SDL_BUTTON_RIGHT, true}});
     PushKey(SDL_SCANCODE_B, true);
     Frame();
-    ASSERT_EQ(std::make_pair(m_input->GetLeftButton(), Key(platform::kKeyB)), std::make_pair(2, 1));
+    ASSERT_EQ(std::vector<int>({m_input->GetLeftButton(), m_input->GetRightButton(), Key(platform::kKeyB)}),
+              std::vector<int>({2, 2, 1}));
     for (int i = 0; i < 127; ++i)
     {
         PushKey(SDL_SCANCODE_A, true);
         PushKey(SDL_SCANCODE_A, false);
     }
     PushKey(SDL_SCANCODE_B, false);
+    PushButton(SDL_BUTTON_RIGHT, false);
     PushButton(SDL_BUTTON_LEFT, false);
     Frame();
     // Taps of C pile up behind them until the queue overflows and its oldest records take effect at once: the
-    // taps of A, then the two releases.
+    // taps of A, then the three releases.
     for (int frame = 0; frame < 30; ++frame)
     {
         EXPECT_EQ(m_input->GetLeftButton(), 2) << frame;
@@ -336,6 +338,7 @@ TEST_F(GameInputTest, RecordsBeyondTheQueuesRoomTakeEffectWithoutEdges)
             break;
     }
     EXPECT_EQ(m_input->GetLeftButton(), 0);
+    EXPECT_EQ(m_input->GetRightButton(), 0);
     EXPECT_EQ(Key(platform::kKeyB), 0);
     EXPECT_NE(Key(platform::kKeyA), 1); // the taps of A are not reported
     // The records behind them are still reported one change a frame.
