@@ -125,7 +125,7 @@ public:
     bool IsScenarioListTracked() const { return m_bScenarioListTracked; }
 
     // ---- save games
-    // Creates "SaveGames" when the current folder has no entry of that name.
+    // Creates "SaveGames" when the user folder has no entry of that name.
     void CreateSaveDirectory();
     void ScanSaveGames();
     void ClearSaveGames();

@@ -4,6 +4,7 @@
 #include "game/Game.h"
 #include "gui/GUIManager.h"
 #include "gui/ListRows.h"
+#include "platform/Paths.h"
 
 void Game::ResetProgress()
 {
@@ -13,13 +14,13 @@ void Game::ResetProgress()
 
 void Game::ReadProgress()
 {
-    m_Progress.Read();
+    m_Progress.Read(platform::UserFile(ScenarioProgress::kFileName).c_str());
     m_iScenarioIndex = 0;
 }
 
 void Game::WriteProgress()
 {
-    m_Progress.Write();
+    m_Progress.Write(platform::UserFile(ScenarioProgress::kFileName).c_str());
 }
 
 void Game::CompleteScenario(uint32_t next)

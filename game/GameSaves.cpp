@@ -5,8 +5,9 @@
 
 void Game::CreateSaveDirectory()
 {
-    if (platform::ResolveExisting(kSaveDirectory).empty())
-        platform::MakeDirectory(kSaveDirectory);
+    const std::string folder = SaveDirectoryPath();
+    if (platform::ResolveExisting(folder).empty())
+        platform::MakeDirectory(folder);
 }
 
 void Game::ScanSaveGames()

@@ -1,7 +1,7 @@
-// The program's entry point: runs the game in the current folder, which holds its data.
+// The program's entry point: runs the game on the data set the command line names (or the usual places).
 #include "game/Program.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    return RunProgram();
+    return RunProgram(argc, argv);
 }

@@ -1,7 +1,10 @@
 // The save games: one entry per listed file "savegames/save<slot>.dat", and the time-of-day texts they show.
 #pragma once
 
+#include "platform/Paths.h"
+
 #include <cstdint>
+#include <string>
 
 struct SaveGameEntry
 {
@@ -17,6 +20,12 @@ struct SaveGameEntry
     char m_szTitle[kTitleSize] = {}; // a text id
 };
 
-// The save directory as created and the files in it.
+// The save directory as created and the files in it, both inside the user folder (SaveDirectoryPath).
 constexpr const char* kSaveDirectory = "SaveGames";
 constexpr const char* kSaveFolder = "savegames/";
+
+// The save directory in the user folder, where the save files are written and looked for.
+inline std::string SaveDirectoryPath()
+{
+    return platform::UserFile(kSaveDirectory);
+}

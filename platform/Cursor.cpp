@@ -63,7 +63,7 @@ void WarpWindowPointer()
     if (!window)
         return;
     Point client = g_position;
-    ScreenToClient(&client);
+    detail::ScreenToWindow(&client);
     int width = 0, height = 0;
     SDL_GetWindowSize(window, &width, &height);
     if (client.x >= 0 && client.y >= 0 && client.x < width && client.y < height)
@@ -80,7 +80,7 @@ void ApplyClip()
     if (g_bClipped)
     {
         Point origin{g_clip.left, g_clip.top};
-        ScreenToClient(&origin);
+        detail::ScreenToWindow(&origin);
         SDL_Rect area{origin.x, origin.y, std::max(1, g_clip.right - g_clip.left),
                       std::max(1, g_clip.bottom - g_clip.top)};
         SDL_SetWindowMouseRect(window, &area);
@@ -197,11 +197,16 @@ CursorShape GetCursorShape()
 namespace detail
 {
 
-void OnCursorMoved(int clientX, int clientY)
+void OnCursorMoved(int windowX, int windowY)
 {
-    Point p{clientX, clientY};
-    ClientToScreen(&p);
+    Point p{windowX, windowY};
+    WindowToScreen(&p);
     g_position = ClampToClip(p);
+}
+
+Point CursorPosition()
+{
+    return g_position;
 }
 
 void OnPointerInWindow(bool inside)

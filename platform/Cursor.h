@@ -40,8 +40,10 @@ CursorShape GetCursorShape();
 
 namespace detail
 {
-// The event pump reports cursor motion in client coordinates of the game window.
-void OnCursorMoved(int clientX, int clientY);
+// The event pump reports cursor motion in the window's own pixels (before any scaling of the picture).
+void OnCursorMoved(int windowX, int windowY);
+// The cursor position in screen coordinates as last seen, without taking new events.
+Point CursorPosition();
 // The event pump reports the pointer entering (true) or leaving (false) the game window.
 void OnPointerInWindow(bool inside);
 // Applies visibility, shape and clip to a window that was just created.

@@ -224,6 +224,9 @@ InputEventRecord MakeRecord(uint32_t offset, uint32_t data, uint32_t sequence)
     record.data = data;
     record.timeStamp = TickCount();
     record.sequence = sequence;
+    const Point pointer = detail::CursorPosition();
+    record.pointerX = pointer.x;
+    record.pointerY = pointer.y;
     return record;
 }
 
@@ -539,6 +542,8 @@ void InputDevice::Push(const InputEventRecord& record, bool isAxis)
                         AddMovement(static_cast<int32_t>(queued.data), static_cast<int32_t>(record.data)));
                     queued.timeStamp = record.timeStamp;
                     queued.sequence = record.sequence;
+                    queued.pointerX = record.pointerX;
+                    queued.pointerY = record.pointerY;
                     return;
                 }
             }

@@ -191,7 +191,9 @@ constexpr uint32_t MouseButtonOffset(int button)
 
 // One buffered input record: the axis or button (mouse) or key (keyboard); the data (an axis movement as a
 // signed value, or kDownBit for a press and 0 for a release); the time stamp in milliseconds; a sequence
-// number shared by the records of one event; a value the application may use.
+// number shared by the records of one event and growing with every event, keyboard and mouse alike; a value
+// the application may use; and where the pointer was (screen coordinates) when the event came: a press or
+// release where it happened, a movement where it ended.
 struct InputEventRecord
 {
     uint32_t offset = 0;
@@ -199,6 +201,8 @@ struct InputEventRecord
     uint32_t timeStamp = 0;
     uint32_t sequence = 0;
     uintptr_t appData = 0;
+    int32_t pointerX = 0;
+    int32_t pointerY = 0;
 };
 
 enum class InputResult

@@ -1,9 +1,14 @@
 // Case-insensitive path resolver with cached directory listings.
 #include "platform/Paths.h"
 
+#include "platform/FileOps.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cerrno>
+#include <ctime>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -30,6 +35,20 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+std::atomic<uint64_t> g_scans{0};
+
+std::mutex& UserFolderMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::string& UserFolderPath()
+{
+    static std::string folder;
+    return folder;
+}
+
 // Directory path -> (lower-case entry name -> real entry name).
 using Listing = std::unordered_map<std::string, std::string>;
 // Sound and movie code may open files from their own threads, so the cache is guarded.
@@ -52,6 +71,7 @@ const Listing& ReadListing(const std::string& dir, bool refresh)
     if (it != cache.end() && !refresh)
         return it->second;
     Listing listing;
+    ++g_scans;
     if (DIR* d = ::opendir(dir.empty() ? "." : dir.c_str()))
     {
         while (dirent* e = ::readdir(d))
@@ -227,6 +247,117 @@ void InvalidatePathCache()
 {
     std::lock_guard<std::mutex> lock(CacheMutex());
     Cache().clear();
+}
+
+namespace
+{
+
+PathStamp StampOf(const std::string& path)
+{
+    PathStamp stamp;
+    stamp.path = path;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    stamp.takenNs = int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = static_cast<uint64_t>(st.st_dev);
+    stamp.inode = static_cast<uint64_t>(st.st_ino);
+    stamp.modifiedNs = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changedNs = int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.size = static_cast<int64_t>(st.st_size);
+    return stamp;
+}
+
+} // namespace
+
+PathStamp StampPath(std::string_view name)
+{
+    std::string normalized = NormalizePath(name);
+    while (!normalized.empty())
+    {
+        std::string real = ResolveExisting(normalized);
+        if (!real.empty())
+            return StampOf(real);
+        const size_t slash = normalized.rfind('/');
+        if (slash == std::string::npos)
+            break;
+        normalized.resize(slash == 0 ? 1 : slash);
+    }
+    return StampOf(!normalized.empty() && normalized[0] == '/' ? "/" : ".");
+}
+
+bool IsStampCurrent(const PathStamp& stamp)
+{
+    if (stamp.exists && stamp.modifiedNs > stamp.takenNs - kStampTickNs)
+        return false;
+    const PathStamp now = StampOf(stamp.path);
+    return now.exists == stamp.exists && now.device == stamp.device && now.inode == stamp.inode &&
+           now.modifiedNs == stamp.modifiedNs && now.changedNs == stamp.changedNs && now.size == stamp.size;
+}
+
+uint64_t GetDirectoryScanCount()
+{
+    return g_scans.load();
+}
+
+void SetUserFolder(std::string folder)
+{
+    std::lock_guard<std::mutex> lock(UserFolderMutex());
+    UserFolderPath() = std::move(folder);
+}
+
+std::string GetUserFolder()
+{
+    {
+        std::lock_guard<std::mutex> lock(UserFolderMutex());
+        if (!UserFolderPath().empty())
+            return UserFolderPath();
+    }
+    return CurrentDirectory();
+}
+
+std::string UserFile(std::string_view name)
+{
+    std::string folder = GetUserFolder();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder.append(name);
+}
+
+std::string XdgDataHome(const char* xdgDataHome, const char* home)
+{
+    // The rules ignore a relative $XDG_DATA_HOME.
+    if (xdgDataHome && xdgDataHome[0] == '/')
+        return xdgDataHome;
+    if (home && *home)
+    {
+        std::string folder = home;
+        if (folder.back() != '/')
+            folder += '/';
+        return folder + ".local/share";
+    }
+    return {};
+}
+
+bool MakeFolders(std::string_view path)
+{
+    std::string normalized = NormalizePath(path);
+    if (normalized.empty())
+        return false;
+    // Each prefix ending before a separator, then the whole path.
+    for (size_t end = normalized.find('/', 1);; end = normalized.find('/', end + 1))
+    {
+        const std::string prefix = end == std::string::npos ? normalized : normalized.substr(0, end);
+        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (end == std::string::npos)
+            break;
+    }
+    struct stat st;
+    return ::stat(normalized.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace platform

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds the program, its tools and benchmarks (optimised), and runs the program with
-# the sample data set as its working folder. The program writes its options (MRV2.ini), scenario progress (sp.bin)
-# and save games (SaveGames/) there; sample-data/.gitignore keeps them out of the tree. Close the window to quit.
+# Installs the dependencies, builds the program, its tools and benchmarks (optimised), and runs the program on the
+# sample data set; arguments go to the program (--windowed). The program writes its options, scenario progress,
+# save games and logs into $XDG_DATA_HOME/tidewell (~/.local/share/tidewell). Close the window to quit.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -14,5 +14,4 @@ build="$root/build/run"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=ON
 cmake --build "$build" -j "$(nproc)"
 
-cd "$root/sample-data"
-exec "$build/game/tidewell" "$@"
+exec "$build/game/tidewell" "$@" "$root/sample-data"

@@ -114,13 +114,16 @@ void EngineInput::Shutdown()
     m_bReady = false;
 }
 
-bool EngineInput::ReadButtonEvents(int32_t screenX, int32_t screenY)
+bool EngineInput::ReadButtonEvents()
 {
     platform::Rect window;
     bool hasWindow = platform::GetWindowRect(&window);
-    // Without a window there is nothing for the cursor to be outside of.
-    bool inside = !hasWindow || (screenX >= window.left && screenX <= window.right && screenY >= window.top &&
-                                 screenY <= window.bottom);
+    // Without a window there is nothing for the cursor to be outside of. A press counts where it happened.
+    auto inside = [&](const platform::InputEventRecord& record)
+    {
+        return !hasWindow || (record.pointerX >= window.left && record.pointerX <= window.right &&
+                              record.pointerY >= window.top && record.pointerY <= window.bottom);
+    };
 
     bool pressedNow[3] = {};
     for (int read = 0; read < kMaxRecordsPerUpdate; ++read)
@@ -141,7 +144,7 @@ bool EngineInput::ReadButtonEvents(int32_t screenX, int32_t screenY)
         Button& button = m_buttons[index];
         if (record.data & platform::kDownBit)
         {
-            if (inside)
+            if (inside(record))
             {
                 button.state = 1;
                 pressedNow[index] = true;
@@ -191,7 +194,7 @@ void EngineInput::Update()
             button.releasePending = 0;
         }
     }
-    if (!ReadButtonEvents(screen.x, screen.y))
+    if (!ReadButtonEvents())
     {
         // The mouse is gone until the window is active again: it moves nothing meanwhile (a grabbed camera
         // must not keep turning by the last movement).
@@ -368,7 +371,7 @@ void EngineInput::StartReplayRecording(const char* scenarioName)
     for (int n = 0;; ++n)
     {
         fileName = platform::Format("Replays\\%s_%d.rpf", scenarioName, n);
-        FILE* existing = platform::OpenFile(fileName, "rb");
+        FILE* existing = platform::OpenFile(platform::UserFile(fileName), "rb");
         if (!existing)
             break;
         std::fclose(existing);
@@ -376,7 +379,7 @@ void EngineInput::StartReplayRecording(const char* scenarioName)
             return;
     }
 
-    m_pReplayFile = platform::OpenFile(fileName, "wb");
+    m_pReplayFile = platform::OpenFile(platform::UserFile(fileName), "wb");
     if (!m_pReplayFile)
     {
         GetLogger()->Report(0, "Unable to open %s for recording replays!", fileName.c_str());

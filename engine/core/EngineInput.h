@@ -53,7 +53,8 @@ public:
     virtual void GrabMouse();
     virtual void ReleaseMouse();
     virtual bool IsMouseGrabbed() const;
-    // Claims the next free replay file "Replays\<scenario>_<n>.rpf"; nothing is ever written to it.
+    // Claims the next free replay file "Replays\<scenario>_<n>.rpf" in the user folder; nothing is ever written
+    // to it.
     virtual void StartReplayRecording(const char* scenarioName);
     virtual void Reserved24();
     virtual void Reserved25();
@@ -86,8 +87,9 @@ private:
 
     void Reset();
     void ReleaseDevices();
-    // Reads the buffered button records; false when the mouse could not be read nor acquired again.
-    bool ReadButtonEvents(int32_t screenX, int32_t screenY);
+    // Reads the buffered button records (a press counts only when the pointer was inside the window when it
+    // came); false when the mouse could not be read nor acquired again.
+    bool ReadButtonEvents();
 
     uint8_t m_keys[platform::kKeyCount] = {};
     uint8_t m_previousKeys[platform::kKeyCount] = {};

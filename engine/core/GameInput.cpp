@@ -74,6 +74,8 @@ bool GameInput::InitKeyboard(void*)
         return false;
     if (!platform::Succeeded(m_pKeyboard->SetCooperativeLevel(platform::Cooperation::Foreground)))
         return false;
+    if (!platform::Succeeded(m_pKeyboard->SetBufferSize(kKeyboardBufferSize)))
+        return false;
     m_pKeyboard->Acquire();
     return true;
 }
@@ -90,8 +92,8 @@ bool GameInput::InitMouse(void*)
     m_pMouse->Acquire();
     m_bHasWheel = m_pMouse->HasObject(platform::kMouseOffsetZ);
     m_uEventCount = 0;
-    m_bLeftReleasePending = false;
-    m_bRightReleasePending = false;
+    m_queue.clear();
+    m_bShown = false;
     m_bLocked = false;
     SetSystemCursor(true);
     m_iCursorShape = 0;
@@ -100,153 +102,210 @@ bool GameInput::InitMouse(void*)
 
 bool GameInput::Update()
 {
-    if (!ReadKeyboard())
+    if (!m_pKeyboard || !m_pMouse)
         return false;
-    return ReadMouse();
+    std::deque<platform::InputEventRecord> keys, mouse;
+    ReadRecords(*m_pKeyboard, keys);
+    const bool mouseRead = ReadRecords(*m_pMouse, mouse);
+    // Both devices number their records from one sequence: the queue keeps the order the events came in.
+    auto earlier = [](const platform::InputEventRecord& a, const platform::InputEventRecord& b)
+    { return static_cast<int32_t>(a.sequence - b.sequence) < 0; };
+    while (!keys.empty() || !mouse.empty())
+    {
+        const bool fromMouse = keys.empty() || (!mouse.empty() && earlier(mouse.front(), keys.front()));
+        std::deque<platform::InputEventRecord>& from = fromMouse ? mouse : keys;
+        m_queue.push_back({from.front(), fromMouse});
+        from.pop_front();
+    }
+    while (m_queue.size() > kMaxQueuedRecords)
+    {
+        ApplyQuietly(m_queue.front());
+        m_queue.pop_front();
+    }
+    AgeStates();
+    TakeFrame(mouseRead);
+    return true;
 }
 
-bool GameInput::ReadKeyboard()
+bool GameInput::ReadRecords(platform::InputDevice& device, std::deque<platform::InputEventRecord>& out)
 {
-    if (!m_pKeyboard)
-        return false;
-    uint8_t state[platform::kKeyCount];
-    if (!platform::Succeeded(m_pKeyboard->GetState(state, sizeof state)))
+    // A buffer read in one go holds everything since the last frame; the loop only guards against a device
+    // that keeps answering with full reads.
+    for (int read = 0; read < 64; ++read)
     {
-        AcquireAgain(*m_pKeyboard);
-        // The keys keep their states, but a key that went down in an earlier frame is held by now: a lost
-        // keyboard must not report the same press frame after frame.
-        for (uint8_t& key : m_keys)
-            if (key == kWentDown)
-                key = kHeld;
-        return true;
-    }
-    for (int i = 0; i < platform::kKeyCount; ++i)
-    {
-        if (state[i] & platform::kDownBit)
-            m_keys[i] = m_keys[i] == kUp ? kWentDown : kHeld;
-        else
-            m_keys[i] = kUp;
+        uint32_t count = kKeyboardBufferSize;
+        if (!platform::Succeeded(device.GetBufferedData(m_events, &count)))
+        {
+            AcquireAgain(device);
+            return false;
+        }
+        out.insert(out.end(), m_events, m_events + count);
+        if (count < kKeyboardBufferSize)
+            break;
     }
     return true;
 }
 
-void GameInput::AgeButtons()
+void GameInput::AgeStates()
 {
+    for (uint8_t& key : m_keys)
+        if (key == kWentDown)
+            key = kHeld;
     if (m_iLeft == kWentDown)
         m_iLeft = kHeld;
     if (m_iRight == kWentDown)
         m_iRight = kHeld;
-    if (m_bLeftReleasePending)
-    {
-        m_iLeft = kUp;
-        m_bLeftReleasePending = false;
-    }
-    if (m_bRightReleasePending)
-    {
-        m_iRight = kUp;
-        m_bRightReleasePending = false;
-    }
 }
 
-bool GameInput::ReadMouse()
+GameInput::Place GameInput::PlaceOf(int32_t screenX, int32_t screenY) const
 {
-    if (!m_pMouse)
-        return false;
-
-    uint32_t count = kMouseBufferSize;
-    platform::InputResult result = m_pMouse->GetBufferedData(m_events, &count);
-    platform::Point cursor;
-    platform::GetCursorPos(&cursor);
-    m_iWheel = 0;
-    if (!platform::Succeeded(result))
-    {
-        AcquireAgain(*m_pMouse);
-        // Nothing was read: no movement this frame, and button edges age as in any other frame so a click
-        // is not reported again and again while the mouse is lost.
-        m_uEventCount = 0;
-        m_iDeltaX = m_iDeltaY = 0;
-        AgeButtons();
-        return true;
-    }
-    m_uEventCount = count;
-
+    Place place;
     if (m_bWindowed)
     {
         platform::Rect window;
         platform::GetWindowRect(&window);
-        int32_t x = cursor.x - window.left - platform::GetSystemMetric(platform::SystemMetric::FrameWidth);
-        int32_t y = cursor.y - window.top - platform::GetSystemMetric(platform::SystemMetric::FrameHeight) -
-                    platform::GetSystemMetric(platform::SystemMetric::CaptionHeight);
+        place.rawX = screenX - window.left - platform::GetSystemMetric(platform::SystemMetric::FrameWidth);
+        place.rawY = screenY - window.top - platform::GetSystemMetric(platform::SystemMetric::FrameHeight) -
+                     platform::GetSystemMetric(platform::SystemMetric::CaptionHeight);
+        const bool outside = place.rawX < 0 || place.rawX > m_iWidth || place.rawY < 0 || place.rawY > m_iHeight;
+        place.x = outside ? kOutsideWindow : place.rawX;
+        place.y = outside ? kOutsideWindow : place.rawY;
+        return place;
+    }
+    // Full screen: the picture's pixel under the pointer, kept on the picture.
+    platform::Point client{screenX, screenY};
+    platform::ScreenToClient(&client);
+    place.rawX = client.x;
+    place.rawY = client.y;
+    place.x = std::clamp(client.x, 0, std::max(0, m_iWidth - 1));
+    place.y = std::clamp(client.y, 0, std::max(0, m_iHeight - 1));
+    return place;
+}
+
+void GameInput::TakeFrame(bool mouseRead)
+{
+    // Where the game saw the pointer last frame; a press or release elsewhere waits until it has been shown.
+    const Place shown{m_iCursorX, m_iCursorY, m_iCursorX, m_iCursorY};
+    Place frame = shown;
+    bool buttonChanged = false;
+    bool leftChanged = false, rightChanged = false;
+    std::bitset<platform::kKeyCount> keyChanged;
+    int32_t rawX = 0, rawY = 0, wheel = 0;
+    m_uEventCount = 0;
+
+    // Sets a key or button state for a press or release; false when it already changed this frame.
+    auto change = [](uint8_t& state, bool down, bool& changed)
+    {
+        if (down ? state != kUp : state == kUp)
+            return true; // a press of a held key, or a release of an up one: nothing changes
+        if (changed)
+            return false;
+        state = down ? kWentDown : kUp;
+        changed = true;
+        return true;
+    };
+
+    while (!m_queue.empty())
+    {
+        const platform::InputEventRecord& record = m_queue.front().record;
+        const bool down = (record.data & platform::kDownBit) != 0;
+        if (!m_queue.front().mouse)
+        {
+            if (record.offset < platform::kKeyCount)
+            {
+                uint8_t& key = m_keys[record.offset];
+                bool changed = keyChanged[record.offset];
+                if (!change(key, down, changed))
+                    break;
+                keyChanged[record.offset] = changed;
+            }
+            m_queue.pop_front();
+            continue;
+        }
+        const Place place = PlaceOf(record.pointerX, record.pointerY);
+        const bool isButton =
+            record.offset == platform::MouseButtonOffset(0) || record.offset == platform::MouseButtonOffset(1);
+        if (!(place == frame))
+        {
+            // The frame of a press or release shows the pointer where it happened.
+            if (buttonChanged)
+                break;
+            frame = place;
+        }
+        const int32_t value = static_cast<int32_t>(record.data);
+        if (record.offset == platform::kMouseOffsetX)
+            rawX = platform::AddMovement(rawX, value);
+        else if (record.offset == platform::kMouseOffsetY)
+            rawY = platform::AddMovement(rawY, value);
+        else if (record.offset == platform::kMouseOffsetZ)
+            wheel = platform::AddMovement(wheel, value);
+        else if (isButton && place.x != kOutsideWindow)
+        {
+            if (m_bShown && !(place == shown))
+                break; // shown in this frame, pressed or released in the next
+            const bool left = record.offset == platform::MouseButtonOffset(0);
+            uint8_t state = static_cast<uint8_t>(left ? m_iLeft : m_iRight);
+            bool& changed = left ? leftChanged : rightChanged;
+            const bool before = changed;
+            if (!change(state, down, changed))
+                break;
+            (left ? m_iLeft : m_iRight) = state;
+            buttonChanged = buttonChanged || changed != before;
+        }
+        ++m_uEventCount;
+        m_queue.pop_front();
+    }
+    m_iWheel = wheel;
+
+    if (!mouseRead)
+    {
+        // The mouse is lost: no movement this frame.
+        m_iDeltaX = m_iDeltaY = 0;
+        m_bShown = true;
+        return;
+    }
+    if (!buttonChanged && m_queue.empty())
+    {
+        // Everything was taken: the pointer is where it is now (moved by warps too, or followed outside).
+        platform::Point cursor;
+        platform::GetCursorPos(&cursor);
+        frame = PlaceOf(cursor.x, cursor.y);
+    }
+    if (m_bWindowed)
+    {
         // Coming back from outside the window is not a movement across the screen.
-        bool wasOutside = m_iCursorX == kOutsideWindow && m_iCursorY == kOutsideWindow;
-        m_iDeltaX = wasOutside ? 0 : x - m_iCursorX;
-        m_iDeltaY = wasOutside ? 0 : y - m_iCursorY;
-        m_iCursorX = x;
-        m_iCursorY = y;
-        if (x < 0 || x > m_iWidth || y < 0 || y > m_iHeight)
-            m_iCursorX = m_iCursorY = kOutsideWindow;
+        const bool wasOutside = m_iCursorX == kOutsideWindow && m_iCursorY == kOutsideWindow;
+        m_iDeltaX = wasOutside ? 0 : frame.rawX - m_iCursorX;
+        m_iDeltaY = wasOutside ? 0 : frame.rawY - m_iCursorY;
     }
     else
     {
-        m_iDeltaX = cursor.x - m_iCursorX;
-        m_iDeltaY = cursor.y - m_iCursorY;
-        m_iCursorX = std::clamp(cursor.x, 0, std::max(0, m_iWidth - 1));
-        m_iCursorY = std::clamp(cursor.y, 0, std::max(0, m_iHeight - 1));
+        m_iDeltaX = frame.rawX - m_iCursorX;
+        m_iDeltaY = frame.rawY - m_iCursorY;
     }
-
-    AgeButtons();
-
+    m_iCursorX = frame.x;
+    m_iCursorY = frame.y;
     if (m_bLocked)
-        m_iDeltaX = m_iDeltaY = 0;
-
-    if (m_iCursorX == kOutsideWindow || m_uEventCount == 0)
-        return true;
-
-    for (uint32_t i = 0; i < m_uEventCount; ++i)
     {
-        const platform::InputEventRecord& event = m_events[i];
-        const int32_t value = static_cast<int32_t>(event.data);
-        const bool down = (event.data & platform::kDownBit) != 0;
-        switch (event.offset)
-        {
-        case platform::kMouseOffsetX:
-            if (m_bLocked)
-                m_iDeltaX = platform::AddMovement(m_iDeltaX, value);
-            break;
-        case platform::kMouseOffsetY:
-            if (m_bLocked)
-                m_iDeltaY = platform::AddMovement(m_iDeltaY, value);
-            break;
-        case platform::kMouseOffsetZ:
-            m_iWheel = platform::AddMovement(m_iWheel, value);
-            break;
-        case platform::MouseButtonOffset(0):
-            if (down)
-            {
-                if (m_iLeft == kUp)
-                    m_iLeft = kWentDown;
-            }
-            else if (m_iLeft == kWentDown)
-                m_bLeftReleasePending = true;
-            else
-                m_iLeft = kUp;
-            break;
-        case platform::MouseButtonOffset(1):
-            if (down)
-            {
-                if (m_iRight == kUp)
-                    m_iRight = kWentDown;
-            }
-            else if (m_iRight == kWentDown)
-                m_bRightReleasePending = true;
-            else
-                m_iRight = kUp;
-            break;
-        default:
-            break;
-        }
+        m_iDeltaX = rawX;
+        m_iDeltaY = rawY;
     }
-    return true;
+    m_bShown = true;
+}
+
+void GameInput::ApplyQuietly(const QueuedRecord& queued)
+{
+    const platform::InputEventRecord& record = queued.record;
+    const uint8_t state = (record.data & platform::kDownBit) != 0 ? kHeld : kUp;
+    if (!queued.mouse)
+    {
+        if (record.offset < platform::kKeyCount)
+            m_keys[record.offset] = state;
+    }
+    else if (record.offset == platform::MouseButtonOffset(0))
+        m_iLeft = state;
+    else if (record.offset == platform::MouseButtonOffset(1))
+        m_iRight = state;
 }
 
 bool GameInput::IsKeyHeld(int key) const
@@ -282,6 +341,14 @@ void GameInput::LockCursor(bool locked)
         y += window.top + platform::GetSystemMetric(platform::SystemMetric::FrameHeight) +
              platform::GetSystemMetric(platform::SystemMetric::CaptionHeight);
     }
+    else
+    {
+        // Full screen: the screen pixel of the picture's pixel.
+        platform::Point screen{x, y};
+        platform::ClientToScreen(&screen);
+        x = screen.x;
+        y = screen.y;
+    }
     m_clip = platform::Rect{x, y, x + 1, y + 1};
     if (m_bWindowed)
         platform::SetCursorPos(x, y);
@@ -310,5 +377,12 @@ void GameInput::SetSystemCursor(bool on)
 void GameInput::ClearMouseButtons()
 {
     m_iLeft = m_iRight = kUp;
-    m_bLeftReleasePending = m_bRightReleasePending = false;
+    // A press or release still waiting belongs to what came before (another screen, the background).
+    for (auto it = m_queue.begin(); it != m_queue.end();)
+    {
+        const uint32_t offset = it->record.offset;
+        const bool button =
+            it->mouse && (offset == platform::MouseButtonOffset(0) || offset == platform::MouseButtonOffset(1));
+        it = button ? m_queue.erase(it) : it + 1;
+    }
 }

@@ -1,16 +1,24 @@
 // The game's own keyboard and mouse reader: key edges, two buttons, deltas, wheel, cursor position and lock.
+// Every press and release counts: the keyboard's and the mouse's records wait in one queue, in the order they
+// came, and each frame takes them up to the first that would change a key or button a second time, so a tap
+// shorter than a frame reads went-down in one frame and up in the next.
 #pragma once
 
 #include "platform/Input.h"
 #include "platform/Window.h"
 
+#include <bitset>
 #include <cstdint>
+#include <deque>
 #include <memory>
 
 class GameInput
 {
 public:
     static constexpr uint32_t kMouseBufferSize = 60;
+    static constexpr uint32_t kKeyboardBufferSize = 256;
+    // Records the queue holds at most; beyond, the oldest take effect at once without being reported as edges.
+    static constexpr size_t kMaxQueuedRecords = 1024;
     // Both coordinates read this while the cursor is outside the window in windowed mode.
     static constexpr int32_t kOutsideWindow = -300;
 
@@ -29,7 +37,11 @@ public:
 
     // Starts the input system, the keyboard and the mouse; false at the first failure.
     bool Init(void* instance, void* window, uint32_t reserved = 0);
-    // Reads the keyboard, then the mouse; false when a device is missing. Called once per frame.
+    // Reads the keyboard's and the mouse's records, then takes this frame's share of them; false when a device
+    // is missing. Called once per frame. A press or release comes in a frame that shows the pointer where it
+    // happened: when the pointer moved there in the same frame, the frame shows it there and the press or
+    // release follows in the next (so whatever is under the pointer has seen it arrive), and a frame with a
+    // press or release ends before the pointer moves on.
     bool Update();
 
     bool IsKeyHeld(int key) const;
@@ -53,7 +65,7 @@ public:
     void RestoreCursor();
     // Records whether the system cursor is used; switching it off hides it.
     void SetSystemCursor(bool on);
-    // Forgets both buttons and their pending releases.
+    // Forgets both buttons and the presses and releases of them still waiting.
     void ClearMouseButtons();
 
     bool HasWheel() const { return m_bHasWheel; }
@@ -62,13 +74,39 @@ public:
     int32_t GetCursorShape() const { return m_iCursorShape; }
     bool IsWindowed() const { return m_bWindowed; }
 
+    // Records read but not yet taken (waiting behind an earlier change of the same key or button).
+    size_t GetQueuedRecordCount() const { return m_queue.size(); }
+
 private:
+    // A record waiting in the queue, and which device gave it.
+    struct QueuedRecord
+    {
+        platform::InputEventRecord record;
+        bool mouse = false;
+    };
+    // Where the pointer of a screen position is for the game: `x`, `y` as reported (clamped to the screen, or
+    // kOutsideWindow for both outside a window), `rawX`, `rawY` before that.
+    struct Place
+    {
+        int32_t x = 0;
+        int32_t y = 0;
+        int32_t rawX = 0;
+        int32_t rawY = 0;
+        bool operator==(const Place& other) const { return x == other.x && y == other.y; }
+    };
+
     bool InitKeyboard(void* window);
     bool InitMouse(void* window);
-    bool ReadKeyboard();
-    bool ReadMouse();
-    // Went-down buttons become held and pending releases take effect.
-    void AgeButtons();
+    // Appends the device's new records to `out`; false when it could not be read (it is acquired again).
+    bool ReadRecords(platform::InputDevice& device, std::deque<platform::InputEventRecord>& out);
+    Place PlaceOf(int32_t screenX, int32_t screenY) const;
+    // Takes this frame's records from the queue. The position is taken from the records, or from the cursor
+    // when every record was taken and `mouseRead`.
+    void TakeFrame(bool mouseRead);
+    // A record the queue has no room for: its change takes effect without an edge.
+    void ApplyQuietly(const QueuedRecord& queued);
+    // Went-down keys and buttons become held.
+    void AgeStates();
 
     std::unique_ptr<platform::InputSystem> m_pDirectInput;
     std::unique_ptr<platform::InputDevice> m_pKeyboard;
@@ -91,10 +129,12 @@ private:
     int32_t m_iCursorShape = 0;
     bool m_bLocked = false;
     platform::Rect m_clip;
-    platform::InputEventRecord m_events[kMouseBufferSize];
+    platform::InputEventRecord m_events[kKeyboardBufferSize];
     uint32_t m_uEventCount = 0;
-    bool m_bLeftReleasePending = false;
-    bool m_bRightReleasePending = false;
+    std::deque<QueuedRecord> m_queue;
+    // A frame has been taken since Init (before it, nothing has been shown of the pointer, so a press does not
+    // wait for it to be shown).
+    bool m_bShown = false;
 };
 
 extern GameInput* g_pGameInput;

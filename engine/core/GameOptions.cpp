@@ -2,6 +2,7 @@
 #include "engine/core/GameOptions.h"
 
 #include "platform/FileOps.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/Strings.h"
 
@@ -88,7 +89,7 @@ std::string IntText(int32_t value)
 
 } // namespace
 
-GameOptions::GameOptions() : GameOptions(platform::CurrentDirectory() + "/MRV2.ini") {}
+GameOptions::GameOptions() : GameOptions(platform::UserFile("MRV2.ini")) {}
 
 GameOptions::GameOptions(std::string path) : m_szPath(std::move(path))
 {

@@ -46,7 +46,7 @@ public:
     static constexpr int32_t kDefaultWidth = 800;
     static constexpr int32_t kDefaultHeight = 600;
 
-    // The defaults, then the file "MRV2.ini" in the current directory.
+    // The defaults, then the file "MRV2.ini" in the user folder (the current directory until one is set).
     GameOptions();
     // The defaults, then the file at `path`.
     explicit GameOptions(std::string path);

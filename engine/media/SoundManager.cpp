@@ -442,15 +442,36 @@ bool SoundManager::PlayStream(const char* path)
         return false;
     if (m_pMusicStream != nullptr)
         StopStream();
+    if (IsKnownMissing(path))
+        return false;
     m_pMusicStream = platform::SoundStreamOpen(path);
     if (m_pMusicStream == nullptr)
+    {
+        if (m_missingStreams.size() >= kMaxMissingStreams)
+            m_missingStreams.clear();
+        m_missingStreams.push_back({path, platform::StampPath(path)});
         return false;
+    }
     m_iMusicChannel = platform::SoundStreamPlay(m_pMusicStream, true);
     if (m_iMusicChannel == -1)
         return false;
     platform::SoundSetVolume(m_iMusicChannel, VolumeToByte(m_fMusicVolume));
     platform::SoundSetPaused(m_iMusicChannel, false);
     return true;
+}
+
+bool SoundManager::IsKnownMissing(const char* path)
+{
+    for (auto it = m_missingStreams.begin(); it != m_missingStreams.end(); ++it)
+    {
+        if (it->path != path)
+            continue;
+        if (platform::IsStampCurrent(it->stamp))
+            return true;
+        m_missingStreams.erase(it);
+        return false;
+    }
+    return false;
 }
 
 bool SoundManager::IsStreamPlaying() const

@@ -1,8 +1,12 @@
 // SoundManager: the one owner of the sound back end: 32 sample slots with fades, one music stream, master levels.
 #pragma once
 
+#include "platform/Paths.h"
+
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 class SampleBank;
 
@@ -90,8 +94,11 @@ public:
     void SetListener(const float* position, const float* forward, const float* up);
     void GetListener(float* position) const;
 
-    // The music stream.
+    // The music stream. A path that could not be opened is remembered as missing: asking for it again fails at
+    // once, without looking through folders, until the folder it is looked for in (or the file) changes.
     bool PlayStream(const char* path);
+    // Forgets which streams were missing (the play list changed).
+    void ForgetMissingStreams() { m_missingStreams.clear(); }
     bool IsStreamPlaying() const;
     // True while the open stream is paused by PauseStream (the jukebox resumes instead of restarting).
     bool IsStreamPaused() const;
@@ -121,6 +128,16 @@ private:
     int PrepareSlot(const char* name, unsigned mode, platform::SoundSample** outSample);
     void FadeStep(float seconds);
     bool ValidIndex(int index) const { return index >= 0 && index < kSlotCount; }
+    // Whether the path is remembered as missing and its folder is as it was; a changed folder is forgotten.
+    bool IsKnownMissing(const char* path);
+
+    // A stream path that could not be opened, and what its lookup depended on.
+    struct MissingStream
+    {
+        std::string path;
+        platform::PathStamp stamp;
+    };
+    static constexpr size_t kMaxMissingStreams = 32;
 
     uint8_t m_bEnabled = 0;
     platform::SoundStream* m_pMusicStream = nullptr;
@@ -131,6 +148,7 @@ private:
     float m_fNearDistance = 30.0f;
     float m_fFarDistance = 100.0f;
     std::unique_ptr<SampleBank> m_pSampleBank;
+    std::vector<MissingStream> m_missingStreams;
 };
 
 extern SoundManager* g_pSoundManager;

@@ -346,7 +346,7 @@ bool EnumerateDevices(void* window)
     if (s_bEnumerated)
         return true;
 
-    FILE* file = platform::OpenFile("D3DEnum.txt", "w");
+    FILE* file = platform::OpenFile(platform::UserFile("D3DEnum.txt"), "w");
     LogLine(file, "ENUMERATING D3D DEVICES\n***********************\n\n");
     LogLine(file, "\nCreating D3D8 Object\n");
 

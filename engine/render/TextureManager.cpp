@@ -75,7 +75,7 @@ uint32_t AverageColour(const uint8_t* pixels, uint64_t count)
 
 void StartTexLog()
 {
-    if (FILE* file = platform::OpenFile(kTexLogFileName, "wt"))
+    if (FILE* file = platform::OpenFile(platform::UserFile(kTexLogFileName), "wt"))
     {
         std::fputs("Initialise Texture System \n", file);
         std::fclose(file);
@@ -89,7 +89,7 @@ void TexLog(const char* format, ...)
     va_start(args, format);
     platform::FormatStringV(buffer, sizeof buffer, format, args);
     va_end(args);
-    if (FILE* file = platform::OpenFile(kTexLogFileName, "at"))
+    if (FILE* file = platform::OpenFile(platform::UserFile(kTexLogFileName), "at"))
     {
         std::fputs(buffer, file);
         std::fclose(file);

@@ -1,4 +1,5 @@
 // The GL device's framebuffers: making them, clearing, presenting to the window and reading or writing pixels.
+#include "platform/Window.h"
 #include "platform/gfx/GLDevice.h"
 
 #include <algorithm>
@@ -128,9 +129,21 @@ GfxResult GLDevice::Present()
         SDL_GL_GetDrawableSize(m_pWindow, &ww, &wh);
         m_shadow.BindFramebuffer(GL_READ_FRAMEBUFFER, m_frontFbo);
         m_shadow.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        if (ww > 0 && wh > 0)
-            gl.BlitFramebuffer(0, 0, w, h, 0, 0, ww, wh, GL_COLOR_BUFFER_BIT,
-                               ww == w && wh == h ? GL_NEAREST : GL_LINEAR);
+        // The picture keeps its aspect on a window of another shape (a full screen): black bars fill the rest.
+        const Rect fit = FitPicture(w, h, ww, wh);
+        if (fit.right > fit.left && fit.bottom > fit.top)
+        {
+            if (fit.left > 0 || fit.top > 0 || fit.right < ww || fit.bottom < wh)
+            {
+                m_shadow.ColourMask(true, true, true, true);
+                gl.ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+                gl.Clear(GL_COLOR_BUFFER_BIT);
+            }
+            const bool same = fit.right - fit.left == w && fit.bottom - fit.top == h;
+            // GL counts rows from the bottom.
+            gl.BlitFramebuffer(0, 0, w, h, fit.left, wh - fit.bottom, fit.right, wh - fit.top, GL_COLOR_BUFFER_BIT,
+                               same ? GL_NEAREST : GL_LINEAR);
+        }
         SDL_GL_SwapWindow(m_pWindow);
     }
     return GfxResult::Ok; // draws and clears bind the back buffer themselves

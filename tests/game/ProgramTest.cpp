@@ -1,7 +1,9 @@
 // Tests of the program itself under a private X server with SDL's X11 driver: it starts on a copy of the sample
-// data, shows the main menu (read back from its window), plays the logo movie when asked, keeps a second copy out,
-// closes on a window-close request, writes the options and the scenario progress, and exits 0; a click on the
-// main menu's dialog runs its button's command.
+// data full screen (the 800 x 600 picture scaled between black bars), shows the main menu (read back from the
+// screen), plays the logo movie when asked, keeps a second copy out, closes on a window-close request, writes the
+// options and the scenario progress into the user's folder, and exits 0; clicks on the main menu's dialog, slow or
+// quick, run its buttons' commands; it finds its data on the command line or says it cannot; and the command line.
+#include "game/Program.h"
 #include "tests/platform/XvfbServer.h"
 #include "tests/platform/movie/MovieTestFiles.h"
 #include "tests/support/TestSupport.h"
@@ -12,10 +14,15 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -23,7 +30,19 @@ namespace
 {
 
 using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
 constexpr const char* kTitle = "Tidewell Marivane 3D";
+
+// The screen of the tests' X server: 16:9, so the 800 x 600 picture is scaled by 1.5 to 1200 x 900 between bars
+// 200 pixels wide.
+constexpr int kScreenW = 1600, kScreenH = 900;
+constexpr int kBar = 200;
+
+// The screen point at the middle of a picture pixel.
+std::pair<int, int> OnScreen(int x, int y)
+{
+    return {kBar + static_cast<int>(x * 1.5 + 0.75), static_cast<int>(y * 1.5 + 0.75)};
+}
 
 // Polls `done` every 20 ms for up to `seconds`.
 bool WaitFor(double seconds, const std::function<bool()>& done)
@@ -51,9 +70,30 @@ int WaitExit(pid_t pid, double seconds)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Every file below a folder with its size: what a run may not change in a data set.
+std::map<std::string, uintmax_t> Listing(const std::string& folder)
+{
+    std::map<std::string, uintmax_t> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        files[entry.path().string()] = entry.is_regular_file() ? entry.file_size() : 0;
+    return files;
+}
+
+// How a test starts the program.
+struct Launch
+{
+    std::string folder;            // the working folder
+    std::vector<std::string> args; // the command line after the program's name
+    bool display = true;           // with the X server; without, no window and no message box can be shown
+    bool asOtherUser = false;      // as the unprivileged user when the tests run as root, so permissions hold
+    std::map<std::string, std::optional<std::string>> env; // set (or, without a value, unset) over the test's
+};
+
 class ProgramTest : public ::testing::Test
 {
 protected:
+    ProgramTest() : m_server(kScreenW, kScreenH) {}
+
     void SetUp() override
     {
         if (!m_server.Installed())
@@ -63,8 +103,10 @@ protected:
         ASSERT_NE(m_x, nullptr);
         // Windows come and go while the program starts (a query on one just gone fails): errors are not fatal.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-        namespace fs = std::filesystem;
         fs::copy(std::string(TW_SOURCE_DIR) + "/sample-data", m_data.Path(), fs::copy_options::recursive);
+        // Another user may need to reach the folders the program is given.
+        for (const testsupport::TempDir* dir : {&m_data, &m_runtime, &m_home})
+            fs::permissions(dir->Path(), fs::perms::all);
     }
 
     void TearDown() override
@@ -75,25 +117,58 @@ protected:
             XCloseDisplay(m_x);
     }
 
-    // Starts the program in `folder` with the test's display and runtime folder.
-    pid_t Start(const std::string& folder)
+    // The user folder the program writes into.
+    std::string UserFolder() const { return m_home.File("tidewell"); }
+
+    // Starts the program with the test's display, runtime folder and data home; its standard error goes to
+    // StandardError().
+    pid_t Start(const Launch& launch)
     {
+        std::vector<std::string> argv{TW_PROGRAM_PATH};
+        argv.insert(argv.end(), launch.args.begin(), launch.args.end());
+        const std::string errors = m_runtime.File("stderr.txt");
+        std::remove(errors.c_str()); // the next run may be another user's
         pid_t pid = fork();
         if (pid == 0)
         {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (chdir(folder.c_str()) != 0)
+            if (launch.asOtherUser && geteuid() == 0 &&
+                (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(125);
+            if (chdir(launch.folder.c_str()) != 0)
                 _exit(126);
-            setenv("DISPLAY", m_server.Display().c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);
+            if (launch.display)
+                setenv("DISPLAY", m_server.Display().c_str(), 1);
+            else
+                unsetenv("DISPLAY");
+            setenv("SDL_VIDEODRIVER", launch.display ? "x11" : "offscreen", 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             setenv("XDG_RUNTIME_DIR", m_runtime.Path().c_str(), 1);
-            execl(TW_PROGRAM_PATH, TW_PROGRAM_PATH, static_cast<char*>(nullptr));
+            setenv("XDG_DATA_HOME", m_home.Path().c_str(), 1);
+            for (const auto& [name, value] : launch.env)
+            {
+                if (value)
+                    setenv(name.c_str(), value->c_str(), 1);
+                else
+                    unsetenv(name.c_str());
+            }
+            const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            if (fd >= 0)
+                dup2(fd, STDERR_FILENO);
+            std::vector<char*> raw;
+            for (std::string& arg : argv)
+                raw.push_back(arg.data());
+            raw.push_back(nullptr);
+            execv(TW_PROGRAM_PATH, raw.data());
             _exit(127);
         }
         m_children.insert(pid);
         return pid;
     }
+
+    pid_t Start(const std::string& folder) { return Start(Launch{folder, {}}); }
+
+    std::string StandardError() const { return testsupport::ReadText(m_runtime.File("stderr.txt")); }
 
     int Finish(pid_t pid, double seconds)
     {
@@ -125,16 +200,36 @@ protected:
         return found;
     }
 
-    // The distinct colours (0xRRGGBB) of the window's 800 x 600 pixels, sampled every 4th pixel.
-    std::set<uint32_t> Colours(Window window)
+    // A window's place on the screen: left, top, width, height.
+    std::vector<int> Geometry(Window window)
+    {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(m_x, window, &attributes))
+            return {};
+        return {attributes.x, attributes.y, attributes.width, attributes.height};
+    }
+
+    // The distinct colours (0xRRGGBB) the screen shows for the 800 x 600 picture, sampled every 4th picture
+    // pixel where it lands on the screen; and whether the bars beside it are all black.
+    std::set<uint32_t> Colours(bool* barsBlack = nullptr)
     {
         std::set<uint32_t> colours;
-        XImage* image = XGetImage(m_x, window, 0, 0, 800, 600, AllPlanes, ZPixmap);
+        XImage* image = XGetImage(m_x, DefaultRootWindow(m_x), 0, 0, kScreenW, kScreenH, AllPlanes, ZPixmap);
         if (!image)
             return colours;
         for (int y = 0; y < 600; y += 4)
             for (int x = 0; x < 800; x += 4)
-                colours.insert(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+            {
+                auto [sx, sy] = OnScreen(x, y);
+                colours.insert(static_cast<uint32_t>(XGetPixel(image, sx, sy)) & 0xFFFFFF);
+            }
+        if (barsBlack)
+        {
+            *barsBlack = true;
+            for (int y = 0; y < kScreenH; y += 8)
+                for (int x : {0, kBar / 2, kBar - 1, kScreenW - kBar, kScreenW - kBar / 2, kScreenW - 1})
+                    *barsBlack = *barsBlack && (XGetPixel(image, x, y) & 0xFFFFFF) == 0;
+        }
         XDestroyImage(image);
         return colours;
     }
@@ -156,6 +251,7 @@ protected:
     Display* m_x = nullptr;
     testsupport::TempDir m_data;
     testsupport::TempDir m_runtime;
+    testsupport::TempDir m_home;
     std::set<pid_t> m_children;
 };
 
@@ -173,16 +269,30 @@ public:
         }
     }
     bool Available() const { return m_motion && m_button; }
-    // Rests on (x, y), then presses and releases there.
+    // Rests on the picture's (x, y), then presses and releases there.
     void Click(Display* x11, int x, int y)
     {
-        m_motion(x11, -1, x, y, 0);
-        XFlush(x11);
+        Move(x11, x, y);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         m_button(x11, 1, True, 0);
         XFlush(x11);
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         m_button(x11, 1, False, 0);
+        XFlush(x11);
+    }
+    // Moves onto the picture's (x, y), presses and releases at once: all three reach the program together.
+    void QuickClick(Display* x11, int x, int y)
+    {
+        auto [sx, sy] = OnScreen(x, y);
+        m_motion(x11, -1, sx, sy, 0);
+        m_button(x11, 1, True, 0);
+        m_button(x11, 1, False, 0);
+        XFlush(x11);
+    }
+    void Move(Display* x11, int x, int y)
+    {
+        auto [sx, sy] = OnScreen(x, y);
+        m_motion(x11, -1, sx, sy, 0);
         XFlush(x11);
     }
 
@@ -248,22 +358,26 @@ TEST_P(ProgramRunTest, StartsShowsTheMenuKeepsOutASecondCopyAndClosesWritingItsF
         EXPECT_TRUE(WaitFor(10.0,
                             [&]
                             {
-                                for (uint32_t c : Colours(windows[0]))
+                                for (uint32_t c : Colours())
                                     if (IsMovieRed(c))
                                         return true;
                                 return false;
                             }))
             << "the movie was not seen";
     }
-    // The menu: more than one colour, none of them the movie's.
+    // The menu: more than one colour, none of them the movie's, on the picture scaled to the whole screen's
+    // height between black bars.
     std::set<uint32_t> colours;
+    bool barsBlack = false;
     EXPECT_TRUE(WaitFor(20.0,
                         [&]
                         {
-                            colours = Colours(windows[0]);
-                            return colours.size() > 1 && std::none_of(colours.begin(), colours.end(), IsMovieRed);
+                            colours = Colours(&barsBlack);
+                            return colours.size() > 1 && barsBlack &&
+                                   std::none_of(colours.begin(), colours.end(), IsMovieRed);
                         }))
-        << colours.size() << " colours";
+        << colours.size() << " colours, bars " << (barsBlack ? "black" : "not black");
+    EXPECT_EQ(Geometry(windows[0]), std::vector<int>({0, 0, kScreenW, kScreenH}));
 
     testsupport::TempDir other;
     const pid_t second = Start(other.Path());
@@ -271,15 +385,20 @@ TEST_P(ProgramRunTest, StartsShowsTheMenuKeepsOutASecondCopyAndClosesWritingItsF
     EXPECT_EQ(GameWindows().size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(other.File("MRV2.ini")));
 
+    const auto before = Listing(m_data.Path());
     RequestClose(windows[0]);
-    EXPECT_EQ(Finish(first, 20.0), 0);
-    EXPECT_NE(testsupport::ReadText(m_data.File("MRV2.ini")).find("[Tidewell 2 Options]"), std::string::npos);
+    EXPECT_EQ(Finish(first, 20.0), 0) << StandardError();
+    // Its files are in the user's folder ($XDG_DATA_HOME/tidewell); the data folder is as it was.
+    EXPECT_NE(testsupport::ReadText(UserFolder() + "/MRV2.ini").find("[Tidewell 2 Options]"), std::string::npos);
     // First start: scenarios 1, 5 and 9 open (4), the rest locked (1).
     std::vector<uint8_t> progress(48, 0);
     for (int i = 0; i < 12; ++i)
         progress[4 * i] = i % 4 == 0 ? 4 : 1;
-    EXPECT_EQ(testsupport::ReadBytes(m_data.File("sp.bin")), progress);
-    EXPECT_TRUE(std::filesystem::is_directory(m_data.File("SaveGames")));
+    EXPECT_EQ(testsupport::ReadBytes(UserFolder() + "/sp.bin"), progress);
+    EXPECT_TRUE(fs::is_directory(UserFolder() + "/SaveGames"));
+    EXPECT_TRUE(fs::exists(UserFolder() + "/D3DEnum.txt"));
+    EXPECT_EQ(Listing(m_data.Path()), before);
+    EXPECT_FALSE(fs::exists(m_data.File("MRV2.ini")) || fs::exists(m_data.File("sp.bin")));
 }
 
 TEST_F(ProgramTest, TheMainMenuDialogIsDrawnAndAClickOnAButtonRunsItsCommand)
@@ -293,7 +412,7 @@ TEST_F(ProgramTest, TheMainMenuDialogIsDrawnAndAClickOnAButtonRunsItsCommand)
     // The menu panel's sand and the exit confirmation's red title strip.
     auto shows = [&](uint32_t colour)
     {
-        for (uint32_t c : Colours(windows[0]))
+        for (uint32_t c : Colours())
             if (IsOverlayColour(c, colour))
                 return true;
         return false;
@@ -301,14 +420,232 @@ TEST_F(ProgramTest, TheMainMenuDialogIsDrawnAndAClickOnAButtonRunsItsCommand)
     const uint32_t kSand = 0xF2E6C8, kExitRed = 0xA33A2A;
     ASSERT_TRUE(WaitFor(20.0, [&] { return shows(kSand); })) << "the main menu's dialog was not drawn";
     EXPECT_FALSE(shows(kExitRed));
-    // "Exit" (the menu's second button) opens the confirmation; its "Back" closes it again.
-    mouse.Click(m_x, 400, 258);
-    EXPECT_TRUE(WaitFor(10.0, [&] { return shows(kExitRed); })) << "the click ran no command";
-    mouse.Click(m_x, 400, 333);
-    EXPECT_TRUE(WaitFor(10.0, [&] { return !shows(kExitRed); })) << "Back did not close the confirmation";
-    EXPECT_TRUE(shows(kSand));
+    // "Exit" (the menu's second button) opens the confirmation; its "Back" closes it again: clicked by a hand
+    // that rests on the button first, then by one that comes onto it and clicks in one go, as a tablet does.
+    for (bool quick : {false, true})
+    {
+        SCOPED_TRACE(quick ? "quick clicks" : "clicks");
+        auto click = [&](int x, int y)
+        {
+            if (!quick)
+                return mouse.Click(m_x, x, y);
+            mouse.Move(m_x, 30, 30);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            mouse.QuickClick(m_x, x, y);
+        };
+        click(400, 258);
+        EXPECT_TRUE(WaitFor(10.0, [&] { return shows(kExitRed); })) << "the click ran no command";
+        click(400, 333);
+        EXPECT_TRUE(WaitFor(10.0, [&] { return !shows(kExitRed); })) << "Back did not close the confirmation";
+        EXPECT_TRUE(shows(kSand));
+    }
     RequestClose(windows[0]);
-    EXPECT_EQ(Finish(pid, 20.0), 0);
+    EXPECT_EQ(Finish(pid, 20.0), 0) << StandardError();
+}
+
+TEST_F(ProgramTest, StartedElsewhereWithAReadOnlyDataFolderNamedItRunsAndWritesIntoTheUserFolder)
+{
+    // Nothing in the data set may be written: its folders and files lose their write permissions (and the
+    // program runs as another user when the tests run as root, whom permissions do not stop).
+    for (const auto& entry : fs::recursive_directory_iterator(m_data.Path()))
+        fs::permissions(entry.path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    fs::permissions(m_data.Path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                       fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const auto before = Listing(m_data.Path());
+    testsupport::TempDir elsewhere;
+    fs::permissions(elsewhere.Path(), fs::perms::all);
+    // In a window of the picture's size at the top-left of the screen, as asked.
+    const pid_t pid = Start(Launch{elsewhere.Path(), {"--windowed", m_data.Path()}, true, true});
+    std::vector<Window> windows;
+    ASSERT_TRUE(WaitFor(30.0, [&] { return !(windows = GameWindows()).empty(); }))
+        << "no window appeared: " << StandardError();
+    EXPECT_TRUE(WaitFor(10.0,
+                        [&] {
+                            return Geometry(windows[0]) == std::vector<int>({0, 0, 800, 600});
+                        }))
+        << Geometry(windows[0]).size();
+    EXPECT_TRUE(WaitFor(20.0, [&] { return fs::exists(UserFolder() + "/D3DEnum.txt"); }));
+    RequestClose(windows[0]);
+    EXPECT_EQ(Finish(pid, 20.0), 0) << StandardError();
+    EXPECT_TRUE(fs::exists(UserFolder() + "/MRV2.ini"));
+    EXPECT_TRUE(fs::exists(UserFolder() + "/sp.bin"));
+    EXPECT_TRUE(fs::is_directory(UserFolder() + "/SaveGames"));
+    EXPECT_EQ(Listing(m_data.Path()), before);
+    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
+    // The folders made for the user are the user's alone.
+    EXPECT_EQ(fs::status(UserFolder()).permissions() & fs::perms::all, fs::perms::owner_all);
+    for (const auto& entry : fs::recursive_directory_iterator(m_data.Path()))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(m_data.Path(), fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(ProgramTest, WithoutItsDataAnywhereItSaysSoOnceAndExits)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<std::string> args;
+        bool display;       // a message box may be shown too (where the system can show one), waiting to be closed
+        std::string looked; // a folder the message names
+    };
+    testsupport::TempDir empty, named;
+    fs::permissions(empty.Path(), fs::perms::all);
+    // Looked for in the working folder, then beside the program.
+    const std::string program = fs::path(TW_PROGRAM_PATH).parent_path().string();
+    const Case cases[] = {
+        {"nothing named, the working folder empty", {}, false, empty.Path() + " or " + program + "."},
+        {"a folder named that lacks the data", {named.Path()}, false, named.Path()},
+        {"on a display", {}, true, empty.Path()},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const pid_t pid = Start(Launch{empty.Path(), c.args, c.display});
+        int status = 0;
+        bool ended = false;
+        WaitFor(30.0,
+                [&]
+                {
+                    ended = waitpid(pid, &status, WNOHANG) == pid;
+                    for (Window box : c.display && !ended ? GameWindows() : std::vector<Window>{})
+                        RequestClose(box);
+                    return ended;
+                });
+        m_children.erase(pid);
+        ASSERT_TRUE(ended) << "the program did not end";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        const std::string errors = StandardError();
+        // One line, saying what is missing, where it was looked for, and how to name the folder.
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_NE(errors.find("cannot find its data set"), std::string::npos) << errors;
+        EXPECT_NE(errors.find("data/script/gameparameters.pis"), std::string::npos) << errors;
+        EXPECT_NE(errors.find(c.looked), std::string::npos) << errors;
+        EXPECT_NE(errors.find("tidewell DATA-FOLDER"), std::string::npos) << errors;
+        EXPECT_TRUE(fs::is_empty(empty.Path()));
+        EXPECT_FALSE(fs::exists(UserFolder()));
+    }
+}
+
+TEST_F(ProgramTest, WhenItsUserFolderCannotBeMadeItSaysSoOnceAndExits)
+{
+    testsupport::WriteText(m_runtime.File("file"), "");
+    struct Case
+    {
+        const char* name;
+        std::map<std::string, std::optional<std::string>> env;
+        bool asOtherUser;
+        std::string folder; // the folder the message names
+    };
+    std::vector<Case> cases = {
+        {"the data home lies below a file",
+         {{"XDG_DATA_HOME", m_runtime.File("file/share")}},
+         false,
+         m_runtime.File("file/share/tidewell")},
+    };
+    // Without $XDG_DATA_HOME and $HOME, the home folder is the system's account of the user's: the unprivileged
+    // user's cannot be written.
+    if (geteuid() == 0 && getpwuid(65534) && getpwuid(65534)->pw_dir)
+        cases.push_back({"the user's home from the system's accounts",
+                         {{"XDG_DATA_HOME", {}}, {"HOME", {}}},
+                         true,
+                         std::string(getpwuid(65534)->pw_dir) + "/.local/share/tidewell"});
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        fs::remove(m_runtime.File("tidewell.lock")); // made by the last run, perhaps another user's
+        Launch launch{m_data.Path(), {}, true, c.asOtherUser};
+        launch.env = c.env;
+        const pid_t pid = Start(launch);
+        EXPECT_EQ(Finish(pid, 30.0), 0);
+        const std::string errors = StandardError();
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_NE(errors.find("cannot make the folder " + c.folder + " for its options"), std::string::npos) << errors;
+        EXPECT_TRUE(GameWindows().empty());
+    }
+}
+
+TEST_F(ProgramTest, HelpAndAnUnknownOptionTellTheUsageAndDoNothingElse)
+{
+    for (const char* arg : {"--help", "--bogus"})
+    {
+        SCOPED_TRACE(arg);
+        const pid_t pid = Start(Launch{m_data.Path(), {arg}, false});
+        EXPECT_EQ(Finish(pid, 30.0), 0);
+        const std::string errors = StandardError();
+        EXPECT_EQ(errors.find("usage: tidewell [--windowed] [DATA-FOLDER]") != std::string::npos,
+                  std::string(arg) == "--bogus")
+            << errors;
+        EXPECT_FALSE(fs::exists(UserFolder()));
+    }
+}
+
+TEST(ProgramCommandLine, OptionsAndOneDataFolder)
+{
+    struct Case
+    {
+        std::vector<const char*> args; // after the program's name
+        const char* folder;
+        bool windowed, help, error;
+    };
+    const Case cases[] = {
+        {{}, "", false, false, false},
+        {{"/games/tidewell"}, "/games/tidewell", false, false, false},
+        {{"--windowed", "data"}, "data", true, false, false},
+        {{"data", "--windowed"}, "data", true, false, false},
+        {{"--help"}, "", false, true, false},
+        {{"-h"}, "", false, true, false},
+        {{"--", "--windowed"}, "--windowed", false, false, false}, // after "--", a folder of that name
+        {{"--fullscreen"}, "", false, false, true},
+        {{"a", "b"}, "a", false, false, true},
+        {{""}, "", false, false, true},
+    };
+    for (const Case& c : cases)
+    {
+        std::vector<const char*> argv{"tidewell"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        argv.push_back(nullptr);
+        const ProgramOptions options = ParseCommandLine(static_cast<int>(argv.size() - 1), argv.data());
+        SCOPED_TRACE(::testing::Message()
+                     << c.args.size() << " arguments, first " << (c.args.empty() ? "" : c.args[0]));
+        EXPECT_EQ(options.dataFolder, c.folder);
+        EXPECT_EQ(options.windowed, c.windowed);
+        EXPECT_EQ(options.help, c.help);
+        EXPECT_EQ(!options.error.empty(), c.error) << options.error;
+    }
+    EXPECT_EQ(ParseCommandLine(0, nullptr).dataFolder, "");
+}
+
+TEST(ProgramFolders, TheDataIsLookedForWherePlayersExpectItAndTheUserFolderByTheRules)
+{
+    testsupport::TempDir withData, withoutData, other;
+    fs::create_directories(withData.File("Data/Script"));
+    testsupport::WriteText(withData.File("Data/Script/GameParameters.PIS"), "");
+    struct Case
+    {
+        std::string named, working, program;
+        std::string found;
+        std::vector<std::string> looked;
+    };
+    const std::string yes = withData.Path(), no = withoutData.Path(), also = other.Path();
+    const Case cases[] = {
+        {"", yes, no, yes, {yes}},      // the working folder first
+        {"", no, yes, yes, {no, yes}},  // else the program's folder
+        {"", no, also, "", {no, also}}, // neither
+        {yes, no, no, yes, {yes}},      // the folder named
+        {no, yes, yes, "", {no}},       // a folder named is the only one looked in
+        {"", no, "", "", {no}},         // the program's folder unknown
+        {"", no, no, "", {no}},         // the program runs in the working folder: looked in once
+    };
+    for (const Case& c : cases)
+    {
+        std::vector<std::string> looked;
+        EXPECT_EQ(FindDataFolder(c.named, c.working, c.program, &looked), c.found);
+        EXPECT_EQ(looked, c.looked);
+    }
+    EXPECT_EQ(UserFolderFor("/xdg", "/home/a"), "/xdg/tidewell");
+    EXPECT_EQ(UserFolderFor(nullptr, "/home/a"), "/home/a/.local/share/tidewell");
+    EXPECT_EQ(UserFolderFor(nullptr, nullptr), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ProgramRunTest, ::testing::Values(RunCase{"Plain", false}, RunCase{"Movie", true}),

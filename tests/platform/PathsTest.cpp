@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 
 namespace fs = std::filesystem;
@@ -118,4 +120,147 @@ TEST_F(PathsTest, CachedListingsNeverHideChangesMadeAfterALookup)
     fs::remove(In("Data/SUB/FILE.txt"));
     EXPECT_EQ(ResolveExisting(In("data/sub/file.txt")), "");
     EXPECT_EQ(ResolveForWrite(In("data/sub/file.txt")), In("Data/SUB/file.txt"));
+}
+
+namespace
+{
+
+// Puts the times of every entry below `root` (and of root) an hour back, as for a data set installed long ago.
+void AgeTree(const std::string& root)
+{
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        fs::last_write_time(entry.path(), hourAgo);
+    fs::last_write_time(root, hourAgo);
+}
+
+} // namespace
+
+TEST_F(PathsTest, AStampStaysCurrentUntilTheEntryItWasTakenOfChanges)
+{
+    struct Case
+    {
+        const char* name;             // what is looked for
+        std::function<void()> change; // what happens after the stamp is taken
+        bool current;                 // the stamp is still current afterwards
+    };
+    const Case cases[] = {
+        // A missing file in an existing folder depends on that folder: a file added there, or any other entry,
+        // changes it; a change elsewhere does not.
+        {"data/sub/missing.mp3", [this] { testsupport::WriteText(In("Data/Sub/Missing.MP3"), "x"); }, false},
+        {"data/sub/missing.mp3", [this] { testsupport::WriteText(In("Data/Sub/other.txt"), "x"); }, false},
+        {"data/sub/missing.mp3", [this] { testsupport::WriteText(In("Data/elsewhere.txt"), "x"); }, true},
+        {"data/sub/missing.mp3", [] {}, true},
+        // A missing folder on the way depends on the deepest folder there is.
+        {"data/soundtrack/theme.mp3", [this] { fs::create_directory(In("Data/SoundTrack")); }, false},
+        {"data/soundtrack/theme.mp3", [this] { testsupport::WriteText(In("Data/Sub/x.txt"), "x"); }, true},
+        // A file that is there depends on itself: rewritten, replaced by another file, or removed.
+        {"data/sub/file.txt", [this] { testsupport::WriteText(In("Data/Sub/File.TXT"), "longer"); }, false},
+        {"data/sub/file.txt",
+         [this]
+         {
+             testsupport::WriteText(In("Data/Sub/new.txt"), "content");
+             fs::rename(In("Data/Sub/new.txt"), In("Data/Sub/File.TXT"));
+         },
+         false},
+        {"data/sub/file.txt", [this] { fs::remove(In("Data/Sub/File.TXT")); }, false},
+        {"data/sub/file.txt", [this] { testsupport::WriteText(In("Data/Sub/other.txt"), "x"); }, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(In("Data"));
+        fs::create_directories(In("Data/Sub"));
+        testsupport::WriteText(In("Data/Sub/File.TXT"), "content");
+        AgeTree(In("Data"));
+        const platform::PathStamp stamp = platform::StampPath(In(c.name));
+        c.change();
+        EXPECT_EQ(platform::IsStampCurrent(stamp), c.current);
+    }
+
+    // An entry changed within a file system's tick of the stamp may change again unseen: such a stamp is never
+    // current, until one is taken of it later.
+    fs::create_directory(In("Data/Fresh"));
+    const platform::PathStamp fresh = platform::StampPath(In("data/fresh/missing.mp3"));
+    EXPECT_EQ(fresh.path, In("Data/Fresh"));
+    EXPECT_FALSE(platform::IsStampCurrent(fresh));
+    platform::PathStamp settled = fresh;
+    settled.takenNs = fresh.modifiedNs + platform::kStampTickNs + 1;
+    EXPECT_TRUE(platform::IsStampCurrent(settled));
+    settled.takenNs = fresh.modifiedNs + platform::kStampTickNs - 1;
+    EXPECT_FALSE(platform::IsStampCurrent(settled));
+    // A folder last changed three seconds ago is past any tick: its stamp, taken now, vouches for it.
+    fs::last_write_time(In("Data/Fresh"), fs::file_time_type::clock::now() - std::chrono::seconds(3));
+    EXPECT_TRUE(platform::IsStampCurrent(platform::StampPath(In("data/fresh/missing.mp3"))));
+}
+
+TEST_F(PathsTest, ALookupOfAMissingNameReadsTheListingAgainAndAStampCheckReadsNone)
+{
+    ASSERT_EQ(ResolveExisting(In("data/soundtrack/theme.mp3")), "");
+    uint64_t before = platform::GetDirectoryScanCount();
+    ASSERT_EQ(ResolveExisting(In("data/soundtrack/theme.mp3")), "");
+    // "Data" was listed again, to find a folder made since the first lookup.
+    EXPECT_EQ(platform::GetDirectoryScanCount(), before + 1);
+    AgeTree(In("Data"));
+    const platform::PathStamp stamp = platform::StampPath(In("data/soundtrack/theme.mp3"));
+    before = platform::GetDirectoryScanCount();
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(platform::IsStampCurrent(stamp));
+    EXPECT_EQ(platform::GetDirectoryScanCount(), before);
+}
+
+TEST(UserFolder, FilesGoToTheFolderSetElseTheWorkingFolder)
+{
+    testsupport::TempDir dir;
+    testsupport::ScopedCurrentDir cwd(dir.Path());
+    EXPECT_EQ(platform::GetUserFolder(), fs::current_path().string());
+    EXPECT_EQ(platform::UserFile("sp.bin"), fs::current_path().string() + "/sp.bin");
+    platform::SetUserFolder("/home/someone/.local/share/tidewell");
+    EXPECT_EQ(platform::UserFile("MRV2.ini"), "/home/someone/.local/share/tidewell/MRV2.ini");
+    platform::SetUserFolder("/");
+    EXPECT_EQ(platform::UserFile("MRV2.ini"), "/MRV2.ini");
+    platform::SetUserFolder("");
+    EXPECT_EQ(platform::GetUserFolder(), fs::current_path().string());
+}
+
+TEST(UserFolder, TheDataHomeFollowsTheXdgRules)
+{
+    struct Case
+    {
+        const char* xdg;
+        const char* home;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/data/home", "/home/a", "/data/home"},
+        {nullptr, "/home/a", "/home/a/.local/share"},
+        {"", "/home/a/", "/home/a/.local/share"},
+        {"relative/dir", "/home/a", "/home/a/.local/share"}, // a relative $XDG_DATA_HOME is ignored
+        {nullptr, nullptr, ""},
+        {"", "", ""},
+        {"/x", nullptr, "/x"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::XdgDataHome(c.xdg, c.home), c.expected)
+            << (c.xdg ? c.xdg : "(none)") << " " << (c.home ? c.home : "(none)");
+}
+
+TEST(UserFolder, MakeFoldersMakesEveryMissingParent)
+{
+    testsupport::TempDir dir;
+    EXPECT_TRUE(platform::MakeFolders(dir.File("a/b/c")));
+    EXPECT_TRUE(fs::is_directory(dir.File("a/b/c")));
+    EXPECT_EQ(fs::status(dir.File("a/b")).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_TRUE(platform::MakeFolders(dir.File("a/b/c/"))); // there already
+    EXPECT_TRUE(platform::MakeFolders(dir.File("a//b/./d")));
+    EXPECT_TRUE(fs::is_directory(dir.File("a/b/d")));
+    testsupport::WriteText(dir.File("file"), "x");
+    EXPECT_FALSE(platform::MakeFolders(dir.File("file")));
+    EXPECT_FALSE(platform::MakeFolders(dir.File("file/sub")));
+    EXPECT_FALSE(platform::MakeFolders(""));
+    {
+        testsupport::ScopedCurrentDir cwd(dir.Path());
+        EXPECT_TRUE(platform::MakeFolders("rel/x"));
+    }
+    EXPECT_TRUE(fs::is_directory(dir.File("rel/x")));
 }

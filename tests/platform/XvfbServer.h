@@ -22,15 +22,15 @@
 namespace sdltest
 {
 
-// Starts Xvfb with one 1024 x 768 screen on the first free display and stops it on destruction. Display() is
-// empty when Xvfb is not installed (Installed() false) or did not come up.
+// Starts Xvfb with one screen (1024 x 768 unless told) on the first free display and stops it on destruction.
+// Display() is empty when Xvfb is not installed (Installed() false) or did not come up.
 class XvfbServer
 {
 public:
     static constexpr int kScreenWidth = 1024;
     static constexpr int kScreenHeight = 768;
 
-    XvfbServer()
+    explicit XvfbServer(int width = kScreenWidth, int height = kScreenHeight)
     {
         m_installed = OnPath("Xvfb");
         if (!m_installed)
@@ -40,7 +40,7 @@ public:
             return;
         // Everything the child needs is made before the fork: it only redirects and execs.
         const std::string fd = std::to_string(fds[1]);
-        const std::string screen = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
         // -noreset: the pointer stays where a test put it when the last client (a destroyed window) goes.
         const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
                               screen.c_str(), "-nolisten",  "tcp",      "-noreset", nullptr};
@@ -148,10 +148,16 @@ private:
 
 // The game window under SDL's X11 driver on a private Xvfb; skipped when Xvfb is not installed, failed when it
 // is but does not start. The pointer is moved with SDL's global warp, as a player moves it: the X server then
-// sends the crossing and motion events.
+// sends the crossing and motion events. A fixture may ask for another screen size and the full-screen window.
 class X11WindowTest : public ::testing::Test
 {
 protected:
+    explicit X11WindowTest(int screenWidth = XvfbServer::kScreenWidth, int screenHeight = XvfbServer::kScreenHeight,
+                           platform::WindowMode mode = platform::WindowMode::Window)
+        : m_server(screenWidth, screenHeight), m_mode(mode)
+    {
+    }
+
     void SetUp() override
     {
         if (!m_server.Installed())
@@ -159,7 +165,9 @@ protected:
         ASSERT_FALSE(m_server.Display().empty()) << "Xvfb did not start";
         m_displayEnv.emplace("DISPLAY", m_server.Display());
         m_driverEnv.emplace("SDL_VIDEODRIVER", "x11");
+        platform::SetWindowMode(m_mode);
         m_windowMade = platform::CreateGameWindow("x11 input test");
+        platform::SetWindowMode(platform::WindowMode::Window);
         ASSERT_TRUE(m_windowMade) << SDL_GetError();
         ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
         Drain();
@@ -187,8 +195,11 @@ protected:
         return done();
     }
 
+    const std::string& DisplayName() const { return m_server.Display(); }
+
 private:
     XvfbServer m_server;
+    platform::WindowMode m_mode;
     std::optional<ScopedEnv> m_displayEnv;
     std::optional<ScopedEnv> m_driverEnv;
     bool m_windowMade = false;

@@ -181,6 +181,34 @@ TEST_F(EngineInputTest, APressOutsideTheWindowIsIgnoredAndItsReleaseOnlySetsUp)
     EXPECT_EQ(m_input.GetButton1(), 0);
 }
 
+TEST_F(EngineInputTest, APressCountsWhereItHappenedNotWhereThePointerIsAtTheUpdate)
+{
+    struct Case
+    {
+        const char* name;
+        int pressX, pressY; // where the pointer is when the press comes (client coordinates of the 800 x 600 window)
+        int laterX, laterY; // where it has moved to by the update
+        int down;
+    };
+    const Case cases[] = {
+        {"pressed inside, then out", 100, 100, -50, 100, 1},
+        {"pressed outside, then in", 100, 650, 100, 100, 0},
+        {"pressed on the bottom-right edge, then out", 800, 600, 900, 700, 1},
+        {"pressed on the top-left edge, then out", 0, 0, -5, -5, 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        PushMotion(c.pressX, c.pressY, 1, 1);
+        PushButton(SDL_BUTTON_LEFT, true);
+        PushMotion(c.laterX, c.laterY, 1, 1);
+        Frame();
+        EXPECT_EQ(m_input.GetButton0(), c.down);
+        Frame({{SDL_BUTTON_LEFT, false}});
+        EXPECT_EQ(m_input.GetButton0(), 0);
+    }
+}
+
 TEST_F(EngineInputTest, DeltasReportTheMovementBetweenTheTwoPreviousUpdates)
 {
     // The cursor rests at (400, 300) from the start: no update reports a jump from the client origin.

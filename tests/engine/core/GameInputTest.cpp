@@ -154,6 +154,197 @@ TEST_F(GameInputTest, ClearMouseButtonsForgetsStatesAndPendingReleases)
     EXPECT_EQ(m_input->GetLeftButton(), 2);
 }
 
+// One input event of a frame: a key (A) or the left button going down or up, or the pointer moving to (x, y).
+struct Ev
+{
+    char kind; // 'k' key, 'b' left button, 'm' motion
+    bool down = false;
+    int x = 0, y = 0;
+};
+constexpr Ev KeyDown{'k', true}, KeyUp{'k', false}, Press{'b', true}, Release{'b', false};
+constexpr Ev MoveTo(int x, int y)
+{
+    return {'m', false, x, y};
+}
+
+TEST_F(GameInputTest, EveryPressAndReleaseOfAFrameCountsWhereItHappened)
+{
+    struct Step
+    {
+        std::vector<Ev> events; // pushed before the frame
+        int key, left;          // 0 up, 1 went down this frame, 2 held
+        int x, y;               // the pointer the frame shows
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    // The pointer rests at (400, 300) when each case starts, every key and button up.
+    const Case cases[] = {
+        {"a key tap shorter than a frame", {{{KeyDown, KeyUp}, 1, 0, 400, 300}, {{}, 0, 0, 400, 300}}},
+        {"two key taps in one frame",
+         {{{KeyDown, KeyUp, KeyDown, KeyUp}, 1, 0, 400, 300},
+          {{}, 0, 0, 400, 300},
+          {{}, 1, 0, 400, 300},
+          {{}, 0, 0, 400, 300},
+          {{}, 0, 0, 400, 300}}},
+        {"a click where the pointer rests", {{{Press, Release}, 0, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
+        {"a double click in one frame",
+         {{{Press, Release, Press, Release}, 0, 1, 400, 300},
+          {{}, 0, 0, 400, 300},
+          {{}, 0, 1, 400, 300},
+          {{}, 0, 0, 400, 300}}},
+        // The frame shows the pointer where the click happens before the click itself.
+        {"moved onto a place and clicked at once",
+         {{{MoveTo(500, 200), Press, Release}, 0, 0, 500, 200},
+          {{}, 0, 1, 500, 200},
+          {{}, 0, 0, 500, 200},
+          {{}, 0, 0, 500, 200}}},
+        {"pressed, then moved on in the same frame",
+         {{{Press, MoveTo(450, 350)}, 0, 1, 400, 300}, {{}, 0, 2, 450, 350}}},
+        {"held, moved and released at once",
+         {{{Press}, 0, 1, 400, 300}, {{MoveTo(420, 310), Release}, 0, 2, 420, 310}, {{}, 0, 0, 420, 310}}},
+        // One queue for both devices: a change waits behind an earlier record whatever its device.
+        {"a key and a click interleaved", {{{KeyDown, Press, KeyUp, Release}, 1, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
+        {"a key tap before a click",
+         {{{KeyDown, KeyUp, Press, Release}, 1, 0, 400, 300}, {{}, 0, 1, 400, 300}, {{}, 0, 0, 400, 300}}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Start(false);
+        platform::SetCursorPos(400, 300);
+        Frame();
+        for (size_t i = 0; i < c.steps.size(); ++i)
+        {
+            for (const Ev& e : c.steps[i].events)
+            {
+                if (e.kind == 'k')
+                    PushKey(SDL_SCANCODE_A, e.down);
+                else if (e.kind == 'b')
+                    PushButton(SDL_BUTTON_LEFT, e.down);
+                else
+                {
+                    platform::Point at;
+                    platform::GetCursorPos(&at);
+                    PushMotion(e.x, e.y, e.x - at.x, e.y - at.y);
+                }
+            }
+            Frame();
+            const Step& step = c.steps[i];
+            EXPECT_EQ(std::vector<int>(
+                          {Key(platform::kKeyA), m_input->GetLeftButton(), m_input->GetMouseX(), m_input->GetMouseY()}),
+                      std::vector<int>({step.key, step.left, step.x, step.y}))
+                << "frame " << i;
+        }
+        EXPECT_EQ(m_input->GetQueuedRecordCount(), 0u);
+    }
+}
+
+TEST_F(GameInputTest, ClearingTheButtonsDropsTheClicksStillWaitingButNotTheKeysOrTheMovement)
+{
+    Frame();
+    // The minus key's code is the left button's record offset: a key all the same.
+    PushMotion(500, 200, 100, -100);
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushKey(SDL_SCANCODE_MINUS, true);
+    PushButton(SDL_BUTTON_LEFT, false);
+    PushMotion(520, 210, 20, 10);
+    Frame();
+    ASSERT_EQ(m_input->GetLeftButton() + Key(platform::kKeyMinus), 0);
+    m_input->ClearMouseButtons();
+    Frame();
+    EXPECT_EQ(m_input->GetLeftButton(), 0);
+    EXPECT_EQ(Key(platform::kKeyMinus), 1);
+    EXPECT_EQ(std::make_pair(m_input->GetMouseX(), m_input->GetMouseY()), std::make_pair(520, 210));
+    EXPECT_EQ(m_input->GetQueuedRecordCount(), 0u);
+}
+
+TEST_F(GameInputTest, AWindowsEdgesAreInsideIt)
+{
+    Start(true);
+    // Outside is x < 0, x > width, y < 0 or y > height.
+    const std::pair<int, int> inside[] = {{0, 0}, {800, 600}, {0, 600}, {800, 0}};
+    const std::pair<int, int> outside[] = {{-1, 0}, {0, -1}, {801, 0}, {0, 601}};
+    for (auto [x, y] : inside)
+    {
+        platform::SetCursorPos(x, y);
+        Frame();
+        EXPECT_EQ(std::make_pair(m_input->GetMouseX(), m_input->GetMouseY()), std::make_pair(x, y));
+    }
+    for (auto [x, y] : outside)
+    {
+        platform::SetCursorPos(x, y);
+        Frame();
+        EXPECT_EQ(std::make_pair(m_input->GetMouseX(), m_input->GetMouseY()),
+                  std::make_pair(GameInput::kOutsideWindow, GameInput::kOutsideWindow))
+            << x << "," << y;
+    }
+}
+
+TEST_F(GameInputTest, AFloodOfTapsIsKeptWithinTheQueuesRoomAndEndsUp)
+{
+    Frame();
+    // Each frame brings as many records as the keyboard holds and takes one tap.
+    for (int frame = 0; frame < 8; ++frame)
+    {
+        for (uint32_t i = 0; i < GameInput::kKeyboardBufferSize / 2; ++i)
+        {
+            PushKey(SDL_SCANCODE_B, true);
+            PushKey(SDL_SCANCODE_B, false);
+        }
+        Frame();
+        EXPECT_LE(m_input->GetQueuedRecordCount(), GameInput::kMaxQueuedRecords);
+        EXPECT_NE(Key(platform::kKeyB), 2) << frame; // a tap never reads held
+    }
+    for (size_t frames = 0; m_input->GetQueuedRecordCount() > 0 && frames < 2 * GameInput::kMaxQueuedRecords; ++frames)
+        Frame();
+    EXPECT_EQ(m_input->GetQueuedRecordCount(), 0u);
+    Frame();
+    EXPECT_EQ(Key(platform::kKeyB), 0);
+}
+
+TEST_F(GameInputTest, RecordsBeyondTheQueuesRoomTakeEffectWithoutEdges)
+{
+    // Both buttons and key B held; their releases then wait behind a long run of taps of A (one a frame).
+    Frame({{SDL_BUTTON_LEFT, true}, {SDL_BUTTON_RIGHT, true}});
+    PushKey(SDL_SCANCODE_B, true);
+    Frame();
+    ASSERT_EQ(std::vector<int>({m_input->GetLeftButton(), m_input->GetRightButton(), Key(platform::kKeyB)}),
+              std::vector<int>({2, 2, 1}));
+    for (int i = 0; i < 127; ++i)
+    {
+        PushKey(SDL_SCANCODE_A, true);
+        PushKey(SDL_SCANCODE_A, false);
+    }
+    PushKey(SDL_SCANCODE_B, false);
+    PushButton(SDL_BUTTON_RIGHT, false);
+    PushButton(SDL_BUTTON_LEFT, false);
+    Frame();
+    // Taps of C pile up behind them until the queue overflows and its oldest records take effect at once: the
+    // taps of A, then the three releases.
+    for (int frame = 0; frame < 30; ++frame)
+    {
+        EXPECT_EQ(m_input->GetLeftButton(), 2) << frame;
+        for (int i = 0; i < 127; ++i)
+        {
+            PushKey(SDL_SCANCODE_C, true);
+            PushKey(SDL_SCANCODE_C, false);
+        }
+        Frame();
+        ASSERT_LE(m_input->GetQueuedRecordCount(), GameInput::kMaxQueuedRecords);
+        if (m_input->GetLeftButton() == 0)
+            break;
+    }
+    EXPECT_EQ(m_input->GetLeftButton(), 0);
+    EXPECT_EQ(m_input->GetRightButton(), 0);
+    EXPECT_EQ(Key(platform::kKeyB), 0);
+    EXPECT_NE(Key(platform::kKeyA), 1); // the taps of A are not reported
+    // The records behind them are still reported one change a frame.
+    EXPECT_GT(m_input->GetQueuedRecordCount(), 0u);
+}
+
 TEST_F(GameInputTest, FullScreenPositionIsClampedToTheScreen)
 {
     Frame();
@@ -263,12 +454,12 @@ TEST_F(GameInputTest, WheelSumsTheFramesMovementInDeviceUnits)
 TEST_F(GameInputTest, ALostMouseSkipsTheFrameWithoutRepeatingEdges)
 {
     Frame();
+    // Presses where the pointer rests; then it moves, and the focus goes before the movement is read.
     PushKey(SDL_SCANCODE_ESCAPE, true);
-    PushMotion(410, 300, 10, 0);
     Frame({{SDL_BUTTON_LEFT, true}});
     ASSERT_EQ(Key(platform::kKeyEscape), 1);
     ASSERT_EQ(m_input->GetLeftButton(), 1);
-    ASSERT_EQ(m_input->GetMouseDeltaX(), 10);
+    PushMotion(410, 300, 10, 0);
 
     // Nothing is read: no movement, and last frame's presses are not reported again.
     PushFocus(false);
@@ -280,10 +471,13 @@ TEST_F(GameInputTest, ALostMouseSkipsTheFrameWithoutRepeatingEdges)
         EXPECT_EQ(Key(platform::kKeyEscape), 2);
     }
 
-    // Focus back: the devices are acquired again by the next read and then read as usual.
+    // Focus back: the devices are acquired again by the next read and then read as usual. The pointer moved
+    // while the mouse was lost: a frame shows where it is, the next the release there.
     PushFocus(true);
     Frame();
     Frame({{SDL_BUTTON_LEFT, false}});
+    EXPECT_EQ(m_input->GetMouseX(), 410);
+    Frame();
     EXPECT_EQ(Key(platform::kKeyEscape), 0);
     EXPECT_EQ(m_input->GetLeftButton(), 0);
 }
@@ -374,6 +568,59 @@ TEST_F(GameInputX11Test, BothReadersFollowThePointerOutOfTheWindowAndBack)
     ASSERT_TRUE(platform::SetGameWindowBounds(50, 60, 800, 600));
     EXPECT_TRUE(WarpUntil(70, 90, reads(20, 30, 20, 30)));
     EXPECT_TRUE(WarpUntil(20, 90, reads(out, out, -30, 30)));
+}
+
+// The full-screen window on a 1600 x 900 screen: the 800 x 600 picture is scaled by 1.5 between bars 200 wide.
+class GameInputFullScreenTest : public sdltest::X11WindowTest
+{
+protected:
+    GameInputFullScreenTest() : X11WindowTest(1600, 900, platform::WindowMode::FullScreen) {}
+};
+
+TEST_F(GameInputFullScreenTest, APointerOnTheScreenReachesTheGameAtThePicturesPixel)
+{
+    GameInput game(800, 600, false);
+    ASSERT_TRUE(game.Init(nullptr, platform::GameWindowHandle()));
+    EngineInput engine;
+    ASSERT_NE(engine.Init(), 0);
+    struct Case
+    {
+        int screenX, screenY;
+        int gameX, gameY;     // on the picture, kept on it
+        int engineX, engineY; // the picture's pixel, on it or not
+    };
+    // (screen x - 200) / 1.5 and screen y / 1.5, rounded down.
+    const Case cases[] = {
+        {800, 450, 400, 300, 400, 300},  {200, 0, 0, 0, 0, 0},         {1399, 899, 799, 599, 799, 599},
+        {1000, 301, 533, 200, 533, 200}, {100, 450, 0, 300, -67, 300}, {1500, 30, 799, 20, 866, 20},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << c.screenX << "," << c.screenY);
+        EXPECT_TRUE(WarpUntil(c.screenX, c.screenY,
+                              [&]
+                              {
+                                  EXPECT_TRUE(game.Update());
+                                  engine.Update();
+                                  return game.GetMouseX() == c.gameX && game.GetMouseY() == c.gameY &&
+                                         engine.GetMouseX() == c.engineX && engine.GetMouseY() == c.engineY;
+                              }))
+            << "game at " << game.GetMouseX() << "," << game.GetMouseY() << ", engine at " << engine.GetMouseX() << ","
+            << engine.GetMouseY();
+    }
+
+    // Locked, the cursor is pinned to the screen pixel of the picture's pixel: (400, 300) is at (800, 450).
+    ASSERT_TRUE(WarpUntil(800, 450,
+                          [&]
+                          {
+                              EXPECT_TRUE(game.Update());
+                              return game.GetMouseX() == 400 && game.GetMouseY() == 300;
+                          }));
+    game.LockCursor(true);
+    platform::Rect clip;
+    ASSERT_TRUE(platform::GetCursorClip(&clip));
+    EXPECT_EQ(std::vector<int>({clip.left, clip.top, clip.right, clip.bottom}), std::vector<int>({800, 450, 801, 451}));
+    game.LockCursor(false);
 }
 
 } // namespace

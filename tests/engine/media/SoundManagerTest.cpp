@@ -1,6 +1,7 @@
 // Tests for the sound manager: play forms and levels, slots, fades, SFX changes, 3D starts, streams, disabled sound.
 #include "engine/media/SoundManager.h"
 #include "engine/media/SampleBank.h"
+#include "platform/Paths.h"
 #include "platform/audio/Sound.h"
 #include "tests/platform/audio/AudioTestFiles.h"
 #include "tests/support/TestSupport.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -300,4 +302,72 @@ TEST_F(SoundManagerTest, MusicStreamPlaysAtItsOwnLevelPausesAndGivesWay)
     EXPECT_FALSE(sound.IsStreamPlaying());
     EXPECT_FALSE(sound.PlayStream("nothere.mp3"));
     EXPECT_EQ(sound.GetStreamLengthMs(), 0u);
+}
+
+// Puts the times of the data folder and everything in it an hour back, as for a data set installed long ago.
+static void AgeDataFolder(const std::string& data)
+{
+    const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(data))
+        std::filesystem::last_write_time(entry.path(), hourAgo);
+    std::filesystem::last_write_time(data, hourAgo);
+}
+
+TEST_F(SoundManagerTest, AMissingStreamIsRememberedUntilItsFolderChanges)
+{
+    AgeDataFolder(m_dir.File("data"));
+    SoundManager& sound = Manager(true, false);
+    const char* theme = "data\\soundtrack\\theme.mp3";
+    // Sixty frames of an idle menu asking for a theme that is not there: the folders are looked through once.
+    EXPECT_FALSE(sound.PlayStream(theme));
+    const uint64_t scans = platform::GetDirectoryScanCount();
+    for (int frame = 0; frame < 60; ++frame)
+        EXPECT_FALSE(sound.PlayStream(theme));
+    EXPECT_EQ(platform::GetDirectoryScanCount(), scans);
+
+    // Another path is looked for at once.
+    EXPECT_FALSE(sound.PlayStream("data\\soundtrack\\night6.mp3"));
+    EXPECT_GT(platform::GetDirectoryScanCount(), scans);
+
+    // A change elsewhere (the sounds folder, beside the missing one) does not bring the theme back.
+    testsupport::WriteText(m_dir.File("data/sounds/note.txt"), "x");
+    uint64_t before = platform::GetDirectoryScanCount();
+    EXPECT_FALSE(sound.PlayStream(theme));
+    EXPECT_EQ(platform::GetDirectoryScanCount(), before);
+
+    // The folder appears (the data folder changes): looked for again, once.
+    std::filesystem::create_directories(m_dir.File("data/SoundTrack"));
+    AgeDataFolder(m_dir.File("data"));
+    before = platform::GetDirectoryScanCount();
+    EXPECT_FALSE(sound.PlayStream(theme));
+    EXPECT_GT(platform::GetDirectoryScanCount(), before);
+    before = platform::GetDirectoryScanCount();
+    EXPECT_FALSE(sound.PlayStream(theme));
+    EXPECT_EQ(platform::GetDirectoryScanCount(), before);
+
+    // Forgetting (the play list changed) looks again.
+    sound.ForgetMissingStreams();
+    EXPECT_FALSE(sound.PlayStream(theme));
+    EXPECT_GT(platform::GetDirectoryScanCount(), before);
+
+    // The theme is put in its folder: it plays.
+    if (!HaveLame())
+        GTEST_SKIP() << "lame is not installed";
+    testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(kRate, 1, Sine(kRate / 2, kRate, 440.0, 12000.0)));
+    ASSERT_TRUE(EncodeMp3(m_dir.File("tone.wav"), m_dir.File("data/SoundTrack/Theme.mp3"), "-b 64"));
+    EXPECT_TRUE(sound.PlayStream(theme));
+    EXPECT_TRUE(sound.IsStreamPlaying());
+}
+
+TEST_F(SoundManagerTest, AStreamThatCannotBeDecodedIsTriedAgainWhenTheFileChanges)
+{
+    if (!HaveLame())
+        GTEST_SKIP() << "lame is not installed";
+    SoundManager& sound = Manager(true, false);
+    testsupport::WriteBytes(m_dir.File("song.mp3"), std::vector<uint8_t>(4096, 0x00));
+    EXPECT_FALSE(sound.PlayStream("song.mp3"));
+    EXPECT_FALSE(sound.PlayStream("song.mp3"));
+    testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(kRate, 1, Sine(kRate / 2, kRate, 440.0, 12000.0)));
+    ASSERT_TRUE(EncodeMp3(m_dir.File("tone.wav"), m_dir.File("song.mp3"), "-b 64"));
+    EXPECT_TRUE(sound.PlayStream("song.mp3"));
 }
