@@ -6,6 +6,7 @@
 #include "engine/render/Screenshot.h"
 #include "game/Game.h"
 #include "game/Program.h"
+#include "platform/Paths.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -51,6 +52,14 @@ bool GameHarness::Start(std::string* why)
     m_audioDriver.emplace("SDL_AUDIODRIVER", "dummy");
     m_xdgData.emplace("XDG_DATA_HOME", m_userData.Path());
     m_cwd.emplace(m_data.Path());
+    // The data set and the user folder are entered as the program enters them.
+    ProgramOptions options;
+    options.dataFolder = m_data.Path();
+    if (!EnterProgramFolders(options, &reason))
+    {
+        Stop();
+        return false;
+    }
     m_clock = std::make_unique<testsupport::ManualTimeSource>();
     m_clock->ticks = 1000;
 
@@ -70,7 +79,9 @@ void GameHarness::Stop()
     if (m_pGame || m_pParameters)
         ShutDownGame(std::move(m_pGame), std::move(m_pParameters));
     m_clock.reset();
+    platform::SetUserFolder({});
     m_cwd.reset();
+    platform::InvalidatePathCache();
     m_xdgData.reset();
     m_audioDriver.reset();
     m_videoDriver.reset();

@@ -46,6 +46,8 @@ public:
     bool XvfbInstalled() const { return m_server.Installed(); }
     // The data folder the game runs in (a copy of the sample data) before and after Start.
     const std::string& DataFolder() const { return m_data.Path(); }
+    // The folder the program writes its options, progress and saves into.
+    std::string UserFolder() const { return m_userData.Path() + "/tidewell"; }
 
     // Starts the X server, points SDL at it, makes the data folder the working folder and the user data folder
     // a fresh one, reads the game parameters and builds the window, the engine and the Game as the program does.

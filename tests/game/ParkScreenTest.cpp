@@ -259,7 +259,8 @@ TEST_F(ParkScreenTest, TheProgramShutsDownAndStartsAgainWithItsParkInTheSameProc
     harness.Stop();
     // The Game, the park and the engine are gone; the options were written on the way out.
     EXPECT_TRUE(g_pGame == nullptr && g_pWorld == nullptr && g_pEngineCore == nullptr);
-    EXPECT_TRUE(std::filesystem::exists(harness.DataFolder() + "/MRV2.ini"));
+    EXPECT_TRUE(std::filesystem::exists(harness.UserFolder() + "/MRV2.ini"));
+    EXPECT_FALSE(std::filesystem::exists(harness.DataFolder() + "/MRV2.ini"));
     std::string why;
     ASSERT_TRUE(harness.Start(&why)) << why;
     harness.EnterPark(0);

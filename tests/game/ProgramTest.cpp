@@ -82,11 +82,11 @@ std::map<std::string, uintmax_t> Listing(const std::string& folder)
 // How a test starts the program.
 struct Launch
 {
-    std::string folder;            // the working folder
-    std::vector<std::string> args; // the command line after the program's name
-    bool display = true;           // with the X server; without, no window and no message box can be shown
-    bool asOtherUser = false;      // as the unprivileged user when the tests run as root, so permissions hold
-    std::map<std::string, std::optional<std::string>> env; // set (or, without a value, unset) over the test's
+    std::string folder = {};            // the working folder
+    std::vector<std::string> args = {}; // the command line after the program's name
+    bool display = true;                // with the X server; without, no window and no message box can be shown
+    bool asOtherUser = false;           // as the unprivileged user when the tests run as root, so permissions hold
+    std::map<std::string, std::optional<std::string>> env = {}; // set (or, without a value, unset) over the test's
 };
 
 class ProgramTest : public ::testing::Test
@@ -166,7 +166,7 @@ protected:
         return pid;
     }
 
-    pid_t Start(const std::string& folder) { return Start(Launch{folder, {}}); }
+    pid_t Start(const std::string& folder) { return Start(Launch{.folder = folder}); }
 
     std::string StandardError() const { return testsupport::ReadText(m_runtime.File("stderr.txt")); }
 
@@ -456,7 +456,8 @@ TEST_F(ProgramTest, StartedElsewhereWithAReadOnlyDataFolderNamedItRunsAndWritesI
     testsupport::TempDir elsewhere;
     fs::permissions(elsewhere.Path(), fs::perms::all);
     // In a window of the picture's size at the top-left of the screen, as asked.
-    const pid_t pid = Start(Launch{elsewhere.Path(), {"--windowed", m_data.Path()}, true, true});
+    const pid_t pid =
+        Start(Launch{.folder = elsewhere.Path(), .args = {"--windowed", m_data.Path()}, .asOtherUser = true});
     std::vector<Window> windows;
     ASSERT_TRUE(WaitFor(30.0, [&] { return !(windows = GameWindows()).empty(); }))
         << "no window appeared: " << StandardError();
@@ -501,7 +502,7 @@ TEST_F(ProgramTest, WithoutItsDataAnywhereItSaysSoOnceAndExits)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        const pid_t pid = Start(Launch{empty.Path(), c.args, c.display});
+        const pid_t pid = Start(Launch{.folder = empty.Path(), .args = c.args, .display = c.display});
         int status = 0;
         bool ended = false;
         WaitFor(30.0,
@@ -570,7 +571,7 @@ TEST_F(ProgramTest, HelpAndAnUnknownOptionTellTheUsageAndDoNothingElse)
     for (const char* arg : {"--help", "--bogus"})
     {
         SCOPED_TRACE(arg);
-        const pid_t pid = Start(Launch{m_data.Path(), {arg}, false});
+        const pid_t pid = Start(Launch{.folder = m_data.Path(), .args = {arg}, .display = false});
         EXPECT_EQ(Finish(pid, 30.0), 0);
         const std::string errors = StandardError();
         EXPECT_EQ(errors.find("usage: tidewell [--windowed] [DATA-FOLDER]") != std::string::npos,
