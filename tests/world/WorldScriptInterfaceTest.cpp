@@ -457,6 +457,53 @@ TEST_F(WorldScripting, BuildingFiguresCountTheRightBuildings)
     EXPECT_FALSE(IsScriptValueTrue(Read(WV_BuildTreeExist)));
 }
 
+namespace
+{
+
+// The mechanics' board as the World reads it.
+class OpenRequests : public RepairService
+{
+public:
+    explicit OpenRequests(uint32_t open) : m_open(open) {}
+    uint32_t CountOpenRequests() const override { return m_open; }
+
+private:
+    uint32_t m_open;
+};
+
+// Construction records that count CAFE buildings: 7 in all, 3 of them finished.
+class CafeCensus : public ConstructionService
+{
+public:
+    uint32_t CountBuildings(const char* name, bool finishedOnly) const override
+    {
+        return name && std::strcmp(name, "CAFE") == 0 ? (finishedOnly ? 3 : 7) : 0;
+    }
+};
+
+} // namespace
+
+TEST_F(WorldScripting, TheParksManagersAnswerBreakdownsAndBuildingCounts)
+{
+    WorldParams params;
+    for (const char* keyword : {"ENTRY", "CAFE"})
+        ASSERT_TRUE(params.AddBuilding(keyword));
+    params.AddBuildingData(1, "TREE", "NONE");
+    SetValidBuildings({1});
+    // Without the managers: no requests, and the buildings themselves are counted (there are none).
+    EXPECT_EQ(
+        std::tuple(Read(WV_BreakdownCount).data, world->CountBuildings(1), IsScriptValueTrue(Read(WV_BuildTreeExist))),
+        std::tuple(0u, 0u, false));
+    // The mechanics' board answers the breakdowns, not the zookeepers'; the construction records the counts.
+    world->m_Managers.mechanicsRepair = std::make_unique<OpenRequests>(4);
+    world->m_Managers.zooRepair = std::make_unique<OpenRequests>(9);
+    world->m_Managers.construction = std::make_unique<CafeCensus>();
+    EXPECT_EQ(std::tuple(Typed(Read(WV_BreakdownCount)), Read(WV_BuildingCount, 0, "CAFE").data,
+                         Read(WV_BuildingCount, 0, "ENTRY").data, world->CountBuildings(1),
+                         world->CountFinishedBuildings(1), IsScriptValueTrue(Read(WV_BuildTreeExist))),
+              std::tuple(std::tuple(uint32_t{SCRIPT_VALUE_UINT}, 4.0), 7u, 0u, 7u, 3u, true));
+}
+
 TEST_F(WorldScripting, AveragesReadByTheScriptAreKept)
 {
     EXPECT_FLOAT_EQ(Read(WV_AverageAnimalHappy).AsFloatBits(), 0.0f);
