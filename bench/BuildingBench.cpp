@@ -3,7 +3,8 @@
 // their queues, the buildings wearing, breaking down and being serviced and repaired by mechanics, toilets cleaned,
 // and a world script counting finished buildings of every type each frame; and a day's close of 500 buildings.
 // Heap allocations are counted once the park has settled and any in the buildings' and managers' share of a frame
-// is flagged, as is a frame over its budget.
+// is flagged, as is a share over its budget of 0.5 ms of processor time. The World's own rating and averages (every
+// 10 game seconds) are timed and counted apart from the share.
 //
 // Left out: the classes not written yet. Guests, servers, mechanics and cleaners are stand-ins that only answer
 // what the buildings send them (their own scripts, walks and path searches are not run); there are no tables,
@@ -28,7 +29,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -125,13 +125,14 @@ public:
         if (record.dwType != MT_UPDATERATING && record.dwType != MT_UPDATEAVERAGES)
             return World::HandleMessage(record, payload);
         const uint64_t before = CountedAllocations();
-        const auto start = std::chrono::steady_clock::now();
+        const double start = ThreadMicroseconds();
         const bool handled = World::HandleMessage(record, payload);
-        ownTime += std::chrono::steady_clock::now() - start;
+        ownTime += ThreadMicroseconds() - start;
         ownAllocations += CountedAllocations() - before;
         return handled;
     }
-    std::chrono::steady_clock::duration ownTime{};
+    // Processor microseconds.
+    double ownTime = 0.0;
     uint64_t ownAllocations = 0;
 };
 
@@ -507,21 +508,21 @@ void BM_BuildingFrame(benchmark::State& state)
     const uint64_t sales = park.sales, repairs = park.repairs, cleanings = park.cleanings;
     const uint64_t faults = park.CountFaults();
     uint64_t frames = 0;
-    const auto start = std::chrono::steady_clock::now();
+    const double start = ThreadMicroseconds();
     for (auto _ : state)
     {
         park.Frame();
         ++frames;
     }
-    const auto elapsed = std::chrono::steady_clock::now() - start - (park.world->ownTime - ownTime);
+    const double elapsed = ThreadMicroseconds() - start - (park.world->ownTime - ownTime);
     const double n = static_cast<double>(frames ? frames : 1);
     const double share =
         static_cast<double>(CountedAllocations() - allocations - (park.world->ownAllocations - ownAllocations)) / n;
-    const double micros = std::chrono::duration<double, std::micro>(elapsed).count() / n;
+    const double micros = elapsed / n;
     state.counters["allocations/frame"] = share;
     state.counters["world's own allocations/frame"] =
         static_cast<double>(park.world->ownAllocations - ownAllocations) / n;
-    state.counters["share us/frame"] = micros;
+    state.counters["share cpu us/frame"] = micros;
     state.counters["sales/frame"] = static_cast<double>(park.sales - sales) / n;
     state.counters["repairs/frame"] = static_cast<double>(park.repairs - repairs) / n;
     state.counters["cleanings/frame"] = static_cast<double>(park.cleanings - cleanings) / n;
@@ -533,7 +534,7 @@ void BM_BuildingFrame(benchmark::State& state)
     if (share > 0.0)
         label += " | FLAG: " + std::to_string(share) + " allocations a frame (target 0)";
     if (micros > kBudgetMicroseconds)
-        label += " | FLAG: " + std::to_string(micros) + " us a frame (budget 500)";
+        label += " | FLAG: " + std::to_string(micros) + " processor us a frame (budget 500)";
     state.SetLabel(label);
 }
 BENCHMARK(BM_BuildingFrame)->Unit(benchmark::kMicrosecond);

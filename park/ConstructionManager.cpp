@@ -215,8 +215,8 @@ void ConstructionManager::UpdateCensus() const
     const uint32_t last =
         buildings ? objects->GetSlotID(ObjectManager::kPoolFirstSlot[ObjectManager::POOL_BUILDING] + buildings - 1)
                   : kNoObjectID;
-    if (m_bCensusValid && m_CensusVersion == m_RecordVersion && m_pCensusObjects == objects &&
-        m_CensusBuildings == buildings && m_CensusLastID == last)
+    if (m_CensusVersion == m_RecordVersion && m_pCensusObjects == objects && m_CensusBuildings == buildings &&
+        m_CensusLastID == last)
         return;
     m_Census.clear();
     for (uint32_t i = 0; i < buildings; ++i)
@@ -232,7 +232,6 @@ void ConstructionManager::UpdateCensus() const
         if (!record || (!record->m_bUnderConstruction && !record->m_bUnderDemolishion))
             ++entry->finished;
     }
-    m_bCensusValid = true;
     m_CensusVersion = m_RecordVersion;
     m_pCensusObjects = objects;
     m_CensusBuildings = buildings;

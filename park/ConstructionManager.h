@@ -2,6 +2,7 @@
 // footprint onto the park grid and taking it off again, with the demolition refund.
 #pragma once
 
+#include "scripts/MessageRecord.h"
 #include "world/ParkServices.h"
 #include "world/WorldMap.h"
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 class BuildingObject;
+class ObjectManager;
 class SerialStream;
 struct MapGridInfo;
 
@@ -118,10 +120,10 @@ private:
     // The building counts by name, and what they were counted from: the records' version, the object manager,
     // the number of buildings and the id of the last (the newest: buildings keep their creation order and ids
     // only grow, so a building made and one removed cannot leave both unchanged).
+    // Nothing is counted before the first call, which sees an object manager (or, without one, no buildings).
     mutable std::vector<NameCount> m_Census;
-    mutable bool m_bCensusValid = false;
     mutable uint64_t m_CensusVersion = 0;
-    mutable const void* m_pCensusObjects = nullptr;
+    mutable const ObjectManager* m_pCensusObjects = nullptr;
     mutable uint32_t m_CensusBuildings = 0;
-    mutable uint32_t m_CensusLastID = 0;
+    mutable uint32_t m_CensusLastID = kNoObjectID;
 };

@@ -138,12 +138,7 @@ void FeedbackManager::Add(const char* textId, const char16_t* text, uint32_t id,
         message.wideText.clear();
     }
     if (shown)
-    {
         Show(message, kShowSeconds);
-        return;
-    }
-    message.day = 0;
-    message.time = 0.0f;
 }
 
 void FeedbackManager::Show(const Message& message, float seconds)
@@ -174,12 +169,13 @@ void FeedbackManager::Update()
     if (!m_Queue.empty() && IsBoxFree())
     {
         const float seconds = m_Queue.size() > kBusyQueue ? kBusyShowSeconds : kShowSeconds;
+        // The queued message's texts change places with the log place's old ones.
         Message& message = Log();
-        const uint32_t day = message.day;
-        const float time = message.time;
-        std::swap(message, m_Queue[0]);
-        message.day = day;
-        message.time = time;
+        Message& queued = m_Queue[0];
+        message.ID = queued.ID;
+        message.bWide = queued.bWide;
+        std::swap(message.wideText, queued.wideText);
+        std::swap(message.textId, queued.textId);
         m_Queue.PopFront();
         Show(message, seconds);
     }

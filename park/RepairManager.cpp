@@ -231,8 +231,8 @@ void RepairManager::UpdateSceneryList() const
     const ObjectManager* objects = g_pObjectManager;
     const uint32_t others = objects->GetPoolCount(ObjectManager::POOL_OTHER);
     const uint32_t next = objects->GetNextFreeObjectID();
-    if (m_bSceneryListed && m_pSceneryObjects == objects && m_pSceneryParams == g_pWorldParams &&
-        m_SceneryPoolCount == others && m_SceneryNextID == next)
+    if (m_pSceneryObjects == objects && m_pSceneryParams == g_pWorldParams && m_SceneryPoolCount == others &&
+        m_SceneryNextID == next)
         return;
     m_Scenery.clear();
     for (uint32_t slot = 0; slot < others; ++slot)
@@ -241,7 +241,6 @@ void RepairManager::UpdateSceneryList() const
         if (object->GetType() == OBJECT_SCENERY)
             m_Scenery.push_back({slot, WantsWater(*object)});
     }
-    m_bSceneryListed = true;
     m_pSceneryObjects = objects;
     m_pSceneryParams = g_pWorldParams;
     m_SceneryPoolCount = others;

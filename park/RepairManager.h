@@ -132,8 +132,8 @@ private:
 
     // The scenery in pool order, and what it was listed from: the object manager and tables, the number of other
     // objects and the next id (any object made changes the id; removing one without making one changes the count).
+    // Nothing is listed before the first search, which sees an object manager.
     mutable std::vector<SceneryEntry> m_Scenery;
-    mutable bool m_bSceneryListed = false;
     mutable const ObjectManager* m_pSceneryObjects = nullptr;
     mutable const WorldParams* m_pSceneryParams = nullptr;
     mutable uint32_t m_SceneryPoolCount = 0;

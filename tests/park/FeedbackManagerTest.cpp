@@ -82,6 +82,28 @@ TEST_F(Feedback, ShowsAtOnceOrQueuesAndLogsWhatWasShown)
     EXPECT_EQ(feedback.GetQueue()[0].ID, 7u);
 }
 
+TEST_F(Feedback, AQueuedMessageIsLoggedWhenItIsShown)
+{
+    // Queued at 09:00 on day 0 behind a busy box, shown at 02:30 on day 1.
+    gui.boxFree = false;
+    feedback.AddMessage("LATER", 3, FeedbackManager::MESSAGE_BUILDING);
+    feedback.AddWideMessage(u"After", 4, FeedbackManager::MESSAGE_BUILDING);
+    At(23.0f);
+    gui.boxFree = true;
+    At(2.5f);
+    ASSERT_EQ(feedback.GetLog().size(), 1u);
+    const FeedbackManager::Message& logged = feedback.GetLog()[0];
+    EXPECT_EQ(std::tuple(logged.ID, logged.textId, logged.bWide, logged.day),
+              std::tuple(3u, std::string("LATER"), false, 1u));
+    EXPECT_NEAR(logged.time, 2.5f, 0.01f);
+    // The next one, a text of its own, a step later.
+    feedback.Update();
+    ASSERT_EQ(feedback.GetLog().size(), 2u);
+    EXPECT_EQ(std::tuple(feedback.GetLog()[1].ID, feedback.GetLog()[1].wideText, feedback.GetLog()[1].bWide),
+              std::tuple(4u, std::u16string(u"After"), true));
+    EXPECT_TRUE(feedback.GetQueue().empty());
+}
+
 TEST_F(Feedback, SuppressesTheScenariosTypesAndKeepsTheStaffsBits)
 {
     const struct
