@@ -76,10 +76,11 @@ TEST_F(Feedback, ShowsAtOnceOrQueuesAndLogsWhatWasShown)
     feedback.AddMessage("FEEDBACK_NO_CLEANERS", 5, 9);
     feedback.AddMessage("FEEDBACK_NO_MECHANICS", 6, 8);
     feedback.AddWideMessage(u"FEEDBACK_NO_CLEANERS", 7, 9);
+    feedback.AddMessage("FEEDBACK_NO_STAFF", 8, 7);
     feedback.RemoveMessagesWithText("FEEDBACK_NO_CLEANERS");
     feedback.RemoveObjectMessages(6);
-    ASSERT_EQ(feedback.GetQueue().size(), 1u);
-    EXPECT_EQ(feedback.GetQueue()[0].ID, 7u);
+    ASSERT_EQ(feedback.GetQueue().size(), 2u);
+    EXPECT_EQ(std::pair(feedback.GetQueue()[0].ID, feedback.GetQueue()[1].ID), std::pair(7u, 8u));
 }
 
 TEST_F(Feedback, AQueuedMessageIsLoggedWhenItIsShown)
@@ -102,6 +103,15 @@ TEST_F(Feedback, AQueuedMessageIsLoggedWhenItIsShown)
     EXPECT_EQ(std::tuple(feedback.GetLog()[1].ID, feedback.GetLog()[1].wideText, feedback.GetLog()[1].bWide),
               std::tuple(4u, std::u16string(u"After"), true));
     EXPECT_TRUE(feedback.GetQueue().empty());
+
+    // The ticker on the second message goes on to a third logged meanwhile.
+    float time = 0.0f;
+    uint32_t day = 0, id = 0;
+    feedback.GetFirstMessage(time, day, id);
+    feedback.GetNextMessage(time, day, id);
+    feedback.AddMessage("THIRD", 5, FeedbackManager::MESSAGE_BUILDING);
+    ASSERT_NE(feedback.GetNextMessage(time, day, id), nullptr);
+    EXPECT_EQ(id, 5u);
 }
 
 TEST_F(Feedback, SuppressesTheScenariosTypesAndKeepsTheStaffsBits)

@@ -435,17 +435,12 @@ TEST_F(WorldScripting, BuildingFiguresCountTheRightBuildings)
     pool2->demolishing = true;
     constexpr uint32_t U = SCRIPT_VALUE_UINT, F = SCRIPT_VALUE_FLOAT;
     const std::tuple<uint32_t, const char*, uint32_t, double> rows[] = {
-        {WV_NumBuildings, nullptr, U, 6},
-        {WV_BuildingCount, "COASTER", U, 2},
-        {WV_BuildingCount, "NOTHING", U, 0},
-        {WV_RidesBuilt, nullptr, U, 2},
-        {WV_AmusementBuilt, nullptr, U, 1},
-        {WV_AnimalExhibitCount, nullptr, U, 1},
-        {WV_AnimalExhibitIncome, nullptr, F, 12.5},
-        {WV_VisitCount, "COASTER", U, 5},
-        {WV_DiffConstructCount, nullptr, U, 2},
-        {WV_KaikoShowScore, nullptr, F, 0.75},
-        {WV_AllBuildingsOperating, nullptr, SCRIPT_VALUE_BOOL, 1},
+        {WV_NumBuildings, nullptr, U, 6},       {WV_BuildingCount, "COASTER", U, 2},
+        {WV_BuildingCount, "NOTHING", U, 0},    {WV_BuildingCount, nullptr, U, 0},
+        {WV_RidesBuilt, nullptr, U, 2},         {WV_AmusementBuilt, nullptr, U, 1},
+        {WV_AnimalExhibitCount, nullptr, U, 1}, {WV_AnimalExhibitIncome, nullptr, F, 12.5},
+        {WV_VisitCount, "COASTER", U, 5},       {WV_DiffConstructCount, nullptr, U, 2},
+        {WV_KaikoShowScore, nullptr, F, 0.75},  {WV_AllBuildingsOperating, nullptr, SCRIPT_VALUE_BOOL, 1},
     };
     for (const auto& [id, text, type, value] : rows)
         EXPECT_EQ(Typed(Read(id, 0, text)), std::tuple(type, value)) << id << " " << (text ? text : "");
@@ -561,6 +556,12 @@ TEST_F(WorldScripting, BuildTypeChecksFollowValidityLocksLimitsAndTrees)
     EXPECT_TRUE(world->IsBuildTypeAtLimit(1));
     EXPECT_FALSE(world->CheckBuildRequirement(1));
     EXPECT_FALSE(world->IsBuildTypeAtLimit(0));
+    // The limit's requirement counts a required building still being built; types the tables lack count none.
+    entry->constructing = true;
+    EXPECT_TRUE(world->IsBuildTypeAtLimit(1));
+    for (int32_t type : {-1, 99})
+        EXPECT_EQ(std::tuple(world->CountBuildings(type), world->CountFinishedBuildings(type)), std::tuple(0u, 0u))
+            << type;
 }
 
 TEST_F(WorldScripting, StepsWrapThroughBuildingsByDisplayNameAndStaffByName)
