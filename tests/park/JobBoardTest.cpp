@@ -413,6 +413,11 @@ TEST(RepairBoard, WateringFindsThePlantsThatComeAndGo)
     park.objects->RemoveObject(rock2->GetID());
     Stub* plant2 = park.At(OBJECT_SCENERY, "PLANT", 0, 10);
     EXPECT_EQ(water(), static_cast<int32_t>(plant2->GetID()));
+    // Neither a plant already being watered nor one about to go is given out.
+    EXPECT_EQ(water(), -1);
+    board.RemoveAssigned(plant2->GetID());
+    plant2->SetWaitingForDeath(true);
+    EXPECT_EQ(water(), -1);
 }
 
 TEST(RepairBoard, FindsPlantsToWaterNearOrFar)
