@@ -1,9 +1,11 @@
 // Benchmarks of the job boards at a busy park: 100 workers asking each frame for a job on a board of 500 pending
 // jobs (mechanics' services and repairs, some urgent, spread over the map), each job filed again as it is taken
-// so the board stays full; and the cleaners' scored choice on a board of 500 pieces of litter.
+// so the board stays full; the cleaners' scored choice on a board of 500 pieces of litter; and the mechanics'
+// watering searches in a park of 2,000 pieces of scenery, one in fifty a plant that wants water.
 #include "bench/BenchSupport.h"
 #include "park/CleaningManager.h"
 #include "park/RepairManager.h"
+#include "scripts/WorldParams.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
 #include "world/StaticObject.h"
@@ -12,6 +14,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace
@@ -123,5 +126,50 @@ void BM_CleaningBestScoredJob(benchmark::State& state)
                                                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_CleaningBestScoredJob)->Unit(benchmark::kMicrosecond);
+
+// The mechanics' two watering searches among 2,000 pieces of scenery (the tables' PLANT wants water, ROCK does not),
+// 40 plants among them spread over the map: a mechanic asking for watering (within 200 units), and one looking for
+// a distant plant. Each plant found is given back at once, so every call searches the same park.
+void BM_RepairWateringSearch(benchmark::State& state)
+{
+    constexpr int kScenery = 2000;
+    constexpr int kPlantEvery = 50;
+    QuietReports quiet;
+    ClearObjectKinds();
+    RegisterObjectKind(OBJECT_SCENERY, []() -> BaseObject* { return new Spot; });
+    WorldParams params;
+    std::string tables = "\"SCENERY_PLANT\"\n\"PLANT_WATER\" \"Yes\"\n\"SCENERY_ROCK\"\n";
+    params.Process(tables.data(), static_cast<uint32_t>(tables.size()));
+    World world;
+    ObjectManager objects;
+    for (int i = 0; i < kScenery; ++i)
+    {
+        BaseObject* object = objects.CreateObject(i % kPlantEvery == 0 ? "PLANT" : "ROCK", OBJECT_SCENERY);
+        object->SetType(OBJECT_SCENERY);
+        object->SetWorldPosition(Place(i));
+    }
+    RepairManager repairs;
+    int64_t found = 0;
+    for (auto _ : state)
+    {
+        for (int w = 0; w < 2; ++w)
+        {
+            uint32_t type = 0;
+            const platform::Vec3 at = Place(w * 7 + 3);
+            const int32_t id =
+                w == 0 ? repairs.FindJob(at, RepairManager::REPAIR_WATERING, type) : repairs.FindDistantWateringJob(at);
+            if (id < 0)
+                continue;
+            ++found;
+            repairs.RemoveAssigned(static_cast<uint32_t>(id));
+        }
+    }
+    ClearObjectKinds();
+    state.counters["found"] = benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
+    state.counters["s_per_search"] = benchmark::Counter(static_cast<double>(state.iterations()) * 2,
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.SetLabel("2,000 scenery, 40 plants");
+}
+BENCHMARK(BM_RepairWateringSearch)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -145,7 +145,7 @@ void CleaningManager::ReturnJob(uint32_t id)
         RequestCleaning(id);
 }
 
-int32_t CleaningManager::Take(std::list<Request>::iterator request, bool urgent)
+int32_t CleaningManager::Take(std::vector<Request>::iterator request, bool urgent)
 {
     const uint32_t id = request->CleaningID;
     AddAssigned(id, urgent);
@@ -209,7 +209,7 @@ int32_t CleaningManager::FindBestScoredJob(const platform::Vec3& position, int32
     if (m_Pending.empty())
         return -1;
     const GridPos cleaner = WorldMap::WorldToGrid(position);
-    int32_t best = kNoScore;
+    int64_t best = kNoScore;
     auto chosen = m_Pending.end();
     int32_t chosenType = JOB_NONE;
     for (auto it = m_Pending.begin(); it != m_Pending.end();)
@@ -220,9 +220,11 @@ int32_t CleaningManager::FindBestScoredJob(const platform::Vec3& position, int32
             it = m_Pending.erase(it);
             continue;
         }
+        // Cells of a cleaner far off the map lie up to 2^32 apart on each axis: the sum is taken in 64 bits.
         const GridPos cell = object->GetGridPos();
-        const int32_t distance = std::abs(cell.x - cleaner.x) + std::abs(cell.y - cleaner.y);
-        int32_t score = kNoScore;
+        const int64_t distance =
+            std::abs(int64_t{cell.x} - int64_t{cleaner.x}) + std::abs(int64_t{cell.y} - int64_t{cleaner.y});
+        int64_t score = kNoScore;
         int32_t kind = JOB_NONE;
         bool allowed = false;
         if (object->GetType() == OBJECT_LITTER)
@@ -309,8 +311,8 @@ bool CleaningManager::Load(SerialStream& stream)
     int32_t size = 0;
     stream.ReadHeader(header, sizeof header);
     stream.ReadInt(&size);
-    std::list<Request> pending;
-    std::list<Job> assigned;
+    std::vector<Request> pending;
+    std::vector<Job> assigned;
     std::unordered_set<uint32_t> seenPending;
     std::unordered_set<uint32_t> seenAssigned;
     uint32_t count = 0;

@@ -7,7 +7,7 @@
 #include "world/ParkServices.h"
 
 #include <cstdint>
-#include <list>
+#include <vector>
 
 class SerialStream;
 
@@ -84,8 +84,8 @@ public:
     // False, with a report and the board unchanged, when the record is damaged or cut short.
     bool Load(SerialStream& stream);
 
-    const std::list<Request>& GetPending() const { return m_Pending; }
-    const std::list<Job>& GetAssigned() const { return m_Assigned; }
+    const std::vector<Request>& GetPending() const { return m_Pending; }
+    const std::vector<Job>& GetAssigned() const { return m_Assigned; }
     int32_t GetActiveCount() const { return m_ActiveCount; }
     int32_t GetCleaningCount() const { return m_CleaningCount; }
 
@@ -94,10 +94,10 @@ private:
     const Job* FindAssigned(uint32_t id) const;
     void AppendRequest(uint32_t id, bool urgent);
     // Takes the pending request as the cleaner's job.
-    int32_t Take(std::list<Request>::iterator request, bool urgent);
+    int32_t Take(std::vector<Request>::iterator request, bool urgent);
 
-    std::list<Request> m_Pending;
-    std::list<Job> m_Assigned;
+    std::vector<Request> m_Pending;
+    std::vector<Job> m_Assigned;
     int32_t m_CleaningCount = 0;
     int32_t m_ActiveCount = 0;
 };

@@ -17,6 +17,7 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -35,7 +36,7 @@ constexpr uint32_t kBuildingTile = 0x1;
 constexpr uint32_t kRepaint = 0x200;
 
 // The save record's size item.
-constexpr uint32_t kSaveSize = 8;
+constexpr int32_t kSaveSize = 8;
 // Most records a saved list may hold.
 constexpr uint32_t kMaxSavedRecords = 100000;
 
@@ -145,23 +146,40 @@ std::vector<ConstructionManager::FootprintCell> ConstructionManager::WalkFootpri
 ConstructionManager::Record& ConstructionManager::AddRecord(uint32_t id)
 {
     m_Records.push_back(std::make_unique<Record>());
-    m_Records.back()->BuildID = id;
-    return *m_Records.back();
+    Record& record = *m_Records.back();
+    record.BuildID = id;
+    // A later record of an id never stands in for its first.
+    m_Index.try_emplace(id, &record);
+    ++m_RecordVersion;
+    return record;
 }
 
-ConstructionManager::Record* ConstructionManager::FindRecord(uint32_t id) const
+void ConstructionManager::Reindex()
 {
+    m_Index.clear();
     for (const auto& record : m_Records)
-    {
-        if (record->BuildID == id)
-            return record.get();
-    }
-    return nullptr;
+        m_Index.try_emplace(record->BuildID, record.get());
+    ++m_RecordVersion;
+}
+
+const ConstructionManager::Record* ConstructionManager::FindRecord(uint32_t id) const
+{
+    const auto found = m_Index.find(id);
+    return found == m_Index.end() ? nullptr : found->second;
+}
+
+ConstructionManager::Record* ConstructionManager::FindMutable(uint32_t id)
+{
+    const auto found = m_Index.find(id);
+    return found == m_Index.end() ? nullptr : found->second;
 }
 
 void ConstructionManager::RemoveRecord(uint32_t id)
 {
+    if (m_Index.erase(id) == 0)
+        return;
     std::erase_if(m_Records, [id](const std::unique_ptr<Record>& record) { return record->BuildID == id; });
+    ++m_RecordVersion;
 }
 
 float ConstructionManager::IsUnderConstruction(uint32_t id) const
@@ -178,7 +196,7 @@ float ConstructionManager::IsUnderDemolition(uint32_t id) const
 
 void ConstructionManager::SetBuildingReady(uint32_t id, bool ready)
 {
-    if (Record* record = FindRecord(id))
+    if (Record* record = FindMutable(id))
         record->m_BuildingReady = ready;
 }
 
@@ -188,21 +206,68 @@ bool ConstructionManager::IsBuildingReady(uint32_t id) const
     return record && record->m_BuildingReady;
 }
 
+// ---------------------------------------------------------------- building counts
+
+void ConstructionManager::UpdateCensus() const
+{
+    const ObjectManager* objects = g_pObjectManager;
+    const uint32_t buildings = objects ? objects->GetPoolCount(ObjectManager::POOL_BUILDING) : 0;
+    const uint32_t last =
+        buildings ? objects->GetSlotID(ObjectManager::kPoolFirstSlot[ObjectManager::POOL_BUILDING] + buildings - 1)
+                  : kNoObjectID;
+    if (m_CensusVersion == m_RecordVersion && m_pCensusObjects == objects && m_CensusBuildings == buildings &&
+        m_CensusLastID == last)
+        return;
+    m_Census.clear();
+    for (uint32_t i = 0; i < buildings; ++i)
+    {
+        const BaseObject* building = objects->GetPoolObject(ObjectManager::POOL_BUILDING, i);
+        const char* name = building->GetName();
+        auto entry = std::find_if(m_Census.begin(), m_Census.end(),
+                                  [name](const NameCount& count) { return std::strcmp(count.name, name) == 0; });
+        if (entry == m_Census.end())
+            entry = m_Census.insert(m_Census.end(), {name, 0, 0});
+        const Record* record = FindRecord(building->GetID());
+        ++entry->all;
+        if (!record || (!record->m_bUnderConstruction && !record->m_bUnderDemolishion))
+            ++entry->finished;
+    }
+    m_CensusVersion = m_RecordVersion;
+    m_pCensusObjects = objects;
+    m_CensusBuildings = buildings;
+    m_CensusLastID = last;
+}
+
+uint32_t ConstructionManager::CountBuildings(const char* name, bool finishedOnly) const
+{
+    if (!name)
+        return 0;
+    UpdateCensus();
+    for (const NameCount& count : m_Census)
+    {
+        if (std::strcmp(count.name, name) == 0)
+            return finishedOnly ? count.finished : count.all;
+    }
+    return 0;
+}
+
 // ---------------------------------------------------------------- construction
 
 void ConstructionManager::StartConstruction(uint32_t id)
 {
+    BuildingObject* building = FindBuilding(id);
+    if (!building)
+        return;
     if (!g_pWorld || !g_pWorld->IsStartingUp())
         ++m_ConstructionCount;
     // One record per building: a building built again keeps the record it has.
-    Record* record = FindRecord(id);
+    Record* record = FindMutable(id);
     if (!record)
         record = &AddRecord(id);
     record->m_BuildingReady = true;
-    BuildingObject* building = FindBuilding(id);
-    if (building)
-        PlaceFootprint(*building);
+    PlaceFootprint(*building);
     record->m_bUnderConstruction = true;
+    ++m_RecordVersion;
     if (g_pMessageHandler)
     {
         MessageRecord change;
@@ -216,8 +281,11 @@ void ConstructionManager::StartConstruction(uint32_t id)
 
 void ConstructionManager::FinishConstruction(uint32_t id)
 {
-    if (Record* record = FindRecord(id))
+    if (Record* record = FindMutable(id))
+    {
         record->m_bUnderConstruction = false;
+        ++m_RecordVersion;
+    }
 }
 
 void ConstructionManager::ClearLitter(const GridPos& pos)
@@ -355,12 +423,16 @@ void ConstructionManager::PlaceFootprint(BuildingObject& building)
 
 int32_t ConstructionManager::StartDemolition(uint32_t id)
 {
+    BuildingObject* building = FindBuilding(id);
+    if (!building)
+        return 0;
     ++m_ConstructionCount;
-    Record* record = FindRecord(id);
+    Record* record = FindMutable(id);
     if (!record)
         record = &AddRecord(id);
     record->m_bUnderConstruction = false;
     record->m_bUnderDemolishion = true;
+    ++m_RecordVersion;
     // The building empties before it may go.
     record->m_BuildingReady = false;
     if (g_pWorld)
@@ -377,7 +449,8 @@ int32_t ConstructionManager::StartDemolition(uint32_t id)
     }
     if (CleaningManager* cleaning = GetCleaningManager())
         cleaning->CancelCleaning(id);
-    if (BuildingObject* building = FindBuilding(id))
+    // The messages above may have removed it.
+    if ((building = FindBuilding(id)) != nullptr)
         TakeUpConnections(*building);
     return 0;
 }
@@ -484,11 +557,11 @@ void ConstructionManager::Dump(SerialStream& stream) const
 {
     stream.BeginSave();
     stream.WriteHeader("Class name : ConstructionManager");
-    stream.WriteUInt("sizeof", kSaveSize);
-    stream.WriteUInt("List size", static_cast<uint32_t>(m_Records.size()));
+    stream.WriteInt("sizeof", kSaveSize);
+    stream.WriteInt("List size", static_cast<int32_t>(m_Records.size()));
     for (const auto& record : m_Records)
     {
-        stream.WriteInt("BuildID", static_cast<int32_t>(record->BuildID));
+        stream.WriteUInt("BuildID", record->BuildID);
         stream.WriteFloat("m_fConstStart", record->m_fConstStart);
         stream.WriteFloat("m_fDemolishStart", record->m_fDemolishStart);
         stream.WriteFloat("m_fConstDone", record->m_fConstDone);
@@ -498,17 +571,19 @@ void ConstructionManager::Dump(SerialStream& stream) const
         stream.WriteBool("m_BuildingReady", record->m_BuildingReady);
         stream.WriteBool("m_Finished", record->m_Finished);
     }
-    stream.WriteInt("m_ConstructionCount", m_ConstructionCount);
+    stream.WriteUInt("m_ConstructionCount", static_cast<uint32_t>(m_ConstructionCount));
 }
 
 bool ConstructionManager::Load(SerialStream& stream)
 {
+    // The buildings are loaded before their records: they are counted again whatever this load finds.
+    ++m_RecordVersion;
     stream.BeginLoad();
     char header[128];
-    uint32_t size = 0;
+    int32_t size = 0;
     uint32_t count = 0;
     stream.ReadHeader(header, sizeof header);
-    stream.ReadUInt(&size);
+    stream.ReadInt(&size);
     stream.ReadUInt(&count);
     if (count > kMaxSavedRecords)
     {
@@ -520,9 +595,7 @@ bool ConstructionManager::Load(SerialStream& stream)
     for (uint32_t i = 0; i < count && stream.Good(); ++i)
     {
         auto record = std::make_unique<Record>();
-        int32_t id = 0;
-        stream.ReadInt(&id);
-        record->BuildID = static_cast<uint32_t>(id);
+        stream.ReadUInt(&record->BuildID);
         stream.ReadFloat(&record->m_fConstStart);
         stream.ReadFloat(&record->m_fDemolishStart);
         stream.ReadFloat(&record->m_fConstDone);
@@ -533,14 +606,15 @@ bool ConstructionManager::Load(SerialStream& stream)
         stream.ReadBool(&record->m_Finished);
         records.push_back(std::move(record));
     }
-    int32_t constructions = 0;
-    stream.ReadInt(&constructions);
+    uint32_t constructions = 0;
+    stream.ReadUInt(&constructions);
     if (!stream.Good())
     {
         GetLogger()->Report(0, "ConstructionManager::Load - the saved records are cut short");
         return false;
     }
     m_Records = std::move(records);
-    m_ConstructionCount = constructions;
+    Reindex();
+    m_ConstructionCount = static_cast<int32_t>(constructions);
     return true;
 }

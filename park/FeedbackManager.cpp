@@ -88,40 +88,57 @@ void FeedbackManager::SuppressMessageType(const char* keyword)
     }
 }
 
+FeedbackManager::Message& FeedbackManager::MessageList::PushBack(bool* dropped)
+{
+    if (dropped)
+        *dropped = m_Count == m_Slots.size();
+    if (m_Count == m_Slots.size())
+        PopFront();
+    ++m_Count;
+    return (*this)[m_Count - 1];
+}
+
+void FeedbackManager::MessageList::PopFront()
+{
+    if (m_Count == 0)
+        return;
+    m_First = (m_First + 1) % m_Slots.size();
+    --m_Count;
+}
+
 void FeedbackManager::AddMessage(const char* textId, uint32_t id, uint32_t type)
 {
-    if (!textId)
-        return;
-    Message message;
-    message.ID = id;
-    message.textId = textId;
-    Add(std::move(message), type);
+    if (textId)
+        Add(textId, nullptr, id, type);
 }
 
 void FeedbackManager::AddWideMessage(const char16_t* text, uint32_t id, uint32_t type)
 {
-    if (!text)
-        return;
-    Message message;
-    message.ID = id;
-    message.wideText = text;
-    message.bWide = true;
-    Add(std::move(message), type);
+    if (text)
+        Add(nullptr, text, id, type);
 }
 
-void FeedbackManager::Add(Message message, uint32_t type)
+void FeedbackManager::Add(const char* textId, const char16_t* text, uint32_t id, uint32_t type)
 {
-    if (IsSuppressed(message.ID, type))
+    if (IsSuppressed(id, type))
         return;
-    if (IsBoxFree())
+    const bool shown = IsBoxFree();
+    Message& message = shown ? Log() : m_Queue.PushBack();
+    // The place's old texts are written over in the room they took.
+    message.ID = id;
+    message.bWide = text != nullptr;
+    if (text)
     {
-        Show(message, kShowSeconds);
-        Log(std::move(message));
-        return;
+        message.wideText.assign(text);
+        message.textId.clear();
     }
-    if (m_Queue.size() >= kMaxQueued)
-        m_Queue.pop_front();
-    m_Queue.push_back(std::move(message));
+    else
+    {
+        message.textId.assign(textId);
+        message.wideText.clear();
+    }
+    if (shown)
+        Show(message, kShowSeconds);
 }
 
 void FeedbackManager::Show(const Message& message, float seconds)
@@ -135,18 +152,16 @@ void FeedbackManager::Show(const Message& message, float seconds)
         gui->ShowMessage(message.textId.c_str(), seconds);
 }
 
-void FeedbackManager::Log(Message message)
+FeedbackManager::Message& FeedbackManager::Log()
 {
+    bool dropped = false;
+    Message& message = m_Log.PushBack(&dropped);
+    // The ticker stays on the message it was on.
+    if (dropped && m_Ticker > 0)
+        --m_Ticker;
     message.day = g_pWorld ? static_cast<uint32_t>(g_pWorld->GetGameDay()) : 0;
     message.time = g_pWorld ? g_pWorld->GetGameDayTime() : 0.0f;
-    m_Log.push_back(std::move(message));
-    if (m_Log.size() > kMaxLogged)
-    {
-        m_Log.pop_front();
-        // The ticker stays on the message it was on.
-        if (m_Ticker > 0)
-            --m_Ticker;
-    }
+    return message;
 }
 
 void FeedbackManager::Update()
@@ -154,10 +169,15 @@ void FeedbackManager::Update()
     if (!m_Queue.empty() && IsBoxFree())
     {
         const float seconds = m_Queue.size() > kBusyQueue ? kBusyShowSeconds : kShowSeconds;
-        Message message = std::move(m_Queue.front());
-        m_Queue.pop_front();
+        // The queued message's texts change places with the log place's old ones.
+        Message& message = Log();
+        Message& queued = m_Queue[0];
+        message.ID = queued.ID;
+        message.bWide = queued.bWide;
+        std::swap(message.wideText, queued.wideText);
+        std::swap(message.textId, queued.textId);
+        m_Queue.PopFront();
         Show(message, seconds);
-        Log(std::move(message));
     }
     CheckMissedDesires();
 }
@@ -208,7 +228,7 @@ const char16_t* FeedbackManager::GetNextMessage(float& time, uint32_t& day, uint
 
 void FeedbackManager::ForgetObject(uint32_t id)
 {
-    for (auto* list : {&m_Queue, &m_Log})
+    for (MessageList* list : {&m_Queue, &m_Log})
     {
         for (Message& message : *list)
         {
@@ -220,14 +240,14 @@ void FeedbackManager::ForgetObject(uint32_t id)
 
 void FeedbackManager::RemoveObjectMessages(uint32_t id)
 {
-    std::erase_if(m_Queue, [id](const Message& m) { return m.ID == id; });
+    m_Queue.EraseIf([id](const Message& m) { return m.ID == id; });
 }
 
 void FeedbackManager::RemoveMessagesWithText(const char* textId)
 {
     if (!textId)
         return;
-    std::erase_if(m_Queue, [textId](const Message& m) { return !m.bWide && m.textId == textId; });
+    m_Queue.EraseIf([textId](const Message& m) { return !m.bWide && m.textId == textId; });
 }
 
 void FeedbackManager::CountMissedDesire(uint32_t desire)
@@ -341,8 +361,8 @@ bool FeedbackManager::Load(SerialStream& stream)
     int32_t size = 0;
     stream.ReadHeader(header, sizeof header);
     stream.ReadInt(&size);
-    std::deque<Message> queue;
-    std::deque<Message> log;
+    std::vector<Message> queue;
+    std::vector<Message> log;
     uint32_t queued = 0;
     stream.ReadUInt(&queued);
     // Lists longer than the manager keeps mark the record as damaged.
@@ -383,8 +403,12 @@ bool FeedbackManager::Load(SerialStream& stream)
         GetLogger()->Report(0, "FeedbackManager::Load - the saved messages are damaged or cut short");
         return false;
     }
-    m_Queue = std::move(queue);
-    m_Log = std::move(log);
+    for (auto [list, loaded] : {std::pair{&m_Queue, &queue}, {&m_Log, &log}})
+    {
+        list->Clear();
+        for (Message& message : *loaded)
+            std::swap(list->PushBack(), message);
+    }
     m_Ticker = 0;
     m_CleanerMessages = words[0];
     m_MechanicMessages = words[1];

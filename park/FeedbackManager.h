@@ -6,10 +6,12 @@
 
 #include "world/ParkServices.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class SerialStream;
 
@@ -55,6 +57,53 @@ public:
         float time = 0.0f;
     };
 
+    // A list of at most a fixed number of messages, oldest first, whose places (and the room their texts took) are
+    // used again as messages come and go.
+    class MessageList
+    {
+    public:
+        explicit MessageList(size_t capacity) : m_Slots(capacity) {}
+        size_t size() const { return m_Count; }
+        bool empty() const { return m_Count == 0; }
+        const Message& operator[](size_t i) const { return m_Slots[(m_First + i) % m_Slots.size()]; }
+        Message& operator[](size_t i) { return m_Slots[(m_First + i) % m_Slots.size()]; }
+        const Message& front() const { return (*this)[0]; }
+        const Message& back() const { return (*this)[m_Count - 1]; }
+        // A place at the end for a new message, holding an old one to be written over; when the list is full its
+        // oldest message makes room, and `dropped` is set.
+        Message& PushBack(bool* dropped = nullptr);
+        void PopFront();
+        void Clear() { m_Count = 0; }
+        // Drops the messages the test holds for, keeping the others in order.
+        template <typename Test> void EraseIf(Test test);
+
+        template <typename List, typename Item> class Iterator
+        {
+        public:
+            Iterator(List* list, size_t index) : m_List(list), m_Index(index) {}
+            Item& operator*() const { return (*m_List)[m_Index]; }
+            Iterator& operator++()
+            {
+                ++m_Index;
+                return *this;
+            }
+            bool operator!=(const Iterator& other) const { return m_Index != other.m_Index; }
+
+        private:
+            List* m_List;
+            size_t m_Index;
+        };
+        Iterator<const MessageList, const Message> begin() const { return {this, 0}; }
+        Iterator<const MessageList, const Message> end() const { return {this, m_Count}; }
+        Iterator<MessageList, Message> begin() { return {this, 0}; }
+        Iterator<MessageList, Message> end() { return {this, m_Count}; }
+
+    private:
+        std::vector<Message> m_Slots;
+        size_t m_First = 0;
+        size_t m_Count = 0;
+    };
+
     // Shows the message of a text id at once when the box is free (and logs it), else queues it; nothing when its
     // type is suppressed.
     void AddMessage(const char* textId, uint32_t id, uint32_t type) override;
@@ -81,8 +130,8 @@ public:
     // False, with a report and the manager unchanged, when the record is damaged or cut short.
     bool Load(SerialStream& stream);
 
-    const std::deque<Message>& GetQueue() const { return m_Queue; }
-    const std::deque<Message>& GetLog() const { return m_Log; }
+    const MessageList& GetQueue() const { return m_Queue; }
+    const MessageList& GetLog() const { return m_Log; }
     uint32_t GetMissedDesireCount(uint32_t desire) const
     {
         return desire < kDesireCount ? m_dwMissedDesireCounts[desire] : 0;
@@ -95,15 +144,17 @@ public:
     static const char* DesireName(uint32_t desire);
 
 private:
-    void Add(Message message, uint32_t type);
+    // A message of a text id or of a text of its own (one of the two is given).
+    void Add(const char* textId, const char16_t* text, uint32_t id, uint32_t type);
     void Show(const Message& message, float seconds);
-    void Log(Message message);
+    // A place at the end of the log for a message shown now.
+    Message& Log();
     uint32_t* StaffWord(uint32_t kind);
     const char16_t* TickerEntry(float& time, uint32_t& day, uint32_t& id) const;
     void CheckMissedDesires();
 
-    std::deque<Message> m_Queue;
-    std::deque<Message> m_Log;
+    MessageList m_Queue{kMaxQueued};
+    MessageList m_Log{kMaxLogged};
     size_t m_Ticker = 0;
     uint32_t m_CleanerMessages = 0;
     uint32_t m_MechanicMessages = 0;
@@ -115,3 +166,17 @@ private:
     float m_fLastCheckedMissedDesires = 25.0f;
     uint32_t m_dwMissedDesireCounts[kDesireCount] = {};
 };
+
+template <typename Test> void FeedbackManager::MessageList::EraseIf(Test test)
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < m_Count; ++i)
+    {
+        if (test(std::as_const((*this)[i])))
+            continue;
+        if (kept != i)
+            std::swap((*this)[kept], (*this)[i]);
+        ++kept;
+    }
+    m_Count = kept;
+}

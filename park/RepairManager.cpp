@@ -132,7 +132,7 @@ RepairManager::Candidates RepairManager::ScanRequests(const platform::Vec3& posi
     const float now = GameTime();
     for (auto it = m_Pending.begin(); it != none; ++it)
     {
-        std::list<Request>::iterator* slot = nullptr;
+        std::vector<Request>::iterator* slot = nullptr;
         if (it->bUrgent)
             slot = &found.urgent;
         else if (it->Type == REPAIR_BREAKDOWN && kind == REPAIR_BREAKDOWN)
@@ -205,11 +205,14 @@ int32_t RepairManager::LookForBetterJob(const platform::Vec3& position, uint32_t
         return -1;
     const uint32_t id = chosen->RepairID;
     const uint32_t chosenType = chosen->Type;
+    // Giving the current job back may add a request at the end of the list, which may move the list: the chosen
+    // request keeps its place in it.
+    const auto place = chosen - m_Pending.begin();
     ReturnJob(current, now.Type);
     AddAssigned(id, urgent, chosenType);
     type = chosenType;
     SetRepairing(id, true);
-    m_Pending.erase(chosen);
+    m_Pending.erase(m_Pending.begin() + place);
     return static_cast<int32_t>(id);
 }
 
@@ -223,16 +226,40 @@ int32_t RepairManager::FindDistantWateringJob(const platform::Vec3& position)
     return id;
 }
 
+void RepairManager::UpdateSceneryList() const
+{
+    const ObjectManager* objects = g_pObjectManager;
+    const uint32_t others = objects->GetPoolCount(ObjectManager::POOL_OTHER);
+    const uint32_t next = objects->GetNextFreeObjectID();
+    if (m_pSceneryObjects == objects && m_pSceneryParams == g_pWorldParams && m_SceneryPoolCount == others &&
+        m_SceneryNextID == next)
+        return;
+    m_Scenery.clear();
+    for (uint32_t slot = 0; slot < others; ++slot)
+    {
+        const BaseObject* object = objects->GetPoolObject(ObjectManager::POOL_OTHER, slot);
+        if (object->GetType() == OBJECT_SCENERY)
+            m_Scenery.push_back({slot, WantsWater(*object)});
+    }
+    m_pSceneryObjects = objects;
+    m_pSceneryParams = g_pWorldParams;
+    m_SceneryPoolCount = others;
+    m_SceneryNextID = next;
+}
+
 int32_t RepairManager::FindWateringTarget(const platform::Vec3& position, float limit) const
 {
     if (!g_pObjectManager)
         return -1;
-    const std::vector<BaseObject*> plants = g_pObjectManager->GetObjectsOfKind(OBJECT_SCENERY);
-    const size_t count = plants.size();
+    UpdateSceneryList();
+    const size_t count = m_Scenery.size();
     for (size_t attempt = 0; attempt < count; ++attempt)
     {
-        const BaseObject* plant = plants[static_cast<size_t>(platform::Rand()) % count];
-        if (!WantsWater(*plant) || plant->IsWaitingForDeath() || FindAssigned(plant->GetID()))
+        const SceneryEntry& entry = m_Scenery[static_cast<size_t>(platform::Rand()) % count];
+        if (!entry.wantsWater)
+            continue;
+        const BaseObject* plant = g_pObjectManager->GetPoolObject(ObjectManager::POOL_OTHER, entry.slot);
+        if (!plant || plant->GetType() != OBJECT_SCENERY || plant->IsWaitingForDeath() || FindAssigned(plant->GetID()))
             continue;
         const float distance = std::sqrt(SquaredDistance(plant->GetWorldPosition(), position));
         bool accepted;
@@ -354,8 +381,8 @@ bool RepairManager::Load(SerialStream& stream)
     int32_t size = 0;
     stream.ReadHeader(header, sizeof header);
     stream.ReadInt(&size);
-    std::list<Request> pending;
-    std::list<Job> assigned;
+    std::vector<Request> pending;
+    std::vector<Job> assigned;
     std::unordered_set<uint32_t> seenPending;
     std::unordered_set<uint32_t> seenAssigned;
     uint32_t count = 0;

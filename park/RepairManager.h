@@ -7,11 +7,13 @@
 #include "world/ParkServices.h"
 
 #include <cstdint>
-#include <list>
+#include <vector>
 
+class ObjectManager;
 class SerialStream;
+class WorldParams;
 
-class RepairManager : public OwnedParkManager
+class RepairManager : public RepairService
 {
 public:
     // Request types, which are also the kinds of job a worker asks for; a higher type outranks a lower one.
@@ -86,14 +88,16 @@ public:
     int32_t GetRepairState(uint32_t id) const;
     // Pending repairs after breakdowns.
     int32_t CountPendingRepairs() const;
+    // Every pending request, of any type (the world script's BreakdownCount of the mechanics' board).
+    uint32_t CountOpenRequests() const override { return static_cast<uint32_t>(m_Pending.size()); }
 
     void Clear();
     void Dump(SerialStream& stream) const;
     // False, with a report and the board unchanged, when the record is damaged or cut short.
     bool Load(SerialStream& stream);
 
-    const std::list<Request>& GetPending() const { return m_Pending; }
-    const std::list<Job>& GetAssigned() const { return m_Assigned; }
+    const std::vector<Request>& GetPending() const { return m_Pending; }
+    const std::vector<Job>& GetAssigned() const { return m_Assigned; }
     int32_t GetActiveCount() const { return m_ActiveCount; }
     int32_t GetBreakdownCount() const { return m_BreakdownCount; }
 
@@ -101,18 +105,37 @@ private:
     // The nearest request of each class a worker of this kind may take.
     struct Candidates
     {
-        std::list<Request>::iterator urgent;
-        std::list<Request>::iterator repair;
-        std::list<Request>::iterator matching;
+        std::vector<Request>::iterator urgent;
+        std::vector<Request>::iterator repair;
+        std::vector<Request>::iterator matching;
     };
     Candidates ScanRequests(const platform::Vec3& position, uint32_t kind);
     // A plant that wants water, tried at random; within `limit` units, or far away when the limit is 0.
     int32_t FindWateringTarget(const platform::Vec3& position, float limit) const;
     const Request* FindPending(uint32_t id) const;
     const Job* FindAssigned(uint32_t id) const;
+    // Makes the list of the park's scenery again when objects came or went since it was made.
+    void UpdateSceneryList() const;
 
-    std::list<Request> m_Pending;
-    std::list<Job> m_Assigned;
+    // A piece of scenery the watering searches draw from: its slot in the object manager's pool of other objects,
+    // and whether its type wants water.
+    struct SceneryEntry
+    {
+        uint32_t slot;
+        bool wantsWater;
+    };
+
+    std::vector<Request> m_Pending;
+    std::vector<Job> m_Assigned;
     int32_t m_BreakdownCount = 0;
     int32_t m_ActiveCount = 0;
+
+    // The scenery in pool order, and what it was listed from: the object manager and tables, the number of other
+    // objects and the next id (any object made changes the id; removing one without making one changes the count).
+    // Nothing is listed before the first search, which sees an object manager.
+    mutable std::vector<SceneryEntry> m_Scenery;
+    mutable const ObjectManager* m_pSceneryObjects = nullptr;
+    mutable const WorldParams* m_pSceneryParams = nullptr;
+    mutable uint32_t m_SceneryPoolCount = 0;
+    mutable uint32_t m_SceneryNextID = 0;
 };

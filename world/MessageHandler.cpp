@@ -66,7 +66,9 @@ bool MessageHandler::TakePost(const MessageRecord& record)
         m_LastSender = record.dwSender;
         m_pLastCount = &m_PostCounts[record.dwSender];
     }
-    uint32_t& posts = *m_pLastCount;
+    if (m_pLastCount->frame != m_uFrame)
+        *m_pLastCount = {m_uFrame, 0};
+    uint32_t& posts = m_pLastCount->posts;
     if (posts < share)
     {
         ++posts;
@@ -102,8 +104,11 @@ bool MessageHandler::Queue(const MessageRecord& record, double due)
 
 bool MessageHandler::Send(const MessageRecord& record)
 {
-    if (!TakePost(record))
-        return false;
+    return TakePost(record) && SendTaken(record);
+}
+
+bool MessageHandler::SendTaken(const MessageRecord& record)
+{
     const double now = GameTimeNow();
     if (g_pWorld && g_pWorld->IsPaused() && record.dwSender != kPlayerDemolishID)
         return Queue(record, now + static_cast<double>(kPauseDelay));
@@ -180,7 +185,9 @@ void MessageHandler::Update()
     }
     m_DueMessages.clear();
     // The next frame's shares start now.
-    m_PostCounts.clear();
+    if (m_PostCounts.size() > kKeptSenders)
+        std::erase_if(m_PostCounts, [this](const auto& entry) { return entry.second.frame != m_uFrame; });
+    ++m_uFrame;
     m_pLastCount = nullptr;
     if (m_DelayedMessages.size() < kMaxDelayedMessages)
         m_bFullReported = false;
@@ -259,34 +266,22 @@ bool MessageHandler::Load(SerialStream& stream)
     return true;
 }
 
-namespace
-{
-
-void SendToEach(MessageHandler& handler, const std::vector<uint32_t>& ids, MessageRecord record)
-{
-    for (uint32_t id : ids)
-    {
-        record.dwReciever = id;
-        handler.Send(record);
-    }
-}
-
-} // namespace
-
 void SendToAllBuildings(MessageHandler& handler, MessageRecord record)
 {
     if (g_pObjectManager)
-        SendToEach(handler, g_pObjectManager->GetIdsOfKind(OBJECT_BUILDING), record);
+        handler.Broadcast(record,
+                          [](std::vector<uint32_t>& ids) { g_pObjectManager->CollectIdsOfKind(OBJECT_BUILDING, ids); });
 }
 
 void SendToAllOfKind(MessageHandler& handler, uint8_t kind, MessageRecord record)
 {
     if (g_pObjectManager)
-        SendToEach(handler, g_pObjectManager->GetIdsOfKind(kind), record);
+        handler.Broadcast(record,
+                          [kind](std::vector<uint32_t>& ids) { g_pObjectManager->CollectIdsOfKind(kind, ids); });
 }
 
 void SendToHourlyObjects(MessageHandler& handler, MessageRecord record)
 {
     if (g_pObjectManager)
-        SendToEach(handler, g_pObjectManager->GetStaffIds(), record);
+        handler.Broadcast(record, [](std::vector<uint32_t>& ids) { g_pObjectManager->CollectStaffIds(ids); });
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -56,6 +57,11 @@ public:
     // False, with a report and the pending messages as they were, when the saved list is cut short.
     bool Load(SerialStream& stream);
 
+    // One copy of the record to each id the fill gives (called once, before the first delivery), sent as Send
+    // does; the copies count as one post of the sender. The lists are kept with their room for the next broadcast
+    // at the same depth: a delivery may broadcast in turn.
+    template <typename Fill> void Broadcast(MessageRecord record, Fill fill);
+
     // The pending messages in posting order, each stamped with its time (as a float, as saved).
     std::vector<MessageRecord> GetPendingMessages() const;
     size_t GetPendingCount() const { return m_DelayedMessages.size(); }
@@ -74,21 +80,51 @@ private:
     bool TakePost(const MessageRecord& record);
     // Appends a message due at a game time; false, with a report, when the list is full.
     bool Queue(const MessageRecord& record, double due);
+    // Send after the post was counted.
+    bool SendTaken(const MessageRecord& record);
 
     std::vector<Pending> m_DelayedMessages;
     // The messages being delivered by Update; empty outside it.
     std::vector<Pending> m_DueMessages;
     uint32_t m_uDepth = 0;
     bool m_bUpdating = false;
-    // Posts of each sender since the last Update.
-    std::unordered_map<uint32_t, uint32_t> m_PostCounts;
+    // Posts of a sender in the frame it last posted in. Senders stay listed from frame to frame (a frame of the
+    // same senders makes no entries), until more than kKeptSenders are listed: then those that did not post in the
+    // frame that ended go.
+    struct PostCount
+    {
+        uint64_t frame;
+        uint32_t posts;
+    };
+    static constexpr size_t kKeptSenders = 8192;
+    std::unordered_map<uint32_t, PostCount> m_PostCounts;
+    uint64_t m_uFrame = 0;
     uint32_t m_LastSender = 0;
-    uint32_t* m_pLastCount = nullptr;
+    PostCount* m_pLastCount = nullptr;
     // Senders reported once for going past their share, and for nesting sends too deeply.
     std::unordered_set<uint32_t> m_ReportedSenders;
     std::unordered_set<uint32_t> m_NestingReported;
     bool m_bFullReported = false;
+    // The receivers of the broadcasts under way, one list per depth; broadcasts nest no deeper than sends.
+    std::vector<uint32_t> m_Receivers[kMaxSendDepth + 2];
+    size_t m_uBroadcastDepth = 0;
 };
+
+template <typename Fill> void MessageHandler::Broadcast(MessageRecord record, Fill fill)
+{
+    if (!TakePost(record))
+        return;
+    std::vector<uint32_t> spare;
+    std::vector<uint32_t>& ids = m_uBroadcastDepth < std::size(m_Receivers) ? m_Receivers[m_uBroadcastDepth] : spare;
+    ++m_uBroadcastDepth;
+    fill(ids);
+    for (uint32_t id : ids)
+    {
+        record.dwReciever = id;
+        SendTaken(record);
+    }
+    --m_uBroadcastDepth;
+}
 
 // The message handler while the park exists, null otherwise.
 extern MessageHandler* g_pMessageHandler;

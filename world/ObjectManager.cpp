@@ -215,9 +215,25 @@ std::vector<BaseObject*> ObjectManager::GetObjectsOfKind(uint8_t kind) const
 std::vector<uint32_t> ObjectManager::GetIdsOfKind(uint8_t kind) const
 {
     std::vector<uint32_t> ids;
-    for (const BaseObject* object : GetObjectsOfKind(kind))
-        ids.push_back(object->GetID());
+    CollectIdsOfKind(kind, ids);
     return ids;
+}
+
+void ObjectManager::CollectIdsOfKind(uint8_t kind, std::vector<uint32_t>& ids) const
+{
+    ids.clear();
+    const Pool own = PoolOfKind(kind);
+    for (uint32_t pool = 0; pool < POOL_COUNT; ++pool)
+    {
+        if (own != POOL_OTHER && pool != own)
+            continue;
+        const uint32_t first = kPoolFirstSlot[pool];
+        for (uint32_t slot = first; slot < first + m_uPoolCount[pool]; ++slot)
+        {
+            if (own != POOL_OTHER || m_Objects[slot]->GetType() == kind)
+                ids.push_back(m_dwObjectIDList[slot]);
+        }
+    }
 }
 
 bool ObjectManager::IsHourlyStaff(const BaseObject* object)
@@ -241,9 +257,19 @@ std::vector<BaseObject*> ObjectManager::GetStaffObjects() const
 std::vector<uint32_t> ObjectManager::GetStaffIds() const
 {
     std::vector<uint32_t> ids;
-    for (const BaseObject* object : GetStaffObjects())
-        ids.push_back(object->GetID());
+    CollectStaffIds(ids);
     return ids;
+}
+
+void ObjectManager::CollectStaffIds(std::vector<uint32_t>& ids) const
+{
+    ids.clear();
+    const uint32_t first = kPoolFirstSlot[POOL_OTHER];
+    for (uint32_t slot = first; slot < first + m_uPoolCount[POOL_OTHER]; ++slot)
+    {
+        if (IsHourlyStaff(m_Objects[slot]))
+            ids.push_back(m_dwObjectIDList[slot]);
+    }
 }
 
 uint32_t ObjectManager::CountObjectsOfKind(uint8_t kind) const

@@ -59,9 +59,12 @@ public:
     // Kinds 2, 3 and 10 are their pools; any other kind is every object whose kind byte equals it.
     std::vector<BaseObject*> GetObjectsOfKind(uint8_t kind) const;
     std::vector<uint32_t> GetIdsOfKind(uint8_t kind) const;
+    // The same ids into a list the caller keeps (its room is reused).
+    void CollectIdsOfKind(uint8_t kind, std::vector<uint32_t>& ids) const;
     // Mechanics, cleaners and zookeepers (not shop servers).
     std::vector<BaseObject*> GetStaffObjects() const;
     std::vector<uint32_t> GetStaffIds() const;
+    void CollectStaffIds(std::vector<uint32_t>& ids) const;
     uint32_t CountObjectsOfKind(uint8_t kind) const;
     void ClosePanelsOfKind(uint8_t kind);
     void CloseStaffPanels();

@@ -49,6 +49,23 @@ public:
     virtual float GetAcceptanceRatio() const = 0;
 };
 
+// The mechanics' job board, as the world script reads it.
+class RepairService : public OwnedParkManager
+{
+public:
+    // Requests filed and waiting for a worker.
+    virtual uint32_t CountOpenRequests() const = 0;
+};
+
+// The records of buildings being built or pulled down, as the World's building counts read them.
+class ConstructionService : public OwnedParkManager
+{
+public:
+    // The buildings of a definition name: all of them, or only those neither under construction nor being
+    // demolished.
+    virtual uint32_t CountBuildings(const char* name, bool finishedOnly) const = 0;
+};
+
 // Every manager of a park, made in the order they are listed.
 struct ParkManagers
 {

@@ -310,8 +310,8 @@ public:
 protected:
     // Redraws the objectives dialog after an objective changed; the GUI takes it over.
     virtual void RedrawObjectives() {}
-    // Open requests of the mechanics' repair manager; the repair manager takes it over.
-    virtual uint32_t CountOpenRepairRequests() const { return 0; }
+    // Open requests of the mechanics' repair manager; 0 without one.
+    uint32_t CountOpenRepairRequests() const;
 
     // Reads the day length from the game parameters; false, with a report, when it is missing, too short or too
     // long.

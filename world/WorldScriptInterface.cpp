@@ -42,6 +42,25 @@ bool IsFinished(const BaseObject* building)
     return !facts || (!facts->IsUnderConstruction() && !facts->IsBeingDemolished());
 }
 
+// Buildings of a definition name (all, or those neither under construction nor being demolished): as the
+// construction records count them, or by a walk over the buildings without them.
+uint32_t CountNamed(const ParkManagers& managers, const char* name, bool finishedOnly)
+{
+    if (const auto* census = dynamic_cast<const ConstructionService*>(managers.construction.get()))
+        return census->CountBuildings(name, finishedOnly);
+    if (!g_pObjectManager || !name)
+        return 0;
+    uint32_t count = 0;
+    const uint32_t buildings = g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING);
+    for (uint32_t i = 0; i < buildings; ++i)
+    {
+        const BaseObject* building = g_pObjectManager->GetPoolObject(ObjectManager::POOL_BUILDING, i);
+        if (std::strcmp(building->GetName(), name) == 0 && (!finishedOnly || IsFinished(building)))
+            ++count;
+    }
+    return count;
+}
+
 std::vector<BaseObject*> Buildings()
 {
     return g_pObjectManager ? g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING) : std::vector<BaseObject*>();
@@ -108,6 +127,12 @@ uint32_t Step(const std::vector<uint32_t>& ids, uint32_t current, bool forward)
 }
 
 } // namespace
+
+uint32_t World::CountOpenRepairRequests() const
+{
+    const auto* repairs = dynamic_cast<const RepairService*>(m_Managers.mechanicsRepair.get());
+    return repairs ? repairs->CountOpenRequests() : 0;
+}
 
 ScriptValue World::GetScriptVariable(const ScriptOperand& operand)
 {
@@ -185,8 +210,7 @@ ScriptValue World::GetScriptVariable(const ScriptOperand& operand)
         return ScriptValue::Bool(all);
     }
     case WV_BuildingCount:
-        return ScriptValue::UInt(
-            g_pObjectManager ? static_cast<uint32_t>(g_pObjectManager->GetBuildingsByName(operand.text).size()) : 0);
+        return ScriptValue::UInt(CountNamed(m_Managers, operand.text, false));
     case WV_NumBuildings:
         return ScriptValue::UInt(CountOfKind(OBJECT_BUILDING));
     case WV_IncomeToday:
@@ -538,16 +562,6 @@ const BuildingInfo* InfoOf(int32_t type)
     return &g_pWorldParams->GetBuildingInfo(type);
 }
 
-uint32_t CountNamed(const char* name, bool finishedOnly)
-{
-    if (!g_pObjectManager)
-        return 0;
-    uint32_t count = 0;
-    for (const BaseObject* building : g_pObjectManager->GetBuildingsByName(name))
-        count += !finishedOnly || IsFinished(building) ? 1 : 0;
-    return count;
-}
-
 bool HasNoTree(const BuildingInfo& info)
 {
     // A type without a TREE line has no requirement either.
@@ -559,13 +573,13 @@ bool HasNoTree(const BuildingInfo& info)
 uint32_t World::CountBuildings(int32_t type) const
 {
     const BuildingInfo* info = InfoOf(type);
-    return info ? CountNamed(info->keyword, false) : 0;
+    return info ? CountNamed(m_Managers, info->keyword, false) : 0;
 }
 
 uint32_t World::CountFinishedBuildings(int32_t type) const
 {
     const BuildingInfo* info = InfoOf(type);
-    return info ? CountNamed(info->keyword, true) : 0;
+    return info ? CountNamed(m_Managers, info->keyword, true) : 0;
 }
 
 bool World::CanBuildType(int32_t type) const
@@ -575,7 +589,7 @@ bool World::CanBuildType(int32_t type) const
         return false;
     if (info->iMaxInstances > 0 && CountBuildings(type) >= static_cast<uint32_t>(info->iMaxInstances))
         return false;
-    return HasNoTree(*info) || CountNamed(info->szTree, false) > 0;
+    return HasNoTree(*info) || CountNamed(m_Managers, info->szTree, false) > 0;
 }
 
 bool World::IsBuildTypeAtLimit(int32_t type) const
@@ -583,7 +597,7 @@ bool World::IsBuildTypeAtLimit(int32_t type) const
     const BuildingInfo* info = InfoOf(type);
     if (!info || !IsValidBuildingType(type) || !info->IsAvailable())
         return false;
-    if (!HasNoTree(*info) && CountNamed(info->szTree, false) == 0)
+    if (!HasNoTree(*info) && CountNamed(m_Managers, info->szTree, false) == 0)
         return false;
     return info->iMaxInstances > 0 && CountBuildings(type) >= static_cast<uint32_t>(info->iMaxInstances);
 }
@@ -598,7 +612,7 @@ bool World::CheckBuildRequirement(int32_t type) const
     if (HasNoTree(*info))
         return true;
     // True while the building that must stand first is still missing: the panel then names the requirement.
-    return CountNamed(info->szTree, true) == 0;
+    return CountNamed(m_Managers, info->szTree, true) == 0;
 }
 
 uint32_t World::StepBuilding(uint32_t current, bool forward) const

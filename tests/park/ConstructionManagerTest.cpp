@@ -1,10 +1,11 @@
 // Tests of construction: the footprint a building lays at each turn, each mark of its map grid laid and taken up,
-// the queue hook-up, litter under a new building, the map edge, the records of ids it does not know, and its save
-// record.
+// the queue hook-up, litter under a new building, the map edge, the records of ids it does not know, its save
+// record, and the building counts kept from the records.
 #include "park/ConstructionManager.h"
 #include "park/QueueComponent.h"
 #include "scripts/ObjectStates.h"
 #include "tests/park/BuildingTestSupport.h"
+#include "tests/park/JobsTestSupport.h"
 #include "tests/world/SaveBytes.h"
 #include "world/BaseMap.h"
 
@@ -232,19 +233,19 @@ TEST(ConstructionRecords, SaveAndLoadInTheirOrder)
     {
         Bytes bytes;
         Text(bytes, BinarySerialStream::kTagHeader, "Class name : ConstructionManager");
-        Tagged(bytes, BinarySerialStream::kTagUInt, 8);
-        Tagged(bytes, BinarySerialStream::kTagUInt, count);
+        Tagged(bytes, 5, 8);
+        Tagged(bytes, 5, count);
         return bytes;
     };
     Bytes expected = head(1);
-    Tagged(expected, BinarySerialStream::kTagInt, hall->GetID());
+    Tagged(expected, 11, hall->GetID());
     for (int i = 0; i < 4; ++i)
         F32(expected, 0.0f);
     // Under construction no more, under demolition, not ready (it holds no guests, but has not had its update),
     // not finished.
     for (uint8_t flag : {0, 1, 0, 0})
         Put(expected, {BinarySerialStream::kTagBool, flag});
-    Tagged(expected, BinarySerialStream::kTagInt, 2);
+    Tagged(expected, 11, 2);
     EXPECT_EQ(Saved([&](SerialStream& s) { park.Construction().Dump(s); }), expected);
 
     ConstructionManager loaded;
@@ -260,6 +261,132 @@ TEST(ConstructionRecords, SaveAndLoadInTheirOrder)
     EXPECT_EQ(load(head(0x7FFFFFFF)), tuple(false, size_t{1}, 2, true));
     EXPECT_EQ(tuple(park.CountReports("cut short"), park.CountReports("more than"), park.reports.boxes.size()),
               tuple(size_t{1}, size_t{1}, size_t{2}));
+}
+
+TEST(ConstructionRecords, IdsThatAreNoBuildingGetNoRecord)
+{
+    jobstest::JobPark park;
+    ConstructionManager& construction = park.Construction();
+    Stub* litter = park.At(OBJECT_LITTER, "LITTER", 0, 0);
+    park.cleaning.RequestCleaning(litter->GetID());
+    const uint32_t state = litter->GetState();
+    // Litter and an id no object has: nothing is recorded, counted, cancelled, told or moved on.
+    for (uint32_t id : {litter->GetID(), uint32_t{777777}})
+    {
+        construction.StartConstruction(id);
+        EXPECT_EQ(construction.StartDemolition(id), 0) << id;
+    }
+    EXPECT_EQ(tuple(construction.GetRecordCount(), construction.GetConstructionCount(),
+                    park.cleaning.GetPending().size(), Taken(MT_BUILDING_BEING_REMOVED).size(), litter->GetState()),
+              tuple(size_t{0}, 0, size_t{1}, size_t{0}, state));
+}
+
+TEST(BuildingCounts, StayExactThroughBuildingDemolitionLoadsAndRemovals)
+{
+    jobstest::JobPark park;
+    ConstructionManager& records = park.Construction();
+    const char* const names[] = {"KIOSK", "RESTSMALL", "POOL", "NOTHING"};
+    // A recount from the building pool and the first record of each id in the order the records were made.
+    const auto recount = [&](const char* name, bool finishedOnly)
+    {
+        uint32_t count = 0;
+        for (uint32_t i = 0; i < park.objects->GetPoolCount(ObjectManager::POOL_BUILDING); ++i)
+        {
+            const BaseObject* building = park.objects->GetPoolObject(ObjectManager::POOL_BUILDING, i);
+            if (std::strcmp(building->GetName(), name) != 0)
+                continue;
+            const ConstructionManager::Record* first = nullptr;
+            for (const auto& record : records.GetRecords())
+            {
+                if (record->BuildID == building->GetID())
+                {
+                    first = record.get();
+                    break;
+                }
+            }
+            count += !finishedOnly || !first || (!first->m_bUnderConstruction && !first->m_bUnderDemolishion) ? 1 : 0;
+        }
+        return count;
+    };
+    const int32_t kiosk = park.params->FindBuilding("KIOSK");
+    // Each step's counts against the recount, and the kiosks as the World and its script read them.
+    const auto check = [&](const char* step, uint32_t kiosks, uint32_t finishedKiosks)
+    {
+        for (const char* name : names)
+            for (bool finished : {false, true})
+                EXPECT_EQ(records.CountBuildings(name, finished), recount(name, finished))
+                    << step << ": " << name << (finished ? " finished" : "");
+        const ScriptValue read = park.world->GetScriptVariable({WV_BuildingCount, 0, 0.0f, "KIOSK"});
+        EXPECT_EQ(tuple(park.world->CountBuildings(kiosk), park.world->CountFinishedBuildings(kiosk), read.data),
+                  tuple(kiosks, finishedKiosks, kiosks))
+            << step;
+    };
+    check("none", 0, 0);
+    BuildingObject* a = park.Small("KIOSK", 10);
+    BuildingObject* b = park.Small("KIOSK", 12);
+    BuildingObject* toilet = park.Small("RESTSMALL", 14);
+    BuildingObject* pool = park.Small("POOL", 16);
+    BuildingObject* extra = park.Small("POOL", 20);
+    ASSERT_TRUE(a && b && toilet && pool && extra);
+    const uint32_t bId = b->GetID(), toiletId = toilet->GetID(), extraId = extra->GetID();
+    check("built", 2, 2);
+    b->Sell();
+    check("one going", 2, 1);
+    // Without its record the building is no longer being demolished; it is still pulled down.
+    records.RemoveRecord(bId);
+    check("its record dropped", 2, 2);
+    park.Frames(3);
+    ASSERT_EQ(park.objects->GetObject(bId), nullptr);
+    check("gone", 1, 1);
+    // A pool taken away and a kiosk made as a saved game makes its buildings (no record yet): as many buildings as
+    // before.
+    park.objects->RemoveObject(extraId);
+    BaseObject* c = park.objects->CreateObject("KIOSK", OBJECT_BUILDING);
+    ASSERT_NE(c, nullptr);
+    const uint32_t cId = c->GetID();
+    check("a kiosk for a pool", 2, 2);
+
+    // Loaded records: the pool's first record (under construction) stands before its second (being demolished).
+    using namespace savebytes;
+    Bytes saved;
+    Text(saved, BinarySerialStream::kTagHeader, "Class name : ConstructionManager");
+    Tagged(saved, 5, 8);
+    Tagged(saved, 5, 5);
+    const tuple<uint32_t, bool, bool> loaded[] = {{pool->GetID(), true, false},
+                                                  {toiletId, false, true},
+                                                  {pool->GetID(), false, true},
+                                                  {cId, true, false},
+                                                  {777777, true, false}};
+    for (const auto& [id, building, demolishing] : loaded)
+    {
+        Tagged(saved, 11, id);
+        for (int i = 0; i < 4; ++i)
+            F32(saved, 0.0f);
+        for (bool flag : {building, demolishing, false, false})
+            Put(saved, {BinarySerialStream::kTagBool, static_cast<uint8_t>(flag)});
+    }
+    Tagged(saved, 11, 9);
+    ASSERT_TRUE(LoadFrom(saved, [&](SerialStream& s) { return records.Load(s); }));
+    check("loaded", 2, 1);
+    // An id whose object is gone is under nothing, whatever its record says.
+    EXPECT_EQ(tuple(records.IsUnderConstruction(pool->GetID()), records.IsUnderDemolition(pool->GetID()),
+                    records.IsUnderDemolition(toiletId), records.IsUnderConstruction(777777),
+                    records.GetConstructionCount()),
+              tuple(1.0f, 0.0f, 1.0f, 0.0f, 9));
+    // Dropping the pool's record drops both.
+    records.RemoveRecord(pool->GetID());
+    EXPECT_EQ(records.GetRecordCount(), size_t{3});
+    check("the pool's records dropped", 2, 1);
+    // The toilet's demolition keeps its record; it goes when done.
+    toilet->Sell();
+    check("the toilet going", 2, 1);
+    park.Frames(3);
+    ASSERT_EQ(park.objects->GetObject(toiletId), nullptr);
+    check("the toilet gone", 2, 1);
+    // A load cut short changes no record, but the buildings are counted again all the same.
+    EXPECT_FALSE(LoadFrom(Bytes(saved.begin(), saved.begin() + 40), [&](SerialStream& s) { return records.Load(s); }));
+    park.objects->RemoveObject(cId);
+    check("the kiosk removed", 1, 1);
 }
 
 } // namespace

@@ -76,10 +76,42 @@ TEST_F(Feedback, ShowsAtOnceOrQueuesAndLogsWhatWasShown)
     feedback.AddMessage("FEEDBACK_NO_CLEANERS", 5, 9);
     feedback.AddMessage("FEEDBACK_NO_MECHANICS", 6, 8);
     feedback.AddWideMessage(u"FEEDBACK_NO_CLEANERS", 7, 9);
+    feedback.AddMessage("FEEDBACK_NO_STAFF", 8, 7);
     feedback.RemoveMessagesWithText("FEEDBACK_NO_CLEANERS");
     feedback.RemoveObjectMessages(6);
-    ASSERT_EQ(feedback.GetQueue().size(), 1u);
-    EXPECT_EQ(feedback.GetQueue()[0].ID, 7u);
+    ASSERT_EQ(feedback.GetQueue().size(), 2u);
+    EXPECT_EQ(std::pair(feedback.GetQueue()[0].ID, feedback.GetQueue()[1].ID), std::pair(7u, 8u));
+}
+
+TEST_F(Feedback, AQueuedMessageIsLoggedWhenItIsShown)
+{
+    // Queued at 09:00 on day 0 behind a busy box, shown at 02:30 on day 1.
+    gui.boxFree = false;
+    feedback.AddMessage("LATER", 3, FeedbackManager::MESSAGE_BUILDING);
+    feedback.AddWideMessage(u"After", 4, FeedbackManager::MESSAGE_BUILDING);
+    At(23.0f);
+    gui.boxFree = true;
+    At(2.5f);
+    ASSERT_EQ(feedback.GetLog().size(), 1u);
+    const FeedbackManager::Message& logged = feedback.GetLog()[0];
+    EXPECT_EQ(std::tuple(logged.ID, logged.textId, logged.bWide, logged.day),
+              std::tuple(3u, std::string("LATER"), false, 1u));
+    EXPECT_NEAR(logged.time, 2.5f, 0.01f);
+    // The next one, a text of its own, a step later.
+    feedback.Update();
+    ASSERT_EQ(feedback.GetLog().size(), 2u);
+    EXPECT_EQ(std::tuple(feedback.GetLog()[1].ID, feedback.GetLog()[1].wideText, feedback.GetLog()[1].bWide),
+              std::tuple(4u, std::u16string(u"After"), true));
+    EXPECT_TRUE(feedback.GetQueue().empty());
+
+    // The ticker on the second message goes on to a third logged meanwhile.
+    float time = 0.0f;
+    uint32_t day = 0, id = 0;
+    feedback.GetFirstMessage(time, day, id);
+    feedback.GetNextMessage(time, day, id);
+    feedback.AddMessage("THIRD", 5, FeedbackManager::MESSAGE_BUILDING);
+    ASSERT_NE(feedback.GetNextMessage(time, day, id), nullptr);
+    EXPECT_EQ(id, 5u);
 }
 
 TEST_F(Feedback, SuppressesTheScenariosTypesAndKeepsTheStaffsBits)

@@ -2,6 +2,7 @@
 // watering, the life of a job from request to return, and the boards' save records.
 #include "engine/core/SerialStream.h"
 #include "platform/Random.h"
+#include "scripts/WorldScriptHost.h"
 #include "tests/park/JobsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,33 @@ TEST(CleaningBoard, ScoresJobsByDistanceLessTheirKindsBonus)
             EXPECT_EQ(park.cleaning.GetAssigned().size(), 1u) << c.what;
             EXPECT_EQ(park.cleaning.GetPending().size(), c.jobs.size() - 1) << c.what;
         }
+    }
+}
+
+TEST(CleaningBoard, ACleanerFarOffTheMapScoresItsJobsFarAway)
+{
+    // A cleaner so far off that its cell is the last a 32-bit cell number holds lies more than 2^32 cells from
+    // litter across both axes: no job scores below 99999. Litter 99998 cells along one axis still does.
+    const struct
+    {
+        platform::Vec3 cleaner;
+        bool found;
+    } cases[] = {
+        {{-3.0e11f, -3.0e11f, 0.0f}, false},
+        {{3.0e11f, 3.0e11f, 0.0f}, false},
+        {{-3.0e11f, 3.0e11f, 0.0f}, false},
+        {{3.0e11f, 0.0f, 0.0f}, false},
+        {{(99998.0f + 50.0f + 5.0f) * kCell + 1.0f, 5.0f * 64.0f + 1.0f, 0.0f}, true},
+    };
+    for (const auto& c : cases)
+    {
+        JobPark park;
+        const uint32_t litter = park.At(OBJECT_LITTER, "LITTER", CellPoint(5, 5).x, CellPoint(5, 5).y)->GetID();
+        park.cleaning.RequestCleaning(litter);
+        int32_t type = -1;
+        const int32_t id = park.cleaning.FindBestScoredJob(c.cleaner, type, true, true, true);
+        EXPECT_EQ(id, c.found ? static_cast<int32_t>(litter) : -1) << c.cleaner.x << ", " << c.cleaner.y;
+        EXPECT_EQ(park.cleaning.GetPending().size(), c.found ? 0u : 1u) << c.cleaner.x << ", " << c.cleaner.y;
     }
 }
 
@@ -332,6 +360,64 @@ TEST(RepairBoard, TradesAPlainJobOnlyForANearerOneOfItsType)
     EXPECT_EQ(board.LookForBetterJob({}, job, type), static_cast<int32_t>(near));
     EXPECT_EQ(type, RepairManager::REPAIR_ZOO_VISIT);
     EXPECT_EQ(board.GetPending().back().RepairID, job);
+}
+
+TEST(RepairBoard, TheWorldScriptCountsTheMechanicsWaitingRequests)
+{
+    JobPark park;
+    const auto breakdowns = [&] { return park.world->GetScriptVariable({WV_BreakdownCount, 0, 0.0f, nullptr}).data; };
+    const uint32_t a = park.At(OBJECT_TABLE, "B", 10, 0)->GetID();
+    const uint32_t b = park.At(OBJECT_TABLE, "B", 20, 0)->GetID();
+    const uint32_t c = park.At(OBJECT_TABLE, "B", 30, 0)->GetID();
+    const uint32_t d = park.At(OBJECT_TABLE, "B", 40, 0)->GetID();
+    EXPECT_EQ(breakdowns(), 0u);
+    // Waiting requests of every type, urgent or not, count; a job handed out and the zookeepers' board do not.
+    park.mechanics.RequestRepair(a, RepairManager::REPAIR_SERVICE);
+    park.mechanics.RequestRepair(b, RepairManager::REPAIR_BREAKDOWN);
+    park.mechanics.RequestUrgentRepair(c, RepairManager::REPAIR_BREAKDOWN);
+    park.mechanics.AddAssigned(d, false, RepairManager::REPAIR_BREAKDOWN);
+    park.zoo.RequestRepair(d, RepairManager::REPAIR_ZOO_VISIT);
+    EXPECT_EQ(breakdowns(), 3u);
+    park.Frames(2, 4.0f);
+    uint32_t type = 0;
+    EXPECT_EQ(park.mechanics.FindJob({}, RepairManager::REPAIR_BREAKDOWN, type), static_cast<int32_t>(c));
+    EXPECT_EQ(breakdowns(), 2u);
+    park.mechanics.CancelRepair(a);
+    EXPECT_EQ(breakdowns(), 1u);
+}
+
+TEST(RepairBoard, WateringFindsThePlantsThatComeAndGo)
+{
+    JobPark park;
+    RepairManager& board = park.mechanics;
+    uint32_t type = 0;
+    const auto water = [&] { return board.FindJob({}, RepairManager::REPAIR_WATERING, type); };
+    EXPECT_EQ(water(), -1);
+    // Scenery made after a search is searched; one removed is not, nor one whose place another object took.
+    Stub* rock = park.At(OBJECT_SCENERY, "ROCK", 0, 0);
+    EXPECT_EQ(water(), -1);
+    Stub* plant = park.At(OBJECT_SCENERY, "PLANT", 0, 10);
+    EXPECT_EQ(water(), static_cast<int32_t>(plant->GetID()));
+    board.RemoveAssigned(plant->GetID());
+    // The plant moves into the rock's place when the rock goes.
+    park.objects->RemoveObject(rock->GetID());
+    EXPECT_EQ(water(), static_cast<int32_t>(plant->GetID()));
+    board.RemoveAssigned(plant->GetID());
+    const uint32_t gone = plant->GetID();
+    park.objects->RemoveObject(gone);
+    Stub* table = park.At(OBJECT_TABLE, "B", 0, 0);
+    EXPECT_EQ(std::pair(water(), table->GetType()), std::pair(-1, uint8_t{OBJECT_TABLE}));
+    // A plant made while a rock goes, leaving as many other objects as before.
+    Stub* rock2 = park.At(OBJECT_SCENERY, "ROCK", 0, 0);
+    EXPECT_EQ(water(), -1);
+    park.objects->RemoveObject(rock2->GetID());
+    Stub* plant2 = park.At(OBJECT_SCENERY, "PLANT", 0, 10);
+    EXPECT_EQ(water(), static_cast<int32_t>(plant2->GetID()));
+    // Neither a plant already being watered nor one about to go is given out.
+    EXPECT_EQ(water(), -1);
+    board.RemoveAssigned(plant2->GetID());
+    plant2->SetWaitingForDeath(true);
+    EXPECT_EQ(water(), -1);
 }
 
 TEST(RepairBoard, FindsPlantsToWaterNearOrFar)

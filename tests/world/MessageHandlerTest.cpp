@@ -298,3 +298,38 @@ TEST(MessageBroadcast, HandlersThatQueryCreateAndRemoveDoNotDisturbTheRecipients
     EXPECT_EQ(got, heard);
     EXPECT_EQ(park.objects->CountObjectsOfKind(OBJECT_CLEANER), 6u);
 }
+
+TEST(MessageBroadcast, AnObjectsBroadcastToAFullParkIsOnePostAndReachesEveryone)
+{
+    Park park;
+    const uint32_t shop = park.Make(OBJECT_BUILDING)->GetID();
+    const uint32_t guests = MessageHandler::kMaxPostsPerFrame + 100;
+    for (uint32_t i = 0; i < guests; ++i)
+        park.Make(OBJECT_GUEST);
+    // The first guest to hear the shop close tells every building in turn, from inside the shop's broadcast.
+    bool told = false;
+    Probe* first = static_cast<Probe*>(park.objects->GetPoolObject(ObjectManager::POOL_GUEST, 0));
+    first->onMessage = [&](Probe& self, const MessageRecord& r)
+    {
+        if (r.dwType == 80 && !told)
+        {
+            told = true;
+            SendToAllBuildings(*park.messages, Record(self.GetID(), kNoObjectID, 81));
+        }
+        return true;
+    };
+    Probe::Delivered().clear();
+    SendToAllOfKind(*park.messages, OBJECT_GUEST, Record(shop, kNoObjectID, 80));
+    uint32_t heard = 0, relayed = 0;
+    for (const Seen& s : Probe::Delivered())
+    {
+        heard += s.type == 80 ? 1 : 0;
+        relayed += s.type == 81 && s.receiver == shop ? 1 : 0;
+    }
+    EXPECT_EQ(std::tuple(heard, relayed, park.CountReports("posted more than")), std::tuple(guests, 1u, size_t{0}));
+    // The shop has its share of the frame left but for the one broadcast.
+    int accepted = 0;
+    for (uint32_t i = 0; i < MessageHandler::kMaxPostsPerFrame; ++i)
+        accepted += park.messages->Send(Record(shop, shop, 7)) ? 1 : 0;
+    EXPECT_EQ(accepted, int{MessageHandler::kMaxPostsPerFrame} - 1);
+}

@@ -435,17 +435,12 @@ TEST_F(WorldScripting, BuildingFiguresCountTheRightBuildings)
     pool2->demolishing = true;
     constexpr uint32_t U = SCRIPT_VALUE_UINT, F = SCRIPT_VALUE_FLOAT;
     const std::tuple<uint32_t, const char*, uint32_t, double> rows[] = {
-        {WV_NumBuildings, nullptr, U, 6},
-        {WV_BuildingCount, "COASTER", U, 2},
-        {WV_BuildingCount, "NOTHING", U, 0},
-        {WV_RidesBuilt, nullptr, U, 2},
-        {WV_AmusementBuilt, nullptr, U, 1},
-        {WV_AnimalExhibitCount, nullptr, U, 1},
-        {WV_AnimalExhibitIncome, nullptr, F, 12.5},
-        {WV_VisitCount, "COASTER", U, 5},
-        {WV_DiffConstructCount, nullptr, U, 2},
-        {WV_KaikoShowScore, nullptr, F, 0.75},
-        {WV_AllBuildingsOperating, nullptr, SCRIPT_VALUE_BOOL, 1},
+        {WV_NumBuildings, nullptr, U, 6},       {WV_BuildingCount, "COASTER", U, 2},
+        {WV_BuildingCount, "NOTHING", U, 0},    {WV_BuildingCount, nullptr, U, 0},
+        {WV_RidesBuilt, nullptr, U, 2},         {WV_AmusementBuilt, nullptr, U, 1},
+        {WV_AnimalExhibitCount, nullptr, U, 1}, {WV_AnimalExhibitIncome, nullptr, F, 12.5},
+        {WV_VisitCount, "COASTER", U, 5},       {WV_DiffConstructCount, nullptr, U, 2},
+        {WV_KaikoShowScore, nullptr, F, 0.75},  {WV_AllBuildingsOperating, nullptr, SCRIPT_VALUE_BOOL, 1},
     };
     for (const auto& [id, text, type, value] : rows)
         EXPECT_EQ(Typed(Read(id, 0, text)), std::tuple(type, value)) << id << " " << (text ? text : "");
@@ -455,6 +450,53 @@ TEST_F(WorldScripting, BuildingFiguresCountTheRightBuildings)
     EXPECT_TRUE(IsScriptValueTrue(Read(WV_BuildTreeExist)));
     coaster->constructing = true;
     EXPECT_FALSE(IsScriptValueTrue(Read(WV_BuildTreeExist)));
+}
+
+namespace
+{
+
+// The mechanics' board as the World reads it.
+class OpenRequests : public RepairService
+{
+public:
+    explicit OpenRequests(uint32_t open) : m_open(open) {}
+    uint32_t CountOpenRequests() const override { return m_open; }
+
+private:
+    uint32_t m_open;
+};
+
+// Construction records that count CAFE buildings: 7 in all, 3 of them finished.
+class CafeCensus : public ConstructionService
+{
+public:
+    uint32_t CountBuildings(const char* name, bool finishedOnly) const override
+    {
+        return name && std::strcmp(name, "CAFE") == 0 ? (finishedOnly ? 3 : 7) : 0;
+    }
+};
+
+} // namespace
+
+TEST_F(WorldScripting, TheParksManagersAnswerBreakdownsAndBuildingCounts)
+{
+    WorldParams params;
+    for (const char* keyword : {"ENTRY", "CAFE"})
+        ASSERT_TRUE(params.AddBuilding(keyword));
+    params.AddBuildingData(1, "TREE", "NONE");
+    SetValidBuildings({1});
+    // Without the managers: no requests, and the buildings themselves are counted (there are none).
+    EXPECT_EQ(
+        std::tuple(Read(WV_BreakdownCount).data, world->CountBuildings(1), IsScriptValueTrue(Read(WV_BuildTreeExist))),
+        std::tuple(0u, 0u, false));
+    // The mechanics' board answers the breakdowns, not the zookeepers'; the construction records the counts.
+    world->m_Managers.mechanicsRepair = std::make_unique<OpenRequests>(4);
+    world->m_Managers.zooRepair = std::make_unique<OpenRequests>(9);
+    world->m_Managers.construction = std::make_unique<CafeCensus>();
+    EXPECT_EQ(std::tuple(Typed(Read(WV_BreakdownCount)), Read(WV_BuildingCount, 0, "CAFE").data,
+                         Read(WV_BuildingCount, 0, "ENTRY").data, world->CountBuildings(1),
+                         world->CountFinishedBuildings(1), IsScriptValueTrue(Read(WV_BuildTreeExist))),
+              std::tuple(std::tuple(uint32_t{SCRIPT_VALUE_UINT}, 4.0), 7u, 0u, 7u, 3u, true));
 }
 
 TEST_F(WorldScripting, AveragesReadByTheScriptAreKept)
@@ -514,6 +556,12 @@ TEST_F(WorldScripting, BuildTypeChecksFollowValidityLocksLimitsAndTrees)
     EXPECT_TRUE(world->IsBuildTypeAtLimit(1));
     EXPECT_FALSE(world->CheckBuildRequirement(1));
     EXPECT_FALSE(world->IsBuildTypeAtLimit(0));
+    // The limit's requirement counts a required building still being built; types the tables lack count none.
+    entry->constructing = true;
+    EXPECT_TRUE(world->IsBuildTypeAtLimit(1));
+    for (int32_t type : {-1, 99})
+        EXPECT_EQ(std::tuple(world->CountBuildings(type), world->CountFinishedBuildings(type)), std::tuple(0u, 0u))
+            << type;
 }
 
 TEST_F(WorldScripting, StepsWrapThroughBuildingsByDisplayNameAndStaffByName)

@@ -1,0 +1,170 @@
+// Tests of the type tags the park managers' save records give their 32-bit integer items: the items named in the
+// save format's table carry tag 5, every other one tag 11.
+#include "engine/core/SerialStream.h"
+#include "park/ConstructionManager.h"
+#include "tests/park/JobsTestSupport.h"
+#include "tests/world/SaveBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace jobstest;
+
+namespace
+{
+
+// Writes through to a binary stream and keeps each item's name in order, so the stored tags can be read back
+// beside the names the binary form drops.
+class NamingStream : public SerialStream
+{
+public:
+    explicit NamingStream(BinarySerialStream& out) : SerialStream(true), m_out(out) {}
+    void BeginSave() override { m_out.BeginSave(); }
+    void WriteUShort(const char* n, uint16_t v) override { Named(n), m_out.WriteUShort(n, v); }
+    void WriteUInt(const char* n, uint32_t v) override { Named(n), m_out.WriteUInt(n, v); }
+    void WriteUIntArray(const char* n, const uint32_t* v, int32_t c) override
+    {
+        Named(n), m_out.WriteUIntArray(n, v, c);
+    }
+    void WriteByteArray(const char* n, const uint8_t* v, int32_t c) override
+    {
+        Named(n), m_out.WriteByteArray(n, v, c);
+    }
+    void WriteByte(const char* n, uint8_t v) override { Named(n), m_out.WriteByte(n, v); }
+    void WriteWideString(const char* n, const char16_t* t) override { Named(n), m_out.WriteWideString(n, t); }
+    void WriteIntArray(const char* n, const int32_t* v, int32_t c) override { Named(n), m_out.WriteIntArray(n, v, c); }
+    void WriteInt(const char* n, int32_t v) override { Named(n), m_out.WriteInt(n, v); }
+    void WriteShort(const char* n, int16_t v) override { Named(n), m_out.WriteShort(n, v); }
+    void WriteFloat(const char* n, float v) override { Named(n), m_out.WriteFloat(n, v); }
+    void WriteBool(const char* n, bool v) override { Named(n), m_out.WriteBool(n, v); }
+    void WriteString(const char* n, const char* t) override { Named(n), m_out.WriteString(n, t); }
+    void WriteHeader(const char* t) override { Named(t), m_out.WriteHeader(t); }
+    void BeginLoad() override {}
+    bool ReadHeader(char*, uint32_t) override { return false; }
+    bool ReadUShort(uint16_t*) override { return false; }
+    bool ReadUInt(uint32_t*) override { return false; }
+    bool ReadUIntArray(uint32_t*, int32_t) override { return false; }
+    bool ReadByteArray(uint8_t*, int32_t) override { return false; }
+    bool ReadByte(uint8_t*) override { return false; }
+    bool ReadWideString(char16_t*, uint32_t) override { return false; }
+    bool ReadIntArray(int32_t*, int32_t) override { return false; }
+    bool ReadShort(int16_t*) override { return false; }
+    bool ReadInt(int32_t*) override { return false; }
+    bool ReadString(char*, uint32_t) override { return false; }
+    bool ReadFloat(float*) override { return false; }
+    bool ReadBool(bool*) override { return false; }
+
+    std::vector<std::string> names;
+
+private:
+    void Named(const char* name) { names.emplace_back(name); }
+    BinarySerialStream& m_out;
+};
+
+// The stored items of a binary save (after the stream's own banner), each as its tag, read by the stream format's
+// item layout: texts and arrays are a count and their elements, the rest a fixed width.
+std::vector<uint8_t> StoredTags(const std::vector<uint8_t>& bytes)
+{
+    std::vector<uint8_t> tags;
+    size_t at = savebytes::kStreamBanner;
+    const auto word = [&](size_t p) { return bytes[p] | bytes[p + 1] << 8 | bytes[p + 2] << 16 | bytes[p + 3] << 24; };
+    while (at < bytes.size())
+    {
+        const uint8_t tag = bytes[at++];
+        tags.push_back(tag);
+        switch (tag)
+        {
+        case 0: // header
+        case 1: // text
+        case 9: // byte array
+            at += 4 + word(at);
+            break;
+        case 7: // wide text
+            at += 4 + 2 * word(at);
+            break;
+        case 6: // word arrays
+        case 10:
+            at += 4 + 4 * word(at);
+            break;
+        case 2: // bool, byte
+        case 8:
+            at += 1;
+            break;
+        case 4: // 16-bit values
+        case 12:
+            at += 2;
+            break;
+        default: // 32-bit values
+            at += 4;
+            break;
+        }
+    }
+    return tags;
+}
+
+TEST(ManagerSaveTags, ThirtyTwoBitItemsCarryTheTagsOfTheSaveTable)
+{
+    JobPark park;
+    Gui gui;
+    // Every list of every board holds a record, so every item of the records is written.
+    BuildingObject* kiosk = park.Small("KIOSK", 10);
+    const uint32_t litter = park.At(OBJECT_LITTER, "LITTER", 0, 0)->GetID();
+    const uint32_t bin = park.At(OBJECT_SCENERY, "Bin", 0, 0)->GetID();
+    park.cleaning.RequestCleaning(litter);
+    park.cleaning.AddAssigned(bin, false);
+    park.mechanics.RequestRepair(kiosk->GetID(), RepairManager::REPAIR_BREAKDOWN);
+    park.mechanics.AddAssigned(bin, false, RepairManager::REPAIR_WATERING);
+    park.feedback.AddMessage("LOGGED", kiosk->GetID(), FeedbackManager::MESSAGE_BUILDING);
+    gui.boxFree = false;
+    park.feedback.AddMessage("QUEUED", kiosk->GetID(), FeedbackManager::MESSAGE_BUILDING);
+    ASSERT_EQ(park.Construction().GetRecordCount(), 1u);
+
+    // The save table's rows: the 32-bit integer items written with tag 5; all others are written with tag 11.
+    const struct
+    {
+        const char* record;
+        std::set<std::string> tagFive;
+        std::function<void(SerialStream&)> save;
+    } rows[] = {
+        {"CleaningManager", {"sizeof", "List size", "iCalls"}, [&](SerialStream& s) { park.cleaning.Dump(s); }},
+        {"ConstructionManager", {"sizeof", "List size"}, [&](SerialStream& s) { park.Construction().Dump(s); }},
+        {"RepairManager", {"sizeof", "List size", "iCalls"}, [&](SerialStream& s) { park.mechanics.Dump(s); }},
+        {"FeedbackManager", {"sizeof", "List size", "Buffer size"}, [&](SerialStream& s) { park.feedback.Dump(s); }},
+    };
+    for (const auto& row : rows)
+    {
+        const std::string file = park.dir.File(std::string(row.record) + ".sav");
+        std::vector<std::string> names;
+        {
+            BinarySerialStream out(true, file.c_str());
+            NamingStream naming(out);
+            row.save(naming);
+            names = naming.names;
+            ASSERT_TRUE(out.Close());
+        }
+        const std::vector<uint8_t> tags = StoredTags(testsupport::ReadBytes(file));
+        ASSERT_EQ(tags.size(), names.size()) << row.record;
+        std::set<std::string> seenFive;
+        size_t elevens = 0;
+        for (size_t i = 0; i < tags.size(); ++i)
+        {
+            if (tags[i] != 5 && tags[i] != 11)
+                continue;
+            const bool five = row.tagFive.count(names[i]) > 0;
+            EXPECT_EQ(tags[i], five ? 5 : 11) << row.record << " " << names[i];
+            if (five)
+                seenFive.insert(names[i]);
+            else
+                ++elevens;
+        }
+        // Each item of the row was written, and some item with the other tag.
+        EXPECT_EQ(seenFive, row.tagFive) << row.record;
+        EXPECT_GT(elevens, 0u) << row.record;
+    }
+}
+
+} // namespace
