@@ -16,6 +16,7 @@
 #include "gui/GazetteerList.h"
 #include "gui/GuiShell.h"
 #include "gui/ListRows.h"
+#include "gui/ReportText.h"
 #include "platform/Strings.h"
 
 #include <algorithm>
@@ -118,10 +119,11 @@ bool GUIManager::LoadScript(const char* name)
         // An empty script is a script with nothing in it.
         if (IsRegularFile(file.c_str()))
             return true;
-        GetLogger()->Report(1, "GUIManager::LoadScript - cannot read %s", file.c_str());
+        GetLogger()->Report(0, "GUIManager::LoadScript - the GUI script %s cannot be read; its screen has no dialogs",
+                            ReportWord(file, 260).c_str());
         return false;
     }
-    BuildScript(text.get(), size);
+    BuildScript(text.get(), size, file.c_str());
     return true;
 }
 
@@ -131,9 +133,9 @@ void GUIManager::LoadScriptText(const char* text, size_t length)
     BuildScript(text, length);
 }
 
-void GUIManager::BuildScript(const char* text, size_t length)
+void GUIManager::BuildScript(const char* text, size_t length, const char* name)
 {
-    GuiParser parser(GetScreenWidth(), GetScreenHeight());
+    GuiParser parser(GetScreenWidth(), GetScreenHeight(), name);
     m_script = parser.Parse(text, length);
     BuildFonts();
     if (MainItem* root = m_script.GetToolbarRoot())
@@ -359,6 +361,9 @@ bool GUIManager::OpenDialog(const char* name, DialogListener* listener, bool mod
         }
     DialogEntry entry;
     entry.drawWhileLocked = drawWhileLocked;
+    // Laid out at its home place with its children (wherever a drag or a slide left it before), then moved to the
+    // place remembered for it, if any: a dialog opens where its script or the options put it, never where it was.
+    dialog->Reposition(0, 0);
     int32_t x = 0, y = 0;
     if (!modal && dialog->IsDraggable() && m_iMode != kIdleMode && m_iRequestedMode != kIdleMode && m_pShell &&
         m_pShell->GetDialogPosition(dialog->GetPositionId(), &x, &y))

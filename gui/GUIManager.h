@@ -92,7 +92,7 @@ public:
 
     // ---- script and screens
     // Resets, then reads the scrambled twin of the script (its extension replaced by ".ble") and builds it. False,
-    // with a report, when it cannot be read.
+    // with one report naming the file, when it cannot be read. Each kind of fault in the script is reported once.
     bool LoadScript(const char* name);
     // Builds a script from plain text (after a reset).
     void LoadScriptText(const char* text, size_t length);
@@ -263,8 +263,9 @@ private:
     bool PanelAllowed() const;
     void ToggleSaveMenu(bool load);
     template <typename Fn> void ForEachButton(Fn fn);
-    // Parses the text into the (reset) manager: widgets, fonts and an active toolbar.
-    void BuildScript(const char* text, size_t length);
+    // Parses the text into the (reset) manager: widgets, fonts and an active toolbar. The name goes into the
+    // parser's reports.
+    void BuildScript(const char* text, size_t length, const char* name = nullptr);
     void BuildFonts();
     void ReleaseLayer(DialogEntry& entry);
 

@@ -29,6 +29,14 @@ protected:
             n += box.text.find(part) != std::string::npos;
         return n;
     }
+    // How often the script met faults whose text holds `part` (each kind is reported once, with its count).
+    static uint32_t Occurrences(const GuiScript& s, const std::string& part)
+    {
+        uint32_t n = 0;
+        for (const GuiFault& fault : s.faults)
+            n += fault.text.find(part) != std::string::npos ? fault.count : 0;
+        return n;
+    }
     testsupport::RecordingReportSink reports;
 };
 
@@ -100,7 +108,8 @@ TEST_F(GuiParserTest, TheScriptEndsAtStartDebugAndExtraBracesAreReported)
                               "DialogItem B(0, 0, 10, 10, NONE, 2, 0)\n{\n}\nStartDebug\n"
                               "DialogItem C(0, 0, 10, 10, NONE, 3, 0)\n{\n}\n");
     EXPECT_EQ(s.topLevel.size(), 2u);
-    EXPECT_EQ(Boxes("Too many close braces"), 2);
+    EXPECT_EQ(Occurrences(s, "Too many close braces"), 2u);
+    EXPECT_EQ(Boxes("Too many close braces"), 1) << "one fault, reported once";
     // A main item on a narrow screen is skipped with all it holds, without a word.
     const GuiScript narrow = Parse("MainItem\n{\nButton(0, 0, 5, 5, NONE, 0, None, NONE, NONE)\n}\n"
                                    "DialogItem D(0, 0, 10, 10, NONE, 1, 0)\n{\n}\n",
@@ -128,18 +137,19 @@ TEST_F(GuiParserTest, BadScriptsAreReportedAndReadSafely)
         const char* what;
         std::string script;
         std::string report; // the text of the box expected
-        int count;
+        int count;          // how often the fault occurs
+        int kinds;          // the distinct faults among them: one box each
     };
     const Case cases[] = {
-        {"eleven fonts", fonts, "more than 10 Font statements", 1},
+        {"eleven fonts", fonts, "more than 10 Font statements", 1, 1},
         {"font slots",
          "Text(0, 0, 1, 1, KEY, 12, 0, 0)\nVariable(0, 0, 1, 1, V, 10, 0, 0)\n"
          "ComboBox(0, 0, 1, 1, K, 3, 0, 99, 0, 0)\n<COL(77, 0, N, 0, 10, 0, 0)>\n",
-         "does not exist", 4},
-        {"a long word", longWord + "\n", ("string " + std::string(32, 'W')).c_str(), 1},
-        {"a long text", "Font(" + std::string(5000, 'x') + ")\n", "longer than 255", 1},
-        {"a defined name at the top", "Define X\n{\n}\nX\n", "No parent for defined item", 1},
-        {"a define inside itself", "Define X\n{\nX\n}\n", "inside itself", 1},
+         "does not exist", 4, 1},
+        {"a long word", longWord + "\n", ("string " + std::string(32, 'W')).c_str(), 1, 1},
+        {"a long text", "Font(" + std::string(5000, 'x') + ")\n", "longer than 255", 1, 1},
+        {"a defined name at the top", "Define X\n{\n}\nX\n", "No parent for defined item", 1, 1},
+        {"a define inside itself", "Define X\n{\nX\n}\n", "inside itself", 1, 1},
         {"deep nesting",
          []
          {
@@ -148,15 +158,16 @@ TEST_F(GuiParserTest, BadScriptsAreReportedAndReadSafely)
                  d += "DialogItem N(0, 0, 10, 10, NONE, 1, 0)\n{\n";
              return d;
          }(),
-         "nest more than", 1},
+         "nest more than", 1, 1},
         {"bad numbers", "DialogItem D(x, 0, 10, 10, NONE, 1y, 0)\n{\n}\nSlider(0, 0, 1, 1, V, nan, 1, 0)\n",
-         "was expected", 3},
-        {"no brackets", "Button\nDialogItem D\n{\n}\n<TAB>\n", "No open bracket found", 3},
+         "was expected", 3, 2},
+        {"no brackets", "Button\nDialogItem D\n{\n}\n<TAB>\n", "No open bracket found", 3, 3},
     };
     for (const Case& c : cases)
     {
         const GuiScript s = Parse(c.script);
-        EXPECT_EQ(Boxes(c.report), c.count) << c.what;
+        EXPECT_EQ(Occurrences(s, c.report), static_cast<uint32_t>(c.count)) << c.what;
+        EXPECT_EQ(Boxes(c.report), c.kinds) << c.what;
         EXPECT_LE(s.fonts.size(), 10u) << c.what;
     }
     // The long word is cut to 32 characters before it is looked up.
