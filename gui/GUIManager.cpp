@@ -148,10 +148,20 @@ void GUIManager::BuildScript(const char* text, size_t length, const char* name)
 
 void GUIManager::BuildFonts()
 {
+    // A name given again shares the font read for it (and its reports); a slot without a name has no font.
     for (const std::string& name : m_script.fonts)
     {
-        m_fonts.push_back(std::make_unique<Font>(name.c_str()));
-        m_writers.push_back(std::make_unique<TextWriter>(m_fonts.back().get()));
+        Font* font = nullptr;
+        for (size_t i = 0; i < m_fonts.size() && !font && !name.empty(); ++i)
+            if (m_script.fonts[i] == name)
+                font = m_fonts[i];
+        if (!font && !name.empty())
+        {
+            m_ownedFonts.push_back(std::make_unique<Font>(name.c_str()));
+            font = m_ownedFonts.back().get();
+        }
+        m_fonts.push_back(font);
+        m_writers.push_back(std::make_unique<TextWriter>(font));
     }
     m_tooltip.SetWriter(GetTextWriter(0));
 }
@@ -187,6 +197,7 @@ void GUIManager::Reset()
     m_tooltip.SetWriter(nullptr);
     m_writers.clear();
     m_fonts.clear();
+    m_ownedFonts.clear();
     ResetSelections();
 }
 
@@ -701,7 +712,7 @@ void GUIManager::SetSelection(int index, int32_t value)
 
 Font* GUIManager::GetFont(int n) const
 {
-    return n >= 0 && static_cast<size_t>(n) < m_fonts.size() ? m_fonts[static_cast<size_t>(n)].get() : nullptr;
+    return n >= 0 && static_cast<size_t>(n) < m_fonts.size() ? m_fonts[static_cast<size_t>(n)] : nullptr;
 }
 
 TextWriter* GUIManager::GetTextWriter(int n) const

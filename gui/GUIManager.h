@@ -273,7 +273,9 @@ private:
     GuiShell* m_pShell = nullptr;
     std::string m_scriptName;
     GuiScript m_script;
-    std::vector<std::unique_ptr<Font>> m_fonts;
+    // The fonts read, one per distinct name, and the font of each slot (null for a slot without a name).
+    std::vector<std::unique_ptr<Font>> m_ownedFonts;
+    std::vector<Font*> m_fonts;
     std::vector<std::unique_ptr<TextWriter>> m_writers;
     int32_t m_selections[kSelectionCount] = {};
     int32_t m_iToolbarLayer = -1;

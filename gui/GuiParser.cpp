@@ -728,6 +728,16 @@ void GuiParser::FontStatement()
                static_cast<unsigned>(at));
         return;
     }
+    // Font files are named in printable text; any other name keeps its slot without a font.
+    if (name.empty() ||
+        std::any_of(name.begin(), name.end(),
+                    [](char c)
+                    { return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F; }))
+    {
+        Report("GUI_Parse - the font name %s at file offset - %u names no font file; its slot draws no text",
+               ReportWord(name).c_str(), static_cast<unsigned>(at));
+        name.clear();
+    }
     m_script.fonts.push_back(std::move(name));
 }
 

@@ -30,7 +30,7 @@ struct GuiScript
     std::vector<Widget*> topLevel;
     // Every MainItem statement read (each is kept while widgets may point to it); the toolbar root is the last.
     std::vector<std::unique_ptr<MainItem>> roots;
-    // The font names of the Font statements, slot n being the n-th.
+    // The font names of the Font statements, slot n being the n-th (empty for a name that is no file name).
     std::vector<std::string> fonts;
     bool hasMessageBand = false;
     GuiRect messageBand;

@@ -291,7 +291,6 @@ void SpriteManager::UnloadBanks()
             m_retired.push_back(std::move(bank));
     m_banks.clear();
     m_loadedIndex.clear();
-    m_missingReported.clear();
 }
 
 SpriteBank* SpriteManager::FindBank(const char* name) const

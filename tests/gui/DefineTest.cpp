@@ -128,6 +128,49 @@ TEST_F(DefineTest, WidgetsPlacedByNameInTheWholeScriptAreBounded)
     EXPECT_EQ(Boxes("widgets by name in the script"), 1);
 }
 
+// A Define of `buttons` buttons (it weighs one more: itself).
+std::string DefineOf(const std::string& name, uint32_t buttons)
+{
+    std::string s = "Define " + name + "\n{\n";
+    for (uint32_t i = 0; i < buttons; ++i)
+        s += "Button(1, 1, 9, 9, NONE, 0, None, Fire, NONE)\n";
+    return s + "}\n";
+}
+
+TEST_F(DefineTest, TheBoundsAreExact)
+{
+    const uint32_t perDialog = GuiParser::kMaxDialogWidgets, perScript = GuiParser::kMaxPlacedWidgets;
+    // A dialog holds itself and what is placed in it: a Define of perDialog - 2 buttons fills it exactly.
+    struct DialogCase
+    {
+        uint32_t buttons;
+        bool placed;
+    };
+    const DialogCase dialogCases[] = {{perDialog - 2, true}, {perDialog - 1, false}};
+    for (const DialogCase& c : dialogCases)
+    {
+        reports.boxes.clear();
+        Script(DefineOf("Big", c.buttons) + "DialogItem D(0, 0, 99, 99, NONE, 1, 0)\n{\nBig\n}\n");
+        const auto* dialog = static_cast<const DialogItem*>(gui->FindItem(WT_DIALOG, "D"));
+        EXPECT_EQ(dialog->GetChildren().size(), c.placed ? 1u : 0u) << c.buttons;
+        EXPECT_EQ(Walk(dialog), c.placed ? perDialog : 1u) << c.buttons;
+        EXPECT_EQ(reports.boxes.size(), c.placed ? 0u : 1u) << c.buttons;
+    }
+    // Half a dialog's worth placed in dialog after dialog fills the script's bound exactly; one more is refused.
+    const uint32_t half = perDialog / 2;
+    const uint32_t dialogs = perScript / half;
+    ASSERT_EQ(dialogs * half, perScript);
+    std::string script = DefineOf("Half", half - 1) + DefineOf("One", 0);
+    for (uint32_t i = 0; i < dialogs; ++i)
+        script += "DialogItem H" + std::to_string(i) + "(0, 0, 99, 99, NONE, 1, 0)\n{\nHalf\n}\n";
+    reports.boxes.clear();
+    Script(script);
+    EXPECT_TRUE(reports.boxes.empty());
+    Script(script + "DialogItem Last(0, 0, 99, 99, NONE, 1, 0)\n{\nOne\n}\n");
+    EXPECT_EQ(Boxes("widgets by name in the script"), 1);
+    EXPECT_TRUE(static_cast<const DialogItem*>(gui->FindItem(WT_DIALOG, "Last"))->GetChildren().empty());
+}
+
 TEST_F(DefineTest, ADefinePlacedTwiceInADialogMovesOnceWithIt)
 {
     Script("Define Pair\n{\nButton(10, 40, 60, 60, NONE, 0, None, Fire, NONE)\n}\n"

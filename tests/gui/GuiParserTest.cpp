@@ -110,6 +110,7 @@ TEST_F(GuiParserTest, TheScriptEndsAtStartDebugAndExtraBracesAreReported)
     EXPECT_EQ(s.topLevel.size(), 2u);
     EXPECT_EQ(Occurrences(s, "Too many close braces"), 2u);
     EXPECT_EQ(Boxes("Too many close braces"), 1) << "one fault, reported once";
+    EXPECT_EQ(Boxes("(2 times; the first is shown)"), 1) << "with its count";
     // A main item on a narrow screen is skipped with all it holds, without a word.
     const GuiScript narrow = Parse("MainItem\n{\nButton(0, 0, 5, 5, NONE, 0, None, NONE, NONE)\n}\n"
                                    "DialogItem D(0, 0, 10, 10, NONE, 1, 0)\n{\n}\n",
@@ -174,13 +175,20 @@ TEST_F(GuiParserTest, BadScriptsAreReportedAndReadSafely)
     Parse(longWord);
     EXPECT_EQ(Boxes(std::string(33, 'W')), 0);
     // Statements of widgets not built yet are read, named and skipped with their blocks.
+    reports.debug.clear();
     const GuiScript later =
         Parse("DialogItem D(0, 0, 100, 100, NONE, 1, 0)\n{\n"
               "TabWindow(0, 0, 50, 50, 0)\n{\n<TAB(0, 0, 9, 9, T)>\n{\nText(0, 0, 1, 1, K, 0, 0, 0)\n}\n}\n"
-              "Slider(0, 0, 1, 1, V, 0.5, 1, 0, TIP)\n}\n");
+              "Slider(0, 0, 1, 1, V, 0.5, 1, 0, TIP)\nSlider(0, 0, 1, 1, V, 0.5, 1, 0)\n"
+              "Slider(0, 0, 1, 1, V, 0.5, 1, 0)\n}\n");
     EXPECT_EQ(later.items.size(), 1u);
-    EXPECT_EQ(later.skipped, (std::vector<std::string>{"TabWindow", "Slider"}));
+    EXPECT_EQ(later.skipped, (std::vector<std::string>{"TabWindow", "Slider", "Slider", "Slider"}));
     EXPECT_TRUE(reports.boxes.empty());
+    // Noted once per keyword, with the count.
+    EXPECT_NE(reports.debug.find("Slider widgets are not built by this program yet; 3 statements"), std::string::npos)
+        << reports.debug;
+    EXPECT_NE(reports.debug.find("TabWindow widgets are not built by this program yet; 1 statements"),
+              std::string::npos);
 }
 
 TEST_F(GuiParserTest, EveryCutOfAScriptBuildsAPrefixOfItsWidgets)

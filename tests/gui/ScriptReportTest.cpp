@@ -127,8 +127,30 @@ TEST_F(ScriptReportTest, WordsOfAScriptAreEscapedAndCutInItsReports)
     }
     // The helper alone: short words pass as they are.
     EXPECT_EQ(ReportWord("Button_Over"), "Button_Over");
+    EXPECT_EQ(ReportWord(" a b ~"), " a b ~");
     EXPECT_EQ(ReportWord(std::string(32, 'x')), std::string(32, 'x'));
     EXPECT_EQ(ReportWord(std::string("\0\t", 2), 1), "\\x00...");
+}
+
+TEST_F(ScriptReportTest, AFontNamedAgainIsReadOnceAndANameOfNoFileHasNoFont)
+{
+    // No font file is at hand: each font read reports its two missing tables.
+    reports.boxes.clear();
+    Script("Font(GuiFont7)\nFont(Bad\x1b]0;Name)\nFont(GuiFont7)\nFont()\n");
+    EXPECT_EQ(Boxes("Font::Font"), 2) << "one font read for two slots";
+    EXPECT_EQ(Boxes("names no font file"), 1);
+    std::set<std::string> seen;
+    for (const auto& box : reports.boxes)
+    {
+        EXPECT_TRUE(Printable(box.text)) << box.text;
+        EXPECT_TRUE(seen.insert(box.text).second) << "twice: " << box.text;
+    }
+    EXPECT_NE(gui->GetFont(0), nullptr);
+    EXPECT_EQ(gui->GetFont(2), gui->GetFont(0));
+    EXPECT_EQ(gui->GetFont(1), nullptr);
+    EXPECT_EQ(gui->GetFont(3), nullptr);
+    for (int slot = 0; slot < 4; ++slot)
+        EXPECT_NE(gui->GetTextWriter(slot), nullptr) << slot;
 }
 
 TEST_F(ScriptReportTest, BankNamesFromASpriteFileAreEscapedInItsReports)
@@ -304,6 +326,49 @@ TEST_F(ScriptReportTest, ANameMissingFromTheLoadedBanksIsReportedOnceAndItsWidge
         Frame(t += 10, 300, 200, ME_PRESSED);
         EXPECT_EQ(guitest::g_modeLog.mouse.empty(), c.dialogHit) << c.what;
         gui->DrawDialogs();
+        // Every sprite made for the widgets, shown or not, goes with them.
+        gui->Reset();
+        EXPECT_EQ(GetSpriteManager().GetLiveSprites(), 0) << c.what;
+    }
+}
+
+TEST_F(ScriptReportTest, APictureOfNoSizeIsNoPictureAndADialogWithoutItsPictureIsPaintedWhite)
+{
+    const std::vector<uint8_t> square = {4, 1, 1, 1, 1, 4, 1, 1, 1, 1, 4, 1, 1, 1, 1, 4, 1, 1, 1, 1};
+    guitest::Load(GetSpriteManager(), {{"wide0", 1, {}, {{"w", 0, 4, 1, {{0, 0, 0, 0}}}}},
+                                       {"high0", 1, {}, {{"h", 4, 0, 1, {{}}}}},
+                                       {"square", 1, {}, {{"s", 4, 4, 1, {square}}}}});
+    struct Case
+    {
+        const char* image;
+        int32_t right, bottom; // of the button built at 10, 40 to 60, 60
+    };
+    const Case cases[] = {{"wide0", 60, 60}, {"high0", 60, 60}, {"square", 14, 44}};
+    for (const Case& c : cases)
+    {
+        Script(std::string("DialogItem D(0, 0, 99, 99, CLEAR, 1, 0)\n{\nButton(10, 40, 60, 60, ") + c.image +
+               ", 0, None, Fire, NONE)\n}\n");
+        const GuiRect& r = gui->GetItems().at(1)->GetRect();
+        EXPECT_TRUE(r.left == 10 && r.top == 40 && r.right == c.right && r.bottom == c.bottom) << c.image;
+    }
+    // The layer of a dialog: white for "NONE" and for a picture that is missing, untouched for "CLEAR".
+    struct Background
+    {
+        const char* name;
+        bool white;
+    };
+    const Background backgrounds[] = {{"NONE", true}, {"CLEAR", false}, {"gone_panel", true}, {"wide0", true}};
+    uint32_t t = 0;
+    for (const Background& b : backgrounds)
+    {
+        Script(std::string("DialogItem D(0, 0, 99, 99, ") + b.name + ", 1, 0)\n{\n}\n");
+        gui->OpenDialog("D", nullptr);
+        Frame(t += 10, 900, 900);
+        gui->DrawDialogs();
+        const SoftSurface* layer = display->GetSurface(gui->GetOpenList().at(0).layer);
+        ASSERT_TRUE(layer && layer->m_pPixels) << b.name;
+        EXPECT_EQ(layer->m_pPixels[0], b.white ? 0x7FFF : display->GetColourKey()) << b.name;
+        EXPECT_EQ(layer->m_pPixels[99 * 100 + 99], b.white ? 0x7FFF : display->GetColourKey()) << b.name;
     }
 }
 
