@@ -13,6 +13,7 @@
 #include "gui/SpriteManager.h"
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -109,7 +110,7 @@ void Button::SetActive(bool active)
     if (active)
     {
         AcquireSprite();
-        m_pUnanswered = nullptr;
+        m_unanswered.clear();
         m_bDirty = true;
         m_bChanged = true;
     }
@@ -124,15 +125,17 @@ void Button::SetActive(bool active)
 bool Button::AskListener(const std::string& keyword, platform::WString& text)
 {
     DialogListener* listener = DialogObject();
-    if (!listener || listener == m_pUnanswered)
+    if (!listener || std::find(m_unanswered.begin(), m_unanswered.end(), listener) != m_unanswered.end())
         return false;
     // A listener that does not know the keyword leaves the text as it was: this mark, which no answer holds.
-    text = kUnanswered;
-    listener->GetVariable(keyword.c_str(), text);
-    if (text != kUnanswered)
+    platform::WString answer = kUnanswered;
+    listener->GetVariable(keyword.c_str(), answer);
+    if (answer != kUnanswered)
+    {
+        text = std::move(answer);
         return true;
-    text.clear();
-    m_pUnanswered = listener;
+    }
+    m_unanswered.push_back(listener);
     GetLogger()->Report(1,
                         "Button - %s is not answered by the object of its dialog; the button asks no more while the "
                         "dialog stays open",

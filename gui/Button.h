@@ -8,6 +8,7 @@
 #include "platform/WideText.h"
 
 #include <string>
+#include <vector>
 
 class DialogListener;
 class Sprite;
@@ -73,8 +74,8 @@ private:
     void ReleaseSprite();
     // The sprite frame that shows the state.
     int32_t StateFrame() const;
-    // The current dialog object's answer for the keyword; false (the text empty) without a listener or when it
-    // does not answer. A listener that did not answer is asked no more (reported once) until the button is
+    // The current dialog object's answer for the keyword; false (the text as it was) without a listener or when
+    // it does not answer. A listener that did not answer is asked no more (reported once) until the button is
     // activated again.
     bool AskListener(const std::string& keyword, platform::WString& text);
     // The listener's value of "<variable>_STATE"; false when there is none.
@@ -96,6 +97,7 @@ private:
     bool m_bHeld = false;
     bool m_bAlternativeFired = false;
     bool m_bAlwaysDraw = false;
-    // The dialog object that did not answer the variable (not owned, never dereferenced).
-    const DialogListener* m_pUnanswered = nullptr;
+    // The dialog objects that did not answer the variable (a shared button may serve several; not owned, never
+    // dereferenced).
+    std::vector<const DialogListener*> m_unanswered;
 };

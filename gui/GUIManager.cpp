@@ -120,7 +120,7 @@ bool GUIManager::LoadScript(const char* name)
         if (IsRegularFile(file.c_str()))
             return true;
         GetLogger()->Report(0, "GUIManager::LoadScript - the GUI script %s cannot be read; its screen has no dialogs",
-                            ReportWord(file, 260).c_str());
+                            ReportWord(file, kReportPathBytes).c_str());
         return false;
     }
     BuildScript(text.get(), size, file.c_str());

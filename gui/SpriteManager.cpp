@@ -223,10 +223,11 @@ int SpriteManager::LoadSpriteFile(const char* indexName, const char* dataName)
     {
         // One report for the pair, naming what is missing; the banks of a pair without its index are empty, and
         // the pictures of a pair without its data draw nothing.
-        const std::string missing = !index && !data ? ReportWord(indexName ? indexName : "", 260) + " and " +
-                                                          ReportWord(dataName ? dataName : "", 260)
-                                    : !index ? ReportWord(indexName ? indexName : "", 260)
-                                             : ReportWord(dataName ? dataName : "", 260);
+        const std::string missing = !index && !data
+                                        ? ReportWord(indexName ? indexName : "", kReportPathBytes) + " and " +
+                                              ReportWord(dataName ? dataName : "", kReportPathBytes)
+                                    : !index ? ReportWord(indexName ? indexName : "", kReportPathBytes)
+                                             : ReportWord(dataName ? dataName : "", kReportPathBytes);
         GetLogger()->Report(0,
                             "SpriteManager::LoadSpriteFile - the sprite file %s cannot be read; its pictures are "
                             "not shown",

@@ -189,6 +189,10 @@ TEST_F(GuiParserTest, BadScriptsAreReportedAndReadSafely)
         << reports.debug;
     EXPECT_NE(reports.debug.find("TabWindow widgets are not built by this program yet; 1 statements"),
               std::string::npos);
+    reports.debug.clear();
+    EXPECT_EQ(Parse("<COL(0, 0, N, 0, 10, 0, 0)>\n<COL(0, 0, M, 0, 10, 0, 0)>\n").skipped,
+              (std::vector<std::string>{"COL", "COL"}));
+    EXPECT_NE(reports.debug.find("COL widgets are not built by this program yet; 2 statements"), std::string::npos);
 }
 
 TEST_F(GuiParserTest, EveryCutOfAScriptBuildsAPrefixOfItsWidgets)

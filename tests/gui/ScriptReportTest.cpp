@@ -123,6 +123,7 @@ TEST_F(ScriptReportTest, WordsOfAScriptAreEscapedAndCutInItsReports)
         Script(c.script);
         ASSERT_EQ(reports.boxes.size(), 1u) << c.shown;
         EXPECT_NE(reports.boxes[0].text.find(c.shown), std::string::npos) << reports.boxes[0].text;
+        EXPECT_EQ(reports.boxes[0].text.find("times"), std::string::npos) << "a fault met once has no count";
         EXPECT_TRUE(Printable(reports.boxes[0].text)) << c.shown;
     }
     // The helper alone: short words pass as they are.
@@ -149,6 +150,8 @@ TEST_F(ScriptReportTest, AFontNamedAgainIsReadOnceAndANameOfNoFileHasNoFont)
     EXPECT_EQ(gui->GetFont(2), gui->GetFont(0));
     EXPECT_EQ(gui->GetFont(1), nullptr);
     EXPECT_EQ(gui->GetFont(3), nullptr);
+    EXPECT_EQ(gui->GetFont(4), nullptr) << "past the slots";
+    EXPECT_EQ(gui->GetFont(-1), nullptr);
     for (int slot = 0; slot < 4; ++slot)
         EXPECT_NE(gui->GetTextWriter(slot), nullptr) << slot;
 }
@@ -223,6 +226,18 @@ TEST_F(ScriptReportTest, AVariableNoListenerAnswersIsAskedForOncePerButtonAndOpe
     EXPECT_EQ(listener.asked["NOPE_STATE"], 2);
     EXPECT_EQ(listener.asked["NOPE4"], 2);
     EXPECT_EQ(listener.asked["GO_STATE"], 150 + 3 + 10);
+    // A Define's button shared by two open dialogs for two listeners that do not answer asks each of them once.
+    Script("Define Shared\n{\nButton(10, 40, 60, 60, NONE, 0, BUTSTATEVAR_NOPE, Fire, NONE)\n}\n"
+           "DialogItem One(0, 0, 99, 99, CLEAR, 1, 0)\n{\nShared\n}\n"
+           "DialogItem Two(200, 0, 299, 99, CLEAR, 2, 0)\n{\nShared\n}\n");
+    AskedListener other;
+    listener.asked.clear();
+    gui->OpenDialog("One", &listener);
+    gui->OpenDialog("Two", &other);
+    for (int frame = 0; frame < 20; ++frame)
+        Frame(t += 20, 900, 900);
+    EXPECT_EQ(listener.asked["NOPE_STATE"], 1);
+    EXPECT_EQ(other.asked["NOPE_STATE"], 1);
 }
 
 TEST_F(ScriptReportTest, AMissingScriptOrSpriteFileIsOneReportNamingItAndButtonsKeepTheirPlace)
@@ -233,6 +248,13 @@ TEST_F(ScriptReportTest, AMissingScriptOrSpriteFileIsOneReportNamingItAndButtons
     EXPECT_FALSE(gui->LoadScript("data/script/gui/Gone.pis"));
     ASSERT_EQ(reports.boxes.size(), 1u);
     EXPECT_NE(reports.boxes[0].text.find("data/script/gui/Gone.ble"), std::string::npos);
+    // A name longer than any path is shown cut at 260 bytes.
+    const std::string longPath = "data/" + std::string(300, 'p');
+    reports.boxes.clear();
+    EXPECT_FALSE(gui->LoadScript((longPath + ".pis").c_str()));
+    ASSERT_EQ(reports.boxes.size(), 1u);
+    EXPECT_NE(reports.boxes[0].text.find(longPath.substr(0, 260) + "..."), std::string::npos);
+    EXPECT_EQ(reports.boxes[0].text.find(longPath.substr(0, 261)), std::string::npos);
 
     struct Case
     {
@@ -337,13 +359,14 @@ TEST_F(ScriptReportTest, APictureOfNoSizeIsNoPictureAndADialogWithoutItsPictureI
     const std::vector<uint8_t> square = {4, 1, 1, 1, 1, 4, 1, 1, 1, 1, 4, 1, 1, 1, 1, 4, 1, 1, 1, 1};
     guitest::Load(GetSpriteManager(), {{"wide0", 1, {}, {{"w", 0, 4, 1, {{0, 0, 0, 0}}}}},
                                        {"high0", 1, {}, {{"h", 4, 0, 1, {{}}}}},
-                                       {"square", 1, {}, {{"s", 4, 4, 1, {square}}}}});
+                                       {"square", 1, {}, {{"s", 4, 4, 1, {square}}}},
+                                       {"thin", 1, {}, {{"t", 1, 1, 1, {{1, 1}}}}}});
     struct Case
     {
         const char* image;
         int32_t right, bottom; // of the button built at 10, 40 to 60, 60
     };
-    const Case cases[] = {{"wide0", 60, 60}, {"high0", 60, 60}, {"square", 14, 44}};
+    const Case cases[] = {{"wide0", 60, 60}, {"high0", 60, 60}, {"square", 14, 44}, {"thin", 11, 41}};
     for (const Case& c : cases)
     {
         Script(std::string("DialogItem D(0, 0, 99, 99, CLEAR, 1, 0)\n{\nButton(10, 40, 60, 60, ") + c.image +
