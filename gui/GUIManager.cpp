@@ -152,16 +152,16 @@ void GUIManager::BuildFonts()
     for (const std::string& name : m_script.fonts)
     {
         Font* font = nullptr;
-        for (size_t i = 0; i < m_fonts.size() && !font && !name.empty(); ++i)
+        for (size_t i = 0; i < m_fonts.slots.size() && !font && !name.empty(); ++i)
             if (m_script.fonts[i] == name)
-                font = m_fonts[i];
+                font = m_fonts.slots[i];
         if (!font && !name.empty())
         {
-            m_ownedFonts.push_back(std::make_unique<Font>(name.c_str()));
-            font = m_ownedFonts.back().get();
+            m_fonts.owned.push_back(std::make_unique<Font>(name.c_str()));
+            font = m_fonts.owned.back().get();
         }
-        m_fonts.push_back(font);
-        m_writers.push_back(std::make_unique<TextWriter>(font));
+        m_fonts.slots.push_back(font);
+        m_fonts.writers.push_back(std::make_unique<TextWriter>(font));
     }
     m_tooltip.SetWriter(GetTextWriter(0));
 }
@@ -195,9 +195,7 @@ void GUIManager::Reset()
     m_pTooltipOwner = nullptr;
     m_script = GuiScript{};
     m_tooltip.SetWriter(nullptr);
-    m_writers.clear();
-    m_fonts.clear();
-    m_ownedFonts.clear();
+    m_fonts = ScriptFonts{};
     ResetSelections();
 }
 
@@ -712,12 +710,13 @@ void GUIManager::SetSelection(int index, int32_t value)
 
 Font* GUIManager::GetFont(int n) const
 {
-    return n >= 0 && static_cast<size_t>(n) < m_fonts.size() ? m_fonts[static_cast<size_t>(n)] : nullptr;
+    return n >= 0 && static_cast<size_t>(n) < m_fonts.slots.size() ? m_fonts.slots[static_cast<size_t>(n)] : nullptr;
 }
 
 TextWriter* GUIManager::GetTextWriter(int n) const
 {
-    return n >= 0 && static_cast<size_t>(n) < m_writers.size() ? m_writers[static_cast<size_t>(n)].get() : nullptr;
+    return n >= 0 && static_cast<size_t>(n) < m_fonts.writers.size() ? m_fonts.writers[static_cast<size_t>(n)].get()
+                                                                     : nullptr;
 }
 
 // ---- message band, tooltip, pause

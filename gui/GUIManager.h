@@ -273,10 +273,15 @@ private:
     GuiShell* m_pShell = nullptr;
     std::string m_scriptName;
     GuiScript m_script;
-    // The fonts read, one per distinct name, and the font of each slot (null for a slot without a name).
-    std::vector<std::unique_ptr<Font>> m_ownedFonts;
-    std::vector<Font*> m_fonts;
-    std::vector<std::unique_ptr<TextWriter>> m_writers;
+    // The fonts of the script: those read, one per distinct name; the font of each slot (null for a slot without
+    // a name); the text writer of each slot. A reset drops them together.
+    struct ScriptFonts
+    {
+        std::vector<std::unique_ptr<Font>> owned;
+        std::vector<Font*> slots;
+        std::vector<std::unique_ptr<TextWriter>> writers;
+    };
+    ScriptFonts m_fonts;
     int32_t m_selections[kSelectionCount] = {};
     int32_t m_iToolbarLayer = -1;
     DialogListener* m_pDialogObject = nullptr;

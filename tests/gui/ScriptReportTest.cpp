@@ -154,6 +154,10 @@ TEST_F(ScriptReportTest, AFontNamedAgainIsReadOnceAndANameOfNoFileHasNoFont)
     EXPECT_EQ(gui->GetFont(-1), nullptr);
     for (int slot = 0; slot < 4; ++slot)
         EXPECT_NE(gui->GetTextWriter(slot), nullptr) << slot;
+    // A reset drops them all.
+    gui->Reset();
+    EXPECT_EQ(gui->GetFont(0), nullptr);
+    EXPECT_EQ(gui->GetTextWriter(0), nullptr);
 }
 
 TEST_F(ScriptReportTest, BankNamesFromASpriteFileAreEscapedInItsReports)
