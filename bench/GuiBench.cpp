@@ -1,5 +1,6 @@
-// The GUI per frame on the recording device: update and drawing with five dialogs of the sample data open, warm
-// sprite draws (cached frame textures), and the decoding of a 256 x 256 frame.
+// The GUI per frame on the recording device: update and drawing with five dialogs of the sample data open, and of a
+// dialog of nested Defines; the parse of a script of 32,000 Defines; warm sprite draws (cached frame textures), and
+// the decoding of a 256 x 256 frame.
 #include "bench/BenchSupport.h"
 #include "engine/core/GameClock.h"
 #include "engine/core/TextTable.h"
@@ -8,6 +9,7 @@
 #include "engine/render/Display.h"
 #include "engine/render/GraphicsManager.h"
 #include "gui/GUIManager.h"
+#include "gui/GuiParser.h"
 #include "gui/Sprite.h"
 #include "gui/SpriteManager.h"
 #include "platform/gfx/RecordingDevice.h"
@@ -105,6 +107,56 @@ void BM_GuiFrameFiveDialogs(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_GuiFrameFiveDialogs)->Unit(benchmark::kMicrosecond);
+
+// Parsing a script of 32,000 Defines of one button each, every one placed by name in one of 32 dialogs: the
+// worst realistic count of names looked up. Leaves out the sprite banks (the buttons have no image).
+void BM_GuiParseManyDefines(benchmark::State& state)
+{
+    QuietReports quiet;
+    constexpr int kDefines = 32000;
+    std::string script;
+    for (int i = 0; i < kDefines; ++i)
+        script += "Define N" + std::to_string(i) + "\n{\nButton(1, 1, 9, 9, NONE, 0, None, NONE, NONE)\n}\n";
+    for (int d = 0; d < 32; ++d)
+    {
+        script += "DialogItem D" + std::to_string(d) + "(0, 0, 0, 0, NONE, " + std::to_string(d + 1) + ", 0)\n{\n";
+        for (int i = d; i < kDefines; i += 32)
+            script += "N" + std::to_string(i) + "\n";
+        script += "}\n";
+    }
+    for (auto _ : state)
+    {
+        GuiScript built = GuiParser(800, 600).Parse(script.data(), script.size());
+        benchmark::DoNotOptimize(built.items.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kDefines);
+}
+BENCHMARK(BM_GuiParseManyDefines)->Unit(benchmark::kMillisecond);
+
+// One frame (update, layers, drawing) of a dialog whose Defines each place the one before twice, 24 levels deep:
+// the walk the bound on widgets per dialog keeps short. Leaves out the sprite banks and the text table.
+void BM_GuiFrameNestedDefines(benchmark::State& state)
+{
+    QuietReports quiet;
+    std::string script = "Define D0\n{\nButton(1, 1, 9, 9, NONE, 0, None, NONE, NONE)\n}\n";
+    for (int i = 1; i <= 24; ++i)
+        script +=
+            "Define D" + std::to_string(i) + "\n{\nD" + std::to_string(i - 1) + "\nD" + std::to_string(i - 1) + "\n}\n";
+    script += "DialogItem Menu(0, 0, 399, 299, NONE, 1, 1)\n{\nD24\n}\n";
+    GUIManager gui(nullptr);
+    gui.LoadScriptText(script.data(), script.size());
+    gui.OpenDialog("Menu", nullptr);
+    int frame = 0;
+    for (auto _ : state)
+    {
+        ++frame;
+        gui.Update(0.016f, GuiMouse{frame % 400, frame % 300, 0, frame % 30 == 0 ? 1 : 0, 0});
+        gui.DrawDialogs();
+        gui.Draw();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GuiFrameNestedDefines)->Unit(benchmark::kMicrosecond);
 
 // Sprite frames drawn as textured rectangles once their textures are made.
 void BM_WarmSpriteDraws(benchmark::State& state)

@@ -1,13 +1,35 @@
 // Fuzz target: a GUI script. It is parsed on a wide and a narrow screen, then loaded into a GUI manager without a
-// display, whose dialogs are all opened and given a few frames of mouse presses, holds and drags, with their
-// cached repaints.
+// display, whose dialogs are all opened (for no listener or for one that answers only some keywords) and given a few
+// frames of mouse presses, holds and drags, with their cached repaints and drawing. Every fault of a script is
+// reported while it loads: a frame that reports one more is a finding.
 #include "fuzz/FuzzSupport.h"
 #include "gui/DialogItem.h"
+#include "gui/DialogListener.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiParser.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
+
+namespace
+{
+
+// Answers keywords of an even length with their length; leaves the others unanswered.
+class PickyListener : public DialogListener
+{
+public:
+    void GetVariable(const char* keyword, platform::WString& text) override
+    {
+        const size_t length = keyword ? std::strlen(keyword) : 1;
+        if (length % 2 == 0)
+            text = length % 4 == 0 ? u"0" : u"1";
+    }
+    void ResetPanelState() override {}
+};
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -16,12 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     GuiParser(640, 480).Parse(text, size);
     GUIManager gui(nullptr);
     gui.LoadScriptText(text, size);
+    const uint64_t reportedAtLoad = fuzzsupport::MessageBoxCount();
+    PickyListener listener;
     std::vector<std::string> names;
     for (Widget* item : gui.GetTopLevel())
         if (item->GetType() == WT_DIALOG && item->GetName())
             names.emplace_back(item->GetName());
     for (size_t i = 0; i < names.size(); ++i)
-        gui.OpenDialog(names[i].c_str(), nullptr, i % 3 == 2);
+        gui.OpenDialog(names[i].c_str(), i % 2 ? &listener : nullptr, i % 3 == 2);
     // The mouse walks a diagonal, pressing, holding and releasing on the way.
     const int32_t events[] = {0, 1, 2, 2, 0, 3};
     for (int frame = 0; frame < 24; ++frame)
@@ -29,10 +53,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int32_t at = frame * 37 % 800;
         gui.Update(0.02f, GuiMouse{at, at * 3 / 4, frame % 5 - 2, events[frame % 6], events[(frame + 2) % 6]});
         gui.DrawDialogs();
+        gui.Draw();
     }
     gui.SetSelection(3, 1);
     gui.RefreshOpenDialogs();
     gui.CloseAllDialogs();
     gui.Update(0.02f, GuiMouse{});
+    // Opened again, every dialog is back at its home place.
+    for (const std::string& name : names)
+        if (gui.OpenDialog(name.c_str(), nullptr))
+        {
+            const Widget* dialog = gui.FindItem(WT_DIALOG, name.c_str());
+            if (dialog && (dialog->GetRect().left != dialog->GetHomeRect().left ||
+                           dialog->GetRect().top != dialog->GetHomeRect().top))
+                std::abort();
+        }
+    gui.Update(0.02f, GuiMouse{});
+    if (fuzzsupport::MessageBoxCount() != reportedAtLoad)
+        std::abort();
     return 0;
 }

@@ -1,16 +1,19 @@
 // Button: construction from the script values, the per-frame state machine, the mouse and the drawing by state.
 #include "gui/Button.h"
 
+#include "engine/core/Logger.h"
 #include "engine/core/TextTable.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/TextWriter.h"
 #include "gui/DialogListener.h"
 #include "gui/GUIManager.h"
 #include "gui/MainItem.h"
+#include "gui/ReportText.h"
 #include "gui/Sprite.h"
 #include "gui/SpriteManager.h"
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -29,6 +32,9 @@ constexpr Prefix kPrefixes[] = {
     {"BUTSTATEVAR_", Button::VAR_STATE, false},
     {"BUTSTATEVISVAR_", Button::VAR_VISIBILITY, false},
 };
+
+// What a listener's text holds before it is asked; an answer replaces it.
+const platform::WString kUnanswered(1, u'\uFFFF');
 
 void PlayGuiSample(const char* name)
 {
@@ -67,7 +73,10 @@ Button::Button(int32_t left, int32_t top, int32_t right, int32_t bottom, const c
         m_image = image;
         SpriteManager& sprites = GetSpriteManager();
         Sprite* sprite = sprites.CreateSprite(image);
-        SetBothRects({left, top, left + sprite->GetWidth(), top + sprite->GetHeight()});
+        // Without its picture (the bank is missing, reported by the sprite manager) the button keeps the
+        // rectangle of its script and shows as a button without an image.
+        if (sprite->HasPicture())
+            SetBothRects({left, top, left + sprite->GetWidth(), top + sprite->GetHeight()});
         sprites.ReleaseSprite(sprite);
     }
 }
@@ -82,6 +91,11 @@ void Button::AcquireSprite()
     if (m_image.empty() || m_pSprite)
         return;
     m_pSprite = GetSpriteManager().CreateSprite(m_image.c_str());
+    if (!m_pSprite->HasPicture())
+    {
+        ReleaseSprite();
+        return;
+    }
     m_pSprite->SetPlayMode(Sprite::PLAY_MANUAL);
 }
 
@@ -96,6 +110,7 @@ void Button::SetActive(bool active)
     if (active)
     {
         AcquireSprite();
+        m_unanswered.clear();
         m_bDirty = true;
         m_bChanged = true;
     }
@@ -107,13 +122,32 @@ void Button::SetActive(bool active)
     Widget::SetActive(active);
 }
 
-bool Button::ReadStateVariable(int32_t* value) const
+bool Button::AskListener(const std::string& keyword, platform::WString& text)
 {
     DialogListener* listener = DialogObject();
-    if (!listener)
+    if (!listener || std::find(m_unanswered.begin(), m_unanswered.end(), listener) != m_unanswered.end())
         return false;
+    // A listener that does not know the keyword leaves the text as it was: this mark, which no answer holds.
+    platform::WString answer = kUnanswered;
+    listener->GetVariable(keyword.c_str(), answer);
+    if (answer != kUnanswered)
+    {
+        text = std::move(answer);
+        return true;
+    }
+    m_unanswered.push_back(listener);
+    GetLogger()->Report(1,
+                        "Button - %s is not answered by the object of its dialog; the button asks no more while the "
+                        "dialog stays open",
+                        ReportWord(keyword).c_str());
+    return false;
+}
+
+bool Button::ReadStateVariable(int32_t* value)
+{
     platform::WString text;
-    listener->GetVariable((m_variable + "_STATE").c_str(), text);
+    if (!AskListener(m_variable + "_STATE", text))
+        return false;
     *value = DialogTextToInt(text.c_str());
     return true;
 }
@@ -293,10 +327,7 @@ void Button::Draw()
         return;
     platform::WString label;
     if (m_bLabelIsValue)
-    {
-        if (DialogListener* listener = DialogObject())
-            listener->GetVariable(m_variable.c_str(), label);
-    }
+        AskListener(m_variable, label);
     else if (g_pTextTable)
         label = g_pTextTable->GetText(m_variable.c_str());
     writer->SetRect(m_rect.left, m_rect.top + 3, GetWidth(), GetHeight() - 2);

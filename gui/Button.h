@@ -5,9 +5,12 @@
 
 #include "gui/GuiCommands.h"
 #include "gui/Widget.h"
+#include "platform/WideText.h"
 
 #include <string>
+#include <vector>
 
+class DialogListener;
 class Sprite;
 
 class Button : public Widget
@@ -71,8 +74,12 @@ private:
     void ReleaseSprite();
     // The sprite frame that shows the state.
     int32_t StateFrame() const;
-    // The listener's value of "<variable>_STATE"; false without a listener.
-    bool ReadStateVariable(int32_t* value) const;
+    // The current dialog object's answer for the keyword; false (the text as it was) without a listener or when
+    // it does not answer. A listener that did not answer is asked no more (reported once) until the button is
+    // activated again.
+    bool AskListener(const std::string& keyword, platform::WString& text);
+    // The listener's value of "<variable>_STATE"; false when there is none.
+    bool ReadStateVariable(int32_t* value);
 
     int32_t m_iState = STATE_NORMAL;
     int32_t m_iDrawnState = STATE_DISABLED;
@@ -90,4 +97,7 @@ private:
     bool m_bHeld = false;
     bool m_bAlternativeFired = false;
     bool m_bAlwaysDraw = false;
+    // The dialog objects that did not answer the variable (a shared button may serve several; not owned, never
+    // dereferenced).
+    std::vector<const DialogListener*> m_unanswered;
 };

@@ -53,7 +53,15 @@ DialogItem::DialogItem(const char* name, int32_t left, int32_t top, int32_t righ
     {
         m_iBackground = BG_SPRITE;
         m_pBackground = GetSpriteManager().CreateSprite(bg);
-        m_pBackground->SetPlayMode(Sprite::PLAY_MANUAL);
+        // Without its picture (the bank is missing, reported by the sprite manager) the dialog is the plain box
+        // of its rectangle: hit by the rectangle and filled white.
+        if (m_pBackground->HasPicture())
+            m_pBackground->SetPlayMode(Sprite::PLAY_MANUAL);
+        else
+        {
+            GetSpriteManager().ReleaseSprite(m_pBackground);
+            m_pBackground = nullptr;
+        }
     }
 }
 
@@ -129,10 +137,16 @@ void DialogItem::AddChild(Widget* child)
 
 void DialogItem::Reposition(int32_t dx, int32_t dy)
 {
-    const int32_t mx = m_homeRect.left + dx - m_rect.left;
-    const int32_t my = m_homeRect.top + dy - m_rect.top;
-    if (mx != 0 || my != 0)
-        Move(mx, my);
+    Widget::Reposition(dx, dy);
+    LayOut();
+}
+
+void DialogItem::LayOut()
+{
+    const int32_t dx = m_rect.left - m_homeRect.left, dy = m_rect.top - m_homeRect.top;
+    m_pTitle->Reposition(dx, dy);
+    for (Widget* child : m_children)
+        child->Reposition(dx, dy);
 }
 
 void DialogItem::SetDirty()
@@ -154,9 +168,7 @@ void DialogItem::SetActive(bool active)
 void DialogItem::Move(int32_t dx, int32_t dy)
 {
     Widget::Move(dx, dy);
-    m_pTitle->Move(dx, dy);
-    for (Widget* child : m_children)
-        child->Move(dx, dy);
+    LayOut();
     if (g_pGUIManager)
         g_pGUIManager->StoreDialogPosition(m_iPositionId, m_rect.left, m_rect.top);
 }
@@ -244,9 +256,9 @@ void DialogItem::DrawCached()
 {
     if (m_bDirty)
     {
-        if (m_iBackground == BG_SPRITE)
+        if (m_pBackground)
             m_pBackground->DrawToSurface(m_rect.left, m_rect.top, GuiNow());
-        else if (m_iBackground == BG_NONE && g_pDisplay)
+        else if ((m_iBackground == BG_NONE || m_iBackground == BG_SPRITE) && g_pDisplay)
             g_pDisplay->FillSurface(255, 255, 255);
         m_bDirty = false;
     }

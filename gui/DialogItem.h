@@ -40,11 +40,13 @@ public:
     void Update(float dt) override;
     void Refresh() override;
     void AddChild(Widget* child) override;
-    // The dialog and its children go to the home position moved by (dx, dy).
+    // The dialog goes to its home position moved by (dx, dy), and its title strip and children with it.
     void Reposition(int32_t dx, int32_t dy) override;
     void SetDirty() override;
     void SetActive(bool active) override;
-    // Moves the rectangle, the title strip and every child, then reports the new position.
+    // Moves the rectangle, the title strip and every child, then reports the new position. The title strip and
+    // the children are laid out from their own home places at the dialog's offset from its home, so a child placed
+    // twice (a shared Define) moves once.
     void Move(int32_t dx, int32_t dy) override;
     bool HitTest(int32_t x, int32_t y) override;
     bool OnMouseWheel(int32_t x, int32_t y, int32_t delta) override;
@@ -70,6 +72,9 @@ public:
     const std::vector<Widget*>& GetChildren() const { return m_children; }
 
 private:
+    // The title strip and every child at their home places moved by the dialog's offset from its own.
+    void LayOut();
+
     std::unique_ptr<MainItem> m_pTitle;
     std::string m_name;
     Sprite* m_pBackground = nullptr;

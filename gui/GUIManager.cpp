@@ -16,6 +16,7 @@
 #include "gui/GazetteerList.h"
 #include "gui/GuiShell.h"
 #include "gui/ListRows.h"
+#include "gui/ReportText.h"
 #include "platform/Strings.h"
 
 #include <algorithm>
@@ -118,10 +119,11 @@ bool GUIManager::LoadScript(const char* name)
         // An empty script is a script with nothing in it.
         if (IsRegularFile(file.c_str()))
             return true;
-        GetLogger()->Report(1, "GUIManager::LoadScript - cannot read %s", file.c_str());
+        GetLogger()->Report(0, "GUIManager::LoadScript - the GUI script %s cannot be read; its screen has no dialogs",
+                            ReportWord(file, kReportPathBytes).c_str());
         return false;
     }
-    BuildScript(text.get(), size);
+    BuildScript(text.get(), size, file.c_str());
     return true;
 }
 
@@ -131,9 +133,9 @@ void GUIManager::LoadScriptText(const char* text, size_t length)
     BuildScript(text, length);
 }
 
-void GUIManager::BuildScript(const char* text, size_t length)
+void GUIManager::BuildScript(const char* text, size_t length, const char* name)
 {
-    GuiParser parser(GetScreenWidth(), GetScreenHeight());
+    GuiParser parser(GetScreenWidth(), GetScreenHeight(), name);
     m_script = parser.Parse(text, length);
     BuildFonts();
     if (MainItem* root = m_script.GetToolbarRoot())
@@ -146,10 +148,20 @@ void GUIManager::BuildScript(const char* text, size_t length)
 
 void GUIManager::BuildFonts()
 {
+    // A name given again shares the font read for it (and its reports); a slot without a name has no font.
     for (const std::string& name : m_script.fonts)
     {
-        m_fonts.push_back(std::make_unique<Font>(name.c_str()));
-        m_writers.push_back(std::make_unique<TextWriter>(m_fonts.back().get()));
+        Font* font = nullptr;
+        for (size_t i = 0; i < m_fonts.slots.size() && !font && !name.empty(); ++i)
+            if (m_script.fonts[i] == name)
+                font = m_fonts.slots[i];
+        if (!font && !name.empty())
+        {
+            m_fonts.owned.push_back(std::make_unique<Font>(name.c_str()));
+            font = m_fonts.owned.back().get();
+        }
+        m_fonts.slots.push_back(font);
+        m_fonts.writers.push_back(std::make_unique<TextWriter>(font));
     }
     m_tooltip.SetWriter(GetTextWriter(0));
 }
@@ -183,8 +195,7 @@ void GUIManager::Reset()
     m_pTooltipOwner = nullptr;
     m_script = GuiScript{};
     m_tooltip.SetWriter(nullptr);
-    m_writers.clear();
-    m_fonts.clear();
+    m_fonts = ScriptFonts{};
     ResetSelections();
 }
 
@@ -359,6 +370,9 @@ bool GUIManager::OpenDialog(const char* name, DialogListener* listener, bool mod
         }
     DialogEntry entry;
     entry.drawWhileLocked = drawWhileLocked;
+    // Laid out at its home place with its children (wherever a drag or a slide left it before), then moved to the
+    // place remembered for it, if any: a dialog opens where its script or the options put it, never where it was.
+    dialog->Reposition(0, 0);
     int32_t x = 0, y = 0;
     if (!modal && dialog->IsDraggable() && m_iMode != kIdleMode && m_iRequestedMode != kIdleMode && m_pShell &&
         m_pShell->GetDialogPosition(dialog->GetPositionId(), &x, &y))
@@ -696,12 +710,13 @@ void GUIManager::SetSelection(int index, int32_t value)
 
 Font* GUIManager::GetFont(int n) const
 {
-    return n >= 0 && static_cast<size_t>(n) < m_fonts.size() ? m_fonts[static_cast<size_t>(n)].get() : nullptr;
+    return n >= 0 && static_cast<size_t>(n) < m_fonts.slots.size() ? m_fonts.slots[static_cast<size_t>(n)] : nullptr;
 }
 
 TextWriter* GUIManager::GetTextWriter(int n) const
 {
-    return n >= 0 && static_cast<size_t>(n) < m_writers.size() ? m_writers[static_cast<size_t>(n)].get() : nullptr;
+    return n >= 0 && static_cast<size_t>(n) < m_fonts.writers.size() ? m_fonts.writers[static_cast<size_t>(n)].get()
+                                                                     : nullptr;
 }
 
 // ---- message band, tooltip, pause

@@ -92,7 +92,7 @@ public:
 
     // ---- script and screens
     // Resets, then reads the scrambled twin of the script (its extension replaced by ".ble") and builds it. False,
-    // with a report, when it cannot be read.
+    // with one report naming the file, when it cannot be read. Each kind of fault in the script is reported once.
     bool LoadScript(const char* name);
     // Builds a script from plain text (after a reset).
     void LoadScriptText(const char* text, size_t length);
@@ -263,8 +263,9 @@ private:
     bool PanelAllowed() const;
     void ToggleSaveMenu(bool load);
     template <typename Fn> void ForEachButton(Fn fn);
-    // Parses the text into the (reset) manager: widgets, fonts and an active toolbar.
-    void BuildScript(const char* text, size_t length);
+    // Parses the text into the (reset) manager: widgets, fonts and an active toolbar. The name goes into the
+    // parser's reports.
+    void BuildScript(const char* text, size_t length, const char* name = nullptr);
     void BuildFonts();
     void ReleaseLayer(DialogEntry& entry);
 
@@ -272,8 +273,15 @@ private:
     GuiShell* m_pShell = nullptr;
     std::string m_scriptName;
     GuiScript m_script;
-    std::vector<std::unique_ptr<Font>> m_fonts;
-    std::vector<std::unique_ptr<TextWriter>> m_writers;
+    // The fonts of the script: those read, one per distinct name; the font of each slot (null for a slot without
+    // a name); the text writer of each slot. A reset drops them together.
+    struct ScriptFonts
+    {
+        std::vector<std::unique_ptr<Font>> owned;
+        std::vector<Font*> slots;
+        std::vector<std::unique_ptr<TextWriter>> writers;
+    };
+    ScriptFonts m_fonts;
     int32_t m_selections[kSelectionCount] = {};
     int32_t m_iToolbarLayer = -1;
     DialogListener* m_pDialogObject = nullptr;

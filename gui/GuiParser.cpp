@@ -5,6 +5,7 @@
 #include "engine/core/Logger.h"
 #include "gui/Button.h"
 #include "gui/DialogItem.h"
+#include "gui/ReportText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -117,12 +118,61 @@ constexpr KW kKeywords[] = {
 
 void GuiParser::Report(const char* format, ...)
 {
-    char buffer[512];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, sizeof(buffer), format, args);
+    AddFault(format, format, args);
     va_end(args);
-    GetLogger()->Report(0, "%s", buffer);
+}
+
+void GuiParser::ReportKind(const std::string& kind, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    AddFault(kind, format, args);
+    va_end(args);
+}
+
+void GuiParser::AddFault(const std::string& kind, const char* format, va_list args)
+{
+    for (GuiFault& fault : m_script.faults)
+        if (fault.kind == kind)
+        {
+            ++fault.count;
+            return;
+        }
+    char buffer[512];
+    std::vsnprintf(buffer, sizeof(buffer), format, args);
+    m_script.faults.push_back(GuiFault{kind, buffer, 1});
+}
+
+void GuiParser::ReportFaults()
+{
+    const std::string where = m_scriptName.empty() ? std::string() : " in " + m_scriptName;
+    for (const GuiFault& fault : m_script.faults)
+    {
+        if (fault.count > 1)
+            GetLogger()->Report(0, "%s%s (%u times; the first is shown)", fault.text.c_str(), where.c_str(),
+                                fault.count);
+        else
+            GetLogger()->Report(0, "%s%s", fault.text.c_str(), where.c_str());
+    }
+    for (const auto& [keyword, note] : m_skippedNotes)
+        GetLogger()->Report(1,
+                            "GUI_Parse - %s widgets are not built by this program yet; %u statements%s are skipped, "
+                            "the first at file offset - %u",
+                            keyword.c_str(), note.first, where.c_str(), static_cast<unsigned>(note.second));
+}
+
+void GuiParser::NoteSkipped(const char* keyword, size_t at)
+{
+    m_script.skipped.push_back(keyword);
+    for (auto& [name, note] : m_skippedNotes)
+        if (name == keyword)
+        {
+            ++note.first;
+            return;
+        }
+    m_skippedNotes.push_back({keyword, {1u, at}});
 }
 
 // ---- lexical
@@ -408,6 +458,9 @@ GuiScript GuiParser::Parse(const char* text, size_t length)
     m_pParent = nullptr;
     m_parentStack.clear();
     m_defines.clear();
+    m_weights.clear();
+    m_uPlaced = 0;
+    m_skippedNotes.clear();
     m_iDialogIndex = 0;
     m_script = GuiScript{};
     while (!m_bStopped)
@@ -444,8 +497,10 @@ GuiScript GuiParser::Parse(const char* text, size_t length)
         }
     }
     m_defines.clear();
+    m_weights.clear();
     m_parentStack.clear();
     m_pParent = nullptr;
+    ReportFaults();
     return std::move(m_script);
 }
 
@@ -536,8 +591,9 @@ void GuiParser::RunKeyword(const Keyword& keyword)
     if (Peek() != '(')
     {
         if (keyword.routine)
-            Report("%s - Script Error \r\nNo open bracket found at file offset - %u", keyword.routine,
-                   static_cast<unsigned>(m_pos));
+            ReportKind(std::string(keyword.routine) + " (",
+                       "%s - Script Error \r\nNo open bracket found at file offset - %u", keyword.routine,
+                       static_cast<unsigned>(m_pos));
         return;
     }
     ++m_pos;
@@ -546,11 +602,7 @@ void GuiParser::RunKeyword(const Keyword& keyword)
     ReadArguments(signature, args);
     if (!keyword.maker)
     {
-        GetLogger()->Report(1,
-                            "GUI_Parse - %s widgets are not built by this program yet; the statement is skipped at "
-                            "file offset - %u",
-                            keyword.name, static_cast<unsigned>(m_pos));
-        m_script.skipped.push_back(keyword.name);
+        NoteSkipped(keyword.name, m_pos);
         if (keyword.flags & (K_BLOCK | K_OPEN))
             SkipBlock();
         return;
@@ -588,8 +640,8 @@ void GuiParser::TabOrColumn()
     const char* routine = tab ? "GUI_Parse::process_tab" : "GUIManager::process_col";
     if (Peek() != '(')
     {
-        Report("%s - Script Error \r\nNo open bracket found at file offset - %u", routine,
-               static_cast<unsigned>(m_pos));
+        ReportKind(std::string(routine) + " (", "%s - Script Error \r\nNo open bracket found at file offset - %u",
+                   routine, static_cast<unsigned>(m_pos));
         return;
     }
     ++m_pos;
@@ -602,10 +654,9 @@ void GuiParser::TabOrColumn()
     if (Peek() == '>')
         ++m_pos;
     else
-        Report("%s - Script Error \r\nNo close symbol at file offset - %u", routine, static_cast<unsigned>(m_pos));
-    GetLogger()->Report(1, "GUI_Parse - %s statements are not built by this program yet; skipped at file offset - %u",
-                        tab ? "TAB" : "COL", static_cast<unsigned>(at));
-    m_script.skipped.push_back(tab ? "TAB" : "COL");
+        ReportKind(std::string(routine) + " >", "%s - Script Error \r\nNo close symbol at file offset - %u", routine,
+                   static_cast<unsigned>(m_pos));
+    NoteSkipped(tab ? "TAB" : "COL", at);
     if (tab)
     {
         SkipBlanks();
@@ -651,9 +702,12 @@ void GuiParser::MainItemStatement()
 
 void GuiParser::DefineStatement()
 {
+    const size_t at = m_pos;
     const std::string name = ReadName(true);
     Widget* define = Add(std::make_unique<Define>(name.c_str()), false);
-    m_defines.push_back(define);
+    if (!m_defines.emplace(name, define).second)
+        Report("GUI_Parse - %s is defined again at file offset - %u; the first Define of that name is the one placed",
+               ReportWord(name).c_str(), static_cast<unsigned>(at));
     if (ExpectBrace())
         PushParent(define);
     else
@@ -674,6 +728,16 @@ void GuiParser::FontStatement()
                static_cast<unsigned>(at));
         return;
     }
+    // Font files are named in printable text; any other name keeps its slot without a font.
+    if (name.empty() ||
+        std::any_of(name.begin(), name.end(),
+                    [](char c)
+                    { return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F; }))
+    {
+        Report("GUI_Parse - the font name %s at file offset - %u names no font file; its slot draws no text",
+               ReportWord(name).c_str(), static_cast<unsigned>(at));
+        name.clear();
+    }
     m_script.fonts.push_back(std::move(name));
 }
 
@@ -693,20 +757,34 @@ void GuiParser::TickerStatement()
 void GuiParser::DefinedName(const std::string& word)
 {
     const unsigned at = static_cast<unsigned>(m_pos - word.size());
-    if (m_pParent)
-        for (Widget* define : m_defines)
-            if (define->GetName() && word == define->GetName())
-            {
-                if (IsOpenParent(define))
-                    Report("GUI_Parse - %s is placed inside itself at file offset - %u; it is left out", word.c_str(),
-                           at);
-                else
-                    m_pParent->AddChild(define);
-                return;
-            }
+    const auto found = m_pParent ? m_defines.find(word) : m_defines.end();
+    if (found != m_defines.end())
+    {
+        Widget* define = found->second;
+        const uint32_t weight = Weight(define);
+        const Widget* outermost = m_parentStack.empty() ? m_pParent : m_parentStack.front();
+        if (IsOpenParent(define))
+            Report("GUI_Parse - %s is placed inside itself at file offset - %u; it is left out",
+                   ReportWord(word).c_str(), at);
+        else if (Weight(outermost) + weight > kMaxDialogWidgets)
+            Report("GUI_Parse - placing %s at file offset - %u would make more than %u widgets in one dialog; it is "
+                   "left out",
+                   ReportWord(word).c_str(), at, kMaxDialogWidgets);
+        else if (m_uPlaced + weight > kMaxPlacedWidgets)
+            Report("GUI_Parse - placing %s at file offset - %u would place more than %u widgets by name in the "
+                   "script; it is left out",
+                   ReportWord(word).c_str(), at, kMaxPlacedWidgets);
+        else
+        {
+            m_pParent->AddChild(define);
+            AddWeight(weight);
+            m_uPlaced += weight;
+        }
+        return;
+    }
     if (!m_pParent)
         Report("GUI_Parse - No parent for defined item at file offset - %u", at);
-    Report("GUI_Parse - Invalid Command/Defined item at file offset - %u string %s", at, word.c_str());
+    Report("GUI_Parse - Invalid Command/Defined item at file offset - %u string %s", at, ReportWord(word).c_str());
 }
 
 // ---- building
@@ -718,7 +796,10 @@ Widget* GuiParser::Add(std::unique_ptr<Widget> widget, bool topLevel)
     if (topLevel)
         m_script.topLevel.push_back(w);
     if (m_pParent)
+    {
         m_pParent->AddChild(w);
+        AddWeight(1);
+    }
     w->SetDialogIndex(m_iDialogIndex);
     return w;
 }
@@ -750,6 +831,26 @@ bool GuiParser::PushParent(Widget* widget)
         m_parentStack.push_back(m_pParent);
     m_pParent = widget;
     return true;
+}
+
+uint32_t GuiParser::Weight(const Widget* widget) const
+{
+    const auto it = m_weights.find(widget);
+    return it == m_weights.end() ? 1u : it->second;
+}
+
+void GuiParser::AddWeight(uint32_t weight)
+{
+    if (!m_pParent)
+        return;
+    auto add = [&](const Widget* container)
+    {
+        const auto [it, fresh] = m_weights.emplace(container, 1u);
+        it->second += weight;
+    };
+    add(m_pParent);
+    for (const Widget* parent : m_parentStack)
+        add(parent);
 }
 
 bool GuiParser::IsOpenParent(const Widget* widget) const

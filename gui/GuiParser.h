@@ -6,11 +6,21 @@
 #include "gui/MainItem.h"
 #include "gui/Widget.h"
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+// One kind of fault a pass met: the message of its first occurrence and how often it occurred.
+struct GuiFault
+{
+    std::string kind;
+    std::string text;
+    uint32_t count = 0;
+};
 
 // What a pass built. The item list owns every widget; the other lists point into it.
 struct GuiScript
@@ -20,12 +30,15 @@ struct GuiScript
     std::vector<Widget*> topLevel;
     // Every MainItem statement read (each is kept while widgets may point to it); the toolbar root is the last.
     std::vector<std::unique_ptr<MainItem>> roots;
-    // The font names of the Font statements, slot n being the n-th.
+    // The font names of the Font statements, slot n being the n-th (empty for a name that is no file name).
     std::vector<std::string> fonts;
     bool hasMessageBand = false;
     GuiRect messageBand;
     // Keywords read whose widgets this program does not build yet (their statements were skipped).
     std::vector<std::string> skipped;
+    // The faults of the script, one entry per kind in the order first met; each was reported once, at the end of
+    // the pass.
+    std::vector<GuiFault> faults;
 
     MainItem* GetToolbarRoot() const { return roots.empty() ? nullptr : roots.back().get(); }
 };
@@ -49,12 +62,20 @@ public:
     static constexpr size_t kMaxString = 255;
     // Containers nest at most this deep; a deeper block is skipped.
     static constexpr size_t kMaxDepth = 32;
+    // A defined name places the Define itself, so a walk over a container visits a Define once per placement.
+    // Placements are refused (and reported) when the walk over the outermost open container would pass this many
+    // widgets, or when the widgets placed by name in the whole script would pass the second bound.
+    static constexpr uint32_t kMaxDialogWidgets = 4096;
+    static constexpr uint32_t kMaxPlacedWidgets = 65536;
     // Bound flag letters.
     static constexpr uint32_t kBoundTop = 1, kBoundBottom = 2, kBoundLeft = 4, kBoundRight = 8, kBoundRightEdge = 16,
                               kBoundCentre = 32, kBoundMiddle = 64;
 
-    // The display size the bound flags measure from.
-    GuiParser(int32_t screenWidth, int32_t screenHeight) : m_iScreenWidth(screenWidth), m_iScreenHeight(screenHeight) {}
+    // The display size the bound flags measure from; the script's name (optional) goes into the reports.
+    GuiParser(int32_t screenWidth, int32_t screenHeight, const char* scriptName = nullptr)
+        : m_iScreenWidth(screenWidth), m_iScreenHeight(screenHeight), m_scriptName(scriptName ? scriptName : "")
+    {
+    }
 
     GuiScript Parse(const char* text, size_t length);
 
@@ -104,7 +125,19 @@ private:
     // A "{" must follow (blanks skipped); it is consumed.
     bool ExpectBrace();
 
+    // Records a fault of the kind named by its format; ReportKind names the kind itself. Each kind is reported
+    // once, when the pass ends, with the text of its first occurrence and its count.
     void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void ReportKind(const std::string& kind, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    void AddFault(const std::string& kind, const char* format, va_list args) __attribute__((format(printf, 3, 0)));
+    void ReportFaults();
+    // A skipped statement of a widget not built yet; each keyword is noted once, when the pass ends.
+    void NoteSkipped(const char* keyword, size_t at);
+
+    // Widgets a walk over the widget visits (itself and, for a container, every placement below it).
+    uint32_t Weight(const Widget* widget) const;
+    // Adds to the weight of every open container.
+    void AddWeight(uint32_t weight);
 
     int32_t m_iScreenWidth;
     int32_t m_iScreenHeight;
@@ -115,7 +148,15 @@ private:
     char m_lastDelimiter = '\0';
     Widget* m_pParent = nullptr;
     std::vector<Widget*> m_parentStack;
-    std::vector<Widget*> m_defines;
+    // Defines by name; the first of a name is the one placed.
+    std::unordered_map<std::string, Widget*> m_defines;
+    // Weights of the containers built (widgets not listed weigh 1).
+    std::unordered_map<const Widget*, uint32_t> m_weights;
+    // Widgets added to containers by defined names so far.
+    uint32_t m_uPlaced = 0;
     int32_t m_iDialogIndex = 0;
+    std::string m_scriptName;
+    // Per skipped keyword: how often, and the offset of the first.
+    std::vector<std::pair<std::string, std::pair<uint32_t, size_t>>> m_skippedNotes;
     GuiScript m_script;
 };

@@ -103,6 +103,8 @@ public:
     int32_t GetFrameCount() const;
     int32_t GetWidth() const;
     int32_t GetHeight() const;
+    // A bank and a current animation of some size: a picture to show and to hit.
+    bool HasPicture() const { return m_pBank && GetWidth() > 0 && GetHeight() > 0; }
     uint8_t GetAlpha() const { return m_uAlpha; }
 
     // The frame for the time `now` by the play mode.

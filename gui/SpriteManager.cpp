@@ -5,6 +5,7 @@
 #include "engine/core/FileSystem.h"
 #include "engine/core/Logger.h"
 #include "engine/render/TextureManager.h"
+#include "gui/ReportText.h"
 #include "platform/Strings.h"
 
 #include <algorithm>
@@ -117,7 +118,7 @@ bool ReadBank(ByteReader& in, SpriteBank& bank, const char* file)
     if (paletteCount < 0 || (bytes && static_cast<size_t>(paletteCount) > in.Remaining() / bytes))
     {
         GetLogger()->Report(1, "SpriteManager::LoadSpriteFile - %s: bank %s has %d palettes, more than the file holds",
-                            file, bank.m_name.c_str(), paletteCount);
+                            file, ReportWord(bank.m_name).c_str(), paletteCount);
         return false;
     }
     if (bytes)
@@ -138,7 +139,7 @@ bool ReadBank(ByteReader& in, SpriteBank& bank, const char* file)
         GetLogger()->Report(1,
                             "SpriteManager::LoadSpriteFile - %s: bank %s has %d animations, more than the file "
                             "holds",
-                            file, bank.m_name.c_str(), animCount);
+                            file, ReportWord(bank.m_name).c_str(), animCount);
         return false;
     }
     for (int32_t a = 0; a < animCount; ++a)
@@ -152,7 +153,7 @@ bool ReadBank(ByteReader& in, SpriteBank& bank, const char* file)
             GetLogger()->Report(1,
                                 "SpriteManager::LoadSpriteFile - %s: an animation name of bank %s is %u bytes "
                                 "long; it is cut",
-                                file, bank.m_name.c_str(), length);
+                                file, ReportWord(bank.m_name).c_str(), length);
         platform::CopyString(anim.m_szName, sizeof(anim.m_szName), animName);
         if (!in.Value(&anim.m_uFrames) || !in.Value(&anim.m_uDirections) || !in.Value(&anim.m_uWidth) ||
             !in.Value(&anim.m_uHeight) || !in.Value(&anim.m_iValueA) || !in.Value(&anim.m_iValueB) ||
@@ -218,10 +219,20 @@ int SpriteManager::LoadSpriteFile(const char* indexName, const char* dataName)
     uint32_t indexSize = 0, dataSize = 0;
     std::unique_ptr<char[]> index(indexName ? files->LoadFileSized(indexName, &indexSize) : nullptr);
     std::unique_ptr<char[]> data(dataName ? files->LoadFileSized(dataName, &dataSize) : nullptr);
-    if (!index)
-        GetLogger()->Report(1, "SpriteManager::LoadSpriteFile - cannot read %s", indexName ? indexName : "");
-    if (!data)
-        GetLogger()->Report(1, "SpriteManager::LoadSpriteFile - cannot read %s", dataName ? dataName : "");
+    if (!index || !data)
+    {
+        // One report for the pair, naming what is missing; the banks of a pair without its index are empty, and
+        // the pictures of a pair without its data draw nothing.
+        const std::string missing = !index && !data
+                                        ? ReportWord(indexName ? indexName : "", kReportPathBytes) + " and " +
+                                              ReportWord(dataName ? dataName : "", kReportPathBytes)
+                                    : !index ? ReportWord(indexName ? indexName : "", kReportPathBytes)
+                                             : ReportWord(dataName ? dataName : "", kReportPathBytes);
+        GetLogger()->Report(0,
+                            "SpriteManager::LoadSpriteFile - the sprite file %s cannot be read; its pictures are "
+                            "not shown",
+                            missing.c_str());
+    }
     std::vector<uint8_t> block;
     if (data)
         block.assign(data.get(), data.get() + dataSize);
@@ -233,6 +244,7 @@ int SpriteManager::LoadSpriteData(const uint8_t* index, size_t indexSize, std::v
                                   const char* indexName)
 {
     m_loadedIndex = indexName ? indexName : "";
+    m_missingReported.clear();
     auto block = std::make_shared<const std::vector<uint8_t>>(std::move(data));
     ByteReader in(index, index ? indexSize : 0);
     int32_t bankCount = 0;
@@ -261,12 +273,12 @@ int SpriteManager::LoadSpriteData(const uint8_t* index, size_t indexSize, std::v
                 GetLogger()->Report(1,
                                     "SpriteManager::LoadSpriteFile - animation %s of bank %s lies outside the data "
                                     "file",
-                                    anim.m_szName, bank->m_name.c_str());
+                                    ReportWord(anim.m_szName).c_str(), ReportWord(bank->m_name).c_str());
             else if (!TablesHold(anim, *block))
                 GetLogger()->Report(1,
                                     "SpriteManager::LoadSpriteFile - animation %s of bank %s names frames the data "
                                     "file does not hold; they draw nothing",
-                                    anim.m_szName, bank->m_name.c_str());
+                                    ReportWord(anim.m_szName).c_str(), ReportWord(bank->m_name).c_str());
         }
         m_banks.push_back(std::move(bank));
     }
@@ -294,6 +306,12 @@ Sprite* SpriteManager::CreateSprite(const char* bankName)
 {
     const char* name = bankName ? bankName : kFallbackBank;
     SpriteBank* bank = FindBank(name);
+    // A name no bank of the loaded file has is reported once per name and file (with no banks loaded at all the
+    // file's own report says it).
+    if (!bank && !m_banks.empty() && m_missingReported.insert(CacheKey(name)).second)
+        GetLogger()->Report(1, "SpriteManager::CreateSprite - %s has no sprite bank %s; %s", m_loadedIndex.c_str(),
+                            ReportWord(name).c_str(),
+                            FindBank(kFallbackBank) ? "the bank \"dummy\" is shown" : "nothing is shown");
     if (!bank && (bank = FindBank(kFallbackBank)) != nullptr)
         name = kFallbackBank;
     if (bank)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class SpriteManager
@@ -24,7 +25,7 @@ public:
     SpriteManager& operator=(const SpriteManager&) = delete;
 
     // A new sprite on the first bank of that name (letter case ignored), else on "dummy"; with neither, a sprite
-    // on no bank that keeps the asked name and draws nothing.
+    // on no bank that keeps the asked name and draws nothing. A name the loaded file lacks is reported once.
     Sprite* CreateSprite(const char* bankName);
     Sprite* GetSprite(const char* bankName) { return CreateSprite(bankName); }
     // Deletes a sprite made here; null is ignored.
@@ -33,8 +34,8 @@ public:
     int GetLiveSprites() const { return m_iLive; }
 
     // Loads the banks of a sprite file pair (index ".hdr" and data ".Dat"), read plain; returns 0. Banks loaded
-    // earlier stay: callers unload them first. Every count, length and offset is checked against the files: what
-    // does not fit is reported and left out.
+    // earlier stay: callers unload them first. A file that cannot be read gets one report naming it. Every count,
+    // length and offset is checked against the files: what does not fit is reported and left out.
     int LoadSpriteFile(const char* indexName, const char* dataName);
     // The same from bytes in memory (the names serve the reports).
     int LoadSpriteData(const uint8_t* index, size_t indexSize, std::vector<uint8_t> data, const char* indexName);
@@ -66,6 +67,8 @@ private:
     std::vector<std::unique_ptr<SpriteBank>> m_retired;
     std::unordered_map<std::string, uint32_t> m_frameCache;
     std::string m_loadedIndex;
+    // Bank names (folded to lower case) already reported missing from the loaded file.
+    std::unordered_set<std::string> m_missingReported;
     int m_iLive = 0;
     uint32_t m_uDecodes = 0;
 };

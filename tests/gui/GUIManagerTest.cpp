@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace
 {
 
@@ -89,7 +91,8 @@ TEST(GUIManagerAlone, SelectionSlotsStartAtTheirDefaultsAndAScriptResetRestoresT
     EXPECT_EQ(gui.GetCurrentScreenName(), nullptr);
     EXPECT_TRUE(reports.debug.empty());
     EXPECT_FALSE(gui.LoadScript("nothere.pis"));
-    EXPECT_NE(reports.debug.find("nothere.ble"), std::string::npos);
+    ASSERT_EQ(reports.boxes.size(), 1u) << "a missing script is one clear report";
+    EXPECT_NE(reports.boxes[0].text.find("nothere.ble"), std::string::npos);
 }
 
 TEST(GUIManagerAlone, AScriptIsReadFromItsNameWithTheExtensionReplaced)
@@ -226,6 +229,82 @@ TEST_F(GUIManagerTest, ARememberedPositionIsTakenOnlyWhenTheWholeDialogStaysOnTh
     gui->CloseDialog("A");
     EXPECT_EQ(shell.asked, 0);
     EXPECT_EQ(shell.stored[0], -1);
+    gui->SetShell(nullptr);
+}
+
+TEST_F(GUIManagerTest, ADialogOpensAtItsHomeWhereverItWasDraggedOrSlidUnlessAPlaceIsRemembered)
+{
+    // A: 0,0 to 99,99, draggable, its button built at 10,40 to 50,60. Each case leaves A somewhere else, then opens
+    // it again; in the idle mode of the front end nothing is remembered, so it opens at home with its button.
+    auto* a = static_cast<DialogItem*>(gui->FindItem(WT_DIALOG, "A"));
+    const Widget* button = a->GetChildren().at(0);
+    guitest::RecordingListener first, second;
+    gui->SetMode(GUIManager::kIdleMode);
+    uint32_t t = 0;
+    Frame(t += 10, 900, 900);
+    struct Case
+    {
+        const char* what;
+        std::function<void()> leave; // moves A away (it is open for `first`)
+        std::function<void()> reopen;
+    };
+    auto drag = [&]
+    {
+        Frame(t += 10, 50, 10, ME_PRESSED);
+        Frame(t += 10, 50, 10, ME_HELD);
+        Frame(t += 10, 250, 130, ME_HELD);
+        Frame(t += 10, 250, 130);
+    };
+    const Case cases[] = {
+        {"dragged, closed and opened", [&] { drag(), gui->CloseDialog("A"), Frame(t += 10, 900, 900); },
+         [&] { gui->OpenDialog("A", &first); }},
+        {"dragged and opened again for another listener", drag, [&] { gui->OpenDialog("A", &second); }},
+        {"dragged and opened again without a listener", drag, [&] { gui->OpenDialog("A", nullptr); }},
+        {"slid out and closed by its slide",
+         [&]
+         {
+             gui->AnimateDialog("A", DialogItem::SLIDE_OUT, 0.05f, 0);
+             for (int i = 0; i < 10; ++i)
+                 Frame(t += 10, 900, 900);
+             ASSERT_FALSE(gui->IsDialogOpen("A"));
+         },
+         [&] { gui->OpenDialog("A", &first); }},
+    };
+    for (const Case& c : cases)
+    {
+        gui->CloseAllDialogs();
+        Frame(t += 10, 900, 900);
+        gui->OpenDialog("A", &first);
+        Frame(t += 10, 900, 900);
+        c.leave();
+        EXPECT_NE(a->GetRect().left, 0) << c.what << ": it was away";
+        c.reopen();
+        Frame(t += 10, 900, 900);
+        EXPECT_TRUE(gui->IsDialogOpen("A")) << c.what;
+        const GuiRect& r = a->GetRect();
+        EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == 99 && r.bottom == 99) << c.what;
+        const GuiRect& b = button->GetRect();
+        EXPECT_TRUE(b.left == 10 && b.top == 40 && b.right == 50 && b.bottom == 60) << c.what;
+        // Opened at home, it still drags by its title strip at home.
+        Frame(t += 10, 50, 10, ME_PRESSED);
+        Frame(t += 10, 50, 10, ME_HELD);
+        Frame(t += 10, 60, 15, ME_HELD);
+        Frame(t += 10, 60, 15);
+        EXPECT_EQ(a->GetRect().left, 10) << c.what;
+        EXPECT_EQ(button->GetRect().left, 20) << c.what;
+    }
+    // In the park a remembered place is still taken over the home one.
+    PositionShell shell;
+    gui->SetShell(&shell);
+    gui->SetMode(1);
+    Frame(t += 10, 900, 900);
+    shell.px = 300;
+    shell.py = 200;
+    gui->CloseAllDialogs();
+    Frame(t += 10, 900, 900);
+    gui->OpenDialog("A", &first);
+    EXPECT_EQ(a->GetRect().left, 300);
+    EXPECT_EQ(button->GetRect().top, 240);
     gui->SetShell(nullptr);
 }
 

@@ -29,6 +29,14 @@ protected:
             n += box.text.find(part) != std::string::npos;
         return n;
     }
+    // How often the script met faults whose text holds `part` (each kind is reported once, with its count).
+    static uint32_t Occurrences(const GuiScript& s, const std::string& part)
+    {
+        uint32_t n = 0;
+        for (const GuiFault& fault : s.faults)
+            n += fault.text.find(part) != std::string::npos ? fault.count : 0;
+        return n;
+    }
     testsupport::RecordingReportSink reports;
 };
 
@@ -100,7 +108,9 @@ TEST_F(GuiParserTest, TheScriptEndsAtStartDebugAndExtraBracesAreReported)
                               "DialogItem B(0, 0, 10, 10, NONE, 2, 0)\n{\n}\nStartDebug\n"
                               "DialogItem C(0, 0, 10, 10, NONE, 3, 0)\n{\n}\n");
     EXPECT_EQ(s.topLevel.size(), 2u);
-    EXPECT_EQ(Boxes("Too many close braces"), 2);
+    EXPECT_EQ(Occurrences(s, "Too many close braces"), 2u);
+    EXPECT_EQ(Boxes("Too many close braces"), 1) << "one fault, reported once";
+    EXPECT_EQ(Boxes("(2 times; the first is shown)"), 1) << "with its count";
     // A main item on a narrow screen is skipped with all it holds, without a word.
     const GuiScript narrow = Parse("MainItem\n{\nButton(0, 0, 5, 5, NONE, 0, None, NONE, NONE)\n}\n"
                                    "DialogItem D(0, 0, 10, 10, NONE, 1, 0)\n{\n}\n",
@@ -128,18 +138,19 @@ TEST_F(GuiParserTest, BadScriptsAreReportedAndReadSafely)
         const char* what;
         std::string script;
         std::string report; // the text of the box expected
-        int count;
+        int count;          // how often the fault occurs
+        int kinds;          // the distinct faults among them: one box each
     };
     const Case cases[] = {
-        {"eleven fonts", fonts, "more than 10 Font statements", 1},
+        {"eleven fonts", fonts, "more than 10 Font statements", 1, 1},
         {"font slots",
          "Text(0, 0, 1, 1, KEY, 12, 0, 0)\nVariable(0, 0, 1, 1, V, 10, 0, 0)\n"
          "ComboBox(0, 0, 1, 1, K, 3, 0, 99, 0, 0)\n<COL(77, 0, N, 0, 10, 0, 0)>\n",
-         "does not exist", 4},
-        {"a long word", longWord + "\n", ("string " + std::string(32, 'W')).c_str(), 1},
-        {"a long text", "Font(" + std::string(5000, 'x') + ")\n", "longer than 255", 1},
-        {"a defined name at the top", "Define X\n{\n}\nX\n", "No parent for defined item", 1},
-        {"a define inside itself", "Define X\n{\nX\n}\n", "inside itself", 1},
+         "does not exist", 4, 1},
+        {"a long word", longWord + "\n", ("string " + std::string(32, 'W')).c_str(), 1, 1},
+        {"a long text", "Font(" + std::string(5000, 'x') + ")\n", "longer than 255", 1, 1},
+        {"a defined name at the top", "Define X\n{\n}\nX\n", "No parent for defined item", 1, 1},
+        {"a define inside itself", "Define X\n{\nX\n}\n", "inside itself", 1, 1},
         {"deep nesting",
          []
          {
@@ -148,28 +159,40 @@ TEST_F(GuiParserTest, BadScriptsAreReportedAndReadSafely)
                  d += "DialogItem N(0, 0, 10, 10, NONE, 1, 0)\n{\n";
              return d;
          }(),
-         "nest more than", 1},
+         "nest more than", 1, 1},
         {"bad numbers", "DialogItem D(x, 0, 10, 10, NONE, 1y, 0)\n{\n}\nSlider(0, 0, 1, 1, V, nan, 1, 0)\n",
-         "was expected", 3},
-        {"no brackets", "Button\nDialogItem D\n{\n}\n<TAB>\n", "No open bracket found", 3},
+         "was expected", 3, 2},
+        {"no brackets", "Button\nDialogItem D\n{\n}\n<TAB>\n", "No open bracket found", 3, 3},
     };
     for (const Case& c : cases)
     {
         const GuiScript s = Parse(c.script);
-        EXPECT_EQ(Boxes(c.report), c.count) << c.what;
+        EXPECT_EQ(Occurrences(s, c.report), static_cast<uint32_t>(c.count)) << c.what;
+        EXPECT_EQ(Boxes(c.report), c.kinds) << c.what;
         EXPECT_LE(s.fonts.size(), 10u) << c.what;
     }
     // The long word is cut to 32 characters before it is looked up.
     Parse(longWord);
     EXPECT_EQ(Boxes(std::string(33, 'W')), 0);
     // Statements of widgets not built yet are read, named and skipped with their blocks.
+    reports.debug.clear();
     const GuiScript later =
         Parse("DialogItem D(0, 0, 100, 100, NONE, 1, 0)\n{\n"
               "TabWindow(0, 0, 50, 50, 0)\n{\n<TAB(0, 0, 9, 9, T)>\n{\nText(0, 0, 1, 1, K, 0, 0, 0)\n}\n}\n"
-              "Slider(0, 0, 1, 1, V, 0.5, 1, 0, TIP)\n}\n");
+              "Slider(0, 0, 1, 1, V, 0.5, 1, 0, TIP)\nSlider(0, 0, 1, 1, V, 0.5, 1, 0)\n"
+              "Slider(0, 0, 1, 1, V, 0.5, 1, 0)\n}\n");
     EXPECT_EQ(later.items.size(), 1u);
-    EXPECT_EQ(later.skipped, (std::vector<std::string>{"TabWindow", "Slider"}));
+    EXPECT_EQ(later.skipped, (std::vector<std::string>{"TabWindow", "Slider", "Slider", "Slider"}));
     EXPECT_TRUE(reports.boxes.empty());
+    // Noted once per keyword, with the count.
+    EXPECT_NE(reports.debug.find("Slider widgets are not built by this program yet; 3 statements"), std::string::npos)
+        << reports.debug;
+    EXPECT_NE(reports.debug.find("TabWindow widgets are not built by this program yet; 1 statements"),
+              std::string::npos);
+    reports.debug.clear();
+    EXPECT_EQ(Parse("<COL(0, 0, N, 0, 10, 0, 0)>\n<COL(0, 0, M, 0, 10, 0, 0)>\n").skipped,
+              (std::vector<std::string>{"COL", "COL"}));
+    EXPECT_NE(reports.debug.find("COL widgets are not built by this program yet; 2 statements"), std::string::npos);
 }
 
 TEST_F(GuiParserTest, EveryCutOfAScriptBuildsAPrefixOfItsWidgets)

@@ -3,6 +3,7 @@
 // and end of the credits roll.
 #include "GuiTestSupport.h"
 
+#include "engine/render/TextWriter.h"
 #include "gui/Button.h"
 #include "gui/CreditsRoll.h"
 #include "gui/DialogItem.h"
@@ -149,6 +150,48 @@ TEST_F(WidgetTest, ButtonsBindCommandsIgnoringCaseAndAnswerByTheirExactName)
     EXPECT_EQ(At(1)->GetVariableKind(), Button::VAR_STATE);
     EXPECT_EQ(At(1)->GetVariableName(), "GO");
     EXPECT_EQ(At(3)->GetRect().right, 310) << "an image button takes its picture's size";
+}
+
+TEST_F(WidgetTest, AStateVariableOfNoneInAnyCaseGivesAButtonWithoutVariableOrLabel)
+{
+    struct Case
+    {
+        const char* variable; // as the script writes it
+        const char* name;     // the variable the button keeps
+        bool labelled;        // it draws a label
+        bool switchedOff;     // a listener answering 0 for "None_STATE" disables it
+    };
+    const Case cases[] = {
+        {"None", "", false, false},
+        {"NONE", "", false, false},
+        {"none", "", false, false},
+        {"Nonesuch", "Nonesuch", true, false},
+        {"BUTSTATEVAR_None", "None", true, true},
+        {"BUTVAR_NONE", "NONE", true, false},
+    };
+    uint32_t t = 0;
+    for (const Case& c : cases)
+    {
+        Script(std::string("Font(GuiFont7)\nDialogItem D(0, 0, 399, 299, CLEAR, 1, 0)\n{\nButton(10, 40, 60, 60, "
+                           "NONE, 0, ") +
+               c.variable + ", Fire, NONE)\n}\n");
+        auto* button = static_cast<Button*>(gui->GetItems().at(1).get());
+        EXPECT_EQ(button->GetVariableName(), c.name) << c.variable;
+        guitest::RecordingListener asked;
+        asked.values["None_STATE"] = u"1";
+        asked.values["NONE"] = u"1";
+        gui->OpenDialog("D", &asked);
+        Frame(t += 10, 900, 900);
+        // The label is written inside the button's rectangle, 3 pixels down; nothing is written without one.
+        TextWriter* writer = gui->GetTextWriter(0);
+        ASSERT_NE(writer, nullptr);
+        writer->SetRect(-1, -1, 1, 1);
+        gui->Draw();
+        EXPECT_EQ(writer->GetX() == 10 && writer->GetY() == 43, c.labelled) << c.variable;
+        asked.values["None_STATE"] = u"0";
+        Frame(t += 10, 900, 900);
+        EXPECT_EQ(button->GetState() == Button::STATE_DISABLED, c.switchedOff) << c.variable;
+    }
 }
 
 TEST_F(WidgetTest, ATooltipShowsAfterARestHidesAfterSevenSecondsAndFollowsQuickly)
