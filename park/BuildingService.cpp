@@ -92,9 +92,10 @@ bool BuildingObject::IsExpectedStateChange(const MessageRecord& record) const
         return fromSelf && (working || m_dwState == STATE_STARTUP);
     case STATE_DEMOLISHED:
     {
-        // Emptied while being pulled down.
+        // Emptied while being pulled down (a building whose record is gone is pulled down without it).
         const ConstructionManager* construction = GetConstructionManager();
-        return fromSelf && m_dwState == STATE_DEMOLISHING && (!construction || construction->IsBuildingReady(m_dwID));
+        return fromSelf && m_dwState == STATE_DEMOLISHING &&
+               (!construction || !construction->FindRecord(m_dwID) || construction->IsBuildingReady(m_dwID));
     }
     default:
         return false;

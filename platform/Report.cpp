@@ -29,6 +29,7 @@ public:
 
 DefaultSink g_defaultSink;
 ReportSink* g_sink = &g_defaultSink;
+ExitHook g_exitHook = nullptr;
 
 } // namespace
 
@@ -54,8 +55,15 @@ void SetMessageBoxWindow(void* window)
     g_messageBoxWindow = window;
 }
 
+void SetExitHook(ExitHook hook)
+{
+    g_exitHook = hook;
+}
+
 void ExitProcess(int code)
 {
+    if (g_exitHook)
+        g_exitHook(code);
     std::fflush(nullptr);
     std::_Exit(code);
 }

@@ -26,7 +26,10 @@ void DebugOutput(const char* text);
 // The window message boxes are shown over (an SDL_Window*); null when no window exists.
 void SetMessageBoxWindow(void* window);
 
-// Ends the process at once with the given exit code, flushing standard streams first.
+// Ends the process at once with the given exit code, flushing standard streams first. The exit hook, when one is
+// set, is told first (and may end the process its own way).
 [[noreturn]] void ExitProcess(int code);
+using ExitHook = void (*)(int code);
+void SetExitHook(ExitHook hook);
 
 } // namespace platform

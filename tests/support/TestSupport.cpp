@@ -1,6 +1,8 @@
 // Shared test helpers.
 #include "tests/support/TestSupport.h"
 
+#include "platform/Report.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -27,6 +29,26 @@ TempDir::TempDir()
 
 namespace
 {
+
+// A test binary that the code under test ends with exit code 0 would read as passed: such an end (outside a death
+// test's own child) is turned into a failure that says what happened.
+const bool g_exitHookInstalled = []
+{
+    platform::SetExitHook(
+        [](int code)
+        {
+            if (code != 0 || testing::internal::InDeathTestChild())
+                return;
+            const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+            std::fprintf(stderr,
+                         "\nThe process was ended with exit code 0 during %s.%s: a test binary that stops early "
+                         "fails.\n",
+                         test ? test->test_suite_name() : "(no test)", test ? test->name() : "");
+            std::fflush(nullptr);
+            std::_Exit(70);
+        });
+    return true;
+}();
 
 // With TW_FUZZ_SEEDS naming a folder, every file a test leaves in its temporary folder is copied there as a fuzz
 // seed (tools/fuzz.sh --seeds), named by its content's hash and its own name so repeats fold together. Small files
