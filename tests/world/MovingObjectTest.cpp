@@ -61,6 +61,14 @@ public:
             std::count_if(heard.begin(), heard.end(), [&](const Heard& h) { return h.type == type; }));
     }
     float Distance(Vec3 p) const { return std::hypot(m_WorldXYZ.x - p.x, m_WorldXYZ.y - p.y); }
+    // What a guest's or staff member's own code sets of the walk.
+    void SetMaxForce(float force) { m_fMaxForce = force; }
+    void SetGroupAndLeaving(uint32_t group, uint32_t leaving)
+    {
+        m_GroupID = group;
+        m_BuildingLeavingID = leaving;
+    }
+    float SteerForce() const { return std::hypot(m_vSteerForce.x, m_vSteerForce.y); }
 
     std::vector<Heard> heard;
     int postedThroughSlot = 0;
@@ -331,6 +339,16 @@ TEST(Steering, AWanderingWalkerIsPushedBothWays)
         along = along || w->GetVelocity().x != 0.0f;
     }
     EXPECT_TRUE(sideways && along);
+    // The pushes (up to 1 along each axis a step) add up, but the force never passes the walker's limit.
+    w->SetMaxForce(0.5f);
+    float most = 0.0f;
+    for (int i = 0; i < 20; ++i)
+    {
+        park.Frame();
+        most = std::max(most, w->SteerForce());
+    }
+    EXPECT_GT(most, 0.4f);
+    EXPECT_LE(most, 0.5f * 1.01f) << "within the steering's reciprocal";
 }
 
 TEST(PathWalks, AGuestFollowsTheFootpathCellByCellInsideOneOfFiveOffsets)
@@ -1019,6 +1037,32 @@ TEST(WalkerRecords, SavedFloatsBeyondWhatTheGameMakesAreRefusedOrTheWalkerStaysO
     // Both ways out were taken: the table meets values a walk can live with and values it cannot.
     EXPECT_GT(refused, 100);
     EXPECT_GT(accepted, 20);
+}
+
+TEST(WalkerRecords, EveryValueOfARecordIsTakenInByAWalkerThatHadNone)
+{
+    // Walkers caught walking back along a queue to a target point and walking a path, with the ids that guests and
+    // staff set themselves; each record loaded into a walker just made saves again as it was.
+    Walks park({"PPPPPPPP", "PPPPPPPP"});
+    Building* shop = park.AddBuilding({7, 0});
+    for (int32_t x = 6; x >= 2; --x)
+        shop->queue.push_back(Centre(x, 0));
+    Walker* queued = park.Add(OBJECT_GUEST, {1, 0}, 20.0f);
+    park.Order(queued, MT_MOVE_DIRECT_2OBJECT, 0, shop->GetID());
+    park.Order(queued, MT_MOVE_ALONG_QUEUE, 1, 2);
+    Walker* walking = park.Add(OBJECT_MECHANIC, {0, 1}, 25.0f);
+    park.OrderTo(walking, MT_PAVEMENT2POINT, Centre(6, 1));
+    walking->SetGroupAndLeaving(41, shop->GetID());
+    queued->SetGroupAndLeaving(7, 9);
+    for (int i = 0; i < 3; ++i)
+        park.Frame();
+    for (Walker* w : {queued, walking})
+    {
+        const Bytes record = SaveWalker(w);
+        Walker* fresh = park.Add(OBJECT_GUEST, {3, 1});
+        ASSERT_TRUE(LoadWalker(fresh, record));
+        EXPECT_EQ(SaveWalker(fresh), record);
+    }
 }
 
 TEST(WalkerRecords, ARefusedRecordLeavesTheWalkAsItWas)
