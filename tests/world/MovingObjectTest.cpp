@@ -1117,6 +1117,10 @@ TEST(Walking, AWalkerStaysOnTheMapWhateverItIsPutAtAndHowFastOrHighItIsMade)
         EXPECT_TRUE(at.x >= place.lowX && at.x <= place.highX && at.x < 128.0f) << place.put.x << " -> " << at.x;
         EXPECT_TRUE(at.y >= place.lowY && at.y <= place.highY && at.y < 128.0f) << place.put.y << " -> " << at.y;
         EXPECT_EQ(w->GetSteerPosition().x, at.x);
+        // Where it was put is a place to walk to, even on the map's far edge.
+        Walker* other = park.Add(OBJECT_GUEST, {0, 1});
+        park.Order(other, MT_MOVE_DIRECT_2OBJECT, 0, w->GetID());
+        EXPECT_TRUE(other->IsMoving() && other->Count(MT_CANT_MOVE) == 0) << place.put.x << ", " << place.put.y;
     }
     // Speeds that are no walking speed, and ground heights beyond the height grids' own (-4 for J, 6 for F): the
     // walk stays finite, on the map and among those heights.
