@@ -1,5 +1,6 @@
 // Hard parks for the path search, shared by the path benchmark and the test that checks its paths: a footpath
-// maze, a lake to cross, a walker cut off from the footpaths and a U-shaped wall, each 160 x 160 with its searches.
+// maze, a lake to cross, a walker cut off from the footpaths, and a U-shaped wall drawn twice (the second wider and
+// deeper), each 160 x 160 with its searches.
 #pragma once
 
 #include "world/Path.h"
@@ -176,6 +177,27 @@ inline Park UWall(int searches = 64)
     return park;
 }
 
+// A wider and deeper U of open ground: buildings in a U 121 cells wide and 121 deep, open to the north, with walks
+// between the lower half of its inside and the ground south of it, both ways; each search floods most of the U's
+// lower half before it finds the way round.
+inline Park WideUWall(int searches = 64)
+{
+    Park park = NewPark("wide U wall");
+    park.Fill(kGround);
+    for (int32_t x = 20; x <= 140; ++x)
+        park.Flags(x, 30) = kBuilding;
+    for (int32_t y = 30; y <= 150; ++y)
+        park.Flags(20, y) = park.Flags(140, y) = kBuilding;
+    std::mt19937 random(25);
+    for (int i = 0; i < searches; ++i)
+    {
+        const int32_t kind = i % 4 == 3 ? PATH_SCENERY : PATH_FOOT;
+        const GridPos inside = RandomCell(random, 21, 31, 140, 81), south = RandomCell(random, 10, 0, 150, 21);
+        park.searches.push_back(i % 2 == 0 ? Search{kind, south, inside} : Search{kind, inside, south});
+    }
+    return park;
+}
+
 inline std::vector<Park> AllParks()
 {
     std::vector<Park> parks;
@@ -183,6 +205,7 @@ inline std::vector<Park> AllParks()
     parks.push_back(Lake());
     parks.push_back(CutOff());
     parks.push_back(UWall());
+    parks.push_back(WideUWall());
     return parks;
 }
 

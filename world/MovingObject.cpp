@@ -16,6 +16,7 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <numbers>
 
 namespace
 {
@@ -26,6 +27,9 @@ using platform::Vec3;
 // The walk offsets inside a path cell by offset index; any other index is taken as 2.
 constexpr float kPosOffsets[6][2] = {{0.0f, 0.0f},  {8.0f, 8.0f},   {-8.0f, -8.0f},
                                      {10.0f, 4.0f}, {-3.0f, -6.0f}, {13.0f, 13.0f}};
+
+static_assert(MovingObject::kMaxTimeRemaining == World::kMaxGameDeltaTime + MovingObject::kStep,
+              "a walk's time left over is a frame's longest step and one step");
 
 // The most walk points a saved walk may hold, and its highest walk point index.
 constexpr int32_t kMaxSavedQueuePoints = 1 << 20;
@@ -96,6 +100,27 @@ bool SnapEnds(GridPos& start, GridPos& end, uint32_t mask)
     return true;
 }
 
+// A value kept within [low, high]; one that is no number takes `fallback`.
+float Bounded(float value, float low, float high, float fallback)
+{
+    return std::isnan(value) ? fallback : std::clamp(value, low, high);
+}
+
+// The largest map coordinates a walker may take: just below the map's far edges (a position on an edge would stand
+// in no cell); without a map, as far as a float counts in whole units.
+Vec2 FarthestOnMap()
+{
+    if (!g_pWorldMap)
+        return {16777216.0f, 16777216.0f};
+    return {std::nextafter(g_pWorldMap->GetExtentX(), 0.0f), std::nextafter(g_pWorldMap->GetExtentY(), 0.0f)};
+}
+
+bool IsOnMap(float x, float y)
+{
+    const Vec2 far = FarthestOnMap();
+    return x >= 0.0f && x <= far.x && y >= 0.0f && y <= far.y;
+}
+
 bool IsObjectMoving(const BaseObject* object)
 {
     const auto* moving = dynamic_cast<const MovingObject*>(object);
@@ -157,10 +182,30 @@ void MovingObject::Create(const char* name)
     m_fZEndOffset = 0.0f;
 }
 
+void MovingObject::KeepOnMap(Vec2& point)
+{
+    const Vec2 far = FarthestOnMap();
+    point.x = Bounded(point.x, 0.0f, far.x, 0.0f);
+    point.y = Bounded(point.y, 0.0f, far.y, 0.0f);
+}
+
 void MovingObject::SetWorldPosition(const Vec3& position)
 {
-    m_vPosition = {position.x, position.y};
-    BaseObject::SetWorldPosition(position);
+    Vec2 at = {position.x, position.y};
+    if (m_bLoading)
+        m_fLoadedHeight = position.z;
+    else
+    {
+        at = {std::isnan(at.x) ? m_WorldXYZ.x : at.x, std::isnan(at.y) ? m_WorldXYZ.y : at.y};
+        KeepOnMap(at);
+    }
+    m_vPosition = at;
+    BaseObject::SetWorldPosition({at.x, at.y, position.z});
+}
+
+void MovingObject::SetMaxVelocity(float speed)
+{
+    m_fMaxVel = Bounded(speed, kMinSteer, kMaxSteer, kMinSteer);
 }
 
 void MovingObject::ReleaseFollower()
@@ -240,7 +285,9 @@ bool MovingObject::Update()
     if (!m_bMoving)
         return true;
     const Vec2 before = m_vPosition;
-    m_fLastTimeRemaining += g_pWorld ? g_pWorld->GetGameDeltaTime() : 0.0f;
+    // Time that the walk could not step (a walk held up within a frame) does not pile up beyond a frame's worth.
+    m_fLastTimeRemaining =
+        std::min(m_fLastTimeRemaining + (g_pWorld ? g_pWorld->GetGameDeltaTime() : 0.0f), kMaxTimeRemaining);
     while (m_fLastTimeRemaining > kStep && m_bMoving)
     {
         m_fLastTimeRemaining -= kStep;
@@ -249,12 +296,7 @@ bool MovingObject::Update()
         if (Steer(kStep))
             Arrive();
     }
-    if (g_pWorldMap)
-    {
-        // Kept on the map: a position on its far edge would stand in no cell.
-        m_vPosition.x = std::clamp(m_vPosition.x, 0.0f, std::nextafter(g_pWorldMap->GetExtentX(), 0.0f));
-        m_vPosition.y = std::clamp(m_vPosition.y, 0.0f, std::nextafter(g_pWorldMap->GetExtentY(), 0.0f));
-    }
+    // Kept on the map (as every position a walker is put at is).
     SetWorldPosition({m_vPosition.x, m_vPosition.y, 0.0f});
     if (m_bMoving)
     {
@@ -273,7 +315,8 @@ bool MovingObject::Update()
 void MovingObject::UpdateHeight(const Vec2& before)
 {
     const MapCell* cell = g_pWorldMap ? g_pWorldMap->GetCell(GetGridPos()) : nullptr;
-    const float ground = cell ? cell->m_ZOffset : 0.0f;
+    const float ground =
+        cell ? Bounded(cell->m_ZOffset, WorldMap::kLowestGround, WorldMap::kHighestGround, 0.0f) : 0.0f;
     if (std::fabs(ground - m_fZEndOffset) >= FLT_EPSILON)
     {
         m_fZEndOffset = ground;
@@ -341,8 +384,10 @@ bool MovingObject::UpdateTarget()
             StopLost();
             return false;
         }
-        m_DestXYZ.x = point.x;
-        m_DestXYZ.y = point.y;
+        Vec2 onMap = {point.x, point.y};
+        KeepOnMap(onMap);
+        m_DestXYZ.x = onMap.x;
+        m_DestXYZ.y = onMap.y;
     }
     else if (m_bWalkOnQueue)
     {
@@ -352,8 +397,11 @@ bool MovingObject::UpdateTarget()
             StopLost();
             return false;
         }
-        m_DestXYZ.x = static_cast<float>(m_QueueXPos[static_cast<size_t>(m_iCurrWalkPt)]);
-        m_DestXYZ.y = static_cast<float>(m_QueueYPos[static_cast<size_t>(m_iCurrWalkPt)]);
+        Vec2 onMap = {static_cast<float>(m_QueueXPos[static_cast<size_t>(m_iCurrWalkPt)]),
+                      static_cast<float>(m_QueueYPos[static_cast<size_t>(m_iCurrWalkPt)])};
+        KeepOnMap(onMap);
+        m_DestXYZ.x = onMap.x;
+        m_DestXYZ.y = onMap.y;
     }
     m_vTarget = {m_DestXYZ.x, m_DestXYZ.y};
     return true;
@@ -370,21 +418,25 @@ void MovingObject::SearchAgain()
 
 bool MovingObject::Steer(float dt)
 {
+    // Speed, force and mass as a walk may have them, whatever a derived class set.
+    const float maxVel = Bounded(m_fMaxVel, kMinSteer, kMaxSteer, kMinSteer);
+    const float maxForce = Bounded(m_fMaxForce, kMinSteer, kMaxSteer, kMinSteer);
+    const float mass = Bounded(m_fMass, kMinMass, kMaxMass, kMaxMass);
     const Vec2 desired = m_vTarget - m_vPosition;
     const float d = Length(desired);
     const auto seek = [&]() -> Vec2
     {
         if (d <= 0.001f)
             return {0.0f, 0.0f};
-        return TruncateLength(desired * ApproxReciprocal(d) * m_fMaxVel - m_vVelocity, m_fMaxForce);
+        return TruncateLength(desired * ApproxReciprocal(d) * maxVel - m_vVelocity, maxForce);
     };
     const auto arrive = [&](float slowing) -> Vec2
     {
         if (d == 0.0f)
             return {0.0f, 0.0f};
         // No slowing distance: full speed.
-        const float speed = slowing > 0.0f ? std::min(d / slowing * m_fMaxVel, m_fMaxVel) : m_fMaxVel;
-        return TruncateLength(desired * (speed / d) - m_vVelocity, m_fMaxForce);
+        const float speed = slowing > 0.0f ? std::min(d / slowing * maxVel, maxVel) : maxVel;
+        return TruncateLength(desired * (speed / d) - m_vVelocity, maxForce);
     };
     switch (m_eBehaviourState)
     {
@@ -392,12 +444,12 @@ bool MovingObject::Steer(float dt)
         m_vSteerForce = seek();
         break;
     case BEHAVIOUR_ARRIVE:
-        m_vSteerForce = arrive(m_iFollowDistance != 0 ? static_cast<float>(m_iFollowDistance) : 0.2f * m_fMaxVel);
+        m_vSteerForce = arrive(m_iFollowDistance != 0 ? static_cast<float>(m_iFollowDistance) : 0.2f * maxVel);
         break;
     case BEHAVIOUR_WANDER:
         m_vSteerForce.x += static_cast<float>(platform::Rand() % 200 - 100) * 0.01f;
         m_vSteerForce.y += static_cast<float>(platform::Rand() % 200 - 100) * 0.01f;
-        m_vSteerForce = TruncateLength(m_vSteerForce, m_fMaxForce);
+        m_vSteerForce = TruncateLength(m_vSteerForce, maxForce);
         break;
     case BEHAVIOUR_FOLLOW:
         m_vSteerForce = m_pFollower ? seek() : arrive(static_cast<float>(m_iFollowDistance));
@@ -405,10 +457,10 @@ bool MovingObject::Steer(float dt)
     default:
         break;
     }
-    m_vVelocity = m_vVelocity + m_vSteerForce * ApproxReciprocal(m_fMass);
+    m_vVelocity = m_vVelocity + m_vSteerForce * ApproxReciprocal(mass);
     const float speed = Length(m_vVelocity);
-    if (speed > 0.0f && speed > m_fMaxVel)
-        m_vVelocity = m_vVelocity * (1.0f / (speed / m_fMaxVel));
+    if (speed > 0.0f && speed > maxVel)
+        m_vVelocity = m_vVelocity * (1.0f / (speed / maxVel));
     m_vPosition = m_vPosition + m_vVelocity * dt;
 
     const float distance = Length(m_vTarget - m_vPosition);
@@ -520,9 +572,11 @@ bool MovingObject::StartPointOrder(const MessageRecord& record)
 
 bool MovingObject::DestinationOnMap()
 {
-    // Each frame keeps the walker on the map, so it would push at the edge for ever.
-    if (!g_pWorldMap || g_pWorldMap->IsValidGridPos(WorldMap::WorldToGrid(m_DestXYZ)))
+    // Each frame keeps the walker on the map, so it would push at the edge for ever. The point is dropped, as the
+    // point of a destination that is gone is.
+    if (IsOnMap(m_DestXYZ.x, m_DestXYZ.y))
         return true;
+    m_DestXYZ = {0.0f, 0.0f, 0.0f};
     StopLost();
     return false;
 }
@@ -893,65 +947,134 @@ void MovingObject::Dump(SerialStream& stream)
     BaseObject::Dump(stream);
 }
 
-bool MovingObject::Load(SerialStream& stream)
+// The walker's own part of a saved record, read aside and taken in only when the whole record holds together.
+struct MovingObject::SavedWalk
+{
+    float m_fLastTimeRemaining = 0.0f;
+    bool m_bMoving = false;
+    float m_fMass = 0.0f;
+    Vec2 m_vPosition = {0.0f, 0.0f};
+    Vec2 m_vVelocity = {0.0f, 0.0f};
+    Vec2 m_vSteerForce = {0.0f, 0.0f};
+    float m_fMaxForce = 0.0f;
+    float m_fMaxVel = 0.0f;
+    Vec2 m_vTarget = {0.0f, 0.0f};
+    Vec3 m_DestXYZ = {0.0f, 0.0f, 0.0f};
+    uint32_t m_DestObjectID = 0;
+    uint32_t m_BuildingLeavingID = 0;
+    int32_t m_eBehaviourState = 0;
+    uint32_t m_GroupID = 0;
+    bool m_bFollowObject = false;
+    uint32_t m_dwFollowID = 0;
+    int32_t m_iFollowDistance = 0;
+    bool m_bReachedFollowDistance = false;
+    std::unique_ptr<PathFollower> m_pFollower;
+    bool m_bWalkInBuilding = false;
+    uint32_t m_dwBuildingID = 0;
+    bool m_bBuildingTraversal = false;
+    int32_t m_iNumWalkPts = 0;
+    int32_t m_iCurrWalkPt = 0;
+    bool m_bWalkThruBuilding = false;
+    bool m_bWalkOnQueue = false;
+    bool m_bQueueTraversal = false;
+    int32_t m_iTargetQueuePt = 0;
+    std::deque<int32_t> m_QueueXPos;
+    std::deque<int32_t> m_QueueYPos;
+    int32_t m_iPosOffset = 0;
+    bool m_bWaitingForMoveImHere = false;
+    float m_fMessageReceived = 0.0f;
+    float m_fTargetTolerance = 0.0f;
+    float m_fZOffset = 0.0f;
+    float m_fZRampDistance = 0.0f;
+    float m_fZStartOffset = 0.0f;
+    float m_fZEndOffset = 0.0f;
+};
+
+namespace
+{
+
+// A saved value and the range a walk keeps it in.
+struct SavedRange
+{
+    const char* name;
+    float value;
+    float low;
+    float high;
+};
+
+// True when every value lies in its range; otherwise false, with a report naming the first that does not (no
+// number lies in no range).
+template <size_t N> bool AllInRange(const SavedRange (&ranges)[N], const char* object)
+{
+    for (const SavedRange& range : ranges)
+        if (!(range.value >= range.low && range.value <= range.high))
+        {
+            GetLogger()->Report(0, "MovingObject::Load - the saved %s (%g) is out of range - %s", range.name,
+                                static_cast<double>(range.value), object);
+            return false;
+        }
+    return true;
+}
+
+} // namespace
+
+bool MovingObject::ReadWalk(SerialStream& stream, SavedWalk& s)
 {
     const auto fail = [this](const char* why)
     {
         GetLogger()->Report(0, "MovingObject::Load - %s - %s", why, m_Name);
         return false;
     };
-    stream.ReadFloat(&m_fLastTimeRemaining);
-    stream.ReadBool(&m_bMoving);
-    stream.ReadFloat(&m_fMass);
-    stream.ReadFloat(&m_vPosition.x);
-    stream.ReadFloat(&m_vPosition.y);
-    stream.ReadFloat(&m_vVelocity.x);
-    stream.ReadFloat(&m_vVelocity.y);
-    stream.ReadFloat(&m_vSteerForce.x);
-    stream.ReadFloat(&m_vSteerForce.y);
-    stream.ReadFloat(&m_fMaxForce);
-    stream.ReadFloat(&m_fMaxVel);
-    stream.ReadFloat(&m_vTarget.x);
-    stream.ReadFloat(&m_vTarget.y);
-    stream.ReadFloat(&m_DestXYZ.x);
-    stream.ReadFloat(&m_DestXYZ.y);
-    stream.ReadFloat(&m_DestXYZ.z);
-    stream.ReadUInt(&m_DestObjectID);
-    stream.ReadUInt(&m_BuildingLeavingID);
-    stream.ReadInt(&m_eBehaviourState);
-    stream.ReadUInt(&m_GroupID);
-    stream.ReadBool(&m_bFollowObject);
-    stream.ReadUInt(&m_dwFollowID);
-    stream.ReadInt(&m_iFollowDistance);
-    stream.ReadBool(&m_bReachedFollowDistance);
+    stream.ReadFloat(&s.m_fLastTimeRemaining);
+    stream.ReadBool(&s.m_bMoving);
+    stream.ReadFloat(&s.m_fMass);
+    stream.ReadFloat(&s.m_vPosition.x);
+    stream.ReadFloat(&s.m_vPosition.y);
+    stream.ReadFloat(&s.m_vVelocity.x);
+    stream.ReadFloat(&s.m_vVelocity.y);
+    stream.ReadFloat(&s.m_vSteerForce.x);
+    stream.ReadFloat(&s.m_vSteerForce.y);
+    stream.ReadFloat(&s.m_fMaxForce);
+    stream.ReadFloat(&s.m_fMaxVel);
+    stream.ReadFloat(&s.m_vTarget.x);
+    stream.ReadFloat(&s.m_vTarget.y);
+    stream.ReadFloat(&s.m_DestXYZ.x);
+    stream.ReadFloat(&s.m_DestXYZ.y);
+    stream.ReadFloat(&s.m_DestXYZ.z);
+    stream.ReadUInt(&s.m_DestObjectID);
+    stream.ReadUInt(&s.m_BuildingLeavingID);
+    stream.ReadInt(&s.m_eBehaviourState);
+    stream.ReadUInt(&s.m_GroupID);
+    stream.ReadBool(&s.m_bFollowObject);
+    stream.ReadUInt(&s.m_dwFollowID);
+    stream.ReadInt(&s.m_iFollowDistance);
+    stream.ReadBool(&s.m_bReachedFollowDistance);
     int32_t onPath = 0;
     stream.ReadInt(&onPath);
     if (!stream.Good())
         return fail("the saved walker is cut short");
-    ReleaseFollower();
     if (onPath == 1)
     {
         const int32_t maxSteps = g_pWorldMap ? static_cast<int32_t>(g_pWorldMap->GetCellCount()) : kMaxSavedSteps;
-        m_pFollower = PathFollower::Load(stream, g_pWorldMap, maxSteps);
-        if (!m_pFollower)
+        s.m_pFollower = PathFollower::Load(stream, g_pWorldMap, maxSteps);
+        if (!s.m_pFollower)
             return fail("the saved path does not hold together");
     }
     else if (onPath != 0)
     {
         return fail("the saved path mark is neither 0 nor 1");
     }
-    stream.ReadBool(&m_bWalkInBuilding);
-    stream.ReadUInt(&m_dwBuildingID);
-    stream.ReadBool(&m_bBuildingTraversal);
-    stream.ReadInt(&m_iNumWalkPts);
-    stream.ReadInt(&m_iCurrWalkPt);
-    stream.ReadBool(&m_bWalkThruBuilding);
-    stream.ReadBool(&m_bWalkOnQueue);
-    stream.ReadBool(&m_bQueueTraversal);
-    stream.ReadInt(&m_iTargetQueuePt);
-    for (std::deque<int32_t>* copy : {&m_QueueXPos, &m_QueueYPos})
+    stream.ReadBool(&s.m_bWalkInBuilding);
+    stream.ReadUInt(&s.m_dwBuildingID);
+    stream.ReadBool(&s.m_bBuildingTraversal);
+    stream.ReadInt(&s.m_iNumWalkPts);
+    stream.ReadInt(&s.m_iCurrWalkPt);
+    stream.ReadBool(&s.m_bWalkThruBuilding);
+    stream.ReadBool(&s.m_bWalkOnQueue);
+    stream.ReadBool(&s.m_bQueueTraversal);
+    stream.ReadInt(&s.m_iTargetQueuePt);
+    for (std::deque<int32_t>* copy : {&s.m_QueueXPos, &s.m_QueueYPos})
     {
-        copy->clear();
         int32_t count = 0;
         stream.ReadInt(&count);
         if (!stream.Good() || count < 0 || count > kMaxSavedQueuePoints)
@@ -964,32 +1087,127 @@ bool MovingObject::Load(SerialStream& stream)
             copy->push_back(value);
         }
     }
-    stream.ReadInt(&m_iPosOffset);
-    stream.ReadBool(&m_bWaitingForMoveImHere);
-    stream.ReadFloat(&m_fMessageReceived);
-    stream.ReadFloat(&m_fTargetTolerance);
-    stream.ReadFloat(&m_fZOffset);
-    stream.ReadFloat(&m_fZRampDistance);
-    stream.ReadFloat(&m_fZStartOffset);
-    stream.ReadFloat(&m_fZEndOffset);
+    stream.ReadInt(&s.m_iPosOffset);
+    stream.ReadBool(&s.m_bWaitingForMoveImHere);
+    stream.ReadFloat(&s.m_fMessageReceived);
+    stream.ReadFloat(&s.m_fTargetTolerance);
+    stream.ReadFloat(&s.m_fZOffset);
+    stream.ReadFloat(&s.m_fZRampDistance);
+    stream.ReadFloat(&s.m_fZStartOffset);
+    stream.ReadFloat(&s.m_fZEndOffset);
     if (!stream.Good())
         return fail("the saved walker is cut short");
-    const float values[] = {
-        m_fLastTimeRemaining, m_fMass,         m_vPosition.x, m_vPosition.y,      m_vVelocity.x,      m_vVelocity.y,
-        m_vSteerForce.x,      m_vSteerForce.y, m_fMaxForce,   m_fMaxVel,          m_vTarget.x,        m_vTarget.y,
-        m_DestXYZ.x,          m_DestXYZ.y,     m_DestXYZ.z,   m_fMessageReceived, m_fTargetTolerance, m_fZOffset,
-        m_fZRampDistance,     m_fZStartOffset, m_fZEndOffset};
-    if (!std::all_of(std::begin(values), std::end(values), [](float v) { return std::isfinite(v); }))
-        return fail("a saved value is not a finite number");
-    // The steering divides by these.
-    if (!(m_fMass > 0.0f && m_fMaxForce > 0.0f && m_fMaxVel > 0.0f))
-        return fail("a saved mass, force limit or speed is not above 0");
+    // Every number against what a walk makes of it: positions and the points walked to on the map; velocities and
+    // forces (which the steering truncates only roughly) within twice the fastest walk; heights among the ground's.
+    const Vec2 far = FarthestOnMap();
+    const float low = WorldMap::kLowestGround, high = WorldMap::kHighestGround;
+    const float fast = 2.0f * kMaxSteer;
+    const SavedRange ranges[] = {
+        {"m_fLastTimeRemaining", s.m_fLastTimeRemaining, 0.0f, kMaxTimeRemaining},
+        {"m_fMass", s.m_fMass, kMinMass, kMaxMass},
+        {"m_vPosition.x", s.m_vPosition.x, 0.0f, far.x},
+        {"m_vPosition.y", s.m_vPosition.y, 0.0f, far.y},
+        {"m_vVelocity.x", s.m_vVelocity.x, -fast, fast},
+        {"m_vVelocity.y", s.m_vVelocity.y, -fast, fast},
+        {"m_vSteerForce.x", s.m_vSteerForce.x, -fast, fast},
+        {"m_vSteerForce.y", s.m_vSteerForce.y, -fast, fast},
+        {"m_fMaxForce", s.m_fMaxForce, kMinSteer, kMaxSteer},
+        {"m_fMaxVel", s.m_fMaxVel, kMinSteer, kMaxSteer},
+        {"m_vTarget.x", s.m_vTarget.x, 0.0f, far.x},
+        {"m_vTarget.y", s.m_vTarget.y, 0.0f, far.y},
+        {"m_DestXYZ.x", s.m_DestXYZ.x, 0.0f, far.x},
+        {"m_DestXYZ.y", s.m_DestXYZ.y, 0.0f, far.y},
+        {"m_DestXYZ.z", s.m_DestXYZ.z, low, high},
+        {"m_fMessageReceived", s.m_fMessageReceived, 0.0f, kMaxGameTime},
+        {"m_fTargetTolerance", s.m_fTargetTolerance, 0.0f, kMaxTolerance},
+        {"m_fZOffset", s.m_fZOffset, low, high},
+        {"m_fZRampDistance", s.m_fZRampDistance, -1.0f, kRampLength},
+        {"m_fZStartOffset", s.m_fZStartOffset, low, high},
+        {"m_fZEndOffset", s.m_fZEndOffset, low, high},
+        {"m_fTimeStamp", s.m_pFollower ? s.m_pFollower->GetPath().m_fTimeStamp : 0.0f, 0.0f, kMaxGameTime},
+    };
+    if (!AllInRange(ranges, m_Name))
+        return false;
     // Walks keep their point counts and indexes within what a building holds, and both queue copies alike; which
     // walk mode is in force decides at each step whether its points fit.
-    if (m_QueueXPos.size() != m_QueueYPos.size() || m_iNumWalkPts < 0 || m_iNumWalkPts > kMaxSavedQueuePoints ||
-        m_iCurrWalkPt < 0 || m_iCurrWalkPt > kMaxSavedQueuePoints)
+    if (s.m_QueueXPos.size() != s.m_QueueYPos.size() || s.m_iNumWalkPts < 0 || s.m_iNumWalkPts > kMaxSavedQueuePoints ||
+        s.m_iCurrWalkPt < 0 || s.m_iCurrWalkPt > kMaxSavedQueuePoints)
         return fail("the saved walk points do not hold together");
-    return BaseObject::Load(stream);
+    return true;
+}
+
+bool MovingObject::Load(SerialStream& stream)
+{
+    SavedWalk s;
+    if (!ReadWalk(stream, s))
+        return false;
+    // The position is read as it was saved, to be checked here rather than moved onto the map.
+    m_bLoading = true;
+    m_fLoadedHeight = 0.0f;
+    const bool loaded = BaseObject::Load(stream);
+    m_bLoading = false;
+    if (!loaded)
+        return false;
+    const Vec2 far = FarthestOnMap();
+    const Vec3 scene = GetPosition();
+    const Vec3 turn = GetOrientation();
+    const float sceneFarX = g_pWorldMap ? g_pWorldMap->GetSceneMaxX() : far.x;
+    const float sceneFarZ = g_pWorldMap ? g_pWorldMap->GetSceneMaxZ() : far.y;
+    constexpr float kPi = std::numbers::pi_v<float>;
+    // The scene object stands where the walker was last placed (or nowhere yet), turned about the upright only.
+    const SavedRange ranges[] = {
+        {"m_WorldXYZ.x", m_WorldXYZ.x, 0.0f, far.x},
+        {"m_WorldXYZ.y", m_WorldXYZ.y, 0.0f, far.y},
+        {"m_WorldXYZ.z", m_fLoadedHeight, WorldMap::kLowestGround, WorldMap::kHighestGround},
+        {"scene position x", scene.x, 0.0f, sceneFarX},
+        {"scene position y", scene.y, WorldMap::kLowestGround, WorldMap::kHighestGround},
+        {"scene position z", scene.z, 0.0f, sceneFarZ},
+        {"orientation x", turn.x, -kPi, kPi},
+        {"orientation y", turn.y, -kPi, kPi},
+        {"orientation z", turn.z, -kPi, kPi},
+    };
+    if (!AllInRange(ranges, m_Name))
+        return false;
+    m_fLastTimeRemaining = s.m_fLastTimeRemaining;
+    m_bMoving = s.m_bMoving;
+    m_fMass = s.m_fMass;
+    // The position is the one the object was saved at (the base record's), as the base's load sets it.
+    m_vPosition = {m_WorldXYZ.x, m_WorldXYZ.y};
+    m_vVelocity = s.m_vVelocity;
+    m_vSteerForce = s.m_vSteerForce;
+    m_fMaxForce = s.m_fMaxForce;
+    m_fMaxVel = s.m_fMaxVel;
+    m_vTarget = s.m_vTarget;
+    m_DestXYZ = s.m_DestXYZ;
+    m_DestObjectID = s.m_DestObjectID;
+    m_BuildingLeavingID = s.m_BuildingLeavingID;
+    m_eBehaviourState = s.m_eBehaviourState;
+    m_GroupID = s.m_GroupID;
+    m_bFollowObject = s.m_bFollowObject;
+    m_dwFollowID = s.m_dwFollowID;
+    m_iFollowDistance = s.m_iFollowDistance;
+    m_bReachedFollowDistance = s.m_bReachedFollowDistance;
+    m_pFollower = std::move(s.m_pFollower);
+    m_bWalkInBuilding = s.m_bWalkInBuilding;
+    m_dwBuildingID = s.m_dwBuildingID;
+    m_bBuildingTraversal = s.m_bBuildingTraversal;
+    m_iNumWalkPts = s.m_iNumWalkPts;
+    m_iCurrWalkPt = s.m_iCurrWalkPt;
+    m_bWalkThruBuilding = s.m_bWalkThruBuilding;
+    m_bWalkOnQueue = s.m_bWalkOnQueue;
+    m_bQueueTraversal = s.m_bQueueTraversal;
+    m_iTargetQueuePt = s.m_iTargetQueuePt;
+    m_QueueXPos = std::move(s.m_QueueXPos);
+    m_QueueYPos = std::move(s.m_QueueYPos);
+    m_iPosOffset = s.m_iPosOffset;
+    m_bWaitingForMoveImHere = s.m_bWaitingForMoveImHere;
+    m_fMessageReceived = s.m_fMessageReceived;
+    m_fTargetTolerance = s.m_fTargetTolerance;
+    m_fZOffset = s.m_fZOffset;
+    m_fZRampDistance = s.m_fZRampDistance;
+    m_fZStartOffset = s.m_fZStartOffset;
+    m_fZEndOffset = s.m_fZEndOffset;
+    return true;
 }
 
 // ---------------------------------------------------------------- HumanObject

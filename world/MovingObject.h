@@ -40,20 +40,34 @@ public:
     static constexpr float kRampLength = 16.0f;
     static constexpr float kFollowPathRadius = 1.5f;
     static constexpr float kAlreadyThere = 0.1f;
+    // The ranges a walker's values keep to; a saved walker outside them is refused. Walking speeds and steering
+    // forces (map units per game second): scripts and data set them, about 10 to 60. The mass: 5, which nothing
+    // changes. The arrival radius (map units): 1.5, which nothing changes. Game times: the clock's. The game time
+    // not yet stepped: at most a frame's longest step and the step left over from the frame before.
+    static constexpr float kMinSteer = 0.01f;
+    static constexpr float kMaxSteer = 512.0f;
+    static constexpr float kMinMass = 1.0f;
+    static constexpr float kMaxMass = 100.0f;
+    static constexpr float kMaxTolerance = 64.0f;
+    static constexpr float kMaxGameTime = 1073741824.0f;
+    static constexpr float kMaxTimeRemaining = 4.0f + kStep;
 
     explicit MovingObject(uint32_t sceneKind);
     ~MovingObject() override;
 
     void Dump(SerialStream& stream) override;
     // False, with a report, when the record is cut short or does not hold together: a saved path that does not
-    // fit the map or itself, walk points beyond what a building holds, a value that is not a finite number, or a
-    // mass, force limit or speed that is not above 0.
+    // fit the map or itself, walk points beyond what a building holds, or a value outside what a walk makes of it
+    // (a position or a point walked to off the map, a speed, force, mass, height or time beyond its range, or no
+    // number at all). A refused record leaves the walk as it was.
     bool Load(SerialStream& stream) override;
     void Create(const char* name) override;
     bool Update() override;
     bool Message(const MessageRecord& record) override;
     ScriptValue GetScriptVariable(const ScriptOperand& operand) override;
     void SetScriptVariable(const ScriptOperand& operand, const ScriptValue& value) override;
+    // A walker stands on the map: a position off it is taken to its nearest point on the map (a coordinate that is
+    // no number leaves the walker where it is along that axis).
     void SetWorldPosition(const platform::Vec3& position) override;
 
     // The approximate reciprocal the steering uses: the float with bits 0x7F000000 less x's, refined once.
@@ -76,7 +90,8 @@ public:
     const platform::Vec3& GetDestination() const { return m_DestXYZ; }
     uint32_t GetDestObjectID() const { return m_DestObjectID; }
     float GetMaxVelocity() const { return m_fMaxVel; }
-    void SetMaxVelocity(float speed) { m_fMaxVel = speed; }
+    // Kept within kMinSteer to kMaxSteer.
+    void SetMaxVelocity(float speed);
     float GetLastTimeRemaining() const { return m_fLastTimeRemaining; }
     float GetZOffset() const { return m_fZOffset; }
     int32_t GetPosOffset() const { return m_iPosOffset; }
@@ -140,6 +155,13 @@ protected:
     float m_fZEndOffset = 0.0f;
 
 private:
+    struct SavedWalk;
+    // Reads the walker's own part of a saved record into `saved`; false with a report when it is cut short, does
+    // not hold together or holds a value out of range.
+    bool ReadWalk(SerialStream& stream, SavedWalk& saved);
+    // Keeps a point on the map (no map: unchanged).
+    static void KeepOnMap(platform::Vec2& point);
+
     // The building with its points, or null when the id names no object or no building.
     static BuildingPoints* FindBuilding(uint32_t id);
     // Sets the target of the next steering step; false when the walk has ended.
@@ -168,6 +190,10 @@ private:
     void MoveInBuilding(const MessageRecord& record, bool through);
 
     bool m_bSearched = false;
+    // While a saved record is read its position is taken as it was saved, to be checked, height and all (which the
+    // object itself keeps at 0).
+    bool m_bLoading = false;
+    float m_fLoadedHeight = 0.0f;
 };
 
 // The common base of guests and staff.

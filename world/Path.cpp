@@ -64,109 +64,6 @@ bool PathFinder::CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlag
     }
 }
 
-// ---------------------------------------------------------------- the key set
-
-void PathFinder::KeySet::Resize(size_t size)
-{
-    do
-    {
-        size = (size + 63) / 64;
-        m_Offsets.push_back(m_Words.size());
-        m_Sizes.push_back(size);
-        m_Words.resize(m_Words.size() + size, 0);
-    } while (size > 1);
-    m_Words.shrink_to_fit();
-    m_First = kNone;
-}
-
-void PathFinder::KeySet::Insert(size_t key)
-{
-    m_First = std::min(m_First, key);
-    for (size_t offset : m_Offsets)
-    {
-        uint64_t& word = m_Words[offset + (key >> 6)];
-        const bool wasEmpty = word == 0;
-        word |= uint64_t{1} << (key & 63);
-        if (!wasEmpty)
-            return;
-        key >>= 6;
-    }
-}
-
-void PathFinder::KeySet::Erase(size_t key)
-{
-    uint64_t& word = m_Words[key >> 6];
-    word &= ~(uint64_t{1} << (key & 63));
-    const uint64_t rest = word;
-    if (rest == 0)
-    {
-        size_t up = key >> 6;
-        for (size_t level = 1; level < m_Offsets.size(); ++level)
-        {
-            uint64_t& above = m_Words[m_Offsets[level] + (up >> 6)];
-            above &= ~(uint64_t{1} << (up & 63));
-            if (above != 0)
-                break;
-            up >>= 6;
-        }
-    }
-    if (key != m_First)
-        return;
-    // The first key goes: the next one is most often in the same word.
-    const uint64_t later = rest & (~uint64_t{1} << (key & 63));
-    m_First = later != 0 ? (key & ~size_t{63}) + static_cast<size_t>(std::countr_zero(later)) : After(key);
-}
-
-bool PathFinder::KeySet::Contains(size_t key) const
-{
-    return (m_Words[key >> 6] >> (key & 63) & 1u) != 0;
-}
-
-size_t PathFinder::KeySet::After(size_t key) const
-{
-    // Up while the words beyond the key hold none, then down the lowest ones.
-    size_t level = 0;
-    for (++key;; ++level)
-    {
-        if (level == m_Sizes.size())
-            return kNone;
-        if ((key >> 6) >= m_Sizes[level])
-            return kNone;
-        const uint64_t bits = m_Words[m_Offsets[level] + (key >> 6)] & (~uint64_t{0} << (key & 63));
-        if (bits != 0)
-        {
-            key = (key & ~size_t{63}) + static_cast<size_t>(std::countr_zero(bits));
-            break;
-        }
-        key = (key >> 6) + 1;
-    }
-    while (level-- > 0)
-        key = (key << 6) + static_cast<size_t>(std::countr_zero(m_Words[m_Offsets[level] + key]));
-    return key;
-}
-
-size_t PathFinder::KeySet::Before(size_t key) const
-{
-    // Up while the words below the key hold none, then down the highest ones.
-    size_t level = 0;
-    for (;; ++level)
-    {
-        if (key == 0 || level == m_Offsets.size())
-            return kNone;
-        --key;
-        const uint64_t bits = m_Words[m_Offsets[level] + (key >> 6)] & (~uint64_t{0} >> (63 - (key & 63)));
-        if (bits != 0)
-        {
-            key = (key & ~size_t{63}) + 63 - static_cast<size_t>(std::countl_zero(bits));
-            break;
-        }
-        key >>= 6;
-    }
-    while (level-- > 0)
-        key = (key << 6) + 63 - static_cast<size_t>(std::countl_zero(m_Words[m_Offsets[level] + key]));
-    return key;
-}
-
 // ---------------------------------------------------------------- the open list
 
 // The order of a sorted singly linked list: a cell goes in before the first cell whose total is equal to or greater
@@ -174,46 +71,79 @@ size_t PathFinder::KeySet::Before(size_t key) const
 // insertions stay near its head, as they do while the search heads straight for the walker. Once one walks far,
 // the list is kept by its records instead: in that order every cell whose total is above all totals before it is
 // a record; a new cell always becomes one (everything before it is smaller), and the cells behind a record up to
-// the next one, its group, are no greater than it. So the records run in increasing totals, kept in a key set by
-// total, and a new cell goes in before the first record whose total is at least its own, taking over that record's
-// group when the totals are equal. Only taking a record out (the head, or one whose total drops) sorts its group
-// into records again.
+// the next one, its group, are no greater than it. So the records run in increasing totals, marked in a set of
+// totals (a bit per total, and a bit per 64-bit word of those that may hold one), and a new cell goes in before the
+// first record whose total is at least its own, taking over that record's group when the totals are equal. Only
+// taking a record out (the head, or one whose total drops) sorts its group into records again.
 class PathFinder::OpenList
 {
 public:
     explicit OpenList(PathFinder& finder)
-        : m_Records(finder.m_Records), m_Head(finder.m_RecordCell), m_Nodes(finder.m_Nodes), m_Links(finder.m_Links),
-          m_iLongestWalk(finder.m_iLongestWalk), m_iList(m_iLongestWalk < 0 ? kRecords : -1)
+        : m_Bits(finder.m_RecordBits.data()), m_Words(finder.m_RecordWords.data()),
+          m_BitWords(finder.m_RecordBits.size()), m_MarkWords(finder.m_RecordWords.size()),
+          m_Head(finder.m_RecordCell.data()), m_Cold(finder.m_Cold.data()), m_iLongestWalk(finder.m_iLongestWalk),
+          m_iList(m_iLongestWalk < 0 ? kRecords : -1)
     {
     }
 
+    // The records left are cleared for the next search: every one lies between the first and the highest total
+    // ever marked.
     ~OpenList()
     {
-        for (size_t key = m_Records.First(); key != KeySet::kNone; key = m_Records.First())
-            m_Records.Erase(key);
+        if (m_First == kNone)
+            return;
+        for (size_t word = m_First >> 12; word <= m_Highest >> 12; ++word)
+        {
+            for (uint64_t marks = m_Words[word]; marks != 0; marks &= marks - 1)
+                m_Bits[(word << 6) + static_cast<size_t>(std::countr_zero(marks))] = 0;
+            m_Words[word] = 0;
+        }
     }
 
     void Insert(int32_t cell)
     {
         if (m_iList != kRecords)
-        {
             InsertIntoList(cell);
-            return;
-        }
-        const size_t key = Key(m_Nodes[cell].f);
-        if (m_Records.Contains(key))
-        {
-            const int32_t hidden = m_Head[key];
-            m_Links[cell].next = hidden;
-            m_Links[cell].tail = m_Links[hidden].tail;
-        }
         else
-        {
-            m_Records.Insert(key);
-            m_Links[cell].next = -1;
-            m_Links[cell].tail = cell;
-        }
+            InsertRecord(cell);
+    }
+
+    bool ByRecords() const { return m_iList == kRecords; }
+
+    // Insert and PopFront once the records hold the list.
+    void InsertRecord(int32_t cell)
+    {
+        const size_t key = Key(m_Cold[cell].f);
+        // Without a branch: with a record of the same total the cell takes over its group; otherwise it starts a
+        // group of its own (the record cell read then is a stale one, and unused).
+        const bool taken = IsMarked(key);
+        const int32_t hidden = m_Head[key];
+        const int32_t tail = m_Cold[hidden].tail;
+        m_Cold[cell].next = taken ? hidden : -1;
+        m_Cold[cell].tail = taken ? tail : cell;
+        Mark(key);
         m_Head[key] = cell;
+    }
+
+    int32_t PopRecord()
+    {
+        const size_t key = m_First;
+        if (key == kNone)
+            return -1;
+        const int32_t cell = m_Head[key];
+        const int32_t next = m_Cold[cell].next;
+        if (next >= 0 && m_Cold[next].f == m_Cold[cell].f)
+        {
+            // The next cell, of the same total, is a record of that total with the rest of the group behind it
+            // (none of them greater): it simply takes the record's place.
+            m_Head[key] = next;
+            m_Cold[next].tail = m_Cold[cell].tail;
+            return cell;
+        }
+        Unmark(key);
+        if (next >= 0)
+            Regroup(next, -1);
+        return cell;
     }
 
     int32_t PopFront()
@@ -222,46 +152,119 @@ public:
         {
             const int32_t cell = m_iList;
             if (cell >= 0)
-                m_iList = m_Links[cell].next;
+                m_iList = m_Cold[cell].next;
             return cell;
         }
-        const size_t key = m_Records.First();
-        if (key == KeySet::kNone)
-            return -1;
-        const int32_t cell = m_Head[key];
-        m_Records.Erase(key);
-        Regroup(m_Links[cell].next, -1);
-        return cell;
+        return PopRecord();
     }
 
     // The cell's total has dropped from `old`.
     void Decreased(int32_t cell, int32_t old)
     {
         const size_t key = Key(old);
-        if (m_iList != kRecords || !m_Records.Contains(key) || m_Head[key] != cell)
+        if (m_iList != kRecords || !IsMarked(key) || m_Head[key] != cell)
             return; // it keeps its place in the list, or stays in its group, smaller still
-        m_Records.Erase(key);
-        const size_t before = m_Records.Before(key);
-        Regroup(cell, before == KeySet::kNone ? -1 : m_Head[before]);
+        Unmark(key);
+        const size_t before = Before(key);
+        Regroup(cell, before == kNone ? -1 : m_Head[before]);
     }
 
 private:
+    static constexpr size_t kNone = ~size_t{0};
     // The value of m_iList once the records hold the list.
     static constexpr int32_t kRecords = -2;
 
     static size_t Key(int32_t f) { return static_cast<size_t>(f); }
 
+    bool IsMarked(size_t key) const { return (m_Bits[key >> 6] >> (key & 63) & 1u) != 0; }
+
+    void Mark(size_t key)
+    {
+        m_Bits[key >> 6] |= uint64_t{1} << (key & 63);
+        m_Words[key >> 12] |= uint64_t{1} << (key >> 6 & 63);
+        // A branch, not a conditional move: a new first total is rare, and the next record to come out should not
+        // wait for every total marked before it.
+        if (key < m_First) [[unlikely]]
+            m_First = key;
+        m_Highest = std::max(m_Highest, key);
+    }
+
+    void Unmark(size_t key)
+    {
+        // The word's mark stays: the searches that pass it clear it once they find the word empty.
+        const uint64_t rest = m_Bits[key >> 6] &= ~(uint64_t{1} << (key & 63));
+        if (key != m_First)
+            return;
+        // The first total goes: the next one is most often in the same word.
+        const uint64_t later = rest & (~uint64_t{1} << (key & 63));
+        m_First = later != 0 ? (key & ~size_t{63}) + static_cast<size_t>(std::countr_zero(later)) : After(key);
+    }
+
+    // The first marked total above the key, or kNone. Marks of words found empty are cleared on the way.
+    size_t After(size_t key)
+    {
+        size_t word = (key >> 6) + 1;
+        if (word >= m_BitWords)
+            return kNone;
+        size_t mark = word >> 6;
+        uint64_t marks = m_Words[mark] & (~uint64_t{0} << (word & 63));
+        for (;;)
+        {
+            while (marks == 0)
+            {
+                if (++mark == m_MarkWords)
+                    return kNone;
+                marks = m_Words[mark];
+            }
+            word = (mark << 6) + static_cast<size_t>(std::countr_zero(marks));
+            if (m_Bits[word] != 0)
+                return (word << 6) + static_cast<size_t>(std::countr_zero(m_Bits[word]));
+            m_Words[mark] &= ~(uint64_t{1} << (word & 63));
+            marks &= marks - 1;
+        }
+    }
+
+    // The last marked total below the key, or kNone. Marks of words found empty are cleared on the way.
+    size_t Before(size_t key)
+    {
+        if (key == 0)
+            return kNone;
+        --key;
+        size_t word = key >> 6;
+        if (const uint64_t bits = m_Bits[word] & (~uint64_t{0} >> (63 - (key & 63))))
+            return (word << 6) + 63 - static_cast<size_t>(std::countl_zero(bits));
+        if (word == 0)
+            return kNone;
+        --word;
+        size_t mark = word >> 6;
+        uint64_t marks = m_Words[mark] & (~uint64_t{0} >> (63 - (word & 63)));
+        for (;;)
+        {
+            while (marks == 0)
+            {
+                if (mark-- == 0)
+                    return kNone;
+                marks = m_Words[mark];
+            }
+            word = (mark << 6) + 63 - static_cast<size_t>(std::countl_zero(marks));
+            if (m_Bits[word] != 0)
+                return (word << 6) + 63 - static_cast<size_t>(std::countl_zero(m_Bits[word]));
+            m_Words[mark] &= ~(uint64_t{1} << (word & 63));
+            marks &= ~(uint64_t{1} << (word & 63));
+        }
+    }
+
     void InsertIntoList(int32_t cell)
     {
-        const int32_t f = m_Nodes[cell].f;
+        const int32_t f = m_Cold[cell].f;
         int32_t* link = &m_iList;
         int32_t walked = 0;
-        while (*link >= 0 && m_Nodes[*link].f < f)
+        while (*link >= 0 && m_Cold[*link].f < f)
         {
-            link = &m_Links[*link].next;
+            link = &m_Cold[*link].next;
             ++walked;
         }
-        m_Links[cell].next = *link;
+        m_Cold[cell].next = *link;
         *link = cell;
         if (walked > m_iLongestWalk)
         {
@@ -276,53 +279,65 @@ private:
     void Regroup(int32_t chain, int32_t previous)
     {
         int32_t group = previous;
-        int32_t most = previous < 0 ? -1 : m_Nodes[previous].f;
+        int32_t most = previous < 0 ? -1 : m_Cold[previous].f;
         while (chain >= 0)
         {
             const int32_t cell = chain;
-            chain = m_Links[cell].next;
-            m_Links[cell].next = -1;
-            if (m_Nodes[cell].f > most)
+            chain = m_Cold[cell].next;
+            m_Cold[cell].next = -1;
+            if (m_Cold[cell].f > most)
             {
-                most = m_Nodes[cell].f;
-                m_Records.Insert(Key(most));
+                most = m_Cold[cell].f;
+                Mark(Key(most));
                 m_Head[Key(most)] = cell;
-                m_Links[cell].tail = cell;
+                m_Cold[cell].tail = cell;
                 group = cell;
             }
             else
             {
-                m_Links[m_Links[group].tail].next = cell;
-                m_Links[group].tail = cell;
+                m_Cold[m_Cold[group].tail].next = cell;
+                m_Cold[group].tail = cell;
             }
         }
     }
 
-    KeySet& m_Records;
-    std::vector<int32_t>& m_Head;
-    std::vector<Node>& m_Nodes;
-    std::vector<Link>& m_Links;
+    uint64_t* const m_Bits;
+    uint64_t* const m_Words;
+    const size_t m_BitWords;
+    const size_t m_MarkWords;
+    int32_t* const m_Head;
+    Cold* const m_Cold;
     const int32_t m_iLongestWalk;
     // The head of the list while it is a list (-1 when empty), else kRecords.
     int32_t m_iList;
+    // The first marked total, and the highest total marked in this search.
+    size_t m_First = kNone;
+    size_t m_Highest = 0;
 };
 
 // ---------------------------------------------------------------- search
 
-PathFinder::PathFinder(WorldMap& map)
-    : m_Map(map), m_Nodes(map.GetCellCount()), m_Links(map.GetCellCount()), m_Reached(map.GetCellCount(), 0)
+PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_iStride(map.GetWidth() + 2), m_Reached(map.GetCellCount(), 0)
 {
+    const size_t cells = static_cast<size_t>(m_iStride) * static_cast<size_t>(map.GetHeight() + 2);
+    m_Hot.assign(cells, {kBorderTag, std::numeric_limits<int32_t>::min()});
+    m_Cold.resize(cells);
+    for (uint32_t i = 0; i < map.GetCellCount(); ++i)
+    {
+        const MapCell& cell = map.CellAt(i);
+        const int32_t index = Index(cell.m_x, cell.m_y);
+        m_Hot[index] = {};
+        m_Cold[index].x = static_cast<int16_t>(cell.m_x);
+        m_Cold[index].y = static_cast<int16_t>(cell.m_y);
+    }
     // The largest total: the squared distance across the map and the cost of the dearest steps through every
     // cell.
     const uint64_t w = static_cast<uint64_t>(map.GetWidth()), h = static_cast<uint64_t>(map.GetHeight());
     const uint64_t keys = w * w + 4 * h * h + 12 * w * h + 1;
-    m_Records.Resize(keys);
+    // A spare word after each, so that the word after the last total can be looked at.
+    m_RecordBits.assign((keys + 63) / 64 + 1, 0);
+    m_RecordWords.assign((m_RecordBits.size() + 63) / 64 + 1, 0);
     m_RecordCell.resize(keys);
-    for (uint32_t i = 0; i < map.GetCellCount(); ++i)
-    {
-        m_Nodes[i].x = static_cast<int16_t>(map.CellAt(i).m_x);
-        m_Nodes[i].y = static_cast<int16_t>(map.CellAt(i).m_y);
-    }
     m_Flood.reserve(map.GetCellCount());
 }
 
@@ -336,8 +351,9 @@ int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& de
     if (++m_uGeneration == kGenerations)
     {
         // The counter has come round: no cell may look current from a search long ago.
-        for (Node& node : m_Nodes)
-            node.tag = 0;
+        for (Hot& hot : m_Hot)
+            if (hot.tag != kBorderTag)
+                hot.tag = 0;
         m_uGeneration = 1;
     }
     const uint32_t s = m_Map.GetCellIndex(start.x, start.y);
@@ -348,117 +364,167 @@ int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& de
         !CanEnter(kind, m_Map.CellAt(d).m_uiFlags, nullptr, 0))
         return 0;
     m_Start = start;
+    const int32_t from = Index(start.x, start.y);
+    const int32_t to = Index(destination.x, destination.y);
     bool found = false;
     switch (kind)
     {
     case PATH_PAVEMENT:
-        found = Run<PATH_PAVEMENT>(static_cast<int32_t>(s), static_cast<int32_t>(d));
+        found = Run<PATH_PAVEMENT>(from, to);
         break;
     case PATH_FOOT:
-        found = Run<PATH_FOOT>(static_cast<int32_t>(s), static_cast<int32_t>(d));
+        found = Run<PATH_FOOT>(from, to);
         break;
     default:
-        found = Run<PATH_SCENERY>(static_cast<int32_t>(s), static_cast<int32_t>(d));
+        found = Run<PATH_SCENERY>(from, to);
         break;
     }
     if (!found)
         return 0;
-    // S, its parent, ..., D: the steps are the cells strictly between the two ends.
-    std::vector<GridPos> cells;
-    for (int32_t c = static_cast<int32_t>(s); c >= 0 && m_Nodes[c].tag >> 1 == m_uGeneration; c = m_Nodes[c].parent)
+    // S, its parent, ..., D: the steps are the cells strictly between the two ends, written straight into the step
+    // array once they are counted.
+    const int32_t toParent[4] = {m_iStride, 1, -m_iStride, -1};
+    const auto parentOf = [&](int32_t c) { return c + toParent[(m_Hot[c].tag >> kParentShift) & 3]; };
+    size_t cells = 0;
+    for (int32_t c = from;; c = parentOf(c))
     {
-        cells.push_back(m_Map.CellAt(static_cast<uint32_t>(c)).GetPos());
-        if (cells.size() > m_Nodes.size())
+        if (m_Hot[c].tag >> kGenerationShift != m_uGeneration || ++cells > m_Hot.size())
             return 0;
+        if (c == to)
+            break;
     }
-    const int32_t count = static_cast<int32_t>(cells.size()) - 2;
+    const int32_t count = static_cast<int32_t>(cells) - 2;
     if (count <= 0)
         return 0;
     if (steps)
-        steps->assign(cells.begin() + 1, cells.end() - 1);
+    {
+        steps->resize(static_cast<size_t>(count));
+        int32_t c = parentOf(from);
+        for (GridPos& step : *steps)
+        {
+            step = {m_Cold[c].x, m_Cold[c].y};
+            c = parentOf(c);
+        }
+    }
     return count;
+}
+
+uint32_t PathFinder::OpeningsOf(uint32_t flags)
+{
+    return (flags & CELL_QUEUE) ? kQueueBit | queueshape::kStrict[QueueShapeOf(flags)] : 0u;
 }
 
 template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
 {
     OpenList list(*this);
-    const uint32_t open = m_uGeneration << 1;
-    Node& d = m_Nodes[destination];
-    d.f = d.g = 0;
-    d.parent = -1;
-    d.tag = open;
-    d.flags = m_Map.CellAt(static_cast<uint32_t>(destination)).m_uiFlags;
-    list.Insert(destination);
+    // Tags of this search are at least `current`; those of earlier searches below it; the border's above.
+    const uint32_t current = m_uGeneration << kGenerationShift;
+    const int32_t stride = m_iStride;
     const int32_t width = m_Map.GetWidth();
-    const int32_t height = m_Map.GetHeight();
+    Hot* const hot = m_Hot.data();
+    Cold* const cold = m_Cold.data();
+    const MapCell* const cells = &m_Map.CellAt(0);
+    const int32_t sx = m_Start.x, sy = m_Start.y;
+    const uint32_t startCell = static_cast<uint32_t>(sy * width + sx);
+    const uint32_t destinationCell = static_cast<uint32_t>(cold[destination].y * width + cold[destination].x);
+    hot[destination] = {current | OpeningsOf(cells[destinationCell].m_uiFlags) << kOpeningsShift, 0};
+    cold[destination].f = 0;
+    list.Insert(destination);
+    uint32_t expandedCount = 0;
     uint32_t nextCheck = kReachCheckFrom;
-    for (;;)
+    bool found = false;
+    // One cell expanded; false when the search is over (found or not). While the open list is a list its own
+    // operations choose the way they keep it; once the records hold it, the loop that knows it calls theirs.
+    const auto expand = [&](auto byRecords) -> bool
     {
-        const int32_t e = list.PopFront();
+        constexpr bool kByRecords = decltype(byRecords)::value;
+        const int32_t e = kByRecords ? list.PopRecord() : list.PopFront();
         if (e < 0)
             return false;
-        Node& expanded = m_Nodes[e];
-        expanded.tag = open | 1u;
-        ++m_uExpanded;
+        Hot& expanded = hot[e];
+        const uint32_t tag = expanded.tag |= kExpanded;
+        ++expandedCount;
         if (e == start)
-            return true;
+        {
+            found = true;
+            return false;
+        }
         // A long search checks now and then whether the walker's cell reaches the destination at all, so that a
         // walker cut off from it does not wait for every cell the destination reaches to be expanded.
-        if (m_uExpanded == nextCheck)
+        if (expandedCount == nextCheck)
         {
-            if (!WalkerReaches<Kind>(start, destination, nextCheck / 8))
+            if (!WalkerReaches<Kind>(startCell, destinationCell, nextCheck / 8))
                 return false;
             nextCheck *= 4;
         }
-        const uint32_t flags = expanded.flags;
-        const int32_t x = expanded.x;
-        const int32_t y = expanded.y;
-        const int32_t cost = expanded.g + ((flags & CELL_QUEUE) ? kQueueStep : kStep);
-        // Offers the neighbour n on a side of the cell; the map's edge blocks the way.
-        const auto offer = [&](auto sideOfCell, bool inside, int32_t n)
+        const uint32_t openings = (tag >> kOpeningsShift) & 0x1Fu;
+        const int32_t x = cold[e].x;
+        const int32_t y = cold[e].y;
+        const int32_t here = y * width + x;
+        const int32_t cost = expanded.g + ((openings & kQueueBit) ? kQueueStep : kStep);
+        // The total of a neighbour: the squared distance between its centre and the walker's (32 map units a cell
+        // along x, 64 along y) and the cost. One step from this cell changes the distance by a known amount.
+        const int32_t ex = x - sx, ey = y - sy;
+        const int32_t base = ex * ex + 4 * ey * ey + cost;
+        // Offers the neighbour on a side of the cell, n in the search's arrays and m on the map, whose total would
+        // be `f`.
+        const auto offer = [&](auto sideOfCell, int32_t n, int32_t m, int32_t f)
         {
             constexpr int32_t side = decltype(sideOfCell)::value;
-            if (!inside)
-                return;
-            // A cell already in this search passed its kind's test, which for foot and scenery searches does not
-            // depend on where the step comes from.
-            Node& node = m_Nodes[n];
-            const bool current = (node.tag & ~1u) == open;
-            const uint32_t theirs = current ? node.flags : m_Map.CellAt(static_cast<uint32_t>(n)).m_uiFlags;
-            if ((Kind == PATH_PAVEMENT || !current) && !CanStep<Kind>(theirs, flags, (side + 2) & 3))
-                return;
-            if (current)
+            // The side of n that faces this cell.
+            constexpr int32_t back = (side + 2) & 3;
+            Hot& node = hot[n];
+            if (node.tag >= current)
             {
+                // A cell already in this search passed its kind's test, which for foot and scenery searches does
+                // not depend on where the step comes from.
+                if constexpr (Kind == PATH_PAVEMENT)
+                    if (!CanPass(node.tag >> kOpeningsShift, openings, back))
+                        return;
                 if (cost < node.g) [[unlikely]]
                 {
                     // The estimate stays: the total drops by what the cost does.
-                    const int32_t old = node.f;
-                    node.f = old + (cost - node.g);
+                    const int32_t old = cold[n].f;
+                    cold[n].f = old + (cost - node.g);
                     node.g = cost;
-                    node.parent = e;
-                    if (node.tag == open)
+                    node.tag = (node.tag & ~(3u << kParentShift)) | static_cast<uint32_t>(back) << kParentShift;
+                    if (!(node.tag & kExpanded))
                         list.Decreased(n, old);
                 }
                 return;
             }
-            // The squared distance between the cells' centres: 32 map units a cell along x, 64 along y.
-            const int32_t dx = x + kDirectionDX[side * 2] - m_Start.x;
-            const int32_t dy = y + kDirectionDY[side * 2] - m_Start.y;
-            node.parent = e;
+            const uint32_t theirs = cells[m].m_uiFlags;
+            if (!CanStand<Kind>(theirs))
+                return;
+            // Kept for every kind: a step out of a queue cell costs more whatever the search.
+            const uint32_t theirOpenings = OpeningsOf(theirs);
+            if constexpr (Kind == PATH_PAVEMENT)
+                if (!CanPass(theirOpenings, openings, back))
+                    return;
+            node.tag = current | theirOpenings << kOpeningsShift | static_cast<uint32_t>(back) << kParentShift;
             node.g = cost;
-            node.f = dx * dx + 4 * dy * dy + cost;
-            node.tag = open;
-            node.flags = theirs;
-            list.Insert(n);
+            cold[n].f = f;
+            if constexpr (kByRecords)
+                list.InsertRecord(n);
+            else
+                list.Insert(n);
         };
-        offer(std::integral_constant<int32_t, 0>{}, y + 1 < height, e + width);
-        offer(std::integral_constant<int32_t, 1>{}, x + 1 < width, e + 1);
-        offer(std::integral_constant<int32_t, 2>{}, y > 0, e - width);
-        offer(std::integral_constant<int32_t, 3>{}, x > 0, e - 1);
-    }
+        offer(std::integral_constant<int32_t, 0>{}, e + stride, here + width, base + 8 * ey + 4);
+        offer(std::integral_constant<int32_t, 1>{}, e + 1, here + 1, base + 2 * ex + 1);
+        offer(std::integral_constant<int32_t, 2>{}, e - stride, here - width, base - 8 * ey + 4);
+        offer(std::integral_constant<int32_t, 3>{}, e - 1, here - 1, base - 2 * ex + 1);
+        return true;
+    };
+    bool going = true;
+    while (going && !list.ByRecords())
+        going = expand(std::false_type{});
+    while (going)
+        going = expand(std::true_type{});
+    m_uExpanded = expandedCount;
+    return found;
 }
 
-template <int32_t Kind> bool PathFinder::WalkerReaches(int32_t start, int32_t destination, uint32_t budget)
+template <int32_t Kind> bool PathFinder::WalkerReaches(uint32_t start, uint32_t destination, uint32_t budget)
 {
     // Every cell the walker can step to from its own cell, a step at a time, until the destination is among them
     // or more than `budget` cells are: either way the search goes on. Only a walker whose cells are all seen
@@ -471,7 +537,7 @@ template <int32_t Kind> bool PathFinder::WalkerReaches(int32_t start, int32_t de
     const int32_t width = m_Map.GetWidth();
     const int32_t height = m_Map.GetHeight();
     m_Flood.clear();
-    m_Flood.push_back(start);
+    m_Flood.push_back(static_cast<int32_t>(start));
     m_Reached[start] = m_uReach;
     uint32_t seen = 1;
     while (!m_Flood.empty())
@@ -489,7 +555,7 @@ template <int32_t Kind> bool PathFinder::WalkerReaches(int32_t start, int32_t de
             const uint32_t to = m_Map.CellAt(static_cast<uint32_t>(b)).m_uiFlags;
             if (m_Reached[b] == m_uReach || !CanStand<Kind>(to) || !CanStep<Kind>(cell.m_uiFlags, to, side))
                 continue;
-            if (b == destination || ++seen > budget)
+            if (static_cast<uint32_t>(b) == destination || ++seen > budget)
                 return true;
             m_Reached[b] = m_uReach;
             m_Flood.push_back(b);

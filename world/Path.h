@@ -106,27 +106,6 @@ public:
     WorldMap& GetMap() const { return m_Map; }
 
 private:
-    // A set of keys below a size in levels of 64-bit words, each level marking the words of the one below that
-    // hold a key: the next key after one and the last one before it in a few word operations, the first at once.
-    class KeySet
-    {
-    public:
-        static constexpr size_t kNone = ~size_t{0};
-        void Resize(size_t size);
-        void Insert(size_t key);
-        void Erase(size_t key);
-        bool Contains(size_t key) const;
-        size_t First() const { return m_First; }
-        size_t After(size_t key) const;
-        size_t Before(size_t key) const;
-
-    private:
-        // The levels one after the other, from the keys' own bits up to a single word (made once, by Resize).
-        std::vector<uint64_t> m_Words;
-        std::vector<size_t> m_Offsets;
-        std::vector<size_t> m_Sizes;
-        size_t m_First = kNone;
-    };
     // Costs, estimates and totals are counted in units of 1024 (every one is a multiple of it): a step costs 2, or
     // 12 out of a queue cell, and the estimate of a cell dx, dy cells from the walker's is dx x dx + 4 dy x dy. The
     // largest total, the squared size of the map and the dearest steps through every cell, stays in range on
@@ -134,41 +113,72 @@ private:
     static constexpr int32_t kUnit = 1024;
     static constexpr int32_t kStep = kStepCost / kUnit;
     static constexpr int32_t kQueueStep = kQueueStepCost / kUnit;
-    // Per cell: its total, cost and parent (the next cell towards the destination), the search that last touched
-    // it (twice its generation, plus 1 once expanded), its flags as that search found them, and its position.
-    struct Node
+    // The bits of a cell's tag: whether the search has expanded it, the side of it its parent (the next cell towards
+    // the destination) lies on, its queue openings as the search found them (bit 7 set for a queue cell, bits 3 to
+    // 6 its open sides), and above them the search that last touched it. The cells of the border round the map
+    // carry a tag above every search's and a cost below every other, so that they look already searched and are
+    // never improved: the map's edge needs no test of its own.
+    static constexpr uint32_t kExpanded = 1u;
+    static constexpr int32_t kParentShift = 1;
+    static constexpr int32_t kOpeningsShift = 3;
+    static constexpr uint32_t kQueueBit = 0x10u;
+    static constexpr int32_t kGenerationShift = 8;
+    static constexpr uint32_t kGenerations = 1u << (32 - kGenerationShift);
+    static constexpr uint32_t kBorderTag = 0xFFFFFFFFu;
+    // What every offer to a cell reads, kept apart and small: its tag and its cost.
+    struct Hot
+    {
+        uint32_t tag = 0;
+        int32_t g = 0;
+    };
+    // What the open list reads: the cell's total, the next cell in the list and, for a record, the last cell of
+    // its group; and the cell's position on the map.
+    struct Cold
     {
         int32_t f = 0;
-        int32_t g = 0;
-        int32_t parent = -1;
-        uint32_t tag = 0;
-        uint32_t flags = 0;
+        int32_t next = -1;
+        int32_t tail = -1;
         int16_t x = 0;
         int16_t y = 0;
     };
-    // Per cell, its links in the open list: the next cell, and for a record the last cell of its group.
-    struct Link
-    {
-        int32_t next = -1;
-        int32_t tail = -1;
-    };
     class OpenList;
-    static constexpr uint32_t kGenerations = 1u << 31;
 
+    // A cell's openings as its tag keeps them: kQueueBit and the open sides for a queue cell, 0 for any other.
+    static uint32_t OpeningsOf(uint32_t flags);
+    // Whether a pavement walker may step between two cells through their openings: from the cell with openings
+    // `theirs` across its side `back` onto the cell with openings `mine`.
+    static bool CanPass(uint32_t theirs, uint32_t mine, int32_t back)
+    {
+        if (theirs & kQueueBit)
+            return (theirs >> back & 1u) != 0;
+        if (mine & kQueueBit)
+            return (mine >> ((back + 2) & 3) & 1u) != 0;
+        return true;
+    }
+
+    // The search between two cells given by their indexes in the search's arrays.
     template <int32_t Kind> bool Run(int32_t start, int32_t destination);
     // False only when every cell the walker can reach has been seen (no more than `budget`) without the
-    // destination.
-    template <int32_t Kind> bool WalkerReaches(int32_t start, int32_t destination, uint32_t budget);
+    // destination; the cells by their indexes on the map.
+    template <int32_t Kind> bool WalkerReaches(uint32_t start, uint32_t destination, uint32_t budget);
+
+    // The index of a map cell in the search's own arrays, which run over the map and a border one cell wide.
+    int32_t Index(int32_t x, int32_t y) const { return (y + 1) * m_iStride + x + 1; }
 
     WorldMap& m_Map;
-    std::vector<Node> m_Nodes;
-    std::vector<Link> m_Links;
+    // The width of a row of the search's arrays: the map's and the border on both sides.
+    const int32_t m_iStride;
+    std::vector<Hot> m_Hot;
+    std::vector<Cold> m_Cold;
     uint32_t m_uGeneration = 0;
     uint32_t m_uExpanded = 0;
     int32_t m_iLongestWalk = 24;
     GridPos m_Start;
-    // The open list's records by total, and the record cell of each total.
-    KeySet m_Records;
+    // The open list's records by total: a bit per total that has one, a bit per word of those that may hold one
+    // (set when a total in the word is marked, cleared once a look finds the word empty), and the record cell of
+    // each total. The open list leaves them as it found them, all clear.
+    std::vector<uint64_t> m_RecordBits;
+    std::vector<uint64_t> m_RecordWords;
     std::vector<int32_t> m_RecordCell;
     // The walker's side of the reach check: the cells seen by each check, and the cells still to look round.
     std::vector<uint32_t> m_Reached;

@@ -85,6 +85,9 @@ public:
     // Map units per cell along y; a cell is half as wide along x.
     static constexpr int32_t kDefaultCellSize = 64;
     static constexpr float kOrigin = 512.0f;
+    // The lowest and the highest ground height the map grids give a cell.
+    static constexpr float kLowestGround = -4.0f;
+    static constexpr float kHighestGround = 6.0f;
     static constexpr float kSceneUnitsPerCell = 4.0f;
     // The cell index of a position off the map.
     static constexpr uint32_t kNoCell = 0xFFFFFFFF;

@@ -15,6 +15,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <set>
 
 using namespace gridtest;
@@ -58,6 +61,14 @@ public:
             std::count_if(heard.begin(), heard.end(), [&](const Heard& h) { return h.type == type; }));
     }
     float Distance(Vec3 p) const { return std::hypot(m_WorldXYZ.x - p.x, m_WorldXYZ.y - p.y); }
+    // What a guest's or staff member's own code sets of the walk.
+    void SetMaxForce(float force) { m_fMaxForce = force; }
+    void SetGroupAndLeaving(uint32_t group, uint32_t leaving)
+    {
+        m_GroupID = group;
+        m_BuildingLeavingID = leaving;
+    }
+    float SteerForce() const { return std::hypot(m_vSteerForce.x, m_vSteerForce.y); }
 
     std::vector<Heard> heard;
     int postedThroughSlot = 0;
@@ -328,6 +339,16 @@ TEST(Steering, AWanderingWalkerIsPushedBothWays)
         along = along || w->GetVelocity().x != 0.0f;
     }
     EXPECT_TRUE(sideways && along);
+    // The pushes (up to 1 along each axis a step) add up, but the force never passes the walker's limit.
+    w->SetMaxForce(0.5f);
+    float most = 0.0f;
+    for (int i = 0; i < 20; ++i)
+    {
+        park.Frame();
+        most = std::max(most, w->SteerForce());
+    }
+    EXPECT_GT(most, 0.4f);
+    EXPECT_LE(most, 0.5f * 1.01f) << "within the steering's reciprocal";
 }
 
 TEST(PathWalks, AGuestFollowsTheFootpathCellByCellInsideOneOfFiveOffsets)
@@ -479,12 +500,16 @@ TEST(Orders, OrdersToPointsOffTheMapOrToObjectsThatAreGoneCannotMove)
         }
     park.Order(w, MT_MOVE_DIRECT_2POINT, 127, 127);
     EXPECT_TRUE(w->IsMoving()) << "the last point on the map";
-    // Objects standing off the map, and objects that are gone.
+    // Objects standing off the map (a walker cannot: it is put on the map's edge), and objects that are gone.
     shop->queueStart = {200.0f, 32.0f, 0.0f};
+    Building* post = park.AddBuilding({2, 0});
+    post->SetType(OBJECT_SCENERY);
+    post->SetWorldPosition({40.0f, 300.0f, 0.0f});
     friendly->SetWorldPosition({40.0f, 300.0f, 0.0f});
+    EXPECT_EQ(WorldMap::WorldToGrid(friendly->GetWorldPosition()), (GridPos{1, 1}));
     for (auto [order, id] : {std::pair{MT_PAVEMENT2OBJECT, shop->GetID()},
                              {MT_MOVE_DIRECT_2OBJECT, shop->GetID()},
-                             {MT_MOVE2OBJECT, friendly->GetID()},
+                             {MT_MOVE2OBJECT, post->GetID()},
                              {MT_MOVE2OBJECT, 12345u},
                              {MT_PAVEMENT2OBJECT, 12345u},
                              {MT_PATH_THROUGH_SCENERY2OBJECT, 12345u},
@@ -882,4 +907,269 @@ TEST(WalkerRecords, SavedWalkersThatAreCutShortOrDoNotHoldTogetherAreRefused)
             EXPECT_FALSE(LoadWalker(copy, patched(item, bits(bad)))) << item << " " << bad;
     ASSERT_TRUE(LoadWalker(copy, patched(10, bits(0.5f)))) << "a slow walker is still a walker";
     EXPECT_FALSE(park.reports.boxes.empty());
+}
+
+namespace
+{
+
+// A walk caught in the middle, rebuilt the same way in a fresh park for every trial: the park's objects in the same
+// order (so they get the same ids), and the walker set going as it was when it was saved.
+struct CaughtWalk
+{
+    const char* name;
+    std::function<Walker*(Walks&)> build;
+    int frames;
+};
+
+// The offsets of the float items (tag 3) of a saved record, walked as the stream's format lays them out: bools and
+// bytes take 2 bytes, texts 5 and their characters, everything else 5.
+std::vector<size_t> FloatItems(const Bytes& record)
+{
+    std::vector<size_t> floats;
+    for (size_t at = 0; at < record.size();)
+    {
+        const uint8_t tag = record[at];
+        if (tag == 3)
+            floats.push_back(at);
+        at += (tag == 2 || tag == 8 ? 2 : 5) + (tag <= 1 ? record[at + 1] : 0);
+    }
+    return floats;
+}
+
+} // namespace
+
+TEST(WalkerRecords, SavedFloatsBeyondWhatTheGameMakesAreRefusedOrTheWalkerStaysOnTheMap)
+{
+    // An 8 x 4 map: 256 x 256 map units, footpath on the two first rows, a raised cell to ramp over.
+    const std::vector<std::string> rows = {"PPPPPPPP", "PPPPPPPP", "........", "........"};
+    constexpr float kExtent = 256.0f;
+    const auto park = [&]()
+    {
+        auto walks = std::make_unique<Walks>(rows);
+        walks->map->GetCell({2, 2})->m_ZOffset = 3.0f;
+        return walks;
+    };
+    const CaughtWalk walks[] = {
+        {"following a leader that walks on",
+         [](Walks& p)
+         {
+             Walker* leader = p.Add(OBJECT_MECHANIC, {7, 3}, 15.0f);
+             Walker* w = p.Add(OBJECT_GUEST, {0, 2}, 40.0f);
+             p.OrderTo(leader, MT_MOVE_DIRECT_2POINT, Centre(0, 3));
+             p.Order(w, MT_MOVE_DIRECT_2OBJECT, 0, leader->GetID());
+             w->SetBehaviour(MovingObject::BEHAVIOUR_FOLLOW);
+             w->SetFollow(leader->GetID(), 20);
+             return w;
+         },
+         6},
+        {"walking a footpath",
+         [](Walks& p)
+         {
+             Walker* w = p.Add(OBJECT_GUEST, {0, 0}, 30.0f);
+             p.OrderTo(w, MT_PAVEMENT2POINT, Centre(7, 1));
+             return w;
+         },
+         4},
+        {"arriving over a raised cell",
+         [](Walks& p)
+         {
+             Walker* w = p.Add(OBJECT_MECHANIC, {0, 2}, 50.0f);
+             w->SetBehaviour(MovingObject::BEHAVIOUR_ARRIVE);
+             p.OrderTo(w, MT_MOVE_DIRECT_2POINT, Centre(6, 2));
+             return w;
+         },
+         5},
+    };
+    // Huge finite values and no numbers at all, which nothing in a walk comes near (so every one is refused); values
+    // just past the map (its extent, and beyond it), a million, a small negative and tiny ones, which may be
+    // refused or walked with.
+    const struct
+    {
+        float value;
+        bool refused;
+    } bad[] = {{1e38f, true},    {-1e38f, true},    {1e20f, true},    {-1e20f, true},          {std::nanf(""), true},
+               {INFINITY, true}, {-INFINITY, true}, {kExtent, false}, {kExtent + 0.5f, false}, {1e6f, false},
+               {-0.5f, false},   {1e-38f, false},   {-1e-38f, false}};
+    int refused = 0, accepted = 0;
+    for (const CaughtWalk& walk : walks)
+    {
+        Bytes record;
+        {
+            auto original = park();
+            Walker* w = walk.build(*original);
+            for (int i = 0; i < walk.frames; ++i)
+                original->Frame();
+            ASSERT_TRUE(w->IsMoving()) << walk.name;
+            record = SaveWalker(w);
+        }
+        const std::vector<size_t> floats = FloatItems(record);
+        // The walker's own 21, the path's time stamp when it walks one, its position and the scene's six.
+        ASSERT_GE(floats.size(), 30u) << walk.name;
+        for (size_t item = 0; item < floats.size(); ++item)
+            for (const auto& [value, mustRefuse] : bad)
+            {
+                Bytes patched = record;
+                std::memcpy(&patched[floats[item] + 1], &value, 4);
+                auto trial = park();
+                Walker* copy = walk.build(*trial);
+                const size_t reportsBefore = trial->reports.boxes.size();
+                char what[160];
+                std::snprintf(what, sizeof what, "%s, float item %zu = %g", walk.name, item, double(value));
+                if (!LoadWalker(copy, patched))
+                {
+                    ++refused;
+                    EXPECT_GT(trial->reports.boxes.size(), reportsBefore) << what << ": refused without a report";
+                    continue;
+                }
+                EXPECT_FALSE(mustRefuse) << what << ": loaded";
+                ++accepted;
+                for (int i = 0; i < 300; ++i)
+                    trial->Frame();
+                const Vec3 at = copy->GetWorldPosition();
+                EXPECT_TRUE(std::isfinite(at.x) && std::isfinite(at.y) && at.x >= 0.0f && at.x < kExtent &&
+                            at.y >= 0.0f && at.y < kExtent)
+                    << what << ": the walker stands at " << at.x << ", " << at.y;
+                const Vec3 scene = copy->GetPosition();
+                EXPECT_TRUE(std::isfinite(scene.x) && std::isfinite(scene.y) && std::isfinite(scene.z))
+                    << what << ": drawn at " << scene.x << ", " << scene.y << ", " << scene.z;
+            }
+    }
+    // Both ways out were taken: the table meets values a walk can live with and values it cannot.
+    EXPECT_GT(refused, 100);
+    EXPECT_GT(accepted, 20);
+}
+
+TEST(WalkerRecords, EveryValueOfARecordIsTakenInByAWalkerThatHadNone)
+{
+    // Walkers caught walking back along a queue to a target point and walking a path, with the ids that guests and
+    // staff set themselves; each record loaded into a walker just made saves again as it was.
+    Walks park({"PPPPPPPP", "PPPPPPPP"});
+    Building* shop = park.AddBuilding({7, 0});
+    for (int32_t x = 6; x >= 2; --x)
+        shop->queue.push_back(Centre(x, 0));
+    Walker* queued = park.Add(OBJECT_GUEST, {1, 0}, 20.0f);
+    park.Order(queued, MT_MOVE_DIRECT_2OBJECT, 0, shop->GetID());
+    park.Order(queued, MT_MOVE_ALONG_QUEUE, 1, 2);
+    Walker* walking = park.Add(OBJECT_MECHANIC, {0, 1}, 25.0f);
+    park.OrderTo(walking, MT_PAVEMENT2POINT, Centre(6, 1));
+    walking->SetGroupAndLeaving(41, shop->GetID());
+    queued->SetGroupAndLeaving(7, 9);
+    for (int i = 0; i < 3; ++i)
+        park.Frame();
+    for (Walker* w : {queued, walking})
+    {
+        const Bytes record = SaveWalker(w);
+        Walker* fresh = park.Add(OBJECT_GUEST, {3, 1});
+        ASSERT_TRUE(LoadWalker(fresh, record));
+        EXPECT_EQ(SaveWalker(fresh), record);
+    }
+}
+
+TEST(WalkerRecords, ARefusedRecordLeavesTheWalkAsItWas)
+{
+    // A walker on a footpath, and the record of another walk whose own values are spoiled one at a time.
+    Walks park({"PPPPPPPP", "PPPPPPPP"});
+    Walker* w = park.Add(OBJECT_GUEST, {0, 0}, 30.0f);
+    park.OrderTo(w, MT_PAVEMENT2POINT, Centre(7, 1));
+    Walker* other = park.Add(OBJECT_MECHANIC, {7, 0}, 20.0f);
+    park.OrderTo(other, MT_PAVEMENT2POINT, Centre(0, 1));
+    for (int i = 0; i < 3; ++i)
+        park.Frame();
+    const Bytes before = SaveWalker(w);
+    const Bytes record = SaveWalker(other);
+    const std::vector<size_t> floats = FloatItems(record);
+    // The walker's own 21 values and its path's time stamp come before anything of its base is read.
+    ASSERT_GE(floats.size(), 22u);
+    for (size_t item = 0; item < 22; ++item)
+        for (float spoiled : {1e30f, -1e30f, std::nanf("")})
+        {
+            Bytes patched = record;
+            std::memcpy(&patched[floats[item] + 1], &spoiled, 4);
+            EXPECT_FALSE(LoadWalker(w, patched)) << item << " " << spoiled;
+            EXPECT_EQ(SaveWalker(w), before) << item << " " << spoiled;
+        }
+    ASSERT_TRUE(LoadWalker(w, record));
+    EXPECT_EQ(SaveWalker(w), record);
+}
+
+TEST(Walking, AWalkerStaysOnTheMapWhateverItIsPutAtAndHowFastOrHighItIsMade)
+{
+    // A 4 x 2 map: 128 x 128 map units. Put somewhere: where the walker then stands.
+    const struct
+    {
+        Vec3 put;
+        float lowX, highX, lowY, highY;
+    } places[] = {
+        {{-10.0f, 40.0f, 0.0f}, 0.0f, 0.0f, 40.0f, 40.0f},
+        {{300.0f, 40.0f, 0.0f}, 127.99f, 128.0f, 40.0f, 40.0f},
+        {{40.0f, -1e30f, 0.0f}, 40.0f, 40.0f, 0.0f, 0.0f},
+        {{1e38f, 1e38f, 0.0f}, 127.99f, 128.0f, 127.99f, 128.0f},
+        {{std::nanf(""), 100.0f, 0.0f}, 40.0f, 40.0f, 100.0f, 100.0f}, // no number: it stays where it was along x
+        {{INFINITY, -INFINITY, 0.0f}, 127.99f, 128.0f, 0.0f, 0.0f},
+    };
+    for (const auto& place : places)
+    {
+        Walks park({"....", "...."});
+        Walker* w = park.Add(OBJECT_MECHANIC, {1, 0});
+        w->SetWorldPosition({40.0f, 40.0f, 0.0f});
+        w->SetWorldPosition(place.put);
+        const Vec3 at = w->GetWorldPosition();
+        EXPECT_TRUE(at.x >= place.lowX && at.x <= place.highX && at.x < 128.0f) << place.put.x << " -> " << at.x;
+        EXPECT_TRUE(at.y >= place.lowY && at.y <= place.highY && at.y < 128.0f) << place.put.y << " -> " << at.y;
+        EXPECT_EQ(w->GetSteerPosition().x, at.x);
+        // Where it was put is a place to walk to, even on the map's far edge.
+        Walker* other = park.Add(OBJECT_GUEST, {0, 1});
+        park.Order(other, MT_MOVE_DIRECT_2OBJECT, 0, w->GetID());
+        EXPECT_TRUE(other->IsMoving() && other->Count(MT_CANT_MOVE) == 0) << place.put.x << ", " << place.put.y;
+    }
+    // Speeds that are no walking speed, and ground heights beyond the height grids' own (-4 for J, 6 for F): the
+    // walk stays finite, on the map and among those heights.
+    const struct
+    {
+        float speed, height;
+    } walks[] = {{1e30f, 100.0f},           {-5.0f, -100.0f},      {0.0f, std::nanf("")},
+                 {std::nanf(""), INFINITY}, {INFINITY, -INFINITY}, {35.0f, 1e38f}};
+    for (const auto& walk : walks)
+    {
+        Walks park({"....", "...."});
+        park.map->GetCell({2, 0})->m_ZOffset = walk.height;
+        Walker* w = park.Add(OBJECT_MECHANIC, {0, 0});
+        w->SetMaxVelocity(walk.speed);
+        EXPECT_TRUE(std::isfinite(w->GetMaxVelocity()) && w->GetMaxVelocity() > 0.0f) << walk.speed;
+        park.OrderTo(w, MT_MOVE_DIRECT_2POINT, Centre(3, 1));
+        for (int i = 0; i < 300; ++i)
+        {
+            park.Frame();
+            const Vec3 at = w->GetWorldPosition();
+            ASSERT_TRUE(at.x >= 0.0f && at.x < 128.0f && at.y >= 0.0f && at.y < 128.0f)
+                << walk.speed << ": " << at.x << ", " << at.y;
+            ASSERT_TRUE(w->GetZOffset() >= -4.0f && w->GetZOffset() <= 6.0f) << walk.height << ": " << w->GetZOffset();
+        }
+    }
+}
+
+TEST(Walking, TimeAWalkCouldNotStepDoesNotPileUpBeyondAFrame)
+{
+    // A walker on a footpath corridor is held up in a frame of 4 s (the longest): the cell it heads for is built
+    // on, so its search fails at the first step and the rest of the frame is left. When it carries on, the next
+    // frame of 4 s walks no more than 4 s (and a step) at its speed, not 8.
+    Walks park({std::string(40, 'P')});
+    park.world.SetSpeed(1.0f);
+    Walker* w = park.Add(OBJECT_MECHANIC, {0, 0}, 15.0f);
+    park.OrderTo(w, MT_PAVEMENT2POINT, Centre(39, 0));
+    park.Frame(0.05f);
+    ASSERT_TRUE(w->GetPathFollower());
+    const GridPos ahead = w->GetPathFollower()->GetCurrentStep();
+    const uint32_t flags = park.map->GetFlags(ahead);
+    park.map->GetCell(ahead)->m_uiFlags = (flags | CELL_BUILDING) & ~CELL_WALKABLE;
+    park.Frame(4.0f);
+    ASSERT_EQ(w->Count(MT_PATHBLOCKED), 1);
+    EXPECT_GT(w->GetLastTimeRemaining(), 3.9f);
+    park.map->GetCell(ahead)->m_uiFlags = flags;
+    park.Order(w, MT_MOVE_CARRY_ON, 0, 0);
+    const float from = w->GetWorldPosition().x;
+    park.Frame(4.0f);
+    const float walked = w->GetWorldPosition().x - from;
+    EXPECT_GT(walked, 0.0f);
+    EXPECT_LE(walked, 4.02f * 15.0f + 0.01f);
 }

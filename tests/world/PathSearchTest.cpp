@@ -273,6 +273,37 @@ TEST(PathSearch, EverySearchOnTheHardParksIsTheReferencesOwn)
     EXPECT_EQ(finder.GetExpandedCount(), 4096u);
 }
 
+TEST(PathSearch, SearchesMillionsOfSearchesLaterStillFindTheReferencesSteps)
+{
+    // Searches keep what they learn about the cells under their own numbers instead of clearing it, so the numbers
+    // run out some time in a long game: the cells met by searches long before, and the map's edge, must then not
+    // look met by a new search. Searches that end at once (walker on its destination) are numbered too; a real one
+    // every 65,536 of them, seventeen million in all, must each give the reference's steps.
+    auto map = MakeMap({"......", ".####.", "......", "##.##.", "......"});
+    PathFinder finder(*map);
+    ReferenceSearch reference(*map);
+    std::vector<GridPos> steps;
+    const struct
+    {
+        int32_t kind;
+        GridPos from, to;
+    } real[] = {{PATH_FOOT, {0, 2}, {5, 0}}, {PATH_SCENERY, {2, 4}, {3, 0}}, {PATH_FOOT, {5, 4}, {0, 0}}};
+    int checked = 0;
+    for (uint32_t i = 0; i < (1u << 24) + (1u << 17); ++i)
+    {
+        if (i % (1u << 16) != 0)
+        {
+            finder.Search(PATH_FOOT, {1, 0}, {1, 0}, &steps);
+            continue;
+        }
+        const auto& s = real[checked++ % 3];
+        finder.Search(s.kind, s.from, s.to, &steps);
+        ASSERT_EQ(Cells(steps), Cells(reference.Run(s.kind, s.from, s.to))) << "search " << i;
+        ASSERT_FALSE(steps.empty());
+    }
+    EXPECT_GT(checked, 256);
+}
+
 TEST(SharedPaths, AFoundPathIsHeldByOneForwardFollowerOfItsKind)
 {
     World world;
