@@ -332,3 +332,8 @@ float Game::GetObjectDetail() const
 {
     return m_pOptions->m_fObjectDetail;
 }
+
+bool Game::IsEdgeScrolling() const
+{
+    return m_pOptions->m_bNudgeScroll;
+}

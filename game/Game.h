@@ -102,6 +102,7 @@ public:
 
     // The park's questions.
     float GetObjectDetail() const override;
+    bool IsEdgeScrolling() const override;
     // The running scenario was won; scenario `next` opens. Nothing happens in a sandbox.
     void CompleteScenario(uint32_t next) override;
 

@@ -105,10 +105,9 @@ void WorldTestScreen::Update()
 
 void WorldTestScreen::PreRender()
 {
-    if (!m_pWorld)
-        return;
-    ApplyFixedView();
-    m_pWorld->Render();
+    // The park's frame: the cameras set the view in the park's update, the sky sets the light and the haze.
+    if (m_pWorld)
+        m_pWorld->Render();
 }
 
 void WorldTestScreen::Render()
@@ -121,21 +120,6 @@ void WorldTestScreen::PostRender()
 {
     if (m_pWorld)
         m_pWorld->DrawDebugInfo(m_Game.GetTextWriter());
-}
-
-void WorldTestScreen::ApplyFixedView()
-{
-    GraphicsManager& gm = g_GraphicsManager;
-    gm.SetProjection(GraphicsManager::kDefaultFieldOfView, GraphicsManager::kDefaultAspect, kFixedViewNear,
-                     kFixedViewFar);
-    gm.ApplyProjection();
-    gm.SetViewMatrix(platform::MatrixLookAtLH(kFixedViewEye, kFixedViewTarget, {0.0f, 1.0f, 0.0f}), true);
-    gm.SendViewMatrix();
-    gm.SetEyePosition(kFixedViewEye);
-    // Until the sky lights the park and sets its haze by the time of day, a light from high in the south-west and a
-    // haze far enough out to see the park by (the haze's range also sets how far the park is drawn).
-    gm.SetLight(kFixedLightDirection, 0xFF000000, kFixedLightDiffuse, kFixedLightAmbient, 0xFFFFFFFF);
-    gm.SetFog(kFixedFogStart, kFixedFogRange, kFixedFogColour);
 }
 
 // ---- the front end

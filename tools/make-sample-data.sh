@@ -188,3 +188,16 @@ for list in "$src"/sprites/VA2*.txt; do
     pairs=$((pairs + 1))
 done
 echo "make-sample-data: $pairs sprite file pairs written under sample-data/data/sprites/"
+
+# The sky: the day's colour tables (src/sky/Suncols.txt), the sun flare (src/sky/SunFlare.txt) and the ground's
+# detail texture (src/sky/cracked.txt, a lettered picture written as a DDT), by imagetool; the surround model round
+# the first park location (src/models/Surround_02.txt), by tmtool.
+mkdir -p "$root/sample-data/data/Models/D_Ezize/fluff"
+"$tmtool" write "$src/models/Surround_02.txt" "$root/sample-data/data/Models/D_Ezize/fluff/Surround_02.tm"
+cmake --build "$build" --target imagetool >/dev/null
+imagetool="$build/tools/imagetool/imagetool"
+mkdir -p "$root/sample-data/data/Textures"
+"$imagetool" suncols "$src/sky/Suncols.txt" "$root/sample-data/data/Textures/Suncols.tga"
+"$imagetool" flare "$src/sky/SunFlare.txt" "$root/sample-data/data/Textures/SunFlare.tga"
+"$imagetool" ddt "$src/sky/cracked.txt" "$root/sample-data/data/Textures/cracked.ddt"
+echo "make-sample-data: the sky's images written under sample-data/data/Textures/"

@@ -255,6 +255,7 @@ World::~World()
     if (m_pScene)
         m_pScene->Close();
     m_pScene.reset();
+    g_SkyDome.Release();
     if (g_pWorld == this)
         g_pWorld = nullptr;
 }
