@@ -35,14 +35,25 @@ void CursorPicker::Update(int32_t x, int32_t y)
 
 void CursorPicker::PickObjectsAtScreenPoint(int32_t x, int32_t y, SceneResultList* out) const
 {
-    if (Scene* scene = ParkScene(); scene && out)
-        scene->PickAtScreen(out, ScreenCoordinate(x), ScreenCoordinate(y));
+    if (Scene* scene = ParkScene())
+        PickObjectsAtScreenPoint(*scene, x, y, out);
 }
 
 void CursorPicker::PickObjectsFromEye(int32_t x, int32_t y, SceneResultList* out) const
 {
-    Scene* scene = ParkScene();
-    if (!scene || !out)
+    if (Scene* scene = ParkScene())
+        PickObjectsFromEye(*scene, x, y, out);
+}
+
+void CursorPicker::PickObjectsAtScreenPoint(Scene& scene, int32_t x, int32_t y, SceneResultList* out)
+{
+    if (out)
+        scene.PickAtScreen(out, ScreenCoordinate(x), ScreenCoordinate(y));
+}
+
+void CursorPicker::PickObjectsFromEye(Scene& scene, int32_t x, int32_t y, SceneResultList* out)
+{
+    if (!out)
         return;
     // Through the ground point under the screen point, or, when the view does not reach the ground there, a point
     // far along the view ray.
@@ -53,7 +64,7 @@ void CursorPicker::PickObjectsFromEye(int32_t x, int32_t y, SceneResultList* out
         g_GraphicsManager.GetPickRay(ScreenCoordinate(x), ScreenCoordinate(y), &origin, &direction);
         target = origin + direction * CameraManager::kFarDistance;
     }
-    scene->PickAtPoint(out, target);
+    scene.PickAtPoint(out, target);
 }
 
 CursorPicker& GetCursorPicker()

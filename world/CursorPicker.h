@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+class Scene;
 class SceneResultList;
 
 class CursorPicker
@@ -26,6 +27,9 @@ public:
     void PickObjectsAtScreenPoint(int32_t x, int32_t y, SceneResultList* out) const;
     // The same along the ray from the current camera's eye through the ground point under the screen point.
     void PickObjectsFromEye(int32_t x, int32_t y, SceneResultList* out) const;
+    // Both in a scene given.
+    static void PickObjectsAtScreenPoint(Scene& scene, int32_t x, int32_t y, SceneResultList* out);
+    static void PickObjectsFromEye(Scene& scene, int32_t x, int32_t y, SceneResultList* out);
 
 private:
     platform::Vec3 m_ScenePosition = {0.0f, 0.0f, 0.0f};

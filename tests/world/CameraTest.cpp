@@ -5,9 +5,12 @@
 #include "tests/world/SaveBytes.h"
 #include "tests/world/WorldTestSupport.h"
 
+#include "engine/render/ModelManager.h"
+#include "engine/render/Scene.h"
 #include "gui/GUIManager.h"
 #include "world/CameraKinds.h"
 #include "world/CameraManager.h"
+#include "world/CursorPicker.h"
 
 #include <cmath>
 #include <set>
@@ -891,6 +894,72 @@ TEST_F(CameraTest, TheParkMovesTheCameraForItsScriptAndStopsItFollowingWhatItRem
         EXPECT_EQ(gui.IsDialogOpen("CancelCamera"), !followed);
         gui.CloseDialog("CancelCamera");
     }
+}
+
+TEST_F(CameraTest, TheCursorPickerFindsTheGroundAndTheObjectsUnderAScreenPointThroughTheCamera)
+{
+    // Two sample fun houses (7.6 wide, 6 high) side by side in a scene, seen by the tracking camera from 60 away.
+    g_ModelManager.Init(8, false);
+    const uint32_t model = g_ModelManager.Load(TW_SOURCE_DIR "/sample-data/data/Models/D_Ezize/FUNHOUSE.tm");
+    ASSERT_NE(model, 0u);
+    Scene scene(Scene::kTreeIndex);
+    ASSERT_TRUE(scene.Open({0.0f, 0.0f, 0.0f}, {2048.0f, 500.0f, 8192.0f}));
+    ModelInstance left(model, {540.0f, 0.0f, 560.0f}, {0.0f, 0.0f, 0.0f});
+    ModelInstance right(model, {556.0f, 0.0f, 560.0f}, {0.0f, 0.0f, 0.0f});
+    ASSERT_TRUE(scene.AddObject(&left) && scene.AddObject(&right));
+    manager->SetLookAt(548.0f, 0.0f, 556.0f, true);
+    manager->Step(true);
+    gm.ApplyProjection();
+    const auto screenOf = [this](const Vec3& p)
+    {
+        Vec3 screen;
+        gm.ProjectToScreen(p, &screen);
+        return std::pair(static_cast<int32_t>(std::lround(screen.x)), static_cast<int32_t>(std::lround(screen.y)));
+    };
+
+    // The ground point under the cursor, every call while the period is 0.
+    CursorPicker& picker = GetCursorPicker();
+    for (const Vec3& ground : {Vec3{548.0f, 0.0f, 540.0f}, Vec3{530.0f, 0.0f, 575.0f}})
+    {
+        const auto [x, y] = screenOf(ground);
+        picker.Update(x, y);
+        EXPECT_TRUE(Near(picker.GetScenePosition(), ground, 0.3f));
+    }
+    // With a period of 3, every third call picks.
+    picker.SetPeriod(3);
+    picker.SetScenePosition({0.0f, 0.0f, 0.0f});
+    const auto [gx, gy] = screenOf({548.0f, 0.0f, 540.0f});
+    picker.Update(gx, gy);
+    picker.Update(gx, gy);
+    EXPECT_TRUE(Near(picker.GetScenePosition(), {0.0f, 0.0f, 0.0f}));
+    picker.Update(gx, gy);
+    EXPECT_TRUE(Near(picker.GetScenePosition(), {548.0f, 0.0f, 540.0f}, 0.3f));
+    picker.Update(gx + 100, gy);
+    EXPECT_TRUE(Near(picker.GetScenePosition(), {548.0f, 0.0f, 540.0f}, 0.3f));
+    picker.SetPeriod(0);
+
+    // The objects under the middle of each body; nothing over open ground; nothing without the park's scene.
+    struct Case
+    {
+        Vec3 at;
+        const SceneObject* first;
+    };
+    const Case cases[] = {
+        {{540.0f, 3.0f, 560.0f}, &left}, {{556.0f, 3.0f, 560.0f}, &right}, {{548.0f, 0.0f, 545.0f}, nullptr}};
+    for (const Case& c : cases)
+    {
+        const auto [x, y] = screenOf(c.at);
+        SceneResultList atScreen, fromEye, none;
+        CursorPicker::PickObjectsAtScreenPoint(scene, x, y, &atScreen);
+        CursorPicker::PickObjectsFromEye(scene, x, y, &fromEye);
+        EXPECT_EQ(atScreen.First(), c.first);
+        EXPECT_EQ(fromEye.First(), c.first);
+        EXPECT_LE(atScreen.GetCount(), 1u);
+        picker.PickObjectsAtScreenPoint(x, y, &none);
+        picker.PickObjectsFromEye(x, y, &none);
+        EXPECT_EQ(none.GetCount(), 0u);
+    }
+    scene.Close();
 }
 
 } // namespace
