@@ -885,7 +885,9 @@ TEST_F(CameraTest, TheParkMovesTheCameraForItsScriptAndStopsItFollowingWhatItRem
         const uint32_t id = guest->GetID();
         manager->StopTracking();
         if (followed)
+        {
             ASSERT_TRUE(manager->TrackObject(id));
+        }
         ASSERT_TRUE(gui.OpenDialog("CancelCamera", nullptr));
         guest->SetWaitingForDeath(true);
         park.world->Update(0.0f);
