@@ -240,9 +240,13 @@ uint32_t BaseMap::GetTexel(int32_t x, int32_t y) const
         CoveringTiles(x, m_iTilesAcross, &firstColumn, &lastColumn);
         CoveringTiles(y, m_iTilesDown, &firstRow, &lastRow);
         if (firstColumn <= lastColumn && firstRow <= lastRow)
-            return TexelAt(m_Tiles[static_cast<size_t>(firstRow) * static_cast<size_t>(m_iTilesAcross) +
-                                   static_cast<size_t>(firstColumn)],
-                           firstColumn, firstRow, x, y);
+        {
+            const Tile& tile = m_Tiles[static_cast<size_t>(firstRow) * static_cast<size_t>(m_iTilesAcross) +
+                                       static_cast<size_t>(firstColumn)];
+            // A tile nothing was painted into yet holds the source's texels in waiting.
+            if (!tile.blank)
+                return TexelAt(tile, firstColumn, firstRow, x, y);
+        }
     }
     return GetSourceTexel(x, y);
 }

@@ -55,7 +55,7 @@ public:
     // are due for upload.
     void PaintTexel(int32_t x, int32_t y, uint32_t colour);
     // The texel as the first tile that covers it holds it (in that tile's format, widened to ARGB); the source's
-    // for a texel no tile covers.
+    // for a texel no tile covers or whose tile is still blank.
     uint32_t GetTexel(int32_t x, int32_t y) const;
     // Sends the tiles due for upload to the renderer.
     void UploadDirtyTiles();

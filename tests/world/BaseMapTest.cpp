@@ -327,9 +327,13 @@ TEST_F(BaseMapTest, PaintingReachesEveryTileWhoseBorderCoversTheTexelAndIsSentAt
             }
         }
     }
-    // A tile painted before it was ever filled is no longer blank: it is drawn.
+    // A tile painted before it was ever filled is no longer blank: it is drawn. Until then its texels read the
+    // source's, as do those of the tiles still blank.
     Make(dir.File("ground.tga"));
+    EXPECT_EQ(map.GetTexel(130, 10), SourceAt(130, 10));
     map.PaintTexel(130, 10, 0xFF00FF00);
+    EXPECT_EQ(map.GetTexel(130, 10), 0xFF00FF00u);
+    EXPECT_EQ(map.GetTexel(10, 10), SourceAt(10, 10));
     EXPECT_FALSE(map.GetTiles()[1].blank);
     EXPECT_TRUE(map.GetTiles()[0].blank && map.GetTiles()[2].blank);
     View();
@@ -488,7 +492,9 @@ TEST_F(BaseMapTest, SixteenBitTilesKeepFourBitsAChannel)
         // Tile (1, 1) holds texels 116 to 243 both ways.
         const std::vector<uint32_t> texels = DeviceTexels(map.GetTiles()[5]);
         if (c.x >= 116 && c.x <= 243 && c.y >= 116 && c.y <= 243)
+        {
             EXPECT_EQ(texels[static_cast<size_t>((c.y - 116) * 128 + (c.x - 116))], fourBits(c.colour));
+        }
     }
 }
 

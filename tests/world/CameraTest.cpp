@@ -962,6 +962,7 @@ TEST_F(CameraTest, TheCursorPickerFindsTheGroundAndTheObjectsUnderAScreenPointTh
         EXPECT_EQ(none.GetCount(), 0u);
     }
     scene.Close();
+    g_ModelManager.Init(8, false);
 }
 
 } // namespace

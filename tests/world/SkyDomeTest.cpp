@@ -527,6 +527,8 @@ TEST_F(SkyDomeTest, TheFlareShinesFromTheSunAndTheSurroundIsDrawnWhileEnabled)
     Dev()->ClearLog();
     sky.Render();
     EXPECT_FALSE(sky.IsFlareShown());
+    // The models loaded here are forgotten, so no later test finds them under their names.
+    g_ModelManager.Init(8, false);
 }
 
 // ---- OpenGL
