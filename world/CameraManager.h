@@ -20,6 +20,12 @@ public:
     // The current camera's eye and the point it looks at, in scene units.
     platform::Vec3 GetEye() const { return m_Eye; }
     platform::Vec3 GetLookAt() const { return m_LookAt; }
+    // Places the current camera: its eye and the point it looks at.
+    void SetView(const platform::Vec3& eye, const platform::Vec3& lookAt)
+    {
+        m_Eye = eye;
+        m_LookAt = lookAt;
+    }
     // The object the camera follows, or 0xFFFFFFFF.
     uint32_t GetTrackedObject() const { return m_dwTracked; }
     void TrackObject(uint32_t id) { m_dwTracked = id; }
