@@ -37,15 +37,23 @@ int ExpectedChannelVolume(double d, double sfx)
     return byte < 3 ? 0 : byte;
 }
 
-// The loudest left sample of a tenth of a second of the mix.
-int MixPeak()
+// The loudest left and right samples of a tenth of a second of the mix.
+std::pair<int, int> MixPeaks()
 {
     std::vector<int16_t> out(2205 * 2);
     platform::SoundRender(out.data(), 2205);
-    int peak = 0;
+    std::pair<int, int> peaks = {0, 0};
     for (size_t i = 0; i < out.size(); i += 2)
-        peak = std::max(peak, std::abs(static_cast<int>(out[i])));
-    return peak;
+    {
+        peaks.first = std::max(peaks.first, std::abs(static_cast<int>(out[i])));
+        peaks.second = std::max(peaks.second, std::abs(static_cast<int>(out[i + 1])));
+    }
+    return peaks;
+}
+
+int MixPeak()
+{
+    return MixPeaks().first;
 }
 
 class ParkSoundTest : public ::testing::Test
@@ -119,15 +127,27 @@ TEST_F(ParkSoundTest, TheFunHousesLoopPlaysByTheCameraAndFadesAsTheCameraMovesAw
         EXPECT_NEAR(MixPeak(), kToneAmplitude * expected / 255.0, 2.0) << d;
     }
 
-    // A guest's opinion at the fun house plays once, in its group, at the camera.
+    // The fun house closes: its loop stops.
+    g_pScriptedSound->StopObjectSounds(id);
+    harness.RunFrames(8);
+    EXPECT_EQ(loop(), nullptr);
+    EXPECT_EQ(sound.FindSample("funhouse_loop"), -1);
+    EXPECT_EQ(MixPeak(), 0);
+
+    // A guest's opinion at the fun house plays once, in its group. The camera stands 20 units off on -z, looking
+    // along +x with +y up: its right is -z, so the fun house is on its left.
+    g_pCameraManager->SetView({at.x, at.y, at.z - 20.0f}, {at.x + 20.0f, at.y, at.z - 20.0f});
+    harness.RunFrames(1);
     g_pScriptedSound->PlayOpinionSound(2, found[0]->GetWorldPosition());
     harness.RunFrames(1);
+    const auto [left, right] = MixPeaks();
+    EXPECT_GT(left, 0);
+    EXPECT_LT(right, left / 2);
     const int slot = std::max(sound.FindSample("male_yes"), sound.FindSample("male_yay"));
     ASSERT_NE(slot, -1);
     EXPECT_EQ(sound.GetSlot(slot).m_iTag, 1);
     harness.RunFrames(1);
     MixPeak(); // its quarter of a second played out
-    MixPeak();
     MixPeak();
     harness.RunFrames(1);
     EXPECT_EQ(std::max(sound.FindSample("male_yes"), sound.FindSample("male_yay")), -1);
