@@ -4,6 +4,7 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "engine/media/ScriptedSound.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
@@ -74,7 +75,11 @@ const AnimalInfo* FindAnimalType(const char* keyword)
 
 BuildingObject::BuildingObject() : StaticObject(OBJECT_BUILDING), m_pInfo(&kNoType) {}
 
-BuildingObject::~BuildingObject() = default;
+BuildingObject::~BuildingObject()
+{
+    if (g_pScriptedSound)
+        g_pScriptedSound->StopObjectSounds(m_dwID);
+}
 
 long long BuildingObject::Truncated(double value, long long low, long long high)
 {
@@ -187,6 +192,8 @@ bool BuildingObject::OnStateEntry(uint32_t state)
         // Built: the building no longer counts as under construction.
         if (construction)
             construction->FinishConstruction(m_dwID);
+        if (g_pScriptedSound)
+            g_pScriptedSound->StartBuildingSound(m_dwID);
         m_bSoundPlaying = true;
         break;
     case STATE_STARTUP:
@@ -472,11 +479,24 @@ void BuildingObject::PulseFlags(float delta)
 
 void BuildingObject::UpdateSound()
 {
-    // The looping sound plays while the building is open (the sound table starts and stops it by the flag).
+    // The looping sound plays while the building is open.
     if (!m_bSoundPlaying && IsOpen())
+    {
+        if (g_pScriptedSound)
+            g_pScriptedSound->StartBuildingSound(m_dwID);
         m_bSoundPlaying = true;
+    }
     else if (m_bSoundPlaying && !IsOpen())
+    {
+        if (g_pScriptedSound)
+            g_pScriptedSound->StopObjectSounds(m_dwID);
         m_bSoundPlaying = false;
+    }
+}
+
+void BuildingObject::GetSoundPosition(platform::Vec3& position)
+{
+    position = GetPosition();
 }
 
 // ---------------------------------------------------------------- opening, closing, selling

@@ -81,6 +81,8 @@ public:
     void OnSelected(bool open, bool focus) override;
     void ClosePanel() override;
     void GetCentrePosition(platform::Vec3& centre) override;
+    // The building's place in the scene.
+    void GetSoundPosition(platform::Vec3& position) override;
     bool SetMechanicCalledByPlayer(bool called) override;
     BuildingPoints* GetBuildingPoints() override { return this; }
 

@@ -8,6 +8,8 @@
 # - Texts: each text under sample-data/src/text/ (text_uk.txt and the like) is written by texttool as the scrambled
 #   text table of the same name under sample-data/data/ (data/text_uk.ble, which the game opens as data/text_uk.uni).
 # - The GUI font: fonttool writes GuiFont7 (its texture, glyph rectangles and kerning) into sample-data/data/Fonts/.
+# - Sounds: the tone list sample-data/src/sounds/blsnd.txt becomes the sample bank sample-data/data/sounds/blsnd.hdr
+#   and .spf (soundtool).
 # - Sprites: the bank lists under sample-data/src/sprites/ and their pictures become the sprite file pairs under
 #   sample-data/data/sprites/ (spritetool).
 # - Textures: each text under sample-data/src/textures/ (a palette of lettered colours and rows of letters) is
@@ -201,3 +203,9 @@ mkdir -p "$root/sample-data/data/Textures"
 "$imagetool" flare "$src/sky/SunFlare.txt" "$root/sample-data/data/Textures/SunFlare.tga"
 "$imagetool" ddt "$src/sky/cracked.txt" "$root/sample-data/data/Textures/cracked.ddt"
 echo "make-sample-data: the sky's images written under sample-data/data/Textures/"
+# The sample bank: the tones of src/sounds/blsnd.txt, written by soundtool as data/sounds/blsnd.hdr and .spf.
+cmake --build "$build" --target soundtool >/dev/null
+mkdir -p "$root/sample-data/data/sounds"
+"$build/tools/soundtool/soundtool" write "$src/sounds/blsnd.txt" "$root/sample-data/data/sounds/blsnd.hdr" \
+    "$root/sample-data/data/sounds/blsnd.spf"
+echo "make-sample-data: the sample bank written under sample-data/data/sounds/"

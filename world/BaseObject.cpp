@@ -221,6 +221,8 @@ bool BaseObject::IsRailPiece() const
 
 void BaseObject::Demolish() {}
 
+void BaseObject::GetSoundPosition(platform::Vec3&) {}
+
 void BaseObject::ClosePanel() {}
 
 bool BaseObject::IsSelectable()

@@ -4,6 +4,7 @@
 #include "engine/core/GameClock.h"
 #include "engine/core/GameParameters.h"
 #include "engine/core/Logger.h"
+#include "engine/media/ScriptedSound.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
 #include "scripts/ObjectStates.h"
@@ -15,6 +16,7 @@
 #include "world/GuestArrivals.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
+#include "world/ParkSounds.h"
 #include "world/Path.h"
 #include "world/PathTileSet.h"
 #include "world/Player.h"
@@ -191,6 +193,8 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
     m_pPlayer = std::make_unique<Player>(u"Test Player");
     m_pPlayer->Cash = kStartingCash;
 
+    m_pSounds = std::make_unique<ParkSounds>(*this, ScriptedSound::kScriptFile);
+
     // The world scene holds the objects' models, over the whole map in map units.
     m_pScene = std::make_unique<Scene>(Scene::kTreeIndex);
     const float cellLength = static_cast<float>(WorldMap::kDefaultCellSize);
@@ -248,6 +252,7 @@ World::~World()
     m_pPathTileSet.reset();
     m_Managers.construction.reset();
     m_ScriptManager.Clear();
+    m_pSounds.reset();
     m_pGuestArrivals.reset();
     m_Managers.research.reset();
     m_Managers.rescue.reset();

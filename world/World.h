@@ -21,6 +21,7 @@ class GameInput;
 class GuestArrivals;
 class MessageHandler;
 class ObjectManager;
+class ParkSounds;
 class Path;
 class PathTileSet;
 class Scene;
@@ -385,6 +386,8 @@ protected:
     std::unique_ptr<Path> m_pPath;
     std::unique_ptr<Player> m_pPlayer;
     std::unique_ptr<Scene> m_pScene;
+    // The park's sounds: its sound script and what the sounds ask of the park.
+    std::unique_ptr<ParkSounds> m_pSounds;
     bool m_bSceneHidden = false;
     int32_t m_GuestsDrawn = 0;
 };
