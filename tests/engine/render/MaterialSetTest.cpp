@@ -502,6 +502,32 @@ TEST_F(MaterialSetTest, LightingSetsAndTheirMaterial)
     }
 }
 
+// The highlight changes the light and the emissive scale only when it is switched the other way: off while off
+// leaves both alone, on while on keeps the scale from before the highlight for switching it off.
+TEST_F(MaterialSetTest, HighlightSwitchesOnlyFromTheOtherState)
+{
+    D3DRenderer& r = Renderer();
+    r.EndFrame();
+    r.BeginScene(5.0f, 0);
+    r.SetLight(0xFF404040, 0xFFFFFFFF, 0, {0, -1, 0}, 0x00202020);
+    const float plain = 64.0f / 255.0f;                      // the light's ambient byte
+    const float pulse = 0.5f + 0.2f * std::sin(0.2f * 5.0f); // at frame time 5
+    const struct
+    {
+        bool on;
+        float scale;
+        float lightDiffuse;
+    } steps[] = {{false, plain, 1.0f}, {true, pulse, 0.0f}, {true, pulse, 0.0f}, {false, plain, 1.0f}};
+    for (size_t i = 0; i < std::size(steps); ++i)
+    {
+        r.SetHighlight(steps[i].on);
+        platform::LightDesc light;
+        Dev()->GetLight(0, &light);
+        EXPECT_FLOAT_EQ(r.GetEmissiveScale()[0], steps[i].scale) << "step " << i;
+        EXPECT_EQ(light.diffuse.r, steps[i].lightDiffuse) << "step " << i;
+    }
+}
+
 // The shadow pass: the parts of entry 17 (or 18 with textures), a black material glowing 1 - darkness / 255, no
 // vertex colour, and the stencil so that each pixel is darkened once; off brings the normal states back. A
 // lighting set used after the pass is written again even when its number is the shadow's.
