@@ -223,6 +223,8 @@ TEST_F(MaterialSetTest, BuiltInRowsWriteTheStatesTheirFieldsAskFor)
          Cmp::LessEqual, 0, 0, 0, 0, Blend::One, Blend::Zero},
         {22, Tex::SelectArg1, Arg::Texture, Tex::SelectArg1, Arg::Texture, Tex::BlendTextureAlpha, Tex::SelectArg1,
          Tex::Modulate, Cmp::LessEqual, 1, 0, 0, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
+        {23, Tex::AddSigned, Arg::Texture, Tex::SelectArg1, Arg::Diffuse, Tex::AddSigned, Tex::SelectArg1, Tex::Disable,
+         Cmp::LessEqual, 1, 0, 0, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
         {24, Tex::Add, Arg::Texture, Tex::Modulate, Arg::Texture, Tex::Add, Tex::Modulate, Tex::Disable, Cmp::LessEqual,
          1, 1, 127, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
     };
