@@ -598,6 +598,8 @@ TEST(ProgramCommandLine, OptionsAndOneDataFolder)
         {{"-h"}, "", false, true, false},
         {{"--", "--windowed"}, "--windowed", false, false, false}, // after "--", a folder of that name
         {{"--fullscreen"}, "", false, false, true},
+        {{"-w"}, "", false, false, true}, // an unknown short option is no folder either
+        {{"--", "-w"}, "-w", false, false, false},
         {{"a", "b"}, "a", false, false, true},
         {{""}, "", false, false, true},
     };
