@@ -24,6 +24,7 @@ class GazetteerList;
 class GuiShell;
 class ListRows;
 class TextWriter;
+class TickerList;
 class Button;
 
 // Something the GUI manager runs every frame and disables whenever a script is reset (the music player).
@@ -200,16 +201,17 @@ public:
     // The list widget of that type and name in the loaded script; null when there is none.
     ListRows* FindList(int32_t type, const char* name) const;
     GazetteerList& GetGazetteerList() const { return *m_pGazetteer; }
+    TickerList& GetTickerList() const { return *m_pTicker; }
     float GetDesignWidth() const { return static_cast<float>(kDesignWidth); }
     float GetDesignHeight() const { return static_cast<float>(kDesignHeight); }
     int32_t GetScreenWidth() const;
     int32_t GetScreenHeight() const;
 
-    // The holders run by every update and disabled by every reset (not owned; null for none).
+    // The music player, run by every update and disabled by every reset (not owned; null for none).
     void SetMusicPlayer(GuiFrameHolder* player) { m_pMusicPlayer = player; }
-    void SetTickerList(GuiFrameHolder* ticker) { m_pTickerList = ticker; }
     // The program above the GUI (not owned; null for none).
     void SetShell(GuiShell* shell) { m_pShell = shell; }
+    GuiShell* GetShell() const { return m_pShell; }
 
     // ---- message band (shown by the park's tool modes)
     void ShowMessage(const char* key, int32_t passes);
@@ -302,7 +304,7 @@ private:
     const Widget* m_pTooltipOwner = nullptr;
     float m_fRecentHide = 0.0f;
     GuiFrameHolder* m_pMusicPlayer = nullptr;
-    GuiFrameHolder* m_pTickerList = nullptr;
+    std::unique_ptr<TickerList> m_pTicker;
     std::unique_ptr<GazetteerList> m_pGazetteer;
     bool m_bProgressShown = false;
     std::unique_ptr<CreditsRoll> m_pCredits;
