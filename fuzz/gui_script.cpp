@@ -82,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int frame = 0; frame < 24; ++frame)
     {
         const int32_t at = frame * 37 % 800;
-        gui.Update(0.02f, GuiMouse{at, at * 3 / 4, frame % 5 - 2, events[frame % 6], events[(frame + 2) % 6]});
+        gui.Update(0.02f,
+                   GuiMouse{at, at * 3 / 4, frame % 5 - 2, events[frame % 6], events[(frame + 2) % 6], frame % 4 == 1});
         gui.DrawDialogs();
         gui.Draw();
     }

@@ -798,6 +798,8 @@ void GUIManager::Update(float frameTime)
         mouse.wheel = g_pGameInput->GetWheelDelta();
         mouse.first = g_pGameInput->GetLeftButton();
         mouse.second = g_pGameInput->GetRightButton();
+        // The control keys' DirectInput codes.
+        mouse.control = g_pGameInput->IsKeyHeld(0x1D) || g_pGameInput->IsKeyHeld(0x9D);
     }
     else
         mouse.x = mouse.y = GameInput::kOutsideWindow;
@@ -806,6 +808,7 @@ void GUIManager::Update(float frameTime)
 
 void GUIManager::Update(float frameTime, const GuiMouse& mouse)
 {
+    m_bControl = mouse.control;
     ApplyModeRequest();
     UpdateDialogs(frameTime);
     RouteMouse(mouse);

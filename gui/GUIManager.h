@@ -42,8 +42,9 @@ struct GuiMouse
     int32_t x = 0;
     int32_t y = 0;
     int32_t wheel = 0;
-    int32_t first = 0;  // 0 up, 1 pressed this frame, 2 held
-    int32_t second = 0; // the second button, the same codes
+    int32_t first = 0;    // 0 up, 1 pressed this frame, 2 held
+    int32_t second = 0;   // the second button, the same codes
+    bool control = false; // either control key is held (a list's press adds to its selection)
 };
 
 class GUIManager
@@ -234,6 +235,8 @@ public:
     bool IsCursorVisible() const { return m_bCursorVisible; }
     bool IsMouseOverToolbar() const { return m_bMouseOverToolbar; }
     bool IsMouseOverGui(bool includeRadar) const;
+    // Either control key is held in this frame's input.
+    bool IsControlHeld() const { return m_bControl; }
 
     // ---- radar and progress extension: their state (the park draws them)
     void SetRadarActive(bool active) { m_bRadarActive = active; }
@@ -313,6 +316,7 @@ private:
     bool m_bDirectStart = false;
     bool m_bCursorVisible = true;
     bool m_bMouseOverToolbar = false;
+    bool m_bControl = false;
     // Counts resets: a walk over the widgets stops when a command reset the script under it.
     uint32_t m_uGeneration = 0;
 };

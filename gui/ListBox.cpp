@@ -2,7 +2,6 @@
 // shown.
 #include "gui/ListBox.h"
 
-#include "engine/core/GameInput.h"
 #include "engine/render/TextWriter.h"
 #include "gui/Button.h"
 #include "gui/GUIManager.h"
@@ -332,8 +331,7 @@ bool ListBox::OnMouse(int32_t x, int32_t y, int32_t event)
     if (m_iRowHeight <= 0 || m_iRowCount <= 0)
         return false;
     const int32_t row = (y - m_rect.top) / m_iRowHeight + m_iFirst;
-    const bool control =
-        g_pGameInput && (g_pGameInput->IsKeyHeld(kLeftControl) || g_pGameInput->IsKeyHeld(kRightControl));
+    const bool control = g_pGUIManager && g_pGUIManager->IsControlHeld();
     Select(row, !control);
     if (control)
     {

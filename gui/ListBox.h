@@ -20,9 +20,6 @@ public:
     // A second press within this many seconds of the first is a double click.
     static constexpr float kDoubleClickTime = 0.25f;
     static constexpr uint32_t kSelectedColour = 0xff1adb7b;
-    // The control keys (DirectInput codes) that add a row to the selection.
-    static constexpr int kLeftControl = 0x1D;
-    static constexpr int kRightControl = 0x9D;
 
     // One cell: its widget (owned), row, whether it is in use (button cells stay unused after a Clear, to be
     // taken again), the value of a button cell and its x offset in the list.

@@ -260,3 +260,42 @@ TEST_F(ListBoxTest, SelectedRowsAreHighlightedAndTheirImagesShowTheSecondFrame)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(ListBoxTest, ControlClicksGatherRowsInAListThatTakesSeveral)
+{
+    Rows(12);
+    list->SetFirst(0);
+    // Rows 0 to 4 shown: y 10 + 20 x row.
+    auto controlPress = [&](int32_t row)
+    {
+        GuiMouse mouse{100, 15 + 20 * row, 0, ME_PRESSED, 0, true};
+        clock->Update(now += 10);
+        gui->Update(clock->GetFrameTime(), mouse);
+        EXPECT_FALSE(list->WasDoubleClicked()) << "a control click is no half of a double click";
+        Step(900, 900);
+    };
+    list->SetMultiSelect(true);
+    Press(100, 15 + 20 * 3);
+    struct Case
+    {
+        int32_t row;
+        std::vector<int32_t> selection;
+    };
+    const Case cases[] = {{1, {1, 3}}, {4, {1, 3, 4}}, {3, {1, 4}}, {1, {4}}, {4, {4}}};
+    for (const Case& c : cases)
+    {
+        controlPress(c.row);
+        EXPECT_EQ(list->GetSelection(), c.selection) << c.row;
+    }
+    // A press without the key takes the row alone; a list that takes a single row ignores the key.
+    Press(100, 15);
+    EXPECT_EQ(list->GetSelection(), std::vector<int32_t>{0});
+    list->SetMultiSelect(false);
+    controlPress(2);
+    EXPECT_EQ(list->GetSelection(), std::vector<int32_t>{2});
+}
+
+} // namespace
