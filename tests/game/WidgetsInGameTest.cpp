@@ -67,6 +67,16 @@ TEST_F(WidgetsInGameTest, TheOptionsPagesShowTheOptionsValues)
     EXPECT_TRUE(Near(frame.At(384 + 50 + 4, 222), 0x2A6F97)) << std::hex << frame.At(438, 222);
     EXPECT_FALSE(Near(frame.At(384 + 101 + 4, 222), 0x2A6F97));
     EXPECT_TRUE(Near(frame.At(384 + 151 + 4, 262), 0x2A6F97)) << std::hex << frame.At(539, 262);
+    // The note placed from its Define under the pages: dark text (#303030) in its band at y 368 to 386.
+    auto noteShown = [](const Frame& f)
+    {
+        int dark = 0;
+        for (int y = 368; y < 386; ++y)
+            for (int x = 196; x < 604; ++x)
+                dark += Near(f.At(x, y), 0x303030);
+        return dark;
+    };
+    EXPECT_GT(noteShown(frame), 50);
     // The game page: the edge-scrolling box unticked (frame 0: no cross), the rescue messages "On" chosen.
     Gui().SelectDialogTab("InGameOptions", 2);
     harness.RunFrames(3);
@@ -85,6 +95,7 @@ TEST_F(WidgetsInGameTest, TheOptionsPagesShowTheOptionsValues)
     ASSERT_NE(nudge, nullptr);
     EXPECT_EQ(nudge->GetState(), 0);
     // The "On" choice's face (#3C7A3C, on) at (390, 262); "Off" (#2A6F97) at (490, 262).
+    EXPECT_GT(noteShown(frame), 50) << "the note stays under every page";
     EXPECT_TRUE(Near(frame.At(408, 256), 0x3C7A3C)) << std::hex << frame.At(408, 256);
     EXPECT_TRUE(Near(frame.At(508, 256), 0x2A6F97)) << std::hex << frame.At(508, 256);
     for (const auto& box : harness.Reports().boxes)

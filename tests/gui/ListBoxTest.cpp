@@ -152,8 +152,12 @@ TEST_F(ListBoxTest, EnsureVisibleScrollsTheLeastThatShowsTheRow)
     // The rows shown stand one under the other from the list's top.
     list->SetFirst(6);
     for (const auto& cell : list->GetCells())
+    {
         if (cell.row >= 6 && cell.row < 11)
+        {
             EXPECT_EQ(cell.widget->GetRect().top, 10 + 20 * (cell.row - 6)) << cell.row;
+        }
+    }
 }
 
 TEST_F(ListBoxTest, ARowButtonIsReportedOnceAndOnlyWhereItIsShown)
@@ -238,8 +242,12 @@ TEST_F(ListBoxTest, TheWheelScrollsOnlyOverTheListOrItsBar)
     Click(219, 103);
     EXPECT_EQ(list->GetFirst(), 3);
     for (const auto& cell : list->GetCells())
+    {
         if (cell.row == 3)
+        {
             EXPECT_EQ(cell.widget->GetRect().top, 10);
+        }
+    }
 }
 
 TEST_F(ListBoxTest, SelectedRowsAreHighlightedAndTheirImagesShowTheSecondFrame)

@@ -141,3 +141,54 @@ TEST_F(WidgetsTest, AScriptOfEveryWidgetCutAtAnyByteLoadsRunsAndDrawsWithoutALat
 }
 
 } // namespace
+
+namespace
+{
+
+// The shipped GUI scripts between them place a widget of every keyword (the dialogs, groups, containers and every
+// control), and they load without a report.
+TEST_F(WidgetsTest, TheSampleScriptsPlaceEveryKindOfWidget)
+{
+    const std::string folder = std::string(TW_SOURCE_DIR) + "/sample-data/src/data/script/gui/";
+    std::map<int32_t, std::vector<std::string>> found;
+    for (const char* file : {"MainMenu.pis", "GUI.pis"})
+    {
+        const std::string text = testsupport::ReadText(folder + file);
+        ASSERT_FALSE(text.empty()) << file;
+        reports.boxes.clear();
+        Script(text);
+        // Only the script's own faults count: this test runs without the sample fonts and sprites.
+        for (const auto& box : reports.boxes)
+            if (box.text.find("GUI") != std::string::npos)
+                ADD_FAILURE() << file << ": " << box.text;
+        for (const auto& item : gui->GetItems())
+            found[item->GetType()].push_back(file);
+    }
+    const struct
+    {
+        int32_t type;
+        const char* keyword;
+    } kinds[] = {{WT_DIALOG, "DialogItem"},
+                 {WT_DEFINE, "Define"},
+                 {WT_BUTTON, "Button"},
+                 {WT_SLIDER, "Slider"},
+                 {WT_LISTBOX, "ListBox"},
+                 {WT_COMBOBOX, "ComboBox"},
+                 {WT_TABWINDOW, "TabWindow"},
+                 {WT_TAB, "TAB"},
+                 {WT_CHECKBOX, "CheckBox"},
+                 {WT_RADIOGROUP, "RadioGroup"},
+                 {WT_RADIOBUTTON, "RadioButton"},
+                 {WT_NUMBERADJUST, "NumberAdjust"},
+                 {WT_IMAGE, "Image and Icon"},
+                 {WT_BAR, "Bar"},
+                 {WT_SCROLLGROUP, "ScrollGroup"},
+                 {WT_TEXT, "Text"},
+                 {WT_TGA, "TGA"}};
+    for (const auto& kind : kinds)
+        EXPECT_FALSE(found[kind.type].empty()) << "no " << kind.keyword << " in the sample scripts";
+    // Image and Icon both build images: the options' sound page shows two notes and a wave.
+    EXPECT_GE(found[WT_IMAGE].size(), 3u);
+}
+
+} // namespace
