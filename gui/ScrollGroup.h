@@ -15,7 +15,8 @@ class ScrollGroup : public Widget
 {
 public:
     static constexpr uint32_t kSelectedColour = 0xFFFFFF00;
-    static constexpr uint32_t kUnselectedColour = 0x00FFFFFF;
+    // Opaque white: with a clear alpha the items not selected would not be drawn at all.
+    static constexpr uint32_t kUnselectedColour = 0xFFFFFFFF;
     static constexpr int32_t kScrollBarWidth = 14;
 
     ScrollGroup(int32_t left, int32_t top, int32_t right, int32_t bottom, const char* name);
