@@ -148,3 +148,46 @@ TEST_F(TabWindowTest, ADefinePlacedInATabWindowGivesItsFirstTabAndOtherWidgetsAr
 }
 
 } // namespace
+
+namespace
+{
+
+// Notes the order in which its container draws it; its type code may be a combo box's.
+class DrawLog : public Widget
+{
+public:
+    DrawLog(std::string* log, char name, int32_t type) : Widget(0, 0, 0, 0), m_pLog(log), m_name(name)
+    {
+        m_iType = type;
+    }
+    void DrawCached() override { *m_pLog += static_cast<char>(m_name - 'a' + 'A'); }
+    void Draw() override { *m_pLog += m_name; }
+
+private:
+    std::string* m_pLog;
+    char m_name;
+};
+
+// A dialog and a selected tab page draw their combo boxes after every other child, in both passes, so that an open
+// drop-down list lies over its neighbours.
+TEST_F(WidgetsTest, ContainersDrawTheirComboBoxesLast)
+{
+    DialogItem dialog("Order", 0, 0, 300, 200, "CLEAR", 9, 0);
+    Tab tab(0, 0, 50, 20, "tabA");
+    tab.SetActive(true);
+    ASSERT_TRUE(tab.IsSelected());
+    for (Widget* container : {static_cast<Widget*>(&dialog), static_cast<Widget*>(&tab)})
+    {
+        std::string log;
+        DrawLog first(&log, 'a', WT_COMBOBOX), second(&log, 'b', WT_TEXT), third(&log, 'c', WT_COMBOBOX),
+            fourth(&log, 'd', WT_BUTTON);
+        for (Widget* child : {static_cast<Widget*>(&first), static_cast<Widget*>(&second), static_cast<Widget*>(&third),
+                              static_cast<Widget*>(&fourth)})
+            container->AddChild(child);
+        container->DrawCached();
+        container->Draw();
+        EXPECT_EQ(log, "BDACbdac") << container->GetType();
+    }
+}
+
+} // namespace
