@@ -26,8 +26,10 @@ TEST(TickerTime, HoursAndQuarterHours)
         int32_t whole, minutes;
     };
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const Case cases[] = {{13.6f, 13, 30},  {0.0f, 0, 0},   {0.24f, 0, 0}, {0.25f, 0, 15}, {9.5f, 9, 30},
-                          {23.99f, 23, 45}, {7.76f, 7, 45}, {-1.0f, 0, 0}, {nan, 0, 0},    {1e30f, 1000000, 0}};
+    const Case cases[] = {{13.6f, 13, 30}, {0.0f, 0, 0},        {0.24f, 0, 0},           {0.25f, 0, 15},
+                          {9.5f, 9, 30},   {23.99f, 23, 45},    {7.76f, 7, 45},          {-1.0f, 0, 0},
+                          {nan, 0, 0},     {1e30f, 1000000, 0}, {2000000.5f, 1000000, 0}};
+    // Hours past a million (a broken clock) read as exactly a million: the minutes do not run on past the hour.
     for (const Case& c : cases)
     {
         EXPECT_EQ(TickerList::HourOf(c.hour), c.whole) << c.hour;
