@@ -173,6 +173,8 @@ bool Game::GetParkFigure(const char* name, float* value) const
         }
     if (std::strcmp(name, "AV_ANIMAL_HAPPY") == 0)
         *value = g_pWorld->GetAnimalHappyAverage();
+    else if (std::strcmp(name, "GUEST_AV_RESEARCH") == 0)
+        *value = g_pWorld->GetResearchRating();
     else if (std::strcmp(name, "GUEST_AV_CONS") == 0)
         *value = g_pWorld->GetRescueAcceptRatio();
     else

@@ -162,6 +162,31 @@ TEST_F(WidgetsInGameTest, InTheParkTheTickerFollowsTheLogAndTheSpeedButtonsTheSp
             EXPECT_TRUE(Near(face, i == level ? 0x3C7A3C : 0x2A6F97)) << level << " " << i << " " << std::hex << face;
         }
     }
+    // The park figures a bar shows when its dialog has no object: every name is answered, each from its figure.
+    const Game& game = harness.GetGame();
+    const struct
+    {
+        const char* name;
+        float expected;
+    } figures[] = {
+        {"GUEST_AV_PRICE", g_pWorld->GetGuestAverage(World::AV_PRICE)},
+        {"GUEST_AV_QUEUE", g_pWorld->GetGuestAverage(World::AV_QUEUE)},
+        {"GUEST_AV_BEAUTY", g_pWorld->GetGuestAverage(World::AV_BEAUTY)},
+        {"GUEST_AV_CLEAN", g_pWorld->GetGuestAverage(World::AV_CLEAN)},
+        {"GUEST_AV_VARIETY", g_pWorld->GetGuestAverage(World::AV_VARIETY)},
+        {"GUEST_AV_WELFARE", g_pWorld->GetGuestAverage(World::AV_WELFARE)},
+        {"AV_ANIMAL_HAPPY", g_pWorld->GetAnimalHappyAverage()},
+        {"GUEST_AV_RESEARCH", g_pWorld->GetResearchRating()},
+        {"GUEST_AV_CONS", g_pWorld->GetRescueAcceptRatio()},
+    };
+    for (const auto& figure : figures)
+    {
+        float value = -1.0f;
+        EXPECT_TRUE(game.GetParkFigure(figure.name, &value)) << figure.name;
+        EXPECT_FLOAT_EQ(value, figure.expected) << figure.name;
+    }
+    float unknown = -1.0f;
+    EXPECT_FALSE(game.GetParkFigure("GUEST_AV_NOTHING", &unknown));
     for (const auto& box : harness.Reports().boxes)
         EXPECT_EQ(box.text.find("GUI"), std::string::npos) << box.text;
 }
