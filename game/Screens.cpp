@@ -28,6 +28,7 @@ constexpr int32_t kIdleMode = 6;
 constexpr int32_t kSelectMode = 4;
 
 constexpr const char* kFrontEndBanks[2] = {"data\\sprites\\VA2FESprites.hdr", "data\\sprites\\VA2FESprites.Dat"};
+constexpr const char* kInGameBanks[2] = {"data\\sprites\\VA2IGSprites.hdr", "data\\sprites\\VA2IGSprites.Dat"};
 
 } // namespace
 
@@ -71,6 +72,7 @@ void WorldTestScreen::Enter()
     m_bActive = true;
     const std::string file = ScenarioFileName(m_Game.GetScenarioIndex(), m_Game.IsSandbox());
     RegisterParkLayer();
+    GetSpriteManager().LoadSpriteFile(kInGameBanks[0], kInGameBanks[1]);
     m_pWorld = std::make_unique<World>(&m_Game.GetCursor(), &m_Game.GetInput(), file.c_str(), m_bLoadPending);
     if (!m_pWorld->IsBuilt())
     {
@@ -92,6 +94,7 @@ void WorldTestScreen::Leave()
     m_pWorld.reset();
     UnregisterParkLayer();
     m_Game.GetGUIManager().Reset();
+    GetSpriteManager().UnloadBanks();
     if (g_pCameraManager)
         g_pCameraManager->StopTracking();
     m_bActive = false;

@@ -239,6 +239,8 @@ public:
     bool IsLitterAllowed() const { return m_bAllowLitter; }
     float GetLowestGuestAverage() const { return m_fLowestGuestAverage; }
     float GetAnimalHappyAverage() const { return m_fAnimalHappyAverage; }
+    // The research rating as it stands (0 to 1), stepped each hour toward the research budget's share.
+    float GetResearchRating() const { return m_fCurrentResearchRating; }
 
     // ---- scenario texts
     std::string m_StatusTitle;

@@ -44,6 +44,8 @@ public:
 
     // True when Xvfb is installed at all (tests skip without it).
     bool XvfbInstalled() const { return m_server.Installed(); }
+    // The private X server's display name (empty before it runs), for tests that move the pointer on it.
+    const std::string& DisplayName() const { return m_server.Display(); }
     // The data folder the game runs in (a copy of the sample data) before and after Start.
     const std::string& DataFolder() const { return m_data.Path(); }
     // The folder the program writes its options, progress and saves into.
