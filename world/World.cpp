@@ -9,6 +9,7 @@
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
+#include "world/AnimalModelNames.h"
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
 #include "world/FloatingTextList.h"
@@ -381,7 +382,13 @@ std::vector<std::string> World::GetPreloadList() const
         addAnims(WorldParams::GetStaffModelPath(), info.szAnimName);
     }
     for (uint32_t i = 0; i < params.GetAnimalCount(); ++i)
-        addAnims(WorldParams::GetStaffModelPath(), params.GetAnimalInfo(static_cast<int32_t>(i)).szAnimName);
+    {
+        const AnimalInfo& animal = params.GetAnimalInfo(static_cast<int32_t>(i));
+        addAnims(WorldParams::GetStaffModelPath(), animal.szAnimName);
+        // The animal's path models and its mesh animations.
+        for (const std::vector<std::string>& models : {AnimalPathModelNames(animal), AnimalMeshNames(animal)})
+            names.insert(names.end(), models.begin(), models.end());
+    }
     for (uint32_t i = 0; i < params.GetSceneryCount(); ++i)
         add("%s/%s%s", WorldParams::GetSceneryModelPath(), params.GetSceneryInfo(static_cast<int32_t>(i)).szModel);
     for (uint32_t i = 0; i < params.GetShowMoveCount(); ++i)
