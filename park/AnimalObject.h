@@ -178,6 +178,8 @@ public:
     int32_t GetPointUsing() const { return m_iPointUsing; }
     int32_t GetEatNode() const { return m_iEatNode; }
     int32_t GetLastMoveDir() const { return m_iLastMoveDir; }
+    void SetLastMoveDir(int32_t direction) { m_iLastMoveDir = direction; }
+    uint32_t GetActionState() const { return m_ActionState; }
     uint32_t GetEatCount() const { return m_EatCount; }
     uint32_t GetPlayCount() const { return m_PlayCount; }
     uint32_t GetRestCount() const { return m_RestCount; }

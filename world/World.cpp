@@ -4,6 +4,7 @@
 #include "engine/core/GameClock.h"
 #include "engine/core/GameParameters.h"
 #include "engine/core/Logger.h"
+#include "engine/render/AnimationScheduler.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
 #include "scripts/ObjectStates.h"
@@ -184,6 +185,8 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
     m_pPath = std::make_unique<Path>(*m_pWorldMap);
 
     StartClock();
+    // The animations of what the park is built with run on its clock, not on the one a park before it left.
+    g_AnimationScheduler.Update(GetAnimationTime());
     if (m_Managers.rescue)
         m_Managers.rescue->ScheduleFirstOffer();
     m_bBreakDownsAllowed = true;

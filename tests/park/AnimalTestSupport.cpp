@@ -70,8 +70,9 @@ AnimalPark::AnimalPark(const std::string& tables, int size)
 
 AnimalPark::~AnimalPark()
 {
-    // The objects leave the scene before the World closes it.
+    // The objects leave the scene before the World closes it; the models go with the park.
     objects.reset();
+    g_ModelManager.Shutdown();
 }
 
 void AnimalPark::RealAnimals()

@@ -61,6 +61,7 @@ protected:
     void TearDown() override
     {
         g_AnimationScheduler.Clear();
+        g_ModelManager.Shutdown();
         rendertest::DrawTest::TearDown();
     }
     Carried* MakeCarried()
