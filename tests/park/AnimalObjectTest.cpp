@@ -144,6 +144,19 @@ TEST_F(Animals, AreMadeFromTheirTypeWithDrawnDesiresGrowthRatesAndAge)
         << ages[0] << " " << ages[1] << " " << ages[2];
 }
 
+TEST_F(Animals, ShowThePlaceholderWhenTheirModelCannotBeLoaded)
+{
+    // The walker has no path animations: its own mesh, else the test ray, else (neither is in the sample data) the
+    // placeholder every missing model shows, with a report; the game goes on.
+    AnimalObject* walker = Adopt(2);
+    EXPECT_EQ(tuple(std::string(g_ModelManager.GetName(walker->GetModel())), walker->IsAnimating(),
+                    park.CountReports("can't load the model of WALKER")),
+              tuple(std::string(ModelManager::kPlaceholderName), true, size_t{1}));
+    // A path animal has no model of its own until it swims its first path.
+    AnimalObject* dolphin = Adopt();
+    EXPECT_EQ(dolphin->GetModel(), SceneObject::kNoModel);
+}
+
 TEST_F(Animals, GrowTheirDesiresAndJudgeTheirHomeOverTheDays)
 {
     AnimalObject* dolphin = Adopt();
