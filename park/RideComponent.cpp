@@ -59,7 +59,15 @@ RideComponent::RideComponent(uint32_t owner, int32_t rideType, const char* model
     m_pAnimated->SetVisible(false);
 }
 
-RideComponent::~RideComponent() = default;
+RideComponent::~RideComponent()
+{
+    // Riders still carried go back into the scene with the ride.
+    if (CarriesRiders())
+    {
+        for (uint32_t rider : m_RideObjectList)
+            Alight(rider);
+    }
+}
 
 void RideComponent::SetPosition(float x, float y, float z)
 {

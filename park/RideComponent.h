@@ -38,6 +38,7 @@ public:
     // The ride models ("<model>_stat" standing, "<model>" running) unless the model is "NONE"; the standing one
     // shows. Both go into the World's scene.
     RideComponent(uint32_t owner, int32_t rideType, const char* model, int32_t capacity);
+    // Riders still on a ride of the ride model go back into the scene.
     ~RideComponent();
     RideComponent(const RideComponent&) = delete;
     RideComponent& operator=(const RideComponent&) = delete;

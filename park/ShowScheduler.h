@@ -76,7 +76,7 @@ public:
     // A button of the panel (BUTTON_ADD to BUTTON_PREVIEW); other codes are reported.
     void HandleButton(int32_t button);
 
-    // 0 to 1.
+    // 0 to 1; the World takes the mean of its show buildings' ratings into the park's rating.
     float GetRating() const { return m_fRating; }
     void GetMoveList(std::vector<int32_t>& moves) const { moves = m_MoveList; }
     void GetScoreList(std::vector<float>& scores) const { scores = m_ScoreList; }

@@ -183,6 +183,13 @@ TEST_F(Rides, OfTheRideModelCarryTheirRidersOutOfTheSceneUntilTheModelsRoundEnds
     ride.AddRider(rider->GetID());
     ride.RemoveRider(rider->GetID());
     EXPECT_EQ(tuple(rider->GetScene() == &scene, running.Carried().Count()), tuple(true, 0u));
+    // And so does one on a ride that goes.
+    {
+        RideComponent gone(owner, RideComponent::RIDE_ANIM, "swanboat", 2);
+        gone.AddRider(rider->GetID());
+        EXPECT_EQ(rider->GetScene(), nullptr);
+    }
+    EXPECT_EQ(rider->GetScene(), &scene);
 }
 
 TEST_F(Rides, OfTheRideModelWithoutAModelEndAsTheyStart)
