@@ -626,3 +626,16 @@ TEST_F(Animals, SaveLoadAndSaveAgainTheSameRecordAndRefuseDamagedOnes)
         EXPECT_FALSE(savebytes::LoadFrom(bad, [&](SerialStream& s) { return damaged->Load(s); }));
     }
 }
+
+TEST_F(Animals, KeepTheirPanelStateWithoutAGui)
+{
+    ASSERT_EQ(GetParkGui(), nullptr);
+    AnimalObject* dolphin = Adopt();
+    // (selected, the panel state after it): pointed at, opened, closed, opened, closed again.
+    const std::pair<bool, int32_t> steps[] = {{false, 1}, {true, 2}, {true, 0}, {true, 2}, {false, 2}, {true, 0}};
+    for (const auto& [selected, level] : steps)
+    {
+        dolphin->OnSelected(selected, false);
+        EXPECT_EQ(dolphin->GetSelectLevel(), level) << selected;
+    }
+}

@@ -254,3 +254,40 @@ TEST_F(Paths, SaveTheirSlotsPathsAndPlacesAndRideThemAgainAfterALoad)
                                      [&](SerialStream& s) { return damaged.Load(s); }));
     EXPECT_EQ(tuple(damaged.GetAnimals().size(), damaged.GetPathModel(2, 0)), tuple(size_t{0}, nullptr));
 }
+
+TEST(PathTypes, AreKnownByTheAnimalsNamesEvenCutShortAndWithoutTablesNoAnimalIsOfTheirType)
+{
+    // A type's keyword longer than an object's name: its animals carry the keyword's first 15 characters.
+    const std::string longType = "LEOPARDSEALCALVES";
+    AnimalPark park(AnimalTables() + tablestest::Record("ANIMAL", longType.c_str(), "COST=1|MOVE_ANIMS=1|NUM_PATHS=2"));
+    const int32_t longId = park.params->FindAnimal(longType.c_str());
+    ASSERT_GE(longId, 0);
+    const uint32_t calf = park.Make(OBJECT_ANIMAL, longType.c_str())->GetID();
+    const uint32_t dolphin = park.Make(OBJECT_ANIMAL, "DOLPHIN")->GetID();
+    const struct
+    {
+        const char* what;
+        int32_t type;
+        uint32_t animal;
+        bool tables;
+        int32_t slot;
+    } rows[] = {
+        {"a long-named type's animal", longId, calf, true, 0},
+        {"another type's animal", longId, dolphin, true, -1},
+        {"a type the tables lack", 99, dolphin, true, -1},
+        {"a negative type", -1, dolphin, true, -1},
+        {"no tables", park.params->FindAnimal("DOLPHIN"), dolphin, false, -1},
+    };
+    for (const auto& row : rows)
+    {
+        AnimalPathComponent path(row.type);
+        WorldParams* const tables = g_pWorldParams;
+        if (!row.tables)
+            g_pWorldParams = nullptr;
+        path.AddAnimal(row.animal);
+        path.PutOnPath(AnimalPathComponent::ACTION_MOVE, row.animal);
+        g_pWorldParams = tables;
+        EXPECT_EQ(tuple(path.GetSlot(row.animal), path.GetPathModel(0, 0) != nullptr), tuple(row.slot, row.slot == 0))
+            << row.what;
+    }
+}

@@ -480,3 +480,20 @@ TEST_F(Shows, SaveIdleAndRunningShowsAndResumeARunningShowAfterALoad)
                   tuple(false, nullptr, Ids({"HOP", "TWIRL", "DIVE"}), std::vector<float>(3, 0.75f)));
     }
 }
+
+TEST_F(Shows, SavedDuringTheirOpeningResumeFromItsFirstAnimation)
+{
+    std::unique_ptr<ShowScheduler> show = Show();
+    show->SetScoreList({0.6f, 0.9f, 0.2f});
+    show->StartShow();
+    ASSERT_EQ(tuple(show->GetCurrentMoveIndex(), show->GetCurrentAnimIndex(), Playing(*show)),
+              tuple(0, 0, "show_start.tm"));
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& out) { show->Dump(out); });
+    show.reset();
+    std::unique_ptr<ShowScheduler> resumed = Show();
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return resumed->Load(s); }));
+    // The opening, HOP and TWIRL (scored 0.5 or more; DIVE is not) and the closing.
+    EXPECT_EQ(Perform(*resumed),
+              (std::vector<std::string>{"show_start.tm", "jump.tm", "spin_start.tm", "spin_end.tm", "show_end.tm"}));
+    EXPECT_EQ(Taken(MT_SHOW_FINISHED, owner).size(), 1u);
+}
