@@ -454,7 +454,8 @@ TEST_F(Shows, SaveIdleAndRunningShowsAndResumeARunningShowAfterALoad)
     EXPECT_EQ(Taken(MT_SHOW_MOVE_FINISHED, owner).size(), finished + 2);
 
     // Refused, the show idle with its default programme: a score that is no number, a programme count beyond any
-    // show, a record cut short.
+    // show, more move records than the tables can hold (the count after the programme's three ids), a record cut
+    // short.
     const auto edited = [&](const savebytes::Bytes& from, size_t at, uint32_t value)
     {
         savebytes::Bytes b = from;
@@ -469,6 +470,7 @@ TEST_F(Shows, SaveIdleAndRunningShowsAndResumeARunningShowAfterALoad)
     const size_t firstScore = std::search(idle.begin(), idle.end(), item.begin(), item.end()) - idle.begin() + 1;
     ASSERT_LT(firstScore, idle.size());
     for (const savebytes::Bytes& bad : {edited(idle, firstScore, 0x7FC00000), edited(idle, 1, 5000),
+                                        edited(idle, opening.size() - 4, WorldParams::kMaxShowMoves + 1),
                                         savebytes::Bytes(running.begin(), running.end() - 4)})
     {
         std::unique_ptr<ShowScheduler> damaged = Show("SPLASH");
