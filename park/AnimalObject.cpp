@@ -607,7 +607,9 @@ void AnimalObject::OnSelected(bool selected, bool /*lookAt*/)
         m_SelectLevel = 0;
         return;
     }
-    if (m_SelectLevel == 0 && g_pObjectManager)
+    // Pointed at first or not, one animal's panel is open at a time. (Looking at the animal comes with the
+    // camera's commands.)
+    if (g_pObjectManager)
         g_pObjectManager->ClosePanelsOfKind(OBJECT_ANIMAL);
     if (gui)
         gui->OpenDialog(kPanel, this);

@@ -528,11 +528,13 @@ TEST_F(Animals, OpenAndCloseTheirPanel)
     // Selected again: it closes.
     first->OnSelected(true, false);
     EXPECT_EQ(first->GetSelectLevel(), 0);
-    // Pointed at (not selected): marked, and its next selection opens without closing the others.
+    // Pointed at (not selected): marked; while another's panel is open, its next selection opens its own panel
+    // and closes the other.
+    second->OnSelected(true, false);
     first->OnSelected(false, false);
-    EXPECT_EQ(first->GetSelectLevel(), 1);
+    EXPECT_EQ(tuple(first->GetSelectLevel(), second->GetSelectLevel()), tuple(1, 2));
     first->OnSelected(true, false);
-    EXPECT_EQ(tuple(first->GetSelectLevel(), gui.opened.size()), tuple(2, size_t{3}));
+    EXPECT_EQ(tuple(first->GetSelectLevel(), second->GetSelectLevel(), gui.opened.size()), tuple(2, 0, size_t{4}));
     first->ClosePanel();
     second->OnSelected(false, false);
     second->ResetPanelState();
