@@ -811,6 +811,32 @@ float BuildingObject::GetOpinionMean(int32_t list) const
     return sum / static_cast<float>(m_Opinions[list].size());
 }
 
+void BuildingObject::RemoveAnimal(uint32_t animal)
+{
+    const std::span<const uint32_t> animals = AnimalIds();
+    const auto found = std::find(animals.begin(), animals.end(), animal);
+    if (found == animals.end())
+        return;
+    const size_t at = static_cast<size_t>(found - animals.begin());
+    std::copy(m_dwAnimals + at + 1, m_dwAnimals + animals.size(), m_dwAnimals + at);
+    m_dwAnimals[animals.size() - 1] = kNoObjectID;
+    --m_iNumAnimals;
+    for (const auto& path : m_AnimalPaths)
+        path->RemoveAnimal(animal);
+    RecomputeAnimalIntensity();
+}
+
+bool BuildingObject::IsEatPointInUse(int32_t point) const
+{
+    return point < 0 || point >= kMaxEatPoints || m_bEatPointUse[point];
+}
+
+void BuildingObject::SetEatPointInUse(int32_t point, bool used)
+{
+    if (point >= 0 && point < kMaxEatPoints)
+        m_bEatPointUse[point] = used;
+}
+
 void BuildingObject::SendToAnimals(MessageRecord record)
 {
     for (uint32_t id : AnimalIds())

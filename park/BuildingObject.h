@@ -165,6 +165,11 @@ public:
     float GetOpinionMean(int32_t list) const;
     // One copy of the record to each of the building's animals, in holding order.
     void SendToAnimals(MessageRecord record);
+    // An animal leaves the building (sold): out of the animal list and the path components.
+    void RemoveAnimal(uint32_t animal);
+    // The eat points taken by animals (indices beyond the building's points read as taken and are not kept).
+    bool IsEatPointInUse(int32_t point) const;
+    void SetEatPointInUse(int32_t point, bool used);
 
     // ---- wear, breakdown and cleaning
     // Broken down from the start (a building the world script creates broken).

@@ -49,7 +49,9 @@ echo "make-sample-data: $count scrambled files written under sample-data/"
 
 # Model source text and the model made from it, one pair a line, separated by "|". The sample park's buildings
 # and the diner's table are box models of their own (toggleable parts and locators named as the buildings use
-# them); every other model the sample scenario can show is the placeholder model under its own name.
+# them), and so are the animals, their paths, the show's actor, the crowd and the swan boats (animated by key
+# lists; seats and riders on attachment points); every other model the sample scenario can show is the
+# placeholder model under its own name.
 models=0
 while IFS='|' read -r source target; do
     [ -n "$source" ] || continue
@@ -99,10 +101,37 @@ Alert.txt|data/Models/D_Ezize/Scenery/path_queue.tm
 Alert.txt|data/Models/D_Ezize/Scenery/path_stone.tm
 Alert.txt|data/Models/D_Ezize/Scenery/Q_RAIL.tm
 Alert.txt|data/Models/D_Ezize/Scenery/tree_palm.tm
-Alert.txt|data/Models/D_Ezize/Shows/jump.tm
-Alert.txt|data/Models/D_Ezize/Shows/spin_end.tm
-Alert.txt|data/Models/D_Ezize/Shows/spin_start.tm
-Alert.txt|data/Models/D_Ezize/Shows/wave.tm
+shows/show_jump.txt|data/Models/D_Ezize/Shows/jump.tm
+shows/show_spin_end.txt|data/Models/D_Ezize/Shows/spin_end.tm
+shows/show_spin_start.txt|data/Models/D_Ezize/Shows/spin_start.tm
+shows/show_wave.txt|data/Models/D_Ezize/Shows/wave.tm
+shows/show_start.txt|data/Models/D_Ezize/Shows/show_start.tm
+shows/show_end.txt|data/Models/D_Ezize/Shows/show_end.tm
+LAGOON.txt|data/Models/D_Ezize/LAGOON.tm
+ARENA.txt|data/Models/D_Ezize/ARENA.tm
+swanboat_stat.txt|data/Models/D_Ezize/swanboat_stat.tm
+swanboat.txt|data/Models/D_Ezize/swanboat.tm
+animals/DOLPHIN_MOVE_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_MOVE_00.tm
+animals/DOLPHIN_MOVE_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_MOVE_01.tm
+animals/DOLPHIN_EAT_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_EAT_00.tm
+animals/DOLPHIN_EAT_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_EAT_01.tm
+animals/DOLPHIN_PLAY_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_PLAY_00.tm
+animals/DOLPHIN_PLAY_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_PLAY_01.tm
+animals/DOLPHIN_REST_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_REST_00.tm
+animals/DOLPHIN_REST_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_REST_01.tm
+animals/DOLPHIN_mesh_MOVE_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_MOVE_00.tm
+animals/DOLPHIN_mesh_MOVE_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_MOVE_01.tm
+animals/DOLPHIN_mesh_EAT_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_EAT_00.tm
+animals/DOLPHIN_mesh_PLAY_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_PLAY_00.tm
+animals/DOLPHIN_mesh_REST_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_REST_00.tm
+crowd/mother_mesh.txt|data/Models/D_Ezize/Characters/mother_mesh.tm
+crowd/retired_f_mesh.txt|data/Models/D_Ezize/Characters/retired_f_mesh.tm
+crowd/child_f_mesh.txt|data/Models/D_Ezize/Characters/child_f_mesh.tm
+crowd/father_mesh.txt|data/Models/D_Ezize/Characters/father_mesh.tm
+crowd/retired_m_mesh.txt|data/Models/D_Ezize/Characters/retired_m_mesh.tm
+crowd/child_m_mesh.txt|data/Models/D_Ezize/Characters/child_m_mesh.tm
+crowd/crowd_sit_00.txt|data/Models/D_Ezize/Characters/crowd_sit_00.tm
+crowd/crowd_cheer_00.txt|data/Models/D_Ezize/Characters/crowd_cheer_00.tm
 LIST
 echo "make-sample-data: $models models written under sample-data/"
 
