@@ -248,6 +248,7 @@ public:
     const ObjectScript* GetScript() const { return m_pScript; }
     void SetScript(const ObjectScript* script) { m_pScript = script; }
     int32_t GetGender() const;
+    float GetMaxForce() const { return m_fMaxForce; }
     // The bench or table whose model the guest rides on while it sits (null while it stands in the scene); the
     // guest leaves it when it goes, and the holder forgets it when the holder goes first.
     void SetSeatHolder(SceneObject* holder) { m_pSeatHolder = holder; }

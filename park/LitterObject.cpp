@@ -79,6 +79,8 @@ void LitterObject::TurnAtRandom()
 
 void LitterObject::StartUp()
 {
+    // Whether a cleaner is at it (or it is occupied) as it starts, before it settles.
+    const bool busy = IsCleaningBusy();
     MessageRecord settle;
     settle.dwSender = m_dwID;
     settle.dwReciever = m_dwID;
@@ -95,7 +97,7 @@ void LitterObject::StartUp()
     SetPositionVec(WorldMap::WorldToScene(m_WorldXYZ));
     TurnAtRandom();
 
-    if (!IsCleaningBusy() && !m_bCalledCleaning && !m_bCleanerCalledByPlayer)
+    if (!busy && !m_bCalledCleaning && !m_bCleanerCalledByPlayer)
     {
         if (CleaningManager* cleaning = GetCleaningManager())
             cleaning->RequestCleaning(m_dwID);

@@ -63,6 +63,13 @@ Scenery::~Scenery()
 {
     Unregister();
     ReleaseSitters();
+    // However it goes, the item leaves every cell of its footprint (its own cell is left by the base).
+    ForEachFootprintCell(
+        [this](MapCell& cell, bool isOwn)
+        {
+            if (!isOwn)
+                cell.RemoveObject(this);
+        });
 }
 
 void Scenery::ReleaseSitters()

@@ -1,6 +1,7 @@
 // Shared pieces of the guest, scenery, litter and table tests.
 #include "tests/park/GuestTestSupport.h"
 
+#include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
 #include "park/CleaningManager.h"
 #include "park/FeedbackManager.h"
@@ -93,7 +94,7 @@ std::string Tables(float litter)
     const std::pair<const char*, const char*> types[] = {
         {"FOOD", "MEALS"},       {"SNACK", "SNACKS"}, {"ZOO", "ANIMAL"},   {"SHOW", "SHOW"},
         {"FUN", "AMUSEMENT"},    {"RIDE", "RIDE"},    {"GIFTS", "RETAIL"}, {"INFORMATION", "RETAIL"},
-        {"RESTSMALL", "TOILET"}, {"BANK", "CASH"}};
+        {"RESTSMALL", "TOILET"}, {"BANK", "CASH"},    {"ENTRANCE", "PARK"}};
     for (const auto& [name, category] : types)
     {
         std::vector<std::pair<std::string, std::string>> fields = {
@@ -111,12 +112,14 @@ std::string Tables(float litter)
     text += "\"MAPCAFE_NUM_TABLEPOINTS\" \"2\" \"MAPCAFE_TABLEPOINTX\" \"8\" \"MAPCAFE_TABLEPOINTY\" \"16\" "
             "\"MAPCAFE_TABLEPOINTX\" \"24\" \"MAPCAFE_TABLEPOINTY\" \"48\"\n";
     text += Record("ANIMAL", "FISH", {{"COST", "100"}, {"INTENSITY", "1"}, {"NUM_PATHS", "3"}});
-    text +=
-        Record("SCENERY", "BENCH", {{"ISBENCH", "Yes"}, {"BEAUTY", "0.9"}, {"GRIDWIDTH", "1"}, {"GRIDHEIGHT", "1"}});
+    text += Record(
+        "SCENERY", "BENCH",
+        {{"MODEL", "bench_wood"}, {"ISBENCH", "Yes"}, {"BEAUTY", "0.9"}, {"GRIDWIDTH", "1"}, {"GRIDHEIGHT", "1"}});
     text += Record("SCENERY", "Bin",
                    {{"CAPACITY", "10"}, {"CLEAN", "Yes"}, {"MENU", "Yes"}, {"GRIDWIDTH", "1"}, {"GRIDHEIGHT", "1"}});
-    text +=
-        Record("SCENERY", "BinSeat", {{"CAPACITY", "2"}, {"ISBENCH", "Yes"}, {"GRIDWIDTH", "1"}, {"GRIDHEIGHT", "1"}});
+    text += Record(
+        "SCENERY", "BinSeat",
+        {{"MODEL", "bench_wood"}, {"CAPACITY", "2"}, {"ISBENCH", "Yes"}, {"GRIDWIDTH", "1"}, {"GRIDHEIGHT", "1"}});
     text += Record("SCENERY", "WIDE",
                    {{"GRIDWIDTH", "1"}, {"GRIDHEIGHT", "3"}, {"SET_FLAGS", "Yes"}, {"COST2BUILD", "50"}});
     text += Record("SCENERY", "AUTO", {{"GRIDWIDTH", "2"}, {"GRIDHEIGHT", "2"}, {"PLACE_MODE", "Auto"}});
@@ -134,7 +137,9 @@ std::u16string Texts()
     std::u16string texts = u"NAME_M_ARLO=Arlo|NAME_F_DALIA=Dalia|NAME_S_HOLT=Holt|GP_HOUR=one hour|GP_HOURS=%d hours|"
                            u"GP_INVENTORY_NONE=nothing|GP_INVENTORY_JUSTSOUVENIRS=%d souvenirs|"
                            u"GP_INVENTORY_SOUVENIRS=a map and %d souvenirs|GP_INVENTORY_MAP=a map|"
-                           u"GUEST_DESIRE_LEAVING=home|BUILDING_NAME=?|GUEST_THOUGHT_NEED_CASH_1=broke";
+                           u"GUEST_DESIRE_LEAVING=home|BUILDING_NAME=?|GUEST_THOUGHT_NEED_CASH_1=broke|"
+                           u"BI_CLEAN_NO_CLEANERS=no cleaners|BI_CLEAN_NOT_NEEDED=clean|BI_CLEAN_REQUIRED=wanted|"
+                           u"BI_CLEAN_ONROUTE=coming|BI_CLEAN_CLEANING=being cleaned";
     for (const char16_t* state : {u"HEADING", u"VISITING", u"DRINK", u"EXIT", u"LEAVE", u"EATING", u"WALK", u"QUEUE",
                                   u"ENTER", u"BENCH", u"GO_BENCH", u"BIN", u"NONE"})
         texts += u"|GP_ACTIVITY_" + std::u16string(state) + u"=" + state;
@@ -165,6 +170,7 @@ GuestPark::GuestPark(int size, float litter) : BuildingPark(Tables(litter), size
         Footpath(i, 7);
         Footpath(1, i);
     }
+    g_ModelManager.Init(1000, false);
     RegisterObjectKind(OBJECT_GUEST, []() -> BaseObject* { return new WatchedGuest; });
     RegisterObjectKind(OBJECT_SCENERY, []() -> BaseObject* { return new Scenery; });
     RegisterObjectKind(OBJECT_TABLE, []() -> BaseObject* { return new TableObject; });
@@ -175,12 +181,14 @@ GuestPark::GuestPark(int size, float litter) : BuildingPark(Tables(litter), size
     world->m_pScene->Open({0.0f, 0.0f, 0.0f},
                           {static_cast<float>(size) * 16.0f, 500.0f, static_cast<float>(size) * 64.0f});
     texts = jobstest::MakeTexts(dir, Texts());
+    path = std::make_unique<Path>(*map);
 }
 
 GuestPark::~GuestPark()
 {
     // The objects go before the scene they stand in.
     objects.reset();
+    path.reset();
     world->m_pScene.reset();
 }
 

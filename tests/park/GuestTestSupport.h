@@ -11,6 +11,7 @@
 #include "park/TableObject.h"
 #include "scripts/ObjectScript.h"
 #include "tests/park/JobsTestSupport.h"
+#include "world/Path.h"
 
 #include <memory>
 #include <string>
@@ -60,13 +61,13 @@ std::string GuestType(const std::string& name, const char* gender, float litter)
 
 // A park of size x size cells with a footpath along the row y = 7 and the column x = 1, every manager (with a
 // feedback manager), real guests, scenery, tables and litter, stand-ins for staff, animals whose happiness the test
-// sets (jobstest::Animal), a text table holding every thought (the variant "_2" of a base is missing for the base
-// GUEST_THOUGHT_NEED_CASH, which has "_1" only) and the panel's texts, and a scene for the objects' models.
-// Building types, each one cell served from the footpath cell to its west: FOOD (MEALS), SNACK, ZOO (ANIMAL, up to
-// three FISH), SHOW, FUN (AMUSEMENT), RIDE, GIFTS (RETAIL), INFORMATION (RETAIL), RESTSMALL (TOILET), BANK (CASH);
-// CAFE, a MEALS building with two tables and no server. Scenery: BENCH (two seats, beauty 0.9), Bin (capacity 10,
-// wants emptying), BinSeat (a bin one sits on, capacity 2), WIDE (1 x 3, marks the ground, costs 50), AUTO and BIG
-// (2 x 2, placed automatically and not), PLANT (beauty 0.45), Litter01 to Litter05.
+// sets (jobstest::Animal), the sample data's models, a text table holding every thought (the variant "_2" of a base is
+// missing for the base GUEST_THOUGHT_NEED_CASH, which has "_1" only) and the panel's texts, and a scene for the
+// objects' models. Building types, each one cell served from the footpath cell to its west: FOOD (MEALS), SNACK, ZOO
+// (ANIMAL, up to three FISH), SHOW, FUN (AMUSEMENT), RIDE, GIFTS (RETAIL), INFORMATION (RETAIL), RESTSMALL (TOILET),
+// BANK (CASH); CAFE, a MEALS building with two tables and no server. Scenery: BENCH (two seats, beauty 0.9), Bin
+// (capacity 10, wants emptying), BinSeat (a bin one sits on, capacity 2), WIDE (1 x 3, marks the ground, costs 50),
+// AUTO and BIG (2 x 2, placed automatically and not), PLANT (beauty 0.45), Litter01 to Litter05.
 class GuestPark : public bldtest::BuildingPark
 {
 public:
@@ -86,7 +87,11 @@ public:
     CleaningManager& Cleaning() const;
     FeedbackManager& Feedback() const;
 
+    // The models of the sample data are loaded (the bench's seats are its attachment points).
+    testsupport::ScopedCurrentDir cwd{TW_SOURCE_DIR "/sample-data"};
     std::unique_ptr<TextTable> texts;
+    // The path search the guests walk by.
+    std::unique_ptr<Path> path;
     ObjectScript script;
     jobstest::Gui gui;
     Views views;
