@@ -149,6 +149,8 @@ void GuestObject::Create(const char* name)
     std::fill(std::begin(m_ThoughtID), std::end(m_ThoughtID), -1);
     m_bLeavingEarly = false;
     m_VisitList.clear();
+    // Room for the visits of a day's stay taken now, as the guest arrives, rather than in play.
+    m_VisitList.reserve(16);
     m_bGotMap = false;
     m_iNumSouvenirs = 0;
     m_bBuyingMap = true;
