@@ -227,7 +227,9 @@ TEST(GuestDesires, AGuestLeavesAfterADayOrWhenUnhappy)
         EXPECT_EQ(guest->GetState(), c.state) << c.hours << " " << c.happiness;
         EXPECT_EQ(guest->IsLeavingEarly(), c.early) << c.hours << " " << c.happiness;
         if (c.state == STATE_GUEST_LEAVING_WORLD)
+        {
             EXPECT_EQ(guest->GetIcon(), D::kIconLeaving);
+        }
         // The thumbs go down two and a half seconds after the decision to leave early.
         park.Frames(24, 0.1f);
         EXPECT_TRUE(guest->Got(MT_THUMBS_DOWN).empty());

@@ -357,7 +357,9 @@ TEST(GuestOpinions, AVoiceIsHeardOneTimeInFourWithTheGendersSound)
                 heard += park.views.sounds.empty() ? 0 : 1;
             }
             if (sound >= 0)
+            {
                 EXPECT_NEAR(heard / 400.0, 0.26, 0.06) << type << " " << kind;
+            }
         }
     }
 }

@@ -122,7 +122,9 @@ TEST(Scenery, ABinIsFullAboveSevenTenthsAndAsksForACleanerOnce)
         EXPECT_EQ(park.Cleaning().HoldsRequest(bin->GetID()), held == 10) << count;
         park.Frames(3);
         if (held == 10)
+        {
             EXPECT_EQ(park.Cleaning().GetPending().front().iCalls, 0) << count;
+        }
         platform::WString text;
         bin->GetVariable("BIN_LITTER", text);
         EXPECT_EQ(text, platform::AnsiToWide(std::to_string(held).c_str()));
