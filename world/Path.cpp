@@ -566,6 +566,7 @@ template <int32_t Kind> bool PathFinder::WalkerReaches(uint32_t start, uint32_t 
 
 // ---------------------------------------------------------------- shared paths and followers
 
+#ifndef __SANITIZE_ADDRESS__
 namespace
 {
 // The room of let-go followers, at most its reserved size; the game is single-threaded.
@@ -580,8 +581,9 @@ std::vector<void*>& SpareFollowers()
     return spare;
 }
 } // namespace
+#endif
 
-void* PathFollower::operator new(std::size_t size)
+void* PathFollower::operator new([[maybe_unused]] std::size_t size)
 {
 #ifndef __SANITIZE_ADDRESS__
     std::vector<void*>& spare = SpareFollowers();
@@ -595,7 +597,7 @@ void* PathFollower::operator new(std::size_t size)
     return ::operator new(size);
 }
 
-void PathFollower::operator delete(void* p, std::size_t size) noexcept
+void PathFollower::operator delete(void* p, [[maybe_unused]] std::size_t size) noexcept
 {
 #ifndef __SANITIZE_ADDRESS__
     std::vector<void*>& spare = SpareFollowers();
