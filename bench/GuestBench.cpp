@@ -336,9 +336,9 @@ void BM_GuestParkFrame(benchmark::State& state)
     FullPark park;
     if (!CheckPark(state, park))
         return;
-    // Settle: four game minutes, the guests spread over the park, queues formed, tables and benches taken,
-    // litter dropped up to the park's limit and every container grown to its size.
-    for (int i = 0; i < 1800; ++i)
+    // Settle: eight game minutes (sixteen of its hours), the guests spread over the park, queues formed, tables and
+    // benches taken, litter dropped up to the park's limit and every container grown to its size.
+    for (int i = 0; i < 3600; ++i)
         park.world->Update(kFrame);
     uint64_t frames = 0;
     const uint64_t allocations = CountedAllocations();
