@@ -44,7 +44,9 @@ TEST(GuestSave, AGuestSavedLoadedAndSavedAgainIsTheSame)
     guest->AddThought("GUEST_THOUGHT_PRICE_GOOD", food->GetID());
     guest->SetHasMap(true);
     guest->SetSouvenirs(3);
-    guest->SetDesire(D::DESIRE_RIDE, 0.9f);
+    // The ride is what the guest wants most, whatever desires it was drawn at its arrival.
+    for (int32_t d = 0; d < D::DESIRE_COUNT; ++d)
+        guest->SetDesire(d, d == D::DESIRE_RIDE ? 0.9f : 0.1f);
     guest->SearchDesire();
     park.Frames(20, 0.1f);
     const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
