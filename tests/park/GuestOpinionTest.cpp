@@ -256,6 +256,25 @@ TEST(GuestOpinions, AVisitEndsWithAThoughtOnItsScoreAndTheServedDesireStartsAgai
         EXPECT_FLOAT_EQ(guest->GetOpinion(D::OPINION_VARIETY), 0.54f) << c.score;
         EXPECT_EQ(guest->GetDesire(c.desire), 0.0f) << c.score;
         EXPECT_EQ(std::pair(guest->HasMap(), guest->GetSouvenirs()), std::pair(c.map, c.souvenirs)) << c.score;
+        // A man's voice after the visit, now and then: his bad-event sound (3) after a bad one, his good-event
+        // sound (2) after a good one, nothing after an average one.
+        const std::vector<int32_t> voice = c.score < 0   ? std::vector<int32_t>{3}
+                                           : c.score > 0 ? std::vector<int32_t>{2}
+                                                         : std::vector<int32_t>{};
+        int heard = 0;
+        for (unsigned seed = 1; seed <= 60; ++seed)
+        {
+            platform::SRand(seed);
+            park.views.sounds.clear();
+            guest->SetActivityScore(c.score);
+            guest->PostActivityScore();
+            heard += park.views.sounds.empty() ? 0 : 1;
+            if (!park.views.sounds.empty())
+            {
+                ASSERT_EQ(park.views.sounds, voice) << c.score << " " << seed;
+            }
+        }
+        EXPECT_EQ(heard > 0, !voice.empty()) << c.score;
     }
 }
 

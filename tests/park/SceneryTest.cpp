@@ -149,6 +149,12 @@ TEST(Scenery, AnItemTurnedAcrossCoversItsFootprintTurnedAndDemolishedLeavesNoTra
         const float cash = park.Cash();
         Scenery* wide = park.Item("WIDE", 10, 10, c.direction);
         EXPECT_EQ(CellsHolding(park, wide), c.cells) << c.direction;
+        // Turned by quarter turns about the vertical axis.
+        EXPECT_NEAR(wide->GetOrientation().y, c.direction * 1.5707963f, 1e-5f) << c.direction;
+        EXPECT_EQ(std::pair(wide->GetOrientation().x, wide->GetOrientation().z), std::pair(0.0f, 0.0f));
+        // It has two seats at most: any other seat holds nobody.
+        for (int32_t seat : {-1, 2, 7})
+            EXPECT_EQ(wide->GetSeatedGuest(seat), kNoObjectID) << seat;
         for (const auto& [x, y] : c.cells)
             EXPECT_NE(park.map->GetFlags({x, y}) & CELL_SCENERY_GROUND, 0u) << c.direction;
         // Demolished, twice over before it goes: a fifth of 50 comes back once.
