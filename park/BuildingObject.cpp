@@ -796,6 +796,9 @@ void BuildingObject::AddOpinion(int32_t list, int32_t code)
         return;
     std::vector<float>& opinions = m_Opinions[list];
     const float value = code == 0 ? 0.0f : code == 2 ? 1.0f : 0.5f;
+    // The list takes its whole size at once, so that the verdicts of a full park cost no allocation.
+    if (opinions.capacity() < kMaxOpinions)
+        opinions.reserve(kMaxOpinions);
     if (opinions.size() >= kMaxOpinions)
         opinions.pop_back();
     opinions.insert(opinions.begin(), value);

@@ -245,6 +245,19 @@ public:
     // The status flags to draw, bottom first; the count.
     uint32_t GetStatusFlags(int32_t out[4]) const;
 
+    // ---- what guests read and hold
+    bool IsTooStinky() const { return m_bTooStinky; }
+    // A view point (first or second set) a guest stands at; indices outside the table are never in use.
+    bool IsViewPointInUse(bool second, int32_t index) const
+    {
+        return index >= 0 && index < kMaxViewPoints && (second ? m_bViewPoint2InUse : m_bViewPointInUse)[index];
+    }
+    void SetViewPointInUse(bool second, int32_t index, bool used)
+    {
+        if (index >= 0 && index < kMaxViewPoints)
+            (second ? m_bViewPoint2InUse : m_bViewPointInUse)[index] = used;
+    }
+
 private:
     // ---- lifecycle
     void CreateStaff();

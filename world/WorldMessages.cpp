@@ -382,6 +382,10 @@ BaseObject* World::MakeRequested(uint8_t kind, const void* payload)
     else if (kind == OBJECT_GUEST)
     {
         ++m_NumGuests;
+        // Every guest made counts as an arrival of its gender, as the GUI's counters show them.
+        const int g = park && park->GetGuestFigures(*object).gender == 1 ? 1 : 0;
+        ++m_TotalGuestArrive[g];
+        ++m_TodayGuestArrive[g];
     }
     return object;
 }
