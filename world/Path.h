@@ -132,7 +132,7 @@ private:
         int32_t g = 0;
     };
     // What the open list reads: the cell's total, the next cell in the list and, for a record, the last cell of
-    // its group; and the cell's position on the map.
+    // its group (the end of a chain while the group is empty); and the cell's position on the map.
     struct Cold
     {
         int32_t f = 0;
@@ -174,11 +174,12 @@ private:
     uint32_t m_uExpanded = 0;
     int32_t m_iLongestWalk = 24;
     GridPos m_Start;
-    // The open list's records by total: a bit per total that has one, a bit per word of those that may hold one
-    // (set when a total in the word is marked, cleared once a look finds the word empty), and the record cell of
-    // each total. The open list leaves them as it found them, all clear.
+    // The open list's records by total: a bit per total that has one, a byte per word of those bits set when the
+    // word may hold one (set when a total in the word is marked, cleared once a look finds the word empty), and
+    // the record cell of each total (the end of a chain when it has none). The open list leaves them as it found
+    // them, all clear.
     std::vector<uint64_t> m_RecordBits;
-    std::vector<uint64_t> m_RecordWords;
+    std::vector<uint8_t> m_RecordHeld;
     std::vector<int32_t> m_RecordCell;
     // The walker's side of the reach check: the cells seen by each check, and the cells still to look round.
     std::vector<uint32_t> m_Reached;
