@@ -244,9 +244,10 @@ private:
 
 // ---------------------------------------------------------------- search
 
-PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_iStride(map.GetWidth() + 2), m_Reached(map.GetCellCount(), 0)
+PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_iStride(map.GetWidth() + 2)
 {
     const size_t cells = static_cast<size_t>(m_iStride) * static_cast<size_t>(map.GetHeight() + 2);
+    m_Reached.assign(cells, 0);
     m_Hot.assign(cells, {kBorderTag, std::numeric_limits<int32_t>::min()});
     m_Cold.resize(cells);
     m_Cold[OpenList::kEnd].f = OpenList::kEndTotal;
@@ -269,7 +270,7 @@ PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_iStride(map.GetWidth() + 2
     m_RecordHeld[OpenList::kHeldMargin - 1] = 1;
     m_RecordHeld[OpenList::kHeldMargin + m_RecordBits.size()] = 1;
     m_RecordCell.assign(keys, OpenList::kEnd);
-    m_Flood.reserve(map.GetCellCount());
+    m_Flood.reserve(cells);
 }
 
 PathFinder::~PathFinder() = default;
@@ -356,14 +357,12 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
     // Tags of this search are at least `current`; those of earlier searches below it; the border's above.
     const uint32_t current = m_uGeneration << kGenerationShift;
     const ptrdiff_t stride = m_iStride;
-    const ptrdiff_t width = m_Map.GetWidth();
     Hot* const hot = m_Hot.data();
     Cold* const cold = m_Cold.data();
-    const MapCell* const cells = &m_Map.CellAt(0);
+    // The map's flags, in the same rows as the search's arrays; its border holds 0, which no kind may enter.
+    const uint32_t* const flags = m_Map.GetFlagGrid();
     const int32_t sx = m_Start.x, sy = m_Start.y;
-    const uint32_t startCell = static_cast<uint32_t>(sy * width + sx);
-    const uint32_t destinationCell = static_cast<uint32_t>(cold[destination].y * width + cold[destination].x);
-    hot[destination] = {current | OpeningsOf(cells[destinationCell].m_uiFlags) << kOpeningsShift, 0};
+    hot[destination] = {current | OpeningsOf(flags[destination]) << kOpeningsShift, 0};
     cold[destination].f = 0;
     // The destination alone forms the list, whose head the end cell's link holds.
     cold[kEnd].next = destination;
@@ -390,7 +389,7 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
         // walker cut off from it does not wait for every cell the destination reaches to be expanded.
         if (untilCheck == 0) [[unlikely]]
         {
-            if (!WalkerReaches<Kind>(startCell, destinationCell, nextCheck / 8))
+            if (!WalkerReaches<Kind>(start, destination, nextCheck / 8))
                 return false;
             untilCheck = 3 * nextCheck;
             nextCheck *= 4;
@@ -426,9 +425,7 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
                 }
                 return;
             }
-            constexpr int32_t dx = side == 1 ? 1 : side == 3 ? -1 : 0;
-            constexpr int32_t dy = side == 0 ? 1 : side == 2 ? -1 : 0;
-            const uint32_t theirs = cells[(y + dy) * width + x + dx].m_uiFlags;
+            const uint32_t theirs = flags[e + offset];
             if (!CanStand<Kind>(theirs))
                 return;
             // Kept for every kind: a step out of a queue cell costs more whatever the search.
@@ -440,6 +437,8 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
             node.g = cost;
             // The total: the squared distance between the cell's centre and the walker's (32 map units a cell
             // along x, 64 along y) and the cost.
+            constexpr int32_t dx = side == 1 ? 1 : side == 3 ? -1 : 0;
+            constexpr int32_t dy = side == 0 ? 1 : side == 2 ? -1 : 0;
             const int32_t ex = x + dx - sx, ey = y + dy - sy;
             const int32_t f = ex * ex + 4 * ey * ey + cost;
             cold[e + offset].f = f;
@@ -526,7 +525,7 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
     return found;
 }
 
-template <int32_t Kind> bool PathFinder::WalkerReaches(uint32_t start, uint32_t destination, uint32_t budget)
+template <int32_t Kind> bool PathFinder::WalkerReaches(int32_t start, int32_t destination, uint32_t budget)
 {
     // Every cell the walker can step to from its own cell, a step at a time, until the destination is among them
     // or more than `budget` cells are: either way the search goes on. Only a walker whose cells are all seen
@@ -536,30 +535,27 @@ template <int32_t Kind> bool PathFinder::WalkerReaches(uint32_t start, uint32_t 
         std::fill(m_Reached.begin(), m_Reached.end(), 0);
         m_uReach = 1;
     }
-    const int32_t width = m_Map.GetWidth();
-    const int32_t height = m_Map.GetHeight();
+    const uint32_t* const flags = m_Map.GetFlagGrid();
+    const int32_t toSide[4] = {m_iStride, 1, -m_iStride, -1};
     m_Flood.clear();
-    m_Flood.push_back(static_cast<int32_t>(start));
-    m_Reached[start] = m_uReach;
+    m_Flood.push_back(start);
+    m_Reached[static_cast<size_t>(start)] = m_uReach;
     uint32_t seen = 1;
     while (!m_Flood.empty())
     {
         const int32_t a = m_Flood.back();
         m_Flood.pop_back();
-        const MapCell& cell = m_Map.CellAt(static_cast<uint32_t>(a));
-        const GridPos around[4] = {
-            {cell.m_x, cell.m_y + 1}, {cell.m_x + 1, cell.m_y}, {cell.m_x, cell.m_y - 1}, {cell.m_x - 1, cell.m_y}};
         for (int32_t side = 0; side < 4; ++side)
         {
-            if (around[side].x < 0 || around[side].x >= width || around[side].y < 0 || around[side].y >= height)
+            // The border's flags keep the flood on the map.
+            const int32_t b = a + toSide[side];
+            const uint32_t to = flags[b];
+            if (m_Reached[static_cast<size_t>(b)] == m_uReach || !CanStand<Kind>(to) ||
+                !CanStep<Kind>(flags[a], to, side))
                 continue;
-            const int32_t b = around[side].y * width + around[side].x;
-            const uint32_t to = m_Map.CellAt(static_cast<uint32_t>(b)).m_uiFlags;
-            if (m_Reached[b] == m_uReach || !CanStand<Kind>(to) || !CanStep<Kind>(cell.m_uiFlags, to, side))
-                continue;
-            if (static_cast<uint32_t>(b) == destination || ++seen > budget)
+            if (b == destination || ++seen > budget)
                 return true;
-            m_Reached[b] = m_uReach;
+            m_Reached[static_cast<size_t>(b)] = m_uReach;
             m_Flood.push_back(b);
         }
     }

@@ -159,10 +159,11 @@ private:
     // The search between two cells given by their indexes in the search's arrays.
     template <int32_t Kind> bool Run(int32_t start, int32_t destination);
     // False only when every cell the walker can reach has been seen (no more than `budget`) without the
-    // destination; the cells by their indexes on the map.
-    template <int32_t Kind> bool WalkerReaches(uint32_t start, uint32_t destination, uint32_t budget);
+    // destination; the cells by their indexes in the search's arrays.
+    template <int32_t Kind> bool WalkerReaches(int32_t start, int32_t destination, uint32_t budget);
 
-    // The index of a map cell in the search's own arrays, which run over the map and a border one cell wide.
+    // The index of a map cell in the search's own arrays, which run over the map and a border one cell wide, as
+    // the map's grid of flags does.
     int32_t Index(int32_t x, int32_t y) const { return (y + 1) * m_iStride + x + 1; }
 
     WorldMap& m_Map;
