@@ -54,8 +54,12 @@ inline uint32_t QueueShapeOf(uint32_t flags)
 class MapCell
 {
 public:
-    // A cell whose flags are kept at `flags`, in the map's grid of flags.
+    // A cell whose flags are kept at `flags`, in the map's grid of flags. Not copied: a copy would share the
+    // cell's flags; moved only while the map lays out its cells.
     explicit MapCell(uint32_t& flags) : m_uiFlags(flags) {}
+    MapCell(const MapCell&) = delete;
+    MapCell(MapCell&&) = default;
+    MapCell& operator=(const MapCell&) = delete;
 
     void AddObject(BaseObject* object);
     // Removes every occurrence.
