@@ -184,12 +184,9 @@ public:
         if (head[old] != cell)
             return first;
         head[old] = kEnd;
-        const uint64_t marks = bits[old >> 6] &= ~(uint64_t{1} << (old & 63));
-        if (old == first)
-        {
-            const uint64_t rest = marks >> (old & 63);
-            first = rest != 0 ? old + static_cast<size_t>(std::countr_zero(rest)) : After(old);
-        }
+        bits[old >> 6] &= ~(uint64_t{1} << (old & 63));
+        // When the record was the first, no record comes before it, so the cell, whose total is now lower, becomes
+        // the first record itself: the first total needs no search.
         const size_t before = Before(old);
         return std::min(first, Regroup(cell, before == kNone ? kEnd : head[before]));
     }
