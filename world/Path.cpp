@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <limits>
 #include <type_traits>
 
@@ -72,256 +73,182 @@ bool PathFinder::CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlag
 // the list is kept by its records instead: in that order every cell whose total is above all totals before it is
 // a record; a new cell always becomes one (everything before it is smaller), and the cells behind a record up to
 // the next one, its group, are no greater than it. So the records run in increasing totals, marked in a set of
-// totals (a bit per total, and a bit per 64-bit word of those that may hold one), and a new cell goes in before the
-// first record whose total is at least its own, taking over that record's group when the totals are equal. Only
-// taking a record out (the head, or one whose total drops) sorts its group into records again.
+// totals (a bit per total, and a byte per 64-bit word of those bits that may hold one), and a new cell goes in
+// before the first record whose total is at least its own, taking over that record's group when the totals are
+// equal. Only taking a record out (the head, or one whose total drops) sorts its group into records again.
+//
+// The search itself inserts and takes out records, keeping the first total marked where it can reach it at once;
+// this class holds the parts it needs now and then.
 class PathFinder::OpenList
 {
 public:
-    explicit OpenList(PathFinder& finder)
-        : m_Bits(finder.m_RecordBits.data()), m_Words(finder.m_RecordWords.data()),
-          m_BitWords(finder.m_RecordBits.size()), m_MarkWords(finder.m_RecordWords.size()),
-          m_Head(finder.m_RecordCell.data()), m_Cold(finder.m_Cold.data()), m_iLongestWalk(finder.m_iLongestWalk),
-          m_iList(m_iLongestWalk < 0 ? kRecords : -1)
-    {
-    }
-
-    // The records left are cleared for the next search: every one lies between the first and the highest total
-    // ever marked.
-    ~OpenList()
-    {
-        if (m_First == kNone)
-            return;
-        for (size_t word = m_First >> 12; word <= m_Highest >> 12; ++word)
-        {
-            for (uint64_t marks = m_Words[word]; marks != 0; marks &= marks - 1)
-                m_Bits[(word << 6) + static_cast<size_t>(std::countr_zero(marks))] = 0;
-            m_Words[word] = 0;
-        }
-    }
-
-    void Insert(int32_t cell)
-    {
-        if (m_iList != kRecords)
-            InsertIntoList(cell);
-        else
-            InsertRecord(cell);
-    }
-
-    bool ByRecords() const { return m_iList == kRecords; }
-
-    // Insert and PopFront once the records hold the list.
-    void InsertRecord(int32_t cell)
-    {
-        const size_t key = Key(m_Cold[cell].f);
-        // Without a branch: with a record of the same total the cell takes over its group; otherwise it starts a
-        // group of its own (the record cell read then is a stale one, and unused).
-        const bool taken = IsMarked(key);
-        const int32_t hidden = m_Head[key];
-        const int32_t tail = m_Cold[hidden].tail;
-        m_Cold[cell].next = taken ? hidden : -1;
-        m_Cold[cell].tail = taken ? tail : cell;
-        Mark(key);
-        m_Head[key] = cell;
-    }
-
-    int32_t PopRecord()
-    {
-        const size_t key = m_First;
-        if (key == kNone)
-            return -1;
-        const int32_t cell = m_Head[key];
-        const int32_t next = m_Cold[cell].next;
-        if (next >= 0 && m_Cold[next].f == m_Cold[cell].f)
-        {
-            // The next cell, of the same total, is a record of that total with the rest of the group behind it
-            // (none of them greater): it simply takes the record's place.
-            m_Head[key] = next;
-            m_Cold[next].tail = m_Cold[cell].tail;
-            return cell;
-        }
-        Unmark(key);
-        if (next >= 0)
-            Regroup(next, -1);
-        return cell;
-    }
-
-    int32_t PopFront()
-    {
-        if (m_iList != kRecords)
-        {
-            const int32_t cell = m_iList;
-            if (cell >= 0)
-                m_iList = m_Cold[cell].next;
-            return cell;
-        }
-        return PopRecord();
-    }
-
-    // The cell's total has dropped from `old`.
-    void Decreased(int32_t cell, int32_t old)
-    {
-        const size_t key = Key(old);
-        if (m_iList != kRecords || !IsMarked(key) || m_Head[key] != cell)
-            return; // it keeps its place in the list, or stays in its group, smaller still
-        Unmark(key);
-        const size_t before = Before(key);
-        Regroup(cell, before == kNone ? -1 : m_Head[before]);
-    }
-
-private:
+    // The end of a chain of cells: the corner of the border, which no search enters. Its total, above every real
+    // one, ends a walk along the list and matches no record, and its tail is always the end; while the open list
+    // is a list its link holds the head.
+    static constexpr int32_t kEnd = 0;
+    static constexpr int32_t kEndTotal = std::numeric_limits<int32_t>::max();
     static constexpr size_t kNone = ~size_t{0};
-    // The value of m_iList once the records hold the list.
-    static constexpr int32_t kRecords = -2;
+    // The bytes before and after the marks of the words, so that eight of them can be read at once anywhere, and
+    // the stops just outside them.
+    static constexpr size_t kHeldMargin = 8;
 
-    static size_t Key(int32_t f) { return static_cast<size_t>(f); }
-
-    bool IsMarked(size_t key) const { return (m_Bits[key >> 6] >> (key & 63) & 1u) != 0; }
-
-    void Mark(size_t key)
+    explicit OpenList(PathFinder& finder)
+        : bits(finder.m_RecordBits.data()), held(finder.m_RecordHeld.data() + kHeldMargin),
+          head(finder.m_RecordCell.data()), cold(finder.m_Cold.data()), m_Words(finder.m_RecordBits.size())
     {
-        m_Bits[key >> 6] |= uint64_t{1} << (key & 63);
-        m_Words[key >> 12] |= uint64_t{1} << (key >> 6 & 63);
-        // A branch, not a conditional move: a new first total is rare, and the next record to come out should not
-        // wait for every total marked before it.
-        if (key < m_First) [[unlikely]]
-            m_First = key;
-        m_Highest = std::max(m_Highest, key);
     }
 
-    void Unmark(size_t key)
+    // Clears the records a search leaves, none of them below its first total.
+    void Clear(size_t first) const
     {
-        // The word's mark stays: the searches that pass it clear it once they find the word empty.
-        const uint64_t rest = m_Bits[key >> 6] &= ~(uint64_t{1} << (key & 63));
-        if (key != m_First)
+        if (first == kNone)
             return;
-        // The first total goes: the next one is most often in the same word.
-        const uint64_t later = rest & (~uint64_t{1} << (key & 63));
-        m_First = later != 0 ? (key & ~size_t{63}) + static_cast<size_t>(std::countr_zero(later)) : After(key);
+        for (size_t word = NextHeld(first >> 6); word < m_Words; word = NextHeld(word + 1))
+        {
+            for (uint64_t marks = bits[word]; marks != 0; marks &= marks - 1)
+                head[(word << 6) + static_cast<size_t>(std::countr_zero(marks))] = kEnd;
+            bits[word] = 0;
+            held[word] = 0;
+        }
     }
 
     // The first marked total above the key, or kNone. Marks of words found empty are cleared on the way.
-    size_t After(size_t key)
+    size_t After(size_t key) const
     {
-        size_t word = (key >> 6) + 1;
-        if (word >= m_BitWords)
-            return kNone;
-        size_t mark = word >> 6;
-        uint64_t marks = m_Words[mark] & (~uint64_t{0} << (word & 63));
-        for (;;)
+        for (size_t word = NextHeld((key >> 6) + 1); word < m_Words; word = NextHeld(word + 1))
         {
-            while (marks == 0)
-            {
-                if (++mark == m_MarkWords)
-                    return kNone;
-                marks = m_Words[mark];
-            }
-            word = (mark << 6) + static_cast<size_t>(std::countr_zero(marks));
-            if (m_Bits[word] != 0)
-                return (word << 6) + static_cast<size_t>(std::countr_zero(m_Bits[word]));
-            m_Words[mark] &= ~(uint64_t{1} << (word & 63));
-            marks &= marks - 1;
+            if (bits[word] != 0)
+                return (word << 6) + static_cast<size_t>(std::countr_zero(bits[word]));
+            held[word] = 0;
         }
+        return kNone;
     }
 
     // The last marked total below the key, or kNone. Marks of words found empty are cleared on the way.
-    size_t Before(size_t key)
+    size_t Before(size_t key) const
     {
         if (key == 0)
             return kNone;
         --key;
-        size_t word = key >> 6;
-        if (const uint64_t bits = m_Bits[word] & (~uint64_t{0} >> (63 - (key & 63))))
-            return (word << 6) + 63 - static_cast<size_t>(std::countl_zero(bits));
-        if (word == 0)
-            return kNone;
-        --word;
-        size_t mark = word >> 6;
-        uint64_t marks = m_Words[mark] & (~uint64_t{0} >> (63 - (word & 63)));
-        for (;;)
+        const size_t word = key >> 6;
+        if (const uint64_t found = bits[word] & (~uint64_t{0} >> (63 - (key & 63))))
+            return (word << 6) + 63 - static_cast<size_t>(std::countl_zero(found));
+        for (ptrdiff_t w = PreviousHeld(static_cast<ptrdiff_t>(word) - 1); w >= 0; w = PreviousHeld(w - 1))
         {
-            while (marks == 0)
-            {
-                if (mark-- == 0)
-                    return kNone;
-                marks = m_Words[mark];
-            }
-            word = (mark << 6) + 63 - static_cast<size_t>(std::countl_zero(marks));
-            if (m_Bits[word] != 0)
-                return (word << 6) + 63 - static_cast<size_t>(std::countl_zero(m_Bits[word]));
-            m_Words[mark] &= ~(uint64_t{1} << (word & 63));
-            marks &= ~(uint64_t{1} << (word & 63));
+            if (bits[w] != 0)
+                return (static_cast<size_t>(w) << 6) + 63 - static_cast<size_t>(std::countl_zero(bits[w]));
+            held[w] = 0;
         }
+        return kNone;
     }
 
-    void InsertIntoList(int32_t cell)
+    // Sorts a chain of cells in list order, which follows the record `previous` (kEnd: the head of the list), into
+    // records and their groups. Returns the lowest total it marks (kNone when it marks none).
+    size_t Regroup(int32_t chain, int32_t previous) const
     {
-        const int32_t f = m_Cold[cell].f;
-        int32_t* link = &m_iList;
-        int32_t walked = 0;
-        while (*link >= 0 && m_Cold[*link].f < f)
-        {
-            link = &m_Cold[*link].next;
-            ++walked;
-        }
-        m_Cold[cell].next = *link;
-        *link = cell;
-        if (walked > m_iLongestWalk)
-        {
-            const int32_t head = m_iList;
-            m_iList = kRecords;
-            Regroup(head, -1);
-        }
-    }
-
-    // Sorts a chain of cells in list order, which follows the record `previous` (none: the head of the list), into
-    // records and their groups.
-    void Regroup(int32_t chain, int32_t previous)
-    {
+        size_t lowest = kNone;
         int32_t group = previous;
-        int32_t most = previous < 0 ? -1 : m_Cold[previous].f;
-        while (chain >= 0)
+        int32_t last = previous == kEnd || cold[previous].tail == kEnd ? previous : cold[previous].tail;
+        int32_t most = previous == kEnd ? -1 : cold[previous].f;
+        while (chain != kEnd)
         {
             const int32_t cell = chain;
-            chain = m_Cold[cell].next;
-            m_Cold[cell].next = -1;
-            if (m_Cold[cell].f > most)
+            chain = cold[cell].next;
+            cold[cell].next = kEnd;
+            if (cold[cell].f > most)
             {
-                most = m_Cold[cell].f;
-                Mark(Key(most));
-                m_Head[Key(most)] = cell;
-                m_Cold[cell].tail = cell;
+                most = cold[cell].f;
+                const size_t key = static_cast<size_t>(most);
+                bits[key >> 6] |= uint64_t{1} << (key & 63);
+                held[key >> 6] = 1;
+                lowest = std::min(lowest, key);
+                head[key] = cell;
+                cold[cell].tail = kEnd;
                 group = cell;
             }
             else
             {
-                m_Cold[m_Cold[group].tail].next = cell;
-                m_Cold[group].tail = cell;
+                cold[last].next = cell;
+                cold[group].tail = cell;
             }
+            last = cell;
+        }
+        return lowest;
+    }
+
+    // The total of an open cell has dropped from `old`: a record whose total drops is taken out, and it and its
+    // group are sorted into records again after the record before it; any other cell stays in its group. Returns
+    // the first total marked afterwards, given the one before.
+    size_t Dropped(int32_t cell, size_t old, size_t first) const
+    {
+        if (head[old] != cell)
+            return first;
+        head[old] = kEnd;
+        bits[old >> 6] &= ~(uint64_t{1} << (old & 63));
+        // When the record was the first, no record comes before it, so the cell, whose total is now lower, becomes
+        // the first record itself: the first total needs no search.
+        const size_t before = Before(old);
+        return std::min(first, Regroup(cell, before == kNone ? kEnd : head[before]));
+    }
+
+    // While the open list is a list: inserts the cell with total f and returns how far it walked.
+    int32_t InsertIntoList(int32_t cell, int32_t f) const
+    {
+        int32_t* link = &cold[kEnd].next;
+        int32_t walked = 0;
+        while (cold[*link].f < f)
+        {
+            link = &cold[*link].next;
+            ++walked;
+        }
+        cold[cell].next = *link;
+        *link = cell;
+        return walked;
+    }
+
+    uint64_t* const bits;
+    uint8_t* const held;
+    int32_t* const head;
+    Cold* const cold;
+
+private:
+    // The first word at or after `word` that may hold a mark; the number of words when there is none.
+    size_t NextHeld(size_t word) const
+    {
+        for (;; word += 8)
+        {
+            uint64_t eight;
+            std::memcpy(&eight, held + word, sizeof eight);
+            if (eight != 0)
+                return word + static_cast<size_t>(std::countr_zero(eight)) / 8;
         }
     }
 
-    uint64_t* const m_Bits;
-    uint64_t* const m_Words;
-    const size_t m_BitWords;
-    const size_t m_MarkWords;
-    int32_t* const m_Head;
-    Cold* const m_Cold;
-    const int32_t m_iLongestWalk;
-    // The head of the list while it is a list (-1 when empty), else kRecords.
-    int32_t m_iList;
-    // The first marked total, and the highest total marked in this search.
-    size_t m_First = kNone;
-    size_t m_Highest = 0;
+    // The last word at or before `word` that may hold a mark; -1 when there is none.
+    ptrdiff_t PreviousHeld(ptrdiff_t word) const
+    {
+        for (;; word -= 8)
+        {
+            uint64_t eight;
+            std::memcpy(&eight, held + word - 7, sizeof eight);
+            if (eight != 0)
+                return word - static_cast<ptrdiff_t>(std::countl_zero(eight)) / 8;
+        }
+    }
+
+    const size_t m_Words;
 };
 
 // ---------------------------------------------------------------- search
 
-PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_iStride(map.GetWidth() + 2), m_Reached(map.GetCellCount(), 0)
+PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_iStride(map.GetWidth() + 2)
 {
     const size_t cells = static_cast<size_t>(m_iStride) * static_cast<size_t>(map.GetHeight() + 2);
+    m_Reached.assign(cells, 0);
     m_Hot.assign(cells, {kBorderTag, std::numeric_limits<int32_t>::min()});
     m_Cold.resize(cells);
+    m_Cold[OpenList::kEnd].f = OpenList::kEndTotal;
+    m_Cold[OpenList::kEnd].tail = OpenList::kEnd;
     for (uint32_t i = 0; i < map.GetCellCount(); ++i)
     {
         const MapCell& cell = map.CellAt(i);
@@ -334,11 +261,13 @@ PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_iStride(map.GetWidth() + 2
     // cell.
     const uint64_t w = static_cast<uint64_t>(map.GetWidth()), h = static_cast<uint64_t>(map.GetHeight());
     const uint64_t keys = w * w + 4 * h * h + 12 * w * h + 1;
-    // A spare word after each, so that the word after the last total can be looked at.
-    m_RecordBits.assign((keys + 63) / 64 + 1, 0);
-    m_RecordWords.assign((m_RecordBits.size() + 63) / 64 + 1, 0);
-    m_RecordCell.resize(keys);
-    m_Flood.reserve(map.GetCellCount());
+    m_RecordBits.assign((keys + 63) / 64, 0);
+    // Eight bytes either side, the stops just outside the words.
+    m_RecordHeld.assign(m_RecordBits.size() + 2 * OpenList::kHeldMargin, 0);
+    m_RecordHeld[OpenList::kHeldMargin - 1] = 1;
+    m_RecordHeld[OpenList::kHeldMargin + m_RecordBits.size()] = 1;
+    m_RecordCell.assign(keys, OpenList::kEnd);
+    m_Flood.reserve(cells);
 }
 
 PathFinder::~PathFinder() = default;
@@ -416,34 +345,38 @@ uint32_t PathFinder::OpeningsOf(uint32_t flags)
 
 template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
 {
-    OpenList list(*this);
+    constexpr int32_t kEnd = OpenList::kEnd;
+    constexpr size_t kNone = OpenList::kNone;
+    const OpenList list(*this);
+    uint64_t* const bits = list.bits;
+    uint8_t* const held = list.held;
+    int32_t* const heads = list.head;
     // Tags of this search are at least `current`; those of earlier searches below it; the border's above.
     const uint32_t current = m_uGeneration << kGenerationShift;
-    const int32_t stride = m_iStride;
-    const int32_t width = m_Map.GetWidth();
+    const ptrdiff_t stride = m_iStride;
     Hot* const hot = m_Hot.data();
     Cold* const cold = m_Cold.data();
-    const MapCell* const cells = &m_Map.CellAt(0);
+    // The map's flags, in the same rows as the search's arrays; its border holds 0, which no kind may enter.
+    const uint32_t* const flags = m_Map.GetFlagGrid();
     const int32_t sx = m_Start.x, sy = m_Start.y;
-    const uint32_t startCell = static_cast<uint32_t>(sy * width + sx);
-    const uint32_t destinationCell = static_cast<uint32_t>(cold[destination].y * width + cold[destination].x);
-    hot[destination] = {current | OpeningsOf(cells[destinationCell].m_uiFlags) << kOpeningsShift, 0};
+    hot[destination] = {current | OpeningsOf(flags[destination]) << kOpeningsShift, 0};
     cold[destination].f = 0;
-    list.Insert(destination);
-    uint32_t expandedCount = 0;
+    // The destination alone forms the list, whose head the end cell's link holds.
+    cold[kEnd].next = destination;
+    cold[destination].next = kEnd;
+    // The number of cells expanded at the next reach check, and how many more are to be expanded until then.
     uint32_t nextCheck = kReachCheckFrom;
+    uint32_t untilCheck = kReachCheckFrom;
     bool found = false;
-    // One cell expanded; false when the search is over (found or not). While the open list is a list its own
-    // operations choose the way they keep it; once the records hold it, the loop that knows it calls theirs.
-    const auto expand = [&](auto byRecords) -> bool
+    // Expands cell e: each neighbour that is new to the search goes into the open list through `insert` (cell,
+    // total), and each open one whose total drops is reported through `drop` (cell, old total). False when the
+    // search is over.
+    const auto expand = [&](ptrdiff_t e, auto insert, auto drop) __attribute__((always_inline))->bool
     {
-        constexpr bool kByRecords = decltype(byRecords)::value;
-        const int32_t e = kByRecords ? list.PopRecord() : list.PopFront();
-        if (e < 0)
-            return false;
-        Hot& expanded = hot[e];
-        const uint32_t tag = expanded.tag |= kExpanded;
-        ++expandedCount;
+        Hot* const he = hot + e;
+        const uint32_t tag = he->tag | kExpanded;
+        he->tag = tag;
+        --untilCheck;
         if (e == start)
         {
             found = true;
@@ -451,29 +384,24 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
         }
         // A long search checks now and then whether the walker's cell reaches the destination at all, so that a
         // walker cut off from it does not wait for every cell the destination reaches to be expanded.
-        if (expandedCount == nextCheck)
+        if (untilCheck == 0) [[unlikely]]
         {
-            if (!WalkerReaches<Kind>(startCell, destinationCell, nextCheck / 8))
+            if (!WalkerReaches<Kind>(start, destination, nextCheck / 8))
                 return false;
+            untilCheck = 3 * nextCheck;
             nextCheck *= 4;
         }
         const uint32_t openings = (tag >> kOpeningsShift) & 0x1Fu;
+        const int32_t cost = he->g + ((openings & kQueueBit) ? kQueueStep : kStep);
         const int32_t x = cold[e].x;
         const int32_t y = cold[e].y;
-        const int32_t here = y * width + x;
-        const int32_t cost = expanded.g + ((openings & kQueueBit) ? kQueueStep : kStep);
-        // The total of a neighbour: the squared distance between its centre and the walker's (32 map units a cell
-        // along x, 64 along y) and the cost. One step from this cell changes the distance by a known amount.
-        const int32_t ex = x - sx, ey = y - sy;
-        const int32_t base = ex * ex + 4 * ey * ey + cost;
-        // Offers the neighbour on a side of the cell, n in the search's arrays and m on the map, whose total would
-        // be `f`.
-        const auto offer = [&](auto sideOfCell, int32_t n, int32_t m, int32_t f)
+        // Offers the neighbour on a side of the cell, `offset` cells on in the search's arrays.
+        const auto offer = [&](auto sideOfCell, ptrdiff_t offset)
         {
             constexpr int32_t side = decltype(sideOfCell)::value;
             // The side of n that faces this cell.
             constexpr int32_t back = (side + 2) & 3;
-            Hot& node = hot[n];
+            Hot& node = he[offset];
             if (node.tag >= current)
             {
                 // A cell already in this search passed its kind's test, which for foot and scenery searches does
@@ -484,16 +412,17 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
                 if (cost < node.g) [[unlikely]]
                 {
                     // The estimate stays: the total drops by what the cost does.
-                    const int32_t old = cold[n].f;
-                    cold[n].f = old + (cost - node.g);
+                    Cold& dropping = cold[e + offset];
+                    const int32_t old = dropping.f;
+                    dropping.f = old + (cost - node.g);
                     node.g = cost;
                     node.tag = (node.tag & ~(3u << kParentShift)) | static_cast<uint32_t>(back) << kParentShift;
                     if (!(node.tag & kExpanded))
-                        list.Decreased(n, old);
+                        drop(e + offset, static_cast<size_t>(old));
                 }
                 return;
             }
-            const uint32_t theirs = cells[m].m_uiFlags;
+            const uint32_t theirs = flags[e + offset];
             if (!CanStand<Kind>(theirs))
                 return;
             // Kept for every kind: a step out of a queue cell costs more whatever the search.
@@ -503,28 +432,97 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
                     return;
             node.tag = current | theirOpenings << kOpeningsShift | static_cast<uint32_t>(back) << kParentShift;
             node.g = cost;
-            cold[n].f = f;
-            if constexpr (kByRecords)
-                list.InsertRecord(n);
-            else
-                list.Insert(n);
+            // The total: the squared distance between the cell's centre and the walker's (32 map units a cell
+            // along x, 64 along y) and the cost.
+            constexpr int32_t dx = side == 1 ? 1 : side == 3 ? -1 : 0;
+            constexpr int32_t dy = side == 0 ? 1 : side == 2 ? -1 : 0;
+            const int32_t ex = x + dx - sx, ey = y + dy - sy;
+            const int32_t f = ex * ex + 4 * ey * ey + cost;
+            cold[e + offset].f = f;
+            insert(e + offset, f);
         };
-        offer(std::integral_constant<int32_t, 0>{}, e + stride, here + width, base + 8 * ey + 4);
-        offer(std::integral_constant<int32_t, 1>{}, e + 1, here + 1, base + 2 * ex + 1);
-        offer(std::integral_constant<int32_t, 2>{}, e - stride, here - width, base - 8 * ey + 4);
-        offer(std::integral_constant<int32_t, 3>{}, e - 1, here - 1, base - 2 * ex + 1);
+        offer(std::integral_constant<int32_t, 0>{}, stride);
+        offer(std::integral_constant<int32_t, 1>{}, 1);
+        offer(std::integral_constant<int32_t, 2>{}, -stride);
+        offer(std::integral_constant<int32_t, 3>{}, -1);
         return true;
     };
+    // While the list stays short it is walked; once an insertion walks far the records take it over.
+    bool byRecords = m_iLongestWalk < 0;
     bool going = true;
-    while (going && !list.ByRecords())
-        going = expand(std::false_type{});
-    while (going)
-        going = expand(std::true_type{});
-    m_uExpanded = expandedCount;
+    while (going && !byRecords)
+    {
+        const int32_t e = cold[kEnd].next;
+        if (e == kEnd)
+            break;
+        cold[kEnd].next = cold[e].next;
+        going = expand(
+            e,
+            [&](ptrdiff_t cell, int32_t f)
+            {
+                if (list.InsertIntoList(static_cast<int32_t>(cell), f) > m_iLongestWalk)
+                    byRecords = true;
+            },
+            [](ptrdiff_t, size_t) {});
+    }
+    size_t first = kNone;
+    if (going && byRecords)
+    {
+        const int32_t chain = cold[kEnd].next;
+        cold[kEnd].next = kEnd;
+        first = list.Regroup(chain, kEnd);
+    }
+    // The cell goes in before the first record of a total at least its own: with a record of the same total it
+    // takes over that record's group (the record joins it), otherwise it starts a group of its own. Both without
+    // a branch, as a total without a record has the end of a chain for its record cell, whose tail is the end.
+    const auto insertRecord = [&](ptrdiff_t cell, int32_t f)
+    {
+        const size_t key = static_cast<size_t>(f);
+        bits[key >> 6] |= uint64_t{1} << (key & 63);
+        held[key >> 6] = 1;
+        const int32_t hidden = heads[key];
+        heads[key] = static_cast<int32_t>(cell);
+        const int32_t tail = cold[hidden].tail;
+        cold[cell].next = hidden;
+        cold[cell].tail = tail != kEnd ? tail : hidden;
+        // A branch, not a conditional move: a new first total is rare, and the next record to come out should not
+        // wait for every total marked before it.
+        if (key < first) [[unlikely]]
+            first = key;
+    };
+    const auto dropRecord = [&](ptrdiff_t cell, size_t old)
+    { first = list.Dropped(static_cast<int32_t>(cell), old, first); };
+    while (going && first != kNone)
+    {
+        // The first record comes out. Most often its group is empty or starts with a cell of the same total,
+        // which takes its place: both without a branch (an empty group leaves the end as the total's record cell,
+        // and the end's tail as the end).
+        const size_t key = first;
+        const ptrdiff_t e = heads[key];
+        const int32_t next = cold[e].next;
+        const int32_t tail = cold[e].tail;
+        const bool same = cold[next].f == static_cast<int32_t>(key);
+        heads[key] = next;
+        cold[next].tail = tail != next ? tail : kEnd;
+        uint64_t* const word = bits + (key >> 6);
+        const uint64_t marks = *word & ~(uint64_t{!same} << (key & 63));
+        *word = marks;
+        const uint64_t rest = marks >> (key & 63);
+        first = rest != 0 ? key + static_cast<size_t>(std::countr_zero(rest)) : list.After(key);
+        // A group that starts with a smaller cell is sorted into records of its own, before all others.
+        if (next != kEnd && !same) [[unlikely]]
+        {
+            heads[key] = kEnd;
+            first = list.Regroup(next, kEnd);
+        }
+        going = expand(e, insertRecord, dropRecord);
+    }
+    list.Clear(first);
+    m_uExpanded = nextCheck - untilCheck;
     return found;
 }
 
-template <int32_t Kind> bool PathFinder::WalkerReaches(uint32_t start, uint32_t destination, uint32_t budget)
+template <int32_t Kind> bool PathFinder::WalkerReaches(int32_t start, int32_t destination, uint32_t budget)
 {
     // Every cell the walker can step to from its own cell, a step at a time, until the destination is among them
     // or more than `budget` cells are: either way the search goes on. Only a walker whose cells are all seen
@@ -534,30 +532,27 @@ template <int32_t Kind> bool PathFinder::WalkerReaches(uint32_t start, uint32_t 
         std::fill(m_Reached.begin(), m_Reached.end(), 0);
         m_uReach = 1;
     }
-    const int32_t width = m_Map.GetWidth();
-    const int32_t height = m_Map.GetHeight();
+    const uint32_t* const flags = m_Map.GetFlagGrid();
+    const int32_t toSide[4] = {m_iStride, 1, -m_iStride, -1};
     m_Flood.clear();
-    m_Flood.push_back(static_cast<int32_t>(start));
-    m_Reached[start] = m_uReach;
+    m_Flood.push_back(start);
+    m_Reached[static_cast<size_t>(start)] = m_uReach;
     uint32_t seen = 1;
     while (!m_Flood.empty())
     {
         const int32_t a = m_Flood.back();
         m_Flood.pop_back();
-        const MapCell& cell = m_Map.CellAt(static_cast<uint32_t>(a));
-        const GridPos around[4] = {
-            {cell.m_x, cell.m_y + 1}, {cell.m_x + 1, cell.m_y}, {cell.m_x, cell.m_y - 1}, {cell.m_x - 1, cell.m_y}};
         for (int32_t side = 0; side < 4; ++side)
         {
-            if (around[side].x < 0 || around[side].x >= width || around[side].y < 0 || around[side].y >= height)
+            // The border's flags keep the flood on the map.
+            const int32_t b = a + toSide[side];
+            const uint32_t to = flags[b];
+            if (m_Reached[static_cast<size_t>(b)] == m_uReach || !CanStand<Kind>(to) ||
+                !CanStep<Kind>(flags[a], to, side))
                 continue;
-            const int32_t b = around[side].y * width + around[side].x;
-            const uint32_t to = m_Map.CellAt(static_cast<uint32_t>(b)).m_uiFlags;
-            if (m_Reached[b] == m_uReach || !CanStand<Kind>(to) || !CanStep<Kind>(cell.m_uiFlags, to, side))
-                continue;
-            if (static_cast<uint32_t>(b) == destination || ++seen > budget)
+            if (b == destination || ++seen > budget)
                 return true;
-            m_Reached[b] = m_uReach;
+            m_Reached[static_cast<size_t>(b)] = m_uReach;
             m_Flood.push_back(b);
         }
     }

@@ -137,7 +137,7 @@ private:
         int32_t g = 0;
     };
     // What the open list reads: the cell's total, the next cell in the list and, for a record, the last cell of
-    // its group; and the cell's position on the map.
+    // its group (the end of a chain while the group is empty); and the cell's position on the map.
     struct Cold
     {
         int32_t f = 0;
@@ -164,10 +164,11 @@ private:
     // The search between two cells given by their indexes in the search's arrays.
     template <int32_t Kind> bool Run(int32_t start, int32_t destination);
     // False only when every cell the walker can reach has been seen (no more than `budget`) without the
-    // destination; the cells by their indexes on the map.
-    template <int32_t Kind> bool WalkerReaches(uint32_t start, uint32_t destination, uint32_t budget);
+    // destination; the cells by their indexes in the search's arrays.
+    template <int32_t Kind> bool WalkerReaches(int32_t start, int32_t destination, uint32_t budget);
 
-    // The index of a map cell in the search's own arrays, which run over the map and a border one cell wide.
+    // The index of a map cell in the search's own arrays, which run over the map and a border one cell wide, as
+    // the map's grid of flags does.
     int32_t Index(int32_t x, int32_t y) const { return (y + 1) * m_iStride + x + 1; }
 
     WorldMap& m_Map;
@@ -179,11 +180,12 @@ private:
     uint32_t m_uExpanded = 0;
     int32_t m_iLongestWalk = 24;
     GridPos m_Start;
-    // The open list's records by total: a bit per total that has one, a bit per word of those that may hold one
-    // (set when a total in the word is marked, cleared once a look finds the word empty), and the record cell of
-    // each total. The open list leaves them as it found them, all clear.
+    // The open list's records by total: a bit per total that has one, a byte per word of those bits set when the
+    // word may hold one (set when a total in the word is marked, cleared once a look finds the word empty), and
+    // the record cell of each total (the end of a chain when it has none). The open list leaves them as it found
+    // them, all clear.
     std::vector<uint64_t> m_RecordBits;
-    std::vector<uint64_t> m_RecordWords;
+    std::vector<uint8_t> m_RecordHeld;
     std::vector<int32_t> m_RecordCell;
     // The walker's side of the reach check: the cells seen by each check, and the cells still to look round.
     std::vector<uint32_t> m_Reached;

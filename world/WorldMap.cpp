@@ -63,12 +63,14 @@ WorldMap::WorldMap(int32_t width, int32_t height, int32_t cellSize, const char* 
       m_GridFile(gridFile ? gridFile : "")
 {
     g_pWorldMap = this;
-    m_Cells.resize(static_cast<size_t>(m_iWidth) * static_cast<size_t>(m_iHeight));
+    const size_t row = static_cast<size_t>(m_iWidth) + 2;
+    m_FlagGrid.assign(row * (static_cast<size_t>(m_iHeight) + 2), 0);
+    m_Cells.reserve(static_cast<size_t>(m_iWidth) * static_cast<size_t>(m_iHeight));
     for (int32_t y = 0; y < m_iHeight; ++y)
     {
         for (int32_t x = 0; x < m_iWidth; ++x)
         {
-            MapCell& cell = m_Cells[static_cast<size_t>(y) * m_iWidth + x];
+            MapCell& cell = m_Cells.emplace_back(m_FlagGrid[(static_cast<size_t>(y) + 1) * row + x + 1]);
             cell.m_x = x;
             cell.m_y = y;
         }

@@ -54,6 +54,13 @@ inline uint32_t QueueShapeOf(uint32_t flags)
 class MapCell
 {
 public:
+    // A cell whose flags are kept at `flags`, in the map's grid of flags. Not copied: a copy would share the
+    // cell's flags; moved only while the map lays out its cells.
+    explicit MapCell(uint32_t& flags) : m_uiFlags(flags) {}
+    MapCell(const MapCell&) = delete;
+    MapCell(MapCell&&) = default;
+    MapCell& operator=(const MapCell&) = delete;
+
     void AddObject(BaseObject* object);
     // Removes every occurrence.
     void RemoveObject(const BaseObject* object);
@@ -64,7 +71,8 @@ public:
 
     int32_t m_x = 0;
     int32_t m_y = 0;
-    uint32_t m_uiFlags = 0;
+    // The cell's word in the map's grid of flags (WorldMap::GetFlagGrid), which the path search reads.
+    uint32_t& m_uiFlags;
     // Ground height offset of the cell.
     float m_ZOffset = 0.0f;
     // The footpath tile shown on the cell.
@@ -135,6 +143,9 @@ public:
     // By index, unchecked (for callers holding an index from GetCellIndex).
     MapCell& CellAt(uint32_t index) { return m_Cells[index]; }
     const MapCell& CellAt(uint32_t index) const { return m_Cells[index]; }
+    // Every cell's flags, where the cells keep them: rows of width + 2 words, cell (x, y) at (y + 1) x (width + 2)
+    // + x + 1, and a border one word wide all round holding 0, which no kind of path search may enter.
+    const uint32_t* GetFlagGrid() const { return m_FlagGrid.data(); }
     // The flags of a cell, 0 off the map.
     uint32_t GetFlags(const GridPos& pos) const;
     // The objects standing on a cell; an empty list off the map.
@@ -236,6 +247,7 @@ private:
     int32_t m_iWidth;
     int32_t m_iHeight;
     std::string m_GridFile;
+    std::vector<uint32_t> m_FlagGrid;
     std::vector<MapCell> m_Cells;
     bool m_bGridLoaded = false;
     std::unique_ptr<BaseMap> m_pBaseMap;

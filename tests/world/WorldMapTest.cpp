@@ -1,6 +1,7 @@
 // Tests of the park grid: coordinates in grid cells, map units and scene units; neighbours and sides; footprints;
 // scenery placement; the cursor's cell; the grid file column by column (files of the wrong length refused before
-// they are read, and the park refused with them); the grid file written back; the map's save record.
+// they are read, and the park refused with them); the grid file written back; the map's save record;
+// the grid of every cell's flags inside its border.
 #include "tests/world/GridTestSupport.h"
 #include "tests/world/ParkTestSupport.h"
 #include "tests/world/SaveBytes.h"
@@ -311,4 +312,45 @@ TEST(GridRecord, TheSaveHoldsEachCellsFlagsAndHeight)
         EXPECT_FALSE(LoadFrom(patched, [&](SerialStream& s) { return loaded.Load(s); }));
     }
     EXPECT_EQ(loaded.GetCell({1, 0})->m_uiFlags, 0x90000001u);
+}
+
+TEST(GridFlags, TheFlagGridHoldsEveryCellsFlagsInsideABorderOfZeros)
+{
+    // Rows of width + 2 words: cell (x, y) at (y + 1) x (width + 2) + x + 1, and 0 all round; flags set through a
+    // cell, a grid file or a save record are the ones the grid holds.
+    testsupport::TempDir dir;
+    const auto value = [](int32_t x, int32_t y) { return 0x80000001u | uint32_t(x) << 20 | uint32_t(y) << 8; };
+    struct Case
+    {
+        int32_t width, height;
+        bool fromFile;
+    };
+    for (const Case c : {Case{1, 1, false}, Case{3, 2, false}, Case{2, 5, true}, Case{7, 4, true}})
+    {
+        const std::string file = dir.File("FlagGrid.dat");
+        if (c.fromFile)
+            testsupport::WriteBytes(file, GridFile(c.width, c.height, value));
+        WorldMap map(c.width, c.height, WorldMap::kDefaultCellSize, c.fromFile ? file.c_str() : "");
+        if (!c.fromFile)
+            for (int32_t y = 0; y < c.height; ++y)
+                for (int32_t x = 0; x < c.width; ++x)
+                    map.GetCell({x, y})->m_uiFlags = value(x, y);
+        const uint32_t* grid = map.GetFlagGrid();
+        const int32_t row = c.width + 2;
+        for (int32_t gy = 0; gy < c.height + 2; ++gy)
+            for (int32_t gx = 0; gx < row; ++gx)
+            {
+                const bool inside = gx >= 1 && gx <= c.width && gy >= 1 && gy <= c.height;
+                EXPECT_EQ(grid[gy * row + gx], inside ? value(gx - 1, gy - 1) : 0u)
+                    << c.width << "x" << c.height << " at " << gx << "," << gy;
+            }
+    }
+    WorldMap saved(2, 2, WorldMap::kDefaultCellSize, "");
+    saved.GetCell({0, 1})->m_uiFlags = 0x90000001u;
+    const Bytes record = Saved([&](SerialStream& s) { saved.Dump(s); });
+    WorldMap loaded(2, 2, WorldMap::kDefaultCellSize, "");
+    loaded.GetCell({1, 1})->m_uiFlags = 7;
+    ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return loaded.Load(s); }));
+    EXPECT_EQ(loaded.GetFlagGrid()[2 * 4 + 1], 0x90000001u);
+    EXPECT_EQ(loaded.GetFlagGrid()[2 * 4 + 2], 0u);
 }
