@@ -9,7 +9,6 @@
 #include "tests/game/GameHarness.h"
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
-#include "world/GameCamera.h"
 #include "world/ObjectManager.h"
 #include "world/World.h"
 
@@ -23,17 +22,6 @@ namespace
 {
 
 using gametest::GameHarness;
-
-// Places the fixed camera at once: its eye and the point it looks at, with nothing left to smooth.
-void PlaceCamera(const platform::Vec3& eye, const platform::Vec3& at)
-{
-    g_pCameraManager->SetCamera(GameCamera::kFixed, true);
-    GameCamera& camera = *g_pCameraManager->GetCurrentCamera();
-    camera.SetPositionVec(eye);
-    camera.SetCurrentLookAt(at);
-    camera.SetDestEyePos(eye.x, eye.y, eye.z);
-    camera.SetDestLookAt(at.x, at.y, at.z, true);
-}
 
 // The sample sound script gives the fun house "funhouse_loop" at 0.8; the sample bank's tone is a square wave at
 // 0.2 of full scale (sample-data/src/data/sounds/Sounds.dat, sample-data/src/sounds/blsnd.txt).
@@ -127,7 +115,7 @@ TEST_F(ParkSoundTest, TheFunHousesLoopPlaysByTheCameraAndFadesAsTheCameraMovesAw
     // The camera 10 units above the fun house, then further back over the ground along -z.
     for (const float back : {0.0f, 45.0f, 70.0f, 95.0f, 120.0f, 0.0f})
     {
-        PlaceCamera({at.x, at.y + 10.0f, at.z - back}, at);
+        GameHarness::PlaceCamera({at.x, at.y + 10.0f, at.z - back}, at);
         harness.RunFrames(8);
         const double d = std::sqrt(10.0 * 10.0 + back * back);
         const int expected = ExpectedChannelVolume(d, sfx);
@@ -148,7 +136,7 @@ TEST_F(ParkSoundTest, TheFunHousesLoopPlaysByTheCameraAndFadesAsTheCameraMovesAw
 
     // A guest's opinion at the fun house plays once, in its group. The camera stands 20 units off on -z, looking
     // along +x with +y up: its right is -z, so the fun house is on its left.
-    PlaceCamera({at.x, at.y, at.z - 20.0f}, {at.x + 20.0f, at.y, at.z - 20.0f});
+    GameHarness::PlaceCamera({at.x, at.y, at.z - 20.0f}, {at.x + 20.0f, at.y, at.z - 20.0f});
     harness.RunFrames(1);
     g_pScriptedSound->PlayOpinionSound(2, found[0]->GetWorldPosition());
     harness.RunFrames(1);
