@@ -33,6 +33,9 @@ constexpr uint32_t kDolphin = 0x40C0A0; // src/models/animals/DOLPHIN_mesh_*.txt
 constexpr uint32_t kCrowd = 0xD02020;   // src/models/crowd/*_mesh.txt
 constexpr uint32_t kActor = 0xE0D020;   // src/models/shows/*.txt
 
+// The sample day is 720 s long: 30 s an hour.
+constexpr double kSecondsPerHour = 30.0;
+
 // A pixel of that colour under any white light: its channels in the same proportions.
 bool IsShadeOf(uint32_t pixel, uint32_t colour)
 {
@@ -136,6 +139,11 @@ TEST_F(AnimalParkScreenTest, TheArenasCrowdSitsInItsStandsAndItsShowPlaysOnItsSt
     ASSERT_NE(g_pWorld, nullptr);
     BuildingObject* arena = OnlyBuilding("ARENA");
     ASSERT_NE(arena, nullptr);
+    // At noon, the camera 25 above the arena and 25 to its +z side (the sun's side), looking down at its middle:
+    // nothing stands between them, and the faces it sees, the tops and those turned to +z, are in the sun.
+    g_pWorld->SetGameTime(12.0 * kSecondsPerHour);
+    const platform::Vec3 middle = arena->GetPosition();
+    GameHarness::PlaceCamera({middle.x, middle.y + 25.0f, middle.z + 25.0f}, middle);
     harness.RunFrames(2);
     EXPECT_EQ(CountShades(harness.Screenshot(), kCrowd), 0);
     // Four guests join the audience: twelve figures sit down on seats of the stands and show there.
