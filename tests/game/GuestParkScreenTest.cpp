@@ -15,6 +15,8 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -84,26 +86,45 @@ TEST(GuestParkScreen, GuestsWalkTheParkAndShowWhereTheyStand)
     harness.RunFrames(240);
     const std::vector<BaseObject*> guests = g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST);
     ASSERT_GE(guests.size(), 4u);
+    int walking = 0;
+    for (BaseObject* object : guests)
+        walking += static_cast<const GuestObject*>(object)->IsMoving() ? 1 : 0;
+    EXPECT_GT(walking, 0);
+    // The guests in view of the frame, and of those the ones shown in blue at their middles, 0.9 above where they
+    // stand.
+    const auto look = [](const Frame& frame)
+    {
+        std::pair<int, int> inViewShown{0, 0};
+        for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST))
+        {
+            const auto* guest = static_cast<const GuestObject*>(object);
+            if (!guest->IsVisible() || guest->GetScene() == nullptr)
+                continue;
+            platform::Vec3 middle = guest->GetPosition();
+            middle.y += 0.9f;
+            if (!OnScreen(frame, middle))
+                continue;
+            ++inViewShown.first;
+            inViewShown.second += ShowsNear(frame, middle, kGuestBlue) ? 1 : 0;
+        }
+        return inViewShown;
+    };
+    // The park's starting view looks at where its guests walk.
+    const Frame start = harness.Screenshot();
+    GameHarness::Keep(start, "guest-park-start");
+    ASSERT_EQ(start.pixels.size(), 800u * 600u);
+    EXPECT_GE(look(start).first, 2);
+
+    // Seen from 30 above the cross path's side of the avenue (the sun's side, +z), looking back up it: the faces
+    // turned to the camera are in the sun, and no haze lies between.
+    const platform::Vec3 avenue{4.0f * 64.0f + 514.0f, 0.0f, 4.0f * 24.0f + 514.0f};
+    GameHarness::PlaceCamera({avenue.x, 18.0f, avenue.z + 70.0f}, avenue);
+    harness.RunFrames(1);
     const Frame frame = harness.Screenshot();
     GameHarness::Keep(frame, "guest-park");
-    ASSERT_EQ(frame.pixels.size(), 800u * 600u);
 
-    // Every guest in view shows in blue at its middle, 0.9 above where it stands.
-    int inView = 0, shown = 0, walking = 0;
-    for (BaseObject* object : guests)
-    {
-        const auto* guest = static_cast<const GuestObject*>(object);
-        walking += guest->IsMoving() ? 1 : 0;
-        if (!guest->IsVisible() || guest->GetScene() == nullptr)
-            continue;
-        platform::Vec3 middle = guest->GetPosition();
-        middle.y += 0.9f;
-        if (!OnScreen(frame, middle))
-            continue;
-        ++inView;
-        shown += ShowsNear(frame, middle, kGuestBlue) ? 1 : 0;
-    }
-    EXPECT_GT(walking, 0);
+    // Every guest in view shows in blue at its middle.
+    const auto [inView, shown] = look(frame);
     ASSERT_GT(inView, 0);
     EXPECT_GE(shown, inView - 1) << shown << " of " << inView;
     // The cafe they eat at shows in its own colour where it stands.
@@ -116,20 +137,9 @@ TEST(GuestParkScreen, GuestsWalkTheParkAndShowWhereTheyStand)
     harness.RunFrames(30);
     const Frame later = harness.Screenshot();
     GameHarness::Keep(later, "guest-park-later");
-    int movedShown = 0, movedInView = 0;
-    for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST))
-    {
-        const auto* guest = static_cast<const GuestObject*>(object);
-        if (!guest->IsVisible() || guest->GetScene() == nullptr)
-            continue;
-        platform::Vec3 middle = guest->GetPosition();
-        middle.y += 0.9f;
-        if (!OnScreen(later, middle))
-            continue;
-        ++movedInView;
-        movedShown += ShowsNear(later, middle, kGuestBlue) ? 1 : 0;
-    }
-    EXPECT_GE(movedShown, movedInView - 1);
+    const auto [movedInView, movedShown] = look(later);
+    EXPECT_GT(movedInView, 0);
+    EXPECT_GE(movedShown, movedInView - 1) << movedShown << " of " << movedInView;
     // Nothing for a message box while the guests came and went.
     EXPECT_TRUE(harness.Reports().boxes.empty()) << harness.Reports().boxes.front().text;
 }
