@@ -7,6 +7,7 @@
 #include "tests/game/GameHarness.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
+#include "world/SkyDome.h"
 #include "world/World.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +118,8 @@ TEST(GuestParkScreen, GuestsWalkTheParkAndShowWhereTheyStand)
 
     // Seen from 30 above the cross path's side of the avenue (the sun's side, +z), looking back up it: the faces
     // turned to the camera are in the sun, and no haze lies between.
+    // (The park opens in the morning: the sun is up.)
+    ASSERT_GT(g_SkyDome.GetSunDirection().y, 0.2f);
     const platform::Vec3 avenue{4.0f * 64.0f + 514.0f, 0.0f, 4.0f * 24.0f + 514.0f};
     GameHarness::PlaceCamera({avenue.x, 18.0f, avenue.z + 70.0f}, avenue);
     harness.RunFrames(1);
