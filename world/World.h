@@ -286,7 +286,6 @@ public:
     int32_t m_BuildingsConstructed = 0;
     int32_t m_DiffBuildingsConstructed = 0;
     int32_t m_BuildingsLeftToBuild = 0;
-    int32_t m_UnbuiltAfterStartup = 0;
     float m_fLowestGuestAverage = 0.5f;
     float m_fGuestAverages[AV_COUNT] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
     float m_fAnimalHappyAverage = 0.5f;
