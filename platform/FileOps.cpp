@@ -85,25 +85,67 @@ bool CopyFile(std::string_view from, std::string_view to)
     return ok && WriteFileAtomically(to, data.data(), data.size());
 }
 
+bool ReplacingFile::Open(std::string_view name)
+{
+    Abandon();
+    m_target = ResolveForWrite(name);
+    if (m_target.empty())
+        return false;
+    struct stat info
+    {
+    };
+    const bool inPlace = ::stat(m_target.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    m_temp = inPlace ? std::string() : m_target + ".tmp";
+    m_pFile = std::fopen(inPlace ? m_target.c_str() : m_temp.c_str(), "wb");
+    return m_pFile != nullptr;
+}
+
+bool ReplacingFile::Commit(bool ok)
+{
+    if (!m_pFile)
+        return false;
+    ok = std::fflush(m_pFile) == 0 && ok;
+    if (!m_temp.empty())
+        ok = ::fsync(::fileno(m_pFile)) == 0 && ok;
+    ok = std::fclose(m_pFile) == 0 && ok;
+    m_pFile = nullptr;
+    if (!m_temp.empty())
+    {
+        // Checked again at the rename: nothing but a regular file is ever replaced.
+        struct stat info
+        {
+        };
+        const bool replaceable = ::stat(m_target.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+        if (!ok || !replaceable || std::rename(m_temp.c_str(), m_target.c_str()) != 0)
+        {
+            std::remove(m_temp.c_str());
+            ok = false;
+        }
+        m_temp.clear();
+    }
+    return ok;
+}
+
+void ReplacingFile::Abandon()
+{
+    if (m_pFile)
+    {
+        std::fclose(m_pFile);
+        m_pFile = nullptr;
+    }
+    if (!m_temp.empty())
+    {
+        std::remove(m_temp.c_str());
+        m_temp.clear();
+    }
+}
+
 bool WriteFileAtomically(std::string_view name, const void* data, size_t size)
 {
-    std::string target = ResolveForWrite(name);
-    if (target.empty())
+    ReplacingFile file;
+    if (!file.Open(name))
         return false;
-    std::string temp = target + ".tmp";
-    FILE* out = std::fopen(temp.c_str(), "wb");
-    if (!out)
-        return false;
-    bool ok = size == 0 || std::fwrite(data, 1, size, out) == size;
-    ok = std::fflush(out) == 0 && ok;
-    ok = ::fsync(::fileno(out)) == 0 && ok;
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok || std::rename(temp.c_str(), target.c_str()) != 0)
-    {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return file.Commit(size == 0 || std::fwrite(data, 1, size, file.Get()) == size);
 }
 
 std::string CurrentDirectory()

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -25,8 +26,32 @@ bool RemoveDirectory(std::string_view path);
 bool RemoveFile(std::string_view name);
 bool CopyFile(std::string_view from, std::string_view to);
 
-// Writes the bytes to a temporary file beside `name` and renames it over `name`, so a crash never leaves a
-// half-written file behind.
+// A file written beside its target ("name.tmp") and renamed over it only when every byte reached the disk, so a
+// failed or interrupted write never replaces the file that was there. A target that exists and is no regular file
+// (a device, a pipe) cannot be replaced by a rename and is written in place.
+class ReplacingFile
+{
+public:
+    ReplacingFile() = default;
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ~ReplacingFile() { Abandon(); }
+
+    bool Open(std::string_view name);
+    FILE* Get() const { return m_pFile; }
+    // Flushes and closes; renames over the target when `ok` and every step succeeded. False leaves the target as
+    // it was (a file written in place excepted) and removes the temporary file.
+    bool Commit(bool ok = true);
+    // Closes and removes the temporary file; the target is untouched.
+    void Abandon();
+
+private:
+    FILE* m_pFile = nullptr;
+    std::string m_target;
+    std::string m_temp; // empty when writing in place
+};
+
+// Writes the bytes through a ReplacingFile, so a crash never leaves a half-written file behind.
 bool WriteFileAtomically(std::string_view name, const void* data, size_t size);
 
 std::string CurrentDirectory();

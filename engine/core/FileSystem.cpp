@@ -131,20 +131,9 @@ bool FileSystem::WriteBleFile(const char* fileName, char* buffer, uint32_t size)
 {
     if (!fileName || (!buffer && size > 0))
         return false;
-    FILE* file = platform::OpenFile(fileName, "wb");
-    if (!file)
-        return false;
     for (uint32_t i = 0; i < size; ++i)
-    {
         buffer[i] = static_cast<char>(~static_cast<unsigned char>(buffer[i]));
-        if (std::fputc(static_cast<unsigned char>(buffer[i]), file) == EOF)
-        {
-            std::fclose(file);
-            return false;
-        }
-    }
-    // Buffered bytes reach the disk at close: a failure there is a failed write too.
-    return std::fclose(file) == 0;
+    return platform::WriteFileAtomically(fileName, buffer, size);
 }
 
 char* FileSystem::ReadBleFile(const char* fileName)
@@ -170,12 +159,7 @@ bool FileSystem::WriteFile(const char* fileName, const void* buffer, uint32_t si
 {
     if (!fileName || (!buffer && size > 0))
         return false;
-    FILE* file = platform::OpenFile(fileName, "wb");
-    if (!file)
-        return false;
-    size_t written = size > 0 ? std::fwrite(buffer, 1, size, file) : 0;
-    bool closed = std::fclose(file) == 0;
-    return closed && written == size;
+    return platform::WriteFileAtomically(fileName, buffer, size);
 }
 
 std::string BleFileName(const char* name)

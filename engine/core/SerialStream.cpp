@@ -91,7 +91,12 @@ bool SerialStream::ReadArray(float* values, int32_t count)
 
 BinarySerialStream::BinarySerialStream(bool writing, const char* fileName) : SerialStream(writing)
 {
-    m_pFile = fileName ? platform::OpenFile(fileName, writing ? "wb" : "rb") : nullptr;
+    if (!fileName)
+        m_pFile = nullptr;
+    else if (writing)
+        m_pFile = m_output.Open(fileName) ? m_output.Get() : nullptr;
+    else
+        m_pFile = platform::OpenFile(fileName, "rb");
     if (!m_pFile)
     {
         m_bFailed = true;
@@ -111,12 +116,14 @@ BinarySerialStream::~BinarySerialStream()
 
 bool BinarySerialStream::Close()
 {
-    if (m_pFile)
+    if (m_pFile && m_bWriting)
     {
-        if (std::fclose(m_pFile) != 0 && m_bWriting)
+        if (!m_output.Commit(!m_bFailed))
             m_bFailed = true;
-        m_pFile = nullptr;
     }
+    else if (m_pFile)
+        std::fclose(m_pFile);
+    m_pFile = nullptr;
     return !m_bFailed;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/FileOps.h"
+
 // Every class that holds game state saves its members through these writes and loads them back through the reads
 // in the same order. Each write names the member it saves; the binary form drops the name. Array counts below 0
 // count as 0; capacities are in characters (8-bit or 16-bit) and include the terminator.
@@ -111,8 +113,10 @@ public:
     static constexpr const char* kStreamName = "Binary Serial Stream";
     static constexpr uint32_t kBannerSize = 128;
 
-    // Opens the file "wb" to write (and writes the stream banner) or "rb" to read (and reads the banner, which
-    // is kept for GetBanner but not compared). A file that cannot be opened leaves the stream closed and failed.
+    // Opens the file to write (and writes the stream banner) or "rb" to read (and reads the banner, which is kept
+    // for GetBanner but not compared). A file that cannot be opened leaves the stream closed and failed. A written
+    // stream goes to a temporary file that replaces the named one at Close only when nothing failed, so a failed
+    // save never destroys the file it was to replace.
     BinarySerialStream(bool writing, const char* fileName);
     ~BinarySerialStream() override;
 
@@ -183,5 +187,6 @@ private:
     template <typename T> bool ReadWordArray(T* values, int32_t count);
 
     FILE* m_pFile = nullptr;
+    platform::ReplacingFile m_output;
     char m_szBanner[kBannerSize] = {};
 };

@@ -721,12 +721,6 @@ bool TextSystem::WriteTextDump(int table, const char* fileName)
     }
     std::string cannotWrite =
         platform::Format("Cannot write to %s- make sure no other application is using this file!", fileName);
-    FILE* file = platform::OpenFile(fileName, "wb");
-    if (!file)
-    {
-        platform::ShowMessageBox("Warning", cannotWrite.c_str());
-        return false;
-    }
 
     std::time_t now = m_clock ? m_clock() : std::time(nullptr);
     std::tm utc{};
@@ -769,11 +763,9 @@ bool TextSystem::WriteTextDump(int table, const char* fileName)
         bytes.push_back(static_cast<uint8_t>(c & 0xFF));
         bytes.push_back(static_cast<uint8_t>(c >> 8));
     }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    written = std::fclose(file) == 0 && written;
-    if (!written)
+    if (!platform::WriteFileAtomically(fileName, bytes.data(), bytes.size()))
     {
-        // A dump cut short must not replace the last good backup.
+        // A dump that could not be written whole replaces neither the last dump nor its backup.
         platform::ShowMessageBox("Warning", cannotWrite.c_str());
         return false;
     }

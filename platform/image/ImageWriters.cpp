@@ -314,21 +314,7 @@ bool WriteJPEG(std::string_view fileName, const uint8_t* rgb, uint32_t width, ui
 
 bool WriteImageFile(std::string_view fileName, const std::vector<uint8_t>& bytes)
 {
-    FILE* f = OpenFile(fileName, "wb");
-    if (!f)
-        return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok)
-    {
-        // Only a regular file is removed: a name that resolves to a device or a pipe is left alone.
-        std::error_code ec;
-        const std::string real = ResolveExisting(fileName);
-        if (!real.empty() && std::filesystem::is_regular_file(real, ec))
-            RemoveFile(fileName);
-    }
-    return ok;
+    return WriteFileAtomically(fileName, bytes.data(), bytes.size());
 }
 
 } // namespace platform

@@ -44,6 +44,49 @@ std::time_t Utc(const char* text)
     return ::timegm(&t);
 }
 
+bool WritesTwoKilobytes(const std::string& path)
+{
+    std::vector<char> bytes(2048, 'n');
+    return platform::WriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
+TEST_F(FileOpsTest, AWriteThatFailsOrIsGivenUpLeavesTheOldFileWhole)
+{
+    const std::string old = "the last good options";
+    testsupport::WriteText(In("Options.ini"), old);
+
+    // The disk fills part-way through: reported, and the old file is intact.
+    EXPECT_FALSE(testsupport::RunWithFileSizeLimit(512, WritesTwoKilobytes, In("options.ini")));
+    EXPECT_EQ(testsupport::ReadText(In("Options.ini")), old);
+
+    // A writer that finds its own data bad, or stops before committing, replaces nothing.
+    {
+        platform::ReplacingFile file;
+        ASSERT_TRUE(file.Open(In("OPTIONS.INI")));
+        std::fputs("half", file.Get());
+        EXPECT_FALSE(file.Commit(false));
+    }
+    {
+        platform::ReplacingFile file;
+        ASSERT_TRUE(file.Open(In("Options.ini")));
+        std::fputs("half", file.Get());
+    }
+    EXPECT_EQ(testsupport::ReadText(In("Options.ini")), old);
+    EXPECT_EQ(Entries(), Names{"Options.ini"});
+
+    // A device is written in place and never replaced by a rename.
+    if (fs::exists("/dev/full"))
+    {
+        EXPECT_FALSE(platform::WriteFileAtomically("/dev/full", "x", 1));
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
+    if (fs::exists("/dev/null"))
+    {
+        EXPECT_TRUE(platform::WriteFileAtomically("/dev/null", "x", 1));
+        EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    }
+}
+
 } // namespace
 
 TEST_F(FileOpsTest, ExistenceAndWriteTimeThroughAnyCase)

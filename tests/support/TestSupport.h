@@ -85,6 +85,10 @@ private:
     platform::TimeSource* m_previous;
 };
 
+// Runs `body` in a child process whose files may grow to at most `bytes` (writes past it fail, as on a full
+// disk) and answers what it returned; false when the child could not run or did not finish normally.
+bool RunWithFileSizeLimit(uint64_t bytes, bool (*body)(const std::string&), const std::string& argument);
+
 // The shared folder of real third-party files, or empty when it is absent (tests then skip).
 std::string CorpusDir();
 

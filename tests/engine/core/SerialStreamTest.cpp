@@ -387,4 +387,32 @@ TEST_F(SerialStreamFileTest, MissingUnwritableOrFullStreamsFail)
     EXPECT_FALSE(full.Close());
 }
 
+// Writes a 4 KB save over the named file; true when the save reported its failure.
+bool SaveReportsFailure(const std::string& path)
+{
+    BinarySerialStream out(true, path.c_str());
+    std::vector<uint8_t> block(4096, 7);
+    out.WriteByteArray("block", block.data(), int32_t(block.size()));
+    return !out.Close();
+}
+
+TEST_F(SerialStreamFileTest, ASaveThatFailsPartWayLeavesThePreviousSaveWhole)
+{
+    Write([](SerialStream& out) { out.WriteInt("money", 12345); });
+    const auto previous = testsupport::ReadBytes(Path());
+    ASSERT_FALSE(previous.empty());
+
+    // The disk fills after 1 KB: the save fails and says so, and the slot still holds the last good save.
+    EXPECT_TRUE(testsupport::RunWithFileSizeLimit(1024, SaveReportsFailure, Path()));
+    EXPECT_EQ(testsupport::ReadBytes(Path()), previous);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"save.sav"});
+
+    // With room on the disk the same save replaces it.
+    EXPECT_FALSE(SaveReportsFailure(Path()));
+    EXPECT_GT(testsupport::ReadBytes(Path()).size(), 4096u);
+}
+
 } // namespace
