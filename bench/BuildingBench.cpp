@@ -283,12 +283,16 @@ struct MixedPark
         previous = std::filesystem::current_path();
         std::filesystem::current_path(dir);
         ClearObjectKinds();
+        // The park's buildings; every other kind a stand-in.
+        RegisterParkLayer();
         for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
-            RegisterObjectKind(kind, []() -> BaseObject* { return new Waiting; });
+        {
+            if (kind != OBJECT_BUILDING)
+                RegisterObjectKind(kind, []() -> BaseObject* { return new Waiting; });
+        }
         RegisterObjectKind(OBJECT_SERVER, []() -> BaseObject* { return new Server; });
         RegisterObjectKind(OBJECT_MECHANIC, []() -> BaseObject* { return new Worker; });
         RegisterObjectKind(OBJECT_CLEANER, []() -> BaseObject* { return new Worker; });
-        RegisterParkLayer();
         parameters = std::make_unique<GameParameters>("gameparameters.pis");
         world = std::make_unique<BenchWorld>(nullptr, nullptr, "park.pis", false);
         world->SetGameSpeedLevel(2);

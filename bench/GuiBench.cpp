@@ -1,6 +1,7 @@
 // The GUI per frame on the recording device: update and drawing with five dialogs of the sample data open, and of a
-// dialog of nested Defines; the parse of a script of 32,000 Defines; warm sprite draws (cached frame textures), and
-// the decoding of a 256 x 256 frame.
+// dialog of nested Defines; a list box of 1,500 rows scrolled every frame; the ticker list following a log of 300
+// messages; the parse of a script of 32,000 Defines; warm sprite draws (cached frame textures), and the decoding of a
+// 256 x 256 frame.
 #include "bench/BenchSupport.h"
 #include "engine/core/GameClock.h"
 #include "engine/core/TextTable.h"
@@ -10,8 +11,10 @@
 #include "engine/render/GraphicsManager.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiParser.h"
+#include "gui/ListBox.h"
 #include "gui/Sprite.h"
 #include "gui/SpriteManager.h"
+#include "gui/TickerList.h"
 #include "platform/gfx/RecordingDevice.h"
 
 #include <benchmark/benchmark.h>
@@ -157,6 +160,110 @@ void BM_GuiFrameNestedDefines(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_GuiFrameNestedDefines)->Unit(benchmark::kMicrosecond);
+
+// One frame (update with the mouse over the list, layers, drawing) of a dialog holding a list box of 1,500 rows, each a
+// text and every third a goto button, 20 rows shown, scrolled by a row every frame: the longest list the program
+// fills (a save list or a music play list are far shorter). With the sample data's font and sprites; leaves out the
+// presentation of the frame.
+void BM_GuiListBox1500RowsScrolled(benchmark::State& state)
+{
+    GuiBench bench;
+    GUIManager gui(&bench.GetDisplay());
+    const std::string script = "Font(GuiFont7)\nDialogItem Rows(100, 50, 640, 520, NONE, 1, 0)\n{\n"
+                               "ListBox(10, 10, 500, 410, 510, 10, 524, 410, Rows, 20, 20)\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    auto* list = static_cast<ListBox*>(gui.FindItem(WT_LISTBOX, "Rows"));
+    constexpr int kRows = 1500;
+    for (int row = 0; row < kRows; ++row)
+    {
+        const std::string text = "Row " + std::to_string(row) + " of the longest list";
+        list->AddText(row, 5, 400, 15, 2, 0, 0xFF000000, text.c_str(), true);
+        if (row % 3 == 0)
+            list->AddButton(row, 420, "UI3_bar_message_goto", row);
+    }
+    gui.OpenDialog("Rows", nullptr);
+    int frame = 0;
+    for (auto _ : state)
+    {
+        ++frame;
+        list->SetFirst(frame % (kRows - 20));
+        g_GraphicsManager.BeginFrame(0);
+        g_GraphicsManager.Begin2D();
+        gui.Update(0.016f, GuiMouse{300, 100 + frame % 300, 0, 0, 0});
+        gui.DrawDialogs();
+        gui.Draw();
+        g_GraphicsManager.EndFrame();
+        state.PauseTiming();
+        bench.Device()->ClearLog();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GuiListBox1500RowsScrolled)->Unit(benchmark::kMicrosecond);
+
+// A log of messages that changes only when asked.
+class BenchLog : public TickerSource
+{
+public:
+    const char16_t* FirstMessage(float& hour, uint32_t& day, uint32_t& id) override
+    {
+        at = 0;
+        return NextMessage(hour, day, id);
+    }
+    const char16_t* NextMessage(float& hour, uint32_t& day, uint32_t& id) override
+    {
+        if (at >= texts.size())
+            return nullptr;
+        hour = 8.0f + static_cast<float>(at % 12);
+        day = static_cast<uint32_t>(at / 12);
+        id = static_cast<uint32_t>(at % 2 ? at : 0xFFFFFFFE);
+        return texts[at++].c_str();
+    }
+    void SelectObject(uint32_t) override {}
+    std::vector<std::u16string> texts;
+    size_t at = 0;
+};
+
+// One frame of the ticker list with a log of 300 messages (the feedback manager keeps far fewer) that does not
+// change: the ticker walks the log and compares it with its rows, and rebuilds nothing (a rebuild is counted, and
+// one every 300 frames, a new message, is included). The list's dialog is open; the frame's update and drawing are
+// timed, its presentation left out.
+void BM_GuiTicker300Messages(benchmark::State& state)
+{
+    GuiBench bench;
+    GUIManager gui(&bench.GetDisplay());
+    const std::string script = "Font(GuiFont7)\nDialogItem Ticker(150, 330, 650, 470, CLEAR, 1, 0)\n{\n"
+                               "ListBox(0, 30, 480, 130, 482, 30, 496, 130, TickerListBox800, 16, 6)\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    BenchLog log;
+    for (int i = 0; i < 300; ++i)
+        log.texts.push_back(u"Message number " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)));
+    gui.GetTickerList().SetSource(&log);
+    gui.GetTickerList().Enable(true);
+    gui.OpenDialog("Ticker", nullptr);
+    int frame = 0;
+    for (auto _ : state)
+    {
+        if (++frame % 300 == 0)
+        {
+            log.texts.erase(log.texts.begin());
+            log.texts.push_back(u"A new message");
+        }
+        g_GraphicsManager.BeginFrame(0);
+        g_GraphicsManager.Begin2D();
+        gui.Update(0.016f, GuiMouse{300, 400, 0, 0, 0});
+        gui.DrawDialogs();
+        gui.Draw();
+        g_GraphicsManager.EndFrame();
+        state.PauseTiming();
+        bench.Device()->ClearLog();
+        state.ResumeTiming();
+    }
+    state.counters["rebuilds"] = static_cast<double>(gui.GetTickerList().GetRebuildCount());
+    gui.GetTickerList().SetSource(nullptr);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GuiTicker300Messages)->Unit(benchmark::kMicrosecond);
 
 // Sprite frames drawn as textured rectangles once their textures are made.
 void BM_WarmSpriteDraws(benchmark::State& state)

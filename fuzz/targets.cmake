@@ -32,3 +32,6 @@ tw_add_fuzz_target(world_script_park LIBS world DICT world_script.dict SEEDS wor
 tw_add_fuzz_target(gui_script LIBS gui DICT gui_script.dict SEEDS MainMenu*.ble *gui*.ble)
 tw_add_fuzz_target(sprite_bank LIBS gui SEEDS *Sprites.fuzz)
 tw_add_fuzz_target(walker LIBS world SEEDS *.sav)
+tw_add_fuzz_target(sun_colours LIBS world SEEDS sun.tga Suncols.tga)
+tw_add_fuzz_target(sound_script DICT sound_script.dict SEEDS Sounds.ble)
+tw_add_fuzz_target(park_records LIBS park SEEDS *.sav)

@@ -25,6 +25,7 @@
 #include "game/Screens.h"
 #include "gui/GUIManager.h"
 #include "gui/SpriteManager.h"
+#include "gui/TickerList.h"
 #include "platform/Time.h"
 #include "world/CameraManager.h"
 #include "world/World.h"
@@ -105,6 +106,7 @@ Game::Game(void* instance, void* window) : m_pInstance(instance), m_pWindow(wind
     RegisterCommands();
     m_pGUIManager = std::make_unique<GUIManager>(m_pDisplay.get());
     m_pGUIManager->SetShell(this);
+    m_pGUIManager->GetTickerList().SetSource(&m_tickerFeed);
     m_pMp3Player = std::make_unique<Mp3Player>(m_pSoundManager.get(), *m_pOptions);
     m_pGUIManager->SetMusicPlayer(m_pMp3Player.get());
 
@@ -331,4 +333,9 @@ void Game::SetParkPaused(bool paused)
 float Game::GetObjectDetail() const
 {
     return m_pOptions->m_fObjectDetail;
+}
+
+bool Game::IsEdgeScrolling() const
+{
+    return m_pOptions->m_bNudgeScroll;
 }

@@ -5,6 +5,7 @@
 
 #include "game/SaveGames.h"
 #include "game/ScenarioProgress.h"
+#include "game/TickerFeed.h"
 #include "gui/DialogListener.h"
 #include "gui/GuiShell.h"
 #include "world/GameShell.h"
@@ -99,9 +100,14 @@ public:
     bool HasPark() const override;
     bool IsParkPaused() const override;
     void SetParkPaused(bool paused) override;
+    GameOptions* GetGuiOptions() override { return m_pOptions.get(); }
+    void ApplyVideoOptions() override { ApplyVideoSettings(); }
+    // The park's guest averages, the animals' happiness and the rescue acceptance by their bar names.
+    bool GetParkFigure(const char* name, float* value) const override;
 
     // The park's questions.
     float GetObjectDetail() const override;
+    bool IsEdgeScrolling() const override;
     // The running scenario was won; scenario `next` opens. Nothing happens in a sandbox.
     void CompleteScenario(uint32_t next) override;
 
@@ -191,6 +197,7 @@ private:
     const SaveGameEntry* m_pSelectedSave = nullptr;
     bool m_bCreditsFinished = false;
     bool m_bDeactivated = false;
+    TickerFeed m_tickerFeed;
 };
 
 // The Game from the start of its constructor to the end of its destructor.

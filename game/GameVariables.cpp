@@ -16,6 +16,9 @@ namespace
 
 constexpr const char* kSpeedStatusPrefix = "GAME_GAME_SPEED_STATUS_";
 constexpr size_t kSpeedStatusPrefixLength = 23;
+// The rescue messages' choices (a radio group on "RESCUE_POPUPS") are always open.
+constexpr const char* kRescueStatusPrefix = "RESCUE_POPUPS_STATUS_";
+constexpr size_t kRescueStatusPrefixLength = 21;
 
 void SetInt(platform::WString& text, int32_t value)
 {
@@ -92,7 +95,8 @@ void Game::GetVariable(const char* keyword, platform::WString& text)
         if (g_pWorld)
             SetInt(text, g_pWorld->GetGameSpeedLevel());
     }
-    else if (std::strncmp(keyword, kSpeedStatusPrefix, kSpeedStatusPrefixLength) == 0)
+    else if (std::strncmp(keyword, kSpeedStatusPrefix, kSpeedStatusPrefixLength) == 0 ||
+             std::strncmp(keyword, kRescueStatusPrefix, kRescueStatusPrefixLength) == 0)
         SetInt(text, 1);
     else if (std::strcmp(keyword, "GZSOUND_STATE") == 0)
     {
@@ -145,4 +149,35 @@ void Game::SetVariable(const char* keyword, const DialogValue& typed)
     }
     else
         GetLogger()->Report(0, "Unknown set variable in Game");
+}
+
+bool Game::GetParkFigure(const char* name, float* value) const
+{
+    if (!g_pWorld || !name || !value)
+        return false;
+    struct Figure
+    {
+        const char* name;
+        int average; // a guest average, or -1
+    };
+    static constexpr Figure kFigures[] = {
+        {"GUEST_AV_PRICE", World::AV_PRICE},     {"GUEST_AV_QUEUE", World::AV_QUEUE},
+        {"GUEST_AV_BEAUTY", World::AV_BEAUTY},   {"GUEST_AV_CLEAN", World::AV_CLEAN},
+        {"GUEST_AV_VARIETY", World::AV_VARIETY}, {"GUEST_AV_WELFARE", World::AV_WELFARE},
+    };
+    for (const Figure& figure : kFigures)
+        if (std::strcmp(name, figure.name) == 0)
+        {
+            *value = g_pWorld->GetGuestAverage(figure.average);
+            return true;
+        }
+    if (std::strcmp(name, "AV_ANIMAL_HAPPY") == 0)
+        *value = g_pWorld->GetAnimalHappyAverage();
+    else if (std::strcmp(name, "GUEST_AV_RESEARCH") == 0)
+        *value = g_pWorld->GetResearchRating();
+    else if (std::strcmp(name, "GUEST_AV_CONS") == 0)
+        *value = g_pWorld->GetRescueAcceptRatio();
+    else
+        return false;
+    return true;
 }

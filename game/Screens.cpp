@@ -28,6 +28,7 @@ constexpr int32_t kIdleMode = 6;
 constexpr int32_t kSelectMode = 4;
 
 constexpr const char* kFrontEndBanks[2] = {"data\\sprites\\VA2FESprites.hdr", "data\\sprites\\VA2FESprites.Dat"};
+constexpr const char* kInGameBanks[2] = {"data\\sprites\\VA2IGSprites.hdr", "data\\sprites\\VA2IGSprites.Dat"};
 
 } // namespace
 
@@ -71,6 +72,7 @@ void WorldTestScreen::Enter()
     m_bActive = true;
     const std::string file = ScenarioFileName(m_Game.GetScenarioIndex(), m_Game.IsSandbox());
     RegisterParkLayer();
+    GetSpriteManager().LoadSpriteFile(kInGameBanks[0], kInGameBanks[1]);
     m_pWorld = std::make_unique<World>(&m_Game.GetCursor(), &m_Game.GetInput(), file.c_str(), m_bLoadPending);
     if (!m_pWorld->IsBuilt())
     {
@@ -92,6 +94,7 @@ void WorldTestScreen::Leave()
     m_pWorld.reset();
     UnregisterParkLayer();
     m_Game.GetGUIManager().Reset();
+    GetSpriteManager().UnloadBanks();
     if (g_pCameraManager)
         g_pCameraManager->StopTracking();
     m_bActive = false;
@@ -105,10 +108,9 @@ void WorldTestScreen::Update()
 
 void WorldTestScreen::PreRender()
 {
-    if (!m_pWorld)
-        return;
-    ApplyFixedView();
-    m_pWorld->Render();
+    // The park's frame: the cameras set the view in the park's update, the sky sets the light and the haze.
+    if (m_pWorld)
+        m_pWorld->Render();
 }
 
 void WorldTestScreen::Render()
@@ -121,21 +123,6 @@ void WorldTestScreen::PostRender()
 {
     if (m_pWorld)
         m_pWorld->DrawDebugInfo(m_Game.GetTextWriter());
-}
-
-void WorldTestScreen::ApplyFixedView()
-{
-    GraphicsManager& gm = g_GraphicsManager;
-    gm.SetProjection(GraphicsManager::kDefaultFieldOfView, GraphicsManager::kDefaultAspect, kFixedViewNear,
-                     kFixedViewFar);
-    gm.ApplyProjection();
-    gm.SetViewMatrix(platform::MatrixLookAtLH(kFixedViewEye, kFixedViewTarget, {0.0f, 1.0f, 0.0f}), true);
-    gm.SendViewMatrix();
-    gm.SetEyePosition(kFixedViewEye);
-    // Until the sky lights the park and sets its haze by the time of day, a light from high in the south-west and a
-    // haze far enough out to see the park by (the haze's range also sets how far the park is drawn).
-    gm.SetLight(kFixedLightDirection, 0xFF000000, kFixedLightDiffuse, kFixedLightAmbient, 0xFFFFFFFF);
-    gm.SetFog(kFixedFogStart, kFixedFogRange, kFixedFogColour);
 }
 
 // ---- the front end

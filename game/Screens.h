@@ -59,20 +59,6 @@ public:
     static constexpr const char* kScenarioFolder = "data/Scenario/";
     // The longest scenario file name, with its terminating zero.
     static constexpr size_t kMaxScenarioFileName = 128;
-    // Until the cameras come, the park is seen from one place: above the foot of the avenue, where the park's
-    // entrance stands, looking north up the avenue into the park (scene units).
-    static constexpr platform::Vec3 kFixedViewEye = {770.0f, 26.0f, 556.0f};
-    static constexpr platform::Vec3 kFixedViewTarget = {770.0f, 0.0f, 592.0f};
-    static constexpr float kFixedViewNear = 1.0f;
-    static constexpr float kFixedViewFar = 2000.0f;
-    // And lit by one light: the direction it travels, its diffuse and ambient colours.
-    static constexpr platform::Vec3 kFixedLightDirection = {0.3f, -1.0f, 0.5f};
-    static constexpr uint32_t kFixedLightDiffuse = 0xFFB4B4B4;
-    static constexpr uint32_t kFixedLightAmbient = 0xFF4B4B4B;
-    // The haze: where it starts and how deep it is (the graphics manager's units) and its colour.
-    static constexpr float kFixedFogStart = 150.0f;
-    static constexpr float kFixedFogRange = 150.0f;
-    static constexpr uint32_t kFixedFogColour = 0xFF9CB8D8;
 
     WorldTestScreen(Game& game, const char* name);
     ~WorldTestScreen() override;
@@ -94,9 +80,6 @@ public:
     bool IsLoadPending() const { return m_bLoadPending; }
 
 private:
-    // The view the park is drawn from until the cameras come.
-    static void ApplyFixedView();
-
     std::unique_ptr<World> m_pWorld;
     bool m_bLoadPending = false;
 };

@@ -47,3 +47,6 @@ public:
 // The leading decimal integer of a listener's text (blanks skipped, a sign allowed, saturated at the int range);
 // 0 when there is none.
 int32_t DialogTextToInt(const char16_t* text);
+// The leading decimal number of a listener's text (blanks skipped, a sign, digits with an optional fraction and
+// exponent), read without regard to the locale and kept within the float range; 0 when there is none.
+float DialogTextToFloat(const char16_t* text);

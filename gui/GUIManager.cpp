@@ -17,6 +17,7 @@
 #include "gui/GuiShell.h"
 #include "gui/ListRows.h"
 #include "gui/ReportText.h"
+#include "gui/TickerList.h"
 #include "platform/Strings.h"
 
 #include <algorithm>
@@ -59,6 +60,7 @@ GUIManager::GUIManager(Display* display) : m_pDisplay(display)
     // Slot 4 starts at -1; no script reset touches it.
     m_selections[4] = -1;
     m_pGazetteer = std::make_unique<GazetteerList>(*this);
+    m_pTicker = std::make_unique<TickerList>(*this);
     if (m_pDisplay)
     {
         const uint32_t width = m_pDisplay->GetWidth() > 800 ? 885 : 800;
@@ -184,8 +186,7 @@ void GUIManager::Reset()
     m_open.clear();
     if (m_pMusicPlayer)
         m_pMusicPlayer->Disable();
-    if (m_pTickerList)
-        m_pTickerList->Disable();
+    m_pTicker->Enable(false);
     m_pGazetteer->Enable(false);
     if (m_pScreen)
         m_pScreen->SetActive(false);
@@ -797,6 +798,8 @@ void GUIManager::Update(float frameTime)
         mouse.wheel = g_pGameInput->GetWheelDelta();
         mouse.first = g_pGameInput->GetLeftButton();
         mouse.second = g_pGameInput->GetRightButton();
+        // The control keys' DirectInput codes.
+        mouse.control = g_pGameInput->IsKeyHeld(0x1D) || g_pGameInput->IsKeyHeld(0x9D);
     }
     else
         mouse.x = mouse.y = GameInput::kOutsideWindow;
@@ -805,6 +808,7 @@ void GUIManager::Update(float frameTime)
 
 void GUIManager::Update(float frameTime, const GuiMouse& mouse)
 {
+    m_bControl = mouse.control;
     ApplyModeRequest();
     UpdateDialogs(frameTime);
     RouteMouse(mouse);
@@ -815,8 +819,7 @@ void GUIManager::Update(float frameTime, const GuiMouse& mouse)
     m_fRecentHide = std::max(m_fRecentHide - frameTime, 0.0f);
     if (m_pMusicPlayer)
         m_pMusicPlayer->Update(frameTime);
-    if (m_pTickerList)
-        m_pTickerList->Update(frameTime);
+    m_pTicker->Refresh();
     m_pGazetteer->Update();
     if (m_pCredits)
     {

@@ -24,6 +24,7 @@ class GazetteerList;
 class GuiShell;
 class ListRows;
 class TextWriter;
+class TickerList;
 class Button;
 
 // Something the GUI manager runs every frame and disables whenever a script is reset (the music player).
@@ -41,8 +42,9 @@ struct GuiMouse
     int32_t x = 0;
     int32_t y = 0;
     int32_t wheel = 0;
-    int32_t first = 0;  // 0 up, 1 pressed this frame, 2 held
-    int32_t second = 0; // the second button, the same codes
+    int32_t first = 0;    // 0 up, 1 pressed this frame, 2 held
+    int32_t second = 0;   // the second button, the same codes
+    bool control = false; // either control key is held (a list's press adds to its selection)
 };
 
 class GUIManager
@@ -200,16 +202,17 @@ public:
     // The list widget of that type and name in the loaded script; null when there is none.
     ListRows* FindList(int32_t type, const char* name) const;
     GazetteerList& GetGazetteerList() const { return *m_pGazetteer; }
+    TickerList& GetTickerList() const { return *m_pTicker; }
     float GetDesignWidth() const { return static_cast<float>(kDesignWidth); }
     float GetDesignHeight() const { return static_cast<float>(kDesignHeight); }
     int32_t GetScreenWidth() const;
     int32_t GetScreenHeight() const;
 
-    // The holders run by every update and disabled by every reset (not owned; null for none).
+    // The music player, run by every update and disabled by every reset (not owned; null for none).
     void SetMusicPlayer(GuiFrameHolder* player) { m_pMusicPlayer = player; }
-    void SetTickerList(GuiFrameHolder* ticker) { m_pTickerList = ticker; }
     // The program above the GUI (not owned; null for none).
     void SetShell(GuiShell* shell) { m_pShell = shell; }
+    GuiShell* GetShell() const { return m_pShell; }
 
     // ---- message band (shown by the park's tool modes)
     void ShowMessage(const char* key, int32_t passes);
@@ -232,6 +235,8 @@ public:
     bool IsCursorVisible() const { return m_bCursorVisible; }
     bool IsMouseOverToolbar() const { return m_bMouseOverToolbar; }
     bool IsMouseOverGui(bool includeRadar) const;
+    // Either control key is held in this frame's input.
+    bool IsControlHeld() const { return m_bControl; }
 
     // ---- radar and progress extension: their state (the park draws them)
     void SetRadarActive(bool active) { m_bRadarActive = active; }
@@ -302,7 +307,7 @@ private:
     const Widget* m_pTooltipOwner = nullptr;
     float m_fRecentHide = 0.0f;
     GuiFrameHolder* m_pMusicPlayer = nullptr;
-    GuiFrameHolder* m_pTickerList = nullptr;
+    std::unique_ptr<TickerList> m_pTicker;
     std::unique_ptr<GazetteerList> m_pGazetteer;
     bool m_bProgressShown = false;
     std::unique_ptr<CreditsRoll> m_pCredits;
@@ -311,6 +316,7 @@ private:
     bool m_bDirectStart = false;
     bool m_bCursorVisible = true;
     bool m_bMouseOverToolbar = false;
+    bool m_bControl = false;
     // Counts resets: a walk over the widgets stops when a command reset the script under it.
     uint32_t m_uGeneration = 0;
 };

@@ -4,8 +4,17 @@
 
 #include "engine/core/Logger.h"
 #include "gui/Button.h"
+#include "gui/CheckBox.h"
+#include "gui/ComboBox.h"
 #include "gui/DialogItem.h"
+#include "gui/Image.h"
+#include "gui/ListBox.h"
+#include "gui/NumberAdjust.h"
 #include "gui/ReportText.h"
+#include "gui/ScrollBar.h"
+#include "gui/ScrollGroup.h"
+#include "gui/TabWindow.h"
+#include "gui/Text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -19,10 +28,11 @@ namespace
 
 enum KeywordFlags : uint32_t
 {
-    K_TOP_LEVEL = 1,  // also goes into the top-level list
-    K_NEW_DIALOG = 2, // the dialog index grows first
-    K_BLOCK = 4,      // a "{" must follow; the widget becomes the current parent
-    K_OPEN = 8,       // becomes the current parent; a "{" that follows is consumed
+    K_TOP_LEVEL = 1,    // also goes into the top-level list
+    K_NEW_DIALOG = 2,   // the dialog index grows first
+    K_BLOCK = 4,        // a "{" must follow; the widget becomes the current parent
+    K_OPEN = 8,         // becomes the current parent; a "{" that follows is consumed
+    K_PARENT_ONLY = 16, // a child of the current parent only, never of an open tab
 };
 
 enum Special
@@ -54,6 +64,114 @@ std::unique_ptr<Widget> MakeButton(const std::string&, const std::vector<GuiArg>
     return button;
 }
 
+// Arguments as the makers take them.
+int32_t Int(const GuiArg& arg)
+{
+    return static_cast<int32_t>(arg.u);
+}
+
+template <typename W> std::unique_ptr<Widget> WithTooltip(std::unique_ptr<W> widget, const GuiArg& tooltip)
+{
+    if (tooltip.given)
+        widget->SetTooltip(tooltip.s.c_str());
+    return widget;
+}
+
+std::unique_ptr<Widget> MakeCheckBox(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return WithTooltip(
+        std::make_unique<CheckBox>(r.left, r.top, r.right, r.bottom, a[2].s.c_str(), a[3].s.c_str(), a[1].u != 0),
+        a[4]);
+}
+
+std::unique_ptr<Widget> MakeTabWindow(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return std::make_unique<TabWindow>(r.left, r.top, r.right, r.bottom);
+}
+
+std::unique_ptr<Widget> MakeSlider(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return WithTooltip(
+        std::make_unique<Slider>(r.left, r.top, r.right, r.bottom, a[1].s.c_str(), a[2].f, a[3].f, Int(a[4])), a[5]);
+}
+
+std::unique_ptr<Widget> MakeText(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return std::make_unique<Text>(r.left, r.top, r.right, r.bottom, a[1].s.c_str(), Int(a[2]), a[3].u, Int(a[4]));
+}
+
+std::unique_ptr<Widget> MakeComboBox(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return WithTooltip(std::make_unique<ComboBox>(r.left, r.top, r.right, r.bottom, a[1].s.c_str(), a[3].u, Int(a[4]),
+                                                  Int(a[2]), Int(a[5]), a[6].u != 0),
+                       a[7]);
+}
+
+std::unique_ptr<Widget> MakeImage(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return WithTooltip(std::make_unique<Image>(r.left, r.top, r.right, r.bottom, a[2].s.c_str(), a[1].u != 0), a[3]);
+}
+
+std::unique_ptr<Widget> MakeTga(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return std::make_unique<TGA>(r.left, r.top, r.right, r.bottom, a[1].s.c_str());
+}
+
+std::unique_ptr<Widget> MakeIcon(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    auto icon = std::make_unique<Image>(r.left, r.top, r.right, r.bottom, a[1].s.c_str(), false);
+    icon->SetFrame(Int(a[2]));
+    return icon;
+}
+
+std::unique_ptr<Widget> MakeBar(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return std::make_unique<Bar>(r.left, r.top, r.right, r.bottom, a[1].f, a[2].f, a[3].s.c_str(), Int(a[4]),
+                                 a[5].given ? Int(a[5]) : 0);
+}
+
+std::unique_ptr<Widget> MakeNumberAdjust(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return WithTooltip(std::make_unique<NumberAdjust>(r.left, r.top, r.right, r.bottom, Int(a[1]), Int(a[2]),
+                                                      a[3].s.c_str(), a[4].u != 0, true),
+                       a[5]);
+}
+
+std::unique_ptr<Widget> MakeRadioGroup(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return std::make_unique<RadioGroup>(r.left, r.top, r.right, r.bottom, a[1].s.c_str(), a[2].s.c_str());
+}
+
+std::unique_ptr<Widget> MakeRadioButton(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return WithTooltip(std::make_unique<RadioButton>(r.left, r.top, r.right, r.bottom, a[1].s.c_str(), a[4].s.c_str(),
+                                                     Int(a[2]), Int(a[3])),
+                       a[5]);
+}
+
+std::unique_ptr<Widget> MakeListBox(const std::string&, const std::vector<GuiArg>& a)
+{
+    return std::make_unique<ListBox>(a[0].r, a[1].r, a[2].s.c_str(), Int(a[3]), Int(a[4]));
+}
+
+std::unique_ptr<Widget> MakeScrollGroup(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return std::make_unique<ScrollGroup>(r.left, r.top, r.right, r.bottom, a[1].s.c_str());
+}
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -79,31 +197,31 @@ namespace
 
 using KW = GuiParser::Keyword;
 constexpr KW kKeywords[] = {
-    {"CheckBox", SP_NONE, "BussT", 0, nullptr, "GUIManager::process_checkbox"},
+    {"CheckBox", SP_NONE, "BussT", 0, MakeCheckBox, "GUIManager::process_checkbox"},
     {"DialogItem", SP_NONE, "NAsuu", K_TOP_LEVEL | K_NEW_DIALOG | K_BLOCK, MakeDialog,
      "GUIManager::process_dialog_box"},
     {"MainItem", SP_MAIN, "", 0, nullptr, nullptr},
-    {"TabWindow", SP_NONE, "Au", K_OPEN, nullptr, "GUIManager::process_tabwindow"},
+    {"TabWindow", SP_NONE, "Au", K_OPEN, MakeTabWindow, "GUIManager::process_tabwindow"},
     {"Table", SP_NONE, "BBsuuu", K_OPEN, nullptr, "GUIManager::process_table"},
     {"Define", SP_DEFINE, "", 0, nullptr, nullptr},
     {"Button", SP_NONE, "BsusssT", 0, MakeButton, "GUIManager::process_button"},
-    {"Slider", SP_NONE, "BsffuT", 0, nullptr, "GUIManager::process_slider"},
-    {"Text", SP_NONE, "BsFuu", 0, nullptr, "GUIManager::process_text"},
+    {"Slider", SP_NONE, "BsffuT", 0, MakeSlider, "GUIManager::process_slider"},
+    {"Text", SP_NONE, "BsFuu", 0, MakeText, "GUIManager::process_text"},
     {"Variable", SP_NONE, "BsFuuT", 0, nullptr, "GUIManager::process_variable"},
-    {"ComboBox", SP_NONE, "BsuuFuuT", 0, nullptr, "GUIManager::process_combobox"},
+    {"ComboBox", SP_NONE, "BsuuFuuT", 0, MakeComboBox, "GUIManager::process_combobox"},
     {"VariableImage", SP_NONE, "BsT", 0, nullptr, "GUIManager::process_variableimage"},
-    {"Image", SP_NONE, "BusT", 0, nullptr, "GUIManager::process_image"},
+    {"Image", SP_NONE, "BusT", 0, MakeImage, "GUIManager::process_image"},
     {"Font", SP_FONT, "", 0, nullptr, nullptr},
-    {"TGA", SP_NONE, "Bs", 0, nullptr, "GUIManager::process_tga"},
+    {"TGA", SP_NONE, "Bs", 0, MakeTga, "GUIManager::process_tga"},
     {"TickerText", SP_TICKER, "", 0, nullptr, "GUIManager::process_scrollwindow"},
     {"ImageList", SP_NONE, "Buuss", 0, nullptr, "GUI_Parser::ProcessImageList"},
-    {"Icon", SP_NONE, "Bsu", 0, nullptr, "GUIManager::ProcessIcon"},
-    {"Bar", SP_NONE, "Bffsuo", 0, nullptr, "GUIManager::ProcessBar"},
-    {"NumberAdjust", SP_NONE, "BuFsuT", 0, nullptr, "GUIManager::ProcessNumberWidget"},
-    {"RadioGroup", SP_NONE, "Bss", K_OPEN, nullptr, "GUIManager::ProcessRadioGroup"},
-    {"RadioButton", SP_NONE, "BsFusT", 0, nullptr, "GUIManager::ProcessRadioButton"},
-    {"ListBox", SP_NONE, "BBsuu", 0, nullptr, "GUIManager::ProcessListBox"},
-    {"ScrollGroup", SP_NONE, "Bs", 0, nullptr, "GUIManager::ProcessListBox"},
+    {"Icon", SP_NONE, "Bsu", 0, MakeIcon, "GUIManager::ProcessIcon"},
+    {"Bar", SP_NONE, "Bffsuo", 0, MakeBar, "GUIManager::ProcessBar"},
+    {"NumberAdjust", SP_NONE, "BuFsuT", 0, MakeNumberAdjust, "GUIManager::ProcessNumberWidget"},
+    {"RadioGroup", SP_NONE, "Bss", K_OPEN, MakeRadioGroup, "GUIManager::ProcessRadioGroup"},
+    {"RadioButton", SP_NONE, "BsFusT", K_PARENT_ONLY, MakeRadioButton, "GUIManager::ProcessRadioButton"},
+    {"ListBox", SP_NONE, "BBsuu", 0, MakeListBox, "GUIManager::ProcessListBox"},
+    {"ScrollGroup", SP_NONE, "Bs", 0, MakeScrollGroup, "GUIManager::ProcessListBox"},
     {"ScreenItem", SP_NONE, "NAsfuss", K_TOP_LEVEL | K_BLOCK, nullptr, nullptr},
     {"ScreenImage", SP_NONE, "Ass", 0, nullptr, "GUIManager::ProcessScreenImage"},
     {"ScreenItemInfo", SP_NONE, "Asufuufffuufff", 0, nullptr, "GUIManager::ProcessScreenImage"},
@@ -457,6 +575,7 @@ GuiScript GuiParser::Parse(const char* text, size_t length)
     m_bStopped = false;
     m_pParent = nullptr;
     m_parentStack.clear();
+    m_pOpenTab = m_pTabParent = nullptr;
     m_defines.clear();
     m_weights.clear();
     m_uPlaced = 0;
@@ -500,6 +619,7 @@ GuiScript GuiParser::Parse(const char* text, size_t length)
     m_weights.clear();
     m_parentStack.clear();
     m_pParent = nullptr;
+    m_pOpenTab = m_pTabParent = nullptr;
     ReportFaults();
     return std::move(m_script);
 }
@@ -609,7 +729,8 @@ void GuiParser::RunKeyword(const Keyword& keyword)
     }
     if (keyword.flags & K_NEW_DIALOG)
         ++m_iDialogIndex;
-    Widget* widget = Add(keyword.maker(name, args), (keyword.flags & K_TOP_LEVEL) != 0);
+    Widget* widget =
+        Add(keyword.maker(name, args), (keyword.flags & K_TOP_LEVEL) != 0, (keyword.flags & K_PARENT_ONLY) != 0);
     if (keyword.flags & K_BLOCK)
     {
         if (ExpectBrace())
@@ -646,8 +767,8 @@ void GuiParser::TabOrColumn()
     }
     ++m_pos;
     m_lastDelimiter = '\0';
-    // TAB: bounds, sprite, optional tooltip; COL: font slot, colour, name, left, right, content x, keep-full-text
-    // flag, optional tooltip. Read (and checked) although nothing is built of them yet.
+    // TAB: bounds on the screen, sprite, optional tooltip; COL: font slot, colour, name, left, right, content x,
+    // keep-full-text flag, optional tooltip (read and checked, not built: tables come later).
     std::vector<GuiArg> args;
     ReadArguments(tab ? "AsT" : "FusuuuuT", args);
     SkipBlanks();
@@ -656,20 +777,41 @@ void GuiParser::TabOrColumn()
     else
         ReportKind(std::string(routine) + " >", "%s - Script Error \r\nNo close symbol at file offset - %u", routine,
                    static_cast<unsigned>(m_pos));
-    NoteSkipped(tab ? "TAB" : "COL", at);
-    if (tab)
+    if (!tab)
     {
-        SkipBlanks();
-        if (Peek() == '{')
-            SkipBlock();
-        else
-            Report("GUI_Parse::process_tab - Script Error \r\nNo open brace at file offset - %u",
-                   static_cast<unsigned>(m_pos));
+        NoteSkipped("COL", at);
+        return;
     }
+    SkipBlanks();
+    if (m_pOpenTab)
+    {
+        Report("GUI_Parse - Only one tab can be defined at a time, file offset - %u", static_cast<unsigned>(at));
+        SkipBlock();
+        return;
+    }
+    const GuiRect& r = args[0].r;
+    auto made = std::make_unique<Tab>(r.left, r.top, r.right, r.bottom, args[1].s.c_str());
+    if (args[2].given)
+        made->SetTooltip(args[2].s.c_str());
+    Widget* built = Add(std::move(made), false);
+    if (Peek() != '{')
+    {
+        Report("GUI_Parse::process_tab - Script Error \r\nNo open brace at file offset - %u",
+               static_cast<unsigned>(m_pos));
+        return;
+    }
+    ++m_pos;
+    m_pOpenTab = built;
+    m_pTabParent = m_pParent;
 }
 
 void GuiParser::CloseBrace()
 {
+    if (m_pOpenTab && m_pParent == m_pTabParent)
+    {
+        m_pOpenTab = m_pTabParent = nullptr;
+        return;
+    }
     if (!m_pParent)
     {
         Report("GUIManager::delete_parent - Script Error \r\nToo many close braces at file offset - %u",
@@ -757,7 +899,8 @@ void GuiParser::TickerStatement()
 void GuiParser::DefinedName(const std::string& word)
 {
     const unsigned at = static_cast<unsigned>(m_pos - word.size());
-    const auto found = m_pParent ? m_defines.find(word) : m_defines.end();
+    Widget* receiver = Receiver(false);
+    const auto found = receiver ? m_defines.find(word) : m_defines.end();
     if (found != m_defines.end())
     {
         Widget* define = found->second;
@@ -774,32 +917,46 @@ void GuiParser::DefinedName(const std::string& word)
             Report("GUI_Parse - placing %s at file offset - %u would place more than %u widgets by name in the "
                    "script; it is left out",
                    ReportWord(word).c_str(), at, kMaxPlacedWidgets);
-        else
+        else if (GiveTo(receiver, define, at))
         {
-            m_pParent->AddChild(define);
             AddWeight(weight);
             m_uPlaced += weight;
         }
         return;
     }
-    if (!m_pParent)
+    if (!receiver)
         Report("GUI_Parse - No parent for defined item at file offset - %u", at);
     Report("GUI_Parse - Invalid Command/Defined item at file offset - %u string %s", at, ReportWord(word).c_str());
 }
 
 // ---- building
 
-Widget* GuiParser::Add(std::unique_ptr<Widget> widget, bool topLevel)
+Widget* GuiParser::Receiver(bool parentOnly) const
+{
+    return m_pOpenTab && !parentOnly && m_pParent == m_pTabParent ? m_pOpenTab : m_pParent;
+}
+
+bool GuiParser::GiveTo(Widget* container, Widget* widget, size_t at)
+{
+    if (container->GetType() == WT_TABWINDOW && !TabWindow::TabOf(widget))
+    {
+        Report("GUI_Parse - only tabs stand in a tab window; the widget at file offset - %u is left out of it",
+               static_cast<unsigned>(at));
+        return false;
+    }
+    container->AddChild(widget);
+    return true;
+}
+
+Widget* GuiParser::Add(std::unique_ptr<Widget> widget, bool topLevel, bool parentOnly)
 {
     Widget* w = widget.get();
     m_script.items.push_back(std::move(widget));
     if (topLevel)
         m_script.topLevel.push_back(w);
-    if (m_pParent)
-    {
-        m_pParent->AddChild(w);
+    Widget* receiver = Receiver(parentOnly);
+    if (receiver && GiveTo(receiver, w, m_pos))
         AddWeight(1);
-    }
     w->SetDialogIndex(m_iDialogIndex);
     return w;
 }

@@ -117,7 +117,14 @@ private:
     void DefinedName(const std::string& word);
 
     // ---- building
-    Widget* Add(std::unique_ptr<Widget> widget, bool topLevel);
+    // Appends the widget to the item list and gives it to the container that receives it (the open tab, or with
+    // `parentOnly` or without one the current parent).
+    Widget* Add(std::unique_ptr<Widget> widget, bool topLevel, bool parentOnly = false);
+    // The open tab while no container was opened inside it since, else the current parent.
+    Widget* Receiver(bool parentOnly) const;
+    // Gives a widget to a container; a tab window takes tabs only (a Define's first widget standing for it), and
+    // anything else is reported and left out.
+    bool GiveTo(Widget* container, Widget* widget, size_t at);
     // Makes the widget the current parent (the old one goes on the stack); false, with its block skipped, when the
     // nesting is too deep.
     bool PushParent(Widget* widget);
@@ -148,6 +155,9 @@ private:
     char m_lastDelimiter = '\0';
     Widget* m_pParent = nullptr;
     std::vector<Widget*> m_parentStack;
+    // The tab whose page is being read, and the parent that was current when it opened.
+    Widget* m_pOpenTab = nullptr;
+    Widget* m_pTabParent = nullptr;
     // Defines by name; the first of a name is the one placed.
     std::unordered_map<std::string, Widget*> m_defines;
     // Weights of the containers built (widgets not listed weigh 1).

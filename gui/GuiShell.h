@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class DialogListener;
+class GameOptions;
 
 class GuiShell
 {
@@ -43,4 +44,23 @@ public:
         (void)type;
         return false;
     }
+
+    // The player's options that widgets change (the volumes, the video choices); null while there are none.
+    virtual GameOptions* GetGuiOptions() { return nullptr; }
+    // The video options were changed: they take effect.
+    virtual void ApplyVideoOptions() {}
+    // A park figure a bar shows by its name when its dialog has no object ("GUEST_AV_PRICE" and the others);
+    // false for a name the program does not know or while there is no park.
+    virtual bool GetParkFigure(const char* name, float* value) const
+    {
+        (void)name, (void)value;
+        return false;
+    }
+    // The research budget's slider value, 0 to 1; false while there is none.
+    virtual bool GetResearchSpend(float* value) const
+    {
+        (void)value;
+        return false;
+    }
+    virtual void SetResearchSpend(float value) { (void)value; }
 };

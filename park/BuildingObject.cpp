@@ -4,6 +4,7 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "engine/media/ScriptedSound.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
@@ -74,7 +75,11 @@ const AnimalInfo* FindAnimalType(const char* keyword)
 
 BuildingObject::BuildingObject() : StaticObject(OBJECT_BUILDING), m_pInfo(&kNoType) {}
 
-BuildingObject::~BuildingObject() = default;
+BuildingObject::~BuildingObject()
+{
+    if (g_pScriptedSound)
+        g_pScriptedSound->StopObjectSounds(m_dwID);
+}
 
 long long BuildingObject::Truncated(double value, long long low, long long high)
 {
@@ -187,6 +192,8 @@ bool BuildingObject::OnStateEntry(uint32_t state)
         // Built: the building no longer counts as under construction.
         if (construction)
             construction->FinishConstruction(m_dwID);
+        if (g_pScriptedSound)
+            g_pScriptedSound->StartBuildingSound(m_dwID);
         m_bSoundPlaying = true;
         break;
     case STATE_STARTUP:
@@ -472,11 +479,24 @@ void BuildingObject::PulseFlags(float delta)
 
 void BuildingObject::UpdateSound()
 {
-    // The looping sound plays while the building is open (the sound table starts and stops it by the flag).
+    // The looping sound plays while the building is open.
     if (!m_bSoundPlaying && IsOpen())
+    {
+        if (g_pScriptedSound)
+            g_pScriptedSound->StartBuildingSound(m_dwID);
         m_bSoundPlaying = true;
+    }
     else if (m_bSoundPlaying && !IsOpen())
+    {
+        if (g_pScriptedSound)
+            g_pScriptedSound->StopObjectSounds(m_dwID);
         m_bSoundPlaying = false;
+    }
+}
+
+void BuildingObject::GetSoundPosition(platform::Vec3& position)
+{
+    position = GetPosition();
 }
 
 // ---------------------------------------------------------------- opening, closing, selling
@@ -776,6 +796,9 @@ void BuildingObject::AddOpinion(int32_t list, int32_t code)
         return;
     std::vector<float>& opinions = m_Opinions[list];
     const float value = code == 0 ? 0.0f : code == 2 ? 1.0f : 0.5f;
+    // The list takes its whole size at once, so that the verdicts of a full park cost no allocation.
+    if (opinions.capacity() < kMaxOpinions)
+        opinions.reserve(kMaxOpinions);
     if (opinions.size() >= kMaxOpinions)
         opinions.pop_back();
     opinions.insert(opinions.begin(), value);
@@ -789,6 +812,32 @@ float BuildingObject::GetOpinionMean(int32_t list) const
     for (float value : m_Opinions[list])
         sum += value;
     return sum / static_cast<float>(m_Opinions[list].size());
+}
+
+void BuildingObject::RemoveAnimal(uint32_t animal)
+{
+    const std::span<const uint32_t> animals = AnimalIds();
+    const auto found = std::find(animals.begin(), animals.end(), animal);
+    if (found == animals.end())
+        return;
+    const size_t at = static_cast<size_t>(found - animals.begin());
+    std::copy(m_dwAnimals + at + 1, m_dwAnimals + animals.size(), m_dwAnimals + at);
+    m_dwAnimals[animals.size() - 1] = kNoObjectID;
+    --m_iNumAnimals;
+    for (const auto& path : m_AnimalPaths)
+        path->RemoveAnimal(animal);
+    RecomputeAnimalIntensity();
+}
+
+bool BuildingObject::IsEatPointInUse(int32_t point) const
+{
+    return point < 0 || point >= kMaxEatPoints || m_bEatPointUse[point];
+}
+
+void BuildingObject::SetEatPointInUse(int32_t point, bool used)
+{
+    if (point >= 0 && point < kMaxEatPoints)
+        m_bEatPointUse[point] = used;
 }
 
 void BuildingObject::SendToAnimals(MessageRecord record)

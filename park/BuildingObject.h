@@ -81,6 +81,8 @@ public:
     void OnSelected(bool open, bool focus) override;
     void ClosePanel() override;
     void GetCentrePosition(platform::Vec3& centre) override;
+    // The building's place in the scene.
+    void GetSoundPosition(platform::Vec3& position) override;
     bool SetMechanicCalledByPlayer(bool called) override;
     BuildingPoints* GetBuildingPoints() override { return this; }
 
@@ -163,6 +165,11 @@ public:
     float GetOpinionMean(int32_t list) const;
     // One copy of the record to each of the building's animals, in holding order.
     void SendToAnimals(MessageRecord record);
+    // An animal leaves the building (sold): out of the animal list and the path components.
+    void RemoveAnimal(uint32_t animal);
+    // The eat points taken by animals (indices beyond the building's points read as taken and are not kept).
+    bool IsEatPointInUse(int32_t point) const;
+    void SetEatPointInUse(int32_t point, bool used);
 
     // ---- wear, breakdown and cleaning
     // Broken down from the start (a building the world script creates broken).
@@ -237,6 +244,19 @@ public:
     float GetRepairCondition() const { return m_fRepairState; }
     // The status flags to draw, bottom first; the count.
     uint32_t GetStatusFlags(int32_t out[4]) const;
+
+    // ---- what guests read and hold
+    bool IsTooStinky() const { return m_bTooStinky; }
+    // A view point (first or second set) a guest stands at; indices outside the table are never in use.
+    bool IsViewPointInUse(bool second, int32_t index) const
+    {
+        return index >= 0 && index < kMaxViewPoints && (second ? m_bViewPoint2InUse : m_bViewPointInUse)[index];
+    }
+    void SetViewPointInUse(bool second, int32_t index, bool used)
+    {
+        if (index >= 0 && index < kMaxViewPoints)
+            (second ? m_bViewPoint2InUse : m_bViewPointInUse)[index] = used;
+    }
 
 private:
     // ---- lifecycle

@@ -5,6 +5,7 @@
 #include "park/CleaningManager.h"
 #include "park/ConstructionManager.h"
 #include "park/FeedbackManager.h"
+#include "park/GuestObject.h"
 #include "park/RepairManager.h"
 #include "park/RequestedObject.h"
 #include "park/RescueManager.h"
@@ -28,8 +29,25 @@ public:
         managers.rescue = std::make_unique<RescueManager>();
         return managers;
     }
-    // The guest class is not written yet: a neutral answer.
-    GuestFigures GetGuestFigures(BaseObject& /*guest*/) override { return {}; }
+    // What a guest's opinions say; an object that is not one of the park's guests answers nothing.
+    GuestFigures GetGuestFigures(BaseObject& object) override
+    {
+        GuestFigures figures;
+        const auto* guest = dynamic_cast<const GuestObject*>(&object);
+        if (!guest)
+            return figures;
+        figures.happiness = guest->GetHappiness();
+        figures.price = guest->GetOpinion(GuestObject::OPINION_PRICE);
+        figures.queue = guest->GetOpinion(GuestObject::OPINION_CROWDING);
+        figures.beauty = guest->GetOpinion(GuestObject::OPINION_BEAUTY);
+        figures.cleanliness = guest->GetOpinion(GuestObject::OPINION_CLEANLINESS);
+        figures.variety = guest->GetOpinion(GuestObject::OPINION_VARIETY);
+        figures.welfare = guest->GetOpinion(GuestObject::OPINION_WELFARE);
+        figures.visitedAnimals = guest->HasVisitedAnimals();
+        figures.leavingEarly = guest->IsLeavingEarly();
+        figures.gender = guest->GetGender();
+        return figures;
+    }
     float GetShowRating(BaseObject& building) override
     {
         const auto* facts = dynamic_cast<const BuildingObject*>(&building);

@@ -216,7 +216,7 @@ void OnPointerInWindow(bool inside)
 
 void ApplyCursorToWindow()
 {
-    g_bRelative = false;
+    // Relative mode is off here: the last window's end turned it off (OnWindowDestroyed).
     g_bOutside = true;
     if (g_shape == CursorShape::Arrow)
         SetArrowCursor();

@@ -8,6 +8,7 @@
 #include "scripts/ObjectStates.h"
 #include "scripts/ScriptHost.h"
 #include "scripts/ScriptManager.h"
+#include "scripts/ScriptTextHandles.h"
 
 #include <cmath>
 #include <cstring>
@@ -86,7 +87,9 @@ void PerformMessage(const MessageData& data, ScriptObject& object)
                           : object.GetID();
     record.dwReciever = ScriptValueToInt(object.GetScriptVariable(data.receiver));
     record.dwFlags = ScriptValueToInt(object.GetScriptVariable(data.flags));
-    record.dwData = ScriptValueToInt(object.GetScriptVariable(data.data));
+    // A text travels as the handle of the kept text.
+    const ScriptValue payload = object.GetScriptVariable(data.data);
+    record.dwData = payload.type == SCRIPT_VALUE_TEXT ? InternScriptText(payload.text) : ScriptValueToInt(payload);
     record.dwType = data.type;
     record.dwData2 = data.state.id != SCRIPT_OPERAND_NONE ? ScriptValueToInt(object.GetScriptVariable(data.state))
                                                           : object.GetState();

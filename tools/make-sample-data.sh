@@ -8,6 +8,8 @@
 # - Texts: each text under sample-data/src/text/ (text_uk.txt and the like) is written by texttool as the scrambled
 #   text table of the same name under sample-data/data/ (data/text_uk.ble, which the game opens as data/text_uk.uni).
 # - The GUI font: fonttool writes GuiFont7 (its texture, glyph rectangles and kerning) into sample-data/data/Fonts/.
+# - Sounds: the tone list sample-data/src/sounds/blsnd.txt becomes the sample bank sample-data/data/sounds/blsnd.hdr
+#   and .spf (soundtool).
 # - Sprites: the bank lists under sample-data/src/sprites/ and their pictures become the sprite file pairs under
 #   sample-data/data/sprites/ (spritetool).
 # - Textures: each text under sample-data/src/textures/ (a palette of lettered colours and rows of letters) is
@@ -47,7 +49,9 @@ echo "make-sample-data: $count scrambled files written under sample-data/"
 
 # Model source text and the model made from it, one pair a line, separated by "|". The sample park's buildings
 # and the diner's table are box models of their own (toggleable parts and locators named as the buildings use
-# them); every other model the sample scenario can show is the placeholder model under its own name.
+# them), and so are the animals, their paths, the show's actor, the crowd and the swan boats (animated by key
+# lists; seats and riders on attachment points); every other model the sample scenario can show is the
+# placeholder model under its own name.
 models=0
 while IFS='|' read -r source target; do
     [ -n "$source" ] || continue
@@ -71,7 +75,7 @@ Alert.txt|data/Models/D_Ezize/Characters/Staff/mechanic_mesh.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/mechanic_walk_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/mtrain_mesh.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/server_serve_00.tm
-Alert.txt|data/Models/D_Ezize/Characters/visitor_a.tm
+visitor_a.txt|data/Models/D_Ezize/Characters/visitor_a.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_eat_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_idle_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_walk_00.tm
@@ -83,24 +87,53 @@ RESTSMALL.txt|data/Models/D_Ezize/RESTSMALL.tm
 INFORMATION.txt|data/Models/D_Ezize/INFORMATION.tm
 table_round.txt|data/Models/D_Ezize/table_round.tm
 FUNHOUSE.txt|data/Models/D_Ezize/FUNHOUSE.tm
-Alert.txt|data/Models/D_Ezize/Scenery/bench_wood.tm
-Alert.txt|data/Models/D_Ezize/Scenery/bin_green.tm
+CAFE.txt|data/Models/D_Ezize/CAFE.tm
+bench_wood.txt|data/Models/D_Ezize/Scenery/bench_wood.tm
+bin_green.txt|data/Models/D_Ezize/Scenery/bin_green.tm
 Alert.txt|data/Models/D_Ezize/Scenery/fence_rope.tm
 Alert.txt|data/Models/D_Ezize/Scenery/flowers_tulip.tm
-Alert.txt|data/Models/D_Ezize/Scenery/fountain_small.tm
-Alert.txt|data/Models/D_Ezize/Scenery/litter_can.tm
-Alert.txt|data/Models/D_Ezize/Scenery/litter_cone.tm
-Alert.txt|data/Models/D_Ezize/Scenery/litter_cup.tm
-Alert.txt|data/Models/D_Ezize/Scenery/litter_paper.tm
-Alert.txt|data/Models/D_Ezize/Scenery/litter_wrap.tm
+fountain_small.txt|data/Models/D_Ezize/Scenery/fountain_small.tm
+litter_can.txt|data/Models/D_Ezize/Scenery/litter_can.tm
+litter_cone.txt|data/Models/D_Ezize/Scenery/litter_cone.tm
+litter_cup.txt|data/Models/D_Ezize/Scenery/litter_cup.tm
+litter_paper.txt|data/Models/D_Ezize/Scenery/litter_paper.tm
+litter_wrap.txt|data/Models/D_Ezize/Scenery/litter_wrap.tm
 Alert.txt|data/Models/D_Ezize/Scenery/path_queue.tm
 Alert.txt|data/Models/D_Ezize/Scenery/path_stone.tm
 Alert.txt|data/Models/D_Ezize/Scenery/Q_RAIL.tm
-Alert.txt|data/Models/D_Ezize/Scenery/tree_palm.tm
-Alert.txt|data/Models/D_Ezize/Shows/jump.tm
-Alert.txt|data/Models/D_Ezize/Shows/spin_end.tm
-Alert.txt|data/Models/D_Ezize/Shows/spin_start.tm
-Alert.txt|data/Models/D_Ezize/Shows/wave.tm
+tree_palm.txt|data/Models/D_Ezize/Scenery/tree_palm.tm
+lamp_00.txt|data/Models/D_Ezize/Scenery/lamp_00.tm
+shows/show_jump.txt|data/Models/D_Ezize/Shows/jump.tm
+shows/show_spin_end.txt|data/Models/D_Ezize/Shows/spin_end.tm
+shows/show_spin_start.txt|data/Models/D_Ezize/Shows/spin_start.tm
+shows/show_wave.txt|data/Models/D_Ezize/Shows/wave.tm
+shows/show_start.txt|data/Models/D_Ezize/Shows/show_start.tm
+shows/show_end.txt|data/Models/D_Ezize/Shows/show_end.tm
+LAGOON.txt|data/Models/D_Ezize/LAGOON.tm
+ARENA.txt|data/Models/D_Ezize/ARENA.tm
+swanboat_stat.txt|data/Models/D_Ezize/swanboat_stat.tm
+swanboat.txt|data/Models/D_Ezize/swanboat.tm
+animals/DOLPHIN_MOVE_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_MOVE_00.tm
+animals/DOLPHIN_MOVE_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_MOVE_01.tm
+animals/DOLPHIN_EAT_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_EAT_00.tm
+animals/DOLPHIN_EAT_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_EAT_01.tm
+animals/DOLPHIN_PLAY_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_PLAY_00.tm
+animals/DOLPHIN_PLAY_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_PLAY_01.tm
+animals/DOLPHIN_REST_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_REST_00.tm
+animals/DOLPHIN_REST_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_REST_01.tm
+animals/DOLPHIN_mesh_MOVE_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_MOVE_00.tm
+animals/DOLPHIN_mesh_MOVE_01.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_MOVE_01.tm
+animals/DOLPHIN_mesh_EAT_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_EAT_00.tm
+animals/DOLPHIN_mesh_PLAY_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_PLAY_00.tm
+animals/DOLPHIN_mesh_REST_00.txt|data/Models/D_Ezize/Characters/Animals/DOLPHIN/DOLPHIN_mesh_REST_00.tm
+crowd/mother_mesh.txt|data/Models/D_Ezize/Characters/mother_mesh.tm
+crowd/retired_f_mesh.txt|data/Models/D_Ezize/Characters/retired_f_mesh.tm
+crowd/child_f_mesh.txt|data/Models/D_Ezize/Characters/child_f_mesh.tm
+crowd/father_mesh.txt|data/Models/D_Ezize/Characters/father_mesh.tm
+crowd/retired_m_mesh.txt|data/Models/D_Ezize/Characters/retired_m_mesh.tm
+crowd/child_m_mesh.txt|data/Models/D_Ezize/Characters/child_m_mesh.tm
+crowd/crowd_sit_00.txt|data/Models/D_Ezize/Characters/crowd_sit_00.tm
+crowd/crowd_cheer_00.txt|data/Models/D_Ezize/Characters/crowd_cheer_00.tm
 LIST
 echo "make-sample-data: $models models written under sample-data/"
 
@@ -188,3 +221,22 @@ for list in "$src"/sprites/VA2*.txt; do
     pairs=$((pairs + 1))
 done
 echo "make-sample-data: $pairs sprite file pairs written under sample-data/data/sprites/"
+
+# The sky: the day's colour tables (src/sky/Suncols.txt), the sun flare (src/sky/SunFlare.txt) and the ground's
+# detail texture (src/sky/cracked.txt, a lettered picture written as a DDT), by imagetool; the surround model round
+# the first park location (src/models/Surround_02.txt), by tmtool.
+mkdir -p "$root/sample-data/data/Models/D_Ezize/fluff"
+"$tmtool" write "$src/models/Surround_02.txt" "$root/sample-data/data/Models/D_Ezize/fluff/Surround_02.tm"
+cmake --build "$build" --target imagetool >/dev/null
+imagetool="$build/tools/imagetool/imagetool"
+mkdir -p "$root/sample-data/data/Textures"
+"$imagetool" suncols "$src/sky/Suncols.txt" "$root/sample-data/data/Textures/Suncols.tga"
+"$imagetool" flare "$src/sky/SunFlare.txt" "$root/sample-data/data/Textures/SunFlare.tga"
+"$imagetool" ddt "$src/sky/cracked.txt" "$root/sample-data/data/Textures/cracked.ddt"
+echo "make-sample-data: the sky's images written under sample-data/data/Textures/"
+# The sample bank: the tones of src/sounds/blsnd.txt, written by soundtool as data/sounds/blsnd.hdr and .spf.
+cmake --build "$build" --target soundtool >/dev/null
+mkdir -p "$root/sample-data/data/sounds"
+"$build/tools/soundtool/soundtool" write "$src/sounds/blsnd.txt" "$root/sample-data/data/sounds/blsnd.hdr" \
+    "$root/sample-data/data/sounds/blsnd.spf"
+echo "make-sample-data: the sample bank written under sample-data/data/sounds/"

@@ -1,11 +1,9 @@
-// BaseMap: the ground texture under the park, one texel per grid cell, split into square tiles drawn just below
-// the paths. So far the source image is read and each tile is drawn flat in the mean colour of the source texels
-// it shows; the tile textures and the painted texels on screen come with the terrain.
+// BaseMap: the ground texture under the park, one texel per grid cell, painted from a source image and changed where
+// buildings stand, split into square tile textures (each with a border copied from its neighbours) that are sent
+// to the renderer when they change and drawn as flat textured quads just below the paths.
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <utility>
 #include <vector>
 
 class BaseMap
@@ -15,28 +13,57 @@ public:
     static constexpr int32_t kCellOffset = 128;
     // Scene units a texel covers on each axis.
     static constexpr float kSceneUnitsPerTexel = 4.0f;
-    // The ground pass's parameter.
+    // The draw parameters: the ground pass's, and the one that tints the ground with the sky's colour.
     static constexpr int32_t kGroundPass = 12;
+    static constexpr int32_t kSkyTinted = 20;
+    // Quads are cut where they come nearer the eye than this (along the view).
+    static constexpr float kNearCut = 0.1f;
+    static constexpr float kSkyTintedFogScale = 5.0f;
+    // The largest tile side and map extent taken, in texels.
+    static constexpr int32_t kMaxTileSize = 1024;
+    static constexpr int32_t kMaxExtent = 8192;
 
-    // Records the source and second textures, the extent in texels, the tile size, the quads' height and the
-    // tile border, and reads the source image (a TGA whose sides are powers of two). A source that is not there
-    // or not of that form leaves the map without one: its texels read opaque black and nothing is drawn.
+    struct Tile
+    {
+        // Nothing painted yet: the tile is not drawn.
+        bool blank = true;
+        bool needsUpload = true;
+        // The texture manager slot of the tile's texture (0 without a texture system) and its renderer texture.
+        uint32_t texture = 0;
+        int32_t page = 0;
+        // The tile's texels, rows of tile-size texels: 16-bit A4R4G4B4 in format 3, 32-bit ARGB in format 4.
+        std::vector<uint8_t> texels;
+    };
+
+    BaseMap() = default;
+    ~BaseMap();
+    BaseMap(const BaseMap&) = delete;
+    BaseMap& operator=(const BaseMap&) = delete;
+
+    // Records the source image (a TGA whose sides are powers of two) and the second texture, the extent in texels,
+    // the tile size, the quads' height and the tile border; makes or finds the tile textures ("basemaptex_<n>",
+    // row by row), all blank and due for upload, and uploads them. A source that is not there or not of that form
+    // leaves the map without one (its texels read opaque black); an extent, tile size or border that cannot make
+    // tiles is reported and leaves no tiles.
     void Create(const char* sourceTexture, const char* secondTexture, int32_t width, int32_t height, int32_t tileSize,
                 float groundHeight, int32_t border);
-    // Paints every texel of every tile from the source: the tiles hold something from then on.
+    // Paints every texel of every tile, borders included, from the source.
     void FillAll();
     // The source pixel for a texel (the source repeats in both directions), alpha 0xFF.
     uint32_t GetSourceTexel(int32_t x, int32_t y) const;
-    // Writes a colour into every tile that covers the texel.
+    // Writes a colour into every tile whose bordered square covers the texel; those tiles are no longer blank and
+    // are due for upload.
     void PaintTexel(int32_t x, int32_t y, uint32_t colour);
-    // The texel's colour: the last one painted into it, else the source's.
+    // The texel as the first tile that covers it holds it (in that tile's format, widened to ARGB); the source's
+    // for a texel no tile covers or whose tile is still blank.
     uint32_t GetTexel(int32_t x, int32_t y) const;
-    // Sends the changed tiles to the renderer.
+    // Sends the tiles due for upload to the renderer.
     void UploadDirtyTiles();
-    // Draws the tiles that hold something while the view frustum is valid, each a flat quad at the map's height
-    // over the texels it shows, lit as by a light from straight above.
+    // Uploads what changed, then, while the view frustum is valid, draws every tile that is not blank as a textured
+    // quad at the map's height (cut where it comes nearer the eye than kNearCut), coloured by the light from
+    // straight above, or with kSkyTinted by the sky's second colour with the fog pushed five times as far out.
     void Render(int32_t parameter);
-    // Frees the tile records and the source.
+    // Frees the tiles, their textures, the second texture and the source.
     void Release();
 
     bool IsCreated() const { return m_bCreated; }
@@ -45,19 +72,34 @@ public:
     int32_t GetTilesAcross() const { return m_iTilesAcross; }
     int32_t GetTilesDown() const { return m_iTilesDown; }
     int32_t GetTileSpan() const { return m_iTileSpan; }
+    int32_t GetTileSize() const { return m_iTileSize; }
+    int32_t GetBorder() const { return m_iBorder; }
+    // The tiles' texture format: 4 (32-bit) when the graphics manager's texture depth setting is 2 or more, else 3.
+    uint32_t GetFormat() const { return m_uFormat; }
+    const std::vector<Tile>& GetTiles() const { return m_Tiles; }
+    uint32_t GetSecondTexture() const { return m_uSecondTexture; }
+    float GetHeight() const { return m_fHeight; }
 
 private:
+    // Tile (column, row)'s texel at (x, y) of the map, written and read in the tile's format.
+    void PutTexel(Tile& tile, int32_t column, int32_t row, int32_t x, int32_t y, uint32_t colour) const;
+    uint32_t TexelAt(const Tile& tile, int32_t column, int32_t row, int32_t x, int32_t y) const;
+    // The first and last tile on one axis whose bordered square covers the texel coordinate.
+    void CoveringTiles(int32_t v, int32_t count, int32_t* first, int32_t* last) const;
+    void ReleaseTextures();
+
     bool m_bCreated = false;
     float m_fHeight = 0.0f;
+    int32_t m_iTileSize = 0;
+    int32_t m_iBorder = 0;
     int32_t m_iTileSpan = 0;
     int32_t m_iTilesAcross = 0;
     int32_t m_iTilesDown = 0;
+    uint32_t m_uFormat = 0;
     uint32_t m_uSourceWidth = 0;
     uint32_t m_uSourceHeight = 0;
     // Source pixels, rows top first, 0xAARRGGBB.
     std::vector<uint32_t> m_Source;
-    // The colour each tile is drawn in (row by row); 0 while the tile is blank.
-    std::vector<uint32_t> m_TileColours;
-    // The texels painted so far, by (x, y).
-    std::map<std::pair<int32_t, int32_t>, uint32_t> m_Painted;
+    uint32_t m_uSecondTexture = 0;
+    std::vector<Tile> m_Tiles;
 };

@@ -221,6 +221,8 @@ bool BaseObject::IsRailPiece() const
 
 void BaseObject::Demolish() {}
 
+void BaseObject::GetSoundPosition(platform::Vec3&) {}
+
 void BaseObject::ClosePanel() {}
 
 bool BaseObject::IsSelectable()
@@ -293,15 +295,19 @@ int32_t BaseObject::FindAnimationIndex(const char* name) const
 {
     if (!name)
         return -1;
-    std::vector<int32_t> matches;
+    // Counted, then the chosen one found again: every animation a guest plays goes through here, without the heap.
+    size_t count = 0;
+    for (const auto& entry : m_AnimationList)
+        count += entry == name ? 1 : 0;
+    if (count == 0)
+        return -1;
+    size_t chosen = static_cast<size_t>(platform::Rand()) % count;
     for (size_t i = 0; i < m_AnimationList.size(); ++i)
     {
-        if (m_AnimationList[i] == name)
-            matches.push_back(static_cast<int32_t>(i));
+        if (m_AnimationList[i] == name && chosen-- == 0)
+            return static_cast<int32_t>(i);
     }
-    if (matches.empty())
-        return -1;
-    return matches[static_cast<size_t>(platform::Rand()) % matches.size()];
+    return -1;
 }
 
 void BaseObject::GetStateName(uint32_t state, char* text, size_t capacity)

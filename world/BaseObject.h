@@ -99,6 +99,9 @@ public:
     virtual bool IsRailPiece() const;
     // Has the object demolish itself (scenery does; other objects ignore it).
     virtual void Demolish();
+    // Writes where the object's sounds come from (scene units) into `position`; an object that makes no sound of
+    // its own writes nothing (buildings write their position).
+    virtual void GetSoundPosition(platform::Vec3& position);
 
     // Keyword interface.
     void GetVariable(const char* keyword, platform::WString& text) override;

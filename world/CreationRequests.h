@@ -78,12 +78,13 @@ struct AnimalCreationRequest
     int32_t iDirection = 0;
 };
 
-// Kind 10: litter on a grid cell.
+// Kind 10: litter on a grid cell, turned by a quarter turn (0 to 3).
 struct LitterCreationRequest
 {
     char szKeyword[kCreationKeywordSize] = {};
     int32_t iGridX = 0;
     int32_t iGridY = 0;
+    uint8_t bDirection = 0;
 };
 
 // The message that carries a creation request of a kind to the World.

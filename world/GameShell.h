@@ -11,6 +11,8 @@ public:
     virtual float GetObjectDetail() const = 0;
     // The scenario has been won: it is marked so and scenario number `next` is unlocked.
     virtual void CompleteScenario(uint32_t /*next*/) {}
+    // The options ask for the view to scroll when the cursor reaches a screen edge.
+    virtual bool IsEdgeScrolling() const { return true; }
 };
 
 // The registered game shell, or null (the park then uses the options' defaults).

@@ -211,6 +211,7 @@ void MovingObject::SetMaxVelocity(float speed)
 void MovingObject::ReleaseFollower()
 {
     Path::ReleaseFollower(m_pFollower);
+    ++m_uFollowerReleases;
 }
 
 BuildingPoints* MovingObject::FindBuilding(uint32_t id)
@@ -490,7 +491,13 @@ void MovingObject::Arrive()
     if (m_pFollower)
     {
         if (m_bType == OBJECT_GUEST)
+        {
+            // A guest that takes a new way on its new square (a new order, or a stop) has left this path.
+            const uint32_t releases = m_uFollowerReleases;
             PostMessage(SelfMessage(MT_MOVE_NEW_GRID_SQUARE));
+            if (m_uFollowerReleases != releases || !m_pFollower)
+                return;
+        }
         const int32_t advanced = m_pFollower->Advance();
         if (advanced == PathFollower::STEP_PAST)
         {

@@ -190,6 +190,8 @@ private:
     void MoveInBuilding(const MessageRecord& record, bool through);
 
     bool m_bSearched = false;
+    // Counts the releases of the path follower, so that a step can tell a new order given while it ran.
+    uint32_t m_uFollowerReleases = 0;
     // While a saved record is read its position is taken as it was saved, to be checked, height and all (which the
     // object itself keeps at 0).
     bool m_bLoading = false;

@@ -564,6 +564,50 @@ template <int32_t Kind> bool PathFinder::WalkerReaches(int32_t start, int32_t de
 
 // ---------------------------------------------------------------- shared paths and followers
 
+#ifndef __SANITIZE_ADDRESS__
+namespace
+{
+// The room of let-go followers, at most its reserved size; the game is single-threaded.
+std::vector<void*>& SpareFollowers()
+{
+    static std::vector<void*> spare = []
+    {
+        std::vector<void*> v;
+        v.reserve(4096);
+        return v;
+    }();
+    return spare;
+}
+} // namespace
+#endif
+
+void* PathFollower::operator new([[maybe_unused]] std::size_t size)
+{
+#ifndef __SANITIZE_ADDRESS__
+    std::vector<void*>& spare = SpareFollowers();
+    if (size == sizeof(PathFollower) && !spare.empty())
+    {
+        void* room = spare.back();
+        spare.pop_back();
+        return room;
+    }
+#endif
+    return ::operator new(size);
+}
+
+void PathFollower::operator delete(void* p, [[maybe_unused]] std::size_t size) noexcept
+{
+#ifndef __SANITIZE_ADDRESS__
+    std::vector<void*>& spare = SpareFollowers();
+    if (p && size == sizeof(PathFollower) && spare.size() < spare.capacity())
+    {
+        spare.push_back(p);
+        return;
+    }
+#endif
+    ::operator delete(p);
+}
+
 PathFollower::PathFollower(SharedPath* path, int32_t kind) : m_pPath(path)
 {
     m_pPath->m_ePathType = kind;
@@ -572,7 +616,12 @@ PathFollower::PathFollower(SharedPath* path, int32_t kind) : m_pPath(path)
 PathFollower::~PathFollower()
 {
     if (m_pPath->m_iRefCount <= 1)
-        delete m_pPath;
+    {
+        if (g_pPath)
+            g_pPath->Recycle(m_pPath);
+        else
+            delete m_pPath;
+    }
     else
         --m_pPath->m_iRefCount;
 }
@@ -676,6 +725,7 @@ std::unique_ptr<PathFollower> PathFollower::Load(SerialStream& stream, const Wor
 Path::Path(WorldMap& map) : m_Map(map), m_Finder(map)
 {
     g_pPath = this;
+    m_SparePaths.reserve(256);
 }
 
 Path::~Path()
@@ -684,14 +734,40 @@ Path::~Path()
         g_pPath = nullptr;
 }
 
+void Path::Recycle(SharedPath* path)
+{
+    if (!path)
+        return;
+    std::unique_ptr<SharedPath> kept(path);
+    if (m_SparePaths.size() < kMaxSparePaths)
+        m_SparePaths.push_back(std::move(kept));
+}
+
+std::unique_ptr<SharedPath> Path::TakePath()
+{
+    if (m_SparePaths.empty())
+        return std::make_unique<SharedPath>();
+    std::unique_ptr<SharedPath> path = std::move(m_SparePaths.back());
+    m_SparePaths.pop_back();
+    // As a new one, but for the room its steps had.
+    path->m_pDirections.clear();
+    path->m_fTimeStamp = 0.0f;
+    path->m_iRefCount = 1;
+    path->m_Start = path->m_Stop = {-1, -1};
+    path->m_ePathType = PATH_PAVEMENT;
+    path->m_bValid = true;
+    return path;
+}
+
 std::unique_ptr<PathFollower> Path::FindPath(int32_t kind, const GridPos& start, const GridPos& destination,
                                              bool* found)
 {
-    auto path = std::make_unique<SharedPath>();
+    std::unique_ptr<SharedPath> path = TakePath();
     if (m_Finder.Search(kind, start, destination, &path->m_pDirections) <= 0)
     {
         if (found)
             *found = false;
+        Recycle(path.release());
         return nullptr;
     }
     if (found)

@@ -4,6 +4,7 @@
 
 #include "world/WorldMap.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -52,6 +53,10 @@ public:
     ~PathFollower();
     PathFollower(const PathFollower&) = delete;
     PathFollower& operator=(const PathFollower&) = delete;
+    // A walker takes a new follower at every order: a let-go follower's room is kept for the next one (but under
+    // AddressSanitizer, which is to see every follower go).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size) noexcept;
 
     // One step on (one back when reversed).
     int32_t Advance();
@@ -217,9 +222,20 @@ public:
 
     PathFinder& GetFinder() { return m_Finder; }
 
+    // Takes back a path that its last walker has let go of, to be searched into again (its steps' room kept), so
+    // that the searches of a park at play cost no allocation; a path beyond the spares kept is deleted.
+    void Recycle(SharedPath* path);
+    // How many let-go paths are kept at most.
+    static constexpr size_t kMaxSparePaths = 4096;
+    size_t GetSparePathCount() const { return m_SparePaths.size(); }
+
 private:
+    // A path to search into: a spare one, made as new, or a new one.
+    std::unique_ptr<SharedPath> TakePath();
+
     WorldMap& m_Map;
     PathFinder m_Finder;
+    std::vector<std::unique_ptr<SharedPath>> m_SparePaths;
 };
 
 // The path service while a park exists, null otherwise.

@@ -4,17 +4,21 @@
 #include "engine/core/GameClock.h"
 #include "engine/core/GameParameters.h"
 #include "engine/core/Logger.h"
+#include "engine/media/ScriptedSound.h"
+#include "engine/render/AnimationScheduler.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
+#include "world/AnimalModelNames.h"
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
 #include "world/FloatingTextList.h"
 #include "world/GuestArrivals.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
+#include "world/ParkSounds.h"
 #include "world/Path.h"
 #include "world/PathTileSet.h"
 #include "world/Player.h"
@@ -183,6 +187,8 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
     m_pPath = std::make_unique<Path>(*m_pWorldMap);
 
     StartClock();
+    // The animations of what the park is built with run on its clock, not on the one a park before it left.
+    g_AnimationScheduler.Update(GetAnimationTime());
     if (m_Managers.rescue)
         m_Managers.rescue->ScheduleFirstOffer();
     m_bBreakDownsAllowed = true;
@@ -190,6 +196,8 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
 
     m_pPlayer = std::make_unique<Player>(u"Test Player");
     m_pPlayer->Cash = kStartingCash;
+
+    m_pSounds = std::make_unique<ParkSounds>(*this, ScriptedSound::kScriptFile);
 
     // The world scene holds the objects' models, over the whole map in map units.
     m_pScene = std::make_unique<Scene>(Scene::kTreeIndex);
@@ -248,6 +256,7 @@ World::~World()
     m_pPathTileSet.reset();
     m_Managers.construction.reset();
     m_ScriptManager.Clear();
+    m_pSounds.reset();
     m_pGuestArrivals.reset();
     m_Managers.research.reset();
     m_Managers.rescue.reset();
@@ -255,6 +264,7 @@ World::~World()
     if (m_pScene)
         m_pScene->Close();
     m_pScene.reset();
+    g_SkyDome.Release();
     if (g_pWorld == this)
         g_pWorld = nullptr;
 }
@@ -381,7 +391,13 @@ std::vector<std::string> World::GetPreloadList() const
         addAnims(WorldParams::GetStaffModelPath(), info.szAnimName);
     }
     for (uint32_t i = 0; i < params.GetAnimalCount(); ++i)
-        addAnims(WorldParams::GetStaffModelPath(), params.GetAnimalInfo(static_cast<int32_t>(i)).szAnimName);
+    {
+        const AnimalInfo& animal = params.GetAnimalInfo(static_cast<int32_t>(i));
+        addAnims(WorldParams::GetStaffModelPath(), animal.szAnimName);
+        // The animal's path models and its mesh animations.
+        for (const std::vector<std::string>& models : {AnimalPathModelNames(animal), AnimalMeshNames(animal)})
+            names.insert(names.end(), models.begin(), models.end());
+    }
     for (uint32_t i = 0; i < params.GetSceneryCount(); ++i)
         add("%s/%s%s", WorldParams::GetSceneryModelPath(), params.GetSceneryInfo(static_cast<int32_t>(i)).szModel);
     for (uint32_t i = 0; i < params.GetShowMoveCount(); ++i)

@@ -21,6 +21,7 @@ class GameInput;
 class GuestArrivals;
 class MessageHandler;
 class ObjectManager;
+class ParkSounds;
 class Path;
 class PathTileSet;
 class Scene;
@@ -238,6 +239,8 @@ public:
     bool IsLitterAllowed() const { return m_bAllowLitter; }
     float GetLowestGuestAverage() const { return m_fLowestGuestAverage; }
     float GetAnimalHappyAverage() const { return m_fAnimalHappyAverage; }
+    // The research rating as it stands (0 to 1), stepped each hour toward the research budget's share.
+    float GetResearchRating() const { return m_fCurrentResearchRating; }
 
     // ---- scenario texts
     std::string m_StatusTitle;
@@ -283,7 +286,6 @@ public:
     int32_t m_BuildingsConstructed = 0;
     int32_t m_DiffBuildingsConstructed = 0;
     int32_t m_BuildingsLeftToBuild = 0;
-    int32_t m_UnbuiltAfterStartup = 0;
     float m_fLowestGuestAverage = 0.5f;
     float m_fGuestAverages[AV_COUNT] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
     float m_fAnimalHappyAverage = 0.5f;
@@ -385,6 +387,8 @@ protected:
     std::unique_ptr<Path> m_pPath;
     std::unique_ptr<Player> m_pPlayer;
     std::unique_ptr<Scene> m_pScene;
+    // The park's sounds: its sound script and what the sounds ask of the park.
+    std::unique_ptr<ParkSounds> m_pSounds;
     bool m_bSceneHidden = false;
     int32_t m_GuestsDrawn = 0;
 };

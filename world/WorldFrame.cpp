@@ -5,8 +5,10 @@
 #include "engine/core/Cursor.h"
 #include "engine/core/GameClock.h"
 #include "engine/core/GameInput.h"
+#include "engine/core/MouseState.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/AnimationScheduler.h"
+#include "gui/GUIManager.h"
 #include "platform/Input.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldScript.h"
@@ -63,6 +65,7 @@ void World::Update(float frameTime)
     }
     if (m_pFloatingTexts)
         m_pFloatingTexts->Update(m_fGameTime);
+    g_MouseState.Update();
     if (g_pCameraManager)
         g_pCameraManager->Update();
     UpdateKeys();
@@ -177,6 +180,9 @@ void World::RemoveFlaggedObjects()
 
 bool World::RemoveFlaggedObject(BaseObject& object)
 {
+    // A camera that followed the object stops, and the dialog that offers to stop it goes.
+    if (g_pCameraManager && g_pCameraManager->OnObjectRemoved(object.GetID()) && g_pGUIManager)
+        g_pGUIManager->CloseDialog("CancelCamera");
     const uint8_t kind = object.GetType();
     if (kind == OBJECT_GUEST)
     {

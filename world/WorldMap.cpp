@@ -79,10 +79,11 @@ WorldMap::WorldMap(int32_t width, int32_t height, int32_t cellSize, const char* 
         LoadGridFile();
     m_pBaseMap = std::make_unique<BaseMap>();
     m_pRailModel = std::make_unique<QueueRailModel>();
+    // The base map keeps its texels without the texture system too (it then makes no textures).
+    m_pBaseMap->Create(kDistantTexture, kBaseTexture, 480, 480, 128, -0.1f, 4);
+    m_pBaseMap->FillAll();
     if (g_TextureManager.IsInitialised())
     {
-        m_pBaseMap->Create(kDistantTexture, kBaseTexture, 480, 480, 128, -0.1f, 4);
-        m_pBaseMap->FillAll();
         m_uPathAtlas = g_TextureManager.Load(kPathAtlas, true, false);
         m_uQueueAtlas = g_TextureManager.Load(kQueueAtlas, true, false);
     }

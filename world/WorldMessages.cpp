@@ -85,6 +85,8 @@ void World::UpdateRating()
         std::vector<BaseObject*> shows = g_pObjectManager->GetBuildingsByName("KAIKOADV");
         const std::vector<BaseObject*> galas = g_pObjectManager->GetBuildingsByName("AQUAGALA");
         shows.insert(shows.end(), galas.begin(), galas.end());
+        // Each show rates 0 to 1 and shows earn at most 10 points of the park's 100: the mean keeps that share
+        // whatever the number of show buildings, where a sum would let a second show outweigh research or rescues.
         if (!shows.empty())
         {
             float sum = 0.0f;
@@ -380,6 +382,10 @@ BaseObject* World::MakeRequested(uint8_t kind, const void* payload)
     else if (kind == OBJECT_GUEST)
     {
         ++m_NumGuests;
+        // Every guest made counts as an arrival of its gender, as the GUI's counters show them.
+        const int g = park && park->GetGuestFigures(*object).gender == 1 ? 1 : 0;
+        ++m_TotalGuestArrive[g];
+        ++m_TodayGuestArrive[g];
     }
     return object;
 }

@@ -11,6 +11,7 @@
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
 #include "world/BaseObject.h"
+#include "world/CameraManager.h"
 #include "world/CreationRequests.h"
 #include "world/GuestArrivals.h"
 #include "world/MessageHandler.h"
@@ -503,9 +504,13 @@ void World::AdoptAnimal(uint32_t slot)
 
 void World::MoveCamera(float mapX, float mapY)
 {
-    // The cameras take the scene position over when they join the park.
+    // The current camera's view starts afresh and jumps to look at the place.
     const platform::Vec3 scene = WorldMap::WorldToScene({mapX, mapY, 0.0f});
-    GetLogger()->Report(1, "World::MoveCamera - look at %.1f, %.1f, %.1f", scene.x, scene.y, scene.z);
+    if (g_pCameraManager)
+    {
+        g_pCameraManager->ResetView();
+        g_pCameraManager->SetLookAt(scene.x, scene.y, scene.z, true);
+    }
 }
 
 void World::ShowMenu(const char* dialog, const char* parameter)

@@ -190,8 +190,12 @@ void BinarySerialStream::WriteByteArray(const char*, const uint8_t* values, int3
         return;
     }
     uint8_t zeros[kChunk] = {};
-    for (uint32_t done = 0; done < n && !m_bFailed; done += std::min(kChunk, n - done))
-        Put(zeros, std::min(kChunk, n - done));
+    for (uint32_t done = 0; done < n && !m_bFailed;)
+    {
+        uint32_t step = std::min(kChunk, n - done);
+        Put(zeros, step);
+        done += step;
+    }
 }
 
 void BinarySerialStream::WriteByte(const char*, uint8_t value)

@@ -233,6 +233,8 @@ int SoundManager::PrepareSlot(const char* name, unsigned mode, platform::SoundSa
     SoundSlot& slot = *m_pSlots[index];
     slot.m_pSample = sample;
     slot.m_bInUse = 1;
+    if (++slot.m_uSerial == 0)
+        slot.m_uSerial = 1;
     size_t length = std::strlen(fileName) + 1;
     slot.m_pName = std::make_unique<char[]>(length);
     std::memcpy(slot.m_pName.get(), fileName, length);
@@ -298,7 +300,12 @@ void SoundManager::FadeSampleTo(int index, float volume, float seconds)
     if (!slot.m_bInUse)
         return;
     slot.m_fVolume = volume;
-    slot.m_fTarget = static_cast<float>(VolumeToByte(volume * m_fSfxVolume));
+    const float target = static_cast<float>(VolumeToByte(volume * m_fSfxVolume));
+    // A fade already heading for this level runs on to its end: started over from the truncated channel volume
+    // every frame, it would stall a few steps short of the level.
+    if (slot.m_iFadeMode == SoundSlot::kFadeTo && slot.m_fTarget == target && seconds > 0.0f)
+        return;
+    slot.m_fTarget = target;
     if (!(seconds > 0.0f))
     {
         // No time to fade over: the level is set at once.
@@ -408,6 +415,13 @@ int SoundManager::GetSampleVolume(int index) const
     if (!slot.m_bInUse || slot.m_iChannel == -1)
         return 0;
     return platform::SoundGetVolume(slot.m_iChannel);
+}
+
+uint32_t SoundManager::GetSlotSerial(int index) const
+{
+    if (!ValidIndex(index) || !m_pSlots[index]->m_bInUse)
+        return 0;
+    return m_pSlots[index]->m_uSerial;
 }
 
 int SoundManager::GetFreeSlot()

@@ -41,6 +41,9 @@ struct SoundSlot
     float m_fTimeLeft = 0.0f;
     int32_t m_iTag = -1; // sound group of a positional sound, -1 for none
     uint8_t m_bInUse = 0;
+    // Counts the samples the slot has held (kept by Reset): a caller that keeps a slot index checks it still
+    // holds its own sample before it fades or stops it.
+    uint32_t m_uSerial = 0;
 };
 
 class SoundManager
@@ -79,6 +82,7 @@ public:
     int PlaySample3DVolume(const char* name, float volume, const float* position, int flags, int group);
 
     // Slot control: a negative index (the -1 of a failed play) is ignored, and so is one past the table.
+    // A fade asked again for the level it is already heading for keeps running rather than starting over.
     void FadeSampleTo(int index, float volume, float seconds);
     int FadeOutSample(int index, float seconds);
     void SetSampleVolume(int index, float volume);
@@ -89,6 +93,9 @@ public:
     int CountSlotsWithTag(int tag) const;
     int GetSampleVolume(int index) const;
     int GetFreeSlot();
+    // The serial of the sample a slot holds now (never 0); 0 when the index is out of the table or the slot is
+    // free. A slot index kept with its serial names the same sample for as long as the two still match.
+    uint32_t GetSlotSerial(int index) const;
 
     // Listener: position, unit forward and up vectors, three floats each.
     void SetListener(const float* position, const float* forward, const float* up);

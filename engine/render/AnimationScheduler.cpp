@@ -6,17 +6,6 @@
 
 AnimationScheduler g_AnimationScheduler;
 
-AnimationScheduler::~AnimationScheduler()
-{
-    Clear();
-    while (m_pFree)
-    {
-        Entry* next = m_pFree->m_pNext;
-        delete m_pFree;
-        m_pFree = next;
-    }
-}
-
 AnimationScheduler::Entry* AnimationScheduler::Find(const AnimatedObject* object) const
 {
     for (Entry* e = m_pHead; e; e = e->m_pNext)
@@ -46,7 +35,7 @@ void AnimationScheduler::Insert(AnimatedObject* object, uint32_t end)
     if (entry)
         m_pFree = entry->m_pNext;
     else
-        entry = new Entry;
+        entry = &m_entries.emplace_back();
     entry->m_pObject = object;
     entry->m_uEnd = end;
     entry->m_uUpdate = m_uUpdate;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 class AnimatedObject;
@@ -16,7 +17,6 @@ public:
     static constexpr uint32_t kKeyUnitsPerTick = 120;
 
     AnimationScheduler() = default;
-    ~AnimationScheduler();
     AnimationScheduler(const AnimationScheduler&) = delete;
     AnimationScheduler& operator=(const AnimationScheduler&) = delete;
 
@@ -58,9 +58,10 @@ private:
     uint32_t m_uNow = 0;
     Entry* m_pHead = nullptr;
     Entry* m_pTail = nullptr;
-    Entry* m_pFree = nullptr;   // entries kept for reuse, chained through m_pNext
-    Entry* m_pCursor = nullptr; // the entry an update visits next (moved on when it is unlinked)
-    uint32_t m_uUpdate = 0;     // counts the updates
+    std::deque<Entry> m_entries; // every entry made, listed or kept for reuse: they go with the scheduler
+    Entry* m_pFree = nullptr;    // entries kept for reuse, chained through m_pNext
+    Entry* m_pCursor = nullptr;  // the entry an update visits next (moved on when it is unlinked)
+    uint32_t m_uUpdate = 0;      // counts the updates
     uint16_t m_uCount = 0;
     uint16_t m_uHighest = 0;
 };

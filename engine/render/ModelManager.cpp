@@ -92,6 +92,19 @@ bool ModelManager::Init(uint32_t capacity, bool buildOptimised)
     return true;
 }
 
+void ModelManager::Shutdown()
+{
+    m_uCapacity = 0;
+    m_bBuildOptimised = false;
+    m_models.clear();
+    m_optModels.clear();
+    m_handleBits.clear();
+    m_names.clear();
+    m_pNameMap.reset();
+    m_uBytesLoaded = 0;
+    m_bLoadingPlaceholder = false;
+}
+
 uint32_t ModelManager::TakeHandle()
 {
     for (uint32_t word = 0; word < m_handleBits.size(); ++word)

@@ -26,6 +26,8 @@ public:
     // handle 0. With buildOptimised every .tm model is also converted to the optimised form, its texture
     // coordinates mapped into texture pages and its vertices registered with the mesh manager. Returns true.
     bool Init(uint32_t capacity, bool buildOptimised);
+    // Forgets every model and table: the manager is as it was before its first Init (no name gives a model).
+    void Shutdown();
 
     // The handle of the named model, loading it when the name is not known yet (any later request of the same
     // name returns the same handle and raises its reference count). 0 when the file cannot be opened or every

@@ -7,6 +7,8 @@
 #include "game/Game.h"
 #include "game/Program.h"
 #include "platform/Paths.h"
+#include "world/CameraManager.h"
+#include "world/GameCamera.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -137,6 +139,16 @@ std::string GameHarness::Keep(const Frame& frame, const std::string& name)
     std::filesystem::create_directories(folder, error);
     const std::string path = std::string(folder) + "/" + name + ".bmp";
     return SaveScreenshotFile(path.c_str(), frame.width, frame.height, frame.pixels.data()) ? path : std::string();
+}
+
+void GameHarness::PlaceCamera(const platform::Vec3& eye, const platform::Vec3& at)
+{
+    g_pCameraManager->SetCamera(GameCamera::kFixed, true);
+    GameCamera& camera = *g_pCameraManager->GetCurrentCamera();
+    camera.SetPositionVec(eye);
+    camera.SetCurrentLookAt(at);
+    camera.SetDestEyePos(eye.x, eye.y, eye.z);
+    camera.SetDestLookAt(at.x, at.y, at.z, true);
 }
 
 } // namespace gametest

@@ -2,6 +2,7 @@
 // in a copy of the sample data; it enters the park, runs frames on a driven clock and reads the frame back.
 #pragma once
 
+#include "platform/gfx/Math.h"
 #include "tests/platform/XvfbServer.h"
 #include "tests/support/TestSupport.h"
 
@@ -44,6 +45,8 @@ public:
 
     // True when Xvfb is installed at all (tests skip without it).
     bool XvfbInstalled() const { return m_server.Installed(); }
+    // The private X server's display name (empty before it runs), for tests that move the pointer on it.
+    const std::string& DisplayName() const { return m_server.Display(); }
     // The data folder the game runs in (a copy of the sample data) before and after Start.
     const std::string& DataFolder() const { return m_data.Path(); }
     // The folder the program writes its options, progress and saves into.
@@ -73,6 +76,9 @@ public:
     // Writes the frame as a BMP named `name` into the folder TW_SCREENSHOT_DIR names (kept for people to look
     // at); nothing when that variable is not set. The path written, or empty.
     static std::string Keep(const Frame& frame, const std::string& name);
+    // Makes the park's fixed camera current and places it at once: its eye and the point it looks at, in scene
+    // units, with nothing left to smooth.
+    static void PlaceCamera(const platform::Vec3& eye, const platform::Vec3& at);
 
 private:
     testsupport::RecordingReportSink m_reports;

@@ -81,6 +81,17 @@ platform::Vec3 BodyCentre(const BaseObject& building, float height)
     return at;
 }
 
+// A point of a building's roof (the top of its body, 3.8 from the middle to each side) 3 units from the middle
+// towards the camera's eye: the part of the body the sun lights whatever the time of day (the sun stands towards +z
+// and its light always falls on the roof), and which nothing on the roof hides from the eye.
+platform::Vec3 RoofTowardsEye(const BaseObject& building, float height)
+{
+    const platform::Vec3 at = building.GetPosition();
+    const platform::Vec3 eye = g_GraphicsManager.GetEyePosition();
+    const platform::Vec3 towards = platform::Vec3Normalize({eye.x - at.x, 0.0f, eye.z - at.z});
+    return {at.x + 3.0f * towards.x, at.y + height, at.z + 3.0f * towards.z};
+}
+
 BaseObject* OnlyBuilding(const char* name)
 {
     const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName(name);
@@ -112,13 +123,14 @@ TEST_F(ParkScreenTest, TheSampleParkShowsItsGroundAndItsBuildingsWhereTheyStand)
 
     // The ground covers most of the frame.
     EXPECT_GT(CountShades(frame, kSand), static_cast<int>(frame.pixels.size() * 4 / 10));
-    // Each building shows in its body's colour where it stands (the staff room's body is 2.5 high, the fun house's 6).
+    // Each building shows in its body's colour where it stands (the staff room's body is 2.5 high, the fun house's 6),
+    // on the roof the sun lights.
     BaseObject* staffRoom = OnlyBuilding("STAFFSMALL");
     BaseObject* funHouse = OnlyBuilding("FUNHOUSE");
     ASSERT_TRUE(staffRoom && funHouse);
-    EXPECT_TRUE(ShowsAt(frame, BodyCentre(*staffRoom, 2.5f), kStaffGreen));
-    EXPECT_TRUE(ShowsAt(frame, BodyCentre(*funHouse, 6.0f), kFunHouseOrange));
-    EXPECT_FALSE(ShowsAt(frame, BodyCentre(*staffRoom, 2.5f), kFunHouseOrange));
+    EXPECT_TRUE(ShowsAt(frame, RoofTowardsEye(*staffRoom, 2.5f), kStaffGreen));
+    EXPECT_TRUE(ShowsAt(frame, RoofTowardsEye(*funHouse, 6.0f), kFunHouseOrange));
+    EXPECT_FALSE(ShowsAt(frame, RoofTowardsEye(*staffRoom, 2.5f), kFunHouseOrange));
     const platform::Vec3 oldPlace = BodyCentre(*funHouse, 6.0f);
 
     // The fun house is demolished: the ground shows where it stood, and its colour nowhere.
@@ -133,7 +145,7 @@ TEST_F(ParkScreenTest, TheSampleParkShowsItsGroundAndItsBuildingsWhereTheyStand)
     ASSERT_EQ(OnlyBuilding("FUNHOUSE"), nullptr);
     EXPECT_EQ(CountShades(frame, kFunHouseOrange), 0);
     EXPECT_TRUE(ShowsAt(frame, {oldPlace.x, 0.0f, oldPlace.z}, kSand));
-    EXPECT_TRUE(ShowsAt(frame, BodyCentre(*staffRoom, 2.5f), kStaffGreen));
+    EXPECT_TRUE(ShowsAt(frame, RoofTowardsEye(*staffRoom, 2.5f), kStaffGreen));
 
     // A new one west of the avenue shows there.
     g_pWorld->RequestBuilding("FUNHOUSE", 58, 21, 0, -1.0f, 0, false);
@@ -143,7 +155,7 @@ TEST_F(ParkScreenTest, TheSampleParkShowsItsGroundAndItsBuildingsWhereTheyStand)
     funHouse = OnlyBuilding("FUNHOUSE");
     ASSERT_NE(funHouse, nullptr);
     EXPECT_LT(funHouse->GetPosition().x, oldPlace.x);
-    EXPECT_TRUE(ShowsAt(frame, BodyCentre(*funHouse, 6.0f), kFunHouseOrange));
+    EXPECT_TRUE(ShowsAt(frame, RoofTowardsEye(*funHouse, 6.0f), kFunHouseOrange));
     EXPECT_TRUE(ShowsAt(frame, {oldPlace.x, 0.0f, oldPlace.z}, kSand));
 }
 
@@ -160,8 +172,8 @@ TEST_F(ParkScreenTest, TheWorldIsBuiltOnEntryRunByTheFramesAndDestroyedOnLeaving
         ASSERT_NE(g_pWorld, nullptr);
         EXPECT_EQ(park.GetWorld(), g_pWorld);
         EXPECT_TRUE(g_pWorld->IsBuilt() && park.IsActive());
-        // The world script's buildings stand and its objective is set.
-        EXPECT_EQ(g_pWorld->m_NumBuildings, 2);
+        // The world script's four buildings stand and its objective is set.
+        EXPECT_EQ(g_pWorld->m_NumBuildings, 4);
         EXPECT_EQ(g_pWorld->m_iObjectiveCount, 1);
         // The park classes are registered while it exists.
         EXPECT_TRUE(GetObjectFactory(OBJECT_BUILDING) && GetParkServices());
@@ -266,7 +278,7 @@ TEST_F(ParkScreenTest, TheProgramShutsDownAndStartsAgainWithItsParkInTheSameProc
     harness.EnterPark(0);
     ASSERT_NE(g_pWorld, nullptr);
     harness.RunFrames(2);
-    EXPECT_TRUE(ShowsAt(harness.Screenshot(), BodyCentre(*OnlyBuilding("FUNHOUSE"), 6.0f), kFunHouseOrange));
+    EXPECT_TRUE(ShowsAt(harness.Screenshot(), RoofTowardsEye(*OnlyBuilding("FUNHOUSE"), 6.0f), kFunHouseOrange));
 }
 
 TEST(ParkScreen, TheScenarioFileIsNamedByItsNumberCountedFromOne)

@@ -35,6 +35,7 @@ TEST(FrameLimiter, SleepsToTheNextDuePassAndStartsAfreshWhenFarBehind)
         {"far behind", 50, 1000, {{1070, 0}, {1075, 15}}},
         {"ticks wrap", 50, 0xFFFFFFF0u, {{0xFFFFFFF5u, 15}, {0x00000005u, 19}}},
         {"a third of a millisecond", 60, 0, {{0, 16}, {17, 16}, {34, 16}, {50, 16}}},
+        {"once a second", 1, 0, {{400, 600}, {1000, 1000}}},
         {"no cap", 0, 0, {{0, 0}, {1, 0}}},
     };
     for (const Case& c : cases)

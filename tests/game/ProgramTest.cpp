@@ -295,6 +295,27 @@ public:
         m_motion(x11, -1, sx, sy, 0);
         XFlush(x11);
     }
+    // Holds the first button down where the pointer is, or lets it go.
+    void Press(Display* x11, bool down)
+    {
+        m_button(x11, 1, down ? True : False, 0);
+        XFlush(x11);
+    }
+    // Rests on (x, y), presses, moves in steps to (x2, y2) while holding, and lets go there.
+    void Drag(Display* x11, int x, int y, int x2, int y2)
+    {
+        Move(x11, x, y);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Press(x11, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        for (int step = 1; step <= 4; ++step)
+        {
+            Move(x11, x + (x2 - x) * step / 4, y + (y2 - y) * step / 4);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        Press(x11, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
 
 private:
     using Motion = int (*)(Display*, int, int, int, unsigned long);
@@ -441,6 +462,78 @@ TEST_F(ProgramTest, TheMainMenuDialogIsDrawnAndAClickOnAButtonRunsItsCommand)
     }
     RequestClose(windows[0]);
     EXPECT_EQ(Finish(pid, 20.0), 0) << StandardError();
+}
+
+// The value of a key of the options file ("" when it has none).
+std::string OptionValue(const std::string& file, const std::string& key)
+{
+    const std::string text = testsupport::ReadText(file);
+    const size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos)
+        return "";
+    const size_t from = at + key.size() + 2;
+    return text.substr(from, text.find_first_of("\r\n", from) - from);
+}
+
+TEST_F(ProgramTest, TheOptionsDialogsWidgetsSetTheOptionsThatTheProgramWritesOut)
+{
+    FakeMouse mouse;
+    if (!mouse.Available())
+        GTEST_SKIP() << "the X test extension's library is not installed";
+    const pid_t pid = Start(m_data.Path());
+    std::vector<Window> windows;
+    ASSERT_TRUE(WaitFor(30.0, [&] { return !(windows = GameWindows()).empty(); })) << "no window appeared";
+    // One picture pixel as the screen shows it.
+    auto pixel = [&](int x, int y)
+    {
+        auto [sx, sy] = OnScreen(x, y);
+        XImage* image = XGetImage(m_x, DefaultRootWindow(m_x), sx, sy, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return 0u;
+        const uint32_t rgb = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+        XDestroyImage(image);
+        return rgb;
+    };
+    auto showsAt = [&](int x, int y, uint32_t colour)
+    { return WaitFor(20.0, [&] { return IsOverlayColour(pixel(x, y), colour); }); };
+    const uint32_t kSand = 0xF2E6C8, kTitleGreen = 0x3C7A3C, kChosenTab = 0xFAF3DF, kOtherTab = 0xC8B88A;
+    ASSERT_TRUE(showsAt(400, 150, kSand)) << "the main menu's dialog was not drawn: " << std::hex << pixel(400, 150);
+    // "Options" (the menu's first button) opens the options dialog at (180, 140) on its sound page.
+    mouse.Click(m_x, 400, 198);
+    ASSERT_TRUE(showsAt(200, 150, kTitleGreen)) << "the options dialog did not open";
+    EXPECT_TRUE(showsAt(194, 186, kChosenTab));
+    EXPECT_TRUE(showsAt(402, 186, kOtherTab));
+    // The music slider runs from x 384 to 598 at y 214 to 232; its 12-pixel knob travels 202 pixels. Dragged from
+    // x 400 to 500 it leaves the volume at (500 - 384) / 202 = 0.574, cut to hundredths.
+    mouse.Drag(m_x, 400, 222, 500, 222);
+    // The game page (its header at x 398 to 498): the edge-scrolling box and the rescue messages' "Off".
+    mouse.Click(m_x, 448, 187);
+    EXPECT_TRUE(showsAt(402, 186, kChosenTab)) << "the game page did not come up";
+    EXPECT_TRUE(showsAt(194, 186, kOtherTab));
+    mouse.Click(m_x, 205, 221);
+    mouse.Click(m_x, 530, 264);
+    // The video page: the materials box (x 384 to 524, y 302 to 319) opens rows of 32 pixels under it; the first
+    // is "Medium". Then the draw distance's decimals field (x 561 to 579) and its increment (x 595 to 603).
+    mouse.Click(m_x, 344, 187);
+    mouse.Click(m_x, 430, 310);
+    mouse.Click(m_x, 430, 335);
+    mouse.Click(m_x, 570, 220);
+    mouse.Click(m_x, 599, 222);
+    // Done writes the options; so does the close.
+    mouse.Click(m_x, 400, 414);
+    EXPECT_TRUE(WaitFor(10.0, [&] { return !IsOverlayColour(pixel(200, 150), kTitleGreen); }))
+        << "Done did not close the options";
+    const std::string options = UserFolder() + "/MRV2.ini";
+    EXPECT_TRUE(WaitFor(10.0, [&] { return OptionValue(options, "MaterialQuality") == "1"; }))
+        << testsupport::ReadText(options);
+    RequestClose(windows[0]);
+    EXPECT_EQ(Finish(pid, 20.0), 0) << StandardError();
+    EXPECT_FLOAT_EQ(std::stof(OptionValue(options, "MusicVol")), 0.57f) << testsupport::ReadText(options);
+    EXPECT_FLOAT_EQ(std::stof(OptionValue(options, "EffectsVol")), 0.75f);
+    EXPECT_EQ(OptionValue(options, "NudgeScroll"), "0");
+    EXPECT_EQ(OptionValue(options, "Conservation"), "0");
+    EXPECT_EQ(OptionValue(options, "MaterialQuality"), "1");
+    EXPECT_FLOAT_EQ(std::stof(OptionValue(options, "DrawDist")), 0.6f);
 }
 
 TEST_F(ProgramTest, StartedElsewhereWithAReadOnlyDataFolderNamedItRunsAndWritesIntoTheUserFolder)
@@ -598,6 +691,8 @@ TEST(ProgramCommandLine, OptionsAndOneDataFolder)
         {{"-h"}, "", false, true, false},
         {{"--", "--windowed"}, "--windowed", false, false, false}, // after "--", a folder of that name
         {{"--fullscreen"}, "", false, false, true},
+        {{"-w"}, "", false, false, true}, // an unknown short option is no folder either
+        {{"--", "-w"}, "-w", false, false, false},
         {{"a", "b"}, "a", false, false, true},
         {{""}, "", false, false, true},
     };

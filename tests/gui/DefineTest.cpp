@@ -196,6 +196,8 @@ TEST_F(DefineTest, ADefinePlacedTwiceInADialogMovesOnceWithIt)
         Frame(t, 900, 900);
     EXPECT_EQ(d.left, 0);
     EXPECT_EQ(b.left - d.left, 10);
+    // The slide is over: the dialog is no longer moving.
+    EXPECT_FALSE(static_cast<DialogItem*>(gui->FindItem(WT_DIALOG, "D"))->IsInTransition());
 }
 
 TEST_F(DefineTest, EachOfThousandsOfDefinesIsFoundByItsNameAndARepeatedNamePlacesTheFirst)

@@ -176,19 +176,18 @@ TEST_F(GuiParserTest, BadScriptsAreReportedAndReadSafely)
     EXPECT_EQ(Boxes(std::string(33, 'W')), 0);
     // Statements of widgets not built yet are read, named and skipped with their blocks.
     reports.debug.clear();
-    const GuiScript later =
-        Parse("DialogItem D(0, 0, 100, 100, NONE, 1, 0)\n{\n"
-              "TabWindow(0, 0, 50, 50, 0)\n{\n<TAB(0, 0, 9, 9, T)>\n{\nText(0, 0, 1, 1, K, 0, 0, 0)\n}\n}\n"
-              "Slider(0, 0, 1, 1, V, 0.5, 1, 0, TIP)\nSlider(0, 0, 1, 1, V, 0.5, 1, 0)\n"
-              "Slider(0, 0, 1, 1, V, 0.5, 1, 0)\n}\n");
+    const GuiScript later = Parse("DialogItem D(0, 0, 100, 100, NONE, 1, 0)\n{\n"
+                                  "Table(0, 0, 50, 50, 40, 0, 50, 50, T, 10, 5, 1)\n{\n<COL(0, 0, N, 0, 10, 0, 0)>\n"
+                                  "Text(0, 0, 1, 1, K, 0, 0, 0)\n}\n"
+                                  "Variable(0, 0, 1, 1, V, 0, 0, 0, TIP)\nVariable(0, 0, 1, 1, V, 0, 0, 0)\n"
+                                  "Variable(0, 0, 1, 1, V, 0, 0, 0)\n}\n");
     EXPECT_EQ(later.items.size(), 1u);
-    EXPECT_EQ(later.skipped, (std::vector<std::string>{"TabWindow", "Slider", "Slider", "Slider"}));
+    EXPECT_EQ(later.skipped, (std::vector<std::string>{"Table", "Variable", "Variable", "Variable"}));
     EXPECT_TRUE(reports.boxes.empty());
     // Noted once per keyword, with the count.
-    EXPECT_NE(reports.debug.find("Slider widgets are not built by this program yet; 3 statements"), std::string::npos)
+    EXPECT_NE(reports.debug.find("Variable widgets are not built by this program yet; 3 statements"), std::string::npos)
         << reports.debug;
-    EXPECT_NE(reports.debug.find("TabWindow widgets are not built by this program yet; 1 statements"),
-              std::string::npos);
+    EXPECT_NE(reports.debug.find("Table widgets are not built by this program yet; 1 statements"), std::string::npos);
     reports.debug.clear();
     EXPECT_EQ(Parse("<COL(0, 0, N, 0, 10, 0, 0)>\n<COL(0, 0, M, 0, 10, 0, 0)>\n").skipped,
               (std::vector<std::string>{"COL", "COL"}));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 namespace
 {
@@ -196,6 +197,10 @@ TEST(SpriteToolTest, TheSampleSpriteFilesAreMadeFromTheirSourcesAndHoldEveryName
                         EXPECT_TRUE(opaque) << name << " frame " << f;
                     }
             }
+            // Past its last animation, or before its first, a sprite has no directions.
+            EXPECT_EQ(std::tuple(sprite->GetDirectionCount(sprite->GetAnimationCount()), sprite->GetDirectionCount(-1)),
+                      std::tuple(0, 0))
+                << name;
             sprites.ReleaseSprite(sprite);
         }
     }

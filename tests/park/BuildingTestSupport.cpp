@@ -90,9 +90,13 @@ BuildingPark::BuildingPark(const std::string& tables, int size)
 {
     Inbox().clear();
     ClearObjectKinds();
-    for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
-        RegisterObjectKind(kind, []() -> BaseObject* { return new Stub; });
     RegisterParkLayer();
+    // The park's buildings; every other kind a stand-in.
+    for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)
+    {
+        if (kind != OBJECT_BUILDING)
+            RegisterObjectKind(kind, []() -> BaseObject* { return new Stub; });
+    }
     testsupport::WriteText(dir.File("parameters.pis"), "'iDAY_LENGTH_IN_SECONDS' 240\r\n");
     parameters = std::make_unique<GameParameters>(dir.File("parameters.pis").c_str());
     world = std::make_unique<TestWorld>();

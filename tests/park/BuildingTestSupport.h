@@ -79,6 +79,7 @@ public:
     TestWorld();
     using World::m_bStartup;
     using World::m_Managers;
+    using World::m_pScene;
 };
 
 // A park of size x size cells of walkable ground, the sample data's path and queue tile tables, the data tables

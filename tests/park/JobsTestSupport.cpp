@@ -77,7 +77,7 @@ JobPark::JobPark(float decay)
                                           {"COST2BUILD", "1000"},
                                           {"MENU", "AnimalRescue"}}) +
                        Record("ANIMAL", "FISH", {{"COST", "100.75"}, {"INTENSITY", "1"}, {"NUM_PATHS", "3"}}) +
-                       Record("SCENERY", "PLANT", {{"WATER", "Yes"}}),
+                       Record("SCENERY", "PLANT", {{"WATER", "Yes"}}) + Record("SCENERY", "ROCK", {{"WATER", "No"}}),
                    48),
       cleaning(*static_cast<CleaningManager*>(world->m_Managers.cleaning.get())),
       mechanics(*static_cast<RepairManager*>(world->m_Managers.mechanicsRepair.get())),

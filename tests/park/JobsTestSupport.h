@@ -66,7 +66,7 @@ std::unique_ptr<TextTable> MakeTexts(const testsupport::TempDir& dir, const std:
 
 // A park 48 cells wide with footpaths along x = 1 and y = 7, every manager, and these one-cell building types
 // served from the footpath: KIOSK (wears by `decay` a sale, costs 400), RESTSMALL, POOL (up to three FISH, sold
-// for 100 each); the scenery PLANT, which wants water.
+// for 100 each); the scenery PLANT, which wants water, and ROCK, which does not.
 class JobPark : public bldtest::BuildingPark
 {
 public:

@@ -5,9 +5,13 @@
 #include "park/CleaningManager.h"
 #include "park/ConstructionManager.h"
 #include "park/FeedbackManager.h"
+#include "park/GuestObject.h"
+#include "park/LitterObject.h"
 #include "park/RepairManager.h"
 #include "park/RescueManager.h"
 #include "park/ResearchManager.h"
+#include "park/SceneryObject.h"
+#include "park/TableObject.h"
 #include "world/ObjectKinds.h"
 #include "world/ParkServices.h"
 #include "world/StaticObject.h"
@@ -15,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 namespace
 {
@@ -43,15 +48,27 @@ TEST(ParkLayer, RegistersTheParksClassesAndManagersAndTakesThemBack)
 {
     ClearObjectKinds();
     SetParkServices(nullptr);
+    RegisterObjectKind(OBJECT_MECHANIC, MakeProbe);
     RegisterObjectKind(OBJECT_GUEST, MakeProbe);
     RegisterParkLayer();
 
-    // Buildings are the park's own class; a kind the park has no class for keeps the one it had, or none.
-    ASSERT_NE(GetObjectFactory(OBJECT_BUILDING), nullptr);
-    const std::unique_ptr<BaseObject> building(GetObjectFactory(OBJECT_BUILDING)());
-    EXPECT_NE(dynamic_cast<BuildingObject*>(building.get()), nullptr);
-    EXPECT_EQ(GetObjectFactory(OBJECT_GUEST), MakeProbe);
-    EXPECT_EQ(GetObjectFactory(OBJECT_LITTER), nullptr);
+    // Buildings, scenery, guests, tables and litter are the park's own classes, also where a probe stood before;
+    // a kind the park has no class for keeps the one it had, or none.
+    const std::pair<uint8_t, bool (*)(BaseObject*)> own[] = {
+        {OBJECT_BUILDING, [](BaseObject* o) { return dynamic_cast<BuildingObject*>(o) != nullptr; }},
+        {OBJECT_SCENERY, [](BaseObject* o) { return dynamic_cast<Scenery*>(o) != nullptr; }},
+        {OBJECT_GUEST, [](BaseObject* o) { return dynamic_cast<GuestObject*>(o) != nullptr; }},
+        {OBJECT_TABLE, [](BaseObject* o) { return dynamic_cast<TableObject*>(o) != nullptr; }},
+        {OBJECT_LITTER, [](BaseObject* o) { return dynamic_cast<LitterObject*>(o) != nullptr; }},
+    };
+    for (const auto& [kind, isOwn] : own)
+    {
+        ASSERT_NE(GetObjectFactory(kind), nullptr) << int(kind);
+        const std::unique_ptr<BaseObject> object(GetObjectFactory(kind)());
+        EXPECT_TRUE(isOwn(object.get())) << int(kind);
+    }
+    EXPECT_EQ(GetObjectFactory(OBJECT_MECHANIC), MakeProbe);
+    EXPECT_EQ(GetObjectFactory(OBJECT_CLEANER), nullptr);
 
     // Every manager of a park, each of its class, the two repair boards separate.
     ParkServices* park = GetParkServices();
@@ -69,7 +86,7 @@ TEST(ParkLayer, RegistersTheParksClassesAndManagersAndTakesThemBack)
     // Registering again changes nothing.
     RegisterParkLayer();
     EXPECT_EQ(GetParkServices(), park);
-    EXPECT_EQ(GetObjectFactory(OBJECT_GUEST), MakeProbe);
+    EXPECT_EQ(GetObjectFactory(OBJECT_MECHANIC), MakeProbe);
 
     UnregisterParkLayer();
     for (uint8_t kind = kFirstObjectKind; kind <= kLastObjectKind; ++kind)

@@ -56,9 +56,10 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
             EXPECT_NE(g_ModelManager.Load(name.c_str()), 0u) << name;
 
         // The grid is the one its source text describes, but for the side path the world script lays on row 36
-        // (cells 65 to 70 east of the avenue, a queue cell at 71) and the tiles around it, and for the two buildings
+        // (cells 65 to 70 east of the avenue, a queue cell at 71) and the tiles around it, and for the four buildings
         // it places with the cells round them: a staff room on cells 61-62 x 17-18 and a fun house on 66-67 x 20-21
-        // (its queue start below it marks the cells beside it).
+        // (its queue start below it marks the cells beside it), a lagoon on 60-62 x 24-26 and an arena on 66-68 x
+        // 25-27.
         std::istringstream text(testsupport::ReadText(kSampleData + "/src/maps/BaycrestGrid.txt"));
         std::vector<std::string> rows;
         for (std::string line; std::getline(text, line);)
@@ -73,9 +74,10 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
         {
             for (int y = 0; y < 128; ++y)
             {
-                const bool laidByScript = (x >= 63 && x <= 72 && y >= 35 && y <= 37) ||
-                                          (x >= 60 && x <= 63 && y >= 16 && y <= 19) ||
-                                          (x >= 65 && x <= 68 && y >= 18 && y <= 22);
+                const bool laidByScript =
+                    (x >= 63 && x <= 72 && y >= 35 && y <= 37) || (x >= 60 && x <= 63 && y >= 16 && y <= 19) ||
+                    (x >= 65 && x <= 68 && y >= 18 && y <= 22) || (x >= 60 && x <= 62 && y >= 24 && y <= 26) ||
+                    (x >= 66 && x <= 68 && y >= 25 && y <= 27);
                 if (!laidByScript)
                     mismatches += g_pWorldMap->GetFlags({x, y}) != ExpectedFlags(rows, x, y) ? 1 : 0;
             }
@@ -87,7 +89,7 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
                 for (int dy = 0; dy < 2; ++dy)
                     EXPECT_EQ(g_pWorldMap->GetFlags({corner.x + dx, corner.y + dy}) & 0x80000002u, 0x2u)
                         << corner.x + dx << ", " << corner.y + dy;
-        EXPECT_EQ(world.m_NumBuildings, 2);
+        EXPECT_EQ(world.m_NumBuildings, 4);
         for (int x = 65; x <= 70; ++x)
             EXPECT_NE(g_pWorldMap->GetFlags({x, 36}) & CELL_FOOTPATH, 0u) << x;
         EXPECT_EQ(g_pWorldMap->GetFlags({71, 36}) & (CELL_QUEUE | CELL_FOOTPATH), static_cast<uint32_t>(CELL_QUEUE));
@@ -103,9 +105,11 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
         EXPECT_NEAR(world.GetGameTime(), 270.0f + 10000.0f / 30.0f, 0.2f);
         EXPECT_EQ(world.GetGameDay(), 0);
         EXPECT_EQ(world.GetHour(), 20);
-        EXPECT_EQ(world.GetPlayer()->Cash, 25000.0f);
-        // The rating and the averages keep coming every 10 s, and each building's breakdown check every half day.
-        EXPECT_EQ(g_pMessageHandler->GetPendingMessages().size(), 4u);
+        // Less the three dolphins the lagoon and the arena took at 1200 each.
+        EXPECT_EQ(world.GetPlayer()->Cash, 25000.0f - 3 * 1200.0f);
+        // The rating and the averages keep coming every 10 s, and each of the four buildings' breakdown check every
+        // half day.
+        EXPECT_EQ(g_pMessageHandler->GetPendingMessages().size(), 2u + 4u);
         // The world script left its startup State for the one that watches the objective.
         const WorldScript* script = world.GetWorldScript();
         ASSERT_NE(script, nullptr);

@@ -477,6 +477,23 @@ class InputX11Test : public sdltest::X11WindowTest
 {
 };
 
+// Held to one pixel the cursor takes raw movement (relative mode); a window made while it is held takes it again,
+// as the window before it did, and once freed neither does.
+TEST_F(InputX11Test, AWindowMadeWhileTheCursorIsHeldToAPixelTakesRawMovementAgain)
+{
+    const Rect pixel{100, 120, 101, 121};
+    for (int window = 0; window < 2; ++window)
+    {
+        ASSERT_TRUE(ClipCursor(&pixel));
+        EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_TRUE) << "window " << window;
+        DestroyGameWindow();
+        ASSERT_TRUE(CreateGameWindow("x11 input test"));
+        EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_TRUE) << "window " << window;
+        ASSERT_TRUE(ClipCursor(nullptr));
+        EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_FALSE) << "window " << window;
+    }
+}
+
 TEST_F(InputX11Test, TheCursorIsFollowedOutsideTheWindowAndBackIn)
 {
     // The window covers screen 0..799 x 0..599 of the 1024 x 768 screen.

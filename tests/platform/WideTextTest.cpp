@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -75,6 +76,32 @@ TEST(WideTextTest, FormatNumbers)
     EXPECT_EQ(Fmt(u"%6.3d|%-*d", 5, 4, 2), u"   005|2   ");
     EXPECT_EQ(Fmt(u"%hd %lld %I64d", 65535, -9000000000LL, 9000000000LL), u"-1 -9000000000 9000000000");
     EXPECT_EQ(Fmt(u"%8.3f|%+.0f|%e %g", 2.5, 2.5, 12345.678, 0.00001), u"   2.500|+2|1.234568e+04 1e-05");
+}
+
+// Each length modifier reads an argument of its own width and cuts the value to it: 300 is 256 + 44, 70000 is
+// 65536 + 4464; all ones in 64 bits is 2^64 - 1 = 18446744073709551615.
+TEST(WideTextTest, EachIntegerLengthReadsItsOwnWidth)
+{
+    static_assert(sizeof(size_t) == 8 && sizeof(long) == 8 && sizeof(intmax_t) == 8 && sizeof(ptrdiff_t) == 8);
+    const struct
+    {
+        const char* what;
+        WString got;
+        const char16_t* want;
+    } cases[] = {
+        {"hhd", Fmt(u"%hhd|%hhd", 300, 200), u"44|-56"},
+        {"hhu", Fmt(u"%hhu|%hhx", -1, 0x1AB), u"255|ab"},
+        {"hd", Fmt(u"%hd|%hu", 70000, 70000), u"4464|4464"},
+        {"ld", Fmt(u"%ld|%lu", LONG_MIN, ULONG_MAX), u"-9223372036854775808|18446744073709551615"},
+        {"zu", Fmt(u"%zu|%zx", SIZE_MAX, size_t{0xABCDEF0123}), u"18446744073709551615|abcdef0123"},
+        {"zd", Fmt(u"%zd|%5zu", static_cast<size_t>(-5), size_t{42}), u"-5|   42"},
+        {"I", Fmt(u"%Iu|%Id", SIZE_MAX, static_cast<size_t>(-9)), u"18446744073709551615|-9"},
+        {"I32", Fmt(u"%I32d|%I32u", -3, -1), u"-3|4294967295"},
+        {"jd", Fmt(u"%jd|%ju", INTMAX_MIN, UINTMAX_MAX), u"-9223372036854775808|18446744073709551615"},
+        {"td", Fmt(u"%td|%tx", ptrdiff_t{-7}, ptrdiff_t{-1}), u"-7|ffffffffffffffff"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Show(c.got), Show(c.want)) << c.what;
 }
 
 TEST(WideTextTest, FormatTextsCharactersAndPointers)

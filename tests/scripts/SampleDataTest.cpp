@@ -67,7 +67,7 @@ TEST_F(SampleData, EveryTableLoadsWithoutAReport)
                          params->GetAnimalCount(), params->GetResearchCount(), params->GetRescueCount(),
                          params->GetSceneryCount() >= 3, names.numMaleNames > 0, names.numFemaleNames > 0,
                          names.numSurnames > 0),
-              std::tuple(8u, 1u, 6u, 1u, 1u, 1u, true, true, true, true));
+              std::tuple(8u, 1u, 9u, 1u, 1u, 1u, true, true, true, true));
 }
 
 TEST_F(SampleData, BuildingsCoverEveryCategoryAndNameWhatExists)
@@ -106,12 +106,19 @@ TEST_F(SampleData, BuildingsCoverEveryCategoryAndNameWhatExists)
 
 TEST_F(SampleData, ShowsTrainingResearchAndNamesFitTogether)
 {
+    // Every move but the show's opening and closing ones is in its programme and is trained.
     std::vector<int32_t> programme;
     params->GetShowMoveIDs("DOLPHIN", programme);
-    EXPECT_EQ(programme.size(), params->GetShowMoveCount());
+    EXPECT_EQ(programme.size() + 2, params->GetShowMoveCount());
     for (uint32_t i = 0; i < params->GetShowMoveCount(); ++i)
     {
         const ShowMoveInfo& move = params->GetShowMoveInfo(static_cast<int32_t>(i));
+        EXPECT_GT(move.NumAnims, 0) << move.Keyword;
+        if (std::string(move.Keyword) == "DOLPHINSTART" || std::string(move.Keyword) == "DOLPHINEND")
+        {
+            EXPECT_TRUE(move.bNeedsUnlocking) << move.Keyword;
+            continue;
+        }
         const std::string training = std::string("TRAIN") + move.Keyword;
         const int32_t id = params->FindTraining(training);
         ASSERT_NE(id, WorldParams::kNotFound) << training;

@@ -530,6 +530,34 @@ TEST(Orders, OrdersToPointsOffTheMapOrToObjectsThatAreGoneCannotMove)
     EXPECT_EQ(w->Count(MT_CANT_MOVE), 1);
 }
 
+// A walker says it handled every movement message, whatever became of the order (done at once, refused, or
+// walked), and the state change its base takes; any other message is left to whoever offered it.
+TEST(Orders, AWalkerSaysWhichMessagesItHandled)
+{
+    const struct
+    {
+        uint32_t type;
+        bool handled;
+    } cases[] = {
+        {MT_MOVE2POINT, true},         {MT_MOVE2OBJECT, true},          {MT_PAVEMENT2POINT, true},
+        {MT_PAVEMENT2OBJECT, true},    {MT_PATH_THROUGH_SCENERY, true}, {MT_PATH_THROUGH_SCENERY2OBJECT, true},
+        {MT_MOVE_DIRECT_2POINT, true}, {MT_MOVE_DIRECT_2OBJECT, true},  {MT_MOVESTOP, true},
+        {MT_MOVE_CARRY_ON, true},      {MT_MOVE_INSIDE_BUILDING, true}, {MT_MOVE_THRU_BUILDING, true},
+        {MT_MOVE_ALONG_QUEUE, true},   {MT_FINISHED_QUEUE, true},       {MT_STATECHANGE, true},
+        {MT_MOVEIMHERE, false},        {MT_CANT_MOVE, false},           {MT_REACHED_FOLLOW_DISTANCE, false},
+    };
+    for (uint32_t data : {0u, 12345u})
+    {
+        Walks park({"PPPP", "PPPP"});
+        Walker* w = park.Add(OBJECT_GUEST, {1, 1});
+        for (const auto& c : cases)
+        {
+            const MessageRecord record = worldtest::Record(w->GetID(), w->GetID(), c.type, data);
+            EXPECT_EQ(w->Message(record), c.handled) << "type " << c.type << ", data " << data;
+        }
+    }
+}
+
 TEST(Orders, BuildingsAreWalkedToTheirQueueOrServingPointAndOtherObjectsToWhereTheyStand)
 {
     Walks park({"PPPPPP", "PPPPPP"});

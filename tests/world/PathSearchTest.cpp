@@ -367,6 +367,60 @@ TEST(SharedPaths, FollowersStepOnAndTheLastHolderFreesThePath)
     Path::ReleaseFollower(second);
 }
 
+TEST(SharedPaths, APathLetGoIsSearchedIntoAgainAsIfNew)
+{
+    World world;
+    world.AdvanceClock(1.5f);
+    auto map = MakeMap({"PPPPPPP", "P#####P", "PPPPPPP"});
+    Path path(*map);
+    bool found = false;
+    // A long path, found blocked by its walker, then let go: the service keeps it.
+    std::unique_ptr<PathFollower> first = path.FindPavementPath(0, 0, 6, 2, &found);
+    ASSERT_TRUE(first && found);
+    const SharedPath* kept = &first->GetPath();
+    first->GetPath().m_bValid = false;
+    first->Advance();
+    Path::ReleaseFollower(first);
+    EXPECT_EQ(path.GetSparePathCount(), 1u);
+    // The next search, shorter, is made in it and holds only its own steps, as if new.
+    world.AdvanceClock(2.0f);
+    std::unique_ptr<PathFollower> second = path.FindPavementPath(0, 2, 3, 2, &found);
+    ASSERT_TRUE(second && found);
+    EXPECT_EQ(&second->GetPath(), kept);
+    EXPECT_EQ(path.GetSparePathCount(), 0u);
+    const SharedPath& shared = second->GetPath();
+    EXPECT_EQ(Cells(shared.m_pDirections), "(1,2)(2,2)");
+    EXPECT_EQ(std::tuple(shared.m_iRefCount, shared.m_ePathType, shared.m_bValid, second->m_bReverse,
+                         second->m_iCurrStep, shared.m_fTimeStamp),
+              std::tuple(1, int32_t{PATH_PAVEMENT}, true, false, 0, world.GetGameTime()));
+    EXPECT_EQ(std::pair(shared.m_Start, shared.m_Stop), std::pair(GridPos{0, 2}, GridPos{3, 2}));
+    // A search that finds nothing hands its path back; a path held by two is kept only when the last lets go.
+    EXPECT_FALSE(path.FindPavementPath(0, 1, 1, 1, &found) || found);
+    EXPECT_EQ(path.GetSparePathCount(), 1u);
+    second->GetPath().m_iRefCount = 2;
+    auto other = std::make_unique<PathFollower>(&second->GetPath(), PATH_PAVEMENT);
+    Path::ReleaseFollower(second);
+    EXPECT_EQ(path.GetSparePathCount(), 1u);
+    Path::ReleaseFollower(other);
+    EXPECT_EQ(path.GetSparePathCount(), 2u);
+}
+
+// A path let go once no service is left is deleted (the sanitizers see it go).
+TEST(SharedPaths, APathLetGoWithoutTheServiceIsDeleted)
+{
+    auto map = MakeMap({"PPP"});
+    std::unique_ptr<PathFollower> follower;
+    {
+        Path path(*map);
+        bool found = false;
+        follower = path.FindPavementPath(0, 0, 2, 0, &found);
+        ASSERT_TRUE(follower);
+    }
+    EXPECT_EQ(g_pPath, nullptr);
+    Path::ReleaseFollower(follower);
+    EXPECT_FALSE(follower);
+}
+
 namespace
 {
 

@@ -143,7 +143,7 @@ TEST(WorldBuild, FiguresTouchedWhileTheParkIsBuiltStartAfreshAndTheParkGoesInOrd
     // Breakdowns and litter are allowed after the offer is scheduled; the rating is set later still.
     EXPECT_TRUE(w.m_bBreakDownsAllowed && w.m_bAllowLitter);
     EXPECT_EQ(w.GetParkRating(), 50);
-    // No surround model loads yet, so the sky's surround is off.
+    // The scenario's folder has no surround model, so the sky's surround is off.
     EXPECT_FALSE(g_SkyDome.IsEnabled());
 
     // Taken down: the objects first, then the managers in their order.

@@ -173,6 +173,9 @@ TEST_F(EngineTimerTest, BadRatesFullTablesAndBadIndexesAreRefused)
     {
         timer.PauseChannel(index);
         EXPECT_EQ(timer.GetChannelTime(index) + timer.GetChannelFraction(index), 0.0f);
+        EXPECT_EQ(std::tuple(timer.GetChannelTickTime(index), timer.GetChannelAccumulator(index),
+                             timer.GetChannelPeriod(index), timer.IsChannelRunning(index)),
+                  std::tuple(0u, 0u, 0u, false));
     }
     // The full set still runs: 255 ticks per second is a period of 1,003.
     Advance(10);

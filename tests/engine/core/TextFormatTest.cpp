@@ -17,6 +17,12 @@ struct Case
     const char16_t* expected;
 };
 
+// The format for a failure message (its units narrowed: the formats here are ASCII).
+std::string Named(const char16_t* format)
+{
+    return std::string(format, format + std::char_traits<char16_t>::length(format));
+}
+
 platform::WString Formatted(const char16_t* format, const std::vector<FormatArg>& args)
 {
     return FormatChecked(format, args.data(), args.size());
@@ -38,11 +44,12 @@ TEST(TextFormat, PrintsMatchingConversionsAsPrintfDoes)
         {u"[%5s][%-4s][%.2s]", {u"ab", "cd", u"efgh"}, u"[   ab][cd  ][ef]"},
         {u"[%s][%s]", {static_cast<const char*>(nullptr), static_cast<const char16_t*>(nullptr)}, u"[][]"},
         {u"%c%c", {65, 0x263A}, u"A\u263A"},
+        {u"%c|%c", {1, 0xFFFF}, u"\u0001|\uFFFF"}, // the lowest and highest units a character can be
         {u"100%% sure", {}, u"100% sure"},
         {u"no conversions", {1}, u"no conversions"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Formatted(c.format, c.args), c.expected) << std::string(c.format, c.format + 20);
+        EXPECT_EQ(Formatted(c.format, c.args), c.expected) << Named(c.format);
 }
 
 TEST(TextFormat, PrintsMismatchedMissingAndUnknownConversionsAsWritten)
@@ -53,6 +60,9 @@ TEST(TextFormat, PrintsMismatchedMissingAndUnknownConversionsAsWritten)
         {u"%d|%f|%s", {u"x", 3, 2.0}, u"%d|%f|%s"},
         {u"%c", {0}, u"%c"},
         {u"%.1c", {65}, u"%.1c"},
+        {u"%.0c", {65}, u"%.0c"}, // any precision at all
+        {u"%c", {0x10000}, u"%c"},
+        {u"%c", {-65}, u"%c"},
         // Missing arguments.
         {u"%d and %d", {1}, u"1 and %d"},
         {u"%s", {}, u"%s"},
@@ -70,7 +80,7 @@ TEST(TextFormat, PrintsMismatchedMissingAndUnknownConversionsAsWritten)
         {u"%99999999999d", {1}, u"%99999999999d"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Formatted(c.format, c.args), c.expected) << std::string(c.format, c.format + 8);
+        EXPECT_EQ(Formatted(c.format, c.args), c.expected) << Named(c.format);
 }
 
 TEST(TextFormat, KeepsWithinItsBounds)

@@ -151,6 +151,9 @@ TEST(JukeboxAddTest, FilesAreMeasuredAndNamedOrRefused)
         EXPECT_STREQ(jukebox.GetTrackArtist(i), artist);
     }
     EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), "missing.mp3", 0, -1));
+    // No folder or no name: nothing to open, whatever the play time.
+    EXPECT_FALSE(jukebox.AddTrack(nullptr, "tagged.mp3", 0, 1000));
+    EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), nullptr, 0, 1000));
     EXPECT_EQ(jukebox.GetTrackCount(), 2);
     // A known play time skips the scan: any file that opens is taken.
     EXPECT_TRUE(jukebox.AddTrack(folder.c_str(), "layer2.mp3", 1, 5000));

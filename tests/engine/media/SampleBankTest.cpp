@@ -130,3 +130,50 @@ TEST_F(SampleBankTest, HoldsAt389SamplesAndDuplicatesFindTheFirst)
     EXPECT_FALSE(bank->HasSample("s389.wav"));
     EXPECT_EQ(Get(*bank, "same.wav"), Payload(4, 10));
 }
+
+TEST_F(SampleBankTest, BanksCutAtEveryByteHoldTheWholeRecordsWhoseBytesAreThere)
+{
+    BankFiles files;
+    const std::vector<std::pair<std::string, size_t>> samples = {{"one.wav", 7}, {"two.wav", 13}, {"three.wav", 5}};
+    for (size_t i = 0; i < samples.size(); ++i)
+        files.Add(samples[i].first, Payload(samples[i].second, static_cast<uint8_t>(i)));
+    // The index cut at every byte: only its whole 40-byte records are read.
+    for (size_t cut = 0; cut <= files.index.size(); ++cut)
+    {
+        BankFiles shorter = files;
+        shorter.index.resize(cut);
+        auto bank = Open(shorter);
+        const size_t whole = cut / SampleBank::kRecordSize;
+        EXPECT_EQ(bank->GetSampleCount(), whole) << cut;
+        for (size_t i = 0; i < samples.size(); ++i)
+            EXPECT_EQ(Get(*bank, samples[i].first.c_str()).size(), i < whole ? samples[i].second : 0u) << cut;
+    }
+    // The data cut at every byte: a sample is there only while all its bytes are.
+    for (size_t cut = 0; cut <= files.data.size(); ++cut)
+    {
+        BankFiles shorter = files;
+        shorter.data.resize(cut);
+        auto bank = Open(shorter);
+        size_t end = 0;
+        for (size_t i = 0; i < samples.size(); ++i)
+        {
+            end += samples[i].second;
+            const std::vector<uint8_t> got = Get(*bank, samples[i].first.c_str());
+            if (end <= cut)
+                EXPECT_EQ(got, Payload(samples[i].second, static_cast<uint8_t>(i))) << cut;
+            else
+                EXPECT_TRUE(got.empty()) << cut;
+        }
+    }
+    // Sizes and offsets counting past the data: the largest values, each alone and with the other.
+    const std::pair<uint32_t, uint32_t> pastTheData[] = {
+        {0, 26}, {25, 1}, {0, 0xFFFFFFFFu}, {0xFFFFFFFFu, 0}, {0xFFFFFFFFu, 0xFFFFFFFFu}, {1, 0xFFFFFFFFu}};
+    for (const auto& [offset, size] : pastTheData)
+    {
+        BankFiles bad = files;
+        audiotest::PutBankRecord(bad.index, offset, size, "bad.wav");
+        auto bank = Open(bad);
+        EXPECT_FALSE(bank->HasSample("bad.wav")) << offset << " " << size;
+        EXPECT_EQ(bank->GetSampleCount(), samples.size());
+    }
+}

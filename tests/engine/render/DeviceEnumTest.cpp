@@ -180,6 +180,38 @@ TEST_F(DeviceEnumTest, BackBufferAndDepthFormatsFollowTheCandidateLists)
     }
 }
 
+// A windowed back buffer takes the desktop's format, read once per run: a later desktop change is not seen until
+// the reading is forgotten, and a read that fails after that leaves no format rather than the forgotten one.
+TEST_F(DeviceEnumTest, TheDesktopFormatIsReadOncePerRunUntilForgotten)
+{
+    platform::RecordingConfig config;
+    config.adapters.push_back(platform::DefaultRecordingAdapter());
+    platform::RecordingSystem system(config);
+    const struct
+    {
+        const char* step;
+        bool forget;
+        PixelFormat desktop;
+        uint32_t adapter; // 1: no such adapter, its display mode cannot be read
+        PixelFormat expected;
+    } steps[] = {
+        {"first read", false, PixelFormat::X8R8G8B8, 0, PixelFormat::X8R8G8B8},
+        {"desktop changed", false, PixelFormat::R5G6B5, 0, PixelFormat::X8R8G8B8},
+        {"forgotten", true, PixelFormat::R5G6B5, 0, PixelFormat::R5G6B5},
+        {"forgotten, read fails", true, PixelFormat::R5G6B5, 1, PixelFormat::Unknown},
+    };
+    for (const auto& s : steps)
+    {
+        if (s.forget)
+            ResetDeviceEnumeration();
+        system.config.adapters[0].desktop.format = s.desktop;
+        RendererSettings settings;
+        settings.m_bWindowed = true;
+        settings.m_uAdapter = s.adapter;
+        EXPECT_EQ(ChooseBackBufferFormat(system, settings), s.expected) << s.step;
+    }
+}
+
 TEST_F(DeviceEnumTest, HardwareVertexProcessingFallsBackToSoftware)
 {
     using platform::CreateFlags;

@@ -137,6 +137,30 @@ TEST_F(DrawBatcherTest, TextOnTheFarPlaneIsDroppedAndARunWithoutQuadsStillSelect
     EXPECT_EQ(renderer.GetStats(0).Get(RenderStats::TextureTransformChanges) - before, 3u);
 }
 
+// Coloured batches select their material with no texture: a line batch after a box batch of the same material
+// selects nothing new, a textured batch of it selects its texture, and the next box batch no texture again.
+TEST_F(DrawBatcherTest, ColouredBatchesSelectTheirMaterialWithoutTextures)
+{
+    const auto& renderer = *static_cast<D3DRenderer*>(gm.GetRenderer());
+    const auto selections = [&] { return renderer.GetStats(0).Get(RenderStats::TextureTransformChanges); };
+    Box(); // material 1, like the lines
+    Flush();
+    const uint32_t afterBox = selections();
+    const struct
+    {
+        const char* name;
+        std::function<void()> draw;
+        uint32_t selections; // since the first box
+    } steps[] = {
+        {"line", [this] { Line(); }, 0}, {"textured", [this] { Rect(5, 1); }, 1}, {"box", [this] { Box(); }, 2}};
+    for (const auto& step : steps)
+    {
+        step.draw();
+        Flush();
+        EXPECT_EQ(selections() - afterBox, step.selections) << step.name;
+    }
+}
+
 TEST_F(DrawBatcherTest, FullRunTableDropsTheNextRunAndItsQuadsAndThePoolStopsAt5000Quads)
 {
     LookAlongZ();

@@ -223,6 +223,8 @@ TEST_F(MaterialSetTest, BuiltInRowsWriteTheStatesTheirFieldsAskFor)
          Cmp::LessEqual, 0, 0, 0, 0, Blend::One, Blend::Zero},
         {22, Tex::SelectArg1, Arg::Texture, Tex::SelectArg1, Arg::Texture, Tex::BlendTextureAlpha, Tex::SelectArg1,
          Tex::Modulate, Cmp::LessEqual, 1, 0, 0, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
+        {23, Tex::AddSigned, Arg::Texture, Tex::SelectArg1, Arg::Diffuse, Tex::AddSigned, Tex::SelectArg1, Tex::Disable,
+         Cmp::LessEqual, 1, 0, 0, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
         {24, Tex::Add, Arg::Texture, Tex::Modulate, Arg::Texture, Tex::Add, Tex::Modulate, Tex::Disable, Cmp::LessEqual,
          1, 1, 127, 1, Blend::SrcAlpha, Blend::InvSrcAlpha},
     };
@@ -499,6 +501,32 @@ TEST_F(MaterialSetTest, LightingSetsAndTheirMaterial)
         EXPECT_FLOAT_EQ(r.GetEmissiveScale()[0], 64.0f / 255.0f);
         r.SetLightingSet(number);
         EXPECT_FLOAT_EQ(DeviceMaterial().emissive.r, 270.0f / 255.0f * (64.0f / 255.0f));
+    }
+}
+
+// The highlight changes the light and the emissive scale only when it is switched the other way: off while off
+// leaves both alone, on while on keeps the scale from before the highlight for switching it off.
+TEST_F(MaterialSetTest, HighlightSwitchesOnlyFromTheOtherState)
+{
+    D3DRenderer& r = Renderer();
+    r.EndFrame();
+    r.BeginScene(5.0f, 0);
+    r.SetLight(0xFF404040, 0xFFFFFFFF, 0, {0, -1, 0}, 0x00202020);
+    const float plain = 64.0f / 255.0f;                      // the light's ambient byte
+    const float pulse = 0.5f + 0.2f * std::sin(0.2f * 5.0f); // at frame time 5
+    const struct
+    {
+        bool on;
+        float scale;
+        float lightDiffuse;
+    } steps[] = {{false, plain, 1.0f}, {true, pulse, 0.0f}, {true, pulse, 0.0f}, {false, plain, 1.0f}};
+    for (size_t i = 0; i < std::size(steps); ++i)
+    {
+        r.SetHighlight(steps[i].on);
+        platform::LightDesc light;
+        Dev()->GetLight(0, &light);
+        EXPECT_FLOAT_EQ(r.GetEmissiveScale()[0], steps[i].scale) << "step " << i;
+        EXPECT_EQ(light.diffuse.r, steps[i].lightDiffuse) << "step " << i;
     }
 }
 

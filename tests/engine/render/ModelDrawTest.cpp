@@ -375,4 +375,45 @@ TEST_F(ModelDrawTest, SourceBatchesByPartSize)
     ASSERT_TRUE(world.size() == 2u && world[1].m[3][0] == 20.0f);
 }
 
+// In a textured shadow pass a batch is drawn with its level's stage-0 texture bound, even in a table material
+// without textures, for small parts batched on the processor and large ones from the shared buffers alike.
+TEST_F(ModelDrawTest, TexturedShadowBatchesBindTheirLevelsTexture)
+{
+    ASSERT_TRUE(g_TextureManager.Init());
+    SubModel small;
+    const Vec3 positions[4] = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}};
+    const Vec3 normals[4] = {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}, {0, 1, 0}};
+    const platform::Vec2 uvs[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    small.m_levels.resize(1);
+    ASSERT_TRUE(small.SetPositions(positions, 4) && small.SetNormals(normals, 4) && small.SetTexCoords(uvs, 4) &&
+                small.SetIndices(0, indices, 6));
+    TestPart big(100, true);
+    SubModel large;
+    large.m_levels.resize(1);
+    large.m_levels[0].m_uVertexCount = 100, large.m_levels[0].m_indices = big.level.m_indices;
+    large.m_levels[0].m_uMeshHandle = big.mesh.m_uVertexHandle;
+    ASSERT_NE(g_MaterialTable.GetMaterial(1), nullptr);
+    ASSERT_EQ(g_MaterialTable.GetMaterial(1)->m_aStages[0].m_iTexture, -1);
+
+    const Matrix place = platform::MatrixIdentity();
+    const std::pair<const char*, SubModel*> parts[] = {{"ShadowSmall", &small}, {"ShadowLarge", &large}};
+    for (const auto& [name, sub] : parts)
+    {
+        SCOPED_TRACE(name);
+        const int32_t slot = static_cast<int32_t>(g_TextureManager.CreateTexture(64, 64, name));
+        platform::ITexture* const texture = R().GetTexture(DeviceTextureForSlot(slot));
+        ASSERT_NE(texture, nullptr);
+        sub->m_levels[0].m_material.m_aStages[0].m_iTexture = slot;
+        ModelBatchEntry entry = {&place, sub, &sub->m_levels[0], 1, 0, 0, nullptr};
+        R().BeginShadowPass(true, true);
+        Dev()->ClearLog();
+        R().DrawModelBatch(&entry, 1);
+        R().BeginShadowPass(false, false);
+        ASSERT_EQ(Draws().size(), 1u);
+        EXPECT_EQ(Draws()[0].textures[0], texture);
+    }
+    g_TextureManager.Shutdown();
+}
+
 } // namespace

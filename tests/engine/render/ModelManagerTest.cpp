@@ -11,6 +11,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <tuple>
 
 namespace
 {
@@ -530,3 +532,18 @@ TEST(TmRecordsTest, AccessorsKeepTheRecordsWhole)
 }
 
 } // namespace
+
+// Shut down, the manager is as before its first start: no name gives a model and no handle holds one; started
+// again, it numbers from 1.
+TEST_F(ModelManagerTest, ShutDownItForgetsEveryModelUntilStartedAgain)
+{
+    WriteModel("a.tm", TmBytes(kTriangle));
+    const uint32_t a = g_ModelManager.Load("a.tm");
+    ASSERT_NE(a, 0u);
+    g_ModelManager.Shutdown();
+    EXPECT_EQ(std::make_tuple(g_ModelManager.GetCapacity(), g_ModelManager.Load("a.tm"), g_ModelManager.GetModel(a),
+                              g_ModelManager.IsInUse(a), std::string(g_ModelManager.GetName(a))),
+              std::make_tuple(0u, 0u, nullptr, false, std::string()));
+    Start(false, 8);
+    EXPECT_EQ(g_ModelManager.Load("a.tm"), 1u);
+}

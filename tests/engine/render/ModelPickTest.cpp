@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace
 {
 
@@ -127,6 +129,11 @@ TEST_F(ModelPickTest, RaysHitTheNearestTriangleInEveryForm)
     EXPECT_FLOAT_EQ(GraphicsManager::IntersectTriangles(p, 6, hostile, 6, o, d, kBig), 4.0f);
     EXPECT_FLOAT_EQ(GraphicsManager::IntersectTriangles(p, 3, both, 6, o, d, kBig), 4.0f);
     EXPECT_EQ(GraphicsManager::IntersectTriangles(nullptr, 6, both, 6, o, d, kBig), kBig);
+    // An index equal to the vertex count is past the vertices in any corner of the triangle, even where the array
+    // goes on (the front triangle's third corner stands at 5).
+    for (const auto& edge : {std::array<uint16_t, 3>{5, 3, 4}, {4, 5, 3}, {3, 4, 5}})
+        EXPECT_EQ(GraphicsManager::IntersectTriangles(p, 5, edge.data(), 3, o, d, kBig), kBig)
+            << edge[0] << edge[1] << edge[2];
 }
 
 // The model pass draws what the walk queued and leaves both lists empty, and the view as it was, for the next

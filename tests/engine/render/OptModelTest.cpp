@@ -233,6 +233,53 @@ TEST(MaterialInternTest, SameMaterialSameNumbersAndCanonicalLighting)
                 g_LightingSetTable.Get(parts.m_iLightingSet)->m_uChannelCount == 1);
 }
 
+// A material is stored only when all its channel runs are: with the channel store full, a material with a new
+// texture run or a new lighting run is refused (its parts are still numbered), one whose runs stand or that has
+// none is taken.
+TEST(MaterialInternTest, MaterialsWhoseRunsDoNotFitAreNotStored)
+{
+    const auto channel = [](uint32_t target, int32_t amplitude)
+    {
+        MaterialChannel c{};
+        c.uTarget = target, c.uShapeOp = 2, c.iAmplitude1 = amplitude; // a moving wave: never folded away
+        return c;
+    };
+    const MaterialChannel stored = channel(ChannelBits::kOffsetU[0], 256);
+    SMaterial standing;
+    standing.m_channels = {stored};
+    MaterialPartNumbers parts;
+    ASSERT_TRUE(InternMaterial(standing, &parts, false));
+
+    const uint32_t before = g_ChannelStore.GetCount();
+    std::vector<MaterialChannel> filler(ChannelStore::kCapacity - before);
+    for (size_t i = 0; i < filler.size(); ++i)
+        filler[i].uTarget = 0xFED00000u + static_cast<uint32_t>(i);
+    ASSERT_GE(g_ChannelStore.Store(filler.data(), static_cast<uint32_t>(filler.size())), 0);
+
+    const struct
+    {
+        const char* name;
+        std::vector<MaterialChannel> channels;
+        bool stored;
+    } cases[] = {
+        {"new texture run", {channel(ChannelBits::kOffsetV[0], 300)}, false},
+        {"new lighting run", {channel(ChannelBits::kSelfGreen, 300)}, false},
+        {"standing texture run, new lighting run", {stored, channel(ChannelBits::kSelfBlue, 300)}, false},
+        {"standing run", {stored}, true},
+        {"no channels", {}, true},
+    };
+    for (const auto& c : cases)
+    {
+        SMaterial m;
+        m.m_channels = c.channels;
+        parts = {-1, -1, -1};
+        EXPECT_EQ(InternMaterial(m, &parts, false), c.stored) << c.name;
+        EXPECT_TRUE(parts.m_iStateSet >= 0 && parts.m_iTextureTransformSet >= 0 && parts.m_iLightingSet >= 0) << c.name;
+    }
+    EXPECT_EQ(g_ChannelStore.GetCount(), ChannelStore::kCapacity);
+    g_ChannelStore.Truncate(before);
+}
+
 // What normalising and the state set change: a texture-only stage 0 shows white and no highlight; a reflection
 // stage drops its texture channels; additive blends never write depth; mip biases are cleared.
 TEST(MaterialInternTest, NormalisedStagesAndStateSets)

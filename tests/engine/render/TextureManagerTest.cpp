@@ -264,6 +264,29 @@ TEST_F(TextureManagerTest, CreatedTexturesTakeUpdatesAndRelease)
     EXPECT_EQ(g_TextureManager.Find("reserved"), again);
 }
 
+// With every slot held, a texture that is not loaded yet gets none (0, and a line in the texture log) and the
+// held slots keep their counts; a name already loaded is still found.
+TEST_F(TextureManagerTest, NoFreeSlotGivesNoTexture)
+{
+    ASSERT_TRUE(g_TextureManager.Init(4)); // slots 1 to 3, sharing a page
+    DDTSpec spec;
+    spec.ownPage = 0;
+    for (const char* name : {"a", "b", "c", "late"})
+        Write(std::string("gamedata/") + name + ".ddt", MakeDDT(spec, ChainPixels(8, 8, {0xFF808080})));
+    uint32_t held[3];
+    for (uint32_t i = 0; i < 3; ++i)
+    {
+        const std::string name = std::string("gamedata\\") + char('a' + i) + ".ddt";
+        ASSERT_EQ(held[i] = g_TextureManager.Load(name.c_str(), true, false), i + 1);
+    }
+    EXPECT_EQ(g_TextureManager.Load("gamedata\\late.ddt", true, false), 0u);
+    EXPECT_NE(TexLogText().find("No free texture slot for GAMEDATA\\LATE.DDT"), std::string::npos) << TexLogText();
+    EXPECT_EQ(g_TextureManager.CreateTexture(8, 8, "Made"), 0u);
+    for (uint32_t slot : held)
+        EXPECT_EQ(g_TextureManager.GetSlot(slot)->m_uRefCount, 1u) << slot;
+    EXPECT_EQ(g_TextureManager.Load("gamedata\\b.ddt", true, false), held[1]);
+}
+
 TEST_F(TextureManagerTest, CrossfadeNamesLoadTheirTgaAsTwoSquares)
 {
     std::vector<uint32_t> squares(32, 0xFFFFFFFF);

@@ -544,3 +544,39 @@ TEST_F(GLDeviceTest, DrawsIntoTheGameWindowAndLeavesItOpen)
 }
 
 } // namespace
+
+namespace
+{
+
+// A device on the game's window shows each frame at once when windowed and waits for the screen's refresh when full
+// screen; a device that draws off-screen on a window of its own never waits.
+TEST_F(GLDeviceTest, OnlyAFullScreenDeviceWaitsForTheRefresh)
+{
+    const struct
+    {
+        bool gameWindow;
+        bool windowed;
+        int interval;
+    } cases[] = {{true, true, 0}, {true, false, 1}, {false, false, 0}, {true, false, 1}, {false, true, 0}};
+    for (const auto& c : cases)
+    {
+        SDL_Window* window =
+            c.gameWindow ? SDL_CreateWindow("Tidewell", 0, 0, 32, 32, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN) : nullptr;
+        ASSERT_EQ(window != nullptr, c.gameWindow) << SDL_GetError();
+        {
+            PresentParams params;
+            params.backBufferWidth = params.backBufferHeight = 32;
+            params.deviceWindow = window;
+            params.windowed = c.windowed;
+            DevicePtr device;
+            ASSERT_OK(m_system->CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+            EXPECT_EQ(SDL_GL_GetSwapInterval(), c.interval)
+                << (c.gameWindow ? "the game's window, " : "a window of its own, ")
+                << (c.windowed ? "windowed" : "full screen");
+        }
+        if (window)
+            SDL_DestroyWindow(window);
+    }
+}
+
+} // namespace

@@ -234,3 +234,29 @@ TEST(MathBoundProbeTest, RaysAgainstBoxesAndSpheres)
     // Towards the sphere but aimed wide: closest approach 10 sin(atan(0.3)) = 2.87 > 2.
     EXPECT_FALSE(SphereBoundProbe(c, 2, {0, 0, 0}, {0.3f, 0, 1}));
 }
+
+// A box is closed: a ray that only touches it (a corner, an edge, a face it runs along) hits it, and so does a ray
+// through a box flat on one axis, as the bounds of a flat model are.
+TEST(MathBoundProbeTest, RaysTouchingABoxOrCrossingAFlatBoxHitIt)
+{
+    const struct
+    {
+        const char* what;
+        Vec3 lo, hi, origin, direction;
+        bool hit;
+    } cases[] = {
+        // Enters the x slab at t = 1 and leaves the y slab at t = 1: the corner (1, 1, 0).
+        {"touches a corner", {-1, -1, -1}, {1, 1, 1}, {0, 2, 0}, {1, -1, 0}, true},
+        // The same line a little higher passes the corner by.
+        {"passes a corner", {-1, -1, -1}, {1, 1, 1}, {0, 2.5f, 0}, {1, -1, 0}, false},
+        {"runs along a face", {-1, -1, -1}, {1, 1, 1}, {-5, 1, 0}, {1, 0, 0}, true},
+        {"starts on a face, heading out", {-1, -1, -1}, {1, 1, 1}, {1, 0, 0}, {1, 0, 0}, true},
+        {"through a box flat in z", {-1, -1, 0}, {1, 1, 0}, {0, 0, -5}, {0, 0, 1}, true},
+        {"slanted through a box flat in z", {-1, -1, 0}, {1, 1, 0}, {-2, 0, -2}, {1, 0, 1}, true},
+        {"beside a box flat in z", {-1, -1, 0}, {1, 1, 0}, {-4, 0, -2}, {1, 0, 1}, false},
+        {"away from a box flat in z", {-1, -1, 0}, {1, 1, 0}, {0, 0, -5}, {0, 0, -1}, false},
+        {"through a point-sized box", {2, 3, 4}, {2, 3, 4}, {0, 1, 2}, {1, 1, 1}, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BoxBoundProbe(c.lo, c.hi, c.origin, c.direction), c.hit) << c.what;
+}

@@ -727,6 +727,70 @@ TEST(TextureUtilTest, SidesAreRoundedUpToPowersOfTwoOnlyWhenTheDeviceNeedsThem)
     }
 }
 
+// A format the device lacks is replaced by one it has of the same kind: with alpha for a format with alpha, opaque
+// for an opaque one. DXT1's alpha is a one-bit key: it counts as opaque.
+TEST(TextureUtilTest, AMissingFormatIsReplacedByOneOfTheSameKind)
+{
+    RecordingConfig config;
+    config.adapters.push_back(DefaultRecordingAdapter());
+    config.adapters[0].textureFormats = {PixelFormat::A4R4G4B4, PixelFormat::R5G6B5};
+    RecordingSystem system(config);
+    PresentParams params;
+    DevicePtr device;
+    ASSERT_OK(system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+    const std::pair<PixelFormat, PixelFormat> cases[] = {
+        {PixelFormat::A8R8G8B8, PixelFormat::A4R4G4B4}, {PixelFormat::A1R5G5B5, PixelFormat::A4R4G4B4},
+        {PixelFormat::DXT3, PixelFormat::A4R4G4B4},     {PixelFormat::X8R8G8B8, PixelFormat::R5G6B5},
+        {PixelFormat::X1R5G5B5, PixelFormat::R5G6B5},   {PixelFormat::DXT1, PixelFormat::R5G6B5},
+        {PixelFormat::R5G6B5, PixelFormat::R5G6B5},     {PixelFormat::A4R4G4B4, PixelFormat::A4R4G4B4},
+    };
+    for (const auto& [wanted, chosen] : cases)
+    {
+        uint32_t w = 16, h = 16;
+        PixelFormat format = wanted;
+        ASSERT_OK(CheckTextureRequirements(*device, &w, &h, nullptr, 0, &format, Pool::Managed));
+        EXPECT_EQ(format, chosen) << FormatName(wanted);
+    }
+}
+
+// A rectangle of a DXT source away from its corner: the source's 8 x 8 picture is four solid 4 x 4 blocks, and
+// each loaded pixel takes the colour of the block it lies in.
+TEST(TextureUtilTest, ARectangleOfABlockCompressedSourceIsTakenFromItsPlace)
+{
+    RecordingSystem system;
+    PresentParams params;
+    DevicePtr device;
+    ASSERT_OK(system.CreateDevice(0, DeviceType::Hal, nullptr, 0, &params, &device));
+    const uint32_t quadrant[2][2] = {{0xFFFF0000u, 0xFF00FF00u}, {0xFF0000FFu, 0xFFFFFFFFu}}; // [row][column]
+    std::vector<uint32_t> picture(64);
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 8; ++x)
+            picture[y * 8 + x] = quadrant[y / 4][x / 4];
+    const uint32_t pitch = FormatRowPitch(PixelFormat::DXT1, 8);
+    std::vector<uint8_t> blocks(2 * pitch);
+    ASSERT_TRUE(EncodePixels(PixelFormat::DXT1, picture.data(), 8, 8, blocks.data(), pitch));
+    const Rect rects[] = {{4, 4, 8, 8}, {4, 0, 8, 4}, {0, 4, 4, 8}, {2, 3, 6, 7}};
+    for (const Rect& from : rects)
+    {
+        TexturePtr target;
+        ASSERT_OK(device->CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &target));
+        ASSERT_OK(LoadLevelFromMemory(*target, 0, nullptr, blocks.data(), PixelFormat::DXT1, pitch, from,
+                                      ImageFilter::None, 0));
+        LockedRect locked;
+        ASSERT_OK(target->LockRect(0, &locked, nullptr, LockFlags::ReadOnly));
+        for (uint32_t y = 0; y < 4; ++y)
+            for (uint32_t x = 0; x < 4; ++x)
+            {
+                const uint32_t sx = static_cast<uint32_t>(from.left) + x, sy = static_cast<uint32_t>(from.top) + y;
+                const uint32_t got =
+                    reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.bits) + y * locked.pitch)[x];
+                EXPECT_EQ(got, quadrant[sy / 4][sx / 4])
+                    << "rectangle at " << from.left << "," << from.top << ", pixel " << x << "," << y;
+            }
+        ASSERT_OK(target->UnlockRect(0));
+    }
+}
+
 TEST(TextureUtilTest, LevelLoadsConvertKeyAndKeepTheRestOfTheLevel)
 {
     RecordingSystem system;

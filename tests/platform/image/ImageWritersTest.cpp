@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -111,6 +116,48 @@ TEST(ImageWritersTest, BadImagesAndUnwritableNamesAreRefused)
     std::filesystem::create_directory(tmp.File("taken.jpg"));
     EXPECT_FALSE(platform::WriteJPEG(tmp.File("missing/shot.jpg"), rgb.data(), 4, 4, 90));
     EXPECT_FALSE(platform::WriteJPEG(tmp.File("taken.jpg"), rgb.data(), 4, 4, 90));
+}
+
+// A file the system cuts short (here by the limit on a file's size, in a child process) is a failed write: the
+// writer says so and leaves no partial file behind.
+TEST(ImageWritersTest, AWriteCutShortFailsAndLeavesNoFile)
+{
+    testsupport::TempDir tmp;
+    const auto picture = MakePicture(64, 64); // 12 KiB and more in every format
+    std::vector<uint8_t> rgb(64 * 64 * 3);    // noise: it does not compress to a few hundred bytes
+    uint32_t noise = 12345;
+    for (uint8_t& byte : rgb)
+    {
+        noise = noise * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(noise >> 24);
+    }
+    const struct
+    {
+        const char* name;
+        std::function<bool(const std::string&)> write;
+    } cases[] = {
+        {"a.dds", [&](const std::string& f)
+         { return platform::WriteDDS(f, picture.data(), 64, 64, 64, platform::DdsPixelLayout::A8R8G8B8); }},
+        {"a.bmp", [&](const std::string& f) { return platform::WriteBMP(f, picture.data(), 64, 64, 64, 24); }},
+        {"a.jpg", [&](const std::string& f) { return platform::WriteJPEG(f, rgb.data(), 64, 64, 100); }},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string file = tmp.File(c.name);
+        ASSERT_TRUE(c.write(file)) << c.name << " without a limit";
+        ASSERT_GT(std::filesystem::file_size(file), 2048u) << c.name;
+        std::filesystem::remove(file);
+        const auto limitedWrite = [&]
+        {
+            rlimit limit{};
+            limit.rlim_cur = limit.rlim_max = 1024;
+            std::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::_exit(c.write(file) ? 1 : 0);
+        };
+        EXPECT_EXIT(limitedWrite(), ::testing::ExitedWithCode(0), "") << c.name;
+        EXPECT_FALSE(std::filesystem::exists(file)) << c.name;
+    }
 }
 
 // The quantisation steps follow the usual quality scaling of the standard's example tables: scale = 5000 / q

@@ -146,6 +146,15 @@ TEST(MpegDemuxerTest, JunkAndDamagedPacketsAreSteppedOverInsideTheFile)
     ASSERT_TRUE(d.Open(file));
     EXPECT_EQ(TakeAll(d.demuxer), (std::vector<Taken>{{0xC0, Bytes(3, 70)}, {0xE0, tail}}));
     EXPECT_EQ(d.demuxer.GetDamagedPackets(), 4u);
+    // A stretch of junk longer than the read buffer (128 KiB) between two packets is counted byte for byte.
+    file.clear();
+    AppendPack1(file);
+    AppendPacket(file, 0xE0, {0x0F}, Bytes(4, 9));
+    file.insert(file.end(), 300000, 0x55);
+    AppendPacket(file, 0xE0, {0x0F}, Bytes(4, 19));
+    ASSERT_TRUE(d.Open(file));
+    EXPECT_EQ(TakeAll(d.demuxer), (std::vector<Taken>{{0xE0, Bytes(4, 9)}, {0xE0, Bytes(4, 19)}}));
+    EXPECT_EQ(d.demuxer.GetJunkBytes(), 300000u);
 }
 
 TEST(MpegDemuxerTest, BareVideoPassesThroughWholeAndOtherFilesAreRefused)

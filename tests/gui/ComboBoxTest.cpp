@@ -1,0 +1,183 @@
+// Tests of the combo box: the lists of each kind and the targets of a choice, separators that choose nothing, the
+// wheel that skips them, the scroll bar of a long list, the upward list, the video options read and applied, and a
+// box whose font gives its rows no height.
+#include "WidgetTestSupport.h"
+
+#include "gui/ComboBox.h"
+#include "gui/ScrollBar.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+using widgettest::WidgetsTest;
+
+// The rows are twice the test font's 8 pixels; the box's button is 17 pixels wide.
+constexpr int32_t kRow = 16;
+
+class ComboBoxTest : public WidgetsTest
+{
+protected:
+    // Box G (guest filter, 5 rows shown) at (10, 10)-(160, 27), M (materials) at (200, 10)-(350, 27), C (cell paint,
+    // opening upward) at (10, 300)-(160, 317), S (staff filter) at (400, 10)-(550, 27).
+    void SetUp() override
+    {
+        WidgetsTest::SetUp();
+        shell.options.m_iMaterialQuality = 1;
+        Dialog("ComboBox(10, 10, 160, 27, GuestFilter, 5, 4278190080, 0, 0, 0)\n"
+               "ComboBox(200, 10, 350, 27, MaterialQuality, 5, 4278190080, 0, 0, 0)\n"
+               "ComboBox(10, 300, 160, 317, CellPaint, 5, 4278190080, 0, 0, 1)\n"
+               "ComboBox(400, 10, 550, 27, StaffFilter, 5, 4278190080, 0, 0, 0)\n");
+        boxes = widgettest::ItemsOf<ComboBox>(*gui, WT_COMBOBOX);
+        ASSERT_EQ(boxes.size(), 4u);
+    }
+    // The y of row i of an open box's panel.
+    int32_t RowY(const ComboBox& box, int32_t i) const { return box.GetPanel()->GetRect().top + kRow * i + kRow / 2; }
+    std::vector<ComboBox*> boxes;
+};
+
+TEST_F(ComboBoxTest, EachKindListsItsEntriesWithSeparators)
+{
+    struct Case
+    {
+        size_t box;
+        size_t entries;
+        std::vector<size_t> separators;
+    };
+    const Case cases[] = {{0, 14, {2, 9, 11}}, {1, 2, {}}, {2, 3, {}}, {3, 4, {}}};
+    for (const Case& c : cases)
+    {
+        const auto& entries = boxes[c.box]->GetEntries();
+        ASSERT_EQ(entries.size(), c.entries) << c.box;
+        std::vector<size_t> separators;
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].value == ComboBox::kSeparator)
+                separators.push_back(i);
+        EXPECT_EQ(separators, c.separators) << c.box;
+    }
+    // A guest filter's filling marks selection slot 7; closing the dialog clears it and the entries.
+    EXPECT_EQ(gui->GetSelection(7), 1);
+    gui->CloseDialog("D");
+    Step(900, 900);
+    EXPECT_EQ(gui->GetSelection(7), 0);
+    EXPECT_TRUE(boxes[0]->GetEntries().empty());
+}
+
+TEST_F(ComboBoxTest, AChoiceWritesItsValueToTheSlotAndASeparatorChoosesNothing)
+{
+    ComboBox& box = *boxes[0];
+    Click(50, 18);
+    ASSERT_TRUE(box.IsOpen());
+    // 14 entries in 5 rows: a scroll bar down the text area's right edge, the panel 5 rows high below the box.
+    ASSERT_NE(box.GetScrollBar(), nullptr);
+    EXPECT_EQ(box.GetScrollBar()->GetRect().right, box.GetTextArea().GetRect().right);
+    EXPECT_EQ(box.GetPanel()->GetRect().top, 27);
+    EXPECT_EQ(box.GetPanel()->GetRect().bottom, 27 + 5 * kRow + 2);
+    // Row 2 is a separator: the list stays open and the slot keeps its value.
+    Click(50, RowY(box, 2));
+    EXPECT_TRUE(box.IsOpen());
+    EXPECT_EQ(gui->GetSelection(1), 1);
+    // Row 3, "OB_GF_PRICE", is 6.
+    Click(50, RowY(box, 3));
+    EXPECT_FALSE(box.IsOpen());
+    EXPECT_EQ(box.GetSelected(), 3);
+    EXPECT_EQ(gui->GetSelection(1), 6);
+    // A press outside closes the list and chooses nothing; a press on the box itself closes it too.
+    Click(50, 18);
+    Click(500, 300);
+    EXPECT_FALSE(box.IsOpen());
+    Click(50, 18);
+    Click(50, 18);
+    EXPECT_FALSE(box.IsOpen());
+    EXPECT_EQ(gui->GetSelection(1), 6);
+}
+
+TEST_F(ComboBoxTest, TheWheelOverAClosedBoxSkipsSeparators)
+{
+    ComboBox& box = *boxes[0];
+    struct Turn
+    {
+        int32_t delta;
+        int32_t selected;
+        int32_t slot; // selection slot 1 afterwards
+    };
+    // Entries: HAPPY 1, BLADDER 5, -, PRICE 6, ..., WELFARE 11, -, CASH 2, -, MALE 3, FEMALE 4.
+    const Turn turns[] = {{-1, 1, 5}, {-1, 3, 6}, {1, 1, 5}, {1, 0, 1}, {1, 0, 1}};
+    for (const Turn& s : turns)
+    {
+        Step(50, 18, ME_NONE, s.delta);
+        EXPECT_EQ(box.GetSelected(), s.selected) << s.delta;
+        EXPECT_EQ(gui->GetSelection(1), s.slot) << s.delta;
+    }
+    for (int i = 0; i < 20; ++i)
+        Step(50, 18, ME_NONE, -1);
+    EXPECT_EQ(box.GetSelected(), 13);
+    EXPECT_EQ(gui->GetSelection(1), 4);
+    // Off the text area the wheel is not the box's.
+    EXPECT_FALSE(box.OnMouseWheel(50, 100, 1));
+}
+
+TEST_F(ComboBoxTest, TheVideoChoicesShowTheOptionOnceAndApplyTheirChoice)
+{
+    ComboBox& box = *boxes[1];
+    EXPECT_EQ(box.GetSelected(), 0) << "the option's value 1 is the first entry";
+    // Two entries in five rows: no scroll bar, a panel of two rows.
+    Click(250, 18);
+    ASSERT_TRUE(box.IsOpen());
+    EXPECT_EQ(box.GetScrollBar(), nullptr);
+    EXPECT_EQ(box.GetPanel()->GetRect().bottom, 27 + 2 * kRow + 2);
+    Click(250, RowY(box, 1));
+    EXPECT_EQ(shell.options.m_iMaterialQuality, 2);
+    EXPECT_EQ(shell.videoApplied, 1);
+    // Reopened, the dialog shows each entry once with the option's value chosen.
+    shell.options.m_iMaterialQuality = 1;
+    for (int i = 0; i < 2; ++i)
+    {
+        gui->CloseDialog("D");
+        Step(900, 900);
+        gui->OpenDialog("D", &listener);
+        Step(900, 900);
+        EXPECT_EQ(box.GetEntries().size(), 2u);
+        EXPECT_EQ(box.GetSelected(), 0);
+    }
+}
+
+TEST_F(ComboBoxTest, AnUpwardListEndsAtTheBoxsTop)
+{
+    ComboBox& box = *boxes[2];
+    Click(50, 308);
+    ASSERT_TRUE(box.IsOpen());
+    EXPECT_EQ(box.GetPanel()->GetRect().bottom, 300);
+    EXPECT_EQ(box.GetPanel()->GetRect().top, 300 - 3 * kRow - 2);
+    // "CELL_ROCK_TEXT" is 4, written to slot 3.
+    Click(50, RowY(box, 2));
+    EXPECT_EQ(gui->GetSelection(3), 4);
+}
+
+TEST_F(ComboBoxTest, TheStaffFilterFollowsItsSlot)
+{
+    ComboBox& box = *boxes[3];
+    EXPECT_EQ(box.GetSelected(), 0) << "slot 9 starts at 3, all staff";
+    gui->SetSelection(9, 1);
+    Step(900, 900);
+    EXPECT_EQ(box.GetSelected(), 3) << "mechanics";
+    EXPECT_EQ(box.GetEntries().size(), 4u);
+}
+
+TEST_F(ComboBoxTest, RowsWithoutHeightTakeNoChoice)
+{
+    // Without a font the rows have no height: a press in the list cannot tell a row.
+    Dialog("ComboBox(10, 10, 160, 27, GuestFilter, 5, 4278190080, 0, 0, 0)\n", false);
+    ComboBox& box = *widgettest::ItemsOf<ComboBox>(*gui, WT_COMBOBOX)[0];
+    EXPECT_EQ(box.GetRowHeight(), 0);
+    Click(50, 18);
+    ASSERT_TRUE(box.IsOpen());
+    // The panel is the 2 pixels of its border under the box (y 27 to 29).
+    Step(50, 28, ME_NONE);
+    Step(50, 28, ME_PRESSED);
+    EXPECT_EQ(box.GetSelected(), 0);
+    EXPECT_EQ(gui->GetSelection(1), 1);
+}
+
+} // namespace

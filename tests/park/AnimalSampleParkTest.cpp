@@ -1,0 +1,199 @@
+// The sample scenario's lagoon and show arena in a real World built from the sample data: the dolphins swim their
+// paths, and an audience of stand-in guests (which answer the building's guest messages as guests do, joining the
+// crowd when they are on the ride) fills the stands; the show runs its programme from the opening to the closing
+// move on the actor while the crowd cheers, and sends its audience off at the end.
+#include "engine/core/GameParameters.h"
+#include "engine/render/AnimationScheduler.h"
+#include "engine/render/ModelManager.h"
+#include "park/AnimalObject.h"
+#include "park/AnimalPathComponent.h"
+#include "park/BuildingObject.h"
+#include "park/CrowdFiller.h"
+#include "park/ParkLayer.h"
+#include "park/RideComponent.h"
+#include "park/ShowScheduler.h"
+#include "platform/Random.h"
+#include "scripts/ObjectStates.h"
+#include "tests/support/TestSupport.h"
+#include "world/MessageHandler.h"
+#include "world/ModelObjects.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+#include "world/StaticObject.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace
+{
+
+using std::tuple;
+
+BuildingObject* Only(const char* name)
+{
+    const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName(name);
+    return found.size() == 1 ? dynamic_cast<BuildingObject*>(found[0]) : nullptr;
+}
+
+// A guest of the audience as a guest's script answers the building: it accepts the price offered, confirms when
+// asked in, joins the crowd when it is on the ride and leaves it (and the building) when it is sent off.
+class Spectator : public StaticObject
+{
+public:
+    Spectator() : StaticObject(8) {}
+    bool IsStateSupported(uint32_t) override { return true; }
+    bool OnStateEntry(uint32_t) override { return true; }
+    bool OnStateExit() override { return true; }
+    bool Message(const MessageRecord& record) override
+    {
+        auto* building = dynamic_cast<BuildingObject*>(g_pObjectManager->GetObject(record.dwSender));
+        switch (record.dwType)
+        {
+        case MT_COMMOD_PRICE:
+            Answer(record.dwSender, MT_PRICE_OK);
+            return true;
+        case MT_ENTER_BUILDING:
+            Answer(record.dwSender, MT_IM_READY);
+            return true;
+        case MT_PUT_ON_RIDE:
+            if (auto* arena = Only("ARENA"))
+                arena->AddToCrowd(m_dwID), onRide = true;
+            return true;
+        case MT_SERVED_COMMOD:
+            if (building)
+            {
+                building->RemoveFromCrowd(m_dwID);
+                building->RemoveGuest(m_dwID);
+            }
+            sentOff = record.dwFlags == 99 && record.dwData == 99;
+            return true;
+        default:
+            return StaticObject::Message(record);
+        }
+    }
+    void Answer(uint32_t building, uint32_t type)
+    {
+        MessageRecord record;
+        record.dwSender = m_dwID;
+        record.dwReciever = building;
+        record.dwType = type;
+        PostMessage(record);
+    }
+
+    bool onRide = false;
+    bool sentOff = false;
+};
+
+} // namespace
+
+TEST(AnimalSamplePark, TheDolphinsSwimAndAShowRunsForAnAudienceSeatedInItsCrowd)
+{
+    testsupport::ScopedCurrentDir cwd(std::string(TW_SOURCE_DIR) + "/sample-data");
+    testsupport::RecordingReportSink reports;
+    GameParameters parameters("data/script/gameparameters.pis");
+    ClearObjectKinds();
+    RegisterParkLayer();
+    RegisterObjectKind(OBJECT_GUEST, []() -> BaseObject* { return new Spectator; });
+    g_ModelManager.Init(1000, false);
+    // The animation clock as a park played long before may leave it.
+    g_AnimationScheduler.Clear();
+    g_AnimationScheduler.Update(50000000);
+    platform::SRand(2);
+    {
+        World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        ASSERT_TRUE(world.IsBuilt());
+        // The paths the dolphins took as the park was built run their 4 s (240 ticks) on the park's own clock.
+        BuildingObject* lagoon = Only("LAGOON");
+        ASSERT_NE(lagoon, nullptr);
+        for (uint32_t slot = 0; slot < 2; ++slot)
+        {
+            const ModelObject* lap = lagoon->GetAnimalPath(0)->GetPathModel(0, slot);
+            ASSERT_NE(lap, nullptr) << slot;
+            EXPECT_EQ(lap->GetLastFrame() - world.GetAnimationTime(), 240u) << slot;
+        }
+        const auto frames = [&](float seconds)
+        {
+            for (int i = 0; i < static_cast<int>(seconds * 30.0f); ++i)
+                world.Update(1.0f / 30.0f);
+        };
+        BuildingObject* arena = Only("ARENA");
+        ASSERT_NE(arena, nullptr);
+        // The lagoon holds its two dolphins on paths of their own (at first their move paths), the arena its one;
+        // both are open.
+        frames(1.0f);
+        const AnimalPathComponent& lagoonPaths = *lagoon->GetAnimalPath(0);
+        EXPECT_EQ(tuple(lagoon->GetAnimalCount(), lagoonPaths.GetAnimals().size(), arena->GetAnimalCount(),
+                        lagoon->IsOpen(), arena->IsOpen()),
+                  tuple(2, size_t{2}, 1, true, true));
+        for (uint32_t i = 0; i < 2; ++i)
+        {
+            auto* dolphin = dynamic_cast<AnimalObject*>(g_pObjectManager->GetObject(lagoon->GetAnimal(i)));
+            ASSERT_NE(dolphin, nullptr);
+            EXPECT_EQ(tuple(dolphin->GetState(), lagoonPaths.GetPath(dolphin->GetID()), dolphin->GetPathSlot()),
+                      tuple(static_cast<uint32_t>(STATE_ANIMAL_MOVEAROUND), 0, i));
+        }
+        // They swim: a path carries each one round the lagoon and starts again.
+        const ModelObject* path = lagoonPaths.GetPathModel(0, 0);
+        ASSERT_NE(path, nullptr);
+        frames(10.0f);
+        EXPECT_GE(lagoonPaths.GetPath(lagoon->GetAnimal(0)), 0);
+
+        // Twelve guests, half the arena's capacity, start its show: each paid and is on the ride, three seated
+        // figures for each in the stands.
+        ShowScheduler& show = *arena->GetScheduler();
+        CrowdFiller& crowd = *arena->GetCrowd();
+        std::vector<Spectator*> audience;
+        for (int i = 0; i < 12; ++i)
+        {
+            auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
+            guest->SetType(OBJECT_GUEST);
+            audience.push_back(guest);
+            guest->Answer(arena->GetID(), MT_REQUEST_COMMOD);
+        }
+        for (Spectator* guest : audience)
+            EXPECT_TRUE(guest->onRide);
+        EXPECT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning(), crowd.GetFigureCount()),
+                  tuple(12u, true, 36));
+        // The dolphin goes to perform at the end of its lap and starts the show; it runs the opening, the three
+        // trained moves of the programme (one of two animations) and the closing, each cheered by some of the crowd.
+        const uint32_t cheer = crowd.GetAnimations()[1].second;
+        std::vector<std::string> played;
+        bool cheered = false, started = false;
+        for (int i = 0; i < 30 * 90 && !(started && !show.IsShowRunning()); ++i)
+        {
+            world.Update(1.0f / 30.0f);
+            started = started || show.IsShowRunning();
+            if (show.GetActor())
+            {
+                const std::string name = g_ModelManager.GetName(show.GetActor()->GetModel());
+                const std::string file = name.substr(name.find_last_of('/') + 1);
+                if (played.empty() || played.back() != file)
+                    played.push_back(file);
+            }
+            for (int f = 0; f < crowd.GetFigureCount(); ++f)
+                cheered = cheered || crowd.GetFigure(f)->GetCurrentAnimation() == cheer;
+        }
+        EXPECT_EQ(played, (std::vector<std::string>{"show_start.tm", "jump.tm", "spin_start.tm", "spin_end.tm",
+                                                    "wave.tm", "show_end.tm"}));
+        EXPECT_TRUE(cheered);
+        EXPECT_NEAR(arena->GetShowScore(), 0.083f * 0.75f * 3, 1e-6f);
+        // Over: the ride ends and the audience is sent off one by one, leaving the stands empty; the dolphin swims
+        // on.
+        frames(12.0f);
+        for (Spectator* guest : audience)
+            EXPECT_TRUE(guest->sentOff);
+        auto* performer = dynamic_cast<AnimalObject*>(g_pObjectManager->GetObject(arena->GetAnimal(0)));
+        EXPECT_EQ(tuple(arena->GetRide()->IsRunning(), crowd.GetFigureCount(), arena->GetGuestList().size(),
+                        performer->GetState()),
+                  tuple(false, 0, size_t{0}, static_cast<uint32_t>(STATE_ANIMAL_MOVEAROUND)));
+    }
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
+    UnregisterParkLayer();
+    g_ModelManager.Shutdown();
+}

@@ -1,0 +1,148 @@
+// Tests of the guest's save record: saved, loaded and saved again it is the same; a record with more visits than
+// the park can hold, one cut short, one holding no number, or one naming an activity beyond the desires is
+// refused; a name longer than a name may be is cut and the rest of the record read in step.
+#include "engine/core/SerialStream.h"
+#include "scripts/ObjectStates.h"
+#include "tests/park/GuestTestSupport.h"
+#include "tests/world/SaveBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace guesttest;
+
+namespace
+{
+
+using D = GuestObject;
+
+savebytes::Bytes Record(GuestObject& guest)
+{
+    return savebytes::Saved([&](SerialStream& s) { guest.Dump(s); });
+}
+
+// The place of the first run of bytes in the record.
+size_t Find(const savebytes::Bytes& record, const savebytes::Bytes& run)
+{
+    return static_cast<size_t>(std::search(record.begin(), record.end(), run.begin(), run.end()) - record.begin());
+}
+
+TEST(GuestSave, AGuestSavedLoadedAndSavedAgainIsTheSame)
+{
+    GuestPark park(48);
+    BuildingObject* food = park.Shop("FOOD", 2, 10);
+    BuildingObject* ride = park.Shop("RIDE", 2, 11);
+    WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+    guest->SetDestObject(food->GetID());
+    guest->AddVisit();
+    guest->AddVisit();
+    guest->SetDestObject(ride->GetID());
+    guest->AddVisit();
+    guest->AddThought("GUEST_THOUGHT_PRICE_GOOD", food->GetID());
+    guest->SetHasMap(true);
+    guest->SetSouvenirs(3);
+    // The ride is what the guest wants most, whatever desires it was drawn at its arrival.
+    for (int32_t d = 0; d < D::DESIRE_COUNT; ++d)
+        guest->SetDesire(d, d == D::DESIRE_RIDE ? 0.9f : 0.1f);
+    guest->SearchDesire();
+    park.Frames(20, 0.1f);
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); }));
+    EXPECT_EQ(savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); }), saved);
+    auto* loaded = static_cast<GuestObject*>(park.All(OBJECT_GUEST).at(0));
+    EXPECT_EQ(loaded->GetVisitCount(), 2);
+    EXPECT_EQ(loaded->GetGuestName(), u"Arlo Holt");
+    EXPECT_EQ(std::pair(loaded->HasMap(), loaded->GetSouvenirs()), std::pair(true, 3));
+    EXPECT_EQ(loaded->GetState(), uint32_t{STATE_GUEST_HEADING_DESIRE});
+}
+
+TEST(GuestSave, ARecordThatDoesNotHoldTogetherIsRefused)
+{
+    GuestPark park(48);
+    BuildingObject* food = park.Shop("FOOD", 2, 10);
+    WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+    guest->SetDestObject(food->GetID());
+    guest->AddVisit();
+    const savebytes::Bytes good = Record(*guest);
+    // The visit count (a signed word, tag 5) just before the one visit's building id (an unsigned word, tag 11).
+    const uint32_t id = food->GetID();
+    const size_t count =
+        Find(good, {5, 1, 0, 0, 0, 11, uint8_t(id), uint8_t(id >> 8), uint8_t(id >> 16), uint8_t(id >> 24)});
+    ASSERT_LT(count, good.size());
+    const auto withCount = [&](uint32_t n)
+    {
+        savebytes::Bytes bad = good;
+        for (int i = 0; i < 4; ++i)
+            bad[count + 1 + i] = uint8_t(n >> (8 * i));
+        return bad;
+    };
+    struct Case
+    {
+        const char* what;
+        savebytes::Bytes record;
+    };
+    const Case cases[] = {
+        {"more visits than the park has buildings", withCount(501)},
+        {"a count below nothing", withCount(0xFFFFFFFF)},
+        {"more visits than the record holds", withCount(2)},
+        {"cut short among the visits", savebytes::Bytes(good.begin(), good.begin() + count + 8)},
+        {"cut short at the start", savebytes::Bytes(good.begin(), good.begin() + 30)},
+    };
+    for (const Case& c : cases)
+    {
+        auto* copy = static_cast<GuestObject*>(park.objects->CreateObject("MAN", OBJECT_GUEST));
+        EXPECT_FALSE(savebytes::LoadFrom(c.record, [&](SerialStream& s) { return copy->Load(s); })) << c.what;
+    }
+    // Five hundred visits are as many as the park can have buildings: taken.
+    {
+        WatchedGuest* busy = park.Guest(40.0f, 480.0f);
+        for (uint32_t b = 0; b < 600; ++b)
+        {
+            busy->SetDestObject(food->GetID());
+            busy->AddVisit();
+        }
+        EXPECT_EQ(busy->GetVisitCount(), 1);
+    }
+    // No number where a number must be.
+    for (int field : {0, 1, 2})
+    {
+        WatchedGuest* odd = park.Guest(40.0f, 480.0f);
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        if (field == 0)
+            odd->SetCash(nan);
+        else if (field == 1)
+            odd->SetOpinion(D::OPINION_PRICE, nan);
+        else
+            odd->SetDesire(D::DESIRE_MEALS, std::numeric_limits<float>::infinity());
+        const savebytes::Bytes record = Record(*odd);
+        auto* copy = static_cast<GuestObject*>(park.objects->CreateObject("MAN", OBJECT_GUEST));
+        EXPECT_FALSE(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); })) << field;
+    }
+    // An activity beyond the desires would index past them.
+    WatchedGuest* other = park.Guest(40.0f, 480.0f);
+    other->SetActivityDesire(12);
+    const savebytes::Bytes record = Record(*other);
+    auto* copy = static_cast<GuestObject*>(park.objects->CreateObject("MAN", OBJECT_GUEST));
+    EXPECT_FALSE(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }));
+}
+
+TEST(GuestSave, ANameLongerThanANameMayBeIsCutAndTheRestReadInStep)
+{
+    GuestPark park(48);
+    const std::u16string longName(400, u'x');
+    const auto texts = jobstest::MakeTexts(park.dir, u"NAME_M_ARLO=" + longName + u"|NAME_S_HOLT=Holt");
+    WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+    ASSERT_EQ(guest->GetGuestName().size(), 405u);
+    guest->SetCash(33.5f);
+    const savebytes::Bytes record = Record(*guest);
+    auto* copy = static_cast<GuestObject*>(park.objects->CreateObject("MAN", OBJECT_GUEST));
+    ASSERT_TRUE(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }));
+    EXPECT_EQ(copy->GetGuestName(), longName.substr(0, 255));
+    EXPECT_EQ(copy->GetCash(), 33.5f);
+    EXPECT_EQ(copy->GetWorldPosition().x, 40.0f);
+}
+
+} // namespace

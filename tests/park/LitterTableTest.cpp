@@ -1,0 +1,221 @@
+// Tests of litter (where a piece lies, its one cleaning request, its sweeping and its save record) and of tables
+// (four chairs, reserving, seating and serving a guest, releasing, re-attaching after a load, the save record and a
+// model that cannot be loaded).
+#include "engine/core/SerialStream.h"
+#include "engine/render/ModelManager.h"
+#include "engine/render/Scene.h"
+#include "park/CleaningManager.h"
+#include "scripts/ObjectStates.h"
+#include "tests/park/GuestTestSupport.h"
+#include "tests/world/SaveBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using namespace guesttest;
+
+namespace
+{
+
+TEST(Litter, LiesWithinAQuarterCellOfItsCellsMiddleAndAsksForACleanerOnce)
+{
+    GuestPark park(48);
+    for (int i = 0; i < 40; ++i)
+    {
+        const int x = 3 + i % 10, y = 10 + i / 10;
+        LitterObject* piece = park.Litter(x, y, ("Litter0" + std::to_string(i % 5 + 1)).c_str());
+        ASSERT_NE(piece, nullptr);
+        const platform::Vec3 centre = WorldMap::GetCellCentre({x, y});
+        const platform::Vec3& at = piece->GetWorldPosition();
+        EXPECT_TRUE(at.x >= centre.x - 16.0f && at.x <= centre.x + 15.0f) << at.x;
+        EXPECT_TRUE(at.y >= centre.y - 16.0f && at.y <= centre.y + 15.0f) << at.y;
+        EXPECT_EQ(piece->GetGridPos(), (GridPos{x, y}));
+        EXPECT_EQ(piece->GetState(), uint32_t{STATE_NULL});
+        EXPECT_TRUE(piece->IsCalledCleaning());
+        EXPECT_EQ(piece->GetPosition().x, WorldMap::WorldToScene(at).x);
+    }
+    EXPECT_EQ(park.Cleaning().GetPending().size(), 40u);
+    // Started again, a piece does not ask twice; nor does one that is occupied or being cleaned when it starts.
+    LitterObject* piece = park.Litter(5, 20);
+    park.Send(kWorldID, piece->GetID(), MT_STATECHANGE, STATE_STARTUP);
+    EXPECT_EQ(park.Cleaning().GetPending().size(), 41u);
+    EXPECT_EQ(park.Cleaning().GetPending().back().iCalls, 0);
+    for (bool occupied : {true, false})
+    {
+        auto* busy = static_cast<LitterObject*>(park.objects->CreateObject("Litter01", OBJECT_LITTER));
+        busy->SetType(OBJECT_LITTER);
+        busy->SetWorldPosition(WorldMap::GridToWorld({6, 21}));
+        if (occupied)
+            busy->SetState(STATE_OCCUPIED);
+        else
+            busy->SetCleaning(true);
+        const size_t before = park.Cleaning().GetPending().size();
+        busy->OnStateEntry(STATE_STARTUP);
+        EXPECT_EQ(park.Cleaning().GetPending().size(), before) << occupied;
+    }
+}
+
+TEST(Litter, SweptItCancelsItsRequestTellsEveryCleanerAndGoes)
+{
+    GuestPark park(48);
+    Stub* cleaners[2] = {park.Make(OBJECT_CLEANER, "CLEANER"), park.Make(OBJECT_CLEANER, "CLEANER")};
+    LitterObject* piece = park.Litter(5, 20);
+    const uint32_t id = piece->GetID();
+    park.Send(cleaners[0]->GetID(), id, MT_STATECHANGE, STATE_DEMOLISHED);
+    EXPECT_TRUE(piece->IsWaitingForDeath());
+    EXPECT_FALSE(park.Cleaning().HoldsRequest(id));
+    for (Stub* cleaner : cleaners)
+    {
+        const auto told = bldtest::Taken(MT_BUILDING_BEING_REMOVED, cleaner->GetID());
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].sender, id);
+    }
+    park.Frames(1);
+    EXPECT_EQ(park.objects->GetObject(id), nullptr);
+    EXPECT_EQ(park.map->GetCell({5, 20})->CountObjects(), 0u);
+}
+
+TEST(Litter, ASavedPieceLiesWhereItWasWithANewTurn)
+{
+    GuestPark park(48);
+    LitterObject* before = park.Litter(5, 20, "Litter03");
+    const platform::Vec3 where = before->GetWorldPosition();
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { before->Dump(s); });
+    auto* after = static_cast<LitterObject*>(park.objects->CreateObject("Litter03", OBJECT_LITTER));
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return after->Load(s); }));
+    EXPECT_EQ(std::pair(after->GetWorldPosition().x, after->GetWorldPosition().y), std::pair(where.x, where.y));
+    EXPECT_EQ(after->GetPosition().x, WorldMap::WorldToScene(where).x);
+    EXPECT_EQ(after->GetPosition().z, WorldMap::WorldToScene(where).z);
+    // Saved again it is the same record but for its turn, drawn afresh (a whole degree of a full turn): the scene
+    // part ends the record with the turn's three angles, the place's three values and two words.
+    savebytes::Bytes again = savebytes::Saved([&](SerialStream& s) { after->Dump(s); });
+    ASSERT_EQ(again.size(), saved.size());
+    const size_t turn = saved.size() - 8 * 5 + 5;
+    float degrees = 0.0f;
+    std::memcpy(&degrees, &again[turn + 1], 4);
+    degrees = degrees / (2.0f * 3.14159265f) * 360.0f;
+    EXPECT_NEAR(degrees, std::round(degrees), 1e-3f);
+    std::copy(saved.begin() + turn, saved.begin() + turn + 5, again.begin() + turn);
+    EXPECT_EQ(again, saved);
+    // A record cut short is refused.
+    const savebytes::Bytes cut(saved.begin(), saved.begin() + 10);
+    auto* none = static_cast<LitterObject*>(park.objects->CreateObject("Litter03", OBJECT_LITTER));
+    EXPECT_FALSE(savebytes::LoadFrom(cut, [&](SerialStream& s) { return none->Load(s); }));
+}
+
+// A guest of the park beside a cafe with two tables.
+struct Cafe
+{
+    GuestPark park{48};
+    BuildingObject* cafe = park.Shop("CAFE", 2, 10);
+    TableObject* Table(int i) const
+    {
+        return dynamic_cast<TableObject*>(park.objects->GetObject(cafe->GetTable(static_cast<uint32_t>(i))));
+    }
+};
+
+TEST(Table, AFifthGuestFindsNoChairAndAFreedChairIsTheFirstGivenAgain)
+{
+    Cafe c;
+    c.park.Frames(2);
+    ASSERT_EQ(c.cafe->GetTableCount(), 2u);
+    TableObject* table = c.Table(0);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->GetOwner(), c.cafe->GetID());
+    EXPECT_EQ(std::string(table->GetModelName()), "table_round");
+    EXPECT_TRUE(table->IsFree());
+    for (uint32_t guest = 100; guest < 104; ++guest)
+        EXPECT_TRUE(table->ReserveSeat(guest));
+    EXPECT_FALSE(table->ReserveSeat(104));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(table->GetChair(i).ChairOccupier, 100u + i);
+    EXPECT_EQ(std::pair(table->GetGuestsAdded(), table->GetGuestsRemoved()), std::pair(4, 0));
+    EXPECT_FALSE(table->ReleaseSeat(104));
+    EXPECT_TRUE(table->ReleaseSeat(101));
+    EXPECT_EQ(table->GetGuestsRemoved(), 1);
+    EXPECT_TRUE(table->ReserveSeat(105));
+    EXPECT_EQ(table->GetChair(1).ChairOccupier, 105u);
+    EXPECT_FALSE(table->IsFree());
+}
+
+TEST(Table, AServedGuestSitsAtItsChairEatsAndIsHandedItsMeal)
+{
+    Cafe c;
+    c.park.Frames(2);
+    TableObject* table = c.Table(0);
+    WatchedGuest* guest = c.park.Guest(40.0f, 672.0f);
+    WatchedGuest* other = c.park.Guest(40.0f, 672.0f);
+    Scene* scene = c.park.world->GetScene();
+    // A serve for a guest that holds no chair does nothing.
+    c.park.Send(c.cafe->GetID(), table->GetID(), MT_SERVE_GUEST, guest->GetID());
+    EXPECT_TRUE(guest->got.empty());
+    ASSERT_TRUE(table->ReserveSeat(other->GetID()));
+    ASSERT_TRUE(table->ReserveSeat(guest->GetID()));
+    // The reserved guest is not yet seated; released now it stays where it is, in the scene.
+    EXPECT_TRUE(table->ReleaseSeat(other->GetID()));
+    EXPECT_EQ(other->GetScene(), scene);
+    c.park.Send(c.cafe->GetID(), table->GetID(), MT_SERVE_GUEST, guest->GetID());
+    EXPECT_TRUE(table->GetChair(1).ChairSeated);
+    EXPECT_EQ(guest->GetState(), uint32_t{STATE_GUEST_AT_TABLE});
+    EXPECT_EQ(guest->GetScene(), nullptr);
+    EXPECT_EQ(table->GetAttachment(1), guest);
+    // The meal comes 20 game seconds later.
+    c.park.Frames(199, 0.1f);
+    EXPECT_TRUE(guest->Got(MT_SERVED_COMMOD).empty());
+    c.park.Frames(2, 0.1f);
+    ASSERT_EQ(guest->Got(MT_SERVED_COMMOD).size(), 1u);
+    EXPECT_EQ(guest->Got(MT_SERVED_COMMOD)[0].dwSender, table->GetID());
+    // The guest says how it was: its chair is free and it stands in the scene again.
+    c.park.Send(guest->GetID(), table->GetID(), MT_COMMOD_QUALITY);
+    EXPECT_EQ(table->GetChair(1).ChairOccupier, kNoObjectID);
+    EXPECT_EQ(guest->GetScene(), scene);
+    EXPECT_EQ(table->GetAttachment(1), nullptr);
+    EXPECT_TRUE(table->Message({c.cafe->GetID(), table->GetID(), MT_CONSTRUCT}));
+}
+
+TEST(Table, ASavedTableSeatsItsGuestsAgainAndAMissingModelShowsThePlaceholder)
+{
+    Cafe c;
+    c.park.Frames(2);
+    WatchedGuest* guest = c.park.Guest(40.0f, 672.0f);
+    ASSERT_TRUE(c.Table(1)->ReserveSeat(guest->GetID()));
+    c.park.Send(c.cafe->GetID(), c.Table(1)->GetID(), MT_SERVE_GUEST, guest->GetID());
+    const uint32_t guestId = guest->GetID();
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { c.park.objects->Dump(s); });
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return c.park.objects->Load(s); }));
+    EXPECT_EQ(savebytes::Saved([&](SerialStream& s) { c.park.objects->Dump(s); }), saved);
+    // Every object is a new one now; the tables in the order they were made.
+    auto* table = dynamic_cast<TableObject*>(c.park.All(OBJECT_TABLE).at(1));
+    auto* loaded = dynamic_cast<GuestObject*>(c.park.objects->GetObject(guestId));
+    ASSERT_TRUE(table && loaded);
+    // The loaded guest stands in the scene until the table takes it on again.
+    c.park.world->GetScene()->AddObject(loaded);
+    table->ReattachSeatedGuests();
+    EXPECT_EQ(table->GetAttachment(0), loaded);
+    EXPECT_EQ(loaded->GetScene(), nullptr);
+    EXPECT_EQ(loaded->GetSeatHolder(), table);
+
+    // A table whose model is missing (or named longer than a model name may be) still loads and shows the
+    // placeholder; the game goes on.
+    for (const char* model : {"no_such_table", "a_table_model_name_far_too_long"})
+    {
+        table->SetModelName(model);
+        EXPECT_EQ(std::strlen(table->GetModelName()), std::min<size_t>(std::strlen(model), 19));
+        const savebytes::Bytes missing = savebytes::Saved([&](SerialStream& s) { table->Dump(s); });
+        auto* copy = static_cast<TableObject*>(c.park.objects->CreateObject("table", OBJECT_TABLE));
+        ASSERT_TRUE(savebytes::LoadFrom(missing, [&](SerialStream& s) { return copy->Load(s); })) << model;
+        EXPECT_EQ(std::string(g_ModelManager.GetName(copy->GetModel())), ModelManager::kPlaceholderName);
+        EXPECT_EQ(std::string(copy->GetModelName()), std::string(model).substr(0, 19));
+        EXPECT_TRUE(c.park.reports.boxes.empty());
+        // Cut short, the record is refused.
+        const savebytes::Bytes cut(missing.begin(), missing.begin() + 60);
+        auto* short_ = static_cast<TableObject*>(c.park.objects->CreateObject("table", OBJECT_TABLE));
+        EXPECT_FALSE(savebytes::LoadFrom(cut, [&](SerialStream& s) { return short_->Load(s); }));
+        c.park.reports.boxes.clear();
+    }
+}
+
+} // namespace

@@ -1,0 +1,316 @@
+// Tests of scenery: bench seats (a seat for each of two guests, none for a third, nothing given up that was never
+// taken), the bin's FULL threshold and its one cleaning request, the footprint turned with the item, the litter an
+// item sweeps away, demolition and its refund, the panel's keywords, and the save record.
+#include "engine/core/SerialStream.h"
+#include "engine/render/Scene.h"
+#include "park/CleaningManager.h"
+#include "scripts/ObjectStates.h"
+#include "tests/park/GuestTestSupport.h"
+#include "tests/world/SaveBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+using namespace guesttest;
+
+namespace
+{
+
+// The cells whose object lists hold the item.
+std::set<std::pair<int, int>> CellsHolding(GuestPark& park, const BaseObject* item)
+{
+    std::set<std::pair<int, int>> cells;
+    for (uint32_t i = 0; i < park.map->GetCellCount(); ++i)
+    {
+        const MapCell& cell = park.map->CellAt(i);
+        if (cell.ContainsObject(item))
+            cells.insert({cell.m_x, cell.m_y});
+    }
+    return cells;
+}
+
+TEST(Scenery, ABenchSeatsTwoGuestsAndIgnoresWhatDoesNotFit)
+{
+    GuestPark park(48);
+    Scenery* bench = park.Item("BENCH", 4, 7);
+    ASSERT_EQ(bench->GetState(), uint32_t{STATE_NULL});
+    WatchedGuest* guests[3] = {park.Guest(150.0f, 480.0f), park.Guest(150.0f, 480.0f), park.Guest(150.0f, 480.0f)};
+    Scene& scene = *park.world->GetScene();
+    EXPECT_EQ(bench->GetFreeSeatCount(), 2);
+
+    // A guest that holds no seat gives nothing up: the count stays at nothing.
+    park.Send(guests[0]->GetID(), bench->GetID(), MT_STATECHANGE, STATE_NULL);
+    EXPECT_EQ(bench->GetSeatedCount(), 0);
+    EXPECT_EQ(bench->GetState(), uint32_t{STATE_NULL});
+
+    // Two seats; a third guest (two who chose it at once) is not seated.
+    for (WatchedGuest* guest : guests)
+        park.Send(guest->GetID(), bench->GetID(), MT_STATECHANGE, STATE_OCCUPIED);
+    EXPECT_EQ(bench->GetSeatedCount(), 2);
+    EXPECT_EQ(bench->GetFreeSeatCount(), 0);
+    EXPECT_EQ(bench->GetState(), uint32_t{STATE_OCCUPIED});
+    EXPECT_EQ(std::pair(bench->GetSeatedGuest(0), bench->GetSeatedGuest(1)),
+              std::pair(guests[0]->GetID(), guests[1]->GetID()));
+    // Seated: the guests ride on the bench's model, out of the scene.
+    for (int i = 0; i < 2; ++i)
+    {
+        guests[i]->SetState(STATE_GUEST_HEADING_FOR_BENCH);
+        park.Send(guests[i]->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
+        EXPECT_EQ(guests[i]->GetScene(), nullptr);
+        EXPECT_EQ(bench->GetAttachment(static_cast<uint32_t>(i)), guests[i]);
+    }
+    park.Send(guests[2]->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
+    EXPECT_EQ(guests[2]->GetScene(), &scene);
+
+    // A state change from something that is not a guest, or the bench's own, is a state change.
+    park.Frames(1);
+    EXPECT_EQ(bench->GetSeatedCount(), 2);
+
+    // The first gets up: the bench stays occupied; the second too: the bench is free.
+    park.Send(guests[0]->GetID(), bench->GetID(), MT_STATECHANGE, STATE_NULL);
+    EXPECT_EQ(std::pair(bench->GetSeatedCount(), bench->GetState()), std::pair(1, uint32_t{STATE_OCCUPIED}));
+    EXPECT_EQ(guests[0]->GetScene(), &scene);
+    EXPECT_EQ(bench->GetAttachment(0), nullptr);
+    park.Send(guests[1]->GetID(), bench->GetID(), MT_STATECHANGE, STATE_NULL);
+    EXPECT_EQ(std::pair(bench->GetSeatedCount(), bench->GetState()), std::pair(0, uint32_t{STATE_NULL}));
+    park.Send(guests[1]->GetID(), bench->GetID(), MT_STATECHANGE, STATE_NULL);
+    EXPECT_EQ(bench->GetSeatedCount(), 0);
+    EXPECT_TRUE(park.reports.boxes.empty());
+}
+
+TEST(Scenery, ABenchWhoseSitterHasMovedOnFreesTheSeatAndSaysSoOnce)
+{
+    GuestPark park(48);
+    Scenery* bench = park.Item("BENCH", 4, 7);
+    WatchedGuest* guest = park.Guest(150.0f, 480.0f);
+    guest->SetState(STATE_GUEST_HEADING_FOR_BENCH);
+    park.Send(guest->GetID(), bench->GetID(), MT_STATECHANGE, STATE_OCCUPIED);
+    park.Send(guest->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
+    park.Frames(3);
+    EXPECT_EQ(bench->GetSeatedCount(), 1);
+    // The guest goes off to do something else without a word to the bench.
+    guest->SetState(STATE_GUEST_WALK_AROUND);
+    park.Frames(5);
+    EXPECT_EQ(park.CountReports("Guest thinks they've no Longer got the scenery item locked!"), 1u);
+    EXPECT_TRUE(park.reports.boxes.empty());
+    EXPECT_EQ(std::pair(bench->GetSeatedCount(), bench->GetState()), std::pair(0, uint32_t{STATE_NULL}));
+    EXPECT_EQ(guest->GetScene(), park.world->GetScene());
+    // A seated guest that leaves the park takes itself off the bench's model.
+    WatchedGuest* other = park.Guest(150.0f, 480.0f);
+    other->SetState(STATE_GUEST_HEADING_FOR_BENCH);
+    park.Send(other->GetID(), bench->GetID(), MT_STATECHANGE, STATE_OCCUPIED);
+    park.Send(other->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
+    ASSERT_EQ(bench->GetAttachment(0), other);
+    other->SetWaitingForDeath(true);
+    park.Frames(1);
+    EXPECT_EQ(bench->GetAttachment(0), nullptr);
+}
+
+TEST(Scenery, ABinIsFullAboveSevenTenthsAndAsksForACleanerOnce)
+{
+    // Capacity 10: a count above 7.0 becomes 10.
+    const std::pair<int, int> counts[] = {{0, 0}, {7, 7}, {8, 10}, {10, 10}, {11, 10}, {6, 6}};
+    for (const auto& [count, held] : counts)
+    {
+        GuestPark park(48);
+        Scenery* bin = park.Item("Bin", 4, 7);
+        bin->SetNumItems(count);
+        EXPECT_EQ(bin->GetNumItems(), held) << count;
+        park.Frames(3);
+        EXPECT_EQ(park.Cleaning().HoldsRequest(bin->GetID()), held == 10) << count;
+        park.Frames(3);
+        if (held == 10)
+        {
+            EXPECT_EQ(park.Cleaning().GetPending().front().iCalls, 0) << count;
+        }
+        platform::WString text;
+        bin->GetVariable("BIN_LITTER", text);
+        EXPECT_EQ(text, platform::AnsiToWide(std::to_string(held).c_str()));
+    }
+}
+
+TEST(Scenery, AnItemTurnedAcrossCoversItsFootprintTurnedAndDemolishedLeavesNoTrace)
+{
+    // WIDE is 1 x 3 and marks its cells; turned to an odd direction it covers 3 x 1.
+    struct Case
+    {
+        int direction;
+        std::set<std::pair<int, int>> cells;
+    };
+    const Case cases[] = {{0, {{10, 10}, {10, 11}, {10, 12}}},
+                          {1, {{10, 10}, {11, 10}, {12, 10}}},
+                          {2, {{10, 10}, {10, 11}, {10, 12}}},
+                          {3, {{10, 10}, {11, 10}, {12, 10}}}};
+    for (const Case& c : cases)
+    {
+        GuestPark park(48);
+        const float cash = park.Cash();
+        Scenery* wide = park.Item("WIDE", 10, 10, c.direction);
+        EXPECT_EQ(CellsHolding(park, wide), c.cells) << c.direction;
+        // Turned by quarter turns about the vertical axis.
+        EXPECT_NEAR(wide->GetOrientation().y, c.direction * 1.5707963f, 1e-5f) << c.direction;
+        EXPECT_EQ(std::pair(wide->GetOrientation().x, wide->GetOrientation().z), std::pair(0.0f, 0.0f));
+        // It has two seats at most: any other seat holds nobody.
+        for (int32_t seat : {-1, 2, 7})
+            EXPECT_EQ(wide->GetSeatedGuest(seat), kNoObjectID) << seat;
+        for (const auto& [x, y] : c.cells)
+            EXPECT_NE(park.map->GetFlags({x, y}) & CELL_SCENERY_GROUND, 0u) << c.direction;
+        // Demolished, twice over before it goes: a fifth of 50 comes back once.
+        wide->Demolish();
+        wide->Demolish();
+        EXPECT_FLOAT_EQ(park.Cash() - cash, 10.0f) << c.direction;
+        const uint32_t id = wide->GetID();
+        park.Frames(1);
+        EXPECT_EQ(park.objects->GetObject(id), nullptr);
+        for (uint32_t i = 0; i < park.map->GetCellCount(); ++i)
+        {
+            EXPECT_EQ(park.map->CellAt(i).m_uiFlags & CELL_SCENERY_GROUND, 0u);
+            EXPECT_EQ(park.map->CellAt(i).CountObjects(), 0u);
+        }
+    }
+}
+
+TEST(Scenery, PlacingAnItemSweepsAwayTheLitterUnderItButWhatIsBeingCleaned)
+{
+    struct Case
+    {
+        const char* type;
+        bool cleaning; // the litter at (11, 11) is being cleaned
+        int left;
+    };
+    // Litter on the four cells of a 2 x 2 item and one beside it.
+    const Case cases[] = {{"BIG", false, 1}, {"BIG", true, 2}, {"AUTO", false, 5}};
+    for (const Case& c : cases)
+    {
+        GuestPark park(48);
+        std::vector<LitterObject*> litter;
+        for (const GridPos cell : {GridPos{10, 10}, GridPos{11, 10}, GridPos{10, 11}, GridPos{11, 11}, GridPos{12, 10}})
+            litter.push_back(park.Litter(cell.x, cell.y));
+        if (c.cleaning)
+        {
+            // A cleaner takes the job of the piece at (11, 11) and starts on it.
+            CleaningManager& board = park.Cleaning();
+            board.CancelCleaning(litter[3]->GetID());
+            board.AddAssigned(litter[3]->GetID(), false);
+            board.SetCleaningStarted(litter[3]->GetID());
+        }
+        Stub* cleaner = park.Make(OBJECT_CLEANER, "CLEANER");
+        park.Item(c.type, 10, 10);
+        park.Frames(1);
+        EXPECT_EQ(park.All(OBJECT_LITTER).size(), static_cast<size_t>(c.left)) << c.type << c.cleaning;
+        // Every cleaner is told of each piece that went.
+        EXPECT_EQ(bldtest::Taken(MT_BUILDING_BEING_REMOVED, cleaner->GetID()).size() / 2,
+                  static_cast<size_t>(5 - c.left))
+            << c.type << c.cleaning;
+    }
+}
+
+TEST(Scenery, APanelReadsTheCleaningStateAndItemsOpenTheirMenus)
+{
+    GuestPark park(48);
+    Scenery* bin = park.Item("Bin", 4, 7);
+    platform::WString text;
+    bin->GetVariable("SCENERY_CLEANINGSTATUS", text);
+    // No cleaner in the park: the manager says so.
+    EXPECT_EQ(text, u"no cleaners");
+    bin->GetVariable("BI_CALL_CLEANER_STATE", text);
+    EXPECT_EQ(text, u"0");
+    park.Make(OBJECT_CLEANER, "CLEANER");
+    bin->GetVariable("SCENERY_CLEANINGSTATUS", text);
+    EXPECT_EQ(text, u"clean");
+    bin->SetNumItems(10);
+    park.Frames(1);
+    bin->GetVariable("SCENERY_CLEANINGSTATUS", text);
+    EXPECT_EQ(text, u"wanted");
+    bin->GetVariable("BI_CALL_CLEANER_STATE", text);
+    EXPECT_EQ(text, u"1");
+    bin->SetCleanerCalledByPlayer(true);
+    bin->GetVariable("BI_CALL_CLEANER_STATE", text);
+    EXPECT_EQ(text, u"0");
+    text = u"kept";
+    bin->GetVariable("BUILDING_NAME", text);
+    EXPECT_EQ(text, u"kept");
+    EXPECT_EQ(park.CountReports("Scenery::GetVariable - data keyword not recognised - BUILDING_NAME"), 1u);
+
+    bin->OnSelected(true, false);
+    ASSERT_EQ(park.gui.opened.size(), 1u);
+    EXPECT_EQ(park.gui.opened[0].first, "Bin_Menu");
+    EXPECT_TRUE(bin->IsSelectable());
+    Scenery* plant = park.Item("PLANT", 6, 7);
+    EXPECT_FALSE(plant->IsSelectable());
+    plant->SetCanSelect(true);
+    EXPECT_TRUE(plant->IsSelectable());
+}
+
+TEST(Scenery, ASavedItemLoadsAsItWasSavedAndTakesItsCellsBack)
+{
+    for (int direction : {0, 1})
+    {
+        GuestPark park(48);
+        park.Item("WIDE", 20, 20, direction)->SetNumItems(3);
+        park.Item("Bin", 4, 7)->SetNumItems(8);
+        const std::set<std::pair<int, int>> cells = CellsHolding(park, park.All(OBJECT_SCENERY)[0]);
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+
+        // Every object is made again from the save, in place of those there were.
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); })) << direction;
+        EXPECT_EQ(savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); }), saved) << direction;
+        const std::vector<BaseObject*> items = park.All(OBJECT_SCENERY);
+        ASSERT_EQ(items.size(), 2u);
+        auto* wide = static_cast<Scenery*>(items[0]);
+        EXPECT_EQ(CellsHolding(park, wide), cells) << direction;
+        EXPECT_EQ(static_cast<Scenery*>(items[1])->GetNumItems(), 10);
+        EXPECT_EQ(Scenery::GetBins(), std::vector<Scenery*>{static_cast<Scenery*>(items[1])});
+        // Demolished, the loaded item leaves nothing behind in any cell.
+        for (BaseObject* item : items)
+            item->Demolish();
+        park.Frames(1);
+        for (uint32_t i = 0; i < park.map->GetCellCount(); ++i)
+            EXPECT_EQ(park.map->CellAt(i).CountObjects(), 0u) << direction;
+    }
+}
+
+TEST(Scenery, AnItemThatGoesWithoutDemolitionLeavesEveryCellItStoodOn)
+{
+    GuestPark park(48);
+    Scenery* wide = park.Item("WIDE", 20, 20, 1);
+    ASSERT_EQ(CellsHolding(park, wide).size(), 3u);
+    park.Send(kWorldID, kWorldID, MT_KILLOBJECT, wide->GetID());
+    park.Frames(1);
+    for (uint32_t i = 0; i < park.map->GetCellCount(); ++i)
+        EXPECT_EQ(park.map->CellAt(i).CountObjects(), 0u);
+}
+
+TEST(Scenery, ASavedItemWhoseSeatsDoNotHoldTogetherIsRefused)
+{
+    GuestPark park(48);
+    Scenery* bench = park.Item("BENCH", 4, 7);
+    const savebytes::Bytes good = savebytes::Saved([&](SerialStream& s) { bench->Dump(s); });
+    // The record: the seat array (tag, count, two ids), then the litter, the seats taken, the seats, the free seat.
+    const size_t seatArray = 1 + 4 + 8;
+    struct Case
+    {
+        size_t offset; // of a 32-bit value after its tag
+        uint32_t value;
+    };
+    const Case cases[] = {{seatArray + 5 + 1, 1},       // one seat taken, none held
+                          {seatArray + 10 + 1, 3},      // three seats
+                          {seatArray + 10 + 1, 0},      // none
+                          {seatArray + 15 + 1, 7},      // a free seat beyond the seats
+                          {seatArray + 1, 0xFFFFFFFF}}; // litter below nothing
+    for (const Case& c : cases)
+    {
+        savebytes::Bytes bad = good;
+        for (int i = 0; i < 4; ++i)
+            bad[c.offset + i] = static_cast<uint8_t>(c.value >> (8 * i));
+        auto* copy = static_cast<Scenery*>(park.objects->CreateObject("BENCH", OBJECT_SCENERY));
+        EXPECT_FALSE(savebytes::LoadFrom(bad, [&](SerialStream& s) { return copy->Load(s); })) << c.offset;
+    }
+    savebytes::Bytes cut(good.begin(), good.begin() + 20);
+    auto* copy = static_cast<Scenery*>(park.objects->CreateObject("BENCH", OBJECT_SCENERY));
+    EXPECT_FALSE(savebytes::LoadFrom(cut, [&](SerialStream& s) { return copy->Load(s); }));
+}
+
+} // namespace
