@@ -254,6 +254,7 @@ void Game::Render()
     g_GraphicsManager.Begin2D();
     g_GraphicsManager.DrawQueuedText();
     m_pGUIManager->DrawDialogs();
+    m_pGUIManager->DrawFrontEnd();
     m_pCurrentScreen->Render();
     m_pCurrentScreen->PostRender();
     m_pGUIManager->Draw();

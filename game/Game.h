@@ -104,6 +104,12 @@ public:
     void ApplyVideoOptions() override { ApplyVideoSettings(); }
     // The park's guest averages, the animals' happiness and the rescue acceptance by their bar names.
     bool GetParkFigure(const char* name, float* value) const override;
+    void GetScenarioChoice(bool* sandbox, int32_t* index, int32_t* park) const override
+    {
+        *sandbox = m_bSandbox;
+        *index = m_iScenarioIndex;
+        *park = m_iParkNumber;
+    }
 
     // The park's questions.
     float GetObjectDetail() const override;

@@ -4,6 +4,8 @@
 #include "game/Game.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiCommands.h"
+#include "platform/Strings.h"
+#include "platform/Window.h"
 
 #include <array>
 
@@ -112,7 +114,71 @@ constexpr std::array kInGame = {
     GuiCommand{"WonGame", WonGame},
 };
 
+// ---- the front end's buttons
+
+void ActivateExitScreen(int32_t)
+{
+    Gui().ActivateScreen("ExitScreen");
+}
+
+void ActivateMainScreen(int32_t)
+{
+    Gui().StopCredits();
+    Gui().ActivateScreen("MainMenu");
+}
+
+void ConfirmExit(int32_t)
+{
+    platform::detail::PostWindowMessage({platform::WindowMessage::Close, false});
+}
+
+void ActivateCreditsScreen(int32_t)
+{
+    Gui().ActivateScreen("CreditScreen");
+    Gui().StartCredits();
+}
+
+bool CurrentScreenIs(const char* name)
+{
+    const char* current = Gui().GetCurrentScreenName();
+    return current && platform::StrICmp(current, name) == 0;
+}
+
+void LoadButton(int32_t)
+{
+    if (CurrentScreenIs("MainMenu"))
+    {
+        g_pGame->ScanSaveGames();
+        Gui().ActivateScreen("LoadScreen");
+        return;
+    }
+    Gui().SetDirectStart(true);
+    Gui().ActivateScreen("LoadGame");
+}
+
+void StartButton(int32_t)
+{
+    if (!Gui().GetCurrentScreenName())
+        Gui().ActivateScreen("StartScreen");
+    else if (CurrentScreenIs("MainMenu"))
+    {
+        Gui().ActivateScreen("StartScreen");
+        g_pGame->FillScenarioList();
+    }
+    else if (CurrentScreenIs("StartScreen"))
+    {
+        Gui().SetDirectStart(false);
+        Gui().ActivateScreen("LoadingScreen");
+    }
+}
+
 constexpr std::array kFrontEnd = {
+    GuiCommand{"ActivateExitScreen", ActivateExitScreen},
+    GuiCommand{"ActivateMainScreen", ActivateMainScreen},
+    GuiCommand{"ConfirmExit", ConfirmExit},
+    GuiCommand{"ActivateCreditsScreen", ActivateCreditsScreen},
+    GuiCommand{"LoadButton", LoadButton},
+    GuiCommand{"StartButton", StartButton},
     GuiCommand{"NONE", Nothing},
 };
 
