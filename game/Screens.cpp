@@ -313,8 +313,8 @@ namespace
 {
 
 // Lines in each of the 25 credit lists.
-constexpr int32_t kListLengths[GameWonScreen::kLists] = {6, 5,  6, 5,  4,  14, 4, 6,  14, 4, 10, 10, 4,
-                                                         11, 10, 13, 12, 14, 12, 2, 12, 5,  10, 5, 2};
+constexpr int32_t kListLengths[GameWonScreen::kLists] = {6,  5,  6,  5,  4,  14, 4, 6,  14, 4,  10, 10, 4,
+                                                         11, 10, 13, 12, 14, 12, 2, 12, 5,  10, 5,  2};
 // Numbers the credit lines skip.
 constexpr int32_t kSkippedNumbers[] = {17, 20, 42, 91, 92, 118, 172};
 constexpr int32_t kLineHeight = 15;
@@ -396,8 +396,8 @@ void GameWonScreen::ShowPage(int32_t page)
             std::snprintf(id, sizeof id, "CREDIT_ENTRY_%d", number);
             // A credit text the table lacks shows empty.
             m_texts.push_back(std::make_unique<Text>(column.x, y, column.x + column.width, y + kLineHeight, id,
-                                                     heading ? kHeadingFont : kLineFont,
-                                                     heading ? kHeadingColour : 0u, Text::ALIGN_CENTRE));
+                                                     heading ? kHeadingFont : kLineFont, heading ? kHeadingColour : 0u,
+                                                     Text::ALIGN_CENTRE));
             // A heading stands a line apart from its names.
             y += heading ? 2 * kLineHeight : kLineHeight;
             heading = false;

@@ -1029,7 +1029,6 @@ void GUIManager::Draw()
                 m_pDisplay->DrawSurface(0, GetScreenHeight() - kToolbarHeight, m_iToolbarLayer);
             root->Draw();
         }
-    DrawFrontEnd();
     for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
         drawEntry(*it);
     if (m_pCredits)

@@ -125,7 +125,8 @@ public:
     Widget* GetCurrentScreen() const { return m_pScreen; }
     // Whether any element of the active front-end screen is locked.
     bool IsCurrentScreenLocked() const;
-    // The active front-end screen: its background, the bubbles and its elements.
+    // The active front-end screen: its background, the bubbles and its elements (drawn by the game between the
+    // dialogs' layers and the screen's own drawing).
     void DrawFrontEnd();
     // A front-end screen finished: "STARTGAME", "LOADGAME", "RESETGAME" or "INGAMELOAD" (any case).
     void StartGameState(const char* name);
