@@ -598,6 +598,7 @@ void ScreenVar::Draw()
     int32_t width = 0, height = 0;
     FrontEndDisplaySize(width, height);
     const float w = static_cast<float>(width), h = static_cast<float>(height);
+    writer->SetAlignment(TextWriter::kAlignLeft);
     writer->SetColour((static_cast<uint32_t>(m_uAlpha) << 24) | (m_uColour & 0xFFFFFFu));
     writer->SetRect(Trunc(m_fX * w), Trunc(m_fY * h), Trunc(m_fRelWidth * m_fScale * w),
                     Trunc(m_fRelHeight * m_fScale * h));
