@@ -2,6 +2,7 @@
 // the Game are here; the park's commands join them with the park's panels.
 #include "engine/core/GameOptions.h"
 #include "game/Game.h"
+#include "game/Mp3Player.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiCommands.h"
 #include "platform/Strings.h"
@@ -95,6 +96,12 @@ void TrainDisclaim(int32_t)
     Toggle("TrainDisclaim");
 }
 
+// The play list dialog's buttons: each its own handler, so that buttons can be found by their command.
+template <int32_t N> void Mp3Command(int32_t)
+{
+    g_pGame->GetMp3Player().Command(N);
+}
+
 constexpr std::array kInGame = {
     GuiCommand{"ExitDialog", ExitDialog},
     GuiCommand{"MoneyPanel", MoneyPanel},
@@ -112,6 +119,14 @@ constexpr std::array kInGame = {
     GuiCommand{"ResetGameConfirm", ResetGameConfirm},
     GuiCommand{"ExitGameConfirm", ExitGameConfirm},
     GuiCommand{"WonGame", WonGame},
+    GuiCommand{"MP3_Sun", Mp3Command<Mp3Player::CMD_SUN>},
+    GuiCommand{"MP3_Moon", Mp3Command<Mp3Player::CMD_MOON>},
+    GuiCommand{"MP3_Repeat", Mp3Command<Mp3Player::CMD_REPEAT>},
+    GuiCommand{"MP3_Shuffle", Mp3Command<Mp3Player::CMD_SHUFFLE>},
+    GuiCommand{"MP3_Delete", Mp3Command<Mp3Player::CMD_DELETE>},
+    GuiCommand{"MP3_MoveUp", Mp3Command<Mp3Player::CMD_MOVE_UP>},
+    GuiCommand{"MP3_MoveDown", Mp3Command<Mp3Player::CMD_MOVE_DOWN>},
+    GuiCommand{"MP3_AmpPlay", Mp3Command<Mp3Player::CMD_PLAY>},
 };
 
 // ---- the front end's buttons
