@@ -425,6 +425,10 @@ void GameWonScreen::Update()
 
 void GameWonScreen::Render()
 {
+    // A pale page under the dark credit lines.
+    const GUIManager& gui = m_Game.GetGUIManager();
+    const int32_t page[4] = {0, 0, gui.GetScreenHeight(), gui.GetScreenWidth()}; // left, top, bottom, right
+    g_GraphicsManager.FillRect(page, kPageColour);
     for (const auto& text : m_texts)
         text->Draw();
 }

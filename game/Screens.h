@@ -194,6 +194,7 @@ public:
     static constexpr int32_t kPages = 9;
     static constexpr float kPageSeconds = 20.0f;
     static constexpr int32_t kLists = 25;
+    static constexpr uint32_t kPageColour = 0xFFF2E6C8;
     // One column of a page: the list of lines it shows and where.
     struct Column
     {
