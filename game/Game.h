@@ -24,6 +24,7 @@ class GameInput;
 class GameOptions;
 class GUIManager;
 class ListRows;
+class GazetteerRows;
 class Mp3Player;
 class Screen;
 class SoundEventManager;
@@ -186,6 +187,7 @@ private:
     std::unique_ptr<TextTable> m_pTextTable;
     std::unique_ptr<GUIManager> m_pGUIManager;
     std::unique_ptr<Mp3Player> m_pMp3Player;
+    std::unique_ptr<GazetteerRows> m_pGazetteerRows;
     std::unique_ptr<SoundManager> m_pSoundManager;
     std::unique_ptr<SoundEventManager> m_pSoundEvents;
     std::unique_ptr<GameOptions> m_pOptions;
