@@ -21,6 +21,7 @@
 #include "engine/render/RenderTypes.h"
 #include "engine/render/TextWriter.h"
 #include "game/ErrorExit.h"
+#include "game/GazetteerRows.h"
 #include "game/Mp3Player.h"
 #include "game/Screens.h"
 #include "gui/GUIManager.h"
@@ -109,6 +110,8 @@ Game::Game(void* instance, void* window) : m_pInstance(instance), m_pWindow(wind
     m_pGUIManager->GetTickerList().SetSource(&m_tickerFeed);
     m_pMp3Player = std::make_unique<Mp3Player>(m_pSoundManager.get(), *m_pOptions);
     m_pGUIManager->SetMusicPlayer(m_pMp3Player.get());
+    m_pGazetteerRows = std::make_unique<GazetteerRows>(m_pTextTable.get());
+    m_pGUIManager->GetGazetteerList().SetSource(m_pGazetteerRows.get());
 
     m_screens[kWorldTestScreen] = std::make_unique<WorldTestScreen>(*this, "WorldTest");
     m_screens[kMainMenuScreen] = std::make_unique<MainMenuScreen>(*this, "MainMenu");
@@ -254,6 +257,7 @@ void Game::Render()
     g_GraphicsManager.Begin2D();
     g_GraphicsManager.DrawQueuedText();
     m_pGUIManager->DrawDialogs();
+    m_pGUIManager->DrawFrontEnd();
     m_pCurrentScreen->Render();
     m_pCurrentScreen->PostRender();
     m_pGUIManager->Draw();

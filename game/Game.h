@@ -24,6 +24,7 @@ class GameInput;
 class GameOptions;
 class GUIManager;
 class ListRows;
+class GazetteerRows;
 class Mp3Player;
 class Screen;
 class SoundEventManager;
@@ -104,6 +105,12 @@ public:
     void ApplyVideoOptions() override { ApplyVideoSettings(); }
     // The park's guest averages, the animals' happiness and the rescue acceptance by their bar names.
     bool GetParkFigure(const char* name, float* value) const override;
+    void GetScenarioChoice(bool* sandbox, int32_t* index, int32_t* park) const override
+    {
+        *sandbox = m_bSandbox;
+        *index = m_iScenarioIndex;
+        *park = m_iParkNumber;
+    }
 
     // The park's questions.
     float GetObjectDetail() const override;
@@ -180,6 +187,7 @@ private:
     std::unique_ptr<TextTable> m_pTextTable;
     std::unique_ptr<GUIManager> m_pGUIManager;
     std::unique_ptr<Mp3Player> m_pMp3Player;
+    std::unique_ptr<GazetteerRows> m_pGazetteerRows;
     std::unique_ptr<SoundManager> m_pSoundManager;
     std::unique_ptr<SoundEventManager> m_pSoundEvents;
     std::unique_ptr<GameOptions> m_pOptions;

@@ -2,8 +2,11 @@
 // the Game are here; the park's commands join them with the park's panels.
 #include "engine/core/GameOptions.h"
 #include "game/Game.h"
+#include "game/Mp3Player.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiCommands.h"
+#include "platform/Strings.h"
+#include "platform/Window.h"
 
 #include <array>
 
@@ -93,6 +96,12 @@ void TrainDisclaim(int32_t)
     Toggle("TrainDisclaim");
 }
 
+// The play list dialog's buttons: each its own handler, so that buttons can be found by their command.
+template <int32_t N> void Mp3Command(int32_t)
+{
+    g_pGame->GetMp3Player().Command(N);
+}
+
 constexpr std::array kInGame = {
     GuiCommand{"ExitDialog", ExitDialog},
     GuiCommand{"MoneyPanel", MoneyPanel},
@@ -110,9 +119,81 @@ constexpr std::array kInGame = {
     GuiCommand{"ResetGameConfirm", ResetGameConfirm},
     GuiCommand{"ExitGameConfirm", ExitGameConfirm},
     GuiCommand{"WonGame", WonGame},
+    GuiCommand{"MP3_Sun", Mp3Command<Mp3Player::CMD_SUN>},
+    GuiCommand{"MP3_Moon", Mp3Command<Mp3Player::CMD_MOON>},
+    GuiCommand{"MP3_Repeat", Mp3Command<Mp3Player::CMD_REPEAT>},
+    GuiCommand{"MP3_Shuffle", Mp3Command<Mp3Player::CMD_SHUFFLE>},
+    GuiCommand{"MP3_Delete", Mp3Command<Mp3Player::CMD_DELETE>},
+    GuiCommand{"MP3_MoveUp", Mp3Command<Mp3Player::CMD_MOVE_UP>},
+    GuiCommand{"MP3_MoveDown", Mp3Command<Mp3Player::CMD_MOVE_DOWN>},
+    GuiCommand{"MP3_AmpPlay", Mp3Command<Mp3Player::CMD_PLAY>},
 };
 
+// ---- the front end's buttons
+
+void ActivateExitScreen(int32_t)
+{
+    Gui().ActivateScreen("ExitScreen");
+}
+
+void ActivateMainScreen(int32_t)
+{
+    Gui().StopCredits();
+    Gui().ActivateScreen("MainMenu");
+}
+
+void ConfirmExit(int32_t)
+{
+    platform::detail::PostWindowMessage({platform::WindowMessage::Close, false});
+}
+
+void ActivateCreditsScreen(int32_t)
+{
+    Gui().ActivateScreen("CreditScreen");
+    Gui().StartCredits();
+}
+
+bool CurrentScreenIs(const char* name)
+{
+    const char* current = Gui().GetCurrentScreenName();
+    return current && platform::StrICmp(current, name) == 0;
+}
+
+void LoadButton(int32_t)
+{
+    if (CurrentScreenIs("MainMenu"))
+    {
+        g_pGame->ScanSaveGames();
+        Gui().ActivateScreen("LoadScreen");
+        return;
+    }
+    Gui().SetDirectStart(true);
+    Gui().ActivateScreen("LoadGame");
+}
+
+void StartButton(int32_t)
+{
+    if (!Gui().GetCurrentScreenName())
+        Gui().ActivateScreen("StartScreen");
+    else if (CurrentScreenIs("MainMenu"))
+    {
+        Gui().ActivateScreen("StartScreen");
+        g_pGame->FillScenarioList();
+    }
+    else if (CurrentScreenIs("StartScreen"))
+    {
+        Gui().SetDirectStart(false);
+        Gui().ActivateScreen("LoadingScreen");
+    }
+}
+
 constexpr std::array kFrontEnd = {
+    GuiCommand{"ActivateExitScreen", ActivateExitScreen},
+    GuiCommand{"ActivateMainScreen", ActivateMainScreen},
+    GuiCommand{"ConfirmExit", ConfirmExit},
+    GuiCommand{"ActivateCreditsScreen", ActivateCreditsScreen},
+    GuiCommand{"LoadButton", LoadButton},
+    GuiCommand{"StartButton", StartButton},
     GuiCommand{"NONE", Nothing},
 };
 

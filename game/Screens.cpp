@@ -11,6 +11,7 @@
 #include "game/Game.h"
 #include "gui/GUIManager.h"
 #include "gui/SpriteManager.h"
+#include "gui/Text.h"
 #include "park/ParkLayer.h"
 #include "platform/Strings.h"
 #include "platform/WideText.h"
@@ -165,6 +166,7 @@ void MainMenuScreen::Enter()
     {
         gui.ActivateScreen("MainMenu");
         gui.OpenDialog(kMainMenuDialog, &m_Game);
+        m_lastPage = "MainMenu";
         m_bFirstEntry = false;
         m_Game.ClearCreditsFinished();
     }
@@ -176,14 +178,24 @@ void MainMenuScreen::Update()
     SoundManager& sound = m_Game.GetSoundManager();
     if (!sound.IsStreamPlaying())
         sound.PlayStream(kThemeMusic);
+    // The menu's own dialog shows while the front end's "MainMenu" page does, and goes with it.
+    GUIManager& gui = m_Game.GetGUIManager();
+    const char* page = gui.GetCurrentScreenName();
+    const std::string now = page ? page : "";
+    if (now == m_lastPage)
+        return;
+    const bool wasMenu = platform::StrICmp(m_lastPage.c_str(), "MainMenu") == 0;
+    const bool isMenu = platform::StrICmp(now.c_str(), "MainMenu") == 0;
+    m_lastPage = now;
+    if (isMenu && !wasMenu && !gui.IsDialogOpen(kMainMenuDialog))
+        gui.OpenDialog(kMainMenuDialog, &m_Game);
+    else if (wasMenu && !isMenu)
+        gui.CloseDialog(kMainMenuDialog);
 }
 
-// Until the GUI draws the front end's pictures, the main menu shows a plain backdrop with the game's version and
-// a line saying how to leave; the menu's dialog is drawn over it.
+// The front end's background and elements are drawn by the GUI before this; the game's version goes over them.
 void MainMenuScreen::Render()
 {
-    const int32_t screen[4] = {0, 0, 600, 800}; // left, top, bottom, right
-    g_GraphicsManager.FillRect(screen, 0xFF1D5C7A);
 
     TextWriter& writer = m_Game.GetTextWriter();
     const TextTable& texts = m_Game.GetTextTable();
@@ -195,8 +207,6 @@ void MainMenuScreen::Render()
     writer.SetAlignment(TextWriter::kAlignCentre);
     writer.SetColour(0xFFFFFFFF);
     writer.DrawLine(0, 0, version.c_str());
-    writer.SetRect(0, 565, 800, 20);
-    writer.DrawLine(0, 0, texts.GetText("MAINMENU_PLACEHOLDER"));
 }
 
 void MainMenuScreen::Leave()
@@ -292,11 +302,140 @@ const char* GameWonScreen::GetScriptName() const
     return m_Game.GetOptions().m_iLanguage == 5 ? "data/script/gui/gamewon_pol.pis" : "data/script/gui/gamewon.pis";
 }
 
+GameWonScreen::GameWonScreen(Game& game, const char* name) : Screen(game, name) {}
+
+GameWonScreen::~GameWonScreen()
+{
+    LeaveIfActive();
+}
+
+namespace
+{
+
+// Lines in each of the 25 credit lists.
+constexpr int32_t kListLengths[GameWonScreen::kLists] = {6,  5,  6,  5,  4,  14, 4, 6,  14, 4,  10, 10, 4,
+                                                         11, 10, 13, 12, 14, 12, 2, 12, 5,  10, 5,  2};
+// Numbers the credit lines skip.
+constexpr int32_t kSkippedNumbers[] = {17, 20, 42, 91, 92, 118, 172};
+constexpr int32_t kLineHeight = 15;
+constexpr uint32_t kHeadingColour = 0xFF0000;
+constexpr int32_t kHeadingFont = 2;
+constexpr int32_t kLineFont = 0;
+
+constexpr GameWonScreen::Column kPageColumns[GameWonScreen::kPages][3] = {
+    {{0, 48, 436, 187}, {1, 619, 71, 144}, {2, 574, 432, 168}},
+    {{3, 27, 156, 162}, {4, 306, 484, 152}, {5, 32, 331, 276}},
+    {{6, 28, 167, 159}, {7, 196, 438, 146}, {8, 49, 296, 155}},
+    {{9, 336, 493, 207}, {10, 542, 324, 223}, {11, 572, 61, 182}},
+    {{12, 42, 60, 209}, {13, 233, 58, 190}, {14, 408, 86, 191}},
+    {{15, 59, 331, 342}, {16, 415, 357, 320}, {-1, 0, 0, 0}},
+    {{17, 77, 36, 302}, {18, 424, 345, 301}, {19, 199, 290, 239}},
+    {{20, 70, 322, 336}, {21, 431, 47, 307}, {-1, 0, 0, 0}},
+    {{22, 439, 58, 326}, {23, 173, 45, 250}, {24, 535, 497, 222}},
+};
+
+} // namespace
+
+std::vector<int32_t> GameWonScreen::ListNumbers(int32_t list)
+{
+    std::vector<int32_t> numbers;
+    if (list < 0 || list >= kLists)
+        return numbers;
+    int32_t number = 0;
+    for (int32_t l = 0; l <= list; ++l)
+        for (int32_t i = 0; i < kListLengths[l]; ++i, ++number)
+        {
+            while (std::find(std::begin(kSkippedNumbers), std::end(kSkippedNumbers), number) !=
+                   std::end(kSkippedNumbers))
+                ++number;
+            if (l == list)
+                numbers.push_back(number);
+        }
+    return numbers;
+}
+
+std::vector<GameWonScreen::Column> GameWonScreen::PageColumns(int32_t page)
+{
+    std::vector<Column> columns;
+    if (page < 0 || page >= kPages)
+        return columns;
+    for (const Column& column : kPageColumns[page])
+        if (column.list >= 0)
+            columns.push_back(column);
+    return columns;
+}
+
 void GameWonScreen::Enter()
 {
     m_bActive = true;
+    m_fTimer = 0.0f;
+    m_iPage = 0;
     m_Game.GetSoundManager().StopAllSamples();
+    m_texts.clear();
     LoadOwnScript();
     m_Game.GetGUIManager().SetMode(kIdleMode);
     m_Game.GetSoundManager().PlayStream("data\\soundtrack\\night6.mp3");
+    ShowPage(0);
+}
+
+void GameWonScreen::ShowPage(int32_t page)
+{
+    GUIManager& gui = m_Game.GetGUIManager();
+    gui.CloseAllDialogs();
+    char dialog[32];
+    std::snprintf(dialog, sizeof dialog, "GameWon%d", page);
+    gui.OpenDialog(dialog, nullptr);
+    m_texts.clear();
+    for (const Column& column : PageColumns(page))
+    {
+        int32_t y = column.y;
+        bool heading = true;
+        for (int32_t number : ListNumbers(column.list))
+        {
+            char id[32];
+            std::snprintf(id, sizeof id, "CREDIT_ENTRY_%d", number);
+            // A credit text the table lacks shows empty.
+            m_texts.push_back(std::make_unique<Text>(column.x, y, column.x + column.width, y + kLineHeight, id,
+                                                     heading ? kHeadingFont : kLineFont, heading ? kHeadingColour : 0u,
+                                                     Text::ALIGN_CENTRE));
+            // A heading stands a line apart from its names.
+            y += heading ? 2 * kLineHeight : kLineHeight;
+            heading = false;
+        }
+    }
+}
+
+void GameWonScreen::Update()
+{
+    m_fTimer += std::min(m_Game.GetClock().GetFrameTime(), 0.1f);
+    const bool clicked = m_Game.GetInput().GetLeftButton() == GameInput::kWentDown;
+    if (!clicked && !(m_fTimer > kPageSeconds && m_iPage < kPages - 1))
+        return;
+    ++m_iPage;
+    m_fTimer = 0.0f;
+    if (m_iPage >= kPages)
+    {
+        m_iPage = kPages - 1;
+        m_Game.SetCreditsFinished();
+        m_Game.SelectScreen(Game::kMainMenuScreen);
+        return;
+    }
+    ShowPage(m_iPage);
+}
+
+void GameWonScreen::Render()
+{
+    // A pale page under the dark credit lines.
+    const GUIManager& gui = m_Game.GetGUIManager();
+    const int32_t page[4] = {0, 0, gui.GetScreenHeight(), gui.GetScreenWidth()}; // left, top, bottom, right
+    g_GraphicsManager.FillRect(page, kPageColour);
+    for (const auto& text : m_texts)
+        text->Draw();
+}
+
+void GameWonScreen::Leave()
+{
+    m_Game.GetSoundManager().StopStream();
+    m_texts.clear();
+    m_bActive = false;
 }

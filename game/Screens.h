@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Game;
+class Text;
 class World;
 
 class Screen
@@ -106,6 +108,8 @@ public:
 
 private:
     bool m_bFirstEntry = true;
+    // The front-end page the menu's dialog last followed.
+    std::string m_lastPage;
 };
 
 // A screen that moves on to another after a time or a click.
@@ -182,14 +186,43 @@ public:
     using FrontEndStepScreen::FrontEndStepScreen;
 };
 
-// The credits after a won game, page by page.
+// The credits after a won game, page by page: each page is its dialog "GameWon<n>" with the credit lines of its
+// columns written over it; a click or twenty seconds turn the page, and the last page waits for a click.
 class GameWonScreen : public Screen
 {
 public:
-    GameWonScreen(Game& game, const char* name) : Screen(game, name) {}
-    ~GameWonScreen() override { LeaveIfActive(); }
+    static constexpr int32_t kPages = 9;
+    static constexpr float kPageSeconds = 20.0f;
+    static constexpr int32_t kLists = 25;
+    static constexpr uint32_t kPageColour = 0xFFF2E6C8;
+    // One column of a page: the list of lines it shows and where.
+    struct Column
+    {
+        int32_t list, x, y, width;
+    };
+
+    GameWonScreen(Game& game, const char* name);
+    ~GameWonScreen() override;
+    void Update() override;
+    void Render() override;
     void Enter() override;
-    void Leave() override { m_bActive = false; }
+    void Leave() override;
     // By the options' language.
     const char* GetScriptName() const override;
+
+    // The credit line numbers of list `list` (0 to 24), in order; empty for any other list.
+    static std::vector<int32_t> ListNumbers(int32_t list);
+    // The columns of page `page` (0 to 8); empty for any other page.
+    static std::vector<Column> PageColumns(int32_t page);
+
+    int32_t GetPage() const { return m_iPage; }
+    float GetTimer() const { return m_fTimer; }
+    const std::vector<std::unique_ptr<Text>>& GetPageTexts() const { return m_texts; }
+
+private:
+    void ShowPage(int32_t page);
+
+    float m_fTimer = 0.0f;
+    int32_t m_iPage = 0;
+    std::vector<std::unique_ptr<Text>> m_texts;
 };

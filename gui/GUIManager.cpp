@@ -17,6 +17,7 @@
 #include "gui/GuiShell.h"
 #include "gui/ListRows.h"
 #include "gui/ReportText.h"
+#include "gui/ScreenElements.h"
 #include "gui/TickerList.h"
 #include "platform/Strings.h"
 
@@ -210,11 +211,11 @@ Widget* GUIManager::FindItem(int32_t type, const char* name) const
 
 void GUIManager::CollectScreenElements(std::vector<Widget*>& out) const
 {
-    for (Widget* item : m_script.topLevel)
+    for (const auto& item : m_script.items)
     {
         const int32_t type = item->GetType();
         if (type == WT_SCREENIMAGE || (type >= WT_SCREENBUTTON && type <= WT_SCREENVAR))
-            out.push_back(item);
+            out.push_back(item.get());
     }
 }
 
@@ -236,8 +237,41 @@ void GUIManager::ActivateScreen(const char* name)
         {
             m_pScreen = item;
             m_pScreen->SetActive(true);
+            if (auto* screen = dynamic_cast<ScreenItem*>(item); screen && m_pBubbles)
+            {
+                m_pBubbles->SetInterval(screen->GetBubbleInterval());
+                m_pBubbles->SetAlpha(static_cast<float>(screen->GetBubbleAlpha()) / 255.0f);
+            }
             break;
         }
+}
+
+bool GUIManager::IsCurrentScreenLocked() const
+{
+    const auto* screen = dynamic_cast<const ScreenItem*>(m_pScreen);
+    return screen && screen->IsAnyChildLocked();
+}
+
+void GUIManager::CreateScreenSet()
+{
+    m_bScreenSet = true;
+    if (!m_pBubbles)
+        m_pBubbles = std::make_unique<BubbleSet>();
+}
+
+void GUIManager::DrawFrontEnd()
+{
+    auto* screen = dynamic_cast<ScreenItem*>(m_pScreen);
+    if (!screen)
+    {
+        if (m_pScreen)
+            m_pScreen->Draw();
+        return;
+    }
+    screen->DrawBackground();
+    if (m_pBubbles)
+        m_pBubbles->Draw(GetScreenWidth(), GetScreenHeight());
+    screen->DrawElements();
 }
 
 void GUIManager::DeactivateScreen()
@@ -814,6 +848,8 @@ void GUIManager::Update(float frameTime, const GuiMouse& mouse)
     RouteMouse(mouse);
     if (m_pMode)
         m_pMode->Update(frameTime);
+    if (m_pBubbles && m_pScreen)
+        m_pBubbles->Update(frameTime);
     if (m_pScreen)
         m_pScreen->Update(frameTime);
     m_fRecentHide = std::max(m_fRecentHide - frameTime, 0.0f);
@@ -993,8 +1029,6 @@ void GUIManager::Draw()
                 m_pDisplay->DrawSurface(0, GetScreenHeight() - kToolbarHeight, m_iToolbarLayer);
             root->Draw();
         }
-    if (m_pScreen)
-        m_pScreen->Draw();
     for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
         drawEntry(*it);
     if (m_pCredits)

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class BubbleSet;
 class CreditsRoll;
 class DialogItem;
 class DialogListener;
@@ -113,7 +114,9 @@ public:
     bool HasMessageBand() const { return m_script.hasMessageBand; }
     const GuiRect& GetMessageBand() const { return m_script.messageBand; }
 
-    void CreateScreenSet() { m_bScreenSet = true; }
+    // The front end's bubbles, made once and kept until the manager goes.
+    void CreateScreenSet();
+    BubbleSet* GetBubbles() const { return m_pBubbles.get(); }
     bool HasScreenSet() const { return m_bScreenSet; }
     void ActivateScreen(const char* name);
     void DeactivateScreen();
@@ -121,7 +124,10 @@ public:
     const char* GetCurrentScreenName() const;
     Widget* GetCurrentScreen() const { return m_pScreen; }
     // Whether any element of the active front-end screen is locked.
-    bool IsCurrentScreenLocked() const { return false; }
+    bool IsCurrentScreenLocked() const;
+    // The active front-end screen: its background, the bubbles and its elements (drawn by the game between the
+    // dialogs' layers and the screen's own drawing).
+    void DrawFrontEnd();
     // A front-end screen finished: "STARTGAME", "LOADGAME", "RESETGAME" or "INGAMELOAD" (any case).
     void StartGameState(const char* name);
     void SetDirectStart(bool direct) { m_bDirectStart = direct; }
@@ -294,6 +300,7 @@ private:
     std::string m_currentScreen;
     Widget* m_pScreen = nullptr;
     bool m_bScreenSet = false;
+    std::unique_ptr<BubbleSet> m_pBubbles;
     int32_t m_iMenuParam = 0;
     int32_t m_dialogValues[kDialogValueCount] = {};
     bool m_bMessageShowing = false;

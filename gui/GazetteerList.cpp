@@ -26,3 +26,13 @@ void GazetteerList::Update()
         return;
     m_GUI.SetSelection(kSelectionSlot, m_pSource->AnimalForRow(m_pList->GetSelectedRows().front()));
 }
+
+void GazetteerList::SelectAnimal(int32_t animal)
+{
+    if (!m_bEnabled || !m_pList || !m_pSource)
+        return;
+    const int32_t row = m_pSource->RowForAnimal(animal);
+    m_pList->SetSelected(row >= 0 ? row : 0, true);
+    // The slot names the animal (its sound and page), as the list's own selection does.
+    m_GUI.SetSelection(kSelectionSlot, row >= 0 ? animal : 0);
+}

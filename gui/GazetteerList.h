@@ -14,6 +14,12 @@ public:
     virtual ~GazetteerSource() = default;
     virtual void FillList(ListRows& list) = 0;
     virtual int32_t AnimalForRow(int32_t row) const = 0;
+    // The row of the animal; -1 when no row has it.
+    virtual int32_t RowForAnimal(int32_t animal) const
+    {
+        (void)animal;
+        return -1;
+    }
 };
 
 class GazetteerList
@@ -30,6 +36,9 @@ public:
     void Enable(bool enabled);
     bool IsEnabled() const { return m_bEnabled; }
     void Update();
+    // While enabled: selects the animal's row and names the animal in slot 13; an animal no row has selects the
+    // first row and slot 13 becomes 0.
+    void SelectAnimal(int32_t animal);
 
 private:
     GUIManager& m_GUI;

@@ -11,6 +11,8 @@
 #include "gui/ListBox.h"
 #include "gui/NumberAdjust.h"
 #include "gui/ReportText.h"
+#include "gui/ScreenElements.h"
+#include "gui/ScreenListBox.h"
 #include "gui/ScrollBar.h"
 #include "gui/ScrollGroup.h"
 #include "gui/TabWindow.h"
@@ -124,6 +126,56 @@ std::unique_ptr<Widget> MakeTga(const std::string&, const std::vector<GuiArg>& a
     return std::make_unique<TGA>(r.left, r.top, r.right, r.bottom, a[1].s.c_str());
 }
 
+std::unique_ptr<Widget> MakeScreenItem(const std::string& name, const std::vector<GuiArg>& a)
+{
+    return std::make_unique<ScreenItem>(name.c_str(), a[0].r, a[1].s.c_str(), a[2].f, Int(a[3]), a[4].s.c_str(),
+                                        a[5].s.c_str());
+}
+
+std::unique_ptr<Widget> MakeScreenImage(const std::string&, const std::vector<GuiArg>& a)
+{
+    return std::make_unique<ScreenImage>(a[0].r, a[1].s.c_str(), a[2].s.c_str());
+}
+
+std::unique_ptr<Widget> MakeScreenItemInfo(const std::string&, const std::vector<GuiArg>& a)
+{
+    ScreenItemInfo::Values v;
+    v.enterAlpha = Int(a[2]);
+    v.enterScale = a[3].f;
+    v.enterKind = Int(a[4]);
+    v.enterStartAlpha = Int(a[5]);
+    v.enterDuration = a[6].f;
+    v.enterDelay = a[7].f;
+    v.enterStartScale = a[8].f;
+    v.leaveKind = Int(a[9]);
+    v.leaveAlpha = Int(a[10]);
+    v.leaveDuration = a[11].f;
+    v.leaveDelay = a[12].f;
+    v.leaveScale = a[13].f;
+    return std::make_unique<ScreenItemInfo>(a[0].r, a[1].s.c_str(), v);
+}
+
+std::unique_ptr<Widget> MakeScreenButton(const std::string&, const std::vector<GuiArg>& a)
+{
+    return std::make_unique<ScreenButton>(a[0].r, a[1].r, a[2].s.c_str(), a[3].s.c_str(), a[4].s.c_str(),
+                                          a[5].s.c_str(), a[6].s.c_str());
+}
+
+std::unique_ptr<Widget> MakeScreenListBox(const std::string&, const std::vector<GuiArg>& a)
+{
+    return std::make_unique<ScreenListBox>(a[0].r, a[2].s.c_str(), Int(a[4]), Int(a[5]));
+}
+
+std::unique_ptr<Widget> MakeScreenVarImage(const std::string&, const std::vector<GuiArg>& a)
+{
+    return std::make_unique<ScreenVarImage>(a[0].r, a[1].s.c_str(), a[2].s.c_str());
+}
+
+std::unique_ptr<Widget> MakeScreenVar(const std::string&, const std::vector<GuiArg>& a)
+{
+    return std::make_unique<ScreenVar>(a[0].r, a[1].s.c_str(), a[2].s.c_str(), Int(a[3]), a[4].u);
+}
+
 std::unique_ptr<Widget> MakeIcon(const std::string&, const std::vector<GuiArg>& a)
 {
     const GuiRect& r = a[0].r;
@@ -222,13 +274,13 @@ constexpr KW kKeywords[] = {
     {"RadioButton", SP_NONE, "BsFusT", K_PARENT_ONLY, MakeRadioButton, "GUIManager::ProcessRadioButton"},
     {"ListBox", SP_NONE, "BBsuu", 0, MakeListBox, "GUIManager::ProcessListBox"},
     {"ScrollGroup", SP_NONE, "Bs", 0, MakeScrollGroup, "GUIManager::ProcessListBox"},
-    {"ScreenItem", SP_NONE, "NAsfuss", K_TOP_LEVEL | K_BLOCK, nullptr, nullptr},
-    {"ScreenImage", SP_NONE, "Ass", 0, nullptr, "GUIManager::ProcessScreenImage"},
-    {"ScreenItemInfo", SP_NONE, "Asufuufffuufff", 0, nullptr, "GUIManager::ProcessScreenImage"},
-    {"ScreenButton", SP_NONE, "AAsssss", 0, nullptr, "GUIManager::ProcessScreenButton"},
-    {"ScreenListBox", SP_NONE, "AAssuu", 0, nullptr, "GUIManager::ProcessScreenListBox"},
-    {"ScreenVarImage", SP_NONE, "Ass", 0, nullptr, "GUIManager::ProcessScreenVarImage"},
-    {"ScreenVar", SP_NONE, "AssFu", 0, nullptr, "GUIManager::ProcessScreenVariable"},
+    {"ScreenItem", SP_NONE, "NAsfuss", K_TOP_LEVEL | K_BLOCK, MakeScreenItem, nullptr},
+    {"ScreenImage", SP_NONE, "Ass", 0, MakeScreenImage, "GUIManager::ProcessScreenImage"},
+    {"ScreenItemInfo", SP_NONE, "Asufuufffuufff", 0, MakeScreenItemInfo, "GUIManager::ProcessScreenImage"},
+    {"ScreenButton", SP_NONE, "AAsssss", 0, MakeScreenButton, "GUIManager::ProcessScreenButton"},
+    {"ScreenListBox", SP_NONE, "AAssuu", 0, MakeScreenListBox, "GUIManager::ProcessScreenListBox"},
+    {"ScreenVarImage", SP_NONE, "Ass", 0, MakeScreenVarImage, "GUIManager::ProcessScreenVarImage"},
+    {"ScreenVar", SP_NONE, "AssFu", 0, MakeScreenVar, "GUIManager::ProcessScreenVariable"},
     {"StartDebug", SP_STOP, "", 0, nullptr, nullptr},
 };
 

@@ -63,4 +63,12 @@ public:
         return false;
     }
     virtual void SetResearchSpend(float value) { (void)value; }
+    // The front end's scenario choice: the sandbox flag, the index within its category and the park number
+    // (0: none).
+    virtual void GetScenarioChoice(bool* sandbox, int32_t* index, int32_t* park) const
+    {
+        *sandbox = false;
+        *index = 0;
+        *park = 0;
+    }
 };

@@ -12,6 +12,8 @@
 #   and .spf (soundtool).
 # - Sprites: the bank lists under sample-data/src/sprites/ and their pictures become the sprite file pairs under
 #   sample-data/data/sprites/ (spritetool).
+# - Front-end pictures: each text under sample-data/src/gui/ (sizes and shapes) is drawn as the 32-bit TGA of the
+#   same name under sample-data/data/GUI/.
 # - Textures: each text under sample-data/src/textures/ (a palette of lettered colours and rows of letters) is
 #   written as the uncompressed 24-bit TGA of the same name under sample-data/data/Textures/.
 # - Grids: each text under sample-data/src/maps/ is written as the grid file of the same name (".dat") under
@@ -194,6 +196,83 @@ for text in "$src"/textures/*.txt; do
     textures=$((textures + 1))
 done
 echo "make-sample-data: $textures textures written under sample-data/data/Textures/"
+
+# Front-end pictures: each text under sample-data/src/gui/ is drawn as the 32-bit TGA (with alpha) of the same name
+# under sample-data/data/GUI/. Lines, in order: "size W H", then shapes painted over each other, colours RRGGBBAA:
+# "fill C", "vgrad C1 C2" (top to bottom), "rect X Y W H C", "disc X Y R C", "ring X Y R T C" (T thick),
+# "tri X1 Y1 X2 Y2 X3 Y3 C"; '#' lines are comments.
+pictures=0
+for text in "$src"/gui/*.txt; do
+    [ -e "$text" ] || continue
+    image="$root/sample-data/data/GUI/$(basename "${text%.txt}").tga"
+    mkdir -p "$(dirname "$image")"
+    perl -e '
+        use strict;
+        my ($text, $image) = @ARGV;
+        open(my $in, "<", $text) or die "$text: $!";
+        my ($w, $h, @px);
+        my $c = sub { my $v = hex($_[0]); return [($v >> 24) & 255, ($v >> 16) & 255, ($v >> 8) & 255, $v & 255]; };
+        my $put = sub {
+            my ($x, $y, $col) = @_;
+            return if $x < 0 || $y < 0 || $x >= $w || $y >= $h;
+            my $a = $col->[3] / 255;
+            my $p = $px[$y * $w + $x];
+            $px[$y * $w + $x] = [map({ int($col->[$_] * $a + $p->[$_] * (1 - $a) + 0.5) } 0 .. 2),
+                                 int(255 * ($a + ($p->[3] / 255) * (1 - $a)) + 0.5)];
+        };
+        for (map { s/\r?\n$//r } <$in>) {
+            next if /^#/ || $_ eq "";
+            my ($op, @a) = split;
+            if ($op eq "size") { ($w, $h) = @a; @px = map { [0, 0, 0, 0] } 1 .. $w * $h; next; }
+            die "$text: size first" unless $w;
+            if ($op eq "fill") { my $col = $c->($a[0]); for my $i (0 .. $w * $h - 1) { $px[$i] = [@$col]; } }
+            elsif ($op eq "vgrad") {
+                my ($t, $b) = ($c->($a[0]), $c->($a[1]));
+                for my $y (0 .. $h - 1) {
+                    my $f = $h > 1 ? $y / ($h - 1) : 0;
+                    my $col = [map { int($t->[$_] + ($b->[$_] - $t->[$_]) * $f + 0.5) } 0 .. 3];
+                    $px[$y * $w + $_] = [@$col] for 0 .. $w - 1;
+                }
+            }
+            elsif ($op eq "rect") {
+                my $col = $c->($a[4]);
+                for my $y ($a[1] .. $a[1] + $a[3] - 1) { $put->($_, $y, $col) for $a[0] .. $a[0] + $a[2] - 1; }
+            }
+            elsif ($op eq "disc" || $op eq "ring") {
+                my ($cx, $cy, $r) = @a[0 .. 2];
+                my $inner = $op eq "ring" ? $r - $a[3] : -1;
+                my $col = $c->($op eq "ring" ? $a[4] : $a[3]);
+                for my $y ($cy - $r .. $cy + $r) {
+                    for my $x ($cx - $r .. $cx + $r) {
+                        my $d = sqrt(($x + 0.5 - $cx) ** 2 + ($y + 0.5 - $cy) ** 2);
+                        $put->($x, $y, $col) if $d <= $r && $d > $inner;
+                    }
+                }
+            }
+            elsif ($op eq "tri") {
+                my @p = @a[0 .. 5];
+                my $col = $c->($a[6]);
+                my $side = sub { my ($ax, $ay, $bx, $by, $x, $y) = @_; ($bx - $ax) * ($y - $ay) - ($by - $ay) * ($x - $ax) };
+                for my $y (0 .. $h - 1) {
+                    for my $x (0 .. $w - 1) {
+                        my ($px, $py) = ($x + 0.5, $y + 0.5);
+                        my $s1 = $side->(@p[0 .. 3], $px, $py);
+                        my $s2 = $side->(@p[2 .. 5], $px, $py);
+                        my $s3 = $side->(@p[4, 5, 0, 1], $px, $py);
+                        $put->($x, $y, $col) if ($s1 >= 0 && $s2 >= 0 && $s3 >= 0) || ($s1 <= 0 && $s2 <= 0 && $s3 <= 0);
+                    }
+                }
+            }
+            else { die "$text: unknown shape $op"; }
+        }
+        open(my $out, ">:raw", $image) or die "$image: $!";
+        # Uncompressed true colour, 32 bits with 8 of alpha, rows top first.
+        print $out pack("CCCvvCvvvvCC", 0, 0, 2, 0, 0, 0, 0, 0, $w, $h, 32, 0x28);
+        print $out pack("CCCC", $_->[2], $_->[1], $_->[0], $_->[3]) for @px;
+    ' "$text" "$image"
+    pictures=$((pictures + 1))
+done
+echo "make-sample-data: $pictures front-end pictures written under sample-data/data/GUI/"
 
 # Text tables and the GUI font.
 texts=0

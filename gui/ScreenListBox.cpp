@@ -1,0 +1,226 @@
+// The front-end list box: rows of cells, the scroll bar, the selection and double-clicks.
+#include "gui/ScreenListBox.h"
+
+#include "engine/render/GraphicsManager.h"
+#include "engine/render/TextWriter.h"
+#include "gui/GUIManager.h"
+#include "gui/Image.h"
+#include "gui/ScrollBar.h"
+#include "gui/Text.h"
+
+#include <algorithm>
+
+namespace
+{
+
+int32_t Trunc(float value)
+{
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+int32_t ScreenListBox::VisibleRowsFor(int32_t scriptRows, int32_t listHeight, int32_t rowHeight, int32_t displayHeight)
+{
+    const int32_t scaled =
+        Trunc(static_cast<float>(displayHeight) / kFrontEndPageHeight * static_cast<float>(listHeight));
+    const int32_t extra = (scaled - listHeight) / std::max(rowHeight, 1);
+    return scriptRows + std::max(extra, 0);
+}
+
+ScreenListBox::ScreenListBox(const GuiRect& rect, const char* name, int32_t rowHeight, int32_t visibleRows)
+    : ScreenElement(rect, name), m_iRowHeight(std::max(rowHeight, 1))
+{
+    m_iType = WT_SCREENLISTBOX;
+    int32_t width = 0, height = 0;
+    FrontEndDisplaySize(width, height);
+    m_iVisibleRows = VisibleRowsFor(std::max(visibleRows, 0), rect.bottom - rect.top, m_iRowHeight, height);
+}
+
+ScreenListBox::~ScreenListBox() = default;
+
+GuiRect ScreenListBox::PageRect() const
+{
+    GuiRect r;
+    r.left = Trunc(m_fX * kFrontEndPageWidth);
+    r.right = Trunc((m_fRelWidth + m_fX) * kFrontEndPageWidth);
+    r.top = Trunc(m_fY * kFrontEndPageHeight);
+    r.bottom = Trunc((m_fRelHeight + m_fY) * kFrontEndPageHeight);
+    return r;
+}
+
+void ScreenListBox::UpdateScrollBar()
+{
+    if (m_bRunning || !m_bActive)
+        return;
+    if (m_iRowCount > m_iVisibleRows && !m_pScrollBar)
+    {
+        int32_t width = 0, height = 0;
+        FrontEndDisplaySize(width, height);
+        const float sx = static_cast<float>(width) / kFrontEndPageWidth;
+        const float sy = static_cast<float>(height) / kFrontEndPageHeight;
+        const GuiRect page = PageRect();
+        const int32_t x1 = Trunc(static_cast<float>(page.right) * sx);
+        // The bar keeps its 14 pixels on every display.
+        m_pScrollBar =
+            std::make_unique<ScrollBar>(x1, Trunc(static_cast<float>(page.top) * sy), x1 + kScrollBarWidth,
+                                        Trunc(static_cast<float>(page.bottom) * sy), static_cast<uint32_t>(m_iFirstRow),
+                                        static_cast<uint32_t>(m_iRowCount), static_cast<uint32_t>(m_iVisibleRows), 3);
+    }
+    else if (m_pScrollBar && m_pScrollBar->GetCount() != static_cast<uint32_t>(m_iRowCount))
+        m_pScrollBar->SetCount(static_cast<uint32_t>(m_iRowCount));
+    if (m_iRowCount <= m_iVisibleRows && m_pScrollBar)
+        m_pScrollBar.reset();
+}
+
+void ScreenListBox::Update(float dt)
+{
+    UpdateTransition(dt);
+    UpdateScrollBar();
+    if (m_pScrollBar)
+    {
+        m_pScrollBar->Update(dt);
+        m_iFirstRow = static_cast<int32_t>(m_pScrollBar->GetFirst());
+    }
+    for (Cell& cell : m_cells)
+        cell.widget->Update(dt);
+    if (m_bClickPending)
+        m_fClickTimer += dt;
+}
+
+void ScreenListBox::SetActive(bool active)
+{
+    ScreenElement::SetActive(active);
+    if (m_pScrollBar)
+        m_pScrollBar->SetActive(active);
+}
+
+bool ScreenListBox::OnScreenMouse(float x, float y, int32_t event)
+{
+    if (!m_bActive)
+        return false;
+    return OnMouse(Trunc(x * kFrontEndPageWidth), Trunc(y * kFrontEndPageHeight), event);
+}
+
+bool ScreenListBox::OnMouse(int32_t x, int32_t y, int32_t event)
+{
+    m_bDoubleClicked = false;
+    int32_t width = 0, height = 0;
+    FrontEndDisplaySize(width, height);
+    const float sx = static_cast<float>(width) / kFrontEndPageWidth;
+    const float sy = static_cast<float>(height) / kFrontEndPageHeight;
+    if (m_pScrollBar &&
+        m_pScrollBar->OnMouse(Trunc(static_cast<float>(x) * sx), Trunc(static_cast<float>(y) * sy), event))
+        return true;
+    if (!m_bSelectable)
+        return false;
+    if (event != ME_PRESSED)
+    {
+        m_bClickPending = false;
+        return false;
+    }
+    const GuiRect page = PageRect();
+    if (x < page.left || x > page.right || y < page.top || y > page.bottom)
+        return false;
+    const int32_t row = Trunc(static_cast<float>(y - page.top) * sy) / m_iRowHeight + m_iFirstRow;
+    const bool exclusive = !(g_pGUIManager && g_pGUIManager->IsControlHeld());
+    SetSelected(row, exclusive);
+    if (!exclusive)
+        m_bClickPending = false;
+    else if (!m_bClickPending)
+    {
+        m_bClickPending = true;
+        m_fClickTimer = 0.0f;
+    }
+    else if (m_fClickTimer < kDoubleClickTime)
+    {
+        m_bDoubleClicked = true;
+        m_bClickPending = false;
+    }
+    return true;
+}
+
+void ScreenListBox::SetSelected(int32_t row, bool)
+{
+    if (m_cells.empty() || m_iRowCount <= 0)
+        return;
+    row = std::clamp(row, 0, m_iRowCount - 1);
+    m_selected.assign(1, row);
+    for (Cell& cell : m_cells)
+        cell.selected = cell.row == row;
+}
+
+void ScreenListBox::ClearRows()
+{
+    m_cells.clear();
+    m_selected.clear();
+    m_iFirstRow = 0;
+    m_iShownRows = 0;
+    m_iRowCount = 0;
+    m_pScrollBar.reset();
+    SetDirty();
+}
+
+void ScreenListBox::AddTextItem(int32_t row, int32_t x, int32_t width, int32_t, int32_t textFlags, int32_t font,
+                                uint32_t colour, const char16_t* text, bool newRow)
+{
+    platform::WString shown(text ? text : u"");
+    if (TextWriter* writer = g_pGUIManager ? g_pGUIManager->GetTextWriter(font) : nullptr)
+        writer->TruncateToWidth(shown, width);
+    Cell cell;
+    cell.widget = std::make_unique<Text>(0, 0, width, m_iRowHeight, shown.c_str(), font, colour, textFlags);
+    cell.row = row;
+    cell.x = x;
+    m_cells.push_back(std::move(cell));
+    if (newRow)
+        ++m_iRowCount;
+    UpdateScrollBar();
+    m_iShownRows = std::min(m_iRowCount, m_iVisibleRows);
+    SetDirty();
+}
+
+void ScreenListBox::AddImageItem(int32_t row, int32_t x, const char* spriteName)
+{
+    auto image = std::make_unique<Image>(0, 0, 0, 0, spriteName, false);
+    image->SetFrame(0);
+    Cell cell;
+    cell.widget = std::move(image);
+    cell.row = row;
+    cell.x = x;
+    m_cells.push_back(std::move(cell));
+}
+
+void ScreenListBox::Draw()
+{
+    if (!m_bActive)
+        return;
+    int32_t width = 0, height = 0;
+    FrontEndDisplaySize(width, height);
+    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    if (m_pScrollBar && !m_bRunning)
+        m_pScrollBar->Draw();
+    const int32_t top = Trunc(m_fY * h);
+    for (int32_t r = m_iFirstRow; r < m_iFirstRow + m_iShownRows; ++r)
+    {
+        const int32_t rowTop = top + (r - m_iFirstRow) * m_iRowHeight;
+        if (std::find(m_selected.begin(), m_selected.end(), r) != m_selected.end())
+        {
+            const int32_t rect[4] = {Trunc(m_fX * w), rowTop, rowTop + m_iRowHeight, Trunc((m_fRelWidth + m_fX) * w)};
+            g_GraphicsManager.FillRect(rect, kSelectedColour);
+        }
+        for (const Cell& cell : m_cells)
+        {
+            if (cell.row != r)
+                continue;
+            GuiRect rect;
+            rect.left = Trunc((static_cast<float>(cell.x) / kFrontEndPageWidth + m_fX) * w);
+            rect.right = Trunc((static_cast<float>(cell.x + cell.widget->GetWidth()) / kFrontEndPageWidth + m_fX) * w);
+            rect.top = rowTop;
+            rect.bottom = rowTop + m_iRowHeight;
+            if (auto* image = dynamic_cast<Image*>(cell.widget.get()))
+                image->DrawAt(rect.left, rect.top);
+            else if (auto* text = dynamic_cast<Text*>(cell.widget.get()))
+                text->DrawInRect(rect, true);
+        }
+    }
+}

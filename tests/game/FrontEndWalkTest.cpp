@@ -1,0 +1,211 @@
+// The front end walked by a person's pointer in the real program: the main menu's pictures, buttons and bubbles, the
+// scenario list with its locks, thumbnail and description, back, the credits, the exit page and its quit button,
+// and a scenario started from the list reaching the park. Every step is checked on the frame read back.
+#include "engine/core/GameInput.h"
+#include "game/Game.h"
+#include "game/Screens.h"
+#include "gui/GUIManager.h"
+#include "gui/Image.h"
+#include "gui/ScreenElements.h"
+#include "gui/ScreenListBox.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/XPointer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <thread>
+
+namespace
+{
+
+using gametest::Frame;
+using gametest::GameHarness;
+using gametest::XPointer;
+
+// Colours of the pictures drawn from sample-data/src/gui (RRGGBB).
+constexpr uint32_t kButtonBlue = 0x1D6FA3;
+constexpr uint32_t kListHighlight = 0x1ADB7B;
+constexpr uint32_t kPerrinholdGrass = 0x4FA35A;
+constexpr uint32_t kDunmereLagoon = 0x2B8F8A;
+
+bool Near(uint32_t pixel, uint32_t rgb, int tolerance = 12)
+{
+    for (int shift : {0, 8, 16})
+    {
+        const int a = static_cast<int>((pixel >> shift) & 0xFF), b = static_cast<int>((rgb >> shift) & 0xFF);
+        if (std::abs(a - b) > tolerance)
+            return false;
+    }
+    return true;
+}
+
+// Distinct colours of the frame (a blank frame has one).
+size_t ColourCount(const Frame& frame)
+{
+    std::set<uint32_t> colours;
+    for (size_t i = 0; i < frame.pixels.size(); i += 7)
+        colours.insert(frame.pixels[i] & 0xFFFFFF);
+    return colours.size();
+}
+
+bool Differs(const Frame& a, const Frame& b)
+{
+    return a.pixels != b.pixels;
+}
+
+class FrontEndWalkTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!harness.XvfbInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        std::string why;
+        ASSERT_TRUE(harness.Start(&why)) << why;
+        pointer = std::make_unique<XPointer>(harness.DisplayName());
+        if (!pointer->Available())
+            GTEST_SKIP() << "the X test extension's library is not installed";
+        harness.RunFrames(2);
+        pointer->MoveTo(400, 300);
+        Settle();
+        offsetX = 400 - g_pGameInput->GetMouseX();
+        offsetY = 300 - g_pGameInput->GetMouseY();
+    }
+    GUIManager& Gui() const { return harness.GetGame().GetGUIManager(); }
+    void Settle()
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        running = harness.RunFrames(2) && running;
+    }
+    void Move(int x, int y)
+    {
+        pointer->MoveTo(x + offsetX, y + offsetY);
+        Settle();
+    }
+    // A hand that rests on the button, then presses and lets go.
+    void Click(int x, int y)
+    {
+        Move(x, y);
+        Move(x + 1, y);
+        pointer->Button(1, true);
+        Settle();
+        pointer->Button(1, false);
+        Settle();
+    }
+    // Runs the frames of `seconds` of play (the pages' transitions take about a second).
+    void Wait(float seconds)
+    {
+        running = harness.RunFrames(static_cast<int>(seconds * 1000.0f / GameHarness::kFrameMilliseconds)) && running;
+    }
+    std::string Page() const
+    {
+        const char* name = Gui().GetCurrentScreenName();
+        return name ? name : "";
+    }
+    Frame Shot(const char* name)
+    {
+        const Frame frame = harness.Screenshot();
+        GameHarness::Keep(frame, name);
+        return frame;
+    }
+
+    GameHarness harness;
+    std::unique_ptr<XPointer> pointer;
+    int offsetX = 0;
+    int offsetY = 0;
+    bool running = true;
+};
+
+TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
+{
+    // The main menu: background, title and buttons entered, bubbles rising over them.
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "MainMenu");
+    const Frame menu = Shot("frontend-1-menu");
+    ASSERT_GT(menu.width, 0u);
+    EXPECT_GT(ColourCount(menu), 20u);
+    EXPECT_TRUE(Near(menu.At(50, 190), kButtonBlue)) << std::hex << menu.At(50, 190);
+    ASSERT_NE(Gui().GetBubbles(), nullptr);
+    EXPECT_FALSE(Gui().GetBubbles()->GetBubbles().empty()); // twelve at first; some have risen out since
+    Wait(1.0f);
+    EXPECT_TRUE(Differs(menu, harness.Screenshot())) << "the bubbles do not move";
+
+    // Start: the scenario list, nine locks on a first start, the first row chosen with its park's picture.
+    Click(88, 174);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "StartScreen");
+    auto* list = dynamic_cast<ScreenListBox*>(Gui().FindItem(WT_SCREENLISTBOX, "ScenarioListBox"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetRowCount(), 15);
+    int locks = 0;
+    for (const auto& cell : list->GetCells())
+        if (auto* image = dynamic_cast<Image*>(cell.widget.get()))
+            locks += image->GetSpriteName() == "uis_fef_lock_icon";
+    EXPECT_EQ(locks, 9);
+    const Frame start = Shot("frontend-2-scenarios");
+    EXPECT_TRUE(Differs(menu, start));
+    EXPECT_TRUE(Near(start.At(430, 119), kListHighlight)) << std::hex << start.At(430, 119);
+    EXPECT_TRUE(Near(start.At(608, 214), kPerrinholdGrass)) << std::hex << start.At(608, 214);
+
+    // The fifth row (an open scenario of the third park): its picture and its description.
+    Click(200, 110 + 4 * 18 + 9);
+    Wait(0.3f);
+    EXPECT_EQ(list->GetSelectedRows(), std::vector<int32_t>{4});
+    EXPECT_EQ(harness.GetGame().GetScenarioIndex(), 4);
+    auto* description = dynamic_cast<ScreenVar*>(Gui().FindItem(WT_SCREENVAR, "Description"));
+    ASSERT_NE(description, nullptr);
+    EXPECT_EQ(description->TextId(), "MAINSS_SCENARIO5_DESC");
+    const Frame chosen = Shot("frontend-3-chosen");
+    EXPECT_TRUE(Differs(start, chosen));
+    EXPECT_TRUE(Near(chosen.At(608, 234), kDunmereLagoon)) << std::hex << chosen.At(608, 234);
+
+    // Back to the menu, then the credits.
+    Click(88, 544);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "MainMenu");
+    const Frame back = Shot("frontend-4-back");
+    EXPECT_TRUE(Differs(chosen, back));
+    Click(88, 254);
+    Wait(4.0f);
+    ASSERT_EQ(Page(), "CreditScreen");
+    EXPECT_NE(Gui().GetCredits(), nullptr);
+    const Frame credits = Shot("frontend-5-credits");
+    EXPECT_TRUE(Differs(back, credits));
+    EXPECT_GT(ColourCount(credits), 5u);
+
+    // Back, and the exit page; its quit button ends the program.
+    Click(88, 544);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "MainMenu");
+    EXPECT_EQ(Gui().GetCredits(), nullptr);
+    Click(88, 334);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "ExitScreen");
+    const Frame exit = Shot("frontend-6-exit");
+    EXPECT_TRUE(Differs(credits, exit));
+    EXPECT_GT(ColourCount(exit), 5u);
+    EXPECT_TRUE(running);
+    Click(712, 544);
+    EXPECT_FALSE(running) << "the quit button did not ask the program to close";
+}
+
+TEST_F(FrontEndWalkTest, AScenarioChosenFromTheListIsStartedAndThePark)
+{
+    Wait(1.5f);
+    Click(88, 174);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "StartScreen");
+    Click(200, 119);
+    Click(712, 544);
+    // Everything leaves, then the loading step and the park.
+    Wait(2.0f);
+    EXPECT_EQ(harness.GetGame().GetCurrentScreen(), harness.GetGame().GetScreen(Game::kWorldTestScreen));
+    const Frame park = Shot("frontend-7-park");
+    EXPECT_GT(ColourCount(park), 20u);
+}
+
+} // namespace

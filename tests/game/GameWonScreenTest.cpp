@@ -1,0 +1,151 @@
+// Tests of the credits after a won park: the credit lines' numbering and the pages' columns, the page timer with its
+// 0.1 s step cap, clicks turning pages, the last page waiting, and the way back to the main menu.
+#include "engine/core/GameParameters.h"
+#include "game/Game.h"
+#include "game/Screens.h"
+#include "gui/GUIManager.h"
+#include "gui/Text.h"
+#include "tests/engine/render/RenderTestSupport.h"
+#include "tests/platform/SdlTestEvents.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace
+{
+
+TEST(GameWonCredits, TheListsNumberTheirLinesFrom0To206SkippingSeven)
+{
+    // Every number from 0 to 206 but 17, 20, 42, 91, 92, 118 and 172, in order through the lists.
+    std::vector<int32_t> expected;
+    const std::set<int32_t> skipped = {17, 20, 42, 91, 92, 118, 172};
+    for (int32_t n = 0; n <= 206; ++n)
+        if (!skipped.count(n))
+            expected.push_back(n);
+    std::vector<int32_t> all;
+    for (int32_t list = 0; list < GameWonScreen::kLists; ++list)
+    {
+        const std::vector<int32_t> numbers = GameWonScreen::ListNumbers(list);
+        EXPECT_FALSE(numbers.empty()) << list;
+        all.insert(all.end(), numbers.begin(), numbers.end());
+    }
+    EXPECT_EQ(all.size(), 200u);
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(GameWonScreen::ListNumbers(0), (std::vector<int32_t>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(GameWonScreen::ListNumbers(24), (std::vector<int32_t>{205, 206}));
+    EXPECT_TRUE(GameWonScreen::ListNumbers(-1).empty());
+    EXPECT_TRUE(GameWonScreen::ListNumbers(25).empty());
+}
+
+TEST(GameWonCredits, EveryListIsShownOnceAcrossTheNinePages)
+{
+    const size_t columnsPerPage[GameWonScreen::kPages] = {3, 3, 3, 3, 3, 2, 3, 2, 3};
+    std::vector<int32_t> lists;
+    for (int32_t page = 0; page < GameWonScreen::kPages; ++page)
+    {
+        const auto columns = GameWonScreen::PageColumns(page);
+        EXPECT_EQ(columns.size(), columnsPerPage[page]) << page;
+        for (const auto& column : columns)
+        {
+            lists.push_back(column.list);
+            EXPECT_TRUE(column.x >= 0 && column.x + column.width <= 800 && column.y >= 0 && column.y < 600);
+        }
+    }
+    std::vector<int32_t> sorted = lists;
+    std::sort(sorted.begin(), sorted.end());
+    for (int32_t i = 0; i < GameWonScreen::kLists; ++i)
+        EXPECT_EQ(sorted[static_cast<size_t>(i)], i);
+    EXPECT_TRUE(GameWonScreen::PageColumns(9).empty());
+    // The first page: (0, 48, 436, 187), (1, 619, 71, 144), (2, 574, 432, 168).
+    const auto first = GameWonScreen::PageColumns(0);
+    EXPECT_EQ(first[1].x, 619);
+    EXPECT_EQ(first[2].y, 432);
+    EXPECT_EQ(first[0].width, 187);
+}
+
+class GameWonScreenTest : public rendertest::RecordingTest
+{
+protected:
+    void SetUp() override
+    {
+        RecordingTest::SetUp();
+        std::filesystem::copy(std::string(TW_SOURCE_DIR) + "/sample-data/data", dir.File("data"),
+                              std::filesystem::copy_options::recursive);
+        ASSERT_TRUE(sdltest::StartHeadlessWindow());
+        parameters = std::make_unique<GameParameters>("data/script/gameparameters.pis");
+        game = std::make_unique<Game>(nullptr, platform::GameWindowHandle());
+        game->SelectScreen(Game::kGameWonScreen);
+        game->Update();
+        screen = static_cast<GameWonScreen*>(game->GetScreen(Game::kGameWonScreen));
+        ASSERT_EQ(game->GetCurrentScreen(), screen);
+    }
+    void TearDown() override
+    {
+        game.reset();
+        parameters.reset();
+        platform::DestroyGameWindow();
+        RecordingTest::TearDown();
+    }
+    void Step(uint32_t ms)
+    {
+        clock.ticks += ms;
+        game->Update();
+    }
+    void Click()
+    {
+        sdltest::PushButton(1, true);
+        Step(10);
+        sdltest::PushButton(1, false);
+        Step(10);
+    }
+
+    testsupport::RecordingReportSink reports;
+    testsupport::ManualTimeSource clock;
+    std::unique_ptr<GameParameters> parameters;
+    std::unique_ptr<Game> game;
+    GameWonScreen* screen = nullptr;
+};
+
+TEST_F(GameWonScreenTest, PagesTurnAfterTwentySecondsOfCappedStepsOrAClick)
+{
+    EXPECT_EQ(screen->GetPage(), 0);
+    EXPECT_TRUE(game->GetGUIManager().IsDialogOpen("GameWon0"));
+    // The first page's columns hold 6 + 5 + 6 lines.
+    EXPECT_EQ(screen->GetPageTexts().size(), 17u);
+    // Steps of two seconds count a tenth each: 20 s take about 200 of them.
+    int steps = 0;
+    while (screen->GetPage() == 0 && steps < 400)
+        Step(2000), ++steps;
+    EXPECT_NEAR(steps, 201, 1);
+    EXPECT_EQ(screen->GetPage(), 1);
+    EXPECT_FLOAT_EQ(screen->GetTimer(), 0.0f);
+    EXPECT_TRUE(game->GetGUIManager().IsDialogOpen("GameWon1"));
+    EXPECT_FALSE(game->GetGUIManager().IsDialogOpen("GameWon0"));
+    // Clicks turn the pages at once.
+    for (int32_t page = 2; page <= 8; ++page)
+    {
+        Click();
+        EXPECT_EQ(screen->GetPage(), page);
+    }
+    // The last page waits for a click, however long.
+    for (int i = 0; i < 300; ++i)
+        Step(1000);
+    EXPECT_EQ(screen->GetPage(), 8);
+    EXPECT_FALSE(game->IsCreditsFinished());
+    // Its lines are beyond the sample texts: they show empty.
+    ASSERT_FALSE(screen->GetPageTexts().empty());
+    EXPECT_TRUE(screen->GetPageTexts().back()->GetText().empty());
+    Click();
+    game->Update();
+    EXPECT_EQ(game->GetCurrentScreen(), game->GetScreen(Game::kMainMenuScreen));
+    EXPECT_FALSE(screen->IsActive());
+    EXPECT_TRUE(screen->GetPageTexts().empty());
+    // Back from the credits the menu shows its first page, not the scenario list.
+    EXPECT_STREQ(game->GetGUIManager().GetCurrentScreenName(), "MainMenu");
+}
+
+} // namespace

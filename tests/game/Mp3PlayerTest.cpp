@@ -1,0 +1,298 @@
+// Tests of the music player's play list dialog with a real jukebox on the sound manager: the buttons that follow
+// the selection, deleting the playing track, repeat, the filter modes' icons, moving, day and night music, and the
+// tracks whose files are missing.
+#include "game/Mp3Player.h"
+#include "engine/core/GameOptions.h"
+#include "engine/media/Jukebox.h"
+#include "engine/media/SoundManager.h"
+#include "game/Game.h"
+#include "gui/Button.h"
+#include "gui/GUIManager.h"
+#include "gui/GuiCommands.h"
+#include "gui/Image.h"
+#include "gui/ListBox.h"
+#include "gui/Text.h"
+#include "platform/audio/Sound.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// 20 silent MPEG-1 Layer III frames at 128 kbit/s, 44.1 kHz: about half a second.
+std::vector<uint8_t> SilentTrack()
+{
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < 20; ++i)
+    {
+        const uint8_t header[4] = {0xFF, 0xFB, 0x90, 0x44};
+        bytes.insert(bytes.end(), header, header + 4);
+        bytes.insert(bytes.end(), 417 - 4, 0x00);
+    }
+    return bytes;
+}
+
+const char* const kDialog = "DialogItem PlayList(0, 0, 400, 300, NONE, 1, 0)\n{\n"
+                            "ListBox(10, 10, 330, 250, 332, 10, 346, 250, PlayList, 15, 10)\n"
+                            "Button(10, 260, 40, 290, NONE, 0, NONE, MP3_MoveUp, NONE)\n"
+                            "Button(50, 260, 80, 290, NONE, 0, NONE, MP3_MoveDown, NONE)\n"
+                            "Button(90, 260, 120, 290, NONE, 0, NONE, MP3_Repeat, NONE)\n"
+                            "Button(130, 260, 160, 290, NONE, 0, NONE, MP3_Sun, NONE)\n"
+                            "}\n";
+
+class Mp3PlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        platform::SoundUseManualMixing(true);
+        sound = std::make_unique<SoundManager>(true, "mp3playertest");
+        for (int i = 0; i < 5; ++i)
+            testsupport::WriteBytes(dir.File(Name(i)), SilentTrack());
+        options = std::make_unique<GameOptions>(dir.File("options.ini"));
+        options->ClearPlayList();
+        // Tracks 0 to 4, alternately day and night music, and one whose file is missing.
+        for (int i = 0; i < 5; ++i)
+            options->AddPlayListEntry((dir.Path() + "/").c_str(), Name(i).c_str(), i % 2, -1);
+        options->AddPlayListEntry((dir.Path() + "/").c_str(), "missing.mp3", 0, 666);
+        Game::RegisterCommands();
+        gui = std::make_unique<GUIManager>(nullptr);
+        gui->LoadScriptText(kDialog, std::strlen(kDialog));
+        player = std::make_unique<Mp3Player>(sound.get(), *options);
+        player->SetFilterMode(Mp3Player::kFilterDayNight);
+        player->Enable(true);
+        ASSERT_NE(player->GetList(), nullptr);
+    }
+    void TearDown() override
+    {
+        player.reset();
+        gui.reset();
+        SetGuiCommandTables({}, {});
+        options.reset();
+        sound.reset();
+        platform::SoundUseManualMixing(false);
+    }
+    static std::string Name(int i) { return "t" + std::to_string(i) + ".mp3"; }
+    Jukebox& Box() const { return player->GetJukebox(); }
+    ListBox& List() const { return *player->GetList(); }
+    // The digits of the track files in list order.
+    std::string Order() const
+    {
+        std::string names;
+        for (int i = 0; i < Box().GetTrackCount(); ++i)
+            names += Box().GetTrackFileName(i)[1];
+        return names;
+    }
+    void Select(std::vector<int32_t> rows)
+    {
+        List().ClearSelection();
+        for (size_t i = 0; i < rows.size(); ++i)
+            List().Select(rows[i], i == 0);
+    }
+    int32_t ButtonState(const char* command) const
+    {
+        const GuiCommandHandler handler = ResolveGuiCommand(GetInGameCommands(), command);
+        for (const auto& item : gui->GetItems())
+            if (auto* button = dynamic_cast<Button*>(item.get()); button && button->GetCommand() == handler)
+                return button->GetState();
+        return -1;
+    }
+    int Images(const char* sprite) const
+    {
+        int n = 0;
+        for (const auto& cell : List().GetCells())
+            if (auto* image = dynamic_cast<Image*>(cell.widget.get()); image && cell.inUse)
+                n += image->GetSpriteName() == sprite;
+        return n;
+    }
+    // The colour of the first text cell of the row.
+    uint32_t RowColour(int32_t row) const
+    {
+        for (const auto& cell : List().GetCells())
+            if (auto* text = dynamic_cast<Text*>(cell.widget.get()); text && cell.inUse && cell.row == row)
+                return text->GetColour();
+        return 0xDEADBEEF;
+    }
+
+    testsupport::RecordingReportSink sink;
+    testsupport::TempDir dir;
+    std::unique_ptr<SoundManager> sound;
+    std::unique_ptr<GameOptions> options;
+    std::unique_ptr<GUIManager> gui;
+    std::unique_ptr<Mp3Player> player;
+};
+
+TEST_F(Mp3PlayerTest, TracksWithoutTheirFileAreDroppedFromTheJukeboxAndTheOptions)
+{
+    EXPECT_EQ(Box().GetTrackCount(), 5);
+    ASSERT_EQ(options->GetPlayListCount(), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(std::string(options->GetPlayListFile(i)), Name(i));
+    EXPECT_EQ(List().GetRowCount(), 5);
+}
+
+TEST_F(Mp3PlayerTest, TwoSelectedRowsDisableMovingAndRepeatOneEnablesThemAgain)
+{
+    const struct
+    {
+        std::vector<int32_t> rows;
+        bool disabled;
+    } steps[] = {{{1}, false}, {{1, 3}, true}, {{0, 2, 4}, true}, {{2}, false}};
+    for (const auto& step : steps)
+    {
+        Select(step.rows);
+        player->Update(0.0f);
+        for (const char* command : {"MP3_MoveUp", "MP3_MoveDown", "MP3_Repeat"})
+            EXPECT_EQ(ButtonState(command) == Button::STATE_DISABLED, step.disabled)
+                << command << " with " << step.rows.size() << " rows";
+    }
+    EXPECT_NE(ButtonState("MP3_Sun"), Button::STATE_DISABLED);
+}
+
+TEST_F(Mp3PlayerTest, DeletingThePlayingTrackStartsTheOneThatTookItsPlace)
+{
+    const struct
+    {
+        std::vector<int32_t> rows;
+        int32_t current;
+        bool play;
+        std::string order;
+        char nowFile;  // digit of the current track's file afterwards
+        bool playing;  // the stream plays afterwards
+        int32_t shown; // the row selected afterwards
+    } cases[] = {
+        {{1}, 1, true, "0234", '2', true, 1},     // the playing track goes: its follower plays
+        {{1, 2}, 2, true, "034", '3', true, 1},   // two go, the current among them
+        {{0}, 3, true, "1234", '3', true, 0},     // a track before the current one: the same track plays on
+        {{3, 4}, 1, false, "012", '1', false, 2}, // not playing: nothing starts; the last row is shown
+        {{4}, 4, false, "0123", '3', false, 3},   // the last track, not playing
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.order);
+        Box().ClearTracks();
+        for (int i = 0; i < 5; ++i)
+            Box().AddTrack((dir.Path() + "/").c_str(), Name(i).c_str(), 0, -1);
+        player->SetFilterMode(Mp3Player::kFilterAll);
+        Box().SetCurrentTrack(c.current);
+        if (c.play)
+            Box().PlayCurrentTrack(false);
+        else
+            Box().Stop();
+        player->FillList(true);
+        Select(c.rows);
+        player->Command(Mp3Player::CMD_DELETE);
+        EXPECT_EQ(Order(), c.order);
+        EXPECT_EQ(Box().GetTrackFileName(Box().GetCurrentTrack())[1], c.nowFile);
+        EXPECT_EQ(Box().IsStreamPlaying(), c.playing);
+        ASSERT_EQ(List().GetSelection().size(), 1u);
+        EXPECT_EQ(List().GetSelection()[0], c.shown);
+        EXPECT_EQ(options->GetPlayListCount(), static_cast<int32_t>(c.order.size()));
+    }
+}
+
+TEST_F(Mp3PlayerTest, RepeatGreysTheOtherRowsAndMovesToItsTrack)
+{
+    Select({2});
+    player->Command(Mp3Player::CMD_REPEAT);
+    EXPECT_TRUE(Box().GetTrackRepeat(2));
+    EXPECT_EQ(Box().GetCurrentTrack(), 2);
+    EXPECT_TRUE(Box().IsStreamPlaying());
+    EXPECT_EQ(Images("UI3_mp3_icon_repeat"), 1);
+    for (int32_t row = 0; row < 5; ++row)
+        EXPECT_EQ(RowColour(row), row == 2 ? 0u : Mp3Player::kGrey) << row;
+    // Another track's repeat clears this one; the same track again switches it off.
+    Select({4});
+    player->Command(Mp3Player::CMD_REPEAT);
+    EXPECT_FALSE(Box().GetTrackRepeat(2));
+    EXPECT_TRUE(Box().GetTrackRepeat(4));
+    Select({4});
+    player->Command(Mp3Player::CMD_REPEAT);
+    EXPECT_FALSE(Box().GetTrackRepeat(4));
+    EXPECT_EQ(Images("UI3_mp3_icon_repeat"), 0);
+    EXPECT_EQ(RowColour(0), 0u);
+}
+
+TEST_F(Mp3PlayerTest, FilterModesShowOrHideTheSunAndMoonIcons)
+{
+    // Tracks 0, 2 and 4 are day music, 1 and 3 night music.
+    EXPECT_EQ(Images("UI3_mp3_icon_sun"), 3);
+    EXPECT_EQ(Images("UI3_mp3_icon_moon"), 2);
+    player->Command(Mp3Player::CMD_FILTER_ALL);
+    EXPECT_EQ(Images("UI3_mp3_icon_sun") + Images("UI3_mp3_icon_moon"), 0);
+    EXPECT_EQ(ButtonState("MP3_Sun"), Button::STATE_DISABLED);
+    EXPECT_EQ(Box().GetAttributeFilter(), Jukebox::kFilterAll);
+    EXPECT_EQ(options->m_iPlayMode, 0);
+    player->Command(Mp3Player::CMD_FILTER_DAY_NIGHT);
+    EXPECT_EQ(Images("UI3_mp3_icon_sun"), 3);
+    EXPECT_NE(ButtonState("MP3_Sun"), Button::STATE_DISABLED);
+    EXPECT_EQ(options->m_iPlayMode, 1);
+    // Marking rows as night music.
+    Select({0, 2});
+    player->Command(Mp3Player::CMD_MOON);
+    EXPECT_EQ(Images("UI3_mp3_icon_moon"), 4);
+    EXPECT_EQ(options->GetPlayListAttribute(2), 1);
+}
+
+TEST_F(Mp3PlayerTest, MovingATrackKeepsItSelected)
+{
+    const struct
+    {
+        int32_t command;
+        int32_t row;
+        std::string order;
+        int32_t selected;
+    } cases[] = {{Mp3Player::CMD_MOVE_UP, 2, "02134", 1},
+                 {Mp3Player::CMD_MOVE_UP, 0, "01234", 0},
+                 {Mp3Player::CMD_MOVE_DOWN, 1, "02134", 2},
+                 {Mp3Player::CMD_MOVE_DOWN, 4, "01234", 4}};
+    for (const auto& c : cases)
+    {
+        Box().ClearTracks();
+        for (int i = 0; i < 5; ++i)
+            Box().AddTrack((dir.Path() + "/").c_str(), Name(i).c_str(), 0, -1);
+        player->FillList(true);
+        Select({c.row});
+        player->Command(c.command);
+        EXPECT_EQ(Order(), c.order) << c.row;
+        EXPECT_EQ(List().GetSelection(), std::vector<int32_t>{c.selected}) << c.row;
+    }
+}
+
+TEST_F(Mp3PlayerTest, NightfallSwitchesAPlayingDayTrackToNightMusic)
+{
+    player->SetDayNight(false);
+    Box().SetCurrentTrack(0);
+    Box().PlayCurrentTrack(false);
+    player->SetDayNight(true);
+    EXPECT_EQ(Box().GetAttributeFilter(), 1);
+    EXPECT_TRUE(Box().IsStreamPlaying());
+    EXPECT_EQ(Box().GetTrackAttribute(Box().GetCurrentTrack()), 1);
+    // Morning returns to the day track it left, then on to the next day track.
+    player->SetDayNight(false);
+    EXPECT_EQ(Box().GetAttributeFilter(), 0);
+    EXPECT_EQ(Box().GetCurrentTrack(), 2);
+    EXPECT_TRUE(Box().IsStreamPlaying());
+}
+
+TEST_F(Mp3PlayerTest, ResetBringsBackTheDefaultPlayListWithoutItsMissingFiles)
+{
+    player->Command(Mp3Player::CMD_REBUILD);
+    EXPECT_EQ(Box().GetTrackCount(), 5);
+    player->Update(0.0f);
+    // The default list names tracks under data\soundtrack that this folder does not have.
+    EXPECT_EQ(Box().GetTrackCount(), 0);
+    EXPECT_EQ(options->GetPlayListCount(), 0);
+    EXPECT_EQ(List().GetRowCount(), 0);
+    player->Update(0.0f);
+    EXPECT_EQ(ButtonState("MP3_MoveUp"), Button::STATE_DISABLED);
+    player->Command(Mp3Player::CMD_PLAY); // nothing to play, nothing breaks
+    EXPECT_FALSE(Box().IsStreamPlaying());
+}
+
+} // namespace
