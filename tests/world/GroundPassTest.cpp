@@ -1,6 +1,6 @@
 // Tests of the park grid's ground pass on the recording device: path and queue tiles cut from their atlases,
-// batches of at most 400 vertices, cells out of view or beyond the draw distance left out, queue rails by shape, detail and distance, litter
-// near the eye, the flag colours and the markers.
+// batches of at most 400 vertices, cells out of view or beyond the draw distance left out, queue rails by shape,
+// detail and distance, litter near the eye, the flag colours and the markers.
 #include "tests/engine/render/DrawTestSupport.h"
 #include "tests/world/GridTestSupport.h"
 
