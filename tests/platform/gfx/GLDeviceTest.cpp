@@ -217,6 +217,10 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
     // Indices outside the declared vertex range are refused.
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 3, 0, 2), GfxResult::InvalidCall);
+    // So are indices that the base vertex moves past the buffer's 8 vertices: 5 + 3 is the ninth.
+    ASSERT_OK(m_device->SetIndices(indices.get(), 5));
+    EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
+    ASSERT_OK(m_device->SetIndices(indices.get(), 4));
     // A 32-bit index buffer says so and is read as such: the right quad again, now from vertices 4..7 directly.
     IndexBufferPtr wideBuffer;
     ASSERT_OK(m_device->CreateIndexBuffer(6 * 4, 0, PixelFormat::Index32, Pool::Managed, &wideBuffer));
