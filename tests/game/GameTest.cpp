@@ -27,6 +27,8 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <set>
 
 namespace
 {
@@ -129,6 +131,43 @@ TEST_F(GameTest, TheLanguageChoosesTheTextsAndTheMenuScript)
     // The options go back to the file, the language as read.
     EXPECT_NE(testsupport::ReadText(dir.File("MRV2.ini")).find("Language=-1"), std::string::npos);
     EXPECT_TRUE(GetSpriteManager().GetLoadedIndexName().empty());
+}
+
+// The main menu's two lines of text are 20 pixels high from y 540 and 565: a font whose glyphs are all of 20
+// pixels shows them whole, never clipped to a shorter line.
+TEST_F(GameTest, TheMainMenuLinesHoldAFontTwentyPixelsHigh)
+{
+    const std::string table = dir.File("data/Fonts/GuiFont7TexCoord.Dat");
+    std::vector<uint8_t> bytes = testsupport::ReadBytes(table);
+    ASSERT_EQ(bytes.size(), 8u + 256u * 8u);
+    bytes[0] = 20;
+    for (size_t glyph = 0; glyph < 256; ++glyph)
+    {
+        uint8_t* rect = &bytes[8 + glyph * 8]; // left, top, right, bottom: 16 bits each
+        const uint32_t top = rect[2] | (rect[3] << 8);
+        rect[6] = static_cast<uint8_t>(top + 20);
+        rect[7] = static_cast<uint8_t>((top + 20) >> 8);
+    }
+    testsupport::WriteBytes(table, bytes);
+    Game& g = Make();
+    ASSERT_EQ(g.GetCurrentScreen(), g.GetScreen(Game::kMainMenuScreen));
+    auto* device = static_cast<platform::RecordingDevice*>(
+        static_cast<D3DRenderer*>(g_GraphicsManager.GetRenderer())->GetDevice());
+    device->ClearLog();
+    g.Render();
+    // The glyphs drawn at each line's top, and the rows they cover (a quad ends a pixel above its glyph's foot).
+    std::map<int, std::set<int>> heights;
+    for (const auto& draw : device->draws)
+    {
+        if (draw.stride != sizeof(TexturedVertex))
+            continue;
+        std::vector<TexturedVertex> v(draw.vertexBytes.size() / sizeof(TexturedVertex));
+        std::memcpy(v.data(), draw.vertexBytes.data(), v.size() * sizeof(TexturedVertex));
+        for (size_t i = 0; i + 5 < v.size(); i += 6)
+            if (v[i].y == 540.0f || v[i].y == 565.0f)
+                heights[static_cast<int>(v[i].y)].insert(static_cast<int>(v[i + 2].y - v[i].y));
+    }
+    EXPECT_EQ(heights, (std::map<int, std::set<int>>{{540, {19}}, {565, {19}}}));
 }
 
 TEST_F(GameTest, AnInputThatCannotStartEndsTheProgramWithTheDeviceText)

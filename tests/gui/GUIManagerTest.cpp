@@ -351,6 +351,28 @@ TEST_F(GUIManagerTest, DialogsPaintTheirLayersAndASlotRedrawsOnlyWhatItShows)
     }
 }
 
+// While the manager is locked only the dialogs opened to be drawn then are drawn, each with its own listener as the
+// one its widgets read; unlocked, every dialog is drawn from the back to the front.
+TEST_F(GUIManagerTest, WhileLockedOnlyTheDialogsMeantForItAreDrawn)
+{
+    guitest::RecordingListener kept, hidden;
+    ASSERT_TRUE(gui->OpenDialog("B", &kept, false, true));
+    ASSERT_TRUE(gui->OpenDialog("A", &hidden));
+    Frame(0, 900, 900);
+    gui->SetLock(true);
+    gui->Draw();
+    EXPECT_EQ(gui->GetDialogObject(), &kept) << "the locked draw reaches the dialog meant for it";
+    gui->SetLock(false);
+    gui->Draw();
+    EXPECT_EQ(gui->GetDialogObject(), &hidden) << "the front dialog is drawn last";
+    // Locked with no dialog open: nothing to draw and nothing goes wrong.
+    gui->CloseAllDialogs();
+    Frame(5000, 900, 900);
+    gui->SetLock(true);
+    gui->Draw();
+    gui->SetLock(false);
+}
+
 } // namespace
 
 namespace

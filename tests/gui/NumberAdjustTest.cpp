@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <map>
 
 namespace
 {
@@ -144,6 +146,35 @@ TEST_F(NumberAdjustTest, TheNumberIsShownAsItsWholePartAndTwoDecimals)
     adjusters[1]->GetShownText(whole, sizeof whole, decimals, sizeof decimals);
     EXPECT_STREQ(whole, "12");
     EXPECT_STREQ(decimals, "");
+}
+
+// Where the digits go, with the test font's glyphs 6 pixels wide and 8 high: the whole part right-aligned in the 23
+// pixels from its field's left edge, the point 9 pixels in and 2 down in a box as wide, the decimals right-aligned
+// in the 15 pixels from theirs. D's fields start at x 10 and 43, y 10; I's at x 10, y 50.
+TEST_F(NumberAdjustTest, TheDigitsAreRightAlignedInTheirFields)
+{
+    listener.values["D"] = u"12.5";
+    listener.values["I"] = u"7";
+    Step(900, 900);
+    widgettest::GuiDevice()->ClearLog();
+    widgettest::DrawGui(*gui);
+    // The top-left corner of every glyph drawn in a band of rows.
+    std::map<int, std::vector<std::pair<int, int>>> glyphs;
+    for (const auto& draw : widgettest::GuiDevice()->draws)
+    {
+        if (draw.stride != sizeof(TexturedVertex))
+            continue;
+        std::vector<TexturedVertex> v(draw.vertexBytes.size() / sizeof(TexturedVertex));
+        std::memcpy(v.data(), draw.vertexBytes.data(), v.size() * sizeof(TexturedVertex));
+        for (size_t i = 0; i + 5 < v.size(); i += 6)
+            if (v[i + 2].x - v[i].x == 6.0f && v[i + 2].y - v[i].y == 7.0f)
+                glyphs[static_cast<int>(v[i].y) / 40].emplace_back(static_cast<int>(v[i].x), static_cast<int>(v[i].y));
+    }
+    using P = std::vector<std::pair<int, int>>;
+    // "12": 12 wide, so from 10 + 23 - 12; "." from 19 + 23 - 6 at y 12; "50" from 43 + 15 - 12.
+    EXPECT_EQ(glyphs[0], (P{{21, 10}, {27, 10}, {36, 12}, {46, 10}, {52, 10}}));
+    // "7" alone in integer mode: from 10 + 23 - 6.
+    EXPECT_EQ(glyphs[1], (P{{27, 50}}));
 }
 
 } // namespace

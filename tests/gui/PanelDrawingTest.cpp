@@ -5,6 +5,7 @@
 #include "gui/SpriteManager.h"
 #include "gui/TooltipBox.h"
 #include "tests/engine/render/DrawTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,8 @@ protected:
         std::vector<std::string> out;
         for (const auto& draw : Draws())
         {
+            if (draw.fvf != kFvfColourVertex)
+                continue; // the sprites' own pictures
             const auto decoded = rendertest::Decode<ColourVertex>(draw);
             const auto& v = decoded.vertices;
             auto at = [](float f) { return static_cast<int>(f); };
@@ -106,6 +109,37 @@ TEST_F(PanelDrawingTest, EachStyleDrawsItsLinesAndFillsInOrder)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Drawn(c.style, L, T, R, B), c.drawn) << "style " << c.style;
+}
+
+// With the thumb's sprite loaded, its two caps (5 pixels high here) take their height at each end and the lines and
+// fill run between them; a thumb no taller than its two caps has no middle.
+TEST_F(PanelDrawingTest, TheScrollThumbsMiddleRunsBetweenItsCaps)
+{
+    guitest::Load(GetSpriteManager(), {{"UI3_SCROLLBAR_SLIDER", 1, {}, {{"thumb", 12, 5, 1, {{}, {}}}}}});
+    const int L = 10, T = 20;
+    const uint32_t yellow = 0xFFFFD610;
+    const struct
+    {
+        int bottom;
+        int middleTop, middleBottom; // 0, 0: no middle
+    } cases[] = {{60, T + 5, T + 5 + 30}, {T + 11, T + 5, T + 6}, {T + 10, 0, 0}, {T + 4, 0, 0}};
+    for (const auto& c : cases)
+    {
+        std::vector<std::string> expected;
+        if (c.middleBottom > 0)
+        {
+            const int a = c.middleTop, z = c.middleBottom;
+            expected = {Line(L, a, L, z, yellow),
+                        Line(L + 1, a, L + 1, z, 0xFF086BA5),
+                        Line(L + 2, a, L + 2, z, 0xFF218CD6),
+                        Fill(L + 3, a, L + 9, z, 0xFF31A5F7),
+                        Line(L + 9, a, L + 9, z, 0xFF00D6F7),
+                        Line(L + 10, a, L + 10, z, 0xFFB6DBF3),
+                        Line(L + 11, a, L + 11, z, yellow)};
+        }
+        EXPECT_EQ(Drawn(MainItem::STYLE_SCROLL_THUMB, L, T, L + 12, c.bottom), expected) << c.bottom;
+    }
+    GetSpriteManager().UnloadBanks();
 }
 
 // The box is placed 25 pixels below the point, above it when it would reach past the screen's bottom, and pulled

@@ -250,9 +250,19 @@ TEST_F(WidgetTest, ADialogDragsByItsTitleWithinTheScreenAndSlidesOutClosed)
     // The first held event only records; a move that would leave less than 20 pixels on the screen is dropped
     // but its position recorded; a cursor outside the window stands still; a release ends the drag.
     const Step steps[] = {
-        {100, 10, ME_PRESSED, 0, 0}, {110, 20, ME_HELD, 0, 0},     {120, 25, ME_HELD, 10, 5},
-        {920, 25, ME_HELD, 10, 5},   {-300, -300, ME_HELD, 10, 5}, {930, 35, ME_HELD, 20, 15},
-        {930, 35, ME_NONE, 20, 15},  {940, 45, ME_HELD, 20, 15},
+        {100, 10, ME_PRESSED, 0, 0},
+        {110, 20, ME_HELD, 0, 0},
+        {120, 25, ME_HELD, 10, 5},
+        {920, 25, ME_HELD, 10, 5},
+        {-300, -300, ME_HELD, 10, 5},
+        {930, 35, ME_HELD, 20, 15},
+        // Down past the screen's foot (top 15 + 600 > 600 - 20) and up past its head (bottom 2,000 above): dropped.
+        {930, 635, ME_HELD, 20, 15},
+        {930, 645, ME_HELD, 20, 25},
+        {930, -1355, ME_HELD, 20, 25},
+        {930, -1345, ME_HELD, 20, 35},
+        {930, -1345, ME_NONE, 20, 35},
+        {940, 45, ME_HELD, 20, 35},
     };
     for (const Step& s : steps)
     {

@@ -519,6 +519,26 @@ TEST_F(Buildings, AnswerTheirPointsForEachKindOfWalker)
         check(count, list, [&](int32_t i, platform::Vec3& p) { return (hall->*get)(i, p); });
 }
 
+// Opening shows the building's servers that are still there: a server removed from the park while the building
+// was closed is passed over, the others come back into sight.
+TEST_F(Buildings, OpeningShowsTheServersThatAreStillThere)
+{
+    BuildingObject* shop = Shop();
+    Stub* second = park.Make(OBJECT_SERVER, "SERVE1");
+    Stub* gone = park.Make(OBJECT_SERVER, "SERVE1");
+    for (Stub* server : {second, gone})
+        park.Send(server->GetID(), shop->GetID(), MT_STAFF_CREATED);
+    ASSERT_EQ(shop->GetServerCount(), 3u);
+    shop->Close();
+    EXPECT_EQ(pair(Object(shop->GetServer(0))->IsVisible(), second->IsVisible()), pair(false, false));
+    ASSERT_TRUE(park.objects->RemoveObject(shop->GetServer(2)));
+    shop->Open();
+    EXPECT_EQ(tuple(shop->IsOpen(), Object(shop->GetServer(0))->IsVisible(), second->IsVisible()),
+              tuple(true, true, true));
+    shop->Close();
+    EXPECT_EQ(pair(shop->IsOpen(), second->IsVisible()), pair(false, false));
+}
+
 TEST_F(Buildings, CloseOpenAndAnswerQueuePathChanges)
 {
     BuildingObject* shop = Shop();

@@ -83,11 +83,12 @@ TEST(GuestOpinions, AnimalWelfareIsJudgedAgainstTheAnimalTolerances)
         float opinion;
         int activity;
         const char16_t* thought;
+        float verdict; // the building's newest welfare verdict
     };
-    const Case cases[] = {{0.71f, 0.54f, 1, u"WELFARE_GOOD"},
-                          {0.7f, 0.5f, 0, u""},
-                          {0.3f, 0.5f, 0, u""},
-                          {0.29f, 0.45f, -1, u"WELFARE_BAD"}};
+    const Case cases[] = {{0.71f, 0.54f, 1, u"WELFARE_GOOD", 1.0f},
+                          {0.7f, 0.5f, 0, u"", 0.5f},
+                          {0.3f, 0.5f, 0, u"", 0.5f},
+                          {0.29f, 0.45f, -1, u"WELFARE_BAD", 0.0f}};
     for (const Case& c : cases)
     {
         GuestPark park;
@@ -107,6 +108,8 @@ TEST(GuestOpinions, AnimalWelfareIsJudgedAgainstTheAnimalTolerances)
         EXPECT_FLOAT_EQ(guest->GetOpinion(D::OPINION_WELFARE), c.opinion) << c.happiness;
         EXPECT_EQ(guest->GetActivityScore(), c.activity) << c.happiness;
         EXPECT_EQ(ThoughtBase(park, *guest, 0), c.thought) << c.happiness;
+        // The building's list starts at one 0.5; the verdict joins it.
+        EXPECT_FLOAT_EQ(zoo->GetOpinionMean(BuildingObject::OPINION_WELFARE), (0.5f + c.verdict) / 2.0f) << c.happiness;
     }
     // A building without animals says nothing of welfare.
     GuestPark park;

@@ -447,6 +447,7 @@ TEST_F(InputDeviceTest, WarpAndClipMoveTheCursorWhileTheDevicesSeeOnlyRawMovemen
     auto mouse = Acquired(16);
     ASSERT_TRUE(SetCursorPos(123, 456));
     EXPECT_EQ(CursorAt(), XY(123, 456));
+    EXPECT_FALSE(GetCursorPos(nullptr)) << "nowhere to put the position";
     EXPECT_TRUE(ReadAll(*mouse).empty()); // a warp is no movement
 
     // A one-pixel clip moves the cursor inside at once and holds it against motion and warps.

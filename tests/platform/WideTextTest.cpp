@@ -67,6 +67,11 @@ TEST(WideTextTest, CopyCatAndNumberTextsStayInsideTheirCapacity)
     EXPECT_EQ(WString(buf), u"123");
     EXPECT_EQ(platform::FloatToWStr(-1234.5678, 2, buf, 6), 5u);
     EXPECT_EQ(WString(buf), u"-1234");
+    // No room at all: not even the terminator is written.
+    buf[0] = u'Q';
+    EXPECT_EQ(platform::IntToWStr(7, buf, 0), 0u);
+    EXPECT_EQ(platform::FloatToWStr(7.5, 1, buf, 0), 0u);
+    EXPECT_EQ(buf[0], u'Q');
 }
 
 TEST(WideTextTest, FormatNumbers)

@@ -1,6 +1,6 @@
 // Tests of the park grid's ground pass on the recording device: path and queue tiles cut from their atlases,
-// batches of at most 400 vertices, cells out of view left out, queue rails by shape, detail and distance, litter
-// near the eye, the flag colours and the markers.
+// batches of at most 400 vertices, cells out of view or beyond the draw distance left out, queue rails by shape,
+// detail and distance, litter near the eye, the flag colours and the markers.
 #include "tests/engine/render/DrawTestSupport.h"
 #include "tests/world/GridTestSupport.h"
 
@@ -256,4 +256,46 @@ TEST_F(GroundPassTest, CellMarkersAreDrawnOnlyOnTheMap)
                                               {519.0f, 0.15f, 517.0f, 0xFFFFFFFF},
                                               {517.0f, 0.15f, 515.0f, 0xFFFFFFFF},
                                               {517.0f, 0.15f, 519.0f, 0xFFFFFFFF}}));
+}
+
+TEST_F(GroundPassTest, CellsBeyondTheDrawDistanceAreLeftOutOnEverySide)
+{
+    // Fog of range 1.25 at the plain view range: a draw distance of 8 x 1.25 = 10 scene units.
+    gm.SetFog(0.0f, 1.25f, 0);
+    // 21 path cells in a row, then in a column; the eye high above the middle cell's centre (554 on the row's axis)
+    // sees all of them. A cell is drawn when its nearest edge is at most 10 units away: on the low side cells 7
+    // to 9 (cell 7 ends at 512 + 32 = 544, 10 units away), on the high side 11 to 13 (cell 13 starts at 564).
+    struct Case
+    {
+        const char* what;
+        std::vector<std::string> rows;
+        float eyeX, eyeZ;
+        bool alongX;
+    };
+    const Case cases[] = {
+        {"a row", {std::string(21, 'P')}, 554.0f, 514.0f, true},
+        {"a column", std::vector<std::string>(21, "P"), 514.0f, 554.0f, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        auto map = MakeMap(c.rows);
+        LookDownAt(c.eyeX, c.eyeZ, 100.0f);
+        ASSERT_EQ(gm.GetDrawDistance(), 10.0f);
+        map->Render();
+        size_t quads = 0;
+        float low = 1e9f, high = -1e9f;
+        for (const auto& draw : TileDraws())
+        {
+            quads += draw.vertices.size() / 4;
+            for (const TV& v : draw.vertices)
+            {
+                low = std::min(low, c.alongX ? v.x : v.z);
+                high = std::max(high, c.alongX ? v.x : v.z);
+            }
+        }
+        EXPECT_EQ(quads, 7u);
+        EXPECT_EQ(low, 512.0f + 4.0f * 7.0f);
+        EXPECT_EQ(high, 512.0f + 4.0f * 14.0f);
+    }
 }

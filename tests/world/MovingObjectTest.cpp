@@ -596,6 +596,30 @@ TEST(Orders, BuildingsAreWalkedToTheirQueueOrServingPointAndOtherObjectsToWhereT
     EXPECT_LT(w->Distance(Centre(4, 1)), 1.5f);
 }
 
+// A new order to an object drops the path of the walk before it, even when it finds none of its own: the walker
+// goes straight to the object beside it, not on along the old path.
+TEST(Orders, AnOrderToAnObjectDropsThePathOfTheWalkBeforeIt)
+{
+    const uint32_t orders[] = {MT_MOVE2OBJECT, MT_PAVEMENT2OBJECT, MT_PATH_THROUGH_SCENERY2OBJECT};
+    for (const uint32_t order : orders)
+    {
+        SCOPED_TRACE(order);
+        Walks park({"PPPPPPPP", "PPPPPPPP"});
+        Walker* w = park.Add(OBJECT_GUEST, {0, 0});
+        Walker* friendly = park.Add(OBJECT_MECHANIC, {0, 0});
+        park.OrderTo(w, MT_MOVE2POINT, Centre(7, 1));
+        ASSERT_NE(w->GetPathFollower(), nullptr);
+        // The friendly walker stands in the walker's own cell: no path to search.
+        park.Order(w, order, 0, friendly->GetID());
+        EXPECT_EQ(w->GetPathFollower(), nullptr);
+        if (w->IsMoving())
+        {
+            ASSERT_TRUE(park.RunUntilHeard(w, MT_MOVEIMHERE));
+            EXPECT_LT(w->Distance(Centre(0, 0)), 1.5f);
+        }
+    }
+}
+
 TEST(BuildingWalks, EntryExitAndThroughPointsAreWalkedInOrderUntilTheBuildingGoes)
 {
     Walks park({"......", "......"});

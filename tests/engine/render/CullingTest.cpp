@@ -168,7 +168,9 @@ TEST_F(CullingTest, SpheresJustInsideAndOutsideEachSide)
         {{40, 30, 30}, 0.5f, kView & ~(kNear | kFar)},                                          // both pairs
         {{0, 0, 1.5f}, 1.0f, kNear}, {{0, 0, 1.5f}, 1.1f, kNear | kTop | kBottom}, {{0, 0, 10}, 1.0f, 0},
         {{0, 0, 0.5f}, 0.0f, kOutside}, {{0, 0, -0.5f}, 1.4f, kOutside}, {{0, 0, 81}, 0.5f, kOutside},
-        {{0, 0, 80.4f}, 0.5f, 0}};
+        {{0, 0, 80.4f}, 0.5f, 0},
+        // A point on the top or the bottom plane is outside; one just below the top is in.
+        {{0, 30, 30}, 0.0f, kOutside}, {{0, -30, 30}, 0.0f, kOutside}, {{0, 29.5f, 30}, 0.0f, 0}};
     // clang-format on
     for (const auto& c : spheres)
         EXPECT_EQ(gm.TestSphere(c.centre, c.radius), c.code) << c.centre.x << " " << c.centre.y << " " << c.radius;

@@ -390,6 +390,29 @@ struct Ddt
 
 } // namespace
 
+// A level's bytes up to the largest a 64-bit count holds, and past it the saturated count, never a wrapped one.
+// (2^31 - 1)(2^31 + 1) = 2^62 - 1 texels of 4 bytes make 2^64 - 4 bytes exactly; one texel more does not fit.
+TEST(ImageLevelSizeTest, TheLargestLevelsAreCountedExactlyOrSaturate)
+{
+    const uint32_t below = 0x7FFFFFFFu, above = 0x80000001u;
+    const struct
+    {
+        uint32_t format, width, height;
+        uint64_t bytes;
+    } cases[] = {
+        {kImageFormatA8R8G8B8, below, above, UINT64_MAX - 3},
+        {kImageFormatA8R8G8B8, above, above, UINT64_MAX},
+        {kImageFormatR5G6B5, below, above, (UINT64_MAX >> 1) - 1},
+        {kImageFormatA8R8G8B8, 0xFFFFFFFFu, 0xFFFFFFFFu, UINT64_MAX},
+        {kImageFormatDXT1, 13, 7, 4 * 2 * 8},
+        {kImageFormatDXT5, 13, 7, 4 * 2 * 16},
+        {99, 4, 4, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ImageLevelSize(c.format, c.width, c.height), c.bytes)
+            << c.format << ": " << c.width << " x " << c.height;
+}
+
 TEST(DdtReaderTest, LevelTableIsComputedWithEachFormatsRealSize)
 {
     // The worked example (DXT1 64 x 64), 4 bytes per texel for 32-bit, and whole blocks for sides that are not

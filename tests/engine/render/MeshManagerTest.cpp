@@ -89,6 +89,11 @@ TEST_F(MeshManagerTest, RefusalsAndTheHandleLimit)
     EXPECT_TRUE(g_MeshManager.Register(1, 6, 1, words, 0, nullptr) == 0u &&
                 g_MeshManager.Register(1, 4, 3, nullptr, 0, nullptr) == 0u);
     ASSERT_TRUE(sink.boxes.size() == 3u && sink.boxes[0].text == "Mesh Manager :Register(): Illegal Flags");
+    // A vertex kind without a size and vertices that are missing are refused as such, and take no handle or room.
+    for (size_t i : {1u, 2u})
+        EXPECT_EQ(sink.boxes[i].text, "Mesh Manager :Register(): Illegal Vertex Data") << i;
+    EXPECT_TRUE(g_MeshManager.GetMeshCount() == 1u && g_MeshManager.GetVerticesLeft() == 0u &&
+                g_MeshManager.GetVertexBufferCount() == 0u);
 
     const uint32_t plain = g_MeshManager.Register(2, 4, 10, nullptr, 30, nullptr);
     ASSERT_NE(plain, 0u);

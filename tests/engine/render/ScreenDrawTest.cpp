@@ -97,6 +97,12 @@ TEST_F(ScreenDrawTest, ImmediateDrawsComeAfterTheBatchBeforeThemAndEmptySetsDoNo
             placed.push_back(write.matrix.m[3][2]);
     EXPECT_EQ(placed, (std::vector<float>{3.0f, 6.0f}));
     EXPECT_EQ(Dev()->transformWrites.back().matrix.m[3][0], 4.0f);
+
+    // A draw at once closes the open batch and leaves none: no kind, texture 0 and material 1, as at the start.
+    gm.DrawGroundQuad(10, 1, 20, 4, 6, 5, 9);
+    ASSERT_TRUE(gm.GetBatchKind() == BATCH_COLOURED_TRIS && gm.GetBatchTexture() == -1 && gm.GetBatchMaterial() == 9);
+    gm.FillRect(fill, 3);
+    EXPECT_TRUE(gm.GetBatchKind() == BATCH_NONE && gm.GetBatchTexture() == 0 && gm.GetBatchMaterial() == 1);
 }
 
 // The two-texture draws bind both slots' page textures, each on its own pipe.

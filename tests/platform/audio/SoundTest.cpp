@@ -330,6 +330,24 @@ TEST_F(SoundMixerTest, PositionalChannelFallsOffWithDistanceAndIsPannedAgainstTh
         platform::Sound3DSetAttributes(Play(std::vector<int16_t>(100, 0)), origin, nullptr)); // a plain channel
 }
 
+// A back end started again begins with the default rolloff of 1 and the listener at the origin facing +z, whatever
+// the run before it set.
+TEST_F(SoundMixerTest, ARestartedBackEndStartsWithTheDefaultRolloffAndListener)
+{
+    platform::Sound3DSetRolloffFactor(0.25f);
+    const float away[3] = {50, 0, 50};
+    platform::Sound3DListenerSetAttributes(away, nullptr, 1, 0, 0, 0, 1, 0);
+    platform::SoundClose();
+    ASSERT_TRUE(platform::SoundInit(OutputRate(), 8));
+    const int channel = Play(std::vector<int16_t>(100, 9000), platform::kSound3D | platform::kSoundLoop);
+    // 3 units straight ahead: both sides at 1 / (1 + 1 x (3 - 1)) = 1 / 3.
+    const float ahead[3] = {0, 0, 3};
+    ASSERT_TRUE(platform::Sound3DSetAttributes(channel, ahead, nullptr));
+    const auto out = Render(8);
+    EXPECT_NEAR(out[4], Scaled(9000, 1.0 / 3.0), 1);
+    EXPECT_NEAR(out[5], Scaled(9000, 1.0 / 3.0), 1);
+}
+
 TEST(SoundBackEndTest, EveryCallIsSafeWithoutARunningBackEndAndMemoryIsAccounted)
 {
     platform::SoundClose();

@@ -438,4 +438,29 @@ TEST_F(GLDeviceShadowTest, SwitchingTexturesSendsOnlyTheBinding)
     EXPECT_EQ(calls.Total(), calls.Of("BindTexture") + calls.Of("DrawArrays") + calls.Of("GetError"));
 }
 
+// The most anisotropy a stage allows counts only while its shrinking filter is anisotropic: changing it under
+// other filters sends GL nothing, and choosing the anisotropic filter sends the sampling anew.
+TEST_F(GLDeviceShadowTest, AnisotropyCountsOnlyUnderTheAnisotropicFilter)
+{
+    DeviceCaps caps;
+    ASSERT_OK(m_device->GetDeviceCaps(&caps));
+    if (caps.maxAnisotropy < 2)
+        GTEST_SKIP() << "this GL has no anisotropic filtering";
+    Baseline();
+    ShowTexture(m_solid.get());
+    Tss(0, TextureStageState::MinFilter, TextureFilter::Linear);
+    ASSERT_OK(DrawCell(0, 0, 0xFFFFFFFFu));
+    for (uint32_t most : {2u, caps.maxAnisotropy})
+    {
+        GLCallCount calls;
+        Tss(0, TextureStageState::MaxAnisotropy, most);
+        ASSERT_OK(DrawCell(0, 0, 0xFFFFFFFFu));
+        EXPECT_EQ(calls.Total(), calls.Of("DrawArrays") + calls.Of("GetError")) << most;
+    }
+    GLCallCount calls;
+    Tss(0, TextureStageState::MinFilter, TextureFilter::Anisotropic);
+    ASSERT_OK(DrawCell(0, 0, 0xFFFFFFFFu));
+    EXPECT_GT(calls.Total(), calls.Of("DrawArrays") + calls.Of("GetError"));
+}
+
 } // namespace

@@ -217,6 +217,10 @@ TEST_F(GLDeviceTest, BuffersDrawWhatWasWrittenAndRefuseOutOfRangeDraws)
     EXPECT_TRUE(ColourNear(Pixel(16, 48), 0xFF000000u, 0));
     // Indices outside the declared vertex range are refused.
     EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 3, 0, 2), GfxResult::InvalidCall);
+    // So are indices that the base vertex moves past the buffer's 8 vertices: 5 + 3 is the ninth.
+    ASSERT_OK(m_device->SetIndices(indices.get(), 5));
+    EXPECT_EQ(m_device->DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), GfxResult::InvalidCall);
+    ASSERT_OK(m_device->SetIndices(indices.get(), 4));
     // A 32-bit index buffer says so and is read as such: the right quad again, now from vertices 4..7 directly.
     IndexBufferPtr wideBuffer;
     ASSERT_OK(m_device->CreateIndexBuffer(6 * 4, 0, PixelFormat::Index32, Pool::Managed, &wideBuffer));
@@ -395,6 +399,9 @@ TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
     EXPECT_EQ(system.maxTextureBlendStages, device.maxTextureBlendStages);
     EXPECT_EQ(system.maxSimultaneousTextures, device.maxSimultaneousTextures);
     EXPECT_EQ(system.maxAnisotropy, device.maxAnisotropy);
+    // Each supported texture operation is the bit 1 << (operation - 1): the plain ones are all there.
+    for (uint32_t op : {TextureOp::Disable, TextureOp::SelectArg1, TextureOp::Modulate, TextureOp::Add})
+        EXPECT_NE(device.textureOpCaps & (1u << (op - 1)), 0u) << op;
     const struct
     {
         uint32_t usage;
@@ -474,6 +481,26 @@ TEST_F(GLDeviceTest, OutOfRangeSettersAreRefused)
     ASSERT_OK(m_device->SetVertexShader(kScreenFvf));
     EXPECT_EQ(m_device->DrawPrimitiveUP(PrimitiveType::TriangleList, 0, quad.data(), sizeof(ScreenVertex)),
               GfxResult::Ok);
+}
+
+// A back buffer wider or taller than 16,384 pixels is refused: no device is made, and the one there draws on.
+TEST_F(GLDeviceTest, ABackBufferPastTheLargestSizeMakesNoDevice)
+{
+    const std::pair<uint32_t, uint32_t> sizes[] = {{16385, 64}, {64, 16385}, {0x80000000u, 64}};
+    for (const auto& [width, height] : sizes)
+    {
+        PresentParams params = m_device->GetPresentParams();
+        params.backBufferWidth = width;
+        params.backBufferHeight = height;
+        DevicePtr other;
+        EXPECT_EQ(
+            m_system->CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing, &params, &other),
+            GfxResult::NotAvailable)
+            << width << " x " << height;
+        EXPECT_EQ(other, nullptr);
+    }
+    ClearTo(0xFF00FF00u);
+    EXPECT_EQ(Pixel(3, 3), 0xFF00FF00u);
 }
 
 // Two devices, each with its own context and frame: drawing with one never shows in the other.
