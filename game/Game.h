@@ -104,6 +104,7 @@ public:
     void ApplyVideoOptions() override { ApplyVideoSettings(); }
     // The park's guest averages, the animals' happiness and the rescue acceptance by their bar names.
     bool GetParkFigure(const char* name, float* value) const override;
+    PanelData* GetPanelData() override;
 
     // The park's questions.
     float GetObjectDetail() const override;

@@ -7,6 +7,7 @@
 
 class DialogListener;
 class GameOptions;
+class PanelData;
 
 class GuiShell
 {
@@ -63,4 +64,6 @@ public:
         return false;
     }
     virtual void SetResearchSpend(float value) { (void)value; }
+    // The park's records and figures the data-bound panels show; null while there is no park.
+    virtual PanelData* GetPanelData() { return nullptr; }
 };
