@@ -800,7 +800,7 @@ void GuiParser::TabOrColumn()
     ++m_pos;
     m_lastDelimiter = '\0';
     // TAB: bounds on the screen, sprite, optional tooltip; COL: font slot, colour, name, left, right, content x,
-    // keep-full-text flag, optional tooltip (read and checked, not built: tables come later).
+    // keep-full-text flag, optional tooltip; a column stands in the table built last.
     std::vector<GuiArg> args;
     ReadArguments(tab ? "AsT" : "FusuuuuT", args);
     SkipBlanks();
@@ -811,9 +811,10 @@ void GuiParser::TabOrColumn()
                    static_cast<unsigned>(m_pos));
     if (!tab)
     {
+        // A column without a table to stand in is read and skipped.
         if (!m_pLastTable)
         {
-            Report("GUIManager::process_col - no table for the column at file offset - %u", static_cast<unsigned>(at));
+            NoteSkipped("COL", at);
             return;
         }
         const GuiRect& t = m_pLastTable->GetRect();
