@@ -624,11 +624,10 @@ void TableColumn::UpdateIndexedRow(float dt, DialogListener* object)
     }
 }
 
-void TableColumn::Highlight(bool highlight)
+void TableColumn::Highlight(bool highlight, int32_t y)
 {
     if (highlight)
-        GuiFill(m_rect.left, m_rect.top + m_iRowY, m_rect.right, m_rect.top + m_iRowY + m_iRowHeight - 1,
-                Table::kHighlightColour);
+        GuiFill(m_rect.left, y, m_rect.right, y + m_iRowHeight - 1, Table::kHighlightColour);
 }
 
 void TableColumn::DrawCachedRow(DialogListener* object, bool)
@@ -655,7 +654,7 @@ void TableColumn::DrawRow(DialogListener* object, bool highlight)
     const size_t k = static_cast<size_t>(m_iRowCursor++);
     const int32_t y = m_rect.top + m_iRowY;
     m_iRowY += m_iRowHeight;
-    Highlight(highlight);
+    Highlight(highlight, y);
     if (!object && m_iKind != CELL_BUTTON)
         return;
     switch (m_iKind)
@@ -710,7 +709,7 @@ void TableColumn::DrawIndexedRow(DialogListener* object, int32_t index, bool hig
     const size_t k = static_cast<size_t>(m_iRowCursor++);
     const int32_t y = m_rect.top + m_iRowY;
     m_iRowY += m_iRowHeight;
-    Highlight(highlight);
+    Highlight(highlight, y);
     if (!object)
         return;
     if (m_iKind == CELL_TEXT)

@@ -135,7 +135,8 @@ public:
     void TakeFilter();
 
 private:
-    void Highlight(bool highlight);
+    // Fills the row at y in the highlight colour when it is the selected one.
+    void Highlight(bool highlight, int32_t y);
 
     std::string m_name;
     int32_t m_iRowHeight = 0;
