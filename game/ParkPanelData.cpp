@@ -268,6 +268,30 @@ bool ParkPanelData::GetFigure(PanelFigure figure, double* value)
     case PF_ANIMAL_INCOME_TOTAL:
         *value = w->m_fAnimalIncomeTotal;
         break;
+    case PF_ARRIVE_TODAY_0:
+    case PF_ARRIVE_TODAY_1:
+        *value = w->m_TodayGuestArrive[figure - PF_ARRIVE_TODAY_0];
+        break;
+    case PF_ARRIVE_TOTAL_0:
+    case PF_ARRIVE_TOTAL_1:
+        *value = w->m_TotalGuestArrive[figure - PF_ARRIVE_TOTAL_0];
+        break;
+    case PF_DEPART_TODAY_0:
+    case PF_DEPART_TODAY_1:
+        *value = w->m_TodayGuestDepart[figure - PF_DEPART_TODAY_0];
+        break;
+    case PF_DEPART_TOTAL_0:
+    case PF_DEPART_TOTAL_1:
+        *value = w->m_TotalGuestDepart[figure - PF_DEPART_TOTAL_0];
+        break;
+    case PF_UNHAPPY_TODAY_0:
+    case PF_UNHAPPY_TODAY_1:
+        *value = w->m_TodayGuestUnhappyDepart[figure - PF_UNHAPPY_TODAY_0];
+        break;
+    case PF_UNHAPPY_TOTAL_0:
+    case PF_UNHAPPY_TOTAL_1:
+        *value = w->m_TotalGuestUnhappyDepart[figure - PF_UNHAPPY_TOTAL_0];
+        break;
     default:
         return false;
     }

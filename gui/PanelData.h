@@ -111,6 +111,19 @@ enum PanelFigure : int32_t
     PF_DIFF_BUILDINGS_CONSTRUCTED,
     PF_LOWEST_GUEST_AVERAGE,
     PF_ANIMAL_INCOME_TOTAL,
+    // The pairs of guest counts (the first and the second of each pair).
+    PF_ARRIVE_TODAY_0,
+    PF_ARRIVE_TODAY_1,
+    PF_ARRIVE_TOTAL_0,
+    PF_ARRIVE_TOTAL_1,
+    PF_DEPART_TODAY_0,
+    PF_DEPART_TODAY_1,
+    PF_DEPART_TOTAL_0,
+    PF_DEPART_TOTAL_1,
+    PF_UNHAPPY_TODAY_0,
+    PF_UNHAPPY_TODAY_1,
+    PF_UNHAPPY_TOTAL_0,
+    PF_UNHAPPY_TOTAL_1,
     PF_COUNT
 };
 

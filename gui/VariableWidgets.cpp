@@ -2,6 +2,7 @@
 #include "gui/VariableWidgets.h"
 
 #include "engine/core/TextFormat.h"
+#include "engine/core/TextTable.h"
 #include "engine/render/TextWriter.h"
 #include "gui/GUIManager.h"
 #include "gui/MainItem.h"
@@ -72,6 +73,12 @@ int32_t SmileyFrame(float happiness)
     if (!(happiness > 0.0f))
         return 0;
     return std::min(static_cast<int32_t>(std::trunc(happiness * 5.0f)), 4);
+}
+
+int32_t UnhappyShare(int32_t unhappy, int32_t departed)
+{
+    // No departures: a share of 0, not a division by zero. Whole numbers: 7 of 7 is 100, not 99.99.
+    return departed > 0 ? static_cast<int32_t>(static_cast<int64_t>(unhappy) * 100 / departed) : 0;
 }
 } // namespace varimage
 
@@ -347,6 +354,35 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
         text = FormatChecked(u"$%.f", {profit});
         if (profit < 0.0)
             *colour = kRed;
+    }
+    else if (m_name == "ARRIVALS_TODAY" || m_name == "ARRIVALS_TOTAL" || m_name == "DEPART_TODAY" ||
+             m_name == "DEPART_TOTAL")
+    {
+        const PanelFigure first = m_name == "ARRIVALS_TODAY"   ? PF_ARRIVE_TODAY_0
+                                  : m_name == "ARRIVALS_TOTAL" ? PF_ARRIVE_TOTAL_0
+                                  : m_name == "DEPART_TODAY"   ? PF_DEPART_TODAY_0
+                                                               : PF_DEPART_TOTAL_0;
+        const int32_t a = Whole(Figure(data, first)), b = Whole(Figure(data, static_cast<PanelFigure>(first + 1)));
+        text = FormatTableText("FP_GUEST_FORMAT", {a + b, a, b});
+    }
+    else if (m_name == "UN_DEPART_TOTAL" || m_name == "UN_DEPART_TODAY")
+    {
+        const bool total = m_name == "UN_DEPART_TOTAL";
+        const PanelFigure unhappy = total ? PF_UNHAPPY_TOTAL_0 : PF_UNHAPPY_TODAY_0;
+        const PanelFigure departed = total ? PF_DEPART_TOTAL_0 : PF_DEPART_TODAY_0;
+        const int32_t a = Whole(Figure(data, unhappy)), b = Whole(Figure(data, static_cast<PanelFigure>(unhappy + 1)));
+        const double all = Figure(data, departed) + Figure(data, static_cast<PanelFigure>(departed + 1));
+        text = FormatTableText("FP_UNHAPPY_FORMAT", {a + b, a, b, varimage::UnhappyShare(a + b, Whole(all))});
+    }
+    else if (m_name == "UNHAPPY_LEAVERS")
+        text = FormatChecked(u"%d", {Whole(Figure(data, PF_UNHAPPY_TOTAL_0) + Figure(data, PF_UNHAPPY_TOTAL_1))});
+    else if (Indexed(m_name, "MessageText_", &n))
+    {
+        // A slot outside the dialog values, or a value outside the text table, shows nothing.
+        const int32_t entry =
+            g_pGUIManager && n < GUIManager::kDialogValueCount ? g_pGUIManager->GetDialogValue(n) : -1;
+        const char16_t* found = entry >= 0 && g_pTextTable ? g_pTextTable->GetTextByIndex(entry) : nullptr;
+        text = found ? found : u"";
     }
     else if (m_name == "ANIMAL_HAPPINESS")
         text = FormatChecked(u"%.2f", {Figure(data, PF_ANIMAL_HAPPY)});

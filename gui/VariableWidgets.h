@@ -16,6 +16,8 @@ namespace varimage
 int32_t StarDirection(int32_t value, int32_t star);
 // The smiley frame of a happiness, 0 to 4.
 int32_t SmileyFrame(float happiness);
+// The share of unhappy departures in whole percent; 0 when nobody departed.
+int32_t UnhappyShare(int32_t unhappy, int32_t departed);
 } // namespace varimage
 
 class VariableImage : public Widget

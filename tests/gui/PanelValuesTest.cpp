@@ -132,6 +132,18 @@ TEST(Smiley, FramesOfHappiness)
         EXPECT_EQ(varimage::SmileyFrame(happiness), frame) << happiness;
 }
 
+TEST(UnhappyShare, PercentOfDeparturesAndNoneWithoutDepartures)
+{
+    const struct
+    {
+        int32_t unhappy;
+        int32_t departed;
+        int32_t percent;
+    } cases[] = {{0, 0, 0}, {3, 0, 0}, {1, 4, 25}, {2, 3, 66}, {7, 7, 100}, {0, 9, 0}, {3, 10, 30}};
+    for (const auto& c : cases)
+        EXPECT_EQ(varimage::UnhappyShare(c.unhappy, c.departed), c.percent) << c.unhappy << "/" << c.departed;
+}
+
 TEST_F(PanelValues, MoneyTimeAndDayFormats)
 {
     data.figures[PF_CASH] = -12.4;
@@ -168,6 +180,16 @@ TEST_F(PanelValues, ObjectivesDoneCountsMetObjectives)
     data.figures[PF_OBJECTIVE_COUNT] = 3;
     data.objectives = {1, 2, 1};
     EXPECT_EQ(Text("OBJECTIVES_DONE"), "2");
+}
+
+TEST_F(PanelValues, UnhappyLeaversAndMessageSlotsOutOfRange)
+{
+    data.figures[PF_UNHAPPY_TOTAL_0] = 3;
+    data.figures[PF_UNHAPPY_TOTAL_1] = 4;
+    EXPECT_EQ(Text("UNHAPPY_LEAVERS"), "7");
+    // A dialog value slot past the five there are shows nothing (and reads nothing past them).
+    EXPECT_EQ(Text("MessageText_9"), "");
+    EXPECT_EQ(Text("MessageText_4"), "");
 }
 
 TEST_F(PanelValues, IndexedPicturesOutsideTheObjectivesDrawNothing)
