@@ -340,6 +340,7 @@ bool ParkPanelData::GetSceneryRecord(int32_t index, SceneryRecord* out)
     out->pathStyle = info.iPathFlag;
     out->thumbFrame = info.iIcon;
     out->keyword = info.keyword;
+    out->rating = info.fRating;
     return true;
 }
 

@@ -75,6 +75,7 @@ struct SceneryRecord
     int32_t pathStyle = 0;
     int32_t thumbFrame = 0;
     std::string keyword;
+    float rating = 0.0f; // 0 to 1
 };
 
 // The park figures the variable texts and pictures show.

@@ -155,6 +155,21 @@ std::vector<VariableImage::Step> VariableImage::PlanDraw()
             steps.push_back(
                 {"UIS_smiles", varimage::SmileyFrame(m_value.ReadNumber(object, "ANIMAL_HAPPY_VALUE")), -1, left, top});
     }
+    else if (m_name == "SP_ITEM_RATING")
+    {
+        // Nothing at all for no scenery or a rating of 0 or less.
+        const int32_t index = g_pGUIManager ? g_pGUIManager->GetSelection(5) : -1;
+        SceneryRecord record;
+        if (data && index != -1 && data->GetSceneryRecord(index, &record) && record.rating > 0.0f)
+            AddRating(steps, "UIS_intensity_blocks", Whole(record.rating * 100.0));
+    }
+    else if (m_name == "BUILD_INTEN_STARS")
+    {
+        const int32_t index = g_pGUIManager ? g_pGUIManager->GetSelection(0) : -1;
+        BuildRecord record;
+        if (data && data->GetBuildingRecord(index, &record))
+            AddRating(steps, "UIS_intensity_blocks", Whole(record.intensity * 100.0));
+    }
     else if (Indexed(m_name, "PROGRESS_BACK_", &n))
     {
         // An objective that does not exist has no state (the unchecked index is refused).

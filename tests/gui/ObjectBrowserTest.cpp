@@ -443,6 +443,34 @@ TEST_F(TableTest, AvailableAnimalsPublishesTheRowInSlot11)
     EXPECT_EQ(gui.GetSelection(10), -1);
 }
 
+TEST_F(TableTest, AvailableAnimalsOfTheDialogsBuildingPublishTheRowInSlot11)
+{
+    data.availableAnimals = 3;
+    FakeObject building;
+    const std::string script = "DialogItem Adopt(0, 0, 300, 300, NONE, 1, 0)\n{\n"
+                               "Table(0, 0, 100, 100, 100, 0, 110, 100, AVAILABLE_ANIMALS, 10, 5, 1)\n{\n}\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    gui.SetShell(&shell);
+    ASSERT_TRUE(gui.OpenDialog("Adopt", &building));
+    GuiMouse mouse;
+    for (int i = 0; i < 3; ++i)
+        gui.Update(0.1f, mouse);
+    auto* table = static_cast<Table*>(gui.FindItem(WT_TABLE, "AVAILABLE_ANIMALS"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->GetRowCount(), 3);
+    // The first row is selected at the refill and published in slot 11, not as an object in slot 10.
+    EXPECT_EQ(gui.GetSelection(11), 0);
+    gui.SetSelection(10, 1234);
+    mouse.x = 20;
+    mouse.y = 25;
+    mouse.first = ME_PRESSED;
+    gui.Update(0.1f, mouse);
+    EXPECT_EQ(table->GetSelectedRow(), 2);
+    EXPECT_EQ(gui.GetSelection(11), 2);
+    EXPECT_EQ(gui.GetSelection(10), 1234);
+    gui.CloseAllDialogs();
+}
+
 TEST_F(TableTest, AdjusterColumnBindsRowsByIndex)
 {
     for (uint32_t id = 1; id <= 4; ++id)

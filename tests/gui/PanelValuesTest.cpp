@@ -239,6 +239,34 @@ TEST_F(PanelValues, BeautyAbove94CountsAsFull)
     EXPECT_EQ(animals.PlanDraw().back().direction, 1);
 }
 
+TEST_F(PanelValues, SceneryRatingZeroDrawsNoBlocksBuildingIntensityZeroFiveEmpty)
+{
+    SceneryRecord plain, pretty;
+    plain.rating = 0.0f;
+    pretty.rating = 0.55f;
+    data.scenery = {plain, pretty};
+    data.records.push_back({});
+    data.records.back().record.intensity = 0.0f;
+    VariableImage scenery(0, 0, 10, 10, "SP_ITEM_RATING");
+    VariableImage building(0, 0, 10, 10, "BUILD_INTEN_STARS");
+    gui.SetSelection(5, 0);
+    EXPECT_TRUE(scenery.PlanDraw().empty());
+    gui.SetSelection(5, -1);
+    EXPECT_TRUE(scenery.PlanDraw().empty());
+    gui.SetSelection(5, 1);
+    const auto blocks = scenery.PlanDraw();
+    ASSERT_EQ(blocks.size(), 5u);
+    // 55: two full blocks, then a half (50 to 59), then two empty.
+    const int32_t expected[] = {2, 2, 1, 0, 0};
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(blocks[i].direction, expected[i]);
+    gui.SetSelection(0, 0);
+    const auto stars = building.PlanDraw();
+    ASSERT_EQ(stars.size(), 5u);
+    for (const auto& star : stars)
+        EXPECT_EQ(star.direction, 0);
+}
+
 TEST_F(PanelValues, DebtBackingOnlyBelowZero)
 {
     VariableImage image(0, 0, 10, 10, "BAR_CASH_BACKING");
