@@ -175,6 +175,71 @@ TEST_F(PanelValues, ProfitIsRedOnlyWhenNegative)
     EXPECT_EQ(colour, 0xFF112233u);
 }
 
+TEST_F(PanelValues, DollarFiguresAndWhichTurnRedBelowZero)
+{
+    const struct
+    {
+        const char* name;
+        PanelFigure figure;
+        bool red;
+    } cases[] = {
+        {"PlayerMoney$", PF_CASH, true},
+        {"WORLD_INCOME_$", PF_INCOME_TODAY, true},
+        {"WORLD_INCOME_DEMOLISH_$", PF_DEMOLISH_INCOME_TODAY, false},
+        {"WORLD_INCOME_ATTRACT_$", PF_ATTRACT_INCOME_TODAY, true},
+        {"WORLD_INCOME_RETAIL_$", PF_RETAIL_INCOME_TODAY, true},
+        {"WORLD_COST_$", PF_COSTS_TODAY, false},
+        {"WORLD_COST_CON_$", PF_CONSTRUCT_COST_TODAY, false},
+        {"WORLD_COST_WAGES_$", PF_WAGES_COST_TODAY, false},
+        {"WORLD_COST_STOCK_$", PF_STOCK_COST_TODAY, false},
+        {"WORLD_COST_SCEN_$", PF_SCENERY_COST_TODAY, false},
+        {"WORLD_PROFIT_AVG_$", PF_AVERAGE_PROFIT, true},
+        {"WORLD_COST_AVG_$", PF_AVERAGE_COST, false},
+        {"WORLD_INCOME_AVG_$", PF_AVERAGE_INCOME, true},
+    };
+    for (const auto& c : cases)
+    {
+        data.figures.clear();
+        data.figures[c.figure] = -7.6;
+        uint32_t colour = 0;
+        EXPECT_EQ(Text(c.name, &colour), "$-8") << c.name;
+        EXPECT_EQ(colour, c.red ? Variable::kRed : 0xFF112233u) << c.name;
+        data.figures[c.figure] = 2.0;
+        EXPECT_EQ(Text(c.name, &colour), "$2") << c.name;
+        EXPECT_EQ(colour, 0xFF112233u) << c.name;
+    }
+}
+
+TEST_F(PanelValues, CountsFromTheirFigures)
+{
+    const struct
+    {
+        const char* name;
+        PanelFigure figure;
+    } cases[] = {
+        {"NumGuests", PF_NUM_GUESTS},
+        {"LITTER_COUNT_NOFORMAT", PF_LITTER_COUNT},
+        {"BUILDING_COUNT", PF_BUILDING_COUNT},
+        {"STAFF_COUNT", PF_STAFF_COUNT},
+        {"BUILDING_CONSTRUCTED", PF_BUILDINGS_CONSTRUCTED},
+        {"BUILDING_DIFF_CONSTRUCTED", PF_DIFF_BUILDINGS_CONSTRUCTED},
+        {"MECHANIC_COUNT", PF_MECHANIC_COUNT},
+        {"CLEANER_COUNT", PF_CLEANER_COUNT},
+    };
+    for (const auto& c : cases)
+    {
+        data.figures.clear();
+        data.figures[c.figure] = 17;
+        EXPECT_EQ(Text(c.name), "17") << c.name;
+    }
+    data.figures[PF_LOWEST_GUEST_AVERAGE] = 0.5;
+    EXPECT_EQ(Text("LOWEST_GUEST_AV"), "2.5");
+    data.figures[PF_ANIMAL_HAPPY] = 0.125;
+    EXPECT_EQ(Text("ANIMAL_HAPPINESS"), "0.12");
+    data.figures[PF_ANIMAL_INCOME_TOTAL] = 99.9;
+    EXPECT_EQ(Text("ANIMAL_ATTRACT_TOTAL"), "$99");
+}
+
 TEST_F(PanelValues, ObjectivesDoneCountsMetObjectives)
 {
     data.figures[PF_OBJECTIVE_COUNT] = 3;
