@@ -5,7 +5,9 @@
 #include "gui/GUIManager.h"
 #include "gui/ImageList.h"
 #include "gui/ObjectBrowser.h"
+#include "gui/PanelData.h"
 #include "gui/VariableWidgets.h"
+#include "scripts/WorldParams.h"
 #include "tests/game/GameHarness.h"
 #include "world/BaseObject.h"
 #include "world/ObjectKinds.h"
@@ -122,6 +124,29 @@ TEST(PanelsInGame, TheObjectBrowserListsTheGuestsAndTheBuildPanelTheBuildings)
     EXPECT_EQ(food->GetThumbs().size(), food->GetEntries().size());
     harness.RunFrames(1);
     GameHarness::Keep(harness.Screenshot(), "build-panel");
+
+    // The panels read every building record of the park's tables, and none past them.
+    PanelData* panelData = harness.GetGame().GetPanelData();
+    ASSERT_NE(panelData, nullptr);
+    const int32_t records = static_cast<int32_t>(g_pWorldParams->GetBuildingCount());
+    ASSERT_EQ(panelData->GetBuildingRecordCount(), records);
+    BuildRecord record;
+    for (int32_t i = 0; i < records; ++i)
+    {
+        ASSERT_TRUE(panelData->GetBuildingRecord(i, &record)) << i;
+        EXPECT_EQ(record.keyword, g_pWorldParams->GetBuildingInfo(i).keyword) << i;
+    }
+    EXPECT_FALSE(panelData->GetBuildingRecord(-1, &record));
+    EXPECT_FALSE(panelData->GetBuildingRecord(records, &record));
+    SceneryRecord scenery;
+    const int32_t sceneryCount = static_cast<int32_t>(g_pWorldParams->GetSceneryCount());
+    ASSERT_GT(sceneryCount, 0);
+    EXPECT_TRUE(panelData->GetSceneryRecord(0, &scenery));
+    EXPECT_EQ(scenery.keyword, g_pWorldParams->GetSceneryInfo(0).keyword);
+    EXPECT_FALSE(panelData->GetSceneryRecord(sceneryCount, &scenery));
+    // Objective states only within the scenario's objectives.
+    EXPECT_EQ(panelData->GetObjectiveState(g_pWorld->m_iObjectiveCount), -1);
+    EXPECT_EQ(panelData->GetObjectiveState(-1), -1);
 }
 
 } // namespace

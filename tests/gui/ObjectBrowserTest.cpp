@@ -4,6 +4,7 @@
 #include "gui/GUIManager.h"
 #include "gui/GuiParser.h"
 #include "gui/GuiShell.h"
+#include "gui/Image.h"
 #include "gui/NumberAdjust.h"
 #include "gui/PanelData.h"
 #include "gui/ScrollBar.h"
@@ -311,6 +312,34 @@ TEST(FilterDisplay, CellsAndHeadings)
     }
 }
 
+TEST(FilterDisplay, EveryHeadingKey)
+{
+    // Ids 0, 12 and 27 have no heading; ids 23 to 26 and 28 to 31 all head with the income.
+    std::map<int32_t, std::string> expected = {
+        {1, "OB_GF_HAPPY"},        {2, "OB_GF_CASH"},         {3, "OB_GF_HAPPY"},    {4, "OB_GF_HAPPY"},
+        {5, "OB_GF_BLADDER"},      {6, "OB_GF_PRICE"},        {7, "OB_GF_QUEUING"},  {8, "OB_GF_BEAUTY"},
+        {9, "OB_GF_CLEANLINESS"},  {10, "OB_GF_VARIETY"},     {11, "OB_GF_WELFARE"}, {13, "OB_BF_REPAIR"},
+        {14, "OB_BF_INCOME"},      {15, "OB_BF_COSTS"},       {16, "OB_BF_PROFIT"},  {17, "OB_BF_AVPROFIT"},
+        {18, "OB_BH_OPEN_STATUS"}, {19, "OB_BH_OPEN_STATUS"}, {20, "OB_BF_AGE"},     {21, "OB_BF_CUSTOMERS_TODAY"},
+        {22, "OB_BF_FAULTS"},      {32, "OB_AF_ALL"},         {33, "OB_AF_HAPPY"},   {34, "OB_AF_FOOD"},
+        {35, "OB_AF_CROWDING"},    {36, "OB_AF_CLEANLINESS"},
+    };
+    for (int32_t id : {23, 24, 25, 26, 28, 29, 30, 31})
+        expected[id] = "OB_BF_INCOME";
+    for (int32_t id = -1; id <= 40; ++id)
+    {
+        const char* key = browser::FilterTextKey(id);
+        const auto it = expected.find(id);
+        if (it == expected.end())
+            EXPECT_EQ(key, nullptr) << id;
+        else
+        {
+            ASSERT_NE(key, nullptr) << id;
+            EXPECT_EQ(it->second, key) << id;
+        }
+    }
+}
+
 TEST(FilterCell, GuestFilterTwoShowsCashTextAndBuildingFilter27Nothing)
 {
     GuestFilterCell cell(0, 0, 50, 13);
@@ -469,6 +498,25 @@ TEST_F(TableTest, AvailableAnimalsOfTheDialogsBuildingPublishTheRowInSlot11)
     EXPECT_EQ(gui.GetSelection(11), 2);
     EXPECT_EQ(gui.GetSelection(10), 1234);
     gui.CloseAllDialogs();
+}
+
+TEST_F(TableTest, CachedFilterBarsStandOnTheirRows)
+{
+    for (uint32_t id = 1; id <= 3; ++id)
+        data.AddGuest(id);
+    gui.SetSelection(1, 1); // happiness: a bar
+    Table table({0, 40, 100, 120}, {100, 40, 110, 120}, "GUESTS", 12, 5, false);
+    TableColumn column(0, 40, 100, 120, "FILTER_GUEST", 0xFF000000, 0, 0, false);
+    table.AddChild(&column);
+    table.SetActive(true);
+    ASSERT_NE(column.GetFilterCell(), nullptr);
+    ASSERT_NE(column.GetFilterCell()->GetBar(), nullptr);
+    table.DrawCached();
+    // The last row drawn is the third: 40 + 2 x 12.
+    EXPECT_EQ(column.GetFilterCell()->GetBar()->GetRect().top, 64);
+    table.Draw();
+    EXPECT_EQ(column.GetFilterCell()->GetBar()->GetRect().top, 64);
+    table.SetActive(false);
 }
 
 TEST_F(TableTest, AdjusterColumnBindsRowsByIndex)
