@@ -111,6 +111,7 @@ public:
         *index = m_iScenarioIndex;
         *park = m_iParkNumber;
     }
+    PanelData* GetPanelData() override;
 
     // The park's questions.
     float GetObjectDetail() const override;

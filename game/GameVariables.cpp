@@ -3,6 +3,7 @@
 #include "engine/core/Logger.h"
 #include "engine/media/SoundManager.h"
 #include "game/Game.h"
+#include "game/ParkPanelData.h"
 #include "gui/GUIManager.h"
 #include "gui/ListRows.h"
 #include "platform/Strings.h"
@@ -180,4 +181,11 @@ bool Game::GetParkFigure(const char* name, float* value) const
     else
         return false;
     return true;
+}
+
+PanelData* Game::GetPanelData()
+{
+    // The panels read the park only while there is one.
+    static ParkPanelData s_panelData;
+    return g_pWorld ? &s_panelData : nullptr;
 }

@@ -8,8 +8,10 @@
 #include "gui/ComboBox.h"
 #include "gui/DialogItem.h"
 #include "gui/Image.h"
+#include "gui/ImageList.h"
 #include "gui/ListBox.h"
 #include "gui/NumberAdjust.h"
+#include "gui/ObjectBrowser.h"
 #include "gui/ReportText.h"
 #include "gui/ScreenElements.h"
 #include "gui/ScreenListBox.h"
@@ -17,6 +19,7 @@
 #include "gui/ScrollGroup.h"
 #include "gui/TabWindow.h"
 #include "gui/Text.h"
+#include "gui/VariableWidgets.h"
 
 #include <algorithm>
 #include <charconv>
@@ -224,6 +227,32 @@ std::unique_ptr<Widget> MakeScrollGroup(const std::string&, const std::vector<Gu
     return std::make_unique<ScrollGroup>(r.left, r.top, r.right, r.bottom, a[1].s.c_str());
 }
 
+std::unique_ptr<Widget> MakeTable(const std::string&, const std::vector<GuiArg>& a)
+{
+    return std::make_unique<Table>(a[0].r, a[1].r, a[2].s.c_str(), Int(a[3]), Int(a[4]), a[5].u != 0);
+}
+
+std::unique_ptr<Widget> MakeVariable(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return WithTooltip(
+        std::make_unique<Variable>(r.left, r.top, r.right, r.bottom, a[1].s.c_str(), Int(a[2]), a[3].u, Int(a[4])),
+        a[5]);
+}
+
+std::unique_ptr<Widget> MakeVariableImage(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return WithTooltip(std::make_unique<VariableImage>(r.left, r.top, r.right, r.bottom, a[1].s.c_str()), a[2]);
+}
+
+std::unique_ptr<Widget> MakeImageList(const std::string&, const std::vector<GuiArg>& a)
+{
+    const GuiRect& r = a[0].r;
+    return std::make_unique<ImageList>(r.left, r.top, r.right, r.bottom, Int(a[1]), Int(a[2]), a[3].s.c_str(),
+                                       a[4].s.c_str());
+}
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -254,19 +283,19 @@ constexpr KW kKeywords[] = {
      "GUIManager::process_dialog_box"},
     {"MainItem", SP_MAIN, "", 0, nullptr, nullptr},
     {"TabWindow", SP_NONE, "Au", K_OPEN, MakeTabWindow, "GUIManager::process_tabwindow"},
-    {"Table", SP_NONE, "BBsuuu", K_OPEN, nullptr, "GUIManager::process_table"},
+    {"Table", SP_NONE, "BBsuuu", K_OPEN, MakeTable, "GUIManager::process_table"},
     {"Define", SP_DEFINE, "", 0, nullptr, nullptr},
     {"Button", SP_NONE, "BsusssT", 0, MakeButton, "GUIManager::process_button"},
     {"Slider", SP_NONE, "BsffuT", 0, MakeSlider, "GUIManager::process_slider"},
     {"Text", SP_NONE, "BsFuu", 0, MakeText, "GUIManager::process_text"},
-    {"Variable", SP_NONE, "BsFuuT", 0, nullptr, "GUIManager::process_variable"},
+    {"Variable", SP_NONE, "BsFuuT", 0, MakeVariable, "GUIManager::process_variable"},
     {"ComboBox", SP_NONE, "BsuuFuuT", 0, MakeComboBox, "GUIManager::process_combobox"},
-    {"VariableImage", SP_NONE, "BsT", 0, nullptr, "GUIManager::process_variableimage"},
+    {"VariableImage", SP_NONE, "BsT", 0, MakeVariableImage, "GUIManager::process_variableimage"},
     {"Image", SP_NONE, "BusT", 0, MakeImage, "GUIManager::process_image"},
     {"Font", SP_FONT, "", 0, nullptr, nullptr},
     {"TGA", SP_NONE, "Bs", 0, MakeTga, "GUIManager::process_tga"},
     {"TickerText", SP_TICKER, "", 0, nullptr, "GUIManager::process_scrollwindow"},
-    {"ImageList", SP_NONE, "Buuss", 0, nullptr, "GUI_Parser::ProcessImageList"},
+    {"ImageList", SP_NONE, "Buuss", 0, MakeImageList, "GUI_Parser::ProcessImageList"},
     {"Icon", SP_NONE, "Bsu", 0, MakeIcon, "GUIManager::ProcessIcon"},
     {"Bar", SP_NONE, "Bffsuo", 0, MakeBar, "GUIManager::ProcessBar"},
     {"NumberAdjust", SP_NONE, "BuFsuT", 0, MakeNumberAdjust, "GUIManager::ProcessNumberWidget"},
@@ -633,6 +662,7 @@ GuiScript GuiParser::Parse(const char* text, size_t length)
     m_uPlaced = 0;
     m_skippedNotes.clear();
     m_iDialogIndex = 0;
+    m_pLastTable = nullptr;
     m_script = GuiScript{};
     while (!m_bStopped)
     {
@@ -783,6 +813,8 @@ void GuiParser::RunKeyword(const Keyword& keyword)
         ++m_iDialogIndex;
     Widget* widget =
         Add(keyword.maker(name, args), (keyword.flags & K_TOP_LEVEL) != 0, (keyword.flags & K_PARENT_ONLY) != 0);
+    if (widget->GetType() == WT_TABLE)
+        m_pLastTable = widget;
     if (keyword.flags & K_BLOCK)
     {
         if (ExpectBrace())
@@ -820,7 +852,7 @@ void GuiParser::TabOrColumn()
     ++m_pos;
     m_lastDelimiter = '\0';
     // TAB: bounds on the screen, sprite, optional tooltip; COL: font slot, colour, name, left, right, content x,
-    // keep-full-text flag, optional tooltip (read and checked, not built: tables come later).
+    // keep-full-text flag, optional tooltip; a column stands in the table built last.
     std::vector<GuiArg> args;
     ReadArguments(tab ? "AsT" : "FusuuuuT", args);
     SkipBlanks();
@@ -831,7 +863,22 @@ void GuiParser::TabOrColumn()
                    static_cast<unsigned>(m_pos));
     if (!tab)
     {
-        NoteSkipped("COL", at);
+        // A column without a table to stand in is read and skipped.
+        if (!m_pLastTable)
+        {
+            NoteSkipped("COL", at);
+            return;
+        }
+        const GuiRect& t = m_pLastTable->GetRect();
+        auto column = std::make_unique<TableColumn>(t.left + static_cast<int32_t>(args[3].u), t.top,
+                                                    t.left + static_cast<int32_t>(args[4].u), t.bottom,
+                                                    args[2].s.c_str(), args[1].u, static_cast<int32_t>(args[0].u),
+                                                    static_cast<int32_t>(args[5].u), args[6].u != 0);
+        if (args[7].given)
+            column->SetTooltip(args[7].s.c_str());
+        column->SetDialogIndex(m_iDialogIndex);
+        m_pLastTable->AddChild(column.get());
+        m_script.items.push_back(std::move(column));
         return;
     }
     SkipBlanks();

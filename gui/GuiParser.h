@@ -154,6 +154,8 @@ private:
     bool m_bStopped = false;
     char m_lastDelimiter = '\0';
     Widget* m_pParent = nullptr;
+    // The table the column statements add to: the one built last.
+    Widget* m_pLastTable = nullptr;
     std::vector<Widget*> m_parentStack;
     // The tab whose page is being read, and the parent that was current when it opened.
     Widget* m_pOpenTab = nullptr;

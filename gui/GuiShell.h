@@ -7,6 +7,7 @@
 
 class DialogListener;
 class GameOptions;
+class PanelData;
 
 class GuiShell
 {
@@ -71,4 +72,6 @@ public:
         *index = 0;
         *park = 0;
     }
+    // The park's records and figures the data-bound panels show; null while there is no park.
+    virtual PanelData* GetPanelData() { return nullptr; }
 };

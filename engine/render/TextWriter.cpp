@@ -5,6 +5,7 @@
 #include "engine/render/GraphicsManager.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace
@@ -208,16 +209,28 @@ int TextWriter::TruncateToWidth(char16_t* text, size_t capacity, int width) cons
         text[0] = 0;
         return 0;
     }
-    // The first cut drops the last two characters; each further one a character more; "..." alone is the end.
-    int cut = std::max(TextLength(text) - 2, 0);
-    cut = std::min(cut, static_cast<int>(capacity) - kEllipsisLength - 1);
-    for (;; --cut)
+    // The longest cut that fits, the first dropping the last two characters; "..." alone is the end. Widths grow
+    // with the characters kept, so the cut is found by halving rather than one character at a time.
+    int longest = std::max(TextLength(text) - 2, 0);
+    longest = std::min(longest, static_cast<int>(capacity) - kEllipsisLength - 1);
+    std::u16string probe;
+    auto fits = [&](int cut)
     {
-        platform::WStrCopy(text + cut, kEllipsisLength + 1, kEllipsis);
-        textWidth = GetTextWidth(text);
-        if (textWidth <= width || cut == 0)
-            return textWidth;
+        probe.assign(text, static_cast<size_t>(cut));
+        probe += kEllipsis;
+        return GetTextWidth(probe.c_str()) <= width;
+    };
+    int best = 0;
+    for (int low = 1, high = longest; low <= high;)
+    {
+        const int middle = low + (high - low) / 2;
+        if (fits(middle))
+            best = middle, low = middle + 1;
+        else
+            high = middle - 1;
     }
+    platform::WStrCopy(text + best, kEllipsisLength + 1, kEllipsis);
+    return GetTextWidth(text);
 }
 
 int TextWriter::TruncateToWidth(platform::WString& text, int width) const

@@ -221,6 +221,8 @@ TEST_F(TextWriterTest, TruncateToWidthCutsUntilItFitsAndStopsAtTheEllipsis)
         {u"abc", 18, u"abc", 18},
         {u"abcdefgh", 47, u"abcdef...", 42}, // one too wide: less two characters, "..." (6) added
         {u"abcdefgh", 4, u"...", 6},         // narrower than "..." itself
+        {u"abcdefgh", 30, u"abcd...", 30},   // 6 a letter: four letters and "..." fill 30 exactly
+        {std::u16string(200, u'a'), 100, std::u16string(15, u'a') + u"...", 96}, // a long text: 15 x 6 + 6
     };
     // clang-format on
     for (const auto& c : cases)

@@ -1,0 +1,370 @@
+// ParkPanelData: the object browser's pools, the build panel's records and the park figures, read from the World.
+#include "game/ParkPanelData.h"
+
+#include "park/AnimalObject.h"
+#include "park/BuildingObject.h"
+#include "park/GuestObject.h"
+#include "scripts/WorldParams.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+#include "world/World.h"
+
+#include <cstring>
+
+namespace
+{
+BaseObject* AsObject(DialogListener* listener)
+{
+    return dynamic_cast<BaseObject*>(listener);
+}
+
+void Name(BaseObject& object, const char* keyword, BrowserEntry& entry)
+{
+    object.GetVariable(keyword, entry.name);
+}
+
+template <typename Fn> void WalkPool(ObjectManager::Pool pool, Fn fn)
+{
+    if (!g_pObjectManager)
+        return;
+    const uint32_t count = g_pObjectManager->GetPoolCount(pool);
+    for (uint32_t i = 0; i < count; ++i)
+        if (BaseObject* object = g_pObjectManager->GetPoolObject(pool, i))
+            fn(*object);
+}
+
+BrowserEntry Base(BaseObject& object)
+{
+    BrowserEntry entry;
+    entry.id = object.GetID();
+    entry.kind = object.GetType();
+    entry.removed = object.IsWaitingForDeath();
+    return entry;
+}
+} // namespace
+
+void ParkPanelData::ListGuests(std::vector<BrowserEntry>& out)
+{
+    WalkPool(ObjectManager::POOL_GUEST,
+             [&](BaseObject& object)
+             {
+                 auto* guest = dynamic_cast<GuestObject*>(&object);
+                 if (!guest)
+                     return;
+                 BrowserEntry entry = Base(object);
+                 entry.gender = guest->GetGender();
+                 entry.happiness = guest->GetHappiness();
+                 entry.cash = guest->GetCash();
+                 entry.toiletDesire = guest->GetDesire(7);
+                 for (int o = 0; o < 6; ++o)
+                     entry.opinion[o] = guest->GetOpinion(o);
+                 out.push_back(std::move(entry));
+             });
+}
+
+void ParkPanelData::ListBuildings(std::vector<BrowserEntry>& out)
+{
+    WalkPool(ObjectManager::POOL_BUILDING,
+             [&](BaseObject& object)
+             {
+                 auto* building = dynamic_cast<BuildingObject*>(&object);
+                 if (!building)
+                     return;
+                 BrowserEntry entry = Base(object);
+                 entry.incomeToday = building->GetIncomeToday();
+                 entry.costToday = building->GetCostToday();
+                 entry.profitToday = building->GetProfitToday();
+                 entry.averageProfit = building->GetAverageProfit();
+                 entry.repairState = building->GetRepairCondition();
+                 entry.age = static_cast<uint32_t>(building->GetBuildingAge());
+                 entry.faults = static_cast<uint32_t>(building->GetNumFaults());
+                 entry.visitsToday = static_cast<int32_t>(building->GetVisitsToday());
+                 entry.staffRoom = building->IsStaffRoom();
+                 entry.open = building->IsOpen();
+                 entry.userBuild = building->GetInfo().bUserBuild;
+                 entry.category = building->GetInfo().iAttractCategory;
+                 Name(object, "BUILDING_NAME", entry);
+                 out.push_back(std::move(entry));
+             });
+}
+
+void ParkPanelData::ListStaff(std::vector<BrowserEntry>& out)
+{
+    if (!g_pObjectManager)
+        return;
+    for (BaseObject* object : g_pObjectManager->GetStaffObjects())
+    {
+        BrowserEntry entry = Base(*object);
+        Name(*object, "STAFF_JOB_TITLE", entry);
+        out.push_back(std::move(entry));
+    }
+}
+
+void ParkPanelData::ListAnimals(std::vector<BrowserEntry>& out)
+{
+    WalkPool(ObjectManager::POOL_OTHER,
+             [&](BaseObject& object)
+             {
+                 auto* animal = dynamic_cast<AnimalObject*>(&object);
+                 if (!animal)
+                     return;
+                 BrowserEntry entry = Base(object);
+                 entry.happiness = animal->GetHappiness();
+                 for (int o = 0; o < 3; ++o)
+                     entry.animalOpinion[o] = animal->GetOpinion(o);
+                 Name(object, "ANIMAL_NAME", entry);
+                 out.push_back(std::move(entry));
+             });
+}
+
+DialogListener* ParkPanelData::FindObject(uint32_t id)
+{
+    return g_pObjectManager ? g_pObjectManager->GetObject(id) : nullptr;
+}
+
+uint32_t ParkPanelData::GetObjectId(DialogListener* listener)
+{
+    BaseObject* object = AsObject(listener);
+    return object ? object->GetID() : kNoObjectId;
+}
+
+void ParkPanelData::OpenObjectPanel(uint32_t id)
+{
+    if (BaseObject* object = g_pObjectManager ? g_pObjectManager->GetObject(id) : nullptr)
+        object->OnSelected(true, true);
+}
+
+bool ParkPanelData::GetBuildingAnimals(DialogListener* listener, std::vector<uint32_t>& out)
+{
+    auto* building = dynamic_cast<BuildingObject*>(listener);
+    if (!building)
+        return false;
+    for (int32_t i = 0; i < building->GetAnimalCount(); ++i)
+        out.push_back(building->GetAnimal(i));
+    return true;
+}
+
+int32_t ParkPanelData::GetVisitCount(DialogListener* listener)
+{
+    auto* guest = dynamic_cast<GuestObject*>(listener);
+    return guest ? guest->GetVisitCount() : 0;
+}
+
+int32_t ParkPanelData::GetAvailableAnimalCount(DialogListener* listener)
+{
+    auto* building = dynamic_cast<BuildingObject*>(listener);
+    if (!building || !g_pWorldParams)
+        return 0;
+    const BuildingInfo& info = building->GetInfo();
+    int32_t count = 0;
+    for (int32_t i = 0; i < info.iAnimalSlotCount && i < BuildingInfo::kAnimalSlots; ++i)
+    {
+        const int32_t id = g_pWorldParams->GetAnimalID(info.szAnimal[i]);
+        if (id >= 0 && static_cast<uint32_t>(id) < g_pWorldParams->GetAnimalCount() &&
+            !g_pWorldParams->GetAnimalInfo(id).bNeedsUnlocking)
+            ++count;
+    }
+    return count;
+}
+
+bool ParkPanelData::GetFigure(PanelFigure figure, double* value)
+{
+    World* w = g_pWorld;
+    if (!w || !value)
+        return false;
+    auto count = [](uint8_t kind) { return g_pObjectManager ? g_pObjectManager->CountObjectsOfKind(kind) : 0u; };
+    switch (figure)
+    {
+    case PF_CASH:
+        *value = w->GetPlayer() ? w->GetPlayer()->Cash : 0.0;
+        break;
+    case PF_NUM_GUESTS:
+        *value = w->m_NumGuests;
+        break;
+    case PF_DAY_TIME:
+        *value = w->GetGameDayTime();
+        break;
+    case PF_GAME_DAY:
+        *value = w->GetGameDay();
+        break;
+    case PF_PARK_RATING:
+        *value = w->GetParkRating();
+        break;
+    case PF_BEAUTY:
+        *value = w->GetGuestAverage(World::AV_BEAUTY);
+        break;
+    case PF_WELFARE:
+        *value = w->GetGuestAverage(World::AV_WELFARE);
+        break;
+    case PF_ANIMAL_HAPPY:
+        *value = w->GetAnimalHappyAverage();
+        break;
+    case PF_OBJECTIVE_COUNT:
+        *value = w->m_iObjectiveCount;
+        break;
+    case PF_LITTER_COUNT:
+        *value = g_pObjectManager ? g_pObjectManager->GetPoolCount(ObjectManager::POOL_LITTER) : 0;
+        break;
+    case PF_BUILDING_COUNT:
+        *value = count(2);
+        break;
+    case PF_STAFF_COUNT:
+        *value = count(6) + count(7) + count(8);
+        break;
+    case PF_MECHANIC_COUNT:
+        *value = count(6);
+        break;
+    case PF_CLEANER_COUNT:
+        *value = count(7);
+        break;
+    case PF_SCENERY_COUNT:
+        *value = count(1);
+        break;
+    case PF_INCOME_TODAY:
+        *value = w->m_fIncomeToday;
+        break;
+    case PF_DEMOLISH_INCOME_TODAY:
+        *value = w->m_fDemolishIncomeToday;
+        break;
+    case PF_ATTRACT_INCOME_TODAY:
+        *value = w->m_fAttractIncomeToday;
+        break;
+    case PF_RETAIL_INCOME_TODAY:
+        *value = w->m_fRetailIncomeToday;
+        break;
+    case PF_COSTS_TODAY:
+        *value = w->m_fCostsToday;
+        break;
+    case PF_CONSTRUCT_COST_TODAY:
+        *value = w->m_fConstructCostToday;
+        break;
+    case PF_WAGES_COST_TODAY:
+        *value = w->m_fWagesCostToday;
+        break;
+    case PF_STOCK_COST_TODAY:
+        *value = w->m_fStockCostToday;
+        break;
+    case PF_SCENERY_COST_TODAY:
+        *value = w->m_fSceneryCostToday;
+        break;
+    case PF_AVERAGE_PROFIT:
+        *value = w->m_fAverageProfit;
+        break;
+    case PF_AVERAGE_COST:
+        *value = w->m_fAverageCost;
+        break;
+    case PF_AVERAGE_INCOME:
+        *value = w->m_fAverageIncome;
+        break;
+    case PF_BUILDINGS_CONSTRUCTED:
+        *value = w->m_BuildingsConstructed;
+        break;
+    case PF_DIFF_BUILDINGS_CONSTRUCTED:
+        *value = w->m_DiffBuildingsConstructed;
+        break;
+    case PF_LOWEST_GUEST_AVERAGE:
+        *value = w->GetLowestGuestAverage();
+        break;
+    case PF_ANIMAL_INCOME_TOTAL:
+        *value = w->m_fAnimalIncomeTotal;
+        break;
+    case PF_ARRIVE_TODAY_0:
+    case PF_ARRIVE_TODAY_1:
+        *value = w->m_TodayGuestArrive[figure - PF_ARRIVE_TODAY_0];
+        break;
+    case PF_ARRIVE_TOTAL_0:
+    case PF_ARRIVE_TOTAL_1:
+        *value = w->m_TotalGuestArrive[figure - PF_ARRIVE_TOTAL_0];
+        break;
+    case PF_DEPART_TODAY_0:
+    case PF_DEPART_TODAY_1:
+        *value = w->m_TodayGuestDepart[figure - PF_DEPART_TODAY_0];
+        break;
+    case PF_DEPART_TOTAL_0:
+    case PF_DEPART_TOTAL_1:
+        *value = w->m_TotalGuestDepart[figure - PF_DEPART_TOTAL_0];
+        break;
+    case PF_UNHAPPY_TODAY_0:
+    case PF_UNHAPPY_TODAY_1:
+        *value = w->m_TodayGuestUnhappyDepart[figure - PF_UNHAPPY_TODAY_0];
+        break;
+    case PF_UNHAPPY_TOTAL_0:
+    case PF_UNHAPPY_TOTAL_1:
+        *value = w->m_TotalGuestUnhappyDepart[figure - PF_UNHAPPY_TOTAL_0];
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+int32_t ParkPanelData::GetObjectiveState(int32_t n)
+{
+    if (!g_pWorld || n < 0 || n >= g_pWorld->m_iObjectiveCount)
+        return -1;
+    return static_cast<int32_t>(g_pWorld->GetObjectiveStatus(static_cast<uint32_t>(n)));
+}
+
+int32_t ParkPanelData::GetBuildingRecordCount()
+{
+    return g_pWorldParams ? static_cast<int32_t>(g_pWorldParams->GetBuildingCount()) : 0;
+}
+
+bool ParkPanelData::GetBuildingRecord(int32_t index, BuildRecord* out)
+{
+    if (!g_pWorldParams || index < 0 || index >= GetBuildingRecordCount() || !out)
+        return false;
+    const BuildingInfo& info = g_pWorldParams->GetBuildingInfo(index);
+    out->type = info.iAttractClass;
+    out->inBuildPanel = info.bUserBuild;
+    out->thumbFrame = info.iIcon;
+    out->keyword = info.keyword;
+    out->cost = info.iCost2Build;
+    out->category = info.iAttractCategory;
+    out->intensity = info.fAttractBaseIntensity;
+    return true;
+}
+
+int32_t ParkPanelData::GetSceneryRecordCount()
+{
+    return g_pWorldParams ? static_cast<int32_t>(g_pWorldParams->GetSceneryCount()) : 0;
+}
+
+bool ParkPanelData::GetSceneryRecord(int32_t index, SceneryRecord* out)
+{
+    if (!g_pWorldParams || index < 0 || index >= GetSceneryRecordCount() || !out)
+        return false;
+    const SceneryInfo& info = g_pWorldParams->GetSceneryInfo(index);
+    out->category = info.iCategory;
+    out->available = info.bActive;
+    out->pathStyle = info.iPathFlag;
+    out->thumbFrame = info.iIcon;
+    out->keyword = info.keyword;
+    out->rating = info.fRating;
+    return true;
+}
+
+bool ParkPanelData::CheckBuildRequirement(int32_t index)
+{
+    return g_pWorld && g_pWorld->CheckBuildRequirement(index);
+}
+
+bool ParkPanelData::IsBuildTypeAtLimit(int32_t index)
+{
+    return g_pWorld && g_pWorld->IsBuildTypeAtLimit(index);
+}
+
+bool ParkPanelData::CanBuildType(int32_t index)
+{
+    return g_pWorld && g_pWorld->CanBuildType(index);
+}
+
+int32_t ParkPanelData::CountBuildings(int32_t index)
+{
+    return g_pWorld ? static_cast<int32_t>(g_pWorld->CountBuildings(index)) : 0;
+}
+
+int32_t ParkPanelData::CountFinishedBuildings(int32_t index)
+{
+    return g_pWorld ? static_cast<int32_t>(g_pWorld->CountFinishedBuildings(index)) : 0;
+}

@@ -1,0 +1,592 @@
+// Tests of the object browser: filters and stable sort orders, the table's refresh, selection and published slots,
+// the per-row adjusters, and rows whose object went away between refills.
+#include "gui/ObjectBrowser.h"
+#include "gui/GUIManager.h"
+#include "gui/GuiParser.h"
+#include "gui/GuiShell.h"
+#include "gui/Image.h"
+#include "gui/NumberAdjust.h"
+#include "gui/PanelData.h"
+#include "gui/ScrollBar.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// An object that records the keywords it was asked for.
+class FakeObject : public DialogListener
+{
+public:
+    void GetVariable(const char* keyword, platform::WString& text) override
+    {
+        asked.push_back(keyword);
+        text = u"1.5";
+    }
+    void ResetPanelState() override {}
+    std::vector<std::string> asked;
+};
+
+// Panel data over a hand-made park.
+class FakePanelData : public PanelData
+{
+public:
+    void ListGuests(std::vector<BrowserEntry>& out) override
+    {
+        ++listed;
+        out = guests;
+    }
+    void ListBuildings(std::vector<BrowserEntry>& out) override { out = buildings; }
+    void ListStaff(std::vector<BrowserEntry>& out) override { out = staff; }
+    void ListAnimals(std::vector<BrowserEntry>& out) override { out = animals; }
+    DialogListener* FindObject(uint32_t id) override
+    {
+        const auto it = objects.find(id);
+        return it == objects.end() ? nullptr : it->second.get();
+    }
+    uint32_t GetObjectId(DialogListener* object) override
+    {
+        for (auto& [id, o] : objects)
+            if (o.get() == object)
+                return id;
+        return kNoObjectId;
+    }
+    void OpenObjectPanel(uint32_t id) override { opened.push_back(id); }
+    bool GetBuildingAnimals(DialogListener*, std::vector<uint32_t>&) override { return false; }
+    int32_t GetVisitCount(DialogListener*) override { return 0; }
+    int32_t GetAvailableAnimalCount(DialogListener*) override { return availableAnimals; }
+    bool GetFigure(PanelFigure, double*) override { return false; }
+    int32_t GetObjectiveState(int32_t) override { return -1; }
+    int32_t GetBuildingRecordCount() override { return 0; }
+    bool GetBuildingRecord(int32_t, BuildRecord*) override { return false; }
+    int32_t GetSceneryRecordCount() override { return 0; }
+    bool GetSceneryRecord(int32_t, SceneryRecord*) override { return false; }
+    bool CheckBuildRequirement(int32_t) override { return false; }
+    bool IsBuildTypeAtLimit(int32_t) override { return false; }
+    bool CanBuildType(int32_t) override { return false; }
+    int32_t CountBuildings(int32_t) override { return 0; }
+    int32_t CountFinishedBuildings(int32_t) override { return 0; }
+
+    // A guest with an object behind it.
+    void AddGuest(uint32_t id, float happiness = 0.5f)
+    {
+        BrowserEntry e;
+        e.id = id;
+        e.kind = 3;
+        e.happiness = happiness;
+        guests.push_back(e);
+        objects[id] = std::make_unique<FakeObject>();
+    }
+
+    std::vector<BrowserEntry> guests, buildings, staff, animals;
+    std::map<uint32_t, std::unique_ptr<FakeObject>> objects;
+    std::vector<uint32_t> opened;
+    int listed = 0;
+    int32_t availableAnimals = 0;
+};
+
+class FakeShell : public GuiShell
+{
+public:
+    explicit FakeShell(PanelData* data) : m_pData(data) {}
+    PanelData* GetPanelData() override { return m_pData; }
+
+private:
+    PanelData* m_pData;
+};
+
+// ---- filters and sorts
+
+BrowserEntry Guest(uint32_t id, int gender, float happiness, float cash)
+{
+    BrowserEntry e;
+    e.id = id;
+    e.kind = 3;
+    e.gender = gender;
+    e.happiness = happiness;
+    e.cash = cash;
+    return e;
+}
+
+struct RowCase
+{
+    const char* what;
+    int32_t source;
+    int32_t filter;
+    std::vector<uint32_t> expected;
+};
+
+// Guests 1..5 in pool order: (gender, happiness, cash); guest 6 is flagged for removal and never listed.
+std::vector<BrowserEntry> SampleGuests()
+{
+    std::vector<BrowserEntry> g = {Guest(1, 0, 0.2f, 10.0f), Guest(2, 1, 0.9f, 50.0f), Guest(3, 0, 0.9f, 5.0f),
+                                   Guest(4, 1, 0.4f, 50.0f), Guest(5, 0, 0.7f, 20.0f), Guest(6, 0, 1.0f, 99.0f)};
+    g[5].removed = true;
+    g[0].toiletDesire = 0.1f, g[1].toiletDesire = 0.8f, g[2].toiletDesire = 0.3f, g[3].toiletDesire = 0.8f,
+    g[4].toiletDesire = 0.0f;
+    g[0].opinion[BrowserEntry::GO_PRICE] = 0.9f;
+    g[3].opinion[BrowserEntry::GO_PRICE] = 0.5f;
+    return g;
+}
+
+class GuestRows : public ::testing::TestWithParam<RowCase>
+{
+};
+
+TEST_P(GuestRows, KeepAndOrder)
+{
+    const RowCase& c = GetParam();
+    std::vector<BrowserEntry> entries = SampleGuests();
+    std::vector<uint32_t> ids;
+    browser::SelectRows(c.source, c.filter, entries, ids);
+    EXPECT_EQ(ids, c.expected) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, GuestRows,
+                         ::testing::Values(RowCase{"no filter keeps pool order", 0, 0, {1, 2, 3, 4, 5}},
+                                           // Happiness 0.9 (2, 3 in pool order), 0.7, 0.4, 0.2.
+                                           RowCase{"all by happiness, ties in pool order", 0, 1, {2, 3, 5, 4, 1}},
+                                           // Cash 50 (2, 4), 20, 10, 5.
+                                           RowCase{"richest first, equal cash in pool order", 0, 2, {2, 4, 5, 1, 3}},
+                                           RowCase{"male guests by happiness", 0, 3, {3, 5, 1}},
+                                           RowCase{"female guests by happiness", 0, 4, {2, 4}},
+                                           RowCase{"toilet desire", 0, 5, {2, 4, 3, 1, 5}},
+                                           RowCase{"price opinion", 0, 6, {1, 4, 2, 3, 5}},
+                                           RowCase{"an unknown filter sorts by happiness", 0, 99, {2, 3, 5, 4, 1}}));
+
+BrowserEntry Building(uint32_t id, const char16_t* name, int category, float income, float repair, bool open)
+{
+    BrowserEntry e;
+    e.id = id;
+    e.kind = 2;
+    e.name = name;
+    e.category = category;
+    e.incomeToday = income;
+    e.repairState = repair;
+    e.open = open;
+    return e;
+}
+
+std::vector<BrowserEntry> SampleBuildings()
+{
+    std::vector<BrowserEntry> b = {
+        Building(10, u"Kiosk", 3, 30.0f, 0.8f, true),   Building(11, u"Bench", 5, 90.0f, 0.2f, false),
+        Building(12, u"Arena", 9, 60.0f, 0.9f, true),   Building(13, u"Garden", 5, 10.0f, 0.5f, true),
+        Building(14, u"Toilet", 8, 60.0f, 1.0f, false),
+    };
+    b[0].costToday = 5.0f, b[1].costToday = 50.0f, b[2].costToday = 1.0f;
+    b[0].age = 3, b[1].age = 7, b[2].age = 7, b[3].age = 1;
+    b[0].faults = 2, b[4].faults = 4;
+    b[0].visitsToday = 12, b[2].visitsToday = 40, b[3].visitsToday = 99;
+    b[0].userBuild = b[2].userBuild = b[4].userBuild = true;
+    b[3].userBuild = true, b[3].staffRoom = true;
+    return b;
+}
+
+class BuildingRows : public ::testing::TestWithParam<RowCase>
+{
+};
+
+TEST_P(BuildingRows, KeepAndOrder)
+{
+    const RowCase& c = GetParam();
+    std::vector<BrowserEntry> entries = SampleBuildings();
+    std::vector<uint32_t> ids;
+    browser::SelectRows(c.source, c.filter, entries, ids);
+    EXPECT_EQ(ids, c.expected) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, BuildingRows,
+                         ::testing::Values(RowCase{"pool order", 1, 0, {10, 11, 12, 13, 14}},
+                                           RowCase{"by name", 1, 12, {12, 11, 13, 10, 14}},
+                                           RowCase{"worst repair first", 1, 13, {11, 13, 10, 12, 14}},
+                                           RowCase{"income without category 5", 1, 14, {12, 14, 10}},
+                                           RowCase{"costs keep category 5", 1, 15, {11, 10, 12, 13, 14}},
+                                           RowCase{"open by name", 1, 18, {12, 13, 10}},
+                                           RowCase{"closed by name", 1, 19, {11, 14}},
+                                           RowCase{"oldest first, ties in pool order", 1, 20, {11, 12, 10, 13, 14}},
+                                           RowCase{"player-built, no staff rooms, by visits", 1, 21, {12, 10, 14}},
+                                           RowCase{"faults", 1, 22, {14, 10, 11, 12, 13}},
+                                           RowCase{"category 5 only, by income", 1, 27, {11, 13}},
+                                           RowCase{"category 8 only", 1, 30, {14}}));
+
+BrowserEntry Staff(uint32_t id, int kind, const char16_t* title, bool sacked = false)
+{
+    BrowserEntry e;
+    e.id = id;
+    e.kind = kind;
+    e.name = title;
+    e.sacked = sacked;
+    return e;
+}
+
+class StaffRows : public ::testing::TestWithParam<RowCase>
+{
+};
+
+TEST_P(StaffRows, KeepAndOrder)
+{
+    const RowCase& c = GetParam();
+    std::vector<BrowserEntry> entries = {Staff(40, 7, u"Cleaner"), Staff(21, 6, u"Mechanic"), Staff(30, 7, u"Cleaner"),
+                                         Staff(35, 8, u"Keeper"), Staff(22, 7, u"Cleaner", true)};
+    std::vector<uint32_t> ids;
+    browser::SelectRows(c.source, c.filter, entries, ids);
+    EXPECT_EQ(ids, c.expected) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, StaffRows,
+                         ::testing::Values(RowCase{"cleaners, oldest hire first, dismissed left out", 3, 0, {30, 40}},
+                                           RowCase{"mechanics", 3, 1, {21}}, RowCase{"zookeepers", 3, 2, {35}},
+                                           RowCase{
+                                               "all by job title, equal titles in list order", 3, 3, {40, 30, 35, 21}},
+                                           RowCase{"a filter above 3 keeps nobody", 3, 4, {}}));
+
+class AnimalRows : public ::testing::TestWithParam<RowCase>
+{
+};
+
+TEST_P(AnimalRows, KeepAndOrder)
+{
+    const RowCase& c = GetParam();
+    std::vector<BrowserEntry> entries(4);
+    const char16_t* names[] = {u"Orca", u"Dolphin", u"Seal", u"Bass"};
+    const float happy[] = {0.3f, 0.8f, 0.5f, 0.9f};
+    const float food[] = {0.9f, 0.1f, 0.5f, 0.2f};
+    for (size_t i = 0; i < 4; ++i)
+    {
+        entries[i].id = static_cast<uint32_t>(60 + i);
+        entries[i].kind = i == 3 ? 1 : 9; // the last is no animal
+        entries[i].name = names[i];
+        entries[i].happiness = happy[i];
+        entries[i].animalOpinion[0] = food[i];
+    }
+    std::vector<uint32_t> ids;
+    browser::SelectRows(c.source, c.filter, entries, ids);
+    EXPECT_EQ(ids, c.expected) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, AnimalRows,
+                         ::testing::Values(RowCase{"unsorted", 5, 0, {60, 61, 62}},
+                                           RowCase{"by name", 5, 32, {61, 60, 62}},
+                                           RowCase{"by happiness", 5, 33, {61, 62, 60}},
+                                           RowCase{"by food opinion", 5, 34, {60, 62, 61}}));
+
+TEST(FilterDisplay, CellsAndHeadings)
+{
+    struct Case
+    {
+        int32_t id;
+        int32_t mode;
+        const char* keyword;
+        const char* heading;
+    };
+    const Case cases[] = {
+        {2, browser::FM_TEXT, "GUEST_CASH", "OB_GF_CASH"},
+        {5, browser::FM_BAR, "GUEST_DESIRE_TOILET", "OB_GF_BLADDER"},
+        {12, browser::FM_NOTHING, "BUILDING_REPAIRSTATE", nullptr},
+        {27, -1, nullptr, nullptr},
+        {26, browser::FM_TEXT, "BUILDING_INCOMETODAY$", "OB_BF_INCOME"},
+        {36, browser::FM_BAR, "ANIMAL_OPINION_CLEANLINESS", "OB_AF_CLEANLINESS"},
+    };
+    for (const Case& c : cases)
+    {
+        const browser::FilterDisplay* d = browser::FindFilterDisplay(c.id);
+        if (c.mode < 0)
+            EXPECT_EQ(d, nullptr) << c.id;
+        else
+        {
+            ASSERT_NE(d, nullptr) << c.id;
+            EXPECT_EQ(d->mode, c.mode) << c.id;
+            EXPECT_STREQ(d->keyword, c.keyword) << c.id;
+        }
+        const char* heading = browser::FilterTextKey(c.id);
+        if (c.heading)
+            EXPECT_STREQ(heading, c.heading) << c.id;
+        else
+            EXPECT_EQ(heading, nullptr) << c.id;
+    }
+}
+
+TEST(FilterDisplay, EveryHeadingKey)
+{
+    // Ids 0, 12 and 27 have no heading; ids 23 to 26 and 28 to 31 all head with the income.
+    std::map<int32_t, std::string> expected = {
+        {1, "OB_GF_HAPPY"},        {2, "OB_GF_CASH"},         {3, "OB_GF_HAPPY"},    {4, "OB_GF_HAPPY"},
+        {5, "OB_GF_BLADDER"},      {6, "OB_GF_PRICE"},        {7, "OB_GF_QUEUING"},  {8, "OB_GF_BEAUTY"},
+        {9, "OB_GF_CLEANLINESS"},  {10, "OB_GF_VARIETY"},     {11, "OB_GF_WELFARE"}, {13, "OB_BF_REPAIR"},
+        {14, "OB_BF_INCOME"},      {15, "OB_BF_COSTS"},       {16, "OB_BF_PROFIT"},  {17, "OB_BF_AVPROFIT"},
+        {18, "OB_BH_OPEN_STATUS"}, {19, "OB_BH_OPEN_STATUS"}, {20, "OB_BF_AGE"},     {21, "OB_BF_CUSTOMERS_TODAY"},
+        {22, "OB_BF_FAULTS"},      {32, "OB_AF_ALL"},         {33, "OB_AF_HAPPY"},   {34, "OB_AF_FOOD"},
+        {35, "OB_AF_CROWDING"},    {36, "OB_AF_CLEANLINESS"},
+    };
+    for (int32_t id : {23, 24, 25, 26, 28, 29, 30, 31})
+        expected[id] = "OB_BF_INCOME";
+    for (int32_t id = -1; id <= 40; ++id)
+    {
+        const char* key = browser::FilterTextKey(id);
+        const auto it = expected.find(id);
+        if (it == expected.end())
+            EXPECT_EQ(key, nullptr) << id;
+        else
+        {
+            ASSERT_NE(key, nullptr) << id;
+            EXPECT_EQ(it->second, key) << id;
+        }
+    }
+}
+
+TEST(FilterCell, GuestFilterTwoShowsCashTextAndBuildingFilter27Nothing)
+{
+    GuestFilterCell cell(0, 0, 50, 13);
+    cell.SetFilter(2);
+    EXPECT_EQ(cell.GetMode(), browser::FM_TEXT);
+    EXPECT_STREQ(cell.GetKeyword(), "GUEST_CASH");
+    EXPECT_EQ(browser::GetCurrentFilter(), 2);
+    cell.SetFilter(5);
+    EXPECT_EQ(cell.GetMode(), browser::FM_BAR);
+    EXPECT_NE(cell.GetBar(), nullptr);
+    cell.SetFilter(27);
+    EXPECT_EQ(cell.GetMode(), browser::FM_NOTHING);
+    EXPECT_EQ(cell.GetBar(), nullptr);
+}
+
+// ---- the table
+
+class TableTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { gui.SetShell(&shell); }
+    void TearDown() override { gui.SetShell(nullptr); }
+
+    FakePanelData data;
+    FakeShell shell{&data};
+    GUIManager gui{nullptr};
+};
+
+TEST_F(TableTest, NamesChooseSourcesAndRowKinds)
+{
+    struct Case
+    {
+        const char* name;
+        int32_t source;
+        bool perObject;
+    };
+    const Case cases[] = {{"GUESTS", 0, true},          {"BUILDINGS", 1, true},
+                          {"ATTRACTIONS", 2, false},    {"STAFF_LIST", 3, true},
+                          {"BUILDINGANIMALS", 4, true}, {"ANIMALS", 5, true},
+                          {"GUESTVISITED", 6, false},   {"AVAILABLE_ANIMALS", 7, false},
+                          {"DEBUG_INFO", 8, false},     {"SENT_INFO", 9, false},
+                          {"guests", -1, false}};
+    for (const Case& c : cases)
+    {
+        Table table({0, 0, 100, 100}, {100, 0, 110, 100}, c.name, 10, 8, true);
+        EXPECT_EQ(table.GetSource(), c.source) << c.name;
+        EXPECT_EQ(table.IsPerObject(), c.perObject) << c.name;
+    }
+}
+
+TEST_F(TableTest, RefillsAtMostOncePerFourSecondsAndAtOnceOnActivation)
+{
+    data.AddGuest(1);
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, false);
+    table.SetActive(true);
+    EXPECT_EQ(data.listed, 1);
+    EXPECT_EQ(table.GetRowCount(), 1);
+    data.AddGuest(2);
+    table.Update(3.9f);
+    EXPECT_EQ(data.listed, 1);
+    EXPECT_EQ(table.GetRowCount(), 1);
+    table.Update(0.2f);
+    EXPECT_EQ(data.listed, 2);
+    EXPECT_EQ(table.GetRowCount(), 2);
+    // Off and on again: a fresh refill at once.
+    table.SetActive(false);
+    EXPECT_EQ(table.GetRowCount(), 0);
+    table.SetActive(true);
+    EXPECT_EQ(data.listed, 3);
+}
+
+TEST_F(TableTest, PublishesCountAndSelectionAndClampsTheSelection)
+{
+    for (uint32_t id = 1; id <= 10; ++id)
+        data.AddGuest(id);
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, true);
+    gui.SetSelection(1, 0);
+    table.SetActive(true);
+    EXPECT_EQ(gui.GetSelection(6), 10);
+    // Ten rows, eight visible: a scroll bar.
+    ASSERT_NE(table.GetScrollBar(), nullptr);
+    // No selection: row 0 is selected at the refill.
+    EXPECT_EQ(table.GetSelectedRow(), 0);
+    // A press below the last drawn row selects row 7 (y 75 / 10).
+    table.OnMouse(5, 75, ME_PRESSED);
+    EXPECT_EQ(table.GetSelectedRow(), 7);
+    EXPECT_EQ(gui.GetSelection(10), 8);
+    // Down to three rows: the selection is held on the last row and the scroll bar goes.
+    data.guests.resize(3);
+    table.Update(4.0f);
+    EXPECT_EQ(table.GetSelectedRow(), 2);
+    EXPECT_EQ(table.GetScrollBar(), nullptr);
+    EXPECT_EQ(table.GetTopRow(), 0);
+    EXPECT_EQ(gui.GetSelection(6), 3);
+    data.guests.clear();
+    table.Update(4.0f);
+    EXPECT_EQ(table.GetSelectedRow(), -1);
+}
+
+TEST_F(TableTest, WheelOverTheTableScrolls)
+{
+    for (uint32_t id = 1; id <= 10; ++id)
+        data.AddGuest(id);
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, false);
+    table.SetActive(true);
+    EXPECT_TRUE(table.OnMouseWheel(5, 5, -1));
+    table.Update(0.0f);
+    EXPECT_EQ(table.GetTopRow(), 1);
+    EXPECT_FALSE(table.OnMouseWheel(500, 500, -1));
+}
+
+TEST_F(TableTest, RowHeightZeroIgnoresPresses)
+{
+    data.AddGuest(1);
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 0, 8, true);
+    table.SetActive(true);
+    table.OnMouse(5, 40, ME_PRESSED);
+    EXPECT_EQ(table.GetSelectedRow(), 0);
+}
+
+TEST_F(TableTest, AvailableAnimalsPublishesTheRowInSlot11)
+{
+    data.availableAnimals = 3;
+    FakeObject building;
+    // Without a dialog object the table stays empty and publishes no selection.
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "AVAILABLE_ANIMALS", 10, 8, true);
+    table.SetActive(true);
+    EXPECT_EQ(table.GetRowCount(), 0);
+    EXPECT_EQ(gui.GetSelection(11), -1);
+    EXPECT_EQ(gui.GetSelection(10), -1);
+}
+
+TEST_F(TableTest, AvailableAnimalsOfTheDialogsBuildingPublishTheRowInSlot11)
+{
+    data.availableAnimals = 3;
+    FakeObject building;
+    const std::string script = "DialogItem Adopt(0, 0, 300, 300, NONE, 1, 0)\n{\n"
+                               "Table(0, 0, 100, 100, 100, 0, 110, 100, AVAILABLE_ANIMALS, 10, 5, 1)\n{\n}\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    gui.SetShell(&shell);
+    ASSERT_TRUE(gui.OpenDialog("Adopt", &building));
+    GuiMouse mouse;
+    for (int i = 0; i < 3; ++i)
+        gui.Update(0.1f, mouse);
+    auto* table = static_cast<Table*>(gui.FindItem(WT_TABLE, "AVAILABLE_ANIMALS"));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->GetRowCount(), 3);
+    // The first row is selected at the refill and published in slot 11, not as an object in slot 10.
+    EXPECT_EQ(gui.GetSelection(11), 0);
+    gui.SetSelection(10, 1234);
+    mouse.x = 20;
+    mouse.y = 25;
+    mouse.first = ME_PRESSED;
+    gui.Update(0.1f, mouse);
+    EXPECT_EQ(table->GetSelectedRow(), 2);
+    EXPECT_EQ(gui.GetSelection(11), 2);
+    EXPECT_EQ(gui.GetSelection(10), 1234);
+    gui.CloseAllDialogs();
+}
+
+TEST_F(TableTest, CachedFilterBarsStandOnTheirRows)
+{
+    for (uint32_t id = 1; id <= 3; ++id)
+        data.AddGuest(id);
+    gui.SetSelection(1, 1); // happiness: a bar
+    Table table({0, 40, 100, 120}, {100, 40, 110, 120}, "GUESTS", 12, 5, false);
+    TableColumn column(0, 40, 100, 120, "FILTER_GUEST", 0xFF000000, 0, 0, false);
+    table.AddChild(&column);
+    table.SetActive(true);
+    ASSERT_NE(column.GetFilterCell(), nullptr);
+    ASSERT_NE(column.GetFilterCell()->GetBar(), nullptr);
+    table.DrawCached();
+    // The last row drawn is the third: 40 + 2 x 12.
+    EXPECT_EQ(column.GetFilterCell()->GetBar()->GetRect().top, 64);
+    table.Draw();
+    EXPECT_EQ(column.GetFilterCell()->GetBar()->GetRect().top, 64);
+    table.SetActive(false);
+}
+
+TEST_F(TableTest, AdjusterColumnBindsRowsByIndex)
+{
+    for (uint32_t id = 1; id <= 4; ++id)
+        data.AddGuest(id);
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, false);
+    TableColumn column(0, 0, 100, 80, "NUMADJ_PRICE", 0xFF000000, 0, 0, false);
+    table.AddChild(&column);
+    data.guests.resize(2);
+    table.SetActive(true);
+    EXPECT_EQ(column.GetRowWidgets(), 2);
+    table.Update(0.0f);
+    EXPECT_EQ(data.objects[2]->asked.back(), "PRICE_1");
+    data.AddGuest(5); // guests 1, 2 and 5 (3 and 4 are no longer listed)
+    data.guests.push_back(data.guests.back());
+    data.guests.back().id = 3;
+    table.Update(4.0f);
+    EXPECT_EQ(column.GetRowWidgets(), 4);
+    // The third and fourth rows' adjusters ask for PRICE_2 and PRICE_3.
+    EXPECT_EQ(data.objects[5]->asked.back(), "PRICE_2");
+    EXPECT_EQ(data.objects[3]->asked.back(), "PRICE_3");
+    table.SetActive(false);
+}
+
+TEST_F(TableTest, AGuestRemovedBetweenRefillsIsNeverRead)
+{
+    data.AddGuest(1);
+    data.AddGuest(2);
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, false);
+    TableColumn column(0, 0, 100, 80, "NUMADJ_PRICE", 0xFF000000, 0, 0, false);
+    table.AddChild(&column);
+    table.SetActive(true);
+    // The guest leaves the park and its object is deleted before the next refill.
+    data.objects.erase(1);
+    data.guests.erase(data.guests.begin());
+    table.Update(0.5f);
+    table.DrawCached();
+    table.Draw();
+    EXPECT_EQ(table.GetRowIds().size(), 2u);
+    EXPECT_FALSE(data.objects[2]->asked.empty());
+    table.Update(4.0f);
+    EXPECT_EQ(table.GetRowIds(), std::vector<uint32_t>{2});
+    table.SetActive(false);
+}
+
+TEST(TableScript, ColumnsStandInTheTableBuiltLast)
+{
+    const std::string text = "DialogItem D(0, 0, 400, 300, NONE, 1, 0)\n{\n"
+                             "Table(10, 20, 210, 120, 215, 20, 225, 120, GUESTS, 10, 8, 1)\n{\n"
+                             "<COL(0, 4278190080, VAR_GUEST_NAME, 5, 100, 2, 0)>\n"
+                             "<COL(0, 4278190080, NUMADJ_PRICE, 100, 180, 0, 1, TIP)>\n}\n}\n";
+    const GuiScript script = GuiParser(800, 600).Parse(text.data(), text.size());
+    Table* table = nullptr;
+    for (const auto& item : script.items)
+        if (item->GetType() == WT_TABLE)
+            table = static_cast<Table*>(item.get());
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->GetColumns().size(), 2u);
+    const TableColumn* first = table->GetColumns()[0];
+    EXPECT_EQ(first->GetCellKind(), TableColumn::CELL_TEXT);
+    EXPECT_STREQ(first->GetName(), "GUEST_NAME");
+    // Left and right count from the table's left edge; the column spans the table's height.
+    EXPECT_EQ(first->GetRect().left, table->GetRect().left + 5);
+    EXPECT_EQ(first->GetRect().right, table->GetRect().left + 100);
+    EXPECT_EQ(first->GetRect().top, table->GetRect().top);
+    EXPECT_EQ(first->GetRect().bottom, table->GetRect().bottom);
+    EXPECT_EQ(table->GetColumns()[1]->GetCellKind(), TableColumn::CELL_ADJUST);
+    EXPECT_STREQ(table->GetColumns()[1]->GetTooltip(), "TIP");
+    EXPECT_TRUE(script.skipped.empty());
+}
+
+} // namespace
