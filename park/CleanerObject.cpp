@@ -57,7 +57,7 @@ void CleanerObject::Create(const char* name)
     m_bLitterFound = m_bToiletFound = m_bBinFound = false;
     m_bCleanToilets = m_bCleanLitter = m_bCleanBins = true;
     m_ToiletsToday = m_BinsToday = m_LitterToday = 0;
-    m_BusyToilet = 0;
+    m_BusyToilet = kNoObjectID;
     m_FeedbackStatus = 0x0100003E;
     m_RequiredFeedback = 1;
     m_CurrentFeedback = 0;
@@ -390,11 +390,11 @@ void CleanerObject::CheckFeedback()
     if (m_RequiredFeedback != 0 || (m_FeedbackStatus & kFeedbackToiletsBusy))
         return;
     m_FeedbackStatus |= kFeedbackToiletsBusy;
-    if (m_BusyToilet != 0)
+    if (m_BusyToilet != kNoObjectID)
     {
         m_RequiredFeedback = kFeedbackToiletsBusy;
         GiveFeedback();
-        m_BusyToilet = 0;
+        m_BusyToilet = kNoObjectID;
     }
 }
 

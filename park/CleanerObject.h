@@ -91,7 +91,8 @@ private:
     int32_t m_ToiletsToday = 0;
     int32_t m_BinsToday = 0;
     int32_t m_LitterToday = 0;
-    uint32_t m_BusyToilet = 0;
+    // No toilet is kNoObjectID (0 is an object's id like any other).
+    uint32_t m_BusyToilet = kNoObjectID;
     uint32_t m_FeedbackStatus = 0x0100003E;
     uint32_t m_RequiredFeedback = 1;
     uint32_t m_CurrentFeedback = 0;

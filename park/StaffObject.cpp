@@ -256,7 +256,8 @@ void StaffObject::PlayAnimation(const char* name, bool /*reverse*/, uint32_t /*e
 const char* StaffObject::GetFeedbackText(uint32_t flags)
 {
     if (flags & kFeedbackStartWork)
-        return Variant(m_dwState == STATE_STARTUP ? "FEEDBACK_STAFFTHOUGHT_STARTJOB" : "FEEDBACK_STAFFTHOUGHT_STARTWORK");
+        return Variant(m_dwState == STATE_STARTUP ? "FEEDBACK_STAFFTHOUGHT_STARTJOB"
+                                                  : "FEEDBACK_STAFFTHOUGHT_STARTWORK");
     if (flags & kFeedbackEndWork)
         return Variant("FEEDBACK_STAFFTHOUGHT_ENDWORK");
     if (flags & kFeedbackSacked)
@@ -310,7 +311,8 @@ void StaffObject::FindWanderPos()
     const float height = static_cast<float>(map->GetHeight()) * 64.0f;
     const auto draw = [](float own, float limit)
     {
-        const float offset = static_cast<float>(-kWanderReach + 2 * kWanderReach * platform::Rand() / platform::kRandMax);
+        const float offset =
+            static_cast<float>(-kWanderReach + 2 * kWanderReach * platform::Rand() / platform::kRandMax);
         const float candidate = own + offset;
         return candidate < 0.0f || candidate > limit ? own : candidate;
     };
@@ -403,8 +405,8 @@ ScriptValue StaffObject::GetScriptVariable(const ScriptOperand& operand)
         if (!m_pCurrentMessage)
             return ScriptValue::UInt(0);
         const MessageRecord& m = *m_pCurrentMessage;
-        const uint32_t value = operand.id == SV_Sender     ? m.dwSender
-                               : operand.id == SV_MessData ? m.dwData
+        const uint32_t value = operand.id == SV_Sender      ? m.dwSender
+                               : operand.id == SV_MessData  ? m.dwData
                                : operand.id == SV_MessFlags ? m.dwFlags
                                                             : m.dwData2;
         return ScriptValue::UInt(value);
@@ -652,8 +654,8 @@ bool StaffObject::Load(SerialStream& stream)
     for (auto& text : texts)
         stream.ReadWideString(text, kThoughtSize);
     stream.ReadBool(&sacked);
-    const bool finite = std::isfinite(energy) && std::isfinite(wander.x) && std::isfinite(wander.y) &&
-                        std::isfinite(wander.z);
+    const bool finite =
+        std::isfinite(energy) && std::isfinite(wander.x) && std::isfinite(wander.y) && std::isfinite(wander.z);
     if (!stream.Good() || !finite || thoughts < 0 || thoughts > kThoughtSlots)
     {
         GetLogger()->Report(0, "StaffObject::Load - the saved record of %s is cut short or damaged", m_Name);
