@@ -36,7 +36,8 @@ const char16_t* const kTexts =
     u"FEEDBACK_CLEANER_INNERTOUGHT_CLEANLITTER_03=litter|FEEDBACK_STAFF_SACKED=sacked|"
     u"FEEDBACK_CLEANER_TOILETS_BUSY=busy|STAFF_DAY_TEXT=Day %d|"
     u"STAFFB_DISMISS_CONFIRM=Pay $%d? %s|FEEDBACK_ZOO_INSPECT_01=zoo|"
-    u"FEEDBACK_ZOO_INSPECT_02=zoo|FEEDBACK_ZOO_INSPECT_03=zoo";
+    u"FEEDBACK_ZOO_INSPECT_02=zoo|FEEDBACK_ZOO_INSPECT_03=zoo|"
+    u"FEEDBACK_MECHANIC_TOO_BUSY=too busy";
 
 class StaffPark : public JobPark
 {
@@ -489,6 +490,145 @@ TEST(StaffSave, ARecordCutShortOrClaimingImpossibleCountsIsRefused)
         EXPECT_FALSE(savebytes::LoadFrom(bad, [&](SerialStream& s) { return other->Load(s); })) << count;
     }
     EXPECT_FLOAT_EQ(other->GetEnergy(), 0.5f);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- mechanics and zookeepers
+
+namespace
+{
+
+// Calls of FindJob that found a job, each given back before the next.
+int FoundOf(StaffPark& park, MechanicObject& mechanic, int calls)
+{
+    int found = 0;
+    for (int i = 0; i < calls; ++i)
+    {
+        mechanic.CallScriptFunction(SF_FindJob);
+        if (!mechanic.FoundRepair())
+            continue;
+        ++found;
+        park.mechanics.ReturnJob(mechanic.GetDestObject(), mechanic.GetRepairType());
+    }
+    return found;
+}
+
+TEST(MechanicJobs, FindJobWatersOnlyWithWateringOnAndRepairsOnlyWithRepairsOn)
+{
+    StaffPark park;
+    park.At(OBJECT_SCENERY, "PLANT", 60.0f, 480.0f);
+    auto* mechanic = park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC");
+    // Watering off: never a plant.
+    mechanic->SetJobFlags(MechanicObject::kTakesRepairs);
+    EXPECT_EQ(FoundOf(park, *mechanic, 200), 0);
+    // Repairs off: only plants, on about one call in five (a draw of 0 to 99 above 80: 19 in 100).
+    BuildingObject* kiosk = park.Small("KIOSK", 12);
+    park.mechanics.RequestRepair(kiosk->GetID(), RepairManager::REPAIR_BREAKDOWN);
+    park.Frames(80, 0.1f);
+    mechanic->SetJobFlags(MechanicObject::kTakesWatering);
+    const int watered = FoundOf(park, *mechanic, 400);
+    EXPECT_GT(watered, 40);
+    EXPECT_LT(watered, 120);
+    EXPECT_EQ(park.mechanics.GetPending().size(), 1u);
+    // Both on: the breakdown is taken, the plant's repairing flag set on the job's object.
+    mechanic->SetJobFlags(MechanicObject::kTakesRepairs);
+    mechanic->CallScriptFunction(SF_FindJob);
+    EXPECT_TRUE(mechanic->FoundRepair());
+    EXPECT_EQ(mechanic->GetDestObject(), kiosk->GetID());
+    EXPECT_EQ(mechanic->GetRepairType(), uint32_t{RepairManager::REPAIR_BREAKDOWN});
+    EXPECT_TRUE(kiosk->IsRepairing());
+    // Started and finished: a repair counted, the job gone from the board.
+    mechanic->CallScriptFunction(SF_Repairing);
+    mechanic->CallScriptFunction(SF_FinishedRepairs);
+    EXPECT_EQ(mechanic->GetRepairsToday(), 1u);
+    EXPECT_EQ(mechanic->GetDestObject(), kNoObjectID);
+    EXPECT_FALSE(park.mechanics.HoldsRequest(kiosk->GetID()));
+}
+
+TEST(MechanicJobs, AWateringMechanicWhosePlantGoesChoosesAgainAndStandsBesideThePlant)
+{
+    StaffPark park;
+    Stub* plant = park.At(OBJECT_SCENERY, "PLANT", 100.0f, 200.0f);
+    plant->SetGridW(1);
+    plant->SetGridH(1);
+    auto* mechanic = park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC", 110.0f, 210.0f);
+    mechanic->SetJobFlags(MechanicObject::kTakesWatering);
+    for (int i = 0; i < 100 && !mechanic->FoundRepair(); ++i)
+        mechanic->CallScriptFunction(SF_FindJob);
+    ASSERT_TRUE(mechanic->FoundRepair());
+    ASSERT_EQ(mechanic->GetDestObject(), plant->GetID());
+    // Half a cell (32 by 64 map units) from the plant's corner.
+    mechanic->CallScriptFunction(SF_GetWateringPos);
+    EXPECT_EQ(ScriptValueToInt(Read(*mechanic, SV_WateringPosX)), 116u);
+    EXPECT_EQ(ScriptValueToInt(Read(*mechanic, SV_WateringPosY)), 232u);
+    mechanic->SetState(STATE_MECHANIC_REPAIR);
+    park.Send(plant->GetID(), mechanic->GetID(), MT_BUILDING_BEING_REMOVED);
+    EXPECT_EQ(mechanic->GetState(), uint32_t{STATE_MECHANIC_CHOOSE_JOB});
+    EXPECT_FALSE(park.mechanics.IsAssigned(plant->GetID()));
+}
+
+TEST(MechanicFeedback, OneTooBusyReachesThePlayerADayWhateverTheNumberOfMechanics)
+{
+    StaffPark park;
+    BuildingObject* kiosk = park.Small("KIOSK", 12);
+    park.mechanics.RequestRepair(kiosk->GetID(), RepairManager::REPAIR_BREAKDOWN);
+    std::vector<MechanicObject*> mechanics;
+    for (int i = 0; i < 3; ++i)
+        mechanics.push_back(park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC"));
+    const auto day = [&]
+    {
+        for (int shift = 0; shift < 2; ++shift)
+        {
+            for (MechanicObject* m : mechanics)
+            {
+                m->CallScriptFunction(SF_EndShift);
+                m->Update();
+                m->Update();
+            }
+        }
+    };
+    day();
+    EXPECT_EQ(park.Feedback("FEEDBACK_MECHANIC_TOO_BUSY"), 1u);
+    EXPECT_EQ(park.feedback.GetLog().back().ID, mechanics[0]->GetID());
+    // The others only think it.
+    for (MechanicObject* m : mechanics)
+        EXPECT_EQ(Keyword(*m, "STAFF_FEEDBACK_MESS0"), u"too busy");
+    for (MechanicObject* m : mechanics)
+        park.Send(kWorldID, m->GetID(), MT_NEW_DAY);
+    day();
+    EXPECT_EQ(park.Feedback("FEEDBACK_MECHANIC_TOO_BUSY"), 2u);
+}
+
+TEST(ZooKeeperJobs, AKeeperTakesOnlyExhibitVisitsFromItsOwnBoardAndNeverWaters)
+{
+    StaffPark park;
+    park.At(OBJECT_SCENERY, "PLANT", 60.0f, 480.0f);
+    BuildingObject* kiosk = park.Small("KIOSK", 12);
+    BuildingObject* pool = park.Small("POOL", 14);
+    park.mechanics.RequestRepair(kiosk->GetID(), RepairManager::REPAIR_BREAKDOWN);
+    park.Frames(80, 0.1f);
+    auto* keeper = park.Hire<ZooKeeperObject>(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+    keeper->CallScriptFunction(SF_FindJob);
+    EXPECT_FALSE(keeper->FoundRepair());
+    EXPECT_EQ(park.mechanics.GetPending().size(), 1u);
+    for (int i = 0; i < 50; ++i)
+    {
+        keeper->CallScriptFunction(SF_LookWatering);
+        EXPECT_FALSE(keeper->FoundRepair());
+    }
+    park.zoo.RequestRepair(pool->GetID(), RepairManager::REPAIR_ZOO_VISIT);
+    park.Frames(80, 0.1f);
+    keeper->CallScriptFunction(SF_FindJob);
+    ASSERT_TRUE(keeper->FoundRepair());
+    EXPECT_EQ(keeper->GetDestObject(), pool->GetID());
+    EXPECT_EQ(keeper->GetRepairType(), uint32_t{RepairManager::REPAIR_ZOO_VISIT});
+    keeper->CallScriptFunction(SF_Repairing);
+    keeper->CallScriptFunction(SF_FinishedRepairs);
+    EXPECT_EQ(keeper->GetInspectionsToday(), 1u);
+    EXPECT_EQ(platform::WString(keeper->GetThought(0)), u"zoo");
+    EXPECT_FALSE(park.zoo.HoldsRequest(pool->GetID()));
+    EXPECT_EQ(Keyword(*keeper, "INSPECT_TODAY"), u"1");
 }
 
 } // namespace
