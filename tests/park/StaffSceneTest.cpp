@@ -14,6 +14,7 @@
 #include "park/RepairManager.h"
 #include "park/ServerObject.h"
 #include "platform/Random.h"
+#include "scripts/ObjectScriptVocabulary.h"
 #include "scripts/ObjectStates.h"
 #include "tests/support/TestSupport.h"
 #include "world/MessageHandler.h"
@@ -32,6 +33,13 @@ BuildingObject* Only(const char* type)
 {
     const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName(type);
     return found.size() == 1 ? dynamic_cast<BuildingObject*>(found[0]) : nullptr;
+}
+
+platform::WString Keyword(BaseObject& object)
+{
+    platform::WString text;
+    object.GetVariable("STAFF_ACTIVITY", text);
+    return text;
 }
 
 template <typename T> T* First(uint8_t kind)
@@ -169,6 +177,63 @@ TEST_F(StaffScene, TheDinersServerServesItsQueue)
         30 * 60 * 30);
     EXPECT_TRUE(served) << servedGuests() << " guests served, " << diner->GetVisitsToday() << " sales";
     EXPECT_TRUE(animated);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(StaffScene, TheStaffRoomTakesAsManyAsItsCapacityAndATiredCleanerRestsThere)
+{
+    BuildingObject* room = Only("STAFFSMALL");
+    ASSERT_NE(room, nullptr);
+    ASSERT_TRUE(room->IsOpen());
+    // The sample staff room has room for three.
+    std::vector<CleanerObject*> cleaners;
+    for (int i = 0; i < 4; ++i)
+    {
+        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
+        cleaners.push_back(static_cast<CleanerObject*>(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).back()));
+    }
+    const uint32_t resting = room->GetNumRestStaff();
+    std::vector<uint32_t> found;
+    for (CleanerObject* cleaner : cleaners)
+        found.push_back(cleaner->FindStaffRoom());
+    const uint32_t id = room->GetID();
+    const uint32_t places = 3 - resting;
+    for (uint32_t i = 0; i < found.size(); ++i)
+        EXPECT_EQ(found[i], i < places ? id : kNoObjectID) << i;
+    EXPECT_EQ(room->GetNumRestStaff(), 3u);
+    // One without a room leaving changes nothing; one with a room leaving frees its place.
+    cleaners.back()->SetDestObject(kNoObjectID);
+    cleaners.back()->CallScriptFunction(SF_LeaveStaffRoom);
+    EXPECT_EQ(room->GetNumRestStaff(), 3u);
+    cleaners.front()->SetDestObject(id);
+    cleaners.front()->CallScriptFunction(SF_LeaveStaffRoom);
+    EXPECT_EQ(room->GetNumRestStaff(), 2u);
+    // Dismissed while resting, a cleaner gives its place up too.
+    cleaners[1]->SetDestObject(id);
+    cleaners[1]->SetState(STATE_STAFF_RESTING);
+    cleaners[1]->Dismiss();
+    EXPECT_EQ(room->GetNumRestStaff(), 1u);
+}
+
+TEST_F(StaffScene, ATiredCleanerRestsUntilItsEnergyIsBackAndGoesBackToWork)
+{
+    auto* cleaner = First<CleanerObject>(OBJECT_CLEANER);
+    ASSERT_NE(cleaner, nullptr);
+    cleaner->SetEnergy(0.01f);
+    const bool rested = RunUntil(
+        [&]
+        { return cleaner->GetState() == STATE_STAFF_RESTING || cleaner->GetState() == STATE_STAFF_RESTING_OUTSIDE; },
+        30 * 60 * 5);
+    ASSERT_TRUE(rested) << cleaner->GetState();
+    EXPECT_EQ(Keyword(*cleaner), u"Resting");
+    // Two game hours (the sample day's hour is a 24th of its length) bring a full recovery.
+    const bool back = RunUntil([&] { return cleaner->GetEnergy() >= 1.0f && cleaner->IsVisible(); }, 30 * 60 * 60);
+    ASSERT_TRUE(back);
+    EXPECT_GE(cleaner->GetState(), uint32_t{STATE_CLEANER_CHOOSE_TASK});
 }
 
 } // namespace
