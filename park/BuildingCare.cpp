@@ -348,6 +348,12 @@ void BuildingObject::UseToilet()
     }
 }
 
+int32_t BuildingObject::CleanToilet()
+{
+    ResetCleanliness();
+    return ++m_NumTimesCleanedToday;
+}
+
 void BuildingObject::ResetCleanliness()
 {
     m_fCleanliness = 1.0f;

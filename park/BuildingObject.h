@@ -177,6 +177,9 @@ public:
     // Breaks down: closed, the mechanics called (not when breakdowns are off or a mechanic's request is filed).
     void BreakDownByWear();
     void ResetCleanliness();
+    // A cleaner has cleaned the toilet: clean again, and one more clean today; the cleans of today.
+    int32_t CleanToilet();
+    int32_t GetTimesCleanedToday() const { return m_NumTimesCleanedToday; }
     // A message to the player: the text id's text with the building's display name in it.
     void PostBuildingFeedback(const char* textId);
 

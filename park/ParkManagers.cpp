@@ -5,6 +5,7 @@
 #include "park/ConstructionManager.h"
 #include "park/FeedbackManager.h"
 #include "park/RepairManager.h"
+#include "park/ResearchManager.h"
 #include "world/World.h"
 
 namespace
@@ -40,4 +41,9 @@ RepairManager* GetZooRepair()
 FeedbackManager* GetFeedbackManager()
 {
     return FindOwned<FeedbackManager>(&ParkManagers::feedback);
+}
+
+ResearchManager* GetResearchManager()
+{
+    return g_pWorld ? dynamic_cast<ResearchManager*>(g_pWorld->GetManagers().research.get()) : nullptr;
 }

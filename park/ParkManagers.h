@@ -6,6 +6,7 @@ class CleaningManager;
 class ConstructionManager;
 class FeedbackManager;
 class RepairManager;
+class ResearchManager;
 
 ConstructionManager* GetConstructionManager();
 CleaningManager* GetCleaningManager();
@@ -13,3 +14,4 @@ CleaningManager* GetCleaningManager();
 RepairManager* GetMechanicsRepair();
 RepairManager* GetZooRepair();
 FeedbackManager* GetFeedbackManager();
+ResearchManager* GetResearchManager();

@@ -3,9 +3,12 @@
 
 #include "park/AnimalObject.h"
 #include "park/BuildingObject.h"
+#include "park/CleanerObject.h"
 #include "park/GuestObject.h"
 #include "park/LitterObject.h"
+#include "park/MechanicObject.h"
 #include "park/SceneryObject.h"
+#include "park/ServerObject.h"
 #include "park/TableObject.h"
 #include "world/ObjectKinds.h"
 
@@ -19,4 +22,8 @@ void RegisterParkObjectKinds()
     RegisterObjectKind(OBJECT_GUEST, []() -> BaseObject* { return new GuestObject; });
     RegisterObjectKind(OBJECT_TABLE, []() -> BaseObject* { return new TableObject; });
     RegisterObjectKind(OBJECT_LITTER, []() -> BaseObject* { return new LitterObject; });
+    RegisterObjectKind(OBJECT_SERVER, []() -> BaseObject* { return new ServerObject; });
+    RegisterObjectKind(OBJECT_MECHANIC, []() -> BaseObject* { return new MechanicObject; });
+    RegisterObjectKind(OBJECT_CLEANER, []() -> BaseObject* { return new CleanerObject; });
+    RegisterObjectKind(OBJECT_ZOOKEEPER, []() -> BaseObject* { return new ZooKeeperObject; });
 }

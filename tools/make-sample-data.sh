@@ -62,20 +62,20 @@ while IFS='|' read -r source target; do
     models=$((models + 1))
 done <<'LIST'
 Alert.txt|gamedata/gameart/TM Files/test/Alert.tm
-Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE1_mesh.tm
-Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE2_mesh.tm
-Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE3_mesh.tm
-Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE4_mesh.tm
-Alert.txt|data/Models/D_Ezize/Characters/Staff/SERVE5_mesh.tm
-Alert.txt|data/Models/D_Ezize/Characters/Staff/cleaner_f_mesh.tm
+staff_server.txt|data/Models/D_Ezize/Characters/Staff/SERVE1_mesh.tm
+staff_server.txt|data/Models/D_Ezize/Characters/Staff/SERVE2_mesh.tm
+staff_server.txt|data/Models/D_Ezize/Characters/Staff/SERVE3_mesh.tm
+staff_server.txt|data/Models/D_Ezize/Characters/Staff/SERVE4_mesh.tm
+staff_server.txt|data/Models/D_Ezize/Characters/Staff/SERVE5_mesh.tm
+staff_cleaner.txt|data/Models/D_Ezize/Characters/Staff/cleaner_f_mesh.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/cleaner_walk_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/dolphin_jump_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/dolphin_swim_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/dolphin_swim_01.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/keeper_walk_00.tm
-Alert.txt|data/Models/D_Ezize/Characters/Staff/mechanic_mesh.tm
+staff_mechanic.txt|data/Models/D_Ezize/Characters/Staff/mechanic_mesh.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/mechanic_walk_00.tm
-Alert.txt|data/Models/D_Ezize/Characters/Staff/mtrain_mesh.tm
+staff_keeper.txt|data/Models/D_Ezize/Characters/Staff/mtrain_mesh.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/server_serve_00.tm
 visitor_a.txt|data/Models/D_Ezize/Characters/visitor_a.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_eat_00.tm

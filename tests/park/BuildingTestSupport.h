@@ -78,6 +78,7 @@ class TestWorld : public World
 public:
     TestWorld();
     using World::m_bStartup;
+    using World::m_iDayLength;
     using World::m_Managers;
     using World::m_pScene;
 };

@@ -1,0 +1,122 @@
+// Staff in the running program: the real Game, in its window on a private X server, enters the sample park, whose
+// world script hires a cleaner; the cleaner goes to work on the guests' litter, the diner's servers serve at its
+// counter; the cleaner shows in its own colour where it stands.
+#include "engine/render/GraphicsManager.h"
+#include "game/Game.h"
+#include "park/CleanerObject.h"
+#include "park/ServerObject.h"
+#include "scripts/ObjectStates.h"
+#include "tests/game/GameHarness.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+#include "world/World.h"
+#include "world/WorldMap.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+
+namespace
+{
+
+using gametest::Frame;
+using gametest::GameHarness;
+
+// The colour the sample data gives the cleaner's box model (src/models/staff_cleaner.txt).
+constexpr uint32_t kCleanerGreen = 0x20C040;
+
+// Whether a pixel is a lit or shaded version of the colour: its channels in the same proportions.
+bool IsShadeOf(uint32_t pixel, uint32_t colour)
+{
+    const auto channels = [](uint32_t c) {
+        return std::array<float, 3>{float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF)};
+    };
+    const auto p = channels(pixel), c = channels(colour);
+    const float pMax = std::max({p[0], p[1], p[2]}), cMax = std::max({c[0], c[1], c[2]});
+    if (pMax < 24.0f)
+        return false;
+    for (int i = 0; i < 3; ++i)
+    {
+        if (std::fabs(p[i] / pMax - c[i] / cMax) > 0.08f)
+            return false;
+    }
+    return true;
+}
+
+bool ShowsNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour)
+{
+    platform::Vec3 screen;
+    g_GraphicsManager.ProjectToScreen(scene, &screen);
+    const int cx = static_cast<int>(screen.x), cy = static_cast<int>(screen.y);
+    for (int y = cy - 2; y <= cy + 2; ++y)
+        for (int x = cx - 2; x <= cx + 2; ++x)
+            if (frame.Contains(x, y) && IsShadeOf(frame.At(x, y), colour))
+                return true;
+    return false;
+}
+
+// Looks at a staff member from the side and above, and whether its middle shows in the colour.
+bool Seen(GameHarness& harness, const BaseObject& staff, uint32_t colour, const char* name)
+{
+    platform::Vec3 middle = staff.GetPosition();
+    middle.y += 0.9f;
+    GameHarness::PlaceCamera({middle.x, middle.y + 8.0f, middle.z + 12.0f}, middle);
+    harness.RunFrames(1);
+    const Frame frame = harness.Screenshot();
+    GameHarness::Keep(frame, name);
+    // The frame's staff member stands where it stood a frame before, near enough at this distance.
+    middle = staff.GetPosition();
+    middle.y += 0.9f;
+    return ShowsNear(frame, middle, colour);
+}
+
+TEST(StaffParkScreen, TheHiredCleanerWorksInItsColourAndTheServersStandAtTheCounter)
+{
+    GameHarness harness;
+    if (!harness.XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    // The second scenario of the list is the sample park.
+    const std::filesystem::path scenario = harness.DataFolder() + "/data/Scenario/Scenario2";
+    std::filesystem::create_directories(scenario);
+    std::filesystem::copy_file(harness.DataFolder() + "/data/Scenario/SamplePark/SamplePark.pis",
+                               scenario / "Scenario2.pis");
+    harness.EnterPark(1);
+    ASSERT_NE(g_pWorld, nullptr);
+    g_pWorld->SetGameSpeedLevel(2);
+    harness.Reports().boxes.clear();
+
+    const std::vector<BaseObject*> cleaners = g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER);
+    ASSERT_EQ(cleaners.size(), 1u);
+    auto* cleaner = static_cast<CleanerObject*>(cleaners[0]);
+    // A game minute or two: the cleaner has stepped out of the staff room and is at work.
+    harness.RunFrames(600);
+    EXPECT_TRUE(cleaner->IsVisible());
+    EXPECT_GE(cleaner->GetState(), uint32_t{STATE_CLEANER_CHOOSE_TASK});
+    EXPECT_LE(cleaner->GetState(), uint32_t{STATE_CLEANER_IDLE});
+    EXPECT_NE(cleaner->GetWorldPosition().x, 0.0f);
+    if (cleaner->IsVisible())
+        EXPECT_TRUE(Seen(harness, *cleaner, kCleanerGreen, "staff-cleaner"));
+
+    // The diner's servers stand at its counter (under its roof, out of the camera's sight), shown and working.
+    const std::vector<BaseObject*> servers = g_pObjectManager->GetObjectsOfKind(OBJECT_SERVER);
+    ASSERT_FALSE(servers.empty());
+    const BaseObject* diner = g_pObjectManager->GetBuildingsByName("DINER").at(0);
+    for (const BaseObject* object : servers)
+    {
+        const auto* server = static_cast<const ServerObject*>(object);
+        EXPECT_EQ(server->GetState(), uint32_t{STATE_STAFF_WORKING});
+        EXPECT_EQ(server->GetHomeID(), diner->GetID());
+        EXPECT_TRUE(server->IsVisible());
+        const platform::Vec3 at = WorldMap::WorldToScene(server->GetWorldPosition());
+        EXPECT_NEAR(server->GetPosition().x, at.x, 0.01f);
+        EXPECT_NEAR(server->GetPosition().z, at.z, 0.01f);
+    }
+    EXPECT_TRUE(harness.Reports().boxes.empty()) << harness.Reports().boxes.front().text;
+}
+
+} // namespace

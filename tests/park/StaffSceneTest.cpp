@@ -1,0 +1,239 @@
+// Staff at work in the sample park built by the game's World, every object of its real class: the hired cleaner
+// sweeps the litter guests drop and cleans the toilet, a hired mechanic repairs the diner after it broke down, and
+// the diner's server serves its queue.
+#include "engine/core/GameParameters.h"
+#include "engine/core/TextTable.h"
+#include "engine/render/ModelManager.h"
+#include "park/BuildingObject.h"
+#include "park/CleanerObject.h"
+#include "park/CleaningManager.h"
+#include "park/GuestObject.h"
+#include "park/MechanicObject.h"
+#include "park/ParkLayer.h"
+#include "park/ParkManagers.h"
+#include "park/RepairManager.h"
+#include "park/ServerObject.h"
+#include "platform/Random.h"
+#include "scripts/ObjectScriptVocabulary.h"
+#include "scripts/ObjectStates.h"
+#include "tests/support/TestSupport.h"
+#include "world/MessageHandler.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace
+{
+
+BuildingObject* Only(const char* type)
+{
+    const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName(type);
+    return found.size() == 1 ? dynamic_cast<BuildingObject*>(found[0]) : nullptr;
+}
+
+platform::WString Keyword(BaseObject& object)
+{
+    platform::WString text;
+    object.GetVariable("STAFF_ACTIVITY", text);
+    return text;
+}
+
+template <typename T> T* First(uint8_t kind)
+{
+    const std::vector<BaseObject*> found = g_pObjectManager->GetObjectsOfKind(kind);
+    return found.empty() ? nullptr : dynamic_cast<T*>(found[0]);
+}
+
+class StaffScene : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ClearObjectKinds();
+        RegisterParkLayer();
+        g_ModelManager.Init(1000, false);
+        platform::SRand(3);
+        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/SamplePark/SamplePark.pis", false);
+        ASSERT_TRUE(world->IsBuilt()) << (reports.boxes.empty() ? reports.debug : reports.boxes[0].text);
+        world->SetGameSpeedLevel(2);
+        for (int frame = 0; frame < 30; ++frame)
+            world->Update(1.0f / 30.0f);
+    }
+    void TearDown() override
+    {
+        world.reset();
+        UnregisterParkLayer();
+        for (const auto& box : reports.boxes)
+            ADD_FAILURE() << box.text;
+    }
+    // Frames of a thirtieth of a second until the test holds or the frames run out; whether it held.
+    template <typename Test> bool RunUntil(Test test, int frames)
+    {
+        for (int frame = 0; frame < frames; ++frame)
+        {
+            if (test())
+                return true;
+            world->Update(1.0f / 30.0f);
+        }
+        return test();
+    }
+
+    testsupport::ScopedCurrentDir cwd{TW_SOURCE_DIR "/sample-data"};
+    testsupport::RecordingReportSink reports;
+    GameParameters parameters{"data/script/gameparameters.pis"};
+    TextTable texts{"data/text_uk.uni"};
+    std::unique_ptr<World> world;
+};
+
+TEST_F(StaffScene, TheHiredCleanerSweepsTheGuestsLitterAndCleansTheToilet)
+{
+    auto* cleaner = First<CleanerObject>(OBJECT_CLEANER);
+    ASSERT_NE(cleaner, nullptr);
+    EXPECT_TRUE(cleaner->IsVisible());
+    EXPECT_NE(cleaner->GetScript(), nullptr);
+    // Litter the guests drop, swept: a piece that was on the ground is gone and the cleaner counts it.
+    std::set<uint32_t> seen;
+    bool swept = RunUntil(
+        [&]
+        {
+            for (uint32_t id : g_pObjectManager->GetIdsOfKind(OBJECT_LITTER))
+                seen.insert(id);
+            return cleaner->GetLitterToday() > 0;
+        },
+        30 * 60 * 20);
+    ASSERT_TRUE(swept) << "state " << cleaner->GetState() << ", litter seen " << seen.size();
+    EXPECT_FALSE(seen.empty());
+
+    // A dirty toilet files a job; the cleaner cleans it.
+    BuildingObject* toilet = Only("RESTSMALL");
+    ASSERT_NE(toilet, nullptr);
+    const uint32_t guest = g_pObjectManager->GetIdsOfKind(OBJECT_GUEST).at(0);
+    for (int i = 0; i < 13; ++i)
+        g_pMessageHandler->Send({guest, toilet->GetID(), MT_REQUEST_COMMOD});
+    ASSERT_LT(toilet->GetCleanliness(), 0.5f);
+    const bool cleaned = RunUntil([&] { return cleaner->GetToiletsToday() > 0; }, 30 * 60 * 20);
+    ASSERT_TRUE(cleaned) << "state " << cleaner->GetState() << " moving " << cleaner->IsMoving() << " at "
+                         << cleaner->GetWorldPosition().x << "," << cleaner->GetWorldPosition().y << " toilet "
+                         << toilet->GetWorldPosition().x << "," << toilet->GetWorldPosition().y << " dest "
+                         << cleaner->GetDestObject() << " toilet id " << toilet->GetID() << "\n"
+                         << reports.debug.substr(0, 3000);
+    EXPECT_FLOAT_EQ(toilet->GetCleanliness(), 1.0f);
+    EXPECT_FALSE(GetCleaningManager()->HoldsRequest(toilet->GetID()));
+}
+
+TEST_F(StaffScene, AHiredMechanicRepairsTheDinerThatBrokeDown)
+{
+    BuildingObject* diner = Only("DINER");
+    ASSERT_NE(diner, nullptr);
+    const uint32_t guest = g_pObjectManager->GetIdsOfKind(OBJECT_GUEST).at(0);
+    for (int i = 0; i < 22; ++i)
+        g_pMessageHandler->Send({guest, diner->GetID(), MT_IM_READY, 0, diner->GetServer(0)});
+    // Worn by its sales, it breaks down (as a half-daily check may break it).
+    ASSERT_LT(diner->GetRepairCondition(), 1.0f);
+    diner->BreakDownByWear();
+    ASSERT_TRUE(diner->IsBrokenDown());
+    EXPECT_FALSE(diner->IsOpen());
+
+    world->RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+    auto* mechanic = First<MechanicObject>(OBJECT_MECHANIC);
+    ASSERT_NE(mechanic, nullptr);
+    const bool repaired = RunUntil([&] { return !diner->IsBrokenDown(); }, 30 * 60 * 20);
+    ASSERT_TRUE(repaired) << "state " << mechanic->GetState();
+    EXPECT_EQ(mechanic->GetRepairsToday(), 1u);
+    EXPECT_TRUE(diner->IsOpen());
+    EXPECT_FLOAT_EQ(diner->GetRepairCondition(), 1.0f);
+    EXPECT_TRUE(GetMechanicsRepair()->GetAssigned().empty());
+}
+
+TEST_F(StaffScene, TheDinersServerServesItsQueue)
+{
+    BuildingObject* diner = Only("DINER");
+    ASSERT_NE(diner, nullptr);
+    ASSERT_GT(diner->GetServerCount(), 0u);
+    auto* server = dynamic_cast<ServerObject*>(g_pObjectManager->GetObject(diner->GetServer(0)));
+    ASSERT_NE(server, nullptr);
+    EXPECT_EQ(server->GetState(), uint32_t{STATE_STAFF_WORKING});
+    EXPECT_EQ(server->GetHomeID(), diner->GetID());
+    bool animated = false;
+    // A guest counts its visit once the server has handed the goods over; the server's word to the diner passes
+    // the queue on to the next guest.
+    const auto servedGuests = [&]
+    {
+        int served = 0;
+        for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST))
+            served += static_cast<GuestObject*>(object)->CountVisits(diner->GetID()) > 0 ? 1 : 0;
+        return served;
+    };
+    const bool served = RunUntil(
+        [&]
+        {
+            animated = animated || server->GetServeState() == 1;
+            return servedGuests() >= 2;
+        },
+        30 * 60 * 30);
+    EXPECT_TRUE(served) << servedGuests() << " guests served, " << diner->GetVisitsToday() << " sales";
+    EXPECT_TRUE(animated);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(StaffScene, TheStaffRoomTakesAsManyAsItsCapacityAndATiredCleanerRestsThere)
+{
+    BuildingObject* room = Only("STAFFSMALL");
+    ASSERT_NE(room, nullptr);
+    ASSERT_TRUE(room->IsOpen());
+    // The sample staff room has room for three.
+    std::vector<CleanerObject*> cleaners;
+    for (int i = 0; i < 4; ++i)
+    {
+        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
+        cleaners.push_back(static_cast<CleanerObject*>(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).back()));
+    }
+    const uint32_t resting = room->GetNumRestStaff();
+    std::vector<uint32_t> found;
+    for (CleanerObject* cleaner : cleaners)
+        found.push_back(cleaner->FindStaffRoom());
+    const uint32_t id = room->GetID();
+    const uint32_t places = 3 - resting;
+    for (uint32_t i = 0; i < found.size(); ++i)
+        EXPECT_EQ(found[i], i < places ? id : kNoObjectID) << i;
+    EXPECT_EQ(room->GetNumRestStaff(), 3u);
+    // One without a room leaving changes nothing; one with a room leaving frees its place.
+    cleaners.back()->SetDestObject(kNoObjectID);
+    cleaners.back()->CallScriptFunction(SF_LeaveStaffRoom);
+    EXPECT_EQ(room->GetNumRestStaff(), 3u);
+    cleaners.front()->SetDestObject(id);
+    cleaners.front()->CallScriptFunction(SF_LeaveStaffRoom);
+    EXPECT_EQ(room->GetNumRestStaff(), 2u);
+    // Dismissed while resting, a cleaner gives its place up too.
+    cleaners[1]->SetDestObject(id);
+    cleaners[1]->SetState(STATE_STAFF_RESTING);
+    cleaners[1]->Dismiss();
+    EXPECT_EQ(room->GetNumRestStaff(), 1u);
+}
+
+TEST_F(StaffScene, ATiredCleanerRestsUntilItsEnergyIsBackAndGoesBackToWork)
+{
+    auto* cleaner = First<CleanerObject>(OBJECT_CLEANER);
+    ASSERT_NE(cleaner, nullptr);
+    cleaner->SetEnergy(0.01f);
+    const bool rested = RunUntil(
+        [&]
+        { return cleaner->GetState() == STATE_STAFF_RESTING || cleaner->GetState() == STATE_STAFF_RESTING_OUTSIDE; },
+        30 * 60 * 5);
+    ASSERT_TRUE(rested) << cleaner->GetState();
+    EXPECT_EQ(Keyword(*cleaner), u"Resting");
+    // Two game hours (the sample day's hour is a 24th of its length) bring a full recovery.
+    const bool back = RunUntil([&] { return cleaner->GetEnergy() >= 1.0f && cleaner->IsVisible(); }, 30 * 60 * 60);
+    ASSERT_TRUE(back);
+    EXPECT_GE(cleaner->GetState(), uint32_t{STATE_CLEANER_CHOOSE_TASK});
+}
+
+} // namespace
