@@ -100,7 +100,9 @@ TEST(StaffParkScreen, TheHiredCleanerWorksInItsColourAndTheServersStandAtTheCoun
     EXPECT_LE(cleaner->GetState(), uint32_t{STATE_CLEANER_IDLE});
     EXPECT_NE(cleaner->GetWorldPosition().x, 0.0f);
     if (cleaner->IsVisible())
+    {
         EXPECT_TRUE(Seen(harness, *cleaner, kCleanerGreen, "staff-cleaner"));
+    }
 
     // The diner's servers stand at its counter (under its roof, out of the camera's sight), shown and working.
     const std::vector<BaseObject*> servers = g_pObjectManager->GetObjectsOfKind(OBJECT_SERVER);
