@@ -5,6 +5,7 @@
 #include "engine/core/Logger.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/GraphicsManager.h"
+#include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
@@ -363,7 +364,11 @@ void BuildMode::Enter()
         m_pPreview =
             std::make_unique<BuildingPreview>(ModelFile(WorldParams::GetBuildingModelPath(), "restlarge").c_str());
     if (!m_pPreview->IsLoaded())
+    {
+        // As the building itself does: the placeholder stands in rather than the program ending.
         GetLogger()->Report(1, "Can't load suitable building model");
+        m_pPreview = std::make_unique<BuildingPreview>(ModelManager::kPlaceholderName);
+    }
     Join(m_pPreview.get());
     if (m_pType->bCutawayRoof)
         m_pPreview->EnableBone("ROOF_OFF_00", true);
@@ -613,14 +618,17 @@ void SceneryPlaceMode::LoadPreviews()
     std::string model = ModelFile(WorldParams::GetSceneryModelPath(), m_pItem->szModel);
     if (!SceneryPreview(model.c_str()).IsLoaded())
         model = ModelFile(WorldParams::GetSceneryModelPath(), "lamp_00");
+    if (!SceneryPreview(model.c_str()).IsLoaded())
+    {
+        GetLogger()->Report(1, "Can't load suitable scenery model");
+        model = ModelManager::kPlaceholderName;
+    }
     for (auto& preview : m_pPreviews)
     {
         preview = std::make_unique<SceneryPreview>(model.c_str());
         preview->SetVisible(false);
         Join(preview.get());
     }
-    if (!m_pPreviews[0]->IsLoaded())
-        GetLogger()->Report(1, "Can't load suitable scenery model");
     if (!m_bRail)
         m_pPreviews[0]->SetVisible(true);
 }

@@ -157,6 +157,7 @@ public:
 
     int32_t GetRotation() const { return m_iRotation; }
     const BuildingInfo* GetBuildingType() const { return m_pType; }
+    const BuildingPreview* GetPreview() const { return m_pPreview.get(); }
 
 private:
     GridPos Anchor() const;
