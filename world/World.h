@@ -349,6 +349,8 @@ protected:
     void UpdateKeys();
     // An in-game key went down this frame (a platform key code).
     void OnKeyPressed(int key);
+    // The money chord's step for the frame's modifier and key.
+    void StepMoneyChord(bool modifierHeld, bool keyPressed);
 
     // Control messages.
     void UpdateRating();

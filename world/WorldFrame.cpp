@@ -245,8 +245,13 @@ void World::UpdateKeys()
         if (m_pInput->IsKeyPressed(key))
             OnKeyPressed(key);
     }
-    // The money chord: one modifier held, one key pressed.
-    if (m_pInput->IsKeyHeld(kMoneyChord[0]) && m_pInput->IsKeyPressed(kMoneyChord[1]) && m_pPlayer)
+    StepMoneyChord(m_pInput->IsKeyHeld(kMoneyChord[0]), m_pInput->IsKeyPressed(kMoneyChord[1]));
+}
+
+void World::StepMoneyChord(bool modifierHeld, bool keyPressed)
+{
+    // One modifier held, one key pressed.
+    if (modifierHeld && keyPressed && m_pPlayer)
         m_pPlayer->Cash += kMoneyChordAmount;
 }
 
