@@ -301,9 +301,13 @@ void SelectMode::OnMouse(int32_t x, int32_t y, int32_t first, int32_t second)
         return;
     SceneResultList under;
     GetCursorPicker().PickObjectsAtScreenPoint(x, y, &under);
+    // Scene objects that are not park objects (previews, ride parts) are never picked.
     std::vector<uint32_t> kinds;
     for (uint32_t i = 0; i < under.GetCount(); ++i)
-        kinds.push_back(under.Get(i).m_pObject->GetKind());
+    {
+        const auto* object = dynamic_cast<const BaseObject*>(under.Get(i).m_pObject);
+        kinds.push_back(object ? PickClassOf(object->GetType()) : 0u);
+    }
     const int32_t chosen = ChoosePick(kinds);
     if (chosen < 0)
         return;

@@ -230,4 +230,25 @@ int32_t ChoosePick(const std::vector<uint32_t>& kinds)
     return -1;
 }
 
+uint32_t PickClassOf(uint8_t objectKind)
+{
+    switch (objectKind)
+    {
+    case OBJECT_GUEST:
+    case OBJECT_SERVER:
+    case OBJECT_MECHANIC:
+    case OBJECT_CLEANER:
+    case OBJECT_ZOOKEEPER:
+    case OBJECT_ANIMAL:
+        return kPickMoving;
+    case OBJECT_SCENERY:
+    case OBJECT_BUILDING:
+    case OBJECT_TABLE:
+    case OBJECT_LITTER:
+        return kPickStatic;
+    default:
+        return 0;
+    }
+}
+
 } // namespace toolrules

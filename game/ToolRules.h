@@ -119,5 +119,8 @@ bool DozerClearable(uint32_t flags, const std::vector<CellObject>& objects);
 constexpr uint32_t kPickMoving = 3;
 constexpr uint32_t kPickStatic = 4;
 int32_t ChoosePick(const std::vector<uint32_t>& kinds);
+// The picking class of a park object of that kind: guests, staff, servers and animals move; buildings, scenery,
+// tables and litter stand still; anything else is not picked (0).
+uint32_t PickClassOf(uint8_t objectKind);
 
 } // namespace toolrules

@@ -205,6 +205,25 @@ TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedW
     EXPECT_NE(g_pWorldMap->GetFlags(site) & CELL_BUILDING, 0u) << "the kiosk stands where the pointer was";
     GameHarness::Keep(harness.Screenshot(), "tools-kiosk-placed");
 
+    // The select tool: a click on the kiosk opens its panel.
+    BaseObject* kiosk = nullptr;
+    for (BaseObject* b : kiosks)
+        if (b->GetGridPos().x >= corner.x && b->GetGridPos().x < corner.x + kBlock)
+            kiosk = b;
+    ASSERT_NE(kiosk, nullptr);
+    EXPECT_EQ(kiosk->GetSelectLevel(), 0);
+    {
+        platform::Vec3 screen;
+        const platform::Vec3 at = kiosk->GetPosition();
+        g_GraphicsManager.ProjectToScreen({at.x, at.y + 0.5f, at.z}, &screen);
+        pointer->MoveTo(static_cast<int>(std::lround(screen.x)) + offsetX,
+                        static_cast<int>(std::lround(screen.y)) + offsetY);
+        Settle();
+    }
+    Press(true);
+    Press(false);
+    EXPECT_EQ(kiosk->GetSelectLevel(), 2) << "the kiosk's panel is open";
+
     // The bulldozer: a click on a footpath cell removes it and pays 5 back.
     Gui().SetMode(8);
     Settle();
@@ -216,6 +235,43 @@ TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedW
     EXPECT_NE(g_pWorldMap->GetFlags({last.x - 1, last.y}) & CELL_FOOTPATH, 0u);
     EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cashBeforeDozer + 5.0f);
     GameHarness::Keep(harness.Screenshot(), "tools-dozed");
+}
+
+TEST_F(ToolModesInGameTest, TheBrushScattersPlantsOverADraggedRectangleAndChargesEach)
+{
+    constexpr int32_t kBlock = 6;
+    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    LookDownAt(corner, kBlock);
+    // Plants are scattered on every brushable cell (tulips, 25 each, the only plant the brush may scatter).
+    const auto tulipsAt = [](const GridPos& cell)
+    {
+        int n = 0;
+        for (BaseObject* o : g_pWorldMap->GetObjectsAt(cell))
+            n += std::string(o->GetName()) == "TULIPS" ? 1 : 0;
+        return n;
+    };
+    Gui().SetSelection(14, 2);
+    Gui().SetMode(10);
+    Settle();
+    const float cash = g_pWorld->GetPlayer()->Cash;
+    const GridPos from{corner.x + 1, corner.y + 1}, to{corner.x + 3, corner.y + 3};
+    MoveToCell(from);
+    Press(true);
+    MoveToCell(to);
+    // During the drag the money is taken, nothing is built yet.
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash - 9 * 25.0f);
+    EXPECT_EQ(tulipsAt(from), 0);
+    GameHarness::Keep(harness.Screenshot(), "tools-brush-drag");
+    Press(false);
+    harness.RunFrames(3);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash - 9 * 25.0f);
+    for (int32_t x = from.x; x <= to.x; ++x)
+        for (int32_t y = from.y; y <= to.y; ++y)
+            EXPECT_EQ(tulipsAt({x, y}), 1) << x << "," << y;
+    EXPECT_EQ(tulipsAt({to.x + 1, to.y}), 0);
+    GameHarness::Keep(harness.Screenshot(), "tools-brush-done");
 }
 
 } // namespace

@@ -404,3 +404,29 @@ TEST(ToolRulesTest, PickingPrefersMovingObjects)
     for (const auto& c : cases)
         EXPECT_EQ(ChoosePick(c.kinds), c.chosen);
 }
+
+TEST(ToolRulesTest, PeopleAndAnimalsArePickedBeforeWhatStandsStill)
+{
+    const struct
+    {
+        uint8_t kind;
+        uint32_t pick;
+    } cases[] = {
+        {OBJECT_GUEST, kPickMoving},
+        {OBJECT_SERVER, kPickMoving},
+        {OBJECT_MECHANIC, kPickMoving},
+        {OBJECT_CLEANER, kPickMoving},
+        {OBJECT_ZOOKEEPER, kPickMoving},
+        {OBJECT_ANIMAL, kPickMoving},
+        {OBJECT_SCENERY, kPickStatic},
+        {OBJECT_BUILDING, kPickStatic},
+        {OBJECT_TABLE, kPickStatic},
+        {OBJECT_LITTER, kPickStatic},
+        {0, 0u},
+        {11, 0u},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PickClassOf(c.kind), c.pick) << int(c.kind);
+    // A guest in front of a building is chosen whatever the order.
+    EXPECT_EQ(ChoosePick({PickClassOf(OBJECT_BUILDING), PickClassOf(OBJECT_GUEST)}), 1);
+}
