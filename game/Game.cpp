@@ -1,6 +1,7 @@
 // Game: construction and destruction orders, the update and render of a pass, activation, screen switching and
 // the video settings.
 #include "game/Game.h"
+#include "game/ToolModes.h"
 
 #include "engine/core/Cursor.h"
 #include "engine/core/CycleTimer.h"
@@ -105,6 +106,7 @@ Game::Game(void* instance, void* window) : m_pInstance(instance), m_pWindow(wind
     m_pSoundEvents = std::make_unique<SoundEventManager>(soundEnabled);
 
     RegisterCommands();
+    RegisterToolModes();
     m_pGUIManager = std::make_unique<GUIManager>(m_pDisplay.get());
     m_pGUIManager->SetShell(this);
     m_pGUIManager->GetTickerList().SetSource(&m_tickerFeed);
@@ -321,6 +323,11 @@ void Game::SetDialogPosition(int32_t id, int32_t x, int32_t y)
 bool Game::HasPark() const
 {
     return g_pWorld != nullptr;
+}
+
+float Game::GetParkSpeed() const
+{
+    return g_pWorld ? g_pWorld->GetGameSpeed() : 1.0f;
 }
 
 bool Game::IsParkPaused() const

@@ -101,6 +101,7 @@ public:
     bool HasPark() const override;
     bool IsParkPaused() const override;
     void SetParkPaused(bool paused) override;
+    float GetParkSpeed() const override;
     GameOptions* GetGuiOptions() override { return m_pOptions.get(); }
     void ApplyVideoOptions() override { ApplyVideoSettings(); }
     // The park's guest averages, the animals' happiness and the rescue acceptance by their bar names.

@@ -5,10 +5,12 @@
 #include "engine/core/GameInput.h"
 #include "engine/core/GameOptions.h"
 #include "engine/core/TextTable.h"
+#include "engine/media/SoundEventManager.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/TextWriter.h"
 #include "game/Game.h"
+#include "game/Mp3Player.h"
 #include "gui/GUIManager.h"
 #include "gui/SpriteManager.h"
 #include "gui/Text.h"
@@ -71,33 +73,77 @@ std::string WorldTestScreen::ScenarioFileName(int32_t scenarioIndex, bool sandbo
 void WorldTestScreen::Enter()
 {
     m_bActive = true;
+    GUIManager& gui = m_Game.GetGUIManager();
+    gui.SetCursorVisible(false);
     const std::string file = ScenarioFileName(m_Game.GetScenarioIndex(), m_Game.IsSandbox());
+    m_Game.GetMp3Player().SetDayNight(false);
     RegisterParkLayer();
+    SetParkViews(&m_Views);
     GetSpriteManager().LoadSpriteFile(kInGameBanks[0], kInGameBanks[1]);
     m_pWorld = std::make_unique<World>(&m_Game.GetCursor(), &m_Game.GetInput(), file.c_str(), m_bLoadPending);
     if (!m_pWorld->IsBuilt())
     {
         // The World has said why; a park that cannot be built is never run, and the front end comes back.
         m_pWorld.reset();
+        gui.SetCursorVisible(true);
         m_Game.SelectScreen(Game::kMainMenuScreen);
         return;
     }
     // A saved game's park is finished by the load; a new one starts with the select tool and runs its first frame.
     if (m_bLoadPending)
         return;
-    m_Game.GetGUIManager().SetMode(kSelectMode);
-    LoadOwnScript();
+    StartPlay(false);
     m_pWorld->Update();
+    m_Game.GetMp3Player().PlayFirstTrack();
+}
+
+void WorldTestScreen::StartPlay(bool firstTrackNow)
+{
+    GUIManager& gui = m_Game.GetGUIManager();
+    gui.SetMode(kSelectMode);
+    LoadOwnScript();
+    m_Game.GetSoundManager().StopAllSamples();
+    m_Game.GetSoundEvents().StartCrowdLoop();
+    gui.SetCursorVisible(true);
+    m_Game.GetInput().ClearMouseButtons();
+    Mp3Player& music = m_Game.GetMp3Player();
+    music.SetFilterMode(1);
+    music.ShuffleAll();
+    if (firstTrackNow)
+        music.PlayFirstTrack();
+    if (m_Game.IsSandbox())
+        gui.HideProgressExtension();
+    else
+        gui.ShowProgressExtension();
+}
+
+void WorldTestScreen::AfterLoad()
+{
+    if (!m_pWorld)
+        return;
+    // The World's own steps after a load come with the saved games.
+    StartPlay(true);
 }
 
 void WorldTestScreen::Leave()
 {
+    m_Game.GetSoundManager().StopAllSamples();
+    m_Game.GetSoundEvents().StopCrowdLoop();
+    m_Game.GetMp3Player().Stop();
+    GUIManager& gui = m_Game.GetGUIManager();
+    gui.ClearRadarActive();
+    gui.HideProgressExtension();
     m_pWorld.reset();
+    SetParkViews(nullptr);
     UnregisterParkLayer();
-    m_Game.GetGUIManager().Reset();
+    gui.Reset();
     GetSpriteManager().UnloadBanks();
     if (g_pCameraManager)
+    {
+        g_pCameraManager->SetCamera(1, false);
         g_pCameraManager->StopTracking();
+    }
+    gui.SetCursorVisible(true);
     m_bActive = false;
 }
 

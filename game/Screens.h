@@ -2,6 +2,7 @@
 // park, the credits and the return from an in-game load. The Game holds one of each and switches between them.
 #pragma once
 
+#include "game/ShellParkViews.h"
 #include "platform/gfx/Math.h"
 
 #include <cstdint>
@@ -72,6 +73,8 @@ public:
     void Enter() override;
     void Leave() override;
     const char* GetScriptName() const override { return "data/script/gui/GUI.PIS"; }
+    // The start steps for a saved game's park, then the park's own finishing steps.
+    void AfterLoad() override;
 
     // The world file of scenario `scenarioIndex` (counted from 0) or of that sandbox, as the park screen opens it.
     static std::string ScenarioFileName(int32_t scenarioIndex, bool sandbox);
@@ -82,8 +85,12 @@ public:
     bool IsLoadPending() const { return m_bLoadPending; }
 
 private:
+    // The select tool, the GUI script, the crowd loop, the cursor, the music and the progress extension.
+    void StartPlay(bool firstTrackNow);
+
     std::unique_ptr<World> m_pWorld;
     bool m_bLoadPending = false;
+    ShellParkViews m_Views;
 };
 
 // The front end: the main menu, and the scenario list when coming back from a park.

@@ -5,6 +5,7 @@
 #include "engine/core/FileSystem.h"
 #include "engine/core/GameInput.h"
 #include "engine/core/Logger.h"
+#include "engine/core/TextTable.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/Display.h"
 #include "engine/render/Font.h"
@@ -146,7 +147,8 @@ void GUIManager::BuildScript(const char* text, size_t length, const char* name)
         root->SetActive(true);
         root->SetDirty();
     }
-    m_bMessageShowing = false;
+    m_Band = MessageBand();
+    m_MessageText.clear();
 }
 
 void GUIManager::BuildFonts()
@@ -756,12 +758,28 @@ TextWriter* GUIManager::GetTextWriter(int n) const
 
 // ---- message band, tooltip, pause
 
-void GUIManager::ShowMessage(const char*, int32_t passes)
+void GUIManager::ShowMessage(const char* key, int32_t passes)
 {
-    m_iMessagePasses = passes;
-    m_bMessageShowing = true;
+    const char16_t* text = g_pTextTable && key ? g_pTextTable->GetText(key) : nullptr;
+    ShowMessageText(text ? text : u"", passes);
+}
+
+void GUIManager::ShowMessageText(const char16_t* text, int32_t passes)
+{
+    m_MessageText = text ? text : u"";
+    const TextWriter* writer = GetTextWriter(0);
+    const int32_t width = writer ? writer->GetTextWidth(m_MessageText.c_str())
+                                 : static_cast<int32_t>(m_MessageText.size()) * 8;
+    m_Band.SetBand(m_script.messageBand.left, m_script.messageBand.right);
+    m_Band.Show(width, passes);
     if (g_pSoundManager)
         g_pSoundManager->PlaySampleVolume("NewMessage", 0.5f, 1, 0.0f);
+}
+
+void GUIManager::UpdateMessage(float dt)
+{
+    const bool paused = !m_pShell || !m_pShell->HasPark() || m_pShell->IsParkPaused();
+    m_Band.Update(dt, m_pShell ? m_pShell->GetParkSpeed() : 1.0f, paused);
 }
 
 void GUIManager::ShowTooltip(Widget* owner, int32_t x, int32_t y, const char* textId)
@@ -1028,6 +1046,16 @@ void GUIManager::Draw()
             if (m_pDisplay)
                 m_pDisplay->DrawSurface(0, GetScreenHeight() - kToolbarHeight, m_iToolbarLayer);
             root->Draw();
+        }
+    if (m_iMode != kIdleMode && m_Band.HasText() && m_script.hasMessageBand)
+        if (TextWriter* writer = GetTextWriter(0))
+        {
+            // Clipped to the band: the writer's rectangle is the band, the text starts at its offset inside it.
+            const GuiRect& band = m_script.messageBand;
+            writer->SetRect(band.left, band.top, band.right - band.left, band.bottom - band.top);
+            writer->SetColour(0xFF2A0FB2);
+            writer->SetAlignment(0);
+            writer->DrawLine(m_Band.GetLeft() - band.left, 0, m_MessageText.c_str());
         }
     for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
         drawEntry(*it);

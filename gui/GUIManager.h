@@ -6,6 +6,7 @@
 #pragma once
 
 #include "gui/GuiParser.h"
+#include "gui/MessageBand.h"
 #include "gui/ToolMode.h"
 #include "gui/TooltipBox.h"
 
@@ -221,9 +222,15 @@ public:
     GuiShell* GetShell() const { return m_pShell; }
 
     // ---- message band (shown by the park's tool modes)
+    // The text of the key from the text table runs through the band `passes` times.
     void ShowMessage(const char* key, int32_t passes);
-    bool IsMessageShowing() const { return m_bMessageShowing; }
-    bool IsMessageBoxFree() const { return !m_bMessageShowing; }
+    void ShowMessageText(const char16_t* text, int32_t passes);
+    // Moves the message (the tool modes call it every frame).
+    void UpdateMessage(float dt);
+    bool IsMessageShowing() const { return m_Band.IsShowing(); }
+    bool IsMessageBoxFree() const { return !m_Band.IsShowing(); }
+    const MessageBand& GetMessageBandState() const { return m_Band; }
+    const std::u16string& GetMessageText() const { return m_MessageText; }
 
     // ---- tooltip
     void ShowTooltip(Widget* owner, int32_t x, int32_t y, const char* textId);
@@ -303,8 +310,8 @@ private:
     std::unique_ptr<BubbleSet> m_pBubbles;
     int32_t m_iMenuParam = 0;
     int32_t m_dialogValues[kDialogValueCount] = {};
-    bool m_bMessageShowing = false;
-    int32_t m_iMessagePasses = 0;
+    MessageBand m_Band;
+    std::u16string m_MessageText;
     bool m_bRadarActive = false;
     bool m_bRadarInput = true;
     std::unique_ptr<ToolMode> m_pMode;

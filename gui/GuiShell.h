@@ -33,6 +33,8 @@ public:
     virtual bool HasPark() const { return false; }
     virtual bool IsParkPaused() const { return false; }
     virtual void SetParkPaused(bool paused) { (void)paused; }
+    // The park's game speed (1 without a park).
+    virtual float GetParkSpeed() const { return 1.0f; }
 
     // The save or load menu is about to open (the list is prepared) or has been closed.
     virtual void PrepareSaveMenu(bool load) { (void)load; }

@@ -61,6 +61,12 @@ public:
     static constexpr float kSceneHeight = 500.0f;
     // The feedback message type of the world script's tickers.
     static constexpr uint32_t kTickerMessage = 1;
+    // The in-game keys, by key code: P pause, = and - game speed, F5 load menu, F4 save menu, F2 options, B build
+    // panel, S scenery panel.
+    static constexpr int kParkKeys[8] = {0x19, 0x0D, 0x0C, 0x3F, 0x3E, 0x3C, 0x30, 0x1F};
+    // The money chord: Right Control held and M pressed adds this to the cash.
+    static constexpr int kMoneyChord[2] = {0x9D, 0x32};
+    static constexpr float kMoneyChordAmount = 5000.0f;
 
     // The clock alone, for parts of the park used without a scenario: stores the global pointer; the clock starts
     // at 09:00 of day 0 when the game parameters give a usable day length (at 0, with no days, otherwise); speed 1,
@@ -343,6 +349,8 @@ protected:
     void UpdateKeys();
     // An in-game key went down this frame (a platform key code).
     void OnKeyPressed(int key);
+    // The money chord's step for the frame's modifier and key.
+    void StepMoneyChord(bool modifierHeld, bool keyPressed);
 
     // Control messages.
     void UpdateRating();

@@ -166,21 +166,27 @@ void World::RemoveFlaggedObjects()
     ObjectManager* objects = g_pObjectManager;
     if (!objects)
         return;
+    bool removed = false;
     for (ObjectManager::Pool pool : {ObjectManager::POOL_BUILDING, ObjectManager::POOL_OTHER, ObjectManager::POOL_GUEST,
                                      ObjectManager::POOL_LITTER})
     {
         for (uint32_t i = objects->GetPoolCount(pool); i-- > 0;)
         {
             BaseObject* object = objects->GetPoolObject(pool, i);
-            if (object && object->IsWaitingForDeath())
-                RemoveFlaggedObject(*object);
+            if (object && object->IsWaitingForDeath() && RemoveFlaggedObject(*object))
+                removed = true;
         }
     }
+    // The open panels show what is left.
+    if (removed && g_pGUIManager)
+        g_pGUIManager->RefreshOpenDialogs();
 }
 
 bool World::RemoveFlaggedObject(BaseObject& object)
 {
-    // A camera that followed the object stops, and the dialog that offers to stop it goes.
+    // Its panels close, a camera that followed the object stops, and the dialog that offers to stop it goes.
+    if (g_pGUIManager)
+        g_pGUIManager->CloseDialogsOfListener(&object);
     if (g_pCameraManager && g_pCameraManager->OnObjectRemoved(object.GetID()) && g_pGUIManager)
         g_pGUIManager->CloseDialog("CancelCamera");
     const uint8_t kind = object.GetType();
@@ -234,11 +240,19 @@ void World::UpdateKeys()
 {
     if (!m_pInput)
         return;
-    for (int key : {platform::kKeyP, platform::kKeyEquals, platform::kKeyMinus})
+    for (int key : kParkKeys)
     {
         if (m_pInput->IsKeyPressed(key))
             OnKeyPressed(key);
     }
+    StepMoneyChord(m_pInput->IsKeyHeld(kMoneyChord[0]), m_pInput->IsKeyPressed(kMoneyChord[1]));
+}
+
+void World::StepMoneyChord(bool modifierHeld, bool keyPressed)
+{
+    // One modifier held, one key pressed.
+    if (modifierHeld && keyPressed && m_pPlayer)
+        m_pPlayer->Cash += kMoneyChordAmount;
 }
 
 void World::OnKeyPressed(int key)
@@ -247,7 +261,31 @@ void World::OnKeyPressed(int key)
     {
     case platform::kKeyP:
         if (!m_bForcedPaused)
+        {
             m_bPaused = !m_bPaused;
+            if (g_pGUIManager)
+                m_bPaused ? g_pGUIManager->OpenPauseBox() : g_pGUIManager->ClosePauseBox();
+        }
+        break;
+    case platform::kKeyF5:
+        if (g_pGUIManager)
+            g_pGUIManager->ToggleLoadGameMenu();
+        break;
+    case platform::kKeyF4:
+        if (g_pGUIManager)
+            g_pGUIManager->ToggleSaveGameMenu();
+        break;
+    case platform::kKeyF2:
+        if (g_pGUIManager)
+            g_pGUIManager->ToggleInGameOptions();
+        break;
+    case platform::kKeyB:
+        if (g_pGUIManager)
+            g_pGUIManager->OpenBuildPanel();
+        break;
+    case platform::kKeyS:
+        if (g_pGUIManager)
+            g_pGUIManager->ToggleSceneryPanel();
         break;
     case platform::kKeyEquals:
         SetGameSpeedLevel(m_GameSpeedLevel + 1);

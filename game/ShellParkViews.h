@@ -1,0 +1,14 @@
+// ShellParkViews: the camera and the guests' voices as the park asks for them, through the camera manager and the
+// park's sound script; the park screen registers it while a park runs.
+#pragma once
+
+#include "park/ParkViews.h"
+
+class ShellParkViews final : public ParkViews
+{
+public:
+    void LookAt(const platform::Vec3& mapPosition) override;
+    void PauseFollowing(uint32_t id) override;
+    void ResumeFollowing(uint32_t id) override;
+    void PlayOpinionSound(int32_t sound, const platform::Vec3& mapPosition) override;
+};

@@ -1,0 +1,277 @@
+// The park's tools in the running program: real pointer moves and presses on the game's window (through the X test
+// extension of its private X server) lay a footpath, place a shop, select it and bulldoze a path cell; the park's
+// state and the frame show each step.
+#include "engine/core/GameInput.h"
+#include "engine/render/GraphicsManager.h"
+#include "game/Game.h"
+#include "game/ToolModes.h"
+#include "gui/GUIManager.h"
+#include "scripts/WorldParams.h"
+#include "scripts/WorldParamsRecords.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/XPointer.h"
+#include "world/BaseObject.h"
+#include "world/CameraManager.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+#include "world/World.h"
+#include "world/WorldMap.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace
+{
+
+using gametest::Frame;
+using gametest::GameHarness;
+using gametest::XPointer;
+
+// The sample data's prices (src/data/script/mrvscenery.pis and mrvbuildings.pis).
+constexpr float kFootpathCost = 10.0f;
+constexpr float kKioskCost = 600.0f;
+
+// Open ground: walkable, in the grid, and nothing built, laid or standing on it.
+bool OpenGround(const GridPos& cell)
+{
+    const uint32_t f = g_pWorldMap->GetFlags(cell);
+    return (f & 0x80000001u) == 0x80000001u && (f & 0x70000002u) == 0 && g_pWorldMap->GetObjectsAt(cell).empty();
+}
+
+// The first corner of a block of n x n cells of open ground, scanning from the map's middle row.
+std::optional<GridPos> FindOpenBlock(int32_t n)
+{
+    const int32_t w = g_pWorldMap->GetWidth(), h = g_pWorldMap->GetHeight();
+    for (int32_t y = 2; y + n < h - 2; ++y)
+        for (int32_t x = 2; x + n < w - 2; ++x)
+        {
+            bool open = true;
+            for (int32_t i = 0; i < n && open; ++i)
+                for (int32_t j = 0; j < n && open; ++j)
+                    open = OpenGround({x + i, y + j});
+            if (open)
+                return GridPos{x, y};
+        }
+    return std::nullopt;
+}
+
+int32_t SceneryIndex(const char* keyword)
+{
+    for (uint32_t i = 0; i < g_pWorldParams->GetSceneryCount(); ++i)
+        if (std::string(g_pWorldParams->GetSceneryInfo(static_cast<int32_t>(i)).keyword) == keyword)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+int32_t BuildingIndex(const char* keyword)
+{
+    for (uint32_t i = 0; i < g_pWorldParams->GetBuildingCount(); ++i)
+        if (std::string(g_pWorldParams->GetBuildingInfo(static_cast<int32_t>(i)).keyword) == keyword)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+class ToolModesInGameTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!harness.XvfbInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        std::string why;
+        ASSERT_TRUE(harness.Start(&why)) << why;
+        pointer = std::make_unique<XPointer>(harness.DisplayName());
+        if (!pointer->Available())
+            GTEST_SKIP() << "the X test extension's library is not installed";
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        harness.RunFrames(3);
+        pointer->MoveTo(400, 300);
+        Settle();
+        offsetX = 400 - g_pGameInput->GetMouseX();
+        offsetY = 300 - g_pGameInput->GetMouseY();
+    }
+    GUIManager& Gui() const { return harness.GetGame().GetGUIManager(); }
+    void Settle()
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        harness.RunFrames(2);
+    }
+    // The pointer over the middle of a cell, as the current view shows it.
+    void MoveToCell(const GridPos& cell)
+    {
+        platform::Vec3 screen;
+        g_GraphicsManager.ProjectToScreen(WorldMap::WorldToScene(WorldMap::GetCellCentre(cell)), &screen);
+        pointer->MoveTo(static_cast<int>(std::lround(screen.x)) + offsetX,
+                        static_cast<int>(std::lround(screen.y)) + offsetY);
+        Settle();
+    }
+    void Press(bool down)
+    {
+        pointer->Button(1, down);
+        Settle();
+    }
+    // A camera high above the block's middle, looking down at it.
+    void LookDownAt(const GridPos& corner, int32_t n)
+    {
+        const platform::Vec3 at = WorldMap::WorldToScene(WorldMap::GetCellCentre({corner.x + n / 2, corner.y + n / 2}));
+        GameHarness::PlaceCamera({at.x, at.y + 45.0f, at.z - 20.0f}, at);
+        harness.RunFrames(3);
+    }
+    GridPos CursorCell() const
+    {
+        GridPos cell{-1, -1};
+        g_pWorldMap->GetCursorGridPos(&cell);
+        return cell;
+    }
+
+    GameHarness harness;
+    std::unique_ptr<XPointer> pointer;
+    int offsetX = 0;
+    int offsetY = 0;
+};
+
+TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedWithThePointer)
+{
+    constexpr int32_t kBlock = 10;
+    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    ASSERT_TRUE(found) << "the sample park has open ground";
+    const GridPos corner = *found;
+    LookDownAt(corner, kBlock);
+    EXPECT_EQ(Gui().GetMode(), 4) << "the park starts with the select tool";
+
+    // The pointer over a cell picks that cell.
+    const GridPos first{corner.x + 2, corner.y + 1};
+    MoveToCell(first);
+    ASSERT_EQ(CursorCell(), first);
+
+    // The footpath tool: a drag over five cells of a row lays five cells of footpath at 10 each.
+    Gui().SetSelection(5, SceneryIndex("FOOTPATH"));
+    Gui().SetMode(7);
+    Settle();
+    const float cashBefore = g_pWorld->GetPlayer()->Cash;
+    const GridPos last{first.x + 4, first.y};
+    MoveToCell(first);
+    Press(true);
+    MoveToCell(last);
+    Press(false);
+    for (int32_t x = first.x; x <= last.x; ++x)
+        EXPECT_NE(g_pWorldMap->GetFlags({x, first.y}) & CELL_FOOTPATH, 0u) << "cell " << x;
+    EXPECT_EQ(g_pWorldMap->GetFlags({last.x + 1, first.y}) & CELL_FOOTPATH, 0u);
+    EXPECT_EQ(g_pWorldMap->GetFlags({first.x, first.y + 1}) & CELL_FOOTPATH, 0u);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cashBefore - 5 * kFootpathCost);
+    EXPECT_FLOAT_EQ(g_pWorld->m_fSceneryCostToday, 5 * kFootpathCost);
+    GameHarness::Keep(harness.Screenshot(), "tools-footpath");
+
+    // The build tool: the kiosk's preview follows the pointer; a click on open ground places it and charges it,
+    // and the select tool comes back.
+    const size_t kiosksBefore = g_pObjectManager->GetBuildingsByName("ICEKIOSK").size();
+    Gui().SetSelection(0, BuildingIndex("ICEKIOSK"));
+    Gui().SetMode(5);
+    Settle();
+    const GridPos site{corner.x + 4, corner.y + 6};
+    MoveToCell(site);
+    const Frame preview = harness.Screenshot();
+    GameHarness::Keep(preview, "tools-kiosk-preview");
+    {
+        const auto* mode = dynamic_cast<BuildMode*>(Gui().GetCurrentMode());
+        ASSERT_NE(mode, nullptr);
+        ASSERT_NE(mode->GetPreview(), nullptr);
+        EXPECT_TRUE(mode->GetPreview()->IsLoaded());
+        EXPECT_NE(mode->GetPreview()->GetScene(), nullptr);
+        // Under the pointer the footprint's cells are marked half-transparent green over the sand: green leads.
+        platform::Vec3 screen;
+        g_GraphicsManager.ProjectToScreen(WorldMap::WorldToScene(WorldMap::GetCellCentre(site)), &screen);
+        const uint32_t pixel = preview.At(static_cast<int>(screen.x), static_cast<int>(screen.y));
+        const uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+        EXPECT_GT(g, r) << std::hex << pixel;
+        EXPECT_GT(g, b) << std::hex << pixel;
+    }
+    const float cashBeforeKiosk = g_pWorld->GetPlayer()->Cash;
+    Press(true);
+    Press(false);
+    harness.RunFrames(3);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cashBeforeKiosk - kKioskCost);
+    EXPECT_FLOAT_EQ(g_pWorld->m_fConstructCostToday, kKioskCost);
+    const std::vector<BaseObject*> kiosks = g_pObjectManager->GetBuildingsByName("ICEKIOSK");
+    ASSERT_EQ(kiosks.size(), kiosksBefore + 1);
+    EXPECT_EQ(Gui().GetMode(), 4);
+    EXPECT_NE(g_pWorldMap->GetFlags(site) & CELL_BUILDING, 0u) << "the kiosk stands where the pointer was";
+    GameHarness::Keep(harness.Screenshot(), "tools-kiosk-placed");
+
+    // The select tool: a click on the kiosk opens its panel.
+    BaseObject* kiosk = nullptr;
+    for (BaseObject* b : kiosks)
+        if (b->GetGridPos().x >= corner.x && b->GetGridPos().x < corner.x + kBlock)
+            kiosk = b;
+    ASSERT_NE(kiosk, nullptr);
+    EXPECT_EQ(kiosk->GetSelectLevel(), 0);
+    {
+        platform::Vec3 screen;
+        const platform::Vec3 at = kiosk->GetPosition();
+        g_GraphicsManager.ProjectToScreen({at.x, at.y + 0.5f, at.z}, &screen);
+        pointer->MoveTo(static_cast<int>(std::lround(screen.x)) + offsetX,
+                        static_cast<int>(std::lround(screen.y)) + offsetY);
+        Settle();
+    }
+    Press(true);
+    Press(false);
+    EXPECT_EQ(kiosk->GetSelectLevel(), 2) << "the kiosk's panel is open";
+
+    // The bulldozer: a click on a footpath cell removes it and pays 5 back.
+    Gui().SetMode(8);
+    Settle();
+    const float cashBeforeDozer = g_pWorld->GetPlayer()->Cash;
+    MoveToCell(last);
+    Press(true);
+    Press(false);
+    EXPECT_EQ(g_pWorldMap->GetFlags(last) & CELL_FOOTPATH, 0u);
+    EXPECT_NE(g_pWorldMap->GetFlags({last.x - 1, last.y}) & CELL_FOOTPATH, 0u);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cashBeforeDozer + 5.0f);
+    GameHarness::Keep(harness.Screenshot(), "tools-dozed");
+}
+
+TEST_F(ToolModesInGameTest, TheBrushScattersPlantsOverADraggedRectangleAndChargesEach)
+{
+    constexpr int32_t kBlock = 6;
+    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    LookDownAt(corner, kBlock);
+    // Plants are scattered on every brushable cell (tulips, 25 each, the only plant the brush may scatter).
+    const auto tulipsAt = [](const GridPos& cell)
+    {
+        int n = 0;
+        for (BaseObject* o : g_pWorldMap->GetObjectsAt(cell))
+            n += std::string(o->GetName()) == "TULIPS" ? 1 : 0;
+        return n;
+    };
+    Gui().SetSelection(14, 2);
+    Gui().SetMode(10);
+    Settle();
+    const float cash = g_pWorld->GetPlayer()->Cash;
+    const GridPos from{corner.x + 1, corner.y + 1}, to{corner.x + 3, corner.y + 3};
+    MoveToCell(from);
+    Press(true);
+    MoveToCell(to);
+    // During the drag the money is taken, nothing is built yet.
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash - 9 * 25.0f);
+    EXPECT_EQ(tulipsAt(from), 0);
+    GameHarness::Keep(harness.Screenshot(), "tools-brush-drag");
+    Press(false);
+    harness.RunFrames(3);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash - 9 * 25.0f);
+    for (int32_t x = from.x; x <= to.x; ++x)
+        for (int32_t y = from.y; y <= to.y; ++y)
+            EXPECT_EQ(tulipsAt({x, y}), 1) << x << "," << y;
+    EXPECT_EQ(tulipsAt({to.x + 1, to.y}), 0);
+    GameHarness::Keep(harness.Screenshot(), "tools-brush-done");
+}
+
+} // namespace
