@@ -104,6 +104,9 @@ public:
     void ApplyVideoOptions() override { ApplyVideoSettings(); }
     // The park's guest averages, the animals' happiness and the rescue acceptance by their bar names.
     bool GetParkFigure(const char* name, float* value) const override;
+    // The park's research budget slider.
+    bool GetResearchSpend(float* value) const override;
+    void SetResearchSpend(float value) override;
 
     // The park's questions.
     float GetObjectDetail() const override;

@@ -181,3 +181,18 @@ bool Game::GetParkFigure(const char* name, float* value) const
         return false;
     return true;
 }
+
+bool Game::GetResearchSpend(float* value) const
+{
+    ResearchService* research = g_pWorld ? g_pWorld->GetManagers().research.get() : nullptr;
+    if (!research || !value)
+        return false;
+    *value = research->GetSliderValue();
+    return true;
+}
+
+void Game::SetResearchSpend(float value)
+{
+    if (ResearchService* research = g_pWorld ? g_pWorld->GetManagers().research.get() : nullptr)
+        research->SetSliderValue(value);
+}
