@@ -60,14 +60,10 @@ struct StateTexts
     const char* location;
 };
 constexpr StateTexts kStateTexts[RescueManager::TEAM_STATE_COUNT] = {
-    {"AR_TEAM_AVAILABLE", false, "AR_TEAM_ATHOME"},
-    {"AR_TEAM_ENROUTE", false, "AR_NULL"},
-    {"AR_TEAM_AT_LOCATION", false, nullptr},
-    {"AR_TEAM_RESCUING", true, nullptr},
-    {"AR_TEAM_NURSING", true, "AR_POOL_NUMBER_%d"},
-    {"AR_TEAM_RETURNING", false, "AR_NULL"},
-    {"AR_TEAM_RESCUING", true, "AR_NULL"},
-    {"AR_TEAM_NURSING", true, "AR_POOL_NUMBER_%d"},
+    {"AR_TEAM_AVAILABLE", false, "AR_TEAM_ATHOME"}, {"AR_TEAM_ENROUTE", false, "AR_NULL"},
+    {"AR_TEAM_AT_LOCATION", false, nullptr},        {"AR_TEAM_RESCUING", true, nullptr},
+    {"AR_TEAM_NURSING", true, "AR_POOL_NUMBER_%d"}, {"AR_TEAM_RETURNING", false, "AR_NULL"},
+    {"AR_TEAM_RESCUING", true, "AR_NULL"},          {"AR_TEAM_NURSING", true, "AR_POOL_NUMBER_%d"},
 };
 
 } // namespace
@@ -108,8 +104,7 @@ void RescueManager::ResetTeam(Team& team)
 void RescueManager::ScheduleNextOffer()
 {
     const float hour = static_cast<float>(GameHour());
-    m_NextRescueTime =
-        GameTime() + 6.0f * hour + static_cast<float>(platform::Rand()) / 32767.0f * 22.0f * hour;
+    m_NextRescueTime = GameTime() + 6.0f * hour + static_cast<float>(platform::Rand()) / 32767.0f * 22.0f * hour;
 }
 
 void RescueManager::Update()
@@ -322,18 +317,17 @@ bool RescueManager::GetOfferedLocation(int32_t* x, int32_t* y) const
 
 float RescueManager::GetAcceptanceRatio() const
 {
-    return m_NumRescuesOffered > 0
-               ? static_cast<float>(m_NumRescuesAccepted) / static_cast<float>(m_NumRescuesOffered)
-               : 0.0f;
+    return m_NumRescuesOffered > 0 ? static_cast<float>(m_NumRescuesAccepted) / static_cast<float>(m_NumRescuesOffered)
+                                   : 0.0f;
 }
 
 bool RescueManager::TeamVariable(const char* keyword, platform::WString& text) const
 {
     static const char* const kTeamKeys[] = {
-        "AR_TEAM_TITLE_",  "AR_TEAM_STATUS_", "AR_TEAM_LOC_",      "AR_TEAM_COST_",   "AR_RD_RD_",
-        "AR_RD_NOTBUSY_",  "AR_RD_COST_TITLE_", "AR_RD_COST_",     "AR_RD_ETA_TITLE_", "AR_RD_ETA_",
-        "AR_RD_POOL_TITLE_", "AR_RD_POOL_USE_", "AR_RD_DAY1_",     "AR_RD_DAY2_",     "AR_RD_DAY3_",
-        "AR_RD_DAY4_",     "AR_RD_DAY1D_",    "AR_RD_DAY2D_",      "AR_RD_DAY3D_",    "AR_RD_DAY4D_",
+        "AR_TEAM_TITLE_",    "AR_TEAM_STATUS_",   "AR_TEAM_LOC_", "AR_TEAM_COST_",    "AR_RD_RD_",
+        "AR_RD_NOTBUSY_",    "AR_RD_COST_TITLE_", "AR_RD_COST_",  "AR_RD_ETA_TITLE_", "AR_RD_ETA_",
+        "AR_RD_POOL_TITLE_", "AR_RD_POOL_USE_",   "AR_RD_DAY1_",  "AR_RD_DAY2_",      "AR_RD_DAY3_",
+        "AR_RD_DAY4_",       "AR_RD_DAY1D_",      "AR_RD_DAY2D_", "AR_RD_DAY3D_",     "AR_RD_DAY4D_",
     };
     const char* prefix = nullptr;
     int32_t n = -1;

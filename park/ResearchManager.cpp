@@ -187,8 +187,8 @@ void ResearchManager::ApplyEffect(const ResearchInfo& item, bool withTeams)
 
 void ResearchManager::FillResearchList()
 {
-    auto* list = g_pGUIManager ? dynamic_cast<ListBox*>(g_pGUIManager->FindItem(WT_LISTBOX, "ResearchListBox"))
-                               : nullptr;
+    auto* list =
+        g_pGUIManager ? dynamic_cast<ListBox*>(g_pGUIManager->FindItem(WT_LISTBOX, "ResearchListBox")) : nullptr;
     if (!list)
         return;
     list->Clear();

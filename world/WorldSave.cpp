@@ -14,6 +14,7 @@
 #include "world/WorldMap.h"
 
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -163,8 +164,7 @@ bool World::LoadState(SerialStream& stream)
     stream.ReadIntArray(m_TodayGuestUnhappyDepart, 2);
     for (float* value : {&m_fIncomeToday, &m_fDemolishIncomeToday, &m_fAttractIncomeToday, &m_fRetailIncomeToday,
                          &m_fAnimalIncomeTotal, &m_fCostsToday, &m_fConstructCostToday, &m_fSceneryCostToday,
-                         &m_fWagesCostToday, &m_fStockCostToday, &m_fAverageProfit, &m_fAverageCost,
-                         &m_fAverageIncome})
+                         &m_fWagesCostToday, &m_fStockCostToday, &m_fAverageProfit, &m_fAverageCost, &m_fAverageIncome})
         stream.ReadFloat(value);
     stream.ReadArray(m_fProfitRecord, kHistoryLength);
     stream.ReadArray(m_fIncomeRecord, kHistoryLength);
@@ -211,7 +211,14 @@ bool World::LoadState(SerialStream& stream)
 
     if (!m_pWorldMap->Load(stream))
         return refuse("the map is refused");
+    // The tiles are drawn again from the saved flags; the flags themselves stay as saved (a footpath the grid
+    // file laid has no neighbour marks until a path is laid beside it, and the refresh would add them).
+    std::vector<uint32_t> flags(m_pWorldMap->GetCellCount());
+    for (uint32_t i = 0; i < flags.size(); ++i)
+        flags[i] = m_pWorldMap->CellAt(i).m_uiFlags;
     m_pPathTileSet->RefreshAll();
+    for (uint32_t i = 0; i < flags.size(); ++i)
+        m_pWorldMap->CellAt(i).m_uiFlags = flags[i];
     if (!m_pPath->Load(stream))
         return refuse("the paths are refused");
     if (!m_pObjectManager->Load(stream))
@@ -260,8 +267,7 @@ void World::PostLoad()
             building->PostLoad();
 }
 
-std::unique_ptr<World> World::LoadSaved(Cursor* cursor, GameInput* input, const char* worldFile,
-                                        SerialStream& stream)
+std::unique_ptr<World> World::LoadSaved(Cursor* cursor, GameInput* input, const char* worldFile, SerialStream& stream)
 {
     auto world = std::make_unique<World>(cursor, input, worldFile, true);
     if (!world->IsBuilt() || !world->LoadState(stream))
