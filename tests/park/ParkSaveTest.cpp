@@ -20,7 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -68,17 +70,30 @@ protected:
         return World::LoadSaved(nullptr, nullptr, kScenario, in);
     }
 
+    // Runs the park on from a fixed seed and saves it.
+    Bytes RunOn(World& world, int frames)
+    {
+        platform::SRand(1234);
+        for (int i = 0; i < frames; ++i)
+            world.Update(1.0f / 30.0f);
+        return Save(world);
+    }
+
     // The sample park run for a while with visitors, litter, a breakdown, research and a rescue under way.
-    Bytes BusyParkSave()
+    // `framesAfter` more frames are run from a fixed seed after the save, and saved into `after`.
+    Bytes BusyParkSave(int framesAfter = 0, Bytes* after = nullptr)
     {
         World world(nullptr, nullptr, kScenario, false);
         EXPECT_TRUE(world.IsBuilt());
         if (!world.IsBuilt())
             return {};
-        for (int i = 0; i < 30; ++i)
-            world.Update(1.0f / 30.0f);
         for (int i = 0; i < 12; ++i)
-            world.RequestGuest("VISITOR", 2100.0f + 16.0f * i, 1160.0f, 3);
+            world.RequestGuest("VISITOR", 2100.0f + 16.0f * i, 1160.0f, 72);
+        GetResearchManager()->SetSliderValue(0.8f);
+        // Two game days in steps of a game second.
+        for (int i = 0; i < 2 * world.GetDayLength(); ++i)
+            world.Update(1.0f);
+        EXPECT_EQ(world.GetGameDay(), 2);
         for (int i = 0; i < 5; ++i)
         {
             LitterCreationRequest litter;
@@ -91,16 +106,18 @@ protected:
         EXPECT_EQ(funhouse.size(), 1u);
         if (!funhouse.empty())
             static_cast<BuildingObject*>(funhouse[0])->BreakDown();
-        GetResearchManager()->SetSliderValue(0.8f);
         RescueManager& rescue = *GetRescueManager();
         rescue.OfferRescue();
         EXPECT_TRUE(rescue.DespatchTeam());
-        for (int i = 0; i < 300; ++i)
+        for (int i = 0; i < 60; ++i)
             world.Update(1.0f / 30.0f);
         counts = {
             g_pObjectManager->CountObjectsOfKind(OBJECT_GUEST), g_pObjectManager->CountObjectsOfKind(OBJECT_LITTER),
             g_pObjectManager->CountObjectsOfKind(OBJECT_ANIMAL), g_pObjectManager->CountObjectsOfKind(OBJECT_BUILDING)};
-        return Save(world);
+        Bytes saved = Save(world);
+        if (after)
+            *after = RunOn(world, framesAfter);
+        return saved;
     }
 
     testsupport::ScopedCurrentDir cwd{std::string(TW_SOURCE_DIR) + "/sample-data"};
@@ -144,3 +161,105 @@ TEST_F(ParkSave, ABusyParkSavedLoadedAndSavedAgainGivesTheSameBytes)
 }
 
 } // namespace
+
+TEST_F(ParkSave, TheSavedParkAndTheLoadedOneRunOnAlike)
+{
+    testsupport::RecordingReportSink reports;
+    Bytes original;
+    const Bytes saved = BusyParkSave(1000, &original);
+    ASSERT_FALSE(saved.empty());
+    std::unique_ptr<World> loaded = Load(saved);
+    ASSERT_NE(loaded, nullptr);
+    const Bytes copy = RunOn(*loaded, 1000);
+    // The park did move on in those frames.
+    EXPECT_NE(copy, saved);
+    ASSERT_EQ(copy.size(), original.size());
+    size_t firstDifference = 0;
+    while (firstDifference < copy.size() && copy[firstDifference] == original[firstDifference])
+        ++firstDifference;
+    EXPECT_EQ(firstDifference, copy.size()) << "the runs part at byte " << firstDifference;
+    if (getenv("TW_DEBUG_SAVE"))
+    {
+        testsupport::WriteBytes("/tmp/save1.bin", original);
+        testsupport::WriteBytes("/tmp/save2.bin", copy);
+    }
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
+}
+
+namespace
+{
+
+// Where a class banner starts in a save, or npos.
+size_t BannerAt(const Bytes& bytes, const std::string& name)
+{
+    const std::string banner = "Class name : " + name;
+    const auto found = std::search(bytes.begin(), bytes.end(), banner.begin(), banner.end());
+    return found == bytes.end() ? std::string::npos : static_cast<size_t>(found - bytes.begin()) - 5;
+}
+
+} // namespace
+
+TEST_F(ParkSave, ASaveCutShortAnywhereIsRefusedWithAReportAndLeavesNoPark)
+{
+    testsupport::RecordingReportSink reports;
+    const Bytes saved = BusyParkSave();
+    ASSERT_FALSE(saved.empty());
+    // Cuts spread over the whole save, the first bytes of every record, and every byte of the research record
+    // (which has no banner: it ends where the rescue record begins). The fuzz target covers every cut.
+    std::vector<size_t> cuts;
+    for (size_t cut = 0; cut < saved.size(); cut += saved.size() / 61)
+        cuts.push_back(cut);
+    for (const char* record :
+         {"World", "WorldMap", "Path", "ObjectManager", "Player", "RepairManager", "FeedbackManager", "MessageHandler",
+          "CleaningManager", "ConstructionManager", "RescueManager"})
+    {
+        const size_t at = BannerAt(saved, record);
+        ASSERT_NE(at, std::string::npos) << record;
+        for (size_t cut = at; cut < at + 6; ++cut)
+            cuts.push_back(cut);
+    }
+    const size_t rescue = BannerAt(saved, "RescueManager");
+    for (size_t cut = rescue - 40; cut < rescue; ++cut)
+        cuts.push_back(cut);
+    cuts.push_back(saved.size() - 1);
+    for (size_t cut : cuts)
+    {
+        const size_t before = reports.boxes.size();
+        std::unique_ptr<World> loaded = Load(Bytes(saved.begin(), saved.begin() + static_cast<long>(cut)));
+        EXPECT_EQ(loaded, nullptr) << "cut at " << cut;
+        EXPECT_EQ(g_pWorld, nullptr) << "cut at " << cut;
+        EXPECT_GT(reports.boxes.size(), before) << "cut at " << cut;
+        if (loaded || reports.boxes.size() == before)
+            break;
+    }
+}
+
+TEST_F(ParkSave, ASaveWithBytesChangedNeverBreaksTheLoader)
+{
+    testsupport::RecordingReportSink reports;
+    const Bytes saved = BusyParkSave();
+    ASSERT_FALSE(saved.empty());
+    std::mt19937 draw(29);
+    int refused = 0;
+    for (int i = 0; i < 60; ++i)
+    {
+        Bytes garbled = saved;
+        const size_t at = std::uniform_int_distribution<size_t>(0, saved.size() - 1)(draw);
+        garbled[at] ^= static_cast<uint8_t>(1u << (i % 8));
+        std::unique_ptr<World> loaded = Load(garbled);
+        if (!loaded)
+        {
+            ++refused;
+            EXPECT_EQ(g_pWorld, nullptr);
+        }
+        else
+        {
+            // A park that loads runs.
+            for (int f = 0; f < 10; ++f)
+                loaded->Update(1.0f / 30.0f);
+        }
+    }
+    // Changed tags, counts and banners are refused; changed values may load.
+    EXPECT_GT(refused, 0);
+}
