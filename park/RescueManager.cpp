@@ -346,7 +346,11 @@ bool RescueManager::TeamVariable(const char* keyword, platform::WString& text) c
     if (is("AR_RD_NOTBUSY_"))
     {
         if (n >= 1 && n <= m_NumRescueTeams && !m_Teams[n - 1].report[0].bLineSet)
-            text = FormatTableText("AR_TEAM_NOTBUSY_%d", {n});
+        {
+            char key[32];
+            std::snprintf(key, sizeof key, "AR_TEAM_NOTBUSY_%d", n);
+            text = Text(key);
+        }
         else if (n > m_NumRescueTeams && n <= kMaxTeams)
             text = Text("AR_TEAM_NOT_RESEARCHED");
         return true;
