@@ -11,6 +11,7 @@
 #include "park/ResearchManager.h"
 #include "platform/Random.h"
 #include "tests/support/TestSupport.h"
+#include "tests/world/SaveBytes.h"
 #include "world/CreationRequests.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectKinds.h"
@@ -262,4 +263,34 @@ TEST_F(ParkSave, ASaveWithBytesChangedNeverBreaksTheLoader)
     }
     // Changed tags, counts and banners are refused; changed values may load.
     EXPECT_GT(refused, 0);
+}
+
+TEST_F(ParkSave, ABuildingsRecordLoadsIntoANewBuildingAndSavesTheSame)
+{
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr, kScenario, false);
+    ASSERT_TRUE(world.IsBuilt());
+    auto found = g_pObjectManager->GetBuildingsByName("FUNHOUSE");
+    ASSERT_EQ(found.size(), 1u);
+    auto* funhouse = static_cast<BuildingObject*>(found[0]);
+    const Bytes record = savebytes::Saved([&](SerialStream& s) { funhouse->Dump(s); });
+    // A new building's three opinion lists each hold one middling opinion: "list size" 1 (tag 5), then
+    // "list float" 0.5 (tag 3, the bits 0x3F000000), three times over.
+    Bytes opinions;
+    for (int list = 0; list < 3; ++list)
+        opinions.insert(opinions.end(), {5, 1, 0, 0, 0, 3, 0, 0, 0, 0x3F});
+    EXPECT_NE(std::search(record.begin(), record.end(), opinions.begin(), opinions.end()), record.end());
+    auto* copy = static_cast<BuildingObject*>(g_pObjectManager->CreateObject("FUNHOUSE", OBJECT_BUILDING));
+    ASSERT_NE(copy, nullptr);
+    ASSERT_TRUE(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }));
+    EXPECT_EQ(savebytes::Saved([&](SerialStream& s) { copy->Dump(s); }), record);
+    // Cut short anywhere in its first items, it is refused.
+    for (size_t cut : {size_t{3}, size_t{40}, record.size() / 2, record.size() - 1})
+    {
+        auto* cutCopy = static_cast<BuildingObject*>(g_pObjectManager->CreateObject("FUNHOUSE", OBJECT_BUILDING));
+        EXPECT_FALSE(savebytes::LoadFrom(Bytes(record.begin(), record.begin() + static_cast<long>(cut)),
+                                         [&](SerialStream& s) { return cutCopy->Load(s); }))
+            << cut;
+    }
+    reports.boxes.clear();
 }
