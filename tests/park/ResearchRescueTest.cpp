@@ -202,7 +202,9 @@ TEST_F(ResearchRescuePark, EachCompletedItemTakesItsEffectAndIsRecorded)
         CompleteOne();
         EXPECT_TRUE(steps[i].effect()) << steps[i].name;
         if (i == 0)
+        {
             EXPECT_EQ(Tickers().back(), std::string("Research complete: ") + steps[i].name);
+        }
     }
     // The history: every item in order, completed on day 3; the first was started on day 0, the others on the
     // day the one before completed, so they took the least time, one day.
