@@ -113,6 +113,9 @@ public:
         *park = m_iParkNumber;
     }
     PanelData* GetPanelData() override;
+    // The park's research budget slider.
+    bool GetResearchSpend(float* value) const override;
+    void SetResearchSpend(float value) override;
 
     // The park's questions.
     float GetObjectDetail() const override;

@@ -189,3 +189,18 @@ PanelData* Game::GetPanelData()
     static ParkPanelData s_panelData;
     return g_pWorld ? &s_panelData : nullptr;
 }
+
+bool Game::GetResearchSpend(float* value) const
+{
+    ResearchService* research = g_pWorld ? g_pWorld->GetManagers().research.get() : nullptr;
+    if (!research || !value)
+        return false;
+    *value = research->GetSliderValue();
+    return true;
+}
+
+void Game::SetResearchSpend(float value)
+{
+    if (ResearchService* research = g_pWorld ? g_pWorld->GetManagers().research.get() : nullptr)
+        research->SetSliderValue(value);
+}

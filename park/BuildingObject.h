@@ -72,6 +72,8 @@ public:
     bool Render() override;
     void Dump(SerialStream& stream) override;
     bool Load(SerialStream& stream) override;
+    // Relinks the components, tables, animals and audience by their saved ids once every object has loaded.
+    void PostLoad() override;
     void Create(const char* name) override;
     bool IsStateSupported(uint32_t state) override;
     bool OnStateEntry(uint32_t state) override;

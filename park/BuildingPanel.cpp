@@ -467,18 +467,3 @@ void BuildingObject::SetVariable(const char* keyword, const int32_t* value)
         GetLogger()->Report(0, "BuildingObject::SetVariable - keyword not recognised - %s", keyword);
     }
 }
-
-// ---------------------------------------------------------------- save record
-
-void BuildingObject::Dump(SerialStream& stream)
-{
-    StaticObject::Dump(stream);
-}
-
-bool BuildingObject::Load(SerialStream& stream)
-{
-    // A loaded building was started before it was saved; its pending breakdown check is taken as its chain's.
-    m_bStarted = true;
-    m_BreakdownCheck = kUnknownBreakdownCheck;
-    return StaticObject::Load(stream);
-}

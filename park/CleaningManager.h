@@ -80,9 +80,9 @@ public:
     bool HoldsRequest(uint32_t id) const { return FindPending(id) != nullptr || FindAssigned(id) != nullptr; }
 
     void Clear();
-    void Dump(SerialStream& stream) const;
+    void Dump(SerialStream& stream) const override;
     // False, with a report and the board unchanged, when the record is damaged or cut short.
-    bool Load(SerialStream& stream);
+    bool Load(SerialStream& stream) override;
 
     const std::vector<Request>& GetPending() const { return m_Pending; }
     const std::vector<Job>& GetAssigned() const { return m_Assigned; }

@@ -68,10 +68,10 @@ public:
     // Repaints the ground texels under a loaded building.
     void RepaintGround(uint32_t id);
 
-    void Dump(SerialStream& stream) const;
+    void Dump(SerialStream& stream) const override;
     // Replaces the records with the saved ones; false, with a report and the records as they were, when the saved
     // list is cut short.
-    bool Load(SerialStream& stream);
+    bool Load(SerialStream& stream) override;
 
     int32_t GetConstructionCount() const { return m_ConstructionCount; }
     size_t GetRecordCount() const { return m_Records.size(); }

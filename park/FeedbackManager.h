@@ -126,9 +126,9 @@ public:
     uint32_t GetStaffMessageBits(uint32_t kind) const;
     void ClearStaffMessages(uint32_t kind);
 
-    void Dump(SerialStream& stream) const;
+    void Dump(SerialStream& stream) const override;
     // False, with a report and the manager unchanged, when the record is damaged or cut short.
-    bool Load(SerialStream& stream);
+    bool Load(SerialStream& stream) override;
 
     const MessageList& GetQueue() const { return m_Queue; }
     const MessageList& GetLog() const { return m_Log; }

@@ -143,6 +143,7 @@ bool LitterObject::Load(SerialStream& stream)
     if (!StaticObject::Load(stream))
         return false;
     SetPositionVec(WorldMap::WorldToScene(m_WorldXYZ));
-    TurnAtRandom();
+    // The saved turn is kept: a turn drawn afresh would make a loaded park save differently from the one saved and
+    // would take a number from the random sequence the park runs on.
     return true;
 }

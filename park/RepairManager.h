@@ -92,9 +92,9 @@ public:
     uint32_t CountOpenRequests() const override { return static_cast<uint32_t>(m_Pending.size()); }
 
     void Clear();
-    void Dump(SerialStream& stream) const;
+    void Dump(SerialStream& stream) const override;
     // False, with a report and the board unchanged, when the record is damaged or cut short.
-    bool Load(SerialStream& stream);
+    bool Load(SerialStream& stream) override;
 
     const std::vector<Request>& GetPending() const { return m_Pending; }
     const std::vector<Job>& GetAssigned() const { return m_Assigned; }

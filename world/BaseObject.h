@@ -64,6 +64,8 @@ public:
     bool Render() override;
     void Dump(SerialStream& stream) override;
     bool Load(SerialStream& stream) override;
+    // After a whole park has loaded: relinks what the object holds by id (nothing by default).
+    virtual void PostLoad() {}
     // The animation has ended: posts the end-of-animation message once, when one is set.
     void StopAnimation() override;
 

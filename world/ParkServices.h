@@ -6,12 +6,21 @@
 #include <memory>
 
 class BaseObject;
+class SerialStream;
 
-// A manager the World only owns (creates, keeps and deletes).
+// A manager the World owns (creates, keeps and deletes) and saves with the park.
 class OwnedParkManager
 {
 public:
     virtual ~OwnedParkManager() = default;
+    // The manager's save record; a manager with nothing to keep writes nothing.
+    virtual void Dump(SerialStream& stream) const { (void)stream; }
+    // Reads what Dump wrote; false, with a report, when the record is refused.
+    virtual bool Load(SerialStream& stream)
+    {
+        (void)stream;
+        return true;
+    }
 };
 
 // The feedback log and ticker.
@@ -36,6 +45,9 @@ public:
     virtual float Update(float delta) = 0;
     // The budget per game day the slider gives.
     virtual float GetBudgetPerDay() const = 0;
+    // The budget slider, 0 to 1.
+    virtual float GetSliderValue() const = 0;
+    virtual void SetSliderValue(float value) = 0;
 };
 
 // Rescue offers.

@@ -25,6 +25,7 @@ class ParkSounds;
 class Path;
 class PathTileSet;
 class Scene;
+class SerialStream;
 class Player;
 class TextWriter;
 class WorldMap;
@@ -82,6 +83,21 @@ public:
     bool IsBuilt() const { return m_bBuilt; }
     // True while a park being built for a saved game has not finished building.
     bool IsLoading() const { return m_bLoading; }
+
+    // ---- save and load
+    // Writes the park's record (its members, then map, paths, objects, player, managers, messages and cameras).
+    void Dump(SerialStream& stream) const;
+    // The same for a built park; false, with a report, when there is none or the stream failed.
+    bool Save(SerialStream& stream) const;
+    // Reads a saved park into this one, just built for the same scenario. False, with a report, when the save is
+    // cut short or does not hold together: the park is then no longer built and must be thrown away.
+    bool LoadState(SerialStream& stream);
+    // After LoadState: every building relinks what it holds by id.
+    void PostLoad();
+    // Builds the scenario's park for a saved game and loads the save into it; null, with a report, when either
+    // fails (no half-loaded park is left).
+    static std::unique_ptr<World> LoadSaved(Cursor* cursor, GameInput* input, const char* worldFile,
+                                            SerialStream& stream);
 
     // ---- messages and creation
     // The World's message entry (receiver kWorldID). With a payload it is a creation request (true when an object
@@ -292,6 +308,7 @@ public:
     int32_t m_BuildingsConstructed = 0;
     int32_t m_DiffBuildingsConstructed = 0;
     int32_t m_BuildingsLeftToBuild = 0;
+    int32_t m_UnbuiltAfterStartup = 0;
     float m_fLowestGuestAverage = 0.5f;
     float m_fGuestAverages[AV_COUNT] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
     float m_fAnimalHappyAverage = 0.5f;
@@ -354,6 +371,8 @@ protected:
 
     // Control messages.
     void UpdateRating();
+    // The park rating from the guests, research, rescues and shows, without posting the next update.
+    void ComputeRating();
     void UpdateAverages();
     // Creation.
     bool CreateRequested(const MessageRecord& record, const void* payload);

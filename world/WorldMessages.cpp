@@ -70,6 +70,12 @@ void RepeatLater(uint32_t type)
 
 void World::UpdateRating()
 {
+    ComputeRating();
+    RepeatLater(MT_UPDATERATING);
+}
+
+void World::ComputeRating()
+{
     ParkServices* park = GetParkServices();
     float g = 0.0f, s = 0.0f, c = 0.0f;
     if (g_pObjectManager && park)
@@ -103,7 +109,6 @@ void World::UpdateRating()
     const float r = m_fCurrentResearchRating * 10.0f;
     const int32_t rating = static_cast<int32_t>(g + r + c + s);
     m_iParkRating = rating >= 96 ? 100 : rating < 0 ? 0 : rating;
-    RepeatLater(MT_UPDATERATING);
 }
 
 void World::UpdateAverages()

@@ -7,6 +7,7 @@
 #include "park/BuildingObject.h"
 #include "park/GuestObject.h"
 #include "park/ParkLayer.h"
+#include "park/ResearchManager.h"
 #include "park/SceneryObject.h"
 #include "park/TableObject.h"
 #include "platform/Random.h"
@@ -61,6 +62,8 @@ Outcome RunTwoDays(unsigned seed)
             out.boxes = "not built";
             return out;
         }
+        // The research budget is set to nothing: the cash counts the park's sales alone.
+        GetResearchManager()->SetSliderValue(0.0f);
         world.SetGameSpeedLevel(2);
         auto* cafe = dynamic_cast<BuildingObject*>(g_pObjectManager->GetBuildingsByName("CAFE").at(0));
         std::set<uint32_t> queued, seated, rested;

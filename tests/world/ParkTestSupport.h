@@ -52,6 +52,8 @@ public:
             return spendPerSecond * delta;
         }
         float GetBudgetPerDay() const override { return budget; }
+        float GetSliderValue() const override { return budget / 250.0f; }
+        void SetSliderValue(float value) override { budget = 250.0f * value; }
         float spendPerSecond = 0.0f;
         float budget = 0.0f;
     };

@@ -1,0 +1,540 @@
+// Research and rescue in the sample park: the budget spent and the items completed with their effects, the history
+// and the ticker; the save record and its re-applied effects; rescue offers, the three teams, the missions' time
+// plans and report lines, the GUI's keywords; and saved records that do not hold together.
+#include "engine/core/GameParameters.h"
+#include "engine/core/SerialStream.h"
+#include "engine/core/TextTable.h"
+#include "engine/render/AnimationScheduler.h"
+#include "engine/render/ModelManager.h"
+#include "park/FeedbackManager.h"
+#include "park/ParkLayer.h"
+#include "park/ParkManagers.h"
+#include "park/RescueManager.h"
+#include "park/ResearchManager.h"
+#include "platform/Random.h"
+#include "scripts/WorldParams.h"
+#include "tests/support/TestSupport.h"
+#include "tests/world/SaveBytes.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+using namespace savebytes;
+
+namespace
+{
+
+// The sample data's numbers: a day of 720 game seconds, so a game hour of 30.
+constexpr float kDay = 720.0f;
+constexpr float kHour = 30.0f;
+
+std::string Narrow(const platform::WString& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+class ResearchRescuePark : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ClearObjectKinds();
+        RegisterParkLayer();
+        g_ModelManager.Init(1000, false);
+        g_AnimationScheduler.Clear();
+        platform::SRand(3);
+        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        ASSERT_TRUE(world->IsBuilt());
+        research = GetResearchManager();
+        rescue = GetRescueManager();
+        ASSERT_NE(research, nullptr);
+        ASSERT_NE(rescue, nullptr);
+    }
+    void TearDown() override
+    {
+        world.reset();
+        UnregisterParkLayer();
+        g_ModelManager.Shutdown();
+        ClearObjectKinds();
+        for (const auto& box : reports.boxes)
+            ADD_FAILURE() << box.text;
+    }
+
+    std::string ResearchText(const char* keyword)
+    {
+        platform::WString text;
+        research->GetVariable(keyword, text);
+        return Narrow(text);
+    }
+    std::string RescueText(const char* keyword)
+    {
+        platform::WString text;
+        rescue->GetVariable(keyword, text);
+        return Narrow(text);
+    }
+    // Completes the current research item with one large slice.
+    void CompleteOne()
+    {
+        research->SetSliderValue(1.0f);
+        research->Update(1.0e6f);
+    }
+    // Every ticker line logged so far.
+    std::vector<std::string> Tickers()
+    {
+        std::vector<std::string> lines;
+        float time;
+        uint32_t day, id;
+        FeedbackManager* feedback = GetFeedbackManager();
+        for (const char16_t* t = feedback->GetFirstMessage(time, day, id); t;
+             t = feedback->GetNextMessage(time, day, id))
+            lines.push_back(Narrow(t));
+        return lines;
+    }
+    // Moves the game clock to a time and updates the rescue manager.
+    void RescueAt(float time)
+    {
+        world->SetGameTime(time);
+        rescue->Update();
+    }
+
+    testsupport::ScopedCurrentDir cwd{std::string(TW_SOURCE_DIR) + "/sample-data"};
+    testsupport::RecordingReportSink reports;
+    GameParameters parameters{"data/script/gameparameters.pis"};
+    TextTable texts{"data/text_uk.uni"};
+    std::unique_ptr<World> world;
+    ResearchManager* research = nullptr;
+    RescueManager* rescue = nullptr;
+};
+
+// ---------------------------------------------------------------- research
+
+TEST_F(ResearchRescuePark, TheBudgetIsSpentProRataOfTheGameTime)
+{
+    struct Case
+    {
+        float slider;
+        float seconds;
+    };
+    for (const Case& c : {Case{0.2f, 72.0f}, Case{0.5f, 36.0f}, Case{1.0f, 4.0f}, Case{0.0f, 500.0f}})
+    {
+        research->SetSliderValue(c.slider);
+        const float before = research->GetResearchAmount();
+        const float expected = 250.0f * c.slider * c.seconds / kDay;
+        EXPECT_NEAR(research->Update(c.seconds), expected, 1e-4f) << c.slider;
+        EXPECT_NEAR(research->GetResearchAmount() - before, expected, 1e-3f) << c.slider;
+        EXPECT_EQ(ResearchText("RESEARCH_BUDGET_$"), "$" + std::to_string(static_cast<int>(250.0f * c.slider)));
+    }
+    // The park's frame takes it off the cash: a game day at a quarter costs 62.5.
+    research->SetSliderValue(0.25f);
+    const float cash = world->GetPlayer()->Cash;
+    const float amount = research->GetResearchAmount();
+    for (int i = 0; i < 180; ++i)
+        world->Update(4.0f);
+    EXPECT_NEAR(research->GetResearchAmount() - amount, 62.5f, 0.01f);
+    EXPECT_LE(world->GetPlayer()->Cash, cash - 62.5f + 0.01f);
+    // A slider outside 0 to 1 is held within it; no number changes nothing.
+    research->SetSliderValue(3.0f);
+    EXPECT_EQ(research->GetBudgetPerDay(), 250.0f);
+    research->SetSliderValue(std::nanf(""));
+    EXPECT_EQ(research->GetSliderValue(), 1.0f);
+}
+
+TEST_F(ResearchRescuePark, AnAmountEqualToTheCostDoesNotCompleteTheNextSliceDoes)
+{
+    // The first item (the show arena) costs 2000: a record with exactly that spent on it.
+    Bytes record;
+    F32(record, 62.5f);
+    Tagged(record, 5, 0);
+    F32(record, 2000.0f);
+    Put(record, {2, 1});
+    F32(record, 0.25f);
+    Tagged(record, 11, 0);
+    Tagged(record, 5, 0);
+    ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); }));
+    EXPECT_EQ(ResearchText("RESEARCH_COMPLETE%"), "100%");
+    research->SetSliderValue(0.0f);
+    EXPECT_EQ(research->Update(10.0f), 0.0f);
+    EXPECT_EQ(research->GetCurrentResearch(), 0);
+    research->SetSliderValue(0.01f);
+    research->Update(1.0f);
+    EXPECT_EQ(research->GetCurrentResearch(), 1);
+    EXPECT_EQ(research->GetResearchAmount(), 0.0f);
+}
+
+TEST_F(ResearchRescuePark, EachCompletedItemTakesItsEffectAndIsRecorded)
+{
+    WorldParams& params = *g_pWorldParams;
+    params.GetAnimalInfo(params.FindAnimal("DOLPHIN")).bNeedsUnlocking = true;
+    BuildingInfo& arena = params.GetBuildingInfo(params.FindBuilding("ARENA"));
+    BuildingInfo& staffRoom = params.GetBuildingInfo(params.FindBuilding("STAFFSMALL"));
+    SceneryInfo& tulips = params.GetSceneryInfo(params.FindScenery("TULIPS"));
+    ASSERT_TRUE(arena.bNeedsUnlocking);
+    ASSERT_FALSE(tulips.bActive);
+    world->SetGameTime(3 * kDay + 100.0f);
+    struct Step
+    {
+        const char* name;
+        std::function<bool()> effect;
+    };
+    const std::vector<Step> steps = {
+        {"Show arena", [&] { return !arena.bNeedsUnlocking; }},
+        {"Cleaner training", [&] { return research->GetCleanerTraining() == 1.5f; }},
+        {"Staff rest rooms", [&] { return research->GetStaffRecovery() == 2.0f && staffRoom.bUpgraded; }},
+        {"A second rescue team", [&] { return rescue->GetTeamCount() == 2; }},
+        {"Tulip beds", [&] { return tulips.bActive; }},
+        {"Dolphin care", [&] { return !params.GetAnimalInfo(params.FindAnimal("DOLPHIN")).bNeedsUnlocking; }},
+    };
+    ASSERT_EQ(params.GetResearchCount(), steps.size());
+    for (size_t i = 0; i < steps.size(); ++i)
+    {
+        EXPECT_EQ(ResearchText("RESEARCH_CURRENT"), steps[i].name);
+        EXPECT_FALSE(steps[i].effect()) << steps[i].name;
+        CompleteOne();
+        EXPECT_TRUE(steps[i].effect()) << steps[i].name;
+        if (i == 0)
+        {
+            EXPECT_EQ(Tickers().back(), std::string("Research complete: ") + steps[i].name);
+        }
+    }
+    // The history: every item in order, completed on day 3; the first was started on day 0, the others on the
+    // day the one before completed, so they took the least time, one day.
+    ASSERT_EQ(research->GetHistory().size(), steps.size());
+    for (size_t i = 0; i < steps.size(); ++i)
+        EXPECT_EQ(std::tuple(research->GetHistory()[i].item, research->GetHistory()[i].dayComplete,
+                             research->GetHistory()[i].researchTime),
+                  std::tuple(static_cast<int32_t>(i), 3u, i == 0 ? 3u : 1u));
+    // Nothing is left: nothing is spent, and the panel says so.
+    EXPECT_FALSE(research->IsResearchLeft());
+    EXPECT_EQ(research->Update(100.0f), 0.0f);
+    EXPECT_EQ(research->GetProgress(), 0.0f);
+    EXPECT_EQ(ResearchText("RESEARCH_CURRENT"), "All research complete");
+}
+
+TEST_F(ResearchRescuePark, ALoadedRecordReappliesTheEffectsOfTheItemsDone)
+{
+    CompleteOne();
+    CompleteOne();
+    CompleteOne();
+    CompleteOne();
+    research->SetSliderValue(0.5f);
+    research->Update(kDay);
+    const Bytes saved = Saved([&](SerialStream& s) { research->Dump(s); });
+
+    // A fresh park: nothing is researched, one rescue team.
+    world.reset();
+    world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+    research = GetResearchManager();
+    rescue = GetRescueManager();
+    WorldParams& params = *g_pWorldParams;
+    ASSERT_TRUE(params.GetBuildingInfo(params.FindBuilding("ARENA")).bNeedsUnlocking);
+    ASSERT_TRUE(LoadFrom(saved, [&](SerialStream& s) { return research->Load(s); }));
+    EXPECT_FALSE(params.GetBuildingInfo(params.FindBuilding("ARENA")).bNeedsUnlocking);
+    EXPECT_EQ(std::tuple(research->GetCleanerTraining(), research->GetStaffRecovery(),
+                         params.GetBuildingInfo(params.FindBuilding("STAFFSMALL")).bUpgraded),
+              std::tuple(1.5f, 2.0f, true));
+    // The rescue team of item 3 is the rescue manager's to restore, not research's.
+    EXPECT_EQ(rescue->GetTeamCount(), 1);
+    EXPECT_EQ(std::tuple(research->GetCurrentResearch(), research->GetHistory().size()), std::tuple(4, size_t{4}));
+    EXPECT_NEAR(research->GetResearchAmount(), 125.0f, 1e-3f);
+    EXPECT_EQ(Saved([&](SerialStream& s) { research->Dump(s); }), saved);
+}
+
+TEST_F(ResearchRescuePark, AResearchRecordThatDoesNotHoldTogetherIsRefused)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t current;
+        int32_t historyCount;
+        int32_t historyItem;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"an index beyond the table", 7, 0, 0, false},
+        {"a negative index", -1, 0, 0, false},
+        {"a history longer than the items done", 1, 2, 0, false},
+        {"a negative history count", 1, -1, 0, false},
+        {"a history naming an item not yet done", 2, 1, 2, false},
+        {"a record cut short", 2, 1, 0, true},
+    };
+    CompleteOne();
+    const Bytes before = Saved([&](SerialStream& s) { research->Dump(s); });
+    for (const Case& c : cases)
+    {
+        Bytes record;
+        F32(record, 62.5f);
+        Tagged(record, 5, static_cast<uint32_t>(c.current));
+        F32(record, 10.0f);
+        Put(record, {2, 1});
+        F32(record, 0.25f);
+        Tagged(record, 11, 0);
+        Tagged(record, 5, static_cast<uint32_t>(c.historyCount));
+        if (c.historyCount > 0)
+        {
+            Tagged(record, 5, static_cast<uint32_t>(c.historyItem));
+            Tagged(record, 11, 1);
+            Tagged(record, 11, 1);
+        }
+        if (c.cut)
+            record.resize(record.size() - 3);
+        const size_t boxes = reports.boxes.size();
+        EXPECT_FALSE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); })) << c.what;
+        EXPECT_EQ(reports.boxes.size(), boxes + 1) << c.what;
+        EXPECT_EQ(Saved([&](SerialStream& s) { research->Dump(s); }), before) << c.what;
+    }
+    reports.boxes.clear();
+}
+
+TEST(Research, AnEmptyResearchTableLeavesNothingToResearch)
+{
+    testsupport::RecordingReportSink reports;
+    World clock;
+    ResearchManager research;
+    EXPECT_FALSE(research.IsResearchLeft());
+    EXPECT_EQ(research.Update(100.0f), 0.0f);
+    EXPECT_EQ(research.GetProgress(), 0.0f);
+    EXPECT_EQ(research.GetCurrentResearch(), 0);
+    EXPECT_TRUE(research.GetHistory().empty());
+}
+
+// ---------------------------------------------------------------- rescue
+
+TEST_F(ResearchRescuePark, NoOfferWithoutAnAnimalCareCentreButTheScheduleMovesOn)
+{
+    ASSERT_TRUE(g_pObjectManager->GetBuildingsByName("ANIMALCARE").empty());
+    const float first = rescue->GetNextRescueTime();
+    // The first offer is 6 to 28 game hours on.
+    EXPECT_GE(first, 6.0f * kHour);
+    EXPECT_LE(first, 28.0f * kHour);
+    RescueAt(first + 1.0f);
+    EXPECT_FALSE(rescue->IsRescueOffered());
+    EXPECT_EQ(rescue->GetRescuesOffered(), 0u);
+    EXPECT_GE(rescue->GetNextRescueTime(), first + 1.0f + 6.0f * kHour);
+    EXPECT_LE(rescue->GetNextRescueTime(), first + 1.0f + 28.0f * kHour);
+}
+
+TEST_F(ResearchRescuePark, WithACareCentreAnOfferIsMadeUnlessEveryTeamIsBusy)
+{
+    world->RequestBuilding("ANIMALCARE", 56, 30, 0, 0.0f, 0, false);
+    ASSERT_EQ(g_pObjectManager->GetBuildingsByName("ANIMALCARE").size(), 1u);
+    RescueAt(rescue->GetNextRescueTime() + 1.0f);
+    ASSERT_TRUE(rescue->IsRescueOffered());
+    EXPECT_EQ(rescue->GetRescuesOffered(), 1u);
+    EXPECT_EQ(RescueText("AR_DESPATCH_TEAM_STATE"), "1");
+    EXPECT_EQ(RescueText("AR_CUR_TITLE"), "An animal in danger");
+    const float cash = world->GetPlayer()->Cash;
+    const float fee = g_pWorldParams->GetRescueInfo(rescue->GetOfferedRescue()).fCost;
+    EXPECT_EQ(RescueText("AR_FEE_AMOUNT"), "$" + std::to_string(static_cast<int>(fee)));
+    ASSERT_TRUE(rescue->DespatchTeam());
+    EXPECT_EQ(world->GetPlayer()->Cash, cash - fee);
+    EXPECT_EQ(std::tuple(rescue->IsRescueOffered(), rescue->GetRescuesAccepted(), rescue->AreAllTeamsBusy()),
+              std::tuple(false, 1u, true));
+    EXPECT_EQ(RescueText("AR_TEAMS_BUSY"), "Every rescue team is out.");
+    // The one team is out: the next offer time passes with no offer.
+    const float next = rescue->GetNextRescueTime();
+    RescueAt(next + 0.5f);
+    EXPECT_EQ(std::tuple(rescue->IsRescueOffered(), rescue->GetRescuesOffered()), std::tuple(false, 1u));
+    EXPECT_GT(rescue->GetNextRescueTime(), next);
+    EXPECT_FALSE(rescue->DespatchTeam());
+}
+
+TEST_F(ResearchRescuePark, ResearchAddsTeamsUpToThree)
+{
+    EXPECT_EQ(RescueText("AR_RD_NOTBUSY_1"), "Team 1 is waiting for a call.");
+    EXPECT_EQ(RescueText("AR_RD_NOTBUSY_2"), "Not yet researched");
+    EXPECT_EQ(RescueText("AR_TEAM_TITLE_2"), "");
+    for (int expected : {2, 3, 3, 3})
+    {
+        rescue->AddTeam();
+        EXPECT_EQ(rescue->GetTeamCount(), expected);
+    }
+    EXPECT_EQ(RescueText("AR_TEAM_TITLE_3"), "Rescue team 3");
+    EXPECT_EQ(RescueText("AR_TEAM_STATUS_3"), "Available");
+    EXPECT_EQ(RescueText("AR_TEAM_LOC_3"), "At the park");
+    EXPECT_EQ(RescueText("AR_TEAM_STATUS_4"), "");
+}
+
+// Each kind of mission despatched at a known time: its stages, in game hours from the start, with the state, the
+// status and location texts and the report line each stage writes.
+TEST_F(ResearchRescuePark, AMissionFollowsItsTimePlan)
+{
+    struct Stage
+    {
+        float hour; // stage time, game hours after the start
+        uint32_t state;
+        const char* status;
+        const char* location;
+    };
+    struct Mission
+    {
+        const char* name;
+        std::vector<Stage> stages;
+        std::vector<std::string> report;
+    };
+    // Missions: REEFNET (back to base: travel 2, site 1, recovery 3), BEACHED (in situ: recovery 4), TANGLED (on
+    // location: travel 2, recovery 5).
+    const std::vector<Mission> missions = {
+        {"REEFNET",
+         {{0, 1, "On the way", "-"},
+          {2, 2, "On site", "Outer Reef"},
+          {3, 6, "Rescuing the dolphin", "-"},
+          {5, 7, "Nursing the dolphin", "Pool 1"},
+          {8, 0, "Available", "At the park"}},
+         {"Team 1 is on its way to Outer Reef, 2 hours away.", "The team has reached the reef.",
+          "The dolphin is back at the park.", "The dolphin has recovered."}},
+        {"BEACHED",
+         {{0, 4, "Nursing the seal", "Pool 1"}, {4, 0, "Available", "At the park"}},
+         {"The team is caring for the seal on the beach.", "The seal has gone back to the sea.", "", ""}},
+        {"TANGLED",
+         {{0, 1, "On the way", "-"},
+          {2, 3, "Rescuing the turtle", "Harbour Mouth"},
+          {7, 5, "Coming back", "-"},
+          {9, 0, "Available", "At the park"}},
+         {"Team 1 is on its way to Harbour Mouth, 2 hours away.", "The team has cut the turtle free.",
+          "The team is on its way home.", "The turtle swam away."}},
+    };
+    float start = 2 * kDay;
+    for (const Mission& m : missions)
+    {
+        // A standing offer of the mission, as a loaded game holds it.
+        Bytes record;
+        Text(record, 0, "Class name : RescueManager");
+        Tagged(record, 5, 6328);
+        Tagged(record, 11, 1);
+        Tagged(record, 11, static_cast<uint32_t>(g_pWorldParams->FindRescue(m.name)));
+        Put(record, {2, 1});
+        F32(record, 1.0e9f);
+        Tagged(record, 5, 0);
+        Tagged(record, 5, 0);
+        Tagged(record, 11, 0);
+        Tagged(record, 5, 0);
+        for (int i = 0; i < 6; ++i)
+            F32(record, 0.0f);
+        for (int line = 0; line < 4; ++line)
+        {
+            Put(record, {2, 0});
+            F32(record, 0.0f);
+            Put(record, {7, 0, 0, 0, 0});
+        }
+        ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return rescue->Load(s); })) << m.name;
+        world->SetGameTime(start);
+        ASSERT_TRUE(rescue->DespatchTeam()) << m.name;
+        EXPECT_EQ(rescue->GetTeam(0).RescueOverTime, start + m.stages.back().hour * kHour) << m.name;
+        for (const Stage& stage : m.stages)
+        {
+            // Just before the stage the team is still in the one before; just after it has moved on.
+            if (stage.hour > 0)
+                RescueAt(start + stage.hour * kHour - 0.5f);
+            RescueAt(start + stage.hour * kHour + 0.5f);
+            EXPECT_EQ(rescue->GetTeam(0).TeamState, stage.state) << m.name << " at hour " << stage.hour;
+            EXPECT_EQ(RescueText("AR_TEAM_STATUS_1"), stage.status) << m.name << " at hour " << stage.hour;
+            EXPECT_EQ(RescueText("AR_TEAM_LOC_1"), stage.location) << m.name << " at hour " << stage.hour;
+        }
+        for (int line = 0; line < 4; ++line)
+        {
+            const std::string key = "AR_RD_DAY" + std::to_string(line + 1) + "D_1";
+            EXPECT_EQ(RescueText(key.c_str()), m.report[line]) << m.name << " line " << line;
+        }
+        start += kDay;
+    }
+}
+
+TEST_F(ResearchRescuePark, ARunningMissionShowsItsCostTimeLeftAndPool)
+{
+    rescue->OfferRescue();
+    const RescueInfo& mission = g_pWorldParams->GetRescueInfo(rescue->GetOfferedRescue());
+    world->SetGameTime(kDay + 6 * kHour + 20.0f);
+    ASSERT_TRUE(rescue->DespatchTeam());
+    const float over = rescue->GetTeam(0).RescueOverTime;
+    EXPECT_EQ(RescueText("AR_RD_COST_1"), "$" + std::to_string(static_cast<int>(mission.fCost)));
+    EXPECT_EQ(RescueText("AR_TEAM_COST_1"), "$" + std::to_string(static_cast<int>(mission.fCost)));
+    EXPECT_EQ(RescueText("AR_RD_POOL_USE_1"), mission.iType == kRescueOnLocation ? "No" : "Yes");
+    // Line 0 is dated with the start: day 2, 20 game seconds into the seventh hour, 06:40, cut down to the
+    // quarter, 06:30.
+    EXPECT_EQ(RescueText("AR_RD_DAY1_1"), "Day 2 06:30");
+    // Hours left: the whole hours to the end plus one; the last hour reads singular.
+    world->SetGameTime(over - 2.5f * kHour);
+    EXPECT_EQ(RescueText("AR_RD_ETA_1"), "3hours");
+    world->SetGameTime(over - 0.5f * kHour);
+    EXPECT_EQ(RescueText("AR_RD_ETA_1"), "Under an hour");
+    EXPECT_EQ(RescueText("AR_RD_ETA_2"), "");
+}
+
+TEST_F(ResearchRescuePark, ARescueRecordThatDoesNotHoldTogetherIsRefused)
+{
+    struct Case
+    {
+        const char* what;
+        uint32_t teams;
+        uint32_t offered;
+        bool isOffered;
+        uint32_t mission;
+        uint32_t state;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"no team", 0, 0, false, 0, 0, false},
+        {"four teams", 4, 0, false, 0, 0, false},
+        {"an offer beyond the table", 1, 3, true, 0, 0, false},
+        {"a busy team's mission beyond the table", 1, 0, false, 9, 1, false},
+        {"a team state no team takes", 1, 0, false, 0, 8, false},
+        {"a record cut short", 1, 0, false, 0, 0, true},
+    };
+    rescue->AddTeam();
+    const Bytes before = Saved([&](SerialStream& s) { rescue->Dump(s); });
+    for (const Case& c : cases)
+    {
+        Bytes record;
+        Text(record, 0, "Class name : RescueManager");
+        Tagged(record, 5, 6328);
+        Tagged(record, 11, c.teams);
+        Tagged(record, 11, c.offered);
+        Put(record, {2, uint8_t(c.isOffered)});
+        F32(record, 100.0f);
+        Tagged(record, 5, 1);
+        Tagged(record, 5, 0);
+        for (uint32_t t = 0; t < c.teams; ++t)
+        {
+            Tagged(record, 11, c.mission);
+            Tagged(record, 5, c.state);
+            for (int i = 0; i < 6; ++i)
+                F32(record, 0.0f);
+        }
+        for (uint32_t t = 0; t < c.teams * 4; ++t)
+        {
+            Put(record, {2, 0});
+            F32(record, 0.0f);
+            Put(record, {7, 0, 0, 0, 0});
+        }
+        if (c.cut)
+            record.resize(record.size() - 2);
+        const size_t boxes = reports.boxes.size();
+        EXPECT_FALSE(LoadFrom(record, [&](SerialStream& s) { return rescue->Load(s); })) << c.what;
+        EXPECT_EQ(reports.boxes.size(), boxes + 1) << c.what;
+        EXPECT_EQ(Saved([&](SerialStream& s) { rescue->Dump(s); }), before) << c.what;
+    }
+    reports.boxes.clear();
+}
+
+TEST(Rescue, ATableWithoutMissionsOffersNothing)
+{
+    testsupport::RecordingReportSink reports;
+    World clock;
+    RescueManager rescue;
+    rescue.OfferRescue();
+    EXPECT_FALSE(rescue.IsRescueOffered());
+    EXPECT_EQ(rescue.GetRescuesOffered(), 0u);
+    EXPECT_FALSE(rescue.DespatchTeam());
+}
+
+} // namespace
