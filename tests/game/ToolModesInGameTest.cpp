@@ -91,6 +91,8 @@ protected:
             GTEST_SKIP() << "the X test extension's library is not installed";
         harness.EnterPark(0);
         ASSERT_NE(g_pWorld, nullptr);
+        // No research budget: the cash moves by what the tools pay alone.
+        g_pWorld->GetManagers().research->SetSliderValue(0.0f);
         harness.RunFrames(3);
         pointer->MoveTo(400, 300);
         Settle();
