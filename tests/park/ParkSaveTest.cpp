@@ -91,6 +91,10 @@ protected:
         for (int i = 0; i < 12; ++i)
             world.RequestGuest("VISITOR", 2100.0f + 16.0f * i, 1160.0f, 72);
         GetResearchManager()->SetSliderValue(0.8f);
+        // Staff of every kind at work.
+        world.RequestStaff(OBJECT_CLEANER, "CLEANER");
+        world.RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+        world.RequestStaff(OBJECT_ZOOKEEPER, "ZOOKEEPER");
         // Two game days in steps of a game second.
         for (int i = 0; i < 2 * world.GetDayLength(); ++i)
             world.Update(1.0f);
@@ -112,19 +116,27 @@ protected:
         EXPECT_TRUE(rescue.DespatchTeam());
         for (int i = 0; i < 60; ++i)
             world.Update(1.0f / 30.0f);
-        counts = {
-            g_pObjectManager->CountObjectsOfKind(OBJECT_GUEST), g_pObjectManager->CountObjectsOfKind(OBJECT_LITTER),
-            g_pObjectManager->CountObjectsOfKind(OBJECT_ANIMAL), g_pObjectManager->CountObjectsOfKind(OBJECT_BUILDING)};
+        counts = Counts();
         Bytes saved = Save(world);
         if (after)
             *after = RunOn(world, framesAfter);
         return saved;
     }
 
+    // Guests, litter, animals, buildings and staff (servers included) in the live park.
+    static std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t> Counts()
+    {
+        const ObjectManager& objects = *g_pObjectManager;
+        return {objects.CountObjectsOfKind(OBJECT_GUEST), objects.CountObjectsOfKind(OBJECT_LITTER),
+                objects.CountObjectsOfKind(OBJECT_ANIMAL), objects.CountObjectsOfKind(OBJECT_BUILDING),
+                objects.CountObjectsOfKind(OBJECT_CLEANER) + objects.CountObjectsOfKind(OBJECT_MECHANIC) +
+                    objects.CountObjectsOfKind(OBJECT_ZOOKEEPER) + objects.CountObjectsOfKind(OBJECT_SERVER)};
+    }
+
     testsupport::ScopedCurrentDir cwd{std::string(TW_SOURCE_DIR) + "/sample-data"};
     GameParameters parameters{"data/script/gameparameters.pis"};
     testsupport::TempDir dir;
-    std::tuple<uint32_t, uint32_t, uint32_t, uint32_t> counts;
+    std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t> counts;
 };
 
 TEST_F(ParkSave, ABusyParkSavedLoadedAndSavedAgainGivesTheSameBytes)
@@ -132,19 +144,17 @@ TEST_F(ParkSave, ABusyParkSavedLoadedAndSavedAgainGivesTheSameBytes)
     testsupport::RecordingReportSink reports;
     const Bytes first = BusyParkSave();
     ASSERT_FALSE(first.empty());
-    // What was saved holds the guests, the litter, the three dolphins and the park's buildings.
+    // What was saved holds the guests, the litter, the three dolphins, the park's buildings, and the three hired
+    // staff.
     EXPECT_EQ(std::get<0>(counts), 12u);
     EXPECT_EQ(std::get<1>(counts), 5u);
     EXPECT_EQ(std::get<2>(counts), 3u);
     EXPECT_GE(std::get<3>(counts), 4u);
+    EXPECT_GE(std::get<4>(counts), 3u);
 
     std::unique_ptr<World> loaded = Load(first);
     ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(std::tuple(g_pObjectManager->CountObjectsOfKind(OBJECT_GUEST),
-                         g_pObjectManager->CountObjectsOfKind(OBJECT_LITTER),
-                         g_pObjectManager->CountObjectsOfKind(OBJECT_ANIMAL),
-                         g_pObjectManager->CountObjectsOfKind(OBJECT_BUILDING)),
-              counts);
+    EXPECT_EQ(Counts(), counts);
     auto funhouse = g_pObjectManager->GetBuildingsByName("FUNHOUSE");
     ASSERT_EQ(funhouse.size(), 1u);
     const auto* broken = static_cast<BuildingObject*>(funhouse[0]);
