@@ -3,14 +3,17 @@
 // benches, binning and dropping litter, leaving), 500 buildings of eight kinds (restaurants with tables, snack bars,
 // shops, toilets, amusements, rides, animal houses and shows) on a grid of footpaths, 5,000 scenery items (benches
 // and bins on the footpaths, plants, palms and lamps beside them) and 60 staff; the processor time and the heap
-// allocations of a frame once the park has settled, and the cost of one SearchDesire and one FindBench.
+// allocations of a frame once the park has settled, and the cost of one SearchDesire and one FindBench; and the
+// processor time of saving that park (with 100 real staff) to a file and of loading it into a new World.
 //
 // Left out: drawing (the frame is the World's update, headless); the staff are stand-ins that only walk the
 // footpaths from one random place to the next, searching a path each time (cleaners, mechanics and zookeepers come
-// later), so no litter is swept and no building repaired; there are no animals and no servers.
+// later), so no litter is swept and no building repaired; there are no animals and no servers. The save and load
+// benchmarks' staff are real but run no scripts; the disk's own time (the save's flush to disk) is left out.
 #include "bench/AllocationCount.h"
 #include "bench/BenchSupport.h"
 #include "engine/core/GameParameters.h"
+#include "engine/core/SerialStream.h"
 #include "engine/core/TextTable.h"
 #include "park/BuildingObject.h"
 #include "park/GuestObject.h"
@@ -200,7 +203,8 @@ std::string SceneryTable()
 // The park: written into a folder of its own, built by the game's World, filled and settled.
 struct FullPark
 {
-    FullPark()
+    // `realStaff`: the park's own cleaners, mechanics and zookeepers (without their scripts) instead of stand-ins.
+    explicit FullPark(int staffCount = kStaff, bool realStaff = false)
     {
         dir = std::filesystem::temp_directory_path() / ("tw-guest-bench-" + std::to_string(getpid()));
         const std::filesystem::path samples = TW_SOURCE_DIR "/sample-data";
@@ -232,8 +236,9 @@ struct FullPark
         std::filesystem::current_path(dir);
         ClearObjectKinds();
         RegisterParkLayer();
-        for (uint8_t kind : {OBJECT_MECHANIC, OBJECT_CLEANER, OBJECT_ZOOKEEPER})
-            RegisterObjectKind(kind, []() -> BaseObject* { return new Wanderer; });
+        if (!realStaff)
+            for (uint8_t kind : {OBJECT_MECHANIC, OBJECT_CLEANER, OBJECT_ZOOKEEPER})
+                RegisterObjectKind(kind, []() -> BaseObject* { return new Wanderer; });
         parameters = std::make_unique<GameParameters>("gameparameters.pis");
         texts = std::make_unique<TextTable>("data/text_uk.uni");
         platform::SRand(1);
@@ -284,10 +289,14 @@ struct FullPark
             const platform::Vec3 at = WorldMap::GetCellCentre({line, (i * 37) % kSize});
             world->RequestGuest("MAN", at.x, at.y, 0);
         }
-        for (int i = 0; i < kStaff; ++i)
+        for (int i = 0; i < staffCount; ++i)
         {
             const uint8_t kind = i % 3 == 0 ? OBJECT_MECHANIC : i % 3 == 1 ? OBJECT_CLEANER : OBJECT_ZOOKEEPER;
-            BaseObject* staff = g_pObjectManager->CreateObject("STAFF", kind);
+            const char* name = !realStaff                ? "STAFF"
+                               : kind == OBJECT_MECHANIC ? "MECHANIC"
+                               : kind == OBJECT_CLEANER  ? "CLEANER"
+                                                         : "ZOOKEEPER";
+            BaseObject* staff = g_pObjectManager->CreateObject(name, kind);
             staff->SetType(kind);
             staff->SetWorldPosition(WorldMap::GetCellCentre({4, 4 + i}));
         }
@@ -316,6 +325,14 @@ struct FullPark
     std::unique_ptr<TextTable> texts;
     std::unique_ptr<World> world;
 };
+
+// The park's staff of every kind.
+uint32_t StaffCount()
+{
+    return g_pObjectManager->CountObjectsOfKind(OBJECT_CLEANER) +
+           g_pObjectManager->CountObjectsOfKind(OBJECT_MECHANIC) +
+           g_pObjectManager->CountObjectsOfKind(OBJECT_ZOOKEEPER);
+}
 
 bool CheckPark(benchmark::State& state, const FullPark& park)
 {
@@ -415,5 +432,102 @@ void BM_FindBench(benchmark::State& state)
     state.counters["benches"] = static_cast<double>(Scenery::GetBenches().size());
 }
 BENCHMARK(BM_FindBench)->Unit(benchmark::kMicrosecond);
+
+// Saving and loading the whole park: 1,500 guests, 500 buildings, 5,000 scenery, 100 real staff and the litter
+// of four settled game minutes, saved to a file and loaded into a new World. The load includes building the new
+// World's map and tables from the scenario, as a player's load does.
+constexpr int kSavedStaff = 100;
+constexpr double kSaveBudgetMilliseconds = 200.0;
+
+std::string SavePath(const FullPark& park)
+{
+    return (park.dir / "bench.sav").string();
+}
+
+void LabelSave(benchmark::State& state, const FullPark& park, double millis)
+{
+    state.counters["cpu ms"] = millis;
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(SavePath(park)));
+    state.counters["staff"] = StaffCount();
+    state.counters["litter"] = park.Count(OBJECT_LITTER);
+    std::string label = "1,500 guests, 500 buildings, 5,000 scenery, 100 staff";
+    if (millis > kSaveBudgetMilliseconds)
+        label += " | FLAG: " + std::to_string(millis) + " ms (target 200)";
+    state.SetLabel(label);
+}
+
+void BM_SaveFullPark(benchmark::State& state)
+{
+    FullPark park(kSavedStaff, true);
+    if (!CheckPark(state, park))
+        return;
+    for (int i = 0; i < 1800; ++i)
+        park.world->Update(kFrame);
+    double total = 0.0;
+    uint64_t saves = 0;
+    for (auto _ : state)
+    {
+        const double start = ThreadMicroseconds();
+        BinarySerialStream out(true, SavePath(park).c_str());
+        const bool saved = park.world->Save(out) && out.Close();
+        total += ThreadMicroseconds() - start;
+        ++saves;
+        if (!saved)
+        {
+            state.SkipWithError("the park could not be saved");
+            return;
+        }
+    }
+    LabelSave(state, park, total / 1000.0 / static_cast<double>(saves ? saves : 1));
+}
+BENCHMARK(BM_SaveFullPark)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_LoadFullPark(benchmark::State& state)
+{
+    FullPark park(kSavedStaff, true);
+    if (!CheckPark(state, park))
+        return;
+    for (int i = 0; i < 1800; ++i)
+        park.world->Update(kFrame);
+    {
+        BinarySerialStream out(true, SavePath(park).c_str());
+        if (!park.world->Save(out) || !out.Close())
+        {
+            state.SkipWithError("the park could not be saved");
+            return;
+        }
+    }
+    park.world.reset();
+    double total = 0.0;
+    uint64_t loads = 0;
+    for (auto _ : state)
+    {
+        const double start = ThreadMicroseconds();
+        BinarySerialStream in(false, SavePath(park).c_str());
+        park.world = World::LoadSaved(nullptr, nullptr, "park.pis", in);
+        total += ThreadMicroseconds() - start;
+        ++loads;
+        if (!park.world)
+        {
+            state.SkipWithError("the saved park could not be loaded");
+            return;
+        }
+        state.PauseTiming();
+        if (park.Count(OBJECT_GUEST) != kGuests || StaffCount() != kSavedStaff)
+        {
+            state.SkipWithError("the loaded park lost guests or staff");
+            return;
+        }
+        park.world.reset();
+        state.ResumeTiming();
+    }
+    park.world = nullptr;
+    state.counters["cpu ms"] = total / 1000.0 / static_cast<double>(loads ? loads : 1);
+    std::string label = "1,500 guests, 500 buildings, 5,000 scenery, 100 staff";
+    if (state.counters["cpu ms"] > kSaveBudgetMilliseconds)
+        label += " | FLAG: over the 200 ms target";
+    state.SetLabel(label);
+}
+BENCHMARK(BM_LoadFullPark)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
