@@ -24,8 +24,11 @@
 namespace
 {
 
+using gametest::CountShades;
 using gametest::Frame;
 using gametest::GameHarness;
+using gametest::IsShadeOf;
+using gametest::ShadesNear;
 
 // The colours the sample data gives the water, the dolphins, the crowd and the show's actor (0xRRGGBB).
 constexpr uint32_t kWater = 0x2060C0;   // src/models/LAGOON.txt
@@ -35,43 +38,6 @@ constexpr uint32_t kActor = 0xE0D020;   // src/models/shows/*.txt
 
 // The sample day is 720 s long: 30 s an hour.
 constexpr double kSecondsPerHour = 30.0;
-
-// A pixel of that colour under any white light: its channels in the same proportions.
-bool IsShadeOf(uint32_t pixel, uint32_t colour)
-{
-    const auto channels = [](uint32_t c) {
-        return std::array<float, 3>{float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF)};
-    };
-    const auto p = channels(pixel), c = channels(colour);
-    const float pMax = std::max({p[0], p[1], p[2]}), cMax = std::max({c[0], c[1], c[2]});
-    if (pMax < 24.0f)
-        return false;
-    for (int i = 0; i < 3; ++i)
-    {
-        if (std::fabs(p[i] / pMax - c[i] / cMax) > 0.08f)
-            return false;
-    }
-    return true;
-}
-
-// The pixels of that colour within `radius` pixels of the screen point of a scene point.
-int ShadesNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour, int radius)
-{
-    platform::Vec3 screen;
-    g_GraphicsManager.ProjectToScreen(scene, &screen);
-    const int cx = static_cast<int>(screen.x), cy = static_cast<int>(screen.y);
-    int hits = 0;
-    for (int y = cy - radius; y <= cy + radius; ++y)
-        for (int x = cx - radius; x <= cx + radius; ++x)
-            hits += frame.Contains(x, y) && IsShadeOf(frame.At(x, y), colour) ? 1 : 0;
-    return hits;
-}
-
-int CountShades(const Frame& frame, uint32_t colour)
-{
-    return static_cast<int>(
-        std::count_if(frame.pixels.begin(), frame.pixels.end(), [&](uint32_t p) { return IsShadeOf(p, colour); }));
-}
 
 BuildingObject* OnlyBuilding(const char* name)
 {

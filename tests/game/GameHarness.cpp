@@ -10,6 +10,9 @@
 #include "world/CameraManager.h"
 #include "world/GameCamera.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -21,6 +24,41 @@ GameHarness::GameHarness() = default;
 GameHarness::~GameHarness()
 {
     Stop();
+}
+
+bool IsShadeOf(uint32_t pixel, uint32_t colour)
+{
+    const auto channels = [](uint32_t c) {
+        return std::array<float, 3>{float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF)};
+    };
+    const auto p = channels(pixel), c = channels(colour);
+    const float pMax = std::max({p[0], p[1], p[2]}), cMax = std::max({c[0], c[1], c[2]});
+    if (pMax < 24.0f)
+        return false;
+    for (int i = 0; i < 3; ++i)
+    {
+        if (std::fabs(p[i] / pMax - c[i] / cMax) > 0.08f)
+            return false;
+    }
+    return true;
+}
+
+int CountShades(const Frame& frame, uint32_t colour)
+{
+    return static_cast<int>(
+        std::count_if(frame.pixels.begin(), frame.pixels.end(), [&](uint32_t p) { return IsShadeOf(p, colour); }));
+}
+
+int ShadesNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour, int radius)
+{
+    platform::Vec3 screen;
+    g_GraphicsManager.ProjectToScreen(scene, &screen);
+    const int cx = static_cast<int>(screen.x), cy = static_cast<int>(screen.y);
+    int hits = 0;
+    for (int y = cy - radius; y <= cy + radius; ++y)
+        for (int x = cx - radius; x <= cx + radius; ++x)
+            hits += frame.Contains(x, y) && IsShadeOf(frame.At(x, y), colour) ? 1 : 0;
+    return hits;
 }
 
 bool GameHarness::Start(std::string* why)

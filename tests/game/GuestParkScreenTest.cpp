@@ -22,41 +22,20 @@
 namespace
 {
 
+using gametest::CountShades;
 using gametest::Frame;
 using gametest::GameHarness;
+using gametest::IsShadeOf;
+using gametest::ShadesNear;
 
 // The colour the sample data gives the guest's model (src/models/visitor_a.txt) and the cafe's body (CAFE.txt).
 constexpr uint32_t kGuestBlue = 0x2848D8;
 constexpr uint32_t kCafePink = 0xE070A0;
 
-bool IsShadeOf(uint32_t pixel, uint32_t colour)
-{
-    const auto channels = [](uint32_t c) {
-        return std::array<float, 3>{float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF)};
-    };
-    const auto p = channels(pixel), c = channels(colour);
-    const float pMax = std::max({p[0], p[1], p[2]}), cMax = std::max({c[0], c[1], c[2]});
-    if (pMax < 24.0f)
-        return false;
-    for (int i = 0; i < 3; ++i)
-    {
-        if (std::fabs(p[i] / pMax - c[i] / cMax) > 0.08f)
-            return false;
-    }
-    return true;
-}
-
 // Whether any of the 5 x 5 pixels round the screen point of a scene point is of that colour.
 bool ShowsNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour)
 {
-    platform::Vec3 screen;
-    g_GraphicsManager.ProjectToScreen(scene, &screen);
-    const int cx = static_cast<int>(screen.x), cy = static_cast<int>(screen.y);
-    for (int y = cy - 2; y <= cy + 2; ++y)
-        for (int x = cx - 2; x <= cx + 2; ++x)
-            if (frame.Contains(x, y) && IsShadeOf(frame.At(x, y), colour))
-                return true;
-    return false;
+    return gametest::ShadesNear(frame, scene, colour, 2) > 0;
 }
 
 bool OnScreen(const Frame& frame, const platform::Vec3& scene)

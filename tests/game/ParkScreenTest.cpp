@@ -27,50 +27,21 @@
 namespace
 {
 
+using gametest::CountShades;
 using gametest::Frame;
 using gametest::GameHarness;
+using gametest::IsShadeOf;
+using gametest::ShadesNear;
 
 // The colours the sample data gives the ground and the two buildings' bodies (0xRRGGBB).
 constexpr uint32_t kSand = 0xC8B47E;           // src/textures/DesertDistant.txt, letter s
 constexpr uint32_t kStaffGreen = 0x709070;     // src/models/STAFFSMALL.txt, bone Body
 constexpr uint32_t kFunHouseOrange = 0xE06010; // src/models/FUNHOUSE.txt
 
-// A pixel of that colour under any white light: its channels in the same proportions (each channel over the
-// largest), whatever the brightness.
-bool IsShadeOf(uint32_t pixel, uint32_t colour)
-{
-    const auto channels = [](uint32_t c) {
-        return std::array<float, 3>{float((c >> 16) & 0xFF), float((c >> 8) & 0xFF), float(c & 0xFF)};
-    };
-    const auto p = channels(pixel), c = channels(colour);
-    const float pMax = std::max({p[0], p[1], p[2]}), cMax = std::max({c[0], c[1], c[2]});
-    if (pMax < 24.0f)
-        return false; // too dark to tell
-    for (int i = 0; i < 3; ++i)
-    {
-        if (std::fabs(p[i] / pMax - c[i] / cMax) > 0.08f)
-            return false;
-    }
-    return true;
-}
-
-int CountShades(const Frame& frame, uint32_t colour)
-{
-    return static_cast<int>(
-        std::count_if(frame.pixels.begin(), frame.pixels.end(), [&](uint32_t p) { return IsShadeOf(p, colour); }));
-}
-
 // Whether most of the 5 x 5 pixels round the screen point of a scene point are of that colour.
 bool ShowsAt(const Frame& frame, const platform::Vec3& scene, uint32_t colour)
 {
-    platform::Vec3 screen;
-    g_GraphicsManager.ProjectToScreen(scene, &screen);
-    const int cx = static_cast<int>(screen.x), cy = static_cast<int>(screen.y);
-    int hits = 0;
-    for (int y = cy - 2; y <= cy + 2; ++y)
-        for (int x = cx - 2; x <= cx + 2; ++x)
-            hits += frame.Contains(x, y) && IsShadeOf(frame.At(x, y), colour) ? 1 : 0;
-    return hits > 12;
+    return gametest::ShadesNear(frame, scene, colour, 2) > 12;
 }
 
 // The middle of a building's body: its position raised by half the body's height.
