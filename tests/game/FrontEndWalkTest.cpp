@@ -9,6 +9,7 @@
 #include "gui/ScreenElements.h"
 #include "gui/ScreenListBox.h"
 #include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
 
 #include <gtest/gtest.h>
@@ -57,44 +58,16 @@ bool Differs(const Frame& a, const Frame& b)
     return a.pixels != b.pixels;
 }
 
-class FrontEndWalkTest : public ::testing::Test
+class FrontEndWalkTest : public gametest::PointerGameTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
-        pointer = std::make_unique<XPointer>(harness.DisplayName());
-        if (!pointer->Available())
-            GTEST_SKIP() << "the X test extension's library is not installed";
-        harness.RunFrames(2);
-        pointer->MoveTo(400, 300);
-        Settle();
-        offsetX = 400 - g_pGameInput->GetMouseX();
-        offsetY = 300 - g_pGameInput->GetMouseY();
-    }
-    GUIManager& Gui() const { return harness.GetGame().GetGUIManager(); }
-    void Settle()
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        running = harness.RunFrames(2) && running;
-    }
-    void Move(int x, int y)
-    {
-        pointer->MoveTo(x + offsetX, y + offsetY);
-        Settle();
-    }
     // A hand that rests on the button, then presses and lets go.
     void Click(int x, int y)
     {
         Move(x, y);
         Move(x + 1, y);
-        pointer->Button(1, true);
-        Settle();
-        pointer->Button(1, false);
-        Settle();
+        Press(true);
+        Press(false);
     }
     // Runs the frames of `seconds` of play (the pages' transitions take about a second).
     void Wait(float seconds)
@@ -112,12 +85,6 @@ protected:
         GameHarness::Keep(frame, name);
         return frame;
     }
-
-    GameHarness harness;
-    std::unique_ptr<XPointer> pointer;
-    int offsetX = 0;
-    int offsetY = 0;
-    bool running = true;
 };
 
 TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)

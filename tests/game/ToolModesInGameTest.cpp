@@ -9,6 +9,7 @@
 #include "scripts/WorldParams.h"
 #include "scripts/WorldParamsRecords.h"
 #include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
@@ -77,33 +78,16 @@ int32_t BuildingIndex(const char* keyword)
     return -1;
 }
 
-class ToolModesInGameTest : public ::testing::Test
+class ToolModesInGameTest : public gametest::PointerGameTest
 {
 protected:
-    void SetUp() override
+    void Prepare() override
     {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
-        pointer = std::make_unique<XPointer>(harness.DisplayName());
-        if (!pointer->Available())
-            GTEST_SKIP() << "the X test extension's library is not installed";
         harness.EnterPark(0);
         ASSERT_NE(g_pWorld, nullptr);
         // No research budget: the cash moves by what the tools pay alone.
         g_pWorld->GetManagers().research->SetSliderValue(0.0f);
         harness.RunFrames(3);
-        pointer->MoveTo(400, 300);
-        Settle();
-        offsetX = 400 - g_pGameInput->GetMouseX();
-        offsetY = 300 - g_pGameInput->GetMouseY();
-    }
-    GUIManager& Gui() const { return harness.GetGame().GetGUIManager(); }
-    void Settle()
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        harness.RunFrames(2);
     }
     // The pointer over the middle of a cell, as the current view shows it.
     void MoveToCell(const GridPos& cell)
@@ -112,11 +96,6 @@ protected:
         g_GraphicsManager.ProjectToScreen(WorldMap::WorldToScene(WorldMap::GetCellCentre(cell)), &screen);
         pointer->MoveTo(static_cast<int>(std::lround(screen.x)) + offsetX,
                         static_cast<int>(std::lround(screen.y)) + offsetY);
-        Settle();
-    }
-    void Press(bool down)
-    {
-        pointer->Button(1, down);
         Settle();
     }
     // A camera high above the block's middle, looking down at it.
@@ -132,11 +111,6 @@ protected:
         g_pWorldMap->GetCursorGridPos(&cell);
         return cell;
     }
-
-    GameHarness harness;
-    std::unique_ptr<XPointer> pointer;
-    int offsetX = 0;
-    int offsetY = 0;
 };
 
 TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedWithThePointer)

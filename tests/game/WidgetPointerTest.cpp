@@ -16,6 +16,7 @@
 #include "gui/TabWindow.h"
 #include "gui/Text.h"
 #include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
 
 #include <gtest/gtest.h>
@@ -106,51 +107,19 @@ template <typename T> T* Find(GUIManager& gui, int32_t type, int nth = 0)
     return nullptr;
 }
 
-class WidgetPointerTest : public ::testing::Test
+class WidgetPointerTest : public gametest::PointerGameTest
 {
 protected:
     void SetUp() override
     {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
-        pointer = std::make_unique<XPointer>(harness.DisplayName());
-        if (!pointer->Available())
-            GTEST_SKIP() << "the X test extension's library is not installed";
-        harness.RunFrames(2);
-        // Where the picture's corner lies on the X screen: the pointer put at two places is read back by the game.
-        pointer->MoveTo(400, 300);
-        Settle();
-        offsetX = 400 - g_pGameInput->GetMouseX();
-        offsetY = 300 - g_pGameInput->GetMouseY();
+        PointerGameTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        // The pointer put at a second place is read back there too: the picture is not scaled.
         pointer->MoveTo(500, 350);
         Settle();
         ASSERT_EQ(g_pGameInput->GetMouseX() + offsetX, 500) << "the picture is shown unscaled";
         ASSERT_EQ(g_pGameInput->GetMouseY() + offsetY, 350);
-    }
-    GUIManager& Gui() const { return harness.GetGame().GetGUIManager(); }
-    // Lets the game take the events of the server: two frames after a short wait.
-    void Settle()
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        harness.RunFrames(2);
-    }
-    void Move(int x, int y)
-    {
-        pointer->MoveTo(x + offsetX, y + offsetY);
-        Settle();
-    }
-    void Press(bool down)
-    {
-        pointer->Button(1, down);
-        Settle();
-    }
-    void Click(int x, int y)
-    {
-        Move(x, y);
-        Press(true);
-        Press(false);
     }
     void ClickOn(const GuiRect& r) { Click((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
     // One notch of the wheel towards the user (down the list) where the pointer is.
@@ -160,11 +129,6 @@ protected:
         pointer->Button(5, false);
         Settle();
     }
-
-    GameHarness harness;
-    std::unique_ptr<XPointer> pointer;
-    int offsetX = 0;
-    int offsetY = 0;
 };
 
 TEST_F(WidgetPointerTest, ADialogOfEveryWidgetAnswersThePointer)

@@ -1,0 +1,79 @@
+// A test fixture for the running game driven by a real pointer: the game started under Xvfb, the X pointer
+// connected, and where the picture's corner lies on the X screen.
+#pragma once
+
+#include "engine/core/GameInput.h"
+#include "game/Game.h"
+#include "gui/GUIManager.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/XPointer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace gametest
+{
+
+class PointerGameTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!harness.XvfbInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        std::string why;
+        ASSERT_TRUE(harness.Start(&why)) << why;
+        pointer = std::make_unique<XPointer>(harness.DisplayName());
+        if (!pointer->Available())
+            GTEST_SKIP() << "the X test extension's library is not installed";
+        harness.RunFrames(2);
+        Prepare();
+        if (HasFatalFailure())
+            return;
+        // The pointer put at a known place on the X screen is read back by the game.
+        pointer->MoveTo(400, 300);
+        Settle();
+        offsetX = 400 - g_pGameInput->GetMouseX();
+        offsetY = 300 - g_pGameInput->GetMouseY();
+    }
+    // What a test does before the pointer's offset is measured (entering a park, say).
+    virtual void Prepare() {}
+
+    GUIManager& Gui() const { return harness.GetGame().GetGUIManager(); }
+    // Lets the game take the events of the server: two frames after a short wait.
+    void Settle()
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        running = harness.RunFrames(2) && running;
+    }
+    // The pointer to a point of the game's picture.
+    void Move(int x, int y)
+    {
+        pointer->MoveTo(x + offsetX, y + offsetY);
+        Settle();
+    }
+    void Press(bool down)
+    {
+        pointer->Button(1, down);
+        Settle();
+    }
+    void Click(int x, int y)
+    {
+        Move(x, y);
+        Press(true);
+        Press(false);
+    }
+
+    GameHarness harness;
+    std::unique_ptr<XPointer> pointer;
+    int offsetX = 0;
+    int offsetY = 0;
+    // False once a frame found the program asked to close.
+    bool running = true;
+};
+
+} // namespace gametest
