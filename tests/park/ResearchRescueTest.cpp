@@ -188,8 +188,14 @@ TEST_F(ResearchRescuePark, EachCompletedItemTakesItsEffectAndIsRecorded)
     };
     const std::vector<Step> steps = {
         {"Show arena", [&] { return !arena.bNeedsUnlocking; }},
-        {"Cleaner training", [&] { return research->GetCleanerTraining() == 1.5f; }},
-        {"Staff rest rooms", [&] { return research->GetStaffRecovery() == 2.0f && staffRoom.bUpgraded; }},
+        // The sample's training makes a cleaner's jobs cost three quarters of the energy; the staff read it as their
+        // second factor. Rest rooms make rest twice as quick: the first factor.
+        {"Cleaner training",
+         [&] { return research->GetCleanerTraining() == 0.75f && research->GetStaffFactor(1) == 0.75f; }},
+        {"Staff rest rooms",
+         [&] {
+             return research->GetStaffRecovery() == 2.0f && research->GetStaffFactor(0) == 2.0f && staffRoom.bUpgraded;
+         }},
         {"A second rescue team", [&] { return rescue->GetTeamCount() == 2; }},
         {"Tulip beds", [&] { return tulips.bActive; }},
         {"Dolphin care", [&] { return !params.GetAnimalInfo(params.FindAnimal("DOLPHIN")).bNeedsUnlocking; }},
@@ -241,7 +247,7 @@ TEST_F(ResearchRescuePark, ALoadedRecordReappliesTheEffectsOfTheItemsDone)
     EXPECT_FALSE(params.GetBuildingInfo(params.FindBuilding("ARENA")).bNeedsUnlocking);
     EXPECT_EQ(std::tuple(research->GetCleanerTraining(), research->GetStaffRecovery(),
                          params.GetBuildingInfo(params.FindBuilding("STAFFSMALL")).bUpgraded),
-              std::tuple(1.5f, 2.0f, true));
+              std::tuple(0.75f, 2.0f, true));
     // The rescue team of item 3 is the rescue manager's to restore, not research's.
     EXPECT_EQ(rescue->GetTeamCount(), 1);
     EXPECT_EQ(std::tuple(research->GetCurrentResearch(), research->GetHistory().size()), std::tuple(4, size_t{4}));
