@@ -257,7 +257,9 @@ TEST_F(ScreenListBoxTest, ScrollingLaysTheShownRowsOutFromTheTop)
         {
             const int32_t shownAt = cell.row - static_cast<int32_t>(first);
             if (shownAt >= 0 && shownAt < 8)
+            {
                 EXPECT_EQ(cell.widget->GetRect().top, 120 + 15 * shownAt) << first << " " << cell.row;
+            }
         }
     }
 }
