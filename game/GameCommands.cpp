@@ -102,6 +102,28 @@ template <int32_t N> void Mp3Command(int32_t)
     g_pGame->GetMp3Player().Command(N);
 }
 
+// The play list dialog itself and the music volume.
+void ShowPlayList(int32_t)
+{
+    g_pGame->GetMp3Player().ToggleDialog();
+}
+
+void ExitPlayList(int32_t)
+{
+    if (g_pGame->GetMp3Player().IsDialogOpen())
+        g_pGame->GetMp3Player().ToggleDialog();
+}
+
+void Mp3VolumeUp(int32_t)
+{
+    g_pGame->GetMp3Player().ChangeVolume(Mp3Player::kVolumeStep);
+}
+
+void Mp3VolumeDown(int32_t)
+{
+    g_pGame->GetMp3Player().ChangeVolume(-Mp3Player::kVolumeStep);
+}
+
 constexpr std::array kInGame = {
     GuiCommand{"ExitDialog", ExitDialog},
     GuiCommand{"MoneyPanel", MoneyPanel},
@@ -127,6 +149,10 @@ constexpr std::array kInGame = {
     GuiCommand{"MP3_MoveUp", Mp3Command<Mp3Player::CMD_MOVE_UP>},
     GuiCommand{"MP3_MoveDown", Mp3Command<Mp3Player::CMD_MOVE_DOWN>},
     GuiCommand{"MP3_AmpPlay", Mp3Command<Mp3Player::CMD_PLAY>},
+    GuiCommand{"MP3_VolUp", Mp3VolumeUp},
+    GuiCommand{"MP3_VolDown", Mp3VolumeDown},
+    GuiCommand{"ShowPlayList", ShowPlayList},
+    GuiCommand{"ExitPlayList", ExitPlayList},
 };
 
 // ---- the front end's buttons

@@ -3,15 +3,17 @@
 
 #include "engine/core/GameOptions.h"
 #include "engine/media/Jukebox.h"
+#include "engine/media/SoundManager.h"
 #include "gui/GUIManager.h"
 #include "gui/ListBox.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 Mp3Player::Mp3Player(SoundManager* soundManager, GameOptions& options)
-    : m_Options(options), m_pJukebox(std::make_unique<Jukebox>(soundManager))
+    : m_Options(options), m_pSound(soundManager), m_pJukebox(std::make_unique<Jukebox>(soundManager))
 {
     LoadFromOptions();
 }
@@ -124,6 +126,36 @@ void Mp3Player::Enable(bool open)
     }
     m_uLastSelectionCount = m_pList->GetSelection().size();
     m_bDialogOpen = true;
+}
+
+bool Mp3Player::ToggleDialog()
+{
+    if (!g_pGUIManager)
+        return false;
+    if (g_pGUIManager->IsDialogOpen(kDialogName))
+    {
+        g_pGUIManager->CloseDialog(kDialogName);
+        Enable(false);
+        return false;
+    }
+    // Closed some other way (every dialog closed at once): the options are written, then it opens again.
+    if (m_bDialogOpen)
+        Enable(false);
+    if (!g_pGUIManager->OpenDialog(kDialogName, nullptr))
+        return false;
+    Enable(true);
+    return m_bDialogOpen;
+}
+
+void Mp3Player::ChangeVolume(float step)
+{
+    float volume = m_pSound ? m_pSound->GetMusicVolume() : m_Options.m_fMusicVol;
+    if (!std::isfinite(volume))
+        volume = 0.0f;
+    volume = std::clamp(std::round((volume + step) * 100.0f) / 100.0f, 0.0f, 1.0f);
+    m_Options.m_fMusicVol = volume;
+    if (m_pSound)
+        m_pSound->SetMusicVolume(volume);
 }
 
 void Mp3Player::Update(float)

@@ -51,6 +51,9 @@ public:
         CMD_RESET = 15,
     };
     static constexpr uint32_t kGrey = 0x808080;
+    static constexpr const char* kDialogName = "PlayList";
+    // One press of the volume buttons: a tenth of the whole range.
+    static constexpr float kVolumeStep = 0.1f;
     // The dialog's buttons, in the order the commands 0 to 7 use them.
     static constexpr const char* kButtons[] = {"MP3_Sun",    "MP3_Moon",   "MP3_Repeat",   "MP3_Shuffle",
                                                "MP3_Delete", "MP3_MoveUp", "MP3_MoveDown", "MP3_AmpPlay"};
@@ -65,6 +68,12 @@ public:
     }
     // The "PlayList" dialog opened (its list is filled) or closed (the options are written).
     void Enable(bool open);
+    // Opens the "PlayList" dialog and fills its list, or closes it and writes the options; true when it is now
+    // open (false also when the script has no such dialog, which the GUI manager reports).
+    bool ToggleDialog();
+    // The music volume one step up (or down, for a negative step), in hundredths and kept within 0 .. 1: the
+    // options' music volume and the sound manager's.
+    void ChangeVolume(float step);
     // One of the commands above, on the rows selected in the dialog's list.
     void Command(int32_t n);
     // The dialog's rows from the jukebox's tracks; the jukebox's list is then written back to the options.
@@ -94,6 +103,7 @@ private:
     std::vector<int32_t> Selected() const;
 
     GameOptions& m_Options;
+    SoundManager* m_pSound;
     std::unique_ptr<Jukebox> m_pJukebox;
     ListBox* m_pList = nullptr;
     size_t m_uLastSelectionCount = 0;

@@ -80,12 +80,59 @@ void ScreenListBox::Update(float dt)
     if (m_pScrollBar)
     {
         m_pScrollBar->Update(dt);
-        m_iFirstRow = static_cast<int32_t>(m_pScrollBar->GetFirst());
+        const auto first = static_cast<int32_t>(m_pScrollBar->GetFirst());
+        if (first != m_iFirstRow)
+        {
+            m_iFirstRow = first;
+            LayOutVisibleRows();
+        }
     }
     for (Cell& cell : m_cells)
         cell.widget->Update(dt);
     if (m_bClickPending)
         m_fClickTimer += dt;
+}
+
+void ScreenListBox::LayOutVisibleRows()
+{
+    for (int32_t r = 0; r < m_iShownRows; ++r)
+    {
+        const int32_t top = m_rect.top + m_iRowHeight * r;
+        for (Cell& cell : m_cells)
+            if (cell.row == m_iFirstRow + r)
+                cell.widget->Move(0, top - cell.widget->GetRect().top);
+    }
+    SetDirty();
+}
+
+void ScreenListBox::Move(int32_t dx, int32_t dy)
+{
+    ScreenElement::Move(dx, dy);
+    if (m_pScrollBar)
+        m_pScrollBar->Move(dx, dy);
+    for (Cell& cell : m_cells)
+        cell.widget->Move(dx, dy);
+    m_iOffsetX += dx;
+    m_iOffsetY += dy;
+}
+
+void ScreenListBox::Reposition(int32_t dx, int32_t dy)
+{
+    ScreenElement::Reposition(dx, dy);
+    if (m_pScrollBar)
+        m_pScrollBar->Reposition(dx, dy);
+    // The cells stand where the earlier offsets put them: they go along to the new place.
+    for (Cell& cell : m_cells)
+        cell.widget->Move(dx - m_iOffsetX, dy - m_iOffsetY);
+    m_iOffsetX = dx;
+    m_iOffsetY = dy;
+}
+
+void ScreenListBox::SetDirty()
+{
+    ScreenElement::SetDirty();
+    for (Cell& cell : m_cells)
+        cell.widget->SetDirty();
 }
 
 void ScreenListBox::SetActive(bool active)
@@ -167,10 +214,11 @@ void ScreenListBox::AddTextItem(int32_t row, int32_t x, int32_t width, int32_t, 
     platform::WString shown(text ? text : u"");
     if (TextWriter* writer = g_pGUIManager ? g_pGUIManager->GetTextWriter(font) : nullptr)
         writer->TruncateToWidth(shown, width);
+    const int32_t left = m_rect.left + x, top = m_rect.top + m_iRowHeight * row;
     Cell cell;
-    cell.widget = std::make_unique<Text>(0, 0, width, m_iRowHeight, shown.c_str(), font, colour, textFlags);
+    cell.widget =
+        std::make_unique<Text>(left, top, left + width, top + m_iRowHeight, shown.c_str(), font, colour, textFlags);
     cell.row = row;
-    cell.x = x;
     m_cells.push_back(std::move(cell));
     if (newRow)
         ++m_iRowCount;
@@ -181,12 +229,12 @@ void ScreenListBox::AddTextItem(int32_t row, int32_t x, int32_t width, int32_t, 
 
 void ScreenListBox::AddImageItem(int32_t row, int32_t x, const char* spriteName)
 {
-    auto image = std::make_unique<Image>(0, 0, 0, 0, spriteName, false);
+    const int32_t left = m_rect.left + x, top = m_rect.top + m_iRowHeight * row;
+    auto image = std::make_unique<Image>(left, top, left, top, spriteName, false);
     image->SetFrame(0);
     Cell cell;
     cell.widget = std::move(image);
     cell.row = row;
-    cell.x = x;
     m_cells.push_back(std::move(cell));
 }
 
@@ -212,11 +260,13 @@ void ScreenListBox::Draw()
         {
             if (cell.row != r)
                 continue;
+            // The cell's place within the list: the list's own rectangle moves with it.
+            const GuiRect& own = cell.widget->GetRect();
             GuiRect rect;
-            rect.left = Trunc((static_cast<float>(cell.x) / kFrontEndPageWidth + m_fX) * w);
-            rect.right = Trunc((static_cast<float>(cell.x + cell.widget->GetWidth()) / kFrontEndPageWidth + m_fX) * w);
-            rect.top = rowTop;
-            rect.bottom = rowTop + m_iRowHeight;
+            rect.left = Trunc((static_cast<float>(own.left - m_rect.left) / kFrontEndPageWidth + m_fX) * w);
+            rect.right = Trunc((static_cast<float>(own.right - m_rect.left) / kFrontEndPageWidth + m_fX) * w);
+            rect.top = Trunc(m_fY * h + static_cast<float>(own.top - m_rect.top));
+            rect.bottom = rect.top + m_iRowHeight;
             if (auto* image = dynamic_cast<Image*>(cell.widget.get()))
                 image->DrawAt(rect.left, rect.top);
             else if (auto* text = dynamic_cast<Text*>(cell.widget.get()))

@@ -22,7 +22,6 @@ public:
     {
         std::unique_ptr<Widget> widget;
         int32_t row = 0;
-        int32_t x = 0; // offset from the list's left edge, page pixels
         bool selected = false;
     };
 
@@ -35,6 +34,11 @@ public:
 
     void Update(float dt) override;
     void SetActive(bool active) override;
+    // Cells and the scroll bar move with the list; the offsets sum the moves.
+    void Move(int32_t dx, int32_t dy) override;
+    // Back to the list's home place plus (dx, dy); the cells keep their places within the list.
+    void Reposition(int32_t dx, int32_t dy) override;
+    void SetDirty() override;
     bool OnScreenMouse(float x, float y, int32_t event) override;
     bool OnMouse(int32_t x, int32_t y, int32_t event) override;
     void Draw() override;
@@ -57,6 +61,8 @@ public:
     int32_t GetVisibleRows() const { return m_iVisibleRows; }
     int32_t GetShownRows() const { return m_iShownRows; }
     int32_t GetFirstRow() const { return m_iFirstRow; }
+    int32_t GetOffsetX() const { return m_iOffsetX; }
+    int32_t GetOffsetY() const { return m_iOffsetY; }
     ScrollBar* GetScrollBar() const { return m_pScrollBar.get(); }
     const std::vector<Cell>& GetCells() const { return m_cells; }
     // The list's page rectangle from its place and placed size.
@@ -64,6 +70,8 @@ public:
 
 private:
     void UpdateScrollBar();
+    // Puts the cells of the shown rows one under the other from the list's top.
+    void LayOutVisibleRows();
 
     int32_t m_iRowHeight;
     int32_t m_iVisibleRows;
@@ -77,4 +85,6 @@ private:
     bool m_bClickPending = false;
     bool m_bDoubleClicked = false;
     bool m_bSelectable = true;
+    int32_t m_iOffsetX = 0;
+    int32_t m_iOffsetY = 0;
 };

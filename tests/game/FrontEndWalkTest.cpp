@@ -160,6 +160,40 @@ TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
     EXPECT_FALSE(running) << "the quit button did not ask the program to close";
 }
 
+// The farewell page, then the logo, then the main menu: each page shown until a click moves it on.
+TEST_F(FrontEndWalkTest, FarewellPageLogoAndMenuOneClickEach)
+{
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "MainMenu");
+    const Frame menu = Shot("frontend-7-menu");
+    Game& game = harness.GetGame();
+
+    game.SelectScreen(Game::kExitGameScreen);
+    Wait(0.5f);
+    ASSERT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kExitGameScreen));
+    EXPECT_TRUE(Gui().IsDialogOpen("ExitGame"));
+    const Frame farewell = Shot("frontend-8-farewell");
+    EXPECT_TRUE(Differs(menu, farewell));
+    EXPECT_GT(ColourCount(farewell), 2u);
+    EXPECT_TRUE(Near(farewell.At(20, 20), 0xFFFFFF)) << std::hex << farewell.At(20, 20);
+
+    Click(400, 450);
+    Wait(0.3f);
+    ASSERT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kIntroScreen)) << "the click did not leave the farewell";
+    EXPECT_TRUE(Gui().IsDialogOpen("CorvaneLogo"));
+    const Frame logo = Shot("frontend-9-logo");
+    EXPECT_TRUE(Differs(farewell, logo));
+    EXPECT_GT(ColourCount(logo), 2u);
+
+    Click(400, 450);
+    Wait(1.5f);
+    ASSERT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen)) << "the click did not leave the logo";
+    // Not the first entry and no credits just finished: the menu opens on its scenario list.
+    EXPECT_EQ(Page(), "StartScreen");
+    EXPECT_TRUE(Differs(logo, Shot("frontend-10-menu-again")));
+    EXPECT_TRUE(running);
+}
+
 TEST_F(FrontEndWalkTest, AScenarioChosenFromTheListIsStartedAndThePark)
 {
     Wait(1.5f);

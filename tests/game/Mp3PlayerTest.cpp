@@ -17,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -293,6 +295,90 @@ TEST_F(Mp3PlayerTest, ResetBringsBackTheDefaultPlayListWithoutItsMissingFiles)
     EXPECT_EQ(ButtonState("MP3_MoveUp"), Button::STATE_DISABLED);
     player->Command(Mp3Player::CMD_PLAY); // nothing to play, nothing breaks
     EXPECT_FALSE(Box().IsStreamPlaying());
+}
+
+TEST_F(Mp3PlayerTest, TheVolumeButtonsStepTheMusicVolumeByATenthWithinTheRange)
+{
+    // (volume before, presses: +1 up, -1 down, volume after)
+    const struct
+    {
+        float before;
+        std::vector<int> presses;
+        float after;
+    } cases[] = {
+        {0.5f, {+1}, 0.6f},         {0.5f, {-1}, 0.4f},
+        {0.95f, {+1}, 1.0f},        {1.0f, {+1, +1}, 1.0f},
+        {0.05f, {-1}, 0.0f},        {0.0f, {-1, -1, +1}, 0.1f},
+        {0.3f, {+1, +1, +1}, 0.6f}, {0.7f, {-1, -1, -1, -1, -1, -1, -1}, 0.0f},
+    };
+    for (const auto& c : cases)
+    {
+        sound->SetMusicVolume(c.before);
+        for (int press : c.presses)
+            player->ChangeVolume(press * Mp3Player::kVolumeStep);
+        EXPECT_NEAR(sound->GetMusicVolume(), c.after, 1e-5f) << c.before << " x" << c.presses.size();
+        EXPECT_NEAR(options->m_fMusicVol, c.after, 1e-5f) << c.before << " x" << c.presses.size();
+    }
+}
+
+TEST_F(Mp3PlayerTest, ThePlayListDialogOpensFilledAndClosingItWritesTheOptions)
+{
+    player->Enable(false); // the fixture filled the list without opening the dialog
+    std::remove(dir.File("options.ini").c_str());
+    ASSERT_FALSE(gui->IsDialogOpen("PlayList"));
+
+    EXPECT_TRUE(player->ToggleDialog());
+    EXPECT_TRUE(gui->IsDialogOpen("PlayList"));
+    EXPECT_TRUE(player->IsDialogOpen());
+    ASSERT_NE(player->GetList(), nullptr);
+    EXPECT_EQ(List().GetRowCount(), 5); // the five tracks whose files exist
+
+    EXPECT_FALSE(player->ToggleDialog());
+    EXPECT_FALSE(gui->IsDialogOpen("PlayList"));
+    EXPECT_FALSE(player->IsDialogOpen());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("options.ini")));
+
+    EXPECT_TRUE(player->ToggleDialog()); // and open again
+    EXPECT_TRUE(gui->IsDialogOpen("PlayList"));
+
+    // Closed with every other dialog: one press opens it again.
+    gui->CloseAllDialogs();
+    ASSERT_FALSE(gui->IsDialogOpen("PlayList"));
+    EXPECT_TRUE(player->ToggleDialog());
+    EXPECT_TRUE(gui->IsDialogOpen("PlayList"));
+    EXPECT_TRUE(player->IsDialogOpen());
+}
+
+TEST_F(Mp3PlayerTest, AScriptWithoutThePlayListLeavesThePlayerClosed)
+{
+    player->Enable(false);
+    const char* const other = "DialogItem Other(0, 0, 100, 100, NONE, 1, 0)\n{\n}\n";
+    gui->LoadScriptText(other, std::strlen(other));
+    EXPECT_FALSE(player->ToggleDialog());
+    EXPECT_FALSE(player->IsDialogOpen());
+    EXPECT_EQ(player->GetList(), nullptr);
+}
+
+TEST_F(Mp3PlayerTest, TheParksScriptHasThePlayListWithEveryButton)
+{
+    player->Enable(false);
+    const std::string script =
+        testsupport::ReadText(std::string(TW_SOURCE_DIR) + "/sample-data/src/data/script/gui/GUI.pis");
+    ASSERT_FALSE(script.empty());
+    gui->LoadScriptText(script.c_str(), script.size());
+    ASSERT_TRUE(player->ToggleDialog());
+    EXPECT_EQ(List().GetRowCount(), 5);
+    for (const char* command : {"MP3_Sun", "MP3_Moon", "MP3_Repeat", "MP3_Shuffle", "MP3_Delete", "MP3_MoveUp",
+                                "MP3_MoveDown", "MP3_AmpPlay", "MP3_VolUp", "MP3_VolDown", "ExitPlayList"})
+        EXPECT_NE(ButtonState(command), -1) << command << " has no button";
+}
+
+TEST(Mp3PlayerCommandsTest, ThePlayListAndVolumeButtonsHaveTheirCommands)
+{
+    Game::RegisterCommands();
+    for (const char* name : {"ShowPlayList", "ExitPlayList", "MP3_VolUp", "MP3_VolDown"})
+        EXPECT_NE(ResolveGuiCommand(GetInGameCommands(), name), nullptr) << name;
+    SetGuiCommandTables({}, {});
 }
 
 } // namespace

@@ -16,10 +16,10 @@ TEST(ScreenListBoxRowsTest, TallerDisplaysShowTheRowsTheirExtraHeightHolds)
     {
         int32_t rows, height, rowHeight, display, shown;
     } cases[] = {
-        {8, 120, 15, 600, 8},  {8, 120, 15, 768, 10}, // 153 - 120 = 33 pixels: two more rows
+        {8, 120, 15, 600, 8},   {8, 120, 15, 768, 10}, // 153 - 120 = 33 pixels: two more rows
         {8, 120, 15, 1200, 16}, {5, 100, 20, 720, 6},  // 120 - 100 = 20: one more
-        {8, 120, 15, 480, 8},                           // a shorter display never shows fewer rows than asked
-        {8, 120, 0, 768, 41},                           // a row height of 0 counts as 1 and does not divide by 0
+        {8, 120, 15, 480, 8},                          // a shorter display never shows fewer rows than asked
+        {8, 120, 0, 768, 41},                          // a row height of 0 counts as 1 and does not divide by 0
     };
     for (const auto& c : cases)
         EXPECT_EQ(ScreenListBox::VisibleRowsFor(c.rows, c.height, c.rowHeight, c.display), c.shown)
@@ -158,6 +158,110 @@ TEST_F(ScreenListBoxTest, AListShownOnAnotherScreenIgnoresThePointerWhileHidden)
     list->SetActive(false);
     EXPECT_FALSE(Press(150, 110));
     EXPECT_TRUE(list->GetSelectedRows().empty());
+}
+
+// Cells stand in the list's own rectangle: (100, 100) plus the x offset across and row height x row down.
+TEST_F(ScreenListBoxTest, CellsStandInTheListsRectangleRowByRow)
+{
+    list->AddTextItem(0, 0, 200, 15, 2, 1, 0, u"first", true);
+    list->AddTextItem(1, 20, 150, 15, 2, 1, 0, u"second", false);
+    list->AddImageItem(1, 170, "missing_sprite");
+    list->AddTextItem(1, 230, 60, 15, 2, 1, 0, u"third", true);
+    const struct
+    {
+        int32_t left, top, right, bottom; // right and bottom: -1 for a picture, whose size is its sprite's
+    } expected[] = {
+        {100, 100, 300, 115},
+        {120, 115, 270, 130},
+        {270, 115, -1, -1},
+        {330, 115, 390, 130},
+    };
+    const auto& cells = list->GetCells();
+    ASSERT_EQ(cells.size(), std::size(expected));
+    EXPECT_EQ(list->GetRowCount(), 2);
+    for (size_t i = 0; i < cells.size(); ++i)
+    {
+        const GuiRect& r = cells[i].widget->GetRect();
+        EXPECT_EQ(r.left, expected[i].left) << i;
+        EXPECT_EQ(r.top, expected[i].top) << i;
+        if (expected[i].right >= 0)
+        {
+            EXPECT_EQ(r.right, expected[i].right) << i;
+            EXPECT_EQ(r.bottom, expected[i].bottom) << i;
+        }
+    }
+}
+
+// Moves and repositions carry the list, its cells and its scroll bar together; the offsets sum the moves and a
+// reposition sets them.
+TEST_F(ScreenListBoxTest, MovesAndRepositionsCarryTheCellsAndTheScrollBar)
+{
+    AddRows(9); // the ninth row brings the scroll bar, from x = 400
+    ASSERT_NE(list->GetScrollBar(), nullptr);
+    const struct
+    {
+        bool reposition;
+        int32_t dx, dy;
+        int32_t offsetX, offsetY; // where the list now stands against its home (100, 100)
+    } steps[] = {
+        {false, 5, 7, 5, 7},   {false, -2, 3, 3, 10}, {true, 20, -10, 20, -10},
+        {false, 1, 1, 21, -9}, {true, 0, 0, 0, 0},    {true, -30, 40, -30, 40},
+    };
+    for (const auto& s : steps)
+    {
+        if (s.reposition)
+            list->Reposition(s.dx, s.dy);
+        else
+            list->Move(s.dx, s.dy);
+        EXPECT_EQ(list->GetOffsetX(), s.offsetX);
+        EXPECT_EQ(list->GetOffsetY(), s.offsetY);
+        EXPECT_EQ(list->GetRect().left, 100 + s.offsetX);
+        EXPECT_EQ(list->GetRect().top, 100 + s.offsetY);
+        EXPECT_EQ(list->GetScrollBar()->GetRect().left, 400 + s.offsetX);
+        EXPECT_EQ(list->GetScrollBar()->GetRect().top, 100 + s.offsetY);
+        for (const auto& cell : list->GetCells())
+        {
+            EXPECT_EQ(cell.widget->GetRect().left, 100 + s.offsetX) << cell.row;
+            EXPECT_EQ(cell.widget->GetRect().top, 100 + 15 * cell.row + s.offsetY) << cell.row;
+        }
+    }
+}
+
+TEST_F(ScreenListBoxTest, MarkingTheListDirtyMarksEveryCell)
+{
+    list->AddImageItem(0, 0, "missing_sprite");
+    list->AddImageItem(0, 40, "missing_sprite");
+    for (const auto& cell : list->GetCells())
+    {
+        cell.widget->DrawCached(); // drawn: no longer dirty
+        ASSERT_FALSE(cell.widget->IsDirty());
+    }
+    list->SetDirty();
+    EXPECT_TRUE(list->IsDirty());
+    for (const auto& cell : list->GetCells())
+        EXPECT_TRUE(cell.widget->IsDirty());
+}
+
+// Scrolling puts the cells of the rows now shown one under the other from the list's top.
+TEST_F(ScreenListBoxTest, ScrollingLaysTheShownRowsOutFromTheTop)
+{
+    AddRows(12);
+    ASSERT_NE(list->GetScrollBar(), nullptr);
+    list->Move(10, 20);
+    for (uint32_t first : {3u, 1u, 4u})
+    {
+        list->GetScrollBar()->SetFirst(first);
+        list->Update(0.01f);
+        ASSERT_EQ(list->GetFirstRow(), static_cast<int32_t>(first));
+        for (const auto& cell : list->GetCells())
+        {
+            const int32_t shownAt = cell.row - static_cast<int32_t>(first);
+            if (shownAt >= 0 && shownAt < 8)
+            {
+                EXPECT_EQ(cell.widget->GetRect().top, 120 + 15 * shownAt) << first << " " << cell.row;
+            }
+        }
+    }
 }
 
 } // namespace
