@@ -201,6 +201,29 @@ TEST_F(Panel, SetsPricesLevelsTheRoofAndOpening)
     EXPECT_EQ(park.CountReports("BuildingObject::SetVariable - keyword not recognised - NO_SUCH_KEYWORD"), 1u);
 }
 
+TEST_F(Panel, AnswersItsAnimalLoadAndTypeIndexForTheStarsAndThumbnail)
+{
+    // The pool holds two fish of intensity 1 against a maximum of 5: a load of 2 / 5. The types are recorded in
+    // the order the test's tables give them: KIOSK, RESTSMALL, POOL.
+    const struct
+    {
+        BuildingObject* building;
+        const char* keyword;
+        double number;
+    } cases[] = {
+        {pool, "BUILDING_ANIMAL_LOAD", 2.0 / 5.0}, {empty, "BUILDING_ANIMAL_LOAD", 0.0},
+        {kiosk, "BUILDING_ANIMAL_LOAD", 0.0},      {kiosk, "BUILDING_TYPE_INDEX", 0.0},
+        {toilet, "BUILDING_TYPE_INDEX", 1.0},      {pool, "BUILDING_TYPE_INDEX", 2.0},
+    };
+    for (const auto& c : cases)
+    {
+        const std::u16string text = Get(c.building, c.keyword);
+        const std::string narrow(text.begin(), text.end());
+        EXPECT_NEAR(std::strtod(narrow.c_str(), nullptr), c.number, 1e-6) << c.keyword << " " << narrow;
+    }
+    EXPECT_EQ(park.CountReports("data keyword not recognised"), 0u);
+}
+
 TEST_F(Panel, ShowsBoundedWholeNumbersWhateverTheDataOrThePanelSet)
 {
     // The guests a ride goes at: trunc(capacity x level) in single precision, 1 for none, the capacity when the
