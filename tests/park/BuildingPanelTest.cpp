@@ -1,5 +1,6 @@
 // Tests of the building's panel: every keyword it answers, read from buildings the test sets up with a text table
 // of its own, the keywords it accepts, and the opening and closing of its dialogs.
+#include "gui/VariableWidgets.h"
 #include "scripts/ObjectStates.h"
 #include "tests/park/JobsTestSupport.h"
 
@@ -222,6 +223,21 @@ TEST_F(Panel, AnswersItsAnimalLoadAndTypeIndexForTheStarsAndThumbnail)
         EXPECT_NEAR(std::strtod(narrow.c_str(), nullptr), c.number, 1e-6) << c.keyword << " " << narrow;
     }
     EXPECT_EQ(park.CountReports("data keyword not recognised"), 0u);
+    // The boost stars read that load: 40 is two full stars (20 and 40 reached) and no half (50 not reached).
+    const struct
+    {
+        BuildingObject* building;
+        int32_t stars[5];
+    } rows[] = {{pool, {2, 2, 0, 0, 0}}, {empty, {0, 0, 0, 0, 0}}};
+    for (const auto& row : rows)
+    {
+        VariableImage stars(0, 0, 100, 20, "ANIMAL_BOOST_STARS");
+        stars.SetObject(row.building);
+        const auto steps = stars.PlanDraw();
+        ASSERT_EQ(steps.size(), 5u);
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_EQ(steps[i].direction, row.stars[i]) << i;
+    }
 }
 
 TEST_F(Panel, ShowsBoundedWholeNumbersWhateverTheDataOrThePanelSet)
