@@ -1,9 +1,12 @@
 // ParkPanelData: the object browser's pools, the build panel's records and the park figures, read from the World.
 #include "game/ParkPanelData.h"
 
+#include "game/Game.h"
 #include "park/AnimalObject.h"
 #include "park/BuildingObject.h"
 #include "park/GuestObject.h"
+#include "park/RescueManager.h"
+#include "park/StaffObject.h"
 #include "scripts/WorldParams.h"
 #include "world/ObjectManager.h"
 #include "world/Player.h"
@@ -32,6 +35,9 @@ template <typename Fn> void WalkPool(ObjectManager::Pool pool, Fn fn)
         if (BaseObject* object = g_pObjectManager->GetPoolObject(pool, i))
             fn(*object);
 }
+
+// The first attraction category of the animal exhibits.
+constexpr int32_t kAnimalCategory = 2;
 
 BrowserEntry Base(BaseObject& object)
 {
@@ -95,6 +101,9 @@ void ParkPanelData::ListStaff(std::vector<BrowserEntry>& out)
     for (BaseObject* object : g_pObjectManager->GetStaffObjects())
     {
         BrowserEntry entry = Base(*object);
+        // Dismissed staff stay in the pool while they leave; the browser lists them no more.
+        const auto* staff = dynamic_cast<StaffObject*>(object);
+        entry.sacked = staff && staff->IsSacked();
         Name(*object, "STAFF_JOB_TITLE", entry);
         out.push_back(std::move(entry));
     }
@@ -292,6 +301,66 @@ bool ParkPanelData::GetFigure(PanelFigure figure, double* value)
     case PF_UNHAPPY_TOTAL_1:
         *value = w->m_TotalGuestUnhappyDepart[figure - PF_UNHAPPY_TOTAL_0];
         break;
+    case PF_GUESTS_GENDER_0:
+    case PF_GUESTS_GENDER_1:
+    {
+        const int32_t gender = figure - PF_GUESTS_GENDER_0;
+        int32_t guests = 0;
+        WalkPool(ObjectManager::POOL_GUEST,
+                 [&](BaseObject& object)
+                 {
+                     const auto* guest = dynamic_cast<GuestObject*>(&object);
+                     guests += guest && guest->GetGender() == gender ? 1 : 0;
+                 });
+        *value = guests;
+        break;
+    }
+    case PF_STAFFROOMS:
+    case PF_ANIMAL_EXHIBITS:
+    case PF_ANIMAL_INCOME_TODAY:
+    {
+        double total = 0.0;
+        WalkPool(ObjectManager::POOL_BUILDING,
+                 [&](BaseObject& object)
+                 {
+                     const auto* building = dynamic_cast<BuildingObject*>(&object);
+                     if (!building)
+                         return;
+                     const bool animal = building->GetInfo().iAttractCategory == kAnimalCategory;
+                     if (figure == PF_ANIMAL_INCOME_TODAY)
+                         total += animal ? building->GetIncomeToday() : 0.0f;
+                     else if (!building->IsBeingDemolished())
+                         total += (figure == PF_STAFFROOMS ? building->IsStaffRoom() : animal) ? 1 : 0;
+                 });
+        *value = total;
+        break;
+    }
+    case PF_KAIKOADV_VISITS:
+    {
+        uint32_t visits = 0;
+        if (g_pObjectManager)
+            for (BaseObject* object : g_pObjectManager->GetObjectsByName("KAIKOADV"))
+                if (const auto* building = dynamic_cast<BuildingObject*>(object))
+                    if (!building->IsUnderConstruction() && !building->IsBeingDemolished())
+                        visits += building->GetVisitsToday();
+        *value = visits;
+        break;
+    }
+    case PF_UNBUILT_AFTER_STARTUP:
+        *value = w->m_UnbuiltAfterStartup;
+        break;
+    case PF_BUILDINGS_LEFT_TO_BUILD:
+        *value = w->m_BuildingsLeftToBuild;
+        break;
+    case PF_VERSION:
+        *value = g_pGame ? g_pGame->GetVersion() : 0.0;
+        break;
+    case PF_SANDBOX:
+        *value = g_pGame && g_pGame->IsSandbox() ? 1 : 0;
+        break;
+    case PF_SCENARIO_NUMBER:
+        *value = g_pGame ? g_pGame->GetScenarioIndex() : 0;
+        break;
     default:
         return false;
     }
@@ -322,6 +391,7 @@ bool ParkPanelData::GetBuildingRecord(int32_t index, BuildRecord* out)
     out->cost = info.iCost2Build;
     out->category = info.iAttractCategory;
     out->intensity = info.fAttractBaseIntensity;
+    out->requirement = info.szTree;
     return true;
 }
 
@@ -341,6 +411,7 @@ bool ParkPanelData::GetSceneryRecord(int32_t index, SceneryRecord* out)
     out->thumbFrame = info.iIcon;
     out->keyword = info.keyword;
     out->rating = info.fRating;
+    out->cost = info.iCost2Build;
     return true;
 }
 
@@ -367,4 +438,54 @@ int32_t ParkPanelData::CountBuildings(int32_t index)
 int32_t ParkPanelData::CountFinishedBuildings(int32_t index)
 {
     return g_pWorld ? static_cast<int32_t>(g_pWorld->CountFinishedBuildings(index)) : 0;
+}
+
+std::string ParkPanelData::GetTextId(PanelTextId which, int32_t n)
+{
+    const World* w = g_pWorld;
+    if (!w)
+        return {};
+    switch (which)
+    {
+    case PT_PARK_TITLE:
+        return w->m_StatusTitle;
+    case PT_SCENARIO_TITLE:
+        return w->m_ObjectiveTitle;
+    case PT_SCENARIO_DESCRIPTION:
+        return w->m_ObjectiveDescription;
+    case PT_SCENARIO_OBJECTIVES:
+        return w->m_ObjectivesText;
+    case PT_OBJECTIVE:
+        return n >= 0 && n < w->m_iObjectiveCount && n < static_cast<int32_t>(World::kObjectiveCount)
+                   ? w->m_ObjectiveTexts[n]
+                   : std::string();
+    }
+    return {};
+}
+
+int32_t ParkPanelData::GetObjectKind(DialogListener* object)
+{
+    const BaseObject* found = AsObject(object);
+    return found ? found->GetType() : -1;
+}
+
+int32_t ParkPanelData::GetGuestPhotoFrame(DialogListener* object)
+{
+    const auto* guest = dynamic_cast<GuestObject*>(AsObject(object));
+    return guest ? guest->GetGuestType().iPhotoFrame : -1;
+}
+
+std::string ParkPanelData::GetRescueSprite(int32_t team)
+{
+    const RescueManager* rescues = GetRescueManager();
+    if (!rescues || team < -1 || team >= rescues->GetTeamCount())
+        return {};
+    const char* sprite = team == -1 ? rescues->GetOfferedDangerSprite() : rescues->GetTeamDangerSprite(team);
+    return sprite ? sprite : "";
+}
+
+bool ParkPanelData::GetRescueLocation(int32_t* x, int32_t* y)
+{
+    const RescueManager* rescues = GetRescueManager();
+    return rescues && x && y && rescues->GetOfferedLocation(x, y);
 }

@@ -27,4 +27,9 @@ public:
     bool CanBuildType(int32_t index) override;
     int32_t CountBuildings(int32_t index) override;
     int32_t CountFinishedBuildings(int32_t index) override;
+    std::string GetTextId(PanelTextId which, int32_t n) override;
+    int32_t GetObjectKind(DialogListener* object) override;
+    int32_t GetGuestPhotoFrame(DialogListener* object) override;
+    std::string GetRescueSprite(int32_t team) override;
+    bool GetRescueLocation(int32_t* x, int32_t* y) override;
 };

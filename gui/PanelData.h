@@ -65,6 +65,7 @@ struct BuildRecord
     int32_t cost = 0;
     int32_t category = 0; // first attraction category
     float intensity = 0.0f;
+    std::string requirement; // the building type that must stand first ("ENTRANCE", "NONE" or empty: none)
 };
 
 // A scenery record as the build panel reads it.
@@ -76,6 +77,17 @@ struct SceneryRecord
     int32_t thumbFrame = 0;
     std::string keyword;
     float rating = 0.0f; // 0 to 1
+    int32_t cost = 0;    // whole dollars
+};
+
+// The text ids of the park's scenario that the variable texts show.
+enum PanelTextId : int32_t
+{
+    PT_PARK_TITLE = 0,
+    PT_SCENARIO_TITLE,
+    PT_SCENARIO_DESCRIPTION,
+    PT_SCENARIO_OBJECTIVES,
+    PT_OBJECTIVE, // objective n
 };
 
 // The park figures the variable texts and pictures show.
@@ -125,6 +137,20 @@ enum PanelFigure : int32_t
     PF_UNHAPPY_TODAY_1,
     PF_UNHAPPY_TOTAL_0,
     PF_UNHAPPY_TOTAL_1,
+    // Guests of gender 0 and 1, counted over the guest pool.
+    PF_GUESTS_GENDER_0,
+    PF_GUESTS_GENDER_1,
+    // Buildings standing (not being demolished): staff rooms and animal exhibits.
+    PF_STAFFROOMS,
+    PF_ANIMAL_EXHIBITS,
+    // Today's visits to the finished show buildings "KAIKOADV".
+    PF_KAIKOADV_VISITS,
+    PF_ANIMAL_INCOME_TODAY,
+    PF_UNBUILT_AFTER_STARTUP,
+    PF_BUILDINGS_LEFT_TO_BUILD,
+    PF_VERSION,
+    PF_SANDBOX, // 1 in a sandbox game
+    PF_SCENARIO_NUMBER,
     PF_COUNT
 };
 
@@ -167,6 +193,19 @@ public:
     virtual bool CanBuildType(int32_t index) = 0;
     virtual int32_t CountBuildings(int32_t index) = 0;
     virtual int32_t CountFinishedBuildings(int32_t index) = 0;
+
+    // ---- scenario texts: the text id (empty without one)
+    virtual std::string GetTextId(PanelTextId /*which*/, int32_t /*n*/) { return {}; }
+
+    // ---- photos: the object's kind (as in BrowserEntry; -1 for no park object) and a guest's photo frame (-1 for
+    // no guest)
+    virtual int32_t GetObjectKind(DialogListener* /*object*/) { return -1; }
+    virtual int32_t GetGuestPhotoFrame(DialogListener* /*object*/) { return -1; }
+
+    // ---- rescues: the danger sprite of the offered mission (team -1) or of rescue team `team`'s mission; empty
+    // when none is offered or the team is not out. The offered mission's location; false when none is offered.
+    virtual std::string GetRescueSprite(int32_t /*team*/) { return {}; }
+    virtual bool GetRescueLocation(int32_t* /*x*/, int32_t* /*y*/) { return false; }
 };
 
 // The shell's panel data, or null (no GUI manager, no shell, no park).

@@ -186,6 +186,25 @@ std::vector<VariableImage::Step> VariableImage::PlanDraw()
         if (Figure(data, PF_CASH) < 0.0)
             steps.push_back({"UIS_bar_debt_backing", 0, -1, left, top});
     }
+    else if (m_name == "AR_RESCUE_ANIMAL" || Indexed(m_name, "AR_RD_TEAM_", &n))
+    {
+        // Teams are numbered from 1: "AR_RD_TEAM_0" names no team (and not the offer).
+        const bool offer = m_name == "AR_RESCUE_ANIMAL";
+        const std::string sprite = data && (offer || n >= 1) ? data->GetRescueSprite(offer ? -1 : n - 1) : "";
+        if (!sprite.empty())
+            steps.push_back({sprite, 0, -1, left, top});
+    }
+    else if (m_name == "AR_LOC")
+    {
+        int32_t x = 0, y = 0;
+        if (data && data->GetRescueLocation(&x, &y))
+        {
+            Sprite* measure = GetSpriteManager().CreateSprite("UIS_rs_blob");
+            const int32_t w = measure ? measure->GetWidth() : 0, h = measure ? measure->GetHeight() : 0;
+            GetSpriteManager().ReleaseSprite(measure);
+            steps.push_back({"UIS_rs_blob", 0, -1, left - w / 2 + x, top - h / 2 + y});
+        }
+    }
     return steps;
 }
 
@@ -222,6 +241,29 @@ std::vector<VariableImage::Step> VariableImage::PlanDrawCached()
         if (data && index >= 0 && data->GetBuildingRecord(index, &record))
             steps.push_back(
                 {thumb ? "UI3_bp_thumb" : "UI3_bp_preview", record.thumbFrame, -1, m_rect.left, m_rect.top});
+    }
+    else if (m_name == "STAFF_PHOTO")
+    {
+        DialogListener* object = Object();
+        const int32_t kind = data && object ? data->GetObjectKind(object) : -1;
+        // Mechanic, cleaner, zookeeper; nothing for any other object.
+        const int32_t frame = kind == 6 ? 2 : kind == 7 ? 0 : kind == 8 ? 3 : -1;
+        if (frame >= 0)
+            steps.push_back({"uis_staff_photos", frame, -1, m_rect.left, m_rect.top});
+    }
+    else if (m_name == "GUEST_PHOTO")
+    {
+        DialogListener* object = Object();
+        const int32_t frame = data && object ? data->GetGuestPhotoFrame(object) : -1;
+        if (frame >= 0)
+            steps.push_back({"uis_guest_photos", frame, -1, m_rect.left, m_rect.top});
+    }
+    else if (m_name == "GAZ_PICTURE" || m_name == "GAZ_MAP")
+    {
+        char sprite[48];
+        std::snprintf(sprite, sizeof sprite, m_name == "GAZ_MAP" ? "UIS_GZ_MAP_%d" : "UIS_GZ_%d",
+                      g_pGUIManager ? g_pGUIManager->GetSelection(13) : 0);
+        steps.push_back({sprite, 0, -1, m_rect.left, m_rect.top});
     }
     else if (m_name == "BUILD_SCENERY_PREVIEW")
     {
@@ -319,6 +361,9 @@ constexpr CountName kCounts[] = {
     {"PM_5_UNIQUE", PF_DIFF_BUILDINGS_CONSTRUCTED, "PM_5_UNIQUE_FORMAT"},
     {"MECHANIC_COUNT", PF_MECHANIC_COUNT, nullptr},
     {"CLEANER_COUNT", PF_CLEANER_COUNT, nullptr},
+    {"NUM_STAFFROOMS", PF_STAFFROOMS, nullptr},
+    {"NUM_ANIMAL_EXHIBITS", PF_ANIMAL_EXHIBITS, nullptr},
+    {"KAIKOADV_VISITS", PF_KAIKOADV_VISITS, nullptr},
 };
 
 constexpr const char* kCategoryWords[] = {"NONE",   "AMUSE", "ANIMAL", "SNACKS", "MEALS", "PARK",
@@ -427,10 +472,116 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
                                                            : "OB_NUM_STAFF";
         text = FormatTableText(format, {g_pGUIManager ? g_pGUIManager->GetSelection(6) : 0});
     }
-    else if (Indexed(m_name, "SCENARIO_OBJ_", &n))
+    else if (m_name == "GUEST_BREAKDOWN")
+        text = FormatTableText("IS_GUEST_COUNT",
+                               {Whole(Figure(data, PF_NUM_GUESTS)), Whole(Figure(data, PF_GUESTS_GENDER_0)),
+                                Whole(Figure(data, PF_GUESTS_GENDER_1))});
+    else if (m_name == "ANIMAL_ATTRACT_INCOME")
+        text = FormatChecked(u"$%d", {Whole(Figure(data, PF_ANIMAL_INCOME_TODAY))});
+    else if (m_name == "BUILDING_TREE_COMPELETED")
     {
-        // Empty past the objectives; the objective texts themselves come with the scenario screens.
-        text.clear();
+        const int32_t unbuilt = Whole(Figure(data, PF_UNBUILT_AFTER_STARTUP));
+        text = FormatTableText("PM_BUILD_TREE_FORMAT",
+                               {unbuilt - Whole(Figure(data, PF_BUILDINGS_LEFT_TO_BUILD)), unbuilt});
+    }
+    else if (m_name == "MAIN_VERSION")
+        text = FormatTableText("MAINMENU_VERSION", {Figure(data, PF_VERSION)});
+    else if (m_name == "ScriptText")
+    {
+        // A parameter outside the text table shows nothing.
+        const int32_t entry = g_pGUIManager ? g_pGUIManager->GetMenuParam() : -1;
+        const char16_t* found = entry >= 0 && g_pTextTable ? g_pTextTable->GetTextByIndex(entry) : nullptr;
+        text = found ? found : u"";
+    }
+    else if (m_name == "ISLAND_TITLE" || m_name == "SCENARIO_DESCRIPTION" || m_name == "SCENARIO_OBJECTIVES" ||
+             m_name == "SCENARIO_TITLE" || Indexed(m_name, "SCENARIO_OBJ_", &n))
+    {
+        // The scenario's texts are used as their own formats, with no arguments: the checked formatter shows any
+        // conversion in them as text rather than reading an argument that is not there.
+        std::string id;
+        const char* label = nullptr;
+        int32_t extra = 0;
+        if (m_name == "ISLAND_TITLE")
+            id = data ? data->GetTextId(PT_PARK_TITLE, 0) : "";
+        else if (m_name == "SCENARIO_DESCRIPTION")
+            id = data ? data->GetTextId(PT_SCENARIO_DESCRIPTION, 0) : "", label = "OBJ_SCENARIO_DESCRIPTION";
+        else if (m_name == "SCENARIO_OBJECTIVES")
+            id = data ? data->GetTextId(PT_SCENARIO_OBJECTIVES, 0) : "", label = "OBJ_SCENARIO_OBJECTIVES";
+        else if (m_name == "SCENARIO_TITLE")
+        {
+            if (Figure(data, PF_SANDBOX) != 0.0)
+            {
+                char key[48];
+                std::snprintf(key, sizeof key, "MAINSS_SANDBOX%d_TITLE", Whole(Figure(data, PF_SCENARIO_NUMBER)) + 1);
+                id = key;
+            }
+            else if (data)
+                id = data->GetTextId(PT_SCENARIO_TITLE, 0);
+        }
+        else
+        {
+            label = "OBJ_SCENARIO_PROGRESS", extra = 35;
+            if (data && n < Whole(Figure(data, PF_OBJECTIVE_COUNT)))
+                id = data->GetTextId(PT_OBJECTIVE, n);
+        }
+        if (!id.empty())
+            text = FormatTableText(id.c_str(), {});
+        if (label)
+        {
+            TextWriter* writer = g_pGUIManager ? g_pGUIManager->GetTextWriter(1) : nullptr;
+            *indent = (writer ? writer->GetTextWidth(TableText(label)) : 0) + extra;
+        }
+    }
+    else if (Indexed(m_name, "GAZ_TEXT_", &n) || m_name == "GAZ_ANIMAL")
+    {
+        const int32_t animal = g_pGUIManager ? g_pGUIManager->GetSelection(13) : 0;
+        char key[48];
+        if (m_name == "GAZ_ANIMAL")
+            std::snprintf(key, sizeof key, "GAZ_ANIMAL_%d", animal);
+        else
+            std::snprintf(key, sizeof key, "GAZ_TEXT_%d_%d", animal, n);
+        text = TableText(key);
+    }
+    else if (m_name == "SP_SCENERY_DESC" || m_name == "SP_SCENERY_COST")
+    {
+        const int32_t index = g_pGUIManager ? g_pGUIManager->GetSelection(5) : -1;
+        SceneryRecord record;
+        const bool selected = index != -1 && data && data->GetSceneryRecord(index, &record);
+        if (m_name == "SP_SCENERY_DESC")
+        {
+            std::string key = "SP_DESC_" + record.keyword;
+            for (char& c : key)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            text = TableText(selected ? key.c_str() : "SP_SCENERY_RANDOM");
+        }
+        else
+        {
+            if (!selected)
+                return false;
+            text = FormatChecked(u"%d", {record.cost});
+            if (Figure(data, PF_CASH) - record.cost < 0.0)
+                *colour = kRed;
+        }
+    }
+    else if (m_name == "BUILD_BUILDING_TREE")
+    {
+        const int32_t index = g_pGUIManager ? g_pGUIManager->GetSelection(0) : -1;
+        BuildRecord record;
+        if (!data || index < 0 || !data->GetBuildingRecord(index, &record))
+            return true;
+        std::string required = record.requirement;
+        for (char& c : required)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        // A type that needs nothing first ("NONE" or no name, as the build rules read them) is no missing building.
+        if (required == "ENTRANCE" || required == "NONE" || required.empty())
+            text = TableText("BUILDMENU_REQUIRES_NOTHING");
+        else
+        {
+            text = TableText(("FAN_" + required).c_str());
+            // Refused, or the building that must stand first is missing.
+            if (!data->CanBuildType(index) || data->CheckBuildRequirement(index))
+                *colour = kRed;
+        }
     }
     else if (m_name == "BUILD_COST_AMOUNT" || m_name == "BUILD_NAME_TEXT" || m_name == "BUILD_BUILDING_DESC" ||
              m_name == "BUILD_INTEN_DESC")

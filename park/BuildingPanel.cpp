@@ -428,6 +428,17 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     {
         text = Whole(info.bCutawayRoof ? 1 : 0);
     }
+    else if (is("BUILDING_ANIMAL_LOAD"))
+    {
+        // Nine significant digits carry the float whole, so that a reader's x 100 truncates as the load does.
+        text = FormatChecked(u"%.9g", {static_cast<double>(GetAnimalLoad())});
+    }
+    else if (is("BUILDING_TYPE_INDEX"))
+    {
+        // The type's record index (an unknown type stands for the first record); -1 without the records.
+        const int32_t index = g_pWorldParams ? g_pWorldParams->FindBuilding(info.keyword) : -1;
+        text = Whole(index == WorldParams::kNotFound ? -1 : index);
+    }
     else
     {
         GetLogger()->Report(0, "BuildingObject::GetVariable - data keyword not recognised - %s", keyword);

@@ -1,5 +1,6 @@
 // Tests of the building's panel: every keyword it answers, read from buildings the test sets up with a text table
 // of its own, the keywords it accepts, and the opening and closing of its dialogs.
+#include "gui/VariableWidgets.h"
 #include "scripts/ObjectStates.h"
 #include "tests/park/JobsTestSupport.h"
 
@@ -199,6 +200,44 @@ TEST_F(Panel, SetsPricesLevelsTheRoofAndOpening)
     kiosk->SetVariable("NO_SUCH_KEYWORD", &on);
     kiosk->SetVariable("BI_BUILDING_OPEN", nullptr);
     EXPECT_EQ(park.CountReports("BuildingObject::SetVariable - keyword not recognised - NO_SUCH_KEYWORD"), 1u);
+}
+
+TEST_F(Panel, AnswersItsAnimalLoadAndTypeIndexForTheStarsAndThumbnail)
+{
+    // The pool holds two fish of intensity 1 against a maximum of 5: a load of 2 / 5. The types are recorded in
+    // the order the test's tables give them: KIOSK, RESTSMALL, POOL.
+    const struct
+    {
+        BuildingObject* building;
+        const char* keyword;
+        double number;
+    } cases[] = {
+        {pool, "BUILDING_ANIMAL_LOAD", 2.0 / 5.0}, {empty, "BUILDING_ANIMAL_LOAD", 0.0},
+        {kiosk, "BUILDING_ANIMAL_LOAD", 0.0},      {kiosk, "BUILDING_TYPE_INDEX", 0.0},
+        {toilet, "BUILDING_TYPE_INDEX", 1.0},      {pool, "BUILDING_TYPE_INDEX", 2.0},
+    };
+    for (const auto& c : cases)
+    {
+        const std::u16string text = Get(c.building, c.keyword);
+        const std::string narrow(text.begin(), text.end());
+        EXPECT_NEAR(std::strtod(narrow.c_str(), nullptr), c.number, 1e-6) << c.keyword << " " << narrow;
+    }
+    EXPECT_EQ(park.CountReports("data keyword not recognised"), 0u);
+    // The boost stars read that load: 40 is two full stars (20 and 40 reached) and no half (50 not reached).
+    const struct
+    {
+        BuildingObject* building;
+        int32_t stars[5];
+    } rows[] = {{pool, {2, 2, 0, 0, 0}}, {empty, {0, 0, 0, 0, 0}}};
+    for (const auto& row : rows)
+    {
+        VariableImage stars(0, 0, 100, 20, "ANIMAL_BOOST_STARS");
+        stars.SetObject(row.building);
+        const auto steps = stars.PlanDraw();
+        ASSERT_EQ(steps.size(), 5u);
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_EQ(steps[i].direction, row.stars[i]) << i;
+    }
 }
 
 TEST_F(Panel, ShowsBoundedWholeNumbersWhateverTheDataOrThePanelSet)
