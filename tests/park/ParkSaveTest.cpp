@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -286,9 +287,11 @@ TEST_F(ParkSave, ABuildingsRecordLoadsIntoANewBuildingAndSavesTheSame)
     const Bytes record = savebytes::Saved([&](SerialStream& s) { funhouse->Dump(s); });
     // A new building's three opinion lists each hold one middling opinion: "list size" 1 (tag 5), then
     // "list float" 0.5 (tag 3, the bits 0x3F000000), three times over.
+    const Bytes oneList = {5, 1, 0, 0, 0, 3, 0, 0, 0, 0x3F};
     Bytes opinions;
+    opinions.reserve(3 * oneList.size());
     for (int list = 0; list < 3; ++list)
-        opinions.insert(opinions.end(), {5, 1, 0, 0, 0, 3, 0, 0, 0, 0x3F});
+        std::copy(oneList.begin(), oneList.end(), std::back_inserter(opinions));
     EXPECT_NE(std::search(record.begin(), record.end(), opinions.begin(), opinions.end()), record.end());
     auto* copy = static_cast<BuildingObject*>(g_pObjectManager->CreateObject("FUNHOUSE", OBJECT_BUILDING));
     ASSERT_NE(copy, nullptr);
