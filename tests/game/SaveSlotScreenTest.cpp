@@ -1,0 +1,260 @@
+// Save games in the running program: the park saved into a slot file and loaded back into the park screen from
+// the main menu; a failed save keeps the old slot; a cut, foreign or hostile slot file is refused with a report
+// and the main menu stays.
+#include "game/Game.h"
+#include "game/Screens.h"
+#include "tests/game/GameHarness.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using gametest::GameHarness;
+
+namespace
+{
+
+struct ParkFigures
+{
+    float cash = 0.0f;
+    int32_t day = 0;
+    float dayTime = 0.0f;
+    int32_t guests = 0;
+    uint32_t objects = 0;
+};
+
+ParkFigures Figures()
+{
+    ParkFigures f;
+    f.cash = g_pWorld->GetPlayer()->Cash;
+    f.day = g_pWorld->GetGameDay();
+    f.dayTime = g_pWorld->GetGameDayTime();
+    f.guests = g_pWorld->m_NumGuests;
+    f.objects = g_pObjectManager->GetNumActiveObjects();
+    return f;
+}
+
+bool HasBox(GameHarness& harness, const std::string& part)
+{
+    for (const auto& box : harness.Reports().boxes)
+        if (box.text.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+class SaveSlotScreenTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!harness.XvfbInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        std::string why;
+        ASSERT_TRUE(harness.Start(&why)) << why;
+    }
+
+    // Enters scenario 1, runs a while, gives the park cash of its own and saves it into a fresh slot.
+    std::string SaveRunningPark(ParkFigures* figures)
+    {
+        harness.EnterPark(0);
+        EXPECT_NE(g_pWorld, nullptr);
+        if (!g_pWorld)
+            return {};
+        harness.RunFrames(60);
+        g_pWorld->GetPlayer()->Cash = 31337.25f;
+        *figures = Figures();
+        Game& game = harness.GetGame();
+        game.ScanSaveGames();
+        const int32_t slot = game.FindFreeSlot();
+        EXPECT_TRUE(game.SaveToSlot(slot));
+        return harness.UserFolder() + "/SaveGames/save" + std::to_string(slot) + ".dat";
+    }
+
+    // Goes back to the main menu and asks for the listed save with that slot; the load runs as the next frame
+    // runs it, without the park frame that follows it in the same pass.
+    void LoadFromMenu(int32_t slot)
+    {
+        Game& game = harness.GetGame();
+        harness.SelectScreen(Game::kMainMenuScreen);
+        ASSERT_EQ(g_pWorld, nullptr);
+        game.ScanSaveGames();
+        int32_t entry = -1;
+        for (int32_t i = 0; i < game.GetSaveGameCount(); ++i)
+            if (game.GetSaveGame(i)->m_iSlot == slot)
+                entry = i;
+        ASSERT_GE(entry, 0) << "slot " << slot << " is not listed";
+        game.RequestLoad(entry);
+        ASSERT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen));
+        game.LoadGame();
+    }
+
+    GameHarness harness;
+};
+
+TEST_F(SaveSlotScreenTest, ASavedParkLoadsBackIntoTheParkScreen)
+{
+    ParkFigures saved;
+    const std::string file = SaveRunningPark(&saved);
+    ASSERT_TRUE(std::filesystem::is_regular_file(file)) << file;
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+
+    Game& game = harness.GetGame();
+    game.ScanSaveGames();
+    ASSERT_EQ(game.GetSaveGameCount(), 1);
+    const SaveGameEntry& entry = *game.GetSaveGame(0);
+    EXPECT_EQ(entry.m_iSlot, 0);
+    EXPECT_EQ(entry.m_fCash, saved.cash);
+    EXPECT_EQ(entry.m_iGameDay, saved.day);
+    EXPECT_EQ(entry.m_iGuests, saved.guests);
+    EXPECT_EQ(entry.m_iScenario, 0);
+
+    LoadFromMenu(0);
+    ASSERT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kWorldTestScreen));
+    ASSERT_NE(g_pWorld, nullptr);
+    EXPECT_FALSE(game.GetWorldScreen().IsLoadPending() && g_pWorld->IsLoading());
+    const ParkFigures loaded = Figures();
+    EXPECT_EQ(loaded.cash, saved.cash);
+    EXPECT_EQ(loaded.day, saved.day);
+    EXPECT_EQ(loaded.dayTime, saved.dayTime);
+    EXPECT_EQ(loaded.guests, saved.guests);
+    EXPECT_EQ(loaded.objects, saved.objects);
+    EXPECT_EQ(game.GetSaveGameCount(), 0) << "the list is emptied by a load";
+    EXPECT_EQ(game.GetLoadRequest(), -1);
+    // The loaded park runs on.
+    EXPECT_TRUE(harness.RunFrames(30));
+    EXPECT_NE(g_pWorld, nullptr);
+    GameHarness::Keep(harness.Screenshot(), "park-loaded-from-slot");
+}
+
+TEST_F(SaveSlotScreenTest, ANewSaveTakesTheFreeSlotAndLeavesTheOthers)
+{
+    ParkFigures saved;
+    const std::string first = SaveRunningPark(&saved);
+    Game& game = harness.GetGame();
+    game.ScanSaveGames();
+    ASSERT_EQ(game.FindFreeSlot(), 1);
+    ASSERT_TRUE(game.SaveToSlot(1));
+    game.ScanSaveGames();
+    ASSERT_EQ(game.GetSaveGameCount(), 2);
+    EXPECT_EQ(game.FindFreeSlot(), 2);
+    EXPECT_TRUE(std::filesystem::is_regular_file(first));
+}
+
+TEST_F(SaveSlotScreenTest, AFailedSaveKeepsTheOldSlotAndSaysSo)
+{
+    ParkFigures saved;
+    const std::string file = SaveRunningPark(&saved);
+    const std::vector<uint8_t> before = testsupport::ReadBytes(file);
+    ASSERT_FALSE(before.empty());
+    // The temporary file cannot be made: a folder stands where it would go.
+    std::filesystem::create_directory(file + ".tmp");
+    g_pWorld->GetPlayer()->Cash = 5.0f;
+    const size_t boxes = harness.Reports().boxes.size();
+    EXPECT_FALSE(harness.GetGame().SaveToSlot(0));
+    EXPECT_GT(harness.Reports().boxes.size(), boxes);
+    EXPECT_TRUE(HasBox(harness, "Couldn't save the game"));
+    EXPECT_EQ(testsupport::ReadBytes(file), before);
+}
+
+TEST_F(SaveSlotScreenTest, WithoutAParkNothingIsSaved)
+{
+    EXPECT_FALSE(harness.GetGame().SaveToSlot(0));
+    EXPECT_FALSE(std::filesystem::exists(harness.UserFolder() + "/SaveGames/save0.dat"));
+    EXPECT_TRUE(HasBox(harness, "Couldn't save the game"));
+}
+
+std::vector<uint8_t> Cut(const std::vector<uint8_t>& bytes, size_t size)
+{
+    return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(size));
+}
+
+TEST_F(SaveSlotScreenTest, ABadSlotFileIsRefusedAndTheMenuStays)
+{
+    ParkFigures saved;
+    const std::string file = SaveRunningPark(&saved);
+    const std::vector<uint8_t> good = testsupport::ReadBytes(file);
+    ASSERT_GT(good.size(), 1000u);
+    // Byte offsets of the header, counted from the layout: banner 25, identification 23, version 5, three integers,
+    // two floats, one integer (5 each), then the title.
+    const size_t scenarioAt = 25 + 23 + 5 + 5 + 1;
+    const size_t headerEnd = 25 + 23 + 5 + 3 * 5 + 2 * 5 + 5;
+    std::vector<uint8_t> foreign = good;
+    foreign[25 + 5 + 9] = 'X'; // "Tidewell MRK2 Save" becomes "Tidewell XRK2 Save"
+    std::vector<uint8_t> oldVersion = good;
+    const float v48 = 4.8f;
+    std::memcpy(&oldVersion[25 + 23 + 1], &v48, 4);
+    std::vector<uint8_t> hostileScenario = good;
+    hostileScenario[scenarioAt] = 0xFF;
+    hostileScenario[scenarioAt + 1] = 0x7F;
+    struct Case
+    {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        const char* report;
+    };
+    const Case cases[] = {
+        {"cut in the park", Cut(good, good.size() / 2), "Couldn't load the saved game"},
+        {"cut after the header", Cut(good, headerEnd + 30), "Couldn't load the saved game"},
+        {"one byte short", Cut(good, good.size() - 1), "Couldn't load the saved game"},
+        {"cut in the header", Cut(good, 60), "Save file is cut short"},
+        {"another identification", foreign, "Attempted to load incorrect file"},
+        {"an old version", oldVersion, "Save file has incorrect version number"},
+        {"a scenario that does not exist", hostileScenario, "Couldn't load the saved game"},
+    };
+    Game& game = harness.GetGame();
+    harness.SelectScreen(Game::kMainMenuScreen);
+    ASSERT_EQ(g_pWorld, nullptr);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        testsupport::WriteBytes(file, c.bytes);
+        const size_t boxes = harness.Reports().boxes.size();
+        EXPECT_FALSE(game.LoadSlot(0));
+        EXPECT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen));
+        EXPECT_EQ(game.GetPendingScreen(), game.GetScreen(Game::kMainMenuScreen));
+        EXPECT_EQ(g_pWorld, nullptr);
+        EXPECT_FALSE(game.GetWorldScreen().IsLoadPending());
+        bool reported = false;
+        for (size_t i = boxes; i < harness.Reports().boxes.size(); ++i)
+            reported = reported || harness.Reports().boxes[i].text.find(c.report) != std::string::npos;
+        EXPECT_TRUE(reported) << c.report;
+        // The menu runs on.
+        EXPECT_TRUE(harness.RunFrames(2));
+        EXPECT_EQ(g_pWorld, nullptr);
+    }
+    // The intact save still loads afterwards.
+    testsupport::WriteBytes(file, good);
+    EXPECT_TRUE(game.LoadSlot(0));
+    ASSERT_NE(g_pWorld, nullptr);
+    EXPECT_EQ(g_pWorld->GetPlayer()->Cash, saved.cash);
+}
+
+TEST_F(SaveSlotScreenTest, ALoadRequestNamingNoEntryDoesNothing)
+{
+    ParkFigures saved;
+    SaveRunningPark(&saved);
+    Game& game = harness.GetGame();
+    harness.SelectScreen(Game::kMainMenuScreen);
+    game.ScanSaveGames();
+    ASSERT_EQ(game.GetSaveGameCount(), 1);
+    game.RequestLoad(1);
+    harness.RunFrames(1);
+    EXPECT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen));
+    EXPECT_EQ(g_pWorld, nullptr);
+    EXPECT_EQ(game.GetLoadRequest(), -1);
+    // The same request naming the listed entry is carried out by the next frame.
+    game.ScanSaveGames();
+    game.RequestLoad(0);
+    harness.RunFrames(1);
+    EXPECT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kWorldTestScreen));
+    ASSERT_NE(g_pWorld, nullptr);
+    EXPECT_EQ(g_pWorld->GetGameDay(), saved.day);
+}
+
+} // namespace
