@@ -263,3 +263,45 @@ TEST_F(SaveSlotScreenTest, ALoadRequestNamingNoEntryDoesNothing)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(SaveSlotScreenTest, TheScanListsOnlyIntactSlotFilesNewestFirst)
+{
+    ParkFigures saved;
+    const std::string file = SaveRunningPark(&saved);
+    const std::vector<uint8_t> good = testsupport::ReadBytes(file);
+    ASSERT_FALSE(good.empty());
+    const std::string folder = harness.UserFolder() + "/SaveGames/";
+    // Save time sits after the banner (25), the identification (23) and the version (5), behind its tag byte.
+    auto withTime = [&good](uint32_t time)
+    {
+        std::vector<uint8_t> bytes = good;
+        std::memcpy(&bytes[25 + 23 + 5 + 1], &time, 4);
+        return bytes;
+    };
+    std::vector<uint8_t> oldVersion = good;
+    const float v48 = 4.8f;
+    std::memcpy(&oldVersion[25 + 23 + 1], &v48, 4);
+    testsupport::WriteBytes(folder + "save0.dat", withTime(1000));
+    testsupport::WriteBytes(folder + "save3.dat", withTime(3000));
+    testsupport::WriteBytes(folder + "save5.dat", withTime(3000));
+    testsupport::WriteBytes(folder + "save2.dat", withTime(0xF0000000u)); // past 2038: still the newest
+    testsupport::WriteBytes(folder + "save7.dat", oldVersion);
+    testsupport::WriteBytes(folder + "saveX.dat", withTime(5000));
+    testsupport::WriteBytes(folder + "save-1.dat", withTime(5000));
+    testsupport::WriteBytes(folder + "save9.dat.tmp", withTime(5000));
+    testsupport::WriteBytes(folder + "save8.dat", std::vector<uint8_t>(good.begin(), good.begin() + 40));
+    std::filesystem::create_directory(folder + "save6.dat");
+
+    Game& game = harness.GetGame();
+    game.ScanSaveGames();
+    const int32_t expected[] = {2, 3, 5, 0};
+    ASSERT_EQ(game.GetSaveGameCount(), static_cast<int32_t>(std::size(expected)));
+    for (int32_t i = 0; i < game.GetSaveGameCount(); ++i)
+        EXPECT_EQ(game.GetSaveGame(i)->m_iSlot, expected[i]) << "row " << i;
+    EXPECT_EQ(game.FindFreeSlot(), 1);
+}
+
+} // namespace
