@@ -3,6 +3,9 @@
 // and the main menu stays.
 #include "game/Game.h"
 #include "game/Screens.h"
+#include "gui/GUIManager.h"
+#include "gui/GuiCommands.h"
+#include "gui/ListRows.h"
 #include "tests/game/GameHarness.h"
 #include "world/ObjectManager.h"
 #include "world/Player.h"
@@ -302,6 +305,60 @@ TEST_F(SaveSlotScreenTest, TheScanListsOnlyIntactSlotFilesNewestFirst)
     for (int32_t i = 0; i < game.GetSaveGameCount(); ++i)
         EXPECT_EQ(game.GetSaveGame(i)->m_iSlot, expected[i]) << "row " << i;
     EXPECT_EQ(game.FindFreeSlot(), 1);
+}
+
+} // namespace
+
+namespace
+{
+
+// The save dialog's commands in the running park, with the save menu and its boxes from a script of the test's
+// own: the confirmation opens after a save that worked and never after one that failed.
+TEST_F(SaveSlotScreenTest, TheSaveCommandConfirmsOnlyASaveThatWorked)
+{
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    GUIManager& gui = *g_pGUIManager;
+    const std::string script = "Font(GuiFont7)\n"
+                               "DialogItem SaveGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
+                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, SaveListBox, 16, 6)\n}\n"
+                               "DialogItem SaveOverBox(200, 200, 400, 300, CLEAR, 41, 1)\n{\n}\n"
+                               "DialogItem SaveOKBox(200, 200, 400, 300, CLEAR, 42, 1)\n{\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    ListRows* list = gui.FindList(GUIManager::kListBoxType, "SaveListBox");
+    ASSERT_NE(list, nullptr);
+    const GuiCommandHandler save = ResolveGuiCommand(GetInGameCommands(), "SaveGame");
+    ASSERT_NE(save, nullptr);
+    Game& game = harness.GetGame();
+    const std::string folder = harness.UserFolder() + "/SaveGames/";
+
+    // The new-slot row is selected: the park goes into slot 0 and the confirmation opens.
+    game.PrepareSaveMenu(false);
+    ASSERT_EQ(list->GetRowCount(), 1);
+    ASSERT_EQ(list->GetSelectedRows(), std::vector<int32_t>{0});
+    save(0);
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder + "save0.dat"));
+    EXPECT_TRUE(gui.IsDialogOpen("SaveOKBox"));
+    gui.CloseDialog("SaveOKBox");
+
+    // Row 1 names the save in slot 0: the command asks first.
+    game.PrepareSaveMenu(false);
+    ASSERT_EQ(list->GetRowCount(), 2);
+    list->SetSelected(1, true);
+    EXPECT_TRUE(game.IsExistingSlotSelected());
+    save(0);
+    EXPECT_TRUE(gui.IsDialogOpen("SaveOverBox"));
+    EXPECT_FALSE(gui.IsDialogOpen("SaveOKBox"));
+    gui.CloseDialog("SaveOverBox");
+
+    // A new slot that cannot be written: a report, no confirmation, no file.
+    std::filesystem::create_directory(folder + "save1.dat.tmp");
+    list->SetSelected(0, true);
+    const size_t boxes = harness.Reports().boxes.size();
+    save(0);
+    EXPECT_FALSE(gui.IsDialogOpen("SaveOKBox"));
+    EXPECT_GT(harness.Reports().boxes.size(), boxes);
+    EXPECT_FALSE(std::filesystem::exists(folder + "save1.dat"));
 }
 
 } // namespace
