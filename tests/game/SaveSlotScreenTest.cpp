@@ -362,3 +362,41 @@ TEST_F(SaveSlotScreenTest, TheSaveCommandConfirmsOnlyASaveThatWorked)
 }
 
 } // namespace
+
+namespace
+{
+
+// The in-game load command: the park goes, the in-game load page runs its start state back to the main menu, and
+// the recorded save loads into the park screen.
+TEST_F(SaveSlotScreenTest, TheLoadCommandTakesThePickedSaveBackIntoThePark)
+{
+    ParkFigures saved;
+    SaveRunningPark(&saved);
+    g_pWorld->GetPlayer()->Cash = 1000000.0f;
+    GUIManager& gui = *g_pGUIManager;
+    const std::string script = "Font(GuiFont7)\n"
+                               "DialogItem LoadGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
+                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, LoadListBox, 16, 6)\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    Game& game = harness.GetGame();
+    game.PrepareSaveMenu(true);
+    ListRows* list = gui.FindList(GUIManager::kListBoxType, "LoadListBox");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->GetSelectedRows(), std::vector<int32_t>{0});
+    const GuiCommandHandler load = ResolveGuiCommand(GetInGameCommands(), "LoadGame");
+    ASSERT_NE(load, nullptr);
+    load(0);
+    EXPECT_EQ(game.GetLoadRequest(), 0);
+    bool inPark = false;
+    for (int frame = 0; frame < 300 && !inPark; ++frame)
+    {
+        harness.RunFrames(1);
+        inPark = game.GetCurrentScreen() == game.GetScreen(Game::kWorldTestScreen) && g_pWorld;
+    }
+    ASSERT_TRUE(inPark);
+    EXPECT_EQ(game.GetLoadRequest(), -1);
+    EXPECT_NEAR(g_pWorld->GetPlayer()->Cash, saved.cash, 50.0f);
+    EXPECT_EQ(g_pWorld->GetGameDay(), saved.day);
+}
+
+} // namespace
