@@ -73,8 +73,12 @@ void Game::CreateSaveDirectory()
 void Game::ScanSaveGames()
 {
     ClearSaveGames();
+    // The folder as it is spelt on the disk (the resolver finds it in any case).
+    std::string folder = platform::ResolveExisting(SaveDirectoryPath());
+    if (folder.empty())
+        return;
     std::error_code error;
-    std::filesystem::directory_iterator it(SaveDirectoryPath(), error);
+    std::filesystem::directory_iterator it(folder, error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error))
     {
         const std::string name = it->path().filename().string();

@@ -6,6 +6,7 @@
 #include "gui/GUIManager.h"
 #include "gui/GuiCommands.h"
 #include "gui/ListRows.h"
+#include "platform/Paths.h"
 #include "tests/game/GameHarness.h"
 #include "world/ObjectManager.h"
 #include "world/Player.h"
@@ -397,6 +398,31 @@ TEST_F(SaveSlotScreenTest, TheLoadCommandTakesThePickedSaveBackIntoThePark)
     EXPECT_EQ(game.GetLoadRequest(), -1);
     EXPECT_NEAR(g_pWorld->GetPlayer()->Cash, saved.cash, 50.0f);
     EXPECT_EQ(g_pWorld->GetGameDay(), saved.day);
+}
+
+} // namespace
+
+namespace
+{
+
+// The save folder is found whatever the case of its letters on the disk: saving, listing and loading all use it.
+TEST_F(SaveSlotScreenTest, ASaveFolderSpeltInOtherLettersIsStillTheSaveFolder)
+{
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    const std::string user = harness.UserFolder();
+    std::filesystem::remove_all(user + "/SaveGames");
+    std::filesystem::create_directory(user + "/savegames");
+    platform::InvalidatePathCache();
+    Game& game = harness.GetGame();
+    ASSERT_TRUE(game.SaveToSlot(4));
+    EXPECT_TRUE(std::filesystem::is_regular_file(user + "/savegames/save4.dat"));
+    game.ScanSaveGames();
+    ASSERT_EQ(game.GetSaveGameCount(), 1);
+    EXPECT_EQ(game.GetSaveGame(0)->m_iSlot, 4);
+    harness.SelectScreen(Game::kMainMenuScreen);
+    EXPECT_TRUE(game.LoadSlot(4));
+    EXPECT_NE(g_pWorld, nullptr);
 }
 
 } // namespace
