@@ -426,3 +426,65 @@ TEST_F(SaveSlotScreenTest, ASaveFolderSpeltInOtherLettersIsStillTheSaveFolder)
 }
 
 } // namespace
+
+namespace
+{
+
+// Deleting from the save and the load dialogs removes the file of the row picked and nothing else; the load
+// dialog's information box shows the five lines of the picked save.
+TEST_F(SaveSlotScreenTest, DeletingRemovesThePickedSaveAndTheInfoBoxShowsIt)
+{
+    ParkFigures saved;
+    SaveRunningPark(&saved);
+    Game& game = harness.GetGame();
+    ASSERT_TRUE(game.SaveToSlot(1));
+    ASSERT_TRUE(game.SaveToSlot(2));
+    GUIManager& gui = *g_pGUIManager;
+    const std::string script = "Font(GuiFont7)\n"
+                               "DialogItem SaveGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
+                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, SaveListBox, 16, 6)\n}\n"
+                               "DialogItem LoadGameMenu(100, 100, 600, 400, CLEAR, 41, 1)\n{\n"
+                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, LoadListBox, 16, 6)\n"
+                               "    ListBox(0, 140, 480, 240, 482, 140, 496, 240, LoadInfoBox, 16, 6)\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    const std::string folder = harness.UserFolder() + "/SaveGames/";
+
+    // The save dialog: row 0 is the new slot, rows 1 to 3 the saves; the row naming slot 1 goes.
+    game.PrepareSaveMenu(false);
+    ListRows* saveList = gui.FindList(GUIManager::kListBoxType, "SaveListBox");
+    ASSERT_NE(saveList, nullptr);
+    ASSERT_EQ(game.GetSaveGameCount(), 3);
+    int32_t row = -1;
+    for (int32_t i = 0; i < game.GetSaveGameCount(); ++i)
+        if (game.GetSaveGame(i)->m_iSlot == 1)
+            row = i + 1;
+    ASSERT_GT(row, 0);
+    saveList->SetSelected(row, true);
+    ResolveGuiCommand(GetInGameCommands(), "DeleteSaveGameConfirm")(0);
+    EXPECT_FALSE(std::filesystem::exists(folder + "save1.dat"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "save0.dat"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "save2.dat"));
+    EXPECT_EQ(game.GetSaveGameCount(), 2);
+    EXPECT_EQ(saveList->GetRowCount(), 3);
+    EXPECT_EQ(game.FindFreeSlot(), 1);
+
+    // The load dialog: the picked row's save fills the information box, then goes.
+    game.PrepareSaveMenu(true);
+    ListRows* loadList = gui.FindList(GUIManager::kListBoxType, "LoadListBox");
+    ListRows* info = gui.FindList(GUIManager::kListBoxType, "LoadInfoBox");
+    ASSERT_NE(loadList, nullptr);
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(loadList->GetRowCount(), 2);
+    loadList->SetSelected(1, true);
+    const int32_t slot = game.GetSaveGame(1)->m_iSlot;
+    harness.RunFrames(1);
+    ASSERT_NE(game.GetSelectedSave(), nullptr);
+    EXPECT_EQ(game.GetSelectedSave()->m_iSlot, slot);
+    EXPECT_EQ(info->GetRowCount(), 5);
+    ResolveGuiCommand(GetInGameCommands(), "DeleteLoadGameConfirm")(0);
+    EXPECT_FALSE(std::filesystem::exists(folder + "save" + std::to_string(slot) + ".dat"));
+    EXPECT_EQ(game.GetSaveGameCount(), 1);
+    EXPECT_EQ(loadList->GetRowCount(), 1);
+}
+
+} // namespace
