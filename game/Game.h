@@ -152,8 +152,36 @@ public:
     // The save-game entry to load at the next update that finds the main menu current (-1 none).
     void RequestLoad(int32_t entry) { m_iLoadRequest = entry; }
     int32_t GetLoadRequest() const { return m_iLoadRequest; }
+    // Carries out the load request: the entry is checked, then the file's identification, version and header,
+    // before the main menu is left; a save that does not load reports why and the main menu stays current.
     void LoadGame();
+    // The load of one slot's file; false (with a level 0 report) when it did not load.
+    bool LoadSlot(int32_t slot);
     void RefreshLoadInfo();
+    // The smallest slot number no listed save uses.
+    int32_t FindFreeSlot() const { return FindFreeSaveSlot(m_saveGames); }
+    // Saves the running park into the slot of the selected "SaveListBox" row (row 0: a new slot); false when
+    // nothing was selected, there is no park or the save failed (reported; the slot's old file stays).
+    bool SaveGame();
+    // Saves the running park into `slot` through a temporary file renamed over the slot's file only when every
+    // byte was written. False, with a level 0 report, when there is no park or any write failed.
+    bool SaveToSlot(int32_t slot);
+    bool IsExistingSlotSelected() const;
+    // Record the load request from the in-game or the front-end load list.
+    void SelectInGameLoad();
+    void GetLoadListSelection();
+    void TakeLoadListSelection() override { GetLoadListSelection(); }
+    void DeleteSaveFromSaveList();
+    void DeleteSaveFromLoadList();
+    void FillLoadList();
+    void FillFrontEndLoadList();
+    void FillSaveList();
+    void FillSaveRows(ListRows& list, int32_t firstRow, bool clear, int32_t timeX);
+    bool IsInGameLoadListShown() const { return m_bInGameLoadListShown; }
+    void SetInGameLoadListShown(bool shown) { m_bInGameLoadListShown = shown; }
+    const SaveGameEntry* GetSelectedSave() const { return m_pSelectedSave; }
+    void PrepareSaveMenu(bool load) override;
+    void SaveMenuClosed(bool load) override;
 
     // ---- what the screens and tests reach
     GameOptions& GetOptions() const { return *m_pOptions; }

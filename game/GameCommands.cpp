@@ -76,6 +76,97 @@ void SaveGamePanel(int32_t)
     Gui().ToggleSaveGameMenu();
 }
 
+void CloseDialog(const char* name)
+{
+    Gui().CloseDialog(name);
+}
+
+void LoadGameMenu(int32_t)
+{
+    g_pGame->ScanSaveGames();
+    Gui().CloseAllDialogs();
+    Gui().OpenDialog("LoadGameMenu", g_pGame, true);
+    g_pGame->FillLoadList();
+}
+
+void LoadGame(int32_t)
+{
+    g_pGame->SelectInGameLoad();
+    g_pGame->SetInGameLoadListShown(false);
+    Gui().CloseAllDialogs();
+    g_pGame->SelectScreen(Game::kInGameLoadScreen);
+}
+
+// The confirmation opens only when the save succeeded; a failed save has reported why.
+void SaveAndConfirm()
+{
+    const bool saved = g_pGame->SaveGame();
+    CloseDialog("SaveOverBox");
+    if (saved)
+        OpenModal("SaveOKBox");
+}
+
+void SaveGame(int32_t)
+{
+    if (g_pGame->IsExistingSlotSelected())
+        OpenModal("SaveOverBox");
+    else
+        SaveAndConfirm();
+}
+
+void SaveGameConfirm(int32_t)
+{
+    SaveAndConfirm();
+}
+
+void ExitSaveOK(int32_t dialog)
+{
+    Gui().CloseOwningDialog(dialog);
+    g_pGame->ScanSaveGames();
+    g_pGame->FillSaveList();
+    Gui().RedrawDialog("SaveGameMenu", true);
+}
+
+void DeleteSaveGame(int32_t)
+{
+    OpenModal("DeleteSaveConfirmBox");
+}
+
+void DeleteLoadGame(int32_t)
+{
+    OpenModal("DeleteLoadConfirmBox");
+}
+
+void DeleteSaveGameConfirm(int32_t dialog)
+{
+    g_pGame->DeleteSaveFromSaveList();
+    Gui().CloseOwningDialog(dialog);
+    g_pGame->FillSaveList();
+    Gui().RedrawDialog("SaveGameMenu", true);
+}
+
+void DeleteLoadGameConfirm(int32_t dialog)
+{
+    g_pGame->DeleteSaveFromLoadList();
+    Gui().CloseOwningDialog(dialog);
+    g_pGame->FillLoadList();
+    Gui().RedrawDialog("LoadGameMenu", true);
+}
+
+void ExitLoadGame(int32_t)
+{
+    g_pGame->ClearSaveGames();
+    if (!g_pGame->HasPark())
+    {
+        Gui().CloseAllDialogs();
+        Gui().ActivateScreen("MainMenu");
+        return;
+    }
+    CloseDialog("SaveGameMenu");
+    CloseDialog("LoadGameMenu");
+    CloseDialog("SaveOKBox");
+}
+
 void Toggle(const char* name)
 {
     Gui().ToggleDialog(name, nullptr);
@@ -136,6 +227,16 @@ constexpr std::array kInGame = {
     GuiCommand{"ExitOptions", ExitOptions},
     GuiCommand{"LoadGamePanel", LoadGamePanel},
     GuiCommand{"SaveGamePanel", SaveGamePanel},
+    GuiCommand{"LoadGameMenu", LoadGameMenu},
+    GuiCommand{"LoadGame", LoadGame},
+    GuiCommand{"SaveGame", SaveGame},
+    GuiCommand{"SaveGameConfirm", SaveGameConfirm},
+    GuiCommand{"ExitSaveOK", ExitSaveOK},
+    GuiCommand{"DeleteSaveGame", DeleteSaveGame},
+    GuiCommand{"DeleteLoadGame", DeleteLoadGame},
+    GuiCommand{"DeleteSaveGameConfirm", DeleteSaveGameConfirm},
+    GuiCommand{"DeleteLoadGameConfirm", DeleteLoadGameConfirm},
+    GuiCommand{"ExitLoadGame", ExitLoadGame},
     GuiCommand{"ResetGame", ResetGame},
     GuiCommand{"ExitGame", ExitGame},
     GuiCommand{"ResetGameConfirm", ResetGameConfirm},
@@ -191,6 +292,7 @@ void LoadButton(int32_t)
     {
         g_pGame->ScanSaveGames();
         Gui().ActivateScreen("LoadScreen");
+        g_pGame->FillFrontEndLoadList();
         return;
     }
     Gui().SetDirectStart(true);

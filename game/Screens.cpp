@@ -121,8 +121,18 @@ void WorldTestScreen::AfterLoad()
 {
     if (!m_pWorld)
         return;
-    // The World's own steps after a load come with the saved games.
     StartPlay(true);
+    m_pWorld->PostLoad();
+}
+
+bool WorldTestScreen::LoadState(SerialStream& stream)
+{
+    if (!m_pWorld)
+        return false;
+    if (m_pWorld->LoadState(stream))
+        return true;
+    m_pWorld.reset();
+    return false;
 }
 
 void WorldTestScreen::Leave()

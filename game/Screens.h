@@ -13,6 +13,7 @@
 class Game;
 class Text;
 class World;
+class SerialStream;
 
 class Screen
 {
@@ -80,6 +81,9 @@ public:
     static std::string ScenarioFileName(int32_t scenarioIndex, bool sandbox);
 
     World* GetWorld() const { return m_pWorld.get(); }
+    // Reads a saved game into the park just entered for it; false, with the park thrown away, when there is no
+    // park or the save does not load.
+    bool LoadState(SerialStream& stream);
     // Set while the next entry is for a saved game.
     void SetLoadPending(bool pending) { m_bLoadPending = pending; }
     bool IsLoadPending() const { return m_bLoadPending; }

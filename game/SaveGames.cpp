@@ -1,0 +1,124 @@
+// The save games' file names, header, order and slot choice.
+#include "game/SaveGames.h"
+#include "engine/core/SerialStream.h"
+#include "platform/Strings.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+std::string SaveSlotPath(int32_t slot)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/save%d.dat", static_cast<int>(slot));
+    return SaveDirectoryPath() + name;
+}
+
+bool ParseSaveSlotName(std::string_view name, int32_t* slot)
+{
+    constexpr std::string_view kPrefix = "save";
+    constexpr std::string_view kSuffix = ".dat";
+    if (name.size() <= kPrefix.size() + kSuffix.size())
+        return false;
+    const std::string prefix(name.substr(0, kPrefix.size()));
+    const std::string suffix(name.substr(name.size() - kSuffix.size()));
+    if (platform::StrICmp(prefix.c_str(), "save") != 0 || platform::StrICmp(suffix.c_str(), ".dat") != 0)
+        return false;
+    const std::string_view digits = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    int64_t value = 0;
+    for (char c : digits)
+    {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+        if (value > INT32_MAX)
+            return false;
+    }
+    *slot = static_cast<int32_t>(value);
+    return true;
+}
+
+bool IsSaveVersion(float version)
+{
+    return std::fabs(version - kSaveVersion) <= FLT_EPSILON;
+}
+
+void WriteSaveHeader(SerialStream& stream, const SaveGameEntry& entry, bool sandbox)
+{
+    stream.WriteHeader(kSaveIdentification);
+    stream.WriteFloat("Version", kSaveVersion);
+    stream.WriteUInt("Save time", static_cast<uint32_t>(entry.m_iSaveTime));
+    stream.WriteUInt("Scenario number", static_cast<uint32_t>(entry.m_iScenario));
+    stream.WriteUInt("GetGameDay", static_cast<uint32_t>(entry.m_iGameDay));
+    stream.WriteFloat("GetGameDayTime", entry.m_fDayTime);
+    stream.WriteFloat("PlayerCash", entry.m_fCash);
+    stream.WriteUInt("NumGuests", static_cast<uint32_t>(entry.m_iGuests));
+    stream.WriteString("ScenarioTitle", entry.m_szTitle);
+    stream.WriteBool("SandBoxMode", sandbox);
+}
+
+SaveHeaderResult ReadSaveHeader(SerialStream& stream, SaveGameEntry* entry, bool* sandbox)
+{
+    char identification[kSaveIdentificationSize] = {};
+    if (!stream.ReadHeader(identification, sizeof identification))
+        return SaveHeaderResult::Cut;
+    if (std::strcmp(identification, kSaveIdentification) != 0)
+        return SaveHeaderResult::WrongIdentification;
+    float version = 0.0f;
+    if (!stream.ReadFloat(&version))
+        return SaveHeaderResult::Cut;
+    if (!IsSaveVersion(version))
+        return SaveHeaderResult::WrongVersion;
+    uint32_t saveTime = 0, scenario = 0, day = 0, guests = 0;
+    bool ok = stream.ReadUInt(&saveTime) && stream.ReadUInt(&scenario) && stream.ReadUInt(&day) &&
+              stream.ReadFloat(&entry->m_fDayTime) && stream.ReadFloat(&entry->m_fCash) && stream.ReadUInt(&guests) &&
+              stream.ReadString(entry->m_szTitle, sizeof entry->m_szTitle) && stream.ReadBool(sandbox);
+    if (!ok || !stream.Good())
+        return SaveHeaderResult::Cut;
+    entry->m_szTitle[sizeof entry->m_szTitle - 1] = '\0';
+    entry->m_iSaveTime = static_cast<int32_t>(saveTime);
+    entry->m_iScenario = static_cast<int32_t>(scenario);
+    entry->m_iGameDay = static_cast<int32_t>(day);
+    entry->m_iGuests = static_cast<int32_t>(guests);
+    return SaveHeaderResult::Ok;
+}
+
+void SortSaveGames(std::vector<std::unique_ptr<SaveGameEntry>>& entries)
+{
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b)
+              {
+                  const auto ta = static_cast<uint32_t>(a->m_iSaveTime);
+                  const auto tb = static_cast<uint32_t>(b->m_iSaveTime);
+                  if (ta != tb)
+                      return ta > tb;
+                  return a->m_iSlot < b->m_iSlot;
+              });
+}
+
+int32_t FindFreeSaveSlot(const std::vector<std::unique_ptr<SaveGameEntry>>& entries)
+{
+    std::vector<int32_t> used;
+    used.reserve(entries.size());
+    for (const auto& entry : entries)
+        used.push_back(entry->m_iSlot);
+    std::sort(used.begin(), used.end());
+    int32_t candidate = 0;
+    for (int32_t slot : used)
+        if (slot == candidate)
+            ++candidate;
+    return candidate;
+}
+
+int32_t DayTimeToHour(float hours)
+{
+    return static_cast<int32_t>(std::floor(hours));
+}
+
+int32_t DayTimeToQuarterMinute(float hours)
+{
+    const float minutes = (hours - std::floor(hours)) * 60.0f;
+    return minutes >= 45.0f ? 45 : minutes >= 30.0f ? 30 : minutes >= 15.0f ? 15 : 0;
+}
