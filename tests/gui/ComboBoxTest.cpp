@@ -93,6 +93,22 @@ TEST_F(ComboBoxTest, AChoiceWritesItsValueToTheSlotAndASeparatorChoosesNothing)
     EXPECT_EQ(gui->GetSelection(1), 6);
 }
 
+TEST_F(ComboBoxTest, AListScrolledDownHighlightsAndChoosesTheRowUnderThePointer)
+{
+    ComboBox& box = *boxes[0];
+    Click(50, 18);
+    ASSERT_TRUE(box.IsOpen());
+    ASSERT_NE(box.GetScrollBar(), nullptr);
+    // Scrolled four entries down: the panel's second row shows entry 5.
+    box.GetScrollBar()->SetFirst(4);
+    Step(50, RowY(box, 0));
+    Step(50, RowY(box, 1));
+    EXPECT_EQ(box.GetHover(), 5);
+    Click(50, RowY(box, 1));
+    EXPECT_FALSE(box.IsOpen());
+    EXPECT_EQ(box.GetSelected(), 5);
+}
+
 TEST_F(ComboBoxTest, TheWheelOverAClosedBoxSkipsSeparators)
 {
     ComboBox& box = *boxes[0];

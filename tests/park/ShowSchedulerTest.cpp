@@ -258,6 +258,12 @@ TEST_F(Shows, EditTheProgrammeFromThePanel)
     show->GetScoreList(scores);
     EXPECT_EQ(tuple(show->GetMoves(), scores, Programme().selected),
               tuple(Ids({"HOP", "DIVE", "TWIRL", "TWIRL"}), (std::vector<float>{0.75f, 0.75f, 0.4f, 0.75f}), 3));
+    // The first entry moves down and back up like any other.
+    Programme().SelectItem(0);
+    show->HandleButton(ShowScheduler::BUTTON_DOWN);
+    EXPECT_EQ(tuple(show->GetMoves(), Programme().selected), tuple(Ids({"DIVE", "HOP", "TWIRL", "TWIRL"}), 1));
+    show->HandleButton(ShowScheduler::BUTTON_UP);
+    EXPECT_EQ(tuple(show->GetMoves(), Programme().selected), tuple(Ids({"HOP", "DIVE", "TWIRL", "TWIRL"}), 0));
     // Removed: the selected entry; the rating follows; down to the fewest the programme may hold.
     Programme().SelectItem(1);
     show->HandleButton(ShowScheduler::BUTTON_REMOVE);
