@@ -126,6 +126,8 @@ TEST(Table, AFifthGuestFindsNoChairAndAFreedChairIsTheFirstGivenAgain)
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->GetOwner(), c.cafe->GetID());
     EXPECT_EQ(std::string(table->GetModelName()), "table_round");
+    // Named by the keyword its building asked for.
+    EXPECT_STREQ(table->GetName(), "table");
     EXPECT_TRUE(table->IsFree());
     for (uint32_t guest = 100; guest < 104; ++guest)
         EXPECT_TRUE(table->ReserveSeat(guest));
