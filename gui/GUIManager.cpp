@@ -768,8 +768,8 @@ void GUIManager::ShowMessageText(const char16_t* text, int32_t passes)
 {
     m_MessageText = text ? text : u"";
     const TextWriter* writer = GetTextWriter(0);
-    const int32_t width = writer ? writer->GetTextWidth(m_MessageText.c_str())
-                                 : static_cast<int32_t>(m_MessageText.size()) * 8;
+    const int32_t width =
+        writer ? writer->GetTextWidth(m_MessageText.c_str()) : static_cast<int32_t>(m_MessageText.size()) * 8;
     m_Band.SetBand(m_script.messageBand.left, m_script.messageBand.right);
     m_Band.Show(width, passes);
     if (g_pSoundManager)
