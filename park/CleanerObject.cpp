@@ -86,29 +86,6 @@ bool CleanerObject::IsStateSupported(uint32_t state)
            (state >= STATE_CLEANER_CHOOSE_TASK && state <= STATE_CLEANER_IDLE);
 }
 
-bool CleanerObject::OnStateEntry(uint32_t state)
-{
-    if (m_pScript)
-        m_pScript->PerformOnEntry(*this, state);
-    return true;
-}
-
-bool CleanerObject::OnStateExit()
-{
-    if (m_pScript)
-        m_pScript->PerformOnExit(*this, m_dwState);
-    return true;
-}
-
-bool CleanerObject::Update()
-{
-    // The staff frame checks the feedback.
-    StaffObject::Update();
-    if (m_pScript)
-        m_pScript->PerformOnUpdate(*this, m_dwState);
-    return true;
-}
-
 bool CleanerObject::IsGoingState() const
 {
     return m_dwState == STATE_CLEANER_GO_LITTER || m_dwState == STATE_CLEANER_GO_TOILET ||

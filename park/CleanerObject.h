@@ -32,9 +32,6 @@ public:
     bool Load(SerialStream& stream) override;
     void Create(const char* name) override;
     bool IsStateSupported(uint32_t state) override;
-    bool OnStateEntry(uint32_t state) override;
-    bool Update() override;
-    bool OnStateExit() override;
     bool Message(const MessageRecord& record) override;
     ScriptValue GetScriptVariable(const ScriptOperand& operand) override;
     void CallScriptFunction(uint32_t function) override;

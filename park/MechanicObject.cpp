@@ -45,28 +45,6 @@ bool RepairStaffObject::IsStateSupported(uint32_t state)
            (state >= STATE_STAFF_FALLING_ON_SWORD && state <= STATE_MECHANIC_IDLE);
 }
 
-bool RepairStaffObject::OnStateEntry(uint32_t state)
-{
-    if (m_pScript)
-        m_pScript->PerformOnEntry(*this, state);
-    return true;
-}
-
-bool RepairStaffObject::OnStateExit()
-{
-    if (m_pScript)
-        m_pScript->PerformOnExit(*this, m_dwState);
-    return true;
-}
-
-bool RepairStaffObject::Update()
-{
-    StaffObject::Update();
-    if (m_pScript)
-        m_pScript->PerformOnUpdate(*this, m_dwState);
-    return true;
-}
-
 void RepairStaffObject::SetScriptVariable(const ScriptOperand& operand, const ScriptValue& value)
 {
     switch (operand.id)

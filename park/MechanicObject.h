@@ -15,9 +15,6 @@ public:
     explicit RepairStaffObject(uint32_t sceneKind) : StaffObject(sceneKind) {}
 
     bool IsStateSupported(uint32_t state) override;
-    bool OnStateEntry(uint32_t state) override;
-    bool OnStateExit() override;
-    bool Update() override;
     void SetScriptVariable(const ScriptOperand& operand, const ScriptValue& value) override;
     void Dismiss() override;
     void PickUp() override;

@@ -193,6 +193,22 @@ bool StaffObject::Update()
     if (!HumanObject::Update())
         GetLogger()->Report(0, "HumanObject::Update - error calling HumanObject::update - %s", m_Name);
     CheckFeedback();
+    if (m_pScript)
+        m_pScript->PerformOnUpdate(*this, m_dwState);
+    return true;
+}
+
+bool StaffObject::OnStateEntry(uint32_t state)
+{
+    if (m_pScript)
+        m_pScript->PerformOnEntry(*this, state);
+    return true;
+}
+
+bool StaffObject::OnStateExit()
+{
+    if (m_pScript)
+        m_pScript->PerformOnExit(*this, m_dwState);
     return true;
 }
 

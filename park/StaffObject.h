@@ -41,7 +41,11 @@ public:
     // False, with a report and the object as it was, when the record is cut short or damaged.
     bool Load(SerialStream& stream) override;
     void Create(const char* name) override;
+    // The staff frame: the walk, the feedback, then the script's update of the current state (staff without a
+    // script, like servers, run their own).
     bool Update() override;
+    bool OnStateEntry(uint32_t state) override;
+    bool OnStateExit() override;
     bool Message(const MessageRecord& record) override;
     bool PostMessage(MessageRecord record) override;
     bool PostDelayedMessage(MessageRecord record, float delay) override;
