@@ -1,10 +1,13 @@
 // Tests of the guests' opinions and thoughts: prices, animal welfare and queues judged against the tolerances at
 // their edges, the surroundings' litter and beauty, the end of a visit, the three latest thoughts, the thumbs and
 // the voices.
+#include "engine/render/BillboardList.h"
+#include "engine/render/SpriteDrawing.h"
 #include "park/QueueComponent.h"
 #include "platform/Random.h"
 #include "scripts/ObjectScriptVocabulary.h"
 #include "scripts/ObjectStates.h"
+#include "scripts/WorldParams.h"
 #include "tests/park/GuestTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -353,6 +356,25 @@ TEST(GuestOpinions, ThumbsShowOnlyWhenNoIconIsShowingAndTheFlagGoesEitherWay)
     EXPECT_GT(guest->GetIconTime(), 0.0f);
     park.Frames(2, 0.1f);
     EXPECT_EQ(guest->GetIconTime(), 0.0f);
+}
+
+// A shown icon is drawn as a billboard of its texture above the guest's head, only while it shows.
+TEST(GuestOpinions, AShownIconIsDrawnAboveTheGuestWithItsTexture)
+{
+    GuestPark park;
+    WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+    const uint32_t before = g_BillboardList.GetCount();
+    guest->Render();
+    EXPECT_EQ(g_BillboardList.GetCount(), before) << "no icon, no billboard";
+    guest->ShowIcon(3);
+    guest->Render();
+    ASSERT_EQ(g_BillboardList.GetCount(), before + 1);
+    const BillboardEntry& icon = g_BillboardList.GetEntries()[before];
+    const platform::Vec3 at = guest->GetPosition();
+    EXPECT_EQ(icon.texture, g_pWorldParams->GetGuestIconTexture(3));
+    EXPECT_FLOAT_EQ(icon.x, at.x);
+    EXPECT_FLOAT_EQ(icon.z, at.z);
+    EXPECT_GT(icon.y, at.y + 1.0f) << "above the head, not at the feet";
 }
 
 TEST(GuestOpinions, AVoiceIsHeardOneTimeInFourWithTheGendersSound)
