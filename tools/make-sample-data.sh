@@ -312,6 +312,12 @@ mkdir -p "$root/sample-data/data/Textures"
 "$imagetool" suncols "$src/sky/Suncols.txt" "$root/sample-data/data/Textures/Suncols.tga"
 "$imagetool" flare "$src/sky/SunFlare.txt" "$root/sample-data/data/Textures/SunFlare.tga"
 "$imagetool" ddt "$src/sky/cracked.txt" "$root/sample-data/data/Textures/cracked.ddt"
+# The footpath and queue textures and the texture shown in place of one that cannot be loaded: the lettered
+# pictures of src/ddt/, written as DDTs.
+mkdir -p "$root/sample-data/data/Textures/Paths" "$root/sample-data/gamedata/gameart/DDT Files/Test"
+"$imagetool" ddt "$src/ddt/PathAll_med.txt" "$root/sample-data/data/Textures/Paths/PathAll_med.ddt"
+"$imagetool" ddt "$src/ddt/QueueAll_med.txt" "$root/sample-data/data/Textures/Paths/QueueAll_med.ddt"
+"$imagetool" ddt "$src/ddt/Alert.txt" "$root/sample-data/gamedata/gameart/DDT Files/Test/Alert.ddt"
 echo "make-sample-data: the sky's images written under sample-data/data/Textures/"
 # The sample bank: the tones of src/sounds/blsnd.txt, written by soundtool as data/sounds/blsnd.hdr and .spf.
 cmake --build "$build" --target soundtool >/dev/null
