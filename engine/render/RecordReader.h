@@ -27,7 +27,8 @@ public:
     uint32_t Tell() const { return m_stream.Tell(); }
     uint32_t Remaining() const { return m_stream.Good() ? m_stream.Remaining() : 0; }
     // Whether `count` records of `size` bytes each can still be read.
-    bool Fits(uint64_t count, uint64_t size) const { return count * size <= Remaining(); }
+    // Divided, not multiplied: a count read from the file times the record size may not fit in 64 bits.
+    bool Fits(uint64_t count, uint64_t size) const { return size == 0 || count <= Remaining() / size; }
 
     uint8_t U8() { return m_stream.ReadUInt8(); }
     uint16_t U16() { return m_stream.ReadUInt16(); }
