@@ -127,6 +127,27 @@ TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedW
     MoveToCell(first);
     ASSERT_EQ(CursorCell(), first);
 
+    // The footpath tool with no path chosen, or a choice past the scenery table: a drag lays nothing, charges
+    // nothing and reports nothing.
+    for (const int32_t chosen : {-1, static_cast<int32_t>(g_pWorldParams->GetSceneryCount())})
+    {
+        Gui().SetSelection(5, chosen);
+        Gui().SetMode(7);
+        Settle();
+        const float cash = g_pWorld->GetPlayer()->Cash;
+        const size_t boxes = harness.Reports().boxes.size();
+        MoveToCell(first);
+        Press(true);
+        MoveToCell({first.x + 4, first.y});
+        Press(false);
+        for (int32_t x = first.x; x <= first.x + 4; ++x)
+            EXPECT_EQ(g_pWorldMap->GetFlags({x, first.y}) & CELL_FOOTPATH, 0u) << chosen << ", cell " << x;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash) << chosen;
+        EXPECT_EQ(harness.Reports().boxes.size(), boxes) << chosen;
+        Gui().SetMode(4);
+        Settle();
+    }
+
     // The footpath tool: a drag over five cells of a row lays five cells of footpath at 10 each.
     Gui().SetSelection(5, SceneryIndex("FOOTPATH"));
     Gui().SetMode(7);
