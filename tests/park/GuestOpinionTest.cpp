@@ -77,6 +77,29 @@ TEST(GuestOpinions, APriceIsJudgedAgainstThePriceTolerancesInPercent)
     }
 }
 
+TEST(GuestOpinions, APriceTooHighLowersThePriceOpinionWithOrWithoutABuilding)
+{
+    // The bad price effect is 0.05: at a building the thought names it and the building hears a bad verdict;
+    // away from one the thought names nothing.
+    for (const bool atShop : {true, false})
+    {
+        GuestPark park;
+        BuildingObject* shop = park.Shop("GIFTS", 2, 10);
+        WatchedGuest* guest = park.Guest(40.0f, 640.0f);
+        SetAllOpinions(*guest, 0.5f);
+        if (atShop)
+            guest->SetDestObject(shop->GetID());
+        guest->PriceTooHigh();
+        EXPECT_FLOAT_EQ(guest->GetOpinion(D::OPINION_PRICE), 0.45f) << atShop;
+        EXPECT_NEAR(guest->GetHappiness(), (2.5f + 0.45f) / 6.0f, 1e-6f) << atShop;
+        // The bad mark is shown at once as a thumbs down.
+        EXPECT_EQ(guest->GetIconTime() > 0.0f ? guest->GetIcon() : -1, D::kIconThumbsDown) << atShop;
+        EXPECT_EQ(ThoughtBase(park, *guest, 0), u"PRICE_IS_BAD") << atShop;
+        EXPECT_EQ(guest->GetThoughtID(0), atShop ? static_cast<int32_t>(shop->GetID()) : -1) << atShop;
+        EXPECT_FLOAT_EQ(shop->GetOpinionMean(BuildingObject::OPINION_PRICE), atShop ? 0.25f : 0.5f) << atShop;
+    }
+}
+
 TEST(GuestOpinions, AnimalWelfareIsJudgedAgainstTheAnimalTolerances)
 {
     // Tolerances 0.3 and 0.7: at either edge the animals are average.
