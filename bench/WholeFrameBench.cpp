@@ -338,6 +338,14 @@ private:
     std::unique_ptr<Game> m_pGame;
 };
 
+// The frames each whole-frame benchmark measures: 120, or TW_FIGURE_FRAMES (more, to profile the frames).
+int64_t MeasuredFrames()
+{
+    const char* frames = std::getenv("TW_FIGURE_FRAMES");
+    const int64_t n = frames ? std::atoll(frames) : 0;
+    return n > 0 ? n : 120;
+}
+
 // One frame of the grown park: range(0) 0 for OpenGL, 1 for the recording device; range(1) the game speed (1, 4).
 void BM_WholeFrame(benchmark::State& state)
 {
@@ -409,7 +417,7 @@ BENCHMARK(BM_WholeFrame)
     ->Args({1, 4})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
-    ->Iterations(120);
+    ->Iterations(MeasuredFrames());
 
 // The grown park saved to a slot as the save command saves it (a temporary file renamed over the slot's file),
 // after two game hours; the file's size in bytes.
