@@ -8,6 +8,7 @@
 // at least 1% of the screen is not black. The idle figure is the program's own user and system time (every thread:
 // the software GL rasteriser's included) over the idle seconds, from /proc; the X server's time to take the
 // presented frames is left out. The program runs windowed, in a fresh user folder, with sound on the dummy driver.
+// TW_SCREENSHOT_DIR, when set, keeps the screen at the first frame and after the idle seconds as PPM pictures.
 // Prints "startup_ms MEDIAN MIN MAX" and "idle_menu_core_use FRACTION" (processor seconds per second), one a line.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -31,6 +32,32 @@ namespace
 {
 
 using Clock = std::chrono::steady_clock;
+
+// Writes the screen as a plain PPM picture into the folder TW_SCREENSHOT_DIR names (for people to look at).
+void KeepScreen(Display* display, const char* name)
+{
+    const char* folder = std::getenv("TW_SCREENSHOT_DIR");
+    if (!folder || !*folder)
+        return;
+    const int width = DisplayWidth(display, DefaultScreen(display));
+    const int height = DisplayHeight(display, DefaultScreen(display));
+    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image)
+        return;
+    std::filesystem::create_directories(folder);
+    std::ofstream out(std::string(folder) + "/" + name + ".ppm", std::ios::binary);
+    out << "P6\n" << width << " " << height << "\n255\n";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            const char rgb[3] = {static_cast<char>((pixel >> 16) & 0xFF), static_cast<char>((pixel >> 8) & 0xFF),
+                                 static_cast<char>(pixel & 0xFF)};
+            out.write(rgb, 3);
+        }
+    XDestroyImage(image);
+}
 
 // Whether at least 1% of the screen (sampled every 4th pixel each way) is not black.
 bool ScreenShowsAnything(Display* display)
@@ -155,6 +182,7 @@ int main(int argc, char** argv)
         startups.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         if (run == 0)
         {
+            KeepScreen(display, "startup-first-frame");
             // The menu settles (its first second), then the idle seconds are measured.
             std::this_thread::sleep_for(std::chrono::seconds(1));
             const double before = ProcessSeconds(pid);
@@ -162,6 +190,7 @@ int main(int argc, char** argv)
             std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
             const double after = ProcessSeconds(pid);
             const double elapsed = std::chrono::duration<double>(Clock::now() - from).count();
+            KeepScreen(display, "startup-idle-menu");
             if (before >= 0.0 && after >= 0.0)
                 idle = (after - before) / elapsed;
         }

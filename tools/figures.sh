@@ -37,17 +37,24 @@ load_after="$(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo "Tidewell figures ($(nproc) cores; load average $load_before before, $load_after after)"
 echo
-printf '%-34s %10s %8s %10s %10s %12s\n' "whole frame (ms per frame)" update gui render total "allocs/frame"
+printf '%-28s %8s %6s %8s %8s %8s %8s %8s\n' "whole frame, ms per frame" update gui render total cpu allocs draws
 jq -r '.benchmarks[] | select(.name | startswith("BM_WholeFrame")) |
-    [.label, (.update_ms // -1), (.gui_ms // -1), (.render_ms // -1), (.frame_ms // -1), (."allocs/frame" // -1),
-     (.error_message // "")] | @tsv' "$out/frame.json" |
-    while IFS=$'\t' read -r label update gui render total allocs error; do
+    [.label // .name, (.update_ms // 0), (.gui_ms // 0), (.render_ms // 0), (.frame_ms // 0), (.cpu_ms // 0),
+     (."allocs/frame" // 0), (."draws/frame" // -1), (.over_budget // 0), (.error_message // "")] | @tsv' \
+    "$out/frame.json" |
+    while IFS=$'\t' read -r label update gui render total cpu allocs draws over error; do
         if [[ -n "$error" ]]; then
-            printf '%-34s skipped: %s\n' "${label:-?}" "$error"
-        else
-            printf '%-34s %10.2f %8.2f %10.2f %10.2f %12.1f\n' "$label" "$update" "$gui" "$render" "$total" "$allocs"
+            printf '%-28s skipped: %s\n' "$label" "$error"
+            continue
         fi
+        [[ "$draws" == -1 ]] && draws="-" || draws="$(printf '%.0f' "$draws")"
+        note=""
+        [[ "$over" == 1 ]] && note="  over 16 ms"
+        printf '%-28s %8.2f %6.2f %8.2f %8.2f %8.2f %8.1f %8s%s\n' "$label" "$update" "$gui" "$render" "$total" \
+            "$cpu" "$allocs" "$draws" "$note"
     done
+echo "(wall ms by phase; cpu: processor ms of every thread, the rasteriser's included; allocs: operator new calls,"
+echo " the recording device's own log included, two per draw; draws: draws the recording device logged)"
 echo
 printf '%-34s %10s %14s\n' "grown park save and load" ms "file bytes"
 jq -r '.benchmarks[] | select(.name | test("BM_(Save|Load)GrownPark")) |
