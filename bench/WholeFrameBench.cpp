@@ -184,8 +184,8 @@ public:
         std::filesystem::remove_all(m_folder, ignored);
     }
 
-    // The draws the recording device logged in the passes so far (each log record copies its vertices and indices:
-    // two allocations of the device's own per draw).
+    // The draws the recording device logged in the passes so far (each draw's record copies its vertices and
+    // indices: at least two allocations of the device's own per draw, besides its records of the other calls).
     uint64_t LoggedDraws() const { return m_uLoggedDraws; }
     // Empty when the park is the full one; else what went wrong.
     const std::string& Why() const { return m_why; }

@@ -53,8 +53,9 @@ jq -r '.benchmarks[] | select(.name | startswith("BM_WholeFrame")) |
         printf '%-28s %8.2f %6.2f %8.2f %8.2f %8.2f %8.1f %8s%s\n' "$label" "$update" "$gui" "$render" "$total" \
             "$cpu" "$allocs" "$draws" "$note"
     done
-echo "(wall ms by phase; cpu: processor ms of every thread, the rasteriser's included; allocs: operator new calls,"
-echo " the recording device's own log included, two per draw; draws: draws the recording device logged)"
+echo "(wall ms by phase; cpu: processor ms of every thread, the rasteriser's included; allocs: operator new calls"
+echo " of the process, on the recording device its own record of every call included (at least two per draw);"
+echo " draws: draws the recording device logged)"
 echo
 printf '%-34s %10s %14s\n' "grown park save and load" ms "file bytes"
 jq -r '.benchmarks[] | select(.name | test("BM_(Save|Load)GrownPark")) |
