@@ -67,6 +67,21 @@ WindowMode GetWindowMode()
     return g_mode;
 }
 
+void SetOpenGLAttributes()
+{
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
+
 bool CreateGameWindow(const char* title, int width, int height)
 {
     if (g_window)
@@ -87,6 +102,7 @@ bool CreateGameWindow(const char* title, int width, int height)
         if (SDL_GetDisplayBounds(0, &area) != 0)
             area = SDL_Rect{0, 0, width, height};
     }
+    SetOpenGLAttributes();
     g_window = SDL_CreateWindow(title ? title : "", area.x, area.y, area.w, area.h, flags | SDL_WINDOW_OPENGL);
     if (!g_window)
         g_window = SDL_CreateWindow(title ? title : "", area.x, area.y, area.w, area.h, flags);

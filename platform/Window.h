@@ -39,6 +39,12 @@ enum class WindowMode
 void SetWindowMode(WindowMode mode);
 WindowMode GetWindowMode();
 
+// Asks SDL for the OpenGL the drawing layer makes its contexts with (2.1 compatibility, 8-bit RGBA, double
+// buffered, no depth or stencil in the window's own buffer). Set before the game window is made as well as before
+// each context, so the window's surface matches the context made on it (drivers such as SDL's offscreen one refuse
+// a context whose buffer differs from the surface's).
+void SetOpenGLAttributes();
+
 // Creates the one game window (shown, in the mode set) for a picture of width x height, and starts the video
 // subsystem; message boxes are then shown over it. False when the window cannot be made; true when it exists
 // already.

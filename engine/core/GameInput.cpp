@@ -104,18 +104,20 @@ bool GameInput::Update()
 {
     if (!m_pKeyboard || !m_pMouse)
         return false;
-    std::deque<platform::InputEventRecord> keys, mouse;
-    ReadRecords(*m_pKeyboard, keys);
-    const bool mouseRead = ReadRecords(*m_pMouse, mouse);
+    // The frame's records of each device, in buffers kept from frame to frame (a frame allocates nothing).
+    m_keyRecords.clear();
+    m_mouseRecords.clear();
+    ReadRecords(*m_pKeyboard, m_keyRecords);
+    const bool mouseRead = ReadRecords(*m_pMouse, m_mouseRecords);
     // Both devices number their records from one sequence: the queue keeps the order the events came in.
     auto earlier = [](const platform::InputEventRecord& a, const platform::InputEventRecord& b)
     { return static_cast<int32_t>(a.sequence - b.sequence) < 0; };
-    while (!keys.empty() || !mouse.empty())
+    size_t key = 0, mouse = 0;
+    while (key < m_keyRecords.size() || mouse < m_mouseRecords.size())
     {
-        const bool fromMouse = keys.empty() || (!mouse.empty() && earlier(mouse.front(), keys.front()));
-        std::deque<platform::InputEventRecord>& from = fromMouse ? mouse : keys;
-        m_queue.push_back({from.front(), fromMouse});
-        from.pop_front();
+        const bool fromMouse = key == m_keyRecords.size() ||
+                               (mouse < m_mouseRecords.size() && earlier(m_mouseRecords[mouse], m_keyRecords[key]));
+        m_queue.push_back({fromMouse ? m_mouseRecords[mouse++] : m_keyRecords[key++], fromMouse});
     }
     while (m_queue.size() > kMaxQueuedRecords)
     {
@@ -127,7 +129,7 @@ bool GameInput::Update()
     return true;
 }
 
-bool GameInput::ReadRecords(platform::InputDevice& device, std::deque<platform::InputEventRecord>& out)
+bool GameInput::ReadRecords(platform::InputDevice& device, std::vector<platform::InputEventRecord>& out)
 {
     // A buffer read in one go holds everything since the last frame; the loop only guards against a device
     // that keeps answering with full reads.

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 class GameInput
 {
@@ -98,7 +99,7 @@ private:
     bool InitKeyboard(void* window);
     bool InitMouse(void* window);
     // Appends the device's new records to `out`; false when it could not be read (it is acquired again).
-    bool ReadRecords(platform::InputDevice& device, std::deque<platform::InputEventRecord>& out);
+    bool ReadRecords(platform::InputDevice& device, std::vector<platform::InputEventRecord>& out);
     Place PlaceOf(int32_t screenX, int32_t screenY) const;
     // Takes this frame's records from the queue. The position is taken from the records, or from the cursor
     // when every record was taken and `mouseRead`.
@@ -132,6 +133,9 @@ private:
     platform::InputEventRecord m_events[kKeyboardBufferSize];
     uint32_t m_uEventCount = 0;
     std::deque<QueuedRecord> m_queue;
+    // The frame's records of the keyboard and of the mouse before they are merged into the queue.
+    std::vector<platform::InputEventRecord> m_keyRecords;
+    std::vector<platform::InputEventRecord> m_mouseRecords;
     // A frame has been taken since Init (before it, nothing has been shown of the pointer, so a press does not
     // wait for it to be shown).
     bool m_bShown = false;

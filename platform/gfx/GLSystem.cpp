@@ -2,6 +2,7 @@
 #include "platform/gfx/GLDevice.h"
 
 #include "platform/Strings.h"
+#include "platform/Window.h"
 #include "platform/gfx/TextureUtil.h"
 
 #include <algorithm>
@@ -204,17 +205,7 @@ GfxResult GLSystem::CreateDevice(uint32_t adapter, DeviceType type, void* window
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return GfxResult::NotAvailable;
 
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SetOpenGLAttributes();
 
     SDL_Window* target = static_cast<SDL_Window*>(window ? window : params->deviceWindow);
     bool own = false;

@@ -69,6 +69,58 @@ TEST(GameWindow, APictureWithoutPixelsMakesNoWindow)
     DestroyGameWindow();
 }
 
+// On SDL's offscreen driver (EGL) a context is refused unless its buffer matches the window's surface: the game
+// window is made for the drawing layer's OpenGL, so a device is made on it and its frame holds what was drawn.
+TEST(GameWindow, TheDrawingLayersDeviceIsMadeOnTheOffscreenGameWindow)
+{
+    sdltest::ScopedEnv driver("SDL_VIDEODRIVER", "offscreen");
+    sdltest::ScopedEnv software("LIBGL_ALWAYS_SOFTWARE", "1");
+    // The window is made first, with SDL's attributes as a fresh program has them, as the program makes it.
+    SDL_GL_ResetAttributes();
+    ASSERT_TRUE(CreateGameWindow("gl", 64, 48));
+    GraphicsSystemPtr system = CreateOpenGLSystem();
+    ASSERT_TRUE(system);
+    PresentParams params;
+    params.backBufferWidth = 64;
+    params.backBufferHeight = 48;
+    params.backBufferFormat = PixelFormat::A8R8G8B8;
+    params.windowed = true;
+    {
+        // A context of its own (on a hidden window made for it) shows whether the machine has GL here at all.
+        PresentParams probeParams = params;
+        DevicePtr probe;
+        if (system->CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing, &probeParams,
+                                 &probe) != GfxResult::Ok)
+        {
+            DestroyGameWindow();
+            GTEST_SKIP() << "no OpenGL context on the offscreen driver";
+        }
+    }
+    DevicePtr device;
+    ASSERT_EQ(system->CreateDevice(0, DeviceType::Hal, GameWindowHandle(), CreateFlags::HardwareVertexProcessing,
+                                   &params, &device),
+              GfxResult::Ok);
+    ASSERT_TRUE(device);
+    const Rect whole{0, 0, 64, 48}, corner{0, 0, 8, 8};
+    ASSERT_EQ(device->BeginScene(), GfxResult::Ok);
+    ASSERT_EQ(device->Clear(1, &whole, ClearFlags::Target, 0xFF3080C0u, 1.0f, 0), GfxResult::Ok);
+    ASSERT_EQ(device->Clear(1, &corner, ClearFlags::Target, 0xFFFF0000u, 1.0f, 0), GfxResult::Ok);
+    ASSERT_EQ(device->EndScene(), GfxResult::Ok);
+    std::vector<uint32_t> pixels;
+    uint32_t width = 0, height = 0;
+    ASSERT_EQ(device->ReadBackBuffer(&pixels, &width, &height), GfxResult::Ok);
+    ASSERT_EQ(std::make_pair(width, height), std::make_pair(64u, 48u));
+    ASSERT_EQ(pixels.size(), size_t{64 * 48});
+    // Rows top to bottom: the red corner at the top left, the blue-grey clear elsewhere.
+    EXPECT_EQ(pixels[0] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(pixels[7 * 64 + 7] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(pixels[8 * 64 + 8] & 0xFFFFFF, 0x3080C0u);
+    EXPECT_EQ(pixels[47 * 64 + 63] & 0xFFFFFF, 0x3080C0u);
+    EXPECT_EQ(device->Present(), GfxResult::Ok);
+    device.reset();
+    DestroyGameWindow();
+}
+
 // The full-screen window on a 16:9 screen of 1600 x 900 with an 800 x 600 picture: scaled by 1.5 to 1200 x 900,
 // between bars 200 wide.
 class FullScreenWindowTest : public sdltest::X11WindowTest
