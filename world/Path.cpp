@@ -499,23 +499,27 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
         const size_t key = first;
         const ptrdiff_t e = heads[key];
         const int32_t next = cold[e].next;
-        const int32_t tail = cold[e].tail;
-        heads[key] = next;
-        cold[next].tail = tail != next ? tail : kEnd;
         // A branch, not a mask: while the next cell has the same total the first total stays, and the next record
         // to come out, the cell just read, need not wait for its total to be read.
-        if (cold[next].f != static_cast<int32_t>(key))
+        if (cold[next].f == static_cast<int32_t>(key))
         {
+            const int32_t tail = cold[e].tail;
+            heads[key] = next;
+            cold[next].tail = tail != next ? tail : kEnd;
+        }
+        else
+        {
+            heads[key] = kEnd;
             uint64_t* const word = bits + (key >> 6);
             const uint64_t marks = *word & ~(uint64_t{1} << (key & 63));
             *word = marks;
-            const uint64_t rest = marks >> (key & 63);
-            first = rest != 0 ? key + static_cast<size_t>(std::countr_zero(rest)) : list.After(key);
             // A group that starts with a smaller cell is sorted into records of its own, before all others.
             if (next != kEnd) [[unlikely]]
-            {
-                heads[key] = kEnd;
                 first = list.Regroup(next, kEnd);
+            else
+            {
+                const uint64_t rest = marks >> (key & 63);
+                first = rest != 0 ? key + static_cast<size_t>(std::countr_zero(rest)) : list.After(key);
             }
         }
         going = expand(e, insertRecord, dropRecord);
