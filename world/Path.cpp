@@ -371,7 +371,9 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
     // Expands cell e: each neighbour that is new to the search goes into the open list through `insert` (cell,
     // total), and each open one whose total drops is reported through `drop` (cell, old total). False when the
     // search is over.
-    const auto expand = [&](ptrdiff_t e, auto insert, auto drop) __attribute__((always_inline))->bool
+    const auto expand = [&, start = static_cast<ptrdiff_t>(start), sx, sy, current, stride, hot, cold,
+                         flags ](ptrdiff_t e, auto insert, auto drop) __attribute__((always_inline))
+                            ->bool
     {
         Hot* const he = hot + e;
         const uint32_t tag = he->tag | kExpanded;
@@ -510,17 +512,15 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
         else
         {
             heads[key] = kEnd;
+            // The first total is the lowest marked, so its mark is the lowest of its word's.
             uint64_t* const word = bits + (key >> 6);
-            const uint64_t marks = *word & ~(uint64_t{1} << (key & 63));
-            *word = marks;
+            const uint64_t rest = *word & (*word - 1);
+            *word = rest;
             // A group that starts with a smaller cell is sorted into records of its own, before all others.
             if (next != kEnd) [[unlikely]]
                 first = list.Regroup(next, kEnd);
             else
-            {
-                const uint64_t rest = marks >> (key & 63);
-                first = rest != 0 ? key + static_cast<size_t>(std::countr_zero(rest)) : list.After(key);
-            }
+                first = rest != 0 ? (key & ~size_t{63}) + static_cast<size_t>(std::countr_zero(rest)) : list.After(key);
         }
         going = expand(e, insertRecord, dropRecord);
     }
