@@ -393,8 +393,10 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
             untilCheck = 3 * nextCheck;
             nextCheck *= 4;
         }
-        const uint32_t openings = (tag >> kOpeningsShift) & 0x1Fu;
-        const int32_t cost = he->g + ((openings & kQueueBit) ? kQueueStep : kStep);
+        [[maybe_unused]] const uint32_t openings = (tag >> kOpeningsShift) & 0x1Fu;
+        // A step out of a queue cell costs kQueueStep, any other kStep: counted without a branch or a select.
+        const int32_t queued = static_cast<int32_t>((tag >> kOpeningsShift & kQueueBit) / kQueueBit);
+        const int32_t cost = he->g + kStep + queued * (kQueueStep - kStep);
         const int32_t x = cold[e].x;
         const int32_t y = cold[e].y;
         // Offers the neighbour on a side of the cell, `offset` cells on in the search's arrays.
