@@ -370,7 +370,8 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
     bool found = false;
     // Expands cell e: each neighbour that is new to the search goes into the open list through `insert` (cell,
     // total), and each open one whose total drops is reported through `drop` (cell, old total). False when the
-    // search is over.
+    // search is over. The constants are held by value, so that no store through the search's arrays makes the
+    // compiler read them again.
     const auto expand = [&, start = static_cast<ptrdiff_t>(start), sx, sy, current, stride, hot, cold,
                          flags ](ptrdiff_t e, auto insert, auto drop) __attribute__((always_inline))
                             ->bool
