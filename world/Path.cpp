@@ -370,8 +370,11 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
     bool found = false;
     // Expands cell e: each neighbour that is new to the search goes into the open list through `insert` (cell,
     // total), and each open one whose total drops is reported through `drop` (cell, old total). False when the
-    // search is over.
-    const auto expand = [&](ptrdiff_t e, auto insert, auto drop) __attribute__((always_inline))->bool
+    // search is over. The constants are held by value, so that no store through the search's arrays makes the
+    // compiler read them again.
+    const auto expand = [&, start = static_cast<ptrdiff_t>(start), sx, sy, current, stride, hot, cold,
+                         flags ](ptrdiff_t e, auto insert, auto drop) __attribute__((always_inline))
+                            ->bool
     {
         Hot* const he = hot + e;
         const uint32_t tag = he->tag | kExpanded;
@@ -391,8 +394,10 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
             untilCheck = 3 * nextCheck;
             nextCheck *= 4;
         }
-        const uint32_t openings = (tag >> kOpeningsShift) & 0x1Fu;
-        const int32_t cost = he->g + ((openings & kQueueBit) ? kQueueStep : kStep);
+        [[maybe_unused]] const uint32_t openings = (tag >> kOpeningsShift) & 0x1Fu;
+        // A step out of a queue cell costs kQueueStep, any other kStep: counted without a branch or a select.
+        const int32_t queued = static_cast<int32_t>((tag >> kOpeningsShift & kQueueBit) / kQueueBit);
+        const int32_t cost = he->g + kStep + queued * (kQueueStep - kStep);
         const int32_t x = cold[e].x;
         const int32_t y = cold[e].y;
         // Offers the neighbour on a side of the cell, `offset` cells on in the search's arrays.
@@ -499,24 +504,26 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
         const size_t key = first;
         const ptrdiff_t e = heads[key];
         const int32_t next = cold[e].next;
-        const int32_t tail = cold[e].tail;
-        heads[key] = next;
-        cold[next].tail = tail != next ? tail : kEnd;
         // A branch, not a mask: while the next cell has the same total the first total stays, and the next record
         // to come out, the cell just read, need not wait for its total to be read.
-        if (cold[next].f != static_cast<int32_t>(key))
+        if (cold[next].f == static_cast<int32_t>(key))
         {
+            const int32_t tail = cold[e].tail;
+            heads[key] = next;
+            cold[next].tail = tail != next ? tail : kEnd;
+        }
+        else
+        {
+            heads[key] = kEnd;
+            // The first total is the lowest marked, so its mark is the lowest of its word's.
             uint64_t* const word = bits + (key >> 6);
-            const uint64_t marks = *word & ~(uint64_t{1} << (key & 63));
-            *word = marks;
-            const uint64_t rest = marks >> (key & 63);
-            first = rest != 0 ? key + static_cast<size_t>(std::countr_zero(rest)) : list.After(key);
+            const uint64_t rest = *word & (*word - 1);
+            *word = rest;
             // A group that starts with a smaller cell is sorted into records of its own, before all others.
             if (next != kEnd) [[unlikely]]
-            {
-                heads[key] = kEnd;
                 first = list.Regroup(next, kEnd);
-            }
+            else
+                first = rest != 0 ? (key & ~size_t{63}) + static_cast<size_t>(std::countr_zero(rest)) : list.After(key);
         }
         going = expand(e, insertRecord, dropRecord);
     }
