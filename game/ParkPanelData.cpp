@@ -271,6 +271,12 @@ bool ParkPanelData::GetFigure(PanelFigure figure, double* value)
     case PF_DIFF_BUILDINGS_CONSTRUCTED:
         *value = w->m_DiffBuildingsConstructed;
         break;
+    case PF_RIDES_BUILT:
+        *value = w->m_RidesBuilt;
+        break;
+    case PF_AMUSEMENT_BUILT:
+        *value = w->m_AmusementBuilt;
+        break;
     case PF_LOWEST_GUEST_AVERAGE:
         *value = w->GetLowestGuestAverage();
         break;

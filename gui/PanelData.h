@@ -151,6 +151,8 @@ enum PanelFigure : int32_t
     PF_VERSION,
     PF_SANDBOX, // 1 in a sandbox game
     PF_SCENARIO_NUMBER,
+    PF_RIDES_BUILT,     // buildings standing whose type is a ride
+    PF_AMUSEMENT_BUILT, // buildings standing whose type is an amusement
     PF_COUNT
 };
 
