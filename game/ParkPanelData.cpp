@@ -481,6 +481,12 @@ int32_t ParkPanelData::GetGuestPhotoFrame(DialogListener* object)
     return guest ? guest->GetGuestType().iPhotoFrame : -1;
 }
 
+int32_t ParkPanelData::GetAnimalPhotoFrame(DialogListener* object)
+{
+    const auto* animal = dynamic_cast<AnimalObject*>(AsObject(object));
+    return animal ? animal->GetAnimalInfo().iPhotoFrame : -1;
+}
+
 std::string ParkPanelData::GetRescueSprite(int32_t team)
 {
     const RescueManager* rescues = GetRescueManager();
