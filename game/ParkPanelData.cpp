@@ -271,6 +271,12 @@ bool ParkPanelData::GetFigure(PanelFigure figure, double* value)
     case PF_DIFF_BUILDINGS_CONSTRUCTED:
         *value = w->m_DiffBuildingsConstructed;
         break;
+    case PF_RIDES_BUILT:
+        *value = w->m_RidesBuilt;
+        break;
+    case PF_AMUSEMENT_BUILT:
+        *value = w->m_AmusementBuilt;
+        break;
     case PF_LOWEST_GUEST_AVERAGE:
         *value = w->GetLowestGuestAverage();
         break;
@@ -473,6 +479,12 @@ int32_t ParkPanelData::GetGuestPhotoFrame(DialogListener* object)
 {
     const auto* guest = dynamic_cast<GuestObject*>(AsObject(object));
     return guest ? guest->GetGuestType().iPhotoFrame : -1;
+}
+
+int32_t ParkPanelData::GetAnimalPhotoFrame(DialogListener* object)
+{
+    const auto* animal = dynamic_cast<AnimalObject*>(AsObject(object));
+    return animal ? animal->GetAnimalInfo().iPhotoFrame : -1;
 }
 
 std::string ParkPanelData::GetRescueSprite(int32_t team)

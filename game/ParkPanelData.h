@@ -30,6 +30,7 @@ public:
     std::string GetTextId(PanelTextId which, int32_t n) override;
     int32_t GetObjectKind(DialogListener* object) override;
     int32_t GetGuestPhotoFrame(DialogListener* object) override;
+    int32_t GetAnimalPhotoFrame(DialogListener* object) override;
     std::string GetRescueSprite(int32_t team) override;
     bool GetRescueLocation(int32_t* x, int32_t* y) override;
 };

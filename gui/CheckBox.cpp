@@ -245,7 +245,7 @@ void RadioButton::Draw()
 
 RadioGroup::RadioGroup(int32_t left, int32_t top, int32_t right, int32_t bottom, const char* variable,
                        const char* background)
-    : Widget(left, top, right, bottom), m_variable(variable ? variable : "")
+    : ContainerWidget(left, top, right, bottom), m_variable(variable ? variable : "")
 {
     m_iType = WT_RADIOGROUP;
     if (background && platform::StrICmp(background, "none") != 0)
@@ -294,37 +294,9 @@ void RadioGroup::Update(float dt)
         }
 }
 
-void RadioGroup::Refresh()
-{
-    for (Widget* child : m_children)
-        child->Refresh();
-}
-
-void RadioGroup::AddChild(Widget* child)
-{
-    if (child)
-        m_children.push_back(child);
-}
-
-void RadioGroup::Reposition(int32_t dx, int32_t dy)
-{
-    Widget::Reposition(dx, dy);
-    for (Widget* child : m_children)
-        child->Reposition(dx, dy);
-}
-
-void RadioGroup::SetDirty()
-{
-    m_bDirty = true;
-    for (Widget* child : m_children)
-        child->SetDirty();
-}
-
 void RadioGroup::SetActive(bool active)
 {
-    Widget::SetActive(active);
-    for (Widget* child : m_children)
-        child->SetActive(active);
+    ContainerWidget::SetActive(active);
     if (active)
     {
         m_variable.Forget();
@@ -332,27 +304,14 @@ void RadioGroup::SetActive(bool active)
     }
 }
 
-void RadioGroup::Move(int32_t dx, int32_t dy)
-{
-    Widget::Move(dx, dy);
-    for (Widget* child : m_children)
-        child->Move(dx, dy);
-}
-
 bool RadioGroup::OnMouse(int32_t x, int32_t y, int32_t event)
 {
-    for (Widget* child : m_children)
-        if (child->OnMouse(x, y, event))
-            return true;
-    return false;
+    return MouseToChildren(x, y, event);
 }
 
 bool RadioGroup::OnMouseWheel(int32_t x, int32_t y, int32_t delta)
 {
-    for (Widget* child : m_children)
-        if (child->OnMouseWheel(x, y, delta))
-            return true;
-    return false;
+    return WheelToChildren(x, y, delta);
 }
 
 void RadioGroup::DrawCached()
@@ -363,29 +322,5 @@ void RadioGroup::DrawCached()
             m_pBackground->DrawToSurface(m_rect.left, m_rect.top, GuiNow());
         m_bDirty = false;
     }
-    for (Widget* child : m_children)
-        child->DrawCached();
-}
-
-void RadioGroup::Draw()
-{
-    for (Widget* child : m_children)
-        child->Draw();
-}
-
-void RadioGroup::SetChanged(bool changed)
-{
-    Widget::SetChanged(changed);
-    for (Widget* child : m_children)
-        child->SetChanged(changed);
-}
-
-bool RadioGroup::HasChanged() const
-{
-    if (m_bChanged)
-        return true;
-    for (const Widget* child : m_children)
-        if (child->HasChanged())
-            return true;
-    return false;
+    ContainerWidget::DrawCached();
 }

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "gui/BoundValue.h"
-#include "gui/Widget.h"
+#include "gui/ContainerWidget.h"
 
 #include <string>
 #include <vector>
@@ -91,7 +91,7 @@ private:
     int32_t m_iFont;
 };
 
-class RadioGroup : public Widget
+class RadioGroup : public ContainerWidget
 {
 public:
     // A background of "none" (any case) draws none.
@@ -100,24 +100,13 @@ public:
 
     // Reads the value and each button's status, runs the buttons and writes the value of a pressed one.
     void Update(float dt) override;
-    void Refresh() override;
-    void AddChild(Widget* child) override;
-    void Reposition(int32_t dx, int32_t dy) override;
-    void SetDirty() override;
     void SetActive(bool active) override;
-    void Move(int32_t dx, int32_t dy) override;
     bool OnMouse(int32_t x, int32_t y, int32_t event) override;
     bool OnMouseWheel(int32_t x, int32_t y, int32_t delta) override;
     void DrawCached() override;
-    void Draw() override;
-    void SetChanged(bool changed) override;
-    bool HasChanged() const override;
-
-    const std::vector<Widget*>& GetChildren() const { return m_children; }
 
 private:
     BoundValue m_variable;
-    // Its radio buttons (and any other widget the script placed in it), in script order; not owned.
-    std::vector<Widget*> m_children;
+    // Its radio buttons (and any other widget the script placed in it) are the container's children.
     Sprite* m_pBackground = nullptr;
 };

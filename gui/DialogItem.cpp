@@ -25,21 +25,13 @@ int32_t ScreenHeight()
     return g_pGUIManager ? g_pGUIManager->GetScreenHeight() : GUIManager::kDesignHeight;
 }
 
-// Children in order until one takes the event.
-template <typename Fn> bool FirstTaker(const std::vector<Widget*>& children, Fn fn)
-{
-    for (Widget* child : children)
-        if (fn(child))
-            return true;
-    return false;
-}
-
 } // namespace
 
 DialogItem::DialogItem(const char* name, int32_t left, int32_t top, int32_t right, int32_t bottom,
                        const char* background, int32_t positionId, bool draggable)
-    : Widget(left, top, right, bottom), m_pTitle(std::make_unique<MainItem>(left, top, right, top + kTitleHeight, 0)),
-      m_name(name ? name : ""), m_bDraggable(draggable), m_iPositionId(positionId)
+    : ContainerWidget(left, top, right, bottom),
+      m_pTitle(std::make_unique<MainItem>(left, top, right, top + kTitleHeight, 0)), m_name(name ? name : ""),
+      m_bDraggable(draggable), m_iPositionId(positionId)
 {
     m_iType = WT_DIALOG;
     const char* bg = background ? background : "NONE";
@@ -119,20 +111,7 @@ void DialogItem::Update(float dt)
                 g_pGUIManager->CloseDialog(m_name.c_str());
         }
     }
-    for (Widget* child : m_children)
-        child->Update(dt);
-}
-
-void DialogItem::Refresh()
-{
-    for (Widget* child : m_children)
-        child->Refresh();
-}
-
-void DialogItem::AddChild(Widget* child)
-{
-    if (child)
-        m_children.push_back(child);
+    ContainerWidget::Update(dt);
 }
 
 void DialogItem::Reposition(int32_t dx, int32_t dy)
@@ -145,24 +124,14 @@ void DialogItem::LayOut()
 {
     const int32_t dx = m_rect.left - m_homeRect.left, dy = m_rect.top - m_homeRect.top;
     m_pTitle->Reposition(dx, dy);
-    for (Widget* child : m_children)
-        child->Reposition(dx, dy);
-}
-
-void DialogItem::SetDirty()
-{
-    m_bDirty = true;
-    for (Widget* child : m_children)
-        child->SetDirty();
+    ForEachChild([dx, dy](Widget* w) { w->Reposition(dx, dy); });
 }
 
 void DialogItem::SetActive(bool active)
 {
-    Widget::SetActive(active);
+    ContainerWidget::SetActive(active);
     if (active)
         m_iAnimState = 0;
-    for (Widget* child : m_children)
-        child->SetActive(active);
 }
 
 void DialogItem::Move(int32_t dx, int32_t dy)
@@ -188,7 +157,7 @@ bool DialogItem::HitTest(int32_t x, int32_t y)
 
 bool DialogItem::OnMouseWheel(int32_t x, int32_t y, int32_t delta)
 {
-    return FirstTaker(m_children, [&](Widget* w) { return w->OnMouseWheel(x, y, delta); });
+    return WheelToChildren(x, y, delta);
 }
 
 bool DialogItem::OnMouse(int32_t x, int32_t y, int32_t event)
@@ -198,7 +167,7 @@ bool DialogItem::OnMouse(int32_t x, int32_t y, int32_t event)
     if (event == ME_PRESSED)
     {
         if (!m_bInTransition)
-            handled = FirstTaker(m_children, [&](Widget* w) { return w->OnMouse(x, y, event); });
+            handled = MouseToChildren(x, y, event);
         if (!handled && !m_bDragLock && m_bDraggable && m_pTitle->HitTest(x, y))
             handled = m_bDragging = true;
     }
@@ -226,12 +195,12 @@ bool DialogItem::OnMouse(int32_t x, int32_t y, int32_t event)
     else if (event == ME_HELD)
     {
         if (!m_bInTransition)
-            handled = FirstTaker(m_children, [&](Widget* w) { return w->OnMouse(x, y, ME_HELD); });
+            handled = MouseToChildren(x, y, ME_HELD);
     }
     else
     {
         if (!m_bInTransition)
-            handled = FirstTaker(m_children, [&](Widget* w) { return w->OnMouse(x, y, event); });
+            handled = MouseToChildren(x, y, event);
         m_bDragging = false;
     }
     if (!m_bDragging)
@@ -243,13 +212,12 @@ bool DialogItem::OnRightMouse(int32_t x, int32_t y, int32_t event)
 {
     if (m_bInTransition)
         return false;
-    return FirstTaker(m_children, [&](Widget* w) { return w->OnRightMouse(x, y, event); });
+    return RightMouseToChildren(x, y, event);
 }
 
 void DialogItem::SelectTab(int32_t tab)
 {
-    for (Widget* child : m_children)
-        child->SelectTab(tab);
+    SelectTabInChildren(tab);
 }
 
 void DialogItem::DrawCached()
@@ -262,133 +230,34 @@ void DialogItem::DrawCached()
             g_pDisplay->FillSurface(255, 255, 255);
         m_bDirty = false;
     }
-    for (Widget* child : m_children)
-        if (child->GetType() != WT_COMBOBOX)
-            child->DrawCached();
-    for (Widget* child : m_children)
-        if (child->GetType() == WT_COMBOBOX)
-            child->DrawCached();
+    ComboBoxesLast([](Widget* w) { w->DrawCached(); });
 }
 
 void DialogItem::Draw()
 {
     if (m_iBackground == BG_SEMI)
         GuiFill(m_rect.left, m_rect.top, m_rect.right, m_rect.bottom, 0x80000000);
-    for (Widget* child : m_children)
-        if (child->GetType() != WT_COMBOBOX)
-            child->Draw();
-    for (Widget* child : m_children)
-        if (child->GetType() == WT_COMBOBOX)
-            child->Draw();
-}
-
-void DialogItem::SetChanged(bool changed)
-{
-    m_bChanged = changed;
-    for (Widget* child : m_children)
-        child->SetChanged(changed);
-}
-
-bool DialogItem::HasChanged() const
-{
-    if (m_bChanged)
-        return true;
-    for (const Widget* child : m_children)
-        if (child->HasChanged())
-            return true;
-    return false;
+    ComboBoxesLast([](Widget* w) { w->Draw(); });
 }
 
 // ---- Define
 
-Define::Define(const char* name) : Widget(0, 0, 0, 0), m_name(name ? name : "")
+Define::Define(const char* name) : ContainerWidget(0, 0, 0, 0, false), m_name(name ? name : "")
 {
     m_iType = WT_DEFINE;
 }
 
-void Define::Update(float dt)
-{
-    for (Widget* child : m_children)
-        child->Update(dt);
-}
-
-void Define::Refresh()
-{
-    for (Widget* child : m_children)
-        child->Refresh();
-}
-
-void Define::AddChild(Widget* child)
-{
-    if (child)
-        m_children.push_back(child);
-}
-
-void Define::Reposition(int32_t dx, int32_t dy)
-{
-    for (Widget* child : m_children)
-        child->Reposition(dx, dy);
-}
-
-void Define::SetDirty()
-{
-    for (Widget* child : m_children)
-        child->SetDirty();
-}
-
-void Define::SetActive(bool active)
-{
-    for (Widget* child : m_children)
-        child->SetActive(active);
-}
-
-void Define::Move(int32_t dx, int32_t dy)
-{
-    for (Widget* child : m_children)
-        child->Move(dx, dy);
-}
-
 bool Define::OnMouse(int32_t x, int32_t y, int32_t event)
 {
-    return FirstTaker(m_children, [&](Widget* w) { return w->OnMouse(x, y, event); });
+    return MouseToChildren(x, y, event);
 }
 
 bool Define::OnRightMouse(int32_t x, int32_t y, int32_t event)
 {
-    return FirstTaker(m_children, [&](Widget* w) { return w->OnRightMouse(x, y, event); });
+    return RightMouseToChildren(x, y, event);
 }
 
 void Define::SelectTab(int32_t tab)
 {
-    for (Widget* child : m_children)
-        child->SelectTab(tab);
-}
-
-void Define::DrawCached()
-{
-    for (Widget* child : m_children)
-        child->DrawCached();
-}
-
-void Define::Draw()
-{
-    for (Widget* child : m_children)
-        child->Draw();
-}
-
-void Define::SetChanged(bool changed)
-{
-    m_bChanged = changed;
-    for (Widget* child : m_children)
-        child->SetChanged(changed);
-}
-
-bool Define::HasChanged() const
-{
-    if (m_bChanged)
-        return true;
-    for (const Widget* child : m_children)
-        if (child->HasChanged())
-            return true;
-    return false;
+    SelectTabInChildren(tab);
 }

@@ -2,8 +2,8 @@
 // background and slide transitions) and the named invisible group a script places again by name in several dialogs.
 #pragma once
 
+#include "gui/ContainerWidget.h"
 #include "gui/MainItem.h"
-#include "gui/Widget.h"
 
 #include <memory>
 #include <string>
@@ -11,7 +11,7 @@
 
 class Sprite;
 
-class DialogItem : public Widget
+class DialogItem : public ContainerWidget
 {
 public:
     enum Background : int32_t
@@ -38,11 +38,8 @@ public:
     ~DialogItem() override;
 
     void Update(float dt) override;
-    void Refresh() override;
-    void AddChild(Widget* child) override;
     // The dialog goes to its home position moved by (dx, dy), and its title strip and children with it.
     void Reposition(int32_t dx, int32_t dy) override;
-    void SetDirty() override;
     void SetActive(bool active) override;
     // Moves the rectangle, the title strip and every child, then reports the new position. The title strip and
     // the children are laid out from their own home places at the dialog's offset from its home, so a child placed
@@ -55,8 +52,6 @@ public:
     void SelectTab(int32_t tab) override;
     void DrawCached() override;
     void Draw() override;
-    void SetChanged(bool changed) override;
-    bool HasChanged() const override;
     const char* GetName() const override { return m_name.c_str(); }
 
     void StartTransition(int32_t kind, float seconds, int32_t offset);
@@ -69,7 +64,6 @@ public:
     int32_t GetBackground() const { return m_iBackground; }
     int32_t GetAnimState() const { return m_iAnimState; }
     void SetAnimState(int32_t state) { m_iAnimState = state; }
-    const std::vector<Widget*>& GetChildren() const { return m_children; }
 
 private:
     // The title strip and every child at their home places moved by the dialog's offset from its own.
@@ -89,34 +83,21 @@ private:
     float m_fRemaining = 0.0f;
     float m_fTotal = 0.0f;
     int32_t m_iOffset = 0;
-    std::vector<Widget*> m_children;
     int32_t m_iPositionId = 0;
     int32_t m_iAnimState = 0;
 };
 
-class Define : public Widget
+class Define : public ContainerWidget
 {
 public:
+    // A Define has no place of its own: every call goes to its widgets.
     explicit Define(const char* name);
 
-    void Update(float dt) override;
-    void Refresh() override;
-    void AddChild(Widget* child) override;
-    void Reposition(int32_t dx, int32_t dy) override;
-    void SetDirty() override;
-    void SetActive(bool active) override;
-    void Move(int32_t dx, int32_t dy) override;
     bool OnMouse(int32_t x, int32_t y, int32_t event) override;
     bool OnRightMouse(int32_t x, int32_t y, int32_t event) override;
     void SelectTab(int32_t tab) override;
-    void DrawCached() override;
-    void Draw() override;
-    void SetChanged(bool changed) override;
-    bool HasChanged() const override;
     const char* GetName() const override { return m_name.c_str(); }
-    const std::vector<Widget*>& GetChildren() const { return m_children; }
 
 private:
     std::string m_name;
-    std::vector<Widget*> m_children;
 };

@@ -151,6 +151,8 @@ enum PanelFigure : int32_t
     PF_VERSION,
     PF_SANDBOX, // 1 in a sandbox game
     PF_SCENARIO_NUMBER,
+    PF_RIDES_BUILT,     // buildings standing whose type is a ride
+    PF_AMUSEMENT_BUILT, // buildings standing whose type is an amusement
     PF_COUNT
 };
 
@@ -201,6 +203,8 @@ public:
     // no guest)
     virtual int32_t GetObjectKind(DialogListener* /*object*/) { return -1; }
     virtual int32_t GetGuestPhotoFrame(DialogListener* /*object*/) { return -1; }
+    // The photo frame of an animal's species (-1 for no animal, or a species without a photo).
+    virtual int32_t GetAnimalPhotoFrame(DialogListener* /*object*/) { return -1; }
 
     // ---- rescues: the danger sprite of the offered mission (team -1) or of rescue team `team`'s mission; empty
     // when none is offered or the team is not out. The offered mission's location; false when none is offered.

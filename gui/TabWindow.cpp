@@ -8,26 +8,10 @@
 #include "gui/Sprite.h"
 #include "gui/SpriteManager.h"
 
-namespace
-{
-
-// The page's widgets in two passes: combo boxes last, so an open drop-down list lies over its neighbours.
-template <typename Fn> void ComboBoxesLast(const std::vector<Widget*>& children, Fn fn)
-{
-    for (Widget* child : children)
-        if (child->GetType() != WT_COMBOBOX)
-            fn(child);
-    for (Widget* child : children)
-        if (child->GetType() == WT_COMBOBOX)
-            fn(child);
-}
-
-} // namespace
-
 // ---- Tab
 
 Tab::Tab(int32_t left, int32_t top, int32_t right, int32_t bottom, const char* sprite)
-    : Widget(left, top, right, bottom)
+    : ContainerWidget(left, top, right, bottom)
 {
     m_iType = WT_TAB;
     m_pSprite = GetSpriteManager().CreateSprite(sprite ? sprite : "");
@@ -42,59 +26,31 @@ Tab::~Tab()
 void Tab::Update(float dt)
 {
     if (m_bActive && m_iSelected)
-        for (Widget* child : m_children)
-            child->Update(dt);
+        ContainerWidget::Update(dt);
 }
 
 void Tab::Refresh()
 {
     if (m_bActive && m_iSelected)
-        for (Widget* child : m_children)
-            child->Refresh();
-}
-
-void Tab::AddChild(Widget* child)
-{
-    if (child)
-        m_children.push_back(child);
-}
-
-void Tab::Reposition(int32_t dx, int32_t dy)
-{
-    Widget::Reposition(dx, dy);
-    for (Widget* child : m_children)
-        child->Reposition(dx, dy);
+        ContainerWidget::Refresh();
 }
 
 void Tab::SetDirty()
 {
     m_iDrawnState = 3;
     if (m_iSelected)
-        for (Widget* child : m_children)
-            child->SetDirty();
+        ForEachChild([](Widget* w) { w->SetDirty(); });
 }
 
 void Tab::SetActive(bool active)
 {
-    Widget::SetActive(active);
     m_iSelected = active ? 1 : 0;
-    for (Widget* child : m_children)
-        child->SetActive(active);
-}
-
-void Tab::Move(int32_t dx, int32_t dy)
-{
-    Widget::Move(dx, dy);
-    for (Widget* child : m_children)
-        child->Move(dx, dy);
+    ContainerWidget::SetActive(active);
 }
 
 bool Tab::OnMouseWheel(int32_t x, int32_t y, int32_t delta)
 {
-    for (Widget* child : m_children)
-        if (child->OnMouseWheel(x, y, delta))
-            return true;
-    return false;
+    return WheelToChildren(x, y, delta);
 }
 
 bool Tab::HeaderMouse(int32_t x, int32_t y, int32_t event, bool current)
@@ -103,12 +59,10 @@ bool Tab::HeaderMouse(int32_t x, int32_t y, int32_t event, bool current)
     m_bMouseOver = event != ME_LEAVE && x >= m_rect.left && x <= m_rect.right && y >= m_rect.top && y <= m_rect.bottom;
     if (!current)
         return m_bMouseOver && event == ME_PRESSED;
-    for (Widget* child : m_children)
-        if (child->OnMouse(x, y, event))
-            return true;
+    if (MouseToChildren(x, y, event))
+        return true;
     if (m_bMouseOver && event == ME_PRESSED)
-        for (Widget* child : m_children)
-            child->OnTabClicked();
+        ForEachChild([](Widget* w) { w->OnTabClicked(); });
     return false;
 }
 
@@ -121,35 +75,19 @@ void Tab::DrawCached()
         m_iDrawnState = m_iSelected;
     }
     if (m_iSelected)
-        ComboBoxesLast(m_children, [](Widget* w) { w->DrawCached(); });
+        ComboBoxesLast([](Widget* w) { w->DrawCached(); });
 }
 
 void Tab::Draw()
 {
     if (m_iSelected)
-        ComboBoxesLast(m_children, [](Widget* w) { w->Draw(); });
-}
-
-void Tab::SetChanged(bool changed)
-{
-    Widget::SetChanged(changed);
-    for (Widget* child : m_children)
-        child->SetChanged(changed);
-}
-
-bool Tab::HasChanged() const
-{
-    if (m_bChanged)
-        return true;
-    for (const Widget* child : m_children)
-        if (child->HasChanged())
-            return true;
-    return false;
+        ComboBoxesLast([](Widget* w) { w->Draw(); });
 }
 
 // ---- TabWindow
 
-TabWindow::TabWindow(int32_t left, int32_t top, int32_t right, int32_t bottom) : Widget(left, top, right, bottom)
+TabWindow::TabWindow(int32_t left, int32_t top, int32_t right, int32_t bottom)
+    : ContainerWidget(left, top, right, bottom)
 {
     m_iType = WT_TABWINDOW;
 }
@@ -164,56 +102,30 @@ Tab* TabWindow::TabOf(Widget* child)
     return child && child->GetType() == WT_TAB ? static_cast<Tab*>(child) : nullptr;
 }
 
+std::vector<Tab*> TabWindow::GetTabs() const
+{
+    std::vector<Tab*> tabs;
+    for (size_t i = 0; i < m_children.size(); ++i)
+        tabs.push_back(TabAt(i));
+    return tabs;
+}
+
 void TabWindow::AddChild(Widget* child)
 {
     Tab* tab = TabOf(child);
     if (!tab)
         return;
-    m_tabs.push_back(tab);
+    m_children.push_back(tab);
     if (!m_pCurrent)
         m_pCurrent = tab;
-}
-
-void TabWindow::Update(float dt)
-{
-    for (Tab* tab : m_tabs)
-        tab->Update(dt);
-}
-
-void TabWindow::Refresh()
-{
-    for (Tab* tab : m_tabs)
-        tab->Refresh();
-}
-
-void TabWindow::Reposition(int32_t dx, int32_t dy)
-{
-    Widget::Reposition(dx, dy);
-    for (Tab* tab : m_tabs)
-        tab->Reposition(dx, dy);
-}
-
-void TabWindow::SetDirty()
-{
-    m_bDirty = true;
-    for (Tab* tab : m_tabs)
-        tab->SetDirty();
 }
 
 void TabWindow::SetActive(bool active)
 {
     Widget::SetActive(active);
-    for (Tab* tab : m_tabs)
-        tab->SetActive(false);
+    ForEachChild([](Widget* tab) { tab->SetActive(false); });
     if (active && m_pCurrent)
         m_pCurrent->SetActive(true);
-}
-
-void TabWindow::Move(int32_t dx, int32_t dy)
-{
-    Widget::Move(dx, dy);
-    for (Tab* tab : m_tabs)
-        tab->Move(dx, dy);
 }
 
 bool TabWindow::OnMouseWheel(int32_t x, int32_t y, int32_t delta)
@@ -238,7 +150,9 @@ bool TabWindow::OnMouse(int32_t x, int32_t y, int32_t event)
 {
     if (m_pCurrent && m_pCurrent->HeaderMouse(x, y, event, true))
         return true;
-    for (Tab* tab : m_tabs)
+    for (size_t i = 0; i < m_children.size(); ++i)
+    {
+        Tab* tab = TabAt(i);
         if (tab != m_pCurrent && tab->HeaderMouse(x, y, event, false))
         {
             Switch(tab);
@@ -246,41 +160,13 @@ bool TabWindow::OnMouse(int32_t x, int32_t y, int32_t event)
                 g_pSoundManager->PlaySample("ButtonClick", 1, 0.0f);
             return true;
         }
+    }
     return false;
 }
 
 void TabWindow::SelectTab(int32_t tab)
 {
-    if (tab < 0 || static_cast<size_t>(tab) >= m_tabs.size())
+    if (tab < 0 || static_cast<size_t>(tab) >= m_children.size())
         return;
-    Switch(m_tabs[static_cast<size_t>(tab)]);
-}
-
-void TabWindow::DrawCached()
-{
-    for (Tab* tab : m_tabs)
-        tab->DrawCached();
-}
-
-void TabWindow::Draw()
-{
-    for (Tab* tab : m_tabs)
-        tab->Draw();
-}
-
-void TabWindow::SetChanged(bool changed)
-{
-    Widget::SetChanged(changed);
-    for (Tab* tab : m_tabs)
-        tab->SetChanged(changed);
-}
-
-bool TabWindow::HasChanged() const
-{
-    if (m_bChanged)
-        return true;
-    for (const Tab* tab : m_tabs)
-        if (tab->HasChanged())
-            return true;
-    return false;
+    Switch(TabAt(static_cast<size_t>(tab)));
 }

@@ -10,6 +10,7 @@
 #include "gui/PanelData.h"
 #include "gui/Sprite.h"
 #include "gui/SpriteManager.h"
+#include "platform/Strings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -249,14 +250,17 @@ std::vector<VariableImage::Step> VariableImage::PlanDrawCached()
         // Mechanic, cleaner, zookeeper; nothing for any other object.
         const int32_t frame = kind == 6 ? 2 : kind == 7 ? 0 : kind == 8 ? 3 : -1;
         if (frame >= 0)
-            steps.push_back({"uis_staff_photos", frame, -1, m_rect.left, m_rect.top});
+            steps.push_back({"uis_staff_photos", frame, -1, m_rect.left, m_rect.top, true});
     }
-    else if (m_name == "GUEST_PHOTO")
+    else if (m_name == "GUEST_PHOTO" || m_name == "ANIMAL_PHOTO")
     {
         DialogListener* object = Object();
-        const int32_t frame = data && object ? data->GetGuestPhotoFrame(object) : -1;
+        const bool guest = m_name == "GUEST_PHOTO";
+        const int32_t frame =
+            data && object ? (guest ? data->GetGuestPhotoFrame(object) : data->GetAnimalPhotoFrame(object)) : -1;
         if (frame >= 0)
-            steps.push_back({"uis_guest_photos", frame, -1, m_rect.left, m_rect.top});
+            steps.push_back(
+                {guest ? "uis_guest_photos" : "uis_animal_photos", frame, -1, m_rect.left, m_rect.top, true});
     }
     else if (m_name == "GAZ_PICTURE" || m_name == "GAZ_MAP")
     {
@@ -282,6 +286,13 @@ void VariableImage::DrawSteps(const std::vector<Step>& steps, bool toSurface)
         Sprite* sprite = GetSpriteManager().CreateSprite(step.sprite.c_str());
         if (!sprite)
             continue;
+        // A photo the banks do not hold (no bank of its name, or no such frame) leaves its place empty.
+        if (step.photo && (platform::StrICmp(sprite->GetBankName().c_str(), step.sprite.c_str()) != 0 ||
+                           step.frame >= sprite->GetFrameCount()))
+        {
+            GetSpriteManager().ReleaseSprite(sprite);
+            continue;
+        }
         sprite->SetPlayMode(Sprite::PLAY_MANUAL);
         if (step.direction >= 0)
             sprite->SetDirection(step.direction);
@@ -364,6 +375,8 @@ constexpr CountName kCounts[] = {
     {"NUM_STAFFROOMS", PF_STAFFROOMS, nullptr},
     {"NUM_ANIMAL_EXHIBITS", PF_ANIMAL_EXHIBITS, nullptr},
     {"KAIKOADV_VISITS", PF_KAIKOADV_VISITS, nullptr},
+    {"WORLD_RIDES_BUILT", PF_RIDES_BUILT, nullptr},
+    {"WORLD_AMUSEMENT_BUILT", PF_AMUSEMENT_BUILT, nullptr},
 };
 
 constexpr const char* kCategoryWords[] = {"NONE",   "AMUSE", "ANIMAL", "SNACKS", "MEALS", "PARK",

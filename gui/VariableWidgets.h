@@ -43,6 +43,8 @@ public:
         int32_t direction = -1; // a rating star's direction
         int32_t x = 0;
         int32_t y = 0;
+        // A photo: drawn only from its own bank and only when the bank has the frame (never another picture).
+        bool photo = false;
     };
     // The steps of the per-frame draw (empty: nothing drawn).
     std::vector<Step> PlanDraw();

@@ -65,6 +65,7 @@ const FieldRule<AnimalInfo> kAnimalFields[] = {
     {"MATCH_MESH", [](AnimalInfo& a, const FieldLine& l) { a.bMatchMesh = IsYes(l.value); }},
     {"SHOW_ANIMAL", [](AnimalInfo& a, const FieldLine& l) { a.bShowAnimal = IsYes(l.value); }},
     {"SOUND_NAME", [](AnimalInfo& a, const FieldLine& l) { SetText(a.szSoundName, l); }},
+    {"PHOTO_FRAME", [](AnimalInfo& a, const FieldLine& l) { a.iPhotoFrame = ToInteger(l.value); }},
 };
 
 #undef TW_ANIMAL_REAL
@@ -77,6 +78,7 @@ bool WorldParams::AddAnimal(const char* keyword)
     if (!animal)
         return false;
     animal->bNoPathAnims = true;
+    animal->iPhotoFrame = -1;
     return true;
 }
 

@@ -346,6 +346,8 @@ struct AnimalInfo
     bool bMatchMesh;      // MATCH_MESH
     bool bShowAnimal;     // SHOW_ANIMAL
     char szSoundName[18]; // SOUND_NAME ("NONE" for none)
+    // PHOTO_FRAME: the species' frame of the animal photos; -1 (not given) for none.
+    int32_t iPhotoFrame = -1;
 };
 
 enum ResearchType : int32_t

@@ -283,6 +283,10 @@ public:
     int32_t m_ScriptVars[kScriptVarCount] = {};
     int32_t m_NumGuests = 0;
     int32_t m_NumBuildings = 0;
+    // Buildings standing whose type is a ride (attraction category 7) or an amusement (category 1): counted as they
+    // are made and removed, and counted again after a load.
+    int32_t m_RidesBuilt = 0;
+    int32_t m_AmusementBuilt = 0;
     int32_t m_TotalGuestArrive[2] = {};
     int32_t m_TodayGuestArrive[2] = {};
     int32_t m_TotalGuestDepart[2] = {};
@@ -360,6 +364,8 @@ protected:
     void EndOfDayAccounts();
     void RemoveFlaggedObjects();
     bool RemoveFlaggedObject(BaseObject& object);
+    // Adds `step` to the ride or amusement count when the building's type is one.
+    void CountBuiltCategory(const BaseObject& building, int32_t step);
     void UpdateCursor();
     // The right mouse button held or not this frame.
     void StepCursor(bool rightHeld);

@@ -11,6 +11,7 @@
 #include "gui/GUIManager.h"
 #include "platform/Input.h"
 #include "scripts/ObjectStates.h"
+#include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
@@ -20,6 +21,7 @@
 #include "world/ObjectManager.h"
 #include "world/Player.h"
 
+#include <algorithm>
 #include <cmath>
 
 void World::Update()
@@ -182,6 +184,19 @@ void World::RemoveFlaggedObjects()
         g_pGUIManager->RefreshOpenDialogs();
 }
 
+void World::CountBuiltCategory(const BaseObject& building, int32_t step)
+{
+    WorldParams* params = GetWorldParams();
+    const int32_t type = params ? params->FindBuilding(building.GetName()) : WorldParams::kNotFound;
+    if (type == WorldParams::kNotFound)
+        return;
+    const int32_t category = params->GetBuildingInfo(type).iAttractCategory;
+    if (category == kAttractRide)
+        m_RidesBuilt = std::max(m_RidesBuilt + step, 0);
+    else if (category == kAttractAmusement)
+        m_AmusementBuilt = std::max(m_AmusementBuilt + step, 0);
+}
+
 bool World::RemoveFlaggedObject(BaseObject& object)
 {
     // Its panels close, a camera that followed the object stops, and the dialog that offers to stop it goes.
@@ -210,6 +225,7 @@ bool World::RemoveFlaggedObject(BaseObject& object)
     else if (kind == OBJECT_BUILDING)
     {
         --m_NumBuildings;
+        CountBuiltCategory(object, -1);
     }
     if (m_Managers.feedback)
         m_Managers.feedback->ForgetObject(object.GetID());

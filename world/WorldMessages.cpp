@@ -382,6 +382,7 @@ BaseObject* World::MakeRequested(uint8_t kind, const void* payload)
     if (kind == OBJECT_BUILDING)
     {
         ++m_NumBuildings;
+        CountBuiltCategory(*object, 1);
         m_dwLastCreatedBuilding = object->GetID();
     }
     else if (kind == OBJECT_GUEST)

@@ -261,10 +261,15 @@ void World::PostLoad()
 {
     if (!m_pObjectManager)
         return;
+    // The ride and amusement counts are not saved: they are counted again over the loaded buildings.
+    m_RidesBuilt = m_AmusementBuilt = 0;
     const uint32_t count = m_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING);
     for (uint32_t slot = 0; slot < count; ++slot)
         if (BaseObject* building = m_pObjectManager->GetPoolObject(ObjectManager::POOL_BUILDING, slot))
+        {
             building->PostLoad();
+            CountBuiltCategory(*building, 1);
+        }
 }
 
 std::unique_ptr<World> World::LoadSaved(Cursor* cursor, GameInput* input, const char* worldFile, SerialStream& stream)

@@ -92,6 +92,10 @@ public:
 
     int32_t GetObjectKind(DialogListener* object) override { return object == &someone ? kind : -1; }
     int32_t GetGuestPhotoFrame(DialogListener* object) override { return object == &someone ? photo : -1; }
+    int32_t GetAnimalPhotoFrame(DialogListener* object) override
+    {
+        return object == &someone && kind == 9 ? photo : -1;
+    }
     std::string GetRescueSprite(int32_t team) override
     {
         const auto it = rescueSprites.find(team);
@@ -338,6 +342,10 @@ TEST_F(PanelTexts, StaffAndGuestPhotosOfTheObject)
         {"GUEST_PHOTO", 3, 5, "uis_guest_photos", 5},
         {"GUEST_PHOTO", 3, 0, "uis_guest_photos", 0},
         {"GUEST_PHOTO", 6, -1, nullptr, 0},
+        {"ANIMAL_PHOTO", 9, 2, "uis_animal_photos", 2}, // the species' photo frame
+        {"ANIMAL_PHOTO", 9, 0, "uis_animal_photos", 0},
+        {"ANIMAL_PHOTO", 9, -1, nullptr, 0}, // a species without a photo
+        {"ANIMAL_PHOTO", 3, 4, nullptr, 0},  // a guest is no animal
     };
     for (const auto& c : cases)
     {

@@ -225,6 +225,8 @@ TEST_F(PanelValues, CountsFromTheirFigures)
         {"BUILDING_DIFF_CONSTRUCTED", PF_DIFF_BUILDINGS_CONSTRUCTED},
         {"MECHANIC_COUNT", PF_MECHANIC_COUNT},
         {"CLEANER_COUNT", PF_CLEANER_COUNT},
+        {"WORLD_RIDES_BUILT", PF_RIDES_BUILT},
+        {"WORLD_AMUSEMENT_BUILT", PF_AMUSEMENT_BUILT},
     };
     for (const auto& c : cases)
     {

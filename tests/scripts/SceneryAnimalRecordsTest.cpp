@@ -111,3 +111,15 @@ TEST_F(Animals, PathAnimationFlagAndFlagWords)
               std::tuple(0, false));
     EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddAnimalData - unrecognised animal keyword - LEGS"));
 }
+
+TEST_F(Animals, PhotoFrameIsReadAndAbsentMeansNoPhoto)
+{
+    // The photo frame picks the species' picture in the animal photos; a species that names none has none (-1),
+    // not the first photo.
+    Process(Record("ANIMAL", "SEAL", "PHOTO_FRAME=3") + Record("ANIMAL", "OTTER", "COST=5") +
+            Record("ANIMAL", "TURTLE", "PHOTO_FRAME=0"));
+    EXPECT_THAT(Reports(), IsEmpty());
+    EXPECT_EQ(std::tuple(params->GetAnimalInfo(0).iPhotoFrame, params->GetAnimalInfo(1).iPhotoFrame,
+                         params->GetAnimalInfo(2).iPhotoFrame),
+              std::tuple(3, -1, 0));
+}
