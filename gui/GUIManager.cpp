@@ -817,9 +817,14 @@ void GUIManager::PopPause()
         m_pShell->SetParkPaused(m_bSavedPause);
 }
 
-bool GUIManager::IsMouseOverGui(bool) const
+void GUIManager::CreateRadar(const char* mapSprite, bool alternative, int32_t x, int32_t y)
 {
-    if (m_bMouseOverToolbar)
+    m_Radar.Create(x, y, mapSprite, alternative);
+}
+
+bool GUIManager::IsMouseOverGui(bool includeRadar) const
+{
+    if (m_bMouseOverToolbar || (includeRadar && IsMouseOverRadar()))
         return true;
     for (const DialogEntry& entry : m_open)
         if (entry.state != ENTRY_CLOSING && entry.dialog->IsMouseOver())
@@ -875,6 +880,7 @@ void GUIManager::Update(float frameTime, const GuiMouse& mouse)
         m_pMusicPlayer->Update(frameTime);
     m_pTicker->Refresh();
     m_pGazetteer->Update();
+    m_Radar.Update(frameTime);
     if (m_pCredits)
     {
         m_pCredits->Update(frameTime);
@@ -985,6 +991,7 @@ void GUIManager::RouteMouse(const GuiMouse& mouse)
         m_pScreen->OnScreenMouse(static_cast<float>(mouse.x) / static_cast<float>(GetScreenWidth()),
                                  static_cast<float>(mouse.y) / static_cast<float>(GetScreenHeight()), first))
         taken = true;
+    m_Radar.OnMouse(mouse.x, mouse.y, first, m_bRadarInput, m_pRadarPark);
     if (!taken && m_pMode)
         m_pMode->OnMouse(mouse.x, mouse.y, first, second);
 }
@@ -1057,6 +1064,8 @@ void GUIManager::Draw()
             writer->SetAlignment(0);
             writer->DrawLine(m_Band.GetLeft() - band.left, 0, m_MessageText.c_str());
         }
+    if (m_iMode != kIdleMode)
+        m_Radar.Draw(m_pRadarPark);
     for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
         drawEntry(*it);
     if (m_pCredits)

@@ -7,6 +7,7 @@
 
 #include "gui/GuiParser.h"
 #include "gui/MessageBand.h"
+#include "gui/Radar.h"
 #include "gui/ToolMode.h"
 #include "gui/TooltipBox.h"
 
@@ -251,12 +252,23 @@ public:
     // Either control key is held in this frame's input.
     bool IsControlHeld() const { return m_bControl; }
 
-    // ---- radar and progress extension: their state (the park draws them)
-    void SetRadarActive(bool active) { m_bRadarActive = active; }
-    void ClearRadarActive() { m_bRadarActive = false; }
-    bool IsRadarActive() const { return m_bRadarActive; }
+    // ---- radar
+    // Builds the radar on the scenario's map picture at a screen position (the park's load does), expanded and
+    // active; the alternative look takes the sandbox panels.
+    void CreateRadar(const char* mapSprite, bool alternative, int32_t x = 0, int32_t y = 0);
+    void DestroyRadar() { m_Radar.Destroy(); }
+    void ToggleRadarSize() { m_Radar.ToggleSize(); }
+    void ClearRadarActive() { m_Radar.SetActive(false); }
+    bool IsRadarActive() const { return m_Radar.IsActive(); }
     void SetRadarInputEnabled(bool enabled) { m_bRadarInput = enabled; }
-    bool IsMouseOverRadar() const { return false; }
+    bool IsRadarInputEnabled() const { return m_bRadarInput; }
+    bool IsMouseOverRadar() const { return m_Radar.IsActive() && m_Radar.IsMouseOver(); }
+    const Radar& GetRadar() const { return m_Radar; }
+    // The park the radar shows and aims the camera in (not owned; null for none).
+    void SetRadarPark(RadarPark* park) { m_pRadarPark = park; }
+    RadarPark* GetRadarPark() const { return m_pRadarPark; }
+
+    // ---- progress extension
     void ShowProgressExtension() { m_bProgressShown = true; }
     void HideProgressExtension() { m_bProgressShown = false; }
     bool IsProgressExtensionShown() const { return m_bProgressShown; }
@@ -312,7 +324,8 @@ private:
     int32_t m_dialogValues[kDialogValueCount] = {};
     MessageBand m_Band;
     std::u16string m_MessageText;
-    bool m_bRadarActive = false;
+    Radar m_Radar;
+    RadarPark* m_pRadarPark = nullptr;
     bool m_bRadarInput = true;
     std::unique_ptr<ToolMode> m_pMode;
     int32_t m_iMode = -1;

@@ -8,6 +8,8 @@
 #include "engine/render/AnimationScheduler.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
+#include "gui/GUIManager.h"
+#include "gui/GuiShell.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
@@ -196,6 +198,19 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
 
     m_pPlayer = std::make_unique<Player>(u"Test Player");
     m_pPlayer->Cash = kStartingCash;
+
+    // The radar on the scenario's picture, in the sandbox look for a sandbox park.
+    if (g_pGUIManager)
+    {
+        bool sandbox = m_bSandbox;
+        int32_t index = 0, park = 0;
+        if (GuiShell* shell = g_pGUIManager->GetShell())
+            shell->GetScenarioChoice(&sandbox, &index, &park);
+        const char* radar = file.GetString("RADAR_IMAGE");
+        if (!radar)
+            GetLogger()->Report(1, "World::World - no RADAR_IMAGE in %s: the radar shows no picture", name);
+        g_pGUIManager->CreateRadar(radar ? radar : "", sandbox);
+    }
 
     m_pSounds = std::make_unique<ParkSounds>(*this, ScriptedSound::kScriptFile);
 

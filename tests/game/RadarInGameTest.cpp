@@ -1,0 +1,98 @@
+// The radar in the running program: made on the sample scenario's picture when the park loads, drawn in the park
+// screen's corner with the park's buildings on it, and a click on it turns the camera to the point under the
+// cursor.
+#include "game/Game.h"
+#include "gui/GUIManager.h"
+#include "gui/Radar.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
+#include "world/CameraManager.h"
+#include "world/GameCamera.h"
+#include "world/ObjectManager.h"
+#include "world/World.h"
+#include "world/WorldMap.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+
+using gametest::Frame;
+using gametest::GameHarness;
+
+class RadarInGameTest : public gametest::PointerGameTest
+{
+protected:
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        harness.RunFrames(3);
+    }
+};
+
+// Pixels inside the rectangle that are a shade of the colour.
+int ShadesIn(const Frame& frame, const GuiRect& r, uint32_t colour)
+{
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if (frame.Contains(x, y) && gametest::IsShadeOf(frame.At(x, y), colour))
+                ++n;
+    return n;
+}
+
+TEST_F(RadarInGameTest, TheParkOpensWithTheRadarOnTheScenariosPicture)
+{
+    const Radar& radar = Gui().GetRadar();
+    ASSERT_TRUE(Gui().IsRadarActive());
+    EXPECT_EQ(radar.GetMapSpriteName(), "radar_baycrest");
+    EXPECT_TRUE(radar.IsExpanded());
+    const GuiRect map = radar.GetMapRect();
+    // The sample picture is 144 pixels square, 12 right of and 8 below the panel's corner.
+    EXPECT_EQ(map.right - map.left, 144);
+    EXPECT_EQ(map.bottom - map.top, 144);
+    EXPECT_EQ(map.left - radar.GetRect().left, 12);
+    EXPECT_EQ(map.top - radar.GetRect().top, 8);
+    harness.RunFrames(2);
+    const Frame frame = harness.Screenshot();
+    ASSERT_FALSE(frame.pixels.empty());
+    GameHarness::Keep(frame, "radar.bmp");
+    // The picture's sea (#2060A0) shows along its edge; the park's buildings show in grey on it.
+    EXPECT_GT(ShadesIn(frame, {map.left, map.top, map.right, map.top + 6}, 0xFF2060A0), 144 * 3);
+    EXPECT_GT(g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING), 0u);
+    EXPECT_GT(ShadesIn(frame, map, Radar::kBuildingColour), 0);
+}
+
+TEST_F(RadarInGameTest, AClickOnTheRadarTurnsTheCameraToThePointUnderTheCursor)
+{
+    const GuiRect map = Gui().GetRadar().GetMapRect();
+    // A point a quarter across and a third down the picture.
+    const int dx = 36, dy = 48;
+    Click(map.left + dx, map.top + dy);
+    ASSERT_TRUE(g_pCameraManager && g_pCameraManager->GetCurrentCamera());
+    // The park's extent in map units: 32 across and 64 up for each cell.
+    const float w = 32.0f * static_cast<float>(g_pWorldMap->GetWidth());
+    const float h = 64.0f * static_cast<float>(g_pWorldMap->GetHeight());
+    const float mx = (static_cast<float>(dx) + 0.5f) / 144.0f * w;
+    const float my = (1.0f - (static_cast<float>(dy) + 0.5f) / 144.0f) * h;
+    // In scene units a cell is 4 long both ways, from 512.
+    const float sx = 512.0f + mx / 32.0f * 4.0f, sz = 512.0f + my / 64.0f * 4.0f;
+    const platform::Vec3 at = g_pCameraManager->GetCurrentCamera()->GetDestLookAt();
+    EXPECT_NEAR(at.x, sx, 0.01f);
+    EXPECT_NEAR(at.z, sz, 0.01f);
+    EXPECT_TRUE(running);
+}
+
+TEST_F(RadarInGameTest, TheToggleButtonRollsTheRadarUpWithAClick)
+{
+    const GuiRect panel = Gui().GetRadar().GetRect();
+    Click(panel.left + Radar::kButtonOffset + 8, panel.top + 8);
+    harness.RunFrames(3);
+    EXPECT_FALSE(Gui().GetRadar().IsExpanded());
+    EXPECT_EQ(Gui().GetRadar().GetRect().bottom - Gui().GetRadar().GetRect().top, 40);
+}
+
+} // namespace
