@@ -103,6 +103,7 @@ void WorldTestScreen::StartPlay(bool firstTrackNow)
     GUIManager& gui = m_Game.GetGUIManager();
     gui.SetMode(kSelectMode);
     LoadOwnScript();
+    gui.PlaceProgressExtension();
     m_Game.GetSoundManager().StopAllSamples();
     m_Game.GetSoundEvents().StartCrowdLoop();
     gui.SetCursorVisible(true);
@@ -145,6 +146,7 @@ void WorldTestScreen::Leave()
     gui.ClearRadarActive();
     gui.HideProgressExtension();
     gui.DestroyRadar();
+    gui.ReleaseProgressExtension();
     gui.SetRadarPark(nullptr);
     m_pWorld.reset();
     SetParkViews(nullptr);

@@ -264,7 +264,7 @@ void Radar::OnMouse(int32_t x, int32_t y, int32_t first, bool inputEnabled, Rada
     const bool inRect = x >= m_rect.left && x < m_rect.right && y >= m_rect.top && y < m_rect.bottom;
     const bool onMap = m_bExpanded && m_pMap->HitTest(x, y);
     m_bMouseOver = (inRect && m_pPanel->HasPicture() &&
-                    m_pPanel->IsOpaqueAt(static_cast<int32_t>(dx) + 1, static_cast<int32_t>(dy) + 1)) ||
+                    m_pPanel->IsOpaqueAt(static_cast<int32_t>(dx) + 1, static_cast<int32_t>(dy))) ||
                    onMap;
     m_pButton->OnMouse(x, y, first);
     if (!onMap || !inputEnabled || !park || (first != 1 && first != 2))

@@ -260,16 +260,20 @@ constexpr GuiCommand kRadarCommands[] = {{"ToggleRadarSize", ToggleRadar}};
 class RadarPanelTest : public widgettest::WidgetsTest
 {
 protected:
+    static constexpr int32_t kPanel = 120;
+    static constexpr int32_t kSmall = 40;
+    static constexpr int32_t kPicture = 100;
     void SetUp() override
     {
         WidgetsTest::SetUp();
-        guitest::Load(GetSpriteManager(), {widgettest::Bank("uis_scanner_paneldown", 170, 170, 1),
-                                           widgettest::Bank("uis_scanner_panelup", 170, 40, 1),
-                                           widgettest::Bank("uis_scanner_sb_paneldown", 170, 170, 1),
-                                           widgettest::Bank("uis_scanner_sb_panelup", 170, 40, 1),
+        // (The test banks' rows hold runs of at most 127 pixels.)
+        guitest::Load(GetSpriteManager(), {widgettest::Bank("uis_scanner_paneldown", kPanel, kPanel, 1),
+                                           widgettest::Bank("uis_scanner_panelup", kPanel, kSmall, 1),
+                                           widgettest::Bank("uis_scanner_sb_paneldown", kPanel, kPanel, 1),
+                                           widgettest::Bank("uis_scanner_sb_panelup", kPanel, kSmall, 1),
                                            widgettest::Bank("uis_scanner_upbutton", 16, 16, 4),
                                            widgettest::Bank("uis_scanner_downbutton", 16, 16, 4),
-                                           widgettest::Bank("radar_test", 144, 144, 1)});
+                                           widgettest::Bank("radar_test", kPicture, kPicture, 1)});
         SetGuiCommandTables(kRadarCommands, {});
         park.view.mapWidth = kMapW;
         park.view.mapHeight = kMapH;
@@ -291,11 +295,11 @@ TEST_F(RadarPanelTest, MadeExpandedOnTheMapPictureAndTheToggleSwapsThePanels)
         int32_t height;
     };
     const Case cases[] = {
-        {false, 0, true, "uis_scanner_paneldown", "uis_scanner_upbutton", 170},
-        {false, 1, false, "uis_scanner_panelup", "uis_scanner_downbutton", 40},
-        {false, 2, true, "uis_scanner_paneldown", "uis_scanner_upbutton", 170},
-        {true, 0, true, "uis_scanner_sb_paneldown", "uis_scanner_upbutton", 170},
-        {true, 1, false, "uis_scanner_sb_panelup", "uis_scanner_downbutton", 40},
+        {false, 0, true, "uis_scanner_paneldown", "uis_scanner_upbutton", kPanel},
+        {false, 1, false, "uis_scanner_panelup", "uis_scanner_downbutton", kSmall},
+        {false, 2, true, "uis_scanner_paneldown", "uis_scanner_upbutton", kPanel},
+        {true, 0, true, "uis_scanner_sb_paneldown", "uis_scanner_upbutton", kPanel},
+        {true, 1, false, "uis_scanner_sb_panelup", "uis_scanner_downbutton", kSmall},
     };
     for (const Case& c : cases)
     {
@@ -309,11 +313,11 @@ TEST_F(RadarPanelTest, MadeExpandedOnTheMapPictureAndTheToggleSwapsThePanels)
         EXPECT_STREQ(radar.GetButtonImage(), c.button);
         EXPECT_EQ(radar.GetRect().left, 20);
         EXPECT_EQ(radar.GetRect().top, 30);
-        EXPECT_EQ(radar.GetRect().right, 190);
+        EXPECT_EQ(radar.GetRect().right, 20 + kPanel);
         EXPECT_EQ(radar.GetRect().bottom, 30 + c.height);
         EXPECT_EQ(radar.GetMapRect().left, 32);
         EXPECT_EQ(radar.GetMapRect().top, 38);
-        EXPECT_EQ(radar.GetMapRect().right, 32 + 144);
+        EXPECT_EQ(radar.GetMapRect().right, 32 + kPicture);
     }
     gui->ClearRadarActive();
     EXPECT_FALSE(gui->IsRadarActive());
@@ -332,11 +336,11 @@ TEST_F(RadarPanelTest, APressOrHoldOnThePictureTurnsTheCameraToThePointUnderIt)
         bool looks;
     };
     const Case cases[] = {
-        {"press", 12 + 36, 8 + 108, ME_PRESSED, true, false, true},
-        {"hold", 12 + 143, 8 + 1, ME_HELD, true, false, true},
-        {"resting cursor", 12 + 36, 8 + 108, ME_NONE, true, false, false},
+        {"press", 12 + 36, 8 + 78, ME_PRESSED, true, false, true},
+        {"hold", 12 + 99, 8 + 1, ME_HELD, true, false, true},
+        {"resting cursor", 12 + 36, 8 + 78, ME_NONE, true, false, false},
         {"press on the frame", 5, 100, ME_PRESSED, true, false, false},
-        {"input off (a tool drags)", 12 + 36, 8 + 108, ME_PRESSED, false, false, false},
+        {"input off (a tool drags)", 12 + 36, 8 + 78, ME_PRESSED, false, false, false},
         {"collapsed", 12 + 20, 8 + 20, ME_PRESSED, true, true, false},
     };
     for (const Case& c : cases)
@@ -350,8 +354,8 @@ TEST_F(RadarPanelTest, APressOrHoldOnThePictureTurnsTheCameraToThePointUnderIt)
         ASSERT_EQ(park.looks.size(), c.looks ? 1u : 0u) << c.what;
         if (!c.looks)
             continue;
-        const float fx = (static_cast<float>(c.x - 12) + 0.5f) / 144.0f;
-        const float fy = (static_cast<float>(c.y - 8) + 0.5f) / 144.0f;
+        const float fx = (static_cast<float>(c.x - 12) + 0.5f) / static_cast<float>(kPicture);
+        const float fy = (static_cast<float>(c.y - 8) + 0.5f) / static_cast<float>(kPicture);
         EXPECT_FLOAT_EQ(park.looks[0].x, fx * kMapW) << c.what;
         EXPECT_FLOAT_EQ(park.looks[0].y, (1.0f - fy) * kMapH) << c.what;
     }
@@ -393,7 +397,7 @@ TEST_F(RadarPanelTest, TheParkIsDrawnOnThePictureOnlyWhileExpanded)
     widgettest::DrawGui(*gui);
     const auto grey = widgettest::FillsOf(widgettest::Fills(), Radar::kBuildingColour);
     ASSERT_EQ(grey.size(), 1u);
-    EXPECT_EQ(grey[0], (widgettest::Fill{12, 8, 12 + 72, 8 + 72, Radar::kBuildingColour}));
+    EXPECT_EQ(grey[0], (widgettest::Fill{12, 8, 12 + kPicture / 2, 8 + kPicture / 2, Radar::kBuildingColour}));
     gui->ToggleRadarSize();
     widgettest::DrawGui(*gui);
     EXPECT_TRUE(widgettest::FillsOf(widgettest::Fills(), Radar::kBuildingColour).empty());
