@@ -46,7 +46,8 @@ bool ShellParkViews::GetRadarView(RadarView& view)
     view.mapHeight = cell.y * static_cast<float>(g_pWorldMap->GetHeight());
     const ObjectManager& objects = *g_pObjectManager;
     for (uint32_t i = 0; i < objects.GetPoolCount(ObjectManager::POOL_BUILDING); ++i)
-        if (const auto* building = dynamic_cast<const StaticObject*>(objects.GetPoolObject(ObjectManager::POOL_BUILDING, i)))
+        if (const auto* building =
+                dynamic_cast<const StaticObject*>(objects.GetPoolObject(ObjectManager::POOL_BUILDING, i)))
         {
             const platform::Vec3& at = building->GetWorldPosition();
             view.buildings.push_back({at.x, at.y, at.x + cell.x * static_cast<float>(building->GetGridW()),

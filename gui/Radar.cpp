@@ -98,12 +98,14 @@ void ClipRadarTriangle(const RadarDrawList::Vertex (&triangle)[3], float left, f
     std::vector<RadarDrawList::Vertex> poly(triangle, triangle + 3);
     using V = RadarDrawList::Vertex;
     poly = ClipPass(
-        poly, [&](const V& v) { return v.x >= left; }, [&](const V& a, const V& b) { return (left - a.x) / (b.x - a.x); });
+        poly, [&](const V& v) { return v.x >= left; },
+        [&](const V& a, const V& b) { return (left - a.x) / (b.x - a.x); });
     poly = ClipPass(
         poly, [&](const V& v) { return v.x <= right; },
         [&](const V& a, const V& b) { return (right - a.x) / (b.x - a.x); });
     poly = ClipPass(
-        poly, [&](const V& v) { return v.y >= top; }, [&](const V& a, const V& b) { return (top - a.y) / (b.y - a.y); });
+        poly, [&](const V& v) { return v.y >= top; },
+        [&](const V& a, const V& b) { return (top - a.y) / (b.y - a.y); });
     poly = ClipPass(
         poly, [&](const V& v) { return v.y <= bottom; },
         [&](const V& a, const V& b) { return (bottom - a.y) / (b.y - a.y); });
@@ -139,8 +141,8 @@ void Radar::BuildDrawList(const RadarGeometry& geometry, const RadarView& view, 
         if (!std::isfinite(x0 + y0 + x1 + y1))
             continue;
         const int32_t l = Floor(x0), t = Floor(y0);
-        add(l, t, std::max(static_cast<int32_t>(std::ceil(x1)), l + 1), std::max(static_cast<int32_t>(std::ceil(y1)), t + 1),
-            kBuildingColour);
+        add(l, t, std::max(static_cast<int32_t>(std::ceil(x1)), l + 1),
+            std::max(static_cast<int32_t>(std::ceil(y1)), t + 1), kBuildingColour);
     }
     auto points = [&](const std::vector<RadarPoint>& list, int32_t size, uint32_t colour)
     {

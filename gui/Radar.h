@@ -78,7 +78,7 @@ struct RadarDrawList
         float x, y;
         uint32_t colour;
     };
-    std::vector<Rect> rects;          // buildings, then staff, then guests; clipped to the picture
+    std::vector<Rect> rects;           // buildings, then staff, then guests; clipped to the picture
     std::vector<Vertex> coneTriangles; // the view cone clipped to the picture, three vertices a triangle
 };
 

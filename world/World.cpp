@@ -6,9 +6,9 @@
 #include "engine/core/Logger.h"
 #include "engine/media/ScriptedSound.h"
 #include "engine/render/AnimationScheduler.h"
-#include "engine/render/ModelManager.h"
 #include "engine/render/Display.h"
 #include "engine/render/GraphicsManager.h"
+#include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
 #include "engine/render/TextureBank.h"
 #include "engine/render/TextureManager.h"
@@ -79,8 +79,7 @@ std::string Text(const ParameterScript& file, const char* key)
 
 } // namespace
 
-ParkTextureBank::ParkTextureBank()
-    : m_pBank(std::make_unique<TextureBank>(kIndexFile, kDataFile))
+ParkTextureBank::ParkTextureBank() : m_pBank(std::make_unique<TextureBank>(kIndexFile, kDataFile))
 {
     m_bAttached = m_pBank->GetRecordCount() > 0 && !g_TextureManager.GetTextureBank();
     if (m_bAttached)

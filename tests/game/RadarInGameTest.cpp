@@ -1,7 +1,10 @@
-// The radar in the running program: made on the sample scenario's picture when the park loads, drawn in the park
-// screen's corner with the park's buildings on it, and a click on it turns the camera to the point under the
-// cursor.
+// The park screen's corner in the running program: the radar, made on the sample scenario's picture when the park
+// loads, drawn with the park's buildings on it, a click on it turning the camera to the point under the cursor; the
+// progress extension beside it with the scenario's dialog; the park stepping the engine's input once a frame.
+#include "engine/core/EngineCore.h"
+#include "engine/core/EngineInput.h"
 #include "game/Game.h"
+#include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/Radar.h"
 #include "tests/game/GameHarness.h"
@@ -93,6 +96,33 @@ TEST_F(RadarInGameTest, TheToggleButtonRollsTheRadarUpWithAClick)
     harness.RunFrames(3);
     EXPECT_FALSE(Gui().GetRadar().IsExpanded());
     EXPECT_EQ(Gui().GetRadar().GetRect().bottom - Gui().GetRadar().GetRect().top, 40);
+}
+
+TEST_F(RadarInGameTest, TheProgressExtensionHoldsTheScenariosProgressDialogBesideTheRadar)
+{
+    EXPECT_TRUE(Gui().IsProgressExtensionShown());
+    // The sample scenario has one objective and names the dialog "ProgressSample".
+    EXPECT_EQ(Gui().GetProgressExtensionPicture(), "uis_progress_extension1");
+    EXPECT_EQ(Gui().GetProgressDialogName(), "ProgressSample");
+    const DialogItem* dialog = Gui().GetProgressDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->GetRect().left, 172);
+    EXPECT_EQ(dialog->GetRect().top, 0);
+    EXPECT_EQ(Gui().GetProgressExtensionRect().left, 172);
+    EXPECT_GT(Gui().GetProgressExtensionRect().bottom, 0);
+    // The pointer resting on it is over the GUI, so the tools leave the park alone.
+    Move(172 + 20, 10);
+    EXPECT_TRUE(Gui().IsMouseOverGui(false));
+    Move(400, 300);
+    EXPECT_FALSE(Gui().IsMouseOverGui(false));
+}
+
+TEST_F(RadarInGameTest, TheParkStepsTheEngineInputOnceAFrame)
+{
+    ASSERT_TRUE(g_pEngineCore && g_pEngineCore->m_pInput);
+    const uint32_t before = g_pEngineCore->m_pInput->GetUpdateCount();
+    harness.RunFrames(5);
+    EXPECT_EQ(g_pEngineCore->m_pInput->GetUpdateCount() - before, 5u);
 }
 
 } // namespace

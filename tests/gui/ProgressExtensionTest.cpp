@@ -38,9 +38,9 @@ TEST_F(ProgressExtensionTest, ThePictureFollowsTheObjectiveCount)
         const char* picture;
         int32_t height;
     };
-    const Case cases[] = {{0, "uis_progress_extension1", 40},  {1, "uis_progress_extension1", 40},
-                          {2, "uis_progress_extension2", 60},  {3, "uis_progress_extension3", 80},
-                          {4, "uis_progress_extension3", 80},  {-7, "uis_progress_extension1", 40}};
+    const Case cases[] = {{0, "uis_progress_extension1", 40}, {1, "uis_progress_extension1", 40},
+                          {2, "uis_progress_extension2", 60}, {3, "uis_progress_extension3", 80},
+                          {4, "uis_progress_extension3", 80}, {-7, "uis_progress_extension1", 40}};
     for (const Case& c : cases)
     {
         gui->SetProgressExtension("Progress", c.n);

@@ -53,8 +53,8 @@ TEST(RadarGeometry, APixelOfThePictureNamesTheParkPointAtItsCentre)
         int32_t x, y;
         bool inside;
     };
-    const Pixel pixels[] = {{12, 8, true},    {155, 151, true},  {84, 80, true},  {11, 8, false},
-                            {12, 7, false},   {156, 100, false}, {50, 152, false}};
+    const Pixel pixels[] = {{12, 8, true},  {155, 151, true},  {84, 80, true},  {11, 8, false},
+                            {12, 7, false}, {156, 100, false}, {50, 152, false}};
     for (const Pixel& p : pixels)
     {
         float mx = -1, my = -1;
@@ -71,9 +71,8 @@ TEST(RadarGeometry, APixelOfThePictureNamesTheParkPointAtItsCentre)
 
 TEST(RadarGeometry, AnEmptyPictureOrParkHasNoPoints)
 {
-    const RadarGeometry shapes[] = {{{0, 0, 0, 144}, kMapW, kMapH},
-                                    {{0, 0, 144, 144}, 0.0f, kMapH},
-                                    {{0, 0, 144, 144}, kMapW, std::nanf("")}};
+    const RadarGeometry shapes[] = {
+        {{0, 0, 0, 144}, kMapW, kMapH}, {{0, 0, 144, 144}, 0.0f, kMapH}, {{0, 0, 144, 144}, kMapW, std::nanf("")}};
     for (const RadarGeometry& g : shapes)
     {
         float mx, my;
@@ -141,8 +140,9 @@ double Area(const std::vector<RadarDrawList::Vertex>& t)
 {
     double area = 0;
     for (size_t i = 0; i + 2 < t.size(); i += 3)
-        area += std::abs((t[i + 1].x - t[i].x) * (t[i + 2].y - t[i].y) - (t[i + 2].x - t[i].x) * (t[i + 1].y - t[i].y)) /
-                2.0;
+        area +=
+            std::abs((t[i + 1].x - t[i].x) * (t[i + 2].y - t[i].y) - (t[i + 2].x - t[i].x) * (t[i + 1].y - t[i].y)) /
+            2.0;
     return area;
 }
 
@@ -196,8 +196,8 @@ TEST(RadarDrawing, TheViewConeStartsAtTheCameraPointsItsWayAndIsCutToThePicture)
         const double cut = std::min(spread, 64.0);
         // Inside the half of the picture it points into: a triangle, or when the sides leave through the picture's
         // sides, the half less the two corners outside the cone.
-        const double wedge = spread >= 64.0 ? 64.0 * 128.0 - 2 * (0.5 * 64.0 * (64.0 * 64.0 / spread))
-                                            : 0.5 * 2 * cut * 64.0;
+        const double wedge =
+            spread >= 64.0 ? 64.0 * 128.0 - 2 * (0.5 * 64.0 * (64.0 * 64.0 / spread)) : 0.5 * 2 * cut * 64.0;
         EXPECT_NEAR(Area(list.coneTriangles), wedge, 0.5) << c.what;
     }
 }

@@ -25,10 +25,10 @@ namespace
 class DrivenWorld : public World
 {
 public:
-    using World::OnKeyPressed;
-    using World::StepMoneyChord;
-    using World::StepDebugChords;
     using World::OnDebugKey;
+    using World::OnKeyPressed;
+    using World::StepDebugChords;
+    using World::StepMoneyChord;
     using World::World;
 };
 
@@ -139,7 +139,7 @@ TEST(ParkKeys, TheDebugChordsSwitchTheDebugKeysOnAndOffWithBothModifiersHeld)
         bool held, on, off;
         bool keys;
     } steps[] = {{false, true, false, false}, {true, false, false, false}, {true, true, false, true},
-                 {false, false, true, true},  {true, false, true, false}, {true, true, true, false}};
+                 {false, false, true, true},  {true, false, true, false},  {true, true, true, false}};
     for (const auto& step : steps)
     {
         world.StepDebugChords(step.held, step.on, step.off);
@@ -181,8 +181,11 @@ TEST(ParkKeys, WhileTheDebugKeysAreOnTheSpeedKeysDoubleAndHalveAndTheFlagKeysSwi
     {
         int key;
         float speed;
-    } speeds[] = {{platform::kKeyEquals, 4.0f}, {platform::kKeyEquals, 8.0f}, {platform::kKeyMinus, 1.0f},
-                  {platform::kKeyMinus, 0.5f},  {platform::kKeyMinus, 0.5f}};
+    } speeds[] = {{platform::kKeyEquals, 4.0f},
+                  {platform::kKeyEquals, 8.0f},
+                  {platform::kKeyMinus, 1.0f},
+                  {platform::kKeyMinus, 0.5f},
+                  {platform::kKeyMinus, 0.5f}};
     for (const auto& s : speeds)
     {
         world.OnKeyPressed(s.key);

@@ -25,8 +25,8 @@ TEST(ParkLoading, TheLoadingBarGrowsAcrossItsRowWithTheProgress)
     {
         float progress;
         float right;
-    } cases[] = {{0.0f, 245.0f}, {0.5f, 245.0f + 237.0f}, {1.0f, 245.0f + 474.0f},
-                 {2.0f, 245.0f + 474.0f}, {-1.0f, 245.0f}, {std::nanf(""), 245.0f}};
+    } cases[] = {{0.0f, 245.0f},          {0.5f, 245.0f + 237.0f}, {1.0f, 245.0f + 474.0f},
+                 {2.0f, 245.0f + 474.0f}, {-1.0f, 245.0f},         {std::nanf(""), 245.0f}};
     for (const auto& c : cases)
     {
         float bar[4] = {-1, -1, -1, -1};
@@ -46,7 +46,7 @@ void WriteBank(const std::filesystem::path& folder, const char* name, const std:
 {
     std::filesystem::create_directories(folder);
     std::vector<uint8_t> index(4 + 40, 0);
-    index[0] = 1; // one record
+    index[0] = 1;                                  // one record
     index[8] = static_cast<uint8_t>(bytes.size()); // offset 0, size
     std::memcpy(&index[12], name, std::strlen(name));
     std::ofstream(folder / "MRV2TEX.HDR", std::ios::binary)
