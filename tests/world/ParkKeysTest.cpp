@@ -191,6 +191,14 @@ TEST(ParkKeys, WhileTheDebugKeysAreOnTheSpeedKeysDoubleAndHalveAndTheFlagKeysSwi
         world.OnKeyPressed(s.key);
         EXPECT_FLOAT_EQ(world.GetGameSpeed(), s.speed) << s.key;
     }
+    // The debug step alone doubles up to 256 and then drops back to 16.
+    for (float expected = 1.0f; expected <= 256.0f; expected *= 2.0f)
+    {
+        world.OnDebugKey(platform::kKeyEquals);
+        EXPECT_FLOAT_EQ(world.GetGameSpeed(), expected);
+    }
+    world.OnDebugKey(platform::kKeyEquals);
+    EXPECT_FLOAT_EQ(world.GetGameSpeed(), 16.0f);
     const struct
     {
         int key;
