@@ -12,6 +12,7 @@
 #include "world/CameraManager.h"
 #include "world/GameCamera.h"
 #include "world/ObjectManager.h"
+#include "world/StaticObject.h"
 #include "world/World.h"
 #include "world/WorldMap.h"
 
@@ -72,6 +73,50 @@ TEST_F(RadarInGameTest, TheParkOpensWithTheRadarOnTheScenariosPicture)
     EXPECT_GT(sea, 144 * 6);
     EXPECT_GT(g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING), 0u);
     EXPECT_GT(ShadesIn(frame, map, Radar::kBuildingColour), 0);
+}
+
+TEST_F(RadarInGameTest, EachBuildingIsDrawnInGreyWhereItStandsWithTheParksYAxisUp)
+{
+    harness.RunFrames(2);
+    const Frame frame = harness.Screenshot();
+    ASSERT_FALSE(frame.pixels.empty());
+    const GuiRect map = Gui().GetRadar().GetMapRect();
+    const float cellsAcross = static_cast<float>(g_pWorldMap->GetWidth());
+    const float cellsUp = static_cast<float>(g_pWorldMap->GetHeight());
+    const uint32_t count = g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING);
+    ASSERT_GT(count, 0u);
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const auto* building =
+            dynamic_cast<const StaticObject*>(g_pObjectManager->GetPoolObject(ObjectManager::POOL_BUILDING, i));
+        ASSERT_NE(building, nullptr);
+        // The middle of its footprint in cells (a cell is 32 map units across and 64 up), then on the picture,
+        // whose top row is the park's far edge.
+        const float cx = building->GetWorldPosition().x / 32.0f + building->GetGridW() / 2.0f;
+        const float cy = building->GetWorldPosition().y / 64.0f + building->GetGridH() / 2.0f;
+        const int px = map.left + static_cast<int>(cx / cellsAcross * 144.0f);
+        const int py = map.top + static_cast<int>((1.0f - cy / cellsUp) * 144.0f);
+        int grey = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                grey += gametest::IsShadeOf(frame.At(px + dx, py + dy), Radar::kBuildingColour) ? 1 : 0;
+        EXPECT_GE(grey, 5) << building->GetName() << " at " << px << "," << py;
+        // Its mirror image across the picture's middle row is not a building's.
+        const int mirrored = map.top + map.bottom - py;
+        bool other = false;
+        for (uint32_t j = 0; j < count; ++j)
+        {
+            const auto* b =
+                dynamic_cast<const StaticObject*>(g_pObjectManager->GetPoolObject(ObjectManager::POOL_BUILDING, j));
+            const float top = 144.0f * (1.0f - (b->GetWorldPosition().y / 64.0f + b->GetGridH()) / cellsUp);
+            const float bottom = 144.0f * (1.0f - b->GetWorldPosition().y / 64.0f / cellsUp);
+            other = other || (mirrored - map.top >= top - 2 && mirrored - map.top <= bottom + 2);
+        }
+        if (!other)
+        {
+            EXPECT_FALSE(gametest::IsShadeOf(frame.At(px, mirrored), Radar::kBuildingColour)) << building->GetName();
+        }
+    }
 }
 
 TEST_F(RadarInGameTest, AClickOnTheRadarTurnsTheCameraToThePointUnderTheCursor)
