@@ -20,6 +20,11 @@ GUIManager& Gui()
 
 void Nothing(int32_t) {}
 
+void ToggleRadarSize(int32_t)
+{
+    Gui().ToggleRadarSize();
+}
+
 void ExitDialog(int32_t dialog)
 {
     Gui().CloseOwningDialog(dialog);
@@ -221,6 +226,7 @@ constexpr std::array kInGame = {
     GuiCommand{"IslandStatus", IslandStatus},
     GuiCommand{"TrainDisclaim", TrainDisclaim},
     GuiCommand{"ToggleProgressSize", Nothing},
+    GuiCommand{"ToggleRadarSize", ToggleRadarSize},
     GuiCommand{"StaffSend", Nothing},
     GuiCommand{"NONE", Nothing},
     GuiCommand{"InGameOptions", InGameOptions},

@@ -79,6 +79,7 @@ void WorldTestScreen::Enter()
     m_Game.GetMp3Player().SetDayNight(false);
     RegisterParkLayer();
     SetParkViews(&m_Views);
+    gui.SetRadarPark(&m_Views);
     GetSpriteManager().LoadSpriteFile(kInGameBanks[0], kInGameBanks[1]);
     m_pWorld = std::make_unique<World>(&m_Game.GetCursor(), &m_Game.GetInput(), file.c_str(), m_bLoadPending);
     if (!m_pWorld->IsBuilt())
@@ -102,6 +103,7 @@ void WorldTestScreen::StartPlay(bool firstTrackNow)
     GUIManager& gui = m_Game.GetGUIManager();
     gui.SetMode(kSelectMode);
     LoadOwnScript();
+    gui.PlaceProgressExtension();
     m_Game.GetSoundManager().StopAllSamples();
     m_Game.GetSoundEvents().StartCrowdLoop();
     gui.SetCursorVisible(true);
@@ -143,6 +145,9 @@ void WorldTestScreen::Leave()
     GUIManager& gui = m_Game.GetGUIManager();
     gui.ClearRadarActive();
     gui.HideProgressExtension();
+    gui.DestroyRadar();
+    gui.ReleaseProgressExtension();
+    gui.SetRadarPark(nullptr);
     m_pWorld.reset();
     SetParkViews(nullptr);
     UnregisterParkLayer();

@@ -3,6 +3,11 @@
 
 #include "engine/media/ScriptedSound.h"
 #include "world/CameraManager.h"
+#include "world/ObjectManager.h"
+#include "world/StaticObject.h"
+#include "world/WorldMap.h"
+
+#include <cmath>
 
 void ShellParkViews::LookAt(const platform::Vec3& mapPosition)
 {
@@ -26,4 +31,47 @@ void ShellParkViews::PlayOpinionSound(int32_t sound, const platform::Vec3& mapPo
 {
     if (g_pScriptedSound)
         g_pScriptedSound->PlayOpinionSound(sound, mapPosition);
+}
+
+bool ShellParkViews::GetRadarView(RadarView& view)
+{
+    view.buildings.clear();
+    view.staff.clear();
+    view.guests.clear();
+    view.hasCamera = false;
+    if (!g_pWorldMap || !g_pObjectManager)
+        return false;
+    const platform::Vec3 cell = WorldMap::GridToWorld({1, 1});
+    view.mapWidth = cell.x * static_cast<float>(g_pWorldMap->GetWidth());
+    view.mapHeight = cell.y * static_cast<float>(g_pWorldMap->GetHeight());
+    const ObjectManager& objects = *g_pObjectManager;
+    for (uint32_t i = 0; i < objects.GetPoolCount(ObjectManager::POOL_BUILDING); ++i)
+        if (const auto* building =
+                dynamic_cast<const StaticObject*>(objects.GetPoolObject(ObjectManager::POOL_BUILDING, i)))
+        {
+            const platform::Vec3& at = building->GetWorldPosition();
+            view.buildings.push_back({at.x, at.y, at.x + cell.x * static_cast<float>(building->GetGridW()),
+                                      at.y + cell.y * static_cast<float>(building->GetGridH())});
+        }
+    for (const BaseObject* staff : objects.GetStaffObjects())
+        view.staff.push_back({staff->GetWorldPosition().x, staff->GetWorldPosition().y});
+    for (uint32_t i = 0; i < objects.GetPoolCount(ObjectManager::POOL_GUEST); ++i)
+        if (const BaseObject* guest = objects.GetPoolObject(ObjectManager::POOL_GUEST, i))
+            view.guests.push_back({guest->GetWorldPosition().x, guest->GetWorldPosition().y});
+    if (g_pCameraManager && g_pCameraManager->GetCurrentCamera())
+    {
+        // Scene units are the same length along both axes of the park, so the direction in them is the one shown.
+        const platform::Vec3 eye = g_pCameraManager->GetEye(), at = g_pCameraManager->GetLookAt();
+        const platform::Vec3 map = WorldMap::SceneToWorld(eye.x, eye.z);
+        view.hasCamera = true;
+        view.camera = {map.x, map.y};
+        view.heading = std::atan2(at.x - eye.x, at.z - eye.z);
+    }
+    return true;
+}
+
+void ShellParkViews::LookAtMapPos(float x, float y)
+{
+    if (g_pCameraManager)
+        g_pCameraManager->LookAtWorldPos({x, y, 0.0f});
 }

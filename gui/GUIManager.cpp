@@ -17,8 +17,11 @@
 #include "gui/GazetteerList.h"
 #include "gui/GuiShell.h"
 #include "gui/ListRows.h"
+#include "gui/MainItem.h"
 #include "gui/ReportText.h"
 #include "gui/ScreenElements.h"
+#include "gui/Sprite.h"
+#include "gui/SpriteManager.h"
 #include "gui/TickerList.h"
 #include "platform/Strings.h"
 
@@ -75,6 +78,7 @@ GUIManager::GUIManager(Display* display) : m_pDisplay(display)
 GUIManager::~GUIManager()
 {
     Reset();
+    ReleaseProgressExtension();
     if (m_pMode)
     {
         m_pMode->Exit();
@@ -197,6 +201,7 @@ void GUIManager::Reset()
     m_currentScreen.clear();
     m_tooltip.Hide();
     m_pTooltipOwner = nullptr;
+    DropProgressDialog();
     m_script = GuiScript{};
     m_tooltip.SetWriter(nullptr);
     m_fonts = ScriptFonts{};
@@ -817,9 +822,93 @@ void GUIManager::PopPause()
         m_pShell->SetParkPaused(m_bSavedPause);
 }
 
-bool GUIManager::IsMouseOverGui(bool) const
+void GUIManager::CreateRadar(const char* mapSprite, bool alternative, int32_t x, int32_t y)
 {
-    if (m_bMouseOverToolbar)
+    m_Radar.Create(x, y, mapSprite, alternative);
+}
+
+// ---- progress extension
+
+void GUIManager::ResetProgressExtension()
+{
+    SetProgressExtension(nullptr, 1);
+    m_Progress.dialogName.clear();
+}
+
+void GUIManager::SetProgressExtension(const char* dialog, int32_t n)
+{
+    DropProgressDialog();
+    if (m_Progress.sprite)
+        GetSpriteManager().ReleaseSprite(m_Progress.sprite);
+    const int32_t picture = std::clamp(n, 1, kProgressPictures);
+    m_Progress.picture = "uis_progress_extension" + std::to_string(picture);
+    m_Progress.sprite = GetSpriteManager().CreateSprite(m_Progress.picture.c_str());
+    m_Progress.rect = {kProgressLeft, kProgressTop, kProgressLeft + m_Progress.sprite->GetWidth(),
+                       kProgressTop + m_Progress.sprite->GetHeight()};
+    m_Progress.dialogName = dialog ? dialog : "";
+}
+
+bool GUIManager::PlaceProgressExtension()
+{
+    DropProgressDialog();
+    DialogItem* dialog = m_Progress.dialogName.empty() ? nullptr : FindDialog(m_Progress.dialogName.c_str());
+    if (!dialog)
+        return false;
+    // Laid out at the extension's corner, away from its own place (and remembered under no position).
+    const GuiRect& home = dialog->GetHomeRect();
+    dialog->Reposition(m_Progress.rect.left - home.left, m_Progress.rect.top - home.top);
+    dialog->SetActive(true);
+    dialog->SetChanged(true);
+    m_Progress.dialog = dialog;
+    if (m_pDisplay)
+    {
+        const GuiRect& at = dialog->GetRect();
+        const int32_t width = std::max(at.right - at.left, 1), height = std::max(at.bottom - at.top, 1);
+        m_Progress.layer = m_pDisplay->CreateSurface(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                                                     m_Progress.dialogName.c_str(), true);
+        if (m_Progress.layer >= 0)
+        {
+            m_pDisplay->ClearSurface(m_Progress.layer);
+            m_pDisplay->SetSurfacePosition(m_Progress.layer, at.left, at.top);
+        }
+    }
+    return true;
+}
+
+void GUIManager::DropProgressDialog()
+{
+    if (m_Progress.dialog)
+        m_Progress.dialog->SetActive(false);
+    m_Progress.dialog = nullptr;
+    if (m_pDisplay && m_Progress.layer >= 0)
+        m_pDisplay->FreeSurface(m_Progress.layer);
+    m_Progress.layer = -1;
+}
+
+void GUIManager::ReleaseProgressExtension()
+{
+    DropProgressDialog();
+    if (m_Progress.sprite)
+        GetSpriteManager().ReleaseSprite(m_Progress.sprite);
+    m_Progress = ProgressExtension{};
+}
+
+void GUIManager::RouteProgressExtension(int32_t x, int32_t y, int32_t first)
+{
+    const GuiRect& r = m_Progress.rect;
+    m_Progress.mouseOver = m_Progress.shown && m_Progress.sprite && m_Progress.sprite->HasPicture() && x >= r.left &&
+                           y >= r.top && x < r.right && y < r.bottom &&
+                           m_Progress.sprite->IsOpaqueAt(x - r.left + 1, y - r.top);
+    if (m_Progress.shown && m_Progress.dialog)
+    {
+        m_pDialogObject = nullptr;
+        m_Progress.dialog->OnMouse(x, y, first);
+    }
+}
+
+bool GUIManager::IsMouseOverGui(bool includeRadar) const
+{
+    if (m_bMouseOverToolbar || (includeRadar && IsMouseOverRadar()) || IsMouseOverProgressExtension())
         return true;
     for (const DialogEntry& entry : m_open)
         if (entry.state != ENTRY_CLOSING && entry.dialog->IsMouseOver())
@@ -875,6 +964,12 @@ void GUIManager::Update(float frameTime, const GuiMouse& mouse)
         m_pMusicPlayer->Update(frameTime);
     m_pTicker->Refresh();
     m_pGazetteer->Update();
+    m_Radar.Update(frameTime);
+    if (m_Progress.shown && m_Progress.dialog)
+    {
+        m_pDialogObject = nullptr;
+        m_Progress.dialog->Update(frameTime);
+    }
     if (m_pCredits)
     {
         m_pCredits->Update(frameTime);
@@ -985,6 +1080,8 @@ void GUIManager::RouteMouse(const GuiMouse& mouse)
         m_pScreen->OnScreenMouse(static_cast<float>(mouse.x) / static_cast<float>(GetScreenWidth()),
                                  static_cast<float>(mouse.y) / static_cast<float>(GetScreenHeight()), first))
         taken = true;
+    m_Radar.OnMouse(mouse.x, mouse.y, first, m_bRadarInput, m_pRadarPark);
+    RouteProgressExtension(mouse.x, mouse.y, first);
     if (!taken && m_pMode)
         m_pMode->OnMouse(mouse.x, mouse.y, first, second);
 }
@@ -1002,6 +1099,16 @@ void GUIManager::DrawDialogs()
         if (m_pDisplay && root->HasChanged())
             m_pDisplay->MarkSurfaceDirty(m_iToolbarLayer);
         root->SetChanged(false);
+    }
+    if (!m_bLock && m_Progress.shown && m_Progress.dialog)
+    {
+        m_pDialogObject = nullptr;
+        if (m_pDisplay)
+            m_pDisplay->SelectSurface(m_Progress.layer);
+        m_Progress.dialog->DrawCached();
+        if (m_pDisplay && m_Progress.dialog->HasChanged())
+            m_pDisplay->MarkSurfaceDirty(m_Progress.layer);
+        m_Progress.dialog->SetChanged(false);
     }
     for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
     {
@@ -1057,6 +1164,22 @@ void GUIManager::Draw()
             writer->SetAlignment(0);
             writer->DrawLine(m_Band.GetLeft() - band.left, 0, m_MessageText.c_str());
         }
+    if (m_iMode != kIdleMode)
+        m_Radar.Draw(m_pRadarPark);
+    if (m_iMode != kIdleMode && m_Progress.shown)
+    {
+        if (m_Progress.sprite)
+            m_Progress.sprite->Draw(static_cast<float>(m_Progress.rect.left), static_cast<float>(m_Progress.rect.top),
+                                    GuiNow());
+        if (m_Progress.dialog)
+        {
+            m_pDialogObject = nullptr;
+            if (m_pDisplay)
+                m_pDisplay->DrawSurface(m_Progress.dialog->GetRect().left, m_Progress.dialog->GetRect().top,
+                                        m_Progress.layer);
+            m_Progress.dialog->Draw();
+        }
+    }
     for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
         drawEntry(*it);
     if (m_pCredits)

@@ -7,6 +7,7 @@
 
 #include "gui/GuiParser.h"
 #include "gui/MessageBand.h"
+#include "gui/Radar.h"
 #include "gui/ToolMode.h"
 #include "gui/TooltipBox.h"
 
@@ -28,6 +29,7 @@ class ListRows;
 class TextWriter;
 class TickerList;
 class Button;
+class Sprite;
 
 // Something the GUI manager runs every frame and disables whenever a script is reset (the music player).
 class GuiFrameHolder
@@ -251,15 +253,45 @@ public:
     // Either control key is held in this frame's input.
     bool IsControlHeld() const { return m_bControl; }
 
-    // ---- radar and progress extension: their state (the park draws them)
-    void SetRadarActive(bool active) { m_bRadarActive = active; }
-    void ClearRadarActive() { m_bRadarActive = false; }
-    bool IsRadarActive() const { return m_bRadarActive; }
+    // ---- radar
+    // Builds the radar on the scenario's map picture at a screen position (the park's load does), expanded and
+    // active; the alternative look takes the sandbox panels.
+    void CreateRadar(const char* mapSprite, bool alternative, int32_t x = 0, int32_t y = 0);
+    void DestroyRadar() { m_Radar.Destroy(); }
+    void ToggleRadarSize() { m_Radar.ToggleSize(); }
+    void ClearRadarActive() { m_Radar.SetActive(false); }
+    bool IsRadarActive() const { return m_Radar.IsActive(); }
     void SetRadarInputEnabled(bool enabled) { m_bRadarInput = enabled; }
-    bool IsMouseOverRadar() const { return false; }
-    void ShowProgressExtension() { m_bProgressShown = true; }
-    void HideProgressExtension() { m_bProgressShown = false; }
-    bool IsProgressExtensionShown() const { return m_bProgressShown; }
+    bool IsRadarInputEnabled() const { return m_bRadarInput; }
+    bool IsMouseOverRadar() const { return m_Radar.IsActive() && m_Radar.IsMouseOver(); }
+    const Radar& GetRadar() const { return m_Radar; }
+    // The park the radar shows and aims the camera in (not owned; null for none).
+    void SetRadarPark(RadarPark* park) { m_pRadarPark = park; }
+    RadarPark* GetRadarPark() const { return m_pRadarPark; }
+
+    // ---- progress extension: a picture beside the radar (its top-left at (172, 0)) holding the scenario's
+    // progress dialog
+    static constexpr int32_t kProgressLeft = 172;
+    static constexpr int32_t kProgressTop = 0;
+    static constexpr int32_t kProgressPictures = 3;
+    // The first picture, no dialog attached.
+    void ResetProgressExtension();
+    // The picture for n objectives (0 counts as 1, more than there are pictures takes the last) and the name of
+    // the dialog to attach.
+    void SetProgressExtension(const char* dialog, int32_t n);
+    // Finds the named dialog of the loaded script, moves it into the extension and lays it out; false when the
+    // script has no such dialog.
+    bool PlaceProgressExtension();
+    void ShowProgressExtension() { m_Progress.shown = true; }
+    void HideProgressExtension() { m_Progress.shown = false; }
+    // Drops the picture and the attached dialog.
+    void ReleaseProgressExtension();
+    bool IsProgressExtensionShown() const { return m_Progress.shown; }
+    bool IsMouseOverProgressExtension() const { return m_Progress.shown && m_Progress.mouseOver; }
+    const std::string& GetProgressExtensionPicture() const { return m_Progress.picture; }
+    const std::string& GetProgressDialogName() const { return m_Progress.dialogName; }
+    DialogItem* GetProgressDialog() const { return m_Progress.dialog; }
+    const GuiRect& GetProgressExtensionRect() const { return m_Progress.rect; }
 
     // ---- credits
     void StartCredits();
@@ -286,6 +318,8 @@ private:
     void BuildScript(const char* text, size_t length, const char* name = nullptr);
     void BuildFonts();
     void ReleaseLayer(DialogEntry& entry);
+    void DropProgressDialog();
+    void RouteProgressExtension(int32_t x, int32_t y, int32_t first);
 
     Display* m_pDisplay;
     GuiShell* m_pShell = nullptr;
@@ -312,7 +346,8 @@ private:
     int32_t m_dialogValues[kDialogValueCount] = {};
     MessageBand m_Band;
     std::u16string m_MessageText;
-    bool m_bRadarActive = false;
+    Radar m_Radar;
+    RadarPark* m_pRadarPark = nullptr;
     bool m_bRadarInput = true;
     std::unique_ptr<ToolMode> m_pMode;
     int32_t m_iMode = -1;
@@ -323,7 +358,18 @@ private:
     GuiFrameHolder* m_pMusicPlayer = nullptr;
     std::unique_ptr<TickerList> m_pTicker;
     std::unique_ptr<GazetteerList> m_pGazetteer;
-    bool m_bProgressShown = false;
+    struct ProgressExtension
+    {
+        bool shown = false;
+        bool mouseOver = false;
+        GuiRect rect;
+        Sprite* sprite = nullptr;
+        std::string picture;
+        std::string dialogName;
+        DialogItem* dialog = nullptr; // a widget of the loaded script: forgotten by every reset
+        int32_t layer = -1;
+    };
+    ProgressExtension m_Progress;
     std::unique_ptr<CreditsRoll> m_pCredits;
     bool m_bSavedPause = false;
     bool m_bLock = false;

@@ -6,8 +6,14 @@
 #include "engine/core/Logger.h"
 #include "engine/media/ScriptedSound.h"
 #include "engine/render/AnimationScheduler.h"
+#include "engine/render/Display.h"
+#include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
+#include "engine/render/TextureBank.h"
+#include "engine/render/TextureManager.h"
+#include "gui/GUIManager.h"
+#include "gui/GuiShell.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
@@ -25,6 +31,7 @@
 #include "world/SkyDome.h"
 #include "world/WorldMap.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -71,6 +78,20 @@ std::string Text(const ParameterScript& file, const char* key)
 }
 
 } // namespace
+
+ParkTextureBank::ParkTextureBank() : m_pBank(std::make_unique<TextureBank>(kIndexFile, kDataFile))
+{
+    m_bAttached = m_pBank->GetRecordCount() > 0 && !g_TextureManager.GetTextureBank();
+    if (m_bAttached)
+        g_TextureManager.SetTextureBank(m_pBank.get());
+}
+
+ParkTextureBank::~ParkTextureBank()
+{
+    if (m_bAttached)
+        g_TextureManager.SetTextureBank(nullptr);
+    m_pBank->FreeRecords();
+}
 
 World::World()
 {
@@ -197,6 +218,22 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
     m_pPlayer = std::make_unique<Player>(u"Test Player");
     m_pPlayer->Cash = kStartingCash;
 
+    // The radar on the scenario's picture, in the sandbox look for a sandbox park; the progress extension.
+    if (g_pGUIManager)
+    {
+        bool sandbox = m_bSandbox;
+        int32_t index = 0, park = 0;
+        if (GuiShell* shell = g_pGUIManager->GetShell())
+            shell->GetScenarioChoice(&sandbox, &index, &park);
+        const char* radar = file.GetString("RADAR_IMAGE");
+        if (!radar)
+            GetLogger()->Report(1, "World::World - no RADAR_IMAGE in %s: the radar shows no picture", name);
+        g_pGUIManager->CreateRadar(radar ? radar : "", sandbox);
+        // The progress extension holds the scenario's progress dialog, its picture sized for the objectives.
+        g_pGUIManager->ResetProgressExtension();
+        g_pGUIManager->SetProgressExtension(file.GetString("PROGRESS_DIALOG"), m_iObjectiveCount);
+    }
+
     m_pSounds = std::make_unique<ParkSounds>(*this, ScriptedSound::kScriptFile);
 
     // The world scene holds the objects' models, over the whole map in map units.
@@ -205,9 +242,13 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
     m_pScene->Open({0.0f, 0.0f, 0.0f}, {static_cast<float>(m_pWorldMap->GetWidth()) * cellLength / 2.0f, kSceneHeight,
                                         static_cast<float>(m_pWorldMap->GetHeight()) * cellLength});
     g_SkyDome.Init();
-    g_SkyDome.LoadSurround(nullptr, location->surround);
-    g_SkyDome.SetCentre({centre, 0.0f, centre});
-    PreloadModels();
+    {
+        // The surround and the models take their textures from the park's texture bank while it is open.
+        const ParkTextureBank bank;
+        g_SkyDome.LoadSurround(nullptr, location->surround);
+        g_SkyDome.SetCentre({centre, 0.0f, centre});
+        PreloadModels();
+    }
 
     m_iParkRating = 50;
     // The scenario starts in its startup State, with its OnEntry list.
@@ -332,11 +373,39 @@ void World::ReadScenarioTexts(const ParameterScript& file)
     m_dwLastCreatedBuilding = kNoObjectID;
 }
 
+void World::LoadingBarRect(float width, float height, float progress, float out[4])
+{
+    const float p = std::isfinite(progress) ? std::clamp(progress, 0.0f, 1.0f) : 0.0f;
+    out[0] = 0.30625f * width;
+    out[1] = 0.7383f * height;
+    out[2] = out[0] + 0.5925f * width * p;
+    out[3] = out[1] + 0.0433f * height;
+}
+
 void World::StepLoadingProgress()
 {
     m_fLoadProgress += 1.0f / 370.0f;
     if (m_fLoadProgress > 1.0f)
         m_fLoadProgress = 1.0f;
+    // The bar on two whole frames over what the screen shows, while there is a screen to draw on.
+    if (!g_pDisplay || !g_GraphicsManager.GetRenderer())
+        return;
+    float bar[4];
+    LoadingBarRect(static_cast<float>(g_pDisplay->GetWidth()), static_cast<float>(g_pDisplay->GetHeight()),
+                   m_fLoadProgress, bar);
+    const bool clear = g_GraphicsManager.GetClearFlag();
+    const uint32_t colour = g_GraphicsManager.GetClearColour();
+    g_GraphicsManager.SetClearMode(false, colour);
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        if (!g_GraphicsManager.BeginFrame(0))
+            break;
+        g_GraphicsManager.Begin2D();
+        g_GraphicsManager.DrawRect(bar[0], bar[1], bar[2], bar[3], kLoadingBarColour);
+        g_GraphicsManager.EndFrame();
+        g_GraphicsManager.Present();
+    }
+    g_GraphicsManager.SetClearMode(clear, colour);
 }
 
 std::vector<std::string> World::GetPreloadList() const

@@ -28,6 +28,26 @@ class Scene;
 class SerialStream;
 class Player;
 class TextWriter;
+class TextureBank;
+
+// The park's texture bank while the park is built: opened from the data, made the texture manager's bank while it
+// holds textures (a missing or empty bank leaves every texture to its own file), detached and freed when it goes.
+class ParkTextureBank
+{
+public:
+    static constexpr const char* kIndexFile = "Data/Textures/MRV2TEX.HDR";
+    static constexpr const char* kDataFile = "Data/Textures/MRV2TEX.GTB";
+    ParkTextureBank();
+    ~ParkTextureBank();
+    ParkTextureBank(const ParkTextureBank&) = delete;
+    ParkTextureBank& operator=(const ParkTextureBank&) = delete;
+    bool IsAttached() const { return m_bAttached; }
+
+private:
+    std::unique_ptr<TextureBank> m_pBank;
+    bool m_bAttached = false;
+};
+
 class WorldMap;
 class WorldParams;
 class WorldScript;
@@ -68,6 +88,15 @@ public:
     // The money chord: Right Control held and M pressed adds this to the cash.
     static constexpr int kMoneyChord[2] = {0x9D, 0x32};
     static constexpr float kMoneyChordAmount = 5000.0f;
+    // The debug keys: Right Control and Right Shift held with D pressed switch them on, with F pressed off. While
+    // they are on, F6, F7 and F8 make camera types 1, 0 and 2 current; = and - also double and halve the game
+    // speed; F9 and F10 switch the two groups of the debug overlay; F11 switches wireframe drawing. None of these
+    // is a park key, the money chord or the front end's cheat chord (left Control, left Shift, U).
+    static constexpr int kDebugModifiers[2] = {0x9D, 0x36};
+    static constexpr int kDebugOnKey = 0x20;
+    static constexpr int kDebugOffKey = 0x21;
+    static constexpr int kDebugKeys[6] = {0x40, 0x41, 0x42, 0x43, 0x44, 0x57};
+    static constexpr int kDebugCameraTypes[3] = {1, 0, 2};
 
     // The clock alone, for parts of the park used without a scenario: stores the global pointer; the clock starts
     // at 09:00 of day 0 when the game parameters give a usable day length (at 0, with no days, otherwise); speed 1,
@@ -158,6 +187,10 @@ public:
     // The models the scenario can show, in the order they are preloaded.
     std::vector<std::string> GetPreloadList() const;
     float GetLoadProgress() const { return m_fLoadProgress; }
+    // The loading bar's rectangle {left, top, right, bottom} on a screen of that size for a progress of 0 to 1
+    // (a progress outside it takes the nearest end, one that is not a number 0).
+    static void LoadingBarRect(float width, float height, float progress, float out[4]);
+    static constexpr uint32_t kLoadingBarColour = 0xFFFFFFFF;
 
     // ---- owned parts (null when not made)
     Player* GetPlayer() const { return m_pPlayer.get(); }
@@ -245,6 +278,9 @@ public:
     // The debug overlay's text lines for each shown group, top to bottom; DrawDebugInfo draws them.
     std::vector<std::string> GetDebugInfoLines() const;
     void DrawDebugInfo(TextWriter& writer) const;
+    bool AreDebugKeysOn() const { return m_bDebugKeys; }
+    bool IsDebugDisplayOn(uint32_t group) const { return group < 2 && m_bDebugDisplay[group]; }
+    bool IsWireframe() const { return m_bWireframe; }
     void SetDebugDisplay(uint32_t group, bool on)
     {
         if (group < 2)
@@ -374,6 +410,10 @@ protected:
     void OnKeyPressed(int key);
     // The money chord's step for the frame's modifier and key.
     void StepMoneyChord(bool modifierHeld, bool keyPressed);
+    // The debug chords' step for the frame's two modifiers and the on and off keys.
+    void StepDebugChords(bool modifiersHeld, bool onPressed, bool offPressed);
+    // A key pressed while the debug keys are on (after its park key's own effect, for = and -).
+    void OnDebugKey(int key);
 
     // Control messages.
     void UpdateRating();
@@ -398,6 +438,7 @@ protected:
     float m_fFrozenTime = 0.0f;
     bool m_bCursorHeld = false;
     bool m_bWireframe = false;
+    bool m_bDebugKeys = false;
     bool m_bSandbox = false;
     bool m_bDebugDisplay[2] = {false, false};
     uint32_t m_dwLastCreatedBuilding = 0xFFFFFFFF;

@@ -8,6 +8,7 @@
 #include "engine/core/MouseState.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/AnimationScheduler.h"
+#include "engine/render/GraphicsManager.h"
 #include "gui/GUIManager.h"
 #include "platform/Input.h"
 #include "scripts/ObjectStates.h"
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 void World::Update()
 {
@@ -262,6 +264,57 @@ void World::UpdateKeys()
             OnKeyPressed(key);
     }
     StepMoneyChord(m_pInput->IsKeyHeld(kMoneyChord[0]), m_pInput->IsKeyPressed(kMoneyChord[1]));
+    StepDebugChords(m_pInput->IsKeyHeld(kDebugModifiers[0]) && m_pInput->IsKeyHeld(kDebugModifiers[1]),
+                    m_pInput->IsKeyPressed(kDebugOnKey), m_pInput->IsKeyPressed(kDebugOffKey));
+    if (!m_bDebugKeys)
+        return;
+    for (int key : kDebugKeys)
+        if (m_pInput->IsKeyPressed(key))
+            OnDebugKey(key);
+}
+
+void World::StepDebugChords(bool modifiersHeld, bool onPressed, bool offPressed)
+{
+    if (!modifiersHeld)
+        return;
+    if (onPressed)
+        m_bDebugKeys = true;
+    if (offPressed)
+        m_bDebugKeys = false;
+}
+
+void World::OnDebugKey(int key)
+{
+    if (!m_bDebugKeys)
+        return;
+    for (size_t i = 0; i < std::size(kDebugCameraTypes); ++i)
+        if (key == kDebugKeys[i])
+        {
+            if (g_pCameraManager)
+                g_pCameraManager->SetCamera(kDebugCameraTypes[i], false);
+            return;
+        }
+    switch (key)
+    {
+    case platform::kKeyEquals:
+        m_fGameSpeed = m_fGameSpeed < 256.0f ? m_fGameSpeed * 2.0f : 16.0f;
+        break;
+    case platform::kKeyMinus:
+        m_fGameSpeed = m_fGameSpeed > 0.5f ? m_fGameSpeed / 2.0f : 0.5f;
+        break;
+    case platform::kKeyF9:
+        m_bDebugDisplay[0] = !m_bDebugDisplay[0];
+        break;
+    case platform::kKeyF10:
+        m_bDebugDisplay[1] = !m_bDebugDisplay[1];
+        break;
+    case platform::kKeyF11:
+        m_bWireframe = !m_bWireframe;
+        g_GraphicsManager.SetFillMode(0, m_bWireframe);
+        break;
+    default:
+        break;
+    }
 }
 
 void World::StepMoneyChord(bool modifierHeld, bool keyPressed)
@@ -305,9 +358,11 @@ void World::OnKeyPressed(int key)
         break;
     case platform::kKeyEquals:
         SetGameSpeedLevel(m_GameSpeedLevel + 1);
+        OnDebugKey(key);
         break;
     case platform::kKeyMinus:
         SetGameSpeedLevel(m_GameSpeedLevel - 1);
+        OnDebugKey(key);
         break;
     default:
         break;

@@ -14,6 +14,7 @@
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
 #include "world/ObjectManager.h"
+#include "world/PathTileSet.h"
 #include "world/Player.h"
 #include "world/World.h"
 #include "world/WorldMap.h"
@@ -269,6 +270,152 @@ TEST_F(ToolModesInGameTest, TheBrushScattersPlantsOverADraggedRectangleAndCharge
             EXPECT_EQ(tulipsAt({x, y}), 1) << x << "," << y;
     EXPECT_EQ(tulipsAt({to.x + 1, to.y}), 0);
     GameHarness::Keep(harness.Screenshot(), "tools-brush-done");
+}
+
+} // namespace
+
+namespace
+{
+
+int32_t CountNamedAt(const GridPos& cell, const char* name)
+{
+    int n = 0;
+    for (BaseObject* o : g_pWorldMap->GetObjectsAt(cell))
+        n += std::string(o->GetName()) == name ? 1 : 0;
+    return n;
+}
+
+TEST_F(ToolModesInGameTest, TheTilePaintToolWritesTheChosenFlagsIntoEveryCellThePointerPassesWhilePressed)
+{
+    constexpr int32_t kBlock = 6;
+    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    LookDownAt(corner, kBlock);
+    const GridPos from{corner.x + 1, corner.y + 2};
+    const GridPos beside{corner.x + 1, corner.y + 3};
+    const uint32_t before = g_pWorldMap->GetFlags(from);
+    const uint32_t besideBefore = g_pWorldMap->GetFlags(beside);
+    // Any word not already there: the open ground's own with one more bit.
+    const uint32_t painted = before | 0x00000100u;
+    ASSERT_NE(painted, before);
+    Gui().SetSelection(3, static_cast<int32_t>(painted));
+    Gui().SetMode(1);
+    Settle();
+    // The pointer resting on a cell paints nothing.
+    MoveToCell(from);
+    EXPECT_EQ(g_pWorldMap->GetFlags(from), before);
+    // Pressed and moved cell by cell along the row, each cell passed takes the word.
+    Press(true);
+    for (int32_t x = from.x; x <= from.x + 3; ++x)
+        MoveToCell({x, from.y});
+    Press(false);
+    for (int32_t x = from.x; x <= from.x + 3; ++x)
+        EXPECT_EQ(g_pWorldMap->GetFlags({x, from.y}), painted) << "cell " << x;
+    EXPECT_EQ(g_pWorldMap->GetFlags(beside), besideBefore);
+    // Released, the pointer paints no more.
+    MoveToCell(beside);
+    EXPECT_EQ(g_pWorldMap->GetFlags(beside), besideBefore);
+}
+
+TEST_F(ToolModesInGameTest, TheSceneryToolPlacesOneItemWhereItFitsAndIsPaidFor)
+{
+    constexpr int32_t kBlock = 8;
+    constexpr float kFountainCost = 400.0f; // src/data/script/mrvscenery.pis, 2 x 2 cells on land
+    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    LookDownAt(corner, kBlock);
+    Gui().SetSelection(5, SceneryIndex("FOUNTAIN"));
+    Gui().SetMode(2);
+    Settle();
+    ASSERT_EQ(Gui().GetMode(), 2);
+    const GridPos site{corner.x + 2, corner.y + 2};
+    const float cash = g_pWorld->GetPlayer()->Cash;
+    MoveToCell(site);
+    Press(true);
+    Press(false);
+    harness.RunFrames(3);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash - kFountainCost);
+    EXPECT_EQ(CountNamedAt(site, "FOUNTAIN"), 1);
+    EXPECT_EQ(Gui().GetMode(), 2) << "the tool stays for the next item";
+
+    struct Refused
+    {
+        const char* why;
+        GridPos cell;
+        float cash;
+    };
+    const Refused refused[] = {
+        {"over the fountain's own cells", {site.x + 1, site.y + 1}, 10000.0f},
+        {"a dollar short", {site.x + 3, site.y + 3}, kFountainCost - 1.0f},
+    };
+    for (const Refused& r : refused)
+    {
+        g_pWorld->GetPlayer()->Cash = r.cash;
+        const size_t fountains = g_pObjectManager->GetObjectsByName("FOUNTAIN").size();
+        MoveToCell(r.cell);
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, r.cash) << r.why;
+        EXPECT_EQ(g_pObjectManager->GetObjectsByName("FOUNTAIN").size(), fountains) << r.why;
+    }
+    // Exactly the cost is enough.
+    g_pWorld->GetPlayer()->Cash = kFountainCost;
+    const GridPos second{site.x + 3, site.y + 3};
+    MoveToCell(second);
+    Press(true);
+    Press(false);
+    harness.RunFrames(3);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 0.0f);
+    EXPECT_EQ(CountNamedAt(second, "FOUNTAIN"), 1);
+}
+
+TEST_F(ToolModesInGameTest, TheQueueToolLaysAPieceOnlyBesideAQueueOpenTowardsIt)
+{
+    constexpr int32_t kBlock = 8;
+    constexpr float kQueueCost = 15.0f; // QUEUEPATH in src/data/script/mrvscenery.pis
+    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    LookDownAt(corner, kBlock);
+    // A queue's first cell, as a building's entrance starts one.
+    const GridPos seed{corner.x + 3, corner.y + 3};
+    ASSERT_TRUE(g_pPathTileSet->PlaceQueueTile(seed));
+    Gui().SetSelection(5, SceneryIndex("QUEUEPATH"));
+    Gui().SetMode(9);
+    Settle();
+    ASSERT_EQ(Gui().GetMode(), 9);
+
+    struct Step
+    {
+        const char* what;
+        GridPos cell;
+        float cash;
+        bool laid;
+    };
+    const Step steps[] = {
+        {"two cells from the queue", {seed.x + 2, seed.y}, 10000.0f, false},
+        {"diagonal to the queue", {seed.x + 1, seed.y + 1}, 10000.0f, false},
+        {"beside the queue, a dollar short", {seed.x + 1, seed.y}, kQueueCost - 1.0f, false},
+        {"beside the queue", {seed.x + 1, seed.y}, 10000.0f, true},
+        {"beside the new end", {seed.x + 2, seed.y}, 10000.0f, true},
+        {"on the queue itself", {seed.x + 2, seed.y}, 10000.0f, false},
+    };
+    for (const Step& s : steps)
+    {
+        g_pWorld->GetPlayer()->Cash = s.cash;
+        const bool wasQueue = (g_pWorldMap->GetFlags(s.cell) & CELL_QUEUE) != 0;
+        MoveToCell(s.cell);
+        ASSERT_EQ(CursorCell(), s.cell) << s.what;
+        Press(true);
+        Press(false);
+        EXPECT_EQ((g_pWorldMap->GetFlags(s.cell) & CELL_QUEUE) != 0, s.laid || wasQueue) << s.what;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, s.laid ? s.cash - kQueueCost : s.cash) << s.what;
+        // The pointer leaves the cell, so that the next press is a fresh one.
+        MoveToCell({corner.x, corner.y});
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The pointer of an X display, moved and pressed through the X test extension as a person's mouse would.
+// The pointer and keys of an X display, moved and pressed through the X test extension as a person would.
 #pragma once
 
 #include <string>
@@ -20,6 +20,8 @@ public:
     void MoveTo(int x, int y);
     // Button 1 is the first button; 4 and 5 are the wheel turned up and down.
     void Button(unsigned button, bool down);
+    // A key of the keyboard, named by its X key symbol (XK_F4 and the like).
+    void Key(unsigned long keysym, bool down);
 
 private:
     struct State;
