@@ -179,6 +179,8 @@ public:
     void RedrawAllDialogs(bool clear);
     void RefreshOpenDialogs();
     DialogListener* GetDialogObject() const { return m_pDialogObject; }
+    // The listener the commands act on until the next dialog is handled (the manager sets it as it routes input).
+    void SetDialogObject(DialogListener* listener) { m_pDialogObject = listener; }
     const std::vector<DialogEntry>& GetOpenList() const { return m_open; }
     // The dialog's top-left corner under its position id, unless the current or requested mode is the idle one.
     void StoreDialogPosition(int32_t positionId, int32_t x, int32_t y);
@@ -255,6 +257,9 @@ public:
     void SetRadarActive(bool active) { m_bRadarActive = active; }
     void ClearRadarActive() { m_bRadarActive = false; }
     bool IsRadarActive() const { return m_bRadarActive; }
+    // The radar's small and large sizes.
+    void ToggleRadarSize() { m_bRadarLarge = !m_bRadarLarge; }
+    bool IsRadarLarge() const { return m_bRadarLarge; }
     void SetRadarInputEnabled(bool enabled) { m_bRadarInput = enabled; }
     bool IsMouseOverRadar() const { return false; }
     void ShowProgressExtension() { m_bProgressShown = true; }
@@ -314,6 +319,7 @@ private:
     std::u16string m_MessageText;
     bool m_bRadarActive = false;
     bool m_bRadarInput = true;
+    bool m_bRadarLarge = false;
     std::unique_ptr<ToolMode> m_pMode;
     int32_t m_iMode = -1;
     int32_t m_iRequestedMode = kStartMode;
