@@ -6,9 +6,16 @@
 #include "engine/core/TextTable.h"
 #include "engine/render/ModelManager.h"
 #include "game/Game.h"
+#include "gui/Button.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiCommands.h"
+#include "gui/MainItem.h"
+#include "park/BuildingObject.h"
+#include "park/CleaningManager.h"
 #include "park/ParkLayer.h"
+#include "park/ParkManagers.h"
+#include "park/RepairManager.h"
+#include "park/StaffObject.h"
 #include "platform/Random.h"
 #include "scripts/WorldParams.h"
 #include "tests/support/TestSupport.h"
@@ -456,6 +463,110 @@ TEST_F(ParkCommands, PauseResumeAndSpeedButtons)
     EXPECT_EQ(world->GetGameSpeedLevel(), 1);
     Run("GameSpeedDown");
     EXPECT_EQ(world->GetGameSpeedLevel(), 0);
+}
+
+// The object panels' buttons act on the object whose panel holds them.
+TEST_F(ParkCommands, ObjectPanelButtonsActOnThePanelsObject)
+{
+    gui.LoadScriptText(kPanelDialogs, std::strlen(kPanelDialogs));
+    BuildingObject* building = nullptr;
+    for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING))
+        if (auto* b = dynamic_cast<BuildingObject*>(object); b && !b->IsUnderConstruction() && !building)
+            building = b;
+    ASSERT_NE(building, nullptr);
+    const uint32_t id = building->GetID();
+    gui.SetDialogObject(building);
+
+    Run("CallCleaner");
+    EXPECT_TRUE(building->IsCleanerCalledByPlayer());
+    ASSERT_NE(GetCleaningManager(), nullptr);
+    EXPECT_TRUE(GetCleaningManager()->IsCleanerCalled(id));
+
+    Run("CallRepair");
+    ASSERT_NE(GetMechanicsRepair(), nullptr);
+    EXPECT_TRUE(GetMechanicsRepair()->HoldsRequest(id));
+
+    Run("CallZoo");
+    EXPECT_TRUE(building->IsZookeeperCalled());
+    ASSERT_NE(GetZooRepair(), nullptr);
+    EXPECT_TRUE(GetZooRepair()->HoldsRequest(id));
+
+    Run("BreakObject");
+    EXPECT_TRUE(building->IsDebugBreak());
+
+    Run("SellButton");
+    EXPECT_TRUE(gui.IsDialogOpen("ConfirmDemolish"));
+    ASSERT_FALSE(gui.GetOpenList().empty());
+    EXPECT_EQ(gui.GetOpenList().front().listener, building) << "the confirmation is the building's";
+    EXPECT_TRUE(gui.IsModalDialogOpen());
+    EXPECT_TRUE(reports.boxes.empty());
+}
+
+TEST_F(ParkCommands, StaffPanelFireAsksThenDismisses)
+{
+    gui.LoadScriptText(kPanelDialogs, std::strlen(kPanelDialogs));
+    ASSERT_TRUE(HireStaff(OBJECT_CLEANER));
+    const std::vector<BaseObject*> cleaners = g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER);
+    ASSERT_FALSE(cleaners.empty());
+    auto* staff = dynamic_cast<StaffObject*>(cleaners.back());
+    ASSERT_NE(staff, nullptr);
+    gui.SetDialogObject(staff);
+    Run("StaffFire");
+    ASSERT_TRUE(gui.IsDialogOpen("ConfirmDismiss"));
+    EXPECT_FALSE(staff->IsSacked()) << "only asked so far";
+    // The browser row's dismiss button asks about the staff member of selection slot 10.
+    gui.CloseAllDialogs();
+    gui.SetDialogObject(nullptr);
+    gui.SetSelection(10, static_cast<int32_t>(staff->GetID()));
+    Run("DismissStaff");
+    ASSERT_TRUE(gui.IsDialogOpen("ConfirmDismiss"));
+    gui.SetDialogObject(staff);
+    Run("DismissConfirm", gui.FindItem(WT_DIALOG, "ConfirmDismiss")->GetDialogIndex());
+    EXPECT_TRUE(staff->IsSacked());
+    EXPECT_FALSE(gui.IsDialogOpen("ConfirmDismiss"));
+}
+
+TEST_F(ParkCommands, ToolCommandsRequestTheirModes)
+{
+    const char* script = "Font(GuiFont7)\nDialogItem BuildPanel(0, 0, 99, 99, NONE, 1, 0)\n{\n}\n"
+                         "DialogItem ObjectBrowser(0, 0, 99, 99, NONE, 2, 0)\n{\n}\n"
+                         "MainItem\n{\nButton(10, 500, 50, 520, NONE, 0, None, SceneryDozer, NONE)\n}\n";
+    gui.LoadScriptText(script, std::strlen(script));
+    struct Case
+    {
+        const char* command;
+        int32_t mode;
+    };
+    // Select 4, tile paint 1, bulldoze 8.
+    const Case cases[] = {{"ExitBuildMode", 4}, {"StopPaint", 4}, {"PaintMap", 1}, {"SceneryDozer", 8}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.command);
+        gui.SetMode(GUIManager::kIdleMode);
+        gui.OpenDialog("BuildPanel", nullptr);
+        Run(c.command);
+        EXPECT_EQ(gui.GetRequestedMode(), c.mode);
+        if (c.mode != 8)
+        {
+            EXPECT_EQ(gui.GetOpenDialogCount(), 0) << "every dialog closes";
+        }
+    }
+    auto* dozer = dynamic_cast<Button*>(gui.GetToolbarRoot()->GetChildren().front());
+    ASSERT_NE(dozer, nullptr);
+    EXPECT_TRUE(dozer->IsHeld());
+
+    // The staff browsers open the object browser with the staff filter of their kind.
+    const std::pair<const char*, int32_t> browsers[] = {
+        {"CleanerBrowser", 0}, {"MechanicBrowser", 1}, {"ZooBrowser", 2}, {"StaffBrowser", 3}};
+    for (const auto& [command, filter] : browsers)
+    {
+        SCOPED_TRACE(command);
+        gui.CloseAllDialogs();
+        gui.SetSelection(9, -1);
+        Run(command);
+        EXPECT_TRUE(gui.IsDialogOpen("ObjectBrowser"));
+        EXPECT_EQ(gui.GetSelection(9), filter);
+    }
 }
 
 } // namespace
