@@ -7,6 +7,7 @@
 #include "tests/game/PointerGameTest.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
+#include "world/Player.h"
 #include "world/World.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,27 @@ TEST_F(ToolbarPointerTest, TheSpeedButtonsChangeTheGameSpeed)
         ASSERT_TRUE(ClickCommand(step.command));
         EXPECT_EQ(g_pWorld->GetGameSpeed(), step.speed);
     }
+}
+
+// The build button opens the build panel; a type chosen there and placed starts the placement mode of the running
+// game, which asks the game whether the type is available.
+TEST_F(ToolbarPointerTest, ABuildingChosenInTheBuildPanelIsPlaced)
+{
+    ASSERT_TRUE(ClickCommand("BuildList"));
+    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+    int32_t type = -1;
+    for (int32_t i = 0; i < g_pWorld->m_NumValidBuildings && type < 0; ++i)
+        if (g_pWorld->CanBuildType(g_pWorld->m_ValidBuildingIDs[i]))
+            type = g_pWorld->m_ValidBuildingIDs[i];
+    ASSERT_GE(type, 0);
+    Gui().SetSelection(0, type);
+    g_pWorld->GetPlayer()->Cash = 1e6f;
+    const GuiCommandHandler place = ResolveGuiCommand(GetInGameCommands(), "PlaceBuilding");
+    ASSERT_NE(place, nullptr);
+    place(Gui().FindItem(WT_DIALOG, "BuildPanel")->GetDialogIndex());
+    harness.RunFrames(2);
+    EXPECT_EQ(Gui().GetMode(), 5) << "the building placement mode";
+    EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
 }
 
 } // namespace
