@@ -121,6 +121,34 @@ TEST_F(CommandTables, EveryCommandOfEverySampleGuiScriptHasAHandler)
     EXPECT_GE(named, 40) << "the walk found too few commands to mean anything";
 }
 
+// Each sample GUI script, as the game reads it (scrambled), builds without a report, and every button it builds
+// has a handler for its command.
+TEST_F(CommandTables, EverySampleGuiScriptBuildsWithoutAReportAndItsButtonsHaveHandlers)
+{
+    testsupport::ScopedCurrentDir cwd{TW_SOURCE_DIR "/sample-data"};
+    const fs::path folder = fs::path(TW_SOURCE_DIR) / "sample-data/src/data/script/gui";
+    int buttons = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    {
+        if (entry.path().extension() != ".pis")
+            continue;
+        const std::string name = "data/script/gui/" + entry.path().filename().string();
+        SCOPED_TRACE(name);
+        testsupport::RecordingReportSink reports;
+        GUIManager gui(nullptr);
+        ASSERT_TRUE(gui.LoadScript(name.c_str()));
+        for (const auto& box : reports.boxes)
+            ADD_FAILURE() << box.text;
+        for (const auto& item : gui.GetItems())
+            if (item->GetType() == WT_BUTTON)
+            {
+                ++buttons;
+                EXPECT_NE(static_cast<Button*>(item.get())->GetCommand(), nullptr);
+            }
+    }
+    EXPECT_GE(buttons, 30);
+}
+
 TEST_F(CommandTables, NamesMatchWithoutRegardToCaseAndTheDoublesShareAHandler)
 {
     struct Case
