@@ -10,11 +10,13 @@
 #include "gui/GUIManager.h"
 #include "gui/GuiCommands.h"
 #include "gui/MainItem.h"
+#include "gui/TickerList.h"
 #include "park/BuildingObject.h"
 #include "park/CleaningManager.h"
 #include "park/ParkLayer.h"
 #include "park/ParkManagers.h"
 #include "park/RepairManager.h"
+#include "park/ResearchManager.h"
 #include "park/StaffObject.h"
 #include "platform/Random.h"
 #include "scripts/WorldParams.h"
@@ -595,6 +597,59 @@ TEST_F(ParkCommands, ToolCommandsRequestTheirModes)
         EXPECT_TRUE(gui.IsDialogOpen("ObjectBrowser"));
         EXPECT_EQ(gui.GetSelection(9), filter);
     }
+}
+
+// The panel toggles: each opens its dialog (with its listener) and a second press closes it; the ticker's and the
+// scenery panel's buttons show which way they go.
+TEST_F(ParkCommands, PanelTogglesAndTheirButtonsPictures)
+{
+    const char* script = "Font(GuiFont7)\n"
+                         "DialogItem TickerList800(0, 0, 99, 99, NONE, 1, 0)\n{\n}\n"
+                         "DialogItem SceneryPanel(0, 0, 99, 99, NONE, 2, 0)\n{\n}\n"
+                         "DialogItem Objectives(0, 0, 99, 99, NONE, 3, 0)\n{\n}\n"
+                         "DialogItem ResearchMenu(0, 0, 99, 99, NONE, 4, 0)\n{\n}\n"
+                         "DialogItem ObjectBrowser(0, 0, 99, 99, NONE, 5, 0)\n{\n}\n"
+                         "MainItem\n{\n"
+                         "Button(10, 500, 50, 520, NONE, 0, None, ShowTickerList800, NONE)\n"
+                         "Button(60, 500, 100, 520, NONE, 0, None, MinSceneryPanel, NONE)\n}\n";
+    gui.LoadScriptText(script, std::strlen(script));
+    const std::vector<Widget*>& bar = gui.GetToolbarRoot()->GetChildren();
+    ASSERT_EQ(bar.size(), 2u);
+    auto* ticker = static_cast<Button*>(bar[0]);
+    auto* scenery = static_cast<Button*>(bar[1]);
+
+    Run("ShowTickerList800");
+    EXPECT_TRUE(gui.IsDialogOpen("TickerList800"));
+    EXPECT_EQ(ticker->GetImage(), "UIS_bar_message_down");
+    EXPECT_TRUE(gui.GetTickerList().IsEnabled());
+    Run("ShowTickerList800");
+    EXPECT_FALSE(gui.IsDialogOpen("TickerList800"));
+    EXPECT_EQ(ticker->GetImage(), "UIS_bar_message_up");
+    EXPECT_FALSE(gui.GetTickerList().IsEnabled());
+
+    // The scenery panel, shown: a press slides it aside (state 0, "in" picture), the next brings it back.
+    gui.OpenDialog("SceneryPanel", nullptr);
+    gui.SetDialogAnimState("SceneryPanel", 1);
+    Run("MinSceneryPanel");
+    EXPECT_EQ(gui.GetDialogAnimState("SceneryPanel"), 0);
+    EXPECT_EQ(scenery->GetImage(), "UIS_sc_in");
+    Run("MinSceneryPanel");
+    EXPECT_EQ(gui.GetDialogAnimState("SceneryPanel"), 1);
+    EXPECT_EQ(scenery->GetImage(), "UIS_sc_out");
+
+    const std::pair<const char*, const char*> toggles[] = {
+        {"ShowGoal", "Objectives"}, {"ResearchMenu", "ResearchMenu"}, {"ObjectBrowser", "ObjectBrowser"}};
+    for (const auto& [command, dialog] : toggles)
+    {
+        SCOPED_TRACE(command);
+        Run(command);
+        EXPECT_TRUE(gui.IsDialogOpen(dialog));
+        Run(command);
+        EXPECT_FALSE(gui.IsDialogOpen(dialog));
+    }
+    Run("ResearchMenu");
+    ASSERT_FALSE(gui.GetOpenList().empty());
+    EXPECT_EQ(gui.GetOpenList().front().listener, static_cast<DialogListener*>(GetResearchManager()));
 }
 
 } // namespace
