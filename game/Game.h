@@ -113,6 +113,8 @@ public:
         *park = m_iParkNumber;
     }
     PanelData* GetPanelData() override;
+    // A building type whose record is available (it needs no unlocking).
+    bool IsBuildingAvailable(int32_t type) const override;
     // The park's research budget slider.
     bool GetResearchSpend(float* value) const override;
     void SetResearchSpend(float value) override;

@@ -3,12 +3,14 @@
 #include "engine/core/GameOptions.h"
 #include "game/Game.h"
 #include "game/Mp3Player.h"
+#include "game/ParkCommands.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiCommands.h"
 #include "platform/Strings.h"
 #include "platform/Window.h"
 
 #include <array>
+#include <vector>
 
 namespace
 {
@@ -19,11 +21,6 @@ GUIManager& Gui()
 }
 
 void Nothing(int32_t) {}
-
-void ToggleRadarSize(int32_t)
-{
-    Gui().ToggleRadarSize();
-}
 
 void ExitDialog(int32_t dialog)
 {
@@ -226,7 +223,6 @@ constexpr std::array kInGame = {
     GuiCommand{"IslandStatus", IslandStatus},
     GuiCommand{"TrainDisclaim", TrainDisclaim},
     GuiCommand{"ToggleProgressSize", Nothing},
-    GuiCommand{"ToggleRadarSize", ToggleRadarSize},
     GuiCommand{"StaffSend", Nothing},
     GuiCommand{"NONE", Nothing},
     GuiCommand{"InGameOptions", InGameOptions},
@@ -335,5 +331,13 @@ constexpr std::array kFrontEnd = {
 
 void Game::RegisterCommands()
 {
-    SetGuiCommandTables(kInGame, kFrontEnd);
+    // The shell's rows, then the park's: one flat table that lives as long as the program.
+    static const std::vector<GuiCommand> inGame = []
+    {
+        std::vector<GuiCommand> rows(kInGame.begin(), kInGame.end());
+        const std::span<const GuiCommand> park = GetParkCommandRows();
+        rows.insert(rows.end(), park.begin(), park.end());
+        return rows;
+    }();
+    SetGuiCommandTables(inGame, kFrontEnd);
 }

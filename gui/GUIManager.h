@@ -181,6 +181,8 @@ public:
     void RedrawAllDialogs(bool clear);
     void RefreshOpenDialogs();
     DialogListener* GetDialogObject() const { return m_pDialogObject; }
+    // The listener the commands act on until the next dialog is handled (the manager sets it as it routes input).
+    void SetDialogObject(DialogListener* listener) { m_pDialogObject = listener; }
     const std::vector<DialogEntry>& GetOpenList() const { return m_open; }
     // The dialog's top-left corner under its position id, unless the current or requested mode is the idle one.
     void StoreDialogPosition(int32_t positionId, int32_t x, int32_t y);

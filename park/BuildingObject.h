@@ -86,6 +86,9 @@ public:
     // The building's place in the scene.
     void GetSoundPosition(platform::Vec3& position) override;
     bool SetMechanicCalledByPlayer(bool called) override;
+    // The player called the zookeepers to the building.
+    void NoteZookeeperCalled() { m_bZookeeperCalled = true; }
+    bool IsZookeeperCalled() const { return m_bZookeeperCalled; }
     BuildingPoints* GetBuildingPoints() override { return this; }
 
     // ---- keyword interface
@@ -380,6 +383,7 @@ private:
     int32_t m_iNumAnimals = 0;
     uint32_t m_dwAnimalQuantites[kMaxAnimalPaths] = {};
     uint32_t m_iAnimalsToZoo = 0;
+    bool m_bZookeeperCalled = false;
     float m_fAnimalIntensity = 0.0f;
     bool m_bWaitingForAnimalEat = false;
     uint32_t m_iInstanceNumber = 0xFFFFFFFF;

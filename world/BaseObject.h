@@ -115,6 +115,8 @@ public:
     // Stores the state without running exit or entry behaviour.
     void SetState(uint32_t state) { m_dwState = state; }
     void SetWaitingForDeath(bool waiting) { m_bWaitingForDeath = waiting; }
+    // The one-shot debug flag (the object's next update clears it).
+    void SetDebugBreak(bool on) { m_bDebugBreak = on; }
     GridPos GetGridPos() const { return WorldMap::WorldToGrid(m_WorldXYZ); }
 
     // Rebuilds the animation list and table from the anim-list records of a model keyword.

@@ -70,10 +70,12 @@ TEST(PanelsInGame, TheObjectBrowserListsTheGuestsAndTheBuildPanelTheBuildings)
     EXPECT_EQ(gui.GetSelection(6), static_cast<int32_t>(guests));
     for (uint32_t id : table->GetRowIds())
         EXPECT_NE(g_pObjectManager->GetObject(id), nullptr);
-    // The texts show the park's own figures.
+    // The object browser's texts show the park's own figures.
+    const Widget* browserDialog = gui.FindItem(WT_DIALOG, "ObjectBrowser");
+    ASSERT_NE(browserDialog, nullptr);
     std::vector<Variable*> variables;
     for (const auto& item : gui.GetItems())
-        if (item->GetType() == WT_VARIABLE)
+        if (item->GetType() == WT_VARIABLE && item->GetDialogIndex() == browserDialog->GetDialogIndex())
             variables.push_back(static_cast<Variable*>(item.get()));
     ASSERT_EQ(variables.size(), 2u);
     platform::WString text;

@@ -1,0 +1,126 @@
+// The park's toolbar in the running game, clicked with a real pointer: the staff button opens the staff panel whose
+// button hires a cleaner, the pause button stops the park and the pause box's button lets it run again, and the
+// speed buttons change the game speed.
+#include "gui/Button.h"
+#include "gui/DialogItem.h"
+#include "gui/MainItem.h"
+#include "tests/game/PointerGameTest.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class ToolbarPointerTest : public gametest::PointerGameTest
+{
+protected:
+    // The sample park (the first scenario of the list).
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        harness.RunFrames(5);
+    }
+    // The button bound to the command among the toolbar's and the open dialogs' own buttons; null when none is.
+    Button* Bound(const char* command)
+    {
+        std::vector<Widget*> shown;
+        if (MainItem* toolbar = Gui().GetToolbarRoot())
+            shown = toolbar->GetChildren();
+        for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
+            if (entry.dialog)
+                shown.insert(shown.end(), entry.dialog->GetChildren().begin(), entry.dialog->GetChildren().end());
+        for (Widget* widget : shown)
+            if (widget->GetType() == WT_BUTTON && static_cast<Button*>(widget)->IsBoundTo(command))
+                return static_cast<Button*>(widget);
+        return nullptr;
+    }
+    // Clicks the middle of the shown button bound to the command; false when there is none.
+    bool ClickCommand(const char* command)
+    {
+        Button* button = Bound(command);
+        if (!button)
+            return false;
+        const GuiRect r = button->GetRect();
+        Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return true;
+    }
+};
+
+TEST_F(ToolbarPointerTest, TheStaffPanelHiresACleanerByClicks)
+{
+    const uint32_t before = g_pObjectManager->CountObjectsOfKind(OBJECT_CLEANER);
+    EXPECT_EQ(Bound("HireNewCleaner"), nullptr) << "the staff panel is closed at first";
+    ASSERT_TRUE(ClickCommand("StaffBrowser"));
+    ASSERT_TRUE(Gui().IsDialogOpen("ObjectBrowser"));
+    gametest::GameHarness::Keep(harness.Screenshot(), "toolbar-staff-panel");
+    ASSERT_TRUE(ClickCommand("HireNewCleaner"));
+    EXPECT_EQ(g_pObjectManager->CountObjectsOfKind(OBJECT_CLEANER), before + 1);
+    ASSERT_TRUE(ClickCommand("HireNewCleaner"));
+    EXPECT_EQ(g_pObjectManager->CountObjectsOfKind(OBJECT_CLEANER), before + 2);
+    for (const auto& box : harness.Reports().boxes)
+        ADD_FAILURE() << box.text;
+}
+
+TEST_F(ToolbarPointerTest, PauseAndResumeByClicks)
+{
+    ASSERT_FALSE(g_pWorld->IsPaused());
+    ASSERT_TRUE(ClickCommand("PauseGame"));
+    EXPECT_TRUE(g_pWorld->IsPaused());
+    ASSERT_TRUE(Gui().IsDialogOpen("PauseBox"));
+    gametest::GameHarness::Keep(harness.Screenshot(), "toolbar-paused");
+    // The clock stands while paused.
+    const double paused = g_pWorld->GetGameTimeExact();
+    harness.RunFrames(5);
+    EXPECT_EQ(g_pWorld->GetGameTimeExact(), paused);
+    ASSERT_TRUE(ClickCommand("ClosePause"));
+    EXPECT_FALSE(g_pWorld->IsPaused());
+    EXPECT_FALSE(Gui().IsDialogOpen("PauseBox"));
+    harness.RunFrames(5);
+    EXPECT_GT(g_pWorld->GetGameTimeExact(), paused);
+}
+
+TEST_F(ToolbarPointerTest, TheSpeedButtonsChangeTheGameSpeed)
+{
+    g_pWorld->SetGameSpeedLevel(0);
+    // The three speeds run at 1, 2 and 4 game seconds a second; the buttons stop at both ends.
+    const struct
+    {
+        const char* command;
+        float speed;
+    } steps[] = {{"GameSpeedUp", 2.0f},   {"GameSpeedUp", 4.0f},   {"GameSpeedUp", 4.0f},
+                 {"GameSpeedDown", 2.0f}, {"GameSpeedDown", 1.0f}, {"GameSpeedDown", 1.0f}};
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.command);
+        ASSERT_TRUE(ClickCommand(step.command));
+        EXPECT_EQ(g_pWorld->GetGameSpeed(), step.speed);
+    }
+}
+
+// The build button opens the build panel; a type chosen there and placed starts the placement mode of the running
+// game, which asks the game whether the type is available.
+TEST_F(ToolbarPointerTest, ABuildingChosenInTheBuildPanelIsPlaced)
+{
+    ASSERT_TRUE(ClickCommand("BuildList"));
+    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+    int32_t type = -1;
+    for (int32_t i = 0; i < g_pWorld->m_NumValidBuildings && type < 0; ++i)
+        if (g_pWorld->CanBuildType(g_pWorld->m_ValidBuildingIDs[i]))
+            type = g_pWorld->m_ValidBuildingIDs[i];
+    ASSERT_GE(type, 0);
+    Gui().SetSelection(0, type);
+    g_pWorld->GetPlayer()->Cash = 1e6f;
+    const GuiCommandHandler place = ResolveGuiCommand(GetInGameCommands(), "PlaceBuilding");
+    ASSERT_NE(place, nullptr);
+    place(Gui().FindItem(WT_DIALOG, "BuildPanel")->GetDialogIndex());
+    harness.RunFrames(2);
+    EXPECT_EQ(Gui().GetMode(), 5) << "the building placement mode";
+    EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
+}
+
+} // namespace
