@@ -11,11 +11,13 @@ struct XPointer::State
 {
     using Motion = int (*)(Display*, int, int, int, unsigned long);
     using ButtonEvent = int (*)(Display*, unsigned int, int, unsigned long);
+    using KeyEvent = int (*)(Display*, unsigned int, int, unsigned long);
     Display* x11 = nullptr;
     // The library stays loaded: the extension hooks the closing of the display connection.
     void* library = nullptr;
     Motion motion = nullptr;
     ButtonEvent button = nullptr;
+    KeyEvent key = nullptr;
 };
 
 XPointer::XPointer(const std::string& display) : m_pState(new State)
@@ -26,6 +28,7 @@ XPointer::XPointer(const std::string& display) : m_pState(new State)
     {
         m_pState->motion = reinterpret_cast<State::Motion>(dlsym(m_pState->library, "XTestFakeMotionEvent"));
         m_pState->button = reinterpret_cast<State::ButtonEvent>(dlsym(m_pState->library, "XTestFakeButtonEvent"));
+        m_pState->key = reinterpret_cast<State::KeyEvent>(dlsym(m_pState->library, "XTestFakeKeyEvent"));
     }
 }
 
@@ -54,6 +57,22 @@ void XPointer::Button(unsigned button, bool down)
     if (!Available())
         return;
     m_pState->button(m_pState->x11, button, down ? True : False, 0);
+    XSync(m_pState->x11, False);
+}
+
+} // namespace gametest
+
+namespace gametest
+{
+
+void XPointer::Key(unsigned long keysym, bool down)
+{
+    if (!Available() || !m_pState->key)
+        return;
+    const unsigned code = XKeysymToKeycode(m_pState->x11, keysym);
+    if (code == 0)
+        return;
+    m_pState->key(m_pState->x11, code, down ? True : False, 0);
     XSync(m_pState->x11, False);
 }
 

@@ -20,6 +20,8 @@ public:
     void MoveTo(int x, int y);
     // Button 1 is the first button; 4 and 5 are the wheel turned up and down.
     void Button(unsigned button, bool down);
+    // A key by its X key symbol (XK_Up, say), pressed or released.
+    void Key(unsigned long keysym, bool down);
 
 private:
     struct State;
