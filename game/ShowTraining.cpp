@@ -7,11 +7,14 @@
 #include "engine/core/TextFormat.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/AnimationScheduler.h"
+#include "engine/render/BoneAnimation.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
+#include "engine/render/OptModel.h"
 #include "engine/render/Scene.h"
 #include "engine/render/SceneObject.h"
 #include "engine/render/TextWriter.h"
+#include "engine/render/TmFormat.h"
 #include "gui/GUIManager.h"
 #include "park/BuildingObject.h"
 #include "park/ShowScheduler.h"
@@ -524,6 +527,12 @@ ShowAnimations CollectShowAnimations(const WorldParams& params, const std::strin
     return {first("START"), first("SLOOP"), first("LOOP"), first("ELOOP"), first("END")};
 }
 
+platform::Vec3 ArenaPoint(const platform::Vec3& local, const platform::Vec3& position,
+                          const platform::Vec3& orientation)
+{
+    return platform::Vec3TransformCoord({local.x, local.y, -local.z}, PlacementMatrix(position, orientation));
+}
+
 } // namespace showtraining
 
 // ---- the mode
@@ -837,26 +846,47 @@ void TrainingMode::PlayMusic(Music cue)
     }
 }
 
+bool TrainingMode::FindArenaPoint(const char* name, platform::Vec3& out) const
+{
+    const uint32_t handle = m_pArena ? m_pArena->GetModel() : 0;
+    if (!handle)
+        return false;
+    const Locator* locator = nullptr;
+    if (const SModel* model = g_ModelManager.GetModel(handle))
+        locator = model->FindLocator(name);
+    if (!locator)
+        if (const OptModel* model = g_ModelManager.GetOptModel(handle))
+            locator = model->FindLocator(name);
+    if (!locator)
+        return false;
+    out = ArenaPoint(locator->m_position, m_Position, m_Orientation);
+    return true;
+}
+
 void TrainingMode::CameraToArena()
 {
-    // The arena seen from behind and above its front; the model's own camera points are not read yet.
     GameCamera* camera = g_pCameraManager ? g_pCameraManager->GetCurrentCamera() : nullptr;
     if (!camera)
         return;
-    const float turn = m_Orientation.y;
-    const platform::Vec3 eye = {m_Position.x - std::sin(turn) * 60.0f, m_Position.y + 35.0f,
-                                m_Position.z - std::cos(turn) * 60.0f};
+    platform::Vec3 eye, at;
+    if (!FindArenaPoint("CAM_POS_00", eye) || !FindArenaPoint("CAM_POS_LOOK_00", at))
+    {
+        // An arena without camera points is seen from in front of it and above.
+        at = m_Position;
+        eye = ArenaPoint({0.0f, 30.0f, 50.0f}, m_Position, m_Orientation);
+    }
     camera->SetPositionVec(eye);
-    camera->SetCurrentLookAt(m_Position);
+    camera->SetCurrentLookAt(at);
     camera->SetDestEyePos(eye.x, eye.y, eye.z);
-    camera->SetDestLookAt(m_Position.x, m_Position.y, m_Position.z, true);
+    camera->SetDestLookAt(at.x, at.y, at.z, true);
 }
 
 void TrainingMode::CameraOnward()
 {
     GameCamera* camera = g_pCameraManager ? g_pCameraManager->GetCurrentCamera() : nullptr;
-    if (camera)
-        camera->SetDestLookAt(m_Position.x, m_Position.y + 5.0f, m_Position.z, false);
+    platform::Vec3 at;
+    if (camera && FindArenaPoint("CAM_POS_LOOK_01", at))
+        camera->SetDestLookAt(at.x, at.y, at.z, false);
 }
 
 void TrainingMode::SubmitScores(const std::vector<float>& scores)

@@ -235,6 +235,11 @@ bool CollectMoves(const WorldParams& params, const ShowScheduler& scheduler, boo
 // the show's keyword and the suffix.
 ShowAnimations CollectShowAnimations(const WorldParams& params, const std::string& show);
 
+// A named point of the arena model in the scene: its third coordinate negated, turned by the building's
+// orientation and added to its position.
+platform::Vec3 ArenaPoint(const platform::Vec3& local, const platform::Vec3& position,
+                          const platform::Vec3& orientation);
+
 } // namespace showtraining
 
 // The show-training tool mode (mode 11): the park paused and hidden, the arena and its actor in a scene of their
@@ -279,6 +284,8 @@ private:
     ShowScheduler* Scheduler() const;
     void StopSamples();
     void DrawHud();
+    // The arena model's named point in the scene; false when the model has none of that name.
+    bool FindArenaPoint(const char* name, platform::Vec3& out) const;
 
     std::unique_ptr<showtraining::TrainingGame> m_pGame;
     uint32_t m_BuildingId = 0xFFFFFFFFu;

@@ -368,3 +368,23 @@ TEST(ShowTrainingMoves, RefusedWithoutMovesOrTrainingRecords)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(ShowTrainingCamera, ArenaPointsNegateTheThirdCoordinateThenTurnAndMove)
+{
+    const platform::Vec3 position = {100.0f, 2.0f, 50.0f};
+    const platform::Vec3 eye = ArenaPoint({1.0f, 9.0f, 16.0f}, position, {0.0f, 0.0f, 0.0f});
+    EXPECT_NEAR(eye.x, 101.0f, 1e-4f);
+    EXPECT_NEAR(eye.y, 11.0f, 1e-4f);
+    EXPECT_NEAR(eye.z, 34.0f, 1e-4f);
+    // A quarter turn about the vertical keeps the height and the distance from the building, and moves the point.
+    const platform::Vec3 turned = ArenaPoint({1.0f, 9.0f, 16.0f}, position, {0.0f, 1.5707964f, 0.0f});
+    EXPECT_NEAR(turned.y, 11.0f, 1e-4f);
+    const float dx = turned.x - position.x, dz = turned.z - position.z;
+    EXPECT_NEAR(dx * dx + dz * dz, 1.0f + 256.0f, 1e-2f);
+    EXPECT_GT(std::fabs(dx), 15.0f);
+}
+
+} // namespace
