@@ -16,6 +16,8 @@
 #include "engine/render/TextWriter.h"
 #include "engine/render/TmFormat.h"
 #include "gui/GUIManager.h"
+#include "gui/Sprite.h"
+#include "gui/SpriteManager.h"
 #include "park/BuildingObject.h"
 #include "park/ShowScheduler.h"
 #include "scripts/WorldParams.h"
@@ -604,6 +606,8 @@ void TrainingMode::Enter()
         return;
     }
     m_bEntered = true;
+    m_pHud = std::make_unique<HudSprites>();
+    m_fHudTime = 0.0f;
     m_Owner.PushPause();
     m_ShowName = scheduler->GetShowName();
     m_Position = scheduler->GetPosition();
@@ -689,6 +693,7 @@ void TrainingMode::Exit()
         if (m_pArena)
             m_pScene->RemoveObject(m_pArena.get());
     }
+    m_pHud.reset();
     m_pActor.reset();
     m_pArena.reset();
     m_pScene.reset();
@@ -730,6 +735,7 @@ void TrainingMode::Update(float dt)
 {
     if (!m_pGame || m_bQuitPending)
         return;
+    m_fHudTime += dt;
     if (m_pAnimations && g_pWorld)
         m_pAnimations->Update(static_cast<uint32_t>(g_pWorld->GetTimeInMinutes()));
     FrameInput input;
@@ -902,14 +908,37 @@ void TrainingMode::Leave()
 
 // ---- the picture
 
+// The HUD's sprites, released with the mode.
+struct TrainingMode::HudSprites
+{
+    struct Release
+    {
+        void operator()(Sprite* sprite) const { GetSpriteManager().ReleaseSprite(sprite); }
+    };
+    using Owned = std::unique_ptr<Sprite, Release>;
+    static Owned Make(const char* name) { return Owned(GetSpriteManager().CreateSprite(name)); }
+
+    Owned clock = Make("TS_ClockBG");
+    Owned hand = Make("TS_ClockHand");
+    Owned numbers = Make("TS_Numbers");
+    Owned meter = Make("UIS_TS_METER");
+    Owned banner = Make("UIS_TS_BANNER");
+    Owned perfect = Make("TS_Perfect");
+    Owned grade = Make("TS_GradeText");
+    Owned keys[4] = {Make("TS_Button_CU"), Make("TS_Button_CL"), Make("TS_Button_CD"), Make("TS_Button_CR")};
+    Owned icon;
+    std::string iconName;
+};
+
 void TrainingMode::DrawHud()
 {
-    if (!m_pGame)
+    if (!m_pGame || !m_pHud)
         return;
     const int32_t state = m_pGame->GetState();
     if (state < kReady)
         return;
-    TextWriter* writer = m_Owner.GetTextWriter(1);
+    HudSprites& hud = *m_pHud;
+    const float now = m_fHudTime;
     const int32_t w = m_Owner.GetScreenWidth(), h = m_Owner.GetScreenHeight();
     const TrainingMove* move = m_pGame->GetCurrentMove();
     const int32_t number = m_pGame->GetMoveIndex() + 1, count = m_pGame->GetMoveCount();
@@ -940,50 +969,108 @@ void TrainingMode::DrawHud()
     default:
         break;
     }
-    const int32_t x0 = (w - 360) / 2;
     if (state <= kAdded)
     {
-        // The clock face with its hand, and the meter filled by the move's average so far.
         const int32_t b = h - 210;
-        const int32_t face[4] = {20, b - 30, b + 180, 230};
-        g_GraphicsManager.FillRect(face, 0xC0FFFFFFu);
-        const float angle = m_pGame->GetClockAngle();
-        const int32_t cx = 125 + static_cast<int32_t>(std::sin(angle) * 80.0f);
-        const int32_t cy = b + 75 - static_cast<int32_t>(std::cos(angle) * 80.0f);
-        const int32_t hand[4] = {cx - 4, cy - 4, cy + 4, cx + 4};
-        g_GraphicsManager.FillRect(hand, 0xFF000000u);
-        static constexpr int32_t kSlotX[4] = {103, 183, 103, 24}, kSlotY[4] = {-26, 53, 133, 53};
-        static constexpr uint32_t kKeyColours[4] = {0xFF3060FFu, 0xFF30C030u, 0xFFFFC000u, 0xFFE03030u};
+        const float cx = 50.0f + static_cast<float>(hud.clock->GetWidth()) / 2.0f;
+        const float cy = static_cast<float>(b) + static_cast<float>(hud.clock->GetHeight()) / 2.0f;
+        hud.clock->Draw(50.0f, static_cast<float>(b), now);
+        static constexpr float kKey[4][2] = {{103, -26}, {183, 53}, {103, 133}, {24, 53}};
+        static constexpr float kFeedback[4][2] = {{86, -43}, {166, 36}, {86, 116}, {7, 36}};
+        static constexpr float kGrade[4][2] = {{129, -14}, {209, 65}, {129, 145}, {50, 65}};
         for (int i = 0; i < 4; ++i)
         {
             const KeySlot& slot = m_pGame->GetSlots()[i];
-            if (slot.key == kNoKey)
-                continue;
-            const uint32_t alpha = static_cast<uint32_t>(slot.alpha) << 24;
-            const int32_t r[4] = {kSlotX[i], b + kSlotY[i], b + kSlotY[i] + 40, kSlotX[i] + 40};
-            g_GraphicsManager.FillRect(r, alpha | (kKeyColours[slot.key] & 0xFFFFFFu));
+            if (slot.key >= 0 && slot.key < 4)
+            {
+                Sprite& key = *hud.keys[slot.key];
+                key.SetAlpha(static_cast<uint8_t>(std::clamp(slot.alpha, 0.0f, 255.0f)));
+                key.Draw(kKey[i][0], static_cast<float>(b) + kKey[i][1], now);
+            }
+            if (slot.feedback)
+            {
+                hud.perfect->SetPlayMode(Sprite::PLAY_FORWARD_ONCE);
+                hud.perfect->SetFrameRate(15);
+                hud.perfect->SetStartTime(now - (m_pGame->GetTime() - slot.feedbackStart));
+                hud.perfect->SetAlpha(static_cast<uint8_t>(std::clamp(slot.feedbackAlpha, 0.0f, 128.0f)));
+                hud.perfect->Draw(kFeedback[i][0], static_cast<float>(b) + kFeedback[i][1], now);
+            }
+            if (slot.grade >= 0)
+            {
+                hud.grade->SetPlayMode(Sprite::PLAY_MANUAL);
+                hud.grade->SetFrame(slot.grade);
+                hud.grade->SetAlpha(255);
+                hud.grade->Draw(kGrade[i][0], static_cast<float>(b) + kGrade[i][1] - slot.gradeRise, now);
+            }
         }
-        const int32_t meter[4] = {w - 383, h - 132, h - 112, w - 383 + 291};
-        g_GraphicsManager.FillRect(meter, 0xFF404040u);
+        // The hand: a quad from the clock's centre outwards, turned by the clock angle.
+        const float angle = m_pGame->GetClockAngle();
+        const float c = std::cos(angle), sn = std::sin(angle);
+        const float hw = static_cast<float>(hud.hand->GetWidth()) / 2.0f;
+        const float hl = static_cast<float>(hud.hand->GetHeight());
+        const auto turn = [&](float x, float y, float& outX, float& outY)
+        {
+            outX = cx + x * c - y * sn;
+            outY = cy + x * sn + y * c;
+        };
+        float q[8];
+        turn(-hw, -hl, q[0], q[1]);
+        turn(hw, -hl, q[2], q[3]);
+        turn(hw, 0.0f, q[4], q[5]);
+        turn(-hw, 0.0f, q[6], q[7]);
+        hud.hand->SetBlendFlag(true);
+        hud.hand->DrawQuad(q[0], q[1], q[2], q[3], q[4], q[5], q[6], q[7], now);
+        // The meter, and a white bar of 291 pixels at full score in proportion to the average so far.
+        hud.meter->Draw(static_cast<float>(w - 383), static_cast<float>(h - 132), now);
         if (m_pGame->GetKeysJudged() > 0)
         {
             const float share = std::clamp(AverageScore(m_pGame->GetScoreSum(), m_pGame->GetKeysJudged()), 0.0f, 1.0f);
-            const int32_t fill[4] = {w - 383, h - 132, h - 112, w - 383 + static_cast<int32_t>(291.0f * share)};
-            g_GraphicsManager.FillRect(fill, 0xFFFFFFFFu);
+            const int32_t left = w - 383 + 40, top = h - 132 + 4;
+            const int32_t bar[4] = {left, top, top + 8, left + static_cast<int32_t>(291.0f * share)};
+            g_GraphicsManager.FillRect(bar, 0xFFFFFFFFu);
         }
     }
+    if (state == kReady && m_pGame->GetCountIn() != 0)
+    {
+        hud.numbers->SetPlayMode(Sprite::PLAY_MANUAL);
+        hud.numbers->SetFrame(m_pGame->GetCountIn() - 1);
+        hud.numbers->SetAlpha(static_cast<uint8_t>(std::clamp(m_pGame->GetCountInAlpha(), 0.0f, 255.0f)));
+        hud.numbers->Draw(static_cast<float>(w / 2 - 82), 200.0f, now);
+    }
+    const int32_t x0 = (w - hud.banner->GetWidth()) / 2;
+    hud.banner->Draw(static_cast<float>(x0), 28.0f, now);
+    if (banner && move && !move->sprite.empty())
+    {
+        if (hud.iconName != move->sprite)
+        {
+            hud.icon = HudSprites::Make(move->sprite.c_str());
+            hud.iconName = move->sprite;
+        }
+        hud.icon->Draw(static_cast<float>(x0 + 19), 46.0f, now);
+    }
+    TextWriter* writer = m_Owner.GetTextWriter(1);
     if (!writer)
         return;
     const uint32_t colour = writer->GetColour();
+    const int alignment = writer->GetAlignment();
+    const int rx = writer->GetX(), ry = writer->GetY(), rw = writer->GetWidth(), rh = writer->GetHeight();
+    writer->SetAlignment(TextWriter::kAlignCentre);
     writer->SetColour(0xFF000000u);
+    const auto line = [writer](int x, int y, int width, int height, const char16_t* text)
+    {
+        writer->SetRect(x, y, width, height);
+        writer->DrawLine(0, 0, text);
+    };
     if (banner && move)
-        writer->DrawText(x0 + 77, 62, FormatTableText(move->title.c_str(), {}).c_str());
-    writer->DrawText(x0 + 77, 47, FormatTableText(first, {number, count}).c_str());
-    writer->DrawText(x0 + 12, 111, FormatTableText(second, {number, count}).c_str());
+        line(x0 + 77, 62, 238, 34, TableText(move->title.c_str()));
+    line(x0 + 77, 47, 239, 15, FormatTableText(first, {number, count}).c_str());
+    line(x0 + 12, 111, 335, 15, FormatTableText(second, {number, count}).c_str());
     if (state == kReady && m_pGame->GetCountIn() != 0 && m_pGame->GetCountIn() != 4)
     {
         writer->SetColour(0xFFFF733Du);
-        writer->DrawText(w / 2 - 40, 150, FormatTableText("TRAINING_READY", {}).c_str());
+        line(0, 150, w, 20, TableText("TRAINING_READY"));
     }
+    writer->SetRect(rx, ry, rw, rh);
+    writer->SetAlignment(alignment);
     writer->SetColour(colour);
 }

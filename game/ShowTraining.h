@@ -287,6 +287,9 @@ private:
     // The arena model's named point in the scene; false when the model has none of that name.
     bool FindArenaPoint(const char* name, platform::Vec3& out) const;
 
+    struct HudSprites;
+    std::unique_ptr<HudSprites> m_pHud;
+    float m_fHudTime = 0.0f;
     std::unique_ptr<showtraining::TrainingGame> m_pGame;
     uint32_t m_BuildingId = 0xFFFFFFFFu;
     bool m_bPreview = false;
