@@ -56,7 +56,7 @@ int KeyOfChar(char c)
 float KeyScore(float beatTime, float pressTime)
 {
     const float off = std::fabs(beatTime - pressTime);
-    if (off <= kPerfectWindow)
+    if (off <= kPerfectWindow + kEdgeTolerance)
         return 1.0f;
     return std::max(0.0f, 1.0f - off / kHalfBeat);
 }

@@ -23,13 +23,17 @@ struct ShowMoveInfo;
 namespace showtraining
 {
 
-// One key per beat, four beats to a bar; the clock hand turns once a bar.
-constexpr float kBeatSource = 96.0f * (1.0f / 60.0f);
-constexpr float kBarLength = 4.0f / kBeatSource;
-constexpr float kBeatLength = 1.0f / kBeatSource;
+// One key per beat, four beats to a bar; the clock hand turns once a bar. Worked out in double precision so that
+// the beat is 0.625 s and the perfect window 0.0625 s to the last bit.
+constexpr double kBeatSourceExact = 96.0 * (1.0 / 60.0);
+constexpr float kBeatSource = static_cast<float>(kBeatSourceExact);
+constexpr float kBarLength = static_cast<float>(4.0 / kBeatSourceExact);
+constexpr float kBeatLength = static_cast<float>(1.0 / kBeatSourceExact);
 // A key within this many seconds of its beat scores 1.
-constexpr float kPerfectWindow = kBeatLength * 0.01f * 10.0f;
-constexpr float kFadeTime = kBarLength * 0.25f;
+constexpr float kPerfectWindow = static_cast<float>(1.0 / kBeatSourceExact * 0.01 * 10.0);
+// A key on the window's edge counts as within it, whatever the rounding of the sums of frame times.
+constexpr float kEdgeTolerance = 1e-5f;
+constexpr float kFadeTime = static_cast<float>(4.0 / kBeatSourceExact * 0.25);
 // A beat's window closes half a beat after it.
 constexpr float kHalfBeat = kBeatLength * 0.5f;
 // A move whose average key score reaches this is added to the show.

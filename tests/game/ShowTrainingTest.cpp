@@ -127,7 +127,8 @@ protected:
         ASSERT_EQ(game->GetState(), kSetup);
         game->Update(kDt, {-1, false, true}); // the opening animation ends
         ASSERT_EQ(game->GetState(), kReady);
-        for (int i = 0; i < 64 * 6 && game->GetState() == kReady; ++i)
+        countInFrames = 0;
+        for (; countInFrames < 64 * 6 && game->GetState() == kReady; ++countInFrames)
             game->Update(kDt, {});
         ASSERT_EQ(game->GetState(), kScoring);
         start = game->GetTime();
@@ -163,6 +164,7 @@ protected:
     Recorder stage;
     std::unique_ptr<TrainingGame> game;
     float start = 0.0f;
+    int countInFrames = 0;
 };
 
 TEST_F(Training, CountInPlaysThreeLowAndOneHighThenTheStartSound)
@@ -174,8 +176,10 @@ TEST_F(Training, CountInPlaysThreeLowAndOneHighThenTheStartSound)
     const std::vector<Sound> expected = {Sound::CountLow, Sound::CountLow, Sound::CountLow, Sound::CountHigh,
                                          Sound::Start};
     EXPECT_EQ(order, expected);
-    // The first count comes at once, one a second after it, scoring a second after the fourth.
-    EXPECT_NEAR(start, 4.0f + 1.0f / 64.0f, 2 * kDt);
+    // The first count comes at once, one a second after it, scoring a second after the fourth: 4 s of frames.
+    EXPECT_NEAR(countInFrames, 1 + 4 * 64, 2);
+    // The scoring clock starts at 0 with the first move.
+    EXPECT_EQ(start, 0.0f);
     EXPECT_EQ(stage.animations.front(), "start");
     EXPECT_EQ(stage.animations[1], "sloop");
 }
