@@ -1048,7 +1048,10 @@ void TrainingMode::DrawHud()
         }
         hud.icon->Draw(static_cast<float>(x0 + 19), 46.0f, now);
     }
+    // The GUI's writer of font 1, or of its only font when the script has one.
     TextWriter* writer = m_Owner.GetTextWriter(1);
+    if (!writer || !writer->GetFont())
+        writer = m_Owner.GetTextWriter(0);
     if (!writer)
         return;
     const uint32_t colour = writer->GetColour();

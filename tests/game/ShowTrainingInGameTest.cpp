@@ -12,6 +12,7 @@
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
+#include "world/ModelObjects.h"
 #include "world/ObjectManager.h"
 #include "world/World.h"
 
@@ -27,6 +28,9 @@ namespace
 {
 
 using namespace showtraining;
+
+// The sample show's actor is a yellow box (src/models/shows/show_jump.txt).
+constexpr uint32_t kActorColour = 0xFFE0D020u;
 
 class ShowTrainingInGameTest : public gametest::PointerGameTest
 {
@@ -92,7 +96,15 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     EXPECT_EQ(mode->GetGame()->GetKeysJudged(), 4);
     // Each key within two frames of its beat: at least 1 - 0.066 / 0.3125 each.
     EXPECT_GE(mode->GetGame()->GetScores()[0], 0.78f);
-    gametest::GameHarness::Keep(harness.Screenshot(), "show-training");
+    // The added move is performed: the actor (the sample's yellow box) jumps in the arena's pool.
+    for (int i = 0; i < 30 && mode->GetGame()->GetSubState() < 2; ++i)
+        harness.RunFrames(1);
+    ASSERT_GE(mode->GetGame()->GetSubState(), 2);
+    harness.RunFrames(5);
+    const gametest::Frame frame = harness.Screenshot();
+    gametest::GameHarness::Keep(frame, "show-training");
+    EXPECT_GT(gametest::ShadesNear(frame, arena->GetPosition(), kActorColour, 120), 20);
+    EXPECT_NE(mode->GetActor()->GetModel(), 0u);
 
     // Escape asks to quit and freezes the game; resuming goes on where it stopped.
     Key(XK_Escape);
