@@ -5,6 +5,7 @@
 #include "engine/core/GameInput.h"
 #include "engine/core/Logger.h"
 #include "engine/core/TextFormat.h"
+#include "engine/media/SoundEventManager.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/AnimationScheduler.h"
 #include "engine/render/BoneAnimation.h"
@@ -665,9 +666,10 @@ void TrainingMode::Enter()
     }
     else
         m_Sounds.assign(11, std::string());
+    if (g_pSoundEventManager)
+        g_pSoundEventManager->SetCrowdMuted(true);
     if (g_pSoundManager)
     {
-        g_pSoundManager->MuteSfx();
         g_pSoundManager->PauseStream();
         m_WaterSample = g_pSoundManager->PlaySampleVolume("water", 0.7f, SoundManager::kFlagLoop, 2.0f);
         if (!m_Sounds[9].empty())
@@ -720,9 +722,10 @@ void TrainingMode::Exit()
 
 void TrainingMode::StopSamples()
 {
+    if (g_pSoundEventManager)
+        g_pSoundEventManager->SetCrowdMuted(false);
     if (!g_pSoundManager)
         return;
-    g_pSoundManager->UnmuteSfx();
     g_pSoundManager->ResumeStream();
     g_pSoundManager->FadeOutSample(m_WaterSample, 0.2f);
     g_pSoundManager->FadeOutSample(m_MusicSample, 0.2f);

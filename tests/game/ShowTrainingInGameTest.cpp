@@ -2,6 +2,7 @@
 // arrow key presses on the game's window in time with the beat, Escape asks to quit and the answer resumes or ends
 // the mode; the park comes back as it was, with the scheduler's old scores.
 #include "engine/core/GameInput.h"
+#include "engine/media/SoundEventManager.h"
 #include "game/Game.h"
 #include "game/ShowTraining.h"
 #include "game/ShowTrainingEntry.h"
@@ -73,6 +74,9 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     ASSERT_NE(mode, nullptr);
     ASSERT_TRUE(mode->IsStarted());
     EXPECT_TRUE(g_pWorld->IsPaused());
+    // The crowd falls silent; the training's own sounds are not muted with it.
+    ASSERT_NE(g_pSoundEventManager, nullptr);
+    EXPECT_TRUE(g_pSoundEventManager->IsCrowdMuted());
 
     // Set-up and count-in: at most the opening animation and five seconds.
     for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
@@ -126,6 +130,7 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     EXPECT_FALSE(Gui().IsLocked());
     EXPECT_FALSE(g_pWorld->IsPaused());
     EXPECT_EQ(scheduler.GetScores(), oldScores);
+    EXPECT_FALSE(g_pSoundEventManager->IsCrowdMuted());
     EXPECT_TRUE(running);
 }
 
@@ -135,6 +140,37 @@ TEST_F(ShowTrainingInGameTest, RefusedForAShowWithoutScheduledMovesOrForAnotherO
     EXPECT_FALSE(StartShowTraining(Gui(), arena, false));
     harness.RunFrames(1);
     EXPECT_NE(Gui().GetMode(), MODE_TRAINING);
+
+    // The mode asked for with no show building in the selection: the select tool comes back, the park untouched.
+    const bool paused = g_pWorld->IsPaused();
+    Gui().SetSelection(ShowScheduler::kBuildingSelection, -1);
+    Gui().SetSelection(ShowScheduler::kTrainSelection, 1);
+    Gui().SetMode(MODE_TRAINING);
+    harness.RunFrames(1);
+    ASSERT_NE(Mode(), nullptr);
+    EXPECT_FALSE(Mode()->IsStarted());
+    harness.RunFrames(1);
+    EXPECT_EQ(Gui().GetMode(), MODE_SELECT);
+    EXPECT_FALSE(Gui().IsLocked());
+    EXPECT_EQ(g_pWorld->IsPaused(), paused);
+}
+
+TEST_F(ShowTrainingInGameTest, ThePreviewEndsOnEscape)
+{
+    ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), true));
+    harness.RunFrames(1);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    ASSERT_TRUE(mode->IsStarted());
+    EXPECT_TRUE(mode->GetGame()->IsPreview());
+    EXPECT_EQ(mode->GetGame()->GetState(), kPreview);
+    EXPECT_TRUE(Gui().IsLocked());
+    harness.RunFrames(10);
+    Key(XK_Escape);
+    harness.RunFrames(1);
+    EXPECT_EQ(Gui().GetMode(), MODE_SELECT);
+    EXPECT_FALSE(Gui().IsLocked());
+    EXPECT_FALSE(g_pWorld->IsPaused());
 }
 
 } // namespace
