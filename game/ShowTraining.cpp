@@ -327,7 +327,7 @@ void TrainingGame::Score(const FrameInput& input)
             slot.gradeRise = 0.0f;
         }
     }
-    if (m_Time >= m_NextBeat && slot.status == KeySlot::kShown && slot.key != kNoKey)
+    if (m_Time >= m_NextBeat && slot.status == KeySlot::kShown)
     {
         slot.status = KeySlot::kFadingOut;
         slot.fadeStart = m_Time;

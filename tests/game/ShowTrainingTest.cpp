@@ -252,6 +252,34 @@ TEST_F(Training, AKeyAfterTheWindowClosedCountsForTheNextBeat)
     EXPECT_NEAR(game->GetScores()[0], 0.12f / 2.0f, 0.03f);
 }
 
+// Slot i shows the key at sequence index i mod 4: each slot fades out at its beat and fades in the key four
+// beats on, an 'x' leaving its slot empty; past the end of the sequence a slot is emptied.
+TEST_F(Training, KeySlotsShowTheKeysOfTheirBeats)
+{
+    Start({MakeMove("x234123x")});
+    const auto keys = [this]
+    {
+        std::vector<int32_t> k;
+        for (const KeySlot& slot : game->GetSlots())
+            k.push_back(slot.key);
+        return k;
+    };
+    EXPECT_EQ(keys(), (std::vector<int32_t>{kNoKey, 1, 2, 3}));
+    // Beat 0's slot fades out over 0.625 s, then shows index 4 ('1').
+    RunTo(kFadeTime + 2 * kDt);
+    EXPECT_EQ(keys(), (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(game->GetSlots()[0].status, KeySlot::kFadingIn);
+    // Four beats on, every slot holds the second bar: '1', '2', '3', 'x'.
+    RunTo(3 * kBeat + kFadeTime + 2 * kDt);
+    EXPECT_EQ(keys(), (std::vector<int32_t>{0, 1, 2, kNoKey}));
+    // Past the last beat no key is left to show (the time runs on in the failed move's wait).
+    RunTo(8 * kBeat);
+    ASSERT_EQ(game->GetState(), kFailed);
+    for (int i = 0; i < 64; ++i)
+        game->Update(kDt, {});
+    EXPECT_EQ(keys(), (std::vector<int32_t>{kNoKey, kNoKey, kNoKey, kNoKey}));
+}
+
 TEST_F(Training, AGoodKeyShowsItsGradeAndCyclesTheGoodSounds)
 {
     Start({MakeMove("111111")});
