@@ -67,6 +67,8 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     ShowScheduler& scheduler = *arena->GetScheduler();
     const std::vector<float> oldScores = scheduler.GetScores();
     ASSERT_FALSE(oldScores.empty());
+    const size_t boxes = harness.Reports().boxes.size();
+    const size_t debugLength = harness.Reports().debug.size();
     ASSERT_TRUE(StartShowTraining(Gui(), &scheduler, false));
     harness.RunFrames(1);
     ASSERT_EQ(Gui().GetMode(), MODE_TRAINING);
@@ -132,6 +134,9 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     EXPECT_EQ(scheduler.GetScores(), oldScores);
     EXPECT_FALSE(g_pSoundEventManager->IsCrowdMuted());
     EXPECT_TRUE(running);
+    // Training the sample's show reports nothing: its sprites, sounds and texts are all there.
+    EXPECT_EQ(harness.Reports().boxes.size(), boxes);
+    EXPECT_EQ(harness.Reports().debug.substr(debugLength), "");
 }
 
 TEST_F(ShowTrainingInGameTest, RefusedForAShowWithoutScheduledMovesOrForAnotherObject)
