@@ -78,6 +78,17 @@ float AverageScore(float sum, int32_t judged)
     return judged > 0 ? sum / static_cast<float>(judged) : 0.0f;
 }
 
+FrameInput ReadFrame(const std::function<bool(int)>& pressed, bool anyKey, bool actorEnded)
+{
+    FrameInput input;
+    for (int i = 0; i < 4 && input.arrow < 0; ++i)
+        if (pressed(kArrowCodes[i]))
+            input.arrow = i;
+    input.anyKey = anyKey;
+    input.actorEnded = actorEnded;
+    return input;
+}
+
 bool IsAdded(float average)
 {
     return average >= kAddThreshold;
@@ -741,12 +752,9 @@ void TrainingMode::Update(float dt)
     m_fHudTime += dt;
     if (m_pAnimations && g_pWorld)
         m_pAnimations->Update(static_cast<uint32_t>(g_pWorld->GetTimeInMinutes()));
-    FrameInput input;
-    for (int i = 0; i < 4 && input.arrow < 0; ++i)
-        if (KeyPressed(kArrowCodes[i]))
-            input.arrow = i;
-    input.anyKey = g_pGameInput && g_pGameInput->AnyKeyPressed();
-    input.actorEnded = !m_bActorPlaying || (m_pActor && m_pActor->HasAnimationEnded());
+    const FrameInput input =
+        ReadFrame([](int key) { return KeyPressed(key); }, g_pGameInput && g_pGameInput->AnyKeyPressed(),
+                  !m_bActorPlaying || (m_pActor && m_pActor->HasAnimationEnded()));
     m_pGame->Update(dt, input);
     if (!m_pGame)
         return;

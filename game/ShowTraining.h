@@ -120,6 +120,9 @@ struct FrameInput
     bool actorEnded = false;
 };
 
+// A frame's input from the keys that went down (`pressed` by key code): the first arrow of up, left, down and right.
+FrameInput ReadFrame(const std::function<bool(int)>& pressed, bool anyKey, bool actorEnded);
+
 enum State : int32_t
 {
     kSetup = 0,

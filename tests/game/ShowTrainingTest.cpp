@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -57,6 +58,31 @@ TEST(ShowTrainingRules, SequenceCharactersAndArrowCodes)
     EXPECT_EQ(kArrowCodes[1], 203);
     EXPECT_EQ(kArrowCodes[2], 208);
     EXPECT_EQ(kArrowCodes[3], 205);
+}
+
+TEST(ShowTrainingRules, AFramesArrowIsTheFirstOfUpLeftDownRight)
+{
+    struct Case
+    {
+        std::vector<int> down; // key codes that went down
+        int arrow;
+    };
+    const Case cases[] = {
+        {{}, -1},        {{200}, 0},      {{203}, 1},      {{208}, 2}, {{205}, 3},
+        {{205, 208}, 2}, {{203, 200}, 0}, {{205, 203}, 1}, {{1}, -1},  {{57, 205}, 3},
+    };
+    for (const Case& c : cases)
+    {
+        const auto pressed = [&c](int key) { return std::find(c.down.begin(), c.down.end(), key) != c.down.end(); };
+        for (bool any : {false, true})
+            for (bool ended : {false, true})
+            {
+                const FrameInput input = ReadFrame(pressed, any, ended);
+                EXPECT_EQ(input.arrow, c.arrow);
+                EXPECT_EQ(input.anyKey, any);
+                EXPECT_EQ(input.actorEnded, ended);
+            }
+    }
 }
 
 TEST(ShowTrainingRules, AverageAndThreshold)
