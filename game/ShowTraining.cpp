@@ -89,6 +89,17 @@ FrameInput ReadFrame(const std::function<bool(int)>& pressed, bool anyKey, bool 
     return input;
 }
 
+std::vector<std::string> SoundNames(const TrainingSoundInfo& info)
+{
+    const auto name = [](const char* s) { return std::string(s ? s : ""); };
+    std::vector<std::string> names = {name(info.szCountdown)};
+    for (int i = 0; i < TrainingSoundInfo::kKeySounds; ++i)
+        names.push_back(name(i < info.iNumKeySounds ? info.szKeySounds[i] : nullptr));
+    for (const char* s : {info.szWrongKey, info.szLose, info.szWin, info.szTraining, info.szRide})
+        names.push_back(name(s));
+    return names;
+}
+
 bool IsAdded(float average)
 {
     return average >= kAddThreshold;
@@ -666,17 +677,9 @@ void TrainingMode::Enter()
         g_pCameraManager->SetCamera(GameCamera::kFixed, true);
     }
     TrainingSoundInfo sounds;
-    if (g_pWorldParams && g_pWorldParams->GetTrainingSoundInfo(m_ShowName.c_str(), sounds))
-    {
-        const auto name = [](const char* s) { return std::string(s ? s : ""); };
-        m_Sounds = {name(sounds.szCountdown)};
-        for (int i = 0; i < TrainingSoundInfo::kKeySounds; ++i)
-            m_Sounds.push_back(name(sounds.szKeySounds[i]));
-        for (const char* s : {sounds.szWrongKey, sounds.szLose, sounds.szWin, sounds.szTraining, sounds.szRide})
-            m_Sounds.push_back(name(s));
-    }
-    else
-        m_Sounds.assign(11, std::string());
+    if (!g_pWorldParams || !g_pWorldParams->GetTrainingSoundInfo(m_ShowName.c_str(), sounds))
+        sounds = TrainingSoundInfo{};
+    m_Sounds = SoundNames(sounds);
     if (g_pSoundEventManager)
         g_pSoundEventManager->SetCrowdMuted(true);
     if (g_pSoundManager)

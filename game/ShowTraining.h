@@ -19,6 +19,7 @@ class ShowModel;
 class ShowScheduler;
 class WorldParams;
 struct ShowMoveInfo;
+struct TrainingSoundInfo;
 
 namespace showtraining
 {
@@ -122,6 +123,10 @@ struct FrameInput
 
 // A frame's input from the keys that went down (`pressed` by key code): the first arrow of up, left, down and right.
 FrameInput ReadFrame(const std::function<bool(int)>& pressed, bool anyKey, bool actorEnded);
+
+// The training sounds by slot: the start sound, the five good sounds (empty past the record's count), the bad, lose
+// and win sounds, the training music and the performance music; empty for one the record leaves out.
+std::vector<std::string> SoundNames(const TrainingSoundInfo& info);
 
 enum State : int32_t
 {

@@ -111,6 +111,14 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     gametest::GameHarness::Keep(frame, "show-training");
     EXPECT_GT(gametest::ShadesNear(frame, arena->GetPosition(), kActorColour, 120), 20);
     EXPECT_NE(mode->GetActor()->GetModel(), 0u);
+    // The actor stands where the arena stands, turned as it is.
+    const platform::Vec3 &at = mode->GetActor()->GetPosition(), &turn = mode->GetActor()->GetOrientation();
+    EXPECT_FLOAT_EQ(at.x, arena->GetPosition().x);
+    EXPECT_FLOAT_EQ(at.y, arena->GetPosition().y);
+    EXPECT_FLOAT_EQ(at.z, arena->GetPosition().z);
+    EXPECT_FLOAT_EQ(turn.x, arena->GetOrientation().x);
+    EXPECT_FLOAT_EQ(turn.y, arena->GetOrientation().y);
+    EXPECT_FLOAT_EQ(turn.z, arena->GetOrientation().z);
 
     // Escape asks to quit and freezes the game; resuming goes on where it stopped.
     Key(XK_Escape);

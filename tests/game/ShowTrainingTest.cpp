@@ -85,6 +85,24 @@ TEST(ShowTrainingRules, AFramesArrowIsTheFirstOfUpLeftDownRight)
     }
 }
 
+TEST(ShowTrainingRules, SoundNamesBySlot)
+{
+    TrainingSoundInfo info;
+    info.szCountdown = "go";
+    info.iNumKeySounds = 3;
+    const char* good[] = {"g1", "g2", "g3", "g4", "g5"};
+    for (int i = 0; i < 5; ++i)
+        info.szKeySounds[i] = good[i];
+    info.szWrongKey = "bad";
+    info.szLose = "lose";
+    info.szWin = "win";
+    info.szTraining = "music";
+    // no performance music
+    const std::vector<std::string> expected = {"go", "g1", "g2", "g3", "", "", "bad", "lose", "win", "music", ""};
+    EXPECT_EQ(SoundNames(info), expected);
+    EXPECT_EQ(SoundNames(TrainingSoundInfo{}), std::vector<std::string>(11));
+}
+
 TEST(ShowTrainingRules, AverageAndThreshold)
 {
     EXPECT_EQ(AverageScore(0.0f, 0), 0.0f);
