@@ -479,14 +479,23 @@ void ConfirmShowReset(int32_t dialog)
     Gui().CloseOwningDialog(dialog);
 }
 
+// Training and the preview start only for a show that can be trained; the refusal is reported by the training.
+template <bool Preview> void TrainShow(int32_t)
+{
+    if (g_pGUIManager)
+        StartShowTraining(Gui(), g_pGUIManager->GetDialogObject(), Preview);
+}
+
 void TrainQuit(int32_t)
 {
-    AnswerTrainingQuit(true);
+    if (g_pGUIManager)
+        AnswerTrainingQuit(Gui(), true);
 }
 
 void TrainResume(int32_t)
 {
-    AnswerTrainingQuit(false);
+    if (g_pGUIManager)
+        AnswerTrainingQuit(Gui(), false);
 }
 
 // ---- staff
@@ -617,8 +626,8 @@ constexpr std::array kParkRows = {
     GuiCommand{"RemoveMoveFromShow", SchedulerButton<ShowScheduler::BUTTON_REMOVE>},
     GuiCommand{"MoveShowMoveUp", SchedulerButton<ShowScheduler::BUTTON_UP>},
     GuiCommand{"MoveShowMoveDown", SchedulerButton<ShowScheduler::BUTTON_DOWN>},
-    GuiCommand{"TrainShowMove", SchedulerButton<ShowScheduler::BUTTON_TRAIN>},
-    GuiCommand{"PreviewShow", SchedulerButton<ShowScheduler::BUTTON_PREVIEW>},
+    GuiCommand{"TrainShowMove", TrainShow<false>},
+    GuiCommand{"PreviewShow", TrainShow<true>},
     GuiCommand{"ResetShow", ResetShow},
     GuiCommand{"ConfirmShowReset", ConfirmShowReset},
     GuiCommand{"TrainQuit", TrainQuit},

@@ -179,6 +179,8 @@ void WorldTestScreen::Render()
 {
     if (m_pWorld)
         m_pWorld->RenderGui();
+    // The tool mode's overlay (the show-training clock and texts) over the park's picture.
+    m_Game.GetGUIManager().ModeRender();
 }
 
 void WorldTestScreen::PostRender()

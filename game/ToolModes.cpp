@@ -1,5 +1,6 @@
 // The park's tool modes and their preview models.
 #include "game/ToolModes.h"
+#include "game/ShowTraining.h"
 
 #include "engine/core/GameInput.h"
 #include "engine/core/Logger.h"
@@ -94,6 +95,7 @@ void RegisterToolModes()
     GUIManager::RegisterToolMode(MODE_DOZER, &Make<SceneryDozerMode>);
     GUIManager::RegisterToolMode(MODE_QUEUE_PIECE, &Make<PathPieceMode>);
     GUIManager::RegisterToolMode(MODE_SCENERY_BRUSH, &Make<SceneryBrushMode>);
+    GUIManager::RegisterToolMode(MODE_TRAINING, &Make<TrainingMode>);
 }
 
 // ---- previews

@@ -1,0 +1,189 @@
+// Show training in the running program: the sample park's show arena enters training, one move is trained by real
+// arrow key presses on the game's window in time with the beat, Escape asks to quit and the answer resumes or ends
+// the mode; the park comes back as it was, with the scheduler's old scores.
+#include "engine/core/GameInput.h"
+#include "engine/media/SoundEventManager.h"
+#include "game/Game.h"
+#include "game/ShowTraining.h"
+#include "game/ShowTrainingEntry.h"
+#include "game/ToolModes.h"
+#include "gui/GUIManager.h"
+#include "park/BuildingObject.h"
+#include "park/ShowScheduler.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
+#include "tests/game/XPointer.h"
+#include "world/ModelObjects.h"
+#include "world/ObjectManager.h"
+#include "world/World.h"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+using namespace showtraining;
+
+// The sample show's actor is a yellow box (src/models/shows/show_jump.txt).
+constexpr uint32_t kActorColour = 0xFFE0D020u;
+
+class ShowTrainingInGameTest : public gametest::PointerGameTest
+{
+protected:
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        harness.RunFrames(3);
+        const std::vector<BaseObject*> arenas = g_pObjectManager->GetBuildingsByName("ARENA");
+        ASSERT_EQ(arenas.size(), 1u);
+        arena = dynamic_cast<BuildingObject*>(arenas[0]);
+        ASSERT_NE(arena, nullptr);
+        ASSERT_NE(arena->GetScheduler(), nullptr);
+    }
+    TrainingMode* Mode() const { return dynamic_cast<TrainingMode*>(Gui().GetCurrentMode()); }
+    // A key pressed and released on the X server, each seen by the game in a frame of its own.
+    void Key(unsigned long keysym)
+    {
+        pointer->Key(keysym, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        running = harness.RunFrames(1) && running;
+        pointer->Key(keysym, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        running = harness.RunFrames(1) && running;
+    }
+
+    BuildingObject* arena = nullptr;
+};
+
+TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldScores)
+{
+    ShowScheduler& scheduler = *arena->GetScheduler();
+    const std::vector<float> oldScores = scheduler.GetScores();
+    ASSERT_FALSE(oldScores.empty());
+    const size_t boxes = harness.Reports().boxes.size();
+    const size_t debugLength = harness.Reports().debug.size();
+    ASSERT_TRUE(StartShowTraining(Gui(), &scheduler, false));
+    harness.RunFrames(1);
+    ASSERT_EQ(Gui().GetMode(), MODE_TRAINING);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    ASSERT_TRUE(mode->IsStarted());
+    EXPECT_TRUE(g_pWorld->IsPaused());
+    // The crowd falls silent; the training's own sounds are not muted with it.
+    ASSERT_NE(g_pSoundEventManager, nullptr);
+    EXPECT_TRUE(g_pSoundEventManager->IsCrowdMuted());
+
+    // Set-up and count-in: at most the opening animation and five seconds.
+    for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
+        harness.RunFrames(1);
+    ASSERT_EQ(mode->GetGame()->GetState(), kScoring);
+
+    // The sample's first move, JUMP, is trained by "1234": up, left, down, right, one a beat.
+    const unsigned long keys[] = {XK_Up, XK_Left, XK_Down, XK_Right};
+    const float start = mode->GetGame()->GetTime();
+    for (int beat = 0; beat < 4; ++beat)
+    {
+        // Up to the frame before the beat, then the key: the game sees it within a frame of the beat.
+        const float due = start + static_cast<float>(beat) * 0.625f;
+        while (mode->GetGame()->GetTime() + 0.033f < due)
+            harness.RunFrames(1);
+        Key(keys[beat]);
+    }
+    for (int i = 0; i < 60 && mode->GetGame()->GetState() == kScoring; ++i)
+        harness.RunFrames(1);
+    EXPECT_EQ(mode->GetGame()->GetState(), kAdded);
+    EXPECT_EQ(mode->GetGame()->GetKeysJudged(), 4);
+    // Each key within two frames of its beat: at least 1 - 0.066 / 0.3125 each.
+    EXPECT_GE(mode->GetGame()->GetScores()[0], 0.78f);
+    // The added move is performed: the actor (the sample's yellow box) jumps in the arena's pool.
+    for (int i = 0; i < 30 && mode->GetGame()->GetSubState() < 2; ++i)
+        harness.RunFrames(1);
+    ASSERT_GE(mode->GetGame()->GetSubState(), 2);
+    harness.RunFrames(5);
+    const gametest::Frame frame = harness.Screenshot();
+    gametest::GameHarness::Keep(frame, "show-training");
+    EXPECT_GT(gametest::ShadesNear(frame, arena->GetPosition(), kActorColour, 120), 20);
+    EXPECT_NE(mode->GetActor()->GetModel(), 0u);
+    // The actor stands where the arena stands, turned as it is.
+    const platform::Vec3 &at = mode->GetActor()->GetPosition(), &turn = mode->GetActor()->GetOrientation();
+    EXPECT_FLOAT_EQ(at.x, arena->GetPosition().x);
+    EXPECT_FLOAT_EQ(at.y, arena->GetPosition().y);
+    EXPECT_FLOAT_EQ(at.z, arena->GetPosition().z);
+    EXPECT_FLOAT_EQ(turn.x, arena->GetOrientation().x);
+    EXPECT_FLOAT_EQ(turn.y, arena->GetOrientation().y);
+    EXPECT_FLOAT_EQ(turn.z, arena->GetOrientation().z);
+
+    // Escape asks to quit and freezes the game; resuming goes on where it stopped.
+    Key(XK_Escape);
+    ASSERT_TRUE(mode->IsQuitPending());
+    const float frozen = mode->GetGame()->GetTime();
+    harness.RunFrames(10);
+    EXPECT_EQ(mode->GetGame()->GetTime(), frozen);
+    mode->AnswerQuit(false);
+    EXPECT_FALSE(mode->IsQuitPending());
+    harness.RunFrames(10);
+    EXPECT_GT(mode->GetGame()->GetTime(), frozen);
+
+    // Quitting ends the mode: the park is back, the scheduler keeps its old scores.
+    Key(XK_Escape);
+    ASSERT_TRUE(mode->IsQuitPending());
+    mode->AnswerQuit(true);
+    harness.RunFrames(2);
+    EXPECT_EQ(Gui().GetMode(), MODE_SELECT);
+    EXPECT_FALSE(Gui().IsLocked());
+    EXPECT_FALSE(g_pWorld->IsPaused());
+    EXPECT_EQ(scheduler.GetScores(), oldScores);
+    EXPECT_FALSE(g_pSoundEventManager->IsCrowdMuted());
+    EXPECT_TRUE(running);
+    // Training the sample's show reports nothing: its sprites, sounds and texts are all there.
+    EXPECT_EQ(harness.Reports().boxes.size(), boxes);
+    EXPECT_EQ(harness.Reports().debug.substr(debugLength), "");
+}
+
+TEST_F(ShowTrainingInGameTest, RefusedForAShowWithoutScheduledMovesOrForAnotherObject)
+{
+    EXPECT_FALSE(StartShowTraining(Gui(), nullptr, false));
+    EXPECT_FALSE(StartShowTraining(Gui(), arena, false));
+    harness.RunFrames(1);
+    EXPECT_NE(Gui().GetMode(), MODE_TRAINING);
+
+    // The mode asked for with no show building in the selection: the select tool comes back, the park untouched.
+    const bool paused = g_pWorld->IsPaused();
+    Gui().SetSelection(ShowScheduler::kBuildingSelection, -1);
+    Gui().SetSelection(ShowScheduler::kTrainSelection, 1);
+    Gui().SetMode(MODE_TRAINING);
+    harness.RunFrames(1);
+    ASSERT_NE(Mode(), nullptr);
+    EXPECT_FALSE(Mode()->IsStarted());
+    harness.RunFrames(1);
+    EXPECT_EQ(Gui().GetMode(), MODE_SELECT);
+    EXPECT_FALSE(Gui().IsLocked());
+    EXPECT_EQ(g_pWorld->IsPaused(), paused);
+}
+
+TEST_F(ShowTrainingInGameTest, ThePreviewEndsOnEscape)
+{
+    ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), true));
+    harness.RunFrames(1);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    ASSERT_TRUE(mode->IsStarted());
+    EXPECT_TRUE(mode->GetGame()->IsPreview());
+    EXPECT_EQ(mode->GetGame()->GetState(), kPreview);
+    EXPECT_TRUE(Gui().IsLocked());
+    harness.RunFrames(10);
+    Key(XK_Escape);
+    harness.RunFrames(1);
+    EXPECT_EQ(Gui().GetMode(), MODE_SELECT);
+    EXPECT_FALSE(Gui().IsLocked());
+    EXPECT_FALSE(g_pWorld->IsPaused());
+}
+
+} // namespace
