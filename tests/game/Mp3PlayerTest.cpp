@@ -381,4 +381,31 @@ TEST(Mp3PlayerCommandsTest, ThePlayListAndVolumeButtonsHaveTheirCommands)
     SetGuiCommandTables({}, {});
 }
 
+// The play list a first start has (the options' defaults) in the sample data: the shipped tracks stay, in order, the
+// default entries with no file are dropped from the options too, and the first track plays.
+TEST(Mp3PlayerSampleData, TheDefaultPlayListPlaysTheShippedTracks)
+{
+    platform::SoundUseManualMixing(true);
+    testsupport::RecordingReportSink sink;
+    testsupport::TempDir dir;
+    {
+        auto sound = std::make_unique<SoundManager>(true, "mp3playertest");
+        GameOptions options(dir.File("options.ini"));
+        options.SetDefaultPlayList();
+        testsupport::ScopedCurrentDir here(std::string(TW_SOURCE_DIR) + "/sample-data");
+        Mp3Player player(sound.get(), options);
+        Jukebox& box = player.GetJukebox();
+        ASSERT_EQ(box.GetTrackCount(), 2);
+        EXPECT_STREQ(box.GetTrackFileName(0), "track1.mp3");
+        EXPECT_STREQ(box.GetTrackFileName(1), "track2.mp3");
+        ASSERT_EQ(options.GetPlayListCount(), 2);
+        EXPECT_STREQ(options.GetPlayListFile(1), "track2.mp3");
+        box.PlayFirstTrack();
+        EXPECT_TRUE(box.IsStreamPlaying());
+        EXPECT_FALSE(box.HasOpenFailed());
+        box.Stop();
+    }
+    platform::SoundUseManualMixing(false);
+}
+
 } // namespace
