@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -239,6 +240,46 @@ TEST_F(Mp3PlayerTest, FilterModesShowOrHideTheSunAndMoonIcons)
     player->Command(Mp3Player::CMD_MOON);
     EXPECT_EQ(Images("UI3_mp3_icon_moon"), 4);
     EXPECT_EQ(options->GetPlayListAttribute(2), 1);
+}
+
+// Shuffle with two or more rows selected mixes only those tracks among their own places; with fewer it mixes the whole
+// list.
+TEST_F(Mp3PlayerTest, ShuffleMixesTheSelectedTracksOnlyWhenTwoOrMoreAreSelected)
+{
+    ASSERT_EQ(Order(), "01234");
+    const struct
+    {
+        std::vector<int32_t> rows;
+        bool wholeList;
+    } cases[] = {{{1, 3}, false}, {{0, 2, 4}, false}, {{2}, true}, {{}, true}};
+    for (const auto& c : cases)
+    {
+        bool othersMoved = false, selectedMoved = false;
+        for (int i = 0; i < 20; ++i)
+        {
+            const std::string before = Order();
+            Select(c.rows);
+            player->Command(Mp3Player::CMD_SHUFFLE);
+            const std::string after = Order();
+            for (size_t r = 0; r < before.size(); ++r)
+            {
+                const bool selected = std::find(c.rows.begin(), c.rows.end(), static_cast<int32_t>(r)) != c.rows.end();
+                if (!selected)
+                    othersMoved = othersMoved || after[r] != before[r];
+                else
+                    selectedMoved = selectedMoved || after[r] != before[r];
+            }
+            std::string a = before, b = after;
+            std::sort(a.begin(), a.end());
+            std::sort(b.begin(), b.end());
+            ASSERT_EQ(a, b) << "a shuffle loses or repeats no track";
+        }
+        EXPECT_EQ(othersMoved, c.wholeList) << c.rows.size() << " rows selected";
+        if (c.rows.size() >= 2)
+        {
+            EXPECT_TRUE(selectedMoved) << c.rows.size() << " rows selected";
+        }
+    }
 }
 
 TEST_F(Mp3PlayerTest, MovingATrackKeepsItSelected)
