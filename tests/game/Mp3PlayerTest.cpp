@@ -221,6 +221,46 @@ TEST_F(Mp3PlayerTest, RepeatGreysTheOtherRowsAndMovesToItsTrack)
     EXPECT_EQ(RowColour(0), 0u);
 }
 
+// A row's cells stand where the list's columns are: the name at 0 (240 wide), the repeat icon at 240, the sun or moon
+// at 255, the time at 285 (35 wide).
+TEST_F(Mp3PlayerTest, EachRowsCellsStandInTheirColumns)
+{
+    Select({1});
+    player->Command(Mp3Player::CMD_REPEAT);
+    const struct
+    {
+        const char* what; // a sprite, or "name" / "time" for the row's first and second text
+        int32_t x, width;
+    } columns[] = {
+        {"name", 0, 240}, {"UI3_mp3_icon_repeat", 240, -1}, {"UI3_mp3_icon_moon", 255, -1}, {"time", 285, 35}};
+    for (const auto& c : columns)
+    {
+        int texts = 0;
+        bool found = false;
+        for (const auto& cell : List().GetCells())
+        {
+            if (!cell.inUse || cell.row != 1)
+                continue;
+            if (auto* image = dynamic_cast<Image*>(cell.widget.get()); image && image->GetSpriteName() == c.what)
+            {
+                EXPECT_EQ(cell.x, c.x) << c.what;
+                found = true;
+            }
+            if (auto* text = dynamic_cast<Text*>(cell.widget.get()))
+            {
+                if (std::string(c.what) == (texts == 0 ? "name" : "time"))
+                {
+                    EXPECT_EQ(cell.x, c.x) << c.what;
+                    EXPECT_EQ(text->GetRect().right - text->GetRect().left, c.width) << c.what;
+                    found = true;
+                }
+                ++texts;
+            }
+        }
+        EXPECT_TRUE(found) << c.what;
+    }
+}
+
 TEST_F(Mp3PlayerTest, FilterModesShowOrHideTheSunAndMoonIcons)
 {
     // Tracks 0, 2 and 4 are day music, 1 and 3 night music.
