@@ -37,9 +37,9 @@ TEST(Tune, NoteNamesAreTheEqualTemperedPitchesAroundA440)
         const char* note;
         double hz;
     } cases[] = {
-        {"A4", 440.0},     {"A5", 880.0},     {"A3", 220.0},    {"A0", 27.5},      {"C4", 261.6256},
-        {"C5", 523.2511},  {"E5", 659.2551},  {"G4", 391.9954}, {"C8", 4186.0090}, {"C#4", 277.1826},
-        {"Db4", 277.1826}, {"Bb3", 233.0819}, {"B3", 246.9417}, {"F#2", 92.4986},  {"Cb4", 246.9417},
+        {"A4", 440.0},     {"A5", 880.0},    {"A3", 220.0},     {"A0", 27.5},      {"C4", 261.6256},  {"C5", 523.2511},
+        {"E5", 659.2551},  {"G4", 391.9954}, {"C8", 4186.0090}, {"C#4", 277.1826}, {"Db4", 277.1826}, {"D4", 293.6648},
+        {"Bb3", 233.0819}, {"B3", 246.9417}, {"F#2", 92.4986},  {"Cb4", 246.9417},
     };
     for (const auto& c : cases)
     {
@@ -58,9 +58,11 @@ TEST(Tune, SourceLinesBecomeTunesOrNameTheLineAtFault)
 {
     std::vector<Tune> tunes;
     std::string error;
-    ASSERT_TRUE(soundtool::ParseTunes("# music\n\none 8000 0.5 0.25 A4 - C5\r\nTwo 44100 0.1 1 A3\n", &tunes, &error))
+    ASSERT_TRUE(soundtool::ParseTunes(
+        "# music\n\none 8000 0.5 0.25 A4 - C5\r\nTwo 44100 0.1 1 A3\nabcdefghijklmnopqrstuvwxyz0 8000 0.5 1 A4\n",
+        &tunes, &error))
         << error;
-    ASSERT_EQ(tunes.size(), 2u);
+    ASSERT_EQ(tunes.size(), 3u); // the third has the longest name, 27 characters
     EXPECT_EQ(tunes[0].name, "one");
     EXPECT_EQ(tunes[0].rate, 8000);
     EXPECT_DOUBLE_EQ(tunes[0].beat, 0.5);
@@ -90,6 +92,7 @@ TEST(Tune, SourceLinesBecomeTunesOrNameTheLineAtFault)
         {"t 8000 2 1 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4 A4\n",
          "line 1: t: a tune lasts at most a minute"},
         {"bad-name 8000 0.5 1 A4\n", "line 1: a name is"},
+        {"abcdefghijklmnopqrstuvwxyz01 8000 0.5 1 A4\n", "line 1: a name is"}, // 28 characters
         {"t 8000 0.5 1 A4\nT 8000 0.5 1 A4\n", "line 2: T is given twice"},
     };
     for (const auto& c : cases)
@@ -179,6 +182,11 @@ TEST(Tune, TheCommandLineWritesOneWavPerTune)
     EXPECT_FALSE(std::filesystem::exists(dir.File("c.wav")));
     const std::string missing = dir.File("missing.txt");
     argv[2] = missing.c_str();
+    EXPECT_EQ(soundtool::Run(4, argv), 1);
+    // A folder that does not exist takes no file.
+    argv[2] = source.c_str();
+    const std::string nowhere = dir.File("no/such/folder");
+    argv[3] = nowhere.c_str();
     EXPECT_EQ(soundtool::Run(4, argv), 1);
 }
 
