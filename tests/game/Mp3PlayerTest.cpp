@@ -378,6 +378,25 @@ TEST_F(Mp3PlayerTest, ResetBringsBackTheDefaultPlayListWithoutItsMissingFiles)
     EXPECT_FALSE(Box().IsStreamPlaying());
 }
 
+// Reset (command 15) in the sample data: the default list's shipped tracks come back and every button the empty list
+// had disabled works again.
+TEST_F(Mp3PlayerTest, ResetToTheShippedTracksEnablesEveryButtonAgain)
+{
+    const char* const buttons[] = {"MP3_MoveUp", "MP3_MoveDown", "MP3_Repeat", "MP3_Sun"};
+    Select({0, 1, 2, 3, 4});
+    player->Command(Mp3Player::CMD_DELETE);
+    player->Update(0.0f);
+    ASSERT_EQ(Box().GetTrackCount(), 0);
+    for (const char* button : buttons)
+        EXPECT_EQ(ButtonState(button), Button::STATE_DISABLED) << button;
+    testsupport::ScopedCurrentDir here(std::string(TW_SOURCE_DIR) + "/sample-data");
+    player->Command(Mp3Player::CMD_RESET);
+    EXPECT_EQ(Box().GetTrackCount(), 2);
+    EXPECT_EQ(List().GetRowCount(), 2);
+    for (const char* button : buttons)
+        EXPECT_NE(ButtonState(button), Button::STATE_DISABLED) << button;
+}
+
 TEST_F(Mp3PlayerTest, TheVolumeButtonsStepTheMusicVolumeByATenthWithinTheRange)
 {
     // (volume before, presses: +1 up, -1 down, volume after)
