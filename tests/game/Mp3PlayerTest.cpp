@@ -363,6 +363,33 @@ TEST_F(Mp3PlayerTest, NightfallSwitchesAPlayingDayTrackToNightMusic)
     EXPECT_TRUE(Box().IsStreamPlaying());
 }
 
+// The time of day changes the music only when the list holds both day and night tracks: with one kind alone the
+// playing track plays on.
+TEST_F(Mp3PlayerTest, DayAndNightLeaveTheTrackPlayingWhenTheListHasOneKindOnly)
+{
+    const struct
+    {
+        int32_t attribute; // of every track
+        bool night;        // the time of day that comes
+    } cases[] = {{1, false}, {0, true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.attribute);
+        for (int32_t i = 0; i < Box().GetTrackCount(); ++i)
+            Box().SetTrackAttribute(i, c.attribute);
+        player->SetDayNight(!c.night);
+        Box().SetCurrentTrack(3);
+        Box().PlayCurrentTrack(false);
+        player->SetDayNight(c.night);
+        EXPECT_EQ(Box().GetAttributeFilter(), c.night ? 1 : 0);
+        EXPECT_EQ(Box().GetCurrentTrack(), 3);
+        EXPECT_TRUE(Box().IsStreamPlaying());
+        // Nor does the next change of the day return to a remembered track.
+        player->SetDayNight(!c.night);
+        EXPECT_EQ(Box().GetCurrentTrack(), 3);
+    }
+}
+
 TEST_F(Mp3PlayerTest, ResetBringsBackTheDefaultPlayListWithoutItsMissingFiles)
 {
     player->Command(Mp3Player::CMD_REBUILD);
