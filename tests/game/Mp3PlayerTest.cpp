@@ -199,6 +199,23 @@ TEST_F(Mp3PlayerTest, DeletingThePlayingTrackStartsTheOneThatTookItsPlace)
     }
 }
 
+// Deleting rows far down a long list selects and scrolls into view the row that now holds the last deleted place.
+TEST_F(Mp3PlayerTest, DeletingFarDownShowsTheRowThatTookTheLastDeletedPlace)
+{
+    // Twenty tracks in a list that shows ten rows.
+    for (int i = 0; i < 15; ++i)
+        ASSERT_TRUE(Box().AddTrack((dir.Path() + "/").c_str(), Name(i % 5).c_str(), 0, 1000));
+    player->FillList(true);
+    ASSERT_EQ(List().GetRowCount(), 20);
+    List().SetFirst(0);
+    Select({15, 16});
+    player->Command(Mp3Player::CMD_DELETE);
+    // The last deleted place, 16, moved up by one less than the two deleted: row 15.
+    ASSERT_EQ(List().GetSelection(), std::vector<int32_t>{15});
+    EXPECT_LE(List().GetFirst(), 15);
+    EXPECT_GT(List().GetFirst() + 10, 15);
+}
+
 TEST_F(Mp3PlayerTest, RepeatGreysTheOtherRowsAndMovesToItsTrack)
 {
     Select({2});
