@@ -9,7 +9,8 @@
 #   text table of the same name under sample-data/data/ (data/text_uk.ble, which the game opens as data/text_uk.uni).
 # - The GUI font: fonttool writes GuiFont7 (its texture, glyph rectangles and kerning) into sample-data/data/Fonts/.
 # - Sounds: the tone list sample-data/src/sounds/blsnd.txt becomes the sample bank sample-data/data/sounds/blsnd.hdr
-#   and .spf (soundtool).
+#   and .spf (soundtool); the tunes of sample-data/src/soundtrack/tunes.txt become the music tracks
+#   sample-data/data/soundtrack/<name>.mp3 (soundtool, then lame).
 # - Sprites: the bank lists under sample-data/src/sprites/ and their pictures become the sprite file pairs under
 #   sample-data/data/sprites/ (spritetool).
 # - Front-end pictures: each text under sample-data/src/gui/ (sizes and shapes) is drawn as the 32-bit TGA of the
@@ -325,3 +326,15 @@ mkdir -p "$root/sample-data/data/sounds"
 "$build/tools/soundtool/soundtool" write "$src/sounds/blsnd.txt" "$root/sample-data/data/sounds/blsnd.hdr" \
     "$root/sample-data/data/sounds/blsnd.spf"
 echo "make-sample-data: the sample bank written under sample-data/data/sounds/"
+# The music tracks: the tunes of src/soundtrack/tunes.txt, rendered by soundtool as WAV files and encoded by lame
+# (mono, 64 kbit/s, no tag) as data/soundtrack/<name>.mp3.
+tunes="$(mktemp -d)"
+"$build/tools/soundtool/soundtool" tunes "$src/soundtrack/tunes.txt" "$tunes"
+mkdir -p "$root/sample-data/data/soundtrack"
+for wav in "$tunes"/*.wav; do
+    mp3="$root/sample-data/data/soundtrack/$(basename "${wav%.wav}").mp3"
+    lame --quiet -m m -b 64 -t "$wav" "$mp3.tmp"
+    mv "$mp3.tmp" "$mp3"
+done
+rm -rf "$tunes"
+echo "make-sample-data: the music tracks written under sample-data/data/soundtrack/"

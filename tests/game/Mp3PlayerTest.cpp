@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -198,6 +199,23 @@ TEST_F(Mp3PlayerTest, DeletingThePlayingTrackStartsTheOneThatTookItsPlace)
     }
 }
 
+// Deleting rows far down a long list selects and scrolls into view the row that now holds the last deleted place.
+TEST_F(Mp3PlayerTest, DeletingFarDownShowsTheRowThatTookTheLastDeletedPlace)
+{
+    // Twenty tracks in a list that shows ten rows.
+    for (int i = 0; i < 15; ++i)
+        ASSERT_TRUE(Box().AddTrack((dir.Path() + "/").c_str(), Name(i % 5).c_str(), 0, 1000));
+    player->FillList(true);
+    ASSERT_EQ(List().GetRowCount(), 20);
+    List().SetFirst(0);
+    Select({15, 16});
+    player->Command(Mp3Player::CMD_DELETE);
+    // The last deleted place, 16, moved up by one less than the two deleted: row 15.
+    ASSERT_EQ(List().GetSelection(), std::vector<int32_t>{15});
+    EXPECT_LE(List().GetFirst(), 15);
+    EXPECT_GT(List().GetFirst() + 10, 15);
+}
+
 TEST_F(Mp3PlayerTest, RepeatGreysTheOtherRowsAndMovesToItsTrack)
 {
     Select({2});
@@ -220,6 +238,46 @@ TEST_F(Mp3PlayerTest, RepeatGreysTheOtherRowsAndMovesToItsTrack)
     EXPECT_EQ(RowColour(0), 0u);
 }
 
+// A row's cells stand where the list's columns are: the name at 0 (240 wide), the repeat icon at 240, the sun or moon
+// at 255, the time at 285 (35 wide).
+TEST_F(Mp3PlayerTest, EachRowsCellsStandInTheirColumns)
+{
+    Select({1});
+    player->Command(Mp3Player::CMD_REPEAT);
+    const struct
+    {
+        const char* what; // a sprite, or "name" / "time" for the row's first and second text
+        int32_t x, width;
+    } columns[] = {
+        {"name", 0, 240}, {"UI3_mp3_icon_repeat", 240, -1}, {"UI3_mp3_icon_moon", 255, -1}, {"time", 285, 35}};
+    for (const auto& c : columns)
+    {
+        int texts = 0;
+        bool found = false;
+        for (const auto& cell : List().GetCells())
+        {
+            if (!cell.inUse || cell.row != 1)
+                continue;
+            if (auto* image = dynamic_cast<Image*>(cell.widget.get()); image && image->GetSpriteName() == c.what)
+            {
+                EXPECT_EQ(cell.x, c.x) << c.what;
+                found = true;
+            }
+            if (auto* text = dynamic_cast<Text*>(cell.widget.get()))
+            {
+                if (std::string(c.what) == (texts == 0 ? "name" : "time"))
+                {
+                    EXPECT_EQ(cell.x, c.x) << c.what;
+                    EXPECT_EQ(text->GetRect().right - text->GetRect().left, c.width) << c.what;
+                    found = true;
+                }
+                ++texts;
+            }
+        }
+        EXPECT_TRUE(found) << c.what;
+    }
+}
+
 TEST_F(Mp3PlayerTest, FilterModesShowOrHideTheSunAndMoonIcons)
 {
     // Tracks 0, 2 and 4 are day music, 1 and 3 night music.
@@ -239,6 +297,46 @@ TEST_F(Mp3PlayerTest, FilterModesShowOrHideTheSunAndMoonIcons)
     player->Command(Mp3Player::CMD_MOON);
     EXPECT_EQ(Images("UI3_mp3_icon_moon"), 4);
     EXPECT_EQ(options->GetPlayListAttribute(2), 1);
+}
+
+// Shuffle with two or more rows selected mixes only those tracks among their own places; with fewer it mixes the whole
+// list.
+TEST_F(Mp3PlayerTest, ShuffleMixesTheSelectedTracksOnlyWhenTwoOrMoreAreSelected)
+{
+    ASSERT_EQ(Order(), "01234");
+    const struct
+    {
+        std::vector<int32_t> rows;
+        bool wholeList;
+    } cases[] = {{{1, 3}, false}, {{0, 2, 4}, false}, {{2}, true}, {{}, true}};
+    for (const auto& c : cases)
+    {
+        bool othersMoved = false, selectedMoved = false;
+        for (int i = 0; i < 20; ++i)
+        {
+            const std::string before = Order();
+            Select(c.rows);
+            player->Command(Mp3Player::CMD_SHUFFLE);
+            const std::string after = Order();
+            for (size_t r = 0; r < before.size(); ++r)
+            {
+                const bool selected = std::find(c.rows.begin(), c.rows.end(), static_cast<int32_t>(r)) != c.rows.end();
+                if (!selected)
+                    othersMoved = othersMoved || after[r] != before[r];
+                else
+                    selectedMoved = selectedMoved || after[r] != before[r];
+            }
+            std::string a = before, b = after;
+            std::sort(a.begin(), a.end());
+            std::sort(b.begin(), b.end());
+            ASSERT_EQ(a, b) << "a shuffle loses or repeats no track";
+        }
+        EXPECT_EQ(othersMoved, c.wholeList) << c.rows.size() << " rows selected";
+        if (c.rows.size() >= 2)
+        {
+            EXPECT_TRUE(selectedMoved) << c.rows.size() << " rows selected";
+        }
+    }
 }
 
 TEST_F(Mp3PlayerTest, MovingATrackKeepsItSelected)
@@ -282,6 +380,33 @@ TEST_F(Mp3PlayerTest, NightfallSwitchesAPlayingDayTrackToNightMusic)
     EXPECT_TRUE(Box().IsStreamPlaying());
 }
 
+// The time of day changes the music only when the list holds both day and night tracks: with one kind alone the
+// playing track plays on.
+TEST_F(Mp3PlayerTest, DayAndNightLeaveTheTrackPlayingWhenTheListHasOneKindOnly)
+{
+    const struct
+    {
+        int32_t attribute; // of every track
+        bool night;        // the time of day that comes
+    } cases[] = {{1, false}, {0, true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.attribute);
+        for (int32_t i = 0; i < Box().GetTrackCount(); ++i)
+            Box().SetTrackAttribute(i, c.attribute);
+        player->SetDayNight(!c.night);
+        Box().SetCurrentTrack(3);
+        Box().PlayCurrentTrack(false);
+        player->SetDayNight(c.night);
+        EXPECT_EQ(Box().GetAttributeFilter(), c.night ? 1 : 0);
+        EXPECT_EQ(Box().GetCurrentTrack(), 3);
+        EXPECT_TRUE(Box().IsStreamPlaying());
+        // Nor does the next change of the day return to a remembered track.
+        player->SetDayNight(!c.night);
+        EXPECT_EQ(Box().GetCurrentTrack(), 3);
+    }
+}
+
 TEST_F(Mp3PlayerTest, ResetBringsBackTheDefaultPlayListWithoutItsMissingFiles)
 {
     player->Command(Mp3Player::CMD_REBUILD);
@@ -295,6 +420,25 @@ TEST_F(Mp3PlayerTest, ResetBringsBackTheDefaultPlayListWithoutItsMissingFiles)
     EXPECT_EQ(ButtonState("MP3_MoveUp"), Button::STATE_DISABLED);
     player->Command(Mp3Player::CMD_PLAY); // nothing to play, nothing breaks
     EXPECT_FALSE(Box().IsStreamPlaying());
+}
+
+// Reset (command 15) in the sample data: the default list's shipped tracks come back and every button the empty list
+// had disabled works again.
+TEST_F(Mp3PlayerTest, ResetToTheShippedTracksEnablesEveryButtonAgain)
+{
+    const char* const buttons[] = {"MP3_MoveUp", "MP3_MoveDown", "MP3_Repeat", "MP3_Sun"};
+    Select({0, 1, 2, 3, 4});
+    player->Command(Mp3Player::CMD_DELETE);
+    player->Update(0.0f);
+    ASSERT_EQ(Box().GetTrackCount(), 0);
+    for (const char* button : buttons)
+        EXPECT_EQ(ButtonState(button), Button::STATE_DISABLED) << button;
+    testsupport::ScopedCurrentDir here(std::string(TW_SOURCE_DIR) + "/sample-data");
+    player->Command(Mp3Player::CMD_RESET);
+    EXPECT_EQ(Box().GetTrackCount(), 2);
+    EXPECT_EQ(List().GetRowCount(), 2);
+    for (const char* button : buttons)
+        EXPECT_NE(ButtonState(button), Button::STATE_DISABLED) << button;
 }
 
 TEST_F(Mp3PlayerTest, TheVolumeButtonsStepTheMusicVolumeByATenthWithinTheRange)
@@ -379,6 +523,33 @@ TEST(Mp3PlayerCommandsTest, ThePlayListAndVolumeButtonsHaveTheirCommands)
     for (const char* name : {"ShowPlayList", "ExitPlayList", "MP3_VolUp", "MP3_VolDown"})
         EXPECT_NE(ResolveGuiCommand(GetInGameCommands(), name), nullptr) << name;
     SetGuiCommandTables({}, {});
+}
+
+// The play list a first start has (the options' defaults) in the sample data: the shipped tracks stay, in order, the
+// default entries with no file are dropped from the options too, and the first track plays.
+TEST(Mp3PlayerSampleData, TheDefaultPlayListPlaysTheShippedTracks)
+{
+    platform::SoundUseManualMixing(true);
+    testsupport::RecordingReportSink sink;
+    testsupport::TempDir dir;
+    {
+        auto sound = std::make_unique<SoundManager>(true, "mp3playertest");
+        GameOptions options(dir.File("options.ini"));
+        options.SetDefaultPlayList();
+        testsupport::ScopedCurrentDir here(std::string(TW_SOURCE_DIR) + "/sample-data");
+        Mp3Player player(sound.get(), options);
+        Jukebox& box = player.GetJukebox();
+        ASSERT_EQ(box.GetTrackCount(), 2);
+        EXPECT_STREQ(box.GetTrackFileName(0), "track1.mp3");
+        EXPECT_STREQ(box.GetTrackFileName(1), "track2.mp3");
+        ASSERT_EQ(options.GetPlayListCount(), 2);
+        EXPECT_STREQ(options.GetPlayListFile(1), "track2.mp3");
+        box.PlayFirstTrack();
+        EXPECT_TRUE(box.IsStreamPlaying());
+        EXPECT_FALSE(box.HasOpenFailed());
+        box.Stop();
+    }
+    platform::SoundUseManualMixing(false);
 }
 
 } // namespace

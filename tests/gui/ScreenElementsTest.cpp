@@ -193,6 +193,31 @@ TEST(BubbleSetTest, AlphaIsClampedAndFadesOverOneSecond)
     }
 }
 
+// A second fade starts from the alpha the first one asked for (even when the first has not finished), not from the
+// alpha of construction.
+TEST(BubbleSetTest, ANewFadeStartsFromTheAlphaAskedBefore)
+{
+    const struct
+    {
+        float first, waited, second, after, opacity; // opacity `after` seconds into the second fade
+    } cases[] = {
+        {1.0f, 1.0f, 0.2f, 0.5f, 0.6f},   // 1.0 + (0.2 - 1.0) x 0.5
+        {0.0f, 1.0f, 1.0f, 0.25f, 0.25f}, // 0.0 + (1.0 - 0.0) x 0.25
+        {1.0f, 0.5f, 0.0f, 0.25f, 0.75f}, // from 1.0, though the first fade had reached only 0.75
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.second);
+        BubbleSet bubbles(nullptr);
+        bubbles.SetInterval(100.0f);
+        bubbles.SetAlpha(c.first);
+        bubbles.Update(c.waited);
+        bubbles.SetAlpha(c.second);
+        bubbles.Update(c.after);
+        EXPECT_NEAR(bubbles.GetBubbles().front().opacity, c.opacity, 1e-5f);
+    }
+}
+
 // ---- screens from a script
 
 void Go(int32_t)

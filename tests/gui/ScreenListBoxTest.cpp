@@ -2,6 +2,7 @@
 #include "gui/ScreenListBox.h"
 #include "gui/ScrollBar.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -261,6 +262,65 @@ TEST_F(ScreenListBoxTest, ScrollingLaysTheShownRowsOutFromTheTop)
                 EXPECT_EQ(cell.widget->GetRect().top, 120 + 15 * shownAt) << first << " " << cell.row;
             }
         }
+    }
+}
+
+// The list's scroll bar with its arrow pictures (14 pixels square): pressing an arrow scrolls the rows, because the
+// list runs its bar every frame and follows the bar's position.
+class ScreenListBoxArrowTest : public widgettest::WidgetsTest
+{
+protected:
+    void SetUp() override
+    {
+        WidgetsTest::SetUp();
+        list = std::make_unique<ScreenListBox>(GuiRect{100, 100, 400, 220}, "List", 15, 8);
+        list->SetRelativeSize(300.0f / 800.0f, 120.0f / 600.0f);
+        list->SetActive(true);
+        for (int i = 0; i < 12; ++i)
+            list->AddTextItem(i, 0, 200, 15, 2, 1, 0, u"row", true);
+    }
+    // One frame: the clock moves 10 ms, the list updates, then gets the pointer at page pixel (x, y).
+    void Tick(int32_t x, int32_t y, int32_t event)
+    {
+        clock->Update(now += 10);
+        list->Update(clock->GetFrameTime());
+        list->OnScreenMouse(static_cast<float>(x) / 800.0f, static_cast<float>(y) / 600.0f, event);
+    }
+    // The pointer rests on (x, y), presses, lets go and waits a tenth of a second.
+    void PressArrow(int32_t x, int32_t y)
+    {
+        Tick(x, y, ME_NONE);
+        Tick(x, y, ME_PRESSED);
+        for (int i = 0; i < 10; ++i)
+            Tick(x, y, ME_NONE);
+    }
+    int32_t TopOfRow(int32_t row) const
+    {
+        for (const auto& cell : list->GetCells())
+            if (cell.row == row)
+                return cell.widget->GetRect().top;
+        return -1;
+    }
+    std::unique_ptr<ScreenListBox> list;
+};
+
+TEST_F(ScreenListBoxArrowTest, TheArrowsOfItsScrollBarMoveTheShownRows)
+{
+    ASSERT_NE(list->GetScrollBar(), nullptr);
+    // The bar stands right of the list, x 400 to 414, y 100 to 220: the down arrow is its lowest 14 pixels, the
+    // up arrow its highest.
+    const struct
+    {
+        int32_t y;     // where the arrow is pressed
+        int32_t first; // the top row after the press
+    } presses[] = {{213, 1}, {213, 2}, {107, 1}, {107, 0}, {107, 0}};
+    for (const auto& p : presses)
+    {
+        PressArrow(407, p.y);
+        EXPECT_EQ(list->GetFirstRow(), p.first) << p.y;
+        // The top row shown stands at the list's top, the next one row height below it.
+        EXPECT_EQ(TopOfRow(p.first), 100) << p.first;
+        EXPECT_EQ(TopOfRow(p.first + 1), 115) << p.first;
     }
 }
 

@@ -1,5 +1,6 @@
 // soundtool: the tone list, the rendering of its shapes, the WAV files and the sample bank written atomically.
 #include "tools/soundtool/SoundTool.h"
+#include "tools/soundtool/Tune.h"
 
 #include "platform/FileOps.h"
 #include "platform/Random.h"
@@ -204,9 +205,12 @@ Bank MakeBank(const std::vector<Tone>& tones)
 
 int Run(int argc, const char* const* argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "tunes")
+        return RunTunes(argv[2], argv[3]);
     if (argc != 5 || std::string(argv[1]) != "write")
     {
-        std::fprintf(stderr, "usage: soundtool write <source.txt> <bank.hdr> <bank.spf>\n");
+        std::fprintf(stderr, "usage: soundtool write <source.txt> <bank.hdr> <bank.spf>\n"
+                             "       soundtool tunes <tunes.txt> <folder>\n");
         return 2;
     }
     std::ifstream in(argv[2], std::ios::binary);

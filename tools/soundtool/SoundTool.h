@@ -61,8 +61,8 @@ std::vector<uint8_t> WavFile(const std::vector<int16_t>& samples, int rate);
 // The bank of the tones, laid out in their order.
 Bank MakeBank(const std::vector<Tone>& tones);
 
-// The command line: "write <source.txt> <bank.hdr> <bank.spf>". Returns the exit code; messages go to standard
-// error.
+// The command line: "write <source.txt> <bank.hdr> <bank.spf>", or "tunes <tunes.txt> <folder>" (Tune.h). Returns the
+// exit code; messages go to standard error.
 int Run(int argc, const char* const* argv);
 
 } // namespace soundtool
