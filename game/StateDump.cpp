@@ -31,6 +31,7 @@ std::string FormatShownState(const ShownState& s)
     text += platform::Format("guests %d\n", s.guests);
     text += platform::Format("arrived %d\n", s.arrived);
     text += platform::Format("departed %d\n", s.departed);
+    text += platform::Format("income %.2f\n", static_cast<double>(s.incomeToday));
     text += platform::Format("retail %.2f\n", static_cast<double>(s.retailToday));
     text += platform::Format("buildings %u\n", s.buildings);
     text += platform::Format("staff %u\n", s.staff);
@@ -38,6 +39,7 @@ std::string FormatShownState(const ShownState& s)
     text += platform::Format("mode %d\n", s.mode);
     text += platform::Format("cursor %d %d\n", s.cursorX, s.cursorY);
     text += platform::Format("boxes %u\n", s.boxes);
+    text += platform::Format("passes %u\n", s.passes);
     return text;
 }
 
@@ -70,6 +72,7 @@ ShownState ReadShownState()
         s.guests = g_pWorld->m_NumGuests;
         s.arrived = g_pWorld->m_TotalGuestArrive[0] + g_pWorld->m_TotalGuestArrive[1];
         s.departed = g_pWorld->m_TotalGuestDepart[0] + g_pWorld->m_TotalGuestDepart[1];
+        s.incomeToday = g_pWorld->m_fIncomeToday;
         s.retailToday = g_pWorld->m_fRetailIncomeToday;
     }
     if (g_pWorld && g_pObjectManager)
@@ -150,6 +153,7 @@ void StateWatch::Update()
 {
     ShownState state = ReadShownState();
     state.boxes = m_counter.Boxes();
+    state.passes = ++m_passes;
     m_file.Offer(FormatShownState(state), platform::TickCount());
 }
 

@@ -23,13 +23,15 @@ struct ShownState
     int32_t guests = 0;       // in the park now
     int32_t arrived = 0;      // ever arrived, both genders
     int32_t departed = 0;     // ever left, both genders
+    float incomeToday = 0.0f; // everything the park took today
     float retailToday = 0.0f; // the shops' takings today
     uint32_t buildings = 0;
     uint32_t staff = 0;
     uint32_t footpath = 0; // cells laid with footpath
     int32_t mode = -1;     // the GUI's tool
     int32_t cursorX = -1, cursorY = -1;
-    uint32_t boxes = 0; // message boxes reported since start (level 0 and above)
+    uint32_t passes = 0; // passes of the main loop the watcher has seen
+    uint32_t boxes = 0;  // message boxes reported since start (level 0 and above)
 };
 
 // "name value" lines, one a field, in the order of the structure; the open dialogs on one line after "open".
@@ -92,4 +94,5 @@ public:
 private:
     ReportCounter m_counter;
     StateFile m_file;
+    uint32_t m_passes = 0;
 };

@@ -1,7 +1,9 @@
 // The state file a watcher outside the program reads: written whole, only when the state changed, no more often
-// than its interval, the last state always on Flush; and the message boxes counted and passed on.
+// than its interval, the last state always on Flush; the message boxes counted and passed on; and the state read
+// from the running sample park.
 #include "game/StateDump.h"
 #include "platform/Report.h"
+#include "tests/game/GameHarness.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +119,8 @@ TEST(ShownStateTest, EveryFieldOnItsOwnLine)
     s.guests = 7;
     s.arrived = 9;
     s.departed = 2;
+    s.incomeToday = 31.25f;
+    s.retailToday = 12.5f;
     s.buildings = 5;
     s.staff = 3;
     s.footpath = 11;
@@ -124,13 +128,15 @@ TEST(ShownStateTest, EveryFieldOnItsOwnLine)
     s.cursorX = 64;
     s.cursorY = 30;
     s.boxes = 1;
+    s.passes = 77;
     const std::string text = FormatShownState(s);
     const std::vector<std::pair<const char*, const char*>> expected = {
-        {"screen", "1"},    {"page", "MainMenu"}, {"open", "BuildPanel PauseBox"},
-        {"park", "1"},      {"cash", "9400.50"},  {"day", "2"},
-        {"guests", "7"},    {"arrived", "9"},     {"departed", "2"},
-        {"buildings", "5"}, {"staff", "3"},       {"footpath", "11"},
-        {"mode", "4"},      {"cursor", "64 30"},  {"boxes", "1"}};
+        {"screen", "1"},     {"page", "MainMenu"}, {"open", "BuildPanel PauseBox"},
+        {"park", "1"},       {"cash", "9400.50"},  {"day", "2"},
+        {"guests", "7"},     {"arrived", "9"},     {"departed", "2"},
+        {"income", "31.25"}, {"retail", "12.50"},  {"buildings", "5"},
+        {"staff", "3"},      {"footpath", "11"},   {"mode", "4"},
+        {"cursor", "64 30"}, {"boxes", "1"},       {"passes", "77"}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(Field(text, name), value) << name;
     EXPECT_EQ(text.back(), '\n');
@@ -142,6 +148,25 @@ TEST(ShownStateTest, NoGameNoParkNoPage)
     EXPECT_EQ(s.screen, -1);
     EXPECT_FALSE(s.park);
     EXPECT_EQ(Field(FormatShownState(s), "page"), "-");
+}
+
+// The sample park's world script makes five buildings (the entrance, a staff room, a fun house, a lagoon and an
+// arena) and lays six cells of footpath east from the avenue.
+TEST(ShownStateTest, TheRunningSampleParkAsItsWorldScriptBuiltIt)
+{
+    gametest::GameHarness harness;
+    if (!harness.XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    harness.EnterPark(0);
+    harness.RunFrames(3);
+    const ShownState s = ReadShownState();
+    EXPECT_TRUE(s.park);
+    EXPECT_EQ(s.screen, 0);
+    EXPECT_EQ(s.buildings, 5u);
+    EXPECT_GE(s.footpath, 6u);
+    EXPECT_EQ(s.guests, 0);
 }
 
 } // namespace
