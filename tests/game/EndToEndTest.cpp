@@ -52,8 +52,10 @@ constexpr int kPictureW = 800, kPictureH = 600;
 // The sample data's prices (sample-data/src/data/script/mrvscenery.pis and mrvbuildings.pis).
 constexpr double kFootpathCost = 10.0;
 constexpr double kKioskCost = 600.0;
-// The sample park's world script (sample-data/src/data/Scenario/Scenario1/World.pis) builds five buildings: the
-// entrance, a staff room, a fun house, a lagoon and an arena.
+// Scenario 1 of the test's data set is the sample's play park (sample-data/data/Scenario/PlayPark): the sample
+// scenario's park with its entrance open to guests, offering the snack kiosk. Its world script
+// (sample-data/src/data/Scenario/PlayPark/World.pis) builds five buildings: the entrance, a staff room, a fun house,
+// a lagoon and an arena.
 constexpr int kSampleParkBuildings = 5;
 // The day the test plays: the sample's 720 game seconds cut to 120 in the test's copy of the data, so that two days
 // at top speed (four times) pass in a minute.
@@ -217,6 +219,8 @@ protected:
         ASSERT_NE(at, std::string::npos);
         text.replace(at, text.find('\n', at) - at, key + " " + std::to_string(kDayLength));
         testsupport::WriteText(parameters, text);
+        fs::copy_file(m_data.File("data/Scenario/PlayPark/PlayPark.pis"),
+                      m_data.File("data/Scenario/Scenario1/Scenario1.pis"), fs::copy_options::overwrite_existing);
     }
 
     void TearDown() override
