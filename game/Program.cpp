@@ -13,6 +13,7 @@
 #include "game/Game.h"
 #include "game/InstanceLock.h"
 #include "game/Processor.h"
+#include "game/StateDump.h"
 #include "platform/FileOps.h"
 #include "platform/Input.h"
 #include "platform/Paths.h"
@@ -294,11 +295,19 @@ int RunProgram(int argc, const char* const* argv)
     int32_t rate = FrameLimiter::kDefaultRate;
     parameters->GetInt(kFrameRateParameter, &rate);
 
+    // Set up before the game starts, so that it counts every message box.
+    const std::unique_ptr<StateWatch> watch = StateWatch::FromEnvironment();
     auto game = StartGame();
 
     FrameLimiter limiter(rate);
     while (!RunMainLoopPass())
+    {
+        if (watch)
+            watch->Update();
         limiter.Wait();
+    }
+    if (watch)
+        watch->Finish();
 
     ShutDownGame(std::move(game), std::move(parameters));
     lock.Release();

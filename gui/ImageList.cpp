@@ -118,6 +118,19 @@ void ImageList::Move(int32_t dx, int32_t dy)
         label.x += dx, label.y += dy;
 }
 
+void ImageList::Reposition(int32_t dx, int32_t dy)
+{
+    // The thumbnails were laid out from where the list was then: they move by as much as the list does now.
+    const int32_t shiftX = m_homeRect.left + dx - m_rect.left, shiftY = m_homeRect.top + dy - m_rect.top;
+    Widget::Reposition(dx, dy);
+    for (auto& thumb : m_thumbs)
+        thumb->Move(shiftX, shiftY);
+    for (BuildThumbLabel& label : m_labels)
+        label.x += shiftX, label.y += shiftY;
+    if (shiftX != 0 || shiftY != 0)
+        SetDirty();
+}
+
 void ImageList::Advance(float dt, bool apply)
 {
     if (g_pGUIManager && g_pGUIManager->GetMode() == kDozerMode)

@@ -47,6 +47,8 @@ public:
     void SetDirty() override;
     void SetActive(bool active) override;
     void Move(int32_t dx, int32_t dy) override;
+    // Placed at its home moved by (dx, dy), as its dialog lays it out; the thumbnails and labels go with it.
+    void Reposition(int32_t dx, int32_t dy) override;
     bool OnMouse(int32_t x, int32_t y, int32_t event) override;
     void DrawCached() override;
     void Draw() override;

@@ -2,6 +2,7 @@
 // thumbnails (availability, counts and their colours, the choice of a thumbnail).
 #include "gui/GUIManager.h"
 #include "gui/GuiShell.h"
+#include "gui/Image.h"
 #include "gui/ImageList.h"
 #include "gui/PanelData.h"
 #include "gui/VariableWidgets.h"
@@ -395,6 +396,47 @@ TEST_F(PanelValues, BuildThumbnailsGreyAvailableAndCountColours)
     // The first thumbnail is chosen on activation: its record goes to slot 0.
     EXPECT_EQ(gui.GetSelection(0), 0);
     EXPECT_EQ(list.GetLabels().size(), 3u);
+}
+
+// A dialog that moves (sliding in, or opened where the player left it) places its lists anew from their home: the
+// thumbnails and their count labels go with the list, by as much as the list, so that what is drawn and what a
+// click picks stay where the list is.
+TEST_F(PanelValues, BuildThumbnailsFollowTheirListWhenItsDialogMoves)
+{
+    FigureData::Record rec;
+    rec.record = Record(2, "kiosk", 4);
+    rec.canBuild = true;
+    data.records = {rec, rec, rec};
+    ImageList list(10, 20, 300, 200, 2, 2, "BUILD_FOOD_SMALL", "NONE");
+    list.SetActive(true);
+    ASSERT_EQ(list.GetThumbs().size(), 3u);
+    ASSERT_EQ(list.GetLabels().size(), 3u);
+    std::vector<GuiRect> thumbs;
+    for (const auto& thumb : list.GetThumbs())
+        thumbs.push_back(thumb->GetRect());
+    std::vector<std::pair<int32_t, int32_t>> labels;
+    for (const BuildThumbLabel& label : list.GetLabels())
+        labels.emplace_back(label.x, label.y);
+
+    struct Step
+    {
+        int32_t dx, dy;
+    };
+    // Offsets from home, as a dialog's layout gives them: each is from home, not from the last.
+    for (const Step step : {Step{790, 0}, Step{400, 0}, Step{37, -5}, Step{0, 0}})
+    {
+        list.Reposition(step.dx, step.dy);
+        EXPECT_EQ(list.GetRect().left, 10 + step.dx);
+        for (size_t i = 0; i < thumbs.size(); ++i)
+        {
+            const GuiRect& r = list.GetThumbs()[i]->GetRect();
+            EXPECT_EQ(r.left, thumbs[i].left + step.dx) << "thumb " << i << " at offset " << step.dx;
+            EXPECT_EQ(r.top, thumbs[i].top + step.dy) << "thumb " << i << " at offset " << step.dx;
+            EXPECT_EQ(r.right, thumbs[i].right + step.dx) << "thumb " << i << " at offset " << step.dx;
+            EXPECT_EQ(list.GetLabels()[i].x, labels[i].first + step.dx) << "label " << i;
+            EXPECT_EQ(list.GetLabels()[i].y, labels[i].second + step.dy) << "label " << i;
+        }
+    }
 }
 
 TEST_F(PanelValues, SceneryThumbnailsChooseTheirToolMode)
