@@ -399,6 +399,9 @@ TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
     EXPECT_EQ(system.maxTextureBlendStages, device.maxTextureBlendStages);
     EXPECT_EQ(system.maxSimultaneousTextures, device.maxSimultaneousTextures);
     EXPECT_EQ(system.maxAnisotropy, device.maxAnisotropy);
+    // Filtering between mip levels is in every GL there is, and the quality choice of trilinear filtering reads it.
+    EXPECT_TRUE(system.filterMipLinear);
+    EXPECT_TRUE(device.filterMipLinear);
     // Each supported texture operation is the bit 1 << (operation - 1): the plain ones are all there.
     for (uint32_t op : {TextureOp::Disable, TextureOp::SelectArg1, TextureOp::Modulate, TextureOp::Add})
         EXPECT_NE(device.textureOpCaps & (1u << (op - 1)), 0u) << op;
