@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <functional>
 
 namespace
@@ -93,6 +95,10 @@ TEST(GUIManagerAlone, SelectionSlotsStartAtTheirDefaultsAndAScriptResetRestoresT
     EXPECT_FALSE(gui.LoadScript("nothere.pis"));
     ASSERT_EQ(reports.boxes.size(), 1u) << "a missing script is one clear report";
     EXPECT_NE(reports.boxes[0].text.find("nothere.ble"), std::string::npos);
+    // An empty script file is a script with nothing in it: loaded, and no fault.
+    std::ofstream(dir.File("empty.ble")).close();
+    EXPECT_TRUE(gui.LoadScript("empty.pis"));
+    EXPECT_EQ(reports.boxes.size(), 1u) << "an empty script is no fault";
 }
 
 TEST(GUIManagerAlone, AScriptIsReadFromItsNameWithTheExtensionReplaced)
