@@ -942,10 +942,12 @@ bool SceneryDozerMode::Clear(const GridPos& cell, bool single)
         object->Demolish();
         if (!demolished)
         {
-            // The scenery's own demolition pays the player; the day's books show the share of the dozer.
-            g_pWorld->m_fIncomeToday += 0.75f * static_cast<float>(cost);
-            g_pWorld->m_fDemolishIncomeToday += 0.75f * static_cast<float>(cost);
-            FloatCost(cell, static_cast<int32_t>(0.75f * static_cast<float>(cost)), kRefundColour, 1.0f, true);
+            // The scenery's own demolition pays the player its refund; the day's books and the floating figure
+            // show that same sum.
+            const float refund = Scenery::kRefundShare * static_cast<float>(cost);
+            g_pWorld->m_fIncomeToday += refund;
+            g_pWorld->m_fDemolishIncomeToday += refund;
+            FloatCost(cell, static_cast<int32_t>(refund), kRefundColour, 1.0f, true);
         }
         demolished = true;
         if (!rail)

@@ -370,6 +370,22 @@ TEST_F(ToolModesInGameTest, TheSceneryToolPlacesOneItemWhereItFitsAndIsPaidFor)
     harness.RunFrames(3);
     EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 0.0f);
     EXPECT_EQ(CountNamedAt(second, "FOUNTAIN"), 1);
+
+    // The bulldozer takes it away again: the player gets a fifth of its price back, and the day's books show the
+    // same sum the player got.
+    Gui().SetMode(8);
+    Settle();
+    ASSERT_EQ(Gui().GetMode(), 8);
+    const float income = g_pWorld->m_fIncomeToday;
+    const float demolishIncome = g_pWorld->m_fDemolishIncomeToday;
+    MoveToCell(second);
+    Press(true);
+    Press(false);
+    harness.RunFrames(3);
+    EXPECT_EQ(CountNamedAt(second, "FOUNTAIN"), 0);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, kFountainCost / 5.0f);
+    EXPECT_FLOAT_EQ(g_pWorld->m_fIncomeToday - income, kFountainCost / 5.0f);
+    EXPECT_FLOAT_EQ(g_pWorld->m_fDemolishIncomeToday - demolishIncome, kFountainCost / 5.0f);
 }
 
 TEST_F(ToolModesInGameTest, TheQueueToolLaysAPieceOnlyBesideAQueueOpenTowardsIt)
