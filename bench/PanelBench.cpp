@@ -9,6 +9,7 @@
 #include "gui/GuiShell.h"
 #include "gui/ObjectBrowser.h"
 #include "gui/PanelData.h"
+#include "tests/gui/EmptyPanelData.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,7 +27,7 @@ public:
     void ResetPanelState() override {}
 };
 
-class BenchData : public PanelData
+class BenchData : public EmptyPanelData
 {
 public:
     BenchData(int guests, int buildings)
@@ -58,25 +59,7 @@ public:
     }
     void ListGuests(std::vector<BrowserEntry>& out) override { out = m_guests; }
     void ListBuildings(std::vector<BrowserEntry>& out) override { out = m_buildings; }
-    void ListStaff(std::vector<BrowserEntry>&) override {}
-    void ListAnimals(std::vector<BrowserEntry>&) override {}
     DialogListener* FindObject(uint32_t) override { return &m_row; }
-    uint32_t GetObjectId(DialogListener*) override { return kNoObjectId; }
-    void OpenObjectPanel(uint32_t) override {}
-    bool GetBuildingAnimals(DialogListener*, std::vector<uint32_t>&) override { return false; }
-    int32_t GetVisitCount(DialogListener*) override { return 0; }
-    int32_t GetAvailableAnimalCount(DialogListener*) override { return 0; }
-    bool GetFigure(PanelFigure, double*) override { return false; }
-    int32_t GetObjectiveState(int32_t) override { return -1; }
-    int32_t GetBuildingRecordCount() override { return 0; }
-    bool GetBuildingRecord(int32_t, BuildRecord*) override { return false; }
-    int32_t GetSceneryRecordCount() override { return 0; }
-    bool GetSceneryRecord(int32_t, SceneryRecord*) override { return false; }
-    bool CheckBuildRequirement(int32_t) override { return false; }
-    bool IsBuildTypeAtLimit(int32_t) override { return false; }
-    bool CanBuildType(int32_t) override { return false; }
-    int32_t CountBuildings(int32_t) override { return 0; }
-    int32_t CountFinishedBuildings(int32_t) override { return 0; }
 
 private:
     std::vector<BrowserEntry> m_guests, m_buildings;

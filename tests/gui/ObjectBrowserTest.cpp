@@ -8,6 +8,7 @@
 #include "gui/NumberAdjust.h"
 #include "gui/PanelData.h"
 #include "gui/ScrollBar.h"
+#include "tests/gui/EmptyPanelData.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ public:
 };
 
 // Panel data over a hand-made park.
-class FakePanelData : public PanelData
+class FakePanelData : public EmptyPanelData
 {
 public:
     void ListGuests(std::vector<BrowserEntry>& out) override
@@ -57,20 +58,7 @@ public:
         return kNoObjectId;
     }
     void OpenObjectPanel(uint32_t id) override { opened.push_back(id); }
-    bool GetBuildingAnimals(DialogListener*, std::vector<uint32_t>&) override { return false; }
-    int32_t GetVisitCount(DialogListener*) override { return 0; }
     int32_t GetAvailableAnimalCount(DialogListener*) override { return availableAnimals; }
-    bool GetFigure(PanelFigure, double*) override { return false; }
-    int32_t GetObjectiveState(int32_t) override { return -1; }
-    int32_t GetBuildingRecordCount() override { return 0; }
-    bool GetBuildingRecord(int32_t, BuildRecord*) override { return false; }
-    int32_t GetSceneryRecordCount() override { return 0; }
-    bool GetSceneryRecord(int32_t, SceneryRecord*) override { return false; }
-    bool CheckBuildRequirement(int32_t) override { return false; }
-    bool IsBuildTypeAtLimit(int32_t) override { return false; }
-    bool CanBuildType(int32_t) override { return false; }
-    int32_t CountBuildings(int32_t) override { return 0; }
-    int32_t CountFinishedBuildings(int32_t) override { return 0; }
 
     // A guest with an object behind it.
     void AddGuest(uint32_t id, float happiness = 0.5f)

@@ -6,6 +6,7 @@
 #include "gui/GuiShell.h"
 #include "gui/PanelData.h"
 #include "gui/VariableWidgets.h"
+#include "tests/gui/EmptyPanelData.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -35,19 +36,9 @@ std::unique_ptr<TextTable> MakeTable(const testsupport::TempDir& dir, const std:
     return std::make_unique<TextTable>(dir.File("text_uk.uni").c_str());
 }
 
-class TextData : public PanelData
+class TextData : public EmptyPanelData
 {
 public:
-    void ListGuests(std::vector<BrowserEntry>&) override {}
-    void ListBuildings(std::vector<BrowserEntry>&) override {}
-    void ListStaff(std::vector<BrowserEntry>&) override {}
-    void ListAnimals(std::vector<BrowserEntry>&) override {}
-    DialogListener* FindObject(uint32_t) override { return nullptr; }
-    uint32_t GetObjectId(DialogListener*) override { return kNoObjectId; }
-    void OpenObjectPanel(uint32_t) override {}
-    bool GetBuildingAnimals(DialogListener*, std::vector<uint32_t>&) override { return false; }
-    int32_t GetVisitCount(DialogListener*) override { return 0; }
-    int32_t GetAvailableAnimalCount(DialogListener*) override { return 0; }
     bool GetFigure(PanelFigure figure, double* value) override
     {
         const auto it = figures.find(figure);
@@ -56,7 +47,6 @@ public:
         *value = it->second;
         return true;
     }
-    int32_t GetObjectiveState(int32_t) override { return -1; }
     int32_t GetBuildingRecordCount() override { return static_cast<int32_t>(records.size()); }
     bool GetBuildingRecord(int32_t i, BuildRecord* out) override
     {
@@ -74,10 +64,7 @@ public:
         return true;
     }
     bool CheckBuildRequirement(int32_t i) override { return missing.at(static_cast<size_t>(i)); }
-    bool IsBuildTypeAtLimit(int32_t) override { return false; }
     bool CanBuildType(int32_t i) override { return canBuild.at(static_cast<size_t>(i)); }
-    int32_t CountBuildings(int32_t) override { return 0; }
-    int32_t CountFinishedBuildings(int32_t) override { return 0; }
     std::string GetTextId(PanelTextId which, int32_t n) override
     {
         const auto it = ids.find({which, n});

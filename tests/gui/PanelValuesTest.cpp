@@ -6,6 +6,7 @@
 #include "gui/ImageList.h"
 #include "gui/PanelData.h"
 #include "gui/VariableWidgets.h"
+#include "tests/gui/EmptyPanelData.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,9 @@
 namespace
 {
 
-class FigureData : public PanelData
+class FigureData : public EmptyPanelData
 {
 public:
-    void ListGuests(std::vector<BrowserEntry>&) override {}
-    void ListBuildings(std::vector<BrowserEntry>&) override {}
-    void ListStaff(std::vector<BrowserEntry>&) override {}
-    void ListAnimals(std::vector<BrowserEntry>&) override {}
-    DialogListener* FindObject(uint32_t) override { return nullptr; }
-    uint32_t GetObjectId(DialogListener*) override { return kNoObjectId; }
-    void OpenObjectPanel(uint32_t) override {}
-    bool GetBuildingAnimals(DialogListener*, std::vector<uint32_t>&) override { return false; }
-    int32_t GetVisitCount(DialogListener*) override { return 0; }
-    int32_t GetAvailableAnimalCount(DialogListener*) override { return 0; }
     bool GetFigure(PanelFigure figure, double* value) override
     {
         const auto it = figures.find(figure);

@@ -9,6 +9,7 @@
 #include "gui/PanelData.h"
 #include "gui/Sprite.h"
 #include "gui/VariableWidgets.h"
+#include "tests/gui/EmptyPanelData.h"
 
 #include <gtest/gtest.h>
 
@@ -46,34 +47,14 @@ uint16_t PixelOf(uint32_t c)
     return guitest::Pack555((c << 16) | ((255 - c) << 8) | (c / 2));
 }
 
-class PhotoData : public PanelData
+class PhotoData : public EmptyPanelData
 {
 public:
-    void ListGuests(std::vector<BrowserEntry>&) override {}
-    void ListBuildings(std::vector<BrowserEntry>&) override {}
-    void ListStaff(std::vector<BrowserEntry>&) override {}
-    void ListAnimals(std::vector<BrowserEntry>&) override {}
-    DialogListener* FindObject(uint32_t) override { return nullptr; }
-    uint32_t GetObjectId(DialogListener*) override { return kNoObjectId; }
-    void OpenObjectPanel(uint32_t) override {}
-    bool GetBuildingAnimals(DialogListener*, std::vector<uint32_t>&) override { return false; }
-    int32_t GetVisitCount(DialogListener*) override { return 0; }
-    int32_t GetAvailableAnimalCount(DialogListener*) override { return 0; }
     bool GetFigure(PanelFigure figure, double* value) override
     {
         *value = cash;
         return figure == PF_CASH;
     }
-    int32_t GetObjectiveState(int32_t) override { return -1; }
-    int32_t GetBuildingRecordCount() override { return 0; }
-    bool GetBuildingRecord(int32_t, BuildRecord*) override { return false; }
-    int32_t GetSceneryRecordCount() override { return 0; }
-    bool GetSceneryRecord(int32_t, SceneryRecord*) override { return false; }
-    bool CheckBuildRequirement(int32_t) override { return false; }
-    bool IsBuildTypeAtLimit(int32_t) override { return false; }
-    bool CanBuildType(int32_t) override { return false; }
-    int32_t CountBuildings(int32_t) override { return 0; }
-    int32_t CountFinishedBuildings(int32_t) override { return 0; }
     int32_t GetObjectKind(DialogListener* object) override { return object == &someone ? kind : -1; }
     int32_t GetGuestPhotoFrame(DialogListener* object) override { return object == &someone ? photo : -1; }
     int32_t GetAnimalPhotoFrame(DialogListener* object) override { return object == &someone ? photo : -1; }
