@@ -7,6 +7,7 @@
 #include "park/BuildingObject.h"
 #include "park/ParkLayer.h"
 #include "platform/Random.h"
+#include "tests/park/SampleParkTest.h"
 #include "tests/support/TestSupport.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
@@ -22,35 +23,14 @@
 namespace
 {
 
-constexpr const char* kScenario = "data/Scenario/Scenario1/Scenario1.pis";
-
-class BuiltCounts : public ::testing::Test
+class BuiltCounts : public SampleParkTest
 {
 protected:
-    void SetUp() override
-    {
-        ClearObjectKinds();
-        RegisterParkLayer();
-        g_ModelManager.Init(1000, false);
-        g_AnimationScheduler.Clear();
-        platform::SRand(7);
-    }
-    void TearDown() override
-    {
-        UnregisterParkLayer();
-        g_ModelManager.Shutdown();
-        ClearObjectKinds();
-    }
-
     static std::tuple<int32_t, int32_t> Counts(const World& world)
     {
         return {world.m_RidesBuilt, world.m_AmusementBuilt};
     }
     static size_t Named(const char* name) { return g_pObjectManager->GetBuildingsByName(name).size(); }
-
-    testsupport::ScopedCurrentDir cwd{std::string(TW_SOURCE_DIR) + "/sample-data"};
-    GameParameters parameters{"data/script/gameparameters.pis"};
-    testsupport::TempDir dir;
 };
 
 TEST_F(BuiltCounts, RidesAndAmusementsFollowBuildingDemolitionAndALoad)

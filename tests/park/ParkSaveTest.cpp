@@ -10,6 +10,7 @@
 #include "park/RescueManager.h"
 #include "park/ResearchManager.h"
 #include "platform/Random.h"
+#include "tests/park/SampleParkTest.h"
 #include "tests/support/TestSupport.h"
 #include "tests/world/SaveBytes.h"
 #include "world/CreationRequests.h"
@@ -33,45 +34,10 @@ namespace
 {
 
 using Bytes = std::vector<uint8_t>;
-constexpr const char* kScenario = "data/Scenario/Scenario1/Scenario1.pis";
 
-// The sample data, the park layer and a model manager for the test's life.
-class ParkSave : public ::testing::Test
+class ParkSave : public SampleParkTest
 {
 protected:
-    void SetUp() override
-    {
-        ClearObjectKinds();
-        RegisterParkLayer();
-        g_ModelManager.Init(1000, false);
-        g_AnimationScheduler.Clear();
-        platform::SRand(7);
-    }
-    void TearDown() override
-    {
-        UnregisterParkLayer();
-        g_ModelManager.Shutdown();
-        ClearObjectKinds();
-    }
-
-    Bytes Save(const World& world)
-    {
-        const std::string file = dir.File("park.sav");
-        {
-            BinarySerialStream out(true, file.c_str());
-            EXPECT_TRUE(world.Save(out));
-            EXPECT_TRUE(out.Close());
-        }
-        return testsupport::ReadBytes(file);
-    }
-    std::unique_ptr<World> Load(const Bytes& bytes)
-    {
-        const std::string file = dir.File("load.sav");
-        testsupport::WriteBytes(file, bytes);
-        BinarySerialStream in(false, file.c_str());
-        return World::LoadSaved(nullptr, nullptr, kScenario, in);
-    }
-
     // Runs the park on from a fixed seed and saves it.
     Bytes RunOn(World& world, int frames)
     {
@@ -134,9 +100,6 @@ protected:
                     objects.CountObjectsOfKind(OBJECT_ZOOKEEPER) + objects.CountObjectsOfKind(OBJECT_SERVER)};
     }
 
-    testsupport::ScopedCurrentDir cwd{std::string(TW_SOURCE_DIR) + "/sample-data"};
-    GameParameters parameters{"data/script/gameparameters.pis"};
-    testsupport::TempDir dir;
     std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t> counts;
 };
 
