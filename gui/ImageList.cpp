@@ -367,13 +367,12 @@ bool ImageList::OnMouse(int32_t x, int32_t y, int32_t event)
     }
     if (clicked < 0)
         return false;
-    if (clicked != m_iSelected)
-    {
-        if (g_pSoundManager)
-            g_pSoundManager->PlaySample("ButtonClick", 1, 0.0f);
-        Select(clicked);
-        ApplySelection();
-    }
+    // A click chooses its thumbnail even when it is the list's selected one: in a panel of several lists, the
+    // selection slot may hold another list's choice (each list selects its first thumbnail on opening).
+    if (clicked != m_iSelected && g_pSoundManager)
+        g_pSoundManager->PlaySample("ButtonClick", 1, 0.0f);
+    Select(clicked);
+    ApplySelection();
     return true;
 }
 

@@ -103,6 +103,9 @@ TEST_F(SaveDialogsPointerTest, AParkSavedWithTheSaveDialogComesBackWithTheLoadDi
     EXPECT_EQ(g_pWorld->GetGameDay(), day);
     EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING), buildings);
     EXPECT_TRUE(running);
+    // The dialogs' buttons ask the game whether they may act; each question is one it knows.
+    for (const auto& box : harness.Reports().boxes)
+        ADD_FAILURE() << box.text;
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 // The park's toolbar in the running game, clicked with a real pointer: the staff button opens the staff panel whose
-// button hires a cleaner, the pause button stops the park and the pause box's button lets it run again, and the
-// speed buttons change the game speed.
+// button hires a cleaner, the pause button stops the park and the pause box's button lets it run again, the speed
+// buttons change the game speed, and the build panel's build button starts placing the building chosen in it.
 #include "gui/Button.h"
 #include "gui/DialogItem.h"
+#include "gui/Image.h"
+#include "gui/ImageList.h"
 #include "gui/MainItem.h"
+#include "scripts/WorldParams.h"
 #include "tests/game/PointerGameTest.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
@@ -11,6 +14,8 @@
 #include "world/World.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace
 {
@@ -121,6 +126,43 @@ TEST_F(ToolbarPointerTest, ABuildingChosenInTheBuildPanelIsPlaced)
     harness.RunFrames(2);
     EXPECT_EQ(Gui().GetMode(), 5) << "the building placement mode";
     EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
+}
+
+// The build panel opened by its toolbar button offering the snack kiosk (a food outlet) and the garden (a park
+// building), each list choosing its first thumbnail on opening; the kiosk's thumbnail clicked and the build button
+// clicked: the panel closes and the placement mode starts with the kiosk. Its close button closes it without a tool.
+TEST_F(ToolbarPointerTest, TheBuildPanelsButtonsStartPlacingTheChosenBuildingOrCloseIt)
+{
+    ASSERT_NE(g_pWorldParams, nullptr);
+    const int32_t kiosk = g_pWorldParams->GetBuildingID("ICEKIOSK");
+    for (const int32_t type : {kiosk, g_pWorldParams->GetBuildingID("GARDEN")})
+        if (!g_pWorld->IsValidBuildingType(type))
+            g_pWorld->m_ValidBuildingIDs[g_pWorld->m_NumValidBuildings++] = type;
+    // The sample park has no entrance, which the kiosk needs first: here it needs none.
+    std::snprintf(g_pWorldParams->GetBuildingInfo(kiosk).szTree, sizeof g_pWorldParams->GetBuildingInfo(kiosk).szTree,
+                  "NONE");
+    g_pWorld->GetPlayer()->Cash = 1e6f;
+    for (const char* command : {"PlaceBuilding", "ExitDialog"})
+    {
+        SCOPED_TRACE(command);
+        Gui().SetMode(GUIManager::kSelectMode);
+        ASSERT_TRUE(ClickCommand("BuildList"));
+        ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+        harness.RunFrames(60); // the panel slides in
+        const ImageList* food = nullptr;
+        for (Widget* widget : static_cast<DialogItem*>(Gui().FindItem(WT_DIALOG, "BuildPanel"))->GetChildren())
+            if (widget->GetType() == WT_IMAGELIST && static_cast<ImageList*>(widget)->GetKind() == 1)
+                food = static_cast<ImageList*>(widget);
+        ASSERT_NE(food, nullptr);
+        ASSERT_FALSE(food->GetThumbs().empty());
+        const GuiRect thumb = food->GetThumbs()[0]->GetRect();
+        Click((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+        EXPECT_EQ(Gui().GetSelection(0), kiosk) << "the kiosk's thumbnail does not choose it";
+        ASSERT_TRUE(ClickCommand(command)) << "the build panel has no button for it";
+        harness.RunFrames(2);
+        EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
+        EXPECT_EQ(Gui().GetMode(), std::string(command) == "PlaceBuilding" ? 5 : GUIManager::kSelectMode);
+    }
 }
 
 } // namespace
