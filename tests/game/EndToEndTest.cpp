@@ -447,15 +447,26 @@ protected:
         return WaitState(180.0, [](const State& s) { return Field(s, "park") == "1" && Field(s, "screen") == "0"; });
     }
 
-    // The toolbar's quit button and the exit confirmation's: the main menu again. Whether it came.
+    // The toolbar's quit button and the exit confirmation's: the front end again, which comes back from a park on
+    // its scenario list (the main menu's own page shows only on the first entry and after the credits), and its
+    // back button to the main menu's page. Whether that page came.
     bool QuitToMenu()
     {
         Click(kToolbarQuit);
         if (!IsOpen(WaitState(30.0, [](const State& s) { return IsOpen(s, "ExitConfirmBox"); }), "ExitConfirmBox"))
             return false;
         Click(kExitConfirmQuit);
-        const State state =
-            WaitState(120.0, [](const State& s) { return Field(s, "page") == "MainMenu" && Field(s, "park") == "0"; });
+        State state = WaitState(120.0,
+                                [](const State& s) {
+                                    return Field(s, "park") == "0" &&
+                                           (Field(s, "page") == "MainMenu" || Field(s, "page") == "StartScreen");
+                                });
+        if (Field(state, "page") == "StartScreen")
+        {
+            Sleep(1.5); // the list's buttons come in
+            Click(88, 544);
+            state = WaitState(30.0, [](const State& s) { return Field(s, "page") == "MainMenu"; });
+        }
         Sleep(2.0); // the menu's buttons come in
         Settle();
         return Field(state, "page") == "MainMenu";
