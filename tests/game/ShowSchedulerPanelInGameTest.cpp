@@ -93,9 +93,9 @@ TEST_F(ShowSchedulerPanelInGameTest, ClickingTheArenaReachesTrainingWhichQuitsOn
     EXPECT_EQ(arena->GetSelectLevel(), 2);
     ASSERT_TRUE(Gui().IsDialogOpen("ARENA_Menu"));
 
-    // Its Show button (the panel at 320, 340; the button at 10, 20 to 150, 44) opens the scheduler, both lists
+    // Its Show button (the panel at 480, 400; the button at 10, 20 to 150, 44) opens the scheduler, both lists
     // filled: one row a move of the programme, and at least one move to add.
-    ClickIn(330, 360, 470, 384);
+    ClickIn(490, 420, 630, 444);
     ASSERT_TRUE(Gui().IsDialogOpen("ShowScheduler"));
     ASSERT_NE(List(ShowScheduler::kProgrammeList), nullptr);
     ASSERT_NE(List(ShowScheduler::kAvailableList), nullptr);
@@ -103,8 +103,8 @@ TEST_F(ShowSchedulerPanelInGameTest, ClickingTheArenaReachesTrainingWhichQuitsOn
     EXPECT_GT(List(ShowScheduler::kAvailableList)->GetItemCount(), 0);
     gametest::GameHarness::Keep(harness.Screenshot(), "show-scheduler-panel");
 
-    // Train (the scheduler at 20, 60; the button at 280, 284 to 340, 308): the training mode runs.
-    ClickIn(300, 344, 360, 368);
+    // Train (the scheduler at 20, 60; the button at 322, 284 to 396, 308): the training mode runs.
+    ClickIn(342, 344, 416, 368);
     ASSERT_EQ(Gui().GetMode(), MODE_TRAINING);
     TrainingMode* mode = Mode();
     ASSERT_NE(mode, nullptr);
