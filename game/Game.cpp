@@ -22,6 +22,7 @@
 #include "engine/render/RenderTypes.h"
 #include "engine/render/TextWriter.h"
 #include "game/ErrorExit.h"
+#include "game/GameParkGui.h"
 #include "game/GazetteerRows.h"
 #include "game/Mp3Player.h"
 #include "game/Screens.h"
@@ -109,6 +110,8 @@ Game::Game(void* instance, void* window) : m_pInstance(instance), m_pWindow(wind
     RegisterToolModes();
     m_pGUIManager = std::make_unique<GUIManager>(m_pDisplay.get());
     m_pGUIManager->SetShell(this);
+    m_pParkGui = std::make_unique<GameParkGui>(*m_pGUIManager);
+    SetParkGui(m_pParkGui.get());
     m_pGUIManager->GetTickerList().SetSource(&m_tickerFeed);
     m_pMp3Player = std::make_unique<Mp3Player>(m_pSoundManager.get(), *m_pOptions);
     m_pGUIManager->SetMusicPlayer(m_pMp3Player.get());
@@ -146,6 +149,9 @@ Game::~Game()
         screen.reset();
     }
     m_pCurrentScreen = m_pPendingScreen = nullptr;
+    if (GetParkGui() == m_pParkGui.get())
+        SetParkGui(nullptr);
+    m_pParkGui.reset();
     m_pGUIManager.reset();
     m_pMp3Player.reset();
     m_pSoundManager.reset();

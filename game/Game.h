@@ -22,6 +22,7 @@ class Font;
 class GameClock;
 class GameInput;
 class GameOptions;
+class GameParkGui;
 class GUIManager;
 class ListRows;
 class GazetteerRows;
@@ -221,6 +222,7 @@ private:
     std::unique_ptr<Font> m_pGuiFont;
     std::unique_ptr<TextTable> m_pTextTable;
     std::unique_ptr<GUIManager> m_pGUIManager;
+    std::unique_ptr<GameParkGui> m_pParkGui;
     std::unique_ptr<Mp3Player> m_pMp3Player;
     std::unique_ptr<GazetteerRows> m_pGazetteerRows;
     std::unique_ptr<SoundManager> m_pSoundManager;

@@ -780,8 +780,10 @@ void TrainingMode::Update(float dt)
             m_bQuitPending = true;
             if (g_pWorld)
                 g_pWorld->SetClockFlag2(true);
+            // Drawn while the GUI is locked: the training hides every other dialog, and the player must see
+            // the question that freezes it.
             if (!m_Owner.IsDialogOpen(kQuitDialog))
-                m_Owner.OpenDialog(kQuitDialog, this, true);
+                m_Owner.OpenDialog(kQuitDialog, this, true, true);
         }
     }
 }

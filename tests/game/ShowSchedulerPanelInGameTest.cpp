@@ -1,0 +1,157 @@
+// The way to show training in the running program, by the pointer and the keys alone: a click on the sample
+// park's show arena opens its panel, its Show button the show scheduler with both lists filled, Train starts the
+// training; Escape asks whether to quit, Resume goes on training and Quit goes back to the park and its scheduler.
+#include "game/GameParkGui.h"
+#include "game/ShowTraining.h"
+#include "game/ToolModes.h"
+#include "gui/GUIManager.h"
+#include "gui/ScrollGroup.h"
+#include "park/BuildingObject.h"
+#include "park/ParkGui.h"
+#include "park/ShowScheduler.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
+#include "tests/game/XPointer.h"
+#include "world/ObjectManager.h"
+#include "world/World.h"
+
+#include "engine/render/GraphicsManager.h"
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+using namespace showtraining;
+
+class ShowSchedulerPanelInGameTest : public gametest::PointerGameTest
+{
+protected:
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        const std::vector<BaseObject*> arenas = g_pObjectManager->GetBuildingsByName("ARENA");
+        ASSERT_EQ(arenas.size(), 1u);
+        arena = dynamic_cast<BuildingObject*>(arenas[0]);
+        ASSERT_NE(arena, nullptr);
+        ASSERT_NE(arena->GetScheduler(), nullptr);
+        // The camera above the arena and to its +z side, looking down at its middle: nothing stands between.
+        const platform::Vec3 middle = arena->GetPosition();
+        gametest::GameHarness::PlaceCamera({middle.x, middle.y + 25.0f, middle.z + 25.0f}, middle);
+        harness.RunFrames(3);
+    }
+    TrainingMode* Mode() const { return dynamic_cast<TrainingMode*>(Gui().GetCurrentMode()); }
+    void Key(unsigned long keysym)
+    {
+        pointer->Key(keysym, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        running = harness.RunFrames(1) && running;
+        pointer->Key(keysym, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        running = harness.RunFrames(1) && running;
+    }
+    // A click in the middle of a rectangle of the picture, then time for the button to fire and dialogs to slide.
+    void ClickIn(int left, int top, int right, int bottom)
+    {
+        Click((left + right) / 2, (top + bottom) / 2);
+        running = harness.RunFrames(15) && running;
+    }
+    // A scroll group of the open dialogs, as the park finds it.
+    ScrollGroup* List(const char* name) const
+    {
+        auto* gui = dynamic_cast<GameParkGui*>(GetParkGui());
+        return gui ? gui->FindScrollGroup(name) : nullptr;
+    }
+
+    BuildingObject* arena = nullptr;
+};
+
+TEST_F(ShowSchedulerPanelInGameTest, ClickingTheArenaReachesTrainingWhichQuitsOnlyWhenAskedTo)
+{
+    ASSERT_EQ(Gui().GetMode(), MODE_SELECT);
+    ShowScheduler& scheduler = *arena->GetScheduler();
+    ASSERT_FALSE(scheduler.GetMoves().empty());
+
+    // A click on the arena selects it: its panel opens. The clicks go from its middle (its pool) down the screen
+    // towards its near wall until one lands on it.
+    platform::Vec3 screen;
+    const platform::Vec3 at = arena->GetPosition();
+    g_GraphicsManager.ProjectToScreen({at.x, at.y + 0.5f, at.z}, &screen);
+    for (int down = 0; down <= 100 && arena->GetSelectLevel() != 2; down += 10)
+    {
+        Click(static_cast<int>(std::lround(screen.x)), static_cast<int>(std::lround(screen.y)) + down);
+        harness.RunFrames(2);
+    }
+    harness.RunFrames(15);
+    EXPECT_EQ(arena->GetSelectLevel(), 2);
+    ASSERT_TRUE(Gui().IsDialogOpen("ARENA_Menu"));
+
+    // Its Show button (the panel at 480, 400; the button at 10, 20 to 150, 44) opens the scheduler, both lists
+    // filled: one row a move of the programme, and at least one move to add.
+    ClickIn(490, 420, 630, 444);
+    ASSERT_TRUE(Gui().IsDialogOpen("ShowScheduler"));
+    ASSERT_NE(List(ShowScheduler::kProgrammeList), nullptr);
+    ASSERT_NE(List(ShowScheduler::kAvailableList), nullptr);
+    EXPECT_EQ(List(ShowScheduler::kProgrammeList)->GetItemCount(), static_cast<int32_t>(scheduler.GetMoves().size()));
+    EXPECT_GT(List(ShowScheduler::kAvailableList)->GetItemCount(), 0);
+    gametest::GameHarness::Keep(harness.Screenshot(), "show-scheduler-panel");
+
+    // Train (the scheduler at 20, 60; the button at 322, 284 to 396, 308): the training mode runs.
+    ClickIn(342, 344, 416, 368);
+    ASSERT_EQ(Gui().GetMode(), MODE_TRAINING);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    ASSERT_TRUE(mode->IsStarted());
+    EXPECT_FALSE(mode->GetGame()->IsPreview());
+    EXPECT_FALSE(Gui().IsDialogOpen("ShowScheduler"));
+
+    // Escape asks whether to quit and freezes the training.
+    harness.RunFrames(10);
+    Key(XK_Escape);
+    EXPECT_TRUE(mode->IsQuitPending());
+    ASSERT_TRUE(Gui().IsDialogOpen("TrainQuitConfirm"));
+    harness.RunFrames(10);
+    // The question shows over the training, which hides the rest of the GUI: the Quit and Resume buttons' black
+    // outlines (the box at 250, 230; the buttons at 40, 60 to 130, 84 and 170, 60 to 260, 84) are drawn.
+    const gametest::Frame asked = harness.Screenshot();
+    gametest::GameHarness::Keep(asked, "show-training-quit-confirm");
+    ASSERT_FALSE(asked.pixels.empty());
+    int outline = 0;
+    for (int x : {290, 420})
+        for (int i = 1; i < 90; ++i)
+            outline += (asked.At(x + i, 290) & 0x00E0E0E0u) == 0 ? 1 : 0;
+    EXPECT_GT(outline, 160) << "the quit question is not drawn";
+    const int state = mode->GetGame()->GetState();
+
+    // Resume (the box at 250, 230; the button at 170, 60 to 260, 84): training goes on.
+    ClickIn(420, 290, 510, 314);
+    EXPECT_FALSE(Gui().IsDialogOpen("TrainQuitConfirm"));
+    EXPECT_FALSE(mode->IsQuitPending());
+    EXPECT_EQ(Gui().GetMode(), MODE_TRAINING);
+    EXPECT_EQ(Mode(), mode);
+    for (int i = 0; i < 600 && mode->GetGame()->GetState() == state; ++i)
+        harness.RunFrames(1);
+    EXPECT_NE(mode->GetGame()->GetState(), state) << "the training moves on after the resume";
+
+    // Escape again and Quit (the button at 40, 60 to 130, 84): back to the park, its select tool and the scheduler.
+    Key(XK_Escape);
+    ASSERT_TRUE(Gui().IsDialogOpen("TrainQuitConfirm"));
+    harness.RunFrames(10);
+    ClickIn(290, 290, 380, 314);
+    harness.RunFrames(2);
+    EXPECT_EQ(Gui().GetMode(), MODE_SELECT);
+    EXPECT_FALSE(Gui().IsDialogOpen("TrainQuitConfirm"));
+    EXPECT_FALSE(Gui().IsLocked());
+    EXPECT_FALSE(g_pWorld->IsPaused());
+    EXPECT_TRUE(Gui().IsDialogOpen("ShowScheduler"));
+    EXPECT_TRUE(running);
+}
+
+} // namespace
