@@ -320,13 +320,14 @@ protected:
     }
 
     // What the park spends by itself (research, running costs) while as much game time passes again as between the
-    // two states given, measured from the second: the allowance for a purchase's check.
+    // two states given, measured from the second: the allowance for a purchase's check. The park pays in steps, so
+    // an equal stretch may hold one step more: half as much again, and half a dollar.
     double Drift(const State& before, const State& after)
     {
         const double span = GameSeconds(after) - GameSeconds(before);
         const State later =
             WaitState(120.0, [&](const State& s) { return GameSeconds(s) >= GameSeconds(after) + span; });
-        return std::fabs(Spent(after, later)) + 0.01;
+        return 1.5 * std::fabs(Spent(after, later)) + 0.5;
     }
 
     // Waits until the program has run three passes of its main loop more, so that it has taken the events sent.

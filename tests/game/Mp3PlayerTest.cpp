@@ -437,6 +437,8 @@ TEST_F(Mp3PlayerTest, ResetToTheShippedTracksEnablesEveryButtonAgain)
     player->Command(Mp3Player::CMD_RESET);
     EXPECT_EQ(Box().GetTrackCount(), 2);
     EXPECT_EQ(List().GetRowCount(), 2);
+    // The first shipped track is the one chosen.
+    EXPECT_EQ(List().GetSelectedRows(), std::vector<int32_t>{0});
     for (const char* button : buttons)
         EXPECT_NE(ButtonState(button), Button::STATE_DISABLED) << button;
 }

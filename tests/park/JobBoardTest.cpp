@@ -132,6 +132,10 @@ TEST(CleaningBoard, TakesTheLastUrgentRequestTheCleanerMayDo)
     EXPECT_EQ(board.FindUrgentClean({}, type, true, true, true), static_cast<int32_t>(greenBin->GetID()));
     EXPECT_EQ(type, CleaningManager::JOB_BIN);
     EXPECT_EQ(board.FindUrgentClean({}, type, true, true, true), -1);
+    // Each is taken as an urgent job.
+    ASSERT_EQ(board.GetAssigned().size(), 3u);
+    for (const CleaningManager::Job& job : board.GetAssigned())
+        EXPECT_TRUE(job.bUrgent) << job.CleaningID;
     EXPECT_TRUE(board.IsCleanerCalled(litter->GetID()));
     EXPECT_FALSE(board.IsCleanerCalled(plain->GetID()));
 
