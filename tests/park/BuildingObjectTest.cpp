@@ -361,6 +361,10 @@ TEST_F(Buildings, TakeCreationReportsOnlyFromTheKindOfObjectTheyOrdered)
         EXPECT_EQ(count(c.message, c.building, sender) - before, c.added)
             << c.message << " " << c.building->GetName() << " kind " << int(c.kind);
     }
+    // The entrance item the gate took is hidden: the building shows its own.
+    BaseObject* taken = Object(static_cast<uint32_t>(gate->GetEntranceID()));
+    ASSERT_NE(taken, nullptr);
+    EXPECT_FALSE(taken->IsVisible());
 }
 
 TEST_F(Buildings, IgnoreStateChangesTheirLifecycleDoesNotExpect)
