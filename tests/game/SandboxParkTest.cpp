@@ -30,7 +30,8 @@ TEST(SandboxPark, TheSampleSandboxIsBuiltWithItsMoneyAndGuestsComeIn)
     std::string why;
     ASSERT_TRUE(harness.Start(&why)) << why;
     harness.EnterPark(kFirstSandboxRow);
-    ASSERT_NE(g_pWorld, nullptr) << "the sandbox was not built: " << harness.Reports().debug << (harness.Reports().boxes.empty() ? "" : harness.Reports().boxes.front().text);
+    ASSERT_NE(g_pWorld, nullptr) << "the sandbox was not built: " << harness.Reports().debug
+                                 << (harness.Reports().boxes.empty() ? "" : harness.Reports().boxes.front().text);
     EXPECT_TRUE(harness.GetGame().IsSandbox());
     EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING), kSandboxBuildings);
     EXPECT_EQ(g_pObjectManager->GetBuildingsByName("ENTRANCE").size(), 1u);

@@ -163,7 +163,8 @@ TEST_F(TextWriterTest, WrappedLinesDrawTheirOwnCharacters)
 // included; wrapped lines start at the indent.
 TEST_F(TextWriterTest, WidthsKernAndWrappedLinesStartAtTheIndent)
 {
-    const std::pair<const char16_t*, int> widths[] = {{u"a b", 15}, {u"AVA", 16}, {u"AV", 10}, {u"aAV", 16}, {u"\u0416", 6}};
+    const std::pair<const char16_t*, int> widths[] = {
+        {u"a b", 15}, {u"AVA", 16}, {u"AV", 10}, {u"aAV", 16}, {u"\u0416", 6}};
     for (const auto& [text, width] : widths)
         EXPECT_EQ(writer->GetTextWidth(text), width);
     // clang-format off
