@@ -77,6 +77,15 @@ TEST(GuestOpinions, APriceIsJudgedAgainstThePriceTolerancesInPercent)
     }
 }
 
+TEST(GuestOpinions, ANewGuestHasNoThumbPendingAndCountsAsHavingMissedAPurchase)
+{
+    GuestPark park;
+    WatchedGuest* guest = park.Guest(40.0f, 640.0f);
+    EXPECT_FALSE(guest->IsLastGood());
+    EXPECT_FALSE(guest->IsLastBad());
+    EXPECT_TRUE(guest->IsMissedPurchase());
+}
+
 TEST(GuestOpinions, APriceTooHighLowersThePriceOpinionWithOrWithoutABuilding)
 {
     // The bad price effect is 0.05: at a building the thought names it and the building hears a bad verdict;
