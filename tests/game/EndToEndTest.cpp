@@ -11,6 +11,7 @@
 // The front end has no load page, so the save is loaded as a player can: over the park changed after the save, with
 // the park's load dialog; the toolbar's quit button then leads back to the main menu.
 #include "tests/game/GameHarness.h"
+#include "tests/game/ProgramScreen.h"
 #include "tests/platform/XvfbServer.h"
 #include "tests/support/TestSupport.h"
 
@@ -44,9 +45,8 @@ namespace
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using gametest::Frame;
+using namespace programscreen;
 
-// A 16:9 screen: the 800 x 600 picture is scaled by 1.5 to 1200 x 900 between black bars 200 pixels wide.
-constexpr int kScreenW = 1600, kScreenH = 900, kBar = 200;
 constexpr int kPictureW = 800, kPictureH = 600;
 
 // Points of the park's GUI on the picture (sample-data/src/data/script/gui/GUI.pis): the toolbar's buttons along the
@@ -78,24 +78,6 @@ constexpr int kDayLength = 360;
 constexpr int kPathRow = 28;
 constexpr int kPathFirst = 52;
 constexpr int kPathCells = 5;
-
-// The screen point of the middle of a picture pixel.
-std::pair<int, int> OnScreen(int x, int y)
-{
-    return {kBar + static_cast<int>(x * 1.5 + 0.75), static_cast<int>(y * 1.5 + 0.75)};
-}
-
-bool WaitFor(double seconds, const std::function<bool()>& done)
-{
-    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    while (Clock::now() < end)
-    {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
 
 void Sleep(double seconds)
 {

@@ -4,6 +4,7 @@
 // options and the scenario progress into the user's folder, and exits 0; clicks on the main menu's dialog, slow or
 // quick, run its buttons' commands; it finds its data on the command line or says it cannot; and the command line.
 #include "game/Program.h"
+#include "tests/game/ProgramScreen.h"
 #include "tests/platform/XvfbServer.h"
 #include "tests/platform/movie/MovieTestFiles.h"
 #include "tests/support/TestSupport.h"
@@ -32,30 +33,7 @@ namespace
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 constexpr const char* kTitle = "Tidewell Marivane 3D";
-
-// The screen of the tests' X server: 16:9, so the 800 x 600 picture is scaled by 1.5 to 1200 x 900 between bars
-// 200 pixels wide.
-constexpr int kScreenW = 1600, kScreenH = 900;
-constexpr int kBar = 200;
-
-// The screen point at the middle of a picture pixel.
-std::pair<int, int> OnScreen(int x, int y)
-{
-    return {kBar + static_cast<int>(x * 1.5 + 0.75), static_cast<int>(y * 1.5 + 0.75)};
-}
-
-// Polls `done` every 20 ms for up to `seconds`.
-bool WaitFor(double seconds, const std::function<bool()>& done)
-{
-    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    while (Clock::now() < end)
-    {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return done();
-}
+using namespace programscreen;
 
 // The exit code of a child that ends within `seconds`; -1 when it does not (it is then killed).
 int WaitExit(pid_t pid, double seconds)

@@ -73,6 +73,24 @@ protected:
     testsupport::TempDir m_dir;
 };
 
+// A reading stream gives its file back when it is closed: reading a save many times leaves no file open.
+TEST_F(SerialStreamFileTest, AClosedReadingStreamLeavesNoFileOpen)
+{
+    Write([](SerialStream& out) { out.WriteInt("i", 7); });
+    const auto openFiles = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator{});
+    };
+    const auto before = openFiles();
+    for (int i = 0; i < 64; ++i)
+    {
+        BinarySerialStream in(false, Path().c_str());
+        ExpectInt(in, 7);
+        EXPECT_TRUE(in.Close());
+    }
+    EXPECT_EQ(openFiles(), before);
+}
+
 TEST_F(SerialStreamFileTest, EveryItemIsTagThenLittleEndianPayload)
 {
     const int32_t ints[] = {1, -1};
