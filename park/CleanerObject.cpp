@@ -344,21 +344,16 @@ void CleanerObject::SetScriptVariable(const ScriptOperand& operand, const Script
 
 const char* CleanerObject::GetFeedbackText(uint32_t flags)
 {
-    if (flags & kFeedbackToiletsBusy)
-        return "FEEDBACK_CLEANER_TOILETS_BUSY";
-    if (flags & kFeedbackUnhappy)
-        return "FEEDBACK_CLEANER_UNHAPPY";
-    if (flags & kFeedbackEmptyBin)
-        return Variant("FEEDBACK_CLEANER_INNERTOUGHT_EMPTYBIN");
-    if (flags & kFeedbackCleanToilet)
-        return Variant("FEEDBACK_CLEANER_INNERTOUGHT_CLEANTOILET");
-    if (flags & kFeedbackCleanLitter)
-        return Variant("FEEDBACK_CLEANER_INNERTOUGHT_CLEANLITTER");
-    if (flags & kFeedbackStroll)
-        return Variant("FEEDBACK_CLEANER_INNERTOUGHT_GOSTROLL");
-    if (flags & kFeedbackIdle)
-        return Variant("FEEDBACK_CLEANER_INNERTOUGHT_STANDIDLE");
-    return StaffObject::GetFeedbackText(flags);
+    static constexpr FeedbackRow kRows[] = {
+        {kFeedbackToiletsBusy, "FEEDBACK_CLEANER_TOILETS_BUSY", false},
+        {kFeedbackUnhappy, "FEEDBACK_CLEANER_UNHAPPY", false},
+        {kFeedbackEmptyBin, "FEEDBACK_CLEANER_INNERTOUGHT_EMPTYBIN", true},
+        {kFeedbackCleanToilet, "FEEDBACK_CLEANER_INNERTOUGHT_CLEANTOILET", true},
+        {kFeedbackCleanLitter, "FEEDBACK_CLEANER_INNERTOUGHT_CLEANLITTER", true},
+        {kFeedbackStroll, "FEEDBACK_CLEANER_INNERTOUGHT_GOSTROLL", true},
+        {kFeedbackIdle, "FEEDBACK_CLEANER_INNERTOUGHT_STANDIDLE", true},
+    };
+    return FeedbackTextFrom(kRows, flags);
 }
 
 void CleanerObject::CheckFeedback()

@@ -319,19 +319,15 @@ ScriptValue MechanicObject::GetScriptVariable(const ScriptOperand& operand)
 
 const char* MechanicObject::GetFeedbackText(uint32_t flags)
 {
-    if (flags & kFeedbackTooBusy)
-        return "FEEDBACK_MECHANIC_TOO_BUSY";
-    if (flags & kFeedbackUnhappy)
-        return "FEEDBACK_MECHANIC_UNHAPPY";
-    if (flags & kFeedbackInspected)
-        return Variant("FEEDBACK_MECHANIC_INNERTOUGHT_INSPECTIONMADE");
-    if (flags & kFeedbackRepaired)
-        return Variant("FEEDBACK_MECHANIC_BUILDING_INNERTOUGHT_REPAIRMADE");
-    if (flags & kFeedbackWatered)
-        return Variant("FEEDBACK_MECHANIC_SCENERY_INNERTOUGHT_WATERED");
-    if (flags & kFeedbackIdle)
-        return Variant("FEEDBACK_MECHANIC_INNERTOUGHT_STANDIDLE");
-    return StaffObject::GetFeedbackText(flags);
+    static constexpr FeedbackRow kRows[] = {
+        {kFeedbackTooBusy, "FEEDBACK_MECHANIC_TOO_BUSY", false},
+        {kFeedbackUnhappy, "FEEDBACK_MECHANIC_UNHAPPY", false},
+        {kFeedbackInspected, "FEEDBACK_MECHANIC_INNERTOUGHT_INSPECTIONMADE", true},
+        {kFeedbackRepaired, "FEEDBACK_MECHANIC_BUILDING_INNERTOUGHT_REPAIRMADE", true},
+        {kFeedbackWatered, "FEEDBACK_MECHANIC_SCENERY_INNERTOUGHT_WATERED", true},
+        {kFeedbackIdle, "FEEDBACK_MECHANIC_INNERTOUGHT_STANDIDLE", true},
+    };
+    return FeedbackTextFrom(kRows, flags);
 }
 
 void MechanicObject::CheckFeedback()
@@ -611,9 +607,8 @@ ScriptValue ZooKeeperObject::GetScriptVariable(const ScriptOperand& operand)
 
 const char* ZooKeeperObject::GetFeedbackText(uint32_t flags)
 {
-    if (flags & kFeedbackInspected)
-        return Variant("FEEDBACK_ZOO_INSPECT");
-    return StaffObject::GetFeedbackText(flags);
+    static constexpr FeedbackRow kRows[] = {{kFeedbackInspected, "FEEDBACK_ZOO_INSPECT", true}};
+    return FeedbackTextFrom(kRows, flags);
 }
 
 void ZooKeeperObject::GetVariable(const char* keyword, platform::WString& text)

@@ -281,6 +281,14 @@ const char* StaffObject::GetFeedbackText(uint32_t flags)
     return nullptr;
 }
 
+const char* StaffObject::FeedbackTextFrom(std::span<const FeedbackRow> rows, uint32_t flags)
+{
+    for (const FeedbackRow& row : rows)
+        if (flags & row.flag)
+            return row.variant ? Variant(row.key) : row.key;
+    return StaffObject::GetFeedbackText(flags);
+}
+
 void StaffObject::AddThought(uint32_t flag)
 {
     const char* id = GetFeedbackText(flag);

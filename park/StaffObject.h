@@ -8,6 +8,7 @@
 #include "world/MovingObject.h"
 
 #include <cstdint>
+#include <span>
 
 class BuildingObject;
 class ObjectScript;
@@ -113,6 +114,16 @@ protected:
     static float StaffFactor(int32_t which);
     // "<base>_01" to "_03", one drawn at random, in a buffer the next call overwrites.
     const char* Variant(const char* base);
+    // One row of a staff kind's feedback texts: its flag, its text's key and whether the key names three numbered
+    // variants, one chosen at random.
+    struct FeedbackRow
+    {
+        uint32_t flag;
+        const char* key;
+        bool variant;
+    };
+    // The key of the first row whose flag is set, else the texts every staff member has.
+    const char* FeedbackTextFrom(std::span<const FeedbackRow> rows, uint32_t flags);
     // The display name: a name of the list of the gender, " ", and the kind's numbered title.
     void MakeName(int32_t gender, const char* titleFormat, int32_t titles);
     // The state change the kinds use when a job goes away: no exit action.

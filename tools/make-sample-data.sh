@@ -86,6 +86,7 @@ Alert.txt|data/Models/D_Ezize/Characters/visitor_walk_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_walk_01.tm
 ENTRANCE.txt|data/Models/D_Ezize/ENTRANCE.tm
 DINER.txt|data/Models/D_Ezize/DINER.tm
+ICEKIOSK.txt|data/Models/D_Ezize/ICEKIOSK.tm
 STAFFSMALL.txt|data/Models/D_Ezize/STAFFSMALL.tm
 RESTSMALL.txt|data/Models/D_Ezize/RESTSMALL.tm
 INFORMATION.txt|data/Models/D_Ezize/INFORMATION.tm

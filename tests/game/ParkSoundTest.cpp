@@ -7,6 +7,7 @@
 #include "engine/media/SoundManager.h"
 #include "game/Game.h"
 #include "game/Mp3Player.h"
+#include "park/BuildingObject.h"
 #include "platform/audio/Sound.h"
 #include "tests/game/GameHarness.h"
 #include "world/BaseObject.h"
@@ -109,10 +110,9 @@ TEST_F(ParkSoundTest, TheFunHousesLoopPlaysByTheCameraAndFadesAsTheCameraMovesAw
                 return &entry;
         return nullptr;
     };
-    // The sample scenario leaves the fun house closed (its queue cell is off its footpath), so its loop is started
-    // through the hook the building calls when it opens.
-    ASSERT_EQ(loop(), nullptr);
-    g_pScriptedSound->StartBuildingSound(id);
+    // The fun house opened when the park was built (its serve cell is on the path from the avenue), and its loop
+    // started with it.
+    ASSERT_TRUE(static_cast<BuildingObject*>(found[0])->IsOpen());
     ASSERT_NE(loop(), nullptr);
     EXPECT_EQ(std::string(loop()->name), "funhouse_loop");
 

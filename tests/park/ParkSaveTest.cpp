@@ -77,7 +77,7 @@ protected:
         auto funhouse = g_pObjectManager->GetBuildingsByName("FUNHOUSE");
         EXPECT_EQ(funhouse.size(), 1u);
         if (!funhouse.empty())
-            static_cast<BuildingObject*>(funhouse[0])->BreakDown();
+            static_cast<BuildingObject*>(funhouse[0])->BreakDownByWear();
         RescueManager& rescue = *GetRescueManager();
         rescue.OfferRescue();
         EXPECT_TRUE(rescue.DespatchTeam());
@@ -260,13 +260,17 @@ TEST_F(ParkSave, ABuildingsRecordLoadsIntoANewBuildingAndSavesTheSame)
     ASSERT_NE(copy, nullptr);
     ASSERT_TRUE(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }));
     EXPECT_EQ(savebytes::Saved([&](SerialStream& s) { copy->Dump(s); }), record);
-    // Cut short anywhere in its first items, it is refused.
+    // Cut short anywhere in its first items, it is refused, and the player is told which building's record it was.
     for (size_t cut : {size_t{3}, size_t{40}, record.size() / 2, record.size() - 1})
     {
+        reports.boxes.clear();
         auto* cutCopy = static_cast<BuildingObject*>(g_pObjectManager->CreateObject("FUNHOUSE", OBJECT_BUILDING));
         EXPECT_FALSE(savebytes::LoadFrom(Bytes(record.begin(), record.begin() + static_cast<long>(cut)),
                                          [&](SerialStream& s) { return cutCopy->Load(s); }))
             << cut;
+        ASSERT_EQ(reports.boxes.size(), 1u) << cut;
+        EXPECT_NE(reports.boxes[0].text.find("BuildingObject::Load - FUNHOUSE"), std::string::npos)
+            << reports.boxes[0].text;
     }
     reports.boxes.clear();
 }

@@ -210,10 +210,13 @@ TEST_F(Shows, FillThePanelsListsWithTheirRows)
     {
         const PanelRow& row = Programme().rows[i];
         ASSERT_EQ(row.items.size(), 3u);
-        EXPECT_EQ(tuple(row.rect[2], row.rect[3], row.items[0].sprite, row.items[0].frame, row.items[0].rect[0],
-                        row.items[1].textId, row.items[1].rect[0], row.items[2].textId, row.items[2].colour,
-                        row.items[2].rect[0]),
-                  tuple(243, 29, "UIS_SS_Numbers", i, 3, rows[i].title, 36, rows[i].grade, rows[i].colour, 118))
+        const auto rect = [](const int32_t* r) { return std::vector<int32_t>(r, r + 4); };
+        EXPECT_EQ(tuple(rect(row.rect), row.items[0].sprite, row.items[0].frame, rect(row.items[0].rect),
+                        row.items[1].textId, rect(row.items[1].rect), row.items[2].textId, row.items[2].colour,
+                        rect(row.items[2].rect)),
+                  tuple(std::vector<int32_t>{0, 0, 243, 29}, "UIS_SS_Numbers", i, std::vector<int32_t>{3, 3, 243, 29},
+                        rows[i].title, std::vector<int32_t>{36, 7, 180, 22}, rows[i].grade, rows[i].colour,
+                        std::vector<int32_t>{118, 7, 228, 22}))
             << i;
     }
     // The score grades at their edges.

@@ -229,3 +229,13 @@ TEST_F(EngineTimerTest, StopwatchMeasuresWithoutTouchingTheProfilingTimer)
 }
 
 } // namespace
+
+TEST_F(EngineTimerTest, AChannelAddedAfterARestartStartsAtNoFractionOfAPeriod)
+{
+    ASSERT_EQ(AddCounted(100), 0);
+    Advance(5); // half of a 10 ms period
+    ASSERT_FLOAT_EQ(timer.GetChannelFraction(0), 0.5f);
+    timer.Init(); // the channels gone; the next one takes the first slot again
+    ASSERT_EQ(AddCounted(50), 0);
+    EXPECT_FLOAT_EQ(timer.GetChannelFraction(0), 0.0f);
+}

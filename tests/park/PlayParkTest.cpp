@@ -1,0 +1,88 @@
+// The sample play park played for two days at top speed: guests come in through its entrance, ride the fun house,
+// buy at a kiosk placed as the build tool places one, and go home; the kiosk's takings are its sales at its price.
+#include "park/BuildingObject.h"
+#include "scripts/WorldParamsRecords.h"
+#include "tests/park/SampleParkTest.h"
+#include "world/CreationRequests.h"
+#include "world/MessageHandler.h"
+#include "world/ObjectManager.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace
+{
+
+// A building's visits and takings over days: a day's figures are counted when they fall back at midnight.
+struct Takings
+{
+    uint32_t visits = 0;
+    float income = 0.0f;
+    uint32_t lastVisits = 0;
+    float lastIncome = 0.0f;
+
+    void Watch(const BuildingObject& b)
+    {
+        if (b.GetVisitsToday() < lastVisits || b.GetIncomeToday() < lastIncome)
+        {
+            visits += lastVisits;
+            income += lastIncome;
+        }
+        lastVisits = b.GetVisitsToday();
+        lastIncome = b.GetIncomeToday();
+    }
+    uint32_t Visits() const { return visits + lastVisits; }
+    float Income() const { return income + lastIncome; }
+};
+
+BuildingObject* OnlyBuilding(const char* type)
+{
+    const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName(type);
+    return found.size() == 1 ? dynamic_cast<BuildingObject*>(found[0]) : nullptr;
+}
+
+} // namespace
+
+using PlayPark = SampleParkTest;
+
+TEST_F(PlayPark, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays)
+{
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr, "data/Scenario/PlayPark/PlayPark.pis", false);
+    ASSERT_TRUE(world.IsBuilt());
+    // Beside the avenue, as the build tool asks for it.
+    BuildingCreationRequest request;
+    std::snprintf(request.szKeyword, sizeof request.szKeyword, "%s", "ICEKIOSK");
+    request.iGridX = 62;
+    request.iGridY = 33;
+    request.iRotation = 0;
+    g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_BUILDING), &request);
+    world.SetGameSpeedLevel(2);
+    world.Update(1.0f / 30.0f);
+    BuildingObject* kiosk = OnlyBuilding("ICEKIOSK");
+    BuildingObject* funHouse = OnlyBuilding("FUNHOUSE");
+    ASSERT_NE(kiosk, nullptr);
+    ASSERT_NE(funHouse, nullptr);
+    EXPECT_TRUE(kiosk->IsOpen());
+    EXPECT_TRUE(funHouse->IsOpen()) << "the fun house's queue does not reach a footpath";
+    Takings sold, rides;
+    int32_t most = 0;
+    for (int frame = 0; world.GetGameDay() < 2 && frame < 30 * 2 * world.GetDayLength(); ++frame)
+    {
+        world.Update(1.0f / 30.0f);
+        sold.Watch(*kiosk);
+        rides.Watch(*funHouse);
+        most = std::max(most, world.m_NumGuests);
+    }
+    EXPECT_EQ(world.GetGameDay(), 2);
+    EXPECT_GT(world.m_TotalGuestArrive[0] + world.m_TotalGuestArrive[1], 0);
+    EXPECT_GT(world.m_TotalGuestDepart[0] + world.m_TotalGuestDepart[1], 0);
+    EXPECT_GT(most, 1) << "guests came in one at a time";
+    EXPECT_GT(sold.Visits(), 0u) << "nobody bought at the kiosk";
+    EXPECT_FLOAT_EQ(sold.Income(), static_cast<float>(sold.Visits()) * kiosk->GetInfo().fAttractPrice);
+    EXPECT_GT(rides.Visits(), 0u) << "nobody rode the fun house";
+    EXPECT_FLOAT_EQ(rides.Income(), static_cast<float>(rides.Visits()) * funHouse->GetInfo().fAttractPrice);
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
+}
