@@ -1,6 +1,7 @@
 // The front end walked by a person's pointer in the real program: the main menu's pictures, buttons and bubbles, the
 // scenario list with its locks, thumbnail and description, back, the credits, the exit page and its quit button,
-// and a scenario started from the list reaching the park. Every step is checked on the frame read back.
+// a scenario started from the list reaching the park, and a saved game loaded from the load page. Every step is checked
+// on the frame read back.
 #include "engine/core/GameInput.h"
 #include "game/Game.h"
 #include "game/Screens.h"
@@ -11,6 +12,9 @@
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+#include "world/World.h"
 
 #include <gtest/gtest.h>
 
@@ -136,7 +140,7 @@ TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
     ASSERT_EQ(Page(), "MainMenu");
     const Frame back = Shot("frontend-4-back");
     EXPECT_TRUE(Differs(chosen, back));
-    Click(88, 254);
+    Click(88, 334);
     Wait(4.0f);
     ASSERT_EQ(Page(), "CreditScreen");
     EXPECT_NE(Gui().GetCredits(), nullptr);
@@ -149,7 +153,7 @@ TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
     Wait(1.5f);
     ASSERT_EQ(Page(), "MainMenu");
     EXPECT_EQ(Gui().GetCredits(), nullptr);
-    Click(88, 334);
+    Click(88, 414);
     Wait(1.5f);
     ASSERT_EQ(Page(), "ExitScreen");
     const Frame exit = Shot("frontend-6-exit");
@@ -158,6 +162,73 @@ TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
     EXPECT_TRUE(running);
     Click(712, 544);
     EXPECT_FALSE(running) << "the quit button did not ask the program to close";
+}
+
+// The load page: with no saved game its list says so and its load button is dimmed; with one, the game chosen there
+// is loaded into the park by the load button, its cash and day as saved.
+TEST_F(FrontEndWalkTest, ASavedGameChosenOnTheLoadPageIsLoadedIntoThePark)
+{
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "MainMenu");
+    Click(88, 254);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "LoadScreen");
+    auto* list = dynamic_cast<ScreenListBox*>(Gui().FindItem(WT_SCREENLISTBOX, "LoadListBox"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetRowCount(), 1);
+    EXPECT_TRUE(list->GetSelectedRows().empty());
+    auto* load = dynamic_cast<ScreenButton*>(Gui().FindItem(WT_SCREENBUTTON, "LoadGameBtn"));
+    ASSERT_NE(load, nullptr);
+    EXPECT_EQ(load->GetState(), ScreenButton::STATE_DISABLED) << "the load button is not dimmed with nothing to load";
+    const Frame empty = Shot("frontend-load-1-empty");
+    Click(712, 544); // dimmed: nothing happens
+    Wait(1.0f);
+    EXPECT_EQ(Page(), "LoadScreen");
+    Click(88, 544);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "MainMenu");
+
+    // A park played a while and saved, then back at the menu.
+    Game& game = harness.GetGame();
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    harness.RunFrames(60);
+    g_pWorld->GetPlayer()->Cash = 4242.5f;
+    const int32_t day = g_pWorld->GetGameDay();
+    const uint32_t buildings = g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING);
+    game.ScanSaveGames();
+    ASSERT_TRUE(game.SaveToSlot(game.FindFreeSlot()));
+    harness.SelectScreen(Game::kMainMenuScreen);
+    Wait(1.5f);
+    if (Page() == "StartScreen") // the menu comes back on its scenario list
+    {
+        Click(88, 544);
+        Wait(1.5f);
+    }
+    ASSERT_EQ(Page(), "MainMenu");
+
+    Click(88, 254);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "LoadScreen");
+    // The front end's script was loaded again on the way back from the park: its elements are new.
+    list = dynamic_cast<ScreenListBox*>(Gui().FindItem(WT_SCREENLISTBOX, "LoadListBox"));
+    load = dynamic_cast<ScreenButton*>(Gui().FindItem(WT_SCREENBUTTON, "LoadGameBtn"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(load, nullptr);
+    EXPECT_EQ(list->GetRowCount(), 1);
+    EXPECT_EQ(list->GetSelectedRows(), std::vector<int32_t>{0});
+    EXPECT_NE(load->GetState(), ScreenButton::STATE_DISABLED);
+    EXPECT_TRUE(Differs(empty, Shot("frontend-load-2-listed")));
+    Click(712, 544);
+    Wait(2.0f);
+    ASSERT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kWorldTestScreen));
+    ASSERT_NE(g_pWorld, nullptr);
+    // The loaded park has run a second and more since (its running costs taken by the minute).
+    EXPECT_NEAR(g_pWorld->GetPlayer()->Cash, 4242.5f, 5.0f);
+    EXPECT_EQ(g_pWorld->GetGameDay(), day);
+    EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING), buildings);
+    EXPECT_GT(ColourCount(Shot("frontend-load-3-park")), 20u);
+    EXPECT_TRUE(running);
 }
 
 // The farewell page, then the logo, then the main menu: each page shown until a click moves it on.

@@ -51,7 +51,7 @@ TEST_F(PlayPark, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays)
     testsupport::RecordingReportSink reports;
     World world(nullptr, nullptr, "data/Scenario/PlayPark/PlayPark.pis", false);
     ASSERT_TRUE(world.IsBuilt());
-    // Beside the avenue, as the build tool asks for it.
+    // Just below the cross path, its serve cell on the path, where the build tool puts it for a click on (63, 34).
     BuildingCreationRequest request;
     std::snprintf(request.szKeyword, sizeof request.szKeyword, "%s", "ICEKIOSK");
     request.iGridX = 62;

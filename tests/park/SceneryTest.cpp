@@ -1,6 +1,7 @@
 // Tests of scenery: bench seats (a seat for each of two guests, none for a third, nothing given up that was never
 // taken), the bin's FULL threshold and its one cleaning request, the footprint turned with the item, the litter an
-// item sweeps away, demolition and its refund, the panel's keywords, and the save record.
+// item sweeps away, demolition and its refund (a bench's sitter put back on the ground), the panel's keywords, and the
+// save record.
 #include "engine/core/SerialStream.h"
 #include "engine/render/Scene.h"
 #include "park/CleaningManager.h"
@@ -106,6 +107,25 @@ TEST(Scenery, ABenchWhoseSitterHasMovedOnFreesTheSeatAndSaysSoOnce)
     other->SetWaitingForDeath(true);
     park.Frames(1);
     EXPECT_EQ(bench->GetAttachment(0), nullptr);
+}
+
+TEST(Scenery, ABenchDemolishedUnderASeatedGuestPutsTheGuestBackOnTheGround)
+{
+    GuestPark park(48);
+    Scenery* bench = park.Item("BENCH", 4, 7);
+    WatchedGuest* guest = park.Guest(150.0f, 480.0f);
+    Scene& scene = *park.world->GetScene();
+    guest->SetState(STATE_GUEST_HEADING_FOR_BENCH);
+    park.Send(guest->GetID(), bench->GetID(), MT_STATECHANGE, STATE_OCCUPIED);
+    park.Send(guest->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
+    ASSERT_EQ(guest->GetScene(), nullptr);
+    ASSERT_EQ(bench->GetFreeSeatCount(), 1); // the other seat is empty
+    const uint32_t id = bench->GetID();
+    bench->Demolish();
+    park.Frames(1);
+    EXPECT_EQ(park.objects->GetObject(id), nullptr);
+    EXPECT_EQ(guest->GetScene(), &scene);
+    EXPECT_TRUE(park.reports.boxes.empty());
 }
 
 TEST(Scenery, ABinIsFullAboveSevenTenthsAndAsksForACleanerOnce)

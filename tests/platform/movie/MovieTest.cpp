@@ -117,6 +117,13 @@ TEST(MpegDemuxerTest, PacketHeadersOfBothVersionsAreStrippedAndTimeStampsRead)
                                                       {0xE1, Bytes(33, 7), true, 3600},
                                                       {0xC2, Bytes(12, 50)}}));
     EXPECT_EQ(d.demuxer.GetJunkBytes() + d.demuxer.GetDamagedPackets(), 0u);
+    // A stream packet that ends the file exactly is whole.
+    file.clear();
+    AppendPack1(file);
+    AppendPacket(file, 0xE0, {0x0F}, Bytes(9, 3));
+    ASSERT_TRUE(d.Open(file));
+    EXPECT_EQ(TakeAll(d.demuxer), (std::vector<Taken>{{0xE0, Bytes(9, 3)}}));
+    EXPECT_EQ(d.demuxer.GetJunkBytes() + d.demuxer.GetDamagedPackets(), 0u);
 }
 
 TEST(MpegDemuxerTest, JunkAndDamagedPacketsAreSteppedOverInsideTheFile)
