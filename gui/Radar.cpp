@@ -301,11 +301,11 @@ void Radar::Draw(RadarPark* park)
         if (park && park->GetRadarView(m_view))
         {
             BuildDrawList({GetMapRect(), m_view.mapWidth, m_view.mapHeight}, m_view, m_draw);
+            m_fills.clear();
             for (const RadarDrawList::Rect& r : m_draw.rects)
-            {
-                const int32_t rect[4] = {r.left, r.top, r.bottom, r.right};
-                g_GraphicsManager.FillRect(rect, r.colour);
-            }
+                m_fills.push_back({static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right),
+                                   static_cast<float>(r.bottom), r.colour});
+            g_GraphicsManager.DrawRects(m_fills);
             for (size_t i = 0; i + 2 < m_draw.coneTriangles.size(); i += 3)
             {
                 const RadarDrawList::Vertex* v = &m_draw.coneTriangles[i];

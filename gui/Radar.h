@@ -3,6 +3,7 @@
 // the point under the cursor. The park is read through RadarPark, which the program above the GUI implements.
 #pragma once
 
+#include "engine/render/RenderTypes.h"
 #include "gui/Widget.h"
 
 #include <cstdint>
@@ -148,6 +149,8 @@ private:
     bool m_bButtonStale = false;
     RadarView m_view;
     RadarDrawList m_draw;
+    // The draw list's rectangles as the graphics manager fills them.
+    std::vector<ColourRect> m_fills;
 };
 
 // Clips a triangle to a rectangle (edges included), colours interpolated; appends the pieces as triangles.

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,9 @@ public:
     void DrawRectXYWH(const uint32_t rect[4], uint32_t colour);
     // {left, top, bottom, right}: note the order.
     void FillRect(const int32_t rect[4], uint32_t colour);
+    // Many rectangles: the picture of DrawRect for each in turn, in a draw for every 500 of them.
+    void DrawRects(std::span<const ColourRect> rects);
+    static constexpr size_t kRectsPerDraw = 500;
 
     // ---- batched drawing
     // A one-pixel screen line; returns 2.
@@ -476,6 +480,9 @@ private:
     std::unique_ptr<LineSegmentList> m_pLineSegments;
     // The ribbon batch of the thick lines: 200 ribbons of 6 vertices and 12 indices.
     std::vector<TexturedVertex> m_ribbonVertices;
+    // DrawRects' vertices and indices, grown to the largest draw and kept.
+    std::vector<ColourVertex> m_rectVertices;
+    std::vector<uint16_t> m_rectIndices;
     std::vector<uint16_t> m_ribbonIndices;
     uint32_t m_uRibbonCount = 0;
     int32_t m_iRibbonTexture = -1;

@@ -244,6 +244,32 @@ void GraphicsManager::DrawRect(float x0, float y0, float x1, float y1, uint32_t 
         m_pRenderer->DrawPolsUntexCol(vertices, 4, kQuadIndices, 6, 0);
 }
 
+void GraphicsManager::DrawRects(std::span<const ColourRect> rects)
+{
+    FlushBatch();
+    if (!m_pRenderer)
+        return;
+    for (size_t start = 0; start < rects.size(); start += kRectsPerDraw)
+    {
+        const size_t count = std::min(kRectsPerDraw, rects.size() - start);
+        m_rectVertices.resize(count * 4);
+        m_rectIndices.resize(count * 6);
+        for (size_t i = 0; i < count; ++i)
+        {
+            const ColourRect& r = rects[start + i];
+            ColourVertex* v = &m_rectVertices[i * 4];
+            v[0] = {r.x0, r.y0, 0.0f, r.colour};
+            v[1] = {r.x1, r.y0, 0.0f, r.colour};
+            v[2] = {r.x1, r.y1, 0.0f, r.colour};
+            v[3] = {r.x0, r.y1, 0.0f, r.colour};
+            for (size_t k = 0; k < 6; ++k)
+                m_rectIndices[i * 6 + k] = static_cast<uint16_t>(i * 4 + kQuadIndices[k]);
+        }
+        m_pRenderer->DrawPolsUntexCol(m_rectVertices.data(), static_cast<uint32_t>(count * 4), m_rectIndices.data(),
+                                      static_cast<uint32_t>(count * 6), 0);
+    }
+}
+
 void GraphicsManager::DrawRectXYWH(const uint32_t rect[4], uint32_t colour)
 {
     // The fields are unsigned: a negative width arrives as a large one and is drawn so.

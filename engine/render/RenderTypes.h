@@ -87,6 +87,13 @@ struct ColourVertex
     uint32_t colour;
 };
 
+// A screen rectangle filled in one colour, by its corners.
+struct ColourRect
+{
+    float x0, y0, x1, y1;
+    uint32_t colour;
+};
+
 // Position, colour and one texture-coordinate pair.
 struct TexturedVertex
 {

@@ -1,6 +1,6 @@
 // Tests of the screen and immediate drawing: the vertices and indices of every drawing call, the order of batched
-// and immediate draws, polygon sets placed in the world, texture coordinates mapped into a page, point and ray
-// conversions against hand-computed values.
+// and immediate draws, many rectangles drawn together, polygon sets placed in the world, texture coordinates mapped
+// into a page, point and ray conversions against hand-computed values.
 #include "DrawTestSupport.h"
 #include "TextureTestFiles.h"
 #include "engine/render/TextureManager.h"
@@ -103,6 +103,49 @@ TEST_F(ScreenDrawTest, ImmediateDrawsComeAfterTheBatchBeforeThemAndEmptySetsDoNo
     ASSERT_TRUE(gm.GetBatchKind() == BATCH_COLOURED_TRIS && gm.GetBatchTexture() == -1 && gm.GetBatchMaterial() == 9);
     gm.FillRect(fill, 3);
     EXPECT_TRUE(gm.GetBatchKind() == BATCH_NONE && gm.GetBatchTexture() == 0 && gm.GetBatchMaterial() == 1);
+}
+
+// Many rectangles at once: the vertices DrawRect gives each in turn, with the quad's indices moved on by four a
+// rectangle, in a draw for every 500; an open batch drawn first, none left open; nothing for no rectangles.
+TEST_F(ScreenDrawTest, RectanglesDrawnTogetherGiveEachRectanglesQuadInTurn)
+{
+    for (const size_t count : {size_t{0}, size_t{1}, size_t{499}, size_t{500}, size_t{501}, size_t{1201}})
+    {
+        SCOPED_TRACE(count);
+        std::vector<ColourRect> rects;
+        std::vector<CV> one;
+        Dev()->ClearLog();
+        for (size_t i = 0; i < count; ++i)
+        {
+            const float x = static_cast<float>(i % 97), y = static_cast<float>(i / 97);
+            rects.push_back({x, y, x + 1.5f, y + 2.0f, static_cast<uint32_t>(0xFF000000u + i)});
+            gm.DrawRect(x, y, x + 1.5f, y + 2.0f, static_cast<uint32_t>(0xFF000000u + i));
+        }
+        for (const auto& draw : Draws())
+        {
+            const auto drawn = Decode<CV>(draw);
+            one.insert(one.end(), drawn.vertices.begin(), drawn.vertices.end());
+        }
+        Dev()->ClearLog();
+        gm.DrawLine(0, 0, 5, 0, 1); // an open batch
+        gm.DrawRects(rects);
+        EXPECT_EQ(gm.GetBatchKind(), BATCH_NONE);
+        const size_t draws = (count + 499) / 500;
+        ASSERT_EQ(Draws().size(), 1 + draws);
+        EXPECT_EQ(Draws()[0].type, PrimitiveType::LineList);
+        std::vector<CV> together;
+        for (size_t d = 1; d <= draws; ++d)
+        {
+            const auto drawn = Decode<CV>(Draws()[d]);
+            const size_t quads = std::min<size_t>(500, count - (d - 1) * 500);
+            ASSERT_EQ(drawn.indices.size(), quads * 6);
+            for (size_t q = 0; q < quads; ++q)
+                for (size_t k = 0; k < 6; ++k)
+                    ASSERT_EQ(drawn.indices[q * 6 + k], 4 * q + kQuad[k]) << q;
+            together.insert(together.end(), drawn.vertices.begin(), drawn.vertices.end());
+        }
+        EXPECT_TRUE(SameVertices(together, one));
+    }
 }
 
 // The two-texture draws bind both slots' page textures, each on its own pipe.
