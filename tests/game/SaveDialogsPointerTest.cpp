@@ -5,6 +5,7 @@
 #include "game/SaveGames.h"
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
+#include "gui/ListBox.h"
 #include "gui/ListRows.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
@@ -70,6 +71,19 @@ TEST_F(SaveDialogsPointerTest, AParkSavedWithTheSaveDialogComesBackWithTheLoadDi
     ASSERT_TRUE(Gui().IsDialogOpen("SaveGameMenu"));
     ListRows* saveList = Gui().FindList(GUIManager::kListBoxType, "SaveListBox");
     ASSERT_NE(saveList, nullptr);
+    // With no saved game yet the list holds row 0 alone, the new saved game: one text cell at the row's left, 260
+    // wide.
+    const auto cellsOf = [](const ListRows* list, int32_t row)
+    {
+        std::vector<std::pair<int32_t, int32_t>> cells; // x and width
+        if (const auto* box = dynamic_cast<const ListBox*>(list))
+            for (const ListBox::Cell& cell : box->GetCells())
+                if (cell.inUse && cell.row == row)
+                    cells.push_back({cell.x, cell.widget->GetWidth()});
+        return cells;
+    };
+    EXPECT_EQ(cellsOf(saveList, 0), (std::vector<std::pair<int32_t, int32_t>>{{0, 260}}));
+    EXPECT_TRUE(cellsOf(saveList, 1).empty());
     // Row 0, the new saved game, is chosen; Save writes it and the confirmation opens.
     ASSERT_TRUE(ClickIn("SaveGameMenu", 70, 292));
     ASSERT_TRUE(Gui().IsDialogOpen("SaveOKBox"));
@@ -93,6 +107,9 @@ TEST_F(SaveDialogsPointerTest, AParkSavedWithTheSaveDialogComesBackWithTheLoadDi
 
     Key(XK_F5);
     ASSERT_TRUE(Gui().IsDialogOpen("LoadGameMenu"));
+    // The saved game's row: its title, its day and cash, and when it was saved.
+    EXPECT_EQ(cellsOf(Gui().FindList(GUIManager::kListBoxType, "LoadListBox"), 0),
+              (std::vector<std::pair<int32_t, int32_t>>{{0, 300}, {279, 106}, {390, 115}}));
     ASSERT_TRUE(ClickIn("LoadGameMenu", 70, 342));
     // The load runs through the main menu into a new park; the changed park's cash marks the old one.
     for (int i = 0; i < 40 && !(g_pWorld && g_pWorld->GetPlayer() && g_pWorld->GetPlayer()->Cash != 99.0f); ++i)
