@@ -6,6 +6,7 @@
 #include "platform/movie/MpegDemuxer.h"
 
 #include "tests/platform/SdlTestEvents.h"
+#include "tests/platform/audio/AudioTestFiles.h"
 #include "tests/platform/movie/MovieTestFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -422,6 +423,30 @@ TEST_F(PacedMovieTest, CorpusMovieKeepsItsSoundWithItsPicturesAndLastsItsOwnLeng
     EXPECT_GE(end, 1000u);
     EXPECT_LT(end, 1150u);
     EXPECT_GE(end, stream->GetAudioEndMs());
+}
+
+// A movie with sound starts the back end with four channels: its own sound takes one, and three more sounds can play
+// beside it until the movie ends.
+TEST_F(PacedMovieTest, AMovieWithSoundLeavesThreeChannelsForOtherSounds)
+{
+    std::string corpus = testsupport::CorpusDir();
+    if (corpus.empty())
+        GTEST_SKIP() << "corpus folder is absent";
+    std::unique_ptr<MovieStream> stream =
+        MovieStream::Open(corpus + "/mpeg/fastled__test_audio_video.mpg", MovieStream::Options{});
+    ASSERT_TRUE(stream);
+    for (int i = 0; i < 5 && stream->Update(); ++i)
+    {
+    }
+    ASSERT_TRUE(platform::SoundIsInitialised());
+    const std::vector<uint8_t> wav = audiotest::Wav16(22050, 1, std::vector<int16_t>(22050, 1000));
+    platform::SoundSample* sample = platform::SoundSampleLoad(wav.data(), wav.size(), platform::kSound2D);
+    ASSERT_NE(sample, nullptr);
+    int played = 0;
+    while (played < 10 && platform::SoundPlay(sample) >= 0)
+        ++played;
+    EXPECT_EQ(played, 3);
+    platform::SoundSampleFree(sample);
 }
 
 TEST(MovieStreamTest, ColoursComeOutInTheirPlace)
