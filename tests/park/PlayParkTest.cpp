@@ -66,6 +66,9 @@ TEST_F(PlayPark, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays)
     ASSERT_NE(funHouse, nullptr);
     EXPECT_TRUE(kiosk->IsOpen());
     EXPECT_TRUE(funHouse->IsOpen()) << "the fun house's queue does not reach a footpath";
+    BuildingObject* staffRoom = OnlyBuilding("STAFFSMALL");
+    ASSERT_NE(staffRoom, nullptr);
+    EXPECT_TRUE(staffRoom->IsOpen()) << "the staff room's queue does not reach a footpath";
     Takings sold, rides;
     int32_t most = 0;
     for (int frame = 0; world.GetGameDay() < 2 && frame < 30 * 2 * world.GetDayLength(); ++frame)
