@@ -168,6 +168,24 @@ public:
         LookOverTheCrowd();
     }
 
+    // The park's own frames at top speed, 900 of them: guests spread out, queues formed, litter dropped, staff at
+    // work. The speed stays at the top.
+    static void Settle()
+    {
+        g_pWorld->SetGameSpeedLevel(2);
+        for (int i = 0; i < 900; ++i)
+            g_pWorld->Update(kFrameMilliseconds / 1000.0f);
+    }
+
+    // Whether the park was built; a benchmark without it is skipped with the reason.
+    bool Usable(benchmark::State& state) const
+    {
+        if (m_why.empty())
+            return true;
+        state.SkipWithError(m_why.c_str());
+        return false;
+    }
+
     ~GrownPark()
     {
         if (m_pGame || m_pParameters)
@@ -188,7 +206,6 @@ public:
     // indices: at least two allocations of the device's own per draw, besides its records of the other calls).
     uint64_t LoggedDraws() const { return m_uLoggedDraws; }
     // Empty when the park is the full one; else what went wrong.
-    const std::string& Why() const { return m_why; }
     Game& GetGame() const { return *m_pGame; }
 
     // One pass of the main loop as Game::Update and Game::Render run it (a park is current and stays so), with each
@@ -393,17 +410,10 @@ void BM_WholeFrame(benchmark::State& state)
 {
     const bool recording = state.range(0) == 1;
     GrownPark park(recording);
-    if (!park.Why().empty())
-    {
-        state.SkipWithError(park.Why().c_str());
+    if (!park.Usable(state))
         return;
-    }
-    g_pWorld->SetGameSpeedLevel(state.range(1) == 4 ? 2 : 0);
-    // Settle: 900 of the park's own frames at speed 4 (guests spread out, queues formed, litter dropped, staff at
-    // work), then frames drawn until every texture and container has grown to its size.
-    g_pWorld->SetGameSpeedLevel(2);
-    for (int i = 0; i < 900; ++i)
-        g_pWorld->Update(kFrameMilliseconds / 1000.0f);
+    // Settled, then frames drawn until every texture and container has grown to its size.
+    GrownPark::Settle();
     g_pWorld->SetGameSpeedLevel(state.range(1) == 4 ? 2 : 0);
     for (int i = 0; i < 30; ++i)
         park.Pass(nullptr);
@@ -469,14 +479,9 @@ BENCHMARK(BM_WholeFrame)
 void BM_SaveGrownPark(benchmark::State& state)
 {
     GrownPark park(true);
-    if (!park.Why().empty())
-    {
-        state.SkipWithError(park.Why().c_str());
+    if (!park.Usable(state))
         return;
-    }
-    g_pWorld->SetGameSpeedLevel(2);
-    for (int i = 0; i < 900; ++i)
-        g_pWorld->Update(kFrameMilliseconds / 1000.0f);
+    GrownPark::Settle();
     bool saved = true;
     for (auto _ : state)
         saved = park.GetGame().SaveToSlot(1) && saved;
@@ -495,14 +500,9 @@ BENCHMARK(BM_SaveGrownPark)->Unit(benchmark::kMillisecond)->UseRealTime()->Itera
 void BM_LoadGrownPark(benchmark::State& state)
 {
     GrownPark park(true);
-    if (!park.Why().empty())
-    {
-        state.SkipWithError(park.Why().c_str());
+    if (!park.Usable(state))
         return;
-    }
-    g_pWorld->SetGameSpeedLevel(2);
-    for (int i = 0; i < 900; ++i)
-        g_pWorld->Update(kFrameMilliseconds / 1000.0f);
+    GrownPark::Settle();
     Game& game = park.GetGame();
     if (!game.SaveToSlot(1))
     {
