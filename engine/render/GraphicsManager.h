@@ -480,12 +480,12 @@ private:
     std::unique_ptr<LineSegmentList> m_pLineSegments;
     // The ribbon batch of the thick lines: 200 ribbons of 6 vertices and 12 indices.
     std::vector<TexturedVertex> m_ribbonVertices;
-    // DrawRects' vertices and indices, grown to the largest draw and kept.
-    std::vector<ColourVertex> m_rectVertices;
-    std::vector<uint16_t> m_rectIndices;
     std::vector<uint16_t> m_ribbonIndices;
     uint32_t m_uRibbonCount = 0;
     int32_t m_iRibbonTexture = -1;
+    // DrawRects' vertices and indices, grown to the largest draw and kept.
+    std::vector<ColourVertex> m_rectVertices;
+    std::vector<uint16_t> m_rectIndices;
     // Model submission state.
     bool m_bShadowRange = false;
     bool m_bLastModelOptimised = false;

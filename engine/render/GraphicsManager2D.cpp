@@ -253,7 +253,10 @@ void GraphicsManager::DrawRects(std::span<const ColourRect> rects)
     {
         const size_t count = std::min(kRectsPerDraw, rects.size() - start);
         m_rectVertices.resize(count * 4);
-        m_rectIndices.resize(count * 6);
+        // Every draw takes the same indices from the start: they are made once, for the most rectangles drawn.
+        for (size_t i = m_rectIndices.size() / 6; i < count; ++i)
+            for (const uint16_t corner : kQuadIndices)
+                m_rectIndices.push_back(static_cast<uint16_t>(i * 4 + corner));
         for (size_t i = 0; i < count; ++i)
         {
             const ColourRect& r = rects[start + i];
@@ -262,8 +265,6 @@ void GraphicsManager::DrawRects(std::span<const ColourRect> rects)
             v[1] = {r.x1, r.y0, 0.0f, r.colour};
             v[2] = {r.x1, r.y1, 0.0f, r.colour};
             v[3] = {r.x0, r.y1, 0.0f, r.colour};
-            for (size_t k = 0; k < 6; ++k)
-                m_rectIndices[i * 6 + k] = static_cast<uint16_t>(i * 4 + kQuadIndices[k]);
         }
         m_pRenderer->DrawPolsUntexCol(m_rectVertices.data(), static_cast<uint32_t>(count * 4), m_rectIndices.data(),
                                       static_cast<uint32_t>(count * 6), 0);
