@@ -1,6 +1,6 @@
-// Tests of the staff: the thought ring, being at work, wages and dismissal, the sacked feedback, the cleaner's job
-// finders and its busy toilet, the toilet-cleaning wait, the bin's walk point, pick-up by state, the server's
-// serving and the save records of the kinds (their class-wide counts included).
+// Tests of the staff: the thought ring, each kind's feedback texts, being at work, wages and dismissal, the sacked
+// feedback, the cleaner's job finders and its busy toilet, the toilet-cleaning wait, the bin's walk point, pick-up by
+// state, the server's serving and the save records of the kinds (their class-wide counts included).
 #include "engine/core/SerialStream.h"
 #include "park/CleanerObject.h"
 #include "park/MechanicObject.h"
@@ -106,6 +106,48 @@ TEST(StaffThoughts, FourThoughtsLeaveTheLastThreeNewestFirst)
     // The panel shows them by slot.
     EXPECT_EQ(Keyword(*cleaner, "STAFF_FEEDBACK_MESS0"), u"sacked");
     EXPECT_EQ(Keyword(*cleaner, "STAFF_FEEDBACK_MESS2"), u"toilet");
+}
+
+// Each kind's feedback flags name their texts: a plain key, or one of three numbered variants of a key.
+TEST(StaffThoughts, EachFlagNamesItsTextOrOneOfItsThreeVariants)
+{
+    StaffPark park;
+    StaffObject* const cleaner = park.Cleaner();
+    StaffObject* const mechanic = park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC");
+    StaffObject* const keeper = park.Hire<ZooKeeperObject>(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+    const struct
+    {
+        StaffObject* staff;
+        uint32_t flag;
+        const char* key;
+        bool variants;
+    } cases[] = {
+        {cleaner, 0x2, "FEEDBACK_CLEANER_TOILETS_BUSY", false},
+        {cleaner, 0x100000, "FEEDBACK_CLEANER_UNHAPPY", false},
+        {cleaner, 0x4, "FEEDBACK_CLEANER_INNERTOUGHT_EMPTYBIN", true},
+        {cleaner, 0x8, "FEEDBACK_CLEANER_INNERTOUGHT_CLEANTOILET", true},
+        {cleaner, 0x20, "FEEDBACK_CLEANER_INNERTOUGHT_CLEANLITTER", true},
+        {cleaner, 0x10, "FEEDBACK_CLEANER_INNERTOUGHT_GOSTROLL", true},
+        {cleaner, 0x1000000, "FEEDBACK_CLEANER_INNERTOUGHT_STANDIDLE", true},
+        {mechanic, 0x2, "FEEDBACK_MECHANIC_TOO_BUSY", false},
+        {mechanic, 0x100000, "FEEDBACK_MECHANIC_UNHAPPY", false},
+        {mechanic, 0x4, "FEEDBACK_MECHANIC_INNERTOUGHT_INSPECTIONMADE", true},
+        {mechanic, 0x8, "FEEDBACK_MECHANIC_BUILDING_INNERTOUGHT_REPAIRMADE", true},
+        {mechanic, 0x10, "FEEDBACK_MECHANIC_SCENERY_INNERTOUGHT_WATERED", true},
+        {mechanic, 0x1000000, "FEEDBACK_MECHANIC_INNERTOUGHT_STANDIDLE", true},
+        {keeper, 0x2, "FEEDBACK_ZOO_INSPECT", true},
+        {keeper, 0x800000, "FEEDBACK_STAFF_SACKED", false},
+    };
+    for (const auto& c : cases)
+    {
+        const char* text = c.staff->GetFeedbackText(c.flag);
+        ASSERT_NE(text, nullptr) << c.key;
+        const std::string got = text, key = c.key;
+        if (!c.variants)
+            EXPECT_EQ(got, key);
+        else
+            EXPECT_TRUE(got == key + "_01" || got == key + "_02" || got == key + "_03") << got;
+    }
 }
 
 TEST(StaffEnergy, AtWorkFromAnEnergyOfFiveHundredths)
