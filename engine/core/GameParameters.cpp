@@ -21,7 +21,8 @@ GameParameters* g_pGameParameters = nullptr;
 //   otherwise any token, which gives an entry of neither type. Number and other tokens run to the next separator.
 // - Numbers: optional '-', digits, optionally '.' and digits. Reading stops at the first byte that does not fit,
 //   so "1e5" is 1, "+3" is not a number token at all and a lone "-" is -0.
-// - Between entries '/' starts a comment up to the next carriage return (13); quotes inside it do not count. The
+// - Between entries '/' starts a comment up to the end of its line, the next carriage return (13) or line feed (10),
+//   so that files with either kind of line end read alike; quotes inside it do not count. The
 //   scan for the next name starts on the byte right after the previous value (or at the start of the text) and
 //   that first byte is never taken for a comment.
 // - Parsing ends when fewer than two single quotes remain in the text from where the scan starts.
@@ -116,7 +117,7 @@ void ParameterScript::Parse(const char* text)
                 return;
             if (text[p] == '/' && p != scanStart)
             {
-                while (text[p] != 0 && text[p] != '\r')
+                while (text[p] != 0 && text[p] != '\r' && text[p] != '\n')
                     ++p;
                 continue;
             }

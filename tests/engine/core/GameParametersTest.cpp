@@ -80,9 +80,9 @@ TEST(ParameterScript, EntriesFoundInAText)
         {"'plus' +3 'word' hello 'after' 4", "plusx wordx aftern"},
         // 'z', '{', '|', '}', '~', DEL and high bytes separate; 'y' (121) and '!' (33) belong to tokens.
         {"'a'z{|}~\x7f\xc8\x80 5\xff'b' 6z'c'7~'d'\x80"s + "8", "an bn cn dn"},
-        // A '/' between entries starts a comment up to the next carriage return, line feeds and all.
+        // A '/' between entries starts a comment up to the end of its line: a carriage return or a line feed.
         {"'iA' 1\r\n/'iB' 2\r\n'iC' 3\r\n// 'iD' \"x\"\r\n'iE' 5\r\n", "iAn iCn iEn"},
-        {"'iA' 1\n/ note\n'iB' 2\n'iC' 3\r'iD' 4\n", "iAn iDn"},
+        {"'iA' 1\n/ note\n'iB' 2\n/'iC' 3\r'iD' 4\n", "iAn iBn iDn"},
         {"'iA' 5/ 'iB' 6", "iAn iBn"},
         // The byte where the scan for a name starts (the first of the text, or right after a value) is no mark.
         {"/'iA' 1\r\n", "iAn"},
@@ -94,7 +94,14 @@ TEST(ParameterScript, EntriesFoundInAText)
         {"'iA' 1 'iB'   ", "iAn iBx"},
     };
     for (const auto& [text, expected] : rows)
+    {
         EXPECT_EQ(Names(text), expected) << text;
+        // The same text with line feeds alone for line ends, as a file written on this system has them.
+        std::string lineFeeds = text;
+        for (size_t at; (at = lineFeeds.find("\r\n")) != std::string::npos;)
+            lineFeeds.erase(at, 1);
+        EXPECT_EQ(Names(lineFeeds), expected) << lineFeeds;
+    }
 }
 
 TEST(ParameterScript, StringsAndLookups)
