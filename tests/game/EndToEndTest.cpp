@@ -62,10 +62,9 @@ constexpr std::pair<int, int> kExitConfirmQuit{350, 302};
 constexpr double kFootpathCost = 10.0;
 constexpr double kKioskCost = 600.0;
 constexpr double kKioskSale = 1.50;
-// Scenario 1 of the test's data set is the sample's play park (sample-data/data/Scenario/PlayPark): the sample
-// scenario's park with its entrance open to guests, offering the snack kiosk. Its world script
-// (sample-data/src/data/Scenario/PlayPark/World.pis) builds five buildings: the entrance, a staff room, a fun house,
-// a lagoon and an arena.
+// The sample's scenario 1 (sample-data/data/Scenario/Scenario1): a park with its entrance open to guests, offering
+// the snack kiosk. Its world script (sample-data/src/data/Scenario/Scenario1/World.pis) builds five buildings: the
+// entrance, a staff room, a fun house, a lagoon and an arena.
 constexpr int kSampleParkBuildings = 5;
 // The day the test plays: the sample's 720 game seconds cut to 360 in the test's copy of the data, so that two days
 // at top speed (four times) pass in three minutes, while the building steps of the first morning, played at the
@@ -219,8 +218,6 @@ protected:
         ASSERT_NE(at, std::string::npos);
         text.replace(at, text.find('\n', at) - at, key + " " + std::to_string(kDayLength));
         testsupport::WriteText(parameters, text);
-        fs::copy_file(m_data.File("data/Scenario/PlayPark/PlayPark.pis"),
-                      m_data.File("data/Scenario/Scenario1/Scenario1.pis"), fs::copy_options::overwrite_existing);
     }
 
     void TearDown() override
@@ -666,7 +663,7 @@ TEST_F(EndToEndTest, APlayerStartsBuildsRunsTwoDaysAndChangesTheOptions)
     EXPECT_GT(arrived, 0) << "no guest came in";
     EXPECT_GT(departed, 0) << "no guest went home";
     // The day's takings are read as they stand; the most seen over the two days is above nothing when a guest
-    // bought at the placed kiosk (the play park's other buildings sell no retail).
+    // bought at the placed kiosk (the park's other buildings sell no retail).
     EXPECT_GT(retail, 0.0) << "no guest bought at the kiosk: " << Describe(state);
     EXPECT_GE(income, retail);
     EXPECT_EQ(boxes, 0) << "a message box was reported: " << StandardError();

@@ -143,8 +143,8 @@ TEST_F(ParkScreenTest, TheWorldIsBuiltOnEntryRunByTheFramesAndDestroyedOnLeaving
         ASSERT_NE(g_pWorld, nullptr);
         EXPECT_EQ(park.GetWorld(), g_pWorld);
         EXPECT_TRUE(g_pWorld->IsBuilt() && park.IsActive());
-        // The world script's four buildings stand and its objective is set.
-        EXPECT_EQ(g_pWorld->m_NumBuildings, 4);
+        // The world script's five buildings stand and its objective is set.
+        EXPECT_EQ(g_pWorld->m_NumBuildings, 5);
         EXPECT_EQ(g_pWorld->m_iObjectiveCount, 1);
         // The park classes are registered while it exists.
         EXPECT_TRUE(GetObjectFactory(OBJECT_BUILDING) && GetParkServices());

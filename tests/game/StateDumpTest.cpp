@@ -150,8 +150,8 @@ TEST(ShownStateTest, NoGameNoParkNoPage)
     EXPECT_EQ(Field(FormatShownState(s), "page"), "-");
 }
 
-// The sample park's world script makes four buildings (a staff room, a fun house, a lagoon and an arena) and lays
-// six cells of footpath east from the avenue.
+// The first scenario's world script makes five buildings (the entrance, a staff room, a fun house, a lagoon and an
+// arena) and lays six cells of footpath east from the avenue; no guest has come in after three frames.
 TEST(ShownStateTest, TheRunningSampleParkAsItsWorldScriptBuiltIt)
 {
     gametest::GameHarness harness;
@@ -164,7 +164,7 @@ TEST(ShownStateTest, TheRunningSampleParkAsItsWorldScriptBuiltIt)
     const ShownState s = ReadShownState();
     EXPECT_TRUE(s.park);
     EXPECT_EQ(s.screen, 0);
-    EXPECT_EQ(s.buildings, 4u);
+    EXPECT_EQ(s.buildings, 5u);
     EXPECT_GE(s.footpath, 6u);
     EXPECT_EQ(s.guests, 0);
 }

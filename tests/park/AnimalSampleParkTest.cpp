@@ -105,7 +105,7 @@ TEST(AnimalSamplePark, TheDolphinsSwimAndAShowRunsForAnAudienceSeatedInItsCrowd)
     g_AnimationScheduler.Update(50000000);
     platform::SRand(2);
     {
-        World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
         ASSERT_TRUE(world.IsBuilt());
         // The paths the dolphins took as the park was built run their 4 s (240 ticks) on the park's own clock.
         BuildingObject* lagoon = Only("LAGOON");

@@ -53,7 +53,7 @@ protected:
         g_ModelManager.Init(1000, false);
         g_AnimationScheduler.Clear();
         platform::SRand(3);
-        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
         ASSERT_TRUE(world->IsBuilt());
         research = GetResearchManager();
         rescue = GetRescueManager();
@@ -238,7 +238,7 @@ TEST_F(ResearchRescuePark, ALoadedRecordReappliesTheEffectsOfTheItemsDone)
 
     // A fresh park: nothing is researched, one rescue team.
     world.reset();
-    world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+    world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
     research = GetResearchManager();
     rescue = GetRescueManager();
     WorldParams& params = *g_pWorldParams;

@@ -23,7 +23,7 @@
 class SampleParkTest : public ::testing::Test
 {
 protected:
-    static constexpr const char* kScenario = "data/Scenario/Scenario1/Scenario1.pis";
+    static constexpr const char* kScenario = "data/Scenario/QuietPark/QuietPark.pis";
 
     void SetUp() override
     {

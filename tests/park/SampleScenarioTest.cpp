@@ -43,7 +43,7 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
     RegisterParkLayer();
     g_ModelManager.Init(1000, false);
     {
-        World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
         ASSERT_TRUE(world.IsBuilt());
         // The research budget is set to nothing: the cash counts the buildings alone.
         GetResearchManager()->SetSliderValue(0.0f);

@@ -1,5 +1,6 @@
-// The sample play park played for two days at top speed: guests come in through its entrance, ride the fun house,
-// buy at a kiosk placed as the build tool places one, and go home; the kiosk's takings are its sales at its price.
+// The sample's first scenario played for two days at top speed: guests come in through its entrance, ride the fun
+// house, buy at a kiosk placed as the build tool places one, and go home; the kiosk's takings are its sales at its
+// price.
 #include "park/BuildingObject.h"
 #include "scripts/WorldParamsRecords.h"
 #include "tests/park/SampleParkTest.h"
@@ -44,12 +45,12 @@ BuildingObject* OnlyBuilding(const char* type)
 
 } // namespace
 
-using PlayPark = SampleParkTest;
+using FirstScenario = SampleParkTest;
 
-TEST_F(PlayPark, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays)
+TEST_F(FirstScenario, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays)
 {
     testsupport::RecordingReportSink reports;
-    World world(nullptr, nullptr, "data/Scenario/PlayPark/PlayPark.pis", false);
+    World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
     ASSERT_TRUE(world.IsBuilt());
     // Just below the cross path, its serve cell on the path, where the build tool puts it for a click on (63, 34).
     BuildingCreationRequest request;
