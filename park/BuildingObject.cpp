@@ -8,6 +8,7 @@
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
+#include "park/AnimalObject.h"
 #include "park/AnimalPathComponent.h"
 #include "park/CleaningManager.h"
 #include "park/ConstructionManager.h"
@@ -427,11 +428,19 @@ void BuildingObject::UpdateDemolishing()
         if (server && server->GetType() == OBJECT_SERVER)
             server->SetWaitingForDeath(true);
     }
+    // The animals go with it, sold: the player gets their sale values, which the demolition's confirmation adds
+    // to the building's refund (a value that is no finite number pays nothing).
+    float animalsValue = 0.0f;
     for (uint32_t id : AnimalIds())
     {
-        if (BaseObject* animal = FindObject(id))
-            animal->SetWaitingForDeath(true);
+        BaseObject* animal = FindObject(id);
+        if (!animal)
+            continue;
+        if (const auto* cared = dynamic_cast<const CaredAnimal*>(animal); cared && std::isfinite(cared->GetSaleValue()))
+            animalsValue += cared->GetSaleValue();
+        animal->SetWaitingForDeath(true);
     }
+    ConstructionManager::PayRefund(animalsValue);
     if (construction)
         construction->SetBuildingReady(m_dwID, true);
     SendTo(m_dwID, MT_STATECHANGE, STATE_DEMOLISHED);

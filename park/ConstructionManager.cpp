@@ -17,6 +17,7 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace
@@ -526,17 +527,20 @@ void ConstructionManager::FinishDemolition(uint32_t id)
     {
         ClearFootprint(*building);
         const int32_t cost = std::max(building->GetInfo().iCost2Build, 0);
-        const float refund = kRefundShare * static_cast<float>(cost);
-        if (g_pWorld)
-        {
-            if (Player* player = g_pWorld->GetPlayer())
-                player->Cash += refund;
-            g_pWorld->m_fIncomeToday += refund;
-            g_pWorld->m_fDemolishIncomeToday += refund;
-        }
+        PayRefund(kRefundShare * static_cast<float>(cost));
         building->SetWaitingForDeath(true);
     }
     RemoveRecord(id);
+}
+
+void ConstructionManager::PayRefund(float amount)
+{
+    if (!g_pWorld || !std::isfinite(amount))
+        return;
+    if (Player* player = g_pWorld->GetPlayer())
+        player->Cash += amount;
+    g_pWorld->m_fIncomeToday += amount;
+    g_pWorld->m_fDemolishIncomeToday += amount;
 }
 
 void ConstructionManager::RepaintGround(uint32_t id)

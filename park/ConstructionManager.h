@@ -54,6 +54,9 @@ public:
     int32_t StartDemolition(uint32_t id);
     // Takes the footprint off the grid, pays the refund, flags the building for removal and drops its record.
     void FinishDemolition(uint32_t id);
+    // Pays the player what a demolition gives back, booked as the day's income from demolitions; nothing for an
+    // amount that is not a finite number.
+    static void PayRefund(float amount);
 
     // 1.0 or 0.0; 0.0 when the object or its record does not exist.
     float IsUnderConstruction(uint32_t id) const;

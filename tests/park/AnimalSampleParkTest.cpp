@@ -3,6 +3,7 @@
 // crowd when they are on the ride) fills the stands; the show runs its programme from the opening to the closing
 // move on the actor while the crowd cheers, and sends its audience off at the end.
 #include "engine/core/GameParameters.h"
+#include "engine/core/TextTable.h"
 #include "engine/render/AnimationScheduler.h"
 #include "engine/render/ModelManager.h"
 #include "park/AnimalObject.h"
@@ -13,12 +14,14 @@
 #include "park/RideComponent.h"
 #include "park/ShowScheduler.h"
 #include "platform/Random.h"
+#include "platform/Strings.h"
 #include "scripts/ObjectStates.h"
 #include "tests/support/TestSupport.h"
 #include "world/MessageHandler.h"
 #include "world/ModelObjects.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
+#include "world/Player.h"
 #include "world/StaticObject.h"
 #include "world/World.h"
 
@@ -191,6 +194,25 @@ TEST(AnimalSamplePark, TheDolphinsSwimAndAShowRunsForAnAudienceSeatedInItsCrowd)
         EXPECT_EQ(tuple(arena->GetRide()->IsRunning(), crowd.GetFigureCount(), arena->GetGuestList().size(),
                         performer->GetState()),
                   tuple(false, 0, size_t{0}, static_cast<uint32_t>(STATE_ANIMAL_MOVEAROUND)));
+
+        // Sold, the lagoon goes with its two dolphins, and the player gets what the confirmation offered: 3/4 of
+        // the lagoon's cost and 3/4 of each dolphin's (sample-data/src/data/script/mrvbuildings.pis: the lagoon
+        // costs 3000; mrvanimals.pis: a dolphin 1200), booked as the day's income from demolitions.
+        constexpr float kPaid = 0.75f * 3000.0f + 2 * 0.75f * 1200.0f;
+        TextTable texts("data/text_uk.uni");
+        platform::WString offer;
+        lagoon->GetVariable("BUILDING_CONFIRM_DEMOLISH", offer);
+        EXPECT_EQ(platform::WideToUtf8(offer.c_str()),
+                  "Sell this building for $" + std::to_string(static_cast<int>(kPaid)) + "?");
+        const uint32_t lagoonId = lagoon->GetID(), first = lagoon->GetAnimal(0), second = lagoon->GetAnimal(1);
+        const float cash = world.GetPlayer()->Cash, demolished = world.m_fDemolishIncomeToday;
+        lagoon->Sell();
+        frames(0.5f);
+        EXPECT_EQ(tuple(g_pObjectManager->GetObject(lagoonId), g_pObjectManager->GetObject(first),
+                        g_pObjectManager->GetObject(second), world.m_fDemolishIncomeToday - demolished),
+                  tuple(nullptr, nullptr, nullptr, kPaid));
+        // The cash, a float of six figures, keeps the sum to within a few cents.
+        EXPECT_NEAR(world.GetPlayer()->Cash - cash, kPaid, 0.05f);
     }
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
