@@ -16,6 +16,7 @@
 #include "platform/Random.h"
 #include "platform/Strings.h"
 #include "scripts/ObjectStates.h"
+#include "scripts/WorldParams.h"
 #include "tests/support/TestSupport.h"
 #include "world/MessageHandler.h"
 #include "world/ModelObjects.h"
@@ -27,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <set>
 #include <string>
 #include <tuple>
@@ -94,19 +96,37 @@ public:
 
 } // namespace
 
-TEST(AnimalSamplePark, TheDolphinsSwimAndAShowRunsForAnAudienceSeatedInItsCrowd)
+// The park classes, the stand-in guests and the models for a World of the sample data; no message box may be
+// reported.
+class AnimalSamplePark : public ::testing::Test
 {
-    testsupport::ScopedCurrentDir cwd(std::string(TW_SOURCE_DIR) + "/sample-data");
+protected:
+    void SetUp() override
+    {
+        ClearObjectKinds();
+        RegisterParkLayer();
+        RegisterObjectKind(OBJECT_GUEST, []() -> BaseObject* { return new Spectator; });
+        g_ModelManager.Init(1000, false);
+        // The animation clock as a park played long before may leave it.
+        g_AnimationScheduler.Clear();
+        g_AnimationScheduler.Update(50000000);
+        platform::SRand(2);
+    }
+    void TearDown() override
+    {
+        for (const auto& box : reports.boxes)
+            ADD_FAILURE() << box.text;
+        UnregisterParkLayer();
+        g_ModelManager.Shutdown();
+    }
+
+    testsupport::ScopedCurrentDir cwd{std::string(TW_SOURCE_DIR) + "/sample-data"};
     testsupport::RecordingReportSink reports;
-    GameParameters parameters("data/script/gameparameters.pis");
-    ClearObjectKinds();
-    RegisterParkLayer();
-    RegisterObjectKind(OBJECT_GUEST, []() -> BaseObject* { return new Spectator; });
-    g_ModelManager.Init(1000, false);
-    // The animation clock as a park played long before may leave it.
-    g_AnimationScheduler.Clear();
-    g_AnimationScheduler.Update(50000000);
-    platform::SRand(2);
+    GameParameters parameters{"data/script/gameparameters.pis"};
+};
+
+TEST_F(AnimalSamplePark, TheDolphinsSwimAndAShowRunsForAnAudienceSeatedInItsCrowd)
+{
     {
         World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
         ASSERT_TRUE(world.IsBuilt());
@@ -214,8 +234,23 @@ TEST(AnimalSamplePark, TheDolphinsSwimAndAShowRunsForAnAudienceSeatedInItsCrowd)
         // The cash, a float of six figures, keeps the sum to within a few cents.
         EXPECT_NEAR(world.GetPlayer()->Cash - cash, kPaid, 0.05f);
     }
-    for (const auto& box : reports.boxes)
-        ADD_FAILURE() << box.text;
-    UnregisterParkLayer();
-    g_ModelManager.Shutdown();
+}
+
+TEST_F(AnimalSamplePark, AnimalsWhoseSaleValuesAddUpToNoNumberAreNotPaidForWithTheirBuilding)
+{
+    World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+    ASSERT_TRUE(world.IsBuilt());
+    // A data set's dolphin of the largest cost: each of the lagoon's two is worth 3/4 of it, and the two together
+    // more than a float holds. The lagoon (3000) alone is paid for.
+    WorldParams& params = *world.GetWorldParams();
+    params.GetAnimalInfo(params.FindAnimal("DOLPHIN")).fCost = FLT_MAX;
+    BuildingObject* lagoon = Only("LAGOON");
+    ASSERT_NE(lagoon, nullptr);
+    ASSERT_EQ(lagoon->GetAnimalCount(), 2);
+    const float cash = world.GetPlayer()->Cash;
+    lagoon->Sell();
+    for (int i = 0; i < 15; ++i)
+        world.Update(1.0f / 30.0f);
+    EXPECT_EQ(tuple(Only("LAGOON"), world.m_fDemolishIncomeToday), tuple(nullptr, 0.75f * 3000.0f));
+    EXPECT_NEAR(world.GetPlayer()->Cash - cash, 0.75f * 3000.0f, 0.05f);
 }
