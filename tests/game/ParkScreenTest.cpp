@@ -63,6 +63,18 @@ platform::Vec3 RoofTowardsEye(const BaseObject& building, float height)
     return {at.x + 3.0f * towards.x, at.y + height, at.z + 3.0f * towards.z};
 }
 
+// The middle of the side of a building's body (3.8 from the middle, `height` high) that faces the camera's eye:
+// the side turned from the sun, which stands towards +z while the camera looks towards it.
+platform::Vec3 SideTowardsEye(const BaseObject& building, float height)
+{
+    const platform::Vec3 at = building.GetPosition();
+    const platform::Vec3 eye = g_GraphicsManager.GetEyePosition();
+    const float dx = eye.x - at.x, dz = eye.z - at.z;
+    if (std::fabs(dx) > std::fabs(dz))
+        return {at.x + std::copysign(3.8f, dx), at.y + height / 2.0f, at.z};
+    return {at.x, at.y + height / 2.0f, at.z + std::copysign(3.8f, dz)};
+}
+
 BaseObject* OnlyBuilding(const char* name)
 {
     const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName(name);
@@ -102,6 +114,10 @@ TEST_F(ParkScreenTest, TheSampleParkShowsItsGroundAndItsBuildingsWhereTheyStand)
     EXPECT_TRUE(ShowsAt(frame, RoofTowardsEye(*staffRoom, 2.5f), kStaffGreen));
     EXPECT_TRUE(ShowsAt(frame, RoofTowardsEye(*funHouse, 6.0f), kFunHouseOrange));
     EXPECT_FALSE(ShowsAt(frame, RoofTowardsEye(*staffRoom, 2.5f), kFunHouseOrange));
+    // The sides the sun does not light show their colour darker, not black: the day's light colour lights every
+    // face a little.
+    EXPECT_TRUE(ShowsAt(frame, SideTowardsEye(*funHouse, 6.0f), kFunHouseOrange));
+    EXPECT_TRUE(ShowsAt(frame, SideTowardsEye(*staffRoom, 2.5f), kStaffGreen));
     const platform::Vec3 oldPlace = BodyCentre(*funHouse, 6.0f);
 
     // The fun house is demolished: the ground shows where it stood, and its colour nowhere.
