@@ -279,6 +279,17 @@ protected:
         return shown;
     }
 
+    // Opens the shared corpus's movie with sound into *stream; leaves it null (and the test skipped or failed)
+    // when the corpus folder is absent or the movie does not open.
+    static void OpenCorpusMovie(std::unique_ptr<MovieStream>* stream)
+    {
+        const std::string corpus = testsupport::CorpusDir();
+        if (corpus.empty())
+            GTEST_SKIP() << "corpus folder is absent";
+        *stream = MovieStream::Open(corpus + "/mpeg/fastled__test_audio_video.mpg", MovieStream::Options{});
+        ASSERT_TRUE(*stream);
+    }
+
     MovieClock m_clock;
 };
 
@@ -404,14 +415,12 @@ TEST_F(PacedMovieTest, StampsPlacePicturesAndTheSoundOnTheClock)
 
 TEST_F(PacedMovieTest, CorpusMovieKeepsItsSoundWithItsPicturesAndLastsItsOwnLength)
 {
-    std::string corpus = testsupport::CorpusDir();
-    if (corpus.empty())
-        GTEST_SKIP() << "corpus folder is absent";
     // 25 pictures at 25 a second in one packet stamped 48600 (90 kHz units), and MP2 sound from 47618 on: the
     // clock starts with the sound, and picture k is due (48600 - 47618) / 90 + 40 k ms later.
-    std::unique_ptr<MovieStream> stream =
-        MovieStream::Open(corpus + "/mpeg/fastled__test_audio_video.mpg", MovieStream::Options{});
-    ASSERT_TRUE(stream);
+    std::unique_ptr<MovieStream> stream;
+    OpenCorpusMovie(&stream);
+    if (!stream)
+        return;
     uint32_t end = 0;
     std::vector<double> due;
     for (int k = 0; k < 25; ++k)
@@ -429,12 +438,10 @@ TEST_F(PacedMovieTest, CorpusMovieKeepsItsSoundWithItsPicturesAndLastsItsOwnLeng
 // beside it until the movie ends.
 TEST_F(PacedMovieTest, AMovieWithSoundLeavesThreeChannelsForOtherSounds)
 {
-    std::string corpus = testsupport::CorpusDir();
-    if (corpus.empty())
-        GTEST_SKIP() << "corpus folder is absent";
-    std::unique_ptr<MovieStream> stream =
-        MovieStream::Open(corpus + "/mpeg/fastled__test_audio_video.mpg", MovieStream::Options{});
-    ASSERT_TRUE(stream);
+    std::unique_ptr<MovieStream> stream;
+    OpenCorpusMovie(&stream);
+    if (!stream)
+        return;
     for (int i = 0; i < 5 && stream->Update(); ++i)
     {
     }
