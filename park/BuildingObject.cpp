@@ -384,6 +384,18 @@ bool BuildingObject::Update()
     return true;
 }
 
+float BuildingObject::GetAnimalsSaleValue() const
+{
+    float value = 0.0f;
+    for (uint32_t id : AnimalIds())
+    {
+        const auto* animal = dynamic_cast<const CaredAnimal*>(FindObject(id));
+        if (animal && !std::isnan(animal->GetSaleValue()))
+            value += animal->GetSaleValue();
+    }
+    return value;
+}
+
 void BuildingObject::UpdateDemolishing()
 {
     ConstructionManager* construction = GetConstructionManager();
@@ -429,18 +441,13 @@ void BuildingObject::UpdateDemolishing()
             server->SetWaitingForDeath(true);
     }
     // The animals go with it, sold: the player gets their sale values, which the demolition's confirmation adds
-    // to the building's refund (a value that is no finite number pays nothing).
-    float animalsValue = 0.0f;
+    // to the building's refund (a total that is no finite number pays nothing).
+    ConstructionManager::PayRefund(GetAnimalsSaleValue());
     for (uint32_t id : AnimalIds())
     {
-        BaseObject* animal = FindObject(id);
-        if (!animal)
-            continue;
-        if (const auto* cared = dynamic_cast<const CaredAnimal*>(animal); cared && std::isfinite(cared->GetSaleValue()))
-            animalsValue += cared->GetSaleValue();
-        animal->SetWaitingForDeath(true);
+        if (BaseObject* animal = FindObject(id))
+            animal->SetWaitingForDeath(true);
     }
-    ConstructionManager::PayRefund(animalsValue);
     if (construction)
         construction->SetBuildingReady(m_dwID, true);
     SendTo(m_dwID, MT_STATECHANGE, STATE_DEMOLISHED);

@@ -222,6 +222,9 @@ public:
     {
         return {m_dwAnimals, std::min(static_cast<uint32_t>(std::max(m_iNumAnimals, 0)), kMaxAnimals)};
     }
+    // What the animals it holds sell for together, as its demolition pays and its confirmation offers: a value that
+    // is no number adds nothing.
+    float GetAnimalsSaleValue() const;
     uint32_t GetTable(uint32_t index) const { return index < kMaxTables ? m_Tables[index] : kNoObjectID; }
     int32_t GetAnimalCount() const { return m_iNumAnimals; }
     float GetAnimalIntensity() const { return m_fAnimalIntensity; }

@@ -368,14 +368,7 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     }
     else if (is("BUILDING_CONFIRM_DEMOLISH"))
     {
-        float refund = kRefundShare * static_cast<float>(info.iCost2Build);
-        for (int32_t i = 0; i < m_iNumAnimals && i < static_cast<int32_t>(kMaxAnimals); ++i)
-        {
-            // An animal whose value is no number adds nothing.
-            const auto* animal = dynamic_cast<const CaredAnimal*>(FindObject(m_dwAnimals[i]));
-            if (animal && !std::isnan(animal->GetSaleValue()))
-                refund += animal->GetSaleValue();
-        }
+        const float refund = kRefundShare * static_cast<float>(info.iCost2Build) + GetAnimalsSaleValue();
         text = FormatTableText("BI_CONFIRM_DEMOLISH", {Truncated(refund, -kMostDollars, kMostDollars)});
     }
     else if (is("RIDE_START_LEVEL"))
