@@ -789,6 +789,16 @@ void BuildingObject::RemoveGuest(uint32_t guest)
         m_GuestList.erase(found);
 }
 
+void BuildingObject::ForgetGuest(uint32_t guest)
+{
+    RemoveGuest(guest);
+    RemoveLeaver(guest);
+    if (m_pRide)
+        m_pRide->RemoveRider(guest);
+    if (m_pQueueManager)
+        m_pQueueManager->RemoveGone(guest);
+}
+
 bool BuildingObject::IsRideIdle() const
 {
     return m_pRide->GetRiderCount() == 0 || !m_pRide->IsRunning();

@@ -161,6 +161,9 @@ public:
     void AddLeaver(uint32_t guest);
     void RemoveLeaver(uint32_t guest);
     void RemoveGuest(uint32_t guest);
+    // A guest who is taken out of the park lets go of the building: of its place inside, on the ride, among the
+    // leavers and in the queue (where the guests behind it move up).
+    void ForgetGuest(uint32_t guest);
     bool IsRideIdle() const;
     // A guest joins or leaves the audience: the crowd filler, when there is one, seats or takes away its figures.
     void AddToCrowd(uint32_t guest);

@@ -223,6 +223,12 @@ bool GuestObject::OnStateExit()
     return true;
 }
 
+void GuestObject::OnRemoval()
+{
+    if (BuildingObject* building = CurrentBuilding())
+        building->ForgetGuest(m_dwID);
+}
+
 // ---------------------------------------------------------------- the frame
 
 bool GuestObject::Update()

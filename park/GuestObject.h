@@ -118,6 +118,8 @@ public:
     bool OnStateEntry(uint32_t state) override;
     bool Update() override;
     bool OnStateExit() override;
+    // Leaves the building it is at (its queue, its seat, its ride).
+    void OnRemoval() override;
     bool Message(const MessageRecord& record) override;
     bool PostMessage(MessageRecord record) override;
     bool PostDelayedMessage(MessageRecord record, float delay) override;

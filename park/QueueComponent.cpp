@@ -262,9 +262,24 @@ void QueueComponent::Advance()
     if (m_QueueList.empty())
         return;
     m_QueueList.erase(m_QueueList.begin());
+    TellToMoveUp(0);
+}
+
+void QueueComponent::RemoveGone(uint32_t guest)
+{
+    const auto found = std::find(m_QueueList.begin(), m_QueueList.end(), guest);
+    if (found == m_QueueList.end())
+        return;
+    const size_t place = static_cast<size_t>(found - m_QueueList.begin());
+    m_QueueList.erase(found);
+    TellToMoveUp(place);
+}
+
+void QueueComponent::TellToMoveUp(size_t from)
+{
     if (!g_pMessageHandler)
         return;
-    for (size_t i = 0; i < m_QueueList.size(); ++i)
+    for (size_t i = from; i < m_QueueList.size(); ++i)
     {
         MessageRecord record;
         record.dwSender = kNoObjectID;

@@ -32,6 +32,9 @@ public:
     // The head has been served: it leaves, and every guest behind it is told to move up, each a little later than
     // the one in front.
     void Advance();
+    // A guest who has left the park goes from the queue, and the guests behind it are told to move up as on Advance
+    // (the first of them as the head would be); nothing when it is not queued.
+    void RemoveGone(uint32_t guest);
     // The guest's place (0 the head); 0 also for a guest that is not queued.
     int32_t GetPosition(uint32_t guest) const;
     void Clear() { m_QueueList.clear(); }
@@ -66,6 +69,8 @@ private:
     bool AddCellPoints(const GridPos& cell, const GridPos& from);
     void AddPoint(std::vector<int32_t>& xs, std::vector<int32_t>& ys, const GridPos& cell, int32_t ox, int32_t oy);
     bool WasTraced(const GridPos& cell) const;
+    // Tells the guests from place `from` on to move up, each a little later than the one in front.
+    void TellToMoveUp(size_t from);
     // The cell the trace goes on to from `current`, not back to `previous`; false when there is none.
     bool NextCell(const GridPos& current, const GridPos& previous, GridPos* next) const;
 

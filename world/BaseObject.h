@@ -66,6 +66,9 @@ public:
     bool Load(SerialStream& stream) override;
     // After a whole park has loaded: relinks what the object holds by id (nothing by default).
     virtual void PostLoad() {}
+    // The World's removal step is about to delete the object, while every other object still exists: it lets go of
+    // what other objects keep of it (nothing by default).
+    virtual void OnRemoval() {}
     // The animation has ended: posts the end-of-animation message once, when one is set.
     void StopAnimation() override;
 

@@ -232,6 +232,7 @@ bool World::RemoveFlaggedObject(BaseObject& object)
     if (m_Managers.feedback)
         m_Managers.feedback->ForgetObject(object.GetID());
     object.OnStateExit();
+    object.OnRemoval();
     return g_pObjectManager->RemoveObject(object.GetID());
 }
 

@@ -2,6 +2,9 @@
 // house, buy at a kiosk placed as the build tool places one, and go home; the kiosk's takings are its sales at its
 // price.
 #include "park/BuildingObject.h"
+#include "park/QueueComponent.h"
+#include "scripts/ObjectStates.h"
+#include "scripts/WorldParams.h"
 #include "scripts/WorldParamsRecords.h"
 #include "tests/park/SampleParkTest.h"
 #include "world/CreationRequests.h"
@@ -10,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace
@@ -89,4 +93,57 @@ TEST_F(FirstScenario, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays
     EXPECT_FLOAT_EQ(rides.Income(), static_cast<float>(rides.Visits()) * funHouse->GetInfo().fAttractPrice);
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
+}
+
+// A guest taken out of the park (a script's kill) while at the fun house lets go of it: its place in the queue and
+// inside go to others, so that the fun house goes on taking guests. The fun house takes one guest at a time, and
+// its queue, a footpath cell, holds one.
+TEST_F(FirstScenario, AGuestTakenOutOfTheParkAtTheFunHouseLeavesItsPlaceToOthers)
+{
+    for (const bool queued : {true, false})
+    {
+        SCOPED_TRACE(queued ? "taken out of the queue" : "taken out inside");
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        ASSERT_TRUE(world.IsBuilt());
+        world.SetGameSpeedLevel(2);
+        g_pWorldParams->GetBuildingInfo(g_pWorldParams->FindBuilding("FUNHOUSE")).iGuestCapacity = 1;
+        BuildingObject* funHouse = OnlyBuilding("FUNHOUSE");
+        ASSERT_NE(funHouse, nullptr);
+        ASSERT_NE(funHouse->GetQueue(), nullptr);
+        const std::vector<uint32_t>& queue = funHouse->GetQueue()->GetGuests();
+        const std::vector<uint32_t>& inside = funHouse->GetGuestList();
+        platform::Vec3 start;
+        ASSERT_TRUE(funHouse->GetQueueStartPosition(start));
+        for (int i = 0; i < 16; ++i)
+            world.RequestGuest("VISITOR", start.x + static_cast<float>(i % 4) * 8.0f, start.y, 0);
+        // Until one guest is inside and one waits in the queue.
+        const auto ready = [&] { return queue.size() == 1 && inside.size() == 1; };
+        for (int frame = 0; !ready() && frame < 30 * world.GetDayLength(); ++frame)
+            world.Update(1.0f / 30.0f);
+        ASSERT_TRUE(ready()) << "nobody waited at the fun house";
+        const uint32_t victim = queued ? queue[0] : inside[0];
+        const uint32_t other = queued ? inside[0] : queue[0];
+        MessageRecord kill;
+        kill.dwSender = kill.dwReciever = kWorldID;
+        kill.dwType = MT_KILLOBJECT;
+        kill.dwData = victim;
+        g_pMessageHandler->Send(kill);
+        world.Update(1.0f / 30.0f);
+        ASSERT_EQ(g_pObjectManager->GetObject(victim), nullptr);
+        EXPECT_EQ(std::count(queue.begin(), queue.end(), victim), 0);
+        EXPECT_EQ(std::count(inside.begin(), inside.end(), victim), 0);
+        // Within three minutes of park time a guest who was not inside when the guest was taken out gets in.
+        std::vector<uint32_t> entered;
+        for (const float until = world.GetGameTime() + 180.0f; world.GetGameTime() < until && entered.empty();)
+        {
+            world.Update(1.0f / 30.0f);
+            for (uint32_t guest : inside)
+                if (guest != other && guest != victim)
+                    entered.push_back(guest);
+        }
+        EXPECT_FALSE(entered.empty()) << "the fun house took nobody after the guest was taken out";
+        for (const auto& box : reports.boxes)
+            ADD_FAILURE() << box.text;
+    }
 }

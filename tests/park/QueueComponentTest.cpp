@@ -196,6 +196,48 @@ TEST(QueueGuests, JoinLeaveAndMoveUpInOrder)
     EXPECT_EQ(messages.GetPendingMessages().size(), 3u);
 }
 
+// A guest taken out of the park goes from its place; the guests behind it move up from their new places, as the
+// head's followers do when it is served, and the guests in front stay where they are.
+TEST(QueueGuests, AGuestGoneFromTheParkLeavesItsPlaceAndThoseBehindMoveUp)
+{
+    struct Case
+    {
+        uint32_t gone;
+        std::vector<uint32_t> left;
+        std::vector<uint32_t> movingUp;
+        size_t firstPlace;
+    };
+    const Case cases[] = {
+        {7, {8, 9, 10}, {8, 9, 10}, 0},
+        {9, {7, 8, 10}, {10}, 2},
+        {10, {7, 8, 9}, {}, 3},
+        {42, {7, 8, 9, 10}, {}, 0},
+    };
+    for (const Case& c : cases)
+    {
+        World world;
+        MessageHandler messages;
+        auto map = Draw(kStraight);
+        QueueComponent queue({1, 0}, {1, 1}, false);
+        for (uint32_t guest : {7u, 8u, 9u, 10u})
+            queue.Join(guest);
+        world.AdvanceClock(5.0f);
+        const float now = world.GetGameTime();
+        queue.RemoveGone(c.gone);
+        EXPECT_EQ(queue.GetGuests(), c.left) << c.gone;
+        const std::vector<MessageRecord>& posted = messages.GetPendingMessages();
+        ASSERT_EQ(posted.size(), c.movingUp.size()) << c.gone;
+        for (size_t i = 0; i < posted.size(); ++i)
+        {
+            EXPECT_EQ(tuple(posted[i].dwType, posted[i].dwReciever), tuple(uint32_t{MT_ADVANCE_QUEUE}, c.movingUp[i]));
+            const float place = static_cast<float>(c.firstPlace + i);
+            const float delay = posted[i].fTime - now;
+            EXPECT_TRUE(delay >= 0.1f + 0.3f * place - 1e-4f && delay <= 0.5f + 0.3f * place + 1e-4f)
+                << c.gone << " " << i << " " << delay;
+        }
+    }
+}
+
 TEST(QueueSave, WritesTheGuestsAndReadsThemBack)
 {
     auto map = Draw(kStraight);
