@@ -112,16 +112,24 @@ bool GameParkGui::IsMessageBoxFree()
     return m_gui.IsMessageBoxFree();
 }
 
-void GameParkGui::ShowMessage(const char* textId, float /*seconds*/)
+int32_t GameParkGui::PassesOf(float displayTime)
 {
-    if (textId)
-        m_gui.ShowMessage(textId, 1);
+    // NaN fails both comparisons and gives one pass.
+    if (!(displayTime >= 1.0f))
+        return 1;
+    return displayTime < static_cast<float>(kMostPasses) ? static_cast<int32_t>(displayTime) : kMostPasses;
 }
 
-void GameParkGui::ShowMessageText(const char16_t* text, float /*seconds*/)
+void GameParkGui::ShowMessage(const char* textId, float displayTime)
+{
+    if (textId)
+        m_gui.ShowMessage(textId, PassesOf(displayTime));
+}
+
+void GameParkGui::ShowMessageText(const char16_t* text, float displayTime)
 {
     if (text)
-        m_gui.ShowMessageText(text, 1);
+        m_gui.ShowMessageText(text, PassesOf(displayTime));
 }
 
 int32_t GameParkGui::GetSelection(int32_t slot)

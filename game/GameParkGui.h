@@ -23,8 +23,11 @@ public:
     bool CloseDialog(const char* name) override;
     bool CloseDialogsOfListener(DialogListener* listener) override;
     bool IsMessageBoxFree() override;
-    void ShowMessage(const char* textId, float seconds) override;
-    void ShowMessageText(const char16_t* text, float seconds) override;
+    // The message runs along the band as many times as its display time has whole units (at least once, at most
+    // kMostPasses times).
+    void ShowMessage(const char* textId, float displayTime) override;
+    void ShowMessageText(const char16_t* text, float displayTime) override;
+    static constexpr int32_t kMostPasses = 10;
     int32_t GetSelection(int32_t slot) override;
     void SetSelection(int32_t slot, int32_t value) override;
     void SetMode(int32_t mode) override;
@@ -36,6 +39,8 @@ public:
     ScrollGroup* FindScrollGroup(const char* name) const;
 
 private:
+    static int32_t PassesOf(float displayTime);
+
     GUIManager& m_gui;
     // One list adapter a scroll group, made when first asked for.
     std::unordered_map<ScrollGroup*, std::unique_ptr<PanelRowList>> m_lists;

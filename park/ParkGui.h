@@ -67,9 +67,10 @@ public:
     virtual bool CloseDialogsOfListener(DialogListener* listener) = 0;
     // No text is being shown in the "NewMessage" box.
     virtual bool IsMessageBoxFree() = 0;
-    // Shows the text of a text id, or a text, in the "NewMessage" box for `seconds`.
-    virtual void ShowMessage(const char* textId, float seconds) = 0;
-    virtual void ShowMessageText(const char16_t* text, float seconds) = 0;
+    // Shows the text of a text id, or a text, in the "NewMessage" box for its display time (the passes of the
+    // scrolling band).
+    virtual void ShowMessage(const char* textId, float displayTime) = 0;
+    virtual void ShowMessageText(const char16_t* text, float displayTime) = 0;
     virtual int32_t GetSelection(int32_t slot) = 0;
     // The other side of the selection slots, the world view's tool mode and the lists of rows that the park fills,
     // found by name among the loaded widgets (null when none is loaded).

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace
@@ -97,6 +98,35 @@ TEST_F(GameParkGuiTest, SelectionSlotsAndTheModeGoToTheGuiManager)
     EXPECT_EQ(park.GetSelection(16), 7);
     park.SetMode(11);
     EXPECT_EQ(gui.GetRequestedMode(), 11);
+}
+
+// The park's messages run along the band as many times as their display time has whole units: the feedback's
+// usual two, one when many wait; a time below one, or no number, still shows the message once, and a huge one is
+// held to the most passes.
+TEST_F(GameParkGuiTest, AMessageRunsAlongTheBandOnceForEachWholeUnitOfItsDisplayTime)
+{
+    struct Case
+    {
+        float displayTime;
+        int32_t passes;
+    };
+    const Case cases[] = {{2.0f, 2},
+                          {1.0f, 1},
+                          {3.75f, 3},
+                          {0.5f, 1},
+                          {0.0f, 1},
+                          {-2.0f, 1},
+                          {std::numeric_limits<float>::quiet_NaN(), 1},
+                          {1e30f, GameParkGui::kMostPasses},
+                          {std::numeric_limits<float>::infinity(), GameParkGui::kMostPasses}};
+    for (const Case& c : cases)
+    {
+        park.ShowMessageText(u"The kiosk has opened", c.displayTime);
+        EXPECT_TRUE(gui.IsMessageShowing());
+        EXPECT_EQ(gui.GetMessageBandState().GetPasses(), c.passes) << c.displayTime;
+        park.ShowMessage("NO_SUCH_TEXT", c.displayTime);
+        EXPECT_EQ(gui.GetMessageBandState().GetPasses(), c.passes) << c.displayTime;
+    }
 }
 
 } // namespace
