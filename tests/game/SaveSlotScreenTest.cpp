@@ -488,3 +488,39 @@ TEST_F(SaveSlotScreenTest, DeletingRemovesThePickedSaveAndTheInfoBoxShowsIt)
 }
 
 } // namespace
+
+namespace
+{
+
+// The sample data's own save dialog, opened as its button opens it: its rows show their texts (the new-slot row and
+// the saved park's name, day and cash), drawn in the list's text colour.
+TEST_F(SaveSlotScreenTest, TheSampleSaveDialogShowsTheTextsOfItsRows)
+{
+    ParkFigures figures;
+    ASSERT_FALSE(SaveRunningPark(&figures).empty());
+    g_pGUIManager->ToggleSaveGameMenu();
+    ASSERT_TRUE(g_pGUIManager->IsDialogOpen("SaveGameMenu"));
+    ListRows* list = g_pGUIManager->FindList(GUIManager::kListBoxType, "SaveListBox");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->GetRowCount(), 2);
+    // The dialog stands at (100, 110), its list at (10, 30) in it, sixteen pixels a row; the text is told from the
+    // scene behind the dialog on the selected row's bar.
+    constexpr uint32_t kRowText = 0x6D6850;
+    const auto textIn = [&](int row)
+    {
+        harness.RunFrames(2);
+        const gametest::Frame frame = harness.Screenshot();
+        GameHarness::Keep(frame, "save-dialog-row-" + std::to_string(row));
+        int count = 0;
+        for (int y = 140 + 16 * row; y < 156 + 16 * row; ++y)
+            for (int x = 110; x < 640; ++x)
+                count += gametest::IsShadeOf(frame.At(x, y), kRowText) ? 1 : 0;
+        return count;
+    };
+    EXPECT_GT(textIn(0), 20) << "the new-slot row shows no text";
+    list->SetSelected(1, true);
+    ASSERT_EQ(list->GetSelectedRows(), std::vector<int32_t>{1});
+    EXPECT_GT(textIn(1), 20) << "the saved park's row shows no text";
+}
+
+} // namespace

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace
 {
 
@@ -89,29 +92,57 @@ TEST(SampleTexts, TheShippedTableIsMadeFromItsSource)
         << "run tools/make-sample-data.sh after editing the source";
 }
 
-TEST(SampleFont, TheShippedGuiFontIsTheToolsAndTheGameReadsIt)
+TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
 {
-    const fonttool::FontFiles files = fonttool::MakeFont();
-    const std::string base = kSampleData + "/data/Fonts/GuiFont7";
-    EXPECT_EQ(testsupport::ReadBytes(base + "TexCoord.Dat"), files.texCoords);
-    EXPECT_EQ(testsupport::ReadBytes(base + ".tga"), files.texture);
-    EXPECT_EQ(testsupport::ReadBytes(base + ".Dat"), files.kerning);
+    // The 5 x 7 glyphs drawn two pixels to a glyph pixel in a cell of 12 x 16, or one pixel to one in a cell of
+    // 7 x 9 for the small font: a pixel of space round the glyph.
+    struct Case
+    {
+        const char* name;
+        bool small;
+        uint32_t height;
+        int advance;
+    };
+    for (const Case& c :
+         {Case{"GuiFont7", false, 16, 12}, Case{"GuiFont8", false, 16, 12}, Case{"GuiFont6", true, 9, 7}})
+    {
+        SCOPED_TRACE(c.name);
+        const fonttool::FontFiles files = fonttool::MakeFont(c.small ? 1 : 2);
+        const std::string base = kSampleData + "/data/Fonts/" + c.name;
+        EXPECT_EQ(testsupport::ReadBytes(base + "TexCoord.Dat"), files.texCoords);
+        EXPECT_EQ(testsupport::ReadBytes(base + ".tga"), files.texture);
+        EXPECT_EQ(testsupport::ReadBytes(base + ".Dat"), files.kerning);
+
+        testsupport::TempDir dir;
+        const char* write[] = {"fonttool", "write", dir.Path().c_str(), "Font", "small"};
+        ASSERT_EQ(fonttool::Run(c.small ? 5 : 4, write), 0);
+        EXPECT_EQ(testsupport::ReadBytes(dir.File("Font.tga")), files.texture);
+
+        testsupport::ScopedCurrentDir cwd(kSampleData);
+        Font font(c.name);
+        EXPECT_EQ(font.GetHeight(), c.height);
+        for (int ch = 0; ch < 256; ++ch)
+        {
+            const bool printable = ch >= 0x20 && ch <= 0x7E;
+            EXPECT_EQ(font.GetGlyphWidth(static_cast<char16_t>(ch)), printable ? c.advance : 0) << ch;
+        }
+    }
+    // The small font's pixels: the glyph of 'H' (its two uprights and its bar) one pixel in from its cell's corner.
+    const fonttool::FontFiles small = fonttool::MakeFont(1);
+    const auto texel = [&](int x, int y)
+    { return small.texture[18 + 4 * (static_cast<size_t>(y) * fonttool::kTextureSize + static_cast<size_t>(x)) + 3]; };
+    const int left = 'H' % 16 * 7 + 1, top = 'H' / 16 * 9 + 1;
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(texel(left + x, top + y), x == 0 || x == 4 || y == 3 ? 0xFF : 0x00) << x << "," << y;
+    EXPECT_EQ(texel(left - 1, top), 0x00);
 
     testsupport::TempDir dir;
-    const char* wrong[] = {"fonttool", "read", dir.Path().c_str(), "Font"};
-    EXPECT_EQ(fonttool::Run(4, wrong), 2);
-    const char* write[] = {"fonttool", "write", dir.Path().c_str(), "Font"};
-    ASSERT_EQ(fonttool::Run(4, write), 0);
-    EXPECT_EQ(testsupport::ReadBytes(dir.File("Font.tga")), files.texture);
-
-    testsupport::ScopedCurrentDir cwd(kSampleData);
-    Font font("GuiFont7");
-    EXPECT_EQ(font.GetHeight(), 16u);
-    for (int c = 0; c < 256; ++c)
-    {
-        const bool printable = c >= 0x20 && c <= 0x7E;
-        EXPECT_EQ(font.GetGlyphWidth(static_cast<char16_t>(c)), printable ? 12 : 0) << c;
-    }
+    for (const std::vector<const char*>& wrong :
+         std::vector<std::vector<const char*>>{{"fonttool", "read", dir.Path().c_str(), "Font"},
+                                               {"fonttool", "write", dir.Path().c_str(), "Font", "large"},
+                                               {"fonttool", "write", dir.Path().c_str()}})
+        EXPECT_EQ(fonttool::Run(static_cast<int>(wrong.size()), wrong.data()), 2) << wrong.back();
 }
 
 } // namespace

@@ -12,7 +12,7 @@ namespace
 
 constexpr int kFirst = 0x20;
 constexpr int kLast = 0x7E;
-constexpr int kCellsPerRow = kTextureSize / kCellWidth < 16 ? kTextureSize / kCellWidth : 16;
+constexpr int kCellsPerRow = 16;
 constexpr int kCharacterCount = 256;
 constexpr size_t kKerningSize = 65536;
 
@@ -121,14 +121,14 @@ void Put(std::vector<uint8_t>& out, uint32_t value, int bytes)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-int CellLeft(int character)
+int CellLeft(int character, int scale)
 {
-    return character % kCellsPerRow * kCellWidth;
+    return character % kCellsPerRow * CellWidth(scale);
 }
 
-int CellTop(int character)
+int CellTop(int character, int scale)
 {
-    return character / kCellsPerRow * kCellHeight;
+    return character / kCellsPerRow * CellHeight(scale);
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
@@ -140,14 +140,18 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 
 static_assert(kCellsPerRow * kCellWidth <= kTextureSize && kCharacterCount / kCellsPerRow * kCellHeight <= kTextureSize,
               "every character's cell lies in the texture");
+static_assert(CellWidth(kSmallPixelScale) < kCellWidth && CellHeight(kSmallPixelScale) < kCellHeight,
+              "the small font's cells are smaller");
 
 const char* const* GlyphRows(int character)
 {
     return character >= kFirst && character <= kLast ? kGlyphs[character - kFirst] : nullptr;
 }
 
-FontFiles MakeFont()
+FontFiles MakeFont(int scale)
 {
+    scale = scale == kSmallPixelScale ? kSmallPixelScale : kPixelScale;
+    const int cellWidth = CellWidth(scale), cellHeight = CellHeight(scale);
     FontFiles files;
     // The glyph texture: white where a glyph pixel is set, transparent black elsewhere; each glyph one pixel in from
     // its cell's top-left corner.
@@ -155,28 +159,29 @@ FontFiles MakeFont()
     for (int c = kFirst; c <= kLast; ++c)
     {
         const char* const* rows = GlyphRows(c);
-        for (int y = 0; y < kGlyphRows * kPixelScale; ++y)
+        for (int y = 0; y < kGlyphRows * scale; ++y)
         {
-            for (int x = 0; x < kGlyphColumns * kPixelScale; ++x)
+            for (int x = 0; x < kGlyphColumns * scale; ++x)
             {
-                if (rows[y / kPixelScale][x / kPixelScale] == '#')
-                    pixels[static_cast<size_t>(CellTop(c) + 1 + y) * kTextureSize + CellLeft(c) + 1 + x] = 0xFFFFFFFF;
+                if (rows[y / scale][x / scale] == '#')
+                    pixels[static_cast<size_t>(CellTop(c, scale) + 1 + y) * kTextureSize + CellLeft(c, scale) + 1 + x] =
+                        0xFFFFFFFF;
             }
         }
     }
 
     // The rectangles: the whole cell of every printable character, nothing for the others.
-    Put(files.texCoords, kCellHeight, 4);
+    Put(files.texCoords, static_cast<uint32_t>(cellHeight), 4);
     Put(files.texCoords, 0, 4);
     for (int c = 0; c < kCharacterCount; ++c)
     {
         const bool drawn = GlyphRows(c) != nullptr;
-        const int left = drawn ? CellLeft(c) : 0;
-        const int top = drawn ? CellTop(c) : 0;
+        const int left = drawn ? CellLeft(c, scale) : 0;
+        const int top = drawn ? CellTop(c, scale) : 0;
         Put(files.texCoords, static_cast<uint32_t>(left), 2);
         Put(files.texCoords, static_cast<uint32_t>(top), 2);
-        Put(files.texCoords, static_cast<uint32_t>(drawn ? left + kCellWidth : 0), 2);
-        Put(files.texCoords, static_cast<uint32_t>(drawn ? top + kCellHeight : 0), 2);
+        Put(files.texCoords, static_cast<uint32_t>(drawn ? left + cellWidth : 0), 2);
+        Put(files.texCoords, static_cast<uint32_t>(drawn ? top + cellHeight : 0), 2);
     }
 
     // An uncompressed 32-bit TGA, top row first.
@@ -197,13 +202,14 @@ FontFiles MakeFont()
 
 int Run(int argc, const char* const* argv)
 {
-    if (argc != 4 || std::string(argv[1]) != "write")
+    const bool small = argc == 5 && std::string(argv[4]) == "small";
+    if ((argc != 4 && !small) || std::string(argv[1]) != "write")
     {
-        std::fprintf(stderr, "usage: fonttool write <folder> <name>\n");
+        std::fprintf(stderr, "usage: fonttool write <folder> <name> [small]\n");
         return 2;
     }
     const std::string base = std::string(argv[2]) + "/" + argv[3];
-    const FontFiles files = MakeFont();
+    const FontFiles files = MakeFont(small ? kSmallPixelScale : kPixelScale);
     if (!WriteFile(base + "TexCoord.Dat", files.texCoords) || !WriteFile(base + ".tga", files.texture) ||
         !WriteFile(base + ".Dat", files.kerning))
     {
