@@ -162,14 +162,24 @@ TEST(QueueWalkPoints, EveryPieceGivesItsPointsForTheSideItIsEnteredFrom)
     }
 }
 
-TEST(QueueGuests, JoinLeaveAndClear)
+// Guests 7 to 10 in a straight queue, 7 at the head, with the world's clock and messages.
+struct FourInQueue
 {
+    FourInQueue()
+    {
+        for (uint32_t guest : {7u, 8u, 9u, 10u})
+            queue.Join(guest);
+    }
     World world;
     MessageHandler messages;
-    auto map = Draw(kStraight);
-    QueueComponent queue({1, 0}, {1, 1}, false);
-    for (uint32_t guest : {7u, 8u, 9u, 10u})
-        queue.Join(guest);
+    std::unique_ptr<WorldMap> map = Draw(kStraight);
+    QueueComponent queue{{1, 0}, {1, 1}, false};
+};
+
+TEST(QueueGuests, JoinLeaveAndClear)
+{
+    FourInQueue four;
+    QueueComponent& queue = four.queue;
     // A guest not in the queue is at the head's place, and its leaving changes nothing.
     queue.Leave(42);
     EXPECT_EQ(tuple(queue.GetPosition(9), queue.GetPosition(42), queue.GetGuests()),
@@ -180,7 +190,7 @@ TEST(QueueGuests, JoinLeaveAndClear)
     queue.Clear();
     queue.Advance();
     EXPECT_TRUE(queue.GetGuests().empty());
-    EXPECT_TRUE(messages.GetPendingMessages().empty());
+    EXPECT_TRUE(four.messages.GetPendingMessages().empty());
 }
 
 // The head served, or a guest taken out of the park, goes from its place; the guests behind it move up from their
@@ -201,20 +211,16 @@ TEST(QueueGuests, WhenAGuestGoesThoseBehindMoveUpInOrder)
     };
     for (const Case& c : cases)
     {
-        World world;
-        MessageHandler messages;
-        auto map = Draw(kStraight);
-        QueueComponent queue({1, 0}, {1, 1}, false);
-        for (uint32_t guest : {7u, 8u, 9u, 10u})
-            queue.Join(guest);
-        world.AdvanceClock(5.0f);
-        const float now = world.GetGameTime();
+        FourInQueue four;
+        QueueComponent& queue = four.queue;
+        four.world.AdvanceClock(5.0f);
+        const float now = four.world.GetGameTime();
         if (c.gone == 0)
             queue.Advance();
         else
             queue.RemoveGone(c.gone);
         EXPECT_EQ(queue.GetGuests(), c.left) << c.gone;
-        const std::vector<MessageRecord>& posted = messages.GetPendingMessages();
+        const std::vector<MessageRecord>& posted = four.messages.GetPendingMessages();
         ASSERT_EQ(posted.size(), c.movingUp.size()) << c.gone;
         for (size_t i = 0; i < posted.size(); ++i)
         {
