@@ -136,6 +136,9 @@ TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(texel(left + x, top + y), x == 0 || x == 4 || y == 3 ? 0xFF : 0x00) << x << "," << y;
     EXPECT_EQ(texel(left - 1, top), 0x00);
+    // A scale the texture has no room for (or none at all) makes the default font.
+    for (const int scale : {0, 3, -1})
+        EXPECT_EQ(fonttool::MakeFont(scale).texCoords, fonttool::MakeFont().texCoords) << scale;
 
     testsupport::TempDir dir;
     for (const std::vector<const char*>& wrong :
