@@ -667,6 +667,31 @@ TEST_F(Buildings, OfferTheirPriceOnlyWhenTheyCanTakeTheGuest)
     EXPECT_FALSE(Offered(kiosk, Guest()));
 }
 
+// A guest taken out of the park leaves no trace at the building: its seat, its place inside, its place among the
+// leavers and its place in the queue go, and another guest gets the seat.
+TEST_F(Buildings, LetGoOfAGuestTakenOutOfThePark)
+{
+    BuildingObject* cafe = park.Build("CAFE", 4, 10);
+    std::vector<uint32_t> seated;
+    for (int i = 0; i < 4; ++i)
+    {
+        seated.push_back(Guest());
+        ASSERT_TRUE(Offered(cafe, seated.back())) << i;
+        park.Send(seated.back(), cafe->GetID(), MT_PRICE_OK);
+    }
+    const uint32_t queued = Guest(), leaving = Guest(), waiting = Guest();
+    cafe->JoinQueue(queued);
+    cafe->JoinQueue(waiting);
+    cafe->AddLeaver(leaving);
+    EXPECT_FALSE(Offered(cafe, Guest())) << "the table is not full";
+    for (uint32_t gone : {seated[0], queued, leaving})
+        cafe->ForgetGuest(gone);
+    EXPECT_EQ(cafe->GetGuestList(), (std::vector<uint32_t>{seated[1], seated[2], seated[3]}));
+    EXPECT_TRUE(cafe->GetLeavingList().empty());
+    EXPECT_EQ(cafe->GetQueue()->GetGuests(), std::vector<uint32_t>{waiting});
+    EXPECT_TRUE(Offered(cafe, Guest()));
+}
+
 TEST_F(Buildings, BookEachSaleIntoTheRightTotalsAndServeTheGuest)
 {
     // Where the price goes (I park income, A attraction income, R retail income, N animal income), and how the
