@@ -142,7 +142,8 @@ crowd/crowd_cheer_00.txt|data/Models/D_Ezize/Characters/crowd_cheer_00.tm
 LIST
 echo "make-sample-data: $models models written under sample-data/"
 
-# Grids: the text's rows are y from its first row's cell, characters x; '.' walkable ground, '#' footpath on it.
+# Grids: the text's rows are y from its first row's cell, characters x; '.' walkable ground. A grid holds ground
+# only: footpath is laid by the world scripts, which leaves each path cell's neighbours marked as its tile needs.
 grids=0
 for text in "$src"/maps/*.txt; do
     [ -e "$text" ] || continue
@@ -157,7 +158,8 @@ for text in "$src"/maps/*.txt; do
         for my $r (0 .. $#rows) {
             my @c = split //, $rows[$r];
             for my $i (0 .. $#c) {
-                my $value = $c[$i] eq "#" ? 0x90000001 : $c[$i] eq "." ? 0x80000001 : die "bad cell $c[$i]";
+                die "$text: footpath (#) belongs in a world script Path command, not in the grid\n" if $c[$i] eq "#";
+                my $value = $c[$i] eq "." ? 0x80000001 : die "bad cell $c[$i]";
                 $cells[($x0 + $i) * $size + $y0 + $r] = $value;
             }
         }

@@ -431,6 +431,10 @@ void World::SetQueueCell(int32_t x, int32_t y, uint32_t shape)
     }
     cell->m_uiFlags =
         (cell->m_uiFlags & ~CELL_QUEUE_SHAPE) | CELL_QUEUE | ((shape << kQueueShapeShift) & CELL_QUEUE_SHAPE);
+    // The footpath beside it shows the queue's openings now, as it will once the park is saved and loaded and every
+    // tile is worked out again.
+    if (g_pPathTileSet)
+        g_pPathTileSet->SetQueueTileShape({x, y}, QueueShapeOf(cell->m_uiFlags));
 }
 
 void World::RequestScenery(uint32_t kind, const char* name, int32_t gridX, int32_t gridY, uint8_t direction)

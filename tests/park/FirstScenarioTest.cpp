@@ -1,6 +1,6 @@
 // The sample's first scenario played for two days at top speed: guests come in through its entrance, ride the fun
 // house, buy at a kiosk placed as the build tool places one, and go home; the kiosk's takings are its sales at its
-// price.
+// price; its paths look the same once the park is saved and loaded.
 #include "park/BuildingObject.h"
 #include "park/QueueComponent.h"
 #include "scripts/ObjectStates.h"
@@ -10,6 +10,7 @@
 #include "world/CreationRequests.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
+#include "world/WorldMap.h"
 
 #include <gtest/gtest.h>
 
@@ -146,4 +147,53 @@ TEST_F(FirstScenario, AGuestTakenOutOfTheParkAtTheFunHouseLeavesItsPlaceToOthers
         for (const auto& box : reports.boxes)
             ADD_FAILURE() << box.text;
     }
+}
+
+// Every footpath cell of the first scenario shows, from the start, the tile its neighbours give it: the tiles a
+// loaded park works out again from the saved cells, the side path's end beside the queue cell the script lays after
+// it too. The avenue runs through the park from the entrance's row to row 40, so each of its cells between has
+// footpath on both sides along it.
+TEST_F(FirstScenario, ItsPathsShowTheSameTilesBeforeAndAfterTheParkIsSavedAndLoaded)
+{
+    constexpr const char* kFirst = "data/Scenario/Scenario1/Scenario1.pis";
+    testsupport::RecordingReportSink reports;
+    struct Shown
+    {
+        uint32_t flags;
+        uint8_t tile;
+    };
+    std::vector<Shown> before;
+    std::vector<uint8_t> saved;
+    {
+        World world(nullptr, nullptr, kFirst, false);
+        ASSERT_TRUE(world.IsBuilt());
+        world.Update(1.0f / 30.0f);
+        for (uint32_t i = 0; i < g_pWorldMap->GetCellCount(); ++i)
+            before.push_back({g_pWorldMap->CellAt(i).m_uiFlags, g_pWorldMap->CellAt(i).m_uTileIndex});
+        for (int32_t y = 17; y < 40; ++y)
+        {
+            const uint32_t flags = g_pWorldMap->GetFlags({64, y});
+            EXPECT_EQ(flags & (CELL_FOOTPATH | 0x00110000u), CELL_FOOTPATH | 0x00110000u) << "avenue at row " << y;
+        }
+        saved = Save(world);
+    }
+    const std::unique_ptr<World> loaded = Load(saved, kFirst);
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_EQ(g_pWorldMap->GetCellCount(), before.size());
+    int differ = 0;
+    for (uint32_t i = 0; i < before.size(); ++i)
+    {
+        const MapCell& cell = g_pWorldMap->CellAt(i);
+        const bool path = (cell.m_uiFlags & CELL_FOOTPATH) != 0;
+        if (cell.m_uiFlags != before[i].flags || (path && cell.m_uTileIndex != before[i].tile))
+        {
+            if (++differ <= 5)
+                ADD_FAILURE() << "cell " << cell.m_x << ", " << cell.m_y << ": flags " << std::hex << before[i].flags
+                              << " then " << cell.m_uiFlags << ", tile " << std::dec << int{before[i].tile} << " then "
+                              << int{cell.m_uTileIndex};
+        }
+    }
+    EXPECT_EQ(differ, 0);
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
 }

@@ -50,12 +50,12 @@ protected:
         }
         return testsupport::ReadBytes(file);
     }
-    std::unique_ptr<World> Load(const std::vector<uint8_t>& bytes)
+    std::unique_ptr<World> Load(const std::vector<uint8_t>& bytes, const char* scenario = kScenario)
     {
         const std::string file = dir.File("load.sav");
         testsupport::WriteBytes(file, bytes);
         BinarySerialStream in(false, file.c_str());
-        return World::LoadSaved(nullptr, nullptr, kScenario, in);
+        return World::LoadSaved(nullptr, nullptr, scenario, in);
     }
 
     testsupport::ScopedCurrentDir cwd{std::string(TW_SOURCE_DIR) + "/sample-data"};

@@ -22,14 +22,14 @@ namespace
 
 const std::string kSampleData = std::string(TW_SOURCE_DIR) + "/sample-data";
 
-// The flags the grid text asks for at each cell: a 32 x 32 area from (48, 16), '.' walkable ground (0x80000001),
-// '#' footpath on walkable ground (0x90000001); everything else 0x20000000.
+// The flags the grid text asks for at each cell: a 32 x 32 area from (48, 16), '.' walkable ground (0x80000001);
+// everything else 0x20000000. A grid holds no footpath.
 uint32_t ExpectedFlags(const std::vector<std::string>& rows, int x, int y)
 {
     const int r = y - 16, c = x - 48;
     if (r < 0 || c < 0 || r >= static_cast<int>(rows.size()) || c >= static_cast<int>(rows[r].size()))
         return 0x20000000u;
-    return rows[r][c] == '#' ? 0x90000001u : 0x80000001u;
+    return rows[r][c] == '.' ? 0x80000001u : 0u;
 }
 
 } // namespace
@@ -58,14 +58,13 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
         for (const std::string& name : models)
             EXPECT_NE(g_ModelManager.Load(name.c_str()), 0u) << name;
 
-        // The grid is the one its source text describes, but for the side path the world script lays on row 36
-        // (cells 65 to 70 east of the avenue, a queue cell at 71) and the tiles around it, and for the four buildings
-        // it places with the cells round them: a staff room on cells 61-62 x 17-18 with the three cells of path from
-        // its serve cell to the avenue on row 16 (and the tiles round them, on row 15 too), and a fun house on 66-67 x
-        // 20-21
-        // (its queue start below it marks the cells beside it) with the two cells of path from the avenue to its
-        // serve cell on row 19 (and the avenue's tiles beside them), a lagoon on 60-62 x 24-26 and an arena on 66-68
-        // x 25-27.
+        // The grid is the ground its source text describes, but where the world script lays paths and places
+        // buildings, with the cells round them (whose neighbour marks change): the avenue (column 64, rows 16 to 40)
+        // and the cross path (row 32, columns 52 to 76) it lays first; the side path on row 36 (cells 65 to 70 east
+        // of the avenue, a queue cell at 71); a staff room on cells 61-62 x 17-18 with the three cells of path from
+        // its serve cell to the avenue on row 16; a fun house on 66-67 x 20-21 (its queue start below it marks the
+        // cells beside it) with the two cells of path from the avenue to its serve cell on row 19; a lagoon on 60-62
+        // x 24-26 and an arena on 66-68 x 25-27.
         std::istringstream text(testsupport::ReadText(kSampleData + "/src/maps/BaycrestGrid.txt"));
         std::vector<std::string> rows;
         for (std::string line; std::getline(text, line);)
@@ -81,6 +80,7 @@ TEST(SampleScenario, BuildsFromTheSampleDataAndRunsTenThousandFramesWithoutAnErr
             for (int y = 0; y < 128; ++y)
             {
                 const bool laidByScript =
+                    (x >= 63 && x <= 65 && y >= 15 && y <= 41) || (x >= 51 && x <= 77 && y >= 31 && y <= 33) ||
                     (x >= 63 && x <= 72 && y >= 35 && y <= 37) || (x >= 60 && x <= 63 && y >= 15 && y <= 19) ||
                     (x >= 65 && x <= 68 && y >= 18 && y <= 22) || (x == 64 && y >= 15 && y <= 20) ||
                     (x >= 60 && x <= 62 && y >= 24 && y <= 26) || (x >= 66 && x <= 68 && y >= 25 && y <= 27);
