@@ -107,23 +107,25 @@ TEST(Footprint, EachMarkOfItsMapGridIsLaidAndTakenUpAgain)
     BuildingPark park(Tables({"O00S0", "0LAQ0", "PLLL0", "0E00O"}, {"00000", "0TTT0", "0TTT0", "0000C"}), 20);
     park.tiles->PlacePathTile({12, 9});
     const uint8_t tile = park.map->GetCell({12, 9})->m_uTileIndex;
-    // Below E a footpath, railed on three sides, whose tile changes while E is footpath.
+    // Below E a footpath cell whose path reaches only its side 1, where footpath lies, railed on sides 0 and 3.
     park.tiles->PlacePathTile({10, 9});
     park.tiles->PlacePathTile({9, 8});
-    for (int side : {0, 1, 3})
+    park.tiles->PlacePathTile({10, 8});
+    for (int side : {0, 3})
     {
         Stub* rail = park.Make(OBJECT_SCENERY, "RAIL1");
         rail->SetWorldPosition(WorldMap::GridToWorld({9, 8}));
         rail->SetDirection(side);
     }
-    // Rails stand on the sides where the path's edge is open: one goes when its edge closes and is put back, like
-    // the others, when it opens again. As "rails/open" for sides 1 and 3.
+    // Laying E opens the cell's side 0, and the rail on the side still closed, 3, goes; taking E up closes side 0
+    // again, and the take-up adds a rail on the open side that has none, 1, but takes none away: side 0's rail
+    // stays. As "rails/open" for sides 0, 1 and 3.
     const auto rails = [&]
     {
         uint8_t edges[4];
         park.tiles->GetPathEdges({9, 8}, edges);
         std::string text;
-        for (int side : {1, 3})
+        for (int side : {0, 1, 3})
         {
             int n = 0;
             for (BaseObject* o : park.map->GetObjectsAt({9, 8}))
@@ -139,7 +141,7 @@ TEST(Footprint, EachMarkOfItsMapGridIsLaidAndTakenUpAgain)
     Stub* beside = park.Make(OBJECT_LITTER, "LITTER");
     beside->SetWorldPosition(WorldMap::GridToWorld({13, 11}));
     const uint32_t cleaner = park.Make(OBJECT_CLEANER, "CLEANER")->GetID();
-    EXPECT_EQ(pair(rails(), texel()), pair(std::string("1/1 1/1 "), 0xFF000000u));
+    EXPECT_EQ(pair(rails(), texel()), pair(std::string("1/0 0/1 1/0 "), 0xFF000000u));
 
     BuildingObject* hall = park.Build("HALL", 9, 10);
     ASSERT_NE(hall, nullptr);
@@ -157,7 +159,7 @@ TEST(Footprint, EachMarkOfItsMapGridIsLaidAndTakenUpAgain)
         EXPECT_EQ(park.map->GetFlags(cell) & mask, built) << name;
     EXPECT_EQ(tuple(hall->m_ServeInOutGrid, hall->m_ServeOutGrid, hall->m_bHasOutGrid, hall->GetQueue()->IsTwoWay(),
                     park.map->GetCell({12, 9})->m_uTileIndex, texel(), rails()),
-              tuple(GridPos{11, 12}, GridPos{12, 9}, true, true, tile, 0u, std::string("0/0 0/0 ")));
+              tuple(GridPos{11, 12}, GridPos{12, 9}, true, true, tile, 0u, std::string("1/1 0/1 0/0 ")));
     const std::vector<Received> told = Taken(MT_BUILDING_BEING_REMOVED);
     EXPECT_EQ(tuple(under->IsWaitingForDeath(), under->GetState(), beside->IsWaitingForDeath(), told.size()),
               tuple(true, uint32_t{STATE_DEMOLISHED}, false, size_t{1}));
@@ -176,7 +178,7 @@ TEST(Footprint, EachMarkOfItsMapGridIsLaidAndTakenUpAgain)
         EXPECT_EQ(park.map->GetFlags(cell) & mask, gone) << name;
     EXPECT_EQ(tuple(park.map->GetFlags({10, 11}) & CELL_CONSTRUCTION, park.map->GetCell({10, 11})->m_ZOffset, texel(),
                     rails()),
-              tuple(0u, 0.0f, 0xFF000000u, std::string("1/1 1/1 ")));
+              tuple(0u, 0.0f, 0xFF000000u, std::string("1/0 1/1 0/0 ")));
 }
 
 TEST(Footprint, StopsAtTheMapEdgeInsteadOfWrapping)

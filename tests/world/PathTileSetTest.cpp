@@ -8,6 +8,7 @@
 #include "gui/SpriteManager.h"
 #include "world/CreationRequests.h"
 #include "world/PathTileSet.h"
+#include "world/QueueShapes.h"
 
 #include <gtest/gtest.h>
 
@@ -461,4 +462,20 @@ TEST(TileTables, MissingEmptyOrOverlongTablesLeaveTheSetEmpty)
     PathTileSet plain("data/pathtiles.dat", "");
     EXPECT_TRUE(plain.IsLoaded());
     EXPECT_EQ(plain.GetPathSprite()->GetBankName(), "tdpathtile");
+}
+
+// The sample data's footpath table gives every cell the tile whose path reaches just the sides with footpath beside
+// them, whatever its diagonal neighbours: straight runs, corners, junctions, crossings and cells on their own.
+TEST(TileTables, TheSampleTableReachesTheSidesWithFootpathBesideThem)
+{
+    testsupport::ScopedCurrentDir cwd(TW_SOURCE_DIR "/sample-data");
+    PathTileSet::Table table;
+    ASSERT_TRUE(PathTileSet::ReadTable("data/pathtiles.dat", table));
+    for (uint32_t mask = 0; mask < 256; ++mask)
+    {
+        const uint8_t reached = queueshape::PathEdges(table[mask]);
+        for (int32_t side = 0; side < 4; ++side)
+            EXPECT_EQ((reached >> side & 1u) != 0, (mask >> (2 * side) & 1u) != 0)
+                << "mask " << mask << " side " << side;
+    }
 }
