@@ -37,16 +37,8 @@ constexpr uint32_t kListHighlight = 0x1ADB7B;
 constexpr uint32_t kPerrinholdGrass = 0x4FA35A;
 constexpr uint32_t kDunmereLagoon = 0x2B8F8A;
 
-bool Near(uint32_t pixel, uint32_t rgb, int tolerance = 12)
-{
-    for (int shift : {0, 8, 16})
-    {
-        const int a = static_cast<int>((pixel >> shift) & 0xFF), b = static_cast<int>((rgb >> shift) & 0xFF);
-        if (std::abs(a - b) > tolerance)
-            return false;
-    }
-    return true;
-}
+// How far a read-back pixel may lie from the colour it shows.
+constexpr int kTolerance = 12;
 
 // Distinct colours of the frame (a blank frame has one).
 size_t ColourCount(const Frame& frame)
@@ -99,7 +91,7 @@ TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
     const Frame menu = Shot("frontend-1-menu");
     ASSERT_GT(menu.width, 0u);
     EXPECT_GT(ColourCount(menu), 20u);
-    EXPECT_TRUE(Near(menu.At(50, 190), kButtonBlue)) << std::hex << menu.At(50, 190);
+    EXPECT_TRUE(gametest::NearRgb(menu.At(50, 190), kButtonBlue, kTolerance)) << std::hex << menu.At(50, 190);
     ASSERT_NE(Gui().GetBubbles(), nullptr);
     EXPECT_FALSE(Gui().GetBubbles()->GetBubbles().empty()); // twelve at first; some have risen out since
     Wait(1.0f);
@@ -119,8 +111,8 @@ TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
     EXPECT_EQ(locks, 9);
     const Frame start = Shot("frontend-2-scenarios");
     EXPECT_TRUE(Differs(menu, start));
-    EXPECT_TRUE(Near(start.At(430, 119), kListHighlight)) << std::hex << start.At(430, 119);
-    EXPECT_TRUE(Near(start.At(608, 214), kPerrinholdGrass)) << std::hex << start.At(608, 214);
+    EXPECT_TRUE(gametest::NearRgb(start.At(430, 119), kListHighlight, kTolerance)) << std::hex << start.At(430, 119);
+    EXPECT_TRUE(gametest::NearRgb(start.At(608, 214), kPerrinholdGrass, kTolerance)) << std::hex << start.At(608, 214);
 
     // The fifth row (an open scenario of the third park): its picture and its description.
     Click(200, 110 + 4 * 18 + 9);
@@ -132,7 +124,7 @@ TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
     EXPECT_EQ(description->TextId(), "MAINSS_SCENARIO5_DESC");
     const Frame chosen = Shot("frontend-3-chosen");
     EXPECT_TRUE(Differs(start, chosen));
-    EXPECT_TRUE(Near(chosen.At(608, 234), kDunmereLagoon)) << std::hex << chosen.At(608, 234);
+    EXPECT_TRUE(gametest::NearRgb(chosen.At(608, 234), kDunmereLagoon, kTolerance)) << std::hex << chosen.At(608, 234);
 
     // Back to the menu, then the credits.
     Click(88, 544);
@@ -246,7 +238,7 @@ TEST_F(FrontEndWalkTest, FarewellPageLogoAndMenuOneClickEach)
     const Frame farewell = Shot("frontend-8-farewell");
     EXPECT_TRUE(Differs(menu, farewell));
     EXPECT_GT(ColourCount(farewell), 2u);
-    EXPECT_TRUE(Near(farewell.At(20, 20), 0xFFFFFF)) << std::hex << farewell.At(20, 20);
+    EXPECT_TRUE(gametest::NearRgb(farewell.At(20, 20), 0xFFFFFF, kTolerance)) << std::hex << farewell.At(20, 20);
 
     Click(400, 450);
     Wait(0.3f);

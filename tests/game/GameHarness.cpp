@@ -26,6 +26,14 @@ GameHarness::~GameHarness()
     Stop();
 }
 
+bool NearRgb(uint32_t pixel, uint32_t rgb, int tolerance)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(static_cast<int>(pixel >> shift & 0xFF) - static_cast<int>(rgb >> shift & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
+
 bool IsShadeOf(uint32_t pixel, uint32_t colour)
 {
     const auto channels = [](uint32_t c) {

@@ -35,6 +35,8 @@ struct Frame
 // A pixel of that colour under any white light: its channels in the same proportions (each channel over the
 // largest), whatever the brightness; false for pixels too dark to tell.
 bool IsShadeOf(uint32_t pixel, uint32_t colour);
+// Whether each of the pixel's red, green and blue lies within `tolerance` of rgb's.
+bool NearRgb(uint32_t pixel, uint32_t rgb, int tolerance);
 // The frame's pixels of that colour, and those within `radius` pixels of the screen point of a scene point.
 int CountShades(const Frame& frame, uint32_t colour);
 int ShadesNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour, int radius);

@@ -39,14 +39,6 @@ int Sum(uint32_t rgb)
     return static_cast<int>((rgb >> 16 & 0xFF) + (rgb >> 8 & 0xFF) + (rgb & 0xFF));
 }
 
-bool Near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > tolerance)
-            return false;
-    return true;
-}
-
 // The pixels of the frame's top row whose colour is the sky's colour of the direction they look in (for the sun
 // of the moment), and the mean colour of the row.
 struct SkyRow
@@ -65,7 +57,7 @@ SkyRow ReadSkyRow(const Frame& frame)
         Vec3 origin, direction;
         g_GraphicsManager.GetPickRay(static_cast<int16_t>(x), 1, &origin, &direction);
         const uint32_t pixel = frame.At(x, 1);
-        row.matching += Near(pixel, SkyDome::SkyColour(direction * 3.0f, sun), 16) ? 1 : 0;
+        row.matching += gametest::NearRgb(pixel, SkyDome::SkyColour(direction * 3.0f, sun), 16) ? 1 : 0;
         for (int c = 0; c < 3; ++c)
             sums[static_cast<size_t>(c)] += pixel >> (16 - 8 * c) & 0xFF;
     }
@@ -300,7 +292,7 @@ TEST_F(ParkViewTest, TheSkyAndTheHazeFollowTheTimeOfDay)
         const Frame frame = harness.Screenshot();
         GameHarness::Keep(frame, "park-view-" + std::to_string(static_cast<int>(c.hour)));
         // The haze the graphics manager holds (each channel 255 / 256 of the table's, as it keeps fog colours).
-        EXPECT_TRUE(Near(g_GraphicsManager.GetFogColour() & 0xFFFFFF, c.fog, 2))
+        EXPECT_TRUE(gametest::NearRgb(g_GraphicsManager.GetFogColour() & 0xFFFFFF, c.fog, 2))
             << std::hex << g_GraphicsManager.GetFogColour();
         rows.push_back(ReadSkyRow(frame));
         EXPECT_GT(rows.back().matching, 200);
