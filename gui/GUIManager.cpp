@@ -1112,7 +1112,9 @@ void GUIManager::DrawDialogs()
     }
     for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
     {
-        if (m_bLock && !it->drawWhileLocked)
+        // A closing entry's layer goes at the next update. Its dialog may already be open again in a new entry (a
+        // panel reopened for another object), whose layer must take the repaint that the dirty flags ask for.
+        if ((m_bLock && !it->drawWhileLocked) || it->state == ENTRY_CLOSING)
             continue;
         m_pDialogObject = it->listener;
         const GuiRect& r = it->dialog->GetRect();
@@ -1132,8 +1134,11 @@ void GUIManager::DrawDialogs()
 
 void GUIManager::Draw()
 {
+    // Closing entries are no longer shown (their dialog may be open again for another listener).
     auto drawEntry = [this](const DialogEntry& entry)
     {
+        if (entry.state == ENTRY_CLOSING)
+            return;
         m_pDialogObject = entry.listener;
         if (m_pDisplay)
             m_pDisplay->DrawSurface(entry.dialog->GetRect().left, entry.dialog->GetRect().top, entry.layer);

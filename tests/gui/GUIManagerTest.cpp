@@ -26,7 +26,9 @@ const char* const kScript = "Font(GuiFont7)\n"
                             "DialogItem B(200, 0, 299, 99, NONE, 2, 1)\n{\n}\n"
                             "DialogItem M(400, 0, 499, 99, CLEAR, 3, 0)\n{\n}\n"
                             "DialogItem A2(0, 0, 99, 99, NONE, 1, 0)\n{\n}\n"
-                            "DialogItem ObjectBrowser(600, 0, 699, 99, NONE, 4, 0)\n{\n}\n";
+                            "DialogItem ObjectBrowser(600, 0, 699, 99, NONE, 4, 0)\n{\n}\n"
+                            "DialogItem P(0, 200, 99, 299, NONE, 5, 0)\n{\nVariable(10, 10, 90, 30, NAME, 0, "
+                            "4294967295, 2)\n}\n";
 
 // The positions a shell remembers.
 class PositionShell : public GuiShell
@@ -355,6 +357,53 @@ TEST_F(GUIManagerTest, DialogsPaintTheirLayersAndASlotRedrawsOnlyWhatItShows)
         EXPECT_EQ(gui->FindItem(WT_DIALOG, "ObjectBrowser")->IsDirty(), c.browserDirty) << c.slot;
         EXPECT_EQ(gui->FindItem(WT_DIALOG, "A")->IsDirty(), c.otherDirty) << c.slot;
     }
+}
+
+// A panel reopened for another object in the frame it closed for the first (a panel's Next button does it between
+// the update and the drawing): the new entry's layer takes the dialog's picture, and the closing entry, whose
+// dialog is the same one, is neither repainted nor drawn with the first object's values.
+TEST_F(GUIManagerTest, ADialogReopenedForAnotherListenerIsPaintedAndDrawnOnlyForIt)
+{
+    struct Counting : guitest::RecordingListener
+    {
+        void GetVariable(const char* keyword, platform::WString& text) override
+        {
+            ++asked;
+            RecordingListener::GetVariable(keyword, text);
+        }
+        int asked = 0;
+    };
+    Counting first, second;
+    first.values["NAME"] = u"first";
+    second.values["NAME"] = u"second";
+    ASSERT_TRUE(gui->OpenDialog("P", &first));
+    Frame(0, 900, 900);
+    gui->DrawDialogs();
+    gui->Draw();
+    ASSERT_GT(first.asked, 0) << "the panel's figure is read from its object";
+    ASSERT_TRUE(gui->OpenDialog("P", &second));
+    const auto& open = gui->GetOpenList();
+    ASSERT_EQ(open.size(), 2u);
+    ASSERT_EQ(open.front().listener, &second);
+    ASSERT_EQ(open.back().state, GUIManager::ENTRY_CLOSING);
+    const int32_t fresh = open.front().layer;
+    gui->DrawDialogs();
+    const int askedBefore = first.asked;
+    gui->Draw();
+    EXPECT_EQ(first.asked, askedBefore) << "the closing entry is not drawn";
+    EXPECT_GT(second.asked, 0);
+    // Painted white (the background "NONE") at once, and still after the closing entry went at the next update.
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        const SoftSurface* layer = display->GetSurface(fresh);
+        ASSERT_NE(layer, nullptr);
+        ASSERT_EQ(layer->m_uWidth, 100u);
+        EXPECT_EQ(layer->m_pPixels[0], 0x7FFF) << frame;
+        EXPECT_EQ(layer->m_pPixels[99 * 100 + 99], 0x7FFF) << frame;
+        Frame(10 + frame * 10, 900, 900);
+        gui->DrawDialogs();
+    }
+    EXPECT_EQ(gui->GetOpenList().size(), 1u);
 }
 
 // While the manager is locked only the dialogs opened to be drawn then are drawn, each with its own listener as the
