@@ -93,6 +93,10 @@ public:
 
     // ---- keyword interface
     void GetVariable(const char* keyword, platform::WString& text) override;
+    // A value from a widget: the price and the start level take it as a decimal number (a number adjuster's or a
+    // slider's), the other keywords as a whole number.
+    void SetVariable(const char* keyword, const DialogValue& value) override;
+    // The 32-bit form: the price and the start level read their value's bits as a float.
     void SetVariable(const char* keyword, const int32_t* value) override;
     void ResetPanelState() override;
 

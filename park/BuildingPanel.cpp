@@ -9,6 +9,7 @@
 #include "park/Money.h"
 #include "park/ParkGui.h"
 #include "park/ParkManagers.h"
+#include "park/ParkViews.h"
 #include "park/RepairManager.h"
 #include "scripts/WorldParams.h"
 #include "world/ObjectKinds.h"
@@ -129,7 +130,7 @@ void BuildingObject::OpenMenu()
     m_SelectLevel = 2;
 }
 
-void BuildingObject::OnSelected(bool open, bool /*focus*/)
+void BuildingObject::OnSelected(bool open, bool focus)
 {
     if (!open)
     {
@@ -154,7 +155,12 @@ void BuildingObject::OnSelected(bool open, bool /*focus*/)
             g_pObjectManager->ClosePanelsOfKind(OBJECT_BUILDING);
         OpenMenu();
     }
-    // The camera's look-at comes with the camera commands.
+    // Asked to (the panel's previous and next buttons, a building picked behind others), the camera turns to it.
+    if (focus)
+    {
+        if (ParkViews* views = GetParkViews())
+            views->LookAt(m_WorldXYZ);
+    }
 }
 
 void BuildingObject::ClosePanel()
@@ -436,6 +442,23 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     {
         GetLogger()->Report(0, "BuildingObject::GetVariable - data keyword not recognised - %s", keyword);
     }
+}
+
+void BuildingObject::SetVariable(const char* keyword, const DialogValue& value)
+{
+    if (!keyword)
+        return;
+    long n = 0;
+    if (Indexed(keyword, "ATTRACTION_PRICE_", n) || std::strcmp(keyword, "RIDE_START_LEVEL") == 0)
+    {
+        const float number = value.AsFloat();
+        int32_t bits = 0;
+        std::memcpy(&bits, &number, sizeof bits);
+        SetVariable(keyword, &bits);
+        return;
+    }
+    const int32_t whole = value.AsInt();
+    SetVariable(keyword, &whole);
 }
 
 void BuildingObject::SetVariable(const char* keyword, const int32_t* value)

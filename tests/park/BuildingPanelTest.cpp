@@ -2,6 +2,7 @@
 // of its own, the keywords it accepts, and the opening and closing of its dialogs.
 #include "gui/VariableWidgets.h"
 #include "scripts/ObjectStates.h"
+#include "tests/park/GuestTestSupport.h"
 #include "tests/park/JobsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +175,37 @@ TEST_F(Panel, AnswersEveryKeywordFromTheBuildingAndThePark)
     // Without the animal slot chosen in the adopt dialog there is nothing to confirm.
     gui.selections[11] = 2;
     EXPECT_EQ(Get(pool, "ANIMAL_CONFIRM_ADOPT"), u"");
+}
+
+// The values widgets hand over carry their kind: a number adjuster's or a slider's decimal number sets the price and
+// the start level, whole numbers set them too, and the switches take either as a whole number.
+TEST_F(Panel, TakesWidgetValuesByTheirKind)
+{
+    const struct
+    {
+        BuildingObject* building;
+        const char* keyword;
+        DialogValue value;
+        const char* read;
+        const char16_t* text;
+    } cases[] = {
+        {pool, "ATTRACTION_PRICE_0", DialogValue::Float(3.25f), "ATTRACTION_PRICE_0", u"3.25"},
+        {pool, "ATTRACTION_PRICE_1", DialogValue::Int(4), "ATTRACTION_PRICE_0", u"4.00"},
+        {pool, "ATTRACTION_PRICE_0", DialogValue::Float(NAN), "ATTRACTION_PRICE_0", u"4.00"},
+        {toilet, "RIDE_START_LEVEL", DialogValue::Float(0.75f), "RIDE_START_LEVEL", u"0.75"},
+        {toilet, "RIDE_START_LEVEL", DialogValue::Float(INFINITY), "RIDE_START_LEVEL", u"0.75"},
+        {kiosk, "BI_BUILDING_OPEN", DialogValue::Float(1.0f), "BI_BUILDING_OPEN", u"1"},
+        {kiosk, "BI_BUILDING_OPEN", DialogValue::Int(0), "BI_BUILDING_OPEN", u"0"},
+        {toilet, "ROOF_CHECK", DialogValue::Int(1), "ROOF_CHECK", u"1"},
+        {toilet, "ROOF_CHECK", DialogValue::Float(0.0f), "ROOF_CHECK", u"0"},
+    };
+    for (const auto& c : cases)
+    {
+        DialogListener& listener = *c.building;
+        listener.SetVariable(c.keyword, c.value);
+        EXPECT_EQ(Get(c.building, c.read), c.text) << c.keyword;
+    }
+    EXPECT_EQ(park.CountReports("takes whole numbers only"), 0u);
 }
 
 TEST_F(Panel, SetsPricesLevelsTheRoofAndOpening)
@@ -366,6 +398,35 @@ TEST_F(Panel, OpensItsMenuAndClosesTheOthers)
     kiosk->OnSelected(true, false);
     EXPECT_EQ(gui.opened.back(), std::make_pair(std::string("DemolishBuilding"), static_cast<DialogListener*>(kiosk)));
     EXPECT_EQ(kiosk->GetSelectLevel(), 1);
+}
+
+// The camera turns to a building only when its selection asks for it: a panel's previous and next buttons and a
+// building picked behind others do, a building clicked in plain view does not; whichever way the panel goes.
+TEST_F(Panel, TurnsTheCameraToItOnlyWhenAsked)
+{
+    guesttest::Views views;
+    kiosk->OnSelected(true, false);
+    EXPECT_TRUE(views.lookedAt.empty());
+    const struct
+    {
+        BuildingObject* building;
+        bool open;
+    } cases[] = {{toilet, true}, {kiosk, false}, {pool, true}};
+    for (const auto& c : cases)
+    {
+        views.lookedAt.clear();
+        c.building->OnSelected(c.open, true);
+        ASSERT_EQ(views.lookedAt.size(), 1u) << c.building->GetName();
+        const platform::Vec3& at = views.lookedAt[0];
+        const platform::Vec3& position = c.building->GetWorldPosition();
+        EXPECT_EQ(std::tuple(at.x, at.y, at.z), std::tuple(position.x, position.y, position.z))
+            << c.building->GetName();
+    }
+    // A building being pulled down too.
+    views.lookedAt.clear();
+    kiosk->Sell();
+    kiosk->OnSelected(true, true);
+    EXPECT_EQ(views.lookedAt.size(), 1u);
 }
 
 } // namespace
