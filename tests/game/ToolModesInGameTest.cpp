@@ -228,8 +228,11 @@ TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedW
     Press(true);
     Press(false);
     EXPECT_EQ(kiosk->GetSelectLevel(), 2) << "the kiosk's panel is open";
+    EXPECT_TRUE(Gui().IsDialogOpen("BUILDING_Menu"));
 
-    // The bulldozer: a click on a footpath cell removes it and pays 5 back.
+    // The bulldozer: a click on a footpath cell removes it and pays 5 back (the panel, which covers the right of the
+    // park, closed first).
+    Gui().CloseAllDialogs();
     Gui().SetMode(8);
     Settle();
     const float cashBeforeDozer = g_pWorld->GetPlayer()->Cash;

@@ -123,7 +123,8 @@ TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
         EXPECT_EQ(font.GetHeight(), c.height);
         for (int ch = 0; ch < 256; ++ch)
         {
-            const bool printable = ch >= 0x20 && ch <= 0x7E;
+            // The no-break space is as wide as a space.
+            const bool printable = (ch >= 0x20 && ch <= 0x7E) || ch == 0xA0;
             EXPECT_EQ(font.GetGlyphWidth(static_cast<char16_t>(ch)), printable ? c.advance : 0) << ch;
         }
     }

@@ -12,6 +12,7 @@ namespace
 
 constexpr int kFirst = 0x20;
 constexpr int kLast = 0x7E;
+constexpr int kNoBreakSpace = 0xA0;
 constexpr int kCellsPerRow = 16;
 constexpr int kCharacterCount = 256;
 constexpr size_t kKerningSize = 65536;
@@ -145,6 +146,9 @@ static_assert(CellWidth(kSmallPixelScale) < kCellWidth && CellHeight(kSmallPixel
 
 const char* const* GlyphRows(int character)
 {
+    // The no-break space (which keeps a text's leading space, as the text table's " %d" add-ons need) is a space.
+    if (character == kNoBreakSpace)
+        character = ' ';
     return character >= kFirst && character <= kLast ? kGlyphs[character - kFirst] : nullptr;
 }
 
@@ -170,7 +174,7 @@ FontFiles MakeFont(int scale)
         }
     }
 
-    // The rectangles: the whole cell of every printable character, nothing for the others.
+    // The rectangles: the whole cell of every printable character and the no-break space, nothing for the others.
     Put(files.texCoords, static_cast<uint32_t>(cellHeight), 4);
     Put(files.texCoords, 0, 4);
     for (int c = 0; c < kCharacterCount; ++c)
