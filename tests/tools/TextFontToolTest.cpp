@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,53 @@ TEST(SampleTexts, TheShippedTableIsMadeFromItsSource)
         b = static_cast<uint8_t>(~b);
     EXPECT_EQ(testsupport::ReadBytes(kSampleData + "/data/text_uk.ble"), expected)
         << "run tools/make-sample-data.sh after editing the source";
+}
+
+// The texts the park looks up by a name it forms: a guest's thoughts and the missed-desire messages in three
+// wordings (1 to 3), the staff's remarks in three (01 to 03), the breakdown messages and the building panels' texts.
+// An id written against its text (no blank between) would read as another id and leave the one asked for missing.
+TEST(SampleTexts, EveryTextTheParkAsksForIsThere)
+{
+    std::vector<TextPair> pairs;
+    std::string error;
+    ASSERT_TRUE(texttool::ParseSource(testsupport::ReadText(kSampleData + "/src/text/text_uk.txt"), &pairs, &error))
+        << error;
+    std::set<std::string> ids;
+    for (const TextPair& pair : pairs)
+        ids.insert(pair.id);
+    const char* const desires[] = {"MEALS", "SNACKS", "ANIMAL_ATTRACT", "ANIMAL_SHOW", "AMUSEMENT",
+                                   "RIDE",  "RETAIL", "TOILET",         "REST"};
+    std::vector<std::string> wanted;
+    const auto threeWordings = [&](const std::string& base, bool twoDigits)
+    {
+        for (int n = 1; n <= 3; ++n)
+            wanted.push_back(base + (twoDigits ? "_0" : "_") + std::to_string(n));
+    };
+    for (const char* desire : desires)
+    {
+        threeWordings(std::string("GUEST_THOUGHT_DESIRE_") + desire, false);
+        threeWordings(std::string("FEEDBACK_MISSED_") + desire, false);
+    }
+    for (const char* missed : {"CASH", "QUEUE"})
+        threeWordings(std::string("FEEDBACK_MISSED_") + missed, false);
+    for (const char* thought : {"DESIRE_MAP", "ACTIVITY_GOOD", "ACTIVITY_AVERAGE", "ACTIVITY_BAD", "CROWDING_LOOKS_BAD",
+                                "PRICE_GOOD", "PRICE_IS_BAD", "PRICE_WAS_BAD", "WELFARE_GOOD", "WELFARE_BAD"})
+        threeWordings(std::string("GUEST_THOUGHT_") + thought, false);
+    for (const char* remark :
+         {"CLEANER_INNERTOUGHT_EMPTYBIN", "CLEANER_INNERTOUGHT_CLEANTOILET", "CLEANER_INNERTOUGHT_CLEANLITTER",
+          "CLEANER_INNERTOUGHT_GOSTROLL", "CLEANER_INNERTOUGHT_STANDIDLE", "MECHANIC_INNERTOUGHT_INSPECTIONMADE",
+          "MECHANIC_BUILDING_INNERTOUGHT_REPAIRMADE", "MECHANIC_SCENERY_INNERTOUGHT_WATERED",
+          "MECHANIC_INNERTOUGHT_STANDIDLE", "ZOO_INSPECT", "STAFFTHOUGHT_STARTJOB", "STAFFTHOUGHT_STARTWORK",
+          "STAFFTHOUGHT_ENDWORK"})
+        threeWordings(std::string("FEEDBACK_") + remark, true);
+    for (int n = 1; n <= 40; ++n)
+        wanted.push_back("BUILDING_REPAIR_BROKEN_" + std::to_string(n));
+    for (const char* id :
+         {"FEEDBACK_BUILDING_BROKEN", "FEEDBACK_BUILDING_REPAIRED", "BUILDING_REPAIR_GOOD", "BI_REPAIR_FORMAT",
+          "BI_INSTANCE_ADDON", "BI_CONFIRM_DEMOLISH", "OPEN", "CLOSED", "MENU_TIPTEXT_MOREINFO"})
+        wanted.push_back(id);
+    for (const std::string& id : wanted)
+        EXPECT_EQ(ids.count(id), 1u) << id;
 }
 
 TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
