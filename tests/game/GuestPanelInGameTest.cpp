@@ -1,0 +1,81 @@
+// A guest's panel in the running program, by the pointer alone: once guests are in the first scenario's park, the
+// toolbar's staff button opens the object browser, and the button at the end of a guest's row opens that guest's
+// panel on its sand background with the guest's name written along its title row; its close button closes it.
+#include "gui/DialogItem.h"
+#include "park/GuestObject.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+
+// The panel's place on the screen, its sand and its texts' dark brown (the sample GUI script's).
+constexpr int kPanelLeft = 10;
+constexpr int kPanelTop = 294;
+constexpr uint32_t kSand = 0xF2E6C8;
+constexpr uint32_t kBrown = 0x4A3A22;
+
+class GuestPanelInGameTest : public gametest::PointerGameTest
+{
+protected:
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        g_pWorld->SetGameSpeedLevel(2);
+        for (int i = 0; i < 1200 && g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).empty(); i += 30)
+            harness.RunFrames(30);
+        ASSERT_FALSE(g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).empty()) << "no guest came in";
+    }
+    DialogListener* OpenFor(const char* dialog) const
+    {
+        for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
+            if (entry.state != GUIManager::ENTRY_CLOSING && entry.dialog->GetName() == std::string(dialog))
+                return entry.listener;
+        return nullptr;
+    }
+};
+
+TEST_F(GuestPanelInGameTest, TheObjectBrowsersRowButtonOpensAGuestsPanel)
+{
+    // The staff button (10, 566 to 70, 590) opens the object browser; its first row's button (the browser at 20, 60,
+    // its table at 10, 30, the button's column from 330) opens the row's guest's panel.
+    Click(39, 577);
+    running = harness.RunFrames(10) && running;
+    ASSERT_TRUE(Gui().IsDialogOpen("ObjectBrowser"));
+    Click(367, 97);
+    running = harness.RunFrames(10) && running;
+    auto* guest = dynamic_cast<GuestObject*>(OpenFor("GuestPanel"));
+    ASSERT_NE(guest, nullptr) << "no guest's panel opened";
+    EXPECT_EQ(guest->GetSelectLevel(), 2);
+
+    // On its sand, the guest's name and what it is doing written in brown along the first two rows, in the GL frame
+    // read back.
+    const gametest::Frame frame = harness.Screenshot();
+    ASSERT_FALSE(frame.pixels.empty());
+    gametest::GameHarness::Keep(frame, "guest-panel");
+    EXPECT_TRUE(gametest::NearRgb(frame.At(kPanelLeft + 200, kPanelTop + 150), kSand, 12));
+    for (const int row : {6, 28})
+    {
+        int brown = 0;
+        for (int y = kPanelTop + row; y < kPanelTop + row + 18; ++y)
+            for (int x = kPanelLeft + 10; x < kPanelLeft + 280; ++x)
+                brown += gametest::NearRgb(frame.At(x, y), kBrown, 24) ? 1 : 0;
+        EXPECT_GT(brown, 40) << "row " << row << " is not written";
+    }
+
+    // Its close button (290, 4 to 330, 28) closes it.
+    Click(kPanelLeft + 310, kPanelTop + 16);
+    running = harness.RunFrames(10) && running;
+    EXPECT_EQ(OpenFor("GuestPanel"), nullptr);
+    EXPECT_TRUE(running);
+}
+
+} // namespace

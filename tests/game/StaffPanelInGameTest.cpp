@@ -1,0 +1,119 @@
+// A staff member's panel in the running program, by the pointer alone: the object browser's cleaner button hires a
+// cleaner in the first scenario's park; once it is out at work a click on it opens its panel on its sand with its
+// name, the litter box untick takes sweeping from its jobs, and the dismiss button asks first, then dismisses it.
+#include "engine/render/GraphicsManager.h"
+#include "gui/DialogItem.h"
+#include "park/CleanerObject.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace
+{
+
+// The panel's place on the screen, its sand and its texts' dark brown (the sample GUI script's).
+constexpr int kPanelLeft = 10;
+constexpr int kPanelTop = 336;
+constexpr uint32_t kSand = 0xF2E6C8;
+constexpr uint32_t kBrown = 0x4A3A22;
+
+class StaffPanelInGameTest : public gametest::PointerGameTest
+{
+protected:
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        g_pWorld->SetGameSpeedLevel(2);
+    }
+    DialogListener* OpenFor(const char* dialog) const
+    {
+        for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
+            if (entry.state != GUIManager::ENTRY_CLOSING && entry.dialog->GetName() == std::string(dialog))
+                return entry.listener;
+        return nullptr;
+    }
+    std::u16string Value(BaseObject* object, const char* keyword) const
+    {
+        platform::WString text;
+        object->GetVariable(keyword, text);
+        return std::u16string(text.begin(), text.end());
+    }
+    void ClickPanel(int x, int y)
+    {
+        Click(kPanelLeft + x, kPanelTop + y);
+        running = harness.RunFrames(8) && running;
+    }
+};
+
+TEST_F(StaffPanelInGameTest, AClickedCleanersPanelShowsItTakesItsJobsAndDismissesIt)
+{
+    // The staff button (10, 566 to 70, 590) opens the object browser; its cleaner button (the browser at 20, 60; the
+    // button at 10, 256 to 70, 280) hires one.
+    Click(39, 577);
+    running = harness.RunFrames(10) && running;
+    ASSERT_TRUE(Gui().IsDialogOpen("ObjectBrowser"));
+    Click(60, 327);
+    running = harness.RunFrames(10) && running;
+    const std::vector<BaseObject*> cleaners = g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER);
+    ASSERT_EQ(cleaners.size(), 1u) << "the cleaner button hired no one";
+    auto* cleaner = static_cast<CleanerObject*>(cleaners[0]);
+    Gui().CloseAllDialogs();
+    // Out of the staff room and at work; then looked at from above, and clicked where it stands.
+    for (int i = 0; i < 1200 && !cleaner->IsVisible(); i += 30)
+        harness.RunFrames(30);
+    ASSERT_TRUE(cleaner->IsVisible()) << "the cleaner never came out";
+    const bool wasPaused = g_pWorld->IsPaused();
+    g_pWorld->SetPaused(true);
+    platform::Vec3 middle = cleaner->GetPosition();
+    middle.y += 0.9f;
+    gametest::GameHarness::PlaceCamera({middle.x, middle.y + 8.0f, middle.z + 12.0f}, middle);
+    harness.RunFrames(3);
+    platform::Vec3 screen;
+    g_GraphicsManager.ProjectToScreen(middle, &screen);
+    Click(static_cast<int>(std::lround(screen.x)), static_cast<int>(std::lround(screen.y)));
+    running = harness.RunFrames(10) && running;
+    ASSERT_EQ(OpenFor("CLEANER_Menu"), static_cast<DialogListener*>(cleaner));
+
+    // Its sand, and its name and what it does written in brown, in the GL frame read back.
+    const gametest::Frame frame = harness.Screenshot();
+    ASSERT_FALSE(frame.pixels.empty());
+    gametest::GameHarness::Keep(frame, "staff-panel");
+    EXPECT_TRUE(gametest::NearRgb(frame.At(kPanelLeft + 150, kPanelTop + 176), kSand, 12));
+    for (const int row : {6, 28})
+    {
+        int brown = 0;
+        for (int y = kPanelTop + row; y < kPanelTop + row + 18; ++y)
+            for (int x = kPanelLeft + 10; x < kPanelLeft + 280; ++x)
+                brown += gametest::NearRgb(frame.At(x, y), kBrown, 24) ? 1 : 0;
+        EXPECT_GT(brown, 40) << "row " << row << " is not written";
+    }
+
+    // The litter box (10, 116 to 24, 130) takes sweeping off its jobs, and on again.
+    ASSERT_EQ(Value(cleaner, "CLEANER_LITTER"), u"1");
+    ClickPanel(17, 123);
+    EXPECT_EQ(Value(cleaner, "CLEANER_LITTER"), u"0");
+    ClickPanel(17, 123);
+    EXPECT_EQ(Value(cleaner, "CLEANER_LITTER"), u"1");
+
+    // Dismiss (290, 184 to 330, 208) asks first; Yes (the box at 250, 230; its button at 40, 60 to 130, 84)
+    // dismisses it and closes its panel.
+    ClickPanel(310, 196);
+    ASSERT_EQ(OpenFor("ConfirmDismiss"), static_cast<DialogListener*>(cleaner));
+    Click(335, 302);
+    running = harness.RunFrames(10) && running;
+    EXPECT_EQ(OpenFor("ConfirmDismiss"), nullptr);
+    EXPECT_EQ(OpenFor("CLEANER_Menu"), nullptr);
+    EXPECT_TRUE(cleaner->IsSacked());
+    g_pWorld->SetPaused(wasPaused);
+    EXPECT_TRUE(running);
+}
+
+} // namespace
