@@ -1,6 +1,9 @@
 // The park's toolbar in the running game, clicked with a real pointer: the staff button opens the staff panel whose
 // button hires a cleaner, the pause button stops the park and the pause box's button lets it run again, the speed
-// buttons change the game speed, and the build panel's build button starts placing the building chosen in it.
+// buttons change the game speed, the options button opens the options, the log button the message log, and the
+// build panel's build button starts placing the building chosen in it.
+#include "engine/media/SoundManager.h"
+#include "game/Game.h"
 #include "gui/Button.h"
 #include "gui/DialogItem.h"
 #include "gui/Image.h"
@@ -15,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -69,6 +73,43 @@ TEST_F(ToolbarPointerTest, TheStaffPanelHiresACleanerByClicks)
     EXPECT_EQ(g_pObjectManager->CountObjectsOfKind(OBJECT_CLEANER), before + 2);
     for (const auto& box : harness.Reports().boxes)
         ADD_FAILURE() << box.text;
+}
+
+// The options button opens the options in the park as in the front end: a press on the music volume's slider, 50
+// pixels from its left end (of 214, its knob 12 wide), sets the volume to 50 / 202 in hundredths; Done closes them.
+TEST_F(ToolbarPointerTest, TheOptionsButtonOpensTheOptionsWhoseSliderSetsTheMusicVolume)
+{
+    ASSERT_FALSE(Gui().IsDialogOpen("InGameOptions"));
+    ASSERT_TRUE(ClickCommand("InGameOptions"));
+    running = harness.RunFrames(5) && running;
+    ASSERT_TRUE(Gui().IsDialogOpen("InGameOptions"));
+    gametest::GameHarness::Keep(harness.Screenshot(), "toolbar-options");
+    Click(384 + 50, 223);
+    running = harness.RunFrames(3) && running;
+    EXPECT_NEAR(harness.GetGame().GetSoundManager().GetMusicVolume(), std::floor(100.0 * 50.0 / 202.0) / 100.0, 0.005);
+    ASSERT_TRUE(ClickCommand("ExitOptions"));
+    running = harness.RunFrames(5) && running;
+    EXPECT_FALSE(Gui().IsDialogOpen("InGameOptions"));
+    EXPECT_TRUE(running);
+    for (const auto& box : harness.Reports().boxes)
+        ADD_FAILURE() << box.text;
+}
+
+// The log button opens the message log (its list filled from the park's log) and shows it open; a second click closes
+// it.
+TEST_F(ToolbarPointerTest, TheLogButtonOpensAndClosesTheMessageLog)
+{
+    Button* log = Bound("ShowTickerList800");
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->GetImage(), "UIS_bar_message_up");
+    for (const bool open : {true, false})
+    {
+        ASSERT_TRUE(ClickCommand("ShowTickerList800"));
+        running = harness.RunFrames(5) && running;
+        EXPECT_EQ(Gui().IsDialogOpen("TickerList800"), open);
+        EXPECT_EQ(log->GetImage(), open ? "UIS_bar_message_down" : "UIS_bar_message_up");
+    }
+    EXPECT_TRUE(running);
 }
 
 TEST_F(ToolbarPointerTest, PauseAndResumeByClicks)

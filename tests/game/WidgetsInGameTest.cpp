@@ -5,6 +5,7 @@
 #include "engine/media/SoundManager.h"
 #include "game/Game.h"
 #include "gui/CheckBox.h"
+#include "gui/ContainerWidget.h"
 #include "gui/GUIManager.h"
 #include "gui/ListBox.h"
 #include "gui/TabWindow.h"
@@ -111,7 +112,7 @@ TEST_F(WidgetsInGameTest, InTheParkTheTickerFollowsTheLogAndTheSpeedButtonsTheSp
     ASSERT_NE(feedback, nullptr);
     TickerList& ticker = Gui().GetTickerList();
     ticker.Enable(true);
-    ASSERT_TRUE(Gui().OpenDialog("TickerPanel", nullptr));
+    ASSERT_TRUE(Gui().OpenDialog("TickerList800", nullptr));
     ASSERT_TRUE(Gui().OpenDialog("GameSpeed", &harness.GetGame()));
     auto* list = static_cast<ListBox*>(Gui().FindItem(WT_LISTBOX, TickerList::kListName));
     ASSERT_NE(list, nullptr);
@@ -139,13 +140,22 @@ TEST_F(WidgetsInGameTest, InTheParkTheTickerFollowsTheLogAndTheSpeedButtonsTheSp
     EXPECT_NE(rows.back().find(u" - Fun house"), std::u16string::npos);
     EXPECT_EQ(rows.back().rfind(u"Day ", 0), 0u) << "the day word of the text table leads the row";
     EXPECT_EQ(buttonRows.back(), list->GetRowCount() - 1) << "the fun house's row has a goto button";
-    // The speed buttons show the park's speed level.
+    // The speed buttons (the game speed dialog's radio buttons) show the park's speed level.
     const auto radios = [&]
     {
         std::vector<RadioButton*> found;
-        for (const auto& item : Gui().GetItems())
-            if (item->GetType() == WT_RADIOBUTTON)
-                found.push_back(static_cast<RadioButton*>(item.get()));
+        std::vector<Widget*> walk = {Gui().FindItem(WT_DIALOG, "GameSpeed")};
+        while (!walk.empty())
+        {
+            Widget* widget = walk.back();
+            walk.pop_back();
+            if (!widget)
+                continue;
+            if (widget->GetType() == WT_RADIOBUTTON)
+                found.push_back(static_cast<RadioButton*>(widget));
+            if (const auto* container = dynamic_cast<ContainerWidget*>(widget))
+                walk.insert(walk.end(), container->GetChildren().rbegin(), container->GetChildren().rend());
+        }
         return found;
     }();
     ASSERT_EQ(radios.size(), 3u);
