@@ -3,7 +3,6 @@
 // ticket price, Next opens the next building's panel on a fresh background and turns the camera, and Sell asks
 // first, then pulls the fun house down for three quarters of its cost.
 #include "engine/render/GraphicsManager.h"
-#include "gui/DialogItem.h"
 #include "park/BuildingObject.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
@@ -20,11 +19,9 @@
 namespace
 {
 
-// The panel's place on the screen, its sand and its texts' dark brown (the sample GUI script's colours).
+// The panel's place on the screen.
 constexpr int kPanelLeft = 450;
 constexpr int kPanelTop = 250;
-constexpr uint32_t kSand = 0xF2E6C8;
-constexpr uint32_t kBrown = 0x4A3A22;
 // What the fun house costs to build in the sample data; selling it pays back three quarters.
 constexpr float kFunHouseCost = 1800.0f;
 
@@ -50,33 +47,16 @@ protected:
         Click(kPanelLeft + x, kPanelTop + y);
         running = harness.RunFrames(6) && running;
     }
-    // The object whose panel "BUILDING_Menu" (or another dialog) is open for; null when it is not open.
-    DialogListener* OpenFor(const char* dialog) const
-    {
-        for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
-            if (entry.state != GUIManager::ENTRY_CLOSING && entry.dialog->GetName() == std::string(dialog))
-                return entry.listener;
-        return nullptr;
-    }
-    std::u16string Value(BuildingObject* building, const char* keyword) const
-    {
-        platform::WString text;
-        building->GetVariable(keyword, text);
-        return std::u16string(text.begin(), text.end());
-    }
     // Pixels of the panel's texts' brown in a rectangle of the panel (dialog coordinates), and whether the point
     // shows the panel's sand.
     int BrownIn(const gametest::Frame& frame, int left, int top, int right, int bottom) const
     {
-        int count = 0;
-        for (int y = kPanelTop + top; y < kPanelTop + bottom; ++y)
-            for (int x = kPanelLeft + left; x < kPanelLeft + right; ++x)
-                count += gametest::NearRgb(frame.At(x, y), kBrown, 24) ? 1 : 0;
-        return count;
+        return gametest::CountNearRgb(frame, kPanelLeft + left, kPanelTop + top, kPanelLeft + right, kPanelTop + bottom,
+                                      gametest::kPanelText, 24);
     }
     bool SandAt(const gametest::Frame& frame, int x, int y) const
     {
-        return gametest::NearRgb(frame.At(kPanelLeft + x, kPanelTop + y), kSand, 12);
+        return gametest::NearRgb(frame.At(kPanelLeft + x, kPanelTop + y), gametest::kPanelSand, 12);
     }
 
     BuildingObject* funHouse = nullptr;

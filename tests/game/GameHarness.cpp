@@ -34,6 +34,15 @@ bool NearRgb(uint32_t pixel, uint32_t rgb, int tolerance)
     return true;
 }
 
+int CountNearRgb(const Frame& frame, int left, int top, int right, int bottom, uint32_t rgb, int tolerance)
+{
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            count += frame.Contains(x, y) && NearRgb(frame.At(x, y), rgb, tolerance) ? 1 : 0;
+    return count;
+}
+
 bool IsShadeOf(uint32_t pixel, uint32_t colour)
 {
     const auto channels = [](uint32_t c) {

@@ -37,6 +37,8 @@ struct Frame
 bool IsShadeOf(uint32_t pixel, uint32_t colour);
 // Whether each of the pixel's red, green and blue lies within `tolerance` of rgb's.
 bool NearRgb(uint32_t pixel, uint32_t rgb, int tolerance);
+// The pixels of the rectangle (left and top in, right and bottom out) near rgb in that sense.
+int CountNearRgb(const Frame& frame, int left, int top, int right, int bottom, uint32_t rgb, int tolerance);
 // The frame's pixels of that colour, and those within `radius` pixels of the screen point of a scene point.
 int CountShades(const Frame& frame, uint32_t colour);
 int ShadesNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour, int radius);

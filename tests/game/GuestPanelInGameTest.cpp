@@ -1,7 +1,6 @@
 // A guest's panel in the running program, by the pointer alone: once guests are in the first scenario's park, the
 // toolbar's staff button opens the object browser, and the button at the end of a guest's row opens that guest's
 // panel on its sand background with the guest's name written along its title row; its close button closes it.
-#include "gui/DialogItem.h"
 #include "park/GuestObject.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
@@ -16,11 +15,9 @@
 namespace
 {
 
-// The panel's place on the screen, its sand and its texts' dark brown (the sample GUI script's).
+// The panel's place on the screen.
 constexpr int kPanelLeft = 10;
 constexpr int kPanelTop = 294;
-constexpr uint32_t kSand = 0xF2E6C8;
-constexpr uint32_t kBrown = 0x4A3A22;
 
 class GuestPanelInGameTest : public gametest::PointerGameTest
 {
@@ -33,13 +30,6 @@ protected:
         for (int i = 0; i < 1200 && g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).empty(); i += 30)
             harness.RunFrames(30);
         ASSERT_FALSE(g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).empty()) << "no guest came in";
-    }
-    DialogListener* OpenFor(const char* dialog) const
-    {
-        for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
-            if (entry.state != GUIManager::ENTRY_CLOSING && entry.dialog->GetName() == std::string(dialog))
-                return entry.listener;
-        return nullptr;
     }
 };
 
@@ -61,14 +51,13 @@ TEST_F(GuestPanelInGameTest, TheObjectBrowsersRowButtonOpensAGuestsPanel)
     const gametest::Frame frame = harness.Screenshot();
     ASSERT_FALSE(frame.pixels.empty());
     gametest::GameHarness::Keep(frame, "guest-panel");
-    EXPECT_TRUE(gametest::NearRgb(frame.At(kPanelLeft + 200, kPanelTop + 150), kSand, 12));
+    EXPECT_TRUE(gametest::NearRgb(frame.At(kPanelLeft + 200, kPanelTop + 150), gametest::kPanelSand, 12));
     for (const int row : {6, 28})
     {
-        int brown = 0;
-        for (int y = kPanelTop + row; y < kPanelTop + row + 18; ++y)
-            for (int x = kPanelLeft + 10; x < kPanelLeft + 280; ++x)
-                brown += gametest::NearRgb(frame.At(x, y), kBrown, 24) ? 1 : 0;
-        EXPECT_GT(brown, 40) << "row " << row << " is not written";
+        EXPECT_GT(gametest::CountNearRgb(frame, kPanelLeft + 10, kPanelTop + row, kPanelLeft + 280,
+                                         kPanelTop + row + 18, gametest::kPanelText, 24),
+                  40)
+            << "row " << row << " is not written";
     }
 
     // Its close button (290, 4 to 330, 28) closes it.

@@ -4,6 +4,7 @@
 
 #include "engine/core/GameInput.h"
 #include "game/Game.h"
+#include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/XPointer.h"
@@ -17,6 +18,10 @@
 
 namespace gametest
 {
+
+// The sample GUI's object panels: their sand background and their texts' dark brown.
+constexpr uint32_t kPanelSand = 0xF2E6C8;
+constexpr uint32_t kPanelText = 0x4A3A22;
 
 class PointerGameTest : public ::testing::Test
 {
@@ -44,6 +49,21 @@ protected:
     virtual void Prepare() {}
 
     GUIManager& Gui() const { return harness.GetGame().GetGUIManager(); }
+    // What an object answers for a keyword of its panel.
+    static std::u16string Value(DialogListener* object, const char* keyword)
+    {
+        platform::WString text;
+        object->GetVariable(keyword, text);
+        return std::u16string(text.begin(), text.end());
+    }
+    // The listener of the open dialog of that name (null when it is not open, or open without one).
+    DialogListener* OpenFor(const char* dialog) const
+    {
+        for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
+            if (entry.state != GUIManager::ENTRY_CLOSING && std::string(entry.dialog->GetName()) == dialog)
+                return entry.listener;
+        return nullptr;
+    }
     // Lets the game take the events of the server: two frames after a short wait.
     void Settle()
     {
