@@ -6,6 +6,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
 #include "engine/core/TextFormat.h"
+#include "engine/core/TextTable.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiShell.h"
 #include "gui/ListBox.h"
@@ -104,9 +105,14 @@ void ResearchManager::Complete()
     m_ResearchHistory.push_back({m_iCurrentResearch, today, time < 1 ? 1 : time});
     ApplyEffect(item, true);
 
+    // The pop-up shows the item's completion message: its dialog value is that text's place in the text table (-1,
+    // nothing shown, for a key the table does not hold).
     GameOptions* options = Options();
     if (options && options->m_bResearchPopups && g_pGUIManager)
-        g_pGUIManager->OpenDialogWithValue(0, "ResearchDone", m_iCurrentResearch, this);
+    {
+        const int32_t message = g_pTextTable ? g_pTextTable->FindIndex(item.szCompleteMess) : -1;
+        g_pGUIManager->OpenDialogWithValue(0, "ResearchDone", message, this);
+    }
     if (FeedbackManager* feedback = GetFeedbackManager())
     {
         const platform::WString name = ItemText(item);
