@@ -5,6 +5,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
 #include "engine/core/TextFormat.h"
+#include "engine/core/TextTable.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiShell.h"
 #include "platform/Random.h"
@@ -216,8 +217,13 @@ void RescueManager::OfferRescue()
     m_bRescueOffered = true;
     m_OfferedRescue = r;
     GameOptions* options = Options();
+    // The pop-up, which holds the mouse until answered, shows "AR_POPUP_MESSAGE": its dialog value 4 is that text's
+    // place in the text table.
     if (options && options->m_bConservationPopups && g_pGUIManager)
-        g_pGUIManager->OpenDialogWithValue(4, "RescuePopup", 1, this);
+    {
+        const int32_t message = g_pTextTable ? g_pTextTable->FindIndex("AR_POPUP_MESSAGE") : -1;
+        g_pGUIManager->OpenDialogWithValue(4, "RescuePopup", message, this, true);
+    }
 }
 
 bool RescueManager::DespatchTeam()

@@ -1,9 +1,11 @@
-// Research done in the running program: with the research pop-ups on, the item completed in the first scenario's
-// park opens "ResearchDone" showing that item's completion message, and its close button closes it; with them
-// off nothing opens.
+// The park's pop-ups in the running program. Research done: with the research pop-ups on, the item completed in the
+// first scenario's park opens "ResearchDone" showing that item's completion message, and its close button closes
+// it; with them off nothing opens. A rescue offered: "RescuePopup" opens holding the mouse, shows the offer's
+// message, and its send button sends a team.
 #include "engine/core/GameOptions.h"
 #include "engine/core/TextTable.h"
 #include "park/ParkManagers.h"
+#include "park/RescueManager.h"
 #include "park/ResearchManager.h"
 #include "scripts/WorldParams.h"
 #include "tests/game/PointerGameTest.h"
@@ -16,7 +18,7 @@
 namespace
 {
 
-class ResearchPopupInGameTest : public gametest::PointerGameTest
+class PopUpsInGameTest : public gametest::PointerGameTest
 {
 protected:
     void Prepare() override
@@ -24,6 +26,7 @@ protected:
         harness.EnterPark(0);
         ASSERT_NE(g_pWorld, nullptr);
         ASSERT_NE(GetResearchManager(), nullptr);
+        ASSERT_NE(GetRescueManager(), nullptr);
         ASSERT_NE(g_pWorldParams, nullptr);
         ASSERT_GE(g_pWorldParams->GetResearchCount(), 2u);
     }
@@ -37,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(ResearchPopupInGameTest, TheCompletedItemsMessageShowsWhenThePopUpsAreOn)
+TEST_F(PopUpsInGameTest, TheCompletedItemsMessageShowsWhenThePopUpsAreOn)
 {
     GameOptions& options = harness.GetGame().GetOptions();
     for (const bool popups : {true, false})
@@ -60,6 +63,28 @@ TEST_F(ResearchPopupInGameTest, TheCompletedItemsMessageShowsWhenThePopUpsAreOn)
         running = harness.RunFrames(5) && running;
         EXPECT_FALSE(Gui().IsDialogOpen("ResearchDone"));
     }
+    EXPECT_TRUE(running);
+}
+
+TEST_F(PopUpsInGameTest, AnOfferedRescueAsksWithItsMessageAndTheSendButtonSendsATeam)
+{
+    harness.GetGame().GetOptions().m_bConservationPopups = true;
+    RescueManager& rescue = *GetRescueManager();
+    ASSERT_GE(rescue.GetTeamCount(), 1);
+    ASSERT_FALSE(rescue.IsTeamBusy(0));
+    rescue.OfferRescue();
+    running = harness.RunFrames(5) && running;
+    ASSERT_TRUE(Gui().IsDialogOpen("RescuePopup"));
+    EXPECT_EQ(OpenFor("RescuePopup"), static_cast<DialogListener*>(&rescue));
+    EXPECT_TRUE(Gui().IsModalDialogOpen());
+    ASSERT_GE(g_pTextTable->FindIndex("AR_POPUP_MESSAGE"), 0);
+    EXPECT_EQ(std::u16string(g_pTextTable->GetTextByIndex(Gui().GetDialogValue(4))),
+              std::u16string(g_pTextTable->GetText("AR_POPUP_MESSAGE")));
+    gametest::GameHarness::Keep(harness.Screenshot(), "rescue-offered");
+    // Send (the dialog at 200, 250; the button at 60, 54 to 180, 78) sends the first team.
+    Click(200 + 120, 250 + 66);
+    running = harness.RunFrames(5) && running;
+    EXPECT_TRUE(rescue.IsTeamBusy(0));
     EXPECT_TRUE(running);
 }
 
