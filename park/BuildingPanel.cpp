@@ -17,6 +17,7 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -451,9 +452,7 @@ void BuildingObject::SetVariable(const char* keyword, const DialogValue& value)
     long n = 0;
     if (Indexed(keyword, "ATTRACTION_PRICE_", n) || std::strcmp(keyword, "RIDE_START_LEVEL") == 0)
     {
-        const float number = value.AsFloat();
-        int32_t bits = 0;
-        std::memcpy(&bits, &number, sizeof bits);
+        const int32_t bits = std::bit_cast<int32_t>(value.AsFloat());
         SetVariable(keyword, &bits);
         return;
     }
