@@ -47,13 +47,7 @@ protected:
         Click(kPanelLeft + x, kPanelTop + y);
         running = harness.RunFrames(6) && running;
     }
-    // Pixels of the panel's texts' brown in a rectangle of the panel (dialog coordinates), and whether the point
-    // shows the panel's sand.
-    int BrownIn(const gametest::Frame& frame, int left, int top, int right, int bottom) const
-    {
-        return gametest::CountNearRgb(frame, kPanelLeft + left, kPanelTop + top, kPanelLeft + right, kPanelTop + bottom,
-                                      gametest::kPanelText, 24);
-    }
+    // Whether the point (dialog coordinates) shows the panel's sand.
     bool SandAt(const gametest::Frame& frame, int x, int y) const
     {
         return gametest::NearRgb(frame.At(kPanelLeft + x, kPanelTop + y), gametest::kPanelSand, 12);
@@ -82,7 +76,7 @@ TEST_F(BuildingPanelInGameTest, AClickOpensTheFunHousesPanelWhoseButtonsWorkItAn
     ASSERT_FALSE(frame.pixels.empty());
     gametest::GameHarness::Keep(frame, "building-panel");
     EXPECT_TRUE(SandAt(frame, 300, 262));
-    EXPECT_GT(BrownIn(frame, 10, 6, 330, 24), 60) << "the name is not written";
+    EXPECT_GT(gametest::PanelTextPixels(frame, kPanelLeft, kPanelTop, 6), 60) << "the name is not written";
     EXPECT_EQ(Value(funHouse, "BUILDING_NAME"), u"Fun house\u00A01");
 
     // Close (92, 230 to 168, 252) closes it, Open (10, 230 to 86, 252) opens it again.

@@ -23,6 +23,13 @@ namespace gametest
 constexpr uint32_t kPanelSand = 0xF2E6C8;
 constexpr uint32_t kPanelText = 0x4A3A22;
 
+// The pixels of a panel's text colour in a row of text (18 high) from x 10 to 280 of a panel whose corner is at
+// (left, top), row being its top in the panel: a name or a status written there shows some.
+inline int PanelTextPixels(const Frame& frame, int left, int top, int row)
+{
+    return CountNearRgb(frame, left + 10, top + row, left + 280, top + row + 18, kPanelText, 24);
+}
+
 class PointerGameTest : public ::testing::Test
 {
 protected:
