@@ -277,6 +277,9 @@ public:
     }
 
 private:
+    // The member a decimal keyword sets (the price, the start level); null for any other keyword.
+    float* DecimalField(const char* keyword);
+
     // ---- lifecycle
     void CreateStaff();
     void CreateTables();

@@ -445,12 +445,19 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     }
 }
 
+float* BuildingObject::DecimalField(const char* keyword)
+{
+    long n = 0;
+    return Indexed(keyword, "ATTRACTION_PRICE_", n)        ? &m_fAttractionPrice
+           : std::strcmp(keyword, "RIDE_START_LEVEL") == 0 ? &m_fRideStartLevel
+                                                           : nullptr;
+}
+
 void BuildingObject::SetVariable(const char* keyword, const DialogValue& value)
 {
     if (!keyword)
         return;
-    long n = 0;
-    if (Indexed(keyword, "ATTRACTION_PRICE_", n) || std::strcmp(keyword, "RIDE_START_LEVEL") == 0)
+    if (DecimalField(keyword))
     {
         const int32_t bits = std::bit_cast<int32_t>(value.AsFloat());
         SetVariable(keyword, &bits);
@@ -464,11 +471,7 @@ void BuildingObject::SetVariable(const char* keyword, const int32_t* value)
 {
     if (!keyword || !value)
         return;
-    long n = 0;
-    float* number = Indexed(keyword, "ATTRACTION_PRICE_", n)        ? &m_fAttractionPrice
-                    : std::strcmp(keyword, "RIDE_START_LEVEL") == 0 ? &m_fRideStartLevel
-                                                                    : nullptr;
-    if (number)
+    if (float* number = DecimalField(keyword))
     {
         // A value that is no number would spread into the takings: the old one is kept.
         if (std::isfinite(FloatOf(value)))
