@@ -581,6 +581,9 @@ void GUIManager::RedrawDialog(const char* name, bool clear)
     if (clear && m_pDisplay)
         m_pDisplay->ClearSurface(entry->layer);
     entry->dialog->SetDirty();
+    // The layer is painted again at the next draw of the dialogs, before it is shown: it goes up to the screen then.
+    if (m_pDisplay)
+        m_pDisplay->MarkSurfaceDirty(entry->layer);
 }
 
 void GUIManager::RedrawAllDialogs(bool clear)

@@ -373,6 +373,12 @@ void World::ReadScenarioTexts(const ParameterScript& file)
     m_dwLastCreatedBuilding = kNoObjectID;
 }
 
+void World::RedrawObjectives()
+{
+    if (g_pGUIManager)
+        g_pGUIManager->RedrawDialog("Objectives", true);
+}
+
 void World::LoadingBarRect(float width, float height, float progress, float out[4])
 {
     const float p = std::isfinite(progress) ? std::clamp(progress, 0.0f, 1.0f) : 0.0f;

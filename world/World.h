@@ -373,8 +373,8 @@ public:
     bool m_bForcedPaused = false;
 
 protected:
-    // Redraws the objectives dialog after an objective changed; the GUI takes it over.
-    virtual void RedrawObjectives() {}
+    // Redraws the objectives dialog (when it is open) after an objective changed.
+    virtual void RedrawObjectives();
     // Open requests of the mechanics' repair manager; 0 without one.
     uint32_t CountOpenRepairRequests() const;
 

@@ -4,8 +4,10 @@
 
 #include "engine/core/GameInput.h"
 #include "game/Game.h"
+#include "gui/Button.h"
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
+#include "gui/MainItem.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/XPointer.h"
 
@@ -70,6 +72,30 @@ protected:
             if (entry.state != GUIManager::ENTRY_CLOSING && std::string(entry.dialog->GetName()) == dialog)
                 return entry.listener;
         return nullptr;
+    }
+    // The button bound to the command among the toolbar's and the open dialogs' own buttons; null when none is.
+    Button* Bound(const char* command)
+    {
+        std::vector<Widget*> shown;
+        if (MainItem* toolbar = Gui().GetToolbarRoot())
+            shown = toolbar->GetChildren();
+        for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
+            if (entry.dialog)
+                shown.insert(shown.end(), entry.dialog->GetChildren().begin(), entry.dialog->GetChildren().end());
+        for (Widget* widget : shown)
+            if (widget->GetType() == WT_BUTTON && static_cast<Button*>(widget)->IsBoundTo(command))
+                return static_cast<Button*>(widget);
+        return nullptr;
+    }
+    // Clicks the middle of the shown button bound to the command; false when there is none.
+    bool ClickCommand(const char* command)
+    {
+        Button* button = Bound(command);
+        if (!button)
+            return false;
+        const GuiRect r = button->GetRect();
+        Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return true;
     }
     // Lets the game take the events of the server: two frames after a short wait.
     void Settle()

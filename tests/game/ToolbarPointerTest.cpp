@@ -34,30 +34,6 @@ protected:
         ASSERT_NE(g_pWorld, nullptr);
         harness.RunFrames(5);
     }
-    // The button bound to the command among the toolbar's and the open dialogs' own buttons; null when none is.
-    Button* Bound(const char* command)
-    {
-        std::vector<Widget*> shown;
-        if (MainItem* toolbar = Gui().GetToolbarRoot())
-            shown = toolbar->GetChildren();
-        for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
-            if (entry.dialog)
-                shown.insert(shown.end(), entry.dialog->GetChildren().begin(), entry.dialog->GetChildren().end());
-        for (Widget* widget : shown)
-            if (widget->GetType() == WT_BUTTON && static_cast<Button*>(widget)->IsBoundTo(command))
-                return static_cast<Button*>(widget);
-        return nullptr;
-    }
-    // Clicks the middle of the shown button bound to the command; false when there is none.
-    bool ClickCommand(const char* command)
-    {
-        Button* button = Bound(command);
-        if (!button)
-            return false;
-        const GuiRect r = button->GetRect();
-        Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        return true;
-    }
 };
 
 TEST_F(ToolbarPointerTest, TheStaffPanelHiresACleanerByClicks)
