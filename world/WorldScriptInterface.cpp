@@ -3,8 +3,10 @@
 // overlay's text.
 #include "engine/core/GameClock.h"
 #include "engine/core/Logger.h"
+#include "engine/core/TextTable.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/TextWriter.h"
+#include "gui/GUIManager.h"
 #include "platform/Random.h"
 #include "platform/WideText.h"
 #include "scripts/ObjectStates.h"
@@ -519,8 +521,12 @@ void World::MoveCamera(float mapX, float mapY)
 
 void World::ShowMenu(const char* dialog, const char* parameter)
 {
-    // The GUI manager opens the dialog when it joins the park.
-    GetLogger()->Report(1, "World::ShowMenu - %s %s", dialog ? dialog : "", parameter ? parameter : "");
+    // A modal dialog with no listener; the parameter is a text id, handed on as its place in the text table (-1,
+    // nothing to show, without one or for an id the table does not hold).
+    if (!g_pGUIManager || !dialog)
+        return;
+    const int32_t param = parameter && g_pTextTable ? g_pTextTable->FindIndex(parameter) : -1;
+    g_pGUIManager->OpenDialogWithParam(dialog, param, nullptr, true);
 }
 
 void World::EmitTicker(const char* textKey)
