@@ -601,6 +601,7 @@ void BuildingObject::HideServers()
         {
             server->SetVisible(false);
             m_staff_busy[i] = false;
+            m_staff_guest[i] = 0;
         }
     }
 }
@@ -791,6 +792,17 @@ void BuildingObject::RemoveGuest(uint32_t guest)
 
 void BuildingObject::ForgetGuest(uint32_t guest)
 {
+    // A server taken by the guest will hear from it no more: it is free for the next one in the queue.
+    for (uint32_t i = 0; i < GetServerCount() && guest != 0; ++i)
+    {
+        if (m_staff_busy[i] && m_staff_guest[i] == guest)
+        {
+            m_staff_busy[i] = false;
+            m_staff_guest[i] = 0;
+            if (m_pQueueManager)
+                m_pQueueManager->Advance();
+        }
+    }
     RemoveGuest(guest);
     RemoveLeaver(guest);
     if (m_pRide)

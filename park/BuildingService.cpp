@@ -179,7 +179,10 @@ bool BuildingObject::Message(const MessageRecord& record)
         for (uint32_t i = 0; i < GetServerCount(); ++i)
         {
             if (m_staff[i] == sender)
+            {
                 m_staff_busy[i] = false;
+                m_staff_guest[i] = 0;
+            }
         }
         if (m_pQueueManager)
             m_pQueueManager->Advance();
@@ -321,6 +324,7 @@ void BuildingObject::AcceptPrice(uint32_t guest)
             if (!m_staff_busy[i])
             {
                 m_staff_busy[i] = true;
+                m_staff_guest[i] = guest;
                 SendTo(guest, MT_IM_READY, m_staff[i]);
                 break;
             }
@@ -381,6 +385,9 @@ void BuildingObject::BookSale(const MessageRecord& record)
 
     if (GetServerCount() > 0)
     {
+        for (uint32_t i = 0; i < GetServerCount(); ++i)
+            if (m_staff[i] == record.dwData && m_staff_busy[i])
+                m_staff_guest[i] = guest;
         SendTo(record.dwData, MT_SERVE_GUEST, guest);
     }
     else if (m_iNumTables > 0)
@@ -436,6 +443,7 @@ void BuildingObject::OnStaffCreated(const MessageRecord& record)
     }
     m_staff[slot] = record.dwSender;
     m_staff_busy[slot] = false;
+    m_staff_guest[slot] = 0;
     // The server's own staff type says whether it is a man or a woman; the type the building hires stands in for
     // a server the tables do not know.
     int32_t gender = kMale;

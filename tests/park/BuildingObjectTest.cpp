@@ -692,6 +692,53 @@ TEST_F(Buildings, LetGoOfAGuestTakenOutOfThePark)
     EXPECT_TRUE(Offered(cafe, Guest()));
 }
 
+// A shop's server taken by a guest who is then taken out of the park is free for the next guest: whether the guest
+// was on its way to the counter, paid and being served, or on its way when the park was saved and loaded (the
+// server is known again from the guest's payment); one who goes from the queue leaves the server to the guest it
+// serves.
+TEST_F(Buildings, AServersGuestTakenOutOfTheParkLeavesTheServerFree)
+{
+    enum Phase
+    {
+        ON_ITS_WAY,
+        BEING_SERVED,
+        PAID_AFTER_A_LOAD,
+    };
+    struct Holding
+    {
+        Holding() { Stub::serversHold = true; }
+        ~Holding() { Stub::serversHold = false; }
+    } holding;
+    int y = 10;
+    for (const Phase phase : {ON_ITS_WAY, BEING_SERVED, PAID_AFTER_A_LOAD})
+    {
+        SCOPED_TRACE(phase);
+        BuildingObject* shop = park.Build("SHOP", 4, y += 6);
+        const uint32_t id = shop->GetID();
+        ASSERT_GE(shop->GetServerCount(), 1u);
+        const uint32_t served = Guest(), queued = Guest();
+        ASSERT_TRUE(Offered(shop, served));
+        park.Send(served, id, MT_PRICE_OK);
+        if (phase == PAID_AFTER_A_LOAD)
+        {
+            const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+            ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); }));
+            shop = dynamic_cast<BuildingObject*>(Object(id));
+            ASSERT_NE(shop, nullptr);
+        }
+        if (phase != ON_ITS_WAY)
+            park.Send(served, id, MT_IM_READY, shop->GetServer(0));
+        shop->JoinQueue(queued);
+        ASSERT_TRUE(shop->IsServerBusy(0));
+        EXPECT_FALSE(Offered(shop, Guest())) << "the one server is busy";
+        shop->ForgetGuest(queued);
+        EXPECT_TRUE(shop->IsServerBusy(0)) << "a queued guest has no server";
+        shop->ForgetGuest(served);
+        EXPECT_FALSE(shop->IsServerBusy(0));
+        EXPECT_TRUE(Offered(shop, Guest()));
+    }
+}
+
 TEST_F(Buildings, BookEachSaleIntoTheRightTotalsAndServeTheGuest)
 {
     // Where the price goes (I park income, A attraction income, R retail income, N animal income), and how the

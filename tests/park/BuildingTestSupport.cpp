@@ -47,7 +47,7 @@ bool Stub::OnStateEntry(uint32_t state)
 bool Stub::Message(const MessageRecord& record)
 {
     Inbox().push_back({record.dwReciever, record.dwSender, record.dwType, record.dwData, record.fData});
-    if (record.dwType == MT_SERVE_GUEST && m_bType == OBJECT_SERVER)
+    if (record.dwType == MT_SERVE_GUEST && m_bType == OBJECT_SERVER && !serversHold)
         Post(owner, MT_GUEST_SERVED);
     return StaticObject::Message(record);
 }

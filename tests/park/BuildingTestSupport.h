@@ -70,6 +70,8 @@ public:
     uint32_t owner = kNoObjectID;
     uint32_t chairs[4] = {kNoObjectID, kNoObjectID, kNoObjectID, kNoObjectID};
     int showTimes = 0;
+    // While set, servers hold the guests they are sent (as a real one does until the guest has its goods).
+    static inline bool serversHold = false;
 };
 
 // The World with its managers and player reachable.
