@@ -152,9 +152,10 @@ std::vector<VariableImage::Step> VariableImage::PlanDraw()
     }
     else if (m_name == "ANIMAL_SMILEY")
     {
+        // An animal answers its happiness as "ANIMAL_HEALTH".
         if (DialogListener* object = Object())
             steps.push_back(
-                {"UIS_smiles", varimage::SmileyFrame(m_value.ReadNumber(object, "ANIMAL_HAPPY_VALUE")), -1, left, top});
+                {"UIS_smiles", varimage::SmileyFrame(m_value.ReadNumber(object, "ANIMAL_HEALTH")), -1, left, top});
     }
     else if (m_name == "SP_ITEM_RATING")
     {

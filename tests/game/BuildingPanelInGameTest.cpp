@@ -107,13 +107,15 @@ TEST_F(BuildingPanelInGameTest, AClickOpensTheFunHousesPanelWhoseButtonsWorkItAn
         next = OpenFor("ENTRANCE_Menu");
     if (!next)
         next = OpenFor("ARENA_Menu");
+    if (!next)
+        next = OpenFor("EXHIBIT_Menu");
     ASSERT_NE(next, nullptr);
     EXPECT_NE(next, funHouse);
     EXPECT_EQ(funHouse->GetSelectLevel(), 0);
     harness.RunFrames(30);
     frame = harness.Screenshot();
     gametest::GameHarness::Keep(frame, "building-panel-next");
-    if (OpenFor("BUILDING_Menu") || OpenFor("FACILITY_Menu"))
+    if (OpenFor("BUILDING_Menu") || OpenFor("FACILITY_Menu") || OpenFor("EXHIBIT_Menu"))
     {
         EXPECT_TRUE(SandAt(frame, 300, 262)) << "the panel opened again has lost its background";
     }
