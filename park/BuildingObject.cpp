@@ -601,7 +601,6 @@ void BuildingObject::HideServers()
         {
             server->SetVisible(false);
             m_staff_busy[i] = false;
-            m_staff_guest[i] = 0;
         }
     }
 }
@@ -798,7 +797,6 @@ void BuildingObject::ForgetGuest(uint32_t guest)
         if (m_staff_busy[i] && m_staff_guest[i] == guest)
         {
             m_staff_busy[i] = false;
-            m_staff_guest[i] = 0;
             if (m_pQueueManager)
                 m_pQueueManager->Advance();
         }

@@ -179,10 +179,7 @@ bool BuildingObject::Message(const MessageRecord& record)
         for (uint32_t i = 0; i < GetServerCount(); ++i)
         {
             if (m_staff[i] == sender)
-            {
                 m_staff_busy[i] = false;
-                m_staff_guest[i] = 0;
-            }
         }
         if (m_pQueueManager)
             m_pQueueManager->Advance();
@@ -385,9 +382,10 @@ void BuildingObject::BookSale(const MessageRecord& record)
 
     if (GetServerCount() > 0)
     {
-        for (uint32_t i = 0; i < GetServerCount(); ++i)
-            if (m_staff[i] == record.dwData && m_staff_busy[i])
-                m_staff_guest[i] = guest;
+        const uint32_t* const servers = m_staff + GetServerCount();
+        const uint32_t* const server = std::find(static_cast<const uint32_t*>(m_staff), servers, record.dwData);
+        if (server != servers)
+            m_staff_guest[server - m_staff] = guest;
         SendTo(record.dwData, MT_SERVE_GUEST, guest);
     }
     else if (m_iNumTables > 0)
@@ -443,7 +441,6 @@ void BuildingObject::OnStaffCreated(const MessageRecord& record)
     }
     m_staff[slot] = record.dwSender;
     m_staff_busy[slot] = false;
-    m_staff_guest[slot] = 0;
     // The server's own staff type says whether it is a man or a woman; the type the building hires stands in for
     // a server the tables do not know.
     int32_t gender = kMale;
