@@ -192,6 +192,9 @@ void ResearchManager::FillResearchList()
         g_pGUIManager ? dynamic_cast<ListBox*>(g_pGUIManager->FindItem(WT_LISTBOX, "ResearchListBox")) : nullptr;
     if (!list)
         return;
+    // A record of what is done: nothing in it is chosen.
+    list->SetSelectable(false);
+    list->ClearSelection();
     list->Clear();
     if (m_ResearchHistory.empty())
     {

@@ -238,6 +238,9 @@ TEST_F(ReportPanelsInGameTest, ResearchsSliderSetsTheBudgetItsBoxThePopUpsAndIts
                              [](const ListBox::Cell& cell) { return cell.inUse && cell.row == 0; });
     };
     EXPECT_EQ(firstRow(), 1) << "the list says that nothing is done";
+    // A click on its row chooses nothing: the list only tells.
+    Click(kLeft + 60, kTop + 165);
+    EXPECT_TRUE(list->GetSelection().empty());
     const int32_t first = research->GetCurrentResearch();
     const float cost = g_pWorldParams->GetResearchInfo(first).fCost;
     // Enough whole days at this budget to pay for the first item.
