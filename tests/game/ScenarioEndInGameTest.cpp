@@ -1,7 +1,8 @@
 // The end of the first scenario in the running program: once fifty guests are in the park its world script marks the
-// goal met, pauses the park and shows "ScenarioWon" with the park's message, holding the mouse; its buttons keep the
-// park running or go on to the credits, clicked with the pointer.
+// goal met and the scenario won (the next one opened), pauses the park and shows "ScenarioWon" with the park's message,
+// holding the mouse; its buttons keep the park running or go on to the credits, clicked with the pointer.
 #include "engine/core/TextTable.h"
+#include "game/ScenarioProgress.h"
 #include "game/Screens.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
@@ -42,6 +43,10 @@ TEST_F(ScenarioEndInGameTest, FiftyGuestsWinTheParkAndKeepPlayingRunsItAgain)
 {
     Win();
     EXPECT_EQ(g_pWorld->GetObjectiveStatus(0), 1u);
+    // The scenario is marked won and the list's second opened, in the progress kept.
+    const ScenarioProgress& progress = harness.GetGame().GetProgress();
+    EXPECT_TRUE(progress.IsCompleted(0));
+    EXPECT_FALSE(progress.IsLocked(1));
     EXPECT_TRUE(g_pWorld->IsPaused());
     EXPECT_TRUE(Gui().IsModalDialogOpen());
     ASSERT_NE(g_pTextTable, nullptr);
