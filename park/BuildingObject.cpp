@@ -74,7 +74,10 @@ const AnimalInfo* FindAnimalType(const char* keyword)
 
 } // namespace
 
-BuildingObject::BuildingObject() : StaticObject(OBJECT_BUILDING), m_pInfo(&kNoType) {}
+BuildingObject::BuildingObject() : StaticObject(OBJECT_BUILDING), m_pInfo(&kNoType)
+{
+    std::fill(std::begin(m_staff_guest), std::end(m_staff_guest), kNoObjectID);
+}
 
 BuildingObject::~BuildingObject()
 {
@@ -792,7 +795,7 @@ void BuildingObject::RemoveGuest(uint32_t guest)
 void BuildingObject::ForgetGuest(uint32_t guest)
 {
     // A server taken by the guest will hear from it no more: it is free for the next one in the queue.
-    for (uint32_t i = 0; i < GetServerCount() && guest != 0; ++i)
+    for (uint32_t i = 0; i < GetServerCount(); ++i)
     {
         if (m_staff_busy[i] && m_staff_guest[i] == guest)
         {

@@ -355,8 +355,8 @@ private:
     int32_t m_numFemalestaff = 0;
     bool m_staff_busy[kMaxStaff] = {};
     // The guest each server was last taken by, read only while the server is busy: a guest taken out of the park
-    // frees its server. Not saved: after a load it is learnt again from the guest's payment (0 until then).
-    uint32_t m_staff_guest[kMaxStaff] = {};
+    // frees its server. Not saved: after a load it is learnt again from the guest's payment (no object until then).
+    uint32_t m_staff_guest[kMaxStaff];
     std::unique_ptr<QueueComponent> m_pQueueManager;
     float m_LastMsgTime = 0.0f;
     uint32_t m_OpenStatus = kOpen;
