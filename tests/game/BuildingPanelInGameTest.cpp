@@ -115,7 +115,7 @@ TEST_F(BuildingPanelInGameTest, AClickOpensTheFunHousesPanelWhoseButtonsWorkItAn
     harness.RunFrames(30);
     frame = harness.Screenshot();
     gametest::GameHarness::Keep(frame, "building-panel-next");
-    if (OpenFor("BUILDING_Menu") || OpenFor("FACILITY_Menu") || OpenFor("EXHIBIT_Menu"))
+    if (OpenFor("BUILDING_Menu") || OpenFor("FACILITY_Menu") || OpenFor("EXHIBIT_Menu") || OpenFor("ARENA_Menu"))
     {
         EXPECT_TRUE(SandAt(frame, 300, 262)) << "the panel opened again has lost its background";
     }

@@ -93,9 +93,9 @@ TEST_F(ShowSchedulerPanelInGameTest, ClickingTheArenaReachesTrainingWhichQuitsOn
     EXPECT_EQ(arena->GetSelectLevel(), 2);
     ASSERT_TRUE(Gui().IsDialogOpen("ARENA_Menu"));
 
-    // Its Show button (the panel at 480, 400; the button at 10, 20 to 150, 44) opens the scheduler, both lists
+    // Its Show button (the panel at 450, 250; the button at 10, 210 to 86, 232) opens the scheduler, both lists
     // filled: one row a move of the programme, and at least one move to add.
-    ClickIn(490, 420, 630, 444);
+    ClickIn(460, 460, 536, 482);
     ASSERT_TRUE(Gui().IsDialogOpen("ShowScheduler"));
     ASSERT_NE(List(ShowScheduler::kProgrammeList), nullptr);
     ASSERT_NE(List(ShowScheduler::kAvailableList), nullptr);
