@@ -525,7 +525,7 @@ void World::ShowMenu(const char* dialog, const char* parameter)
     // nothing to show, without one or for an id the table does not hold).
     if (!g_pGUIManager || !dialog)
         return;
-    const int32_t param = parameter && g_pTextTable ? g_pTextTable->FindIndex(parameter) : -1;
+    const int32_t param = g_pTextTable ? g_pTextTable->FindIndex(parameter) : -1;
     g_pGUIManager->OpenDialogWithParam(dialog, param, nullptr, true);
 }
 

@@ -79,4 +79,20 @@ TEST_F(ScenarioEndInGameTest, TheCreditsButtonGoesOnToTheCredits)
     EXPECT_TRUE(running);
 }
 
+// The lost park's dialog, shown by a world script with no message: nothing is looked up for it, and its button leaves
+// for the main menu.
+TEST_F(ScenarioEndInGameTest, TheLostDialogWithoutAMessageLeavesForTheMainMenu)
+{
+    g_pWorld->ShowMenu("ScenarioLost", nullptr);
+    running = harness.RunFrames(3) && running;
+    ASSERT_TRUE(Gui().IsDialogOpen("ScenarioLost"));
+    EXPECT_TRUE(Gui().IsModalDialogOpen());
+    EXPECT_EQ(Gui().GetMenuParam(), -1);
+    Click(kLeft + 200, kTop + 98);
+    running = harness.RunFrames(5) && running;
+    ASSERT_NE(harness.GetGame().GetCurrentScreen(), nullptr);
+    EXPECT_EQ(std::string(harness.GetGame().GetCurrentScreen()->GetName()), "MainMenu");
+    EXPECT_TRUE(running);
+}
+
 } // namespace
