@@ -194,7 +194,6 @@ void ResearchManager::FillResearchList()
         return;
     // A record of what is done: nothing in it is chosen.
     list->SetSelectable(false);
-    list->ClearSelection();
     list->Clear();
     if (m_ResearchHistory.empty())
     {
