@@ -54,11 +54,6 @@ protected:
     }
     float Cash() const { return g_pWorld->GetPlayer()->Cash; }
     void Run(int frames) { running = harness.RunFrames(frames) && running; }
-    void ExpectNoReports()
-    {
-        for (const auto& box : harness.Reports().boxes)
-            ADD_FAILURE() << box.text;
-    }
 };
 
 TEST_F(ExhibitPanelInGameTest, TheLagoonsPanelListsItsAnimalsRehomesOneAndAdoptsAnother)

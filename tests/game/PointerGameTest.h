@@ -97,6 +97,12 @@ protected:
         Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         return true;
     }
+    // Every message box the game reported is a failure.
+    void ExpectNoReports()
+    {
+        for (const auto& box : harness.Reports().boxes)
+            ADD_FAILURE() << box.text;
+    }
     // Lets the game take the events of the server: two frames after a short wait.
     void Settle()
     {

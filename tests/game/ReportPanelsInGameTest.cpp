@@ -98,11 +98,6 @@ protected:
         running = harness.RunFrames(5) && running;
         EXPECT_FALSE(Gui().IsDialogOpen(panel.dialog));
     }
-    void ExpectNoReports()
-    {
-        for (const auto& box : harness.Reports().boxes)
-            ADD_FAILURE() << box.text;
-    }
 };
 
 class SandboxReportPanelsInGameTest : public ReportPanelsInGameTest
