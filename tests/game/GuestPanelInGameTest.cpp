@@ -35,12 +35,12 @@ protected:
 
 TEST_F(GuestPanelInGameTest, TheObjectBrowsersRowButtonOpensAGuestsPanel)
 {
-    // The staff button (10, 566 to 70, 590) opens the object browser; its first row's button (the browser at 20, 60,
-    // its table at 10, 30, the button's column from 330) opens the row's guest's panel.
-    Click(39, 577);
+    // The lists button (590, 506 to 650, 530) opens the object browser on its guests page; its first row's button
+    // (the page at 28, 120, its table at 0, 42 on it, the button's column from 370) opens the row's guest's panel.
+    Click(620, 518);
     running = harness.RunFrames(10) && running;
     ASSERT_TRUE(Gui().IsDialogOpen("ObjectBrowser"));
-    Click(367, 97);
+    Click(404, 169);
     running = harness.RunFrames(10) && running;
     auto* guest = dynamic_cast<GuestObject*>(OpenFor("GuestPanel"));
     ASSERT_NE(guest, nullptr) << "no guest's panel opened";

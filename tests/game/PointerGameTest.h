@@ -8,6 +8,7 @@
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/MainItem.h"
+#include "gui/TabWindow.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/XPointer.h"
 
@@ -73,7 +74,8 @@ protected:
                 return entry.listener;
         return nullptr;
     }
-    // The button bound to the command among the toolbar's and the open dialogs' own buttons; null when none is.
+    // The button bound to the command among the toolbar's and the open dialogs' buttons (on a dialog's current tab
+    // pages, not on the others); null when none is.
     Button* Bound(const char* command)
     {
         std::vector<Widget*> shown;
@@ -82,9 +84,17 @@ protected:
         for (const GUIManager::DialogEntry& entry : Gui().GetOpenList())
             if (entry.dialog)
                 shown.insert(shown.end(), entry.dialog->GetChildren().begin(), entry.dialog->GetChildren().end());
-        for (Widget* widget : shown)
+        while (!shown.empty())
+        {
+            Widget* widget = shown.back();
+            shown.pop_back();
             if (widget->GetType() == WT_BUTTON && static_cast<Button*>(widget)->IsBoundTo(command))
                 return static_cast<Button*>(widget);
+            if (widget->GetType() == WT_TAB && !static_cast<Tab*>(widget)->IsSelected())
+                continue;
+            if (const auto* container = dynamic_cast<const ContainerWidget*>(widget))
+                shown.insert(shown.end(), container->GetChildren().begin(), container->GetChildren().end());
+        }
         return nullptr;
     }
     // Clicks the middle of the shown button bound to the command; false when there is none.

@@ -39,12 +39,12 @@ protected:
 
 TEST_F(StaffPanelInGameTest, AClickedCleanersPanelShowsItTakesItsJobsAndDismissesIt)
 {
-    // The staff button (10, 566 to 70, 590) opens the object browser; its cleaner button (the browser at 20, 60; the
-    // button at 10, 256 to 70, 280) hires one.
+    // The staff button (10, 566 to 70, 590) opens the object browser on its staff page; the page's cleaner button
+    // (the page at 28, 120; the button at 0, 248 to 60, 272 on it) hires one.
     Click(39, 577);
     running = harness.RunFrames(10) && running;
     ASSERT_TRUE(Gui().IsDialogOpen("ObjectBrowser"));
-    Click(60, 327);
+    Click(58, 380);
     running = harness.RunFrames(10) && running;
     const std::vector<BaseObject*> cleaners = g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER);
     ASSERT_EQ(cleaners.size(), 1u) << "the cleaner button hired no one";
