@@ -52,7 +52,7 @@ constexpr int kPictureW = 800, kPictureH = 600;
 // the main menu's load button and the load page's.
 constexpr std::pair<int, int> kToolbarStaff{40, 578}, kToolbarSlower{250, 578}, kToolbarSave{390, 578};
 constexpr std::pair<int, int> kToolbarQuit{760, 578};
-constexpr std::pair<int, int> kBuildPanelBuild{60, 480};
+constexpr std::pair<int, int> kBuildPanelBuild{60, 536};
 constexpr std::pair<int, int> kBrowserHireCleaner{58, 380}, kBrowserClose{430, 76};
 constexpr std::pair<int, int> kSaveDialogSave{170, 402}, kSaveDialogClose{620, 402}, kSavedOk{400, 302};
 constexpr std::pair<int, int> kMenuLoad{88, 254}, kLoadPageLoad{712, 544};

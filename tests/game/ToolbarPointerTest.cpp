@@ -146,8 +146,9 @@ TEST_F(ToolbarPointerTest, ABuildingChosenInTheBuildPanelIsPlaced)
 }
 
 // The build panel opened by its toolbar button offering the snack kiosk (a food outlet) and the garden (a park
-// building), each list choosing its first thumbnail on opening; the kiosk's thumbnail clicked and the build button
-// clicked: the panel closes and the placement mode starts with the kiosk. Its close button closes it without a tool.
+// building), its food page shown first and choosing its first thumbnail on opening; the kiosk's thumbnail clicked and
+// the build button clicked: the panel closes and the placement mode starts with the kiosk. Its close button closes it
+// without a tool.
 TEST_F(ToolbarPointerTest, TheBuildPanelsButtonsStartPlacingTheChosenBuildingOrCloseIt)
 {
     ASSERT_NE(g_pWorldParams, nullptr);
@@ -167,9 +168,9 @@ TEST_F(ToolbarPointerTest, TheBuildPanelsButtonsStartPlacingTheChosenBuildingOrC
         ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
         harness.RunFrames(60); // the panel slides in
         const ImageList* food = nullptr;
-        for (Widget* widget : static_cast<DialogItem*>(Gui().FindItem(WT_DIALOG, "BuildPanel"))->GetChildren())
-            if (widget->GetType() == WT_IMAGELIST && static_cast<ImageList*>(widget)->GetKind() == 1)
-                food = static_cast<ImageList*>(widget);
+        for (const auto& item : Gui().GetItems())
+            if (item->GetType() == WT_IMAGELIST && static_cast<ImageList*>(item.get())->GetKind() == 1)
+                food = static_cast<ImageList*>(item.get());
         ASSERT_NE(food, nullptr);
         ASSERT_FALSE(food->GetThumbs().empty());
         const GuiRect thumb = food->GetThumbs()[0]->GetRect();

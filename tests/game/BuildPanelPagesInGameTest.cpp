@@ -1,0 +1,158 @@
+// The build panel in the running program, by the pointer: its pages of building types chosen by their headers, a
+// thumbnail chosen with its frame round it, the chosen type's name, cost, draw and description written beside and
+// below, the cost in red when the park cannot pay it, and Build placing the chosen type.
+#include "engine/core/TextTable.h"
+#include "gui/Image.h"
+#include "gui/ImageList.h"
+#include "gui/TabWindow.h"
+#include "gui/VariableWidgets.h"
+#include "scripts/WorldParams.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
+#include "world/Player.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// The panel's corner; its pages' headers along y 334 to 356 (the park page's from x 310 to 400).
+constexpr int kPanelLeft = 20;
+constexpr int kPanelTop = 300;
+constexpr int kParkHeaderX = 355;
+constexpr int kHeaderY = 345;
+// The lists' kinds: food and drink, park buildings.
+constexpr int32_t kFoodList = 1, kParkList = 3;
+
+std::u16string Text(const std::string& id)
+{
+    const char16_t* text = g_pTextTable ? g_pTextTable->GetText(id.c_str()) : nullptr;
+    return text ? text : u"";
+}
+
+class BuildPanelPagesInGameTest : public gametest::PointerGameTest
+{
+protected:
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        harness.RunFrames(10);
+    }
+    void Run(int frames) { running = harness.RunFrames(frames) && running; }
+    ImageList* List(int32_t kind) const
+    {
+        for (const auto& item : Gui().GetItems())
+            if (item->GetType() == WT_IMAGELIST && static_cast<ImageList*>(item.get())->GetKind() == kind)
+                return static_cast<ImageList*>(item.get());
+        return nullptr;
+    }
+    // The active list's tab is the current one.
+    bool Shown(const ImageList* list) const { return list && list->IsActive(); }
+    // What the panel's variable of that name writes, and in which colour.
+    std::u16string Written(const char* name, uint32_t* colour = nullptr) const
+    {
+        for (const auto& item : Gui().GetItems())
+            if (item->GetType() == WT_VARIABLE && item->IsActive() && std::string(item->GetName()) == name)
+            {
+                platform::WString text;
+                uint32_t drawn = 0;
+                int32_t indent = 0;
+                if (!static_cast<Variable*>(item.get())->Compose(text, &drawn, &indent))
+                    return u"(nothing)";
+                if (colour)
+                    *colour = drawn;
+                return std::u16string(text.begin(), text.end());
+            }
+        return u"(not shown)";
+    }
+    // The chosen type's figures, as the park's tables hold them.
+    void ExpectFiguresOf(int32_t type)
+    {
+        const BuildingInfo& info = g_pWorldParams->GetBuildingInfo(type);
+        const std::string keyword = info.keyword;
+        EXPECT_EQ(Written("BUILD_NAME_TEXT"), Text("FAN_" + keyword));
+        const std::string cost = "$" + std::to_string(info.iCost2Build);
+        EXPECT_EQ(Written("BUILD_COST_AMOUNT"), std::u16string(cost.begin(), cost.end()));
+        EXPECT_EQ(Written("BUILD_BUILDING_DESC"), Text("FAD_" + keyword));
+        EXPECT_FALSE(Written("BUILD_INTEN_DESC").empty());
+    }
+};
+
+TEST_F(BuildPanelPagesInGameTest, EachPageOffersItsTypesAndTheChosenTypesFiguresFollow)
+{
+    ASSERT_TRUE(ClickCommand("BuildList"));
+    Run(60); // the panel slides in
+    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+    g_pWorld->SetPaused(true);
+
+    // The food page comes first, its first type chosen, and the chosen type's figures beside it.
+    ImageList* food = List(kFoodList);
+    ImageList* park = List(kParkList);
+    ASSERT_TRUE(food && park);
+    ASSERT_TRUE(Shown(food));
+    EXPECT_FALSE(Shown(park));
+    ASSERT_FALSE(food->GetEntries().empty());
+    EXPECT_EQ(Gui().GetSelection(0), food->GetEntries()[0].item);
+    ExpectFiguresOf(Gui().GetSelection(0));
+
+    // The park page's header: the park buildings the first scenario offers, its first chosen.
+    Click(kParkHeaderX, kHeaderY);
+    Run(2);
+    ASSERT_TRUE(Shown(park));
+    EXPECT_FALSE(Shown(food));
+    std::set<std::string> offered;
+    for (const BuildThumb& entry : park->GetEntries())
+        offered.insert(entry.name);
+    EXPECT_EQ(offered, (std::set<std::string>{"FAN_RESTSMALL", "FAN_STAFFSMALL"}));
+    ASSERT_EQ(park->GetThumbs().size(), park->GetEntries().size());
+    EXPECT_EQ(Gui().GetSelection(0), park->GetEntries()[0].item);
+
+    // The second thumbnail clicked: chosen, framed, and its figures written.
+    const GuiRect thumb = park->GetThumbs()[1]->GetRect();
+    Click((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+    Run(2);
+    const int32_t chosen = park->GetEntries()[1].item;
+    EXPECT_EQ(Gui().GetSelection(0), chosen);
+    ExpectFiguresOf(chosen);
+    const gametest::Frame frame = harness.Screenshot();
+    gametest::GameHarness::Keep(frame, "build-panel-pages");
+    EXPECT_TRUE(gametest::NearRgb(frame.At(kPanelLeft + 300, kPanelTop + 160), gametest::kPanelSand, 12));
+    EXPECT_GT(
+        gametest::CountNearRgb(frame, thumb.left - 2, thumb.top - 2, thumb.right + 2, thumb.bottom + 2, 0x3C7A3C, 16),
+        100)
+        << "no frame round the chosen thumbnail";
+    EXPECT_EQ(gametest::CountNearRgb(frame, thumb.left - 2 - 54, thumb.top - 2, thumb.left - 6, thumb.bottom + 2,
+                                     0x3C7A3C, 16),
+              0)
+        << "a frame round the first thumbnail too";
+    EXPECT_GT(gametest::CountNearRgb(frame, kPanelLeft + 236, kPanelTop + 62, kPanelLeft + 430, kPanelTop + 80,
+                                     gametest::kPanelText, 24),
+              30)
+        << "the chosen type's name is not written";
+
+    // Without the money its cost is written in red.
+    uint32_t colour = 0;
+    Written("BUILD_COST_AMOUNT", &colour);
+    EXPECT_NE(colour, Variable::kRed);
+    g_pWorld->GetPlayer()->Cash = 0.0f;
+    Written("BUILD_COST_AMOUNT", &colour);
+    EXPECT_EQ(colour, Variable::kRed);
+
+    // With it, Build starts placing the chosen type and the panel goes.
+    g_pWorld->GetPlayer()->Cash = 1e6f;
+    ASSERT_TRUE(ClickCommand("PlaceBuilding"));
+    Run(2);
+    EXPECT_EQ(Gui().GetMode(), 5) << "the building placement mode";
+    EXPECT_EQ(Gui().GetSelection(0), chosen);
+    EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
+    ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
+} // namespace
