@@ -468,9 +468,10 @@ TEST_F(ResearchRescuePark, ARunningMissionShowsItsCostTimeLeftAndPool)
     // Line 0 is dated with the start: day 2, 20 game seconds into the seventh hour, 06:40, cut down to the
     // quarter, 06:30.
     EXPECT_EQ(RescueText("AR_RD_DAY1_1"), "Day 2 06:30");
-    // Hours left: the whole hours to the end plus one; the last hour reads singular.
+    // Hours left: the whole hours to the end plus one, then the word the sample text begins with a no-break space;
+    // the last hour reads singular.
     world->SetGameTime(over - 2.5f * kHour);
-    EXPECT_EQ(RescueText("AR_RD_ETA_1"), "3hours");
+    EXPECT_EQ(RescueText("AR_RD_ETA_1"), "3\xA0hours");
     world->SetGameTime(over - 0.5f * kHour);
     EXPECT_EQ(RescueText("AR_RD_ETA_1"), "Under an hour");
     EXPECT_EQ(RescueText("AR_RD_ETA_2"), "");
