@@ -88,6 +88,7 @@ ENTRANCE.txt|data/Models/D_Ezize/ENTRANCE.tm
 DINER.txt|data/Models/D_Ezize/DINER.tm
 ICEKIOSK.txt|data/Models/D_Ezize/ICEKIOSK.tm
 STAFFSMALL.txt|data/Models/D_Ezize/STAFFSMALL.tm
+ANIMALCARE.txt|data/Models/D_Ezize/ANIMALCARE.tm
 RESTSMALL.txt|data/Models/D_Ezize/RESTSMALL.tm
 INFORMATION.txt|data/Models/D_Ezize/INFORMATION.tm
 table_round.txt|data/Models/D_Ezize/table_round.tm

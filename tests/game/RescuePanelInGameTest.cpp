@@ -4,6 +4,7 @@
 // button that asks first.
 #include "engine/core/GameOptions.h"
 #include "engine/render/GraphicsManager.h"
+#include "engine/render/ModelManager.h"
 #include "park/BuildingObject.h"
 #include "park/ParkManagers.h"
 #include "park/RescueManager.h"
@@ -55,6 +56,8 @@ TEST_F(RescuePanelInGameTest, TheCentresPanelOffersSendsATeamAndSellsTheCentre)
     const std::vector<BaseObject*> centres = g_pObjectManager->GetBuildingsByName("ANIMALCARE");
     ASSERT_EQ(centres.size(), 1u) << "the care centre was not built";
     auto* centre = static_cast<BuildingObject*>(centres[0]);
+    EXPECT_EQ(std::string(g_ModelManager.GetName(centre->GetModel())), "Data/Models/D_Ezize/ANIMALCARE.tm")
+        << "the centre stands as the placeholder";
     RescueManager& rescue = *GetRescueManager();
     harness.GetGame().GetOptions().m_bConservationPopups = false;
 
