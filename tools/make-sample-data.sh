@@ -80,6 +80,7 @@ Alert.txt|data/Models/D_Ezize/Characters/Staff/mechanic_walk_00.tm
 staff_keeper.txt|data/Models/D_Ezize/Characters/Staff/mtrain_mesh.tm
 Alert.txt|data/Models/D_Ezize/Characters/Staff/server_serve_00.tm
 visitor_a.txt|data/Models/D_Ezize/Characters/visitor_a.tm
+visitor_b.txt|data/Models/D_Ezize/Characters/visitor_b.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_eat_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_idle_00.tm
 Alert.txt|data/Models/D_Ezize/Characters/visitor_walk_00.tm

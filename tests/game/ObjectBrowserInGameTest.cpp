@@ -159,9 +159,17 @@ protected:
 TEST_F(ObjectBrowserInGameTest, TheGuestsPageListsTheGuestsInTheOrderOfTheChosenFilter)
 {
     g_pWorld->SetGameSpeedLevel(2);
-    for (int i = 0; i < 3000 && Count(OBJECT_GUEST) < 3; i += 30)
+    const auto ofGender = [](int32_t gender)
+    {
+        size_t n = 0;
+        for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST))
+            n += !object->IsWaitingForDeath() && static_cast<GuestObject*>(object)->GetGender() == gender ? 1 : 0;
+        return n;
+    };
+    for (int i = 0; i < 6000 && (Count(OBJECT_GUEST) < 3 || ofGender(0) == 0 || ofGender(1) == 0); i += 30)
         Run(30);
     ASSERT_GE(Count(OBJECT_GUEST), 3u) << "too few guests came in";
+    ASSERT_TRUE(ofGender(0) > 0 && ofGender(1) > 0) << "no men or no women came in";
     g_pWorld->SetPaused(true);
 
     ASSERT_TRUE(ClickCommand("ObjectBrowser"));
@@ -193,6 +201,18 @@ TEST_F(ObjectBrowserInGameTest, TheGuestsPageListsTheGuestsInTheOrderOfTheChosen
     EXPECT_TRUE(gametest::NearRgb(frame.At(240, 390), gametest::kPanelSand, 12));
     for (int row = 0; row < 3; ++row)
         EXPECT_GT(RowWritten(frame, row, 30, 220), 30) << "row " << row << "'s name is not written";
+
+    // Men only, then women only: each list holds the guests of its gender.
+    for (const int32_t gender : {0, 1})
+    {
+        Choose(kGuestFilter, 3 + gender);
+        EXPECT_EQ(Gui().GetSelection(1), 3 + gender);
+        const std::vector<GuestObject*> kept = Rows<GuestObject>(0);
+        EXPECT_EQ(kept.size(), ofGender(gender)) << "gender " << gender;
+        for (const GuestObject* guest : kept)
+            EXPECT_EQ(guest->GetGender(), gender);
+    }
+    Choose(kGuestFilter, 5);
 
     // The second row's button opens that guest's panel.
     ClickGoto(1);

@@ -67,7 +67,7 @@ TEST_F(SampleData, EveryTableLoadsWithoutAReport)
                          params->GetAnimalCount(), params->GetResearchCount(), params->GetRescueCount(),
                          params->GetSceneryCount() >= 3, names.numMaleNames > 0, names.numFemaleNames > 0,
                          names.numSurnames > 0),
-              std::tuple(8u, 1u, 10u, 1u, 6u, 3u, true, true, true, true));
+              std::tuple(8u, 2u, 10u, 1u, 6u, 3u, true, true, true, true));
 }
 
 TEST_F(SampleData, BuildingsCoverEveryCategoryAndNameWhatExists)
