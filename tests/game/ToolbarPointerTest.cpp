@@ -1,7 +1,9 @@
 // The park's toolbar in the running game, clicked with a real pointer: the staff button opens the staff panel whose
 // button hires a cleaner, the pause button stops the park and the pause box's button lets it run again, the speed
 // buttons change the game speed, the options button opens the options, the log button the message log, and the
-// build panel's build button starts placing the building chosen in it.
+// build panel's build button starts placing the building chosen in it; each button says what it does when the pointer
+// rests on it.
+#include "engine/core/TextTable.h"
 #include "engine/media/SoundManager.h"
 #include "game/Game.h"
 #include "gui/Button.h"
@@ -20,6 +22,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <set>
+#include <string>
 
 namespace
 {
@@ -181,6 +185,50 @@ TEST_F(ToolbarPointerTest, TheBuildPanelsButtonsStartPlacingTheChosenBuildingOrC
         EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
         EXPECT_EQ(Gui().GetMode(), std::string(command) == "PlaceBuilding" ? 5 : GUIManager::kSelectMode);
     }
+}
+
+// Every button of the toolbar has a tooltip of its own with a text; the pointer resting on one shows it in its box,
+// written on the box, and moving off hides it.
+TEST_F(ToolbarPointerTest, EachButtonSaysWhatItDoesWhenThePointerRestsOnIt)
+{
+    MainItem* toolbar = Gui().GetToolbarRoot();
+    ASSERT_NE(toolbar, nullptr);
+    std::set<std::string> tips;
+    Button* research = nullptr;
+    for (Widget* widget : toolbar->GetChildren())
+    {
+        if (widget->GetType() != WT_BUTTON)
+            continue;
+        const char* tip = widget->GetTooltip();
+        ASSERT_NE(tip, nullptr) << "a toolbar button without a tooltip";
+        const char16_t* text = g_pTextTable->GetText(tip);
+        EXPECT_TRUE(text && *text) << tip << " has no text";
+        tips.insert(tip);
+        if (static_cast<Button*>(widget)->IsBoundTo("ResearchMenu"))
+            research = static_cast<Button*>(widget);
+    }
+    EXPECT_EQ(tips.size(), toolbar->GetChildren().size()) << "two buttons share a tooltip";
+    ASSERT_NE(research, nullptr);
+
+    const GuiRect r = research->GetRect();
+    Move((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    running = harness.RunFrames(120) && running;
+    ASSERT_TRUE(Gui().GetTooltipBox().IsShown()) << "no tooltip after two seconds";
+    EXPECT_EQ(Gui().GetTooltipOwner(), research);
+    const GuiRect box = Gui().GetTooltipBox().GetRect();
+    EXPECT_GT(box.right - box.left, 20);
+    const gametest::Frame frame = harness.Screenshot();
+    gametest::GameHarness::Keep(frame, "toolbar-tooltip");
+    // Written: the box holds two colours at least, its face and its letters.
+    std::set<uint32_t> colours;
+    for (int y = box.top + 2; y < box.bottom - 2; ++y)
+        for (int x = box.left + 2; x < box.right - 2; ++x)
+            colours.insert(frame.At(x, y) & 0xFFFFFF);
+    EXPECT_GE(colours.size(), 2u) << "the tooltip's box is empty";
+    Move(400, 300);
+    running = harness.RunFrames(5) && running;
+    EXPECT_FALSE(Gui().GetTooltipBox().IsShown());
+    EXPECT_TRUE(running);
 }
 
 } // namespace
