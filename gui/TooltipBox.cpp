@@ -2,25 +2,33 @@
 #include "gui/TooltipBox.h"
 
 #include "engine/core/TextTable.h"
+#include "engine/render/Font.h"
 #include "engine/render/TextWriter.h"
+
+#include <algorithm>
 
 void TooltipBox::SetText(const char* textId)
 {
     m_text = g_pTextTable ? g_pTextTable->GetText(textId) : u"";
     const int32_t w = m_pWriter ? m_pWriter->GetTextWidth(m_text.c_str()) : 0;
+    // A line is 16 high alone and 13 apart in a wrap, unless the font is too tall for that: then the text takes the
+    // room the writer needs to draw every line (its height below the first row, and its line step), none cut off.
+    const int32_t font =
+        m_pWriter && m_pWriter->GetFont() ? static_cast<int32_t>(m_pWriter->GetFont()->GetHeight()) : 0;
     if (w <= kWrapWidth)
     {
         m_iTextWidth = w + 5;
-        m_iTextHeight = 16;
+        m_iTextHeight = std::max(16, font + 1);
         m_iPanelWidth = w + 15;
-        m_iPanelHeight = 18;
+        m_iPanelHeight = m_iTextHeight + 2;
         return;
     }
     m_iTextWidth = m_pWriter->GetWrappedWidth(m_text.c_str(), kWrapWidth, 5) + 10;
     const int32_t lines = m_pWriter->CountLines(m_text.c_str(), m_iTextWidth, 5);
-    m_iTextHeight = 13 * lines;
+    const int32_t step = 2 + font * 12 / 10;
+    m_iTextHeight = std::max(13 * lines, font + 1 + (lines - 1) * step);
     m_iPanelWidth = m_iTextWidth;
-    m_iPanelHeight = 13 * lines + 2;
+    m_iPanelHeight = m_iTextHeight + 2;
 }
 
 void TooltipBox::Show(int32_t x, int32_t y, int32_t screenWidth, int32_t screenHeight)

@@ -1,13 +1,17 @@
 // A guest's panel in the running program, by the pointer alone: once guests are in the first scenario's park, the
 // toolbar's staff button opens the object browser, and the button at the end of a guest's row opens that guest's
-// panel on its sand background with the guest's name written along its title row; its close button closes it.
+// panel on its sand background with the guest's name written along its title row; its buttons make the camera follow
+// the guest or look through its eyes, and the hint that shows meanwhile lets go; its close button closes it.
 #include "park/GuestObject.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
+#include "world/CameraManager.h"
+#include "world/GameCamera.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
 #include "world/World.h"
 
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,6 +61,26 @@ TEST_F(GuestPanelInGameTest, TheObjectBrowsersRowButtonOpensAGuestsPanel)
         EXPECT_GT(gametest::PanelTextPixels(frame, kPanelLeft, kPanelTop, row), 40)
             << "row " << row << " is not written";
     }
+
+    // Its track button (200, 4 to 240, 28) makes the camera follow the guest and says how to stop; the hint's Stop
+    // (the hint at 380, 8; its button at 310, 13 to 390, 37) lets it go.
+    Click(kPanelLeft + 220, kPanelTop + 16);
+    running = harness.RunFrames(5) && running;
+    EXPECT_EQ(g_pCameraManager->GetTrackedObject(), guest->GetID());
+    ASSERT_TRUE(Gui().IsDialogOpen("CancelCamera"));
+    Click(380 + 350, 8 + 25);
+    running = harness.RunFrames(5) && running;
+    EXPECT_NE(g_pCameraManager->GetTrackedObject(), guest->GetID());
+    EXPECT_FALSE(Gui().IsDialogOpen("CancelCamera"));
+    // Its eyes button (245, 4 to 285, 28) looks through the guest's eyes; Escape lets go.
+    Click(kPanelLeft + 265, kPanelTop + 16);
+    running = harness.RunFrames(5) && running;
+    EXPECT_EQ(g_pCameraManager->GetCurrentType(), GameCamera::kFirstPerson);
+    EXPECT_TRUE(Gui().IsDialogOpen("CancelCamera"));
+    Key(XK_Escape);
+    running = harness.RunFrames(3) && running;
+    EXPECT_EQ(g_pCameraManager->GetCurrentType(), GameCamera::kTracking);
+    EXPECT_FALSE(Gui().IsDialogOpen("CancelCamera"));
 
     // Its close button (290, 4 to 330, 28) closes it.
     Click(kPanelLeft + 310, kPanelTop + 16);

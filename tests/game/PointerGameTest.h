@@ -136,6 +136,16 @@ protected:
         Press(true);
         Press(false);
     }
+    // A key pressed and let go, a frame for each.
+    void Key(unsigned long keysym)
+    {
+        pointer->Key(keysym, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        running = harness.RunFrames(1) && running;
+        pointer->Key(keysym, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        running = harness.RunFrames(1) && running;
+    }
 
     GameHarness harness;
     std::unique_ptr<XPointer> pointer;

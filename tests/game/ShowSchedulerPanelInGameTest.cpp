@@ -48,15 +48,6 @@ protected:
         harness.RunFrames(3);
     }
     TrainingMode* Mode() const { return dynamic_cast<TrainingMode*>(Gui().GetCurrentMode()); }
-    void Key(unsigned long keysym)
-    {
-        pointer->Key(keysym, true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        running = harness.RunFrames(1) && running;
-        pointer->Key(keysym, false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        running = harness.RunFrames(1) && running;
-    }
     // A click in the middle of a rectangle of the picture, then time for the button to fire and dialogs to slide.
     void ClickIn(int left, int top, int right, int bottom)
     {

@@ -49,15 +49,6 @@ protected:
     }
     TrainingMode* Mode() const { return dynamic_cast<TrainingMode*>(Gui().GetCurrentMode()); }
     // A key pressed and released on the X server, each seen by the game in a frame of its own.
-    void Key(unsigned long keysym)
-    {
-        pointer->Key(keysym, true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        running = harness.RunFrames(1) && running;
-        pointer->Key(keysym, false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        running = harness.RunFrames(1) && running;
-    }
 
     BuildingObject* arena = nullptr;
 };

@@ -151,8 +151,8 @@ TEST_F(ToolbarPointerTest, ABuildingChosenInTheBuildPanelIsPlaced)
 
 // The build panel opened by its toolbar button offering the snack kiosk (a food outlet) and the garden (a park
 // building), its food page shown first and choosing its first thumbnail on opening; the kiosk's thumbnail clicked and
-// the build button clicked: the panel closes and the placement mode starts with the kiosk. Its close button closes it
-// without a tool.
+// the build button clicked: the panel closes and the placement mode starts with the kiosk, whose hint's Cancel stops
+// it. Its close button closes the panel without a tool.
 TEST_F(ToolbarPointerTest, TheBuildPanelsButtonsStartPlacingTheChosenBuildingOrCloseIt)
 {
     ASSERT_NE(g_pWorldParams, nullptr);
@@ -184,6 +184,15 @@ TEST_F(ToolbarPointerTest, TheBuildPanelsButtonsStartPlacingTheChosenBuildingOrC
         harness.RunFrames(2);
         EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
         EXPECT_EQ(Gui().GetMode(), std::string(command) == "PlaceBuilding" ? 5 : GUIManager::kSelectMode);
+        // Placing, the hint says how and its Cancel stops placing.
+        EXPECT_EQ(Gui().IsDialogOpen("CancelBuildMode"), std::string(command) == "PlaceBuilding");
+        if (std::string(command) == "PlaceBuilding")
+        {
+            ASSERT_TRUE(ClickCommand("ExitBuildMode"));
+            harness.RunFrames(2);
+            EXPECT_EQ(Gui().GetMode(), GUIManager::kSelectMode);
+            EXPECT_FALSE(Gui().IsDialogOpen("CancelBuildMode"));
+        }
     }
 }
 
