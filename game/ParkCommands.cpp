@@ -558,8 +558,10 @@ void ShowAnimalGaz(int32_t)
     AnimalObject* animal = DialogObject<AnimalObject>();
     const bool opened = Gui().ToggleDialog("Gazetteer", g_pGame, false);
     Gui().GetGazetteerList().Enable(opened);
+    // The guide's page of the animal's kind: its gazetteer number (the place of its record in the park's tables is
+    // another numbering).
     if (opened && animal)
-        Gui().GetGazetteerList().SelectAnimal(animal->GetAnimalInfo().id);
+        Gui().GetGazetteerList().SelectAnimal(animal->GetAnimalInfo().iGazNumber);
 }
 
 void CloseAnimalGaz(int32_t dialog)

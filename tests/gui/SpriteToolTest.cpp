@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <tuple>
 
@@ -78,6 +79,34 @@ TEST(SpriteToolTest, ABankHoldsAsManyColoursAsItsPaletteAndNoMore)
             std::string error;
             EXPECT_EQ(spritetool::WriteSpriteFiles({bank}, &files, &error), colours <= limit) << type << " " << colours;
         }
+}
+
+// A bank named twice, in one list or through an include and whatever the case, is refused with its line: the game
+// would only ever find the first.
+TEST(SpriteToolTest, ABankNamedTwiceIsRefused)
+{
+    testsupport::TempDir dir;
+    const struct
+    {
+        const char* list;
+        const char* included;
+        bool read;
+    } cases[] = {
+        {"bank one\nbank two\n", "", true},
+        {"bank one\nbank ONE\n", "", false},
+        {"bank one\ninclude more.txt\n", "bank One\n", false},
+    };
+    for (const auto& c : cases)
+    {
+        testsupport::WriteBytes(dir.File("more.txt"),
+                                std::vector<uint8_t>(c.included, c.included + strlen(c.included)));
+        testsupport::WriteBytes(dir.File("list.txt"), std::vector<uint8_t>(c.list, c.list + strlen(c.list)));
+        std::vector<spritetool::BankSource> banks;
+        std::string error;
+        EXPECT_EQ(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &error), c.read) << c.list << error;
+        if (!c.read)
+            EXPECT_NE(error.find("named"), std::string::npos) << error;
+    }
 }
 
 TEST(SpriteToolTest, TheSampleSpriteFilesAreMadeFromTheirSourcesAndHoldEveryNamedBank)

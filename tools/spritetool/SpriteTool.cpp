@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <strings.h>
 
 namespace spritetool
 {
@@ -284,6 +285,10 @@ bool ReadBankList(const std::string& listFile, const std::string& pictureFolder,
         }
         else if (w[0] == "bank" && (w.size() == 2 || w.size() == 3))
         {
+            // The game finds a bank by its name, whatever its case: a second bank of a name would never be found.
+            for (const BankSource& bank : *banks)
+                if (strcasecmp(bank.name.c_str(), w[1].c_str()) == 0)
+                    return *error = where + "a bank named " + w[1] + " again", false;
             banks->push_back({w[1], 1, {}});
             if (w.size() == 3 && !Number(w[2], &banks->back().type))
                 return *error = where + "bad type", false;

@@ -1,0 +1,113 @@
+// The guide to sea animals in the running program, by the pointer: the toolbar's guide button opens it on its first
+// animal with its name, picture and texts; a row chosen in its list shows that animal's page; its sound button is
+// greyed for an animal with no sound; a dolphin's panel opens it on the dolphin's own page.
+#include "engine/core/TextTable.h"
+#include "gui/ListBox.h"
+#include "gui/VariableWidgets.h"
+#include "park/AnimalObject.h"
+#include "scripts/WorldParams.h"
+#include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+
+// The guide's corner on the screen; its list's rows 20 high from (10, 34) on it; its picture at (220, 60).
+constexpr int kLeft = 100;
+constexpr int kTop = 60;
+
+std::u16string Text(const std::string& id)
+{
+    const char16_t* text = g_pTextTable ? g_pTextTable->GetText(id.c_str()) : nullptr;
+    return text ? text : u"";
+}
+
+class GazetteerInGameTest : public gametest::PointerGameTest
+{
+protected:
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        harness.RunFrames(10);
+    }
+    void Run(int frames) { running = harness.RunFrames(frames) && running; }
+    ListBox* List() const { return static_cast<ListBox*>(Gui().FindItem(WT_LISTBOX, "GazetteerListBox")); }
+    // The animal's name as the guide's page writes it.
+    std::u16string Named() const
+    {
+        for (const auto& item : Gui().GetItems())
+            if (item->GetType() == WT_VARIABLE && std::string(item->GetName()) == "GAZ_ANIMAL")
+            {
+                platform::WString text;
+                uint32_t colour = 0;
+                int32_t indent = 0;
+                static_cast<Variable*>(item.get())->Compose(text, &colour, &indent);
+                return std::u16string(text.begin(), text.end());
+            }
+        return u"(not shown)";
+    }
+};
+
+TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensItOnTheDolphin)
+{
+    ASSERT_TRUE(ClickCommand("ShowGazetteer"));
+    Run(5);
+    ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
+    EXPECT_TRUE(Gui().IsModalDialogOpen());
+    ListBox* list = List();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetRowCount(), 16);
+    EXPECT_EQ(Gui().GetSelection(13), 0);
+    EXPECT_EQ(Named(), Text("GAZ_ANIMAL_0"));
+    gametest::Frame frame = harness.Screenshot();
+    gametest::GameHarness::Keep(frame, "gazetteer");
+    // The page: its picture (not the sand), the animal's name, where it lives, in the panel's brown.
+    EXPECT_FALSE(gametest::NearRgb(frame.At(kLeft + 300, kTop + 100), gametest::kPanelSand, 24));
+    EXPECT_GT(gametest::CountNearRgb(frame, kLeft + 220, kTop + 34, kLeft + 590, kTop + 54, gametest::kPanelText, 24),
+              30);
+    EXPECT_GT(gametest::CountNearRgb(frame, kLeft + 220, kTop + 210, kLeft + 590, kTop + 260, gametest::kPanelText, 24),
+              30);
+    // The guide has no sounds: its listen button is greyed.
+    Button* listen = Bound("PlayGazSound");
+    ASSERT_NE(listen, nullptr);
+    EXPECT_EQ(listen->GetState(), Button::STATE_DISABLED);
+
+    // The fifth row: the list's fifth animal, number 14.
+    Click(kLeft + 60, kTop + 34 + 4 * 20 + 10);
+    Run(3);
+    EXPECT_EQ(Gui().GetSelection(13), 14);
+    EXPECT_EQ(Named(), Text("GAZ_ANIMAL_14"));
+    ASSERT_TRUE(ClickCommand("CloseAnimalGaz"));
+    Run(5);
+    EXPECT_FALSE(Gui().IsDialogOpen("Gazetteer"));
+
+    // A dolphin's panel: its about button opens the guide at the dolphin's page, beside the panel.
+    const std::vector<BaseObject*> animals = g_pObjectManager->GetObjectsOfKind(OBJECT_ANIMAL);
+    ASSERT_FALSE(animals.empty());
+    auto* dolphin = static_cast<AnimalObject*>(animals[0]);
+    const int32_t page = dolphin->GetAnimalInfo().iGazNumber;
+    ASSERT_NE(page, dolphin->GetAnimalInfo().id) << "the sample's numbers no longer tell the two apart";
+    dolphin->OnSelected(true, false);
+    Run(5);
+    ASSERT_EQ(OpenFor("ANIMAL_Menu"), static_cast<DialogListener*>(dolphin));
+    ASSERT_TRUE(ClickCommand("ShowAnimalGaz"));
+    Run(5);
+    ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
+    EXPECT_FALSE(Gui().IsModalDialogOpen());
+    EXPECT_EQ(Gui().GetSelection(13), page);
+    EXPECT_EQ(Named(), Text("GAZ_ANIMAL_" + std::to_string(page)));
+    ASSERT_EQ(list->GetSelection().size(), 1u);
+    EXPECT_EQ(Text("GAZ_ANIMAL_" + std::to_string(page)), Named());
+    ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
+} // namespace
