@@ -1,10 +1,12 @@
 // Tests of the sample data set's gameplay tables: the scrambled files match their sources, every table loads
 // without a report, and the records name only things that exist.
 #include "engine/core/FileSystem.h"
+#include "engine/core/TextTable.h"
 #include "tests/scripts/TablesTestSupport.h"
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <tuple>
@@ -68,6 +70,27 @@ TEST_F(SampleData, EveryTableLoadsWithoutAReport)
                          params->GetSceneryCount() >= 3, names.numMaleNames > 0, names.numFemaleNames > 0,
                          names.numSurnames > 0),
               std::tuple(8u, 2u, 10u, 1u, 6u, 3u, true, true, true, true));
+}
+
+// Every first name and surname of the guest list is a text of the sample table, and the lists are long enough that
+// a park of a hundred guests seldom holds two of one name.
+TEST_F(SampleData, EveryNameOfTheGuestListHasItsText)
+{
+    testsupport::ScopedCurrentDir cwd(kSampleData);
+    TextTable texts("data/text_uk.uni");
+    const NameLists& names = params->GetNameLists();
+    const auto check = [&](const char(*list)[NameLists::kNameSize], uint32_t count, const char* what)
+    {
+        for (uint32_t i = 0; i < count; ++i)
+        {
+            const char16_t* text = texts.GetText(list[i]);
+            EXPECT_TRUE(text && *text) << what << " " << list[i] << " has no text";
+        }
+    };
+    check(names.maleNames, names.numMaleNames, "male name");
+    check(names.femaleNames, names.numFemaleNames, "female name");
+    check(names.surnames, names.numSurnames, "surname");
+    EXPECT_GE(std::min(names.numMaleNames, names.numFemaleNames) * names.numSurnames, 100u);
 }
 
 TEST_F(SampleData, BuildingsCoverEveryCategoryAndNameWhatExists)
