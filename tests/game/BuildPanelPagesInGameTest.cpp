@@ -29,22 +29,9 @@ constexpr int kHeaderY = 345;
 // The lists' kinds: food and drink, park buildings.
 constexpr int32_t kFoodList = 1, kParkList = 3;
 
-std::u16string Text(const std::string& id)
-{
-    const char16_t* text = g_pTextTable ? g_pTextTable->GetText(id.c_str()) : nullptr;
-    return text ? text : u"";
-}
-
-class BuildPanelPagesInGameTest : public gametest::PointerGameTest
+class BuildPanelPagesInGameTest : public gametest::FirstParkPointerTest
 {
 protected:
-    void Prepare() override
-    {
-        harness.EnterPark(0);
-        ASSERT_NE(g_pWorld, nullptr);
-        harness.RunFrames(10);
-    }
-    void Run(int frames) { running = harness.RunFrames(frames) && running; }
     ImageList* List(int32_t kind) const
     {
         for (const auto& item : Gui().GetItems())
@@ -54,32 +41,15 @@ protected:
     }
     // The active list's tab is the current one.
     bool Shown(const ImageList* list) const { return list && list->IsActive(); }
-    // What the panel's variable of that name writes, and in which colour.
-    std::u16string Written(const char* name, uint32_t* colour = nullptr) const
-    {
-        for (const auto& item : Gui().GetItems())
-            if (item->GetType() == WT_VARIABLE && item->IsActive() && std::string(item->GetName()) == name)
-            {
-                platform::WString text;
-                uint32_t drawn = 0;
-                int32_t indent = 0;
-                if (!static_cast<Variable*>(item.get())->Compose(text, &drawn, &indent))
-                    return u"(nothing)";
-                if (colour)
-                    *colour = drawn;
-                return std::u16string(text.begin(), text.end());
-            }
-        return u"(not shown)";
-    }
     // The chosen type's figures, as the park's tables hold them.
     void ExpectFiguresOf(int32_t type)
     {
         const BuildingInfo& info = g_pWorldParams->GetBuildingInfo(type);
         const std::string keyword = info.keyword;
-        EXPECT_EQ(Written("BUILD_NAME_TEXT"), Text("FAN_" + keyword));
+        EXPECT_EQ(Written("BUILD_NAME_TEXT"), TableText("FAN_" + keyword));
         const std::string cost = "$" + std::to_string(info.iCost2Build);
         EXPECT_EQ(Written("BUILD_COST_AMOUNT"), std::u16string(cost.begin(), cost.end()));
-        EXPECT_EQ(Written("BUILD_BUILDING_DESC"), Text("FAD_" + keyword));
+        EXPECT_EQ(Written("BUILD_BUILDING_DESC"), TableText("FAD_" + keyword));
         EXPECT_FALSE(Written("BUILD_INTEN_DESC").empty());
     }
 };

@@ -23,37 +23,10 @@ namespace
 constexpr int kLeft = 100;
 constexpr int kTop = 60;
 
-std::u16string Text(const std::string& id)
-{
-    const char16_t* text = g_pTextTable ? g_pTextTable->GetText(id.c_str()) : nullptr;
-    return text ? text : u"";
-}
-
-class GazetteerInGameTest : public gametest::PointerGameTest
+class GazetteerInGameTest : public gametest::FirstParkPointerTest
 {
 protected:
-    void Prepare() override
-    {
-        harness.EnterPark(0);
-        ASSERT_NE(g_pWorld, nullptr);
-        harness.RunFrames(10);
-    }
-    void Run(int frames) { running = harness.RunFrames(frames) && running; }
     ListBox* List() const { return static_cast<ListBox*>(Gui().FindItem(WT_LISTBOX, "GazetteerListBox")); }
-    // The animal's name as the guide's page writes it.
-    std::u16string Named() const
-    {
-        for (const auto& item : Gui().GetItems())
-            if (item->GetType() == WT_VARIABLE && std::string(item->GetName()) == "GAZ_ANIMAL")
-            {
-                platform::WString text;
-                uint32_t colour = 0;
-                int32_t indent = 0;
-                static_cast<Variable*>(item.get())->Compose(text, &colour, &indent);
-                return std::u16string(text.begin(), text.end());
-            }
-        return u"(not shown)";
-    }
 };
 
 TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensItOnTheDolphin)
@@ -66,7 +39,7 @@ TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensIt
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->GetRowCount(), 16);
     EXPECT_EQ(Gui().GetSelection(13), 0);
-    EXPECT_EQ(Named(), Text("GAZ_ANIMAL_0"));
+    EXPECT_EQ(Written("GAZ_ANIMAL"), TableText("GAZ_ANIMAL_0"));
     gametest::Frame frame = harness.Screenshot();
     gametest::GameHarness::Keep(frame, "gazetteer");
     // The page: its picture (not the sand), the animal's name, where it lives, in the panel's brown.
@@ -84,7 +57,7 @@ TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensIt
     Click(kLeft + 60, kTop + 34 + 4 * 20 + 10);
     Run(3);
     EXPECT_EQ(Gui().GetSelection(13), 14);
-    EXPECT_EQ(Named(), Text("GAZ_ANIMAL_14"));
+    EXPECT_EQ(Written("GAZ_ANIMAL"), TableText("GAZ_ANIMAL_14"));
     ASSERT_TRUE(ClickCommand("CloseAnimalGaz"));
     Run(5);
     EXPECT_FALSE(Gui().IsDialogOpen("Gazetteer"));
@@ -103,9 +76,9 @@ TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensIt
     ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
     EXPECT_FALSE(Gui().IsModalDialogOpen());
     EXPECT_EQ(Gui().GetSelection(13), page);
-    EXPECT_EQ(Named(), Text("GAZ_ANIMAL_" + std::to_string(page)));
+    EXPECT_EQ(Written("GAZ_ANIMAL"), TableText("GAZ_ANIMAL_" + std::to_string(page)));
     ASSERT_EQ(list->GetSelection().size(), 1u);
-    EXPECT_EQ(Text("GAZ_ANIMAL_" + std::to_string(page)), Named());
+    EXPECT_EQ(TableText("GAZ_ANIMAL_" + std::to_string(page)), Written("GAZ_ANIMAL"));
     ExpectNoReports();
     EXPECT_TRUE(running);
 }

@@ -34,22 +34,9 @@ constexpr int kGuestsPage = 0, kBuildingsPage = 1, kAnimalsPage = 2, kStaffPage 
 // The combo boxes' kinds: guests, buildings, staff and animals.
 constexpr int32_t kGuestFilter = 0, kBuildingFilter = 2, kStaffFilter = 3, kAnimalFilter = 4;
 
-std::u16string Text(const char* id)
-{
-    const char16_t* text = g_pTextTable ? g_pTextTable->GetText(id) : nullptr;
-    return text ? text : u"";
-}
-
-class ObjectBrowserInGameTest : public gametest::PointerGameTest
+class ObjectBrowserInGameTest : public gametest::FirstParkPointerTest
 {
 protected:
-    void Prepare() override
-    {
-        harness.EnterPark(0);
-        ASSERT_NE(g_pWorld, nullptr);
-        harness.RunFrames(10);
-    }
-    void Run(int frames) { running = harness.RunFrames(frames) && running; }
     template <typename W> W* Find(int32_t type, bool (*match)(const W&, int32_t), int32_t key) const
     {
         for (const auto& item : Gui().GetItems())
@@ -79,20 +66,6 @@ protected:
                 return static_cast<int32_t>(std::find(tabs.begin(), tabs.end(), window->GetCurrent()) - tabs.begin());
             }
         return -1;
-    }
-    // What the browser's variable of that name writes on the current page.
-    std::u16string Written(const char* name) const
-    {
-        for (const auto& item : Gui().GetItems())
-            if (item->GetType() == WT_VARIABLE && item->IsActive() && std::string(item->GetName()) == name)
-            {
-                platform::WString text;
-                uint32_t colour = 0;
-                int32_t indent = 0;
-                if (static_cast<Variable*>(item.get())->Compose(text, &colour, &indent))
-                    return std::u16string(text.begin(), text.end());
-            }
-        return u"(not shown)";
     }
     // Opens the drop-down list of the combo box and clicks the entry of that value.
     void Choose(int32_t kind, int32_t value)
@@ -194,7 +167,7 @@ TEST_F(ObjectBrowserInGameTest, TheGuestsPageListsTheGuestsInTheOrderOfTheChosen
         EXPECT_GE(rows[i - 1]->GetDesire(GuestObject::DESIRE_TOILET), rows[i]->GetDesire(GuestObject::DESIRE_TOILET))
             << "row " << i;
     }
-    EXPECT_EQ(Written("OB_FILTER_HEADING"), Text("OB_GF_BLADDER"));
+    EXPECT_EQ(Written("OB_FILTER_HEADING"), TableText("OB_GF_BLADDER"));
     Run(1);
     const gametest::Frame frame = harness.Screenshot();
     gametest::GameHarness::Keep(frame, "object-browser-guests");
@@ -248,7 +221,7 @@ TEST_F(ObjectBrowserInGameTest, TheBuildingsAndAnimalsPagesListTheirsAndOpenThei
     ASSERT_TRUE(broken->IsBrokenDown());
     Choose(kBuildingFilter, 13);
     EXPECT_EQ(Gui().GetSelection(2), 13);
-    EXPECT_EQ(Written("OB_FILTER_HEADING"), Text("OB_BF_REPAIR"));
+    EXPECT_EQ(Written("OB_FILTER_HEADING"), TableText("OB_BF_REPAIR"));
     const std::vector<BuildingObject*> byRepair = Rows<BuildingObject>(1);
     ASSERT_EQ(byRepair.size(), count);
     EXPECT_EQ(byRepair.front(), broken);
@@ -285,7 +258,7 @@ TEST_F(ObjectBrowserInGameTest, TheBuildingsAndAnimalsPagesListTheirsAndOpenThei
     ASSERT_EQ(TableOf(5)->GetRowIds().size(), animals);
     Choose(kAnimalFilter, 33);
     EXPECT_EQ(Gui().GetSelection(12), 33);
-    EXPECT_EQ(Written("OB_FILTER_HEADING"), Text("OB_AF_HAPPY"));
+    EXPECT_EQ(Written("OB_FILTER_HEADING"), TableText("OB_AF_HAPPY"));
     Run(1);
     frame = harness.Screenshot();
     gametest::GameHarness::Keep(frame, "object-browser-animals");

@@ -3,14 +3,17 @@
 #pragma once
 
 #include "engine/core/GameInput.h"
+#include "engine/core/TextTable.h"
 #include "game/Game.h"
 #include "gui/Button.h"
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/MainItem.h"
 #include "gui/TabWindow.h"
+#include "gui/VariableWidgets.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/XPointer.h"
+#include "world/World.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +110,30 @@ protected:
         Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         return true;
     }
+    // The text of an id of the game's text table (empty when it has none).
+    static std::u16string TableText(const std::string& id)
+    {
+        const char16_t* text = g_pTextTable ? g_pTextTable->GetText(id.c_str()) : nullptr;
+        return text ? text : u"";
+    }
+    // What the shown Variable widget of that name writes now, and in which colour; "(not shown)" when none is.
+    std::u16string Written(const char* name, uint32_t* colour = nullptr) const
+    {
+        for (const auto& item : Gui().GetItems())
+            if (item->GetType() == WT_VARIABLE && item->IsActive() && std::string(item->GetName()) == name)
+            {
+                platform::WString text;
+                uint32_t drawn = 0;
+                int32_t indent = 0;
+                if (!static_cast<Variable*>(item.get())->Compose(text, &drawn, &indent))
+                    return u"(nothing)";
+                if (colour)
+                    *colour = drawn;
+                return std::u16string(text.begin(), text.end());
+            }
+        return u"(not shown)";
+    }
+    void Run(int frames) { running = harness.RunFrames(frames) && running; }
     // Every message box the game reported is a failure.
     void ExpectNoReports()
     {
@@ -153,6 +180,18 @@ protected:
     int offsetY = 0;
     // False once a frame found the program asked to close.
     bool running = true;
+};
+
+// The first scenario's park, entered and run for a few frames.
+class FirstParkPointerTest : public PointerGameTest
+{
+protected:
+    void Prepare() override
+    {
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        harness.RunFrames(10);
+    }
 };
 
 } // namespace gametest

@@ -41,7 +41,6 @@ protected:
         g_pWorld->RequestBuilding("ANIMALCARE", 54, 12, 0, 0.0f, 0, false);
         harness.RunFrames(10);
     }
-    void Run(int frames) { running = harness.RunFrames(frames) && running; }
     // The brown text pixels of a team's row (0 to 2), its first or second line, between two x on the panel.
     int TeamRowWritten(const gametest::Frame& frame, int team, int line, int left, int right) const
     {
