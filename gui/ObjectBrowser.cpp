@@ -529,8 +529,13 @@ void TableColumn::SetActive(bool active)
         m_adjusters.clear();
         m_iRowWidgets = 0;
     }
-    else if (m_iKind == CELL_FILTER)
+    else if (m_iKind == CELL_FILTER && m_pFilter)
+    {
         TakeFilter();
+        // The heading names the filter of the page shown: a page shown again names its own, though its cell kept
+        // what it showed (and so did not switch).
+        browser::SetCurrentFilter(m_pFilter->GetShownFilter());
+    }
 }
 
 bool TableColumn::OnMouse(int32_t x, int32_t y, int32_t event)

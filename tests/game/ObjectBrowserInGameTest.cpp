@@ -238,6 +238,12 @@ TEST_F(ObjectBrowserInGameTest, TheBuildingsAndAnimalsPagesListTheirsAndOpenThei
     EXPECT_EQ(Rows<BuildingObject>(1), std::vector<BuildingObject*>{broken});
     Choose(kBuildingFilter, 13);
 
+    // Back on the guests page its heading names the guests' filter again, not the buildings'.
+    ClickPage(kGuestsPage);
+    EXPECT_EQ(Written("OB_FILTER_HEADING"), TableText("OB_GF_HAPPY"));
+    ClickPage(kBuildingsPage);
+    EXPECT_EQ(Written("OB_FILTER_HEADING"), TableText("OB_BF_REPAIR"));
+
     // The first row's button opens that building's panel.
     ClickGoto(0);
     Run(5);
