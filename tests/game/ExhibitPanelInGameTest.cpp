@@ -25,15 +25,9 @@ constexpr int kBoxTop = 230;
 // The animal list's rows in the panel: 20 high from 156.
 constexpr int kRowTop = 156;
 
-class ExhibitPanelInGameTest : public gametest::PointerGameTest
+class ExhibitPanelInGameTest : public gametest::FirstParkPointerTest
 {
 protected:
-    void Prepare() override
-    {
-        harness.EnterPark(0);
-        ASSERT_NE(g_pWorld, nullptr);
-        harness.RunFrames(10);
-    }
     // Opens the lagoon's panel with a click on the lagoon.
     BuildingObject* OpenLagoon()
     {
@@ -53,7 +47,6 @@ protected:
                                       24);
     }
     float Cash() const { return g_pWorld->GetPlayer()->Cash; }
-    void Run(int frames) { running = harness.RunFrames(frames) && running; }
 };
 
 TEST_F(ExhibitPanelInGameTest, TheLagoonsPanelListsItsAnimalsRehomesOneAndAdoptsAnother)

@@ -29,13 +29,14 @@ constexpr int kMapLeft = kPanelLeft + 10;
 constexpr int kMapTop = kPanelTop + 34;
 constexpr uint32_t kBlob = 0xC03030;
 
-class RescuePanelInGameTest : public gametest::PointerGameTest
+class RescuePanelInGameTest : public gametest::FirstParkPointerTest
 {
 protected:
     void Prepare() override
     {
-        harness.EnterPark(0);
-        ASSERT_NE(g_pWorld, nullptr);
+        FirstParkPointerTest::Prepare();
+        if (HasFatalFailure())
+            return;
         ASSERT_NE(GetRescueManager(), nullptr);
         // The care centre on open ground west of the staff room, built by the park's own command.
         g_pWorld->RequestBuilding("ANIMALCARE", 54, 12, 0, 0.0f, 0, false);
