@@ -75,7 +75,7 @@ void Mp3Player::FillList(bool clearSelection)
             if (artist && *artist)
                 label = std::string(artist) + " - " + label;
             const bool repeat = m_pJukebox->GetTrackRepeat(i);
-            const uint32_t colour = anyRepeat && !repeat ? kGrey : 0u;
+            const uint32_t colour = anyRepeat && !repeat ? kGrey : kText;
             const int32_t font = i == m_pJukebox->GetCurrentTrack() ? 1 : 0;
             m_pList->AddText(i, 0, 240, 15, 2, font, colour, label.c_str(), true);
             if (repeat)

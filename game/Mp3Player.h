@@ -50,7 +50,10 @@ public:
         CMD_REBUILD = 14,
         CMD_RESET = 15,
     };
-    static constexpr uint32_t kGrey = 0x808080;
+    // The rows' texts: opaque black, and opaque grey for the tracks beside a repeated one (a colour with no alpha
+    // would draw nothing).
+    static constexpr uint32_t kText = 0xFF000000;
+    static constexpr uint32_t kGrey = 0xFF808080;
     static constexpr const char* kDialogName = "PlayList";
     // One press of the volume buttons: a tenth of the whole range.
     static constexpr float kVolumeStep = 0.1f;

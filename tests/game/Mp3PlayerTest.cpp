@@ -225,7 +225,11 @@ TEST_F(Mp3PlayerTest, RepeatGreysTheOtherRowsAndMovesToItsTrack)
     EXPECT_TRUE(Box().IsStreamPlaying());
     EXPECT_EQ(Images("UI3_mp3_icon_repeat"), 1);
     for (int32_t row = 0; row < 5; ++row)
-        EXPECT_EQ(RowColour(row), row == 2 ? 0u : Mp3Player::kGrey) << row;
+    {
+        // Grey, and not see-through: a zero alpha draws nothing.
+        EXPECT_EQ(RowColour(row) & 0xFFFFFFu, row == 2 ? 0u : 0x808080u) << row;
+        EXPECT_EQ(RowColour(row) >> 24, 0xFFu) << row;
+    }
     // Another track's repeat clears this one; the same track again switches it off.
     Select({4});
     player->Command(Mp3Player::CMD_REPEAT);
@@ -235,7 +239,7 @@ TEST_F(Mp3PlayerTest, RepeatGreysTheOtherRowsAndMovesToItsTrack)
     player->Command(Mp3Player::CMD_REPEAT);
     EXPECT_FALSE(Box().GetTrackRepeat(4));
     EXPECT_EQ(Images("UI3_mp3_icon_repeat"), 0);
-    EXPECT_EQ(RowColour(0), 0u);
+    EXPECT_EQ(RowColour(0), 0xFF000000u);
 }
 
 // A row's cells stand where the list's columns are: the name at 0 (240 wide), the repeat icon at 240, the sun or moon
