@@ -159,6 +159,63 @@ TEST_F(SandboxReportPanelsInGameTest, TheGoalsButtonOpensTheSandboxsFigures)
     ExpectNoReports();
 }
 
+// The status panel's rating as five stars and the guests' view of its beauty as five blocks, each empty, half or full
+// ('.', 'h', 'F' below), read in the GL frame for ratings and beauties set on the park.
+TEST_F(ReportPanelsInGameTest, TheStatusPanelShowsTheRatingAsStarsAndTheBeautyAsBlocks)
+{
+    ASSERT_TRUE(Open("IslandStatus", "IslandStatus"));
+    // The stars (14 wide, gold) from (130, 33); the blocks (40 by 8, red) from (220, 304).
+    constexpr int kStarX = 130, kStarY = 33, kStar = 14;
+    constexpr int kBlockX = 220, kBlockY = 304, kBlockW = 40, kBlockH = 8;
+    auto stars = [&](const gametest::Frame& frame)
+    {
+        std::string shown;
+        for (int i = 0; i < 5; ++i)
+        {
+            const int gold = InColour(frame, kStarY, kStar, kStarX + i * kStar, kStarX + (i + 1) * kStar, 0xFFD000);
+            shown += gold > 40 ? 'F' : gold > 4 ? 'h' : gold == 0 ? '.' : '?';
+        }
+        return shown;
+    };
+    auto blocks = [&](const gametest::Frame& frame)
+    {
+        std::string shown;
+        for (int i = 0; i < 5; ++i)
+        {
+            const int red =
+                InColour(frame, kBlockY, kBlockH, kBlockX + i * kBlockW, kBlockX + (i + 1) * kBlockW, 0xC03030);
+            shown += red > 180 ? 'F' : red > 60 ? 'h' : red == 0 ? '.' : '?';
+        }
+        return shown;
+    };
+    struct Case
+    {
+        int32_t rating;
+        const char* stars;
+        float beauty;
+        const char* blocks;
+    };
+    const Case cases[] = {
+        {0, ".....", 0.0f, "....."},   {9, ".....", 0.09f, "....."},   {10, "h....", 0.1f, "h...."},
+        {35, "Fh...", 0.35f, "Fh..."}, {50, "FFh..", 0.6f, "FFF.."},   {89, "FFFF.", 0.89f, "FFFF."},
+        {99, "FFFFh", 0.96f, "FFFFF"}, {100, "FFFFF", 0.94f, "FFFFh"},
+    };
+    for (const Case& c : cases)
+    {
+        g_pWorld->m_iParkRating = c.rating;
+        g_pWorld->m_fGuestAverages[World::AV_BEAUTY] = c.beauty;
+        running = harness.RunFrames(2) && running;
+        const gametest::Frame frame = harness.Screenshot();
+        if (g_pWorld->m_iParkRating != c.rating || g_pWorld->GetGuestAverage(World::AV_BEAUTY) != c.beauty)
+            continue; // the park worked them out again meanwhile
+        EXPECT_EQ(stars(frame), c.stars) << c.rating;
+        EXPECT_EQ(blocks(frame), c.blocks) << c.beauty;
+        if (c.rating == 35)
+            gametest::GameHarness::Keep(frame, "report-status-rating");
+    }
+    EXPECT_TRUE(running);
+}
+
 // The day's figures are read as they change: five digits take more room than "$0", and a loss is written in red.
 TEST_F(ReportPanelsInGameTest, TheMoneyPanelShowsTheDaysFiguresAsTheyChange)
 {
