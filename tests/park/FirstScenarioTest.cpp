@@ -1,8 +1,11 @@
 // The sample's first scenario played for two days at top speed: guests come in through its entrance, ride the fun
-// house, buy at a kiosk placed as the build tool places one, and go home; the kiosk's takings are its sales at its
+// house, watch the lagoon's dolphins from its view points, sit in the arena's crowd for a show, buy at a kiosk placed
+// as the build tool places one, and go home; the kiosk's takings are its sales at its
 // price; its paths look the same once the park is saved and loaded.
 #include "park/BuildingObject.h"
+#include "park/CrowdFiller.h"
 #include "park/QueueComponent.h"
+#include "park/RideComponent.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldParamsRecords.h"
@@ -52,7 +55,7 @@ BuildingObject* OnlyBuilding(const char* type)
 
 using FirstScenario = SampleParkTest;
 
-TEST_F(FirstScenario, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays)
+TEST_F(FirstScenario, GuestsRideWatchTheAnimalsSeeAShowBuyAtAPlacedKioskAndGoHomeOverTwoDays)
 {
     testsupport::RecordingReportSink reports;
     World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
@@ -75,14 +78,26 @@ TEST_F(FirstScenario, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays
     BuildingObject* staffRoom = OnlyBuilding("STAFFSMALL");
     ASSERT_NE(staffRoom, nullptr);
     EXPECT_TRUE(staffRoom->IsOpen()) << "the staff room's queue does not reach a footpath";
-    Takings sold, rides;
-    int32_t most = 0;
+    BuildingObject* lagoon = OnlyBuilding("LAGOON");
+    BuildingObject* arena = OnlyBuilding("ARENA");
+    ASSERT_NE(lagoon, nullptr);
+    ASSERT_NE(arena, nullptr);
+    ASSERT_NE(arena->GetRide(), nullptr);
+    ASSERT_NE(arena->GetCrowd(), nullptr);
+    Takings sold, rides, watched, shows;
+    int32_t most = 0, mostWatching = 0, mostInCrowd = 0;
     for (int frame = 0; world.GetGameDay() < 2 && frame < 30 * 2 * world.GetDayLength(); ++frame)
     {
         world.Update(1.0f / 30.0f);
         sold.Watch(*kiosk);
         rides.Watch(*funHouse);
+        watched.Watch(*lagoon);
+        shows.Watch(*arena);
         most = std::max(most, world.m_NumGuests);
+        mostWatching =
+            std::max(mostWatching, int{lagoon->IsViewPointInUse(false, 0)} + int{lagoon->IsViewPointInUse(false, 1)});
+        if (arena->GetRide()->IsRunning())
+            mostInCrowd = std::max(mostInCrowd, arena->GetCrowd()->GetFigureCount());
     }
     EXPECT_EQ(world.GetGameDay(), 2);
     EXPECT_GT(world.m_TotalGuestArrive[0] + world.m_TotalGuestArrive[1], 0);
@@ -92,6 +107,12 @@ TEST_F(FirstScenario, GuestsRideTheFunHouseBuyAtAPlacedKioskAndGoHomeOverTwoDays
     EXPECT_FLOAT_EQ(sold.Income(), static_cast<float>(sold.Visits()) * kiosk->GetInfo().fAttractPrice);
     EXPECT_GT(rides.Visits(), 0u) << "nobody rode the fun house";
     EXPECT_FLOAT_EQ(rides.Income(), static_cast<float>(rides.Visits()) * funHouse->GetInfo().fAttractPrice);
+    EXPECT_GT(watched.Visits(), 0u) << "nobody came to the lagoon";
+    EXPECT_FLOAT_EQ(watched.Income(), static_cast<float>(watched.Visits()) * lagoon->GetInfo().fAttractPrice);
+    EXPECT_GT(mostWatching, 0) << "nobody watched the dolphins from the lagoon's view points";
+    EXPECT_GT(shows.Visits(), 0u) << "nobody saw a show at the arena";
+    EXPECT_FLOAT_EQ(shows.Income(), static_cast<float>(shows.Visits()) * arena->GetInfo().fAttractPrice);
+    EXPECT_GT(mostInCrowd, 0) << "the show ran before an empty crowd";
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
 }
