@@ -84,6 +84,13 @@ TEST_F(SaveDialogsPointerTest, AParkSavedWithTheSaveDialogComesBackWithTheLoadDi
     };
     EXPECT_EQ(cellsOf(saveList, 0), (std::vector<std::pair<int32_t, int32_t>>{{0, 260}}));
     EXPECT_TRUE(cellsOf(saveList, 1).empty());
+    // Nothing to delete on that row: Delete (150, 280 to 270, 304 in the dialog at 100, 110) is greyed; Save (10, 280
+    // to 130, 304) is not.
+    harness.RunFrames(3);
+    const gametest::Frame shown = harness.Screenshot();
+    gametest::GameHarness::Keep(shown, "save-dialog");
+    EXPECT_GT(gametest::CountNearRgb(shown, 252, 392, 368, 412, 0x8A8A8A, 12), 1000) << "Delete is not greyed";
+    EXPECT_EQ(gametest::CountNearRgb(shown, 112, 392, 228, 412, 0x8A8A8A, 12), 0) << "Save is greyed";
     // Row 0, the new saved game, is chosen; Save writes it and the confirmation opens.
     ASSERT_TRUE(ClickIn("SaveGameMenu", 70, 292));
     ASSERT_TRUE(Gui().IsDialogOpen("SaveOKBox"));
