@@ -148,4 +148,34 @@ TEST_F(ShowSchedulerPanelInGameTest, ClickingTheArenaReachesTrainingWhichQuitsOn
     EXPECT_TRUE(running);
 }
 
+// The arena's panel says how many guests a show waits for, and its slider (120 wide at 210, 242 in the panel at 450,
+// 250; its knob 12 wide) sets how full the stands must be: the sample arena seats 8.
+TEST_F(ShowSchedulerPanelInGameTest, TheArenasSliderSetsHowManyGuestsAShowWaitsFor)
+{
+    arena->OnSelected(true, false);
+    running = harness.RunFrames(5) && running;
+    ASSERT_EQ(OpenFor("ARENA_Menu"), static_cast<DialogListener*>(arena));
+    ASSERT_EQ(arena->GetInfo().iGuestCapacity, 8) << "the sample arena's seats changed";
+    EXPECT_EQ(Written("RIDE_GO_AT"), u"4") << "half the seats at first";
+    struct Case
+    {
+        int x;              // from the slider's left end
+        const char* level;  // the building's start level
+        const char16_t* go; // the guests a show waits for
+    };
+    const Case cases[] = {
+        {32, "0.29", u"2"}, {97, "0.89", u"7"}, {0, "0.00", u"1"}, {64, "0.59", u"4"}, {115, "1.00", u"8"}};
+    for (const Case& c : cases)
+    {
+        Click(450 + 210 + c.x, 250 + 251);
+        running = harness.RunFrames(3) && running;
+        const std::u16string level = Value(arena, "RIDE_START_LEVEL");
+        EXPECT_EQ(std::string(level.begin(), level.end()), c.level) << c.x;
+        EXPECT_EQ(Written("RIDE_GO_AT"), c.go) << c.x;
+    }
+    gametest::GameHarness::Keep(harness.Screenshot(), "arena-panel-go-at");
+    EXPECT_TRUE(running);
+    ExpectNoReports();
+}
+
 } // namespace
