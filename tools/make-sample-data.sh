@@ -95,6 +95,8 @@ INFORMATION.txt|data/Models/D_Ezize/INFORMATION.tm
 table_round.txt|data/Models/D_Ezize/table_round.tm
 FUNHOUSE.txt|data/Models/D_Ezize/FUNHOUSE.tm
 CAFE.txt|data/Models/D_Ezize/CAFE.tm
+GIFTSHOP.txt|data/Models/D_Ezize/GIFTSHOP.tm
+SWANBOATS.txt|data/Models/D_Ezize/SWANBOATS.tm
 bench_wood.txt|data/Models/D_Ezize/Scenery/bench_wood.tm
 bin_green.txt|data/Models/D_Ezize/Scenery/bin_green.tm
 fence_rope.txt|data/Models/D_Ezize/Scenery/fence_rope.tm

@@ -79,7 +79,8 @@ TEST_F(BuildPanelPagesInGameTest, EachPageOffersItsTypesAndTheChosenTypesFigures
     std::set<std::string> offered;
     for (const BuildThumb& entry : park->GetEntries())
         offered.insert(entry.name);
-    EXPECT_EQ(offered, (std::set<std::string>{"FAN_RESTSMALL", "FAN_STAFFSMALL", "FAN_INFORMATION", "FAN_ANIMALCARE"}));
+    EXPECT_EQ(offered, (std::set<std::string>{"FAN_RESTSMALL", "FAN_STAFFSMALL", "FAN_INFORMATION", "FAN_ANIMALCARE",
+                                              "FAN_GIFTSHOP"}));
     ASSERT_EQ(park->GetThumbs().size(), park->GetEntries().size());
     EXPECT_EQ(Gui().GetSelection(0), park->GetEntries()[0].item);
 

@@ -218,3 +218,68 @@ TEST_F(FirstScenario, ItsPathsShowTheSameTilesBeforeAndAfterTheParkIsSavedAndLoa
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
 }
+
+// What the park offers decides whether its guests stay: in the bare first scenario most guests leave unhappy; with a
+// cafe, a toilet, a kiosk, the swan boats and a gift shop placed by their paths few do, the park fills, and its goal
+// (fifty guests in the park at once) is met within two days.
+TEST_F(FirstScenario, AParkThatServesItsGuestsKeepsThemAndMeetsItsGoal)
+{
+    struct Placed
+    {
+        const char* type;
+        int32_t x;
+        int32_t y;
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<Placed> placed;
+        bool served;
+    };
+    // Each serve cell on a footpath: the cafe's and the toilet's on the cross path and the avenue, the others' on the
+    // cross path.
+    const Case cases[] = {
+        {"bare", {}, false},
+        {"served",
+         {{"CAFE", 60, 30}, {"RESTSMALL", 65, 28}, {"ICEKIOSK", 70, 33}, {"SWANBOATS", 58, 33}, {"GIFTSHOP", 66, 33}},
+         true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        ASSERT_TRUE(world.IsBuilt());
+        for (const Placed& p : c.placed)
+            world.RequestBuilding(p.type, p.x, p.y, 0, -1.0f, 0, false);
+        world.SetGameSpeedLevel(2);
+        world.Update(1.0f / 30.0f);
+        for (const Placed& p : c.placed)
+        {
+            BuildingObject* placed = OnlyBuilding(p.type);
+            ASSERT_NE(placed, nullptr) << p.type;
+            EXPECT_TRUE(placed->IsOpen()) << p.type << " is not open: its serve cell is off the paths";
+        }
+        bool met = false;
+        for (int frame = 0; world.GetGameDay() < 2 && frame < 30 * 2 * world.GetDayLength(); ++frame)
+        {
+            world.Update(1.0f / 30.0f);
+            met = met || world.GetObjectiveStatus(0) == 1;
+        }
+        const int left = world.m_TotalGuestDepart[0] + world.m_TotalGuestDepart[1];
+        const int unhappy = world.m_TotalGuestUnhappyDepart[0] + world.m_TotalGuestUnhappyDepart[1];
+        if (c.served)
+        {
+            EXPECT_LE(unhappy * 4, left) << unhappy << " of " << left << " left unhappy";
+            EXPECT_TRUE(met) << "the park never held fifty guests";
+        }
+        else
+        {
+            EXPECT_GT(left, 10);
+            EXPECT_GE(unhappy * 4, left * 3) << unhappy << " of " << left << " left unhappy";
+            EXPECT_FALSE(met);
+        }
+        for (const auto& box : reports.boxes)
+            ADD_FAILURE() << box.text;
+    }
+}
