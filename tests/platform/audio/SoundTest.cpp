@@ -619,8 +619,12 @@ TEST(SoundDeviceTest, DiskDriverReceivesTheMixedOutput)
     platform::SoundSetVolume(channel, 51);
     platform::SoundSetPan(channel, 0);
     platform::SoundSetPaused(channel, false);
-    std::error_code ec; // let the callback run until a good stretch of output has been written
-    for (int i = 0; started && i < 1000 && !(std::filesystem::file_size(dir.File("out.raw"), ec) > 200000 && !ec); ++i)
+    // Let the callback run until a good stretch of output has been written since the tone was released: the driver
+    // may have written as much silence before it, on a busy machine.
+    std::error_code ec;
+    const uintmax_t released = std::filesystem::file_size(dir.File("out.raw"), ec);
+    const uintmax_t enough = (ec ? 0 : released) + 200000;
+    for (int i = 0; started && i < 1000 && !(std::filesystem::file_size(dir.File("out.raw"), ec) > enough && !ec); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     platform::SoundClose();
     platform::SoundSampleFree(sample);

@@ -1,0 +1,106 @@
+// Every scenario of the sample data's list that has data, built as the game builds it: the park opens with the
+// buildings its world script places, each open and its animals in, no report; the types its build list offers can be
+// built (those whose required building stands); an objective stands where one is set, none in a sandbox; and a day
+// of the park runs with guests coming in.
+#include "park/BuildingObject.h"
+#include "scripts/WorldParams.h"
+#include "tests/park/SampleParkTest.h"
+#include "world/ObjectManager.h"
+#include "world/Player.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+struct Row
+{
+    const char* file;
+    std::map<std::string, int> buildings; // type and how many the script places
+    std::vector<std::string> offered;     // types the build list offers from the start
+    int32_t objectives;
+    int32_t animals;
+    float cashAtLeast;
+};
+
+using SampleScenarios = SampleParkTest;
+
+TEST_F(SampleScenarios, EachRowWithDataBuildsItsParkAndRunsADayWithGuests)
+{
+    const Row rows[] = {
+        {"data/Scenario/Scenario1/Scenario1.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"FUNHOUSE", 1}, {"LAGOON", 1}, {"ARENA", 1}},
+         {"ICEKIOSK", "CAFE", "SWANBOATS", "GIFTSHOP", "RESTSMALL"},
+         1,
+         3,
+         1000.0f},
+        {"data/Scenario/Scenario5/Scenario5.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"LAGOON", 1}, {"ARENA", 1}},
+         {"ICEKIOSK", "CAFE", "FUNHOUSE", "GIFTSHOP", "RESTSMALL"},
+         1,
+         3,
+         1000.0f},
+        {"data/Scenario/Scenario9/Scenario9.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}},
+         {"ICEKIOSK", "CAFE", "FUNHOUSE", "LAGOON", "RESTSMALL"},
+         1,
+         0,
+         1000.0f},
+        {"data/Scenario/SandScenario1/SandScenario1.pis",
+         {{"ENTRANCE", 1}, {"RESTSMALL", 1}, {"STAFFSMALL", 1}},
+         {"ICEKIOSK", "RESTSMALL"},
+         0,
+         0,
+         90000.0f},
+        {"data/Scenario/SandScenario2/SandScenario2.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"LAGOON", 1}},
+         {"ICEKIOSK", "CAFE", "FUNHOUSE", "LAGOON", "GIFTSHOP"},
+         0,
+         2,
+         90000.0f},
+        {"data/Scenario/SandScenario3/SandScenario3.pis",
+         {{"ENTRANCE", 1}},
+         {"ICEKIOSK", "CAFE", "FUNHOUSE", "LAGOON"},
+         0,
+         0,
+         200000.0f},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.file);
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, row.file, false);
+        ASSERT_TRUE(world.IsBuilt());
+        world.Update(1.0f / 30.0f);
+        std::map<std::string, int> placed;
+        for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING))
+        {
+            auto* building = static_cast<BuildingObject*>(object);
+            ++placed[building->GetName()];
+            EXPECT_TRUE(building->IsOpen()) << building->GetName() << " is not open";
+        }
+        EXPECT_EQ(placed, row.buildings);
+        EXPECT_EQ(static_cast<int32_t>(g_pObjectManager->GetObjectsOfKind(OBJECT_ANIMAL).size()), row.animals);
+        for (const std::string& type : row.offered)
+        {
+            const int32_t index = g_pWorldParams->FindBuilding(type.c_str());
+            ASSERT_NE(index, WorldParams::kNotFound) << type;
+            EXPECT_TRUE(world.CanBuildType(index)) << type << " is not offered";
+        }
+        EXPECT_EQ(world.m_iObjectiveCount, row.objectives);
+        EXPECT_GE(world.GetPlayer()->Cash, row.cashAtLeast);
+        world.SetGameSpeedLevel(2);
+        for (int frame = 0; frame < 30 * world.GetDayLength() / 4 && world.GetGameDay() < 1; ++frame)
+            world.Update(1.0f / 30.0f);
+        EXPECT_GT(world.m_TotalGuestArrive[0] + world.m_TotalGuestArrive[1], 0) << "no guest came in";
+        for (const auto& box : reports.boxes)
+            ADD_FAILURE() << box.text;
+    }
+}
+
+} // namespace
