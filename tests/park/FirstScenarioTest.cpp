@@ -283,3 +283,62 @@ TEST_F(FirstScenario, AParkThatServesItsGuestsKeepsThemAndMeetsItsGoal)
             ADD_FAILURE() << box.text;
     }
 }
+
+// A building sold while guests are in it or at it lets them go back to the paths, and then goes itself: the arena in
+// the middle of a show (its crowd, hidden in the stands, shown again), the lagoon while a guest watches from a view
+// point, a cafe while a guest sits at its table.
+TEST_F(FirstScenario, ABuildingSoldWithGuestsInItLetsThemGoAndGoes)
+{
+    struct Case
+    {
+        const char* type;
+        // Whether a guest is in the building now, as the case needs.
+        bool (*busy)(BuildingObject&);
+    };
+    const Case cases[] = {
+        {"ARENA", [](BuildingObject& b) { return b.GetRide()->IsRunning() && b.GetCrowd()->GetFigureCount() > 0; }},
+        {"LAGOON", [](BuildingObject& b) { return b.IsViewPointInUse(false, 0) || b.IsViewPointInUse(false, 1); }},
+        {"CAFE",
+         [](BuildingObject&)
+         {
+             const std::vector<BaseObject*> guests = g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST);
+             return std::any_of(guests.begin(), guests.end(),
+                                [](BaseObject* g) { return g->GetState() == STATE_GUEST_AT_TABLE; });
+         }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.type);
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+        ASSERT_TRUE(world.IsBuilt());
+        world.RequestBuilding("CAFE", 60, 30, 0, -1.0f, 0, false);
+        world.SetGameSpeedLevel(2);
+        world.Update(1.0f / 30.0f);
+        BuildingObject* building = OnlyBuilding(c.type);
+        ASSERT_NE(building, nullptr);
+        bool busy = false;
+        for (int frame = 0; !busy && frame < 30 * 2 * world.GetDayLength(); ++frame)
+        {
+            world.Update(1.0f / 30.0f);
+            busy = c.busy(*building);
+        }
+        ASSERT_TRUE(busy) << "nobody came";
+        // The arena's crowd: the guests hidden in its stands (elsewhere a hidden guest sits in the arena's).
+        std::vector<uint32_t> hidden;
+        for (BaseObject* guest : g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST))
+            if (!guest->IsVisible() && std::string(c.type) == "ARENA")
+                hidden.push_back(guest->GetID());
+        EXPECT_EQ(hidden.empty(), std::string(c.type) != "ARENA");
+        const uint32_t id = building->GetID();
+        building->Sell();
+        for (int frame = 0; frame < 30 * 60 && g_pObjectManager->GetObject(id); ++frame)
+            world.Update(1.0f / 30.0f);
+        EXPECT_EQ(g_pObjectManager->GetObject(id), nullptr) << "still waiting for its guests a minute later";
+        for (uint32_t guest : hidden)
+            if (const BaseObject* object = g_pObjectManager->GetObject(guest))
+                EXPECT_TRUE(object->IsVisible()) << "guest " << guest << " is still hidden";
+        for (const auto& box : reports.boxes)
+            ADD_FAILURE() << box.text;
+    }
+}
