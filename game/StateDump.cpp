@@ -33,6 +33,7 @@ std::string FormatShownState(const ShownState& s)
     text += platform::Format("departed %d\n", s.departed);
     text += platform::Format("income %.2f\n", static_cast<double>(s.incomeToday));
     text += platform::Format("retail %.2f\n", static_cast<double>(s.retailToday));
+    text += platform::Format("exhibits %.2f\n", static_cast<double>(s.exhibits));
     text += platform::Format("buildings %u\n", s.buildings);
     text += platform::Format("staff %u\n", s.staff);
     text += platform::Format("footpath %u\n", s.footpath);
@@ -74,6 +75,7 @@ ShownState ReadShownState()
         s.departed = g_pWorld->m_TotalGuestDepart[0] + g_pWorld->m_TotalGuestDepart[1];
         s.incomeToday = g_pWorld->m_fIncomeToday;
         s.retailToday = g_pWorld->m_fRetailIncomeToday;
+        s.exhibits = g_pWorld->m_fAnimalIncomeTotal;
     }
     if (g_pWorld && g_pObjectManager)
     {

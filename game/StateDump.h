@@ -25,6 +25,7 @@ struct ShownState
     int32_t departed = 0;     // ever left, both genders
     float incomeToday = 0.0f; // everything the park took today
     float retailToday = 0.0f; // the shops' takings today
+    float exhibits = 0.0f;    // the animal attractions' takings ever (not in the day's income)
     uint32_t buildings = 0;
     uint32_t staff = 0;
     uint32_t footpath = 0; // cells laid with footpath

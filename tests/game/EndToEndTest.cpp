@@ -131,9 +131,12 @@ bool IsOpen(const State& state, const char* dialog)
 
 // What the player paid between two states of the same day: the cash that went, less what the park took meanwhile
 // (the day's income, which only grows until midnight).
+// What the park paid out between two states: the cash it lost plus what it took meanwhile (the day's income, and the
+// animal attractions' takings, which the day's income leaves out).
 double Spent(const State& before, const State& after)
 {
-    return Number(before, "cash") - Number(after, "cash") + Number(after, "income") - Number(before, "income");
+    return Number(before, "cash") - Number(after, "cash") + Number(after, "income") - Number(before, "income") +
+           Number(after, "exhibits") - Number(before, "exhibits");
 }
 
 std::string Describe(const State& state)

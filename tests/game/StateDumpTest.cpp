@@ -121,6 +121,7 @@ TEST(ShownStateTest, EveryFieldOnItsOwnLine)
     s.departed = 2;
     s.incomeToday = 31.25f;
     s.retailToday = 12.5f;
+    s.exhibits = 8.0f;
     s.buildings = 5;
     s.staff = 3;
     s.footpath = 11;
@@ -134,9 +135,10 @@ TEST(ShownStateTest, EveryFieldOnItsOwnLine)
         {"screen", "1"},     {"page", "MainMenu"}, {"open", "BuildPanel PauseBox"},
         {"park", "1"},       {"cash", "9400.50"},  {"day", "2"},
         {"guests", "7"},     {"arrived", "9"},     {"departed", "2"},
-        {"income", "31.25"}, {"retail", "12.50"},  {"buildings", "5"},
-        {"staff", "3"},      {"footpath", "11"},   {"mode", "4"},
-        {"cursor", "64 30"}, {"boxes", "1"},       {"passes", "77"}};
+        {"income", "31.25"}, {"retail", "12.50"},  {"exhibits", "8.00"},
+        {"buildings", "5"},  {"staff", "3"},       {"footpath", "11"},
+        {"mode", "4"},       {"cursor", "64 30"},  {"boxes", "1"},
+        {"passes", "77"}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(Field(text, name), value) << name;
     EXPECT_EQ(text.back(), '\n');
