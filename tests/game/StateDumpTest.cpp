@@ -6,6 +6,8 @@
 #include "tests/game/GameHarness.h"
 #include "tests/support/TestSupport.h"
 
+#include "world/World.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -169,6 +171,12 @@ TEST(ShownStateTest, TheRunningSampleParkAsItsWorldScriptBuiltIt)
     EXPECT_EQ(s.buildings, 5u);
     EXPECT_GE(s.footpath, 6u);
     EXPECT_EQ(s.guests, 0);
+    // The animal attractions' takings come from the park, apart from the day's income.
+    g_pWorld->m_fAnimalIncomeTotal = 12.5f;
+    g_pWorld->m_fIncomeToday = 3.0f;
+    const ShownState taken = ReadShownState();
+    EXPECT_FLOAT_EQ(taken.exhibits, 12.5f);
+    EXPECT_FLOAT_EQ(taken.incomeToday, 3.0f);
 }
 
 } // namespace
