@@ -46,7 +46,7 @@ TEST(PanelsInGame, TheObjectBrowserListsTheGuestsAndTheBuildPanelTheBuildings)
     const std::filesystem::path scenario = harness.DataFolder() + "/data/Scenario/Scenario2";
     std::filesystem::create_directories(scenario);
     std::filesystem::copy_file(harness.DataFolder() + "/data/Scenario/GuestPark/GuestPark.pis",
-                               scenario / "Scenario2.pis");
+                               scenario / "Scenario2.pis", std::filesystem::copy_options::overwrite_existing);
     harness.EnterPark(1);
     ASSERT_NE(g_pWorld, nullptr);
     g_pWorld->SetGameSpeedLevel(2);

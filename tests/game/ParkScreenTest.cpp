@@ -23,6 +23,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 namespace
 {
@@ -229,7 +230,11 @@ TEST_F(ParkScreenTest, AParkBuiltForASavedGameIsLeftForTheLoadToFinish)
 TEST_F(ParkScreenTest, AScenarioThatCannotBeBuiltSendsThePlayerBackToTheFrontEnd)
 {
     Game& game = harness.GetGame();
-    // Scenario 2 has no world file in the sample data.
+    // Scenario 2's file names no park location.
+    {
+        std::ofstream file(harness.DataFolder() + "/data/Scenario/Scenario2/Scenario2.pis", std::ios::trunc);
+        file << "'WORLD_SCRIPT' \"data/Scenario/Scenario2/World.pis\"\n";
+    }
     harness.EnterPark(1);
     ASSERT_FALSE(harness.Reports().boxes.empty());
     EXPECT_EQ(harness.Reports().boxes[0].text,

@@ -1,7 +1,7 @@
-// Every scenario of the sample data's list that has data, built as the game builds it: the park opens with the
-// buildings its world script places, each open and its animals in, no report; the types its build list offers can be
-// built (those whose required building stands); an objective stands where one is set, none in a sandbox; and a day
-// of the park runs with guests coming in.
+// Every scenario of the sample data's list, built as the game builds it: the park opens with the buildings its world
+// script places, each open (broken down where the scenario says so) and its animals in, no report; the types its build
+// list offers can be built (those whose required building stands); an objective stands where one is set, none in a
+// sandbox; and a day of the park runs with guests coming in.
 #include "park/BuildingObject.h"
 #include "scripts/WorldParams.h"
 #include "tests/park/SampleParkTest.h"
@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct Row
     int32_t objectives;
     int32_t animals;
     float cashAtLeast;
+    std::set<std::string> broken = {}; // types placed broken down
 };
 
 using SampleScenarios = SampleParkTest;
@@ -51,6 +53,61 @@ TEST_F(SampleScenarios, EachRowWithDataBuildsItsParkAndRunsADayWithGuests)
          1,
          0,
          1000.0f},
+        {"data/Scenario/Scenario2/Scenario2.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"LAGOON", 1}},
+         {"LAGOON", "ICEKIOSK", "CAFE", "FUNHOUSE", "ANIMALCARE"},
+         2,
+         2,
+         20000.0f},
+        {"data/Scenario/Scenario3/Scenario3.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"CAFE", 1}, {"RESTSMALL", 1}},
+         {"ICEKIOSK", "INFORMATION", "FUNHOUSE", "GIFTSHOP"},
+         2,
+         0,
+         20000.0f},
+        {"data/Scenario/Scenario4/Scenario4.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"FUNHOUSE", 1}, {"SWANBOATS", 1}},
+         {"FUNHOUSE", "SWANBOATS", "CAFE", "RESTSMALL", "GIFTSHOP"},
+         3,
+         0,
+         12000.0f},
+        {"data/Scenario/Scenario6/Scenario6.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"LAGOON", 1}, {"ARENA", 1}, {"CAFE", 1}},
+         {"LAGOON", "ICEKIOSK", "RESTSMALL", "FUNHOUSE", "ANIMALCARE"},
+         2,
+         3,
+         20000.0f},
+        {"data/Scenario/Scenario7/Scenario7.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"FUNHOUSE", 1}, {"CAFE", 1}, {"GIFTSHOP", 1}, {"SWANBOATS", 1}},
+         {"ICEKIOSK", "RESTSMALL", "INFORMATION", "FUNHOUSE"},
+         2,
+         0,
+         4000.0f,
+         {"FUNHOUSE", "CAFE", "GIFTSHOP", "SWANBOATS"}},
+        {"data/Scenario/Scenario8/Scenario8.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"LAGOON", 1}},
+         {"LAGOON", "ANIMALCARE", "CAFE", "RESTSMALL", "FUNHOUSE"},
+         3,
+         2,
+         20000.0f},
+        {"data/Scenario/Scenario10/Scenario10.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"CAFE", 1}, {"RESTSMALL", 1}, {"ICEKIOSK", 1}},
+         {"DINER", "FUNHOUSE", "LAGOON", "GIFTSHOP"},
+         1,
+         0,
+         20000.0f},
+        {"data/Scenario/Scenario11/Scenario11.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}},
+         {"ICEKIOSK", "CAFE", "FUNHOUSE", "LAGOON"},
+         2,
+         0,
+         12000.0f},
+        {"data/Scenario/Scenario12/Scenario12.pis",
+         {{"ENTRANCE", 1}, {"STAFFSMALL", 1}, {"LAGOON", 1}, {"ARENA", 1}},
+         {"LAGOON", "ICEKIOSK", "CAFE", "GIFTSHOP"},
+         3,
+         3,
+         20000.0f},
         {"data/Scenario/SandScenario1/SandScenario1.pis",
          {{"ENTRANCE", 1}, {"RESTSMALL", 1}, {"STAFFSMALL", 1}},
          {"ICEKIOSK", "RESTSMALL"},
@@ -83,6 +140,7 @@ TEST_F(SampleScenarios, EachRowWithDataBuildsItsParkAndRunsADayWithGuests)
             auto* building = static_cast<BuildingObject*>(object);
             ++placed[building->GetName()];
             EXPECT_TRUE(building->IsOpen()) << building->GetName() << " is not open";
+            EXPECT_EQ(building->IsBrokenDown(), row.broken.count(building->GetName()) > 0) << building->GetName();
         }
         EXPECT_EQ(placed, row.buildings);
         EXPECT_EQ(static_cast<int32_t>(g_pObjectManager->GetObjectsOfKind(OBJECT_ANIMAL).size()), row.animals);
