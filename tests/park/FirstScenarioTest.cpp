@@ -221,7 +221,7 @@ TEST_F(FirstScenario, ItsPathsShowTheSameTilesBeforeAndAfterTheParkIsSavedAndLoa
 
 // What the park offers decides whether its guests stay: in the bare first scenario most guests leave unhappy; with a
 // cafe, a toilet, a kiosk, the swan boats and a gift shop placed by their paths few do, the park fills, and its goal
-// (fifty guests in the park at once) is met within two days.
+// (fifty guests in the park at once) is met within two days. Only the food leaves litter: none in the bare park.
 TEST_F(FirstScenario, AParkThatServesItsGuestsKeepsThemAndMeetsItsGoal)
 {
     struct Placed
@@ -268,16 +268,20 @@ TEST_F(FirstScenario, AParkThatServesItsGuestsKeepsThemAndMeetsItsGoal)
         }
         const int left = world.m_TotalGuestDepart[0] + world.m_TotalGuestDepart[1];
         const int unhappy = world.m_TotalGuestUnhappyDepart[0] + world.m_TotalGuestUnhappyDepart[1];
+        // Wrappers come from what the guests ate; with no cleaner they stay where they fell.
+        const size_t litter = g_pObjectManager->GetObjectsOfKind(OBJECT_LITTER).size();
         if (c.served)
         {
             EXPECT_LE(unhappy * 4, left) << unhappy << " of " << left << " left unhappy";
             EXPECT_TRUE(met) << "the park never held fifty guests";
+            EXPECT_GT(litter, 0u) << "nobody dropped a wrapper";
         }
         else
         {
             EXPECT_GT(left, 10);
             EXPECT_GE(unhappy * 4, left * 3) << unhappy << " of " << left << " left unhappy";
             EXPECT_FALSE(met);
+            EXPECT_EQ(litter, 0u) << "guests dropped litter where nothing is sold to eat";
         }
         for (const auto& box : reports.boxes)
             ADD_FAILURE() << box.text;
