@@ -1,0 +1,106 @@
+// Every static text and every button label of the sample GUI scripts, in the font the running game draws it with,
+// fits its rectangle: a rectangle too low for two lines holds the text on one line, a taller one every line of the
+// text wrapped to its width. A text that runs past its rectangle is cut off on the screen.
+#include "engine/core/TextTable.h"
+#include "engine/render/Font.h"
+#include "engine/render/TextWriter.h"
+#include "game/Game.h"
+#include "gui/Button.h"
+#include "gui/DialogItem.h"
+#include "gui/GUIManager.h"
+#include "gui/Text.h"
+#include "tests/game/GameHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+using gametest::GameHarness;
+}
+namespace
+{
+
+// Where a text drawn in a rectangle of that size does not fit, what is cut off; empty when it fits.
+std::string Overflow(const char16_t* s, int width, int height, const TextWriter& writer)
+{
+    const int font = static_cast<int>(writer.GetFont()->GetHeight());
+    const int step = 2 + font * 12 / 10;
+    if (font + font * 12 / 10 > height)
+    {
+        const int w = writer.GetTextWidth(s);
+        return w > width ? "one line " + std::to_string(w) + " wide in " + std::to_string(width) : "";
+    }
+    const int lines = writer.CountLines(s, width, 0);
+    const int needed = (lines - 1) * step + font;
+    return needed > height
+               ? std::to_string(lines) + " lines " + std::to_string(needed) + " high in " + std::to_string(height)
+               : "";
+}
+
+std::string Narrow(const platform::WString& text)
+{
+    std::string out;
+    for (char16_t c : text)
+        out += c < 128 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+// The texts of the screen's script that do not fit, each with the dialog it belongs to; how many were measured.
+int CheckTexts(GUIManager& gui, const char* screen)
+{
+    int measured = 0;
+    for (const auto& item : gui.GetItems())
+    {
+        // A text in its rectangle; a button's label (a text key) in the button less two rows, in font 0.
+        platform::WString text;
+        int32_t font = 0;
+        const GuiRect& r = item->GetRect();
+        int32_t height = r.bottom - r.top;
+        if (item->GetType() == WT_TEXT)
+        {
+            text = static_cast<const Text&>(*item).GetText();
+            font = static_cast<const Text&>(*item).GetFont();
+        }
+        else if (item->GetType() == WT_BUTTON)
+        {
+            const auto& button = static_cast<const Button&>(*item);
+            if (button.GetVariableKind() == Button::VAR_STATE_NO_LABEL || button.GetVariableName().empty())
+                continue;
+            text = g_pTextTable->GetText(button.GetVariableName().c_str());
+            height -= 2;
+        }
+        const TextWriter* writer = gui.GetTextWriter(font);
+        if (text.empty() || !writer || !writer->GetFont())
+            continue;
+        ++measured;
+        const std::string overflow = Overflow(text.c_str(), r.right - r.left, height, *writer);
+        if (overflow.empty())
+            continue;
+        std::string dialog = "?";
+        for (const auto& other : gui.GetItems())
+            if (other->GetType() == WT_DIALOG && other->GetDialogIndex() == item->GetDialogIndex())
+                dialog = static_cast<const DialogItem&>(*other).GetName();
+        ADD_FAILURE() << screen << ", " << dialog << ": \"" << Narrow(text) << "\" " << overflow;
+    }
+    return measured;
+}
+
+TEST(SampleTextsFitInGame, EveryStaticTextOfTheMenuAndTheParkFitsItsRectangle)
+{
+    GameHarness harness;
+    if (!harness.XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    GUIManager& gui = harness.GetGame().GetGUIManager();
+    harness.SelectScreen(Game::kMainMenuScreen);
+    harness.RunFrames(2);
+    EXPECT_GT(CheckTexts(gui, "main menu"), 3);
+    harness.EnterPark(0);
+    harness.RunFrames(2);
+    EXPECT_GT(CheckTexts(gui, "park"), 50);
+}
+
+} // namespace
