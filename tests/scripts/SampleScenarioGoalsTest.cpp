@@ -99,7 +99,11 @@ TEST_F(SampleScenarioGoals, EachScenarioIsWonByMeetingItsObjectivesAndOpensTheNe
         {9, {{WV_GuestCount, 64, 0}, {WV_GuestCount, 65, 1}}, false},
         {10, {{WV_ConstructCount, 7, 0}, {WV_PlayerCash, 30000, 2}, {WV_ConstructCount, 8, 3}}, false},
         {11,
-         {{WV_AnimalExhibitCount, 3, 1}, {WV_GuestCount, 70, 5}, {WV_ProfitToday, 599, 5}, {WV_ProfitToday, 600, 7}},
+         {{WV_AnimalExhibitCount, 3, 1},
+          {WV_GuestCount, 59, 1},
+          {WV_GuestCount, 60, 5},
+          {WV_ProfitToday, 599, 5},
+          {WV_ProfitToday, 600, 7}},
          false},
     };
     for (const Scenario& scenario : scenarios)
