@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,28 +32,43 @@ struct Scenario
     bool losesWhenBroke;
 };
 
-// The figures a park starts with before any guest has come in: its starting cash, the guests' averages at a half,
-// the animals content and every building working.
-void SetOpeningFigures(WorldHost& host)
+// A scenario's world script over a park that journals what it is asked, started with the figures a park has before
+// any guest has come in: its starting cash, the guests' averages at a half, the animals content and every building
+// working.
+struct RunningScript
 {
-    host.vars[{WV_PlayerCash, 0}] = ScriptValue::Float(25000.0f);
-    host.vars[{WV_GuestBeautyLevel, 0}] = ScriptValue::Float(0.5f);
-    host.vars[{WV_AverageAnimalHappy, 0}] = ScriptValue::Float(1.0f);
-    host.vars[{WV_AllBuildingsOperating, 0}] = ScriptValue::Bool(true);
-}
+    explicit RunningScript(const char* scriptName)
+    {
+        host.script = &script;
+        host.deliver = true;
+        host.vars[{WV_PlayerCash, 0}] = ScriptValue::Float(25000.0f);
+        host.vars[{WV_GuestBeautyLevel, 0}] = ScriptValue::Float(0.5f);
+        host.vars[{WV_AverageAnimalHappy, 0}] = ScriptValue::Float(1.0f);
+        host.vars[{WV_AllBuildingsOperating, 0}] = ScriptValue::Bool(true);
+        loaded = script.Load(scriptName);
+        script.Start();
+    }
+    // The first journal line that starts with the prefix, or null.
+    const std::string* Line(const std::string& prefix) const
+    {
+        for (const std::string& line : host.journal)
+            if (line.rfind(prefix, 0) == 0)
+                return &line;
+        return nullptr;
+    }
+    uint32_t MetObjectives(int count) const
+    {
+        uint32_t met = 0;
+        for (int i = 0; i < count; ++i)
+            met |= ScriptValueToFloat(host.Var(WV_ScenarioObj, static_cast<uint32_t>(i))) == 1.0f ? 1u << i : 0u;
+        return met;
+    }
 
-uint32_t MetObjectives(const WorldHost& host, int count)
-{
-    uint32_t met = 0;
-    for (int i = 0; i < count; ++i)
-        met |= ScriptValueToFloat(host.Var(WV_ScenarioObj, static_cast<uint32_t>(i))) == 1.0f ? 1u << i : 0u;
-    return met;
-}
-
-bool Journalled(const WorldHost& host, const std::string& line)
-{
-    return std::find(host.journal.begin(), host.journal.end(), line) != host.journal.end();
-}
+    WorldHost host;
+    ScriptManager manager{&host};
+    WorldScript script;
+    bool loaded = false;
+};
 
 class SampleScenarioGoals : public ::testing::Test
 {
@@ -126,61 +140,42 @@ TEST_F(SampleScenarioGoals, EachScenarioIsWonByMeetingItsObjectivesAndOpensTheNe
         ASSERT_EQ(scenario.steps.back().met, all) << "the last step meets every objective";
 
         testsupport::RecordingReportSink sink;
-        WorldHost host;
-        ScriptManager manager{&host};
-        WorldScript script;
-        host.script = &script;
-        host.deliver = true;
-        SetOpeningFigures(host);
-        ASSERT_TRUE(script.Load(scriptName));
-        script.Start();
-        script.Update();
-        EXPECT_EQ(MetObjectives(host, objectives), 0u) << "an objective is met as the park opens";
+        RunningScript park(scriptName);
+        ASSERT_TRUE(park.loaded);
+        park.script.Update();
+        EXPECT_EQ(park.MetObjectives(objectives), 0u) << "an objective is met as the park opens";
         const std::string unlock = "post " + std::to_string(MT_UNLOCK_SCENARIO) + " ";
         for (const Step& step : scenario.steps)
         {
             SCOPED_TRACE("variable " + std::to_string(step.variable) + " = " + std::to_string(step.value));
-            EXPECT_FALSE(std::any_of(host.journal.begin(), host.journal.end(),
-                                     [&](const std::string& line) { return line.rfind(unlock, 0) == 0; }))
-                << "won before every objective was met";
-            host.vars[{step.variable, 0}] = step.variable == WV_AllBuildingsOperating
-                                                ? ScriptValue::Bool(step.value != 0.0f)
-                                                : ScriptValue::Float(step.value);
-            script.Update();
-            EXPECT_EQ(MetObjectives(host, objectives), step.met);
+            EXPECT_EQ(park.Line(unlock), nullptr) << "won before every objective was met";
+            park.host.vars[{step.variable, 0}] = step.variable == WV_AllBuildingsOperating
+                                                     ? ScriptValue::Bool(step.value != 0.0f)
+                                                     : ScriptValue::Float(step.value);
+            park.script.Update();
+            EXPECT_EQ(park.MetObjectives(objectives), step.met);
         }
         // The last of a group of four opens nothing more: it names itself.
         const int next = (scenario.index + 1) % 4 == 0 ? scenario.index : scenario.index + 1;
-        EXPECT_TRUE(Journalled(host, unlock + std::to_string(next)));
-        EXPECT_TRUE(Journalled(host, "function " + std::to_string(WF_PauseGame)));
-        const auto won = std::find_if(host.journal.begin(), host.journal.end(),
-                                      [](const std::string& line) { return line.rfind("menu ScenarioWon ", 0) == 0; });
-        ASSERT_NE(won, host.journal.end());
+        EXPECT_NE(park.Line(unlock + std::to_string(next)), nullptr);
+        EXPECT_NE(park.Line("function " + std::to_string(WF_PauseGame)), nullptr);
+        const std::string* won = park.Line("menu ScenarioWon ");
+        ASSERT_NE(won, nullptr);
         EXPECT_TRUE(HasText(won->substr(17))) << *won;
         for (const auto& box : sink.boxes)
             ADD_FAILURE() << box.text;
 
         // Out of money: lost where the scenario says so, and nothing opens.
-        WorldHost broke;
-        ScriptManager brokeManager{&broke};
-        WorldScript brokeScript;
-        broke.script = &brokeScript;
-        broke.deliver = true;
-        SetOpeningFigures(broke);
-        ASSERT_TRUE(brokeScript.Load(scriptName));
-        brokeScript.Start();
-        broke.vars[{WV_PlayerCash, 0}] = ScriptValue::Float(-1.0f);
-        brokeScript.Update();
-        const auto lost =
-            std::find_if(broke.journal.begin(), broke.journal.end(),
-                         [](const std::string& line) { return line.rfind("menu ScenarioLost ", 0) == 0; });
-        EXPECT_EQ(lost != broke.journal.end(), scenario.losesWhenBroke);
-        if (lost != broke.journal.end())
+        RunningScript broke(scriptName);
+        broke.host.vars[{WV_PlayerCash, 0}] = ScriptValue::Float(-1.0f);
+        broke.script.Update();
+        const std::string* lost = broke.Line("menu ScenarioLost ");
+        EXPECT_EQ(lost != nullptr, scenario.losesWhenBroke);
+        if (lost)
         {
             EXPECT_TRUE(HasText(lost->substr(18))) << *lost;
         }
-        EXPECT_FALSE(std::any_of(broke.journal.begin(), broke.journal.end(),
-                                 [&](const std::string& line) { return line.rfind(unlock, 0) == 0; }));
+        EXPECT_EQ(broke.Line(unlock), nullptr);
     }
 }
 
