@@ -103,9 +103,12 @@ TEST(SpriteToolTest, ABankNamedTwiceIsRefused)
         testsupport::WriteBytes(dir.File("list.txt"), std::vector<uint8_t>(c.list, c.list + strlen(c.list)));
         std::vector<spritetool::BankSource> banks;
         std::string error;
-        EXPECT_EQ(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &error), c.read) << c.list << error;
+        EXPECT_EQ(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &error), c.read)
+            << c.list << error;
         if (!c.read)
+        {
             EXPECT_NE(error.find("named"), std::string::npos) << error;
+        }
     }
 }
 

@@ -88,7 +88,9 @@ TEST_F(TooltipTextTest, EveryLetterIsDrawnInsideTheBoxWhateverTheFontsHeight)
         }
         EXPECT_EQ(static_cast<int>(rows.size()), c.lines);
         if (c.boxHeight)
+        {
             EXPECT_EQ(r.bottom - r.top, c.boxHeight);
+        }
         // The lines of a wrap stand far enough apart for the font's letters.
         if (rows.size() == 2)
         {

@@ -340,8 +340,12 @@ TEST_F(FirstScenario, ABuildingSoldWithGuestsInItLetsThemGoAndGoes)
             world.Update(1.0f / 30.0f);
         EXPECT_EQ(g_pObjectManager->GetObject(id), nullptr) << "still waiting for its guests a minute later";
         for (uint32_t guest : hidden)
+        {
             if (const BaseObject* object = g_pObjectManager->GetObject(guest))
+            {
                 EXPECT_TRUE(object->IsVisible()) << "guest " << guest << " is still hidden";
+            }
+        }
         for (const auto& box : reports.boxes)
             ADD_FAILURE() << box.text;
     }
