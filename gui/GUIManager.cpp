@@ -172,7 +172,9 @@ void GUIManager::BuildFonts()
         m_fonts.slots.push_back(font);
         m_fonts.writers.push_back(std::make_unique<TextWriter>(font));
     }
-    m_tooltip.SetWriter(GetTextWriter(0));
+    // Tooltips are small print: the script's second font when it names one, else its first.
+    TextWriter* small = GetTextWriter(1);
+    m_tooltip.SetWriter(small && small->GetFont() ? small : GetTextWriter(0));
 }
 
 void GUIManager::ReleaseLayer(DialogEntry& entry)

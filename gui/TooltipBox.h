@@ -18,6 +18,7 @@ public:
     explicit TooltipBox(TextWriter* writer) : m_pWriter(writer) {}
 
     void SetWriter(TextWriter* writer) { m_pWriter = writer; }
+    const TextWriter* GetWriter() const { return m_pWriter; }
     // The text of a text key, and the panel size that fits it.
     void SetText(const char* textId);
     // Only when not shown: places the panel below (or above) the point, on the screen of that size.

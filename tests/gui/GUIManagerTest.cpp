@@ -447,6 +447,28 @@ public:
 
 using GUIPanelTest = guitest::GuiTest;
 
+// Tooltips are written in the script's second font, its small print, and in its first when it names no second.
+TEST_F(GUIPanelTest, TheTooltipWritesInTheScriptsSecondFontWhenItHasOne)
+{
+    const struct
+    {
+        const char* fonts;
+        int slot;
+    } cases[] = {
+        {"Font(GuiFont7)\nFont(Second)\n", 1},
+        {"Font(GuiFont7)\n", 0},
+        {"Font(GuiFont7)\nFont()\n", 0},
+        {"Font(GuiFont7)\nFont(Second)\nFont(Third)\n", 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.fonts);
+        Script(std::string(c.fonts) + "MainItem\n{\n}\n");
+        ASSERT_NE(gui->GetTextWriter(c.slot), nullptr);
+        EXPECT_EQ(gui->GetTooltipBox().GetWriter(), gui->GetTextWriter(c.slot));
+    }
+}
+
 TEST_F(GUIPanelTest, PanelShortcutsToggleTheirDialogsForTheShellAndAreRefusedBehindAModalOne)
 {
     Script("Font(GuiFont7)\nFont(Second)\nMainItem\n{\nButton(10, 500, 50, 520, NONE, 0, None, Fire, NONE)\n}\n"
