@@ -1,6 +1,7 @@
-// Every static text and every button label of the sample GUI scripts, in the font the running game draws it with,
-// fits its rectangle: a rectangle too low for two lines holds the text on one line, a taller one every line of the
-// text wrapped to its width. A text that runs past its rectangle is cut off on the screen.
+// Every static text and every button label of the sample GUI scripts (the front end's pages and the park), in the
+// font the running game draws it with, fits its rectangle: a rectangle too low for two lines holds the text on one
+// line, a taller one every line of the text wrapped to its width. A text that runs past its rectangle is cut off on
+// the screen.
 #include "engine/core/TextTable.h"
 #include "engine/render/Font.h"
 #include "engine/render/TextWriter.h"
@@ -87,7 +88,7 @@ int CheckTexts(GUIManager& gui, const char* screen)
     return measured;
 }
 
-TEST(SampleTextsFitInGame, EveryStaticTextOfTheMenuAndTheParkFitsItsRectangle)
+TEST(SampleTextsFitInGame, EveryStaticTextOfTheFrontEndAndTheParkFitsItsRectangle)
 {
     GameHarness harness;
     if (!harness.XvfbInstalled())
@@ -95,9 +96,23 @@ TEST(SampleTextsFitInGame, EveryStaticTextOfTheMenuAndTheParkFitsItsRectangle)
     std::string why;
     ASSERT_TRUE(harness.Start(&why)) << why;
     GUIManager& gui = harness.GetGame().GetGUIManager();
-    harness.SelectScreen(Game::kMainMenuScreen);
-    harness.RunFrames(2);
-    EXPECT_GT(CheckTexts(gui, "main menu"), 3);
+    const struct
+    {
+        int32_t screen;
+        const char* name;
+        int least; // texts and labels measured at least
+    } screens[] = {
+        {Game::kMainMenuScreen, "main menu", 4},
+        {Game::kIntroScreen, "logo page", 2},
+        {Game::kExitGameScreen, "farewell page", 3},
+        {Game::kGameWonScreen, "credits", 9},
+    };
+    for (const auto& s : screens)
+    {
+        harness.SelectScreen(s.screen);
+        harness.RunFrames(2);
+        EXPECT_GE(CheckTexts(gui, s.name), s.least) << s.name;
+    }
     harness.EnterPark(0);
     harness.RunFrames(2);
     EXPECT_GT(CheckTexts(gui, "park"), 50);
