@@ -10,6 +10,7 @@
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/Text.h"
+#include "platform/WideText.h"
 #include "tests/game/GameHarness.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +19,8 @@
 
 namespace
 {
+
 using gametest::GameHarness;
-}
-namespace
-{
 
 // Where a text drawn in a rectangle of that size does not fit, what is cut off; empty when it fits.
 std::string Overflow(const char16_t* s, int width, int height, const TextWriter& writer)
@@ -38,14 +37,6 @@ std::string Overflow(const char16_t* s, int width, int height, const TextWriter&
     return needed > height
                ? std::to_string(lines) + " lines " + std::to_string(needed) + " high in " + std::to_string(height)
                : "";
-}
-
-std::string Narrow(const platform::WString& text)
-{
-    std::string out;
-    for (char16_t c : text)
-        out += c < 128 ? static_cast<char>(c) : '?';
-    return out;
 }
 
 // The texts of the screen's script that do not fit, each with the dialog it belongs to; how many were measured.
@@ -83,7 +74,7 @@ int CheckTexts(GUIManager& gui, const char* screen)
         for (const auto& other : gui.GetItems())
             if (other->GetType() == WT_DIALOG && other->GetDialogIndex() == item->GetDialogIndex())
                 dialog = static_cast<const DialogItem&>(*other).GetName();
-        ADD_FAILURE() << screen << ", " << dialog << ": \"" << Narrow(text) << "\" " << overflow;
+        ADD_FAILURE() << screen << ", " << dialog << ": \"" << platform::WideToUtf8(text.c_str()) << "\" " << overflow;
     }
     return measured;
 }
