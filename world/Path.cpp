@@ -83,8 +83,8 @@ class PathFinder::OpenList
 {
 public:
     // The end of a chain of cells: the corner of the border, which no search enters. Its total, above every real
-    // one, ends a walk along the list and matches no record, and its tail is always the end; while the open list
-    // is a list its link holds the head.
+    // one, ends a walk along the list and matches no record; while the open list is a list its link holds the
+    // head.
     static constexpr int32_t kEnd = 0;
     static constexpr int32_t kEndTotal = std::numeric_limits<int32_t>::max();
     static constexpr size_t kNone = ~size_t{0};
@@ -147,8 +147,12 @@ public:
     size_t Regroup(int32_t chain, int32_t previous) const
     {
         size_t lowest = kNone;
-        int32_t group = previous;
-        int32_t last = previous == kEnd || cold[previous].tail == kEnd ? previous : cold[previous].tail;
+        // The last cell of the previous record's group, found by walking it: groups are short, and only a record
+        // whose total drops has a group to be joined.
+        int32_t last = previous;
+        if (previous != kEnd)
+            while (cold[last].next != kEnd)
+                last = cold[last].next;
         int32_t most = previous == kEnd ? -1 : cold[previous].f;
         while (chain != kEnd)
         {
@@ -163,14 +167,9 @@ public:
                 held[key >> 6] = 1;
                 lowest = std::min(lowest, key);
                 head[key] = cell;
-                cold[cell].tail = kEnd;
-                group = cell;
             }
             else
-            {
                 cold[last].next = cell;
-                cold[group].tail = cell;
-            }
             last = cell;
         }
         return lowest;
@@ -248,7 +247,6 @@ PathFinder::PathFinder(WorldMap& map) : m_Map(map), m_iStride(map.GetWidth() + 2
     m_Hot.assign(cells, {kBorderTag, std::numeric_limits<int32_t>::min()});
     m_Cold.resize(cells);
     m_Cold[OpenList::kEnd].f = OpenList::kEndTotal;
-    m_Cold[OpenList::kEnd].tail = OpenList::kEnd;
     for (uint32_t i = 0; i < map.GetCellCount(); ++i)
     {
         const MapCell& cell = map.CellAt(i);
@@ -479,7 +477,7 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
     }
     // The cell goes in before the first record of a total at least its own: with a record of the same total it
     // takes over that record's group (the record joins it), otherwise it starts a group of its own. Both without
-    // a branch, as a total without a record has the end of a chain for its record cell, whose tail is the end.
+    // a branch, as a total without a record has the end of a chain for its record cell.
     const auto insertRecord = [&](ptrdiff_t cell, int32_t f)
     {
         const size_t key = static_cast<size_t>(f);
@@ -487,9 +485,7 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
         held[key >> 6] = 1;
         const int32_t hidden = heads[key];
         heads[key] = static_cast<int32_t>(cell);
-        const int32_t tail = cold[hidden].tail;
         cold[cell].next = hidden;
-        cold[cell].tail = tail != kEnd ? tail : hidden;
         // A branch, not a conditional move: a new first total is rare, and the next record to come out should not
         // wait for every total marked before it.
         if (key < first) [[unlikely]]
@@ -500,18 +496,14 @@ template <int32_t Kind> bool PathFinder::Run(int32_t start, int32_t destination)
     while (going && first != kNone)
     {
         // The first record comes out and the next cell of its group takes its place: an empty group leaves the
-        // end as the total's record cell, and the end's tail as the end.
+        // end as the total's record cell.
         const size_t key = first;
         const ptrdiff_t e = heads[key];
         const int32_t next = cold[e].next;
         // A branch, not a mask: while the next cell has the same total the first total stays, and the next record
         // to come out, the cell just read, need not wait for its total to be read.
         if (cold[next].f == static_cast<int32_t>(key))
-        {
-            const int32_t tail = cold[e].tail;
             heads[key] = next;
-            cold[next].tail = tail != next ? tail : kEnd;
-        }
         else
         {
             heads[key] = kEnd;

@@ -136,13 +136,12 @@ private:
         uint32_t tag = 0;
         int32_t g = 0;
     };
-    // What the open list reads: the cell's total, the next cell in the list and, for a record, the last cell of
-    // its group (the end of a chain while the group is empty); and the cell's position on the map.
+    // What the open list reads: the cell's total and the next cell in the list (for a record, the first of its
+    // group; the last of a group has the end of a chain); and the cell's position on the map.
     struct Cold
     {
         int32_t f = 0;
         int32_t next = -1;
-        int32_t tail = -1;
         int16_t x = 0;
         int16_t y = 0;
     };
