@@ -24,9 +24,11 @@ void Mp3Player::LoadFromOptions()
 {
     if (m_Options.m_iPlayListInUse)
     {
+        // Every track is measured from its file: the options' play list always starts from the defaults, whose
+        // time (in seconds, where the jukebox counts thousandths) is a guess the same for every track.
         for (int32_t i = 0; i < m_Options.GetPlayListCount(); ++i)
             m_pJukebox->AddTrack(m_Options.GetPlayListDirectory(i), m_Options.GetPlayListFile(i),
-                                 m_Options.GetPlayListAttribute(i), m_Options.GetPlayListTime(i));
+                                 m_Options.GetPlayListAttribute(i), -1);
     }
     WriteToOptions();
 }
@@ -36,7 +38,7 @@ void Mp3Player::WriteToOptions()
     m_Options.ClearPlayList();
     for (int32_t i = 0; i < m_pJukebox->GetTrackCount(); ++i)
         m_Options.AddPlayListEntry(m_pJukebox->GetTrackDirectory(i), m_pJukebox->GetTrackFileName(i),
-                                   m_pJukebox->GetTrackAttribute(i), m_pJukebox->GetTrackTime(i));
+                                   m_pJukebox->GetTrackAttribute(i), m_pJukebox->GetTrackTime(i) / 1000);
 }
 
 void Mp3Player::SetButtons(bool enabled, std::initializer_list<const char*> names)

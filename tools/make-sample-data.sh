@@ -339,13 +339,16 @@ mkdir -p "$root/sample-data/data/sounds"
     "$root/sample-data/data/sounds/blsnd.spf"
 echo "make-sample-data: the sample bank written under sample-data/data/sounds/"
 # The music tracks: the tunes of src/soundtrack/tunes.txt, rendered by soundtool as WAV files and encoded by lame
-# (mono, 64 kbit/s, no tag) as data/soundtrack/<name>.mp3.
+# (mono, 64 kbit/s) as data/soundtrack/<name>.mp3, with an ID3v1 tag holding the title src/soundtrack/titles.txt
+# gives the tune.
 tunes="$(mktemp -d)"
 "$build/tools/soundtool/soundtool" tunes "$src/soundtrack/tunes.txt" "$tunes"
 mkdir -p "$root/sample-data/data/soundtrack"
 for wav in "$tunes"/*.wav; do
     mp3="$root/sample-data/data/soundtrack/$(basename "${wav%.wav}").mp3"
-    lame --quiet -m m -b 64 -t "$wav" "$mp3.tmp"
+    name="$(basename "${wav%.wav}")"
+    title="$(sed -n "s/^$name //p" "$src/soundtrack/titles.txt")"
+    lame --quiet -m m -b 64 -t --id3v1-only --tt "$title" "$wav" "$mp3.tmp"
     mv "$mp3.tmp" "$mp3"
 done
 rm -rf "$tunes"

@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -533,6 +535,38 @@ TEST(Mp3PlayerCommandsTest, ThePlayListAndVolumeButtonsHaveTheirCommands)
 
 // The play list a first start has (the options' defaults) in the sample data: the shipped tracks stay, in order, the
 // default entries with no file are dropped from the options too, and the first track plays.
+// The sample's tunes by name with their lengths in seconds, read from the tune list the tracks are made from.
+std::vector<std::pair<std::string, double>> TuneLengths()
+{
+    std::ifstream in(std::string(TW_SOURCE_DIR) + "/sample-data/src/soundtrack/tunes.txt");
+    std::vector<std::pair<std::string, double>> tunes;
+    std::string line;
+    while (std::getline(in, line))
+    {
+        std::istringstream words(line);
+        std::string name, rate, level, note;
+        double beat = 0.0;
+        if (!(words >> name) || name[0] == '#' || !(words >> rate >> beat >> level))
+            continue;
+        int notes = 0;
+        while (words >> note)
+            ++notes;
+        tunes.emplace_back(name, notes * beat);
+    }
+    return tunes;
+}
+
+// The title the sample's title list gives a tune, or "" when it gives none.
+std::string TuneTitle(const std::string& name)
+{
+    std::ifstream in(std::string(TW_SOURCE_DIR) + "/sample-data/src/soundtrack/titles.txt");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(name + " ", 0) == 0)
+            return line.substr(name.size() + 1);
+    return "";
+}
+
 TEST(Mp3PlayerSampleData, TheDefaultPlayListPlaysTheShippedTracks)
 {
     platform::SoundUseManualMixing(true);
@@ -550,6 +584,21 @@ TEST(Mp3PlayerSampleData, TheDefaultPlayListPlaysTheShippedTracks)
         EXPECT_STREQ(box.GetTrackFileName(1), "track2.mp3");
         ASSERT_EQ(options.GetPlayListCount(), 2);
         EXPECT_STREQ(options.GetPlayListFile(1), "track2.mp3");
+        // Each track's length is its tune's, as the tune list writes it (its notes and rests at one beat each),
+        // give or take the encoder's padding; the options keep it in whole seconds.
+        const std::vector<std::pair<std::string, double>> tunes = TuneLengths();
+        ASSERT_EQ(tunes.size(), 2u);
+        for (int32_t i = 0; i < 2; ++i)
+        {
+            ASSERT_EQ(tunes[static_cast<size_t>(i)].first + ".mp3", box.GetTrackFileName(i));
+            const double seconds = tunes[static_cast<size_t>(i)].second;
+            EXPECT_GE(box.GetTrackTime(i), static_cast<int32_t>(seconds * 1000.0) - 30) << i;
+            EXPECT_LE(box.GetTrackTime(i), static_cast<int32_t>(seconds * 1000.0) + 150) << i;
+            EXPECT_EQ(options.GetPlayListTime(i), box.GetTrackTime(i) / 1000) << i;
+            // Its tag names it with the title the title list gives it.
+            ASSERT_NE(box.GetTrackTitle(i), nullptr);
+            EXPECT_EQ(box.GetTrackTitle(i), TuneTitle(tunes[static_cast<size_t>(i)].first)) << i;
+        }
         box.PlayFirstTrack();
         EXPECT_TRUE(box.IsStreamPlaying());
         EXPECT_FALSE(box.HasOpenFailed());
