@@ -1,0 +1,115 @@
+// The park's status strip in the top right corner: the cash, the day, the time of day and the guests in the park,
+// read from the park as it runs, each within its box in the game's font even at the largest figures a park reaches,
+// on its panel in the drawn frame.
+#include "engine/render/Font.h"
+#include "engine/render/TextWriter.h"
+#include "game/Game.h"
+#include "gui/GUIManager.h"
+#include "gui/MainItem.h"
+#include "gui/VariableWidgets.h"
+#include "platform/WideText.h"
+#include "tests/game/GameHarness.h"
+#include "world/Player.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+
+namespace
+{
+
+using gametest::GameHarness;
+
+// The toolbar's data-bound texts in the top of the screen, by name.
+std::map<std::string, Variable*> StripTexts(GUIManager& gui)
+{
+    std::map<std::string, Variable*> texts;
+    if (MainItem* root = gui.GetToolbarRoot())
+        for (Widget* child : root->GetChildren())
+            if (child->GetType() == WT_VARIABLE && child->GetRect().bottom <= 60)
+                texts[child->GetName()] = static_cast<Variable*>(child);
+    return texts;
+}
+
+std::string Shown(Variable& text, uint32_t* colour = nullptr)
+{
+    platform::WString s;
+    uint32_t c = 0;
+    int32_t indent = 0;
+    if (!text.Compose(s, &c, &indent))
+        return "(nothing)";
+    if (colour)
+        *colour = c;
+    return platform::WideToUtf8(s.c_str());
+}
+
+TEST(StatusStripInGame, ShowsTheParksCashDayTimeAndGuestsWithinItsBoxes)
+{
+    GameHarness harness;
+    if (!harness.XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    harness.EnterPark(0);
+    ASSERT_TRUE(harness.RunFrames(30));
+    ASSERT_NE(g_pWorld, nullptr);
+    GUIManager& gui = harness.GetGame().GetGUIManager();
+    std::map<std::string, Variable*> texts = StripTexts(gui);
+    for (const char* name : {"PlayerMoney$", "GameDayTitle", "Time", "NumGuestsTitle"})
+        ASSERT_EQ(texts.count(name), 1u) << name;
+
+    // The figures of the park as it runs.
+    World& world = *g_pWorld;
+    world.GetPlayer()->Cash = 12345.0f;
+    uint32_t colour = 0;
+    EXPECT_EQ(Shown(*texts["PlayerMoney$"], &colour), "$12345");
+    EXPECT_NE(colour, Variable::kRed);
+    world.GetPlayer()->Cash = -250.0f;
+    EXPECT_EQ(Shown(*texts["PlayerMoney$"], &colour), "$-250");
+    EXPECT_EQ(colour, Variable::kRed);
+    EXPECT_EQ(Shown(*texts["GameDayTitle"]), "Day " + std::to_string(world.GetGameDay() + 1));
+    EXPECT_EQ(Shown(*texts["NumGuestsTitle"]), "Guests: " + std::to_string(world.m_NumGuests));
+    const float time = world.GetGameDayTime();
+    const int hour = static_cast<int>(time), quarter = static_cast<int>((time - hour) * 4.0f) * 15;
+    EXPECT_EQ(Shown(*texts["Time"]), std::to_string(hour) + (quarter < 10 ? ":0" : ":") + std::to_string(quarter));
+
+    // The widest each text gets in a park that has run long and well (or badly), inside its box in its font: the
+    // cash and the guests as the strip writes them, the day and the time as they read at their longest.
+    world.GetPlayer()->Cash = -999999.0f;
+    world.m_NumGuests = 9999;
+    const struct
+    {
+        const char* name;
+        std::string widest;
+    } cases[] = {{"PlayerMoney$", Shown(*texts["PlayerMoney$"])},
+                 {"NumGuestsTitle", Shown(*texts["NumGuestsTitle"])},
+                 {"GameDayTitle", "Day 999"},
+                 {"Time", "23:45"}};
+    EXPECT_EQ(cases[0].widest, "$-999999");
+    EXPECT_EQ(cases[1].widest, "Guests: 9999");
+    const TextWriter* writer = gui.GetTextWriter(0);
+    ASSERT_TRUE(writer && writer->GetFont());
+    for (const auto& c : cases)
+    {
+        const platform::WString wide = platform::Utf8ToWide(c.widest.c_str());
+        const GuiRect& r = texts[c.name]->GetRect();
+        EXPECT_LE(writer->GetTextWidth(wide.c_str()), r.right - r.left) << c.name << " \"" << c.widest << "\"";
+        EXPECT_LE(static_cast<int>(writer->GetFont()->GetHeight()), r.bottom - r.top) << c.name;
+    }
+    world.m_NumGuests = 0;
+
+    // Drawn: the strip's panel in the top right corner with the texts' dark ink on it.
+    world.GetPlayer()->Cash = 12345.0f;
+    ASSERT_TRUE(harness.RunFrames(2));
+    const gametest::Frame frame = harness.Screenshot();
+    ASSERT_FALSE(frame.pixels.empty());
+    GameHarness::Keep(frame, "status-strip");
+    const GuiRect& money = texts["PlayerMoney$"]->GetRect();
+    EXPECT_GT(gametest::CountNearRgb(frame, money.left, money.top, money.right, money.bottom, 0xF2E6C8, 12), 200);
+    EXPECT_GT(gametest::CountNearRgb(frame, money.left, money.top, money.right, money.bottom, 0x4A3422, 30), 20);
+}
+
+} // namespace
