@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -31,6 +32,33 @@ struct Row
 };
 
 using SampleScenarios = SampleParkTest;
+
+// The sample's UK English texts by id, read from the table's source.
+std::map<std::string, std::string> SampleTexts()
+{
+    std::ifstream in(std::string(TW_SOURCE_DIR) + "/sample-data/src/text/text_uk.txt");
+    std::map<std::string, std::string> texts;
+    std::string line;
+    while (std::getline(in, line))
+    {
+        const size_t end = line.find_first_of(" \t");
+        const size_t text = line.find_first_not_of(" \t", end);
+        if (line.empty() || line[0] == '#' || end == std::string::npos || text == std::string::npos)
+            continue;
+        texts[line.substr(0, end)] = line.substr(text);
+    }
+    return texts;
+}
+
+// The text id of the title the scenario list shows for a scenario file ("data/Scenario/Scenario7/..." or
+// "data/Scenario/SandScenario2/...").
+std::string ListTitleId(const std::string& file)
+{
+    const size_t sand = file.find("SandScenario");
+    if (sand != std::string::npos)
+        return "MAINSS_SANDBOX" + std::to_string(std::stoi(file.substr(sand + 12))) + "_TITLE";
+    return "MAINSS_SCENARIO" + std::to_string(std::stoi(file.substr(file.rfind("/Scenario") + 9))) + "_TITLE";
+}
 
 TEST_F(SampleScenarios, EachRowWithDataBuildsItsParkAndRunsADayWithGuests)
 {
@@ -127,6 +155,7 @@ TEST_F(SampleScenarios, EachRowWithDataBuildsItsParkAndRunsADayWithGuests)
          0,
          200000.0f},
     };
+    const std::map<std::string, std::string> texts = SampleTexts();
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.file);
@@ -151,6 +180,9 @@ TEST_F(SampleScenarios, EachRowWithDataBuildsItsParkAndRunsADayWithGuests)
             EXPECT_TRUE(world.CanBuildType(index)) << type << " is not offered";
         }
         EXPECT_EQ(world.m_iObjectiveCount, row.objectives);
+        // The park is called what the scenario list calls it: its saves and its status panel carry that name.
+        ASSERT_EQ(texts.count(world.m_StatusTitle), 1u) << world.m_StatusTitle;
+        EXPECT_EQ(texts.at(world.m_StatusTitle), texts.at(ListTitleId(row.file))) << world.m_StatusTitle;
         EXPECT_GE(world.GetPlayer()->Cash, row.cashAtLeast);
         world.SetGameSpeedLevel(2);
         for (int frame = 0; frame < 30 * world.GetDayLength() / 4 && world.GetGameDay() < 1; ++frame)
