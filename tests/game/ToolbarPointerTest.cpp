@@ -203,11 +203,13 @@ TEST_F(ToolbarPointerTest, EachButtonSaysWhatItDoesWhenThePointerRestsOnIt)
     MainItem* toolbar = Gui().GetToolbarRoot();
     ASSERT_NE(toolbar, nullptr);
     std::set<std::string> tips;
+    size_t buttons = 0;
     Button* research = nullptr;
     for (Widget* widget : toolbar->GetChildren())
     {
         if (widget->GetType() != WT_BUTTON)
             continue;
+        ++buttons;
         const char* tip = widget->GetTooltip();
         ASSERT_NE(tip, nullptr) << "a toolbar button without a tooltip";
         const char16_t* text = g_pTextTable->GetText(tip);
@@ -216,7 +218,8 @@ TEST_F(ToolbarPointerTest, EachButtonSaysWhatItDoesWhenThePointerRestsOnIt)
         if (static_cast<Button*>(widget)->IsBoundTo("ResearchMenu"))
             research = static_cast<Button*>(widget);
     }
-    EXPECT_EQ(tips.size(), toolbar->GetChildren().size()) << "two buttons share a tooltip";
+    EXPECT_EQ(tips.size(), buttons) << "two buttons share a tooltip";
+    EXPECT_GE(buttons, 17u);
     ASSERT_NE(research, nullptr);
 
     const GuiRect r = research->GetRect();
