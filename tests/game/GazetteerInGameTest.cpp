@@ -1,7 +1,9 @@
 // The guide to sea animals in the running program, by the pointer: the toolbar's guide button opens it on its first
-// animal with its name, picture and texts; a row chosen in its list shows that animal's page; its sound button is
-// greyed for an animal with no sound; a dolphin's panel opens it on the dolphin's own page.
+// animal with its name, picture and texts; its sound button plays the animal's call, and is greyed for an animal with
+// no call; a row chosen in its list shows that animal's page; a dolphin's panel opens it on the dolphin's own page.
 #include "engine/core/TextTable.h"
+#include "engine/media/SoundManager.h"
+#include "gui/GazetteerList.h"
 #include "gui/ListBox.h"
 #include "gui/VariableWidgets.h"
 #include "park/AnimalObject.h"
@@ -48,9 +50,25 @@ TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensIt
               30);
     EXPECT_GT(gametest::CountNearRgb(frame, kLeft + 220, kTop + 210, kLeft + 590, kTop + 260, gametest::kPanelText, 24),
               30);
-    // The guide has no sounds: its listen button is greyed.
+    // The orca calls: its listen button, clicked, plays the orca's call from the sample bank with the music and
+    // the effects turned down meanwhile, and stays greyed while the call plays.
     Button* listen = Bound("PlayGazSound");
     ASSERT_NE(listen, nullptr);
+    ASSERT_NE(g_pSoundManager, nullptr);
+    EXPECT_NE(listen->GetState(), Button::STATE_DISABLED);
+    EXPECT_EQ(g_pSoundManager->FindSample("GAZSOUND_0"), -1);
+    const float music = g_pSoundManager->GetMusicVolume();
+    const GuiRect button = listen->GetRect();
+    Click((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    Run(2);
+    EXPECT_NE(g_pSoundManager->FindSample("GAZSOUND_0"), -1) << "the orca's call does not play";
+    EXPECT_LT(g_pSoundManager->GetMusicVolume(), music);
+    EXPECT_EQ(listen->GetState(), Button::STATE_DISABLED);
+    // A silent animal, the reef shark: greyed.
+    Gui().GetGazetteerList().SelectAnimal(12);
+    Run(60);
+    EXPECT_EQ(Gui().GetSelection(13), 12);
+    EXPECT_EQ(g_pSoundManager->HasSample("GAZSOUND_12"), false);
     EXPECT_EQ(listen->GetState(), Button::STATE_DISABLED);
 
     // The fifth row: the list's fifth animal, number 14.
