@@ -3,6 +3,7 @@
 // a scenario started from the list reaching the park, and a saved game loaded from the load page. Every step is checked
 // on the frame read back.
 #include "engine/core/GameInput.h"
+#include "engine/media/SoundManager.h"
 #include "game/Game.h"
 #include "game/Screens.h"
 #include "gui/GUIManager.h"
@@ -94,6 +95,8 @@ TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
     EXPECT_TRUE(gametest::NearRgb(menu.At(50, 190), kButtonBlue, kTolerance)) << std::hex << menu.At(50, 190);
     ASSERT_NE(Gui().GetBubbles(), nullptr);
     EXPECT_FALSE(Gui().GetBubbles()->GetBubbles().empty()); // twelve at first; some have risen out since
+    // The menu's theme tune plays.
+    EXPECT_TRUE(harness.GetGame().GetSoundManager().IsStreamPlaying()) << "no theme music on the main menu";
     Wait(1.0f);
     EXPECT_TRUE(Differs(menu, harness.Screenshot())) << "the bubbles do not move";
 

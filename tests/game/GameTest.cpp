@@ -354,7 +354,8 @@ TEST_F(GameTest, NamedValuesReadAsTheyStand)
         {"GAME_GAME_SPEED", {}, "?"},
         {"GAME_GAME_SPEED_STATUS_", {}, "1"},
         {"GAME_GAME_SPEED_STATUS_anything at all", {}, "1"},
-        {"GZSOUND_STATE", {}, "0"},
+        {"GZSOUND_STATE", [&] { gui.SetSelection(13, 0); }, "1"},  // the orca's call, in the sample bank
+        {"GZSOUND_STATE", [&] { gui.SetSelection(13, 12); }, "0"}, // the reef shark is silent
         {"STARTGAME_STATE", {}, "1"},
         {"STARTGAME_STATE", [&] { gui.ActivateScreen("STARTSCREEN"), g.SelectScenario(1); }, "0"},
         {"STARTGAME_STATE", [&] { g.SelectScenario(4); }, "1"},
