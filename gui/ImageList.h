@@ -66,6 +66,8 @@ public:
     int32_t GetSelected() const { return m_iSelected; }
     const std::vector<BuildThumb>& GetEntries() const { return m_entries; }
     const std::vector<std::unique_ptr<Image>>& GetThumbs() const { return m_thumbs; }
+    // The frame drawn round the selected thumbnail.
+    const Image& GetSelectionFrame() const { return *m_pFrame; }
     const std::vector<BuildThumbLabel>& GetLabels() const { return m_labels; }
     // The kind of a category name (case-sensitive); -1 for another.
     static int32_t KindOfCategory(const char* name);

@@ -4,6 +4,7 @@
 #include "engine/core/TextTable.h"
 #include "gui/Image.h"
 #include "gui/ImageList.h"
+#include "gui/Sprite.h"
 #include "gui/TabWindow.h"
 #include "gui/VariableWidgets.h"
 #include "scripts/WorldParams.h"
@@ -123,6 +124,37 @@ TEST_F(BuildPanelPagesInGameTest, EachPageOffersItsTypesAndTheChosenTypesFigures
     EXPECT_EQ(Gui().GetSelection(0), chosen);
     EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
     ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
+// The build panel's and the scenery panel's lists: each list's selection frame is its thumbnails' size and two pixels
+// more on every side, so that it rings the chosen thumbnail drawn two pixels inside it and covers no other.
+TEST_F(BuildPanelPagesInGameTest, EverySelectionFrameRingsItsListsThumbnails)
+{
+    ASSERT_TRUE(ClickCommand("BuildList"));
+    ASSERT_TRUE(Gui().OpenDialog("SceneryPanel", nullptr));
+    Run(60);
+    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+    ASSERT_TRUE(Gui().IsDialogOpen("SceneryPanel"));
+    std::set<int32_t> kinds;
+    for (const auto& item : Gui().GetItems())
+    {
+        if (item->GetType() != WT_IMAGELIST)
+            continue;
+        const auto* list = static_cast<const ImageList*>(item.get());
+        if (list->GetThumbs().empty())
+            continue;
+        SCOPED_TRACE(list->GetKind());
+        kinds.insert(list->GetKind());
+        const GuiRect thumb = list->GetThumbs().front()->GetRect();
+        const Sprite* frame = list->GetSelectionFrame().GetSprite();
+        ASSERT_NE(frame, nullptr) << list->GetSelectionFrame().GetSpriteName();
+        EXPECT_EQ(frame->GetWidth(), thumb.right - thumb.left + 4) << list->GetSelectionFrame().GetSpriteName();
+        EXPECT_EQ(frame->GetHeight(), thumb.bottom - thumb.top + 4) << list->GetSelectionFrame().GetSpriteName();
+    }
+    // The build panel's page on show (food and drink; the others fill when shown), the furniture, the paths and
+    // the trees.
+    EXPECT_EQ(kinds, (std::set<int32_t>{kFoodList, 4, 5, 8}));
     EXPECT_TRUE(running);
 }
 
