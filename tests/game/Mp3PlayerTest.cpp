@@ -30,11 +30,11 @@
 namespace
 {
 
-// 20 silent MPEG-1 Layer III frames at 128 kbit/s, 44.1 kHz: about half a second.
-std::vector<uint8_t> SilentTrack()
+// Silent MPEG-1 Layer III frames at 128 kbit/s, 44.1 kHz, 1,152 samples each (20: about half a second).
+std::vector<uint8_t> SilentTrack(int frames = 20)
 {
     std::vector<uint8_t> bytes;
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < frames; ++i)
     {
         const uint8_t header[4] = {0xFF, 0xFB, 0x90, 0x44};
         bytes.insert(bytes.end(), header, header + 4);
@@ -132,6 +132,22 @@ protected:
     std::unique_ptr<GUIManager> gui;
     std::unique_ptr<Mp3Player> player;
 };
+
+// A track's time is measured from its file whatever time the options held for it, and the options keep it in whole
+// seconds: 1,145 frames are 29.91 s, which the options hold as 29.
+TEST_F(Mp3PlayerTest, EachTrackIsMeasuredAndTheOptionsKeepItsTimeInWholeSeconds)
+{
+    constexpr int kFrames = 1145;
+    testsupport::WriteBytes(dir.File("long.mp3"), SilentTrack(kFrames));
+    options->ClearPlayList();
+    options->AddPlayListEntry((dir.Path() + "/").c_str(), "long.mp3", 0, 666);
+    Mp3Player measured(sound.get(), *options);
+    ASSERT_EQ(measured.GetJukebox().GetTrackCount(), 1);
+    const double seconds = kFrames * 1152.0 / 44100.0;
+    EXPECT_NEAR(measured.GetJukebox().GetTrackTime(0), seconds * 1000.0, 100.0);
+    ASSERT_EQ(options->GetPlayListCount(), 1);
+    EXPECT_EQ(options->GetPlayListTime(0), static_cast<int32_t>(seconds));
+}
 
 TEST_F(Mp3PlayerTest, TracksWithoutTheirFileAreDroppedFromTheJukeboxAndTheOptions)
 {
