@@ -11,10 +11,13 @@
 #include "gui/GUIManager.h"
 #include "gui/Text.h"
 #include "platform/WideText.h"
+#include "scripts/WorldParams.h"
 #include "tests/game/GameHarness.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace
@@ -107,6 +110,58 @@ TEST(SampleTextsFitInGame, EveryStaticTextOfTheFrontEndAndTheParkFitsItsRectangl
     harness.EnterPark(0);
     harness.RunFrames(2);
     EXPECT_GT(CheckTexts(gui, "park"), 50);
+}
+
+// A hired worker is called by a first name of its kind's gender and one of its kind's surnames: every such name, in
+// the font the staff panel writes it with, fits the panel's name box (the narrowest place a staff name is written).
+TEST(SampleTextsFitInGame, EveryStaffNameFitsTheStaffPanel)
+{
+    GameHarness harness;
+    if (!harness.XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    harness.EnterPark(0);
+    harness.RunFrames(2);
+    GUIManager& gui = harness.GetGame().GetGUIManager();
+    int32_t width = 0;
+    for (const auto& item : gui.GetItems())
+        if (item->GetType() == WT_VARIABLE && std::string(item->GetName()) == "STAFF_NAME")
+            width = width == 0 ? item->GetRect().right - item->GetRect().left
+                               : std::min(width, item->GetRect().right - item->GetRect().left);
+    ASSERT_GT(width, 0) << "no staff panel names its worker";
+    const TextWriter* writer = gui.GetTextWriter(0);
+    ASSERT_TRUE(writer && writer->GetFont());
+    ASSERT_NE(g_pWorldParams, nullptr);
+    const NameLists& names = g_pWorldParams->GetNameLists();
+    const struct
+    {
+        const char* format;
+        int count;
+        bool female;
+    } kinds[] = {{"ID_CLEANER_%d", 20, true}, {"ID_MECHANIC_%d", 21, false}, {"ID_ZOO_%d", 18, false}};
+    int measured = 0;
+    for (const auto& kind : kinds)
+    {
+        const uint32_t firsts = kind.female ? names.numFemaleNames : names.numMaleNames;
+        ASSERT_GT(firsts, 0u);
+        for (int n = 1; n <= kind.count; ++n)
+        {
+            char id[32];
+            std::snprintf(id, sizeof id, kind.format, n);
+            const platform::WString surname = g_pTextTable->GetText(id);
+            EXPECT_FALSE(surname.empty()) << id;
+            for (uint32_t f = 0; f < firsts; ++f)
+            {
+                const char* first = kind.female ? names.femaleNames[f] : names.maleNames[f];
+                const platform::WString name = platform::WString(g_pTextTable->GetText(first)) + u" " + surname;
+                ++measured;
+                const int32_t w = writer->GetTextWidth(name.c_str());
+                EXPECT_LE(w, width) << "\"" << platform::WideToUtf8(name.c_str()) << "\" is " << w << " wide";
+            }
+        }
+    }
+    EXPECT_GT(measured, 500);
 }
 
 } // namespace
