@@ -91,7 +91,7 @@ TEST(PanelsInGame, TheObjectBrowserListsTheGuestsAndTheBuildPanelTheBuildings)
         ADD_FAILURE() << name << " is not in the browser";
         return std::string();
     };
-    EXPECT_EQ(written("OB_GUEST_NUM"), std::to_string(guests) + " guests");
+    EXPECT_EQ(written("OB_GUEST_NUM"), "Guests: " + std::to_string(guests));
     char money[32];
     std::snprintf(money, sizeof money, "$%.f", static_cast<double>(g_pWorld->GetPlayer()->Cash));
     EXPECT_EQ(written("PlayerMoney$"), money);
