@@ -10,7 +10,6 @@
 #include "gui/Image.h"
 #include "gui/ScreenElements.h"
 #include "gui/ScreenListBox.h"
-#include "platform/audio/Sound.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
@@ -56,20 +55,9 @@ bool Differs(const Frame& a, const Frame& b)
     return a.pixels != b.pixels;
 }
 
-class FrontEndWalkTest : public gametest::PointerGameTest
+class FrontEndWalkTest : public gametest::ManualMixing<gametest::PointerGameTest>
 {
 protected:
-    // No sound device: the menu's theme plays until the test mixes it, however slowly the frames run.
-    void SetUp() override
-    {
-        platform::SoundUseManualMixing(true);
-        PointerGameTest::SetUp();
-    }
-    void TearDown() override
-    {
-        harness.Stop();
-        platform::SoundUseManualMixing(false);
-    }
     // A hand that rests on the button, then presses and lets go.
     void Click(int x, int y)
     {

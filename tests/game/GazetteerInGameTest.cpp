@@ -7,7 +7,6 @@
 #include "gui/ListBox.h"
 #include "gui/VariableWidgets.h"
 #include "park/AnimalObject.h"
-#include "platform/audio/Sound.h"
 #include "scripts/WorldParams.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
@@ -26,20 +25,9 @@ namespace
 constexpr int kLeft = 100;
 constexpr int kTop = 60;
 
-class GazetteerInGameTest : public gametest::FirstParkPointerTest
+class GazetteerInGameTest : public gametest::ManualMixing<gametest::FirstParkPointerTest>
 {
 protected:
-    // No sound device: a call plays until the test mixes it, however slowly the frames run.
-    void SetUp() override
-    {
-        platform::SoundUseManualMixing(true);
-        FirstParkPointerTest::SetUp();
-    }
-    void TearDown() override
-    {
-        harness.Stop();
-        platform::SoundUseManualMixing(false);
-    }
     ListBox* List() const { return static_cast<ListBox*>(Gui().FindItem(WT_LISTBOX, "GazetteerListBox")); }
 };
 

@@ -11,6 +11,7 @@
 #include "gui/MainItem.h"
 #include "gui/TabWindow.h"
 #include "gui/VariableWidgets.h"
+#include "platform/audio/Sound.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/XPointer.h"
 #include "world/World.h"
@@ -191,6 +192,23 @@ protected:
         harness.EnterPark(0);
         ASSERT_NE(g_pWorld, nullptr);
         harness.RunFrames(10);
+    }
+};
+
+// A pointer fixture with no sound device: what the game plays stays playing until the test mixes it, however slowly
+// the frames run.
+template <class Fixture> class ManualMixing : public Fixture
+{
+protected:
+    void SetUp() override
+    {
+        platform::SoundUseManualMixing(true);
+        Fixture::SetUp();
+    }
+    void TearDown() override
+    {
+        this->harness.Stop();
+        platform::SoundUseManualMixing(false);
     }
 };
 
