@@ -14,6 +14,7 @@
 #include "gui/Text.h"
 #include "platform/audio/Sound.h"
 #include "tests/support/TestSupport.h"
+#include "tools/soundtool/Tune.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -550,25 +550,19 @@ TEST(Mp3PlayerCommandsTest, ThePlayListAndVolumeButtonsHaveTheirCommands)
     SetGuiCommandTables({}, {});
 }
 
-// The sample's tunes by name with their lengths in seconds, read from the tune list the tracks are made from.
+// The sample's tunes by name with their lengths in seconds (a beat for each note and rest), read from the tune list
+// the tracks are made from.
 std::map<std::string, double> TuneLengths()
 {
-    std::ifstream in(std::string(TW_SOURCE_DIR) + "/sample-data/src/soundtrack/tunes.txt");
-    std::map<std::string, double> tunes;
-    std::string line;
-    while (std::getline(in, line))
-    {
-        std::istringstream words(line);
-        std::string name, rate, level, note;
-        double beat = 0.0;
-        if (!(words >> name) || name[0] == '#' || !(words >> rate >> beat >> level))
-            continue;
-        int notes = 0;
-        while (words >> note)
-            ++notes;
-        tunes[name] = notes * beat;
-    }
-    return tunes;
+    std::vector<soundtool::Tune> tunes;
+    std::string error;
+    EXPECT_TRUE(soundtool::ParseTunes(
+        testsupport::ReadText(std::string(TW_SOURCE_DIR) + "/sample-data/src/soundtrack/tunes.txt"), &tunes, &error))
+        << error;
+    std::map<std::string, double> lengths;
+    for (const soundtool::Tune& tune : tunes)
+        lengths[tune.name] = static_cast<double>(tune.notes.size()) * tune.beat;
+    return lengths;
 }
 
 // The title the sample's title list gives a tune, or "" when it gives none.

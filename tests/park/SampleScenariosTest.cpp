@@ -5,13 +5,13 @@
 #include "park/BuildingObject.h"
 #include "scripts/WorldParams.h"
 #include "tests/park/SampleParkTest.h"
+#include "tools/texttool/TextTool.h"
 #include "world/ObjectManager.h"
 #include "world/Player.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -34,19 +34,16 @@ struct Row
 using SampleScenarios = SampleParkTest;
 
 // The sample's UK English texts by id, read from the table's source.
-std::map<std::string, std::string> SampleTexts()
+std::map<std::string, std::u16string> SampleTexts()
 {
-    std::ifstream in(std::string(TW_SOURCE_DIR) + "/sample-data/src/text/text_uk.txt");
-    std::map<std::string, std::string> texts;
-    std::string line;
-    while (std::getline(in, line))
-    {
-        const size_t end = line.find_first_of(" \t");
-        const size_t text = line.find_first_not_of(" \t", end);
-        if (line.empty() || line[0] == '#' || end == std::string::npos || text == std::string::npos)
-            continue;
-        texts[line.substr(0, end)] = line.substr(text);
-    }
+    std::vector<texttool::TextPair> pairs;
+    std::string error;
+    EXPECT_TRUE(texttool::ParseSource(
+        testsupport::ReadText(std::string(TW_SOURCE_DIR) + "/sample-data/src/text/text_uk.txt"), &pairs, &error))
+        << error;
+    std::map<std::string, std::u16string> texts;
+    for (const texttool::TextPair& pair : pairs)
+        texts[pair.id] = pair.text;
     return texts;
 }
 
@@ -155,7 +152,7 @@ TEST_F(SampleScenarios, EachRowWithDataBuildsItsParkAndRunsADayWithGuests)
          0,
          200000.0f},
     };
-    const std::map<std::string, std::string> texts = SampleTexts();
+    const std::map<std::string, std::u16string> texts = SampleTexts();
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.file);
