@@ -63,12 +63,12 @@ TEST_F(GuestPanelInGameTest, TheObjectBrowsersRowButtonOpensAGuestsPanel)
     }
 
     // Its track button (200, 4 to 240, 28) makes the camera follow the guest and says how to stop; the hint's Stop
-    // (the hint at 380, 8; its button at 310, 13 to 390, 37) lets it go.
+    // lets it go.
     Click(kPanelLeft + 220, kPanelTop + 16);
     running = harness.RunFrames(5) && running;
     EXPECT_EQ(g_pCameraManager->GetTrackedObject(), guest->GetID());
     ASSERT_TRUE(Gui().IsDialogOpen("CancelCamera"));
-    Click(380 + 350, 8 + 25);
+    ASSERT_TRUE(ClickCommand("ExitCamera"));
     running = harness.RunFrames(5) && running;
     EXPECT_NE(g_pCameraManager->GetTrackedObject(), guest->GetID());
     EXPECT_FALSE(Gui().IsDialogOpen("CancelCamera"));

@@ -1,9 +1,11 @@
 // The park's status strip in the top right corner: the cash, the day, the time of day and the guests in the park,
 // read from the park as it runs, each within its box in the game's font even at the largest figures a park reaches,
-// on its panel in the drawn frame.
+// on its panel in the drawn frame; and the hints shown while a building is placed or the camera follows someone,
+// which leave the strip, the radar and the scenario's progress box in sight.
 #include "engine/render/Font.h"
 #include "engine/render/TextWriter.h"
 #include "game/Game.h"
+#include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/MainItem.h"
 #include "gui/VariableWidgets.h"
@@ -17,6 +19,8 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -110,6 +114,51 @@ TEST(StatusStripInGame, ShowsTheParksCashDayTimeAndGuestsWithinItsBoxes)
     const GuiRect& money = texts["PlayerMoney$"]->GetRect();
     EXPECT_GT(gametest::CountNearRgb(frame, money.left, money.top, money.right, money.bottom, 0xF2E6C8, 12), 200);
     EXPECT_GT(gametest::CountNearRgb(frame, money.left, money.top, money.right, money.bottom, 0x4A3422, 30), 20);
+}
+
+bool Overlap(const GuiRect& a, const GuiRect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+TEST(StatusStripInGame, TheHintsLeaveTheStripTheRadarAndTheProgressBoxInSight)
+{
+    GameHarness harness;
+    if (!harness.XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    harness.EnterPark(0);
+    ASSERT_TRUE(harness.RunFrames(30));
+    GUIManager& gui = harness.GetGame().GetGUIManager();
+    // What stays on the screen while the player plays: the strip's panel and texts, the radar and the progress box.
+    std::vector<std::pair<std::string, GuiRect>> shown;
+    if (MainItem* root = gui.GetToolbarRoot())
+        for (Widget* child : root->GetChildren())
+            if (child->GetRect().bottom <= 60)
+                shown.emplace_back(child->GetName() ? child->GetName() : "the strip's panel", child->GetRect());
+    ASSERT_GE(shown.size(), 5u);
+    ASSERT_TRUE(gui.GetRadar().IsActive());
+    shown.emplace_back("radar", gui.GetRadar().GetRect());
+    ASSERT_TRUE(gui.IsProgressExtensionShown());
+    shown.emplace_back("progress", gui.GetProgressExtensionRect());
+    for (const char* hint : {"CancelBuildMode", "CancelCamera"})
+    {
+        ASSERT_TRUE(gui.OpenDialog(hint, nullptr)) << hint;
+        ASSERT_TRUE(harness.RunFrames(2));
+        const GUIManager::DialogEntry* open = nullptr;
+        for (const GUIManager::DialogEntry& entry : gui.GetOpenList())
+            if (entry.dialog && std::string(entry.dialog->GetName()) == hint)
+                open = &entry;
+        ASSERT_NE(open, nullptr) << hint;
+        const GuiRect r = open->dialog->GetRect();
+        EXPECT_GT(r.right - r.left, 0) << hint;
+        for (const auto& [name, rect] : shown)
+            EXPECT_FALSE(Overlap(r, rect)) << hint << " covers " << name << " (" << rect.left << ", " << rect.top
+                                           << " to " << rect.right << ", " << rect.bottom << ")";
+        gui.CloseDialog(hint);
+        ASSERT_TRUE(harness.RunFrames(2));
+    }
 }
 
 } // namespace
