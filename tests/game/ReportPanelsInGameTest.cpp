@@ -108,10 +108,10 @@ protected:
 
 TEST_F(ReportPanelsInGameTest, EachButtonOpensItsPanelWithItsFiguresWritten)
 {
-    // Money: the ten rows of the day (income, its three sources, costs, their four kinds, profit) and the three
-    // averages in the small font. Status: the guests, who came and went, buildings and staff, scenery and litter.
-    // Objectives: what the scenario is about, what it aims at, its one goal, the goals met. Research: the item, how
-    // far it is, the budget.
+    // Money: the ten rows of the day (income, its three sources, costs, their four kinds, profit), the three
+    // averages and the animal exhibits' takings today and in all in the small font. Status: the guests, who came and
+    // went, buildings and staff, scenery and litter. Objectives: what the scenario is about, what it aims at, its one
+    // goal, the goals met. Research: the item, how far it is, the budget.
     const std::vector<PanelCase> panels = {
         {"MoneyPanel",
          "MoneyPanel",
@@ -127,7 +127,9 @@ TEST_F(ReportPanelsInGameTest, EachButtonOpensItsPanelWithItsFiguresWritten)
           {250, 18, 300, 430},
           {286, 12, 70, 140},
           {286, 12, 210, 280},
-          {286, 12, 350, 420}}},
+          {286, 12, 350, 420},
+          {302, 12, 210, 280},
+          {302, 12, 350, 420}}},
         {"IslandStatus",
          "IslandStatus",
          {{52, 18, 10, 430},
@@ -235,6 +237,15 @@ TEST_F(ReportPanelsInGameTest, TheMoneyPanelShowsTheDaysFiguresAsTheyChange)
     gametest::GameHarness::Keep(loss, "report-money-loss");
     EXPECT_GT(InColour(loss, kProfitRow, 18, 300, 430, 0xFF0000), 10) << "a loss is not written in red";
     EXPECT_EQ(Written(loss, kProfitRow, 18, 300, 430), 0);
+
+    // The animal exhibits' takings, which the day's income leaves out, stand on their own row: the park's total
+    // since it opened follows its running figure.
+    constexpr int kAnimalRow = 302;
+    g_pWorld->m_fAnimalIncomeTotal = 43210.0f;
+    running = harness.RunFrames(3) && running;
+    const gametest::Frame animals = harness.Screenshot();
+    EXPECT_GT(Written(animals, kAnimalRow, 12, 350, 420), 2 * Written(loss, kAnimalRow, 12, 350, 420));
+    EXPECT_EQ(PointerGameTest::Written("ANIMAL_ATTRACT_TOTAL"), u"$43210");
     EXPECT_TRUE(running);
 }
 
