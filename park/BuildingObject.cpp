@@ -47,6 +47,9 @@ constexpr const char* kRoofPart = "ROOF_OFF_00";
 constexpr const char* kRescueMenu = "AnimalRescue";
 // Half the size of the crosses that mark points in the debug view.
 constexpr float kDebugCrossSize = 0.5f;
+// The built-in material the status flags are drawn with: blended by the flag's alpha and writing no depth, so that the
+// clear corners of a flag hide nothing drawn after it (a lagoon's water, the building's own glass).
+constexpr int32_t kFlagMaterial = 9;
 
 BaseObject* FindObject(uint32_t id)
 {
@@ -1121,7 +1124,8 @@ bool BuildingObject::Render()
     const uint32_t colour = static_cast<uint32_t>(std::clamp(m_iFlagAlpha, 0, 255)) << 24 | 0x00FFFFFFu;
     for (uint32_t i = 0; i < count; ++i, position.y += 5.0f)
         g_GraphicsManager.DrawBillboard(position, 2.0f, colour,
-                                        static_cast<int32_t>(g_pWorldParams->GetBuildingFlagTexture(flags[i])), 0);
+                                        static_cast<int32_t>(g_pWorldParams->GetBuildingFlagTexture(flags[i])),
+                                        kFlagMaterial);
     return true;
 }
 
