@@ -2,6 +2,7 @@
 // thumbnail chosen with its frame round it, the chosen type's name, cost, draw and description written beside and
 // below, the cost in red when the park cannot pay it, and Build placing the chosen type.
 #include "engine/core/TextTable.h"
+#include "engine/render/TextWriter.h"
 #include "gui/Image.h"
 #include "gui/ImageList.h"
 #include "gui/Sprite.h"
@@ -152,9 +153,73 @@ TEST_F(BuildPanelPagesInGameTest, EverySelectionFrameRingsItsListsThumbnails)
         EXPECT_EQ(frame->GetWidth(), thumb.right - thumb.left + 4) << list->GetSelectionFrame().GetSpriteName();
         EXPECT_EQ(frame->GetHeight(), thumb.bottom - thumb.top + 4) << list->GetSelectionFrame().GetSpriteName();
     }
-    // The build panel's page on show (food and drink; the others fill when shown), the furniture, the paths and
-    // the trees.
-    EXPECT_EQ(kinds, (std::set<int32_t>{kFoodList, 4, 5, 8}));
+    // The build panel's page on show (food and drink; the others fill when shown), the furniture, the paths, the
+    // flowers, the ornaments and the trees.
+    EXPECT_EQ(kinds, (std::set<int32_t>{kFoodList, 4, 5, 6, 7, 8}));
+    EXPECT_TRUE(running);
+}
+
+// The scenery panel's thumbnails: every one shows a frame its sprite has, no two of a list the same; a thumbnail chosen
+// by the pointer names its item and its cost under the lists, each within its box in the panel's small font.
+TEST_F(BuildPanelPagesInGameTest, EverySceneryThumbnailIsItsOwnAndTheChosenItemIsNamedAndPriced)
+{
+    ASSERT_TRUE(Gui().OpenDialog("SceneryPanel", nullptr));
+    Run(60);
+    ASSERT_TRUE(Gui().IsDialogOpen("SceneryPanel"));
+    const TextWriter* writer = Gui().GetTextWriter(1);
+    ASSERT_TRUE(writer && writer->GetFont());
+    const auto boxOf = [&](const char* name)
+    {
+        for (const auto& item : Gui().GetItems())
+            if (item->GetType() == WT_VARIABLE && item->IsActive() && std::string(item->GetName()) == name)
+                return item->GetRect().right - item->GetRect().left;
+        return -1;
+    };
+    int chosen = 0;
+    for (int32_t kind : {4, 5, 6, 7, 8})
+    {
+        SCOPED_TRACE(kind);
+        ImageList* list = List(kind);
+        ASSERT_NE(list, nullptr);
+        ASSERT_FALSE(list->GetThumbs().empty());
+        std::set<std::pair<std::string, int32_t>> pictures;
+        for (size_t i = 0; i < list->GetThumbs().size(); ++i)
+        {
+            const BuildThumb& entry = list->GetEntries()[i];
+            const Sprite* sprite = list->GetThumbs()[i]->GetSprite();
+            ASSERT_NE(sprite, nullptr) << entry.name;
+            EXPECT_LT(entry.frame, sprite->GetFrameCount()) << entry.name << " shows a frame its sprite lacks";
+            EXPECT_TRUE(pictures.insert({entry.sprite ? entry.sprite : "", entry.frame}).second)
+                << entry.name << " shows the picture of another";
+            // Chosen by the pointer: its name and cost below.
+            const GuiRect r = list->GetThumbs()[i]->GetRect();
+            Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            Run(3);
+            ++chosen;
+            const std::u16string name = Written("SP_SCENERY_DESC");
+            if (entry.item < 0)
+            {
+                EXPECT_EQ(name, TableText("SP_SCENERY_RANDOM"));
+                EXPECT_FALSE(name.empty()) << "the random choice is not named";
+            }
+            else
+            {
+                const SceneryInfo& info = g_pWorldParams->GetSceneryInfo(entry.item);
+                std::string key = std::string("SP_DESC_") + info.keyword;
+                for (char& c : key)
+                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                EXPECT_FALSE(TableText(key).empty()) << key << " is not in the text table";
+                EXPECT_EQ(name, TableText(key));
+                const std::string cost = std::to_string(info.iCost2Build);
+                EXPECT_EQ(Written("SP_SCENERY_COST"), std::u16string(cost.begin(), cost.end()));
+            }
+            EXPECT_LE(writer->GetTextWidth(platform::WString(name.begin(), name.end()).c_str()),
+                      boxOf("SP_SCENERY_DESC"))
+                << "the name runs past its box";
+        }
+    }
+    EXPECT_GE(chosen, 9);
+    ExpectNoReports();
     EXPECT_TRUE(running);
 }
 
