@@ -1,7 +1,8 @@
-// Buildings the player places on open ground, as the build tool places them, joined to the park by one footpath
-// cell laid beside their serving cell as the path tool lays it: every sample type that serves guests, turned each
-// of the four ways, with the footpath on each open side, traces its queue to the footpath, and one that needs no
-// animals opens by itself.
+// Buildings the player places on open ground, as the build tool places them, joined to the park by footpath laid as
+// the path tool lays it: every sample type that serves guests, turned each of the four ways, with a footpath cell on
+// each open side of its serving cell, traces its queue to the footpath, and one that needs no animals opens by
+// itself; and each kind of building guests use, joined to the park's footpath by the shortest path from its serving
+// cell, has guests on its first day.
 #include "park/BuildingObject.h"
 #include "park/QueueComponent.h"
 #include "scripts/ObjectStates.h"
@@ -16,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -170,6 +173,82 @@ TEST_F(PlacedBuildingQueue, EveryServingTypeJoinedToAFootpathTracesItsQueueAndOp
                 }
             EXPECT_GE(joins, 1) << "no footpath laid beside it joins its serving cell";
         }
+    }
+}
+
+// The cells of the shortest footpath from beside the serving cell over open ground to the park's footpath (not the
+// building's own out cell); empty when there is none.
+std::vector<GridPos> RouteToFootpath(const GridPos& serve, const GridPos& out)
+{
+    std::map<std::pair<int32_t, int32_t>, GridPos> from;
+    std::deque<GridPos> open;
+    for (int32_t side = 0; side < 4; ++side)
+    {
+        const GridPos next = WorldMap::GetNeighbourPos(serve, side * 2);
+        if (OpenGround(next) && from.emplace(std::pair{next.x, next.y}, GridPos{-1, -1}).second)
+            open.push_back(next);
+    }
+    while (!open.empty())
+    {
+        const GridPos cell = open.front();
+        open.pop_front();
+        for (int32_t side = 0; side < 4; ++side)
+        {
+            const GridPos next = WorldMap::GetNeighbourPos(cell, side * 2);
+            if (next != out && g_pWorldMap->IsValidGridPos(next) && (g_pWorldMap->GetFlags(next) & CELL_FOOTPATH) &&
+                !(g_pWorldMap->GetFlags(next) & CELL_BUILDING))
+            {
+                std::vector<GridPos> route;
+                for (GridPos c = cell; c.x != -1; c = from.at({c.x, c.y}))
+                    route.push_back(c);
+                return route;
+            }
+            if (OpenGround(next) && from.emplace(std::pair{next.x, next.y}, cell).second)
+                open.push_back(next);
+        }
+    }
+    return {};
+}
+
+TEST_F(PlacedBuildingQueue, EveryKindOfBuildingGuestsUseHasGuestsOnItsFirstDayOnceJoinedToThePark)
+{
+    // The sample's shops, food, rides, toilet and information booth, each in a park of its own: the reef's bare
+    // shore, where guests come in on a cross of footpath and nothing else serves them.
+    const char* const types[] = {"ICEKIOSK",  "CAFE",     "DINER",     "FUNHOUSE",
+                                 "SWANBOATS", "GIFTSHOP", "RESTSMALL", "INFORMATION"};
+    uint32_t rotation = 0;
+    for (const char* type : types)
+    {
+        SCOPED_TRACE(type);
+        World world(nullptr, nullptr, "data/Scenario/Scenario9/Scenario9.pis", false);
+        ASSERT_TRUE(world.IsBuilt());
+        world.Update(1.0f / 30.0f);
+        world.GetPlayer()->Cash = 1e6f;
+        const GridPos at = FreeSpot();
+        ASSERT_NE(at.x, -1);
+        const std::vector<BaseObject*> existing = g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING);
+        const std::set<BaseObject*> before(existing.begin(), existing.end());
+        world.RequestBuilding(type, at.x, at.y, rotation++ % 4, -1.0f, 0, false);
+        for (int frame = 0; frame < 30; ++frame)
+            world.Update(1.0f / 30.0f);
+        BuildingObject* building = NewestBuilding(before);
+        ASSERT_NE(building, nullptr) << "not placed";
+        const GridPos serve = building->m_ServeInGrid.x != -1 ? building->m_ServeInGrid : building->m_ServeInOutGrid;
+        const std::vector<GridPos> route = RouteToFootpath(serve, building->m_ServeOutGrid);
+        ASSERT_FALSE(route.empty()) << "no way to the park's footpath";
+        for (const GridPos& cell : route)
+        {
+            ASSERT_TRUE(g_pPathTileSet->PlacePathTile(cell));
+            SendPathChange(world, MT_PATH_PLACED, cell);
+        }
+        ASSERT_TRUE(building->IsOpen());
+        // The day runs until the evening, before its figures are cleared at midnight.
+        world.SetGameSpeedLevel(2);
+        for (int frame = 0; frame < 30 * world.GetDayLength() && world.GetGameDayTime() < 20.0f; ++frame)
+            world.Update(1.0f / 30.0f);
+        ASSERT_EQ(world.GetGameDay(), 0);
+        EXPECT_GT(world.m_NumGuests, 5);
+        EXPECT_GT(building->GetVisitsToday(), 0u) << "no guest used it";
     }
 }
 
