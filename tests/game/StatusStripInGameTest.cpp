@@ -11,6 +11,7 @@
 #include "gui/VariableWidgets.h"
 #include "platform/WideText.h"
 #include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
 #include "world/Player.h"
 #include "world/World.h"
 
@@ -26,6 +27,8 @@ namespace
 {
 
 using gametest::GameHarness;
+// The first park entered, the pointer at hand.
+using StatusStripInGame = gametest::FirstParkPointerTest;
 
 // The toolbar's data-bound texts in the top of the screen, by name.
 std::map<std::string, Variable*> StripTexts(GUIManager& gui)
@@ -50,15 +53,9 @@ std::string Shown(Variable& text, uint32_t* colour = nullptr)
     return platform::WideToUtf8(s.c_str());
 }
 
-TEST(StatusStripInGame, ShowsTheParksCashDayTimeAndGuestsWithinItsBoxes)
+TEST_F(StatusStripInGame, ShowsTheParksCashDayTimeAndGuestsWithinItsBoxes)
 {
-    GameHarness harness;
-    if (!harness.XvfbInstalled())
-        GTEST_SKIP() << "Xvfb is not installed";
-    std::string why;
-    ASSERT_TRUE(harness.Start(&why)) << why;
-    harness.EnterPark(0);
-    ASSERT_TRUE(harness.RunFrames(30));
+    ASSERT_TRUE(harness.RunFrames(20));
     ASSERT_NE(g_pWorld, nullptr);
     GUIManager& gui = harness.GetGame().GetGUIManager();
     std::map<std::string, Variable*> texts = StripTexts(gui);
@@ -121,15 +118,9 @@ bool Overlap(const GuiRect& a, const GuiRect& b)
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-TEST(StatusStripInGame, TheHintsLeaveTheStripTheRadarAndTheProgressBoxInSight)
+TEST_F(StatusStripInGame, TheHintsLeaveTheStripTheRadarAndTheProgressBoxInSight)
 {
-    GameHarness harness;
-    if (!harness.XvfbInstalled())
-        GTEST_SKIP() << "Xvfb is not installed";
-    std::string why;
-    ASSERT_TRUE(harness.Start(&why)) << why;
-    harness.EnterPark(0);
-    ASSERT_TRUE(harness.RunFrames(30));
+    ASSERT_TRUE(harness.RunFrames(20));
     GUIManager& gui = harness.GetGame().GetGUIManager();
     // What stays on the screen while the player plays: the strip's panel and texts, the radar and the progress box.
     std::vector<std::pair<std::string, GuiRect>> shown;
