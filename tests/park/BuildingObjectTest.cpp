@@ -1067,12 +1067,17 @@ TEST_F(BuildingDrawing, StacksItsFlagsOrMarksItsPointsInTheDebugView)
     BuildingPark park(Tables(), 48);
     // A pool off any path, broken and without animals: three flags, white with the flag alpha.
     park.Build("POOL", 30, 30, 0, true)->Render();
-    // Blended, and writing no depth: a flag's clear corners must not cut holes in what is drawn after it.
-    uint32_t depthWrite = 1, blend = 0;
+    // Laid over what is behind by its alpha (not added to it), and writing no depth: a flag's clear corners must not
+    // cut holes in what is drawn after it.
+    uint32_t depthWrite = 1, blend = 0, source = 0, destination = 0;
     ASSERT_EQ(Dev()->GetRenderState(platform::RenderState::ZWriteEnable, &depthWrite), platform::GfxResult::Ok);
     ASSERT_EQ(Dev()->GetRenderState(platform::RenderState::AlphaBlendEnable, &blend), platform::GfxResult::Ok);
+    ASSERT_EQ(Dev()->GetRenderState(platform::RenderState::SrcBlend, &source), platform::GfxResult::Ok);
+    ASSERT_EQ(Dev()->GetRenderState(platform::RenderState::DestBlend, &destination), platform::GfxResult::Ok);
     EXPECT_EQ(depthWrite, 0u);
     EXPECT_EQ(blend, 1u);
+    EXPECT_EQ(source, platform::BlendFactor::SrcAlpha);
+    EXPECT_EQ(destination, platform::BlendFactor::InvSrcAlpha);
     EXPECT_EQ(Colours(kFvfTexturedVertex), (std::map<uint32_t, size_t>{{0xFFFFFFFFu, 3 * 4}}));
     // The debug view marks each point of the hall with a two-line cross: in-walk red, through-walk 0xFFC80000,
     // out-walk blue, both view point lists grey, interest points yellow; then the queue's, white in and 0xFF00FFFF out.
