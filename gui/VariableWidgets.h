@@ -77,6 +77,8 @@ public:
 
     void Draw() override;
     const char* GetName() const override { return m_name.c_str(); }
+    // The number of the GUI font it writes with.
+    int32_t GetFont() const { return m_iFont; }
 
     // The text of this frame, its colour and indent; false when nothing is drawn.
     bool Compose(platform::WString& text, uint32_t* colour, int32_t* indent);

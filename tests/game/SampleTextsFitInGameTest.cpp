@@ -2,6 +2,7 @@
 // font the running game draws it with, fits its rectangle: a rectangle too low for two lines holds the text on one
 // line, a taller one every line of the text wrapped to its width. A text that runs past its rectangle is cut off on
 // the screen.
+#include "engine/core/TextFormat.h"
 #include "engine/core/TextTable.h"
 #include "engine/render/Font.h"
 #include "engine/render/TextWriter.h"
@@ -10,6 +11,7 @@
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/Text.h"
+#include "gui/VariableWidgets.h"
 #include "platform/WideText.h"
 #include "scripts/WorldParams.h"
 #include "tests/game/GameHarness.h"
@@ -162,6 +164,35 @@ TEST(SampleTextsFitInGame, EveryStaffNameFitsTheStaffPanel)
         }
     }
     EXPECT_GT(measured, 500);
+}
+
+// The park status panel's count of the guests in and of each sex: at the largest counts a park reaches it fits its
+// row in the font the panel writes it with, and one guest is not counted as "1 guests".
+TEST(SampleTextsFitInGame, TheStatusPanelsGuestCountFitsItsRowAndCountsOneGuestRight)
+{
+    GameHarness harness;
+    if (!harness.XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    std::string why;
+    ASSERT_TRUE(harness.Start(&why)) << why;
+    harness.EnterPark(0);
+    harness.RunFrames(2);
+    GUIManager& gui = harness.GetGame().GetGUIManager();
+    ASSERT_TRUE(gui.OpenDialog("IslandStatus", nullptr));
+    harness.RunFrames(2);
+    const Widget* row = nullptr;
+    for (const auto& item : gui.GetItems())
+        if (item->GetType() == WT_VARIABLE && item->IsActive() && std::string(item->GetName()) == "GUEST_BREAKDOWN")
+            row = item.get();
+    ASSERT_NE(row, nullptr) << "the status panel does not count its guests";
+    const TextWriter* writer = gui.GetTextWriter(static_cast<const Variable*>(row)->GetFont());
+    ASSERT_TRUE(writer && writer->GetFont());
+    const platform::WString widest = FormatTableText("IS_GUEST_COUNT", {9999, 9999, 9999});
+    EXPECT_LE(writer->GetTextWidth(widest.c_str()), row->GetRect().right - row->GetRect().left)
+        << "\"" << platform::WideToUtf8(widest.c_str()) << "\"";
+    const std::string one = platform::WideToUtf8(FormatTableText("IS_GUEST_COUNT", {1, 1, 0}).c_str());
+    EXPECT_EQ(one.find("1 guests"), std::string::npos) << one;
+    EXPECT_NE(one.find('1'), std::string::npos) << one;
 }
 
 } // namespace
