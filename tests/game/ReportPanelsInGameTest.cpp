@@ -4,7 +4,10 @@
 // objective gets its tick, and research's slider sets the budget, its box the pop-ups, and its list what is done.
 #include "engine/core/GameOptions.h"
 #include "gui/ListBox.h"
+#include "gui/Text.h"
+#include "gui/VariableWidgets.h"
 #include "park/ResearchManager.h"
+#include "platform/WideText.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScriptHost.h"
 #include "tests/game/GameHarness.h"
@@ -158,6 +161,25 @@ TEST_F(SandboxReportPanelsInGameTest, TheGoalsButtonOpensTheSandboxsFigures)
         figures.push_back({64 + 24 * row, 18, 300, 430});
     OpensWritesAndCloses({"ShowGoal", "SandBoxPanel", figures});
     EXPECT_FALSE(Gui().IsDialogOpen("Objectives"));
+    // Its two heading lines say two things: the sandbox's name is not written twice over.
+    ASSERT_TRUE(Gui().OpenDialog("SandBoxPanel", nullptr));
+    Run(30);
+    std::vector<std::string> headings;
+    for (const auto& item : Gui().GetItems())
+    {
+        if (!item->IsActive() || item->GetRect().top >= kTop + 60 || item->GetRect().top < kTop)
+            continue;
+        platform::WString text;
+        uint32_t colour = 0;
+        int32_t indent = 0;
+        if (item->GetType() == WT_VARIABLE && static_cast<Variable*>(item.get())->Compose(text, &colour, &indent))
+            headings.push_back(platform::WideToUtf8(text.c_str()));
+        else if (item->GetType() == WT_TEXT)
+            headings.push_back(platform::WideToUtf8(static_cast<const Text&>(*item).GetText().c_str()));
+    }
+    ASSERT_EQ(headings.size(), 2u);
+    EXPECT_NE(headings[0], headings[1]);
+    EXPECT_EQ(headings[0], platform::WideToUtf8(TableText("MAINSS_SANDBOX1_TITLE").c_str()));
     ExpectNoReports();
 }
 
