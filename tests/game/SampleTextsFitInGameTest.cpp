@@ -15,6 +15,7 @@
 #include "platform/WideText.h"
 #include "scripts/WorldParams.h"
 #include "tests/game/GameHarness.h"
+#include "tests/game/PointerGameTest.h"
 
 #include <gtest/gtest.h>
 
@@ -114,17 +115,13 @@ TEST(SampleTextsFitInGame, EveryStaticTextOfTheFrontEndAndTheParkFitsItsRectangl
     EXPECT_GT(CheckTexts(gui, "park"), 50);
 }
 
+// The running game in the first park.
+using SampleTextsFitInPark = gametest::FirstParkPointerTest;
+
 // A hired worker is called by a first name of its kind's gender and one of its kind's surnames: every such name, in
 // the font the staff panel writes it with, fits the panel's name box (the narrowest place a staff name is written).
-TEST(SampleTextsFitInGame, EveryStaffNameFitsTheStaffPanel)
+TEST_F(SampleTextsFitInPark, EveryStaffNameFitsTheStaffPanel)
 {
-    GameHarness harness;
-    if (!harness.XvfbInstalled())
-        GTEST_SKIP() << "Xvfb is not installed";
-    std::string why;
-    ASSERT_TRUE(harness.Start(&why)) << why;
-    harness.EnterPark(0);
-    harness.RunFrames(2);
     GUIManager& gui = harness.GetGame().GetGUIManager();
     int32_t width = 0;
     for (const auto& item : gui.GetItems())
@@ -168,15 +165,8 @@ TEST(SampleTextsFitInGame, EveryStaffNameFitsTheStaffPanel)
 
 // The park status panel's count of the guests in and of each sex: at the largest counts a park reaches it fits its
 // row in the font the panel writes it with, and one guest is not counted as "1 guests".
-TEST(SampleTextsFitInGame, TheStatusPanelsGuestCountFitsItsRowAndCountsOneGuestRight)
+TEST_F(SampleTextsFitInPark, TheStatusPanelsGuestCountFitsItsRowAndCountsOneGuestRight)
 {
-    GameHarness harness;
-    if (!harness.XvfbInstalled())
-        GTEST_SKIP() << "Xvfb is not installed";
-    std::string why;
-    ASSERT_TRUE(harness.Start(&why)) << why;
-    harness.EnterPark(0);
-    harness.RunFrames(2);
     GUIManager& gui = harness.GetGame().GetGUIManager();
     ASSERT_TRUE(gui.OpenDialog("IslandStatus", nullptr));
     harness.RunFrames(2);

@@ -73,8 +73,19 @@ std::vector<std::string> ServingTypes()
     return types;
 }
 
-BuildingObject* NewestBuilding(const std::set<BaseObject*>& before)
+// A building of the type placed on the first open ground as the build tool places it (the park given the money
+// for it) and built over a second; null when there is no open ground left or nothing was placed.
+BuildingObject* PlaceOnOpenGround(World& world, const char* type, uint32_t rotation)
 {
+    const GridPos at = FreeSpot();
+    if (at.x == -1)
+        return nullptr;
+    const std::vector<BaseObject*> existing = g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING);
+    const std::set<BaseObject*> before(existing.begin(), existing.end());
+    world.GetPlayer()->Cash = 1e6f;
+    world.RequestBuilding(type, at.x, at.y, rotation, -1.0f, 0, false);
+    for (int frame = 0; frame < 30; ++frame)
+        world.Update(1.0f / 30.0f);
     for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING))
         if (!before.count(object))
             return static_cast<BuildingObject*>(object);
@@ -120,15 +131,7 @@ TEST_F(PlacedBuildingQueue, EveryServingTypeJoinedToAFootpathTracesItsQueueAndOp
         for (uint32_t rotation = 0; rotation < 4; ++rotation)
         {
             SCOPED_TRACE(type + " turned " + std::to_string(rotation));
-            const GridPos at = FreeSpot();
-            ASSERT_NE(at.x, -1) << "no open ground left";
-            const std::vector<BaseObject*> existing = g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING);
-            const std::set<BaseObject*> before(existing.begin(), existing.end());
-            world.GetPlayer()->Cash = 1e6f;
-            world.RequestBuilding(type.c_str(), at.x, at.y, rotation, -1.0f, 0, false);
-            for (int frame = 0; frame < 30; ++frame)
-                world.Update(1.0f / 30.0f);
-            BuildingObject* building = NewestBuilding(before);
+            BuildingObject* building = PlaceOnOpenGround(world, type.c_str(), rotation);
             ASSERT_NE(building, nullptr) << "not placed";
             ASSERT_NE(building->GetQueue(), nullptr);
             const QueueComponent& queue = *building->GetQueue();
@@ -223,15 +226,7 @@ TEST_F(PlacedBuildingQueue, EveryKindOfBuildingGuestsUseHasGuestsOnItsFirstDayOn
         World world(nullptr, nullptr, "data/Scenario/Scenario9/Scenario9.pis", false);
         ASSERT_TRUE(world.IsBuilt());
         world.Update(1.0f / 30.0f);
-        world.GetPlayer()->Cash = 1e6f;
-        const GridPos at = FreeSpot();
-        ASSERT_NE(at.x, -1);
-        const std::vector<BaseObject*> existing = g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING);
-        const std::set<BaseObject*> before(existing.begin(), existing.end());
-        world.RequestBuilding(type, at.x, at.y, rotation++ % 4, -1.0f, 0, false);
-        for (int frame = 0; frame < 30; ++frame)
-            world.Update(1.0f / 30.0f);
-        BuildingObject* building = NewestBuilding(before);
+        BuildingObject* building = PlaceOnOpenGround(world, type, rotation++ % 4);
         ASSERT_NE(building, nullptr) << "not placed";
         const GridPos serve = building->m_ServeInGrid.x != -1 ? building->m_ServeInGrid : building->m_ServeInOutGrid;
         const std::vector<GridPos> route = RouteToFootpath(serve, building->m_ServeOutGrid);
