@@ -1,0 +1,105 @@
+// The park's message log in the running program, by the pointer: the toolbar's log button opens it, its rows (the
+// day, the time and the message, in the log's blue) read clearly against their ground, and a message about a
+// building carries a button that opens that building's panel.
+#include "gui/ListBox.h"
+#include "park/BuildingObject.h"
+#include "park/FeedbackManager.h"
+#include "park/ParkManagers.h"
+#include "tests/game/PointerGameTest.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace
+{
+
+// The colour every row of the log is written in.
+constexpr uint32_t kRowText = 0x2A0FB2;
+
+// A colour's relative luminance (0 black, 1 white), from its gamma-encoded channels.
+double Luminance(uint32_t rgb)
+{
+    const auto linear = [](uint32_t channel)
+    {
+        const double c = static_cast<double>(channel & 0xFF) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(rgb >> 16) + 0.7152 * linear(rgb >> 8) + 0.0722 * linear(rgb);
+}
+
+// How far apart two luminances read: 1 for the same, 21 for black on white.
+double Contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+using TickerInGameTest = gametest::FirstParkPointerTest;
+
+TEST_F(TickerInGameTest, TheLogsRowsReadOnTheirGroundAndAMessageAboutABuildingOpensItsPanel)
+{
+    FeedbackManager* feedback = GetFeedbackManager();
+    ASSERT_NE(feedback, nullptr);
+    const std::vector<BaseObject*> buildings = g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING);
+    ASSERT_FALSE(buildings.empty());
+    auto* building = static_cast<BuildingObject*>(buildings.back());
+    building->PostBuildingFeedback("FEEDBACK_BUILDING_BROKEN");
+    // The message shows in the band first and is logged when its turn comes.
+    const auto logged = [&]
+    {
+        for (const FeedbackManager::Message& message : feedback->GetLog())
+            if (message.ID == building->GetID())
+                return true;
+        return false;
+    };
+    for (int frame = 0; frame < 400 && !logged(); ++frame)
+        Run(1);
+    ASSERT_TRUE(logged());
+
+    ASSERT_TRUE(ClickCommand("ShowTickerList800"));
+    Run(2);
+    ASSERT_TRUE(Gui().IsDialogOpen("TickerList800"));
+    auto* list = static_cast<ListBox*>(Gui().FindItem(WT_LISTBOX, "TickerListBox800"));
+    ASSERT_NE(list, nullptr);
+    const GuiRect rows = list->GetRect();
+    const gametest::Frame frame = harness.Screenshot();
+    ASSERT_FALSE(frame.pixels.empty());
+    gametest::GameHarness::Keep(frame, "ticker");
+
+    // The rows' text, and the ground round it: the pixels of the rows' area that are not text, their luminance's
+    // median standing for the ground.
+    const int written = gametest::CountNearRgb(frame, rows.left, rows.top, rows.right, rows.bottom, kRowText, 24);
+    EXPECT_GT(written, 100) << "the log's rows show no text";
+    std::vector<double> ground;
+    for (int y = rows.top; y < rows.bottom; ++y)
+        for (int x = rows.left; x < rows.right; ++x)
+            if (frame.Contains(x, y) && !gametest::NearRgb(frame.At(x, y), kRowText, 60))
+                ground.push_back(Luminance(frame.At(x, y)));
+    ASSERT_FALSE(ground.empty());
+    std::nth_element(ground.begin(), ground.begin() + ground.size() / 2, ground.end());
+    const double median = ground[ground.size() / 2];
+    EXPECT_GE(Contrast(Luminance(kRowText), median), 4.5) << "the log's blue rows on a ground of luminance " << median;
+
+    // The building's row has the button that opens its panel.
+    const ListBox::Cell* go = nullptr;
+    for (const ListBox::Cell& cell : list->GetCells())
+        if (cell.inUse && cell.kind == ListBox::Cell::BUTTON && cell.value == static_cast<int32_t>(building->GetID()))
+            go = &cell;
+    ASSERT_NE(go, nullptr) << "the building's message has no button";
+    ASSERT_TRUE(go->widget->IsActive()) << "the building's row is not shown";
+    const GuiRect r = go->widget->GetRect();
+    Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Run(2);
+    EXPECT_TRUE(std::any_of(Gui().GetOpenList().begin(), Gui().GetOpenList().end(),
+                            [&](const GUIManager::DialogEntry& entry)
+                            { return entry.state != GUIManager::ENTRY_CLOSING && entry.listener == building; }))
+        << "the building's panel did not open";
+    ExpectNoReports();
+}
+
+} // namespace
