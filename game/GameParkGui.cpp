@@ -5,6 +5,8 @@
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/Image.h"
+#include "gui/ListBox.h"
+#include "gui/MainItem.h"
 #include "gui/ScrollGroup.h"
 #include "gui/Text.h"
 
@@ -15,7 +17,8 @@
 namespace
 {
 
-// A row of a list: its texts and pictures, owned, moved with it.
+// A row of a list: its texts (in the small font) and pictures, owned, moved with it; the selected row is drawn on the
+// lists' highlight.
 class RowWidget : public ContainerWidget
 {
 public:
@@ -28,24 +31,38 @@ public:
             const int32_t* r = item.rect;
             if (item.kind == PanelItem::SPRITE)
             {
-                auto image = std::make_unique<Image>(r[0], r[1], r[2], r[3], item.sprite.c_str(), item.frame < 0);
+                // Drawn live: a scroll group draws its items, not their cached pictures.
+                auto image = std::make_unique<Image>(r[0], r[1], r[2], r[3], item.sprite.c_str(), true);
                 if (item.frame >= 0)
                     image->SetFrame(item.frame);
                 widget = std::move(image);
             }
             else if (!item.textId.empty())
-                widget = std::make_unique<Text>(r[0], r[1], r[2], r[3], item.textId.c_str(), 0, item.colour,
+                widget = std::make_unique<Text>(r[0], r[1], r[2], r[3], item.textId.c_str(), kRowFont, item.colour,
                                                 Text::ALIGN_LEFT);
             else
-                widget =
-                    std::make_unique<Text>(r[0], r[1], r[2], r[3], item.text.c_str(), 0, item.colour, Text::ALIGN_LEFT);
+                widget = std::make_unique<Text>(r[0], r[1], r[2], r[3], item.text.c_str(), kRowFont, item.colour,
+                                                Text::ALIGN_LEFT);
             AddChild(widget.get());
             m_owned.push_back(std::move(widget));
         }
     }
 
+    // The group gives its selected item the selected colour; the row keeps its texts' own colours.
+    void SetColour(uint32_t colour) override { m_bSelected = colour == ScrollGroup::kSelectedColour; }
+    void Draw() override
+    {
+        if (m_bActive && m_bSelected)
+            GuiFill(m_rect.left, m_rect.top, m_rect.right, m_rect.bottom, ListBox::kSelectedColour);
+        ContainerWidget::Draw();
+    }
+
 private:
+    // The GUI's small font: a row's texts are laid out in lines 15 pixels apart.
+    static constexpr int32_t kRowFont = 1;
+
     std::vector<std::unique_ptr<Widget>> m_owned;
+    bool m_bSelected = false;
 };
 
 class ScrollGroupRows : public PanelRowList

@@ -2,7 +2,6 @@
 #include "gui/ScrollGroup.h"
 
 #include "gui/ScrollBar.h"
-#include "gui/Text.h"
 
 #include <algorithm>
 
@@ -14,12 +13,6 @@ ScrollGroup::ScrollGroup(int32_t left, int32_t top, int32_t right, int32_t botto
 }
 
 ScrollGroup::~ScrollGroup() = default;
-
-void ScrollGroup::Paint(Widget* item, uint32_t colour)
-{
-    if (item->GetType() == WT_TEXT)
-        static_cast<Text*>(item)->SetColour(colour);
-}
 
 void ScrollGroup::UpdateRange()
 {
@@ -76,7 +69,7 @@ void ScrollGroup::AddItem(std::unique_ptr<Widget> item)
     if (!item)
         return;
     if (m_bSelectable)
-        Paint(item.get(), kUnselectedColour);
+        item->SetColour(kUnselectedColour);
     item->SetActive(m_bActive);
     m_items.push_back(std::move(item));
     UpdateRange();
@@ -100,7 +93,7 @@ void ScrollGroup::SelectItem(int32_t n)
         return;
     n = std::clamp(n, 0, GetItemCount() - 1);
     for (int32_t i = 0; i < GetItemCount(); ++i)
-        Paint(m_items[static_cast<size_t>(i)].get(), i == n ? kSelectedColour : kUnselectedColour);
+        m_items[static_cast<size_t>(i)]->SetColour(i == n ? kSelectedColour : kUnselectedColour);
     m_iSelected = n;
 }
 

@@ -1,6 +1,6 @@
 // ScrollGroup: widgets of any kind and height stacked in its rectangle from a first item on, as many whole items as
 // fit, scrolled item by item with a scroll bar that exists only while they do not all fit. In a selectable group a
-// press selects an item, shown by the colour its text items draw with. Code fills it by name.
+// press selects an item, shown by the colour it is given (a text draws in it). Code fills it by name.
 #pragma once
 
 #include "gui/Widget.h"
@@ -60,7 +60,6 @@ private:
     void LayOut();
     void UpdateScrollBar();
     void FollowScrollBar();
-    void Paint(Widget* item, uint32_t colour);
 
     std::string m_name;
     std::deque<std::unique_ptr<Widget>> m_items;

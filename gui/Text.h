@@ -34,7 +34,7 @@ public:
     // from it.
     void DrawInRect(const GuiRect& rect, bool atCorner);
     void SetTextId(const char* textId);
-    void SetColour(uint32_t colour) { m_uColour = colour; }
+    void SetColour(uint32_t colour) override { m_uColour = colour; }
     uint32_t GetColour() const { return m_uColour; }
     int32_t GetFont() const { return m_iFont; }
     int32_t GetFlags() const { return m_iFlags; }

@@ -98,6 +98,8 @@ public:
     virtual const char* GetName() const { return nullptr; }
     // "NONE" (any case) or null leaves the widget without a tooltip.
     virtual void SetTooltip(const char* key);
+    // The colour the widget draws in, where it has one (a scroll group marks its selected item with it).
+    virtual void SetColour(uint32_t) {}
 
     int32_t GetType() const { return m_iType; }
     const GuiRect& GetRect() const { return m_rect; }

@@ -22,6 +22,10 @@ namespace
 
 constexpr uint32_t kBlack = 0xFF000000;
 constexpr uint32_t kRed = 0xFFFF0000;
+// An available move's row: where its difficulty label and, after it, the difficulty's level start (under the title
+// and the description).
+constexpr int32_t kLabelLeft = 56;
+constexpr int32_t kLevelLeft = 140;
 
 Scene* WorldScene()
 {
@@ -287,9 +291,10 @@ std::vector<PanelRow> ShowScheduler::AvailableRows() const
         row.rect[2] = 232, row.rect[3] = 58;
         row.items.push_back(TextItem(move->cTitle, 56, 2, 216, 17));
         row.items.push_back(TextItem(move->cDescription, 56, 15, 216, 45));
-        row.items.push_back(TextItem("SS_MOVE_DIFFICULTY", 116, 42, 276, 57));
+        // The label, then the level beside it (not laid over each other).
+        row.items.push_back(TextItem("SS_MOVE_DIFFICULTY", kLabelLeft, 42, kLevelLeft - 4, 57));
         if (const char* difficulty = DifficultyText(move->DiffcultyLevel))
-            row.items.push_back(TextItem(difficulty, 86, 42, 216, 57));
+            row.items.push_back(TextItem(difficulty, kLevelLeft, 42, 216, 57));
         if (strcasecmp(move->cSprite, "NONE") != 0)
             row.items.push_back(SpriteItem(move->cSprite, -1, 4, 5, 232, 58));
         rows.push_back(std::move(row));

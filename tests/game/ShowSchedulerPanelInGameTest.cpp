@@ -1,11 +1,15 @@
 // The way to show training in the running program, by the pointer and the keys alone: a click on the sample
 // park's show arena opens its panel, its Show button the show scheduler with both lists filled, Train starts the
 // training; Escape asks whether to quit, Resume goes on training and Quit goes back to the park and its scheduler.
+// The scheduler's rows read: their texts apart, within their rows and dark on a light ground, and the row a click
+// selects is the one highlighted.
 #include "game/GameParkGui.h"
 #include "game/ShowTraining.h"
 #include "game/ToolModes.h"
 #include "gui/GUIManager.h"
+#include "gui/ListBox.h"
 #include "gui/ScrollGroup.h"
+#include "gui/Text.h"
 #include "park/BuildingObject.h"
 #include "park/ParkGui.h"
 #include "park/ShowScheduler.h"
@@ -15,13 +19,17 @@
 #include "world/ObjectManager.h"
 #include "world/World.h"
 
+#include "engine/render/Font.h"
 #include "engine/render/GraphicsManager.h"
+#include "engine/render/TextWriter.h"
 
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -174,6 +182,136 @@ TEST_F(ShowSchedulerPanelInGameTest, TheArenasSliderSetsHowManyGuestsAShowWaitsF
         EXPECT_EQ(Written("RIDE_GO_AT"), c.go) << c.x;
     }
     gametest::GameHarness::Keep(harness.Screenshot(), "arena-panel-go-at");
+    EXPECT_TRUE(running);
+    ExpectNoReports();
+}
+
+// The box a text covers as drawn in its rectangle: as wide as its widest line, as high as its lines.
+GuiRect DrawnBox(const Text& text, const TextWriter& writer)
+{
+    const GuiRect& r = text.GetRect();
+    const int width = r.right - r.left;
+    const int font = static_cast<int>(writer.GetFont()->GetHeight());
+    const bool oneLine = r.bottom - r.top < font * 22 / 10;
+    const int lines = oneLine ? 1 : writer.CountLines(text.GetText().c_str(), width, 0);
+    const int wide = oneLine ? writer.GetTextWidth(text.GetText().c_str())
+                             : writer.GetWrappedWidth(text.GetText().c_str(), width, 0);
+    return {r.left, r.top, r.left + wide, r.top + (lines - 1) * (2 + font * 12 / 10) + font};
+}
+
+bool Overlap(const GuiRect& a, const GuiRect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The plate the programme's numbers are written on.
+constexpr uint32_t kNumberPlate = 0x102030;
+
+// A colour's relative luminance (0 black, 1 white).
+double Luminance(uint32_t rgb)
+{
+    const auto linear = [](uint32_t channel)
+    {
+        const double c = static_cast<double>(channel & 0xFF) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(rgb >> 16) + 0.7152 * linear(rgb >> 8) + 0.0722 * linear(rgb);
+}
+
+TEST_F(ShowSchedulerPanelInGameTest, TheSchedulersRowsReadAndTheRowAClickSelectsIsHighlighted)
+{
+    arena->OnSelected(true, false);
+    running = harness.RunFrames(5) && running;
+    ASSERT_TRUE(ClickCommand("ShowScheduler"));
+    running = harness.RunFrames(15) && running;
+    ASSERT_TRUE(Gui().IsDialogOpen("ShowScheduler"));
+    ScrollGroup* available = List(ShowScheduler::kAvailableList);
+    ScrollGroup* programme = List(ShowScheduler::kProgrammeList);
+    ASSERT_NE(available, nullptr);
+    ASSERT_NE(programme, nullptr);
+    ASSERT_GE(available->GetShownCount(), 2) << "two moves to add are shown";
+    ASSERT_GE(programme->GetShownCount(), 2) << "two moves of the programme are shown";
+
+    // Every text of a shown row is written apart from the row's other texts, and within the row.
+    int texts = 0;
+    for (ScrollGroup* group : {available, programme})
+        for (int32_t i = group->GetFirst(); i < group->GetFirst() + group->GetShownCount(); ++i)
+        {
+            const auto* row = dynamic_cast<const ContainerWidget*>(group->GetItem(i));
+            ASSERT_NE(row, nullptr);
+            std::vector<std::pair<GuiRect, std::string>> boxes;
+            for (const Widget* child : row->GetChildren())
+                if (child->GetType() == WT_TEXT)
+                {
+                    const auto* text = static_cast<const Text*>(child);
+                    const TextWriter* writer = Gui().GetTextWriter(text->GetFont());
+                    ASSERT_NE(writer, nullptr);
+                    const GuiRect box = DrawnBox(*text, *writer);
+                    const std::string words(text->GetText().begin(), text->GetText().end());
+                    const GuiRect& own = row->GetRect();
+                    EXPECT_TRUE(box.right <= own.right && box.bottom <= own.bottom)
+                        << group->GetName() << " row " << i << ": \"" << words << "\" leaves its row";
+                    for (const auto& [other, otherWords] : boxes)
+                        EXPECT_FALSE(Overlap(box, other)) << group->GetName() << " row " << i << ": \"" << words
+                                                          << "\" is written over \"" << otherWords << "\"";
+                    boxes.emplace_back(box, words);
+                    ++texts;
+                }
+        }
+    EXPECT_GE(texts, 4 * 2 + 2 * 2);
+
+    // The selected row is highlighted and the others are not; the rows' black texts read against their ground.
+    const auto check = [&](ScrollGroup* group, const char* when)
+    {
+        const gametest::Frame frame = harness.Screenshot();
+        ASSERT_FALSE(frame.pixels.empty());
+        gametest::GameHarness::Keep(frame, std::string("show-scheduler-") + when);
+        for (int32_t i = group->GetFirst(); i < group->GetFirst() + group->GetShownCount(); ++i)
+        {
+            const GuiRect& r = group->GetItem(i)->GetRect();
+            const int area = (r.right - r.left) * (r.bottom - r.top);
+            const int lit = gametest::CountNearRgb(frame, r.left, r.top, r.right, r.bottom,
+                                                   ListBox::kSelectedColour & 0xFFFFFF, 16);
+            if (i == group->GetSelected())
+                EXPECT_GT(lit, area / 3) << when << ": the selected row " << i << " is not highlighted";
+            else
+                EXPECT_EQ(lit, 0) << when << ": row " << i << " is highlighted";
+            std::vector<double> ground;
+            int ink = 0;
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                {
+                    const uint32_t pixel = frame.At(x, y);
+                    if (gametest::NearRgb(pixel, 0x000000, 40))
+                        ++ink;
+                    else
+                        ground.push_back(Luminance(pixel));
+                }
+            EXPECT_GT(ink, 40) << when << ": row " << i << " shows no black text";
+            ASSERT_FALSE(ground.empty());
+            std::nth_element(ground.begin(), ground.begin() + ground.size() / 2, ground.end());
+            EXPECT_GE((ground[ground.size() / 2] + 0.05) / 0.05, 4.5)
+                << when << ": row " << i << "'s ground is too dark for its black text";
+        }
+    };
+    check(available, "opened");
+    check(programme, "opened");
+    // Each move of the programme shows its place: its number's dark plate at the row's left.
+    {
+        const gametest::Frame frame = harness.Screenshot();
+        for (int32_t i = programme->GetFirst(); i < programme->GetFirst() + programme->GetShownCount(); ++i)
+        {
+            const GuiRect& r = programme->GetItem(i)->GetRect();
+            EXPECT_GT(gametest::CountNearRgb(frame, r.left, r.top, r.left + 30, r.bottom, kNumberPlate, 12), 40)
+                << "the programme's row " << i << " shows no number";
+        }
+    }
+    // A click on the second move to add selects it, and the highlight follows.
+    const GuiRect second = available->GetItem(available->GetFirst() + 1)->GetRect();
+    Click(second.left + 100, (second.top + second.bottom) / 2);
+    running = harness.RunFrames(2) && running;
+    EXPECT_EQ(available->GetSelected(), available->GetFirst() + 1);
+    check(available, "second-chosen");
     EXPECT_TRUE(running);
     ExpectNoReports();
 }

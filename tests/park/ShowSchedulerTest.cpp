@@ -194,8 +194,8 @@ TEST_F(Shows, FillThePanelsListsWithTheirRows)
                     std::vector<int32_t>(hop.items[4].rect, hop.items[4].rect + 4), hop.items[0].colour,
                     Available().selected),
               tuple(std::vector<int32_t>{0, 0, 232, 58}, std::vector<int32_t>{56, 2, 216, 17},
-                    std::vector<int32_t>{56, 15, 216, 45}, std::vector<int32_t>{116, 42, 276, 57},
-                    std::vector<int32_t>{86, 42, 216, 57}, std::vector<int32_t>{4, 5, 232, 58}, 0xFF000000u, 0));
+                    std::vector<int32_t>{56, 15, 216, 45}, std::vector<int32_t>{56, 42, 136, 57},
+                    std::vector<int32_t>{140, 42, 216, 57}, std::vector<int32_t>{4, 5, 232, 58}, 0xFF000000u, 0));
     // The programme: the number sprite's frame i, the title and the score's grade, black from 0.5 up, else red.
     const struct
     {
