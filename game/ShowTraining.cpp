@@ -9,6 +9,7 @@
 #include "engine/media/SoundManager.h"
 #include "engine/render/AnimationScheduler.h"
 #include "engine/render/BoneAnimation.h"
+#include "engine/render/Font.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/OptModel.h"
@@ -953,6 +954,9 @@ struct TrainingMode::HudSprites
     Owned keys[4] = {Make("TS_Button_CU"), Make("TS_Button_CL"), Make("TS_Button_CD"), Make("TS_Button_CR")};
     Owned icon;
     std::string iconName;
+    // The large font the move's name is written in.
+    Font nameFont{"GuiFont20b"};
+    TextWriter nameWriter{&nameFont};
 };
 
 void TrainingMode::DrawHud()
@@ -1090,7 +1094,14 @@ void TrainingMode::DrawHud()
         writer->DrawLine(0, 0, text);
     };
     if (banner && move)
-        line(x0 + 77, 62, 238, 34, TableText(move->title.c_str()));
+    {
+        // The move's name in the large font (the GUI's when the large one has no glyphs).
+        TextWriter& big = hud.nameFont.GetHeight() > 0 ? hud.nameWriter : *writer;
+        big.SetAlignment(TextWriter::kAlignCentre);
+        big.SetColour(0xFF000000u);
+        big.SetRect(x0 + 77, 62, 238, 34);
+        big.DrawLine(0, 0, TableText(move->title.c_str()));
+    }
     line(x0 + 77, 47, 239, 15, FormatTableText(first, {number, count}).c_str());
     line(x0 + 12, 111, 335, 15, FormatTableText(second, {number, count}).c_str());
     if (state == kReady && m_pGame->GetCountIn() != 0 && m_pGame->GetCountIn() != 4)

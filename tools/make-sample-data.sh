@@ -7,8 +7,8 @@
 # - Models: each text under sample-data/src/models/ listed below is written as a .tm model by tmtool.
 # - Texts: each text under sample-data/src/text/ (text_uk.txt and the like) is written by texttool as the scrambled
 #   text table of the same name under sample-data/data/ (data/text_uk.ble, which the game opens as data/text_uk.uni).
-# - The GUI fonts: fonttool writes GuiFont7, GuiFont8 and the small GuiFont6 (texture, glyph rectangles and
-#   kerning) into sample-data/data/Fonts/.
+# - The GUI fonts: fonttool writes GuiFont7, GuiFont8, the small GuiFont6 and the large GuiFont20b (texture, glyph
+#   rectangles and kerning) into sample-data/data/Fonts/.
 # - Sounds: the tone list sample-data/src/sounds/blsnd.txt becomes the sample bank sample-data/data/sounds/blsnd.hdr
 #   and .spf (soundtool); the tunes of sample-data/src/soundtrack/tunes.txt become the music tracks
 #   sample-data/data/soundtrack/<name>.mp3 (soundtool, then lame).
@@ -297,6 +297,8 @@ mkdir -p "$root/sample-data/data/Fonts"
 "$fonttool" write "$root/sample-data/data/Fonts" GuiFont8
 # The rows of the save and load lists, whose cells are narrow, are written in the small GuiFont6.
 "$fonttool" write "$root/sample-data/data/Fonts" GuiFont6 small
+# The show training writes the move's name on its banner in the large GuiFont20b.
+"$fonttool" write "$root/sample-data/data/Fonts" GuiFont20b large
 echo "make-sample-data: the GUI font written under sample-data/data/Fonts/"
 
 # Sprite banks: each list under sample-data/src/sprites/ named like a sprite file (VA2FESprites.txt and the like)

@@ -32,6 +32,11 @@ using namespace showtraining;
 
 // The sample show's actor is a yellow box (src/models/shows/show_jump.txt).
 constexpr uint32_t kActorColour = 0xFFE0D020u;
+// The sample's training banner and score meter (src/sprites/VA2IGSprites.txt).
+constexpr int kBannerWidth = 360;
+constexpr uint32_t kBannerFace = 0xF0D060;
+constexpr uint32_t kMeterFace = 0x30A030;
+constexpr uint32_t kMeterEdge = 0x104010;
 
 class ShowTrainingInGameTest : public gametest::PointerGameTest
 {
@@ -48,7 +53,63 @@ protected:
         ASSERT_NE(arena->GetScheduler(), nullptr);
     }
     TrainingMode* Mode() const { return dynamic_cast<TrainingMode*>(Gui().GetCurrentMode()); }
-    // A key pressed and released on the X server, each seen by the game in a frame of its own.
+
+    // The HUD writes its lines (the move's number and name, and what to do) on the banner: each line's rectangle
+    // shows only the banner's face and the black words, nothing of the park and no letters of the banner's own; the
+    // name stands out in a large font. The score's white bar, drawn once a key was judged, ends within the meter.
+    static void ExpectTheHudsWordsOnTheBannerAndTheScoreInTheMeter(const gametest::Frame& frame)
+    {
+        ASSERT_FALSE(frame.pixels.empty());
+        const int w = static_cast<int>(frame.width), h = static_cast<int>(frame.height);
+        const int x0 = (w - kBannerWidth) / 2;
+        const struct
+        {
+            const char* line;
+            int x, y, width, height;
+        } lines[] = {{"first line", x0 + 77, 47, 239, 15},
+                     {"move name", x0 + 77, 62, 238, 34},
+                     {"second line", x0 + 12, 111, 335, 15}};
+        for (const auto& l : lines)
+        {
+            int stray = 0;
+            for (int y = l.y; y < l.y + l.height; ++y)
+                for (int x = l.x; x < l.x + l.width; ++x)
+                    if (!gametest::NearRgb(frame.At(x, y), kBannerFace, 24) &&
+                        !gametest::NearRgb(frame.At(x, y), 0x000000, 40))
+                        ++stray;
+            EXPECT_LT(stray, l.width * l.height / 50) << "the " << l.line << " is not written on the banner alone";
+        }
+        // The move's name is written in the large font: its letters stand at least twice as tall as the first line's.
+        const auto inkHeight = [&](int x, int y, int width, int height)
+        {
+            int top = -1, bottom = -1;
+            for (int yy = y; yy < y + height; ++yy)
+                for (int xx = x; xx < x + width; ++xx)
+                    if (gametest::NearRgb(frame.At(xx, yy), 0x000000, 40))
+                    {
+                        top = top < 0 ? yy : top;
+                        bottom = yy;
+                    }
+            return top < 0 ? 0 : bottom - top + 1;
+        };
+        const int firstLine = inkHeight(lines[0].x, lines[0].y, lines[0].width, lines[0].height);
+        ASSERT_GT(firstLine, 0) << "no first line is written";
+        EXPECT_GE(inkHeight(lines[1].x, lines[1].y, lines[1].width, lines[1].height), 2 * firstLine)
+            << "the move's name is not written large";
+        // The meter's row: the meter's face and edge to its right end, then the white bar's right end.
+        const int row = h - 132 + 8;
+        int meterEnd = -1, barEnd = -1;
+        for (int x = w - 383; x < w; ++x)
+        {
+            const uint32_t pixel = frame.At(x, row);
+            if (gametest::NearRgb(pixel, kMeterFace, 24) || gametest::NearRgb(pixel, kMeterEdge, 24))
+                meterEnd = x;
+            if (gametest::NearRgb(pixel, 0xFFFFFF, 8))
+                barEnd = x;
+        }
+        ASSERT_GE(barEnd, 0) << "no score bar is drawn";
+        EXPECT_LT(barEnd, meterEnd) << "the score bar runs past the meter";
+    }
 
     BuildingObject* arena = nullptr;
 };
@@ -101,6 +162,7 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     const gametest::Frame frame = harness.Screenshot();
     gametest::GameHarness::Keep(frame, "show-training");
     EXPECT_GT(gametest::ShadesNear(frame, arena->GetPosition(), kActorColour, 120), 20);
+    ExpectTheHudsWordsOnTheBannerAndTheScoreInTheMeter(frame);
     EXPECT_NE(mode->GetActor()->GetModel(), 0u);
     // The actor stands where the arena stands, turned as it is.
     const platform::Vec3 &at = mode->GetActor()->GetPosition(), &turn = mode->GetActor()->GetOrientation();

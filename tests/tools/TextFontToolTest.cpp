@@ -142,28 +142,29 @@ TEST(SampleTexts, EveryTextTheParkAsksForIsThere)
 
 TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
 {
-    // The 5 x 7 glyphs drawn two pixels to a glyph pixel in a cell of 12 x 16, or one pixel to one in a cell of
-    // 7 x 9 for the small font: a pixel of space round the glyph.
+    // The 5 x 7 glyphs drawn two pixels to a glyph pixel in a cell of 12 x 16, one pixel to one in a cell of 7 x 9
+    // for the small font, three to one in a cell of 17 x 23 for the large one: a pixel of space round the glyph.
     struct Case
     {
         const char* name;
-        bool small;
+        const char* size;
+        int scale;
         uint32_t height;
         int advance;
     };
-    for (const Case& c :
-         {Case{"GuiFont7", false, 16, 12}, Case{"GuiFont8", false, 16, 12}, Case{"GuiFont6", true, 9, 7}})
+    for (const Case& c : {Case{"GuiFont7", nullptr, 2, 16, 12}, Case{"GuiFont8", nullptr, 2, 16, 12},
+                          Case{"GuiFont6", "small", 1, 9, 7}, Case{"GuiFont20b", "large", 3, 23, 17}})
     {
         SCOPED_TRACE(c.name);
-        const fonttool::FontFiles files = fonttool::MakeFont(c.small ? 1 : 2);
+        const fonttool::FontFiles files = fonttool::MakeFont(c.scale);
         const std::string base = kSampleData + "/data/Fonts/" + c.name;
         EXPECT_EQ(testsupport::ReadBytes(base + "TexCoord.Dat"), files.texCoords);
         EXPECT_EQ(testsupport::ReadBytes(base + ".tga"), files.texture);
         EXPECT_EQ(testsupport::ReadBytes(base + ".Dat"), files.kerning);
 
         testsupport::TempDir dir;
-        const char* write[] = {"fonttool", "write", dir.Path().c_str(), "Font", "small"};
-        ASSERT_EQ(fonttool::Run(c.small ? 5 : 4, write), 0);
+        const char* write[] = {"fonttool", "write", dir.Path().c_str(), "Font", c.size};
+        ASSERT_EQ(fonttool::Run(c.size ? 5 : 4, write), 0);
         EXPECT_EQ(testsupport::ReadBytes(dir.File("Font.tga")), files.texture);
 
         testsupport::ScopedCurrentDir cwd(kSampleData);
@@ -185,14 +186,24 @@ TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(texel(left + x, top + y), x == 0 || x == 4 || y == 3 ? 0xFF : 0x00) << x << "," << y;
     EXPECT_EQ(texel(left - 1, top), 0x00);
+    // The large font's glyphs lie in its texture, one pixel in from their cells' corners, 15 cells to a row: the
+    // bottom pixel row of the last drawn character ('~') is set where its glyph's is.
+    const fonttool::FontFiles large = fonttool::MakeFont(3);
+    const auto largeTexel = [&](int x, int y)
+    { return large.texture[18 + 4 * (static_cast<size_t>(y) * fonttool::kTextureSize + static_cast<size_t>(x)) + 3]; };
+    const int tildeLeft = '~' % 15 * 17 + 1, tildeTop = '~' / 15 * 23 + 1;
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 15; ++x)
+            EXPECT_EQ(largeTexel(tildeLeft + x, tildeTop + y), fonttool::GlyphRows('~')[y / 3][x / 3] == '#' ? 0xFF : 0)
+                << x << "," << y;
     // A scale the texture has no room for (or none at all) makes the default font.
-    for (const int scale : {0, 3, -1})
+    for (const int scale : {0, 4, -1})
         EXPECT_EQ(fonttool::MakeFont(scale).texCoords, fonttool::MakeFont().texCoords) << scale;
 
     testsupport::TempDir dir;
     for (const std::vector<const char*>& wrong :
          std::vector<std::vector<const char*>>{{"fonttool", "read", dir.Path().c_str(), "Font"},
-                                               {"fonttool", "write", dir.Path().c_str(), "Font", "large"},
+                                               {"fonttool", "write", dir.Path().c_str(), "Font", "huge"},
                                                {"fonttool", "write", dir.Path().c_str()}})
         EXPECT_EQ(fonttool::Run(static_cast<int>(wrong.size()), wrong.data()), 2) << wrong.back();
 }

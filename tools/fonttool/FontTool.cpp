@@ -3,6 +3,7 @@
 
 #include "engine/core/FileSystem.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace fonttool
@@ -122,14 +123,20 @@ void Put(std::vector<uint8_t>& out, uint32_t value, int bytes)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
+// The cells of a texture row: 16, fewer where 16 would not fit.
+constexpr int CellsPerRow(int scale)
+{
+    return std::min(kCellsPerRow, kTextureSize / CellWidth(scale));
+}
+
 int CellLeft(int character, int scale)
 {
-    return character % kCellsPerRow * CellWidth(scale);
+    return character % CellsPerRow(scale) * CellWidth(scale);
 }
 
 int CellTop(int character, int scale)
 {
-    return character / kCellsPerRow * CellHeight(scale);
+    return character / CellsPerRow(scale) * CellHeight(scale);
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
@@ -143,6 +150,10 @@ static_assert(kCellsPerRow * kCellWidth <= kTextureSize && kCharacterCount / kCe
               "every character's cell lies in the texture");
 static_assert(CellWidth(kSmallPixelScale) < kCellWidth && CellHeight(kSmallPixelScale) < kCellHeight,
               "the small font's cells are smaller");
+static_assert(kNoBreakSpace / CellsPerRow(kLargePixelScale) * CellHeight(kLargePixelScale) +
+                      CellHeight(kLargePixelScale) <=
+                  kTextureSize,
+              "every drawn character of the large font lies in the texture");
 
 const char* const* GlyphRows(int character)
 {
@@ -154,7 +165,8 @@ const char* const* GlyphRows(int character)
 
 FontFiles MakeFont(int scale)
 {
-    scale = scale == kSmallPixelScale ? kSmallPixelScale : kPixelScale;
+    if (scale != kSmallPixelScale && scale != kLargePixelScale)
+        scale = kPixelScale;
     const int cellWidth = CellWidth(scale), cellHeight = CellHeight(scale);
     FontFiles files;
     // The glyph texture: white where a glyph pixel is set, transparent black elsewhere; each glyph one pixel in from
@@ -206,14 +218,15 @@ FontFiles MakeFont(int scale)
 
 int Run(int argc, const char* const* argv)
 {
-    const bool small = argc == 5 && std::string(argv[4]) == "small";
-    if ((argc != 4 && !small) || std::string(argv[1]) != "write")
+    const std::string size = argc == 5 ? argv[4] : "";
+    const bool small = size == "small", large = size == "large";
+    if ((argc != 4 && !small && !large) || std::string(argv[1]) != "write")
     {
-        std::fprintf(stderr, "usage: fonttool write <folder> <name> [small]\n");
+        std::fprintf(stderr, "usage: fonttool write <folder> <name> [small|large]\n");
         return 2;
     }
     const std::string base = std::string(argv[2]) + "/" + argv[3];
-    const FontFiles files = MakeFont(small ? kSmallPixelScale : kPixelScale);
+    const FontFiles files = MakeFont(small ? kSmallPixelScale : large ? kLargePixelScale : kPixelScale);
     if (!WriteFile(base + "TexCoord.Dat", files.texCoords) || !WriteFile(base + ".tga", files.texture) ||
         !WriteFile(base + ".Dat", files.kerning))
     {
