@@ -34,6 +34,8 @@ using namespace showtraining;
 constexpr uint32_t kActorColour = 0xFFE0D020u;
 // The sample's training banner and score meter (src/sprites/VA2IGSprites.txt).
 constexpr int kBannerWidth = 360;
+// The count-in's numbers.
+constexpr uint32_t kCountIn = 0xFF733D;
 constexpr uint32_t kBannerFace = 0xF0D060;
 constexpr uint32_t kMeterFace = 0x30A030;
 constexpr uint32_t kMeterEdge = 0x104010;
@@ -132,10 +134,23 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     ASSERT_NE(g_pSoundEventManager, nullptr);
     EXPECT_TRUE(g_pSoundEventManager->IsCrowdMuted());
 
-    // Set-up and count-in: at most the opening animation and five seconds.
+    // Set-up and count-in: at most the opening animation and five seconds. Each number of the count-in is shown
+    // large in the middle of the screen, in the colour of its "get ready".
+    int countInPixels = -1;
     for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
+    {
         harness.RunFrames(1);
+        if (countInPixels < 0 && mode->GetGame()->GetState() == kReady && mode->GetGame()->GetCountIn() == 2)
+        {
+            const gametest::Frame frame = harness.Screenshot();
+            ASSERT_FALSE(frame.pixels.empty());
+            gametest::GameHarness::Keep(frame, "show-training-count-in");
+            const int middle = static_cast<int>(frame.width) / 2;
+            countInPixels = gametest::CountNearRgb(frame, middle - 82, 200, middle + 82, 320, kCountIn, 40);
+        }
+    }
     ASSERT_EQ(mode->GetGame()->GetState(), kScoring);
+    EXPECT_GT(countInPixels, 1000) << "the count-in's number is not shown large";
 
     // The sample's first move, JUMP, is trained by "1234": up, left, down, right, one a beat.
     const unsigned long keys[] = {XK_Up, XK_Left, XK_Down, XK_Right};
