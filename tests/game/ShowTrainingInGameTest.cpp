@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -213,6 +214,32 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     // Training the sample's show reports nothing: its sprites, sounds and texts are all there.
     EXPECT_EQ(harness.Reports().boxes.size(), boxes);
     EXPECT_EQ(harness.Reports().debug.substr(debugLength), "");
+}
+
+// A data set without the large font still names the move on the banner, in the GUI's font; the missing font is
+// reported by name.
+TEST_F(ShowTrainingInGameTest, WithoutTheLargeFontTheMoveIsStillNamed)
+{
+    for (const char* file : {"GuiFont20b.Dat", "GuiFont20b.tga", "GuiFont20bTexCoord.Dat"})
+        ASSERT_TRUE(std::filesystem::remove(harness.DataFolder() + "/data/Fonts/" + file)) << file;
+    ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), false));
+    harness.RunFrames(1);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    for (int i = 0; i < 600 && mode->GetGame()->GetState() < kReady; ++i)
+        harness.RunFrames(1);
+    ASSERT_GE(mode->GetGame()->GetState(), kReady);
+    harness.RunFrames(2);
+    const gametest::Frame frame = harness.Screenshot();
+    ASSERT_FALSE(frame.pixels.empty());
+    const int x0 = (static_cast<int>(frame.width) - kBannerWidth) / 2;
+    EXPECT_GT(gametest::CountNearRgb(frame, x0 + 77, 62, x0 + 77 + 238, 62 + 34, 0x000000, 40), 20)
+        << "the move's name is not written";
+    bool named = false;
+    for (const auto& box : harness.Reports().boxes)
+        named = named || box.text.find("GuiFont20b") != std::string::npos;
+    EXPECT_TRUE(named || harness.Reports().debug.find("GuiFont20b") != std::string::npos)
+        << "the missing font is not reported";
 }
 
 TEST_F(ShowTrainingInGameTest, RefusedForAShowWithoutScheduledMovesOrForAnotherObject)
