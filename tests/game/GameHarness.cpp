@@ -78,6 +78,34 @@ int ShadesNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour,
     return hits;
 }
 
+double Luminance(uint32_t rgb)
+{
+    const auto linear = [](uint32_t channel)
+    {
+        const double c = static_cast<double>(channel & 0xFF) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(rgb >> 16) + 0.7152 * linear(rgb >> 8) + 0.0722 * linear(rgb);
+}
+
+double Contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+double GroundLuminance(const Frame& frame, int left, int top, int right, int bottom, uint32_t ink, int tolerance)
+{
+    std::vector<double> ground;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (frame.Contains(x, y) && !NearRgb(frame.At(x, y), ink, tolerance))
+                ground.push_back(Luminance(frame.At(x, y)));
+    if (ground.empty())
+        return 0.0;
+    std::nth_element(ground.begin(), ground.begin() + static_cast<std::ptrdiff_t>(ground.size() / 2), ground.end());
+    return ground[ground.size() / 2];
+}
+
 bool GameHarness::Start(std::string* why)
 {
     std::string ignored;

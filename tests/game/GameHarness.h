@@ -42,6 +42,13 @@ int CountNearRgb(const Frame& frame, int left, int top, int right, int bottom, u
 // The frame's pixels of that colour, and those within `radius` pixels of the screen point of a scene point.
 int CountShades(const Frame& frame, uint32_t colour);
 int ShadesNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour, int radius);
+// A colour's relative luminance (0 black, 1 white), from its gamma-encoded channels.
+double Luminance(uint32_t rgb);
+// How far apart two luminances read: 1 for the same, 21 for black on white (4.5 is plainly readable text).
+double Contrast(double a, double b);
+// The ground text is written on: the median luminance of the rectangle's pixels (left and top in, right and bottom
+// out) that are not within `tolerance` of the ink's colour; 0 when every pixel is ink.
+double GroundLuminance(const Frame& frame, int left, int top, int right, int bottom, uint32_t ink, int tolerance);
 
 class GameHarness
 {

@@ -207,17 +207,6 @@ bool Overlap(const GuiRect& a, const GuiRect& b)
 // The plate the programme's numbers are written on.
 constexpr uint32_t kNumberPlate = 0x102030;
 
-// A colour's relative luminance (0 black, 1 white).
-double Luminance(uint32_t rgb)
-{
-    const auto linear = [](uint32_t channel)
-    {
-        const double c = static_cast<double>(channel & 0xFF) / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(rgb >> 16) + 0.7152 * linear(rgb >> 8) + 0.0722 * linear(rgb);
-}
-
 TEST_F(ShowSchedulerPanelInGameTest, TheSchedulersRowsReadAndTheRowAClickSelectsIsHighlighted)
 {
     arena->OnSelected(true, false);
@@ -276,21 +265,10 @@ TEST_F(ShowSchedulerPanelInGameTest, TheSchedulersRowsReadAndTheRowAClickSelects
                 EXPECT_GT(lit, area / 3) << when << ": the selected row " << i << " is not highlighted";
             else
                 EXPECT_EQ(lit, 0) << when << ": row " << i << " is highlighted";
-            std::vector<double> ground;
-            int ink = 0;
-            for (int y = r.top; y < r.bottom; ++y)
-                for (int x = r.left; x < r.right; ++x)
-                {
-                    const uint32_t pixel = frame.At(x, y);
-                    if (gametest::NearRgb(pixel, 0x000000, 40))
-                        ++ink;
-                    else
-                        ground.push_back(Luminance(pixel));
-                }
-            EXPECT_GT(ink, 40) << when << ": row " << i << " shows no black text";
-            ASSERT_FALSE(ground.empty());
-            std::nth_element(ground.begin(), ground.begin() + ground.size() / 2, ground.end());
-            EXPECT_GE((ground[ground.size() / 2] + 0.05) / 0.05, 4.5)
+            EXPECT_GT(gametest::CountNearRgb(frame, r.left, r.top, r.right, r.bottom, 0x000000, 40), 40)
+                << when << ": row " << i << " shows no black text";
+            const double ground = gametest::GroundLuminance(frame, r.left, r.top, r.right, r.bottom, 0x000000, 40);
+            EXPECT_GE(gametest::Contrast(gametest::Luminance(0x000000), ground), 4.5)
                 << when << ": row " << i << "'s ground is too dark for its black text";
         }
     };

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -21,23 +20,6 @@ namespace
 
 // The colour every row of the log is written in.
 constexpr uint32_t kRowText = 0x2A0FB2;
-
-// A colour's relative luminance (0 black, 1 white), from its gamma-encoded channels.
-double Luminance(uint32_t rgb)
-{
-    const auto linear = [](uint32_t channel)
-    {
-        const double c = static_cast<double>(channel & 0xFF) / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(rgb >> 16) + 0.7152 * linear(rgb >> 8) + 0.0722 * linear(rgb);
-}
-
-// How far apart two luminances read: 1 for the same, 21 for black on white.
-double Contrast(double a, double b)
-{
-    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
-}
 
 using TickerInGameTest = gametest::FirstParkPointerTest;
 
@@ -75,15 +57,9 @@ TEST_F(TickerInGameTest, TheLogsRowsReadOnTheirGroundAndAMessageAboutABuildingOp
     // median standing for the ground.
     const int written = gametest::CountNearRgb(frame, rows.left, rows.top, rows.right, rows.bottom, kRowText, 24);
     EXPECT_GT(written, 100) << "the log's rows show no text";
-    std::vector<double> ground;
-    for (int y = rows.top; y < rows.bottom; ++y)
-        for (int x = rows.left; x < rows.right; ++x)
-            if (frame.Contains(x, y) && !gametest::NearRgb(frame.At(x, y), kRowText, 60))
-                ground.push_back(Luminance(frame.At(x, y)));
-    ASSERT_FALSE(ground.empty());
-    std::nth_element(ground.begin(), ground.begin() + ground.size() / 2, ground.end());
-    const double median = ground[ground.size() / 2];
-    EXPECT_GE(Contrast(Luminance(kRowText), median), 4.5) << "the log's blue rows on a ground of luminance " << median;
+    const double ground = gametest::GroundLuminance(frame, rows.left, rows.top, rows.right, rows.bottom, kRowText, 60);
+    EXPECT_GE(gametest::Contrast(gametest::Luminance(kRowText), ground), 4.5)
+        << "the log's blue rows on a ground of luminance " << ground;
 
     // The building's row has the button that opens its panel.
     const ListBox::Cell* go = nullptr;

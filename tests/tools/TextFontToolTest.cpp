@@ -140,6 +140,12 @@ TEST(SampleTexts, EveryTextTheParkAsksForIsThere)
         EXPECT_EQ(ids.count(id), 1u) << id;
 }
 
+// A texel's alpha in a font's texture (an 18-byte TGA header, then 32-bit texels top row first).
+uint8_t Coverage(const fonttool::FontFiles& font, int x, int y)
+{
+    return font.texture[18 + 4 * (static_cast<size_t>(y) * fonttool::kTextureSize + static_cast<size_t>(x)) + 3];
+}
+
 TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
 {
     // The 5 x 7 glyphs drawn two pixels to a glyph pixel in a cell of 12 x 16, one pixel to one in a cell of 7 x 9
@@ -179,18 +185,16 @@ TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
     }
     // The small font's pixels: the glyph of 'H' (its two uprights and its bar) one pixel in from its cell's corner.
     const fonttool::FontFiles small = fonttool::MakeFont(1);
-    const auto texel = [&](int x, int y)
-    { return small.texture[18 + 4 * (static_cast<size_t>(y) * fonttool::kTextureSize + static_cast<size_t>(x)) + 3]; };
+    const auto texel = [&](int x, int y) { return Coverage(small, x, y); };
     const int left = 'H' % 16 * 7 + 1, top = 'H' / 16 * 9 + 1;
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(texel(left + x, top + y), x == 0 || x == 4 || y == 3 ? 0xFF : 0x00) << x << "," << y;
     EXPECT_EQ(texel(left - 1, top), 0x00);
     // The large font's glyphs lie in its texture, one pixel in from their cells' corners, 15 cells to a row: the
-    // bottom pixel row of the last drawn character ('~') is set where its glyph's is.
+    // last drawn character ('~') is set where its glyph is, each glyph pixel three by three.
     const fonttool::FontFiles large = fonttool::MakeFont(3);
-    const auto largeTexel = [&](int x, int y)
-    { return large.texture[18 + 4 * (static_cast<size_t>(y) * fonttool::kTextureSize + static_cast<size_t>(x)) + 3]; };
+    const auto largeTexel = [&](int x, int y) { return Coverage(large, x, y); };
     const int tildeLeft = '~' % 15 * 17 + 1, tildeTop = '~' / 15 * 23 + 1;
     for (int y = 0; y < 21; ++y)
         for (int x = 0; x < 15; ++x)
