@@ -20,6 +20,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -99,6 +100,17 @@ protected:
         ASSERT_GT(firstLine, 0) << "no first line is written";
         EXPECT_GE(inkHeight(lines[1].x, lines[1].y, lines[1].width, lines[1].height), 2 * firstLine)
             << "the move's name is not written large";
+        // ... centred on the banner's text column: its black pixels on the banner right of the icon (in the name's
+        // band) balance round the column's middle.
+        int inkLeft = w, inkRight = -1;
+        for (int y = lines[1].y; y < lines[1].y + lines[1].height; ++y)
+            for (int x = x0 + 70; x < x0 + kBannerWidth; ++x)
+                if (gametest::NearRgb(frame.At(x, y), 0x000000, 40))
+                {
+                    inkLeft = std::min(inkLeft, x);
+                    inkRight = std::max(inkRight, x);
+                }
+        EXPECT_NEAR((inkLeft + inkRight) / 2, lines[1].x + lines[1].width / 2, 3) << "the move's name is off centre";
         // The meter's row: the meter's face and edge to its right end, then the white bar's right end.
         const int row = h - 132 + 8;
         int meterEnd = -1, barEnd = -1;
