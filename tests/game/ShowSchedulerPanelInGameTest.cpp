@@ -238,7 +238,9 @@ TEST_F(ShowSchedulerPanelInGameTest, TheSchedulersRowsReadAndTheRowAClickSelects
                     const GuiRect box = DrawnBox(*text, *writer);
                     const std::string words(text->GetText().begin(), text->GetText().end());
                     const GuiRect& own = row->GetRect();
-                    EXPECT_TRUE(box.right <= own.right && box.bottom <= own.bottom)
+                    const GuiRect& place = text->GetRect();
+                    EXPECT_TRUE(box.right <= own.right && box.bottom <= own.bottom && place.right <= own.right &&
+                                place.bottom <= own.bottom)
                         << group->GetName() << " row " << i << ": \"" << words << "\" leaves its row";
                     for (const auto& [other, otherWords] : boxes)
                         EXPECT_FALSE(Overlap(box, other)) << group->GetName() << " row " << i << ": \"" << words
