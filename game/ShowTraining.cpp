@@ -954,9 +954,15 @@ struct TrainingMode::HudSprites
     Owned keys[4] = {Make("TS_Button_CU"), Make("TS_Button_CL"), Make("TS_Button_CD"), Make("TS_Button_CR")};
     Owned icon;
     std::string iconName;
-    // The large font the move's name is written in.
+    // The large font the move's name is written in, black and centred.
     Font nameFont{"GuiFont20b"};
     TextWriter nameWriter{&nameFont};
+
+    HudSprites()
+    {
+        nameWriter.SetAlignment(TextWriter::kAlignCentre);
+        nameWriter.SetColour(0xFF000000u);
+    }
 };
 
 void TrainingMode::DrawHud()
@@ -1088,26 +1094,21 @@ void TrainingMode::DrawHud()
     const int rx = writer->GetX(), ry = writer->GetY(), rw = writer->GetWidth(), rh = writer->GetHeight();
     writer->SetAlignment(TextWriter::kAlignCentre);
     writer->SetColour(0xFF000000u);
-    const auto line = [writer](int x, int y, int width, int height, const char16_t* text)
+    const auto line = [](TextWriter& out, int x, int y, int width, int height, const char16_t* text)
     {
-        writer->SetRect(x, y, width, height);
-        writer->DrawLine(0, 0, text);
+        out.SetRect(x, y, width, height);
+        out.DrawLine(0, 0, text);
     };
+    // The move's name in the large font (the GUI's when the large one has no glyphs).
     if (banner && move)
-    {
-        // The move's name in the large font (the GUI's when the large one has no glyphs).
-        TextWriter& big = hud.nameFont.GetHeight() > 0 ? hud.nameWriter : *writer;
-        big.SetAlignment(TextWriter::kAlignCentre);
-        big.SetColour(0xFF000000u);
-        big.SetRect(x0 + 77, 62, 238, 34);
-        big.DrawLine(0, 0, TableText(move->title.c_str()));
-    }
-    line(x0 + 77, 47, 239, 15, FormatTableText(first, {number, count}).c_str());
-    line(x0 + 12, 111, 335, 15, FormatTableText(second, {number, count}).c_str());
+        line(hud.nameFont.GetHeight() > 0 ? hud.nameWriter : *writer, x0 + 77, 62, 238, 34,
+             TableText(move->title.c_str()));
+    line(*writer, x0 + 77, 47, 239, 15, FormatTableText(first, {number, count}).c_str());
+    line(*writer, x0 + 12, 111, 335, 15, FormatTableText(second, {number, count}).c_str());
     if (state == kReady && m_pGame->GetCountIn() != 0 && m_pGame->GetCountIn() != 4)
     {
         writer->SetColour(0xFFFF733Du);
-        line(0, 150, w, 20, TableText("TRAINING_READY"));
+        line(*writer, 0, 150, w, 20, TableText("TRAINING_READY"));
     }
     writer->SetRect(rx, ry, rw, rh);
     writer->SetAlignment(alignment);

@@ -2,8 +2,10 @@
 #include "tests/game/GameHarness.h"
 
 #include "engine/core/GameParameters.h"
+#include "engine/render/Font.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/Screenshot.h"
+#include "engine/render/TextWriter.h"
 #include "game/Game.h"
 #include "game/Program.h"
 #include "platform/Paths.h"
@@ -76,6 +78,18 @@ int ShadesNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour,
         for (int x = cx - radius; x <= cx + radius; ++x)
             hits += frame.Contains(x, y) && IsShadeOf(frame.At(x, y), colour) ? 1 : 0;
     return hits;
+}
+
+TextLayout LayOutText(const TextWriter& writer, const char16_t* text, int width, int height)
+{
+    const int font = writer.GetFont() ? static_cast<int>(writer.GetFont()->GetHeight()) : 0;
+    const int extra = font * 12 / 10;
+    TextLayout layout;
+    layout.oneLine = font + extra > height;
+    layout.lines = layout.oneLine ? 1 : writer.CountLines(text, width, 0);
+    layout.width = layout.oneLine ? writer.GetTextWidth(text) : writer.GetWrappedWidth(text, width, 0);
+    layout.height = (layout.lines - 1) * (2 + extra) + font;
+    return layout;
 }
 
 double Luminance(uint32_t rgb)

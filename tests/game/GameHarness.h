@@ -14,6 +14,7 @@
 
 class Game;
 class GameParameters;
+class TextWriter;
 
 namespace gametest
 {
@@ -42,6 +43,16 @@ int CountNearRgb(const Frame& frame, int left, int top, int right, int bottom, u
 // The frame's pixels of that colour, and those within `radius` pixels of the screen point of a scene point.
 int CountShades(const Frame& frame, uint32_t colour);
 int ShadesNear(const Frame& frame, const platform::Vec3& scene, uint32_t colour, int radius);
+// How a text lies when written in a rectangle of that size as the GUI's writers write it: on one line when the
+// rectangle is lower than a font height and a line step, else wrapped at spaces; its widest line and its height.
+struct TextLayout
+{
+    bool oneLine = true;
+    int lines = 1;
+    int width = 0;
+    int height = 0;
+};
+TextLayout LayOutText(const TextWriter& writer, const char16_t* text, int width, int height);
 // A colour's relative luminance (0 black, 1 white), from its gamma-encoded channels.
 double Luminance(uint32_t rgb);
 // How far apart two luminances read: 1 for the same, 21 for black on white (4.5 is plainly readable text).

@@ -31,18 +31,12 @@ using gametest::GameHarness;
 // Where a text drawn in a rectangle of that size does not fit, what is cut off; empty when it fits.
 std::string Overflow(const char16_t* s, int width, int height, const TextWriter& writer)
 {
-    const int font = static_cast<int>(writer.GetFont()->GetHeight());
-    const int step = 2 + font * 12 / 10;
-    if (font + font * 12 / 10 > height)
-    {
-        const int w = writer.GetTextWidth(s);
-        return w > width ? "one line " + std::to_string(w) + " wide in " + std::to_string(width) : "";
-    }
-    const int lines = writer.CountLines(s, width, 0);
-    const int needed = (lines - 1) * step + font;
-    return needed > height
-               ? std::to_string(lines) + " lines " + std::to_string(needed) + " high in " + std::to_string(height)
-               : "";
+    const gametest::TextLayout text = gametest::LayOutText(writer, s, width, height);
+    if (text.oneLine)
+        return text.width > width ? "one line " + std::to_string(text.width) + " wide in " + std::to_string(width) : "";
+    return text.height > height ? std::to_string(text.lines) + " lines " + std::to_string(text.height) + " high in " +
+                                      std::to_string(height)
+                                : "";
 }
 
 // The texts of the screen's script that do not fit, each with the dialog it belongs to; how many were measured.

@@ -190,13 +190,9 @@ TEST_F(ShowSchedulerPanelInGameTest, TheArenasSliderSetsHowManyGuestsAShowWaitsF
 GuiRect DrawnBox(const Text& text, const TextWriter& writer)
 {
     const GuiRect& r = text.GetRect();
-    const int width = r.right - r.left;
-    const int font = static_cast<int>(writer.GetFont()->GetHeight());
-    const bool oneLine = r.bottom - r.top < font * 22 / 10;
-    const int lines = oneLine ? 1 : writer.CountLines(text.GetText().c_str(), width, 0);
-    const int wide = oneLine ? writer.GetTextWidth(text.GetText().c_str())
-                             : writer.GetWrappedWidth(text.GetText().c_str(), width, 0);
-    return {r.left, r.top, r.left + wide, r.top + (lines - 1) * (2 + font * 12 / 10) + font};
+    const gametest::TextLayout laid =
+        gametest::LayOutText(writer, text.GetText().c_str(), r.right - r.left, r.bottom - r.top);
+    return {r.left, r.top, r.left + laid.width, r.top + laid.height};
 }
 
 bool Overlap(const GuiRect& a, const GuiRect& b)
