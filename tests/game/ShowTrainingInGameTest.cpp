@@ -150,6 +150,7 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
     // Set-up and count-in: at most the opening animation and five seconds. Each number of the count-in is shown
     // large in the middle of the screen, in the colour of its "get ready".
     int countInPixels = -1;
+    int readyPixels = -1;
     for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
     {
         harness.RunFrames(1);
@@ -160,10 +161,12 @@ TEST_F(ShowTrainingInGameTest, TrainsTheFirstMoveByKeysThenQuitsKeepingTheOldSco
             gametest::GameHarness::Keep(frame, "show-training-count-in");
             const int middle = static_cast<int>(frame.width) / 2;
             countInPixels = gametest::CountNearRgb(frame, middle - 82, 200, middle + 82, 320, kCountIn, 40);
+            readyPixels = gametest::CountNearRgb(frame, 0, 150, static_cast<int>(frame.width), 170, kCountIn, 40);
         }
     }
     ASSERT_EQ(mode->GetGame()->GetState(), kScoring);
     EXPECT_GT(countInPixels, 1000) << "the count-in's number is not shown large";
+    EXPECT_GT(readyPixels, 40) << "the count-in's line asking the player to get ready is not written above the number";
 
     // The sample's first move, JUMP, is trained by "1234": up, left, down, right, one a beat.
     const unsigned long keys[] = {XK_Up, XK_Left, XK_Down, XK_Right};
