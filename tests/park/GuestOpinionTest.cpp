@@ -239,6 +239,8 @@ TEST(GuestOpinions, AFullQueueTurnsTheGuestAwayAndQueuingCountsForIt)
     EXPECT_EQ(second->GetState(), uint32_t{STATE_NULL});
     EXPECT_FLOAT_EQ(second->GetOpinion(D::OPINION_CROWDING), 0.45f);
     EXPECT_FLOAT_EQ(second->GetOpinion(D::OPINION_VARIETY), 0.45f);
+    // Happiness follows at once: the mean of four opinions at 0.5 and two at 0.45.
+    EXPECT_FLOAT_EQ(second->GetHappiness(), (4 * 0.5f + 2 * 0.45f) / 6);
     EXPECT_EQ(second->GetIcon(), D::kIconThumbsDown);
     EXPECT_EQ(ThoughtBase(park, *second, 0), u"CROWDING_LOOKS_BAD");
     EXPECT_EQ(park.Feedback().GetMissedDesireCount(D::DESIRE_QUEUE), 1u);
@@ -246,6 +248,7 @@ TEST(GuestOpinions, AFullQueueTurnsTheGuestAwayAndQueuingCountsForIt)
 
     first->FinishedQueueing();
     EXPECT_FLOAT_EQ(first->GetOpinion(D::OPINION_CROWDING), 0.54f);
+    EXPECT_FLOAT_EQ(first->GetHappiness(), (5 * 0.5f + 0.54f) / 6);
     EXPECT_EQ(first->GetActivityScore(), 1);
     EXPECT_FLOAT_EQ(food->GetOpinionMean(BuildingObject::OPINION_QUEUING), 1.5f / 3.0f);
     first->LeaveQueue();
