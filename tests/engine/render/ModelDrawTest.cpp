@@ -113,16 +113,30 @@ TEST_F(ModelDrawTest, LargePartsDrawEachInstanceFromTheSharedBuffers)
     EXPECT_TRUE(world[0].m[3][0] == 7.0f && world[1].m[3][2] == 3.0f &&
                 Stat(RenderStats::DrawCalls) - drawsBefore == 2u);
 
-    // A failed draw is reported with its numbers, and counted all the same.
-    TestPart failing(81, true);
-    Queue(&failing.level.m_pInstances, 0, 0, 0);
-    Dev()->FailNextDraws(1);
-    const uint32_t failedBefore = Stat(RenderStats::DrawCalls);
-    const OptMeshLODPair failed = {&failing.level, &failing.mesh};
-    R().DrawOptModelLOD(&failed);
-    EXPECT_EQ(Stat(RenderStats::DrawCalls) - failedBefore, 1u);
-    ASSERT_TRUE(!(sink.boxes.empty()) && sink.boxes.back().text.find("DrawOptModelLOD (Static)") != std::string::npos &&
-                sink.boxes.back().text.find("NumVerts=81") != std::string::npos);
+    // A failed draw is reported in a message box with its numbers, and counted all the same: a part drawn from the
+    // shared buffers and a small part batched through the dynamic ones.
+    struct Failing
+    {
+        uint32_t vertices;
+        bool registered;
+        const char* name;
+    };
+    for (const Failing& c :
+         {Failing{81, true, "DrawOptModelLOD (Static)"}, Failing{80, false, "DrawOptModelLOD (Dynamic)"}})
+    {
+        TestPart failing(c.vertices, c.registered);
+        Queue(&failing.level.m_pInstances, 0, 0, 0);
+        Dev()->FailNextDraws(1);
+        const uint32_t failedBefore = Stat(RenderStats::DrawCalls);
+        const size_t boxesBefore = sink.boxes.size();
+        const OptMeshLODPair failed = {&failing.level, &failing.mesh};
+        R().DrawOptModelLOD(&failed);
+        EXPECT_EQ(Stat(RenderStats::DrawCalls) - failedBefore, 1u) << c.name;
+        ASSERT_EQ(sink.boxes.size(), boxesBefore + 1) << c.name;
+        EXPECT_NE(sink.boxes.back().text.find(c.name), std::string::npos) << sink.boxes.back().text;
+        EXPECT_NE(sink.boxes.back().text.find("NumVerts=" + std::to_string(c.vertices)), std::string::npos)
+            << sink.boxes.back().text;
+    }
 }
 
 // Parts of 80 vertices or fewer are transformed here: 4000 vertices a draw, so 50 instances of 80 vertices; the
