@@ -78,7 +78,7 @@ void Mp3Player::FillList(bool clearSelection)
                 label = std::string(artist) + " - " + label;
             const bool repeat = m_pJukebox->GetTrackRepeat(i);
             const uint32_t colour = anyRepeat && !repeat ? kGrey : kText;
-            const int32_t font = i == m_pJukebox->GetCurrentTrack() ? 1 : 0;
+            const int32_t font = i == m_pJukebox->GetCurrentTrack() ? kCurrentTrackFont : 0;
             m_pList->AddText(i, 0, 240, 15, 2, font, colour, label.c_str(), true);
             if (repeat)
                 m_pList->AddImage(i, 240, "UI3_mp3_icon_repeat");
@@ -90,7 +90,9 @@ void Mp3Player::FillList(bool clearSelection)
             {
                 char time[32];
                 std::snprintf(time, sizeof time, "%d:%02d", seconds / 60, seconds % 60);
-                m_pList->AddText(i, 285, 35, 15, 2, font, colour, time, false);
+                // The time in the current track's font on every row, so that each row's "m:ss" fits the same
+                // 35-pixel column (the other rows' font is the panels' larger one).
+                m_pList->AddText(i, 285, 35, 15, 2, kCurrentTrackFont, colour, time, false);
             }
         }
     }

@@ -54,6 +54,8 @@ public:
     // would draw nothing).
     static constexpr uint32_t kText = 0xFF000000;
     static constexpr uint32_t kGrey = 0xFF808080;
+    // The GUI font of the current track's row (every other row is in font 0) and of every row's time.
+    static constexpr int32_t kCurrentTrackFont = 1;
     static constexpr const char* kDialogName = "PlayList";
     // One press of the volume buttons: a tenth of the whole range.
     static constexpr float kVolumeStep = 0.1f;

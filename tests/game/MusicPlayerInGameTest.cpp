@@ -41,6 +41,16 @@ protected:
                     return text->GetFont();
         return -1;
     }
+    // The row's second text, its track's time, as the list holds it.
+    std::u16string RowTime(int32_t row) const
+    {
+        int texts = 0;
+        for (const ListBox::Cell& cell : Player().GetList()->GetCells())
+            if (cell.row == row && cell.inUse)
+                if (const auto* text = dynamic_cast<const Text*>(cell.widget.get()); text && texts++ == 1)
+                    return text->GetText();
+        return u"(none)";
+    }
 };
 
 TEST_F(MusicPlayerInGameTest, ThePlayListShowsItsTracksAndPlaysDeletesAndStepsTheVolume)
@@ -71,6 +81,15 @@ TEST_F(MusicPlayerInGameTest, ThePlayListShowsItsTracksAndPlaysDeletesAndStepsTh
     EXPECT_EQ(jukebox.GetCurrentTrack(), other);
     EXPECT_EQ(RowFont(other), 1);
     EXPECT_EQ(RowFont(1 - other), 0);
+    // Every row's time is written whole in its column, the current track's too.
+    for (int32_t row = 0; row < tracks; ++row)
+    {
+        const int32_t seconds = jukebox.GetTrackTime(row) / 1000;
+        ASSERT_GT(seconds, 0) << "the sample's tracks are measured";
+        const std::string expected =
+            std::to_string(seconds / 60) + ":" + (seconds % 60 < 10 ? "0" : "") + std::to_string(seconds % 60);
+        EXPECT_EQ(RowTime(row), std::u16string(expected.begin(), expected.end())) << "row " << row;
+    }
 
     // The volume: a step up, then two down.
     ASSERT_NE(g_pSoundManager, nullptr);
