@@ -1,6 +1,6 @@
-// The park's message log in the running program, by the pointer: the toolbar's log button opens it, its rows (the
-// day, the time and the message, in the log's blue) read clearly against their ground, and a message about a
-// building carries a button that opens that building's panel.
+// The park's messages in the running program, by the pointer: a new message runs along the toolbar's band, legibly;
+// the toolbar's log button opens the log, its rows (the day, the time and the message, in the log's blue) read
+// clearly against their ground, and a message about a building carries a button that opens that building's panel.
 #include "gui/ListBox.h"
 #include "park/BuildingObject.h"
 #include "park/FeedbackManager.h"
@@ -31,7 +31,7 @@ TEST_F(TickerInGameTest, TheLogsRowsReadOnTheirGroundAndAMessageAboutABuildingOp
     ASSERT_FALSE(buildings.empty());
     auto* building = static_cast<BuildingObject*>(buildings.back());
     building->PostBuildingFeedback("FEEDBACK_BUILDING_BROKEN");
-    // The message shows in the band first and is logged when its turn comes.
+    // The message is logged when its turn comes to show in the band.
     const auto logged = [&]
     {
         for (const FeedbackManager::Message& message : feedback->GetLog())
@@ -42,6 +42,22 @@ TEST_F(TickerInGameTest, TheLogsRowsReadOnTheirGroundAndAMessageAboutABuildingOp
     for (int frame = 0; frame < 400 && !logged(); ++frame)
         Run(1);
     ASSERT_TRUE(logged());
+    // While it runs along the band, its text is written there in the log's blue, on the band's own ground.
+    ASSERT_TRUE(Gui().HasMessageBand()) << "the park's toolbar has no message band";
+    const GuiRect band = Gui().GetMessageBand();
+    for (int frame = 0; frame < 400 && Gui().GetMessageBandState().GetLeft() > band.right - 200; ++frame)
+        Run(1);
+    ASSERT_TRUE(Gui().IsMessageShowing());
+    const gametest::Frame shot = harness.Screenshot();
+    ASSERT_FALSE(shot.pixels.empty());
+    gametest::GameHarness::Keep(shot, "message-band");
+    EXPECT_GT(gametest::CountNearRgb(shot, band.left, band.top, band.right, band.bottom, kRowText, 24), 100)
+        << "the message was not seen running along the band";
+    EXPECT_GE(
+        gametest::Contrast(gametest::Luminance(kRowText),
+                           gametest::GroundLuminance(shot, band.left, band.top, band.right, band.bottom, kRowText, 60)),
+        4.5)
+        << "the band's blue text on its ground";
 
     ASSERT_TRUE(ClickCommand("ShowTickerList800"));
     Run(2);
