@@ -143,8 +143,12 @@ TEST_F(ModelObjects, RidePartsDrawNothingUntilShownAndCarryRidersAsTheyAre)
     EXPECT_TRUE(rider->drawnVisible.empty());
     boat.SetVisible(true);
     EXPECT_TRUE(boat.Render());
-    // A rider is drawn as it is: the ride does not show a hidden one.
+    // A rider is drawn as it is: the ride does not show a hidden one, nor hide a shown one after its draw.
     EXPECT_EQ(rider->drawnVisible, std::vector<bool>{false});
+    rider->SetVisible(true);
+    EXPECT_TRUE(boat.Render());
+    EXPECT_EQ(rider->drawnVisible, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(rider->IsVisible());
 }
 
 TEST_F(ModelObjects, CrowdFiguresSwitchAnimationsOnTheirTwoTimers)
