@@ -122,8 +122,17 @@ TEST_F(WidgetsInGameTest, InTheParkTheTickerFollowsTheLogAndTheSpeedButtonsTheSp
     ASSERT_EQ(houses.size(), 1u);
     feedback->AddWideMessage(u"Park news", FeedbackManager::kParkID, FeedbackManager::MESSAGE_TICKER);
     feedback->AddWideMessage(u"Fun house", houses[0]->GetID(), FeedbackManager::MESSAGE_BUILDING);
-    // Each shows for two seconds before the next takes the box (and the log).
-    harness.RunFrames(150);
+    // Each runs along the toolbar's band before the next takes it (and the log): at most twenty seconds for both.
+    const auto lastRow = [&]
+    {
+        std::u16string last;
+        for (const auto& cell : list->GetCells())
+            if (cell.kind == ListBox::Cell::TEXT)
+                last = static_cast<const Text*>(cell.widget.get())->GetText();
+        return last;
+    };
+    for (int frame = 0; frame < 1200 && lastRow().find(u" - Fun house") == std::u16string::npos; ++frame)
+        harness.RunFrames(1);
     GameHarness::Keep(harness.Screenshot(), "ticker");
     std::vector<std::u16string> rows;
     std::vector<int32_t> buttonRows;
