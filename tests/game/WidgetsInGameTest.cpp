@@ -123,26 +123,28 @@ TEST_F(WidgetsInGameTest, InTheParkTheTickerFollowsTheLogAndTheSpeedButtonsTheSp
     feedback->AddWideMessage(u"Park news", FeedbackManager::kParkID, FeedbackManager::MESSAGE_TICKER);
     feedback->AddWideMessage(u"Fun house", houses[0]->GetID(), FeedbackManager::MESSAGE_BUILDING);
     // Each runs along the toolbar's band before the next takes it (and the log): at most twenty seconds for both.
-    const auto lastRow = [&]
+    // The rows' texts, in the list's order.
+    const auto rowTexts = [&]
     {
-        std::u16string last;
+        std::vector<std::u16string> texts;
         for (const auto& cell : list->GetCells())
             if (cell.kind == ListBox::Cell::TEXT)
-                last = static_cast<const Text*>(cell.widget.get())->GetText();
-        return last;
+                texts.push_back(static_cast<const Text*>(cell.widget.get())->GetText());
+        return texts;
     };
-    for (int frame = 0; frame < 1200 && lastRow().find(u" - Fun house") == std::u16string::npos; ++frame)
+    const auto funHouseLogged = [&]
+    {
+        const std::vector<std::u16string> texts = rowTexts();
+        return !texts.empty() && texts.back().find(u" - Fun house") != std::u16string::npos;
+    };
+    for (int frame = 0; frame < 1200 && !funHouseLogged(); ++frame)
         harness.RunFrames(1);
     GameHarness::Keep(harness.Screenshot(), "ticker");
-    std::vector<std::u16string> rows;
+    const std::vector<std::u16string> rows = rowTexts();
     std::vector<int32_t> buttonRows;
     for (const auto& cell : list->GetCells())
-    {
-        if (cell.kind == ListBox::Cell::TEXT)
-            rows.push_back(static_cast<const Text*>(cell.widget.get())->GetText());
-        else if (cell.inUse)
+        if (cell.kind != ListBox::Cell::TEXT && cell.inUse)
             buttonRows.push_back(cell.row);
-    }
     EXPECT_EQ(list->GetRowCount(), std::min(before + 2, 6)) << "the log keeps six messages";
     ASSERT_GE(rows.size(), 2u);
     EXPECT_NE(rows[rows.size() - 2].find(u" - Park news"), std::u16string::npos);
