@@ -71,6 +71,7 @@ public:
     ScrollBar* GetScrollBar() const { return m_pScrollBar.get(); }
     const MainItem* GetPanel() const { return m_pPanel.get(); }
     const MainItem& GetTextArea() const { return *m_pTextArea; }
+    const Button& GetDropButton() const { return *m_pButton; }
     // Twice the height of the box's font (0 without one).
     int32_t GetRowHeight() const;
 

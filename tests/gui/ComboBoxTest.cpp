@@ -3,6 +3,7 @@
 // box whose font gives its rows no height.
 #include "WidgetTestSupport.h"
 
+#include "gui/Button.h"
 #include "gui/ComboBox.h"
 #include "gui/ScrollBar.h"
 
@@ -107,6 +108,21 @@ TEST_F(ComboBoxTest, AListScrolledDownHighlightsAndChoosesTheRowUnderThePointer)
     Click(50, RowY(box, 1));
     EXPECT_FALSE(box.IsOpen());
     EXPECT_EQ(box.GetSelected(), 5);
+}
+
+TEST_F(ComboBoxTest, TheDropButtonComesBackUpAfterItOpensTheList)
+{
+    ComboBox& box = *boxes[0];
+    const int32_t bx = box.GetDropButton().GetRect().left + 8;
+    Click(bx, 18);
+    ASSERT_TRUE(box.IsOpen());
+    // Pressed, then up again once its delay is past: lit while the pointer stays on it, plain once it leaves.
+    for (int i = 0; i < 10; ++i)
+        Step(bx, 18);
+    EXPECT_EQ(box.GetDropButton().GetState(), Button::STATE_OVER);
+    Step(500, 300);
+    Step(500, 300);
+    EXPECT_EQ(box.GetDropButton().GetState(), Button::STATE_NORMAL);
 }
 
 TEST_F(ComboBoxTest, TheWheelOverAClosedBoxSkipsSeparators)
