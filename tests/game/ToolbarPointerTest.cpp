@@ -1,8 +1,8 @@
 // The park's toolbar in the running game, clicked with a real pointer: the staff button opens the staff panel whose
 // button hires a cleaner, the pause button stops the park and the pause box's button lets it run again, the speed
 // buttons change the game speed, the options button opens the options, the log button the message log, and the
-// build panel's build button starts placing the building chosen in it; each button says what it does when the pointer
-// rests on it.
+// build panel's build button starts placing the building chosen in it, the paths button opens and closes the
+// footpath and scenery panel; each button says what it does when the pointer rests on it.
 #include "engine/core/TextTable.h"
 #include "engine/media/SoundManager.h"
 #include "game/Game.h"
@@ -89,6 +89,25 @@ TEST_F(ToolbarPointerTest, TheLogButtonOpensAndClosesTheMessageLog)
         EXPECT_EQ(Gui().IsDialogOpen("TickerList800"), open);
         EXPECT_EQ(log->GetImage(), open ? "UIS_bar_message_down" : "UIS_bar_message_up");
     }
+    EXPECT_TRUE(running);
+}
+
+// The paths button opens the footpath and scenery panel over an open build panel, which it closes; a second click
+// slides the panel out and closes it.
+TEST_F(ToolbarPointerTest, ThePathsButtonOpensAndClosesTheSceneryPanel)
+{
+    ASSERT_TRUE(ClickCommand("BuildList"));
+    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+    ASSERT_TRUE(ClickCommand("SceneryPanel")) << "the toolbar has no button for the footpath and scenery panel";
+    running = harness.RunFrames(60) && running;
+    EXPECT_TRUE(Gui().IsDialogOpen("SceneryPanel"));
+    EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
+    gametest::GameHarness::Keep(harness.Screenshot(), "toolbar-scenery-panel");
+    ASSERT_TRUE(ClickCommand("SceneryPanel"));
+    for (int i = 0; i < 50 && Gui().IsDialogOpen("SceneryPanel"); ++i)
+        running = harness.RunFrames(5) && running;
+    EXPECT_FALSE(Gui().IsDialogOpen("SceneryPanel"));
+    EXPECT_EQ(Gui().GetMode(), 4) << "the select tool";
     EXPECT_TRUE(running);
 }
 
