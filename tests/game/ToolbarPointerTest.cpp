@@ -92,8 +92,8 @@ TEST_F(ToolbarPointerTest, TheLogButtonOpensAndClosesTheMessageLog)
     EXPECT_TRUE(running);
 }
 
-// The paths button opens the footpath and scenery panel over an open build panel, which it closes; a second click
-// slides the panel out and closes it.
+// The paths button opens the footpath and scenery panel over an open build panel, which it closes, with the footpath
+// chosen and its tool started; a second click slides the panel out and closes it, back to the select tool.
 TEST_F(ToolbarPointerTest, ThePathsButtonOpensAndClosesTheSceneryPanel)
 {
     ASSERT_TRUE(ClickCommand("BuildList"));
@@ -102,6 +102,9 @@ TEST_F(ToolbarPointerTest, ThePathsButtonOpensAndClosesTheSceneryPanel)
     running = harness.RunFrames(60) && running;
     EXPECT_TRUE(Gui().IsDialogOpen("SceneryPanel"));
     EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
+    // It opens laying footpath: the footpath chosen, its name and price written under the thumbnails.
+    EXPECT_EQ(Gui().GetMode(), 7) << "the footpath tool";
+    EXPECT_EQ(Written("SP_SCENERY_DESC"), TableText("SP_DESC_FOOTPATH"));
     gametest::GameHarness::Keep(harness.Screenshot(), "toolbar-scenery-panel");
     ASSERT_TRUE(ClickCommand("SceneryPanel"));
     for (int i = 0; i < 50 && Gui().IsDialogOpen("SceneryPanel"); ++i)
