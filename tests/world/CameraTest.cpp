@@ -1,6 +1,7 @@
 // Tests of the cameras: the hand-over of the view on a switch, the 1/r smoothing and the snap, the view and
 // projection handed to the graphics manager, each kind driven by scripted keys and mouse (pans, turns, zooms, edge
-// scrolling, following, riding on an object), the commands that aim the current camera, and the save record.
+// scrolling, following, riding on an object), the commands that aim the current camera, the save record, and the
+// sample surround out of the eye's reach.
 #include "tests/engine/render/DrawTestSupport.h"
 #include "tests/world/SaveBytes.h"
 #include "tests/world/WorldTestSupport.h"
@@ -8,6 +9,8 @@
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
 #include "gui/GUIManager.h"
+#include "tests/support/TestSupport.h"
+#include "tools/tmtool/TmText.h"
 #include "world/CameraKinds.h"
 #include "world/CameraManager.h"
 #include "world/CursorPicker.h"
@@ -514,6 +517,60 @@ TEST_F(CameraTest, TheTrackingCameraKeepsItsPointOverThePark)
     TrackingAt({100.0f, 0.0f, 2000.0f});
     manager->Step(true);
     EXPECT_TRUE(Near(Tracking().GetDestLookAt(), {100.0f, 0.0f, 2000.0f}));
+}
+
+// The sample park's surround stands round the map's centre, out of the tracking camera's reach: with its point at
+// any corner or edge of the 128 x 128 park, any heading and any distance, the eye stays clear of every hill.
+TEST_F(CameraTest, TheTrackingCamerasEyeNeverEntersTheSampleSurroundsHills)
+{
+    SModel surround;
+    std::string error;
+    ASSERT_TRUE(tmtool::ParseModelText(testsupport::ReadText(TW_SOURCE_DIR "/sample-data/src/models/Surround_02.txt"),
+                                       &surround, &error))
+        << error;
+    constexpr int32_t kCells = 128;
+    park.map = std::make_unique<WorldMap>(kCells, kCells, WorldMap::kDefaultCellSize, "");
+    const float low = 512.0f, high = 512.0f + 4.0f * kCells, centre = (low + high) / 2.0f;
+    // Each hill's box on the ground, where the sky stands it: round the map's centre.
+    struct Box
+    {
+        float x0, z0, x1, z1, top;
+    };
+    std::vector<Box> hills;
+    for (const SBone& bone : surround.m_bones)
+        for (const SubModel& sub : bone.m_subModels)
+        {
+            Box box{1e9f, 1e9f, -1e9f, -1e9f, -1e9f};
+            for (const Vec3& p : sub.m_positions)
+                box = {std::min(box.x0, centre + p.x), std::min(box.z0, centre + p.z), std::max(box.x1, centre + p.x),
+                       std::max(box.z1, centre + p.z), std::max(box.top, p.y)};
+            hills.push_back(box);
+        }
+    ASSERT_EQ(hills.size(), 12u);
+    // Clear by more than the near plane and a little: the hill's face never fills the picture.
+    constexpr float kClearance = 20.0f;
+    for (const float px : {low, centre, high})
+        for (const float pz : {low, centre, high})
+            for (int step = 0; step < 24; ++step)
+                for (const float distance : {60.0f, 120.0f, 180.0f, 240.0f})
+                {
+                    TrackingAt({px, 0.0f, pz});
+                    Tracking().SetAngles(2.0f * kPi * static_cast<float>(step) / 24.0f, 0.45f);
+                    Tracking().SetTargetDistance(distance);
+                    Tracking().SetDistance(distance);
+                    for (int frame = 0; frame < 200; ++frame)
+                        manager->Step(true);
+                    const Vec3 eye = manager->GetEye();
+                    for (const Box& hill : hills)
+                    {
+                        const float dx = std::max({hill.x0 - eye.x, 0.0f, eye.x - hill.x1});
+                        const float dz = std::max({hill.z0 - eye.z, 0.0f, eye.z - hill.z1});
+                        const float dy = std::max(eye.y - hill.top, 0.0f);
+                        ASSERT_GT(std::sqrt(dx * dx + dy * dy + dz * dz), kClearance)
+                            << "the eye at (" << eye.x << ", " << eye.y << ", " << eye.z << ") looking at (" << px
+                            << ", " << pz << ") from " << distance << " is by a hill";
+                    }
+                }
 }
 
 TEST_F(CameraTest, TheFreeCameraTurnsTiltsAndZoomsOnItsOwnTerms)
