@@ -86,18 +86,27 @@ TEST(Scenery, ABenchWhoseSitterHasMovedOnFreesTheSeatAndSaysSoOnce)
     GuestPark park(48);
     Scenery* bench = park.Item("BENCH", 4, 7);
     WatchedGuest* guest = park.Guest(150.0f, 480.0f);
-    guest->SetState(STATE_GUEST_HEADING_FOR_BENCH);
-    park.Send(guest->GetID(), bench->GetID(), MT_STATECHANGE, STATE_OCCUPIED);
-    park.Send(guest->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
+    WatchedGuest* neighbour = park.Guest(150.0f, 480.0f);
+    for (WatchedGuest* sitter : {guest, neighbour})
+    {
+        sitter->SetState(STATE_GUEST_HEADING_FOR_BENCH);
+        park.Send(sitter->GetID(), bench->GetID(), MT_STATECHANGE, STATE_OCCUPIED);
+        park.Send(sitter->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
+    }
     park.Frames(3);
-    EXPECT_EQ(bench->GetSeatedCount(), 1);
-    // The guest goes off to do something else without a word to the bench.
+    EXPECT_EQ(bench->GetSeatedCount(), 2);
+    // The guest goes off to do something else without a word to the bench: its seat is free, its neighbour's not.
     guest->SetState(STATE_GUEST_WALK_AROUND);
     park.Frames(5);
     EXPECT_EQ(park.CountReports("Guest thinks they've no Longer got the scenery item locked!"), 1u);
+    EXPECT_EQ(std::pair(bench->GetSeatedCount(), bench->GetState()), std::pair(1, uint32_t{STATE_OCCUPIED}));
+    EXPECT_EQ(guest->GetScene(), park.world->GetScene());
+    // The neighbour goes off too: the bench is free.
+    neighbour->SetState(STATE_GUEST_WALK_AROUND);
+    park.Frames(5);
+    EXPECT_EQ(park.CountReports("Guest thinks they've no Longer got the scenery item locked!"), 2u);
     EXPECT_TRUE(park.reports.boxes.empty());
     EXPECT_EQ(std::pair(bench->GetSeatedCount(), bench->GetState()), std::pair(0, uint32_t{STATE_NULL}));
-    EXPECT_EQ(guest->GetScene(), park.world->GetScene());
     // A seated guest that leaves the park takes itself off the bench's model.
     WatchedGuest* other = park.Guest(150.0f, 480.0f);
     other->SetState(STATE_GUEST_HEADING_FOR_BENCH);
