@@ -442,6 +442,20 @@ TEST_F(ToolModesInGameTest, TheQueueToolLaysAPieceOnlyBesideAQueueOpenTowardsIt)
         // The pointer leaves the cell, so that the next press is a fresh one.
         MoveToCell({corner.x, corner.y});
     }
+    // With no queue item chosen (a data set that has none), the tool lays nothing and takes nothing.
+    Gui().SetMode(4);
+    Settle();
+    Gui().SetSelection(5, -1);
+    Gui().SetMode(9);
+    Settle();
+    ASSERT_EQ(Gui().GetMode(), 9);
+    const GridPos next{seed.x + 3, seed.y};
+    g_pWorld->GetPlayer()->Cash = 10000.0f;
+    MoveToCell(next);
+    Press(true);
+    Press(false);
+    EXPECT_EQ(g_pWorldMap->GetFlags(next) & CELL_QUEUE, 0u);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 10000.0f);
 }
 
 } // namespace

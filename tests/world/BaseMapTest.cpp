@@ -3,13 +3,14 @@
 // texels with their neighbours' in their borders, painting reaches every tile that covers a texel and is sent at the
 // next upload, the filled tiles are drawn flat and textured at the map's height, each over the texels it shows, lit
 // from above or tinted by the sky, cut where they come near the eye, and sizes that cannot make tiles are refused;
-// on OpenGL, by pixels, each texel shows over its own four scene units.
+// on OpenGL, by pixels, each texel shows over its own four scene units; a park grid gives its path atlases back.
 #include "tests/engine/render/DrawTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include "engine/render/D3DRenderer.h"
 #include "world/BaseMap.h"
 #include "world/SkyDome.h"
+#include "world/WorldMap.h"
 
 #include <cstring>
 #include <filesystem>
@@ -536,6 +537,28 @@ std::vector<uint8_t> Ddt(uint32_t side, uint32_t colour)
         for (int b = 0; b < 4; ++b)
             bytes.push_back(static_cast<uint8_t>(colour >> (8 * b)));
     return bytes;
+}
+
+// A park grid takes its footpath and queue atlases from the texture system as it is made and gives both back when it
+// goes: a park left and entered again holds no more textures than the first time.
+TEST_F(BaseMapTest, AParkGridGivesItsPathAtlasesBackWhenItGoes)
+{
+    testsupport::ScopedCurrentDir cwd(dir.Path());
+    std::filesystem::create_directories(dir.File("Data/Textures/Paths"));
+    testsupport::WriteBytes(dir.File("Data/Textures/Paths/PathAll_med.ddt"), Ddt(64, 0xFF808080));
+    testsupport::WriteBytes(dir.File("Data/Textures/Paths/QueueAll_med.ddt"), Ddt(64, 0xFF4060A0));
+    const uint32_t before = g_TextureManager.GetTextureCount();
+    for (int visit = 0; visit < 2; ++visit)
+    {
+        auto grid = std::make_unique<WorldMap>(16, 16, WorldMap::kDefaultCellSize, "");
+        ASSERT_NE(grid->GetPathAtlas(), 0u);
+        ASSERT_NE(grid->GetQueueAtlas(), 0u);
+        EXPECT_NE(grid->GetPathAtlas(), grid->GetQueueAtlas());
+        EXPECT_EQ(g_TextureManager.GetSlot(grid->GetPathAtlas())->m_uRefCount, 1u);
+        EXPECT_EQ(g_TextureManager.GetSlot(grid->GetQueueAtlas())->m_uRefCount, 1u);
+        grid.reset();
+        EXPECT_EQ(g_TextureManager.GetTextureCount(), before) << "visit " << visit;
+    }
 }
 
 TEST(BaseMapOnOpenGL, EachTexelShowsOverItsOwnFourSceneUnits)

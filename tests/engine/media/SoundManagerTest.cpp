@@ -281,6 +281,8 @@ TEST_F(SoundManagerTest, MusicStreamPlaysAtItsOwnLevelPausesAndGivesWay)
         return most;
     };
     SoundManager& sound = Manager(true, false);
+    size_t before = 0, after = 0;
+    platform::SoundGetMemoryStats(&before, nullptr);
     sound.SetMusicVolume(0.01f); // below 3 out of 255: silent
     ASSERT_TRUE(sound.PlayStream("A.MP3"));
     EXPECT_EQ(peak(), 0);
@@ -302,6 +304,9 @@ TEST_F(SoundManagerTest, MusicStreamPlaysAtItsOwnLevelPausesAndGivesWay)
     EXPECT_FALSE(sound.IsStreamPlaying());
     EXPECT_FALSE(sound.PlayStream("nothere.mp3"));
     EXPECT_EQ(sound.GetStreamLengthMs(), 0u);
+    // Each stream given way to was closed: the back end holds no more than before the first.
+    platform::SoundGetMemoryStats(&after, nullptr);
+    EXPECT_EQ(after, before);
 }
 
 // Puts the times of the data folder and everything in it an hour back, as for a data set installed long ago.
