@@ -545,8 +545,8 @@ TEST_F(BaseMapTest, AParkGridGivesItsPathAtlasesBackWhenItGoes)
 {
     testsupport::ScopedCurrentDir cwd(dir.Path());
     std::filesystem::create_directories(dir.File("Data/Textures/Paths"));
-    testsupport::WriteBytes(dir.File("Data/Textures/Paths/PathAll_med.ddt"), Ddt(64, 0xFF808080));
-    testsupport::WriteBytes(dir.File("Data/Textures/Paths/QueueAll_med.ddt"), Ddt(64, 0xFF4060A0));
+    testsupport::WriteBytes(dir.File(WorldMap::kPathAtlas), Ddt(64, 0xFF808080));
+    testsupport::WriteBytes(dir.File(WorldMap::kQueueAtlas), Ddt(64, 0xFF4060A0));
     const uint32_t before = g_TextureManager.GetTextureCount();
     for (int visit = 0; visit < 2; ++visit)
     {
