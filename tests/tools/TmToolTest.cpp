@@ -27,10 +27,11 @@ const char* const kRichModel =
     "overwritten 0xFFFFFFFF\nvalue16 1\ncarried 0A0B\ntoggle 0x4\npairs 1 2 3 4\nfixed 1\ntail FF\n"
     "wave 0x10 2 64 100 256 -128 1 3 50 20 10\n"
     "wave 0xFFFFFFFF 255 255 65535 -32768 32767 255 255 65535 32767 -32768\n"
+    "wave 0 0 0 0 32767 -32768 0 0 0 -32768 32767\n"
     "keys rotation\n0 0 0 0 1\n10 0 0.5 0 0.75\nend\nkeys scale\nend\nkeys position\n0 0 0 0 0\n4800 1 2 3 0\nend\n"
     "  bone \"Child \\\"A\\\"\"\nrotation 0 0 0.5\nhaskeys 1\n"
     "    submodel \"Strip\"\nvalue 0x12\nkind 2\nrecords 2 0102\nlevel 5\nindices 0 1 1\nvertexcount 0\n"
-    "      material\nlayer 0 mode 1 sampling 0 bias 0 colourop 4 alphaop 2\nend\nend\nend\nend\n"
+    "      material\nlayer 0 mode 1 sampling 0 bias 127 colourop 4 alphaop 2\nend\nend\nend\nend\n"
     "  bone \"Child B\"\nposition 1 0 0\nscale 2 1 1\nend\n"
     "  submodel \"Quad\"\nbounds 0 0 0 1 1 0 0.5 0.5 0 0 0.7\nvertex 0 0 0 0 0 -1 0 0 0xFF102030\n"
     "vertex 1 0 0 0 0 -1 1 0 0xFF405060\nvertex 1 1 0 0 0 -1 1 1 0xFF708090\nvertex 0 1 0 0 0 -1 0 1 0xFFA0B0C0\n"
@@ -95,12 +96,15 @@ TEST(TmToolTest, RichModelRoundTripsByteForByteAndTextForText)
     EXPECT_TRUE(root.m_children[0].m_name == "Child \"A\"" && level.m_aszTexture[0] == "tex\\a.tga");
     EXPECT_EQ(std::vector<int64_t>(
                   {root.m_uToggleBit, root.m_uOverwritten, root.m_waves.at(1).iAmplitude1, root.m_waves[1].iOffset1,
-                   root.m_waves[1].iOffset2, root.m_pKeys->m_lists[kKeysPosition].back().m_uTime,
-                   level.m_material.m_aStages[0].m_iMipBias, level.m_material.m_aStages[1].m_iMipBias,
-                   quad.m_colours[2], quad.m_levels[1].m_uVertexCount, m.m_bones[1].m_subModels[0].m_uLevelCountByte,
-                   m.m_bones[1].m_subModels[0].m_uColourFlag,
-                   root.m_children[0].m_subModels[0].m_levels[0].m_material.m_aStages[0].m_uColourOp}),
-              std::vector<int64_t>({4, 0xFFFFFFFF, -32768, 32767, -32768, 4800, -3, -128, 0xFF708090, 3, 0, 1, 4}));
+                   root.m_waves[1].iOffset2, root.m_waves.at(2).iAmplitude1, root.m_waves[2].iOffset1,
+                   root.m_waves[2].iAmplitude2, root.m_waves[2].iOffset2,
+                   root.m_pKeys->m_lists[kKeysPosition].back().m_uTime, level.m_material.m_aStages[0].m_iMipBias,
+                   level.m_material.m_aStages[1].m_iMipBias, quad.m_colours[2], quad.m_levels[1].m_uVertexCount,
+                   m.m_bones[1].m_subModels[0].m_uLevelCountByte, m.m_bones[1].m_subModels[0].m_uColourFlag,
+                   root.m_children[0].m_subModels[0].m_levels[0].m_material.m_aStages[0].m_uColourOp,
+                   root.m_children[0].m_subModels[0].m_levels[0].m_material.m_aStages[0].m_iMipBias}),
+              std::vector<int64_t>({4, 0xFFFFFFFF, -32768, 32767, -32768, 32767, -32768, -32768, 32767, 4800, -3, -128,
+                                    0xFF708090, 3, 0, 1, 4, 127}));
     EXPECT_TRUE(root.m_children[1].m_restPosition.x == 1.0f && root.m_children[1].m_restScale.x == 2.0f);
     EXPECT_FLOAT_EQ(quad.m_fArea, 1.0f);     // two triangles of half a unit
     EXPECT_FLOAT_EQ(quad.m_fBoxSize, 2.01f); // twice 0.5 + 0.5 + 0.005
