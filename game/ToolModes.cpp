@@ -105,11 +105,12 @@ PreviewObject::PreviewObject(const char* model) : SceneObject(kKind)
     SetModel(model);
 }
 
-bool PreviewObject::DrawWith(uint32_t drawFlags)
+bool PreviewObject::DrawWith(uint32_t material)
 {
     if (!GetModel())
         return false;
-    g_GraphicsManager.DrawModel(GetModel(), drawFlags, GetPosition(), GetOrientation(), GetBoneMask(), nullptr, 0, 0);
+    g_GraphicsManager.DrawModel(GetModel(), GetVisibility(), GetPosition(), GetOrientation(), GetBoneMask(), nullptr, 0,
+                                material);
     return true;
 }
 

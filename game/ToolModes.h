@@ -3,6 +3,7 @@
 // mode id for the GUI manager once RegisterToolModes has run.
 #pragma once
 
+#include "engine/render/MaterialTable.h"
 #include "engine/render/SceneObject.h"
 #include "game/ToolRules.h"
 #include "gui/ToolMode.h"
@@ -47,7 +48,8 @@ public:
     bool IsVisible() const { return m_bVisible; }
 
 protected:
-    bool DrawWith(uint32_t drawFlags);
+    // Draws the model; a non-zero material draws every part of it with that material of the material table.
+    bool DrawWith(uint32_t material);
     bool m_bVisible = true;
 };
 
@@ -56,7 +58,7 @@ class BuildingPreview : public PreviewObject
 public:
     using PreviewObject::PreviewObject;
     // Always drawn, see-through.
-    bool Render() override { return DrawWith(25); }
+    bool Render() override { return DrawWith(MaterialTable::kSeeThrough); }
 };
 
 class SceneryPreview : public PreviewObject

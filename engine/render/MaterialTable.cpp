@@ -236,7 +236,7 @@ const BuiltInMaterial kBuiltIns[] = {
          SecondTexture(d, 8, 1);
          Flags(d, 1);
      }},
-    {25, [](MaterialDescription& d) { d.m_material.m_uDiffuse = 0x80FFFFFF; }},
+    {MaterialTable::kSeeThrough, [](MaterialDescription& d) { d.m_material.m_uDiffuse = 0x80FFFFFF; }},
     {26, // the parts wireframe mode draws with
      [](MaterialDescription& d)
      {

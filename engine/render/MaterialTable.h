@@ -24,10 +24,12 @@ class MaterialTable
 public:
     static constexpr int kEntryCount = 255;
     static constexpr int kBuiltInCount = 30;
-    // The wireframe substitute, and the untextured and textured shadows.
+    // The wireframe substitute, the untextured and textured shadows, and the half-transparent white of a model
+    // shown see-through.
     static constexpr int kWireframe = 1;
     static constexpr int kShadow = 17;
     static constexpr int kTexturedShadow = 18;
+    static constexpr int kSeeThrough = 25;
 
     // Builds the built-in materials; run once by the graphics manager after the device exists.
     void BuildDefaults();

@@ -245,6 +245,58 @@ TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedW
     GameHarness::Keep(harness.Screenshot(), "tools-dozed");
 }
 
+// The building tool shows a see-through copy of the building: the lagoon, a blue pool when built, follows the pointer
+// as a pale ghost through which the sand still shows, and places it where it is built for real.
+TEST_F(ToolModesInGameTest, TheBuildingsPreviewIsASeeThroughCopyOfIt)
+{
+    constexpr int32_t kBlock = 8;
+    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    LookDownAt(corner, kBlock);
+    const GridPos site{corner.x + 4, corner.y + 4};
+    platform::Vec3 screen;
+    g_GraphicsManager.ProjectToScreen(WorldMap::WorldToScene(WorldMap::GetCellCentre(site)), &screen);
+    const int px = static_cast<int>(screen.x), py = static_cast<int>(screen.y);
+    struct Colour
+    {
+        int r, g, b;
+    };
+    const auto at = [&](const Frame& frame)
+    {
+        const uint32_t pixel = frame.At(px, py);
+        return Colour{static_cast<int>(pixel >> 16 & 0xFF), static_cast<int>(pixel >> 8 & 0xFF),
+                      static_cast<int>(pixel & 0xFF)};
+    };
+    const Colour sand = at(harness.Screenshot());
+
+    Gui().SetSelection(0, BuildingIndex("LAGOON"));
+    Gui().SetMode(5);
+    Settle();
+    MoveToCell(site);
+    const Frame previewFrame = harness.Screenshot();
+    GameHarness::Keep(previewFrame, "tools-lagoon-preview");
+    const Colour ghost = at(previewFrame);
+    const float cash = g_pWorld->GetPlayer()->Cash;
+    Press(true);
+    Press(false);
+    harness.RunFrames(3);
+    ASSERT_EQ(Gui().GetMode(), 4);
+    ASSERT_LT(g_pWorld->GetPlayer()->Cash, cash) << "the lagoon was placed";
+    const Frame builtFrame = harness.Screenshot();
+    GameHarness::Keep(builtFrame, "tools-lagoon-built");
+    const Colour built = at(builtFrame);
+
+    // Built, the pool is blue where the sand was yellow; its ghost covers the same spot brighter than the sand, and
+    // the sand's colour (more red than blue) shows through it.
+    EXPECT_TRUE(sand.r > sand.b && built.b > built.r + 40) << "sand " << sand.r << "," << sand.g << "," << sand.b
+                                                           << " built " << built.r << "," << built.g << "," << built.b;
+    EXPECT_GT(ghost.r + ghost.g + ghost.b, sand.r + sand.g + sand.b + 30)
+        << "the ghost " << ghost.r << "," << ghost.g << "," << ghost.b << " is not over the sand";
+    EXPECT_GT(ghost.r, ghost.b) << "the ghost " << ghost.r << "," << ghost.g << "," << ghost.b
+                                << " hides the sand behind it";
+}
+
 TEST_F(ToolModesInGameTest, TheBrushScattersPlantsOverADraggedRectangleAndChargesEach)
 {
     constexpr int32_t kBlock = 6;
