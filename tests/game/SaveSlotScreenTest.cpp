@@ -485,6 +485,13 @@ TEST_F(SaveSlotScreenTest, DeletingRemovesThePickedSaveAndTheInfoBoxShowsIt)
     EXPECT_FALSE(std::filesystem::exists(folder + "save" + std::to_string(slot) + ".dat"));
     EXPECT_EQ(game.GetSaveGameCount(), 1);
     EXPECT_EQ(loadList->GetRowCount(), 1);
+
+    // The last save gone, the list says so on a row of its own.
+    loadList->SetSelected(0, true);
+    harness.RunFrames(1);
+    ResolveGuiCommand(GetInGameCommands(), "DeleteLoadGameConfirm")(0);
+    EXPECT_EQ(game.GetSaveGameCount(), 0);
+    EXPECT_EQ(loadList->GetRowCount(), 1);
 }
 
 } // namespace
