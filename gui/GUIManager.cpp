@@ -1052,14 +1052,17 @@ void GUIManager::RouteMouse(const GuiMouse& mouse)
         if (entry.state == ENTRY_CLOSING)
             continue;
         m_pDialogObject = entry.listener;
-        if (entry.dialog->OnMouse(mouse.x, mouse.y, first))
+        const bool took = entry.dialog->OnMouse(mouse.x, mouse.y, first);
+        // Whatever lies behind a dialog under the cursor (or behind a modal one), the toolbar, the screen, the radar
+        // and the mode among them, sees the cursor leave: a press on a dialog is that dialog's alone.
+        if (entry.dialog->IsMouseOver() || entry.dialog->IsModal())
+            first = second = ME_LEAVE;
+        if (took)
         {
             taken = true;
             takenBy = entry.dialog;
             break;
         }
-        if (entry.dialog->IsMouseOver() || entry.dialog->IsModal())
-            first = second = ME_LEAVE;
     }
     if (generation != m_uGeneration)
         return;

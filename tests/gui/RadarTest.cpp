@@ -255,7 +255,12 @@ void ToggleRadar(int32_t)
 {
     g_pGUIManager->ToggleRadarSize();
 }
-constexpr GuiCommand kRadarCommands[] = {{"ToggleRadarSize", ToggleRadar}};
+int g_fired = 0;
+void Fire(int32_t)
+{
+    ++g_fired;
+}
+constexpr GuiCommand kRadarCommands[] = {{"ToggleRadarSize", ToggleRadar}, {"Fire", Fire}};
 
 class RadarPanelTest : public widgettest::WidgetsTest
 {
@@ -359,6 +364,31 @@ TEST_F(RadarPanelTest, APressOrHoldOnThePictureTurnsTheCameraToThePointUnderIt)
         EXPECT_FLOAT_EQ(park.looks[0].x, fx * kMapW) << c.what;
         EXPECT_FLOAT_EQ(park.looks[0].y, (1.0f - fy) * kMapH) << c.what;
     }
+}
+
+// A dialog over the picture keeps the presses it takes: a click on its button fires the button and leaves the camera
+// where it was; with the dialog closed the same press turns the camera.
+TEST_F(RadarPanelTest, APressADialogOverThePictureTakesDoesNotTurnTheCamera)
+{
+    Script("Font(TestFont)\nDialogItem D(20, 40, 200, 200, CLEAR, 1, 0)\n{\n"
+           "    Button(10, 10, 80, 40, NONE, 0, NONE, Fire, NONE)\n}\n");
+    ASSERT_TRUE(gui->OpenDialog("D", &listener));
+    gui->CreateRadar("radar_test", false);
+    g_fired = 0;
+    park.looks.clear();
+    // The button covers (30, 50) to (100, 80) of the screen, inside the picture's (12, 8) to (112, 108).
+    Frame(now += 60, 50, 60);
+    Step(50, 60, ME_PRESSED);
+    Step(50, 60, ME_HELD);
+    Frame(now += 60, 50, 60, ME_NONE);
+    Step(50, 60);
+    EXPECT_EQ(g_fired, 1) << "the button did not take the click";
+    EXPECT_TRUE(park.looks.empty()) << "the press went through the dialog to the radar";
+    gui->CloseDialog("D");
+    park.looks.clear();
+    Frame(now += 1000, 50, 60);
+    Step(50, 60, ME_PRESSED);
+    EXPECT_EQ(park.looks.size(), 1u);
 }
 
 TEST_F(RadarPanelTest, TheCursorOverTheRadarCountsAsOverTheGuiOnlyWhenTheRadarIsAsked)
