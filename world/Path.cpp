@@ -31,11 +31,11 @@ template <int32_t Kind> bool CanStand(uint32_t flags)
         return (flags & CELL_BUILDING) == 0 && (flags & (CELL_WALKABLE | CELL_SCENERY_GROUND)) != 0;
 }
 
-// Whether a walker may step from a cell with `flags` onto the neighbouring cell with `to` on its side `side`.
-template <int32_t Kind> bool CanStep(uint32_t flags, uint32_t to, int32_t side)
+// Whether a walker may step between two cells it may stand on, from the cell with `flags` onto the neighbouring cell
+// with `to` on its side `side`.
+template <int32_t Kind>
+bool CanStep([[maybe_unused]] uint32_t flags, [[maybe_unused]] uint32_t to, [[maybe_unused]] int32_t side)
 {
-    if (!CanStand<Kind>(flags))
-        return false;
     if constexpr (Kind == PATH_PAVEMENT)
     {
         // A queue cell is entered and left only through its own openings; a footpath cell beside a queue cell
@@ -50,12 +50,12 @@ template <int32_t Kind> bool CanStep(uint32_t flags, uint32_t to, int32_t side)
 
 } // namespace
 
-bool PathFinder::CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlags, int32_t sideToFrom)
+bool PathFinder::CanEnter(int32_t kind, uint32_t flags)
 {
     switch (kind)
     {
     case PATH_PAVEMENT:
-        return fromFlags ? CanStep<PATH_PAVEMENT>(flags, *fromFlags, sideToFrom) : CanStand<PATH_PAVEMENT>(flags);
+        return CanStand<PATH_PAVEMENT>(flags);
     case PATH_FOOT:
         return CanStand<PATH_FOOT>(flags);
     case PATH_SCENERY:
@@ -287,8 +287,7 @@ int32_t PathFinder::Search(int32_t kind, const GridPos& start, const GridPos& de
     const uint32_t d = m_Map.GetCellIndex(destination.x, destination.y);
     if (s == WorldMap::kNoCell || d == WorldMap::kNoCell || s == d)
         return 0;
-    if (!CanEnter(kind, m_Map.CellAt(s).m_uiFlags, nullptr, 0) ||
-        !CanEnter(kind, m_Map.CellAt(d).m_uiFlags, nullptr, 0))
+    if (!CanEnter(kind, m_Map.CellAt(s).m_uiFlags) || !CanEnter(kind, m_Map.CellAt(d).m_uiFlags))
         return 0;
     m_Start = start;
     const int32_t from = Index(start.x, start.y);
@@ -804,7 +803,7 @@ bool Path::IsStepWalkable(const PathFollower& follower) const
 bool Path::IsCellWalkable(const GridPos& pos, int32_t kind) const
 {
     const MapCell* cell = m_Map.GetCell(pos);
-    return cell && PathFinder::CanEnter(kind, cell->m_uiFlags, nullptr, 0);
+    return cell && PathFinder::CanEnter(kind, cell->m_uiFlags);
 }
 
 void Path::Dump(SerialStream& stream) const

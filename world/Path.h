@@ -99,9 +99,9 @@ public:
     // when the ends are equal and when they are neighbours.
     int32_t Search(int32_t kind, const GridPos& start, const GridPos& destination, std::vector<GridPos>* steps);
 
-    // Whether a cell with flags `flags` may be entered by a search of the kind, with no cell to come from (null
-    // fromFlags) or coming from the neighbouring cell on the given side (0 to 3) of it.
-    static bool CanEnter(int32_t kind, uint32_t flags, const uint32_t* fromFlags, int32_t sideToFrom);
+    // Whether a cell with flags `flags` may be stood on by a search of the kind (which side a pavement walker may
+    // step through is the search's own test).
+    static bool CanEnter(int32_t kind, uint32_t flags);
 
     // The longest walk along the open list an insertion may take before the list is kept by its records; -1: by
     // its records from the start.
