@@ -276,3 +276,37 @@ TEST_F(FrontEndWalkTest, AScenarioChosenFromTheListIsStartedAndThePark)
 }
 
 } // namespace
+
+namespace
+{
+
+// The park's quit box and the main menu's exit box share a name and differ in size: the menu's, opened after a park
+// was left through the park's, shows its whole panel (a title strip thirty pixels high over sand) and its Back button,
+// which closes it.
+TEST_F(FrontEndWalkTest, TheMenusExitBoxIsDrawnWholeAfterTheParksQuitBox)
+{
+    harness.EnterPark(0);
+    Wait(1.0f);
+    Click(759, 577);
+    Wait(0.5f);
+    ASSERT_TRUE(Gui().IsDialogOpen("ExitConfirmBox"));
+    Click(334, 301);
+    Wait(1.5f);
+    Click(88, 544);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "MainMenu");
+    Click(400, 257);
+    Wait(1.0f);
+    ASSERT_TRUE(Gui().IsDialogOpen("ExitConfirmBox"));
+    const Frame shown = Shot("frontend-exit-box");
+    // The box stands at (260, 230) to (540, 370), its Back button at (340, 316) to (460, 352) (MainMenu.pis).
+    constexpr uint32_t kTitleRed = 0xA33A2A, kSand = 0xF2E6C8, kBackBlue = 0x2A6F97;
+    EXPECT_TRUE(gametest::NearRgb(shown.At(300, 245), kTitleRed, kTolerance)) << std::hex << shown.At(300, 245);
+    EXPECT_TRUE(gametest::NearRgb(shown.At(300, 275), kSand, kTolerance)) << std::hex << shown.At(300, 275);
+    EXPECT_TRUE(gametest::NearRgb(shown.At(350, 345), kBackBlue, kTolerance)) << std::hex << shown.At(350, 345);
+    Click(350, 345);
+    Wait(0.5f);
+    EXPECT_FALSE(Gui().IsDialogOpen("ExitConfirmBox"));
+}
+
+} // namespace

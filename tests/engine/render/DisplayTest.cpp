@@ -96,6 +96,45 @@ TEST_F(DisplayTest, SurfaceRecordsAreCreatedFreedAndReused)
     EXPECT_EQ(d.CreateSurface(16, 16, "Reused", true), 0);
 }
 
+// A texture known under the name is taken only when it has the size the surface draws with: two scripts' dialogs of
+// one name and different sizes each get a texture of their own size, which stays theirs the next time.
+TEST_F(DisplayTest, ASurfaceNamedLikeOneOfAnotherSizeGetsATextureOfItsOwnSize)
+{
+    Display& d = Make();
+    struct Case
+    {
+        uint32_t width, height;
+        uint32_t textureWidth, textureHeight;
+        int sameAs; // the case whose texture it takes, -1 for a new one
+    };
+    const Case cases[] = {
+        {301, 101, 512, 128, -1}, // the park's box
+        {281, 141, 512, 256, -1}, // the front end's, taller
+        {300, 100, 512, 128, 0},  // the park's again
+        {290, 150, 512, 256, 1},  // the front end's again, the same texture size
+        {100, 20, 128, 32, -1},   // smaller in both
+    };
+    std::vector<uint32_t> textures;
+    for (size_t i = 0; i < std::size(cases); ++i)
+    {
+        const Case& c = cases[i];
+        const int32_t s = d.CreateSurface(c.width, c.height, "ExitConfirmBox", true);
+        ASSERT_GE(s, 0);
+        const uint32_t texture = d.GetSurface(s)->m_uTexture;
+        const TextureSlot* slot = g_TextureManager.GetSlot(texture);
+        ASSERT_NE(slot, nullptr) << i;
+        EXPECT_TRUE(slot->m_uWidth == c.textureWidth && slot->m_uHeight == c.textureHeight)
+            << i << ": " << slot->m_uWidth << " x " << slot->m_uHeight;
+        if (c.sameAs >= 0)
+            EXPECT_EQ(texture, textures[static_cast<size_t>(c.sameAs)]) << i;
+        else
+            for (uint32_t other : textures)
+                EXPECT_NE(texture, other) << i;
+        textures.push_back(texture);
+        d.FreeSurface(s);
+    }
+}
+
 TEST_F(DisplayTest, OversizedSurfacesAndBadIndicesAreRefused)
 {
     Display& d = Make();
