@@ -132,11 +132,19 @@ TEST_F(RibbonTest, LineSetsOfModelPartsInBothForms)
         InternMaterial(material, &level.m_parts, false);
         Dev()->ClearLog();
         gm.DrawLineSet(entry);
+        // Whatever placed the last model, the lines are placed by their own matrices alone.
+        gm.GetRenderer()->SetWorldMatrix(platform::MatrixTranslation(0, 100, 0), D3DRenderer::kTagAlways);
         gm.DrawModelLines(level, mesh, false); // the plain chain is empty
         gm.DrawModelLines(level, mesh, true);
         ASSERT_EQ(Draws().size(), c.colour ? 2u : 0u) << std::hex << c.mask << " " << c.diffuse;
         if (!c.colour)
             continue;
+        const platform::RecordingDevice::TransformWrite* world = nullptr;
+        for (const platform::RecordingDevice::TransformWrite& write : Dev()->transformWrites)
+            if (write.type == platform::TransformType::World)
+                world = &write;
+        ASSERT_NE(world, nullptr);
+        EXPECT_EQ(world->matrix.m[3][1], 0.0f) << "the model lines were drawn moved by the last model's matrix";
         const auto set = rendertest::Decode<TexturedVertex>(Draws()[0]);
         const auto lines = rendertest::Decode<TexturedVertex>(Draws()[1]);
         ASSERT_TRUE(set.vertices.size() == 6 && lines.vertices.size() == 12);
