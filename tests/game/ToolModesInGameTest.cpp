@@ -90,21 +90,33 @@ protected:
         g_pWorld->GetManagers().research->SetSliderValue(0.0f);
         harness.RunFrames(3);
     }
-    // The pointer over the middle of a cell, as the current view shows it.
-    void MoveToCell(const GridPos& cell)
+    // Where the middle of a cell is on the screen, as the current view shows it.
+    static platform::Vec3 CellOnScreen(const GridPos& cell)
     {
         platform::Vec3 screen;
         g_GraphicsManager.ProjectToScreen(WorldMap::WorldToScene(WorldMap::GetCellCentre(cell)), &screen);
+        return screen;
+    }
+    // The pointer over the middle of a cell.
+    void MoveToCell(const GridPos& cell)
+    {
+        const platform::Vec3 screen = CellOnScreen(cell);
         pointer->MoveTo(static_cast<int>(std::lround(screen.x)) + offsetX,
                         static_cast<int>(std::lround(screen.y)) + offsetY);
         Settle();
     }
-    // A camera high above the block's middle, looking down at it.
-    void LookDownAt(const GridPos& corner, int32_t n)
+    // The first block of n x n cells of open ground, with a camera high above its middle looking down at it; none
+    // when the park has no such block.
+    std::optional<GridPos> LookAtOpenBlock(int32_t n)
     {
-        const platform::Vec3 at = WorldMap::WorldToScene(WorldMap::GetCellCentre({corner.x + n / 2, corner.y + n / 2}));
+        const std::optional<GridPos> corner = FindOpenBlock(n);
+        if (!corner)
+            return corner;
+        const platform::Vec3 at =
+            WorldMap::WorldToScene(WorldMap::GetCellCentre({corner->x + n / 2, corner->y + n / 2}));
         GameHarness::PlaceCamera({at.x, at.y + 45.0f, at.z - 20.0f}, at);
         harness.RunFrames(3);
+        return corner;
     }
     GridPos CursorCell() const
     {
@@ -117,10 +129,9 @@ protected:
 TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedWithThePointer)
 {
     constexpr int32_t kBlock = 10;
-    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found) << "the sample park has open ground";
     const GridPos corner = *found;
-    LookDownAt(corner, kBlock);
     EXPECT_EQ(Gui().GetMode(), 4) << "the park starts with the select tool";
 
     // The pointer over a cell picks that cell.
@@ -189,9 +200,7 @@ TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedW
         for (int32_t dx = -1; dx <= 1; ++dx)
             for (int32_t dy = -1; dy <= 1; ++dy)
             {
-                platform::Vec3 screen;
-                g_GraphicsManager.ProjectToScreen(
-                    WorldMap::WorldToScene(WorldMap::GetCellCentre({site.x + dx, site.y + dy})), &screen);
+                const platform::Vec3 screen = CellOnScreen({site.x + dx, site.y + dy});
                 const uint32_t pixel = preview.At(static_cast<int>(screen.x), static_cast<int>(screen.y));
                 const uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
                 green += g > r && g > b ? 1 : 0;
@@ -250,13 +259,11 @@ TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedW
 TEST_F(ToolModesInGameTest, TheBuildingsPreviewIsASeeThroughCopyOfIt)
 {
     constexpr int32_t kBlock = 8;
-    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos corner = *found;
-    LookDownAt(corner, kBlock);
     const GridPos site{corner.x + 4, corner.y + 4};
-    platform::Vec3 screen;
-    g_GraphicsManager.ProjectToScreen(WorldMap::WorldToScene(WorldMap::GetCellCentre(site)), &screen);
+    const platform::Vec3 screen = CellOnScreen(site);
     const int px = static_cast<int>(screen.x), py = static_cast<int>(screen.y);
     struct Colour
     {
@@ -300,10 +307,9 @@ TEST_F(ToolModesInGameTest, TheBuildingsPreviewIsASeeThroughCopyOfIt)
 TEST_F(ToolModesInGameTest, TheBrushScattersPlantsOverADraggedRectangleAndChargesEach)
 {
     constexpr int32_t kBlock = 6;
-    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos corner = *found;
-    LookDownAt(corner, kBlock);
     // Plants are scattered on every brushable cell (tulips, 25 each, the only plant the brush may scatter).
     const auto tulipsAt = [](const GridPos& cell)
     {
@@ -350,10 +356,9 @@ int32_t CountNamedAt(const GridPos& cell, const char* name)
 TEST_F(ToolModesInGameTest, TheTilePaintToolWritesTheChosenFlagsIntoEveryCellThePointerPassesWhilePressed)
 {
     constexpr int32_t kBlock = 6;
-    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos corner = *found;
-    LookDownAt(corner, kBlock);
     const GridPos from{corner.x + 1, corner.y + 2};
     const GridPos beside{corner.x + 1, corner.y + 3};
     const uint32_t before = g_pWorldMap->GetFlags(from);
@@ -384,10 +389,9 @@ TEST_F(ToolModesInGameTest, TheSceneryToolPlacesOneItemWhereItFitsAndIsPaidFor)
 {
     constexpr int32_t kBlock = 8;
     constexpr float kFountainCost = 400.0f; // src/data/script/mrvscenery.pis, 2 x 2 cells on land
-    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos corner = *found;
-    LookDownAt(corner, kBlock);
     Gui().SetSelection(5, SceneryIndex("FOUNTAIN"));
     Gui().SetMode(2);
     Settle();
@@ -454,10 +458,9 @@ TEST_F(ToolModesInGameTest, TheQueueToolLaysAPieceOnlyBesideAQueueOpenTowardsIt)
 {
     constexpr int32_t kBlock = 8;
     constexpr float kQueueCost = 15.0f; // QUEUEPATH in src/data/script/mrvscenery.pis
-    const std::optional<GridPos> found = FindOpenBlock(kBlock);
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos corner = *found;
-    LookDownAt(corner, kBlock);
     // A queue's first cell, as a building's entrance starts one.
     const GridPos seed{corner.x + 3, corner.y + 3};
     ASSERT_TRUE(g_pPathTileSet->PlaceQueueTile(seed));
