@@ -4,6 +4,10 @@
 // message, and its send button sends a team.
 #include "engine/core/GameOptions.h"
 #include "engine/core/TextTable.h"
+#include "engine/render/TextWriter.h"
+#include "gui/DialogItem.h"
+#include "gui/GUIManager.h"
+#include "gui/VariableWidgets.h"
 #include "park/ParkManagers.h"
 #include "park/RescueManager.h"
 #include "park/ResearchManager.h"
@@ -29,6 +33,20 @@ protected:
         ASSERT_NE(GetRescueManager(), nullptr);
         ASSERT_NE(g_pWorldParams, nullptr);
         ASSERT_GE(g_pWorldParams->GetResearchCount(), 2u);
+    }
+    // How much wider than its message box, in the box's font, a pop-up's message is (0 when it fits): a message
+    // that does not fit is cut at both ends.
+    int MessageOverflow(const char* dialog, const char16_t* text) const
+    {
+        const auto* box = dynamic_cast<const DialogItem*>(Gui().FindItem(WT_DIALOG, dialog));
+        const Variable* message = nullptr;
+        for (const Widget* child : box ? box->GetChildren() : std::vector<Widget*>{})
+            if (child->GetType() == WT_VARIABLE)
+                message = static_cast<const Variable*>(child);
+        TextWriter* writer = message ? Gui().GetTextWriter(message->GetFont()) : nullptr;
+        if (!writer)
+            return -1;
+        return std::max(0, writer->GetTextWidth(text) - (message->GetRect().right - message->GetRect().left));
     }
     // Completes the current research item with one large slice and lets the GUI take it in.
     void CompleteOne()
@@ -57,6 +75,12 @@ TEST_F(PopUpsInGameTest, TheCompletedItemsMessageShowsWhenThePopUpsAreOn)
         ASSERT_GE(g_pTextTable->FindIndex(key), 0) << key;
         EXPECT_EQ(std::u16string(g_pTextTable->GetTextByIndex(Gui().GetDialogValue(0))),
                   std::u16string(g_pTextTable->GetText(key)));
+        // Every item's message fits the box, not only this one's.
+        for (uint32_t i = 0; i < g_pWorldParams->GetResearchCount(); ++i)
+        {
+            const char* each = g_pWorldParams->GetResearchInfo(static_cast<int32_t>(i)).szCompleteMess;
+            EXPECT_EQ(MessageOverflow("ResearchDone", g_pTextTable->GetText(each)), 0) << each;
+        }
         gametest::GameHarness::Keep(harness.Screenshot(), "research-done");
         // Its close button (the dialog at 200, 250; the button at 180, 58 to 220, 82).
         Click(200 + 200, 250 + 70);
@@ -80,6 +104,7 @@ TEST_F(PopUpsInGameTest, AnOfferedRescueAsksWithItsMessageAndTheSendButtonSendsA
     ASSERT_GE(g_pTextTable->FindIndex("AR_POPUP_MESSAGE"), 0);
     EXPECT_EQ(std::u16string(g_pTextTable->GetTextByIndex(Gui().GetDialogValue(4))),
               std::u16string(g_pTextTable->GetText("AR_POPUP_MESSAGE")));
+    EXPECT_EQ(MessageOverflow("RescuePopup", g_pTextTable->GetText("AR_POPUP_MESSAGE")), 0);
     gametest::GameHarness::Keep(harness.Screenshot(), "rescue-offered");
     // Send (the dialog at 200, 250; the button at 60, 54 to 180, 78) sends the first team.
     Click(200 + 120, 250 + 66);
