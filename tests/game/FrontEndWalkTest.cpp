@@ -6,6 +6,7 @@
 #include "engine/media/SoundManager.h"
 #include "game/Game.h"
 #include "game/Screens.h"
+#include "gui/ComboBox.h"
 #include "gui/GUIManager.h"
 #include "gui/Image.h"
 #include "gui/ScreenElements.h"
@@ -307,6 +308,37 @@ TEST_F(FrontEndWalkTest, TheMenusExitBoxIsDrawnWholeAfterTheParksQuitBox)
     Click(350, 345);
     Wait(0.5f);
     EXPECT_FALSE(Gui().IsDialogOpen("ExitConfirmBox"));
+}
+
+// The options' video page: the materials list, opened, lies over the texture filter's box below it and over the note
+// under the pages: its chosen row ("High", the second) shows whole in the list's highlight.
+TEST_F(FrontEndWalkTest, TheOpenMaterialsListLiesOverTheBoxAndTheNoteBelowIt)
+{
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "MainMenu");
+    Click(400, 197);
+    Wait(0.5f);
+    ASSERT_TRUE(Gui().IsDialogOpen("InGameOptions"));
+    Click(343, 187);
+    Wait(0.3f);
+    // The materials box at (384, 302) to (524, 319); its rows, 32 pixels high, from y 319: "Medium", then "High".
+    Click(515, 311);
+    Wait(0.3f);
+    const Frame open = Shot("options-materials-open");
+    const uint32_t highlight = ComboBox::kHoverColour & 0xFFFFFF;
+    // Where the row, right of its word, crosses the box (y 342 to 359) and the note's line (y 368 to 386), the row's
+    // highlight, nothing else, shows.
+    struct Band
+    {
+        const char* over;
+        int top, bottom;
+    };
+    for (const Band& band : {Band{"the texture filter's box", 353, 359}, Band{"the note", 368, 381}})
+    {
+        const int pixels = (500 - 450) * (band.bottom - band.top);
+        EXPECT_EQ(gametest::CountNearRgb(open, 450, band.top, 500, band.bottom, highlight, kTolerance), pixels)
+            << "the list's second row lies under " << band.over;
+    }
 }
 
 } // namespace
