@@ -182,24 +182,20 @@ int32_t Display::CreateSurface(uint32_t width, uint32_t height, const char* name
         // A texture of the name is taken when it has the size this surface uploads and draws with. Another
         // surface of the same name and another size (two screens' scripts may each hold a dialog of the name)
         // gets a texture of its own, known by the name and its size, so that neither is drawn squeezed or cut.
-        std::string textureName = name;
-        for (int attempt = 0; attempt < 2; ++attempt)
+        const uint32_t found = g_TextureManager.Find(name);
+        const TextureSlot* slot = g_TextureManager.GetSlot(found);
+        if (found == 0)
+            surface.m_uTexture = g_TextureManager.CreateTexture(textureWidth, textureHeight, name);
+        else if (slot && slot->m_uWidth == textureWidth && slot->m_uHeight == textureHeight)
+            surface.m_uTexture = found;
+        else
         {
-            const uint32_t found = g_TextureManager.Find(textureName.c_str());
-            const TextureSlot* slot = g_TextureManager.GetSlot(found);
-            if (slot && slot->m_uWidth == textureWidth && slot->m_uHeight == textureHeight)
-            {
-                surface.m_uTexture = found;
-                break;
-            }
-            if (found != 0)
-                g_TextureManager.Release(found);
-            else
-            {
-                surface.m_uTexture = g_TextureManager.CreateTexture(textureWidth, textureHeight, textureName.c_str());
-                break;
-            }
-            textureName = std::string(name) + "@" + std::to_string(textureWidth) + "x" + std::to_string(textureHeight);
+            g_TextureManager.Release(found);
+            const std::string sized =
+                std::string(name) + "@" + std::to_string(textureWidth) + "x" + std::to_string(textureHeight);
+            surface.m_uTexture = g_TextureManager.Find(sized.c_str());
+            if (surface.m_uTexture == 0)
+                surface.m_uTexture = g_TextureManager.CreateTexture(textureWidth, textureHeight, sized.c_str());
         }
     }
     return index;
