@@ -619,6 +619,10 @@ TEST(MaterialStateSets, AreNormalisedAndCanonical)
         EXPECT_EQ(bytes(*set), r.expected) << "material " << r.material;
     }
     EXPECT_EQ(g_MaterialTable.GetMaterial(12)->m_channels.size(), 6u);
+    // The materials that draw a second texture take it from a texture of their own (mode 1); the others have none.
+    for (const auto& [material, mode] : std::initializer_list<std::pair<int32_t, uint16_t>>{
+             {12, 1}, {13, 1}, {19, 1}, {22, 1}, {23, 1}, {24, 1}, {1, 0}, {20, 0}, {25, 0}})
+        EXPECT_EQ(g_MaterialTable.GetMaterial(material)->m_aStages[1].m_uTextureMode, mode) << "material " << material;
 
     // A description as the renderer sees it once normalised.
     const auto MakeStateSet = [](const MaterialDescription& description)
