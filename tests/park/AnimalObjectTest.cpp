@@ -155,6 +155,12 @@ TEST_F(Animals, ShowThePlaceholderWhenTheirModelCannotBeLoaded)
     // A path animal has no model of its own until it swims its first path.
     AnimalObject* dolphin = Adopt();
     EXPECT_EQ(dolphin->GetModel(), SceneObject::kNoModel);
+    // Only a shown animal with a model is drawn: the walker until it is hidden, never the path animal.
+    EXPECT_TRUE(walker->Render());
+    walker->SetVisible(false);
+    EXPECT_FALSE(walker->Render());
+    dolphin->SetVisible(true);
+    EXPECT_FALSE(dolphin->Render());
 }
 
 TEST_F(Animals, GrowTheirDesiresAndJudgeTheirHomeOverTheDays)
