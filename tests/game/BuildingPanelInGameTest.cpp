@@ -124,12 +124,14 @@ TEST_F(BuildingPanelInGameTest, AClickOpensTheFunHousesPanelWhoseButtonsWorkItAn
         << "the camera did not turn to the next building";
 
     // Back to the fun house by selecting it again, then Sell (256, 230 to 332, 252) asks first; Yes (the box at
-    // 250, 230; its button at 40, 60 to 130, 84) pulls it down.
+    // 200, 230; its button at 90, 60 to 180, 84) pulls it down.
     funHouse->OnSelected(true, false);
     harness.RunFrames(10);
     ASSERT_EQ(OpenFor("BUILDING_Menu"), funHouse);
     ClickPanel(294, 241);
     ASSERT_EQ(OpenFor("ConfirmDemolish"), funHouse);
+    // Its question, with the price, fits its box whole.
+    EXPECT_EQ(CutVariables(), "");
     const float income = g_pWorld->m_fDemolishIncomeToday;
     Click(335, 302);
     running = harness.RunFrames(10) && running;

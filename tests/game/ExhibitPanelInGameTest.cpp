@@ -71,6 +71,7 @@ TEST_F(ExhibitPanelInGameTest, TheLagoonsPanelListsItsAnimalsRehomesOneAndAdopts
     ASSERT_NE(animal, nullptr) << "Rehome did not ask";
     EXPECT_EQ(animal->GetID(), first);
     EXPECT_TRUE(Gui().IsModalDialogOpen());
+    EXPECT_EQ(CutVariables(), "");
     const float value = animal->GetSaleValue();
     EXPECT_NE(Value(animal, "ANIMAL_CONFIRM_SELL")
                   .find(std::u16string(u"$") +

@@ -4,6 +4,7 @@
 
 #include "engine/core/GameInput.h"
 #include "engine/core/TextTable.h"
+#include "engine/render/TextWriter.h"
 #include "game/Game.h"
 #include "gui/Button.h"
 #include "gui/DialogItem.h"
@@ -11,6 +12,7 @@
 #include "gui/MainItem.h"
 #include "gui/TabWindow.h"
 #include "gui/VariableWidgets.h"
+#include "platform/WideText.h"
 #include "platform/audio/Sound.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/XPointer.h"
@@ -133,6 +135,44 @@ protected:
                 return std::u16string(text.begin(), text.end());
             }
         return u"(not shown)";
+    }
+    // The Variable widgets of the open dialogs whose text of this frame, written for the dialog's object, runs past
+    // their rectangle in their font (one line in a rectangle too low for two, else wrapped to its width), each with
+    // its text and how: empty when all fit. A text too wide for its box is cut at both ends on the screen.
+    std::string CutVariables() const
+    {
+        std::string cut;
+        GUIManager& gui = Gui();
+        DialogListener* const current = gui.GetDialogObject();
+        for (const GUIManager::DialogEntry& entry : gui.GetOpenList())
+        {
+            if (entry.state == GUIManager::ENTRY_CLOSING)
+                continue;
+            gui.SetDialogObject(entry.listener);
+            for (const auto& item : gui.GetItems())
+            {
+                if (item->GetType() != WT_VARIABLE || !item->IsActive() ||
+                    item->GetDialogIndex() != entry.dialog->GetDialogIndex())
+                    continue;
+                auto& variable = static_cast<Variable&>(*item);
+                platform::WString text;
+                uint32_t colour = 0;
+                int32_t indent = 0;
+                const TextWriter* writer = gui.GetTextWriter(variable.GetFont());
+                if (!variable.Compose(text, &colour, &indent) || text.empty() || !writer || !writer->GetFont())
+                    continue;
+                const GuiRect& r = variable.GetRect();
+                const int width = r.right - r.left - indent, height = r.bottom - r.top;
+                const TextLayout layout = LayOutText(*writer, text.c_str(), width, height);
+                if (layout.width > width || layout.height > height)
+                    cut += std::string(entry.dialog->GetName()) + " " + variable.GetName() + " \"" +
+                           platform::WideToUtf8(text.c_str()) + "\" is " + std::to_string(layout.width) + " x " +
+                           std::to_string(layout.height) + " in " + std::to_string(width) + " x " +
+                           std::to_string(height) + "; ";
+            }
+        }
+        gui.SetDialogObject(current);
+        return cut;
     }
     void Run(int frames) { running = harness.RunFrames(frames) && running; }
     // Every message box the game reported is a failure.

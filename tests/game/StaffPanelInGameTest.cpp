@@ -85,10 +85,11 @@ TEST_F(StaffPanelInGameTest, AClickedCleanersPanelShowsItTakesItsJobsAndDismisse
     ClickPanel(17, 123);
     EXPECT_EQ(Value(cleaner, "CLEANER_LITTER"), u"1");
 
-    // Dismiss (290, 184 to 330, 208) asks first; Yes (the box at 250, 230; its button at 40, 60 to 130, 84)
-    // dismisses it and closes its panel.
+    // Dismiss (290, 184 to 330, 208) asks first; Yes (the box at 200, 230; its button at 90, 60 to 180, 84)
+    // dismisses it and closes its panel. Its question, with the cost, fits its box whole.
     ClickPanel(310, 196);
     ASSERT_EQ(OpenFor("ConfirmDismiss"), static_cast<DialogListener*>(cleaner));
+    EXPECT_EQ(CutVariables(), "");
     Click(335, 302);
     running = harness.RunFrames(10) && running;
     EXPECT_EQ(OpenFor("ConfirmDismiss"), nullptr);
