@@ -450,25 +450,38 @@ TEST(PathWalks, OrdersSearchBetweenTheirEndsMovedOntoFittingCellsOrSayWhyNot)
 
 TEST(PathWalks, APathBlockedAheadIsSearchedAgainButAScenePathIsWalkedOn)
 {
-    for (const GridPos blocked : {GridPos{2, 0}, GridPos{0, 0}})
+    // The search takes the south side (y = 0) first; a building goes up on it, far ahead or on the very step the
+    // walker heads for. On foot, one that stands on walkable ground blocks nothing: the walker keeps its path.
+    struct Case
     {
-        // The search takes the south side (y = 0) first; a building goes up on it, far ahead or on the very
-        // step the walker heads for.
+        uint32_t order;
+        GridPos cell;
+        char building;
+        int searches;
+    };
+    for (const Case& c : {Case{MT_PAVEMENT2POINT, {2, 0}, 'h', 2}, Case{MT_PAVEMENT2POINT, {0, 0}, 'h', 2},
+                          Case{MT_MOVE2POINT, {2, 0}, 'h', 2}, Case{MT_MOVE2POINT, {2, 0}, 'H', 1},
+                          Case{MT_MOVE2POINT, {0, 0}, 'H', 1}})
+    {
+        SCOPED_TRACE(std::to_string(c.order) + ": " + std::string(1, c.building) + " at " + Cells({c.cell}));
         Walks park({"PPPPP", "P###P", "PPPPP"});
         Walker* w = park.Add(OBJECT_GUEST, {0, 1});
-        park.OrderTo(w, MT_PAVEMENT2POINT, Centre(4, 1));
+        park.OrderTo(w, c.order, Centre(4, 1));
         park.Frame();
+        ASSERT_TRUE(w->GetPathFollower());
         ASSERT_EQ(w->GetPathFollower()->GetCurrentStep(), (GridPos{0, 0}));
-        park.map->GetCell(blocked)->m_uiFlags = 0x3;
+        park.map->GetCell(c.cell)->m_uiFlags = FlagsOf(c.building);
         ASSERT_TRUE(park.RunUntilHeard(w, MT_MOVEIMHERE));
         int again = 0;
         for (const Heard& h : w->heard)
         {
-            EXPECT_NE(h.cell, blocked);
-            again += h.type == MT_PAVEMENT2POINT && h.flags == uint32_t(Centre(4, 1).x) &&
-                     h.data == uint32_t(Centre(4, 1).y);
+            if (c.building == 'h')
+            {
+                EXPECT_NE(h.cell, c.cell);
+            }
+            again += h.type == c.order && h.flags == uint32_t(Centre(4, 1).x) && h.data == uint32_t(Centre(4, 1).y);
         }
-        EXPECT_EQ(again, 2) << "the order and the new search";
+        EXPECT_EQ(again, c.searches) << "the order, and a new search when the way is blocked";
         EXPECT_LT(w->Distance(Centre(4, 1)), 1.5f);
     }
     Walks open({".S.", "..."});
