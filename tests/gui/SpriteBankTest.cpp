@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace
 {
 
@@ -184,7 +186,8 @@ TEST_F(SpriteBankTest, MissingBanksFallBackAndUnloadedBanksStayWhileSpritesUseTh
     Sprite* none = sprites.CreateSprite("nothing");
     EXPECT_EQ(none->GetBankName(), "nothing");
     EXPECT_EQ(none->GetBank(), nullptr);
-    EXPECT_EQ(none->GetWidth(), 0);
+    EXPECT_EQ(std::tuple(none->GetWidth(), none->GetHeight(), none->GetFrameCount()), std::tuple(0, 0, 0))
+        << "a sprite without a bank has no frame to draw";
     EXPECT_FALSE(none->IsOpaqueAt(1, 0));
     none->DrawToSurface(0, 0, 0.0f);
     guitest::Load(sprites, {OneFrameBank("dummy"), OneFrameBank("held")});
