@@ -151,6 +151,17 @@ TEST(JukeboxAddTest, FilesAreMeasuredAndNamedOrRefused)
         EXPECT_STREQ(jukebox.GetTrackArtist(i), artist);
     }
     EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), "missing.mp3", 0, -1));
+    // Nor do they with the padding bit, in either version: such headers back to back are no chain of the shortest
+    // frames.
+    for (const uint8_t second : {0xFB, 0xF3})
+        for (const uint8_t third : {0x02, 0xF2})
+        {
+            std::vector<uint8_t> bytes;
+            for (int i = 0; i < 70; ++i)
+                bytes.insert(bytes.end(), {0xFF, second, third, 0x44});
+            testsupport::WriteBytes(dir.File("padded.mp3"), bytes);
+            EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), "padded.mp3", 0, -1)) << int(second) << " " << int(third);
+        }
     // No folder or no name: nothing to open, whatever the play time.
     EXPECT_FALSE(jukebox.AddTrack(nullptr, "tagged.mp3", 0, 1000));
     EXPECT_FALSE(jukebox.AddTrack(folder.c_str(), nullptr, 0, 1000));
