@@ -300,6 +300,9 @@ TEST_F(InputDeviceTest, DevicesReadNothingUntilAcquiredAndForegroundOnesAreLostW
     ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
     EXPECT_EQ(mouse->Acquire(), InputResult::Ok); // twice is harmless
     EXPECT_TRUE(ReadAll(*mouse).empty());         // input from before acquiring is not buffered
+    // Movement and a wheel turn not yet read when the focus goes.
+    PushMotion(403, 296, 3, -4);
+    PushWheel(2);
 
     auto background = Acquired(16, DeviceKind::Mouse, Cooperation::Background);
     PushFocus(false);
@@ -312,10 +315,11 @@ TEST_F(InputDeviceTest, DevicesReadNothingUntilAcquiredAndForegroundOnesAreLostW
     PushFocus(true);
     EXPECT_EQ(mouse->GetState(&state, sizeof state), InputResult::Lost);
     ASSERT_EQ(mouse->Acquire(), InputResult::Ok);
-    // Nothing from before the loss comes back, and the held button was forgotten with the focus.
+    // Nothing from before the loss comes back: not the movement, not the wheel, and the held button was forgotten
+    // with the focus.
     EXPECT_TRUE(ReadAll(*mouse).empty());
     state = ReadMouse(*mouse);
-    EXPECT_EQ(XY(state.x, state.buttons[0]), XY(0, 0));
+    EXPECT_EQ(std::vector<int32_t>({state.x, state.y, state.z, state.buttons[0]}), std::vector<int32_t>({0, 0, 0, 0}));
 
     // Focus changes, a close request and a quit reach the main loop as window messages, in order.
     sdltest::PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
