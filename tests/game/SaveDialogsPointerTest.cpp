@@ -115,8 +115,14 @@ TEST_F(SaveDialogsPointerTest, AParkSavedWithTheSaveDialogComesBackWithTheLoadDi
     Key(XK_F5);
     ASSERT_TRUE(Gui().IsDialogOpen("LoadGameMenu"));
     // The saved game's row: its title, its day and cash, and when it was saved.
-    EXPECT_EQ(cellsOf(Gui().FindList(GUIManager::kListBoxType, "LoadListBox"), 0),
-              (std::vector<std::pair<int32_t, int32_t>>{{0, 300}, {279, 106}, {390, 115}}));
+    const std::vector<std::pair<int32_t, int32_t>> rowCells{{0, 300}, {279, 106}, {390, 115}};
+    EXPECT_EQ(cellsOf(Gui().FindList(GUIManager::kListBoxType, "LoadListBox"), 0), rowCells);
+    // Closed and opened again, the list is filled afresh: the row holds its cells once.
+    Key(XK_F5);
+    ASSERT_FALSE(Gui().IsDialogOpen("LoadGameMenu"));
+    Key(XK_F5);
+    ASSERT_TRUE(Gui().IsDialogOpen("LoadGameMenu"));
+    EXPECT_EQ(cellsOf(Gui().FindList(GUIManager::kListBoxType, "LoadListBox"), 0), rowCells);
     ASSERT_TRUE(ClickIn("LoadGameMenu", 70, 342));
     // The load runs through the main menu into a new park; the changed park's cash marks the old one.
     for (int i = 0; i < 40 && !(g_pWorld && g_pWorld->GetPlayer() && g_pWorld->GetPlayer()->Cash != 99.0f); ++i)
