@@ -956,6 +956,24 @@ TEST(WalkerRecords, SavedWalkersThatAreCutShortOrDoNotHoldTogetherAreRefused)
         {34, 5}, {34, uint32_t(-1)}};
     for (auto [item, value] : bad)
         EXPECT_FALSE(LoadWalker(copy, patched(item, value))) << item << " " << value;
+    // A walker just made has no queue points: both counts (items 35 and 36) negative still hold together, as no
+    // points follow, but are no count at all.
+    const Bytes fresh = SaveWalker(park.Add(OBJECT_GUEST, {1, 1}));
+    std::vector<size_t> freshItems;
+    for (size_t at = 0; at < fresh.size();)
+    {
+        freshItems.push_back(at);
+        at += (fresh[at] == 2 || fresh[at] == 8 ? 2 : 5) + (fresh[at] <= 1 ? fresh[at + 1] : 0);
+    }
+    ASSERT_TRUE(LoadWalker(copy, fresh));
+    ASSERT_GT(freshItems.size(), 35u);
+    Bytes negative = fresh;
+    for (size_t item : {34u, 35u})
+    {
+        ASSERT_EQ(negative[freshItems[item] + 1], 0) << "no queue points";
+        std::fill_n(negative.begin() + std::ptrdiff_t(freshItems[item]) + 1, 4, uint8_t(0xFF));
+    }
+    EXPECT_FALSE(LoadWalker(copy, negative));
     // Every float before the scene part not finite: the walker's own 21 and its position, 3 more.
     int floats = 0;
     for (size_t item = 0; floats < 24; ++item)
