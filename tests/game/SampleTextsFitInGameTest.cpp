@@ -1,7 +1,8 @@
 // Every static text and every button label of the sample GUI scripts (the front end's pages and the park), in the
 // font the running game draws it with, fits its rectangle: a rectangle too low for two lines holds the text on one
-// line, a taller one every line of the text wrapped to its width. A text that runs past its rectangle is cut off on
-// the screen.
+// line, a taller one every line of the text wrapped to its width. So do the texts the park puts together from the
+// sample's parts: staff names, guests' thoughts about buildings, the status panel's guest count. A text that runs
+// past its rectangle is cut off on the screen.
 #include "engine/core/TextFormat.h"
 #include "engine/core/TextTable.h"
 #include "engine/render/Font.h"
@@ -155,6 +156,43 @@ TEST_F(SampleTextsFitInPark, EveryStaffNameFitsTheStaffPanel)
         }
     }
     EXPECT_GT(measured, 500);
+}
+
+// A guest's opinion of a building reads as the building's name (its type's name and a two-figure number) and the
+// opinion's text: every such thought, in the font the guest panel writes its thoughts with, fits a thought's row.
+TEST_F(SampleTextsFitInPark, EveryThoughtAboutABuildingFitsTheGuestPanel)
+{
+    GUIManager& gui = harness.GetGame().GetGUIManager();
+    const Variable* row = nullptr;
+    for (const auto& item : gui.GetItems())
+        if (item->GetType() == WT_VARIABLE && std::string(item->GetName()) == "GUEST_THOUGHT_0")
+            row = static_cast<const Variable*>(item.get());
+    ASSERT_NE(row, nullptr) << "no guest panel writes a thought";
+    const TextWriter* writer = gui.GetTextWriter(row->GetFont());
+    ASSERT_TRUE(writer && writer->GetFont());
+    const int32_t width = row->GetRect().right - row->GetRect().left;
+    ASSERT_NE(g_pWorldParams, nullptr);
+    const char* const opinions[] = {"CROWDING_LOOKS_BAD", "PRICE_IS_BAD",     "PRICE_WAS_BAD",
+                                    "PRICE_GOOD",         "WELFARE_GOOD",     "WELFARE_BAD",
+                                    "ACTIVITY_GOOD",      "ACTIVITY_AVERAGE", "ACTIVITY_BAD"};
+    int measured = 0;
+    for (uint32_t type = 0; type < g_pWorldParams->GetBuildingCount(); ++type)
+    {
+        const std::string key = std::string("FAN_") + g_pWorldParams->GetBuildingInfo(int32_t(type)).keyword;
+        ASSERT_GE(g_pTextTable->FindIndex(key.c_str()), 0) << key;
+        const platform::WString name = g_pTextTable->GetText(key.c_str()) + FormatTableText("BI_INSTANCE_ADDON", {99});
+        for (const char* opinion : opinions)
+            for (int n = 1; n <= 3; ++n)
+            {
+                const std::string id = std::string("GUEST_THOUGHT_") + opinion + "_" + std::to_string(n);
+                ASSERT_GE(g_pTextTable->FindIndex(id.c_str()), 0) << id;
+                const platform::WString thought = name + g_pTextTable->GetText(id.c_str());
+                ++measured;
+                const int32_t w = writer->GetTextWidth(thought.c_str());
+                EXPECT_LE(w, width) << "\"" << platform::WideToUtf8(thought.c_str()) << "\" is " << w << " wide";
+            }
+    }
+    EXPECT_GT(measured, 300);
 }
 
 // The park status panel's count of the guests in and of each sex: at the largest counts a park reaches it fits its
