@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -193,6 +194,33 @@ TEST_F(SampleTextsFitInPark, EveryThoughtAboutABuildingFitsTheGuestPanel)
             }
     }
     EXPECT_GT(measured, 300);
+}
+
+// The research panel names the item being researched, or that all are done, on one row: every item's name of the
+// sample's research list fits it in the panel's font.
+TEST_F(SampleTextsFitInPark, EveryResearchItemsNameFitsTheResearchPanel)
+{
+    GUIManager& gui = harness.GetGame().GetGUIManager();
+    const Variable* row = nullptr;
+    for (const auto& item : gui.GetItems())
+        if (item->GetType() == WT_VARIABLE && std::string(item->GetName()) == "RESEARCH_CURRENT")
+            row = static_cast<const Variable*>(item.get());
+    ASSERT_NE(row, nullptr) << "no research panel names the current item";
+    const TextWriter* writer = gui.GetTextWriter(row->GetFont());
+    ASSERT_TRUE(writer && writer->GetFont());
+    const int32_t width = row->GetRect().right - row->GetRect().left;
+    ASSERT_NE(g_pWorldParams, nullptr);
+    std::vector<std::string> ids{"RNP_COMPLETE"};
+    for (uint32_t i = 0; i < g_pWorldParams->GetResearchCount(); ++i)
+        ids.push_back(std::string("RNP_") + g_pWorldParams->GetResearchInfo(int32_t(i)).keyword);
+    ASSERT_GT(ids.size(), 2u);
+    for (const std::string& id : ids)
+    {
+        ASSERT_GE(g_pTextTable->FindIndex(id.c_str()), 0) << id;
+        const char16_t* name = g_pTextTable->GetText(id.c_str());
+        const int32_t w = writer->GetTextWidth(name);
+        EXPECT_LE(w, width) << "\"" << platform::WideToUtf8(name) << "\" is " << w << " wide";
+    }
 }
 
 // The park status panel's count of the guests in and of each sex: at the largest counts a park reaches it fits its
