@@ -1,6 +1,7 @@
 // The build panel in the running program, by the pointer: its pages of building types chosen by their headers, a
 // thumbnail chosen with its frame round it, the chosen type's name, cost, draw and description written beside and
-// below, the cost in red when the park cannot pay it, and Build placing the chosen type.
+// below (for every type, within their rows), the cost in red when the park cannot pay it, and Build placing the chosen
+// type.
 #include "engine/core/TextTable.h"
 #include "engine/render/TextWriter.h"
 #include "gui/Image.h"
@@ -125,6 +126,40 @@ TEST_F(BuildPanelPagesInGameTest, EachPageOffersItsTypesAndTheChosenTypesFigures
     EXPECT_EQ(Gui().GetSelection(0), chosen);
     EXPECT_FALSE(Gui().IsDialogOpen("BuildPanel"));
     ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
+// Every type of every page chosen in turn: its name, cost, draw, description and what it needs fit their rows.
+TEST_F(BuildPanelPagesInGameTest, EveryTypesFiguresFitThePanel)
+{
+    ASSERT_TRUE(ClickCommand("BuildList"));
+    Run(60);
+    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+    g_pWorld->SetPaused(true);
+    int chosen = 0;
+    // The pages' headers: food, rides, animals, park.
+    for (const int header : {72, 166, 259, kParkHeaderX})
+    {
+        Click(header, kHeaderY);
+        Run(2);
+        ImageList* page = nullptr;
+        for (const auto& item : Gui().GetItems())
+            if (item->GetType() == WT_IMAGELIST && item->IsActive() &&
+                static_cast<ImageList*>(item.get())->GetKind() <= kParkList)
+                page = static_cast<ImageList*>(item.get());
+        ASSERT_NE(page, nullptr) << "no page under the header at " << header;
+        ASSERT_EQ(page->GetThumbs().size(), page->GetEntries().size());
+        for (size_t i = 0; i < page->GetThumbs().size(); ++i)
+        {
+            const GuiRect thumb = page->GetThumbs()[i]->GetRect();
+            Click((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+            Run(2);
+            ASSERT_EQ(Gui().GetSelection(0), page->GetEntries()[i].item);
+            EXPECT_EQ(CutVariables(), "") << page->GetEntries()[i].name;
+            ++chosen;
+        }
+    }
+    EXPECT_GE(chosen, 10);
     EXPECT_TRUE(running);
 }
 
