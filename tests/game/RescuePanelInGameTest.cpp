@@ -87,6 +87,13 @@ TEST_F(RescuePanelInGameTest, TheCentresPanelOffersSendsATeamAndSellsTheCentre)
         EXPECT_GT(TeamRowWritten(frame, team, team == 0 ? 0 : 1, 10, 300), 20) << "team " << team + 1;
     EXPECT_EQ(Value(&rescue, "AR_RD_NOTBUSY_2"), Value(&rescue, "AR_RD_NOTBUSY_3"));
 
+    // Whatever rescue is offered, its title, what it is about and its fee fit their rows.
+    for (int offer = 0; offer < 24; ++offer)
+    {
+        rescue.OfferRescue();
+        Run(2);
+        EXPECT_EQ(CutVariables(), "") << "offer " << offer;
+    }
     // An offer: its place marked on the coast, its sign, its fee; the send button sends the team and charges the fee.
     rescue.OfferRescue();
     Run(3);
@@ -123,6 +130,7 @@ TEST_F(RescuePanelInGameTest, TheCentresPanelOffersSendsATeamAndSellsTheCentre)
     EXPECT_GT(TeamRowWritten(frame, 0, 1, 10, 250), 20) << "the team's mission is not written";
     EXPECT_GT(TeamRowWritten(frame, 0, 1, 330, 430), 10) << "the team's time is not written";
     EXPECT_FALSE(Value(&rescue, "AR_RD_ETA_1").empty());
+    EXPECT_EQ(CutVariables(), "");
 
     // Sell asks first, about the centre.
     ASSERT_TRUE(ClickCommand("SellRescueButton"));
