@@ -76,6 +76,13 @@ TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensIt
     Run(3);
     EXPECT_EQ(Gui().GetSelection(13), 14);
     EXPECT_EQ(Written("GAZ_ANIMAL"), TableText("GAZ_ANIMAL_14"));
+    // Every animal's page: its name, where it lives and what it eats fit their boxes.
+    for (int32_t animal = 0; animal < list->GetRowCount(); ++animal)
+    {
+        Gui().GetGazetteerList().SelectAnimal(animal);
+        Run(2);
+        EXPECT_EQ(CutVariables(), "") << "page " << animal;
+    }
     ASSERT_TRUE(ClickCommand("CloseAnimalGaz"));
     Run(5);
     EXPECT_FALSE(Gui().IsDialogOpen("Gazetteer"));
