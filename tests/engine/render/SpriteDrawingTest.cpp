@@ -145,6 +145,14 @@ TEST_F(SpriteDrawingTest, SpriteMeshParticlesAreLitFadedAndPulledTowardsTheEye)
     EXPECT_EQ(Lighting(), 0u);
     ASSERT_EQ(Draws().size(), 3u);
     EXPECT_EQ(Decode<TexturedVertex>(Draws()[1]).vertices[0].colour, 0x809FAFBFu);
+
+    // A particle at the eye itself stays there: there is no way towards it to pull along.
+    Dev()->ClearLog();
+    const SpriteParticle atEye[1] = {{0.0f, 0.0f, 0.0f, 2.0f, 0.0f, 0.0f, 0.0f, 0x00101010}};
+    gm.DrawSpriteMesh(atEye, 1, 60, platform::MatrixIdentity(), false);
+    ASSERT_EQ(Draws().size(), 1u);
+    EXPECT_EQ(std::vector<float>({LastWorld().m[3][0], LastWorld().m[3][1], LastWorld().m[3][2]}),
+              std::vector<float>({0.0f, 0.0f, 0.0f}));
 }
 
 // Sprite meshes of optimised models as the draw list holds them: particle records of one level with its
