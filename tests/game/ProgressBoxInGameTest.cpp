@@ -1,8 +1,10 @@
 // The progress box beside the radar in the running program, for a scenario of one, two and three objectives: a row
 // an objective, each written within the box, and an objective's box ticked once it is met, the others not.
+#include "engine/render/TextWriter.h"
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/Text.h"
+#include "platform/WideText.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 #include "world/World.h"
@@ -54,7 +56,16 @@ TEST_P(ProgressBoxInGameTest, ShowsARowAnObjectiveAndTicksTheMetOne)
             const GuiRect& r = child->GetRect();
             EXPECT_TRUE(r.left >= box.left && r.right <= box.right && r.top >= box.top && r.bottom <= box.bottom)
                 << "a row lies outside the progress box";
-            EXPECT_FALSE(static_cast<const Text*>(child)->GetText().empty()) << "a row has no text";
+            const auto& text = static_cast<const Text&>(*child);
+            EXPECT_FALSE(text.GetText().empty()) << "a row has no text";
+            // Its words fit the row, in the row's font.
+            const TextWriter* writer = Gui().GetTextWriter(text.GetFont());
+            ASSERT_TRUE(writer && writer->GetFont());
+            const gametest::TextLayout layout =
+                gametest::LayOutText(*writer, text.GetText().c_str(), r.right - r.left, r.bottom - r.top);
+            EXPECT_TRUE(layout.width <= r.right - r.left && layout.height <= r.bottom - r.top)
+                << "\"" << platform::WideToUtf8(text.GetText().c_str()) << "\" is " << layout.width << " x "
+                << layout.height << " in " << r.right - r.left << " x " << r.bottom - r.top;
             rows.push_back(r);
         }
     ASSERT_EQ(static_cast<int32_t>(rows.size()), c.objectives);
