@@ -41,6 +41,34 @@ std::string Overflow(const char16_t* s, int width, int height, const TextWriter&
                                 : "";
 }
 
+// Where the Variable widget of that name writes (the last of that name among the script's widgets, only the shown
+// ones when asked): the writer of its font and its width; a null writer when there is no such widget or font.
+struct TextRow
+{
+    const TextWriter* writer = nullptr;
+    int32_t width = 0;
+};
+TextRow RowOf(GUIManager& gui, const char* name, bool shownOnly = false)
+{
+    const Variable* found = nullptr;
+    for (const auto& item : gui.GetItems())
+        if (item->GetType() == WT_VARIABLE && (!shownOnly || item->IsActive()) && std::string(item->GetName()) == name)
+            found = static_cast<const Variable*>(item.get());
+    if (!found)
+        return {};
+    const TextWriter* writer = gui.GetTextWriter(found->GetFont());
+    return {writer && writer->GetFont() ? writer : nullptr, found->GetRect().right - found->GetRect().left};
+}
+
+// A failure's words when the text, on one line in the writer's font, is wider than `width`; empty when it fits.
+std::string TooWide(const TextWriter& writer, const char16_t* text, int32_t width)
+{
+    const int32_t w = writer.GetTextWidth(text);
+    return w <= width
+               ? ""
+               : "\"" + platform::WideToUtf8(text) + "\" is " + std::to_string(w) + " wide in " + std::to_string(width);
+}
+
 // The texts of the screen's script that do not fit, each with the dialog it belongs to; how many were measured.
 int CheckTexts(GUIManager& gui, const char* screen)
 {
@@ -151,8 +179,7 @@ TEST_F(SampleTextsFitInPark, EveryStaffNameFitsTheStaffPanel)
                 const char* first = kind.female ? names.femaleNames[f] : names.maleNames[f];
                 const platform::WString name = platform::WString(g_pTextTable->GetText(first)) + u" " + surname;
                 ++measured;
-                const int32_t w = writer->GetTextWidth(name.c_str());
-                EXPECT_LE(w, width) << "\"" << platform::WideToUtf8(name.c_str()) << "\" is " << w << " wide";
+                EXPECT_EQ(TooWide(*writer, name.c_str(), width), "");
             }
         }
     }
@@ -164,14 +191,8 @@ TEST_F(SampleTextsFitInPark, EveryStaffNameFitsTheStaffPanel)
 TEST_F(SampleTextsFitInPark, EveryThoughtAboutABuildingFitsTheGuestPanel)
 {
     GUIManager& gui = harness.GetGame().GetGUIManager();
-    const Variable* row = nullptr;
-    for (const auto& item : gui.GetItems())
-        if (item->GetType() == WT_VARIABLE && std::string(item->GetName()) == "GUEST_THOUGHT_0")
-            row = static_cast<const Variable*>(item.get());
-    ASSERT_NE(row, nullptr) << "no guest panel writes a thought";
-    const TextWriter* writer = gui.GetTextWriter(row->GetFont());
-    ASSERT_TRUE(writer && writer->GetFont());
-    const int32_t width = row->GetRect().right - row->GetRect().left;
+    const TextRow row = RowOf(gui, "GUEST_THOUGHT_0");
+    ASSERT_NE(row.writer, nullptr) << "no guest panel writes a thought";
     ASSERT_NE(g_pWorldParams, nullptr);
     const char* const opinions[] = {"CROWDING_LOOKS_BAD", "PRICE_IS_BAD",     "PRICE_WAS_BAD",
                                     "PRICE_GOOD",         "WELFARE_GOOD",     "WELFARE_BAD",
@@ -189,8 +210,7 @@ TEST_F(SampleTextsFitInPark, EveryThoughtAboutABuildingFitsTheGuestPanel)
                 ASSERT_GE(g_pTextTable->FindIndex(id.c_str()), 0) << id;
                 const platform::WString thought = name + g_pTextTable->GetText(id.c_str());
                 ++measured;
-                const int32_t w = writer->GetTextWidth(thought.c_str());
-                EXPECT_LE(w, width) << "\"" << platform::WideToUtf8(thought.c_str()) << "\" is " << w << " wide";
+                EXPECT_EQ(TooWide(*row.writer, thought.c_str(), row.width), "");
             }
     }
     EXPECT_GT(measured, 300);
@@ -201,14 +221,8 @@ TEST_F(SampleTextsFitInPark, EveryThoughtAboutABuildingFitsTheGuestPanel)
 TEST_F(SampleTextsFitInPark, EveryResearchItemsNameFitsTheResearchPanel)
 {
     GUIManager& gui = harness.GetGame().GetGUIManager();
-    const Variable* row = nullptr;
-    for (const auto& item : gui.GetItems())
-        if (item->GetType() == WT_VARIABLE && std::string(item->GetName()) == "RESEARCH_CURRENT")
-            row = static_cast<const Variable*>(item.get());
-    ASSERT_NE(row, nullptr) << "no research panel names the current item";
-    const TextWriter* writer = gui.GetTextWriter(row->GetFont());
-    ASSERT_TRUE(writer && writer->GetFont());
-    const int32_t width = row->GetRect().right - row->GetRect().left;
+    const TextRow row = RowOf(gui, "RESEARCH_CURRENT");
+    ASSERT_NE(row.writer, nullptr) << "no research panel names the current item";
     ASSERT_NE(g_pWorldParams, nullptr);
     std::vector<std::string> ids{"RNP_COMPLETE"};
     for (uint32_t i = 0; i < g_pWorldParams->GetResearchCount(); ++i)
@@ -217,9 +231,7 @@ TEST_F(SampleTextsFitInPark, EveryResearchItemsNameFitsTheResearchPanel)
     for (const std::string& id : ids)
     {
         ASSERT_GE(g_pTextTable->FindIndex(id.c_str()), 0) << id;
-        const char16_t* name = g_pTextTable->GetText(id.c_str());
-        const int32_t w = writer->GetTextWidth(name);
-        EXPECT_LE(w, width) << "\"" << platform::WideToUtf8(name) << "\" is " << w << " wide";
+        EXPECT_EQ(TooWide(*row.writer, g_pTextTable->GetText(id.c_str()), row.width), "");
     }
 }
 
@@ -230,16 +242,10 @@ TEST_F(SampleTextsFitInPark, TheStatusPanelsGuestCountFitsItsRowAndCountsOneGues
     GUIManager& gui = harness.GetGame().GetGUIManager();
     ASSERT_TRUE(gui.OpenDialog("IslandStatus", nullptr));
     harness.RunFrames(2);
-    const Widget* row = nullptr;
-    for (const auto& item : gui.GetItems())
-        if (item->GetType() == WT_VARIABLE && item->IsActive() && std::string(item->GetName()) == "GUEST_BREAKDOWN")
-            row = item.get();
-    ASSERT_NE(row, nullptr) << "the status panel does not count its guests";
-    const TextWriter* writer = gui.GetTextWriter(static_cast<const Variable*>(row)->GetFont());
-    ASSERT_TRUE(writer && writer->GetFont());
+    const TextRow row = RowOf(gui, "GUEST_BREAKDOWN", true);
+    ASSERT_NE(row.writer, nullptr) << "the status panel does not count its guests";
     const platform::WString widest = FormatTableText("IS_GUEST_COUNT", {9999, 9999, 9999});
-    EXPECT_LE(writer->GetTextWidth(widest.c_str()), row->GetRect().right - row->GetRect().left)
-        << "\"" << platform::WideToUtf8(widest.c_str()) << "\"";
+    EXPECT_EQ(TooWide(*row.writer, widest.c_str(), row.width), "");
     const std::string one = platform::WideToUtf8(FormatTableText("IS_GUEST_COUNT", {1, 1, 0}).c_str());
     EXPECT_EQ(one.find("1 guests"), std::string::npos) << one;
     EXPECT_NE(one.find('1'), std::string::npos) << one;
