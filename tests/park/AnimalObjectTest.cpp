@@ -626,6 +626,12 @@ TEST_F(Animals, SaveLoadAndSaveAgainTheSameRecordAndRefuseDamagedOnes)
     uint32_t highBits, nanBits;
     std::memcpy(&highBits, &high, 4);
     std::memcpy(&nanBits, &nan, 4);
+    // Every field of a record comes back and is saved again, the sleeping place (the int after the feeding place)
+    // too.
+    const savebytes::Bytes asleep = edited(age + 15, 2);
+    AnimalObject* sleeper = Adopt();
+    ASSERT_TRUE(savebytes::LoadFrom(asleep, [&](SerialStream& s) { return sleeper->Load(s); }));
+    EXPECT_EQ(bytes(sleeper), asleep);
     for (const savebytes::Bytes& bad :
          {edited(opinions + 4, highBits), edited(5, nanBits), edited(age, 3), edited(age + 5, 20), edited(age + 20, 8),
           savebytes::Bytes(saved.begin(), saved.begin() + 60)})
