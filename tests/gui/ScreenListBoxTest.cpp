@@ -1,10 +1,14 @@
 // Tests of the front-end list box: rows shown on taller displays, the selection, double-clicks and the scroll bar.
 #include "gui/ScreenListBox.h"
+#include "gui/Image.h"
 #include "gui/ScrollBar.h"
+#include "gui/Sprite.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace
 {
@@ -191,6 +195,10 @@ TEST_F(ScreenListBoxTest, CellsStandInTheListsRectangleRowByRow)
             EXPECT_EQ(r.bottom, expected[i].bottom) << i;
         }
     }
+    // A picture stands still on its first frame, whatever its sprite's animation.
+    const Sprite* picture = static_cast<const Image&>(*cells[2].widget).GetSprite();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(std::pair(picture->GetPlayMode(), picture->GetFrame()), std::pair(int32_t{Sprite::PLAY_MANUAL}, 0));
 }
 
 // Moves and repositions carry the list, its cells and its scroll bar together; the offsets sum the moves and a
