@@ -2,6 +2,7 @@
 // cleaner in the first scenario's park; once it is out at work a click on it opens its panel on its sand with its
 // name, the litter box untick takes sweeping from its jobs, and the dismiss button asks first, then dismisses it.
 #include "engine/render/GraphicsManager.h"
+#include "gui/GuiCommands.h"
 #include "park/CleanerObject.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
@@ -98,6 +99,51 @@ TEST_F(StaffPanelInGameTest, AClickedCleanersPanelShowsItTakesItsJobsAndDismisse
     const BaseObject* dismissed = g_pObjectManager->GetObject(cleanerId);
     EXPECT_TRUE(!dismissed || static_cast<const CleanerObject*>(dismissed)->IsSacked());
     g_pWorld->SetPaused(wasPaused);
+    EXPECT_TRUE(running);
+}
+
+} // namespace
+
+namespace
+{
+
+// Hiring past the limit of a kind (20 hired at once, the next by the page's button) says so in a message box, whose
+// words fit it whole; its close button closes it.
+TEST_F(StaffPanelInGameTest, HiringPastTheLimitSaysSoInAMessageThatFits)
+{
+    Click(39, 577);
+    Run(10);
+    ASSERT_TRUE(Gui().IsDialogOpen("ObjectBrowser"));
+    // The page's buttons (the page at 28, 120; each 60 wide from 0, 70 and 140, at 248 to 272 on it).
+    for (const int button : {0, 70, 140})
+    {
+        SCOPED_TRACE(button);
+        const GuiCommandHandler hire = ResolveGuiCommand(GetInGameCommands(), button == 0    ? "HireNewCleaner"
+                                                                              : button == 70 ? "HireNewMechanic"
+                                                                                             : "HireNewZookeeper");
+        ASSERT_NE(hire, nullptr);
+        for (int hired = 0; hired < 20; ++hired)
+            hire(0);
+        Run(2);
+        EXPECT_FALSE(Gui().IsDialogOpen("MessageBox"));
+        Click(28 + button + 30, 120 + 260);
+        Run(3);
+        ASSERT_TRUE(Gui().IsDialogOpen("MessageBox"));
+        EXPECT_EQ(CutVariables(), "");
+        gametest::GameHarness::Keep(harness.Screenshot(), "staff-limit-" + std::to_string(button));
+        // Its close button.
+        const Widget* box = Gui().FindItem(WT_DIALOG, "MessageBox");
+        ASSERT_NE(box, nullptr);
+        const Widget* close = nullptr;
+        for (const Widget* child : static_cast<const DialogItem*>(box)->GetChildren())
+            if (child->GetType() == WT_BUTTON)
+                close = child;
+        ASSERT_NE(close, nullptr);
+        const GuiRect r = close->GetRect();
+        Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        Run(3);
+        EXPECT_FALSE(Gui().IsDialogOpen("MessageBox"));
+    }
     EXPECT_TRUE(running);
 }
 
