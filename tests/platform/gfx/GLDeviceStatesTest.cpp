@@ -625,6 +625,11 @@ TEST_F(GLDeviceTest, LightsAndMaterialsKeepEveryPart)
     ClearTo(0xFF000000u);
     EXPECT_TRUE(ColourNear(drawLit(), 0xFF000000u, 0));
     EXPECT_TRUE(ColourNear(Pixel(32, 4), lit, 2));
+    // So it does when a light is given again after the world moved (the lights are placed under the view alone).
+    ASSERT_OK(m_device->SetLight(0, light));
+    ClearTo(0xFF000000u);
+    EXPECT_TRUE(ColourNear(drawLit(), 0xFF000000u, 0));
+    EXPECT_TRUE(ColourNear(Pixel(32, 4), lit, 2));
     ASSERT_OK(m_device->SetTransform(TransformType::World, MatrixIdentity()));
     // Normals twice as long light twice as much unless they are normalised: red and green saturate.
     for (LitVertex& vertex : quad)
