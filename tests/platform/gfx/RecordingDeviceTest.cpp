@@ -699,7 +699,7 @@ TEST(TextureUtilTest, RequirementsFitTheDeviceAndLevelsAreFiltered)
 }
 
 // A device that needs powers of two gets each side rounded up to the next one (a side that is one already, 1
-// included, stays); a device without that need keeps the sizes.
+// included, stays); a device without that need keeps the sizes. A side of 0 is the usual 256 on both.
 TEST(TextureUtilTest, SidesAreRoundedUpToPowersOfTwoOnlyWhenTheDeviceNeedsThem)
 {
     const struct
@@ -724,6 +724,11 @@ TEST(TextureUtilTest, SidesAreRoundedUpToPowersOfTwoOnlyWhenTheDeviceNeedsThem)
             EXPECT_EQ(std::pair(w, h), pow2 ? std::pair(c.pow2W, c.pow2H) : std::pair(c.w, c.h))
                 << c.w << " x " << c.h << (pow2 ? " on a device that needs powers of two" : "");
         }
+        // A side of 0 asks for the usual 256.
+        uint32_t w = 0, h = 0;
+        PixelFormat format = PixelFormat::A8R8G8B8;
+        ASSERT_OK(CheckTextureRequirements(*device, &w, &h, nullptr, 0, &format, Pool::Managed));
+        EXPECT_EQ(std::pair(w, h), std::pair(256u, 256u));
     }
 }
 
