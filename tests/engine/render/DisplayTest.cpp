@@ -131,6 +131,13 @@ TEST_F(DisplayTest, ASurfaceNamedLikeOneOfAnotherSizeGetsATextureOfItsOwnSize)
             for (uint32_t other : textures)
                 EXPECT_NE(texture, other) << i;
         textures.push_back(texture);
+        if (i == 0)
+        {
+            // The first of the name is known by the name itself.
+            const uint32_t named = g_TextureManager.Find("ExitConfirmBox");
+            EXPECT_EQ(named, texture);
+            g_TextureManager.Release(named);
+        }
         d.FreeSurface(s);
     }
 }
