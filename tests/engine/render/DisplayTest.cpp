@@ -118,8 +118,20 @@ TEST_F(DisplayTest, ASurfaceNamedLikeOneOfAnotherSizeGetsATextureOfItsOwnSize)
     for (size_t i = 0; i < std::size(cases); ++i)
     {
         const Case& c = cases[i];
+        // The references held on the texture known by the name, which a surface of another size looks at and
+        // leaves.
+        const auto heldOnNamed = [&]
+        {
+            const TextureSlot* named = textures.empty() ? nullptr : g_TextureManager.GetSlot(textures[0]);
+            return named ? named->m_uRefCount : 0u;
+        };
+        const uint32_t held = heldOnNamed();
         const int32_t s = d.CreateSurface(c.width, c.height, "ExitConfirmBox", true);
         ASSERT_GE(s, 0);
+        if (c.sameAs != 0)
+        {
+            EXPECT_EQ(heldOnNamed(), held) << i;
+        }
         const uint32_t texture = d.GetSurface(s)->m_uTexture;
         const TextureSlot* slot = g_TextureManager.GetSlot(texture);
         ASSERT_NE(slot, nullptr) << i;
