@@ -158,7 +158,7 @@ int32_t CleaningManager::FindUrgentClean(const platform::Vec3& /*position*/, int
                                          bool toilets)
 {
     auto chosen = m_Pending.end();
-    BaseObject* chosenObject = nullptr;
+    int32_t chosenType = JOB_NONE;
     for (auto it = m_Pending.begin(); it != m_Pending.end(); ++it)
     {
         if (it->fTimeCalled == 0.0f || !it->bUrgent)
@@ -166,15 +166,23 @@ int32_t CleaningManager::FindUrgentClean(const platform::Vec3& /*position*/, int
         BaseObject* object = FindObject(it->CleaningID);
         if (!object || IsBusy(object))
             continue;
+        // A call on anything else (a facility that is no toilet: the call button stands on every facility's
+        // panel) is no job a cleaner can do.
+        const int32_t kind = object->GetType() == OBJECT_LITTER    ? JOB_LITTER
+                             : object->GetType() == OBJECT_SCENERY ? JOB_BIN
+                             : IsToiletBuilding(object)            ? JOB_TOILET
+                                                                   : JOB_NONE;
+        if (kind == JOB_NONE)
+            continue;
         bool allowed;
         if (std::strcmp(object->GetName(), "Bin") == 0)
         {
             allowed = bins;
         }
-        else if (object->GetType() == OBJECT_BUILDING)
+        else if (kind == JOB_TOILET)
         {
-            const auto* building = dynamic_cast<const BuildingObject*>(object);
-            allowed = toilets && !(building && (building->IsUnderConstruction() || building->IsBeingDemolished()));
+            const auto* building = static_cast<const BuildingObject*>(object);
+            allowed = toilets && !building->IsUnderConstruction() && !building->IsBeingDemolished();
         }
         else
         {
@@ -183,23 +191,12 @@ int32_t CleaningManager::FindUrgentClean(const platform::Vec3& /*position*/, int
         if (allowed)
         {
             chosen = it;
-            chosenObject = object;
+            chosenType = kind;
         }
     }
     if (chosen == m_Pending.end())
         return -1;
-    switch (chosenObject->GetType())
-    {
-    case OBJECT_LITTER:
-        type = JOB_LITTER;
-        break;
-    case OBJECT_SCENERY:
-        type = JOB_BIN;
-        break;
-    default:
-        type = IsToiletBuilding(chosenObject) ? JOB_TOILET : JOB_NONE;
-        break;
-    }
+    type = chosenType;
     return Take(chosen, true);
 }
 

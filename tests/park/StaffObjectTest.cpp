@@ -297,6 +297,45 @@ TEST(CleanerJobs, EachFinderTakesOnlyTheJobsItsFlagsAllow)
     }
 }
 
+// The call-cleaner button stands on the panel of every facility (cash machines, staff rooms, information): an urgent
+// call on one that is no toilet is no job a cleaner can do, and must not shadow a toilet called before it.
+TEST(CleanerJobs, AnUrgentCallOnABuildingThatIsNoToiletGivesNoJobAndTheCleanerStillSaves)
+{
+    const struct
+    {
+        const char* what;
+        bool toiletCalledFirst;
+    } cases[] = {{"only the kiosk called", false}, {"a toilet called before the kiosk", true}};
+    for (const auto& c : cases)
+    {
+        StaffPark park;
+        BuildingObject* toilet = park.Small("RESTSMALL", 12);
+        BuildingObject* kiosk = park.Small("KIOSK", 14);
+        park.Frames(10, 0.1f);
+        if (c.toiletCalledFirst)
+            park.cleaning.RequestUrgentCleaning(toilet->GetID());
+        park.cleaning.RequestUrgentCleaning(kiosk->GetID());
+        CleanerObject* cleaner = park.Cleaner();
+        cleaner->CallScriptFunction(SF_FindUrgentClean);
+        if (c.toiletCalledFirst)
+        {
+            EXPECT_EQ(cleaner->GetDestObject(), toilet->GetID()) << c.what;
+            EXPECT_EQ(cleaner->GetUrgentType(), CleaningManager::JOB_TOILET) << c.what;
+        }
+        else
+        {
+            EXPECT_EQ(cleaner->GetDestObject(), kNoObjectID) << c.what;
+            EXPECT_FALSE(cleaner->IsUrgentClean()) << c.what;
+        }
+        // The kiosk's call is left waiting, taken by nobody.
+        EXPECT_EQ(park.cleaning.GetCleaningState(kiosk->GetID()), CleaningManager::CLEAN_REQUIRED) << c.what;
+        // The cleaner's record loads back.
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { cleaner->Dump(s); });
+        CleanerObject* other = park.Cleaner();
+        EXPECT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return other->Load(s); })) << c.what;
+    }
+}
+
 TEST(CleanerJobs, TheSeventhCleanOfADayReportsTheToiletBusyOnceOnTheNextFrame)
 {
     StaffPark park;
