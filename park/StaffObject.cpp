@@ -395,6 +395,11 @@ void StaffObject::Dismiss()
         world->m_fCostsToday += cost;
         world->m_fWagesCostToday += cost;
     }
+    // A dismissed worker leaves the park before its next frame, and each dismissal is news: it is told now, and the
+    // word of other staff then keeps the frames that follow from telling it again.
+    if (FeedbackManager* feedback = GetFeedbackManager())
+        feedback->ClearStaffMessages(OBJECT_SERVER);
+    StaffObject::CheckFeedback();
 }
 
 void StaffObject::PickUp()

@@ -7,6 +7,7 @@
 #include "park/BuildingObject.h"
 #include "park/CleanerObject.h"
 #include "park/CleaningManager.h"
+#include "park/FeedbackManager.h"
 #include "park/GuestObject.h"
 #include "park/MechanicObject.h"
 #include "park/ParkLayer.h"
@@ -234,6 +235,36 @@ TEST_F(StaffScene, ATiredCleanerRestsUntilItsEnergyIsBackAndGoesBackToWork)
     const bool back = RunUntil([&] { return cleaner->GetEnergy() >= 1.0f && cleaner->IsVisible(); }, 30 * 60 * 60);
     ASSERT_TRUE(back);
     EXPECT_GE(cleaner->GetState(), uint32_t{STATE_CLEANER_CHOOSE_TASK});
+}
+
+} // namespace
+
+namespace
+{
+
+// The player is told of every dismissal: a dismissed worker leaves the park before its next frame, and a second
+// dismissal, later, is news again.
+TEST_F(StaffScene, EveryDismissedWorkerIsReportedToThePlayerOnce)
+{
+    const auto sacked = [&]
+    {
+        size_t n = 0;
+        for (const auto* list : {&GetFeedbackManager()->GetQueue(), &GetFeedbackManager()->GetLog()})
+            for (const auto& message : *list)
+                n += message.textId == "FEEDBACK_STAFF_SACKED" ? 1 : 0;
+        return n;
+    };
+    for (size_t dismissed = 1; dismissed <= 2; ++dismissed)
+    {
+        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
+        auto* cleaner = static_cast<CleanerObject*>(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).back());
+        const uint32_t id = cleaner->GetID();
+        RunUntil([] { return false; }, 30);
+        cleaner->Dismiss();
+        ASSERT_TRUE(RunUntil([&] { return g_pObjectManager->GetObject(id) == nullptr; }, 30));
+        RunUntil([] { return false; }, 30);
+        EXPECT_EQ(sacked(), dismissed);
+    }
 }
 
 } // namespace
