@@ -410,7 +410,9 @@ void StaffObject::PickUp()
 
 void StaffObject::DropAt(const platform::Vec3& position)
 {
-    m_WorldXYZ = position;
+    // Put there as any walker is put somewhere: listed in the cell it now stands on (and no longer in the one it
+    // was picked up from), the walk going on from there.
+    SetWorldPosition(position);
     SetVisible(true);
 }
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -484,6 +485,34 @@ TEST(StaffPickUp, PickedUpTheWorkerGivesItsJobBackAndIsDroppedWhereThePlayerSays
     EXPECT_TRUE(cleaner->IsVisible());
     EXPECT_EQ(cleaner->GetWorldPosition().x, 100.0f);
     EXPECT_EQ(cleaner->GetState(), uint32_t{STATE_CLEANER_CHOOSE_TASK});
+}
+
+// A worker dropped elsewhere stands in the cell it was dropped on and in no other: a cell that still listed it would
+// keep its address after it is gone.
+TEST(StaffPickUp, ADroppedWorkerIsListedInTheCellItWasDroppedOnOnly)
+{
+    StaffPark park;
+    CleanerObject* cleaner = park.Cleaner(40.0f, 480.0f);
+    auto* mechanic = park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC", 40.0f, 480.0f);
+    const platform::Vec3 drop = {300.0f, 200.0f, 0.0f};
+    const GridPos from = WorldMap::WorldToGrid({40.0f, 480.0f, 0.0f});
+    const GridPos to = WorldMap::WorldToGrid(drop);
+    for (StaffObject* worker : {static_cast<StaffObject*>(cleaner), static_cast<StaffObject*>(mechanic)})
+    {
+        const auto listed = [&](const GridPos& cell)
+        {
+            const auto& objects = park.map->GetObjectsAt(cell);
+            return std::find(objects.begin(), objects.end(), worker) != objects.end();
+        };
+        ASSERT_TRUE(listed(from)) << worker->GetType();
+        worker->PickUp();
+        ASSERT_EQ(worker->GetState(), uint32_t{STATE_STAFF_BEING_PICKED}) << worker->GetType();
+        worker->DropAt(drop);
+        EXPECT_EQ(worker->GetWorldPosition().x, drop.x) << worker->GetType();
+        EXPECT_EQ(worker->GetWorldPosition().y, drop.y) << worker->GetType();
+        EXPECT_FALSE(listed(from)) << worker->GetType();
+        EXPECT_TRUE(listed(to)) << worker->GetType();
+    }
 }
 
 // ---------------------------------------------------------------- the server
