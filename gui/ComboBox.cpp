@@ -380,8 +380,9 @@ bool ComboBox::OnMouse(int32_t x, int32_t y, int32_t event)
         // Without a row height no row can be told: the press changes nothing.
         if (rh <= 0 || m_entries.empty())
             return false;
-        const int32_t row =
-            std::min((y - m_pPanel->GetRect().top) / rh + m_iFirst, static_cast<int32_t>(m_entries.size()) - 1);
+        // The panel's border below the last row shown counts as that row, never as the hidden entry after it.
+        const int32_t lastShown = std::min(m_iFirst + m_iShownRows, static_cast<int32_t>(m_entries.size())) - 1;
+        const int32_t row = std::min((y - m_pPanel->GetRect().top) / rh + m_iFirst, lastShown);
         if (row < 0 || m_entries[static_cast<size_t>(row)].value == kSeparator)
             return false;
         m_iSelected = row;

@@ -197,6 +197,33 @@ TEST_F(ComboBoxTest, TheStaffFilterFollowsItsSlot)
     EXPECT_EQ(box.GetEntries().size(), 4u);
 }
 
+TEST_F(ComboBoxTest, APressOnTheListsBottomBorderChoosesTheLastRowShown)
+{
+    ComboBox& box = *boxes[0];
+    struct Case
+    {
+        uint32_t first;
+        int32_t selected;
+        int32_t slot; // selection slot 1 afterwards
+    };
+    // Five of the 14 entries show; the panel's border lies below the fifth. Entries: HAPPY 1, BLADDER 5, -, PRICE 6,
+    // QUEUING 7, BEAUTY 8, CLEANLINESS 9, VARIETY 10, WELFARE 11, -, ...
+    const Case cases[] = {{0, 4, 7}, {4, 8, 11}};
+    for (const Case& c : cases)
+    {
+        Click(50, 18);
+        ASSERT_TRUE(box.IsOpen());
+        ASSERT_NE(box.GetScrollBar(), nullptr);
+        box.GetScrollBar()->SetFirst(c.first);
+        const int32_t border = box.GetPanel()->GetRect().bottom - 1;
+        ASSERT_GE(border, box.GetPanel()->GetRect().top + 5 * kRow) << "below the rows shown";
+        Click(50, border);
+        EXPECT_FALSE(box.IsOpen()) << c.first;
+        EXPECT_EQ(box.GetSelected(), c.selected) << c.first;
+        EXPECT_EQ(gui->GetSelection(1), c.slot) << c.first;
+    }
+}
+
 TEST_F(ComboBoxTest, RowsWithoutHeightTakeNoChoice)
 {
     // Without a font the rows have no height: a press in the list cannot tell a row.
