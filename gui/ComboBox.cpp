@@ -146,6 +146,12 @@ int32_t ComboBox::GetRowHeight() const
     return font ? 2 * static_cast<int32_t>(std::min<uint32_t>(font->GetHeight(), 1024)) : 0;
 }
 
+bool ComboBox::CoversPoint(int32_t x, int32_t y) const
+{
+    return m_bOpen && (Inside(m_rect, x, y) || (m_pPanel && Inside(m_pPanel->GetRect(), x, y)) ||
+                       (m_pScrollBar && Inside(m_pScrollBar->GetRect(), x, y)));
+}
+
 void ComboBox::AddEntry(const char* textId, int32_t value)
 {
     Entry entry;

@@ -72,6 +72,8 @@ public:
     const MainItem* GetPanel() const { return m_pPanel.get(); }
     const MainItem& GetTextArea() const { return *m_pTextArea; }
     const Button& GetDropButton() const { return *m_pButton; }
+    // Open, with the point on the box, its list or the list's scroll bar.
+    bool CoversPoint(int32_t x, int32_t y) const;
     // Twice the height of the box's font (0 without one).
     int32_t GetRowHeight() const;
 

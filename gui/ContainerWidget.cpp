@@ -1,6 +1,8 @@
 // ContainerWidget: the calls every container hands on to its children.
 #include "gui/ContainerWidget.h"
 
+#include "gui/ComboBox.h"
+
 ContainerWidget::ContainerWidget(int32_t left, int32_t top, int32_t right, int32_t bottom, bool ownPlace)
     : Widget(left, top, right, bottom), m_bOwnPlace(ownPlace)
 {
@@ -69,4 +71,24 @@ void ContainerWidget::SetChanged(bool changed)
 bool ContainerWidget::HasChanged() const
 {
     return m_bChanged || FirstChildTaking([](Widget* w) { return w->HasChanged(); });
+}
+
+bool ContainerWidget::MouseToChildren(int32_t x, int32_t y, int32_t event) const
+{
+    // Combo boxes are drawn last and in order, so the last open one is on top.
+    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
+    {
+        Widget* child = *it;
+        if (child->GetType() != WT_COMBOBOX || !static_cast<const ComboBox*>(child)->CoversPoint(x, y))
+            continue;
+        const bool taken = child->OnMouse(x, y, event);
+        ForEachChild(
+            [&](Widget* w)
+            {
+                if (w != child)
+                    w->OnMouse(x, y, ME_LEAVE);
+            });
+        return taken;
+    }
+    return FirstChildTaking([&](Widget* w) { return w->OnMouse(x, y, event); });
 }

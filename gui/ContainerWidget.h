@@ -54,10 +54,9 @@ protected:
             if (child->GetType() == WT_COMBOBOX)
                 fn(child);
     }
-    bool MouseToChildren(int32_t x, int32_t y, int32_t event) const
-    {
-        return FirstChildTaking([&](Widget* w) { return w->OnMouse(x, y, event); });
-    }
+    // The children in order until one takes the event. While an open combo box's list lies under the pointer it
+    // alone is asked (it is drawn over its neighbours), and the others see the pointer leave.
+    bool MouseToChildren(int32_t x, int32_t y, int32_t event) const;
     bool RightMouseToChildren(int32_t x, int32_t y, int32_t event) const
     {
         return FirstChildTaking([&](Widget* w) { return w->OnRightMouse(x, y, event); });

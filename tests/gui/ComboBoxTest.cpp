@@ -4,6 +4,7 @@
 #include "WidgetTestSupport.h"
 
 #include "gui/Button.h"
+#include "gui/CheckBox.h"
 #include "gui/ComboBox.h"
 #include "gui/ScrollBar.h"
 
@@ -222,6 +223,40 @@ TEST_F(ComboBoxTest, APressOnTheListsBottomBorderChoosesTheLastRowShown)
         EXPECT_EQ(box.GetSelected(), c.selected) << c.first;
         EXPECT_EQ(gui->GetSelection(1), c.slot) << c.first;
     }
+}
+
+TEST_F(ComboBoxTest, AnOpenListTakesThePressBeforeABoxItLiesOver)
+{
+    // The filter box comes first in the script; the materials list opens down over it.
+    Dialog("ComboBox(196, 140, 336, 157, VideoFilterType, 2, 4278190080, 0, 0, 0)\n"
+           "ComboBox(196, 100, 336, 117, MaterialQuality, 2, 4278190080, 0, 0, 0)\n");
+    auto found = widgettest::ItemsOf<ComboBox>(*gui, WT_COMBOBOX);
+    ASSERT_EQ(found.size(), 2u);
+    ComboBox& filter = *found[0];
+    ComboBox& materials = *found[1];
+    Click(250, 108);
+    ASSERT_TRUE(materials.IsOpen());
+    // The second row ("IGOPT_MAT_HIGH") over the filter box.
+    const int32_t y = RowY(materials, 1) + 4;
+    ASSERT_GE(y, filter.GetRect().top);
+    Click(250, y);
+    EXPECT_EQ(shell.options.m_iMaterialQuality, 2);
+    EXPECT_FALSE(materials.IsOpen());
+    EXPECT_FALSE(filter.IsOpen()) << "the press was the list's";
+}
+
+TEST_F(ComboBoxTest, APressOnASeparatorRowReachesNothingUnderTheList)
+{
+    // A check box after the guest filter in the script, under the list's separator row (y 59 to 74).
+    Dialog("ComboBox(10, 10, 160, 27, GuestFilter, 5, 4278190080, 0, 0, 0)\n"
+           "CheckBox(40, 59, 56, 75, 0, check, C)\n");
+    ComboBox& box = *widgettest::ItemsOf<ComboBox>(*gui, WT_COMBOBOX)[0];
+    Click(50, 18);
+    ASSERT_TRUE(box.IsOpen());
+    listener.set.clear();
+    Click(50, RowY(box, 2));
+    EXPECT_TRUE(box.IsOpen()) << "a separator chooses nothing";
+    EXPECT_TRUE(listener.set.empty()) << "the check box under the list was not pressed";
 }
 
 TEST_F(ComboBoxTest, RowsWithoutHeightTakeNoChoice)
