@@ -73,22 +73,33 @@ bool ContainerWidget::HasChanged() const
     return m_bChanged || FirstChildTaking([](Widget* w) { return w->HasChanged(); });
 }
 
-bool ContainerWidget::MouseToChildren(int32_t x, int32_t y, int32_t event) const
+Widget* ContainerWidget::OpenComboBoxAt(int32_t x, int32_t y) const
 {
     // Combo boxes are drawn last and in order, so the last open one is on top.
     for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
-    {
-        Widget* child = *it;
-        if (child->GetType() != WT_COMBOBOX || !static_cast<const ComboBox*>(child)->CoversPoint(x, y))
-            continue;
-        const bool taken = child->OnMouse(x, y, event);
-        ForEachChild(
-            [&](Widget* w)
-            {
-                if (w != child)
-                    w->OnMouse(x, y, ME_LEAVE);
-            });
-        return taken;
-    }
-    return FirstChildTaking([&](Widget* w) { return w->OnMouse(x, y, event); });
+        if ((*it)->GetType() == WT_COMBOBOX && static_cast<const ComboBox*>(*it)->CoversPoint(x, y))
+            return *it;
+    return nullptr;
+}
+
+bool ContainerWidget::MouseToChildren(int32_t x, int32_t y, int32_t event) const
+{
+    Widget* open = OpenComboBoxAt(x, y);
+    if (!open)
+        return FirstChildTaking([&](Widget* w) { return w->OnMouse(x, y, event); });
+    // The others first: the box's choice may act on the whole dialog.
+    ForEachChild(
+        [&](Widget* w)
+        {
+            if (w != open)
+                w->OnMouse(x, y, ME_LEAVE);
+        });
+    return open->OnMouse(x, y, event);
+}
+
+bool ContainerWidget::WheelToChildren(int32_t x, int32_t y, int32_t delta) const
+{
+    if (Widget* open = OpenComboBoxAt(x, y))
+        return open->OnMouseWheel(x, y, delta);
+    return FirstChildTaking([&](Widget* w) { return w->OnMouseWheel(x, y, delta); });
 }

@@ -61,14 +61,15 @@ protected:
     {
         return FirstChildTaking([&](Widget* w) { return w->OnRightMouse(x, y, event); });
     }
-    bool WheelToChildren(int32_t x, int32_t y, int32_t delta) const
-    {
-        return FirstChildTaking([&](Widget* w) { return w->OnMouseWheel(x, y, delta); });
-    }
+    // The children in order until one takes the wheel; over an open combo box's list, that box alone.
+    bool WheelToChildren(int32_t x, int32_t y, int32_t delta) const;
     void SelectTabInChildren(int32_t tab) const
     {
         ForEachChild([tab](Widget* w) { w->SelectTab(tab); });
     }
+
+    // The open combo box whose list lies under the point, the topmost when several do; null when none.
+    Widget* OpenComboBoxAt(int32_t x, int32_t y) const;
 
     std::vector<Widget*> m_children;
 

@@ -245,6 +245,23 @@ TEST_F(ComboBoxTest, AnOpenListTakesThePressBeforeABoxItLiesOver)
     EXPECT_FALSE(filter.IsOpen()) << "the press was the list's";
 }
 
+TEST_F(ComboBoxTest, TheWheelOverAnOpenListLeavesTheBoxUnderItAlone)
+{
+    Dialog("ComboBox(196, 140, 336, 157, VideoFilterType, 2, 4278190080, 0, 0, 0)\n"
+           "ComboBox(196, 100, 336, 117, MaterialQuality, 2, 4278190080, 0, 0, 0)\n");
+    ComboBox& materials = *widgettest::ItemsOf<ComboBox>(*gui, WT_COMBOBOX)[1];
+    const int32_t filterType = shell.options.m_iFilterType;
+    Click(250, 108);
+    ASSERT_TRUE(materials.IsOpen());
+    const int32_t applied = shell.videoApplied;
+    // Over the list's second row, which lies on the filter box's text area.
+    for (int32_t delta : {-1, 1, -1})
+        Step(250, RowY(materials, 1) + 4, ME_NONE, delta);
+    EXPECT_EQ(shell.options.m_iFilterType, filterType);
+    EXPECT_EQ(shell.videoApplied, applied);
+    EXPECT_TRUE(materials.IsOpen());
+}
+
 TEST_F(ComboBoxTest, APressOnASeparatorRowReachesNothingUnderTheList)
 {
     // A check box after the guest filter in the script, under the list's separator row (y 59 to 74).
