@@ -563,6 +563,9 @@ bool RescueManager::Load(SerialStream& stream)
         return refuse("the offered mission is beyond the rescue table");
     if (numAccepted > numOffered)
         return refuse("more rescues accepted than offered");
+    // A time that is no number never comes: the offer would never be made, a team never come home.
+    if (!std::isfinite(next))
+        return refuse("the next offer's time is no number");
     Team loaded[kMaxTeams];
     for (int32_t n = 0; n < teams; ++n)
     {
@@ -579,6 +582,10 @@ bool RescueManager::Load(SerialStream& stream)
             return refuse("a team in a state no team takes");
         if (team.TeamState != TEAM_FREE && !Mission(team.CurrentRescueID))
             return refuse("a busy team's mission is beyond the rescue table");
+        for (float time : {team.NextTime, team.RescueStartTime, team.ArriveSiteTime, team.LeaveSiteTime,
+                           team.ArriveHomeTime, team.RescueOverTime})
+            if (!std::isfinite(time))
+                return refuse("a team's time plan holds a time that is no number");
     }
     for (int32_t n = 0; n < teams; ++n)
         for (ReportLine& line : loaded[n].report)
@@ -586,6 +593,8 @@ bool RescueManager::Load(SerialStream& stream)
             stream.ReadBool(&line.bLineSet);
             stream.ReadFloat(&line.time);
             stream.ReadWideString(line.text, kLineCapacity);
+            if (stream.Good() && !std::isfinite(line.time))
+                return refuse("a report line's time is no number");
         }
     if (!stream.Good())
         return refuse("the record is cut short");

@@ -85,7 +85,8 @@ public:
 
     void Dump(SerialStream& stream) const override;
     // False, with a report and the manager as it was, when the record is cut short or does not hold together (a
-    // team count outside 1 to 3, a mission index beyond the rescue table, a team state unknown).
+    // team count outside 1 to 3, a mission index beyond the rescue table, a team state unknown, a time that is
+    // no number).
     bool Load(SerialStream& stream) override;
 
 private:

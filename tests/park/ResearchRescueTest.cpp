@@ -24,6 +24,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -488,7 +489,13 @@ TEST_F(ResearchRescuePark, ARescueRecordThatDoesNotHoldTogetherIsRefused)
         uint32_t mission;
         uint32_t state;
         bool cut;
+        // The next offer's time, a busy team's arrival on site and its last report line's time.
+        float next = 100.0f;
+        float arrival = 0.0f;
+        float lineTime = 0.0f;
     };
+    const float nan = std::nanf("");
+    const float inf = std::numeric_limits<float>::infinity();
     const Case cases[] = {
         {"no team", 0, 0, false, 0, 0, false},
         {"four teams", 4, 0, false, 0, 0, false},
@@ -496,6 +503,11 @@ TEST_F(ResearchRescuePark, ARescueRecordThatDoesNotHoldTogetherIsRefused)
         {"a busy team's mission beyond the table", 1, 0, false, 9, 1, false},
         {"a team state no team takes", 1, 0, false, 0, 8, false},
         {"a record cut short", 1, 0, false, 0, 0, true},
+        {"a next offer at no time", 1, 0, false, 0, 0, false, nan},
+        {"a next offer at no end of time", 1, 0, false, 0, 0, false, -inf},
+        {"a team due at no time", 1, 0, false, 0, 1, false, 100.0f, nan},
+        {"a team due at no end of time", 1, 0, false, 0, 1, false, 100.0f, inf},
+        {"a report line at no time", 1, 0, false, 0, 1, false, 100.0f, 10.0f, nan},
     };
     rescue->AddTeam();
     const Bytes before = Saved([&](SerialStream& s) { rescue->Dump(s); });
@@ -507,20 +519,21 @@ TEST_F(ResearchRescuePark, ARescueRecordThatDoesNotHoldTogetherIsRefused)
         Tagged(record, 11, c.teams);
         Tagged(record, 11, c.offered);
         Put(record, {2, uint8_t(c.isOffered)});
-        F32(record, 100.0f);
+        F32(record, c.next);
         Tagged(record, 5, 1);
         Tagged(record, 5, 0);
         for (uint32_t t = 0; t < c.teams; ++t)
         {
             Tagged(record, 11, c.mission);
             Tagged(record, 5, c.state);
-            for (int i = 0; i < 6; ++i)
-                F32(record, 0.0f);
+            // NextTime, RescueStartTime, ArriveSiteTime, LeaveSiteTime, ArriveHomeTime, RescueOverTime.
+            for (float time : {c.arrival, 0.0f, c.arrival, 20.0f, 30.0f, 40.0f})
+                F32(record, time);
         }
         for (uint32_t t = 0; t < c.teams * 4; ++t)
         {
-            Put(record, {2, 0});
-            F32(record, 0.0f);
+            Put(record, {2, 1});
+            F32(record, t % 4 == 3 ? c.lineTime : 0.0f);
             Put(record, {7, 0, 0, 0, 0});
         }
         if (c.cut)
