@@ -302,6 +302,11 @@ bool ResearchManager::Load(SerialStream& stream)
         return refuse("the history lists more items than were researched");
     if (!std::isfinite(amount) || !std::isfinite(slider) || !std::isfinite(budget))
         return refuse("an amount that is no number");
+    // The slider runs from 0 to 1 and gives a budget of up to the most a day; money spent is never below nothing.
+    if (slider < 0.0f || slider > 1.0f || budget < 0.0f || budget > kMaxBudgetPerDay)
+        return refuse("a budget outside what the slider gives");
+    if (amount < 0.0f)
+        return refuse("less than nothing spent on the current item");
     std::vector<HistoryEntry> history;
     for (int32_t i = 0; i < count && stream.Good(); ++i)
     {

@@ -57,7 +57,8 @@ public:
 
     void Dump(SerialStream& stream) const override;
     // False, with a report and the manager as it was, when the record is cut short or does not hold together (an
-    // index beyond the research table, a history longer than the table or naming items not yet researched).
+    // index beyond the research table, a history longer than the table or naming items not yet researched, a budget
+    // outside what the slider gives, less than nothing spent).
     bool Load(SerialStream& stream) override;
     // The staff factors research raises: 0 the rest in a staff room, 1 cleaners, 2 mechanics, 3 zookeepers (the
     // energy a job costs is scaled by its kind's factor); 1 outside that range.

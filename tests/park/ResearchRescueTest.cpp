@@ -265,6 +265,9 @@ TEST_F(ResearchRescuePark, AResearchRecordThatDoesNotHoldTogetherIsRefused)
         int32_t historyCount;
         int32_t historyItem;
         bool cut;
+        float budget = 62.5f;
+        float amount = 10.0f;
+        float slider = 0.25f;
     };
     const Case cases[] = {
         {"an index beyond the table", 7, 0, 0, false},
@@ -273,17 +276,21 @@ TEST_F(ResearchRescuePark, AResearchRecordThatDoesNotHoldTogetherIsRefused)
         {"a negative history count", 1, -1, 0, false},
         {"a history naming an item not yet done", 2, 1, 2, false},
         {"a record cut short", 2, 1, 0, true},
+        // A budget below nothing would pay the player for research, and take the item further from done.
+        {"a budget below nothing", 1, 0, 0, false, -62.5f, 10.0f, -0.25f},
+        {"a budget beyond the most a day", 1, 0, 0, false, 1000.0f, 10.0f, 4.0f},
+        {"less than nothing spent", 1, 0, 0, false, 62.5f, -1.0e30f},
     };
     CompleteOne();
     const Bytes before = Saved([&](SerialStream& s) { research->Dump(s); });
     for (const Case& c : cases)
     {
         Bytes record;
-        F32(record, 62.5f);
+        F32(record, c.budget);
         Tagged(record, 5, static_cast<uint32_t>(c.current));
-        F32(record, 10.0f);
+        F32(record, c.amount);
         Put(record, {2, 1});
-        F32(record, 0.25f);
+        F32(record, c.slider);
         Tagged(record, 11, 0);
         Tagged(record, 5, static_cast<uint32_t>(c.historyCount));
         if (c.historyCount > 0)
