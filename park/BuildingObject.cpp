@@ -869,6 +869,27 @@ void BuildingObject::RemoveAnimal(uint32_t animal)
     for (const auto& path : m_AnimalPaths)
         path->RemoveAnimal(animal);
     RecomputeAnimalIntensity();
+    if (m_iNumAnimals == 0 && m_pInfo->bHasAnimals && !IsBeingDemolished())
+        CloseForNoAnimals();
+}
+
+void BuildingObject::CloseForNoAnimals()
+{
+    // Closed as a building without animals cannot open, though not by the player: the next animal opens it again.
+    if (IsOpen())
+    {
+        m_OpenStatus = kClosed;
+        if (m_pQueueManager)
+            m_pQueueManager->Clear();
+        SendToAllHumans(MT_BUILDING_CLOSING);
+        HideServers();
+    }
+    // An audience waiting for a show that no animal is left to give is sent off; a show under way plays to its end.
+    if (m_pScheduler && !m_pScheduler->IsShowRunning() && (m_pRide->IsRunning() || m_pRide->GetRiderCount() > 0))
+    {
+        m_pRide->EndRide();
+        m_fCurrentRideStartLevel = m_fRideStartLevel;
+    }
 }
 
 bool BuildingObject::IsEatPointInUse(int32_t point) const

@@ -316,6 +316,8 @@ private:
     void CloseForBadQueue();
     // Opens (and shows the servers) when the building can open.
     void ReopenIfPossible();
+    // The last animal is gone: closed until the next arrives, and an audience still waiting for its show sent off.
+    void CloseForNoAnimals();
     // Guests at which a ride starts at the level: trunc(capacity x level), held within 0 to the capacity (a ride
     // never holds more than its capacity, and it starts when full).
     uint32_t RideStartThreshold(float level) const;

@@ -254,3 +254,62 @@ TEST_F(AnimalSamplePark, AnimalsWhoseSaleValuesAddUpToNoNumberAreNotPaidForWithT
     EXPECT_EQ(tuple(Only("LAGOON"), world.m_fDemolishIncomeToday), tuple(nullptr, 0.75f * 3000.0f));
     EXPECT_NEAR(world.GetPlayer()->Cash - cash, 0.75f * 3000.0f, 0.05f);
 }
+
+// The arena's only dolphin is sold while an audience sits waiting for its show: too few for the show to start (it
+// starts at four, half the arena's capacity), waiting for it to begin, or watching it. A show under way plays to its
+// end; one not begun never will: the audience is sent off at once. Either way the arena, with nothing left to show,
+// takes nobody more until a new dolphin arrives, which opens it again.
+TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsForANewOne)
+{
+    const struct
+    {
+        int guests;
+        bool midShow;
+    } cases[] = {{2, false}, {4, false}, {4, true}};
+    for (const auto& [guests, midShow] : cases)
+    {
+        SCOPED_TRACE(std::to_string(guests) + (midShow ? " guests, sold during the show" : " guests, sold before it"));
+        World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+        ASSERT_TRUE(world.IsBuilt());
+        const auto frames = [&](float seconds)
+        {
+            for (int i = 0; i < static_cast<int>(seconds * 30.0f); ++i)
+                world.Update(1.0f / 30.0f);
+        };
+        BuildingObject* arena = Only("ARENA");
+        ASSERT_NE(arena, nullptr);
+        frames(1.0f);
+        ASSERT_EQ(tuple(arena->GetAnimalCount(), arena->IsOpen()), tuple(1, true));
+        std::vector<Spectator*> audience;
+        for (int i = 0; i < guests; ++i)
+        {
+            auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
+            guest->SetType(OBJECT_GUEST);
+            audience.push_back(guest);
+            guest->Answer(arena->GetID(), MT_REQUEST_COMMOD);
+        }
+        ASSERT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning()),
+                  tuple(static_cast<uint32_t>(guests), guests == 4));
+        ShowScheduler& show = *arena->GetScheduler();
+        for (int i = 0; i < 30 * 90 && midShow && !show.IsShowRunning(); ++i)
+            world.Update(1.0f / 30.0f);
+        ASSERT_EQ(show.IsShowRunning(), midShow);
+
+        auto* dolphin = dynamic_cast<AnimalObject*>(g_pObjectManager->GetObject(arena->GetAnimal(0)));
+        ASSERT_NE(dolphin, nullptr);
+        dolphin->Sell();
+        frames(60.0f);
+        int sentOff = 0;
+        for (Spectator* guest : audience)
+            sentOff += guest->sentOff ? 1 : 0;
+        EXPECT_EQ(tuple(sentOff, arena->GetRide()->IsRunning(), arena->GetCrowd()->GetFigureCount(),
+                        arena->GetAnimalCount(), arena->IsOpen()),
+                  tuple(guests, false, 0, 0, false));
+
+        // A new dolphin for the arena opens it again.
+        world.GetPlayer()->Cash = 1e6f;
+        arena->AdoptAnimal(0);
+        frames(2.0f);
+        EXPECT_EQ(tuple(arena->GetAnimalCount(), arena->IsOpen()), tuple(1, true));
+    }
+}
