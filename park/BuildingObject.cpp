@@ -465,6 +465,9 @@ void BuildingObject::UpdateWorking()
         CloseOwnDialogs();
     m_fProfitToday = m_fIncomeToday - m_fCostToday;
     CheckAnimalCare();
+    // Closed, the building takes nobody more: riders waiting for others to board start with those aboard.
+    if (!IsOpen() && m_pInfo->bServeAtOnce && !m_pRide->IsRunning() && m_pRide->GetRiderCount() > 0)
+        StartRide();
     m_pRide->Update();
     const float delta = g_pWorld ? g_pWorld->GetGameDeltaTime() : 0.0f;
     if (m_pCrowd)

@@ -321,6 +321,8 @@ private:
     // Guests at which a ride starts at the level: trunc(capacity x level), held within 0 to the capacity (a ride
     // never holds more than its capacity, and it starts when full).
     uint32_t RideStartThreshold(float level) const;
+    // The ride starts, and each animal is told its show time has come.
+    void StartRide();
     // Whether a message comes from where and when the building's lifecycle expects it; the others are ignored.
     bool IsExpectedStateChange(const MessageRecord& record) const;
     bool IsExpectedSender(const MessageRecord& record) const;

@@ -271,6 +271,16 @@ bool BuildingObject::Message(const MessageRecord& record)
 
 // ---------------------------------------------------------------- the guest's visit
 
+void BuildingObject::StartRide()
+{
+    m_pRide->StartRide();
+    for (uint32_t id : AnimalIds())
+    {
+        if (auto* animal = dynamic_cast<HomeAnimal*>(FindObject(id)))
+            animal->SetShowTime();
+    }
+}
+
 uint32_t BuildingObject::RideStartThreshold(float level) const
 {
     // The share is taken in single precision, as the level is: 10 x 0.7 makes 7.
@@ -399,14 +409,7 @@ void BuildingObject::BookSale(const MessageRecord& record)
         const uint32_t riders = m_pRide->GetRiderCount();
         const bool full = static_cast<int64_t>(riders) == m_pInfo->iGuestCapacity;
         if ((riders >= RideStartThreshold(m_fCurrentRideStartLevel) || full) && !IsBeingDemolished() && IsOpen())
-        {
-            m_pRide->StartRide();
-            for (uint32_t id : AnimalIds())
-            {
-                if (auto* animal = dynamic_cast<HomeAnimal*>(FindObject(id)))
-                    animal->SetShowTime();
-            }
-        }
+            StartRide();
     }
     else
     {

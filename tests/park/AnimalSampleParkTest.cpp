@@ -11,6 +11,7 @@
 #include "park/BuildingObject.h"
 #include "park/CrowdFiller.h"
 #include "park/ParkLayer.h"
+#include "park/QueueComponent.h"
 #include "park/RideComponent.h"
 #include "park/ShowScheduler.h"
 #include "platform/Random.h"
@@ -22,6 +23,7 @@
 #include "world/ModelObjects.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
+#include "world/PathTileSet.h"
 #include "world/Player.h"
 #include "world/StaticObject.h"
 #include "world/World.h"
@@ -311,5 +313,60 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
         arena->AdoptAnimal(0);
         frames(2.0f);
         EXPECT_EQ(tuple(arena->GetAnimalCount(), arena->IsOpen()), tuple(1, true));
+    }
+}
+
+// Two guests wait in the arena for others to start its show (at four, half its capacity) when the player closes it,
+// or the footpath its queue starts from is bulldozed: nobody more can come, so the show starts for the two there are,
+// and they are sent off after it.
+TEST_F(AnimalSamplePark, AnArenaClosedWhileItsAudienceWaitsForMoreGivesTheShowToThoseThere)
+{
+    for (const bool byPlayer : {true, false})
+    {
+        SCOPED_TRACE(byPlayer ? "closed by the player" : "its footpath bulldozed");
+        World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+        ASSERT_TRUE(world.IsBuilt());
+        BuildingObject* arena = Only("ARENA");
+        ASSERT_NE(arena, nullptr);
+        for (int i = 0; i < 30; ++i)
+            world.Update(1.0f / 30.0f);
+        ASSERT_TRUE(arena->IsOpen());
+        std::vector<Spectator*> audience;
+        for (int i = 0; i < 2; ++i)
+        {
+            auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
+            guest->SetType(OBJECT_GUEST);
+            audience.push_back(guest);
+            guest->Answer(arena->GetID(), MT_REQUEST_COMMOD);
+        }
+        ASSERT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning()), tuple(2u, false));
+        if (byPlayer)
+        {
+            arena->Close();
+        }
+        else
+        {
+            ASSERT_TRUE(arena->GetQueue()->IsValid());
+            const GridPos cell = arena->GetQueue()->GetStartCell();
+            ASSERT_TRUE(g_pPathTileSet->RemovePathTile(cell));
+            MessageRecord removed;
+            removed.dwSender = removed.dwReciever = kNoObjectID;
+            removed.dwType = MT_PATH_REMOVED;
+            removed.dwFlags = static_cast<uint32_t>(cell.x);
+            removed.dwData = static_cast<uint32_t>(cell.y);
+            world.SendToAllBuildings(removed);
+        }
+        ASSERT_FALSE(arena->IsOpen());
+        bool shown = false;
+        for (int i = 0; i < 30 * 120; ++i)
+        {
+            world.Update(1.0f / 30.0f);
+            shown = shown || arena->GetScheduler()->IsShowRunning();
+        }
+        int sentOff = 0;
+        for (Spectator* guest : audience)
+            sentOff += guest->sentOff ? 1 : 0;
+        EXPECT_EQ(tuple(shown, sentOff, arena->GetRide()->IsRunning(), arena->GetRide()->GetRiderCount()),
+                  tuple(true, 2, false, 0u));
     }
 }
