@@ -328,8 +328,9 @@ bool QueueComponent::Load(SerialStream& stream)
     {
         GetLogger()->Report(0, "QueueComponent::Load - a saved queue of %d guests is cut to %u", count,
                             count < 0 ? 0u : kMaxSavedGuests);
-        count = count < 0 ? 0 : static_cast<int32_t>(kMaxSavedGuests);
+        count = std::max(count, 0);
     }
+    // Every saved id is read, so that the record goes on in step after the queue; the first ones are kept.
     for (int32_t i = 0; i < count; ++i)
     {
         uint32_t guest = 0;
@@ -338,7 +339,8 @@ bool QueueComponent::Load(SerialStream& stream)
             GetLogger()->Report(0, "QueueComponent::Load - the saved queue is cut short");
             return false;
         }
-        m_QueueList.push_back(guest);
+        if (m_QueueList.size() < kMaxSavedGuests)
+            m_QueueList.push_back(guest);
     }
     return true;
 }

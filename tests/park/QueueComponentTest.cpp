@@ -271,6 +271,12 @@ TEST(QueueSave, WritesTheGuestsAndReadsThemBack)
     EXPECT_EQ(loadedFrom(Bytes()), tuple(false, size_t{0}, size_t{2}));
     EXPECT_EQ(loadedFrom(list(-7, {})), tuple(true, size_t{0}, size_t{3}));
     EXPECT_EQ(loadedFrom(list(5000, std::vector<uint32_t>(5000, 3))), tuple(true, size_t{4096}, size_t{4}));
+    // The ids beyond are read past, so that what the record holds after the queue is read as itself.
+    Bytes followed = list(5000, std::vector<uint32_t>(5000, 3));
+    Tagged(followed, BinarySerialStream::kTagInt, 77u);
+    int32_t after = 0;
+    EXPECT_TRUE(LoadFrom(followed, [&](SerialStream& s) { return loaded.Load(s) && s.ReadInt(&after); }));
+    EXPECT_EQ(tuple(after, loaded.GetGuests().size()), tuple(77, size_t{4096}));
 }
 
 } // namespace
