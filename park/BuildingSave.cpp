@@ -305,7 +305,11 @@ void BuildingObject::PostLoad()
     m_pRide->PostLoad();
     for (uint32_t table : TableIds())
         if (auto* object = dynamic_cast<TableObject*>(g_pObjectManager ? g_pObjectManager->GetObject(table) : nullptr))
+        {
             object->SetOwner(m_dwID);
+            // Guests eating at the table when the game was saved sit at it again.
+            object->ReattachSeatedGuests();
+        }
     for (const auto& path : m_AnimalPaths)
         path->PostLoad();
     if (m_pCrowd)

@@ -200,6 +200,23 @@ TEST(Table, ASavedTableSeatsItsGuestsAgainAndAMissingModelShowsThePlaceholder)
     EXPECT_EQ(loaded->GetScene(), nullptr);
     EXPECT_EQ(loaded->GetSeatHolder(), table);
 
+    // Loaded as a saved game is, the buildings' finishing step after a load seats the guest again: nobody calls
+    // the table.
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return c.park.objects->Load(s); }));
+    for (BaseObject* building : c.park.All(OBJECT_BUILDING))
+        building->PostLoad();
+    auto* again = dynamic_cast<TableObject*>(c.park.All(OBJECT_TABLE).at(1));
+    auto* sitter = dynamic_cast<GuestObject*>(c.park.objects->GetObject(guestId));
+    ASSERT_TRUE(again && sitter);
+    EXPECT_EQ(again->GetAttachment(0), sitter);
+    EXPECT_EQ(sitter->GetScene(), nullptr);
+    EXPECT_EQ(sitter->GetSeatHolder(), again);
+    // Done eating, the guest stands in the scene again.
+    c.park.Send(guestId, again->GetID(), MT_COMMOD_QUALITY);
+    EXPECT_EQ(sitter->GetScene(), c.park.world->GetScene());
+    EXPECT_EQ(again->GetAttachment(0), nullptr);
+    table = again;
+
     // A table whose model is missing (or named longer than a model name may be) still loads and shows the
     // placeholder; the game goes on.
     for (const char* model : {"no_such_table", "a_table_model_name_far_too_long"})
