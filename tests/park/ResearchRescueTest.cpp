@@ -277,8 +277,10 @@ TEST_F(ResearchRescuePark, AResearchRecordThatDoesNotHoldTogetherIsRefused)
         {"a history naming an item not yet done", 2, 1, 2, false},
         {"a record cut short", 2, 1, 0, true},
         // A budget below nothing would pay the player for research, and take the item further from done.
-        {"a budget below nothing", 1, 0, 0, false, -62.5f, 10.0f, -0.25f},
-        {"a budget beyond the most a day", 1, 0, 0, false, 1000.0f, 10.0f, 4.0f},
+        {"a slider below its start", 1, 0, 0, false, 62.5f, 10.0f, -0.25f},
+        {"a slider beyond its end", 1, 0, 0, false, 62.5f, 10.0f, 1.5f},
+        {"a budget below nothing", 1, 0, 0, false, -62.5f, 10.0f, 0.25f},
+        {"a budget beyond the most a day", 1, 0, 0, false, 1000.0f, 10.0f, 0.25f},
         {"less than nothing spent", 1, 0, 0, false, 62.5f, -1.0e30f},
     };
     CompleteOne();
