@@ -563,8 +563,16 @@ void MovingObject::Arrive()
 
 // ---------------------------------------------------------------- orders
 
+void MovingObject::EndWalkModes()
+{
+    m_bWalkInBuilding = false;
+    m_bWalkThruBuilding = false;
+    m_bWalkOnQueue = false;
+}
+
 bool MovingObject::StartPointOrder(const MessageRecord& record)
 {
+    EndWalkModes();
     m_vPosition = {m_WorldXYZ.x, m_WorldXYZ.y};
     m_eBehaviourState = BEHAVIOUR_SEEK;
     ReleaseFollower();
@@ -590,6 +598,7 @@ bool MovingObject::DestinationOnMap()
 
 bool MovingObject::StartObjectOrder(const MessageRecord& record, bool alwaysQueueFirst)
 {
+    EndWalkModes();
     m_vPosition = {m_WorldXYZ.x, m_WorldXYZ.y};
     m_eBehaviourState = BEHAVIOUR_SEEK;
     ReleaseFollower();
@@ -790,6 +799,7 @@ bool MovingObject::Message(const MessageRecord& record)
         return true;
     case MT_MOVE_DIRECT_2OBJECT:
     {
+        EndWalkModes();
         if (std::fabs(m_DestXYZ.x - m_WorldXYZ.x) < kAlreadyThere &&
             std::fabs(m_DestXYZ.y - m_WorldXYZ.y) < kAlreadyThere)
         {

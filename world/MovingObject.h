@@ -174,6 +174,9 @@ private:
     void PlaceSceneObject();
     void UpdateHeight(const platform::Vec2& before);
 
+    // A new order to a point or an object replaces the walk under way: the building's walk points, the walk
+    // through it or the queue's points are walked no further.
+    void EndWalkModes();
     // False (the walk stopped with MT_CANT_MOVE) when the destination lies off the map.
     bool DestinationOnMap();
     bool StartPointOrder(const MessageRecord& record);

@@ -681,6 +681,59 @@ TEST(BuildingWalks, EntryExitAndThroughPointsAreWalkedInOrderUntilTheBuildingGoe
     EXPECT_EQ(std::pair(w->Count(MT_MOVEIMHERE), w->Count(MT_CANT_MOVE)), std::pair(1, 1));
 }
 
+// A new order to a point or an object, given while the walker walks a building's entry, exit or through points or
+// a queue's points, replaces that walk: the walker goes where the new order sends it and says it is there, also
+// when the building is sold and gone meanwhile; it does not walk on through the building or along the queue.
+TEST(BuildingWalks, ANewOrderEndsTheBuildingOrQueueWalkUnderWay)
+{
+    enum Mode
+    {
+        IN,
+        EXIT,
+        THRU,
+        QUEUE
+    };
+    const uint32_t orders[] = {MT_MOVE2POINT,  MT_PAVEMENT2POINT,  MT_PATH_THROUGH_SCENERY, MT_MOVE_DIRECT_2POINT,
+                               MT_MOVE2OBJECT, MT_PAVEMENT2OBJECT, MT_MOVE_DIRECT_2OBJECT};
+    for (const Mode mode : {IN, EXIT, THRU, QUEUE})
+        for (const uint32_t order : orders)
+            for (const bool sold : {false, true})
+            {
+                SCOPED_TRACE(testing::Message() << "mode " << mode << ", order " << order << ", sold " << sold);
+                Walks park({"PPPPPPPP", "PPPPPPPP"});
+                Building* shop = park.AddBuilding({7, 0});
+                shop->in = shop->out = shop->thru = {Centre(4, 0), Centre(6, 1), Centre(7, 1)};
+                for (int32_t x = 6; x >= 3; --x)
+                    shop->queue.push_back(Centre(x, 0));
+                Walker* friendly = park.Add(OBJECT_MECHANIC, {1, 1});
+                Walker* w = park.Add(OBJECT_GUEST, {2, 0});
+                if (mode == QUEUE)
+                {
+                    park.Order(w, MT_MOVE_DIRECT_2OBJECT, 0, shop->GetID());
+                    park.Order(w, MT_MOVE_ALONG_QUEUE, 1, 0);
+                }
+                else
+                    park.Order(w, mode == THRU ? MT_MOVE_THRU_BUILDING : MT_MOVE_INSIDE_BUILDING, mode == EXIT,
+                               shop->GetID());
+                park.Frame();
+                ASSERT_TRUE(w->IsMoving());
+                w->heard.clear();
+                const bool toObject =
+                    order == MT_MOVE2OBJECT || order == MT_PAVEMENT2OBJECT || order == MT_MOVE_DIRECT_2OBJECT;
+                if (toObject)
+                    park.Order(w, order, 0, friendly->GetID());
+                else
+                    park.OrderTo(w, order, Centre(1, 1));
+                if (sold)
+                    park.objects->RemoveObject(shop->GetID());
+                for (int i = 0; i < 400 && w->Count(MT_MOVEIMHERE) + w->Count(MT_CANT_MOVE) == 0; ++i)
+                    park.Frame();
+                EXPECT_EQ(std::pair(w->Count(MT_MOVEIMHERE), w->Count(MT_CANT_MOVE)), std::pair(1, 0));
+                EXPECT_LT(w->Distance(Centre(1, 1)), 1.5f);
+                EXPECT_FALSE(w->IsWalkingInBuilding() || w->IsWalkingThruBuilding() || w->IsWalkingOnQueue());
+            }
+}
+
 TEST(QueueWalks, TheQueuesPointsAreWalkedBackToATargetOrOutToTheLastAndNeverLeft)
 {
     // A shop at the end of an 8-cell row with five queue points from x = 6 down to 2; a guest heading for it.
