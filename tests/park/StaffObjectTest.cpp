@@ -309,7 +309,10 @@ TEST(CleanerJobs, AnUrgentCallOnABuildingThatIsNoToiletGivesNoJobAndTheCleanerSt
     {
         const char* what;
         bool toiletCalledFirst;
-    } cases[] = {{"only the kiosk called", false}, {"a toilet called before the kiosk", true}};
+        bool cleansToilets;
+    } cases[] = {{"only the kiosk called", false, true},
+                 {"a toilet called before the kiosk", true, true},
+                 {"a toilet called for a cleaner who cleans no toilets", true, false}};
     for (const auto& c : cases)
     {
         StaffPark park;
@@ -320,8 +323,9 @@ TEST(CleanerJobs, AnUrgentCallOnABuildingThatIsNoToiletGivesNoJobAndTheCleanerSt
             park.cleaning.RequestUrgentCleaning(toilet->GetID());
         park.cleaning.RequestUrgentCleaning(kiosk->GetID());
         CleanerObject* cleaner = park.Cleaner();
+        cleaner->SetCleanFlags(c.cleansToilets, true, true);
         cleaner->CallScriptFunction(SF_FindUrgentClean);
-        if (c.toiletCalledFirst)
+        if (c.toiletCalledFirst && c.cleansToilets)
         {
             EXPECT_EQ(cleaner->GetDestObject(), toilet->GetID()) << c.what;
             EXPECT_EQ(cleaner->GetUrgentType(), CleaningManager::JOB_TOILET) << c.what;
