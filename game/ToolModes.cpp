@@ -222,6 +222,15 @@ void ParkToolMode::LeaveToSelect()
 
 // ---- drags
 
+void DragToolMode::Exit()
+{
+    if (!m_bDragging)
+        return;
+    m_bDragging = false;
+    m_Owner.SetRadarInputEnabled(true);
+    DragCancelled();
+}
+
 void DragToolMode::Update(float dt)
 {
     m_Owner.UpdateMessage(dt);
@@ -791,6 +800,7 @@ void SceneryBrushMode::Enter()
 
 void SceneryBrushMode::Exit()
 {
+    DragToolMode::Exit();
     RefundAll();
 }
 
@@ -902,6 +912,7 @@ void SceneryBrushMode::PreRender()
 
 void SceneryDozerMode::Exit()
 {
+    DragToolMode::Exit();
     m_Owner.SetButtonHeldByCommand("SceneryDozer", false);
 }
 

@@ -105,6 +105,8 @@ class DragToolMode : public ParkToolMode
 {
 public:
     using ParkToolMode::ParkToolMode;
+    // A drag still under way when the tool goes is dropped and the radar answers the pointer again.
+    void Exit() override;
     void OnMouse(int32_t x, int32_t y, int32_t first, int32_t second) override;
     void Update(float dt) override;
 

@@ -19,6 +19,7 @@
 #include "world/World.h"
 #include "world/WorldMap.h"
 
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -511,6 +512,60 @@ TEST_F(ToolModesInGameTest, TheQueueToolLaysAPieceOnlyBesideAQueueOpenTowardsIt)
     Press(false);
     EXPECT_EQ(g_pWorldMap->GetFlags(next) & CELL_QUEUE, 0u);
     EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 10000.0f);
+}
+
+} // namespace
+
+namespace
+{
+
+// A key that opens the build panel in the middle of a drag brings the select tool back: the drag is dropped,
+// whatever it had taken is given back, and the radar answers the pointer again.
+TEST_F(ToolModesInGameTest, AToolLeftInTheMiddleOfADragGivesTheRadarBackAndLaysNothing)
+{
+    constexpr int32_t kBlock = 8;
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    struct Tool
+    {
+        const char* what;
+        int32_t mode;
+        int32_t slot;
+        int32_t choice;
+    };
+    const Tool tools[] = {
+        {"footpath", 7, 5, SceneryIndex("FOOTPATH")},
+        {"bulldozer", 8, 5, SceneryIndex("FOOTPATH")},
+        {"plant brush", 10, 14, 2},
+    };
+    for (const Tool& tool : tools)
+    {
+        Gui().CloseAllDialogs();
+        Gui().SetSelection(tool.slot, tool.choice);
+        Gui().SetMode(tool.mode);
+        Settle();
+        ASSERT_EQ(Gui().GetMode(), tool.mode) << tool.what;
+        const float cash = g_pWorld->GetPlayer()->Cash;
+        const GridPos from{corner.x + 1, corner.y + 1}, to{corner.x + 3, corner.y + 3};
+        MoveToCell(from);
+        Press(true);
+        MoveToCell(to);
+        EXPECT_FALSE(Gui().IsRadarInputEnabled()) << tool.what << ": a drag is under way";
+        Key(XK_b);
+        Settle();
+        EXPECT_EQ(Gui().GetMode(), 4) << tool.what;
+        Press(false);
+        harness.RunFrames(3);
+        EXPECT_TRUE(Gui().IsRadarInputEnabled()) << tool.what;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash) << tool.what;
+        for (int32_t x = from.x; x <= to.x; ++x)
+            for (int32_t y = from.y; y <= to.y; ++y)
+            {
+                EXPECT_EQ(g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH, 0u) << tool.what << " " << x << "," << y;
+                EXPECT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty()) << tool.what << " " << x << "," << y;
+            }
+    }
 }
 
 } // namespace
