@@ -747,7 +747,17 @@ void SceneryPlaceMode::OnMouse(int32_t x, int32_t y, int32_t first, int32_t seco
     if (!m_pItem)
         return;
     if (m_bRail && g_pPathTileSet)
+    {
         g_pPathTileSet->GetPathEdges(m_Cursor, m_Sides);
+        // An edge that already has a rail takes no second one.
+        if (g_pWorldMap)
+            for (const BaseObject* object : g_pWorldMap->GetObjectsAt(m_Cursor))
+            {
+                const int32_t side = object->GetDirection();
+                if (object->GetType() == OBJECT_SCENERY && object->IsRailPiece() && side >= 0 && side < 4)
+                    m_Sides[side] = 0;
+            }
+    }
     const float cost = static_cast<float>(m_pItem->iCost2Build);
     if (first == 1 && second != 2 && !m_Owner.IsMouseOverGui(true) && FootprintOk(m_Cursor) && Cash() - cost >= 0.0f)
     {

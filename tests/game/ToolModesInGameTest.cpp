@@ -569,3 +569,59 @@ TEST_F(ToolModesInGameTest, AToolLeftInTheMiddleOfADragGivesTheRadarBackAndLaysN
 }
 
 } // namespace
+
+namespace
+{
+
+// A rail goes once round the open edges of a path cell: a second click on the same cell finds every edge railed and
+// neither builds nor charges; an edge left open by a rail removed is railed again.
+TEST_F(ToolModesInGameTest, ARailIsPlacedOnceOnEachOpenEdgeOfAPathCell)
+{
+    constexpr int32_t kBlock = 6;
+    constexpr float kFenceCost = 20.0f; // FENCE in src/data/script/mrvscenery.pis
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos cell{found->x + 2, found->y + 2};
+    // The middle of a row of three path cells: open on its two long sides.
+    for (int32_t dx = -1; dx <= 1; ++dx)
+        ASSERT_TRUE(g_pPathTileSet->PlacePathTile({cell.x + dx, cell.y}));
+    uint8_t open[4] = {};
+    g_pPathTileSet->GetPathEdges(cell, open);
+    const int32_t openEdges = open[0] + open[1] + open[2] + open[3];
+    ASSERT_EQ(openEdges, 2) << "the middle of a row of path is open on its two sides";
+    Gui().SetSelection(5, SceneryIndex("FENCE"));
+    Gui().SetMode(2);
+    Settle();
+    ASSERT_EQ(Gui().GetMode(), 2);
+    g_pWorld->GetPlayer()->Cash = 1000.0f;
+    const auto click = [&]
+    {
+        MoveToCell(cell);
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+        // The pointer leaves the cell, so that the next press is a fresh one.
+        MoveToCell({found->x, found->y});
+    };
+    click();
+    EXPECT_EQ(CountNamedAt(cell, "FENCE"), openEdges);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 1000.0f - kFenceCost);
+    click();
+    EXPECT_EQ(CountNamedAt(cell, "FENCE"), openEdges) << "every edge already has its rail";
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 1000.0f - kFenceCost);
+    // One rail taken away: the next click puts back that one alone.
+    BaseObject* one = nullptr;
+    for (BaseObject* o : g_pWorldMap->GetObjectsAt(cell))
+        if (std::string(o->GetName()) == "FENCE")
+            one = o;
+    ASSERT_NE(one, nullptr);
+    one->Demolish();
+    harness.RunFrames(3);
+    ASSERT_EQ(CountNamedAt(cell, "FENCE"), openEdges - 1);
+    const float before = g_pWorld->GetPlayer()->Cash;
+    click();
+    EXPECT_EQ(CountNamedAt(cell, "FENCE"), openEdges);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, before - kFenceCost);
+}
+
+} // namespace
