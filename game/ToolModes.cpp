@@ -950,15 +950,18 @@ bool SceneryDozerMode::Clear(const GridPos& cell, bool single)
 {
     const uint32_t flags = g_pWorldMap->GetFlags(cell);
     bool demolished = false;
-    // A copy: demolition takes the objects off the cell.
+    // A copy: demolition takes the objects off the cell. What stays is what the path under it answers to.
     const std::vector<BaseObject*> objects = g_pWorldMap->GetObjectsAt(cell);
+    std::vector<CellObject> staying;
     for (BaseObject* object : objects)
     {
-        if (object->GetType() != OBJECT_SCENERY)
-            continue;
         const auto* scenery = dynamic_cast<const Scenery*>(object);
-        if (!scenery || !scenery->GetInfo().bUserRemove || object->GetState() == STATE_OCCUPIED)
+        if (object->GetType() != OBJECT_SCENERY || !scenery || !scenery->GetInfo().bUserRemove ||
+            object->GetState() == STATE_OCCUPIED)
+        {
+            staying.push_back(FactsOf(*object));
             continue;
+        }
         const int32_t cost = scenery->GetInfo().iCost2Build;
         const bool rail = scenery->GetInfo().bRail;
         object->Demolish();
@@ -977,6 +980,9 @@ bool SceneryDozerMode::Clear(const GridPos& cell, bool single)
     }
     if (demolished && single)
         return true;
+    // The path goes only where what stays on the cell lets it (a bench in use keeps the path under it).
+    if (!DozerClearable(flags, staying))
+        return demolished;
     const uint32_t footpath = CELL_GRID_WALKABLE | CELL_WALKABLE | CELL_FOOTPATH;
     const auto removePath = [&](bool queue)
     {

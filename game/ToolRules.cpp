@@ -15,25 +15,28 @@
 namespace toolrules
 {
 
+CellObject FactsOf(const BaseObject& object)
+{
+    CellObject facts;
+    facts.kind = object.GetType();
+    facts.bin = std::strcmp(object.GetName(), "Bin") == 0;
+    facts.entrance = std::strcmp(object.GetName(), "ENTRANCE") == 0;
+    facts.occupied = object.GetState() == STATE_OCCUPIED;
+    facts.rail = object.IsRailPiece();
+    if (facts.kind == OBJECT_SCENERY)
+    {
+        const SceneryInfo& info = static_cast<const Scenery&>(object).GetInfo();
+        facts.dozerFlag = info.bUserRemove;
+        facts.cost = info.iCost2Build;
+    }
+    return facts;
+}
+
 void MapCellSource::Objects(const GridPos& pos, std::vector<CellObject>& out) const
 {
     out.clear();
-    for (BaseObject* object : m_Map.GetObjectsAt(pos))
-    {
-        CellObject facts;
-        facts.kind = object->GetType();
-        facts.bin = std::strcmp(object->GetName(), "Bin") == 0;
-        facts.entrance = std::strcmp(object->GetName(), "ENTRANCE") == 0;
-        facts.occupied = object->GetState() == STATE_OCCUPIED;
-        facts.rail = object->IsRailPiece();
-        if (facts.kind == OBJECT_SCENERY)
-        {
-            const SceneryInfo& info = static_cast<const Scenery*>(object)->GetInfo();
-            facts.dozerFlag = info.bUserRemove;
-            facts.cost = info.iCost2Build;
-        }
-        out.push_back(facts);
-    }
+    for (const BaseObject* object : m_Map.GetObjectsAt(pos))
+        out.push_back(FactsOf(*object));
 }
 
 GridPos BuildAnchor(const GridPos& cursor, int32_t width, int32_t height, int32_t rotation)

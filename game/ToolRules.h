@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+class BaseObject;
 struct MapGridInfo;
 
 namespace toolrules
@@ -38,6 +39,9 @@ struct CellObject
     bool rail = false;      // a rail piece
     int32_t cost = 0;       // the scenery's build cost
 };
+
+// What the tools see of a park object.
+CellObject FactsOf(const BaseObject& object);
 
 // The park as the tools see it.
 class CellSource

@@ -6,6 +6,7 @@
 #include "game/Game.h"
 #include "game/ToolModes.h"
 #include "gui/GUIManager.h"
+#include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldParamsRecords.h"
 #include "tests/game/GameHarness.h"
@@ -622,6 +623,71 @@ TEST_F(ToolModesInGameTest, ARailIsPlacedOnceOnEachOpenEdgeOfAPathCell)
     click();
     EXPECT_EQ(CountNamedAt(cell, "FENCE"), openEdges);
     EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, before - kFenceCost);
+}
+
+} // namespace
+
+namespace
+{
+
+// A bulldozer dragged over a railed path cell takes the rails and the path with them, unless a bench there is in use:
+// then the rails go, the bench and the path under it stay.
+TEST_F(ToolModesInGameTest, ADraggedBulldozerLeavesThePathUnderABenchInUse)
+{
+    constexpr int32_t kBlock = 8;
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    struct Case
+    {
+        const char* what;
+        bool bench;
+        bool benchInUse;
+        bool pathStays;
+    };
+    const Case cases[] = {
+        {"rails alone", false, false, false},
+        {"rails and a bench in use", true, true, true},
+    };
+    int32_t row = found->y + 1;
+    for (const Case& c : cases)
+    {
+        // A row of three path cells; the middle one railed on its two open sides, with a bench when asked.
+        const GridPos cell{found->x + 3, row};
+        row += 2;
+        for (int32_t dx = -1; dx <= 1; ++dx)
+            ASSERT_TRUE(g_pPathTileSet->PlacePathTile({cell.x + dx, cell.y})) << c.what;
+        g_pWorld->GetPlayer()->Cash = 10000.0f;
+        for (const char* item : {"BENCH", "FENCE"})
+        {
+            if (std::string(item) == "BENCH" && !c.bench)
+                continue;
+            Gui().SetSelection(5, SceneryIndex(item));
+            Gui().SetMode(2);
+            Settle();
+            MoveToCell(cell);
+            Press(true);
+            Press(false);
+            harness.RunFrames(3);
+            ASSERT_GE(CountNamedAt(cell, item), 1) << c.what << ": " << item;
+        }
+        if (c.benchInUse)
+            for (BaseObject* o : g_pWorldMap->GetObjectsAt(cell))
+                if (std::string(o->GetName()) == "BENCH")
+                    o->SetState(STATE_OCCUPIED);
+        // The bulldozer dragged from the cell along the row.
+        Gui().SetMode(8);
+        Settle();
+        MoveToCell(cell);
+        Press(true);
+        MoveToCell({cell.x + 1, cell.y});
+        Press(false);
+        harness.RunFrames(3);
+        EXPECT_EQ(CountNamedAt(cell, "FENCE"), 0) << c.what;
+        EXPECT_EQ(CountNamedAt(cell, "BENCH"), c.benchInUse ? 1 : 0) << c.what;
+        EXPECT_EQ((g_pWorldMap->GetFlags(cell) & CELL_FOOTPATH) != 0, c.pathStays) << c.what;
+        Gui().SetMode(4);
+        Settle();
+    }
 }
 
 } // namespace
