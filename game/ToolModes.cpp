@@ -795,7 +795,15 @@ SceneryBrushMode::~SceneryBrushMode()
 
 void SceneryBrushMode::Enter()
 {
-    const int32_t category = m_Owner.GetSelection(14);
+    TakeCategory(m_Owner.GetSelection(14));
+    m_bDragging = false;
+    m_Previews.clear();
+}
+
+void SceneryBrushMode::TakeCategory(int32_t category)
+{
+    m_iCategory = category;
+    m_Candidates.clear();
     if (g_pWorldParams)
         for (uint32_t i = 0; i < g_pWorldParams->GetSceneryCount() && m_Candidates.size() < kMaxCandidates; ++i)
         {
@@ -804,8 +812,14 @@ void SceneryBrushMode::Enter()
                 m_Candidates.push_back(&info);
         }
     m_fDensity = category == 4 ? 0.2f : 1.0f;
-    m_bDragging = false;
-    m_Previews.clear();
+}
+
+void SceneryBrushMode::Update(float dt)
+{
+    DragToolMode::Update(dt);
+    const int32_t category = m_Owner.GetSelection(14);
+    if (!m_bDragging && category != m_iCategory)
+        TakeCategory(category);
 }
 
 void SceneryBrushMode::Exit()

@@ -241,6 +241,8 @@ public:
     ~SceneryBrushMode() override;
     void Enter() override;
     void Exit() override;
+    // Another brush chosen while no drag is under way takes over.
+    void Update(float dt) override;
     void PreRender() override;
 
     size_t GetCandidateCount() const { return m_Candidates.size(); }
@@ -257,11 +259,13 @@ private:
         std::unique_ptr<SceneryPreview> preview;
         int32_t candidate = -1;
     };
+    void TakeCategory(int32_t category);
     bool Brushable(const GridPos& cell) const;
     void Regenerate();
     void Refund(const GridPos& cell, Entry& entry);
     void RefundAll();
 
+    int32_t m_iCategory = -1;
     std::vector<const SceneryInfo*> m_Candidates;
     float m_fDensity = 1.0f;
     std::map<std::pair<int32_t, int32_t>, Entry> m_Previews;

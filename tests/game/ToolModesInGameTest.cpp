@@ -691,3 +691,39 @@ TEST_F(ToolModesInGameTest, ADraggedBulldozerLeavesThePathUnderABenchInUse)
 }
 
 } // namespace
+
+namespace
+{
+
+// Another brush chosen while the brush is in hand takes over: the plant brush picked after the tree brush scatters
+// plants.
+TEST_F(ToolModesInGameTest, TheBrushChosenLastIsTheOneThatScatters)
+{
+    constexpr int32_t kBlock = 6;
+    constexpr int32_t kTrees = 4, kPlants = 2; // the categories of PALM and TULIPS
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    g_pWorld->GetPlayer()->Cash = 10000.0f;
+    // As a brush thumbnail does: the category chosen, then the brush tool asked for.
+    Gui().SetSelection(14, kTrees);
+    Gui().SetMode(10);
+    Settle();
+    ASSERT_EQ(Gui().GetMode(), 10);
+    Gui().SetSelection(14, kPlants);
+    Gui().SetMode(10);
+    Settle();
+    const GridPos from{found->x + 1, found->y + 1}, to{found->x + 3, found->y + 3};
+    MoveToCell(from);
+    Press(true);
+    MoveToCell(to);
+    Press(false);
+    harness.RunFrames(3);
+    for (int32_t x = from.x; x <= to.x; ++x)
+        for (int32_t y = from.y; y <= to.y; ++y)
+        {
+            EXPECT_EQ(CountNamedAt({x, y}, "TULIPS"), 1) << x << "," << y;
+            EXPECT_EQ(CountNamedAt({x, y}, "PALM"), 0) << x << "," << y;
+        }
+}
+
+} // namespace
