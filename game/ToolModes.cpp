@@ -70,10 +70,10 @@ Scene* ParkScene()
     return g_pWorld ? g_pWorld->GetScene() : nullptr;
 }
 
-void Join(SceneObject* object)
+bool Join(SceneObject* object)
 {
-    if (Scene* scene = ParkScene())
-        scene->AddObject(object);
+    Scene* scene = ParkScene();
+    return scene && scene->AddObject(object);
 }
 
 void Leave(SceneObject* object)
@@ -841,9 +841,14 @@ void SceneryBrushMode::Refund(const GridPos& cell, Entry& entry)
 {
     if (!entry.preview)
         return;
-    const SceneryInfo& item = *m_Candidates[static_cast<size_t>(entry.candidate)];
-    Charge(-static_cast<float>(item.iCost2Build), false);
-    FloatCost(cell, item.iCost2Build, kRefundColour, 8.0f, true);
+    // A preview out of the park's scene was paid for by a park that has gone (a game loaded in mid-drag): that
+    // money is not the present park's.
+    if (entry.preview->GetScene())
+    {
+        const SceneryInfo& item = *m_Candidates[static_cast<size_t>(entry.candidate)];
+        Charge(-static_cast<float>(item.iCost2Build), false);
+        FloatCost(cell, item.iCost2Build, kRefundColour, 8.0f, true);
+    }
     Leave(entry.preview.get());
     entry.preview.reset();
 }
@@ -892,7 +897,11 @@ void SceneryBrushMode::Regenerate()
         corner.y += half.y;
         entry.preview->SetPositionVec(WorldMap::WorldToScene(corner));
         entry.preview->SetRotation(platform::Rand() & 3);
-        Join(entry.preview.get());
+        if (!Join(entry.preview.get()))
+        {
+            entry.preview.reset();
+            continue;
+        }
         Charge(static_cast<float>(item.iCost2Build), false);
         FloatCost(cell, item.iCost2Build, kCostColour, 8.0f, false);
     }

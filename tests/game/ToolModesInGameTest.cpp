@@ -727,3 +727,44 @@ TEST_F(ToolModesInGameTest, TheBrushChosenLastIsTheOneThatScatters)
 }
 
 } // namespace
+
+namespace
+{
+
+// A saved park loaded while a brush drag is under way comes back with the money it was saved with: what the drag
+// took from the park left behind is not paid into the loaded one.
+TEST_F(ToolModesInGameTest, AParkLoadedInTheMiddleOfABrushDragKeepsItsSavedCash)
+{
+    constexpr int32_t kBlock = 6;
+    constexpr float kSavedCash = 10000.0f;
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    Game& game = harness.GetGame();
+    g_pWorld->GetPlayer()->Cash = kSavedCash;
+    game.ScanSaveGames();
+    const int32_t slot = game.FindFreeSlot();
+    ASSERT_TRUE(game.SaveToSlot(slot));
+    game.ScanSaveGames();
+    int32_t entry = -1;
+    for (int32_t i = 0; i < game.GetSaveGameCount(); ++i)
+        if (game.GetSaveGame(i)->m_iSlot == slot)
+            entry = i;
+    ASSERT_GE(entry, 0);
+
+    Gui().SetSelection(14, 2);
+    Gui().SetMode(10);
+    Settle();
+    MoveToCell({found->x + 1, found->y + 1});
+    Press(true);
+    MoveToCell({found->x + 3, found->y + 3});
+    ASSERT_LT(g_pWorld->GetPlayer()->Cash, kSavedCash) << "the drag has taken the plants' price";
+    // As the load dialog does: the saved park asked for, through the main menu.
+    game.RequestLoad(entry);
+    game.SelectScreen(Game::kMainMenuScreen);
+    harness.RunFrames(3);
+    ASSERT_NE(g_pWorld, nullptr);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, kSavedCash);
+    Press(false);
+}
+
+} // namespace
