@@ -13,8 +13,10 @@
 #include "gui/VariableWidgets.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 namespace browser
 {
@@ -96,7 +98,16 @@ constexpr Heading kHeadings[] = {
     {35, "OB_AF_CROWDING"},    {36, "OB_AF_CLEANLINESS"},
 };
 
-// A numeric key, larger first unless `ascending`.
+// Whether a key is no number; such keys stand after every number.
+template <typename K> bool NotANumber(K key)
+{
+    if constexpr (std::is_floating_point_v<K>)
+        return std::isnan(key);
+    else
+        return false;
+}
+
+// A numeric key, larger first unless `ascending`; keys that are no number come last, in pool order.
 template <typename Key> void SortBy(std::vector<const BrowserEntry*>& rows, Key key, bool ascending = false)
 {
     // Decorate, then sort the pairs: the key is read once per row.
@@ -105,10 +116,14 @@ template <typename Key> void SortBy(std::vector<const BrowserEntry*>& rows, Key 
     keyed.reserve(rows.size());
     for (const BrowserEntry* e : rows)
         keyed.emplace_back(key(*e), e);
-    if (ascending)
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    else
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return b.first < a.first; });
+    const auto before = [ascending](const auto& a, const auto& b)
+    {
+        const bool badA = NotANumber(a.first), badB = NotANumber(b.first);
+        if (badA || badB)
+            return !badA;
+        return ascending ? a.first < b.first : b.first < a.first;
+    };
+    std::stable_sort(keyed.begin(), keyed.end(), before);
     for (size_t i = 0; i < rows.size(); ++i)
         rows[i] = keyed[i].second;
 }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -263,6 +264,42 @@ INSTANTIATE_TEST_SUITE_P(Filters, AnimalRows,
                                            RowCase{"by name", 5, 32, {61, 60, 62}},
                                            RowCase{"by happiness", 5, 33, {61, 62, 60}},
                                            RowCase{"by food opinion", 5, 34, {60, 62, 61}}));
+
+// A key that is no number (a value gone bad) stands after every number, whichever way the order runs; the numbers
+// keep their order around it.
+TEST(NotANumberKeys, StandLastAndLeaveTheOthersInOrder)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case
+    {
+        const char* what;
+        int32_t source;
+        int32_t filter;
+        std::vector<float> keys; // in pool order, ids 1 upwards
+        std::vector<uint32_t> expected;
+    };
+    const Case cases[] = {
+        {"guests by cash, largest first", 0, 2, {10.0f, nan, 30.0f, 20.0f}, {3, 4, 1, 2}},
+        {"guests by happiness, a bad key first in the pool", 0, 1, {nan, 0.2f, 0.9f, 0.5f}, {3, 4, 2, 1}},
+        {"buildings by repair state, smallest first", 1, 13, {0.5f, nan, 0.9f, 0.1f}, {4, 1, 3, 2}},
+        {"buildings by income, two bad keys", 1, 14, {nan, 5.0f, nan, 7.0f}, {4, 2, 1, 3}},
+        {"animals by happiness", 5, 33, {0.3f, nan, 0.8f, 0.5f}, {3, 4, 1, 2}},
+    };
+    for (const Case& c : cases)
+    {
+        std::vector<BrowserEntry> entries(c.keys.size());
+        for (size_t i = 0; i < entries.size(); ++i)
+        {
+            BrowserEntry& e = entries[i];
+            e.id = static_cast<uint32_t>(i + 1);
+            e.kind = c.source == 0 ? 3 : c.source == 1 ? 2 : 9;
+            e.happiness = e.cash = e.repairState = e.incomeToday = c.keys[i];
+        }
+        std::vector<uint32_t> ids;
+        browser::SelectRows(c.source, c.filter, entries, ids);
+        EXPECT_EQ(ids, c.expected) << c.what;
+    }
+}
 
 TEST(FilterDisplay, CellsAndHeadings)
 {
