@@ -600,6 +600,16 @@ void TableColumn::SetRowCount(int32_t rows)
     m_iRowWidgets = rows;
 }
 
+void TableColumn::DropSteps(NumberAdjust& adjust, float dt)
+{
+    // The row's object went: a step pressed on it fires here, on nothing, and not later on the row's next object.
+    for (Button* step : {&adjust.GetIncrement(), &adjust.GetDecrement()})
+    {
+        step->Update(dt);
+        step->ClearClicked();
+    }
+}
+
 void TableColumn::UpdateRow(float dt, DialogListener* object, uint32_t id)
 {
     const size_t k = static_cast<size_t>(m_iRowCursor++);
@@ -608,7 +618,10 @@ void TableColumn::UpdateRow(float dt, DialogListener* object, uint32_t id)
     else if (m_iKind == CELL_ADJUST && k < m_adjusters.size())
     {
         if (!object)
+        {
+            DropSteps(*m_adjusters[k], dt);
             return;
+        }
         m_adjusters[k]->SetObject(object);
         m_adjusters[k]->Update(dt);
         m_adjusters[k]->SetObject(nullptr);

@@ -135,6 +135,8 @@ public:
     void TakeFilter();
 
 private:
+    // Spends the pending steps of an adjuster whose row object is gone.
+    static void DropSteps(NumberAdjust& adjust, float dt);
     // Fills the row at y in the highlight colour when it is the selected one.
     void Highlight(bool highlight, int32_t y);
 

@@ -1,6 +1,7 @@
 // Tests of the object browser: filters and stable sort orders, the table's refresh, selection and published slots,
 // the per-row adjusters, and rows whose object went away between refills.
 #include "gui/ObjectBrowser.h"
+#include "engine/core/GameClock.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiParser.h"
 #include "gui/GuiShell.h"
@@ -30,8 +31,10 @@ public:
         asked.push_back(keyword);
         text = u"1.5";
     }
+    void SetVariable(const char* keyword, const DialogValue&) override { written.push_back(keyword); }
     void ResetPanelState() override {}
     std::vector<std::string> asked;
+    std::vector<std::string> written;
 };
 
 // Panel data over a hand-made park.
@@ -585,6 +588,33 @@ TEST_F(TableTest, AGuestRemovedBetweenRefillsIsNeverRead)
     EXPECT_FALSE(data.objects[2]->asked.empty());
     table.Update(4.0f);
     EXPECT_EQ(table.GetRowIds(), std::vector<uint32_t>{2});
+    table.SetActive(false);
+}
+
+// A step pressed on the adjuster of a row whose guest has left is dropped: it does not land on the guest that takes
+// the row at the next refill.
+TEST_F(TableTest, AStepPressedOnARowWhoseObjectWentIsDropped)
+{
+    GameClock clock(0);
+    data.AddGuest(1);
+    data.AddGuest(2);
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, false);
+    // Decimal adjusters: the increment of row 0 spans x 67 to 75, y 0 to 10.
+    TableColumn column(0, 0, 100, 80, "NUMADJ_PRICE", 0xFF000000, 0, 0, false);
+    table.AddChild(&column);
+    table.SetActive(true);
+    data.objects.erase(1);
+    data.guests.erase(data.guests.begin());
+    table.OnMouse(70, 5, ME_NONE);
+    table.OnMouse(70, 5, ME_PRESSED);
+    clock.Update(200);
+    table.Update(0.2f);
+    clock.Update(400);
+    table.Update(4.0f);
+    ASSERT_EQ(table.GetRowIds(), std::vector<uint32_t>{2});
+    clock.Update(600);
+    table.Update(0.2f);
+    EXPECT_TRUE(data.objects[2]->written.empty());
     table.SetActive(false);
 }
 
