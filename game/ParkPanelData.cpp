@@ -423,7 +423,11 @@ bool ParkPanelData::GetSceneryRecord(int32_t index, SceneryRecord* out)
 
 bool ParkPanelData::CheckBuildRequirement(int32_t index)
 {
-    return g_pWorld && g_pWorld->CheckBuildRequirement(index);
+    if (!g_pWorld || !g_pWorldParams || !g_pWorld->CheckBuildRequirement(index))
+        return false;
+    // The World's check reads true for a type that needs nothing first too: such a type misses no building.
+    const char* tree = g_pWorldParams->GetBuildingInfo(index).szTree;
+    return tree[0] != '\0' && std::strcmp(tree, "NONE") != 0;
 }
 
 bool ParkPanelData::IsBuildTypeAtLimit(int32_t index)

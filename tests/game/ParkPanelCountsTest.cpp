@@ -5,6 +5,7 @@
 #include "engine/render/ModelManager.h"
 #include "game/ParkPanelData.h"
 #include "park/ParkLayer.h"
+#include "scripts/WorldParams.h"
 #include "tests/support/TestSupport.h"
 #include "world/BaseObject.h"
 #include "world/ObjectKinds.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,29 @@ TEST_F(ParkPanelCounts, RidesAmusementsAndTheAnimalPhotoOfTheSamplePark)
         EXPECT_EQ(data.GetAnimalPhotoFrame(animal), 1) << animal->GetName();
     EXPECT_EQ(data.GetAnimalPhotoFrame(g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING).at(0)), -1);
     EXPECT_EQ(data.GetAnimalPhotoFrame(nullptr), -1);
+}
+
+// The build panel greys a type whose requirement is missing; a type that needs no building first is never missing
+// one, so it is offered like any other.
+TEST_F(ParkPanelCounts, ATypeThatNeedsNothingFirstHasNoMissingRequirement)
+{
+    testsupport::RecordingReportSink reports;
+    World world(nullptr, nullptr, "data/Scenario/Scenario1/Scenario1.pis", false);
+    ASSERT_TRUE(world.IsBuilt());
+    const int32_t type = g_pWorldParams->FindBuilding("ICEKIOSK");
+    ASSERT_NE(type, WorldParams::kNotFound);
+    BuildingInfo& info = g_pWorldParams->GetBuildingInfo(type);
+    struct Case
+    {
+        const char* tree;
+        bool missing;
+    };
+    const Case cases[] = {{"NONE", false}, {"", false}, {"ENTRANCE", false}, {"NOSUCHBUILDING", true}};
+    for (const Case& c : cases)
+    {
+        std::snprintf(info.szTree, sizeof info.szTree, "%s", c.tree);
+        EXPECT_EQ(data.CheckBuildRequirement(type), c.missing) << c.tree;
+    }
 }
 
 } // namespace
