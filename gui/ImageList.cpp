@@ -376,6 +376,15 @@ bool ImageList::OnMouse(int32_t x, int32_t y, int32_t event)
     return true;
 }
 
+void ImageList::OnTabClicked()
+{
+    if (m_iSelected == -1)
+        m_iSelected = 0;
+    Select(m_iSelected);
+    ApplySelection();
+    SetDirty(); // the frame goes round the chosen thumbnail
+}
+
 void ImageList::DrawCached()
 {
     if (!m_bDirty)

@@ -50,6 +50,9 @@ public:
     // Placed at its home moved by (dx, dy), as its dialog lays it out; the thumbnails and labels go with it.
     void Reposition(int32_t dx, int32_t dy) override;
     bool OnMouse(int32_t x, int32_t y, int32_t event) override;
+    // The header of the page already shown was pressed again: its thumbnail (the first after a clearing) is chosen
+    // again, with its tool.
+    void OnTabClicked() override;
     void DrawCached() override;
     void Draw() override;
 

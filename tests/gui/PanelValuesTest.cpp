@@ -471,6 +471,46 @@ TEST_F(PanelValues, SceneryThumbnailsChooseTheirToolMode)
     EXPECT_EQ(gui.GetRequestedMode(), 9);
 }
 
+// Pressing the header of the page already shown chooses the page's thumbnail again: after the bulldozer cleared it,
+// the first thumbnail and its tool come back; a chosen thumbnail is chosen again, with its tool.
+TEST_F(PanelValues, PressingTheShownPagesHeaderChoosesItsThumbnailAgain)
+{
+    auto tree = [](const char* keyword)
+    {
+        SceneryRecord r;
+        r.category = 4;
+        r.keyword = keyword;
+        r.available = true;
+        return r;
+    };
+    data.scenery = {tree("palm"), tree("pine")};
+    ImageList trees(0, 0, 300, 200, 2, 2, "BUILD_TREES_SMALL", "NONE");
+    trees.SetActive(true);
+    struct Case
+    {
+        const char* what;
+        int32_t before; // the list's selection before the press
+        int32_t selected;
+        int32_t slot5;
+        int32_t mode;
+    };
+    const Case cases[] = {
+        {"cleared by the bulldozer", -1, 0, 0, 2},
+        {"the second tree", 1, 1, 1, 2},
+        {"the random entry", 2, 2, -1, 10},
+    };
+    for (const Case& c : cases)
+    {
+        trees.Select(c.before);
+        gui.SetSelection(5, 99);
+        gui.SetMode(8);
+        trees.OnTabClicked();
+        EXPECT_EQ(trees.GetSelected(), c.selected) << c.what;
+        EXPECT_EQ(gui.GetSelection(5), c.slot5) << c.what;
+        EXPECT_EQ(gui.GetRequestedMode(), c.mode) << c.what;
+    }
+}
+
 TEST_F(PanelValues, CategoryNamesAreExact)
 {
     EXPECT_EQ(ImageList::KindOfCategory("BUILD_ANIMAL_SMALL"), 0);
