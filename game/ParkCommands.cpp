@@ -399,9 +399,10 @@ void ShowAdoptAnimal(int32_t)
         Gui().OpenDialog("AdoptAnimal", building);
 }
 
-uint32_t AdoptionSlot()
+// The animal slot of the row chosen in the adoption list.
+uint32_t AdoptionSlot(const BuildingObject& building)
 {
-    const int32_t slot = Gui().GetSelection(11);
+    const int32_t slot = building.GetAdoptableSlot(Gui().GetSelection(11));
     return slot < 0 ? std::numeric_limits<uint32_t>::max() : static_cast<uint32_t>(slot);
 }
 
@@ -410,7 +411,7 @@ void ConfirmAdoptAnimal(int32_t)
     BuildingObject* building = DialogObject<BuildingObject>();
     if (!building)
         return;
-    if (building->CanAdoptAnimal(AdoptionSlot()))
+    if (building->CanAdoptAnimal(AdoptionSlot(*building)))
         Gui().OpenDialog("ConfirmAdoptAnimal", building, true);
     else
         Gui().OpenDialog("AdoptNoSpace", nullptr, true);
@@ -421,7 +422,7 @@ void AdoptAnimal(int32_t)
     BuildingObject* building = DialogObject<BuildingObject>();
     if (!building)
         return;
-    building->AdoptAnimal(AdoptionSlot());
+    building->AdoptAnimal(AdoptionSlot(*building));
     Gui().CloseDialog("ConfirmAdoptAnimal");
     Gui().RefreshOpenDialogs();
 }

@@ -161,18 +161,10 @@ int32_t ParkPanelData::GetVisitCount(DialogListener* listener)
 
 int32_t ParkPanelData::GetAvailableAnimalCount(DialogListener* listener)
 {
-    auto* building = dynamic_cast<BuildingObject*>(listener);
-    if (!building || !g_pWorldParams)
-        return 0;
-    const BuildingInfo& info = building->GetInfo();
+    const auto* building = dynamic_cast<BuildingObject*>(listener);
     int32_t count = 0;
-    for (int32_t i = 0; i < info.iAnimalSlotCount && i < BuildingInfo::kAnimalSlots; ++i)
-    {
-        const int32_t id = g_pWorldParams->GetAnimalID(info.szAnimal[i]);
-        if (id >= 0 && static_cast<uint32_t>(id) < g_pWorldParams->GetAnimalCount() &&
-            !g_pWorldParams->GetAnimalInfo(id).bNeedsUnlocking)
-            ++count;
-    }
+    while (building && building->GetAdoptableSlot(count) >= 0)
+        ++count;
     return count;
 }
 

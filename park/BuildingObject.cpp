@@ -699,6 +699,18 @@ bool BuildingObject::CanAdoptAnimal(uint32_t slot) const
     return held < type->iNumPaths;
 }
 
+int32_t BuildingObject::GetAdoptableSlot(int32_t row) const
+{
+    const int32_t slots = std::min(m_pInfo->iAnimalSlotCount, BuildingInfo::kAnimalSlots);
+    for (int32_t slot = 0; slot < slots && row >= 0; ++slot)
+    {
+        const AnimalInfo* type = SlotAnimal(static_cast<uint32_t>(slot));
+        if (type && !type->bNeedsUnlocking && row-- == 0)
+            return slot;
+    }
+    return -1;
+}
+
 void BuildingObject::AdoptAnimal(uint32_t slot)
 {
     const AnimalInfo* type = SlotAnimal(slot);

@@ -161,6 +161,9 @@ public:
     float GetAttraction() const;
     uint32_t GetAnimal(int32_t index) const;
     bool CanAdoptAnimal(uint32_t slot) const;
+    // The animal slot shown in row `row` of the adoption list, which leaves out the animals still to be unlocked;
+    // -1 when the list has no such row.
+    int32_t GetAdoptableSlot(int32_t row) const;
     float GetAnimalLoad() const;
     void AddLeaver(uint32_t guest);
     void RemoveLeaver(uint32_t guest);

@@ -95,6 +95,12 @@ const AnimalInfo* AnimalType(const BuildingInfo& info, long n)
     return id == WorldParams::kNotFound ? nullptr : &g_pWorldParams->GetAnimalInfo(id);
 }
 
+// A row number read from a keyword, held to the rows a list can have.
+int32_t Row(long n)
+{
+    return static_cast<int32_t>(std::clamp<long>(n, -1, BuildingInfo::kAnimalSlots));
+}
+
 // A keyword of the form prefix + number: the number, or false when the keyword has another prefix.
 bool Indexed(const char* keyword, const char* prefix, long& n)
 {
@@ -397,12 +403,12 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     }
     else if (Indexed(keyword, "ADOPT_ANIMAL_NAME_", n))
     {
-        if (const AnimalInfo* animal = AnimalType(info, n))
+        if (const AnimalInfo* animal = AnimalType(info, GetAdoptableSlot(Row(n))))
             text = Text(std::string("AT_") + animal->keyword);
     }
     else if (Indexed(keyword, "ADOPT_ANIMAL_COST$_", n))
     {
-        if (const AnimalInfo* animal = AnimalType(info, n))
+        if (const AnimalInfo* animal = AnimalType(info, GetAdoptableSlot(Row(n))))
             text = FormatChecked(u"$%.2f", {static_cast<double>(animal->fCost)});
     }
     else if (is("SELL_ANIMAL_STATE"))
@@ -412,7 +418,8 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     else if (is("ANIMAL_CONFIRM_ADOPT"))
     {
         ParkGui* gui = GetParkGui();
-        if (const AnimalInfo* animal = AnimalType(info, gui ? gui->GetSelection(kAdoptSlotSelection) : 0))
+        if (const AnimalInfo* animal =
+                AnimalType(info, GetAdoptableSlot(gui ? gui->GetSelection(kAdoptSlotSelection) : 0)))
             text = FormatTableText("ADOPT_CONFIRM", {Truncated(animal->fCost, -kMostDollars, kMostDollars)});
     }
     else if (is("ROOF_TOGGLE"))

@@ -32,7 +32,7 @@ protected:
                                     u"BI_REPAIR_REQUIRED=required|BI_CLEAN_NOT_NEEDED=clean|BI_CLEAN_REQUIRED=dirty|"
                                     u"AI_TEA=Tea|FP_GUEST_FORMAT=%d (%d men, %d women)|"
                                     u"BI_CONFIRM_DEMOLISH=Sell for $%d?|BI_STAFF_RESTING_FORMAT=%d of %d|"
-                                    u"BI_UPGRADE_NO=No|AT_FISH=Clownfish|ADOPT_CONFIRM=Adopt for $%d?|"
+                                    u"BI_UPGRADE_NO=No|AT_FISH=Clownfish|AT_EEL=Moray|ADOPT_CONFIRM=Adopt for $%d?|"
                                     u"BI_ROOF_OPTION=Roof");
         park.Small("KIOSK", 4);
         kiosk = park.Small("KIOSK", 10);
@@ -175,6 +175,42 @@ TEST_F(Panel, AnswersEveryKeywordFromTheBuildingAndThePark)
     // Without the animal slot chosen in the adopt dialog there is nothing to confirm.
     gui.selections[11] = 2;
     EXPECT_EQ(Get(pool, "ANIMAL_CONFIRM_ADOPT"), u"");
+}
+
+// The adoption list shows the animals the player may adopt: one still to be unlocked takes no row, and each row
+// names, prices and confirms the animal it shows.
+TEST_F(Panel, TheAdoptionListLeavesOutAnimalsStillToBeUnlocked)
+{
+    BuildingObject* tank = park.Small("TANK", 18);
+    AnimalInfo& eel = g_pWorldParams->GetAnimalInfo(g_pWorldParams->FindAnimal("EEL"));
+    const struct
+    {
+        bool locked;
+        int32_t row;
+        const char16_t* name;
+        const char16_t* cost;
+        const char16_t* confirm;
+        const char* animal; // the animal the row adopts, null for none
+    } cases[] = {
+        {true, 0, u"Clownfish", u"$100.75", u"Adopt for $100?", "FISH"},
+        {true, 1, u"", u"", u"", nullptr},
+        {false, 0, u"Moray", u"$40.00", u"Adopt for $40?", "EEL"},
+        {false, 1, u"Clownfish", u"$100.75", u"Adopt for $100?", "FISH"},
+        {false, 2, u"", u"", u"", nullptr},
+        {false, -1, u"", u"", u"", nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        eel.bNeedsUnlocking = c.locked;
+        const std::string row = std::to_string(c.row);
+        EXPECT_EQ(Get(tank, ("ADOPT_ANIMAL_NAME_" + row).c_str()), c.name) << c.locked << " row " << row;
+        EXPECT_EQ(Get(tank, ("ADOPT_ANIMAL_COST$_" + row).c_str()), c.cost) << c.locked << " row " << row;
+        gui.selections[11] = c.row;
+        EXPECT_EQ(Get(tank, "ANIMAL_CONFIRM_ADOPT"), c.confirm) << c.locked << " row " << row;
+        const int32_t slot = tank->GetAdoptableSlot(c.row);
+        EXPECT_EQ(slot >= 0 ? std::string(tank->GetInfo().szAnimal[slot]) : std::string(), c.animal ? c.animal : "")
+            << c.locked << " row " << row;
+    }
 }
 
 // The values widgets hand over carry their kind: a number adjuster's or a slider's decimal number sets the price and

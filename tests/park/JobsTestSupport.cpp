@@ -77,6 +77,14 @@ JobPark::JobPark(float decay)
                                           {"COST2BUILD", "1000"},
                                           {"MENU", "AnimalRescue"}}) +
                        Record("ANIMAL", "FISH", {{"COST", "100.75"}, {"INTENSITY", "1"}, {"NUM_PATHS", "3"}}) +
+                       // A tank whose first animal is still to be unlocked.
+                       SmallType("TANK", {{"ATTRACT_CAT_1", "ANIMAL"},
+                                          {"ANIMAL_1", "EEL"},
+                                          {"ANIMAL_2", "FISH"},
+                                          {"MAXIMUM_ANIMAL_IN", "5"},
+                                          {"COST2BUILD", "1000"}}) +
+                       Record("ANIMAL", "EEL",
+                              {{"COST", "40"}, {"INTENSITY", "1"}, {"NUM_PATHS", "3"}, {"NEEDS_UNLOCKING", "Yes"}}) +
                        Record("SCENERY", "PLANT", {{"WATER", "Yes"}}) + Record("SCENERY", "ROCK", {{"WATER", "No"}}),
                    48),
       cleaning(*static_cast<CleaningManager*>(world->m_Managers.cleaning.get())),
