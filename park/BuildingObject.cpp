@@ -582,6 +582,12 @@ void BuildingObject::Sell()
         if (ParkGui* gui = GetParkGui())
             gui->CloseDialog(kRescueMenu);
     }
+    // So does the show scheduler's panel for its show, which goes with it: nothing is left to train or preview.
+    if (m_pScheduler)
+    {
+        if (ParkGui* gui = GetParkGui())
+            gui->CloseDialogsOfListener(m_pScheduler.get());
+    }
     SendTo(m_dwID, MT_STATECHANGE, STATE_DEMOLISHING);
 }
 

@@ -7,6 +7,7 @@
 #include "game/ShowTraining.h"
 #include "game/ToolModes.h"
 #include "gui/GUIManager.h"
+#include "gui/GuiCommands.h"
 #include "gui/ListBox.h"
 #include "gui/ScrollGroup.h"
 #include "gui/Text.h"
@@ -153,6 +154,34 @@ TEST_F(ShowSchedulerPanelInGameTest, ClickingTheArenaReachesTrainingWhichQuitsOn
     EXPECT_FALSE(Gui().IsLocked());
     EXPECT_FALSE(g_pWorld->IsPaused());
     EXPECT_TRUE(Gui().IsDialogOpen("ShowScheduler"));
+    EXPECT_TRUE(running);
+}
+
+// Selling the arena closes its show scheduler with its other panels: nothing is left to train a show that is being
+// demolished, nor a panel that speaks for a scheduler gone with its building.
+TEST_F(ShowSchedulerPanelInGameTest, SellingTheArenaClosesItsScheduler)
+{
+    const uint32_t id = arena->GetID();
+    Gui().OpenDialog("ShowScheduler", arena->GetScheduler());
+    arena->GetScheduler()->RefreshPanel();
+    harness.RunFrames(3);
+    ASSERT_TRUE(Gui().IsDialogOpen("ShowScheduler"));
+    Gui().OpenDialog("ConfirmDemolish", arena, true);
+    harness.RunFrames(2);
+    const GuiCommandHandler confirm = ResolveGuiCommand(GetInGameCommands(), "ConfirmSell");
+    ASSERT_NE(confirm, nullptr);
+    Gui().SetDialogObject(arena);
+    confirm(0);
+    Gui().SetDialogObject(nullptr);
+    harness.RunFrames(1);
+    EXPECT_FALSE(Gui().IsDialogOpen("ShowScheduler")) << "the scheduler of an arena being sold is still open";
+    for (int i = 0; i < 600 && g_pObjectManager->GetObject(id); ++i)
+        harness.RunFrames(1);
+    ASSERT_EQ(g_pObjectManager->GetObject(id), nullptr) << "the arena was not demolished";
+    arena = nullptr;
+    harness.RunFrames(3);
+    EXPECT_FALSE(Gui().IsDialogOpen("ShowScheduler"));
+    EXPECT_NE(Gui().GetMode(), MODE_TRAINING);
     EXPECT_TRUE(running);
 }
 
