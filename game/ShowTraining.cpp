@@ -760,6 +760,9 @@ void TrainingMode::StopSamples()
 
 void TrainingMode::Update(float dt)
 {
+    // The park stays paused behind the training: the pause key (or a script) may have set it running this frame.
+    if (m_bEntered && g_pWorld && !g_pWorld->IsPaused())
+        g_pWorld->SetPaused(true);
     if (!m_pGame || m_bQuitPending)
         return;
     m_fHudTime += dt;

@@ -278,6 +278,49 @@ TEST_F(ShowTrainingInGameTest, RefusedForAShowWithoutScheduledMovesOrForAnotherO
     EXPECT_EQ(g_pWorld->IsPaused(), paused);
 }
 
+// The park stays paused and hidden under the training and its preview: the pause key, pressed while a move is
+// trained, while the quit question waits or while the preview plays, does not set the park running behind them.
+TEST_F(ShowTrainingInGameTest, ThePauseKeyDoesNotSetTheParkRunningBehindTheTraining)
+{
+    for (const bool preview : {false, true})
+    {
+        SCOPED_TRACE(preview ? "preview" : "training");
+        ASSERT_FALSE(g_pWorld->IsPaused());
+        ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), preview));
+        harness.RunFrames(1);
+        TrainingMode* mode = Mode();
+        ASSERT_NE(mode, nullptr);
+        ASSERT_TRUE(mode->IsStarted());
+        const float parkTime = g_pWorld->m_fGameTime;
+        for (int press = 0; press < 3; ++press)
+        {
+            Key(XK_p);
+            harness.RunFrames(3);
+            EXPECT_TRUE(g_pWorld->IsPaused()) << "after " << press + 1 << " presses";
+        }
+        if (!preview)
+        {
+            Key(XK_Escape);
+            ASSERT_TRUE(mode->IsQuitPending());
+            Key(XK_p);
+            harness.RunFrames(3);
+            EXPECT_TRUE(g_pWorld->IsPaused()) << "while the quit question waits";
+            mode->AnswerQuit(true);
+        }
+        else
+            Key(XK_Escape);
+        EXPECT_EQ(g_pWorld->m_fGameTime, parkTime) << "the park's clock ran under the training";
+        harness.RunFrames(2);
+        ASSERT_EQ(Gui().GetMode(), MODE_SELECT);
+        // The park runs again as it did before, with no pause box left over.
+        EXPECT_FALSE(g_pWorld->IsPaused());
+        EXPECT_FALSE(Gui().IsDialogOpen("PauseBox"));
+        Gui().CloseAllDialogs();
+        harness.RunFrames(2);
+    }
+    EXPECT_TRUE(running);
+}
+
 TEST_F(ShowTrainingInGameTest, ThePreviewEndsOnEscape)
 {
     ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), true));
