@@ -1075,7 +1075,9 @@ void GUIManager::RouteMouse(const GuiMouse& mouse)
             std::rotate(m_open.begin(), it, it + 1);
     }
     m_pDialogObject = m_pShell ? m_pShell->GetShellListener() : nullptr;
-    if (MainItem* root = m_script.GetToolbarRoot())
+    // While the lock hides the toolbar and the radar, they take no clicks either.
+    MainItem* root = m_bLock ? nullptr : m_script.GetToolbarRoot();
+    if (root)
     {
         if (!taken)
             taken = root->OnMouse(mouse.x, mouse.y, first);
@@ -1088,7 +1090,8 @@ void GUIManager::RouteMouse(const GuiMouse& mouse)
         m_pScreen->OnScreenMouse(static_cast<float>(mouse.x) / static_cast<float>(GetScreenWidth()),
                                  static_cast<float>(mouse.y) / static_cast<float>(GetScreenHeight()), first))
         taken = true;
-    m_Radar.OnMouse(mouse.x, mouse.y, first, m_bRadarInput, m_pRadarPark);
+    if (!m_bLock)
+        m_Radar.OnMouse(mouse.x, mouse.y, first, m_bRadarInput, m_pRadarPark);
     RouteProgressExtension(mouse.x, mouse.y, first);
     if (!taken && m_pMode)
         m_pMode->OnMouse(mouse.x, mouse.y, first, second);

@@ -13,6 +13,7 @@
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
+#include "world/CameraManager.h"
 #include "world/ModelObjects.h"
 #include "world/ObjectManager.h"
 #include "world/World.h"
@@ -318,6 +319,75 @@ TEST_F(ShowTrainingInGameTest, ThePauseKeyDoesNotSetTheParkRunningBehindTheTrain
         Gui().CloseAllDialogs();
         harness.RunFrames(2);
     }
+    EXPECT_TRUE(running);
+}
+
+// The park's toolbar is hidden while a show is trained, and its buttons take no clicks there: none opens a panel
+// or a question the player cannot see behind the training, nor one that waits for the player after it.
+TEST_F(ShowTrainingInGameTest, TheHiddenToolbarTakesNoClicks)
+{
+    ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), false));
+    harness.RunFrames(1);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    ASSERT_TRUE(mode->IsStarted());
+    // Where the sample's toolbar buttons stand (src/data/script/gui/GUI.pis), and what each would open; the quit
+    // button's question is modal, so it comes last.
+    const struct
+    {
+        const char* button;
+        int x, y;
+        const char* dialog;
+    } buttons[] = {{"lists", 620, 518, "ObjectBrowser"},
+                   {"research", 760, 548, "ResearchMenu"},
+                   {"money", 760, 518, "MoneyPanel"},
+                   {"quit", 760, 578, "ExitConfirmBox"}};
+    for (const auto& b : buttons)
+    {
+        Click(b.x, b.y);
+        harness.RunFrames(3);
+        EXPECT_FALSE(Gui().IsDialogOpen(b.dialog)) << "the hidden " << b.button << " button opened " << b.dialog;
+    }
+    EXPECT_FALSE(Gui().IsModalDialogOpen());
+    EXPECT_EQ(Gui().GetMode(), MODE_TRAINING);
+    Key(XK_Escape);
+    ASSERT_TRUE(mode->IsQuitPending());
+    mode->AnswerQuit(true);
+    harness.RunFrames(2);
+    ASSERT_EQ(Gui().GetMode(), MODE_SELECT);
+    for (const auto& b : buttons)
+        EXPECT_FALSE(Gui().IsDialogOpen(b.dialog)) << b.dialog << " waits after the training";
+    EXPECT_TRUE(running);
+}
+
+// The radar is hidden while a show is trained, and a click where its map lies leaves the camera on the arena.
+TEST_F(ShowTrainingInGameTest, TheHiddenRadarDoesNotTurnTheCameraAway)
+{
+    ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), false));
+    harness.RunFrames(1);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    ASSERT_TRUE(mode->IsStarted());
+    // The camera has settled on the arena once the keys are scored.
+    for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
+        harness.RunFrames(1);
+    ASSERT_EQ(mode->GetGame()->GetState(), kScoring);
+    harness.RunFrames(5);
+    const platform::Vec3 eye = g_pCameraManager->GetEye(), look = g_pCameraManager->GetLookAt();
+    // The radar's map stands in the top left corner of the park's screen.
+    for (const int at : {30, 60})
+    {
+        Click(at, at);
+        harness.RunFrames(10);
+        for (const auto& [was, now] :
+             {std::pair{eye, g_pCameraManager->GetEye()}, std::pair{look, g_pCameraManager->GetLookAt()}})
+        {
+            EXPECT_NEAR(now.x, was.x, 1e-2f) << "after a click at " << at;
+            EXPECT_NEAR(now.y, was.y, 1e-2f) << "after a click at " << at;
+            EXPECT_NEAR(now.z, was.z, 1e-2f) << "after a click at " << at;
+        }
+    }
+    EXPECT_EQ(Gui().GetMode(), MODE_TRAINING);
     EXPECT_TRUE(running);
 }
 
