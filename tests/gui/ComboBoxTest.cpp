@@ -276,6 +276,22 @@ TEST_F(ComboBoxTest, APressOnASeparatorRowReachesNothingUnderTheList)
     EXPECT_TRUE(listener.set.empty()) << "the check box under the list was not pressed";
 }
 
+TEST_F(ComboBoxTest, APressBesideAnOpenListClosesItAndTheNextReachesTheWidgetThere)
+{
+    // Two entries in two rows: the list opens without a scroll bar; the check box stands to its right.
+    Dialog("ComboBox(196, 100, 336, 117, MaterialQuality, 2, 4278190080, 0, 0, 0)\n"
+           "CheckBox(360, 100, 376, 116, 0, check, C)\n");
+    ComboBox& box = *widgettest::ItemsOf<ComboBox>(*gui, WT_COMBOBOX)[0];
+    Click(250, 108);
+    ASSERT_TRUE(box.IsOpen());
+    listener.set.clear();
+    Click(370, 108);
+    EXPECT_FALSE(box.IsOpen());
+    EXPECT_TRUE(listener.set.empty()) << "the press that closed the list was the list's";
+    Click(370, 108);
+    EXPECT_FALSE(listener.set.empty()) << "with the list closed the check box takes the press";
+}
+
 TEST_F(ComboBoxTest, RowsWithoutHeightTakeNoChoice)
 {
     // Without a font the rows have no height: a press in the list cannot tell a row.

@@ -309,6 +309,24 @@ TEST_F(ResearchRescuePark, AResearchRecordThatDoesNotHoldTogetherIsRefused)
         EXPECT_EQ(Saved([&](SerialStream& s) { research->Dump(s); }), before) << c.what;
     }
     reports.boxes.clear();
+    // The slider's two ends and nothing spent yet hold together.
+    const struct
+    {
+        float budget, amount, slider;
+    } edges[] = {{0.0f, 0.0f, 0.0f}, {250.0f, 0.0f, 1.0f}};
+    for (const auto& e : edges)
+    {
+        Bytes record;
+        F32(record, e.budget);
+        Tagged(record, 5, 1);
+        F32(record, e.amount);
+        Put(record, {2, 1});
+        F32(record, e.slider);
+        Tagged(record, 11, 0);
+        Tagged(record, 5, 0);
+        EXPECT_TRUE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); })) << e.slider;
+        EXPECT_TRUE(reports.boxes.empty()) << e.slider;
+    }
 }
 
 TEST(Research, AnEmptyResearchTableLeavesNothingToResearch)
