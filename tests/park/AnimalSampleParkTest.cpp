@@ -96,6 +96,13 @@ public:
     bool sentOff = false;
 };
 
+// The world run for a number of seconds at thirty frames a second.
+void RunFor(World& world, float seconds)
+{
+    for (int i = 0; i < static_cast<int>(seconds * 30.0f); ++i)
+        world.Update(1.0f / 30.0f);
+}
+
 } // namespace
 
 // The park classes, the stand-in guests and the models for a World of the sample data; no message box may be
@@ -141,11 +148,7 @@ TEST_F(AnimalSamplePark, TheDolphinsSwimAndAShowRunsForAnAudienceSeatedInItsCrow
             ASSERT_NE(lap, nullptr) << slot;
             EXPECT_EQ(lap->GetLastFrame() - world.GetAnimationTime(), 240u) << slot;
         }
-        const auto frames = [&](float seconds)
-        {
-            for (int i = 0; i < static_cast<int>(seconds * 30.0f); ++i)
-                world.Update(1.0f / 30.0f);
-        };
+        const auto frames = [&](float seconds) { RunFor(world, seconds); };
         BuildingObject* arena = Only("ARENA");
         ASSERT_NE(arena, nullptr);
         // The lagoon holds its two dolphins on paths of their own (at first their move paths), the arena its one;
@@ -273,11 +276,7 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
         SCOPED_TRACE(std::to_string(guests) + (midShow ? " guests, sold during the show" : " guests, sold before it"));
         World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
         ASSERT_TRUE(world.IsBuilt());
-        const auto frames = [&](float seconds)
-        {
-            for (int i = 0; i < static_cast<int>(seconds * 30.0f); ++i)
-                world.Update(1.0f / 30.0f);
-        };
+        const auto frames = [&](float seconds) { RunFor(world, seconds); };
         BuildingObject* arena = Only("ARENA");
         ASSERT_NE(arena, nullptr);
         frames(1.0f);
