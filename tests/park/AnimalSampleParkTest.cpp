@@ -296,9 +296,16 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
             world.Update(1.0f / 30.0f);
         ASSERT_EQ(show.IsShowRunning(), midShow);
 
+        // One more waits in the queue.
+        auto* queued = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
+        queued->SetType(OBJECT_GUEST);
+        ASSERT_NE(arena->GetQueue(), nullptr);
+        arena->GetQueue()->Join(queued->GetID());
+
         auto* dolphin = dynamic_cast<AnimalObject*>(g_pObjectManager->GetObject(arena->GetAnimal(0)));
         ASSERT_NE(dolphin, nullptr);
         dolphin->Sell();
+        EXPECT_TRUE(arena->GetQueue()->GetGuests().empty()) << "a closed arena keeps no queue";
         frames(60.0f);
         int sentOff = 0;
         for (Spectator* guest : audience)
