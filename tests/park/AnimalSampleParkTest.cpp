@@ -322,6 +322,25 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
     }
 }
 
+// The lagoon stays open while it has a dolphin left, and closes with the last one gone.
+TEST_F(AnimalSamplePark, AnExhibitClosesOnlyWithItsLastAnimalGone)
+{
+    World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+    ASSERT_TRUE(world.IsBuilt());
+    BuildingObject* lagoon = Only("LAGOON");
+    ASSERT_NE(lagoon, nullptr);
+    RunFor(world, 1.0f);
+    ASSERT_EQ(tuple(lagoon->GetAnimalCount(), lagoon->IsOpen()), tuple(2, true));
+    for (const bool openAfter : {true, false})
+    {
+        auto* dolphin = dynamic_cast<AnimalObject*>(g_pObjectManager->GetObject(lagoon->GetAnimal(0)));
+        ASSERT_NE(dolphin, nullptr);
+        dolphin->Sell();
+        RunFor(world, 1.0f);
+        EXPECT_EQ(lagoon->IsOpen(), openAfter) << lagoon->GetAnimalCount() << " dolphins left";
+    }
+}
+
 // Two guests wait in the arena for others to start its show (at four, half its capacity) when the player closes it,
 // or the footpath its queue starts from is bulldozed: nobody more can come, so the show starts for the two there are,
 // and they are sent off after it.
