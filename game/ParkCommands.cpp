@@ -740,8 +740,7 @@ bool CanPlaceBuildingType(int32_t type)
         return false;
     const BuildingInfo& info = g_pWorldParams->GetBuildingInfo(type);
     // The requirement check reads true for a type without a requirement too; only a missing first building refuses.
-    const bool hasRequirement = info.szTree[0] != '\0' && std::strcmp(info.szTree, "NONE") != 0;
-    if (hasRequirement && g_pWorld->CheckBuildRequirement(type))
+    if (info.NeedsBuildingFirst() && g_pWorld->CheckBuildRequirement(type))
         return false;
     const Player* player = g_pWorld->GetPlayer();
     return player && player->Cash - static_cast<float>(info.iCost2Build) > 0.0f;

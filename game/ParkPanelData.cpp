@@ -418,8 +418,7 @@ bool ParkPanelData::CheckBuildRequirement(int32_t index)
     if (!g_pWorld || !g_pWorldParams || !g_pWorld->CheckBuildRequirement(index))
         return false;
     // The World's check reads true for a type that needs nothing first too: such a type misses no building.
-    const char* tree = g_pWorldParams->GetBuildingInfo(index).szTree;
-    return tree[0] != '\0' && std::strcmp(tree, "NONE") != 0;
+    return g_pWorldParams->GetBuildingInfo(index).NeedsBuildingFirst();
 }
 
 bool ParkPanelData::IsBuildTypeAtLimit(int32_t index)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 class SerialStream;
@@ -104,6 +105,8 @@ struct BuildingInfo
 
     // The available flag of the build tools: a type is available once nothing locks it.
     bool IsAvailable() const { return !bNeedsUnlocking; }
+    // Whether another building must stand first: a TREE line naming one (absent or "NONE" names none).
+    bool NeedsBuildingFirst() const { return szTree[0] != '\0' && std::strcmp(szTree, "NONE") != 0; }
 };
 
 // One point of a map grid's point list, in map units.

@@ -577,12 +577,6 @@ const BuildingInfo* InfoOf(int32_t type)
     return &g_pWorldParams->GetBuildingInfo(type);
 }
 
-bool HasNoTree(const BuildingInfo& info)
-{
-    // A type without a TREE line has no requirement either.
-    return info.szTree[0] == '\0' || std::strcmp(info.szTree, "NONE") == 0;
-}
-
 } // namespace
 
 uint32_t World::CountBuildings(int32_t type) const
@@ -604,7 +598,7 @@ bool World::CanBuildType(int32_t type) const
         return false;
     if (info->iMaxInstances > 0 && CountBuildings(type) >= static_cast<uint32_t>(info->iMaxInstances))
         return false;
-    return HasNoTree(*info) || CountNamed(m_Managers, info->szTree, false) > 0;
+    return !info->NeedsBuildingFirst() || CountNamed(m_Managers, info->szTree, false) > 0;
 }
 
 bool World::IsBuildTypeAtLimit(int32_t type) const
@@ -612,7 +606,7 @@ bool World::IsBuildTypeAtLimit(int32_t type) const
     const BuildingInfo* info = InfoOf(type);
     if (!info || !IsValidBuildingType(type) || !info->IsAvailable())
         return false;
-    if (!HasNoTree(*info) && CountNamed(m_Managers, info->szTree, false) == 0)
+    if (info->NeedsBuildingFirst() && CountNamed(m_Managers, info->szTree, false) == 0)
         return false;
     return info->iMaxInstances > 0 && CountBuildings(type) >= static_cast<uint32_t>(info->iMaxInstances);
 }
@@ -624,7 +618,7 @@ bool World::CheckBuildRequirement(int32_t type) const
         return false;
     if (info->iMaxInstances > 0 && CountBuildings(type) >= static_cast<uint32_t>(info->iMaxInstances))
         return false;
-    if (HasNoTree(*info))
+    if (!info->NeedsBuildingFirst())
         return true;
     // True while the building that must stand first is still missing: the panel then names the requirement.
     return CountNamed(m_Managers, info->szTree, true) == 0;
