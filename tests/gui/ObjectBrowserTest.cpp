@@ -391,6 +391,16 @@ protected:
     void SetUp() override { gui.SetShell(&shell); }
     void TearDown() override { gui.SetShell(nullptr); }
 
+    // Guests 1 and 2 in a table of price adjusters, active; then guest 1 leaves the park and its object is deleted
+    // before the next refill.
+    void TwoGuestsTheFirstGone(Table& table, TableColumn& column)
+    {
+        table.AddChild(&column);
+        table.SetActive(true);
+        data.objects.erase(1);
+        data.guests.erase(data.guests.begin());
+    }
+
     FakePanelData data;
     FakeShell shell{&data};
     GUIManager gui{nullptr};
@@ -576,11 +586,7 @@ TEST_F(TableTest, AGuestRemovedBetweenRefillsIsNeverRead)
     data.AddGuest(2);
     Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, false);
     TableColumn column(0, 0, 100, 80, "NUMADJ_PRICE", 0xFF000000, 0, 0, false);
-    table.AddChild(&column);
-    table.SetActive(true);
-    // The guest leaves the park and its object is deleted before the next refill.
-    data.objects.erase(1);
-    data.guests.erase(data.guests.begin());
+    TwoGuestsTheFirstGone(table, column);
     table.Update(0.5f);
     table.DrawCached();
     table.Draw();
@@ -601,10 +607,7 @@ TEST_F(TableTest, AStepPressedOnARowWhoseObjectWentIsDropped)
     Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, false);
     // Decimal adjusters: the increment of row 0 spans x 67 to 75, y 0 to 10.
     TableColumn column(0, 0, 100, 80, "NUMADJ_PRICE", 0xFF000000, 0, 0, false);
-    table.AddChild(&column);
-    table.SetActive(true);
-    data.objects.erase(1);
-    data.guests.erase(data.guests.begin());
+    TwoGuestsTheFirstGone(table, column);
     table.OnMouse(70, 5, ME_NONE);
     table.OnMouse(70, 5, ME_PRESSED);
     clock.Update(200);
