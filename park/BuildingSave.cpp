@@ -2,6 +2,7 @@
 // checked, and the relinking of its components once every object of a loaded park exists.
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "engine/media/ScriptedSound.h"
 #include "park/AnimalPathComponent.h"
 #include "park/BuildingObject.h"
 #include "park/ConstructionManager.h"
@@ -314,4 +315,7 @@ void BuildingObject::PostLoad()
         path->PostLoad();
     if (m_pCrowd)
         m_pCrowd->PostLoad();
+    // The saved flag says the loop was playing when the game was saved; in the loaded park it plays again.
+    if (m_bSoundPlaying && g_pScriptedSound)
+        g_pScriptedSound->StartBuildingSound(m_dwID);
 }

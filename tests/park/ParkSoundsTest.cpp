@@ -10,6 +10,7 @@
 #include "scripts/ObjectStates.h"
 #include "tests/engine/media/SoundTestPark.h"
 #include "tests/park/BuildingTestSupport.h"
+#include "tests/world/SaveBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -184,4 +185,26 @@ TEST_F(ParkSoundsTest, ABuildingsLoopPlaysWhileItIsOpenAndFollowsTheListener)
     Frames(10);
     EXPECT_EQ(LoopVolume(id), -1);
     EXPECT_EQ(m_sound.FindSample("shop_loop"), -1);
+}
+
+TEST_F(ParkSoundsTest, ABuildingsLoopPlaysAgainInALoadedParkWhileItIsOpen)
+{
+    // An open shop and a closed one are saved; in the loaded park the open one's loop plays again once its
+    // buildings are relinked, the closed one stays silent.
+    BuildingObject* open = m_park.Build("SHOP", 4, 4);
+    BuildingObject* closed = m_park.Build("SHOP", 4, 8);
+    ASSERT_TRUE(open && closed);
+    closed->Close();
+    const uint32_t openID = open->GetID(), closedID = closed->GetID();
+    Listen(open->GetPosition());
+    Frames(10);
+    ASSERT_EQ(LoopVolume(openID), static_cast<int>(255 * 0.5));
+    ASSERT_EQ(LoopVolume(closedID), -1);
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { m_park.objects->Dump(s); });
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return m_park.objects->Load(s); }));
+    for (uint32_t id : {openID, closedID})
+        m_park.objects->GetObject(id)->PostLoad();
+    Frames(10);
+    EXPECT_EQ(LoopVolume(openID), static_cast<int>(255 * 0.5));
+    EXPECT_EQ(LoopVolume(closedID), -1);
 }
