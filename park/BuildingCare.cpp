@@ -92,7 +92,10 @@ void BuildingObject::ApplyWear()
     {
         if (RepairManager* mechanics = GetMechanicsRepair())
             mechanics->RequestRepair(m_dwID, RepairManager::REPAIR_SERVICE);
-        m_fRepairStateOnBreakdown = m_fRepairState;
+        // The service starts from the condition the mechanic finds; once one has taken the job, sales while he
+        // works do not set his progress back.
+        if (!m_bRepairing)
+            m_fRepairStateOnBreakdown = m_fRepairState;
     }
     SetWaterDirtStage(m_fRepairState < kSecondWearStage ? 2 : m_fRepairState < kFirstWearStage ? 1 : 0);
 }

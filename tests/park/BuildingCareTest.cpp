@@ -290,6 +290,39 @@ TEST(BuildingCare, IsRepairedStepByStepFromItsConditionWhenCalled)
     }
 }
 
+TEST(BuildingCare, AServiceUnderWayIsNotSetBackBySales)
+{
+    // Worn to 0.48, the kiosk asks for a service; a mechanic takes it and works a step between each two sales.
+    // The sales wear the kiosk on, but the service goes on from where it was: done at the sixth step (0.48 + 6 x
+    // 0.1), with the kiosk as new. While no mechanic has taken the job yet, the sales still count.
+    for (int before : {0, 6})
+    {
+        JobPark park(0.02f);
+        BuildingObject* kiosk = park.Small("KIOSK", 10);
+        const uint32_t mechanic = park.Make(OBJECT_MECHANIC)->GetID();
+        for (int i = 0; i < 26 + before; ++i)
+            park.Sale(kiosk);
+        ASSERT_EQ(park.mechanics.GetPending().size(), 1u);
+        // The request waits its while on the board; the mechanic takes it and sets off, as his script does.
+        park.Frames(3, 2.0f);
+        uint32_t type = 0;
+        ASSERT_EQ(park.mechanics.FindJob(kiosk->GetWorldPosition(), RepairManager::REPAIR_SERVICE, type),
+                  static_cast<int32_t>(kiosk->GetID()));
+        kiosk->SetRepairing(true);
+        // From 0.48 six steps; from 0.36, when six more sales came before the mechanic took the job, seven.
+        const int steps = before == 0 ? 6 : 7;
+        for (int step = 1; step <= steps; ++step)
+        {
+            park.Tell(kiosk, mechanic, MT_REPAIR, RepairManager::REPAIR_SERVICE);
+            if (step < steps)
+                park.Sale(kiosk);
+        }
+        EXPECT_EQ(park.Got(mechanic, MT_MORE_REPAIRS), static_cast<size_t>(steps - 1)) << before;
+        EXPECT_EQ(park.Got(mechanic, MT_REPAIRS_FINISHED), 1u) << before;
+        EXPECT_EQ(Keyword(kiosk, "BUILDING_REPAIRSTATE_%"), u"100%") << before;
+    }
+}
+
 TEST(BuildingCare, ZookeepersVisitEachAnimalAndWaitForAFeeding)
 {
     JobPark park;
