@@ -526,7 +526,8 @@ void BuildingObject::CloseDay()
         float sum = 0.0f;
         for (uint32_t i = 0; i < days; ++i)
             sum += m_fProfitRecord[i];
-        m_fAverageProfit = sum / static_cast<float>(m_BuildingAge);
+        // The mean of the days summed: beyond the record's 64 days a steady profit keeps a steady average.
+        m_fAverageProfit = sum / static_cast<float>(days);
     }
     if (m_iNumAnimals > 0 && g_pWorld)
     {

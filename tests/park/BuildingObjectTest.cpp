@@ -830,12 +830,13 @@ TEST_F(Buildings, StartARideAtItsStartLevel)
 
 TEST_F(Buildings, CloseTheDayIntoTheirProfitRecordAndShowItAsMoney)
 {
-    // The average divides the last (at most 64) days' profits by the age in days, not by the days summed; at age
-    // 0 there is none. A negative age from the world script wraps to the top of the range. The attraction, 0.3 at
-    // first, loses 0.02 a day, never below nothing; a negative age counts as none.
+    // The average is the mean of the days the record holds: the last min(age, 64) days' profits, the days before
+    // the building's first in the park counting as nothing; at age 0 there is none. A negative age from the world
+    // script wraps to the top of the range. The attraction, 0.3 at first, loses 0.02 a day, never below nothing; a
+    // negative age counts as none.
     int y = 8;
     for (const auto& [age, average, attraction] :
-         {tuple(0u, 15.0f, 0.3f), {0xFFFFFFFFu, 20.0f, 0.3f}, {98u, 0.3f, 0.0f}, {3u, 6.0f, 0.24f}})
+         {tuple(0u, 15.0f, 0.3f), {0xFFFFFFFFu, 20.0f, 0.3f}, {98u, 30.0f / 64.0f, 0.0f}, {3u, 6.0f, 0.24f}})
     {
         BuildingObject* kiosk = Small("KIOSK", y += 3, age);
         EXPECT_NEAR(kiosk->GetAttraction(), attraction, 1e-6f) << age;
@@ -851,14 +852,14 @@ TEST_F(Buildings, CloseTheDayIntoTheirProfitRecordAndShowItAsMoney)
                   tuple(static_cast<int32_t>(age + 2), 20.0f, 10.0f, 0.0f, 0u));
         EXPECT_FLOAT_EQ(kiosk->GetAverageProfit(), average) << age;
     }
-    // 65 days of 1.00 fill the 64 days of the record.
+    // 65 days of 1.00 fill the 64 days of the record: the mean of a steady 1.00 a day stays 1.00.
     BuildingObject* kiosk = Small("KIOSK", 30);
     kiosk->SetAttractionPrice(1.0f);
     for (int day = 0; day < 65; ++day)
         park.Send(Guest(), kiosk->GetID(), MT_IM_READY), park.Send(kWorldID, kiosk->GetID(), MT_NEW_DAY);
     EXPECT_EQ(tuple(kiosk->GetProfitRecord(63), kiosk->GetProfitRecord(64)), tuple(1.0f, 0.0f));
-    EXPECT_FLOAT_EQ(kiosk->GetAverageProfit(), 64.0f / 65.0f);
-    // Without animals it calls no zookeeper; the panel shows the figures in money text ((7.50 + 63 x 1.00) / 66);
+    EXPECT_FLOAT_EQ(kiosk->GetAverageProfit(), 1.0f);
+    // Without animals it calls no zookeeper; the panel shows the figures in money text ((7.50 + 63 x 1.00) / 64);
     // being pulled down, it closes no day.
     kiosk->SetAttractionPrice(7.5f);
     park.Send(Guest(), kiosk->GetID(), MT_IM_READY);
@@ -867,7 +868,7 @@ TEST_F(Buildings, CloseTheDayIntoTheirProfitRecordAndShowItAsMoney)
     park.Send(kWorldID, kiosk->GetID(), MT_NEW_DAY);
     platform::WString text;
     kiosk->GetVariable("BUILDING_AVERAGEPROFIT$", text);
-    EXPECT_EQ(tuple(Delay(MT_CALL_ZOO, kiosk->GetID()), text, kiosk->GetBuildingAge()), tuple(-1.0f, u"$1.07", 66));
+    EXPECT_EQ(tuple(Delay(MT_CALL_ZOO, kiosk->GetID()), text, kiosk->GetBuildingAge()), tuple(-1.0f, u"$1.10", 66));
     // Money is rounded to cents before it is shown.
     const std::pair<float, const char16_t*> money[] = {
         {12.5f, u"$12.50"},           {-3.25f, u"-$3.25"},  {-0.004f, u"-$0.00"}, {0.0f, u"$0.00"},
