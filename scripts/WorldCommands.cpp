@@ -82,10 +82,16 @@ void PerformMessage(const MessageData& data, WorldScriptHost& host)
 
 void PerformChangeState(const WorldChangeStateData& data, WorldScript& script, WorldScriptHost& host)
 {
-    // A State the script does not declare is reported and not posted: no index is ever made of it.
-    const uint32_t state = script.GetStateIndex(data.name);
+    // A State the script does not declare is reported (once per command) and not posted: no index is ever made of
+    // it.
+    const uint32_t state = script.FindState(data.name);
     if (state == WorldScript::kNoState)
+    {
+        if (!data.unknownReported && script.GetNumStates() > 0)
+            GetLogger()->Report(0, "Invalid State in WorldScript - %s", data.name);
+        data.unknownReported = true;
         return;
+    }
     MessageRecord record;
     record.dwSender = kWorldID;
     record.dwReciever = kWorldID;

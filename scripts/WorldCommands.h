@@ -26,6 +26,8 @@ struct WorldChangeStateData : CommandData
 {
     const char* name = "";
     float delay = 0.0f;
+    // Set once a name the script does not declare has been reported, so a list run every frame reports it once.
+    mutable bool unknownReported = false;
 };
 
 struct CreateData : CommandData

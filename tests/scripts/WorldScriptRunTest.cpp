@@ -317,3 +317,16 @@ TEST_F(WorldScriptRun, WithoutAWorldHostNothingRunsAndTheManagerReplacesItsWorld
     EXPECT_EQ(manager.GetWorldScript(), nullptr);
     EXPECT_EQ(CountReports("cannot read the world script"), 1u);
 }
+
+// A State name the script never declares is a fault of the script: said once, not every frame the list runs (each
+// report stops the game with a message box).
+TEST_F(WorldScriptRun, AChangeStateToAStateNotDeclaredIsReportedOnceHoweverOftenItRuns)
+{
+    Compile("State STATE_WORLD_STARTUP OnUpdate ChangeState Wonn ; ChangeState Lost ; End End\n"
+            "State Won End\n");
+    script.Start();
+    for (int frame = 0; frame < 5; ++frame)
+        script.Update();
+    EXPECT_TRUE(world.posts.empty());
+    EXPECT_EQ(CountReports("Invalid State in WorldScript"), 2u);
+}
