@@ -71,7 +71,11 @@ void ScriptParser::ParseState()
     {
         m_Reader.ReadToken(token);
         if (token.empty())
+        {
+            Report("%s::ProcessStateCommand - State %s cut off by the end of the script - dropped", m_Wording.language,
+                   name.c_str());
             return;
+        }
         if (token == "End")
             break;
         if (token == "OnEntry")

@@ -46,7 +46,7 @@ public:
 protected:
     // A State block begins: the language resolves its name into the State.
     virtual void BeginState(const std::string& name, State& state) = 0;
-    // A State block closed by its End; a State cut off by the end of the text is dropped.
+    // A State block closed by its End; a State cut off by the end of the text is dropped, with a report.
     virtual void CommitState(const std::string& name, State&& state) = 0;
     // Most message blocks per State.
     virtual uint32_t MaxMessageBlocks() const = 0;

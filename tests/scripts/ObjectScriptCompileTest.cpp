@@ -428,6 +428,29 @@ TEST_F(ObjectScriptCompile, StatesAndBlocksCutOffByTheEndOfTheTextAreDropped)
     EXPECT_NE(again->FindState(STATE_STARTUP), nullptr);
 }
 
+// A State the end of the file cuts off before its End is lost: the script's writer hears of it once, wherever
+// the cut falls, and the States before it are kept.
+TEST_F(ObjectScriptCompile, AStateCutOffByTheEndOfTheFileIsReported)
+{
+    const std::string whole = "State STATE_DEAD OnEntry Function KillMe ; End End\n";
+    const std::pair<const char*, const char*> cuts[] = {
+        {"State STATE_STARTUP", "STATE_STARTUP"},
+        {"State STATE_STARTUP OnEntry Function KillMe ; End", "STATE_STARTUP"},
+        {"State STATE_STARTUP OnUpdate If (Moving) Function KillMe ;", "STATE_STARTUP"},
+        {"State STATE_GUEST_EATING Message MT_NEW_DAY OnReceipt Function KillMe ; End", "STATE_GUEST_EATING"},
+        {"State STATE_GUEST_EATING Message MT_NEW_DAY", "STATE_GUEST_EATING"},
+    };
+    for (const auto& [cut, state] : cuts)
+    {
+        const ObjectScript& script = Bind(whole + cut);
+        EXPECT_EQ(script.GetNumStates(), 1u) << cut;
+        EXPECT_EQ(TakeReports(),
+                  std::vector<std::string>{"ObjectScript::ProcessStateCommand - State " + std::string(state) +
+                                           " cut off by the end of the script - dropped"})
+            << cut;
+    }
+}
+
 TEST_F(ObjectScriptCompile, AScriptCutAtEveryByteCompilesSafely)
 {
     const std::string text = "// every command\n"

@@ -259,6 +259,15 @@ TEST_F(WorldScriptCompile, HostileCountsAndLongWordsAreCut)
     EXPECT_EQ(CountReports("more than 16000 objects"), 1u);
 }
 
+TEST_F(WorldScriptCompile, AStateCutOffByTheEndOfTheFileIsReported)
+{
+    Compile("State STATE_WORLD_STARTUP OnEntry ChangeState Running ; End End\n"
+            "State Running OnUpdate If (GuestCount >= 40) Set ScenarioObj0 1 ; End End");
+    EXPECT_EQ(script.GetNumStates(), 1u);
+    EXPECT_EQ(CountReports("WorldScript::ProcessStateCommand - State Running cut off by the end of the script"), 1u);
+    EXPECT_EQ(ReportCount(), 1u);
+}
+
 TEST_F(WorldScriptCompile, AScriptCutAtEveryByteCompilesSafely)
 {
     const std::string text = "// a whole scenario\n"
