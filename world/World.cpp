@@ -221,10 +221,11 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
     // The radar on the scenario's picture, in the sandbox look for a sandbox park; the progress extension.
     if (g_pGUIManager)
     {
-        bool sandbox = m_bSandbox;
+        // The front end's choice says whether this is a sandbox game; the world script reads it as SandBox.
         int32_t index = 0, park = 0;
         if (GuiShell* shell = g_pGUIManager->GetShell())
-            shell->GetScenarioChoice(&sandbox, &index, &park);
+            shell->GetScenarioChoice(&m_bSandbox, &index, &park);
+        const bool sandbox = m_bSandbox;
         const char* radar = file.GetString("RADAR_IMAGE");
         if (!radar)
             GetLogger()->Report(1, "World::World - no RADAR_IMAGE in %s: the radar shows no picture", name);

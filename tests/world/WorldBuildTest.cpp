@@ -4,6 +4,8 @@
 
 #include "engine/render/Scene.h"
 #include "engine/render/SceneObject.h"
+#include "gui/GUIManager.h"
+#include "gui/GuiShell.h"
 #include "scripts/WorldParams.h"
 #include "world/FloatingTextList.h"
 #include "world/GuestArrivals.h"
@@ -344,4 +346,46 @@ TEST(WorldBuild, TheWorldSceneIsOpenOverTheMapAndItsFrameDrawsTheSceneUnlessHidd
     world.Render();
     EXPECT_EQ(scene->GetAdditions(), 0u);
     EXPECT_TRUE(scene->RemoveObject(&object));
+}
+
+namespace
+{
+
+// A front end whose scenario choice is a sandbox game or not.
+class SandboxShell : public GuiShell
+{
+public:
+    explicit SandboxShell(bool sandbox) : m_bSandbox(sandbox) {}
+    void GetScenarioChoice(bool* sandbox, int32_t* index, int32_t* park) const override
+    {
+        *sandbox = m_bSandbox;
+        *index = 0;
+        *park = 0;
+    }
+
+private:
+    bool m_bSandbox;
+};
+
+} // namespace
+
+TEST(WorldBuild, TheScenarioScriptReadsWhetherTheGameIsASandbox)
+{
+    for (bool sandbox : {false, true})
+    {
+        Scenario scenario(240);
+        RecordingPark park;
+        testsupport::RecordingReportSink reports;
+        // The scenario's start-up copies the flag into a variable of its own.
+        parktest::WriteScrambled(scenario.Dir().File("data/script/world.ble"),
+                                 "State STATE_WORLD_STARTUP\n OnEntry\n  Set Var3 SandBox ;\n End\nEnd\n");
+        GUIManager gui(nullptr);
+        SandboxShell shell(sandbox);
+        gui.SetShell(&shell);
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+        ASSERT_TRUE(world.IsBuilt());
+        EXPECT_EQ(world.GetScriptVar(3), sandbox ? 1 : 0) << sandbox;
+        EXPECT_EQ(world.GetScriptVariable(ScriptOperand{WV_SandBox, 0, 0.0f, nullptr}).data, sandbox ? 1u : 0u)
+            << sandbox;
+    }
 }
