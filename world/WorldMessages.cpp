@@ -15,6 +15,7 @@
 #include "world/WorldMap.h"
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -161,6 +162,13 @@ bool OnMap(const GridPos& cell)
     return !g_pWorldMap || g_pWorldMap->IsValidGridPos(cell);
 }
 
+// A world position on the map; one with a coordinate that is no number stands nowhere.
+bool PositionOnMap(const platform::Vec3& position)
+{
+    return std::isfinite(position.x) && std::isfinite(position.y) && std::isfinite(position.z) &&
+           OnMap(CellOf(position));
+}
+
 // The table a kind's keyword must name, false when the keyword names nothing there.
 bool KnownKeyword(uint8_t kind, const char* keyword)
 {
@@ -234,20 +242,20 @@ const char* CheckRequest(uint8_t kind, const void* payload)
         return inside ? nullptr : "footprint off the map";
     }
     case OBJECT_GUEST:
-        return OnMap(CellOf(static_cast<const GuestCreationRequest*>(payload)->position)) ? nullptr
+        return PositionOnMap(static_cast<const GuestCreationRequest*>(payload)->position) ? nullptr
                                                                                           : "position off the map";
     case OBJECT_TABLE:
     {
         const auto& r = *static_cast<const TableCreationRequest*>(payload);
         if (std::memchr(r.szModel, 0, kCreationKeywordSize) == nullptr)
             return "no model name";
-        return OnMap(CellOf(r.position)) ? nullptr : "position off the map";
+        return PositionOnMap(r.position) ? nullptr : "position off the map";
     }
     case OBJECT_SERVER:
-        return OnMap(CellOf(static_cast<const ServerCreationRequest*>(payload)->position)) ? nullptr
+        return PositionOnMap(static_cast<const ServerCreationRequest*>(payload)->position) ? nullptr
                                                                                            : "position off the map";
     case OBJECT_ANIMAL:
-        return OnMap(CellOf(static_cast<const AnimalCreationRequest*>(payload)->position)) ? nullptr
+        return PositionOnMap(static_cast<const AnimalCreationRequest*>(payload)->position) ? nullptr
                                                                                            : "position off the map";
     case OBJECT_LITTER:
     {

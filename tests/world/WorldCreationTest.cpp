@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <tuple>
@@ -194,6 +195,23 @@ TEST(WorldCreation, BadRequestsAreRefusedWithAReportAndLeaveNothingBehind)
     auto table = Named<TableCreationRequest>("TABLE");
     std::memset(table.szModel, 'M', sizeof table.szModel);
     bad.push_back([&] { return p.Ask(OBJECT_TABLE, table); });
+    // Positions that are no number stand on no cell, whichever coordinate is broken.
+    for (const platform::Vec3& position : {platform::Vec3{std::nanf(""), 64.0f, 0.0f}, {32.0f, std::nanf(""), 0.0f}})
+    {
+        auto guest = Named<GuestCreationRequest>("MAN");
+        guest.position = position;
+        bad.push_back([&p, guest] { return p.Ask(OBJECT_GUEST, guest); });
+        auto server = Named<ServerCreationRequest>("SERVE1");
+        server.position = position;
+        bad.push_back([&p, server] { return p.Ask(OBJECT_SERVER, server); });
+        auto dolphin = Named<AnimalCreationRequest>("DOLPHIN");
+        dolphin.position = position;
+        bad.push_back([&p, dolphin] { return p.Ask(OBJECT_ANIMAL, dolphin); });
+        auto placed = Named<TableCreationRequest>("TABLE");
+        std::strcpy(placed.szModel, "table_a");
+        placed.position = position;
+        bad.push_back([&p, placed] { return p.Ask(OBJECT_TABLE, placed); });
+    }
     for (size_t i = 0; i < bad.size(); ++i)
         EXPECT_EQ(bad[i](), nullptr) << i;
     // Kinds outside 1 to 10; a request its class turns down is taken back out of the pool.
