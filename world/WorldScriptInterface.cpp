@@ -30,6 +30,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -405,21 +406,41 @@ bool World::GetCellAt(float mapX, float mapY, int32_t* gridX, int32_t* gridY, ui
     return true;
 }
 
+namespace
+{
+
+// The steps [first, last] of a straight walk from `from` by `delta` a step that lie within 0 to size - 1 on one
+// axis; first > last when none does.
+std::pair<int64_t, int64_t> StepsWithin(int64_t from, int64_t delta, int64_t size)
+{
+    if (delta == 0)
+        return from >= 0 && from < size ? std::pair<int64_t, int64_t>{0, INT64_MAX} : std::pair<int64_t, int64_t>{1, 0};
+    if (delta > 0)
+        return {std::max<int64_t>(0, -from), size - 1 - from};
+    return {std::max<int64_t>(0, from - (size - 1)), from};
+}
+
+} // namespace
+
 void World::LayPath(int32_t x, int32_t y, uint32_t direction, int32_t count)
 {
-    if (!g_pWorldMap || direction > 7)
+    if (!g_pWorldMap || direction > 7 || count <= 0)
         return;
-    GridPos pos{x, y};
-    for (int32_t i = 0; i < count; ++i)
+    // The cells off the map are passed over: the walk lays the steps that lie on the map on both axes.
+    const auto [firstX, lastX] = StepsWithin(x, kDirectionDX[direction], g_pWorldMap->GetWidth());
+    const auto [firstY, lastY] = StepsWithin(y, kDirectionDY[direction], g_pWorldMap->GetHeight());
+    const int64_t first = std::max(firstX, firstY);
+    const int64_t last = std::min({lastX, lastY, int64_t{count} - 1});
+    for (int64_t step = first; step <= last; ++step)
     {
+        const GridPos pos{static_cast<int32_t>(x + step * kDirectionDX[direction]),
+                          static_cast<int32_t>(y + step * kDirectionDY[direction])};
         MapCell* cell = g_pWorldMap->GetCell(pos);
-        // A straight line that has left the map never comes back to it.
         if (!cell)
-            return;
+            continue;
         cell->m_uiFlags |= CELL_FOOTPATH;
         if (g_pPathTileSet)
             g_pPathTileSet->RefreshTile(pos, false, true);
-        pos = WorldMap::GetNeighbourPos(pos, static_cast<int32_t>(direction));
     }
 }
 

@@ -303,6 +303,50 @@ TEST_F(WorldScripting, FunctionsPauseResumeAndSwitchBreakdownsAndLitter)
     EXPECT_EQ(CountReports("An invalid function has been called within the world script"), 2u);
 }
 
+TEST_F(WorldScripting, APathLaysOnlyItsCellsOnTheMapWhereverItStarts)
+{
+    // Start (x, y), direction, count; the cells of the 16 x 16 map that become footpath.
+    const struct
+    {
+        int32_t x, y;
+        uint32_t direction;
+        int32_t count;
+        std::vector<GridPos> laid;
+    } rows[] = {
+        {-2, 6, 2, 5, {{0, 6}, {1, 6}, {2, 6}}}, // from beyond the west edge, eastwards onto the map
+        {3, 18, 4, 5, {{3, 15}, {3, 14}}},       // from beyond the north edge, southwards
+        {-1, -1, 1, 3, {{0, 0}, {1, 1}}},        // diagonally in over the corner
+        {14, 2, 2, 6, {{14, 2}, {15, 2}}},       // off the east edge and on no further
+        {-3, 8, 6, 5, {}},                       // away from the map
+        {-1, 20, 1, 3, {}},                      // passing by the corner
+        {-5, 4, 2, 3, {}},                       // too short to reach it
+        {-2147483000, 9, 2, 2147483647, {}},     // a long way in: the whole row (below)
+        {5, 5, 2, -3, {}},                       // no cells
+    };
+    for (const auto& row : rows)
+    {
+        for (int32_t y = 0; y < 16; ++y)
+            for (int32_t x = 0; x < 16; ++x)
+                map->GetCell({x, y})->m_uiFlags = 0;
+        world->LayPath(row.x, row.y, row.direction, row.count);
+        std::vector<GridPos> laid;
+        for (int32_t y = 0; y < 16; ++y)
+            for (int32_t x = 0; x < 16; ++x)
+                if (map->GetFlags({x, y}) & CELL_FOOTPATH)
+                    laid.push_back({x, y});
+        std::vector<GridPos> expected = row.laid;
+        if (row.x == -2147483000)
+        {
+            expected.clear();
+            for (int32_t x = 0; x < 16; ++x)
+                expected.push_back({x, 9});
+        }
+        std::sort(expected.begin(), expected.end(),
+                  [](const GridPos& a, const GridPos& b) { return std::pair(a.y, a.x) < std::pair(b.y, b.x); });
+        EXPECT_EQ(laid, expected) << row.x << ", " << row.y << " direction " << row.direction;
+    }
+}
+
 TEST_F(WorldScripting, AScriptLaysOutPathsQueuesBuildingsGuestsAndStaff)
 {
     ASSERT_NE(StartScript("State STATE_WORLD_STARTUP OnEntry\n"
