@@ -429,10 +429,12 @@ void WorldMap::Dump(SerialStream& stream) const
 {
     stream.BeginSave();
     stream.WriteHeader("Class name : WorldMap");
-    stream.WriteUInt("sizeof", kSaveSize);
+    // The size item carries the tag of a signed integer and the flags that of an unsigned one, as the save's
+    // format fixes them (a reader skips the tags).
+    stream.WriteInt("sizeof", static_cast<int32_t>(kSaveSize));
     for (const MapCell& cell : m_Cells)
     {
-        stream.WriteInt("m_uiFlags", static_cast<int32_t>(cell.m_uiFlags));
+        stream.WriteUInt("m_uiFlags", cell.m_uiFlags);
         stream.WriteFloat("m_ZOffset", cell.m_ZOffset);
     }
 }

@@ -279,11 +279,12 @@ TEST(GridRecord, TheSaveHoldsEachCellsFlagsAndHeight)
     map.GetCell({1, 0})->m_uiFlags = 0x90000001;
     map.GetCell({0, 1})->m_ZOffset = 1.5f;
     Bytes expected;
+    // Of the record's integers only its size item carries the tag 5; the cells' flags carry 11.
     Text(expected, 0, "Class name : WorldMap");
-    Tagged(expected, 11, 168);
+    Tagged(expected, 5, 168);
     for (auto [flags, height] : {std::pair{0u, 0.0f}, {0x90000001u, 0.0f}, {0u, 1.5f}, {0u, 0.0f}})
     {
-        Tagged(expected, 5, flags);
+        Tagged(expected, 11, flags);
         F32(expected, height);
     }
     EXPECT_EQ(Saved([&](SerialStream& s) { map.Dump(s); }), expected);
