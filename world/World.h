@@ -315,6 +315,8 @@ public:
     int32_t m_ValidBuildingIDs[kMaxValidBuildings] = {};
     bool m_bBreakDownsAllowed = true;
     bool m_bAllowLitter = true;
+    // The bad function indexes the world script has called, each reported once (the last bit for any above it).
+    uint64_t m_BadFunctionsReported = 0;
     uint32_t m_ScriptFlags = 0;
     int32_t m_ScriptVars[kScriptVarCount] = {};
     int32_t m_NumGuests = 0;

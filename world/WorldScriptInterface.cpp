@@ -387,8 +387,14 @@ void World::CallScriptFunction(uint32_t function)
         m_bAllowLitter = false;
         return;
     default:
-        GetLogger()->Report(0, "An invalid function has been called within the world script");
+    {
+        // Said once for each bad index: a list run every frame would otherwise raise a message box every frame.
+        const uint64_t bit = uint64_t{1} << std::min<uint32_t>(function, 63);
+        if (!(m_BadFunctionsReported & bit))
+            GetLogger()->Report(0, "An invalid function has been called within the world script");
+        m_BadFunctionsReported |= bit;
         return;
+    }
     }
 }
 

@@ -301,6 +301,13 @@ TEST_F(WorldScripting, FunctionsPauseResumeAndSwitchBreakdownsAndLitter)
         EXPECT_EQ(state(), expected) << function;
     }
     EXPECT_EQ(CountReports("An invalid function has been called within the world script"), 2u);
+    // A script that calls a bad function in a list run every frame does not raise a message box every frame.
+    for (int frame = 0; frame < 5; ++frame)
+    {
+        world->CallScriptFunction(WF_NotFound);
+        world->CallScriptFunction(WF_Debug);
+    }
+    EXPECT_EQ(CountReports("An invalid function has been called within the world script"), 2u);
 }
 
 TEST_F(WorldScripting, APathLaysOnlyItsCellsOnTheMapWhereverItStarts)
