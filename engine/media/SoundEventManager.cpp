@@ -231,7 +231,9 @@ void SoundEventManager::StartCrowdLoop()
     m_iCrowdSlot = g_pSoundManager->PlaySample(kCrowdLoop, SoundManager::kFlagLoop, 0.0f);
     m_uCrowdSerial = g_pSoundManager->GetSlotSerial(m_iCrowdSlot);
     m_fCrowdLevel = 0.0f;
-    g_pSoundManager->SetSampleVolume(m_iCrowdSlot, 0.0f);
+    // Silent until the first crowd step, as the slot's own level too: an effects volume change rescales a slot by
+    // that level, and would otherwise bring the loop in at full strength with no guests in view.
+    g_pSoundManager->FadeSampleTo(m_iCrowdSlot, 0.0f, 0.0f);
 }
 
 void SoundEventManager::StopCrowdLoop()

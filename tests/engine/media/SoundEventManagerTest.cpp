@@ -305,6 +305,34 @@ TEST_F(SoundEventsTest, TheCrowdLevelFollowsTheGuestsOnScreenHoldsWhilePausedAnd
     EXPECT_EQ(m_events.GetCrowdSlot(), -1);
 }
 
+TEST_F(SoundEventsTest, ASilentCrowdStaysSilentWhenTheEffectsVolumeChanges)
+{
+    // Paused or not, with no guests in view the crowd loop is silent; moving the effects slider must not wake it.
+    for (const bool paused : {false, true})
+    {
+        m_sound.SetSfxVolume(0.8f);
+        m_events.StartCrowdLoop();
+        const int slot = m_events.GetCrowdSlot();
+        ASSERT_NE(slot, -1);
+        m_park.guests = 0;
+        m_park.paused = paused;
+        Frames(1);
+        m_sound.SetSfxVolume(0.6f);
+        Frames(2);
+        EXPECT_EQ(m_sound.GetSampleVolume(slot), 0) << paused;
+        EXPECT_EQ(MixedLeft(), 0) << paused;
+        // Guests in view bring it in at their level under the new effects volume: 25 / 50 x 0.75 x 0.6.
+        m_park.paused = false;
+        m_park.guests = 25;
+        Frames(1);
+        Frames(1, 0.25f);
+        EXPECT_EQ(m_sound.GetSampleVolume(slot), Byte(0.375 * 0.6)) << paused;
+        m_events.StopCrowdLoop();
+        m_park.guests = 0;
+        Frames(2);
+    }
+}
+
 TEST_F(SoundEventsTest, TheCrowdTakesTheScriptsRuleAndWaitsForAPark)
 {
     ScriptedSound script;
