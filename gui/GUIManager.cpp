@@ -605,6 +605,10 @@ void GUIManager::RefreshOpenDialogs()
     DialogListener* saved = m_pDialogObject;
     for (DialogEntry& entry : m_open)
     {
+        // A closing entry is no longer open: its listener may already be gone, and its dialog may be open again
+        // for another listener in a newer entry.
+        if (entry.state == ENTRY_CLOSING)
+            continue;
         m_pDialogObject = entry.listener;
         entry.dialog->Refresh();
         if (m_pDisplay)

@@ -406,6 +406,55 @@ TEST_F(GUIManagerTest, ADialogReopenedForAnotherListenerIsPaintedAndDrawnOnlyFor
     EXPECT_EQ(gui->GetOpenList().size(), 1u);
 }
 
+// A filter change reads every open panel again from its object. A panel that closed in this frame (its object went,
+// or it was reopened for another object) is no longer open: nothing in it is read from its old object, which may be
+// gone, and a panel reopened for another object is read last from that object.
+TEST_F(GUIManagerTest, AFilterChangeRereadsOnlyTheOpenPanelsFromTheirObjects)
+{
+    // A widget of the panel that notes the object it is read from.
+    struct Probe : Widget
+    {
+        Probe() : Widget(10, 210, 20, 220) {}
+        void Refresh() override { readFrom.push_back(g_pGUIManager->GetDialogObject()); }
+        std::vector<DialogListener*> readFrom;
+    };
+    Probe probe;
+    gui->FindItem(WT_DIALOG, "P")->AddChild(&probe);
+    const struct
+    {
+        const char* what;
+        bool reopen; // for the second object; else the panel closes as its object goes
+    } cases[] = {{"closed as its object goes", false}, {"reopened for another object", true}};
+    int32_t filter = 100;
+    uint32_t t = 0;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        guitest::RecordingListener first, second;
+        gui->CloseAllDialogs();
+        Frame(t += 10, 900, 900);
+        ASSERT_TRUE(gui->OpenDialog("P", &first));
+        Frame(t += 10, 900, 900);
+        probe.readFrom.clear();
+        gui->SetSelection(1, ++filter);
+        ASSERT_EQ(probe.readFrom, std::vector<DialogListener*>{&first}) << "the open panel is read from its object";
+        if (c.reopen)
+            gui->OpenDialog("P", &second);
+        else
+            gui->CloseDialogsOfListener(&first);
+        probe.readFrom.clear();
+        gui->SetSelection(1, ++filter);
+        EXPECT_EQ(std::count(probe.readFrom.begin(), probe.readFrom.end(), &first), 0)
+            << "the closed panel is not read from its object";
+        if (c.reopen)
+        {
+            EXPECT_EQ(probe.readFrom, std::vector<DialogListener*>{&second});
+        }
+    }
+    // The panel lets go of the probe before it goes.
+    gui->Reset();
+}
+
 // While the manager is locked only the dialogs opened to be drawn then are drawn, each with its own listener as the
 // one its widgets read; unlocked, every dialog is drawn from the back to the front.
 TEST_F(GUIManagerTest, WhileLockedOnlyTheDialogsMeantForItAreDrawn)
