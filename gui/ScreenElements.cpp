@@ -360,9 +360,16 @@ ScreenButton::ScreenButton(const GuiRect& rect, const GuiRect& hotArea, const ch
       m_fHotWidth(static_cast<float>(hotArea.right) / kFrontEndPageWidth),
       m_fHotHeight(static_cast<float>(hotArea.bottom) / kFrontEndPageHeight),
       m_handler(ResolveGuiCommand(GetFrontEndCommands(), command)),
-      m_enableVariable(enableVariable ? enableVariable : "NONE")
+      m_enableVariable(enableVariable ? enableVariable : "NONE"), m_enable(m_enableVariable)
 {
     m_iType = WT_SCREENBUTTON;
+}
+
+void ScreenButton::SetActive(bool active)
+{
+    if (active)
+        m_enable.Forget();
+    ScreenElement::SetActive(active);
 }
 
 void ScreenButton::Update(float dt)
@@ -375,7 +382,8 @@ void ScreenButton::Update(float dt)
     if (!listener)
         return;
     platform::WString text;
-    listener->GetVariable(m_enableVariable.c_str(), text);
+    if (!m_enable.Read(listener, m_enableVariable, text))
+        return;
     if (DialogTextToInt(text.c_str()) == 0)
         m_iState = STATE_DISABLED;
     else if (m_iState == STATE_DISABLED)

@@ -3,6 +3,7 @@
 // and the screen that places them and carries out its start command once every element has settled.
 #pragma once
 
+#include "gui/BoundValue.h"
 #include "gui/GuiCommands.h"
 #include "gui/Widget.h"
 
@@ -208,6 +209,8 @@ public:
                  const char* highlight, const char* command, const char* enableVariable);
 
     void Update(float dt) override;
+    // Coming up, the enable variable is asked again, even of a listener that did not answer it before.
+    void SetActive(bool active) override;
     bool OnScreenMouse(float x, float y, int32_t event) override;
     void Draw() override;
     float GetRelativeWidth() const override;
@@ -226,6 +229,8 @@ private:
     int32_t m_iState = STATE_IDLE;
     GuiCommandHandler m_handler = nullptr;
     std::string m_enableVariable;
+    // A name the game does not answer is asked once while the button is shown, and leaves its state as it is.
+    BoundValue m_enable;
 };
 
 // Where a screen places one element and how it enters and leaves.

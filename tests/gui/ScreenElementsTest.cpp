@@ -362,6 +362,50 @@ TEST_F(ScreenScriptTest, ButtonFiresOnlyWhenHoveredFirstAndIgnoresPressesWhileMo
     EXPECT_EQ(button->GetState(), ScreenButton::STATE_IDLE);
 }
 
+// An enable variable the game does not know is asked for once each time the screen comes up, not every frame (the
+// game reports every unknown name it is asked for), and leaves the button as it is, usable.
+TEST_F(ScreenScriptTest, AnEnableVariableTheGameDoesNotKnowIsAskedOnceAndLeavesTheButtonUsable)
+{
+    struct Counting : guitest::RecordingListener
+    {
+        void GetVariable(const char* keyword, platform::WString& text) override
+        {
+            asked += std::string(keyword) == "BTN_ON";
+            RecordingListener::GetVariable(keyword, text);
+        }
+        int asked = 0;
+    };
+    Counting listener;
+    struct Shell : RecordingShell
+    {
+        DialogListener* GetShellListener() override { return target; }
+        DialogListener* target = nullptr;
+    } shell;
+    shell.target = &listener;
+    gui->SetShell(&shell);
+    auto* button = dynamic_cast<ScreenButton*>(Element(WT_SCREENBUTTON, "Btn"));
+    ASSERT_NE(button, nullptr);
+    uint32_t t = 0;
+    for (int shown = 1; shown <= 2; ++shown)
+    {
+        gui->ActivateScreen("Menu");
+        for (int i = 0; i < 100; ++i)
+            Frame(t += 16, -1, -1);
+        EXPECT_EQ(listener.asked, shown) << "once each time the screen comes up";
+        EXPECT_NE(button->GetState(), ScreenButton::STATE_DISABLED);
+        guitest::g_fired.clear();
+        Frame(t += 16, 150, 420, 0);
+        Frame(t += 16, 150, 420, 1);
+        EXPECT_EQ(guitest::g_fired.size(), 1u) << "the button still fires";
+        // Another screen, without the button: it leaves, and comes up again with the menu.
+        gui->ActivateScreen("Go");
+        for (int i = 0; i < 10; ++i)
+            Frame(t += 16, -1, -1);
+        ASSERT_FALSE(button->IsActive());
+    }
+    gui->SetShell(nullptr);
+}
+
 TEST_F(ScreenScriptTest, ValueTextNamesTheChosenScenariosDescription)
 {
     const struct
