@@ -92,7 +92,11 @@ VariableImage::VariableImage(int32_t left, int32_t top, int32_t right, int32_t b
 void VariableImage::SetActive(bool active)
 {
     if (active)
+    {
+        // A name the object did not answer is asked no more only while the picture stays shown.
+        m_value.Forget();
         SetDirty();
+    }
     Widget::SetActive(active);
 }
 
@@ -328,6 +332,14 @@ Variable::Variable(int32_t left, int32_t top, int32_t right, int32_t bottom, con
       m_iFont(font), m_iFlags(flags)
 {
     m_iType = WT_VARIABLE;
+}
+
+void Variable::SetActive(bool active)
+{
+    // A name the object did not answer is asked no more only while the text stays shown.
+    if (active)
+        m_value.Forget();
+    Widget::SetActive(active);
 }
 
 namespace

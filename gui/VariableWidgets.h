@@ -75,6 +75,8 @@ public:
     Variable(int32_t left, int32_t top, int32_t right, int32_t bottom, const char* name, int32_t font, uint32_t colour,
              int32_t flags);
 
+    // Coming up, it asks again for a name its object did not answer before.
+    void SetActive(bool active) override;
     void Draw() override;
     const char* GetName() const override { return m_name.c_str(); }
     // The number of the GUI font it writes with.

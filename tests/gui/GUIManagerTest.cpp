@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include <functional>
+#include <map>
 
 namespace
 {
@@ -453,6 +454,52 @@ TEST_F(GUIManagerTest, AFilterChangeRereadsOnlyTheOpenPanelsFromTheirObjects)
     }
     // The panel lets go of the probe before it goes.
     gui->Reset();
+}
+
+// A value the object of a panel did not answer (a guest's thought about a building that has gone) is asked no more
+// while the panel stays open; opened again, the panel asks once more and shows what the object answers by then.
+TEST_F(GUIManagerTest, AValueAnObjectDidNotAnswerIsAskedAgainWhenItsPanelOpensAgain)
+{
+    struct Sometimes : guitest::RecordingListener
+    {
+        void GetVariable(const char* keyword, platform::WString& text) override
+        {
+            ++asked[keyword];
+            if (answering)
+                text = u"1";
+        }
+        std::map<std::string, int> asked;
+        bool answering = false;
+    };
+    Script("Font(GuiFont7)\n"
+           "DialogItem G(0, 0, 199, 99, NONE, 1, 0)\n{\n"
+           "Variable(10, 10, 190, 30, GUEST_THOUGHT_1, 0, 4294967295, 2)\n"
+           "VariableImage(10, 40, 40, 70, GUEST_SMILEY)\n}\n");
+    // The text and the picture, each with the name its object is asked for.
+    const std::pair<const char*, const char*> widgets[] = {{"GUEST_THOUGHT_1", "GUEST_THOUGHT_1"},
+                                                           {"GUEST_SMILEY", "GUEST_HAPPY_VALUE"}};
+    Sometimes guest;
+    uint32_t t = 0;
+    auto frames = [&](int n)
+    {
+        for (int i = 0; i < n; ++i)
+        {
+            Frame(t += 10, 900, 900);
+            gui->DrawDialogs();
+            gui->Draw();
+        }
+    };
+    ASSERT_TRUE(gui->OpenDialog("G", &guest));
+    frames(5);
+    for (const auto& [widget, keyword] : widgets)
+        EXPECT_EQ(guest.asked[keyword], 1) << widget << ": asked no more while the panel stays open";
+    guest.answering = true;
+    gui->CloseDialog("G");
+    frames(1);
+    ASSERT_TRUE(gui->OpenDialog("G", &guest));
+    frames(5);
+    for (const auto& [widget, keyword] : widgets)
+        EXPECT_GT(guest.asked[keyword], 1) << widget << ": asked again once the panel opened again";
 }
 
 // While the manager is locked only the dialogs opened to be drawn then are drawn, each with its own listener as the
