@@ -217,7 +217,8 @@ void TrackingCamera::ClampDestination()
 
 bool TrackingCamera::TrackObject(uint32_t id)
 {
-    if (id == m_TrackObjectID)
+    // Only an object the camera still follows is let go: one whose following a pan ended is followed again.
+    if (m_bFollow && id == m_TrackObjectID)
     {
         StopTracking();
         return false;

@@ -20,7 +20,7 @@ public:
     // Keeps the look-at destination over the park grid.
     void ClampDestination() override;
     void Update() override;
-    // Follows a new object (true), or stops following the one it follows (false).
+    // Follows an object (true), or stops following the one it follows (false).
     bool TrackObject(uint32_t id) override;
     void StopTracking() override;
     bool OnObjectRemoved(uint32_t id) override;

@@ -467,11 +467,11 @@ TEST_F(CameraTest, TheTrackingCameraFollowsAnObjectUntilAnArrowOrItsRemovalEndsI
     manager->Step(true);
     EXPECT_TRUE(Near(Tracking().GetDestLookAt(), {541.2f, 0.0f, 560.0f}));
 
-    // The arrow stopped the following but the object is still the tracked one: tracking it again stops that too,
-    // and once more follows it.
-    EXPECT_FALSE(manager->TrackObject(guest->GetID()));
-    EXPECT_EQ(Tracking().GetTrackedObject(), kNone);
+    // The arrow stopped the following: asking to track the object again follows it again at once.
     EXPECT_TRUE(manager->TrackObject(guest->GetID()));
+    EXPECT_EQ(manager->GetTrackedObject(), guest->GetID());
+    manager->Step(true);
+    EXPECT_TRUE(Near(Tracking().GetDestLookAt(), {520.0f, 0.0f, 520.0f}));
 
     // The removal of the followed object ends the following, with no change of camera; of another one, nothing.
     Probe* other = ProbeAt({550.0f, 0.0f, 550.0f});
