@@ -331,8 +331,12 @@ void PathTileSet::AdjustQueue(MapCell& queue, const MapCell& changed, bool layin
     if (!queueshape::IsOpen(openings, side))
         return;
     const int8_t next = laying ? queueshape::kWhenJoined[shape][side] : queueshape::kWhenNeighbourGoes[shape][side];
-    if (next >= 0)
-        SetShape(queue, static_cast<uint32_t>(next));
+    if (next < 0 || static_cast<uint32_t>(next) == shape)
+        return;
+    SetShape(queue, static_cast<uint32_t>(next));
+    // The footpath beside the piece joins it through its openings: its tile follows the new shape.
+    for (int32_t s = 0; s < 4; ++s)
+        RecomputeFootpathNeighbourTile(g_pWorldMap->GetNeighbourCell(queue.GetPos(), s * 2));
 }
 
 // ---------------------------------------------------------------- laying and removing
@@ -383,15 +387,15 @@ bool PathTileSet::PlaceQueueTile(const GridPos& pos)
     if (!cell)
         return false;
     cell->m_uiFlags |= CELL_QUEUE;
-    if (ComputeQueueShape(*cell) == kFreeQueueShape)
-        return true;
+    // A free piece turns no neighbour, but the footpath beside it joins it all the same.
+    const bool free = ComputeQueueShape(*cell) == kFreeQueueShape;
     UpdateScope scope(*this);
     for (int32_t side = 0; side < 4; ++side)
     {
         MapCell* n = g_pWorldMap->GetNeighbourCell(pos, side * 2);
         if (!n)
             continue;
-        if (IsQueue(*n) && JoinsByMode(*cell, *n, false))
+        if (!free && IsQueue(*n) && JoinsByMode(*cell, *n, false))
             AdjustQueue(*n, *cell, true);
         RecomputeFootpathNeighbourTile(n);
     }
@@ -418,9 +422,10 @@ bool PathTileSet::RemoveQueueTile(const GridPos& pos)
     }
     if (built)
         return true;
+    // Footpath beside the piece joined it through its joining openings, which may be more than its strict ones.
     for (int32_t side = 0; side < 4; ++side)
     {
-        if (!queueshape::IsOpen(queueshape::kStrict[shape], side))
+        if (!queueshape::IsOpen(queueshape::kJoining[shape], side))
             continue;
         MapCell* n = g_pWorldMap->GetNeighbourCell(pos, side * 2);
         if (n && IsFootpath(*n))

@@ -240,6 +240,25 @@ TEST_F(TileSetTest, LayingAndRemovingPathsAndQueues)
     EXPECT_FALSE(Cell(0, 0).m_uiFlags & CELL_QUEUE);
 }
 
+// A footpath's tile shows the queue pieces beside it as they are after each operation, as a load would draw them.
+TEST_F(TileSetTest, FootpathTilesFollowTheQueuePiecesBesideThemAsTheyTurnComeAndGo)
+{
+    const char* const scripts[] = {
+        // A corner open east and south, footpath to its west: the queue to its south goes and it is an end, which
+        // the footpath joins; footpath laid to its south makes it the corner again, and the footpath (the cell to
+        // its south-east now its only path) lets go.
+        "s21=7 s22=9 p12 T12=0 -q21 S22=5 T12=4 p21 S22=9 T12=8 A T12=8",
+        // A queue laid among footpath on all four sides comes out a free piece, which every footpath joins.
+        "p12 p23 p32 p21 T12=10 q22 S22=8 T12=4 T23=16 A T12=4 T23=16",
+        // Removing it again gives each footpath its corners back, though the free piece had no strict opening.
+        "p12 p23 p32 p21 q22 -q22 T12=10 T23=40 A T12=10 T23=40",
+        // A queue end set beside a footpath on one of its closed sides: removed, the footpath stands alone again.
+        "p12 s22=4 T12=4 -q22 T12=0",
+    };
+    for (const char* script : scripts)
+        Run(script);
+}
+
 TEST_F(TileSetTest, QueuePiecesTurnAsTheirTablesSayWhenANeighbourComesOrGoes)
 {
     // Shape, side, what laying footpath on that side makes of it and what removing it makes (-1: unchanged).
