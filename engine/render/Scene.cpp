@@ -234,8 +234,12 @@ bool SceneTree::Insert(SceneObject& object)
     const uint32_t cell = object.GetKind() == kSceneEffectKind ? 0 : FindCell(min, max);
     Link(cell, object);
     ++m_uObjectCount;
+    RaiseTopHeights(cell, object);
+    return true;
+}
 
-    // Raise the top heights from the object's cell up to the first cell already as high.
+void SceneTree::RaiseTopHeights(uint32_t cell, const SceneObject& object)
+{
     const float top = object.GetCentre().y + object.GetRadius();
     const uint8_t h = static_cast<uint8_t>(std::clamp(top, 0.0f, 255.0f));
     for (uint32_t c = cell;; c = m_cells[c].m_uParent)
@@ -246,7 +250,6 @@ bool SceneTree::Insert(SceneObject& object)
         if (c == 0)
             break;
     }
-    return true;
 }
 
 bool SceneTree::Remove(SceneObject& object)
@@ -268,6 +271,9 @@ void SceneTree::Move(SceneObject& object)
     if (cell == old || !Unlink(old, object))
         return;
     Link(cell, object);
+    // Objects are filed where they are made and moved to their places after: the new cell's box must hold them
+    // for culling and picking, as it would had they been filed there.
+    RaiseTopHeights(cell, object);
 }
 
 // ---- culling

@@ -147,6 +147,8 @@ private:
     uint32_t FirstChild(uint32_t cell) const;
     void Link(uint32_t cell, SceneObject& object);
     bool Unlink(uint32_t cell, SceneObject& object);
+    // Raises the top heights from the cell up to the first cell already as high as the object.
+    void RaiseTopHeights(uint32_t cell, const SceneObject& object);
     void AddVisible(SceneObject* object, uint32_t code);
     void AddWhole(uint32_t cell, uint32_t code);
     void CullCell(uint32_t cell, uint32_t request);

@@ -339,6 +339,65 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
         scene.RemoveObject(o);
 }
 
+// A panel 4 wide and 30 high on its z = 0 plane, facing -z: taller than a cell's starting top height.
+const char* const kTower = R"(model
+    bounds -2 0 -0.1 2 30 0.1 0 15 0 0 15.2
+    bone "Root"
+        submodel "Tower"
+            vertex -2 30 0 0 0 -1 0 0
+            vertex 2 30 0 0 0 -1 1 0
+            vertex 2 0 0 0 0 -1 1 1
+            vertex -2 0 0 0 0 -1 0 1
+            level 0
+                indices 0 1 2 0 2 3
+                material
+                end
+            end
+        end
+    end
+end
+)";
+
+// The park files its objects where they are made, at the origin, and only then moves them to their places. A tall
+// object must be found wherever it was filed first: picked through its upper part from the side, and kept in view
+// when only its upper part is in the view.
+TEST_F(SceneViewTest, TallObjectsMovedIntoPlaceArePickedAndSeenByTheirTops)
+{
+    Start(false);
+    const uint32_t tower = LoadText("tower.tm", kTower);
+    ASSERT_NE(tower, 0u);
+    const Vec3 place = {48, 0, 48}; // a fine cell of its own: x and z 32 to 64
+    for (const bool movedIntoPlace : {false, true})
+    {
+        SCOPED_TRACE(movedIntoPlace ? "added at the origin, then moved" : "added in place");
+        Scene local;
+        ASSERT_TRUE(local.Open({0, 0, 0}, {1000, 500, 1000}));
+        auto& tree = *static_cast<SceneTree*>(local.GetIndex());
+        ModelInstance object(tower, movedIntoPlace ? Vec3{0, 0, 0} : place, {0, 0, 0});
+        ASSERT_TRUE(local.AddObject(&object));
+        object.SetPosition(place.x, place.y, place.z);
+        ASSERT_EQ(object.GetIndexCell(), CellAt(5, 1, 1));
+
+        // A level ray 25 above the ground: it meets the panel at z = 48.
+        SceneResultList list;
+        tree.RayQuery(&list, {48.5f, 25, 0}, {0, 0, 1});
+        EXPECT_EQ(list.GetCount(), 1u);
+        EXPECT_TRUE(list.First() == &object && std::fabs(list.Get(0).m_fKey - 48.0f) < 1e-3f);
+
+        // The eye 75 up at (48, 75, 0) looking level along +z: the ground below z = 64 and anything lower than 10
+        // there is under the view's bottom edge, the panel's top (30 high at z = 48) is inside it.
+        gm.SetFog(0.0f, 20.0f, 0); // drawing out to beyond z = 64
+        gm.SetViewMatrix(platform::MatrixTranslation(-48.0f, -75.0f, 0.0f), true);
+        gm.SetEyePosition({48.0f, 75.0f, 0.0f});
+        gm.SetFrustumRange(true);
+        ASSERT_GT(gm.GetDrawDistance(), 64.0f);
+        ASSERT_EQ(gm.TestObject(object, 0x403F) & ClipCode::kOutside, 0u);
+        ASSERT_TRUE(local.GetIndex()->Cull());
+        EXPECT_EQ(local.GetIndex()->GetVisibleCount(), 1u);
+        local.RemoveObject(&object);
+    }
+}
+
 // Radius queries: exact counts under a large limit, a limit of 0 stopping at the first cell with a match,
 // collection by ascending distance with the object at the point itself last.
 TEST(SceneTree, RadiusCountsAndCollections)
