@@ -268,11 +268,14 @@ void SceneTree::Move(SceneObject& object)
     BoxOf(object, &min, &max);
     const uint32_t cell = FindCell(min, max);
     const uint32_t old = object.GetIndexCell();
-    if (cell == old || !Unlink(old, object))
-        return;
-    Link(cell, object);
-    // Objects are filed where they are made and moved to their places after: the new cell's box must hold them
-    // for culling and picking, as it would had they been filed there.
+    if (cell != old)
+    {
+        if (!Unlink(old, object))
+            return;
+        Link(cell, object);
+    }
+    // Objects are filed where they are made and moved to their places after, and some change their models where
+    // they stand: the cell's box must hold them for culling and picking, as it would had they been filed there.
     RaiseTopHeights(cell, object);
 }
 

@@ -70,6 +70,9 @@ uint32_t SceneObject::SetModel(const char* name)
 {
     m_hModel = g_ModelManager.Load(name);
     SetupModelData();
+    // Its size may have changed with the model: the scene files it again.
+    if (m_pScene)
+        m_pScene->ObjectMoved(*this);
     return m_hModel;
 }
 

@@ -358,24 +358,40 @@ const char* const kTower = R"(model
 end
 )";
 
-// The park files its objects where they are made, at the origin, and only then moves them to their places. A tall
-// object must be found wherever it was filed first: picked through its upper part from the side, and kept in view
-// when only its upper part is in the view.
-TEST_F(SceneViewTest, TallObjectsMovedIntoPlaceArePickedAndSeenByTheirTops)
+// The park files its objects where they are made, at the origin, and only then moves them to their places; an
+// animal takes the model of what it does next where it stands. A tall object must be found however it came to be
+// tall where it is: picked through its upper part from the side, and kept in view when only its upper part is in
+// the view.
+TEST_F(SceneViewTest, TallObjectsArePickedAndSeenByTheirTopsHoweverTheyGotThere)
 {
     Start(false);
     const uint32_t tower = LoadText("tower.tm", kTower);
-    ASSERT_NE(tower, 0u);
+    const uint32_t panel = LoadText("panel.tm", kPanel);
+    ASSERT_TRUE(tower != 0 && panel != 0);
     const Vec3 place = {48, 0, 48}; // a fine cell of its own: x and z 32 to 64
-    for (const bool movedIntoPlace : {false, true})
+    const struct
     {
-        SCOPED_TRACE(movedIntoPlace ? "added at the origin, then moved" : "added in place");
+        const char* how;
+        Vec3 added;
+        uint32_t model;
+    } cases[] = {
+        {"added in place", place, tower},
+        {"added at the origin, then moved", {0, 0, 0}, tower},
+        {"added in place as a low panel, then given the tower", place, panel},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.how);
         Scene local;
         ASSERT_TRUE(local.Open({0, 0, 0}, {1000, 500, 1000}));
         auto& tree = *static_cast<SceneTree*>(local.GetIndex());
-        ModelInstance object(tower, movedIntoPlace ? Vec3{0, 0, 0} : place, {0, 0, 0});
+        ModelInstance object(c.model, c.added, {0, 0, 0});
         ASSERT_TRUE(local.AddObject(&object));
         object.SetPosition(place.x, place.y, place.z);
+        if (c.model != tower)
+        {
+            ASSERT_EQ(object.SetModel("tower.tm"), tower);
+        }
         ASSERT_EQ(object.GetIndexCell(), CellAt(5, 1, 1));
 
         // A level ray 25 above the ground: it meets the panel at z = 48.
