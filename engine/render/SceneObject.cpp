@@ -186,6 +186,10 @@ bool SceneObject::Load(SerialStream& stream)
     ReadSigned(stream, &m_BoneEnable);
     uint32_t model = kNoModel;
     ReadSigned(stream, &model);
+    // Handles are numbered in the order models are first loaded, which differs from run to run: an object that was
+    // made with its model (by name) keeps it, and only an object without one takes the saved handle.
+    if (m_hModel != kNoModel && m_hModel != 0 && g_ModelManager.IsInUse(m_hModel))
+        model = m_hModel;
     // A handle that names no loaded model is not used: the object is left without a model.
     if (model != kNoModel && model != 0 && !g_ModelManager.IsInUse(model))
     {

@@ -251,4 +251,44 @@ TEST_F(SceneObjectTest, DumpLoadDumpIsByteIdentical)
     }
 }
 
+// Model handles are given in the order models are first loaded, which differs from one run of the game to the
+// next (and after another park was played). An object that its creation has given its model keeps that model when
+// a save is loaded into it, whatever handle number the save holds.
+TEST_F(SceneObjectTest, ALoadedObjectKeepsTheModelItWasMadeWith)
+{
+    ASSERT_NE(g_ModelManager.Load("walk.tm"), 0u); // walk.tm takes the first handle in the run that saves
+    SceneObject saved(4);
+    saved.SetModel("rig.tm");
+    saved.EnableBone("Hat", true);
+    DumpBytes(saved, "rig.sav");
+
+    const struct
+    {
+        const char* run;
+        std::vector<const char*> loadedFirst;
+        bool restart;
+    } cases[] = {
+        {"the same run", {}, false},
+        {"a run that loads the rig first", {"rig.tm", "walk.tm"}, true},
+        {"a run that never loads the walk", {"rig.tm"}, true},
+        {"a run that loads others first", {"missing.tm", "walk.tm"}, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.run);
+        if (c.restart)
+            Start(true);
+        for (const char* name : c.loadedFirst)
+            g_ModelManager.Load(name);
+        SceneObject loaded(4);
+        const uint32_t rig = loaded.SetModel("rig.tm"); // as the object's creation does, by name
+        ASSERT_NE(rig, 0u);
+        ASSERT_TRUE(LoadFrom(loaded, "rig.sav"));
+        EXPECT_EQ(loaded.GetModel(), rig);
+        EXPECT_STREQ(g_ModelManager.GetName(loaded.GetModel()), "rig.tm");
+        EXPECT_TRUE(loaded.GetAttachmentCount() == 2u && loaded.GetLinks().size() == 2u &&
+                    loaded.GetBoneMask() == 0x80000004u);
+    }
+}
+
 } // namespace
