@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -292,3 +294,37 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
 }
 
 } // namespace
+
+namespace
+{
+
+// Bones nested `depth` deep, each holding the next, the innermost with a submodel of one triangle.
+std::string NestedBones(int depth)
+{
+    std::string text = "model\n";
+    for (int i = 0; i < depth; ++i)
+        text += "bone \"B\"\n";
+    text += "submodel \"S\"\nvertex 0 0 0 0 0 1 0 0\nvertex 1 0 0 0 0 1 1 0\nvertex 0 1 0 0 0 1 0 1\n"
+            "level 0\nindices 0 1 2\nend\nend\n";
+    for (int i = 0; i < depth; ++i)
+        text += "end\n";
+    return text + "end\n";
+}
+
+} // namespace
+
+// Bones nested deeper than the game's reader follows are refused at the line of the first one too deep (however deep
+// the text goes); the deepest nesting the reader takes is read.
+TEST(TmToolTest, BonesNestedTooDeepAreRefusedWithTheirLine)
+{
+    for (const int depth : {257, 100000})
+    {
+        SModel model;
+        std::string error;
+        EXPECT_FALSE(tmtool::ParseModelText(NestedBones(depth), &model, &error)) << depth;
+        EXPECT_EQ(error, "line 258: bones nest at most 256 deep") << depth;
+    }
+    const SModel deepest = Parse(NestedBones(256).c_str());
+    const std::vector<uint8_t> bytes = tmtool::WriteTmModel(deepest);
+    EXPECT_EQ(ReadRaw(bytes).m_status, TmReadStatus::Ok);
+}

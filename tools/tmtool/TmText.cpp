@@ -260,6 +260,9 @@ private:
                 f.Done();
         }
     }
+    // Reads the bone opened on the line into a new last entry of `bones`, refusing bones nested deeper than the
+    // engine's reader follows them.
+    void ReadNamedBone(Fields& f, std::vector<SBone>* bones);
     void ReadBone(SBone* bone);
     void ReadSubModel(SubModel* sub);
     void ReadLevel(SubModelLOD* level, uint32_t* vertexCount, bool* vertexCountSet, int* indicesLine);
@@ -270,7 +273,21 @@ private:
 
     std::vector<Line> m_lines;
     size_t m_at = 0;
+    uint32_t m_boneDepth = 0;
 };
+
+void TextReader::ReadNamedBone(Fields& f, std::vector<SBone>* bones)
+{
+    // A bone at depth d has its submodels read at depth d + 1, which the engine's reader takes up to its limit.
+    if (m_boneDepth >= kTmMaxBoneDepth)
+        Throw(f.Number(), "bones nest at most " + std::to_string(kTmMaxBoneDepth) + " deep");
+    bones->emplace_back();
+    bones->back().m_name = f.Name(kTmBoneNameSize);
+    f.Done();
+    ++m_boneDepth;
+    ReadBone(&bones->back());
+    --m_boneDepth;
+}
 
 void TextReader::ReadBox(Fields& f, uint32_t* flag, OrientedBox* box, bool lowByteCounts)
 {
@@ -355,10 +372,7 @@ void TextReader::ReadModel(SModel* m)
             }
             else if (k == "bone")
             {
-                m->m_bones.emplace_back();
-                m->m_bones.back().m_name = f.Name(kTmBoneNameSize);
-                f.Done();
-                ReadBone(&m->m_bones.back());
+                ReadNamedBone(f, &m->m_bones);
                 return true;
             }
             else
@@ -451,10 +465,7 @@ void TextReader::ReadBone(SBone* bone)
             }
             else if (k == "bone")
             {
-                bone->m_children.emplace_back();
-                bone->m_children.back().m_name = f.Name(kTmBoneNameSize);
-                f.Done();
-                ReadBone(&bone->m_children.back());
+                ReadNamedBone(f, &bone->m_children);
                 return true;
             }
             else if (k == "submodel")
