@@ -313,6 +313,52 @@ std::string NestedBones(int depth)
 
 } // namespace
 
+// A text that parses but whose model the game's reader would refuse is not written: the command fails, says why, and
+// leaves no model behind.
+TEST(TmToolTest, WriteRefusesModelsTheGameCannotRead)
+{
+    const std::string tri =
+        "model\nbone \"B\"\nsubmodel \"S\"\n%BOUNDS%vertex 0 0 0 0 0 1 0 0\n"
+        "vertex 1 0 0 0 0 1 %U% 0\nvertex 0 1 0 0 0 1 0 1\nlevel 0\nindices 0 1 2\nend\nend\nend\nend\n";
+    const auto with = [&](const std::string& bounds, const std::string& u)
+    {
+        std::string text = tri;
+        text.replace(text.find("%BOUNDS%"), 8, bounds);
+        text.replace(text.find("%U%"), 3, u);
+        return text;
+    };
+    std::string many = "model\nbone \"B\"\nsubmodel \"S\"\n";
+    for (int i = 0; i < 65001; ++i)
+        many += "vertex 0 0 0 0 0 1 0 0\n";
+    many += "level 0\nindices 0 1 65000\nend\nend\nend\nend\n";
+
+    const std::pair<std::string, const char*> cases[] = {
+        {"model\nbounds nan 0 0 0 0 0 0 0 0 0 0\nend\n", "not a readable model"},
+        {"model\nbounds 0 0 0 inf 0 0 0 0 0 0 0\nend\n", "not a readable model"},
+        {with("bounds 0 0 0 1 1 1 0 0 0 0 -inf\n", "1"), "bounds are not finite"},
+        {with("", "nan"), "texture coordinates are not finite"},
+        {with("", "-inf"), "texture coordinates are not finite"},
+        {many, "Number of vertices for submodel is suspect: 65001"},
+    };
+    testsupport::TempDir dir;
+    for (const auto& [text, expected] : cases)
+    {
+        testsupport::WriteText(dir.File("m.txt"), text);
+        std::string out, err;
+        EXPECT_EQ(tmtool::RunTmTool({"write", dir.File("m.txt"), dir.File("m.tm")}, &out, &err), 1)
+            << text.substr(0, 200);
+        EXPECT_NE(err.find(expected), std::string::npos) << err;
+        EXPECT_FALSE(std::ifstream(dir.File("m.tm")).good()) << text.substr(0, 200);
+        std::remove(dir.File("m.tm").c_str());
+    }
+
+    // The one bound the reader leaves unchecked is written.
+    testsupport::WriteText(dir.File("m.txt"), with("bounds 0 0 0 1 1 1 0 0 0 nan 0\n", "1"));
+    std::string out, err;
+    ASSERT_EQ(tmtool::RunTmTool({"write", dir.File("m.txt"), dir.File("m.tm")}, &out, &err), 0) << err;
+    EXPECT_EQ(ReadRaw(testsupport::ReadBytes(dir.File("m.tm"))).m_status, TmReadStatus::Ok);
+}
+
 // Bones nested deeper than the game's reader follows are refused at the line of the first one too deep (however deep
 // the text goes); the deepest nesting the reader takes is read.
 TEST(TmToolTest, BonesNestedTooDeepAreRefusedWithTheirLine)

@@ -86,6 +86,18 @@ int Write(const std::string& in, const std::string& outName, std::string* err)
         return 1;
     }
     const std::vector<uint8_t> tm = WriteTmModel(model);
+    // Only a model the game's reader takes whole is written.
+    TmReadOptions raw;
+    raw.m_bDerive = false;
+    raw.m_bOptimise = false;
+    const TmReadResult check = ReadTmModel(tm.data(), tm.size(), raw);
+    if (!check.m_pModel || check.m_status != TmReadStatus::Ok)
+    {
+        for (const std::string& message : check.m_messages)
+            *err += in + ": " + message + "\n";
+        *err += in + ": not a readable model\n";
+        return 1;
+    }
     if (!WriteFile(outName, tm.data(), tm.size()))
     {
         *err += "tmtool: cannot write " + outName + "\n";
