@@ -112,6 +112,39 @@ TEST(SpriteToolTest, ABankNamedTwiceIsRefused)
     }
 }
 
+// A list that includes itself, directly or through others and however its name is spelt, is refused at the include
+// instead of being read without end; a list included twice side by side is read twice.
+TEST(SpriteToolTest, ListsThatIncludeThemselvesAreRefused)
+{
+    testsupport::TempDir dir;
+    const struct
+    {
+        const char* list;
+        const char* included;
+        bool read;
+    } cases[] = {
+        {"include list.txt\n", "", false},
+        {"include ./list.txt\n", "", false},
+        {"bank one\ninclude more.txt\n", "# more\ninclude list.txt\n", false},
+        {"include more.txt\n", "include more.txt\n", false},
+        {"include more.txt\ninclude more.txt\nbank one\n", "# nothing but a comment\n", true},
+    };
+    for (const auto& c : cases)
+    {
+        testsupport::WriteBytes(dir.File("more.txt"),
+                                std::vector<uint8_t>(c.included, c.included + strlen(c.included)));
+        testsupport::WriteBytes(dir.File("list.txt"), std::vector<uint8_t>(c.list, c.list + strlen(c.list)));
+        std::vector<spritetool::BankSource> banks;
+        std::string error;
+        EXPECT_EQ(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &error), c.read)
+            << c.list << error;
+        if (!c.read)
+        {
+            EXPECT_NE(error.find("is already being read"), std::string::npos) << error;
+        }
+    }
+}
+
 TEST(SpriteToolTest, TheSampleSpriteFilesAreMadeFromTheirSourcesAndHoldEveryNamedBank)
 {
     const std::set<std::string> common = {"dummy",

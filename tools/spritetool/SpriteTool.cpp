@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -256,8 +257,20 @@ bool DrawPicture(const std::string& text, const std::vector<std::string>& argume
     return true;
 }
 
-bool ReadBankList(const std::string& listFile, const std::string& pictureFolder, std::vector<BankSource>* banks,
-                  std::string* error)
+namespace
+{
+
+// The name by which a list is known while it is read: its full path where it can be found.
+std::string ListKey(const std::string& listFile)
+{
+    std::error_code failed;
+    const std::filesystem::path path = std::filesystem::weakly_canonical(listFile, failed);
+    return failed ? listFile : path.string();
+}
+
+// Reads one list; `open` holds the lists whose includes are being read, this one last.
+bool ReadList(const std::string& listFile, const std::string& pictureFolder, std::vector<BankSource>* banks,
+              std::string* error, std::vector<std::string>* open)
 {
     std::string text;
     if (!ReadFile(listFile, &text))
@@ -280,7 +293,13 @@ bool ReadBankList(const std::string& listFile, const std::string& pictureFolder,
         {
             const size_t slash = listFile.find_last_of('/');
             const std::string folder = slash == std::string::npos ? "" : listFile.substr(0, slash + 1);
-            if (!ReadBankList(folder + w[1], pictureFolder, banks, error))
+            const std::string included = folder + w[1];
+            if (std::find(open->begin(), open->end(), ListKey(included)) != open->end())
+                return *error = where + "includes " + w[1] + ", which is already being read", false;
+            open->push_back(ListKey(included));
+            const bool read = ReadList(included, pictureFolder, banks, error, open);
+            open->pop_back();
+            if (!read)
                 return false;
         }
         else if (w[0] == "bank" && (w.size() == 2 || w.size() == 3))
@@ -321,6 +340,15 @@ bool ReadBankList(const std::string& listFile, const std::string& pictureFolder,
             if (static_cast<int>(anim.pictures.size()) != anim.frames * anim.directions)
                 return *error = "bank " + bank.name + " animation " + anim.name + " lacks frames", false;
     return true;
+}
+
+} // namespace
+
+bool ReadBankList(const std::string& listFile, const std::string& pictureFolder, std::vector<BankSource>* banks,
+                  std::string* error)
+{
+    std::vector<std::string> open = {ListKey(listFile)};
+    return ReadList(listFile, pictureFolder, banks, error, &open);
 }
 
 std::vector<uint8_t> EncodeRows(const Picture& picture, const std::vector<uint8_t>& indices)
