@@ -8,11 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
 #include <sstream>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -373,4 +378,37 @@ TEST(TmToolTest, BonesNestedTooDeepAreRefusedWithTheirLine)
     const SModel deepest = Parse(NestedBones(256).c_str());
     const std::vector<uint8_t> bytes = tmtool::WriteTmModel(deepest);
     EXPECT_EQ(ReadRaw(bytes).m_status, TmReadStatus::Ok);
+}
+
+// A write that fails part way (here the file size limit is hit) leaves the file that was there before as it was, for
+// each command that writes a file.
+TEST(TmToolTest, AFailedWriteLeavesTheOldFileInPlace)
+{
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir.File("m.txt"), kRichModel);
+    std::string out, err;
+    ASSERT_EQ(tmtool::RunTmTool({"write", dir.File("m.txt"), dir.File("m.tm")}, &out, &err), 0) << err;
+    const std::vector<std::vector<std::string>> commands = {{"write", dir.File("m.txt"), dir.File("old")},
+                                                            {"optimise", dir.File("m.txt"), dir.File("old")},
+                                                            {"dump", dir.File("m.tm"), dir.File("old")}};
+    for (const std::vector<std::string>& command : commands)
+    {
+        const std::string before = "the file that was there before";
+        testsupport::WriteText(dir.File("old"), before);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+        {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{64, 64};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            std::string childOut, childErr;
+            _exit(tmtool::RunTmTool(command, &childOut, &childErr));
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << command[0] << " " << status;
+        EXPECT_EQ(testsupport::ReadText(dir.File("old")), before) << command[0];
+        EXPECT_FALSE(std::ifstream(dir.File("old.tmp")).good()) << command[0];
+    }
 }

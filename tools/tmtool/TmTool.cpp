@@ -3,7 +3,7 @@
 
 #include "engine/render/OptModel.h"
 #include "engine/render/TmFormat.h"
-#include "platform/Paths.h"
+#include "platform/FileOps.h"
 #include "tools/tmtool/TmText.h"
 #include "tools/tmtool/TmWriter.h"
 
@@ -23,13 +23,10 @@ bool ReadFile(const std::string& name, std::vector<uint8_t>* bytes)
     return ReadModelFile(name.c_str(), bytes);
 }
 
+// Written beside the target and renamed, so a failed write never leaves a cut file under the real name.
 bool WriteFile(const std::string& name, const void* data, size_t size)
 {
-    FILE* file = platform::OpenFile(name, "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
+    return platform::WriteFileAtomically(name, data, size);
 }
 
 // The source model of a text or .tm file, read the way the engine's loader reads it.
