@@ -222,6 +222,8 @@ void Game::Update()
 
     const float frameTime = m_pClock->GetFrameTime();
     m_pGUIManager->Update(frameTime);
+    if (m_bGuideQuiet && !m_pGUIManager->IsDialogOpen(kGuideDialog))
+        SetGuideVolumeShare(1.0f);
     m_pSoundManager->Update(frameTime);
     m_pSoundEvents->Update(frameTime);
     if (!g_pWorld)
@@ -314,6 +316,13 @@ void Game::ApplyVideoSettings()
     settings.m_fShadowDrawDist = m_pOptions->m_fShadowDrawDist;
     settings.m_uTextureQuality = static_cast<uint32_t>(m_pOptions->m_iTextureQuality);
     g_GraphicsManager.ApplyVideoSettings(settings);
+}
+
+void Game::SetGuideVolumeShare(float share)
+{
+    m_pSoundManager->SetMusicVolume(m_pOptions->m_fMusicVol * share);
+    m_pSoundManager->SetSfxVolume(m_pOptions->m_fEffectsVol * share);
+    m_bGuideQuiet = share < 1.0f;
 }
 
 bool Game::GetDialogPosition(int32_t id, int32_t* x, int32_t* y)

@@ -52,6 +52,8 @@ public:
     static constexpr const char* kMoviePath = "data/movies/halvorn.mpg";
     static constexpr const char* kGuiFont = "GuiFont7";
     static constexpr uint32_t kModelCapacity = 1000;
+    // The guide to sea animals, whose listen button turns the music and effects down.
+    static constexpr const char* kGuideDialog = "Gazetteer";
     // The keys that, held together while no park exists, open every scenario.
     static constexpr int kCheatKeys[3] = {0x1D, 0x2A, 0x16}; // left Control, left Shift, U
 
@@ -85,6 +87,9 @@ public:
 
     // The video options handed to the graphics manager.
     void ApplyVideoSettings();
+    // The music and effects at a share of the options' levels while the guide plays an animal's call; below 1 they
+    // come back to the options' levels once the guide is no longer open, however it closed.
+    void SetGuideVolumeShare(float share);
 
     // The named values the GUI shows and sets.
     void GetVariable(const char* keyword, platform::WString& text) override;
@@ -242,6 +247,8 @@ private:
     const SaveGameEntry* m_pSelectedSave = nullptr;
     bool m_bCreditsFinished = false;
     bool m_bDeactivated = false;
+    // The guide has turned the music and effects down.
+    bool m_bGuideQuiet = false;
     TickerFeed m_tickerFeed;
 };
 

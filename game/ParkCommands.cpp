@@ -541,11 +541,8 @@ template <int32_t Filter> void StaffBrowser(int32_t)
 
 void SetGazetteerVolumes(float share)
 {
-    if (!g_pGame || !g_pSoundManager)
-        return;
-    const GameOptions& options = g_pGame->GetOptions();
-    g_pSoundManager->SetMusicVolume(options.m_fMusicVol * share);
-    g_pSoundManager->SetSfxVolume(options.m_fEffectsVol * share);
+    if (g_pGame)
+        g_pGame->SetGuideVolumeShare(share);
 }
 
 void ShowGazetteer(int32_t)

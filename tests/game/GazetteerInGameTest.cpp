@@ -1,9 +1,12 @@
 // The guide to sea animals in the running program, by the pointer: the toolbar's guide button opens it on its first
 // animal with its name, picture and texts; its sound button plays the animal's call, and is greyed for an animal with
 // no call; a row chosen in its list shows that animal's page; a dolphin's panel opens it on the dolphin's own page.
+#include "engine/core/GameOptions.h"
 #include "engine/core/TextTable.h"
 #include "engine/media/SoundManager.h"
+#include "game/Game.h"
 #include "gui/GazetteerList.h"
+#include "gui/GuiCommands.h"
 #include "gui/ListBox.h"
 #include "gui/VariableWidgets.h"
 #include "park/AnimalObject.h"
@@ -105,6 +108,45 @@ TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensIt
     ASSERT_EQ(list->GetSelection().size(), 1u);
     EXPECT_EQ(TableText("GAZ_ANIMAL_" + std::to_string(page)), Written("GAZ_ANIMAL"));
     ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
+// The guide's listen button turns the music and the effects down while the call plays; however the guide then goes
+// (its close button, the about button or the toolbar's guide button pressed again, the park left), both come back to
+// the options' levels.
+TEST_F(GazetteerInGameTest, TheMusicAndEffectsComeBackHoweverTheGuideCloses)
+{
+    struct Case
+    {
+        const char* route;
+        const char* command; // the command that closes the guide
+        bool leavesPark;
+    };
+    const Case cases[] = {
+        {"its close button", "CloseAnimalGaz", false},
+        {"the about button again", "ShowAnimalGaz", false},
+        {"the toolbar's guide button", "ShowGazetteer", false},
+        {"the park left for the menu", "ExitGameConfirm", true},
+    };
+    const GameOptions& options = harness.GetGame().GetOptions();
+    ASSERT_NE(g_pSoundManager, nullptr);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.route);
+        ResolveGuiCommand(GetInGameCommands(), "ShowAnimalGaz")(0);
+        Run(2);
+        ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
+        ASSERT_FALSE(Gui().IsModalDialogOpen());
+        ResolveGuiCommand(GetInGameCommands(), "PlayGazSound")(0);
+        Run(2);
+        ASSERT_LT(g_pSoundManager->GetMusicVolume(), options.m_fMusicVol);
+        ResolveGuiCommand(GetInGameCommands(), c.command)(0);
+        Run(3);
+        EXPECT_FALSE(Gui().IsDialogOpen("Gazetteer"));
+        EXPECT_EQ(g_pWorld == nullptr, c.leavesPark);
+        EXPECT_FLOAT_EQ(g_pSoundManager->GetMusicVolume(), options.m_fMusicVol);
+        EXPECT_FLOAT_EQ(g_pSoundManager->GetSfxVolume(), options.m_fEffectsVol);
+    }
     EXPECT_TRUE(running);
 }
 
