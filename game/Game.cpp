@@ -286,6 +286,15 @@ void Game::Deactivate()
     m_bDeactivated = true;
 }
 
+void Game::PauseIfInactive()
+{
+    if (!m_bDeactivated)
+        return;
+    if (g_pWorld)
+        g_pWorld->SetPaused(true);
+    m_pSoundManager->PauseStream();
+}
+
 void Game::Activate()
 {
     if (!g_bGameReady || !m_bDeactivated)

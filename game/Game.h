@@ -74,6 +74,9 @@ public:
     void Activate();
     void Deactivate();
     bool IsDeactivated() const { return m_bDeactivated; }
+    // While the program is in the background: the park and the music stream are paused (for a park or a track
+    // that started meanwhile).
+    void PauseIfInactive();
 
     // Screen n (0 to 7) becomes current at the start of the next update; the last call before it wins. Other
     // values are ignored.

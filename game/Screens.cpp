@@ -90,12 +90,15 @@ void WorldTestScreen::Enter()
         m_Game.SelectScreen(Game::kMainMenuScreen);
         return;
     }
+    // A park that opens while the program is in the background waits, paused and quiet, for the player.
+    m_Game.PauseIfInactive();
     // A saved game's park is finished by the load; a new one starts with the select tool and runs its first frame.
     if (m_bLoadPending)
         return;
     StartPlay(false);
     m_pWorld->Update();
     m_Game.GetMp3Player().PlayFirstTrack();
+    m_Game.PauseIfInactive();
 }
 
 void WorldTestScreen::StartPlay(bool firstTrackNow)
@@ -125,6 +128,8 @@ void WorldTestScreen::AfterLoad()
         return;
     StartPlay(true);
     m_pWorld->PostLoad();
+    // The saved park's own pause state was read with it.
+    m_Game.PauseIfInactive();
 }
 
 bool WorldTestScreen::LoadState(SerialStream& stream)

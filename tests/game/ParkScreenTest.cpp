@@ -3,6 +3,7 @@
 // gone); the World is built on entry and destroyed on leaving, again on every entry; a scenario that cannot be
 // built sends the player back to the front end; the credits screen takes the front end's tool mode.
 #include "engine/core/EngineCore.h"
+#include "engine/media/SoundManager.h"
 #include "engine/render/GraphicsManager.h"
 #include "game/Game.h"
 #include "game/Screens.h"
@@ -257,6 +258,52 @@ TEST_F(ParkScreenTest, TheCreditsAfterAWonParkUseTheFrontEndsToolMode)
     harness.SelectScreen(Game::kGameWonScreen);
     EXPECT_EQ(g_pWorld, nullptr);
     EXPECT_EQ(game.GetGUIManager().GetRequestedMode(), 6);
+}
+
+// A park that opens while the program is in the background (the player looked away while it was loading) stays
+// still and quiet until the player comes back, as one that was running when the player looked away does; coming back
+// shows the pause box.
+TEST_F(ParkScreenTest, AParkOpenedWhileTheProgramIsInTheBackgroundStartsPaused)
+{
+    Game& game = harness.GetGame();
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    game.ScanSaveGames();
+    ASSERT_TRUE(game.SaveToSlot(0));
+    harness.SelectScreen(Game::kMainMenuScreen);
+    ASSERT_EQ(g_pWorld, nullptr);
+    struct Case
+    {
+        const char* what;
+        bool load;
+    };
+    for (const Case& c : {Case{"a new park", false}, Case{"a saved park", true}})
+    {
+        SCOPED_TRACE(c.what);
+        game.Deactivate();
+        ASSERT_TRUE(game.IsDeactivated());
+        if (c.load)
+        {
+            game.ScanSaveGames();
+            ASSERT_EQ(game.GetSaveGameCount(), 1);
+            game.RequestLoad(0);
+            harness.RunFrames(1);
+        }
+        else
+            harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        const float opened = g_pWorld->GetGameTime();
+        harness.RunFrames(30);
+        EXPECT_TRUE(g_pWorld->IsPaused());
+        EXPECT_EQ(g_pWorld->GetGameTime(), opened);
+        const SoundManager& sound = game.GetSoundManager();
+        EXPECT_TRUE(!sound.IsStreamPlaying() || sound.IsStreamPaused()) << "the park's music plays";
+        game.Activate();
+        harness.RunFrames(2);
+        EXPECT_TRUE(game.GetGUIManager().IsDialogOpen("PauseBox"));
+        EXPECT_TRUE(g_pWorld->IsPaused());
+        harness.SelectScreen(Game::kMainMenuScreen);
+    }
 }
 
 TEST_F(ParkScreenTest, TheProgramShutsDownAndStartsAgainWithItsParkInTheSameProcess)
