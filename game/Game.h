@@ -164,7 +164,8 @@ public:
     void RequestLoad(int32_t entry) { m_iLoadRequest = entry; }
     int32_t GetLoadRequest() const { return m_iLoadRequest; }
     // Carries out the load request: the entry is checked, then the file's identification, version and header,
-    // before the main menu is left; a save that does not load reports why and the main menu stays current.
+    // before the main menu is left; a save that does not load reports why and the main menu stays current, showing
+    // the load page again when the front end's load step had put its page away.
     void LoadGame();
     // The load of one slot's file; false (with a level 0 report) when it did not load.
     bool LoadSlot(int32_t slot);

@@ -186,8 +186,16 @@ void Game::LoadGame()
     m_iLoadRequest = -1;
     const int32_t slot = entry ? entry->m_iSlot : -1;
     ClearSaveGames();
-    if (slot >= 0)
-        LoadSlot(slot);
+    if (slot >= 0 && LoadSlot(slot))
+        return;
+    // Refused while the menu stays: the front end's load step has put its page away, so the load page comes back
+    // with the saves as they are now.
+    if (m_pCurrentScreen == m_screens[kMainMenuScreen].get() && !m_pGUIManager->GetCurrentScreenName())
+    {
+        ScanSaveGames();
+        m_pGUIManager->ActivateScreen("LoadScreen");
+        FillFrontEndLoadList();
+    }
 }
 
 bool Game::LoadSlot(int32_t slot)

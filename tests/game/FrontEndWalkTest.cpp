@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -224,6 +225,62 @@ TEST_F(FrontEndWalkTest, ASavedGameChosenOnTheLoadPageIsLoadedIntoThePark)
     EXPECT_EQ(g_pWorld->GetGameDay(), day);
     EXPECT_EQ(g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING), buildings);
     EXPECT_GT(ColourCount(Shot("frontend-load-3-park")), 20u);
+    EXPECT_TRUE(running);
+}
+
+// A saved game listed on the load page that is gone or damaged by the time its load button is clicked: the player is
+// told, no park opens, and the front end shows a page whose buttons work (not an empty background).
+TEST_F(FrontEndWalkTest, ASavedGameGoneOrDamagedSinceItWasListedIsRefusedAndTheMenuGoesOn)
+{
+    Game& game = harness.GetGame();
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    game.ScanSaveGames();
+    ASSERT_TRUE(game.SaveToSlot(0));
+    const std::string file = harness.UserFolder() + "/SaveGames/save0.dat";
+    const std::vector<uint8_t> good = testsupport::ReadBytes(file);
+    ASSERT_GT(good.size(), 100u);
+    std::vector<uint8_t> damaged = good;
+    damaged[25 + 5 + 9] = 'X'; // another identification
+    struct Case
+    {
+        const char* what;
+        bool remove;
+    };
+    for (const Case& c : {Case{"gone", true}, Case{"damaged", false}})
+    {
+        SCOPED_TRACE(c.what);
+        testsupport::WriteBytes(file, good);
+        harness.SelectScreen(Game::kMainMenuScreen);
+        Wait(1.5f);
+        if (Page() == "StartScreen")
+        {
+            Click(88, 544);
+            Wait(1.5f);
+        }
+        ASSERT_EQ(Page(), "MainMenu");
+        Click(88, 254);
+        Wait(1.5f);
+        ASSERT_EQ(Page(), "LoadScreen");
+        ASSERT_EQ(game.GetSaveGameCount(), 1);
+        if (c.remove)
+            std::filesystem::remove(file);
+        else
+            testsupport::WriteBytes(file, damaged);
+        const size_t boxes = harness.Reports().boxes.size();
+        Click(712, 544);
+        Wait(2.0f);
+        EXPECT_GT(harness.Reports().boxes.size(), boxes) << "the player is not told";
+        EXPECT_EQ(g_pWorld, nullptr);
+        EXPECT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen));
+        EXPECT_NE(Page(), "") << "no front-end page is left to click on";
+        // Its back button leads on to the main menu.
+        Click(88, 544);
+        Wait(1.5f);
+        EXPECT_EQ(Page(), "MainMenu");
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+    }
     EXPECT_TRUE(running);
 }
 
