@@ -333,6 +333,38 @@ TEST_F(FrontEndWalkTest, AScenarioChosenFromTheListIsStartedAndThePark)
     EXPECT_GT(ColourCount(park), 20u);
 }
 
+// A locked scenario chosen in the list cannot be started: the play button is dimmed and a click on it leaves the
+// list showing; the open first scenario chosen again starts.
+TEST_F(FrontEndWalkTest, ALockedScenarioChosenInTheListIsNotStarted)
+{
+    Wait(1.5f);
+    Click(88, 174);
+    Wait(1.5f);
+    ASSERT_EQ(Page(), "StartScreen");
+    auto* play = dynamic_cast<ScreenButton*>(Gui().FindItem(WT_SCREENBUTTON, "PlayBtn"));
+    ASSERT_NE(play, nullptr);
+    Game& game = harness.GetGame();
+    // The second row: scenario 2, locked on a first start.
+    Click(200, 110 + 18 + 9);
+    Wait(0.3f);
+    ASSERT_EQ(game.GetScenarioIndex(), 1);
+    ASSERT_TRUE(game.GetProgress().IsLocked(1));
+    EXPECT_EQ(play->GetState(), ScreenButton::STATE_DISABLED) << "the play button is not dimmed";
+    Click(712, 544);
+    Wait(2.0f);
+    EXPECT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen));
+    EXPECT_EQ(g_pWorld, nullptr) << "the locked scenario was started";
+    EXPECT_EQ(Page(), "StartScreen");
+    Click(200, 119);
+    Wait(0.3f);
+    ASSERT_EQ(game.GetScenarioIndex(), 0);
+    EXPECT_NE(play->GetState(), ScreenButton::STATE_DISABLED);
+    Click(712, 544);
+    Wait(2.0f);
+    EXPECT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kWorldTestScreen));
+    EXPECT_TRUE(running);
+}
+
 } // namespace
 
 namespace
