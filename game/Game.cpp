@@ -299,7 +299,8 @@ void Game::Activate()
 {
     if (!g_bGameReady || !m_bDeactivated)
         return;
-    if (g_pWorld)
+    // A show being trained holds the park paused itself and hides every other dialog: no pause box opens behind it.
+    if (g_pWorld && !m_pGUIManager->IsLocked())
         m_pGUIManager->OpenPauseBox();
     m_pSoundManager->ResumeStream();
     m_pSoundManager->UnmuteSfx();

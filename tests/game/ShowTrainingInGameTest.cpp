@@ -322,6 +322,36 @@ TEST_F(ShowTrainingInGameTest, ThePauseKeyDoesNotSetTheParkRunningBehindTheTrain
     EXPECT_TRUE(running);
 }
 
+// The player looks away from the program and back while a show is trained: the training goes on as it was, with no
+// pause box hidden behind it to take the pointer from its quit question, and the park runs again after it.
+TEST_F(ShowTrainingInGameTest, LookingAwayAndBackLeavesNoHiddenPauseBoxBehindTheTraining)
+{
+    Game& game = harness.GetGame();
+    ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), false));
+    harness.RunFrames(1);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    ASSERT_TRUE(mode->IsStarted());
+    ASSERT_TRUE(Gui().IsLocked());
+    const float parkTime = g_pWorld->m_fGameTime;
+    game.Deactivate();
+    harness.RunFrames(2);
+    game.Activate();
+    harness.RunFrames(2);
+    EXPECT_TRUE(g_pWorld->IsPaused());
+    EXPECT_FALSE(Gui().IsDialogOpen("PauseBox")) << "a pause box the training hides has opened";
+    EXPECT_FALSE(Gui().IsModalDialogOpen());
+    Key(XK_Escape);
+    ASSERT_TRUE(mode->IsQuitPending());
+    mode->AnswerQuit(true);
+    EXPECT_EQ(g_pWorld->m_fGameTime, parkTime) << "the park's clock ran under the training";
+    harness.RunFrames(2);
+    ASSERT_EQ(Gui().GetMode(), MODE_SELECT);
+    EXPECT_FALSE(g_pWorld->IsPaused());
+    EXPECT_FALSE(Gui().IsDialogOpen("PauseBox"));
+    EXPECT_TRUE(running);
+}
+
 // The park's toolbar is hidden while a show is trained, and its buttons take no clicks there: none opens a panel
 // or a question the player cannot see behind the training, nor one that waits for the player after it.
 TEST_F(ShowTrainingInGameTest, TheHiddenToolbarTakesNoClicks)
