@@ -329,6 +329,11 @@ TEST_F(WorldScripting, APathLaysOnlyItsCellsOnTheMapWhereverItStarts)
         {-5, 4, 2, 3, {}},                       // too short to reach it
         {-2147483000, 9, 2, 2147483647, {}},     // a long way in: the whole row (below)
         {5, 5, 2, -3, {}},                       // no cells
+        {3, 0, 2, 3, {{3, 0}, {4, 0}, {5, 0}}},  // along the first row
+        {3, -1, 2, 3, {}},                       // along the row just south of the map
+        {3, 16, 2, 3, {}},                       // along the row just north of it
+        {15, 4, 0, 2, {{15, 4}, {15, 5}}},       // up the last column
+        {16, 4, 0, 2, {}},                       // up the column just east of the map
     };
     for (const auto& row : rows)
     {
