@@ -267,8 +267,8 @@ public:
     bool IsBuildTypeAtLimit(int32_t type) const;
     bool CheckBuildRequirement(int32_t type) const;
 
-    // The next or previous building (by display name) or staff member (by name) from the current one, wrapping
-    // at the ends; an id not among them comes back unchanged.
+    // The next or previous building (by display name) or staff member of the same kind (by name) from the current
+    // one, wrapping at the ends; an id not among them comes back unchanged.
     uint32_t StepBuilding(uint32_t current, bool forward) const;
     uint32_t StepStaff(uint32_t current, bool forward) const;
 

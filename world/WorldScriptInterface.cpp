@@ -670,8 +670,13 @@ uint32_t World::StepStaff(uint32_t current, bool forward) const
     std::vector<std::pair<std::string, uint32_t>> named;
     if (g_pObjectManager)
     {
+        const BaseObject* from = g_pObjectManager->GetObject(current);
+        // Only the members of the current one's kind: a cleaner's panel steps through the cleaners.
         for (const BaseObject* staff : g_pObjectManager->GetStaffObjects())
-            named.emplace_back(staff->GetName(), staff->GetID());
+        {
+            if (from && staff->GetType() == from->GetType())
+                named.emplace_back(staff->GetName(), staff->GetID());
+        }
     }
     return Step(SortedIds(std::move(named)), current, forward);
 }

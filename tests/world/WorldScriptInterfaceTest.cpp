@@ -620,7 +620,7 @@ TEST_F(WorldScripting, BuildTypeChecksFollowValidityLocksLimitsAndTrees)
             << type;
 }
 
-TEST_F(WorldScripting, StepsWrapThroughBuildingsByDisplayNameAndStaffByName)
+TEST_F(WorldScripting, StepsWrapThroughBuildingsByDisplayNameAndStaffOfOneKindByName)
 {
     TestBuilding* c = Building("X");
     TestBuilding* a = Building("Y");
@@ -640,10 +640,16 @@ TEST_F(WorldScripting, StepsWrapThroughBuildingsByDisplayNameAndStaffByName)
     Probe* mia = Make(OBJECT_CLEANER, "Mia");
     Probe* abe = Make(OBJECT_MECHANIC, "Abe");
     Probe* zed = Make(OBJECT_ZOOKEEPER, "Zed");
-    EXPECT_EQ(world->StepStaff(abe->GetID(), true), mia->GetID());
-    EXPECT_EQ(world->StepStaff(zed->GetID(), true), abe->GetID());
-    EXPECT_EQ(world->StepStaff(abe->GetID(), false), zed->GetID());
-    EXPECT_EQ(world->StepStaff(a->GetID(), false), a->GetID());
+    Probe* bea = Make(OBJECT_MECHANIC, "Bea");
+    Probe* cal = Make(OBJECT_MECHANIC, "Cal");
+    // A staff panel's next and previous stay with its own kind: a lone cleaner or zookeeper has no other.
+    const std::tuple<uint32_t, bool, uint32_t> staff[] = {
+        {abe->GetID(), true, bea->GetID()},  {cal->GetID(), true, abe->GetID()}, {abe->GetID(), false, cal->GetID()},
+        {bea->GetID(), false, abe->GetID()}, {mia->GetID(), true, mia->GetID()}, {zed->GetID(), false, zed->GetID()},
+        {a->GetID(), false, a->GetID()},
+    };
+    for (const auto& [from, forward, to] : staff)
+        EXPECT_EQ(world->StepStaff(from, forward), to) << from << forward;
 }
 
 TEST_F(WorldScripting, TheDebugOverlayShowsTheGroupsThatAreSwitchedOn)
