@@ -136,7 +136,7 @@ public:
     float GetIncomeToday() const override { return m_fIncomeToday; }
     uint32_t GetVisitsToday() const override { return static_cast<uint32_t>(m_NumVisitsToday); }
     float GetShowScore() const override;
-    const char* GetDisplayName() const override { return m_Name; }
+    std::u16string GetDisplayName() const override;
     void AdoptAnimal(uint32_t slot) override;
 
     // ---- the queue

@@ -193,6 +193,11 @@ void BuildingObject::ResetPanelState()
 
 // ---------------------------------------------------------------- keywords
 
+platform::WString BuildingObject::GetDisplayName() const
+{
+    return Text(std::string("FAN_") + m_pInfo->keyword);
+}
+
 void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
 {
     text.clear();
@@ -260,8 +265,7 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     long n = 0;
     if (is("BUILDING_NAME"))
     {
-        text = Text(std::string("FAN_") + info.keyword) +
-               FormatTableText("BI_INSTANCE_ADDON", {static_cast<long long>(m_iInstanceNumber) + 1});
+        text = GetDisplayName() + FormatTableText("BI_INSTANCE_ADDON", {static_cast<long long>(m_iInstanceNumber) + 1});
     }
     else if (is("BUILDING_OPEN"))
     {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class BuildingFacts
 {
@@ -20,7 +21,7 @@ public:
     virtual uint32_t GetVisitsToday() const = 0;
     virtual float GetShowScore() const = 0;
     // The name shown to the player, by which the next and previous buttons order the buildings.
-    virtual const char* GetDisplayName() const = 0;
+    virtual std::u16string GetDisplayName() const = 0;
     virtual void AdoptAnimal(uint32_t slot) = 0;
 };
 

@@ -111,7 +111,7 @@ bool SendCreation(uint32_t kind, const void* payload)
 }
 
 // Ids of the objects in the order of their names, ties in id order.
-std::vector<uint32_t> SortedIds(std::vector<std::pair<std::string, uint32_t>> named)
+template <typename Name> std::vector<uint32_t> SortedIds(std::vector<std::pair<Name, uint32_t>> named)
 {
     std::sort(named.begin(), named.end());
     std::vector<uint32_t> ids;
@@ -653,14 +653,14 @@ bool World::CheckBuildRequirement(int32_t type) const
 
 uint32_t World::StepBuilding(uint32_t current, bool forward) const
 {
-    std::vector<std::pair<std::string, uint32_t>> named;
+    std::vector<std::pair<std::u16string, uint32_t>> named;
     for (const BaseObject* building : Buildings())
     {
         if (building->IsWaitingForDeath())
             continue;
         const BuildingFacts* facts = FactsOf(building);
-        const char* name = facts && facts->GetDisplayName() ? facts->GetDisplayName() : building->GetName();
-        named.emplace_back(name, building->GetID());
+        named.emplace_back(facts ? facts->GetDisplayName() : platform::AnsiToWide(building->GetName()),
+                           building->GetID());
     }
     return Step(SortedIds(std::move(named)), current, forward);
 }

@@ -95,6 +95,24 @@ protected:
     BuildingObject* empty = nullptr;
 };
 
+TEST_F(Panel, NextAndPreviousFollowTheNamesThePlayerReads)
+{
+    // Names whose order differs from the order of the type keywords (KIOSK, POOL, RESTSMALL).
+    texts.reset();
+    texts = MakeTexts(park.dir, u"FAN_KIOSK=Tea Kiosk|FAN_RESTSMALL=Basins|FAN_POOL=Rock pool");
+    const struct
+    {
+        BuildingObject* from;
+        bool forward;
+        BuildingObject* to;
+    } steps[] = {
+        {toilet, true, pool}, {pool, true, empty}, {kiosk, true, toilet}, {toilet, false, kiosk}, {pool, false, toilet},
+    };
+    for (const auto& step : steps)
+        EXPECT_EQ(park.world->StepBuilding(step.from->GetID(), step.forward), step.to->GetID())
+            << step.from->GetName() << " " << step.forward;
+}
+
 TEST_F(Panel, AnswersEveryKeywordFromTheBuildingAndThePark)
 {
     const std::u16string fish0 = u"Fish " + platform::AnsiToWide(std::to_string(pool->GetAnimal(0)).c_str());

@@ -43,14 +43,14 @@ public:
     float GetIncomeToday() const override { return income; }
     uint32_t GetVisitsToday() const override { return visits; }
     float GetShowScore() const override { return showScore; }
-    const char* GetDisplayName() const override { return display.c_str(); }
+    std::u16string GetDisplayName() const override { return display; }
     void AdoptAnimal(uint32_t slot) override { adopted.push_back(slot); }
     float GetHappiness() const override { return happiness; }
 
     bool constructing = false, demolishing = false, broken = false, staffRoom = false, playerBuilt = false;
     float income = 0.0f, showScore = 0.0f, happiness = 0.0f;
     uint32_t visits = 0;
-    std::string display;
+    std::u16string display;
     std::vector<uint32_t> adopted;
 };
 
@@ -626,10 +626,10 @@ TEST_F(WorldScripting, StepsWrapThroughBuildingsByDisplayNameAndStaffOfOneKindBy
     TestBuilding* a = Building("Y");
     TestBuilding* b = Building("Z");
     TestBuilding* gone = Building("W");
-    c->display = "Charlie";
-    a->display = "Alpha";
-    b->display = "Bravo";
-    gone->display = "Aardvark";
+    c->display = u"Charlie";
+    a->display = u"Alpha";
+    b->display = u"Bravo";
+    gone->display = u"Aardvark";
     gone->SetWaitingForDeath(true);
     const std::tuple<uint32_t, bool, uint32_t> buildings[] = {
         {a->GetID(), true, b->GetID()},  {b->GetID(), true, c->GetID()},       {c->GetID(), true, a->GetID()},
