@@ -87,7 +87,7 @@ void PerformChangeState(const WorldChangeStateData& data, WorldScript& script, W
     const uint32_t state = script.FindState(data.name);
     if (state == WorldScript::kNoState)
     {
-        if (!data.unknownReported && script.GetNumStates() > 0)
+        if (!data.unknownReported)
             GetLogger()->Report(0, "Invalid State in WorldScript - %s", data.name);
         data.unknownReported = true;
         return;
