@@ -84,6 +84,22 @@ protected:
         GameHarness::Keep(frame, name);
         return frame;
     }
+    // From the park back to the front end (which comes back on its scenario list or its menu), then the menu's load
+    // button: true once the load page shows.
+    bool LeaveTheParkForTheLoadPage()
+    {
+        harness.SelectScreen(Game::kMainMenuScreen);
+        Wait(1.5f);
+        if (Page() == "StartScreen")
+        {
+            Click(88, 544);
+            Wait(1.5f);
+        }
+        EXPECT_EQ(Page(), "MainMenu");
+        Click(88, 254);
+        Wait(1.5f);
+        return Page() == "LoadScreen";
+    }
 };
 
 TEST_F(FrontEndWalkTest, MenuScenarioListBackCreditsAndExitByThePointer)
@@ -195,18 +211,7 @@ TEST_F(FrontEndWalkTest, ASavedGameChosenOnTheLoadPageIsLoadedIntoThePark)
     const uint32_t buildings = g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING);
     game.ScanSaveGames();
     ASSERT_TRUE(game.SaveToSlot(game.FindFreeSlot()));
-    harness.SelectScreen(Game::kMainMenuScreen);
-    Wait(1.5f);
-    if (Page() == "StartScreen") // the menu comes back on its scenario list
-    {
-        Click(88, 544);
-        Wait(1.5f);
-    }
-    ASSERT_EQ(Page(), "MainMenu");
-
-    Click(88, 254);
-    Wait(1.5f);
-    ASSERT_EQ(Page(), "LoadScreen");
+    ASSERT_TRUE(LeaveTheParkForTheLoadPage());
     // The front end's script was loaded again on the way back from the park: its elements are new.
     list = dynamic_cast<ScreenListBox*>(Gui().FindItem(WT_SCREENLISTBOX, "LoadListBox"));
     load = dynamic_cast<ScreenButton*>(Gui().FindItem(WT_SCREENBUTTON, "LoadGameBtn"));
@@ -251,17 +256,7 @@ TEST_F(FrontEndWalkTest, ASavedGameGoneOrDamagedSinceItWasListedIsRefusedAndTheM
     {
         SCOPED_TRACE(c.what);
         testsupport::WriteBytes(file, good);
-        harness.SelectScreen(Game::kMainMenuScreen);
-        Wait(1.5f);
-        if (Page() == "StartScreen")
-        {
-            Click(88, 544);
-            Wait(1.5f);
-        }
-        ASSERT_EQ(Page(), "MainMenu");
-        Click(88, 254);
-        Wait(1.5f);
-        ASSERT_EQ(Page(), "LoadScreen");
+        ASSERT_TRUE(LeaveTheParkForTheLoadPage());
         ASSERT_EQ(game.GetSaveGameCount(), 1);
         if (c.remove)
             std::filesystem::remove(file);

@@ -81,6 +81,21 @@ TEST(SpriteToolTest, ABankHoldsAsManyColoursAsItsPaletteAndNoMore)
         }
 }
 
+// Reads list.txt holding `list` beside more.txt holding `included`: read or not as `read`, and refused with `error`.
+void ExpectListRead(const testsupport::TempDir& dir, const char* list, const char* included, bool read,
+                    const char* error)
+{
+    testsupport::WriteBytes(dir.File("more.txt"), std::vector<uint8_t>(included, included + strlen(included)));
+    testsupport::WriteBytes(dir.File("list.txt"), std::vector<uint8_t>(list, list + strlen(list)));
+    std::vector<spritetool::BankSource> banks;
+    std::string message;
+    EXPECT_EQ(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &message), read) << list << message;
+    if (!read)
+    {
+        EXPECT_NE(message.find(error), std::string::npos) << message;
+    }
+}
+
 // A bank named twice, in one list or through an include and whatever the case, is refused with its line: the game
 // would only ever find the first.
 TEST(SpriteToolTest, ABankNamedTwiceIsRefused)
@@ -97,19 +112,7 @@ TEST(SpriteToolTest, ABankNamedTwiceIsRefused)
         {"bank one\ninclude more.txt\n", "bank One\n", false},
     };
     for (const auto& c : cases)
-    {
-        testsupport::WriteBytes(dir.File("more.txt"),
-                                std::vector<uint8_t>(c.included, c.included + strlen(c.included)));
-        testsupport::WriteBytes(dir.File("list.txt"), std::vector<uint8_t>(c.list, c.list + strlen(c.list)));
-        std::vector<spritetool::BankSource> banks;
-        std::string error;
-        EXPECT_EQ(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &error), c.read)
-            << c.list << error;
-        if (!c.read)
-        {
-            EXPECT_NE(error.find("named"), std::string::npos) << error;
-        }
-    }
+        ExpectListRead(dir, c.list, c.included, c.read, "named");
 }
 
 // A list that includes itself, directly or through others and however its name is spelt, is refused at the include
@@ -130,19 +133,7 @@ TEST(SpriteToolTest, ListsThatIncludeThemselvesAreRefused)
         {"include more.txt\ninclude more.txt\nbank one\n", "# nothing but a comment\n", true},
     };
     for (const auto& c : cases)
-    {
-        testsupport::WriteBytes(dir.File("more.txt"),
-                                std::vector<uint8_t>(c.included, c.included + strlen(c.included)));
-        testsupport::WriteBytes(dir.File("list.txt"), std::vector<uint8_t>(c.list, c.list + strlen(c.list)));
-        std::vector<spritetool::BankSource> banks;
-        std::string error;
-        EXPECT_EQ(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &error), c.read)
-            << c.list << error;
-        if (!c.read)
-        {
-            EXPECT_NE(error.find("is already being read"), std::string::npos) << error;
-        }
-    }
+        ExpectListRead(dir, c.list, c.included, c.read, "is already being read");
 }
 
 TEST(SpriteToolTest, TheSampleSpriteFilesAreMadeFromTheirSourcesAndHoldEveryNamedBank)

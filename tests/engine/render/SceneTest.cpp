@@ -254,24 +254,19 @@ TEST_F(SceneViewTest, RenderDrawsGroupedByModelAndEffectsLast)
     gm.EndFrame();
 }
 
-// A square model 4 wide and 4 high on its z = 0 plane, facing -z; bounds around it.
-const char* const kPanel = R"(model
-    bounds -2 0 -0.1 2 4 0.1 0 2 0 0 3
-    bone "Root"
-        submodel "Panel"
-            vertex -2 4 0 0 0 -1 0 0
-            vertex 2 4 0 0 0 -1 1 0
-            vertex 2 0 0 0 0 -1 1 1
-            vertex -2 0 0 0 0 -1 0 1
-            level 0
-                indices 0 1 2 0 2 3
-                material
-                end
-            end
-        end
-    end
-end
-)";
+// A model of one panel 4 wide and `height` high on its z = 0 plane, facing -z; its bounds round it, the sphere's
+// centre and radius as given.
+std::string PanelModel(const char* name, const char* height, const char* sphere)
+{
+    const std::string h = height;
+    return "model\n bounds -2 0 -0.1 2 " + h + " 0.1 " + sphere + "\n bone \"Root\"\n  submodel \"" + name +
+           "\"\n   vertex -2 " + h + " 0 0 0 -1 0 0\n   vertex 2 " + h +
+           " 0 0 0 -1 1 0\n   vertex 2 0 0 0 0 -1 1 1\n   vertex -2 0 0 0 0 -1 0 1\n"
+           "   level 0\n    indices 0 1 2 0 2 3\n    material\n    end\n   end\n  end\n end\nend\n";
+}
+
+// A square panel 4 wide and 4 high.
+const std::string kPanel = PanelModel("Panel", "4", "0 2 0 0 3");
 
 // Rays through moved and turned instances: every hit along the ray nearest first, never an effect, the ray
 // parameter that of the world ray whatever its length.
@@ -339,24 +334,8 @@ TEST_F(SceneViewTest, PickingFindsInstancesAlongTheRayNearestFirst)
         scene.RemoveObject(o);
 }
 
-// A panel 4 wide and 30 high on its z = 0 plane, facing -z: taller than a cell's starting top height.
-const char* const kTower = R"(model
-    bounds -2 0 -0.1 2 30 0.1 0 15 0 0 15.2
-    bone "Root"
-        submodel "Tower"
-            vertex -2 30 0 0 0 -1 0 0
-            vertex 2 30 0 0 0 -1 1 0
-            vertex 2 0 0 0 0 -1 1 1
-            vertex -2 0 0 0 0 -1 0 1
-            level 0
-                indices 0 1 2 0 2 3
-                material
-                end
-            end
-        end
-    end
-end
-)";
+// A panel 4 wide and 30 high: taller than a cell's starting top height.
+const std::string kTower = PanelModel("Tower", "30", "0 15 0 0 15.2");
 
 // The park files its objects where they are made, at the origin, and only then moves them to their places; an
 // animal takes the model of what it does next where it stands. A tall object must be found however it came to be
