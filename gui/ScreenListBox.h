@@ -58,6 +58,7 @@ public:
     bool WasDoubleClicked() const { return m_bDoubleClicked; }
     bool IsClickPending() const { return m_bClickPending; }
     void SetSelectable(bool selectable) { m_bSelectable = selectable; }
+    bool IsSelectable() const { return m_bSelectable; }
     int32_t GetVisibleRows() const { return m_iVisibleRows; }
     int32_t GetShownRows() const { return m_iShownRows; }
     int32_t GetFirstRow() const { return m_iFirstRow; }

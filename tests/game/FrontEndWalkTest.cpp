@@ -269,6 +269,12 @@ TEST_F(FrontEndWalkTest, ASavedGameGoneOrDamagedSinceItWasListedIsRefusedAndTheM
         EXPECT_EQ(g_pWorld, nullptr);
         EXPECT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen));
         EXPECT_NE(Page(), "") << "no front-end page is left to click on";
+        // The load page lists the saves as they are now: none, so its one line says so and cannot be chosen.
+        const auto* list = dynamic_cast<ScreenListBox*>(Gui().FindItem(WT_SCREENLISTBOX, "LoadListBox"));
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(game.GetSaveGameCount(), 0);
+        EXPECT_EQ(list->GetRowCount(), 1);
+        EXPECT_FALSE(list->IsSelectable());
         // Its back button leads on to the main menu.
         Click(88, 544);
         Wait(1.5f);
