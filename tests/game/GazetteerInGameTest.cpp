@@ -140,6 +140,7 @@ TEST_F(GazetteerInGameTest, TheMusicAndEffectsComeBackHoweverTheGuideCloses)
         ResolveGuiCommand(GetInGameCommands(), "PlayGazSound")(0);
         Run(2);
         ASSERT_LT(g_pSoundManager->GetMusicVolume(), options.m_fMusicVol);
+        ASSERT_LT(g_pSoundManager->GetSfxVolume(), options.m_fEffectsVol);
         ResolveGuiCommand(GetInGameCommands(), c.command)(0);
         Run(3);
         EXPECT_FALSE(Gui().IsDialogOpen("Gazetteer"));
