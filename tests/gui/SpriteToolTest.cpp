@@ -96,9 +96,11 @@ void ExpectListRead(const testsupport::TempDir& dir, const char* list, const cha
     }
 }
 
-// A bank named twice, in one list or through an include and whatever the case, is refused with its line: the game
-// would only ever find the first.
-TEST(SpriteToolTest, ABankNamedTwiceIsRefused)
+// Bank lists refused with their line: a bank named twice, in one list or through an include and whatever the case
+// (the game would only ever find the first); a list that includes itself, directly or through others and however its
+// name is spelt, refused at the include instead of being read without end. A list included twice side by side is
+// read twice.
+TEST(SpriteToolTest, ListsThatNameABankTwiceOrIncludeThemselvesAreRefused)
 {
     testsupport::TempDir dir;
     const struct
@@ -106,34 +108,19 @@ TEST(SpriteToolTest, ABankNamedTwiceIsRefused)
         const char* list;
         const char* included;
         bool read;
+        const char* error;
     } cases[] = {
-        {"bank one\nbank two\n", "", true},
-        {"bank one\nbank ONE\n", "", false},
-        {"bank one\ninclude more.txt\n", "bank One\n", false},
+        {"bank one\nbank two\n", "", true, ""},
+        {"bank one\nbank ONE\n", "", false, "named"},
+        {"bank one\ninclude more.txt\n", "bank One\n", false, "named"},
+        {"include list.txt\n", "", false, "is already being read"},
+        {"include ./list.txt\n", "", false, "is already being read"},
+        {"bank one\ninclude more.txt\n", "# more\ninclude list.txt\n", false, "is already being read"},
+        {"include more.txt\n", "include more.txt\n", false, "is already being read"},
+        {"include more.txt\ninclude more.txt\nbank one\n", "# nothing but a comment\n", true, ""},
     };
     for (const auto& c : cases)
-        ExpectListRead(dir, c.list, c.included, c.read, "named");
-}
-
-// A list that includes itself, directly or through others and however its name is spelt, is refused at the include
-// instead of being read without end; a list included twice side by side is read twice.
-TEST(SpriteToolTest, ListsThatIncludeThemselvesAreRefused)
-{
-    testsupport::TempDir dir;
-    const struct
-    {
-        const char* list;
-        const char* included;
-        bool read;
-    } cases[] = {
-        {"include list.txt\n", "", false},
-        {"include ./list.txt\n", "", false},
-        {"bank one\ninclude more.txt\n", "# more\ninclude list.txt\n", false},
-        {"include more.txt\n", "include more.txt\n", false},
-        {"include more.txt\ninclude more.txt\nbank one\n", "# nothing but a comment\n", true},
-    };
-    for (const auto& c : cases)
-        ExpectListRead(dir, c.list, c.included, c.read, "is already being read");
+        ExpectListRead(dir, c.list, c.included, c.read, c.error);
 }
 
 TEST(SpriteToolTest, TheSampleSpriteFilesAreMadeFromTheirSourcesAndHoldEveryNamedBank)
