@@ -187,6 +187,8 @@ public:
     void DeleteSaveFromLoadList();
     void FillLoadList();
     void FillFrontEndLoadList();
+    // The front end's load page, listing the saves as they are now.
+    void ShowFrontEndLoadPage();
     void FillSaveList();
     void FillSaveRows(ListRows& list, int32_t firstRow, bool clear, int32_t timeX);
     bool IsInGameLoadListShown() const { return m_bInGameLoadListShown; }

@@ -292,9 +292,7 @@ void LoadButton(int32_t)
 {
     if (CurrentScreenIs("MainMenu"))
     {
-        g_pGame->ScanSaveGames();
-        Gui().ActivateScreen("LoadScreen");
-        g_pGame->FillFrontEndLoadList();
+        g_pGame->ShowFrontEndLoadPage();
         return;
     }
     Gui().SetDirectStart(true);

@@ -191,11 +191,7 @@ void Game::LoadGame()
     // Refused while the menu stays: the front end's load step has put its page away, so the load page comes back
     // with the saves as they are now.
     if (m_pCurrentScreen == m_screens[kMainMenuScreen].get() && !m_pGUIManager->GetCurrentScreenName())
-    {
-        ScanSaveGames();
-        m_pGUIManager->ActivateScreen("LoadScreen");
-        FillFrontEndLoadList();
-    }
+        ShowFrontEndLoadPage();
 }
 
 bool Game::LoadSlot(int32_t slot)
@@ -302,6 +298,13 @@ void Game::FillLoadList()
         box->SetSelectable(GetSaveGameCount() > 0);
     if (GetSaveGameCount() == 0)
         AddText(*list, 0, 0, 260, TableText("LOADSAVE_NO_GAMES"), true);
+}
+
+void Game::ShowFrontEndLoadPage()
+{
+    ScanSaveGames();
+    m_pGUIManager->ActivateScreen("LoadScreen");
+    FillFrontEndLoadList();
 }
 
 void Game::FillFrontEndLoadList()
