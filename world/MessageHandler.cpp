@@ -10,6 +10,7 @@
 #include "world/World.h"
 
 #include <cmath>
+#include <limits>
 
 MessageHandler* g_pMessageHandler = nullptr;
 
@@ -98,6 +99,11 @@ bool MessageHandler::Queue(const MessageRecord& record, double due)
     }
     Pending pending{record, due};
     pending.record.fTime = static_cast<float>(due);
+    // The save keeps the clock and this time in single precision: a message not yet due keeps a time after the
+    // clock's, or a park loaded from the save (paused, say) would find it due at once.
+    const float clock = static_cast<float>(GameTimeNow());
+    if (due > GameTimeNow() && pending.record.fTime <= clock)
+        pending.record.fTime = std::nextafter(clock, std::numeric_limits<float>::infinity());
     m_DelayedMessages.push_back(pending);
     return true;
 }

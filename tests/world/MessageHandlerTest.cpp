@@ -1,6 +1,7 @@
 // Tests of message delivery: immediate and nested sends, delayed messages in posting order, the pause rule early
-// and late in a game, deliveries to the World, dropping pending messages, the limits on nesting, on each sender's
-// posts and on the pending list, and broadcasts to sets of objects.
+// and late in a game and across a save, deliveries to the World, dropping pending messages, the limits on nesting, on
+// each sender's posts and on the pending list, and broadcasts to sets of objects.
+#include "tests/world/SaveBytes.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/CreationRequests.h"
 
@@ -131,6 +132,39 @@ TEST(MessageDelivery, ThePauseHoldsEverySendButThePlayersDemolitionEarlyAndLateI
         EXPECT_EQ(TypesSeen(), (std::vector<uint32_t>{MT_STATECHANGE, 90, 91})) << start;
         park.Frame(0.5f);
         EXPECT_EQ(TypesSeen().back(), 92u) << start;
+    }
+}
+
+TEST(MessageDelivery, MessagesHeldByThePauseAreStillHeldInAPausedParkLoadedFromASave)
+{
+    // The save keeps the clock and the due times in single precision; a paused park saved and loaded must still
+    // hold what its pause holds, however late in the game, and let it through once the game goes on.
+    for (const double start : {1.0, 2048.5, 40000.25, 250000.75})
+    {
+        savebytes::Bytes saved;
+        float clock = 0.0f;
+        {
+            Park park;
+            const uint32_t id = park.Make(OBJECT_SCENERY)->GetID();
+            park.world->SetGameTime(start);
+            park.world->SetPaused(true);
+            EXPECT_TRUE(park.messages->Send(Record(id, id, 90)));
+            ASSERT_EQ(park.messages->GetPendingCount(), 1u);
+            saved = savebytes::Saved([&](SerialStream& s) { park.messages->Dump(s); });
+            clock = park.world->GetGameTime();
+        }
+        Park park;
+        const uint32_t id = park.Make(OBJECT_SCENERY)->GetID();
+        park.world->SetGameTime(clock);
+        park.world->SetPaused(true);
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.messages->Load(s); }));
+        ASSERT_EQ(park.messages->GetPendingMessages().at(0).dwReciever, id);
+        for (int i = 0; i < 3; ++i)
+            park.Frame(1.0f);
+        EXPECT_EQ(TypesSeen(), std::vector<uint32_t>{}) << start;
+        park.world->SetPaused(false);
+        park.Frame(1.0f / 60.0f);
+        EXPECT_EQ(TypesSeen(), std::vector<uint32_t>{90}) << start;
     }
 }
 
