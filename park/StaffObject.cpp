@@ -224,7 +224,8 @@ bool StaffObject::Render()
 
 bool StaffObject::Message(const MessageRecord& record)
 {
-    if (record.dwType == MT_NEW_HOUR)
+    // A dismissed worker was paid off on dismissal: an hour that turns before it has left costs nothing more.
+    if (record.dwType == MT_NEW_HOUR && !m_bGotTheSack)
     {
         World* world = g_pWorld;
         if (world && world->GetPlayer())

@@ -268,3 +268,44 @@ TEST_F(StaffScene, EveryDismissedWorkerIsReportedToThePlayerOnce)
 }
 
 } // namespace
+
+namespace
+{
+
+// The player dismisses workers between two frames of the park; when the next frame turns the hour, the dismissed
+// workers (paid their ten hours on dismissal) draw no wage for it before they leave.
+TEST_F(StaffScene, AWorkerDismissedJustBeforeTheHourTurnsIsNotPaidForIt)
+{
+    world->RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+    world->RequestStaff(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+    RunUntil([] { return false; }, 30);
+    std::vector<StaffObject*> workers;
+    for (uint8_t kind : {OBJECT_CLEANER, OBJECT_MECHANIC, OBJECT_ZOOKEEPER})
+        for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(kind))
+            workers.push_back(static_cast<StaffObject*>(object));
+    ASSERT_GE(workers.size(), 3u);
+    // The game time of a frame, in hours of the day.
+    const float before = world->GetGameDayTime();
+    world->Update(1.0f / 30.0f);
+    const float step = world->GetGameDayTime() - before;
+    ASSERT_GT(step, 0.0f);
+    // Up to the last frame before an hour (not midnight) turns.
+    const auto hourTurnsNext = [&]
+    {
+        const float now = world->GetGameDayTime();
+        const int hour = static_cast<int>(now);
+        return hour < 23 && static_cast<int>(now + step) != hour && static_cast<int>(now + step * 0.5f) == hour;
+    };
+    ASSERT_TRUE(RunUntil(hourTurnsNext, 30 * 60 * 2));
+    const int hour = static_cast<int>(world->GetGameDayTime());
+    for (StaffObject* worker : workers)
+        worker->Dismiss();
+    const float wages = world->m_fWagesCostToday;
+    world->Update(1.0f / 30.0f);
+    ASSERT_EQ(static_cast<int>(world->GetGameDayTime()), hour + 1);
+    EXPECT_FLOAT_EQ(world->m_fWagesCostToday, wages);
+    for (uint8_t kind : {OBJECT_CLEANER, OBJECT_MECHANIC, OBJECT_ZOOKEEPER})
+        EXPECT_EQ(g_pObjectManager->CountObjectsOfKind(kind), 0u) << int{kind};
+}
+
+} // namespace
