@@ -416,8 +416,9 @@ void CleanerObject::DropAt(const platform::Vec3& position)
 {
     if (m_dwState != STATE_STAFF_BEING_PICKED)
         return;
-    TellState(STATE_CLEANER_CHOOSE_TASK);
+    // Put down first: the job is chosen from where the worker now stands.
     StaffObject::DropAt(position);
+    TellState(STATE_CLEANER_CHOOSE_TASK);
 }
 
 void CleanerObject::CancelPickUp()

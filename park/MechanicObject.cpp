@@ -102,8 +102,9 @@ void RepairStaffObject::DropAt(const platform::Vec3& position)
 {
     if (m_dwState != STATE_STAFF_BEING_PICKED)
         return;
-    TellState(STATE_MECHANIC_CHOOSE_JOB);
+    // Put down first: the job is chosen from where the worker now stands.
     StaffObject::DropAt(position);
+    TellState(STATE_MECHANIC_CHOOSE_JOB);
 }
 
 void RepairStaffObject::CancelPickUp()

@@ -18,13 +18,18 @@
 #include "scripts/ObjectScriptVocabulary.h"
 #include "scripts/ObjectStates.h"
 #include "tests/support/TestSupport.h"
+#include "world/CreationRequests.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
 #include "world/Player.h"
 #include "world/World.h"
+#include "world/WorldMap.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 
 namespace
@@ -306,6 +311,91 @@ TEST_F(StaffScene, AWorkerDismissedJustBeforeTheHourTurnsIsNotPaidForIt)
     EXPECT_FLOAT_EQ(world->m_fWagesCostToday, wages);
     for (uint8_t kind : {OBJECT_CLEANER, OBJECT_MECHANIC, OBJECT_ZOOKEEPER})
         EXPECT_EQ(g_pObjectManager->CountObjectsOfKind(kind), 0u) << int{kind};
+}
+
+} // namespace
+
+namespace
+{
+
+// The footpath cell farthest (in steps along x and y) from a cell.
+GridPos FarthestFootpath(const GridPos& from)
+{
+    GridPos best = from;
+    int64_t farthest = -1;
+    for (int32_t x = 0; x < g_pWorldMap->GetWidth(); ++x)
+        for (int32_t y = 0; y < g_pWorldMap->GetHeight(); ++y)
+        {
+            const MapCell* cell = g_pWorldMap->GetCellXY(x, y);
+            const int64_t steps = std::abs(x - from.x) + std::abs(y - from.y);
+            if (cell && (cell->m_uiFlags & CELL_FOOTPATH) && steps > farthest)
+            {
+                best = {x, y};
+                farthest = steps;
+            }
+        }
+    return best;
+}
+
+// A worker the player picks up and drops elsewhere chooses its next job from where it now stands: the cleaner the
+// litter at its feet rather than the piece where it was picked up, the mechanic the breakdown beside it rather than
+// the one it has left behind.
+TEST_F(StaffScene, AWorkerDroppedElsewhereChoosesItsNextJobFromWhereItWasDropped)
+{
+    {
+        auto* cleaner = First<CleanerObject>(OBJECT_CLEANER);
+        ASSERT_NE(cleaner, nullptr);
+        ASSERT_TRUE(RunUntil([&] { return cleaner->CanBePicked(); }, 30 * 60));
+        cleaner->PickUp();
+        ASSERT_EQ(cleaner->GetState(), uint32_t{STATE_STAFF_BEING_PICKED});
+        const GridPos from = cleaner->GetGridPos();
+        const GridPos to = FarthestFootpath(from);
+        std::vector<uint32_t> pieces;
+        for (const GridPos& cell : {from, to})
+        {
+            LitterCreationRequest litter;
+            std::snprintf(litter.szKeyword, sizeof litter.szKeyword, "Litter01");
+            litter.iGridX = cell.x;
+            litter.iGridY = cell.y;
+            ASSERT_TRUE(g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_LITTER), &litter));
+            pieces.push_back(g_pObjectManager->GetIdsOfKind(OBJECT_LITTER).back());
+        }
+        cleaner->DropAt(WorldMap::GetCellCentre(to));
+        EXPECT_EQ(cleaner->GetState(), uint32_t{STATE_CLEANER_GO_LITTER});
+        EXPECT_EQ(cleaner->GetDestObject(), pieces[1]);
+        EXPECT_EQ(GetCleaningManager()->GetCleaningState(pieces[0]), CleaningManager::CLEAN_REQUIRED);
+    }
+    {
+        world->RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+        auto* mechanic = First<MechanicObject>(OBJECT_MECHANIC);
+        ASSERT_NE(mechanic, nullptr);
+        ASSERT_TRUE(RunUntil([&] { return mechanic->GetState() == STATE_MECHANIC_IDLE; }, 30 * 60));
+        mechanic->PickUp();
+        ASSERT_EQ(mechanic->GetState(), uint32_t{STATE_STAFF_BEING_PICKED});
+        // The broken building nearest the place of the pick-up, and the one farthest from it.
+        std::vector<BuildingObject*> broken;
+        for (const char* type : {"DINER", "RESTSMALL", "INFORMATION"})
+            broken.push_back(Only(type));
+        const platform::Vec3 at = mechanic->GetWorldPosition();
+        const auto distance = [&](const BuildingObject* b)
+        {
+            const float dx = b->GetWorldPosition().x - at.x, dy = b->GetWorldPosition().y - at.y;
+            return dx * dx + dy * dy;
+        };
+        std::sort(broken.begin(), broken.end(),
+                  [&](const BuildingObject* a, const BuildingObject* b) { return distance(a) < distance(b); });
+        const BuildingObject* near = broken.front();
+        BuildingObject* far = broken.back();
+        for (BuildingObject* building : {broken.front(), broken.back()})
+            building->BreakDownByWear();
+        // The requests are old enough to be taken.
+        RunUntil([] { return false; }, 30 * 10);
+        ASSERT_EQ(mechanic->GetState(), uint32_t{STATE_STAFF_BEING_PICKED});
+        mechanic->DropAt(far->GetWorldPosition());
+        EXPECT_EQ(mechanic->GetState(), uint32_t{STATE_MECHANIC_GO_REPAIR});
+        EXPECT_EQ(mechanic->GetDestObject(), far->GetID());
+        EXPECT_EQ(GetMechanicsRepair()->GetRepairState(near->GetID()), RepairManager::STATE_REPAIR_REQUIRED);
+    }
 }
 
 } // namespace
