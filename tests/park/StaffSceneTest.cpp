@@ -21,6 +21,7 @@
 #include "world/CreationRequests.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
+#include "world/Path.h"
 #include "world/Player.h"
 #include "world/World.h"
 #include "world/WorldMap.h"
@@ -30,7 +31,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <set>
+#include <utility>
 
 namespace
 {
@@ -395,6 +398,67 @@ TEST_F(StaffScene, AWorkerDroppedElsewhereChoosesItsNextJobFromWhereItWasDropped
         EXPECT_EQ(mechanic->GetState(), uint32_t{STATE_MECHANIC_GO_REPAIR});
         EXPECT_EQ(mechanic->GetDestObject(), far->GetID());
         EXPECT_EQ(GetMechanicsRepair()->GetRepairState(near->GetID()), RepairManager::STATE_REPAIR_REQUIRED);
+    }
+}
+
+// A worker picked up on its way to a job and dropped on a footpath far off goes to the job from where it was
+// dropped: its new way starts at the drop cell, not back where it was picked up (which it would walk to in a
+// straight line, over whatever stands between).
+TEST_F(StaffScene, AWorkerDroppedFarOffSetsOutFromWhereItWasDropped)
+{
+    BuildingObject* diner = Only("DINER");
+    BuildingObject* toilet = Only("RESTSMALL");
+    ASSERT_NE(diner, nullptr);
+    ASSERT_NE(toilet, nullptr);
+    const uint32_t guest = g_pObjectManager->GetIdsOfKind(OBJECT_GUEST).at(0);
+    for (int i = 0; i < 22; ++i)
+        g_pMessageHandler->Send({guest, diner->GetID(), MT_IM_READY, 0, diner->GetServer(0)});
+    diner->BreakDownByWear();
+    ASSERT_TRUE(diner->IsBrokenDown());
+    for (int i = 0; i < 13; ++i)
+        g_pMessageHandler->Send({guest, toilet->GetID(), MT_REQUEST_COMMOD});
+    world->RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+    const std::pair<StaffObject*, BuildingObject*> jobs[] = {{First<MechanicObject>(OBJECT_MECHANIC), diner},
+                                                             {First<CleanerObject>(OBJECT_CLEANER), toilet}};
+    for (const auto& [worker, building] : jobs)
+    {
+        ASSERT_NE(worker, nullptr);
+        SCOPED_TRACE(worker->GetName());
+        ASSERT_TRUE(RunUntil([&] { return worker->GetPathFollower() && worker->CanBePicked(); }, 30 * 60));
+        const GridPos from = worker->GetGridPos();
+        // The cells the worker may head for at its job: the building's queue start and serving point.
+        platform::Vec3 queueStart = {}, serveIn = {};
+        building->GetQueueStartPosition(queueStart);
+        building->GetServeInPosition(serveIn);
+        const GridPos ends[] = {WorldMap::WorldToGrid(queueStart), WorldMap::WorldToGrid(serveIn)};
+        // The footpath cell farthest from the worker that still leads to it, a few cells from the job.
+        GridPos drop = from;
+        int32_t farthest = 0;
+        for (uint32_t i = 0; i < g_pWorldMap->GetCellCount(); ++i)
+        {
+            const GridPos cell = g_pWorldMap->CellAt(i).GetPos();
+            const uint32_t flags = g_pWorldMap->GetFlags(cell);
+            const int32_t distance = std::abs(cell.x - from.x) + std::abs(cell.y - from.y);
+            if ((flags & CELL_FOOTPATH) && !(flags & CELL_BUILDING) && distance > farthest &&
+                std::all_of(std::begin(ends), std::end(ends),
+                            [&](const GridPos& end)
+                            { return std::abs(cell.x - end.x) + std::abs(cell.y - end.y) >= 3; }) &&
+                g_pPath->GetFinder().Search(PATH_PAVEMENT, cell, from, nullptr) > 0)
+            {
+                drop = cell;
+                farthest = distance;
+            }
+        }
+        ASSERT_GE(farthest, 5);
+        worker->PickUp();
+        ASSERT_EQ(worker->GetState(), uint32_t{STATE_STAFF_BEING_PICKED});
+        // Held for a few seconds, long enough for the job it gave back to be offered again.
+        RunUntil([] { return false; }, 30 * 6);
+        worker->DropAt(WorldMap::GetCellCentre(drop));
+        ASSERT_TRUE(RunUntil([&] { return worker->GetPathFollower() != nullptr; }, 30));
+        EXPECT_EQ(worker->GetDestObjectID(), building->GetID());
+        const GridPos start = worker->GetPathFollower()->GetPath().m_Start;
+        EXPECT_EQ(std::pair(start.x, start.y), std::pair(drop.x, drop.y)) << "picked up at " << from.x << "," << from.y;
     }
 }
 
