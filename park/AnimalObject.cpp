@@ -446,6 +446,8 @@ void AnimalObject::FreeEatPoint()
     BuildingObject* home = Home();
     if (home && m_iPointUsing >= 0)
         home->SetEatPointInUse(m_iPointUsing, false);
+    // Given up, the point may be the next animal's: this one must not free it again.
+    m_iPointUsing = -1;
 }
 
 void AnimalObject::FindWanderPoint()
@@ -643,7 +645,6 @@ void AnimalObject::Sell()
     if (m_bWaitingForDeath)
         return;
     FreeEatPoint();
-    m_iPointUsing = -1;
     if (BuildingObject* home = Home())
         home->RemoveAnimal(m_dwID);
     if (g_pWorld && g_pWorld->GetPlayer())

@@ -301,6 +301,36 @@ TEST_F(Animals, TakeTheFirstFreeEatPointAndFreeItAgain)
     EXPECT_TRUE(home->IsEatPointInUse(1));
 }
 
+TEST_F(Animals, LeaveAnEatPointTheyHaveGivenUpToTheAnimalThatTookItNext)
+{
+    // After eating, an animal lets its point go; another takes it. Whatever the first does next, the point stays
+    // the second one's.
+    const struct
+    {
+        const char* what;
+        void (*next)(AnimalObject&);
+    } kCases[] = {
+        {"frees again", [](AnimalObject& a) { a.CallScriptFunction(AnimalObject::FN_FREE_EAT_POINT); }},
+        {"is sold", [](AnimalObject& a) { a.Sell(); }},
+    };
+    for (const auto& c : kCases)
+    {
+        AnimalObject* first = Adopt(2);
+        AnimalObject* second = Adopt(2);
+        Call(first, AnimalObject::FN_FIND_EAT_POINT);
+        const int32_t point = first->GetPointUsing();
+        ASSERT_GE(point, 0) << c.what;
+        Call(first, AnimalObject::FN_FREE_EAT_POINT);
+        Call(second, AnimalObject::FN_FIND_EAT_POINT);
+        ASSERT_EQ(second->GetPointUsing(), point) << c.what;
+        c.next(*first);
+        EXPECT_TRUE(home->IsEatPointInUse(point)) << c.what;
+        Call(second, AnimalObject::FN_FREE_EAT_POINT);
+        second->Sell();
+        first->Sell();
+    }
+}
+
 TEST_F(Animals, WalkTheEatNodesFromTheNearestAndGoOnToEat)
 {
     AnimalObject* walker = Adopt(2);
