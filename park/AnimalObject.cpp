@@ -273,6 +273,11 @@ bool AnimalObject::Message(const MessageRecord& record)
         m_bIllLocked = false;
         m_Opinions[OPINION_FOOD] = 1.0f;
     }
+    else if (record.dwType == MT_ANIMAL_SHOW_FINISHED)
+    {
+        // The show it was called to is over: one that has not come yet must not start another for empty stands.
+        m_bItsShowTime = false;
+    }
     const MessageRecord* previous = m_pMessage;
     m_pMessage = &record;
     bool handled = m_pScript && m_pScript->PerformOnReceipt(*this, record);

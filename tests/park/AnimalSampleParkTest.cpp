@@ -395,3 +395,54 @@ TEST_F(AnimalSamplePark, AnArenaClosedWhileItsAudienceWaitsForMoreGivesTheShowTo
                   tuple(true, 2, false, 0u));
     }
 }
+
+// Two dolphins perform in the arena. One of them is playing when an audience sits down, and the other starts the
+// show. The show over and its audience sent off, the one that was playing swims on: no show starts again for the
+// empty stands.
+TEST_F(AnimalSamplePark, ADolphinCalledToAShowThatIsOverStartsNoShowForEmptyStands)
+{
+    World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+    ASSERT_TRUE(world.IsBuilt());
+    BuildingObject* arena = Only("ARENA");
+    ASSERT_NE(arena, nullptr);
+    RunFor(world, 1.0f);
+    world.GetPlayer()->Cash = 1e6f;
+    arena->AdoptAnimal(0);
+    RunFor(world, 2.0f);
+    ASSERT_EQ(arena->GetAnimalCount(), 2);
+    auto* playing = dynamic_cast<AnimalObject*>(g_pObjectManager->GetObject(arena->GetAnimal(1)));
+    ASSERT_NE(playing, nullptr);
+    MessageRecord play;
+    play.dwSender = play.dwReciever = playing->GetID();
+    play.dwType = MT_STATECHANGE;
+    play.dwData = STATE_ANIMAL_PLAY;
+    g_pMessageHandler->Send(play);
+    ASSERT_EQ(playing->GetState(), static_cast<uint32_t>(STATE_ANIMAL_PLAY));
+    std::vector<Spectator*> audience;
+    for (int i = 0; i < 4; ++i)
+    {
+        auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
+        guest->SetType(OBJECT_GUEST);
+        audience.push_back(guest);
+        guest->Answer(arena->GetID(), MT_REQUEST_COMMOD);
+    }
+    ASSERT_TRUE(arena->GetRide()->IsRunning());
+    // Three minutes: the show (well under one) and long after.
+    const ShowScheduler& show = *arena->GetScheduler();
+    int shows = 0, emptyShows = 0;
+    bool running = false;
+    for (int i = 0; i < 30 * 180; ++i)
+    {
+        world.Update(1.0f / 30.0f);
+        if (show.IsShowRunning() && !running)
+        {
+            ++shows;
+            emptyShows += arena->GetRide()->GetRiderCount() == 0 ? 1 : 0;
+        }
+        running = show.IsShowRunning();
+    }
+    int sentOff = 0;
+    for (const Spectator* guest : audience)
+        sentOff += guest->sentOff ? 1 : 0;
+    EXPECT_EQ(tuple(shows, emptyShows, sentOff, playing->IsShowTime()), tuple(1, 0, 4, false));
+}
