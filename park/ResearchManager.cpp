@@ -76,7 +76,7 @@ float ResearchManager::GetProgress() const
     const ResearchInfo* item = m_bResearchLeft ? Item(m_iCurrentResearch) : nullptr;
     if (!item || !(item->fCost > 0.0f))
         return 0.0f;
-    const float progress = m_fResearchAmount / item->fCost;
+    const float progress = static_cast<float>(m_dResearchAmount / item->fCost);
     return progress > 1.0f ? 1.0f : progress;
 }
 
@@ -87,9 +87,9 @@ float ResearchManager::Update(float delta)
     if (!item || dayLength <= 0 || !(delta > 0.0f))
         return 0.0f;
     const float spent = m_fBudgetPerDay / static_cast<float>(dayLength) * delta;
-    m_fResearchAmount += spent;
+    m_dResearchAmount += spent;
     // An item that costs nothing (or no number) completes with the first slice that is spent on it.
-    if (spent > 0.0f && (m_fResearchAmount > item->fCost || !(item->fCost > 0.0f)))
+    if (spent > 0.0f && (m_dResearchAmount > item->fCost || !(item->fCost > 0.0f)))
     {
         Complete();
         FillResearchList();
@@ -121,7 +121,7 @@ void ResearchManager::Complete()
     }
 
     ++m_iCurrentResearch;
-    m_fResearchAmount = 0.0f;
+    m_dResearchAmount = 0.0;
     m_dwDayStarted = today;
     if (static_cast<uint32_t>(m_iCurrentResearch) >= ItemCount())
         m_bResearchLeft = false;
@@ -261,7 +261,9 @@ void ResearchManager::Dump(SerialStream& stream) const
 {
     stream.WriteFloat("m_fBudgetPerDay", m_fBudgetPerDay);
     stream.WriteInt("m_iCurrentResearch", m_iCurrentResearch);
-    stream.WriteFloat("m_fResearchAmount", m_fResearchAmount);
+    // The park saved runs on with what it saved, as a park loaded from the record does.
+    m_dResearchAmount = static_cast<float>(m_dResearchAmount);
+    stream.WriteFloat("m_fResearchAmount", static_cast<float>(m_dResearchAmount));
     stream.WriteBool("m_bResearchLeft", m_bResearchLeft);
     stream.WriteFloat("m_fSliderValue", m_fSliderValue);
     stream.WriteUInt("m_dwDayStarted", m_dwDayStarted);
@@ -323,7 +325,7 @@ bool ResearchManager::Load(SerialStream& stream)
 
     m_fBudgetPerDay = budget;
     m_iCurrentResearch = current;
-    m_fResearchAmount = amount;
+    m_dResearchAmount = amount;
     m_bResearchLeft = left && static_cast<uint32_t>(current) < items;
     m_fSliderValue = slider;
     m_dwDayStarted = dayStarted;

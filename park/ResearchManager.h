@@ -39,7 +39,7 @@ public:
     float GetProgress() const;
     bool IsResearchLeft() const { return m_bResearchLeft; }
     int32_t GetCurrentResearch() const { return m_iCurrentResearch; }
-    float GetResearchAmount() const { return m_fResearchAmount; }
+    float GetResearchAmount() const { return static_cast<float>(m_dResearchAmount); }
     uint32_t GetDayStarted() const { return m_dwDayStarted; }
     const std::vector<HistoryEntry>& GetHistory() const { return m_ResearchHistory; }
     float GetStaffRecovery() const { return m_fStaffRecovery; }
@@ -90,7 +90,10 @@ private:
 
     float m_fBudgetPerDay = 0.0f;
     int32_t m_iCurrentResearch = 0;
-    float m_fResearchAmount = 0.0f;
+    // Money spent on the current item, kept to more places than a float holds: a frame's slice may be a small
+    // fraction of a cent, which a float total of some thousands would lose. The save record holds it as a float,
+    // and saving rounds it so (by less than a hundredth of a cent), so that a park loaded runs on as the saved one.
+    mutable double m_dResearchAmount = 0.0;
     bool m_bResearchLeft = true;
     float m_fSliderValue = 0.0f;
     uint32_t m_dwDayStarted = 0;

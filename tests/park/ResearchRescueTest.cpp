@@ -172,6 +172,38 @@ TEST_F(ResearchRescuePark, AnAmountEqualToTheCostDoesNotCompleteTheNextSliceDoes
     EXPECT_EQ(research->GetResearchAmount(), 0.0f);
 }
 
+TEST_F(ResearchRescuePark, SmallSlicesOfAFastFrameRateAllGoIntoTheItem)
+{
+    // Frames are not capped: at a low budget or a high frame rate each frame's slice is a small fraction of a cent.
+    // With 1900 of the show arena's 2000 spent, every slice paid goes into the item, however small.
+    struct Case
+    {
+        float slider;
+        float frame;
+    };
+    for (const Case& c : {Case{0.01f, 0.01f}, Case{0.25f, 0.001f}, Case{1.0f, 0.0005f}})
+    {
+        Bytes record;
+        F32(record, 250.0f * c.slider);
+        Tagged(record, 5, 0);
+        F32(record, 1900.0f);
+        Put(record, {2, 1});
+        F32(record, c.slider);
+        Tagged(record, 11, 0);
+        Tagged(record, 5, 0);
+        ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); }));
+        // Fifty dollars' worth of frames.
+        const double slice = 250.0 * c.slider / kDay * c.frame;
+        const int frames = static_cast<int>(50.0 / slice);
+        double paid = 0.0;
+        for (int i = 0; i < frames; ++i)
+            paid += research->Update(c.frame);
+        EXPECT_NEAR(paid, 50.0, 0.01) << c.slider << " " << c.frame;
+        EXPECT_NEAR(research->GetResearchAmount(), 1900.0 + paid, 0.01) << c.slider << " " << c.frame;
+        EXPECT_EQ(research->GetCurrentResearch(), 0);
+    }
+}
+
 TEST_F(ResearchRescuePark, EachCompletedItemTakesItsEffectAndIsRecorded)
 {
     WorldParams& params = *g_pWorldParams;
