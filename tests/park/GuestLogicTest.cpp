@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace
 {
 
@@ -40,6 +43,59 @@ TEST(GuestLogic, AGuestShortOfMoneyLeavesTheCashMachineWithMoney)
     ASSERT_TRUE(served);
     EXPECT_FALSE(guest->NeedsCash());
     EXPECT_GE(guest->GetCash(), GuestObject::kLowCash);
+}
+
+// The thoughts of a guest, newest first, each without its variant's number.
+std::vector<std::u16string> Thoughts(const GuestPark& park, const GuestObject& guest)
+{
+    std::vector<std::u16string> thoughts;
+    for (int slot = 0; slot < GuestObject::kThoughtSlots; ++slot)
+    {
+        if (guest.GetThought(slot) < 0)
+            continue;
+        const std::u16string text = park.texts->GetTextByIndex(guest.GetThought(slot));
+        thoughts.push_back(text.substr(0, text.size() - 2));
+    }
+    return thoughts;
+}
+
+// A guest watches the animals of an exhibit from a view point; what it makes of its visit counts what it made of
+// the animals: a visit of a good queue (+1), a fair price (0) and the animals' welfare (+1 good, -1 bad).
+TEST(GuestLogic, AVisitToAnimalsIsJudgedWithTheAnimalsSeen)
+{
+    struct Case
+    {
+        float happiness;
+        const char16_t* welfare;
+        const char16_t* visit;
+    };
+    const Case cases[] = {{0.9f, u"WELFARE_GOOD", u"ACTIVITY_GOOD"}, {0.1f, u"WELFARE_BAD", u"ACTIVITY_AVERAGE"}};
+    for (const Case& c : cases)
+    {
+        GuestPark park(48);
+        UseSampleScript(park);
+        BuildingObject* zoo = park.Shop("ZOO", 2, 10);
+        zoo->AdoptAnimal(0);
+        ASSERT_EQ(zoo->GetAnimalCount(), 1);
+        dynamic_cast<jobstest::Animal*>(park.objects->GetObject(zoo->GetAnimal(0)))->happiness = c.happiness;
+        WatchedGuest* guest = park.Guest(1 * 32 + 16, 7 * 64 + 32);
+        for (int32_t d = 0; d < GuestObject::DESIRE_COUNT; ++d)
+            guest->SetDesire(d, d == GuestObject::DESIRE_ANIMAL_ATTRACT ? 0.9f : 0.0f);
+        park.Send(guest->GetID(), guest->GetID(), MT_STATECHANGE, STATE_GUEST_SEARCH_DESIRE);
+        ASSERT_EQ(guest->GetDestObjectID(), zoo->GetID());
+        // Until the guest is out again.
+        bool out = false;
+        for (int frame = 0; frame < 3000 && !out; ++frame)
+        {
+            park.Frames(1, 0.1f);
+            out = guest->GetState() == STATE_GUEST_ENTER_WORLD && !guest->Got(MT_SERVED_COMMOD).empty();
+        }
+        ASSERT_TRUE(out);
+        const std::vector<std::u16string> thoughts = Thoughts(park, *guest);
+        ASSERT_GE(thoughts.size(), 2u);
+        EXPECT_EQ(thoughts[0], c.visit) << c.happiness;
+        EXPECT_EQ(thoughts[1], c.welfare) << c.happiness;
+    }
 }
 
 } // namespace
