@@ -267,9 +267,13 @@ int32_t GuestObject::CountVisits(uint32_t building) const
 void GuestObject::SeekRest()
 {
     if (!FindBench())
+    {
         OnMissedDesire(DESIRE_REST);
-    else
-        m_eActivityDesire = DESIRE_REST;
+        return;
+    }
+    // A rest starts a new activity: the verdict of the visit before it is not carried onto the seat.
+    m_eActivityDesire = DESIRE_REST;
+    m_iActivityScore = 0;
 }
 
 bool GuestObject::FindBench()

@@ -98,4 +98,38 @@ TEST(GuestLogic, AVisitToAnimalsIsJudgedWithTheAnimalsSeen)
     }
 }
 
+// A rest on a bench has nothing to judge: whatever the guest made of the visit before it, the rest itself is
+// thought of as all right, with no thumbs over the guest's head.
+TEST(GuestLogic, ARestIsNotJudgedByTheVisitBeforeIt)
+{
+    for (int before : {-1, 0, 2})
+    {
+        GuestPark park(48);
+        UseSampleScript(park);
+        Scenery* bench = park.Item("BENCH", 4, 7);
+        ASSERT_NE(bench, nullptr);
+        WatchedGuest* guest = park.Guest(1 * 32 + 16, 7 * 64 + 32);
+        for (int32_t d = 0; d < GuestObject::DESIRE_COUNT; ++d)
+            guest->SetDesire(d, d == GuestObject::DESIRE_REST ? 0.9f : 0.0f);
+        // What the guest made of its last visit.
+        guest->SetActivityScore(before);
+        park.Send(guest->GetID(), guest->GetID(), MT_STATECHANGE, STATE_GUEST_SEARCH_DESIRE);
+        ASSERT_EQ(guest->GetState(), STATE_GUEST_HEADING_FOR_BENCH) << before;
+        // Until the rest is over.
+        bool rested = false;
+        for (int frame = 0; frame < 3000 && !rested; ++frame)
+        {
+            park.Frames(1, 0.1f);
+            rested = guest->GetState() != STATE_GUEST_HEADING_FOR_BENCH;
+        }
+        ASSERT_TRUE(rested) << before;
+        ASSERT_FALSE(Thoughts(park, *guest).empty()) << before;
+        EXPECT_EQ(Thoughts(park, *guest)[0], u"ACTIVITY_AVERAGE") << before;
+        EXPECT_TRUE(guest->Got(MT_THUMBS_DOWN).empty()) << before;
+        EXPECT_FALSE(guest->GetIconTime() > 0.0f && (guest->GetIcon() == GuestObject::kIconThumbsUp ||
+                                                     guest->GetIcon() == GuestObject::kIconThumbsDown))
+            << before;
+    }
+}
+
 } // namespace
