@@ -307,7 +307,8 @@ private:
     // Sends a message from the building to one receiver.
     void SendTo(uint32_t receiver, uint32_t type, uint32_t data = 0, float fData = 0.0f);
     void SendToAllHumans(uint32_t type);
-    void OfferPrice(uint32_t guest);
+    // Tells the guest the price when the building can take it now; whether it could.
+    bool OfferPrice(uint32_t guest);
     void AcceptPrice(uint32_t guest);
     void BookSale(const MessageRecord& record);
     void CloseDay();

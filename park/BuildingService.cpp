@@ -155,9 +155,9 @@ bool BuildingObject::Message(const MessageRecord& record)
     switch (record.dwType)
     {
     case MT_REQUEST_COMMOD:
-        if (m_bIsToilet)
+        // A toilet is used by the guest it takes; a guest asking again while it is full leaves it as it is.
+        if (OfferPrice(sender) && m_bIsToilet)
             UseToilet();
-        OfferPrice(sender);
         break;
     case MT_PRICE_OK:
         AcceptPrice(sender);
@@ -289,7 +289,7 @@ uint32_t BuildingObject::RideStartThreshold(float level) const
     return static_cast<uint32_t>(Truncated(share, 0, capacity));
 }
 
-void BuildingObject::OfferPrice(uint32_t guest)
+bool BuildingObject::OfferPrice(uint32_t guest)
 {
     bool canTake = false;
     const uint32_t guests = static_cast<uint32_t>(m_GuestList.size());
@@ -320,6 +320,7 @@ void BuildingObject::OfferPrice(uint32_t guest)
     }
     if (canTake)
         SendTo(guest, MT_COMMOD_PRICE, 0, m_fAttractionPrice);
+    return canTake;
 }
 
 void BuildingObject::AcceptPrice(uint32_t guest)

@@ -410,4 +410,27 @@ TEST(BuildingCare, ToiletsGetDirtyWithUseAndCallCleaners)
     EXPECT_EQ(Keyword(toilet, "BUILDING_CLEANLINESS"), u"1.00");
 }
 
+// A guest at the head of the queue asks again and again while the toilet is full; only a guest the toilet takes
+// uses it.
+TEST(BuildingCare, AToiletIsUsedByTheGuestsItTakesNotByThoseWaitingForRoom)
+{
+    const struct
+    {
+        int inside; // guests the toilet has taken, of its four places
+        int asks;   // requests of the guest at the head of the queue
+        const char16_t* cleanliness;
+    } cases[] = {{0, 1, u"0.96"}, {3, 1, u"0.96"}, {4, 1, u"1.00"}, {4, 10, u"1.00"}};
+    for (const auto& c : cases)
+    {
+        JobPark park;
+        BuildingObject* toilet = park.Small("RESTSMALL", 10);
+        for (int i = 0; i < c.inside; ++i)
+            park.Send(park.Make(OBJECT_GUEST)->GetID(), toilet->GetID(), MT_PRICE_OK);
+        const uint32_t head = park.Make(OBJECT_GUEST)->GetID();
+        for (int i = 0; i < c.asks; ++i)
+            park.Send(head, toilet->GetID(), MT_REQUEST_COMMOD);
+        EXPECT_EQ(Keyword(toilet, "BUILDING_CLEANLINESS"), c.cleanliness) << c.inside << " " << c.asks;
+    }
+}
+
 } // namespace
