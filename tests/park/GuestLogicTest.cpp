@@ -132,4 +132,27 @@ TEST(GuestLogic, ARestIsNotJudgedByTheVisitBeforeIt)
     }
 }
 
+// A guest who finds the price too dear at the head of the queue gives up on what it wanted there: it goes on to
+// what it wants next rather than queuing at the same building again.
+TEST(GuestLogic, AGuestWhoFindsThePriceTooDearGoesOnToSomethingElse)
+{
+    GuestPark park(48);
+    UseSampleScript(park);
+    BuildingObject* food = park.Shop("FOOD", 2, 10);
+    BuildingObject* fun = park.Shop("FUN", 2, 14);
+    // Listed at 5: a guest pays at most 5 x 120 % x 2 = 12.
+    food->SetAttractionPrice(20.0f);
+    WatchedGuest* guest = park.Guest(1 * 32 + 16, 7 * 64 + 32);
+    for (int32_t d = 0; d < GuestObject::DESIRE_COUNT; ++d)
+        guest->SetDesire(d, d == GuestObject::DESIRE_MEALS ? 0.9f : d == GuestObject::DESIRE_AMUSEMENT ? 0.5f : 0.0f);
+    park.Send(guest->GetID(), guest->GetID(), MT_STATECHANGE, STATE_GUEST_SEARCH_DESIRE);
+    ASSERT_EQ(guest->GetDestObjectID(), food->GetID());
+    // Until the guest has chosen where to go twice.
+    for (int frame = 0; frame < 3000 && guest->Got(MT_PAVEMENT2OBJECT).size() < 2; ++frame)
+        park.Frames(1, 0.1f);
+    ASSERT_EQ(guest->Got(MT_PAVEMENT2OBJECT).size(), 2u);
+    EXPECT_EQ(guest->Got(MT_PAVEMENT2OBJECT)[1].dwData, fun->GetID());
+    EXPECT_EQ(park.Feedback().GetMissedDesireCount(GuestObject::DESIRE_MEALS), 1u);
+}
+
 } // namespace
