@@ -99,6 +99,10 @@ void ImageList::SetActive(bool active)
         Advance(kRefillTime, false);
         LayoutThumbs();
         Select(0);
+        // A page of building types with nothing on it chooses nothing: the type another page chose must not stay
+        // chosen (and be built) under it.
+        if (m_thumbs.empty() && m_iKind >= 0 && m_iKind <= 3 && g_pGUIManager)
+            g_pGUIManager->SetSelection(0, -1);
         ApplySelection();
     }
     else
