@@ -73,12 +73,19 @@ void ImageList::Refresh()
 {
     if (!m_bActive)
         return;
+    // The chosen item keeps its frame when the refill puts it at another place (an item unlocked before it).
+    const bool chosen = m_iSelected >= 0 && m_iSelected < static_cast<int32_t>(m_entries.size());
+    const int32_t item = chosen ? m_entries[static_cast<size_t>(m_iSelected)].item : -1;
     m_entries.clear();
     m_labels.clear();
     m_thumbs.clear();
     m_bRefillPending = true;
     Advance(kRefillTime, false);
     LayoutThumbs();
+    if (chosen)
+        for (size_t i = 0; i < m_entries.size(); ++i)
+            if (m_entries[i].item == item)
+                m_iSelected = static_cast<int32_t>(i);
 }
 
 void ImageList::SetDirty()

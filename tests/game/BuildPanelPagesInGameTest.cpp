@@ -299,4 +299,43 @@ TEST_F(BuildPanelPagesInGameTest, APageWithNothingToBuildLeavesNothingChosen)
     EXPECT_TRUE(running);
 }
 
+// A type unlocked while the panel is open joins its page when the open panels are refreshed (as every removal in
+// the park does): the frame stays round the type that is chosen, wherever the new one comes in.
+TEST_F(BuildPanelPagesInGameTest, ATypeUnlockedWhileThePanelIsOpenLeavesTheFrameOnTheChosenType)
+{
+    g_pWorld->GetPlayer()->Cash = 1e6f;
+    ASSERT_TRUE(ClickCommand("BuildList"));
+    Run(60);
+    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+    g_pWorld->SetPaused(true);
+    ImageList* food = List(kFoodList);
+    ASSERT_TRUE(Shown(food));
+    ASSERT_GE(food->GetEntries().size(), 3u);
+    // The page's first type locked (as before its research), then the page shown again.
+    const int32_t locked = food->GetEntries()[0].item;
+    g_pWorldParams->GetBuildingInfo(static_cast<uint32_t>(locked)).bNeedsUnlocking = true;
+    Gui().RefreshOpenDialogs();
+    Run(2);
+    ASSERT_NE(food->GetEntries()[0].item, locked);
+
+    // The second thumbnail chosen by the pointer.
+    const GuiRect thumb = food->GetThumbs()[1]->GetRect();
+    Click((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+    Run(2);
+    const int32_t chosen = food->GetEntries()[1].item;
+    ASSERT_EQ(Gui().GetSelection(0), chosen);
+
+    // Research unlocks the first type again; the panel is refreshed.
+    g_pWorldParams->GetBuildingInfo(static_cast<uint32_t>(locked)).bNeedsUnlocking = false;
+    Gui().RefreshOpenDialogs();
+    Run(2);
+    ASSERT_EQ(food->GetEntries()[0].item, locked);
+    EXPECT_EQ(Gui().GetSelection(0), chosen);
+    ASSERT_GE(food->GetSelected(), 0);
+    EXPECT_EQ(food->GetEntries()[static_cast<size_t>(food->GetSelected())].item, chosen)
+        << "the frame went round another type than the one Build places";
+    ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
 } // namespace
