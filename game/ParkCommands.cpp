@@ -11,6 +11,7 @@
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/GazetteerList.h"
+#include "gui/ObjectBrowser.h"
 #include "gui/TickerList.h"
 #include "park/AnimalObject.h"
 #include "park/BuildingObject.h"
@@ -427,9 +428,29 @@ void AdoptAnimal(int32_t)
     Gui().RefreshOpenDialogs();
 }
 
-void SellAnimal(int32_t)
+// The animal chosen in the exhibit panel's own list of animals: selection slot 10 is shared with every other list
+// (the object browser's pages publish their choices there too). Slot 10 when the panel has no such list.
+AnimalObject* PanelAnimal(int32_t dialog)
 {
-    if (AnimalObject* animal = SelectedObject<AnimalObject>(10))
+    for (const auto& item : Gui().GetItems())
+    {
+        if (item->GetType() != WT_TABLE || item->GetDialogIndex() != dialog)
+            continue;
+        const auto* table = static_cast<const Table*>(item.get());
+        if (table->GetSource() != browser::SRC_BUILDING_ANIMALS)
+            continue;
+        const int32_t row = table->GetSelectedRow();
+        const std::vector<uint32_t>& ids = table->GetRowIds();
+        if (row < 0 || row >= static_cast<int32_t>(ids.size()) || !g_pObjectManager)
+            return nullptr;
+        return dynamic_cast<AnimalObject*>(g_pObjectManager->GetObject(ids[static_cast<size_t>(row)]));
+    }
+    return SelectedObject<AnimalObject>(10);
+}
+
+void SellAnimal(int32_t dialog)
+{
+    if (AnimalObject* animal = PanelAnimal(dialog))
         Gui().OpenDialog("ConfirmSellAnimal", animal, true);
 }
 

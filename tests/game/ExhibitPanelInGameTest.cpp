@@ -1,10 +1,14 @@
 // The first scenario's dolphin lagoon in the running program, by the pointer: a click on it opens its exhibit panel
 // listing its two dolphins; an animal chosen in the list is rehomed (asked first, paid for) and one adopted from the
 // adoption list (asked first, charged); a row's button opens that animal's panel, whose smiley shows how it feels.
+#include "game/ParkCommands.h"
+#include "gui/GuiCommands.h"
 #include "park/AnimalObject.h"
 #include "park/BuildingObject.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
+#include "world/ObjectKinds.h"
+#include "world/ObjectManager.h"
 #include "world/Player.h"
 #include "world/World.h"
 
@@ -133,6 +137,57 @@ TEST_F(ExhibitPanelInGameTest, ARowsButtonOpensTheAnimalsPanelWithItsSmiley)
     // Its name and what it does, written along the panel's first two rows.
     for (const int row : {6, 28})
         EXPECT_GT(gametest::PanelTextPixels(frame, 10, 336, row), 40) << row;
+    EXPECT_TRUE(running);
+    ExpectNoReports();
+}
+
+// Rehome asks about the animal chosen in the panel's own list, whatever another list chose since: the object
+// browser's staff page (which publishes its chosen member at every refill) or its animals page.
+TEST_F(ExhibitPanelInGameTest, RehomeAsksAboutTheAnimalChosenInThePanelsOwnList)
+{
+    if (g_pObjectManager->CountObjectsOfKind(OBJECT_CLEANER) == 0)
+    {
+        ASSERT_TRUE(HireStaff(OBJECT_CLEANER));
+    }
+    BuildingObject* lagoon = OpenLagoon();
+    ASSERT_NE(lagoon, nullptr);
+    ASSERT_EQ(lagoon->GetAnimalCount(), 2);
+    const uint32_t second = lagoon->AnimalIds()[1];
+    ClickPanel(60, kRowTop + 30);
+    ASSERT_EQ(Gui().GetSelection(10), static_cast<int32_t>(second));
+
+    // The browser opened beside the panel (its toolbar button lies under the panel), on its staff page and then on
+    // its animals page with the first dolphin chosen there.
+    const GuiCommandHandler browser = ResolveGuiCommand(GetInGameCommands(), "ObjectBrowser");
+    ASSERT_NE(browser, nullptr);
+    browser(0);
+    Run(5);
+    ASSERT_TRUE(Gui().IsDialogOpen("ObjectBrowser"));
+    ASSERT_EQ(OpenFor("EXHIBIT_Menu"), lagoon);
+    const struct
+    {
+        const char* what;
+        int headerX;
+        int row; // the browser row clicked, -1 for none
+    } steps[] = {{"the staff page shown", 355, -1}, {"a dolphin chosen on the animals page", 261, 0}};
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.what);
+        Click(step.headerX, 105);
+        Run(5);
+        if (step.row >= 0)
+            Click(100, 162 + 20 * step.row + 10);
+        ASSERT_NE(Gui().GetSelection(10), static_cast<int32_t>(second)) << "the browser chose nothing";
+        ClickPanel(294, 235);
+        Run(3);
+        auto* animal = dynamic_cast<AnimalObject*>(OpenFor("ConfirmSellAnimal"));
+        ASSERT_NE(animal, nullptr) << "Rehome did not ask";
+        EXPECT_EQ(animal->GetID(), second) << "Rehome asks about another animal than the one chosen in the panel";
+        Click(kBoxLeft + 265, kBoxTop + 72); // No
+        Run(3);
+        ASSERT_FALSE(Gui().IsDialogOpen("ConfirmSellAnimal"));
+    }
+    EXPECT_EQ(lagoon->GetAnimalCount(), 2);
     EXPECT_TRUE(running);
     ExpectNoReports();
 }
