@@ -166,7 +166,15 @@ void Button::Update(float)
             m_iState = STATE_NORMAL;
     }
     if (m_iVariableKind == VAR_VISIBILITY && !m_variable.empty() && ReadStateVariable(&value))
+    {
         m_bVisible = value != 0;
+        // A hidden button takes no mouse, so nothing else would take its tooltip away.
+        if (!m_bVisible)
+        {
+            HideTooltip();
+            m_fHoverTime = 0.0f;
+        }
+    }
     if (m_iState == STATE_DISABLED)
         return;
     const float now = GuiNow();

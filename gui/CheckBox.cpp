@@ -91,7 +91,12 @@ bool CheckBox::HitTest(int32_t x, int32_t y)
 bool CheckBox::OnMouse(int32_t x, int32_t y, int32_t event)
 {
     if (!IsEnabled())
+    {
+        // A switched-off box is not drawn: its tooltip goes with it.
+        HideTooltip();
+        m_fHoverTime = 0.0f;
         return false;
+    }
     HitTest(x, y);
     Widget::OnMouse(x, y, event);
     if (event != ME_PRESSED || !m_bMouseOver)

@@ -221,6 +221,57 @@ TEST_F(WidgetTest, ATooltipShowsAfterARestHidesAfterSevenSecondsAndFollowsQuickl
     EXPECT_FALSE(shown());
 }
 
+// A button shown by its variable and a check box enabled by its state, each with a tooltip.
+class HiddenTooltipTest : public guitest::GuiTest
+{
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        guitest::Load(GetSpriteManager(), {HalfButton()});
+        Script("DialogItem D(0, 0, 399, 299, CLEAR, 1, 1)\n{\n"
+               "Button(10, 40, 60, 60, NONE, 0, BUTSTATEVISVAR_SEE, Fire, NONE, TIP)\n"
+               "CheckBox(100, 40, 110, 50, 1, half, BOX, TIP)\n}\n");
+        gui->OpenDialog("D", &listener);
+        listener.values = {{"SEE_STATE", u"1"}, {"BOX", u"0"}, {"BOX_STATE", u"1"}};
+        Frame(0, 900, 900);
+    }
+    guitest::RecordingListener listener;
+};
+
+TEST_F(HiddenTooltipTest, ATooltipGoesWhenItsWidgetIsHiddenOrSwitchedOff)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t x, y;      // a point on the widget
+        const char* state; // the variable that switches it off
+    };
+    const Case cases[] = {
+        {"button hidden by its variable", 30, 50, "SEE_STATE"},
+        {"check box switched off by its state", 107, 45, "BOX_STATE"},
+    };
+    uint32_t t = 0;
+    for (const Case& c : cases)
+    {
+        listener.values["SEE_STATE"] = u"1";
+        listener.values["BOX_STATE"] = u"1";
+        for (uint32_t end = t + 2000; t < end;)
+            Frame(t += 10, c.x, c.y);
+        ASSERT_TRUE(gui->GetTooltipBox().IsShown()) << c.what;
+        const Widget* owner = gui->GetTooltipOwner();
+        listener.values[c.state] = u"0";
+        // The cursor rests on, then moves away and rests elsewhere.
+        for (uint32_t end = t + 200; t < end;)
+            Frame(t += 10, c.x, c.y);
+        for (uint32_t end = t + 200; t < end;)
+            Frame(t += 10, 900, 900);
+        EXPECT_FALSE(gui->GetTooltipBox().IsShown() && gui->GetTooltipOwner() == owner) << c.what;
+        for (uint32_t end = t + 3000; t < end;)
+            Frame(t += 10, 900, 900);
+    }
+}
+
 TEST_F(WidgetTest, AMainItemTakesPressesOnItselfAndHitsThroughItsChildren)
 {
     MainItem item(0, 0, 100, 100, MainItem::STYLE_NONE);
