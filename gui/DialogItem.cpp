@@ -132,6 +132,12 @@ void DialogItem::SetActive(bool active)
     ContainerWidget::SetActive(active);
     if (active)
         m_iAnimState = 0;
+    else
+    {
+        // A drag does not outlive the dialog's closing: opened again, it waits for a new press on its title.
+        m_bDragging = false;
+        m_iLastDragX = m_iLastDragY = 0;
+    }
 }
 
 void DialogItem::Move(int32_t dx, int32_t dy)

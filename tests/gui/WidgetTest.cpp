@@ -336,6 +336,26 @@ TEST_F(WidgetTest, ADialogDragsByItsTitleWithinTheScreenAndSlidesOutClosed)
     EXPECT_EQ(listener.closed, 1);
 }
 
+TEST_F(WidgetTest, ADialogClosedDuringADragIsNotDraggedWhenItOpensAgain)
+{
+    auto* dialog = static_cast<DialogItem*>(gui->FindItem(WT_DIALOG, "D"));
+    // Held on the title: the dialog follows.
+    Frame(10, 100, 10);
+    Frame(20, 100, 10, ME_PRESSED);
+    Frame(30, 110, 20, ME_HELD);
+    Frame(40, 120, 25, ME_HELD);
+    ASSERT_EQ(dialog->GetRect().left, 10);
+    // Closed (by a key, say) while the button stays down, then opened again with the button still down.
+    gui->CloseDialog("D");
+    Frame(50, 130, 30, ME_HELD);
+    gui->OpenDialog("D", &listener);
+    for (uint32_t t = 60; t <= 100; t += 10)
+        Frame(t, 300 + static_cast<int32_t>(t), 200, ME_HELD);
+    EXPECT_FALSE(dialog->IsDragging());
+    EXPECT_EQ(dialog->GetRect().left, 0);
+    EXPECT_EQ(dialog->GetRect().top, 0);
+}
+
 TEST(CreditsRollTest, LinesRiseAPixelAFrameLiveFiveSecondsAndTheRollEndsFiveSecondsAfterTheLast)
 {
     CreditsRoll roll(800, 600);
