@@ -42,6 +42,14 @@ protected:
                 return static_cast<ImageList*>(item.get());
         return nullptr;
     }
+    // The build panel opened by its toolbar command and slid in, the park paused under it.
+    void OpenPanelPaused()
+    {
+        ASSERT_TRUE(ClickCommand("BuildList"));
+        Run(60);
+        ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+        g_pWorld->SetPaused(true);
+    }
     // The active list's tab is the current one.
     bool Shown(const ImageList* list) const { return list && list->IsActive(); }
     // The chosen type's figures, as the park's tables hold them.
@@ -59,10 +67,7 @@ protected:
 
 TEST_F(BuildPanelPagesInGameTest, EachPageOffersItsTypesAndTheChosenTypesFiguresFollow)
 {
-    ASSERT_TRUE(ClickCommand("BuildList"));
-    Run(60); // the panel slides in
-    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
-    g_pWorld->SetPaused(true);
+    ASSERT_NO_FATAL_FAILURE(OpenPanelPaused());
 
     // The food page comes first, its first type chosen, and the chosen type's figures beside it.
     ImageList* food = List(kFoodList);
@@ -132,10 +137,7 @@ TEST_F(BuildPanelPagesInGameTest, EachPageOffersItsTypesAndTheChosenTypesFigures
 // Every type of every page chosen in turn: its name, cost, draw, description and what it needs fit their rows.
 TEST_F(BuildPanelPagesInGameTest, EveryTypesFiguresFitThePanel)
 {
-    ASSERT_TRUE(ClickCommand("BuildList"));
-    Run(60);
-    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
-    g_pWorld->SetPaused(true);
+    ASSERT_NO_FATAL_FAILURE(OpenPanelPaused());
     int chosen = 0;
     // The pages' headers: food, rides, animals, park.
     for (const int header : {72, 166, 259, kParkHeaderX})
@@ -269,10 +271,7 @@ TEST_F(BuildPanelPagesInGameTest, APageWithNothingToBuildLeavesNothingChosen)
         if (g_pWorldParams->GetBuildingInfo(i).iAttractClass == 1)
             g_pWorldParams->GetBuildingInfo(i).bNeedsUnlocking = true;
     g_pWorld->GetPlayer()->Cash = 1e6f;
-    ASSERT_TRUE(ClickCommand("BuildList"));
-    Run(60);
-    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
-    g_pWorld->SetPaused(true);
+    ASSERT_NO_FATAL_FAILURE(OpenPanelPaused());
     ImageList* food = List(kFoodList);
     ASSERT_TRUE(Shown(food));
     ASSERT_FALSE(food->GetEntries().empty());
@@ -304,10 +303,7 @@ TEST_F(BuildPanelPagesInGameTest, APageWithNothingToBuildLeavesNothingChosen)
 TEST_F(BuildPanelPagesInGameTest, ATypeUnlockedWhileThePanelIsOpenLeavesTheFrameOnTheChosenType)
 {
     g_pWorld->GetPlayer()->Cash = 1e6f;
-    ASSERT_TRUE(ClickCommand("BuildList"));
-    Run(60);
-    ASSERT_TRUE(Gui().IsDialogOpen("BuildPanel"));
-    g_pWorld->SetPaused(true);
+    ASSERT_NO_FATAL_FAILURE(OpenPanelPaused());
     ImageList* food = List(kFoodList);
     ASSERT_TRUE(Shown(food));
     ASSERT_GE(food->GetEntries().size(), 3u);

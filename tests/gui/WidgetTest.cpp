@@ -26,22 +26,33 @@ guitest::BankMade HalfButton()
     return {"half", 1, {}, {{"states", 10, 10, 1, {rows}}}};
 }
 
-class WidgetTest : public guitest::GuiTest
+// Dialog "D" of a script over the half-button bank, opened with the listener's values and drawn once.
+class HalfButtonGuiTest : public guitest::GuiTest
+{
+protected:
+    void Open(const char* script, std::map<std::string, platform::WString> values)
+    {
+        GuiTest::SetUp();
+        guitest::Load(GetSpriteManager(), {HalfButton()});
+        Script(script);
+        gui->OpenDialog("D", &listener);
+        listener.values = std::move(values);
+        Frame(0, 900, 900);
+    }
+    guitest::RecordingListener listener;
+};
+
+class WidgetTest : public HalfButtonGuiTest
 {
 protected:
     void SetUp() override
     {
-        GuiTest::SetUp();
-        guitest::Load(GetSpriteManager(), {HalfButton()});
-        Script("DialogItem D(0, 0, 399, 299, CLEAR, 1, 1)\n{\n"
-               "Button(10, 40, 60, 60, NONE, 0, None, Fire, Alt, TIP)\n"
-               "Button(100, 40, 150, 60, NONE, 0, BUTSTATEVAR_GO, Fire, NONE)\n"
-               "Button(200, 40, 250, 60, NONE, 0, BUTSTATEVISVAR_SEE, fire, NONE)\n"
-               "Button(300, 40, 0, 0, half, 0, None, Fire, NONE)\n}\n");
-        gui->OpenDialog("D", &listener);
-        listener.values["GO_STATE"] = u"1";
-        listener.values["SEE_STATE"] = u"1";
-        Frame(0, 900, 900);
+        Open("DialogItem D(0, 0, 399, 299, CLEAR, 1, 1)\n{\n"
+             "Button(10, 40, 60, 60, NONE, 0, None, Fire, Alt, TIP)\n"
+             "Button(100, 40, 150, 60, NONE, 0, BUTSTATEVAR_GO, Fire, NONE)\n"
+             "Button(200, 40, 250, 60, NONE, 0, BUTSTATEVISVAR_SEE, fire, NONE)\n"
+             "Button(300, 40, 0, 0, half, 0, None, Fire, NONE)\n}\n",
+             {{"GO_STATE", u"1"}, {"SEE_STATE", u"1"}});
     }
     Button* At(size_t i) const { return static_cast<Button*>(gui->GetItems()[i + 1].get()); }
     // Frames every 10 ms from `from` to `to` (inclusive) with the cursor and button state.
@@ -50,7 +61,6 @@ protected:
         for (uint32_t t = from; t <= to; t += 10)
             Frame(t, x, y, first);
     }
-    guitest::RecordingListener listener;
 };
 
 TEST_F(WidgetTest, AButtonFiresItsLastBoundCommandOnce50msAfterAPressOnIt)
@@ -222,21 +232,16 @@ TEST_F(WidgetTest, ATooltipShowsAfterARestHidesAfterSevenSecondsAndFollowsQuickl
 }
 
 // A button shown by its variable and a check box enabled by its state, each with a tooltip.
-class HiddenTooltipTest : public guitest::GuiTest
+class HiddenTooltipTest : public HalfButtonGuiTest
 {
 protected:
     void SetUp() override
     {
-        GuiTest::SetUp();
-        guitest::Load(GetSpriteManager(), {HalfButton()});
-        Script("DialogItem D(0, 0, 399, 299, CLEAR, 1, 1)\n{\n"
-               "Button(10, 40, 60, 60, NONE, 0, BUTSTATEVISVAR_SEE, Fire, NONE, TIP)\n"
-               "CheckBox(100, 40, 110, 50, 1, half, BOX, TIP)\n}\n");
-        gui->OpenDialog("D", &listener);
-        listener.values = {{"SEE_STATE", u"1"}, {"BOX", u"0"}, {"BOX_STATE", u"1"}};
-        Frame(0, 900, 900);
+        Open("DialogItem D(0, 0, 399, 299, CLEAR, 1, 1)\n{\n"
+             "Button(10, 40, 60, 60, NONE, 0, BUTSTATEVISVAR_SEE, Fire, NONE, TIP)\n"
+             "CheckBox(100, 40, 110, 50, 1, half, BOX, TIP)\n}\n",
+             {{"SEE_STATE", u"1"}, {"BOX", u"0"}, {"BOX_STATE", u"1"}});
     }
-    guitest::RecordingListener listener;
 };
 
 TEST_F(HiddenTooltipTest, ATooltipGoesWhenItsWidgetIsHiddenOrSwitchedOff)

@@ -103,6 +103,16 @@ void RunFor(World& world, float seconds)
         world.Update(1.0f / 30.0f);
 }
 
+// The park's one building of that name once the built park has run its first second; null if the park was not built
+// or has no such building.
+BuildingObject* AfterFirstSecond(World& world, const char* name)
+{
+    BuildingObject* building = world.IsBuilt() ? Only(name) : nullptr;
+    if (building)
+        RunFor(world, 1.0f);
+    return building;
+}
+
 } // namespace
 
 // The park classes, the stand-in guests and the models for a World of the sample data; no message box may be
@@ -275,11 +285,9 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
     {
         SCOPED_TRACE(std::to_string(guests) + (midShow ? " guests, sold during the show" : " guests, sold before it"));
         World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-        ASSERT_TRUE(world.IsBuilt());
         const auto frames = [&](float seconds) { RunFor(world, seconds); };
-        BuildingObject* arena = Only("ARENA");
+        BuildingObject* arena = AfterFirstSecond(world, "ARENA");
         ASSERT_NE(arena, nullptr);
-        frames(1.0f);
         ASSERT_EQ(tuple(arena->GetAnimalCount(), arena->IsOpen()), tuple(1, true));
         std::vector<Spectator*> audience;
         for (int i = 0; i < guests; ++i)
@@ -326,10 +334,8 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
 TEST_F(AnimalSamplePark, AnExhibitClosesOnlyWithItsLastAnimalGone)
 {
     World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-    ASSERT_TRUE(world.IsBuilt());
-    BuildingObject* lagoon = Only("LAGOON");
+    BuildingObject* lagoon = AfterFirstSecond(world, "LAGOON");
     ASSERT_NE(lagoon, nullptr);
-    RunFor(world, 1.0f);
     ASSERT_EQ(tuple(lagoon->GetAnimalCount(), lagoon->IsOpen()), tuple(2, true));
     for (const bool openAfter : {true, false})
     {
@@ -350,11 +356,8 @@ TEST_F(AnimalSamplePark, AnArenaClosedWhileItsAudienceWaitsForMoreGivesTheShowTo
     {
         SCOPED_TRACE(byPlayer ? "closed by the player" : "its footpath bulldozed");
         World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-        ASSERT_TRUE(world.IsBuilt());
-        BuildingObject* arena = Only("ARENA");
+        BuildingObject* arena = AfterFirstSecond(world, "ARENA");
         ASSERT_NE(arena, nullptr);
-        for (int i = 0; i < 30; ++i)
-            world.Update(1.0f / 30.0f);
         ASSERT_TRUE(arena->IsOpen());
         std::vector<Spectator*> audience;
         for (int i = 0; i < 2; ++i)
@@ -402,10 +405,8 @@ TEST_F(AnimalSamplePark, AnArenaClosedWhileItsAudienceWaitsForMoreGivesTheShowTo
 TEST_F(AnimalSamplePark, ADolphinCalledToAShowThatIsOverStartsNoShowForEmptyStands)
 {
     World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-    ASSERT_TRUE(world.IsBuilt());
-    BuildingObject* arena = Only("ARENA");
+    BuildingObject* arena = AfterFirstSecond(world, "ARENA");
     ASSERT_NE(arena, nullptr);
-    RunFor(world, 1.0f);
     world.GetPlayer()->Cash = 1e6f;
     arena->AdoptAnimal(0);
     RunFor(world, 2.0f);
