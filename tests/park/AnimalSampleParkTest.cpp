@@ -96,6 +96,26 @@ public:
     bool sentOff = false;
 };
 
+// A stand-in guest in the park.
+Spectator* NewSpectator()
+{
+    auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
+    guest->SetType(OBJECT_GUEST);
+    return guest;
+}
+
+// Stand-in guests, each asking the building in.
+std::vector<Spectator*> Audience(BuildingObject& building, int count)
+{
+    std::vector<Spectator*> audience;
+    for (int i = 0; i < count; ++i)
+    {
+        audience.push_back(NewSpectator());
+        audience.back()->Answer(building.GetID(), MT_REQUEST_COMMOD);
+    }
+    return audience;
+}
+
 // The world run for a number of seconds at thirty frames a second.
 void RunFor(World& world, float seconds)
 {
@@ -185,14 +205,7 @@ TEST_F(AnimalSamplePark, TheDolphinsSwimAndAShowRunsForAnAudienceSeatedInItsCrow
         // ride, three seated figures for each in the stands.
         ShowScheduler& show = *arena->GetScheduler();
         CrowdFiller& crowd = *arena->GetCrowd();
-        std::vector<Spectator*> audience;
-        for (int i = 0; i < 4; ++i)
-        {
-            auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
-            guest->SetType(OBJECT_GUEST);
-            audience.push_back(guest);
-            guest->Answer(arena->GetID(), MT_REQUEST_COMMOD);
-        }
+        const std::vector<Spectator*> audience = Audience(*arena, 4);
         for (Spectator* guest : audience)
             EXPECT_TRUE(guest->onRide);
         EXPECT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning(), crowd.GetFigureCount()),
@@ -289,14 +302,7 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
         BuildingObject* arena = AfterFirstSecond(world, "ARENA");
         ASSERT_NE(arena, nullptr);
         ASSERT_EQ(tuple(arena->GetAnimalCount(), arena->IsOpen()), tuple(1, true));
-        std::vector<Spectator*> audience;
-        for (int i = 0; i < guests; ++i)
-        {
-            auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
-            guest->SetType(OBJECT_GUEST);
-            audience.push_back(guest);
-            guest->Answer(arena->GetID(), MT_REQUEST_COMMOD);
-        }
+        const std::vector<Spectator*> audience = Audience(*arena, guests);
         ASSERT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning()),
                   tuple(static_cast<uint32_t>(guests), guests == 4));
         ShowScheduler& show = *arena->GetScheduler();
@@ -305,8 +311,7 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
         ASSERT_EQ(show.IsShowRunning(), midShow);
 
         // One more waits in the queue.
-        auto* queued = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
-        queued->SetType(OBJECT_GUEST);
+        Spectator* queued = NewSpectator();
         ASSERT_NE(arena->GetQueue(), nullptr);
         arena->GetQueue()->Join(queued->GetID());
 
@@ -359,14 +364,7 @@ TEST_F(AnimalSamplePark, AnArenaClosedWhileItsAudienceWaitsForMoreGivesTheShowTo
         BuildingObject* arena = AfterFirstSecond(world, "ARENA");
         ASSERT_NE(arena, nullptr);
         ASSERT_TRUE(arena->IsOpen());
-        std::vector<Spectator*> audience;
-        for (int i = 0; i < 2; ++i)
-        {
-            auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
-            guest->SetType(OBJECT_GUEST);
-            audience.push_back(guest);
-            guest->Answer(arena->GetID(), MT_REQUEST_COMMOD);
-        }
+        const std::vector<Spectator*> audience = Audience(*arena, 2);
         ASSERT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning()), tuple(2u, false));
         if (byPlayer)
         {
@@ -419,14 +417,7 @@ TEST_F(AnimalSamplePark, ADolphinCalledToAShowThatIsOverStartsNoShowForEmptyStan
     play.dwData = STATE_ANIMAL_PLAY;
     g_pMessageHandler->Send(play);
     ASSERT_EQ(playing->GetState(), static_cast<uint32_t>(STATE_ANIMAL_PLAY));
-    std::vector<Spectator*> audience;
-    for (int i = 0; i < 4; ++i)
-    {
-        auto* guest = static_cast<Spectator*>(g_pObjectManager->CreateObject("VISITOR", OBJECT_GUEST));
-        guest->SetType(OBJECT_GUEST);
-        audience.push_back(guest);
-        guest->Answer(arena->GetID(), MT_REQUEST_COMMOD);
-    }
+    const std::vector<Spectator*> audience = Audience(*arena, 4);
     ASSERT_TRUE(arena->GetRide()->IsRunning());
     // Three minutes: the show (well under one) and long after.
     const ShowScheduler& show = *arena->GetScheduler();
