@@ -59,9 +59,11 @@ std::string Building(const std::string& name, int w, int h, const char* const* r
         int n = 0;
         float x = 0, y = 0;
         if (std::sscanf(value.c_str(), "%d,%f,%f", &n, &x, &y) < 3)
+        {
             type.push_back({field, value});
-        else
-            grid.push_back({"NUM_" + field + "S", std::to_string(n)});
+            continue;
+        }
+        grid.push_back({"NUM_" + field + "S", std::to_string(n)});
         for (int i = 0; i < n; ++i)
             grid.insert(grid.end(), {{field + "X", std::to_string(x + i)}, {field + "Y", std::to_string(y)}});
     }

@@ -1,6 +1,7 @@
 // Shared pieces of the building tests.
 #include "tests/park/BuildingTestSupport.h"
 
+#include "engine/render/ModelManager.h"
 #include "park/CleaningManager.h"
 #include "park/ConstructionManager.h"
 #include "park/ParkLayer.h"
@@ -89,6 +90,8 @@ TestWorld::TestWorld()
 BuildingPark::BuildingPark(const std::string& tables, int size)
 {
     Inbox().clear();
+    // No model manager, whatever a test before left: the buildings stand as the placeholder without a report.
+    g_ModelManager.Shutdown();
     ClearObjectKinds();
     RegisterParkLayer();
     // The park's buildings; every other kind a stand-in.
