@@ -172,6 +172,24 @@ TEST_F(ResearchRescuePark, AnAmountEqualToTheCostDoesNotCompleteTheNextSliceDoes
     EXPECT_EQ(research->GetResearchAmount(), 0.0f);
 }
 
+TEST_F(ResearchRescuePark, ASliceThatBringsTheAmountExactlyToTheCostDoesNotCompleteIt)
+{
+    // 180 a day over a 720 s day: 1 every 4 s, onto 1999 of the show arena's 2000.
+    Bytes record;
+    F32(record, 180.0f);
+    Tagged(record, 5, 0);
+    F32(record, 1999.0f);
+    Put(record, {2, 1});
+    F32(record, 0.72f);
+    Tagged(record, 11, 0);
+    Tagged(record, 5, 0);
+    ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); }));
+    EXPECT_EQ(research->Update(4.0f), 1.0f);
+    EXPECT_EQ(std::tuple(research->GetCurrentResearch(), research->GetResearchAmount()), std::tuple(0, 2000.0f));
+    research->Update(4.0f);
+    EXPECT_EQ(research->GetCurrentResearch(), 1);
+}
+
 TEST_F(ResearchRescuePark, SmallSlicesOfAFastFrameRateAllGoIntoTheItem)
 {
     // Frames are not capped: at a low budget or a high frame rate each frame's slice is a small fraction of a cent.
