@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace platform
@@ -146,6 +147,24 @@ bool WriteFileAtomically(std::string_view name, const void* data, size_t size)
     if (!file.Open(name))
         return false;
     return file.Commit(size == 0 || std::fwrite(data, 1, size, file.Get()) == size);
+}
+
+bool WriteFilesAtomically(std::initializer_list<FileContents> files)
+{
+    std::vector<std::unique_ptr<ReplacingFile>> written;
+    for (const FileContents& file : files)
+    {
+        written.push_back(std::make_unique<ReplacingFile>());
+        FILE* out = written.back()->Open(file.name) ? written.back()->Get() : nullptr;
+        if (!out || (file.size != 0 && std::fwrite(file.data, 1, file.size, out) != file.size) ||
+            std::fflush(out) != 0 || ::fsync(::fileno(out)) != 0)
+            return false; // every temporary file is removed with its ReplacingFile
+    }
+    // Only a rename is left to fail now; the files after a failed one are not replaced.
+    for (const auto& file : written)
+        if (!file->Commit())
+            return false;
+    return true;
 }
 
 std::string CurrentDirectory()

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,17 @@ private:
 
 // Writes the bytes through a ReplacingFile, so a crash never leaves a half-written file behind.
 bool WriteFileAtomically(std::string_view name, const void* data, size_t size);
+
+// One file of a set written together.
+struct FileContents
+{
+    std::string_view name;
+    const void* data = nullptr;
+    size_t size = 0;
+};
+// Writes files that belong together (an index and the data it points into): every one is written beside its
+// target and reaches the disk before any target is replaced, so a failed write leaves all of them as they were.
+bool WriteFilesAtomically(std::initializer_list<FileContents> files);
 
 std::string CurrentDirectory();
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <tuple>
 
@@ -121,6 +122,46 @@ TEST(SpriteToolTest, ListsThatNameABankTwiceOrIncludeThemselvesAreRefused)
     };
     for (const auto& c : cases)
         ExpectListRead(dir, c.list, c.included, c.read, c.error);
+}
+
+// The command line run in the folder `dir`: one 64 x 64 bank written to out.hdr (about 800 bytes) and out.Dat
+// (about 4,000 bytes); true when it reports a failure.
+bool SpriteToolFails(const std::string& dir)
+{
+    const std::string list = dir + "/list.txt", pictures = dir + "/pictures";
+    const std::string index = dir + "/out.hdr", data = dir + "/out.Dat";
+    const char* const argv[] = {"spritetool", "write", list.c_str(), pictures.c_str(), index.c_str(), data.c_str()};
+    return spritetool::Run(6, argv) != 0;
+}
+
+// A write cut short (a full disk, here a file size limit) fails the run and leaves both files of the pair as they
+// were, whichever of the two is cut: the game never gets a cut file, nor an index that does not match its data.
+TEST(SpriteToolTest, AWriteCutShortFailsAndLeavesBothFilesAsTheyWere)
+{
+    for (const uint64_t limit : {100u, 2000u})
+    {
+        SCOPED_TRACE(limit);
+        testsupport::TempDir dir;
+        std::filesystem::create_directory(dir.File("pictures"));
+        testsupport::WriteText(dir.File("pictures/p.txt"), "fill #102030\n");
+        testsupport::WriteText(dir.File("list.txt"), "bank one\nanim a 1 1 64 64\nframe p.txt\n");
+        testsupport::WriteText(dir.File("out.hdr"), "old index");
+        testsupport::WriteText(dir.File("out.Dat"), "old data");
+
+        EXPECT_TRUE(testsupport::RunWithFileSizeLimit(limit, SpriteToolFails, dir.Path()));
+        EXPECT_EQ(testsupport::ReadText(dir.File("out.hdr")), "old index");
+        EXPECT_EQ(testsupport::ReadText(dir.File("out.Dat")), "old data");
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.hdr.tmp")));
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.Dat.tmp")));
+    }
+    // Without a limit the same run writes both.
+    testsupport::TempDir dir;
+    std::filesystem::create_directory(dir.File("pictures"));
+    testsupport::WriteText(dir.File("pictures/p.txt"), "fill #102030\n");
+    testsupport::WriteText(dir.File("list.txt"), "bank one\nanim a 1 1 64 64\nframe p.txt\n");
+    EXPECT_FALSE(SpriteToolFails(dir.Path()));
+    EXPECT_GT(testsupport::ReadBytes(dir.File("out.hdr")).size(), 100u);
+    EXPECT_GT(testsupport::ReadBytes(dir.File("out.Dat")).size(), 2000u);
 }
 
 TEST(SpriteToolTest, TheSampleSpriteFilesAreMadeFromTheirSourcesAndHoldEveryNamedBank)

@@ -1,6 +1,7 @@
 // spritetool: the picture statements, the bank list, palettes, run coding and the two files.
 #include "tools/spritetool/SpriteTool.h"
 
+#include "platform/FileOps.h"
 #include "tools/fonttool/FontTool.h"
 
 #include <algorithm>
@@ -500,24 +501,12 @@ int Run(int argc, const char* const* argv)
         std::fprintf(stderr, "spritetool: %s\n", error.c_str());
         return 1;
     }
-    for (const auto& [name, bytes] : {std::pair{argv[4], &files.index}, std::pair{argv[5], &files.data}})
+    // The index points into the data: the two replace the old pair together or not at all.
+    if (!platform::WriteFilesAtomically(
+            {{argv[4], files.index.data(), files.index.size()}, {argv[5], files.data.data(), files.data.size()}}))
     {
-        // Written beside the target first, so a failed run never leaves a cut file under the real name.
-        const std::string temporary = std::string(name) + ".tmp";
-        {
-            std::ofstream out(temporary, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
-            if (!out)
-            {
-                std::fprintf(stderr, "spritetool: cannot write %s\n", temporary.c_str());
-                return 1;
-            }
-        }
-        if (std::rename(temporary.c_str(), name) != 0)
-        {
-            std::fprintf(stderr, "spritetool: cannot write %s\n", name);
-            return 1;
-        }
+        std::fprintf(stderr, "spritetool: cannot write %s and %s\n", argv[4], argv[5]);
+        return 1;
     }
     return 0;
 }
