@@ -179,6 +179,33 @@ TEST(SoundTool, TheCommandLineWritesTheBankOrSaysWhatIsWrong)
     EXPECT_EQ(testsupport::ReadBytes(spf), bank.data);
 }
 
+// The command line run in the folder `dir` on its tones.txt; true when it reports a failure.
+bool SoundToolFails(const std::string& dir)
+{
+    const std::string source = dir + "/tones.txt", hdr = dir + "/out.hdr", spf = dir + "/out.spf";
+    const char* const argv[] = {"soundtool", "write", source.c_str(), hdr.c_str(), spf.c_str()};
+    return soundtool::Run(5, argv) != 0;
+}
+
+// The index points into the data: a write cut short (a full disk, here a file size limit) fails the run and leaves
+// the old pair whole, whether the index (40 bytes) or the data (44,144 bytes) is cut.
+TEST(SoundTool, AWriteCutShortLeavesTheOldIndexAndDataTogether)
+{
+    for (const uint64_t limit : {20u, 1000u})
+    {
+        SCOPED_TRACE(limit);
+        testsupport::TempDir dir;
+        testsupport::WriteText(dir.File("tones.txt"), "a sine 100 1 0.5 shot\n");
+        testsupport::WriteText(dir.File("out.hdr"), "old index");
+        testsupport::WriteText(dir.File("out.spf"), "old data");
+        EXPECT_TRUE(testsupport::RunWithFileSizeLimit(limit, SoundToolFails, dir.Path()));
+        EXPECT_EQ(testsupport::ReadText(dir.File("out.hdr")), "old index");
+        EXPECT_EQ(testsupport::ReadText(dir.File("out.spf")), "old data");
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.hdr.tmp")));
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.spf.tmp")));
+    }
+}
+
 TEST(SoundTool, TheSampleBankIsMadeFromItsSourceAndHoldsEverySoundTheSampleScriptNames)
 {
     std::vector<Tone> tones;

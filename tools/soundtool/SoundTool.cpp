@@ -228,8 +228,9 @@ int Run(int argc, const char* const* argv)
         return 1;
     }
     const Bank bank = MakeBank(tones);
-    if (!platform::WriteFileAtomically(argv[3], bank.index.data(), bank.index.size()) ||
-        !platform::WriteFileAtomically(argv[4], bank.data.data(), bank.data.size()))
+    // The index points into the data: the two replace the old pair together or not at all.
+    if (!platform::WriteFilesAtomically(
+            {{argv[3], bank.index.data(), bank.index.size()}, {argv[4], bank.data.data(), bank.data.size()}}))
     {
         std::fprintf(stderr, "soundtool: cannot write %s or %s\n", argv[3], argv[4]);
         return 1;
