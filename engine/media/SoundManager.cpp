@@ -14,7 +14,9 @@ namespace
 {
 
 constexpr int kOutputRate = 22050;
-constexpr int kChannelCount = 32;
+// A channel for each sample slot and one more for the music stream, so that a park whose slots are all busy
+// still starts its next track.
+constexpr int kChannelCount = SoundManager::kSlotCount + 1;
 constexpr float kRolloff = 0.15f;
 constexpr size_t kNameBufferSize = 260;
 const char* const kSoundFolder = "data\\sounds\\";

@@ -59,6 +59,7 @@ protected:
     // A new manager, with the SFX volume at full unless it is to keep the level it starts with.
     SoundManager& Manager(bool enabled = true, bool full = true)
     {
+        m_manager.reset(); // the old one closes the back end as it goes: before the new one starts it
         m_manager = std::make_unique<SoundManager>(enabled, "blsnd");
         if (full)
             m_manager->SetSfxVolume(1.0f);
@@ -248,9 +249,11 @@ TEST_F(SoundManagerTest, SlotsFreeWhenTheirSoundEndsOrAllStopAndBadIndicesAreIgn
 TEST_F(SoundManagerTest, SlotWhosePlayFoundNoChannelIsFreedAtTheNextUpdate)
 {
     SoundManager& sound = Manager();
-    // One of the back end's 32 channels is taken outside the manager, so its 32nd slot finds none free.
+    // Two of the back end's channels (one per slot and one for the music) are taken outside the manager, so its
+    // 32nd slot finds none free.
     auto wav = Wav16(kRate, 1, std::vector<int16_t>(100, 1));
     platform::SoundSample* outside = platform::SoundSampleLoad(wav.data(), wav.size(), platform::kSoundLoop);
+    ASSERT_GE(platform::SoundPlay(outside), 0);
     ASSERT_GE(platform::SoundPlay(outside), 0);
     for (int i = 0; i < SoundManager::kSlotCount; ++i)
         ASSERT_EQ(sound.PlaySample("loop", kLoop, 0.0f), i);
@@ -307,6 +310,42 @@ TEST_F(SoundManagerTest, MusicStreamPlaysAtItsOwnLevelPausesAndGivesWay)
     // Each stream given way to was closed: the back end holds no more than before the first.
     platform::SoundGetMemoryStats(&after, nullptr);
     EXPECT_EQ(after, before);
+}
+
+TEST_F(SoundManagerTest, MusicStreamFindsAChannelWhileEverySampleSlotPlays)
+{
+    if (!HaveLame())
+        GTEST_SKIP() << "lame is not installed";
+    testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(kRate, 1, Sine(kRate, kRate, 440.0, 12000.0)));
+    ASSERT_TRUE(EncodeMp3(m_dir.File("tone.wav"), m_dir.File("track.mp3"), "-b 64"));
+    const float position[3] = {0.0f, 0.0f, 0.0f};
+    // A busy park: every slot holds a loop (some of them positional), and the next track starts before or after.
+    for (bool streamFirst : {false, true})
+    {
+        SoundManager& sound = Manager();
+        sound.SetMusicVolume(1.0f);
+        if (streamFirst)
+        {
+            ASSERT_TRUE(sound.PlayStream("track.mp3"));
+        }
+        for (int i = 0; i < SoundManager::kSlotCount; ++i)
+        {
+            const int slot =
+                i % 2 == 0 ? sound.PlaySample("loop", kLoop, 0.0f) : sound.PlaySample3D("loop", position, kLoop, -1);
+            ASSERT_EQ(slot, i);
+            EXPECT_NE(sound.GetSlot(i).m_iChannel, -1) << "slot " << i << (streamFirst ? " after the stream" : "");
+        }
+        if (!streamFirst)
+        {
+            EXPECT_TRUE(sound.PlayStream("track.mp3")) << "the track after the slots filled";
+        }
+        EXPECT_TRUE(sound.IsStreamPlaying()) << streamFirst;
+        sound.Update(0.016f);
+        for (int i = 0; i < SoundManager::kSlotCount; ++i)
+            EXPECT_TRUE(sound.GetSlot(i).m_bInUse) << i;
+        sound.StopStream();
+        sound.StopAllSamples();
+    }
 }
 
 // Puts the times of the data folder and everything in it an hour back, as for a data set installed long ago.
