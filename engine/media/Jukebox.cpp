@@ -30,6 +30,21 @@ constexpr int32_t kMinFrameSize = 2;
 constexpr int32_t kMaxFrameSize = 2048;
 constexpr int32_t kLayer3 = 1;
 
+// The whole length of the ID3v2 tag whose 10-byte header is at p (its footer included); 0 when there is none.
+uint64_t Id3v2TagLength(const uint8_t* p)
+{
+    if (p[0] != 'I' || p[1] != 'D' || p[2] != '3' || p[3] == 0xFF || p[4] == 0xFF)
+        return 0;
+    uint64_t size = 0;
+    for (int i = 6; i < 10; ++i)
+    {
+        if (p[i] >= 0x80)
+            return 0;
+        size = (size << 7) | p[i];
+    }
+    return 10 + size + ((p[5] & 0x10) ? 10 : 0);
+}
+
 // An ID3v1 field: up to its first zero byte or its whole width; an empty field counts as absent.
 std::optional<std::string> Id3Field(const uint8_t* field)
 {
@@ -107,6 +122,8 @@ void Mp3FrameScanner::ScanBlock(const uint8_t* data, size_t size)
     if (!data || size == 0)
         return;
     // The bytes carried from the previous block go in front of this one.
+    const uint64_t start = m_uFileOffset - m_uCarryCount; // where block[0] stands in the file
+    m_uFileOffset += size;
     std::vector<uint8_t> joined;
     const uint8_t* block = data;
     size_t length = size;
@@ -125,6 +142,24 @@ void Mp3FrameScanner::ScanBlock(const uint8_t* data, size_t size)
     m_uCarryOffset = 0;
     while (p < length)
     {
+        // Tags in front of the audio (titles, pictures) are not audio: what they hold could pass for frame
+        // headers and decide the track's rate and layer.
+        if (start + p == m_uTagAt)
+        {
+            if (length - p < 10)
+            {
+                // A tag's header cut by the block's end: read whole with the next block.
+                m_uCarryCount = length - p;
+                std::memcpy(m_carry, block + p, m_uCarryCount);
+                return;
+            }
+            if (const uint64_t tag = Id3v2TagLength(block + p))
+            {
+                m_uTagAt += tag;
+                p += static_cast<size_t>(tag);
+                continue;
+            }
+        }
         if (length - p < 4)
         {
             m_uCarryCount = length - p;

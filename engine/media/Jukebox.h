@@ -51,7 +51,9 @@ private:
     int32_t m_iBitrateSum = 0;
     int32_t m_iLayer = -1;
     size_t m_uCarryOffset = 0;
-    uint8_t m_carry[3] = {};
+    uint64_t m_uFileOffset = 0; // where in the file the next block starts
+    uint64_t m_uTagAt = 0;      // where an ID3v2 tag may stand: the file's start, or right after such a tag
+    uint8_t m_carry[9] = {};    // a header's first bytes (a tag's header is 10 bytes, a frame's 4)
     size_t m_uCarryCount = 0;
     uint64_t m_uFrameBytes = 0;
     uint64_t m_uJunkBytes = 0;
