@@ -264,12 +264,18 @@ TEST_F(BuildPanelPagesInGameTest, EverySceneryThumbnailIsItsOwnAndTheChosenItemI
 // under it, so the figures beside it are blank and Build places nothing.
 TEST_F(BuildPanelPagesInGameTest, APageWithNothingToBuildLeavesNothingChosen)
 {
-    constexpr int kRidesHeaderX = 166;
-    constexpr int32_t kRidesList = 2;
-    // Every ride locked, as before their research.
+    const struct
+    {
+        const char* page;
+        int32_t buildingClass;
+        int headerX;
+        int32_t list;
+    } pages[] = {{"rides", 1, 166, 2}, {"park", 3, kParkHeaderX, kParkList}};
+    // Every ride and park building locked, as before their research.
     for (uint32_t i = 0; i < g_pWorldParams->GetBuildingCount(); ++i)
-        if (g_pWorldParams->GetBuildingInfo(i).iAttractClass == 1)
-            g_pWorldParams->GetBuildingInfo(i).bNeedsUnlocking = true;
+        for (const auto& page : pages)
+            if (g_pWorldParams->GetBuildingInfo(i).iAttractClass == page.buildingClass)
+                g_pWorldParams->GetBuildingInfo(i).bNeedsUnlocking = true;
     g_pWorld->GetPlayer()->Cash = 1e6f;
     ASSERT_NO_FATAL_FAILURE(OpenPanelPaused());
     ImageList* food = List(kFoodList);
@@ -277,23 +283,27 @@ TEST_F(BuildPanelPagesInGameTest, APageWithNothingToBuildLeavesNothingChosen)
     ASSERT_FALSE(food->GetEntries().empty());
     ASSERT_EQ(Gui().GetSelection(0), food->GetEntries()[0].item);
 
-    Click(kRidesHeaderX, kHeaderY);
-    Run(2);
-    ImageList* rides = List(kRidesList);
-    ASSERT_TRUE(Shown(rides));
-    EXPECT_TRUE(rides->GetThumbs().empty());
-    EXPECT_EQ(Gui().GetSelection(0), -1) << "a food type stays chosen under the empty rides page";
-    EXPECT_EQ(Written("BUILD_NAME_TEXT"), u"");
-    EXPECT_EQ(Written("BUILD_COST_AMOUNT"), u"");
-    ASSERT_TRUE(ClickCommand("PlaceBuilding"));
-    Run(2);
-    EXPECT_NE(Gui().GetMode(), 5) << "Build on the empty page places a type of another page";
-    EXPECT_TRUE(Gui().IsDialogOpen("BuildPanel"));
+    for (const auto& page : pages)
+    {
+        SCOPED_TRACE(page.page);
+        Click(page.headerX, kHeaderY);
+        Run(2);
+        ImageList* empty = List(page.list);
+        ASSERT_TRUE(Shown(empty));
+        EXPECT_TRUE(empty->GetThumbs().empty());
+        EXPECT_EQ(Gui().GetSelection(0), -1) << "a food type stays chosen under the empty page";
+        EXPECT_EQ(Written("BUILD_NAME_TEXT"), u"");
+        EXPECT_EQ(Written("BUILD_COST_AMOUNT"), u"");
+        ASSERT_TRUE(ClickCommand("PlaceBuilding"));
+        Run(2);
+        EXPECT_NE(Gui().GetMode(), 5) << "Build on the empty page places a type of another page";
+        EXPECT_TRUE(Gui().IsDialogOpen("BuildPanel"));
 
-    // Back on the food page, its first type is chosen again.
-    Click(72, kHeaderY);
-    Run(2);
-    EXPECT_EQ(Gui().GetSelection(0), food->GetEntries()[0].item);
+        // Back on the food page, its first type is chosen again.
+        Click(72, kHeaderY);
+        Run(2);
+        EXPECT_EQ(Gui().GetSelection(0), food->GetEntries()[0].item);
+    }
     ExpectNoReports();
     EXPECT_TRUE(running);
 }

@@ -192,4 +192,24 @@ TEST_F(ExhibitPanelInGameTest, RehomeAsksAboutTheAnimalChosenInThePanelsOwnList)
     ExpectNoReports();
 }
 
+// Rehome bound in a dialog with no list of animals of its own asks about the animal last chosen in any list.
+TEST_F(ExhibitPanelInGameTest, RehomeFromADialogWithoutAnAnimalListAsksAboutTheAnimalChosenLast)
+{
+    BuildingObject* lagoon = OpenLagoon();
+    ASSERT_NE(lagoon, nullptr);
+    ASSERT_EQ(lagoon->GetAnimalCount(), 2);
+    const uint32_t second = lagoon->AnimalIds()[1];
+    ClickPanel(60, kRowTop + 30);
+    ASSERT_EQ(Gui().GetSelection(10), static_cast<int32_t>(second));
+    const GuiCommandHandler sell = ResolveGuiCommand(GetInGameCommands(), "SellAnimal");
+    ASSERT_NE(sell, nullptr);
+    sell(-1);
+    Run(3);
+    auto* animal = dynamic_cast<AnimalObject*>(OpenFor("ConfirmSellAnimal"));
+    ASSERT_NE(animal, nullptr) << "Rehome did not ask";
+    EXPECT_EQ(animal->GetID(), second);
+    EXPECT_TRUE(running);
+    ExpectNoReports();
+}
+
 } // namespace
