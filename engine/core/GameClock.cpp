@@ -3,7 +3,7 @@
 
 GameClock* g_pGameClock = nullptr;
 
-GameClock::GameClock(uint32_t startTime) : m_uStartTime(startTime)
+GameClock::GameClock(uint32_t startTime) : m_uStartTime(startTime), m_uLastTime(startTime)
 {
     g_pGameClock = this;
 }
@@ -21,7 +21,11 @@ void GameClock::Update(uint32_t now)
 
     // The tick count wraps at 2^32 ms; the unsigned difference stays right across the wrap.
     m_fElapsed = static_cast<float>(static_cast<double>(now - m_uStartTime) * 0.001);
-    m_fFrameTime = m_fElapsed - m_fPreviousElapsed;
+    // The frame time comes from the whole milliseconds of this frame, not from the difference of two elapsed
+    // floats: those lose the milliseconds once the program has run for days, and jump back when the time since
+    // the start passes 2^32 ms.
+    m_fFrameTime = static_cast<float>(static_cast<double>(now - m_uLastTime) * 0.001);
+    m_uLastTime = now;
 
     // The mark moves by exactly one second, so after a long frame it catches up one second per frame.
     if (m_fElapsed - m_fSecondMark > 1.0f)

@@ -37,6 +37,8 @@ public:
 
 private:
     uint32_t m_uStartTime = 0;
+    // The tick count of the last update (the start time before the first).
+    uint32_t m_uLastTime = 0;
     int32_t m_iFramesPerSecond = 0;
     int32_t m_iFrameCount = 0;
     int32_t m_iFrameCountAtMark = 0;

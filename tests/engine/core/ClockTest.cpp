@@ -37,6 +37,34 @@ TEST(GameClock, ElapsedFrameTimeAndTicksAcrossTheTickCountWrap)
     EXPECT_EQ(State(wrapping), std::tuple(1, 0.5f, 0.5f, 30, 0, 0.0f));
 }
 
+TEST(GameClock, FrameTimeStaysExactAfterLongRunning)
+{
+    // A frame of 16 ms is 0.016 s however long the program has run, also across 2^32 ms since the start.
+    constexpr uint32_t kDay = 24u * 60u * 60u * 1000u;
+    const struct
+    {
+        const char* label;
+        uint32_t start;
+        uint32_t runningFor;
+    } cases[] = {
+        {"an hour", 1000u, 3600u * 1000u},
+        {"three days", 1000u, 3u * kDay},
+        {"twenty days", 5u, 20u * kDay},
+        {"up to the wrap of the time since start", 0u, 0xFFFFFFF8u},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.label);
+        GameClock clock(c.start);
+        clock.Update(c.start + c.runningFor);
+        for (int frame = 0; frame < 3; ++frame)
+        {
+            clock.Update(c.start + c.runningFor + 16u * static_cast<uint32_t>(frame + 1));
+            EXPECT_NEAR(clock.GetFrameTime(), 0.016f, 1e-6f);
+        }
+    }
+}
+
 TEST(GameClock, FramesPerSecondCountsTheFramesOfEachSecondPastTheMark)
 {
     GameClock clock(0);
