@@ -510,7 +510,7 @@ void World::AdvanceClock(float frameTime)
     if (!(delta > 0.0f))
         delta = 0.0f;
     if (m_bClockFrozen && !m_bClockHold && frameTime > 0.0f)
-        m_fFrozenTime += frameTime;
+        m_dFrozenTime += static_cast<double>(frameTime);
     if (delta > kMaxGameDeltaTime)
         delta = kMaxGameDeltaTime;
     m_fGameDeltaTime = delta;
@@ -581,7 +581,7 @@ void World::FreezeClock(int32_t flag)
 {
     m_bClockFrozen = flag == 1;
     if (m_bClockFrozen)
-        m_fFrozenTime = m_fGameTime;
+        m_dFrozenTime = static_cast<double>(m_fGameTime);
 }
 
 int32_t World::GetHour() const
@@ -596,7 +596,8 @@ int32_t World::GetMinute() const
 
 float World::GetTimeInMinutes() const
 {
-    return (m_bClockFrozen ? m_fFrozenTime : m_fGameTime) * 60.0f;
+    // The frozen clock is kept in double precision: late in a long game a float would no longer take a frame's time.
+    return m_bClockFrozen ? static_cast<float>(m_dFrozenTime * 60.0) : m_fGameTime * 60.0f;
 }
 
 BaseObject* World::GetLastCreatedBuilding() const

@@ -437,7 +437,7 @@ protected:
     float m_fGameTimeShown = 0.0f;
     bool m_bClockFrozen = false;
     bool m_bClockHold = false;
-    float m_fFrozenTime = 0.0f;
+    double m_dFrozenTime = 0.0;
     bool m_bCursorHeld = false;
     bool m_bWireframe = false;
     bool m_bDebugKeys = false;

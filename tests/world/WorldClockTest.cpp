@@ -105,6 +105,23 @@ TEST(WorldClock, LateInALongGameTheClockNeitherDriftsNorStopsAtAnyFrameRate)
     }
 }
 
+TEST(WorldClock, LateInALongGameTheFrozenClockRunsAtItsFrameRate)
+{
+    // A thousand days into a park of 12-minute days, one second of frames moves the frozen clock one second (60
+    // sixtieths), at a high frame rate as at a low one.
+    DayLength parameters(720);
+    for (const float fps : {300.0f, 60.0f, 20.0f})
+    {
+        World world;
+        world.SetGameTime(1000.0 * 720.0);
+        world.FreezeClock(1);
+        const float start = world.GetTimeInMinutes();
+        for (int i = 0; i < static_cast<int>(fps); ++i)
+            world.AdvanceClock(1.0f / fps);
+        EXPECT_NEAR(world.GetTimeInMinutes() - start, 60.0f, 4.0f) << fps << " fps";
+    }
+}
+
 TEST(WorldClock, EachSingletonLetsGoOfItsPointer)
 {
     worldtest::Park park;
