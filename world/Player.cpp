@@ -5,6 +5,8 @@
 #include "engine/core/SerialStream.h"
 #include "platform/WideText.h"
 
+#include <cmath>
+
 Player::Player(const char16_t* name)
 {
     platform::WStrCopy(Name, kNameSize, name ? name : u"");
@@ -30,6 +32,11 @@ bool Player::Load(SerialStream& stream)
     if (!stream.Good())
     {
         GetLogger()->Report(0, "Player::Load - the saved account is cut short");
+        return false;
+    }
+    if (!std::isfinite(cash))
+    {
+        GetLogger()->Report(0, "Player::Load - the saved cash is not a finite number");
         return false;
     }
     platform::WStrCopy(Name, kNameSize, name);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 
 using namespace worldtest;
 using namespace savebytes;
@@ -404,4 +405,28 @@ TEST(PlayerAccount, NamesAreCutToSixtyThreeCharacters)
     EXPECT_EQ(player.Cash, -3.0f);
     ASSERT_EQ(reports.boxes.size(), 1u);
     EXPECT_EQ(reports.boxes[0].text, "Player::Load - the saved account is cut short");
+}
+
+TEST(PlayerAccount, CashThatIsNoNumberIsRefused)
+{
+    // Cash that is not a finite number would stop every purchase (or allow every one) for good: such a record is
+    // refused with a report, and the account keeps what it had.
+    testsupport::RecordingReportSink reports;
+    for (const float cash :
+         {std::nanf(""), std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()})
+    {
+        Player player(u"P");
+        player.Cash = 120.0f;
+        Bytes b;
+        Text(b, 0, "Class name : Player");
+        Tagged(b, 5, 132);
+        Tagged(b, 7, 1);
+        Put(b, {'Q', 0});
+        F32(b, cash);
+        const size_t before = reports.boxes.size();
+        EXPECT_FALSE(LoadFrom(b, [&](SerialStream& s) { return player.Load(s); })) << cash;
+        EXPECT_EQ(player.Cash, 120.0f) << cash;
+        EXPECT_EQ(std::u16string(player.Name), u"P") << cash;
+        EXPECT_EQ(reports.boxes.size(), before + 1) << cash;
+    }
 }
