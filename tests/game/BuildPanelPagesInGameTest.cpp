@@ -292,6 +292,11 @@ TEST_F(BuildPanelPagesInGameTest, APageWithNothingToBuildLeavesNothingChosen)
         ASSERT_TRUE(Shown(empty));
         EXPECT_TRUE(empty->GetThumbs().empty());
         EXPECT_EQ(Gui().GetSelection(0), -1) << "a food type stays chosen under the empty page";
+        // The open panels refreshed (as every removal in the park does) with nothing on the page.
+        Gui().RefreshOpenDialogs();
+        Run(2);
+        EXPECT_TRUE(empty->GetThumbs().empty());
+        EXPECT_EQ(Gui().GetSelection(0), -1);
         EXPECT_EQ(Written("BUILD_NAME_TEXT"), u"");
         EXPECT_EQ(Written("BUILD_COST_AMOUNT"), u"");
         ASSERT_TRUE(ClickCommand("PlaceBuilding"));
