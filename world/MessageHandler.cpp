@@ -9,6 +9,7 @@
 #include "world/ObjectManager.h"
 #include "world/World.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -207,6 +208,23 @@ std::vector<MessageRecord> MessageHandler::GetPendingMessages() const
     for (const Pending& pending : m_DelayedMessages)
         records.push_back(pending.record);
     return records;
+}
+
+bool MessageHandler::IsWaitingForClock(const MessageRecord& record) const
+{
+    // A saved game keeps the time in single precision, a step of which may be longer than the pause's delay.
+    const double now = GameTimeNow();
+    const double held = now + static_cast<double>(kPauseDelay);
+    const double soon = std::max(
+        held, static_cast<double>(std::nextafter(static_cast<float>(held), std::numeric_limits<float>::infinity())));
+    return std::any_of(m_DelayedMessages.begin(), m_DelayedMessages.end(),
+                       [&](const Pending& pending)
+                       {
+                           const MessageRecord& waiting = pending.record;
+                           return pending.due <= soon && waiting.dwSender == record.dwSender &&
+                                  waiting.dwReciever == record.dwReciever && waiting.dwType == record.dwType &&
+                                  waiting.dwData == record.dwData;
+                       });
 }
 
 void MessageHandler::RemoveMessagesFor(uint32_t id)

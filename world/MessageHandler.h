@@ -65,6 +65,9 @@ public:
     // The pending messages in posting order, each stamped with its time (as a float, as saved).
     std::vector<MessageRecord> GetPendingMessages() const;
     size_t GetPendingCount() const { return m_DelayedMessages.size(); }
+    // True when a message with the record's sender, receiver, type and data waits to be delivered as soon as the
+    // game clock moves again: one the pause holds (also as a saved game restores it).
+    bool IsWaitingForClock(const MessageRecord& record) const;
 
 private:
     // A waiting message and the game time it is due at, kept in full precision: late in a game a float cannot

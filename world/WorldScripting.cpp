@@ -1,10 +1,18 @@
 // World: the park's side of its scripts: their messages go to the message bus, their sounds to scene positions.
+#include "scripts/ObjectStates.h"
 #include "world/MessageHandler.h"
 #include "world/World.h"
 
 bool World::PostScriptMessage(const MessageRecord& record)
 {
-    return g_pMessageHandler && g_pMessageHandler->Send(record);
+    if (!g_pMessageHandler)
+        return false;
+    // While the park is paused a change of the world script's State waits for play to resume, and a State that
+    // watches a goal asks for it again every frame: one waiting change is enough, so the next State is entered once.
+    if (m_bPaused && record.dwType == MT_STATECHANGE && record.dwReciever == kWorldID &&
+        g_pMessageHandler->IsWaitingForClock(record))
+        return true;
+    return g_pMessageHandler->Send(record);
 }
 
 bool World::PostScriptMessageDelayed(const MessageRecord& record, float delay)

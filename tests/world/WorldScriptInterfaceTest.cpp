@@ -456,6 +456,36 @@ TEST_F(WorldScripting, StateChangesAndMessagesReachTheScriptThroughTheBus)
     EXPECT_EQ(CountReports("world script State 2 does not exist"), 1u);
 }
 
+TEST_F(WorldScripting, AStateChangeAskedForEveryFrameOfAPauseIsMadeOnceWhenPlayResumes)
+{
+    // A goal met while the player has paused the park (a building placed, staff hired): the running State asks for
+    // the won State in every paused frame. A change to that State waiting on a timer does not stand in for it.
+    const char* const rows[] = {
+        "State STATE_WORLD_STARTUP OnEntry ChangeState Running ; End End\n",
+        "State STATE_WORLD_STARTUP OnEntry ChangeState Running ; ChangeState Won Time 30 ; End End\n",
+    };
+    for (const char* startup : rows)
+    {
+        SCOPED_TRACE(startup);
+        NewWorld();
+        WorldScript* script =
+            StartScript(std::string(startup) + "State Running OnUpdate If (Var1 == 1) ChangeState Won ; End End End\n"
+                                               "State Won OnEntry Add Var2 1 ; End End\n");
+        ASSERT_NE(script, nullptr);
+        world->SetPaused(true);
+        Write(WV_Var, 1, ScriptValue::UInt(1));
+        for (int frame = 0; frame < 5; ++frame)
+            world->Update(0.1f);
+        EXPECT_EQ(std::tuple(script->GetStateName(script->GetCurrentState()), world->GetScriptVar(2)),
+                  std::tuple("Running", 0));
+        world->SetPaused(false);
+        for (int frame = 0; frame < 3; ++frame)
+            world->Update(0.1f);
+        EXPECT_EQ(std::tuple(script->GetStateName(script->GetCurrentState()), world->GetScriptVar(2)),
+                  std::tuple("Won", 1));
+    }
+}
+
 TEST_F(WorldScripting, WhileASaveIsRestoredTheScriptBuildsNothing)
 {
     world->m_bLoading = true;
