@@ -184,13 +184,22 @@ private:
         if (!DecodeStateName(name.c_str(), &data->state))
             data->state = 0;
         std::string word;
+        const uint32_t position = m_Reader.GetPosition();
         m_Reader.ReadToken(word);
-        if (word == "Time")
-            ReadNumber(data->delay, "ChangeStateCommand");
+        if (word == "End")
+        {
+            // Left to close its block, as the closing token would leave it.
+            Report("ObjectScript::ChangeStateCommand - ';' expected - found End");
+            m_Reader.Rewind(position);
+        }
         else if (word != ";")
-            Report("ObjectScript::ChangeStateCommand - Invalid command %s", word.c_str());
-        if (word != ";")
+        {
+            if (word == "Time")
+                ReadNumber(data->delay, "ChangeStateCommand");
+            else
+                Report("ObjectScript::ChangeStateCommand - Invalid command %s", word.c_str());
             ReadClosing();
+        }
         AddCommandToCurrent({CMD_CHANGE_STATE, std::move(data)});
     }
 

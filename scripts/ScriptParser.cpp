@@ -366,8 +366,16 @@ void ScriptParser::ParseOptions(const char* command, const char* invalidFormat,
 
 void ScriptParser::ReadClosing()
 {
+    const uint32_t position = m_Reader.GetPosition();
     std::string token;
     m_Reader.ReadToken(token);
+    if (token == "End")
+    {
+        // The End of the list (or of the If around the command) is left to close it: taken here, the next State's
+        // blocks would join this one.
+        Report("%s - ';' expected - found End", m_Wording.language);
+        m_Reader.Rewind(position);
+    }
 }
 
 void ScriptParser::ParseFunction()

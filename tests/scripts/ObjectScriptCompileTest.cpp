@@ -231,6 +231,28 @@ TEST_F(ObjectScriptCompile, TheTokenWhereTheClosingSemicolonStandsIsReadAndIgnor
                                                        "ObjectScript::ProcessCommand Invalid Command : ;"}));
 }
 
+TEST_F(ObjectScriptCompile, ACommandMissingItsSemicolonBeforeEndLeavesTheNextStateItsOwn)
+{
+    // The End that closes the list still closes it, so the next State is declared with its own list.
+    const char* const lasts[] = {
+        "Function KillMe", "Set Cash 1", "PlaySound Splash", "ChangeState STATE_DEAD", "ChangeState STATE_DEAD Time 2",
+    };
+    for (const char* last : lasts)
+    {
+        SCOPED_TRACE(last);
+        const ObjectScript& script = Bind(std::string("State STATE_STARTUP OnEntry ") + last +
+                                          " End End\n"
+                                          "State STATE_DEAD OnEntry Function KillMe ; End End\n");
+        ASSERT_EQ(script.GetNumStates(), 2u);
+        EXPECT_EQ(
+            std::tuple(script.GetState(1).value, script.GetState(0).onEntry.Size(), script.GetState(1).onEntry.Size()),
+            std::tuple(uint32_t{STATE_DEAD}, size_t{1}, size_t{1}));
+        const std::vector<std::string> reports = TakeReports();
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_NE(reports[0].find("';' expected - found End"), std::string::npos) << reports[0];
+    }
+}
+
 TEST_F(ObjectScriptCompile, IfBodiesNestAndElseSwitchesToTheElseListAndOnlyIfsCountTowardsTheDepth)
 {
     const CommandList& list =

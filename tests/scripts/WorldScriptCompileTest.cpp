@@ -268,6 +268,38 @@ TEST_F(WorldScriptCompile, AStateCutOffByTheEndOfTheFileIsReported)
     EXPECT_EQ(ReportCount(), 1u);
 }
 
+TEST_F(WorldScriptCompile, ACommandMissingItsSemicolonBeforeEndLeavesTheNextStateItsOwn)
+{
+    // The last command of a list written without its ";": the End that closes the list still closes it, so the
+    // won State is declared with its own list instead of running when the startup State is entered.
+    const char* const lasts[] = {
+        "Function NoLitter",
+        "Set Var0 1",
+        "PlaySound Fanfare",
+        "Queue 1 1 5",
+        "LoadScript GuestLogic g.pis",
+        "ShowMenu Objectives",
+        "MoveCamera 1 2 3",
+        "EmitTicker OPEN",
+        "Create Animal DOLPHIN 1 1 0",
+        "Create Staff CLEANER Random",
+    };
+    for (const char* last : lasts)
+    {
+        SCOPED_TRACE(last);
+        Compile(std::string("State STATE_WORLD_STARTUP OnEntry ") + last +
+                " End End\n"
+                "State Won OnEntry Function PauseGame ; End End\n");
+        ASSERT_EQ(script.GetNumStates(), 2u);
+        EXPECT_EQ(
+            std::tuple(script.GetStateName(1), script.GetState(0).onEntry.Size(), script.GetState(1).onEntry.Size()),
+            std::tuple("Won", size_t{1}, size_t{1}));
+        EXPECT_EQ(CountReports("';' expected - found End"), 1u);
+        EXPECT_EQ(ReportCount(), 1u);
+        sink.boxes.clear();
+    }
+}
+
 TEST_F(WorldScriptCompile, AScriptCutAtEveryByteCompilesSafely)
 {
     const std::string text = "// a whole scenario\n"
