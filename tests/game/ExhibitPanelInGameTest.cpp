@@ -43,6 +43,16 @@ protected:
         return lagoon;
     }
     void ClickPanel(int x, int y) { Click(kPanelLeft + x, kPanelTop + y); }
+    // The lagoon's panel opened and its second dolphin chosen in the panel's list: that dolphin's id.
+    void ChooseSecondDolphin(uint32_t* second)
+    {
+        BuildingObject* lagoon = OpenLagoon();
+        ASSERT_NE(lagoon, nullptr);
+        ASSERT_EQ(lagoon->GetAnimalCount(), 2);
+        *second = lagoon->AnimalIds()[1];
+        ClickPanel(60, kRowTop + 30);
+        ASSERT_EQ(Gui().GetSelection(10), static_cast<int32_t>(*second));
+    }
     // The text pixels along a row of the animal list (its name column).
     int RowWritten(const gametest::Frame& frame, int row) const
     {
@@ -149,12 +159,10 @@ TEST_F(ExhibitPanelInGameTest, RehomeAsksAboutTheAnimalChosenInThePanelsOwnList)
     {
         ASSERT_TRUE(HireStaff(OBJECT_CLEANER));
     }
-    BuildingObject* lagoon = OpenLagoon();
+    uint32_t second = 0;
+    ASSERT_NO_FATAL_FAILURE(ChooseSecondDolphin(&second));
+    BuildingObject* lagoon = dynamic_cast<BuildingObject*>(OpenFor("EXHIBIT_Menu"));
     ASSERT_NE(lagoon, nullptr);
-    ASSERT_EQ(lagoon->GetAnimalCount(), 2);
-    const uint32_t second = lagoon->AnimalIds()[1];
-    ClickPanel(60, kRowTop + 30);
-    ASSERT_EQ(Gui().GetSelection(10), static_cast<int32_t>(second));
 
     // The browser opened beside the panel (its toolbar button lies under the panel), on its staff page and then on
     // its animals page with the first dolphin chosen there.
@@ -195,12 +203,8 @@ TEST_F(ExhibitPanelInGameTest, RehomeAsksAboutTheAnimalChosenInThePanelsOwnList)
 // Rehome bound in a dialog with no list of animals of its own asks about the animal last chosen in any list.
 TEST_F(ExhibitPanelInGameTest, RehomeFromADialogWithoutAnAnimalListAsksAboutTheAnimalChosenLast)
 {
-    BuildingObject* lagoon = OpenLagoon();
-    ASSERT_NE(lagoon, nullptr);
-    ASSERT_EQ(lagoon->GetAnimalCount(), 2);
-    const uint32_t second = lagoon->AnimalIds()[1];
-    ClickPanel(60, kRowTop + 30);
-    ASSERT_EQ(Gui().GetSelection(10), static_cast<int32_t>(second));
+    uint32_t second = 0;
+    ASSERT_NO_FATAL_FAILURE(ChooseSecondDolphin(&second));
     const GuiCommandHandler sell = ResolveGuiCommand(GetInGameCommands(), "SellAnimal");
     ASSERT_NE(sell, nullptr);
     sell(-1);

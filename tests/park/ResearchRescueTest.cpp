@@ -150,17 +150,25 @@ TEST_F(ResearchRescuePark, TheBudgetIsSpentProRataOfTheGameTime)
     EXPECT_EQ(research->GetSliderValue(), 1.0f);
 }
 
+// A saved research record on the first item, nothing researched yet: the day's budget, the amount spent on the
+// item and the slider.
+Bytes FirstItemRecord(float budget, float amount, float slider)
+{
+    Bytes record;
+    F32(record, budget);
+    Tagged(record, 5, 0);
+    F32(record, amount);
+    Put(record, {2, 1});
+    F32(record, slider);
+    Tagged(record, 11, 0);
+    Tagged(record, 5, 0);
+    return record;
+}
+
 TEST_F(ResearchRescuePark, AnAmountEqualToTheCostDoesNotCompleteTheNextSliceDoes)
 {
     // The first item (the show arena) costs 2000: a record with exactly that spent on it.
-    Bytes record;
-    F32(record, 62.5f);
-    Tagged(record, 5, 0);
-    F32(record, 2000.0f);
-    Put(record, {2, 1});
-    F32(record, 0.25f);
-    Tagged(record, 11, 0);
-    Tagged(record, 5, 0);
+    const Bytes record = FirstItemRecord(62.5f, 2000.0f, 0.25f);
     ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); }));
     EXPECT_EQ(ResearchText("RESEARCH_COMPLETE%"), "100%");
     research->SetSliderValue(0.0f);
@@ -175,14 +183,7 @@ TEST_F(ResearchRescuePark, AnAmountEqualToTheCostDoesNotCompleteTheNextSliceDoes
 TEST_F(ResearchRescuePark, ASliceThatBringsTheAmountExactlyToTheCostDoesNotCompleteIt)
 {
     // 180 a day over a 720 s day: 1 every 4 s, onto 1999 of the show arena's 2000.
-    Bytes record;
-    F32(record, 180.0f);
-    Tagged(record, 5, 0);
-    F32(record, 1999.0f);
-    Put(record, {2, 1});
-    F32(record, 0.72f);
-    Tagged(record, 11, 0);
-    Tagged(record, 5, 0);
+    const Bytes record = FirstItemRecord(180.0f, 1999.0f, 0.72f);
     ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); }));
     EXPECT_EQ(research->Update(4.0f), 1.0f);
     EXPECT_EQ(std::tuple(research->GetCurrentResearch(), research->GetResearchAmount()), std::tuple(0, 2000.0f));
@@ -201,14 +202,7 @@ TEST_F(ResearchRescuePark, SmallSlicesOfAFastFrameRateAllGoIntoTheItem)
     };
     for (const Case& c : {Case{0.01f, 0.01f}, Case{0.25f, 0.001f}, Case{1.0f, 0.0005f}})
     {
-        Bytes record;
-        F32(record, 250.0f * c.slider);
-        Tagged(record, 5, 0);
-        F32(record, 1900.0f);
-        Put(record, {2, 1});
-        F32(record, c.slider);
-        Tagged(record, 11, 0);
-        Tagged(record, 5, 0);
+        const Bytes record = FirstItemRecord(250.0f * c.slider, 1900.0f, c.slider);
         ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); }));
         // Fifty dollars' worth of frames.
         const double slice = 250.0 * c.slider / kDay * c.frame;
