@@ -359,6 +359,20 @@ TEST_F(WidgetTest, ADialogClosedDuringADragIsNotDraggedWhenItOpensAgain)
     EXPECT_FALSE(dialog->IsDragging());
     EXPECT_EQ(dialog->GetRect().left, 0);
     EXPECT_EQ(dialog->GetRect().top, 0);
+
+    // Closed during a drag again and opened; the first thing it meets is a new press on its title, held still.
+    Frame(110, 100, 10, ME_NONE);
+    Frame(120, 100, 10, ME_PRESSED);
+    Frame(130, 110, 20, ME_HELD);
+    Frame(135, 120, 30, ME_HELD);
+    ASSERT_EQ(dialog->GetRect().left, 10);
+    gui->CloseDialog("D");
+    gui->OpenDialog("D", &listener);
+    Frame(140, 50, 10, ME_PRESSED);
+    Frame(150, 50, 10, ME_HELD);
+    EXPECT_TRUE(dialog->IsDragging());
+    EXPECT_EQ(dialog->GetRect().left, 0) << "a held pointer that stays still moves the dialog";
+    EXPECT_EQ(dialog->GetRect().top, 0);
 }
 
 TEST(CreditsRollTest, LinesRiseAPixelAFrameLiveFiveSecondsAndTheRollEndsFiveSecondsAfterTheLast)
