@@ -185,6 +185,10 @@ bool World::LoadState(SerialStream& stream)
             return refuse("a clock value that is no number");
     if (floats[1] < 0.0f || static_cast<double>(floats[1]) > kMaxGameTime || day < 0)
         return refuse("a game time outside the clock");
+    // The hour of the day, at the last frame and at the last hourly check: each runs from 0 up to and including 24.
+    for (int i = 2; i <= 4; ++i)
+        if (floats[i] < 0.0f || floats[i] > 24.0f)
+            return refuse("an hour outside the day");
     if (validCount < 0 || validCount > kMaxValidBuildings)
         return refuse("more building types than a park offers");
     if (guests < 0 || buildings < 0)

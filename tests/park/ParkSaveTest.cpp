@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <random>
@@ -207,6 +208,45 @@ TEST_F(ParkSave, ASaveCutShortAnywhereIsRefusedWithAReportAndLeavesNoPark)
         EXPECT_GT(reports.boxes.size(), before) << "cut at " << cut;
         if (loaded || reports.boxes.size() == before)
             break;
+    }
+}
+
+// The park record's three hours of the day (the hour, the hour at the last frame and at the last hourly check) run
+// from 0 to 24: a save holding another is refused with a report, not run into the hourly check.
+TEST_F(ParkSave, AnHourOfTheDayOutsideTheDayIsRefused)
+{
+    testsupport::RecordingReportSink reports;
+    const Bytes saved = BusyParkSave();
+    ASSERT_FALSE(saved.empty());
+    // After the banner and the record's size: the start time, the game time, the day, then the three hours.
+    const size_t world = BannerAt(saved, "World");
+    ASSERT_NE(world, std::string::npos);
+    const size_t firstHour = world + 5 + std::string("Class name : World").size() + 5 + 3 * 5;
+    const struct
+    {
+        float hour;
+        bool loads;
+    } cases[] = {{0.0f, true}, {24.0f, true}, {-0.5f, false}, {24.5f, false}, {1e20f, false}, {-1e20f, false}};
+    for (int field = 0; field < 3; ++field)
+    {
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE("hour " + std::to_string(field) + " = " + std::to_string(c.hour));
+            Bytes changed = saved;
+            const size_t at = firstHour + 5 * static_cast<size_t>(field);
+            ASSERT_EQ(changed[at], 3u) << "not a float";
+            std::memcpy(&changed[at + 1], &c.hour, 4);
+            const size_t before = reports.boxes.size();
+            std::unique_ptr<World> loaded = Load(changed);
+            EXPECT_EQ(loaded != nullptr, c.loads);
+            EXPECT_EQ(reports.boxes.size() > before, !c.loads);
+            if (loaded)
+            {
+                for (int f = 0; f < 30; ++f)
+                    loaded->Update(1.0f);
+                EXPECT_GT(loaded->GetGameDayTime(), 0.0f);
+            }
+        }
     }
 }
 
