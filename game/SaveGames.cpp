@@ -112,13 +112,26 @@ int32_t FindFreeSaveSlot(const std::vector<std::unique_ptr<SaveGameEntry>>& entr
     return candidate;
 }
 
+namespace
+{
+
+// A time of day held to the day (a damaged file may hold anything): 0 to 24 hours, and midnight for one that is not
+// a number.
+float WithinDay(float hours)
+{
+    return std::isnan(hours) ? 0.0f : std::clamp(hours, 0.0f, 24.0f);
+}
+
+} // namespace
+
 int32_t DayTimeToHour(float hours)
 {
-    return static_cast<int32_t>(std::floor(hours));
+    return static_cast<int32_t>(std::floor(WithinDay(hours)));
 }
 
 int32_t DayTimeToQuarterMinute(float hours)
 {
+    hours = WithinDay(hours);
     const float minutes = (hours - std::floor(hours)) * 60.0f;
     return minutes >= 45.0f ? 45 : minutes >= 30.0f ? 30 : minutes >= 15.0f ? 15 : 0;
 }

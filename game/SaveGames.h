@@ -67,6 +67,7 @@ void SortSaveGames(std::vector<std::unique_ptr<SaveGameEntry>>& entries);
 // The smallest slot number from 0 up that no entry uses.
 int32_t FindFreeSaveSlot(const std::vector<std::unique_ptr<SaveGameEntry>>& entries);
 
-// The whole hours of a time of day, and its minutes rounded down to a quarter (0, 15, 30 or 45).
+// The whole hours of a time of day, and its minutes rounded down to a quarter (0, 15, 30 or 45). A time outside 0 to
+// 24 hours counts as the nearer end of the day, one that is not a number as midnight.
 int32_t DayTimeToHour(float hours);
 int32_t DayTimeToQuarterMinute(float hours);

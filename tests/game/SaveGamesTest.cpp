@@ -122,6 +122,27 @@ TEST(SaveGamesTest, TimeOfDayShowsWholeHoursAndQuarterMinutes)
     }
 }
 
+// A damaged save's time of day is shown within the day: not a number as midnight, anything outside 0 to 24 hours
+// as the nearer end of the day.
+TEST(SaveGamesTest, ATimeOfDayOutsideTheDayShowsWithinIt)
+{
+    struct Case
+    {
+        float hours;
+        int32_t hour;
+        int32_t minute;
+    };
+    const Case cases[] = {
+        {NAN, 0, 0},    {-NAN, 0, 0},  {INFINITY, 24, 0}, {-INFINITY, 0, 0}, {1e30f, 24, 0},
+        {-1e30f, 0, 0}, {3e9f, 24, 0}, {-3e9f, 0, 0},     {-0.5f, 0, 0},     {30.5f, 24, 0},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(DayTimeToHour(c.hours), c.hour) << c.hours;
+        EXPECT_EQ(DayTimeToQuarterMinute(c.hours), c.minute) << c.hours;
+    }
+}
+
 TEST(SaveGamesTest, TheVersionMatchesWithinFloatEpsilon)
 {
     EXPECT_TRUE(IsSaveVersion(4.9f));
