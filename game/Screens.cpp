@@ -64,8 +64,10 @@ WorldTestScreen::~WorldTestScreen()
 std::string WorldTestScreen::ScenarioFileName(int32_t scenarioIndex, bool sandbox)
 {
     char name[kMaxScenarioFileName];
-    const int n = scenarioIndex + 1;
-    std::snprintf(name, sizeof name, sandbox ? "%s/SandScenario%d/SandScenario%d%s" : "%s/Scenario%d/Scenario%d%s",
+    // Counted in 64 bits: a damaged save may name any index.
+    const long long n = static_cast<long long>(scenarioIndex) + 1;
+    std::snprintf(name, sizeof name,
+                  sandbox ? "%s/SandScenario%lld/SandScenario%lld%s" : "%s/Scenario%lld/Scenario%lld%s",
                   kScenarioFolder, n, n, ".pis");
     return name;
 }

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
@@ -337,6 +338,9 @@ TEST(ParkScreen, TheScenarioFileIsNamedByItsNumberCountedFromOne)
         {11, false, "data/Scenario//Scenario12/Scenario12.pis"},
         {0, true, "data/Scenario//SandScenario1/SandScenario1.pis"},
         {2, true, "data/Scenario//SandScenario3/SandScenario3.pis"},
+        // A damaged save's scenario number names a file no data set has, counted on past the largest index.
+        {INT32_MAX, false, "data/Scenario//Scenario2147483648/Scenario2147483648.pis"},
+        {INT32_MAX, true, "data/Scenario//SandScenario2147483648/SandScenario2147483648.pis"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(WorldTestScreen::ScenarioFileName(c.index, c.sandbox), c.file) << c.index << " " << c.sandbox;
