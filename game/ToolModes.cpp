@@ -445,16 +445,23 @@ void BuildMode::Update(float dt)
         {
             if (CanAffordBuilding(Cash(), m_pType->iCost2Build))
             {
-                Charge(static_cast<float>(m_pType->iCost2Build), true);
+                const float cost = static_cast<float>(m_pType->iCost2Build);
+                Charge(cost, true);
                 ++g_pWorld->m_BuildingsConstructed;
                 BuildingCreationRequest request;
                 std::snprintf(request.szKeyword, sizeof request.szKeyword, "%s", m_pType->keyword);
                 request.iGridX = anchor.x;
                 request.iGridY = anchor.y;
                 request.iRotation = m_iRotation;
-                if (g_pMessageHandler)
-                    g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_BUILDING), &request);
-                PlaySample("cash");
+                if (g_pMessageHandler && g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_BUILDING), &request))
+                    PlaySample("cash");
+                else
+                {
+                    // The park made no building (it has no room for one, say): nothing is paid for.
+                    Charge(-cost, true);
+                    --g_pWorld->m_BuildingsConstructed;
+                    PlaySample("click_bad_01");
+                }
             }
             else
                 PlaySample("click_bad_01");

@@ -306,6 +306,39 @@ TEST_F(ToolModesInGameTest, TheBuildingsPreviewIsASeeThroughCopyOfIt)
                                 << " hides the sand behind it";
 }
 
+// A park whose every building slot is taken cannot make the building the tool asks for: the click costs nothing.
+TEST_F(ToolModesInGameTest, ABuildingTheParkHasNoRoomForIsNotPaidFor)
+{
+    const std::optional<GridPos> found = LookAtOpenBlock(8);
+    ASSERT_TRUE(found);
+    const GridPos site{found->x + 4, found->y + 4};
+    Gui().SetSelection(0, BuildingIndex("ICEKIOSK"));
+    Gui().SetMode(5);
+    Settle();
+    MoveToCell(site);
+
+    // Bare buildings, off the map and never started, fill the pool.
+    std::vector<uint32_t> fillers;
+    while (BaseObject* filler = g_pObjectManager->CreateObject("ICEKIOSK", OBJECT_BUILDING))
+        fillers.push_back(filler->GetID());
+    ASSERT_FALSE(fillers.empty());
+    const size_t kiosks = g_pObjectManager->GetBuildingsByName("ICEKIOSK").size();
+    const float cash = g_pWorld->GetPlayer()->Cash;
+    const float costs = g_pWorld->m_fCostsToday;
+    const float constructCosts = g_pWorld->m_fConstructCostToday;
+    const int32_t constructed = g_pWorld->m_BuildingsConstructed;
+    Press(true);
+    Press(false);
+    EXPECT_EQ(g_pObjectManager->GetBuildingsByName("ICEKIOSK").size(), kiosks);
+    EXPECT_EQ(g_pWorldMap->GetFlags(site) & CELL_BUILDING, 0u);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash);
+    EXPECT_FLOAT_EQ(g_pWorld->m_fCostsToday, costs);
+    EXPECT_FLOAT_EQ(g_pWorld->m_fConstructCostToday, constructCosts);
+    EXPECT_EQ(g_pWorld->m_BuildingsConstructed, constructed);
+    for (uint32_t id : fillers)
+        g_pObjectManager->RemoveObject(id);
+}
+
 TEST_F(ToolModesInGameTest, TheBrushScattersPlantsOverADraggedRectangleAndChargesEach)
 {
     constexpr int32_t kBlock = 6;
