@@ -201,17 +201,17 @@ void ParkToolMode::DrawMarks(const std::vector<CellMark>& marks)
         g_pWorldMap->DrawCellQuad(mark.pos, mark.colour, 0.1f);
 }
 
-void ParkToolMode::SendScenery(const char* keyword, const GridPos& cell, int32_t quarterTurns)
+bool ParkToolMode::SendScenery(const char* keyword, const GridPos& cell, int32_t quarterTurns)
 {
     if (!g_pMessageHandler)
-        return;
+        return false;
     SceneryCreationRequest request;
     std::snprintf(request.szKeyword, sizeof request.szKeyword, "%s", keyword);
     request.iGridX = cell.x;
     request.iGridY = cell.y;
     request.bHasDirection = 1;
     request.bDirection = static_cast<uint8_t>(quarterTurns & 3);
-    g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_SCENERY), &request);
+    return g_pMessageHandler->SendToWorld(CreationRecord(OBJECT_SCENERY), &request);
 }
 
 void ParkToolMode::LeaveToSelect()
@@ -769,17 +769,27 @@ void SceneryPlaceMode::OnMouse(int32_t x, int32_t y, int32_t first, int32_t seco
     if (first == 1 && second != 2 && !m_Owner.IsMouseOverGui(true) && FootprintOk(m_Cursor) && Cash() - cost >= 0.0f)
     {
         Charge(cost, false);
-        PlaySample("cash");
-        FloatCostAt(ItemPosition(m_Cursor), m_pItem->iCost2Build, kCostColour, 4.0f, false);
+        bool made = false;
         if (m_bRail)
         {
             static constexpr int32_t kOrder[4] = {3, 0, 2, 1};
             for (int32_t k : kOrder)
                 if (m_Sides[k])
-                    SendScenery(m_pItem->keyword, m_Cursor, k);
+                    made = SendScenery(m_pItem->keyword, m_Cursor, k) || made;
         }
         else
-            SendScenery(m_pItem->keyword, m_Cursor, m_iRotation);
+            made = SendScenery(m_pItem->keyword, m_Cursor, m_iRotation);
+        if (made)
+        {
+            PlaySample("cash");
+            FloatCostAt(ItemPosition(m_Cursor), m_pItem->iCost2Build, kCostColour, 4.0f, false);
+        }
+        else
+        {
+            // The park made nothing (it has no room for more scenery, say): nothing is paid for.
+            Charge(-cost, false);
+            PlaySample("click_bad_01");
+        }
     }
     if (KeyPressed(platform::kKeyEscape))
         LeaveToSelect();
@@ -928,9 +938,10 @@ void SceneryBrushMode::DragReleased()
 {
     Regenerate();
     for (auto& [key, entry] : m_Previews)
-        if (entry.preview)
-            SendScenery(m_Candidates[static_cast<size_t>(entry.candidate)]->keyword, {key.first, key.second},
-                        entry.preview->GetQuarterTurns());
+        if (entry.preview && !SendScenery(m_Candidates[static_cast<size_t>(entry.candidate)]->keyword,
+                                          {key.first, key.second}, entry.preview->GetQuarterTurns()))
+            // An item the park could not make (it has no room for more scenery, say) is given back.
+            Refund({key.first, key.second}, entry);
     PlaySample("Cash");
     for (auto& [key, entry] : m_Previews)
         Leave(entry.preview.get());

@@ -91,7 +91,8 @@ protected:
     static void FloatCostAt(const platform::Vec3& scene, int32_t amount, uint32_t colour, float height, bool refund);
     static void TellBuildings(uint32_t type, const GridPos& cell);
     static void DrawMarks(const std::vector<toolrules::CellMark>& marks);
-    static void SendScenery(const char* keyword, const GridPos& cell, int32_t quarterTurns);
+    // Asks the park for a scenery item; false when it made none.
+    static bool SendScenery(const char* keyword, const GridPos& cell, int32_t quarterTurns);
     // Escape with no drag under way: the scenery panel slides out and the select tool comes back.
     void LeaveToSelect();
 

@@ -339,6 +339,65 @@ TEST_F(ToolModesInGameTest, ABuildingTheParkHasNoRoomForIsNotPaidFor)
         g_pObjectManager->RemoveObject(id);
 }
 
+// A park whose every slot for scenery is taken cannot make the items the scenery tools ask for: a placed item and a
+// brushed rectangle cost nothing in the end.
+TEST_F(ToolModesInGameTest, SceneryTheParkHasNoRoomForIsNotPaidFor)
+{
+    const std::optional<GridPos> found = LookAtOpenBlock(8);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    struct Case
+    {
+        const char* tool;
+        int32_t mode;
+        int32_t slot;
+        int32_t choice;
+        GridPos from, to;
+    };
+    const Case cases[] = {
+        {"place a fountain",
+         2,
+         5,
+         SceneryIndex("FOUNTAIN"),
+         {corner.x + 2, corner.y + 2},
+         {corner.x + 2, corner.y + 2}},
+        {"brush tulips", 10, 14, 2, {corner.x + 1, corner.y + 1}, {corner.x + 3, corner.y + 3}},
+    };
+    for (const Case& c : cases)
+    {
+        Gui().SetSelection(c.slot, c.choice);
+        Gui().SetMode(c.mode);
+        Settle();
+        ASSERT_EQ(Gui().GetMode(), c.mode) << c.tool;
+        MoveToCell(c.from);
+
+        // Bare items, off the map and never started, fill the pool.
+        std::vector<uint32_t> fillers;
+        while (BaseObject* filler = g_pObjectManager->CreateObject("TULIPS", OBJECT_SCENERY))
+            fillers.push_back(filler->GetID());
+        ASSERT_FALSE(fillers.empty()) << c.tool;
+        const size_t fountains = g_pObjectManager->GetObjectsByName("FOUNTAIN").size();
+        const float cash = g_pWorld->GetPlayer()->Cash;
+        const float costs = g_pWorld->m_fCostsToday;
+        const float sceneryCosts = g_pWorld->m_fSceneryCostToday;
+        Press(true);
+        MoveToCell(c.to);
+        Press(false);
+        harness.RunFrames(3);
+        EXPECT_EQ(g_pObjectManager->GetObjectsByName("FOUNTAIN").size(), fountains) << c.tool;
+        for (int32_t x = c.from.x; x <= c.to.x; ++x)
+            for (int32_t y = c.from.y; y <= c.to.y; ++y)
+                EXPECT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty()) << c.tool << " " << x << "," << y;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash) << c.tool;
+        EXPECT_FLOAT_EQ(g_pWorld->m_fCostsToday, costs) << c.tool;
+        EXPECT_FLOAT_EQ(g_pWorld->m_fSceneryCostToday, sceneryCosts) << c.tool;
+        for (uint32_t id : fillers)
+            g_pObjectManager->RemoveObject(id);
+        Gui().SetMode(4);
+        Settle();
+    }
+}
+
 TEST_F(ToolModesInGameTest, TheBrushScattersPlantsOverADraggedRectangleAndChargesEach)
 {
     constexpr int32_t kBlock = 6;
