@@ -300,9 +300,12 @@ void Game::Activate()
     if (!g_bGameReady || !m_bDeactivated)
         return;
     // A show being trained holds the park paused itself and hides every other dialog: no pause box opens behind it.
-    if (g_pWorld && !m_pGUIManager->IsLocked())
+    // It holds the park's music paused too, until it ends.
+    const bool training = m_pGUIManager->IsLocked();
+    if (g_pWorld && !training)
         m_pGUIManager->OpenPauseBox();
-    m_pSoundManager->ResumeStream();
+    if (!training)
+        m_pSoundManager->ResumeStream();
     m_pSoundManager->UnmuteSfx();
     m_pInput->ClearMouseButtons();
     m_pInput->RestoreCursor();

@@ -3,6 +3,7 @@
 // the mode; the park comes back as it was, with the scheduler's old scores.
 #include "engine/core/GameInput.h"
 #include "engine/media/SoundEventManager.h"
+#include "engine/media/SoundManager.h"
 #include "game/Game.h"
 #include "game/ShowTraining.h"
 #include "game/ShowTrainingEntry.h"
@@ -333,12 +334,15 @@ TEST_F(ShowTrainingInGameTest, LookingAwayAndBackLeavesNoHiddenPauseBoxBehindThe
     ASSERT_NE(mode, nullptr);
     ASSERT_TRUE(mode->IsStarted());
     ASSERT_TRUE(Gui().IsLocked());
+    // The park's music waits while the show is trained.
+    ASSERT_TRUE(game.GetSoundManager().IsStreamPaused());
     const float parkTime = g_pWorld->m_fGameTime;
     game.Deactivate();
     harness.RunFrames(2);
     game.Activate();
     harness.RunFrames(2);
     EXPECT_TRUE(g_pWorld->IsPaused());
+    EXPECT_TRUE(game.GetSoundManager().IsStreamPaused()) << "the park's music plays under the training";
     EXPECT_FALSE(Gui().IsDialogOpen("PauseBox")) << "a pause box the training hides has opened";
     EXPECT_FALSE(Gui().IsModalDialogOpen());
     Key(XK_Escape);
@@ -349,6 +353,7 @@ TEST_F(ShowTrainingInGameTest, LookingAwayAndBackLeavesNoHiddenPauseBoxBehindThe
     ASSERT_EQ(Gui().GetMode(), MODE_SELECT);
     EXPECT_FALSE(g_pWorld->IsPaused());
     EXPECT_FALSE(Gui().IsDialogOpen("PauseBox"));
+    EXPECT_FALSE(game.GetSoundManager().IsStreamPaused()) << "the park's music stays silent after the training";
     EXPECT_TRUE(running);
 }
 
