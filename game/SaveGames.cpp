@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -80,7 +81,9 @@ SaveHeaderResult ReadSaveHeader(SerialStream& stream, SaveGameEntry* entry, bool
     entry->m_szTitle[sizeof entry->m_szTitle - 1] = '\0';
     entry->m_iSaveTime = static_cast<int32_t>(saveTime);
     entry->m_iScenario = static_cast<int32_t>(scenario);
-    entry->m_iGameDay = static_cast<int32_t>(day);
+    // Held below the largest count, so that the lists' day counted from one stays a number (a damaged header may
+    // hold any).
+    entry->m_iGameDay = static_cast<int32_t>(std::min<uint32_t>(day, INT32_MAX - 1));
     entry->m_iGuests = static_cast<int32_t>(guests);
     return SaveHeaderResult::Ok;
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -288,6 +289,23 @@ TEST(SaveGamesTest, WrongOldAndCutHeadersAreRefused)
         SaveGameEntry read;
         bool sandbox = false;
         EXPECT_EQ(ReadHeaderFrom(file, c.bytes, &read, &sandbox), c.result) << c.what << " " << c.bytes.size();
+    }
+}
+
+// The lists show a save's day counted from one: a damaged header's day count, however large, still has a next one.
+TEST(SaveGamesTest, ADayCountBeyondTheListsIsHeldWithinThem)
+{
+    testsupport::TempDir dir;
+    for (const uint32_t day : {0x7FFFFFFFu, 0x7FFFFFFEu, 0x80000000u, 0xFFFFFFFFu})
+    {
+        SaveGameEntry entry = SampleEntry();
+        entry.m_iGameDay = static_cast<int32_t>(day);
+        SaveGameEntry read;
+        bool sandbox = false;
+        ASSERT_EQ(ReadHeaderFrom(dir.File("save2.dat"), ExpectedHeader(entry, false), &read, &sandbox),
+                  SaveHeaderResult::Ok);
+        EXPECT_GE(read.m_iGameDay, 0) << day;
+        EXPECT_LE(static_cast<int64_t>(read.m_iGameDay) + 1, INT32_MAX) << day;
     }
 }
 
