@@ -8,6 +8,7 @@
 #include "engine/core/TextTable.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiShell.h"
+#include "park/Money.h"
 #include "platform/Random.h"
 #include "scripts/WorldParams.h"
 #include "world/ObjectManager.h"
@@ -26,6 +27,19 @@ GameOptions* Options()
 {
     GuiShell* shell = g_pGUIManager ? g_pGUIManager->GetShell() : nullptr;
     return shell ? shell->GetGuiOptions() : nullptr;
+}
+
+// The mission's fee in whole cents. The data gives it: a fee that is no finite amount, or below nothing, is no fee,
+// so that a rescue never pays the player nor turns the cash into a non-number.
+float FeeOf(const RescueInfo& mission)
+{
+    return std::isfinite(mission.fCost) && mission.fCost > 0.0f ? RoundToCents(mission.fCost) : 0.0f;
+}
+
+// The fee in whole dollars, as the panels show it.
+int FeeDollars(const RescueInfo& mission)
+{
+    return static_cast<int>(FeeOf(mission));
 }
 
 float GameTime()
@@ -272,7 +286,7 @@ bool RescueManager::DespatchTeam()
         platform::WStrCopy(team.report[0].text, kLineCapacity, line.c_str());
     }
     if (g_pWorld && g_pWorld->GetPlayer())
-        g_pWorld->GetPlayer()->Cash -= mission->fCost;
+        g_pWorld->GetPlayer()->Cash -= FeeOf(*mission);
     m_bRescueOffered = false;
     ++m_NumRescuesAccepted;
     return true;
@@ -389,7 +403,7 @@ bool RescueManager::TeamVariable(const char* keyword, platform::WString& text) c
         }
     }
     else if (is("AR_TEAM_COST_"))
-        text = busy ? FormatChecked(u"$%d", {static_cast<int>(mission->fCost)}) : Text("AR_TEAM_COST_NOWT");
+        text = busy ? FormatChecked(u"$%d", {FeeDollars(*mission)}) : Text("AR_TEAM_COST_NOWT");
     else if (!busy)
         return true;
     else if (is("AR_RD_RD_"))
@@ -397,7 +411,7 @@ bool RescueManager::TeamVariable(const char* keyword, platform::WString& text) c
     else if (is("AR_RD_COST_TITLE_"))
         text = Text("AR_COST");
     else if (is("AR_RD_COST_"))
-        text = FormatChecked(u"$%d", {static_cast<int>(mission->fCost)});
+        text = FormatChecked(u"$%d", {FeeDollars(*mission)});
     else if (is("AR_RD_ETA_TITLE_"))
         text = Text("AR_REMAINING_TIME");
     else if (is("AR_RD_ETA_"))
@@ -473,7 +487,7 @@ void RescueManager::GetVariable(const char* keyword, platform::WString& text)
     else if (std::strcmp(keyword, "AR_FEE_AMOUNT") == 0)
     {
         if (offered)
-            text = FormatChecked(u"$%d", {static_cast<int>(offered->fCost)});
+            text = FormatChecked(u"$%d", {FeeDollars(*offered)});
     }
     else if (std::strcmp(keyword, "AR_DESPATCH_TEAM_STATE") == 0)
         text = offered ? u"1" : u"0";

@@ -426,6 +426,34 @@ TEST_F(ResearchRescuePark, WithACareCentreAnOfferIsMadeUnlessEveryTeamIsBusy)
     EXPECT_FALSE(rescue->DespatchTeam());
 }
 
+// A mission's fee comes from the data: one that is no number, endless or below nothing is taken as no fee, so
+// that despatching a team neither pays the player nor leaves the cash a non-number; the panels show the fee taken.
+TEST_F(ResearchRescuePark, AFeeThatIsNoFiniteAmountOrBelowNothingCostsNothing)
+{
+    world->RequestBuilding("ANIMALCARE", 56, 30, 0, 0.0f, 0, false);
+    ASSERT_EQ(g_pObjectManager->GetBuildingsByName("ANIMALCARE").size(), 1u);
+    const float fees[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity(), -500.0f};
+    for (float fee : fees)
+    {
+        SCOPED_TRACE(fee);
+        rescue->OfferRescue();
+        ASSERT_TRUE(rescue->IsRescueOffered());
+        g_pWorldParams->GetRescueInfo(rescue->GetOfferedRescue()).fCost = fee;
+        EXPECT_EQ(RescueText("AR_FEE_AMOUNT"), "$0");
+        world->GetPlayer()->Cash = 1000.0f;
+        ASSERT_TRUE(rescue->DespatchTeam());
+        EXPECT_EQ(world->GetPlayer()->Cash, 1000.0f);
+        EXPECT_EQ(RescueText("AR_RD_COST_1"), "$0");
+        EXPECT_EQ(RescueText("AR_TEAM_COST_1"), "$0");
+        // The team comes home, a step of its plan an update, and is free for the next case.
+        world->SetGameTime(rescue->GetTeam(0).RescueOverTime + 1.0f);
+        for (int step = 0; step < 4; ++step)
+            rescue->Update();
+        ASSERT_FALSE(rescue->AreAllTeamsBusy());
+    }
+}
+
 TEST_F(ResearchRescuePark, ResearchAddsTeamsUpToThree)
 {
     EXPECT_EQ(RescueText("AR_RD_NOTBUSY_1"), "Team 1 is waiting for a call.");
