@@ -688,7 +688,8 @@ bool StaffObject::Load(SerialStream& stream)
     stream.ReadBool(&sacked);
     const bool finite =
         std::isfinite(energy) && std::isfinite(wander.x) && std::isfinite(wander.y) && std::isfinite(wander.z);
-    if (!stream.Good() || !finite || thoughts < 0 || thoughts > kThoughtSlots)
+    // A wage below nothing would have the worker pay the player every hour.
+    if (!stream.Good() || !finite || thoughts < 0 || thoughts > kThoughtSlots || wage < 0)
     {
         GetLogger()->Report(0, "StaffObject::Load - the saved record of %s is cut short or damaged", m_Name);
         return false;

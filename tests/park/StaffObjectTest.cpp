@@ -609,6 +609,40 @@ TEST(StaffSave, ARecordCutShortOrClaimingImpossibleCountsIsRefused)
     EXPECT_FLOAT_EQ(other->GetEnergy(), 0.5f);
 }
 
+// The hourly wage is saved with the worker. A saved wage below nothing would have the worker pay the player every
+// hour: such a record is refused, the worker kept as it was; a wage of nothing or more loads.
+TEST(StaffSave, ARecordWhoseWageIsBelowNothingIsRefused)
+{
+    StaffPark park;
+    CleanerObject* cleaner = park.Cleaner();
+    ASSERT_EQ(cleaner->GetWage(), 6);
+    const savebytes::Bytes good = savebytes::Saved([&](SerialStream& s) { cleaner->Dump(s); });
+    // The home (none yet, an unsigned word) and then the wage, 6 (a signed word, tag 5).
+    const uint8_t homeThenWage[] = {0xFF, 0xFF, 0xFF, 0xFF, 5, 6, 0, 0, 0};
+    const auto at = std::search(good.begin(), good.end(), std::begin(homeThenWage), std::end(homeThenWage));
+    ASSERT_NE(at, good.end());
+    const size_t wage = static_cast<size_t>(at - good.begin()) + 5;
+    struct Case
+    {
+        int32_t wage;
+        bool loads;
+    };
+    const Case cases[] = {{-6, false}, {std::numeric_limits<int32_t>::min(), false}, {0, true}, {9, true}};
+    for (const Case& c : cases)
+    {
+        savebytes::Bytes record = good;
+        for (int i = 0; i < 4; ++i)
+            record[wage + static_cast<size_t>(i)] = uint8_t(uint32_t(c.wage) >> (8 * i));
+        CleanerObject* other = park.Cleaner();
+        EXPECT_EQ(savebytes::LoadFrom(record, [&](SerialStream& s) { return other->Load(s); }), c.loads) << c.wage;
+        EXPECT_EQ(other->GetWage(), c.loads ? c.wage : 6) << c.wage;
+        // An hour never pays the player.
+        park.world->GetPlayer()->Cash = 1000.0f;
+        other->Message({kWorldID, other->GetID(), MT_NEW_HOUR, 0, 0});
+        EXPECT_LE(park.Cash(), 1000.0f) << c.wage;
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- mechanics and zookeepers
