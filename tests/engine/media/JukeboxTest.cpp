@@ -160,6 +160,24 @@ TEST(JukeboxFrameScanTest, TagsBeforeTheAudioAreSteppedOver)
         }
 }
 
+// Ten bytes in front of the audio that only look like the start of a tag (another name, a version or size byte no tag
+// has) are junk to the scan, not a tag: nothing after them is stepped over.
+TEST(JukeboxFrameScanTest, BytesThatAreNoTagAreNotSteppedOver)
+{
+    const std::pair<const char*, std::vector<uint8_t>> fronts[] = {
+        {"another name", {'I', 'D', 'X', 4, 0, 0, 0, 0, 0x10, 0}},
+        {"a name cut short", {'I', 'X', '3', 4, 0, 0, 0, 0, 0x10, 0}},
+        {"a version of 255", {'I', 'D', '3', 0xFF, 0, 0, 0, 0, 0x10, 0}},
+        {"a revision of 255", {'I', 'D', '3', 4, 0xFF, 0, 0, 0, 0x10, 0}},
+        {"a size byte of 128", {'I', 'D', '3', 4, 0, 0, 0, 0, 0x80, 0}},
+    };
+    for (const auto& [what, front] : fronts)
+    {
+        Mp3FrameScanner scanner = ScanBytes(Frames(kMpeg1At128, 700, front), Mp3FrameScanner::kBlockSize);
+        EXPECT_EQ(std::tuple(scanner.GetFrameCount(), scanner.GetJunkBytes()), std::tuple(700, uint64_t{10})) << what;
+    }
+}
+
 // Each file is added when it is mostly Layer III audio, with its measured time and its ID3v1 tag's title and
 // artist (the title falls back to the file name, empty fields count as missing).
 TEST(JukeboxAddTest, FilesAreMeasuredAndNamedOrRefused)
