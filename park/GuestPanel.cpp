@@ -101,6 +101,9 @@ void GuestObject::ThoughtText(int32_t slot, platform::WString& text)
         }
         m_Thoughts[kThoughtSlots - 1] = -1;
         m_ThoughtID[kThoughtSlots - 1] = -1;
+        // The row reads empty this time: a panel that found its text untouched would take the keyword for one the
+        // guest does not answer, and ask no more for the thought that moved up.
+        text.clear();
         return;
     }
     // A building's name comes first; a thought about anything else (a seat) reads as the thought alone.

@@ -2,6 +2,7 @@
 // toolbar's staff button opens the object browser, and the button at the end of a guest's row opens that guest's
 // panel on its sand background with the guest's name written along its title row; its buttons make the camera follow
 // the guest or look through its eyes, and the hint that shows meanwhile lets go; its close button closes it.
+#include "park/BuildingObject.h"
 #include "park/GuestObject.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -86,6 +88,39 @@ TEST_F(GuestPanelInGameTest, TheObjectBrowsersRowButtonOpensAGuestsPanel)
     Click(kPanelLeft + 310, kPanelTop + 16);
     running = harness.RunFrames(10) && running;
     EXPECT_EQ(OpenFor("GuestPanel"), nullptr);
+    EXPECT_TRUE(running);
+}
+
+// A thought about a building that is then pulled down goes from the open panel, and the thought behind it moves up
+// into its row and is shown there while the panel stays open.
+TEST_F(GuestPanelInGameTest, AThoughtAboutAGoneBuildingMakesWayForTheNextOneInTheOpenPanel)
+{
+    const std::vector<BaseObject*> found = g_pObjectManager->GetBuildingsByName("FUNHOUSE");
+    ASSERT_EQ(found.size(), 1u);
+    auto* guest = dynamic_cast<GuestObject*>(g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).front());
+    ASSERT_NE(guest, nullptr);
+    // Slot 0: the fun house's price; slot 1: hunger, about nothing in particular.
+    ASSERT_GE(guest->AddThought("GUEST_THOUGHT_DESIRE_MEALS", kNoObjectID), 0);
+    ASSERT_GE(guest->AddThought("GUEST_THOUGHT_PRICE_GOOD", found[0]->GetID()), 0);
+    guest->OnSelected(true, false);
+    running = harness.RunFrames(10) && running;
+    ASSERT_EQ(OpenFor("GuestPanel"), guest);
+    // The first thought's row (10, 204 to 330, 216 on the panel), in the panel's text colour.
+    const auto firstThoughtInk = [&]
+    {
+        const gametest::Frame frame = harness.Screenshot();
+        return frame.pixels.empty() ? -1
+                                    : gametest::CountNearRgb(frame, kPanelLeft + 10, kPanelTop + 204, kPanelLeft + 330,
+                                                             kPanelTop + 216, gametest::kPanelText, 24);
+    };
+    ASSERT_GT(firstThoughtInk(), 20) << "the thought about the fun house is not written";
+
+    found[0]->SetWaitingForDeath(true);
+    running = harness.RunFrames(10) && running;
+    ASSERT_TRUE(g_pObjectManager->GetBuildingsByName("FUNHOUSE").empty());
+    ASSERT_EQ(OpenFor("GuestPanel"), guest);
+    EXPECT_NE(guest->GetThought(0), -1);
+    EXPECT_GT(firstThoughtInk(), 20) << "the thought that moved up is not written in the first row";
     EXPECT_TRUE(running);
 }
 

@@ -141,7 +141,7 @@ TEST(GuestPanel, ThoughtsAboutBuildingsNameThemAndGoWithThem)
     const int32_t oldest = guest->GetThought(2);
     park.objects->RemoveObject(foodId);
     ASSERT_EQ(park.objects->GetObject(foodId), nullptr);
-    EXPECT_EQ(Answer(*guest, "GUEST_THOUGHT_1"), u"(unchanged)");
+    EXPECT_EQ(Answer(*guest, "GUEST_THOUGHT_1"), u"");
     EXPECT_EQ(std::tuple(guest->GetThought(1), guest->GetThoughtID(1), guest->GetThought(2), guest->GetThoughtID(2)),
               std::tuple(oldest, -1, -1, -1));
     EXPECT_EQ(Answer(*guest, "GUEST_THOUGHT_1"), thoughts[2]);
