@@ -278,6 +278,40 @@ TEST_F(ObjectBrowserInGameTest, TheBuildingsAndAnimalsPagesListTheirsAndOpenThei
     EXPECT_TRUE(running);
 }
 
+// The buildings by age and by faults: every row writes its figure in the filter's column, a new building and one
+// without faults included.
+TEST_F(ObjectBrowserInGameTest, TheBuildingsAgeAndFaultsFiltersWriteEveryRowsFigure)
+{
+    ASSERT_TRUE(ClickCommand("ObjectBrowser"));
+    Run(3);
+    ClickPage(kBuildingsPage);
+    ASSERT_EQ(CurrentPage(), kBuildingsPage);
+    const struct
+    {
+        int32_t filter;
+        const char* heading;
+        const char* keyword;
+    } cases[] = {{20, "OB_BF_AGE", "BUILDING_AGE"}, {22, "OB_BF_FAULTS", "BUILDING_FAULTS"}};
+    for (const auto& c : cases)
+    {
+        Choose(kBuildingFilter, c.filter);
+        ASSERT_EQ(Gui().GetSelection(2), c.filter);
+        EXPECT_EQ(Written("OB_FILTER_HEADING"), TableText(c.heading)) << c.heading;
+        const std::vector<BuildingObject*> rows = Rows<BuildingObject>(1);
+        ASSERT_GE(rows.size(), 4u);
+        Run(1);
+        const gametest::Frame frame = harness.Screenshot();
+        ASSERT_FALSE(frame.pixels.empty());
+        for (size_t row = 0; row < std::min<size_t>(rows.size(), 10); ++row)
+        {
+            EXPECT_NE(Value(rows[row], c.keyword), u"") << c.keyword << " of row " << row;
+            EXPECT_GT(RowWritten(frame, static_cast<int>(row), 258, 396), 20)
+                << c.keyword << " is not written in row " << row;
+        }
+    }
+    EXPECT_TRUE(running);
+}
+
 TEST_F(ObjectBrowserInGameTest, TheStaffButtonOpensTheStaffPageWhichHiresAndFilters)
 {
     ASSERT_TRUE(ClickCommand("StaffBrowser"));
