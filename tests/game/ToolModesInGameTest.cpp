@@ -92,6 +92,19 @@ protected:
         g_pWorld->GetManagers().research->SetSliderValue(0.0f);
         harness.RunFrames(3);
     }
+    // Bare objects of the kind, off the map and never started, fill its pool; their ids, for `EmptyPool`.
+    static std::vector<uint32_t> FillPool(const char* name, uint8_t kind)
+    {
+        std::vector<uint32_t> fillers;
+        while (BaseObject* filler = g_pObjectManager->CreateObject(name, kind))
+            fillers.push_back(filler->GetID());
+        return fillers;
+    }
+    static void EmptyPool(const std::vector<uint32_t>& fillers)
+    {
+        for (uint32_t id : fillers)
+            g_pObjectManager->RemoveObject(id);
+    }
     // Where the middle of a cell is on the screen, as the current view shows it.
     static platform::Vec3 CellOnScreen(const GridPos& cell)
     {
@@ -317,10 +330,7 @@ TEST_F(ToolModesInGameTest, ABuildingTheParkHasNoRoomForIsNotPaidFor)
     Settle();
     MoveToCell(site);
 
-    // Bare buildings, off the map and never started, fill the pool.
-    std::vector<uint32_t> fillers;
-    while (BaseObject* filler = g_pObjectManager->CreateObject("ICEKIOSK", OBJECT_BUILDING))
-        fillers.push_back(filler->GetID());
+    const std::vector<uint32_t> fillers = FillPool("ICEKIOSK", OBJECT_BUILDING);
     ASSERT_FALSE(fillers.empty());
     const size_t kiosks = g_pObjectManager->GetBuildingsByName("ICEKIOSK").size();
     const float cash = g_pWorld->GetPlayer()->Cash;
@@ -335,8 +345,7 @@ TEST_F(ToolModesInGameTest, ABuildingTheParkHasNoRoomForIsNotPaidFor)
     EXPECT_FLOAT_EQ(g_pWorld->m_fCostsToday, costs);
     EXPECT_FLOAT_EQ(g_pWorld->m_fConstructCostToday, constructCosts);
     EXPECT_EQ(g_pWorld->m_BuildingsConstructed, constructed);
-    for (uint32_t id : fillers)
-        g_pObjectManager->RemoveObject(id);
+    EmptyPool(fillers);
 }
 
 // A park whose every slot for scenery is taken cannot make the items the scenery tools ask for: a placed item and a
@@ -371,10 +380,7 @@ TEST_F(ToolModesInGameTest, SceneryTheParkHasNoRoomForIsNotPaidFor)
         ASSERT_EQ(Gui().GetMode(), c.mode) << c.tool;
         MoveToCell(c.from);
 
-        // Bare items, off the map and never started, fill the pool.
-        std::vector<uint32_t> fillers;
-        while (BaseObject* filler = g_pObjectManager->CreateObject("TULIPS", OBJECT_SCENERY))
-            fillers.push_back(filler->GetID());
+        const std::vector<uint32_t> fillers = FillPool("TULIPS", OBJECT_SCENERY);
         ASSERT_FALSE(fillers.empty()) << c.tool;
         const size_t fountains = g_pObjectManager->GetObjectsByName("FOUNTAIN").size();
         const float cash = g_pWorld->GetPlayer()->Cash;
@@ -391,8 +397,7 @@ TEST_F(ToolModesInGameTest, SceneryTheParkHasNoRoomForIsNotPaidFor)
         EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash) << c.tool;
         EXPECT_FLOAT_EQ(g_pWorld->m_fCostsToday, costs) << c.tool;
         EXPECT_FLOAT_EQ(g_pWorld->m_fSceneryCostToday, sceneryCosts) << c.tool;
-        for (uint32_t id : fillers)
-            g_pObjectManager->RemoveObject(id);
+        EmptyPool(fillers);
         Gui().SetMode(4);
         Settle();
     }
@@ -715,6 +720,21 @@ TEST_F(ToolModesInGameTest, ARailIsPlacedOnceOnEachOpenEdgeOfAPathCell)
     click();
     EXPECT_EQ(CountNamedAt(cell, "FENCE"), openEdges);
     EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, before - kFenceCost);
+
+    // A rail taken away once more while every slot for scenery is taken: the park makes no rail, and it costs
+    // nothing.
+    for (BaseObject* o : g_pWorldMap->GetObjectsAt(cell))
+        if (std::string(o->GetName()) == "FENCE")
+            one = o;
+    one->Demolish();
+    harness.RunFrames(3);
+    ASSERT_EQ(CountNamedAt(cell, "FENCE"), openEdges - 1);
+    const std::vector<uint32_t> fillers = FillPool("TULIPS", OBJECT_SCENERY);
+    const float full = g_pWorld->GetPlayer()->Cash;
+    click();
+    EXPECT_EQ(CountNamedAt(cell, "FENCE"), openEdges - 1);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, full) << "a rail the park did not make is paid for";
+    EmptyPool(fillers);
 }
 
 } // namespace
