@@ -1,6 +1,7 @@
 // The save games' file names, header, order and slot choice.
 #include "game/SaveGames.h"
 #include "engine/core/SerialStream.h"
+#include "gui/TickerList.h"
 #include "platform/Strings.h"
 
 #include <algorithm>
@@ -129,12 +130,10 @@ float WithinDay(float hours)
 
 int32_t DayTimeToHour(float hours)
 {
-    return static_cast<int32_t>(std::floor(WithinDay(hours)));
+    return TickerList::HourOf(WithinDay(hours));
 }
 
 int32_t DayTimeToQuarterMinute(float hours)
 {
-    hours = WithinDay(hours);
-    const float minutes = (hours - std::floor(hours)) * 60.0f;
-    return minutes >= 45.0f ? 45 : minutes >= 30.0f ? 30 : minutes >= 15.0f ? 15 : 0;
+    return TickerList::QuarterMinuteOf(WithinDay(hours));
 }
