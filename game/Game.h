@@ -170,8 +170,9 @@ public:
     // The load of one slot's file; false (with a level 0 report) when it did not load.
     bool LoadSlot(int32_t slot);
     void RefreshLoadInfo();
-    // The smallest slot number no listed save uses.
-    int32_t FindFreeSlot() const { return FindFreeSaveSlot(m_saveGames); }
+    // The smallest slot number that no listed save uses and whose file name nothing in the save folder has (a save
+    // the list leaves out, of another version or cut, is never written over by a new save).
+    int32_t FindFreeSlot() const;
     // Saves the running park into the slot of the selected "SaveListBox" row (row 0: a new slot); false when
     // nothing was selected, there is no park or the save failed (reported; the slot's old file stays).
     bool SaveGame();

@@ -14,9 +14,12 @@
 #include "world/Player.h"
 #include "world/World.h"
 
+#include <algorithm>
+#include <climits>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace
 {
@@ -85,6 +88,10 @@ void Game::ScanSaveGames()
         int32_t slot = 0;
         if (!ParseSaveSlotName(name, &slot) || !it->is_regular_file(error))
             continue;
+        // Only the file the slot's own name finds: loading, overwriting and deleting the row go to that name, so
+        // "save05.dat" or a second spelling of "save5.dat" in other letters would act on another save.
+        if (std::filesystem::path(platform::ResolveExisting(SaveSlotPath(slot))).filename() != it->path().filename())
+            continue;
         BinarySerialStream stream(false, it->path().string().c_str());
         if (!stream.IsOpen())
             continue;
@@ -148,6 +155,19 @@ bool Game::SaveToSlot(int32_t slot)
     if (!ok)
         GetLogger()->Report(0, "Couldn't save the game to %s", file.c_str());
     return ok;
+}
+
+int32_t Game::FindFreeSlot() const
+{
+    std::vector<int32_t> used;
+    for (const auto& entry : m_saveGames)
+        used.push_back(entry->m_iSlot);
+    std::sort(used.begin(), used.end());
+    int32_t slot = FindFreeSaveSlot(m_saveGames);
+    while (slot < INT32_MAX &&
+           (std::binary_search(used.begin(), used.end(), slot) || platform::FileExists(SaveSlotPath(slot))))
+        ++slot;
+    return slot;
 }
 
 bool Game::SaveGame()

@@ -534,3 +534,99 @@ TEST_F(SaveSlotScreenTest, TheSampleSaveDialogShowsTheTextsOfItsRows)
 }
 
 } // namespace
+
+namespace
+{
+
+// The save dialog's new-slot row with the player's own files in the save folder that the list does not show: a save
+// of another version, a cut one, a folder. The new save goes to a name nothing has, and the files stay as they were.
+TEST_F(SaveSlotScreenTest, ANewSlotNeverTakesTheNameOfAFileAlreadyThere)
+{
+    ParkFigures saved;
+    const std::string file = SaveRunningPark(&saved);
+    const std::vector<uint8_t> good = testsupport::ReadBytes(file);
+    ASSERT_GT(good.size(), 100u);
+    const std::string folder = harness.UserFolder() + "/SaveGames/";
+    std::vector<uint8_t> oldVersion = good;
+    const float v48 = 4.8f;
+    std::memcpy(&oldVersion[25 + 23 + 1], &v48, 4);
+    const std::vector<uint8_t> cut(good.begin(), good.begin() + 40);
+    testsupport::WriteBytes(folder + "save0.dat", oldVersion);
+    testsupport::WriteBytes(folder + "SAVE1.DAT", cut);
+    std::filesystem::create_directory(folder + "save2.dat");
+    platform::InvalidatePathCache();
+
+    GUIManager& gui = *g_pGUIManager;
+    const std::string script = "Font(GuiFont7)\n"
+                               "DialogItem SaveGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
+                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, SaveListBox, 16, 6)\n}\n"
+                               "DialogItem SaveOKBox(200, 200, 400, 300, CLEAR, 42, 1)\n{\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    Game& game = harness.GetGame();
+    game.PrepareSaveMenu(false);
+    ListRows* list = gui.FindList(GUIManager::kListBoxType, "SaveListBox");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(game.GetSaveGameCount(), 0);
+    ASSERT_EQ(list->GetSelectedRows(), std::vector<int32_t>{0});
+    ResolveGuiCommand(GetInGameCommands(), "SaveGame")(0);
+
+    EXPECT_EQ(testsupport::ReadBytes(folder + "save0.dat"), oldVersion);
+    EXPECT_EQ(testsupport::ReadBytes(folder + "SAVE1.DAT"), cut);
+    EXPECT_TRUE(std::filesystem::is_directory(folder + "save2.dat"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder + "save3.dat"));
+    EXPECT_TRUE(gui.IsDialogOpen("SaveOKBox"));
+    game.ScanSaveGames();
+    ASSERT_EQ(game.GetSaveGameCount(), 1);
+    EXPECT_EQ(game.GetSaveGame(0)->m_iSlot, 3);
+}
+
+// Files whose names only look like another slot's ("save05.dat", the same name in other letters beside it) are not
+// rows of the lists: a row's load, overwrite and delete go to the one file its slot names, never to another save.
+TEST_F(SaveSlotScreenTest, EveryListedRowIsTheFileItsSlotNames)
+{
+    ParkFigures saved;
+    const std::string file = SaveRunningPark(&saved);
+    const std::vector<uint8_t> good = testsupport::ReadBytes(file);
+    ASSERT_GT(good.size(), 100u);
+    const std::string folder = harness.UserFolder() + "/SaveGames/";
+    auto withTime = [&good](uint32_t time)
+    {
+        std::vector<uint8_t> bytes = good;
+        std::memcpy(&bytes[25 + 23 + 5 + 1], &time, 4);
+        return bytes;
+    };
+    std::filesystem::remove(file);
+    testsupport::WriteBytes(folder + "save5.dat", withTime(1000));
+    testsupport::WriteBytes(folder + "save05.dat", withTime(2000));
+    testsupport::WriteBytes(folder + "SAVE5.DAT", withTime(3000));
+    testsupport::WriteBytes(folder + "save007.dat", withTime(4000));
+    testsupport::WriteBytes(folder + "Save9.dat", withTime(5000));
+    platform::InvalidatePathCache();
+
+    GUIManager& gui = *g_pGUIManager;
+    const std::string script = "Font(GuiFont7)\n"
+                               "DialogItem SaveGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
+                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, SaveListBox, 16, 6)\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    Game& game = harness.GetGame();
+    game.PrepareSaveMenu(false);
+    // save5.dat (time 1000) and Save9.dat (time 5000, the only spelling of slot 9), newest first.
+    ASSERT_EQ(game.GetSaveGameCount(), 2);
+    EXPECT_EQ(game.GetSaveGame(0)->m_iSlot, 9);
+    EXPECT_EQ(game.GetSaveGame(0)->m_iSaveTime, 5000);
+    EXPECT_EQ(game.GetSaveGame(1)->m_iSlot, 5);
+    EXPECT_EQ(game.GetSaveGame(1)->m_iSaveTime, 1000);
+
+    // Deleting the row of slot 5 removes save5.dat and nothing else.
+    ListRows* list = gui.FindList(GUIManager::kListBoxType, "SaveListBox");
+    ASSERT_NE(list, nullptr);
+    list->SetSelected(2, true);
+    ResolveGuiCommand(GetInGameCommands(), "DeleteSaveGameConfirm")(0);
+    EXPECT_FALSE(std::filesystem::exists(folder + "save5.dat"));
+    EXPECT_EQ(testsupport::ReadBytes(folder + "save05.dat"), withTime(2000));
+    EXPECT_EQ(testsupport::ReadBytes(folder + "SAVE5.DAT"), withTime(3000));
+    EXPECT_EQ(testsupport::ReadBytes(folder + "save007.dat"), withTime(4000));
+    EXPECT_EQ(testsupport::ReadBytes(folder + "Save9.dat"), withTime(5000));
+}
+
+} // namespace
