@@ -359,7 +359,8 @@ bool EngineInput::IsMouseGrabbed() const
 
 void EngineInput::StartReplayRecording(const char* scenarioName)
 {
-    if (!scenarioName || !*scenarioName)
+    // The name is one part of a file name inside the replay folder: a separator would reach another folder.
+    if (!scenarioName || !*scenarioName || std::strpbrk(scenarioName, "/\\"))
     {
         GetLogger()->Report(0, "Unable to record replay game for scenario!");
         return;

@@ -394,3 +394,33 @@ TEST_F(EngineReplayTest, WithoutANameOrAFolderNothingIsRecorded)
 }
 
 } // namespace
+
+namespace
+{
+
+// A scenario name is one part of a file name in the replay folder: a name that would reach into another folder is
+// refused with the same report as no name, and nothing is created anywhere.
+TEST_F(EngineReplayTest, ANameWithAFolderInItRecordsNothing)
+{
+    std::filesystem::create_directory(m_dir.File("Replays"));
+    std::filesystem::create_directory(m_dir.File("Replays/sub"));
+    const char* names[] = {"../Escaped", "..\\Escaped", "sub/Harbour", "sub\\Harbour", "/tmp/Harbour", "Harbour/"};
+    for (const char* name : names)
+    {
+        SCOPED_TRACE(name);
+        const size_t boxes = m_reports.boxes.size();
+        m_input.StartReplayRecording(name);
+        EXPECT_FALSE(m_input.IsRecording());
+        ASSERT_EQ(m_reports.boxes.size(), boxes + 1);
+        EXPECT_EQ(m_reports.boxes.back().text, "Unable to record replay game for scenario!");
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("Escaped_0.rpf")));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("Replays/sub/Harbour_0.rpf")));
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.File("Replays/sub")));
+    // A plain name still claims its file.
+    m_input.StartReplayRecording("Harbour");
+    EXPECT_TRUE(m_input.IsRecording());
+    EXPECT_TRUE(std::filesystem::exists(m_dir.File("Replays/Harbour_0.rpf")));
+}
+
+} // namespace
