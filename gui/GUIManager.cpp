@@ -948,8 +948,10 @@ void GUIManager::Update(float frameTime)
         mouse.wheel = g_pGameInput->GetWheelDelta();
         mouse.first = g_pGameInput->GetLeftButton();
         mouse.second = g_pGameInput->GetRightButton();
-        // The control keys' DirectInput codes.
-        mouse.control = g_pGameInput->IsKeyHeld(0x1D) || g_pGameInput->IsKeyHeld(0x9D);
+        // The control keys' DirectInput codes; a key that went down this frame is down for a click of the same
+        // frame too.
+        mouse.control = g_pGameInput->IsKeyHeld(0x1D) || g_pGameInput->IsKeyHeld(0x9D) ||
+                        g_pGameInput->IsKeyPressed(0x1D) || g_pGameInput->IsKeyPressed(0x9D);
     }
     else
         mouse.x = mouse.y = GameInput::kOutsideWindow;

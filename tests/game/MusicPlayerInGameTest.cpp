@@ -9,9 +9,13 @@
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -117,6 +121,42 @@ TEST_F(MusicPlayerInGameTest, ThePlayListShowsItsTracksAndPlaysDeletesAndStepsTh
     EXPECT_FALSE(Gui().IsDialogOpen("PlayList"));
     EXPECT_TRUE(running);
     ExpectNoReports();
+}
+
+// A row clicked with a Control key held joins the rows chosen before, whether the key went down frames before the
+// click or in the same frame as it (a quick hand, a slow frame).
+TEST_F(MusicPlayerInGameTest, AControlClickAddsItsRowEvenWhenControlWentDownWithTheClick)
+{
+    ASSERT_GE(Player().GetJukebox().GetTrackCount(), 2);
+    ASSERT_TRUE(ClickCommand("ShowPlayList"));
+    Run(5);
+    ASSERT_TRUE(Gui().IsDialogOpen("PlayList"));
+    ListBox* list = Player().GetList();
+    ASSERT_NE(list, nullptr);
+    const struct
+    {
+        unsigned long key;
+        bool sameFrame;
+    } cases[] = {{XK_Control_L, false}, {XK_Control_L, true}, {XK_Control_R, false}, {XK_Control_R, true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << (c.key == XK_Control_L ? "left" : "right") << " Control"
+                                          << (c.sameFrame ? ", with the click" : ", frames before"));
+        Click(kLeft + 100, kRowTop + kRowHeight / 2);
+        ASSERT_EQ(list->GetSelection(), std::vector<int32_t>{0});
+        Move(kLeft + 100, kRowTop + kRowHeight + kRowHeight / 2);
+        pointer->Key(c.key, true);
+        if (!c.sameFrame)
+            Settle();
+        pointer->Button(1, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        Run(2);
+        pointer->Button(1, false);
+        Settle();
+        pointer->Key(c.key, false);
+        Settle();
+        EXPECT_EQ(list->GetSelection(), (std::vector<int32_t>{0, 1}));
+    }
 }
 
 } // namespace
