@@ -111,6 +111,9 @@ bool CreateGameWindow(const char* title, int width, int height)
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    // The game reads keys only and has nowhere to type text. SDL turns text input on with its video, and while it is
+    // on an input method may take letter keys for the words it composes and the game would never see them.
+    SDL_StopTextInput();
     g_windowMode = g_mode;
     g_pictureWidth = width;
     g_pictureHeight = height;

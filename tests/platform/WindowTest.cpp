@@ -5,6 +5,7 @@
 #include "platform/gfx/Device.h"
 #include "tests/platform/XvfbServer.h"
 
+#include <SDL.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -67,6 +68,22 @@ TEST(GameWindow, APictureWithoutPixelsMakesNoWindow)
     EXPECT_TRUE(GetPictureSize(&w, &h));
     EXPECT_EQ(std::make_pair(w, h), std::make_pair(1, 1));
     DestroyGameWindow();
+}
+
+// The game reads keys and has no place to type text: its window leaves text input off, so an input method the player
+// runs (one that composes letters into words) never takes the game's letter keys for itself.
+TEST(GameWindow, TheWindowTakesKeysAndNoTypedText)
+{
+    sdltest::ScopedEnv driver("SDL_VIDEODRIVER", "offscreen");
+    for (int round = 0; round < 2; ++round)
+    {
+        SCOPED_TRACE(round == 0 ? "first window" : "window made again");
+        ASSERT_TRUE(CreateGameWindow("keys", 64, 48));
+        EXPECT_FALSE(SDL_IsTextInputActive());
+        EXPECT_EQ(SDL_EventState(SDL_TEXTINPUT, SDL_QUERY), SDL_DISABLE);
+        EXPECT_EQ(SDL_EventState(SDL_TEXTEDITING, SDL_QUERY), SDL_DISABLE);
+        DestroyGameWindow();
+    }
 }
 
 // On SDL's offscreen driver (EGL) a context is refused unless its buffer matches the window's surface: the game
