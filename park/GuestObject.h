@@ -244,6 +244,7 @@ public:
     int32_t GetWanderDir() const { return m_iWanderDir; }
     void SetWanderDir(int32_t direction) { m_iWanderDir = direction; }
     bool GetSurroundingsToggle() const { return m_bRateSurroundings; }
+    void SetSurroundingsToggle(bool rate) { m_bRateSurroundings = rate; }
     float GetIconTime() const { return m_fIconTime; }
     int32_t GetIcon() const { return m_iIcon; }
     void SetDestObject(uint32_t id) { m_DestObjectID = id; }
