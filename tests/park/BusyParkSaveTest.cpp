@@ -510,3 +510,39 @@ TEST_F(BusyParkSave, TheComparisonNamesAChangedItem)
     EXPECT_FALSE(Alike("m_fGameTime = 875.166687", "m_fGameTime = 875.2"));
     EXPECT_FALSE(Alike("m_dwID = 38", "m_dwID = 39"));
 }
+
+// Saved on each frame around the end of a game day (the hour reaching 24, the new day's accounts and messages),
+// the park loads and goes on as it would have.
+TEST_F(BusyParkSave, SavedAroundTheEndOfADayItGoesOnAlike)
+{
+    testsupport::RecordingReportSink reports;
+    auto world = std::make_unique<World>(nullptr, nullptr, kOpenPark, false);
+    ASSERT_TRUE(world->IsBuilt());
+    world->RequestStaff(OBJECT_CLEANER, "CLEANER");
+    world->RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+    GetResearchManager()->SetSliderValue(0.6f);
+    const float day = static_cast<float>(world->GetDayLength());
+    while (world->GetGameTime() < day - 6 * kFrame)
+        Run(*world, 1, 11);
+    Building("ENTRANCE")->Close();
+    const int32_t startDay = world->GetGameDay();
+    bool atMidnight = false;
+    for (int k = 0; k < 12 && world; ++k)
+    {
+        atMidnight = atMidnight || world->GetGameDayTime() == 24.0f;
+        SCOPED_TRACE("saved at " + std::to_string(world->GetGameTime()) + ", hour " +
+                     std::to_string(world->GetGameDayTime()));
+        // Each loaded park is compared for one frame and plays on: the next save is a frame later.
+        const std::string parted = RoundTrip(world, kOpenPark, 1, 1);
+        EXPECT_EQ(parted, "");
+        if (!parted.empty() || !world)
+            break;
+    }
+    ASSERT_NE(world, nullptr);
+    EXPECT_TRUE(atMidnight);
+    EXPECT_EQ(RoundTrip(world, kOpenPark, 4, 300), "");
+    ASSERT_NE(world, nullptr);
+    EXPECT_EQ(world->GetGameDay(), startDay + 1);
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
+}
