@@ -752,14 +752,20 @@ bool HireStaff(uint8_t kind)
     return made;
 }
 
-bool CanPlaceBuildingType(int32_t type)
+bool CanBuildMoreOfType(int32_t type)
 {
     if (!g_pWorld || !g_pWorldParams || !g_pWorld->IsValidBuildingType(type) || !g_pWorld->CanBuildType(type))
         return false;
     const BuildingInfo& info = g_pWorldParams->GetBuildingInfo(type);
     // The requirement check reads true for a type without a requirement too; only a missing first building refuses.
-    if (info.NeedsBuildingFirst() && g_pWorld->CheckBuildRequirement(type))
+    return !(info.NeedsBuildingFirst() && g_pWorld->CheckBuildRequirement(type));
+}
+
+bool CanPlaceBuildingType(int32_t type)
+{
+    if (!CanBuildMoreOfType(type))
         return false;
+    const BuildingInfo& info = g_pWorldParams->GetBuildingInfo(type);
     const Player* player = g_pWorld->GetPlayer();
     return player && player->Cash - static_cast<float>(info.iCost2Build) > 0.0f;
 }

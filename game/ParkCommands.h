@@ -21,6 +21,9 @@ BaseObject* ChooseStaffBuilding();
 // Hires a staff member of kind 6, 7 or 8: refused with the "MessageBox" naming the limit at 20 of that kind; else a
 // creation request to the World at the chosen building. True when the World made one.
 bool HireStaff(uint8_t kind);
-// Whether the building type chosen in the build panel may be placed: it can be built, its requirement is met and
-// the player keeps money over its cost.
+// Whether one more building of the type may stand: the park offers it, it is not locked, it is below its most
+// instances and the building it needs first is finished.
+bool CanBuildMoreOfType(int32_t type);
+// Whether the building type chosen in the build panel may be placed: one more may stand (above) and the player keeps
+// money over its cost.
 bool CanPlaceBuildingType(int32_t type);

@@ -1,5 +1,6 @@
 // The park's tool modes and their preview models.
 #include "game/ToolModes.h"
+#include "game/ParkCommands.h"
 #include "game/ShowTraining.h"
 
 #include "engine/core/GameInput.h"
@@ -365,7 +366,10 @@ void BuildMode::Enter()
 {
     const int32_t index = m_Owner.GetSelection(0);
     if (g_pWorldParams && index >= 0 && static_cast<uint32_t>(index) < g_pWorldParams->GetBuildingCount())
+    {
         m_pType = &g_pWorldParams->GetBuildingInfo(index);
+        m_iType = index;
+    }
     if (!m_pType || !m_pType->pMapGrid)
     {
         // Nothing to place: the select tool comes back.
@@ -441,6 +445,13 @@ void BuildMode::Update(float dt)
             CheckBuildingPlacement(MapCellSource(*g_pWorldMap), *m_pType->pMapGrid, anchor, m_iRotation, nullptr);
         if (!m_bValid)
             PlaySample("click_bad_01");
+        else if (!CanBuildMoreOfType(m_iType))
+        {
+            // Shift keeps the tool for another of the type, but not past its most instances (or once it is
+            // locked): that click places nothing, costs nothing and the tool goes, as no more can be placed.
+            PlaySample("click_bad_01");
+            leave = true;
+        }
         else
         {
             if (CanAffordBuilding(Cash(), m_pType->iCost2Build))

@@ -168,6 +168,8 @@ private:
     GridPos Anchor() const;
 
     const BuildingInfo* m_pType = nullptr;
+    // The type's index in the building table (GUI selection slot 0 at Enter).
+    int32_t m_iType = -1;
     std::unique_ptr<BuildingPreview> m_pPreview;
     bool m_bValid = true;
     int32_t m_iRotation = 0;

@@ -348,6 +348,68 @@ TEST_F(ToolModesInGameTest, ABuildingTheParkHasNoRoomForIsNotPaidFor)
     EmptyPool(fillers);
 }
 
+// Shift keeps the building tool for another of the same type, but a type the data allows only so many of is placed
+// no further than that: the click past the limit places nothing, costs nothing and the tool goes. A type that is
+// locked while the tool is held is placed no more either.
+TEST_F(ToolModesInGameTest, ShiftPlacesNoBuildingPastItsTypesLimit)
+{
+    const std::optional<GridPos> found = LookAtOpenBlock(10);
+    ASSERT_TRUE(found);
+    const int32_t type = BuildingIndex("ICEKIOSK");
+    ASSERT_GE(type, 0);
+    BuildingInfo& info = g_pWorldParams->GetBuildingInfo(type);
+    const int32_t maxInstances = info.iMaxInstances;
+    const bool needsUnlocking = info.bNeedsUnlocking;
+    struct Case
+    {
+        const char* what;
+        bool lock; // the type is locked after the first kiosk, else it may have one kiosk more than stand now
+    };
+    const Case cases[] = {{"most instances", false}, {"locked", true}};
+    int32_t row = 0;
+    for (const Case& c : cases)
+    {
+        const size_t before = g_pObjectManager->GetBuildingsByName("ICEKIOSK").size();
+        info.iMaxInstances = c.lock ? 0 : static_cast<int32_t>(before) + 1;
+        info.bNeedsUnlocking = false;
+        g_pWorld->GetPlayer()->Cash = 20000.0f;
+        Gui().SetSelection(0, type);
+        Gui().SetMode(5);
+        Settle();
+        ASSERT_EQ(Gui().GetMode(), 5) << c.what;
+        const GridPos first{found->x + 2, found->y + 2 + row}, second{found->x + 6, found->y + 2 + row};
+        row += 4;
+        pointer->Key(XK_Shift_L, true);
+        MoveToCell(first);
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+        ASSERT_EQ(g_pObjectManager->GetBuildingsByName("ICEKIOSK").size(), before + 1) << c.what;
+        EXPECT_EQ(Gui().GetMode(), 5) << c.what << ": Shift keeps the tool";
+        if (c.lock)
+            info.bNeedsUnlocking = true;
+        const float cash = g_pWorld->GetPlayer()->Cash;
+        const float costs = g_pWorld->m_fCostsToday;
+        const int32_t constructed = g_pWorld->m_BuildingsConstructed;
+        MoveToCell(second);
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+        pointer->Key(XK_Shift_L, false);
+        Settle();
+        EXPECT_EQ(g_pObjectManager->GetBuildingsByName("ICEKIOSK").size(), before + 1) << c.what;
+        EXPECT_EQ(g_pWorldMap->GetFlags(second) & CELL_BUILDING, 0u) << c.what;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash) << c.what;
+        EXPECT_FLOAT_EQ(g_pWorld->m_fCostsToday, costs) << c.what;
+        EXPECT_EQ(g_pWorld->m_BuildingsConstructed, constructed) << c.what;
+        EXPECT_EQ(Gui().GetMode(), 4) << c.what << ": no more of the type can be placed";
+        Gui().SetMode(4);
+        Settle();
+    }
+    info.iMaxInstances = maxInstances;
+    info.bNeedsUnlocking = needsUnlocking;
+}
+
 // A park whose every slot for scenery is taken cannot make the items the scenery tools ask for: a placed item and a
 // brushed rectangle cost nothing in the end.
 TEST_F(ToolModesInGameTest, SceneryTheParkHasNoRoomForIsNotPaidFor)
