@@ -41,9 +41,12 @@ private:
     uint32_t& m_depth;
 };
 
+// The park's own senders, which no object script drives: the World, the player's demolition, and no object (every
+// queue of the park telling its guests to move up, the world script's messages), whose posts in a frame grow with
+// the park's guests.
 bool IsParkSender(uint32_t sender)
 {
-    return sender == kWorldID || sender == kPlayerDemolishID;
+    return sender == kWorldID || sender == kPlayerDemolishID || sender == kNoObjectID;
 }
 
 } // namespace

@@ -23,7 +23,8 @@ public:
     static constexpr float kPauseDelay = 0.0001f;
     // Most messages one sender may post between two Updates; further ones are dropped, with one report per sender.
     // A script that posts to itself more than once per message it handles would otherwise double its messages at
-    // every step. The World and the player's demolition broadcast to every object, and have a share of their own.
+    // every step. The World and the player's demolition broadcast to every object, and "no object" sends the move-up
+    // calls of every queue and the world script's messages: these have a share of their own.
     static constexpr uint32_t kMaxPostsPerFrame = 1024;
     static constexpr uint32_t kMaxWorldPostsPerFrame = 65536;
     // Most messages that may wait at once; further delayed ones are dropped, with one report until there is room

@@ -234,6 +234,51 @@ TEST(QueueGuests, WhenAGuestGoesThoseBehindMoveUpInOrder)
     }
 }
 
+// A full park moves its queues up in one frame as far as they are long: one winding queue holding most of the
+// park's guests, or many shops' queues served at once. Every guest behind is told to move up, and a message of the
+// world script posted in that frame is delivered too; nothing is reported.
+TEST(QueueGuests, EveryGuestOfAFullParksQueuesMovesUp)
+{
+    struct Case
+    {
+        const char* what;
+        uint32_t queues;
+        uint32_t guestsEach;
+    };
+    const Case cases[] = {{"one long queue", 1, 1400}, {"thirty shops", 30, 45}};
+    for (const Case& c : cases)
+    {
+        testsupport::RecordingReportSink reports;
+        World world;
+        MessageHandler messages;
+        auto map = Draw(kStraight);
+        std::vector<std::unique_ptr<QueueComponent>> queues;
+        uint32_t guest = 100;
+        for (uint32_t q = 0; q < c.queues; ++q)
+        {
+            queues.push_back(std::make_unique<QueueComponent>(GridPos{1, 0}, GridPos{1, 1}, false));
+            for (uint32_t i = 0; i < c.guestsEach; ++i)
+                queues.back()->Join(guest++);
+        }
+        for (const auto& queue : queues)
+            queue->Advance();
+        MessageRecord script;
+        script.dwReciever = kWorldID;
+        script.dwType = MT_UNLOCK_SCENARIO;
+        script.dwData = 1;
+        EXPECT_TRUE(world.PostScriptMessageDelayed(script, 1.0f)) << c.what;
+        size_t movingUp = 0, scripted = 0;
+        for (const MessageRecord& posted : messages.GetPendingMessages())
+        {
+            movingUp += posted.dwType == MT_ADVANCE_QUEUE ? 1 : 0;
+            scripted += posted.dwType == MT_UNLOCK_SCENARIO ? 1 : 0;
+        }
+        EXPECT_EQ(movingUp, size_t{c.queues} * (c.guestsEach - 1)) << c.what;
+        EXPECT_EQ(scripted, 1u) << c.what;
+        EXPECT_TRUE(reports.boxes.empty()) << c.what << ": " << reports.boxes.front().text;
+    }
+}
+
 TEST(QueueSave, WritesTheGuestsAndReadsThemBack)
 {
     auto map = Draw(kStraight);
