@@ -20,10 +20,6 @@ constexpr const char* kPoolFullReport[ObjectManager::POOL_COUNT] = {
     "ObjectManager::CreateObject - ran out of slots for other objects",
 };
 
-// The order in which a creation reports the pools that are full.
-constexpr ObjectManager::Pool kFullReportOrder[ObjectManager::POOL_COUNT] = {
-    ObjectManager::POOL_BUILDING, ObjectManager::POOL_GUEST, ObjectManager::POOL_OTHER, ObjectManager::POOL_LITTER};
-
 // The kind every object of a pool is made as when loaded; the other pool takes the saved kind byte.
 constexpr uint8_t kPoolKind[ObjectManager::POOL_COUNT] = {OBJECT_BUILDING, OBJECT_GUEST, OBJECT_LITTER, 0};
 
@@ -120,17 +116,16 @@ BaseObject* ObjectManager::CreateObject(const char* name, uint32_t kindArgument)
     ++m_dwNumActiveObjects;
     object->Create(name);
     object->SetID(id);
-    ReportFullPools();
+    ReportFullPool(pool);
     return object;
 }
 
-void ObjectManager::ReportFullPools() const
+void ObjectManager::ReportFullPool(Pool pool) const
 {
-    for (Pool pool : kFullReportOrder)
-    {
-        if (m_uPoolCount[pool] == kPoolCapacity[pool])
-            GetLogger()->Report(0, "%s", kPoolFullReport[pool]);
-    }
+    // Only the creation that fills the pool tells of it (and each one it refuses after): a guest or a piece of
+    // litter made while the buildings' pool is full is no news of that pool, and each report is a message box.
+    if (m_uPoolCount[pool] == kPoolCapacity[pool])
+        GetLogger()->Report(0, "%s", kPoolFullReport[pool]);
 }
 
 bool ObjectManager::RemoveObject(uint32_t id)

@@ -86,7 +86,8 @@ public:
 private:
     // The staff test of GetStaffObjects.
     static bool IsHourlyStaff(const BaseObject* object);
-    void ReportFullPools() const;
+    // The report of a pool that a creation into it has just filled.
+    void ReportFullPool(Pool pool) const;
     void DeleteAll();
 
     uint32_t m_dwNumActiveObjects = 0;

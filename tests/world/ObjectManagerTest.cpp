@@ -86,8 +86,8 @@ TEST(ObjectIds, RunOutBeforeTheIdsThatStandForThePlayerTheWorldAndNoObject)
 TEST(ObjectPools, FullPoolsRefuseWithAReportAtEveryCreationWhileOtherPoolsGoOn)
 {
     // Each pool filled to its capacity: the creation that fills it reports it, a further one is refused with
-    // nothing written past the pool, other kinds are still made (each creation reminding), and a removal makes
-    // room again.
+    // nothing written past the pool and reported again, other kinds are still made (without a word of the full
+    // pool), and a removal makes room again.
     const struct
     {
         uint8_t kind, other;
@@ -115,13 +115,51 @@ TEST(ObjectPools, FullPoolsRefuseWithAReportAtEveryCreationWhileOtherPoolsGoOn)
         ASSERT_NE(other, nullptr);
         EXPECT_EQ(park.objects->GetSlot(other->GetID()),
                   ObjectManager::kPoolFirstSlot[ObjectManager::PoolOfKind(p.other)]);
-        EXPECT_EQ(park.CountReports(p.report), 3u);
+        EXPECT_EQ(park.CountReports(p.report), 2u);
         ASSERT_TRUE(park.objects->RemoveObject(10));
         EXPECT_NE(park.objects->CreateObject("X", p.kind), nullptr);
     }
     EXPECT_EQ(ObjectManager::kPoolFirstSlot[ObjectManager::POOL_OTHER] +
                   ObjectManager::kPoolCapacity[ObjectManager::POOL_OTHER],
               ObjectManager::kSlotCount);
+}
+
+// A park at one pool's limit goes on making the objects of the other pools (guests arriving, litter dropped,
+// scenery placed, staff hired) without a message box about the full pool at each of them; a creation into the full
+// pool is still refused with the report.
+TEST(ObjectPools, AFullPoolIsNoNewsToTheCreationsOfOtherPools)
+{
+    const uint8_t kinds[] = {OBJECT_SCENERY,  OBJECT_BUILDING, OBJECT_GUEST,     OBJECT_TABLE,  OBJECT_SERVER,
+                             OBJECT_MECHANIC, OBJECT_CLEANER,  OBJECT_ZOOKEEPER, OBJECT_ANIMAL, OBJECT_LITTER};
+    const struct
+    {
+        uint8_t kind;
+        const char* report;
+    } pools[] = {{OBJECT_BUILDING, "ran out of slots for building objects"},
+                 {OBJECT_GUEST, "ran out of slots for guest objects"},
+                 {OBJECT_LITTER, "ran out of slots for litter"},
+                 {OBJECT_SCENERY, "ran out of slots for other objects"}};
+    for (const auto& p : pools)
+    {
+        Park park;
+        const auto pool = ObjectManager::PoolOfKind(p.kind);
+        while (park.objects->GetPoolCount(pool) < ObjectManager::kPoolCapacity[pool])
+            ASSERT_NE(park.objects->CreateObject("X", p.kind), nullptr);
+        ASSERT_EQ(park.CountReports(p.report), 1u) << p.report;
+        size_t made = 0;
+        for (uint8_t kind : kinds)
+        {
+            if (ObjectManager::PoolOfKind(kind) == pool)
+                continue;
+            for (int i = 0; i < 3; ++i)
+                made += park.objects->CreateObject("Y", kind) != nullptr ? 1 : 0;
+        }
+        EXPECT_GE(made, size_t{6}) << p.report;
+        EXPECT_EQ(park.CountReports(p.report), 1u) << p.report;
+        EXPECT_EQ(park.reports.boxes.size(), 1u) << p.report;
+        EXPECT_EQ(park.objects->CreateObject("X", p.kind), nullptr) << p.report;
+        EXPECT_EQ(park.CountReports(p.report), 2u) << p.report;
+    }
 }
 
 TEST(ObjectPools, UnknownKindsAndKindsWithoutAClassAreRefused)
