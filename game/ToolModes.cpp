@@ -1002,6 +1002,8 @@ bool SceneryDozerMode::Clear(const GridPos& cell, bool single)
 {
     const uint32_t flags = g_pWorldMap->GetFlags(cell);
     bool demolished = false;
+    bool done = false;
+    float refunds = 0.0f;
     // A copy: demolition takes the objects off the cell. What stays is what the path under it answers to.
     const std::vector<BaseObject*> objects = g_pWorldMap->GetObjectsAt(cell);
     std::vector<CellObject> staying;
@@ -1017,20 +1019,23 @@ bool SceneryDozerMode::Clear(const GridPos& cell, bool single)
         const int32_t cost = scenery->GetInfo().iCost2Build;
         const bool rail = scenery->GetInfo().bRail;
         object->Demolish();
-        if (!demolished)
-        {
-            // The scenery's own demolition pays the player its refund; the day's books and the floating figure
-            // show that same sum.
-            const float refund = Scenery::kRefundShare * static_cast<float>(cost);
-            g_pWorld->m_fIncomeToday += refund;
-            g_pWorld->m_fDemolishIncomeToday += refund;
-            FloatCost(cell, static_cast<int32_t>(refund), kRefundColour, 1.0f, true);
-        }
+        refunds += Scenery::kRefundShare * static_cast<float>(cost);
         demolished = true;
         if (!rail)
-            return true;
+        {
+            done = true;
+            break;
+        }
     }
-    if (demolished && single)
+    if (demolished)
+    {
+        // Each item's own demolition pays the player its refund (every rail of a cell goes with one click); the
+        // day's books and the floating figure show the sum the player got.
+        g_pWorld->m_fIncomeToday += refunds;
+        g_pWorld->m_fDemolishIncomeToday += refunds;
+        FloatCost(cell, static_cast<int32_t>(refunds), kRefundColour, 1.0f, true);
+    }
+    if (done || (demolished && single))
         return true;
     // The path goes only where what stays on the cell lets it (a bench in use keeps the path under it).
     if (!DozerClearable(flags, staying))

@@ -804,6 +804,59 @@ TEST_F(ToolModesInGameTest, ARailIsPlacedOnceOnEachOpenEdgeOfAPathCell)
 namespace
 {
 
+// The bulldozer on a path cell railed on two sides takes both rails (and, dragged, the path too): the player gets
+// a fifth of each rail's price back, and the day's books show every rail's refund, as much as the cash rose.
+TEST_F(ToolModesInGameTest, BulldozedRailsAreEachBookedAsTheRefundThePlayerGot)
+{
+    constexpr float kFenceCost = 20.0f; // FENCE in src/data/script/mrvscenery.pis
+    constexpr float kPathRefund = 5.0f; // a bulldozed path cell
+    const std::optional<GridPos> found = LookAtOpenBlock(8);
+    ASSERT_TRUE(found);
+    struct Case
+    {
+        const char* what;
+        bool dragged;
+        float cashBack;
+    };
+    const Case cases[] = {{"one click", false, 2 * kFenceCost / 5.0f},
+                          {"dragged", true, 2 * kFenceCost / 5.0f + kPathRefund}};
+    int32_t row = found->y + 1;
+    for (const Case& c : cases)
+    {
+        // The middle of a row of three path cells, railed on its two open sides by one click of the fence tool.
+        const GridPos cell{found->x + 3, row};
+        row += 3;
+        for (int32_t dx = -1; dx <= 1; ++dx)
+            ASSERT_TRUE(g_pPathTileSet->PlacePathTile({cell.x + dx, cell.y})) << c.what;
+        g_pWorld->GetPlayer()->Cash = 1000.0f;
+        Gui().SetSelection(5, SceneryIndex("FENCE"));
+        Gui().SetMode(2);
+        Settle();
+        MoveToCell(cell);
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+        ASSERT_EQ(CountNamedAt(cell, "FENCE"), 2) << c.what;
+        Gui().SetMode(8);
+        Settle();
+        const float cash = g_pWorld->GetPlayer()->Cash;
+        const float income = g_pWorld->m_fIncomeToday;
+        const float demolishIncome = g_pWorld->m_fDemolishIncomeToday;
+        MoveToCell(cell);
+        Press(true);
+        if (c.dragged)
+            MoveToCell({cell.x, cell.y + 1});
+        Press(false);
+        harness.RunFrames(3);
+        EXPECT_EQ(CountNamedAt(cell, "FENCE"), 0) << c.what;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash - cash, c.cashBack) << c.what;
+        EXPECT_FLOAT_EQ(g_pWorld->m_fIncomeToday - income, c.cashBack) << c.what;
+        EXPECT_FLOAT_EQ(g_pWorld->m_fDemolishIncomeToday - demolishIncome, c.cashBack) << c.what;
+        Gui().SetMode(4);
+        Settle();
+    }
+}
+
 // A bulldozer dragged over a railed path cell takes the rails and the path with them, unless a bench there is in use:
 // then the rails go, the bench and the path under it stay.
 TEST_F(ToolModesInGameTest, ADraggedBulldozerLeavesThePathUnderABenchInUse)
