@@ -397,6 +397,8 @@ protected:
     void StepLoadingProgress();
 
     // Frame steps.
+    // Takes a frame's research spending off the player's cash, with what the cash could not take before.
+    void ChargeResearch(float spent);
     void UpdateObjects();
     void NewDayAndHour();
     void EndOfDayAccounts();
@@ -435,6 +437,8 @@ protected:
     int64_t m_iGameSeconds = 0;
     double m_dGameFraction = 0.0;
     float m_fGameTimeShown = 0.0f;
+    // Research spending the player's cash has still to be charged: less than one step of what the cash can hold.
+    double m_dResearchOwed = 0.0;
     bool m_bClockFrozen = false;
     bool m_bClockHold = false;
     double m_dFrozenTime = 0.0;

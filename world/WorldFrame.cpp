@@ -40,7 +40,7 @@ void World::Update(float frameTime)
         m_pGuestArrivals->Update(m_fGameDeltaTime);
     // Research charges the player's cash for the game time that passed (none while paused).
     if (m_Managers.research && m_pPlayer)
-        m_pPlayer->Cash -= m_Managers.research->Update(m_fGameDeltaTime);
+        ChargeResearch(m_Managers.research->Update(m_fGameDeltaTime));
     if (m_Managers.rescue)
         m_Managers.rescue->Update();
     if (!m_bPaused)
@@ -75,6 +75,18 @@ void World::Update(float frameTime)
     UpdateKeys();
     if (WorldScript* script = m_ScriptManager.GetWorldScript())
         script->RunOnUpdate();
+}
+
+void World::ChargeResearch(float spent)
+{
+    // A frame's slice is a small fraction of a dollar: on a large cash it may be less than the cash can tell apart,
+    // so what the cash could not take this frame is carried to the next.
+    const double owed = m_dResearchOwed + static_cast<double>(spent);
+    const float before = m_pPlayer->Cash;
+    const float after = static_cast<float>(static_cast<double>(before) - owed);
+    const double taken = static_cast<double>(before) - static_cast<double>(after);
+    m_pPlayer->Cash = after;
+    m_dResearchOwed = std::isfinite(taken) ? owed - taken : 0.0;
 }
 
 void World::UpdateObjects()

@@ -150,6 +150,43 @@ TEST_F(ResearchRescuePark, TheBudgetIsSpentProRataOfTheGameTime)
     EXPECT_EQ(research->GetSliderValue(), 1.0f);
 }
 
+// However much cash a long game has piled up, each frame's small slice of the budget is taken off it in full: the
+// cash over a stretch of play falls by the budget's share of the game time (to within one step of what the cash can
+// hold), at the normal and the top speed, neither rounded away nor rounded up.
+TEST_F(ResearchRescuePark, ALargeCashPaysForResearchInFullFrameByFrame)
+{
+    struct Case
+    {
+        float cash;
+        float slider;
+        int32_t speedLevel;
+        float frame;
+    };
+    const Case cases[] = {
+        {300000.0f, 0.0f, 0, 1.0f / 30.0f}, {1000.0f, 1.0f, 0, 1.0f / 30.0f},   {150000.0f, 1.0f, 0, 1.0f / 30.0f},
+        {300000.0f, 1.0f, 0, 1.0f / 30.0f}, {300000.0f, 0.5f, 2, 1.0f / 30.0f}, {2.5e6f, 1.0f, 2, 1.0f / 30.0f},
+        {2.5e6f, 0.1f, 0, 1.0f / 60.0f},
+    };
+    // Nothing else in the quiet park takes or brings money in its first minutes once its animals are bought.
+    for (int i = 0; i < 30; ++i)
+        world->Update(1.0f / 30.0f);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.cash << " at " << c.slider << ", speed " << c.speedLevel);
+        world->SetGameSpeedLevel(c.speedLevel);
+        research->SetSliderValue(c.slider);
+        world->GetPlayer()->Cash = c.cash;
+        const float start = world->GetGameTime();
+        for (int i = 0; i < 1200; ++i)
+            world->Update(c.frame);
+        const double seconds = static_cast<double>(world->GetGameTime()) - static_cast<double>(start);
+        ASSERT_GT(seconds, 19.0);
+        const double expected = 250.0 * c.slider * seconds / kDay;
+        const double step = std::nextafter(c.cash, 1e30f) - c.cash;
+        EXPECT_NEAR(static_cast<double>(c.cash) - static_cast<double>(world->GetPlayer()->Cash), expected, 0.01 + step);
+    }
+}
+
 // A saved research record on the first item, nothing researched yet: the day's budget, the amount spent on the
 // item and the slider.
 Bytes FirstItemRecord(float budget, float amount, float slider)
