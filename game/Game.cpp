@@ -251,9 +251,7 @@ void Game::Render()
     if (g_pWorld)
     {
         g_GraphicsManager.SetClearMode(true, 0);
-        const float minutes = g_pWorld->GetTimeInMinutes();
-        frameTime =
-            std::isfinite(minutes) && minutes > 0.0f ? static_cast<uint32_t>(std::min(minutes, 4294967040.0f)) : 0u;
+        frameTime = g_pWorld->GetDrawTime();
     }
     else
     {

@@ -594,6 +594,17 @@ int32_t World::GetMinute() const
     return static_cast<int32_t>((m_GameDayTime - std::floor(m_GameDayTime)) * 60.0f);
 }
 
+uint32_t World::GetDrawTime() const
+{
+    // Animations are started on the animations' clock, so the frame is drawn on it too: a float of the game time
+    // falls behind it by several ticks late in a long game, and an animation just started would be drawn at a time
+    // before its own start.
+    if (!m_bClockFrozen)
+        return GetAnimationTime();
+    const float minutes = GetTimeInMinutes();
+    return std::isfinite(minutes) && minutes > 0.0f ? static_cast<uint32_t>(std::min(minutes, 4294967040.0f)) : 0u;
+}
+
 float World::GetTimeInMinutes() const
 {
     // The frozen clock is kept in double precision: late in a long game a float would no longer take a frame's time.

@@ -171,6 +171,9 @@ public:
     int32_t GetHour() const;
     int32_t GetMinute() const;
     float GetTimeInMinutes() const;
+    // The time a frame of the park is drawn at, in the same sixtieths of a second: the animations' clock, or the
+    // frozen time while the clock is frozen (0 below nothing or for no number).
+    uint32_t GetDrawTime() const;
     int32_t GetDayLength() const { return m_iDayLength; }
     float GetGameSpeed() const { return m_fGameSpeed; }
     int32_t GetGameSpeedLevel() const { return m_GameSpeedLevel; }
