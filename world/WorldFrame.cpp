@@ -80,7 +80,9 @@ void World::Update(float frameTime)
 void World::ChargeResearch(float spent)
 {
     // A frame's slice is a small fraction of a dollar: on a large cash it may be less than the cash can tell apart,
-    // so what the cash could not take this frame is carried to the next.
+    // so what the cash could not take this frame is carried to the next frame research spends in.
+    if (!(spent > 0.0f))
+        return;
     const double owed = m_dResearchOwed + static_cast<double>(spent);
     const float before = m_pPlayer->Cash;
     const float after = static_cast<float>(static_cast<double>(before) - owed);
