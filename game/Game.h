@@ -124,6 +124,8 @@ public:
     PanelData* GetPanelData() override;
     // A building type whose record is available (it needs no unlocking).
     bool IsBuildingAvailable(int32_t type) const override;
+    // The build and scenery panels look at the park through the tracking camera.
+    void UseOverviewCamera() override;
     // The park's research budget slider.
     bool GetResearchSpend(float* value) const override;
     void SetResearchSpend(float value) override;

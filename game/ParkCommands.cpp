@@ -770,6 +770,13 @@ bool CanPlaceBuildingType(int32_t type)
     return player && player->Cash - static_cast<float>(info.iCost2Build) > 0.0f;
 }
 
+void Game::UseOverviewCamera()
+{
+    // From a ride on an object too: the panels close the dialog that would end the ride.
+    if (g_pCameraManager)
+        g_pCameraManager->SetCamera(kTrackingCamera, false);
+}
+
 bool Game::IsBuildingAvailable(int32_t type) const
 {
     return g_pWorld && g_pWorldParams && g_pWorld->IsValidBuildingType(type) &&

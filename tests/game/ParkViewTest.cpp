@@ -4,6 +4,7 @@
 // of day as the sample's day tables say.
 #include "engine/render/GraphicsManager.h"
 #include "game/Game.h"
+#include "gui/GUIManager.h"
 #include "tests/game/GameHarness.h"
 #include "tests/platform/SdlTestEvents.h"
 #include "world/BaseObject.h"
@@ -273,6 +274,41 @@ TEST_F(ParkViewTest, KeysTypedAtTheWindowMoveTheCameraAndThePictureWithIt)
     still.pixels.resize(800 * 150);
     later.pixels.resize(800 * 150);
     EXPECT_EQ(ChangedPixels(still, later), 0);
+}
+
+TEST_F(ParkViewTest, ThePanelKeysEndARideOnAnObjectAndShowTheParkFromAbove)
+{
+    harness.RunFrames(3);
+    GUIManager& gui = harness.GetGame().GetGUIManager();
+    ASSERT_NE(g_pObjectManager, nullptr);
+    const std::vector<uint32_t> buildings = g_pObjectManager->GetIdsOfKind(OBJECT_BUILDING);
+    ASSERT_FALSE(buildings.empty());
+    const struct
+    {
+        const char* name;
+        SDL_Scancode key;
+        const char* panel;
+    } cases[] = {{"scenery", SDL_SCANCODE_S, "SceneryPanel"}, {"build", SDL_SCANCODE_B, "BuildPanel"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        gui.CloseAllDialogs();
+        harness.RunFrames(2);
+        // Riding on an object, as the panel's ride button starts it, with the dialog that ends the ride.
+        ASSERT_TRUE(g_pCameraManager->ToggleFirstPersonCam(buildings.front()));
+        ASSERT_TRUE(gui.OpenDialog("CancelCamera", nullptr));
+        harness.RunFrames(3);
+        ASSERT_EQ(g_pCameraManager->GetCurrentType(), GameCamera::kFirstPerson);
+
+        sdltest::PushKey(c.key, true);
+        harness.RunFrames(2);
+        sdltest::PushKey(c.key, false);
+        harness.RunFrames(2);
+        EXPECT_TRUE(gui.IsDialogOpen(c.panel));
+        EXPECT_FALSE(gui.IsDialogOpen("CancelCamera"));
+        // The dialog that would end the ride is gone: the ride ends with it.
+        EXPECT_EQ(g_pCameraManager->GetCurrentType(), GameCamera::kTracking);
+    }
 }
 
 TEST_F(ParkViewTest, TheSkyAndTheHazeFollowTheTimeOfDay)
