@@ -281,6 +281,9 @@ void Game::Deactivate()
         g_pWorld->SetPaused(true);
     m_pSoundManager->PauseStream();
     m_pSoundManager->MuteSfx();
+    // The keyboard is not read in the background: a key held as the focus went would otherwise stay held there,
+    // and the cameras, which move while the park is paused, would go on panning or zooming with it.
+    m_pInput->ReleaseKeys();
     m_bDeactivated = true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 GameInput* g_pGameInput = nullptr;
 
@@ -374,6 +375,13 @@ void GameInput::SetSystemCursor(bool on)
     m_bSystemCursor = on;
     if (!on)
         HideSystemCursor();
+}
+
+void GameInput::ReleaseKeys()
+{
+    std::fill(std::begin(m_keys), std::end(m_keys), static_cast<uint8_t>(kUp));
+    for (auto it = m_queue.begin(); it != m_queue.end();)
+        it = it->mouse ? it + 1 : m_queue.erase(it);
 }
 
 void GameInput::ClearMouseButtons()

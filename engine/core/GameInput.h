@@ -68,6 +68,9 @@ public:
     void SetSystemCursor(bool on);
     // Forgets both buttons and the presses and releases of them still waiting.
     void ClearMouseButtons();
+    // Forgets every key: all read up, and the presses and releases of keys still waiting are dropped. A key still
+    // down reads up until it is pressed again.
+    void ReleaseKeys();
 
     bool HasWheel() const { return m_bHasWheel; }
     bool IsLocked() const { return m_bLocked; }

@@ -311,6 +311,57 @@ TEST_F(ParkViewTest, ThePanelKeysEndARideOnAnObjectAndShowTheParkFromAbove)
     }
 }
 
+TEST_F(ParkViewTest, AKeyHeldAsTheWindowLosesItsFocusMovesTheViewNoFurtherInTheBackground)
+{
+    harness.RunFrames(3);
+    TrackingCamera& camera = *static_cast<TrackingCamera*>(g_pCameraManager->GetCurrentCamera());
+    const struct
+    {
+        const char* name;
+        SDL_Scancode key;
+    } cases[] = {{"left", SDL_SCANCODE_LEFT}, {"page up", SDL_SCANCODE_PAGEUP}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        harness.RunFrames(4);
+        sdltest::PushKey(c.key, true);
+        harness.RunFrames(4);
+        const Vec3 going = camera.GetDestLookAt();
+        const float far = camera.GetTargetDistance();
+        harness.RunFrames(1);
+        ASSERT_TRUE(platform::Vec3Length(camera.GetDestLookAt() - going) > 0.5f || camera.GetTargetDistance() > far)
+            << "the key moves";
+
+        // The focus goes with the key still down; it is let go in the background.
+        sdltest::PushFocus(false);
+        harness.RunFrames(1);
+        ASSERT_TRUE(harness.GetGame().IsDeactivated());
+        const Vec3 at = camera.GetDestLookAt();
+        const float distance = camera.GetTargetDistance();
+        harness.RunFrames(20);
+        EXPECT_LT(platform::Vec3Length(camera.GetDestLookAt() - at), 0.01f);
+        EXPECT_FLOAT_EQ(camera.GetTargetDistance(), distance);
+        sdltest::PushKey(c.key, false);
+        harness.RunFrames(2);
+
+        // Back: nothing moves by itself, and the key works again.
+        sdltest::PushFocus(true);
+        harness.RunFrames(3);
+        ASSERT_FALSE(harness.GetGame().IsDeactivated());
+        const Vec3 back = camera.GetDestLookAt();
+        const float backDistance = camera.GetTargetDistance();
+        harness.RunFrames(5);
+        EXPECT_LT(platform::Vec3Length(camera.GetDestLookAt() - back), 0.01f);
+        EXPECT_FLOAT_EQ(camera.GetTargetDistance(), backDistance);
+        sdltest::PushKey(c.key, true);
+        harness.RunFrames(4);
+        sdltest::PushKey(c.key, false);
+        harness.RunFrames(2);
+        EXPECT_TRUE(platform::Vec3Length(camera.GetDestLookAt() - back) > 0.5f ||
+                    camera.GetTargetDistance() > backDistance);
+    }
+}
+
 TEST_F(ParkViewTest, TheSkyAndTheHazeFollowTheTimeOfDay)
 {
     struct Case
