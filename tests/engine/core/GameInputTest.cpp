@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 using sdltest::PushButton;
@@ -111,6 +112,46 @@ TEST_F(GameInputTest, AKeyHeldThreeFramesReadsOneTwoTwoThenZero)
     EXPECT_EQ(Key(platform::kKeyLeftShift), 0);
     EXPECT_FALSE(m_input->IsKeyHeld(-5));
     EXPECT_FALSE(m_input->IsKeyPressed(300));
+}
+
+TEST_F(GameInputTest, ReleasedKeysReadUpUntilTheyArePressedAgainAndLeaveTheButtonsAlone)
+{
+    // A key held, another tapped (its release still waiting), and the left button held.
+    PushKey(SDL_SCANCODE_LSHIFT, true);
+    Frame({{SDL_BUTTON_LEFT, true}});
+    PushKey(SDL_SCANCODE_SPACE, true);
+    PushKey(SDL_SCANCODE_SPACE, false);
+    Frame();
+    ASSERT_EQ(Key(platform::kKeyLeftShift), 2);
+    ASSERT_EQ(Key(platform::kKeySpace), 1);
+
+    m_input->ReleaseKeys();
+    const struct
+    {
+        const char* when;
+        std::vector<std::pair<SDL_Scancode, bool>> typed;
+        int shift, space;
+    } steps[] = {
+        {"released", {}, 0, 0},
+        {"a frame on", {}, 0, 0},
+        {"shift let go", {{SDL_SCANCODE_LSHIFT, false}}, 0, 0},
+        {"both pressed again", {{SDL_SCANCODE_LSHIFT, true}, {SDL_SCANCODE_SPACE, true}}, 1, 1},
+        {"held", {}, 2, 2},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.when);
+        for (auto [key, down] : step.typed)
+            PushKey(key, down);
+        if (std::string(step.when) != "released")
+            Frame();
+        EXPECT_EQ(Key(platform::kKeyLeftShift), step.shift);
+        EXPECT_EQ(Key(platform::kKeySpace), step.space);
+        EXPECT_EQ(m_input->GetLeftButton(), 2);
+    }
+    PushKey(SDL_SCANCODE_LSHIFT, false);
+    PushKey(SDL_SCANCODE_SPACE, false);
+    Frame({{SDL_BUTTON_LEFT, false}});
 }
 
 TEST_F(GameInputTest, ButtonsReadWentDownHeldAndUp)
