@@ -124,6 +124,39 @@ TEST(SpriteToolTest, ListsThatNameABankTwiceOrIncludeThemselvesAreRefused)
         ExpectListRead(dir, c.list, c.included, c.read, c.error);
 }
 
+// Animations the file cannot hold, or the game could never show, refused at their line: counts and sides beyond what
+// the index keeps (8-bit directions, 16-bit frames and sides; a frame drawn whole before it is coded), and a second
+// animation of a name in one bank (the game finds the first, whatever the case). One that lacks frames is named
+// with the line that declared it.
+TEST(SpriteToolTest, AnimationsTheFileCannotHoldAreRefusedAtTheirLine)
+{
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir.File("dot.pic"), "rect 0 0 1 1 #102030\n");
+    const struct
+    {
+        const char* list;
+        bool read;
+        const char* error;
+    } cases[] = {
+        {"bank b\nanim a 1 1 8 8\nframe dot.pic\n", true, ""},
+        {"bank b\nanim a 1 255 1 1\n", false, "lacks frames"},
+        {"bank b\nanim a 1 256 8 8\nframe dot.pic\n", false, "list.txt line 2: at most 255 directions"},
+        {"bank b\nanim a 65536 1 8 8\nframe dot.pic\n", false, "list.txt line 2: at most 255 directions"},
+        {"bank b\nanim a 300 255 8 8\nframe dot.pic\n", false, "list.txt line 2: at most 255 directions"},
+        {"bank b\nanim a 100000 100000 8 8\nframe dot.pic\n", false, "list.txt line 2: at most 255 directions"},
+        {"bank b\nanim a 1 1 70000 8\nframe dot.pic\n", false, "list.txt line 2: a frame is at most"},
+        {"bank b\nanim a 1 1 8 70000\nframe dot.pic\n", false, "list.txt line 2: a frame is at most"},
+        {"bank b\nanim a 1 1 100000 100000\nframe dot.pic\n", false, "list.txt line 2: a frame is at most"},
+        {"bank b\nanim a 1 1 8 8\nframe dot.pic\nanim A 1 1 8 8\nframe dot.pic\n", false,
+         "list.txt line 4: an animation named A again"},
+        {"bank b\nanim a 1 1 8 8\nframe dot.pic\nbank c\nanim a 1 1 8 8\nframe dot.pic\n", true, ""},
+        {"bank b\nanim a 2 1 8 8\nframe dot.pic\nanim c 1 1 8 8\nframe dot.pic\n", false,
+         "list.txt line 2: bank b animation a lacks frames"},
+    };
+    for (const auto& c : cases)
+        ExpectListRead(dir, c.list, "", c.read, c.error);
+}
+
 // The command line run in the folder `dir`: one 64 x 64 bank written to out.hdr (about 800 bytes) and out.Dat
 // (about 4,000 bytes); true when it reports a failure.
 bool SpriteToolFails(const std::string& dir)

@@ -316,7 +316,21 @@ bool ReadList(const std::string& listFile, const std::string& pictureFolder, std
         else if (w[0] == "anim" && w.size() == 6 && !banks->empty() && Number(w[2], &n[0]) && Number(w[3], &n[1]) &&
                  Number(w[4], &n[2]) && Number(w[5], &n[3]) && n[0] > 0 && n[1] > 0 && n[2] >= 0 && n[3] >= 0 &&
                  w[1].size() < 32)
-            banks->back().anims.push_back({w[1], n[0], n[1], n[2], n[3], {}});
+        {
+            // The file keeps the counts in 16 and 8 bits: a larger one would be written cut to another value.
+            if (n[1] > kMaxDirections || n[0] > kMaxFrames / n[1])
+                return *error = where + "at most " + std::to_string(kMaxDirections) + " directions and " +
+                                std::to_string(kMaxFrames) + " frames in all",
+                       false;
+            if (n[2] > kMaxSide || n[3] > kMaxSide)
+                return *error = where + "a frame is at most " + std::to_string(kMaxSide) + " pixels a side", false;
+            // The game finds an animation by its name, whatever its case: a second one of a name would never be found.
+            for (const AnimSource& anim : banks->back().anims)
+                if (strcasecmp(anim.name.c_str(), w[1].c_str()) == 0)
+                    return *error = where + "an animation named " + w[1] + " again in bank " + banks->back().name,
+                           false;
+            banks->back().anims.push_back({w[1], n[0], n[1], n[2], n[3], {}, where});
+        }
         else if (w[0] == "frame" && w.size() >= 2 && !banks->empty() && !banks->back().anims.empty())
         {
             AnimSource& anim = banks->back().anims.back();
@@ -339,7 +353,7 @@ bool ReadList(const std::string& listFile, const std::string& pictureFolder, std
     for (const BankSource& bank : *banks)
         for (const AnimSource& anim : bank.anims)
             if (static_cast<int>(anim.pictures.size()) != anim.frames * anim.directions)
-                return *error = "bank " + bank.name + " animation " + anim.name + " lacks frames", false;
+                return *error = anim.where + "bank " + bank.name + " animation " + anim.name + " lacks frames", false;
     return true;
 }
 

@@ -51,7 +51,14 @@ struct AnimSource
     int width = 0;
     int height = 0;
     std::vector<Picture> pictures; // frames x directions, direction by direction
+    std::string where = {};        // the list and line that declared it, for messages
 };
+
+// The most an animation may hold: its counts and sides are written in 8 and 16 bits, and a frame is drawn whole in
+// memory before it is coded.
+constexpr int kMaxFrames = 65535; // frames x directions
+constexpr int kMaxDirections = 255;
+constexpr int kMaxSide = 4096;
 
 struct BankSource
 {
