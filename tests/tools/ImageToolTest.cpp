@@ -176,6 +176,32 @@ TEST(ImageTool, TheFlareGlowsFromItsMiddleAndPicturesBecomeTexturesOrAreRefused)
     EXPECT_EQ(Word(ddt, 340), 0xFF102030u);
 }
 
+// A lettered picture that cannot be read names the line at fault: a colour line that is not "colour <letter>
+// <RRGGBB>" (not taken for a row of pixels), a letter without a colour and a row of another length.
+TEST(ImageTool, PicturesThatCannotBeReadNameTheLineAtFault)
+{
+    const struct
+    {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"# a picture\ncolour a FF00\naa\naa\n", "line 2: expected \"colour <letter> <RRGGBB>\""},
+        {"colour a 102030\ncolour bb 405060\naa\n", "line 2: expected \"colour <letter> <RRGGBB>\""},
+        {"colour a 102030\ncolour b 405060 7\naa\n", "line 2: expected \"colour <letter> <RRGGBB>\""},
+        {"colour a 102030\n\naa\naa\nab\n", "line 5: no colour b"},
+        {"colour a 102030\r\naa\r\n# note\r\naaa\r\n", "line 4: a row of 3 pixels, the first has 2"},
+        {"colour a 102030\naa\na\n", "line 3: a row of 1 pixels, the first has 2"},
+    };
+    for (const auto& c : cases)
+    {
+        uint32_t w = 0, h = 0;
+        std::vector<uint32_t> pixels;
+        std::string error;
+        EXPECT_FALSE(ParseLetterImage(c.text, &w, &h, &pixels, &error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+    }
+}
+
 TEST(ImageTool, TheCommandLineWritesEachImageOrSaysWhy)
 {
     testsupport::TempDir dir;

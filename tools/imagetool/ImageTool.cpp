@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <utility>
 
 namespace imagetool
 {
@@ -302,21 +303,28 @@ bool ParseLetterImage(const std::string& text, uint32_t* width, uint32_t* height
                       std::string* error)
 {
     std::map<char, uint32_t> palette;
-    std::vector<std::string> rows;
+    std::vector<std::pair<int, std::string>> rows; // line number and row
     const std::vector<std::string> lines = Lines(text);
     for (size_t i = 0; i < lines.size(); ++i)
     {
         const std::string& line = lines[i];
+        const int number = static_cast<int>(i) + 1;
         if (line.empty() || line[0] == '#')
             continue;
         const std::vector<std::string> words = Words(line);
-        uint32_t rgb = 0;
-        if (words.size() == 3 && words[0] == "colour" && words[1].size() == 1 && ParseColour(words[2], &rgb))
+        // A row of letters holds no white space, so a line of words starting with "colour" names a colour.
+        if (words.size() >= 2 && words[0] == "colour")
         {
+            uint32_t rgb = 0;
+            if (words.size() != 3 || words[1].size() != 1 || !ParseColour(words[2], &rgb))
+            {
+                *error = LineError(number, "expected \"colour <letter> <RRGGBB>\"");
+                return false;
+            }
             palette[words[1][0]] = rgb;
             continue;
         }
-        rows.push_back(line);
+        rows.emplace_back(number, line);
     }
     if (rows.empty())
     {
@@ -324,11 +332,12 @@ bool ParseLetterImage(const std::string& text, uint32_t* width, uint32_t* height
         return false;
     }
     std::vector<uint32_t> out;
-    for (const std::string& row : rows)
+    for (const auto& [number, row] : rows)
     {
-        if (row.size() != rows[0].size())
+        if (row.size() != rows[0].second.size())
         {
-            *error = "rows of unequal length";
+            *error = LineError(number, "a row of " + std::to_string(row.size()) + " pixels, the first has " +
+                                           std::to_string(rows[0].second.size()));
             return false;
         }
         for (char c : row)
@@ -336,13 +345,13 @@ bool ParseLetterImage(const std::string& text, uint32_t* width, uint32_t* height
             const auto found = palette.find(c);
             if (found == palette.end())
             {
-                *error = std::string("no colour ") + c;
+                *error = LineError(number, std::string("no colour ") + c);
                 return false;
             }
             out.push_back(found->second);
         }
     }
-    *width = static_cast<uint32_t>(rows[0].size());
+    *width = static_cast<uint32_t>(rows[0].second.size());
     *height = static_cast<uint32_t>(rows.size());
     *pixels = out;
     return true;

@@ -67,7 +67,8 @@ std::vector<uint32_t> MakeFlare(uint32_t side, uint32_t colour);
 // The flare text: "size <pixels>" (a power of two from 8 to 256) and "colour <RRGGBB>".
 bool ParseFlareText(const std::string& text, uint32_t* side, uint32_t* colour, std::string* error);
 
-// The lettered picture; false with a message for an unknown letter, rows of unequal length or no rows.
+// The lettered picture; false with a message naming the line for a colour line that cannot be read, an unknown
+// letter or a row of another length than the first, and false for no rows.
 bool ParseLetterImage(const std::string& text, uint32_t* width, uint32_t* height, std::vector<uint32_t>* pixels,
                       std::string* error);
 // An uncompressed 32-bit TGA, rows top first (pixels 0xAARRGGBB, opaque when the alpha is 0).
