@@ -7,6 +7,7 @@
 #include "platform/Random.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/ScriptManager.h"
+#include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
 #include "scripts/WorldScriptHost.h"
 
@@ -160,8 +161,22 @@ bool PlaceAtRandom(const CreateData& data, int32_t made, WorldScript& script, Wo
     return false;
 }
 
+// A building or guest type the park's tables do not hold is reported as their lookup reports it: the World refuses
+// to make it, and a misspelt name in the script would otherwise go untold.
+void ReportUnknownType(const CreateData& data)
+{
+    const WorldParams* params = g_pWorldParams;
+    if (!params || !data.name)
+        return;
+    if (data.kind == CREATE_BUILDING && params->FindBuilding(data.name) == WorldParams::kNotFound)
+        params->GetBuildingID(data.name);
+    else if (data.kind == CREATE_GUEST && params->FindGuest(data.name) == WorldParams::kNotFound)
+        params->GetGuestID(data.name);
+}
+
 void PerformCreate(const CreateData& data, WorldScript& script, WorldScriptHost& host)
 {
+    ReportUnknownType(data);
     switch (data.kind)
     {
     case CREATE_SCENERY:

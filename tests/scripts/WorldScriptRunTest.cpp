@@ -4,6 +4,7 @@
 #include "tests/scripts/WorldScriptTestSupport.h"
 
 #include "scripts/ObjectScript.h"
+#include "scripts/WorldParams.h"
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,42 @@ TEST_F(WorldScriptRun, FunctionsAndCreationRequestsReachThePark)
     EXPECT_EQ(CountReports("WorldScript::CreateCommand - Unhandled creation message"), 1u);
     EXPECT_EQ(CountReports("WorldScript::FunctionCommand - Invalid Function Nonsense"), 1u);
     EXPECT_EQ(CountReports("Invalid Extra command in worldscript create guest command Bogus"), 1u);
+}
+
+// A building or guest type that the park's tables do not hold (a misspelt name; the tables match names exactly) is
+// reported by name, as the tables' lookups report it, once each time the command runs; the request still goes to
+// the park, which refuses it. Known names, and scenery (whose lookup says nothing), are not reported.
+TEST_F(WorldScriptRun, ACreationOfATypeTheTablesDoNotHoldIsReportedByName)
+{
+    WorldParams params;
+    std::string tables = "\"BUILD_CAFE\" \"GUEST_VISITOR\"";
+    params.Process(tables.data(), static_cast<uint32_t>(tables.size()));
+    ASSERT_NE(params.FindBuilding("CAFE"), WorldParams::kNotFound);
+    ASSERT_NE(params.FindGuest("VISITOR"), WorldParams::kNotFound);
+    const struct
+    {
+        const char* command;
+        const char* report; // null: none
+    } rows[] = {
+        {"Create Building CAFE 10 12 0 ;", nullptr},
+        {"Create Building CAFEE 10 12 0 ;", "WorldParams::GetBuildingID - keyword not found - CAFEE"},
+        {"Create Building cafe 10 12 0 ;", "WorldParams::GetBuildingID - keyword not found - cafe"},
+        {"Create Guest VISITOR 100 200 ;", nullptr},
+        {"Create Guest VISITR 100 200 Number 2 ;", "WorldParams::GetGuestID - keyword not found - VISITR"},
+        {"Create Scenery PALMM 4 5 2 ;", nullptr},
+    };
+    for (const auto& row : rows)
+    {
+        sink.boxes.clear();
+        RunEntry(row.command);
+        std::vector<std::string> expected;
+        if (row.report)
+            expected.push_back(row.report);
+        std::vector<std::string> said;
+        for (const auto& box : sink.boxes)
+            said.push_back(box.text);
+        EXPECT_EQ(said, expected) << row.command;
+    }
 }
 
 TEST_F(WorldScriptRun, RandomPositionsFallOnlyOnFootpathWithoutBuildingsAndBuildingsNever)
