@@ -18,6 +18,18 @@ bool FileExists(std::string_view name)
     return !ResolveExisting(name).empty();
 }
 
+bool IsSameFile(std::string_view a, std::string_view b)
+{
+    struct stat first, second;
+    // Each name as it is and as the resolver finds it: a tool may open either.
+    for (const std::string& x : {std::string(a), ResolveExisting(a)})
+        for (const std::string& y : {std::string(b), ResolveExisting(b)})
+            if (!x.empty() && !y.empty() && ::stat(x.c_str(), &first) == 0 && ::stat(y.c_str(), &second) == 0 &&
+                first.st_dev == second.st_dev && first.st_ino == second.st_ino)
+                return true;
+    return false;
+}
+
 bool GetFileWriteTime(std::string_view name, std::time_t* out)
 {
     std::string path = ResolveExisting(name);

@@ -14,6 +14,10 @@ namespace platform
 
 bool FileExists(std::string_view name);
 
+// True when both names lead to one existing file (however the names are spelt, links included): a tool told to
+// write where it reads would lose what it reads.
+bool IsSameFile(std::string_view a, std::string_view b);
+
 // Last-write time in seconds since the epoch; false when the file is missing.
 bool GetFileWriteTime(std::string_view name, std::time_t* out);
 

@@ -157,6 +157,35 @@ TEST(SpriteToolTest, AnimationsTheFileCannotHoldAreRefusedAtTheirLine)
         ExpectListRead(dir, c.list, "", c.read, c.error);
 }
 
+// The list is never written over, nor are the index and the data one file: such a run is refused and leaves the
+// list as it was.
+TEST(SpriteToolTest, ARunThatWouldWriteOverItsListOrPutIndexAndDataInOneFileIsRefused)
+{
+    testsupport::TempDir dir;
+    const std::string list = dir.File("list.txt"), index = dir.File("out.hdr"), data = dir.File("out.Dat");
+    const std::string text = "bank b\nanim a 1 1 2 2\nframe dot.pic\n";
+    testsupport::WriteText(dir.File("dot.pic"), "rect 0 0 1 1 #102030\n");
+    const struct
+    {
+        std::string index, data;
+        int code;
+    } rows[] = {
+        {index, data, 0},
+        {list, data, 1},
+        {index, list, 1},
+        {dir.File("one"), dir.File("one"), 1},
+        {index, dir.File("./out.hdr"), 1},
+    };
+    for (const auto& row : rows)
+    {
+        testsupport::WriteText(list, text);
+        const char* const argv[] = {"spritetool",       "write",           list.c_str(),
+                                    dir.Path().c_str(), row.index.c_str(), row.data.c_str()};
+        EXPECT_EQ(spritetool::Run(6, argv), row.code) << row.index << " " << row.data;
+        EXPECT_EQ(testsupport::ReadText(list), text);
+    }
+}
+
 // The command line run in the folder `dir`: one 64 x 64 bank written to out.hdr (about 800 bytes) and out.Dat
 // (about 4,000 bytes); true when it reports a failure.
 bool SpriteToolFails(const std::string& dir)

@@ -2,6 +2,7 @@
 #include "tools/imagetool/ImageTool.h"
 
 #include "engine/core/FileSystem.h"
+#include "platform/FileOps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -414,6 +415,12 @@ int Run(int argc, const char* const* argv)
                              "       imagetool flare <flare.txt> <out.tga>\n"
                              "       imagetool ddt <picture.txt> <out.ddt>\n");
         return 2;
+    }
+    // The source is never written over.
+    if (platform::IsSameFile(argv[2], argv[3]))
+    {
+        std::fprintf(stderr, "imagetool: %s is the source; give another image to write\n", argv[3]);
+        return 1;
     }
     std::string text;
     if (!ReadFile(argv[2], &text))

@@ -213,6 +213,13 @@ int Run(int argc, const char* const* argv)
                              "       soundtool tunes <tunes.txt> <folder>\n");
         return 2;
     }
+    // The source is never written over, and the index and the data are two files.
+    if (platform::IsSameFile(argv[2], argv[3]) || platform::IsSameFile(argv[2], argv[4]) ||
+        std::string(argv[3]) == argv[4] || platform::IsSameFile(argv[3], argv[4]))
+    {
+        std::fprintf(stderr, "soundtool: the source, the index and the data must be three files\n");
+        return 1;
+    }
     std::ifstream in(argv[2], std::ios::binary);
     if (!in)
     {

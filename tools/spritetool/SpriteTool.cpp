@@ -507,6 +507,13 @@ int Run(int argc, const char* const* argv)
         std::fprintf(stderr, "usage: spritetool write <bank-list> <picture-folder> <index-file> <data-file>\n");
         return 2;
     }
+    // The list is never written over, and the index and the data are two files.
+    if (platform::IsSameFile(argv[2], argv[4]) || platform::IsSameFile(argv[2], argv[5]) ||
+        std::string(argv[4]) == argv[5] || platform::IsSameFile(argv[4], argv[5]))
+    {
+        std::fprintf(stderr, "spritetool: the list, the index and the data must be three files\n");
+        return 1;
+    }
     std::vector<BankSource> banks;
     std::string error;
     SpriteFiles files;

@@ -2,6 +2,7 @@
 #include "tools/texttool/TextTool.h"
 
 #include "engine/core/FileSystem.h"
+#include "platform/FileOps.h"
 #include "platform/Strings.h"
 
 #include <cstdio>
@@ -150,6 +151,12 @@ int Run(int argc, const char* const* argv)
     {
         std::fprintf(stderr, "usage: texttool encode <source.txt> <table.ble>\n");
         return 2;
+    }
+    // The source is never written over.
+    if (platform::IsSameFile(argv[2], argv[3]))
+    {
+        std::fprintf(stderr, "texttool: %s is the source; give another table to write\n", argv[3]);
+        return 1;
     }
     std::ifstream in(argv[2], std::ios::binary);
     if (!in)

@@ -164,6 +164,12 @@ int Dump(const std::string& in, const std::string* outName, std::string* out, st
 
 int RunTmTool(const std::vector<std::string>& args, std::string* out, std::string* err)
 {
+    // The file read is never the one written: a slip of the arguments must not lose a model or its text.
+    if (args.size() == 3 && platform::IsSameFile(args[1], args[2]))
+    {
+        *err += "tmtool: " + args[2] + " is the file read; give another to write\n";
+        return 1;
+    }
     if (args.size() == 3 && args[0] == "write")
         return Write(args[1], args[2], err);
     if (args.size() == 3 && args[0] == "optimise")
