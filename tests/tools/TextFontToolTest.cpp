@@ -11,6 +11,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -51,6 +52,30 @@ TEST(TextTool, SourceLinesBecomePairsOrNameTheLineAtFault)
         for (size_t i = 0; i < pairs.size(); ++i)
             EXPECT_TRUE(pairs[i].id == c.pairs[i].first && pairs[i].text == c.pairs[i].second) << i;
     }
+}
+
+// A source an editor saved with a UTF-8 byte order mark reads as the same source without it, whatever its first line;
+// the mark anywhere else is text, and an id cannot hold it.
+TEST(TextTool, AByteOrderMarkBeforeTheFirstLineIsNoPartOfIt)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    for (const std::string& source :
+         {std::string("# the table\nA_1 First\n"), std::string("A_1 First\n"), std::string("\r\nA_1 First\r\n")})
+    {
+        SCOPED_TRACE(source);
+        std::vector<TextPair> plain, marked;
+        std::string error;
+        ASSERT_TRUE(texttool::ParseSource(source, &plain, &error)) << error;
+        ASSERT_TRUE(texttool::ParseSource(bom + source, &marked, &error)) << error;
+        ASSERT_EQ(marked.size(), 1u);
+        EXPECT_EQ(std::tuple(marked[0].id, marked[0].text), std::tuple(plain[0].id, plain[0].text));
+    }
+    std::vector<TextPair> pairs;
+    std::string error;
+    EXPECT_FALSE(texttool::ParseSource("A_1 First\n" + bom + "B_2 Second\n", &pairs, &error));
+    EXPECT_EQ(error.rfind("line 2: expected an id", 0), 0u) << error;
+    ASSERT_TRUE(texttool::ParseSource("A_1 " + bom + "First\n", &pairs, &error)) << error;
+    EXPECT_EQ(pairs[0].text, u"\uFEFFFirst");
 }
 
 TEST(TextTool, TheGamesTextTableReadsWhatTheToolWrites)

@@ -95,7 +95,9 @@ bool ParseSource(const std::string& source, std::vector<TextPair>* pairs, std::s
         return false;
     };
     std::set<std::string> seen;
-    std::istringstream lines(source);
+    // A byte order mark that an editor put before the first line is no part of it.
+    const std::string kByteOrderMark = "\xEF\xBB\xBF";
+    std::istringstream lines(source.rfind(kByteOrderMark, 0) == 0 ? source.substr(kByteOrderMark.size()) : source);
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number)
     {

@@ -3,6 +3,7 @@
 // The source: one text a line, its id (letters, digits and underscores) first, then white space, then the text to
 // the end of the line (surrounding white space dropped). Blank lines and lines starting with '#' are skipped. A
 // text may hold any character but the double quote, which the table has no way to write.
+// A UTF-8 byte order mark at the start of the source is skipped.
 #pragma once
 
 #include <cstdint>
