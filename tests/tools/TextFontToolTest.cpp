@@ -78,6 +78,30 @@ TEST(TextTool, AByteOrderMarkBeforeTheFirstLineIsNoPartOfIt)
     EXPECT_EQ(pairs[0].text, u"\uFEFFFirst");
 }
 
+// The game's table holds a set number of texts and leaves out the ones after them: a source of that many is taken
+// whole; one more is refused at the line of the first text the game would leave out, comments and blank lines counted.
+TEST(TextTool, ASourceOfMoreTextsThanTheGameHoldsIsRefusedAtTheFirstLeftOut)
+{
+    for (const size_t count : {size_t{TextTable::kMaxPairs} - 1, size_t{TextTable::kMaxPairs},
+                               size_t{TextTable::kMaxPairs} + 1, size_t{TextTable::kMaxPairs} + 50})
+    {
+        SCOPED_TRACE(count);
+        std::string source = "# many texts\n\n";
+        for (size_t i = 0; i < count; ++i)
+            source += "ID_" + std::to_string(i) + " text " + std::to_string(i) + "\n";
+        std::vector<TextPair> pairs;
+        std::string error;
+        const bool fits = count <= TextTable::kMaxPairs;
+        EXPECT_EQ(texttool::ParseSource(source, &pairs, &error), fits);
+        EXPECT_EQ(pairs.size(), fits ? count : 0u);
+        // Two lines before the texts: text n (from 1) stands on line n + 2.
+        if (!fits)
+        {
+            EXPECT_EQ(error.rfind("line " + std::to_string(TextTable::kMaxPairs + 3) + ": ", 0), 0u) << error;
+        }
+    }
+}
+
 TEST(TextTool, TheGamesTextTableReadsWhatTheToolWrites)
 {
     testsupport::TempDir dir;

@@ -2,6 +2,7 @@
 #include "tools/texttool/TextTool.h"
 
 #include "engine/core/FileSystem.h"
+#include "engine/core/TextTable.h"
 #include "platform/FileOps.h"
 #include "platform/Strings.h"
 
@@ -127,6 +128,9 @@ bool ParseSource(const std::string& source, std::vector<TextPair>* pairs, std::s
             return fail(where + "the text is not UTF-8");
         if (!seen.insert(Upper(pair.id)).second)
             return fail(where + "the id " + pair.id + " is given twice");
+        if (pairs->size() == TextTable::kMaxPairs)
+            return fail(where + "the game's text table holds at most " + std::to_string(TextTable::kMaxPairs) +
+                        " texts; this one would be left out");
         pairs->push_back(std::move(pair));
     }
     return true;

@@ -20,8 +20,8 @@ struct TextPair
 };
 
 // The pairs of the source in order; false, no pairs and a message naming the line for a line without an id or text, a
-// text with a double quote, an id given twice (letter case ignored, as the game looks ids up) or text that is
-// not UTF-8.
+// text with a double quote, an id given twice (letter case ignored, as the game looks ids up), text that is not
+// UTF-8 or a text beyond the most the game's table holds (which the game would leave out).
 bool ParseSource(const std::string& source, std::vector<TextPair>* pairs, std::string* error);
 
 // The text table's bytes: the UTF-16 little-endian byte-order mark, then each pair as "id" "text" on a line of
