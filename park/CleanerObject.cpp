@@ -387,6 +387,8 @@ void CleanerObject::GiveFeedback()
 
 void CleanerObject::Dismiss()
 {
+    if (IsSacked())
+        return;
     StaffObject::Dismiss();
     if (IsRestingState())
         LeaveRoom();

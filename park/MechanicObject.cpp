@@ -116,6 +116,8 @@ void RepairStaffObject::CancelPickUp()
 
 void RepairStaffObject::Dismiss()
 {
+    if (IsSacked())
+        return;
     StaffObject::Dismiss();
     if (IsRestingState())
         LeaveRoom();

@@ -386,6 +386,9 @@ uint32_t StaffObject::FindStaffRoom()
 
 void StaffObject::Dismiss()
 {
+    // Once: a worker still on its way out is neither paid off nor reported again.
+    if (m_bGotTheSack)
+        return;
     m_bGotTheSack = true;
     const float cost = static_cast<float>(kDismissHours * m_pStaffType->iWage);
     World* world = g_pWorld;

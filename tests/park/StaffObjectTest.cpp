@@ -236,6 +236,38 @@ TEST(StaffFeedback, ADismissedWorkerReportsTheSackOnceNotEveryFrame)
     }
 }
 
+// A worker whose leave-taking lasts a while (its script walks it off before it is removed) can be dismissed again
+// meanwhile, from its panel or the staff list: the second dismissal neither charges the ten hours again nor tells
+// the player again, and the staff room the worker rested in loses it once.
+TEST(StaffMoney, AWorkerDismissedAgainBeforeItHasLeftIsChargedAndReportedOnce)
+{
+    StaffPark park;
+    BuildingObject* room = park.Small("RESTSMALL", 12);
+    StaffObject* workers[] = {park.Cleaner(), park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC"),
+                              park.Hire<ZooKeeperObject>(OBJECT_ZOOKEEPER, "ZOOKEEPER")};
+    for (StaffObject* worker : workers)
+    {
+        SCOPED_TRACE(worker->GetName());
+        room->SetNumRestStaff(2);
+        worker->SetDestObject(room->GetID());
+        worker->SetState(STATE_STAFF_RESTING);
+        park.world->GetPlayer()->Cash = 1000.0f;
+        const size_t told = park.Feedback("FEEDBACK_STAFF_SACKED");
+        worker->Dismiss();
+        worker->Update();
+        const float charged = 1000.0f - park.Cash();
+        EXPECT_GT(charged, 0.0f);
+        EXPECT_EQ(room->GetNumRestStaff(), 1u);
+        // Still on its way out, the worker is dismissed again.
+        ASSERT_EQ(worker->GetState(), uint32_t{STATE_STAFF_FALLING_ON_SWORD});
+        worker->Dismiss();
+        worker->Update();
+        EXPECT_FLOAT_EQ(1000.0f - park.Cash(), charged);
+        EXPECT_EQ(park.Feedback("FEEDBACK_STAFF_SACKED"), told + 1);
+        EXPECT_EQ(room->GetNumRestStaff(), 1u);
+    }
+}
+
 // ---------------------------------------------------------------- the cleaner's jobs
 
 struct FlagCase
