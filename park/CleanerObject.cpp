@@ -409,7 +409,7 @@ void CleanerObject::PickUp()
         return;
     if (IsGoingState())
         ReleaseJob();
-    SendSelf(MT_MOVESTOP);
+    TellSelfNow(MT_MOVESTOP);
     TellState(STATE_STAFF_BEING_PICKED);
     StaffObject::PickUp();
 }

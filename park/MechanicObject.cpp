@@ -93,7 +93,7 @@ void RepairStaffObject::PickUp()
         return;
     if (m_dwState == STATE_MECHANIC_GO_REPAIR || (m_dwState == STATE_MECHANIC_CHOOSE_JOB && m_bFoundRepair))
         GiveJobBack();
-    SendSelf(MT_MOVESTOP);
+    TellSelfNow(MT_MOVESTOP);
     TellState(STATE_STAFF_BEING_PICKED);
     StaffObject::PickUp();
 }

@@ -97,9 +97,16 @@ void StaffObject::EnterState(uint32_t state)
     OnStateEntry(state);
 }
 
+void StaffObject::TellSelfNow(uint32_t type, uint32_t data)
+{
+    // Handled at once rather than posted: a paused park holds posted messages back, and a worker picked up and put
+    // down meanwhile would take the pick-up only after the drop, and stay held for good.
+    Message(SelfMessage(type, 0, data));
+}
+
 void StaffObject::TellState(uint32_t state)
 {
-    SendSelf(MT_STATECHANGE, 0, state);
+    TellSelfNow(MT_STATECHANGE, state);
 }
 
 void StaffObject::SendSelfDelayed(uint32_t type, uint32_t state, float delay)

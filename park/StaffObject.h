@@ -128,6 +128,7 @@ protected:
     void MakeName(int32_t gender, const char* titleFormat, int32_t titles);
     // The state change the kinds use when a job goes away: no exit action.
     void EnterState(uint32_t state);
+    void TellSelfNow(uint32_t type, uint32_t data = 0);
     void TellState(uint32_t state);
     void SendSelfDelayed(uint32_t type, uint32_t state, float delay);
     // Takes one resting staff off the staff room the object is bound for.

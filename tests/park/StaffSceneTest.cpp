@@ -463,3 +463,41 @@ TEST_F(StaffScene, AWorkerDroppedFarOffSetsOutFromWhereItWasDropped)
 }
 
 } // namespace
+
+namespace
+{
+
+// The player may pick a worker up and put it down again while the park stands paused: once the park runs again the
+// worker is back at work and in view, not held in the air for good.
+TEST_F(StaffScene, AWorkerPickedUpAndPutDownInAPausedParkWorksOnWhenItRuns)
+{
+    world->RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+    world->RequestStaff(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+    StaffObject* workers[] = {First<CleanerObject>(OBJECT_CLEANER), First<MechanicObject>(OBJECT_MECHANIC),
+                              First<ZooKeeperObject>(OBJECT_ZOOKEEPER)};
+    for (bool drop : {true, false})
+    {
+        for (StaffObject* worker : workers)
+        {
+            ASSERT_NE(worker, nullptr);
+            SCOPED_TRACE(std::string(worker->GetName()) + (drop ? " dropped" : " put back"));
+            ASSERT_TRUE(RunUntil([&] { return worker->CanBePicked(); }, 30 * 60));
+            world->SetPaused(true);
+            RunUntil([] { return false; }, 5);
+            const platform::Vec3 at = worker->GetWorldPosition();
+            worker->PickUp();
+            EXPECT_FALSE(worker->IsVisible());
+            RunUntil([] { return false; }, 5);
+            if (drop)
+                worker->DropAt(at);
+            else
+                worker->CancelPickUp();
+            world->SetPaused(false);
+            RunUntil([] { return false; }, 30 * 5);
+            EXPECT_NE(worker->GetState(), uint32_t{STATE_STAFF_BEING_PICKED});
+            EXPECT_TRUE(worker->IsVisible());
+        }
+    }
+}
+
+} // namespace
