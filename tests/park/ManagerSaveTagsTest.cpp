@@ -19,10 +19,10 @@ namespace
 
 // Writes through to a binary stream and keeps each item's name in order, so the stored tags can be read back
 // beside the names the binary form drops.
-class NamingStream : public SerialStream
+class NamingStream : public savebytes::WriteOnlyStream
 {
 public:
-    explicit NamingStream(BinarySerialStream& out) : SerialStream(true), m_out(out) {}
+    explicit NamingStream(BinarySerialStream& out) : m_out(out) {}
     void BeginSave() override { m_out.BeginSave(); }
     void WriteUShort(const char* n, uint16_t v) override { Named(n), m_out.WriteUShort(n, v); }
     void WriteUInt(const char* n, uint32_t v) override { Named(n), m_out.WriteUInt(n, v); }
@@ -43,20 +43,6 @@ public:
     void WriteBool(const char* n, bool v) override { Named(n), m_out.WriteBool(n, v); }
     void WriteString(const char* n, const char* t) override { Named(n), m_out.WriteString(n, t); }
     void WriteHeader(const char* t) override { Named(t), m_out.WriteHeader(t); }
-    void BeginLoad() override {}
-    bool ReadHeader(char*, uint32_t) override { return false; }
-    bool ReadUShort(uint16_t*) override { return false; }
-    bool ReadUInt(uint32_t*) override { return false; }
-    bool ReadUIntArray(uint32_t*, int32_t) override { return false; }
-    bool ReadByteArray(uint8_t*, int32_t) override { return false; }
-    bool ReadByte(uint8_t*) override { return false; }
-    bool ReadWideString(char16_t*, uint32_t) override { return false; }
-    bool ReadIntArray(int32_t*, int32_t) override { return false; }
-    bool ReadShort(int16_t*) override { return false; }
-    bool ReadInt(int32_t*) override { return false; }
-    bool ReadString(char*, uint32_t) override { return false; }
-    bool ReadFloat(float*) override { return false; }
-    bool ReadBool(bool*) override { return false; }
 
     std::vector<std::string> names;
 

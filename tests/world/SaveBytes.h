@@ -17,6 +17,27 @@
 namespace savebytes
 {
 
+// A stream that only writes: every read fails. Test streams that keep or pass on what a save writes derive from it.
+class WriteOnlyStream : public SerialStream
+{
+public:
+    WriteOnlyStream() : SerialStream(true) {}
+    void BeginLoad() override {}
+    bool ReadHeader(char*, uint32_t) override { return false; }
+    bool ReadUShort(uint16_t*) override { return false; }
+    bool ReadUInt(uint32_t*) override { return false; }
+    bool ReadUIntArray(uint32_t*, int32_t) override { return false; }
+    bool ReadByteArray(uint8_t*, int32_t) override { return false; }
+    bool ReadByte(uint8_t*) override { return false; }
+    bool ReadWideString(char16_t*, uint32_t) override { return false; }
+    bool ReadIntArray(int32_t*, int32_t) override { return false; }
+    bool ReadShort(int16_t*) override { return false; }
+    bool ReadInt(int32_t*) override { return false; }
+    bool ReadString(char*, uint32_t) override { return false; }
+    bool ReadFloat(float*) override { return false; }
+    bool ReadBool(bool*) override { return false; }
+};
+
 using Bytes = std::vector<uint8_t>;
 
 // Item encodings written out from the stream's format, independent of the code under test.
