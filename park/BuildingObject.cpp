@@ -413,6 +413,9 @@ void BuildingObject::UpdateDemolishing()
     m_pRide->Update();
     if (m_pScheduler)
         m_pScheduler->UpdateShow();
+    // The animals of a building being pulled down come to no show: an audience still waiting for one would wait in
+    // it for ever.
+    SendOffWaitingAudience();
 
     for (uint32_t id : TableIds())
     {
@@ -905,7 +908,12 @@ void BuildingObject::CloseForNoAnimals()
         SendToAllHumans(MT_BUILDING_CLOSING);
         HideServers();
     }
-    // An audience waiting for a show that no animal is left to give is sent off; a show under way plays to its end.
+    // An audience waiting for a show that no animal is left to give is sent off.
+    SendOffWaitingAudience();
+}
+
+void BuildingObject::SendOffWaitingAudience()
+{
     if (m_pScheduler && !m_pScheduler->IsShowRunning() && (m_pRide->IsRunning() || m_pRide->GetRiderCount() > 0))
     {
         m_pRide->EndRide();

@@ -322,6 +322,9 @@ private:
     void ReopenIfPossible();
     // The last animal is gone: closed until the next arrives, and an audience still waiting for its show sent off.
     void CloseForNoAnimals();
+    // An audience in a show building waiting for a show that has not begun is sent off; a show under way plays to
+    // its end.
+    void SendOffWaitingAudience();
     // Guests at which a ride starts at the level: trunc(capacity x level), held within 0 to the capacity (a ride
     // never holds more than its capacity, and it starts when full).
     uint32_t RideStartThreshold(float level) const;

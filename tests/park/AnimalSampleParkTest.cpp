@@ -438,3 +438,37 @@ TEST_F(AnimalSamplePark, ADolphinCalledToAShowThatIsOverStartsNoShowForEmptyStan
         sentOff += guest->sentOff ? 1 : 0;
     EXPECT_EQ(tuple(shows, emptyShows, sentOff, playing->IsShowTime()), tuple(1, 0, 4, false));
 }
+
+// The arena is sold while an audience sits in it: too few for the show to start, waiting for the show to begin, or
+// watching it. Nobody is left sitting in a building that is going: the audience is sent off and the arena goes
+// with its dolphin.
+TEST_F(AnimalSamplePark, AnArenaSoldWithAnAudienceInItSendsItOffAndGoes)
+{
+    const struct
+    {
+        int guests;
+        bool midShow;
+    } cases[] = {{2, false}, {4, false}, {4, true}};
+    for (const auto& [guests, midShow] : cases)
+    {
+        SCOPED_TRACE(std::to_string(guests) + (midShow ? " guests, sold during the show" : " guests, sold before it"));
+        World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+        BuildingObject* arena = AfterFirstSecond(world, "ARENA");
+        ASSERT_NE(arena, nullptr);
+        const uint32_t arenaId = arena->GetID(), dolphin = arena->GetAnimal(0);
+        const std::vector<Spectator*> audience = Audience(*arena, guests);
+        ASSERT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning()),
+                  tuple(static_cast<uint32_t>(guests), guests == 4));
+        ShowScheduler& show = *arena->GetScheduler();
+        for (int i = 0; i < 30 * 90 && midShow && !show.IsShowRunning(); ++i)
+            world.Update(1.0f / 30.0f);
+        ASSERT_EQ(show.IsShowRunning(), midShow);
+        arena->Sell();
+        RunFor(world, 120.0f);
+        int sentOff = 0;
+        for (Spectator* guest : audience)
+            sentOff += guest->sentOff ? 1 : 0;
+        EXPECT_EQ(tuple(sentOff, g_pObjectManager->GetObject(arenaId), g_pObjectManager->GetObject(dolphin)),
+                  tuple(guests, nullptr, nullptr));
+    }
+}
