@@ -694,6 +694,7 @@ void TrainingMode::Enter()
         g_pSoundEventManager->SetCrowdMuted(true);
     if (g_pSoundManager)
     {
+        m_bStreamWasPaused = g_pSoundManager->IsStreamPaused();
         g_pSoundManager->PauseStream();
         m_WaterSample = g_pSoundManager->PlaySampleVolume("water", 0.7f, SoundManager::kFlagLoop, 2.0f);
         if (!m_Sounds[9].empty())
@@ -750,7 +751,9 @@ void TrainingMode::StopSamples()
         g_pSoundEventManager->SetCrowdMuted(false);
     if (!g_pSoundManager)
         return;
-    g_pSoundManager->ResumeStream();
+    if (!m_bStreamWasPaused)
+        g_pSoundManager->ResumeStream();
+    m_bStreamWasPaused = false;
     g_pSoundManager->FadeOutSample(m_WaterSample, 0.2f);
     g_pSoundManager->FadeOutSample(m_MusicSample, 0.2f);
     g_pSoundManager->StopSample(m_EndSample);

@@ -319,4 +319,6 @@ private:
     std::unique_ptr<ShowModel> m_pActor;
     std::vector<std::string> m_Sounds; // countdown, 5 good, bad, lose, win, training music, performance music
     int m_WaterSample = -1, m_MusicSample = -1, m_PerformSample = -1, m_EndSample = -1;
+    // The park's music was paused (by the player) when the training began: its end leaves it paused.
+    bool m_bStreamWasPaused = false;
 };

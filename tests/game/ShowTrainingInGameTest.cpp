@@ -445,3 +445,43 @@ TEST_F(ShowTrainingInGameTest, ThePreviewEndsOnEscape)
 }
 
 } // namespace
+
+// The park's music, paused by the player or playing, waits while a show is trained or previewed; after it, the music
+// is as the player left it: music the player paused is not set playing by the training's end.
+TEST_F(ShowTrainingInGameTest, TheParkMusicIsLeftAsThePlayerSetIt)
+{
+    Game& game = harness.GetGame();
+    SoundManager& sound = game.GetSoundManager();
+    ASSERT_FALSE(sound.IsStreamPaused());
+    ASSERT_TRUE(sound.IsStreamPlaying()) << "the park has no music to pause";
+    for (const bool preview : {false, true})
+    {
+        for (const bool pausedBefore : {true, false})
+        {
+            SCOPED_TRACE(std::string(preview ? "preview" : "training") +
+                         (pausedBefore ? ", music paused before" : ", music playing before"));
+            if (pausedBefore)
+                sound.PauseStream();
+            ASSERT_EQ(sound.IsStreamPaused(), pausedBefore);
+            ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), preview));
+            harness.RunFrames(1);
+            TrainingMode* mode = Mode();
+            ASSERT_NE(mode, nullptr);
+            ASSERT_TRUE(mode->IsStarted());
+            EXPECT_TRUE(sound.IsStreamPaused()) << "the park's music plays under the training";
+            Key(XK_Escape);
+            if (!preview)
+            {
+                ASSERT_TRUE(mode->IsQuitPending());
+                mode->AnswerQuit(true);
+            }
+            harness.RunFrames(2);
+            ASSERT_EQ(Gui().GetMode(), MODE_SELECT);
+            EXPECT_EQ(sound.IsStreamPaused(), pausedBefore);
+            sound.ResumeStream();
+            Gui().CloseAllDialogs();
+            harness.RunFrames(2);
+        }
+    }
+    EXPECT_TRUE(running);
+}
