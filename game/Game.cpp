@@ -279,6 +279,7 @@ void Game::Deactivate()
         return;
     if (g_pWorld)
         g_pWorld->SetPaused(true);
+    m_bStreamPausedBefore = m_pSoundManager->IsStreamPaused();
     m_pSoundManager->PauseStream();
     m_pSoundManager->MuteSfx();
     // The keyboard is not read in the background: a key held as the focus went would otherwise stay held there,
@@ -305,7 +306,7 @@ void Game::Activate()
     const bool training = m_pGUIManager->IsLocked();
     if (g_pWorld && !training)
         m_pGUIManager->OpenPauseBox();
-    if (!training)
+    if (!training && !m_bStreamPausedBefore)
         m_pSoundManager->ResumeStream();
     m_pSoundManager->UnmuteSfx();
     m_pInput->ClearMouseButtons();

@@ -256,6 +256,9 @@ private:
     const SaveGameEntry* m_pSelectedSave = nullptr;
     bool m_bCreditsFinished = false;
     bool m_bDeactivated = false;
+    // Whether the music was already paused (by the player's music player) when the program went to the background:
+    // coming back leaves it so.
+    bool m_bStreamPausedBefore = false;
     // The guide has turned the music and effects down.
     bool m_bGuideQuiet = false;
     TickerFeed m_tickerFeed;

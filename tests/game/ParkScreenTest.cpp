@@ -307,6 +307,33 @@ TEST_F(ParkScreenTest, AParkOpenedWhileTheProgramIsInTheBackgroundStartsPaused)
     }
 }
 
+// Looking away and back leaves the park's music as the player had it: playing music plays on, music the player paused
+// stays paused.
+TEST_F(ParkScreenTest, LookingAwayAndBackLeavesTheMusicAsThePlayerHadIt)
+{
+    Game& game = harness.GetGame();
+    harness.EnterPark(0);
+    ASSERT_NE(g_pWorld, nullptr);
+    SoundManager& sound = game.GetSoundManager();
+    ASSERT_TRUE(sound.IsStreamPlaying()) << "the park has no music";
+    for (const bool pausedBefore : {true, false})
+    {
+        SCOPED_TRACE(pausedBefore ? "music paused before" : "music playing before");
+        if (pausedBefore)
+            sound.PauseStream();
+        ASSERT_EQ(sound.IsStreamPaused(), pausedBefore);
+        game.Deactivate();
+        harness.RunFrames(5);
+        EXPECT_TRUE(sound.IsStreamPaused()) << "the music plays in the background";
+        game.Activate();
+        harness.RunFrames(2);
+        EXPECT_EQ(sound.IsStreamPaused(), pausedBefore);
+        sound.ResumeStream();
+        game.GetGUIManager().CloseAllDialogs();
+        harness.RunFrames(2);
+    }
+}
+
 TEST_F(ParkScreenTest, TheProgramShutsDownAndStartsAgainWithItsParkInTheSameProcess)
 {
     harness.EnterPark(0);
