@@ -14,6 +14,7 @@
 #include "tests/game/XPointer.h"
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
+#include "world/FloatingTextList.h"
 #include "world/ObjectManager.h"
 #include "world/PathTileSet.h"
 #include "world/Player.h"
@@ -23,6 +24,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -852,6 +854,12 @@ TEST_F(ToolModesInGameTest, BulldozedRailsAreEachBookedAsTheRefundThePlayerGot)
         EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash - cash, c.cashBack) << c.what;
         EXPECT_FLOAT_EQ(g_pWorld->m_fIncomeToday - income, c.cashBack) << c.what;
         EXPECT_FLOAT_EQ(g_pWorld->m_fDemolishIncomeToday - demolishIncome, c.cashBack) << c.what;
+        // The figure that rises from the cell is the rails' refund, both rails in one.
+        const std::string figure = "$" + std::to_string(static_cast<int>(2 * kFenceCost / 5));
+        const std::u16string railsBack(figure.begin(), figure.end());
+        const auto& texts = g_pWorld->GetFloatingTexts()->GetTexts();
+        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const FloatingText& t) { return t.text == railsBack; }))
+            << c.what;
         Gui().SetMode(4);
         Settle();
     }
