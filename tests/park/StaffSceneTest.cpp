@@ -452,8 +452,12 @@ TEST_F(StaffScene, AWorkerDroppedFarOffSetsOutFromWhereItWasDropped)
         ASSERT_GE(farthest, 5);
         worker->PickUp();
         ASSERT_EQ(worker->GetState(), uint32_t{STATE_STAFF_BEING_PICKED});
-        // Held for a few seconds, long enough for the job it gave back to be offered again.
+        const platform::Vec3 held = worker->GetWorldPosition();
+        // Held for a few seconds, long enough for the job it gave back to be offered again; it walks on meanwhile
+        // no more than it is seen to.
         RunUntil([] { return false; }, 30 * 6);
+        EXPECT_EQ(worker->GetWorldPosition().x, held.x);
+        EXPECT_EQ(worker->GetWorldPosition().y, held.y);
         worker->DropAt(WorldMap::GetCellCentre(drop));
         ASSERT_TRUE(RunUntil([&] { return worker->GetPathFollower() != nullptr; }, 30));
         EXPECT_EQ(worker->GetDestObjectID(), building->GetID());
