@@ -154,6 +154,22 @@ TEST_F(GameInputTest, ReleasedKeysReadUpUntilTheyArePressedAgainAndLeaveTheButto
     Frame({{SDL_BUTTON_LEFT, false}});
 }
 
+// A click quicker than a frame leaves its release waiting; forgetting the keys on focus loss keeps that release, so
+// the button comes up on the next frame, while a key's waiting release is dropped with the key.
+TEST_F(GameInputTest, ForgettingTheKeysKeepsAQuickClicksWaitingRelease)
+{
+    PushKey(SDL_SCANCODE_SPACE, true);
+    Frame({{SDL_BUTTON_LEFT, true}, {SDL_BUTTON_LEFT, false}});
+    PushKey(SDL_SCANCODE_SPACE, false);
+    ASSERT_EQ(m_input->GetLeftButton(), 1);
+    m_input->ReleaseKeys();
+    Frame();
+    EXPECT_EQ(m_input->GetLeftButton(), 0);
+    EXPECT_EQ(Key(platform::kKeySpace), 0);
+    Frame();
+    EXPECT_EQ(m_input->GetLeftButton(), 0);
+}
+
 TEST_F(GameInputTest, ButtonsReadWentDownHeldAndUp)
 {
     const uint8_t L = SDL_BUTTON_LEFT, R = SDL_BUTTON_RIGHT;
