@@ -28,6 +28,7 @@
 #include "world/StaticObject.h"
 #include "world/World.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -283,6 +284,34 @@ TEST_F(AnimalSamplePark, AnimalsWhoseSaleValuesAddUpToNoNumberAreNotPaidForWithT
     EXPECT_NEAR(world.GetPlayer()->Cash - cash, 0.75f * 3000.0f, 0.05f);
 }
 
+namespace
+{
+
+// The sample park's arena with `guests` seated in its audience (the show starts at four), run on until its show is
+// under way when `midShow` asks for it.
+void SeatAudience(World& world, int guests, bool midShow, BuildingObject** arenaOut, std::vector<Spectator*>* audience)
+{
+    BuildingObject* arena = AfterFirstSecond(world, "ARENA");
+    ASSERT_NE(arena, nullptr);
+    *arenaOut = arena;
+    *audience = Audience(*arena, guests);
+    ASSERT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning()),
+              tuple(static_cast<uint32_t>(guests), guests == 4));
+    ShowScheduler& show = *arena->GetScheduler();
+    for (int i = 0; i < 30 * 90 && midShow && !show.IsShowRunning(); ++i)
+        world.Update(1.0f / 30.0f);
+    ASSERT_EQ(show.IsShowRunning(), midShow);
+}
+
+// How many of the audience were sent off.
+int SentOff(const std::vector<Spectator*>& audience)
+{
+    return static_cast<int>(
+        std::count_if(audience.begin(), audience.end(), [](const Spectator* g) { return g->sentOff; }));
+}
+
+} // namespace
+
 // The arena's only dolphin is sold while an audience sits waiting for its show: too few for the show to start (it
 // starts at four, half the arena's capacity), waiting for it to begin, or watching it. A show under way plays to its
 // end; one not begun never will: the audience is sent off at once. Either way the arena, with nothing left to show,
@@ -299,16 +328,10 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
         SCOPED_TRACE(std::to_string(guests) + (midShow ? " guests, sold during the show" : " guests, sold before it"));
         World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
         const auto frames = [&](float seconds) { RunFor(world, seconds); };
-        BuildingObject* arena = AfterFirstSecond(world, "ARENA");
-        ASSERT_NE(arena, nullptr);
+        BuildingObject* arena = nullptr;
+        std::vector<Spectator*> audience;
+        ASSERT_NO_FATAL_FAILURE(SeatAudience(world, guests, midShow, &arena, &audience));
         ASSERT_EQ(tuple(arena->GetAnimalCount(), arena->IsOpen()), tuple(1, true));
-        const std::vector<Spectator*> audience = Audience(*arena, guests);
-        ASSERT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning()),
-                  tuple(static_cast<uint32_t>(guests), guests == 4));
-        ShowScheduler& show = *arena->GetScheduler();
-        for (int i = 0; i < 30 * 90 && midShow && !show.IsShowRunning(); ++i)
-            world.Update(1.0f / 30.0f);
-        ASSERT_EQ(show.IsShowRunning(), midShow);
 
         // One more waits in the queue.
         Spectator* queued = NewSpectator();
@@ -320,10 +343,7 @@ TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsF
         dolphin->Sell();
         EXPECT_TRUE(arena->GetQueue()->GetGuests().empty()) << "a closed arena keeps no queue";
         frames(60.0f);
-        int sentOff = 0;
-        for (Spectator* guest : audience)
-            sentOff += guest->sentOff ? 1 : 0;
-        EXPECT_EQ(tuple(sentOff, arena->GetRide()->IsRunning(), arena->GetCrowd()->GetFigureCount(),
+        EXPECT_EQ(tuple(SentOff(audience), arena->GetRide()->IsRunning(), arena->GetCrowd()->GetFigureCount(),
                         arena->GetAnimalCount(), arena->IsOpen()),
                   tuple(guests, false, 0, 0, false));
 
@@ -453,22 +473,13 @@ TEST_F(AnimalSamplePark, AnArenaSoldWithAnAudienceInItSendsItOffAndGoes)
     {
         SCOPED_TRACE(std::to_string(guests) + (midShow ? " guests, sold during the show" : " guests, sold before it"));
         World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-        BuildingObject* arena = AfterFirstSecond(world, "ARENA");
-        ASSERT_NE(arena, nullptr);
+        BuildingObject* arena = nullptr;
+        std::vector<Spectator*> audience;
+        ASSERT_NO_FATAL_FAILURE(SeatAudience(world, guests, midShow, &arena, &audience));
         const uint32_t arenaId = arena->GetID(), dolphin = arena->GetAnimal(0);
-        const std::vector<Spectator*> audience = Audience(*arena, guests);
-        ASSERT_EQ(tuple(arena->GetRide()->GetRiderCount(), arena->GetRide()->IsRunning()),
-                  tuple(static_cast<uint32_t>(guests), guests == 4));
-        ShowScheduler& show = *arena->GetScheduler();
-        for (int i = 0; i < 30 * 90 && midShow && !show.IsShowRunning(); ++i)
-            world.Update(1.0f / 30.0f);
-        ASSERT_EQ(show.IsShowRunning(), midShow);
         arena->Sell();
         RunFor(world, 120.0f);
-        int sentOff = 0;
-        for (Spectator* guest : audience)
-            sentOff += guest->sentOff ? 1 : 0;
-        EXPECT_EQ(tuple(sentOff, g_pObjectManager->GetObject(arenaId), g_pObjectManager->GetObject(dolphin)),
+        EXPECT_EQ(tuple(SentOff(audience), g_pObjectManager->GetObject(arenaId), g_pObjectManager->GetObject(dolphin)),
                   tuple(guests, nullptr, nullptr));
     }
 }
