@@ -135,6 +135,23 @@ protected:
         harness.RunFrames(3);
         return corner;
     }
+    // The middle cell of a row of three path cells laid across it, open on its two long sides.
+    static void LayPathRowAround(const GridPos& cell)
+    {
+        for (int32_t dx = -1; dx <= 1; ++dx)
+            ASSERT_TRUE(g_pPathTileSet->PlacePathTile({cell.x + dx, cell.y})) << dx;
+    }
+    // The scenery item placed on the cell by one click of its tool; a rail goes round the cell's open edges.
+    void ClickScenery(const char* item, const GridPos& cell)
+    {
+        Gui().SetSelection(5, SceneryIndex(item));
+        Gui().SetMode(2);
+        Settle();
+        MoveToCell(cell);
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+    }
     GridPos CursorCell() const
     {
         GridPos cell{-1, -1};
@@ -744,9 +761,7 @@ TEST_F(ToolModesInGameTest, ARailIsPlacedOnceOnEachOpenEdgeOfAPathCell)
     const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos cell{found->x + 2, found->y + 2};
-    // The middle of a row of three path cells: open on its two long sides.
-    for (int32_t dx = -1; dx <= 1; ++dx)
-        ASSERT_TRUE(g_pPathTileSet->PlacePathTile({cell.x + dx, cell.y}));
+    ASSERT_NO_FATAL_FAILURE(LayPathRowAround(cell));
     uint8_t open[4] = {};
     g_pPathTileSet->GetPathEdges(cell, open);
     const int32_t openEdges = open[0] + open[1] + open[2] + open[3];
@@ -828,16 +843,9 @@ TEST_F(ToolModesInGameTest, BulldozedRailsAreEachBookedAsTheRefundThePlayerGot)
         // The middle of a row of three path cells, railed on its two open sides by one click of the fence tool.
         const GridPos cell{found->x + 3, row};
         row += 3;
-        for (int32_t dx = -1; dx <= 1; ++dx)
-            ASSERT_TRUE(g_pPathTileSet->PlacePathTile({cell.x + dx, cell.y})) << c.what;
+        ASSERT_NO_FATAL_FAILURE(LayPathRowAround(cell)) << c.what;
         g_pWorld->GetPlayer()->Cash = 1000.0f;
-        Gui().SetSelection(5, SceneryIndex("FENCE"));
-        Gui().SetMode(2);
-        Settle();
-        MoveToCell(cell);
-        Press(true);
-        Press(false);
-        harness.RunFrames(3);
+        ClickScenery("FENCE", cell);
         ASSERT_EQ(CountNamedAt(cell, "FENCE"), 2) << c.what;
         Gui().SetMode(8);
         Settle();
@@ -892,20 +900,13 @@ TEST_F(ToolModesInGameTest, ADraggedBulldozerLeavesThePathUnderABenchInUse)
         // A row of three path cells; the middle one railed on its two open sides, with a bench when asked.
         const GridPos cell{found->x + 3, row};
         row += 2;
-        for (int32_t dx = -1; dx <= 1; ++dx)
-            ASSERT_TRUE(g_pPathTileSet->PlacePathTile({cell.x + dx, cell.y})) << c.what;
+        ASSERT_NO_FATAL_FAILURE(LayPathRowAround(cell)) << c.what;
         g_pWorld->GetPlayer()->Cash = 10000.0f;
         for (const char* item : {"BENCH", "FENCE"})
         {
             if (std::string(item) == "BENCH" && !c.bench)
                 continue;
-            Gui().SetSelection(5, SceneryIndex(item));
-            Gui().SetMode(2);
-            Settle();
-            MoveToCell(cell);
-            Press(true);
-            Press(false);
-            harness.RunFrames(3);
+            ClickScenery(item, cell);
             ASSERT_GE(CountNamedAt(cell, item), 1) << c.what << ": " << item;
         }
         if (c.benchInUse)
