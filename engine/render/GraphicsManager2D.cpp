@@ -441,11 +441,16 @@ namespace
 {
 
 // The world point on the view ray under a screen point: the camera-space point at the distance where the screen
-// is 70 degrees wide, carried into the world by the inverse view with the eye as its translation.
-Vec3 PickPoint(int16_t x, int16_t y, uint32_t width, uint32_t height, const Matrix& inverseView, const Vec3& eye)
+// is 70 degrees wide, carried into the world by the inverse view with the eye as its translation. The projection
+// spreads its own aspect over the whole screen, so on a screen of another shape a pixel row stands for a different
+// height than a pixel column for a width: the rows are scaled to the projection's.
+Vec3 PickPoint(int16_t x, int16_t y, uint32_t width, uint32_t height, float aspect, const Matrix& inverseView,
+               const Vec3& eye)
 {
     const int32_t halfW = static_cast<int32_t>(width / 2), halfH = static_cast<int32_t>(height / 2);
-    const Vec3 p = {static_cast<float>(x - halfW), static_cast<float>(halfH - y),
+    const double rowScale =
+        halfH > 0 && aspect > 0.0f ? static_cast<double>(halfW) / (static_cast<double>(halfH) * aspect) : 1.0;
+    const Vec3 p = {static_cast<float>(x - halfW), static_cast<float>((halfH - y) * rowScale),
                     static_cast<float>(halfW / std::tan(kPickHalfAngle))};
     Matrix m = inverseView;
     m.m[3][0] = eye.x;
@@ -460,7 +465,7 @@ Vec3 PickPoint(int16_t x, int16_t y, uint32_t width, uint32_t height, const Matr
 
 bool GraphicsManager::PickGroundPoint(int16_t x, int16_t y, float h, Vec3* out) const
 {
-    const Vec3 q = PickPoint(x, y, m_settings.m_uWidth, m_settings.m_uHeight, m_inverseView, m_eye);
+    const Vec3 q = PickPoint(x, y, m_settings.m_uWidth, m_settings.m_uHeight, m_fAspect, m_inverseView, m_eye);
     if (!(m_eye.y > h))
         return false;
     const Vec3 d = q - m_eye;
@@ -473,7 +478,7 @@ bool GraphicsManager::PickGroundPoint(int16_t x, int16_t y, float h, Vec3* out) 
 
 void GraphicsManager::GetPickRay(int16_t x, int16_t y, Vec3* origin, Vec3* direction) const
 {
-    const Vec3 q = PickPoint(x, y, m_settings.m_uWidth, m_settings.m_uHeight, m_inverseView, m_eye);
+    const Vec3 q = PickPoint(x, y, m_settings.m_uWidth, m_settings.m_uHeight, m_fAspect, m_inverseView, m_eye);
     *origin = m_eye;
     *direction = NormalizeRay(q - m_eye);
 }

@@ -955,6 +955,61 @@ TEST_F(CameraTest, TheParkMovesTheCameraForItsScriptAndStopsItFollowingWhatItRem
     }
 }
 
+TEST_F(CameraTest, AClickFindsTheGroundAndTheRayUnderItOnScreensOfEveryShape)
+{
+    // The picture is drawn through the park's 4 : 3 projection stretched over the whole screen, whatever its shape;
+    // the ground under a pixel is where the line through that pixel, taken back through the projection and the view,
+    // meets the ground.
+    struct Case
+    {
+        uint32_t width, height;
+    };
+    const Case screens[] = {{800, 600}, {1024, 768}, {1280, 720}, {1280, 1024}, {1920, 1080}, {640, 480}};
+    for (const Case& c : screens)
+    {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        gm.Shutdown();
+        RendererSettings settings;
+        settings.m_uWidth = c.width;
+        settings.m_uHeight = c.height;
+        gm.Create(settings, nullptr);
+        // Zoomed right out (looking 1 radian down), so that every pixel looks at the ground.
+        TrackingAt({548.0f, 0.0f, 556.0f});
+        Tracking().SetTargetDistance(240.0f);
+        Tracking().SetDistance(240.0f);
+        manager->SetCamera(GameCamera::kTracking, true);
+        manager->SetLookAt(548.0f, 0.0f, 556.0f, true);
+        manager->Step(true);
+        gm.ApplyProjection();
+        const platform::Viewport screen = {0, 0, c.width, c.height, 0.0f, 1.0f};
+        const int32_t w = static_cast<int32_t>(c.width), h = static_cast<int32_t>(c.height);
+        // The middle, the four edges and two corners (the top row looks far across the park).
+        const std::pair<int32_t, int32_t> pixels[] = {{w / 2, h / 2}, {w / 2, 2}, {w / 2, h - 2}, {2, h / 2},
+                                                      {w - 2, h / 2}, {2, h - 2}, {w - 2, h / 4}};
+        for (const auto& [x, y] : pixels)
+        {
+            SCOPED_TRACE(testing::Message() << "pixel " << x << ", " << y);
+            Vec3 nearPoint, farPoint;
+            const Vec3 pixel = {static_cast<float>(x), static_cast<float>(y), 0.0f};
+            ASSERT_TRUE(platform::Vec3Unproject(pixel, screen, gm.GetProjectionMatrix(), gm.GetViewMatrix(),
+                                                platform::MatrixIdentity(), &nearPoint));
+            ASSERT_TRUE(platform::Vec3Unproject({pixel.x, pixel.y, 1.0f}, screen, gm.GetProjectionMatrix(),
+                                                gm.GetViewMatrix(), platform::MatrixIdentity(), &farPoint));
+            const Vec3 along = platform::Vec3Normalize(farPoint - nearPoint);
+            ASSERT_LT(along.y, 0.0f);
+            const Vec3 eye = gm.GetEyePosition();
+            const Vec3 ground = eye + along * (eye.y / -along.y);
+
+            Vec3 picked;
+            ASSERT_TRUE(gm.PickGroundPoint(static_cast<int16_t>(x), static_cast<int16_t>(y), 0.0f, &picked));
+            EXPECT_TRUE(Near(picked, {ground.x, 0.0f, ground.z}, 0.05f));
+            Vec3 origin, direction;
+            gm.GetPickRay(static_cast<int16_t>(x), static_cast<int16_t>(y), &origin, &direction);
+            EXPECT_TRUE(Near(direction, along, 1e-4f));
+        }
+    }
+}
+
 TEST_F(CameraTest, TheCursorPickerFindsTheGroundAndTheObjectsUnderAScreenPointThroughTheCamera)
 {
     // Two sample fun houses (7.6 wide, 6 high) side by side in a scene, seen by the tracking camera from 60 away.
