@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 CameraManager* g_pCameraManager = nullptr;
 
@@ -24,6 +25,34 @@ constexpr float kHorizontalHalfAngle = 35.0f;
 bool IsCameraType(int32_t type)
 {
     return type >= 0 && type < CameraManager::kCameraCount;
+}
+
+// Below this the eye is taken to be on the look-at point, and the view to run along the up direction.
+constexpr float kMinViewLength = 1.0e-4f;
+constexpr float kMinSideways = 1.0e-2f;
+
+// The view from the eye towards the look-at point, upright. Looking straight (or all but straight) down or up, the
+// up direction gives no sideways axis, or one that only rounding decides: the screen's up of the last view is kept
+// instead. With the look-at point on the eye the last view's direction is kept.
+platform::Matrix UprightView(const platform::Vec3& eye, const platform::Vec3& at, const platform::Matrix& last)
+{
+    using platform::Vec3;
+    const Vec3 lastForward = {last.m[0][2], last.m[1][2], last.m[2][2]};
+    const Vec3 lastUp = {last.m[0][1], last.m[1][1], last.m[2][1]};
+    const float length = platform::Vec3Length(at - eye);
+    const bool apart = length > kMinViewLength;
+    const Vec3 forward = apart ? (at - eye) * (1.0f / length) : platform::Vec3Normalize(lastForward);
+    const Vec3 target = apart ? at : eye + forward;
+    const Vec3 candidates[] = {{0.0f, 1.0f, 0.0f}, lastUp, lastForward, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 0.0f}};
+    for (size_t i = 0; i < std::size(candidates); ++i)
+    {
+        const Vec3& up = candidates[i];
+        const float sideways = platform::Vec3Length(platform::Vec3Cross(up, forward));
+        // The last view's axes are only a fallback when they stand well clear of the new direction.
+        if (sideways > (i == 0 ? kMinSideways : 0.1f))
+            return platform::MatrixLookAtLH(eye, target, up);
+    }
+    return last;
 }
 
 } // namespace
@@ -106,7 +135,7 @@ void CameraManager::Step(bool sceneOpen)
         return;
     SmoothingStep();
     const platform::Vec3 eye = m_pCurrent->GetEye();
-    m_ViewMatrix = platform::MatrixLookAtLH(eye, m_pCurrent->GetCurrentLookAt(), {0.0f, 1.0f, 0.0f});
+    m_ViewMatrix = UprightView(eye, m_pCurrent->GetCurrentLookAt(), m_ViewMatrix);
     GraphicsManager& gm = g_GraphicsManager;
     gm.SetViewMatrix(m_ViewMatrix, true);
     gm.SetEyePosition(eye);

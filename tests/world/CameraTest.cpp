@@ -16,6 +16,7 @@
 #include "world/CursorPicker.h"
 
 #include <cmath>
+#include <optional>
 #include <set>
 
 using namespace worldtest;
@@ -732,6 +733,100 @@ TEST_F(CameraTest, TheMouseCameraFliesByEngineKeysAndLooksWithTheMouseWhileItHas
         input.engineKeys = {key};
         mouse.Update();
         EXPECT_EQ(mouse.GetDestEyePos().y, kept);
+    }
+}
+
+TEST_F(CameraTest, AViewStraightDownOrUpOrFromTheLookAtPointItselfStillShowsThePark)
+{
+    // Each view follows one from (540, 30, 500) looking down towards +z at (540, 0, 560); it keeps that view's
+    // direction on the screen: the place looked at in the middle, +z towards the top of the screen.
+    struct Case
+    {
+        const char* name;
+        Vec3 eye, at;
+        Vec3 middle;                // the point seen in the middle of the screen
+        Vec3 topwards;              // a point seen straight above the middle
+        std::optional<Vec3> ground; // where the view from the middle meets the ground, which is in view
+    };
+    const Case cases[] = {
+        {"straight down",
+         {540.0f, 60.0f, 560.0f},
+         {540.0f, 0.0f, 560.0f},
+         {540.0f, 0.0f, 560.0f},
+         {540.0f, 0.0f, 570.0f},
+         Vec3{540.0f, 0.0f, 560.0f}},
+        {"straight up",
+         {540.0f, 2.0f, 560.0f},
+         {540.0f, 50.0f, 560.0f},
+         {540.0f, 50.0f, 560.0f},
+         {540.0f, 50.0f, 570.0f},
+         std::nullopt},
+        {"on the look-at point",
+         {540.0f, 30.0f, 530.0f},
+         {540.0f, 30.0f, 530.0f},
+         {540.0f, 22.5f, 545.0f},
+         {540.0f, 30.0f, 545.0f},
+         Vec3{540.0f, 0.0f, 590.0f}},
+    };
+    gm.SetFog(0.0f, 100.0f, 0); // a draw distance of 800
+    manager->SetCamera(GameCamera::kFixed, true);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        manager->SetDestEyePos(540.0f, 30.0f, 500.0f);
+        manager->SetLookAt(540.0f, 0.0f, 560.0f, true);
+        manager->Step(true);
+        manager->SetDestEyePos(c.eye.x, c.eye.y, c.eye.z);
+        manager->SetLookAt(c.at.x, c.at.y, c.at.z, true);
+        manager->Step(true);
+        gm.ApplyProjection();
+        ASSERT_TRUE(Near(gm.GetEyePosition(), c.eye));
+
+        Vec3 middle, topwards;
+        gm.ProjectToScreen(c.middle, &middle);
+        gm.ProjectToScreen(c.topwards, &topwards);
+        EXPECT_NEAR(middle.x, 400.0f, 0.5f);
+        EXPECT_NEAR(middle.y, 300.0f, 0.5f);
+        EXPECT_TRUE(middle.z > 0.0f && middle.z < 1.0f) << middle.z;
+        EXPECT_NEAR(topwards.x, 400.0f, 0.5f);
+        EXPECT_LT(topwards.y, 250.0f);
+
+        Vec3 ground;
+        EXPECT_EQ(gm.PickGroundPoint(400, 300, 0.0f, &ground), c.ground.has_value());
+        if (c.ground)
+        {
+            const Vec3& g = *c.ground;
+            EXPECT_TRUE(Near(ground, g, 0.1f));
+            EXPECT_TRUE(gm.IsRectVisible(g.x - 2.0f, g.x + 2.0f, g.z - 2.0f, g.z + 2.0f));
+        }
+    }
+}
+
+TEST_F(CameraTest, RidingOnAGuestThatStandsStillInABuildingKeepsTheGuestInViewTheWayItFaced)
+{
+    // Following stops in the building: the eye rises 30 above the guest and looks down on it, ending straight down.
+    const float yaw = 0.4f;
+    Probe* guest = ProbeAt({540.3f, 1.0f, 550.7f});
+    guest->SetOrientation(0.0f, yaw, 0.0f);
+    ASSERT_TRUE(manager->ToggleFirstPersonCam(guest->GetID()));
+    for (int frame = 0; frame < 100; ++frame)
+        manager->Step(true);
+    manager->PauseFollowing(guest->GetID());
+    for (int frame = 0; frame < 400; ++frame)
+    {
+        manager->Step(true);
+        gm.ApplyProjection();
+        if (frame % 50 != 49)
+            continue;
+        SCOPED_TRACE(frame);
+        // The guest in the middle of the screen and its place in view; the screen's right stays square to the way
+        // the guest faced (-sin yaw, 0, -cos yaw), so its facing points to the top of the screen.
+        Vec3 ground;
+        ASSERT_TRUE(gm.PickGroundPoint(400, 300, 0.0f, &ground));
+        EXPECT_TRUE(Near(ground, {540.3f, 0.0f, 550.7f}, 0.1f));
+        EXPECT_TRUE(gm.IsRectVisible(539.0f, 541.0f, 549.0f, 551.0f));
+        const platform::Matrix& view = gm.GetViewMatrix();
+        EXPECT_TRUE(Near({view.m[0][0], view.m[1][0], view.m[2][0]}, {-std::cos(yaw), 0.0f, std::sin(yaw)}, 2e-3f));
     }
 }
 
