@@ -359,9 +359,10 @@ bool WorldMap::CanPlaceSceneryAt(int32_t x, int32_t y, uint32_t cellMask, int32_
 
 bool WorldMap::GetCursorGridPos(GridPos* out) const
 {
-    platform::Vec3 world;
-    GetCursorWorldPos(&world);
-    const GridPos pos = WorldToGrid(world);
+    // The cell the point lies in, counted down from the map's first cell: ground before the first row or column
+    // is on no cell, as ground past the last is (a truncated map position would put it on the edge cells).
+    const platform::Vec3 scene = GetCursorPicker().GetScenePosition();
+    const GridPos pos = SceneToGrid(scene.x, scene.z);
     if (out)
         *out = pos;
     return IsValidGridPos(pos);

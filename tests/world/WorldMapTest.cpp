@@ -154,6 +154,35 @@ TEST(GridPicking, TheCursorsCellComesFromThePickersGroundPoint)
     GetCursorPicker().SetScenePosition(kept);
 }
 
+TEST(GridPicking, GroundJustOffEveryEdgeOfTheMapIsOnNoCell)
+{
+    // 4 scene units to a cell from 512: a 128-cell map runs from 512 to 1024 on both axes. A point a little
+    // before the first cell is no more on the map than one a little past the last.
+    WorldMap map(128, 128, WorldMap::kDefaultCellSize, "");
+    const platform::Vec3 kept = GetCursorPicker().GetScenePosition();
+    const struct
+    {
+        float x, z;
+        bool on;
+        GridPos cell; // when on the map
+    } rows[] = {
+        {513.0f, 600.0f, true, {0, 22}},    {512.0f, 600.0f, true, {0, 22}},    {511.0f, 600.0f, false, {}},
+        {508.5f, 600.0f, false, {}},        {1023.9f, 600.0f, true, {127, 22}}, {1024.1f, 600.0f, false, {}},
+        {600.0f, 513.0f, true, {22, 0}},    {600.0f, 511.0f, false, {}},        {600.0f, 509.0f, false, {}},
+        {600.0f, 1023.0f, true, {22, 127}}, {600.0f, 1025.0f, false, {}},       {510.0f, 510.0f, false, {}},
+    };
+    for (const auto& r : rows)
+    {
+        SCOPED_TRACE(testing::Message() << r.x << ", " << r.z);
+        GetCursorPicker().SetScenePosition({r.x, 0.0f, r.z});
+        GridPos pos;
+        EXPECT_EQ(map.GetCursorGridPos(&pos), r.on);
+        if (r.on)
+            EXPECT_EQ(pos, r.cell);
+    }
+    GetCursorPicker().SetScenePosition(kept);
+}
+
 TEST(GridFile, ValuesRunColumnByColumnIntoTheFlags)
 {
     testsupport::TempDir dir;
