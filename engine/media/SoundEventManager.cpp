@@ -165,11 +165,13 @@ void SoundEventManager::UpdateCrowd()
         if (target > maxVolume)
             target = maxVolume;
     }
-    if (std::fabs(target - m_fCrowdLevel) < FLT_EPSILON)
+    const float sfx = g_pSoundManager->GetSfxVolume();
+    if (std::fabs(target - m_fCrowdLevel) < FLT_EPSILON && sfx == m_fCrowdSfx)
         return;
     if (HoldsOwnSample(*g_pSoundManager, m_iCrowdSlot, m_uCrowdSerial))
         g_pSoundManager->FadeSampleTo(m_iCrowdSlot, target, fadeTime);
     m_fCrowdLevel = target;
+    m_fCrowdSfx = sfx;
 }
 
 void SoundEventManager::PlayAtPosition(const char* name, const platform::Vec3& scenePosition, float volume,
@@ -231,6 +233,7 @@ void SoundEventManager::StartCrowdLoop()
     m_iCrowdSlot = g_pSoundManager->PlaySample(kCrowdLoop, SoundManager::kFlagLoop, 0.0f);
     m_uCrowdSerial = g_pSoundManager->GetSlotSerial(m_iCrowdSlot);
     m_fCrowdLevel = 0.0f;
+    m_fCrowdSfx = g_pSoundManager->GetSfxVolume();
     // Silent until the first crowd step, as the slot's own level too: an effects volume change rescales a slot by
     // that level, and would otherwise bring the loop in at full strength with no guests in view.
     g_pSoundManager->FadeSampleTo(m_iCrowdSlot, 0.0f, 0.0f);

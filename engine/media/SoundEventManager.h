@@ -99,6 +99,9 @@ private:
     int32_t m_iCrowdSlot = -1;
     uint32_t m_uCrowdSerial = 0;
     float m_fCrowdLevel = 0.0f;
+    // The effects volume the crowd level was last faded under: a fade keeps the target it started with, so a
+    // change made while it ran is taken up by the next crowd step.
+    float m_fCrowdSfx = 0.0f;
     bool m_bCrowdMuted = false;
 };
 

@@ -333,6 +333,30 @@ TEST_F(SoundEventsTest, ASilentCrowdStaysSilentWhenTheEffectsVolumeChanges)
     }
 }
 
+TEST_F(SoundEventsTest, AnEffectsVolumeChangedWhileTheCrowdFadesReachesTheCrowdOnceTheFadeIsOver)
+{
+    // The effects slider moves while the crowd is still fading to a new level, then the guests in view stay as
+    // they are: the crowd ends at its level under the new effects volume, not the one it started fading under.
+    for (const float sfx : {0.0f, 0.2f, 0.5f, 0.9f})
+    {
+        m_sound.SetSfxVolume(1.0f);
+        m_events.StartCrowdLoop();
+        const int slot = m_events.GetCrowdSlot();
+        ASSERT_NE(slot, -1);
+        m_park.guests = 25; // 25 / 50 x 0.75
+        Frames(1);
+        Frames(1, 0.05f); // a quarter of the way through the 0.2 s fade
+        m_sound.SetSfxVolume(sfx);
+        Frames(3, 0.25f); // the old fade ends, and the crowd fades again to its level under the new volume
+        const int expected = Byte(0.375 * sfx);
+        EXPECT_EQ(m_sound.GetSampleVolume(slot), expected) << sfx;
+        EXPECT_EQ(MixedLeft(), std::lround(kCrowd * expected / 255.0)) << sfx;
+        m_events.StopCrowdLoop();
+        m_park.guests = 0;
+        Frames(2);
+    }
+}
+
 TEST_F(SoundEventsTest, TheCrowdTakesTheScriptsRuleAndWaitsForAPark)
 {
     ScriptedSound script;
