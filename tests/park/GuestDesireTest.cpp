@@ -6,6 +6,7 @@
 #include "scripts/ObjectScriptVocabulary.h"
 #include "scripts/ObjectStates.h"
 #include "tests/park/GuestTestSupport.h"
+#include "world/CreationRequests.h"
 
 #include <gtest/gtest.h>
 
@@ -235,6 +236,39 @@ TEST(GuestDesires, AGuestLeavesAfterADayOrWhenUnhappy)
         EXPECT_TRUE(guest->Got(MT_THUMBS_DOWN).empty());
         park.Frames(2, 0.1f);
         EXPECT_EQ(guest->Got(MT_THUMBS_DOWN).size(), c.early ? 1u : 0u);
+    }
+}
+
+// However long a stay has been, more hours than a count holds included, the guest has been in the park for more than
+// a day and goes home.
+TEST(GuestDesires, AStayLongerThanAnyCountOfHoursStillEndsTheVisit)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t hoursBeforeArrival;
+        double secondsSinceArrival;
+    };
+    // An hour of a 240 s day is 10 game seconds: 3e10 seconds are 3e9 hours.
+    const Case cases[] = {{"a day and an hour", 0, 250.0},
+                          {"three thousand million hours", 0, 3.0e10},
+                          {"every hour a request can give", INT32_MAX, 5.0}};
+    for (const Case& c : cases)
+    {
+        GuestPark park;
+        park.Shop("FOOD", 2, 10);
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        GuestCreationRequest request;
+        request.iHoursInPark = c.hoursBeforeArrival;
+        guest->SetUpFromRequest(OBJECT_GUEST, &request);
+        park.world->SetGameTime(park.world->GetGameTime() + c.secondsSinceArrival);
+        EXPECT_GT(guest->GetHoursInPark(), D::kLongestStay) << c.what;
+        ScriptOperand leave;
+        leave.id = SV_ShouldLeavePark;
+        EXPECT_NE(ScriptValueToInt(guest->GetScriptVariable(leave)), 0u) << c.what;
+        SetDesires(*guest, {{D::DESIRE_MEALS, 0.9f}});
+        guest->SearchDesire();
+        EXPECT_EQ(guest->GetState(), uint32_t{STATE_GUEST_LEAVING_WORLD}) << c.what;
     }
 }
 
