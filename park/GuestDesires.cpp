@@ -240,7 +240,8 @@ void GuestObject::SearchDesire()
         if (scored)
         {
             c.intensity = 1.0f - std::fabs(c.building->GetAttraction() - m_DesirePrefs[desire]);
-            c.repeat = 1.0f / static_cast<float>(CountVisits(c.building->GetID()) + 1);
+            // Counted as a real: one more than the most visits a count holds is still a number of visits.
+            c.repeat = 1.0f / (static_cast<float>(CountVisits(c.building->GetID())) + 1.0f);
         }
         c.total = c.repeat + c.intensity + c.distance;
         if (c.total > best)

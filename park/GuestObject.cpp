@@ -499,10 +499,13 @@ bool GuestObject::Load(SerialStream& stream)
         return false;
     }
     std::vector<Visit> visitList(static_cast<size_t>(visits));
+    bool visitsCounted = true;
     for (Visit& visit : visitList)
     {
         stream.ReadUInt(&visit.m_VisitedID);
         stream.ReadInt(&visit.m_iVisitedCount);
+        // A building is visited a number of times, never fewer than none.
+        visitsCounted = visitsCounted && visit.m_iVisitedCount >= 0;
     }
     bool gotMap = false, buyingMap = false, visitedAnimals = false, needCash = false;
     int32_t souvenirs = 0, activityScore = 0, activityDesire = 0, pointUsing = 0, viewPoints = 0, viewPoints2 = 0;
@@ -522,8 +525,8 @@ bool GuestObject::Load(SerialStream& stream)
     const bool finite = AllFinite(tolerance) && AllFinite(person) && AllFinite(desires) && AllFinite(opinion) &&
                         AllFinite(prefs) && std::isfinite(cash) && std::isfinite(happiness) && std::isfinite(arrived) &&
                         std::isfinite(variety);
-    if (!stream.Good() || !finite || activityDesire < 0 || activityDesire >= DESIRE_COUNT || pointUsing < -1 ||
-        pointUsing >= BuildingObject::kMaxViewPoints || wanderDir < 0 || wanderDir > 7)
+    if (!stream.Good() || !finite || !visitsCounted || activityDesire < 0 || activityDesire >= DESIRE_COUNT ||
+        pointUsing < -1 || pointUsing >= BuildingObject::kMaxViewPoints || wanderDir < 0 || wanderDir > 7)
     {
         GetLogger()->Report(0, "GuestObject::Load - the saved record of %s is damaged", m_Name);
         return false;

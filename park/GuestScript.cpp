@@ -287,7 +287,9 @@ void GuestObject::AddVisit()
     {
         if (visit.m_VisitedID == building->GetID())
         {
-            ++visit.m_iVisitedCount;
+            // The count stops at the most it holds.
+            if (visit.m_iVisitedCount < INT32_MAX)
+                ++visit.m_iVisitedCount;
             return;
         }
     }

@@ -129,6 +129,52 @@ TEST(GuestSave, ARecordThatDoesNotHoldTogetherIsRefused)
     EXPECT_FALSE(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }));
 }
 
+// A saved visit count is taken as it stands, from none to the most a count holds, and a building is scored by it
+// (1 / (visits + 1)), also once it is visited again; a count below none is refused.
+TEST(GuestSave, ASavedVisitCountScoresItsBuildingOrIsRefused)
+{
+    struct Case
+    {
+        int32_t visits;
+        bool taken;
+        // Visits counted once it is visited again.
+        double again;
+    };
+    const Case cases[] = {{0, true, 1.0},   {1, true, 2.0},         {7, true, 8.0}, {INT32_MAX, true, 2147483647.0},
+                          {-1, false, 0.0}, {INT32_MIN, false, 0.0}};
+    for (const Case& c : cases)
+    {
+        GuestPark park(48);
+        BuildingObject* food = park.Shop("FOOD", 2, 10);
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        guest->SetDestObject(food->GetID());
+        guest->AddVisit();
+        const savebytes::Bytes good = Record(*guest);
+        // The one visit: its building id (an unsigned word, tag 11), then its count (a signed word, tag 5).
+        const uint32_t id = food->GetID();
+        const size_t at =
+            Find(good, {11, uint8_t(id), uint8_t(id >> 8), uint8_t(id >> 16), uint8_t(id >> 24), 5, 1, 0, 0, 0});
+        ASSERT_LT(at, good.size());
+        savebytes::Bytes record = good;
+        for (int i = 0; i < 4; ++i)
+            record[at + 6 + i] = uint8_t(static_cast<uint32_t>(c.visits) >> (8 * i));
+        auto* copy = static_cast<GuestObject*>(park.objects->CreateObject("MAN", OBJECT_GUEST));
+        ASSERT_EQ(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }), c.taken) << c.visits;
+        if (!c.taken)
+            continue;
+        for (double visits : {static_cast<double>(c.visits), c.again})
+        {
+            for (int32_t d = 0; d < D::DESIRE_COUNT; ++d)
+                copy->SetDesire(d, d == D::DESIRE_MEALS ? 0.9f : 0.0f);
+            copy->SearchDesire();
+            ASSERT_EQ(copy->GetCandidateCount(), 1u) << c.visits;
+            EXPECT_FLOAT_EQ(copy->GetCandidates()[0].repeat, static_cast<float>(1.0 / (visits + 1.0))) << c.visits;
+            EXPECT_EQ(copy->GetDestObjectID(), id) << c.visits;
+            copy->AddVisit();
+        }
+    }
+}
+
 TEST(GuestSave, ANameLongerThanANameMayBeIsCutAndTheRestReadInStep)
 {
     GuestPark park(48);
