@@ -11,6 +11,7 @@
 #include "scripts/ObjectScriptVocabulary.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/ScriptTextHandles.h"
+#include "scripts/ScriptValue.h"
 #include "scripts/WorldParams.h"
 #include "world/CreationRequests.h"
 #include "world/MessageHandler.h"
@@ -558,7 +559,12 @@ ScriptValue GuestObject::GetScriptVariable(const ScriptOperand& operand)
     case SV_ActionPerson:
         return ScriptValue::UInt(m_ActivityPerson);
     case SV_IceDropScore:
-        return ScriptValue::UInt(static_cast<uint32_t>(static_cast<int32_t>(m_pGuestType->fLitter * 10.0f)));
+    {
+        // Turned into a word as the scripts turn their reals, so that no litter chance is beyond a score; the product
+        // is taken before it could run past the reals.
+        const double score = std::clamp(static_cast<double>(m_pGuestType->fLitter) * 10.0, -2147483648.0, 4294967295.0);
+        return ScriptValue::UInt(FloatToWord(static_cast<float>(score)));
+    }
     case SV_MsgChar:
     {
         // The message carries a handle of a kept text (a pointer would not fit the 32-bit word).

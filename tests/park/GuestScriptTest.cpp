@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <set>
 #include <string>
 #include <tuple>
@@ -416,6 +417,34 @@ TEST(GuestScript, TheGuestsVariablesAnswerFromItsStateAndTheBuildingItDealsWith)
     EXPECT_EQ(std::string(reader->GetWalkAnimation()), "WAVE");
     park.Send(food->GetID(), reader->GetID(), MT_SPOT_OPINION, 0xABCDEF);
     EXPECT_EQ(std::string(reader->GetWalkAnimation()), "");
+}
+
+// IceDropScore is the guest type's LITTER x 10 cut to a whole number; a LITTER too large for any score reads as
+// the greatest score a script word holds, one too far below nothing as the least.
+TEST(GuestScript, TheIceDropScoreIsTenTimesTheLitterChanceCutToAWholeNumber)
+{
+    struct Case
+    {
+        float litter;
+        uint32_t score;
+    };
+    const Case cases[] = {{0.0f, 0u},
+                          {0.5f, 5u},
+                          {0.99f, 9u},
+                          {2.5f, 25u},
+                          {1.0e8f, 1000000000u},
+                          {1.0e10f, 0xFFFFFFFFu},
+                          {std::numeric_limits<float>::max(), 0xFFFFFFFFu},
+                          // Below nothing: the score's word as a signed whole number.
+                          {-0.35f, static_cast<uint32_t>(-3)},
+                          {-std::numeric_limits<float>::max(), 0x80000000u}};
+    for (const Case& c : cases)
+    {
+        GuestPark park(48);
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        park.params->GetGuestInfo(park.params->FindGuest("MAN")).fLitter = c.litter;
+        EXPECT_EQ(ScriptValueToInt(Read(*guest, SV_IceDropScore)), c.score) << c.litter;
+    }
 }
 
 TEST(GuestScript, AFunctionTheGuestDoesNotHaveIsReportedAndChangesNothing)
