@@ -2,6 +2,7 @@
 #include "gui/DialogListener.h"
 
 #include "engine/core/Logger.h"
+#include "engine/core/WholeNumbers.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -20,13 +21,7 @@ int32_t DialogValue::AsInt() const
 {
     if (m_kind == kInt)
         return m_iValue;
-    if (std::isnan(m_fValue))
-        return 0;
-    if (m_fValue >= 2147483647.0f)
-        return INT32_MAX;
-    if (m_fValue <= -2147483648.0f)
-        return INT32_MIN;
-    return static_cast<int32_t>(m_fValue);
+    return TruncateToInt(m_fValue);
 }
 
 void DialogListener::SetVariable(const char* keyword, const DialogValue& value)

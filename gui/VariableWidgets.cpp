@@ -3,6 +3,7 @@
 
 #include "engine/core/TextFormat.h"
 #include "engine/core/TextTable.h"
+#include "engine/core/WholeNumbers.h"
 #include "engine/render/TextWriter.h"
 #include "gui/GUIManager.h"
 #include "gui/MainItem.h"
@@ -47,13 +48,6 @@ double Figure(PanelData* data, PanelFigure figure, bool* known = nullptr)
     return got ? value : 0.0;
 }
 
-// The whole part of a value kept in the int range.
-int32_t Whole(double value)
-{
-    if (!(value == value))
-        return 0;
-    return static_cast<int32_t>(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
-}
 } // namespace
 
 // ---- VariableImage
@@ -122,7 +116,7 @@ std::vector<VariableImage::Step> VariableImage::PlanDraw()
     int32_t n = 0;
     auto percent = [&](PanelFigure figure, bool capAt94)
     {
-        int32_t value = Whole(Figure(data, figure) * 100.0);
+        int32_t value = TruncateToInt(Figure(data, figure) * 100.0);
         if (capAt94 && value > 94)
             value = 100;
         return value;
@@ -133,15 +127,16 @@ std::vector<VariableImage::Step> VariableImage::PlanDraw()
         return object ? m_value.ReadNumber(object, "GUEST_HAPPY_VALUE") : 0.0f;
     };
     if (m_name == "STAR_RATING_UI2")
-        AddRating(steps, "UIS_BAR_STARS", Whole(Figure(data, PF_PARK_RATING)));
+        AddRating(steps, "UIS_BAR_STARS", TruncateToInt(Figure(data, PF_PARK_RATING)));
     else if (m_name == "ANIMAL_BOOST_STARS")
     {
         DialogListener* object = Object();
         if (object)
-            AddRating(steps, "UIS_BAR_STARS", Whole(m_value.ReadNumber(object, "BUILDING_ANIMAL_LOAD") * 100.0));
+            AddRating(steps, "UIS_BAR_STARS",
+                      TruncateToInt(m_value.ReadNumber(object, "BUILDING_ANIMAL_LOAD") * 100.0));
     }
     else if (m_name == "STAR_RATING_SMALL")
-        AddRating(steps, "UIS_intensity_blocks", Whole(Figure(data, PF_PARK_RATING)));
+        AddRating(steps, "UIS_intensity_blocks", TruncateToInt(Figure(data, PF_PARK_RATING)));
     else if (m_name == "BEAUTY_STARS")
         AddRating(steps, "UIS_intensity_blocks", percent(PF_BEAUTY, true));
     else if (m_name == "WELFARE_STARS")
@@ -167,14 +162,14 @@ std::vector<VariableImage::Step> VariableImage::PlanDraw()
         const int32_t index = g_pGUIManager ? g_pGUIManager->GetSelection(5) : -1;
         SceneryRecord record;
         if (data && index != -1 && data->GetSceneryRecord(index, &record) && record.rating > 0.0f)
-            AddRating(steps, "UIS_intensity_blocks", Whole(record.rating * 100.0));
+            AddRating(steps, "UIS_intensity_blocks", TruncateToInt(record.rating * 100.0));
     }
     else if (m_name == "BUILD_INTEN_STARS")
     {
         const int32_t index = g_pGUIManager ? g_pGUIManager->GetSelection(0) : -1;
         BuildRecord record;
         if (data && data->GetBuildingRecord(index, &record))
-            AddRating(steps, "UIS_intensity_blocks", Whole(record.intensity * 100.0));
+            AddRating(steps, "UIS_intensity_blocks", TruncateToInt(record.intensity * 100.0));
     }
     else if (Indexed(m_name, "PROGRESS_BACK_", &n))
     {
@@ -415,7 +410,7 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
     for (const CountName& count : kCounts)
         if (m_name == count.name)
         {
-            const int32_t value = Whole(Figure(data, count.figure));
+            const int32_t value = TruncateToInt(Figure(data, count.figure));
             text = count.format ? FormatTableText(count.format, {value}) : FormatChecked(u"%d", {value});
             return true;
         }
@@ -426,14 +421,14 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
     else if (m_name == "Time")
     {
         const double time = Figure(data, PF_DAY_TIME);
-        const int32_t hour = Whole(time);
-        const int32_t minutes = Whole((time - std::trunc(time)) * 60.0);
+        const int32_t hour = TruncateToInt(time);
+        const int32_t minutes = TruncateToInt((time - std::trunc(time)) * 60.0);
         text = FormatChecked(u"%d:%02d", {hour, minutes / 15 * 15});
     }
     else if (m_name == "GameDay")
-        text = FormatChecked(u"%d", {Whole(Figure(data, PF_GAME_DAY)) + 1});
+        text = FormatChecked(u"%d", {TruncateToInt(Figure(data, PF_GAME_DAY)) + 1});
     else if (m_name == "GameDayTitle")
-        text = FormatTableText("DAY_TITLE", {Whole(Figure(data, PF_GAME_DAY)) + 1});
+        text = FormatTableText("DAY_TITLE", {TruncateToInt(Figure(data, PF_GAME_DAY)) + 1});
     else if (m_name == "WORLD_PROFIT_$")
     {
         const double profit = Figure(data, PF_INCOME_TODAY) - Figure(data, PF_COSTS_TODAY);
@@ -448,7 +443,8 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
                                   : m_name == "ARRIVALS_TOTAL" ? PF_ARRIVE_TOTAL_0
                                   : m_name == "DEPART_TODAY"   ? PF_DEPART_TODAY_0
                                                                : PF_DEPART_TOTAL_0;
-        const int32_t a = Whole(Figure(data, first)), b = Whole(Figure(data, static_cast<PanelFigure>(first + 1)));
+        const int32_t a = TruncateToInt(Figure(data, first)),
+                      b = TruncateToInt(Figure(data, static_cast<PanelFigure>(first + 1)));
         text = FormatTableText("FP_GUEST_FORMAT", {a + b, a, b});
     }
     else if (m_name == "UN_DEPART_TOTAL" || m_name == "UN_DEPART_TODAY")
@@ -456,12 +452,14 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
         const bool total = m_name == "UN_DEPART_TOTAL";
         const PanelFigure unhappy = total ? PF_UNHAPPY_TOTAL_0 : PF_UNHAPPY_TODAY_0;
         const PanelFigure departed = total ? PF_DEPART_TOTAL_0 : PF_DEPART_TODAY_0;
-        const int32_t a = Whole(Figure(data, unhappy)), b = Whole(Figure(data, static_cast<PanelFigure>(unhappy + 1)));
+        const int32_t a = TruncateToInt(Figure(data, unhappy)),
+                      b = TruncateToInt(Figure(data, static_cast<PanelFigure>(unhappy + 1)));
         const double all = Figure(data, departed) + Figure(data, static_cast<PanelFigure>(departed + 1));
-        text = FormatTableText("FP_UNHAPPY_FORMAT", {a + b, a, b, varimage::UnhappyShare(a + b, Whole(all))});
+        text = FormatTableText("FP_UNHAPPY_FORMAT", {a + b, a, b, varimage::UnhappyShare(a + b, TruncateToInt(all))});
     }
     else if (m_name == "UNHAPPY_LEAVERS")
-        text = FormatChecked(u"%d", {Whole(Figure(data, PF_UNHAPPY_TOTAL_0) + Figure(data, PF_UNHAPPY_TOTAL_1))});
+        text =
+            FormatChecked(u"%d", {TruncateToInt(Figure(data, PF_UNHAPPY_TOTAL_0) + Figure(data, PF_UNHAPPY_TOTAL_1))});
     else if (Indexed(m_name, "MessageText_", &n))
     {
         // A slot outside the dialog values, or a value outside the text table, shows nothing.
@@ -473,12 +471,12 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
     else if (m_name == "ANIMAL_HAPPINESS")
         text = FormatChecked(u"%.2f", {Figure(data, PF_ANIMAL_HAPPY)});
     else if (m_name == "ANIMAL_ATTRACT_TOTAL")
-        text = FormatChecked(u"$%d", {Whole(Figure(data, PF_ANIMAL_INCOME_TOTAL))});
+        text = FormatChecked(u"$%d", {TruncateToInt(Figure(data, PF_ANIMAL_INCOME_TOTAL))});
     else if (m_name == "LOWEST_GUEST_AV")
         text = FormatChecked(u"%.1f", {Figure(data, PF_LOWEST_GUEST_AVERAGE) * 5.0});
     else if (m_name == "OBJECTIVES_DONE")
     {
-        const int32_t count = Whole(Figure(data, PF_OBJECTIVE_COUNT));
+        const int32_t count = TruncateToInt(Figure(data, PF_OBJECTIVE_COUNT));
         int32_t done = 0;
         for (int32_t i = 0; data && i < count; ++i)
             done += data->GetObjectiveState(i) == 1 ? 1 : 0;
@@ -499,16 +497,16 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
         text = FormatTableText(format, {g_pGUIManager ? g_pGUIManager->GetSelection(6) : 0});
     }
     else if (m_name == "GUEST_BREAKDOWN")
-        text = FormatTableText("IS_GUEST_COUNT",
-                               {Whole(Figure(data, PF_NUM_GUESTS)), Whole(Figure(data, PF_GUESTS_GENDER_0)),
-                                Whole(Figure(data, PF_GUESTS_GENDER_1))});
+        text = FormatTableText("IS_GUEST_COUNT", {TruncateToInt(Figure(data, PF_NUM_GUESTS)),
+                                                  TruncateToInt(Figure(data, PF_GUESTS_GENDER_0)),
+                                                  TruncateToInt(Figure(data, PF_GUESTS_GENDER_1))});
     else if (m_name == "ANIMAL_ATTRACT_INCOME")
-        text = FormatChecked(u"$%d", {Whole(Figure(data, PF_ANIMAL_INCOME_TODAY))});
+        text = FormatChecked(u"$%d", {TruncateToInt(Figure(data, PF_ANIMAL_INCOME_TODAY))});
     else if (m_name == "BUILDING_TREE_COMPELETED")
     {
-        const int32_t unbuilt = Whole(Figure(data, PF_UNBUILT_AFTER_STARTUP));
+        const int32_t unbuilt = TruncateToInt(Figure(data, PF_UNBUILT_AFTER_STARTUP));
         text = FormatTableText("PM_BUILD_TREE_FORMAT",
-                               {unbuilt - Whole(Figure(data, PF_BUILDINGS_LEFT_TO_BUILD)), unbuilt});
+                               {unbuilt - TruncateToInt(Figure(data, PF_BUILDINGS_LEFT_TO_BUILD)), unbuilt});
     }
     else if (m_name == "MAIN_VERSION")
         text = FormatTableText("MAINMENU_VERSION", {Figure(data, PF_VERSION)});
@@ -538,7 +536,8 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
             if (Figure(data, PF_SANDBOX) != 0.0)
             {
                 char key[48];
-                std::snprintf(key, sizeof key, "MAINSS_SANDBOX%d_TITLE", Whole(Figure(data, PF_SCENARIO_NUMBER)) + 1);
+                std::snprintf(key, sizeof key, "MAINSS_SANDBOX%d_TITLE",
+                              TruncateToInt(Figure(data, PF_SCENARIO_NUMBER)) + 1);
                 id = key;
             }
             else if (data)
@@ -547,7 +546,7 @@ bool Variable::Compose(platform::WString& text, uint32_t* colour, int32_t* inden
         else
         {
             label = "OBJ_SCENARIO_PROGRESS", extra = 35;
-            if (data && n < Whole(Figure(data, PF_OBJECTIVE_COUNT)))
+            if (data && n < TruncateToInt(Figure(data, PF_OBJECTIVE_COUNT)))
                 id = data->GetTextId(PT_OBJECTIVE, n);
         }
         if (!id.empty())

@@ -1,5 +1,6 @@
 // GuestObject: desires that grow with game time, the choice of the desire to serve and of the building that serves
 // it, the seat for a rest, leaving, and a desire no building can serve.
+#include "engine/core/WholeNumbers.h"
 #include "park/BuildingObject.h"
 #include "park/FeedbackManager.h"
 #include "park/GuestObject.h"
@@ -92,17 +93,9 @@ int32_t GuestObject::GetHoursInPark() const
     if (hour <= 0)
         return m_iHourOffset;
     const float now = g_pWorld->GetGameTime();
-    const float hours = (now - m_fTimeArrived) / static_cast<float>(hour);
     // A stay beyond what a count of hours holds (an arrival time from a damaged record, or a clock run on for ages)
     // counts as the longest there is, not as a number the conversion makes up.
-    int32_t whole = 0;
-    if (hours >= 2147483648.0f)
-        whole = INT32_MAX;
-    else if (hours < -2147483648.0f)
-        whole = INT32_MIN;
-    else if (!std::isnan(hours))
-        whole = static_cast<int32_t>(hours);
-    return whole + m_iHourOffset;
+    return TruncateToInt((now - m_fTimeArrived) / static_cast<float>(hour)) + m_iHourOffset;
 }
 
 uint32_t GuestObject::FindCandidates(int32_t category, bool informationOnly)

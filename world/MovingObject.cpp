@@ -4,6 +4,7 @@
 
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "engine/core/WholeNumbers.h"
 #include "platform/Random.h"
 #include "scripts/ObjectStates.h"
 #include "world/BuildingPoints.h"
@@ -35,14 +36,6 @@ static_assert(MovingObject::kMaxTimeRemaining == World::kMaxGameDeltaTime + Movi
 constexpr int32_t kMaxSavedQueuePoints = 1 << 20;
 // The most steps a saved path may hold when there is no map to measure it against.
 constexpr int32_t kMaxSavedSteps = 1 << 20;
-
-// Truncation toward zero that stays defined for any float.
-int32_t Truncate(float value)
-{
-    if (std::isnan(value))
-        return 0;
-    return static_cast<int32_t>(std::clamp(value, -2147483648.0f, 2147483520.0f));
-}
 
 float Length(Vec2 v)
 {
@@ -413,8 +406,8 @@ void MovingObject::SearchAgain()
     const int32_t kind = m_pFollower->GetKind();
     m_pFollower->GetPath().m_bValid = false;
     ReleaseFollower();
-    SendSelf(kind == PATH_PAVEMENT ? MT_PAVEMENT2POINT : MT_MOVE2POINT, static_cast<uint32_t>(Truncate(m_DestXYZ.x)),
-             static_cast<uint32_t>(Truncate(m_DestXYZ.y)));
+    SendSelf(kind == PATH_PAVEMENT ? MT_PAVEMENT2POINT : MT_MOVE2POINT,
+             static_cast<uint32_t>(TruncateToInt(m_DestXYZ.x)), static_cast<uint32_t>(TruncateToInt(m_DestXYZ.y)));
 }
 
 bool MovingObject::Steer(float dt)
@@ -740,8 +733,8 @@ void MovingObject::MoveAlongQueue(const MessageRecord& record)
     m_bWalkOnQueue = true;
     for (int32_t i = 0; i < m_iNumWalkPts; ++i)
     {
-        m_QueueXPos.push_back(Truncate(building->GetQueuePointX(i, m_bQueueTraversal)));
-        m_QueueYPos.push_back(Truncate(building->GetQueuePointY(i, m_bQueueTraversal)));
+        m_QueueXPos.push_back(TruncateToInt(building->GetQueuePointX(i, m_bQueueTraversal)));
+        m_QueueYPos.push_back(TruncateToInt(building->GetQueuePointY(i, m_bQueueTraversal)));
     }
     EndOrder(false);
 }
@@ -849,7 +842,7 @@ bool MovingObject::Message(const MessageRecord& record)
 
 ScriptValue MovingObject::GetScriptVariable(const ScriptOperand& operand)
 {
-    const auto integer = [](float value) { return ScriptValue::UInt(static_cast<uint32_t>(Truncate(value))); };
+    const auto integer = [](float value) { return ScriptValue::UInt(static_cast<uint32_t>(TruncateToInt(value))); };
     switch (operand.id)
     {
     case VAR_DEST_DIR:
@@ -895,7 +888,7 @@ void MovingObject::SetScriptVariable(const ScriptOperand& operand, const ScriptV
     switch (value.type)
     {
     case SCRIPT_VALUE_FLOAT:
-        m_DestObjectID = static_cast<uint32_t>(Truncate(value.AsFloatBits()));
+        m_DestObjectID = static_cast<uint32_t>(TruncateToInt(value.AsFloatBits()));
         break;
     case SCRIPT_VALUE_BOOL:
         m_DestObjectID = value.data & 0xFF;

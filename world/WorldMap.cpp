@@ -5,6 +5,7 @@
 #include "engine/core/FileSystem.h"
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
+#include "engine/core/WholeNumbers.h"
 #include "engine/render/TextureManager.h"
 #include "world/BaseMap.h"
 #include "world/CursorPicker.h"
@@ -18,18 +19,6 @@ WorldMap* g_pWorldMap = nullptr;
 
 namespace
 {
-
-// Truncation toward zero that stays defined for values outside the integer range and for NaN.
-int32_t TruncateToInt(float value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0f)
-        return INT32_MAX;
-    if (value <= -2147483648.0f)
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 
 const std::vector<BaseObject*> kNoObjects;
 

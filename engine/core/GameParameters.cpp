@@ -3,6 +3,7 @@
 
 #include "engine/core/FatalError.h"
 #include "engine/core/Logger.h"
+#include "engine/core/WholeNumbers.h"
 #include "platform/Paths.h"
 #include "platform/Strings.h"
 
@@ -79,17 +80,6 @@ bool ReadWholeFile(const char* fileName, std::string* out)
     return true;
 }
 
-// Truncation toward zero, held to the 32-bit range (an enormous number would otherwise be undefined to convert).
-int32_t TruncateToInt(float value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483648.0f)
-        return INT32_MAX;
-    if (value <= -2147483648.0f)
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 } // namespace
 
 ParameterScript::ParameterScript(const char* fileName)

@@ -83,6 +83,33 @@ TEST(GuestPanel, AnswersItsKeywordsWithTheGuestsValues)
     }
 }
 
+// Cash and happiness past what a whole number holds (a script may set either to anything) are shown as the largest
+// (or smallest) whole number, never as one the conversion makes up.
+TEST(GuestPanel, CashAndHappinessBeyondAnyWholeNumberAreShownAtItsEnds)
+{
+    const struct
+    {
+        float value;
+        const char16_t* cash;
+        const char16_t* happy;
+    } cases[] = {
+        {1.0e10f, u"$2147483647", u"2147483647%"},
+        {-1.0e10f, u"$-2147483648", u"-2147483648%"},
+        {1.0e30f, u"$2147483647", u"2147483647%"},
+    };
+    for (const auto& c : cases)
+    {
+        GuestPark park(48);
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        guest->SetCash(c.value);
+        EXPECT_EQ(Answer(*guest, "GUEST_CASH"), c.cash) << c.value;
+        for (int o = 0; o < D::OPINION_COUNT; ++o)
+            guest->SetOpinion(o, c.value);
+        guest->UpdateHappiness();
+        EXPECT_EQ(Answer(*guest, "GUEST_HAPPY_PERCENT"), c.happy) << c.value;
+    }
+}
+
 TEST(GuestPanel, HoursAndInventoryUseTheTableTextsAsCheckedFormats)
 {
     struct Case

@@ -299,10 +299,17 @@ TEST(WorldFrame, TheRatingAddsHappinessResearchRescuesAndShowsAndRepeatsEveryTen
         float happiness, research, ratio, show, gala;
         int rating;
     } rows[] = {
-        {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 100},      {0.875f, 1.0f, 1.0f, 1.0f, 1.0f, 91},
-        {0.875f, 1.0f, 3.0f, 0.5f, 0.25f, 85},    {0.875f, 1.0f, -1.0f, 0.5f, 0.25f, 75},
-        {0.875f, 1.0f, 0.5f, 0.5f, 0.25f, 80},    {0.9375f, 1.0f, 1.0f, 1.0f, 1.0f, 95},
-        {0.953125f, 1.0f, 1.0f, 1.0f, 1.0f, 100}, {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0},
+        {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 100},
+        {0.875f, 1.0f, 1.0f, 1.0f, 1.0f, 91},
+        {0.875f, 1.0f, 3.0f, 0.5f, 0.25f, 85},
+        {0.875f, 1.0f, -1.0f, 0.5f, 0.25f, 75},
+        {0.875f, 1.0f, 0.5f, 0.5f, 0.25f, 80},
+        {0.9375f, 1.0f, 1.0f, 1.0f, 1.0f, 95},
+        // Happiness a script has set far beyond 1 (or below 0) rates as the most (or the least) there is.
+        {1.0e30f, 0.0f, 0.0f, 0.0f, 0.0f, 100},
+        {-1.0e30f, 1.0f, 1.0f, 1.0f, 1.0f, 0},
+        {0.953125f, 1.0f, 1.0f, 1.0f, 1.0f, 100},
+        {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0},
     };
     for (const auto& row : rows)
     {

@@ -178,7 +178,9 @@ TEST(GridPicking, GroundJustOffEveryEdgeOfTheMapIsOnNoCell)
         GridPos pos;
         EXPECT_EQ(map.GetCursorGridPos(&pos), r.on);
         if (r.on)
+        {
             EXPECT_EQ(pos, r.cell);
+        }
     }
     GetCursorPicker().SetScenePosition(kept);
 }
