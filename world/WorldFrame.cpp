@@ -115,8 +115,29 @@ void World::NewDayAndHour()
     const int32_t h0 = static_cast<int32_t>(m_fLastGameDayTime);
     const int32_t h1 = static_cast<int32_t>(m_GameDayTime);
     MessageHandler* handler = g_pMessageHandler;
+    // Each hour that has begun since the last frame is one step, however many a frame crosses: a frame of the
+    // longest game time may cross several hours of a short day, and the hourly staff are paid by the hour.
+    const auto newHour = [this, handler](int32_t day)
+    {
+        if (handler)
+        {
+            MessageRecord hour;
+            hour.dwSender = kWorldID;
+            hour.dwType = MT_NEW_HOUR;
+            hour.dwData = static_cast<uint32_t>(day);
+            SendToHourlyObjects(*handler, hour);
+        }
+        m_fTargetResearchRating = m_Managers.research ? m_Managers.research->GetBudgetPerDay() / 250.0f : 0.0f;
+        const float d = m_fTargetResearchRating - m_fCurrentResearchRating;
+        float rating =
+            std::fabs(d) >= 0.1f ? m_fCurrentResearchRating + (d > 0.0f ? 0.1f : -0.1f) : m_fTargetResearchRating;
+        m_fCurrentResearchRating = rating < 0.0f ? 0.0f : rating > 1.0f ? 1.0f : rating;
+    };
     if (h0 > h1)
     {
+        // The hours of the day that has ended come before its end.
+        for (int32_t h = h0 + 1; h < 24; ++h)
+            newHour(m_GameDay - 1);
         if (handler)
         {
             MessageRecord day;
@@ -130,22 +151,13 @@ void World::NewDayAndHour()
         for (int g = 0; g < 2; ++g)
             m_TodayGuestArrive[g] = m_TodayGuestDepart[g] = m_TodayGuestUnhappyDepart[g] = 0;
         EndOfDayAccounts();
+        for (int32_t h = 0; h <= h1; ++h)
+            newHour(m_GameDay);
     }
-    if (h0 != h1)
+    else
     {
-        if (handler)
-        {
-            MessageRecord hour;
-            hour.dwSender = kWorldID;
-            hour.dwType = MT_NEW_HOUR;
-            hour.dwData = static_cast<uint32_t>(m_GameDay);
-            SendToHourlyObjects(*handler, hour);
-        }
-        m_fTargetResearchRating = m_Managers.research ? m_Managers.research->GetBudgetPerDay() / 250.0f : 0.0f;
-        const float d = m_fTargetResearchRating - m_fCurrentResearchRating;
-        float rating =
-            std::fabs(d) >= 0.1f ? m_fCurrentResearchRating + (d > 0.0f ? 0.1f : -0.1f) : m_fTargetResearchRating;
-        m_fCurrentResearchRating = rating < 0.0f ? 0.0f : rating > 1.0f ? 1.0f : rating;
+        for (int32_t h = h0 + 1; h <= h1; ++h)
+            newHour(m_GameDay);
     }
     m_fLastGameDayTime = m_GameDayTime;
 }

@@ -200,6 +200,39 @@ TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
     EXPECT_EQ(senders, std::vector<uint32_t>(1 + 14 + 2, kWorldID));
 }
 
+// However short the game hour against the longest frame (four game seconds), every hour that passes reaches the
+// hourly staff, who are paid by it: a whole day's frames bring each of them 24 hours.
+TEST(WorldFrame, EveryHourAFrameCrossesReachesTheHourlyStaffHoweverShortTheDay)
+{
+    struct Row
+    {
+        int dayLength;
+        float frame;
+    };
+    const Row rows[] = {{24, 4.0f}, {48, 4.0f}, {72, 4.0f}, {240, 4.0f}, {48, 1.0f}};
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(testing::Message() << "a " << row.dayLength << " s day in frames of " << row.frame << " s");
+        Scenario scenario(row.dayLength);
+        RecordingPark park;
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+        ASSERT_TRUE(world.IsBuilt());
+        auto* cleaner = static_cast<Probe*>(g_pObjectManager->CreateObject("PROBE", OBJECT_CLEANER));
+        cleaner->SetType(OBJECT_CLEANER);
+        Probe::Delivered().clear();
+        // A quarter of an hour in first, so that no hour falls on the end of a frame; then one whole day.
+        const float hour = static_cast<float>(row.dayLength) / 24.0f;
+        world.Update(hour / 4.0f);
+        ASSERT_TRUE(ReceiversOf(MT_NEW_HOUR).empty());
+        const int frames = static_cast<int>(static_cast<float>(row.dayLength) / row.frame + 0.5f);
+        for (int i = 0; i < frames; ++i)
+            world.Update(row.frame);
+        EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 24u);
+        EXPECT_EQ(ReceiversOf(MT_NEW_DAY).size(), 1u);
+    }
+}
+
 TEST(WorldFrame, TheEndOfADayKeepsTheHistoriesAndClearsTheDailyAccounts)
 {
     BuiltPark p;
