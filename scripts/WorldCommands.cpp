@@ -98,6 +98,17 @@ void PerformChangeState(const WorldChangeStateData& data, WorldScript& script, W
     record.dwReciever = kWorldID;
     record.dwType = MT_STATECHANGE;
     record.dwData = state;
+    if (data.delay == 0.0f)
+    {
+        // A change asked for at once belongs to the State whose list asks: once an earlier command of the same
+        // list has moved the script on (a goal met, say), a later one (the park lost) is not carried out after it.
+        // The asking State goes with the message (plus one; 0 names none), for a change the pause holds back.
+        const uint32_t asking = script.GetRunningState();
+        if (!script.MayChangeStateFor(asking))
+            return;
+        if (asking != WorldScript::kNoState)
+            record.dwData2 = asking + 1;
+    }
     Post(host, record, data.delay);
 }
 

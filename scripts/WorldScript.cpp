@@ -641,7 +641,7 @@ bool WorldScript::ChangeStateTo(uint32_t state)
     return true;
 }
 
-void WorldScript::RunList(const CommandList& list)
+void WorldScript::RunList(const CommandList& list, uint32_t state)
 {
     ScriptHost* host = GetScriptHost();
     WorldScriptHost* world = host ? host->GetWorldScriptHost() : nullptr;
@@ -663,26 +663,29 @@ void WorldScript::RunList(const CommandList& list)
         m_bFootpathMissing = false;
         m_bRunStopped = false;
     }
+    const uint32_t outer = m_RunningState;
+    m_RunningState = state;
     WorldCommand::PerformList(list, *this, *world);
+    m_RunningState = outer;
     --m_RunDepth;
 }
 
 void WorldScript::RunOnEntry()
 {
     if (m_CurrentState < m_States.size())
-        RunList(m_States[m_CurrentState].onEntry);
+        RunList(m_States[m_CurrentState].onEntry, m_CurrentState);
 }
 
 void WorldScript::RunOnExit()
 {
     if (m_CurrentState < m_States.size())
-        RunList(m_States[m_CurrentState].onExit);
+        RunList(m_States[m_CurrentState].onExit, m_CurrentState);
 }
 
 void WorldScript::RunOnUpdate()
 {
     if (m_CurrentState < m_States.size())
-        RunList(m_States[m_CurrentState].onUpdate);
+        RunList(m_States[m_CurrentState].onUpdate, m_CurrentState);
 }
 
 bool WorldScript::HandleMessage(const MessageRecord& record)
@@ -692,6 +695,6 @@ bool WorldScript::HandleMessage(const MessageRecord& record)
     const MessageEntry* entry = m_States[m_CurrentState].FindMessage(record.dwType);
     if (!entry)
         return false;
-    RunList(entry->onReceipt);
+    RunList(entry->onReceipt, m_CurrentState);
     return true;
 }

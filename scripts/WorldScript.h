@@ -74,6 +74,12 @@ public:
     // objects on a park without footpath costs one search, not one per command.
     // True once the current run went past kMaxRunDepth: no further command of it is performed.
     bool IsRunStopped() const { return m_bRunStopped; }
+    // The State whose list is being performed (the innermost one of a run), or kNoState between runs.
+    uint32_t GetRunningState() const { return m_RunningState; }
+    // A change of State asked for by the list of `asking`: false once that State has been left (within this run, or
+    // before a held change falls due), so that a State that has ended can no longer send the script elsewhere. A
+    // change that names no asking State is always taken.
+    bool MayChangeStateFor(uint32_t asking) const { return asking == kNoState || asking == m_CurrentState; }
     bool IsFootpathMissing() const { return m_bFootpathMissing; }
     void SetFootpathMissing(bool missing) { m_bFootpathMissing = missing; }
 
@@ -84,7 +90,7 @@ public:
 private:
     friend class WorldScriptParser;
 
-    void RunList(const CommandList& list);
+    void RunList(const CommandList& list, uint32_t state);
 
     std::vector<State> m_States;
     // The names of the States, in declaration order: a State's index is its place here.
@@ -93,6 +99,7 @@ private:
     ScriptTexts m_Texts;
     // Lists running, one inside another; 0 between runs.
     uint32_t m_RunDepth = 0;
+    uint32_t m_RunningState = kNoState;
     bool m_bFootpathMissing = false;
     bool m_bRunStopped = false;
 };

@@ -575,6 +575,10 @@ bool World::HandleWorldScriptMessage(const MessageRecord& record)
                             static_cast<int32_t>(record.dwData));
         return true;
     }
+    // A change the world script asked for at once, held back (by the pause) until its State had been left: that
+    // State no longer decides where the script goes.
+    if (record.dwSender == kWorldID && record.dwData2 != 0 && !script->MayChangeStateFor(record.dwData2 - 1))
+        return true;
     script->PerformOnExit();
     script->ChangeStateTo(record.dwData);
     return true;

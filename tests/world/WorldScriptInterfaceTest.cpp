@@ -7,6 +7,7 @@
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
 #include "world/CreationRequests.h"
+#include "world/GameShell.h"
 #include "world/ParkFacts.h"
 #include "world/Player.h"
 
@@ -483,6 +484,56 @@ TEST_F(WorldScripting, AStateChangeAskedForEveryFrameOfAPauseIsMadeOnceWhenPlayR
             world->Update(0.1f);
         EXPECT_EQ(std::tuple(script->GetStateName(script->GetCurrentState()), world->GetScriptVar(2)),
                   std::tuple("Won", 1));
+    }
+}
+
+// A game shell that keeps the scenarios it was told to open.
+class UnlockRecorder : public GameShell
+{
+public:
+    UnlockRecorder() { SetGameShell(this); }
+    ~UnlockRecorder() override { SetGameShell(nullptr); }
+    float GetObjectDetail() const override { return 1.0f; }
+    void CompleteScenario(uint32_t next) override { unlocked.push_back(next); }
+    std::vector<uint32_t> unlocked;
+};
+
+TEST_F(WorldScripting, AGoalMetAndTheParkLostInOneFrameEndTheScenarioOnce)
+{
+    // The running State watches its goal before its loss; both come true in the same frame, while the park runs or
+    // while the player has paused it. The scenario ends the way the State found first, and only once: the player who
+    // plays on after winning is not then told the park is lost.
+    for (const bool pausedByPlayer : {false, true})
+    {
+        SCOPED_TRACE(pausedByPlayer ? "paused by the player" : "running");
+        NewWorld();
+        UnlockRecorder shell;
+        WorldScript* script = StartScript("State STATE_WORLD_STARTUP OnEntry ChangeState Running ; End End\n"
+                                          "State Running OnUpdate If (Var1 == 1) ChangeState Won ; End\n"
+                                          " If (Var2 == 1) ChangeState Lost ; End End End\n"
+                                          "State Won OnEntry Message MT_UNLOCK_SCENARIO Me 1 0 ; Function PauseGame ;\n"
+                                          " Add Var3 1 ; End End\n"
+                                          "State Lost OnEntry Function PauseGame ; Add Var4 1 ; End End\n");
+        ASSERT_NE(script, nullptr);
+        world->Update(0.1f);
+        ASSERT_EQ(script->GetStateName(script->GetCurrentState()), "Running");
+        world->SetPaused(pausedByPlayer);
+        Write(WV_Var, 1, ScriptValue::UInt(1));
+        Write(WV_Var, 2, ScriptValue::UInt(1));
+        for (int frame = 0; frame < 3; ++frame)
+            world->Update(0.1f);
+        // The player lets the park run again (from the pause box, then from the scenario's own dialog).
+        for (int resume = 0; resume < 2; ++resume)
+        {
+            world->m_bForcedPaused = false;
+            world->SetPaused(false);
+            for (int frame = 0; frame < 3; ++frame)
+                world->Update(0.1f);
+        }
+        EXPECT_EQ(
+            std::tuple(script->GetStateName(script->GetCurrentState()), world->GetScriptVar(3), world->GetScriptVar(4)),
+            std::tuple("Won", 1, 0));
+        EXPECT_EQ(shell.unlocked, std::vector<uint32_t>{1});
     }
 }
 
