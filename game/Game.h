@@ -244,6 +244,8 @@ private:
     std::unique_ptr<GameOptions> m_pOptions;
     std::unique_ptr<CameraManager> m_pCameraManager;
     ScenarioProgress m_Progress;
+    // The last write of the progress failed: the file is older than the flags held here.
+    bool m_bProgressUnwritten = false;
     int32_t m_iScenarioIndex = 0;
     int32_t m_iParkNumber = 1;
     bool m_bSandbox = false;

@@ -14,13 +14,20 @@ void Game::ResetProgress()
 
 void Game::ReadProgress()
 {
-    m_Progress.Read(platform::UserFile(ScenarioProgress::kFileName).c_str());
+    // A win the file could not take is kept rather than read over by what the file still says; the next write
+    // (at the latest as the game ends) tries again.
+    if (!m_bProgressUnwritten)
+        m_Progress.Read(platform::UserFile(ScenarioProgress::kFileName).c_str());
     m_iScenarioIndex = 0;
 }
 
 void Game::WriteProgress()
 {
-    m_Progress.Write(platform::UserFile(ScenarioProgress::kFileName).c_str());
+    const std::string file = platform::UserFile(ScenarioProgress::kFileName);
+    m_bProgressUnwritten = !m_Progress.Write(file.c_str());
+    if (m_bProgressUnwritten)
+        GetLogger()->Report(1, "Game::WriteProgress - %s cannot be written; the progress is kept until it can",
+                            file.c_str());
 }
 
 void Game::CompleteScenario(uint32_t next)

@@ -29,6 +29,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <tuple>
 
 namespace
 {
@@ -440,6 +441,30 @@ TEST_F(GameTest, ChoosingARowChoosesTheScenarioOrSandboxAndItsPark)
         // A row outside the list reads nothing: the flag is still the one read for the row before.
         EXPECT_EQ(g.GetProgress().GetFlag(11), 10u) << c.row;
     }
+}
+
+TEST_F(GameTest, AWinTheProgressFileCannotTakeIsKeptUntilItCan)
+{
+    Game& g = Make();
+    // A folder stands where the progress file belongs: nothing can be written there, nor read.
+    std::filesystem::create_directory(dir.File("sp.bin"));
+    g.SelectScenario(0);
+    ASSERT_TRUE(g.GetProgress().IsLocked(1));
+    g.CompleteScenario(1);
+    // Choosing a row, and coming back to the list, read the progress again: the win is not forgotten, and the
+    // scenario it opened can be started.
+    g.SelectScenario(1);
+    g.ReadProgress();
+    EXPECT_TRUE(g.GetProgress().IsCompleted(0));
+    EXPECT_FALSE(g.GetProgress().IsLocked(1));
+    // Once the file can be written the win reaches it, at the latest as the game ends.
+    std::filesystem::remove(dir.File("sp.bin"));
+    game.reset();
+    const std::vector<uint8_t> file = testsupport::ReadBytes(dir.File("sp.bin"));
+    ASSERT_EQ(file.size(), 48u);
+    EXPECT_EQ(std::tuple(file[0], file[4], file[8]),
+              std::tuple(uint8_t{ScenarioProgress::kOpenAtStart | ScenarioProgress::kCompleted},
+                         uint8_t{ScenarioProgress::kOpened}, uint8_t{ScenarioProgress::kLocked}));
 }
 
 TEST_F(GameTest, WinsAndTheCheatChordReachTheProgressFile)
