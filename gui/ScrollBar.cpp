@@ -176,6 +176,7 @@ bool ScrollBar::OnMouse(int32_t x, int32_t y, int32_t event)
         y = m_iLastY;
     }
     m_bMouseOver = x >= m_rect.left && x <= m_rect.right && y >= m_rect.top && y <= m_rect.bottom;
+    const bool wasDragging = m_bDragging;
     if (event != ME_HELD)
         m_bDragging = false;
     bool handled = m_pUp->OnMouse(x, y, event) || m_pDown->OnMouse(x, y, event);
@@ -209,7 +210,9 @@ bool ScrollBar::OnMouse(int32_t x, int32_t y, int32_t event)
     }
     if (m_bDragging)
     {
-        int32_t dy = y - m_iLastY;
+        // The thumb follows the cursor from where the drag took hold of it: the cursor's height at an earlier event
+        // (or none, for a bar built since) says nothing about how far it moved while holding the thumb.
+        int32_t dy = wasDragging ? y - m_iLastY : 0;
         const int32_t downTop = m_pDown->GetRect().top, upBottom = m_pUp->GetRect().bottom;
         if (thumb.bottom + dy > downTop)
             dy = downTop - thumb.bottom;

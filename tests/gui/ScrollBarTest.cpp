@@ -4,12 +4,16 @@
 #include "WidgetTestSupport.h"
 
 #include "gui/Button.h"
+#include "gui/ComboBox.h"
 #include "gui/Image.h"
+#include "gui/ListBox.h"
 #include "gui/ScrollBar.h"
+#include "gui/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 namespace
 {
@@ -212,6 +216,67 @@ TEST_F(ScrollBarTest, AThumbThatFillsTheTrackDragsNowhere)
     empty->OnMouse(107, 100, ME_HELD);
     empty->OnMouse(107, 180, ME_HELD);
     EXPECT_EQ(empty->GetFirst(), 0u);
+}
+
+TEST_F(WidgetsTest, AThumbTakenHoldOfMovesOnlyAsFarAsTheCursorMovesAfterwards)
+{
+    // A combo box with 14 entries in 5 rows, and a list of 5 rows shown that its owner fills with 40.
+    Dialog("ComboBox(10, 10, 160, 27, GuestFilter, 5, 4278190080, 0, 0, 0)\n"
+           "ListBox(300, 10, 500, 110, 502, 10, 516, 110, L, 20, 5)\n");
+    ComboBox* box = widgettest::ItemsOf<ComboBox>(*gui, WT_COMBOBOX)[0];
+    auto* list = static_cast<ListBox*>(gui->FindItem(WT_LISTBOX, "L"));
+    auto fill = [list]
+    {
+        list->Clear();
+        for (int row = 0; row < 40; ++row)
+            list->AddText(row, 5, 150, 15, Text::ALIGN_LEFT, 0, 0xFF000000, u"row", true);
+    };
+    fill();
+    struct Case
+    {
+        const char* what;
+        // Brings a bar about whose thumb the cursor then holds the button, and returns it.
+        std::function<ScrollBar*()> bring;
+    };
+    const Case cases[] = {
+        {"a combo box's list opened by the press a frame before",
+         [&]
+         {
+             Frame(now += 60, 120, 18);
+             Step(120, 18);
+             Step(120, 18, ME_PRESSED);
+             return box->GetScrollBar();
+         }},
+        {"a list filled again by its owner while its thumb was held",
+         [&]
+         {
+             const GuiRect thumb = list->GetScrollBar()->GetThumb().GetRect();
+             Step(509, thumb.top + 3);
+             Step(509, thumb.top + 3, ME_PRESSED);
+             Step(509, thumb.top + 3, ME_HELD);
+             fill();
+             return list->GetScrollBar();
+         }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ScrollBar* bar = c.bring();
+        ASSERT_NE(bar, nullptr);
+        const GuiRect thumb = bar->GetThumb().GetRect();
+        const uint32_t first = bar->GetFirst();
+        const int32_t x = (bar->GetRect().left + bar->GetRect().right) / 2, y = thumb.top + 3;
+        // Held on the thumb: the drag takes hold there, and nothing moves until the cursor does.
+        Step(x, y, ME_HELD);
+        EXPECT_TRUE(bar->IsDragging());
+        EXPECT_EQ(bar->GetThumb().GetRect().top, thumb.top);
+        EXPECT_EQ(bar->GetFirst(), first);
+        // Then the thumb follows the cursor pixel for pixel.
+        Step(x, y + 4, ME_HELD);
+        EXPECT_EQ(bar->GetThumb().GetRect().top, thumb.top + 4);
+        Step(x, y + 4, ME_NONE);
+        Step(900, 900, ME_PRESSED);
+    }
 }
 
 // ---- Slider
