@@ -195,6 +195,17 @@ void Button::Update(float)
         m_iState = m_bMouseOver ? STATE_OVER : STATE_NORMAL;
 }
 
+void Button::CancelPress()
+{
+    m_bClicked = false;
+    m_bPressed = false;
+    if (m_iState == STATE_FIRE_PENDING || m_iState == STATE_PRESSED)
+    {
+        m_iState = STATE_NORMAL;
+        SetChanged(true);
+    }
+}
+
 bool Button::HitTest(int32_t x, int32_t y)
 {
     if (!m_bActive || m_iState == STATE_DISABLED)

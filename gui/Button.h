@@ -59,6 +59,8 @@ public:
     bool IsBoundTo(const char* name) const;
 
     void SetAutoRepeat(bool repeat) { m_bAutoRepeat = repeat; }
+    // Forgets a press that has not fired yet or that nobody has taken yet: the button is up and reports nothing.
+    void CancelPress();
     int32_t GetState() const { return m_iState; }
     int32_t GetVariableKind() const { return m_iVariableKind; }
     const std::string& GetVariableName() const { return m_variable; }

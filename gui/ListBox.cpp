@@ -136,8 +136,12 @@ void ListBox::RebuildIndex()
 void ListBox::Clear()
 {
     std::erase_if(m_cells, [](const Cell& cell) { return cell.kind != Cell::BUTTON; });
+    // A press on a row's button belongs to what the row showed: the button waits for the next filling without it.
     for (Cell& cell : m_cells)
+    {
         cell.inUse = false;
+        static_cast<Button*>(cell.widget.get())->CancelPress();
+    }
     RebuildIndex();
     m_iFirst = m_iShown = m_iRowCount = 0;
     m_pScrollBar.reset();

@@ -64,7 +64,8 @@ public:
     void AddButton(int32_t row, int32_t x, const char* sprite, int32_t value);
     // The value of the first button of the row that fired since last asked; false when none did.
     bool TakeButtonPress(int32_t row, int32_t* value);
-    // Text and image cells go; button cells stay unused; no rows are left and the scroll bar goes.
+    // Text and image cells go; button cells stay unused, any press on them forgotten; no rows are left and the
+    // scroll bar goes.
     void Clear();
     void ClearSelection() { m_selection.clear(); }
     // Selects the row (kept within the rows), alone when `replace` or the list takes one row at a time; otherwise

@@ -188,6 +188,57 @@ TEST_F(ListBoxTest, ARowButtonIsReportedOnceAndOnlyWhereItIsShown)
     EXPECT_EQ(value, 42);
 }
 
+TEST_F(ListBoxTest, APressOnARowButtonIsNotReportedForWhatTheRowShowsOnceTheListIsFilledAgain)
+{
+    // The owner clears the list and fills it with n rows whose buttons carry base + row.
+    auto refill = [this](int n, int32_t base)
+    {
+        list->Clear();
+        for (int row = 0; row < n; ++row)
+        {
+            list->AddText(row, 5, 150, 15, Text::ALIGN_LEFT, 0, 0xFF000000, u"row", true);
+            list->AddButton(row, 180, "UI3_bar_message_goto", base + row);
+        }
+    };
+    struct Case
+    {
+        const char* what;
+        bool waitForTheFire; // the button fires 50 ms after the press, before the filling
+        int between;         // rows of a filling in between (0: none)
+    };
+    const Case cases[] = {
+        {"filled again before the button fired", false, 0},
+        {"filled again after it fired, before the owner asked", true, 0},
+        {"filled without the row, then with it", false, 1},
+    };
+    int32_t base = 100;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        refill(3, base);
+        // A press on the button of row 1 (x 190 to 204, y 30 to 44).
+        Frame(now += 60, 195, 35);
+        Step(195, 35);
+        Step(195, 35, ME_PRESSED);
+        if (c.waitForTheFire)
+            Frame(now += 60, 195, 35);
+        if (c.between > 0)
+        {
+            refill(c.between, base + 50);
+            Frame(now += 60, 195, 35);
+        }
+        base += 100;
+        refill(3, base);
+        Frame(now += 60, 195, 35);
+        int32_t value = -1;
+        EXPECT_FALSE(list->TakeButtonPress(1, &value)) << value;
+        // A press on what the row shows now is reported with its value.
+        Click(195, 35);
+        EXPECT_TRUE(list->TakeButtonPress(1, &value));
+        EXPECT_EQ(value, base + 1);
+    }
+}
+
 TEST_F(ListBoxTest, ASecondPressWithinAQuarterSecondIsADoubleClick)
 {
     Rows(3);
