@@ -383,19 +383,23 @@ bool ComboBox::OnMouse(int32_t x, int32_t y, int32_t event)
     if (m_pPanel->WasClicked())
     {
         m_pPanel->ClearClicked();
-        // Without a row height no row can be told: the press changes nothing.
+        // A press on the list is the list's even when it chooses nothing (the list may hang past its dialog's edge,
+        // over whatever lies behind). Without a row height no row can be told: the press changes nothing.
         if (rh <= 0 || m_entries.empty())
-            return false;
+            return true;
         // The panel's border below the last row shown counts as that row, never as the hidden entry after it.
         const int32_t lastShown = std::min(m_iFirst + m_iShownRows, static_cast<int32_t>(m_entries.size())) - 1;
         const int32_t row = std::min((y - m_pPanel->GetRect().top) / rh + m_iFirst, lastShown);
         if (row < 0 || m_entries[static_cast<size_t>(row)].value == kSeparator)
-            return false;
+            return true;
         m_iSelected = row;
         Choose();
         Close();
         return true;
     }
+    // The button held down on the list is the list's too.
+    if (event == ME_HELD && m_pPanel->IsMouseOver())
+        return true;
     if (event == ME_PRESSED)
     {
         Close();

@@ -276,6 +276,46 @@ TEST_F(ComboBoxTest, APressOnASeparatorRowReachesNothingUnderTheList)
     EXPECT_TRUE(listener.set.empty()) << "the check box under the list was not pressed";
 }
 
+TEST_F(WidgetsTest, APressOrHoldOnAListHangingPastItsDialogNeverReachesTheWorldBehind)
+{
+    // A dialog 40 pixels high whose guest filter opens its five rows (16 high) below the dialog's bottom edge; the
+    // world view's tool mode lies behind.
+    Script("Font(TestFont)\nDialogItem D(0, 0, 199, 39, CLEAR, 1, 0)\n{\n"
+           "ComboBox(10, 10, 160, 27, GuestFilter, 5, 4278190080, 0, 0, 0)\n}\n");
+    gui->OpenDialog("D", &listener);
+    gui->SetMode(1);
+    Step(900, 900);
+    ComboBox& box = *widgettest::ItemsOf<ComboBox>(*gui, WT_COMBOBOX)[0];
+    struct Case
+    {
+        const char* what;
+        int32_t event;
+    };
+    const Case cases[] = {{"a press", ME_PRESSED}, {"the button held", ME_HELD}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Click(50, 18);
+        ASSERT_TRUE(box.IsOpen());
+        // Row 2 is a separator, at y 59 to 74: outside the dialog.
+        const int32_t y = box.GetPanel()->GetRect().top + 2 * 16 + 8;
+        ASSERT_GT(y, 39);
+        Step(50, y);
+        guitest::g_modeLog.mouse.clear();
+        Step(50, y, c.event);
+        for (const auto& event : guitest::g_modeLog.mouse)
+        {
+            EXPECT_NE(event[2], ME_PRESSED);
+            EXPECT_NE(event[2], ME_HELD);
+        }
+        EXPECT_TRUE(box.IsOpen()) << "a separator chooses nothing";
+        EXPECT_EQ(gui->GetSelection(1), 1);
+        Step(50, y, ME_NONE);
+        Click(50, 18);
+        ASSERT_FALSE(box.IsOpen());
+    }
+}
+
 TEST_F(ComboBoxTest, APressBesideAnOpenListClosesItAndTheNextReachesTheWidgetThere)
 {
     // Two entries in two rows: the list opens without a scroll bar; the check box stands to its right.
