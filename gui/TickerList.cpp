@@ -88,6 +88,8 @@ void TickerList::Refill()
     m_shown.swap(m_walk);
     if (!m_pList)
         return;
+    // The player may have scrolled the log: the rows come back where they were shown (as far as there still are).
+    const int32_t first = m_pList->GetFirst();
     m_pList->Clear();
     const char16_t* dayWord = g_pTextTable ? g_pTextTable->GetText("TICKER_DAY") : u"";
     for (const Seen& message : m_shown)
@@ -98,6 +100,7 @@ void TickerList::Refill()
             m_pList->AddButton(m_iRowCount, 410, kGotoSprite, static_cast<int32_t>(message.id));
         ++m_iRowCount;
     }
+    m_pList->SetFirst(first);
 }
 
 void TickerList::Refresh()

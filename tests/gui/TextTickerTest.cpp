@@ -5,6 +5,7 @@
 
 #include "engine/render/TextWriter.h"
 #include "gui/ListBox.h"
+#include "gui/ScrollBar.h"
 #include "gui/Text.h"
 #include "gui/TickerList.h"
 
@@ -163,6 +164,45 @@ TEST_F(TickerTest, TheRowsAreRebuiltOnlyWhenTheLogChanges)
         EXPECT_EQ(RowTexts().size(), c.rows) << c.what;
     }
     EXPECT_TRUE(ButtonRows().empty());
+}
+
+TEST_F(TickerTest, ALogScrolledByThePlayerStaysWhereItWasWhenAMessageComes)
+{
+    // Twenty messages in six rows shown; the wheel over the list takes the view down row by row.
+    log.messages.clear();
+    for (uint32_t i = 0; i < 20; ++i)
+        log.messages.push_back({u"Message", 10.0f, i, TickerList::kParkId});
+    gui->GetTickerList().Enable(true);
+    Step(100, 40);
+    for (int i = 0; i < 10; ++i)
+        Step(100, 40, ME_NONE, -1);
+    ASSERT_EQ(list->GetFirst(), 10);
+    struct Change
+    {
+        const char* what;
+        std::function<void()> change;
+        int32_t first; // the first row shown afterwards
+    };
+    const Change changes[] = {
+        {"a new message",
+         [&] {
+             log.messages.push_back({u"Later", 11.0f, 20, TickerList::kParkId});
+         },
+         10},
+        {"a text changed", [&] { log.messages[3].text = u"Changed"; }, 10},
+        // Fewer rows than the view needs from there: the last full view.
+        {"most dropped", [&] { log.messages.resize(12); }, 6},
+        {"all but a view's worth dropped", [&] { log.messages.resize(6); }, 0},
+    };
+    for (const Change& c : changes)
+    {
+        c.change();
+        Step(100, 40);
+        Step(100, 40);
+        EXPECT_EQ(list->GetFirst(), c.first) << c.what;
+        if (list->GetScrollBar())
+            EXPECT_EQ(list->GetScrollBar()->GetFirst(), static_cast<uint32_t>(c.first)) << c.what;
+    }
 }
 
 TEST_F(TickerTest, AGotoPressSelectsItsObject)
