@@ -42,16 +42,32 @@ void ScrollGroup::LayOut()
     }
 }
 
+int32_t ScrollGroup::ItemsFittingAtTheEnd() const
+{
+    int64_t room = int64_t{m_rect.bottom} - m_rect.top;
+    int32_t fit = 0;
+    for (auto it = m_items.rbegin(); it != m_items.rend(); ++it)
+    {
+        room -= (*it)->GetHeight();
+        if (room < 0)
+            break;
+        ++fit;
+    }
+    return std::max(fit, 1);
+}
+
 void ScrollGroup::UpdateScrollBar()
 {
     const int32_t count = GetItemCount();
-    const int32_t visible = m_iLast - m_iFirst + 1;
-    if (count <= visible)
+    if (count <= m_iLast - m_iFirst + 1)
     {
         m_pScrollBar.reset();
         return;
     }
-    if (m_pScrollBar)
+    // The bar's view is what fits at the end of the list, so that its last place shows the last items whatever
+    // the heights of those before them.
+    const int32_t visible = ItemsFittingAtTheEnd();
+    if (m_pScrollBar && m_pScrollBar->GetVisible() == static_cast<uint32_t>(visible))
     {
         m_pScrollBar->SetCount(static_cast<uint32_t>(count));
         return;

@@ -59,6 +59,8 @@ private:
     void UpdateRange();
     void LayOut();
     void UpdateScrollBar();
+    // How many items from the last one back fit in the group (at least 1).
+    int32_t ItemsFittingAtTheEnd() const;
     void FollowScrollBar();
 
     std::string m_name;

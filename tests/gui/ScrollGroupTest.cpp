@@ -73,6 +73,49 @@ TEST_F(ScrollGroupTest, AnItemTallerThanTheGroupIsNeverShown)
     EXPECT_EQ(Tops(), std::vector<int32_t>{0});
 }
 
+TEST_F(ScrollGroupTest, TheWheelBringsEveryItemIntoViewWhateverTheHeightsBeforeIt)
+{
+    struct Case
+    {
+        std::vector<int32_t> heights; // each no taller than the group's 100 pixels
+    };
+    const Case cases[] = {
+        {{10, 10, 10, 10, 10, 90, 90}},
+        {{50, 50, 20, 20, 20, 20, 20, 90}},
+        {{30, 30, 30, 30, 30, 30}},
+        {{90, 10, 10, 10, 10, 10}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(::testing::PrintToString(c.heights));
+        group->Clear();
+        for (int32_t h : c.heights)
+            group->AddItem(std::make_unique<Text>(0, 0, 150, h, u"item", 0, 0xFF000000, 2));
+        ASSERT_NE(group->GetScrollBar(), nullptr);
+        // The wheel over the group, down a row at a time until nothing moves any more, then back up to the top.
+        std::vector<bool> seen(c.heights.size(), false);
+        auto look = [&]
+        {
+            for (int32_t i = group->GetFirst(); i < group->GetFirst() + group->GetShownCount(); ++i)
+                seen[static_cast<size_t>(i)] = true;
+        };
+        Step(50, 50);
+        look();
+        for (size_t i = 0; i < c.heights.size() + 2; ++i)
+        {
+            Step(50, 50, ME_NONE, -1);
+            look();
+        }
+        EXPECT_EQ(group->GetFirst() + group->GetShownCount(), static_cast<int32_t>(c.heights.size()))
+            << "the bottom of the list shows its last item";
+        for (size_t i = 0; i < seen.size(); ++i)
+            EXPECT_TRUE(seen[i]) << "item " << i;
+        for (size_t i = 0; i < c.heights.size() + 2; ++i)
+            Step(50, 50, ME_NONE, 1);
+        EXPECT_EQ(group->GetFirst(), 0);
+    }
+}
+
 TEST_F(ScrollGroupTest, TheTopItemStaysWithinTheList)
 {
     Fill({30, 30, 30, 30, 30});
