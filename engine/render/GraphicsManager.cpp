@@ -25,6 +25,8 @@ namespace
 {
 
 constexpr float kDegreesToRadians = 0.017453292f;
+// The material the screen pass starts from: plain alpha blending of vertex colours, unlit.
+constexpr int32_t kScreenMaterial = 1;
 
 uint32_t Channel(uint32_t colour, int shift)
 {
@@ -279,6 +281,9 @@ void GraphicsManager::Begin2D()
     m_pRenderer->SetProjectionMatrix(m_ortho);
     m_pRenderer->SetViewMatrix(m_identityView);
     m_pRenderer->SetWorldMatrix(m_identityView, D3DRenderer::kTagIdentity);
+    // The immediate screen draws take the states the renderer holds: not the lighting, blending or alpha test
+    // that the 3D pass left, but the screen's own.
+    m_pRenderer->UseMaterial(kScreenMaterial, -1, -1, false);
 }
 
 void GraphicsManager::SetClearMode(bool clearTarget, uint32_t colour)
