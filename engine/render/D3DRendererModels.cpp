@@ -362,10 +362,12 @@ void D3DRenderer::DrawOptModelLOD_MatOveride(const OptMeshLODPair* pair)
          d = Visible(d->m_pNext, m_bShadowPass))
     {
         const int32_t material = m_bShadowPass ? 0 : d->m_uOverride;
-        BindOptLevel(level, material);
+        // The highlight goes on before the level's lighting is applied, so that its material takes the pulsing
+        // emissive scale under the darkened light.
         const bool highlight = material == static_cast<int32_t>(kOverrideHighlight);
         if (highlight)
             SetHighlight(true);
+        BindOptLevel(level, material);
         if (!batched)
         {
             if (const MeshRecord* indexRange = BindMeshBuffers(mesh.m_uVertexHandle, level.m_uIndexHandle))

@@ -1,13 +1,15 @@
 // Models on the OpenGL back end, headless, checked by pixels: a small scene of grids with two materials (small
 // ones batched on the processor, a large one from the shared buffers) queued through the model draw list, and a
 // textured, lit square loaded from its file (texture placed on its page, vertices registered, material interned)
-// under a light head-on and at 60 degrees.
+// under a light head-on and at 60 degrees; a highlighted model glowing with the pulse of the frame time.
 #include "DrawTestSupport.h"
 #include "ModelTestFiles.h"
 #include "engine/render/DrawLists.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 namespace
@@ -36,14 +38,14 @@ protected:
         ASSERT_TRUE(gm.BeginFrame(0));
         R().SetLight(0xFF000000, 0xFF808080, 0, light, 0);
     }
-    // Queues level 0 of the model's first mesh with the matrix.
-    void Queue(OptModel* model, const platform::Matrix& matrix)
+    // Queues level 0 of the model's first mesh with the matrix (and a material override).
+    void Queue(OptModel* model, const platform::Matrix& matrix, uint8_t override = 0)
     {
         OptMesh& mesh = model->m_bones[0].m_meshes[0];
         platform::Matrix* m = gm.GetModelDrawList()->GetMatrixPool().Acquire();
         ASSERT_NE(m, nullptr);
         *m = matrix;
-        ASSERT_TRUE(gm.GetModelDrawList()->Add(&mesh.m_levels[0], &mesh, m, 0, 0));
+        ASSERT_TRUE(gm.GetModelDrawList()->Add(&mesh.m_levels[0], &mesh, m, override, 0));
     }
     // Draws the queue, ends the frame and reads the picture back.
     void DrawAndRead()
@@ -132,6 +134,41 @@ TEST_F(GLModelSceneTest, ModelsByPixels)
         DrawAndRead();
         ExpectPixel(20, 32, lit);
         ExpectPixel(44, 32, lit << 16 | lit << 8);
+        ExpectPixel(2, 2, 0x204080);
+    }
+}
+
+// The selected object (override 7) glows with its own diffuse colour times the pulse 0.5 + 0.2 sin(0.2 t) of the
+// frame time, under a light gone dark; drawn plainly it is lit by the light. A red grid, light 0x80 head-on, no
+// emissive scale and no ambient: plainly 0x80 x 270 / 255 (136); highlighted 255 x 270 / 255 x pulse.
+TEST_F(GLModelSceneTest, HighlightedModelGlowsWithThePulse)
+{
+    rendertest::GLGraphics gl(kSide);
+    if (!gl.Ready())
+        GTEST_SKIP() << "no OpenGL context";
+    WriteGrid(gl, "red.tm", 2, 0xFFFF0000);
+    g_ModelManager.Init(8, true);
+    OptModel* model = g_ModelManager.GetOptModel(g_ModelManager.Load("red.tm"));
+    ASSERT_TRUE(model && !model->m_bones.empty() && !model->m_bones[0].m_meshes.empty());
+    const struct
+    {
+        uint32_t time;
+        uint8_t override;
+    } cases[] = {{8, 7}, {24, 7}, {40, 7}, {8, 0}, {24, 0}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "time " << c.time << ", override " << int(c.override));
+        gm.SetClearMode(true, 0xFF204080);
+        gm.SetProjection(90.0f, 1.0f, 1.0f, 100.0f);
+        gm.SetViewMatrix(platform::MatrixIdentity(), true);
+        ASSERT_TRUE(gm.BeginFrame(c.time));
+        R().SetLight(0xFF000000, 0xFF808080, 0, {0.0f, 0.0f, 1.0f}, 0);
+        Queue(model, platform::MatrixScaling(2.0f, 2.0f, 1.0f) * platform::MatrixTranslation(-2.0f, -2.0f, 10.0f),
+              c.override);
+        DrawAndRead();
+        const double pulse = 0.5 + 0.2 * std::sin(0.2 * static_cast<double>(c.time));
+        const double red = c.override == 7 ? 255.0 * std::min(1.0, 270.0 / 255.0 * pulse) : 136.0;
+        ExpectPixel(32, 32, static_cast<uint32_t>(red + 0.5) << 16);
         ExpectPixel(2, 2, 0x204080);
     }
 }
