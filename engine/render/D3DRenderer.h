@@ -225,6 +225,8 @@ private:
     // and the texture memory test. A device that cannot be made ends the program like a missing graphics system.
     void CreateDeviceObjects(void* window);
     void ForgetMaterialParts();
+    // Other drawing changed the device behind the remembered whole material: the next SetMaterial applies in full.
+    void ForgetWholeMaterial() { m_pMaterial = nullptr; }
     void ForgetBindings();
     DeviceTextureEntry* TextureEntry(int32_t textureNumber) const;
 
@@ -320,6 +322,7 @@ private:
     int32_t m_iTexTransformArg1 = -1;
     int32_t m_iLightingSet = -1;
     const SMaterial* m_pMaterial = nullptr;
+    bool m_bMaterialLit = false; // whether the remembered material was applied lit
 
     RenderStats m_aStats[2];
     RenderStats* m_pStats = &m_aStats[0];

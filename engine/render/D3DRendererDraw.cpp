@@ -201,6 +201,8 @@ bool D3DRenderer::FillStreams(StreamIndex streamIndex, uint32_t format, const vo
     stream->m_bLocked = false;
 
     SetStreams(stream->m_pBuffer.get(), format, stream->m_uStride, indexStream->m_pBuffer.get(), 0);
+    // The draw binds its own textures: a whole material applied next binds its own again.
+    ForgetWholeMaterial();
     draw->m_uStartVertex = startVertex;
     draw->m_uStartIndex = startIndex;
     return true;

@@ -135,9 +135,10 @@ void D3DRenderer::SetMaterial(const SMaterial* material, bool lit)
     m_iLightingSet = -1;
     if (m_bWireframe)
         material = g_MaterialTable.GetMaterial(MaterialTable::kWireframe);
-    if (!material || material == m_pMaterial)
+    if (!material || (material == m_pMaterial && lit == m_bMaterialLit))
         return;
     m_pMaterial = material;
+    m_bMaterialLit = lit;
     m_pStats->Add(RenderStats::MaterialChanges, 1);
     const bool shadow = material == g_MaterialTable.GetMaterial(MaterialTable::kShadow) ||
                         material == g_MaterialTable.GetMaterial(MaterialTable::kTexturedShadow);
@@ -277,10 +278,12 @@ void D3DRenderer::SetHighlight(bool on)
         m_bHighlight = false;
     }
     m_iLightingSet = -1;
+    ForgetWholeMaterial();
 }
 
 void D3DRenderer::UseMaterial(int32_t materialNumber, int32_t texture, int32_t secondTexture, bool lit)
 {
+    ForgetWholeMaterial();
     const MaterialPartNumbers parts = g_MaterialTable.GetParts(materialNumber);
     SetTexCoordSet(parts.m_iStateSet);
     SetTextureTransformSet(parts.m_iTextureTransformSet, texture, secondTexture);
@@ -298,6 +301,7 @@ void D3DRenderer::SetTexCoordSet(int32_t stateSetNumber)
     const StateSet* set = g_StateSetTable.Get(stateSetNumber);
     if (!set || stateSetNumber == m_iStateSet)
         return;
+    ForgetWholeMaterial();
     m_iStateSet = stateSetNumber;
     m_pStats->Add(RenderStats::StateSetChanges, 1);
     ApplyStateSet(*set);
@@ -374,6 +378,7 @@ void D3DRenderer::SetTextureTransformSet(int32_t setNumber, int32_t texture, int
         setNumber = g_MaterialTable.GetParts(kWireframeMaterial).m_iTextureTransformSet;
     if (setNumber == m_iTexTransformSet && texture == m_iTexTransformArg0 && secondTexture == m_iTexTransformArg1)
         return;
+    ForgetWholeMaterial();
     m_iTexTransformSet = setNumber;
     m_iTexTransformArg0 = texture;
     m_iTexTransformArg1 = secondTexture;
@@ -412,6 +417,8 @@ void D3DRenderer::SetLightingSet(int32_t setNumber)
     using namespace platform;
     if (m_bWireframe)
         setNumber = g_MaterialTable.GetParts(kWireframeMaterial).m_iLightingSet;
+    // Lighting is switched here whatever the remembered material asked for.
+    ForgetWholeMaterial();
     if (setNumber == -1)
     {
         m_states.Set(RenderState::Lighting, 0);
@@ -441,6 +448,7 @@ void D3DRenderer::SetLightingSet(int32_t setNumber)
 void D3DRenderer::BeginShadowPass(bool on, bool textured)
 {
     using namespace platform;
+    ForgetWholeMaterial();
     if (on)
     {
         m_bShadowPass = true;

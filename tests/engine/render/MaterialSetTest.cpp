@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <tuple>
 
@@ -310,6 +311,52 @@ TEST_F(MaterialSetTest, SetMaterialWritesOnlyWhatChanged)
     r.SetMaterial(&a, true);
     EXPECT_TRUE(r.GetRememberedMaterial() == g_MaterialTable.GetMaterial(1) && r.GetRequestedTexture(0) == -1);
     r.SetWireframe(0, false);
+}
+
+// A whole material applied again after other drawing changed the device (material-table entries, material parts,
+// the shadow pass, or the same material unlit) is applied again: its blending, depth write, alpha test and lighting
+// are back, not the states the drawing in between left.
+TEST_F(MaterialSetTest, SetMaterialAgainAfterOtherDrawingRestoresItsStates)
+{
+    D3DRenderer& r = Renderer();
+    SMaterial solid; // opaque, depth write, no alpha test, lit, textured
+    solid.m_uBlendMode = 0, solid.m_uDepthAlphaFlags = 1, solid.m_aStages[0].m_uTextureMode = 1;
+    solid.m_aStages[0].m_iTexture = static_cast<int32_t>(SharedTexture("own.ddt", 8));
+    texturetest::DDTSpec own; // a page of its own
+    Write("other.ddt", texturetest::MakeDDT(own, texturetest::ChainPixels(8, 8, {0xFF00FF00})));
+    const int32_t other = static_cast<int32_t>(g_TextureManager.Load("other.ddt", true, false));
+    const int32_t additiveSet = g_MaterialTable.GetParts(8).m_iStateSet; // additive, no depth write
+    const TexturedVertex quad[4] = {};
+    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    const struct
+    {
+        const char* name;
+        std::function<void()> between;
+    } cases[] = {
+        {"an additive table entry", [&] { r.UseMaterial(8, -1, -1, false); }},
+        {"an alpha-tested table entry", [&] { r.UseMaterial(16, -1, -1, false); }},
+        {"an additive state set", [&] { r.SetTexCoordSet(additiveSet); }},
+        {"lighting off", [&] { r.SetLightingSet(-1); }},
+        {"the shadow pass", [&] { r.BeginShadowPass(true, false), r.BeginShadowPass(false, false); }},
+        {"the same material unlit", [&] { r.SetMaterial(&solid, false); }},
+        {"a draw with another texture", [&] { r.DrawPolsTexCol(quad, 4, indices, 6, other, -1); }},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        r.ResetRenderStates();
+        r.SetMaterial(&solid, true);
+        const int32_t ownTexture = r.GetBoundTexture(0);
+        ASSERT_GT(ownTexture, 0);
+        c.between();
+        r.SetMaterial(&solid, true);
+        r.ApplyTexturePipes();
+        EXPECT_EQ(r.GetBoundTexture(0), ownTexture);
+        EXPECT_EQ(Renders({RenderState::AlphaBlendEnable, RenderState::ZWriteEnable, RenderState::AlphaTestEnable,
+                           RenderState::Lighting}),
+                  (std::vector<uint32_t>{0, 1, 0, 1}));
+        EXPECT_EQ(r.GetRememberedMaterial(), &solid);
+    }
 }
 
 // Texture stages of a whole material: an animated stage 0 gets its channel matrix; stage 1 reads stage 0's
