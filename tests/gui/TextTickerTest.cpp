@@ -201,7 +201,9 @@ TEST_F(TickerTest, ALogScrolledByThePlayerStaysWhereItWasWhenAMessageComes)
         Step(100, 40);
         EXPECT_EQ(list->GetFirst(), c.first) << c.what;
         if (list->GetScrollBar())
+        {
             EXPECT_EQ(list->GetScrollBar()->GetFirst(), static_cast<uint32_t>(c.first)) << c.what;
+        }
     }
 }
 
