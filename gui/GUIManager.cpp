@@ -421,9 +421,10 @@ bool GUIManager::OpenDialog(const char* name, DialogListener* listener, bool mod
     if (!modal && dialog->IsDraggable() && m_iMode != kIdleMode && m_iRequestedMode != kIdleMode && m_pShell &&
         m_pShell->GetDialogPosition(dialog->GetPositionId(), &x, &y))
     {
-        // Only a position that keeps the whole dialog on the screen is taken.
-        if (x >= 0 && y >= 0 && x + dialog->GetWidth() < GetScreenWidth() &&
-            y + dialog->GetHeight() < GetScreenHeight())
+        // Only a position that keeps the whole dialog on the screen is taken (summed wide: a stored position may
+        // be anything the options file held).
+        if (x >= 0 && y >= 0 && int64_t{x} + dialog->GetWidth() < GetScreenWidth() &&
+            int64_t{y} + dialog->GetHeight() < GetScreenHeight())
             dialog->Move(x - dialog->GetRect().left, y - dialog->GetRect().top);
     }
     if (m_pDisplay)

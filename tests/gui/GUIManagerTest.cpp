@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 
 #include <functional>
@@ -211,9 +212,19 @@ TEST_F(GUIManagerTest, ARememberedPositionIsTakenOnlyWhenTheWholeDialogStaysOnTh
         int32_t left, top; // where the dialog opens (its home is 0, 0)
     };
     // The dialog is 99 x 99 (right and bottom inclusive) on an 800 x 600 screen.
-    const Case cases[] = {{50, 60, false, 50, 60},     {-5, 60, false, 0, 0}, {50, -1, false, 0, 0},
-                          {701, 0, false, 0, 0},       {0, 501, false, 0, 0}, {50, 60, true, 0, 0},
-                          {700, 500, false, 700, 500}, {0, 60, false, 0, 60}, {50, 0, false, 50, 0}};
+    const Case cases[] = {{50, 60, false, 50, 60},
+                          {-5, 60, false, 0, 0},
+                          {50, -1, false, 0, 0},
+                          {701, 0, false, 0, 0},
+                          {0, 501, false, 0, 0},
+                          {50, 60, true, 0, 0},
+                          {700, 500, false, 700, 500},
+                          {0, 60, false, 0, 60},
+                          {50, 0, false, 50, 0},
+                          // A position far past the screen (an edited options file) is no place either.
+                          {INT32_MAX, 0, false, 0, 0},
+                          {0, INT32_MAX, false, 0, 0},
+                          {INT32_MAX - 50, 60, false, 0, 0}};
     uint32_t t = 0;
     for (const Case& c : cases)
     {
