@@ -154,8 +154,10 @@ void ToggleRadarSize(int32_t)
 
 void ResetVideoOptions(int32_t)
 {
-    if (g_pGame)
-        g_pGame->GetOptions().ResetVideo();
+    if (!g_pGame)
+        return;
+    g_pGame->GetOptions().ResetVideo();
+    g_pGame->ApplyVideoSettings();
 }
 
 void ResetAudioOptions(int32_t)

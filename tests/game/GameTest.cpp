@@ -14,6 +14,7 @@
 #include "game/Program.h"
 #include "game/Screens.h"
 #include "gui/GUIManager.h"
+#include "gui/GuiCommands.h"
 #include "gui/SpriteManager.h"
 #include "platform/audio/Sound.h"
 #include "tests/engine/render/RenderTestSupport.h"
@@ -415,6 +416,32 @@ TEST_F(GameTest, NamedValuesAreSet)
         g.SetVariable(c.keyword, c.value);
         EXPECT_TRUE(c.holds()) << c.keyword << " " << c.value.AsFloat();
     }
+}
+
+TEST_F(GameTest, ResettingTheVideoOptionsReachesTheGraphicsManagerAtOnce)
+{
+    // Every reset field starts away from its default, so the graphics manager holds the file's values.
+    Make("[Video]\nDrawDist=0.9\nObjectDetail=0.1\nShadowDrawDist=0.2\nFilterType=1\nMaterialQuality=1\n");
+    GuiCommandHandler reset = ResolveGuiCommand(GetInGameCommands(), "ResetVideoOptions");
+    ASSERT_NE(reset, nullptr);
+    const VideoSettings& before = g_GraphicsManager.GetVideoSettings();
+    ASSERT_TRUE(before.m_fDrawDist == 0.9f && before.m_uFilterType == 1u && before.m_uMaterialQuality == 1u);
+    reset(0);
+    const VideoSettings& video = g_GraphicsManager.GetVideoSettings();
+    struct Case
+    {
+        const char* field;
+        double applied, defaultValue;
+    };
+    const Case cases[] = {
+        {"DrawDist", video.m_fDrawDist, 0.5},
+        {"ObjectDetail", video.m_fObjectDetail, 0.5},
+        {"ShadowDrawDist", video.m_fShadowDrawDist, 0.5},
+        {"FilterType", static_cast<double>(video.m_uFilterType), 0},
+        {"MaterialQuality", static_cast<double>(video.m_uMaterialQuality), 2},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.applied, c.defaultValue) << c.field;
 }
 
 TEST_F(GameTest, ChoosingARowChoosesTheScenarioOrSandboxAndItsPark)
