@@ -338,6 +338,7 @@ void Game::SetGuideVolumeShare(float share)
     m_pSoundManager->SetMusicVolume(m_pOptions->m_fMusicVol * share);
     m_pSoundManager->SetSfxVolume(m_pOptions->m_fEffectsVol * share);
     m_bGuideQuiet = share < 1.0f;
+    m_fGuideShare = share;
 }
 
 bool Game::GetDialogPosition(int32_t id, int32_t* x, int32_t* y)

@@ -93,6 +93,8 @@ public:
     // The music and effects at a share of the options' levels while the guide plays an animal's call; below 1 they
     // come back to the options' levels once the guide is no longer open, however it closed.
     void SetGuideVolumeShare(float share);
+    // The share of the options' levels the music and effects are held at: 1 unless the guide has them down.
+    float GetGuideVolumeShare() const { return m_bGuideQuiet ? m_fGuideShare : 1.0f; }
 
     // The named values the GUI shows and sets.
     void GetVariable(const char* keyword, platform::WString& text) override;
@@ -263,6 +265,7 @@ private:
     bool m_bStreamPausedBefore = false;
     // The guide has turned the music and effects down.
     bool m_bGuideQuiet = false;
+    float m_fGuideShare = 1.0f;
     TickerFeed m_tickerFeed;
 };
 

@@ -4,6 +4,7 @@
 #include "engine/core/GameOptions.h"
 #include "engine/media/Jukebox.h"
 #include "engine/media/SoundManager.h"
+#include "game/Game.h"
 #include "gui/GUIManager.h"
 #include "gui/ListBox.h"
 
@@ -153,13 +154,16 @@ bool Mp3Player::ToggleDialog()
 
 void Mp3Player::ChangeVolume(float step)
 {
-    float volume = m_pSound ? m_pSound->GetMusicVolume() : m_Options.m_fMusicVol;
+    // While the guide holds the music down to a share of the player's level, the step is taken from the player's
+    // level and the music stays at its share of the new one.
+    const float share = g_pGame ? g_pGame->GetGuideVolumeShare() : 1.0f;
+    float volume = m_pSound && share >= 1.0f ? m_pSound->GetMusicVolume() : m_Options.m_fMusicVol;
     if (!std::isfinite(volume))
         volume = 0.0f;
     volume = std::clamp(std::round((volume + step) * 100.0f) / 100.0f, 0.0f, 1.0f);
     m_Options.m_fMusicVol = volume;
     if (m_pSound)
-        m_pSound->SetMusicVolume(volume);
+        m_pSound->SetMusicVolume(volume * share);
 }
 
 void Mp3Player::Update(float)

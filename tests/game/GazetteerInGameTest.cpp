@@ -151,4 +151,43 @@ TEST_F(GazetteerInGameTest, TheMusicAndEffectsComeBackHoweverTheGuideCloses)
     EXPECT_TRUE(running);
 }
 
+// The music player's volume buttons pressed while the guide has the music turned down step the player's own level,
+// not the turned-down one: once the guide closes the music stands one step from where it was, and so does the option.
+TEST_F(GazetteerInGameTest, TheMusicPlayersVolumeStepsFromThePlayersLevelWhileTheGuideHasItDown)
+{
+    struct Case
+    {
+        const char* button;
+        float before, after;
+    };
+    const Case cases[] = {{"MP3_VolUp", 0.5f, 0.6f}, {"MP3_VolDown", 0.5f, 0.4f}, {"MP3_VolUp", 0.9f, 1.0f}};
+    GameOptions& options = harness.GetGame().GetOptions();
+    ASSERT_NE(g_pSoundManager, nullptr);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.button);
+        options.m_fMusicVol = c.before;
+        g_pSoundManager->SetMusicVolume(c.before);
+        ResolveGuiCommand(GetInGameCommands(), "ShowAnimalGaz")(0);
+        Run(2);
+        ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
+        ResolveGuiCommand(GetInGameCommands(), "PlayGazSound")(0);
+        Run(2);
+        ASSERT_LT(g_pSoundManager->GetMusicVolume(), c.before);
+        ResolveGuiCommand(GetInGameCommands(), "ShowPlayList")(0);
+        Run(2);
+        ASSERT_TRUE(Gui().IsDialogOpen("PlayList"));
+        ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
+        ResolveGuiCommand(GetInGameCommands(), c.button)(0);
+        EXPECT_NEAR(options.m_fMusicVol, c.after, 1e-5f);
+        EXPECT_LT(g_pSoundManager->GetMusicVolume(), c.after) << "the guide's call is still on: the music stays down";
+        ResolveGuiCommand(GetInGameCommands(), "ExitPlayList")(0);
+        ResolveGuiCommand(GetInGameCommands(), "CloseAnimalGaz")(0);
+        Run(3);
+        EXPECT_FALSE(Gui().IsDialogOpen("Gazetteer"));
+        EXPECT_NEAR(g_pSoundManager->GetMusicVolume(), c.after, 1e-5f);
+    }
+    EXPECT_TRUE(running);
+}
+
 } // namespace
