@@ -115,6 +115,7 @@ public:
     float GetParkSpeed() const override;
     GameOptions* GetGuiOptions() override { return m_pOptions.get(); }
     void ApplyVideoOptions() override { ApplyVideoSettings(); }
+    float GetVolumeShare() const override { return GetGuideVolumeShare(); }
     // The park's guest averages, the animals' happiness and the rescue acceptance by their bar names.
     bool GetParkFigure(const char* name, float* value) const override;
     void GetScenarioChoice(bool* sandbox, int32_t* index, int32_t* park) const override

@@ -52,6 +52,9 @@ public:
     virtual GameOptions* GetGuiOptions() { return nullptr; }
     // The video options were changed: they take effect.
     virtual void ApplyVideoOptions() {}
+    // The share of the options' volumes the sound is held at for the moment: below 1 while something (the guide
+    // playing an animal's call) has it turned down, else 1.
+    virtual float GetVolumeShare() const { return 1.0f; }
     // A park figure a bar shows by its name when its dialog has no object ("GUEST_AV_PRICE" and the others);
     // false for a name the program does not know or while there is no park.
     virtual bool GetParkFigure(const char* name, float* value) const

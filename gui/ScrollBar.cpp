@@ -285,10 +285,12 @@ float Slider::ReadValue()
     const std::string& name = m_variable.GetName();
     GuiShell* shell = g_pGUIManager ? g_pGUIManager->GetShell() : nullptr;
     float value = 0.0f;
+    // While the sound is held down for the moment, the player's own level is the one in the options.
+    const GameOptions* held = shell && shell->GetVolumeShare() < 1.0f ? shell->GetGuiOptions() : nullptr;
     if (name == "MUSIC_VOLUME")
-        value = g_pSoundManager ? g_pSoundManager->GetMusicVolume() : 0.0f;
+        value = held ? held->m_fMusicVol : g_pSoundManager ? g_pSoundManager->GetMusicVolume() : 0.0f;
     else if (name == "EFFECTS_VOLUME")
-        value = g_pSoundManager ? g_pSoundManager->GetSfxVolume() : 0.0f;
+        value = held ? held->m_fEffectsVol : g_pSoundManager ? g_pSoundManager->GetSfxVolume() : 0.0f;
     else if (name == "RESEARCH_SPEND")
     {
         if (!shell || !shell->GetResearchSpend(&value))
@@ -305,19 +307,21 @@ void Slider::SetValue(float value)
     const std::string& name = m_variable.GetName();
     GuiShell* shell = g_pGUIManager ? g_pGUIManager->GetShell() : nullptr;
     GameOptions* options = shell ? shell->GetGuiOptions() : nullptr;
+    // The sound follows at the share it is held at for the moment.
+    const float share = shell ? shell->GetVolumeShare() : 1.0f;
     if (name == "MUSIC_VOLUME")
     {
         if (options)
             options->m_fMusicVol = value;
         if (g_pSoundManager)
-            g_pSoundManager->SetMusicVolume(value);
+            g_pSoundManager->SetMusicVolume(value * share);
     }
     else if (name == "EFFECTS_VOLUME")
     {
         if (options)
             options->m_fEffectsVol = value;
         if (g_pSoundManager)
-            g_pSoundManager->SetSfxVolume(value);
+            g_pSoundManager->SetSfxVolume(value * share);
     }
     else if (name == "RESEARCH_SPEND")
     {

@@ -8,6 +8,7 @@
 #include "gui/GazetteerList.h"
 #include "gui/GuiCommands.h"
 #include "gui/ListBox.h"
+#include "gui/ScrollBar.h"
 #include "gui/VariableWidgets.h"
 #include "park/AnimalObject.h"
 #include "scripts/WorldParams.h"
@@ -187,6 +188,56 @@ TEST_F(GazetteerInGameTest, TheMusicPlayersVolumeStepsFromThePlayersLevelWhileTh
         EXPECT_FALSE(Gui().IsDialogOpen("Gazetteer"));
         EXPECT_NEAR(g_pSoundManager->GetMusicVolume(), c.after, 1e-5f);
     }
+    EXPECT_TRUE(running);
+}
+
+// The options' volume sliders show and set the player's own levels while the guide has the sound turned down: a
+// press that leaves the knob where it was keeps the player's level, and a level set then is the one heard once the
+// guide closes.
+TEST_F(GazetteerInGameTest, TheOptionsVolumeSlidersShowAndSetThePlayersLevelsWhileTheGuideHasThemDown)
+{
+    GameOptions& options = harness.GetGame().GetOptions();
+    ASSERT_NE(g_pSoundManager, nullptr);
+    options.m_fMusicVol = 0.6f;
+    options.m_fEffectsVol = 0.9f;
+    g_pSoundManager->SetMusicVolume(options.m_fMusicVol);
+    g_pSoundManager->SetSfxVolume(options.m_fEffectsVol);
+    ResolveGuiCommand(GetInGameCommands(), "ShowAnimalGaz")(0);
+    Run(2);
+    ResolveGuiCommand(GetInGameCommands(), "PlayGazSound")(0);
+    ResolveGuiCommand(GetInGameCommands(), "InGameOptions")(0);
+    Run(2);
+    ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
+    ASSERT_TRUE(Gui().IsDialogOpen("InGameOptions"));
+    ASSERT_LT(g_pSoundManager->GetMusicVolume(), 0.6f);
+    struct Case
+    {
+        const char* variable;
+        float* option;
+        float shown, set;
+    };
+    const Case cases[] = {{"MUSIC_VOLUME", &options.m_fMusicVol, 0.6f, 0.3f},
+                          {"EFFECTS_VOLUME", &options.m_fEffectsVol, 0.9f, 0.7f}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.variable);
+        Slider* slider = nullptr;
+        for (const auto& item : Gui().GetItems())
+            if (item->GetType() == WT_SLIDER && static_cast<Slider*>(item.get())->GetVariable() == c.variable)
+                slider = static_cast<Slider*>(item.get());
+        ASSERT_NE(slider, nullptr);
+        slider->Update(0.0f);
+        EXPECT_NEAR(slider->GetValue(), c.shown, 1e-5f);
+        slider->SetValue(c.set);
+        EXPECT_NEAR(*c.option, c.set, 1e-5f);
+    }
+    // The guide's call is still on: both stay at a third of the new levels.
+    EXPECT_NEAR(g_pSoundManager->GetMusicVolume(), 0.3f / 3.0f, 1e-4f);
+    EXPECT_NEAR(g_pSoundManager->GetSfxVolume(), 0.7f / 3.0f, 1e-4f);
+    ResolveGuiCommand(GetInGameCommands(), "CloseAnimalGaz")(0);
+    Run(3);
+    EXPECT_NEAR(g_pSoundManager->GetMusicVolume(), 0.3f, 1e-5f);
+    EXPECT_NEAR(g_pSoundManager->GetSfxVolume(), 0.7f, 1e-5f);
     EXPECT_TRUE(running);
 }
 
