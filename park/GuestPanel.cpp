@@ -2,6 +2,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/TextFormat.h"
 #include "engine/core/TextTable.h"
+#include "engine/core/WholeNumbers.h"
 #include "park/GuestObject.h"
 #include "scripts/ObjectStates.h"
 #include "world/ObjectManager.h"
@@ -195,7 +196,7 @@ void GuestObject::GetVariable(const char* keyword, platform::WString& text)
     }
     else if (std::strcmp(keyword, "GUEST_HAPPY_PERCENT") == 0)
     {
-        text = FormatChecked(u"%d%%", {static_cast<int>(m_fHappiness * 100.0f)});
+        text = FormatChecked(u"%d%%", {TruncateToInt(m_fHappiness * 100.0f)});
     }
     else if (std::strcmp(keyword, "GUEST_HAPPY_VALUE") == 0)
     {
@@ -203,7 +204,7 @@ void GuestObject::GetVariable(const char* keyword, platform::WString& text)
     }
     else if (std::strcmp(keyword, "GUEST_CASH") == 0)
     {
-        text = FormatChecked(u"$%d", {static_cast<int>(m_cash)});
+        text = FormatChecked(u"$%d", {TruncateToInt(m_cash)});
     }
     else if (std::strcmp(keyword, "GUEST_HOURS_IN_PARK") == 0)
     {

@@ -3,6 +3,7 @@
 #include "world/World.h"
 
 #include "engine/core/Logger.h"
+#include "engine/core/WholeNumbers.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
@@ -108,7 +109,7 @@ void World::ComputeRating()
         c = (ratio > 0.0f ? (ratio < 1.0f ? ratio : 1.0f) : 0.0f) * 10.0f;
     }
     const float r = m_fCurrentResearchRating * 10.0f;
-    const int32_t rating = static_cast<int32_t>(g + r + c + s);
+    const int32_t rating = TruncateToInt(g + r + c + s);
     m_iParkRating = rating >= 96 ? 100 : rating < 0 ? 0 : rating;
 }
 
