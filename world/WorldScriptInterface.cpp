@@ -5,6 +5,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/TextTable.h"
 #include "engine/media/SoundManager.h"
+#include "engine/render/AnimationScheduler.h"
 #include "engine/render/TextWriter.h"
 #include "gui/GUIManager.h"
 #include "platform/Random.h"
@@ -355,6 +356,8 @@ void World::SetScriptVariable(const ScriptOperand& operand, const ScriptValue& v
         m_GameDayTime = hours;
         m_LastGameDayTime = hours;
         m_fLastGameDayTime = hours;
+        // What the script goes on to build starts its animations on the clock just set, not on the one before it.
+        g_AnimationScheduler.Update(GetAnimationTime());
         return;
     }
     case WV_PlayerCash:

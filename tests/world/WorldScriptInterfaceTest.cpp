@@ -3,6 +3,8 @@
 // building-type checks, stepping through buildings and staff, the debug overlay's lines and the sample scenario.
 #include "tests/world/ParkTestSupport.h"
 
+#include "engine/render/AnimatedObject.h"
+#include "engine/render/AnimationScheduler.h"
 #include "scripts/WorldCommands.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldScript.h"
@@ -281,6 +283,31 @@ TEST_F(WorldScripting, GameTimeIsWrittenOnlyWhileTheScriptStartsUpAndOnlyAsAnHou
     Write(WV_GameTime, 0, ScriptValue::Float(20.0f));
     EXPECT_FLOAT_EQ(world->GetGameDayTime(), 9.01f);
     EXPECT_FLOAT_EQ(Read(WV_GameTime).AsFloatBits(), 9.01f);
+}
+
+TEST_F(WorldScripting, AnimationsStartedAfterTheScriptSetsTheClockRunOnTheNewTime)
+{
+    DayLength day(240);
+    // Ten game seconds an hour from 09:00: an animation the script's objects start right after the clock is set
+    // 30 ticks ahead ends 30 ticks (half a game second) after the new time, whichever way the clock was moved.
+    const std::tuple<const char*, float, bool> rows[] = {
+        {"14", 0.1f, true},
+        {"14", 1.0f, false},
+        {"2", 0.1f, true},
+        {"2", 1.0f, false},
+    };
+    for (const auto& [hours, step, running] : rows)
+    {
+        NewWorld();
+        ASSERT_NE(StartScript("State STATE_WORLD_STARTUP OnEntry Set GameTime " + std::string(hours) +
+                              " ; End End State Later End\n"),
+                  nullptr);
+        AnimatedObject figure(8);
+        const uint32_t end = g_AnimationScheduler.Play(&figure, 0, 30, AnimationScheduler::kPlayOnce);
+        EXPECT_EQ(end, static_cast<uint32_t>(std::stof(hours) * 10.0f * 60.0f) + 30u) << hours;
+        world->Update(step);
+        EXPECT_EQ(figure.IsAnimating(), running) << hours << " after " << step;
+    }
 }
 
 TEST_F(WorldScripting, FunctionsPauseResumeAndSwitchBreakdownsAndLitter)
