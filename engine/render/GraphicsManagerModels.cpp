@@ -25,6 +25,8 @@ constexpr uint32_t kHighlightMaterial = 7;
 constexpr uint32_t kNoAnimation = 0xFFFFFFFF;
 constexpr float kAttachDistance = 300.0f;
 constexpr float kPi = 3.14159265f;
+// Far distances below this draw a mesh however far it is.
+constexpr float kMinFarDistance = 0.0001f;
 // Objects placed by one optimised walk and drawn after it; more are placed but not drawn.
 constexpr uint32_t kMaxPlaced = 64;
 // Attached objects that attach objects of their own are drawn this deep at most.
@@ -151,7 +153,10 @@ struct Walk
         gm.m_auFrameCounter[kMeshesConsidered] += static_cast<uint32_t>(bone.m_meshes.size());
         for (OptMesh& mesh : bone.m_meshes)
         {
-            if (mesh.m_levels.empty() || mesh.m_fFarDistance * detail < distance)
+            // A far distance of nothing (a last level without a switch distance ends the range there) sets no
+            // limit, as in the optimised layout.
+            const bool limited = mesh.m_fFarDistance >= kMinFarDistance;
+            if (mesh.m_levels.empty() || (limited && mesh.m_fFarDistance * detail < distance))
                 continue;
             uint32_t level = 0;
             if (mesh.m_levels.size() > 1)

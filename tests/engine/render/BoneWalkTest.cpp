@@ -385,6 +385,42 @@ TEST_F(BoneWalkTest, LevelsCullingAndFarLinesInBothForms)
     gm.SetDepthOverride(0.0f);
 }
 
+// A data maker's two-level mesh: level 0 up to 50, level 1 (switch distance 0: the last level) beyond. Loaded from
+// its .tm file (optimised when loaded) or from the optimised layout made from the same text, it is drawn at either
+// distance, near at level 0 and far at level 1.
+TEST_F(BoneWalkTest, ALastLevelWithoutASwitchDistanceIsDrawnInEveryForm)
+{
+    const std::string text = "model\nbone \"Root\"\nsubmodel \"Mesh\"\nbounds -1 -1 -1 1 1 1 0 0 0 0 1\n"
+                             "vertex 0 0 0 0 0 -1 0 0\nvertex 0 1 0 0 0 -1 0 1\nvertex 1 0 0 0 0 -1 1 0\n"
+                             "vertex 1 1 0 0 0 -1 1 1\nlevel 50\nindices 0 1 2\nmaterial\nend\nend\n"
+                             "level 0\nindices 1 3 2\nmaterial\nend\nend\nend\nend\nend\n";
+    SModel source = modeltest::ParseModel(text);
+    WriteModel("lod.tm", modeltest::TmBytes(text));
+    WriteModel("lod.opt", tmtool::WriteOptModel(*BuildOptModel(source)));
+    const float detail = gm.GetDetailFactor();
+    const struct
+    {
+        const char* file;
+        float distance;
+        int level;
+    } cases[] = {{"lod.tm", 10, 0},  {"lod.tm", 50 * detail + 10, 1},  {"lod.tm", 400, 1},
+                 {"lod.opt", 10, 0}, {"lod.opt", 50 * detail + 10, 1}, {"lod.opt", 400, 1}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.distance));
+        OptModel* opt = g_ModelManager.GetOptModel(g_ModelManager.Load(c.file));
+        ASSERT_TRUE(opt != nullptr && opt->m_bones.size() == 1 && opt->m_bones[0].m_meshes.size() == 1);
+        OptMesh& mesh = opt->m_bones[0].m_meshes[0];
+        ASSERT_EQ(mesh.m_levels.size(), 2u);
+        Frame(0);
+        gm.DrawModel(g_ModelManager.Load(c.file), 0, {0, 0, c.distance}, {0, 0, 0}, 0xFFFFFFFF, nullptr, 0, 0);
+        for (int level : {0, 1})
+            EXPECT_EQ(mesh.m_levels[static_cast<size_t>(level)].m_pInstances != nullptr, level == c.level) << level;
+        gm.GetModelDrawList()->ClearChains();
+        gm.GetModelDrawList()->Reset();
+    }
+}
+
 // The colour of a far line, per end: the mesh colour lit channel by channel through the 4-bit products
 // (i x j x 255 / 225 of the top four bits), opaque, with the material's own glow (its self-illumination, here
 // 0x112233) added; the highlight material 7 lights by the pulsing highlight colour instead of the scene's; any
