@@ -278,6 +278,8 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         {kTri + "2 0\n end\n end\n end\nend\n", "line 8: the index count is not a multiple of 3"},
         {kTri + "2\n end\n level 5\n vertexcount 4\n indices 0 1 2\n end\n end\n end\nend\n",
          "line 12: the level's vertex count is past"},
+        {kTri + "2\n end\n level 5\n vertexcount 2\n indices 0 1 2\n end\n end\n end\nend\n",
+         "line 12: index 2 is past the level's vertex count 2"},
         {"model\n bone \"B\"\n submodel \"S\"\n kind 2\n records 2\n level 0\n indices 0 1 2\n end\n end\n end\nend\n",
          "line 7: index 2 is past the 2 vertices"},
         {"model\n bone \"B\"\n submodel \"S\"\n kind 7\n level 0\n indices 0 0 0\n end\n end\n end\nend\n",

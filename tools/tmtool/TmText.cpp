@@ -703,6 +703,13 @@ void TextReader::ReadSubModel(SubModel* sub)
             if (index >= available)
                 Throw(indicesLines[i], "index " + std::to_string(index) + " is past the " + std::to_string(available) +
                                            " vertices" + where);
+        // A level is drawn from the first of its own vertex count of the submodel's vertices: indices past them
+        // would leave it undrawn.
+        if (sub->m_uVertexKind == 0)
+            for (uint16_t index : level.m_indices)
+                if (index >= level.m_uVertexCount)
+                    Throw(indicesLines[i], "index " + std::to_string(index) + " is past the level's vertex count " +
+                                               std::to_string(level.m_uVertexCount) + where);
     }
 }
 
