@@ -257,6 +257,8 @@ TEST(TmToolTest, BadTextIsRefusedWithItsLine)
         {"model\n bone \"B\"\n  wave 1 0 0 0 -32769 0 0 0 0 0 0\n", "line 3: bad number '-32769'"},
         {"model\n bone \"B\"\n  keys scale\n   x 0 0 0 0\n  end\n end\nend\n", "line 4: expected a key time"},
         {"model\n bone \"B\"\n  keys scale\n   5000000000 0 0 0 0\n", "line 4: expected a key time"},
+        {"model\n bone \"B\"\n  keys position\n   0 0 0 0 0\n   9600 0 1 0 0\n   4800 0 0 0 0\n",
+         "line 6: key times go back (4800 after 9600)"},
         {"model\n  colour 1\nend\n", "line 2: unknown model field 'colour'"},
         {"model\n  bone \"A\"\n", "missing 'end'"},
         {"model\n bone \"A\"\n  submodel \"S\"\n  end\n end\nend\n", "has no level"},

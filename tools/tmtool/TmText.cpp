@@ -396,6 +396,10 @@ void TextReader::ReadKeys(std::vector<KeyFrame>* keys)
             if (*end != '\0' || errno != 0 || time > 0xFFFFFFFFu || f.Keyword()[0] == '-')
                 Throw(f.Number(), "expected a key time or 'end'");
             key.m_uTime = static_cast<uint32_t>(time);
+            // The game finds the key for a time by halving the list, and the last key's time is the loop's length.
+            if (!keys->empty() && key.m_uTime < keys->back().m_uTime)
+                Throw(f.Number(), "key times go back (" + std::to_string(key.m_uTime) + " after " +
+                                      std::to_string(keys->back().m_uTime) + ")");
             for (float& value : key.m_afValue)
                 value = f.F32();
             keys->push_back(key);
