@@ -39,12 +39,6 @@ std::string Upper(const char* text)
     return out;
 }
 
-// The whole units to add to coordinates whose smallest value is `min` so that none stays below 0.
-float WholeShift(float min)
-{
-    return min < 0.0f ? std::ceil(-min) : 0.0f;
-}
-
 LitTexVertex MakeVertex(const platform::Vec3& p, const platform::Vec3& n, uint32_t colour, float u, float v)
 {
     return {p.x, p.y, p.z, n.x, n.y, n.z, colour, 0, u, v};
@@ -279,23 +273,15 @@ void ModelManager::PrepareSubModel(SubModel& sub)
     if (!sub.m_uvs.empty() && level0.HasTexture(0))
     {
         // Coordinates below 0 move up by whole units (the texture repeats), then into the texture's page.
-        float minU = 9999.0f;
-        float minV = 9999.0f;
-        const size_t n = std::min<size_t>(sub.GetVertexCount(), sub.m_uvs.size());
-        for (size_t i = 0; i < n; ++i)
-        {
-            minU = std::min(minU, sub.m_uvs[i].x);
-            minV = std::min(minV, sub.m_uvs[i].y);
-        }
-        const float shiftU = WholeShift(minU);
-        const float shiftV = WholeShift(minV);
-        TexturePlacement page;
+        ShiftTexCoordsUp(&sub);
         if (m_bBuildOptimised && texture > 0)
-            page = g_TextureManager.GetPlacement(static_cast<uint32_t>(texture));
-        for (platform::Vec2& uv : sub.m_uvs)
         {
-            uv.x = (uv.x + shiftU) * page.m_fUScale + page.m_fUOffset;
-            uv.y = (uv.y + shiftV) * page.m_fVScale + page.m_fVOffset;
+            const TexturePlacement page = g_TextureManager.GetPlacement(static_cast<uint32_t>(texture));
+            for (platform::Vec2& uv : sub.m_uvs)
+            {
+                uv.x = uv.x * page.m_fUScale + page.m_fUOffset;
+                uv.y = uv.y * page.m_fVScale + page.m_fVOffset;
+            }
         }
     }
     if (sub.m_uVertexKind == 0 && m_bBuildOptimised)

@@ -502,6 +502,29 @@ bool SubModel::SetColours(const uint32_t* colours, uint32_t count)
     return true;
 }
 
+void ShiftTexCoordsUp(SubModel* sub)
+{
+    if (sub->m_levels.empty() || sub->m_levels.size() > kTmMaxLevels || sub->m_uvs.empty() ||
+        !sub->m_levels[0].HasTexture(0))
+        return;
+    float minU = 9999.0f;
+    float minV = 9999.0f;
+    const size_t n = std::min<size_t>(sub->GetVertexCount(), sub->m_uvs.size());
+    for (size_t i = 0; i < n; ++i)
+    {
+        minU = std::min(minU, sub->m_uvs[i].x);
+        minV = std::min(minV, sub->m_uvs[i].y);
+    }
+    // As many whole units as it takes, at once.
+    const float shiftU = minU < 0.0f ? std::ceil(-minU) : 0.0f;
+    const float shiftV = minV < 0.0f ? std::ceil(-minV) : 0.0f;
+    for (platform::Vec2& uv : sub->m_uvs)
+    {
+        uv.x += shiftU;
+        uv.y += shiftV;
+    }
+}
+
 bool LevelsEqual(const SubModelLOD& a, const SubModelLOD& b)
 {
     return a.m_uVertexCount == b.m_uVertexCount && a.m_indices == b.m_indices;

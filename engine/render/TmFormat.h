@@ -175,6 +175,10 @@ struct SubModel
     bool SetColours(const uint32_t* colours, uint32_t count);
 };
 
+// Moves the texture coordinates of a submodel whose level 0 has a texture on layer 0 up by whole units (the texture
+// repeats) so that none of level 0's is below 0; the loader does this before it maps them into the texture's page.
+void ShiftTexCoordsUp(SubModel* sub);
+
 // Two levels are equal when they have the same index count, the same vertex count and the same indices in order.
 bool LevelsEqual(const SubModelLOD& a, const SubModelLOD& b);
 

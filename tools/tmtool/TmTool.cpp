@@ -103,11 +103,24 @@ int Write(const std::string& in, const std::string& outName, std::string* err)
     return 0;
 }
 
+// The game reads the optimised layout's texture coordinates as they stand and only maps them into the texture's
+// page: they are moved up by whole units here, as the game's loader moves those of a .tm file.
+void ShiftTexCoordsUp(std::vector<SBone>* bones)
+{
+    for (SBone& bone : *bones)
+    {
+        for (SubModel& sub : bone.m_subModels)
+            ::ShiftTexCoordsUp(&sub);
+        ShiftTexCoordsUp(&bone.m_children);
+    }
+}
+
 int Optimise(const std::string& in, const std::string& outName, std::string* err)
 {
     SModel model;
     if (!LoadSource(in, true, &model, err))
         return 1;
+    ShiftTexCoordsUp(&model.m_bones);
     const std::unique_ptr<OptModel> opt = BuildOptModel(model);
     const std::vector<uint8_t> bytes = WriteOptModel(*opt);
     if (!WriteFile(outName, bytes.data(), bytes.size()))

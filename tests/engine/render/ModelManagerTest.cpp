@@ -4,6 +4,7 @@
 #include "ModelTestFiles.h"
 #include "engine/render/D3DRenderer.h"
 #include "engine/render/ModelHelpers.h"
+#include "tools/tmtool/TmTool.h"
 
 #include <gtest/gtest.h>
 
@@ -310,6 +311,46 @@ TEST_F(ModelManagerTest, TextureCoordinatesShiftByWholeUnitsIntoThePage)
     ASSERT_NE(m, nullptr);
     for (const platform::Vec2& uv : m->m_bones[0].m_subModels[0].m_uvs)
         EXPECT_GE(uv.x, 0.0f);
+}
+
+// A data maker's textured quad with coordinates below 0, made by tmtool both as a .tm file and in the optimised
+// layout: loaded either way, its vertices take the same places in the texture's part of the shared page (u from
+// -0.75 moves by 1, v from -1.5 by 2).
+TEST_F(ModelManagerTest, ToolsOptimisedModelsTakeTheirTextureWhereTheTmFileDoes)
+{
+    texturetest::DDTSpec spec;
+    spec.ownPage = 0;
+    spec.format = 4;
+    Write("tex/shared.ddt", texturetest::MakeDDT(spec, texturetest::ChainPixels(8, 8, {0xFF00FF00})));
+    testsupport::WriteText(
+        dir.File("quad.txt"),
+        std::string("model\nbone \"B\"\nsubmodel \"Q\"\nvertex 0 0 0 0 0 -1 -0.75 -1.5\n"
+                    "vertex 1 0 0 0 0 -1 -0.25 0.5\nvertex 1 1 0 0 0 -1 0 0\n"
+                    "vertex 0 1 0 0 0 -1 -0.5 -1\nlevel 0\nindices 0 1 2 0 2 3\nmaterial\n"
+                    "layer 0 mode 1 sampling 0 bias 0 colourop 2 alphaop 2 texture \"tex\\\\shared.ddt\"\n"
+                    "end\nend\nend\nend\nend\n"));
+    std::string out, err;
+    ASSERT_EQ(tmtool::RunTmTool({"write", dir.File("quad.txt"), dir.File("quad.tm")}, &out, &err), 0) << err;
+    ASSERT_EQ(tmtool::RunTmTool({"optimise", dir.File("quad.txt"), dir.File("quad.opt")}, &out, &err), 0) << err;
+    const std::pair<float, float> shifted[4] = {{0.25f, 0.5f}, {0.75f, 2.5f}, {1.0f, 2.0f}, {0.5f, 1.0f}};
+    for (const char* file : {"quad.tm", "quad.opt"})
+    {
+        SCOPED_TRACE(file);
+        const OptModel* opt = g_ModelManager.GetOptModel(g_ModelManager.Load(file));
+        ASSERT_TRUE(opt != nullptr && opt->m_bones.size() == 1 && opt->m_bones[0].m_meshes.size() == 1);
+        const OptMesh& mesh = opt->m_bones[0].m_meshes[0];
+        const int32_t slot = mesh.m_levels.at(0).m_aiTexture[0];
+        ASSERT_GT(slot, 0);
+        const TexturePlacement page = g_TextureManager.GetPlacement(static_cast<uint32_t>(slot));
+        ASSERT_LT(page.m_fUScale, 0.5f); // a part of the shared page
+        ASSERT_EQ(mesh.m_vertices.size(), 4u);
+        // Vertices are kept in their order whatever the triangles' order.
+        for (size_t i = 0; i < 4; ++i)
+        {
+            EXPECT_FLOAT_EQ(mesh.m_vertices[i].m_fU, shifted[i].first * page.m_fUScale + page.m_fUOffset) << i;
+            EXPECT_FLOAT_EQ(mesh.m_vertices[i].m_fV, shifted[i].second * page.m_fVScale + page.m_fVOffset) << i;
+        }
+    }
 }
 
 // With the optimised form the vertices go to the mesh manager's shared buffers in the 40-byte layout (vertex
