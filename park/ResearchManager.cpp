@@ -145,9 +145,18 @@ void ResearchManager::ApplyEffect(const ResearchInfo& item, bool withTeams)
     }
     case kResearchStaffRecovery:
     case kResearchStaffTraining:
+    {
+        // The staff scale their energy by these factors: one that is no finite amount, or below nothing, would
+        // leave a worker's energy no number (or have rest tire and work refresh), so it leaves the factor as it was.
+        const bool usable = std::isfinite(item.fArgument) && item.fArgument >= 0.0f;
+        const auto take = [&](float& factor)
+        {
+            if (usable)
+                factor = item.fArgument;
+        };
         if (std::strcmp(item.keyword, "ALLSTAFFR1") == 0)
         {
-            m_fStaffRecovery = item.fArgument;
+            take(m_fStaffRecovery);
             for (const char* room : {"STAFFSMALL", "STAFFLARGE"})
             {
                 const int32_t id = params.FindBuilding(room);
@@ -156,12 +165,13 @@ void ResearchManager::ApplyEffect(const ResearchInfo& item, bool withTeams)
             }
         }
         else if (std::strcmp(item.keyword, "CLEANERT1") == 0)
-            m_fCleanerTraining = item.fArgument;
+            take(m_fCleanerTraining);
         else if (std::strcmp(item.keyword, "MECHANICT1") == 0)
-            m_fMechanicTraining = item.fArgument;
+            take(m_fMechanicTraining);
         else if (std::strcmp(item.keyword, "CARERT1") == 0)
-            m_fCarerTraining = item.fArgument;
+            take(m_fCarerTraining);
         break;
+    }
     case kResearchAttraction:
     {
         const int32_t id = params.FindBuilding(item.szEffectKeyword);

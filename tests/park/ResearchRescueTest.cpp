@@ -6,12 +6,15 @@
 #include "engine/core/TextTable.h"
 #include "engine/render/AnimationScheduler.h"
 #include "engine/render/ModelManager.h"
+#include "park/CleanerObject.h"
 #include "park/FeedbackManager.h"
 #include "park/ParkLayer.h"
 #include "park/ParkManagers.h"
 #include "park/RescueManager.h"
 #include "park/ResearchManager.h"
 #include "platform/Random.h"
+#include "scripts/ObjectScriptVocabulary.h"
+#include "scripts/ScriptValue.h"
 #include "scripts/WorldParams.h"
 #include "tests/support/TestSupport.h"
 #include "tests/world/SaveBytes.h"
@@ -407,6 +410,62 @@ TEST_F(ResearchRescuePark, AResearchRecordThatDoesNotHoldTogetherIsRefused)
         Tagged(record, 5, 0);
         EXPECT_TRUE(LoadFrom(record, [&](SerialStream& s) { return research->Load(s); })) << e.slider;
         EXPECT_TRUE(reports.boxes.empty()) << e.slider;
+    }
+}
+
+// The staff items' ARGUMENT is the factor the staff scale their energy by. A data line whose argument is no finite
+// amount, or below nothing, must not leave a worker's energy no number (nor have rest tire or a job refresh); a
+// sound argument is taken as it stands.
+TEST_F(ResearchRescuePark, AStaffItemsArgumentThatIsNoFiniteAmountOrBelowNothingLeavesTheEnergyANumber)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case
+    {
+        float argument;
+        bool sound;
+    };
+    const Case cases[] = {{nan, false}, {inf, false}, {-inf, false}, {-2.0f, false}, {3.0f, true}, {0.5f, true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.argument);
+        world.reset();
+        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+        research = GetResearchManager();
+        WorldParams& params = *g_pWorldParams;
+        // The sample's items 1 and 2 are the cleaners' training and the staff rooms' recovery.
+        ASSERT_STREQ(params.GetResearchInfo(1).keyword, "CLEANERT1");
+        ASSERT_STREQ(params.GetResearchInfo(2).keyword, "ALLSTAFFR1");
+        params.GetResearchInfo(1).fArgument = c.argument;
+        params.GetResearchInfo(2).fArgument = c.argument;
+        CompleteOne();
+        CompleteOne();
+        CompleteOne();
+        ASSERT_EQ(research->GetCurrentResearch(), 3);
+        if (c.sound)
+        {
+            EXPECT_EQ(std::tuple(research->GetStaffRecovery(), research->GetCleanerTraining()),
+                      std::tuple(c.argument, c.argument));
+        }
+
+        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
+        ASSERT_FALSE(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).empty());
+        auto* cleaner = static_cast<CleanerObject*>(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).back());
+        // A job's energy is a cost: a number, not below nothing.
+        ScriptOperand operand;
+        operand.id = SV_LitterEnergy;
+        const float cost = ScriptValueToFloat(cleaner->GetScriptVariable(operand));
+        EXPECT_TRUE(std::isfinite(cost) && cost >= 0.0f) << cost;
+        // Rest in a staff room, over a frame of game time and over a paused one: the energy stays a number between
+        // where it was and full.
+        for (float delta : {2.0f, 0.0f})
+        {
+            cleaner->SetEnergy(0.5f);
+            world->m_fGameDeltaTime = delta;
+            cleaner->RestoreEnergy(true);
+            const float energy = cleaner->GetEnergy();
+            EXPECT_TRUE(energy >= 0.5f && energy <= 1.0f) << "after " << delta << " s: " << energy;
+        }
     }
 }
 
