@@ -15,6 +15,7 @@
 #include "world/Player.h"
 #include "world/World.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -417,7 +418,10 @@ bool RescueManager::TeamVariable(const char* keyword, platform::WString& text) c
     else if (is("AR_RD_ETA_"))
     {
         const int32_t hour = GameHour();
-        const int32_t h = hour > 0 ? static_cast<int32_t>((team.RescueOverTime - GameTime()) / hour) + 1 : 1;
+        // The whole hours left, plus one. A plan the data stretches past what the count holds shows the most it
+        // holds; a plan already over shows the last hour.
+        const double left = hour > 0 ? static_cast<double>((team.RescueOverTime - GameTime()) / hour) : 0.0;
+        const int32_t h = left >= 1.0 ? static_cast<int32_t>(std::min(left + 1.0, double{INT32_MAX})) : 1;
         text = h > 1 ? FormatChecked(u"%d%s", {h, Text("AR_TIME_HOURS").c_str()}) : Text("AR_TIME_HOUR1");
     }
     else if (is("AR_RD_POOL_TITLE_"))
@@ -452,7 +456,9 @@ void RescueManager::GetVariable(const char* keyword, platform::WString& text)
                 const int32_t hour = GameHour();
                 const double t = report.time > 0.0f ? report.time : 0.0;
                 const double ofDay = day > 0 ? std::fmod(t, static_cast<double>(day)) : 0.0;
-                const int32_t dayNumber = day > 0 ? static_cast<int32_t>(t / day) + 1 : 1;
+                // A saved time beyond the days the count holds shows the last of them.
+                const double days = day > 0 ? std::floor(t / day) : 0.0;
+                const int32_t dayNumber = static_cast<int32_t>(std::min(days, double{INT32_MAX - 1})) + 1;
                 const int32_t h = hour > 0 ? static_cast<int32_t>(ofDay / hour) : 0;
                 const int32_t minute =
                     hour > 0 ? static_cast<int32_t>((ofDay - static_cast<double>(h) * hour) / hour * 60.0) / 15 * 15

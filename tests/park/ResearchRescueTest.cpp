@@ -673,6 +673,86 @@ TEST_F(ResearchRescuePark, ARunningMissionShowsItsCostTimeLeftAndPool)
     EXPECT_EQ(RescueText("AR_RD_ETA_2"), "");
 }
 
+// The hours left of a running mission: a time plan the data stretches past what a count of hours holds still reads
+// as many hours (not as the last one, nor as a count that has run over), and a plan the data makes end before its
+// start reads as the last hour.
+TEST_F(ResearchRescuePark, ARunningMissionsHoursLeftReadRightForAPlanOfAnyLength)
+{
+    struct Case
+    {
+        int32_t type;
+        int32_t trans, site, recover;
+        bool manyHours;
+    };
+    const Case cases[] = {
+        {kRescueOnLocation, 2000000000, 0, 5, true},
+        {kRescueBackToBase, 1, 2000000000, 2000000000, true},
+        {kRescueInSitu, 0, 0, 2147483647, true},
+        {kRescueOnLocation, -2000000000, 0, 0, false},
+        {kRescueBackToBase, -2000000000, -2000000000, -2000000000, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.trans) + " " + std::to_string(c.site) + " " +
+                     std::to_string(c.recover));
+        world.reset();
+        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+        rescue = GetRescueManager();
+        rescue->OfferRescue();
+        ASSERT_TRUE(rescue->IsRescueOffered());
+        RescueInfo& mission = g_pWorldParams->GetRescueInfo(rescue->GetOfferedRescue());
+        mission.iType = c.type;
+        mission.iTransDelay = c.trans;
+        mission.iSiteDelay = c.site;
+        mission.iRecoverDelay = c.recover;
+        world->SetGameTime(kDay);
+        ASSERT_TRUE(rescue->DespatchTeam());
+        const std::string eta = RescueText("AR_RD_ETA_1");
+        if (!c.manyHours)
+        {
+            EXPECT_EQ(eta, "Under an hour");
+            continue;
+        }
+        // The sample's plural text: the count, a no-break space and "hours". The count is at least the longest
+        // single delay, which alone is more hours than are left of the first day.
+        const size_t digits = eta.find_first_not_of("0123456789");
+        ASSERT_TRUE(digits != std::string::npos && digits > 0) << eta;
+        EXPECT_EQ(eta.substr(digits), "\xA0hours");
+        EXPECT_GE(std::stoll(eta.substr(0, digits)), 2000000000LL) << eta;
+    }
+}
+
+// A report line's date: a saved time far beyond any day still reads as a late day, not as one before the first.
+TEST_F(ResearchRescuePark, AReportLineFarOnReadsAsALateDay)
+{
+    Bytes record;
+    Text(record, 0, "Class name : RescueManager");
+    Tagged(record, 5, 6328);
+    Tagged(record, 11, 1);
+    Tagged(record, 11, 0);
+    Put(record, {2, 0});
+    F32(record, 100.0f);
+    Tagged(record, 5, 1);
+    Tagged(record, 5, 1);
+    Tagged(record, 11, 0);
+    Tagged(record, 5, 1);
+    for (int i = 0; i < 6; ++i)
+        F32(record, 3.0e38f);
+    for (int line = 0; line < 4; ++line)
+    {
+        Put(record, {2, uint8_t(line == 0)});
+        F32(record, line == 0 ? 3.0e38f : 0.0f);
+        Put(record, {7, 0, 0, 0, 0});
+    }
+    ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return rescue->Load(s); }));
+    const std::string date = RescueText("AR_RD_DAY1_1");
+    // The sample's date text: "Day %d %02d:%02d".
+    ASSERT_EQ(date.rfind("Day ", 0), 0u) << date;
+    const size_t end = date.find(' ', 4);
+    ASSERT_NE(end, std::string::npos) << date;
+    EXPECT_GE(std::stoll(date.substr(4, end - 4)), 1000000000LL) << date;
+}
+
 TEST_F(ResearchRescuePark, ARescueRecordThatDoesNotHoldTogetherIsRefused)
 {
     struct Case
