@@ -82,6 +82,24 @@ constexpr StateTexts kStateTexts[RescueManager::TEAM_STATE_COUNT] = {
     {"AR_TEAM_RESCUING", true, "AR_NULL"},          {"AR_TEAM_NURSING", true, "AR_POOL_NUMBER_%d"},
 };
 
+// Whether a busy team on a mission of a kind passes through a state.
+bool TakesState(int32_t kind, uint32_t state)
+{
+    switch (kind)
+    {
+    case kRescueInSitu:
+        return state == RescueManager::TEAM_NURSING;
+    case kRescueOnLocation:
+        return state == RescueManager::TEAM_EN_ROUTE || state == RescueManager::TEAM_RESCUING ||
+               state == RescueManager::TEAM_RETURNING;
+    case kRescueBackToBase:
+        return state == RescueManager::TEAM_EN_ROUTE || state == RescueManager::TEAM_AT_LOCATION ||
+               state == RescueManager::TEAM_RESCUING_HOME || state == RescueManager::TEAM_NURSING_HOME;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 RescueManager* GetRescueManager()
@@ -602,6 +620,9 @@ bool RescueManager::Load(SerialStream& stream)
             return refuse("a team in a state no team takes");
         if (team.TeamState != TEAM_FREE && !Mission(team.CurrentRescueID))
             return refuse("a busy team's mission is beyond the rescue table");
+        // A team in a state its kind of mission never takes would never step on, and never be free again.
+        if (team.TeamState != TEAM_FREE && !TakesState(Mission(team.CurrentRescueID)->iType, team.TeamState))
+            return refuse("a busy team in a state its kind of mission never takes");
         for (float time : {team.NextTime, team.RescueStartTime, team.ArriveSiteTime, team.LeaveSiteTime,
                            team.ArriveHomeTime, team.RescueOverTime})
             if (!std::isfinite(time))

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -817,6 +818,77 @@ TEST_F(ResearchRescuePark, ARescueRecordThatDoesNotHoldTogetherIsRefused)
         EXPECT_FALSE(LoadFrom(record, [&](SerialStream& s) { return rescue->Load(s); })) << c.what;
         EXPECT_EQ(reports.boxes.size(), boxes + 1) << c.what;
         EXPECT_EQ(Saved([&](SerialStream& s) { rescue->Dump(s); }), before) << c.what;
+    }
+    reports.boxes.clear();
+}
+
+// A saved busy team comes home in the end, whatever state the record gives it: a state its kind of mission never
+// takes is refused with the record, while every state a team passes through in play loads back.
+TEST_F(ResearchRescuePark, ASavedBusyTeamEitherComesHomeOrTheRecordIsRefused)
+{
+    // A record of one team on a mission, in a state, with its plan's times 10, 20, 30 and 40; a standing offer of
+    // the mission when `offered`.
+    const auto record = [](uint32_t mission, uint32_t state, bool offered)
+    {
+        Bytes r;
+        Text(r, 0, "Class name : RescueManager");
+        Tagged(r, 5, 6328);
+        Tagged(r, 11, 1);
+        Tagged(r, 11, mission);
+        Put(r, {2, uint8_t(offered)});
+        F32(r, 1.0e9f);
+        Tagged(r, 5, 1);
+        Tagged(r, 5, 0);
+        Tagged(r, 11, mission);
+        Tagged(r, 5, state);
+        for (float time : {10.0f, 0.0f, 10.0f, 20.0f, 30.0f, 40.0f})
+            F32(r, time);
+        for (int line = 0; line < 4; ++line)
+        {
+            Put(r, {2, 0});
+            F32(r, 0.0f);
+            Put(r, {7, 0, 0, 0, 0});
+        }
+        return r;
+    };
+    for (const char* name : {"REEFNET", "BEACHED", "TANGLED"})
+    {
+        SCOPED_TRACE(name);
+        const uint32_t mission = static_cast<uint32_t>(g_pWorldParams->FindRescue(name));
+        // The states a team on this mission passes through in play.
+        std::vector<uint32_t> seen;
+        ASSERT_TRUE(LoadFrom(record(mission, RescueManager::TEAM_FREE, true),
+                             [&](SerialStream& s) { return rescue->Load(s); }));
+        world->SetGameTime(kDay);
+        ASSERT_TRUE(rescue->DespatchTeam());
+        for (float t = kDay; rescue->GetTeam(0).TeamState != RescueManager::TEAM_FREE && t < 3 * kDay; t += 1.0f)
+        {
+            if (std::find(seen.begin(), seen.end(), rescue->GetTeam(0).TeamState) == seen.end())
+                seen.push_back(rescue->GetTeam(0).TeamState);
+            RescueAt(t);
+        }
+        ASSERT_FALSE(seen.empty());
+
+        for (uint32_t state = 1; state < RescueManager::TEAM_STATE_COUNT; ++state)
+        {
+            SCOPED_TRACE(state);
+            const bool inPlay = std::find(seen.begin(), seen.end(), state) != seen.end();
+            const size_t boxes = reports.boxes.size();
+            const bool loaded =
+                LoadFrom(record(mission, state, false), [&](SerialStream& s) { return rescue->Load(s); });
+            if (inPlay)
+                EXPECT_TRUE(loaded);
+            if (!loaded)
+            {
+                EXPECT_EQ(reports.boxes.size(), boxes + 1);
+                continue;
+            }
+            // Long after the plan's last time, a step of the plan an update.
+            world->SetGameTime(1000.0f);
+            for (int step = 0; step < 8; ++step)
+                rescue->Update();
+            EXPECT_EQ(rescue->GetTeam(0).TeamState, uint32_t{RescueManager::TEAM_FREE});
+        }
     }
     reports.boxes.clear();
 }
