@@ -417,8 +417,9 @@ bool FeedbackManager::Load(SerialStream& stream)
     m_SuppressWorldMess = world;
     m_SuppressObjectMess = object;
     std::copy(std::begin(suppressed), std::end(suppressed), m_SuppressedMessages);
-    // A time that is no number starts the checks afresh, as in a new park.
-    m_fLastCheckedMissedDesires = std::isfinite(lastChecked) ? lastChecked : 25.0f;
+    // A time that is no hour of the day (nor a new park's mark) starts the checks afresh, as in a new park: one far
+    // on would never be passed, and the missed desires never told.
+    m_fLastCheckedMissedDesires = lastChecked >= 0.0f && lastChecked <= 25.0f ? lastChecked : 25.0f;
     std::copy(std::begin(missed), std::end(missed), m_dwMissedDesireCounts);
     return true;
 }

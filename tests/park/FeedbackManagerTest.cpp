@@ -2,10 +2,13 @@
 // the staff's message bits and the half-hourly report of missed desires.
 #include "platform/Random.h"
 #include "tests/park/JobsTestSupport.h"
+#include "tests/world/SaveBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 using namespace jobstest;
 
@@ -193,6 +196,37 @@ TEST_F(Feedback, ReportsDesiresMissedMoreThanTenTimesEveryHalfHour)
     ASSERT_EQ(feedback.GetLog().size(), 3u);
     EXPECT_EQ(feedback.GetLog()[2].textId.rfind("FEEDBACK_MISSED_ANIMAL_SHOW_", 0), 0u);
     EXPECT_EQ(feedback.GetLog()[2].day, 1u);
+}
+
+// The hour of the last missed-desire check comes back with a saved game. One that is no hour of the day (nor a new
+// park's mark) must not hold the check back for good: the desires missed are told as in a new park, which checks
+// once the day is past half past one. A real hour is kept: a quarter of an hour after it there is no check yet.
+TEST_F(Feedback, ASavedLastCheckThatIsNoHourOfTheDayDoesNotHoldTheCheckBack)
+{
+    using namespace savebytes;
+    const Bytes fresh = Saved([&](SerialStream& s) { feedback.Dump(s); });
+    // The float of a new manager's last check, 25.0, with its tag.
+    const uint8_t mark[] = {3, 0x00, 0x00, 0xC8, 0x41};
+    const auto at = std::search(fresh.begin(), fresh.end(), std::begin(mark), std::end(mark));
+    ASSERT_NE(at, fresh.end());
+    const struct
+    {
+        float lastChecked;
+        bool told;
+    } cases[] = {{1.0e30f, true}, {30.0f, true}, {-5.0f, true}, {25.0f, true}, {2.75f, false}};
+    for (const auto& c : cases)
+    {
+        Bytes record = fresh;
+        std::memcpy(&record[static_cast<size_t>(at - fresh.begin()) + 1], &c.lastChecked, sizeof(float));
+        ASSERT_TRUE(LoadFrom(record, [&](SerialStream& s) { return feedback.Load(s); })) << c.lastChecked;
+        for (int i = 0; i < 11; ++i)
+            feedback.CountMissedDesire(7);
+        At(3.0f);
+        bool told = false;
+        for (const FeedbackManager::Message& m : feedback.GetLog())
+            told = told || m.textId.rfind("FEEDBACK_MISSED_TOILET_", 0) == 0;
+        EXPECT_EQ(told, c.told) << c.lastChecked;
+    }
 }
 
 } // namespace
