@@ -126,15 +126,19 @@ int TextWriter::Wrap(const char16_t* text, int start, int width, bool breaks, Li
             penAtWord = pen;
         }
         const int advance = m_pFont->GetAdvance(c, text[i + 1]);
-        // A word longer than the line is not broken.
-        if (pen + advance <= width || wordStart == lineStart)
+        // A word longer than the line is not broken, and a space needs no room: where a line breaks, its spaces
+        // are left out.
+        if (pen + advance <= width || wordStart == lineStart || c == kSpace)
         {
             pen += advance;
             continue;
         }
-        // The line ends before the current word, less the space in front of it.
+        // The line ends before the current word, less the spaces in front of it.
+        int lineEnd = wordStart;
+        while (lineEnd > lineStart && text[lineEnd - 1] == kSpace)
+            --lineEnd;
         ++breakCount;
-        if (!line(lineStart, wordStart - 1 - lineStart))
+        if (!line(lineStart, lineEnd - lineStart))
             return breakCount;
         pen = start + (pen - penAtWord) + advance;
         penAtWord = start;

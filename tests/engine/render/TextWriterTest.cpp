@@ -159,6 +159,69 @@ TEST_F(TextWriterTest, WrappedLinesDrawTheirOwnCharacters)
     }
 }
 
+// A space needs no room at the end of a line: a word that fits stays on its line even when the space after it
+// would pass the edge, and the spaces where a line breaks are not part of it, so a right-aligned line ends at the
+// edge. Letters are 6 wide and the space 3, so "ab cd" is exactly 27. Two lines fit the height 30.
+TEST_F(TextWriterTest, TheSpaceAfterAWordThatFitsDoesNotCarryItToTheNextLine)
+{
+    const float n = 1.0f / 512.0f;
+    auto glyph = [n](const Quad& q)
+    {
+        const int column = static_cast<int>(std::lround((q.u0 - n) * 8.0f));
+        const int row = static_cast<int>(std::lround((q.v0 - n) * 8.0f));
+        return row * 8 + column;
+    };
+    // clang-format off
+    const struct
+    {
+        int alignment, width;
+        std::u16string text;
+        std::vector<std::u16string> lines;
+        std::vector<float> lefts; // left of each line's first glyph
+        int count, widest;        // CountLines and GetWrappedWidth at that width
+    } cases[] = {
+        {TextWriter::kAlignLeft, 27, u"ab cd ef gh", {u"ab cd", u"ef gh"}, {0, 0}, 2, 27},
+        {TextWriter::kAlignRight, 27, u"ab cd ef gh", {u"ab cd", u"ef gh"}, {0, 0}, 2, 27},
+        // Two spaces at the break: neither is drawn, and "ab cd" still ends at the right edge.
+        {TextWriter::kAlignRight, 27, u"ab cd  ef", {u"ab cd", u"ef"}, {0, 15}, 2, 27},
+        {TextWriter::kAlignRight, 30, u"ab cd  ef", {u"ab cd", u"ef"}, {3, 18}, 2, 27},
+        // Centred in 31: "ab cd" (27) starts 2 in, "ef" (12) 9 in.
+        {TextWriter::kAlignCentre, 31, u"ab cd   ef", {u"ab cd", u"ef"}, {2, 9}, 2, 27},
+    };
+    // clang-format on
+    for (const auto& c : cases)
+    {
+        const std::string name(c.text.begin(), c.text.end());
+        writer->SetRect(0, 0, c.width, 30);
+        writer->SetAlignment(c.alignment);
+        writer->DrawText(0, 0, c.text.c_str());
+        const std::vector<Quad> quads = Quads();
+        std::map<float, std::vector<const Quad*>> drawn; // line top -> its quads, left to right
+        for (const Quad& q : quads)
+            drawn[q.y0].push_back(&q);
+        std::vector<std::u16string> lines;
+        std::vector<float> lefts;
+        for (const auto& [top, line] : drawn)
+        {
+            lines.emplace_back();
+            for (const Quad* q : line)
+                lines.back().push_back(static_cast<char16_t>(glyph(*q)));
+            lefts.push_back(line.front()->x0);
+        }
+        std::vector<std::u16string> expected;
+        for (const std::u16string& line : c.lines)
+        {
+            expected.emplace_back();
+            for (char16_t ch : line)
+                expected.back().push_back(static_cast<char16_t>(ch % 64));
+        }
+        EXPECT_EQ(lines, expected) << name << " in " << c.width;
+        EXPECT_EQ(lefts, c.lefts) << name << " in " << c.width;
+        EXPECT_EQ(writer->CountLines(c.text.c_str(), c.width, 0), c.count) << name << " in " << c.width;
+        EXPECT_EQ(writer->GetWrappedWidth(c.text.c_str(), c.width, 0), c.widest) << name << " in " << c.width;
+    }
+}
+
 // Widths sum advances with the kerning of the next character ('V' then 'A' has none), the last pair of a text
 // included; wrapped lines start at the indent.
 TEST_F(TextWriterTest, WidthsKernAndWrappedLinesStartAtTheIndent)
