@@ -700,7 +700,8 @@ void TableColumn::DrawRow(DialogListener* object, bool highlight)
             writer->SetAlignment(TextWriter::kAlignLeft);
             writer->SetColour(m_uColour);
             writer->SetRect(m_rect.left, y, GetWidth(), m_iRowHeight);
-            writer->TruncateToWidth(text, GetWidth());
+            // The text starts at the content offset: it is shortened to the room right of it.
+            writer->TruncateToWidth(text, GetWidth() - m_iContentX);
             writer->DrawText(m_iContentX, 0, text.c_str());
         }
         break;
