@@ -23,8 +23,9 @@ void TooltipBox::SetText(const char* textId)
         m_iPanelHeight = m_iTextHeight + 2;
         return;
     }
-    m_iTextWidth = m_pWriter->GetWrappedWidth(m_text.c_str(), kWrapWidth, 5) + 10;
-    const int32_t lines = m_pWriter->CountLines(m_text.c_str(), m_iTextWidth, 5);
+    // Measured as Draw's wrap draws it: '~' breaks the line there too.
+    m_iTextWidth = m_pWriter->GetWrappedWidth(m_text.c_str(), kWrapWidth, 5, true) + 10;
+    const int32_t lines = m_pWriter->CountLines(m_text.c_str(), m_iTextWidth, 5, true);
     const int32_t step = 2 + font * 12 / 10;
     m_iTextHeight = std::max(13 * lines, font + 1 + (lines - 1) * step);
     m_iPanelWidth = m_iTextWidth;

@@ -179,19 +179,19 @@ void TextWriter::DrawText3D(float x, float y, float z, const char16_t* text)
     g_GraphicsManager.EndTextQueue();
 }
 
-int TextWriter::CountLines(const char16_t* text, int width, int indent) const
+int TextWriter::CountLines(const char16_t* text, int width, int indent, bool breaks) const
 {
     if (!m_pFont || !text)
         return 1;
-    return Wrap(text, indent, width, false, [](int, int) { return true; }) + 1;
+    return Wrap(text, indent, width, breaks, [](int, int) { return true; }) + 1;
 }
 
-int TextWriter::GetWrappedWidth(const char16_t* text, int width, int indent) const
+int TextWriter::GetWrappedWidth(const char16_t* text, int width, int indent, bool breaks) const
 {
     if (!m_pFont || !text)
         return 0;
     int widest = 0;
-    Wrap(text, indent, width, false,
+    Wrap(text, indent, width, breaks,
          [&](int start, int length)
          {
              widest = std::max(widest, indent + RangeWidth(text + start, length));

@@ -33,10 +33,11 @@ public:
     void DrawText(int x, int y, const char16_t* text);
     // DrawText at (0, 0) as a text run anchored at a world point, in the writer's colour.
     void DrawText3D(float x, float y, float z, const char16_t* text);
-    // Lines the text takes wrapped at that width, every line starting at the indent ('~' is no break here).
-    int CountLines(const char16_t* text, int width, int indent) const;
+    // Lines the text takes wrapped at that width, every line starting at the indent ('~' is no break here unless
+    // `breaks` is set, as DrawText breaks there).
+    int CountLines(const char16_t* text, int width, int indent, bool breaks = false) const;
     // The widest line of that wrap, the indent included.
-    int GetWrappedWidth(const char16_t* text, int width, int indent) const;
+    int GetWrappedWidth(const char16_t* text, int width, int indent, bool breaks = false) const;
     // Shortens the text in place (a buffer of `capacity` units) until it fits the width, cutting characters and
     // ending it with "..."; never below "..." alone. Returns the final width.
     int TruncateToWidth(char16_t* text, size_t capacity, int width) const;

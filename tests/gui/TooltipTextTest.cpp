@@ -46,7 +46,8 @@ protected:
 
 TEST_F(TooltipTextTest, EveryLetterIsDrawnInsideTheBoxWhateverTheFontsHeight)
 {
-    WriteTexts(u"\"SHORT\" \"Follow it\" \"LONG\" \"See through the eyes of the one chosen here\"");
+    WriteTexts(u"\"SHORT\" \"Follow it\" \"LONG\" \"See through the eyes of the one chosen here\" \"BROKEN\" "
+               u"\"See through~the eyes of the one chosen here\"");
     TextTable texts((dir.Path() + "/texts.uni").c_str());
     const struct
     {
@@ -55,7 +56,15 @@ TEST_F(TooltipTextTest, EveryLetterIsDrawnInsideTheBoxWhateverTheFontsHeight)
         int lines;
         int boxHeight; // 0: not checked
     } cases[] = {
-        {10, "SHORT", 1, 18}, {10, "LONG", 2, 13 * 2 + 2}, {20, "SHORT", 1, 0}, {20, "LONG", 2, 0}, {30, "LONG", 2, 0},
+        {10, "SHORT", 1, 18},
+        {10, "LONG", 2, 13 * 2 + 2},
+        {20, "SHORT", 1, 0},
+        {20, "LONG", 2, 0},
+        {30, "LONG", 2, 0},
+        // '~' forces a break: "See through", then the rest wrapped at 160 less the indent 5 ("the eyes of the one
+        // chosen" is 141 wide, " here" would add 27), three lines in all.
+        {10, "BROKEN", 3, 13 * 3 + 2},
+        {20, "BROKEN", 3, 0},
     };
     for (const auto& c : cases)
     {
@@ -68,8 +77,8 @@ TEST_F(TooltipTextTest, EveryLetterIsDrawnInsideTheBoxWhateverTheFontsHeight)
         Quads();
         box.Draw();
         const std::u16string text = texts.GetText(c.id);
-        const auto letters =
-            static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char16_t u) { return u != u' '; }));
+        const auto letters = static_cast<size_t>(
+            std::count_if(text.begin(), text.end(), [](char16_t u) { return u != u' ' && u != u'~'; }));
         // Without sprite banks the box's panel is drawn untextured: the quads are the letters.
         const std::vector<fonttest::Quad> glyphs = Quads();
         const GuiRect r = box.GetRect();
