@@ -657,6 +657,20 @@ void TableColumn::UpdateIndexedRow(float dt, DialogListener* object)
     }
 }
 
+void TableColumn::CancelRowPress(int32_t k)
+{
+    const size_t row = static_cast<size_t>(k);
+    if (k < 0)
+        return;
+    if (row < m_buttons.size())
+        m_buttons[row]->CancelPress();
+    if (row < m_adjusters.size())
+    {
+        m_adjusters[row]->GetIncrement().CancelPress();
+        m_adjusters[row]->GetDecrement().CancelPress();
+    }
+}
+
 void TableColumn::Highlight(bool highlight, int32_t y)
 {
     if (highlight)
@@ -799,6 +813,27 @@ void Table::ClearRows()
 {
     m_rowIds.clear();
     m_iRowCount = 0;
+}
+
+void Table::KeepRowPressesOnTheirObjects()
+{
+    if (!m_bPerObject)
+    {
+        m_shownIds.clear();
+        return;
+    }
+    const size_t drawn = static_cast<size_t>(std::max(m_iDrawnRows, 0));
+    const size_t before = m_shownIds.size();
+    m_shownIds.resize(drawn, kNoObjectId);
+    for (size_t k = 0; k < drawn; ++k)
+    {
+        const size_t r = static_cast<size_t>(m_iTopRow) + k;
+        const uint32_t id = r < m_rowIds.size() ? m_rowIds[r] : kNoObjectId;
+        if (k < before && m_shownIds[k] != id)
+            for (TableColumn* column : m_columns)
+                column->CancelRowPress(static_cast<int32_t>(k));
+        m_shownIds[k] = id;
+    }
 }
 
 void Table::FillRows(float dt)
@@ -944,6 +979,8 @@ void Table::Update(float dt)
         m_pScrollBar->Update(dt);
         m_iTopRow = static_cast<int32_t>(m_pScrollBar->GetFirst());
     }
+    // A refill or a scroll may have given a row to another object since its button or step was pressed.
+    KeepRowPressesOnTheirObjects();
     for (TableColumn* column : m_columns)
     {
         column->SetRowCount(m_iDrawnRows);
@@ -965,6 +1002,7 @@ void Table::Refresh()
     m_iDrawnRows = std::min(m_iRowCount, m_iVisibleRows);
     for (TableColumn* column : m_columns)
         column->SetRowCount(m_iDrawnRows);
+    KeepRowPressesOnTheirObjects();
     SetDirty();
 }
 
@@ -1012,6 +1050,7 @@ void Table::SetActive(bool active)
     {
         m_iDrawnRows = 0;
         ClearRows();
+        m_shownIds.clear();
     }
 }
 

@@ -125,6 +125,8 @@ public:
     void DrawCachedRow(DialogListener* object, bool highlight);
     void DrawRow(DialogListener* object, bool highlight);
     void DrawIndexedRow(DialogListener* object, int32_t index, bool highlight);
+    // Forgets a press on drawn row k's button or steps that has not acted yet: the row now shows another object.
+    void CancelRowPress(int32_t k);
 
     int32_t GetCellKind() const { return m_iKind; }
     int32_t GetRowWidgets() const { return m_iRowWidgets; }
@@ -201,6 +203,9 @@ private:
     // The object of row r (per-object rows: looked up by id; indexed rows: the dialog object); null when gone.
     DialogListener* RowObject(int32_t r) const;
     void ClearRows();
+    // Drops the pending presses of the drawn rows that show another object than at the last update, and notes the
+    // objects they show now.
+    void KeepRowPressesOnTheirObjects();
 
     std::string m_name;
     int32_t m_iRowHeight;
@@ -220,4 +225,5 @@ private:
     int32_t m_iMovedX = 0;
     int32_t m_iMovedY = 0;
     std::vector<BrowserEntry> m_entries; // reused between refills
+    std::vector<uint32_t> m_shownIds;    // the object of each drawn row's widgets, per-object rows only
 };

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <algorithm>
 #include <limits>
 #include <map>
 #include <memory>
@@ -673,6 +674,81 @@ TEST_F(TextColumnTest, ALongNameIsShortenedToTheRoomRightOfItsOffset)
         EXPECT_EQ(glyphs, expected) << "content offset " << c.contentX;
     }
 }
+
+// A press on a row's go-to button or price step acts on the object the row showed when it was pressed. When a refill
+// between the press and its firing gives the row to another guest (the pressed one left, or the order changed), the
+// press is dropped and never acts on that other guest.
+struct PressCase
+{
+    const char* what;
+    const char* column;
+    int32_t x; // inside row 0's button (the go-to button spans the column; the increment x 67 to 75)
+    void (*change)(FakePanelData& data);
+    bool actsOnFirst; // the row still shows guest 1 when the press fires
+};
+void PrintTo(const PressCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class RowPress : public TableTest, public ::testing::WithParamInterface<PressCase>
+{
+};
+
+TEST_P(RowPress, ActsOnlyOnTheObjectPressed)
+{
+    const PressCase& c = GetParam();
+    GameClock clock(0);
+    data.AddGuest(1, 0.9f);
+    data.AddGuest(2, 0.5f);
+    gui.SetSelection(1, 1); // by happiness, happiest first
+    Table table({0, 0, 100, 80}, {100, 0, 110, 80}, "GUESTS", 10, 8, false);
+    TableColumn column(0, 0, 100, 80, c.column, 0xFF000000, 0, 0, false);
+    table.AddChild(&column);
+    table.SetActive(true);
+    ASSERT_EQ(table.GetRowIds(), (std::vector<uint32_t>{1, 2}));
+    table.OnMouse(c.x, 5, ME_NONE);
+    table.OnMouse(c.x, 5, ME_PRESSED);
+    c.change(data);
+    clock.Update(200);
+    table.Update(4.0f); // refills, then the press is due
+    const bool adjust = column.GetCellKind() == TableColumn::CELL_ADJUST;
+    auto actedOn = [&](uint32_t id)
+    {
+        if (!adjust)
+            return std::find(data.opened.begin(), data.opened.end(), id) != data.opened.end();
+        const auto it = data.objects.find(id);
+        return it != data.objects.end() && !it->second->written.empty();
+    };
+    EXPECT_FALSE(actedOn(2)) << c.what;
+    EXPECT_EQ(actedOn(1), c.actsOnFirst) << c.what;
+    table.SetActive(false);
+}
+
+void Unchanged(FakePanelData&) {}
+void FirstLeaves(FakePanelData& data)
+{
+    data.guests[0].removed = true;
+}
+void FirstDeleted(FakePanelData& data)
+{
+    data.objects.erase(1);
+    data.guests.erase(data.guests.begin());
+}
+void FirstSaddened(FakePanelData& data)
+{
+    data.guests[0].happiness = 0.1f;
+}
+
+INSTANTIATE_TEST_SUITE_P(TableTest, RowPress,
+                         ::testing::Values(PressCase{"go-to, row unchanged", "BUT_GOTO", 50, Unchanged, true},
+                                           PressCase{"go-to, guest left", "BUT_GOTO", 50, FirstLeaves, false},
+                                           PressCase{"go-to, guest deleted", "BUT_GOTO", 50, FirstDeleted, false},
+                                           PressCase{"go-to, order changed", "BUT_GOTO", 50, FirstSaddened, false},
+                                           PressCase{"step, row unchanged", "NUMADJ_PRICE", 70, Unchanged, true},
+                                           PressCase{"step, guest left", "NUMADJ_PRICE", 70, FirstLeaves, false},
+                                           PressCase{"step, guest deleted", "NUMADJ_PRICE", 70, FirstDeleted, false},
+                                           PressCase{"step, order changed", "NUMADJ_PRICE", 70, FirstSaddened, false}));
 
 TEST(TableScript, ColumnsStandInTheTableBuiltLast)
 {
