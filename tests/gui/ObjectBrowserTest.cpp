@@ -10,11 +10,9 @@
 #include "gui/PanelData.h"
 #include "gui/ScrollBar.h"
 #include "tests/gui/EmptyPanelData.h"
-#include "tests/gui/WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <algorithm>
 #include <limits>
 #include <map>
@@ -386,6 +384,40 @@ TEST(FilterCell, GuestFilterTwoShowsCashTextAndBuildingFilter27Nothing)
     EXPECT_EQ(cell.GetBar(), nullptr);
 }
 
+// A filter bar spans its cell wherever the dialog was dragged when the bar was made: when the dialog is laid out at
+// its home place again (as it is each time it opens) and moved, the bar stays in its cell.
+TEST(FilterCell, BarStaysInItsCellWhenTheDialogIsLaidOutAgain)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t dragBefore; // x the dialog was dragged by before the bar was made
+        int32_t dragAfter;  // x it was dragged by after
+        int32_t openAt;     // x offset from its home place when it is opened again
+    };
+    const Case cases[] = {
+        {"made at home", 0, 40, 0},
+        {"made after a drag, opened at home", 60, 0, 0},
+        {"made after a drag, opened elsewhere", 60, 25, 30},
+        {"made after a drag back left", -15, 0, 45},
+    };
+    constexpr int32_t kLeft = 230, kTop = 42, kRight = 370, kBottom = 55;
+    for (const Case& c : cases)
+    {
+        GuestFilterCell cell(kLeft, kTop, kRight, kBottom);
+        cell.SetFilter(0);
+        cell.Move(c.dragBefore, 0);
+        cell.SetFilter(1); // happiness: a bar
+        ASSERT_NE(cell.GetBar(), nullptr) << c.what;
+        EXPECT_EQ(cell.GetBar()->GetRect().left, kLeft + c.dragBefore) << c.what;
+        cell.Move(c.dragAfter, 0);
+        EXPECT_EQ(cell.GetBar()->GetRect().left, kLeft + c.dragBefore + c.dragAfter) << c.what;
+        cell.Reposition(c.openAt, 0);
+        EXPECT_EQ(cell.GetBar()->GetRect().left, kLeft + c.openAt) << c.what;
+        EXPECT_EQ(cell.GetBar()->GetRect().right, kRight + c.openAt) << c.what;
+    }
+}
+
 // ---- the table
 
 class TableTest : public ::testing::Test
@@ -624,67 +656,25 @@ TEST_F(TableTest, AStepPressedOnARowWhoseObjectWentIsDropped)
     table.SetActive(false);
 }
 
-// A text column's name is shortened to the room right of its content offset: every glyph of a long name lies whole
-// inside the column. The test font's glyphs are 6 wide; the column is 60 wide with its text 4 in, so 56 pixels
-// take nine glyphs: six letters and "...".
-class TextColumnTest : public widgettest::WidgetsTest
+// A press on a row's go-to button or price step acts on the object the row showed when it was pressed. When the rows
+// are rebuilt between the press and its firing (at the four-second refill, or when the open dialogs are refreshed as
+// an object is removed) and the row goes to another guest (the pressed one left, or the order changed), the press is
+// dropped and never acts on that other guest. A press made after the rows were rebuilt acts on the guest shown then.
+enum PressOrder
 {
+    PRESS_THEN_REFILL,  // pressed, then the table's own refill, and the press is due
+    PRESS_THEN_REFRESH, // pressed, then the open dialogs are refreshed, and the press is due
+    REFRESH_THEN_PRESS, // the open dialogs are refreshed, then pressed, and the press is due
 };
 
-TEST_F(TextColumnTest, ALongNameIsShortenedToTheRoomRightOfItsOffset)
-{
-    class Named : public DialogListener
-    {
-    public:
-        void GetVariable(const char*, platform::WString& text) override { text = u"Bartholomew Fitzgerald"; }
-        void SetVariable(const char*, const DialogValue&) override {}
-        void ResetPanelState() override {}
-    } guest;
-    Dialog("");
-    // clang-format off
-    const struct { int32_t contentX, glyphs, firstLeft; } cases[] = {
-        {4, 9, 14},  // 56 pixels: nine glyphs
-        {0, 10, 10}, // no offset: the whole 60 pixels
-        {13, 7, 23}, // 47 pixels: seven glyphs
-    };
-    // clang-format on
-    for (const auto& c : cases)
-    {
-        TableColumn column(10, 20, 70, 120, "VAR_GUEST_NAME", 0xFF000000, 0, c.contentX, false);
-        column.SetRowHeight(10);
-        column.ResetRows();
-        widgettest::GuiDevice()->ClearLog();
-        widgettest::GuiDevice()->BeginScene();
-        column.DrawRow(&guest, false);
-        g_GraphicsManager.BeginBatch(BATCH_NONE, 0, 1);
-        widgettest::GuiDevice()->EndScene();
-        std::vector<std::pair<float, float>> glyphs; // left and right of every textured quad
-        for (const auto& draw : widgettest::GuiDevice()->draws)
-        {
-            if (draw.stride != sizeof(TexturedVertex))
-                continue;
-            std::vector<TexturedVertex> v(draw.vertexBytes.size() / sizeof(TexturedVertex));
-            std::memcpy(v.data(), draw.vertexBytes.data(), v.size() * sizeof(TexturedVertex));
-            for (size_t i = 0; i + 5 < v.size(); i += 6)
-                glyphs.emplace_back(v[i].x, v[i + 2].x);
-        }
-        std::vector<std::pair<float, float>> expected;
-        for (int g = 0; g < c.glyphs; ++g)
-            expected.emplace_back(static_cast<float>(c.firstLeft + 6 * g), static_cast<float>(c.firstLeft + 6 * g + 6));
-        EXPECT_EQ(glyphs, expected) << "content offset " << c.contentX;
-    }
-}
-
-// A press on a row's go-to button or price step acts on the object the row showed when it was pressed. When a refill
-// between the press and its firing gives the row to another guest (the pressed one left, or the order changed), the
-// press is dropped and never acts on that other guest.
 struct PressCase
 {
     const char* what;
     const char* column;
     int32_t x; // inside row 0's button (the go-to button spans the column; the increment x 67 to 75)
     void (*change)(FakePanelData& data);
-    bool actsOnFirst; // the row still shows guest 1 when the press fires
+    PressOrder order;
+    uint32_t actsOn; // the guest the press acts on; 0 for none
 };
 void PrintTo(const PressCase& c, std::ostream* os)
 {
@@ -707,11 +697,26 @@ TEST_P(RowPress, ActsOnlyOnTheObjectPressed)
     table.AddChild(&column);
     table.SetActive(true);
     ASSERT_EQ(table.GetRowIds(), (std::vector<uint32_t>{1, 2}));
-    table.OnMouse(c.x, 5, ME_NONE);
-    table.OnMouse(c.x, 5, ME_PRESSED);
-    c.change(data);
+    auto press = [&]
+    {
+        table.OnMouse(c.x, 5, ME_NONE);
+        table.OnMouse(c.x, 5, ME_PRESSED);
+    };
+    if (c.order == REFRESH_THEN_PRESS)
+    {
+        c.change(data);
+        table.Refresh();
+        press();
+    }
+    else
+    {
+        press();
+        c.change(data);
+        if (c.order == PRESS_THEN_REFRESH)
+            table.Refresh();
+    }
     clock.Update(200);
-    table.Update(4.0f); // refills, then the press is due
+    table.Update(c.order == PRESS_THEN_REFILL ? 4.0f : 0.0f); // the press is due
     const bool adjust = column.GetCellKind() == TableColumn::CELL_ADJUST;
     auto actedOn = [&](uint32_t id)
     {
@@ -720,8 +725,8 @@ TEST_P(RowPress, ActsOnlyOnTheObjectPressed)
         const auto it = data.objects.find(id);
         return it != data.objects.end() && !it->second->written.empty();
     };
-    EXPECT_FALSE(actedOn(2)) << c.what;
-    EXPECT_EQ(actedOn(1), c.actsOnFirst) << c.what;
+    for (uint32_t id : {1u, 2u})
+        EXPECT_EQ(actedOn(id), id == c.actsOn) << c.what << ", guest " << id;
     table.SetActive(false);
 }
 
@@ -740,15 +745,23 @@ void FirstSaddened(FakePanelData& data)
     data.guests[0].happiness = 0.1f;
 }
 
-INSTANTIATE_TEST_SUITE_P(TableTest, RowPress,
-                         ::testing::Values(PressCase{"go-to, row unchanged", "BUT_GOTO", 50, Unchanged, true},
-                                           PressCase{"go-to, guest left", "BUT_GOTO", 50, FirstLeaves, false},
-                                           PressCase{"go-to, guest deleted", "BUT_GOTO", 50, FirstDeleted, false},
-                                           PressCase{"go-to, order changed", "BUT_GOTO", 50, FirstSaddened, false},
-                                           PressCase{"step, row unchanged", "NUMADJ_PRICE", 70, Unchanged, true},
-                                           PressCase{"step, guest left", "NUMADJ_PRICE", 70, FirstLeaves, false},
-                                           PressCase{"step, guest deleted", "NUMADJ_PRICE", 70, FirstDeleted, false},
-                                           PressCase{"step, order changed", "NUMADJ_PRICE", 70, FirstSaddened, false}));
+INSTANTIATE_TEST_SUITE_P(
+    TableTest, RowPress,
+    ::testing::Values(
+        PressCase{"go-to, row unchanged", "BUT_GOTO", 50, Unchanged, PRESS_THEN_REFILL, 1},
+        PressCase{"go-to, guest left", "BUT_GOTO", 50, FirstLeaves, PRESS_THEN_REFILL, 0},
+        PressCase{"go-to, guest deleted", "BUT_GOTO", 50, FirstDeleted, PRESS_THEN_REFILL, 0},
+        PressCase{"go-to, order changed", "BUT_GOTO", 50, FirstSaddened, PRESS_THEN_REFILL, 0},
+        PressCase{"go-to, guest deleted, refreshed", "BUT_GOTO", 50, FirstDeleted, PRESS_THEN_REFRESH, 0},
+        PressCase{"go-to, unchanged, refreshed", "BUT_GOTO", 50, Unchanged, PRESS_THEN_REFRESH, 1},
+        PressCase{"go-to pressed after the refresh", "BUT_GOTO", 50, FirstDeleted, REFRESH_THEN_PRESS, 2},
+        PressCase{"go-to pressed after a new order", "BUT_GOTO", 50, FirstSaddened, REFRESH_THEN_PRESS, 2},
+        PressCase{"step, row unchanged", "NUMADJ_PRICE", 70, Unchanged, PRESS_THEN_REFILL, 1},
+        PressCase{"step, guest left", "NUMADJ_PRICE", 70, FirstLeaves, PRESS_THEN_REFILL, 0},
+        PressCase{"step, guest deleted", "NUMADJ_PRICE", 70, FirstDeleted, PRESS_THEN_REFILL, 0},
+        PressCase{"step, order changed", "NUMADJ_PRICE", 70, FirstSaddened, PRESS_THEN_REFILL, 0},
+        PressCase{"step, guest left, refreshed", "NUMADJ_PRICE", 70, FirstLeaves, PRESS_THEN_REFRESH, 0},
+        PressCase{"step pressed after the refresh", "NUMADJ_PRICE", 70, FirstLeaves, REFRESH_THEN_PRESS, 2}));
 
 TEST(TableScript, ColumnsStandInTheTableBuiltLast)
 {
