@@ -67,7 +67,8 @@ int32_t SmileyFrame(float happiness)
 {
     if (!(happiness > 0.0f))
         return 0;
-    return std::min(static_cast<int32_t>(std::trunc(happiness * 5.0f)), 4);
+    // Capped before the conversion: a happiness far past 1 is the happiest face, not a number out of range.
+    return static_cast<int32_t>(std::trunc(std::min(happiness * 5.0f, 4.0f)));
 }
 
 int32_t UnhappyShare(int32_t unhappy, int32_t departed)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -118,8 +119,19 @@ TEST(RatingRow, StarsFromTheTensAndTwenties)
 
 TEST(Smiley, FramesOfHappiness)
 {
-    const std::pair<float, int32_t> cases[] = {{0.0f, 0},  {0.19f, 0}, {0.2f, 1}, {0.5f, 2},
-                                               {0.99f, 4}, {1.0f, 4},  {-1.0f, 0}};
+    // A happiness far past 1 (set by a behaviour script or read from a save) is the happiest face, one that is no
+    // number the saddest.
+    const std::pair<float, int32_t> cases[] = {{0.0f, 0},
+                                               {0.19f, 0},
+                                               {0.2f, 1},
+                                               {0.5f, 2},
+                                               {0.99f, 4},
+                                               {1.0f, 4},
+                                               {-1.0f, 0},
+                                               {1.0e10f, 4},
+                                               {std::numeric_limits<float>::infinity(), 4},
+                                               {-std::numeric_limits<float>::infinity(), 0},
+                                               {std::numeric_limits<float>::quiet_NaN(), 0}};
     for (const auto& [happiness, frame] : cases)
         EXPECT_EQ(varimage::SmileyFrame(happiness), frame) << happiness;
 }
