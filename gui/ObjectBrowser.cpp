@@ -361,8 +361,11 @@ void GuestFilterCell::SetFilter(int32_t id)
     if (m_iMode == browser::FM_BAR)
     {
         // The colour mode follows the bar style of the table: 1 red to green, 2 green to red.
-        m_pBar = std::make_unique<Bar>(m_rect.left, m_rect.top, m_rect.right, m_rect.bottom, 0.0f, 1.0f,
+        // Made at the cell's home place and moved to where the cell stands now, so that a later layout of the
+        // dialog at its home place puts the bar back in the cell.
+        m_pBar = std::make_unique<Bar>(m_home.left, m_home.top, m_home.right, m_home.bottom, 0.0f, 1.0f,
                                        display->keyword, display->style, Bar::STYLE_FILL);
+        m_pBar->Move(m_rect.left - m_home.left, m_rect.top - m_home.top);
         m_pBar->SetActive(true);
     }
 }
