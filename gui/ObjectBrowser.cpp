@@ -1085,7 +1085,10 @@ bool Table::OnMouse(int32_t x, int32_t y, int32_t event)
     // A row height of 0 has no rows to press.
     if (!m_bSelectable || m_iRowCount <= 0 || m_iRowHeight <= 0 || event != ME_PRESSED || !Widget::HitTest(x, y))
         return false;
-    m_iSelected = std::min((y - m_rect.top) / m_iRowHeight + m_iTopRow, m_iRowCount - 1);
+    // Below the rows shown (the bottom edge, or room the table leaves under its rows) is the last row shown, not a
+    // hidden one under it.
+    const int32_t last = m_iDrawnRows > 0 ? std::min(m_iTopRow + m_iDrawnRows, m_iRowCount) - 1 : m_iRowCount - 1;
+    m_iSelected = std::min((y - m_rect.top) / m_iRowHeight + m_iTopRow, last);
     NotifySelection();
     return false;
 }

@@ -512,6 +512,47 @@ TEST_F(TableTest, PublishesCountAndSelectionAndClampsTheSelection)
     EXPECT_EQ(table.GetSelectedRow(), -1);
 }
 
+// A press on the table selects the row shown under it; a press below the rows shown (on the table's bottom edge, or in
+// the room a table leaves below its rows) selects the last row shown, never a hidden row below it.
+TEST_F(TableTest, APressSelectsARowShown)
+{
+    struct Case
+    {
+        const char* what;
+        uint32_t guests;
+        int32_t bottom;   // the table's bottom edge (rows of 10 from y 0, 8 shown)
+        int32_t scrolled; // rows scrolled down
+        int32_t y;
+        int32_t row; // the row selected: the one shown at y, or the last one shown
+    };
+    const Case cases[] = {
+        {"on the first row", 10, 80, 0, 3, 0},
+        {"on the last row shown", 10, 80, 0, 75, 7},
+        {"on the bottom edge", 10, 80, 0, 80, 7},
+        {"scrolled, on the bottom edge", 10, 80, 2, 80, 9},
+        {"scrolled one, on the bottom edge", 12, 80, 1, 80, 8},
+        {"below the rows of a taller table", 12, 120, 0, 95, 7},
+        {"below the few rows there are", 3, 80, 0, 60, 2},
+    };
+    for (const Case& c : cases)
+    {
+        data.guests.clear();
+        for (uint32_t id = 1; id <= c.guests; ++id)
+            data.AddGuest(id);
+        Table table({0, 0, 100, c.bottom}, {100, 0, 110, c.bottom}, "GUESTS", 10, 8, true);
+        gui.SetSelection(1, 0);
+        table.SetActive(true);
+        for (int32_t i = 0; i < c.scrolled; ++i)
+            table.OnMouseWheel(5, 5, -1);
+        table.Update(0.0f);
+        ASSERT_EQ(table.GetTopRow(), c.scrolled) << c.what;
+        table.OnMouse(5, c.y, ME_PRESSED);
+        EXPECT_EQ(table.GetSelectedRow(), c.row) << c.what;
+        EXPECT_EQ(gui.GetSelection(10), c.row + 1) << c.what; // guest ids count from 1 in pool order
+        table.SetActive(false);
+    }
+}
+
 TEST_F(TableTest, WheelOverTheTableScrolls)
 {
     for (uint32_t id = 1; id <= 10; ++id)
