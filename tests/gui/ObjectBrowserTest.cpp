@@ -10,10 +10,12 @@
 #include "gui/PanelData.h"
 #include "gui/ScrollBar.h"
 #include "tests/gui/EmptyPanelData.h"
+#include "tests/gui/WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -695,6 +697,57 @@ TEST_F(TableTest, AStepPressedOnARowWhoseObjectWentIsDropped)
     table.Update(0.2f);
     EXPECT_TRUE(data.objects[2]->written.empty());
     table.SetActive(false);
+}
+
+// A text column's name is shortened to the room right of its content offset: every glyph of a long name lies whole
+// inside the column. The test font's glyphs are 6 wide; the column is 60 wide with its text 4 in, so 56 pixels
+// take nine glyphs: six letters and "...".
+class TextColumnTest : public widgettest::WidgetsTest
+{
+};
+
+TEST_F(TextColumnTest, ALongNameIsShortenedToTheRoomRightOfItsOffset)
+{
+    class Named : public DialogListener
+    {
+    public:
+        void GetVariable(const char*, platform::WString& text) override { text = u"Bartholomew Fitzgerald"; }
+        void SetVariable(const char*, const DialogValue&) override {}
+        void ResetPanelState() override {}
+    } guest;
+    Dialog("");
+    // clang-format off
+    const struct { int32_t contentX, glyphs, firstLeft; } cases[] = {
+        {4, 9, 14},  // 56 pixels: nine glyphs
+        {0, 10, 10}, // no offset: the whole 60 pixels
+        {13, 7, 23}, // 47 pixels: seven glyphs
+    };
+    // clang-format on
+    for (const auto& c : cases)
+    {
+        TableColumn column(10, 20, 70, 120, "VAR_GUEST_NAME", 0xFF000000, 0, c.contentX, false);
+        column.SetRowHeight(10);
+        column.ResetRows();
+        widgettest::GuiDevice()->ClearLog();
+        widgettest::GuiDevice()->BeginScene();
+        column.DrawRow(&guest, false);
+        g_GraphicsManager.BeginBatch(BATCH_NONE, 0, 1);
+        widgettest::GuiDevice()->EndScene();
+        std::vector<std::pair<float, float>> glyphs; // left and right of every textured quad
+        for (const auto& draw : widgettest::GuiDevice()->draws)
+        {
+            if (draw.stride != sizeof(TexturedVertex))
+                continue;
+            std::vector<TexturedVertex> v(draw.vertexBytes.size() / sizeof(TexturedVertex));
+            std::memcpy(v.data(), draw.vertexBytes.data(), v.size() * sizeof(TexturedVertex));
+            for (size_t i = 0; i + 5 < v.size(); i += 6)
+                glyphs.emplace_back(v[i].x, v[i + 2].x);
+        }
+        std::vector<std::pair<float, float>> expected;
+        for (int g = 0; g < c.glyphs; ++g)
+            expected.emplace_back(static_cast<float>(c.firstLeft + 6 * g), static_cast<float>(c.firstLeft + 6 * g + 6));
+        EXPECT_EQ(glyphs, expected) << "content offset " << c.contentX;
+    }
 }
 
 // A press on a row's go-to button or price step acts on the object the row showed when it was pressed. When the rows
