@@ -175,15 +175,25 @@ bool BuildingObject::Message(const MessageRecord& record)
         }
         break;
     case MT_GUEST_SERVED:
-        // From one of the building's servers.
+    {
+        // From one of the building's servers. The guest it was given last leaves the queue, wherever it stands: an
+        // emptied queue may have taken new guests while the server was still at work. A server whose guest is not
+        // known (since a load) served the head.
+        uint32_t served = kNoObjectID;
         for (uint32_t i = 0; i < GetServerCount(); ++i)
         {
             if (m_staff[i] == sender)
+            {
                 m_staff_busy[i] = false;
+                served = m_staff_guest[i];
+            }
         }
-        if (m_pQueueManager)
+        if (m_pQueueManager && served != kNoObjectID)
+            m_pQueueManager->RemoveGone(served);
+        else if (m_pQueueManager)
             m_pQueueManager->Advance();
         break;
+    }
     case MT_STAFF_CREATED:
         if (record.dwData == 0)
             OnStaffCreated(record);

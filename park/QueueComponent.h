@@ -32,8 +32,8 @@ public:
     // The head has been served: it leaves, and every guest behind it is told to move up, each a little later than
     // the one in front.
     void Advance();
-    // A guest who has left the park goes from the queue, and the guests behind it are told to move up as on Advance
-    // (the first of them as the head would be); nothing when it is not queued.
+    // A guest who is done with the queue (served, or gone from the park) goes from it, and the guests behind it are
+    // told to move up as on Advance (the first of them as the head would be); nothing when it is not queued.
     void RemoveGone(uint32_t guest);
     // The guest's place (0 the head); 0 also for a guest that is not queued.
     int32_t GetPosition(uint32_t guest) const;

@@ -742,6 +742,80 @@ TEST_F(Buildings, AServersGuestTakenOutOfTheParkLeavesTheServerFree)
     }
 }
 
+// A guest at the shop's counter is still being served when its queue is emptied (the player closes and opens the
+// shop again, or takes the footpath at the queue's start away and lays it again), and new guests queue meanwhile. The
+// server's report on that guest takes no new guest from the queue: each guest leaves the queue when its own service
+// is reported.
+TEST_F(Buildings, AServersReportTakesFromTheQueueOnlyTheGuestItServed)
+{
+    enum Between
+    {
+        NOTHING,
+        CLOSED_AND_OPENED,
+        QUEUE_START_RELAID,
+    };
+    struct Holding
+    {
+        Holding() { Stub::serversHold = true; }
+        ~Holding() { Stub::serversHold = false; }
+    } holding;
+    const struct
+    {
+        Between between;
+        bool nextAtCounter; // the next guest is given the counter before the first one's report
+    } cases[] = {{NOTHING, false},
+                 {CLOSED_AND_OPENED, false},
+                 {QUEUE_START_RELAID, false},
+                 {CLOSED_AND_OPENED, true},
+                 {QUEUE_START_RELAID, true}};
+    int y = 10;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.between) + (c.nextAtCounter ? " next at the counter" : ""));
+        // Served at (6, y + 2), under a footpath cell.
+        park.Footpath(6, (y += 6) + 3);
+        BuildingObject* shop = park.Build("SHOP", 4, y);
+        const uint32_t id = shop->GetID(), server = shop->GetServer(0);
+        const GridPos start = shop->GetQueue()->GetStartCell();
+        const auto serve = [&](uint32_t guest)
+        {
+            ASSERT_TRUE(Offered(shop, guest));
+            park.Send(guest, id, MT_PRICE_OK);
+            park.Send(guest, id, MT_IM_READY, server);
+        };
+        const uint32_t first = Guest();
+        shop->JoinQueue(first);
+        serve(first);
+        if (c.between == CLOSED_AND_OPENED)
+        {
+            shop->Close();
+            shop->Open();
+        }
+        else if (c.between == QUEUE_START_RELAID)
+        {
+            // As the path tool tells the buildings: the cell in the flags and the data.
+            const uint32_t cellX = static_cast<uint32_t>(start.x), cellY = static_cast<uint32_t>(start.y);
+            park.map->GetCell(start)->m_uiFlags &= ~CELL_FOOTPATH;
+            park.Send(kNoObjectID, id, MT_PATH_REMOVED, cellY, cellX);
+            ASSERT_FALSE(shop->IsOpen());
+            park.Footpath(start.x, start.y);
+            park.Send(kNoObjectID, id, MT_PATH_PLACED, cellY, cellX);
+        }
+        ASSERT_TRUE(shop->IsOpen());
+        const uint32_t next = Guest(), last = Guest();
+        shop->JoinQueue(next);
+        shop->JoinQueue(last);
+        if (c.nextAtCounter)
+            serve(next);
+        park.Send(server, id, MT_GUEST_SERVED);
+        if (c.nextAtCounter)
+            park.Send(server, id, MT_GUEST_SERVED);
+        const std::vector<uint32_t> left =
+            c.nextAtCounter ? std::vector<uint32_t>{last} : std::vector<uint32_t>{next, last};
+        EXPECT_EQ(shop->GetQueue()->GetGuests(), left);
+    }
+}
+
 TEST_F(Buildings, BookEachSaleIntoTheRightTotalsAndServeTheGuest)
 {
     // Where the price goes (I park income, A attraction income, R retail income, N animal income), and how the
