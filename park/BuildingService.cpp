@@ -604,8 +604,12 @@ void BuildingObject::OnQueuePathChanged(const MessageRecord& record)
     default:
         if (m_pQueueManager->IsValid())
             return;
+        // A building the player closed stays closed, but its queue is traced again all the same: its flags and its
+        // entrance show the queue as it now is.
         if (!m_bUserClose)
             ReopenIfPossible();
+        else
+            m_pQueueManager->Rebuild();
         PlaceEntrance();
         return;
     }

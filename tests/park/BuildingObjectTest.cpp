@@ -605,6 +605,43 @@ TEST_F(Buildings, CloseOpenAndAnswerQueuePathChanges)
     EXPECT_FALSE(shop->IsOpen());
 }
 
+// The player closes a shop, then takes up a cell of its queue (the footpath at its start, or its serve cell) and
+// lays it again: the shop stays closed, flagged as closed by the player, not as having a bad queue, and its queue
+// starts where it did; it opens when the player opens it.
+TEST_F(Buildings, APlayerClosedBuildingWhoseQueueIsMendedIsFlaggedClosedNotBadQueue)
+{
+    // The cell taken up and laid again, below the shop's body: its serve cell 2 rows below, the footpath 3.
+    const struct
+    {
+        int32_t below;
+        uint32_t flag, removed, placed;
+    } cases[] = {{3, CELL_FOOTPATH, MT_PATH_REMOVED, MT_PATH_PLACED},
+                 {2, CELL_QUEUE, MT_QUEUE_REMOVED, MT_QUEUE_PLACED}};
+    int y = 10;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.removed);
+        park.Footpath(6, (y += 6) + 3);
+        BuildingObject* shop = park.Build("SHOP", 4, y);
+        ASSERT_TRUE(shop->IsOpen());
+        const uint32_t id = shop->GetID();
+        const GridPos cell{6, y + c.below};
+        const uint32_t cellX = static_cast<uint32_t>(cell.x), cellY = static_cast<uint32_t>(cell.y);
+        shop->Close();
+        int32_t flags[4];
+        park.map->GetCell(cell)->m_uiFlags &= ~c.flag;
+        park.Send(kNoObjectID, id, c.removed, cellY, cellX);
+        EXPECT_EQ(std::vector<int32_t>(flags, flags + shop->GetStatusFlags(flags)), std::vector<int32_t>{2});
+        park.map->GetCell(cell)->m_uiFlags |= c.flag;
+        park.Send(kNoObjectID, id, c.placed, cellY, cellX);
+        EXPECT_EQ(std::vector<int32_t>(flags, flags + shop->GetStatusFlags(flags)), std::vector<int32_t>{3});
+        EXPECT_EQ(tuple(shop->IsOpen(), shop->IsUserClosed(), shop->GetQueue()->GetStartCell()),
+                  tuple(false, true, GridPos{6, y + 3}));
+        shop->Open();
+        EXPECT_TRUE(shop->IsOpen());
+    }
+}
+
 TEST_F(Buildings, PlaceTheirEntranceWhereTheirQueueMeetsThePath)
 {
     BuildingObject* gate = Small("GATE", 10);
