@@ -877,7 +877,9 @@ TEST_F(ResearchRescuePark, ASavedBusyTeamEitherComesHomeOrTheRecordIsRefused)
             const bool loaded =
                 LoadFrom(record(mission, state, false), [&](SerialStream& s) { return rescue->Load(s); });
             if (inPlay)
+            {
                 EXPECT_TRUE(loaded);
+            }
             if (!loaded)
             {
                 EXPECT_EQ(reports.boxes.size(), boxes + 1);
