@@ -295,7 +295,9 @@ uint32_t g_uRunDepth = 0;
 uint32_t g_uRunCount = 0;
 bool g_bRunStopped = false;
 
-void RunList(const CommandList& list, ScriptObject& object)
+// `reported` holds the objects already reported for a chain too long: a runaway goes on frame after frame, and is
+// reported once.
+void RunList(const CommandList& list, ScriptObject& object, std::unordered_set<uint32_t>& reported)
 {
     if (g_uRunDepth == 0)
     {
@@ -306,10 +308,11 @@ void RunList(const CommandList& list, ScriptObject& object)
         return;
     if (++g_uRunCount > kMaxRunsPerChain)
     {
-        GetLogger()->Report(0,
-                            "ObjectScript - one chain of lists started at once ran more than %u lists - the rest of "
-                            "it is dropped (object %u)",
-                            kMaxRunsPerChain, object.GetID());
+        if (reported.insert(object.GetID()).second)
+            GetLogger()->Report(0,
+                                "ObjectScript - one chain of lists started at once ran more than %u lists - the rest "
+                                "of it is dropped (object %u)",
+                                kMaxRunsPerChain, object.GetID());
         g_bRunStopped = true;
         return;
     }
@@ -323,13 +326,13 @@ void RunList(const CommandList& list, ScriptObject& object)
 void ObjectScript::PerformOnEntry(ScriptObject& object, uint32_t state) const
 {
     if (const State* found = FindState(state))
-        RunList(found->onEntry, object);
+        RunList(found->onEntry, object, m_RunawayReported);
 }
 
 void ObjectScript::PerformOnExit(ScriptObject& object, uint32_t state) const
 {
     if (const State* found = FindState(state))
-        RunList(found->onExit, object);
+        RunList(found->onExit, object, m_RunawayReported);
 }
 
 void ObjectScript::PerformOnUpdate(ScriptObject& object, uint32_t state) const
@@ -338,7 +341,7 @@ void ObjectScript::PerformOnUpdate(ScriptObject& object, uint32_t state) const
     if (host && host->IsPaused())
         return;
     if (const State* found = FindState(state))
-        RunList(found->onUpdate, object);
+        RunList(found->onUpdate, object, m_RunawayReported);
 }
 
 bool ObjectScript::PerformOnReceipt(ScriptObject& object, const MessageRecord& record) const
@@ -352,7 +355,7 @@ bool ObjectScript::PerformOnReceipt(ScriptObject& object, const MessageRecord& r
             continue;
         if (const MessageEntry* entry = m_States[i].FindMessage(record.dwType))
         {
-            RunList(entry->onReceipt, object);
+            RunList(entry->onReceipt, object, m_RunawayReported);
             return true;
         }
     }
@@ -374,7 +377,7 @@ void ObjectScript::PerformOnSend(ScriptObject& object, const MessageRecord& reco
         return;
     }
     ++g_uSendNesting;
-    RunList(entry->onSend, object);
+    RunList(entry->onSend, object, m_RunawayReported);
     --g_uSendNesting;
 }
 

@@ -8,6 +8,7 @@
 #include "scripts/ObjectStates.h"
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 class ScriptObject;
@@ -62,4 +63,6 @@ private:
     // Index in m_States of the first State of each state value; -1 for none.
     int8_t m_FirstState[STATE_NUM_STATES];
     ScriptTexts m_Texts;
+    // The objects reported for running away (a chain of lists started at once that grew too long).
+    mutable std::unordered_set<uint32_t> m_RunawayReported;
 };

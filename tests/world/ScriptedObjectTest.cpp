@@ -222,3 +222,36 @@ TEST_F(ScriptedObjects, RunawayScriptsCostABoundedFrameAndTheGameGoesOn)
     EXPECT_EQ(park.CountReports("posted more than"), 2u);
     EXPECT_LE(park.reports.boxes.size(), 4u);
 }
+
+TEST_F(ScriptedObjects, AScriptRunningAwayFrameAfterFrameIsReportedOncePerObject)
+{
+    // Handlers that post their message to themselves twice in the name of the park or of the player's demolition,
+    // which may post far more in a frame than an object: every frame their chains of lists run into their bound.
+    ScriptedProbe* asPark = Make("State STATE_STARTUP Message MT_PRICE_OK\n"
+                                 " OnReceipt Function WithdrawCash ; Message MT_PRICE_OK Me 0 0 SendFrom -2 ;"
+                                 " Message MT_PRICE_OK Me 0 0 SendFrom -2 ; End End End\n");
+    ScriptedProbe* asDemolition = Make("State STATE_STARTUP Message MT_PRICE_NOT_OK\n"
+                                       " OnReceipt Function OutOfCash ; Message MT_PRICE_NOT_OK Me 0 0 SendFrom -3 ;"
+                                       " Message MT_PRICE_NOT_OK Me 0 0 SendFrom -3 ; End End End\n");
+    for (ScriptedProbe* probe : {asPark, asDemolition})
+        probe->SetState(STATE_STARTUP);
+    park.messages->Send(Record(kWorldID, asPark->GetID(), MT_PRICE_OK));
+    park.messages->Send(Record(kWorldID, asDemolition->GetID(), MT_PRICE_NOT_OK));
+    int runawayFrames = 0;
+    for (int frame = 0; frame < 10; ++frame)
+    {
+        Probe::Journal().clear();
+        park.Frame(0.1f);
+        const auto& journal = Probe::Journal();
+        // Still running away in this frame: both handlers ran past one chain's bound.
+        if (std::count(journal.begin(), journal.end(), Fn(asPark, 33)) > 4096 &&
+            std::count(journal.begin(), journal.end(), Fn(asDemolition, 32)) > 4096)
+            ++runawayFrames;
+    }
+    EXPECT_GE(runawayFrames, 5);
+    for (ScriptedProbe* probe : {asPark, asDemolition})
+        EXPECT_EQ(park.CountReports("one chain of lists started at once ran more than 4096 lists - the rest of it is "
+                                    "dropped (object " +
+                                    std::to_string(probe->GetID()) + ")"),
+                  1u);
+}
