@@ -134,7 +134,9 @@ void CleanerObject::RemoveLitter()
     // The job is done: the notice of the litter's removal that follows is no longer about the cleaner's job (it
     // would start the sweep's end again, and again).
     m_DestObjectID = kNoObjectID;
-    if (!litter || litter->IsWaitingForDeath())
+    // Only litter is swept away: a script may call this while the cleaner heads for anything else (a toilet, a bin,
+    // a guest, itself), which must stay.
+    if (!litter || litter->IsWaitingForDeath() || litter->GetType() != OBJECT_LITTER)
         return;
     MessageRecord demolish;
     demolish.dwSender = demolish.dwReciever = litter->GetID();

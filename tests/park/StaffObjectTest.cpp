@@ -442,6 +442,67 @@ TEST(CleanerJobs, RemovingTheSweptLitterDoesNotStartTheSweepAgain)
     EXPECT_EQ(park.CountReports("nested too deeply"), 0u);
 }
 
+TEST(CleanerJobs, RemoveLitterRemovesOnlyLitterWhateverTheCleanerIsHeadingFor)
+{
+    // A script may sweep where no litter is: the cleaner heads for a toilet, a guest, a bench, another cleaner or
+    // nothing yet (the first object of the park), or for itself. Only litter is removed.
+    enum Target
+    {
+        LITTER,
+        BUILDING,
+        GUEST,
+        SCENERY,
+        OTHER_CLEANER,
+        ITSELF,
+    };
+    const struct
+    {
+        Target target;
+        bool removed;
+    } cases[] = {{LITTER, true},   {BUILDING, false},      {GUEST, false},
+                 {SCENERY, false}, {OTHER_CLEANER, false}, {ITSELF, false}};
+    for (const auto& c : cases)
+    {
+        StaffPark park;
+        CleanerObject* cleaner = park.Cleaner();
+        BaseObject* target = nullptr;
+        switch (c.target)
+        {
+        case LITTER:
+            target = park.At(OBJECT_LITTER, "Litter01", 48.0f, 460.0f);
+            break;
+        case BUILDING:
+            target = park.Small("KIOSK", 10);
+            break;
+        case GUEST:
+            target = park.At(OBJECT_GUEST, "MAN", 48.0f, 460.0f);
+            break;
+        case SCENERY:
+            target = park.At(OBJECT_SCENERY, "BENCH", 48.0f, 460.0f);
+            break;
+        case OTHER_CLEANER:
+            target = park.Cleaner(60.0f, 460.0f);
+            break;
+        case ITSELF:
+            target = cleaner;
+            break;
+        }
+        ASSERT_NE(target, nullptr) << c.target;
+        cleaner->SetState(STATE_CLEANER_CLEAN_LITTER);
+        cleaner->SetDestObject(target->GetID());
+        const uint32_t state = target->GetState();
+        cleaner->CallScriptFunction(SF_RemoveLitter);
+        size_t demolished = 0;
+        for (const bldtest::Received& r : Taken(MT_STATECHANGE, target->GetID()))
+            demolished += r.data == STATE_DEMOLISHED ? 1 : 0;
+        EXPECT_EQ(std::tuple(target->IsWaitingForDeath(), demolished),
+                  std::tuple(c.removed, c.removed ? size_t{1} : size_t{0}))
+            << c.target;
+        if (!c.removed)
+            EXPECT_EQ(target->GetState(), state) << c.target;
+    }
+}
+
 // ---------------------------------------------------------------- pick-up
 
 TEST(StaffPickUp, OnlyAWorkerOnItsWayOrWithoutAJobCanBePicked)
