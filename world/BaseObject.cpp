@@ -179,11 +179,17 @@ void BaseObject::SetScriptVariable(const ScriptOperand& operand, const ScriptVal
         m_bWaitingForDeath = (value.data & 0xFF) != 0;
         break;
     case VAR_WORLD_X:
-        SetWorldPosition({static_cast<float>(value.data), m_WorldXYZ.y, m_WorldXYZ.z});
-        break;
     case VAR_WORLD_Y:
-        SetWorldPosition({m_WorldXYZ.x, static_cast<float>(value.data), m_WorldXYZ.z});
+    {
+        // A script's numbers are reals: the value is taken as the number it is (a real's bits read as a whole
+        // number would put the object a billion units away); a value that is no number leaves it where it is.
+        const float at = ScriptValueToFloat(value);
+        if (!std::isfinite(at))
+            break;
+        SetWorldPosition(operand.id == VAR_WORLD_X ? platform::Vec3{at, m_WorldXYZ.y, m_WorldXYZ.z}
+                                                   : platform::Vec3{m_WorldXYZ.x, at, m_WorldXYZ.z});
         break;
+    }
     default:
         break;
     }

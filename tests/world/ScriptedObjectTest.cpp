@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -254,4 +255,35 @@ TEST_F(ScriptedObjects, AScriptRunningAwayFrameAfterFrameIsReportedOncePerObject
                                     "dropped (object " +
                                     std::to_string(probe->GetID()) + ")"),
                   1u);
+}
+
+TEST_F(ScriptedObjects, AScriptPlacesAnObjectAtTheNumbersItWritesToWorldXAndWorldY)
+{
+    // The numbers of a script are reals; whole numbers the object answers (its id here) are integers.
+    const struct
+    {
+        const char* commands;
+        float x, y;
+    } cases[] = {
+        {"Set WorldX 100 ; Set WorldY 200 ;", 100.0f, 200.0f},
+        {"Set WorldY 70.5 ;", 40.0f, 70.5f},
+        {"Set WorldX 0 ;", 0.0f, 80.0f},
+        {"Set WorldX Me ;", -1.0f, 80.0f}, // -1: the object's id
+    };
+    for (const auto& c : cases)
+    {
+        ScriptedProbe* probe = Make(std::string("State STATE_STARTUP OnEntry ") + c.commands + " End End\n");
+        probe->SetWorldPosition({40.0f, 80.0f, 0.0f});
+        park.messages->Send(Record(kWorldID, probe->GetID(), MT_STATECHANGE, STATE_STARTUP));
+        const float x = c.x < 0.0f ? static_cast<float>(probe->GetID()) : c.x;
+        EXPECT_EQ(std::pair(probe->GetWorldPosition().x, probe->GetWorldPosition().y), std::pair(x, c.y)) << c.commands;
+        EXPECT_TRUE(park.map->GetCell(WorldMap::WorldToGrid(probe->GetWorldPosition()))->ContainsObject(probe))
+            << c.commands;
+    }
+    // A value that is no number leaves the object where it stands.
+    ScriptedProbe* probe = Make("");
+    probe->SetWorldPosition({40.0f, 80.0f, 0.0f});
+    for (uint32_t id : {79u, 80u})
+        probe->SetScriptVariable(ScriptOperand{id}, ScriptValue::Float(std::nanf("")));
+    EXPECT_EQ(std::pair(probe->GetWorldPosition().x, probe->GetWorldPosition().y), std::pair(40.0f, 80.0f));
 }
