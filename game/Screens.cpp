@@ -248,8 +248,8 @@ void MainMenuScreen::Update()
     SoundManager& sound = m_Game.GetSoundManager();
     if (!sound.IsStreamPlaying())
         sound.PlayStream(kThemeMusic);
-    // The menu's own dialog shows while the front end's "MainMenu" page does, and goes with it, as do the dialogs
-    // opened from it (the options): none of them belongs over another page.
+    // The menu's own dialog shows while the front end's "MainMenu" page does, and goes with it. When another page
+    // takes its place, the dialogs opened from it (the options) go too: none of them belongs over that page.
     GUIManager& gui = m_Game.GetGUIManager();
     const char* page = gui.GetCurrentScreenName();
     const std::string now = page ? page : "";
@@ -260,8 +260,10 @@ void MainMenuScreen::Update()
     m_lastPage = now;
     if (isMenu && !wasMenu && !gui.IsDialogOpen(kMainMenuDialog))
         gui.OpenDialog(kMainMenuDialog, &m_Game);
-    else if (wasMenu && !isMenu)
+    else if (wasMenu && !isMenu && !now.empty())
         gui.CloseAllDialogs();
+    else if (wasMenu && !isMenu)
+        gui.CloseDialog(kMainMenuDialog);
 }
 
 // The front end's background and elements are drawn by the GUI before this; the game's version goes over them.
