@@ -499,7 +499,9 @@ TEST(CleanerJobs, RemoveLitterRemovesOnlyLitterWhateverTheCleanerIsHeadingFor)
                   std::tuple(c.removed, c.removed ? size_t{1} : size_t{0}))
             << c.target;
         if (!c.removed)
+        {
             EXPECT_EQ(target->GetState(), state) << c.target;
+        }
     }
 }
 
