@@ -116,6 +116,20 @@ TEST_F(ScrollGroupTest, TheWheelBringsEveryItemIntoViewWhateverTheHeightsBeforeI
     }
 }
 
+// An item added while the group is scrolled down keeps the bar: what counts is how many items fit, not how far down
+// the group shows.
+TEST_F(ScrollGroupTest, AnItemAddedWhileScrolledDownKeepsTheScrollBar)
+{
+    Fill({30, 30, 30, 30, 30});
+    ASSERT_NE(group->GetScrollBar(), nullptr);
+    group->SetTopItem(2);
+    ASSERT_EQ(Tops(), (std::vector<int32_t>{0, 30, 60}));
+    Fill({30});
+    ASSERT_NE(group->GetScrollBar(), nullptr);
+    EXPECT_EQ(group->GetScrollBar()->GetCount(), 6u);
+    EXPECT_EQ(group->GetFirst(), 2);
+}
+
 TEST_F(ScrollGroupTest, TheTopItemStaysWithinTheList)
 {
     Fill({30, 30, 30, 30, 30});

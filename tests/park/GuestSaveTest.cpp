@@ -129,6 +129,41 @@ TEST(GuestSave, ARecordThatDoesNotHoldTogetherIsRefused)
     EXPECT_FALSE(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }));
 }
 
+// The view point a guest stands at is one of a building's ten, or none (-1): any other saved point is refused, as
+// it would index past the building's points.
+TEST(GuestSave, ASavedViewPointIsOneOfABuildingsTenOrNone)
+{
+    GuestPark park(48);
+    WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+    ASSERT_EQ(guest->GetPointUsing(), -1);
+    const savebytes::Bytes good = Record(*guest);
+    // The variety score (a float, tag 3), then the point (a signed word, tag 5, -1), then the two view point counts
+    // and the wander direction (signed words).
+    std::vector<size_t> found;
+    for (size_t i = 0; i + 25 <= good.size(); ++i)
+        if (good[i] == 3 && good[i + 5] == 5 && good[i + 6] == 0xFF && good[i + 7] == 0xFF && good[i + 8] == 0xFF &&
+            good[i + 9] == 0xFF && good[i + 10] == 5 && good[i + 15] == 5 && good[i + 20] == 5)
+            found.push_back(i + 6);
+    ASSERT_EQ(found.size(), 1u);
+    const struct
+    {
+        int32_t point;
+        bool taken;
+    } cases[] = {{-1, true}, {0, true}, {9, true}, {10, false}, {-2, false}, {INT32_MAX, false}, {INT32_MIN, false}};
+    for (const auto& c : cases)
+    {
+        savebytes::Bytes record = good;
+        for (int i = 0; i < 4; ++i)
+            record[found[0] + i] = uint8_t(static_cast<uint32_t>(c.point) >> (8 * i));
+        auto* copy = static_cast<GuestObject*>(park.objects->CreateObject("MAN", OBJECT_GUEST));
+        EXPECT_EQ(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }), c.taken) << c.point;
+        if (c.taken)
+        {
+            EXPECT_EQ(copy->GetPointUsing(), c.point);
+        }
+    }
+}
+
 // A saved visit count is taken as it stands, from none to the most a count holds, and a building is scored by it
 // (1 / (visits + 1)), also once it is visited again; a count below none is refused.
 TEST(GuestSave, ASavedVisitCountScoresItsBuildingOrIsRefused)

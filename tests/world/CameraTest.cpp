@@ -761,6 +761,14 @@ TEST_F(CameraTest, AViewStraightDownOrUpOrFromTheLookAtPointItselfStillShowsTheP
          {540.0f, 50.0f, 560.0f},
          {540.0f, 50.0f, 570.0f},
          std::nullopt},
+        // Three degrees from straight down is still upright: the screen's top is where the view leans (+x), not
+        // where the last view's top was.
+        {"nearly straight down",
+         {540.0f - 60.0f * 0.0524078f, 60.0f, 560.0f},
+         {540.0f, 0.0f, 560.0f},
+         {540.0f, 0.0f, 560.0f},
+         {550.0f, 0.0f, 560.0f},
+         Vec3{540.0f, 0.0f, 560.0f}},
         {"on the look-at point",
          {540.0f, 30.0f, 530.0f},
          {540.0f, 30.0f, 530.0f},
