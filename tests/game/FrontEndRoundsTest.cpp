@@ -16,26 +16,9 @@ namespace
 
 using gametest::GameHarness;
 
-class FrontEndRoundsTest : public gametest::ManualMixing<gametest::PointerGameTest>
+class FrontEndRoundsTest : public gametest::FrontEndPointerTest
 {
 protected:
-    // A hand that rests on the button, then presses and lets go.
-    void Click(int x, int y)
-    {
-        Move(x, y);
-        Move(x + 1, y);
-        Press(true);
-        Press(false);
-    }
-    void Wait(float seconds)
-    {
-        running = harness.RunFrames(static_cast<int>(seconds * 1000.0f / GameHarness::kFrameMilliseconds)) && running;
-    }
-    std::string Page() const
-    {
-        const char* name = Gui().GetCurrentScreenName();
-        return name ? name : "";
-    }
     // The names of the dialogs open and not closing, front first.
     std::vector<std::string> OpenDialogs() const
     {

@@ -57,27 +57,9 @@ bool Differs(const Frame& a, const Frame& b)
     return a.pixels != b.pixels;
 }
 
-class FrontEndWalkTest : public gametest::ManualMixing<gametest::PointerGameTest>
+class FrontEndWalkTest : public gametest::FrontEndPointerTest
 {
 protected:
-    // A hand that rests on the button, then presses and lets go.
-    void Click(int x, int y)
-    {
-        Move(x, y);
-        Move(x + 1, y);
-        Press(true);
-        Press(false);
-    }
-    // Runs the frames of `seconds` of play (the pages' transitions take about a second).
-    void Wait(float seconds)
-    {
-        running = harness.RunFrames(static_cast<int>(seconds * 1000.0f / GameHarness::kFrameMilliseconds)) && running;
-    }
-    std::string Page() const
-    {
-        const char* name = Gui().GetCurrentScreenName();
-        return name ? name : "";
-    }
     Frame Shot(const char* name)
     {
         const Frame frame = harness.Screenshot();

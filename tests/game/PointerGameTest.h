@@ -252,4 +252,30 @@ protected:
     }
 };
 
+// The front end's pages in the real program, with no sound device: clicks by a hand that rests on the button first,
+// and waits for the pages' transitions.
+class FrontEndPointerTest : public ManualMixing<PointerGameTest>
+{
+protected:
+    // A hand that rests on the button, then presses and lets go.
+    void Click(int x, int y)
+    {
+        Move(x, y);
+        Move(x + 1, y);
+        Press(true);
+        Press(false);
+    }
+    // Runs the frames of `seconds` of play (the pages' transitions take about a second).
+    void Wait(float seconds)
+    {
+        running = harness.RunFrames(static_cast<int>(seconds * 1000.0f / GameHarness::kFrameMilliseconds)) && running;
+    }
+    // The front end's current page, "" when none shows.
+    std::string Page() const
+    {
+        const char* name = Gui().GetCurrentScreenName();
+        return name ? name : "";
+    }
+};
+
 } // namespace gametest
