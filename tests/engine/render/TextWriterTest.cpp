@@ -112,18 +112,21 @@ TEST_F(TextWriterTest, DrawTextWrapsBreaksAtTildeAndStopsAtTheBottom)
     EXPECT_TRUE(queue.runCount == 1 && queue.quadCount == 2 && queue.runs[0].texture == font->GetTexture());
 }
 
+// The character a quad draws, read back from its texture corner (the grid holds character c at column c % 8, row
+// c / 8 % 8, its corner inset by 1/512).
+int GlyphOf(const Quad& q)
+{
+    const float n = 1.0f / 512.0f;
+    const int column = static_cast<int>(std::lround((q.u0 - n) * 8.0f));
+    const int row = static_cast<int>(std::lround((q.v0 - n) * 8.0f));
+    return row * 8 + column;
+}
+
 // Each wrapped line draws its own characters: the glyph of a quad is read back from its texture corner (the grid
 // holds character c at column c % 8, row c / 8 % 8). The text stands after other characters in the same buffer,
 // so a line taken from the wrong place draws those.
 TEST_F(TextWriterTest, WrappedLinesDrawTheirOwnCharacters)
 {
-    const float n = 1.0f / 512.0f;
-    auto glyph = [n](const Quad& q)
-    {
-        const int column = static_cast<int>(std::lround((q.u0 - n) * 8.0f));
-        const int row = static_cast<int>(std::lround((q.v0 - n) * 8.0f));
-        return row * 8 + column;
-    };
     // clang-format off
     const struct
     {
@@ -144,7 +147,7 @@ TEST_F(TextWriterTest, WrappedLinesDrawTheirOwnCharacters)
         writer->DrawText(0, 0, buffer.c_str() + 8);
         std::map<float, std::vector<int>> drawn; // line top -> glyphs, left to right
         for (const Quad& q : Quads())
-            drawn[q.y0].push_back(glyph(q));
+            drawn[q.y0].push_back(GlyphOf(q));
         std::vector<std::vector<int>> expected;
         for (const std::u16string& line : c.lines)
         {
@@ -164,13 +167,6 @@ TEST_F(TextWriterTest, WrappedLinesDrawTheirOwnCharacters)
 // edge. Letters are 6 wide and the space 3, so "ab cd" is exactly 27. Two lines fit the height 30.
 TEST_F(TextWriterTest, TheSpaceAfterAWordThatFitsDoesNotCarryItToTheNextLine)
 {
-    const float n = 1.0f / 512.0f;
-    auto glyph = [n](const Quad& q)
-    {
-        const int column = static_cast<int>(std::lround((q.u0 - n) * 8.0f));
-        const int row = static_cast<int>(std::lround((q.v0 - n) * 8.0f));
-        return row * 8 + column;
-    };
     // clang-format off
     const struct
     {
@@ -205,7 +201,7 @@ TEST_F(TextWriterTest, TheSpaceAfterAWordThatFitsDoesNotCarryItToTheNextLine)
         {
             lines.emplace_back();
             for (const Quad* q : line)
-                lines.back().push_back(static_cast<char16_t>(glyph(*q)));
+                lines.back().push_back(static_cast<char16_t>(GlyphOf(*q)));
             lefts.push_back(line.front()->x0);
         }
         std::vector<std::u16string> expected;
