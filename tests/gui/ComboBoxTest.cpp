@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -314,6 +316,14 @@ TEST_F(WidgetsTest, APressOrHoldOnAListHangingPastItsDialogNeverReachesTheWorldB
         Click(50, 18);
         ASSERT_FALSE(box.IsOpen());
     }
+    // Away from the open list and its dialog, the button held is the world's.
+    Click(50, 18);
+    ASSERT_TRUE(box.IsOpen());
+    Step(500, 500);
+    guitest::g_modeLog.mouse.clear();
+    Step(500, 500, ME_HELD);
+    EXPECT_TRUE(std::any_of(guitest::g_modeLog.mouse.begin(), guitest::g_modeLog.mouse.end(),
+                            [](const auto& event) { return event[2] == ME_HELD; }));
 }
 
 TEST_F(ComboBoxTest, APressBesideAnOpenListClosesItAndTheNextReachesTheWidgetThere)
