@@ -160,16 +160,10 @@ TEST_F(NumberAdjustTest, TheDigitsAreRightAlignedInTheirFields)
     widgettest::DrawGui(*gui);
     // The top-left corner of every glyph drawn in a band of rows.
     std::map<int, std::vector<std::pair<int, int>>> glyphs;
-    for (const auto& draw : widgettest::GuiDevice()->draws)
-    {
-        if (draw.stride != sizeof(TexturedVertex))
-            continue;
-        std::vector<TexturedVertex> v(draw.vertexBytes.size() / sizeof(TexturedVertex));
-        std::memcpy(v.data(), draw.vertexBytes.data(), v.size() * sizeof(TexturedVertex));
-        for (size_t i = 0; i + 5 < v.size(); i += 6)
-            if (v[i + 2].x - v[i].x == 6.0f && v[i + 2].y - v[i].y == 7.0f)
-                glyphs[static_cast<int>(v[i].y) / 40].emplace_back(static_cast<int>(v[i].x), static_cast<int>(v[i].y));
-    }
+    for (const auto& [topLeft, bottomRight] : widgettest::TexturedQuads())
+        if (bottomRight.x - topLeft.x == 6.0f && bottomRight.y - topLeft.y == 7.0f)
+            glyphs[static_cast<int>(topLeft.y) / 40].emplace_back(static_cast<int>(topLeft.x),
+                                                                  static_cast<int>(topLeft.y));
     using P = std::vector<std::pair<int, int>>;
     // "12": 12 wide, so from 10 + 23 - 12; "." from 19 + 23 - 6 at y 12; "50" from 43 + 15 - 12.
     EXPECT_EQ(glyphs[0], (P{{21, 10}, {27, 10}, {36, 12}, {46, 10}, {52, 10}}));

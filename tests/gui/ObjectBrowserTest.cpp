@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -734,15 +733,8 @@ TEST_F(TextColumnTest, ALongNameIsShortenedToTheRoomRightOfItsOffset)
         g_GraphicsManager.BeginBatch(BATCH_NONE, 0, 1);
         widgettest::GuiDevice()->EndScene();
         std::vector<std::pair<float, float>> glyphs; // left and right of every textured quad
-        for (const auto& draw : widgettest::GuiDevice()->draws)
-        {
-            if (draw.stride != sizeof(TexturedVertex))
-                continue;
-            std::vector<TexturedVertex> v(draw.vertexBytes.size() / sizeof(TexturedVertex));
-            std::memcpy(v.data(), draw.vertexBytes.data(), v.size() * sizeof(TexturedVertex));
-            for (size_t i = 0; i + 5 < v.size(); i += 6)
-                glyphs.emplace_back(v[i].x, v[i + 2].x);
-        }
+        for (const auto& [topLeft, bottomRight] : widgettest::TexturedQuads())
+            glyphs.emplace_back(topLeft.x, bottomRight.x);
         std::vector<std::pair<float, float>> expected;
         for (int g = 0; g < c.glyphs; ++g)
             expected.emplace_back(static_cast<float>(c.firstLeft + 6 * g), static_cast<float>(c.firstLeft + 6 * g + 6));

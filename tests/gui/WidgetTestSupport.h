@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace widgettest
@@ -102,6 +103,22 @@ inline void DrawGui(GUIManager& gui)
     gui.Draw();
     g_GraphicsManager.BeginBatch(BATCH_NONE, 0, 1);
     GuiDevice()->EndScene();
+}
+
+// The top-left and bottom-right corners of every textured quad in the device's log, in the order drawn.
+inline std::vector<std::pair<TexturedVertex, TexturedVertex>> TexturedQuads()
+{
+    std::vector<std::pair<TexturedVertex, TexturedVertex>> quads;
+    for (const auto& draw : GuiDevice()->draws)
+    {
+        if (draw.stride != sizeof(TexturedVertex))
+            continue;
+        std::vector<TexturedVertex> v(draw.vertexBytes.size() / sizeof(TexturedVertex));
+        std::memcpy(v.data(), draw.vertexBytes.data(), v.size() * sizeof(TexturedVertex));
+        for (size_t i = 0; i + 5 < v.size(); i += 6)
+            quads.emplace_back(v[i], v[i + 2]);
+    }
+    return quads;
 }
 
 // The rectangles filled since the last call, in order (lines and textured draws left out).
