@@ -24,6 +24,17 @@ savebytes::Bytes Record(GuestObject& guest)
     return savebytes::Saved([&](SerialStream& s) { guest.Dump(s); });
 }
 
+// A guest of the park that has been to its FOOD shop once; the shop's id.
+WatchedGuest* GuestFedOnce(GuestPark& park, uint32_t* shop)
+{
+    BuildingObject* food = park.Shop("FOOD", 2, 10);
+    WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+    guest->SetDestObject(food->GetID());
+    guest->AddVisit();
+    *shop = food->GetID();
+    return guest;
+}
+
 // The place of the first run of bytes in the record.
 size_t Find(const savebytes::Bytes& record, const savebytes::Bytes& run)
 {
@@ -62,13 +73,9 @@ TEST(GuestSave, AGuestSavedLoadedAndSavedAgainIsTheSame)
 TEST(GuestSave, ARecordThatDoesNotHoldTogetherIsRefused)
 {
     GuestPark park(48);
-    BuildingObject* food = park.Shop("FOOD", 2, 10);
-    WatchedGuest* guest = park.Guest(40.0f, 480.0f);
-    guest->SetDestObject(food->GetID());
-    guest->AddVisit();
-    const savebytes::Bytes good = Record(*guest);
+    uint32_t id = 0;
+    const savebytes::Bytes good = Record(*GuestFedOnce(park, &id));
     // The visit count (a signed word, tag 5) just before the one visit's building id (an unsigned word, tag 11).
-    const uint32_t id = food->GetID();
     const size_t count =
         Find(good, {5, 1, 0, 0, 0, 11, uint8_t(id), uint8_t(id >> 8), uint8_t(id >> 16), uint8_t(id >> 24)});
     ASSERT_LT(count, good.size());
@@ -101,7 +108,7 @@ TEST(GuestSave, ARecordThatDoesNotHoldTogetherIsRefused)
         WatchedGuest* busy = park.Guest(40.0f, 480.0f);
         for (uint32_t b = 0; b < 600; ++b)
         {
-            busy->SetDestObject(food->GetID());
+            busy->SetDestObject(id);
             busy->AddVisit();
         }
         EXPECT_EQ(busy->GetVisitCount(), 1);
@@ -180,13 +187,9 @@ TEST(GuestSave, ASavedVisitCountScoresItsBuildingOrIsRefused)
     for (const Case& c : cases)
     {
         GuestPark park(48);
-        BuildingObject* food = park.Shop("FOOD", 2, 10);
-        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
-        guest->SetDestObject(food->GetID());
-        guest->AddVisit();
-        const savebytes::Bytes good = Record(*guest);
+        uint32_t id = 0;
+        const savebytes::Bytes good = Record(*GuestFedOnce(park, &id));
         // The one visit: its building id (an unsigned word, tag 11), then its count (a signed word, tag 5).
-        const uint32_t id = food->GetID();
         const size_t at =
             Find(good, {11, uint8_t(id), uint8_t(id >> 8), uint8_t(id >> 16), uint8_t(id >> 24), 5, 1, 0, 0, 0});
         ASSERT_LT(at, good.size());
