@@ -6,6 +6,7 @@
 #include "engine/core/SerialStream.h"
 #include "engine/core/TextFormat.h"
 #include "engine/core/TextTable.h"
+#include "engine/core/WholeNumbers.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiShell.h"
 #include "park/Money.h"
@@ -439,7 +440,7 @@ bool RescueManager::TeamVariable(const char* keyword, platform::WString& text) c
         // The whole hours left, plus one. A plan the data stretches past what the count holds shows the most it
         // holds; a plan already over shows the last hour.
         const double left = hour > 0 ? static_cast<double>((team.RescueOverTime - GameTime()) / hour) : 0.0;
-        const int32_t h = left >= 1.0 ? static_cast<int32_t>(std::min(left + 1.0, double{INT32_MAX})) : 1;
+        const int32_t h = left >= 1.0 ? TruncateToInt(left + 1.0) : 1;
         text = h > 1 ? FormatChecked(u"%d%s", {h, Text("AR_TIME_HOURS").c_str()}) : Text("AR_TIME_HOUR1");
     }
     else if (is("AR_RD_POOL_TITLE_"))
@@ -476,7 +477,7 @@ void RescueManager::GetVariable(const char* keyword, platform::WString& text)
                 const double ofDay = day > 0 ? std::fmod(t, static_cast<double>(day)) : 0.0;
                 // A saved time beyond the days the count holds shows the last of them.
                 const double days = day > 0 ? std::floor(t / day) : 0.0;
-                const int32_t dayNumber = static_cast<int32_t>(std::min(days, double{INT32_MAX - 1})) + 1;
+                const int32_t dayNumber = std::min(TruncateToInt(days), INT32_MAX - 1) + 1;
                 const int32_t h = hour > 0 ? static_cast<int32_t>(ofDay / hour) : 0;
                 const int32_t minute =
                     hour > 0 ? static_cast<int32_t>((ofDay - static_cast<double>(h) * hour) / hour * 60.0) / 15 * 15
