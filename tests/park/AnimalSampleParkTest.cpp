@@ -303,6 +303,14 @@ void SeatAudience(World& world, int guests, bool midShow, BuildingObject** arena
     ASSERT_EQ(show.IsShowRunning(), midShow);
 }
 
+// The audiences an arena is sold under: too few for the show to start (it starts at four, half the arena's
+// capacity), enough and waiting for it, and watching it.
+constexpr struct
+{
+    int guests;
+    bool midShow;
+} kSeatedAudiences[] = {{2, false}, {4, false}, {4, true}};
+
 // How many of the audience were sent off.
 int SentOff(const std::vector<Spectator*>& audience)
 {
@@ -318,12 +326,7 @@ int SentOff(const std::vector<Spectator*>& audience)
 // takes nobody more until a new dolphin arrives, which opens it again.
 TEST_F(AnimalSamplePark, AnArenaWhosePerformerIsSoldSendsItsAudienceOffAndWaitsForANewOne)
 {
-    const struct
-    {
-        int guests;
-        bool midShow;
-    } cases[] = {{2, false}, {4, false}, {4, true}};
-    for (const auto& [guests, midShow] : cases)
+    for (const auto& [guests, midShow] : kSeatedAudiences)
     {
         SCOPED_TRACE(std::to_string(guests) + (midShow ? " guests, sold during the show" : " guests, sold before it"));
         World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
@@ -464,12 +467,7 @@ TEST_F(AnimalSamplePark, ADolphinCalledToAShowThatIsOverStartsNoShowForEmptyStan
 // with its dolphin.
 TEST_F(AnimalSamplePark, AnArenaSoldWithAnAudienceInItSendsItOffAndGoes)
 {
-    const struct
-    {
-        int guests;
-        bool midShow;
-    } cases[] = {{2, false}, {4, false}, {4, true}};
-    for (const auto& [guests, midShow] : cases)
+    for (const auto& [guests, midShow] : kSeatedAudiences)
     {
         SCOPED_TRACE(std::to_string(guests) + (midShow ? " guests, sold during the show" : " guests, sold before it"));
         World world(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
