@@ -76,6 +76,9 @@ void GraphicsManager::Create(const RendererSettings& settings, void* window)
     }
 
     m_settings = settings;
+    // The texture manager starts before the game hands over its video settings: until then the texture quality
+    // is the options' one, which the display passes in the first option word.
+    m_video.m_uTextureQuality = settings.m_uOption1;
     m_pRenderer->CreateDevice(window, m_settings);
 
     m_fFieldOfView = kDefaultFieldOfView;

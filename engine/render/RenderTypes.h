@@ -15,7 +15,7 @@ struct RendererSettings
     uint8_t m_uDepth32 = 32;     // constant
     bool m_bWindowed = true;     // windowed presentation on the desktop format
     uint32_t m_uAdapter = 0;     // adapter ordinal
-    uint32_t m_uOption1 = 0;     // copied from the options; not read by the renderer
+    uint32_t m_uOption1 = 0;     // the options' texture quality: the graphics manager's until video settings come
     uint32_t m_uOption2 = 0;     // copied from the options; not read by the renderer
     bool m_bLockableBackBuffer = false;
 };

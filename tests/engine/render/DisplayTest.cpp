@@ -71,6 +71,21 @@ TEST_F(DisplayTest, StartsFromTheOptionsSizesTheWindowAndShutsDown)
     platform::DestroyGameWindow();
 }
 
+// The texture manager starts inside the display, before the game hands the graphics manager its video settings:
+// the texture quality of the options must already count then, as textures load from the first frame on.
+TEST_F(DisplayTest, TheTextureManagerStartsAtTheOptionsTextureQuality)
+{
+    for (int32_t quality = 0; quality <= 4; ++quality)
+    {
+        SCOPED_TRACE(quality);
+        GameOptions options(dir.File("MRV2.ini"));
+        options.m_iTextureQuality = quality;
+        Make(nullptr, &options);
+        EXPECT_EQ(g_TextureManager.GetReductionLevel(), static_cast<uint32_t>(4 - quality));
+        display.reset();
+    }
+}
+
 TEST_F(DisplayTest, NoGraphicsSystemEndsTheProgram)
 {
     platform::SetGraphicsSystemFactory([] { return platform::GraphicsSystemPtr(); });
