@@ -1,11 +1,26 @@
 // blefile: scrambles a plain file into a .ble file, or unscrambles a .ble file back, through the file services.
 #include "engine/core/FileSystem.h"
+#include "platform/Paths.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace
 {
+
+// True when the name is a regular file that opens for reading and holds no byte: the readers hand out no buffer
+// for it, yet it is a file of its own (an empty script), which scrambles to an empty file and back.
+bool IsEmptyFile(const char* name)
+{
+    if (!IsRegularFile(name))
+        return false;
+    FILE* file = platform::OpenFile(name, "rb");
+    if (!file)
+        return false;
+    const bool empty = std::fgetc(file) == EOF && !std::ferror(file);
+    std::fclose(file);
+    return empty;
+}
 
 int Usage()
 {
@@ -18,9 +33,9 @@ int Encode(FileSystem& files, const char* plain, const char* ble)
 {
     uint32_t size = 0;
     char* buffer = files.LoadFileSized(plain, &size);
-    if (!buffer)
+    if (!buffer && !IsEmptyFile(plain))
     {
-        std::fprintf(stderr, "blefile: cannot read %s (missing or empty)\n", plain);
+        std::fprintf(stderr, "blefile: cannot read %s\n", plain);
         return 1;
     }
     bool ok = files.WriteBleFile(ble, buffer, size);
@@ -37,9 +52,9 @@ int Decode(FileSystem& files, const char* ble, const char* plain)
 {
     uint32_t size = 0;
     char* buffer = files.ReadBleFileSized(ble, &size);
-    if (!buffer)
+    if (!buffer && !IsEmptyFile(ble))
     {
-        std::fprintf(stderr, "blefile: cannot read %s (missing or empty)\n", ble);
+        std::fprintf(stderr, "blefile: cannot read %s\n", ble);
         return 1;
     }
     // The reader's buffer ends in one extra '.' byte that is not part of the contents.
