@@ -41,6 +41,23 @@ template <size_t N> void ReadFlags(SerialStream& stream, bool (&flags)[N])
         flags[i] = bytes[i] != 0;
 }
 
+// The building's tables of ids and counts (servers, tables, animals, animals of each type) are stored as arrays of
+// signed words, as its save record lays them out; read back through the same form.
+template <size_t N> void WriteIdArray(SerialStream& stream, const char* name, const uint32_t (&ids)[N])
+{
+    int32_t words[N];
+    std::memcpy(words, ids, sizeof words);
+    stream.WriteIntArray(name, words, static_cast<int32_t>(N));
+}
+
+template <size_t N> void ReadIdArray(SerialStream& stream, uint32_t (&ids)[N])
+{
+    int32_t words[N];
+    std::memcpy(words, ids, sizeof words);
+    stream.ReadIntArray(words, static_cast<int32_t>(N));
+    std::memcpy(ids, words, sizeof words);
+}
+
 void WriteGrid(SerialStream& stream, const char* x, const char* y, const GridPos& cell)
 {
     stream.WriteInt(x, cell.x);
@@ -89,7 +106,7 @@ bool ReadOpinions(SerialStream& stream, std::vector<float>& list, uint32_t most)
 
 void BuildingObject::Dump(SerialStream& stream)
 {
-    stream.WriteUIntArray("m_staff", m_staff, kMaxStaff);
+    WriteIdArray(stream, "m_staff", m_staff);
     stream.WriteUInt("m_numMalestaff", static_cast<uint32_t>(m_numMalestaff));
     stream.WriteUInt("m_numFemalestaff", static_cast<uint32_t>(m_numFemalestaff));
     WriteFlags(stream, "m_staff_busy", m_staff_busy);
@@ -102,10 +119,10 @@ void BuildingObject::Dump(SerialStream& stream)
     stream.WriteFloat("m_fProfitToday", m_fProfitToday);
     stream.WriteFloat("m_fAverageProfit", m_fAverageProfit);
     stream.WriteUInt("m_BuildingAge", static_cast<uint32_t>(m_BuildingAge));
-    // The profit record travels as the bits of its floats in a signed word array.
-    int32_t profit[kProfitDays];
+    // The profit record travels as the bits of its floats in an unsigned word array.
+    uint32_t profit[kProfitDays];
     std::memcpy(profit, m_fProfitRecord, sizeof profit);
-    stream.WriteIntArray("m_fProfitRecord", profit, kProfitDays);
+    stream.WriteUIntArray("m_fProfitRecord", profit, kProfitDays);
     stream.WriteFloat("m_fLastFaultDayTime", m_fLastFaultDayTime);
     stream.WriteUInt("m_LastFaultDay", static_cast<uint32_t>(m_LastFaultDay));
     stream.WriteUInt("m_NumFaults", static_cast<uint32_t>(m_NumFaults));
@@ -120,7 +137,7 @@ void BuildingObject::Dump(SerialStream& stream)
     stream.WriteBool("m_bUserClose", m_bUserClose);
     stream.WriteBool("m_bBuiltByUser", m_bBuiltByUser);
     stream.WriteInt("m_iNumTables", static_cast<int32_t>(m_iNumTables));
-    stream.WriteUIntArray("m_Tables", m_Tables, kMaxTables);
+    WriteIdArray(stream, "m_Tables", m_Tables);
     stream.WriteBool("m_bSoundPlaying", m_bSoundPlaying);
     stream.WriteInt("m_SoundID", static_cast<int32_t>(m_SoundID));
     WriteGrid(stream, "m_ServeInOutGrid.x", "m_ServeInOutGrid.y", m_ServeInOutGrid);
@@ -135,11 +152,11 @@ void BuildingObject::Dump(SerialStream& stream)
     stream.WriteBool("m_bIsStaffRoom", m_bIsStaffRoom);
     stream.WriteFloat("m_fRepairState", m_fRepairState);
     stream.WriteFloat("m_fRepairStateOnBreakdown", m_fRepairStateOnBreakdown);
-    stream.WriteUIntArray("m_dwAnimals", m_dwAnimals, kMaxAnimals);
+    WriteIdArray(stream, "m_dwAnimals", m_dwAnimals);
     WriteFlags(stream, "m_bEatPointUse", m_bEatPointUse);
     WriteFlags(stream, "m_bSleepPointUse", m_bSleepPointUse);
     stream.WriteUInt("m_iNumAnimals", static_cast<uint32_t>(m_iNumAnimals));
-    stream.WriteUIntArray("m_dwAnimalQuantites", m_dwAnimalQuantites, kMaxAnimalPaths);
+    WriteIdArray(stream, "m_dwAnimalQuantites", m_dwAnimalQuantites);
     stream.WriteInt("m_iAnimalsToZoo", static_cast<int32_t>(m_iAnimalsToZoo));
     stream.WriteFloat("m_fAnimalIntensity", m_fAnimalIntensity);
     stream.WriteBool("m_bWaitingForAnimalEat", m_bWaitingForAnimalEat);
@@ -187,7 +204,7 @@ bool BuildingObject::Load(SerialStream& stream)
     auto readU = [&stream](uint32_t& value) { stream.ReadUInt(&value); };
     auto readI = [&stream](int32_t& value) { stream.ReadInt(&value); };
 
-    stream.ReadUIntArray(m_staff, kMaxStaff);
+    ReadIdArray(stream, m_staff);
     readI(m_numMalestaff);
     readI(m_numFemalestaff);
     ReadFlags(stream, m_staff_busy);
@@ -200,8 +217,8 @@ bool BuildingObject::Load(SerialStream& stream)
     stream.ReadFloat(&m_fProfitToday);
     stream.ReadFloat(&m_fAverageProfit);
     readI(m_BuildingAge);
-    int32_t profit[kProfitDays] = {};
-    stream.ReadIntArray(profit, kProfitDays);
+    uint32_t profit[kProfitDays] = {};
+    stream.ReadUIntArray(profit, kProfitDays);
     std::memcpy(m_fProfitRecord, profit, sizeof profit);
     stream.ReadFloat(&m_fLastFaultDayTime);
     readI(m_LastFaultDay);
@@ -220,7 +237,7 @@ bool BuildingObject::Load(SerialStream& stream)
     stream.ReadBool(&m_bUserClose);
     stream.ReadBool(&m_bBuiltByUser);
     readU(m_iNumTables);
-    stream.ReadUIntArray(m_Tables, kMaxTables);
+    ReadIdArray(stream, m_Tables);
     stream.ReadBool(&m_bSoundPlaying);
     readU(m_SoundID);
     ReadGrid(stream, m_ServeInOutGrid);
@@ -240,11 +257,11 @@ bool BuildingObject::Load(SerialStream& stream)
     stream.ReadBool(&m_bIsStaffRoom);
     stream.ReadFloat(&m_fRepairState);
     stream.ReadFloat(&m_fRepairStateOnBreakdown);
-    stream.ReadUIntArray(m_dwAnimals, kMaxAnimals);
+    ReadIdArray(stream, m_dwAnimals);
     ReadFlags(stream, m_bEatPointUse);
     ReadFlags(stream, m_bSleepPointUse);
     readI(m_iNumAnimals);
-    stream.ReadUIntArray(m_dwAnimalQuantites, kMaxAnimalPaths);
+    ReadIdArray(stream, m_dwAnimalQuantites);
     readU(m_iAnimalsToZoo);
     stream.ReadFloat(&m_fAnimalIntensity);
     stream.ReadBool(&m_bWaitingForAnimalEat);

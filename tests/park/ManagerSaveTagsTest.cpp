@@ -1,6 +1,7 @@
-// Tests of the type tags the park managers' save records give their 32-bit integer items: the items named in the
-// save format's table carry tag 5, every other one tag 11.
+// Tests of the type tags of the park managers' save records, whose 32-bit integer items named in the save format's
+// table carry tag 5 and every other one tag 11, and of a building's own record, item by item.
 #include "engine/core/SerialStream.h"
+#include "park/BuildingObject.h"
 #include "park/ConstructionManager.h"
 #include "tests/park/JobsTestSupport.h"
 #include "tests/world/SaveBytes.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace jobstest;
@@ -150,6 +152,84 @@ TEST(ManagerSaveTags, ThirtyTwoBitItemsCarryTheTagsOfTheSaveTable)
         // Each item of the row was written, and some item with the other tag.
         EXPECT_EQ(seenFive, row.tagFive) << row.record;
         EXPECT_GT(elevens, 0u) << row.record;
+    }
+}
+
+TEST(BuildingSaveTags, EachItemOfABuildingsOwnRecordCarriesTheTagOfItsSaveTable)
+{
+    JobPark park;
+    BuildingObject* kiosk = park.Small("KIOSK", 10);
+    ASSERT_NE(kiosk, nullptr);
+
+    // The building's table: string 1, bool 2, float 3, unsigned 5, unsigned array 6, byte array 9, int array 10,
+    // int 11. The id tables are unsigned arrays; the profit record, the bits of its floats, an int array.
+    const std::pair<const char*, uint8_t> table[] = {
+        {"m_staff", 6},
+        {"m_numMalestaff", 11},
+        {"m_numFemalestaff", 11},
+        {"m_staff_busy", 9},
+        {"m_LastMsgTime", 3},
+        {"m_OpenStatus", 5},
+        {"m_NumRestStaff", 5},
+        {"m_fAttractionPrice", 3},
+        {"m_fAverageProfit", 3},
+        {"m_BuildingAge", 11},
+        {"m_fProfitRecord", 10},
+        {"m_fLastFaultDayTime", 3},
+        {"m_LastFaultDay", 11},
+        {"m_NumFaults", 11},
+        {"m_RepairState", 5},
+        {"m_bWasBroken", 2},
+        {"m_LastRepairCall", 11},
+        {"m_LastRepairDay", 11},
+        {"m_NumTimesCleanedToday", 11},
+        {"m_iNumTables", 5},
+        {"m_Tables", 6},
+        {"m_SoundID", 5},
+        {"m_ServeInOutGrid.x", 5},
+        {"m_InsideQueueGrid.y", 5},
+        {"m_bHasOutGrid", 2},
+        {"m_fCurrentRideStartLevel", 3},
+        {"m_dwAnimals", 6},
+        {"m_bEatPointUse", 9},
+        {"m_bSleepPointUse", 9},
+        {"m_iNumAnimals", 11},
+        {"m_dwAnimalQuantites", 6},
+        {"m_iAnimalsToZoo", 5},
+        {"m_pQueueManager", 2},
+        {"m_iInstanceNumber", 5},
+        {"m_GuestList.size()", 5},
+        {"m_LeavingList.size()", 5},
+        {"m_bViewPoint2InUse", 9},
+        {"m_dwEntranceID", 11},
+        {"m_fCleanliness", 3},
+        {"m_bRoofState", 2},
+        {"list size", 5},
+        {"list float", 3},
+    };
+
+    const std::string file = park.dir.File("Building.sav");
+    std::vector<std::string> names;
+    {
+        BinarySerialStream out(true, file.c_str());
+        NamingStream naming(out);
+        kiosk->Dump(naming);
+        names = naming.names;
+        ASSERT_TRUE(out.Close());
+    }
+    const std::vector<uint8_t> tags = StoredTags(testsupport::ReadBytes(file));
+    ASSERT_EQ(tags.size(), names.size());
+    for (const auto& [name, tag] : table)
+    {
+        size_t written = 0;
+        for (size_t i = 0; i < names.size(); ++i)
+        {
+            if (names[i] != name)
+                continue;
+            ++written;
+            EXPECT_EQ(static_cast<int>(tags[i]), static_cast<int>(tag)) << name;
+        }
+        EXPECT_GT(written, 0u) << name;
     }
 }
 
