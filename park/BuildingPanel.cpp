@@ -62,16 +62,30 @@ platform::WString Real(float value)
     return FormatChecked(u"%.2f", {static_cast<double>(value)});
 }
 
-// The whole hour of a time of day, and its minutes rounded down to the quarter hour.
+// The hours a day has.
+constexpr float kDayHours = 24.0f;
+
+// The whole hour of a time of day, and its minutes rounded down to the quarter hour. A time that is no time of the
+// day (a damaged record) shows as the start of the day, or its end when it lies beyond.
 int32_t HourOf(float dayTime)
 {
-    return static_cast<int32_t>(std::floor(dayTime));
+    if (!(dayTime >= 0.0f))
+        return 0;
+    return static_cast<int32_t>(std::floor(std::min(dayTime, kDayHours)));
 }
 
 int32_t QuarterMinuteOf(float dayTime)
 {
+    if (!(dayTime >= 0.0f && dayTime < kDayHours))
+        return 0;
     const int32_t minutes = static_cast<int32_t>((dayTime - std::floor(dayTime)) * 60.0f);
     return minutes / 15 * 15;
+}
+
+// A day as the panel counts them, from 1.
+long long ShownDay(int32_t day)
+{
+    return static_cast<long long>(day) + 1;
 }
 
 uint32_t CountOfKind(uint8_t kind)
@@ -285,16 +299,16 @@ void BuildingObject::GetVariable(const char* keyword, platform::WString& text)
     {
         text = m_fLastRepairDayTime < 0.0f
                    ? Text("BI_LAST_INSPECT_NONE")
-                   : FormatTableText(
-                         "BI_LAST_INSPECT_FORMAT",
-                         {HourOf(m_fLastRepairDayTime), QuarterMinuteOf(m_fLastRepairDayTime), m_LastRepairDay + 1});
+                   : FormatTableText("BI_LAST_INSPECT_FORMAT",
+                                     {HourOf(m_fLastRepairDayTime), QuarterMinuteOf(m_fLastRepairDayTime),
+                                      ShownDay(m_LastRepairDay)});
     }
     else if (is("BUILDING_NUMFAULTS"))
     {
         text = m_NumFaults == 0 ? Text("BI_LAST_FAULT_NONE")
                                 : FormatTableText("BI_LAST_FAULT_FORMAT",
                                                   {m_NumFaults, HourOf(m_fLastFaultDayTime),
-                                                   QuarterMinuteOf(m_fLastFaultDayTime), m_LastFaultDay + 1});
+                                                   QuarterMinuteOf(m_fLastFaultDayTime), ShownDay(m_LastFaultDay)});
     }
     else if (is("BUILDING_FAULTS"))
     {

@@ -4,14 +4,18 @@
 #include "scripts/ObjectStates.h"
 #include "tests/park/GuestTestSupport.h"
 #include "tests/park/JobsTestSupport.h"
+#include "tests/world/SaveBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
+#include <string>
 
 using namespace jobstest;
 
@@ -364,6 +368,59 @@ TEST_F(Panel, ShowsBoundedWholeNumbersWhateverTheDataOrThePanelSet)
     {
         c.set();
         EXPECT_EQ(Get(c.building, c.keyword), c.text) << c.keyword << " " << platform::WideToUtf8(c.text.c_str());
+    }
+}
+
+TEST_F(Panel, ShowsTheTimesOfADamagedRecordAsTimesOfTheDay)
+{
+    // The kiosk's record, read by the stream's layout: "m_staff" (10 words), two ints, the ten busy flags, nine
+    // words, the 64-word profit record; then the fault's time and day, the number of faults, the repair state, the
+    // broken flag, the last call, and the inspection's time and day.
+    const savebytes::Bytes record = savebytes::Saved([&](SerialStream& s) { kiosk->Dump(s); });
+    const size_t faultTime = (1 + 4 + 40) + 2 * 5 + (1 + 4 + 10) + 9 * 5 + (1 + 4 + 256);
+    const size_t faultDay = faultTime + 5;
+    const size_t repairTime = faultTime + 4 * 5 + 2 + 5;
+    const size_t repairDay = repairTime + 5;
+    ASSERT_GT(record.size(), repairDay + 5);
+    for (size_t at : {faultTime, repairTime})
+        ASSERT_EQ(record[at], 3) << at;
+    for (size_t at : {faultDay, repairDay})
+        ASSERT_EQ(record[at], 11) << at;
+    const auto put = [](savebytes::Bytes& bytes, size_t at, const void* value)
+    { std::memcpy(&bytes[at + 1], value, 4); };
+
+    const struct
+    {
+        float time;
+        int32_t day;
+        int hour;
+        int minutes;
+        long long shownDay;
+    } cases[] = {
+        // A time the clock gives: its hour and quarter hour, the day counted from 1.
+        {23.99f, 6, 23, 45, 7},
+        // Times that are no time of the day: the start of the day, or its end beyond it; the last day there is.
+        {NAN, INT32_MAX, 0, 0, 2147483648LL},
+        {1e20f, INT32_MAX, 24, 0, 2147483648LL},
+        {INFINITY, 0, 24, 0, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.time) + " day " + std::to_string(c.day));
+        savebytes::Bytes changed = record;
+        for (size_t at : {faultTime, repairTime})
+            put(changed, at, &c.time);
+        for (size_t at : {faultDay, repairDay})
+            put(changed, at, &c.day);
+        auto* copy = static_cast<BuildingObject*>(park.objects->CreateObject("KIOSK", OBJECT_BUILDING));
+        ASSERT_NE(copy, nullptr);
+        ASSERT_TRUE(savebytes::LoadFrom(changed, [&](SerialStream& s) { return copy->Load(s); }));
+        char minutes[8];
+        std::snprintf(minutes, sizeof minutes, "%02d", c.minutes);
+        const std::string when = std::to_string(c.hour) + ":" + minutes + ", day " + std::to_string(c.shownDay);
+        EXPECT_EQ(platform::WideToUtf8(Get(copy, "BUILDING_LASTINSPECT").c_str()), when);
+        EXPECT_EQ(platform::WideToUtf8(Get(copy, "BUILDING_NUMFAULTS").c_str()),
+                  "1, last " + std::to_string(c.hour) + ":" + minutes + " day " + std::to_string(c.shownDay));
     }
 }
 
