@@ -87,6 +87,14 @@ public:
         return DeclareResult::kDeclared;
     }
 
+    // True the first time a declaration finds the table full, false after: a full table is reported once.
+    bool FirstFullRefusal()
+    {
+        const bool first = !m_bFullReported;
+        m_bFullReported = true;
+        return first;
+    }
+
     static constexpr size_t KeywordSize()
     {
         if constexpr (requires(Record r) { r.Keyword; })
@@ -113,4 +121,5 @@ private:
     std::vector<Record> m_records;
     Record m_none{};
     mutable Record m_empty{};
+    bool m_bFullReported = false;
 };

@@ -152,7 +152,10 @@ uint32_t WorldParams::ProcessToken(const QuotedText& text, uint32_t start)
         {
             if (rest == QuotedText::kNone)
                 return trailing();
-            (this->*family.declare)(text.Text(rest));
+            // A refused declaration is reported once, there; its keyword is kept so that its field lines are not
+            // reported again, two messages a line, as keywords nobody declared.
+            if (!(this->*family.declare)(text.Text(rest)))
+                m_refusedKeywords.emplace(text.Text(rest));
             // Going on inside the remainder skips the keyword, wherever it stood.
             return rest;
         }
@@ -173,6 +176,12 @@ uint32_t WorldParams::ProcessToken(const QuotedText& text, uint32_t start)
             AddNameData(prefix, text.Text(rest));
             return rest;
         }
+    }
+    if (m_refusedKeywords.find(prefix) != m_refusedKeywords.end())
+    {
+        // A field line of a refused record: passed over, value and all.
+        const uint32_t value = rest == QuotedText::kNone ? QuotedText::kNone : text.NextToken(rest);
+        return value == QuotedText::kNone ? text.End() : value;
     }
     GetLogger()->Report(0, "WorldParams::Process - unrecognised keyword prefix - %.*s", static_cast<int>(prefix.size()),
                         prefix.data());

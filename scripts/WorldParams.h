@@ -5,7 +5,10 @@
 #include "scripts/WorldParamsRecords.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <set>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -203,8 +206,11 @@ private:
     RecordTable<MapGridInfo, kMaxMapGrids> m_mapGrids;
     RecordTable<ShowMoveInfo, kMaxShowMoves> m_showMoves;
     RecordTable<TrainingInfo, kMaxTraining> m_training;
+    // Keywords whose declaration was refused (table full, keyword too long).
+    std::set<std::string, std::less<>> m_refusedKeywords;
     std::unique_ptr<NameLists> m_pNames;
     bool m_bReportedEmptyNames[3] = {};
+    bool m_bReportedFullNames[3] = {};
     std::vector<AnimListEntry> m_animList;
     std::vector<ShowListEntry> m_showList;
     uint32_t m_guestIcons[kGuestIconCount] = {};

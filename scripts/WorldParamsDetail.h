@@ -9,14 +9,16 @@
 namespace worldparams
 {
 
-// Declares a record in the table, reporting a refusal (table full, keyword too long) under `where`.
+// Declares a record in the table, reporting a refusal under `where`: a keyword too long each time, a full table
+// the first time only.
 template <class Table> typename Table::RecordType* Declare(Table& table, const char* keyword, const char* where)
 {
     typename Table::RecordType* record = nullptr;
     switch (table.Declare(keyword, &record))
     {
     case DeclareResult::kTableFull:
-        GetLogger()->Report(0, "%s - table full (%u records) - %s", where, Table::kCapacity, keyword);
+        if (table.FirstFullRefusal())
+            GetLogger()->Report(0, "%s - table full (%u records) - %s", where, Table::kCapacity, keyword);
         break;
     case DeclareResult::kKeywordTooLong:
         GetLogger()->Report(0, "%s - keyword too long (%zu characters at most) - %s", where, Table::KeywordSize() - 1,

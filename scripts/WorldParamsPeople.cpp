@@ -163,7 +163,10 @@ void WorldParams::AddNameData(std::string_view list, const char* name)
     const Target& target = targets[which];
     if (*target.count >= target.capacity)
     {
-        GetLogger()->Report(0, "WorldParams::AddNameData - name list full (%u names) - %s", target.capacity, name);
+        // Said once per list, naming the first name left out.
+        if (!m_bReportedFullNames[which])
+            GetLogger()->Report(0, "WorldParams::AddNameData - name list full (%u names) - %s", target.capacity, name);
+        m_bReportedFullNames[which] = true;
         return;
     }
     datascript::CopyText(target.names[*target.count], NameLists::kNameSize,

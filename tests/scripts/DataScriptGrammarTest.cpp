@@ -324,6 +324,66 @@ TEST_F(Grammar, TablesHoldTheirCapacityAndRefuseMore)
     EXPECT_EQ(params->GetStaffCount(), 10u);
 }
 
+TEST_F(Grammar, RefusedDeclarationsAreReportedOnceAndTheirFieldLinesPassQuietly)
+{
+    // A record whose keyword is too long, then each table filled to its capacity and three more records, each
+    // refused record with field lines (one of them with its field keyword standing apart). The data maker hears of
+    // the long keyword once and of the full table once; the refused records' field lines, values and all, are
+    // passed over, and the lines after them still count.
+    struct Row
+    {
+        const char* prefix;
+        uint32_t capacity;
+        size_t keywordSize;
+        const char* where;
+        uint32_t (WorldParams::*count)() const;
+    };
+    const Row rows[] = {
+        {"BUILD", 55, 32, "WorldParams::AddBuilding", &WorldParams::GetBuildingCount},
+        {"MAPGRID", 55, 64, "WorldParams::AddMapGrid", &WorldParams::GetMapGridCount},
+        {"GUEST", 9, 32, "WorldParams::AddGuest", &WorldParams::GetGuestCount},
+        {"SCENERY", 70, 32, "WorldParams::AddScenery", &WorldParams::GetSceneryCount},
+        {"ANIMAL", 20, 32, "WorldParams::AddAnimal", &WorldParams::GetAnimalCount},
+        {"RESEARCH", 42, 16, "WorldParams::AddResearch", &WorldParams::GetResearchCount},
+        {"RESCUE", 30, 24, "WorldParams::AddRescue", &WorldParams::GetRescueCount},
+        {"MOVE", 50, 32, "WorldParams::AddShowMove", &WorldParams::GetShowMoveCount},
+        {"TRAINING", 50, 32, "WorldParams::AddTraining", &WorldParams::GetTrainingCount},
+    };
+    for (const Row& row : rows)
+    {
+        sink.boxes.clear();
+        params = std::make_unique<WorldParams>();
+        const auto refused = [&](const std::string& keyword)
+        {
+            return Quoted(
+                {std::string(row.prefix) + "_" + keyword, keyword + "_FIELD", "value 1", keyword, "FIELD", "value 2"});
+        };
+        const std::string tooLong(row.keywordSize, 'L');
+        std::string text = refused(tooLong);
+        for (uint32_t i = 0; i < row.capacity; ++i)
+            text += Quoted({std::string(row.prefix) + "_K" + std::to_string(i)});
+        for (const char* keyword : {"X1", "X2", "X3"})
+            text += refused(keyword);
+        Process(text + Quoted({"MALENAME_Al"}));
+        EXPECT_EQ((params.get()->*row.count)(), row.capacity) << row.prefix;
+        EXPECT_EQ(params->GetNameLists().numMaleNames, 1u) << row.prefix;
+        EXPECT_THAT(
+            Reports(),
+            ElementsAre(std::string(row.where) + " - keyword too long (" + std::to_string(row.keywordSize - 1) +
+                            " characters at most) - " + tooLong,
+                        std::string(row.where) + " - table full (" + std::to_string(row.capacity) + " records) - X1"))
+            << row.prefix;
+    }
+    // A keyword nobody declared is still reported, its value with it.
+    sink.boxes.clear();
+    params = std::make_unique<WorldParams>();
+    Process(Quoted({"BUILD_" + std::string(32, 'L'), "NOBODY_ICON", "4"}));
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddBuilding - keyword too long (31 characters at most) - " +
+                                           std::string(32, 'L'),
+                                       "WorldParams::Process - unrecognised keyword prefix - NOBODY",
+                                       "WorldParams::Process - unrecognised keyword prefix - 4"));
+}
+
 TEST_F(Grammar, KeywordsAndTextsBeyondTheirFields)
 {
     // A keyword that does not fit is refused (a cut one could never be reached); a text value is cut to fit.
