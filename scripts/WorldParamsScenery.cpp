@@ -42,11 +42,27 @@ void SetPathFlag(SceneryInfo& s, const FieldLine& line)
         s.iPathFlag = flag;
 }
 
+// GRIDWIDTH and GRIDHEIGHT: a placed scenery object holds its footprint in at most 255 cells a side, and the
+// placing tool marks every cell of it; a value outside 0 to 255 is reported and leaves the field as it was.
+constexpr int32_t kMaxSceneryCells = 255;
+
+void SetFootprint(int32_t* cells, const FieldLine& line)
+{
+    const int32_t value = ToInteger(line.value);
+    if (value < 0 || value > kMaxSceneryCells)
+    {
+        GetLogger()->Report(0, "%s - %s out of range (0 to %d) - %s", line.where, line.field, kMaxSceneryCells,
+                            line.value);
+        return;
+    }
+    *cells = value;
+}
+
 const FieldRule<SceneryInfo> kSceneryFields[] = {
     {"MODEL", [](SceneryInfo& s, const FieldLine& l) { datascript::SetText(s.szModel, l); }},
     {"CATEGORY", SetCategory},
-    {"GRIDWIDTH", [](SceneryInfo& s, const FieldLine& l) { s.iGridWidth = ToInteger(l.value); }},
-    {"GRIDHEIGHT", [](SceneryInfo& s, const FieldLine& l) { s.iGridHeight = ToInteger(l.value); }},
+    {"GRIDWIDTH", [](SceneryInfo& s, const FieldLine& l) { SetFootprint(&s.iGridWidth, l); }},
+    {"GRIDHEIGHT", [](SceneryInfo& s, const FieldLine& l) { SetFootprint(&s.iGridHeight, l); }},
     {"COST2BUILD", [](SceneryInfo& s, const FieldLine& l) { s.iCost2Build = ToInteger(l.value); }},
     {"BUILDON", AddBuildOn},
     {"COLLIDE", [](SceneryInfo& s, const FieldLine& l) { s.bCollide = ToInteger(l.value) != 0; }},

@@ -65,6 +65,44 @@ TEST_F(Scenery, ChoicesAndSilentUnknowns)
     EXPECT_THAT(Reports(), ElementsAre("Unknown scenery category"));
 }
 
+TEST_F(Scenery, FootprintsBeyondWhatAPlacedObjectHoldsAreRefused)
+{
+    // A placed scenery object holds at most 255 cells a side. A width or height outside 0 to 255 is reported and
+    // leaves the field at its earlier value (3); the ends of the range are taken.
+    struct Row
+    {
+        const char* value;
+        int32_t stored;
+        bool reported;
+    };
+    const Row rows[] = {
+        {"0", 0, false}, {"255", 255, false}, {"256", 3, true},
+        {"-1", 3, true}, {"100000", 3, true}, {"99999999999", 3, true},
+    };
+    for (const char* field : {"GRIDWIDTH", "GRIDHEIGHT"})
+    {
+        for (const Row& row : rows)
+        {
+            sink.boxes.clear();
+            params = std::make_unique<WorldParams>();
+            Process(Record("SCENERY", "ROCK", {{field, "3"}, {field, row.value}}));
+            const SceneryInfo& rock = params->GetSceneryInfo(0);
+            EXPECT_EQ(std::string(field) == "GRIDWIDTH" ? rock.iGridWidth : rock.iGridHeight, row.stored)
+                << field << " " << row.value;
+            if (row.reported)
+            {
+                EXPECT_THAT(Reports(), ElementsAre(std::string("WorldParams::AddSceneryData - ") + field +
+                                                   " out of range (0 to 255) - " + row.value))
+                    << field << " " << row.value;
+            }
+            else
+            {
+                EXPECT_THAT(Reports(), IsEmpty()) << field << " " << row.value;
+            }
+        }
+    }
+}
+
 TEST_F(Animals, EveryFieldReadsBack)
 {
     Process(Record("ANIMAL", "SEAL",
