@@ -29,6 +29,20 @@ template <int32_t AnimalInfo::*Count> void SetPathAnims(AnimalInfo& a, const Fie
         a.bNoPathAnims = false;
 }
 
+// EAT_COUNT, PLAY_COUNT and REST_COUNT: how many rounds the animal's script counts down, held by the animal as an
+// unsigned counter; a count below 0 would run for some four thousand million rounds (an animal sent to eat would
+// never get there), so it is reported and leaves the field as it was.
+template <int32_t AnimalInfo::*Count> void SetRoundCount(AnimalInfo& a, const FieldLine& line)
+{
+    const int32_t count = ToInteger(line.value);
+    if (count < 0)
+    {
+        GetLogger()->Report(0, "%s - %s below 0 - %s", kWhere, line.field, line.value);
+        return;
+    }
+    a.*Count = count;
+}
+
 const FieldRule<AnimalInfo> kAnimalFields[] = {
     {"ANIM_NAME", [](AnimalInfo& a, const FieldLine& l) { SetText(a.szAnimName, l); }},
     TW_ANIMAL_REAL("COST", fCost),
@@ -51,9 +65,9 @@ const FieldRule<AnimalInfo> kAnimalFields[] = {
     {"TO_EAT", [](AnimalInfo& a, const FieldLine& l) { SetText(a.szToEat, l); }},
     TW_ANIMAL_REAL("MOVE_SPEED", fMoveSpeed),
     {"MOVE_MULTIPLE", [](AnimalInfo& a, const FieldLine& l) { a.bMoveMultiple = IsYes(l.value); }},
-    {"EAT_COUNT", [](AnimalInfo& a, const FieldLine& l) { a.iEatCount = ToInteger(l.value); }},
-    {"PLAY_COUNT", [](AnimalInfo& a, const FieldLine& l) { a.iPlayCount = ToInteger(l.value); }},
-    {"REST_COUNT", [](AnimalInfo& a, const FieldLine& l) { a.iRestCount = ToInteger(l.value); }},
+    {"EAT_COUNT", SetRoundCount<&AnimalInfo::iEatCount>},
+    {"PLAY_COUNT", SetRoundCount<&AnimalInfo::iPlayCount>},
+    {"REST_COUNT", SetRoundCount<&AnimalInfo::iRestCount>},
     {"GAZ_NUMBER", [](AnimalInfo& a, const FieldLine& l) { a.iGazNumber = ToInteger(l.value); }},
     {"USEPOINTS", [](AnimalInfo& a, const FieldLine& l) { a.bUsePoints = IsYes(l.value); }},
     {"NEEDS_UNLOCKING", [](AnimalInfo& a, const FieldLine& l) { a.bNeedsUnlocking = IsYes(l.value); }},

@@ -130,6 +130,42 @@ TEST_F(Animals, EveryFieldReadsBack)
               std::tuple(10.5f, 11.5f, 12.5f, 13.5f, 14.5f, 15.5f, 16.5f, 17.5f));
 }
 
+TEST_F(Animals, RoundCountsBelowZeroAreRefused)
+{
+    // The eat, play and rest counts are rounds an animal counts down; one below 0 is reported and leaves the count
+    // at its earlier value (2), while 0 and larger counts are taken.
+    struct Row
+    {
+        const char* value;
+        int32_t stored;
+        bool reported;
+    };
+    const Row rows[] = {{"0", 0, false}, {"9", 9, false}, {"-1", 2, true}, {"-2147483648", 2, true}};
+    const std::pair<const char*, int32_t AnimalInfo::*> fields[] = {{"EAT_COUNT", &AnimalInfo::iEatCount},
+                                                                    {"PLAY_COUNT", &AnimalInfo::iPlayCount},
+                                                                    {"REST_COUNT", &AnimalInfo::iRestCount}};
+    for (const auto& [field, member] : fields)
+    {
+        for (const Row& row : rows)
+        {
+            sink.boxes.clear();
+            params = std::make_unique<WorldParams>();
+            Process(Record("ANIMAL", "SEAL", {{field, "2"}, {field, row.value}}));
+            EXPECT_EQ(params->GetAnimalInfo(0).*member, row.stored) << field << " " << row.value;
+            if (row.reported)
+            {
+                EXPECT_THAT(Reports(), ElementsAre(std::string("WorldParams::AddAnimalData - ") + field +
+                                                   " below 0 - " + row.value))
+                    << field << " " << row.value;
+            }
+            else
+            {
+                EXPECT_THAT(Reports(), IsEmpty()) << field << " " << row.value;
+            }
+        }
+    }
+}
+
 TEST_F(Animals, PathAnimationFlagAndFlagWords)
 {
     // No _ANIMS lines, or all of them 0, keep the no-path-animations flag; one count other than 0 clears it for
