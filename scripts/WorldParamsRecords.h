@@ -443,6 +443,8 @@ struct TrainingInfo
 struct AnimListEntry
 {
     static constexpr int32_t kMaxFiles = 100; // numbered 00 to 99
+    // The most files the entries of one owner name together: an object loads at most this many animations.
+    static constexpr int32_t kMaxOwnerFiles = 1024;
 
     char szOwner[24];    // the model or type name whose animation this is
     char szAnimName[24]; // the name the object plays it by

@@ -9,7 +9,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace
 {
@@ -143,6 +147,9 @@ void WorldParams::LoadAnimList(const char* fileName)
 {
     constexpr const char* kWhere = "WorldParams::LoadAnimList";
     const ListFile file = ReadListFile(fileName);
+    // Files named so far per owner, and the owners already reported for naming too many.
+    std::map<std::string, int32_t, std::less<>> ownerFiles;
+    std::set<std::string, std::less<>> reportedOwners;
     // Groups of four tokens: owner, animation name, file stem, file count; an incomplete last group is dropped.
     for (size_t i = 0; i + 4 <= file.tokens.size(); i += 4)
     {
@@ -155,6 +162,18 @@ void WorldParams::LoadAnimList(const char* fileName)
         if (entry.iFileCount != count)
             GetLogger()->Report(0, "%s - file count out of range (0 to %d) - %s %s", kWhere, AnimListEntry::kMaxFiles,
                                 entry.szOwner, file.tokens[i + 3]);
+        // An owner whose entries name more files than an object loads would have none of them loaded, and a report
+        // at every object made: the files past the limit are left out here, said once per owner.
+        int32_t& named = ownerFiles[entry.szOwner];
+        const int32_t room = AnimListEntry::kMaxOwnerFiles - named;
+        if (entry.iFileCount > room)
+        {
+            if (reportedOwners.emplace(entry.szOwner).second)
+                GetLogger()->Report(0, "%s - more than %d animation files for %s - %s cut to %d files", kWhere,
+                                    AnimListEntry::kMaxOwnerFiles, entry.szOwner, entry.szFileStem, room);
+            entry.iFileCount = room;
+        }
+        named += entry.iFileCount;
         m_animList.push_back(entry);
     }
 }

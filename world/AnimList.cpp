@@ -2,6 +2,9 @@
 #include "scripts/WorldParams.h"
 #include "world/BaseObject.h"
 
+// The anim list holds no owner to more files than an object loads.
+static_assert(AnimListEntry::kMaxOwnerFiles == static_cast<int32_t>(BaseObject::kMaxAnimations));
+
 std::vector<AnimListItem> CollectAnimList(const char* modelKeyword)
 {
     std::vector<AnimListItem> items;

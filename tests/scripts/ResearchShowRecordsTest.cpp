@@ -183,6 +183,37 @@ TEST_F(Shows, AnimList)
     EXPECT_THAT(Reports(), IsEmpty());
 }
 
+TEST_F(Shows, AnOwnersAnimationFilesStopAtWhatAnObjectLoads)
+{
+    // An object loads at most 1024 animation files. Eleven entries of 100 files for one owner name 1100: the
+    // entries keep their files up to 1024 in all (the eleventh keeps 24, any later one none), said once for the
+    // owner; another owner's entries are not touched.
+    std::vector<std::string> tokens;
+    for (int i = 0; i < 12; ++i)
+        tokens.insert(tokens.end(), {"GUEST1", "anim" + std::to_string(i), "g_" + std::to_string(i), "100"});
+    tokens.insert(tokens.end(), {"GUEST2", "walk", "g2_walk", "100"});
+    std::string text;
+    for (const std::string& token : tokens)
+        text += "\"" + token + "\"\n";
+    LoadList(&WorldParams::LoadAnimList, text);
+    std::vector<const AnimListEntry*> first, second;
+    params->GetAnimList("GUEST1", first);
+    params->GetAnimList("GUEST2", second);
+    std::vector<int32_t> counts;
+    int32_t total = 0;
+    for (const AnimListEntry* entry : first)
+    {
+        counts.push_back(entry->iFileCount);
+        total += entry->iFileCount;
+    }
+    EXPECT_EQ(counts, (std::vector<int32_t>{100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 24, 0}));
+    EXPECT_EQ(total, 1024);
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(second[0]->iFileCount, 100);
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::LoadAnimList - more than 1024 animation files for GUEST1 - g_10 "
+                                       "cut to 24 files"));
+}
+
 TEST_F(Shows, TrainingSounds)
 {
     // The two shows' sounds, by name in any case; an unknown show leaves the record as it was.
