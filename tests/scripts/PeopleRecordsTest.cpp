@@ -87,10 +87,9 @@ TEST_F(People, NameListsTakeTheRestOfTheTokenWithinTheirLimits)
     EXPECT_EQ(std::tuple(full.numMaleNames, full.numFemaleNames, full.numSurnames, S(full.maleNames[139]),
                          S(full.surnames[599])),
               std::tuple(140u, 140u, 600u, "m139", "s599"));
-    EXPECT_THAT(Reports(),
-                ElementsAre("WorldParams::AddNameData - name list full (140 names) - m140",
-                            "WorldParams::AddNameData - name list full (140 names) - f140",
-                            "WorldParams::AddNameData - name list full (600 names) - s600"));
+    EXPECT_THAT(Reports(), ElementsAre("WorldParams::AddNameData - name list full (140 names) - m140",
+                                       "WorldParams::AddNameData - name list full (140 names) - f140",
+                                       "WorldParams::AddNameData - name list full (600 names) - s600"));
     sink.boxes.clear();
     params = std::make_unique<WorldParams>();
     Process(Quoted({"SURNAME_" + std::string(70, 'x')}));
