@@ -285,6 +285,8 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
 
 World::~World()
 {
+    // A park left while the right button turns the camera gives the cursor back: nothing after it would unlock it.
+    StepCursor(false);
     m_pPlayer.reset();
     m_pObjectManager.reset();
     m_pMessageHandler.reset();

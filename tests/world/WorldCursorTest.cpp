@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,42 @@ TEST_F(WorldCursorTest, HoldingTheRightButtonTurnsAndLocksTheCursorUntilItIsLetG
         ASSERT_TRUE(input.Update());
         world.Update(0.1f);
         EXPECT_EQ(std::pair(cursor.GetMode(), cursor.IsLocked()), std::pair(frame.mode, frame.locked)) << frame.what;
+    }
+}
+
+// A park can be left while the right button still turns the camera (a button clicked with the other hand, a load):
+// the front end, or the next park, gets a free cursor, whether the button is let go before or after.
+TEST_F(WorldCursorTest, LeavingTheParkWhileTheRightButtonIsHeldFreesTheCursor)
+{
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    GameInput input(800, 600, false);
+    ASSERT_TRUE(input.Init(nullptr, platform::GameWindowHandle()));
+    Cursor cursor;
+    constexpr uint8_t kRight = 3;
+    for (bool letGoFirst : {false, true})
+    {
+        SCOPED_TRACE(letGoFirst ? "let go before the park goes" : "held as the park goes");
+        auto world = std::make_unique<World>(&cursor, &input, scenario.WriteStandardWorldFile().c_str(), false);
+        sdltest::PushButton(kRight, true);
+        ASSERT_TRUE(input.Update());
+        world->Update(0.1f);
+        ASSERT_TRUE(cursor.IsLocked());
+        if (letGoFirst)
+        {
+            sdltest::PushButton(kRight, false);
+            ASSERT_TRUE(input.Update());
+        }
+        world.reset();
+        EXPECT_FALSE(cursor.IsLocked());
+        EXPECT_FALSE(input.IsLocked());
+        EXPECT_EQ(cursor.GetMode(), 0);
+        if (!letGoFirst)
+        {
+            sdltest::PushButton(kRight, false);
+            ASSERT_TRUE(input.Update());
+        }
     }
 }
 
