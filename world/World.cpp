@@ -4,6 +4,7 @@
 #include "engine/core/GameClock.h"
 #include "engine/core/GameParameters.h"
 #include "engine/core/Logger.h"
+#include "engine/core/MouseState.h"
 #include "engine/media/ScriptedSound.h"
 #include "engine/render/AnimationScheduler.h"
 #include "engine/render/Display.h"
@@ -285,8 +286,10 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
 
 World::~World()
 {
-    // A park left while the right button turns the camera gives the cursor back: nothing after it would unlock it.
+    // A park left while the right button turns the camera gives the cursor back, locked and hidden as it is: no
+    // park frame and no camera step comes after this one to let it go.
     StepCursor(false);
+    g_MouseState.ReleaseMouse();
     m_pPlayer.reset();
     m_pObjectManager.reset();
     m_pMessageHandler.reset();

@@ -3,13 +3,17 @@
 // gone); the World is built on entry and destroyed on leaving, again on every entry; a scenario that cannot be
 // built sends the player back to the front end; the credits screen takes the front end's tool mode.
 #include "engine/core/EngineCore.h"
+#include "engine/core/EngineInput.h"
+#include "engine/core/GameInput.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/GraphicsManager.h"
 #include "game/Game.h"
 #include "game/Screens.h"
 #include "gui/GUIManager.h"
+#include "platform/Cursor.h"
 #include "scripts/ObjectStates.h"
 #include "tests/game/GameHarness.h"
+#include "tests/platform/SdlTestEvents.h"
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
 #include "world/MessageHandler.h"
@@ -349,6 +353,40 @@ TEST_F(ParkScreenTest, TheProgramShutsDownAndStartsAgainWithItsParkInTheSameProc
     ASSERT_NE(g_pWorld, nullptr);
     harness.RunFrames(2);
     EXPECT_TRUE(ShowsAt(harness.Screenshot(), RoofTowardsEye(*OnlyBuilding("FUNHOUSE"), 6.0f), kFunHouseOrange));
+}
+
+// The right button held in the park turns the camera: the cursor is hidden and held in place. Leaving the park while
+// it is still held, or in the very pass it is let go, gives the front end its cursor back, seen and free to move.
+TEST_F(ParkScreenTest, LeavingTheParkWhileTheRightButtonTurnsTheCameraGivesTheFrontEndItsCursor)
+{
+    Game& game = harness.GetGame();
+    constexpr uint8_t kRight = 3;
+    for (bool letGoAsItGoes : {false, true})
+    {
+        SCOPED_TRACE(letGoAsItGoes ? "let go as the park goes" : "held as the park goes");
+        harness.RunFrames(1);
+        ASSERT_TRUE(platform::IsCursorVisible());
+        harness.EnterPark(0);
+        ASSERT_NE(g_pWorld, nullptr);
+        harness.RunFrames(2);
+        sdltest::PushButton(kRight, true);
+        harness.RunFrames(2);
+        ASSERT_EQ(game.GetInput().GetRightButton(), GameInput::kHeld);
+        // Turning: the cursor is out of sight and pinned.
+        ASSERT_FALSE(platform::IsCursorVisible());
+        ASSERT_TRUE(game.GetInput().IsLocked());
+
+        if (letGoAsItGoes)
+            sdltest::PushButton(kRight, false);
+        harness.SelectScreen(Game::kMainMenuScreen);
+        ASSERT_EQ(g_pWorld, nullptr);
+        if (!letGoAsItGoes)
+            sdltest::PushButton(kRight, false);
+        harness.RunFrames(2);
+        EXPECT_TRUE(platform::IsCursorVisible());
+        EXPECT_FALSE(game.GetInput().IsLocked());
+        EXPECT_FALSE(g_pEngineCore->m_pInput->IsMouseGrabbed());
+    }
 }
 
 TEST(ParkScreen, TheScenarioFileIsNamedByItsNumberCountedFromOne)
