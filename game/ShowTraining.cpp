@@ -784,13 +784,24 @@ void TrainingMode::Update(float dt)
             Leave();
         else if (state <= kAdded)
         {
-            m_bQuitPending = true;
-            if (g_pWorld)
-                g_pWorld->SetClockFlag2(true);
             // Drawn while the GUI is locked: the training hides every other dialog, and the player must see
             // the question that freezes it.
-            if (!m_Owner.IsDialogOpen(kQuitDialog))
-                m_Owner.OpenDialog(kQuitDialog, this, true, true);
+            if (m_Owner.IsDialogOpen(kQuitDialog) || m_Owner.OpenDialog(kQuitDialog, this, true, true))
+            {
+                m_bQuitPending = true;
+                if (g_pWorld)
+                    g_pWorld->SetClockFlag2(true);
+            }
+            else
+            {
+                // A GUI without the question could never answer it, and the frozen training would hold the
+                // player for good: Escape leaves at once, as a confirmed quit does (the old scores are kept).
+                GetLogger()->Report(1,
+                                    "Show training: the GUI has no dialog %s to ask whether to quit: the "
+                                    "training ends",
+                                    kQuitDialog);
+                Leave();
+            }
         }
     }
 }

@@ -14,6 +14,7 @@
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
+#include "tests/support/TestSupport.h"
 #include "world/CameraManager.h"
 #include "world/ModelObjects.h"
 #include "world/ObjectManager.h"
@@ -442,6 +443,52 @@ TEST_F(ShowTrainingInGameTest, ThePreviewEndsOnEscape)
     EXPECT_EQ(Gui().GetMode(), MODE_SELECT);
     EXPECT_FALSE(Gui().IsLocked());
     EXPECT_FALSE(g_pWorld->IsPaused());
+}
+
+// A park GUI whose script has no quit question for the training: the park's script is read with that dialog under
+// another name (the scrambled file holds every byte inverted).
+class ShowTrainingWithoutQuitQuestionTest : public ShowTrainingInGameTest
+{
+protected:
+    void Prepare() override
+    {
+        const std::string file = harness.DataFolder() + "/data/script/gui/GUI.ble";
+        std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
+        ASSERT_FALSE(bytes.empty());
+        std::string text(bytes.size(), '\0');
+        std::transform(bytes.begin(), bytes.end(), text.begin(), [](uint8_t b) { return static_cast<char>(~b); });
+        const std::string from = "DialogItem TrainQuitConfirm(", to = "DialogItem TrainQuitUnasked(";
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, from.size(), to);
+        std::transform(text.begin(), text.end(), bytes.begin(), [](char c) { return static_cast<uint8_t>(~c); });
+        testsupport::WriteBytes(file, bytes);
+        ShowTrainingInGameTest::Prepare();
+    }
+};
+
+// Escape cannot ask whether to quit: the training does not freeze for good with nobody to answer, it ends, and the
+// park comes back with the scheduler's old scores.
+TEST_F(ShowTrainingWithoutQuitQuestionTest, EscapeLeavesTheTrainingKeepingTheOldScores)
+{
+    ShowScheduler& scheduler = *arena->GetScheduler();
+    const std::vector<float> oldScores = scheduler.GetScores();
+    ASSERT_TRUE(StartShowTraining(Gui(), &scheduler, false));
+    harness.RunFrames(1);
+    TrainingMode* mode = Mode();
+    ASSERT_NE(mode, nullptr);
+    ASSERT_TRUE(mode->IsStarted());
+    for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
+        harness.RunFrames(1);
+    ASSERT_EQ(mode->GetGame()->GetState(), kScoring);
+    Key(XK_Escape);
+    harness.RunFrames(2);
+    EXPECT_FALSE(Gui().IsDialogOpen(TrainingMode::kQuitDialog));
+    EXPECT_EQ(Gui().GetMode(), MODE_SELECT);
+    EXPECT_FALSE(Gui().IsLocked());
+    EXPECT_FALSE(g_pWorld->IsPaused());
+    EXPECT_EQ(scheduler.GetScores(), oldScores);
+    EXPECT_TRUE(running);
 }
 
 } // namespace
