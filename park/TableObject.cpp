@@ -192,16 +192,26 @@ bool TableObject::ReleaseSeat(uint32_t guest)
 
 void TableObject::ReattachSeatedGuests()
 {
-    for (const Chair& chair : m_Chairs)
+    for (Chair& chair : m_Chairs)
     {
-        if (chair.ChairOccupier == kNoObjectID || !chair.ChairSeated)
+        if (chair.ChairOccupier == kNoObjectID)
             continue;
-        BaseObject* guest = FindObject(chair.ChairOccupier);
-        if (!guest)
+        // A chair is held for a guest of the park, who sits at one table at a time. A damaged save's chair held for
+        // anything else would never be given up (and the restaurant could never be pulled down), and an object
+        // riding on two tables would stay on one after it went: such a chair is free again.
+        auto* guest = dynamic_cast<GuestObject*>(FindObject(chair.ChairOccupier));
+        if (!guest || (chair.ChairSeated && guest->GetSeatHolder()))
+        {
+            GetLogger()->Report(1, "TableObject::ReattachSeatedGuests - %s frees its chair %d, held for %u", m_Name,
+                                chair.ChairDir, chair.ChairOccupier);
+            chair.ChairOccupier = kNoObjectID;
+            chair.ChairSeated = false;
+            continue;
+        }
+        if (!chair.ChairSeated)
             continue;
         SetAttachment(static_cast<uint32_t>(chair.ChairDir), guest);
-        if (auto* sitter = dynamic_cast<GuestObject*>(guest))
-            sitter->SetSeatHolder(this);
+        guest->SetSeatHolder(this);
         if (Scene* scene = WorldScene())
             scene->RemoveObject(guest);
     }

@@ -77,7 +77,8 @@ public:
     bool ReserveSeat(uint32_t guest) override;
     // Frees the guest's chair; a seated guest goes back into the park's scene. False when the guest held none.
     bool ReleaseSeat(uint32_t guest) override;
-    // After a load: every seated guest rides on the table again and is out of the park's scene.
+    // After a load: every seated guest rides on the table again and is out of the park's scene; a chair held for no
+    // guest of the park, or seating a guest who already sits at another table, is free again.
     void ReattachSeatedGuests();
 
     const Chair& GetChair(int32_t i) const { return m_Chairs[static_cast<size_t>(i)]; }

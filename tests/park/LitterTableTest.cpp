@@ -237,4 +237,97 @@ TEST(Table, ASavedTableSeatsItsGuestsAgainAndAMissingModelShowsThePlaceholder)
     }
 }
 
+// A damaged save whose chairs hold what no chair may: after the load a chair holds only a guest of the park, who
+// sits at one table at most. A chair seating the restaurant itself or held for a guest who is not in the park is
+// free (and takes nothing out of the scene); a guest seated at both tables rides on one of them only, and the other
+// table's chair is free.
+TEST(Table, ALoadedChairHoldsOnlyAGuestOfTheParkAtOneTable)
+{
+    enum class Holder
+    {
+        Restaurant,
+        MissingGuest,
+        GuestOfBothTables,
+    };
+    const struct
+    {
+        const char* name;
+        Holder holder;
+        bool seated;
+    } cases[] = {
+        {"the restaurant seated", Holder::Restaurant, true},
+        {"a missing guest seated", Holder::MissingGuest, true},
+        {"a missing guest with the chair kept", Holder::MissingGuest, false},
+        {"one guest seated at both tables", Holder::GuestOfBothTables, true},
+    };
+    constexpr uint32_t kMissing = 4000000;
+    for (const auto& k : cases)
+    {
+        SCOPED_TRACE(k.name);
+        Cafe c;
+        c.park.Frames(2);
+        WatchedGuest* guest = c.park.Guest(40.0f, 672.0f);
+        const uint32_t cafeId = c.cafe->GetID(), guestId = guest->GetID();
+        const uint32_t holder = k.holder == Holder::Restaurant     ? cafeId
+                                : k.holder == Holder::MissingGuest ? kMissing
+                                                                   : guestId;
+        ASSERT_EQ(c.park.objects->GetObject(kMissing), nullptr);
+        std::vector<TableObject*> holding = {c.Table(0)};
+        if (k.holder == Holder::GuestOfBothTables)
+            holding.push_back(c.Table(1));
+        for (TableObject* table : holding)
+        {
+            ASSERT_TRUE(table->ReserveSeat(holder));
+            if (k.seated)
+                c.park.Send(cafeId, table->GetID(), MT_SERVE_GUEST, holder);
+        }
+        // Only the records are damaged: what rides on the tables now is put back as it was, but for the guest on
+        // the last table that seated it.
+        if (BaseObject* object = c.park.objects->GetObject(holder))
+        {
+            for (size_t i = 0; i + (k.holder == Holder::GuestOfBothTables ? 1 : 0) < holding.size(); ++i)
+                holding[i]->RemoveAttachment(object);
+            if (k.holder == Holder::Restaurant)
+                c.park.world->GetScene()->AddObject(object);
+        }
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { c.park.objects->Dump(s); });
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return c.park.objects->Load(s); }));
+        Scene* scene = c.park.world->GetScene();
+        // The restaurant stands in the scene as a loaded building does before its finishing step.
+        BaseObject* cafe = c.park.objects->GetObject(cafeId);
+        ASSERT_NE(cafe, nullptr);
+        scene->AddObject(cafe);
+        for (BaseObject* building : c.park.All(OBJECT_BUILDING))
+            building->PostLoad();
+        const std::vector<BaseObject*> tables = c.park.All(OBJECT_TABLE);
+        ASSERT_EQ(tables.size(), 2u);
+        EXPECT_EQ(cafe->GetScene(), scene);
+        int ridden = 0;
+        for (BaseObject* object : tables)
+        {
+            auto* table = static_cast<TableObject*>(object);
+            bool carries = false;
+            for (uint32_t i = 0; i < table->GetAttachmentCount(); ++i)
+            {
+                EXPECT_NE(table->GetAttachment(i), cafe);
+                carries = carries || (table->GetAttachment(i) != nullptr &&
+                                      table->GetAttachment(i) == c.park.objects->GetObject(guestId));
+            }
+            ridden += carries ? 1 : 0;
+            // A table either seats the guest it carries or has every chair free.
+            EXPECT_EQ(table->IsFree(), !carries);
+        }
+        if (k.holder == Holder::GuestOfBothTables)
+        {
+            EXPECT_EQ(ridden, 1);
+            auto* sitter = dynamic_cast<GuestObject*>(c.park.objects->GetObject(guestId));
+            ASSERT_NE(sitter, nullptr);
+            EXPECT_EQ(sitter->GetScene(), nullptr);
+            EXPECT_NE(sitter->GetSeatHolder(), nullptr);
+        }
+        else
+            EXPECT_EQ(ridden, 0);
+    }
+}
+
 } // namespace
