@@ -500,7 +500,9 @@ void Scenery::SetNumItems(int32_t count)
     const int32_t capacity = m_pInfo->iCapacity;
     if (static_cast<float>(count) > kFullShare * static_cast<float>(capacity))
         count = capacity;
-    m_NumItems = count;
+    // No item holds less than nothing, whatever a script writes or a type's capacity says: a count below 0 would be
+    // saved, and the save refused as damaged.
+    m_NumItems = std::max(count, 0);
     if (m_bIsBin)
         EnableBone(kFullPart, m_NumItems == capacity);
 }

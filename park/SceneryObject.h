@@ -52,8 +52,8 @@ public:
     bool SetUpFromRequest(uint8_t kind, const void* request) override;
 
     // ---- bins and benches
-    // Bins: the litter held; above 70 % of the capacity it counts as full (the capacity). The "FULL" part shows
-    // while it is full.
+    // Bins: the litter held; above 70 % of the capacity it counts as full (the capacity), and never below 0. The
+    // "FULL" part shows while it is full.
     void SetNumItems(int32_t count);
     int32_t GetNumItems() const { return m_NumItems; }
     // Seats still free; the next guest takes the first free one.

@@ -160,6 +160,40 @@ TEST(Scenery, ABinIsFullAboveSevenTenthsAndAsksForACleanerOnce)
     }
 }
 
+// No item holds less than no litter, whether a script takes more out of a bin than it holds or a type's capacity is
+// below 0; the park saved with such an item loads again.
+TEST(Scenery, AnItemHoldsNoLessThanNoLitterAndItsParkLoadsAgain)
+{
+    const struct
+    {
+        const char* type;
+        int capacity; // the type's capacity as the data give it, or 0 to leave the type as it is
+        int count;    // what the item is then given, or 0 for nothing
+    } cases[] = {
+        {"Bin", 0, -3},
+        {"PLANT", -4, 0},
+    };
+    for (const auto& k : cases)
+    {
+        SCOPED_TRACE(k.type);
+        GuestPark park(48);
+        if (k.capacity != 0)
+            park.params->GetSceneryInfo(park.params->FindScenery(k.type)).iCapacity = k.capacity;
+        Scenery* item = park.Item(k.type, 4, 7);
+        if (k.count != 0)
+            item->SetNumItems(k.count);
+        EXPECT_EQ(item->GetNumItems(), 0);
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+        const bool loaded = savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); });
+        EXPECT_TRUE(loaded);
+        const std::vector<BaseObject*> items = park.All(OBJECT_SCENERY);
+        if (loaded && items.size() == 1u)
+        {
+            EXPECT_EQ(static_cast<Scenery*>(items[0])->GetNumItems(), 0);
+        }
+    }
+}
+
 TEST(Scenery, AnItemTurnedAcrossCoversItsFootprintTurnedAndDemolishedLeavesNoTrace)
 {
     // WIDE is 1 x 3 and marks its cells; turned to an odd direction it covers 3 x 1.
