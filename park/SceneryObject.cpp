@@ -336,12 +336,7 @@ void Scenery::Demolished()
         {
             BaseObject* guest = m_AttachedGuest[seat] != kNoObjectID ? FindObject(m_AttachedGuest[seat]) : nullptr;
             if (guest && scene && guest->GetScene() != scene)
-            {
-                RemoveAttachment(guest);
-                if (auto* sitter = dynamic_cast<GuestObject*>(guest))
-                    sitter->SetSeatHolder(nullptr);
-                scene->AddObject(guest);
-            }
+                SetDown(guest);
         }
     }
     if (m_bIsBin)
@@ -401,18 +396,24 @@ void Scenery::Unseat(int32_t seat)
 {
     BaseObject* guest = FindObject(m_AttachedGuest[seat]);
     ClearAttachment(static_cast<uint32_t>(seat));
-    if (guest)
-    {
-        RemoveAttachment(guest);
-        if (auto* sitter = dynamic_cast<GuestObject*>(guest))
-            sitter->SetSeatHolder(nullptr);
-        if (Scene* scene = WorldScene())
-            scene->AddObject(guest);
-    }
+    SetDown(guest);
     m_AttachedGuest[seat] = kNoObjectID;
     m_GuestStates[seat] = kNoObjectID;
     if (m_NumAttachedGuests > 0)
         --m_NumAttachedGuests;
+}
+
+void Scenery::SetDown(BaseObject* object)
+{
+    // Only a guest that rides on this item, or on nothing, is the item's to set down: a guest a damaged save names in
+    // a seat while it sits at a table stays on the table, which would otherwise keep it after it went.
+    auto* guest = dynamic_cast<GuestObject*>(object);
+    if (!guest || (guest->GetSeatHolder() && guest->GetSeatHolder() != this))
+        return;
+    RemoveAttachment(guest);
+    guest->SetSeatHolder(nullptr);
+    if (Scene* scene = WorldScene())
+        scene->AddObject(guest);
 }
 
 bool Scenery::SeatMessage(const MessageRecord& record)

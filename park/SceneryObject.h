@@ -89,6 +89,9 @@ private:
     bool SeatMessage(const MessageRecord& record);
     // Takes the guest off its seat: its model is detached and it goes back into the park's scene.
     void Unseat(int32_t seat);
+    // A guest riding on the item (or on nothing) is detached and stands in the park's scene again; anything else is
+    // left as it is.
+    void SetDown(BaseObject* object);
     // Puts every guest riding on the model back into the park's scene.
     void ReleaseSitters();
     void Register();

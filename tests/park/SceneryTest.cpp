@@ -194,6 +194,42 @@ TEST(Scenery, AnItemHoldsNoLessThanNoLitterAndItsParkLoadsAgain)
     }
 }
 
+// A damaged save names in a bench's seat a guest who sits at a restaurant's table. Whether the bench finds its
+// sitter gone or is demolished, the guest stays on the table it sits at: out of the park's scene, the table its seat.
+TEST(Scenery, ABenchLeavesAGuestItDoesNotCarryAtItsTable)
+{
+    for (const bool demolished : {false, true})
+    {
+        SCOPED_TRACE(demolished ? "the bench demolished" : "the bench's frame");
+        GuestPark park(48);
+        BuildingObject* cafe = park.Shop("CAFE", 2, 10);
+        park.Frames(2);
+        const uint32_t benchId = park.Item("BENCH", 4, 7)->GetID();
+        const uint32_t guestId = park.Guest(40.0f, 672.0f)->GetID();
+        // The bench's record names the guest, who is then seated at the cafe's first table.
+        park.Send(guestId, benchId, MT_STATECHANGE, STATE_OCCUPIED);
+        auto* table = dynamic_cast<TableObject*>(park.objects->GetObject(cafe->GetTable(0)));
+        ASSERT_TRUE(table && table->ReserveSeat(guestId));
+        park.Send(cafe->GetID(), table->GetID(), MT_SERVE_GUEST, guestId);
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); }));
+        for (BaseObject* building : park.All(OBJECT_BUILDING))
+            building->PostLoad();
+        auto* bench = static_cast<Scenery*>(park.objects->GetObject(benchId));
+        auto* sitter = dynamic_cast<GuestObject*>(park.objects->GetObject(guestId));
+        auto* seat = dynamic_cast<TableObject*>(park.All(OBJECT_TABLE).at(0));
+        ASSERT_TRUE(bench && sitter && seat);
+        ASSERT_EQ(bench->GetSeatedGuest(0), guestId);
+        ASSERT_EQ(sitter->GetSeatHolder(), seat);
+        if (demolished)
+            bench->Demolish();
+        park.Frames(2);
+        EXPECT_EQ(sitter->GetSeatHolder(), seat);
+        EXPECT_EQ(sitter->GetScene(), nullptr);
+        EXPECT_EQ(seat->GetAttachment(0), sitter);
+    }
+}
+
 TEST(Scenery, AnItemTurnedAcrossCoversItsFootprintTurnedAndDemolishedLeavesNoTrace)
 {
     // WIDE is 1 x 3 and marks its cells; turned to an odd direction it covers 3 x 1.
