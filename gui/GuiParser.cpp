@@ -852,7 +852,7 @@ void GuiParser::TabOrColumn()
     ++m_pos;
     m_lastDelimiter = '\0';
     // TAB: bounds on the screen, sprite, optional tooltip; COL: font slot, colour, name, left, right, content x,
-    // keep-full-text flag, optional tooltip; a column stands in the table built last.
+    // keep-full-text flag, optional tooltip; a column stands in the open table built last.
     std::vector<GuiArg> args;
     ReadArguments(tab ? "AsT" : "FusuuuuT", args);
     SkipBlanks();
@@ -863,8 +863,9 @@ void GuiParser::TabOrColumn()
                    static_cast<unsigned>(m_pos));
     if (!tab)
     {
-        // A column without a table to stand in is read and skipped.
-        if (!m_pLastTable)
+        // A column stands in the table built last while that table's block is open (so the column counts in the
+        // walk over every container around it); one without such a table is read and skipped.
+        if (!m_pLastTable || !IsOpenParent(m_pLastTable))
         {
             NoteSkipped("COL", at);
             return;
@@ -879,6 +880,7 @@ void GuiParser::TabOrColumn()
         column->SetDialogIndex(m_iDialogIndex);
         m_pLastTable->AddChild(column.get());
         m_script.items.push_back(std::move(column));
+        AddWeight(1);
         return;
     }
     SkipBlanks();

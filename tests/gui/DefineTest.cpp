@@ -1,11 +1,13 @@
 // Tests of Defines placed by name: a Define that places the one before it twice at every level is bounded per
-// dialog with one report, a Define placed twice in a dialog moves once with it, thousands of Defines are each found
-// by their name, and a name defined twice places the first.
+// dialog with one report, a table's columns count towards that bound wherever they are written, a Define placed twice
+// in a dialog moves once with it, thousands of Defines are each found by their name, and a name defined twice places
+// the first.
 #include "GuiTestSupport.h"
 
 #include "engine/core/FileSystem.h"
 #include "gui/Button.h"
 #include "gui/DialogItem.h"
+#include "gui/ObjectBrowser.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -42,10 +44,12 @@ std::string DoublingDefines(int levels)
     return s + "DialogItem Menu(0, 0, 399, 299, NONE, 1, 0)\n{\nD" + std::to_string(levels) + "\n}\n";
 }
 
-// Placements met by a walk from the widget down (the widget itself included).
+// Placements met by a walk from the widget down (the widget itself included; a table's columns are its children).
 size_t Walk(const Widget* widget)
 {
     size_t n = 1;
+    if (widget->GetType() == WT_TABLE)
+        return n + static_cast<const Table*>(widget)->GetColumns().size();
     const std::vector<Widget*>* children = nullptr;
     if (widget->GetType() == WT_DEFINE)
         children = &static_cast<const Define*>(widget)->GetChildren();
@@ -169,6 +173,39 @@ TEST_F(DefineTest, TheBoundsAreExact)
     Script(script + "DialogItem Last(0, 0, 99, 99, NONE, 1, 0)\n{\nOne\n}\n");
     EXPECT_EQ(Boxes("widgets by name in the script"), 1);
     EXPECT_TRUE(static_cast<const DialogItem*>(gui->FindItem(WT_DIALOG, "Last"))->GetChildren().empty());
+}
+
+TEST_F(DefineTest, ATablesColumnsCountTowardsTheBoundWhereverTheyAreWritten)
+{
+    // Define T holds one table, and a dialog places T 2000 times. A walk over the dialog meets the table's columns
+    // once per placement, so wherever the script writes the columns, the dialog stays within its bound.
+    constexpr int kPlacements = 2000, kColumns = 200;
+    std::string columns;
+    for (int i = 0; i < kColumns; ++i)
+        columns += "<COL(0, 0, VAR_GUEST_NAME, 0, 10, 0, 0)>\n";
+    const std::string table = "Table(0, 0, 50, 50, 40, 0, 50, 50, GUESTS, 10, 5, 1)\n{\n";
+    std::string dialog = "DialogItem D(0, 0, 399, 299, NONE, 1, 0)\n{\n";
+    for (int i = 0; i < kPlacements; ++i)
+        dialog += "T\n";
+    dialog += "}\n";
+    struct Case
+    {
+        const char* where;
+        std::string script;
+    };
+    const Case cases[] = {
+        {"inside the table's block", "Define T\n{\n" + table + columns + "}\n}\n" + dialog},
+        {"after the table's block", "Define T\n{\n" + table + "}\n" + columns + "}\n" + dialog},
+        {"after the Define", "Define T\n{\n" + table + "}\n}\n" + columns + dialog},
+        {"after the dialog", "Define T\n{\n" + table + "}\n}\n" + dialog + columns},
+    };
+    for (const Case& c : cases)
+    {
+        Script(c.script);
+        const Widget* d = gui->FindItem(WT_DIALOG, "D");
+        ASSERT_NE(d, nullptr) << c.where;
+        EXPECT_LE(Walk(d), GuiParser::kMaxDialogWidgets) << c.where;
+    }
 }
 
 TEST_F(DefineTest, ADefinePlacedTwiceInADialogMovesOnceWithIt)
