@@ -1,6 +1,6 @@
 // Tests of spritetool and the sample sprite files: what the picture statements draw, read back through the sprite
-// manager; the limits of a bank's palette; the sample files made from their sources, holding the stand-in and every
-// bank the program names, with no blank frame.
+// manager; the limits of a bank's palette and of its name; the sample files made from their sources, holding the
+// stand-in and every bank the program names, with no blank frame.
 #include "GuiTestSupport.h"
 
 #include "tools/spritetool/SpriteTool.h"
@@ -155,6 +155,45 @@ TEST(SpriteToolTest, AnimationsTheFileCannotHoldAreRefusedAtTheirLine)
     };
     for (const auto& c : cases)
         ExpectListRead(dir, c.list, "", c.read, c.error);
+}
+
+// A bank's name is kept in the index behind a one-byte length that counts its terminator: the longest name that fits
+// is written and found again by the game; a longer one is refused at its line instead of writing an index whose
+// banks after it are misread.
+TEST(SpriteToolTest, BankNamesTheIndexCannotHoldAreRefusedAtTheirLine)
+{
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir.File("dot.pic"), "rect 0 0 1 1 #102030\n");
+    const struct
+    {
+        size_t length;
+        bool read;
+    } cases[] = {{1, true}, {254, true}, {255, false}, {300, false}};
+    for (const auto& c : cases)
+    {
+        const std::string name(c.length, 'n');
+        const std::string list =
+            "bank " + name + "\nanim a 1 1 1 1\nframe dot.pic\nbank after\nanim a 1 1 1 1\n" + "frame dot.pic\n";
+        ExpectListRead(dir, list.c_str(), "", c.read, "list.txt line 1: a bank name is at most 254 characters");
+        if (!c.read)
+            continue;
+        std::vector<spritetool::BankSource> banks;
+        std::string error;
+        ASSERT_TRUE(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &error)) << error;
+        spritetool::SpriteFiles files;
+        ASSERT_TRUE(spritetool::WriteSpriteFiles(banks, &files, &error)) << error;
+        SpriteManager sprites;
+        sprites.LoadSpriteData(files.index.data(), files.index.size(), files.data, "list.hdr");
+        // Both banks are read back whole: the long name and the bank after it.
+        ASSERT_EQ(sprites.GetBankCount(), 2) << c.length;
+        for (const std::string& bank : {name, std::string("after")})
+        {
+            Sprite* sprite = sprites.CreateSprite(bank.c_str());
+            EXPECT_EQ(sprite->GetBankName(), bank) << c.length;
+            EXPECT_EQ(sprite->GetWidth(), 1) << c.length;
+            sprites.ReleaseSprite(sprite);
+        }
+    }
 }
 
 // The list is never written over, nor are the index and the data one file: such a run is refused and leaves the

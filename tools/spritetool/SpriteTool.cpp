@@ -305,6 +305,8 @@ bool ReadList(const std::string& listFile, const std::string& pictureFolder, std
         }
         else if (w[0] == "bank" && (w.size() == 2 || w.size() == 3))
         {
+            if (w[1].size() > kMaxBankName)
+                return *error = where + "a bank name is at most " + std::to_string(kMaxBankName) + " characters", false;
             // The game finds a bank by its name, whatever its case: a second bank of a name would never be found.
             for (const BankSource& bank : *banks)
                 if (strcasecmp(bank.name.c_str(), w[1].c_str()) == 0)

@@ -24,6 +24,7 @@
 // grey level.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,6 +60,8 @@ struct AnimSource
 constexpr int kMaxFrames = 65535; // frames x directions
 constexpr int kMaxDirections = 255;
 constexpr int kMaxSide = 4096;
+// A bank's name is written behind a one-byte length that counts its terminator.
+constexpr size_t kMaxBankName = 254;
 
 struct BankSource
 {
