@@ -15,7 +15,8 @@
 ListBox::ListBox(const GuiRect& list, const GuiRect& scrollBar, const char* name, int32_t rowHeight,
                  int32_t visibleRows)
     : Widget(list.left, list.top, list.right, list.bottom), m_scrollRect(scrollBar), m_name(name ? name : ""),
-      m_iRowHeight(std::max(rowHeight, 0)), m_iVisibleRows(std::max(visibleRows, 0))
+      m_iRowHeight(std::clamp(rowHeight, 0, kMaxListRowHeight)),
+      m_iVisibleRows(std::clamp(visibleRows, 0, kMaxListVisibleRows))
 {
     m_iType = WT_LISTBOX;
 }

@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <vector>
 
+// The most a list takes from its script for the height of a row and for the rows it shows: every row it places
+// then stands at a whole number of pixels in range (a taller row or a longer view shows nothing more).
+inline constexpr int32_t kMaxListRowHeight = 4096;
+inline constexpr int32_t kMaxListVisibleRows = 65535;
+
 class ListRows
 {
 public:

@@ -7,6 +7,7 @@
 #include "gui/GUIManager.h"
 #include "gui/GuiShell.h"
 #include "gui/Image.h"
+#include "gui/ListRows.h"
 #include "gui/MainItem.h"
 #include "gui/NumberAdjust.h"
 #include "gui/ScrollBar.h"
@@ -793,8 +794,10 @@ void TableColumn::DrawIndexedRow(DialogListener* object, int32_t index, bool hig
 
 Table::Table(const GuiRect& bounds, const GuiRect& scrollBounds, const char* name, int32_t rowHeight,
              int32_t visibleRows, bool selectable)
-    : Widget(bounds.left, bounds.top, bounds.right, bounds.bottom), m_name(name ? name : ""), m_iRowHeight(rowHeight),
-      m_iVisibleRows(std::max(visibleRows, 0)), m_scrollRect(scrollBounds), m_bSelectable(selectable)
+    : Widget(bounds.left, bounds.top, bounds.right, bounds.bottom), m_name(name ? name : ""),
+      m_iRowHeight(std::clamp(rowHeight, 0, kMaxListRowHeight)),
+      m_iVisibleRows(std::clamp(visibleRows, 0, kMaxListVisibleRows)), m_scrollRect(scrollBounds),
+      m_bSelectable(selectable)
 {
     m_iType = WT_TABLE;
     browser::SourceOfName(m_name.c_str(), &m_iSource, &m_bPerObject);

@@ -29,12 +29,13 @@ int32_t ScreenListBox::VisibleRowsFor(int32_t scriptRows, int32_t listHeight, in
 }
 
 ScreenListBox::ScreenListBox(const GuiRect& rect, const char* name, int32_t rowHeight, int32_t visibleRows)
-    : ScreenElement(rect, name), m_iRowHeight(std::max(rowHeight, 1))
+    : ScreenElement(rect, name), m_iRowHeight(std::clamp(rowHeight, 1, kMaxListRowHeight))
 {
     m_iType = WT_SCREENLISTBOX;
     int32_t width = 0, height = 0;
     FrontEndDisplaySize(width, height);
-    m_iVisibleRows = VisibleRowsFor(std::max(visibleRows, 0), rect.bottom - rect.top, m_iRowHeight, height);
+    m_iVisibleRows =
+        VisibleRowsFor(std::clamp(visibleRows, 0, kMaxListVisibleRows), rect.bottom - rect.top, m_iRowHeight, height);
 }
 
 ScreenListBox::~ScreenListBox() = default;

@@ -1,14 +1,19 @@
 // Tests of the list box: the scroll bar that comes and goes with the rows, presses that select (below the last row
 // the last), selections of several rows, scrolling a row into view, row buttons reported once and only where they
-// are shown, double clicks, rows without height, 8-bit texts, the wheel and the highlight of selected rows.
+// are shown, double clicks, rows without height, 8-bit texts, the wheel, the highlight of selected rows, and rows of
+// any height a script writes standing in order in the in-game and the front-end list.
 #include "WidgetTestSupport.h"
 
 #include "gui/Image.h"
 #include "gui/ListBox.h"
+#include "gui/ScreenListBox.h"
 #include "gui/ScrollBar.h"
 #include "gui/Text.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace
 {
@@ -355,6 +360,55 @@ TEST_F(ListBoxTest, ControlClicksGatherRowsInAListThatTakesSeveral)
     list->SetMultiSelect(false);
     controlPress(2);
     EXPECT_EQ(list->GetSelection(), std::vector<int32_t>{2});
+}
+
+// However tall a script makes a list's rows, or however many it lets the list show, the rows of an in-game or a
+// front-end list stand one below the other from the list's top, each in the order it was added.
+TEST(ListRowsTest, RowsOfAnyScriptedHeightStandInOrderDownTheList)
+{
+    struct Case
+    {
+        bool frontEnd;
+        int32_t rowHeight;
+        int32_t visibleRows;
+    };
+    const Case cases[] = {{false, 20, 5}, {false, 2000000000, 5}, {false, 2147483647, 2147483647},
+                          {true, 20, 5},  {true, 2000000000, 5},  {true, 2147483647, 2147483647}};
+    constexpr int32_t kTop = 10, kRows = 4;
+    for (const Case& c : cases)
+    {
+        std::unique_ptr<Widget> owner;
+        ListRows* rows = nullptr;
+        if (c.frontEnd)
+        {
+            auto list = std::make_unique<ScreenListBox>(GuiRect{10, kTop, 210, 110}, "S", c.rowHeight, c.visibleRows);
+            rows = list.get();
+            owner = std::move(list);
+        }
+        else
+        {
+            auto list = std::make_unique<ListBox>(GuiRect{10, kTop, 210, 110}, GuiRect{212, kTop, 226, 110}, "L",
+                                                  c.rowHeight, c.visibleRows);
+            rows = list.get();
+            owner = std::move(list);
+        }
+        for (int32_t row = 0; row < kRows; ++row)
+            rows->AddTextItem(row, 5, 150, 0, Text::ALIGN_LEFT, 0, 0xFF000000, u"row", true);
+        std::vector<GuiRect> placed;
+        if (c.frontEnd)
+            for (const auto& cell : static_cast<ScreenListBox*>(owner.get())->GetCells())
+                placed.push_back(cell.widget->GetRect());
+        else
+            for (const auto& cell : static_cast<ListBox*>(owner.get())->GetCells())
+                placed.push_back(cell.widget->GetRect());
+        ASSERT_EQ(placed.size(), static_cast<size_t>(kRows)) << c.frontEnd << " " << c.rowHeight;
+        EXPECT_EQ(placed[0].top, kTop) << c.frontEnd << " " << c.rowHeight;
+        for (size_t r = 1; r < placed.size(); ++r)
+        {
+            EXPECT_GT(placed[r].top, placed[r - 1].top) << c.frontEnd << " " << c.rowHeight << " row " << r;
+            EXPECT_GE(placed[r].top, placed[r - 1].bottom) << c.frontEnd << " " << c.rowHeight << " row " << r;
+        }
+    }
 }
 
 } // namespace

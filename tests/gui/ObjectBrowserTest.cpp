@@ -2,6 +2,7 @@
 // the per-row adjusters, and rows whose object went away between refills.
 #include "gui/ObjectBrowser.h"
 #include "engine/core/GameClock.h"
+#include "gui/Button.h"
 #include "gui/GUIManager.h"
 #include "gui/GuiParser.h"
 #include "gui/GuiShell.h"
@@ -573,6 +574,28 @@ TEST_F(TableTest, RowHeightZeroIgnoresPresses)
     table.SetActive(true);
     table.OnMouse(5, 40, ME_PRESSED);
     EXPECT_EQ(table.GetSelectedRow(), 0);
+}
+
+// However tall a script makes a table's rows, the buttons of a column stand one below the other from the table's
+// top, row by row.
+TEST_F(TableTest, RowsOfAnyScriptedHeightStandInOrderDownTheTable)
+{
+    for (uint32_t id = 1; id <= 3; ++id)
+        data.AddGuest(id);
+    for (const int32_t rowHeight : {10, 2000000000, 2147483647})
+    {
+        Table table({0, 20, 100, 80}, {100, 20, 110, 80}, "GUESTS", rowHeight, 8, false);
+        TableColumn column(0, 20, 100, 80, "BUT_GOTO", 0, 0, 0, false);
+        table.AddChild(&column);
+        table.SetActive(true);
+        ASSERT_EQ(column.GetRowWidgets(), 3) << rowHeight;
+        EXPECT_EQ(column.GetButton(0)->GetRect().top, 20) << rowHeight;
+        for (size_t k = 1; k < 3; ++k)
+        {
+            EXPECT_GT(column.GetButton(k)->GetRect().top, column.GetButton(k - 1)->GetRect().top) << rowHeight;
+            EXPECT_GE(column.GetButton(k)->GetRect().top, column.GetButton(k - 1)->GetRect().bottom) << rowHeight;
+        }
+    }
 }
 
 TEST_F(TableTest, AvailableAnimalsPublishesTheRowInSlot11)
