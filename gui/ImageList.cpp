@@ -10,6 +10,7 @@
 #include "gui/Sprite.h"
 #include "gui/SpriteManager.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -56,7 +57,8 @@ int32_t ImageList::KindOfCategory(const char* name)
 
 ImageList::ImageList(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t hGap, int32_t vGap,
                      const char* category, const char* selectionSprite)
-    : Widget(left, top, right, bottom), m_iKind(KindOfCategory(category)), m_iHGap(hGap), m_iVGap(vGap)
+    : Widget(left, top, right, bottom), m_iKind(KindOfCategory(category)), m_iHGap(std::clamp(hGap, 0, kMaxGap)),
+      m_iVGap(std::clamp(vGap, 0, kMaxGap))
 {
     m_iType = WT_IMAGELIST;
     m_pFrame = std::make_unique<Image>(left, top, right, bottom, selectionSprite ? selectionSprite : "NONE", false);

@@ -37,6 +37,9 @@ public:
     static constexpr uint32_t kCountNone = 0xFFFF0000;
     static constexpr uint32_t kCountFinished = 0xFF000000;
     static constexpr uint32_t kCountBuilding = 0xFFFF8000;
+    // The widest gap between thumbnails a list takes from its script: every thumbnail then stands at a whole
+    // number of pixels in range (a wider gap shows nothing more).
+    static constexpr int32_t kMaxGap = 4096;
 
     ImageList(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t hGap, int32_t vGap,
               const char* category, const char* selectionSprite);

@@ -1,5 +1,5 @@
 // Tests of the variable texts and pictures (formats, ratings, smileys, indexed names) and the build panel's
-// thumbnails (availability, counts and their colours, the choice of a thumbnail).
+// thumbnails (availability, counts and their colours, the choice of a thumbnail, their order at any scripted gap).
 #include "gui/GUIManager.h"
 #include "gui/GuiShell.h"
 #include "gui/Image.h"
@@ -399,6 +399,40 @@ TEST_F(PanelValues, BuildThumbnailsGreyAvailableAndCountColours)
     // The first thumbnail is chosen on activation: its record goes to slot 0.
     EXPECT_EQ(gui.GetSelection(0), 0);
     EXPECT_EQ(list.GetLabels().size(), 3u);
+}
+
+// However wide the gaps a script writes between thumbnails, the thumbnails stand in reading order from the list's
+// top-left corner: each one right of the one before on its row, or on a row below it.
+TEST_F(PanelValues, BuildThumbnailsOfAnyScriptedGapStandInReadingOrder)
+{
+    FigureData::Record rec;
+    rec.record = Record(2, "kiosk", 4);
+    rec.canBuild = true;
+    data.records = {rec, rec, rec, rec};
+    struct Case
+    {
+        int32_t hGap, vGap;
+    };
+    const Case cases[] = {
+        {2, 2}, {2000000000, 2}, {2, 2000000000}, {2000000000, 2000000000}, {2147483647, 2147483647}, {-2147483647, 2}};
+    for (const Case& c : cases)
+    {
+        ImageList list(10, 20, 300, 200, c.hGap, c.vGap, "BUILD_FOOD_SMALL", "NONE");
+        list.SetActive(true);
+        const auto& thumbs = list.GetThumbs();
+        ASSERT_EQ(thumbs.size(), 4u) << c.hGap << " " << c.vGap;
+        EXPECT_EQ(thumbs[0]->GetRect().left, 10) << c.hGap << " " << c.vGap;
+        EXPECT_EQ(thumbs[0]->GetRect().top, 20) << c.hGap << " " << c.vGap;
+        for (size_t i = 1; i < thumbs.size(); ++i)
+        {
+            const GuiRect& before = thumbs[i - 1]->GetRect();
+            const GuiRect& at = thumbs[i]->GetRect();
+            const bool sameRow = at.top == before.top && at.left >= before.right;
+            const bool rowBelow = at.top >= before.bottom && at.top > before.top && at.left == 10;
+            EXPECT_TRUE(sameRow || rowBelow) << c.hGap << " " << c.vGap << " thumbnail " << i << " at " << at.left
+                                             << "," << at.top << " after " << before.left << "," << before.top;
+        }
+    }
 }
 
 // A dialog that moves (sliding in, or opened where the player left it) places its lists anew from their home: the
