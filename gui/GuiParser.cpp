@@ -567,7 +567,7 @@ GuiRect GuiParser::ReadBounds(bool relative)
     r.bottom = ReadInt();
     // Edges far outside any screen are kept there, so the sums below cannot overflow.
     for (int32_t* edge : {&r.left, &r.top, &r.right, &r.bottom})
-        *edge = std::clamp(*edge, -1000000, 1000000);
+        *edge = std::clamp(*edge, -static_cast<int32_t>(kMaxOffset), static_cast<int32_t>(kMaxOffset));
     const int32_t w = m_iScreenWidth, h = m_iScreenHeight;
     if (flags & kBoundRight)
     {
@@ -870,11 +870,12 @@ void GuiParser::TabOrColumn()
             NoteSkipped("COL", at);
             return;
         }
+        // Offsets far past any screen are kept there, as bounds are, so the sums cannot overflow.
+        const auto offset = [](const GuiArg& arg) { return static_cast<int32_t>(std::min(arg.u, kMaxOffset)); };
         const GuiRect& t = m_pLastTable->GetRect();
-        auto column = std::make_unique<TableColumn>(t.left + static_cast<int32_t>(args[3].u), t.top,
-                                                    t.left + static_cast<int32_t>(args[4].u), t.bottom,
+        auto column = std::make_unique<TableColumn>(t.left + offset(args[3]), t.top, t.left + offset(args[4]), t.bottom,
                                                     args[2].s.c_str(), args[1].u, static_cast<int32_t>(args[0].u),
-                                                    static_cast<int32_t>(args[5].u), args[6].u != 0);
+                                                    offset(args[5]), args[6].u != 0);
         if (args[7].given)
             column->SetTooltip(args[7].s.c_str());
         column->SetDialogIndex(m_iDialogIndex);

@@ -62,6 +62,8 @@ public:
     static constexpr size_t kMaxString = 255;
     // Containers nest at most this deep; a deeper block is skipped.
     static constexpr size_t kMaxDepth = 32;
+    // Edges and offsets in pixels are kept within this far of the screen's origin.
+    static constexpr uint32_t kMaxOffset = 1000000;
     // A defined name places the Define itself, so a walk over a container visits a Define once per placement.
     // Placements are refused (and reported) when the walk over the outermost open container would pass this many
     // widgets, or when the widgets placed by name in the whole script would pass the second bound.

@@ -1,5 +1,6 @@
 // Tests of the object browser: filters and stable sort orders, the table's refresh, selection and published slots,
-// the per-row adjusters, and rows whose object went away between refills.
+// the per-row adjusters, rows whose object went away between refills, and rows and columns placed in order at any
+// height and offsets a script writes.
 #include "gui/ObjectBrowser.h"
 #include "engine/core/GameClock.h"
 #include "gui/Button.h"
@@ -596,6 +597,55 @@ TEST_F(TableTest, RowsOfAnyScriptedHeightStandInOrderDownTheTable)
             EXPECT_GE(column.GetButton(k)->GetRect().top, column.GetButton(k - 1)->GetRect().bottom) << rowHeight;
         }
     }
+}
+
+// A column stands from the table's left edge plus its left offset to the table's left edge plus its right offset,
+// and a row's button stands from the column's left edge plus the content offset: however large the offsets a script
+// writes, the column and its buttons stand right of the table's left edge, never wrapped round to its left.
+TEST_F(TableTest, AColumnOfAnyScriptedOffsetsStandsRightOfTheTablesLeftEdge)
+{
+    data.AddGuest(1);
+    data.AddGuest(2);
+    struct Case
+    {
+        const char* left;
+        const char* right;
+        const char* content;
+    };
+    const Case cases[] = {{"5", "100", "2"},
+                          {"2147483647", "2147483647", "0"},
+                          {"4294967295", "4294967295", "4294967295"},
+                          {"0", "100", "2147483647"}};
+    for (const Case& c : cases)
+    {
+        const std::string text = std::string("DialogItem D(0, 0, 400, 300, NONE, 1, 0)\n{\n"
+                                             "Table(10, 20, 210, 120, 215, 20, 225, 120, GUESTS, 10, 8, 1)\n{\n"
+                                             "<COL(0, 0, BUT_GOTO, ") +
+                                 c.left + ", " + c.right + ", " + c.content + ", 0)>\n}\n}\n";
+        const GuiScript script = GuiParser(800, 600).Parse(text.data(), text.size());
+        Table* table = nullptr;
+        for (const auto& item : script.items)
+            if (item->GetType() == WT_TABLE)
+                table = static_cast<Table*>(item.get());
+        ASSERT_NE(table, nullptr) << c.left;
+        ASSERT_EQ(table->GetColumns().size(), 1u) << c.left;
+        TableColumn& column = *table->GetColumns()[0];
+        const GuiRect& t = table->GetRect();
+        EXPECT_GE(column.GetRect().left, t.left) << c.left;
+        EXPECT_GE(column.GetRect().right, t.left) << c.right;
+        table->SetActive(true);
+        ASSERT_NE(column.GetButton(0), nullptr) << c.content;
+        EXPECT_GE(column.GetButton(0)->GetRect().left, column.GetRect().left) << c.content;
+        table->SetActive(false);
+    }
+    // Offsets as written when they are small: the first case.
+    const std::string text = "Table(10, 20, 210, 120, 215, 20, 225, 120, GUESTS, 10, 8, 1)\n{\n"
+                             "<COL(0, 0, BUT_GOTO, 5, 100, 2, 0)>\n}\n";
+    const GuiScript script = GuiParser(800, 600).Parse(text.data(), text.size());
+    const auto* table = static_cast<const Table*>(script.items.front().get());
+    ASSERT_EQ(table->GetColumns().size(), 1u);
+    EXPECT_EQ(table->GetColumns()[0]->GetRect().left, 15);
+    EXPECT_EQ(table->GetColumns()[0]->GetRect().right, 110);
 }
 
 TEST_F(TableTest, AvailableAnimalsPublishesTheRowInSlot11)
