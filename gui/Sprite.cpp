@@ -279,16 +279,18 @@ uint32_t Sprite::FrameTexture(float* texRight, float* texBottom)
     RoundUpTextureSize(static_cast<uint32_t>(width), static_cast<uint32_t>(height), &tw, &th);
     *texRight = static_cast<float>(width + 1) / static_cast<float>(tw);
     *texBottom = static_cast<float>(height + 1) / static_cast<float>(th);
-    char key[160];
-    std::snprintf(key, sizeof(key), "%s_%d_%d_%d", m_name.c_str(), m_iAnimation, m_iFrame, m_iDirection);
+    // The whole name goes into the key, however long: a key cut short would name another bank's frames too.
+    char numbers[48];
+    std::snprintf(numbers, sizeof(numbers), "_%d_%d_%d", m_iAnimation, m_iFrame, m_iDirection);
+    const std::string key = m_name + numbers;
     SpriteManager& manager = GetSpriteManager();
-    uint32_t slot = manager.FindCachedFrame(key);
+    uint32_t slot = manager.FindCachedFrame(key.c_str());
     if (slot != 0)
         return slot;
-    slot = g_TextureManager.CreateTexture(tw, th, key);
+    slot = g_TextureManager.CreateTexture(tw, th, key.c_str());
     if (slot == 0)
         return 0;
-    manager.AddCachedFrame(key, slot);
+    manager.AddCachedFrame(key.c_str(), slot);
     manager.CountDecode();
     std::vector<uint32_t> pixels(static_cast<size_t>(tw) * th);
     DecodeFrameARGB(pixels.data(), static_cast<int32_t>(tw), static_cast<int32_t>(th));

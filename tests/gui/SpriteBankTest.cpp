@@ -1,6 +1,6 @@
 // Tests of the sprite banks: the record layouts of the bank types, run decoding with its edge cases, the pixel test,
-// frame selection by play mode, the clipped 16-bit blit, the shared frame texture cache, the fallbacks and files
-// that lie.
+// frame selection by play mode, the clipped 16-bit blit, the shared frame texture cache (long bank names included),
+// the fallbacks and files that lie.
 #include "GuiTestSupport.h"
 
 #include "engine/render/TextureManager.h"
@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <string>
 #include <tuple>
 
 namespace
@@ -179,6 +181,36 @@ TEST_F(SpriteBankTest, FrameTexturesAreMadeOncePerKeyAndOutliveTheBanks)
     c->Draw(0, 0, 0.0f);
     EXPECT_EQ(sprites.GetDecodeCount(), before + 300);
     sprites.ReleaseSprite(c);
+}
+
+// Every distinct bank, animation, frame and direction has its own frame texture, however long the bank's name (the
+// index keeps names of up to 254 characters): long names that differ only at their end, or one long name showing
+// two frames, are each decoded once and not served another's picture.
+TEST_F(SpriteBankTest, FramesOfLongBankNamesAreTexturesOfTheirOwn)
+{
+    const std::string stem(250, 'n');
+    std::vector<std::vector<uint8_t>> two(2, std::vector<uint8_t>{1, 5});
+    guitest::Load(sprites, {BankMade{stem + "_a", 1, {}, {AnimMade{"a", 1, 1, 1, two}}},
+                            BankMade{stem + "_b", 1, {}, {AnimMade{"a", 1, 1, 1, two}}}});
+    struct Draw
+    {
+        std::string bank;
+        int32_t frame;
+    };
+    const Draw draws[] = {{stem + "_a", 0}, {stem + "_b", 0}, {stem + "_a", 1}, {stem + "_b", 1}};
+    const uint32_t before = sprites.GetDecodeCount();
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t i = 0; i < std::size(draws); ++i)
+        {
+            Sprite* sprite = sprites.CreateSprite(draws[i].bank.c_str());
+            ASSERT_EQ(sprite->GetWidth(), 1) << draws[i].bank.size();
+            sprite->SetPlayMode(Sprite::PLAY_MANUAL);
+            sprite->SetFrame(draws[i].frame);
+            sprite->Draw(0, 0, 0.0f);
+            sprites.ReleaseSprite(sprite);
+            // Decoded at its first draw only.
+            EXPECT_EQ(sprites.GetDecodeCount(), before + (pass == 0 ? i + 1 : std::size(draws))) << pass << " " << i;
+        }
 }
 
 TEST_F(SpriteBankTest, MissingBanksFallBackAndUnloadedBanksStayWhileSpritesUseThem)
