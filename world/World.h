@@ -410,7 +410,7 @@ protected:
     // Adds `step` to the ride or amusement count when the building's type is one.
     void CountBuiltCategory(const BaseObject& building, int32_t step);
     void UpdateCursor();
-    // The right mouse button held or not this frame.
+    // The right mouse button held or not this frame (the GUI's toolbar and tool mode as they stand).
     void StepCursor(bool rightHeld);
     void UpdateKeys();
     // An in-game key went down this frame (a platform key code).

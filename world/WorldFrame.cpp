@@ -270,14 +270,28 @@ void World::UpdateCursor()
 
 void World::StepCursor(bool rightHeld)
 {
-    // Holding the right button turns the camera: the cursor takes its turning shape and stays where it is.
-    if (rightHeld == m_bCursorHeld)
+    // Holding the right button away from the toolbar turns the camera: the cursor stays where it is, in its turning
+    // shape while the select tool is in hand. Letting go frees it, in the normal shape.
+    if (!m_bCursorHeld)
+    {
+        if (!rightHeld || (g_pGUIManager && g_pGUIManager->IsMouseOverToolbar()))
+            return;
+        m_bCursorHeld = true;
+        if (m_pCursor)
+        {
+            if (!g_pGUIManager || g_pGUIManager->IsSelectMode())
+                m_pCursor->SetMode(3);
+            m_pCursor->SetLocked(true);
+        }
         return;
-    m_bCursorHeld = rightHeld;
+    }
+    if (rightHeld)
+        return;
+    m_bCursorHeld = false;
     if (m_pCursor)
     {
-        m_pCursor->SetMode(rightHeld ? 3 : 0);
-        m_pCursor->SetLocked(rightHeld);
+        m_pCursor->SetMode(0);
+        m_pCursor->SetLocked(false);
     }
 }
 

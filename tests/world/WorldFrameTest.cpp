@@ -4,6 +4,7 @@
 
 #include "engine/core/Cursor.h"
 #include "engine/render/AnimationScheduler.h"
+#include "gui/GUIManager.h"
 #include "platform/Input.h"
 #include "world/FloatingTextList.h"
 #include "world/Player.h"
@@ -459,5 +460,62 @@ TEST(WorldFrame, ThePauseKeyTogglesUnlessTheScriptPausedAndTheSpeedKeysStepWithi
         world.StepCursor(held);
         EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(mode, locked)) << held;
         cursor.SetMode(held ? 5 : 6);
+    }
+}
+
+TEST(WorldFrame, TheRightButtonTurnsTheCursorForTheSelectToolOnlyAndNeverFromTheToolbar)
+{
+    Scenario scenario;
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    Cursor cursor;
+    DrivenWorld world(&cursor, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+    GUIManager gui(nullptr);
+    // A toolbar of one button over the screen's corner, (0, 0) to (50, 50).
+    static const char kToolbar[] = "MainItem\n{\nButton(0, 0, 50, 50, NONE, 0, None, NONE, NONE)\n}\n";
+    gui.LoadScriptText(kToolbar, sizeof kToolbar - 1);
+    constexpr int32_t kBuildMode = 1;
+    constexpr int32_t kUntouched = 7;
+    struct Frame
+    {
+        bool overToolbar;
+        bool held;
+        int32_t mode; // the cursor's mode after the frame
+        bool locked;
+    };
+    // Held away from the toolbar the cursor locks, turning only in select mode; pressed over the toolbar nothing
+    // happens until the pointer leaves it with the button still held; letting go always frees the normal cursor.
+    const struct
+    {
+        const char* what;
+        int32_t guiMode;
+        std::vector<Frame> frames;
+    } rows[] = {
+        {"select tool",
+         GUIManager::kSelectMode,
+         {{false, true, 3, true}, {false, true, 3, true}, {false, false, 0, false}}},
+        {"build tool", kBuildMode, {{false, true, kUntouched, true}, {false, false, 0, false}}},
+        {"over the toolbar",
+         GUIManager::kSelectMode,
+         {{true, true, kUntouched, false}, {true, false, kUntouched, false}}},
+        {"pressed over the toolbar, then off it",
+         GUIManager::kSelectMode,
+         {{true, true, kUntouched, false}, {false, true, 3, true}, {true, true, 3, true}, {true, false, 0, false}}},
+    };
+    for (const auto& row : rows)
+    {
+        gui.SetMode(row.guiMode);
+        cursor.SetMode(kUntouched);
+        int n = 0;
+        for (const Frame& frame : row.frames)
+        {
+            GuiMouse mouse;
+            mouse.x = mouse.y = frame.overToolbar ? 20 : 300;
+            gui.Update(0.0f, mouse);
+            ASSERT_EQ(gui.IsMouseOverToolbar(), frame.overToolbar) << row.what;
+            world.StepCursor(frame.held);
+            EXPECT_EQ(std::tuple(cursor.GetMode(), cursor.IsLocked()), std::tuple(frame.mode, frame.locked))
+                << row.what << ", frame " << n++;
+        }
     }
 }
