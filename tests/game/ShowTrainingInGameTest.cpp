@@ -61,6 +61,21 @@ protected:
     }
     TrainingMode* Mode() const { return dynamic_cast<TrainingMode*>(Gui().GetCurrentMode()); }
 
+    // Starts training the arena's show and runs until the first key is scored: the mode, or null when it never got
+    // there.
+    TrainingMode* TrainUntilScoring()
+    {
+        if (!StartShowTraining(Gui(), arena->GetScheduler(), false))
+            return nullptr;
+        harness.RunFrames(1);
+        TrainingMode* mode = Mode();
+        if (!mode || !mode->IsStarted())
+            return nullptr;
+        for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
+            harness.RunFrames(1);
+        return mode->GetGame()->GetState() == kScoring ? mode : nullptr;
+    }
+
     // The HUD writes its lines (the move's number and name, and what to do) on the banner: each line's rectangle
     // shows only the banner's face and the black words, nothing of the park and no letters of the banner's own; the
     // name stands out in a large font. The score's white bar, drawn once a key was judged, ends within the meter.
@@ -399,15 +414,8 @@ TEST_F(ShowTrainingInGameTest, TheHiddenToolbarTakesNoClicks)
 // The radar is hidden while a show is trained, and a click where its map lies leaves the camera on the arena.
 TEST_F(ShowTrainingInGameTest, TheHiddenRadarDoesNotTurnTheCameraAway)
 {
-    ASSERT_TRUE(StartShowTraining(Gui(), arena->GetScheduler(), false));
-    harness.RunFrames(1);
-    TrainingMode* mode = Mode();
-    ASSERT_NE(mode, nullptr);
-    ASSERT_TRUE(mode->IsStarted());
     // The camera has settled on the arena once the keys are scored.
-    for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
-        harness.RunFrames(1);
-    ASSERT_EQ(mode->GetGame()->GetState(), kScoring);
+    ASSERT_NE(TrainUntilScoring(), nullptr);
     harness.RunFrames(5);
     const platform::Vec3 eye = g_pCameraManager->GetEye(), look = g_pCameraManager->GetLookAt();
     // The radar's map stands in the top left corner of the park's screen.
@@ -473,14 +481,7 @@ TEST_F(ShowTrainingWithoutQuitQuestionTest, EscapeLeavesTheTrainingKeepingTheOld
 {
     ShowScheduler& scheduler = *arena->GetScheduler();
     const std::vector<float> oldScores = scheduler.GetScores();
-    ASSERT_TRUE(StartShowTraining(Gui(), &scheduler, false));
-    harness.RunFrames(1);
-    TrainingMode* mode = Mode();
-    ASSERT_NE(mode, nullptr);
-    ASSERT_TRUE(mode->IsStarted());
-    for (int i = 0; i < 600 && mode->GetGame()->GetState() != kScoring; ++i)
-        harness.RunFrames(1);
-    ASSERT_EQ(mode->GetGame()->GetState(), kScoring);
+    ASSERT_NE(TrainUntilScoring(), nullptr);
     Key(XK_Escape);
     harness.RunFrames(2);
     EXPECT_FALSE(Gui().IsDialogOpen(TrainingMode::kQuitDialog));
