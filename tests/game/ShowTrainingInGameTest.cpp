@@ -411,6 +411,33 @@ TEST_F(ShowTrainingInGameTest, TheHiddenToolbarTakesNoClicks)
     EXPECT_TRUE(running);
 }
 
+// The question Escape asks is seen over the training, though every other dialog is hidden while it runs: its
+// white line of words (the sample's "TrainQuitConfirm" at 250, 230, its text 10 px in, 30 px high) shows on the
+// screen, and goes with the answer.
+TEST_F(ShowTrainingInGameTest, TheQuitQuestionIsSeenOverTheTraining)
+{
+    ASSERT_NE(TrainUntilScoring(), nullptr);
+    const auto whites = [](const gametest::Frame& frame)
+    {
+        int count = 0;
+        for (int y = 240; y < 270; ++y)
+            for (int x = 260; x < 540; ++x)
+                if (frame.Contains(x, y) && (frame.At(x, y) & 0xF0F0F0) == 0xF0F0F0)
+                    ++count;
+        return count;
+    };
+    const gametest::Frame before = harness.Screenshot();
+    ASSERT_EQ(std::pair(before.width, before.height), std::pair(800u, 600u));
+    Key(XK_Escape);
+    ASSERT_TRUE(Mode()->IsQuitPending());
+    harness.RunFrames(2);
+    const int asked = whites(harness.Screenshot());
+    EXPECT_GT(asked, whites(before) + 50);
+    Mode()->AnswerQuit(false);
+    harness.RunFrames(2);
+    EXPECT_LT(whites(harness.Screenshot()), asked - 50);
+}
+
 // The radar is hidden while a show is trained, and a click where its map lies leaves the camera on the arena.
 TEST_F(ShowTrainingInGameTest, TheHiddenRadarDoesNotTurnTheCameraAway)
 {
