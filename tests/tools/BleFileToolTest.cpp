@@ -71,9 +71,12 @@ TEST(BleFileTool, AnInputThatIsNoReadableFileFailsAndWritesNothing)
 {
     testsupport::TempDir dir;
     std::filesystem::create_directories(dir.File("folder"));
+    // A file of 4 GiB (sparse: it takes no room) is more than a 32-bit size holds: it is no empty file either.
+    WriteBytes(dir.File("huge.bin"), {'x'});
+    std::filesystem::resize_file(dir.File("huge.bin"), std::uintmax_t{1} << 32);
     const std::string out = dir.File("out.bin");
     for (const char* mode : {"encode", "decode"})
-        for (const std::string& in : {dir.File("missing.bin"), dir.File("folder")})
+        for (const std::string& in : {dir.File("missing.bin"), dir.File("folder"), dir.File("huge.bin")})
         {
             SCOPED_TRACE(std::string(mode) + " of " + in);
             EXPECT_EQ(RunBlefile(mode, in, out), 1);
