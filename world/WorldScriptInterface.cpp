@@ -27,6 +27,7 @@
 #include "world/WorldMap.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -540,6 +541,13 @@ void World::AdoptAnimal(uint32_t slot)
 
 void World::MoveCamera(float mapX, float mapY)
 {
+    // A place that is no number would leave the view on no place at all, for good.
+    if (!std::isfinite(mapX) || !std::isfinite(mapY))
+    {
+        GetLogger()->Report(0, "World::MoveCamera - %g, %g is no place on the map - the view is kept",
+                            static_cast<double>(mapX), static_cast<double>(mapY));
+        return;
+    }
     // The current camera's view starts afresh and jumps to look at the place.
     const platform::Vec3 scene = WorldMap::WorldToScene({mapX, mapY, 0.0f});
     if (g_pCameraManager)

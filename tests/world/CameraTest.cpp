@@ -16,6 +16,7 @@
 #include "world/CursorPicker.h"
 
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <set>
 
@@ -1030,6 +1031,23 @@ TEST_F(CameraTest, TheParkMovesTheCameraForItsScriptAndStopsItFollowingWhatItRem
     EXPECT_TRUE(Near(Tracking().GetDestLookAt(), {640.0f, 0.0f, 560.0f}));
     manager->LookAtWorldPos({256.0f, 512.0f, 0.0f});
     EXPECT_TRUE(Near(Tracking().GetDestLookAt(), {544.0f, 0.0f, 544.0f}));
+
+    // A place that is no number (a script's "nan" or a number past the float range) is no place: the camera keeps
+    // its view, and the script's fault is told.
+    const float nan = std::nanf("");
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::pair<float, float> noPlaces[] = {{nan, 768.0f}, {1024.0f, nan}, {inf, 768.0f}, {1024.0f, -inf}};
+    for (const auto& [x, y] : noPlaces)
+    {
+        SCOPED_TRACE(testing::Message() << x << ", " << y);
+        park.world->MoveCamera(1024.0f, 768.0f);
+        const size_t before = park.reports.boxes.size();
+        park.world->MoveCamera(x, y);
+        manager->Update();
+        EXPECT_TRUE(Near(Tracking().GetCurrentLookAt(), {640.0f, 0.0f, 560.0f}));
+        EXPECT_TRUE(Near(Tracking().GetDestLookAt(), {640.0f, 0.0f, 560.0f}));
+        EXPECT_EQ(park.reports.boxes.size(), before + 1);
+    }
 
     // The park's removal step: the camera stops following the object it removes and the dialog that offers to stop
     // it closes; the removal of an object it does not follow leaves the dialog open.
