@@ -362,9 +362,19 @@ void World::SetScriptVariable(const ScriptOperand& operand, const ScriptValue& v
         return;
     }
     case WV_PlayerCash:
+    {
+        const float cash = ScriptValueToFloat(value);
+        // Cash that is no number buys nothing and makes a saved park that no longer loads.
+        if (!std::isfinite(cash))
+        {
+            GetLogger()->Report(0, "World - PlayerCash %g is not a sum of money - the cash is kept",
+                                static_cast<double>(cash));
+            return;
+        }
         if (m_pPlayer)
-            m_pPlayer->Cash = ScriptValueToFloat(value);
+            m_pPlayer->Cash = cash;
         return;
+    }
     default:
         return;
     }

@@ -2,6 +2,7 @@
 // creation requests, paths and queues a script lays out, state changes and messages through the message bus, the
 // building-type checks, stepping through buildings and staff, the debug overlay's lines and the sample scenario.
 #include "tests/world/ParkTestSupport.h"
+#include "tests/world/SaveBytes.h"
 
 #include "engine/render/AnimatedObject.h"
 #include "engine/render/AnimationScheduler.h"
@@ -19,6 +20,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -247,6 +249,40 @@ TEST_F(WorldScripting, FlagsVariablesAndObjectivesKeepToTheirRanges)
               std::tuple(0u, 0, 0u));
     EXPECT_EQ(world->GetScriptFlags(), 0x80000000u);
     EXPECT_EQ(world->redraws, 1);
+}
+
+TEST_F(WorldScripting, CashWrittenByTheScriptIsANumberTheSavedAccountKeeps)
+{
+    // A sum is taken as the cash; a value that is no number (the word "nan" or "inf", or arithmetic that ran past
+    // the float range) is refused with a report and the cash is kept. Either way the player's saved account loads
+    // back with the cash it had.
+    const float nan = std::nanf("");
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::tuple<ScriptValue, float, size_t> rows[] = {
+        {ScriptValue::UInt(40), 40.0f, 0},     {ScriptValue::Float(-12.5f), -12.5f, 0},
+        {ScriptValue::Float(1e30f), 1e30f, 0}, {ScriptValue::Float(nan), 2500.0f, 1},
+        {ScriptValue::Float(inf), 2500.0f, 1}, {ScriptValue::Float(-inf), 2500.0f, 1},
+    };
+    for (const auto& [value, cash, reported] : rows)
+    {
+        SCOPED_TRACE(ScriptValueToFloat(value));
+        world->m_pPlayer->Cash = 2500.0f;
+        const size_t before = reports.boxes.size();
+        Write(WV_PlayerCash, 0, value);
+        EXPECT_EQ(world->m_pPlayer->Cash, cash);
+        EXPECT_EQ(reports.boxes.size(), before + reported);
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { world->m_pPlayer->Dump(s); });
+        Player loaded(u"Loaded");
+        EXPECT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return loaded.Load(s); }));
+        EXPECT_EQ(loaded.Cash, cash);
+    }
+
+    // A script that sets the cash to "nan" gets the same.
+    world->m_pPlayer->Cash = 2500.0f;
+    const size_t told = CountReports("PlayerCash");
+    StartScript("State STATE_WORLD_STARTUP OnEntry Set PlayerCash nan ; End End\n");
+    EXPECT_EQ(world->m_pPlayer->Cash, 2500.0f);
+    EXPECT_EQ(CountReports("PlayerCash"), told + 1);
 }
 
 TEST_F(WorldScripting, GameTimeIsWrittenOnlyWhileTheScriptStartsUpAndOnlyAsAnHourOfTheDay)
