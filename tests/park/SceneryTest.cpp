@@ -131,6 +131,9 @@ TEST(Scenery, ABenchDemolishedUnderASeatedGuestPutsTheGuestBackOnTheGround)
     ASSERT_EQ(bench->GetFreeSeatCount(), 1); // the other seat is empty
     const uint32_t id = bench->GetID();
     bench->Demolish();
+    // Back on the ground at once, and no longer carried by the bench in its last frame (drawn twice).
+    EXPECT_EQ(guest->GetScene(), &scene);
+    EXPECT_EQ(bench->GetAttachment(0), nullptr);
     park.Frames(1);
     EXPECT_EQ(park.objects->GetObject(id), nullptr);
     EXPECT_EQ(guest->GetScene(), &scene);
