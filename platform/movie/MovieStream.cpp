@@ -32,8 +32,7 @@ constexpr double kDefaultFrameRate = 25.0;
 constexpr size_t kMaxPendingVideoBytes = 4u * 1024 * 1024;
 // Video read at the start while looking for the first time stamps.
 constexpr size_t kMaxPrimeBytes = 256 * 1024;
-// Decoded sound queued to the back end beyond this is dropped (a stream with far more sound than pictures).
-constexpr size_t kMaxQueuedAudioFrames = 4u * 1024 * 1024;
+constexpr size_t kMaxQueuedAudioFrames = MovieStream::kMaxQueuedAudioFrames;
 // Time stamps further than this from the ones they are measured against are damaged: first stamps of sound and
 // pictures this far apart are not in step (the sound starts with the pictures), and a picture stamped this far
 // after the one before follows it by one period. A 33-bit stamp can lie 26 hours away.
@@ -386,7 +385,11 @@ struct MovieStream::Impl
             return;
         if (!haveBase)
         {
-            heldPcm.insert(heldPcm.end(), frames, frames + count * Mp3Decoder::kChannels);
+            // Sound read before the first picture obeys the same bound: a file with far more sound than pictures
+            // before its first picture (or none at all) must not fill memory.
+            const size_t held = heldPcm.size() / Mp3Decoder::kChannels;
+            const size_t kept = held < kMaxQueuedAudioFrames ? std::min(count, kMaxQueuedAudioFrames - held) : 0;
+            heldPcm.insert(heldPcm.end(), frames, frames + kept * Mp3Decoder::kChannels);
             return;
         }
         if (!soundTried)

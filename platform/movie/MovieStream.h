@@ -2,6 +2,7 @@
 // sound back end, pictures and sound kept together by their time stamps.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -34,6 +35,9 @@ public:
     static constexpr int32_t kMaxHeight = 2048;
     // How far the decoded sound runs ahead of the movie's clock.
     static constexpr uint32_t kAudioLeadMs = 500;
+    // The most decoded sound, in sample frames, kept for the sound back end (held before the clock's start is
+    // known, or queued to play); more is dropped (a stream with far more sound than pictures).
+    static constexpr size_t kMaxQueuedAudioFrames = 4u * 1024 * 1024;
 
     // Opens the file and reads up to its first video sequence header, so the picture size is known (and on until
     // the first time stamps of picture and sound are known, within a bound). Null when the file is missing, is

@@ -1,5 +1,6 @@
 // Tests of the movie platform layer: the system-stream demultiplexer on hand-built and hostile streams, the
 // decoder on movies made at test time and on the shared corpus, and the screen's placement of pictures.
+#include "platform/audio/Mp3Decoder.h"
 #include "platform/audio/Sound.h"
 #include "platform/movie/MovieScreen.h"
 #include "platform/movie/MovieStream.h"
@@ -535,6 +536,50 @@ TEST(MovieStreamTest, DamagedMoviesEndEarlyOrAreRefused)
                    0xE0, 0x18, 0x00, 0x00, 0x01, 0xB8, 0x00, 0x08, 0x00, 0x40});
     ASSERT_TRUE(stream);
     EXPECT_EQ(PlayOut(*stream), 0u);
+}
+
+// A movie whose first picture comes only after minutes of sound: the sound read before it is not all kept. It
+// reaches the sound back end when the movie opens, and what the back end then holds stays within the bound on
+// kept sound (allowing for its queue growing to twice what it holds) instead of the whole five minutes.
+TEST(MovieStreamTest, SoundBeforeTheFirstPictureIsKeptWithinTheBound)
+{
+    if (!HaveTools(true))
+        GTEST_SKIP() << "mjpegtools are not installed";
+    testsupport::TempDir dir;
+    constexpr int kSeconds = 300;
+    ASSERT_TRUE(MakeAudio(dir.Path(), "long.mp2", 44100 * kSeconds, 32));
+    ASSERT_TRUE(MakeVideo(dir.Path(), "short.m1v", 32, 32, 5));
+    const std::vector<uint8_t> sound = testsupport::ReadBytes(dir.File("long.mp2"));
+    const std::vector<uint8_t> video = testsupport::ReadBytes(dir.File("short.m1v"));
+    std::vector<uint8_t> movie;
+    AppendPack1(movie);
+    // MPEG-1 packets without stamps: the one header byte 0x0F, then up to 2000 bytes of data.
+    auto appendAll = [&](uint8_t streamId, const std::vector<uint8_t>& bytes)
+    {
+        for (size_t at = 0; at < bytes.size(); at += 2000)
+            AppendPacket(
+                movie, streamId, {0x0F},
+                std::vector<uint8_t>(bytes.begin() + static_cast<ptrdiff_t>(at),
+                                     bytes.begin() + static_cast<ptrdiff_t>(std::min(at + 2000, bytes.size()))));
+    };
+    appendAll(0xC0, sound);
+    appendAll(0xE0, video);
+    testsupport::WriteBytes(dir.File("late.mpg"), movie);
+
+    // The sound alone, held whole, would take this many bytes.
+    constexpr size_t kBytesPerFrame = platform::Mp3Decoder::kChannels * sizeof(int16_t);
+    ASSERT_GT(size_t{44100} * kSeconds * kBytesPerFrame, 2 * MovieStream::kMaxQueuedAudioFrames * kBytesPerFrame);
+    size_t before = 0;
+    platform::SoundGetMemoryStats(&before, nullptr);
+    std::unique_ptr<MovieStream> stream = MovieStream::Open(dir.File("late.mpg"), kUnpacedWithSound);
+    ASSERT_TRUE(stream);
+    ASSERT_TRUE(stream->IsAudioOpen());
+    size_t after = 0;
+    platform::SoundGetMemoryStats(&after, nullptr);
+    EXPECT_GT(after, before);
+    EXPECT_LE(after - before, 2 * MovieStream::kMaxQueuedAudioFrames * kBytesPerFrame);
+    // The movie still plays its pictures.
+    EXPECT_EQ(PlayOut(*stream), 5u);
 }
 
 // Movies cut at every byte: each opens or not, and plays to an end without harm; every picture handed out is
