@@ -252,7 +252,8 @@ void DragToolMode::OnMouse(int32_t x, int32_t y, int32_t first, int32_t second)
     TrackCursor(x, y);
     if (!m_bDragging)
     {
-        if (first == 1 && second == 0 && !m_Owner.IsMouseOverRadar() && m_bOnMap)
+        // Over the GUI (the radar, the toolbar, the progress box) a press is not the park's.
+        if (first == 1 && second == 0 && !m_Owner.IsMouseOverGui(true) && m_bOnMap)
         {
             m_bDragging = true;
             m_Start = m_End = m_Cursor;

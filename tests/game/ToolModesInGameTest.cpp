@@ -1007,3 +1007,77 @@ TEST_F(ToolModesInGameTest, AParkLoadedInTheMiddleOfABrushDragKeepsItsSavedCash)
 }
 
 } // namespace
+
+namespace
+{
+
+// A press on the progress box over the park is the box's: the drag tools under it lay, clear and brush nothing on
+// the ground the box hides, and take no money.
+TEST_F(ToolModesInGameTest, APressOnTheProgressBoxLeavesTheGroundBehindItAlone)
+{
+    ASSERT_TRUE(Gui().IsProgressExtensionShown());
+    // A camera high over the middle of the park: the ground reaches up behind the box at the top of the screen.
+    const GridPos middle{g_pWorldMap->GetWidth() / 2, g_pWorldMap->GetHeight() / 2};
+    const platform::Vec3 at = WorldMap::WorldToScene(WorldMap::GetCellCentre(middle));
+    GameHarness::PlaceCamera({at.x, at.y + 45.0f, at.z - 20.0f}, at);
+    harness.RunFrames(3);
+    // A point of the box that the box's picture covers, with a cell of the park behind it and nothing standing there.
+    const GuiRect box = Gui().GetProgressExtensionRect();
+    std::optional<GridPos> hidden;
+    for (int y = box.top + 4; y < box.bottom && !hidden; y += 6)
+        for (int x = box.left + 4; x < box.right && !hidden; x += 12)
+        {
+            Move(x, y);
+            const GridPos cell = CursorCell();
+            if (Gui().IsMouseOverProgressExtension() && g_pWorldMap->IsValidGridPos(cell) &&
+                g_pWorldMap->GetObjectsAt(cell).empty())
+                hidden = cell;
+        }
+    ASSERT_TRUE(hidden) << "no cell of the park lies behind the progress box";
+    MapCell* cell = g_pWorldMap->GetCell(*hidden);
+    ASSERT_NE(cell, nullptr);
+
+    struct Case
+    {
+        const char* what;
+        int32_t mode;
+        bool path; // the cell is footpath before the press
+    };
+    const Case cases[] = {
+        {"footpath", MODE_PATH, false},
+        {"bulldozer", MODE_DOZER, true},
+        {"plant brush", MODE_SCENERY_BRUSH, false},
+    };
+    for (const Case& c : cases)
+    {
+        // Open ground, walkable and in the grid, with footpath on it when the case asks.
+        cell->m_uiFlags = CELL_WALKABLE | CELL_GRID_WALKABLE;
+        if (c.path)
+        {
+            ASSERT_TRUE(g_pPathTileSet->PlacePathTile(*hidden)) << c.what;
+        }
+        const uint32_t flags = cell->m_uiFlags;
+        g_pWorld->GetPlayer()->Cash = 10000.0f;
+        Gui().SetSelection(5, SceneryIndex("FOOTPATH"));
+        Gui().SetSelection(14, 2); // the plants
+        Gui().SetMode(c.mode);
+        Settle();
+        ASSERT_EQ(Gui().GetMode(), c.mode) << c.what;
+        ASSERT_TRUE(Gui().IsMouseOverProgressExtension()) << c.what;
+        ASSERT_TRUE(CursorCell() == *hidden) << c.what;
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+        EXPECT_EQ(cell->m_uiFlags, flags) << c.what;
+        EXPECT_TRUE(g_pWorldMap->GetObjectsAt(*hidden).empty()) << c.what;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 10000.0f) << c.what;
+        Gui().SetMode(MODE_SELECT);
+        Settle();
+        if (c.path)
+        {
+            g_pPathTileSet->RemovePathTile(*hidden);
+        }
+    }
+}
+
+} // namespace
