@@ -526,24 +526,28 @@ void PathMode::DragReleased()
 {
     if (!m_pItem || !g_pWorldMap || !g_pWorld)
         return;
-    const PathPlan plan = PlanFootpath(MapCellSource(*g_pWorldMap), m_Start, m_End, Cash(), m_pItem->iCost2Build);
+    PathPlan plan = PlanFootpath(MapCellSource(*g_pWorldMap), m_Start, m_End, Cash(), m_pItem->iCost2Build);
     const float cost = static_cast<float>(m_pItem->iCost2Build);
+    bool laid = false;
     for (const GridPos& cell : plan.cells)
     {
+        // A cell the path tiles could not take (their tables failed to load) is not paid for.
+        if (!g_pPathTileSet || !g_pPathTileSet->PlacePathTile(cell))
+        {
+            plan.budget += cost;
+            continue;
+        }
+        laid = true;
         g_pWorld->m_fCostsToday += cost;
         g_pWorld->m_fSceneryCostToday += cost;
-        if (g_pPathTileSet)
-        {
-            g_pPathTileSet->PlacePathTile(cell);
-            for (int32_t side = 0; side < 8; side += 2)
-                g_pPathTileSet->RemoveRails(WorldMap::GetNeighbourPos(cell, side));
-        }
+        for (int32_t side = 0; side < 8; side += 2)
+            g_pPathTileSet->RemoveRails(WorldMap::GetNeighbourPos(cell, side));
         TellBuildings(MT_PATH_PLACED, cell);
         FloatCost(cell, m_pItem->iCost2Build, kCostColour, 1.0f, false);
     }
     if (Player* player = g_pWorld->GetPlayer())
         player->Cash = plan.budget;
-    if (!plan.cells.empty())
+    if (laid)
         PlaySample("Cash");
 }
 
@@ -583,11 +587,11 @@ void PathPieceMode::OnMouse(int32_t x, int32_t y, int32_t first, int32_t second)
     if (!(m_Cursor == m_LastPlaced))
         m_LastPlaced = {-1, -1};
     m_bCanPlace = m_bOnMap && !m_Owner.IsMouseOverGui(true) && PlacementTest(m_Cursor);
-    if (m_bCanPlace && (first == 1 || first == 2) && second != 2)
+    // A piece the path tiles could not take (their tables failed to load) is not paid for.
+    if (m_bCanPlace && (first == 1 || first == 2) && second != 2 && g_pPathTileSet->PlaceQueueTile(m_Cursor))
     {
         const float cost = static_cast<float>(m_pItem->iCost2Build);
         Charge(cost, false);
-        g_pPathTileSet->PlaceQueueTile(m_Cursor);
         m_LastPlaced = m_Cursor;
         PlaySample("Cash");
         FloatCost(m_Cursor, m_pItem->iCost2Build, kCostColour, 1.0f, false);
@@ -1044,9 +1048,9 @@ bool SceneryDozerMode::Clear(const GridPos& cell, bool single)
     const uint32_t footpath = CELL_GRID_WALKABLE | CELL_WALKABLE | CELL_FOOTPATH;
     const auto removePath = [&](bool queue)
     {
-        if (!g_pPathTileSet)
-            return;
-        queue ? g_pPathTileSet->RemoveQueueTile(cell) : g_pPathTileSet->RemovePathTile(cell);
+        // A path the path tiles could not take away (their tables failed to load) stays, and pays nothing.
+        if (!g_pPathTileSet || !(queue ? g_pPathTileSet->RemoveQueueTile(cell) : g_pPathTileSet->RemovePathTile(cell)))
+            return false;
         g_pWorld->m_fIncomeToday += 5.0f;
         g_pWorld->m_fDemolishIncomeToday += 5.0f;
         if (Player* player = g_pWorld->GetPlayer())
@@ -1054,17 +1058,12 @@ bool SceneryDozerMode::Clear(const GridPos& cell, bool single)
         FloatCost(cell, 5, kRefundColour, 1.0f, true);
         TellBuildings(queue ? MT_QUEUE_REMOVED : MT_PATH_REMOVED, cell);
         g_pPathTileSet->AddRails(cell);
+        return true;
     };
     if ((flags & footpath) == footpath)
-    {
-        removePath(false);
-        return true;
-    }
+        return removePath(false) || demolished;
     if (flags & CELL_QUEUE)
-    {
-        removePath(true);
-        return true;
-    }
+        return removePath(true) || demolished;
     return demolished;
 }
 
@@ -1081,22 +1080,16 @@ void SceneryDozerMode::DragReleased()
     };
     if (m_Start == m_End)
     {
-        if (clearable(m_Start))
-        {
-            Clear(m_Start, true);
+        if (clearable(m_Start) && Clear(m_Start, true))
             PlaySample("cash");
-        }
         return;
     }
     const GridPos low{std::min(m_Start.x, m_End.x), std::min(m_Start.y, m_End.y)};
     const GridPos high{std::max(m_Start.x, m_End.x), std::max(m_Start.y, m_End.y)};
     bool any = false;
     for (const GridPos& cell : WalkRect(low, high))
-        if (clearable(cell))
-        {
-            Clear(cell, false);
+        if (clearable(cell) && Clear(cell, false))
             any = true;
-        }
     if (any)
         PlaySample("cash");
 }

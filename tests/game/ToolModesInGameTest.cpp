@@ -1081,3 +1081,74 @@ TEST_F(ToolModesInGameTest, APressOnTheProgressBoxLeavesTheGroundBehindItAlone)
 }
 
 } // namespace
+
+namespace
+{
+
+// A park whose path tile tables failed to load goes on without new paths: the footpath and queue tools take no money
+// for paths they cannot lay, and the bulldozer pays nothing for a path it cannot take away.
+TEST_F(ToolModesInGameTest, PathsThePathTilesCannotLayOrLiftCostAndPayNothing)
+{
+    constexpr int32_t kBlock = 8;
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    // Laid while the park's own path tiles are in place: a footpath cell and a queue's first cell.
+    const GridPos footpath{corner.x + 2, corner.y + 2};
+    const GridPos seed{corner.x + 4, corner.y + 4};
+    ASSERT_TRUE(g_pPathTileSet->PlacePathTile(footpath));
+    ASSERT_TRUE(g_pPathTileSet->PlaceQueueTile(seed));
+
+    struct Case
+    {
+        const char* what;
+        int32_t mode;
+        const char* item;
+        GridPos from, to; // the press and the release
+        uint32_t flag;    // the path flag the cell keeps or lacks
+        bool flagged;     // the cell has it before and after
+    };
+    const GridPos open{corner.x + 1, corner.y + 5};
+    const Case cases[] = {
+        {"a footpath drag", MODE_PATH, "FOOTPATH", open, {open.x, open.y + 1}, CELL_FOOTPATH, false},
+        {"a queue piece beside the queue",
+         MODE_QUEUE_PIECE,
+         "QUEUEPATH",
+         {seed.x + 1, seed.y},
+         {seed.x + 1, seed.y},
+         CELL_QUEUE,
+         false},
+        {"a bulldozer click on the footpath", MODE_DOZER, "FOOTPATH", footpath, footpath, CELL_FOOTPATH, true},
+    };
+    PathTileSet* parks = g_pPathTileSet;
+    {
+        // Path tiles from tables that are not there.
+        const PathTileSet broken("data/no-such-path-tiles.txt", "");
+        ASSERT_FALSE(broken.IsLoaded());
+        ASSERT_EQ(g_pPathTileSet, &broken);
+        for (const Case& c : cases)
+        {
+            Gui().SetSelection(5, SceneryIndex(c.item));
+            Gui().SetMode(c.mode);
+            Settle();
+            ASSERT_EQ(Gui().GetMode(), c.mode) << c.what;
+            g_pWorld->GetPlayer()->Cash = 10000.0f;
+            const float costs = g_pWorld->m_fCostsToday, income = g_pWorld->m_fIncomeToday;
+            MoveToCell(c.from);
+            Press(true);
+            MoveToCell(c.to);
+            Press(false);
+            harness.RunFrames(3);
+            EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 10000.0f) << c.what;
+            EXPECT_FLOAT_EQ(g_pWorld->m_fCostsToday, costs) << c.what;
+            EXPECT_FLOAT_EQ(g_pWorld->m_fIncomeToday, income) << c.what;
+            for (const GridPos& cell : {c.from, c.to})
+                EXPECT_EQ((g_pWorldMap->GetFlags(cell) & c.flag) != 0, c.flagged) << c.what;
+            Gui().SetMode(MODE_SELECT);
+            Settle();
+        }
+    }
+    g_pPathTileSet = parks;
+}
+
+} // namespace
