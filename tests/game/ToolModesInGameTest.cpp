@@ -1120,7 +1120,12 @@ TEST_F(ToolModesInGameTest, PathsThePathTilesCannotLayOrLiftCostAndPayNothing)
          false},
         {"a bulldozer click on the footpath", MODE_DOZER, "FOOTPATH", footpath, footpath, CELL_FOOTPATH, true},
     };
-    PathTileSet* parks = g_pPathTileSet;
+    // The park's own path tiles come back however the test ends.
+    struct Restore
+    {
+        PathTileSet* parks;
+        ~Restore() { g_pPathTileSet = parks; }
+    } restore{g_pPathTileSet};
     {
         // Path tiles from tables that are not there.
         const PathTileSet broken("data/no-such-path-tiles.txt", "");
@@ -1148,7 +1153,6 @@ TEST_F(ToolModesInGameTest, PathsThePathTilesCannotLayOrLiftCostAndPayNothing)
             Settle();
         }
     }
-    g_pPathTileSet = parks;
 }
 
 } // namespace
