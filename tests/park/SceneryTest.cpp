@@ -61,6 +61,7 @@ TEST(Scenery, ABenchSeatsTwoGuestsAndIgnoresWhatDoesNotFit)
         park.Send(guests[i]->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
         EXPECT_EQ(guests[i]->GetScene(), nullptr);
         EXPECT_EQ(bench->GetAttachment(static_cast<uint32_t>(i)), guests[i]);
+        EXPECT_EQ(guests[i]->GetSeatHolder(), bench);
     }
     park.Send(guests[2]->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
     EXPECT_EQ(guests[2]->GetScene(), &scene);
@@ -74,6 +75,8 @@ TEST(Scenery, ABenchSeatsTwoGuestsAndIgnoresWhatDoesNotFit)
     EXPECT_EQ(std::pair(bench->GetSeatedCount(), bench->GetState()), std::pair(1, uint32_t{STATE_OCCUPIED}));
     EXPECT_EQ(guests[0]->GetScene(), &scene);
     EXPECT_EQ(bench->GetAttachment(0), nullptr);
+    EXPECT_EQ(guests[0]->GetSeatHolder(), nullptr); // nothing holds it: its going touches no bench
+    EXPECT_EQ(guests[1]->GetSeatHolder(), bench);
     park.Send(guests[1]->GetID(), bench->GetID(), MT_STATECHANGE, STATE_NULL);
     EXPECT_EQ(std::pair(bench->GetSeatedCount(), bench->GetState()), std::pair(0, uint32_t{STATE_NULL}));
     park.Send(guests[1]->GetID(), bench->GetID(), MT_STATECHANGE, STATE_NULL);
@@ -134,6 +137,7 @@ TEST(Scenery, ABenchDemolishedUnderASeatedGuestPutsTheGuestBackOnTheGround)
     // Back on the ground at once, and no longer carried by the bench in its last frame (drawn twice).
     EXPECT_EQ(guest->GetScene(), &scene);
     EXPECT_EQ(bench->GetAttachment(0), nullptr);
+    EXPECT_EQ(guest->GetSeatHolder(), nullptr);
     park.Frames(1);
     EXPECT_EQ(park.objects->GetObject(id), nullptr);
     EXPECT_EQ(guest->GetScene(), &scene);
