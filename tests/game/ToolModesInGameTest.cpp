@@ -677,6 +677,17 @@ TEST_F(ToolModesInGameTest, TheQueueToolLaysAPieceOnlyBesideAQueueOpenTowardsIt)
         // The pointer leaves the cell, so that the next press is a fresh one.
         MoveToCell({corner.x, corner.y});
     }
+    // Held down and moved along from the queue's end, the tool lays a piece on each cell it comes to.
+    g_pWorld->GetPlayer()->Cash = 10000.0f;
+    const GridPos along[] = {{seed.x + 3, seed.y}, {seed.x + 4, seed.y}};
+    MoveToCell(along[0]);
+    Press(true);
+    MoveToCell(along[1]);
+    Press(false);
+    for (const GridPos& cell : along)
+        EXPECT_NE(g_pWorldMap->GetFlags(cell) & CELL_QUEUE, 0u) << cell.x;
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 10000.0f - 2 * kQueueCost);
+    MoveToCell({corner.x, corner.y});
     // With no queue item chosen (a data set that has none), the tool lays nothing and takes nothing.
     Gui().SetMode(4);
     Settle();
@@ -684,7 +695,7 @@ TEST_F(ToolModesInGameTest, TheQueueToolLaysAPieceOnlyBesideAQueueOpenTowardsIt)
     Gui().SetMode(9);
     Settle();
     ASSERT_EQ(Gui().GetMode(), 9);
-    const GridPos next{seed.x + 3, seed.y};
+    const GridPos next{seed.x + 5, seed.y};
     g_pWorld->GetPlayer()->Cash = 10000.0f;
     MoveToCell(next);
     Press(true);
