@@ -1,6 +1,7 @@
 // 8-bit text helpers shared by every subsystem.
 #include "platform/Strings.h"
 
+#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cstdio>
@@ -20,6 +21,15 @@ int LowerAscii(unsigned char c)
 bool IsSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// atof gives HUGE_VAL for a number too large and 0 (or the nearest tiny value) for one too small; strtod in the C
+// locale over the same characters tells which.
+double ParseOutOfRange(const char* first, const char* last)
+{
+    static locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    const std::string number(first, last);
+    return cLocale ? ::strtod_l(number.c_str(), nullptr, cLocale) : 0.0;
 }
 } // namespace
 
@@ -123,14 +133,25 @@ double ParseFloat(const char* text)
         return 0.0;
     double value = 0.0;
     const char* end = text + std::strlen(text);
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+    {
+        // Base 16, as atof reads it: digits, a fraction and a binary exponent after the prefix, which from_chars
+        // does not take. A prefix with no digit after it leaves the 0 before it (and no second sign or word).
+        const char* digits = text + 2;
+        if (!std::isxdigit(static_cast<unsigned char>(*digits)) &&
+            !(*digits == '.' && std::isxdigit(static_cast<unsigned char>(digits[1]))))
+            return 0.0;
+        const auto hex = std::from_chars(digits, end, value, std::chars_format::hex);
+        if (hex.ec == std::errc::result_out_of_range)
+            value = ParseOutOfRange(text, hex.ptr);
+        else if (hex.ec != std::errc())
+            return 0.0;
+        return negative ? -value : value;
+    }
     auto result = std::from_chars(text, end, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range)
     {
-        // atof gives HUGE_VAL for a number too large and 0 (or the nearest tiny value) for one too small;
-        // strtod in the C locale over the same digits tells which.
-        static locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-        std::string digits(text, result.ptr);
-        value = cLocale ? ::strtod_l(digits.c_str(), nullptr, cLocale) : 0.0;
+        value = ParseOutOfRange(text, result.ptr);
     }
     else if (result.ec != std::errc())
     {

@@ -69,6 +69,32 @@ TEST(StringsTest, ParseFloatReadsLikeAtof)
     EXPECT_EQ(ParseFloat(("1" + std::string(400, '0')).c_str()), HUGE_VAL);
 }
 
+TEST(StringsTest, ParseFloatReadsHexadecimalNumbersLikeAtof)
+{
+    // A "0x" prefix gives base-16 digits, an optional fraction after the point and an optional binary exponent
+    // after 'p'; a prefix with no digit after it reads as the 0 before it.
+    const struct
+    {
+        const char* text;
+        double expected;
+    } cases[] = {
+        {"0x10", 16.0},          // 1 x 16
+        {"0X1f", 31.0},          // 1 x 16 + 15
+        {"-0x10", -16.0},        // the sign comes before the prefix
+        {"+0xA", 10.0},          // a plus sign too
+        {"0x1.8p1", 3.0},        // 1.5 x 2
+        {"0x.8", 0.5},           // 8 / 16
+        {"0x4;", 4.0},           // the first character that is no digit ends it
+        {"0x", 0.0},             // no digit after the prefix
+        {"0xg", 0.0},            // nor a letter beyond f
+        {"0x-5", 0.0},           // no second sign after the prefix
+        {"0xinf", 0.0},          // nor a word
+        {"0x1p99999", HUGE_VAL}, // too large, as for decimal numbers
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseFloat(c.text), c.expected) << c.text;
+}
+
 TEST(StringsTest, FormatFixedWritesFixedDecimals)
 {
     EXPECT_EQ(platform::FormatFixed(-0.75), "-0.750000");

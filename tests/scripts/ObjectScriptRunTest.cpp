@@ -109,6 +109,23 @@ TEST_F(ObjectScriptRun, ArithmeticFollowsTheTargetsType)
     EXPECT_TRUE(TakeReports().empty());
 }
 
+TEST_F(ObjectScriptRun, NumberOperandsReadDecimalAndHexadecimalText)
+{
+    // A number is read as the C runtime reads one: decimal with an exponent, or base 16 after "0x" (a message's
+    // flags are often written so); the first character that belongs to neither ends it.
+    const std::pair<const char*, float> rows[] = {
+        {"25", 25.0f},   {"-2.5e1", -25.0f}, {"7abc", 7.0f},    {"0x10", 16.0f},
+        {"0X1F", 31.0f}, {"-0x8", -8.0f},    {"0x1.8p1", 3.0f}, {"0x", 0.0f},
+    };
+    for (const auto& [word, value] : rows)
+    {
+        object.vars.erase(kCash);
+        Run(std::string("Set Cash ") + word + " ;");
+        EXPECT_EQ(std::tuple(object.Type(kCash), object.Float(kCash)), std::tuple(uint32_t{SCRIPT_VALUE_FLOAT}, value))
+            << word;
+    }
+}
+
 TEST_F(ObjectScriptRun, SetCopiesTheValueWithItsTypeAndAnIntegerDivisionByZeroGivesZeroWithOneReport)
 {
     Run("Set Cash 2.5 ; Set Happiness Me ; Set DesiredCommodText \"Chips\" ; Set MsgChar false ;");
