@@ -678,8 +678,13 @@ void WorldScript::RunOnEntry()
 
 void WorldScript::RunOnExit()
 {
-    if (m_CurrentState < m_States.size())
-        RunList(m_States[m_CurrentState].onExit, m_CurrentState);
+    if (m_CurrentState >= m_States.size())
+        return;
+    // The State is being left: a change it asks for now would start another change inside this one.
+    const uint32_t outer = m_LeavingState;
+    m_LeavingState = m_CurrentState;
+    RunList(m_States[m_CurrentState].onExit, m_CurrentState);
+    m_LeavingState = outer;
 }
 
 void WorldScript::RunOnUpdate()

@@ -77,9 +77,12 @@ public:
     // The State whose list is being performed (the innermost one of a run), or kNoState between runs.
     uint32_t GetRunningState() const { return m_RunningState; }
     // A change of State asked for by the list of `asking`: false once that State has been left (within this run, or
-    // before a held change falls due), so that a State that has ended can no longer send the script elsewhere. A
-    // change that names no asking State is always taken.
-    bool MayChangeStateFor(uint32_t asking) const { return asking == kNoState || asking == m_CurrentState; }
+    // before a held change falls due) or while its OnExit list runs, so that a State that is ending can no longer
+    // send the script elsewhere. A change that names no asking State is always taken.
+    bool MayChangeStateFor(uint32_t asking) const
+    {
+        return asking == kNoState || (asking == m_CurrentState && asking != m_LeavingState);
+    }
     bool IsFootpathMissing() const { return m_bFootpathMissing; }
     void SetFootpathMissing(bool missing) { m_bFootpathMissing = missing; }
 
@@ -100,6 +103,8 @@ private:
     // Lists running, one inside another; 0 between runs.
     uint32_t m_RunDepth = 0;
     uint32_t m_RunningState = kNoState;
+    // The State whose OnExit list runs, or kNoState.
+    uint32_t m_LeavingState = kNoState;
     bool m_bFootpathMissing = false;
     bool m_bRunStopped = false;
 };

@@ -600,6 +600,38 @@ TEST_F(WorldScripting, AGoalMetAndTheParkLostInOneFrameEndTheScenarioOnce)
     }
 }
 
+TEST_F(WorldScripting, AChangeAskedForByTheStateBeingLeftDoesNotTurnTheChangeUnderWayAside)
+{
+    // Running watches its goal and changes to Won; its OnExit (run once, as the State is left) asks for a change of
+    // its own. The change under way is made: Running's exit list runs once, Won is entered and its entry list runs
+    // once, and no other State is entered.
+    const char* const exitChanges[] = {"ChangeState Other ;", "ChangeState Running ;", "ChangeState Won ;"};
+    for (const char* exitChange : exitChanges)
+    {
+        SCOPED_TRACE(exitChange);
+        NewWorld();
+        reports.boxes.clear();
+        WorldScript* script =
+            StartScript(std::string("State STATE_WORLD_STARTUP OnEntry ChangeState Running ; End End\n"
+                                    "State Running OnUpdate If (Var1 == 1) ChangeState Won ; End End\n"
+                                    " OnExit Add Var2 1 ; ") +
+                        exitChange +
+                        " End End\n"
+                        "State Won OnEntry Add Var3 1 ; End End\n"
+                        "State Other OnEntry Add Var4 1 ; End End\n");
+        ASSERT_NE(script, nullptr);
+        world->Update(0.1f);
+        ASSERT_EQ(script->GetStateName(script->GetCurrentState()), "Running");
+        Write(WV_Var, 1, ScriptValue::UInt(1));
+        world->Update(0.1f);
+        world->Update(0.1f);
+        EXPECT_EQ(std::tuple(script->GetStateName(script->GetCurrentState()), world->GetScriptVar(2),
+                             world->GetScriptVar(3), world->GetScriptVar(4)),
+                  std::tuple("Won", 1, 1, 0));
+        EXPECT_EQ(CountReports("the rest of this run is dropped"), 0u);
+    }
+}
+
 TEST_F(WorldScripting, WhileASaveIsRestoredTheScriptBuildsNothing)
 {
     world->m_bLoading = true;
