@@ -620,11 +620,15 @@ void GuestObject::SetScriptVariable(const ScriptOperand& operand, const ScriptVa
                       value.type == SCRIPT_VALUE_TEXT && value.text ? value.text : "");
         break;
     case SV_Cash:
-        m_cash = ScriptValueToFloat(value);
-        break;
     case SV_Happiness:
-        m_fHappiness = ScriptValueToFloat(value);
+    {
+        // A value that is no number (a division by 0, a product past the largest real) leaves the figure as it was:
+        // a guest holding one buys nothing and saves a record that no longer loads.
+        const float figure = ScriptValueToFloat(value);
+        if (std::isfinite(figure))
+            (operand.id == SV_Cash ? m_cash : m_fHappiness) = figure;
         break;
+    }
     case SV_MyDir:
         SetDirection(static_cast<int32_t>((ScriptValueToInt(value) + 8) % 8));
         break;

@@ -70,6 +70,32 @@ TEST(GuestSave, AGuestSavedLoadedAndSavedAgainIsTheSame)
     EXPECT_EQ(loaded->GetState(), uint32_t{STATE_GUEST_HEADING_DESIRE});
 }
 
+TEST(GuestSave, ScriptArithmeticThatGivesNoNumberLeavesCashAndHappinessAndTheGuestSaves)
+{
+    // A guest script that divides by 0, or multiplies past the largest real, asks to store a value that is no
+    // number: the guest keeps what it had (as a script cannot put an object or the player's account out of the
+    // numbers either), and the park saved afterwards loads.
+    const char* const commands[] = {"Divide Cash 0 ;", "Multiply Cash 1e38 ; Multiply Cash 1e38 ;", "Set Cash nan ;",
+                                    "Divide Happiness 0 ;", "Minus Happiness 1e39 ;"};
+    for (const char* command : commands)
+    {
+        SCOPED_TRACE(command);
+        GuestPark park(48);
+        const std::string text =
+            std::string("State STATE_NULL\n Message MT_SPOT_OPINION\n  OnReceipt ") + command + " End\n End\nEnd\n";
+        park.script.Compile(text.c_str(), static_cast<uint32_t>(text.size()));
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        const float cash = guest->GetCash();
+        const float happiness = guest->GetHappiness();
+        park.Send(kNoObjectID, guest->GetID(), MT_SPOT_OPINION, 0);
+        const bool cashKept = guest->GetCash() == cash;
+        const bool happinessKept = guest->GetHappiness() == happiness;
+        EXPECT_TRUE(cashKept && happinessKept) << guest->GetCash() << " " << guest->GetHappiness();
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+        EXPECT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); }));
+    }
+}
+
 TEST(GuestSave, ARecordThatDoesNotHoldTogetherIsRefused)
 {
     GuestPark park(48);
