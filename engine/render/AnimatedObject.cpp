@@ -6,6 +6,8 @@
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
 
+#include <algorithm>
+
 AnimatedObject::AnimatedObject(uint32_t kind) : SceneObject(kind) {}
 
 AnimatedObject::~AnimatedObject()
@@ -68,13 +70,34 @@ bool AnimatedObject::Load(SerialStream& stream)
     stream.ReadBool(&m_bAnimating);
     ReadSigned(stream, &m_CurrentFrame);
     ReadSigned(stream, &m_MaxFrame);
-    ReadSigned(stream, &m_CurrentAnimation);
+    uint32_t animation = 0;
+    ReadSigned(stream, &animation);
     stream.ReadUInt(&m_CurrentAnimType);
     ReadSigned(stream, &m_LastFrame);
+    m_CurrentAnimation = OwnAnimation(animation);
     g_AnimationScheduler.Cancel(this);
     if (m_bAnimating)
         g_AnimationScheduler.Reschedule(this, m_CurrentAnimType, m_LastFrame);
     return SceneObject::Load(stream);
+}
+
+uint32_t AnimatedObject::OwnAnimation(uint32_t saved) const
+{
+    // Handles are numbered in the order models are first loaded, which differs from run to run, so a saved handle
+    // may name another object's animation, or another of this object's. An object whose creation built its table
+    // plays the entry of that table that runs as long as the saved animation ran (its start to its end): the saved
+    // handle when it is such an entry, else the first such entry, else none (the object stands unanimated until
+    // its next animation, which still ends when the saved one would have). An object without a table keeps the
+    // saved handle.
+    if (saved == 0 || m_Animations.empty())
+        return saved;
+    const uint32_t span = m_LastFrame - m_CurrentFrame;
+    const auto runsAsLong = [span](uint32_t handle)
+    { return handle != 0 && AnimationScheduler::Length(handle) == span; };
+    if (std::find(m_Animations.begin(), m_Animations.end(), saved) != m_Animations.end() && runsAsLong(saved))
+        return saved;
+    const auto own = std::find_if(m_Animations.begin(), m_Animations.end(), runsAsLong);
+    return own != m_Animations.end() ? *own : 0;
 }
 
 float AnimatedObject::IntersectRay(const platform::Vec3& origin, const platform::Vec3& direction)

@@ -36,6 +36,9 @@ public:
     uint32_t GetMaxFrame() const { return m_MaxFrame; }
 
 protected:
+    // The animation a loaded object plays for the saved handle (see Load).
+    uint32_t OwnAnimation(uint32_t saved) const;
+
     bool m_bAnimating = false;
     uint32_t m_CurrentFrame = 0;
     uint32_t m_MaxFrame = 0;

@@ -65,6 +65,16 @@ void AnimationScheduler::Insert(AnimatedObject* object, uint32_t end)
         m_uHighest = m_uCount;
 }
 
+uint32_t AnimationScheduler::Length(uint32_t animation)
+{
+    uint32_t frames = 0;
+    if (const OptModel* opt = g_ModelManager.GetOptModel(animation))
+        frames = opt->m_uFrameCount;
+    else if (const SModel* model = g_ModelManager.GetModel(animation))
+        frames = model->m_uFrameCount;
+    return frames / kKeyUnitsPerTick;
+}
+
 uint32_t AnimationScheduler::Play(AnimatedObject* object, uint32_t animation, uint32_t delay, uint32_t type)
 {
     if (!object)
@@ -75,12 +85,7 @@ uint32_t AnimationScheduler::Play(AnimatedObject* object, uint32_t animation, ui
         Cancel(object);
     }
     const uint32_t start = m_uNow + delay;
-    uint32_t length = 0;
-    if (const OptModel* opt = g_ModelManager.GetOptModel(animation))
-        length = opt->m_uFrameCount;
-    else if (const SModel* model = g_ModelManager.GetModel(animation))
-        length = model->m_uFrameCount;
-    const uint32_t end = start + length / kKeyUnitsPerTick;
+    const uint32_t end = start + Length(animation);
     object->StartAnimation(animation, start, type, end);
     if (type == kPlayOnce)
         Insert(object, end);

@@ -20,6 +20,8 @@ public:
     AnimationScheduler(const AnimationScheduler&) = delete;
     AnimationScheduler& operator=(const AnimationScheduler&) = delete;
 
+    // The ticks an animation runs for (its frame count / 120); 0 for a handle that names no model.
+    static uint32_t Length(uint32_t animation);
     // Starts the animation `delay` ticks from now and returns its end time (start + frame count / 120). A running
     // play-once animation of the object is stopped first. Play-once animations are listed until their end.
     uint32_t Play(AnimatedObject* object, uint32_t animation, uint32_t delay, uint32_t type);

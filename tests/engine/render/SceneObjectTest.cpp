@@ -291,4 +291,63 @@ TEST_F(SceneObjectTest, ALoadedObjectKeepsTheModelItWasMadeWith)
     }
 }
 
+// Animation handles are numbered in the same way. An object whose creation has built its animation table (by file
+// names) plays, after a load, the animation it was playing when saved, whatever that handle number names in the
+// run that loads: another object's animation, another of its own, or nothing.
+TEST_F(SceneObjectTest, ALoadedObjectPlaysTheAnimationItWasPlaying)
+{
+    // A walk of 80 ticks and a wave of 40, by their last key times; a swim of another object.
+    WriteModel("wave.tm", modeltest::TmBytes("model\nbone \"Hips\"\nkeys position\n0 0 0 0 0\n4800 0 0 1 0\n"
+                                             "end\nend\nend\n"));
+    WriteModel("swim.tm", modeltest::TmBytes("model\nbone \"Fin\"\nkeys position\n0 0 0 0 0\n2400 1 0 0 0\n"
+                                             "end\nend\nend\n"));
+    const auto make = [](AnimatedObject& object)
+    {
+        object.SetModel("rig.tm");
+        object.SetAnimationCount(2);
+        EXPECT_TRUE(object.LoadAnimation(0, "walk.tm") && object.LoadAnimation(1, "wave.tm"));
+    };
+    AnimatedObject saved(8);
+    make(saved);
+    g_AnimationScheduler.Update(300);
+    g_AnimationScheduler.Play(&saved, saved.GetAnimation(1), 0, AnimationScheduler::kPlayOnce);
+    const uint32_t savedHandle = saved.GetCurrentAnimation();
+    ASSERT_STREQ(g_ModelManager.GetName(savedHandle), "wave.tm");
+    DumpBytes(saved, "waving.sav");
+    g_AnimationScheduler.Cancel(&saved);
+
+    const struct
+    {
+        const char* run;
+        std::vector<const char*> loadedFirst;
+        bool restart;
+        const char* savedHandleNames; // what the saved number stands for in the run that loads
+    } cases[] = {
+        {"the same run", {}, false, "wave.tm"},
+        {"a run where it names another object's animation", {"rig.tm", "walk.tm", "swim.tm"}, true, "swim.tm"},
+        {"a run where it names the object's walk", {"swim.tm", "rig.tm", "walk.tm"}, true, "walk.tm"},
+        {"a run where it names the object's model", {"wave.tm", "swim.tm", "rig.tm"}, true, "rig.tm"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.run);
+        if (c.restart)
+        {
+            Start(true);
+            g_AnimationScheduler.Clear();
+            g_AnimationScheduler.Update(300);
+        }
+        for (const char* name : c.loadedFirst)
+            g_ModelManager.Load(name);
+        AnimatedObject loaded(8);
+        make(loaded);
+        ASSERT_STREQ(g_ModelManager.GetName(savedHandle), c.savedHandleNames);
+        ASSERT_TRUE(LoadFrom(loaded, "waving.sav"));
+        EXPECT_STREQ(g_ModelManager.GetName(loaded.GetCurrentAnimation()), "wave.tm");
+        EXPECT_EQ(loaded.GetCurrentAnimation(), loaded.GetAnimation(1));
+        EXPECT_TRUE(loaded.IsAnimating() && g_AnimationScheduler.IsScheduled(&loaded));
+        g_AnimationScheduler.Cancel(&loaded);
+    }
+}
+
 } // namespace
