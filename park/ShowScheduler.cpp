@@ -198,17 +198,28 @@ void ShowScheduler::StartShow()
     PlayCurrentAnimation();
 }
 
+std::string ShowScheduler::AnimationFile(const std::vector<ShowMoveInfo>& records, const std::vector<int32_t>& moves,
+                                         int32_t moveIndex, int32_t animIndex)
+{
+    if (moveIndex < 0 || static_cast<size_t>(moveIndex) >= moves.size())
+        return {};
+    const ShowMoveInfo* record = FindRecord(records, moves[static_cast<size_t>(moveIndex)]);
+    if (!record || animIndex < 0 || animIndex >= std::min(record->NumAnims, ShowMoveInfo::kMaxAnims))
+        return {};
+    char path[256];
+    std::snprintf(path, sizeof path, "%s%s%s", WorldParams::GetShowModelPath(), record->cMoveAnims[animIndex],
+                  WorldParams::GetModelExtension());
+    return path;
+}
+
 void ShowScheduler::PlayCurrentAnimation()
 {
-    if (!m_pActor || m_CurrentMoveIndex < 0 || static_cast<size_t>(m_CurrentMoveIndex) >= m_CurrentMoveList.size())
+    if (!m_pActor)
         return;
-    const ShowMoveInfo* record = FindRecord(m_CurrentShowMoveInfo, m_CurrentMoveList[m_CurrentMoveIndex]);
-    if (!record || m_CurrentAnimIndex < 0 || m_CurrentAnimIndex >= std::min(record->NumAnims, ShowMoveInfo::kMaxAnims))
-        return;
-    char path[256];
-    std::snprintf(path, sizeof path, "%s%s%s", WorldParams::GetShowModelPath(), record->cMoveAnims[m_CurrentAnimIndex],
-                  WorldParams::GetModelExtension());
-    m_pActor->LoadAndPlay(path);
+    const std::string file =
+        AnimationFile(m_CurrentShowMoveInfo, m_CurrentMoveList, m_CurrentMoveIndex, m_CurrentAnimIndex);
+    if (!file.empty())
+        m_pActor->LoadAndPlay(file.c_str());
 }
 
 void ShowScheduler::UpdateShow()
@@ -538,6 +549,11 @@ bool ShowScheduler::Load(SerialStream& stream)
         actor = std::make_unique<ShowModel>();
         actor->SetPosition(position.x, position.y, position.z);
         actor->SetOrientation(orientation.x, orientation.y, orientation.z);
+        // Model handles are numbered in the order models are first loaded, which differs from run to run: the
+        // actor takes its model by the name of the animation it was performing, so the saved handles find it.
+        const std::string file = AnimationFile(currentRecords, currentMoves, moveIndex, animIndex);
+        if (!file.empty())
+            actor->LoadModel(file.c_str());
         good = actor->Load(stream);
     }
     const bool running = state == kRunning;

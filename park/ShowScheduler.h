@@ -130,6 +130,10 @@ private:
     bool CanPerform(int32_t id) const;
     // The id of the show's opening or closing move, or -1 when the tables have none.
     int32_t SpecialMove(const char* suffix) const;
+    // The file of a move's animation: of the move at moveIndex of the list, its animation animIndex. Empty when
+    // there is none.
+    static std::string AnimationFile(const std::vector<ShowMoveInfo>& records, const std::vector<int32_t>& moves,
+                                     int32_t moveIndex, int32_t animIndex);
     void PlayCurrentAnimation();
     void EndShow();
     void Post(uint32_t type) const;

@@ -280,6 +280,11 @@ void ShowModel::StopAnimation()
     m_bAnimationEnded = true;
 }
 
+void ShowModel::LoadModel(const char* name)
+{
+    LoadModelAndAnimation(*this, name);
+}
+
 void ShowModel::LoadAndPlay(const char* name)
 {
     LoadAndPlayOn(name, g_AnimationScheduler, false);

@@ -142,6 +142,8 @@ public:
     bool Load(SerialStream& stream) override;
     void StopAnimation() override;
 
+    // The model and its one animation from the file, not played.
+    void LoadModel(const char* name);
     // The model and its one animation from the file, played once at once.
     void LoadAndPlay(const char* name);
     // The same through the given animation scheduler, looping or once.

@@ -1,6 +1,7 @@
 // Tests of the show scheduler: the default programme and its rating, the panel's buttons, rows and values, the
 // performance from the opening to the closing move with each move reported, programmes and shows that cannot be
-// performed, and the save record of an idle and of a running show.
+// performed, and the save record of an idle and of a running show, also loaded in a run that numbers models
+// otherwise.
 #include "park/ShowScheduler.h"
 #include "engine/core/TextTable.h"
 #include "engine/render/AnimationScheduler.h"
@@ -507,4 +508,49 @@ TEST_F(Shows, SavedDuringTheirOpeningResumeFromItsFirstAnimation)
     EXPECT_EQ(Perform(*resumed),
               (std::vector<std::string>{"show_start.tm", "jump.tm", "spin_start.tm", "spin_end.tm", "show_end.tm"}));
     EXPECT_EQ(Taken(MT_SHOW_FINISHED, owner).size(), 1u);
+}
+
+// Model handles are numbered in the order models are first loaded, which differs from one run of the game to the
+// next: the numbers a save holds for the actor's model and animation may stand for other models in the run that
+// loads it. The loaded show's actor still shows and plays the animation it was performing.
+TEST_F(Shows, ResumeWithTheActorTheyWereShowingWhateverItsSavedHandlesNameNow)
+{
+    std::unique_ptr<ShowScheduler> show = Show();
+    show->SetScoreList({0.6f, 0.9f, 0.2f});
+    show->StartShow();
+    ASSERT_EQ(Playing(*show), "show_start.tm");
+    const uint32_t otherModel = show->GetActor()->GetModel();
+    for (int i = 0; i < 3; ++i)
+    {
+        g_AnimationScheduler.Update(g_AnimationScheduler.GetTime() + kAnimationTicks);
+        show->UpdateShow();
+    }
+    ASSERT_EQ(Playing(*show), "spin_end.tm");
+    ASSERT_NE(show->GetActor()->GetModel(), otherModel);
+    savebytes::Bytes saved = savebytes::Saved([&](SerialStream& out) { show->Dump(out); });
+    show.reset();
+
+    // The actor's record ends the show's: its animation handle is the fourth item of its animated part, its model
+    // handle the last item. In the run that loads, both numbers stand for the opening's model.
+    const size_t animationAt = saved.size() - 54;
+    const size_t modelAt = saved.size() - 4;
+    const auto fileOf = [](uint32_t handle)
+    {
+        const std::string name = g_ModelManager.GetName(handle);
+        return name.substr(name.find_last_of('/') + 1);
+    };
+    for (size_t at : {animationAt, modelAt})
+    {
+        uint32_t handle = 0;
+        std::memcpy(&handle, &saved[at], 4);
+        ASSERT_EQ(fileOf(handle), "spin_end.tm");
+        std::memcpy(&saved[at], &otherModel, 4);
+    }
+
+    std::unique_ptr<ShowScheduler> resumed = Show();
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return resumed->Load(s); }));
+    ASSERT_TRUE(resumed->GetActor());
+    EXPECT_EQ(Playing(*resumed), "spin_end.tm");
+    EXPECT_EQ(fileOf(resumed->GetActor()->GetCurrentAnimation()), "spin_end.tm");
+    EXPECT_EQ(Perform(*resumed), (std::vector<std::string>{"spin_end.tm", "show_end.tm"}));
 }
