@@ -18,6 +18,7 @@
 #include "scripts/ObjectStates.h"
 #include "scripts/ScriptManager.h"
 #include "scripts/WorldParams.h"
+#include "world/AnimalModelNames.h"
 #include "world/CreationRequests.h"
 #include "world/ObjectKinds.h"
 #include "world/ObjectManager.h"
@@ -811,5 +812,52 @@ bool AnimalObject::Load(SerialStream& stream)
     m_bFeedingTime = feeding;
     m_bItsShowTime = show;
     m_PathSlotNumber = slot;
-    return MovingObject::Load(stream);
+    // Handles are numbered in the order models are first loaded, which differs from run to run. An animal that
+    // shows its action meshes lists them all while its record loads, so the saved animation finds its own mesh
+    // again, and the animal shows that mesh (not whatever model the saved handle names in this run).
+    const AnimalInfo& info = GetAnimalInfo();
+    std::vector<std::string> meshes;
+    if (!info.bNoPathAnims)
+        meshes = AnimalMeshNames(info);
+    if (!meshes.empty())
+    {
+        SetAnimationCount(static_cast<uint32_t>(meshes.size()));
+        for (uint32_t i = 0; i < meshes.size(); ++i)
+            LoadAnimation(i, meshes[i].c_str());
+    }
+    if (!MovingObject::Load(stream))
+        return false;
+    if (!meshes.empty())
+    {
+        const uint32_t playing = GetCurrentAnimation();
+        size_t shown = meshes.size();
+        for (size_t i = 0; i < meshes.size() && shown == meshes.size(); ++i)
+        {
+            if (playing != 0 && GetAnimation(static_cast<uint32_t>(i)) == playing)
+                shown = i;
+        }
+        for (size_t i = 0; i < meshes.size() && shown == meshes.size(); ++i)
+        {
+            if (m_hModel != 0 && GetAnimation(static_cast<uint32_t>(i)) == m_hModel)
+                shown = i;
+        }
+        if (shown < meshes.size())
+        {
+            const uint32_t animation = GetAnimation(static_cast<uint32_t>(shown));
+            SetModel(meshes[shown].c_str());
+            SetAnimationCount(1);
+            SetAnimation(0, animation);
+        }
+        else
+        {
+            // No mesh of its own stands for the saved handles: the animal shows nothing until it plays a mesh.
+            SetAnimationCount(0);
+            if (m_hModel != 0 && m_hModel != kNoModel)
+            {
+                m_hModel = kNoModel;
+                SetupModelData();
+            }
+        }
+    }
+    return true;
 }

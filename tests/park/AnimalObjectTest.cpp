@@ -15,6 +15,7 @@
 #include "scripts/WorldParams.h"
 #include "tests/park/AnimalTestSupport.h"
 #include "tests/world/SaveBytes.h"
+#include "world/AnimalModelNames.h"
 #include "world/Player.h"
 
 #include <gtest/gtest.h>
@@ -507,6 +508,64 @@ TEST_F(Animals, PlayTheMeshAnimationsOfTheirPaths)
     for (const char* name : {"PathEat", "Swim", "pathmove", ""})
         dolphin->PlayAnimation(name, false, 0xFFFFFFFF, true, nullptr);
     EXPECT_EQ(modelFile(dolphin), "DOLPHIN_mesh_MOVE_01.tm");
+}
+
+// Model handles are numbered in the order models are first loaded, which differs from one run of the game to the
+// next: the numbers a save holds for an animal's mesh may stand for other models in the run that loads it. The
+// loaded animal shows one of its own meshes and plays it, whatever the saved numbers name now.
+TEST_F(Animals, ShowTheirOwnMeshAfterALoadWhateverTheSavedHandlesNameNow)
+{
+    AnimalObject* dolphin = Adopt();
+    dolphin->PlayAnimation("PathRest", false, 0xFFFFFFFF, true, nullptr);
+    const auto fileOf = [](uint32_t handle)
+    {
+        const std::string name = g_ModelManager.GetName(handle);
+        return name.substr(name.find_last_of('/') + 1);
+    };
+    ASSERT_EQ(fileOf(dolphin->GetModel()), "DOLPHIN_mesh_REST_00.tm");
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { dolphin->Dump(s); });
+    // The record ends with the animated part: its animation handle is the fourth item of that part, the model
+    // handle the last item.
+    const size_t animationAt = saved.size() - 54, modelAt = saved.size() - 4;
+    for (size_t at : {animationAt, modelAt})
+    {
+        uint32_t handle = 0;
+        std::memcpy(&handle, &saved[at], 4);
+        ASSERT_EQ(handle, dolphin->GetModel());
+    }
+    // Another object's model: a path model of the dolphin's home.
+    const uint32_t other = g_ModelManager.Load(AnimalPathModelName("DOLPHIN", ANIMAL_ACTION_PLAY, 0).c_str());
+    ASSERT_NE(other, 0u);
+    ASSERT_EQ(fileOf(other), "DOLPHIN_PLAY_00.tm");
+    ASSERT_FALSE(g_ModelManager.IsInUse(250));
+    const std::set<std::string> meshes = {"DOLPHIN_mesh_MOVE_00.tm", "DOLPHIN_mesh_MOVE_01.tm",
+                                          "DOLPHIN_mesh_EAT_00.tm", "DOLPHIN_mesh_PLAY_00.tm",
+                                          "DOLPHIN_mesh_REST_00.tm"};
+    const struct
+    {
+        const char* run;
+        uint32_t animation, model; // what the saved numbers name in the run that loads
+    } cases[] = {
+        {"the same run", dolphin->GetModel(), dolphin->GetModel()},
+        {"a run where both name another object's model", other, other},
+        {"a run where the model's number names nothing", dolphin->GetModel(), 250},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.run);
+        savebytes::Bytes bytes = saved;
+        std::memcpy(&bytes[animationAt], &c.animation, 4);
+        std::memcpy(&bytes[modelAt], &c.model, 4);
+        AnimalObject* copy = Adopt();
+        ASSERT_TRUE(savebytes::LoadFrom(bytes, [&](SerialStream& s) { return copy->Load(s); }));
+        EXPECT_TRUE(meshes.count(fileOf(copy->GetModel())) == 1) << fileOf(copy->GetModel());
+        EXPECT_EQ(fileOf(copy->GetCurrentAnimation()), fileOf(copy->GetModel()));
+        EXPECT_TRUE(copy->IsAnimating());
+    }
+    // In the same run the saved mesh itself comes back.
+    AnimalObject* same = Adopt();
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return same->Load(s); }));
+    EXPECT_EQ(fileOf(same->GetModel()), "DOLPHIN_mesh_REST_00.tm");
 }
 
 TEST_F(Animals, AnswerThePanelsKeywordsThroughTheCheckedFormatter)
