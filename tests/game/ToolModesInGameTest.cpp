@@ -211,6 +211,15 @@ TEST_F(ToolModesInGameTest, APathIsLaidAShopPlacedSelectedAndAPathCellBulldozedW
     EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cashBefore - 5 * kFootpathCost);
     EXPECT_FLOAT_EQ(g_pWorld->m_fSceneryCostToday, 5 * kFootpathCost);
     GameHarness::Keep(harness.Screenshot(), "tools-footpath");
+    // A quick click (pressed and let go before a frame passes) lays the one cell under the pointer.
+    const GridPos clicked{first.x, first.y + 2};
+    MoveToCell(clicked);
+    pointer->Button(1, true);
+    pointer->Button(1, false);
+    Settle();
+    Settle();
+    EXPECT_NE(g_pWorldMap->GetFlags(clicked) & CELL_FOOTPATH, 0u);
+    EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cashBefore - 6 * kFootpathCost);
 
     // The build tool: the kiosk's preview follows the pointer; a click on open ground places it and charges it,
     // and the select tool comes back.
