@@ -599,6 +599,24 @@ TEST_F(TableTest, RowsOfAnyScriptedHeightStandInOrderDownTheTable)
     }
 }
 
+// A table shows as many rows as its script asks for, or fewer when it holds fewer: none when the script asks for
+// none or fewer than none.
+TEST_F(TableTest, ShowsTheRowsItsScriptAsksForAndNoneForNone)
+{
+    for (uint32_t id = 1; id <= 3; ++id)
+        data.AddGuest(id);
+    // (rows asked for, rows shown of three)
+    const std::pair<int32_t, int32_t> cases[] = {{-3, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 3}, {8, 3}};
+    for (const auto& [asked, shown] : cases)
+    {
+        Table table({0, 20, 100, 80}, {100, 20, 110, 80}, "GUESTS", 10, asked, false);
+        TableColumn column(0, 20, 100, 80, "BUT_GOTO", 0, 0, 0, false);
+        table.AddChild(&column);
+        table.SetActive(true);
+        EXPECT_EQ(column.GetRowWidgets(), shown) << asked;
+    }
+}
+
 // A column stands from the table's left edge plus its left offset to the table's left edge plus its right offset,
 // and a row's button stands from the column's left edge plus the content offset: however large the offsets a script
 // writes, the column and its buttons stand right of the table's left edge, never wrapped round to its left.

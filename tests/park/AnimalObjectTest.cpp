@@ -723,7 +723,7 @@ TEST_F(Animals, SaveLoadAndSaveAgainTheSameRecordAndRefuseDamagedOnes)
     EXPECT_EQ(bytes(sleeper), asleep);
     for (const savebytes::Bytes& bad :
          {edited(opinions + 4, highBits), edited(5, nanBits), edited(age, 3), edited(age + 5, 20), edited(age + 20, 8),
-          savebytes::Bytes(saved.begin(), saved.begin() + 60)})
+          savebytes::Bytes(saved.begin(), saved.begin() + 60), savebytes::Bytes(saved.begin(), saved.end() - 2)})
     {
         AnimalObject* damaged = Adopt();
         EXPECT_FALSE(savebytes::LoadFrom(bad, [&](SerialStream& s) { return damaged->Load(s); }));

@@ -554,3 +554,61 @@ TEST_F(Shows, ResumeWithTheActorTheyWereShowingWhateverItsSavedHandlesNameNow)
     EXPECT_EQ(fileOf(resumed->GetActor()->GetCurrentAnimation()), "spin_end.tm");
     EXPECT_EQ(Perform(*resumed), (std::vector<std::string>{"spin_end.tm", "show_end.tm"}));
 }
+
+// A running show's save names the move it performs by its place in the run and the animation by its place in the
+// move: a damaged save may name a move the run's records lack, or an animation past the move's last. The show
+// loads, keeps the actor it was showing and goes on to its closing move.
+TEST_F(Shows, ResumeFromARunNamingAMoveOrAnimationItsRecordsLack)
+{
+    std::unique_ptr<ShowScheduler> show = Show();
+    show->SetScoreList({0.6f, 0.9f, 0.2f});
+    show->StartShow();
+    for (int i = 0; i < 3; ++i)
+    {
+        g_AnimationScheduler.Update(g_AnimationScheduler.GetTime() + kAnimationTicks);
+        show->UpdateShow();
+    }
+    ASSERT_EQ(tuple(show->GetCurrentMoveIndex(), show->GetCurrentAnimIndex(), Playing(*show)),
+              tuple(2, 1, "spin_end.tm"));
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& out) { show->Dump(out); });
+    show.reset();
+    const auto find = [&](const savebytes::Bytes& pattern)
+    {
+        const auto at = std::search(saved.begin(), saved.end(), pattern.begin(), pattern.end());
+        return static_cast<size_t>(at - saved.begin());
+    };
+    // The run: its count, then the opening, HOP, TWIRL and the closing.
+    savebytes::Bytes run;
+    savebytes::Tagged(run, 11, 4);
+    for (int32_t id : Ids({"SPLASHSTART", "HOP", "TWIRL", "SPLASHEND"}))
+        savebytes::Tagged(run, 5, static_cast<uint32_t>(id));
+    // Running, at the third move of the run, its second animation.
+    savebytes::Bytes place;
+    savebytes::Tagged(place, 11, 1);
+    savebytes::Tagged(place, 5, 2);
+    savebytes::Tagged(place, 5, 1);
+    const size_t runAt = find(run), placeAt = find(place);
+    ASSERT_LT(runAt, saved.size());
+    ASSERT_LT(placeAt, saved.size());
+    const auto edited = [&](size_t at, uint32_t value)
+    {
+        savebytes::Bytes b = saved;
+        std::memcpy(&b[at], &value, 4);
+        return b;
+    };
+    // TWIRL's place in the run taken by FLIP, another show's move; the animation after TWIRL's second; one past
+    // the most a move has.
+    const savebytes::Bytes damaged[] = {edited(runAt + 5 + 10 + 1, static_cast<uint32_t>(Id("FLIP"))),
+                                        edited(placeAt + 10 + 1, 2),
+                                        edited(placeAt + 10 + 1, static_cast<uint32_t>(ShowMoveInfo::kMaxAnims - 1))};
+    for (const savebytes::Bytes& bytes : damaged)
+    {
+        std::unique_ptr<ShowScheduler> resumed = Show();
+        ASSERT_TRUE(savebytes::LoadFrom(bytes, [&](SerialStream& s) { return resumed->Load(s); }));
+        ASSERT_TRUE(resumed->GetActor());
+        EXPECT_EQ(Playing(*resumed), "spin_end.tm");
+        const std::vector<std::string> played = Perform(*resumed);
+        ASSERT_FALSE(played.empty());
+        EXPECT_EQ(tuple(played.back(), resumed->IsShowRunning()), tuple("show_end.tm", false));
+    }
+}
