@@ -562,7 +562,20 @@ template <int32_t Kind> bool PathFinder::WalkerReaches(int32_t start, int32_t de
 
 // ---------------------------------------------------------------- shared paths and followers
 
-#ifndef __SANITIZE_ADDRESS__
+// A build that checks memory (either compiler's address checker) keeps no spare rooms: each follower's memory is
+// then checked on its own, and none is still held when the program ends.
+#if defined(__SANITIZE_ADDRESS__)
+#define TW_SPARE_FOLLOWERS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TW_SPARE_FOLLOWERS 0
+#endif
+#endif
+#ifndef TW_SPARE_FOLLOWERS
+#define TW_SPARE_FOLLOWERS 1
+#endif
+
+#if TW_SPARE_FOLLOWERS
 namespace
 {
 // The room of let-go followers, at most its reserved size; the game is single-threaded.
@@ -581,7 +594,7 @@ std::vector<void*>& SpareFollowers()
 
 void* PathFollower::operator new([[maybe_unused]] std::size_t size)
 {
-#ifndef __SANITIZE_ADDRESS__
+#if TW_SPARE_FOLLOWERS
     std::vector<void*>& spare = SpareFollowers();
     if (size == sizeof(PathFollower) && !spare.empty())
     {
@@ -595,7 +608,7 @@ void* PathFollower::operator new([[maybe_unused]] std::size_t size)
 
 void PathFollower::operator delete(void* p, [[maybe_unused]] std::size_t size) noexcept
 {
-#ifndef __SANITIZE_ADDRESS__
+#if TW_SPARE_FOLLOWERS
     std::vector<void*>& spare = SpareFollowers();
     if (p && size == sizeof(PathFollower) && spare.size() < spare.capacity())
     {
