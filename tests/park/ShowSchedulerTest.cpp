@@ -91,6 +91,15 @@ protected:
         const std::string name = g_ModelManager.GetName(show.GetActor()->GetModel());
         return name.substr(name.find_last_of('/') + 1);
     }
+    // Plays `count` of the show's animations to their ends.
+    void PlayAnimations(ShowScheduler& show, int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            g_AnimationScheduler.Update(g_AnimationScheduler.GetTime() + kAnimationTicks);
+            show.UpdateShow();
+        }
+    }
     // Runs the show: each animation to its end and the scheduler's update; the animations played, in order.
     std::vector<std::string> Perform(ShowScheduler& show)
     {
@@ -438,11 +447,7 @@ TEST_F(Shows, SaveIdleAndRunningShowsAndResumeARunningShowAfterALoad)
     show->StartShow();
     Perform(*show);
     show->StartShow();
-    for (int i = 0; i < 3; ++i)
-    {
-        g_AnimationScheduler.Update(g_AnimationScheduler.GetTime() + kAnimationTicks);
-        show->UpdateShow();
-    }
+    PlayAnimations(*show, 3);
     ASSERT_EQ(tuple(show->GetCurrentMoveIndex(), show->GetCurrentAnimIndex(), Playing(*show)),
               tuple(2, 1, "spin_end.tm"));
     const savebytes::Bytes running = bytes(*show);
@@ -520,11 +525,7 @@ TEST_F(Shows, ResumeWithTheActorTheyWereShowingWhateverItsSavedHandlesNameNow)
     show->StartShow();
     ASSERT_EQ(Playing(*show), "show_start.tm");
     const uint32_t otherModel = show->GetActor()->GetModel();
-    for (int i = 0; i < 3; ++i)
-    {
-        g_AnimationScheduler.Update(g_AnimationScheduler.GetTime() + kAnimationTicks);
-        show->UpdateShow();
-    }
+    PlayAnimations(*show, 3);
     ASSERT_EQ(Playing(*show), "spin_end.tm");
     ASSERT_NE(show->GetActor()->GetModel(), otherModel);
     savebytes::Bytes saved = savebytes::Saved([&](SerialStream& out) { show->Dump(out); });
@@ -563,11 +564,7 @@ TEST_F(Shows, ResumeFromARunNamingAMoveOrAnimationItsRecordsLack)
     std::unique_ptr<ShowScheduler> show = Show();
     show->SetScoreList({0.6f, 0.9f, 0.2f});
     show->StartShow();
-    for (int i = 0; i < 3; ++i)
-    {
-        g_AnimationScheduler.Update(g_AnimationScheduler.GetTime() + kAnimationTicks);
-        show->UpdateShow();
-    }
+    PlayAnimations(*show, 3);
     ASSERT_EQ(tuple(show->GetCurrentMoveIndex(), show->GetCurrentAnimIndex(), Playing(*show)),
               tuple(2, 1, "spin_end.tm"));
     const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& out) { show->Dump(out); });
