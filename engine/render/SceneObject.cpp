@@ -200,6 +200,10 @@ bool SceneObject::Load(SerialStream& stream)
     // Attachment contents are not saved: every slot starts empty.
     std::fill(m_Attachments.begin(), m_Attachments.end(), nullptr);
     SetupModelData();
+    // The saved place (and the model's size) replace those the object was made with: a scene that holds it
+    // already files it again.
+    if (m_pScene)
+        m_pScene->ObjectMoved(*this);
     return stream.Good();
 }
 

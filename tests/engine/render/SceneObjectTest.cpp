@@ -350,4 +350,24 @@ TEST_F(SceneObjectTest, ALoadedObjectPlaysTheAnimationItWasPlaying)
     }
 }
 
+// A loaded object stands where the save put it: a scene that already holds it files it there, as it would after
+// any move, so culling and picking look for it in the right place.
+TEST_F(SceneObjectTest, ASceneIsToldWhereALoadedObjectStands)
+{
+    SceneObject saved(4);
+    saved.SetModel("rig.tm");
+    saved.SetPositionVec({40, 0, 70});
+    DumpBytes(saved, "placed.sav");
+
+    Host host;
+    SceneObject loaded(4);
+    loaded.SetModel("rig.tm");
+    loaded.SetScene(&host);
+    ASSERT_TRUE(LoadFrom(loaded, "placed.sav"));
+    EXPECT_EQ(loaded.GetPosition().x, 40.0f);
+    ASSERT_FALSE(host.moved.empty());
+    EXPECT_EQ(host.moved.back(), &loaded);
+    loaded.SetScene(nullptr);
+}
+
 } // namespace
