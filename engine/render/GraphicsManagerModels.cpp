@@ -526,7 +526,9 @@ float GraphicsManager::IntersectTriangles(const Vec3* positions, uint32_t vertex
         float t = 0.0f;
         float u = 0.0f;
         float v = 0.0f;
-        if (RayTriangle(origin, direction, positions[a], positions[b], positions[c], &t, &u, &v) && t < nearest)
+        // A ray runs forwards from its origin: a triangle behind it is no hit.
+        if (RayTriangle(origin, direction, positions[a], positions[b], positions[c], &t, &u, &v) && t > 0.0f &&
+            t < nearest)
             nearest = t;
     }
     return nearest;

@@ -189,4 +189,39 @@ TEST_F(ModelPickTest, TheModelPassDrawsAndEmptiesTheLists)
     EXPECT_NEAR(object.IntersectRay({0, 0, 0}, {0, 0, 1}), 12.0f, 1e-4f);
 }
 
+// A ray picks what lies ahead of its origin: a triangle behind it, even one turned towards it, is no hit and does
+// not hide the nearest one ahead (an eye inside a model's bounds, between its parts).
+TEST_F(ModelPickTest, TrianglesBehindTheOriginAreNoHits)
+{
+    // Two triangles facing -z at z = 2 and z = 4, both under (0.5, 0.5).
+    const Vec3 p[] = {{-1, 1, 4}, {1, 1, 4}, {1, -1, 4}, {-1, 1, 2}, {1, 1, 2}, {1, -1, 2}};
+    const uint16_t both[] = {0, 1, 2, 3, 4, 5};
+    constexpr float kBig = 1e30f;
+    const struct
+    {
+        float originZ;
+        float t; // kBig: no hit
+    } triangles[] = {{0, 2}, {3, 1}, {5, kBig}};
+    for (const auto& c : triangles)
+        EXPECT_FLOAT_EQ(GraphicsManager::IntersectTriangles(p, 6, both, 6, {0.5f, 0.5f, c.originZ}, {0, 0, 1}, kBig),
+                        c.t)
+            << c.originZ;
+
+    for (Form f : {Form::Source, Form::Built, Form::File})
+    {
+        SCOPED_TRACE(static_cast<int>(f));
+        form = f;
+        Start(f != Form::Source);
+        // Squares facing -z at z = 10 (parent bone) and z = 30 (child bone).
+        const uint32_t model = LoadText("pair.tm", SquareBone("Back", 10, "", SquareBone("Front", 30, "")));
+        const struct
+        {
+            float originZ;
+            float t; // 0: a miss
+        } cases[] = {{0, 10}, {20, 10}, {29, 1}, {40, 0}};
+        for (const auto& c : cases)
+            EXPECT_NEAR(Pick(model, {1, 2, c.originZ}, {0, 0, 1}), c.t, 1e-3f) << c.originZ;
+    }
+}
+
 } // namespace
