@@ -475,4 +475,55 @@ TEST_F(ScreenScriptTest, MissingBracketsAreReportedAndBuildNothing)
     }
 }
 
+// A finished screen names what the game does next, in any case: starting or loading a park goes through the loading
+// screen, or straight to the load list's choice when the game was started to load one; a reset goes to the loading
+// screen, a load from inside a park back to the main menu. Every other name, and none, leaves the screen as it is.
+TEST_F(ScreenScriptTest, AStartStateNameTellsTheGameWhereToGoNext)
+{
+    struct Shell : RecordingShell
+    {
+        void TakeLoadListSelection() override { ++taken; }
+        int taken = 0;
+    };
+    const struct
+    {
+        const char* name;
+        bool direct;
+        bool leaves;    // the screen is put away
+        int cleared;    // the scenario list is emptied
+        int taken;      // the load list's choice is taken
+        int32_t screen; // the screen chosen, -1 for none
+    } cases[] = {{"STARTGAME", false, true, 1, 0, 5},
+                 {"startGame", false, true, 1, 0, 5},
+                 {"LOADGAME", false, true, 1, 0, 5},
+                 {"loadgame", true, true, 1, 1, -1},
+                 {"STARTGAME", true, true, 1, 1, -1},
+                 {"RESETGAME", false, true, 0, 0, 5},
+                 {"ResetGame", true, true, 0, 0, 5},
+                 {"INGAMELOAD", false, true, 0, 0, 1},
+                 {"InGameLoad", true, true, 0, 0, 1},
+                 {"NONE", false, false, 0, 0, -1},
+                 {"none", true, false, 0, 0, -1},
+                 {nullptr, false, false, 0, 0, -1},
+                 {"STARTGAMES", false, false, 0, 0, -1},
+                 {"QUIT", false, false, 0, 0, -1},
+                 {"", false, false, 0, 0, -1}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name ? c.name : "(no name)");
+        Shell shell;
+        gui->SetShell(&shell);
+        gui->SetDirectStart(c.direct);
+        gui->ActivateScreen("Menu");
+        ASSERT_NE(Current(), nullptr);
+        gui->StartGameState(c.name);
+        EXPECT_EQ(Current() == nullptr, c.leaves);
+        EXPECT_EQ(shell.cleared, c.cleared);
+        EXPECT_EQ(shell.taken, c.taken);
+        EXPECT_EQ(shell.selected, c.screen < 0 ? std::vector<int32_t>{} : std::vector<int32_t>{c.screen});
+        gui->SetShell(nullptr);
+    }
+    gui->SetDirectStart(false);
+}
+
 } // namespace
