@@ -124,7 +124,8 @@ void BuildingObject::BreakDownByWear()
     }
     ++m_NumFaults;
     PostBuildingFeedback("FEEDBACK_BUILDING_BROKEN");
-    if (mechanics)
+    // A building being pulled down waits for no mechanic: the request would keep it standing until one came.
+    if (mechanics && !IsBeingDemolished())
         mechanics->RequestRepair(m_dwID, RepairManager::REPAIR_BREAKDOWN);
     std::snprintf(m_RepairText, sizeof m_RepairText, "BUILDING_REPAIR_BROKEN_%d",
                   platform::Rand() % kBrokenRemarks + 1);

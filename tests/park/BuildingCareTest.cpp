@@ -434,3 +434,29 @@ TEST(BuildingCare, AToiletIsUsedByTheGuestsItTakesNotByThoseWaitingForRoom)
 }
 
 } // namespace
+
+namespace
+{
+
+// A ride's guest already inside when the building was sold rides on and pays; a breakdown from that last use must
+// not keep the building standing for a mechanic that nobody will send.
+TEST(BuildingCare, ABuildingBeingPulledDownThatWearsOutStillGoes)
+{
+    for (float decay : {0.125f, 1.5f})
+    {
+        JobPark park(decay);
+        BuildingObject* kiosk = park.Small("KIOSK", 10);
+        const uint32_t id = kiosk->GetID();
+        const uint32_t guest = park.Make(OBJECT_GUEST)->GetID();
+        park.Send(guest, id, MT_PRICE_OK);
+        kiosk->Sell();
+        ASSERT_TRUE(kiosk->IsBeingDemolished()) << decay;
+        park.Send(guest, id, MT_IM_READY);
+        EXPECT_TRUE(park.mechanics.GetPending().empty()) << decay;
+        kiosk->RemoveGuest(guest);
+        park.Frames(3);
+        EXPECT_EQ(park.objects->GetObject(id), nullptr) << decay;
+    }
+}
+
+} // namespace
