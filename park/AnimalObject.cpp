@@ -273,6 +273,9 @@ bool AnimalObject::Message(const MessageRecord& record)
     {
         m_bIllLocked = false;
         m_Opinions[OPINION_FOOD] = 1.0f;
+        // Its happiness follows at once: its home, which may look before the animal's next frame, must not call a
+        // zookeeper again for an animal just cared for. (Fed, it is never low enough to call one itself.)
+        UpdateHappiness();
     }
     else if (record.dwType == MT_ANIMAL_SHOW_FINISHED)
     {

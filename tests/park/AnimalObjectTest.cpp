@@ -742,3 +742,39 @@ TEST_F(Animals, KeepTheirPanelStateWithoutAGui)
         EXPECT_EQ(dolphin->GetSelectLevel(), level) << selected;
     }
 }
+
+namespace
+{
+
+// A zookeeper's visit fills the animal's food; its home, which calls a zookeeper while its animals are unhappy,
+// must see them as happy as that makes them, or it calls the next zookeeper for animals already cared for.
+TEST_F(Animals, AVisitedAnimalIsAsHappyAsItsFilledFoodMakesIt)
+{
+    const struct
+    {
+        float crowding;
+        float cleanliness;
+        bool calledAgain;
+    } cases[] = {{0.0f, 1.0f, false}, {1.0f, 1.0f, false}, {0.0f, 0.0f, true}};
+    for (const auto& c : cases)
+    {
+        AnimalObject* dolphin = Adopt();
+        dolphin->SetOpinion(AnimalObject::OPINION_FOOD, 0.0f);
+        dolphin->SetOpinion(AnimalObject::OPINION_CROWDING, c.crowding);
+        Frames(dolphin, 1, 0.0f);
+        dolphin->SetOpinion(AnimalObject::OPINION_CLEANLINESS, c.cleanliness);
+        RepairManager* zoo = GetZooRepair();
+        ASSERT_NE(zoo, nullptr);
+        zoo->CancelRepair(home->GetID());
+        park.Send(home->GetID(), dolphin->GetID(), MT_ANIMAL_ZOO_VISITED);
+        // Food full, the mean of the three opinions is at least a third; below a half the home calls again.
+        const float mean = (1.0f + c.crowding + c.cleanliness) / 3.0f;
+        EXPECT_NEAR(dolphin->GetHappiness(), mean, 1e-3f) << c.crowding << " " << c.cleanliness;
+        home->Update();
+        EXPECT_EQ(zoo->HoldsRequest(home->GetID()), c.calledAgain) << c.crowding << " " << c.cleanliness;
+        dolphin->Sell();
+        park.Frames(1);
+    }
+}
+
+} // namespace
