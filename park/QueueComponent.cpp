@@ -107,10 +107,15 @@ void QueueComponent::AddPoint(std::vector<int32_t>& xs, std::vector<int32_t>& ys
 
 bool QueueComponent::AddCellPoints(const GridPos& cell, const GridPos& from)
 {
-    const uint32_t shape = QueueShapeOf(FlagsAt(cell));
+    const uint32_t flags = FlagsAt(cell);
+    const uint32_t shape = QueueShapeOf(flags);
     if (m_bTwoWay)
     {
-        const int row = kTwoWayRowOfShape[shape];
+        int row = kTwoWayRowOfShape[shape];
+        // The footpath the queue meets is no queue piece: shape bits it kept from one that lay there before end
+        // nothing, and its points (never walked) are those of a plain piece.
+        if (row == kNoTwoWayRow && (flags & CELL_FOOTPATH) != 0)
+            row = 0;
         if (row == kNoTwoWayRow)
             return false;
         m_Cells.push_back(cell);

@@ -325,3 +325,28 @@ TEST(QueueSave, WritesTheGuestsAndReadsThemBack)
 }
 
 } // namespace
+
+namespace
+{
+
+// A footpath cell keeps the shape bits of a queue piece that once lay there (a pulled-down building's queue entry,
+// say); they are no queue shape of the footpath's, and a queue of either kind that reaches it is complete.
+TEST(QueueTrace, ReachesAFootpathWhateverShapeBitsItKeeps)
+{
+    for (uint32_t shape = 0; shape < 16; ++shape)
+    {
+        for (bool twoWay : {false, true})
+        {
+            auto map = Draw(kStraight);
+            MapCell* path = map->GetCell({1, 5});
+            path->m_uiFlags = (path->m_uiFlags & ~CELL_QUEUE_SHAPE) | shape << kQueueShapeShift;
+            QueueComponent queue({1, 0}, {1, 1}, twoWay);
+            // Four queue cells of three places each, joined at the footpath at (1, 5).
+            EXPECT_EQ(tuple(queue.IsValid(), queue.GetPointCount(), queue.GetStartCell(), queue.GetEndCell()),
+                      tuple(true, 12, GridPos{1, 5}, GridPos{1, 4}))
+                << shape << " " << twoWay;
+        }
+    }
+}
+
+} // namespace
