@@ -270,14 +270,20 @@ int32_t GuestObject::CountVisits(uint32_t building) const
 
 void GuestObject::SeekRest()
 {
-    if (!FindBench())
-    {
-        OnMissedDesire(DESIRE_REST);
-        return;
-    }
-    // A rest starts a new activity: the verdict of the visit before it is not carried onto the seat.
+    // A rest starts a new activity: the verdict of the visit before it is not carried onto the seat. It is the
+    // activity before the seat is told and the way to it asked for, as a way found blocked at once is answered
+    // (a missed rest) before the seat search returns.
+    const int32_t desire = m_eActivityDesire;
+    const int32_t score = m_iActivityScore;
     m_eActivityDesire = DESIRE_REST;
     m_iActivityScore = 0;
+    if (!FindBench())
+    {
+        // No seat: nothing was told, and the activity stays the one before.
+        m_eActivityDesire = desire;
+        m_iActivityScore = score;
+        OnMissedDesire(DESIRE_REST);
+    }
 }
 
 bool GuestObject::FindBench()

@@ -156,3 +156,53 @@ TEST(GuestLogic, AGuestWhoFindsThePriceTooDearGoesOnToSomethingElse)
 }
 
 } // namespace
+
+// A guest that wants a rest and whose nearest seat lies where no footpath leads misses the rest: the miss is counted
+// as a rest and the rest is what starts again, whatever the guest did before. A seat by the footpath is walked to.
+TEST(GuestLogic, ARestOnASeatThatNoFootpathReachesIsAMissedRest)
+{
+    struct Case
+    {
+        const char* what;
+        int benchX, benchY;
+        bool reached;
+    };
+    // The footpath runs along the row y = 7 and the column x = 1; the guest stands on it at (1, 7).
+    const Case cases[] = {
+        {"beside the footpath", 4, 8, true},
+        {"on the grass, three cells from any footpath", 6, 10, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        GuestPark park(48);
+        UseSampleScript(park);
+        Scenery* bench = park.Item("BENCH", c.benchX, c.benchY);
+        ASSERT_NE(bench, nullptr);
+        WatchedGuest* guest = park.Guest(1 * 32 + 16, 7 * 64 + 32);
+        for (int32_t d = 0; d < GuestObject::DESIRE_COUNT; ++d)
+            guest->SetDesire(d, d == GuestObject::DESIRE_REST ? 0.9f : 0.0f);
+        // The guest's last trip was for a snack.
+        guest->SetActivityDesire(GuestObject::DESIRE_SNACKS);
+        park.Send(guest->GetID(), guest->GetID(), MT_STATECHANGE, STATE_GUEST_SEARCH_DESIRE);
+        // The seat was chosen either way: the guest was sent on its way to it.
+        ASSERT_FALSE(guest->Got(MT_PAVEMENT2POINT).empty());
+        const bool blocked = !guest->Got(MT_PATHBLOCKED).empty();
+        EXPECT_EQ(blocked, !c.reached);
+        if (c.reached)
+        {
+            EXPECT_EQ(guest->GetState(), STATE_GUEST_HEADING_FOR_BENCH);
+            EXPECT_EQ(park.Feedback().GetMissedDesireCount(GuestObject::DESIRE_REST), 0u);
+        }
+        else
+        {
+            EXPECT_EQ(guest->GetState(), STATE_GUEST_WALK_AROUND);
+            EXPECT_EQ(park.Feedback().GetMissedDesireCount(GuestObject::DESIRE_REST), 1u);
+            EXPECT_EQ(park.Feedback().GetMissedDesireCount(GuestObject::DESIRE_SNACKS), 0u);
+            // The missed rest starts again from nothing, so the guest does not try the same seat at once.
+            EXPECT_EQ(guest->GetDesire(GuestObject::DESIRE_REST), 0.0f);
+        }
+        // The seat is free again when the guest cannot reach it, and kept for it when it can.
+        EXPECT_EQ(bench->GetFreeSeatCount(), c.reached ? 1 : 2);
+    }
+}
