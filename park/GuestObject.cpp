@@ -525,8 +525,13 @@ bool GuestObject::Load(SerialStream& stream)
     const bool finite = AllFinite(tolerance) && AllFinite(person) && AllFinite(desires) && AllFinite(opinion) &&
                         AllFinite(prefs) && std::isfinite(cash) && std::isfinite(happiness) && std::isfinite(arrived) &&
                         std::isfinite(variety);
-    if (!stream.Good() || !finite || !visitsCounted || activityDesire < 0 || activityDesire >= DESIRE_COUNT ||
-        pointUsing < -1 || pointUsing >= BuildingObject::kMaxViewPoints || wanderDir < 0 || wanderDir > 7)
+    // Every judgement keeps an opinion between 0 and 1; one outside would stay, and a happiness made of six beyond
+    // what a real holds would be no number, which the guest's next record could not be read back with.
+    const bool opinionsHeld =
+        std::all_of(std::begin(opinion), std::end(opinion), [](float value) { return value >= 0.0f && value <= 1.0f; });
+    if (!stream.Good() || !finite || !opinionsHeld || !visitsCounted || activityDesire < 0 ||
+        activityDesire >= DESIRE_COUNT || pointUsing < -1 || pointUsing >= BuildingObject::kMaxViewPoints ||
+        wanderDir < 0 || wanderDir > 7)
     {
         GetLogger()->Report(0, "GuestObject::Load - the saved record of %s is damaged", m_Name);
         return false;

@@ -255,4 +255,32 @@ TEST(GuestSave, ANameLongerThanANameMayBeIsCutAndTheRestReadInStep)
     EXPECT_EQ(copy->GetWorldPosition().x, 40.0f);
 }
 
+// An opinion lies between 0 and 1, where every judgement keeps it. A saved opinion outside would be kept by the loaded
+// guest, and six of them past what a real holds make a happiness that is no number: the guest's next record would be
+// refused, and the park saved with it lost. Such a record is refused when it is read.
+TEST(GuestSave, ASavedOpinionOutsideNothingToOneIsRefused)
+{
+    struct Case
+    {
+        float opinion;
+        bool taken;
+    };
+    const Case cases[] = {
+        {0.0f, true}, {0.5f, true}, {1.0f, true}, {1.01f, false}, {-0.01f, false}, {3.0e38f, false}, {-3.0e38f, false},
+    };
+    GuestPark park(48);
+    for (const Case& c : cases)
+    {
+        for (int32_t o = 0; o < D::OPINION_COUNT; ++o)
+        {
+            WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+            guest->SetOpinion(o, c.opinion);
+            const savebytes::Bytes record = Record(*guest);
+            auto* copy = static_cast<GuestObject*>(park.objects->CreateObject("MAN", OBJECT_GUEST));
+            EXPECT_EQ(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }), c.taken)
+                << "opinion " << o << " at " << c.opinion;
+        }
+    }
+}
+
 } // namespace
