@@ -640,10 +640,11 @@ void GuestObject::SetScriptVariable(const ScriptOperand& operand, const ScriptVa
         break;
     case SV_WalkSpeed:
     {
-        const int32_t speed = static_cast<int32_t>(ScriptValueToInt(value));
-        const int32_t quarter = speed / 4;
+        // Worked in a wider whole number: the jitter of a speed near the top of the range would run past it.
+        const int64_t speed = static_cast<int32_t>(ScriptValueToInt(value));
+        const int64_t quarter = speed / 4;
         // A speed below 4 has no room for a jitter: it is taken as it stands.
-        const int32_t jittered = quarter > 0 ? speed + platform::Rand() % quarter - quarter / 2 : speed;
+        const int64_t jittered = quarter > 0 ? speed + platform::Rand() % quarter - quarter / 2 : speed;
         SetMaxVelocity(static_cast<float>(jittered));
         m_fMaxForce = m_fMaxVel * 0.4f;
         break;

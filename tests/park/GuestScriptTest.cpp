@@ -498,4 +498,22 @@ TEST(GuestScript, CashBladderVisitsAndTheEndOfAGuest)
     EXPECT_EQ(park.objects->GetObject(id), nullptr);
 }
 
+// A walking speed near the top of what a whole number holds, jitter and all, is a speed like any other too fast for a
+// walk: the fastest walk there is, and the force that goes with it.
+TEST(GuestScript, AWalkSpeedAtTheTopOfAWholeNumbersRangeIsTheFastestWalk)
+{
+    GuestPark park(48);
+    WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+    for (const uint32_t speed : {0x7FFFFFFFu, 0x7FFFFFF0u, 0x7FFF0000u})
+    {
+        for (unsigned seed = 1; seed < 20; ++seed)
+        {
+            platform::SRand(seed);
+            Write(*guest, SV_WalkSpeed, ScriptValue::UInt(speed));
+            EXPECT_EQ(guest->GetMaxVelocity(), MovingObject::kMaxSteer) << speed;
+            EXPECT_FLOAT_EQ(guest->GetMaxForce(), MovingObject::kMaxSteer * 0.4f) << speed;
+        }
+    }
+}
+
 } // namespace
