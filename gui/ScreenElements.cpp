@@ -603,14 +603,24 @@ void ScreenVar::Draw()
     TextWriter* writer = g_pGUIManager ? g_pGUIManager->GetTextWriter(m_iFont) : nullptr;
     if (!writer || !text || !*text)
         return;
+    const GuiRect r = TextRect();
+    writer->SetAlignment(TextWriter::kAlignLeft);
+    writer->SetColour((static_cast<uint32_t>(m_uAlpha) << 24) | (m_uColour & 0xFFFFFFu));
+    writer->SetRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    writer->DrawText(0, 0, text);
+}
+
+GuiRect ScreenVar::TextRect() const
+{
     int32_t width = 0, height = 0;
     FrontEndDisplaySize(width, height);
     const float w = static_cast<float>(width), h = static_cast<float>(height);
-    writer->SetAlignment(TextWriter::kAlignLeft);
-    writer->SetColour((static_cast<uint32_t>(m_uAlpha) << 24) | (m_uColour & 0xFFFFFFu));
-    writer->SetRect(Trunc(m_fX * w), Trunc(m_fY * h), Trunc(m_fRelWidth * m_fScale * w),
-                    Trunc(m_fRelHeight * m_fScale * h));
-    writer->DrawText(0, 0, text);
+    GuiRect rect;
+    rect.left = Trunc(m_fX * w);
+    rect.top = Trunc(m_fY * h);
+    rect.right = rect.left + Trunc(m_fRelWidth * m_fScale * w);
+    rect.bottom = rect.top + Trunc(m_fRelHeight * m_fScale * h);
+    return rect;
 }
 
 // ---- ScreenVarImage

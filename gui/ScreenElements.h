@@ -316,6 +316,8 @@ public:
     float GetRelativeHeight() const override { return m_fRelHeight; }
     // The text id shown for the current choice; empty for a variable that names nothing.
     std::string TextId() const;
+    // The screen rectangle the text wraps in: its placed share of the display at the element's scale.
+    GuiRect TextRect() const;
 
 private:
     std::string m_variable;

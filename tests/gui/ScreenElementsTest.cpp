@@ -526,4 +526,18 @@ TEST_F(ScreenScriptTest, AStartStateNameTellsTheGameWhereToGoNext)
     gui->SetDirectStart(false);
 }
 
+TEST(ScreenElementTest, AValueTextTakesItsPlacedShareOfTheDisplayAtItsScale)
+{
+    ScreenVar text(GuiRect{80, 60, 240, 120}, "T", "NOTHING", 0, 0);
+    text.SetPosition(0.25f, 0.5f);
+    text.SetRelativeSize(0.2f, 0.1f);
+    text.SetScale(1.5f);
+    // 0.2 x 1.5 of 800 wide, 0.1 x 1.5 of 600 high, from the corner at (200, 300).
+    const GuiRect r = text.TextRect();
+    EXPECT_EQ(r.left, 200);
+    EXPECT_EQ(r.top, 300);
+    EXPECT_EQ(r.right, 200 + 240);
+    EXPECT_EQ(r.bottom, 300 + 90);
+}
+
 } // namespace
