@@ -2,6 +2,7 @@
 #include "gui/ScreenElements.h"
 
 #include "engine/core/TextTable.h"
+#include "engine/core/WholeNumbers.h"
 #include "engine/media/SoundManager.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ImageReaders.h"
@@ -28,9 +29,18 @@ float Uniform()
     return static_cast<float>(platform::Rand()) / static_cast<float>(platform::kRandMax);
 }
 
+// Whole pixels, toward zero, held to the range of a whole number (a scale from the script may be any float).
 int32_t Trunc(float value)
 {
-    return static_cast<int32_t>(value);
+    return TruncateToInt(value);
+}
+
+// The edge that lies `extent` pixels past `edge` (truncated toward zero), held to the range of a whole number; an
+// extent that is not a number reaches nowhere.
+int32_t EdgePast(int32_t edge, float extent)
+{
+    const double whole = std::isnan(extent) ? 0.0 : std::trunc(static_cast<double>(extent));
+    return TruncateToInt(static_cast<double>(edge) + whole);
 }
 
 bool SameNoCase(const std::string& a, const char* b)
@@ -315,8 +325,8 @@ GuiRect ScreenElement::ImageRect(uint32_t imageWidth, uint32_t imageHeight) cons
     GuiRect rect;
     rect.left = Trunc(m_fX * w);
     rect.top = Trunc(m_fY * h);
-    rect.right = rect.left + Trunc(m_fScale * static_cast<float>(imageWidth) * w / kFrontEndPageWidth);
-    rect.bottom = rect.top + Trunc(static_cast<float>(imageHeight) * m_fScale * h / kFrontEndPageHeight);
+    rect.right = EdgePast(rect.left, m_fScale * static_cast<float>(imageWidth) * w / kFrontEndPageWidth);
+    rect.bottom = EdgePast(rect.top, static_cast<float>(imageHeight) * m_fScale * h / kFrontEndPageHeight);
     return rect;
 }
 
@@ -606,7 +616,9 @@ void ScreenVar::Draw()
     const GuiRect r = TextRect();
     writer->SetAlignment(TextWriter::kAlignLeft);
     writer->SetColour((static_cast<uint32_t>(m_uAlpha) << 24) | (m_uColour & 0xFFFFFFu));
-    writer->SetRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    // The writer's right edge (its left plus its width) stays within a whole number as the rectangle's does.
+    writer->SetRect(r.left, r.top, TruncateToInt(static_cast<double>(r.right) - r.left),
+                    TruncateToInt(static_cast<double>(r.bottom) - r.top));
     writer->DrawText(0, 0, text);
 }
 
@@ -618,8 +630,8 @@ GuiRect ScreenVar::TextRect() const
     GuiRect rect;
     rect.left = Trunc(m_fX * w);
     rect.top = Trunc(m_fY * h);
-    rect.right = rect.left + Trunc(m_fRelWidth * m_fScale * w);
-    rect.bottom = rect.top + Trunc(m_fRelHeight * m_fScale * h);
+    rect.right = EdgePast(rect.left, m_fRelWidth * m_fScale * w);
+    rect.bottom = EdgePast(rect.top, m_fRelHeight * m_fScale * h);
     return rect;
 }
 

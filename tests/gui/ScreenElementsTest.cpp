@@ -526,6 +526,58 @@ TEST_F(ScreenScriptTest, AStartStateNameTellsTheGameWhereToGoNext)
     gui->SetDirectStart(false);
 }
 
+// ---- scales far past any screen
+
+// A scale that the page's pixels cannot hold, reached directly or through a transition.
+struct BigScaleCase
+{
+    const char* what;
+    float startScale;  // the scale before the transition
+    float targetScale; // the scale the transition aims at (reached after its second)
+    float seconds;     // how far into the transition the element is looked at
+    bool grows;        // the scale is positive: the rectangle reaches right and down
+};
+
+const BigScaleCase kBigScales[] = {
+    {"ten million times", 1.0f, 1.0e7f, 1.0f, true},
+    {"the largest float", 1.0f, 3.4e38f, 1.0f, true},
+    {"half way to the largest float", 1.0f, 3.4e38f, 0.5f, true},
+    {"ten million times, mirrored", 1.0f, -1.0e7f, 1.0f, false},
+    {"the most negative float", 1.0f, -3.4e38f, 1.0f, false},
+};
+
+// However far an element is scaled, its picture and its text reach past the page from their corner and never
+// turn back over it.
+TEST(ScreenElementTest, AnElementScaledPastAnyScreenReachesPastThePageFromItsCorner)
+{
+    for (const BigScaleCase& c : kBigScales)
+    {
+        SCOPED_TRACE(c.what);
+        ScreenVar text(GuiRect{80, 60, 240, 120}, "T", "NOTHING", 0, 0);
+        text.SetActive(true);
+        text.SetRelativeSize(0.2f, 0.1f);
+        text.SetScale(c.startScale);
+        text.StartTransition(5, true, false, 0.25f, 0.5f, 1.0f, 0.0f, c.targetScale, 255);
+        text.Update(c.seconds);
+        // Without a GUI manager the display is the 800 x 600 page; the corner is at (200, 300).
+        for (const GuiRect& r : {text.ImageRect(100, 30), text.TextRect()})
+        {
+            EXPECT_EQ(r.left, 200);
+            EXPECT_EQ(r.top, 300);
+            if (c.grows)
+            {
+                EXPECT_GE(r.right, r.left + 800);
+                EXPECT_GE(r.bottom, r.top + 600);
+            }
+            else
+            {
+                EXPECT_LE(r.right, r.left - 800);
+                EXPECT_LE(r.bottom, r.top - 600);
+            }
+        }
+    }
+}
+
 TEST(ScreenElementTest, AValueTextTakesItsPlacedShareOfTheDisplayAtItsScale)
 {
     ScreenVar text(GuiRect{80, 60, 240, 120}, "T", "NOTHING", 0, 0);
