@@ -5,6 +5,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
 #include "engine/core/TextFormat.h"
+#include "engine/core/WholeNumbers.h"
 #include "park/BuildingObject.h"
 #include "park/CleaningManager.h"
 #include "park/FeedbackManager.h"
@@ -161,8 +162,7 @@ void CleanerObject::GoToBinFront()
     const platform::Vec3& at = bin->GetWorldPosition();
     m_BinPos.x = at.x;
     m_BinPos.y = at.y;
-    SendSelf(MT_PAVEMENT2POINT, static_cast<uint32_t>(static_cast<int32_t>(at.x)),
-             static_cast<uint32_t>(static_cast<int32_t>(at.y)));
+    SendSelf(MT_PAVEMENT2POINT, static_cast<uint32_t>(TruncateToInt(at.x)), static_cast<uint32_t>(TruncateToInt(at.y)));
 }
 
 void CleanerObject::CleanBin()
@@ -308,9 +308,9 @@ ScriptValue CleanerObject::GetScriptVariable(const ScriptOperand& operand)
         std::strcpy(g_AnimationName, "bin");
         return ScriptValue::Text(g_AnimationName);
     case SV_BinPosX:
-        return ScriptValue::UInt(static_cast<uint32_t>(static_cast<int32_t>(m_BinPos.x)));
+        return ScriptValue::UInt(static_cast<uint32_t>(TruncateToInt(m_BinPos.x)));
     case SV_BinPosY:
-        return ScriptValue::UInt(static_cast<uint32_t>(static_cast<int32_t>(m_BinPos.y)));
+        return ScriptValue::UInt(static_cast<uint32_t>(TruncateToInt(m_BinPos.y)));
     case SV_UrgentClean:
         return ScriptValue::Bool(m_bUrgentClean);
     case SV_UrgentType:

@@ -5,6 +5,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
 #include "engine/core/TextFormat.h"
+#include "engine/core/WholeNumbers.h"
 #include "park/FeedbackManager.h"
 #include "park/ParkManagers.h"
 #include "park/RepairManager.h"
@@ -312,9 +313,9 @@ ScriptValue MechanicObject::GetScriptVariable(const ScriptOperand& operand)
     case SV_RepairType:
         return ScriptValue::UInt(m_dwRepairType);
     case SV_WateringPosX:
-        return ScriptValue::UInt(static_cast<uint32_t>(static_cast<int32_t>(m_WateringPos.x)));
+        return ScriptValue::UInt(static_cast<uint32_t>(TruncateToInt(m_WateringPos.x)));
     case SV_WateringPosY:
-        return ScriptValue::UInt(static_cast<uint32_t>(static_cast<int32_t>(m_WateringPos.y)));
+        return ScriptValue::UInt(static_cast<uint32_t>(TruncateToInt(m_WateringPos.y)));
     default:
         return StaffObject::GetScriptVariable(operand);
     }

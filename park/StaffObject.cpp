@@ -5,6 +5,7 @@
 #include "engine/core/Logger.h"
 #include "engine/core/SerialStream.h"
 #include "engine/core/TextFormat.h"
+#include "engine/core/WholeNumbers.h"
 #include "engine/render/AnimationScheduler.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/ModelManager.h"
@@ -44,6 +45,8 @@ constexpr int32_t kWanderReach = 300;
 constexpr int32_t kWanderDraws = 1000;
 // The rest factor outside a staff room.
 constexpr float kOutsideRest = 0.5f;
+// The largest energy percentage the panel shows (a whole number a double holds exactly).
+constexpr double kMostPercent = 9.0e15;
 
 } // namespace
 
@@ -456,9 +459,9 @@ ScriptValue StaffObject::GetScriptVariable(const ScriptOperand& operand)
     case SV_ActionState:
         return ScriptValue::UInt(static_cast<uint32_t>(m_ActionState));
     case SV_WanderPosX:
-        return ScriptValue::UInt(static_cast<uint32_t>(static_cast<int32_t>(m_WanderPos.x)));
+        return ScriptValue::UInt(static_cast<uint32_t>(TruncateToInt(m_WanderPos.x)));
     case SV_WanderPosY:
-        return ScriptValue::UInt(static_cast<uint32_t>(static_cast<int32_t>(m_WanderPos.y)));
+        return ScriptValue::UInt(static_cast<uint32_t>(TruncateToInt(m_WanderPos.y)));
     case SV_StaffWalkpoint:
         return ScriptValue::UInt(static_cast<uint32_t>(m_walkpoint));
     case SV_AtWork:
@@ -625,15 +628,20 @@ void StaffObject::GetVariable(const char* keyword, platform::WString& text)
     else if (std::strncmp(keyword, "STAFF_WAGES", 11) == 0)
         text = FormatChecked(u"%d", {m_Wage});
     else if (std::strcmp(keyword, "STAFF_DAY_WAGES_$") == 0)
-        text = FormatChecked(u"$%d", {kDismissHours * m_Wage});
+        text = FormatChecked(u"$%d", {static_cast<long long>(kDismissHours) * m_Wage});
     else if (std::strcmp(keyword, "STAFF_ENERGY_PERCENT") == 0)
-        text = FormatChecked(u"%d%%", {static_cast<int>(m_fEnergyLevel * 100.0f)});
+    {
+        // A loaded or scripted energy may be any number: its percentage is counted in 64 bits, held to what they
+        // count exactly.
+        const double percent = std::clamp(static_cast<double>(m_fEnergyLevel) * 100.0, -kMostPercent, kMostPercent);
+        text = FormatChecked(u"%d%%", {static_cast<long long>(percent)});
+    }
     else if (std::strcmp(keyword, "STAFF_HIRED_ON") == 0)
         text = FormatTableText("STAFF_DAY_TEXT", {m_HiredOn});
     else if (std::strncmp(keyword, "STAFF_FEEDBACK_MESS", 19) == 0 && keyword[19] >= '0' && keyword[19] <= '2')
         text = m_Thoughts[keyword[19] - '0'];
     else if (std::strcmp(keyword, "STAFF_DISMISS_CONFIRM") == 0)
-        text = FormatTableText("STAFFB_DISMISS_CONFIRM", {kDismissHours * m_pStaffType->iWage});
+        text = FormatTableText("STAFFB_DISMISS_CONFIRM", {static_cast<long long>(kDismissHours) * m_pStaffType->iWage});
     else if (std::strcmp(keyword, "STAFF_STATE_STRING") == 0)
     {
         char name[64];

@@ -1,6 +1,7 @@
 // Tests of the staff: the thought ring, each kind's feedback texts, being at work, wages and dismissal, the sacked
 // feedback, the cleaner's job finders and its busy toilet, the toilet-cleaning wait, the bin's walk point, pick-up by
-// state, the server's serving and the save records of the kinds (their class-wide counts included).
+// state, the server's serving and the save records of the kinds (their class-wide counts included), and far points and
+// large figures read in full.
 #include "engine/core/SerialStream.h"
 #include "park/CleanerObject.h"
 #include "park/MechanicObject.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -875,6 +877,162 @@ TEST(ZooKeeperJobs, AKeeperTakesOnlyExhibitVisitsFromItsOwnBoardAndNeverWaters)
     EXPECT_EQ(platform::WString(keeper->GetThought(0)), u"zoo");
     EXPECT_FALSE(park.zoo.HoldsRequest(pool->GetID()));
     EXPECT_EQ(Keyword(*keeper, "INSPECT_TODAY"), u"1");
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- points and figures beyond what a word counts
+
+namespace
+{
+
+// The whole number a script reads, as the signed word it is.
+int32_t Whole(BaseObject& object, uint32_t id)
+{
+    return static_cast<int32_t>(ScriptValueToInt(Read(object, id)));
+}
+
+// Points a worker reads for its walks lie on their own side of the map however far off they are: east and north
+// of it read as above nothing, west and south as below nothing. Bins and plants stand where they were put.
+TEST(StaffScriptReads, PointsFarOffTheMapReadOnTheirOwnSide)
+{
+    enum class Point
+    {
+        Bin,
+        Watering,
+    };
+    const struct
+    {
+        const char* what;
+        Point point;
+        float x, y;
+    } cases[] = {
+        {"a bin far to the north-east", Point::Bin, 3.0e9f, 5.0e9f},
+        {"a bin far to the south-west", Point::Bin, -3.0e9f, -5.0e9f},
+        {"a plant far to the north-east", Point::Watering, 3.0e9f, 5.0e9f},
+        {"a plant far to the south-west", Point::Watering, -3.0e9f, -5.0e9f},
+    };
+    for (const auto& c : cases)
+    {
+        StaffPark park;
+        int32_t x = 0, y = 0;
+        switch (c.point)
+        {
+        case Point::Bin:
+        {
+            Stub* bin = park.At(OBJECT_SCENERY, "Bin", c.x, c.y);
+            CleanerObject* cleaner = park.Cleaner();
+            cleaner->SetDestObject(bin->GetID());
+            cleaner->CallScriptFunction(SF_GoToBinFront);
+            x = Whole(*cleaner, SV_BinPosX);
+            y = Whole(*cleaner, SV_BinPosY);
+            break;
+        }
+        case Point::Watering:
+        {
+            Stub* plant = park.At(OBJECT_SCENERY, "PLANT", c.x, c.y);
+            plant->SetGridW(1);
+            plant->SetGridH(1);
+            auto* mechanic = park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC");
+            mechanic->SetDestObject(plant->GetID());
+            mechanic->CallScriptFunction(SF_GetWateringPos);
+            x = Whole(*mechanic, SV_WateringPosX);
+            y = Whole(*mechanic, SV_WateringPosY);
+            break;
+        }
+        }
+        EXPECT_EQ(x > 0, c.x > 0.0f) << c.what << ": " << x;
+        EXPECT_EQ(y > 0, c.y > 0.0f) << c.what << ": " << y;
+    }
+}
+
+// The staff panel shows a worker's figures in full, however large a loaded record or a script made them.
+TEST(StaffPanel, LargeFiguresShowInFull)
+{
+    StaffPark park;
+    CleanerObject* cleaner = park.Cleaner();
+    // An energy of 25 million is 2.5 billion per cent.
+    cleaner->SetEnergy(2.5e7f);
+    EXPECT_EQ(Keyword(*cleaner, "STAFF_ENERGY_PERCENT"), u"2500000000%");
+    cleaner->SetEnergy(-2.5e7f);
+    EXPECT_EQ(Keyword(*cleaner, "STAFF_ENERGY_PERCENT"), u"-2500000000%");
+
+    // A saved wage of 300 million an hour: ten hours of it are 3 billion.
+    const savebytes::Bytes good = savebytes::Saved([&](SerialStream& s) { cleaner->Dump(s); });
+    const uint8_t homeThenWage[] = {0xFF, 0xFF, 0xFF, 0xFF, 5, 6, 0, 0, 0};
+    const auto at = std::search(good.begin(), good.end(), std::begin(homeThenWage), std::end(homeThenWage));
+    ASSERT_NE(at, good.end());
+    const size_t wage = static_cast<size_t>(at - good.begin()) + 5;
+    const struct
+    {
+        int32_t wage;
+        const char16_t* hour;
+        const char16_t* tenHours;
+    } cases[] = {
+        {300000000, u"300000000", u"$3000000000"},
+        {std::numeric_limits<int32_t>::max(), u"2147483647", u"$21474836470"},
+    };
+    for (const auto& c : cases)
+    {
+        savebytes::Bytes record = good;
+        for (int i = 0; i < 4; ++i)
+            record[wage + static_cast<size_t>(i)] = uint8_t(uint32_t(c.wage) >> (8 * i));
+        CleanerObject* other = park.Cleaner();
+        ASSERT_TRUE(savebytes::LoadFrom(record, [&](SerialStream& s) { return other->Load(s); })) << c.wage;
+        EXPECT_EQ(Keyword(*other, "STAFF_WAGES"), c.hour) << c.wage;
+        EXPECT_EQ(Keyword(*other, "STAFF_DAY_WAGES_$"), c.tenHours) << c.wage;
+    }
+}
+
+// A worker is kept on the map as it walks, but the wander point of a loaded record may lie anywhere: it too reads on
+// its own side of the map.
+TEST(StaffSave, ALoadedWanderPointFarOffTheMapReadsOnItsOwnSide)
+{
+    StaffPark park;
+    CleanerObject* cleaner = park.Cleaner();
+    const savebytes::Bytes good = savebytes::Saved([&](SerialStream& s) { cleaner->Dump(s); });
+    // The home (none yet) and the wage, 6; then the walk point, the energy, the day of hiring, the last action and the
+    // number of thoughts; then the wander point's x and y: each a tag and a word.
+    const uint8_t homeThenWage[] = {0xFF, 0xFF, 0xFF, 0xFF, 5, 6, 0, 0, 0};
+    const auto at = std::search(good.begin(), good.end(), std::begin(homeThenWage), std::end(homeThenWage));
+    ASSERT_NE(at, good.end());
+    const size_t wanderX = static_cast<size_t>(at - good.begin()) + 5 + 4 + 5 * 5 + 1;
+    const size_t wanderY = wanderX + 5;
+    const struct
+    {
+        float x, y;
+        int32_t sign; // of both readings; 0: they read as the point itself
+    } cases[] = {
+        {100.0f, 200.0f, 0},
+        {3.0e9f, 5.0e9f, 1},
+        {-3.0e9f, -5.0e9f, -1},
+    };
+    for (const auto& c : cases)
+    {
+        savebytes::Bytes record = good;
+        uint32_t x = 0, y = 0;
+        std::memcpy(&x, &c.x, sizeof x);
+        std::memcpy(&y, &c.y, sizeof y);
+        for (int i = 0; i < 4; ++i)
+        {
+            record[wanderX + static_cast<size_t>(i)] = uint8_t(x >> (8 * i));
+            record[wanderY + static_cast<size_t>(i)] = uint8_t(y >> (8 * i));
+        }
+        CleanerObject* other = park.Cleaner();
+        ASSERT_TRUE(savebytes::LoadFrom(record, [&](SerialStream& s) { return other->Load(s); })) << c.x;
+        const int32_t readX = Whole(*other, SV_WanderPosX);
+        const int32_t readY = Whole(*other, SV_WanderPosY);
+        if (c.sign == 0)
+        {
+            EXPECT_EQ(readX, 100) << c.x;
+            EXPECT_EQ(readY, 200) << c.x;
+        }
+        else
+        {
+            EXPECT_EQ(readX > 0, c.sign > 0) << c.x << ": " << readX;
+            EXPECT_EQ(readY > 0, c.sign > 0) << c.x << ": " << readY;
+        }
+    }
 }
 
 } // namespace
