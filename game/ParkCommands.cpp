@@ -598,7 +598,8 @@ void PlayGazSound(int32_t)
         return;
     char name[32];
     std::snprintf(name, sizeof name, "GAZSOUND_%d", static_cast<int>(Gui().GetSelection(13)));
-    g_pSoundManager->PlaySampleVolume(name, g_pGame->GetOptions().m_fEffectsVol, 0, 1.0f);
+    // The call stands above the turned-down effects: at the player's own effects level, from its first frame.
+    g_pSoundManager->PlaySampleScaled(name, g_pGame->GetOptions().m_fEffectsVol, 1.0f, 0, 0.0f);
 }
 
 constexpr std::array kParkRows = {
