@@ -25,8 +25,12 @@ bool ScriptManager::LoadScript(const char* name, const char* fileName)
 {
     if (m_Scripts.size() >= kMaxScripts)
     {
-        GetLogger()->Report(0, "ScriptManager::LoadScript - no room for more than %u scripts - %s not loaded",
-                            kMaxScripts, name ? name : "");
+        // Said once: a State entered again and again asks for its scripts every time, and each time would raise a
+        // message box.
+        if (!m_bFullReported)
+            GetLogger()->Report(0, "ScriptManager::LoadScript - no room for more than %u scripts - %s not loaded",
+                                kMaxScripts, name ? name : "");
+        m_bFullReported = true;
         return false;
     }
     auto script = std::make_unique<ObjectScript>();
@@ -56,6 +60,7 @@ void ScriptManager::Clear()
 {
     m_Scripts.clear();
     m_pWorldScript.reset();
+    m_bFullReported = false;
 }
 
 ScriptHost* GetScriptHost()

@@ -23,7 +23,7 @@ public:
     ScriptManager& operator=(const ScriptManager&) = delete;
 
     // Compiles an object script file and registers it under a name, after those already registered (a name
-    // given twice keeps both; the first is found). False, with a report, when kMaxScripts are registered.
+    // given twice keeps both; the first is found). False when kMaxScripts are registered, reported the first time.
     bool LoadScript(const char* name, const char* fileName);
     // The first script registered under the name (exact), or null.
     const ObjectScript* GetScript(const char* name) const;
@@ -48,6 +48,8 @@ private:
     ScriptHost* m_pHost;
     std::vector<Entry> m_Scripts;
     std::unique_ptr<WorldScript> m_pWorldScript;
+    // Whether a registration has been refused for want of room since the registry was last cleared.
+    bool m_bFullReported = false;
 };
 
 // The script manager while a park exists, null otherwise.

@@ -163,3 +163,22 @@ TEST(ObjectScriptVocabulary, NamesCompareWithoutRegardToCase)
     EXPECT_FALSE(FindObjectVariable(nullptr, &untouched));
     EXPECT_EQ(untouched, 5u);
 }
+
+TEST_F(ScriptRegistry, AFullRegistryIsReportedOnceHoweverOftenItIsAskedAgain)
+{
+    // A State entered again and again loads its scripts each time: once the registry is full, every further
+    // registration is refused, and only the first refusal is told. A cleared registry tells its next refusal again.
+    const std::string file = WriteScript("any", "STATE_DEAD");
+    for (int round = 0; round < 2; ++round)
+    {
+        SCOPED_TRACE(round);
+        for (uint32_t i = 0; i < ScriptManager::kMaxScripts; ++i)
+            EXPECT_TRUE(manager.LoadScript(("S" + std::to_string(i)).c_str(), file.c_str()));
+        for (const char* name : {"GuestLogic", "CleanerLogic", "GuestLogic", "MechanicLogic"})
+            EXPECT_FALSE(manager.LoadScript(name, file.c_str())) << name;
+        EXPECT_EQ(manager.GetNumScripts(), ScriptManager::kMaxScripts);
+        EXPECT_EQ(TakeReports(), std::vector<std::string>{"ScriptManager::LoadScript - no room for more than 10 "
+                                                          "scripts - GuestLogic not loaded"});
+        manager.Clear();
+    }
+}
