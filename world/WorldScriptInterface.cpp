@@ -488,6 +488,7 @@ void World::RequestScenery(uint32_t kind, const char* name, int32_t gridX, int32
         CopyKeyword(litter.szKeyword, name);
         litter.iGridX = gridX;
         litter.iGridY = gridY;
+        litter.bDirection = direction;
         SendCreation(kind, &litter);
         return;
     }

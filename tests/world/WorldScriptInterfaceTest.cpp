@@ -956,3 +956,27 @@ TEST_F(WorldScripting, TheRescueRatioIsClampedToZeroToOneAndZeroWithoutAManager)
         EXPECT_EQ(world->GetRescueAcceptRatio(), expected) << given;
     }
 }
+
+TEST_F(WorldScripting, LitterIsCreatedTurnedAsTheScriptSays)
+{
+    // Litter placed on a cell faces the side its Create command names, as scenery does; litter placed at random
+    // faces side 0.
+    const std::tuple<const char*, uint8_t> rows[] = {
+        {"Create Litter CAN 1 1 0 ;", 0}, {"Create Litter CAN 1 1 1 ;", 1},  {"Create Litter CAN 1 1 2 Number 2 ;", 2},
+        {"Create Litter CAN 1 1 3 ;", 3}, {"Create Litter CAN Random ;", 0},
+    };
+    for (const auto& [command, side] : rows)
+    {
+        SCOPED_TRACE(command);
+        world->creations.clear();
+        ASSERT_NE(
+            StartScript(std::string("State STATE_WORLD_STARTUP OnEntry Path 1 1 1 N ; ") + command + " End End\n"),
+            nullptr);
+        ASSERT_FALSE(world->creations.empty());
+        for (const Creation& made : world->creations)
+        {
+            EXPECT_EQ(made.kind, uint32_t{OBJECT_LITTER});
+            EXPECT_EQ(made.As<LitterCreationRequest>().bDirection, side);
+        }
+    }
+}
