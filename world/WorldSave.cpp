@@ -189,6 +189,12 @@ bool World::LoadState(SerialStream& stream)
     for (int i = 2; i <= 4; ++i)
         if (floats[i] < 0.0f || floats[i] > 24.0f)
             return refuse("an hour outside the day");
+    // A running park's clock always moves forward (the speed keys halve it no lower than a half), and its start is
+    // over before it can be saved: a record saying otherwise would give a park that stands still or never starts.
+    if (!(floats[6] > 0.0f))
+        return refuse("a game speed that stops the clock");
+    if (m_bStartup)
+        return refuse("a park that is still starting up");
     if (validCount < 0 || validCount > kMaxValidBuildings)
         return refuse("more building types than a park offers");
     if (guests < 0 || buildings < 0)
