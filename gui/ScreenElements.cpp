@@ -317,17 +317,23 @@ void ScreenElement::UpdateTransition(float dt)
     }
 }
 
-GuiRect ScreenElement::ImageRect(uint32_t imageWidth, uint32_t imageHeight) const
+GuiRect ScreenElement::RectFromCorner(float width, float widthPer, float height, float heightPer) const
 {
-    int32_t width = 0, height = 0;
-    FrontEndDisplaySize(width, height);
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    int32_t displayWidth = 0, displayHeight = 0;
+    FrontEndDisplaySize(displayWidth, displayHeight);
+    const float w = static_cast<float>(displayWidth), h = static_cast<float>(displayHeight);
     GuiRect rect;
     rect.left = Trunc(m_fX * w);
     rect.top = Trunc(m_fY * h);
-    rect.right = EdgePast(rect.left, m_fScale * static_cast<float>(imageWidth) * w / kFrontEndPageWidth);
-    rect.bottom = EdgePast(rect.top, static_cast<float>(imageHeight) * m_fScale * h / kFrontEndPageHeight);
+    rect.right = EdgePast(rect.left, width * w / widthPer);
+    rect.bottom = EdgePast(rect.top, height * h / heightPer);
     return rect;
+}
+
+GuiRect ScreenElement::ImageRect(uint32_t imageWidth, uint32_t imageHeight) const
+{
+    return RectFromCorner(m_fScale * static_cast<float>(imageWidth), kFrontEndPageWidth,
+                          static_cast<float>(imageHeight) * m_fScale, kFrontEndPageHeight);
 }
 
 void ScreenElement::DrawImage(const ScreenSpriteSet& image, uint8_t alpha) const
@@ -624,15 +630,7 @@ void ScreenVar::Draw()
 
 GuiRect ScreenVar::TextRect() const
 {
-    int32_t width = 0, height = 0;
-    FrontEndDisplaySize(width, height);
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
-    GuiRect rect;
-    rect.left = Trunc(m_fX * w);
-    rect.top = Trunc(m_fY * h);
-    rect.right = EdgePast(rect.left, m_fRelWidth * m_fScale * w);
-    rect.bottom = EdgePast(rect.top, m_fRelHeight * m_fScale * h);
-    return rect;
+    return RectFromCorner(m_fRelWidth * m_fScale, 1.0f, m_fRelHeight * m_fScale, 1.0f);
 }
 
 // ---- ScreenVarImage

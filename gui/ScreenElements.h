@@ -130,6 +130,9 @@ public:
     void DrawImage(const ScreenSpriteSet& image, uint8_t alpha) const;
     // The screen rectangle DrawImage uses for a picture of that size.
     GuiRect ImageRect(uint32_t imageWidth, uint32_t imageHeight) const;
+    // The screen rectangle from the element's corner reaching width x display width / widthPer across and
+    // height x display height / heightPer down.
+    GuiRect RectFromCorner(float width, float widthPer, float height, float heightPer) const;
 
     bool IsTransitionRunning() const { return m_bRunning; }
     float GetX() const { return m_fX; }
