@@ -176,7 +176,8 @@ void BaseObject::SetScriptVariable(const ScriptOperand& operand, const ScriptVal
     switch (operand.id)
     {
     case VAR_WAITING_FOR_DEATH:
-        m_bWaitingForDeath = (value.data & 0xFF) != 0;
+        // The low byte of the number written: a script's 1 is a real, and flags the object as true does.
+        m_bWaitingForDeath = (ScriptValueToInt(value) & 0xFF) != 0;
         break;
     case VAR_WORLD_X:
     case VAR_WORLD_Y:

@@ -287,3 +287,23 @@ TEST_F(ScriptedObjects, AScriptPlacesAnObjectAtTheNumbersItWritesToWorldXAndWorl
         probe->SetScriptVariable(ScriptOperand{id}, ScriptValue::Float(std::nanf("")));
     EXPECT_EQ(std::pair(probe->GetWorldPosition().x, probe->GetWorldPosition().y), std::pair(40.0f, 80.0f));
 }
+
+TEST_F(ScriptedObjects, AScriptFlagsItsObjectForRemovalWithATrueValueOrAOne)
+{
+    // WaitingForDeath takes the low byte of the number written: 1 and true flag the object, 0, false and 256 do not.
+    const struct
+    {
+        const char* value;
+        bool flagged;
+    } cases[] = {
+        {"1", true}, {"true", true}, {"3", true}, {"0", false}, {"false", false}, {"256", false},
+    };
+    for (const auto& c : cases)
+    {
+        ScriptedProbe* probe =
+            Make(std::string("State STATE_STARTUP OnEntry Set WaitingForDeath ") + c.value + " ; End End\n");
+        ASSERT_FALSE(probe->IsWaitingForDeath());
+        park.messages->Send(Record(kWorldID, probe->GetID(), MT_STATECHANGE, STATE_STARTUP));
+        EXPECT_EQ(probe->IsWaitingForDeath(), c.flagged) << "Set WaitingForDeath " << c.value;
+    }
+}
