@@ -488,13 +488,16 @@ void TableColumn::TakeFilter()
 
 void TableColumn::Reposition(int32_t dx, int32_t dy)
 {
+    // The row widgets were built where the column stood then (a dialog shown away from its home place, or dragged
+    // before its rows grew): they move by as much as the column does now.
+    const int32_t shiftX = m_homeRect.left + dx - m_rect.left, shiftY = m_homeRect.top + dy - m_rect.top;
     Widget::Reposition(dx, dy);
     for (auto& b : m_buttons)
-        b->Reposition(dx, dy);
+        b->Move(shiftX, shiftY);
     if (m_pFilter)
         m_pFilter->Reposition(dx, dy);
     for (auto& a : m_adjusters)
-        a->Reposition(dx, dy);
+        a->Move(shiftX, shiftY);
 }
 
 void TableColumn::Move(int32_t dx, int32_t dy)
