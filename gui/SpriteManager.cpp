@@ -200,6 +200,16 @@ bool TablesHold(const SpriteAnim& anim, const std::vector<uint8_t>& data)
     return true;
 }
 
+// Takes the bytes of the animation's two tables from the budget when they fit in what is left.
+bool WithinCheckBudget(const SpriteAnim& anim, uint64_t* budget)
+{
+    const uint64_t bytes = 2ull * anim.m_uFrames * anim.m_uDirections + 4ull * anim.m_uBlockCount;
+    if (bytes > *budget)
+        return false;
+    *budget -= bytes;
+    return true;
+}
+
 } // namespace
 
 SpriteManager::~SpriteManager()
@@ -256,6 +266,10 @@ int SpriteManager::LoadSpriteData(const uint8_t* index, size_t indexSize, std::v
     }
     if (bankCount < 0)
         GetLogger()->Report(1, "SpriteManager::LoadSpriteFile - %s gives %d banks", indexName, bankCount);
+    // The tables of a file's animations lie apart in its data, so together they are no larger than the data. Only
+    // that much is checked ahead: animations whose tables overlap could otherwise make the check go over the same
+    // bytes for hours. Frames left unchecked here are still checked when they are drawn.
+    uint64_t checkBudget = block->size();
     for (int32_t b = 0; b < bankCount; ++b)
     {
         auto bank = std::make_unique<SpriteBank>();
@@ -274,7 +288,7 @@ int SpriteManager::LoadSpriteData(const uint8_t* index, size_t indexSize, std::v
                                     "SpriteManager::LoadSpriteFile - animation %s of bank %s lies outside the data "
                                     "file",
                                     ReportWord(anim.m_szName).c_str(), ReportWord(bank->m_name).c_str());
-            else if (!TablesHold(anim, *block))
+            else if (WithinCheckBudget(anim, &checkBudget) && !TablesHold(anim, *block))
                 GetLogger()->Report(1,
                                     "SpriteManager::LoadSpriteFile - animation %s of bank %s names frames the data "
                                     "file does not hold; they draw nothing",

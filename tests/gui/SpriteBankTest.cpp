@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -300,6 +301,58 @@ TEST_F(SpriteBankTest, ALongAnimationNameIsCutToItsField)
     ASSERT_EQ(sprites.GetBankCount(), 2);
     EXPECT_EQ(std::string(sprites.GetBank(0)->m_anims[0].m_szName), std::string(31, 'n'));
     EXPECT_NE(reports.debug.find("cut"), std::string::npos);
+}
+
+TEST_F(SpriteBankTest, AnimationsSharingHugeTablesLoadAtOnce)
+{
+    // A thousand animations of 65535 frames in 255 directions whose tables all lie at the start of one data
+    // file: tables of 33 MB each, over the same bytes. After them, the one frame they all show: two opaque pixels.
+    constexpr uint32_t kFrames = 65535, kDirections = 255, kAnims = 1000;
+    const size_t frameBase = 2ull * kFrames * kDirections + 4;
+    std::vector<uint8_t> dat(frameBase, 0);
+    dat.insert(dat.end(), {2, 7, 9});
+    std::vector<uint8_t> hdr(20, 0);
+    auto put = [&hdr](uint64_t value, int bytes)
+    {
+        for (int i = 0; i < bytes; ++i)
+            hdr.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    };
+    put(0, 4);
+    put(1, 4);                                         // banks
+    hdr.insert(hdr.end(), {5, 'h', 'u', 'g', 'e', 0}); // name
+    put(4, 4);                                         // a type without palettes
+    put(0, 4);                                         // palettes
+    put(kAnims, 4);
+    for (uint32_t a = 0; a < kAnims; ++a)
+    {
+        hdr.insert(hdr.end(), {2, 'a', 0});
+        put(kFrames, 2);
+        put(kDirections, 1);
+        put(2, 2); // width
+        put(1, 2); // height
+        put(0, 4); // the two values
+        put(0, 4); // data offset
+        put(0, 4); // value
+        put(1, 2); // one coded frame
+    }
+    const auto start = std::chrono::steady_clock::now();
+    sprites.LoadSpriteData(hdr.data(), hdr.size(), std::move(dat), "huge.hdr");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 3.0) << "loading the file stalls the game";
+    ASSERT_EQ(sprites.GetBankCount(), 1);
+    EXPECT_EQ(sprites.GetBank(0)->m_anims.size(), kAnims);
+    // Every animation still shows its frame.
+    Sprite* sprite = sprites.CreateSprite("huge");
+    for (int32_t a : {0, 1, static_cast<int32_t>(kAnims) - 1})
+    {
+        sprite->SetAnimation(a);
+        sprite->SetDirection(kDirections - 1);
+        sprite->SetFrame(kFrames - 1);
+        EXPECT_TRUE(sprite->IsOpaqueAt(1, 0)) << a;
+        EXPECT_TRUE(sprite->IsOpaqueAt(2, 0)) << a;
+        EXPECT_FALSE(sprite->IsOpaqueAt(3, 0)) << a;
+    }
+    sprites.ReleaseSprite(sprite);
 }
 
 } // namespace
