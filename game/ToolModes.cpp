@@ -61,6 +61,13 @@ const SceneryInfo* SceneryAt(int32_t index)
     return &g_pWorldParams->GetSceneryInfo(index);
 }
 
+// The item of a selection slot when it is a path of that style, else null.
+const SceneryInfo* PathItemAt(int32_t index, ScenePathFlag style)
+{
+    const SceneryInfo* item = SceneryAt(index);
+    return item && item->iPathFlag == style ? item : nullptr;
+}
+
 std::string ModelFile(const char* folder, const char* name)
 {
     return std::string(folder) + "/" + name + WorldParams::GetModelExtension();
@@ -507,8 +514,22 @@ void BuildMode::PreRender()
 
 void PathMode::Enter()
 {
-    m_pItem = SceneryAt(m_Owner.GetSelection(5));
+    m_iIndex = m_Owner.GetSelection(5);
+    m_pItem = SceneryAt(m_iIndex);
     m_bDragging = false;
+}
+
+void PathMode::Update(float dt)
+{
+    DragToolMode::Update(dt);
+    const int32_t index = m_Owner.GetSelection(5);
+    if (m_bDragging || index == m_iIndex)
+        return;
+    if (const SceneryInfo* item = PathItemAt(index, kFootPath))
+    {
+        m_iIndex = index;
+        m_pItem = item;
+    }
 }
 
 void PathMode::PreRender()
@@ -556,11 +577,20 @@ void PathMode::DragReleased()
 void PathPieceMode::Update(float dt)
 {
     m_Owner.UpdateMessage(dt);
+    const int32_t index = m_Owner.GetSelection(5);
+    if (index == m_iIndex)
+        return;
+    if (const SceneryInfo* item = PathItemAt(index, kQueuePath))
+    {
+        m_iIndex = index;
+        m_pItem = item;
+    }
 }
 
 void PathPieceMode::Enter()
 {
-    m_pItem = SceneryAt(m_Owner.GetSelection(5));
+    m_iIndex = m_Owner.GetSelection(5);
+    m_pItem = SceneryAt(m_iIndex);
 }
 
 bool PathPieceMode::PlacementTest(const GridPos& cell) const

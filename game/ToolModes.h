@@ -181,12 +181,15 @@ class PathMode : public DragToolMode
 public:
     using DragToolMode::DragToolMode;
     void Enter() override;
+    // Another footpath chosen while no drag is under way takes over.
+    void Update(float dt) override;
     void PreRender() override;
 
 protected:
     void DragReleased() override;
 
 private:
+    int32_t m_iIndex = -1;
     const SceneryInfo* m_pItem = nullptr;
 };
 
@@ -196,6 +199,7 @@ public:
     using ParkToolMode::ParkToolMode;
     void Enter() override;
     void PreRender() override;
+    // Another queue path chosen takes over.
     void Update(float dt) override;
     void OnMouse(int32_t x, int32_t y, int32_t first, int32_t second) override;
 
@@ -204,6 +208,7 @@ public:
 private:
     bool PlacementTest(const GridPos& cell) const;
 
+    int32_t m_iIndex = -1;
     const SceneryInfo* m_pItem = nullptr;
     bool m_bCanPlace = false;
     GridPos m_LastPlaced{-1, -1};

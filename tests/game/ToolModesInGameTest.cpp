@@ -1176,3 +1176,66 @@ TEST_F(ToolModesInGameTest, PathsThePathTilesCannotLayOrLiftCostAndPayNothing)
 }
 
 } // namespace
+
+namespace
+{
+
+// A path chosen in the scenery panel while the tool of its style is in hand is the one that tool lays and charges
+// for: a park's tables may offer several footpaths, and several queue paths, at different prices.
+TEST_F(ToolModesInGameTest, ThePathChosenLastIsTheOneThePathToolsLayAndChargeFor)
+{
+    // The sample data's prices (src/data/script/mrvscenery.pis): FOOTPATH 10, QUEUEPATH 15. The second item of each
+    // case is given the tool's path style for the test, as a second path of that style in a park's tables.
+    struct Case
+    {
+        const char* what;
+        int32_t mode;
+        int32_t style; // the tool's path style: 1 footpath, 2 queue path
+        const char* first;
+        const char* second;
+        float secondPrice;
+        uint32_t flag;
+    };
+    const Case cases[] = {
+        {"the footpath tool", MODE_PATH, 1, "FOOTPATH", "QUEUEPATH", 15.0f, CELL_FOOTPATH},
+        {"the queue tool", MODE_QUEUE_PIECE, 2, "QUEUEPATH", "FOOTPATH", 10.0f, CELL_QUEUE},
+    };
+    constexpr int32_t kBlock = 8;
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    int32_t row = found->y + 1;
+    for (const Case& c : cases)
+    {
+        SceneryInfo& second = g_pWorldParams->GetSceneryInfo(SceneryIndex(c.second));
+        const int32_t style = second.iPathFlag;
+        second.iPathFlag = c.style;
+        // A queue's first cell for the queue tool to join, as a building's entrance starts one.
+        const GridPos seed{found->x + 1, row}, cell{found->x + 2, row};
+        if (c.mode == MODE_QUEUE_PIECE)
+        {
+            ASSERT_TRUE(g_pPathTileSet->PlaceQueueTile(seed)) << c.what;
+        }
+        // As the panel's path thumbnails do: the item chosen, then the tool of its style asked for.
+        Gui().SetSelection(5, SceneryIndex(c.first));
+        Gui().SetMode(c.mode);
+        Settle();
+        ASSERT_EQ(Gui().GetMode(), c.mode) << c.what;
+        Gui().SetSelection(5, SceneryIndex(c.second));
+        Gui().SetMode(c.mode);
+        Settle();
+        g_pWorld->GetPlayer()->Cash = 10000.0f;
+        MoveToCell(cell);
+        ASSERT_EQ(CursorCell(), cell) << c.what;
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+        EXPECT_NE(g_pWorldMap->GetFlags(cell) & c.flag, 0u) << c.what;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, 10000.0f - c.secondPrice) << c.what;
+        second.iPathFlag = style;
+        Gui().SetMode(MODE_SELECT);
+        Settle();
+        row += 3;
+    }
+}
+
+} // namespace
