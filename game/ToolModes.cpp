@@ -547,27 +547,23 @@ void PathMode::DragReleased()
 {
     if (!m_pItem || !g_pWorldMap || !g_pWorld)
         return;
-    PathPlan plan = PlanFootpath(MapCellSource(*g_pWorldMap), m_Start, m_End, Cash(), m_pItem->iCost2Build);
+    const PathPlan plan = PlanFootpath(MapCellSource(*g_pWorldMap), m_Start, m_End, Cash(), m_pItem->iCost2Build);
     const float cost = static_cast<float>(m_pItem->iCost2Build);
     bool laid = false;
     for (const GridPos& cell : plan.cells)
     {
         // A cell the path tiles could not take (their tables failed to load) is not paid for.
         if (!g_pPathTileSet || !g_pPathTileSet->PlacePathTile(cell))
-        {
-            plan.budget += cost;
             continue;
-        }
         laid = true;
-        g_pWorld->m_fCostsToday += cost;
-        g_pWorld->m_fSceneryCostToday += cost;
+        // Paid cell by cell, as the plan's budget ran: a rail the new path takes away pays its refund in between,
+        // and that money stays the player's.
+        Charge(cost, false);
         for (int32_t side = 0; side < 8; side += 2)
             g_pPathTileSet->RemoveRails(WorldMap::GetNeighbourPos(cell, side));
         TellBuildings(MT_PATH_PLACED, cell);
         FloatCost(cell, m_pItem->iCost2Build, kCostColour, 1.0f, false);
     }
-    if (Player* player = g_pWorld->GetPlayer())
-        player->Cash = plan.budget;
     if (laid)
         PlaySample("Cash");
 }

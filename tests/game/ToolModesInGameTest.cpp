@@ -1239,3 +1239,62 @@ TEST_F(ToolModesInGameTest, ThePathChosenLastIsTheOneThePathToolsLayAndChargeFor
 }
 
 } // namespace
+
+namespace
+{
+
+// A rail left on a side its path no longer reaches (the path cell there was bulldozed) is taken away when footpath
+// is laid near it; its refund, a fifth of its price, stays with the player on top of what the new path cost.
+TEST_F(ToolModesInGameTest, ARailTheFootpathToolTakesAwayPaysItsRefund)
+{
+    // The sample data's prices (src/data/script/mrvscenery.pis).
+    constexpr float kFootpathCost = 10.0f;
+    constexpr float kFenceRefund = 20.0f / 5.0f; // FENCE costs 20; a demolished item returns a fifth
+    const std::optional<GridPos> found = LookAtOpenBlock(10);
+    ASSERT_TRUE(found);
+    struct Case
+    {
+        const char* what;
+        int32_t length; // cells of the new footpath, in a column from the cell beside the railed one
+    };
+    const Case cases[] = {{"one cell", 1}, {"a drag of three cells", 3}};
+    int32_t row = found->y + 1;
+    for (const Case& c : cases)
+    {
+        // The middle of a row of three path cells, railed on its two path edges by one click of the fence tool;
+        // then the row's end on one side is bulldozed, and that side's rail is left where no path is.
+        const GridPos cell{found->x + 3, row};
+        row += 5;
+        ASSERT_NO_FATAL_FAILURE(LayPathRowAround(cell)) << c.what;
+        g_pWorld->GetPlayer()->Cash = 1000.0f;
+        ClickScenery("FENCE", cell);
+        ASSERT_EQ(CountNamedAt(cell, "FENCE"), 2) << c.what;
+        Gui().SetMode(MODE_DOZER);
+        Settle();
+        MoveToCell({cell.x + 1, cell.y});
+        Press(true);
+        Press(false);
+        harness.RunFrames(3);
+        ASSERT_EQ(g_pWorldMap->GetFlags({cell.x + 1, cell.y}) & CELL_FOOTPATH, 0u) << c.what;
+        ASSERT_EQ(CountNamedAt(cell, "FENCE"), 2) << c.what << ": the bulldozer leaves the rail";
+
+        Gui().SetSelection(5, SceneryIndex("FOOTPATH"));
+        Gui().SetMode(MODE_PATH);
+        Settle();
+        const float cash = g_pWorld->GetPlayer()->Cash;
+        MoveToCell({cell.x, cell.y + 1});
+        Press(true);
+        MoveToCell({cell.x, cell.y + c.length});
+        Press(false);
+        harness.RunFrames(3);
+        for (int32_t i = 1; i <= c.length; ++i)
+            EXPECT_NE(g_pWorldMap->GetFlags({cell.x, cell.y + i}) & CELL_FOOTPATH, 0u) << c.what << ", cell " << i;
+        EXPECT_EQ(CountNamedAt(cell, "FENCE"), 1) << c.what;
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash - cash, kFenceRefund - static_cast<float>(c.length) * kFootpathCost)
+            << c.what;
+        Gui().SetMode(MODE_SELECT);
+        Settle();
+    }
+}
+
+} // namespace
