@@ -163,8 +163,8 @@ TEST(GuestSave, ARecordThatDoesNotHoldTogetherIsRefused)
 }
 
 // The view point a guest stands at is one of a building's ten, or none (-1): any other saved point is refused, as
-// it would index past the building's points.
-TEST(GuestSave, ASavedViewPointIsOneOfABuildingsTenOrNone)
+// it would index past the building's points. Its wandering heads one of the eight ways (0 to 7), or it is refused.
+TEST(GuestSave, ASavedViewPointIsOneOfABuildingsTenOrNoneAndAWanderingOneOfEightWays)
 {
     GuestPark park(48);
     WatchedGuest* guest = park.Guest(40.0f, 480.0f);
@@ -178,21 +178,27 @@ TEST(GuestSave, ASavedViewPointIsOneOfABuildingsTenOrNone)
             good[i + 9] == 0xFF && good[i + 10] == 5 && good[i + 15] == 5 && good[i + 20] == 5)
             found.push_back(i + 6);
     ASSERT_EQ(found.size(), 1u);
+    const size_t pointAt = found[0], wanderAt = found[0] + 15;
     const struct
     {
-        int32_t point;
+        size_t at;
+        int32_t value;
         bool taken;
-    } cases[] = {{-1, true}, {0, true}, {9, true}, {10, false}, {-2, false}, {INT32_MAX, false}, {INT32_MIN, false}};
+    } cases[] = {{pointAt, -1, true},         {pointAt, 0, true},    {pointAt, 9, true},
+                 {pointAt, 10, false},        {pointAt, -2, false},  {pointAt, INT32_MAX, false},
+                 {pointAt, INT32_MIN, false}, {wanderAt, 0, true},   {wanderAt, 7, true},
+                 {wanderAt, 8, false},        {wanderAt, -1, false}, {wanderAt, INT32_MIN, false}};
     for (const auto& c : cases)
     {
+        SCOPED_TRACE(c.at == pointAt ? "view point" : "wander direction");
         savebytes::Bytes record = good;
         for (int i = 0; i < 4; ++i)
-            record[found[0] + i] = uint8_t(static_cast<uint32_t>(c.point) >> (8 * i));
+            record[c.at + i] = uint8_t(static_cast<uint32_t>(c.value) >> (8 * i));
         auto* copy = static_cast<GuestObject*>(park.objects->CreateObject("MAN", OBJECT_GUEST));
-        EXPECT_EQ(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }), c.taken) << c.point;
-        if (c.taken)
+        EXPECT_EQ(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }), c.taken) << c.value;
+        if (c.taken && c.at == pointAt)
         {
-            EXPECT_EQ(copy->GetPointUsing(), c.point);
+            EXPECT_EQ(copy->GetPointUsing(), c.value);
         }
     }
 }
