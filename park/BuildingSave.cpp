@@ -7,7 +7,6 @@
 #include "park/BuildingObject.h"
 #include "park/ConstructionManager.h"
 #include "park/CrowdFiller.h"
-#include "park/ParkManagers.h"
 #include "park/QueueComponent.h"
 #include "park/RideComponent.h"
 #include "park/ShowScheduler.h"
@@ -313,8 +312,8 @@ bool BuildingObject::Load(SerialStream& stream)
     if (!stream.Good())
         return refuse("the record is cut short");
     PlaceModel();
-    if (ConstructionManager* construction = GetConstructionManager())
-        construction->RepaintGround(m_dwID);
+    // The park's objects are still being read: the building is not yet found by its id.
+    ConstructionManager::RepaintGround(*this);
     return true;
 }
 

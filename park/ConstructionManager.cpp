@@ -545,10 +545,15 @@ void ConstructionManager::PayRefund(float amount)
 
 void ConstructionManager::RepaintGround(uint32_t id)
 {
-    const BuildingObject* building = FindBuilding(id);
-    if (!building || !g_pWorldMap)
+    if (const BuildingObject* building = FindBuilding(id))
+        RepaintGround(*building);
+}
+
+void ConstructionManager::RepaintGround(const BuildingObject& building)
+{
+    if (!g_pWorldMap)
         return;
-    for (const FootprintCell& f : WalkFootprint(*building))
+    for (const FootprintCell& f : WalkFootprint(building))
     {
         if (f.base & kRepaint)
             g_pWorldMap->ClearBaseMapTexel(f.pos.x, f.pos.y);

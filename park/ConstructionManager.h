@@ -68,8 +68,10 @@ public:
     const Record* FindRecord(uint32_t id) const;
     // Drops every record of the id.
     void RemoveRecord(uint32_t id);
-    // Repaints the ground texels under a loaded building.
+    // Repaints the ground texels under a loaded building: by its id, once it is among the park's objects, or the
+    // building itself while the park's objects are still being read (it is not yet found by its id then).
     void RepaintGround(uint32_t id);
+    static void RepaintGround(const BuildingObject& building);
 
     void Dump(SerialStream& stream) const override;
     // Replaces the records with the saved ones; false, with a report and the records as they were, when the saved

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace bldtest;
@@ -389,6 +390,52 @@ TEST(BuildingCounts, StayExactThroughBuildingDemolitionLoadsAndRemovals)
     EXPECT_FALSE(LoadFrom(Bytes(saved.begin(), saved.begin() + 40), [&](SerialStream& s) { return records.Load(s); }));
     park.objects->RemoveObject(cId);
     check("the kiosk removed", 1, 1);
+}
+
+TEST(Footprint, ABuildingReadBackFromASaveClearsTheGroundUnderItAgain)
+{
+    // A saved park is read back onto ground as the grid file made it. The ground a building cleared when it was
+    // built is cleared again as the building is read, at every turn, though the park's objects are only taken in
+    // once all of them are read.
+    constexpr int kSize = 20;
+    constexpr uint32_t kGrass = 0xFF00FF00;
+    for (int rotation = 0; rotation < 4; ++rotation)
+    {
+        BuildingPark park(Tables(kNorthServe, {"00000", "0TCT0", "0CTT0", "00000"}), kSize);
+        const auto ground = [&]
+        {
+            std::vector<uint32_t> texels;
+            for (int y = 0; y < kSize; ++y)
+                for (int x = 0; x < kSize; ++x)
+                    texels.push_back(
+                        park.map->GetBaseMap()->GetTexel(x + BaseMap::kCellOffset, y + BaseMap::kCellOffset));
+            return texels;
+        };
+        // The ground as a new park lays it: grass everywhere.
+        const auto lay = [&]
+        {
+            for (int y = 0; y < kSize; ++y)
+                for (int x = 0; x < kSize; ++x)
+                    park.map->GetBaseMap()->PaintTexel(x + BaseMap::kCellOffset, y + BaseMap::kCellOffset, kGrass);
+        };
+        lay();
+        BuildingObject* hall = park.Build("HALL", 9, 10, rotation);
+        ASSERT_NE(hall, nullptr) << rotation;
+        park.Frames(1);
+        const std::vector<uint32_t> built = ground();
+        // The two cells of its base marked for repainting are cleared, and no others.
+        ASSERT_EQ(std::count(built.begin(), built.end(), 0u), 2) << rotation;
+        ASSERT_EQ(std::count(built.begin(), built.end(), kGrass), kSize * kSize - 2) << rotation;
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+
+        hall->Sell();
+        park.Frames(3);
+        ASSERT_TRUE(park.objects->GetObjectsOfKind(OBJECT_BUILDING).empty()) << rotation;
+        lay();
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); })) << rotation;
+        ASSERT_EQ(park.objects->GetObjectsOfKind(OBJECT_BUILDING).size(), 1u) << rotation;
+        EXPECT_EQ(ground(), built) << rotation;
+    }
 }
 
 } // namespace
