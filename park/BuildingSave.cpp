@@ -14,6 +14,7 @@
 #include "platform/Random.h"
 #include "world/ObjectManager.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -270,6 +271,12 @@ bool BuildingObject::Load(SerialStream& stream)
         return refuse("the record is cut short");
     if (m_iNumAnimals < 0 || m_iNumAnimals > static_cast<int32_t>(kMaxAnimals))
         return refuse("more animals than a building holds");
+    // The condition runs from 1 (new) down to 0 and the intensity is a sum of the animals' own: the building's
+    // animals take both into their opinions, and a record of theirs holding no number would not load again.
+    if (!(m_fRepairState >= 0.0f && m_fRepairState <= 1.0f))
+        return refuse("a condition outside new to worn out");
+    if (std::isnan(m_fAnimalIntensity))
+        return refuse("an animal intensity that is no number");
     if (m_numMalestaff < 0 || m_numFemalestaff < 0 ||
         static_cast<uint64_t>(m_numMalestaff) + static_cast<uint64_t>(m_numFemalestaff) > kMaxStaff)
         return refuse("more servers than a building holds");

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
+#include <limits>
 #include <set>
 #include <string>
 #include <utility>
@@ -231,6 +234,97 @@ TEST(BuildingSaveTags, EachItemOfABuildingsOwnRecordCarriesTheTagOfItsSaveTable)
         }
         EXPECT_GT(written, 0u) << name;
     }
+}
+
+// Where each stored item of a binary save (after the stream's own banner) starts, read by the stream format's item
+// layout as StoredTags reads it.
+std::vector<size_t> ItemStarts(const std::vector<uint8_t>& bytes)
+{
+    std::vector<size_t> starts;
+    size_t at = savebytes::kStreamBanner;
+    const auto word = [&](size_t p) { return bytes[p] | bytes[p + 1] << 8 | bytes[p + 2] << 16 | bytes[p + 3] << 24; };
+    while (at < bytes.size())
+    {
+        starts.push_back(at);
+        const uint8_t tag = bytes[at++];
+        if (tag == 0 || tag == 1 || tag == 9)
+            at += 4 + word(at);
+        else if (tag == 7)
+            at += 4 + 2 * word(at);
+        else if (tag == 6 || tag == 10)
+            at += 4 + 4 * word(at);
+        else if (tag == 2 || tag == 8)
+            at += 1;
+        else if (tag == 4 || tag == 12)
+            at += 2;
+        else
+            at += 4;
+    }
+    return starts;
+}
+
+TEST(BuildingRecordValues, AConditionOutsideNewToWornOutOrAnIntensityThatIsNoNumberIsRefused)
+{
+    JobPark park;
+    BuildingObject* kiosk = park.Small("KIOSK", 10);
+    ASSERT_NE(kiosk, nullptr);
+    const std::string file = park.dir.File("Building.sav");
+    std::vector<std::string> names;
+    {
+        BinarySerialStream out(true, file.c_str());
+        NamingStream naming(out);
+        kiosk->Dump(naming);
+        names = naming.names;
+        ASSERT_TRUE(out.Close());
+    }
+    const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
+    const std::vector<size_t> starts = ItemStarts(bytes);
+    ASSERT_EQ(starts.size(), names.size());
+    const auto payloadOf = [&](const char* name)
+    {
+        const auto found = std::find(names.begin(), names.end(), name);
+        return found == names.end() ? size_t{0} : starts[static_cast<size_t>(found - names.begin())] + 1;
+    };
+
+    // The condition is 1 new and falls with use to 0, where the building breaks down (its chance of a breakdown is
+    // 1 less the condition); the animal intensity is the sum of the intensities of the animals held.
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        const char* name;
+        float value;
+        bool loads;
+    } cases[] = {
+        {"m_fRepairState", 1.0f, true},       {"m_fRepairState", 0.0f, true},      {"m_fRepairState", 0.37f, true},
+        {"m_fRepairState", -0.01f, false},    {"m_fRepairState", 1.01f, false},    {"m_fRepairState", 1e30f, false},
+        {"m_fRepairState", kInfinity, false}, {"m_fRepairState", kNaN, false},     {"m_fAnimalIntensity", 0.0f, true},
+        {"m_fAnimalIntensity", 7.5f, true},   {"m_fAnimalIntensity", kNaN, false},
+    };
+    for (const auto& [name, value, loads] : cases)
+    {
+        SCOPED_TRACE(std::string(name) + " " + std::to_string(value));
+        const size_t at = payloadOf(name);
+        ASSERT_GT(at, 0u);
+        ASSERT_EQ(bytes[at - 1], BinarySerialStream::kTagFloat);
+        std::vector<uint8_t> changed(bytes.begin() + savebytes::kStreamBanner, bytes.end());
+        std::memcpy(&changed[at - savebytes::kStreamBanner], &value, sizeof value);
+        auto* copy = static_cast<BuildingObject*>(g_pObjectManager->CreateObject("KIOSK", OBJECT_BUILDING));
+        ASSERT_NE(copy, nullptr);
+        const size_t reportsBefore = park.reports.boxes.size();
+        EXPECT_EQ(savebytes::LoadFrom(changed, [&](SerialStream& s) { return copy->Load(s); }), loads);
+        if (loads)
+        {
+            EXPECT_EQ(park.reports.boxes.size(), reportsBefore);
+        }
+        else
+        {
+            ASSERT_EQ(park.reports.boxes.size(), reportsBefore + 1);
+            EXPECT_NE(park.reports.boxes.back().text.find("BuildingObject::Load - KIOSK"), std::string::npos)
+                << park.reports.boxes.back().text;
+        }
+    }
+    park.reports.boxes.clear();
 }
 
 } // namespace
