@@ -1,5 +1,6 @@
 // Tests of the type tags of the park managers' save records, whose 32-bit integer items named in the save format's
-// table carry tag 5 and every other one tag 11, and of a building's own record, item by item.
+// table carry tag 5 and every other one tag 11, and of a building's own record, item by item; and of the values a
+// building's record is refused for.
 #include "engine/core/SerialStream.h"
 #include "park/BuildingObject.h"
 #include "park/ConstructionManager.h"
