@@ -123,9 +123,21 @@ std::vector<ConstructionManager::FootprintCell> ConstructionManager::WalkFootpri
     if (w != building.GetInfo().iGridWidth || h != building.GetInfo().iGridHeight)
         GetLogger()->Report(1, "ConstructionManager - the footprint of %s (%d x %d) is cut to %d x %d cells",
                             building.GetName(), building.GetInfo().iGridWidth, building.GetInfo().iGridHeight, w, h);
+    // A building stands on the map (one asked for off it is never made). One read back from a save may stand
+    // anywhere: when no cell of its bordered footprint can reach the map, it has none, and it is not walked from a
+    // cell whose neighbours lie beyond the cell numbers.
+    const GridPos corner = building.GetGridPos();
+    const int64_t reach = 2 * (static_cast<int64_t>(std::max(w, h)) + 2);
+    if (corner.x < -reach || corner.y < -reach || corner.x >= g_pWorldMap->GetWidth() + reach ||
+        corner.y >= g_pWorldMap->GetHeight() + reach)
+    {
+        GetLogger()->Report(1, "ConstructionManager - %s stands off the map, at %d, %d: it has no footprint",
+                            building.GetName(), corner.x, corner.y);
+        return cells;
+    }
     GridPos start;
     int32_t columnStep, rowStep;
-    FootprintStart(building.GetGridPos(), w, h, building.GetDirection(), &start, &columnStep, &rowStep);
+    FootprintStart(corner, w, h, building.GetDirection(), &start, &columnStep, &rowStep);
     cells.reserve(static_cast<size_t>(w + 2) * static_cast<size_t>(h + 2));
     for (int32_t r = 0; r < h + 2; ++r)
     {

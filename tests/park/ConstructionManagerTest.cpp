@@ -438,4 +438,44 @@ TEST(Footprint, ABuildingReadBackFromASaveClearsTheGroundUnderItAgain)
     }
 }
 
+TEST(Footprint, OfABuildingFarOffTheMapCoversNoCellHoweverFar)
+{
+    // A building read back from a save may stand anywhere a float reaches: a hundred cells off the map, or at the
+    // far end of the numbers a cell has. Its footprint (five cells by four with its ring) covers no cell of the map,
+    // whichever way it is turned, and the map keeps its marks when the building is read back or sold.
+    constexpr int kSize = 20;
+    const std::pair<float, float> places[] = {{-32.0f * 100, 64.0f * 5},
+                                              {32.0f * 120, 64.0f * 5},
+                                              {32.0f * 5, -64.0f * 100},
+                                              {32.0f * 5, 64.0f * 120},
+                                              {-1e30f, 64.0f * 5},
+                                              {32.0f * 5, -1e30f},
+                                              {1e30f, 1e30f},
+                                              {-1e30f, -1e30f}};
+    for (int rotation = 0; rotation < 4; ++rotation)
+    {
+        for (const auto& [x, y] : places)
+        {
+            SCOPED_TRACE(std::to_string(rotation) + " at " + std::to_string(x) + ", " + std::to_string(y));
+            BuildingPark park(Tables(kNorthServe, {"00000", "0TCT0", "0CTT0", "00000"}), kSize);
+            BuildingObject* hall = park.Build("HALL", 9, 10, rotation);
+            ASSERT_NE(hall, nullptr);
+            park.Frames(1);
+            std::vector<uint32_t> flags;
+            for (uint32_t i = 0; i < park.map->GetCellCount(); ++i)
+                flags.push_back(park.map->CellAt(i).m_uiFlags);
+            hall->SetWorldPosition({x, y, 0.0f});
+            EXPECT_TRUE(ConstructionManager::WalkFootprint(*hall).empty());
+            ConstructionManager::RepaintGround(*hall);
+            hall->Sell();
+            park.Frames(3);
+            EXPECT_TRUE(park.objects->GetObjectsOfKind(OBJECT_BUILDING).empty());
+            for (uint32_t i = 0; i < park.map->GetCellCount(); ++i)
+                EXPECT_EQ(park.map->CellAt(i).m_uiFlags & (CELL_BUILDING | CELL_WALKABLE),
+                          flags[i] & (CELL_BUILDING | CELL_WALKABLE))
+                    << i;
+        }
+    }
+}
+
 } // namespace
