@@ -318,6 +318,9 @@ bool BuildingObject::Load(SerialStream& stream)
         return refuse("the object's record is refused");
     if (!stream.Good())
         return refuse("the record is cut short");
+    // A building stands turned by one of four quarter turns, as it was asked for.
+    if (GetDirection() < 0 || GetDirection() > 3)
+        return refuse("a turn other than the four quarter turns");
     PlaceModel();
     // The park's objects are still being read: the building is not yet found by its id.
     ConstructionManager::RepaintGround(*this);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -264,7 +265,7 @@ std::vector<size_t> ItemStarts(const std::vector<uint8_t>& bytes)
     return starts;
 }
 
-TEST(BuildingRecordValues, AConditionOutsideNewToWornOutOrAnIntensityThatIsNoNumberIsRefused)
+TEST(BuildingRecordValues, AConditionOutsideNewToWornOutAnIntensityThatIsNoNumberOrAnOddTurnIsRefused)
 {
     JobPark park;
     BuildingObject* kiosk = park.Small("KIOSK", 10);
@@ -288,26 +289,40 @@ TEST(BuildingRecordValues, AConditionOutsideNewToWornOutOrAnIntensityThatIsNoNum
     };
 
     // The condition is 1 new and falls with use to 0, where the building breaks down (its chance of a breakdown is
-    // 1 less the condition); the animal intensity is the sum of the intensities of the animals held.
-    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    // 1 less the condition); the animal intensity is the sum of the intensities of the animals held; a building is
+    // built turned by one of four quarter turns, 0 to 3.
+    const auto bits = [](float value) { return std::bit_cast<uint32_t>(value); };
+    const uint32_t nan = bits(std::numeric_limits<float>::quiet_NaN());
+    const uint32_t infinity = bits(std::numeric_limits<float>::infinity());
     const struct
     {
         const char* name;
-        float value;
+        uint32_t value;
         bool loads;
     } cases[] = {
-        {"m_fRepairState", 1.0f, true},       {"m_fRepairState", 0.0f, true},      {"m_fRepairState", 0.37f, true},
-        {"m_fRepairState", -0.01f, false},    {"m_fRepairState", 1.01f, false},    {"m_fRepairState", 1e30f, false},
-        {"m_fRepairState", kInfinity, false}, {"m_fRepairState", kNaN, false},     {"m_fAnimalIntensity", 0.0f, true},
-        {"m_fAnimalIntensity", 7.5f, true},   {"m_fAnimalIntensity", kNaN, false},
+        {"m_fRepairState", bits(1.0f), true},
+        {"m_fRepairState", bits(0.0f), true},
+        {"m_fRepairState", bits(0.37f), true},
+        {"m_fRepairState", bits(-0.01f), false},
+        {"m_fRepairState", bits(1.01f), false},
+        {"m_fRepairState", bits(1e30f), false},
+        {"m_fRepairState", infinity, false},
+        {"m_fRepairState", nan, false},
+        {"m_fAnimalIntensity", bits(0.0f), true},
+        {"m_fAnimalIntensity", bits(7.5f), true},
+        {"m_fAnimalIntensity", nan, false},
+        {"m_iDirection", 0u, true},
+        {"m_iDirection", 3u, true},
+        {"m_iDirection", 4u, false},
+        {"m_iDirection", 0xFFFFFFFFu, false},
+        {"m_iDirection", 0x7FFFFFFFu, false},
+        {"m_iDirection", 0x80000000u, false},
     };
     for (const auto& [name, value, loads] : cases)
     {
         SCOPED_TRACE(std::string(name) + " " + std::to_string(value));
         const size_t at = payloadOf(name);
         ASSERT_GT(at, 0u);
-        ASSERT_EQ(bytes[at - 1], BinarySerialStream::kTagFloat);
         std::vector<uint8_t> changed(bytes.begin() + savebytes::kStreamBanner, bytes.end());
         std::memcpy(&changed[at - savebytes::kStreamBanner], &value, sizeof value);
         auto* copy = static_cast<BuildingObject*>(g_pObjectManager->CreateObject("KIOSK", OBJECT_BUILDING));
