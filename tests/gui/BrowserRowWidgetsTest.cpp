@@ -50,15 +50,7 @@ public:
     std::map<uint32_t, std::unique_ptr<Guest>> objects;
 };
 
-class Shell : public GuiShell
-{
-public:
-    explicit Shell(PanelData* data) : m_pData(data) {}
-    PanelData* GetPanelData() override { return m_pData; }
-
-private:
-    PanelData* m_pData;
-};
+using Shell = PanelDataShell;
 
 // Rows are 10 pixels high; the go-to buttons start 4 pixels into their column, the adjusters at its left edge.
 constexpr int32_t kRowHeight = 10;

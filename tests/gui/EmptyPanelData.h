@@ -1,7 +1,8 @@
 // A park that answers every question of the GUI's panels with nothing: no rows, no objects, no figures, no records.
-// Fakes derive from it and answer only what their tests ask.
+// Fakes derive from it and answer only what their tests ask. Also the shell that hands the GUI such a park.
 #pragma once
 
+#include "gui/GuiShell.h"
 #include "gui/PanelData.h"
 
 #include <cstdint>
@@ -31,4 +32,15 @@ public:
     bool CanBuildType(int32_t) override { return false; }
     int32_t CountBuildings(int32_t) override { return 0; }
     int32_t CountFinishedBuildings(int32_t) override { return 0; }
+};
+
+// A shell whose only answer is the park the GUI's panels read.
+class PanelDataShell : public GuiShell
+{
+public:
+    explicit PanelDataShell(PanelData* data) : m_pData(data) {}
+    PanelData* GetPanelData() override { return m_pData; }
+
+private:
+    PanelData* m_pData;
 };

@@ -86,15 +86,7 @@ public:
     int32_t availableAnimals = 0;
 };
 
-class FakeShell : public GuiShell
-{
-public:
-    explicit FakeShell(PanelData* data) : m_pData(data) {}
-    PanelData* GetPanelData() override { return m_pData; }
-
-private:
-    PanelData* m_pData;
-};
+using FakeShell = PanelDataShell;
 
 // ---- filters and sorts
 

@@ -105,15 +105,7 @@ public:
     bool offered = false;
 };
 
-class Shell : public GuiShell
-{
-public:
-    explicit Shell(PanelData* data) : m_pData(data) {}
-    PanelData* GetPanelData() override { return m_pData; }
-
-private:
-    PanelData* m_pData;
-};
+using Shell = PanelDataShell;
 
 constexpr uint32_t kOwn = 0xFF112233;
 

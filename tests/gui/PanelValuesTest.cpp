@@ -67,15 +67,7 @@ public:
     std::vector<SceneryRecord> scenery;
 };
 
-class Shell : public GuiShell
-{
-public:
-    explicit Shell(PanelData* data) : m_pData(data) {}
-    PanelData* GetPanelData() override { return m_pData; }
-
-private:
-    PanelData* m_pData;
-};
+using Shell = PanelDataShell;
 
 class PanelValues : public ::testing::Test
 {

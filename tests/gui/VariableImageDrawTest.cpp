@@ -64,15 +64,7 @@ public:
     double cash = 0.0;
 };
 
-class Shell : public GuiShell
-{
-public:
-    explicit Shell(PanelData* data) : m_pData(data) {}
-    PanelData* GetPanelData() override { return m_pData; }
-
-private:
-    PanelData* m_pData;
-};
+using Shell = PanelDataShell;
 
 class VariableImageDraw : public guitest::GuiTest
 {

@@ -58,6 +58,16 @@ private:
     BinarySerialStream& m_out;
 };
 
+// Writes a record through `dump` into a binary save file and gives its items' names in the order written.
+template <typename Dump> std::vector<std::string> DumpNamed(const std::string& file, Dump dump)
+{
+    BinarySerialStream out(true, file.c_str());
+    NamingStream naming(out);
+    dump(naming);
+    EXPECT_TRUE(out.Close()) << file;
+    return naming.names;
+}
+
 // The stored items of a binary save (after the stream's own banner), each as its tag, read by the stream format's
 // item layout: texts and arrays are a count and their elements, the rest a fixed width.
 std::vector<uint8_t> StoredTags(const std::vector<uint8_t>& bytes)
@@ -131,14 +141,7 @@ TEST(ManagerSaveTags, ThirtyTwoBitItemsCarryTheTagsOfTheSaveTable)
     for (const auto& row : rows)
     {
         const std::string file = park.dir.File(std::string(row.record) + ".sav");
-        std::vector<std::string> names;
-        {
-            BinarySerialStream out(true, file.c_str());
-            NamingStream naming(out);
-            row.save(naming);
-            names = naming.names;
-            ASSERT_TRUE(out.Close());
-        }
+        const std::vector<std::string> names = DumpNamed(file, [&](NamingStream& naming) { row.save(naming); });
         const std::vector<uint8_t> tags = StoredTags(testsupport::ReadBytes(file));
         ASSERT_EQ(tags.size(), names.size()) << row.record;
         std::set<std::string> seenFive;
@@ -214,14 +217,7 @@ TEST(BuildingSaveTags, EachItemOfABuildingsOwnRecordCarriesTheTagOfItsSaveTable)
     };
 
     const std::string file = park.dir.File("Building.sav");
-    std::vector<std::string> names;
-    {
-        BinarySerialStream out(true, file.c_str());
-        NamingStream naming(out);
-        kiosk->Dump(naming);
-        names = naming.names;
-        ASSERT_TRUE(out.Close());
-    }
+    const std::vector<std::string> names = DumpNamed(file, [&](NamingStream& naming) { kiosk->Dump(naming); });
     const std::vector<uint8_t> tags = StoredTags(testsupport::ReadBytes(file));
     ASSERT_EQ(tags.size(), names.size());
     for (const auto& [name, tag] : table)
@@ -271,14 +267,7 @@ TEST(BuildingRecordValues, AConditionOutsideNewToWornOutAnIntensityThatIsNoNumbe
     BuildingObject* kiosk = park.Small("KIOSK", 10);
     ASSERT_NE(kiosk, nullptr);
     const std::string file = park.dir.File("Building.sav");
-    std::vector<std::string> names;
-    {
-        BinarySerialStream out(true, file.c_str());
-        NamingStream naming(out);
-        kiosk->Dump(naming);
-        names = naming.names;
-        ASSERT_TRUE(out.Close());
-    }
+    const std::vector<std::string> names = DumpNamed(file, [&](NamingStream& naming) { kiosk->Dump(naming); });
     const std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
     const std::vector<size_t> starts = ItemStarts(bytes);
     ASSERT_EQ(starts.size(), names.size());
