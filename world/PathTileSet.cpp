@@ -463,8 +463,12 @@ bool PathTileSet::RefreshTile(const GridPos& pos, bool clearNeighbourMarks, bool
                 if (!n)
                     continue;
                 const uint32_t theirs = QueueShapeOf(n->m_uiFlags);
-                if (IsQueue(*n) && !IsBuilt(*n) && theirs >= 4 && theirs <= 8)
-                    ComputeQueueShape(*n);
+                // A neighbour that turns takes the footpath beside it along, as a piece turned by a join does.
+                if (IsQueue(*n) && !IsBuilt(*n) && theirs >= 4 && theirs <= 8 && ComputeQueueShape(*n) != theirs)
+                {
+                    for (int32_t s = 0; s < 4; ++s)
+                        RecomputeFootpathNeighbourTile(g_pWorldMap->GetNeighbourCell(n->GetPos(), s * 2));
+                }
                 RecomputeFootpathNeighbourTile(n);
             }
         }

@@ -498,3 +498,20 @@ TEST(TileTables, TheSampleTableReachesTheSidesWithFootpathBesideThem)
                 << "mask " << mask << " side " << side;
     }
 }
+
+// A queue end turned by the refresh of the piece beside it takes the footpath along: the footpath's tile is the one
+// its neighbours give it, as a load would draw it.
+TEST_F(TileSetTest, FootpathBesideAQueueEndTurnedByARefreshIsRetiled)
+{
+    // The end Q has a straight piece on one side, footpath F on another and the refreshed piece on a third: with
+    // two queue pieces joining it, Q opens only towards them and F, with no other path beside it, joins nothing
+    // and shows the tile of the empty mask.
+    const char* const scripts[] = {
+        // Q at 22 (an end open on side 0), the straight piece on side 0, F on side 1, the refreshed piece on side 3.
+        "p32 s23=2 s22=7 T32=64 s12=3 r12 S12=5 S22=11 T32=0",
+        // Q at 22 (an end open on side 3), the straight piece on side 2, F on side 0, the refreshed piece on side 1.
+        "p23 s21=2 s22=6 T23=16 s32=3 r32 S32=6 S22=9 T23=0",
+    };
+    for (const char* script : scripts)
+        Run(script);
+}
