@@ -45,7 +45,9 @@ bool D3DRenderer::CaptureFrontBuffer(void* destination, uint32_t size)
     std::vector<uint32_t> pixels;
     uint32_t width = 0;
     uint32_t height = 0;
-    if (platform::GfxFailed(m_pDevice->ReadFrontBuffer(&pixels, &width, &height)))
+    // A frame with fewer pixels than its size promises is not read from: nothing is captured.
+    if (platform::GfxFailed(m_pDevice->ReadFrontBuffer(&pixels, &width, &height)) ||
+        pixels.size() < static_cast<size_t>(width) * height)
         return true;
     // The settings' width x height pixels, as far as the frame and the destination hold them.
     const uint32_t rows = std::min(height, m_settings.m_uHeight);

@@ -80,3 +80,34 @@ TEST_F(RendererCaptureTest, BackBufferReadsBackAndImagesAreCopiedOntoTheTargetWi
 }
 
 } // namespace
+
+namespace
+{
+
+// A front buffer that holds fewer pixels than the frame's size is a failed capture: the destination is left as it
+// was (and the capture, as every capture, reports success), instead of being filled from past the pixels held.
+TEST_F(RendererCaptureTest, FrontBufferShorterThanTheFrameCapturesNothing)
+{
+    struct Case
+    {
+        const char* name;
+        uint32_t pixelsHeld;
+    };
+    const Case cases[] = {
+        {"one pixel short", kWidth * kHeight - 1},
+        {"half the rows", kWidth * kHeight / 2},
+        {"one row", kWidth},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::vector<uint32_t> frame = Frame();
+        frame.resize(c.pixelsHeld);
+        Device()->frontBuffer = frame;
+        std::vector<uint32_t> block(kWidth * kHeight, kSentinel);
+        EXPECT_TRUE(renderer->CaptureFrontBuffer(block.data(), static_cast<uint32_t>(block.size() * 4)));
+        EXPECT_EQ(std::count(block.begin(), block.end(), kSentinel), static_cast<std::ptrdiff_t>(block.size()));
+    }
+}
+
+} // namespace
