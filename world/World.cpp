@@ -110,6 +110,9 @@ World::World(Cursor* cursor, GameInput* input, const char* worldFile, bool loadi
 {
     g_pWorld = this;
     m_bStartup = true;
+    // A park starts drawn solid, whatever drawing the park before it was left in.
+    m_bWireframe = false;
+    g_GraphicsManager.SetFillMode(0, false);
 
     const ParameterScript file(m_WorldFile.c_str());
     const char* script = file.GetString("WORLD_SCRIPT");

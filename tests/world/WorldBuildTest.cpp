@@ -1,7 +1,10 @@
 // Tests of building a park from a world file: what a fresh park holds and starts with, the scenario texts and
 // building types it reads, and the world files and game parameters it refuses.
+#include "tests/engine/render/RenderTestSupport.h"
 #include "tests/world/ParkTestSupport.h"
 
+#include "engine/render/D3DRenderer.h"
+#include "engine/render/GraphicsManager.h"
 #include "engine/render/Scene.h"
 #include "engine/render/SceneObject.h"
 #include "gui/GUIManager.h"
@@ -387,5 +390,47 @@ TEST(WorldBuild, TheScenarioScriptReadsWhetherTheGameIsASandbox)
         EXPECT_EQ(world.GetScriptVar(3), sandbox ? 1 : 0) << sandbox;
         EXPECT_EQ(world.GetScriptVariable(ScriptOperand{WV_SandBox, 0, 0.0f, nullptr}).data, sandbox ? 1u : 0u)
             << sandbox;
+    }
+}
+
+namespace
+{
+
+// The graphics manager on the recording device, for parks built while there is a screen to draw on.
+class WorldBuildOnScreen : public rendertest::RecordingTest
+{
+protected:
+    void SetUp() override
+    {
+        RecordingTest::SetUp();
+        g_GraphicsManager.Create(RendererSettings{}, nullptr);
+    }
+    void TearDown() override
+    {
+        g_GraphicsManager.Shutdown();
+        RecordingTest::TearDown();
+    }
+    bool DrawsWireframe() const
+    {
+        return static_cast<const D3DRenderer*>(g_GraphicsManager.GetRenderer())->IsWireframe();
+    }
+};
+
+} // namespace
+
+TEST_F(WorldBuildOnScreen, AParkStartsDrawnSolidWhateverThePreviousParkWasLeftIn)
+{
+    for (bool loading : {false, true})
+    {
+        Scenario scenario(240);
+        RecordingPark park;
+        testsupport::RecordingReportSink reports;
+        // The park before this one was left with wireframe drawing switched on by its debug key.
+        g_GraphicsManager.SetFillMode(0, true);
+        ASSERT_TRUE(DrawsWireframe());
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), loading);
+        ASSERT_TRUE(world.IsBuilt()) << loading;
+        EXPECT_FALSE(DrawsWireframe()) << loading;
+        EXPECT_FALSE(world.IsWireframe()) << loading;
     }
 }
