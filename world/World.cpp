@@ -505,6 +505,8 @@ void World::PreloadModels()
             g_ModelManager.Load(name.c_str());
         StepLoadingProgress();
     }
+    // The textures the loading wrote to get their smaller levels now, not one by one in the park's first frames.
+    g_GraphicsManager.FilterDirtyTextures();
 }
 
 void World::AdvanceClock(float frameTime)

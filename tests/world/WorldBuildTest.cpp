@@ -410,9 +410,11 @@ protected:
         g_GraphicsManager.Shutdown();
         RecordingTest::TearDown();
     }
-    bool DrawsWireframe() const
+    D3DRenderer& Renderer() const { return *static_cast<D3DRenderer*>(g_GraphicsManager.GetRenderer()); }
+    bool DrawsWireframe() const { return Renderer().IsWireframe(); }
+    platform::RecordingDevice& Device() const
     {
-        return static_cast<const D3DRenderer*>(g_GraphicsManager.GetRenderer())->IsWireframe();
+        return *static_cast<platform::RecordingDevice*>(Renderer().GetDevice());
     }
 };
 
@@ -433,4 +435,30 @@ TEST_F(WorldBuildOnScreen, AParkStartsDrawnSolidWhateverThePreviousParkWasLeftIn
         EXPECT_FALSE(DrawsWireframe()) << loading;
         EXPECT_FALSE(world.IsWireframe()) << loading;
     }
+}
+
+TEST_F(WorldBuildOnScreen, TexturesWrittenWhileTheParkLoadsHaveTheirSmallerLevelsMadeBeforeItsFirstFrame)
+{
+    Scenario scenario(240);
+    RecordingPark park;
+    testsupport::RecordingReportSink reports;
+    // A texture whose top level was written after its upload (as a model's texture may be while the park loads),
+    // beside one left as uploaded.
+    const std::vector<uint32_t> black(64, 0xFF000000);
+    for (int32_t number : {5, 6})
+    {
+        ASSERT_TRUE(Renderer().ReserveTexture(8, 8, 4, number));
+        Renderer().UpdateTexture(black.data(), 8, 8, 4, number, false);
+    }
+    void* bits = nullptr;
+    int32_t pitch = 0;
+    Renderer().LockTexture(6, &bits, &pitch);
+    ASSERT_NE(bits, nullptr);
+    Renderer().UnlockTexture(6);
+    World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+    ASSERT_TRUE(world.IsBuilt());
+    // Built, the park leaves no texture waiting for its smaller levels: a pass over the changed ones touches none.
+    Device().ClearLog();
+    Renderer().RebuildChangedTextures();
+    EXPECT_EQ(Device().CountOps(platform::RecordingDevice::Op::LockTexture), 0u);
 }
