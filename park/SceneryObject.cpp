@@ -611,14 +611,14 @@ bool Scenery::Load(SerialStream& stream)
     if (!StaticObject::Load(stream))
         return false;
     std::copy(std::begin(seated), std::end(seated), m_AttachedGuest);
-    m_NumItems = items;
     m_NumAttachedGuests = taken;
     m_MaxNumAttachedGuests = seats;
     m_FreeSeat = freeSeat;
     m_bCanSelect = canSelect;
     m_dwOwner = static_cast<uint32_t>(owner);
-    if (m_bIsBin)
-        EnableBone(kFullPart, m_NumItems == m_pInfo->iCapacity);
+    // The litter is held as any count given to the item: a bin saved fuller than its type now holds is full, and
+    // asks for a cleaner, rather than overfull, which no guest would use and no cleaner would ever be called to.
+    SetNumItems(items);
     // A saved item has started: its footprint is saved turned.
     m_bTurned = true;
     PlaceModel();

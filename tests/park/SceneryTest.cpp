@@ -420,3 +420,39 @@ TEST(Scenery, ASavedItemWhoseSeatsDoNotHoldTogetherIsRefused)
 }
 
 } // namespace
+
+// A bin saved fuller than its type now holds (the data lowered the capacity since) loads full: it asks for a cleaner
+// and is emptied as any full bin, instead of standing overfull for good, refused by every guest and never cleaned.
+// A bin the data made larger keeps its litter and is not full.
+TEST(Scenery, ABinSavedFullerThanItsTypeNowHoldsLoadsFullAndAsksForACleaner)
+{
+    const struct
+    {
+        int saved;    // litter held when saved, at a capacity of 10
+        int capacity; // the type's capacity when loaded
+        int held;     // litter the loaded bin holds
+        bool full;    // the loaded bin asks for a cleaner
+    } cases[] = {
+        {10, 6, 6, true},
+        {10, 1, 1, true},
+        {10, 20, 10, false},
+        {3, 10, 3, false},
+    };
+    for (const auto& k : cases)
+    {
+        SCOPED_TRACE(testing::Message() << k.saved << " saved, capacity " << k.capacity);
+        GuestPark park(48);
+        SceneryInfo& type = park.params->GetSceneryInfo(park.params->FindScenery("Bin"));
+        ASSERT_EQ(type.iCapacity, 10);
+        park.Item("Bin", 4, 7)->SetNumItems(k.saved);
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+        type.iCapacity = k.capacity;
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); }));
+        const std::vector<BaseObject*> items = park.All(OBJECT_SCENERY);
+        ASSERT_EQ(items.size(), 1u);
+        auto* bin = static_cast<Scenery*>(items[0]);
+        EXPECT_EQ(bin->GetNumItems(), k.held);
+        park.Frames(3);
+        EXPECT_EQ(park.Cleaning().HoldsRequest(bin->GetID()), k.full);
+    }
+}
