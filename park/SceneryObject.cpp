@@ -463,14 +463,18 @@ bool Scenery::Message(const MessageRecord& record)
         {
             if (m_AttachedGuest[seat] != sender)
                 continue;
-            if (BaseObject* guest = FindObject(sender))
-            {
-                SetAttachment(static_cast<uint32_t>(seat), guest);
-                if (auto* sitter = dynamic_cast<GuestObject*>(guest))
-                    sitter->SetSeatHolder(this);
-                if (Scene* scene = WorldScene())
-                    scene->RemoveObject(guest);
-            }
+            BaseObject* guest = FindObject(sender);
+            if (!guest)
+                break;
+            SetAttachment(static_cast<uint32_t>(seat), guest);
+            // A model with no place for the seat (the lamp standing in for a missing one) cannot carry the guest,
+            // which then stays in the park's scene rather than vanish from it while it sits.
+            if (GetAttachment(static_cast<uint32_t>(seat)) != guest)
+                break;
+            if (auto* sitter = dynamic_cast<GuestObject*>(guest))
+                sitter->SetSeatHolder(this);
+            if (Scene* scene = WorldScene())
+                scene->RemoveObject(guest);
             break;
         }
         StaticObject::Message(record);

@@ -210,11 +210,21 @@ void TableObject::ReattachSeatedGuests()
         }
         if (!chair.ChairSeated)
             continue;
-        SetAttachment(static_cast<uint32_t>(chair.ChairDir), guest);
-        guest->SetSeatHolder(this);
-        if (Scene* scene = WorldScene())
-            scene->RemoveObject(guest);
+        Carry(chair, guest);
     }
+}
+
+void TableObject::Carry(const Chair& chair, BaseObject* seated)
+{
+    SetAttachment(static_cast<uint32_t>(chair.ChairDir), seated);
+    // A model with no place at the chair (the placeholder standing in for a missing one) cannot carry the guest,
+    // which then stays in the park's scene rather than vanish from it for its meal.
+    if (GetAttachment(static_cast<uint32_t>(chair.ChairDir)) != seated)
+        return;
+    if (auto* sitter = dynamic_cast<GuestObject*>(seated))
+        sitter->SetSeatHolder(this);
+    if (Scene* scene = WorldScene())
+        scene->RemoveObject(seated);
 }
 
 void TableObject::Serve(uint32_t guest)
@@ -225,13 +235,7 @@ void TableObject::Serve(uint32_t guest)
             continue;
         chair.ChairSeated = true;
         if (BaseObject* seated = FindObject(guest))
-        {
-            SetAttachment(static_cast<uint32_t>(chair.ChairDir), seated);
-            if (auto* sitter = dynamic_cast<GuestObject*>(seated))
-                sitter->SetSeatHolder(this);
-            if (Scene* scene = WorldScene())
-                scene->RemoveObject(seated);
-        }
+            Carry(chair, seated);
         MessageRecord sit;
         sit.dwSender = m_dwID;
         sit.dwReciever = guest;

@@ -90,6 +90,9 @@ public:
 private:
     // Seats the guest of a reserved chair and serves it (MT_SERVE_GUEST).
     void Serve(uint32_t guest);
+    // The seated object rides on the table's model at the chair, out of the park's scene, when the model has a
+    // place there.
+    void Carry(const Chair& chair, BaseObject* seated);
 
     std::array<Chair, kChairs> m_Chairs;
     uint32_t m_dwOwner = kNoObjectID;

@@ -331,3 +331,52 @@ TEST(Table, ALoadedChairHoldsOnlyAGuestOfTheParkAtOneTable)
 }
 
 } // namespace
+
+// A served guest rides on the table's model at its chair, out of the park's scene, and is set down again after a
+// load. A table whose model has no place for the chair (its model missing, the placeholder standing in) cannot carry
+// the guest: the guest stays in the scene, drawn where it eats, instead of vanishing from the park for its meal.
+TEST(Table, AServedGuestRidesOnTheTableOnlyWhenItsModelHasTheChair)
+{
+    const struct
+    {
+        const char* model; // the table's model
+        bool carried;      // the model has a place at each chair
+    } cases[] = {
+        {"table_round", true},
+        {"no_such_table", false},
+    };
+    for (const auto& k : cases)
+    {
+        SCOPED_TRACE(k.model);
+        Cafe c;
+        c.park.Frames(2);
+        Scene* scene = c.park.world->GetScene();
+        TableObject* table = c.Table(0);
+        table->SetModelName(k.model);
+        WatchedGuest* guest = c.park.Guest(40.0f, 672.0f);
+        const uint32_t guestId = guest->GetID();
+        ASSERT_TRUE(table->ReserveSeat(guestId));
+        c.park.Send(c.cafe->GetID(), table->GetID(), MT_SERVE_GUEST, guestId);
+        EXPECT_TRUE(table->GetChair(0).ChairSeated);
+        EXPECT_EQ(guest->GetState(), uint32_t{STATE_GUEST_AT_TABLE});
+        EXPECT_EQ(table->GetAttachment(0) == guest, k.carried);
+        EXPECT_EQ(guest->GetScene(), k.carried ? nullptr : scene);
+
+        // Saved and loaded, the seated guest is taken on again as far as the model can carry it.
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { c.park.objects->Dump(s); });
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return c.park.objects->Load(s); }));
+        auto* loadedTable = dynamic_cast<TableObject*>(c.park.All(OBJECT_TABLE).at(0));
+        auto* loaded = dynamic_cast<GuestObject*>(c.park.objects->GetObject(guestId));
+        ASSERT_TRUE(loadedTable && loaded);
+        scene->AddObject(loaded);
+        loadedTable->ReattachSeatedGuests();
+        EXPECT_TRUE(loadedTable->GetChair(0).ChairSeated);
+        EXPECT_EQ(loadedTable->GetAttachment(0) == loaded, k.carried);
+        EXPECT_EQ(loaded->GetScene(), k.carried ? nullptr : scene);
+
+        // Done eating, the guest stands in the scene either way.
+        c.park.Send(guestId, loadedTable->GetID(), MT_COMMOD_QUALITY);
+        EXPECT_EQ(loaded->GetScene(), scene);
+        EXPECT_EQ(loaded->GetSeatHolder(), nullptr);
+    }
+}

@@ -456,3 +456,40 @@ TEST(Scenery, ABinSavedFullerThanItsTypeNowHoldsLoadsFullAndAsksForACleaner)
         EXPECT_EQ(park.Cleaning().HoldsRequest(bin->GetID()), k.full);
     }
 }
+
+// A guest sitting down rides on the bench's model at its seat, out of the park's scene. A bench whose model has no
+// place for the seat (its own model missing, the lamp standing in) cannot carry the guest: the guest stays in the
+// scene, drawn where it sits, instead of vanishing from the park until it gets up.
+TEST(Scenery, ASeatedGuestRidesOnTheBenchOnlyWhenItsModelHasTheSeat)
+{
+    const struct
+    {
+        const char* model; // the bench type's model
+        bool carried;      // the model has places for two seated guests
+    } cases[] = {
+        {"bench_wood", true},
+        {"no_such_bench", false},
+    };
+    for (const auto& k : cases)
+    {
+        SCOPED_TRACE(k.model);
+        GuestPark park(48);
+        SceneryInfo& type = park.params->GetSceneryInfo(park.params->FindScenery("BENCH"));
+        std::snprintf(type.szModel, sizeof type.szModel, "%s", k.model);
+        Scenery* bench = park.Item("BENCH", 4, 7);
+        ASSERT_NE(bench, nullptr);
+        Scene* scene = park.world->GetScene();
+        WatchedGuest* guest = park.Guest(150.0f, 480.0f);
+        park.Send(guest->GetID(), bench->GetID(), MT_STATECHANGE, STATE_OCCUPIED);
+        guest->SetState(STATE_GUEST_HEADING_FOR_BENCH);
+        park.Send(guest->GetID(), bench->GetID(), MT_BENCH_ADD_GUEST);
+        EXPECT_EQ(bench->GetSeatedGuest(0), guest->GetID());
+        EXPECT_EQ(bench->GetAttachment(0) == guest, k.carried);
+        EXPECT_EQ(guest->GetScene(), k.carried ? nullptr : scene);
+        // Up again, the guest stands in the scene either way.
+        park.Send(guest->GetID(), bench->GetID(), MT_STATECHANGE, STATE_NULL);
+        EXPECT_EQ(guest->GetScene(), scene);
+        EXPECT_EQ(guest->GetSeatHolder(), nullptr);
+        EXPECT_EQ(bench->GetSeatedCount(), 0);
+    }
+}
