@@ -66,15 +66,7 @@ private:
     Row m_row;
 };
 
-class Shell : public GuiShell
-{
-public:
-    explicit Shell(PanelData* data) : m_pData(data) {}
-    PanelData* GetPanelData() override { return m_pData; }
-
-private:
-    PanelData* m_pData;
-};
+using Shell = PanelDataShell;
 
 void BM_GuestRefill(benchmark::State& state)
 {
