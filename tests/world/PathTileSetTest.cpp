@@ -513,6 +513,8 @@ TEST_F(TileSetTest, FootpathBesideAQueueEndTurnedByARefreshIsRetiled)
         "p23 s21=2 s22=6 T23=16 s32=3 r32 S32=6 S22=9 T23=0",
         // Q at 22 (an end open on side 0), the straight piece on side 0, F on side 3, the refreshed piece on side 1.
         "p12 s23=2 s22=7 s32=3 r32 T12=0",
+        // Q at 22 (an end open on side 2), the straight piece on side 2, F on side 1, the refreshed piece on side 3.
+        "p32 s21=2 s22=4 T32=64 s12=3 r12 S12=5 S22=12 T32=0",
     };
     for (const char* script : scripts)
         Run(script);
