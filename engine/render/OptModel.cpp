@@ -446,13 +446,15 @@ bool OptReader::ReadMesh(OptMesh* mesh)
     if (!m_in.Good())
         return false;
 
-    // Every level indexes the mesh's vertices; its triangles are then reordered for the vertex cache.
+    // Every level indexes the mesh's vertices (a level of kind 0 the first of its own vertex count of them, which
+    // it is drawn from); its triangles are then reordered for the vertex cache.
     for (OptMeshLOD& lod : mesh->m_levels)
     {
         if (lod.m_uVertexCount > n)
             return false;
+        const uint32_t limit = mesh->m_uKind == 0 ? lod.m_uVertexCount : n;
         for (uint16_t index : lod.m_indices)
-            if (index >= n)
+            if (index >= limit)
                 return false;
         CreateMesh_NXT(lod.m_indices.data(), lod.m_uIndexCount, n);
         if (!lod.m_aszTexture[0].empty() || !lod.m_aszTexture[1].empty())

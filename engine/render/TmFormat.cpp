@@ -373,14 +373,16 @@ bool TmReader::ReadSubModel(SubModel* sub)
     if (!m_in.Good())
         return Fail("Failed to read in SubModels");
 
-    // Every level draws from the submodel's vertices (kind 0) or records (kinds 1 to 4).
+    // Every level draws from the submodel's vertices (kind 0) or records (kinds 1 to 4). A kind-0 level is drawn
+    // from the first of its own vertex count of them, so its indices must stay below that count as well.
     const uint32_t available = sub->m_uVertexKind == 0 ? n : sub->m_uVertexKind <= 4 ? sub->m_uRecordCount : 0;
     for (const SubModelLOD& level : sub->m_levels)
     {
         if (level.m_indices.size() % 3 != 0 || level.m_uVertexCount > std::max(available, n))
             return Fail("SubModel indices are out of range");
+        const uint32_t limit = sub->m_uVertexKind == 0 ? std::min(available, level.m_uVertexCount) : available;
         for (uint16_t index : level.m_indices)
-            if (index >= available)
+            if (index >= limit)
                 return Fail("SubModel indices are out of range");
     }
 
