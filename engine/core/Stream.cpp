@@ -153,6 +153,9 @@ float FileStream::ReadFloat()
 
 uint32_t FileStream::Read(void* dst, uint32_t n)
 {
+    // No bytes asked for: nothing to put anywhere (an empty vector's data() is null).
+    if (n == 0)
+        return 0;
     if (!dst)
     {
         m_bFailed = true;
@@ -281,6 +284,8 @@ float StdioStream::ReadFloat()
 
 uint32_t StdioStream::Read(void* dst, uint32_t n)
 {
+    if (n == 0)
+        return 0;
     if (!dst)
     {
         m_bFailed = true;

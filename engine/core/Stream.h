@@ -27,7 +27,7 @@ public:
     virtual int32_t ReadInt32() = 0;
     virtual float ReadFloat() = 0;
     // Block reads: copy n bytes to the destination and return the count copied. Bytes the source lacks are
-    // zeroed in the destination, so all n bytes are always defined.
+    // zeroed in the destination, so all n bytes are always defined. A read of 0 bytes needs no destination.
     virtual uint32_t Read(void* dst, uint32_t n) = 0;
     virtual uint32_t Read(char* dst, uint32_t n) = 0;
     virtual uint32_t Read(uint8_t* dst, uint32_t n) = 0;

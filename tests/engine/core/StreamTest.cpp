@@ -232,3 +232,34 @@ TEST(FileStream, AFileThatShrinksWhileOpeningNeverReadsPastItsBuffer)
 }
 
 } // namespace
+
+// Reading no bytes asks for nothing, so it needs no destination: an empty section read into an empty vector (whose
+// data() is null) leaves the stream good and where it was, for every kind of stream and with or without a buffer.
+TEST(Stream, AnEmptyBlockReadNeedsNoDestination)
+{
+    testsupport::TempDir dir;
+    std::string path = dir.File("values.bin");
+    testsupport::WriteBytes(path, kValues);
+    FileStream inMemory(kValues.data(), static_cast<uint32_t>(kValues.size()));
+    FileStream loaded(path.c_str());
+    StdioStream open(path.c_str());
+    std::vector<uint8_t> none;
+    uint8_t spare[1] = {0xAB};
+    const struct
+    {
+        const char* what;
+        void* destination;
+    } rows[] = {{"empty vector", none.data()}, {"null", nullptr}, {"buffer", spare}};
+    for (Stream* s : std::initializer_list<Stream*>{&inMemory, &loaded, &open})
+    {
+        for (const auto& row : rows)
+        {
+            EXPECT_EQ(s->Read(row.destination, 0), 0u) << row.what;
+            EXPECT_EQ(s->Read(static_cast<uint8_t*>(row.destination), 0), 0u) << row.what;
+            EXPECT_TRUE(s->Good()) << row.what;
+        }
+        EXPECT_EQ(spare[0], 0xAB);
+        EXPECT_EQ(s->ReadUInt8(), 1u); // nothing was consumed
+        EXPECT_TRUE(s->Good());
+    }
+}
