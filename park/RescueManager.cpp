@@ -472,16 +472,16 @@ void RescueManager::GetVariable(const char* keyword, platform::WString& text)
             else
             {
                 const int32_t day = g_pWorld ? g_pWorld->GetDayLength() : 0;
-                const int32_t hour = GameHour();
                 const double t = report.time > 0.0f ? report.time : 0.0;
                 const double ofDay = day > 0 ? std::fmod(t, static_cast<double>(day)) : 0.0;
                 // A saved time beyond the days the count holds shows the last of them.
                 const double days = day > 0 ? std::floor(t / day) : 0.0;
                 const int32_t dayNumber = std::min(TruncateToInt(days), INT32_MAX - 1) + 1;
-                const int32_t h = hour > 0 ? static_cast<int32_t>(ofDay / hour) : 0;
-                const int32_t minute =
-                    hour > 0 ? static_cast<int32_t>((ofDay - static_cast<double>(h) * hour) / hour * 60.0) / 15 * 15
-                             : 0;
+                // The hour of day as the park's clock tells it: the day's share of 24 hours. (The whole game
+                // seconds of a plan's hour would run past 24 on a day whose length 24 does not divide.)
+                const double hours = day > 0 ? ofDay * 24.0 / static_cast<double>(day) : 0.0;
+                const int32_t h = std::min(static_cast<int32_t>(hours), 23);
+                const int32_t minute = std::min(static_cast<int32_t>((hours - h) * 60.0), 59) / 15 * 15;
                 text = FormatTableText("AR_DAY_TIME", {dayNumber, h, minute});
             }
         }
