@@ -3,11 +3,11 @@
 
 #include "engine/core/FileSystem.h"
 #include "platform/FileOps.h"
+#include "tools/SourceFile.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <utility>
@@ -94,13 +94,7 @@ void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v)
 
 bool ReadFile(const char* name, std::string* out)
 {
-    std::ifstream in(name, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    *out = text.str();
-    return true;
+    return tools::ReadSourceFile(name, out);
 }
 
 bool WriteFile(const char* name, const std::vector<uint8_t>& bytes)

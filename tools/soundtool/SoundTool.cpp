@@ -5,12 +5,11 @@
 #include "platform/FileOps.h"
 #include "platform/Random.h"
 #include "platform/Strings.h"
+#include "tools/SourceFile.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace soundtool
@@ -220,13 +219,12 @@ int Run(int argc, const char* const* argv)
         std::fprintf(stderr, "soundtool: the source, the index and the data must be three files\n");
         return 1;
     }
-    std::ifstream in(argv[2], std::ios::binary);
-    if (!in)
+    std::string source;
+    if (!tools::ReadSourceFile(argv[2], &source))
     {
         std::fprintf(stderr, "soundtool: cannot read %s\n", argv[2]);
         return 1;
     }
-    const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<Tone> tones;
     std::string error;
     if (!ParseSource(source, &tones, &error))

@@ -3,13 +3,12 @@
 
 #include "platform/FileOps.h"
 #include "platform/Strings.h"
+#include "tools/SourceFile.h"
 #include "tools/soundtool/SoundTool.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace soundtool
@@ -144,13 +143,12 @@ std::vector<int16_t> RenderTune(const Tune& tune)
 
 int RunTunes(const char* source, const char* folder)
 {
-    std::ifstream in(source, std::ios::binary);
-    if (!in)
+    std::string text;
+    if (!tools::ReadSourceFile(source, &text))
     {
         std::fprintf(stderr, "soundtool: cannot read %s\n", source);
         return 1;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<Tune> tunes;
     std::string error;
     if (!ParseTunes(text, &tunes, &error))

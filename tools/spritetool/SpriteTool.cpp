@@ -2,13 +2,13 @@
 #include "tools/spritetool/SpriteTool.h"
 
 #include "platform/FileOps.h"
+#include "tools/SourceFile.h"
 #include "tools/fonttool/FontTool.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <strings.h>
@@ -32,13 +32,7 @@ std::vector<std::string> Words(const std::string& line)
 
 bool ReadFile(const std::string& name, std::string* text)
 {
-    std::ifstream in(name, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream out;
-    out << in.rdbuf();
-    *text = out.str();
-    return true;
+    return tools::ReadSourceFile(name, text);
 }
 
 std::string Substitute(const std::string& line, const std::vector<std::string>& arguments)

@@ -5,9 +5,9 @@
 #include "engine/core/TextTable.h"
 #include "platform/FileOps.h"
 #include "platform/Strings.h"
+#include "tools/SourceFile.h"
 
 #include <cstdio>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -164,17 +164,15 @@ int Run(int argc, const char* const* argv)
         std::fprintf(stderr, "texttool: %s is the source; give another table to write\n", argv[3]);
         return 1;
     }
-    std::ifstream in(argv[2], std::ios::binary);
-    if (!in)
+    std::string source;
+    if (!tools::ReadSourceFile(argv[2], &source))
     {
         std::fprintf(stderr, "texttool: cannot read %s\n", argv[2]);
         return 1;
     }
-    std::ostringstream source;
-    source << in.rdbuf();
     std::vector<TextPair> pairs;
     std::string error;
-    if (!ParseSource(source.str(), &pairs, &error))
+    if (!ParseSource(source, &pairs, &error))
     {
         std::fprintf(stderr, "texttool: %s: %s\n", argv[2], error.c_str());
         return 1;
