@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -392,3 +393,26 @@ TEST(SpriteToolTest, TheSampleSpriteFilesAreMadeFromTheirSourcesAndHoldEveryName
 }
 
 } // namespace
+
+TEST(SpriteToolTest, ShapesReachingFarPastTheFrameDrawWhatLiesOnItAtOnce)
+{
+    using Rows = std::vector<std::string>;
+    const Rows full(5, "######"), none(5, "......");
+    // Each shape covers the whole 6 x 5 frame or misses it wholly; its sides, radius or corners lie tens of thousands
+    // of pixels out.
+    const std::pair<const char*, Rows> cases[] = {
+        {"disc 2 2 50000 #F8F8F8", full},
+        {"ring 3 2 60000 60000 #F8F8F8", {"######", "######", "###.##", "######", "######"}},
+        {"ring 3 2 60000 10 #F8F8F8", none},
+        {"rect -50000 -50000 100000 100000 #F8F8F8", full},
+        {"box -50000 -50000 100000 100000 2 #F8F8F8", none},
+        {"border 90000 #F8F8F8", full},
+        {"fill #F8F8F8\nround 50000", none},
+        {"fill #F8F8F8\nclear -50000 -50000 100000 100000", none},
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (const auto& [statement, rows] : cases)
+        EXPECT_EQ(Drawn(statement), rows) << statement;
+    // A handful of pixels to look at: no time worth the name, even in a debug build.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}

@@ -76,11 +76,14 @@ bool Colour(const std::string& word, uint32_t* rgb)
     return true;
 }
 
+// The part of the rectangle inside the picture (a shape may reach far past the frame: only what lies on it is drawn).
 void Rect(Picture& p, int x, int y, int w, int h, uint32_t rgb, bool on)
 {
-    for (int yy = y; yy < y + h; ++yy)
-        for (int xx = x; xx < x + w; ++xx)
-            p.Set(xx, yy, rgb, on);
+    const int64_t left = std::max<int64_t>(x, 0), right = std::min<int64_t>(int64_t{x} + w, p.width);
+    const int64_t top = std::max<int64_t>(y, 0), bottom = std::min<int64_t>(int64_t{y} + h, p.height);
+    for (int64_t yy = top; yy < bottom; ++yy)
+        for (int64_t xx = left; xx < right; ++xx)
+            p.Set(static_cast<int>(xx), static_cast<int>(yy), rgb, on);
 }
 
 void Line(Picture& p, int x1, int y1, int x2, int y2, uint32_t rgb)
@@ -194,13 +197,14 @@ bool DrawPicture(const std::string& text, const std::vector<std::string>& argume
         }
         else if ((op == "disc" && numbers(3) && colourAt(4)) || (op == "ring" && numbers(4) && colourAt(5)))
         {
-            const int r = n[2], inner = op == "ring" ? r - n[3] : -1;
-            for (int y = -r; y <= r; ++y)
-                for (int x = -r; x <= r; ++x)
+            // Only the pixels of the frame are looked at, with squares that a large radius cannot overflow.
+            const int64_t r = n[2], inner = op == "ring" ? r - n[3] : -1;
+            for (int py = std::max(0, n[1] - n[2]); py < picture.height && py <= int64_t{n[1]} + r; ++py)
+                for (int px = std::max(0, n[0] - n[2]); px < picture.width && px <= int64_t{n[0]} + r; ++px)
                 {
-                    const int d = x * x + y * y;
+                    const int64_t x = px - n[0], y = py - n[1], d = x * x + y * y;
                     if (d <= r * r && (inner < 0 || d > inner * inner))
-                        picture.Set(n[0] + x, n[1] + y, rgb);
+                        picture.Set(px, py, rgb);
                 }
         }
         else if (op == "border" && numbers(1) && colourAt(2))
@@ -214,9 +218,11 @@ bool DrawPicture(const std::string& text, const std::vector<std::string>& argume
         else if (op == "round" && numbers(1))
         {
             // Each corner outside a quarter circle of radius r becomes transparent.
-            const int r = n[0], pw = picture.width, ph = picture.height;
-            for (int y = 0; y < r; ++y)
-                for (int x = 0; x < r; ++x)
+            // Corner distances past the frame's sides touch no pixel of it.
+            const int64_t r = n[0];
+            const int pw = picture.width, ph = picture.height;
+            for (int y = 0; y < r && y < ph; ++y)
+                for (int x = 0; x < r && x < pw; ++x)
                     if ((r - x) * (r - x) + (r - y) * (r - y) > r * r)
                         for (const auto& [cx, cy] : {std::pair{x, y}, std::pair{pw - 1 - x, y},
                                                      std::pair{x, ph - 1 - y}, std::pair{pw - 1 - x, ph - 1 - y}})
