@@ -416,3 +416,47 @@ TEST(TmToolTest, AFailedWriteLeavesTheOldFileInPlace)
         EXPECT_FALSE(std::ifstream(dir.File("old.tmp")).good()) << command[0];
     }
 }
+
+TEST(TmToolTest, AFirstLevelCountingMoreVerticesThanTheTextGivesIsRefused)
+{
+    // A submodel of three vertex lines (kind 0), or of records and no vertex lines (kind 2), whose first level
+    // states its vertex count.
+    const auto lines = [](const std::string& count)
+    {
+        return "model\n bone \"B\"\n submodel \"S\"\n vertex 0 0 0 0 0 1 0 0\n vertex 1 0 0 0 0 1 0 0\n"
+               " vertex 0 1 0 0 0 1 0 0\n level 0\n vertexcount " +
+               count + "\n indices 0 1 2\n end\n end\n end\nend\n";
+    };
+    const auto records = [](const std::string& count)
+    {
+        return "model\n bone \"B\"\n submodel \"S\"\n kind 2\n records 3\n level 0\n vertexcount " + count +
+               "\n indices 0 1 2\n end\n end\n end\nend\n";
+    };
+    const struct
+    {
+        std::string text;
+        bool taken;
+        const char* line; // the level's indices line, named when the text is refused
+    } cases[] = {
+        {lines("3"), true, ""},   {lines("4"), false, "line 9:"},   {lines("4000000000"), false, "line 9:"},
+        {records("3"), true, ""}, {records("4"), false, "line 8:"}, {records("4294967295"), false, "line 8:"},
+    };
+    for (const auto& c : cases)
+    {
+        SModel model;
+        std::string error;
+        EXPECT_EQ(tmtool::ParseModelText(c.text, &model, &error), c.taken) << c.text;
+        if (!c.taken)
+        {
+            EXPECT_NE(error.find(c.line), std::string::npos) << error;
+            EXPECT_NE(error.find("vertex count"), std::string::npos) << error;
+        }
+    }
+    // Through the command line: the run ends at once, with the message and no model written.
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir.File("m.txt"), lines("4000000000"));
+    std::string out, err;
+    EXPECT_EQ(tmtool::RunTmTool({"write", dir.File("m.txt"), dir.File("m.tm")}, &out, &err), 1);
+    EXPECT_NE(err.find("vertex count"), std::string::npos) << err;
+    EXPECT_FALSE(std::ifstream(dir.File("m.tm")).good());
+}

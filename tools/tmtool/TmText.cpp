@@ -695,6 +695,13 @@ void TextReader::ReadSubModel(SubModel* sub)
     // engine's loader checks.
     const uint32_t first = sub->GetVertexCount();
     const uint32_t available = sub->m_uVertexKind == 0 ? first : sub->m_uVertexKind <= 4 ? sub->m_uRecordCount : 0;
+    // The first level's vertex count is the submodel's: it counts the vertex lines given (or, for kinds 1 to 4,
+    // at most the records), never vertices that no line gives, which would be written as made-up zeros.
+    const bool records = sub->m_uVertexKind >= 1 && sub->m_uVertexKind <= 4;
+    const uint32_t given = records ? std::max(n, sub->m_uRecordCount) : n;
+    if (first > given)
+        Throw(indicesLines[0], "the first level's vertex count " + std::to_string(first) + " is past the " +
+                                   std::to_string(given) + " vertices given in submodel '" + sub->m_name + "'");
     for (size_t i = 0; i < sub->m_levels.size(); ++i)
     {
         const SubModelLOD& level = sub->m_levels[i];
