@@ -460,3 +460,42 @@ TEST(TmToolTest, AFirstLevelCountingMoreVerticesThanTheTextGivesIsRefused)
     EXPECT_NE(err.find("vertex count"), std::string::npos) << err;
     EXPECT_FALSE(std::ifstream(dir.File("m.tm")).good());
 }
+
+TEST(TmToolTest, KeysOfABoneWhoseKeyListsAreSwitchedOffAreRefusedNotLost)
+{
+    const struct
+    {
+        const char* text;
+        const char* refusal; // empty when the text is taken
+    } cases[] = {
+        {"model\n bone \"B\"\n  haskeys 0\n  keys rotation\n   0 0 0 0 1\n  end\n end\nend\n", "line 3:"},
+        {"model\n bone \"B\"\n  keys position\n   0 1 2 3 0\n  end\n  haskeys 0\n end\nend\n", "line 6:"},
+        {"model\n bone \"B\"\n  haskeys 0\n  keys scale\n  end\n end\nend\n", ""},
+        {"model\n bone \"B\"\n  haskeys 2\n  keys rotation\n   0 0 0 0 1\n  end\n end\nend\n", ""},
+    };
+    for (const auto& c : cases)
+    {
+        SModel model;
+        std::string error;
+        const bool taken = tmtool::ParseModelText(c.text, &model, &error);
+        EXPECT_EQ(taken, *c.refusal == '\0') << c.text;
+        if (!taken)
+        {
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+            EXPECT_NE(error.find("haskeys 0"), std::string::npos) << error;
+        }
+    }
+    // A bone whose key lists are on keeps its keys through the file the game reads.
+    SModel model;
+    std::string error;
+    ASSERT_TRUE(tmtool::ParseModelText(cases[3].text, &model, &error)) << error;
+    const std::vector<uint8_t> bytes = tmtool::WriteTmModel(model);
+    TmReadOptions raw;
+    raw.m_bDerive = false;
+    raw.m_bOptimise = false;
+    const TmReadResult read = ReadTmModel(bytes.data(), bytes.size(), raw);
+    ASSERT_TRUE(read.m_pModel);
+    ASSERT_EQ(read.m_pModel->m_bones.size(), 1u);
+    ASSERT_TRUE(read.m_pModel->m_bones[0].m_pKeys);
+    EXPECT_EQ(read.m_pModel->m_bones[0].m_pKeys->m_lists[0].size(), 1u);
+}

@@ -410,6 +410,7 @@ void TextReader::ReadKeys(std::vector<KeyFrame>* keys)
 void TextReader::ReadBone(SBone* bone)
 {
     bool hasKeysSet = false;
+    int haskeysLine = 0;
     ReadBlock(
         [&](Fields& f)
         {
@@ -432,6 +433,7 @@ void TextReader::ReadBone(SBone* bone)
             {
                 bone->m_uHasKeyLists = f.U8();
                 hasKeysSet = true;
+                haskeysLine = f.Number();
             }
             else if (k == "toggle")
                 bone->m_uToggleBit = f.U32();
@@ -484,6 +486,11 @@ void TextReader::ReadBone(SBone* bone)
                 Throw(f.Number(), "unknown bone field '" + k + "'");
             return false;
         });
+    // A bone whose key lists are switched off has none written: keys given to it would be lost without a word.
+    if (bone->m_uHasKeyLists == 0 && bone->m_pKeys)
+        for (const std::vector<KeyFrame>& keys : bone->m_pKeys->m_lists)
+            if (!keys.empty())
+                Throw(haskeysLine, "bone '" + bone->m_name + "' has keys, which 'haskeys 0' leaves out");
     if (bone->m_uHasKeyLists != 0 && !bone->m_pKeys)
     {
         bone->m_pKeys = std::make_unique<KeyListSet>();
