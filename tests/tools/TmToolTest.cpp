@@ -499,3 +499,39 @@ TEST(TmToolTest, KeysOfABoneWhoseKeyListsAreSwitchedOffAreRefusedNotLost)
     ASSERT_TRUE(read.m_pModel->m_bones[0].m_pKeys);
     EXPECT_EQ(read.m_pModel->m_bones[0].m_pKeys->m_lists[0].size(), 1u);
 }
+
+TEST(TmToolTest, NumbersWithLeadingZerosAreDecimalAndHexNeedsItsPrefix)
+{
+    // A frame count, a key time and a wave's amplitude, each as a model text gives it and the value it stands for.
+    const struct
+    {
+        const char* frames;
+        const char* time;
+        const char* amplitude;
+        uint32_t framesValue;
+        uint32_t timeValue;
+        int16_t amplitudeValue;
+    } cases[] = {
+        {"010", "0100", "-010", 10, 100, -10},
+        {"08", "09", "-09", 8, 9, -9},
+        {"0x10", "0x100", "-0x10", 16, 256, -16},
+        {"12", "0", "0", 12, 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string text = std::string("model\n frames ") + c.frames + "\n bone \"B\"\n  wave 1 0 0 0 " +
+                                 c.amplitude + " 0 0 0 0 0 0\n  keys rotation\n   " + c.time +
+                                 " 0 0 0 1\n  end\n end\nend\n";
+        SModel model;
+        std::string error;
+        ASSERT_TRUE(tmtool::ParseModelText(text, &model, &error)) << text << error;
+        EXPECT_EQ(model.m_uFrameCount, c.framesValue) << c.frames;
+        ASSERT_EQ(model.m_bones.size(), 1u);
+        const SBone& bone = model.m_bones[0];
+        ASSERT_EQ(bone.m_waves.size(), 1u);
+        EXPECT_EQ(bone.m_waves[0].iAmplitude1, c.amplitudeValue) << c.amplitude;
+        ASSERT_TRUE(bone.m_pKeys);
+        ASSERT_EQ(bone.m_pKeys->m_lists[0].size(), 1u);
+        EXPECT_EQ(bone.m_pKeys->m_lists[0][0].m_uTime, c.timeValue) << c.time;
+    }
+}

@@ -25,6 +25,16 @@ namespace
 // The record data a text may ask for (kinds 1 to 4).
 constexpr uint64_t kMaxRecordBytes = 64u << 20;
 
+// The base of a number token: hexadecimal after "0x" (a sign before it allowed), decimal otherwise, leading zeros
+// included ("010" is ten, as a column of numbers padded with zeros means it).
+int NumberBase(const std::string& token)
+{
+    const size_t digits = !token.empty() && (token[0] == '-' || token[0] == '+') ? 1 : 0;
+    return token.size() > digits + 1 && token[digits] == '0' && (token[digits + 1] == 'x' || token[digits + 1] == 'X')
+               ? 16
+               : 10;
+}
+
 struct Line
 {
     int number = 0;
@@ -137,7 +147,7 @@ public:
         const std::string& t = Token("number");
         errno = 0;
         char* end = nullptr;
-        const unsigned long long value = std::strtoull(t.c_str(), &end, 0);
+        const unsigned long long value = std::strtoull(t.c_str(), &end, NumberBase(t));
         if (t.empty() || *end != '\0' || errno != 0 || value > max || t[0] == '-')
             Throw(m_line.number, "bad number '" + t + "'");
         return value;
@@ -150,7 +160,7 @@ public:
         const std::string& t = Token("number");
         errno = 0;
         char* end = nullptr;
-        const long value = std::strtol(t.c_str(), &end, 0);
+        const long value = std::strtol(t.c_str(), &end, NumberBase(t));
         if (t.empty() || *end != '\0' || errno != 0 || value < min || value > max)
             Throw(m_line.number, "bad number '" + t + "'");
         return static_cast<int32_t>(value);
@@ -392,7 +402,7 @@ void TextReader::ReadKeys(std::vector<KeyFrame>* keys)
             KeyFrame key;
             char* end = nullptr;
             errno = 0;
-            const unsigned long long time = std::strtoull(f.Keyword().c_str(), &end, 0);
+            const unsigned long long time = std::strtoull(f.Keyword().c_str(), &end, NumberBase(f.Keyword()));
             if (*end != '\0' || errno != 0 || time > 0xFFFFFFFFu || f.Keyword()[0] == '-')
                 Throw(f.Number(), "expected a key time or 'end'");
             key.m_uTime = static_cast<uint32_t>(time);
