@@ -416,3 +416,22 @@ TEST(SpriteToolTest, ShapesReachingFarPastTheFrameDrawWhatLiesOnItAtOnce)
     // A handful of pixels to look at: no time worth the name, even in a debug build.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
+
+TEST(SpriteToolTest, AListIncludedAgainUnderAnotherCaseIsRefusedAtThatInclude)
+{
+    // Lists are read whatever the case of the names that include them, so a name spelt in another case is the same
+    // list: the include that would read it again is the one refused.
+    testsupport::TempDir dir;
+    const struct
+    {
+        const char* list;
+        const char* included;
+        const char* error;
+    } cases[] = {
+        {"include LIST.txt\n", "", "list.txt line 1: includes LIST.txt, which is already being read"},
+        {"bank one\ninclude More.txt\n", "include LIST.TXT\n",
+         "More.txt line 1: includes LIST.TXT, which is already being read"},
+    };
+    for (const auto& c : cases)
+        ExpectListRead(dir, c.list, c.included, false, c.error);
+}

@@ -2,6 +2,7 @@
 #include "tools/spritetool/SpriteTool.h"
 
 #include "platform/FileOps.h"
+#include "platform/Paths.h"
 #include "tools/SourceFile.h"
 #include "tools/fonttool/FontTool.h"
 
@@ -264,8 +265,9 @@ namespace
 // The name by which a list is known while it is read: its full path where it can be found.
 std::string ListKey(const std::string& listFile)
 {
+    // Lists are found whatever the case of their names: the key is the file that is read.
     std::error_code failed;
-    const std::filesystem::path path = std::filesystem::weakly_canonical(listFile, failed);
+    const std::filesystem::path path = std::filesystem::weakly_canonical(platform::ResolveExisting(listFile), failed);
     return failed ? listFile : path.string();
 }
 
