@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <tuple>
@@ -262,3 +263,40 @@ TEST(SampleFont, TheShippedGuiFontsAreTheToolsAndTheGameReadsThem)
 }
 
 } // namespace
+
+namespace
+{
+
+bool FontToolFails(const std::string& dir)
+{
+    const char* const argv[] = {"fonttool", "write", dir.c_str(), "Font"};
+    return fonttool::Run(4, argv) != 0;
+}
+
+} // namespace
+
+// A write cut short (a full disk, here a file size limit) fails the run and leaves the three files of the font as they
+// were, whichever is cut: the game never gets rectangles that point into another texture than theirs.
+TEST(FontTool, AWriteCutShortFailsAndLeavesTheFontsFilesAsTheyWere)
+{
+    const char* const names[] = {"FontTexCoord.Dat", "Font.tga", "Font.Dat"};
+    // Limits that cut the texture (the largest file) and nothing before it, and that cut the first file written.
+    for (const uint64_t limit : {100000u, 1000u})
+    {
+        SCOPED_TRACE(limit);
+        testsupport::TempDir dir;
+        for (const char* name : names)
+            testsupport::WriteText(dir.File(name), std::string("old ") + name);
+        EXPECT_TRUE(testsupport::RunWithFileSizeLimit(limit, FontToolFails, dir.Path()));
+        for (const char* name : names)
+        {
+            EXPECT_EQ(testsupport::ReadText(dir.File(name)), std::string("old ") + name);
+            EXPECT_FALSE(std::filesystem::exists(dir.File(std::string(name) + ".tmp"))) << name;
+        }
+    }
+    // Without a limit the same run writes all three.
+    testsupport::TempDir dir;
+    EXPECT_FALSE(FontToolFails(dir.Path()));
+    for (const char* name : names)
+        EXPECT_GT(testsupport::ReadBytes(dir.File(name)).size(), 1000u) << name;
+}

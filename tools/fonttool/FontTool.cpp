@@ -1,7 +1,7 @@
 // fonttool: the built-in glyphs, the texture, rectangle and kerning files made from them, and the command line.
 #include "tools/fonttool/FontTool.h"
 
-#include "engine/core/FileSystem.h"
+#include "platform/FileOps.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -139,11 +139,6 @@ int CellTop(int character, int scale)
     return character / CellsPerRow(scale) * CellHeight(scale);
 }
 
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    return GetFileSystem()->WriteFile(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
-}
-
 } // namespace
 
 static_assert(kCellsPerRow * kCellWidth <= kTextureSize && kCharacterCount / kCellsPerRow * kCellHeight <= kTextureSize,
@@ -227,8 +222,11 @@ int Run(int argc, const char* const* argv)
     }
     const std::string base = std::string(argv[2]) + "/" + argv[3];
     const FontFiles files = MakeFont(small ? kSmallPixelScale : large ? kLargePixelScale : kPixelScale);
-    if (!WriteFile(base + "TexCoord.Dat", files.texCoords) || !WriteFile(base + ".tga", files.texture) ||
-        !WriteFile(base + ".Dat", files.kerning))
+    // The rectangles point into the texture: the three files replace the old font together or not at all.
+    const std::string texCoords = base + "TexCoord.Dat", texture = base + ".tga", kerning = base + ".Dat";
+    if (!platform::WriteFilesAtomically({{texCoords, files.texCoords.data(), files.texCoords.size()},
+                                         {texture, files.texture.data(), files.texture.size()},
+                                         {kerning, files.kerning.data(), files.kerning.size()}}))
     {
         std::fprintf(stderr, "fonttool: cannot write the files of %s\n", base.c_str());
         return 1;
