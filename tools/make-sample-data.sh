@@ -163,7 +163,8 @@ for text in "$src"/maps/*.txt; do
             my @c = split //, $rows[$r];
             for my $i (0 .. $#c) {
                 die "$text: footpath (#) belongs in a world script Path command, not in the grid\n" if $c[$i] eq "#";
-                my $value = $c[$i] eq "." ? 0x80000001 : die "bad cell $c[$i]";
+                my $value = $c[$i] eq "." ? 0x80000001 : die "$text: bad cell \"$c[$i]\" in row $r\n";
+                die "$text: row $r is past the ${size}x$size grid\n" if $x0 + $i >= $size || $y0 + $r >= $size;
                 $cells[($x0 + $i) * $size + $y0 + $r] = $value;
             }
         }
