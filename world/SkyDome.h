@@ -17,7 +17,7 @@ public:
     static constexpr int32_t kColourTables = 5;
     // The smallest image that holds every row the tables are read from.
     static constexpr uint32_t kMinImageWidth = 384;
-    static constexpr uint32_t kMinImageHeight = 178;
+    static constexpr uint32_t kMinImageHeight = 177;
     static constexpr uint32_t kHeaderSize = 18;
     static constexpr int32_t kRingVertices = 64;
     static constexpr int32_t kUpperRings = 16;
@@ -50,7 +50,7 @@ public:
     // colours and loads the flare texture.
     void Init();
     // Reads the day's tables from a colour image. An image that is not an uncompressed 32-bit TGA of at least
-    // 384 x 178 pixels with all of them there, or whose marker row has no sunrise before its sunset, is reported in
+    // 384 x 177 pixels with all of them there, or whose marker row has no sunrise before its sunset, is reported in
     // a message box and leaves a fixed daylight (a missing one too, reported to the debugger output); false then.
     bool LoadColourImage(const char* file);
     // Loads the ground and cloud surround models by name (either may be null); false when neither loaded, else the

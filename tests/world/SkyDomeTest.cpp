@@ -105,8 +105,9 @@ protected:
 
 TEST_F(SkyDomeTest, TheDaysTablesAreReadFromTheirRows)
 {
-    // Wider and taller than needed: the rows are found by the image's own width and height.
-    for (const auto& [w, h] : {std::pair(384u, 178u), std::pair(400u, 200u)})
+    // Just tall enough (the byte table, 33 + 16 x 9 = 177 rows before the end, is the first row), and wider and
+    // taller than needed: the rows are found by the image's own width and height.
+    for (const auto& [w, h] : {std::pair(384u, 177u), std::pair(384u, 178u), std::pair(400u, 200u)})
     {
         SCOPED_TRACE(w);
         testsupport::RecordingReportSink reports;
@@ -151,11 +152,16 @@ TEST_F(SkyDomeTest, AnImageThatCannotServeIsRefusedAndTheDayStaysAFixedDaylight)
     std::vector<uint8_t> cut = TestDay().Bytes();
     cut.pop_back();
     std::vector<uint8_t> narrowWithRoom = TestDay(383, 179).Bytes();
+    // The shortest day without its first row: every table is there but the byte table.
+    DayImage shortDay = TestDay(384, 177);
+    shortDay.stored.erase(shortDay.stored.begin(), shortDay.stored.begin() + 384);
+    shortDay.h = 176;
+    const std::vector<uint8_t> oneRowTooFew = shortDay.Bytes();
     const std::vector<uint8_t> whole = TestDay().Bytes();
     const std::vector<uint8_t> headerOnly(whole.begin(), whole.begin() + 18);
     const Case cases[] = {
         {"good", TestDay().Bytes(), true},
-        {"one row too few", TestDay(384, 177).Bytes(), false},
+        {"one row too few", oneRowTooFew, false},
         {"one column too few", narrowWithRoom, false},
         {"cut short", cut, false},
         {"header only", headerOnly, false},
