@@ -391,7 +391,10 @@ constexpr int32_t kListLengths[GameWonScreen::kLists] = {6,  5,  6,  5,  4,  14,
 // Numbers the credit lines skip.
 constexpr int32_t kSkippedNumbers[] = {17, 20, 42, 91, 92, 118, 172};
 constexpr int32_t kLineHeight = 15;
-constexpr uint32_t kHeadingColour = 0xFF0000;
+// Red headings over black names, both opaque: the text is drawn with the colour's alpha, and a line at alpha 0 would
+// not show at all.
+constexpr uint32_t kHeadingColour = 0xFFFF0000;
+constexpr uint32_t kLineColour = 0xFF000000;
 constexpr int32_t kHeadingFont = 2;
 constexpr int32_t kLineFont = 0;
 
@@ -469,8 +472,8 @@ void GameWonScreen::ShowPage(int32_t page)
             std::snprintf(id, sizeof id, "CREDIT_ENTRY_%d", number);
             // A credit text the table lacks shows empty.
             m_texts.push_back(std::make_unique<Text>(column.x, y, column.x + column.width, y + kLineHeight, id,
-                                                     heading ? kHeadingFont : kLineFont, heading ? kHeadingColour : 0u,
-                                                     Text::ALIGN_CENTRE));
+                                                     heading ? kHeadingFont : kLineFont,
+                                                     heading ? kHeadingColour : kLineColour, Text::ALIGN_CENTRE));
             // A heading stands a line apart from its names.
             y += heading ? 2 * kLineHeight : kLineHeight;
             heading = false;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <utility>
 
 namespace
 {
@@ -146,6 +147,35 @@ TEST_F(GameWonScreenTest, PagesTurnAfterTwentySecondsOfCappedStepsOrAClick)
     EXPECT_TRUE(screen->GetPageTexts().empty());
     // Back from the credits the menu shows its first page, not the scenario list.
     EXPECT_STREQ(game->GetGUIManager().GetCurrentScreenName(), "MainMenu");
+}
+
+TEST_F(GameWonScreenTest, EveryPageWritesItsLinesVisiblyRedHeadingsOverBlackNames)
+{
+    // The text material multiplies the glyphs by the colour's alpha: a line drawn at alpha 0 leaves the page blank.
+    // Each column opens with a red heading; the names under it are black.
+    constexpr uint32_t kOpaque = 0xFF000000u;
+    constexpr uint32_t kRed = 0x00FF0000u;
+    constexpr uint32_t kBlack = 0x00000000u;
+    for (int32_t page = 0; page < GameWonScreen::kPages; ++page)
+    {
+        if (page > 0)
+            Click();
+        ASSERT_EQ(screen->GetPage(), page);
+        std::set<std::pair<int32_t, int32_t>> columnCorners;
+        for (const auto& column : GameWonScreen::PageColumns(page))
+            columnCorners.insert({column.x, column.y});
+        size_t headings = 0;
+        for (const auto& text : screen->GetPageTexts())
+        {
+            const uint32_t colour = text->GetColour();
+            EXPECT_EQ(colour & 0xFF000000u, kOpaque) << "page " << page << " line at y " << text->GetRect().top;
+            const bool heading = columnCorners.count({text->GetRect().left, text->GetRect().top}) > 0;
+            headings += heading ? 1 : 0;
+            EXPECT_EQ(colour & 0x00FFFFFFu, heading ? kRed : kBlack)
+                << "page " << page << " line at y " << text->GetRect().top;
+        }
+        EXPECT_EQ(headings, GameWonScreen::PageColumns(page).size()) << "page " << page;
+    }
 }
 
 } // namespace
