@@ -4,6 +4,7 @@
 #include "engine/core/GameClock.h"
 #include "engine/core/GameInput.h"
 #include "engine/core/GameOptions.h"
+#include "engine/core/TextFormat.h"
 #include "engine/core/TextTable.h"
 #include "engine/media/SoundEventManager.h"
 #include "engine/media/SoundManager.h"
@@ -271,15 +272,23 @@ void MainMenuScreen::Render()
 {
 
     TextWriter& writer = m_Game.GetTextWriter();
-    const TextTable& texts = m_Game.GetTextTable();
-    // The table's text is a label here, never a format: a text table is data and may hold any conversion.
-    char16_t number[32];
-    platform::FloatToWStr(m_Game.GetVersion(), 1, number, 32);
-    const platform::WString version = platform::WString(texts.GetText("MAINMENU_VERSION")) + u" " + number;
+    const platform::WString version =
+        VersionLine(m_Game.GetTextTable().GetText("MAINMENU_VERSION"), m_Game.GetVersion());
     writer.SetRect(0, 540, 800, 20);
     writer.SetAlignment(TextWriter::kAlignCentre);
     writer.SetColour(0xFFFFFFFF);
     writer.DrawLine(0, 0, version.c_str());
+}
+
+platform::WString MainMenuScreen::VersionLine(const char16_t* text, float version)
+{
+    // Through the checked formatter: a conversion that takes the version shows it; any other shows as it stands.
+    const platform::WString formatted = FormatChecked(text, {static_cast<double>(version)});
+    if (formatted != FormatChecked(text, {}))
+        return formatted;
+    char16_t number[32];
+    platform::FloatToWStr(version, 1, number, 32);
+    return formatted + u" " + number;
 }
 
 void MainMenuScreen::Leave()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "game/ShellParkViews.h"
+#include "platform/WideText.h"
 #include "platform/gfx/Math.h"
 
 #include <cstdint>
@@ -116,6 +117,9 @@ public:
     const char* GetScriptName() const override;
 
     bool IsFirstEntry() const { return m_bFirstEntry; }
+    // The version line under the menu from the text of "MAINMENU_VERSION": a format that places the version itself,
+    // or a label the version follows.
+    static platform::WString VersionLine(const char16_t* text, float version);
 
 private:
     bool m_bFirstEntry = true;
