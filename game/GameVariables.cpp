@@ -185,9 +185,10 @@ bool Game::GetParkFigure(const char* name, float* value) const
 
 PanelData* Game::GetPanelData()
 {
-    // The panels read the park only while there is one.
+    // The park's figures and records are there only while a park is; the program's version and the scenario choice
+    // are there in the front end too.
     static ParkPanelData s_panelData;
-    return g_pWorld ? &s_panelData : nullptr;
+    return &s_panelData;
 }
 
 bool Game::GetResearchSpend(float* value) const

@@ -170,8 +170,25 @@ int32_t ParkPanelData::GetAvailableAnimalCount(DialogListener* listener)
 
 bool ParkPanelData::GetFigure(PanelFigure figure, double* value)
 {
+    if (!value)
+        return false;
+    // The program's and the scenario choice's figures are there in the front end too, with no park.
+    switch (figure)
+    {
+    case PF_VERSION:
+        *value = g_pGame ? g_pGame->GetVersion() : 0.0;
+        return g_pGame != nullptr;
+    case PF_SANDBOX:
+        *value = g_pGame && g_pGame->IsSandbox() ? 1 : 0;
+        return g_pGame != nullptr;
+    case PF_SCENARIO_NUMBER:
+        *value = g_pGame ? g_pGame->GetScenarioIndex() : 0;
+        return g_pGame != nullptr;
+    default:
+        break;
+    }
     World* w = g_pWorld;
-    if (!w || !value)
+    if (!w)
         return false;
     auto count = [](uint8_t kind) { return g_pObjectManager ? g_pObjectManager->CountObjectsOfKind(kind) : 0u; };
     switch (figure)
@@ -349,15 +366,6 @@ bool ParkPanelData::GetFigure(PanelFigure figure, double* value)
         break;
     case PF_BUILDINGS_LEFT_TO_BUILD:
         *value = w->m_BuildingsLeftToBuild;
-        break;
-    case PF_VERSION:
-        *value = g_pGame ? g_pGame->GetVersion() : 0.0;
-        break;
-    case PF_SANDBOX:
-        *value = g_pGame && g_pGame->IsSandbox() ? 1 : 0;
-        break;
-    case PF_SCENARIO_NUMBER:
-        *value = g_pGame ? g_pGame->GetScenarioIndex() : 0;
         break;
     default:
         return false;
