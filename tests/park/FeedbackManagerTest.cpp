@@ -133,6 +133,8 @@ TEST_F(Feedback, SuppressesTheScenariosTypesAndKeepsTheStaffsBits)
             EXPECT_EQ(one.IsSuppressed(1, type), type == c.type) << c.keyword << " " << type;
         // Only the low byte of a type counts.
         EXPECT_TRUE(one.IsSuppressed(1, 0x300 | c.type)) << c.keyword;
+        // A type's key leaves the world and object flags alone.
+        EXPECT_FALSE(one.IsWorldSuppressed() || one.IsObjectSuppressed()) << c.keyword;
     }
     // The world and object keys only set their flags: tickers still pass.
     for (const char* keyword :
