@@ -790,7 +790,7 @@ bool AnimalObject::Load(SerialStream& stream)
     const bool good = stream.Good() && finite(desires, DESIRE_COUNT) && finite(incs, kDesireIncCount) &&
                       std::all_of(opinions, opinions + OPINION_COUNT, [](float v) { return v >= 0.0f && v <= 1.0f; }) &&
                       std::isfinite(happiness) && age >= AGE_YOUNG && age <= AGE_OLD && point >= -1 &&
-                      point < BuildingObject::kMaxEatPoints && direction >= 0 && direction < 8 &&
+                      point < BuildingObject::kMaxEatPoints && node >= -1 && direction >= 0 && direction < 8 &&
                       (slot == kNoSlot || slot < AnimalPathComponent::kSlots);
     if (!good)
     {

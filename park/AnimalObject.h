@@ -122,7 +122,7 @@ public:
     bool Render() override;
     void Dump(SerialStream& stream) override;
     // False, with a report, when the record is cut short or holds a value no animal keeps (a number that is no
-    // number, an opinion outside 0 to 1, an age, eat point or direction out of range).
+    // number, an opinion outside 0 to 1, an age, eat point, eat node or direction out of range).
     bool Load(SerialStream& stream) override;
     void Create(const char* name) override;
     bool IsStateSupported(uint32_t state) override;

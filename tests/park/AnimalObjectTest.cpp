@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string>
@@ -778,3 +779,31 @@ TEST_F(Animals, AVisitedAnimalIsAsHappyAsItsFilledFoodMakesIt)
 }
 
 } // namespace
+
+// An animal walking the eat nodes holds the index of the node it walks to, or -1 when it walks none: a record with
+// an index below -1 holds a value no animal keeps, and is refused like the other damaged records.
+TEST_F(Animals, RefuseARecordWalkingToAnEatNodeBelowNone)
+{
+    AnimalObject* dolphin = Adopt();
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { dolphin->Dump(s); });
+    // Item offsets: desires 13 bytes, growth 29, opinions 17, home 5, happiness 5, lock 2; then the ints of five
+    // bytes each: age, eat point, eat node.
+    const size_t eatNode = 13 + 29 + 17 + 5 + 5 + 2 + 1 + 10;
+    struct Case
+    {
+        int32_t node;
+        bool loaded;
+    };
+    const Case cases[] = {{-1, true}, {0, true}, {3, true}, {-2, false}, {INT32_MIN, false}};
+    for (const Case& c : cases)
+    {
+        savebytes::Bytes bytes = saved;
+        std::memcpy(&bytes[eatNode], &c.node, 4);
+        AnimalObject* copy = Adopt();
+        EXPECT_EQ(savebytes::LoadFrom(bytes, [&](SerialStream& s) { return copy->Load(s); }), c.loaded) << c.node;
+        if (c.loaded)
+        {
+            EXPECT_EQ(copy->GetEatNode(), c.node);
+        }
+    }
+}
