@@ -22,6 +22,7 @@
 #include "gui/SpriteManager.h"
 #include "park/BuildingObject.h"
 #include "park/ShowScheduler.h"
+#include "platform/Strings.h"
 #include "scripts/WorldParams.h"
 #include "scripts/WorldParamsRecords.h"
 #include "world/CameraManager.h"
@@ -511,7 +512,7 @@ bool CollectMoves(const std::vector<int32_t>& ids, const std::vector<ShowMoveInf
         move.id = id;
         move.keyword = record->Keyword;
         move.title = record->cTitle;
-        if (std::strcmp(record->cSprite, "NONE") != 0)
+        if (platform::StrICmp(record->cSprite, "NONE") != 0)
             move.sprite = record->cSprite;
         for (int32_t i = 0; i < std::clamp(record->NumAnims, 0, ShowMoveInfo::kMaxAnims); ++i)
             move.animations.emplace_back(record->cMoveAnims[i]);

@@ -464,3 +464,30 @@ TEST(ShowTrainingCamera, ArenaPointsNegateTheThirdCoordinateThenTurnAndMove)
 }
 
 } // namespace
+
+namespace
+{
+
+// A move's icon is its record's sprite; the word NONE, written in any case, names no sprite (as it does in the
+// scheduler's list of moves), so the banner shows no icon for it.
+TEST(ShowTrainingMoves, TheWordNoneInAnyCaseNamesNoIcon)
+{
+    struct Case
+    {
+        const char* sprite;
+        const char* icon;
+    };
+    const Case cases[] = {{"NONE", ""}, {"none", ""}, {"None", ""}, {"UI_hop", "UI_hop"}, {"NONEXT", "NONEXT"}};
+    for (const Case& c : cases)
+    {
+        ShowMoveInfo info = Record(3, "JUMP", {"jump"});
+        std::memset(info.cSprite, 0, sizeof info.cSprite);
+        std::strncpy(info.cSprite, c.sprite, sizeof info.cSprite - 1);
+        std::vector<TrainingMove> moves;
+        ASSERT_TRUE(CollectMoves({3}, {info}, nullptr, true, moves, nullptr)) << c.sprite;
+        ASSERT_EQ(moves.size(), 1u);
+        EXPECT_EQ(moves[0].sprite, c.icon) << c.sprite;
+    }
+}
+
+} // namespace
