@@ -295,6 +295,29 @@ bool AnimalPathComponent::Load(SerialStream& stream)
         std::fill(std::begin(m_PathAnimals), std::end(m_PathAnimals), kNoAnimal);
         return false;
     }
+    // An animal holds one slot, and a slot's paths carry only its animal: what a damaged record says beyond that is
+    // let go, or the animal would ride paths its leaving never takes away, or keep a slot for good.
+    bool mended = false;
+    for (uint32_t slot = 0; slot < kSlots; ++slot)
+    {
+        const uint32_t animal = m_PathAnimals[slot];
+        if (animal != kNoAnimal && std::find(m_PathAnimals, m_PathAnimals + slot, animal) != m_PathAnimals + slot)
+        {
+            m_PathAnimals[slot] = kNoAnimal;
+            mended = true;
+        }
+        for (int32_t action = 0; action < ACTION_COUNT; ++action)
+        {
+            if (m_AnimalsOnPath[action][slot] != kNoAnimal && m_AnimalsOnPath[action][slot] != m_PathAnimals[slot])
+            {
+                DeleteModel(action, slot);
+                mended = true;
+            }
+        }
+    }
+    if (mended)
+        GetLogger()->Report(0, "AnimalPathComponent::Load - the saved slots and paths disagree: the paths of animals "
+                               "without their slot are left out");
     m_Position = position;
     m_Orientation = orientation;
     return true;

@@ -61,7 +61,8 @@ public:
     void PostLoad();
 
     void Dump(SerialStream& stream) const;
-    // False, with a report, when the record is cut short: the component is then left empty.
+    // False, with a report, when the record is cut short: the component is then left empty. A second slot of one
+    // animal, and a path carrying an animal that is not its slot's, are left out (reported).
     bool Load(SerialStream& stream);
 
     // The path models of the type (each action, slots 0 to NUM_PATHS - 1) and its mesh animations, loaded

@@ -291,3 +291,55 @@ TEST(PathTypes, AreKnownByTheAnimalsNamesEvenCutShortAndWithoutTablesNoAnimalIsO
             << row.what;
     }
 }
+
+namespace
+{
+
+// A damaged record whose slots and paths disagree (a path of a slot carrying an animal that is not the slot's, or an
+// animal named in two slots) loads what holds together: once every animal has left, no path model is left behind,
+// nor a slot taken.
+TEST_F(Paths, LeaveNoPathBehindTheirAnimalsAfterLoadingSlotsAndPathsThatDisagree)
+{
+    PathStub* first = Animal();
+    PathStub* second = Animal();
+    path.AddAnimal(first->GetID());
+    path.AddAnimal(second->GetID());
+    path.PutOnPath(AnimalPathComponent::ACTION_PLAY, first->GetID());
+    path.PutOnPath(AnimalPathComponent::ACTION_MOVE, second->GetID());
+    const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { path.Dump(s); });
+    // The slots' array, then the four actions' (MOVE, EAT, PLAY, REST): each a tag and a count (5 bytes) and 20
+    // words.
+    const auto word = [](size_t array, size_t index) { return array * 85 + 5 + index * 4; };
+    struct Case
+    {
+        const char* what;
+        size_t at;
+        uint32_t value;
+    };
+    const Case cases[] = {
+        {"the first animal's slot is free, its play path still carries it", word(0, 0), kNoObjectID},
+        {"the second animal holds two slots", word(0, 0), second->GetID()},
+        {"the second animal's move path carries the first", word(1, 1), first->GetID()},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        savebytes::Bytes bytes = saved;
+        std::memcpy(&bytes[c.at], &c.value, 4);
+        AnimalPathComponent copy(park.params->FindAnimal("DOLPHIN"));
+        ASSERT_TRUE(savebytes::LoadFrom(bytes, [&](SerialStream& s) { return copy.Load(s); }));
+        copy.PostLoad();
+        copy.RemoveAnimal(first->GetID());
+        copy.RemoveAnimal(second->GetID());
+        EXPECT_TRUE(copy.GetAnimals().empty());
+        int models = 0;
+        for (int32_t action = 0; action < AnimalPathComponent::ACTION_COUNT; ++action)
+        {
+            for (uint32_t slot = 0; slot < AnimalPathComponent::kSlots; ++slot)
+                models += copy.GetPathModel(action, slot) != nullptr ? 1 : 0;
+        }
+        EXPECT_EQ(models, 0);
+    }
+}
+
+} // namespace
