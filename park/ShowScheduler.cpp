@@ -585,6 +585,13 @@ bool ShowScheduler::Load(SerialStream& stream)
     m_Orientation = orientation;
     m_CurrentShowMoveInfo = std::move(currentRecords);
     m_CurrentMoveList = std::move(currentMoves);
+    // The actor stands in the arena only while a show runs: one saved with an idle show is read and let go.
+    if (!running && actor)
+    {
+        GetLogger()->Report(0, "ShowScheduler::Load - the idle show of %s was saved with an actor: it is left out",
+                            m_ShowName.c_str());
+        actor.reset();
+    }
     m_pActor = std::move(actor);
     if (m_pActor)
     {

@@ -92,7 +92,7 @@ public:
     void Dump(SerialStream& stream) const;
     // False, with a report, when the record is cut short or does not hold together (counts beyond a programme,
     // scores that do not match the moves or are no number, a move being performed that is not in the run): the
-    // scheduler is then left idle with the show's default programme.
+    // scheduler is then left idle with the show's default programme. An actor saved with an idle show is left out.
     bool Load(SerialStream& stream);
 
     // The grade texts of the show's rating (the panel's overall rating) and of one move's score.

@@ -609,3 +609,38 @@ TEST_F(Shows, ResumeFromARunNamingAMoveOrAnimationItsRecordsLack)
         EXPECT_EQ(tuple(played.back(), resumed->IsShowRunning()), tuple("show_end.tm", false));
     }
 }
+
+namespace
+{
+
+// The show actor stands in the arena only while a show runs. A damaged record of an idle show that carries an actor
+// loads the show idle, with its programme and scores, and no actor stands in the park.
+TEST_F(Shows, LoadIdleWithoutAnActorFromARecordOfAnIdleShowCarryingOne)
+{
+    std::unique_ptr<ShowScheduler> show = Show();
+    show->SetScoreList({0.6f, 0.9f, 0.2f});
+    show->StartShow();
+    PlayAnimations(*show, 2);
+    ASSERT_TRUE(show->IsShowRunning());
+    savebytes::Bytes saved = savebytes::Saved([&](SerialStream& out) { show->Dump(out); });
+    show.reset();
+    // The owner's id, then the state 1 (running): made 0 (idle).
+    savebytes::Bytes running;
+    savebytes::Tagged(running, 11, owner);
+    savebytes::Tagged(running, 11, 1);
+    const auto at = std::search(saved.begin(), saved.end(), running.begin(), running.end());
+    ASSERT_NE(at, saved.end());
+    const uint32_t idle = 0;
+    std::memcpy(&*(at + 6), &idle, 4);
+
+    std::unique_ptr<ShowScheduler> loaded = Show();
+    ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return loaded->Load(s); }));
+    EXPECT_EQ(tuple(loaded->IsShowRunning(), loaded->GetActor()), tuple(false, nullptr));
+    EXPECT_EQ(loaded->GetScores(), (std::vector<float>{0.6f, 0.9f, 0.2f}));
+    // Its next show starts as any idle show's does.
+    loaded->StartShow();
+    EXPECT_EQ(Perform(*loaded),
+              (std::vector<std::string>{"show_start.tm", "jump.tm", "spin_start.tm", "spin_end.tm", "show_end.tm"}));
+}
+
+} // namespace
