@@ -167,21 +167,30 @@ void TextSystem::FreeTable(int table)
 namespace
 {
 
-// A 16-bit text as the 8-bit codes of the font tables: U+0000 to U+00FF keep their code, anything beyond the
-// tables becomes '?'. Cut to the buffer.
+// The font code of the character at p, and p moved past it: U+0000 to U+00FF keep their code, anything beyond the
+// tables becomes '?', once for a character written as a surrogate pair.
+char NextFontCode(const char16_t*& p)
+{
+    const char16_t c = *p++;
+    if (c >= 0xD800 && c <= 0xDBFF && *p >= 0xDC00 && *p <= 0xDFFF)
+        ++p;
+    return static_cast<char>(c <= 0xFF ? c : u'?');
+}
+
+// A 16-bit text as the 8-bit codes of the font tables. Cut to the buffer.
 void NarrowToFont(const char16_t* text, char* out, size_t cap)
 {
     size_t n = 0;
-    for (; text && text[n] != 0 && n + 1 < cap; ++n)
-        out[n] = static_cast<char>(text[n] <= 0xFF ? text[n] : u'?');
+    for (const char16_t* p = text; p && *p != 0 && n + 1 < cap;)
+        out[n++] = NextFontCode(p);
     out[n] = 0;
 }
 
 std::string NarrowToFont(const char16_t* text)
 {
     std::string out;
-    for (const char16_t* p = text; p && *p; ++p)
-        out.push_back(static_cast<char>(*p <= 0xFF ? *p : u'?'));
+    for (const char16_t* p = text; p && *p;)
+        out.push_back(NextFontCode(p));
     return out;
 }
 

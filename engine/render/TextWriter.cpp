@@ -22,6 +22,29 @@ int TextLength(const char16_t* text)
     return text ? static_cast<int>(platform::WStrLen(text)) : 0;
 }
 
+bool IsHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Units the character at i takes within the first `length` units: two for a surrogate pair, else one. A character
+// beyond U+FFFF is one character beyond the font's tables, drawn and measured once.
+int CharUnits(const char16_t* text, int i, int length)
+{
+    return i + 1 < length && IsHighSurrogate(text[i]) && IsLowSurrogate(text[i + 1]) ? 2 : 1;
+}
+
+// Whether the unit at i is the second half of a surrogate pair.
+bool ContinuesPair(const char16_t* text, int i)
+{
+    return i > 0 && IsLowSurrogate(text[i]) && IsHighSurrogate(text[i - 1]);
+}
+
 } // namespace
 
 void TextWriter::SetRect(int x, int y, int width, int height)
@@ -37,8 +60,11 @@ int TextWriter::RangeWidth(const char16_t* text, int length) const
     if (!m_pFont)
         return 0;
     int width = 0;
-    for (int i = 0; i < length; ++i)
-        width += m_pFont->GetAdvance(text[i], i + 1 < length ? text[i + 1] : 0);
+    for (int i = 0, units = 1; i < length; i += units)
+    {
+        units = CharUnits(text, i, length);
+        width += m_pFont->GetAdvance(text[i], i + units < length ? text[i + units] : 0);
+    }
     return width;
 }
 
@@ -65,8 +91,9 @@ void TextWriter::DrawRange(int x, int y, const char16_t* text, int length)
     const float texWidth = static_cast<float>(font.GetTextureWidth());
     const int rectRight = m_iX + m_iWidth;
     const int rectBottom = m_iY + m_iHeight;
-    for (int i = 0; i < length; ++i)
+    for (int i = 0, units = 1; i < length; i += units)
     {
+        units = CharUnits(text, i, length);
         const char16_t c = text[i];
         const GlyphRect& rect = font.GetRect(c);
         int l = rect.m_uLeft;
@@ -75,7 +102,7 @@ void TextWriter::DrawRange(int x, int y, const char16_t* text, int length)
         int b = std::max<int>(rect.m_uBottom, t);
         int sx = m_iX + x;
         int sy = m_iY + y;
-        x += font.GetAdvance(c, i + 1 < length ? text[i + 1] : 0);
+        x += font.GetAdvance(c, i + units < length ? text[i + units] : 0);
         if (texWidth <= 0.0f || sx > rectRight || sy > rectBottom || sx + (r - l) < m_iX || sy + (b - t) < m_iY)
             continue;
         if (sx < m_iX)
@@ -110,6 +137,9 @@ int TextWriter::Wrap(const char16_t* text, int start, int width, bool breaks, Li
     int i = 0;
     for (; text[i] != 0; ++i)
     {
+        // The second half of a pair was measured with the first.
+        if (ContinuesPair(text, i))
+            continue;
         const char16_t c = text[i];
         if (breaks && c == kBreak && i != lineStart)
         {
@@ -125,7 +155,7 @@ int TextWriter::Wrap(const char16_t* text, int start, int width, bool breaks, Li
             wordStart = i;
             penAtWord = pen;
         }
-        const int advance = m_pFont->GetAdvance(c, text[i + 1]);
+        const int advance = m_pFont->GetAdvance(c, text[i + CharUnits(text, i, i + 2)]);
         // A word longer than the line is not broken, and a space needs no room: where a line breaks, its spaces
         // are left out.
         if (pen + advance <= width || wordStart == lineStart || c == kSpace)
@@ -215,7 +245,9 @@ int TextWriter::TruncateToWidth(char16_t* text, size_t capacity, int width) cons
     }
     // The longest cut that fits, the first dropping the last two characters; "..." alone is the end. Widths grow
     // with the characters kept, so the cut is found by halving rather than one character at a time.
-    int longest = std::max(TextLength(text) - 2, 0);
+    int longest = TextLength(text);
+    for (int dropped = 0; dropped < 2 && longest > 0; ++dropped)
+        longest -= ContinuesPair(text, longest - 1) ? 2 : 1;
     longest = std::min(longest, static_cast<int>(capacity) - kEllipsisLength - 1);
     std::u16string probe;
     auto fits = [&](int cut)
@@ -233,6 +265,9 @@ int TextWriter::TruncateToWidth(char16_t* text, size_t capacity, int width) cons
         else
             high = middle - 1;
     }
+    // A cut never parts the two halves of a character.
+    if (ContinuesPair(text, best))
+        --best;
     platform::WStrCopy(text + best, kEllipsisLength + 1, kEllipsis);
     return GetTextWidth(text);
 }

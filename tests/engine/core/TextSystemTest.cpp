@@ -541,4 +541,31 @@ TEST_F(TextSystemTest, WithoutFontsNothingIsDrawnAndEverythingMeasuresZero)
     EXPECT_EQ(std::vector<float>(caret, caret + 4), (std::vector<float>{0, 0, 0, 0}));
 }
 
+// A character beyond U+FFFF stands in the text as two units, but it is one character beyond the font tables: each
+// wide draw hands the fonts one '?' for it. A half of a pair standing alone is a character of its own.
+TEST_F(TextSystemTest, WideDrawsMarkACharacterBeyondU_FFFFOnce)
+{
+    // clang-format off
+    const struct { std::u16string text; std::string narrow; } cases[] = {
+        {u"a\U0001F600b", "a?b"},
+        {u"\U00010000\U0010FFFF", "??"},
+        {u"x\U0001F600", "x?"},
+        {std::u16string(u"a") + char16_t(0xD83D) + u"b", "a?b"}, // a first half without its second
+        {std::u16string(u"a") + char16_t(0xDE00) + u"b", "a?b"}, // a second half without its first
+        {std::u16string(u"a") + char16_t(0xDE00) + char16_t(0xD83D), "a??"}, // the halves the wrong way round
+    };
+    // clang-format on
+    for (const auto& c : cases)
+    {
+        std::vector<std::string> log;
+        m_text.SetFonts(std::make_unique<RecordedFonts>(&log));
+        m_text.DrawTextW(0, 0, 10, 0, c.text.c_str(), true);
+        m_text.DrawStringW(0, 0, c.text.c_str());
+        m_text.DrawText3DW(0, 0, 0, 10, 0, c.text.c_str(), true);
+        ASSERT_EQ(log.size(), 3u);
+        for (const std::string& line : log)
+            EXPECT_NE(line.find(" " + c.narrow + " "), std::string::npos) << line;
+    }
+}
+
 } // namespace

@@ -295,4 +295,59 @@ TEST_F(TextWriterTest, TruncateToWidthCutsUntilItFitsAndStopsAtTheEllipsis)
     EXPECT_TRUE(writer->TruncateToWidth(buffer, 6, 20) == 18 && std::u16string(buffer) == u"ab...");
 }
 
+// A character beyond U+FFFF is two units of the text but one character beyond the font's tables: it is drawn,
+// measured and wrapped as one '?' (6 wide, like every letter here), and truncation counts and cuts whole characters.
+TEST_F(TextWriterTest, ACharacterBeyondU_FFFFIsOneCharacter)
+{
+    const std::u16string face = u"\U0001F600";
+    // clang-format off
+    const struct { std::u16string text; std::u16string glyphs; } draws[] = {
+        {u"a" + face + u"b", u"a?b"},
+        {face + face, u"??"},
+        {u"a" + std::u16string(1, char16_t(0xD83D)) + u"b", u"a?b"}, // a lone half is a character of its own
+    };
+    // clang-format on
+    writer->SetRect(0, 0, 100, 100);
+    for (const auto& c : draws)
+    {
+        writer->DrawLine(0, 0, c.text.c_str());
+        std::u16string drawn;
+        for (const Quad& q : Quads())
+            drawn.push_back(static_cast<char16_t>(GlyphOf(q)));
+        std::u16string expected;
+        for (char16_t ch : c.glyphs)
+            expected.push_back(static_cast<char16_t>(ch % 64));
+        EXPECT_EQ(drawn, expected) << c.glyphs.size() << " glyphs";
+        EXPECT_EQ(writer->GetTextWidth(c.text.c_str()), 6 * static_cast<int>(c.glyphs.size()));
+    }
+
+    // "a?b c" is 6 + 6 + 6 + 3 + 6 = 27: one line in 27, two in 26.
+    const std::u16string words = u"a" + face + u"b c";
+    EXPECT_EQ(writer->CountLines(words.c_str(), 27, 0), 1);
+    EXPECT_EQ(writer->CountLines(words.c_str(), 26, 0), 2);
+    writer->SetRect(0, 0, 27, 100);
+    writer->DrawText(0, 0, words.c_str());
+    EXPECT_EQ(Lines(), (std::map<float, int>{{0, 5}}));
+
+    // clang-format off
+    const struct { std::u16string text; int width; std::u16string result; int resultWidth; } cuts[] = {
+        // Five characters (30) in 28: less two characters, "ab?" and "..." make 24.
+        {u"ab" + face + u"cd", 28, u"ab" + face + u"...", 24},
+        // Four characters (24) in 23: less the last two, the face and 'c', "ab..." makes 18.
+        {u"abc" + face, 23, u"ab...", 18},
+    };
+    // clang-format on
+    for (const auto& c : cuts)
+    {
+        std::u16string text = c.text;
+        const int width = writer->TruncateToWidth(text, c.width);
+        EXPECT_EQ(text, c.result) << c.width;
+        EXPECT_EQ(width, c.resultWidth) << c.width;
+    }
+    // A buffer of 6 holds "a?bc" but not "a?..." with both halves of the face: the face goes whole, never half of it.
+    char16_t buffer[6] = {u'a', 0xD83D, 0xDE00, u'b', u'c', 0};
+    EXPECT_EQ(writer->TruncateToWidth(buffer, 6, 20), 12);
+    EXPECT_EQ(std::u16string(buffer), u"a...");
+}
+
 } // namespace
