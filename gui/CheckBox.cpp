@@ -10,7 +10,7 @@
 #include "gui/SpriteManager.h"
 #include "platform/Strings.h"
 
-#include <cstdio>
+#include <string>
 
 namespace
 {
@@ -269,7 +269,6 @@ void RadioGroup::Update(float dt)
 {
     DialogListener* object = CurrentDialogObject();
     const int32_t value = m_variable.ReadInt(object);
-    char keyword[96];
     for (Widget* child : m_children)
     {
         if (child->GetType() != WT_RADIOBUTTON)
@@ -282,8 +281,7 @@ void RadioGroup::Update(float dt)
             button->SetOn();
         else
             button->SetOff();
-        std::snprintf(keyword, sizeof(keyword), "%s_STATUS_%d", m_variable.GetName().c_str(),
-                      static_cast<int>(button->GetValue()));
+        const std::string keyword = m_variable.GetName() + "_STATUS_" + std::to_string(button->GetValue());
         if (m_variable.ReadInt(object, keyword) != 0)
             button->Enable();
         else
