@@ -1,6 +1,7 @@
 // The front-end list box: rows of cells, the scroll bar, the selection and double-clicks.
 #include "gui/ScreenListBox.h"
 
+#include "engine/core/GameInput.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/TextWriter.h"
 #include "gui/GUIManager.h"
@@ -9,6 +10,7 @@
 #include "gui/Text.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -147,18 +149,30 @@ bool ScreenListBox::OnScreenMouse(float x, float y, int32_t event)
 {
     if (!m_bActive)
         return false;
-    return OnMouse(Trunc(x * kFrontEndPageWidth), Trunc(y * kFrontEndPageHeight), event);
+    int32_t width = 0, height = 0;
+    FrontEndDisplaySize(width, height);
+    // The pointer outside the window reaches the scroll bar as the input's mark for it: taken to the page and back
+    // to the display it would be a point beyond the window's corner, and a dragged thumb would jump there.
+    const bool outside = std::lround(x * static_cast<float>(width)) == GameInput::kOutsideWindow &&
+                         std::lround(y * static_cast<float>(height)) == GameInput::kOutsideWindow;
+    return Pointer(Trunc(x * kFrontEndPageWidth), Trunc(y * kFrontEndPageHeight), outside, event);
 }
 
 bool ScreenListBox::OnMouse(int32_t x, int32_t y, int32_t event)
+{
+    return Pointer(x, y, false, event);
+}
+
+bool ScreenListBox::Pointer(int32_t x, int32_t y, bool outsideWindow, int32_t event)
 {
     m_bDoubleClicked = false;
     int32_t width = 0, height = 0;
     FrontEndDisplaySize(width, height);
     const float sx = static_cast<float>(width) / kFrontEndPageWidth;
     const float sy = static_cast<float>(height) / kFrontEndPageHeight;
-    if (m_pScrollBar &&
-        m_pScrollBar->OnMouse(Trunc(static_cast<float>(x) * sx), Trunc(static_cast<float>(y) * sy), event))
+    const int32_t barX = outsideWindow ? GameInput::kOutsideWindow : Trunc(static_cast<float>(x) * sx);
+    const int32_t barY = outsideWindow ? GameInput::kOutsideWindow : Trunc(static_cast<float>(y) * sy);
+    if (m_pScrollBar && m_pScrollBar->OnMouse(barX, barY, event))
         return true;
     if (!m_bSelectable)
         return false;

@@ -71,6 +71,8 @@ public:
 
 private:
     void UpdateScrollBar();
+    // The pointer at page pixel (x, y); outside the window, the scroll bar is told so.
+    bool Pointer(int32_t x, int32_t y, bool outsideWindow, int32_t event);
     // Puts the cells of the shown rows one under the other from the list's top.
     void LayOutVisibleRows();
 
