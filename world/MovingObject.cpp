@@ -1121,7 +1121,7 @@ bool MovingObject::ReadWalk(SerialStream& stream, SavedWalk& s)
         {"m_vVelocity.y", s.m_vVelocity.y, -fast, fast},
         {"m_vSteerForce.x", s.m_vSteerForce.x, -fast, fast},
         {"m_vSteerForce.y", s.m_vSteerForce.y, -fast, fast},
-        {"m_fMaxForce", s.m_fMaxForce, kMinSteer, kMaxSteer},
+        {"m_fMaxForce", s.m_fMaxForce, kMinForce, kMaxSteer},
         {"m_fMaxVel", s.m_fMaxVel, kMinSteer, kMaxSteer},
         {"m_vTarget.x", s.m_vTarget.x, 0.0f, far.x},
         {"m_vTarget.y", s.m_vTarget.y, 0.0f, far.y},

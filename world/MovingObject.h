@@ -46,6 +46,9 @@ public:
     // not yet stepped: at most a frame's longest step and the step left over from the frame before.
     static constexpr float kMinSteer = 0.01f;
     static constexpr float kMaxSteer = 512.0f;
+    // The least steering force a walker is given: guest scripts set the force to four tenths of the speed, so the
+    // slowest walk has less than kMinSteer (which the steering then uses).
+    static constexpr float kMinForce = kMinSteer * 0.4f;
     static constexpr float kMinMass = 1.0f;
     static constexpr float kMaxMass = 100.0f;
     static constexpr float kMaxTolerance = 64.0f;
