@@ -455,6 +455,7 @@ bool MovingObject::Steer(float dt)
     const float speed = Length(m_vVelocity);
     if (speed > 0.0f && speed > maxVel)
         m_vVelocity = m_vVelocity * (1.0f / (speed / maxVel));
+    const Vec2 from = m_vPosition;
     m_vPosition = m_vPosition + m_vVelocity * dt;
 
     const float distance = Length(m_vTarget - m_vPosition);
@@ -476,7 +477,17 @@ bool MovingObject::Steer(float dt)
         return !IsObjectMoving(followed);
     }
     const float radius = m_eBehaviourState == BEHAVIOUR_FOLLOW && m_pFollower ? kFollowPathRadius : m_fTargetTolerance;
-    return distance < radius;
+    if (distance < radius)
+        return true;
+    // A step longer than the radius may carry a fast walker over the target, past it and back for ever: such a step
+    // arrives when it passes within the radius.
+    const Vec2 step = m_vPosition - from;
+    const float stepSq = step.x * step.x + step.y * step.y;
+    if (!(stepSq > radius * radius))
+        return false;
+    const Vec2 toTarget = m_vTarget - from;
+    const float along = std::clamp((toTarget.x * step.x + toTarget.y * step.y) / stepSq, 0.0f, 1.0f);
+    return Length(toTarget - step * along) < radius;
 }
 
 void MovingObject::Arrive()
