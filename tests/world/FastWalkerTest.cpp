@@ -3,6 +3,7 @@
 #include "tests/world/GridTestSupport.h"
 #include "tests/world/WorldTestSupport.h"
 
+#include "platform/Random.h"
 #include "world/MovingObject.h"
 
 #include <gtest/gtest.h>
@@ -79,28 +80,32 @@ TEST(FastWalkers, AWalkerFarFasterThanItsArrivalRadiusStillArrives)
     const std::vector<std::string> rows = {"PPPPPPPPPP", "P########P", "P########P", "PPPPPPPPPP"};
     const Vec3 goal = WorldMap::GetCellCentre({9, 2});
     // Each speed carries the walker 7.6 to 10.2 map units a step, five to seven times the radius of 1.5.
+    // The offset a walk takes inside each cell is drawn at random: each walk is tried with several draws.
     for (const float speed : {380.0f, 386.0f, 494.0f, 506.0f, MovingObject::kMaxSteer})
-    {
-        SCOPED_TRACE("speed " + std::to_string(speed));
-        FastPark park(rows);
-        auto* walker = static_cast<FastWalker*>(park.objects->CreateObject("FAST", OBJECT_GUEST));
-        walker->SetType(OBJECT_GUEST);
-        walker->SetWorldPosition(WorldMap::GetCellCentre({0, 2}));
-        walker->SetSpeed(speed);
-        MessageRecord order =
-            worldtest::Record(walker->GetID(), walker->GetID(), MT_PAVEMENT2POINT, static_cast<uint32_t>(goal.y));
-        order.dwFlags = static_cast<uint32_t>(goal.x);
-        park.messages->Send(order);
-        ASSERT_TRUE(walker->GetPathFollower());
-        // The way is about 700 map units: a couple of seconds at these speeds, turns and all; a minute is plenty.
-        for (int frame = 0; frame < 1200 && walker->arrivals == 0; ++frame)
-            park.Frame();
-        EXPECT_EQ(walker->arrivals, 1);
-        EXPECT_FALSE(walker->IsMoving());
-        // It stops at most one step past the goal.
-        const Vec3 at = walker->GetWorldPosition();
-        EXPECT_LE(std::hypot(at.x - goal.x, at.y - goal.y), speed * MovingObject::kStep + 1.5f) << at.x << ", " << at.y;
-    }
+        for (const unsigned seed : {1u, 2u, 3u, 4u})
+        {
+            SCOPED_TRACE("speed " + std::to_string(speed) + ", seed " + std::to_string(seed));
+            platform::SRand(seed);
+            FastPark park(rows);
+            auto* walker = static_cast<FastWalker*>(park.objects->CreateObject("FAST", OBJECT_GUEST));
+            walker->SetType(OBJECT_GUEST);
+            walker->SetWorldPosition(WorldMap::GetCellCentre({0, 2}));
+            walker->SetSpeed(speed);
+            MessageRecord order =
+                worldtest::Record(walker->GetID(), walker->GetID(), MT_PAVEMENT2POINT, static_cast<uint32_t>(goal.y));
+            order.dwFlags = static_cast<uint32_t>(goal.x);
+            park.messages->Send(order);
+            ASSERT_TRUE(walker->GetPathFollower());
+            // The way is about 700 map units: a couple of seconds at these speeds, turns and all; a minute is plenty.
+            for (int frame = 0; frame < 1200 && walker->arrivals == 0; ++frame)
+                park.Frame();
+            EXPECT_EQ(walker->arrivals, 1);
+            EXPECT_FALSE(walker->IsMoving());
+            // It stops at most one step past the goal.
+            const Vec3 at = walker->GetWorldPosition();
+            EXPECT_LE(std::hypot(at.x - goal.x, at.y - goal.y), speed * MovingObject::kStep + 1.5f)
+                << at.x << ", " << at.y;
+        }
 }
 
 } // namespace
