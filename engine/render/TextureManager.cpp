@@ -634,8 +634,24 @@ uint32_t TextureManager::NewPage(uint32_t width, uint32_t height, uint32_t kind,
     const uint32_t number = m_uPagesUsed + 1;
     if (number >= m_uPageCapacity)
     {
-        TexLog("Out of texture pages: page %u refused (%u x %u)\n", number, width, height);
-        return 0;
+        // Every number is handed out: a page given back by a released texture is taken again, the lowest first,
+        // so that textures made anew for each park do not use up the pages after a dozen parks.
+        uint32_t freed = 0;
+        for (uint32_t page = 1; page <= m_uPagesUsed && freed == 0; ++page)
+            if (!m_pPages[page].IsInUse())
+                freed = page;
+        if (freed == 0)
+        {
+            TexLog("Out of texture pages: page %u refused (%u x %u)\n", number, width, height);
+            return 0;
+        }
+        if (!m_pPages[freed].Create(freed, width, height, kind, format))
+        {
+            TexLog("Couldn't create texture page %u (%u x %u, format %u)\n", freed, width, height, format);
+            return 0;
+        }
+        m_pPageList[freed] = freed;
+        return freed;
     }
     if (!m_pPages[number].Create(number, width, height, kind, format))
     {

@@ -95,9 +95,51 @@ TEST_F(TexturePagesTest, PageNumbersEndAt749)
     EXPECT_EQ(g_TextureManager.GetSlot(750)->m_uRefCount, 0u);
     EXPECT_NE(TexLogText().find("Out of texture pages: page 750 refused"), std::string::npos);
 
-    // Freeing a page releases its device texture; its number is not handed out again.
+    // Freeing a page releases its device texture.
     g_TextureManager.Release(5);
-    EXPECT_TRUE(Renderer().GetTexture(5) == nullptr && g_TextureManager.CreateTexture(4, 4, "reuse") == 0u);
+    EXPECT_TRUE(Renderer().GetTexture(5) == nullptr);
+}
+
+// Pages of released textures stay out of use while numbers are left; once the numbers are all handed out, a texture
+// asked for takes a page that was given back (the park's ground and path textures, made again for every park entered,
+// would otherwise find none after a dozen parks and draw nothing). With none given back, the texture is refused.
+TEST_F(TexturePagesTest, AtTheLastPageNumberAPageGivenBackIsTakenAgain)
+{
+    for (uint32_t i = 1; i <= 700; ++i)
+        ASSERT_EQ(g_TextureManager.CreateTexture(4, 4, "page"), i);
+    // Below the limit a released page's number is not handed out again: the next page is a new number.
+    g_TextureManager.Release(3);
+    const uint32_t next = g_TextureManager.CreateTexture(8, 8, "next");
+    EXPECT_EQ(g_TextureManager.GetSlot(next)->m_uPage, 701u);
+    for (uint32_t i = 702; i <= 749; ++i)
+        ASSERT_NE(g_TextureManager.CreateTexture(4, 4, "page"), 0u);
+    EXPECT_EQ(g_TextureManager.GetPagesUsed(), 749u);
+
+    // At the limit: the pages given back (3, then 9 and 17) are taken again, lowest first, each with a working device
+    // texture of the new size; the texture's slot draws from it.
+    g_TextureManager.Release(17);
+    g_TextureManager.Release(9);
+    const struct
+    {
+        uint32_t side;
+        uint32_t page;
+    } cases[] = {{16, 3}, {32, 9}, {64, 17}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.page);
+        const uint32_t slot = g_TextureManager.CreateTexture(c.side, c.side, "again");
+        ASSERT_NE(slot, 0u);
+        EXPECT_EQ(g_TextureManager.GetSlot(slot)->m_uPage, c.page);
+        EXPECT_EQ(g_TextureManager.GetDeviceTexture(static_cast<int32_t>(slot)), static_cast<int32_t>(c.page));
+        ASSERT_NE(Renderer().GetTexture(static_cast<int32_t>(c.page)), nullptr);
+        EXPECT_EQ(g_TextureManager.GetPage(c.page)->GetWidth(), c.side);
+        EXPECT_TRUE(g_TextureManager.GetPage(c.page)->IsInUse());
+    }
+    EXPECT_EQ(g_TextureManager.GetPagesUsed(), 749u);
+
+    // None given back: refused, as before.
+    EXPECT_EQ(g_TextureManager.CreateTexture(4, 4, "one too many"), 0u);
+    EXPECT_NE(TexLogText().find("Out of texture pages: page 750 refused"), std::string::npos);
 }
 
 } // namespace
