@@ -4,8 +4,7 @@
 #include "engine/core/TextTable.h"
 #include "game/Game.h"
 #include "gui/VariableWidgets.h"
-#include "tests/engine/render/RenderTestSupport.h"
-#include "tests/platform/SdlTestEvents.h"
+#include "tests/game/SampleGameTest.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,30 +21,17 @@ namespace
 // A text table of "id=text|id=text" pairs, written scrambled as the game reads it.
 std::unique_ptr<TextTable> MakeTable(const testsupport::TempDir& dir, const std::u16string& texts)
 {
-    std::u16string file = u"\uFEFF\"";
-    for (char16_t c : texts)
-        file += c == u'=' ? u"\" \"" : c == u'|' ? u"\"\r\n\"" : std::u16string(1, c);
-    file += u"\"\r\n";
-    std::vector<uint8_t> bytes;
-    for (char16_t c : file)
-    {
-        bytes.push_back(static_cast<uint8_t>(~(c & 0xFF)));
-        bytes.push_back(static_cast<uint8_t>(~(c >> 8)));
-    }
-    testsupport::WriteBytes(dir.File("text_uk.ble"), bytes);
-    return std::make_unique<TextTable>(dir.File("text_uk.uni").c_str());
+    return std::make_unique<TextTable>(testsupport::WriteTextTable(dir, texts).c_str());
 }
 
-class FrontEndValueTexts : public rendertest::RecordingTest
+class FrontEndValueTexts : public gametest::SampleGameTest
 {
 protected:
     void SetUp() override
     {
-        RecordingTest::SetUp();
-        std::filesystem::copy(std::string(TW_SOURCE_DIR) + "/sample-data/data", dir.File("data"),
-                              std::filesystem::copy_options::recursive);
-        ASSERT_TRUE(sdltest::StartHeadlessWindow());
-        parameters = std::make_unique<GameParameters>("data/script/gameparameters.pis");
+        SampleGameTest::SetUp();
+        if (HasFatalFailure())
+            return;
         game = std::make_unique<Game>(nullptr, platform::GameWindowHandle());
         game->Update();
         ASSERT_EQ(game->GetCurrentScreen(), game->GetScreen(Game::kMainMenuScreen));
@@ -54,10 +40,7 @@ protected:
     void TearDown() override
     {
         texts.reset();
-        game.reset();
-        parameters.reset();
-        platform::DestroyGameWindow();
-        RecordingTest::TearDown();
+        SampleGameTest::TearDown();
     }
     std::string Show(const char* name)
     {
@@ -72,8 +55,6 @@ protected:
     testsupport::RecordingReportSink reports;
     testsupport::ManualTimeSource clock;
     testsupport::TempDir textDir;
-    std::unique_ptr<GameParameters> parameters;
-    std::unique_ptr<Game> game;
     std::unique_ptr<TextTable> texts;
 };
 

@@ -18,6 +18,7 @@
 #include "gui/SpriteManager.h"
 #include "platform/audio/Sound.h"
 #include "tests/engine/render/RenderTestSupport.h"
+#include "tests/game/SampleGameTest.h"
 #include "tests/platform/SdlTestEvents.h"
 #include "tests/platform/audio/AudioTestFiles.h"
 #include "world/GameShell.h"
@@ -35,26 +36,9 @@
 namespace
 {
 
-class GameTest : public rendertest::RecordingTest
+class GameTest : public gametest::SampleGameTest
 {
 protected:
-    void SetUp() override
-    {
-        RecordingTest::SetUp();
-        std::filesystem::copy(std::string(TW_SOURCE_DIR) + "/sample-data/data", dir.File("data"),
-                              std::filesystem::copy_options::recursive);
-        ASSERT_TRUE(sdltest::StartHeadlessWindow());
-        m_parameters = std::make_unique<GameParameters>("data/script/gameparameters.pis");
-    }
-
-    void TearDown() override
-    {
-        game.reset();
-        m_parameters.reset();
-        platform::DestroyGameWindow();
-        RecordingTest::TearDown();
-    }
-
     Game& Make(const std::string& options = "")
     {
         game.reset();
@@ -80,8 +64,6 @@ protected:
     }
 
     testsupport::RecordingReportSink reports;
-    std::unique_ptr<GameParameters> m_parameters;
-    std::unique_ptr<Game> game;
 };
 
 TEST_F(GameTest, TheLanguageChoosesTheTextsAndTheMenuScript)

@@ -5,7 +5,7 @@
 #include "game/Screens.h"
 #include "gui/GUIManager.h"
 #include "gui/Text.h"
-#include "tests/engine/render/RenderTestSupport.h"
+#include "tests/game/SampleGameTest.h"
 #include "tests/platform/SdlTestEvents.h"
 #include "tests/support/TestSupport.h"
 
@@ -68,28 +68,19 @@ TEST(GameWonCredits, EveryListIsShownOnceAcrossTheNinePages)
     EXPECT_EQ(first[0].width, 187);
 }
 
-class GameWonScreenTest : public rendertest::RecordingTest
+class GameWonScreenTest : public gametest::SampleGameTest
 {
 protected:
     void SetUp() override
     {
-        RecordingTest::SetUp();
-        std::filesystem::copy(std::string(TW_SOURCE_DIR) + "/sample-data/data", dir.File("data"),
-                              std::filesystem::copy_options::recursive);
-        ASSERT_TRUE(sdltest::StartHeadlessWindow());
-        parameters = std::make_unique<GameParameters>("data/script/gameparameters.pis");
+        SampleGameTest::SetUp();
+        if (HasFatalFailure())
+            return;
         game = std::make_unique<Game>(nullptr, platform::GameWindowHandle());
         game->SelectScreen(Game::kGameWonScreen);
         game->Update();
         screen = static_cast<GameWonScreen*>(game->GetScreen(Game::kGameWonScreen));
         ASSERT_EQ(game->GetCurrentScreen(), screen);
-    }
-    void TearDown() override
-    {
-        game.reset();
-        parameters.reset();
-        platform::DestroyGameWindow();
-        RecordingTest::TearDown();
     }
     void Step(uint32_t ms)
     {
@@ -106,8 +97,6 @@ protected:
 
     testsupport::RecordingReportSink reports;
     testsupport::ManualTimeSource clock;
-    std::unique_ptr<GameParameters> parameters;
-    std::unique_ptr<Game> game;
     GameWonScreen* screen = nullptr;
 };
 

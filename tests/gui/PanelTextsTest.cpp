@@ -22,18 +22,7 @@ namespace
 // Scrambled text-table source of "id=text|id=text" pairs, in the order given.
 std::unique_ptr<TextTable> MakeTable(const testsupport::TempDir& dir, const std::u16string& texts)
 {
-    std::u16string file = u"\uFEFF\"";
-    for (char16_t c : texts)
-        file += c == u'=' ? u"\" \"" : c == u'|' ? u"\"\r\n\"" : std::u16string(1, c);
-    file += u"\"\r\n";
-    std::vector<uint8_t> bytes;
-    for (char16_t c : file)
-    {
-        bytes.push_back(static_cast<uint8_t>(~(c & 0xFF)));
-        bytes.push_back(static_cast<uint8_t>(~(c >> 8)));
-    }
-    testsupport::WriteBytes(dir.File("text_uk.ble"), bytes);
-    return std::make_unique<TextTable>(dir.File("text_uk.uni").c_str());
+    return std::make_unique<TextTable>(testsupport::WriteTextTable(dir, texts).c_str());
 }
 
 class TextData : public EmptyPanelData

@@ -103,6 +103,22 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string WriteTextTable(const TempDir& dir, const std::u16string& texts)
+{
+    std::u16string file = u"\uFEFF\"";
+    for (char16_t c : texts)
+        file += c == u'=' ? u"\" \"" : c == u'|' ? u"\"\r\n\"" : std::u16string(1, c);
+    file += u"\"\r\n";
+    std::vector<uint8_t> bytes;
+    for (char16_t c : file)
+    {
+        bytes.push_back(static_cast<uint8_t>(~(c & 0xFF)));
+        bytes.push_back(static_cast<uint8_t>(~(c >> 8)));
+    }
+    WriteBytes(dir.File("text_uk.ble"), bytes);
+    return dir.File("text_uk.uni");
+}
+
 void WriteText(const std::string& path, const std::string& text)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -43,6 +43,9 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
+// Writes a scrambled text table of "id=text|id=text" pairs, in the order given, as "text_uk.ble" in the folder and
+// returns the name the game opens it by ("text_uk.uni").
+std::string WriteTextTable(const TempDir& dir, const std::u16string& texts);
 
 // Records message boxes and debugger output instead of showing them; installed for its lifetime.
 class RecordingReportSink : public platform::ReportSink
