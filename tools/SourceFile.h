@@ -12,6 +12,20 @@
 namespace tools
 {
 
+// True when the name is a regular file that opens for reading and holds no byte: the file services hand out no
+// buffer for it, yet it is a file of its own.
+inline bool IsEmptyFile(const std::string& name)
+{
+    if (!IsRegularFile(name.c_str()))
+        return false;
+    FILE* file = platform::OpenFile(name, "rb");
+    if (!file)
+        return false;
+    const bool empty = std::fgetc(file) == EOF && !std::ferror(file);
+    std::fclose(file);
+    return empty;
+}
+
 // The whole file; false when the name is no regular file (a directory, say) or it cannot be read to its end. An
 // empty file is read as an empty text.
 inline bool ReadSourceFile(const std::string& name, std::string* text)
@@ -23,17 +37,10 @@ inline bool ReadSourceFile(const std::string& name, std::string* text)
         text->assign(buffer.get(), size);
         return true;
     }
-    // The file services hand out no buffer for an empty file: it is one only when it opens and holds no byte.
-    if (!IsRegularFile(name.c_str()))
+    if (!IsEmptyFile(name))
         return false;
-    FILE* file = platform::OpenFile(name, "rb");
-    if (!file)
-        return false;
-    const bool empty = std::fgetc(file) == EOF && !std::ferror(file);
-    std::fclose(file);
-    if (empty)
-        text->clear();
-    return empty;
+    text->clear();
+    return true;
 }
 
 } // namespace tools

@@ -1,26 +1,13 @@
 // blefile: scrambles a plain file into a .ble file, or unscrambles a .ble file back, through the file services.
 #include "engine/core/FileSystem.h"
 #include "platform/Paths.h"
+#include "tools/SourceFile.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace
 {
-
-// True when the name is a regular file that opens for reading and holds no byte: the readers hand out no buffer
-// for it, yet it is a file of its own (an empty script), which scrambles to an empty file and back.
-bool IsEmptyFile(const char* name)
-{
-    if (!IsRegularFile(name))
-        return false;
-    FILE* file = platform::OpenFile(name, "rb");
-    if (!file)
-        return false;
-    const bool empty = std::fgetc(file) == EOF && !std::ferror(file);
-    std::fclose(file);
-    return empty;
-}
 
 int Usage()
 {
@@ -33,7 +20,7 @@ int Encode(FileSystem& files, const char* plain, const char* ble)
 {
     uint32_t size = 0;
     char* buffer = files.LoadFileSized(plain, &size);
-    if (!buffer && !IsEmptyFile(plain))
+    if (!buffer && !tools::IsEmptyFile(plain))
     {
         std::fprintf(stderr, "blefile: cannot read %s\n", plain);
         return 1;
@@ -52,7 +39,7 @@ int Decode(FileSystem& files, const char* ble, const char* plain)
 {
     uint32_t size = 0;
     char* buffer = files.ReadBleFileSized(ble, &size);
-    if (!buffer && !IsEmptyFile(ble))
+    if (!buffer && !tools::IsEmptyFile(ble))
     {
         std::fprintf(stderr, "blefile: cannot read %s\n", ble);
         return 1;

@@ -81,10 +81,7 @@ TEST(GuestSave, ScriptArithmeticThatGivesNoNumberLeavesCashAndHappinessAndTheGue
     {
         SCOPED_TRACE(command);
         GuestPark park(48);
-        const std::string text =
-            std::string("State STATE_NULL\n Message MT_SPOT_OPINION\n  OnReceipt ") + command + " End\n End\nEnd\n";
-        park.script.Compile(text.c_str(), static_cast<uint32_t>(text.size()));
-        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        WatchedGuest* guest = park.GuestRunning(command);
         const float cash = guest->GetCash();
         const float happiness = guest->GetHappiness();
         park.Send(kNoObjectID, guest->GetID(), MT_SPOT_OPINION, 0);

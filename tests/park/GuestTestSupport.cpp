@@ -201,6 +201,14 @@ WatchedGuest* GuestPark::Guest(float x, float y, const char* type)
     return guest;
 }
 
+WatchedGuest* GuestPark::GuestRunning(const std::string& commands)
+{
+    const std::string text =
+        "State STATE_NULL\n Message MT_SPOT_OPINION\n  OnReceipt " + commands + " End\n End\nEnd\n";
+    script.Compile(text.c_str(), static_cast<uint32_t>(text.size()));
+    return Guest(40.0f, 480.0f);
+}
+
 Scenery* GuestPark::Item(const char* type, int x, int y, int direction)
 {
     const uint32_t before = objects->GetNextFreeObjectID();

@@ -77,6 +77,8 @@ public:
     // A guest made as the World makes one (its kind, state STATE_NULL) at a map position, with a script of no
     // states, so that what it posts is posted.
     WatchedGuest* Guest(float x, float y, const char* type = "MAN");
+    // A guest as above at (40, 480) on a script whose one state runs the commands when it is sent MT_SPOT_OPINION.
+    WatchedGuest* GuestRunning(const std::string& commands);
     // Scenery requested through the World and started.
     Scenery* Item(const char* type, int x, int y, int direction = 0);
     LitterObject* Litter(int x, int y, const char* type = "Litter01");

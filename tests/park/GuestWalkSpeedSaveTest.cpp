@@ -30,10 +30,7 @@ TEST(GuestWalkSpeedSave, AGuestSlowedToTheSlowestSpeedSavesAndLoads)
     {
         SCOPED_TRACE(command);
         GuestPark park(48);
-        const std::string text =
-            std::string("State STATE_NULL\n Message MT_SPOT_OPINION\n  OnReceipt ") + command + " End\n End\nEnd\n";
-        park.script.Compile(text.c_str(), static_cast<uint32_t>(text.size()));
-        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        WatchedGuest* guest = park.GuestRunning(command);
         park.Send(kNoObjectID, guest->GetID(), MT_SPOT_OPINION, 0);
         EXPECT_EQ(guest->GetMaxVelocity(), speed);
         const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
