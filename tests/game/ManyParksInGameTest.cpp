@@ -21,6 +21,7 @@
 #include "gui/DialogItem.h"
 #include "gui/GUIManager.h"
 #include "gui/SpriteManager.h"
+#include "platform/gfx/GLCallCount.h"
 #include "scripts/ScriptManager.h"
 #include "tests/game/GameHarness.h"
 #include "world/MessageHandler.h"
@@ -184,8 +185,9 @@ void OpenEveryDialog(GameHarness& harness)
 // Every scenario and sandbox row is played once, which fills what is kept by name (the first park with every dialog
 // of the park opened); then each is played again the same way and a saved park is loaded after each. Every park of
 // the second round starts with the pools the same park started with in the first, and every return to the menu
-// leaves them as the first round left them at its end. The last park looks as the first one did through the same
-// camera. Under the sanitizers and in unoptimised builds the second round takes fewer rows.
+// leaves them as the first round left them at its end, with every device texture made in the round deleted again.
+// The last park looks as the first one did through the same camera. Under the sanitizers and in unoptimised builds
+// the second round takes fewer rows.
 TEST(ManyParksInGame, ParksEnteredLeftAndLoadedLeaveEveryPoolAsTheFirstRoundLeftIt)
 {
     GameHarness harness;
@@ -230,6 +232,8 @@ TEST(ManyParksInGame, ParksEnteredLeftAndLoadedLeaveEveryPoolAsTheFirstRoundLeft
         play(row);
     }
     const Levels menu = Measure(game);
+    // The device textures made from here on, and those deleted.
+    const platform::GLCallCount calls;
 
     for (int row = 0; row < kRows; row += kSecondRoundStep)
     {
@@ -248,6 +252,9 @@ TEST(ManyParksInGame, ParksEnteredLeftAndLoadedLeaveEveryPoolAsTheFirstRoundLeft
         harness.SelectScreen(Game::kMainMenuScreen);
         ExpectSameLevels(Measure(game), menu, true, "after leaving the loaded park");
     }
+    // Every device texture made for the parks of the round has been deleted again with the menu back.
+    EXPECT_GT(calls.Of("GenTextures"), 0u);
+    EXPECT_EQ(calls.Of("DeleteTextures"), calls.Of("GenTextures"));
     harness.EnterPark(0);
     ASSERT_NE(g_pWorld, nullptr);
     const gametest::Frame last = look();
