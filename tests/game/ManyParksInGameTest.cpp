@@ -61,7 +61,6 @@ Levels Measure(Game& game)
             ++pagesInUse;
     levels["texture slots"] = g_TextureManager.GetTextureCount();
     levels["texture pages in use"] = pagesInUse;
-    levels["texture page numbers"] = g_TextureManager.GetPagesUsed();
     levels["mesh handles"] = g_MeshManager.GetMeshCount();
     levels["mesh vertices"] = g_MeshManager.GetVerticesRegistered();
     levels["mesh vertex buffers"] = g_MeshManager.GetVertexBufferCount();
@@ -109,11 +108,10 @@ Levels Measure(Game& game)
     return levels;
 }
 
-// Counts that are not a level of use: page numbers are handed out until they run out and then given again, and
-// the sample memory follows what played lately.
+// The sample memory is not a level of use: it follows what played lately.
 bool IsLevel(const std::string& name)
 {
-    return name != "texture page numbers" && name != "sound memory";
+    return name != "sound memory";
 }
 
 // The textures, texture pages and sprite frames kept by name fill as the scenarios and the dialogs are first seen,
