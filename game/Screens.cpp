@@ -267,14 +267,20 @@ void MainMenuScreen::Update()
         gui.CloseDialog(kMainMenuDialog);
 }
 
-// The front end's background and elements are drawn by the GUI before this; the game's version goes over them.
+// The front end's background and elements are drawn by the GUI before this; the game's version goes over them, in
+// the band its pages leave free at the foot of the screen (540 of 600 on the page they are laid out on), centred
+// across the whole width: the pages scale to the display, and the line goes with them.
 void MainMenuScreen::Render()
 {
-
+    constexpr int32_t kVersionTop = 540;
+    constexpr int32_t kVersionHeight = 20;
+    const GUIManager& gui = m_Game.GetGUIManager();
+    const int32_t width = gui.GetScreenWidth();
+    const int32_t top = kVersionTop * gui.GetScreenHeight() / GUIManager::kDesignHeight;
     TextWriter& writer = m_Game.GetTextWriter();
     const platform::WString version =
         VersionLine(m_Game.GetTextTable().GetText("MAINMENU_VERSION"), m_Game.GetVersion());
-    writer.SetRect(0, 540, 800, 20);
+    writer.SetRect(0, top, width, kVersionHeight);
     writer.SetAlignment(TextWriter::kAlignCentre);
     writer.SetColour(0xFFFFFFFF);
     writer.DrawLine(0, 0, version.c_str());
