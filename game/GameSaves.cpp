@@ -206,12 +206,19 @@ void Game::LoadGame()
     m_iLoadRequest = -1;
     const int32_t slot = entry ? entry->m_iSlot : -1;
     ClearSaveGames();
+    // Asked for on the front end's load page, whose load step has put the page away (a load asked for in a park
+    // comes through the menu's scenario page).
+    const Screen* menu = m_screens[kMainMenuScreen].get();
+    const bool fromLoadPage = m_pCurrentScreen == menu && !m_pGUIManager->GetCurrentScreenName();
     if (slot >= 0 && LoadSlot(slot))
         return;
-    // Refused while the menu stays: the front end's load step has put its page away, so the load page comes back
-    // with the saves as they are now.
-    if (m_pCurrentScreen == m_screens[kMainMenuScreen].get() && !m_pGUIManager->GetCurrentScreenName())
+    // Refused: the load page comes back with the saves as they are now, also when the menu was entered again after
+    // a saved park that could not be built (which shows the scenario page).
+    if (fromLoadPage && m_pCurrentScreen == menu)
+    {
+        ClearScenarioList();
         ShowFrontEndLoadPage();
+    }
 }
 
 bool Game::LoadSlot(int32_t slot)
