@@ -568,4 +568,25 @@ TEST_F(TextSystemTest, WideDrawsMarkACharacterBeyondU_FFFFOnce)
     }
 }
 
+// A wide text is drawn whole up to a full line buffer less its end mark, and cut there when longer.
+TEST_F(TextSystemTest, WideDrawsKeepAWholeLineBufferOfCharacters)
+{
+    constexpr size_t kFits = TextSystem::kLineBufferSize - 1;
+    for (const size_t length : {kFits - 1, kFits, kFits + 1, kFits + 40})
+    {
+        const std::u16string text(length, u'w');
+        std::vector<std::string> log;
+        m_text.SetFonts(std::make_unique<RecordedFonts>(&log));
+        m_text.DrawTextW(0, 0, 10, 0, text.c_str(), true);
+        m_text.DrawText3DW(0, 0, 0, 10, 0, text.c_str(), true);
+        ASSERT_EQ(log.size(), 2u);
+        const std::string drawn(std::min(length, kFits), 'w');
+        for (const std::string& line : log)
+        {
+            EXPECT_NE(line.find(" " + drawn + " "), std::string::npos) << length;
+            EXPECT_EQ(line.find(drawn + "w"), std::string::npos) << length;
+        }
+    }
+}
+
 } // namespace
