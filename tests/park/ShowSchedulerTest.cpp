@@ -634,8 +634,12 @@ TEST_F(Shows, LoadIdleWithoutAnActorFromARecordOfAnIdleShowCarryingOne)
     std::memcpy(&*(at + 6), &idle, 4);
 
     std::unique_ptr<ShowScheduler> loaded = Show();
+    testsupport::RecordingReportSink reports;
     ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return loaded->Load(s); }));
     EXPECT_EQ(tuple(loaded->IsShowRunning(), loaded->GetActor()), tuple(false, nullptr));
+    // The damage is told to the player.
+    ASSERT_EQ(reports.boxes.size(), 1u);
+    EXPECT_NE(reports.boxes[0].text.find("saved with an actor"), std::string::npos);
     EXPECT_EQ(loaded->GetScores(), (std::vector<float>{0.6f, 0.9f, 0.2f}));
     // Its next show starts as any idle show's does.
     loaded->StartShow();
