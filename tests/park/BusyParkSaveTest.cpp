@@ -36,53 +36,9 @@
 namespace
 {
 
-// Keeps every saved item as one line of text: its name and its value, so two saves can be compared item by item
-// and a difference named.
-class ItemLines : public savebytes::WriteOnlyStream
-{
-public:
-    std::vector<std::string> lines;
-
-    void BeginSave() override { lines.emplace_back("--"); }
-    void WriteUShort(const char* n, uint16_t v) override { Line(n, std::to_string(v)); }
-    void WriteUInt(const char* n, uint32_t v) override { Line(n, std::to_string(v)); }
-    void WriteUIntArray(const char* n, const uint32_t* v, int32_t c) override { Many(n, v, c); }
-    void WriteByteArray(const char* n, const uint8_t* v, int32_t c) override { Many(n, v, c); }
-    void WriteByte(const char* n, uint8_t v) override { Line(n, std::to_string(v)); }
-    void WriteWideString(const char* n, const char16_t* t) override
-    {
-        std::string s;
-        for (; t && *t; ++t)
-            s += static_cast<char>(*t);
-        Line(n, s);
-    }
-    void WriteIntArray(const char* n, const int32_t* v, int32_t c) override { Many(n, v, c); }
-    void WriteInt(const char* n, int32_t v) override { Line(n, std::to_string(v)); }
-    void WriteShort(const char* n, int16_t v) override { Line(n, std::to_string(v)); }
-    void WriteFloat(const char* n, float v) override
-    {
-        char text[48];
-        std::snprintf(text, sizeof text, "%.9g", static_cast<double>(v));
-        Line(n, text);
-    }
-    void WriteBool(const char* n, bool v) override { Line(n, v ? "true" : "false"); }
-    void WriteString(const char* n, const char* t) override { Line(n, t ? t : ""); }
-    void WriteHeader(const char* t) override { Line("header", t); }
-
-private:
-    void Line(const char* name, const std::string& value) { lines.push_back(std::string(name) + " = " + value); }
-    template <typename T> void Many(const char* name, const T* values, int32_t count)
-    {
-        std::string text;
-        for (int32_t i = 0; i < count; ++i)
-            text += (i ? " " : "") + std::to_string(values[i]);
-        Line(name, text);
-    }
-};
-
 std::vector<std::string> Items(const World& world)
 {
-    ItemLines lines;
+    savebytes::ItemLines lines;
     world.Dump(lines);
     // Not saved, but rebuilt from what is: the research's staff factors, each queue's traced cells, and the
     // objects each map cell lists, in id order (a queue of a building coming down is not traced again). (The park
