@@ -384,9 +384,13 @@ bool TextureManager::ReadDDTIntoSlot(const char* upperName, TextureSlot& slot, b
     std::unique_ptr<FileStream> stream;
     if (m_pBank)
     {
-        const char* leaf = std::strrchr(upperName, '\\');
+        // The bank names a texture by its file name alone: whatever follows the last separator of either kind.
+        const char* leaf = upperName;
+        for (const char* p = upperName; *p; ++p)
+            if (*p == '\\' || *p == '/')
+                leaf = p + 1;
         uint32_t size = 0;
-        const uint8_t* data = m_pBank->Find(leaf ? leaf + 1 : upperName, &size);
+        const uint8_t* data = m_pBank->Find(leaf, &size);
         if (!data)
             return false;
         stream = std::make_unique<FileStream>(data, size);

@@ -303,4 +303,32 @@ TEST_F(TextureManagerTest, CrossfadeNamesLoadTheirTgaAsTwoSquares)
     EXPECT_EQ(g_CrossfadeList.Find("GAMEDATA\\SKY_CROSSFADE.TGA"), nullptr);
 }
 
+// While a bank is set a DDT is found in it by its file name alone, whichever separator its folders are written with:
+// the park's own ground and path textures are named with forward slashes.
+TEST_F(TextureManagerTest, BankTexturesAreFoundByFileNameWhateverTheSeparators)
+{
+    const uint32_t green = 0xFF00FF00;
+    std::vector<uint8_t> pixels;
+    AppendPixels(pixels, std::vector<uint32_t>(64, green));
+    const std::vector<uint8_t> bankDdt = MakeDDT(DDTSpec{}, pixels);
+    std::vector<uint8_t> index(44, 0);
+    Put32(index, 0, 1);
+    Put32(index, 8, static_cast<uint32_t>(bankDdt.size()));
+    std::memcpy(&index[12], "cracked.ddt", 11);
+    Write("bank.hdr", index);
+    Write("bank.gtb", bankDdt);
+    TextureBank bank("bank.hdr", "bank.gtb");
+    g_TextureManager.SetTextureBank(&bank);
+    testsupport::RecordingReportSink sink;
+    for (const char* name : {"Data/Textures/cracked.ddt", "data\\textures\\Cracked.DDT",
+                             "Data/Textures\\Paths/CRACKED.ddt", "cracked.ddt"})
+    {
+        SCOPED_TRACE(name);
+        const uint32_t slot = g_TextureManager.Load(name, false, false);
+        ASSERT_NE(slot, 0u);
+        EXPECT_EQ(ReadPage(slot)[0], green);
+    }
+    EXPECT_TRUE(sink.boxes.empty());
+}
+
 } // namespace
