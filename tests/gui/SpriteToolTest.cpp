@@ -435,3 +435,36 @@ TEST(SpriteToolTest, AListIncludedAgainUnderAnotherCaseIsRefusedAtThatInclude)
     for (const auto& c : cases)
         ExpectListRead(dir, c.list, c.included, false, c.error);
 }
+
+// A list's includes are read beside it, however the folders on the way to it were written: a list reached through
+// "sub\more.txt" reads its own includes from sub, not from the folder of the list that named it.
+TEST(SpriteToolTest, IncludesAreReadBesideTheListWhateverItsSeparators)
+{
+    testsupport::TempDir dir;
+    std::filesystem::create_directories(dir.File("sub/deep"));
+    testsupport::WriteText(dir.File("deeper.txt"), "bank outer\n");
+    testsupport::WriteText(dir.File("sub/deeper.txt"), "bank inner\n");
+    testsupport::WriteText(dir.File("sub/more.txt"), "include deeper.txt\n");
+    testsupport::WriteText(dir.File("sub/deep/last.txt"), "bank deepest\n");
+    testsupport::WriteText(dir.File("sub/onward.txt"), "include deep\\last.txt\n");
+    const struct
+    {
+        const char* list;
+        const char* bank;
+    } cases[] = {
+        {"include sub/more.txt\n", "inner"},
+        {"include sub\\more.txt\n", "inner"},
+        {"include SUB\\More.txt\n", "inner"},
+        {"include sub\\onward.txt\n", "deepest"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.list);
+        testsupport::WriteText(dir.File("list.txt"), c.list);
+        std::vector<spritetool::BankSource> banks;
+        std::string message;
+        ASSERT_TRUE(spritetool::ReadBankList(dir.File("list.txt"), dir.Path(), &banks, &message)) << message;
+        ASSERT_EQ(banks.size(), 1u);
+        EXPECT_EQ(banks[0].name, c.bank);
+    }
+}

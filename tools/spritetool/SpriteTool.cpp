@@ -294,7 +294,7 @@ bool ReadList(const std::string& listFile, const std::string& pictureFolder, std
         int n[4] = {};
         if (w[0] == "include" && w.size() == 2)
         {
-            const size_t slash = listFile.find_last_of('/');
+            const size_t slash = listFile.find_last_of("/\\");
             const std::string folder = slash == std::string::npos ? "" : listFile.substr(0, slash + 1);
             const std::string included = folder + w[1];
             if (std::find(open->begin(), open->end(), ListKey(included)) != open->end())
