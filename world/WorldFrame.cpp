@@ -112,8 +112,10 @@ void World::UpdateObjects()
 
 void World::NewDayAndHour()
 {
-    const int32_t h0 = static_cast<int32_t>(m_fLastGameDayTime);
-    const int32_t h1 = static_cast<int32_t>(m_GameDayTime);
+    // The hour of day reaches 24.0 when a frame ends exactly at midnight; that hour is the next day's first, which
+    // the day's turn brings, so it counts as the day's last: a day has 24 hours however its frames fall.
+    const int32_t h0 = std::min(static_cast<int32_t>(m_fLastGameDayTime), 23);
+    const int32_t h1 = std::min(static_cast<int32_t>(m_GameDayTime), 23);
     MessageHandler* handler = g_pMessageHandler;
     // Each hour that has begun since the last frame is one step, however many a frame crosses: a frame of the
     // longest game time may cross several hours of a short day, and the hourly staff are paid by the hour.

@@ -181,10 +181,11 @@ TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
               (std::vector<uint32_t>{mechanic->GetID(), zookeeper->GetID(), cleaner->GetID()}));
     EXPECT_TRUE(ReceiversOf(MT_NEW_DAY).empty());
     Probe::Delivered().clear();
-    // On to midnight: 14 more hours, up to 24:00 of day 0 inclusive.
+    // On to midnight: 13 more hours, 11:00 to 23:00; 24:00 of day 0 is the next day's first hour, which comes with
+    // the day's turn.
     p.Run(140.0f, 4.0f);
     EXPECT_EQ(p.world.GetGameDay(), 0);
-    EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 3u * 14u);
+    EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 3u * 13u);
     EXPECT_TRUE(ReceiversOf(MT_NEW_DAY).empty());
     Probe::Delivered().clear();
     p.world.Update(1.0f); // day 1, 00:06
@@ -198,7 +199,7 @@ TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
     ASSERT_EQ(Probe::Delivered().size(), 10u);
     EXPECT_EQ(Probe::Delivered()[7].type, uint32_t{MT_NEW_HOUR});
     // Both come from the World.
-    EXPECT_EQ(senders, std::vector<uint32_t>(1 + 14 + 2, kWorldID));
+    EXPECT_EQ(senders, std::vector<uint32_t>(1 + 13 + 2, kWorldID));
 }
 
 // However short the game hour against the longest frame (four game seconds), every hour that passes reaches the
@@ -231,6 +232,32 @@ TEST(WorldFrame, EveryHourAFrameCrossesReachesTheHourlyStaffHoweverShortTheDay)
             world.Update(row.frame);
         EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 24u);
         EXPECT_EQ(ReceiversOf(MT_NEW_DAY).size(), 1u);
+    }
+}
+
+// Frames that end exactly on the hours, midnight among them (as the fastest speeds' whole-second frames do), bring
+// the hourly staff 24 hours a day, not a 25th for the midnight the clock reads as 24:00.
+TEST(WorldFrame, FramesEndingOnTheHourBringTwentyFourHoursADay)
+{
+    const float frames[] = {1.0f, 2.0f, 4.0f};
+    for (const float frame : frames)
+    {
+        SCOPED_TRACE(testing::Message() << "frames of " << frame << " s in a 48 s day");
+        Scenario scenario(48);
+        RecordingPark park;
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
+        ASSERT_TRUE(world.IsBuilt());
+        auto* cleaner = static_cast<Probe*>(g_pObjectManager->CreateObject("PROBE", OBJECT_CLEANER));
+        cleaner->SetType(OBJECT_CLEANER);
+        Probe::Delivered().clear();
+        // From 09:00 to 09:00 three days on, every frame ending on an even hour, midnight among them.
+        const int count = static_cast<int>(3.0f * 48.0f / frame + 0.5f);
+        for (int i = 0; i < count; ++i)
+            world.Update(frame);
+        EXPECT_EQ(world.GetGameDay(), 3);
+        EXPECT_EQ(ReceiversOf(MT_NEW_DAY).size(), 3u);
+        EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 3u * 24u);
     }
 }
 
