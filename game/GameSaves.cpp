@@ -282,6 +282,9 @@ void Game::DeleteSaveFromLoadList()
         return;
     const int32_t slot = entry->m_iSlot;
     list->ClearRows();
+    // The deleted row's selection goes with it: the refill selects the first row again when one is left.
+    if (auto* box = dynamic_cast<ListBox*>(list))
+        box->ClearSelection();
     platform::RemoveFile(SaveSlotPath(slot));
     ScanSaveGames();
 }
@@ -324,7 +327,13 @@ void Game::FillLoadList()
     if (box)
         box->SetSelectable(GetSaveGameCount() > 0);
     if (GetSaveGameCount() == 0)
+    {
+        // The one row then only tells that there is nothing to load: no selection from an earlier filling is
+        // left on it.
+        if (box)
+            box->ClearSelection();
         AddText(*list, 0, 0, 260, TableText("LOADSAVE_NO_GAMES"), true);
+    }
 }
 
 void Game::ShowFrontEndLoadPage()
