@@ -1061,8 +1061,9 @@ void GUIManager::RouteMouse(const GuiMouse& mouse)
         m_pDialogObject = entry.listener;
         const bool took = entry.dialog->OnMouse(mouse.x, mouse.y, first);
         // Whatever lies behind a dialog under the cursor (or behind a modal one), the toolbar, the screen, the radar
-        // and the mode among them, sees the cursor leave: a press on a dialog is that dialog's alone.
-        if (entry.dialog->IsMouseOver() || entry.dialog->IsModal())
+        // and the mode among them, sees the cursor leave: a press on a dialog is that dialog's alone. So is a button
+        // the dialog goes on taking held while the cursor has run off it (a drag by its title, a slider's thumb).
+        if (took || entry.dialog->IsMouseOver() || entry.dialog->IsModal())
             first = second = ME_LEAVE;
         if (took)
         {
