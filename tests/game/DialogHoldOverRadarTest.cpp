@@ -13,8 +13,6 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace
 {
 
