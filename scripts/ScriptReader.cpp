@@ -3,6 +3,8 @@
 
 #include "engine/core/Logger.h"
 
+#include <cstring>
+
 namespace
 {
 
@@ -16,6 +18,10 @@ bool IsWhitespace(char c)
 ScriptReader::ScriptReader(const char* text, uint32_t size, const char* language)
     : m_pText(text), m_uSize(text ? size : 0), m_pLanguage(language)
 {
+    // A UTF-8 byte order mark that an editor put before the first line is no part of the script: read as text, it
+    // would join the first word and cost the script its first State.
+    if (m_uSize >= 3 && std::memcmp(m_pText, "\xEF\xBB\xBF", 3) == 0)
+        m_uPos = 3;
 }
 
 uint32_t ScriptReader::SkipWhitespace()

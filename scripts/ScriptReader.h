@@ -12,7 +12,8 @@ public:
     // (conditions), with a report.
     static constexpr uint32_t kMaxTokenLength = 51;
 
-    // Reads text[0, size); never past it. `language` names the reader in its reports.
+    // Reads text[0, size); never past it. A UTF-8 byte order mark at its start is skipped. `language` names the
+    // reader in its reports.
     ScriptReader(const char* text, uint32_t size, const char* language);
 
     // Each returns the number of characters it consumed.

@@ -1,0 +1,70 @@
+// Tests of the mistakes a scenario writer makes in the two script languages: a ";" left out or an operand too
+// many, and a script saved by an editor with a byte order mark, Windows line ends and tabs.
+#include "tests/scripts/ScriptTestSupport.h"
+#include "tests/scripts/WorldScriptTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+using namespace scripttest;
+
+namespace
+{
+
+class WorldScriptMistakes : public WorldScriptFixture
+{
+};
+
+class ObjectScriptMistakes : public ScriptFixture
+{
+};
+
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
+
+} // namespace
+
+TEST_F(WorldScriptMistakes, AScriptSavedWithAByteOrderMarkWindowsLineEndsAndTabsKeepsItsFirstState)
+{
+    const std::string body = "State STATE_WORLD_STARTUP\r\n"
+                             "\tOnEntry\r\n"
+                             "\t\tSet Var0 1 ;\r\n"
+                             "\t\tChangeState Running ;\r\n"
+                             "\tEnd\r\n"
+                             "End\r\n"
+                             "State Running\r\n"
+                             "\tOnUpdate\r\n"
+                             "\t\tSet Var1 1 ;\r\n"
+                             "\tEnd\r\n"
+                             "End\r\n";
+    for (const std::string& start : {std::string(), kByteOrderMark})
+    {
+        SCOPED_TRACE(start.empty() ? "plain" : "byte order mark");
+        sink.boxes.clear();
+        Compile(start + body);
+        ASSERT_EQ(script.GetNumStates(), 2u);
+        EXPECT_EQ(std::string(script.GetStateName(0)), "STATE_WORLD_STARTUP");
+        EXPECT_EQ(script.GetState(0).onEntry.Size(), 2u);
+        EXPECT_EQ(ReportCount(), 0u) << sink.boxes[0].text;
+    }
+}
+
+TEST_F(ObjectScriptMistakes, AScriptSavedWithAByteOrderMarkWindowsLineEndsAndTabsKeepsItsFirstState)
+{
+    const std::string body = "State STATE_STARTUP\r\n"
+                             "\tOnEntry\r\n"
+                             "\t\tPlaySound Splash ;\r\n"
+                             "\tEnd\r\n"
+                             "End\r\n";
+    for (const std::string& start : {std::string(), kByteOrderMark})
+    {
+        SCOPED_TRACE(start.empty() ? "plain" : "byte order mark");
+        sink.boxes.clear();
+        const ObjectScript& compiled = Bind(start + body);
+        ASSERT_EQ(compiled.GetNumStates(), 1u);
+        EXPECT_EQ(compiled.GetState(0).value, uint32_t{STATE_STARTUP});
+        EXPECT_EQ(compiled.GetState(0).onEntry.Size(), 1u);
+        EXPECT_TRUE(sink.boxes.empty()) << sink.boxes[0].text;
+    }
+}
