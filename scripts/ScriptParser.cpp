@@ -376,6 +376,12 @@ void ScriptParser::ReadClosing()
         Report("%s - ';' expected - found End", m_Wording.language);
         m_Reader.Rewind(position);
     }
+    else if (!token.empty() && token != ";")
+    {
+        // Taken in the place of the ";" as the grammar has it, but said: a ";" left out before the next command
+        // takes that command's word with it, and an operand too many stands where the ";" should.
+        Report("%s - ';' expected - found %s", m_Wording.language, token.c_str());
+    }
 }
 
 void ScriptParser::ParseFunction()

@@ -78,8 +78,8 @@ protected:
                       const std::function<bool(const std::string&)>& option);
     // Ends a command cut short: takes its ";" when that comes next.
     void AbandonCommand();
-    // Reads the token where a command's closing ";" stands and ignores it, whatever it is but an End, which is
-    // reported and left to close its block.
+    // Reads the token where a command's closing ";" stands. Any other word is reported and taken in its place; an
+    // End is reported and left to close its block.
     void ReadClosing();
     // Adds a node where the parse stands: the open Switch's last case, the open If's then or else list, or the
     // State's list. False, and the node dropped, when it has no place (a Switch before its first Case, inside a

@@ -184,13 +184,15 @@ TEST_F(ObjectScriptCompile, OperandsOfEveryKindAndTheArithmeticWords)
     };
     for (const auto& [i, target, expected] : rows)
         EXPECT_EQ(operand(i, target), expected) << i << (target ? " target" : " value");
-    // The words after a command's closing token are commands again; ranges of 0 are reported where they stand.
-    EXPECT_EQ(TakeReports(), (std::vector<std::string>{
-                                 "ObjectScript::ProcessCommand Invalid Command : ;",
-                                 "ObjectScript - random number asked for in a range of 0 - Random reads as 0",
-                                 "ObjectScript::DetermineState - State doesnt exist check state decode table",
-                                 "Data in script has not been defined and is not a number : banana",
-                                 "ObjectScript - random number asked for in a range of 0 - RandUint3-5 reads as 0"}));
+    // The word where a command's ";" should stand is reported, and the words after it are commands again; ranges
+    // of 0 are reported where they stand.
+    EXPECT_EQ(TakeReports(),
+              (std::vector<std::string>{
+                  "ObjectScript - ';' expected - found Cream\"", "ObjectScript::ProcessCommand Invalid Command : ;",
+                  "ObjectScript - random number asked for in a range of 0 - Random reads as 0",
+                  "ObjectScript::DetermineState - State doesnt exist check state decode table",
+                  "Data in script has not been defined and is not a number : banana",
+                  "ObjectScript - random number asked for in a range of 0 - RandUint3-5 reads as 0"}));
 }
 
 TEST_F(ObjectScriptCompile, UnknownMessageTypesOptionsAndChangeStateWordsAreReported)
@@ -216,7 +218,7 @@ TEST_F(ObjectScriptCompile, UnknownMessageTypesOptionsAndChangeStateWordsAreRepo
                                                        "ObjectScript::MessageCommand - ';' expected - found End"}));
 }
 
-TEST_F(ObjectScriptCompile, TheTokenWhereTheClosingSemicolonStandsIsReadAndIgnored)
+TEST_F(ObjectScriptCompile, TheTokenWhereTheClosingSemicolonStandsIsReadInItsPlaceAndReported)
 {
     const CommandList& list = Entry("Function KillMe Function SetVisible ;\n"
                                     "Set Cash 1 AddVisit\n"
@@ -227,8 +229,12 @@ TEST_F(ObjectScriptCompile, TheTokenWhereTheClosingSemicolonStandsIsReadAndIgnor
     ASSERT_EQ(list.Size(), 5u);
     EXPECT_EQ(std::tuple(FunctionOf(list[0]), list[1].type, list[2].type, list[3].type, FunctionOf(list[4])),
               std::tuple(82u, uint32_t{CMD_SET}, uint32_t{CMD_PLAY_SOUND}, uint32_t{CMD_CHANGE_STATE}, 25u));
-    EXPECT_EQ(TakeReports(), (std::vector<std::string>{"ObjectScript::ProcessCommand Invalid Command : SetVisible",
-                                                       "ObjectScript::ProcessCommand Invalid Command : ;"}));
+    EXPECT_EQ(TakeReports(), (std::vector<std::string>{"ObjectScript - ';' expected - found Function",
+                                                       "ObjectScript::ProcessCommand Invalid Command : SetVisible",
+                                                       "ObjectScript::ProcessCommand Invalid Command : ;",
+                                                       "ObjectScript - ';' expected - found AddVisit",
+                                                       "ObjectScript - ';' expected - found Splash",
+                                                       "ObjectScript - ';' expected - found Function"}));
 }
 
 TEST_F(ObjectScriptCompile, ACommandMissingItsSemicolonBeforeEndLeavesTheNextStateItsOwn)

@@ -25,6 +25,72 @@ const std::string kByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
 
+TEST_F(WorldScriptMistakes, AWordWhereTheClosingSemicolonShouldStandIsReportedByName)
+{
+    const struct
+    {
+        const char* commands;
+        const char* found; // the word standing where the ";" belongs, or null when the commands are right
+    } cases[] = {
+        {"Set Var0 1 ;\nCreate Building ENTRANCE 1 2 0 ;", nullptr},
+        {"Set Var0 1\nCreate Building ENTRANCE 1 2 0 ;", "Create"},
+        {"Function PauseGame\nPath 1 1 3 E ;", "Path"},
+        {"EmitTicker OPEN\nSet Var1 1 ;", "Set"},
+        {"LoadScript GuestLogic g.pis\nLoadScript CleanerLogic c.pis ;", "LoadScript"},
+        {"PlaySound Fanfare\nQueue 1 1 5 ;", "Queue"},
+        {"Queue 71 36 5 9 ;", "9"},
+        {"MoveCamera 1 2 3 4 ;", "4"},
+        {"Path 64 16 25 N E ;", "E"},
+        {"Create Animal DOLPHIN 0 0 0 1 ;", "1"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.commands);
+        sink.boxes.clear();
+        Compile(std::string("State STATE_WORLD_STARTUP OnEntry\n") + c.commands + "\nEnd End\n");
+        ASSERT_EQ(script.GetNumStates(), 1u);
+        if (c.found)
+        {
+            EXPECT_EQ(CountReports(std::string("';' expected - found ") + c.found), 1u);
+            EXPECT_EQ(ReportCount(), 1u);
+        }
+        else
+        {
+            EXPECT_EQ(ReportCount(), 0u);
+        }
+    }
+}
+
+TEST_F(ObjectScriptMistakes, AWordWhereTheClosingSemicolonShouldStandIsReportedByName)
+{
+    const struct
+    {
+        const char* commands;
+        const char* found;
+    } cases[] = {
+        {"PlaySound Splash ;\nFunction KillMe ;", nullptr},
+        {"PlaySound Splash\nFunction KillMe ;", "Function"},
+        {"Set Cash 1\nPlaySound Splash ;", "PlaySound"},
+        {"Function KillMe\nSet Cash 1 ;", "Set"},
+        {"Add Cash 1 2 ;", "2"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.commands);
+        sink.boxes.clear();
+        const ObjectScript& compiled = Bind(std::string("State STATE_STARTUP OnEntry\n") + c.commands + "\nEnd End\n");
+        ASSERT_EQ(compiled.GetNumStates(), 1u);
+        if (c.found)
+        {
+            EXPECT_EQ(CountReports(std::string("';' expected - found ") + c.found), 1u);
+        }
+        else
+        {
+            EXPECT_TRUE(sink.boxes.empty()) << sink.boxes[0].text;
+        }
+    }
+}
+
 TEST_F(WorldScriptMistakes, AScriptSavedWithAByteOrderMarkWindowsLineEndsAndTabsKeepsItsFirstState)
 {
     const std::string body = "State STATE_WORLD_STARTUP\r\n"
