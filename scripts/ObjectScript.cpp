@@ -256,6 +256,10 @@ void ObjectScript::Load(const char* fileName)
 {
     uint32_t size = 0;
     std::unique_ptr<char[]> text(GetFileSystem()->ReadBleFileSized(BleFileName(fileName).c_str(), &size));
+    // The objects that look the script up then stand idle: a misspelt file name is said, in the log.
+    if (!text || size < 1)
+        GetLogger()->Report(1, "ObjectScript::Load - cannot read the script %s - it stays empty",
+                            fileName ? fileName : "");
     Compile(text.get(), text ? size : 0);
 }
 

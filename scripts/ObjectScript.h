@@ -29,7 +29,7 @@ public:
     ObjectScript& operator=(const ObjectScript&) = delete;
 
     // Compiles a script file, read through the file services under its name with the last four characters
-    // replaced by ".ble". A missing or empty file leaves the script empty.
+    // replaced by ".ble". A missing or empty file leaves the script empty, with a line in the log.
     void Load(const char* fileName);
     // Compiles text[0, size) in place of what the script held.
     void Compile(const char* text, uint32_t size);

@@ -134,3 +134,36 @@ TEST_F(ObjectScriptMistakes, AScriptSavedWithAByteOrderMarkWindowsLineEndsAndTab
         EXPECT_TRUE(sink.boxes.empty()) << sink.boxes[0].text;
     }
 }
+
+TEST_F(ObjectScriptMistakes, AnObjectScriptFileThatCannotBeReadIsSaidInTheLog)
+{
+    testsupport::TempDir dir;
+    const testsupport::ScopedCurrentDir cwd(dir.Path());
+    std::filesystem::create_directories(dir.File("data/Scripts"));
+    testsupport::WriteBytes(dir.File("data/Scripts/GuestLogic.ble"),
+                            Scrambled("State STATE_STARTUP OnEntry PlaySound Splash ; End End"));
+    testsupport::WriteBytes(dir.File("data/Scripts/Empty.ble"), {});
+    const struct
+    {
+        const char* file;
+        bool read;
+    } cases[] = {
+        {"data/Scripts/GuestLogic.pis", true},
+        // Written as a Windows scenario writer would: backslashes and another letter case.
+        {"Data\\Scripts\\guestlogic.pis", true},
+        {"data/Scripts/GuestLogik.pis", false},
+        {"data/Script/GuestLogic.pis", false},
+        {"data/Scripts/Empty.pis", false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.file);
+        sink.debug.clear();
+        ASSERT_TRUE(manager.LoadScript(c.file, c.file));
+        const ObjectScript* script = manager.GetScript(c.file);
+        ASSERT_NE(script, nullptr);
+        EXPECT_EQ(script->GetNumStates(), c.read ? 1u : 0u);
+        EXPECT_EQ(sink.debug.find(c.file) != std::string::npos, !c.read) << sink.debug;
+        manager.Clear();
+    }
+}
