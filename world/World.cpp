@@ -5,6 +5,7 @@
 #include "engine/core/GameParameters.h"
 #include "engine/core/Logger.h"
 #include "engine/core/MouseState.h"
+#include "engine/core/TextTable.h"
 #include "engine/media/ScriptedSound.h"
 #include "engine/render/AnimationScheduler.h"
 #include "engine/render/Display.h"
@@ -71,11 +72,20 @@ const ParkLocation* FindParkLocation(const char* keyword)
     return nullptr;
 }
 
-// The text of a key of the world file, "" when it has none.
-std::string Text(const ParameterScript& file, const char* key)
+// The text id of a key of the world file, "" when it has none. The scenario's panels show the text of the id: a key
+// left out, or an id the loaded text table does not hold, would show as an empty line, so either is said.
+std::string Text(const ParameterScript& file, const char* key, const char* worldFile)
 {
     const char* text = file.GetString(key);
-    return text ? text : "";
+    if (!text)
+    {
+        GetLogger()->Report(1, "World::World - no %s in %s: the scenario shows no text there", key, worldFile);
+        return "";
+    }
+    if (g_pTextTable && g_pTextTable->GetPairCount() > 0 && g_pTextTable->FindIndex(text) < 0)
+        GetLogger()->Report(1, "World::World - %s %s in %s is not in the text table: the scenario shows no text there",
+                            key, text, worldFile);
+    return text;
 }
 
 } // namespace
@@ -360,12 +370,18 @@ void World::StartClock()
 
 void World::ReadScenarioTexts(const ParameterScript& file)
 {
-    m_StatusTitle = Text(file, "WORLD_STATUS_TITLE");
-    m_ObjectiveDescription = Text(file, "SCENARIO_OBJ_DESCRIPTION");
-    m_ObjectivesText = Text(file, "SCENARIO_OBJ_OBJECTIVES");
+    m_StatusTitle = Text(file, "WORLD_STATUS_TITLE", m_WorldFile.c_str());
+    m_ObjectiveDescription = Text(file, "SCENARIO_OBJ_DESCRIPTION", m_WorldFile.c_str());
+    m_ObjectivesText = Text(file, "SCENARIO_OBJ_OBJECTIVES", m_WorldFile.c_str());
     const float* number = file.GetNumber("SCENARIO_OBJ_NUMBER");
     const float count = number ? std::trunc(*number) : 0.0f;
-    if (!(count >= 0.0f && count <= kObjectiveCount))
+    // Left out, or written as a text ("2" in quotes), the count reads as no objectives at all.
+    if (!number)
+        GetLogger()->Report(1,
+                            "World::World - no SCENARIO_OBJ_NUMBER given as a number in %s: the scenario has no "
+                            "objectives",
+                            m_WorldFile.c_str());
+    else if (!(count >= 0.0f && count <= kObjectiveCount))
         GetLogger()->Report(1, "World::World - SCENARIO_OBJ_NUMBER %g in %s is not 0 to %u", count, m_WorldFile.c_str(),
                             kObjectiveCount);
     m_iObjectiveCount = count > kObjectiveCount ? static_cast<int32_t>(kObjectiveCount)
@@ -376,9 +392,9 @@ void World::ReadScenarioTexts(const ParameterScript& file)
     {
         m_iObjectiveStatus[n] = 0;
         std::snprintf(key, sizeof key, "SCENARIO_OBJ_%u", n);
-        m_ObjectiveTexts[n] = static_cast<int32_t>(n) < m_iObjectiveCount ? Text(file, key) : "";
+        m_ObjectiveTexts[n] = static_cast<int32_t>(n) < m_iObjectiveCount ? Text(file, key, m_WorldFile.c_str()) : "";
     }
-    m_ObjectiveTitle = Text(file, "SCENARIO_OBJ_TITLE");
+    m_ObjectiveTitle = Text(file, "SCENARIO_OBJ_TITLE", m_WorldFile.c_str());
     m_dwLastCreatedBuilding = kNoObjectID;
 }
 

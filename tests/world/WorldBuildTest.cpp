@@ -3,6 +3,7 @@
 #include "tests/engine/render/RenderTestSupport.h"
 #include "tests/world/ParkTestSupport.h"
 
+#include "engine/core/TextTable.h"
 #include "engine/render/D3DRenderer.h"
 #include "engine/render/GraphicsManager.h"
 #include "engine/render/Scene.h"
@@ -461,4 +462,88 @@ TEST_F(WorldBuildOnScreen, TexturesWrittenWhileTheParkLoadsHaveTheirSmallerLevel
     Device().ClearLog();
     Renderer().RebuildChangedTextures();
     EXPECT_EQ(Device().CountOps(platform::RecordingDevice::Op::LockTexture), 0u);
+}
+
+TEST(WorldBuild, AScenarioTextLeftOutOrMissingFromTheTextTableIsReportedByItsKey)
+{
+    // Every text the scenario's panels show, with the id the complete file gives it.
+    const std::vector<std::pair<std::string, std::string>> complete = {
+        {"WORLD_STATUS_TITLE", "BAY_TITLE"},
+        {"SCENARIO_OBJ_DESCRIPTION", "BAY_DESCRIPTION"},
+        {"SCENARIO_OBJ_OBJECTIVES", "BAY_OBJECTIVES"},
+        {"SCENARIO_OBJ_0", "BAY_GOAL_0"},
+        {"SCENARIO_OBJ_1", "BAY_GOAL_1"},
+        {"SCENARIO_OBJ_TITLE", "BAY_GOALS"},
+    };
+    const struct
+    {
+        const char* leftOut;  // key left out of the world file, or null
+        const char* misspelt; // key whose id is written wrongly, or null
+    } cases[] = {
+        {nullptr, nullptr},
+        {"WORLD_STATUS_TITLE", nullptr},
+        {"SCENARIO_OBJ_1", nullptr},
+        {"SCENARIO_OBJ_TITLE", nullptr},
+        {nullptr, "SCENARIO_OBJ_DESCRIPTION"},
+        {nullptr, "SCENARIO_OBJ_0"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.leftOut ? c.leftOut : "-") + " " + (c.misspelt ? c.misspelt : "-"));
+        Scenario scenario;
+        TextTable texts(testsupport::WriteTextTable(scenario.Dir(), u"BAY_TITLE=Bay|BAY_DESCRIPTION=Grow|"
+                                                                    u"BAY_OBJECTIVES=Two|BAY_GOAL_0=First|"
+                                                                    u"BAY_GOAL_1=Second|BAY_GOALS=Goals")
+                            .c_str());
+        std::vector<std::pair<std::string, std::string>> entries = {{"SCENARIO_OBJ_NUMBER", "2"}};
+        for (const auto& [key, id] : complete)
+        {
+            if (c.leftOut && key == c.leftOut)
+                continue;
+            entries.push_back({key, "\"" + (c.misspelt && key == c.misspelt ? id + "X" : id) + "\""});
+        }
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile(entries).c_str(), false);
+        ASSERT_TRUE(world.IsBuilt());
+        // Each fault is said once, naming its key; a complete file says nothing of its texts.
+        size_t said = 0;
+        for (size_t at = reports.debug.find("shows no text"); at != std::string::npos;
+             at = reports.debug.find("shows no text", at + 1))
+            ++said;
+        const char* key = c.leftOut ? c.leftOut : c.misspelt;
+        EXPECT_EQ(said, key ? 1u : 0u) << reports.debug;
+        if (key)
+        {
+            EXPECT_NE(reports.debug.find(key), std::string::npos) << reports.debug;
+        }
+    }
+}
+
+TEST(WorldBuild, AnObjectiveCountLeftOutOrWrittenAsATextIsReported)
+{
+    const struct
+    {
+        const char* value; // the count as written in the world file; null when left out
+        int32_t objectives;
+        bool reported;
+    } cases[] = {
+        {"2", 2, false},
+        {"\"2\"", 0, true},
+        {nullptr, 0, true},
+        {"0", 0, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.value ? c.value : "left out");
+        Scenario scenario;
+        std::vector<std::pair<std::string, std::string>> entries = {{"SCENARIO_OBJ_0", "\"first\""},
+                                                                    {"SCENARIO_OBJ_1", "\"second\""}};
+        if (c.value)
+            entries.push_back({"SCENARIO_OBJ_NUMBER", c.value});
+        testsupport::RecordingReportSink reports;
+        World world(nullptr, nullptr, scenario.WriteStandardWorldFile(entries).c_str(), false);
+        ASSERT_TRUE(world.IsBuilt());
+        EXPECT_EQ(world.m_iObjectiveCount, c.objectives);
+        EXPECT_EQ(reports.debug.find("SCENARIO_OBJ_NUMBER") != std::string::npos, c.reported) << reports.debug;
+    }
 }
