@@ -444,13 +444,20 @@ std::pair<int64_t, int64_t> StepsWithin(int64_t from, int64_t delta, int64_t siz
 
 void World::LayPath(int32_t x, int32_t y, uint32_t direction, int32_t count)
 {
-    if (!g_pWorldMap || direction > 7 || count <= 0)
+    if (!g_pWorldMap || direction > 7)
         return;
     // The cells off the map are passed over: the walk lays the steps that lie on the map on both axes.
     const auto [firstX, lastX] = StepsWithin(x, kDirectionDX[direction], g_pWorldMap->GetWidth());
     const auto [firstY, lastY] = StepsWithin(y, kDirectionDY[direction], g_pWorldMap->GetHeight());
     const int64_t first = std::max(firstX, firstY);
     const int64_t last = std::min({lastX, lastY, int64_t{count} - 1});
+    // A path that lays nothing at all (no cells asked for, or every one off the map) is a slip in the script.
+    if (first > last)
+    {
+        GetLogger()->Report(0, "World::LayPath - the path of %d cells from %d, %d lays no cell on the map", count, x,
+                            y);
+        return;
+    }
     for (int64_t step = first; step <= last; ++step)
     {
         const GridPos pos{static_cast<int32_t>(x + step * kDirectionDX[direction]),

@@ -980,3 +980,31 @@ TEST_F(WorldScripting, LitterIsCreatedTurnedAsTheScriptSays)
         }
     }
 }
+
+TEST_F(WorldScripting, APathThatLaysNoCellOnTheMapIsReported)
+{
+    // On the 16 x 16 map: start, direction, count, and whether any of its cells lies on the map.
+    const struct
+    {
+        int32_t x, y;
+        uint32_t direction;
+        int32_t count;
+        bool onTheMap;
+    } rows[] = {
+        {10, 10, 2, 5, true},    // all on the map
+        {14, 2, 2, 6, true},     // runs off the east edge after two cells
+        {-2, 6, 2, 5, true},     // comes onto the map from the west
+        {200, 200, 2, 5, false}, // a place on a larger map
+        {-3, 8, 6, 5, false},    // heads away from the map
+        {5, 5, 2, 0, false},     // no cells
+        {5, 5, 2, -3, false},    // a count below none
+        {3, 16, 2, 3, false},    // along the row just north of the map
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(std::to_string(row.x) + ", " + std::to_string(row.y) + " count " + std::to_string(row.count));
+        const size_t before = CountReports("lays no cell on the map");
+        world->LayPath(row.x, row.y, row.direction, row.count);
+        EXPECT_EQ(CountReports("lays no cell on the map") - before, row.onTheMap ? 0u : 1u);
+    }
+}
