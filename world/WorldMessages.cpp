@@ -287,6 +287,10 @@ bool World::CreateRequested(const MessageRecord& record, const void* payload)
     const uint8_t kind = static_cast<uint8_t>(record.dwData);
     if (!g_pObjectManager)
         return false;
+    // The last created building is the one the latest building request made: a request refused made none, and an
+    // animal the world script adopts next must not go to a building made before it.
+    if (kind == OBJECT_BUILDING)
+        m_dwLastCreatedBuilding = kNoObjectID;
     if (const char* fault = CheckRequest(kind, payload))
     {
         char keyword[kCreationKeywordSize + 1] = {};

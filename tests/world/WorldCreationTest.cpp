@@ -324,3 +324,45 @@ TEST(WorldCreation, ASavedObjectListMustFitItsPools)
     saved[31 + 5 + 10 + 1] = 0;   // no guests
     EXPECT_EQ(load(saved), std::tuple(false, 0u));
 }
+
+TEST(WorldCreation, ARefusedBuildingRequestLeavesNoLastBuilding)
+{
+    // After a kiosk is made, each of these requests is refused: an animal adopted next has no building to go to,
+    // not the kiosk made before.
+    const struct
+    {
+        const char* what;
+        const char* keyword;
+        int32_t x, y, rotation;
+        bool refusedByClass;
+    } cases[] = {
+        {"footprint off the map", "KIOSK", 127, 125, 0, false},
+        {"unknown keyword", "KIOSKK", 10, 10, 0, false},
+        {"rotation out of range", "KIOSK", 10, 10, 4, false},
+        {"turned down by its class", "KIOSK", 10, 10, 0, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        BuiltPark p;
+        auto kiosk = Named<BuildingCreationRequest>("KIOSK");
+        kiosk.iGridX = 40;
+        kiosk.iGridY = 40;
+        BaseObject* made = p.Ask(OBJECT_BUILDING, kiosk);
+        ASSERT_NE(made, nullptr);
+        ASSERT_EQ(p.world.GetLastCreatedBuilding(), made);
+        auto request = Named<BuildingCreationRequest>(c.keyword);
+        request.iGridX = c.x;
+        request.iGridY = c.y;
+        request.iRotation = c.rotation;
+        p.park.acceptSetUp = !c.refusedByClass;
+        EXPECT_EQ(p.Ask(OBJECT_BUILDING, request), nullptr);
+        EXPECT_EQ(p.world.GetLastCreatedBuilding(), nullptr);
+        // The next building made is the last again.
+        p.park.acceptSetUp = true;
+        kiosk.iGridX = 50;
+        BaseObject* next = p.Ask(OBJECT_BUILDING, kiosk);
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(p.world.GetLastCreatedBuilding(), next);
+    }
+}
