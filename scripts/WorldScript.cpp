@@ -4,6 +4,7 @@
 
 #include "engine/core/FileSystem.h"
 #include "engine/core/Logger.h"
+#include "engine/core/TextTable.h"
 #include "scripts/DataScript.h"
 #include "scripts/ObjectStates.h"
 #include "scripts/ScriptManager.h"
@@ -520,6 +521,10 @@ private:
         std::string key;
         if (!ReadWord(key, "EmitTickerCommand"))
             return AbandonCommand();
+        // The ticker shows the text of the key: a key the loaded text table does not hold would show an empty line.
+        if (g_pTextTable && g_pTextTable->GetPairCount() > 0 && g_pTextTable->FindIndex(key.c_str()) < 0)
+            Report("WorldScript::EmitTickerCommand - %s is not in the text table - the ticker shows no text",
+                   key.c_str());
         auto data = std::make_unique<TextData>();
         data->text = m_Texts.Keep(key);
         AddCommandToCurrent({CMD_EMIT_TICKER, std::move(data)});

@@ -1,7 +1,10 @@
 // Tests of the mistakes a scenario writer makes in the two script languages: a ";" left out or an operand too
-// many, and a script saved by an editor with a byte order mark, Windows line ends and tabs.
+// many, a script saved by an editor with a byte order mark, Windows line ends and tabs, a misspelt script file and
+// a ticker key missing from the text table.
 #include "tests/scripts/ScriptTestSupport.h"
 #include "tests/scripts/WorldScriptTestSupport.h"
+
+#include "engine/core/TextTable.h"
 
 #include <gtest/gtest.h>
 
@@ -165,5 +168,31 @@ TEST_F(ObjectScriptMistakes, AnObjectScriptFileThatCannotBeReadIsSaidInTheLog)
         EXPECT_EQ(script->GetNumStates(), c.read ? 1u : 0u);
         EXPECT_EQ(sink.debug.find(c.file) != std::string::npos, !c.read) << sink.debug;
         manager.Clear();
+    }
+}
+
+TEST_F(WorldScriptMistakes, ATickerKeyTheTextTableDoesNotHoldIsReportedByName)
+{
+    testsupport::TempDir dir;
+    TextTable texts(testsupport::WriteTextTable(dir, u"TICKER_OPEN=The park is open|TICKER_RAIN=Rain").c_str());
+    const struct
+    {
+        const char* key;
+        bool held;
+    } cases[] = {
+        {"TICKER_OPEN", true},
+        {"ticker_rain", true}, // ids are looked up without regard to case
+        {"TICKER_OPNE", false},
+        {"TICKER_OPEN_", false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.key);
+        sink.boxes.clear();
+        Compile(std::string("State STATE_WORLD_STARTUP OnEntry EmitTicker ") + c.key + " ; End End\n");
+        ASSERT_EQ(script.GetNumStates(), 1u);
+        EXPECT_EQ(script.GetState(0).onEntry.Size(), 1u);
+        EXPECT_EQ(CountReports(std::string(c.key) + " is not in the text table"), c.held ? 0u : 1u);
+        EXPECT_EQ(ReportCount(), c.held ? 0u : 1u);
     }
 }
