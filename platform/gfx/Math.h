@@ -177,14 +177,6 @@ inline Vec3 Vec3TransformNormal(Vec3 v, const Matrix& m)
             v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2]};
 }
 
-inline Vec4 Vec4Transform(Vec4 v, const Matrix& m)
-{
-    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + v.w * m.m[3][0],
-            v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + v.w * m.m[3][1],
-            v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + v.w * m.m[3][2],
-            v.x * m.m[0][3] + v.y * m.m[1][3] + v.z * m.m[2][3] + v.w * m.m[3][3]};
-}
-
 // Object space to screen: v through world x view x projection, divided by w, then x and y mapped onto the
 // viewport (y downwards) and z onto MinZ..MaxZ.
 Vec3 Vec3Project(Vec3 v, const Viewport& viewport, const Matrix& projection, const Matrix& view, const Matrix& world);
