@@ -415,14 +415,17 @@ void ScriptParser::ParseMessage()
     if (!ReadWord(name, "MessageCommand"))
         return AbandonCommand();
     auto data = std::make_unique<MessageData>();
-    if (!DecodeMessageName(name.c_str(), &data->type) && m_Wording.messageNotFound)
+    const bool known = DecodeMessageName(name.c_str(), &data->type);
+    if (!known)
         Report(m_Wording.messageNotFound, name.c_str());
     if (!ReadOperand(data->receiver, "MessageCommand") || !ReadOperand(data->data, "MessageCommand") ||
         !ReadOperand(data->flags, "MessageCommand"))
         return AbandonCommand();
     ParseOptions("MessageCommand", m_Wording.invalidMessageOption,
                  [&](const std::string& option) { return ParseMessageOption(option, *data); });
-    AddCommandToCurrent({CMD_MESSAGE, std::move(data)});
+    // A misspelt name sends nothing: read as the first type, it would ask for its receiver's object to be removed.
+    if (known)
+        AddCommandToCurrent({CMD_MESSAGE, std::move(data)});
 }
 
 void ScriptParser::ParseArithmetic(uint32_t type, const char* command)

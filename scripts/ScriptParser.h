@@ -26,7 +26,7 @@ public:
         const char* unknownMessageCommand;
         // A command word the language does not have (one %s), or null to skip it silently.
         const char* unknownCommand;
-        // A Message command naming no message type (one %s), or null to say nothing.
+        // A Message command naming no message type (one %s): the command is dropped.
         const char* messageNotFound;
         // An option of a Message command that the language does not have (one %s), or null to skip it silently.
         const char* invalidMessageOption;

@@ -28,7 +28,7 @@ const ScriptParser::Wording kWorldWording = {
     "Invalid Command Recieved in WorldScript",
     "WorldScript::ProcessMessageCommand - Unknown Command Found %s",
     nullptr,
-    nullptr,
+    "WorldScript::MessageCommand - no message is named %s - the command is dropped",
     nullptr,
 };
 

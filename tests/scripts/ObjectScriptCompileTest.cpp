@@ -197,18 +197,17 @@ TEST_F(ObjectScriptCompile, OperandsOfEveryKindAndTheArithmeticWords)
 
 TEST_F(ObjectScriptCompile, UnknownMessageTypesOptionsAndChangeStateWordsAreReported)
 {
-    // (What a message, a change of state or an animation carries is checked where it runs.) An unknown message
-    // type stays 0; an unknown option is reported and its value read as the next option; a message cut off by the
-    // End keeps what it had; a word where a change of state's "Time" or ";" should stand is reported, and the
-    // token after it is read as the closing one.
+    // (What a message, a change of state or an animation carries is checked where it runs.) A message of an
+    // unknown type is dropped (read as type 0 it would ask for its receiver's removal); an unknown option is reported
+    // and its value read as the next option; a message cut off by the End keeps what it had; a word where a change of
+    // state's "Time" or ";" should stand is reported, and the token after it is read as the closing one.
     const CommandList& list = Entry("Message MT_NOPE Me 1 2 Later 3 ;\n"
                                     "ChangeState STATE_DEAD Soon ;\n"
                                     "PlayAnimation Sit Wobble ;\n"
                                     "Message MT_IM_READY Me 1 2");
-    ASSERT_EQ(list.Size(), 4u);
-    EXPECT_EQ(std::tuple(DataOf<MessageData>(list[0])->type, DataOf<ChangeStateData>(list[1])->state,
-                         DataOf<MessageData>(list[3])->type),
-              std::tuple(0u, uint32_t{STATE_DEAD}, uint32_t{MT_IM_READY}));
+    ASSERT_EQ(list.Size(), 3u);
+    EXPECT_EQ(std::tuple(list[0].type, DataOf<ChangeStateData>(list[0])->state, DataOf<MessageData>(list[2])->type),
+              std::tuple(uint32_t{CMD_CHANGE_STATE}, uint32_t{STATE_DEAD}, uint32_t{MT_IM_READY}));
     EXPECT_EQ(TakeReports(), (std::vector<std::string>{"SendMessage Command Not found MT_NOPE",
                                                        "ObjectScript::MessageCommand - Invalid command Later",
                                                        "ObjectScript::MessageCommand - Invalid command 3",

@@ -196,3 +196,19 @@ TEST_F(WorldScriptMistakes, ATickerKeyTheTextTableDoesNotHoldIsReportedByName)
         EXPECT_EQ(ReportCount(), c.held ? 0u : 1u);
     }
 }
+
+// A misspelt message name sends nothing at all: read as the first message type, it would remove the object its
+// data names. The script says which name it did not know.
+TEST_F(WorldScriptMistakes, AMessageOfAMisspeltNameIsReportedAndNotSent)
+{
+    world.deliver = false;
+    RunEntry("Message MT_KILLOBJEKT Me 7 0 ;\n"
+             "Message MT_UPDATERATING Me 8 0 ;\n"
+             "Message MT_NOSUCH Me 9 0 Time 2 ;");
+    ASSERT_EQ(world.posts.size(), 1u);
+    EXPECT_EQ(world.posts[0].record.dwType, uint32_t{MT_UPDATERATING});
+    EXPECT_EQ(world.posts[0].record.dwData, 8u);
+    EXPECT_EQ(CountReports("MT_KILLOBJEKT"), 1u);
+    EXPECT_EQ(CountReports("MT_NOSUCH"), 1u);
+    EXPECT_EQ(ReportCount(), 2u);
+}

@@ -180,14 +180,14 @@ TEST_F(WorldScriptRun, MessagesGoStraightToTheBusWithTheirOperandsConverted)
 {
     world.vars[{WV_Var, 1}] = ScriptValue::Float(41.9f);
     world.vars[{WV_Flag, 2}] = ScriptValue::Bool(true);
-    // An unknown message type is 0, silently, as are the object-only options (FloatData and its word).
+    // The object-only options (FloatData and its word) are passed over silently.
     RunEntry("Message MT_NEW_DAY 12 Var1 Flag2 ;\n"
              "Message MT_NEW_HOUR Me 0 0 Time 3 ;\n"
              "Message MT_NEW_HOUR Me 0 0 Time 2 MaxTime 4 ;\n"
-             "Message MT_NOT_A_MESSAGE 1 2 3 FloatData 1 ;");
+             "Message MT_UPDATERATING 1 2 3 FloatData 1 ;");
     ASSERT_EQ(world.posts.size(), 4u);
     EXPECT_EQ(std::tuple(world.posts[3].record.dwType, world.posts[3].record.dwFlags, ReportCount()),
-              std::tuple(0u, 3u, size_t{0}));
+              std::tuple(uint32_t{MT_UPDATERATING}, 3u, size_t{0}));
     const MessageRecord& first = world.posts[0].record;
     EXPECT_EQ(std::tuple(first.dwType, first.dwSender, first.dwReciever, first.dwData, first.dwFlags,
                          world.posts[0].delay, world.posts[1].record.dwReciever, world.posts[1].delay),
