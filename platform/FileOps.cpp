@@ -109,7 +109,7 @@ bool ReplacingFile::Open(std::string_view name)
     };
     const bool inPlace = ::stat(m_target.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
     m_temp = inPlace ? std::string() : m_target + ".tmp";
-    m_pFile = std::fopen(inPlace ? m_target.c_str() : m_temp.c_str(), "wb");
+    m_pFile = OpenPath(inPlace ? m_target : m_temp, "wb");
     return m_pFile != nullptr;
 }
 

@@ -4,7 +4,9 @@
 #include "platform/FileOps.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -240,7 +242,33 @@ FILE* OpenFile(std::string_view name, const char* mode)
     if (path.empty())
         return nullptr;
     // A cached listing that misses a new file is re-read on the next miss, so writes need no invalidation.
-    return std::fopen(path.c_str(), mode);
+    return OpenPath(path, mode);
+}
+
+FILE* OpenPath(const std::string& path, const char* mode)
+{
+    if (!mode || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a'))
+        return nullptr;
+    const std::string_view rest(mode + 1);
+    const bool both = rest.find('+') != std::string_view::npos;
+    int flags = both ? O_RDWR : mode[0] == 'r' ? O_RDONLY : O_WRONLY;
+    if (mode[0] == 'w')
+        flags |= O_CREAT | O_TRUNC;
+    else if (mode[0] == 'a')
+        flags |= O_CREAT | O_APPEND;
+    if (rest.find('x') != std::string_view::npos)
+        flags |= O_EXCL;
+    if (rest.find('e') != std::string_view::npos)
+        flags |= O_CLOEXEC;
+    // Opening a pipe waits for its other end unless told not to; once open, it is read and written as any file.
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return nullptr;
+    const int status = ::fcntl(fd, F_GETFL);
+    FILE* file = status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1 ? nullptr : ::fdopen(fd, mode);
+    if (!file)
+        ::close(fd);
+    return file;
 }
 
 void InvalidatePathCache()

@@ -23,6 +23,10 @@ std::string ResolveForWrite(std::string_view name);
 // fopen through the resolver: "r" modes open an existing file, "w" and "a" modes resolve for writing.
 FILE* OpenFile(std::string_view name, const char* mode);
 
+// fopen of a real path that never waits for the other end of a pipe: a pipe with no writer reads as empty, one
+// with no reader cannot be opened for writing. Files of every other kind open as fopen opens them.
+FILE* OpenPath(const std::string& path, const char* mode);
+
 // Forgets every cached directory listing.
 void InvalidatePathCache();
 
