@@ -207,7 +207,7 @@ std::string FindDataFolder(const std::string& named, const std::string& working,
         if (looked)
             looked->push_back(folder);
         if (!folder.empty() && !platform::ResolveExisting(folder + "/" + kGameParametersFile).empty())
-            return folder;
+            return platform::ResolveExisting(folder); // the spelling that the system's own calls accept
     }
     return {};
 }

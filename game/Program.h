@@ -30,7 +30,8 @@ ProgramOptions ParseCommandLine(int argc, const char* const* argv);
 const char* ProgramUsage();
 
 // The folder that holds the data set (recognised by kGameParametersFile): `named` when it is given, else
-// `working`, else `programFolder`. Empty when none holds it; `looked` gets the folders looked in.
+// `working`, else `programFolder`, as its name is spelt on the disk (a name given in other letters finds it too).
+// Empty when none holds it; `looked` gets the folders looked in.
 std::string FindDataFolder(const std::string& named, const std::string& working, const std::string& programFolder,
                            std::vector<std::string>* looked);
 // The folder the program writes into: "tidewell" in the user's data folder ($XDG_DATA_HOME, else
