@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -107,6 +108,15 @@ bool ReplacingFile::Open(std::string_view name)
     struct stat info
     {
     };
+    // A link to a file is kept: the file it leads to is the one replaced.
+    if (::lstat(m_target.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+    {
+        if (char* real = ::realpath(m_target.c_str(), nullptr))
+        {
+            m_target = real;
+            std::free(real);
+        }
+    }
     const bool inPlace = ::stat(m_target.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
     m_temp = inPlace ? std::string() : m_target + ".tmp";
     m_pFile = OpenPath(inPlace ? m_target : m_temp, "wb");

@@ -33,7 +33,8 @@ bool CopyFile(std::string_view from, std::string_view to);
 
 // A file written beside its target ("name.tmp") and renamed over it only when every byte reached the disk, so a
 // failed or interrupted write never replaces the file that was there. A target that exists and is no regular file
-// (a device, a pipe) cannot be replaced by a rename and is written in place.
+// (a device, a pipe) cannot be replaced by a rename and is written in place. A target that is a link to a file
+// stays a link: the file it leads to is replaced, beside itself.
 class ReplacingFile
 {
 public:
