@@ -119,7 +119,11 @@ bool ReplacingFile::Open(std::string_view name)
     }
     const bool inPlace = ::stat(m_target.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
     m_temp = inPlace ? std::string() : m_target + ".tmp";
-    m_pFile = OpenPath(inPlace ? m_target : m_temp, "wb");
+    // A temporary file left behind is made anew: written through, a link there would overwrite what it leads to
+    // and then stand in for the target.
+    if (!inPlace)
+        ::unlink(m_temp.c_str());
+    m_pFile = OpenPath(inPlace ? m_target : m_temp, inPlace ? "wb" : "wbx");
     return m_pFile != nullptr;
 }
 

@@ -51,3 +51,38 @@ TEST(LinkedFiles, AWriteThroughALinkKeepsTheLinkAndReplacesTheFileItLeadsTo)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(LinkedFiles, ALinkLeftWhereTheTemporaryFileGoesIsNeitherWrittenThroughNorKept)
+{
+    struct Case
+    {
+        const char* what;
+        const char* leftOver; // what the link at "save0.dat.tmp" leads to
+    };
+    const Case cases[] = {
+        {"a link to another save", "save1.dat"},
+        {"a link to the target itself", "save0.dat"},
+        {"a link to nothing", "missing.dat"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        testsupport::TempDir dir;
+        testsupport::WriteText(dir.File("save0.dat"), "the old save 0");
+        testsupport::WriteText(dir.File("save1.dat"), "save 1");
+        fs::create_symlink(c.leftOver, dir.File("save0.dat.tmp"));
+        platform::InvalidatePathCache();
+
+        ASSERT_TRUE(platform::WriteFileAtomically(dir.File("save0.dat"), "new", 3));
+        EXPECT_FALSE(fs::is_symlink(dir.File("save0.dat")));
+        EXPECT_EQ(testsupport::ReadText(dir.File("save0.dat")), "new");
+        EXPECT_EQ(testsupport::ReadText(dir.File("save1.dat")), "save 1") << "no other file is written";
+        EXPECT_FALSE(fs::exists(dir.File("missing.dat")));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File("save0.dat.tmp"))));
+    }
+}
+
+} // namespace
