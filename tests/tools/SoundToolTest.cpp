@@ -15,6 +15,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -242,6 +245,44 @@ TEST(SoundTool, TheSampleBankIsMadeFromItsSourceAndHoldsEverySoundTheSampleScrip
         EXPECT_GT(script.GetGroupLimit(opinion.group), 0) << ScriptedSound::kOpinionNames[i];
         for (const std::string& file : opinion.files)
             EXPECT_TRUE(has(file)) << file;
+    }
+}
+
+// The samples the program plays by their own names (the GUI's button click, pointer-over and refusal sounds, the
+// message band's new message, the tools' purchase sound in either spelling and the training screen's sea) and the
+// call each animal of the sample table plays, in the sample bank the game opens; names are matched without regard
+// to case.
+TEST(SoundTool, TheSampleBankHoldsEverySoundTheProgramAndTheAnimalTablePlay)
+{
+    SampleBank shipped((kSampleData + "/data/sounds/blsnd.hdr").c_str(),
+                       (kSampleData + "/data/sounds/blsnd.spf").c_str());
+    std::vector<std::string> names = {"ButtonClick", "Button_Over", "click_bad_01", "NewMessage",
+                                      "Cash",        "cash",        "water"};
+    // "<ANIMAL>_SOUND_NAME" "<sample>" in the animal table's source; "NONE" plays nothing.
+    std::istringstream animals(testsupport::ReadText(kSampleData + "/src/data/script/mrvanimals.pis"));
+    std::string line;
+    int calls = 0;
+    while (std::getline(animals, line))
+    {
+        std::istringstream words(line);
+        std::string key, value;
+        if (!(words >> key >> value) || key.size() < 13 || key.compare(key.size() - 12, 12, "_SOUND_NAME\"") != 0)
+            continue;
+        ++calls;
+        value = value.substr(1, value.size() - 2);
+        if (value != "NONE")
+            names.push_back(value);
+    }
+    EXPECT_GE(calls, 1) << "the animal table names no sound";
+    for (const std::string& name : names)
+    {
+        uint32_t size = 0;
+        EXPECT_NE(shipped.GetSample((name + ".wav").c_str(), &size), nullptr) << name;
+        EXPECT_GT(size, 44u) << name;
+        if (size > 0)
+        {
+            shipped.ReleaseSample((name + ".wav").c_str());
+        }
     }
 }
 
