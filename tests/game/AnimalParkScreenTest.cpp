@@ -45,18 +45,8 @@ BuildingObject* OnlyBuilding(const char* name)
     return found.size() == 1 ? dynamic_cast<BuildingObject*>(found[0]) : nullptr;
 }
 
-class AnimalParkScreenTest : public ::testing::Test
+class AnimalParkScreenTest : public gametest::StartedGameTest<>
 {
-protected:
-    void SetUp() override
-    {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
-    }
-
-    GameHarness harness;
 };
 
 } // namespace

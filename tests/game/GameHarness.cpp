@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace gametest
 {
@@ -171,6 +172,13 @@ bool GameHarness::Start(std::string* why)
         return false;
     }
     return true;
+}
+
+void GameHarness::AskForDisplaySize(int width, int height) const
+{
+    std::filesystem::create_directories(UserFolder());
+    std::ofstream(UserFolder() + "/MRV2.ini")
+        << "[Tidewell 2 Options]\nVersion=1\n[Video]\nResWidth=" << width << "\nResHeight=" << height << "\n";
 }
 
 void GameHarness::Stop()

@@ -6,6 +6,8 @@
 #include "tests/platform/XvfbServer.h"
 #include "tests/support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -80,6 +82,8 @@ public:
     const std::string& DataFolder() const { return m_data.Path(); }
     // The folder the program writes its options, progress and saves into.
     std::string UserFolder() const { return m_userData.Path() + "/tidewell"; }
+    // Writes an options file asking for a display of this size, to be read when the game starts.
+    void AskForDisplaySize(int width, int height) const;
 
     // Starts the X server, points SDL at it, makes the data folder the working folder and the user data folder
     // a fresh one, reads the game parameters and builds the window, the engine and the Game as the program does.
@@ -122,6 +126,21 @@ private:
     std::unique_ptr<testsupport::ManualTimeSource> m_clock;
     std::unique_ptr<GameParameters> m_pParameters;
     std::unique_ptr<Game> m_pGame;
+};
+
+// A test of the program started under Xvfb on the sample data; skipped where Xvfb is not installed.
+template <class Base = ::testing::Test> class StartedGameTest : public Base
+{
+protected:
+    void SetUp() override
+    {
+        if (!harness.XvfbInstalled())
+            GTEST_SKIP() << "Xvfb is not installed";
+        std::string why;
+        ASSERT_TRUE(harness.Start(&why)) << why;
+    }
+
+    GameHarness harness;
 };
 
 } // namespace gametest

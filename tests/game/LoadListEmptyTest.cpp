@@ -29,18 +29,8 @@ struct EmptyCase
     Removal removal;
 };
 
-class LoadListEmptyTest : public ::testing::TestWithParam<EmptyCase>
+class LoadListEmptyTest : public gametest::StartedGameTest<::testing::TestWithParam<EmptyCase>>
 {
-protected:
-    void SetUp() override
-    {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
-    }
-
-    GameHarness harness;
 };
 
 TEST_P(LoadListEmptyTest, TheNoGamesRowIsNotSelected)

@@ -89,18 +89,8 @@ BaseObject* OnlyBuilding(const char* name)
     return found.size() == 1 ? found[0] : nullptr;
 }
 
-class ParkScreenTest : public ::testing::Test
+class ParkScreenTest : public gametest::StartedGameTest<>
 {
-protected:
-    void SetUp() override
-    {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
-    }
-
-    GameHarness harness;
 };
 
 TEST_F(ParkScreenTest, TheSampleParkShowsItsGroundAndItsBuildingsWhereTheyStand)

@@ -97,15 +97,14 @@ int ChangedPixels(const Frame& a, const Frame& b)
     return changed;
 }
 
-class ParkViewTest : public ::testing::Test
+class ParkViewTest : public gametest::StartedGameTest<>
 {
 protected:
     void SetUp() override
     {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
+        StartedGameTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         // A few frames of the front end first, as a player sees them: the game's input has found the pointer (in
         // the middle of the screen, where it scrolls nothing) by the time the park opens.
         harness.RunFrames(2);
@@ -113,8 +112,6 @@ protected:
         ASSERT_NE(g_pWorld, nullptr);
         ASSERT_NE(g_pCameraManager, nullptr);
     }
-
-    GameHarness harness;
 };
 
 TEST_F(ParkViewTest, TheParkIsSeenThroughItsStartingCameraWithTheSkyAboveAndTheBaseMapOnTheGround)

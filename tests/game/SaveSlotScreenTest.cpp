@@ -52,17 +52,9 @@ bool HasBox(GameHarness& harness, const std::string& part)
     return false;
 }
 
-class SaveSlotScreenTest : public ::testing::Test
+class SaveSlotScreenTest : public gametest::StartedGameTest<>
 {
 protected:
-    void SetUp() override
-    {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
-    }
-
     // Enters scenario 1, runs a while, gives the park cash of its own and saves it into a fresh slot.
     std::string SaveRunningPark(ParkFigures* figures)
     {
@@ -97,8 +89,6 @@ protected:
         ASSERT_EQ(game.GetCurrentScreen(), game.GetScreen(Game::kMainMenuScreen));
         game.LoadGame();
     }
-
-    GameHarness harness;
 };
 
 TEST_F(SaveSlotScreenTest, ASavedParkLoadsBackIntoTheParkScreen)

@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace
@@ -37,10 +35,7 @@ TEST(ToolbarDisplaySize, EveryButtonIsDrawnWhereItTakesClicks)
         gametest::GameHarness harness;
         if (!harness.XvfbInstalled())
             GTEST_SKIP() << "Xvfb is not installed";
-        std::filesystem::create_directories(harness.UserFolder());
-        std::ofstream(harness.UserFolder() + "/MRV2.ini")
-            << "[Tidewell 2 Options]\nVersion=1\n[Video]\nResWidth=" << size.width << "\nResHeight=" << size.height
-            << "\n";
+        harness.AskForDisplaySize(size.width, size.height);
         std::string why;
         ASSERT_TRUE(harness.Start(&why)) << why;
         harness.EnterPark(0);

@@ -37,19 +37,10 @@ bool Near(uint32_t pixel, uint32_t colour)
     return true;
 }
 
-class WidgetsInGameTest : public ::testing::Test
+class WidgetsInGameTest : public gametest::StartedGameTest<>
 {
 protected:
-    void SetUp() override
-    {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
-    }
     GUIManager& Gui() const { return harness.GetGame().GetGUIManager(); }
-
-    GameHarness harness;
 };
 
 TEST_F(WidgetsInGameTest, TheOptionsPagesShowTheOptionsValues)
