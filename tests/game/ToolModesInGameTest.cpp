@@ -1298,3 +1298,34 @@ TEST_F(ToolModesInGameTest, ARailTheFootpathToolTakesAwayPaysItsRefund)
 }
 
 } // namespace
+
+// The scenery panel's Bulldoze button starts the bulldozer, shown held down while it works: a click on a footpath
+// cell then takes it up and pays part of its price back.
+TEST_F(ToolModesInGameTest, TheSceneryPanelsBulldozeButtonClearsAPathCellClickedAfterIt)
+{
+    const std::optional<GridPos> corner = LookAtOpenBlock(3);
+    ASSERT_TRUE(corner);
+    const GridPos middle{corner->x + 1, corner->y + 1};
+    LayPathRowAround(middle);
+    harness.RunFrames(3);
+    ASSERT_NE(g_pWorldMap->GetFlags(middle) & CELL_FOOTPATH, 0u);
+
+    Key(XK_s);
+    harness.RunFrames(60); // it slides in
+    ASSERT_TRUE(Gui().IsDialogOpen("SceneryPanel"));
+    Button* bulldoze = Bound("SceneryDozer");
+    ASSERT_NE(bulldoze, nullptr) << "the scenery panel has no button that starts the bulldozer";
+    const GuiRect r = bulldoze->GetRect();
+    Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    EXPECT_NE(dynamic_cast<SceneryDozerMode*>(Gui().GetCurrentMode()), nullptr);
+
+    const float cash = g_pWorld->GetPlayer()->Cash;
+    MoveToCell(middle);
+    Press(true);
+    Press(false);
+    harness.RunFrames(3);
+    EXPECT_EQ(g_pWorldMap->GetFlags(middle) & CELL_FOOTPATH, 0u);
+    EXPECT_GT(g_pWorld->GetPlayer()->Cash, cash);
+    EXPECT_LT(g_pWorld->GetPlayer()->Cash, cash + kFootpathCost);
+    EXPECT_TRUE(running);
+}
