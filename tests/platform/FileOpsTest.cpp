@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <utime.h>
 #include <vector>
 
@@ -172,4 +173,26 @@ TEST_F(FileOpsTest, WriteFileAtomicallyReplacesTheFileAndLeavesNoTemporary)
     EXPECT_FALSE(platform::WriteFileAtomically(In("busy"), "x", 1));
     EXPECT_TRUE(fs::is_directory(In("Busy")));
     EXPECT_EQ(Entries().size(), 2u);
+}
+
+// Files the program makes, whole or through an open file, may be read and written by everyone the user's umask lets:
+// a save or options file that its own user cannot read back is lost to the next start.
+TEST_F(FileOpsTest, NewFilesTakeReadAndWriteForEveryoneTheUmaskAllows)
+{
+    const mode_t mask = ::umask(027);
+    const auto modeOf = [](const std::string& path)
+    {
+        struct stat info
+        {
+        };
+        return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0u;
+    };
+    const std::string whole = In("save0.dat");
+    ASSERT_TRUE(platform::WriteFileAtomically(whole, "x", 1));
+    FILE* opened = platform::OpenFile(In("TexLog.txt"), "wb");
+    ASSERT_NE(opened, nullptr);
+    std::fclose(opened);
+    ::umask(mask);
+    EXPECT_EQ(modeOf(whole), 0640u);
+    EXPECT_EQ(modeOf(In("TexLog.txt")), 0640u);
 }
