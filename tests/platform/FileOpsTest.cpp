@@ -196,3 +196,36 @@ TEST_F(FileOpsTest, NewFilesTakeReadAndWriteForEveryoneTheUmaskAllows)
     EXPECT_EQ(modeOf(whole), 0640u);
     EXPECT_EQ(modeOf(In("TexLog.txt")), 0640u);
 }
+
+// Opening a path as fopen's modes say, on a file that is there: read, truncate, append, or refuse to make it anew.
+TEST_F(FileOpsTest, EachOpeningModeTreatsAFileThatIsThereAsFopenWould)
+{
+    const struct
+    {
+        const char* mode;
+        bool opens;
+        const char* written; // what a write of "new" leaves in the file holding "old" (null: no write)
+    } cases[] = {
+        {"rb", true, nullptr},   {"wb", true, "new"},  {"ab", true, "oldnew"},
+        {"wbx", false, nullptr}, {"r+b", true, "new"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.mode);
+        const std::string path = In("file.txt");
+        testsupport::WriteText(path, "old");
+        FILE* file = platform::OpenPath(path, c.mode);
+        EXPECT_EQ(file != nullptr, c.opens);
+        if (!file)
+        {
+            EXPECT_EQ(testsupport::ReadText(path), "old");
+            continue;
+        }
+        if (c.written)
+        {
+            EXPECT_EQ(std::fwrite("new", 1, 3, file), 3u);
+        }
+        std::fclose(file);
+        EXPECT_EQ(testsupport::ReadText(path), c.written ? c.written : "old");
+    }
+}
