@@ -39,15 +39,14 @@ inline int PanelTextPixels(const Frame& frame, int left, int top, int row)
     return CountNearRgb(frame, left + 10, top + row, left + 280, top + row + 18, kPanelText, 24);
 }
 
-class PointerGameTest : public ::testing::Test
+class PointerGameTest : public StartedGameTest<>
 {
 protected:
     void SetUp() override
     {
-        if (!harness.XvfbInstalled())
-            GTEST_SKIP() << "Xvfb is not installed";
-        std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
+        StartedGameTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         pointer = std::make_unique<XPointer>(harness.DisplayName());
         if (!pointer->Available())
             GTEST_SKIP() << "the X test extension's library is not installed";
@@ -215,7 +214,6 @@ protected:
         running = harness.RunFrames(1) && running;
     }
 
-    GameHarness harness;
     std::unique_ptr<XPointer> pointer;
     int offsetX = 0;
     int offsetY = 0;

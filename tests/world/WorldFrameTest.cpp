@@ -203,18 +203,24 @@ TEST(WorldFrame, NewHoursGoToTheHourlyStaffAndNewDaysToEveryoneInOrder)
 }
 
 // However short the game hour against the longest frame (four game seconds), every hour that passes reaches the
-// hourly staff, who are paid by it: a whole day's frames bring each of them 24 hours.
+// hourly staff, who are paid by it: a whole day's frames bring each of them 24 hours. So do frames that end exactly
+// on the hours, midnight among them (as the fastest speeds' whole-second frames do), with no 25th hour for the
+// midnight the clock reads as 24:00.
 TEST(WorldFrame, EveryHourAFrameCrossesReachesTheHourlyStaffHoweverShortTheDay)
 {
     struct Row
     {
         int dayLength;
         float frame;
+        bool onTheHours; // the frames end exactly on hours (from 09:00), or a quarter of an hour past them
+        int days;
     };
-    const Row rows[] = {{24, 4.0f}, {48, 4.0f}, {72, 4.0f}, {240, 4.0f}, {48, 1.0f}};
+    const Row rows[] = {{24, 4.0f, false, 1}, {48, 4.0f, false, 1}, {72, 4.0f, false, 1}, {240, 4.0f, false, 1},
+                        {48, 1.0f, false, 1}, {48, 1.0f, true, 3},  {48, 2.0f, true, 3},  {48, 4.0f, true, 3}};
     for (const Row& row : rows)
     {
-        SCOPED_TRACE(testing::Message() << "a " << row.dayLength << " s day in frames of " << row.frame << " s");
+        SCOPED_TRACE(testing::Message() << "a " << row.dayLength << " s day in frames of " << row.frame << " s"
+                                        << (row.onTheHours ? " on the hours" : ""));
         Scenario scenario(row.dayLength);
         RecordingPark park;
         testsupport::RecordingReportSink reports;
@@ -223,41 +229,19 @@ TEST(WorldFrame, EveryHourAFrameCrossesReachesTheHourlyStaffHoweverShortTheDay)
         auto* cleaner = static_cast<Probe*>(g_pObjectManager->CreateObject("PROBE", OBJECT_CLEANER));
         cleaner->SetType(OBJECT_CLEANER);
         Probe::Delivered().clear();
-        // A quarter of an hour in first, so that no hour falls on the end of a frame; then one whole day.
-        const float hour = static_cast<float>(row.dayLength) / 24.0f;
-        world.Update(hour / 4.0f);
-        ASSERT_TRUE(ReceiversOf(MT_NEW_HOUR).empty());
-        const int frames = static_cast<int>(static_cast<float>(row.dayLength) / row.frame + 0.5f);
+        // A quarter of an hour in first, so that no hour falls on the end of a frame, unless the frames are to end
+        // on the hours; then whole days.
+        if (!row.onTheHours)
+        {
+            world.Update(static_cast<float>(row.dayLength) / 24.0f / 4.0f);
+            ASSERT_TRUE(ReceiversOf(MT_NEW_HOUR).empty());
+        }
+        const int frames = static_cast<int>(static_cast<float>(row.days * row.dayLength) / row.frame + 0.5f);
         for (int i = 0; i < frames; ++i)
             world.Update(row.frame);
-        EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 24u);
-        EXPECT_EQ(ReceiversOf(MT_NEW_DAY).size(), 1u);
-    }
-}
-
-// Frames that end exactly on the hours, midnight among them (as the fastest speeds' whole-second frames do), bring
-// the hourly staff 24 hours a day, not a 25th for the midnight the clock reads as 24:00.
-TEST(WorldFrame, FramesEndingOnTheHourBringTwentyFourHoursADay)
-{
-    const float frames[] = {1.0f, 2.0f, 4.0f};
-    for (const float frame : frames)
-    {
-        SCOPED_TRACE(testing::Message() << "frames of " << frame << " s in a 48 s day");
-        Scenario scenario(48);
-        RecordingPark park;
-        testsupport::RecordingReportSink reports;
-        World world(nullptr, nullptr, scenario.WriteStandardWorldFile().c_str(), false);
-        ASSERT_TRUE(world.IsBuilt());
-        auto* cleaner = static_cast<Probe*>(g_pObjectManager->CreateObject("PROBE", OBJECT_CLEANER));
-        cleaner->SetType(OBJECT_CLEANER);
-        Probe::Delivered().clear();
-        // From 09:00 to 09:00 three days on, every frame ending on an even hour, midnight among them.
-        const int count = static_cast<int>(3.0f * 48.0f / frame + 0.5f);
-        for (int i = 0; i < count; ++i)
-            world.Update(frame);
-        EXPECT_EQ(world.GetGameDay(), 3);
-        EXPECT_EQ(ReceiversOf(MT_NEW_DAY).size(), 3u);
-        EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 3u * 24u);
+        EXPECT_EQ(world.GetGameDay(), row.days);
+        EXPECT_EQ(ReceiversOf(MT_NEW_HOUR).size(), 24u * static_cast<size_t>(row.days));
+        EXPECT_EQ(ReceiversOf(MT_NEW_DAY).size(), static_cast<size_t>(row.days));
     }
 }
 
