@@ -174,11 +174,12 @@ bool GameHarness::Start(std::string* why)
     return true;
 }
 
-void GameHarness::AskForDisplaySize(int width, int height) const
+bool GameHarness::StartAtDisplaySize(int width, int height, std::string* why)
 {
     std::filesystem::create_directories(UserFolder());
     std::ofstream(UserFolder() + "/MRV2.ini")
         << "[Tidewell 2 Options]\nVersion=1\n[Video]\nResWidth=" << width << "\nResHeight=" << height << "\n";
+    return Start(why);
 }
 
 void GameHarness::Stop()

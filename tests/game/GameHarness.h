@@ -82,8 +82,8 @@ public:
     const std::string& DataFolder() const { return m_data.Path(); }
     // The folder the program writes its options, progress and saves into.
     std::string UserFolder() const { return m_userData.Path() + "/tidewell"; }
-    // Writes an options file asking for a display of this size, to be read when the game starts.
-    void AskForDisplaySize(int width, int height) const;
+    // Start, with an options file that asks for a display of this size.
+    bool StartAtDisplaySize(int width, int height, std::string* why);
 
     // Starts the X server, points SDL at it, makes the data folder the working folder and the user data folder
     // a fresh one, reads the game parameters and builds the window, the engine and the Game as the program does.

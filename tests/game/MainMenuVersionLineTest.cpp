@@ -28,9 +28,8 @@ TEST(MainMenuVersionLine, IsWrittenInTheBottomBandCentredOnEveryDisplaySize)
         gametest::GameHarness harness;
         if (!harness.XvfbInstalled())
             GTEST_SKIP() << "Xvfb is not installed";
-        harness.AskForDisplaySize(size.width, size.height);
         std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
+        ASSERT_TRUE(harness.StartAtDisplaySize(size.width, size.height, &why)) << why;
         harness.RunFrames(30);
         const gametest::Frame frame = harness.Screenshot();
         ASSERT_EQ(frame.width, static_cast<uint32_t>(size.width));

@@ -35,9 +35,8 @@ TEST(ToolbarDisplaySize, EveryButtonIsDrawnWhereItTakesClicks)
         gametest::GameHarness harness;
         if (!harness.XvfbInstalled())
             GTEST_SKIP() << "Xvfb is not installed";
-        harness.AskForDisplaySize(size.width, size.height);
         std::string why;
-        ASSERT_TRUE(harness.Start(&why)) << why;
+        ASSERT_TRUE(harness.StartAtDisplaySize(size.width, size.height, &why)) << why;
         harness.EnterPark(0);
         ASSERT_NE(g_pWorld, nullptr);
         harness.RunFrames(10);
