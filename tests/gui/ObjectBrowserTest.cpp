@@ -413,6 +413,40 @@ TEST(FilterCell, BarStaysInItsCellWhenTheDialogIsLaidOutAgain)
     }
 }
 
+// A filter column's cell and its bar stand in the column: when the dialog is laid out again (as it is each time it
+// opens), at its home place or away from it, after any drag, they go back with the column.
+TEST(FilterCell, FilterColumnLaysItsCellOutWithTheColumn)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t dragX, dragY; // the dialog was dragged by this much before it was laid out again
+        int32_t openX, openY; // laid out this far from its home place
+    };
+    const Case cases[] = {
+        {"never dragged, laid out away from home", 0, 0, 30, 12},
+        {"dragged, laid out at home", 60, 20, 0, 0},
+        {"dragged, laid out elsewhere", -15, 8, 45, -6},
+    };
+    constexpr int32_t kLeft = 230, kTop = 42, kRight = 370, kBottom = 142, kContentX = 5, kLineHeight = 13;
+    for (const Case& c : cases)
+    {
+        TableColumn column(kLeft, kTop, kRight, kBottom, "FILTER_GUEST", 0, 0, kContentX, false);
+        GuestFilterCell* cell = column.GetFilterCell();
+        ASSERT_NE(cell, nullptr) << c.what;
+        cell->SetFilter(1); // happiness: a bar
+        ASSERT_NE(cell->GetBar(), nullptr) << c.what;
+        column.Move(c.dragX, c.dragY);
+        column.Reposition(c.openX, c.openY);
+        // The bar spans the cell: the column's row from its content offset to its right edge, one line high.
+        const GuiRect& bar = cell->GetBar()->GetRect();
+        EXPECT_EQ(bar.left, kLeft + kContentX + c.openX) << c.what;
+        EXPECT_EQ(bar.right, kRight + c.openX) << c.what;
+        EXPECT_EQ(bar.top, kTop + c.openY) << c.what;
+        EXPECT_EQ(bar.bottom, kTop + kLineHeight + c.openY) << c.what;
+    }
+}
+
 // ---- the table
 
 class TableTest : public ::testing::Test
