@@ -328,6 +328,36 @@ TEST_F(SliderTest, TheKnobShowsTheLeadingNumberOfTheObjectsText)
     EXPECT_EQ(slider->GetTravel(), 187);
 }
 
+// The knob goes with the slider when its dialog is dragged, and back with it when the dialog is laid out again at
+// or away from its home place (at 0.5 it stands 93 of the 187 pixels of travel from the slider's left edge).
+TEST_F(SliderTest, TheKnobGoesWithTheSliderWhenTheDialogMovesOrIsLaidOutAgain)
+{
+    struct Case
+    {
+        const char* what;
+        int32_t dragX, dragY; // the dialog is dragged by this much
+        int32_t openX, openY; // then laid out this far from its home place
+    };
+    const Case cases[] = {
+        {"dragged down and right, laid out at home", 30, 40, 0, 0},
+        {"dragged up and left, laid out elsewhere", -20, -15, 50, 25},
+        {"dragged down only, laid out lower still", 0, 60, 0, 90},
+    };
+    constexpr int32_t kHomeLeft = 100, kHomeTop = 50, kHalfTravel = 93;
+    for (const Case& c : cases)
+    {
+        slider->Reposition(0, 0);
+        slider->Move(c.dragX, c.dragY);
+        Step(900, 900);
+        EXPECT_EQ(KnobLeft(), kHomeLeft + c.dragX + kHalfTravel) << c.what;
+        EXPECT_EQ(slider->GetKnob().GetRect().top, kHomeTop + c.dragY) << c.what;
+        slider->Reposition(c.openX, c.openY);
+        Step(900, 900);
+        EXPECT_EQ(KnobLeft(), kHomeLeft + c.openX + kHalfTravel) << c.what;
+        EXPECT_EQ(slider->GetKnob().GetRect().top, kHomeTop + c.openY) << c.what;
+    }
+}
+
 TEST_F(SliderTest, ADragWritesHundredthsUntilTheCursorLeavesAndEndsExactlyAtOne)
 {
     Step(150, 55);
