@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 
 namespace
 {
@@ -462,6 +463,37 @@ TEST_F(GUIManagerTest, AFilterChangeRereadsOnlyTheOpenPanelsFromTheirObjects)
         {
             EXPECT_EQ(probe.readFrom, std::vector<DialogListener*>{&second});
         }
+    }
+    // The panel lets go of the probe before it goes.
+    gui->Reset();
+}
+
+// The open panels are read again when one of the four filters changes (guests 1, buildings 2, staff 9, animals
+// 12); a filter set to the value it holds, and any other slot, reads nothing.
+TEST_F(GUIManagerTest, OnlyAChangedFilterSlotRereadsTheOpenPanels)
+{
+    struct Probe : Widget
+    {
+        Probe() : Widget(10, 210, 20, 220) {}
+        void Refresh() override { ++reads; }
+        int reads = 0;
+    };
+    Probe probe;
+    gui->FindItem(WT_DIALOG, "P")->AddChild(&probe);
+    guitest::RecordingListener listener;
+    ASSERT_TRUE(gui->OpenDialog("P", &listener));
+    Frame(10, 900, 900);
+    const std::set<int> filters = {1, 2, 9, 12};
+    constexpr int kSlots = 17;
+    for (int slot = 0; slot < kSlots; ++slot)
+    {
+        const int32_t value = gui->GetSelection(slot) + 5;
+        probe.reads = 0;
+        gui->SetSelection(slot, value);
+        EXPECT_EQ(probe.reads > 0, filters.count(slot) == 1) << "slot " << slot;
+        probe.reads = 0;
+        gui->SetSelection(slot, value);
+        EXPECT_EQ(probe.reads, 0) << "slot " << slot << " set to the value it holds";
     }
     // The panel lets go of the probe before it goes.
     gui->Reset();
