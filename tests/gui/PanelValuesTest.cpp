@@ -393,6 +393,38 @@ TEST_F(PanelValues, BuildThumbnailsGreyAvailableAndCountColours)
     EXPECT_EQ(list.GetLabels().size(), 3u);
 }
 
+// Each of the four building lists, opened, chooses its first thumbnail: that building's record goes to slot 0, and
+// the scenery slot is left alone. Each type has one record; before each list opens, slot 0 holds a value that no
+// record has.
+TEST_F(PanelValues, EachBuildingListPutsItsChosenRecordInSlotZero)
+{
+    struct Case
+    {
+        const char* category;
+        int32_t type; // the building type the list shows
+    };
+    const Case cases[] = {
+        {"BUILD_ANIMAL_SMALL", 0}, {"BUILD_FOOD_SMALL", 2}, {"BUILD_RIDES_SMALL", 1}, {"BUILD_PARK_SMALL", 3}};
+    const char* const keywords[] = {"tank", "coaster", "kiosk", "office"};
+    for (int32_t type = 0; type < 4; ++type)
+    {
+        FigureData::Record rec;
+        rec.record = Record(type, keywords[type], type);
+        rec.canBuild = true;
+        data.records.push_back(rec);
+    }
+    for (const Case& c : cases)
+    {
+        gui.SetSelection(0, -7);
+        gui.SetSelection(5, 42);
+        ImageList list(0, 0, 300, 200, 2, 2, c.category, "NONE");
+        list.SetActive(true);
+        ASSERT_EQ(list.GetEntries().size(), 1u) << c.category;
+        EXPECT_EQ(gui.GetSelection(0), c.type) << c.category;
+        EXPECT_EQ(gui.GetSelection(5), 42) << c.category;
+    }
+}
+
 // However wide the gaps a script writes between thumbnails, the thumbnails stand in reading order from the list's
 // top-left corner: each one right of the one before on its row, or on a row below it.
 TEST_F(PanelValues, BuildThumbnailsOfAnyScriptedGapStandInReadingOrder)
