@@ -103,4 +103,43 @@ TEST_F(ProgressExtensionTest, WhileShownThePointerOverItIsOverTheGuiAndItsButton
     EXPECT_EQ(guitest::g_fired[0].first, "B");
 }
 
+// The extension's dialog runs its frame only while the extension shows; an extension shown with no dialog (the
+// scenario named one the script does not have) runs its frames without one.
+TEST_F(ProgressExtensionTest, TheDialogRunsItsFramesOnlyWhileTheExtensionShowsIt)
+{
+    struct Probe : Widget
+    {
+        Probe() : Widget(10, 10, 20, 20) {}
+        void Update(float) override { ++frames; }
+        int frames = 0;
+    };
+    struct Case
+    {
+        const char* what;
+        const char* dialog; // the dialog the extension is to hold
+        bool shown;
+        bool runs; // the dialog's widgets run their frames
+    };
+    const Case cases[] = {{"placed and shown", "Progress", true, true},
+                          {"placed and hidden", "Progress", false, false},
+                          {"shown without its dialog", "Nowhere", true, false}};
+    Probe probe;
+    for (const Case& c : cases)
+    {
+        ProgressScript();
+        gui->FindItem(WT_DIALOG, "Progress")->AddChild(&probe);
+        gui->SetProgressExtension(c.dialog, 1);
+        gui->PlaceProgressExtension();
+        c.shown ? gui->ShowProgressExtension() : gui->HideProgressExtension();
+        probe.frames = 0;
+        Step(500, 500);
+        Step(500, 500);
+        EXPECT_EQ(probe.frames > 0, c.runs) << c.what;
+        EXPECT_EQ(gui->IsProgressExtensionShown(), c.shown) << c.what;
+    }
+    // The dialog lets go of the probe before it goes.
+    gui->ReleaseProgressExtension();
+    gui->Reset();
+}
+
 } // namespace
