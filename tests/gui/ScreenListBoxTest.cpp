@@ -75,6 +75,34 @@ TEST_F(ScreenListBoxTest, PressesPickTheRowUnderThemAndBelowTheLastTheLastRow)
     EXPECT_EQ(list->GetSelectedRows()[0], 4);
 }
 
+// Only a press on the list's page rectangle, its edges included, picks a row: one beside the list on any side
+// leaves the selection alone and is not taken.
+TEST_F(ScreenListBoxTest, OnlyPressesOnThePageRectanglePickARow)
+{
+    AddRows(5);
+    const struct
+    {
+        const char* what;
+        int32_t x, y;
+        bool taken;
+    } cases[] = {
+        {"left of it", 90, 130, false},       {"right of it", 420, 130, false},
+        {"above it", 150, 90, false},         {"below it", 150, 240, false},
+        {"on its left edge", 100, 130, true}, {"on its right edge", 400, 130, true},
+        {"on its top edge", 150, 100, true},
+    };
+    constexpr int32_t kTop = 100, kRowHeight = 15, kLastRow = 4;
+    for (const auto& c : cases)
+    {
+        list->Update(1.0f);
+        ASSERT_TRUE(Press(150, 219)); // the last row
+        list->Update(1.0f);
+        EXPECT_EQ(Press(c.x, c.y), c.taken) << c.what;
+        ASSERT_EQ(list->GetSelectedRows().size(), 1u) << c.what;
+        EXPECT_EQ(list->GetSelectedRows()[0], c.taken ? (c.y - kTop) / kRowHeight : kLastRow) << c.what;
+    }
+}
+
 TEST_F(ScreenListBoxTest, DoubleClickNeedsASecondPressWithinAQuarterSecond)
 {
     AddRows(3);
