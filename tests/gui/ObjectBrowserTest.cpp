@@ -67,6 +67,11 @@ public:
     }
     void OpenObjectPanel(uint32_t id) override { opened.push_back(id); }
     int32_t GetAvailableAnimalCount(DialogListener*) override { return availableAnimals; }
+    bool GetBuildingAnimals(DialogListener*, std::vector<uint32_t>& out) override
+    {
+        out = buildingAnimals;
+        return true;
+    }
 
     // A guest with an object behind it.
     void AddGuest(uint32_t id, float happiness = 0.5f)
@@ -84,6 +89,7 @@ public:
     std::vector<uint32_t> opened;
     int listed = 0;
     int32_t availableAnimals = 0;
+    std::vector<uint32_t> buildingAnimals;
 };
 
 using FakeShell = PanelDataShell;
@@ -729,6 +735,34 @@ TEST_F(TableTest, AvailableAnimalsOfTheDialogsBuildingPublishTheRowInSlot11)
     EXPECT_EQ(table->GetSelectedRow(), 2);
     EXPECT_EQ(gui.GetSelection(11), 2);
     EXPECT_EQ(gui.GetSelection(10), 1234);
+    gui.CloseAllDialogs();
+}
+
+// A building's animals table lists the animals of the dialog's building that still have objects, once each, however
+// many times it is filled again.
+TEST_F(TableTest, ABuildingsAnimalsAreListedOnceEachAtEveryRefill)
+{
+    for (uint32_t id : {11u, 12u})
+        data.objects[id] = std::make_unique<FakeObject>();
+    data.buildingAnimals = {11, 13, 12}; // 13 has no object
+    FakeObject building;
+    const std::string script = "DialogItem Tank(0, 0, 300, 300, NONE, 1, 0)\n{\n"
+                               "Table(0, 0, 100, 100, 100, 0, 110, 100, BUILDINGANIMALS, 10, 5, 1)\n{\n}\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    gui.SetShell(&shell);
+    ASSERT_TRUE(gui.OpenDialog("Tank", &building));
+    GuiMouse mouse;
+    gui.Update(0.1f, mouse);
+    auto* table = static_cast<Table*>(gui.FindItem(WT_TABLE, "BUILDINGANIMALS"));
+    ASSERT_NE(table, nullptr);
+    // Refills come every few seconds: three of them, each seeing the same two animals.
+    for (int refill = 0; refill < 3; ++refill)
+    {
+        for (int i = 0; i < 3; ++i)
+            gui.Update(2.0f, mouse);
+        EXPECT_EQ(table->GetRowIds(), (std::vector<uint32_t>{11, 12})) << "refill " << refill;
+        EXPECT_EQ(table->GetRowCount(), 2) << "refill " << refill;
+    }
     gui.CloseAllDialogs();
 }
 
