@@ -128,7 +128,7 @@ protected:
                        u"OBJ_B=Reach %d%%|TITLE_A=The Reef|MAINSS_SANDBOX3_TITLE=Sandbox three|"
                        u"GAZ_TEXT_2_4=Reef shark, page 4|GAZ_ANIMAL_2=Reef shark|SP_DESC_PALM=A palm|"
                        u"SP_SCENERY_RANDOM=Any plant|BUILDMENU_REQUIRES_NOTHING=Nothing|FAN_KIOSK=Tea Kiosk|"
-                       u"DESC_A=Build a reef|OBJS_A=Three goals");
+                       u"DESC_A=Build a reef|OBJS_A=Three goals|FAN_CAFE=Reef Cafe");
     TextData data;
     Shell shell{&data};
     GUIManager gui{nullptr};
@@ -289,6 +289,28 @@ TEST_F(PanelTexts, BuildingTreeNamesTheRequirementRedWhenItCannotBeMet)
         const Shown shown = Show("BUILD_BUILDING_TREE");
         EXPECT_EQ(shown.text, c.text) << c.requirement;
         EXPECT_EQ(shown.colour, c.colour) << c.requirement << " " << c.missing << c.canBuild;
+    }
+}
+
+// The build panel's name and cost follow the building chosen in slot 0, the first record of the table included; with
+// no building chosen they show nothing.
+TEST_F(PanelTexts, TheChosenBuildingsNameAndCostShowForEveryRecord)
+{
+    BuildRecord kiosk, cafe;
+    kiosk.keyword = "kiosk", kiosk.cost = 150;
+    cafe.keyword = "cafe", cafe.cost = 320;
+    data.records = {kiosk, cafe};
+    const struct
+    {
+        int32_t chosen;
+        const char* name;
+        const char* cost;
+    } cases[] = {{0, "Tea Kiosk", "$150"}, {1, "Reef Cafe", "$320"}, {-1, "", ""}, {2, "", ""}};
+    for (const auto& c : cases)
+    {
+        gui.SetSelection(0, c.chosen);
+        EXPECT_EQ(Show("BUILD_NAME_TEXT").text, c.name) << c.chosen;
+        EXPECT_EQ(Show("BUILD_COST_AMOUNT").text, c.cost) << c.chosen;
     }
 }
 
