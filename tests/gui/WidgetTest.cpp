@@ -146,6 +146,32 @@ TEST_F(WidgetTest, AHeldAutoRepeatButtonFiresAfter750msThenEvery50ms)
     EXPECT_EQ(g_fired, (Fired{{"Alt", 1}}));
 }
 
+// A right press is taken only by a button that is shown and switched on (as the auto-repeat test's first button
+// takes it): one hidden by its variable or switched off leaves it to whatever lies behind and fires nothing.
+TEST_F(WidgetTest, OnlyAShownAndActiveButtonTakesARightPress)
+{
+    listener.values["SEE_STATE"] = u"0";
+    Frame(10, 900, 900);
+    ASSERT_FALSE(At(2)->IsVisible());
+    At(0)->SetActive(false);
+    const struct
+    {
+        const char* what;
+        size_t button;
+        int32_t x;
+    } cases[] = {{"hidden by its variable", 2, 230}, {"switched off", 0, 30}};
+    uint32_t t = 20;
+    for (const auto& c : cases)
+    {
+        g_fired.clear();
+        Frame(t += 100, c.x, 45);
+        EXPECT_FALSE(At(c.button)->OnRightMouse(c.x, 45, ME_PRESSED)) << c.what;
+        Frame(t += 100, c.x, 45);
+        EXPECT_TRUE(g_fired.empty()) << c.what;
+        Frame(t += 1000, 900, 900);
+    }
+}
+
 TEST_F(WidgetTest, ButtonsBindCommandsIgnoringCaseAndAnswerByTheirExactName)
 {
     EXPECT_EQ(At(0)->GetCommand(), guitest::FireB);
