@@ -244,6 +244,9 @@ bool Mp3Decoder::Setup(long extraFlags)
         return false;
     mpg123_handle* mh = h.decoder;
     mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_STEREO | extraFlags, 0.0);
+    // A damaged stretch (a hole of zeros, a run of junk) is searched through to the frames after it however long it
+    // is: by default the search gives up after a kilobyte, and the rest of the track would be lost.
+    mpg123_param(mh, MPG123_RESYNC_LIMIT, -1, 0.0);
     mpg123_format_none(mh);
     const long* rates = nullptr;
     size_t rateCount = 0;

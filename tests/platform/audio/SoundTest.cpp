@@ -546,6 +546,47 @@ TEST_F(Mp3StreamTest, RateChangeInsideAFileKeepsThePitchAndTheLength)
     EXPECT_NEAR(CountRisingCrossings(out, 44100 * 3 / 2, 11025, 0), 110, 3);
 }
 
+// A track with a damaged stretch (a hole of zeros, a run of 0xFF bytes, text) in its first third goes on after the
+// damage: it plays for its length less the stretch (at 128 kbit/s, 16 bytes a millisecond) and a few frames the
+// damage cuts into, and its tone is heard again at the end; its measured length agrees.
+TEST_F(Mp3StreamTest, ADamagedStretchIsSteppedOverAndTheRestOfTheTrackPlays)
+{
+    if (!HaveLame())
+        GTEST_SKIP() << "lame is not installed";
+    testsupport::WriteBytes(m_dir.File("tone.wav"), Wav16(44100, 1, Sine(3 * 44100, 44100, 440.0, 12000.0)));
+    ASSERT_TRUE(EncodeMp3(m_dir.File("tone.wav"), m_dir.File("tone.mp3"), "-t -b 128"));
+    const std::vector<uint8_t> tone = testsupport::ReadBytes(m_dir.File("tone.mp3"));
+    platform::SoundStream* whole = Keep(platform::SoundStreamOpen(m_dir.File("tone.mp3")));
+    ASSERT_NE(whole, nullptr);
+    RenderToEnd(platform::SoundStreamPlay(whole), 44100 * 5);
+    const double wholeMs = platform::SoundStreamGetTimeMs(whole);
+    ASSERT_GE(wholeMs, 3000.0);
+    constexpr double kFrameMs = 1152.0 * 1000.0 / 44100.0;
+    const std::tuple<const char*, size_t, uint8_t> damages[] = {
+        {"short hole", 800, 0x00}, {"hole", 6000, 0x00}, {"long hole", 20000, 0x00},
+        {"0xFF run", 6000, 0xFF},  {"text", 6000, 'x'},
+    };
+    for (const auto& [name, size, fill] : damages)
+    {
+        SCOPED_TRACE(name);
+        std::vector<uint8_t> bytes = tone;
+        std::fill_n(bytes.begin() + static_cast<ptrdiff_t>(bytes.size() / 3), size, fill);
+        testsupport::WriteBytes(m_dir.File("damaged.mp3"), bytes);
+        platform::SoundStream* stream = Keep(platform::SoundStreamOpen(m_dir.File("damaged.mp3")));
+        ASSERT_NE(stream, nullptr);
+        auto out = RenderToEnd(platform::SoundStreamPlay(stream), 44100 * 5);
+        const double playedMs = platform::SoundStreamGetTimeMs(stream);
+        const double expectedMs = wholeMs - static_cast<double>(size) / 16.0;
+        EXPECT_LE(playedMs, expectedMs + kFrameMs);
+        EXPECT_GE(playedMs, expectedMs - 4 * kFrameMs);
+        EXPECT_NEAR(platform::SoundStreamGetLengthMs(stream), playedMs, kFrameMs);
+        // 440 cycles a second: 110 rising crossings in the quarter second before the last half second.
+        const size_t frames = out.size() / 2;
+        ASSERT_GT(frames, size_t{44100});
+        EXPECT_NEAR(CountRisingCrossings(out, frames - 33075, 11025, 0), 110, 2);
+    }
+}
+
 TEST_F(Mp3StreamTest, VariableBitrateLengthIsMeasuredNotGuessedFromTheFirstFrame)
 {
     if (!HaveLame())
