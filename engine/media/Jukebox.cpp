@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "platform/Strings.h"
+#include "platform/audio/Sound.h"
 
 #include <algorithm>
 #include <climits>
@@ -247,6 +248,12 @@ bool Jukebox::AddTrack(const char* directory, const char* fileName, int32_t attr
         Mp3FrameScanner scanner;
         if (!scanner.ScanFile(scanPath.c_str()) || !scanner.IsValid() || scanner.GetLayer() != kLayer3)
             return false;
+        // Mostly audio to the scan is not yet playable: frames behind other bytes (text, a WAV file's header) are
+        // refused by the music stream, and a track that cannot be played would stop the music when it came up.
+        platform::SoundStream* stream = platform::SoundStreamOpen(path);
+        if (!stream)
+            return false;
+        platform::SoundStreamClose(stream);
         playTime = scanner.GetPlayTime();
     }
 

@@ -250,6 +250,43 @@ TEST(JukeboxAddTest, FilesAreMeasuredAndNamedOrRefused)
     EXPECT_LE(jukebox.GetTrackTime(3), kSamples / 44 + 4 * 1152 / 44);
 }
 
+// A measured file goes on the play list only when the music stream can play it: frames behind text or behind a
+// WAV file's header are mostly audio to the scan, but the stream refuses them, and the jukebox would stop the
+// music on reaching them. Frames behind an ID3v2 tag, with or without an ID3v1 tag after them, are taken.
+TEST(JukeboxAddTest, AMeasuredFileIsTakenOnlyWhenTheMusicStreamCanPlayIt)
+{
+    testsupport::TempDir dir;
+    std::string folder = dir.Path() + "/";
+    std::vector<uint8_t> id3v2 = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 40};
+    id3v2.insert(id3v2.end(), 40, 0);
+    std::vector<uint8_t> wavHeader = {'R',  'I',  'F', 'F', 0,  0,    0, 0, 'W',  'A', 'V', 'E',
+                                      'f',  'm',  't', ' ', 30, 0,    0, 0, 0x55, 0,   2,   0,
+                                      0x44, 0xAC, 0,   0,   0,  0xFA, 0, 0, 1,    0,   0,   0};
+    wavHeader.insert(wavHeader.end(), 14, 0);
+    wavHeader.insert(wavHeader.end(), {'d', 'a', 't', 'a', 0x90, 0x41, 0, 0});
+    const std::tuple<const char*, std::vector<uint8_t>, bool> files[] = {
+        {"plain.mp3", Frames(kMpeg1At128, 40), true},
+        {"id3v2.mp3", Frames(kMpeg1At128, 40, id3v2), true},
+        {"tags.mp3", Tagged(Frames(kMpeg1At128, 40, id3v2), "Title", "Artist"), true},
+        {"text first.mp3", Frames(kMpeg1At128, 40, std::vector<uint8_t>(300, 'x')), false},
+        {"wav header.mp3", Frames(kMpeg1At128, 40, wavHeader), false},
+    };
+    Jukebox jukebox(nullptr);
+    for (const auto& [name, bytes, added] : files)
+    {
+        testsupport::WriteBytes(dir.File(name), bytes);
+        EXPECT_EQ(jukebox.AddTrack(folder.c_str(), name, 0, -1), added) << name;
+    }
+    // Every track on the list opens as a music stream.
+    ASSERT_EQ(jukebox.GetTrackCount(), 3);
+    for (int32_t i = 0; i < jukebox.GetTrackCount(); ++i)
+    {
+        platform::SoundStream* stream = platform::SoundStreamOpen(folder + jukebox.GetTrackFileName(i));
+        EXPECT_NE(stream, nullptr) << jukebox.GetTrackFileName(i);
+        platform::SoundStreamClose(stream);
+    }
+}
+
 // The real MP3s of the shared corpus: each is measured or refused, and its tag read, without harm.
 TEST(JukeboxCorpusTest, CorpusMp3sAreMeasuredOrRefused)
 {
