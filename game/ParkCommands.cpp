@@ -164,13 +164,9 @@ void ResetAudioOptions(int32_t)
 {
     if (!g_pGame)
         return;
-    GameOptions& options = g_pGame->GetOptions();
-    options.ResetAudio();
-    if (g_pSoundManager)
-    {
-        g_pSoundManager->SetMusicVolume(options.m_fMusicVol);
-        g_pSoundManager->SetSfxVolume(options.m_fEffectsVol);
-    }
+    g_pGame->GetOptions().ResetAudio();
+    // The sound follows the defaults at the share the guide holds it down to while its call plays, as the sliders do.
+    g_pGame->SetGuideVolumeShare(g_pGame->GetGuideVolumeShare());
 }
 
 // ---- building and scenery tools

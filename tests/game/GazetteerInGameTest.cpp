@@ -191,6 +191,52 @@ TEST_F(GazetteerInGameTest, TheMusicPlayersVolumeStepsFromThePlayersLevelWhileTh
     EXPECT_TRUE(running);
 }
 
+// The options' audio reset pressed while the guide has the sound turned down sets the player's levels to the
+// defaults (music 0.5, effects 0.75) and keeps the sound down under the guide's call; once the guide closes, the
+// defaults are heard.
+TEST_F(GazetteerInGameTest, TheAudioResetWhileTheGuideHasTheSoundDownKeepsItDown)
+{
+    GameOptions& options = harness.GetGame().GetOptions();
+    ASSERT_NE(g_pSoundManager, nullptr);
+    options.m_fMusicVol = 0.9f;
+    options.m_fEffectsVol = 0.2f;
+    g_pSoundManager->SetMusicVolume(options.m_fMusicVol);
+    g_pSoundManager->SetSfxVolume(options.m_fEffectsVol);
+    ResolveGuiCommand(GetInGameCommands(), "ShowAnimalGaz")(0);
+    Run(2);
+    ResolveGuiCommand(GetInGameCommands(), "PlayGazSound")(0);
+    ResolveGuiCommand(GetInGameCommands(), "InGameOptions")(0);
+    Run(2);
+    ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
+    ASSERT_TRUE(Gui().IsDialogOpen("InGameOptions"));
+    ResolveGuiCommand(GetInGameCommands(), "ResetAudioOptions")(0);
+    Run(2);
+    struct Case
+    {
+        const char* level;
+        const float& option;
+        float (SoundManager::*heard)() const;
+        float reset;
+    };
+    const Case cases[] = {{"music", options.m_fMusicVol, &SoundManager::GetMusicVolume, 0.5f},
+                          {"effects", options.m_fEffectsVol, &SoundManager::GetSfxVolume, 0.75f}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.level);
+        EXPECT_FLOAT_EQ(c.option, c.reset);
+        EXPECT_LT((g_pSoundManager->*c.heard)(), c.reset) << "the guide's call is still on: the sound stays down";
+    }
+    ResolveGuiCommand(GetInGameCommands(), "CloseAnimalGaz")(0);
+    Run(3);
+    EXPECT_FALSE(Gui().IsDialogOpen("Gazetteer"));
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.level);
+        EXPECT_FLOAT_EQ((g_pSoundManager->*c.heard)(), c.reset);
+    }
+    EXPECT_TRUE(running);
+}
+
 // The options' volume sliders show and set the player's own levels while the guide has the sound turned down: a
 // press that leaves the knob where it was keeps the player's level, and a level set then is the one heard once the
 // guide closes.
