@@ -154,6 +154,58 @@ protected:
         return WaitExit(pid, seconds);
     }
 
+    // A window's title: its name as the window manager reads it, in whatever encoding it was stored (a message
+    // box stores its title in the user's encoding, UTF-8 here), else its UTF-8 name; empty when it has neither.
+    std::string Title(Window window)
+    {
+        for (const char* property : {"WM_NAME", "_NET_WM_NAME"})
+        {
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(m_x, window, XInternAtom(m_x, property, False), 0, 1024, False, AnyPropertyType,
+                                   &type, &format, &count, &after, &data) != Success)
+                continue;
+            std::string title = data && format == 8 ? std::string(reinterpret_cast<char*>(data), count) : "";
+            if (data)
+                XFree(data);
+            if (!title.empty())
+                return title;
+        }
+        return {};
+    }
+
+    // Waits up to `seconds` for the program to end, asking every window titled as it is (its message box) to close
+    // meanwhile; returns its exit code, or -1 when it did not end (it is then killed). The widest such window seen
+    // goes into `widest`.
+    int FinishClosingBoxes(pid_t pid, double seconds, int* widest)
+    {
+        m_children.erase(pid);
+        int status = 0;
+        bool ended = false;
+        WaitFor(seconds,
+                [&]
+                {
+                    ended = waitpid(pid, &status, WNOHANG) == pid;
+                    for (Window box : ended ? std::vector<Window>{} : GameWindows())
+                    {
+                        const std::vector<int> place = Geometry(box);
+                        if (place.size() == 4)
+                            *widest = std::max(*widest, place[2]);
+                        RequestClose(box);
+                    }
+                    return ended;
+                });
+        if (!ended)
+        {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
     // The top-level windows titled as the program titles its window.
     std::vector<Window> GameWindows()
     {
@@ -165,13 +217,8 @@ protected:
         {
             for (unsigned i = 0; i < count; ++i)
             {
-                char* name = nullptr;
-                if (XFetchName(m_x, children[i], &name) && name)
-                {
-                    if (std::string(name) == kTitle)
-                        found.push_back(children[i]);
-                    XFree(name);
-                }
+                if (Title(children[i]) == kTitle)
+                    found.push_back(children[i]);
             }
             XFree(children);
         }
@@ -574,19 +621,8 @@ TEST_F(ProgramTest, WithoutItsDataAnywhereItSaysSoOnceAndExits)
     {
         SCOPED_TRACE(c.name);
         const pid_t pid = Start(Launch{.folder = empty.Path(), .args = c.args, .display = c.display});
-        int status = 0;
-        bool ended = false;
-        WaitFor(30.0,
-                [&]
-                {
-                    ended = waitpid(pid, &status, WNOHANG) == pid;
-                    for (Window box : c.display && !ended ? GameWindows() : std::vector<Window>{})
-                        RequestClose(box);
-                    return ended;
-                });
-        m_children.erase(pid);
-        ASSERT_TRUE(ended) << "the program did not end";
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        int widest = 0;
+        ASSERT_EQ(FinishClosingBoxes(pid, 30.0, &widest), 0) << "the program did not end, or failed";
         const std::string errors = StandardError();
         // One line, saying what is missing, where it was looked for, and how to name the folder.
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
@@ -629,7 +665,8 @@ TEST_F(ProgramTest, WhenItsUserFolderCannotBeMadeItSaysSoOnceAndExits)
         Launch launch{m_data.Path(), {}, true, c.asOtherUser};
         launch.env = c.env;
         const pid_t pid = Start(launch);
-        EXPECT_EQ(Finish(pid, 30.0), 0);
+        int widest = 0;
+        EXPECT_EQ(FinishClosingBoxes(pid, 30.0, &widest), 0);
         const std::string errors = StandardError();
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
         EXPECT_NE(errors.find("cannot make the folder " + c.folder + " for its options"), std::string::npos) << errors;
