@@ -1,8 +1,19 @@
 // Message boxes, debugger output and process exit, with a replaceable sink for tests.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 namespace platform
 {
+
+// The widest line a message box is given, in characters: a box is as wide as its longest line, and one longer than
+// this would reach past the sides of a small screen.
+constexpr size_t kMessageBoxColumns = 72;
+
+// A UTF-8 text laid out for a message box: its lines (the text's own line breaks kept) broken at spaces so that none
+// is longer than `columns` characters; a word longer than a line is cut between its characters.
+std::string WrapMessageBoxText(const char* text, size_t columns = kMessageBoxColumns);
 
 // Where reports go. The default shows an SDL message box while a window exists and writes to standard error
 // otherwise; debugger output always goes to standard error.

@@ -260,7 +260,8 @@ bool ClientToScreen(Point* point)
 bool ShowStartupMessage(const char* title, const char* text)
 {
     // SDL shows a box without a window of its own where the system has a display to show it on.
-    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title ? title : "", text ? text : "", g_window) == 0;
+    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title ? title : "", WrapMessageBoxText(text).c_str(),
+                                    g_window) == 0;
 }
 
 bool IsWindowFocused()

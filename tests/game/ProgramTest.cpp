@@ -35,6 +35,9 @@ namespace fs = std::filesystem;
 constexpr const char* kTitle = "Tidewell Marivane 3D";
 using namespace programscreen;
 
+// The width of the narrowest screen a message box is to fit on: the game's own 800 x 600.
+constexpr int kNarrowScreen = 800;
+
 // The exit code of a child that ends within `seconds`; -1 when it does not (it is then killed).
 int WaitExit(pid_t pid, double seconds)
 {
@@ -623,6 +626,8 @@ TEST_F(ProgramTest, WithoutItsDataAnywhereItSaysSoOnceAndExits)
         const pid_t pid = Start(Launch{.folder = empty.Path(), .args = c.args, .display = c.display});
         int widest = 0;
         ASSERT_EQ(FinishClosingBoxes(pid, 30.0, &widest), 0) << "the program did not end, or failed";
+        // A box shown says it across lines that fit on the game's own 800-pixel-wide screen.
+        EXPECT_LE(widest, kNarrowScreen);
         const std::string errors = StandardError();
         // One line, saying what is missing, where it was looked for, and how to name the folder.
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
@@ -667,6 +672,7 @@ TEST_F(ProgramTest, WhenItsUserFolderCannotBeMadeItSaysSoOnceAndExits)
         const pid_t pid = Start(launch);
         int widest = 0;
         EXPECT_EQ(FinishClosingBoxes(pid, 30.0, &widest), 0);
+        EXPECT_LE(widest, kNarrowScreen);
         const std::string errors = StandardError();
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
         EXPECT_NE(errors.find("cannot make the folder " + c.folder + " for its options"), std::string::npos) << errors;
