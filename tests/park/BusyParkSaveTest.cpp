@@ -488,3 +488,148 @@ TEST_F(BusyParkSave, SavedAroundTheEndOfADayItGoesOnAlike)
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
 }
+
+namespace
+{
+
+// A park a player saves in the middle of something: how the park is set going, and what must be under way at the
+// moment of the first save.
+struct MidActionCase
+{
+    const char* name;
+    const char* scenario;
+    // Sets the park going and brings it to the moment of the save; false when that moment never came.
+    std::function<bool(World&)> reach;
+    int saves;
+    int gap;
+};
+
+std::ostream& operator<<(std::ostream& out, const MidActionCase& c)
+{
+    return out << c.name;
+}
+
+class MidActionSave : public BusyParkSave, public ::testing::WithParamInterface<MidActionCase>
+{
+public:
+    static BuildingObject* Find(const char* name) { return Building(name); }
+    static void Play(World& world, int frames, uint32_t seed) { Run(world, frames, seed); }
+    static void Drop(int x, int y, int n) { Litter(x, y, n); }
+    // Runs the park a frame at a time until `done` holds, at most `frames` frames.
+    static bool RunUntil(World& world, int frames, const std::function<bool()>& done)
+    {
+        platform::SRand(21);
+        for (int i = 0; i < frames; ++i)
+        {
+            if (done())
+                return true;
+            world.Update(kFrame);
+        }
+        return done();
+    }
+    static bool StaffHeadingTo(uint8_t kind, uint32_t id)
+    {
+        for (BaseObject* staff : g_pObjectManager->GetObjectsOfKind(kind))
+            if (static_cast<MovingObject*>(staff)->GetDestObjectID() == id)
+                return true;
+        return false;
+    }
+    static uint32_t LitterHeadedFor()
+    {
+        for (BaseObject* litter : g_pObjectManager->GetObjectsOfKind(OBJECT_LITTER))
+            if (StaffHeadingTo(OBJECT_CLEANER, litter->GetID()))
+                return litter->GetID();
+        return 0;
+    }
+};
+
+// The swan boats' park with guests coming: the boats have riders aboard (and the staff are hired); the entrance is
+// closed then, as arrivals are not part of a save.
+bool BoatsWithRiders(World& world)
+{
+    world.RequestStaff(OBJECT_CLEANER, "CLEANER");
+    world.RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+    BuildingObject* boats = MidActionSave::Find("SWANBOATS");
+    if (!boats)
+        return false;
+    const bool riding = MidActionSave::RunUntil(world, 30 * 3000, [&] { return boats->GetGuestList().size() >= 2; });
+    MidActionSave::Find("ENTRANCE")->Close();
+    return riding;
+}
+
+const MidActionCase kMidActionCases[] = {
+    {"TheSwanBoatsWithRidersAboard", "data/Scenario/Scenario4/Scenario4.pis", BoatsWithRiders, 10, 97},
+    {"TheSwanBoatsBrokenDownWithTheMechanicOnTheWay", "data/Scenario/Scenario4/Scenario4.pis",
+     [](World& world)
+     {
+         if (!BoatsWithRiders(world))
+             return false;
+         BuildingObject* boats = MidActionSave::Find("SWANBOATS");
+         boats->BreakDownByWear();
+         return MidActionSave::RunUntil(world, 30 * 600,
+                                        [&] { return MidActionSave::StaffHeadingTo(OBJECT_MECHANIC, boats->GetID()); });
+     },
+     10, 61},
+    {"TheSwanBoatsSoldWithRidersAboard", "data/Scenario/Scenario4/Scenario4.pis",
+     [](World& world)
+     {
+         if (!BoatsWithRiders(world))
+             return false;
+         MidActionSave::Find("SWANBOATS")->Sell();
+         return true;
+     },
+     12, 23},
+    {"LitterWithTheCleanerOnItsWay", "data/Scenario/Scenario4/Scenario4.pis",
+     [](World& world)
+     {
+         if (!BoatsWithRiders(world))
+             return false;
+         MidActionSave::Drop(60, 32, 4);
+         return MidActionSave::RunUntil(world, 30 * 600, [] { return MidActionSave::LitterHeadedFor() != 0; });
+     },
+     10, 41},
+    {"ABuildingPlacedInTheFrameOfTheSave", "data/Scenario/Scenario4/Scenario4.pis",
+     [](World& world)
+     {
+         if (!BoatsWithRiders(world))
+             return false;
+         world.RequestBuilding("ICEKIOSK", 61, 29, 0, 0.0f, 0, false);
+         return world.GetLastCreatedBuilding() != nullptr;
+     },
+     6, 31},
+    {"AShowOnAtTheTopSpeed", "data/Scenario/Scenario1/Scenario1.pis",
+     [](World& world)
+     {
+         world.RequestStaff(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+         MidActionSave::Play(world, 30 * 300, 5);
+         MidActionSave::Find("ENTRANCE")->Close();
+         world.SetGameSpeedLevel(2);
+         BuildingObject* arena = MidActionSave::Find("ARENA");
+         if (!arena || !arena->GetScheduler())
+             return false;
+         arena->GetScheduler()->StartShow();
+         MidActionSave::Play(world, 20, 6);
+         return arena->GetScheduler()->IsShowRunning();
+     },
+     10, 53},
+};
+
+// Saved at moments where something is under way (riders aboard a boat ride, a mechanic walking to a breakdown, a
+// ride being pulled down with its riders, a cleaner walking to litter, a building placed in the very frame, a show
+// at the top speed), the park loads and goes on as the one that was not saved.
+TEST_P(MidActionSave, GoesOnAfterLoadingAsItWould)
+{
+    testsupport::RecordingReportSink reports;
+    const MidActionCase& c = GetParam();
+    auto world = std::make_unique<World>(nullptr, nullptr, c.scenario, false);
+    ASSERT_TRUE(world->IsBuilt());
+    ASSERT_TRUE(c.reach(*world)) << Situation();
+    Sweep(world, c.scenario, c.saves, c.gap);
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, MidActionSave, ::testing::ValuesIn(kMidActionCases),
+                         [](const ::testing::TestParamInfo<MidActionCase>& info) { return info.param.name; });
+
+} // namespace
