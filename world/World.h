@@ -427,6 +427,8 @@ protected:
     // The park rating from the guests, research, rescues and shows, without posting the next update.
     void ComputeRating();
     void UpdateAverages();
+    // The guests' six averages taken from the guests now in the park.
+    void ComputeAverages();
     // Creation.
     bool CreateRequested(const MessageRecord& record, const void* payload);
     BaseObject* MakeRequested(uint8_t kind, const void* payload);

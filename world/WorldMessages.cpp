@@ -115,6 +115,12 @@ void World::ComputeRating()
 
 void World::UpdateAverages()
 {
+    ComputeAverages();
+    RepeatLater(MT_UPDATEAVERAGES);
+}
+
+void World::ComputeAverages()
+{
     ParkServices* park = GetParkServices();
     const std::vector<BaseObject*> guests =
         g_pObjectManager ? g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST) : std::vector<BaseObject*>{};
@@ -146,7 +152,6 @@ void World::UpdateAverages()
             m_fGuestAverages[i] = sums[i] / n;
         m_fGuestAverages[AV_WELFARE] = visitors ? sums[AV_WELFARE] / static_cast<float>(visitors) : 0.5f;
     }
-    RepeatLater(MT_UPDATEAVERAGES);
 }
 
 namespace

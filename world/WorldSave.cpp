@@ -262,8 +262,11 @@ bool World::LoadState(SerialStream& stream)
         GetLogger()->Report(0, "World::LoadState - %s refused", refused ? refused : "the save");
         return refuse("a part of the park is refused");
     }
-    // The rating is taken at once; its next update is the one the saved messages hold.
+    // The rating and the guests' averages are taken at once from the loaded guests (the world script and the
+    // panels read the averages from the first frame: a new park's middle values would stand in for them until the
+    // next update); their next updates are the ones the saved messages hold.
     ComputeRating();
+    ComputeAverages();
     return true;
 }
 
