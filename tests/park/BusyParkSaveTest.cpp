@@ -9,6 +9,7 @@
 #include "park/ResearchManager.h"
 #include "park/ShowScheduler.h"
 #include "park/StaffObject.h"
+#include "park/TableObject.h"
 #include "platform/Random.h"
 #include "scripts/ObjectStates.h"
 #include "tests/park/SampleParkTest.h"
@@ -597,6 +598,29 @@ const MidActionCase kMidActionCases[] = {
          return world.GetLastCreatedBuilding() != nullptr;
      },
      6, 31},
+    {"TheCafeSoldWithGuestsAtItsTables", "data/Scenario/GuestPark/GuestPark.pis",
+     [](World& world)
+     {
+         world.RequestStaff(OBJECT_CLEANER, "CLEANER");
+         BuildingObject* cafe = MidActionSave::Find("CAFE");
+         if (!cafe)
+             return false;
+         const auto seated = [cafe]
+         {
+             for (uint32_t id : cafe->TableIds())
+                 if (auto* table = dynamic_cast<TableSeats*>(g_pObjectManager->GetObject(id));
+                     table && !table->IsFree())
+                     return true;
+             return false;
+         };
+         const bool eating = MidActionSave::RunUntil(world, 30 * 3000, seated);
+         MidActionSave::Find("ENTRANCE")->Close();
+         if (!eating)
+             return false;
+         cafe->Sell();
+         return true;
+     },
+     12, 17},
     {"AShowOnAtTheTopSpeed", "data/Scenario/Scenario1/Scenario1.pis",
      [](World& world)
      {
@@ -614,9 +638,10 @@ const MidActionCase kMidActionCases[] = {
      10, 53},
 };
 
-// Saved at moments where something is under way (riders aboard a boat ride, a mechanic walking to a breakdown, a
-// ride being pulled down with its riders, a cleaner walking to litter, a building placed in the very frame, a show
-// at the top speed), the park loads and goes on as the one that was not saved.
+// Saved at and just after moments where something is under way (riders aboard a boat ride, a mechanic walking to a
+// breakdown, a ride being pulled down with its riders, a cleaner walking to litter, a building placed in the very
+// frame, a cafe pulled down while guests eat at its tables, a show at the top speed), the park loads and goes on as
+// the one that was not saved.
 TEST_P(MidActionSave, GoesOnAfterLoadingAsItWould)
 {
     testsupport::RecordingReportSink reports;
@@ -624,6 +649,14 @@ TEST_P(MidActionSave, GoesOnAfterLoadingAsItWould)
     auto world = std::make_unique<World>(nullptr, nullptr, c.scenario, false);
     ASSERT_TRUE(world->IsBuilt());
     ASSERT_TRUE(c.reach(*world)) << Situation();
+    // Saved on every third frame just after the moment (each loaded park compared over those frames and played
+    // on), then every `gap` frames over a longer stretch.
+    for (int k = 0; k < 24 && world; ++k)
+    {
+        SCOPED_TRACE("close save " + std::to_string(k) + ": " + Situation());
+        EXPECT_EQ(RoundTrip(world, c.scenario, 1, 3), "");
+    }
+    ASSERT_NE(world, nullptr);
     Sweep(world, c.scenario, c.saves, c.gap);
     for (const auto& box : reports.boxes)
         ADD_FAILURE() << box.text;
