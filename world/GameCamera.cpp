@@ -33,7 +33,10 @@ public:
     bool CanScrollAtEdges() const override
     {
         const GameShell* shell = GetGameShell();
-        return g_pGameInput && !g_GraphicsManager.GetSettings().m_bWindowed && shell && shell->IsEdgeScrolling();
+        // Only a pointer over the window scrolls: one beside it, or left at an edge as the focus went, would read
+        // as at the picture's edge and carry the view away.
+        return g_pGameInput && g_pGameInput->IsPointerOverWindow() && !g_GraphicsManager.GetSettings().m_bWindowed &&
+               shell && shell->IsEdgeScrolling();
     }
     int32_t GetScreenWidth() const override { return static_cast<int32_t>(g_GraphicsManager.GetSettings().m_uWidth); }
     int32_t GetScreenHeight() const override { return static_cast<int32_t>(g_GraphicsManager.GetSettings().m_uHeight); }

@@ -163,10 +163,12 @@ void GameInput::AgeStates()
 GameInput::Place GameInput::PlaceOf(int32_t screenX, int32_t screenY) const
 {
     Place place;
+    platform::Rect window;
+    if (platform::GetWindowRect(&window))
+        place.overWindow =
+            screenX >= window.left && screenX < window.right && screenY >= window.top && screenY < window.bottom;
     if (m_bWindowed)
     {
-        platform::Rect window;
-        platform::GetWindowRect(&window);
         place.rawX = screenX - window.left - platform::GetSystemMetric(platform::SystemMetric::FrameWidth);
         place.rawY = screenY - window.top - platform::GetSystemMetric(platform::SystemMetric::FrameHeight) -
                      platform::GetSystemMetric(platform::SystemMetric::CaptionHeight);
@@ -188,7 +190,7 @@ GameInput::Place GameInput::PlaceOf(int32_t screenX, int32_t screenY) const
 void GameInput::TakeFrame(bool mouseRead)
 {
     // Where the game saw the pointer last frame; a press or release elsewhere waits until it has been shown.
-    const Place shown{m_iCursorX, m_iCursorY, m_iCursorX, m_iCursorY};
+    const Place shown{m_iCursorX, m_iCursorY, m_iCursorX, m_iCursorY, m_bPointerOverWindow};
     Place frame = shown;
     bool buttonChanged = false;
     bool leftChanged = false, rightChanged = false;
@@ -262,8 +264,9 @@ void GameInput::TakeFrame(bool mouseRead)
 
     if (!mouseRead)
     {
-        // The mouse is lost: no movement this frame.
+        // The mouse is lost: no movement this frame, and nothing known of the pointer but that it is not ours.
         m_iDeltaX = m_iDeltaY = 0;
+        m_bPointerOverWindow = false;
         m_bShown = true;
         return;
     }
@@ -288,6 +291,7 @@ void GameInput::TakeFrame(bool mouseRead)
     }
     m_iCursorX = frame.x;
     m_iCursorY = frame.y;
+    m_bPointerOverWindow = frame.overWindow;
     if (m_bLocked)
     {
         m_iDeltaX = rawX;

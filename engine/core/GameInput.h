@@ -57,6 +57,10 @@ public:
     int32_t GetWheelDelta() const { return m_iWheel; }
     int32_t GetMouseX() const { return m_iCursorX; }
     int32_t GetMouseY() const { return m_iCursorY; }
+    // Whether this frame saw the pointer over the game window. Full screen, a pointer off the window still reads
+    // on the picture's nearest edge; it is not over the window then, nor while the mouse cannot be read (the
+    // window is in the background).
+    bool IsPointerOverWindow() const { return m_bPointerOverWindow; }
 
     // Pins the system cursor to its pixel (the deltas then come from the raw movement) or frees it.
     void LockCursor(bool locked);
@@ -96,6 +100,7 @@ private:
         int32_t y = 0;
         int32_t rawX = 0;
         int32_t rawY = 0;
+        bool overWindow = true; // the position lies on the game window (or there is no window)
         bool operator==(const Place& other) const { return x == other.x && y == other.y; }
     };
 
@@ -128,6 +133,7 @@ private:
     int32_t m_iWheel = 0;
     int32_t m_iCursorX = 0;
     int32_t m_iCursorY = 0;
+    bool m_bPointerOverWindow = false;
     bool m_bHasWheel = false;
     bool m_bSystemCursor = false;
     int32_t m_iCursorShape = 0;
