@@ -285,6 +285,10 @@ void Game::Deactivate()
     // The keyboard is not read in the background: a key held as the focus went would otherwise stay held there,
     // and the cameras, which move while the park is paused, would go on panning or zooming with it.
     m_pInput->ReleaseKeys();
+    // Nor is the mouse: a drag under way would be carried out wherever the next release came, a click on the pause
+    // box included.
+    if (ToolMode* mode = m_pGUIManager->GetCurrentMode())
+        mode->CancelGesture();
     m_bDeactivated = true;
 }
 

@@ -232,6 +232,11 @@ void ParkToolMode::LeaveToSelect()
 
 void DragToolMode::Exit()
 {
+    CancelGesture();
+}
+
+void DragToolMode::CancelGesture()
+{
     if (!m_bDragging)
         return;
     m_bDragging = false;
@@ -245,11 +250,7 @@ void DragToolMode::Update(float dt)
     if (!KeyPressed(platform::kKeyEscape))
         return;
     if (m_bDragging)
-    {
-        m_bDragging = false;
-        m_Owner.SetRadarInputEnabled(true);
-        DragCancelled();
-    }
+        CancelGesture();
     else
         LeaveToSelect();
 }

@@ -110,6 +110,8 @@ public:
     void Exit() override;
     void OnMouse(int32_t x, int32_t y, int32_t first, int32_t second) override;
     void Update(float dt) override;
+    // A drag under way is dropped, as Escape drops it.
+    void CancelGesture() override;
 
     bool IsDragging() const { return m_bDragging; }
     const GridPos& GetDragStart() const { return m_Start; }

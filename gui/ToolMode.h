@@ -20,6 +20,9 @@ public:
         (void)x, (void)y, (void)first, (void)second;
     }
     virtual void OnMouseWheel(int32_t x, int32_t y, int32_t delta) { (void)x, (void)y, (void)delta; }
+    // The window lost the focus: a gesture under way (a drag) is dropped, for the release that would end it happens
+    // elsewhere, and the next press the game sees belongs to something else.
+    virtual void CancelGesture() {}
     virtual void PreRender() {}
     virtual void Render() {}
 };

@@ -12,6 +12,7 @@
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 #include "tests/game/XPointer.h"
+#include "tests/platform/SdlTestEvents.h"
 #include "world/BaseObject.h"
 #include "world/CameraManager.h"
 #include "world/FloatingTextList.h"
@@ -764,6 +765,80 @@ TEST_F(ToolModesInGameTest, AToolLeftInTheMiddleOfADragGivesTheRadarBackAndLaysN
                 EXPECT_EQ(g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH, 0u) << tool.what << " " << x << "," << y;
                 EXPECT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty()) << tool.what << " " << x << "," << y;
             }
+    }
+}
+
+TEST_F(ToolModesInGameTest, ADragTheWindowLostTheFocusInTheMiddleOfIsDroppedNotCarriedOutAtTheNextRelease)
+{
+    constexpr int32_t kBlock = 8;
+    const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
+    ASSERT_TRUE(found);
+    const GridPos corner = *found;
+    struct Tool
+    {
+        const char* what;
+        int32_t mode;
+        int32_t slot;
+        int32_t choice;
+        bool pathFirst; // the rectangle is laid with footpath before the drag (for the bulldozer to find)
+    };
+    const Tool tools[] = {
+        {"footpath", 7, 5, SceneryIndex("FOOTPATH"), false},
+        {"bulldozer", 8, 5, SceneryIndex("FOOTPATH"), true},
+        {"plant brush", 10, 14, 2, false},
+    };
+    for (const Tool& tool : tools)
+    {
+        SCOPED_TRACE(tool.what);
+        Gui().CloseAllDialogs();
+        const GridPos from{corner.x + 1, corner.y + 1}, to{corner.x + 3, corner.y + 3};
+        for (int32_t x = from.x; x <= to.x; ++x)
+            for (int32_t y = from.y; y <= to.y; ++y)
+            {
+                if (tool.pathFirst)
+                {
+                    ASSERT_TRUE(g_pPathTileSet->PlacePathTile({x, y}));
+                }
+                ASSERT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty());
+            }
+        Gui().SetSelection(tool.slot, tool.choice);
+        Gui().SetMode(tool.mode);
+        Settle();
+        ASSERT_EQ(Gui().GetMode(), tool.mode);
+        const float cash = g_pWorld->GetPlayer()->Cash;
+        MoveToCell(from);
+        Press(true);
+        MoveToCell(to);
+        ASSERT_FALSE(Gui().IsRadarInputEnabled()) << "a drag is under way";
+
+        // The focus goes with the button down; the button is let go in the background.
+        sdltest::PushFocus(false);
+        Settle();
+        ASSERT_TRUE(harness.GetGame().IsDeactivated());
+        Press(false);
+        harness.RunFrames(3);
+        // Back: the player closes the pause box and the game runs on.
+        sdltest::PushFocus(true);
+        Settle();
+        ASSERT_FALSE(harness.GetGame().IsDeactivated());
+        Gui().CloseAllDialogs();
+        harness.RunFrames(5);
+
+        EXPECT_TRUE(Gui().IsRadarInputEnabled());
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash);
+        for (int32_t x = from.x; x <= to.x; ++x)
+            for (int32_t y = from.y; y <= to.y; ++y)
+            {
+                EXPECT_EQ((g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH) != 0, tool.pathFirst) << x << "," << y;
+                EXPECT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty()) << x << "," << y;
+            }
+        // Leave the ground as it was for the next tool.
+        Gui().SetMode(4);
+        Settle();
+        for (int32_t x = from.x; x <= to.x; ++x)
+            for (int32_t y = from.y; y <= to.y; ++y)
+                if (g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH)
+                    g_pPathTileSet->RemovePathTile({x, y});
     }
 }
 
