@@ -37,6 +37,7 @@
 #include "platform/Window.h"
 #include "platform/gfx/RecordingDevice.h"
 #include "scripts/ScriptManager.h"
+#include "scripts/WorldParams.h"
 #include "world/CameraManager.h"
 #include "world/GameCamera.h"
 #include "world/ObjectKinds.h"
@@ -307,6 +308,24 @@ private:
         camera.SetDestLookAt(at.x, at.y, at.z, true);
     }
 
+    // Whether the ground item with its corner on the cell keeps its whole footprint on the map and off the footpaths,
+    // as the scenery tool keeps it. The World's own requests do not check the ground: an item that reached over a
+    // footpath would mark the footpath's cells as scenery ground, which no park the player builds has, and every
+    // guest whose way crossed them would search its way again at each step.
+    static bool FootprintOffFootpaths(const char* item, int x, int y)
+    {
+        WorldParams* params = g_pWorld->GetWorldParams();
+        const int32_t id = params ? params->FindScenery(item) : WorldParams::kNotFound;
+        if (id == WorldParams::kNotFound)
+            return false;
+        const SceneryInfo& info = params->GetSceneryInfo(id);
+        for (int i = 0; i < std::max(info.iGridWidth, 1); ++i)
+            for (int j = 0; j < std::max(info.iGridHeight, 1); ++j)
+                if (x + i >= kMapSize || y + j >= kMapSize || IsFootpathLine(x + i) || IsFootpathLine(y + j))
+                    return false;
+        return true;
+    }
+
     platform::RecordingDevice* RecordingDevice() const
     {
         auto* renderer = static_cast<D3DRenderer*>(g_GraphicsManager.GetRenderer());
@@ -347,8 +366,14 @@ private:
         for (int pass = 0; pass < 2; ++pass)
             for (int y = 0; y < kMapSize && Count(OBJECT_SCENERY) < sceneryTarget; ++y)
                 for (int x = 0; x < kMapSize && Count(OBJECT_SCENERY) < sceneryTarget; ++x)
-                    if (!IsFootpathLine(x) && !IsFootpathLine(y) && (x + y) % 2 == pass)
-                        world.RequestScenery(OBJECT_SCENERY, kGround[placed++ % std::size(kGround)], x, y, 0);
+                {
+                    const char* item = kGround[placed % std::size(kGround)];
+                    if ((x + y) % 2 == pass && FootprintOffFootpaths(item, x, y))
+                    {
+                        world.RequestScenery(OBJECT_SCENERY, item, x, y, 0);
+                        ++placed;
+                    }
+                }
         for (uint32_t i = 0; Count(OBJECT_GUEST) < kGuests && i < 2 * kGuests; ++i)
         {
             const int line = 4 + 8 * static_cast<int>(i % (kMapSize / 8));
