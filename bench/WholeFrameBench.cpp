@@ -14,7 +14,10 @@
 // The map's grid is made walkable everywhere (the sample grid walks only a 32 x 32 corner), and the object scripts
 // the scenario does not load itself (GuestLogic, CleanerLogic, MechanicLogic) are loaded, so the guests and staff
 // work; the scenario's one objective is met at once and its script pauses the park, which then plays on, as after a
-// win. The camera is the scenario's opening view. The disk's flush of the save is in its time.
+// win. The camera looks down over the middle of the park, not from the scenario's opening view. The disk's flush of the
+// save is in its time. The buildings are shops, restaurants, toilets, information booths, fun houses and cash points:
+// there are no animals, so no animal exhibits, lagoons or shows, no zookeepers' visits to them and no rides (scenario 1
+// has none either).
 #include "bench/AllocationCount.h"
 #include "bench/BenchSupport.h"
 #include "engine/core/GameClock.h"
