@@ -40,22 +40,29 @@ uint32_t Mix(uint32_t a, uint32_t b, float t)
     return out;
 }
 
-// One Sutherland-Hodgman pass: keeps the side where inside(v) holds.
-template <typename Inside, typename Cross>
-std::vector<RadarDrawList::Vertex> ClipPass(const std::vector<RadarDrawList::Vertex>& in, Inside inside, Cross cross)
+// A polygon of a clipped triangle: a pass keeps at most each edge's start and its crossing, so the four passes
+// leave at most 3 x 2^4 vertices (a convex one no more than seven).
+struct ClipPolygon
 {
-    std::vector<RadarDrawList::Vertex> out;
-    for (size_t i = 0; i < in.size(); ++i)
+    RadarDrawList::Vertex vertices[48];
+    size_t count = 0;
+};
+
+// One Sutherland-Hodgman pass: keeps the side where inside(v) holds.
+template <typename Inside, typename Cross> ClipPolygon ClipPass(const ClipPolygon& in, Inside inside, Cross cross)
+{
+    ClipPolygon out;
+    for (size_t i = 0; i < in.count; ++i)
     {
-        const RadarDrawList::Vertex& a = in[i];
-        const RadarDrawList::Vertex& b = in[(i + 1) % in.size()];
+        const RadarDrawList::Vertex& a = in.vertices[i];
+        const RadarDrawList::Vertex& b = in.vertices[(i + 1) % in.count];
         const bool ia = inside(a), ib = inside(b);
         if (ia)
-            out.push_back(a);
+            out.vertices[out.count++] = a;
         if (ia != ib)
         {
             const float t = cross(a, b);
-            out.push_back({a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, Mix(a.colour, b.colour, t)});
+            out.vertices[out.count++] = {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, Mix(a.colour, b.colour, t)};
         }
     }
     return out;
@@ -95,7 +102,10 @@ void ClipRadarTriangle(const RadarDrawList::Vertex (&triangle)[3], float left, f
     for (const RadarDrawList::Vertex& v : triangle)
         if (!std::isfinite(v.x) || !std::isfinite(v.y))
             return;
-    std::vector<RadarDrawList::Vertex> poly(triangle, triangle + 3);
+    // Kept off the heap: the cone is clipped in every frame the radar draws.
+    ClipPolygon poly;
+    for (const RadarDrawList::Vertex& v : triangle)
+        poly.vertices[poly.count++] = v;
     using V = RadarDrawList::Vertex;
     poly = ClipPass(
         poly, [&](const V& v) { return v.x >= left; },
@@ -109,11 +119,11 @@ void ClipRadarTriangle(const RadarDrawList::Vertex (&triangle)[3], float left, f
     poly = ClipPass(
         poly, [&](const V& v) { return v.y <= bottom; },
         [&](const V& a, const V& b) { return (bottom - a.y) / (b.y - a.y); });
-    for (size_t i = 1; i + 1 < poly.size(); ++i)
+    for (size_t i = 1; i + 1 < poly.count; ++i)
     {
-        out.push_back(poly[0]);
-        out.push_back(poly[i]);
-        out.push_back(poly[i + 1]);
+        out.push_back(poly.vertices[0]);
+        out.push_back(poly.vertices[i]);
+        out.push_back(poly.vertices[i + 1]);
     }
 }
 
