@@ -282,7 +282,10 @@ uint32_t Sprite::FrameTexture(float* texRight, float* texBottom)
     // The whole name goes into the key, however long: a key cut short would name another bank's frames too.
     char numbers[48];
     std::snprintf(numbers, sizeof(numbers), "_%d_%d_%d", m_iAnimation, m_iFrame, m_iDirection);
-    const std::string key = m_name + numbers;
+    // Written into a buffer kept between draws: a sprite finds its frame's texture in every frame it is drawn.
+    std::string& key = m_frameKey;
+    key.assign(m_name);
+    key += numbers;
     SpriteManager& manager = GetSpriteManager();
     uint32_t slot = manager.FindCachedFrame(key.c_str());
     if (slot != 0)

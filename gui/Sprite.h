@@ -133,6 +133,8 @@ private:
     uint32_t FrameTexture(float* texRight, float* texBottom);
 
     std::string m_name;
+    // The frame texture's cache key of the last draw, kept for its room.
+    std::string m_frameKey;
     float m_fStartTime = 0.0f;
     int32_t m_iPlayMode = PLAY_LOOP;
     int32_t m_iFrameRate = kDefaultFrameRate;

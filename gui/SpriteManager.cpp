@@ -358,7 +358,11 @@ std::string SpriteManager::CacheKey(const char* key)
 
 uint32_t SpriteManager::FindCachedFrame(const char* key) const
 {
-    const auto it = m_frameCache.find(CacheKey(key));
+    // Folded into a buffer kept between calls: sprites look their frames up in every frame they are drawn.
+    m_foldedKey.assign(key ? key : "");
+    for (char& c : m_foldedKey)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto it = m_frameCache.find(m_foldedKey);
     return it == m_frameCache.end() ? 0 : it->second;
 }
 

@@ -66,6 +66,8 @@ private:
     // Banks unloaded while sprites still used them.
     std::vector<std::unique_ptr<SpriteBank>> m_retired;
     std::unordered_map<std::string, uint32_t> m_frameCache;
+    // The last key looked up, folded to lower case.
+    mutable std::string m_foldedKey;
     std::string m_loadedIndex;
     // Bank names (folded to lower case) already reported missing from the loaded file.
     std::unordered_set<std::string> m_missingReported;
