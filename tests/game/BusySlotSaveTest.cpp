@@ -34,13 +34,10 @@ std::vector<uint8_t> SlotBytes(const std::string& file)
     return bytes;
 }
 
-TEST(BusySlotSave, ABusyParkLoadedFromItsSlotSavesTheSameAndPlaysOn)
+using BusySlotSave = gametest::StartedGameTest<>;
+
+TEST_F(BusySlotSave, ABusyParkLoadedFromItsSlotSavesTheSameAndPlaysOn)
 {
-    GameHarness harness;
-    if (!harness.XvfbInstalled())
-        GTEST_SKIP() << "Xvfb is not installed";
-    std::string why;
-    ASSERT_TRUE(harness.Start(&why)) << why;
     harness.EnterPark(0);
     ASSERT_NE(g_pWorld, nullptr);
     g_pWorld->RequestStaff(OBJECT_CLEANER, "CLEANER");

@@ -33,6 +33,24 @@ class GazetteerInGameTest : public gametest::ManualMixing<gametest::FirstParkPoi
 {
 protected:
     ListBox* List() const { return static_cast<ListBox*>(Gui().FindItem(WT_LISTBOX, "GazetteerListBox")); }
+
+    // Sets the player's music and effects levels, opens the guide, plays its call and opens the options over it.
+    void OpenTheOptionsOverTheGuidesCall(float music, float effects)
+    {
+        GameOptions& options = harness.GetGame().GetOptions();
+        ASSERT_NE(g_pSoundManager, nullptr);
+        options.m_fMusicVol = music;
+        options.m_fEffectsVol = effects;
+        g_pSoundManager->SetMusicVolume(options.m_fMusicVol);
+        g_pSoundManager->SetSfxVolume(options.m_fEffectsVol);
+        ResolveGuiCommand(GetInGameCommands(), "ShowAnimalGaz")(0);
+        Run(2);
+        ResolveGuiCommand(GetInGameCommands(), "PlayGazSound")(0);
+        ResolveGuiCommand(GetInGameCommands(), "InGameOptions")(0);
+        Run(2);
+        ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
+        ASSERT_TRUE(Gui().IsDialogOpen("InGameOptions"));
+    }
 };
 
 TEST_F(GazetteerInGameTest, TheGuideShowsEachAnimalsPageAndADolphinsPanelOpensItOnTheDolphin)
@@ -197,18 +215,7 @@ TEST_F(GazetteerInGameTest, TheMusicPlayersVolumeStepsFromThePlayersLevelWhileTh
 TEST_F(GazetteerInGameTest, TheAudioResetWhileTheGuideHasTheSoundDownKeepsItDown)
 {
     GameOptions& options = harness.GetGame().GetOptions();
-    ASSERT_NE(g_pSoundManager, nullptr);
-    options.m_fMusicVol = 0.9f;
-    options.m_fEffectsVol = 0.2f;
-    g_pSoundManager->SetMusicVolume(options.m_fMusicVol);
-    g_pSoundManager->SetSfxVolume(options.m_fEffectsVol);
-    ResolveGuiCommand(GetInGameCommands(), "ShowAnimalGaz")(0);
-    Run(2);
-    ResolveGuiCommand(GetInGameCommands(), "PlayGazSound")(0);
-    ResolveGuiCommand(GetInGameCommands(), "InGameOptions")(0);
-    Run(2);
-    ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
-    ASSERT_TRUE(Gui().IsDialogOpen("InGameOptions"));
+    ASSERT_NO_FATAL_FAILURE(OpenTheOptionsOverTheGuidesCall(0.9f, 0.2f));
     ResolveGuiCommand(GetInGameCommands(), "ResetAudioOptions")(0);
     Run(2);
     struct Case
@@ -243,18 +250,7 @@ TEST_F(GazetteerInGameTest, TheAudioResetWhileTheGuideHasTheSoundDownKeepsItDown
 TEST_F(GazetteerInGameTest, TheOptionsVolumeSlidersShowAndSetThePlayersLevelsWhileTheGuideHasThemDown)
 {
     GameOptions& options = harness.GetGame().GetOptions();
-    ASSERT_NE(g_pSoundManager, nullptr);
-    options.m_fMusicVol = 0.6f;
-    options.m_fEffectsVol = 0.9f;
-    g_pSoundManager->SetMusicVolume(options.m_fMusicVol);
-    g_pSoundManager->SetSfxVolume(options.m_fEffectsVol);
-    ResolveGuiCommand(GetInGameCommands(), "ShowAnimalGaz")(0);
-    Run(2);
-    ResolveGuiCommand(GetInGameCommands(), "PlayGazSound")(0);
-    ResolveGuiCommand(GetInGameCommands(), "InGameOptions")(0);
-    Run(2);
-    ASSERT_TRUE(Gui().IsDialogOpen("Gazetteer"));
-    ASSERT_TRUE(Gui().IsDialogOpen("InGameOptions"));
+    ASSERT_NO_FATAL_FAILURE(OpenTheOptionsOverTheGuidesCall(0.6f, 0.9f));
     ASSERT_LT(g_pSoundManager->GetMusicVolume(), 0.6f);
     struct Case
     {

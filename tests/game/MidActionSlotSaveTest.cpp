@@ -36,56 +36,6 @@ std::vector<std::string> Items()
     return lines.lines;
 }
 
-// Two item lines alike: the same text, or the same name with numbers that differ only in a float's last places.
-bool Alike(const std::string& a, const std::string& b)
-{
-    if (a == b)
-        return true;
-    const size_t split = a.find(" = ");
-    if (split == std::string::npos || a.compare(0, split, b, 0, split) != 0)
-        return false;
-    std::istringstream ra(a.substr(split + 3)), rb(b.substr(split + 3));
-    std::string ta, tb;
-    while (ra >> ta)
-    {
-        if (!(rb >> tb))
-            return false;
-        char* enda = nullptr;
-        char* endb = nullptr;
-        const double va = std::strtod(ta.c_str(), &enda);
-        const double vb = std::strtod(tb.c_str(), &endb);
-        if (*enda || *endb)
-        {
-            if (ta != tb)
-                return false;
-            continue;
-        }
-        if (std::fabs(va - vb) > 1e-4 + 1e-6 * std::fabs(va))
-            return false;
-    }
-    return !(rb >> tb);
-}
-
-std::string Differences(const std::vector<std::string>& a, const std::vector<std::string>& b)
-{
-    std::ostringstream out;
-    if (a.size() != b.size())
-        out << "item counts " << a.size() << " and " << b.size() << "\n";
-    std::string owner;
-    int shown = 0;
-    for (size_t i = 0; i < std::min(a.size(), b.size()) && shown < 12; ++i)
-    {
-        if (a[i].rfind("Object Name", 0) == 0 || a[i].rfind("header", 0) == 0)
-            owner = a[i];
-        if (!Alike(a[i], b[i]))
-        {
-            out << "item " << i << " (" << owner << "): " << a[i] << " | " << b[i] << "\n";
-            ++shown;
-        }
-    }
-    return out.str();
-}
-
 BuildingObject* Building(const char* name)
 {
     auto found = g_pObjectManager->GetBuildingsByName(name);
@@ -102,18 +52,13 @@ struct SlotMoment
     bool rescue;
 };
 
-class MidActionSlotSave : public ::testing::TestWithParam<SlotMoment>
+class MidActionSlotSave : public gametest::StartedGameTest<::testing::TestWithParam<SlotMoment>>
 {
 };
 
 TEST_P(MidActionSlotSave, TheLoadedParkPlaysTheNextFramesAsTheSavedOne)
 {
     const SlotMoment& moment = GetParam();
-    GameHarness harness;
-    if (!harness.XvfbInstalled())
-        GTEST_SKIP() << "Xvfb is not installed";
-    std::string why;
-    ASSERT_TRUE(harness.Start(&why)) << why;
     harness.EnterPark(0);
     ASSERT_NE(g_pWorld, nullptr);
     g_pWorld->RequestStaff(OBJECT_CLEANER, "CLEANER");
@@ -165,7 +110,7 @@ TEST_P(MidActionSlotSave, TheLoadedParkPlaysTheNextFramesAsTheSavedOne)
         static_cast<GuestObject*>(guest)->SetSurroundingsToggle(toggles[guest->GetID()]);
     platform::SRand(77);
     ASSERT_TRUE(harness.RunFrames(kFrames));
-    EXPECT_EQ(Differences(played, Items()), "");
+    EXPECT_EQ(savebytes::ItemDifferences(played, Items(), 1e-4), "");
     for (const auto& box : harness.Reports().boxes)
         ADD_FAILURE() << box.text;
 }

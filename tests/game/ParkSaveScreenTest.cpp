@@ -32,13 +32,10 @@ std::vector<uint8_t> SaveToFile(const World& world, const std::string& file)
 
 } // namespace
 
-TEST(ParkSaveScreenTest, TheRunningParkSavedAndLoadedIntoANewParkSavesTheSame)
+using ParkSaveScreenTest = gametest::StartedGameTest<>;
+
+TEST_F(ParkSaveScreenTest, TheRunningParkSavedAndLoadedIntoANewParkSavesTheSame)
 {
-    GameHarness harness;
-    if (!harness.XvfbInstalled())
-        GTEST_SKIP() << "Xvfb is not installed";
-    std::string why;
-    ASSERT_TRUE(harness.Start(&why)) << why;
     harness.EnterPark(0);
     ASSERT_NE(g_pWorld, nullptr);
     harness.RunFrames(60);

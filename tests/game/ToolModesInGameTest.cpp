@@ -32,6 +32,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -719,6 +720,25 @@ TEST_F(ToolModesInGameTest, TheQueueToolLaysAPieceOnlyBesideAQueueOpenTowardsIt)
 namespace
 {
 
+// The tools that take a drag over the ground: the mode, the GUI selection slot and the choice put in it.
+struct DragTool
+{
+    const char* what;
+    int32_t mode;
+    int32_t slot;
+    int32_t choice;
+    bool pathFirst; // footpath to lay before the drag (for the bulldozer to find), where the test lays it
+};
+
+std::vector<DragTool> DragTools()
+{
+    return {
+        {"footpath", 7, 5, SceneryIndex("FOOTPATH"), false},
+        {"bulldozer", 8, 5, SceneryIndex("FOOTPATH"), true},
+        {"plant brush", 10, 14, 2, false},
+    };
+}
+
 // A key that opens the build panel in the middle of a drag brings the select tool back: the drag is dropped,
 // whatever it had taken is given back, and the radar answers the pointer again.
 TEST_F(ToolModesInGameTest, AToolLeftInTheMiddleOfADragGivesTheRadarBackAndLaysNothing)
@@ -727,19 +747,7 @@ TEST_F(ToolModesInGameTest, AToolLeftInTheMiddleOfADragGivesTheRadarBackAndLaysN
     const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos corner = *found;
-    struct Tool
-    {
-        const char* what;
-        int32_t mode;
-        int32_t slot;
-        int32_t choice;
-    };
-    const Tool tools[] = {
-        {"footpath", 7, 5, SceneryIndex("FOOTPATH")},
-        {"bulldozer", 8, 5, SceneryIndex("FOOTPATH")},
-        {"plant brush", 10, 14, 2},
-    };
-    for (const Tool& tool : tools)
+    for (const DragTool& tool : DragTools())
     {
         Gui().CloseAllDialogs();
         Gui().SetSelection(tool.slot, tool.choice);
@@ -774,20 +782,7 @@ TEST_F(ToolModesInGameTest, ADragTheWindowLostTheFocusInTheMiddleOfIsDroppedNotC
     const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos corner = *found;
-    struct Tool
-    {
-        const char* what;
-        int32_t mode;
-        int32_t slot;
-        int32_t choice;
-        bool pathFirst; // the rectangle is laid with footpath before the drag (for the bulldozer to find)
-    };
-    const Tool tools[] = {
-        {"footpath", 7, 5, SceneryIndex("FOOTPATH"), false},
-        {"bulldozer", 8, 5, SceneryIndex("FOOTPATH"), true},
-        {"plant brush", 10, 14, 2, false},
-    };
-    for (const Tool& tool : tools)
+    for (const DragTool& tool : DragTools())
     {
         SCOPED_TRACE(tool.what);
         Gui().CloseAllDialogs();

@@ -83,59 +83,6 @@ std::vector<std::string> Items(const World& world)
     return lines.lines;
 }
 
-// Whether two item lines hold the same: the same text, or the same name and numbers that differ only in the last
-// places of a float (the clock's fraction of a second after a load is a float's, not the running park's).
-bool Alike(const std::string& a, const std::string& b)
-{
-    if (a == b)
-        return true;
-    const size_t split = a.find(" = ");
-    if (split == std::string::npos || a.compare(0, split, b, 0, split) != 0)
-        return false;
-    std::istringstream ra(a.substr(split + 3)), rb(b.substr(split + 3));
-    std::string ta, tb;
-    while (ra >> ta)
-    {
-        if (!(rb >> tb))
-            return false;
-        char* enda = nullptr;
-        char* endb = nullptr;
-        const double va = std::strtod(ta.c_str(), &enda);
-        const double vb = std::strtod(tb.c_str(), &endb);
-        if (*enda || *endb ||
-            (ta.find_first_of(".e") == std::string::npos && tb.find_first_of(".e") == std::string::npos))
-        {
-            if (ta != tb)
-                return false;
-            continue;
-        }
-        if (std::fabs(va - vb) > 1e-5 + 1e-6 * std::fabs(va))
-            return false;
-    }
-    return !(rb >> tb);
-}
-
-// The items that differ between two saves, each with the object or record it belongs to; empty when alike.
-std::string Differences(const std::vector<std::string>& a, const std::vector<std::string>& b, size_t most = 12)
-{
-    std::ostringstream out;
-    if (a.size() != b.size())
-        out << "item counts " << a.size() << " and " << b.size() << "\n";
-    std::string owner;
-    size_t shown = 0;
-    for (size_t i = 0; i < std::min(a.size(), b.size()) && shown < most; ++i)
-    {
-        if (a[i].rfind("Object Name", 0) == 0 || a[i].rfind("header", 0) == 0)
-            owner = a[i];
-        if (!Alike(a[i], b[i]))
-        {
-            out << "item " << i << " (" << owner << "): " << a[i] << " | " << b[i] << "\n";
-            ++shown;
-        }
-    }
-    return out.str();
-}
-
 class BusyParkSave : public SampleParkTest
 {
 protected:
@@ -197,7 +144,7 @@ protected:
             return "the save does not load";
         for (BaseObject* guest : g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST))
             static_cast<GuestObject*>(guest)->SetSurroundingsToggle(toggles[guest->GetID()]);
-        std::string parted = Differences(before, Items(*copy));
+        std::string parted = savebytes::ItemDifferences(before, Items(*copy));
         if (!parted.empty())
             return "loaded: " + parted;
         if (Save(*copy) != saved)
@@ -206,7 +153,7 @@ protected:
         {
             Run(*copy, frames, 100 + static_cast<uint32_t>(i));
             copy->SetPaused(false);
-            parted = Differences(ran[static_cast<size_t>(i)], Items(*copy));
+            parted = savebytes::ItemDifferences(ran[static_cast<size_t>(i)], Items(*copy));
             if (const char* keep = std::getenv("TW_SAVE_SWEEP_KEEP"); keep && !parted.empty())
             {
                 for (const auto& [name, lines] :
@@ -443,15 +390,15 @@ TEST_F(BusyParkSave, TheComparisonNamesAChangedItem)
     }();
     ASSERT_FALSE(guests.empty());
     const std::vector<std::string> before = Items(*world);
-    EXPECT_EQ(Differences(before, Items(*world)), "");
+    EXPECT_EQ(savebytes::ItemDifferences(before, Items(*world)), "");
     guests.back()->SetSouvenirs(guests.back()->GetSouvenirs() + 1);
-    EXPECT_NE(Differences(before, Items(*world)).find("m_iNumSouvenirs"), std::string::npos);
+    EXPECT_NE(savebytes::ItemDifferences(before, Items(*world)).find("m_iNumSouvenirs"), std::string::npos);
     guests.back()->SetSouvenirs(guests.back()->GetSouvenirs() - 1);
     Building("CAFE")->BreakDownByWear();
-    EXPECT_NE(Differences(before, Items(*world)).find("m_RepairState"), std::string::npos);
-    EXPECT_TRUE(Alike("m_fGameTime = 875.166687", "m_fGameTime = 875.166748"));
-    EXPECT_FALSE(Alike("m_fGameTime = 875.166687", "m_fGameTime = 875.2"));
-    EXPECT_FALSE(Alike("m_dwID = 38", "m_dwID = 39"));
+    EXPECT_NE(savebytes::ItemDifferences(before, Items(*world)).find("m_RepairState"), std::string::npos);
+    EXPECT_TRUE(savebytes::ItemsAlike("m_fGameTime = 875.166687", "m_fGameTime = 875.166748"));
+    EXPECT_FALSE(savebytes::ItemsAlike("m_fGameTime = 875.166687", "m_fGameTime = 875.2"));
+    EXPECT_FALSE(savebytes::ItemsAlike("m_dwID = 38", "m_dwID = 39"));
 }
 
 // Saved on each frame around the end of a game day (the hour reaching 24, the new day's accounts and messages),

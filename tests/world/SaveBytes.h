@@ -7,11 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -137,6 +140,61 @@ inline bool LoadFrom(const Bytes& body, const std::function<bool(SerialStream&)>
     testsupport::WriteBytes(file, bytes);
     BinarySerialStream in(false, file.c_str());
     return read(in);
+}
+
+// Whether two item lines hold the same: the same text, or the same name and numbers that differ only in the last
+// places of a float, by at most `tolerance` and a millionth of their size (the clock's fraction of a second after a
+// load is a float's, not the running park's); whole numbers must be equal.
+inline bool ItemsAlike(const std::string& a, const std::string& b, double tolerance = 1e-5)
+{
+    if (a == b)
+        return true;
+    const size_t split = a.find(" = ");
+    if (split == std::string::npos || a.compare(0, split, b, 0, split) != 0)
+        return false;
+    std::istringstream ra(a.substr(split + 3)), rb(b.substr(split + 3));
+    std::string ta, tb;
+    while (ra >> ta)
+    {
+        if (!(rb >> tb))
+            return false;
+        char* enda = nullptr;
+        char* endb = nullptr;
+        const double va = std::strtod(ta.c_str(), &enda);
+        const double vb = std::strtod(tb.c_str(), &endb);
+        if (*enda || *endb ||
+            (ta.find_first_of(".e") == std::string::npos && tb.find_first_of(".e") == std::string::npos))
+        {
+            if (ta != tb)
+                return false;
+            continue;
+        }
+        if (std::fabs(va - vb) > tolerance + 1e-6 * std::fabs(va))
+            return false;
+    }
+    return !(rb >> tb);
+}
+
+// The items that differ between two saves, each with the object or record it belongs to; empty when alike.
+inline std::string ItemDifferences(const std::vector<std::string>& a, const std::vector<std::string>& b,
+                                   double tolerance = 1e-5, size_t most = 12)
+{
+    std::ostringstream out;
+    if (a.size() != b.size())
+        out << "item counts " << a.size() << " and " << b.size() << "\n";
+    std::string owner;
+    size_t shown = 0;
+    for (size_t i = 0; i < std::min(a.size(), b.size()) && shown < most; ++i)
+    {
+        if (a[i].rfind("Object Name", 0) == 0 || a[i].rfind("header", 0) == 0)
+            owner = a[i];
+        if (!ItemsAlike(a[i], b[i], tolerance))
+        {
+            out << "item " << i << " (" << owner << "): " << a[i] << " | " << b[i] << "\n";
+            ++shown;
+        }
+    }
+    return out.str();
 }
 
 } // namespace savebytes
