@@ -60,13 +60,7 @@ TEST_F(BusySlotSave, ABusyParkLoadedFromItsSlotSavesTheSameAndPlaysOn)
     const std::vector<uint8_t> first = SlotBytes(folder + "save0.dat");
     ASSERT_GT(first.size(), 1000u);
 
-    harness.SelectScreen(Game::kMainMenuScreen);
-    ASSERT_EQ(g_pWorld, nullptr);
-    game.ScanSaveGames();
-    ASSERT_EQ(game.GetSaveGameCount(), 1);
-    game.RequestLoad(0);
-    game.LoadGame();
-    ASSERT_NE(g_pWorld, nullptr);
+    ASSERT_TRUE(harness.LoadFromMainMenu(0, 1));
     ASSERT_TRUE(game.SaveToSlot(1));
     const std::vector<uint8_t> second = SlotBytes(folder + "save1.dat");
     ASSERT_EQ(first.size(), second.size());

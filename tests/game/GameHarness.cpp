@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 #include "world/CameraManager.h"
 #include "world/GameCamera.h"
+#include "world/World.h"
 
 #include <algorithm>
 #include <array>
@@ -206,6 +207,21 @@ void GameHarness::SelectScreen(int32_t n)
 {
     m_pGame->SelectScreen(n);
     RunFrames(1);
+}
+
+::testing::AssertionResult GameHarness::LoadFromMainMenu(int32_t entry, int32_t listed)
+{
+    SelectScreen(Game::kMainMenuScreen);
+    if (g_pWorld != nullptr)
+        return ::testing::AssertionFailure() << "the park is still up on the main menu";
+    m_pGame->ScanSaveGames();
+    if (m_pGame->GetSaveGameCount() != listed)
+        return ::testing::AssertionFailure() << m_pGame->GetSaveGameCount() << " slots listed, not " << listed;
+    m_pGame->RequestLoad(entry);
+    m_pGame->LoadGame();
+    if (g_pWorld == nullptr)
+        return ::testing::AssertionFailure() << "no park came up from entry " << entry;
+    return ::testing::AssertionSuccess();
 }
 
 bool GameHarness::RunFrames(int n)

@@ -101,6 +101,9 @@ public:
     void EnterPark(int32_t row);
     // Makes screen n current at the next frame, which is run.
     void SelectScreen(int32_t n);
+    // Leaves the park for the main menu, finds the save slots again and loads the one listed at `entry`, as the
+    // load screen does; fails when the park is not left, the slots listed are not `listed` or no park comes up.
+    ::testing::AssertionResult LoadFromMainMenu(int32_t entry, int32_t listed);
     // Runs n passes of the main loop, the clock moved on kFrameMilliseconds before each. False when a pass asked
     // the program to close.
     bool RunFrames(int n);

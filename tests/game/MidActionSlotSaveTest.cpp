@@ -98,13 +98,7 @@ TEST_P(MidActionSlotSave, TheLoadedParkPlaysTheNextFramesAsTheSavedOne)
     ASSERT_TRUE(harness.RunFrames(kFrames));
     const std::vector<std::string> played = Items();
 
-    harness.SelectScreen(Game::kMainMenuScreen);
-    ASSERT_EQ(g_pWorld, nullptr);
-    game.ScanSaveGames();
-    ASSERT_EQ(game.GetSaveGameCount(), 1);
-    game.RequestLoad(0);
-    game.LoadGame();
-    ASSERT_NE(g_pWorld, nullptr);
+    ASSERT_TRUE(harness.LoadFromMainMenu(0, 1));
     // Which of two squares a guest rates is drawn at its making and not saved.
     for (BaseObject* guest : g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST))
         static_cast<GuestObject*>(guest)->SetSurroundingsToggle(toggles[guest->GetID()]);

@@ -124,6 +124,20 @@ protected:
                         static_cast<int>(std::lround(screen.y)) + offsetY);
         Settle();
     }
+    // Takes the tool (mode, with `choice` in GUI selection slot `slot`) with no dialog open, and starts a drag with
+    // it from the middle of one cell to the middle of another, the button held.
+    void StartDrag(int32_t mode, int32_t slot, int32_t choice, const GridPos& from, const GridPos& to)
+    {
+        Gui().CloseAllDialogs();
+        Gui().SetSelection(slot, choice);
+        Gui().SetMode(mode);
+        Settle();
+        ASSERT_EQ(Gui().GetMode(), mode);
+        MoveToCell(from);
+        Press(true);
+        MoveToCell(to);
+        ASSERT_FALSE(Gui().IsRadarInputEnabled()) << "a drag is under way";
+    }
     // The first block of n x n cells of open ground, with a camera high above its middle looking down at it; none
     // when the park has no such block.
     std::optional<GridPos> LookAtOpenBlock(int32_t n)
@@ -749,29 +763,22 @@ TEST_F(ToolModesInGameTest, AToolLeftInTheMiddleOfADragGivesTheRadarBackAndLaysN
     const GridPos corner = *found;
     for (const DragTool& tool : DragTools())
     {
-        Gui().CloseAllDialogs();
-        Gui().SetSelection(tool.slot, tool.choice);
-        Gui().SetMode(tool.mode);
-        Settle();
-        ASSERT_EQ(Gui().GetMode(), tool.mode) << tool.what;
+        SCOPED_TRACE(tool.what);
         const float cash = g_pWorld->GetPlayer()->Cash;
         const GridPos from{corner.x + 1, corner.y + 1}, to{corner.x + 3, corner.y + 3};
-        MoveToCell(from);
-        Press(true);
-        MoveToCell(to);
-        EXPECT_FALSE(Gui().IsRadarInputEnabled()) << tool.what << ": a drag is under way";
+        ASSERT_NO_FATAL_FAILURE(StartDrag(tool.mode, tool.slot, tool.choice, from, to));
         Key(XK_b);
         Settle();
-        EXPECT_EQ(Gui().GetMode(), 4) << tool.what;
+        EXPECT_EQ(Gui().GetMode(), 4);
         Press(false);
         harness.RunFrames(3);
-        EXPECT_TRUE(Gui().IsRadarInputEnabled()) << tool.what;
-        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash) << tool.what;
+        EXPECT_TRUE(Gui().IsRadarInputEnabled());
+        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash);
         for (int32_t x = from.x; x <= to.x; ++x)
             for (int32_t y = from.y; y <= to.y; ++y)
             {
-                EXPECT_EQ(g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH, 0u) << tool.what << " " << x << "," << y;
-                EXPECT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty()) << tool.what << " " << x << "," << y;
+                EXPECT_EQ(g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH, 0u) << x << "," << y;
+                EXPECT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty()) << x << "," << y;
             }
     }
 }
@@ -785,7 +792,6 @@ TEST_F(ToolModesInGameTest, ADragTheWindowLostTheFocusInTheMiddleOfIsDroppedNotC
     for (const DragTool& tool : DragTools())
     {
         SCOPED_TRACE(tool.what);
-        Gui().CloseAllDialogs();
         const GridPos from{corner.x + 1, corner.y + 1}, to{corner.x + 3, corner.y + 3};
         for (int32_t x = from.x; x <= to.x; ++x)
             for (int32_t y = from.y; y <= to.y; ++y)
@@ -796,15 +802,8 @@ TEST_F(ToolModesInGameTest, ADragTheWindowLostTheFocusInTheMiddleOfIsDroppedNotC
                 }
                 ASSERT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty());
             }
-        Gui().SetSelection(tool.slot, tool.choice);
-        Gui().SetMode(tool.mode);
-        Settle();
-        ASSERT_EQ(Gui().GetMode(), tool.mode);
         const float cash = g_pWorld->GetPlayer()->Cash;
-        MoveToCell(from);
-        Press(true);
-        MoveToCell(to);
-        ASSERT_FALSE(Gui().IsRadarInputEnabled()) << "a drag is under way";
+        ASSERT_NO_FATAL_FAILURE(StartDrag(tool.mode, tool.slot, tool.choice, from, to));
 
         // The focus goes with the button down; the button is let go in the background.
         sdltest::PushFocus(false);
