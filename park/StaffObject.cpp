@@ -334,7 +334,10 @@ void StaffObject::RestoreEnergy(bool inRoom)
     const float hour = static_cast<float>(day) / 24.0f;
     const float factor = inRoom ? StaffFactor(0) : kOutsideRest;
     const float delta = g_pWorld->GetGameDeltaTime();
-    m_fEnergyLevel = std::min(m_fEnergyLevel + delta / (2.0f * hour) * factor, 1.0f);
+    // Energy is a share from nothing to full: one a damaged save or a script left below nothing rests from nothing,
+    // or the worker would rest for good (no amount of rest lifts -1e30).
+    const float from = std::max(m_fEnergyLevel, 0.0f);
+    m_fEnergyLevel = std::min(from + delta / (2.0f * hour) * factor, 1.0f);
 }
 
 void StaffObject::FindWanderPos()

@@ -287,3 +287,38 @@ TEST(StaffStroll, LeadsToAFootpathWithinReachOnTheMap)
 }
 
 } // namespace
+
+namespace
+{
+
+// Energy is a share from nothing to full: whatever a damaged save or a script left below nothing, rest starts from
+// nothing, so that two game hours in a staff room (four outside, at half the rate) bring any worker back to work
+// rather than keep it resting for good.
+TEST(StaffEnergy, RestFromBelowNothingStartsFromNothing)
+{
+    StaffRulesPark park;
+    auto* cleaner = park.Hire<CleanerObject>(OBJECT_CLEANER, "CLEANER");
+    // The park's day is 240 s: an hour is 10 s.
+    ASSERT_EQ(park.world->GetDayLength(), 240);
+    struct Rest
+    {
+        float from;
+        bool inRoom;
+        float seconds;
+        float energy;
+    };
+    const Rest rests[] = {
+        {-1.0e30f, true, 20.0f, 1.0f},  {-3.0f, true, 20.0f, 1.0f},   {-3.0f, true, 10.0f, 0.5f},
+        {-1.0e30f, false, 40.0f, 1.0f}, {-0.5f, false, 10.0f, 0.25f}, {0.0f, true, 10.0f, 0.5f},
+    };
+    for (const Rest& r : rests)
+    {
+        cleaner->SetEnergy(r.from);
+        park.world->m_fGameDeltaTime = r.seconds;
+        cleaner->RestoreEnergy(r.inRoom);
+        EXPECT_FLOAT_EQ(cleaner->GetEnergy(), r.energy)
+            << r.from << (r.inRoom ? " in a room for " : " outside for ") << r.seconds << " s";
+    }
+}
+
+} // namespace
