@@ -156,7 +156,10 @@ void ResearchManager::ApplyEffect(const ResearchInfo& item, bool withTeams)
         };
         if (std::strcmp(item.keyword, "ALLSTAFFR1") == 0)
         {
-            take(m_fStaffRecovery);
+            // A recovery of nothing would keep every worker resting in a staff room for good (and a sold room, which
+            // waits for its resting staff, standing): it too leaves the factor as it was.
+            if (item.fArgument > 0.0f)
+                take(m_fStaffRecovery);
             for (const char* room : {"STAFFSMALL", "STAFFLARGE"})
             {
                 const int32_t id = params.FindBuilding(room);

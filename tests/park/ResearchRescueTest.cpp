@@ -470,6 +470,37 @@ TEST_F(ResearchRescuePark, AStaffItemsArgumentThatIsNoFiniteAmountOrBelowNothing
     }
 }
 
+// A staff room's recovery of nothing would keep every worker who rests there resting for good (and the room, which
+// waits for its resting staff, standing once sold): an argument of nothing leaves the recovery as it was, two game
+// hours for a full rest. Training of nothing is sound: jobs then cost no energy.
+TEST_F(ResearchRescuePark, AStaffRoomRecoveryOfNothingLeavesTheRecoveryAsItWas)
+{
+    for (float argument : {0.0f, -0.0f})
+    {
+        SCOPED_TRACE(argument);
+        world.reset();
+        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+        research = GetResearchManager();
+        WorldParams& params = *g_pWorldParams;
+        ASSERT_STREQ(params.GetResearchInfo(1).keyword, "CLEANERT1");
+        ASSERT_STREQ(params.GetResearchInfo(2).keyword, "ALLSTAFFR1");
+        params.GetResearchInfo(1).fArgument = argument;
+        params.GetResearchInfo(2).fArgument = argument;
+        CompleteOne();
+        CompleteOne();
+        CompleteOne();
+        ASSERT_EQ(research->GetCurrentResearch(), 3);
+        EXPECT_EQ(std::tuple(research->GetStaffRecovery(), research->GetCleanerTraining()), std::tuple(1.0f, 0.0f));
+        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
+        ASSERT_FALSE(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).empty());
+        auto* cleaner = static_cast<CleanerObject*>(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).back());
+        cleaner->SetEnergy(0.0f);
+        world->m_fGameDeltaTime = 2.0f * static_cast<float>(world->GetDayLength()) / 24.0f;
+        cleaner->RestoreEnergy(true);
+        EXPECT_FLOAT_EQ(cleaner->GetEnergy(), 1.0f);
+    }
+}
+
 TEST(Research, AnEmptyResearchTableLeavesNothingToResearch)
 {
     testsupport::RecordingReportSink reports;
