@@ -1,7 +1,8 @@
-// Staff of the sample park under a player's stress, every object of its real class: the job's building or the staff
-// room sold while a worker heads for it or is inside, a worker dismissed in the middle of a job, many more cleaners
-// than litter, and a park saved and loaded at each of these moments. Frame by frame every job on a board has one
-// worker, every worker at a job holds it, a staff room counts the workers bound for it, and nobody stays stuck.
+// Staff of the sample parks under a player's stress, every object of its real class: the job's building, the staff
+// room or an exhibit's animals sold while a worker heads for it or is inside, a worker dismissed in the middle of a
+// job, many more cleaners than litter, a park saved and loaded at each of these moments, and a player doing all of
+// it at random for two days. Frame by frame every job on a board has one worker, every worker at a job holds it,
+// every piece of litter is on the board, a staff room counts the workers bound for it, and nobody stays stuck.
 #include "engine/core/TextTable.h"
 #include "park/AnimalObject.h"
 #include "park/BuildingObject.h"
@@ -15,6 +16,7 @@
 #include "world/CreationRequests.h"
 #include "world/MessageHandler.h"
 #include "world/ObjectManager.h"
+#include "world/PathTileSet.h"
 #include "world/WorldMap.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <tuple>
@@ -95,6 +98,9 @@ void CheckFrame(Faults& faults)
             if (repairers[board][j.RepairID] != 1)
                 faults.emplace("a repair job without exactly one worker",
                                std::to_string(j.RepairID) + ": " + std::to_string(repairers[board][j.RepairID]));
+    for (BaseObject* litter : g_pObjectManager->GetObjectsOfKind(OBJECT_LITTER))
+        if (!litter->IsWaitingForDeath() && !cleaning->HoldsRequest(litter->GetID()))
+            faults.emplace("litter nobody was asked to sweep", std::to_string(litter->GetID()));
     for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING))
     {
         const auto* room = static_cast<const BuildingObject*>(object);
@@ -354,5 +360,223 @@ TEST_F(StaffUnderStress, ManyCleanersShareFewPiecesAndManyPiecesWaitForTheirClea
     for (const auto& [what, detail] : faults)
         ADD_FAILURE() << what << " (" << detail << ")";
 }
+
+} // namespace
+
+namespace
+{
+
+// A player at work on the first scenario's park for two days: hiring and dismissing staff, selling buildings,
+// calling cleaners, mechanics and zookeepers, breaking, closing and opening buildings, dropping litter (some on
+// footpaths then taken up), tiring workers and saving and loading, at random moments. Every job keeps one worker, no
+// worker stays at one job for three game hours, and every sold building comes down.
+class PlayerAtWork : public StaffUnderStress, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(PlayerAtWork, LosesNoJobAndStrandsNobody)
+{
+    std::mt19937 pick(static_cast<uint32_t>(GetParam()));
+    const auto any = [&](const auto& list) { return list[pick() % list.size()]; };
+    auto world = std::make_unique<World>(nullptr, nullptr, kFirst, false);
+    ASSERT_TRUE(world->IsBuilt());
+    world->RequestBuilding("CAFE", 60, 30, 0, -1.0f, 0, false);
+    world->RequestBuilding("RESTSMALL", 65, 28, 0, -1.0f, 0, false);
+    world->RequestBuilding("ICEKIOSK", 70, 33, 0, -1.0f, 0, false);
+    world->RequestBuilding("SWANBOATS", 58, 33, 0, -1.0f, 0, false);
+    world->SetGameSpeedLevel(2);
+    for (int i = 0; i < 3; ++i)
+    {
+        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
+        world->RequestStaff(OBJECT_MECHANIC, "MECHANIC");
+    }
+    world->RequestStaff(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+    std::vector<GridPos> paths;
+    for (uint32_t i = 0; i < g_pWorldMap->GetCellCount(); ++i)
+    {
+        const GridPos cell = g_pWorldMap->CellAt(i).GetPos();
+        const uint32_t flags = g_pWorldMap->GetFlags(cell);
+        if ((flags & CELL_FOOTPATH) && !(flags & CELL_BUILDING))
+            paths.push_back(cell);
+    }
+    ASSERT_FALSE(paths.empty());
+    std::map<uint32_t, float> sold;
+    std::map<uint32_t, std::pair<uint64_t, float>> doing;
+    std::vector<std::string> done;
+    const float hour = Hour(*world);
+    float nextMove = 0.0f;
+    float nextSave = 6.0f * hour;
+    while (world->GetGameDay() < 2)
+    {
+        const float now = world->GetGameTime();
+        if (now >= nextSave)
+        {
+            nextSave = now + 6.0f * hour;
+            done.push_back("saved and loaded");
+            world = Load(Save(*world), kFirst);
+            ASSERT_NE(world, nullptr);
+            continue;
+        }
+        if (now >= nextMove)
+        {
+            nextMove = now + 2.0f + static_cast<float>(pick() % 8);
+            std::vector<BuildingObject*> buildings;
+            for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING))
+            {
+                auto* building = static_cast<BuildingObject*>(object);
+                if (!building->IsBeingDemolished() && std::string(building->GetName()) != "ENTRANCE")
+                    buildings.push_back(building);
+            }
+            std::vector<StaffObject*> staff;
+            for (BaseObject* object : g_pObjectManager->GetStaffObjects())
+                if (object->GetType() != OBJECT_SERVER && !static_cast<StaffObject*>(object)->IsSacked())
+                    staff.push_back(static_cast<StaffObject*>(object));
+            const uint8_t kinds[] = {OBJECT_CLEANER, OBJECT_MECHANIC, OBJECT_ZOOKEEPER};
+            const char* const types[] = {"CLEANER", "MECHANIC", "ZOOKEEPER"};
+            switch (pick() % 12)
+            {
+            case 0:
+            {
+                const uint32_t k = pick() % 3;
+                if (staff.size() < 12)
+                    world->RequestStaff(kinds[k], types[k]);
+                done.push_back(std::string("hired a ") + types[k]);
+                break;
+            }
+            case 1:
+                if (staff.size() > 2)
+                {
+                    StaffObject* worker = any(staff);
+                    done.push_back(std::string("dismissed a worker in ") + StateName(worker->GetState()));
+                    worker->Dismiss();
+                }
+                break;
+            case 2:
+                if (!buildings.empty() && sold.size() < 3)
+                {
+                    BuildingObject* building = any(buildings);
+                    done.push_back(std::string("sold ") + building->GetName());
+                    sold.emplace(building->GetID(), now);
+                    building->Sell();
+                }
+                break;
+            case 3:
+                if (!buildings.empty())
+                {
+                    BuildingObject* building = any(buildings);
+                    GetCleaningManager()->RequestUrgentCleaning(building->GetID());
+                    building->SetCleanerCalledByPlayer(true);
+                    done.push_back(std::string("called a cleaner to ") + building->GetName());
+                }
+                break;
+            case 4:
+                if (!buildings.empty())
+                {
+                    BuildingObject* building = any(buildings);
+                    GetMechanicsRepair()->RequestUrgentRepair(building->GetID(), RepairManager::REPAIR_BREAKDOWN);
+                    building->SetMechanicCalledByPlayer(true);
+                    done.push_back(std::string("called a mechanic to ") + building->GetName());
+                }
+                break;
+            case 5:
+                if (BuildingObject* lagoon = Only("LAGOON"); lagoon && !lagoon->IsBeingDemolished())
+                {
+                    GetZooRepair()->RequestUrgentRepair(lagoon->GetID(), RepairManager::REPAIR_ZOO_VISIT);
+                    lagoon->NoteZookeeperCalled();
+                    done.push_back("called a zookeeper to the lagoon");
+                }
+                break;
+            case 6:
+                if (!buildings.empty())
+                {
+                    BuildingObject* building = any(buildings);
+                    building->BreakDownByWear();
+                    done.push_back(std::string("broke ") + building->GetName());
+                }
+                break;
+            case 7:
+                if (!buildings.empty())
+                {
+                    BuildingObject* building = any(buildings);
+                    if (building->IsOpen())
+                        building->Close();
+                    else
+                        building->Open();
+                    done.push_back(std::string("closed or opened ") + building->GetName());
+                }
+                break;
+            case 8:
+                for (int i = 0; i < 5; ++i)
+                    DropLitter(any(paths));
+                done.push_back("dropped litter");
+                break;
+            case 9:
+                if (!staff.empty())
+                {
+                    any(staff)->SetEnergy(0.01f);
+                    done.push_back("tired a worker");
+                }
+                break;
+            case 10:
+            {
+                // A footpath taken up under a piece of litter.
+                const GridPos cell = any(paths);
+                DropLitter(cell);
+                if (g_pPathTileSet)
+                    g_pPathTileSet->RemovePathTile(cell);
+                done.push_back("took up a footpath under litter");
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        if (world->IsPaused())
+            world->SetPaused(false);
+        const int day = world->GetGameDay();
+        world->Update(1.0f / 30.0f);
+        ASSERT_GE(world->GetGameDay(), day);
+        CheckFrame(faults);
+        const float after = world->GetGameTime();
+        for (BaseObject* object : g_pObjectManager->GetStaffObjects())
+        {
+            const uint32_t state = object->GetState();
+            if (object->GetType() == OBJECT_SERVER)
+                continue;
+            const uint64_t key = (uint64_t{state} << 32) | static_cast<MovingObject*>(object)->GetDestObjectID();
+            auto& [was, since] = doing[object->GetID()];
+            if (was != key)
+            {
+                was = key;
+                since = after;
+            }
+            else if ((CleanerAtJob(state) || RepairerAtJob(state) || state == STATE_STAFF_GO_REST) &&
+                     after - since > 3.0f * hour)
+                faults.emplace("a worker three game hours in one state", StateName(state));
+        }
+        for (auto it = sold.begin(); it != sold.end();)
+        {
+            if (!g_pObjectManager->GetObject(it->first))
+                it = sold.erase(it);
+            else if (after - it->second > 8.0f * hour)
+            {
+                faults.emplace("a sold building standing eight game hours on",
+                               g_pObjectManager->GetObject(it->first)->GetName());
+                ++it;
+            }
+            else
+                ++it;
+        }
+    }
+    std::string moves;
+    for (const std::string& move : done)
+        moves += move + "; ";
+    for (const auto& [what, detail] : faults)
+        ADD_FAILURE() << what << " (" << detail << ")\nthe player " << moves;
+    for (const auto& box : reports.boxes)
+        ADD_FAILURE() << box.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, PlayerAtWork, ::testing::Range(1, 7));
 
 } // namespace
