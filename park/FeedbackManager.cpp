@@ -238,9 +238,9 @@ void FeedbackManager::ForgetObject(uint32_t id)
     }
 }
 
-void FeedbackManager::RemoveObjectMessages(uint32_t id)
+void FeedbackManager::RemoveObjectMessages(uint32_t id, const char* keep)
 {
-    m_Queue.EraseIf([id](const Message& m) { return m.ID == id; });
+    m_Queue.EraseIf([id, keep](const Message& m) { return m.ID == id && !(keep && !m.bWide && m.textId == keep); });
 }
 
 void FeedbackManager::RemoveMessagesWithText(const char* textId)

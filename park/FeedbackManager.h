@@ -117,7 +117,8 @@ public:
     const char16_t* GetFirstMessage(float& time, uint32_t& day, uint32_t& id);
     const char16_t* GetNextMessage(float& time, uint32_t& day, uint32_t& id);
     void ForgetObject(uint32_t id) override;
-    void RemoveObjectMessages(uint32_t id);
+    // The queued messages about the object, but those of the text `keep` (when given).
+    void RemoveObjectMessages(uint32_t id, const char* keep = nullptr);
     void RemoveMessagesWithText(const char* textId);
     // A guest found nothing for a desire (0 meals to 10 queue).
     void CountMissedDesire(uint32_t desire);

@@ -136,8 +136,10 @@ MechanicObject::~MechanicObject()
 {
     if (m_bCounted)
         --m_sMechanicCount;
+    // The mechanic's waiting words about itself go with it, but the news of its dismissal, which it leaves the park
+    // on the next frame after, is still the player's to read.
     if (FeedbackManager* feedback = GetFeedbackManager())
-        feedback->RemoveObjectMessages(m_dwID);
+        feedback->RemoveObjectMessages(m_dwID, StaffObject::GetFeedbackText(kFeedbackSacked));
 }
 
 RepairManager* MechanicObject::Board() const

@@ -238,6 +238,37 @@ TEST(StaffFeedback, ADismissedWorkerReportsTheSackOnceNotEveryFrame)
     }
 }
 
+// The player dismisses a worker while the message box shows another message: the dismissal waits in the queue, and
+// the worker leaves the park before it is shown. Whatever the worker's kind, the player is told of the dismissal once
+// the box is free; a mechanic's other waiting words about itself go with it.
+TEST(StaffFeedback, ADismissalToldWhileTheBoxIsBusyIsShownAfterTheWorkerHasLeft)
+{
+    struct Row
+    {
+        uint8_t kind;
+        const char* type;
+    };
+    const Row rows[] = {{OBJECT_CLEANER, "CLEANER"}, {OBJECT_MECHANIC, "MECHANIC"}, {OBJECT_ZOOKEEPER, "ZOOKEEPER"}};
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.type);
+        StaffPark park;
+        Gui gui;
+        gui.boxFree = false;
+        auto* worker = park.Hire<StaffObject>(row.kind, row.type);
+        const uint32_t id = worker->GetID();
+        park.feedback.AddMessage("FEEDBACK_MECHANIC_TOO_BUSY", id, 8);
+        worker->Dismiss();
+        ASSERT_EQ(park.Feedback("FEEDBACK_STAFF_SACKED"), 1u);
+        ASSERT_TRUE(park.objects->RemoveObject(id));
+        gui.boxFree = true;
+        for (int i = 0; i < 3; ++i)
+            park.feedback.Update();
+        EXPECT_EQ(park.Feedback("FEEDBACK_STAFF_SACKED"), 1u);
+        EXPECT_EQ(park.Feedback("FEEDBACK_MECHANIC_TOO_BUSY"), row.kind == OBJECT_MECHANIC ? 0u : 1u);
+    }
+}
+
 // A worker whose leave-taking lasts a while (its script walks it off before it is removed) can be dismissed again
 // meanwhile, from its panel or the staff list: the second dismissal neither charges the ten hours again nor tells
 // the player again, and the staff room the worker rested in loses it once.
