@@ -396,6 +396,10 @@ bool RepairManager::Load(SerialStream& stream)
         stream.ReadFloat(&r.fTimeCalled);
         stream.ReadBool(&r.bUrgent);
         stream.ReadUInt(&r.Type);
+        // A request is due five seconds after it was filed: one filed at no time, or after the saved park's
+        // present, would never be (and its building would wait for good). It is taken as filed now.
+        if (!std::isfinite(r.fTimeCalled) || r.fTimeCalled > GameTime())
+            r.fTimeCalled = GameTime();
         // An id stands once in each list: a repeat in a damaged record is dropped.
         if (seenPending.insert(r.RepairID).second)
             pending.push_back(r);

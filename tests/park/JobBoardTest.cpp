@@ -4,9 +4,11 @@
 #include "platform/Random.h"
 #include "scripts/WorldScriptHost.h"
 #include "tests/park/JobsTestSupport.h"
+#include "tests/world/SaveBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace jobstest;
@@ -512,6 +514,49 @@ TEST(JobBoards, SurviveASaveAndRefuseADamagedRecord)
     EXPECT_EQ(feedback.GetLog().back().textId, "FEEDBACK_NO_CLEANERS");
     EXPECT_EQ(feedback.GetStaffMessageBits(OBJECT_MECHANIC), 0x5u);
     EXPECT_TRUE(feedback.IsSuppressed(0, 5) && feedback.IsWorldSuppressed());
+}
+
+} // namespace
+
+namespace
+{
+
+// A request becomes due five game seconds after it was filed. A saved request whose filing time is no number, or
+// lies after the saved park's present, would never become due (and a broken building would wait for its mechanic
+// for good): it is taken as filed at the load, due five seconds on.
+TEST(JobBoards, ALoadedRequestFiledAtNoTimeOrLaterThanThePresentBecomesDueFiveSecondsOn)
+{
+    // Later than the present by a minute, far later, or no number at all; the present itself.
+    const float times[] = {60.0f, 1.0e30f, INFINITY, -INFINITY, std::nanf(""), 0.0f};
+    for (float later : times)
+    {
+        SCOPED_TRACE(later);
+        JobPark park;
+        park.Frames(3, 0.25f);
+        const float filed = park.world->GetGameTime();
+        ASSERT_GT(filed, 0.0f);
+        const float time = filed + later;
+        const uint32_t kiosk = park.At(OBJECT_TABLE, "B", 40.0f, 0.0f)->GetID();
+        park.mechanics.RequestRepair(kiosk, RepairManager::REPAIR_BREAKDOWN);
+        savebytes::Bytes bytes = savebytes::Saved([&](SerialStream& out) { park.mechanics.Dump(out); });
+        // The request's time, the float item after its distance (still 0).
+        savebytes::Bytes was, now;
+        savebytes::F32(was, 0.0f);
+        savebytes::F32(was, filed);
+        savebytes::F32(now, 0.0f);
+        savebytes::F32(now, time);
+        const auto at = std::search(bytes.begin(), bytes.end(), was.begin(), was.end());
+        ASSERT_NE(at, bytes.end());
+        std::copy(now.begin(), now.end(), at);
+        RepairManager loaded;
+        ASSERT_TRUE(savebytes::LoadFrom(bytes, [&](SerialStream& in) { return loaded.Load(in); }));
+        uint32_t type = 99;
+        EXPECT_EQ(loaded.FindJob({0, 0, 0}, RepairManager::REPAIR_BREAKDOWN, type), -1);
+        while (park.world->GetGameTime() <= filed + 5.0f)
+            park.Frames(1, 0.25f);
+        EXPECT_EQ(loaded.FindJob({0, 0, 0}, RepairManager::REPAIR_BREAKDOWN, type), static_cast<int32_t>(kiosk));
+        EXPECT_EQ(loaded.CountPendingRepairs(), 0);
+    }
 }
 
 } // namespace
