@@ -236,17 +236,25 @@ protected:
     Faults faults;
 };
 
-class StaffStress : public StaffUnderStress, public ::testing::WithParamInterface<std::tuple<int, bool>>
+class StaffStress : public StaffUnderStress, public ::testing::WithParamInterface<std::tuple<int, int>>
 {
 };
 
 TEST_P(StaffStress, NoJobIsLostOrDoubledAndNobodyStaysStuck)
 {
     const Moment& moment = kMoments[std::get<0>(GetParam())];
-    const bool reload = std::get<1>(GetParam());
-    SCOPED_TRACE(std::string(moment.name) + (reload ? ", saved and loaded then" : ""));
+    // 0: played through; 1: saved and loaded at the moment, before the player acts; 2: just after.
+    const int reload = std::get<1>(GetParam());
+    const char* const when[] = {"", ", saved and loaded then", ", saved and loaded just after"};
+    SCOPED_TRACE(std::string(moment.name) + when[reload]);
     auto world = std::make_unique<World>(nullptr, nullptr, moment.scenario, false);
     ASSERT_TRUE(world->IsBuilt());
+    const auto saveAndLoad = [&]
+    {
+        const std::vector<uint8_t> saved = Save(*world);
+        world.reset();
+        world = Load(saved, moment.scenario);
+    };
     world->SetGameSpeedLevel(2);
     Run(
         *world, [] { return false; }, 2.0f);
@@ -270,11 +278,9 @@ TEST_P(StaffStress, NoJobIsLostOrDoubledAndNobodyStaysStuck)
                          << " pending " << GetZooRepair()->GetPending().size() << " assigned "
                          << GetZooRepair()->GetAssigned().size();
     const uint32_t id = worker->GetID();
-    if (reload)
+    if (reload == 1)
     {
-        const std::vector<uint8_t> saved = Save(*world);
-        world.reset();
-        world = Load(saved, moment.scenario);
+        saveAndLoad();
         ASSERT_NE(world, nullptr);
         worker = dynamic_cast<StaffObject*>(g_pObjectManager->GetObject(id));
         ASSERT_NE(worker, nullptr);
@@ -282,6 +288,12 @@ TEST_P(StaffStress, NoJobIsLostOrDoubledAndNobodyStaysStuck)
     }
     const uint32_t target = worker->GetDestObjectID();
     moment.act(*worker);
+    if (reload == 2)
+    {
+        world->Update(1.0f / 30.0f);
+        saveAndLoad();
+        ASSERT_NE(world, nullptr);
+    }
     // Whatever it was, the target building comes down or stays, the worker (unless it left) gets on with its day:
     // no one stands at one job, or on the way to one staff room, for two game hours.
     std::map<uint32_t, std::pair<uint64_t, float>> doing;
@@ -321,7 +333,7 @@ TEST_P(StaffStress, NoJobIsLostOrDoubledAndNobodyStaysStuck)
 
 INSTANTIATE_TEST_SUITE_P(Moments, StaffStress,
                          ::testing::Combine(::testing::Range(0, static_cast<int>(std::size(kMoments))),
-                                            ::testing::Bool()));
+                                            ::testing::Range(0, 3)));
 
 // Many more cleaners than litter, and litter with no cleaner until they are hired: each piece has one cleaner at a
 // time and all of it is swept.
