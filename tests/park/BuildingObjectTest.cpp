@@ -672,6 +672,28 @@ TEST_F(Buildings, PlaceTheirEntranceWhereTheirQueueMeetsThePath)
     EXPECT_EQ(pair(entrance->IsWaitingForDeath(), gate->GetEntranceID()), pair(true, -1));
 }
 
+// A footpath or queue laid back where a broken queue met the paths shows the entrance again on that cell.
+TEST_F(Buildings, ShowTheirEntranceAgainWhenTheirQueueMeetsAPathLaidBack)
+{
+    for (const uint32_t laid : {MT_PATH_PLACED, MT_QUEUE_PLACED})
+    {
+        SCOPED_TRACE(laid);
+        const int32_t y = laid == MT_PATH_PLACED ? 10 : 16;
+        BuildingObject* gate = Small("GATE", y);
+        BaseObject* entrance = Object(static_cast<uint32_t>(gate->GetEntranceID()));
+        ASSERT_NE(entrance, nullptr);
+        park.map->GetCell({1, y})->m_uiFlags &= ~CELL_FOOTPATH;
+        park.Send(kNoObjectID, gate->GetID(), MT_PATH_REMOVED, y, 1);
+        ASSERT_FALSE(entrance->IsVisible());
+        ASSERT_FALSE(gate->GetQueue()->IsValid());
+        park.Footpath(1, y);
+        park.Send(kNoObjectID, gate->GetID(), laid, y, 1);
+        EXPECT_EQ(tuple(gate->GetQueue()->IsValid(), entrance->IsVisible(),
+                        WorldMap::WorldToGrid(entrance->GetWorldPosition())),
+                  tuple(true, true, GridPos{1, y}));
+    }
+}
+
 TEST_F(Buildings, OfferTheirPriceOnlyWhenTheyCanTakeTheGuest)
 {
     BuildingObject* shop = Shop();
