@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <string>
 #include <tuple>
 
 using namespace guesttest;
@@ -398,6 +400,129 @@ TEST(GuestDesires, ARestIsTakenOnTheNearestFreeSeatWithinReach)
             EXPECT_TRUE(guest->Got(MT_PAVEMENT2POINT).empty()) << c.what;
             // Missed: the desire starts again from nothing; kept: it stays.
             EXPECT_EQ(guest->GetDesire(D::DESIRE_REST) == 0.0f, chosen == "none") << c.what;
+        }
+    }
+}
+
+// The table from a desire to the kind of building that serves it, the icon shown over the guest and the thought it
+// has as it sets off; the trip starts with no verdict yet and the guest type's variety gain (0.04).
+TEST(GuestDesires, EveryDesireGoesToItsOwnKindOfBuildingWithItsIconAndThought)
+{
+    struct Case
+    {
+        int32_t desire;
+        bool hasMap;
+        const char* building;
+        int32_t icon;
+        const char16_t* thought;
+    };
+    const Case cases[] = {
+        {D::DESIRE_MEALS, false, "FOOD", 0, u"DESIRE_MEALS"},
+        {D::DESIRE_SNACKS, false, "SNACK", 0, u"DESIRE_SNACKS"},
+        {D::DESIRE_ANIMAL_ATTRACT, false, "ZOO", 4, u"DESIRE_ANIMAL_ATTRACT"},
+        {D::DESIRE_ANIMAL_SHOW, false, "SHOW", 4, u"DESIRE_ANIMAL_SHOW"},
+        {D::DESIRE_AMUSEMENT, false, "FUN", 5, u"DESIRE_AMUSEMENT"},
+        {D::DESIRE_RIDE, false, "RIDE", 3, u"DESIRE_RIDE"},
+        {D::DESIRE_RETAIL, true, "GIFTS", 7, u"DESIRE_RETAIL"},
+        {D::DESIRE_RETAIL, false, "INFORMATION", 8, u"DESIRE_MAP"},
+        {D::DESIRE_TOILET, false, "RESTSMALL", 2, u"DESIRE_TOILET"},
+        {D::DESIRE_CASH, false, "BANK", 6, u"DESIRE_CASH"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.building);
+        GuestPark park;
+        std::map<std::string, uint32_t> ids;
+        int y = 10;
+        // A guest without a map buys one at the information booth when that is the only retail building.
+        const char* retail = std::string(c.building) == "INFORMATION" ? "INFORMATION" : "GIFTS";
+        for (const char* type : {"FOOD", "SNACK", "ZOO", "SHOW", "FUN", "RIDE", retail, "RESTSMALL", "BANK"})
+            ids[type] = park.Shop(type, 2, y++)->GetID();
+        // An animal attraction without animals is closed.
+        static_cast<BuildingObject*>(park.objects->GetObject(ids["ZOO"]))->AdoptAnimal(0);
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        SetDesires(*guest, {{c.desire, 0.9f}});
+        if (c.desire == D::DESIRE_CASH)
+            guest->SetCash(10.0f);
+        guest->SetHasMap(c.hasMap);
+        guest->SetActivityScore(5);
+        guest->SearchDesire();
+        ASSERT_EQ(guest->GetState(), uint32_t{STATE_GUEST_HEADING_DESIRE});
+        EXPECT_EQ(SentTo(*guest), ids[c.building]);
+        EXPECT_EQ(guest->GetActivityDesire(), c.desire);
+        EXPECT_EQ(guest->GetIconTime() > 0.0f ? guest->GetIcon() : -1, c.icon);
+        const std::u16string thought = park.texts->GetTextByIndex(guest->GetThought(0));
+        EXPECT_EQ(thought.substr(0, thought.find(u' ')), c.thought);
+        EXPECT_EQ(guest->GetActivityScore(), 0);
+        EXPECT_FLOAT_EQ(guest->GetVarietyScore(), 0.04f);
+    }
+}
+
+// Closed buildings and toilets too smelly to use are no candidates; a toilet or a cash machine is scored by its
+// distance alone (repeat 1, intensity 0), where every other building also counts its intensity and past visits.
+TEST(GuestDesires, OnlyOpenBuildingsAndUsableToiletsAreCandidatesAndToiletsCountNoVisits)
+{
+    struct Case
+    {
+        const char* what;
+        const char* type;
+        int32_t desire;
+        bool nearClosed;
+        bool nearSmelly;
+        int nearVisits;
+        bool far;           // a second one of the type, 38 cells to the east (distance 0.66)
+        const char* chosen; // "near", "far" or "none"
+        float nearTotal;    // when the near one is a candidate
+    };
+    const Case cases[] = {
+        {"an open shop", "FOOD", D::DESIRE_MEALS, false, false, 0, false, "near", 1.0f + 1.0f + 1.0f},
+        {"a closed shop only", "FOOD", D::DESIRE_MEALS, true, false, 0, false, "none", 0.0f},
+        {"a closed shop is passed for a farther one", "FOOD", D::DESIRE_MEALS, true, false, 0, true, "far", 0.0f},
+        {"a shop visited three times", "FOOD", D::DESIRE_MEALS, false, false, 3, true, "far", 0.25f + 1.0f + 1.0f},
+        {"a clean toilet", "RESTSMALL", D::DESIRE_TOILET, false, false, 0, false, "near", 1.0f + 0.0f + 1.0f},
+        {"a smelly toilet only", "RESTSMALL", D::DESIRE_TOILET, false, true, 0, false, "none", 0.0f},
+        {"a smelly toilet is passed", "RESTSMALL", D::DESIRE_TOILET, false, true, 0, true, "far", 0.0f},
+        {"a closed toilet is passed", "RESTSMALL", D::DESIRE_TOILET, true, false, 0, true, "far", 0.0f},
+        {"a toilet visited three times", "RESTSMALL", D::DESIRE_TOILET, false, false, 3, true, "near", 2.0f},
+        {"a cash machine visited three times", "BANK", D::DESIRE_CASH, false, false, 3, true, "near", 2.0f},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        GuestPark park;
+        BuildingObject* near = park.Shop(c.type, 2, 10);
+        // Served from a footpath cell to its west, as the near one.
+        park.Footpath(39, 10);
+        BuildingObject* far = c.far ? park.Shop(c.type, 40, 10) : nullptr;
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        if (c.nearClosed)
+            near->Close();
+        // Each use takes 0.04 of the cleanliness: 25 leave nothing.
+        for (int use = 0; c.nearSmelly && use < 26; ++use)
+            park.Send(guest->GetID(), near->GetID(), MT_REQUEST_COMMOD);
+        ASSERT_EQ(near->IsTooStinky(), c.nearSmelly);
+        guest->SetDestObject(near->GetID());
+        for (int v = 0; v < c.nearVisits; ++v)
+            guest->AddVisit();
+        guest->SetDestObject(kNoObjectID);
+        SetDesires(*guest, {{c.desire, 0.9f}});
+        if (c.desire == D::DESIRE_CASH)
+            guest->SetCash(10.0f);
+        guest->SearchDesire();
+        const std::string chosen = c.chosen;
+        const uint32_t expected = chosen == "near" ? near->GetID() : chosen == "far" ? far->GetID() : kNoObjectID;
+        EXPECT_EQ(SentTo(*guest), expected);
+        const bool nearIsCandidate = !c.nearClosed && !c.nearSmelly;
+        EXPECT_EQ(guest->GetCandidateCount(), (nearIsCandidate ? 1u : 0u) + (c.far ? 1u : 0u));
+        if (nearIsCandidate && guest->GetCandidateCount() > 0)
+        {
+            EXPECT_EQ(guest->GetCandidates()[0].building, near);
+            EXPECT_NEAR(guest->GetCandidates()[0].total, c.nearTotal, 1e-5f);
+        }
+        if (chosen == "none")
+        {
+            EXPECT_EQ(guest->GetState(), uint32_t{STATE_NULL});
+            EXPECT_EQ(guest->GetDesire(c.desire), 0.0f);
         }
     }
 }
