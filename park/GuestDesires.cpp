@@ -72,8 +72,9 @@ int32_t GuestObject::GetDesireIcon(int32_t desire) const
 
 void GuestObject::GrowDesires(float delta)
 {
+    // A desire is a level from nothing to full: a rate drawn below nothing empties it, never past.
     for (int32_t d = 0; d < DESIRE_COUNT; ++d)
-        m_desires[d] = std::min(m_desires[d] + m_person[d] * delta, 1.0f);
+        m_desires[d] = std::clamp(m_desires[d] + m_person[d] * delta, 0.0f, 1.0f);
 }
 
 void GuestObject::DrawDesireRate(int32_t desire)
@@ -250,7 +251,7 @@ void GuestObject::SearchDesire()
     }
     m_eActivityDesire = desire;
     m_iActivityScore = 0;
-    m_fVarietyScore = m_pGuestType->fVarietyEffectGood;
+    m_fVarietyScore = Held(m_pGuestType->fVarietyEffectGood);
     const uint32_t target = chosen->building->GetID();
     Tell(MT_STATECHANGE, 0, STATE_GUEST_HEADING_DESIRE);
     Tell(MT_PAVEMENT2OBJECT, 0, target);

@@ -23,6 +23,7 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -56,6 +57,11 @@ GuestObject::~GuestObject()
 }
 
 // ---------------------------------------------------------------- creation
+
+float GuestObject::Held(float value)
+{
+    return std::isnan(value) ? 0.0f : std::clamp(value, -FLT_MAX, FLT_MAX);
+}
 
 float GuestObject::DrawRate(int32_t desire) const
 {
@@ -91,9 +97,12 @@ float GuestObject::DrawRate(int32_t desire) const
         return 0.0f;
     }
     const int32_t day = g_pWorld ? g_pWorld->GetDayLength() : 0;
-    const float perDay = Random01() * (high - low) + low;
+    // Worked in doubles: the span between the widest bounds the type may give is beyond the reals.
+    const double perDay = static_cast<double>(Random01()) * (static_cast<double>(Held(high)) - Held(low)) + Held(low);
     // The data give growth per game day.
-    return day > 0 ? perDay / static_cast<float>(day) : 0.0f;
+    return day > 0 ? static_cast<float>(
+                         std::clamp(perDay / day, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)))
+                   : 0.0f;
 }
 
 void GuestObject::Create(const char* name)
@@ -113,10 +122,10 @@ void GuestObject::Create(const char* name)
     const float prefs[kPreferenceDesires] = {t.fMealsPrefInten,      t.fSnacksPrefInten, t.fAnimalAttractPrefInten,
                                              t.fAnimalShowPrefInten, t.fAmusePrefInten,  t.fRidePrefInten,
                                              t.fRetailPrefInten};
-    std::copy(std::begin(prefs), std::end(prefs), m_DesirePrefs);
+    std::transform(std::begin(prefs), std::end(prefs), m_DesirePrefs, Held);
     const float tolerances[TOL_COUNT] = {t.fBeautyTolLow, t.fBeautyTolHigh, t.fAnimalTolLow, t.fAnimalTolHigh,
                                          t.fPriceTolLow,  t.fPriceTolHigh,  t.fCleanTolLow,  t.fCleanTolHigh};
-    std::copy(std::begin(tolerances), std::end(tolerances), m_Tolerance);
+    std::transform(std::begin(tolerances), std::end(tolerances), m_Tolerance, Held);
 
     const float rating = g_pWorld ? static_cast<float>(g_pWorld->GetParkRating()) * 0.01f : 0.0f;
     std::fill(std::begin(m_opinion), std::end(m_opinion), rating);
@@ -129,7 +138,7 @@ void GuestObject::Create(const char* name)
     UpdateHappiness();
 
     m_pScript = g_pScriptManager ? g_pScriptManager->GetScript(kScriptName) : nullptr;
-    m_cash = t.fMoney;
+    m_cash = Held(t.fMoney);
 
     m_name.clear();
     if (g_pWorldParams)

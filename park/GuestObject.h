@@ -264,10 +264,13 @@ private:
     void Tell(uint32_t type, uint32_t flags = 0, uint32_t data = 0);
     void TellDelayed(uint32_t type, float delay);
     void Leave();
-    // Raises (positive) or cuts an opinion, kept within 0 to 1.
+    // Raises (positive) or cuts an opinion, kept within 0 to 1; an amount that is no number changes nothing.
     void ChangeOpinion(int32_t opinion, float amount);
     void RecordVerdict(int32_t category, int32_t verdict);
     float DrawRate(int32_t desire) const;
+    // A number of the guest type as the guest keeps it: within the reals, and 0 for one that is no number (the
+    // saved guest holds only real numbers, and a figure beyond them would make one).
+    static float Held(float value);
     // A walk along footpath from the guest's cell in a direction: the centre of the last footpath cell, or false
     // when the first cell is none.
     bool WalkTarget(int32_t direction, platform::Vec3& centre) const;

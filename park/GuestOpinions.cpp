@@ -14,6 +14,7 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -59,6 +60,8 @@ void GuestObject::UpdateHappiness()
 
 void GuestObject::ChangeOpinion(int32_t opinion, float amount)
 {
+    if (std::isnan(amount))
+        return;
     m_opinion[opinion] = std::clamp(m_opinion[opinion] + amount, 0.0f, 1.0f);
 }
 

@@ -425,7 +425,8 @@ void GuestObject::CallScriptFunction(uint32_t function)
         break;
     }
     case SF_AddToBladder:
-        m_desires[DESIRE_TOILET] += m_pGuestType->fBladder;
+        // Full at once rather than at the next growth step, so that a saved guest never holds more than full.
+        m_desires[DESIRE_TOILET] = std::clamp(m_desires[DESIRE_TOILET] + Held(m_pGuestType->fBladder), 0.0f, 1.0f);
         break;
     case SF_OutOfCash:
         m_bNeedCash = true;

@@ -1,7 +1,10 @@
 // Tests of the guest's save record: saved, loaded and saved again it is the same; a record with more visits than
 // the park can hold, one cut short, one holding no number, or one naming an activity beyond the desires is
-// refused; a name longer than a name may be is cut and the rest of the record read in step.
+// refused; a name longer than a name may be is cut and the rest of the record read in step; a guest type with
+// figures beyond the reals makes guests that save and load.
 #include "engine/core/SerialStream.h"
+#include "scripts/DataScript.h"
+#include "scripts/ObjectScriptVocabulary.h"
 #include "scripts/ObjectStates.h"
 #include "tests/park/GuestTestSupport.h"
 #include "tests/world/SaveBytes.h"
@@ -9,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -283,6 +287,97 @@ TEST(GuestSave, ASavedOpinionOutsideNothingToOneIsRefused)
             EXPECT_EQ(savebytes::LoadFrom(record, [&](SerialStream& s) { return copy->Load(s); }), c.taken)
                 << "opinion " << o << " at " << c.opinion;
         }
+    }
+}
+
+// A guest type whose data file gives a number beyond the reals ("1e39" reads as an infinity) or no number at all
+// ("nan") makes guests that live a visit as others do and save into a park that loads again: a figure beyond the
+// reals is kept at the largest real, one that is no number counts as nothing, desires stay between nothing and full
+// and an effect that is no number moves no opinion.
+TEST(GuestSave, AGuestTypeWithFiguresBeyondTheRealsMakesGuestsThatSaveAndLoad)
+{
+    struct Case
+    {
+        const char* field;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"MONEY", "1e39"},
+        {"MONEY", "-1e39"},
+        {"MONEY", "nan"},
+        {"VARIETY_EFFECT_GOOD", "1e39"},
+        {"VARIETY_EFFECT_GOOD", "nan"},
+        {"CROWD_EFFECT_GOOD", "nan"},
+        {"PRICE_TOL_LOW", "nan"},
+        {"PRICE_TOL_HIGH", "1e39"},
+        {"RIDE_PREF_INTEN", "-1e39"},
+        {"MEALS_DESIRE_MAX", "1e39"},
+        {"MEALS_DESIRE_MIN", "-1e39"},
+        {"MEALS_DESIRE_MIN", "nan"},
+        {"BLADDER", "1e39"},
+        {"BLADDER", "nan"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.field) + " " + c.value);
+        GuestPark park(48);
+        GuestInfo& type = park.params->GetGuestInfo(park.params->FindGuest("MAN"));
+        const std::string field = c.field;
+        float* member = field == "MONEY"                 ? &type.fMoney
+                        : field == "VARIETY_EFFECT_GOOD" ? &type.fVarietyEffectGood
+                        : field == "CROWD_EFFECT_GOOD"   ? &type.fCrowdEffectGood
+                        : field == "PRICE_TOL_LOW"       ? &type.fPriceTolLow
+                        : field == "PRICE_TOL_HIGH"      ? &type.fPriceTolHigh
+                        : field == "RIDE_PREF_INTEN"     ? &type.fRidePrefInten
+                        : field == "MEALS_DESIRE_MAX"    ? &type.fMealsDesireMax
+                        : field == "MEALS_DESIRE_MIN"    ? &type.fMealsDesireMin
+                                                         : &type.fBladder;
+        *member = datascript::ToReal(c.value);
+        BuildingObject* ride = park.Shop("RIDE", 2, 10);
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        // A visit to the ride, judged and scored, with a drink on the way, then a while in the park.
+        for (int32_t d = 0; d < D::DESIRE_COUNT; ++d)
+            guest->SetDesire(d, d == D::DESIRE_RIDE ? 0.9f : 0.1f);
+        guest->SetCash(60.0f);
+        guest->SearchDesire();
+        guest->SetDestObject(ride->GetID());
+        guest->FinishedQueueing();
+        guest->AlterPriceOpinion();
+        guest->PostActivityScore();
+        guest->CallScriptFunction(SF_AddToBladder);
+        // Saved at once, as the frame that had the script add to the bladder ends.
+        const auto savesAndLoads = [&]
+        {
+            const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+            return savebytes::LoadFrom(saved, [&](SerialStream& s) { return park.objects->Load(s); });
+        };
+        EXPECT_TRUE(savesAndLoads());
+        guest = static_cast<WatchedGuest*>(park.All(OBJECT_GUEST).at(0));
+        park.Frames(10, 1.0f);
+
+        for (int32_t d = 0; d < D::DESIRE_COUNT; ++d)
+        {
+            EXPECT_TRUE(guest->GetDesire(d) >= 0.0f && guest->GetDesire(d) <= 1.0f) << d << " " << guest->GetDesire(d);
+            EXPECT_TRUE(std::isfinite(guest->GetDesireRate(d))) << d;
+        }
+        for (int32_t o = 0; o < D::OPINION_COUNT; ++o)
+            EXPECT_TRUE(guest->GetOpinion(o) >= 0.0f && guest->GetOpinion(o) <= 1.0f)
+                << o << " " << guest->GetOpinion(o);
+        for (int32_t t = 0; t < D::TOL_COUNT; ++t)
+            EXPECT_TRUE(std::isfinite(guest->GetTolerance(t))) << t;
+        EXPECT_TRUE(std::isfinite(guest->GetVarietyScore()));
+        EXPECT_TRUE(std::isfinite(guest->GetHappiness()));
+
+        // Fresh from the type, a guest holds the largest real for a figure beyond the reals, nothing for no number.
+        WatchedGuest* fresh = park.Guest(40.0f, 480.0f);
+        if (field == "MONEY")
+        {
+            const std::string value = c.value;
+            const float expected = value == "1e39" ? FLT_MAX : value == "-1e39" ? -FLT_MAX : 0.0f;
+            EXPECT_EQ(fresh->GetCash(), expected);
+        }
+
+        EXPECT_TRUE(savesAndLoads());
     }
 }
 
