@@ -198,7 +198,8 @@ void GuestObject::HeadForBin()
     const float chance = m_pGuestType->fLitter;
     for (const auto& [slot, bin] : near)
     {
-        if (static_cast<float>(platform::Rand()) / static_cast<float>(platform::kRandMax) >= chance)
+        // Chosen by a draw below the chance: a chance that is no number chooses none.
+        if (!(static_cast<float>(platform::Rand()) / static_cast<float>(platform::kRandMax) < chance))
             continue;
         const platform::Vec3& at = bin->GetWorldPosition();
         Tell(MT_MOVE2POINT, Coordinate(at.x), Coordinate(at.y));

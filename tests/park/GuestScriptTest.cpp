@@ -251,7 +251,12 @@ TEST(GuestScript, ABinIsChosenByTheLitterChanceAmongThoseNearWithRoom)
         int secondLitter; // the bin at (6, 7)
         int chosen;       // 0, 1 or -1
     };
-    const Case cases[] = {{0.0f, 0, 0, -1}, {1.0f, 0, 0, 0}, {1.0f, 10, 0, 1}, {1.0f, 10, 10, -1}};
+    // A type whose LITTER is no number ("nan" in its data): no draw is below it.
+    const Case cases[] = {{0.0f, 0, 0, -1},
+                          {1.0f, 0, 0, 0},
+                          {1.0f, 10, 0, 1},
+                          {1.0f, 10, 10, -1},
+                          {std::numeric_limits<float>::quiet_NaN(), 0, 0, -1}};
     for (const Case& c : cases)
     {
         GuestPark park(48, c.litter);
