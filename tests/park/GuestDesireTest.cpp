@@ -527,4 +527,45 @@ TEST(GuestDesires, OnlyOpenBuildingsAndUsableToiletsAreCandidatesAndToiletsCount
     }
 }
 
+// An hour in the park is the day length divided by 24 in whole seconds, and the hours are whole ones: a guest with more
+// than 23 of them goes home.
+TEST(GuestDesires, TheHoursInTheParkAreWholeHoursOfAWholeNumberOfSeconds)
+{
+    struct Case
+    {
+        int32_t dayLength;
+        double seconds; // since the guest arrived
+        int32_t hours;
+    };
+    const Case cases[] = {
+        {240, 235.0, 23},  // hours of 10 s
+        {240, 240.0, 24},  //
+        {250, 239.5, 23},  // 250 / 24 is 10 whole seconds, not 10.42
+        {250, 240.0, 24},  //
+        {47, 1.5, 1},      // 47 / 24 is 1 whole second
+        {24, 23.5, 23},    // the shortest day: hours of a second
+        {24, 24.0, 24},    //
+        {1000, 983.5, 23}, // 1000 / 24 is 41 whole seconds: 23 x 41 = 943, 24 x 41 = 984
+        {1000, 984.0, 24}, //
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.dayLength) + " " + std::to_string(c.seconds));
+        GuestPark park;
+        park.Shop("FOOD", 2, 10);
+        park.world->m_iDayLength = c.dayLength;
+        park.world->SetGameTime(0.0);
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        ASSERT_EQ(guest->GetTimeArrived(), 0.0f);
+        park.world->SetGameTime(c.seconds);
+        EXPECT_EQ(guest->GetHoursInPark(), c.hours);
+        ScriptOperand leave;
+        leave.id = SV_ShouldLeavePark;
+        EXPECT_EQ(ScriptValueToInt(guest->GetScriptVariable(leave)) != 0, c.hours > 23);
+        SetDesires(*guest, {{D::DESIRE_MEALS, 0.9f}});
+        guest->SearchDesire();
+        EXPECT_EQ(guest->GetState(), c.hours > 23 ? STATE_GUEST_LEAVING_WORLD : STATE_GUEST_HEADING_DESIRE);
+    }
+}
+
 } // namespace

@@ -469,4 +469,46 @@ TEST(GuestOpinions, TheWorstAndBestOpinionsAndTheirBands)
     EXPECT_EQ(read(SV_BestOpinionVal), 3u);
 }
 
+// A desire missed on the way (the script's MissedDesire: the building closed, the way blocked, the price too dear)
+// costs the variety opinion alone, starts the desire of the trip again and is counted for that desire; one that no
+// building serves at all (the search's miss) costs every opinion.
+TEST(GuestOpinions, ADesireMissedOnTheWayCostsVarietyAloneAndOneNoBuildingServesCostsAll)
+{
+    struct Case
+    {
+        const char* what;
+        bool bySearch;
+        float variety;
+        float others;
+    };
+    // Opinions at 0.5, the type's VARIETY_EFFECT_BAD 0.05.
+    const Case cases[] = {
+        {"missed on the way", false, 0.45f, 0.5f},
+        {"no building serves it", true, 0.45f, 0.45f},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        GuestPark park;
+        WatchedGuest* guest = park.Guest(40.0f, 480.0f);
+        SetAllOpinions(*guest, 0.5f);
+        for (int d = 0; d < D::DESIRE_COUNT; ++d)
+            guest->SetDesire(d, d == D::DESIRE_RIDE ? 0.9f : d == D::DESIRE_SNACKS ? 0.4f : 0.2f);
+        guest->SetActivityDesire(D::DESIRE_RIDE);
+        if (c.bySearch)
+            guest->SearchDesire();
+        else
+            guest->CallScriptFunction(SF_MissedDesire);
+        EXPECT_FLOAT_EQ(guest->GetOpinion(D::OPINION_VARIETY), c.variety);
+        for (int o :
+             {D::OPINION_BEAUTY, D::OPINION_CROWDING, D::OPINION_WELFARE, D::OPINION_PRICE, D::OPINION_CLEANLINESS})
+            EXPECT_FLOAT_EQ(guest->GetOpinion(o), c.others) << o;
+        EXPECT_FLOAT_EQ(guest->GetHappiness(), (c.variety + 5.0f * c.others) / 6.0f);
+        EXPECT_EQ(guest->GetDesire(D::DESIRE_RIDE), 0.0f);
+        EXPECT_FLOAT_EQ(guest->GetDesire(D::DESIRE_SNACKS), 0.4f);
+        EXPECT_EQ(park.Feedback().GetMissedDesireCount(D::DESIRE_RIDE), 1u);
+        EXPECT_EQ(park.Feedback().GetMissedDesireCount(D::DESIRE_SNACKS), 0u);
+    }
+}
+
 } // namespace
