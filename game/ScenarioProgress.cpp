@@ -29,43 +29,30 @@ void ScenarioProgress::SetDefaults()
         m_flags[i] = IsGroupStart(i) ? kOpenAtStart : kLocked;
 }
 
-bool ScenarioProgress::IsValidFlag(uint32_t flag)
-{
-    const uint32_t state = flag & ~kCompleted;
-    // A completed scenario may carry no other state (every flag the sandbox unlock writes is kCompleted alone).
-    return state == kLocked || state == kOpened || state == kOpenAtStart || (state == 0 && flag == kCompleted);
-}
-
 bool ScenarioProgress::Read(const char* fileName)
 {
     SetDefaults();
     FILE* file = platform::OpenFile(fileName, "rb");
     if (!file)
         return false;
-    uint8_t bytes[kFileSize + 1] = {};
+    // The twelve flags are the file's first 48 bytes: a file cut short gives a first start; one with more after
+    // them, or a flag no rule sets, keeps every scenario's state as the file holds it (a flag that is neither
+    // locked nor completed is open), so that no damage elsewhere in it loses the player's wins.
+    uint8_t bytes[kFileSize] = {};
     const size_t size = std::fread(bytes, 1, sizeof(bytes), file);
     std::fclose(file);
     if (size != kFileSize)
     {
-        GetLogger()->Report(1, "Game::ReadProgress - %s is not %u bytes long; every scenario starts afresh", fileName,
-                            static_cast<unsigned>(kFileSize));
+        GetLogger()->Report(1, "Game::ReadProgress - %s is shorter than %u bytes; every scenario starts afresh",
+                            fileName, static_cast<unsigned>(kFileSize));
         return false;
     }
-    uint32_t flags[kScenarioCount];
     for (int i = 0; i < kScenarioCount; ++i)
     {
         const uint8_t* p = bytes + 4 * i;
-        flags[i] = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-                   static_cast<uint32_t>(p[3]) << 24;
-        if (!IsValidFlag(flags[i]))
-        {
-            GetLogger()->Report(1, "Game::ReadProgress - %s holds %u for scenario %d; every scenario starts afresh",
-                                fileName, flags[i], i + 1);
-            return false;
-        }
+        m_flags[i] = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                     static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
     }
-    for (int i = 0; i < kScenarioCount; ++i)
-        m_flags[i] = flags[i];
     return true;
 }
 

@@ -35,8 +35,8 @@ public:
 
     // Every scenario locked except the first of each group.
     void SetDefaults();
-    // The defaults, then the file over them. A missing file is a first start; a file of another size or holding a
-    // value no flag can take is reported and read as a first start too. True when the file was taken.
+    // The defaults, then the file's first 48 bytes over them. A missing file is a first start; a shorter one is
+    // reported and read as a first start too. True when the file was taken.
     bool Read(const char* fileName = kFileName);
     // Writes the file through a temporary file renamed over it; false (nothing reported) when it cannot be written.
     bool Write(const char* fileName = kFileName) const;
@@ -60,7 +60,5 @@ public:
     static int32_t GetParkNumber(int row);
 
 private:
-    static bool IsValidFlag(uint32_t flag);
-
     uint32_t m_flags[kScenarioCount] = {};
 };

@@ -64,42 +64,62 @@ TEST_F(ScenarioProgressTest, TheFileIsTwelveLittleEndianFlagsBothWays)
     EXPECT_TRUE(reports.debug.empty());
 }
 
-TEST_F(ScenarioProgressTest, MissingShortLongAndGarbledFilesReadAsAFirstStart)
+TEST_F(ScenarioProgressTest, AMissingFileOrOneCutShortAtAnyByteReadsAsAFirstStart)
 {
-    std::vector<uint8_t> good = FileOf({10, 2, 1, 1, 4, 1, 1, 1, 4, 1, 1, 1});
-    struct Case
+    const std::vector<uint8_t> good = FileOf({10, 2, 1, 1, 4, 1, 1, 1, 4, 1, 1, 1});
+    for (size_t length = 0; length <= good.size(); ++length)
     {
-        const char* name;
-        std::vector<uint8_t> bytes; // empty: no file at all
-        bool reported;
-    };
-    std::vector<uint8_t> longer = good, garbled = good, mixed = good, zero = good;
-    longer.push_back(0);
-    garbled[4 * 3] = 3;   // 3 is no flag
-    mixed[4 * 7 + 3] = 1; // 0x01000001
-    zero[4 * 11] = 0;
-    const Case cases[] = {
-        {"missing", {}, false},
-        {"20 bytes", std::vector<uint8_t>(good.begin(), good.begin() + 20), true},
-        {"47 bytes", std::vector<uint8_t>(good.begin(), good.end() - 1), true},
-        {"49 bytes", longer, true},
-        {"flag 3", garbled, true},
-        {"high byte set", mixed, true},
-        {"flag 0", zero, true},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(length);
+        const bool missing = length == good.size();
         std::filesystem::remove(dir.File("sp.bin"));
-        if (!c.bytes.empty())
-            testsupport::WriteBytes(dir.File("sp.bin"), c.bytes);
+        if (!missing)
+            testsupport::WriteBytes(dir.File("sp.bin"), std::vector<uint8_t>(good.begin(), good.begin() + length));
         reports.debug.clear();
         ScenarioProgress progress;
         progress.Complete(0, 1); // something to forget
         EXPECT_FALSE(progress.Read(dir.File("sp.bin").c_str()));
         EXPECT_EQ(FlagsOf(progress), kFirstStart);
-        EXPECT_EQ(!reports.debug.empty(), c.reported) << reports.debug;
+        // A file cut short is told of; no file at all is a first start.
+        EXPECT_EQ(!reports.debug.empty(), !missing) << reports.debug;
     }
+}
+
+// Only the flags' bytes carry the progress: more after them, or a flag damaged into a value no rule sets, leaves
+// every scenario as the file holds it, the won ones won.
+TEST_F(ScenarioProgressTest, ALongerFileOrADamagedFlagKeepsTheWins)
+{
+    const Flags held = {12, 10, 2, 1, 4, 1, 1, 1, 4, 1, 1, 1};
+    struct Case
+    {
+        const char* name;
+        size_t at;     // the byte changed
+        uint8_t value; // its new value
+        bool appended; // a byte appended instead
+        Flags read;
+    };
+    const Case cases[] = {
+        {"a byte more", 0, 0x5A, true, held},
+        {"flag 3", 4 * 3, 3, false, {12, 10, 2, 3, 4, 1, 1, 1, 4, 1, 1, 1}},
+        {"high byte set", 4 * 7 + 3, 1, false, {12, 10, 2, 1, 4, 1, 1, 0x01000001, 4, 1, 1, 1}},
+        {"flag 0", 4 * 11, 0, false, {12, 10, 2, 1, 4, 1, 1, 1, 4, 1, 1, 0}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> bytes = FileOf(held);
+        if (c.appended)
+            bytes.push_back(c.value);
+        else
+            bytes[c.at] = c.value;
+        testsupport::WriteBytes(dir.File("sp.bin"), bytes);
+        ScenarioProgress progress;
+        EXPECT_TRUE(progress.Read(dir.File("sp.bin").c_str()));
+        EXPECT_EQ(FlagsOf(progress), c.read);
+        EXPECT_TRUE(progress.IsCompleted(0) && progress.IsCompleted(1));
+    }
+    // A damaged flag that is neither locked nor completed shows the scenario open: black, no picture.
+    ScenarioProgress damaged = With({4, 3, 0, 1, 4, 1, 1, 1, 4, 1, 1, 1}, dir);
+    EXPECT_FALSE(damaged.IsLocked(1) || damaged.IsCompleted(1) || damaged.IsLocked(2) || damaged.IsCompleted(2));
 }
 
 TEST_F(ScenarioProgressTest, WinningMarksTheScenarioAndOpensTheNextWithinBounds)
