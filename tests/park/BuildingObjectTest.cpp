@@ -1256,4 +1256,22 @@ TEST(BuildingData, WithoutMapGridsOrModelsBuildingsStillStand)
     EXPECT_EQ(park.objects->GetObjectsOfKind(OBJECT_BUILDING).size(), 0u);
 }
 
+// A list whose count line promises more points than its lines give holds only the points given: the room left
+// over is no point to walk to.
+TEST(BuildingData, AListShortOfItsCountHoldsOnlyThePointsGiven)
+{
+    std::string tables = Building("PART", 1, 1, kSmallRows, "VIEWPOINT=2,8,8");
+    const std::string promised = "\"MAPPART_NUM_VIEWPOINTS\"  \"2\"";
+    const size_t at = tables.find(promised);
+    ASSERT_NE(at, std::string::npos);
+    tables.replace(at, promised.size(), "\"MAPPART_NUM_VIEWPOINTS\"  \"4\"");
+    BuildingPark park(tables);
+    BuildingObject* part = park.Build("PART", 5, 5);
+    ASSERT_NE(part, nullptr);
+    platform::Vec3 point{};
+    EXPECT_EQ(tuple(part->GetViewPointCount(false), part->GetViewPoint(1, point), part->GetViewPoint(2, point),
+                    part->GetViewPoint(3, point)),
+              tuple(2, true, false, false));
+}
+
 } // namespace
