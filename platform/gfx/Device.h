@@ -764,7 +764,7 @@ public:
     // frame
     virtual GfxResult BeginScene() = 0;
     virtual GfxResult EndScene() = 0;
-    // rects null (count 0): the whole viewport.
+    // rects null (count 0): the whole viewport; rectangles are cut to the viewport.
     virtual GfxResult Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t colour, float z,
                             uint32_t stencil) = 0;
     virtual GfxResult Present() = 0;

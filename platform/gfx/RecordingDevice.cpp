@@ -690,9 +690,11 @@ GfxResult RecordingDevice::Clear(uint32_t count, const Rect* rects, uint32_t fla
         uint32_t n = rects && count ? count : 1;
         for (uint32_t i = 0; i < n; ++i)
         {
+            // Rectangles are cut to the viewport, as the drawing back end cuts them.
             Rect r = rects && count ? rects[i] : whole;
-            int32_t x0 = std::max(0, r.left), y0 = std::max(0, r.top);
-            int32_t x1 = std::min(static_cast<int32_t>(w), r.right), y1 = std::min(static_cast<int32_t>(h), r.bottom);
+            int32_t x0 = std::max({0, whole.left, r.left}), y0 = std::max({0, whole.top, r.top});
+            int32_t x1 = std::min({static_cast<int32_t>(w), whole.right, r.right});
+            int32_t y1 = std::min({static_cast<int32_t>(h), whole.bottom, r.bottom});
             for (int32_t y = y0; y < y1; ++y)
                 for (int32_t x = x0; x < x1; ++x)
                     backBuffer[static_cast<size_t>(y) * w + x] = colour;

@@ -1,0 +1,98 @@
+// The recording and the OpenGL back ends side by side: each case runs on both devices (the OpenGL one where a
+// context can be made) and both must give the result worked out from the device rules.
+#include "GLDeviceTestSupport.h"
+#include "platform/gfx/RecordingDevice.h"
+
+#include <functional>
+#include <string>
+
+namespace
+{
+
+using namespace platform;
+
+constexpr uint32_t kSide = 64;
+
+// Both back ends at kSide x kSide with a depth and stencil buffer; the OpenGL one is missing without a context.
+struct BothDevices
+{
+    BothDevices()
+    {
+        PresentParams params;
+        params.backBufferWidth = params.backBufferHeight = kSide;
+        params.backBufferFormat = PixelFormat::A8R8G8B8;
+        params.autoDepthStencilFormat = PixelFormat::D24S8;
+        PresentParams recParams = params;
+        EXPECT_EQ(recording.CreateDevice(0, DeviceType::Hal, nullptr, 0, &recParams, &devices[0]), GfxResult::Ok);
+        gl = CreateOpenGLSystem();
+        if (gl && gl->CreateDevice(0, DeviceType::Hal, nullptr, CreateFlags::HardwareVertexProcessing, &params,
+                                   &devices[1]) != GfxResult::Ok)
+            devices[1].reset();
+    }
+    // Runs the check on each device there is, naming the back end in failures.
+    void ForEach(const std::function<void(IDevice&)>& check)
+    {
+        const char* names[2] = {"recording", "OpenGL"};
+        for (int i = 0; i < 2; ++i)
+        {
+            if (!devices[i])
+                continue;
+            SCOPED_TRACE(names[i]);
+            check(*devices[i]);
+        }
+    }
+
+    RecordingSystem recording;
+    GraphicsSystemPtr gl;
+    DevicePtr devices[2];
+};
+
+TEST(DeviceAgreementTest, ClearsReachOnlyThePixelsInsideTheViewport)
+{
+    BothDevices both;
+    const Viewport view = {16, 16, 32, 32, 0.0f, 1.0f}; // pixels 16..47 each way
+    const struct
+    {
+        const char* name;
+        bool whole;    // no rectangles: the viewport
+        Rect rect;     // else this one
+        Rect expected; // the pixels that change (left, top, right, bottom; right and bottom outside)
+    } cases[] = {
+        {"the viewport", true, {}, {16, 16, 48, 48}},
+        {"over the top-left corner", false, {0, 0, 24, 20}, {16, 16, 24, 20}},
+        {"over the bottom-right corner", false, {40, 44, 64, 64}, {40, 44, 48, 48}},
+        {"inside", false, {20, 30, 22, 31}, {20, 30, 22, 31}},
+        {"beside it", false, {0, 0, 10, 64}, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        both.ForEach(
+            [&](IDevice& device)
+            {
+                ASSERT_OK(device.SetViewport({0, 0, kSide, kSide, 0.0f, 1.0f}));
+                ASSERT_OK(device.Clear(0, nullptr, ClearFlags::Target, 0xFF000000u, 1.0f, 0));
+                ASSERT_OK(device.SetViewport(view));
+                ASSERT_OK(device.Clear(c.whole ? 0 : 1, c.whole ? nullptr : &c.rect, ClearFlags::Target, 0xFFFFFFFFu,
+                                       1.0f, 0));
+                std::vector<uint32_t> pixels;
+                uint32_t w = 0, h = 0;
+                ASSERT_OK(device.ReadBackBuffer(&pixels, &w, &h));
+                ASSERT_EQ(w * h, kSide * kSide);
+                int wrong = 0;
+                for (int32_t y = 0; y < static_cast<int32_t>(kSide); ++y)
+                {
+                    for (int32_t x = 0; x < static_cast<int32_t>(kSide); ++x)
+                    {
+                        const bool inside = x >= c.expected.left && x < c.expected.right && y >= c.expected.top &&
+                                            y < c.expected.bottom;
+                        if ((pixels[static_cast<size_t>(y) * kSide + x] == 0xFFFFFFFFu) != inside)
+                            ++wrong;
+                    }
+                }
+                EXPECT_EQ(wrong, 0);
+            });
+    }
+}
+
+} // namespace
