@@ -540,7 +540,8 @@ struct MaterialDesc
     float power = 0.0f;
 };
 
-// Viewport comes from Math.h: X, Y, Width, Height in pixels, MinZ and MaxZ of the depth range.
+// Viewport comes from Math.h: X, Y, Width, Height in pixels, MinZ and MaxZ of the depth range. It must lie inside
+// the back buffer; one without width or height is allowed and draws and clears nothing.
 
 struct ClearFlags
 {

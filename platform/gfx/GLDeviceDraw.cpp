@@ -50,6 +50,8 @@ GfxResult GLDevice::Draw(PrimitiveType type, const DrawSource& source)
     uint32_t size = FvfVertexSize(fvf);
     if (size == 0 || source.stride < size || source.count == 0)
         return source.count == 0 && size ? GfxResult::Ok : GfxResult::InvalidCall;
+    if (m_viewport.Width == 0 || m_viewport.Height == 0)
+        return GfxResult::Ok; // an empty viewport shows nothing
     MakeCurrent();
     GLApi& gl = Gl();
     m_shadow.BindFramebuffer(GL_FRAMEBUFFER, m_backFbo);

@@ -292,7 +292,8 @@ GfxResult GLDevice::SetTransform(TransformType type, const Matrix& matrix)
 
 GfxResult GLDevice::SetViewport(const Viewport& viewport)
 {
-    if (viewport.Width == 0 || viewport.Height == 0 || viewport.X + viewport.Width > m_params.backBufferWidth ||
+    // An empty viewport is allowed: nothing is drawn or cleared until the next one.
+    if (viewport.X + viewport.Width > m_params.backBufferWidth ||
         viewport.Y + viewport.Height > m_params.backBufferHeight || viewport.MinZ < 0.0f || viewport.MaxZ > 1.0f)
     {
         return GfxResult::InvalidCall;

@@ -3,6 +3,7 @@
 #include "GLDeviceTestSupport.h"
 #include "platform/gfx/RecordingDevice.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -46,6 +47,94 @@ struct BothDevices
     GraphicsSystemPtr gl;
     DevicePtr devices[2];
 };
+
+TEST(DeviceAgreementTest, ViewportsOutsideTheTargetAreRefusedAlike)
+{
+    BothDevices both;
+    const Viewport kept = {8, 8, 32, 32, 0.0f, 1.0f};
+    const struct
+    {
+        const char* name;
+        Viewport viewport;
+        bool accepted;
+    } cases[] = {
+        {"whole target", {0, 0, kSide, kSide, 0.0f, 1.0f}, true},
+        {"corner with a depth range", {16, 16, 16, 16, 0.25f, 0.75f}, true},
+        {"no width", {0, 0, 0, kSide, 0.0f, 1.0f}, true},
+        {"no height", {10, 10, 20, 0, 0.0f, 1.0f}, true},
+        {"empty at the far corner", {kSide, kSide, 0, 0, 0.0f, 1.0f}, true},
+        {"past the right edge", {40, 0, 25, 10, 0.0f, 1.0f}, false},
+        {"past the bottom edge", {0, 60, 10, 5, 0.0f, 1.0f}, false},
+        {"depth below 0", {0, 0, 8, 8, -0.5f, 1.0f}, false},
+        {"depth above 1", {0, 0, 8, 8, 0.0f, 1.5f}, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        both.ForEach(
+            [&](IDevice& device)
+            {
+                ASSERT_OK(device.SetViewport(kept));
+                EXPECT_EQ(device.SetViewport(c.viewport) == GfxResult::Ok, c.accepted);
+                // A refused viewport leaves the one before it.
+                Viewport now;
+                ASSERT_OK(device.GetViewport(&now));
+                const Viewport& expected = c.accepted ? c.viewport : kept;
+                EXPECT_TRUE(now.X == expected.X && now.Y == expected.Y && now.Width == expected.Width &&
+                            now.Height == expected.Height && now.MinZ == expected.MinZ && now.MaxZ == expected.MaxZ);
+            });
+    }
+}
+
+// Every pixel of the back buffer that is not black.
+int LitPixels(IDevice& device)
+{
+    std::vector<uint32_t> pixels;
+    uint32_t w = 0, h = 0;
+    EXPECT_EQ(device.ReadBackBuffer(&pixels, &w, &h), GfxResult::Ok);
+    EXPECT_EQ(w * h, kSide * kSide);
+    return static_cast<int>(
+        std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) { return (p & 0xFFFFFF) != 0; }));
+}
+
+TEST(DeviceAgreementTest, AnEmptyViewportDrawsAndClearsNothing)
+{
+    BothDevices both;
+    struct Vertex
+    {
+        float x, y, z;
+        uint32_t colour;
+    };
+    // A white square over the whole view, unlit, in front of the cleared depth.
+    const Vertex square[4] = {
+        {-1, 1, 0.5f, 0xFFFFFFFFu}, {1, 1, 0.5f, 0xFFFFFFFFu}, {-1, -1, 0.5f, 0xFFFFFFFFu}, {1, -1, 0.5f, 0xFFFFFFFFu}};
+    for (const Viewport& empty : {Viewport{0, 0, 0, kSide, 0.0f, 1.0f}, Viewport{8, 8, 32, 0, 0.0f, 1.0f}})
+    {
+        both.ForEach(
+            [&](IDevice& device)
+            {
+                ASSERT_OK(device.SetViewport({0, 0, kSide, kSide, 0.0f, 1.0f}));
+                ASSERT_OK(device.Clear(0, nullptr, ClearFlags::Target | ClearFlags::ZBuffer, 0xFF000000u, 1.0f, 0));
+                ASSERT_OK(device.SetViewport(empty));
+                ASSERT_OK(device.Clear(0, nullptr, ClearFlags::Target, 0xFFFFFFFFu, 1.0f, 0));
+                ASSERT_OK(device.BeginScene());
+                ASSERT_OK(device.SetRenderState(RenderState::Lighting, 0));
+                ASSERT_OK(device.SetTextureStageState(0, TextureStageState::ColourOp, TextureOp::SelectArg1));
+                ASSERT_OK(device.SetTextureStageState(0, TextureStageState::ColourArg1, TextureArg::Diffuse));
+                ASSERT_OK(device.SetVertexShader(Fvf::XYZ | Fvf::Diffuse));
+                ASSERT_OK(device.DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, square, sizeof(Vertex)));
+                EXPECT_EQ(LitPixels(device), 0);
+                // The same draw in the whole view covers it all.
+                ASSERT_OK(device.SetViewport({0, 0, kSide, kSide, 0.0f, 1.0f}));
+                ASSERT_OK(device.DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, square, sizeof(Vertex)));
+                ASSERT_OK(device.EndScene());
+            });
+        if (both.devices[1])
+        {
+            EXPECT_EQ(LitPixels(*both.devices[1]), static_cast<int>(kSide * kSide));
+        }
+    }
+}
 
 TEST(DeviceAgreementTest, ClearsReachOnlyThePixelsInsideTheViewport)
 {

@@ -446,8 +446,7 @@ TEST_F(GLDeviceTest, OutOfRangeSettersAreRefused)
     EXPECT_EQ(m_device->SetTransform(TransformType::Count, MatrixIdentity()), GfxResult::InvalidCall);
     EXPECT_EQ(m_device->SetVertexShader(0), GfxResult::InvalidCall); // no position
     for (Viewport bad : {Viewport{0, 0, kSize + 1, kSize, 0.0f, 1.0f}, Viewport{0, 1, kSize, kSize, 0.0f, 1.0f},
-                         Viewport{0, 0, 0, kSize, 0.0f, 1.0f}, Viewport{0, 0, kSize, kSize, -0.1f, 1.0f},
-                         Viewport{0, 0, kSize, kSize, 0.0f, 1.1f}})
+                         Viewport{0, 0, kSize, kSize, -0.1f, 1.0f}, Viewport{0, 0, kSize, kSize, 0.0f, 1.1f}})
         EXPECT_EQ(m_device->SetViewport(bad), GfxResult::InvalidCall);
     // A stride shorter than the vertex layout would read past each vertex.
     std::vector<ScreenVertex> shortStride = Quad(0, 0, 8, 8, 0xFFFFFFFFu);
