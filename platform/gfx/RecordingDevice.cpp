@@ -523,6 +523,8 @@ GfxResult RecordingDevice::Reset(const PresentParams& params)
     ops.push_back(Op::Reset);
     if (LiveDefaultPoolResources() > 0)
         return GfxResult::InvalidCall;
+    if (params.backBufferWidth == 0 || params.backBufferHeight == 0)
+        return GfxResult::InvalidCall; // a back buffer without pixels, as the drawing back end refuses it
     if (m_bLost && m_uLostChecks > 0)
         return GfxResult::DeviceLost;
     if (TakeFailure(&m_uFailResets))

@@ -185,3 +185,71 @@ TEST(DeviceAgreementTest, ClearsReachOnlyThePixelsInsideTheViewport)
 }
 
 } // namespace
+
+namespace
+{
+
+// After a reset both back ends hold what a fresh device holds: default states, identity transforms, the whole new
+// back buffer as viewport, lights off, nothing bound; a reset is refused while a default-pool buffer lives or the
+// new back buffer has no pixels.
+TEST(DeviceAgreementTest, AResetGoesBackToAFreshDevicesState)
+{
+    BothDevices both;
+    both.ForEach(
+        [&](IDevice& device)
+        {
+            TexturePtr texture;
+            ASSERT_OK(device.CreateTexture(4, 4, 1, 0, PixelFormat::A8R8G8B8, Pool::Managed, &texture));
+            ASSERT_OK(device.SetTexture(1, texture.get()));
+            ASSERT_OK(device.SetRenderState(RenderState::CullMode, CullMode::None));
+            ASSERT_OK(device.SetRenderState(RenderState::FogEnable, 1));
+            ASSERT_OK(device.SetTextureStageState(0, TextureStageState::ColourOp, TextureOp::Add));
+            ASSERT_OK(device.SetTextureStageState(2, TextureStageState::TexCoordIndex, 0));
+            ASSERT_OK(device.SetTransform(TransformType::View, MatrixTranslation(1, 2, 3)));
+            ASSERT_OK(device.SetViewport({4, 4, 8, 8, 0.5f, 1.0f}));
+            ASSERT_OK(device.LightEnable(3, true));
+
+            PresentParams params = device.GetPresentParams();
+            VertexBufferPtr dynamic;
+            ASSERT_OK(device.CreateVertexBuffer(64, Usage::Dynamic, Fvf::XYZ, Pool::Default, &dynamic));
+            EXPECT_EQ(device.Reset(params), GfxResult::InvalidCall);
+            dynamic.reset();
+            PresentParams empty = params;
+            empty.backBufferWidth = 0;
+            EXPECT_EQ(device.Reset(empty), GfxResult::InvalidCall);
+            params.backBufferWidth = 32;
+            params.backBufferHeight = 16;
+            ASSERT_OK(device.Reset(params));
+
+            for (uint32_t s = 0; s < kRenderStateCount; ++s)
+            {
+                uint32_t value = 0;
+                ASSERT_OK(device.GetRenderState(static_cast<RenderState>(s), &value));
+                EXPECT_EQ(value, DefaultRenderState(static_cast<RenderState>(s))) << "render state " << s;
+            }
+            for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage)
+            {
+                for (uint32_t s = 0; s < kTextureStageStateCount; ++s)
+                {
+                    uint32_t value = 0;
+                    ASSERT_OK(device.GetTextureStageState(stage, static_cast<TextureStageState>(s), &value));
+                    EXPECT_EQ(value, DefaultTextureStageState(stage, static_cast<TextureStageState>(s)))
+                        << "stage " << stage << " state " << s;
+                }
+                EXPECT_EQ(device.GetTexture(stage), nullptr) << stage;
+            }
+            Matrix view;
+            ASSERT_OK(device.GetTransform(TransformType::View, &view));
+            EXPECT_EQ(std::memcmp(view.Data(), MatrixIdentity().Data(), sizeof(Matrix)), 0);
+            Viewport viewport;
+            ASSERT_OK(device.GetViewport(&viewport));
+            EXPECT_TRUE(viewport.X == 0 && viewport.Y == 0 && viewport.Width == 32 && viewport.Height == 16 &&
+                        viewport.MinZ == 0.0f && viewport.MaxZ == 1.0f);
+            std::vector<uint32_t> pixels;
+            uint32_t w = 0, h = 0;
+            ASSERT_OK(device.ReadBackBuffer(&pixels, &w, &h));
+            EXPECT_TRUE(w == 32 && h == 16 && pixels.size() == 32u * 16u);
+        });
+}
+
+} // namespace
