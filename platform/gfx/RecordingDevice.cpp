@@ -877,6 +877,12 @@ GfxResult RecordingDevice::RecordDraw(DrawRecord record, GfxResult result)
     std::copy(std::begin(m_apTextures), std::end(m_apTextures), record.textures);
     if (result == GfxResult::Ok && !m_bInScene)
         result = GfxResult::InvalidCall;
+    // The vertices are read by the layout set last, as the drawing back end reads them: it must have a position
+    // and fit in the stride (an empty draw reads nothing).
+    const uint32_t vertexSize = FvfVertexSize(m_uFvf);
+    if (result == GfxResult::Ok &&
+        (vertexSize == 0 || (VertexCountOf(record.type, record.primitiveCount) > 0 && record.stride < vertexSize)))
+        result = GfxResult::InvalidCall;
     if (result == GfxResult::Ok && TakeFailure(&m_uFailDraws))
         result = GfxResult::InvalidCall;
     draws.push_back(std::move(record));

@@ -253,3 +253,48 @@ TEST(DeviceAgreementTest, AResetGoesBackToAFreshDevicesState)
 }
 
 } // namespace
+
+namespace
+{
+
+// A draw reads its vertices by the layout set last: a layout without a position, or a stride shorter than the
+// layout's vertex, is refused by both back ends; an empty draw of a known layout does nothing and succeeds.
+TEST(DeviceAgreementTest, DrawsAreCheckedAgainstTheVertexLayoutAlike)
+{
+    const uint32_t colourFvf = Fvf::XYZ | Fvf::Diffuse; // 16 bytes a vertex
+    const struct
+    {
+        const char* name;
+        bool setLayout;
+        uint32_t stride;
+        uint32_t primitives;
+        bool accepted;
+    } cases[] = {
+        {"the layout's own stride", true, 16, 1, true},
+        {"a longer stride", true, 20, 1, true},
+        {"a stride shorter than the vertex", true, 12, 1, false},
+        {"no layout set", false, 16, 1, false},
+        {"no primitives", true, 16, 0, true},
+    };
+    float vertices[3 * 5] = {};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        BothDevices both; // fresh devices: no layout set yet
+        both.ForEach(
+            [&](IDevice& device)
+            {
+                ASSERT_OK(device.BeginScene());
+                if (c.setLayout)
+                {
+                    ASSERT_OK(device.SetVertexShader(colourFvf));
+                }
+                EXPECT_EQ(device.DrawPrimitiveUP(PrimitiveType::TriangleList, c.primitives, vertices, c.stride) ==
+                              GfxResult::Ok,
+                          c.accepted);
+                ASSERT_OK(device.EndScene());
+            });
+    }
+}
+
+} // namespace

@@ -234,7 +234,7 @@ TEST_F(RecordingDeviceTest, ClearsFillTheirRectanglesAndDestroyedResourcesAreLog
     // 65536 vertices need a 32-bit index: its high half is read too.
     VertexBufferPtr big;
     rec->ClearLog();
-    ASSERT_OK(device->CreateVertexBuffer(65537 * 4, 0, Fvf::XYZ, Pool::Managed, &big));
+    ASSERT_OK(device->CreateVertexBuffer(65537 * 12, 0, Fvf::XYZ, Pool::Managed, &big));
     EXPECT_EQ(rec->ops, std::vector<RecordingDevice::Op>{RecordingDevice::Op::CreateVertexBuffer});
     IndexBufferPtr indices;
     ASSERT_OK(device->CreateIndexBuffer(8, 0, PixelFormat::Index32, Pool::Managed, &indices));
@@ -243,7 +243,8 @@ TEST_F(RecordingDeviceTest, ClearsFillTheirRectanglesAndDestroyedResourcesAreLog
     const uint32_t pair[2] = {65536, 1};
     std::memcpy(data, pair, sizeof(pair));
     ASSERT_OK(indices->Unlock());
-    ASSERT_OK(device->SetStreamSource(0, big.get(), 4));
+    ASSERT_OK(device->SetVertexShader(Fvf::XYZ));
+    ASSERT_OK(device->SetStreamSource(0, big.get(), 12));
     ASSERT_OK(device->SetIndices(indices.get(), 0));
     ASSERT_OK(device->BeginScene());
     ASSERT_OK(device->DrawIndexedPrimitive(PrimitiveType::LineList, 0, 65537, 0, 1));
