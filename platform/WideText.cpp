@@ -84,6 +84,11 @@ public:
     {
         if (m_uLen + 1 < m_uCap)
             m_pBuf[m_uLen++] = c;
+        else if (!m_bCut)
+        {
+            m_bCut = true;
+            m_uFirstDropped = c;
+        }
     }
     void PutRepeated(char16_t c, size_t n)
     {
@@ -97,6 +102,9 @@ public:
     }
     size_t Finish()
     {
+        // The cut does not part the two halves of a character beyond U+FFFF.
+        if (m_bCut && m_uLen > 0 && IsLowSurrogate(m_uFirstDropped) && IsHighSurrogate(m_pBuf[m_uLen - 1]))
+            --m_uLen;
         if (m_uCap > 0)
             m_pBuf[m_uLen] = 0;
         return m_uLen;
@@ -107,6 +115,8 @@ private:
     char16_t* m_pBuf;
     size_t m_uCap;
     size_t m_uLen = 0;
+    bool m_bCut = false;
+    char16_t m_uFirstDropped = 0;
 };
 
 enum class Length
@@ -186,7 +196,7 @@ void PutWideText(BoundedOutput& out, const Spec& spec, const char16_t* text)
     size_t len = 0;
     while (text[len] && (spec.precision < 0 || len < static_cast<size_t>(spec.precision)))
         ++len;
-    PutPadded(out, spec, text, len);
+    PutPadded(out, spec, text, WholeCharacterCut(text, len));
 }
 
 void PutNarrowText(BoundedOutput& out, const Spec& spec, const char* text)
@@ -320,9 +330,18 @@ int WStrICmp(const char16_t* a, const char16_t* b)
     }
 }
 
+size_t WholeCharacterCut(const char16_t* text, size_t cut)
+{
+    return text && cut > 0 && IsHighSurrogate(text[cut - 1]) && IsLowSurrogate(text[cut]) ? cut - 1 : cut;
+}
+
 size_t WStrCopy(char16_t* dst, size_t cap, const char16_t* src)
 {
-    return CopyTerminated(dst, cap, src);
+    size_t n = CopyTerminated(dst, cap, src);
+    // The copy is not cut between the two halves of a character beyond U+FFFF.
+    if (n > 0 && src && WholeCharacterCut(src, n) < n)
+        dst[--n] = 0;
+    return n;
 }
 
 size_t WStrCat(char16_t* dst, size_t cap, const char16_t* src)

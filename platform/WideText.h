@@ -19,6 +19,11 @@ size_t WStrCopy(char16_t* dst, size_t cap, const char16_t* src);
 // Appends within cap (including the terminator); returns the new length.
 size_t WStrCat(char16_t* dst, size_t cap, const char16_t* src);
 
+// Where a text cut after `cut` units ends so that no character beyond U+FFFF loses its second half: `cut`, or one
+// less when the unit before it is the first half of a pair the unit at it completes. Reads text[cut - 1] and
+// text[cut] (a terminated text cut within its length may be asked).
+size_t WholeCharacterCut(const char16_t* text, size_t cut);
+
 // Integer and float to text ("%d" and "%f" shapes, C locale) into a bounded buffer; return the length.
 size_t IntToWStr(int value, char16_t* dst, size_t cap);
 size_t FloatToWStr(double value, int decimals, char16_t* dst, size_t cap);

@@ -2,6 +2,7 @@
 #include "engine/core/SerialStream.h"
 
 #include "platform/Paths.h"
+#include "platform/WideText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -481,10 +482,23 @@ bool BinarySerialStream::ReadWideString(char16_t* buffer, uint32_t capacity)
             buffer[done + i] = static_cast<char16_t>(LoadU16(chunk + i * 2));
         done += step;
     }
+    uint64_t left = static_cast<uint64_t>(n) - keep;
+    if (room && keep > 0 && left > 0 && !m_bFailed)
+    {
+        // A text cut to the buffer keeps a character beyond U+FFFF whole or leaves it out whole.
+        uint8_t next[2];
+        if (Get(next, 2))
+        {
+            --left;
+            const char16_t edge[2] = {buffer[keep - 1], static_cast<char16_t>(LoadU16(next))};
+            if (platform::WholeCharacterCut(edge, 1) == 0)
+                --keep;
+        }
+    }
     if (room)
         buffer[keep] = 0;
     if (!m_bFailed)
-        Discard((static_cast<uint64_t>(n) - keep) * 2);
+        Discard(left * 2);
     if (m_bFailed && room)
         buffer[0] = 0;
     return !m_bFailed;

@@ -160,7 +160,8 @@ bool Print(const Conversion& c, const FormatArg& arg, platform::WString& out)
             text = u"";
         // Texts are padded by hand: they need nothing else, and may be longer than a number's piece.
         const size_t size = platform::WStrLen(text);
-        const size_t shown = c.precision >= 0 && static_cast<size_t>(c.precision) < size ? c.precision : size;
+        const size_t shown = platform::WholeCharacterCut(
+            text, c.precision >= 0 && static_cast<size_t>(c.precision) < size ? c.precision : size);
         const size_t pad = c.width > 0 && static_cast<size_t>(c.width) > shown ? c.width - shown : 0;
         const bool left = c.flags.find(u'-') != std::u16string::npos;
         if (!left)
@@ -208,8 +209,12 @@ platform::WString FormatChecked(const char16_t* format, const FormatArg* args, s
             out.append(p, c.end);
         p = c.end;
     }
+    // The cut at the limit does not part the two halves of a character beyond U+FFFF, whether the limit falls
+    // inside what was appended last or just before the unit of the format left over.
     if (out.size() > kMaxFormattedLength)
-        out.resize(kMaxFormattedLength);
+        out.resize(platform::WholeCharacterCut(out.c_str(), kMaxFormattedLength));
+    else if (*p && !out.empty())
+        out.resize(platform::WholeCharacterCut((out + *p).c_str(), out.size()));
     return out;
 }
 

@@ -228,3 +228,42 @@ TEST(WideTextTest, NumbersStayInTheCLocaleUnderADecimalCommaLocale)
     platform::FloatToWStr(2.5, 1, buf, 16);
     EXPECT_EQ(WString(buf), u"2.5");
 }
+
+// A text cut to fit a buffer or a precision keeps a character beyond U+FFFF (two 16-bit units) whole or leaves it out
+// whole: the cut never leaves its first half alone at the end.
+TEST(WideTextTest, CutsNeverPartTheTwoHalvesOfACharacter)
+{
+    const WString dolphin = u"\U0001F42C"; // two units
+    struct Case
+    {
+        const char* what;
+        size_t cap;
+        const char16_t* format; // null: a plain copy of `text`
+        WString text;
+        WString expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"copy, limit inside the pair",          3, nullptr, u"a" + dolphin + u"b", u"a"},
+        {"copy, limit after the pair",           4, nullptr, u"a" + dolphin + u"b", u"a" + dolphin},
+        {"copy, limit before the pair",          2, nullptr, u"a" + dolphin + u"b", u"a"},
+        {"copy, a text of pairs only",           4, nullptr, dolphin + dolphin, dolphin},
+        {"copy, a lone first half is kept",      3, nullptr, WString(u"a") + char16_t(0xD83D) + u"b", WString(u"a") + char16_t(0xD83D)},
+        {"format, limit inside the pair",        4, u"%s!", u"ab" + dolphin, u"ab"},
+        {"format, limit inside a padded pair",   6, u"%6s", dolphin, u"    "},
+        {"format, limit after the pair",         5, u"%s!", u"ab" + dolphin, u"ab" + dolphin},
+        {"precision inside the pair",           32, u"[%.2s]", u"a" + dolphin, u"[a]"},
+        {"precision after the pair",            32, u"[%.3s]", u"a" + dolphin + u"b", u"[a" + dolphin + u"]"},
+        {"precision inside, left aligned",      32, u"[%-4.2s]", u"a" + dolphin, u"[a   ]"},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+    {
+        char16_t buf[32];
+        std::fill(std::begin(buf), std::end(buf), u'#');
+        const size_t n = c.format ? FormatWide(buf, c.cap, c.format, c.text.c_str())
+                                  : platform::WStrCopy(buf, c.cap, c.text.c_str());
+        EXPECT_EQ(WString(buf), c.expected) << c.what;
+        EXPECT_EQ(n, c.expected.size()) << c.what;
+    }
+}

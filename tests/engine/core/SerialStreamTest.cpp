@@ -304,6 +304,43 @@ TEST_F(SerialStreamFileTest, CapacitiesAndCountsThatDifferKeepTheStreamInStep)
     ExpectInt(in, 6);
 }
 
+// A saved text longer than the buffer it is read into is cut there; a character beyond U+FFFF (two units) that the
+// cut falls inside is left out whole, and the next value is read in step.
+TEST_F(SerialStreamFileTest, ATextCutToItsBufferKeepsCharactersWhole)
+{
+    const std::u16string dolphin = u"\U0001F42C";
+    const std::u16string saved = u"ab" + dolphin + u"c" + dolphin;
+    Write(
+        [&](SerialStream& out)
+        {
+            for (int i = 0; i < 5; ++i)
+            {
+                out.WriteWideString("name", saved.c_str());
+                out.WriteInt("after", i);
+            }
+        });
+    BinarySerialStream in(false, Path().c_str());
+    const struct
+    {
+        uint32_t capacity;
+        std::u16string expected;
+    } cases[] = {
+        {4, u"ab"},                  // the cut falls inside the first dolphin
+        {5, u"ab" + dolphin},        // just after it
+        {7, u"ab" + dolphin + u"c"}, // inside the second
+        {8, saved},                  // room for all
+        {2, u"a"},                   // before any pair
+    };
+    for (const auto& c : cases)
+    {
+        char16_t wide[16];
+        std::fill(std::begin(wide), std::end(wide), u'#');
+        EXPECT_TRUE(in.ReadWideString(wide, c.capacity)) << c.capacity;
+        EXPECT_EQ(std::u16string(wide), c.expected) << c.capacity;
+        ExpectInt(in, static_cast<int32_t>(&c - cases));
+    }
+}
+
 // A text read with no buffer or a buffer of no room skips the stored text whole and writes nothing; the next value
 // is read in step. The buffer stands inside a larger array whose every unit is checked afterwards.
 TEST_F(SerialStreamFileTest, TextsReadWithoutRoomAreSkippedAndNothingIsWritten)

@@ -97,4 +97,38 @@ TEST(TextFormat, KeepsWithinItsBounds)
     EXPECT_EQ(FormatTableText("ANY_ID", {1}), u"");
 }
 
+// A translated text may hold characters beyond U+FFFF (two 16-bit units each); a precision or the length limit
+// that falls between the two halves leaves the character out whole.
+TEST(TextFormat, CutsKeepCharactersWhole)
+{
+    const std::u16string wave = u"\U0001F30A"; // two units
+    const std::u16string filler(kMaxFormattedLength - 1, u'a');
+    const std::u16string longFormat = filler + wave + u"tail";
+    const std::u16string xWave = u"x" + wave, xWaveY = u"x" + wave + u"y", waveZ = wave + u"z";
+    const std::u16string shortFillerWave = filler.substr(1) + wave;
+    struct Cut
+    {
+        const char* what;
+        const char16_t* format;
+        std::vector<FormatArg> args;
+        std::u16string expected;
+    };
+    const std::vector<Cut> cases = {
+        {"precision inside the pair", u"<%.2s>", {xWave.c_str()}, u"<x>"},
+        {"precision after the pair", u"<%.3s>", {xWaveY.c_str()}, u"<x" + wave + u">"},
+        {"padded precision inside the pair", u"<%4.1s>", {wave.c_str()}, u"<    >"},
+        {"limit inside a text argument", u"%s%s", {filler.c_str(), waveZ.c_str()}, filler},
+        {"limit inside the format's own text", longFormat.c_str(), {}, filler},
+        {"limit just after the pair", u"%s%s", {shortFillerWave.c_str(), u"z"}, shortFillerWave},
+    };
+    for (const Cut& c : cases)
+    {
+        // Compared whole; a failure names the length and the last units (the long cases are 2,000 units).
+        const std::u16string result = Formatted(c.format, c.args);
+        const std::u16string end = result.substr(result.size() < 3 ? 0 : result.size() - 3);
+        EXPECT_TRUE(result == c.expected) << c.what << ": " << result.size() << " units ending in "
+                                          << ::testing::PrintToString(end) << ", expected " << c.expected.size();
+    }
+}
+
 } // namespace
