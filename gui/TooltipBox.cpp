@@ -42,6 +42,10 @@ void TooltipBox::Show(int32_t x, int32_t y, int32_t screenWidth, int32_t screenH
         y = y - 25 - m_iPanelHeight - 2;
     if (x + m_iPanelWidth > screenWidth)
         x = screenWidth - m_iPanelWidth;
+    // A text too tall for the room above the pointer (a long translation wraps to many lines) is not pushed off the
+    // top: it starts at the screen's top edge, and a box wider than the screen at its left edge.
+    y = std::max(y, 0);
+    x = std::max(x, 0);
     m_panel.SetRect(x, y, x + m_iPanelWidth, y + m_iPanelHeight);
 }
 

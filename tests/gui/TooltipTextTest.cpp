@@ -108,4 +108,37 @@ TEST_F(TooltipTextTest, EveryLetterIsDrawnInsideTheBoxWhateverTheFontsHeight)
     }
 }
 
+// A long tooltip (a translation two or three times the length of the text it replaces) wraps to many lines; shown
+// anywhere on the screen, the box stays on it, so that the text's first lines can be read.
+TEST_F(TooltipTextTest, ATallBoxStaysOnTheScreenWhereverThePointerIs)
+{
+    std::u16string many;
+    for (int i = 0; i < 125; ++i)
+        many += u"word ";
+    WriteTexts(u"\"MANY\" \"" + many + u"\"");
+    TextTable texts((dir.Path() + "/texts.uni").c_str());
+    std::unique_ptr<Font> font = MakeFont(10);
+    TextWriter writer(font.get());
+    // Five words of 27 pixels a line within 160 less the indent: 25 lines, drawn 2 + 1.2 x 10 apart, the first 11
+    // high, and the box's frame.
+    const int32_t expectedHeight = 11 + 24 * 14 + 2;
+    const struct
+    {
+        int32_t x, y;
+    } pointers[] = {{100, 100}, {100, 250}, {100, 300}, {400, 320}, {100, 590}, {790, 300}, {0, 0}};
+    for (const auto& p : pointers)
+    {
+        SCOPED_TRACE(std::to_string(p.x) + ", " + std::to_string(p.y));
+        TooltipBox box(&writer);
+        box.SetText("MANY");
+        ASSERT_EQ(box.GetPanelHeight(), expectedHeight);
+        box.Show(p.x, p.y, 800, 600);
+        const GuiRect r = box.GetRect();
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.bottom, 600);
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.right, 800);
+    }
+}
+
 } // namespace
