@@ -450,6 +450,11 @@ const char16_t* TextSystem::Expand(int entry, ArgumentSource& args, bool lineFee
 {
     m_iOutputLength = 0;
     ExpandEntry(entry, args, lineFeeds, 0);
+    // A full buffer that ends in the first half of a character beyond U+FFFF lost the second half at the cut: the
+    // character is left out whole.
+    if (m_iOutputLength == kOutputSize - 1 && m_szOutput[m_iOutputLength - 1] >= 0xD800 &&
+        m_szOutput[m_iOutputLength - 1] <= 0xDBFF)
+        --m_iOutputLength;
     m_szOutput[m_iOutputLength] = 0;
     return m_szOutput;
 }

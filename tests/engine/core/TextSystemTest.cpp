@@ -302,6 +302,38 @@ TEST_F(TextExpansionTest, OutputIsCutAtTheBufferAndTerminated)
     EXPECT_EQ(W(m_text.FormatTextArgs(3, name, 1)), u"Hello " + std::u16string(TextSystem::kOutputSize - 7, u'q'));
 }
 
+// A character beyond U+FFFF (two units) that the end of the output buffer falls inside is left out whole; one that
+// ends exactly at the buffer's end is kept.
+TEST_F(TextExpansionTest, TheCutAtTheBufferKeepsCharactersWhole)
+{
+    const std::u16string wave = u"\U0001F30A";
+    const auto Repeat = [](const std::u16string& unit, int times)
+    {
+        std::u16string out;
+        for (int i = 0; i < times; ++i)
+            out += unit;
+        return out;
+    };
+    const int room = TextSystem::kOutputSize - 1; // units before the terminator
+    struct Cut
+    {
+        const char* what;
+        std::u16string text;
+        std::u16string expected;
+    };
+    const Cut cases[] = {
+        {"inside the pair", std::u16string(room - 1, u'y') + wave + u"z", std::u16string(room - 1, u'y')},
+        {"just after the pair", std::u16string(room - 2, u'y') + wave + u"z", std::u16string(room - 2, u'y') + wave},
+        {"among pairs, inside one", u"yy" + Repeat(wave, 600), u"yy" + Repeat(wave, (room - 2) / 2)},
+    };
+    for (const Cut& c : cases)
+    {
+        // The texts fit a line of the file (2,048 units) but not the output buffer.
+        Load(u"ID_LONG\n\"" + c.text + u"\"\n_l_\n");
+        EXPECT_TRUE(W(m_text.FormatTextArgs(1, nullptr, 0)) == c.expected) << c.what;
+    }
+}
+
 // Past 5,000 entries (the built-in one counted) or 2,048 units on a line the load fails, reported, and keeps what
 // came before; the program goes on.
 TEST_F(TextSystemTest, EntriesBeyondFiveThousandOrLinesBeyond2048UnitsStopTheLoad)
