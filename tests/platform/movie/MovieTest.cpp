@@ -689,8 +689,9 @@ TEST_F(MovieScreenTest, PictureFillsItsRectangleWindowedOrTheWholeWindowFullScre
     ASSERT_TRUE(screen);
     // A 2 x 2 picture scaled up into (100, 100) - (300, 200), black around it.
     ASSERT_TRUE(screen->Show(SolidFrame(2, 2, 0xFF3060C0u), platform::Rect{100, 100, 300, 200}));
-    for (auto [x, y, colour] : {std::tuple{200, 150, 0xFF3060C0u}, std::tuple{101, 101, 0xFF3060C0u},
-                                std::tuple{50, 50, 0xFF000000u}, std::tuple{350, 150, 0xFF000000u}})
+    for (auto [x, y, colour] :
+         {std::tuple{200, 150, 0xFF3060C0u}, std::tuple{101, 101, 0xFF3060C0u}, std::tuple{298, 198, 0xFF3060C0u},
+          std::tuple{50, 50, 0xFF000000u}, std::tuple{350, 150, 0xFF000000u}, std::tuple{200, 250, 0xFF000000u}})
         EXPECT_TRUE(Near(screen->ReadPixel(x, y), colour)) << x << "," << y;
     screen.reset();
     // The window is 800 x 600; a 400 x 300 screen is stretched over all of it.
