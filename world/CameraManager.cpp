@@ -101,6 +101,7 @@ void CameraManager::SetCamera(int32_t type, bool quiet)
     GameCamera* previous = m_pCurrent;
     if (previous && previous != next)
     {
+        previous->KeepFiniteView();
         // The new camera starts where the old one is and heads where it was heading.
         next->SetPositionVec(previous->GetEye());
         next->SetCurrentLookAt(previous->GetCurrentLookAt());
@@ -109,6 +110,7 @@ void CameraManager::SetCamera(int32_t type, bool quiet)
         next->SetDestEyePos(eye.x, eye.y, eye.z);
         next->SetDestLookAt(at.x, at.y, at.z, false);
         next->SetTargetDistance(previous->GetDistance());
+        next->KeepFiniteView();
     }
     if (next != previous && !quiet)
     {
@@ -131,9 +133,13 @@ void CameraManager::Step(bool sceneOpen)
     if (m_pCurrent->WantsAnglesFromDestination())
         m_pCurrent->TakeAnglesFromDestination();
     m_pCurrent->Update();
-    if (!sceneOpen || !m_pCurrent)
+    if (!m_pCurrent)
+        return;
+    m_pCurrent->KeepFiniteView();
+    if (!sceneOpen)
         return;
     SmoothingStep();
+    m_pCurrent->KeepFiniteView();
     const platform::Vec3 eye = m_pCurrent->GetEye();
     m_ViewMatrix = UprightView(eye, m_pCurrent->GetCurrentLookAt(), m_ViewMatrix);
     GraphicsManager& gm = g_GraphicsManager;

@@ -67,6 +67,8 @@ bool GameCamera::Render()
 
 void GameCamera::Dump(SerialStream& stream)
 {
+    // A view that is no numbers would make the whole save unreadable: the last good one is saved instead.
+    KeepFiniteView();
     const platform::Vec3& eye = GetPosition();
     stream.WriteFloat("m_DestEyePos.vx", m_DestEyePos.x);
     stream.WriteFloat("m_DestEyePos.vy", m_DestEyePos.y);
@@ -103,6 +105,7 @@ bool GameCamera::Load(SerialStream& stream)
     camxangle = v[13];
     camyangle = v[14];
     m_Distance = v[15];
+    KeepFiniteView();
     return true;
 }
 
@@ -124,6 +127,43 @@ void GameCamera::TakeAnglesFromDestination()
     camxangle = std::atan2(d.z, d.x);
     camyangle = -std::atan2(d.y, std::sqrt(d.x * d.x + d.z * d.z));
     m_bAnglesFromDest = false;
+}
+
+namespace
+{
+
+bool IsFinite(const platform::Vec3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+} // namespace
+
+bool GameCamera::HasFiniteView() const
+{
+    return IsFinite(GetPosition()) && IsFinite(m_CurrentLookAtPos) && IsFinite(m_DestEyePos) &&
+           IsFinite(m_DestLookAtPos) && std::isfinite(m_TargetDistance) && std::isfinite(camxangle) &&
+           std::isfinite(camyangle) && std::isfinite(m_Distance);
+}
+
+bool GameCamera::KeepFiniteView()
+{
+    FiniteView& last = m_LastFinite;
+    if (HasFiniteView())
+    {
+        last = {GetPosition(),    m_CurrentLookAtPos, m_DestEyePos, m_DestLookAtPos,
+                m_TargetDistance, camxangle,          camyangle,    m_Distance};
+        return true;
+    }
+    SetPositionVec(last.eye);
+    m_CurrentLookAtPos = last.lookAt;
+    m_DestEyePos = last.destEye;
+    m_DestLookAtPos = last.destLookAt;
+    m_TargetDistance = last.targetDistance;
+    camxangle = last.heading;
+    camyangle = last.elevation;
+    m_Distance = last.distance;
+    return false;
 }
 
 CameraInput& GameCamera::Input() const

@@ -128,6 +128,12 @@ public:
     }
     // Derives the heading and elevation from the direction between the destinations and clears the request.
     void TakeAnglesFromDestination();
+    // True when the eye, the look-at point, their destinations, the distances and the angles are all numbers.
+    bool HasFiniteView() const;
+    // Keeps the view when it is all numbers and remembers it; otherwise puts back the last such view, so that a
+    // point or an object sent with values that are no numbers neither blanks the picture nor reaches a save.
+    // False when the view was put back.
+    bool KeepFiniteView();
 
     // The manager the camera belongs to, and where it reads its input.
     void SetManager(CameraManager* manager) { m_pManager = manager; }
@@ -149,4 +155,19 @@ protected:
     float m_Distance = 0.0f;
     bool m_bAnglesFromDest = false;
     CameraManager* m_pManager = nullptr;
+
+private:
+    // The view as KeepFiniteView last found it all numbers.
+    struct FiniteView
+    {
+        platform::Vec3 eye = {0.0f, 0.0f, 0.0f};
+        platform::Vec3 lookAt = {0.0f, 0.0f, 1.0f};
+        platform::Vec3 destEye = {0.0f, 0.0f, 0.0f};
+        platform::Vec3 destLookAt = {0.0f, 0.0f, 1.0f};
+        float targetDistance = 0.0f;
+        float heading = 0.0f;
+        float elevation = 0.0f;
+        float distance = 0.0f;
+    };
+    FiniteView m_LastFinite;
 };

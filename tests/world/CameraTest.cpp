@@ -16,6 +16,7 @@
 #include "world/CursorPicker.h"
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <set>
@@ -1199,3 +1200,71 @@ TEST_F(CameraTest, TheCursorPickerFindsTheGroundAndTheObjectsUnderAScreenPointTh
 }
 
 } // namespace
+
+// A point, an object or a show arena that hands the camera values that are no numbers (a script's or a model's
+// bad numbers) leaves the view where it was: the picture keeps the park in view and the save it goes into loads.
+TEST_F(CameraTest, ValuesThatAreNoNumbersNeitherBlankTheViewNorSpoilTheSave)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case
+    {
+        const char* what;
+        std::function<void(CameraManager&, Probe&)> spoil;
+    };
+    const Case cases[] = {
+        {"a look-at point with no number, snapped to",
+         [&](CameraManager& m, Probe&) { m.SetLookAt(nan, 0, 540, true); }},
+        {"a look-at point at infinity", [&](CameraManager& m, Probe&) { m.SetLookAt(540, 0, inf, false); }},
+        {"an eye destination with no number", [&](CameraManager& m, Probe&) { m.SetDestEyePos(540, nan, 540); }},
+        {"a followed object that moves to no place",
+         [&](CameraManager& m, Probe& p)
+         {
+             m.TrackObject(p.GetID());
+             m.Step(true);
+             p.SetPosition(nan, 0.0f, nan);
+         }},
+        {"a show's camera placed at no number, then the park's camera back",
+         [&](CameraManager& m, Probe&)
+         {
+             m.SetCamera(GameCamera::kFixed, true);
+             GameCamera& fixed = *m.GetCurrentCamera();
+             fixed.SetPosition(nan, nan, nan);
+             fixed.SetCurrentLookAt({nan, 0.0f, nan});
+             fixed.SetDestEyePos(nan, nan, nan);
+             fixed.SetDestLookAt(inf, 0.0f, -inf, true);
+             m.Step(true);
+             m.SetCamera(GameCamera::kTracking, true);
+         }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        manager = std::make_unique<CameraManager>();
+        manager->SetInput(&input);
+        Probe* guest = ProbeAt({530.0f, 0.0f, 550.0f});
+        TrackingAt({544.0f, 0.0f, 544.0f});
+        for (int i = 0; i < 30; ++i)
+            manager->Step(true);
+        c.spoil(*manager, *guest);
+        for (int i = 0; i < 30; ++i)
+            manager->Step(true);
+
+        // The 16 x 16 park runs from 512 to 576; the tracking camera looks on it from 60 to 240 away.
+        const GameCamera& camera = *manager->GetCurrentCamera();
+        EXPECT_TRUE(camera.HasFiniteView());
+        const Vec3 at = camera.GetCurrentLookAt();
+        EXPECT_TRUE(at.x >= 512.0f && at.x <= 576.0f && at.z >= 512.0f && at.z <= 576.0f) << at.x << ", " << at.z;
+        EXPECT_GT(camera.GetEye().y, 0.0f);
+        const platform::Matrix& view = manager->GetViewMatrix();
+        for (int r = 0; r < 4; ++r)
+            for (int k = 0; k < 4; ++k)
+                EXPECT_TRUE(std::isfinite(view.m[r][k])) << r << k;
+
+        // The save with these cameras reads back.
+        const savebytes::Bytes saved = savebytes::Saved([&](SerialStream& s) { manager->Dump(s); });
+        CameraManager loaded;
+        EXPECT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return loaded.Load(s); }));
+        park.objects->RemoveObject(guest->GetID());
+    }
+}
