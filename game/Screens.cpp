@@ -131,6 +131,10 @@ void WorldTestScreen::AfterLoad()
         return;
     StartPlay(true);
     m_pWorld->PostLoad();
+    // A park saved while its camera followed an object or rode on one goes on doing so: the hint that lets it go
+    // (and that Escape closes) is shown again.
+    if (g_pCameraManager && g_pCameraManager->GetTrackedObject() != 0xFFFFFFFF)
+        m_Game.GetGUIManager().OpenDialog("CancelCamera", nullptr);
     // The saved park's own pause state was read with it.
     m_Game.PauseIfInactive();
 }
