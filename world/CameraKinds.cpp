@@ -149,10 +149,13 @@ void TrackingCamera::Update()
         }
         if (input.IsKeyHeld(CameraKey::kLeftControl))
         {
+            // 1 / rotation factor degrees a frame (80 degrees a second at 60 frames): a radian-sized step would
+            // spin the view most of a quarter turn each frame, past any heading the player could stop at.
+            const float turn = (1.0f / m_fRotationFactor) * kPi / 180.0f;
             if (input.IsKeyHeld(CameraKey::kLeft))
-                camxangle -= 1.0f / m_fRotationFactor;
+                camxangle -= turn;
             if (input.IsKeyHeld(CameraKey::kRight))
-                camxangle += 1.0f / m_fRotationFactor;
+                camxangle += turn;
         }
     }
     camyangle = ElevationForDistance(m_Distance);

@@ -309,15 +309,16 @@ TEST_F(CameraTest, TheTrackingCameraPansTurnsAndZoomsByKeysAndMouse)
         {"slow", {CameraKey::kUp, CameraKey::kRightControl}, 0, 0, 0, 0, {544.0f, 0.0f, 544.12f}, h, 60.0f, false},
         {"page up", {CameraKey::kPageUp}, 0, 0, 0, 0, start, h, 63.0f, false},
         {"page down", {CameraKey::kPageDown}, 0, 0, 0, 0, start, h, 60.0f, false},
-        // Left Ctrl turns by 1 / 0.75, and the arrow still pans, to the right of the new heading.
+        // Left Ctrl turns by 1 / 0.75 degrees (0.0232711 radians), and the arrow still pans, to the right of the new
+        // heading.
         {"ctrl left",
          {CameraKey::kLeftControl, CameraKey::kLeft},
          0,
          0,
          0,
          0,
-         {544.0f - 1.2f * std::sin(h - 4.0f / 3.0f), 0.0f, 544.0f + 1.2f * std::cos(h - 4.0f / 3.0f)},
-         h - 4.0f / 3.0f,
+         {544.0f - 1.2f * std::sin(h - 0.0232711f), 0.0f, 544.0f + 1.2f * std::cos(h - 0.0232711f)},
+         h - 0.0232711f,
          60.0f,
          false},
         // The right button alone turns by dx x 0.01 x 0.75 and zooms by dy x 0.5, with the mouse held.
@@ -337,6 +338,24 @@ TEST_F(CameraTest, TheTrackingCameraPansTurnsAndZoomsByKeysAndMouse)
         EXPECT_NEAR(Tracking().GetHeading(), c.heading, 1e-5f);
         EXPECT_NEAR(Tracking().GetTargetDistance(), c.target, 1e-4f);
         EXPECT_EQ(input.grabbed, c.grabbed);
+    }
+
+    // Left Ctrl with Left or Right held for a second of 60 frames turns the view 60 x 4/3 = 80 degrees (1.3962634
+    // radians) that way: a turn the player can follow and stop where wanted.
+    const struct
+    {
+        int key;
+        float turned;
+    } turns[] = {{CameraKey::kLeft, -1.3962634f}, {CameraKey::kRight, 1.3962634f}};
+    for (const auto& turn : turns)
+    {
+        SCOPED_TRACE(turn.key);
+        TrackingAt(start);
+        input = ScriptedInput{};
+        input.keys = {CameraKey::kLeftControl, turn.key};
+        for (int frame = 0; frame < 60; ++frame)
+            Tracking().Update();
+        EXPECT_NEAR(Tracking().GetHeading(), h + turn.turned, 1e-4f);
     }
 
     // The eye heads to 60 (the distance moving a quarter of the way to its target each frame) behind the point
