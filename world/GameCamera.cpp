@@ -42,10 +42,15 @@ public:
     int32_t GetScreenHeight() const override { return static_cast<int32_t>(g_GraphicsManager.GetSettings().m_uHeight); }
 };
 
-// Reads one float; false when the stream failed or the value is not a finite number.
+// No camera value of a park comes near this: the scene spans a few thousand units, and a heading that large is
+// a million radians of turning. Beyond it a turn or a step no longer changes the value, and a difference of two
+// such values is no number: the view would be stuck outside the park for good.
+constexpr float kMaxCameraValue = 1.0e6f;
+
+// Reads one float; false when the stream failed or the value is not a finite number within the bound above.
 bool ReadFinite(SerialStream& stream, float* out)
 {
-    return stream.ReadFloat(out) && std::isfinite(*out);
+    return stream.ReadFloat(out) && std::isfinite(*out) && std::fabs(*out) <= kMaxCameraValue;
 }
 
 } // namespace

@@ -79,7 +79,7 @@ public:
     // The destinations, the look-at point, the eye, the target distance, the angles and the distance, as floats.
     void Dump(SerialStream& stream) override;
     // Reads what Dump wrote; the eye is placed through SetPosition. False, with nothing changed, when the stream
-    // fails or a value is not a finite number.
+    // fails or a value is not a finite number or lies beyond a million (far outside any park).
     bool Load(SerialStream& stream) override;
 
     // Sets the type and the camera's own starting values.

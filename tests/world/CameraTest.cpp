@@ -20,6 +20,7 @@
 #include <limits>
 #include <optional>
 #include <set>
+#include <vector>
 
 using namespace worldtest;
 
@@ -995,7 +996,7 @@ TEST_F(CameraTest, TheCamerasAreSavedInTypeOrderAfterTheCurrentType)
     EXPECT_FALSE(static_cast<FirstPersonCamera*>(loaded.GetCamera(3))->IsFollowing());
 }
 
-TEST_F(CameraTest, ASavedCameraTypeThatIsNoCameraOrACutRecordIsRefused)
+TEST_F(CameraTest, ASavedCameraTypeThatIsNoCameraOrACutOrFarOutRecordIsRefused)
 {
     using namespace savebytes;
     const Bytes good = Saved([&](SerialStream& s) { manager->Dump(s); });
@@ -1026,7 +1027,22 @@ TEST_F(CameraTest, ASavedCameraTypeThatIsNoCameraOrACutRecordIsRefused)
     Bytes notNumber = good;
     const float nan = std::nanf("");
     std::memcpy(&notNumber[notNumber.size() - 4], &nan, 4);
-    for (const Bytes& bad : {cut, notNumber})
+    // Values far outside any park (the scene spans a few thousand units; a turn no longer changes a heading of
+    // 1e30, and the difference of two values of 3e38 is no number): refused as well. Each float is saved as a tag
+    // byte and four bytes; the fixed camera's sixteen come last.
+    const struct
+    {
+        int field;
+        float value;
+    } farOut[] = {{10, 1.0e30f}, {15, -3.0e38f}, {13, 2.0e6f}, {12, 1.5e6f}, {0, -1.0e7f}};
+    std::vector<Bytes> refused = {cut, notNumber};
+    for (const auto& f : farOut)
+    {
+        Bytes bytes = good;
+        std::memcpy(&bytes[bytes.size() - 80 + 5 * static_cast<size_t>(f.field) + 1], &f.value, 4);
+        refused.push_back(bytes);
+    }
+    for (const Bytes& bad : refused)
     {
         CameraManager loaded;
         loaded.SetCamera(GameCamera::kFixed, true);
@@ -1037,6 +1053,16 @@ TEST_F(CameraTest, ASavedCameraTypeThatIsNoCameraOrACutRecordIsRefused)
         EXPECT_EQ(loaded.GetCamera(4)->GetDistance(), 9.0f);
         EXPECT_EQ(reports.boxes.size(), 1u);
     }
+
+    // A heading of many turns and an eye far up over the park are a park's own: kept.
+    Bytes turned = good;
+    const float heading = 5000.0f, height = 4000.0f;
+    std::memcpy(&turned[turned.size() - 80 + 5 * 13 + 1], &heading, 4);
+    std::memcpy(&turned[turned.size() - 80 + 5 * 10 + 1], &height, 4);
+    CameraManager loaded;
+    EXPECT_TRUE(LoadFrom(turned, [&](SerialStream& s) { return loaded.Load(s); }));
+    EXPECT_EQ(loaded.GetCamera(4)->GetHeading(), 5000.0f);
+    EXPECT_EQ(loaded.GetCamera(4)->GetEye().y, 4000.0f);
 }
 
 TEST_F(CameraTest, TheParkMovesTheCameraForItsScriptAndStopsItFollowingWhatItRemoves)
