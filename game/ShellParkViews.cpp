@@ -2,12 +2,19 @@
 #include "game/ShellParkViews.h"
 
 #include "engine/media/ScriptedSound.h"
+#include "gui/GUIManager.h"
 #include "world/CameraManager.h"
+#include "world/GameCamera.h"
 #include "world/ObjectManager.h"
 #include "world/StaticObject.h"
 #include "world/WorldMap.h"
 
 #include <cmath>
+
+namespace
+{
+constexpr uint32_t kNoObject = 0xFFFFFFFF;
+} // namespace
 
 void ShellParkViews::LookAt(const platform::Vec3& mapPosition)
 {
@@ -72,6 +79,16 @@ bool ShellParkViews::GetRadarView(RadarView& view)
 
 void ShellParkViews::LookAtMapPos(float x, float y)
 {
-    if (g_pCameraManager)
-        g_pCameraManager->LookAtWorldPos({x, y, 0.0f});
+    if (!g_pCameraManager)
+        return;
+    // The point picked on the radar is where the player wants to look: an object the camera follows or rides on is
+    // let go for the park's own camera (as an arrow key lets it go), with the hint that offered to.
+    if (g_pCameraManager->GetTrackedObject() != kNoObject)
+    {
+        g_pCameraManager->SetCamera(GameCamera::kTracking, false);
+        g_pCameraManager->StopTracking();
+        if (g_pGUIManager)
+            g_pGUIManager->CloseDialog("CancelCamera");
+    }
+    g_pCameraManager->LookAtWorldPos({x, y, 0.0f});
 }

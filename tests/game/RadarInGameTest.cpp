@@ -139,6 +139,41 @@ TEST_F(RadarInGameTest, AClickOnTheRadarTurnsTheCameraToThePointUnderTheCursor)
     EXPECT_TRUE(running);
 }
 
+// While the camera follows an object or rides on it, a click on the radar still turns the view to the point under
+// the cursor: the object is let go for the park's own camera and the hint that offered to let it go closes.
+TEST_F(RadarInGameTest, AClickOnTheRadarLetsAFollowedOrRiddenObjectGoAndTurnsTheCameraThere)
+{
+    ASSERT_GT(g_pObjectManager->GetPoolCount(ObjectManager::POOL_BUILDING), 0u);
+    const BaseObject* building = g_pObjectManager->GetPoolObject(ObjectManager::POOL_BUILDING, 0);
+    ASSERT_NE(building, nullptr);
+    const GuiRect map = Gui().GetRadar().GetMapRect();
+    const int dx = 36, dy = 48;
+    // The point under the cursor as above: a quarter across and a third down the 144-pixel picture.
+    const float w = 32.0f * static_cast<float>(g_pWorldMap->GetWidth());
+    const float h = 64.0f * static_cast<float>(g_pWorldMap->GetHeight());
+    const float sx = 512.0f + (static_cast<float>(dx) + 0.5f) / 144.0f * w / 32.0f * 4.0f;
+    const float sz = 512.0f + (1.0f - (static_cast<float>(dy) + 0.5f) / 144.0f) * h / 64.0f * 4.0f;
+    for (const bool ride : {false, true})
+    {
+        SCOPED_TRACE(ride ? "riding" : "following");
+        ASSERT_TRUE(ride ? g_pCameraManager->ToggleFirstPersonCam(building->GetID())
+                         : g_pCameraManager->TrackObject(building->GetID()));
+        Gui().OpenDialog("CancelCamera", nullptr);
+        running = harness.RunFrames(3) && running;
+        ASSERT_EQ(g_pCameraManager->GetTrackedObject(), building->GetID());
+
+        Click(map.left + dx, map.top + dy);
+        running = harness.RunFrames(3) && running;
+        EXPECT_EQ(g_pCameraManager->GetCurrentType(), GameCamera::kTracking);
+        EXPECT_EQ(g_pCameraManager->GetTrackedObject(), 0xFFFFFFFFu);
+        EXPECT_FALSE(Gui().IsDialogOpen("CancelCamera"));
+        const platform::Vec3 at = g_pCameraManager->GetCurrentCamera()->GetDestLookAt();
+        EXPECT_NEAR(at.x, sx, 0.01f);
+        EXPECT_NEAR(at.z, sz, 0.01f);
+    }
+    EXPECT_TRUE(running);
+}
+
 TEST_F(RadarInGameTest, TheToggleButtonRollsTheRadarUpWithAClick)
 {
     const GuiRect panel = Gui().GetRadar().GetRect();
