@@ -1101,6 +1101,10 @@ void GUIManager::RouteMouse(const GuiMouse& mouse)
     if (!m_bLock)
         m_Radar.OnMouse(mouse.x, mouse.y, first, m_bRadarInput, m_pRadarPark);
     RouteProgressExtension(mouse.x, mouse.y, first);
+    // A box that keeps the pointer from everything behind it (a scenario's end, a question) ends a drag under way:
+    // the release is the box's, and the drag would otherwise be carried out at the next release after it closed.
+    if (m_pMode && IsModalDialogOpen())
+        m_pMode->CancelGesture();
     if (!taken && m_pMode)
         m_pMode->OnMouse(mouse.x, mouse.y, first, second);
 }

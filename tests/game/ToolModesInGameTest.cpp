@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -783,57 +784,88 @@ TEST_F(ToolModesInGameTest, AToolLeftInTheMiddleOfADragGivesTheRadarBackAndLaysN
     }
 }
 
-TEST_F(ToolModesInGameTest, ADragTheWindowLostTheFocusInTheMiddleOfIsDroppedNotCarriedOutAtTheNextRelease)
+// What takes the pointer from the park in the middle of a drag, the button let go meanwhile, and what gives it back.
+struct Interruption
 {
+    const char* what;
+    std::function<void()> take;
+    std::function<void()> giveBack;
+};
+
+TEST_F(ToolModesInGameTest, ADragInterruptedInTheMiddleIsDroppedNotCarriedOutAtTheNextRelease)
+{
+    const Interruption interruptions[] = {
+        // The focus goes with the button down; back, the player closes the pause box and the game runs on.
+        {"the window loses the focus",
+         [this]
+         {
+             sdltest::PushFocus(false);
+             Settle();
+             ASSERT_TRUE(harness.GetGame().IsDeactivated());
+         },
+         [this]
+         {
+             sdltest::PushFocus(true);
+             Settle();
+             ASSERT_FALSE(harness.GetGame().IsDeactivated());
+             Gui().CloseAllDialogs();
+         }},
+        // A box the game puts up (a scenario won or lost, a question) takes the pointer until it is closed.
+        {"a modal box opens",
+         [this]
+         {
+             ASSERT_TRUE(Gui().OpenDialog("ExitConfirmBox", nullptr, true));
+             Settle();
+         },
+         [this]
+         {
+             ASSERT_TRUE(Gui().CloseDialog("ExitConfirmBox"));
+             Settle();
+         }},
+    };
     constexpr int32_t kBlock = 8;
     const std::optional<GridPos> found = LookAtOpenBlock(kBlock);
     ASSERT_TRUE(found);
     const GridPos corner = *found;
-    for (const DragTool& tool : DragTools())
-    {
-        SCOPED_TRACE(tool.what);
-        const GridPos from{corner.x + 1, corner.y + 1}, to{corner.x + 3, corner.y + 3};
-        for (int32_t x = from.x; x <= to.x; ++x)
-            for (int32_t y = from.y; y <= to.y; ++y)
-            {
-                if (tool.pathFirst)
+    for (const Interruption& interruption : interruptions)
+        for (const DragTool& tool : DragTools())
+        {
+            SCOPED_TRACE(std::string(interruption.what) + ", " + tool.what);
+            const GridPos from{corner.x + 1, corner.y + 1}, to{corner.x + 3, corner.y + 3};
+            for (int32_t x = from.x; x <= to.x; ++x)
+                for (int32_t y = from.y; y <= to.y; ++y)
                 {
-                    ASSERT_TRUE(g_pPathTileSet->PlacePathTile({x, y}));
+                    if (tool.pathFirst)
+                    {
+                        ASSERT_TRUE(g_pPathTileSet->PlacePathTile({x, y}));
+                    }
+                    ASSERT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty());
                 }
-                ASSERT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty());
-            }
-        const float cash = g_pWorld->GetPlayer()->Cash;
-        ASSERT_NO_FATAL_FAILURE(StartDrag(tool.mode, tool.slot, tool.choice, from, to));
+            const float cash = g_pWorld->GetPlayer()->Cash;
+            ASSERT_NO_FATAL_FAILURE(StartDrag(tool.mode, tool.slot, tool.choice, from, to));
 
-        // The focus goes with the button down; the button is let go in the background.
-        sdltest::PushFocus(false);
-        Settle();
-        ASSERT_TRUE(harness.GetGame().IsDeactivated());
-        Press(false);
-        harness.RunFrames(3);
-        // Back: the player closes the pause box and the game runs on.
-        sdltest::PushFocus(true);
-        Settle();
-        ASSERT_FALSE(harness.GetGame().IsDeactivated());
-        Gui().CloseAllDialogs();
-        harness.RunFrames(5);
+            ASSERT_NO_FATAL_FAILURE(interruption.take());
+            Press(false);
+            harness.RunFrames(3);
+            ASSERT_NO_FATAL_FAILURE(interruption.giveBack());
+            harness.RunFrames(5);
 
-        EXPECT_TRUE(Gui().IsRadarInputEnabled());
-        EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash);
-        for (int32_t x = from.x; x <= to.x; ++x)
-            for (int32_t y = from.y; y <= to.y; ++y)
-            {
-                EXPECT_EQ((g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH) != 0, tool.pathFirst) << x << "," << y;
-                EXPECT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty()) << x << "," << y;
-            }
-        // Leave the ground as it was for the next tool.
-        Gui().SetMode(4);
-        Settle();
-        for (int32_t x = from.x; x <= to.x; ++x)
-            for (int32_t y = from.y; y <= to.y; ++y)
-                if (g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH)
-                    g_pPathTileSet->RemovePathTile({x, y});
-    }
+            EXPECT_TRUE(Gui().IsRadarInputEnabled()) << "the drag is still under way";
+            EXPECT_FLOAT_EQ(g_pWorld->GetPlayer()->Cash, cash);
+            for (int32_t x = from.x; x <= to.x; ++x)
+                for (int32_t y = from.y; y <= to.y; ++y)
+                {
+                    EXPECT_EQ((g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH) != 0, tool.pathFirst) << x << "," << y;
+                    EXPECT_TRUE(g_pWorldMap->GetObjectsAt({x, y}).empty()) << x << "," << y;
+                }
+            // Leave the ground as it was for the next tool.
+            Gui().SetMode(4);
+            Settle();
+            for (int32_t x = from.x; x <= to.x; ++x)
+                for (int32_t y = from.y; y <= to.y; ++y)
+                    if (g_pWorldMap->GetFlags({x, y}) & CELL_FOOTPATH)
+                        g_pPathTileSet->RemovePathTile({x, y});
+        }
 }
 
 } // namespace
