@@ -34,11 +34,7 @@ protected:
     {
         harness.EnterPark(0);
         ASSERT_NE(g_pWorld, nullptr);
-        g_pWorld->SetGameSpeedLevel(2);
-        for (int i = 0; i < 1200 && g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).empty(); i += 30)
-            harness.RunFrames(30);
-        ASSERT_FALSE(g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).empty()) << "no guest came in";
-        g_pWorld->SetGameSpeedLevel(0);
+        ASSERT_TRUE(harness.RunUntilAGuestComesIn(true));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 #include "world/CameraManager.h"
 #include "world/GameCamera.h"
+#include "world/ObjectManager.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -207,6 +208,18 @@ void GameHarness::SelectScreen(int32_t n)
 {
     m_pGame->SelectScreen(n);
     RunFrames(1);
+}
+
+::testing::AssertionResult GameHarness::RunUntilAGuestComesIn(bool normalAfter)
+{
+    g_pWorld->SetGameSpeedLevel(2);
+    for (int i = 0; i < 1200 && g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).empty(); i += 30)
+        RunFrames(30);
+    if (normalAfter)
+        g_pWorld->SetGameSpeedLevel(0);
+    if (g_pObjectManager->GetObjectsOfKind(OBJECT_GUEST).empty())
+        return ::testing::AssertionFailure() << "no guest came in";
+    return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult GameHarness::LoadFromMainMenu(int32_t entry, int32_t listed)

@@ -101,6 +101,9 @@ public:
     void EnterPark(int32_t row);
     // Makes screen n current at the next frame, which is run.
     void SelectScreen(int32_t n);
+    // Runs the park at the top game speed until the first guest has come in (at most 1,200 frames), then puts
+    // the speed back to normal when `normalAfter`; fails when none came.
+    ::testing::AssertionResult RunUntilAGuestComesIn(bool normalAfter);
     // Leaves the park for the main menu, finds the save slots again and loads the one listed at `entry`, as the
     // load screen does; fails when the park is not left, the slots listed are not `listed` or no park comes up.
     ::testing::AssertionResult LoadFromMainMenu(int32_t entry, int32_t listed);

@@ -1,7 +1,11 @@
 // Shared pieces of the tests of the job boards, the feedback and the building's care and panel.
 #include "tests/park/JobsTestSupport.h"
 
+#include "park/CleanerObject.h"
+#include "park/MechanicObject.h"
+#include "park/ServerObject.h"
 #include "scripts/ObjectStates.h"
+#include "world/ObjectKinds.h"
 
 #include <cstring>
 
@@ -114,6 +118,15 @@ void JobPark::Tell(BuildingObject* building, uint32_t worker, uint32_t type, uin
 size_t JobPark::Got(uint32_t worker, uint32_t type) const
 {
     return bldtest::Taken(type, worker).size();
+}
+
+void JobPark::RegisterStaff()
+{
+    params->AddBuiltInStaff();
+    RegisterObjectKind(OBJECT_SERVER, []() -> BaseObject* { return new ServerObject; });
+    RegisterObjectKind(OBJECT_MECHANIC, []() -> BaseObject* { return new MechanicObject; });
+    RegisterObjectKind(OBJECT_CLEANER, []() -> BaseObject* { return new CleanerObject; });
+    RegisterObjectKind(OBJECT_ZOOKEEPER, []() -> BaseObject* { return new ZooKeeperObject; });
 }
 
 } // namespace jobstest

@@ -81,6 +81,16 @@ public:
     void Tell(BuildingObject* building, uint32_t worker, uint32_t type, uint32_t data);
     // The messages of the type the worker got.
     size_t Got(uint32_t worker, uint32_t type) const;
+    // The built-in staff types, and the servers, mechanics, cleaners and zookeepers made as the park makes them.
+    void RegisterStaff();
+    // A worker of the kind and type made at a world position (not yet started).
+    template <typename T> T* Hire(uint8_t kind, const char* type, float x = 40.0f, float y = 480.0f)
+    {
+        auto* staff = static_cast<T*>(objects->CreateObject(type, kind));
+        staff->SetType(kind);
+        staff->SetWorldPosition({x, y, 0.0f});
+        return staff;
+    }
 
     CleaningManager& cleaning;
     RepairManager& mechanics;

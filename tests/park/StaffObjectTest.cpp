@@ -45,21 +45,7 @@ const char16_t* const kTexts =
 class StaffPark : public JobPark
 {
 public:
-    StaffPark() : texts(MakeTexts(dir, kTexts))
-    {
-        params->AddBuiltInStaff();
-        RegisterObjectKind(OBJECT_SERVER, []() -> BaseObject* { return new ServerObject; });
-        RegisterObjectKind(OBJECT_MECHANIC, []() -> BaseObject* { return new MechanicObject; });
-        RegisterObjectKind(OBJECT_CLEANER, []() -> BaseObject* { return new CleanerObject; });
-        RegisterObjectKind(OBJECT_ZOOKEEPER, []() -> BaseObject* { return new ZooKeeperObject; });
-    }
-    template <typename T> T* Hire(uint8_t kind, const char* type, float x = 40.0f, float y = 480.0f)
-    {
-        auto* staff = static_cast<T*>(objects->CreateObject(type, kind));
-        staff->SetType(kind);
-        staff->SetWorldPosition({x, y, 0.0f});
-        return staff;
-    }
+    StaffPark() : texts(MakeTexts(dir, kTexts)) { RegisterStaff(); }
     CleanerObject* Cleaner(float x = 40.0f, float y = 480.0f)
     {
         return Hire<CleanerObject>(OBJECT_CLEANER, "CLEANER", x, y);

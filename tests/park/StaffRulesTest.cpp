@@ -62,20 +62,7 @@ std::u16string SelfNamedTexts()
 class StaffRulesPark : public JobPark
 {
 public:
-    StaffRulesPark() : texts(MakeTexts(dir, SelfNamedTexts()))
-    {
-        params->AddBuiltInStaff();
-        RegisterObjectKind(OBJECT_MECHANIC, []() -> BaseObject* { return new MechanicObject; });
-        RegisterObjectKind(OBJECT_CLEANER, []() -> BaseObject* { return new CleanerObject; });
-        RegisterObjectKind(OBJECT_ZOOKEEPER, []() -> BaseObject* { return new ZooKeeperObject; });
-    }
-    template <typename T> T* Hire(uint8_t kind, const char* type, float x = 40.0f, float y = 480.0f)
-    {
-        auto* staff = static_cast<T*>(objects->CreateObject(type, kind));
-        staff->SetType(kind);
-        staff->SetWorldPosition({x, y, 0.0f});
-        return staff;
-    }
+    StaffRulesPark() : texts(MakeTexts(dir, SelfNamedTexts())) { RegisterStaff(); }
 
     std::unique_ptr<TextTable> texts;
 };
