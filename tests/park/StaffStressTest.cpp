@@ -63,6 +63,35 @@ BuildingObject* Only(const char* type)
 // What went wrong in the park, each kind of fault once with its first case.
 using Faults = std::map<std::string, std::string>;
 
+// How long each worker (servers aside) has been in its state with its destination, by game time: a fault when one
+// is at a job or on the way to a staff room longer than `limit` game seconds, named by `what`.
+class StuckWorkers
+{
+public:
+    void Check(float now, float limit, const char* what, Faults& faults)
+    {
+        for (BaseObject* object : g_pObjectManager->GetStaffObjects())
+        {
+            if (object->GetType() == OBJECT_SERVER)
+                continue;
+            const uint32_t state = object->GetState();
+            const uint64_t key = (uint64_t{state} << 32) | static_cast<MovingObject*>(object)->GetDestObjectID();
+            auto& [was, since] = m_doing[object->GetID()];
+            if (was != key)
+            {
+                was = key;
+                since = now;
+            }
+            else if ((CleanerAtJob(state) || RepairerAtJob(state) || state == STATE_STAFF_GO_REST) &&
+                     now - since > limit)
+                faults.emplace(what, StateName(state));
+        }
+    }
+
+private:
+    std::map<uint32_t, std::pair<uint64_t, float>> m_doing;
+};
+
 // The boards against the workers and the staff rooms against the workers bound for them, in one frame.
 void CheckFrame(Faults& faults)
 {
@@ -296,28 +325,13 @@ TEST_P(StaffStress, NoJobIsLostOrDoubledAndNobodyStaysStuck)
     }
     // Whatever it was, the target building comes down or stays, the worker (unless it left) gets on with its day:
     // no one stands at one job, or on the way to one staff room, for two game hours.
-    std::map<uint32_t, std::pair<uint64_t, float>> doing;
+    StuckWorkers stuck;
     Run(
         *world,
         [&]
         {
             const float now = world->GetGameTime();
-            for (BaseObject* object : g_pObjectManager->GetStaffObjects())
-            {
-                if (object->GetType() == OBJECT_SERVER)
-                    continue;
-                const uint32_t state = object->GetState();
-                const uint64_t key = (uint64_t{state} << 32) | static_cast<MovingObject*>(object)->GetDestObjectID();
-                auto& [was, since] = doing[object->GetID()];
-                if (was != key)
-                {
-                    was = key;
-                    since = now;
-                }
-                else if ((CleanerAtJob(state) || RepairerAtJob(state) || state == STATE_STAFF_GO_REST) &&
-                         now - since > 2.0f * Hour(*world))
-                    faults.emplace("a worker two game hours in one state", StateName(state));
-            }
+            stuck.Check(now, 2.0f * Hour(*world), "a worker two game hours in one state", faults);
             return false;
         },
         6.0f * Hour(*world));
@@ -420,7 +434,7 @@ TEST_P(PlayerAtWork, LosesNoJobAndStrandsNobody)
     }
     ASSERT_FALSE(paths.empty());
     std::map<uint32_t, float> sold;
-    std::map<uint32_t, std::pair<uint64_t, float>> doing;
+    StuckWorkers stuck;
     std::vector<std::string> done;
     const float hour = Hour(*world);
     float nextMove = 0.0f;
@@ -557,22 +571,7 @@ TEST_P(PlayerAtWork, LosesNoJobAndStrandsNobody)
         ASSERT_GE(world->GetGameDay(), day);
         CheckFrame(faults);
         const float after = world->GetGameTime();
-        for (BaseObject* object : g_pObjectManager->GetStaffObjects())
-        {
-            const uint32_t state = object->GetState();
-            if (object->GetType() == OBJECT_SERVER)
-                continue;
-            const uint64_t key = (uint64_t{state} << 32) | static_cast<MovingObject*>(object)->GetDestObjectID();
-            auto& [was, since] = doing[object->GetID()];
-            if (was != key)
-            {
-                was = key;
-                since = after;
-            }
-            else if ((CleanerAtJob(state) || RepairerAtJob(state) || state == STATE_STAFF_GO_REST) &&
-                     after - since > 3.0f * hour)
-                faults.emplace("a worker three game hours in one state", StateName(state));
-        }
+        stuck.Check(after, 3.0f * hour, "a worker three game hours in one state", faults);
         for (auto it = sold.begin(); it != sold.end();)
         {
             if (!g_pObjectManager->GetObject(it->first))
