@@ -4,6 +4,7 @@
 
 #include "engine/core/TextTable.h"
 #include "gui/ListRows.h"
+#include "tests/game/ProgressFileBytes.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,9 @@
 namespace
 {
 
-using Flags = std::array<uint32_t, 12>;
-// First start: scenarios 1, 5 and 9 open from the start (4), the others locked (1).
-constexpr Flags kFirstStart = {4, 1, 1, 1, 4, 1, 1, 1, 4, 1, 1, 1};
+using progressfile::FileOf;
+using progressfile::Flags;
+using progressfile::kFirstStart;
 
 Flags FlagsOf(const ScenarioProgress& progress)
 {
@@ -26,15 +27,6 @@ Flags FlagsOf(const ScenarioProgress& progress)
     for (int i = 0; i < 12; ++i)
         flags[i] = progress.GetFlag(i);
     return flags;
-}
-
-std::vector<uint8_t> FileOf(const Flags& flags)
-{
-    std::vector<uint8_t> bytes;
-    for (uint32_t f : flags)
-        for (int b = 0; b < 4; ++b)
-            bytes.push_back(static_cast<uint8_t>(f >> (8 * b)));
-    return bytes;
 }
 
 // A progress read from a file holding these flags.

@@ -7,6 +7,7 @@
 #include "gui/ScreenElements.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
+#include "tests/game/ProgressFileBytes.h"
 #include "world/Player.h"
 #include "world/World.h"
 
@@ -20,20 +21,9 @@
 namespace
 {
 
-using Flags = std::array<uint32_t, 12>;
-
-// The progress file as the game lays it out: the twelve flags, 32-bit little-endian, in scenario order.
-std::vector<uint8_t> FileOf(const Flags& flags)
-{
-    std::vector<uint8_t> bytes;
-    for (uint32_t f : flags)
-        for (int b = 0; b < 4; ++b)
-            bytes.push_back(static_cast<uint8_t>(f >> (8 * b)));
-    return bytes;
-}
-
-// Locked 1, open from the start 4, opened by a win 2, won: 8 added.
-constexpr Flags kFirstStart = {4, 1, 1, 1, 4, 1, 1, 1, 4, 1, 1, 1};
+using progressfile::FileOf;
+using progressfile::Flags;
+using progressfile::kFirstStart;
 
 // The scenario list's rows lie 18 apart from y 110; the play button is at the foot of the page.
 constexpr int kRowX = 200;
