@@ -284,6 +284,16 @@ protected:
     RecordingShell shell;
 };
 
+// A name no screen has leaves no screen current: the one before is not drawn or answered again half put away.
+TEST_F(ScreenScriptTest, ANameNoScreenHasLeavesNoScreenCurrent)
+{
+    gui->ActivateScreen("Menu");
+    ASSERT_NE(Current(), nullptr);
+    gui->ActivateScreen("NoSuchScreen");
+    EXPECT_EQ(gui->GetCurrentScreen(), nullptr);
+    EXPECT_FALSE(gui->IsCurrentScreenLocked());
+}
+
 TEST_F(ScreenScriptTest, PhasesRunLeaveEnterSettleAndTheStartCommandComesLast)
 {
     gui->ActivateScreen("Menu");
