@@ -391,6 +391,9 @@ TEST_F(PanelValues, BuildThumbnailsGreyAvailableAndCountColours)
     // The first thumbnail is chosen on activation: its record goes to slot 0.
     EXPECT_EQ(gui.GetSelection(0), 0);
     EXPECT_EQ(list.GetLabels().size(), 3u);
+    // Shown again while shown (its page chosen again), it keeps one count a thumbnail.
+    list.SetActive(true);
+    EXPECT_EQ(list.GetLabels().size(), 3u);
 }
 
 // Each of the four building lists, opened, chooses its first thumbnail: that building's record goes to slot 0, and
