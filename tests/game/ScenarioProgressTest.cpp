@@ -93,6 +93,8 @@ TEST_F(ScenarioProgressTest, ALongerFileOrADamagedFlagKeepsTheWins)
         {"a byte more", 0, 0x5A, true, held},
         {"flag 3", 4 * 3, 3, false, {12, 10, 2, 3, 4, 1, 1, 1, 4, 1, 1, 1}},
         {"high byte set", 4 * 7 + 3, 1, false, {12, 10, 2, 1, 4, 1, 1, 0x01000001, 4, 1, 1, 1}},
+        {"third byte set", 4 * 6 + 2, 1, false, {12, 10, 2, 1, 4, 1, 0x00010001, 1, 4, 1, 1, 1}},
+        {"second byte set", 4 * 5 + 1, 1, false, {12, 10, 2, 1, 4, 0x00000101, 1, 1, 4, 1, 1, 1}},
         {"flag 0", 4 * 11, 0, false, {12, 10, 2, 1, 4, 1, 1, 1, 4, 1, 1, 0}},
     };
     for (const Case& c : cases)

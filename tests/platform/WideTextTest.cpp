@@ -250,6 +250,8 @@ TEST(WideTextTest, CutsNeverPartTheTwoHalvesOfACharacter)
         {"copy, a text of pairs only",           4, nullptr, dolphin + dolphin, dolphin},
         {"copy, a lone first half is kept",      3, nullptr, WString(u"a") + char16_t(0xD83D) + u"b", WString(u"a") + char16_t(0xD83D)},
         {"format, limit inside the pair",        4, u"%s!", u"ab" + dolphin, u"ab"},
+        {"format, room for one unit of a pair",  2, u"%s", dolphin, u""},
+        {"copy, room for one unit of a pair",    2, nullptr, dolphin, u""},
         {"format, limit inside a padded pair",   6, u"%6s", dolphin, u"    "},
         {"format, limit after the pair",         5, u"%s!", u"ab" + dolphin, u"ab" + dolphin},
         {"precision inside the pair",           32, u"[%.2s]", u"a" + dolphin, u"[a]"},
