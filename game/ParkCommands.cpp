@@ -384,12 +384,7 @@ void FirstPersonCam(int32_t)
 
 void ExitCamera(int32_t)
 {
-    if (g_pCameraManager)
-    {
-        g_pCameraManager->SetCamera(kTrackingCamera, false);
-        g_pCameraManager->StopTracking();
-    }
-    Gui().CloseDialog("CancelCamera");
+    ReleaseCamera();
 }
 
 void ShowAdoptAnimal(int32_t)
@@ -686,6 +681,17 @@ constexpr StaffKind kStaffKinds[] = {
 };
 
 } // namespace
+
+void ReleaseCamera()
+{
+    if (g_pCameraManager)
+    {
+        g_pCameraManager->SetCamera(kTrackingCamera, false);
+        g_pCameraManager->StopTracking();
+    }
+    if (g_pGUIManager)
+        g_pGUIManager->CloseDialog("CancelCamera");
+}
 
 std::span<const GuiCommand> GetParkCommandRows()
 {

@@ -12,6 +12,10 @@ class BaseObject;
 // The rows the park adds to the in-game table.
 std::span<const GuiCommand> GetParkCommandRows();
 
+// Lets go an object the camera follows or rides on: the park's own camera comes back, following stops and the hint
+// that offered to let it go closes (the "ExitCamera" command, Escape over the hint, a radar click).
+void ReleaseCamera();
+
 // Most staff members of one kind the player may hire.
 constexpr uint32_t kMaxStaffOfKind = 20;
 

@@ -2,9 +2,8 @@
 #include "game/ShellParkViews.h"
 
 #include "engine/media/ScriptedSound.h"
-#include "gui/GUIManager.h"
+#include "game/ParkCommands.h"
 #include "world/CameraManager.h"
-#include "world/GameCamera.h"
 #include "world/ObjectManager.h"
 #include "world/StaticObject.h"
 #include "world/WorldMap.h"
@@ -84,11 +83,6 @@ void ShellParkViews::LookAtMapPos(float x, float y)
     // The point picked on the radar is where the player wants to look: an object the camera follows or rides on is
     // let go for the park's own camera (as an arrow key lets it go), with the hint that offered to.
     if (g_pCameraManager->GetTrackedObject() != kNoObject)
-    {
-        g_pCameraManager->SetCamera(GameCamera::kTracking, false);
-        g_pCameraManager->StopTracking();
-        if (g_pGUIManager)
-            g_pGUIManager->CloseDialog("CancelCamera");
-    }
+        ReleaseCamera();
     g_pCameraManager->LookAtWorldPos({x, y, 0.0f});
 }

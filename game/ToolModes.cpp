@@ -302,14 +302,7 @@ void SelectMode::Update(float dt)
     if (!KeyPressed(platform::kKeyEscape))
         return;
     if (m_Owner.IsDialogOpen("CancelCamera"))
-    {
-        if (g_pCameraManager)
-        {
-            g_pCameraManager->SetCamera(1, false);
-            g_pCameraManager->StopTracking();
-        }
-        m_Owner.CloseDialog("CancelCamera");
-    }
+        ReleaseCamera();
     else if (m_Owner.GetOpenDialogCount() == 0)
         m_Owner.OpenDialog("InGameOptions", m_Owner.GetShell() ? m_Owner.GetShell()->GetShellListener() : nullptr);
     else
