@@ -58,10 +58,8 @@ protected:
         g_ModelManager.Init(1000, false);
         g_AnimationScheduler.Clear();
         platform::SRand(3);
-        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+        FreshPark();
         ASSERT_TRUE(world->IsBuilt());
-        research = GetResearchManager();
-        rescue = GetRescueManager();
         ASSERT_NE(research, nullptr);
         ASSERT_NE(rescue, nullptr);
     }
@@ -86,6 +84,35 @@ protected:
         platform::WString text;
         rescue->GetVariable(keyword, text);
         return Narrow(text);
+    }
+    // Throws the park away and builds the sample park afresh, with its managers.
+    void FreshPark()
+    {
+        world.reset();
+        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
+        research = GetResearchManager();
+        rescue = GetRescueManager();
+    }
+    // In a fresh park, researches the cleaners' training and the staff rooms' recovery (the sample's items 1 and 2)
+    // with the given argument, after the first item.
+    void ResearchStaffItemsWith(float argument)
+    {
+        FreshPark();
+        WorldParams& params = *g_pWorldParams;
+        ASSERT_STREQ(params.GetResearchInfo(1).keyword, "CLEANERT1");
+        ASSERT_STREQ(params.GetResearchInfo(2).keyword, "ALLSTAFFR1");
+        params.GetResearchInfo(1).fArgument = argument;
+        params.GetResearchInfo(2).fArgument = argument;
+        CompleteOne();
+        CompleteOne();
+        CompleteOne();
+        ASSERT_EQ(research->GetCurrentResearch(), 3);
+    }
+    CleanerObject* HireCleaner()
+    {
+        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
+        const auto& cleaners = g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER);
+        return cleaners.empty() ? nullptr : static_cast<CleanerObject*>(cleaners.back());
     }
     // Completes the current research item with one large slice.
     void CompleteOne()
@@ -323,10 +350,7 @@ TEST_F(ResearchRescuePark, ALoadedRecordReappliesTheEffectsOfTheItemsDone)
     const Bytes saved = Saved([&](SerialStream& s) { research->Dump(s); });
 
     // A fresh park: nothing is researched, one rescue team.
-    world.reset();
-    world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-    research = GetResearchManager();
-    rescue = GetRescueManager();
+    FreshPark();
     WorldParams& params = *g_pWorldParams;
     ASSERT_TRUE(params.GetBuildingInfo(params.FindBuilding("ARENA")).bNeedsUnlocking);
     ASSERT_TRUE(LoadFrom(saved, [&](SerialStream& s) { return research->Load(s); }));
@@ -430,28 +454,17 @@ TEST_F(ResearchRescuePark, AStaffItemsArgumentThatIsNoFiniteAmountOrBelowNothing
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.argument);
-        world.reset();
-        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-        research = GetResearchManager();
-        WorldParams& params = *g_pWorldParams;
-        // The sample's items 1 and 2 are the cleaners' training and the staff rooms' recovery.
-        ASSERT_STREQ(params.GetResearchInfo(1).keyword, "CLEANERT1");
-        ASSERT_STREQ(params.GetResearchInfo(2).keyword, "ALLSTAFFR1");
-        params.GetResearchInfo(1).fArgument = c.argument;
-        params.GetResearchInfo(2).fArgument = c.argument;
-        CompleteOne();
-        CompleteOne();
-        CompleteOne();
-        ASSERT_EQ(research->GetCurrentResearch(), 3);
+        ResearchStaffItemsWith(c.argument);
+        if (HasFatalFailure())
+            return;
         if (c.sound)
         {
             EXPECT_EQ(std::tuple(research->GetStaffRecovery(), research->GetCleanerTraining()),
                       std::tuple(c.argument, c.argument));
         }
 
-        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
-        ASSERT_FALSE(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).empty());
-        auto* cleaner = static_cast<CleanerObject*>(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).back());
+        CleanerObject* cleaner = HireCleaner();
+        ASSERT_NE(cleaner, nullptr);
         // A job's energy is a cost: a number, not below nothing.
         ScriptOperand operand;
         operand.id = SV_LitterEnergy;
@@ -478,22 +491,12 @@ TEST_F(ResearchRescuePark, AStaffRoomRecoveryOfNothingLeavesTheRecoveryAsItWas)
     for (float argument : {0.0f, -0.0f})
     {
         SCOPED_TRACE(argument);
-        world.reset();
-        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-        research = GetResearchManager();
-        WorldParams& params = *g_pWorldParams;
-        ASSERT_STREQ(params.GetResearchInfo(1).keyword, "CLEANERT1");
-        ASSERT_STREQ(params.GetResearchInfo(2).keyword, "ALLSTAFFR1");
-        params.GetResearchInfo(1).fArgument = argument;
-        params.GetResearchInfo(2).fArgument = argument;
-        CompleteOne();
-        CompleteOne();
-        CompleteOne();
-        ASSERT_EQ(research->GetCurrentResearch(), 3);
+        ResearchStaffItemsWith(argument);
+        if (HasFatalFailure())
+            return;
         EXPECT_EQ(std::tuple(research->GetStaffRecovery(), research->GetCleanerTraining()), std::tuple(1.0f, 0.0f));
-        world->RequestStaff(OBJECT_CLEANER, "CLEANER");
-        ASSERT_FALSE(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).empty());
-        auto* cleaner = static_cast<CleanerObject*>(g_pObjectManager->GetObjectsOfKind(OBJECT_CLEANER).back());
+        CleanerObject* cleaner = HireCleaner();
+        ASSERT_NE(cleaner, nullptr);
         cleaner->SetEnergy(0.0f);
         world->m_fGameDeltaTime = 2.0f * static_cast<float>(world->GetDayLength()) / 24.0f;
         cleaner->RestoreEnergy(true);
@@ -727,9 +730,7 @@ TEST_F(ResearchRescuePark, ARunningMissionsHoursLeftReadRightForAPlanOfAnyLength
     {
         SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.trans) + " " + std::to_string(c.site) + " " +
                      std::to_string(c.recover));
-        world.reset();
-        world = std::make_unique<World>(nullptr, nullptr, "data/Scenario/QuietPark/QuietPark.pis", false);
-        rescue = GetRescueManager();
+        FreshPark();
         rescue->OfferRescue();
         ASSERT_TRUE(rescue->IsRescueOffered());
         RescueInfo& mission = g_pWorldParams->GetRescueInfo(rescue->GetOfferedRescue());

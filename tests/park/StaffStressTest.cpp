@@ -140,6 +140,20 @@ void CheckFrame(Faults& faults)
     }
 }
 
+// The footpath cells no building stands on.
+std::vector<GridPos> OpenFootpaths()
+{
+    std::vector<GridPos> paths;
+    for (uint32_t i = 0; i < g_pWorldMap->GetCellCount(); ++i)
+    {
+        const GridPos cell = g_pWorldMap->CellAt(i).GetPos();
+        const uint32_t flags = g_pWorldMap->GetFlags(cell);
+        if ((flags & CELL_FOOTPATH) && !(flags & CELL_BUILDING))
+            paths.push_back(cell);
+    }
+    return paths;
+}
+
 void DropLitter(const GridPos& cell)
 {
     LitterCreationRequest litter;
@@ -362,14 +376,7 @@ TEST_F(StaffUnderStress, ManyCleanersShareFewPiecesAndManyPiecesWaitForTheirClea
         *world, [] { return false; }, 2.0f);
     ASSERT_EQ(g_pObjectManager->CountObjectsOfKind(OBJECT_CLEANER), 0u);
     // Pieces along the footpaths with nobody to sweep them, then saved and loaded.
-    std::vector<GridPos> paths;
-    for (uint32_t i = 0; i < g_pWorldMap->GetCellCount(); ++i)
-    {
-        const GridPos cell = g_pWorldMap->CellAt(i).GetPos();
-        const uint32_t flags = g_pWorldMap->GetFlags(cell);
-        if ((flags & CELL_FOOTPATH) && !(flags & CELL_BUILDING))
-            paths.push_back(cell);
-    }
+    const std::vector<GridPos> paths = OpenFootpaths();
     ASSERT_GE(paths.size(), 40u);
     for (size_t i = 0; i < 40; ++i)
         DropLitter(paths[i * paths.size() / 40]);
@@ -424,14 +431,7 @@ TEST_P(PlayerAtWork, LosesNoJobAndStrandsNobody)
         world->RequestStaff(OBJECT_MECHANIC, "MECHANIC");
     }
     world->RequestStaff(OBJECT_ZOOKEEPER, "ZOOKEEPER");
-    std::vector<GridPos> paths;
-    for (uint32_t i = 0; i < g_pWorldMap->GetCellCount(); ++i)
-    {
-        const GridPos cell = g_pWorldMap->CellAt(i).GetPos();
-        const uint32_t flags = g_pWorldMap->GetFlags(cell);
-        if ((flags & CELL_FOOTPATH) && !(flags & CELL_BUILDING))
-            paths.push_back(cell);
-    }
+    const std::vector<GridPos> paths = OpenFootpaths();
     ASSERT_FALSE(paths.empty());
     std::map<uint32_t, float> sold;
     StuckWorkers stuck;
