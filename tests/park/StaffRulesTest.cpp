@@ -64,6 +64,19 @@ class StaffRulesPark : public JobPark
 public:
     StaffRulesPark() : texts(MakeTexts(dir, SelfNamedTexts())) { RegisterStaff(); }
 
+    struct Crew
+    {
+        CleanerObject* cleaner;
+        MechanicObject* mechanic;
+        ZooKeeperObject* keeper;
+    };
+    // One worker of each kind.
+    Crew HireOneOfEach()
+    {
+        return {Hire<CleanerObject>(OBJECT_CLEANER, "CLEANER"), Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC"),
+                Hire<ZooKeeperObject>(OBJECT_ZOOKEEPER, "ZOOKEEPER")};
+    }
+
     std::unique_ptr<TextTable> texts;
 };
 
@@ -136,10 +149,8 @@ TEST(StaffActivity, EachKindNamesWhatItDoesByItsState)
         {OBJECT_ZOOKEEPER, STATE_STAFF_LEAVE_ROOM, u"Not done yet"},
     };
     StaffRulesPark park;
-    StaffObject* workers[] = {nullptr, nullptr, nullptr};
-    workers[0] = park.Hire<CleanerObject>(OBJECT_CLEANER, "CLEANER");
-    workers[1] = park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC");
-    workers[2] = park.Hire<ZooKeeperObject>(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+    const auto crew = park.HireOneOfEach();
+    StaffObject* const workers[] = {crew.cleaner, crew.mechanic, crew.keeper};
     for (const Row& row : rows)
     {
         StaffObject* worker = workers[row.kind == OBJECT_CLEANER ? 0 : row.kind == OBJECT_MECHANIC ? 1 : 2];
@@ -164,9 +175,7 @@ TEST(StaffActivity, AMechanicAtAPlantWatersIt)
 TEST(StaffPanelKeywords, TitlesDayCountsAndSwitchesReadAndSetAsThePanelShowsThem)
 {
     StaffRulesPark park;
-    auto* cleaner = park.Hire<CleanerObject>(OBJECT_CLEANER, "CLEANER");
-    auto* mechanic = park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC");
-    auto* keeper = park.Hire<ZooKeeperObject>(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+    const auto [cleaner, mechanic, keeper] = park.HireOneOfEach();
     EXPECT_EQ(Keyword(*cleaner, "STAFF_JOB_TITLE"), u"STAFFB_TITLE_CLEANER");
     EXPECT_EQ(Keyword(*mechanic, "STAFF_JOB_TITLE"), u"STAFFB_TITLE_MECHANIC");
     EXPECT_EQ(Keyword(*keeper, "STAFF_JOB_TITLE"), u"STAFFB_TITLE_ZOOKEEPER");
@@ -224,9 +233,7 @@ TEST(StaffPanelKeywords, TitlesDayCountsAndSwitchesReadAndSetAsThePanelShowsThem
 TEST(StaffEnergy, EachJobCostsItsShareOfTheKindsFactor)
 {
     StaffRulesPark park;
-    auto* cleaner = park.Hire<CleanerObject>(OBJECT_CLEANER, "CLEANER");
-    auto* mechanic = park.Hire<MechanicObject>(OBJECT_MECHANIC, "MECHANIC");
-    auto* keeper = park.Hire<ZooKeeperObject>(OBJECT_ZOOKEEPER, "ZOOKEEPER");
+    const auto [cleaner, mechanic, keeper] = park.HireOneOfEach();
     struct Cost
     {
         StaffObject* worker;
