@@ -601,11 +601,8 @@ struct DeviceCaps
     bool rasterAnisotropy = false;
     bool rasterMipMapLodBias = false;
     bool rasterZBufferLessHsr = false;
-    bool rasterFogTable = false;
-    bool rasterFogVertex = false;
     bool filterMipLinear = false; // trilinear filtering
-    bool filterMinAnisotropic = false;
-    bool texturePow2 = false; // sides must be powers of two
+    bool texturePow2 = false;     // sides must be powers of two
     bool textureSquareOnly = false;
     bool stencil = false;
     // limits
@@ -614,9 +611,6 @@ struct DeviceCaps
     uint32_t maxAnisotropy = 1;
     uint32_t maxTextureBlendStages = 0;
     uint32_t maxSimultaneousTextures = 0;
-    uint32_t maxActiveLights = 0;
-    uint32_t maxPrimitiveCount = 0;
-    uint32_t maxVertexIndex = 0;
     uint32_t textureOpCaps = 0; // bit (1 << (TextureOp - 1)) for every supported operation
 };
 

@@ -61,10 +61,7 @@ bool GLDevice::Init()
     m_caps.textureNonLocalVidMem = true;
     m_caps.rasterAnisotropy = gl.anisotropic;
     m_caps.rasterMipMapLodBias = true;
-    m_caps.rasterFogTable = true;
-    m_caps.rasterFogVertex = true;
     m_caps.filterMipLinear = true;
-    m_caps.filterMinAnisotropic = gl.anisotropic;
     m_caps.stencil = true;
     uint32_t maxSize = static_cast<uint32_t>(std::clamp<GLint>(gl.maxTextureSize, 256, 4096));
     m_caps.maxTextureWidth = maxSize;
@@ -72,9 +69,6 @@ bool GLDevice::Init()
     m_caps.maxAnisotropy = static_cast<uint32_t>(std::max(1.0f, gl.maxAnisotropy));
     m_caps.maxTextureBlendStages = m_uUnits;
     m_caps.maxSimultaneousTextures = m_uUnits;
-    m_caps.maxActiveLights = kMaxLights;
-    m_caps.maxPrimitiveCount = 0xFFFFF;
-    m_caps.maxVertexIndex = 0xFFFFFF;
     for (uint32_t op :
          {TextureOp::Disable, TextureOp::SelectArg1, TextureOp::SelectArg2, TextureOp::Modulate, TextureOp::Modulate2x,
           TextureOp::Modulate4x, TextureOp::Add, TextureOp::AddSigned, TextureOp::AddSigned2x, TextureOp::Subtract,

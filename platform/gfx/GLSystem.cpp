@@ -158,12 +158,10 @@ private:
         m_caps.textureNonLocalVidMem = true;
         m_caps.canRenderWindowed = true;
         m_caps.rasterMipMapLodBias = true;
-        m_caps.rasterFogTable = m_caps.rasterFogVertex = true;
         m_caps.filterMipLinear = true;
         m_caps.stencil = true;
         m_caps.maxTextureWidth = m_caps.maxTextureHeight = 2048;
         m_caps.maxTextureBlendStages = m_caps.maxSimultaneousTextures = 4;
-        m_caps.maxActiveLights = kMaxLights;
         PresentParams probe;
         probe.backBufferWidth = 64;
         probe.backBufferHeight = 64;

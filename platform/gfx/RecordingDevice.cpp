@@ -173,17 +173,12 @@ RecordingAdapter DefaultRecordingAdapter()
     a.caps.hwTransformAndLight = true;
     a.caps.pureDevice = true;
     a.caps.rasterMipMapLodBias = true;
-    a.caps.rasterFogTable = true;
-    a.caps.rasterFogVertex = true;
     a.caps.filterMipLinear = true;
     a.caps.stencil = true;
     a.caps.maxTextureWidth = 2048;
     a.caps.maxTextureHeight = 2048;
     a.caps.maxTextureBlendStages = 8;
     a.caps.maxSimultaneousTextures = 4;
-    a.caps.maxActiveLights = 8;
-    a.caps.maxPrimitiveCount = 0xFFFFF;
-    a.caps.maxVertexIndex = 0xFFFFFF;
     a.caps.textureOpCaps = 0xFFFFFFu;
     a.desktop = {1024, 768, 60, PixelFormat::X8R8G8B8};
     for (uint32_t size : {640u, 800u, 1024u})

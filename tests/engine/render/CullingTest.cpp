@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -84,6 +85,17 @@ TEST_F(CullingTest, GroundFootprintOfALevelView)
     // clang-format on
     for (const auto& c : circles)
         EXPECT_EQ(gm.TestCircle(c.at, c.radius), c.code) << c.at.x << " " << c.at.z << " " << c.radius;
+    // A circle that just touches the nearest line from inside crosses it; one a hair smaller is inside.
+    const Vec3 centre{0, 0, 40};
+    float nearest = 1e9f;
+    for (uint32_t l = 0; l < gm.GetGroundLineCount(); ++l)
+    {
+        const float* line = gm.GetGroundLine(l);
+        nearest = std::min(nearest, line[0] * centre.x + line[1] * centre.z - line[2]);
+    }
+    ASSERT_GT(nearest, 0.0f);
+    EXPECT_EQ(gm.TestCircle(centre, nearest), ClipCode::kGround);
+    EXPECT_EQ(gm.TestCircle(centre, std::nextafter(nearest, 0.0f)), 0u);
 
     EXPECT_TRUE(gm.IsRectVisible(-1, 1, 9, 10.5f) && !(gm.IsRectVisible(-1, 1, 9, 9.9f)));
     EXPECT_TRUE(gm.IsRectVisible(40, 50, 35, 40) && !(gm.IsRectVisible(50, 60, 20, 30)));

@@ -42,7 +42,9 @@ TEST(TmReadOrderTest, TrianglesAreReorderedOnlyWhenAsked)
         EXPECT_EQ(level.m_bIndicesReplaced, c.reordered);
         EXPECT_EQ(Triangles(level.m_indices), Triangles(written));
         if (!c.reordered)
+        {
             EXPECT_EQ(level.m_indices, written);
+        }
     }
 }
 
