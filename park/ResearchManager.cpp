@@ -180,6 +180,10 @@ void ResearchManager::ApplyEffect(const ResearchInfo& item, bool withTeams)
         const int32_t id = params.FindBuilding(item.szEffectKeyword);
         if (id != WorldParams::kNotFound)
             params.GetBuildingInfo(id).bNeedsUnlocking = false;
+        // An open build panel offers the type now, not only once it is opened again (a loaded game's panels are
+        // built afresh).
+        if (withTeams && g_pGUIManager)
+            g_pGUIManager->RefreshOpenDialogs();
         break;
     }
     case kResearchRescueTeams:

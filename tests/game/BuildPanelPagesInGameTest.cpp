@@ -2,6 +2,7 @@
 // thumbnail chosen with its frame round it, the chosen type's name, cost, draw and description written beside and
 // below (for every type, within their rows), the cost in red when the park cannot pay it, and Build placing the chosen
 // type.
+#include "engine/core/GameOptions.h"
 #include "engine/core/TextTable.h"
 #include "engine/render/TextWriter.h"
 #include "gui/Image.h"
@@ -9,6 +10,7 @@
 #include "gui/Sprite.h"
 #include "gui/TabWindow.h"
 #include "gui/VariableWidgets.h"
+#include "park/ResearchManager.h"
 #include "scripts/WorldParams.h"
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
@@ -30,7 +32,8 @@ constexpr int kPanelTop = 300;
 constexpr int kParkHeaderX = 355;
 constexpr int kHeaderY = 345;
 // The lists' kinds: food and drink, park buildings.
-constexpr int32_t kFoodList = 1, kParkList = 3;
+constexpr int32_t kAnimalList = 0, kFoodList = 1, kParkList = 3;
+constexpr int kAnimalsHeaderX = 261;
 
 class BuildPanelPagesInGameTest : public gametest::FirstParkPointerTest
 {
@@ -345,6 +348,41 @@ TEST_F(BuildPanelPagesInGameTest, ATypeUnlockedWhileThePanelIsOpenLeavesTheFrame
     ASSERT_GE(food->GetSelected(), 0);
     EXPECT_EQ(food->GetEntries()[static_cast<size_t>(food->GetSelected())].item, chosen)
         << "the frame went round another type than the one Build places";
+    ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
+// Research finishing an attraction while the panel shows its page: the type joins the page at once, as a finished
+// scenery item joins its own, not only once the panel is opened again.
+TEST_F(BuildPanelPagesInGameTest, AnAttractionResearchedWhileItsPageIsShownJoinsThePage)
+{
+    harness.GetGame().GetOptions().m_bResearchPopups = false;
+    ASSERT_NO_FATAL_FAILURE(OpenPanelPaused());
+    Click(kAnimalsHeaderX, kHeaderY);
+    Run(2);
+    ImageList* animals = List(kAnimalList);
+    ASSERT_TRUE(Shown(animals));
+    ResearchManager* research = GetResearchManager();
+    ASSERT_NE(research, nullptr);
+    const ResearchInfo& item = g_pWorldParams->GetResearchInfo(research->GetCurrentResearch());
+    ASSERT_STREQ(item.szEffectKeyword, "ARENA");
+    const std::string name = "FAN_ARENA";
+    const auto offers = [&]
+    {
+        for (const BuildThumb& entry : animals->GetEntries())
+            if (entry.name == name)
+                return true;
+        return false;
+    };
+    ASSERT_FALSE(offers()) << "the arena is offered before its research";
+    const size_t before = animals->GetThumbs().size();
+
+    research->SetSliderValue(1.0f);
+    research->Update(1.0e6f);
+    Run(3);
+    ASSERT_EQ(research->GetCurrentResearch(), 1) << "the research did not complete";
+    EXPECT_TRUE(offers()) << "the researched arena is missing from the open page";
+    EXPECT_EQ(animals->GetThumbs().size(), before + 1);
     ExpectNoReports();
     EXPECT_TRUE(running);
 }
