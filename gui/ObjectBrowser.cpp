@@ -853,6 +853,10 @@ void Table::FillRows(float dt)
     if (m_fRefreshTimer < kRefreshTime)
         return;
     m_fRefreshTimer = 0.0f;
+    // The object on the selected row: the selection stays on it wherever the refill puts it.
+    const uint32_t selectedId = m_bPerObject && m_iSelected >= 0 && m_iSelected < static_cast<int32_t>(m_rowIds.size())
+                                    ? m_rowIds[static_cast<size_t>(m_iSelected)]
+                                    : kNoObjectId;
     ClearRows();
     PanelData* data = GetPanelData();
     DialogListener* dialogObject = CurrentDialogObject();
@@ -888,6 +892,7 @@ void Table::FillRows(float dt)
         }
         browser::SelectRows(m_iSource, selection(slot), m_entries, m_rowIds);
         m_iRowCount = static_cast<int32_t>(m_rowIds.size());
+        FollowSelection(selectedId);
         UpdateScrollBar();
         publishCount();
         if (m_iSource == browser::SRC_STAFF)
@@ -902,6 +907,7 @@ void Table::FillRows(float dt)
                 if (data->FindObject(id))
                     m_rowIds.push_back(id);
         m_iRowCount = static_cast<int32_t>(m_rowIds.size());
+        FollowSelection(selectedId);
         UpdateScrollBar();
         NotifySelection();
         break;
@@ -922,6 +928,16 @@ void Table::FillRows(float dt)
     default:
         break;
     }
+}
+
+void Table::FollowSelection(uint32_t id)
+{
+    if (id == kNoObjectId)
+        return;
+    // An object no longer listed leaves the selection on its row (held within the rows).
+    const auto it = std::find(m_rowIds.begin(), m_rowIds.end(), id);
+    if (it != m_rowIds.end())
+        m_iSelected = static_cast<int32_t>(it - m_rowIds.begin());
 }
 
 void Table::UpdateScrollBar()

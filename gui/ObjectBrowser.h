@@ -203,6 +203,8 @@ private:
     // The object of row r (per-object rows: looked up by id; indexed rows: the dialog object); null when gone.
     DialogListener* RowObject(int32_t r) const;
     void ClearRows();
+    // Selects the row of the object with that id when the rows hold it (per-object rows).
+    void FollowSelection(uint32_t id);
     // Drops the pending presses of the drawn rows that show another object than at the last update, and notes the
     // objects they show now.
     void KeepRowPressesOnTheirObjects();

@@ -355,4 +355,58 @@ TEST_F(ObjectBrowserInGameTest, TheStaffButtonOpensTheStaffPageWhichHiresAndFilt
     EXPECT_TRUE(running);
 }
 
+// A staff member chosen on the list stays chosen, and lit, when one above it is dismissed: the list closes up and the
+// choice goes with its member to its new row, not to whoever takes its old one.
+TEST_F(ObjectBrowserInGameTest, TheChosenStaffMemberStaysChosenWhenOneAboveIsDismissed)
+{
+    ASSERT_TRUE(ClickCommand("StaffBrowser"));
+    Run(3);
+    ASSERT_EQ(CurrentPage(), kStaffPage);
+    Table* staff = TableOf(3);
+    ASSERT_NE(staff, nullptr);
+    ASSERT_TRUE(ClickCommand("HireNewCleaner"));
+    ASSERT_TRUE(ClickCommand("HireNewMechanic"));
+    ASSERT_TRUE(ClickCommand("HireNewMechanic"));
+    Run(250);
+    std::vector<StaffObject*> rows = Rows<StaffObject>(3);
+    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_TRUE(rows[0] && rows[1] && rows[2]);
+    ASSERT_EQ(rows[0]->GetType(), OBJECT_CLEANER);
+    StaffObject* const cleaner = rows[0];
+    StaffObject* const chosen = rows[2];
+    g_pWorld->SetPaused(true);
+
+    // The cleaner's panel from its row's button, then the last mechanic's row chosen by a press on its name.
+    ClickGoto(0);
+    Run(5);
+    ASSERT_EQ(OpenFor("CLEANER_Menu"), static_cast<DialogListener*>(cleaner));
+    Click(100, kRowTop + 20 * 2 + 7);
+    Run(2);
+    ASSERT_EQ(staff->GetSelectedRow(), 2);
+    ASSERT_EQ(Gui().GetSelection(10), static_cast<int32_t>(chosen->GetID()));
+
+    // The cleaner dismissed from its panel: two rows are left, the chosen mechanic on one of them, chosen and lit.
+    ASSERT_TRUE(ClickCommand("StaffFire"));
+    Run(3);
+    ASSERT_EQ(OpenFor("ConfirmDismiss"), static_cast<DialogListener*>(cleaner));
+    ASSERT_TRUE(ClickCommand("DismissConfirm"));
+    Run(5);
+    rows = Rows<StaffObject>(3);
+    ASSERT_EQ(rows.size(), 2u);
+    const auto at = std::find(rows.begin(), rows.end(), chosen);
+    ASSERT_NE(at, rows.end());
+    const int row = static_cast<int>(at - rows.begin());
+    EXPECT_EQ(staff->GetSelectedRow(), row);
+    EXPECT_EQ(Gui().GetSelection(10), static_cast<int32_t>(chosen->GetID()));
+    Run(1);
+    const gametest::Frame frame = harness.Screenshot();
+    gametest::GameHarness::Keep(frame, "object-browser-staff-chosen");
+    const auto lit = [&](int r)
+    { return gametest::CountNearRgb(frame, 30, kRowTop + 20 * r, 240, kRowTop + 20 * r + 18, 0x1ADB7B, 24); };
+    EXPECT_GT(lit(row), 200) << "the chosen member's row is not lit";
+    EXPECT_EQ(lit(1 - row), 0) << "the other member's row is lit";
+    ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
 } // namespace

@@ -825,6 +825,69 @@ TEST_F(TableTest, AGuestRemovedBetweenRefillsIsNeverRead)
     table.SetActive(false);
 }
 
+// The row the player pressed stays on its object when a refill puts that object on another row: a staff member ahead
+// of it dismissed, a guest ahead of it gone, or the guests sorted again as their figures changed. The id published for
+// the panel's buttons (Dismiss) is still the one pressed.
+TEST_F(TableTest, TheSelectionFollowsItsObjectToItsNewRow)
+{
+    struct Case
+    {
+        const char* what;
+        const char* table;
+        int32_t slot, filter;
+        std::vector<BrowserEntry> before, after;
+        uint32_t pressed; // the object on row 1, pressed
+        int32_t row;      // its row after the refill
+    };
+    BrowserEntry happy = Guest(11, 0, 0.9f, 0.0f), glad = Guest(12, 0, 0.6f, 0.0f), sad = Guest(13, 0, 0.2f, 0.0f);
+    BrowserEntry gladder = glad, sadder = happy;
+    gladder.happiness = 0.95f, sadder.happiness = 0.1f;
+    const Case cases[] = {
+        {"a cleaner ahead dismissed",
+         "STAFF_LIST",
+         9,
+         3,
+         {Staff(3, 7, u"Cleaner"), Staff(5, 6, u"Mechanic"), Staff(7, 6, u"Mechanic")},
+         {Staff(3, 7, u"Cleaner", true), Staff(5, 6, u"Mechanic"), Staff(7, 6, u"Mechanic")},
+         5,
+         0},
+        {"a guest ahead gone", "GUESTS", 1, 0, {happy, glad, sad}, {glad, sad}, 12, 0},
+        {"the guests sorted again", "GUESTS", 1, 1, {happy, glad, sad}, {sadder, gladder, sad}, 12, 0},
+        {"a new hire ahead",
+         "STAFF_LIST",
+         9,
+         0,
+         {Staff(3, 7, u"Cleaner"), Staff(5, 7, u"Cleaner")},
+         {Staff(2, 7, u"Cleaner"), Staff(3, 7, u"Cleaner"), Staff(5, 7, u"Cleaner")},
+         5,
+         2},
+    };
+    for (const Case& c : cases)
+    {
+        data.guests.clear(), data.staff.clear(), data.objects.clear();
+        std::vector<BrowserEntry>& pool = c.slot == 9 ? data.staff : data.guests;
+        pool = c.before;
+        for (const BrowserEntry& e : c.before)
+            data.objects[e.id] = std::make_unique<FakeObject>();
+        gui.SetSelection(c.slot, c.filter);
+        Table table({0, 0, 100, 80}, {100, 0, 110, 80}, c.table, 10, 8, true);
+        table.SetActive(true);
+        table.OnMouse(5, 15, ME_PRESSED);
+        ASSERT_EQ(table.GetSelectedRow(), 1) << c.what;
+        ASSERT_EQ(gui.GetSelection(10), static_cast<int32_t>(c.pressed)) << c.what;
+        pool = c.after;
+        for (const BrowserEntry& e : c.after)
+            if (!data.objects.count(e.id))
+                data.objects[e.id] = std::make_unique<FakeObject>();
+        table.Update(4.0f);
+        ASSERT_LT(table.GetSelectedRow(), static_cast<int32_t>(table.GetRowIds().size())) << c.what;
+        EXPECT_EQ(table.GetSelectedRow(), c.row) << c.what;
+        EXPECT_EQ(table.GetRowIds()[static_cast<size_t>(std::max(table.GetSelectedRow(), 0))], c.pressed) << c.what;
+        EXPECT_EQ(gui.GetSelection(10), static_cast<int32_t>(c.pressed)) << c.what;
+        table.SetActive(false);
+    }
+}
+
 // A step pressed on the adjuster of a row whose guest has left is dropped: it does not land on the guest that takes
 // the row at the next refill.
 TEST_F(TableTest, AStepPressedOnARowWhoseObjectWentIsDropped)
