@@ -888,6 +888,35 @@ TEST_F(TableTest, TheSelectionFollowsItsObjectToItsNewRow)
     }
 }
 
+// An exhibit's chosen animal stays chosen when one listed above it leaves the exhibit: Sell acts on the one chosen.
+TEST_F(TableTest, AnExhibitsChosenAnimalStaysChosenWhenOneAboveLeaves)
+{
+    for (uint32_t id : {11u, 12u, 13u})
+        data.objects[id] = std::make_unique<FakeObject>();
+    data.buildingAnimals = {11, 12, 13};
+    FakeObject building;
+    const std::string script = "DialogItem Tank(0, 0, 300, 300, NONE, 1, 0)\n{\n"
+                               "Table(0, 0, 100, 100, 100, 0, 110, 100, BUILDINGANIMALS, 10, 5, 1)\n{\n}\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    gui.SetShell(&shell);
+    ASSERT_TRUE(gui.OpenDialog("Tank", &building));
+    GuiMouse mouse;
+    gui.Update(0.1f, mouse);
+    auto* table = static_cast<Table*>(gui.FindItem(WT_TABLE, "BUILDINGANIMALS"));
+    ASSERT_NE(table, nullptr);
+    table->OnMouse(5, 15, ME_PRESSED);
+    ASSERT_EQ(table->GetSelectedRow(), 1);
+    ASSERT_EQ(gui.GetSelection(10), 12);
+    data.buildingAnimals = {12, 13};
+    data.objects.erase(11);
+    for (int i = 0; i < 3; ++i)
+        gui.Update(2.0f, mouse);
+    ASSERT_EQ(table->GetRowIds(), (std::vector<uint32_t>{12, 13}));
+    EXPECT_EQ(table->GetSelectedRow(), 0);
+    EXPECT_EQ(gui.GetSelection(10), 12);
+    gui.CloseAllDialogs();
+}
+
 // A step pressed on the adjuster of a row whose guest has left is dropped: it does not land on the guest that takes
 // the row at the next refill.
 TEST_F(TableTest, AStepPressedOnARowWhoseObjectWentIsDropped)
