@@ -347,3 +347,70 @@ TEST_F(GameOptionsTest, PlayListKeepsItsOwnCopiesAndGuardsItsIndexes)
 }
 
 } // namespace
+
+// A file cut short at any byte (a full disk, a crash while another program wrote it) reads without harm: every key
+// whose whole line survived keeps its value, every key whose line was lost keeps its default, and the file written
+// back is whole again.
+TEST_F(GameOptionsTest, AFileCutAtAnyByteKeepsTheWholeLinesAndIsWrittenBackWhole)
+{
+    // Not one value of the defaults, in the order the file is written.
+    const std::string full =
+        Lines("[Tidewell 2 Options]|Version=1|[Language]|Language=3|[Sound]|MusicVol=0.250000|EffectsVol=1.000000|"
+              "[Dialog]|DialogCount=1|DialogXPos4=33|DialogYPos4=44|[Video]|ResWidth=1024|ResHeight=768|"
+              "NudgeScroll=0|DrawDist=0.125000|FilterType=1|MaterialQuality=1|ObjectDetail=0.000000|"
+              "ShadowDrawDist=0.375000|DisplayBPP=16|TextureQuality=0|TextureDepth=1|[PopupSettings]|Research=0|"
+              "Conservation=0|[BuildingSettings]|RoofMode=2|[Mouse]|SystemCursor=0");
+    // The keys whose value stands alone on its line, with the default each falls back to (ResWidth and ResHeight
+    // are read as a pair, the dialog position with its count: they are checked whole or not at all below).
+    const std::vector<std::pair<std::string, std::string>> keys = {
+        {"Language", "0"},        {"MusicVol", "0.500000"},     {"EffectsVol", "0.750000"},
+        {"NudgeScroll", "1"},     {"DrawDist", "0.500000"},     {"FilterType", "0"},
+        {"MaterialQuality", "2"}, {"ObjectDetail", "0.500000"}, {"ShadowDrawDist", "0.500000"},
+        {"DisplayBPP", "32"},     {"TextureQuality", "2"},      {"TextureDepth", "2"},
+        {"Research", "1"},        {"Conservation", "1"},        {"RoofMode", "0"},
+        {"SystemCursor", "1"}};
+    auto valueIn = [](const std::string& text, const std::string& key)
+    {
+        const size_t at = text.find("\r\n" + key + "=");
+        if (at == std::string::npos)
+            return std::string("(absent)");
+        const size_t from = at + 2 + key.size() + 1;
+        return text.substr(from, text.find("\r\n", from) - from);
+    };
+    const size_t versionEnd = full.find("Version=1") + std::strlen("Version=1");
+    for (size_t cut = 0; cut <= full.size(); ++cut)
+    {
+        const std::string part = full.substr(0, cut);
+        std::pair<int32_t, int32_t> read;
+        {
+            auto options = LoadText(part);
+            read = Resolution(*options);
+            ASSERT_TRUE(options->Save()) << "cut at " << cut;
+        }
+        const std::string written = testsupport::ReadText(Path());
+        // Written back whole: every key of the complete file is there, after the version.
+        ASSERT_EQ(written.rfind(Lines("[Tidewell 2 Options]|Version=1"), 0), 0u) << "cut at " << cut;
+        for (const auto& [key, fallback] : keys)
+        {
+            const std::string line = "\r\n" + key + "=" + valueIn(full, key) + "\r\n";
+            const size_t begins = full.find("\r\n" + key + "=");
+            const std::string seen = valueIn(written, key);
+            if (cut >= versionEnd && full.find(line) + line.size() <= cut)
+                EXPECT_EQ(seen, valueIn(full, key)) << key << ", cut at " << cut;
+            else if (cut < versionEnd || cut <= begins + 2)
+                EXPECT_EQ(seen, fallback) << key << ", cut at " << cut;
+            else
+                EXPECT_NE(seen, "(absent)") << key << ", cut at " << cut;
+        }
+        // The size: 1024 by 768 once both are whole; 1024 wide while the height's line has no '=' yet (its default
+        // height, 600); a part of either number is a size out of bounds, which falls back to 800 by 600.
+        const size_t widthEnd = full.find("ResWidth=1024") + std::strlen("ResWidth=1024");
+        const size_t heightBegins = full.find("\r\nResHeight=") + 2;
+        std::pair<int32_t, int32_t> size{800, 600};
+        if (cut >= versionEnd && cut >= heightBegins + std::strlen("ResHeight=768"))
+            size = {1024, 768};
+        else if (cut >= versionEnd && cut >= widthEnd && cut < heightBegins + std::strlen("ResHeight="))
+            size = {1024, 600};
+        EXPECT_EQ(read, size) << "cut at " << cut;
+    }
+}
