@@ -13,6 +13,8 @@
 #include "tests/game/GameHarness.h"
 #include "tests/game/PointerGameTest.h"
 #include "tests/support/TestSupport.h"
+#include "world/CameraKinds.h"
+#include "world/CameraManager.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +81,18 @@ protected:
         return found;
     }
 
+    // How far the view's point moves over n frames with the pointer resting on the window's right edge.
+    float EdgeScrolled(int n)
+    {
+        Move(799, 300);
+        auto& camera = *static_cast<TrackingCamera*>(g_pCameraManager->GetCurrentCamera());
+        const platform::Vec3 before = camera.GetDestLookAt();
+        Run(n);
+        const float moved = platform::Vec3Length(camera.GetDestLookAt() - before);
+        Move(400, 300);
+        return moved;
+    }
+
     ComboBox* Combo(int kind) const
     {
         for (ComboBox* box : Shown<ComboBox>(WT_COMBOBOX))
@@ -90,6 +104,10 @@ protected:
 
 TEST_F(OptionsRestartInGameTest, EverySettingMadeByThePointerComesBackAfterARestart)
 {
+    // At first the pointer on the window's edge scrolls the view.
+    ASSERT_EQ(g_pCameraManager->GetCurrentType(), GameCamera::kTracking);
+    ASSERT_GT(EdgeScrolled(5), 0.5f);
+
     // The options from the toolbar, at their first place.
     ASSERT_TRUE(ClickCommand("InGameOptions"));
     Run(5);
@@ -181,6 +199,11 @@ TEST_F(OptionsRestartInGameTest, EverySettingMadeByThePointerComesBackAfterARest
     const std::vector<CheckBox*> boxes = Shown<CheckBox>(WT_CHECKBOX);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.front()->GetState(), 0) << "edge scrolling shows ticked";
+    // And edge scrolling is off: the pointer on the window's edge leaves the view where it is.
+    ASSERT_TRUE(ClickCommand("ExitOptions"));
+    Run(5);
+    ASSERT_EQ(g_pCameraManager->GetCurrentType(), GameCamera::kTracking);
+    EXPECT_LT(EdgeScrolled(5), 0.01f);
     ExpectNoReports();
     EXPECT_TRUE(running);
 }
