@@ -65,7 +65,7 @@ void InGameOptions(int32_t)
 void ExitOptions(int32_t dialog)
 {
     Gui().CloseOwningDialog(dialog);
-    g_pGame->GetOptions().Save();
+    g_pGame->GetOptions().SaveOrReport();
 }
 
 void LoadGamePanel(int32_t)

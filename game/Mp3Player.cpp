@@ -112,7 +112,7 @@ void Mp3Player::Enable(bool open)
 {
     if (!open)
     {
-        m_Options.Save();
+        m_Options.SaveOrReport();
         m_bDialogOpen = false;
         m_pList = nullptr;
         return;

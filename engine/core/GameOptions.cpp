@@ -1,6 +1,7 @@
 // The player's settings and the profile file "MRV2.ini" that keeps them between runs.
 #include "engine/core/GameOptions.h"
 
+#include "engine/core/Logger.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -232,6 +233,14 @@ bool GameOptions::Save() const
     doc.SetString(kMouseSection, "SystemCursor", IntText(m_bSystemCursor ? 1 : 0));
 
     return doc.Save(m_szPath);
+}
+
+bool GameOptions::SaveOrReport() const
+{
+    if (Save())
+        return true;
+    GetLogger()->Report(0, "Couldn't save the options to %s", m_szPath.c_str());
+    return false;
 }
 
 void GameOptions::GetResolution(int32_t* pWidth, int32_t* pHeight) const

@@ -61,6 +61,9 @@ public:
     bool Load();
     // Writes the whole file anew (to a temporary file renamed over the old one); false when it cannot be written.
     bool Save() const;
+    // Save, with a level 0 report naming the file when it cannot be written: for the saves the player asks for
+    // (the options dialog's Done, the play list's close), so that settings are never lost without a word.
+    bool SaveOrReport() const;
 
     void SetDefaults();
     void ResetVideo();

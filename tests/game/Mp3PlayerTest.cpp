@@ -518,6 +518,23 @@ TEST_F(Mp3PlayerTest, ThePlayListDialogOpensFilledAndClosingItWritesTheOptions)
     EXPECT_TRUE(player->IsDialogOpen());
 }
 
+// Closing the play list when the options file cannot be written (a folder in the way of the file written first):
+// one report naming the file, and the file keeps what it held.
+TEST_F(Mp3PlayerTest, ClosingThePlayListTellsWhenTheOptionsCannotBeWritten)
+{
+    player->Enable(false);
+    ASSERT_TRUE(player->ToggleDialog());
+    const std::string file = dir.File("options.ini");
+    testsupport::WriteText(file, "kept");
+    std::filesystem::create_directories(file + ".tmp/in-the-way");
+    sink.boxes.clear();
+    EXPECT_FALSE(player->ToggleDialog());
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_NE(sink.boxes[0].text.find(file), std::string::npos) << sink.boxes[0].text;
+    EXPECT_EQ(testsupport::ReadText(file), "kept");
+    std::filesystem::remove_all(file + ".tmp");
+}
+
 TEST_F(Mp3PlayerTest, AScriptWithoutThePlayListLeavesThePlayerClosed)
 {
     player->Enable(false);

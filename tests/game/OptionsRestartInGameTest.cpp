@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,37 @@ TEST_F(OptionsRestartInGameTest, EverySettingMadeByThePointerComesBackAfterARest
     ASSERT_EQ(g_pCameraManager->GetCurrentType(), GameCamera::kTracking);
     EXPECT_LT(EdgeScrolled(5), 0.01f);
     ExpectNoReports();
+    EXPECT_TRUE(running);
+}
+
+// Done with the options file that cannot be written (a folder in the way of the file written first): the player is
+// told, naming the file, and the file keeps what it held; once the way is clear, Done writes it.
+TEST_F(OptionsRestartInGameTest, DoneTellsWhenTheOptionsCannotBeWrittenAndTheFileKeepsItsOldSettings)
+{
+    namespace fs = std::filesystem;
+    const std::string file = harness.UserFolder() + "/MRV2.ini";
+    ASSERT_TRUE(harness.GetGame().GetOptions().Save());
+    const std::string before = testsupport::ReadText(file);
+    ASSERT_NE(before.find("MusicVol=0.500000"), std::string::npos) << before;
+    fs::create_directories(file + ".tmp/in-the-way");
+
+    ASSERT_TRUE(ClickCommand("InGameOptions"));
+    Run(5);
+    Click(kSliderLeft + kMusicPress, kPageTop + 21);
+    ASSERT_TRUE(ClickCommand("ExitOptions"));
+    Run(5);
+    ASSERT_EQ(harness.Reports().boxes.size(), 1u) << "the player is not told the options were not written";
+    EXPECT_NE(harness.Reports().boxes[0].text.find(file), std::string::npos) << harness.Reports().boxes[0].text;
+    EXPECT_EQ(testsupport::ReadText(file), before);
+
+    fs::remove_all(file + ".tmp");
+    ASSERT_TRUE(ClickCommand("InGameOptions"));
+    Run(5);
+    ASSERT_TRUE(ClickCommand("ExitOptions"));
+    Run(5);
+    EXPECT_EQ(harness.Reports().boxes.size(), 1u);
+    const std::string line = "MusicVol=" + platform::FormatFixed(static_cast<float>(SliderValue(kMusicPress, 214)));
+    EXPECT_NE(testsupport::ReadText(file).find(line + "\r\n"), std::string::npos);
     EXPECT_TRUE(running);
 }
 
