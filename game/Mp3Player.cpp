@@ -392,6 +392,9 @@ void Mp3Player::ShuffleAll()
 
 void Mp3Player::PlayFirstTrack()
 {
+    // Whatever music plays (the front end's theme) gives way to the park's, or to silence when the play list has
+    // no track to play.
+    m_pJukebox->Stop();
     m_pJukebox->PlayFirstTrack();
 }
 

@@ -137,6 +137,7 @@ TEST_F(MusicAcrossStatesInGameTest, WithNoTrackLeftThePlayListIsEmptyAndItsButto
     EXPECT_EQ(box.GetTrackCount(), 0);
     EXPECT_EQ(harness.GetGame().GetOptions().GetPlayListCount(), 0);
     EXPECT_FALSE(box.IsPlaying());
+    EXPECT_FALSE(Sound().IsStreamPlaying()) << "the menu's theme plays on in the park";
     ASSERT_TRUE(ClickCommand("ShowPlayList"));
     Run(5);
     ASSERT_NE(harness.GetGame().GetMp3Player().GetList(), nullptr);
