@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -22,6 +23,11 @@ struct OddOptions
     const char* video; // the lines of the [Video] section
     const char* other; // further sections
 };
+
+void PrintTo(const OddOptions& options, std::ostream* out)
+{
+    *out << options.name;
+}
 
 const OddOptions kOddOptions[] = {
     {"Zeros",
