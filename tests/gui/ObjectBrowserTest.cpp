@@ -471,6 +471,18 @@ protected:
         data.guests.erase(data.guests.begin());
     }
 
+    // An exhibit's dialog with its animals table, opened on `building` and updated once; the table.
+    Table* OpenExhibitTable(FakeObject& building, GuiMouse& mouse)
+    {
+        const std::string script = "DialogItem Tank(0, 0, 300, 300, NONE, 1, 0)\n{\n"
+                                   "Table(0, 0, 100, 100, 100, 0, 110, 100, BUILDINGANIMALS, 10, 5, 1)\n{\n}\n}\n";
+        gui.LoadScriptText(script.data(), script.size());
+        if (!gui.OpenDialog("Tank", &building))
+            return nullptr;
+        gui.Update(0.1f, mouse);
+        return static_cast<Table*>(gui.FindItem(WT_TABLE, "BUILDINGANIMALS"));
+    }
+
     FakePanelData data;
     FakeShell shell{&data};
     GUIManager gui{nullptr};
@@ -746,14 +758,8 @@ TEST_F(TableTest, ABuildingsAnimalsAreListedOnceEachAtEveryRefill)
         data.objects[id] = std::make_unique<FakeObject>();
     data.buildingAnimals = {11, 13, 12}; // 13 has no object
     FakeObject building;
-    const std::string script = "DialogItem Tank(0, 0, 300, 300, NONE, 1, 0)\n{\n"
-                               "Table(0, 0, 100, 100, 100, 0, 110, 100, BUILDINGANIMALS, 10, 5, 1)\n{\n}\n}\n";
-    gui.LoadScriptText(script.data(), script.size());
-    gui.SetShell(&shell);
-    ASSERT_TRUE(gui.OpenDialog("Tank", &building));
     GuiMouse mouse;
-    gui.Update(0.1f, mouse);
-    auto* table = static_cast<Table*>(gui.FindItem(WT_TABLE, "BUILDINGANIMALS"));
+    Table* table = OpenExhibitTable(building, mouse);
     ASSERT_NE(table, nullptr);
     // Refills come every few seconds: three of them, each seeing the same two animals.
     for (int refill = 0; refill < 3; ++refill)
@@ -895,14 +901,8 @@ TEST_F(TableTest, AnExhibitsChosenAnimalStaysChosenWhenOneAboveLeaves)
         data.objects[id] = std::make_unique<FakeObject>();
     data.buildingAnimals = {11, 12, 13};
     FakeObject building;
-    const std::string script = "DialogItem Tank(0, 0, 300, 300, NONE, 1, 0)\n{\n"
-                               "Table(0, 0, 100, 100, 100, 0, 110, 100, BUILDINGANIMALS, 10, 5, 1)\n{\n}\n}\n";
-    gui.LoadScriptText(script.data(), script.size());
-    gui.SetShell(&shell);
-    ASSERT_TRUE(gui.OpenDialog("Tank", &building));
     GuiMouse mouse;
-    gui.Update(0.1f, mouse);
-    auto* table = static_cast<Table*>(gui.FindItem(WT_TABLE, "BUILDINGANIMALS"));
+    Table* table = OpenExhibitTable(building, mouse);
     ASSERT_NE(table, nullptr);
     table->OnMouse(5, 15, ME_PRESSED);
     ASSERT_EQ(table->GetSelectedRow(), 1);
