@@ -416,6 +416,49 @@ void Scenery::SetDown(BaseObject* object)
         scene->AddObject(guest);
 }
 
+bool Scenery::Seat(int32_t seat, BaseObject* guest)
+{
+    SetAttachment(static_cast<uint32_t>(seat), guest);
+    // A model with no place for the seat (the lamp standing in for a missing one) cannot carry the guest, which then
+    // stays in the park's scene rather than vanish from it while it sits.
+    if (GetAttachment(static_cast<uint32_t>(seat)) != guest)
+        return false;
+    if (auto* sitter = dynamic_cast<GuestObject*>(guest))
+        sitter->SetSeatHolder(this);
+    if (Scene* scene = WorldScene())
+        scene->RemoveObject(guest);
+    return true;
+}
+
+void Scenery::PostLoad()
+{
+    if (!IsBench())
+        return;
+    for (int32_t seat = 0; seat < kMaxSeats; ++seat)
+    {
+        const uint32_t id = m_AttachedGuest[seat];
+        if (id == kNoObjectID)
+            continue;
+        auto* guest = dynamic_cast<GuestObject*>(FindObject(id));
+        if (!guest)
+        {
+            // A seat is held for a guest of the park: held for anything else it would never be given up.
+            GetLogger()->Report(1, "Scenery::PostLoad - %s frees its seat %d, held for %u", m_Name,
+                                static_cast<int>(seat), id);
+            Unseat(seat);
+            if (m_NumAttachedGuests == 0 && m_dwState == STATE_OCCUPIED)
+                m_dwState = STATE_NULL;
+            continue;
+        }
+        // The guest sat down when it reached this bench (its action went on from walking to sitting, as its panel
+        // shows); one still walking to its seat, or seated elsewhere, stays where it is.
+        const bool sitting = guest->GetState() == STATE_GUEST_HEADING_FOR_BENCH && guest->GetActionState() != 0 &&
+                             guest->GetDestObjectID() == m_dwID;
+        if (sitting && (!guest->GetSeatHolder() || guest->GetSeatHolder() == this))
+            Seat(seat, guest);
+    }
+}
+
 bool Scenery::SeatMessage(const MessageRecord& record)
 {
     const uint32_t sender = record.dwSender;
@@ -463,18 +506,8 @@ bool Scenery::Message(const MessageRecord& record)
         {
             if (m_AttachedGuest[seat] != sender)
                 continue;
-            BaseObject* guest = FindObject(sender);
-            if (!guest)
-                break;
-            SetAttachment(static_cast<uint32_t>(seat), guest);
-            // A model with no place for the seat (the lamp standing in for a missing one) cannot carry the guest,
-            // which then stays in the park's scene rather than vanish from it while it sits.
-            if (GetAttachment(static_cast<uint32_t>(seat)) != guest)
-                break;
-            if (auto* sitter = dynamic_cast<GuestObject*>(guest))
-                sitter->SetSeatHolder(this);
-            if (Scene* scene = WorldScene())
-                scene->RemoveObject(guest);
+            if (BaseObject* guest = FindObject(sender))
+                Seat(seat, guest);
             break;
         }
         StaticObject::Message(record);

@@ -32,6 +32,10 @@ public:
     void Dump(SerialStream& stream) override;
     // False, with a report, when the saved seats do not hold together (a seat count or seat index out of range).
     bool Load(SerialStream& stream) override;
+    // Once the whole park has loaded (a guest may load after its bench): every guest that was sitting on the bench
+    // rides on its model again and is out of the park's scene; a guest still on its way to its seat is left as it is,
+    // and a seat held for anything but a guest of the park is free again.
+    void PostLoad() override;
     void Create(const char* name) override;
     bool IsStateSupported(uint32_t state) override;
     bool OnStateEntry(uint32_t state) override;
@@ -87,6 +91,9 @@ private:
     void Demolished();
     // A guest asks for a seat (STATE_OCCUPIED) or gives its seat up (any other state).
     bool SeatMessage(const MessageRecord& record);
+    // The guest rides on the model at the seat, with the item its seat holder, out of the park's scene; false when
+    // the model has no place for the seat, and the guest stays in the scene.
+    bool Seat(int32_t seat, BaseObject* guest);
     // Takes the guest off its seat: its model is detached and it goes back into the park's scene.
     void Unseat(int32_t seat);
     // A guest riding on the item (or on nothing) is detached and stands in the park's scene again; anything else is

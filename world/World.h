@@ -121,7 +121,7 @@ public:
     // Reads a saved park into this one, just built for the same scenario. False, with a report, when the save is
     // cut short or does not hold together: the park is then no longer built and must be thrown away.
     bool LoadState(SerialStream& stream);
-    // After LoadState: every building relinks what it holds by id.
+    // After LoadState: every building, then every other object, relinks what it holds by id.
     void PostLoad();
     // Builds the scenario's park for a saved game and loads the save into it; null, with a report, when either
     // fails (no half-loaded park is left).

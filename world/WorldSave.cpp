@@ -283,6 +283,17 @@ void World::PostLoad()
             building->PostLoad();
             CountBuiltCategory(*building, 1);
         }
+    // Then every other object, once the buildings have seated their guests at their tables (a bench seats its own).
+    for (uint32_t pool = 0; pool < ObjectManager::POOL_COUNT; ++pool)
+    {
+        const auto which = static_cast<ObjectManager::Pool>(pool);
+        if (which == ObjectManager::POOL_BUILDING)
+            continue;
+        const uint32_t objects = m_pObjectManager->GetPoolCount(which);
+        for (uint32_t slot = 0; slot < objects; ++slot)
+            if (BaseObject* object = m_pObjectManager->GetPoolObject(which, slot))
+                object->PostLoad();
+    }
     // No panel is open in a park just loaded: an object saved with its panel open is told its panel was closed, as
     // the GUI tells it when it closes one, or the player's next click on it would only close the panel it no longer
     // has (and a building would count as showing one).

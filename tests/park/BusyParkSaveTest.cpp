@@ -51,12 +51,9 @@ std::vector<std::string> Items(const World& world)
     for (uint8_t kind : {OBJECT_GUEST, OBJECT_TABLE, OBJECT_SERVER, OBJECT_CLEANER, OBJECT_MECHANIC, OBJECT_ZOOKEEPER,
                          OBJECT_ANIMAL, OBJECT_BUILDING})
         for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(kind))
-            // (A guest seated on a bench is out of the scene; the bench's record names its guests but not whether
-            // they sit yet or are still on their way, so a load leaves them in the scene.)
-            if (object->GetState() != STATE_GUEST_HEADING_FOR_BENCH)
-                lines.lines.push_back(std::to_string(object->GetID()) +
-                                      " in the scene, attachments = " + std::to_string(object->GetScene() != nullptr) +
-                                      " " + std::to_string(object->GetAttachmentCount()));
+            lines.lines.push_back(std::to_string(object->GetID()) +
+                                  " in the scene, attachments = " + std::to_string(object->GetScene() != nullptr) +
+                                  " " + std::to_string(object->GetAttachmentCount()));
     for (BaseObject* object : g_pObjectManager->GetObjectsOfKind(OBJECT_BUILDING))
         if (const QueueComponent* queue = static_cast<BuildingObject*>(object)->GetQueue();
             queue && !static_cast<BuildingObject*>(object)->IsBeingDemolished())

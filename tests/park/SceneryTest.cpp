@@ -1,7 +1,7 @@
 // Tests of scenery: bench seats (a seat for each of two guests, none for a third, nothing given up that was never
 // taken), the bin's FULL threshold and its one cleaning request, the footprint turned with the item, the litter an
 // item sweeps away, demolition and its refund (a bench's sitter put back on the ground), the panel's keywords, and the
-// save record.
+// save record (guests sitting on a bench sit on it again in the park loaded, a seat held for a guest gone is free).
 #include "engine/core/SerialStream.h"
 #include "engine/render/Scene.h"
 #include "park/CleaningManager.h"
@@ -12,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
+#include <tuple>
+#include <vector>
 
 using namespace guesttest;
 
@@ -491,5 +494,203 @@ TEST(Scenery, ASeatedGuestRidesOnTheBenchOnlyWhenItsModelHasTheSeat)
         EXPECT_EQ(guest->GetScene(), scene);
         EXPECT_EQ(guest->GetSeatHolder(), nullptr);
         EXPECT_EQ(bench->GetSeatedCount(), 0);
+    }
+}
+
+namespace
+{
+
+// Guests sent from the footpath at (1, 7) to take a rest, as the sample guests' own script has them do it.
+std::vector<WatchedGuest*> RestingGuests(GuestPark& park, int count)
+{
+    std::vector<WatchedGuest*> guests;
+    for (int i = 0; i < count; ++i)
+    {
+        WatchedGuest* guest = park.Guest(1 * 32 + 16, 7 * 64 + 32);
+        for (int32_t d = 0; d < GuestObject::DESIRE_COUNT; ++d)
+            guest->SetDesire(d, d == GuestObject::DESIRE_REST ? 0.9f : 0.0f);
+        guests.push_back(guest);
+    }
+    return guests;
+}
+
+void SendToRest(GuestPark& park, WatchedGuest* guest)
+{
+    park.Send(guest->GetID(), guest->GetID(), MT_STATECHANGE, STATE_GUEST_SEARCH_DESIRE);
+}
+
+// A park of real guests on the sample script with the bench type drawn by the model given.
+void SetUpBenchPark(GuestPark& park, const char* model)
+{
+    park.script.Load("data/Scripts/GuestLogic.pis");
+    ASSERT_GT(park.script.GetNumStates(), 10u);
+    SceneryInfo& type = park.params->GetSceneryInfo(park.params->FindScenery("BENCH"));
+    std::snprintf(type.szModel, sizeof type.szModel, "%s", model);
+}
+
+} // namespace
+
+// Two guests sitting side by side on a bench when the park is saved, and a third on its way to another bench, are
+// loaded into a fresh park as they were: the two sit on the bench's model at their seats, out of the park's scene,
+// the bench their seat holder and its seats as taken as before; the third still stands in the scene, its seat kept
+// for it. When they get up they stand in the scene again, and the third sits down when it reaches its bench. A bench
+// whose model has no place for a seat carries nobody, before the save or after: its guests stay in the scene.
+TEST(Scenery, GuestsSavedSittingOnABenchLoadSittingOnIt)
+{
+    const struct
+    {
+        const char* model; // the bench type's model
+        bool carried;      // the model has places for two seated guests
+    } cases[] = {
+        {"bench_wood", true},
+        {"no_such_bench", false},
+    };
+    for (const auto& k : cases)
+    {
+        SCOPED_TRACE(k.model);
+        savebytes::Bytes saved;
+        uint32_t benchId = kNoObjectID, otherId = kNoObjectID, sitters[2] = {}, walker = kNoObjectID;
+        {
+            GuestPark park(48);
+            SetUpBenchPark(park, k.model);
+            Scenery* bench = park.Item("BENCH", 4, 7);
+            Scenery* other = park.Item("BENCH", 9, 7);
+            ASSERT_TRUE(bench && other);
+            benchId = bench->GetID();
+            otherId = other->GetID();
+            const std::vector<WatchedGuest*> guests = RestingGuests(park, 3);
+            // The first two choose the nearer bench together, one seat each, and walk to it.
+            SendToRest(park, guests[0]);
+            SendToRest(park, guests[1]);
+            ASSERT_EQ(std::pair(bench->GetSeatedGuest(0), bench->GetSeatedGuest(1)),
+                      std::pair(guests[0]->GetID(), guests[1]->GetID()));
+            const auto arrived = [](const WatchedGuest* guest) { return !guest->Got(MT_MOVEIMHERE).empty(); };
+            for (int frame = 0; frame < 3000 && !(arrived(guests[0]) && arrived(guests[1])); ++frame)
+                park.Frames(1, 0.1f);
+            ASSERT_TRUE(arrived(guests[0]) && arrived(guests[1]));
+            park.Frames(1, 0.1f);
+            for (int i = 0; i < 2; ++i)
+            {
+                sitters[i] = guests[static_cast<size_t>(i)]->GetID();
+                ASSERT_EQ(guests[static_cast<size_t>(i)]->GetState(), uint32_t{STATE_GUEST_HEADING_FOR_BENCH});
+                ASSERT_EQ(bench->GetAttachment(static_cast<uint32_t>(i)) == guests[static_cast<size_t>(i)], k.carried);
+            }
+            // The third finds the bench full and heads for the other one; the park is saved before it gets there.
+            SendToRest(park, guests[2]);
+            walker = guests[2]->GetID();
+            ASSERT_EQ(other->GetSeatedGuest(0), walker);
+            ASSERT_EQ(guests[2]->GetScene(), park.world->GetScene());
+            // The objects and the messages on their way (each sitter's time to get up) are saved as a park's are.
+            saved = savebytes::Saved(
+                [&](SerialStream& s)
+                {
+                    park.objects->Dump(s);
+                    park.messages->Dump(s);
+                });
+        }
+
+        GuestPark fresh(48);
+        SetUpBenchPark(fresh, k.model);
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s)
+                                        { return fresh.objects->Load(s) && fresh.messages->Load(s); }));
+        // Every object's finishing step once everything has loaded, as the World takes it: the buildings first.
+        for (uint8_t kind : {OBJECT_BUILDING, OBJECT_SCENERY, OBJECT_GUEST})
+            for (BaseObject* object : fresh.All(kind))
+                object->PostLoad();
+        Scene* scene = fresh.world->GetScene();
+        auto* bench = dynamic_cast<Scenery*>(fresh.objects->GetObject(benchId));
+        auto* other = dynamic_cast<Scenery*>(fresh.objects->GetObject(otherId));
+        ASSERT_TRUE(bench && other);
+        for (int i = 0; i < 2; ++i)
+        {
+            SCOPED_TRACE(i == 0 ? "the first seat" : "the second seat");
+            auto* sitter = dynamic_cast<GuestObject*>(fresh.objects->GetObject(sitters[i]));
+            ASSERT_NE(sitter, nullptr);
+            EXPECT_EQ(bench->GetSeatedGuest(i), sitters[i]);
+            EXPECT_EQ(bench->GetAttachment(static_cast<uint32_t>(i)) == sitter, k.carried);
+            EXPECT_EQ(sitter->GetScene(), k.carried ? nullptr : scene);
+            EXPECT_EQ(sitter->GetSeatHolder(), k.carried ? bench : nullptr);
+        }
+        EXPECT_EQ(std::tuple(bench->GetSeatedCount(), bench->GetFreeSeatCount(), bench->GetState()),
+                  std::tuple(2, 0, uint32_t{STATE_OCCUPIED}));
+        // The guest on its way is not sat down by the load.
+        auto* walking = dynamic_cast<GuestObject*>(fresh.objects->GetObject(walker));
+        ASSERT_NE(walking, nullptr);
+        EXPECT_EQ(std::tuple(other->GetSeatedGuest(0), other->GetSeatedCount(), other->GetFreeSeatCount()),
+                  std::tuple(walker, 1, 1));
+        EXPECT_EQ(other->GetAttachment(0), nullptr);
+        EXPECT_EQ(walking->GetScene(), scene);
+        EXPECT_EQ(walking->GetSeatHolder(), nullptr);
+
+        // The park runs on, its guests on the script they ran before: the two get up into the scene and the bench is
+        // free; the third sits down on the other bench and gets up in its turn.
+        for (BaseObject* guest : fresh.All(OBJECT_GUEST))
+            static_cast<GuestObject*>(guest)->SetScript(&fresh.script);
+        const auto up = [&](uint32_t id)
+        { return fresh.objects->GetObject(id)->GetState() != STATE_GUEST_HEADING_FOR_BENCH; };
+        bool walkerSat = false;
+        for (int frame = 0; frame < 3000 && !(up(sitters[0]) && up(sitters[1]) && up(walker)); ++frame)
+        {
+            fresh.Frames(1, 0.1f);
+            walkerSat = walkerSat || (other->GetAttachment(0) == walking && walking->GetScene() == nullptr);
+        }
+        ASSERT_TRUE(up(sitters[0]) && up(sitters[1]) && up(walker));
+        for (const uint32_t id : {sitters[0], sitters[1], walker})
+        {
+            auto* guest = static_cast<GuestObject*>(fresh.objects->GetObject(id));
+            EXPECT_EQ(guest->GetScene(), scene);
+            EXPECT_EQ(guest->GetSeatHolder(), nullptr);
+        }
+        EXPECT_EQ(std::tuple(bench->GetAttachment(0), bench->GetAttachment(1)), std::tuple(nullptr, nullptr));
+        for (const Scenery* seat : {bench, other})
+            EXPECT_EQ(std::pair(seat->GetSeatedCount(), seat->GetState()), std::pair(0, uint32_t{STATE_NULL}));
+        EXPECT_EQ(walkerSat, k.carried);
+        EXPECT_EQ(fresh.CountReports("no Longer got the scenery item locked"), 0u);
+        EXPECT_TRUE(fresh.reports.boxes.empty());
+    }
+}
+
+// A bench saved holding a seat for a guest no longer in the park (a damaged save) has that seat free again once the
+// park has loaded, and says so once: the other seat keeps its sitter, and a bench left with nobody is free.
+TEST(Scenery, ABenchSeatHeldForAGuestNoLongerInTheParkIsFreeAfterALoad)
+{
+    for (const bool neighbour : {false, true})
+    {
+        SCOPED_TRACE(neighbour ? "beside a seated guest" : "alone on the bench");
+        savebytes::Bytes saved;
+        uint32_t benchId = kNoObjectID, goneId = kNoObjectID, stayingId = kNoObjectID;
+        {
+            GuestPark park(48);
+            Scenery* bench = park.Item("BENCH", 4, 7);
+            ASSERT_NE(bench, nullptr);
+            benchId = bench->GetID();
+            std::vector<WatchedGuest*> sitters = {park.Guest(150.0f, 480.0f)};
+            if (neighbour)
+                sitters.push_back(park.Guest(150.0f, 480.0f));
+            for (WatchedGuest* sitter : sitters)
+                park.Send(sitter->GetID(), bench->GetID(), MT_STATECHANGE, STATE_OCCUPIED);
+            goneId = sitters[0]->GetID();
+            if (neighbour)
+                stayingId = sitters[1]->GetID();
+            // The first guest goes from the park at once, without a word to the bench.
+            ASSERT_TRUE(park.objects->RemoveObject(goneId));
+            ASSERT_EQ(bench->GetSeatedGuest(0), goneId);
+            saved = savebytes::Saved([&](SerialStream& s) { park.objects->Dump(s); });
+        }
+        GuestPark fresh(48);
+        ASSERT_TRUE(savebytes::LoadFrom(saved, [&](SerialStream& s) { return fresh.objects->Load(s); }));
+        ASSERT_EQ(fresh.objects->GetObject(goneId), nullptr);
+        for (uint8_t kind : {OBJECT_BUILDING, OBJECT_SCENERY, OBJECT_GUEST})
+            for (BaseObject* object : fresh.All(kind))
+                object->PostLoad();
+        auto* bench = dynamic_cast<Scenery*>(fresh.objects->GetObject(benchId));
+        ASSERT_NE(bench, nullptr);
+        EXPECT_EQ(std::pair(bench->GetSeatedGuest(0), bench->GetSeatedGuest(1)), std::pair(kNoObjectID, stayingId));
+        EXPECT_EQ(bench->GetSeatedCount(), neighbour ? 1 : 0);
+        EXPECT_EQ(bench->GetFreeSeatCount(), neighbour ? 1 : 2);
+        EXPECT_EQ(bench->GetState(), neighbour ? uint32_t{STATE_OCCUPIED} : uint32_t{STATE_NULL});
+        // Said once, in the debug output (a line of its own), not in a box.
+        EXPECT_EQ(fresh.CountReports("held for " + std::to_string(goneId) + "\n"), 1u);
+        EXPECT_TRUE(fresh.reports.boxes.empty());
     }
 }
