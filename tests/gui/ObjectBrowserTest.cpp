@@ -894,27 +894,49 @@ TEST_F(TableTest, TheSelectionFollowsItsObjectToItsNewRow)
     }
 }
 
-// An exhibit's chosen animal stays chosen when one listed above it leaves the exhibit: Sell acts on the one chosen.
-TEST_F(TableTest, AnExhibitsChosenAnimalStaysChosenWhenOneAboveLeaves)
+// An exhibit's chosen animal stays chosen when others leave or join the exhibit around it, whichever row it moves
+// to: Sell acts on the one chosen.
+TEST_F(TableTest, AnExhibitsChosenAnimalStaysChosenWhenOthersLeaveOrJoin)
 {
-    for (uint32_t id : {11u, 12u, 13u})
-        data.objects[id] = std::make_unique<FakeObject>();
-    data.buildingAnimals = {11, 12, 13};
-    FakeObject building;
-    GuiMouse mouse;
-    Table* table = OpenExhibitTable(building, mouse);
-    ASSERT_NE(table, nullptr);
-    table->OnMouse(5, 15, ME_PRESSED);
-    ASSERT_EQ(table->GetSelectedRow(), 1);
-    ASSERT_EQ(gui.GetSelection(10), 12);
-    data.buildingAnimals = {12, 13};
-    data.objects.erase(11);
-    for (int i = 0; i < 3; ++i)
-        gui.Update(2.0f, mouse);
-    ASSERT_EQ(table->GetRowIds(), (std::vector<uint32_t>{12, 13}));
-    EXPECT_EQ(table->GetSelectedRow(), 0);
-    EXPECT_EQ(gui.GetSelection(10), 12);
-    gui.CloseAllDialogs();
+    struct Case
+    {
+        const char* what;
+        std::vector<uint32_t> before;
+        int32_t chosenRow;
+        std::vector<uint32_t> after;
+        int32_t row; // where the chosen animal is listed afterwards
+    };
+    const Case cases[] = {
+        {"one above leaves", {11, 12, 13}, 1, {12, 13}, 0},
+        {"one joins above the first", {11, 12}, 0, {13, 11, 12}, 1},
+        {"one between leaves the last", {11, 12, 13}, 2, {11, 13}, 1},
+        {"one below leaves", {11, 12, 13}, 0, {11, 13}, 0},
+    };
+    for (const Case& c : cases)
+    {
+        data.objects.clear();
+        for (uint32_t id : {11u, 12u, 13u})
+            data.objects[id] = std::make_unique<FakeObject>();
+        data.buildingAnimals = c.before;
+        FakeObject building;
+        GuiMouse mouse;
+        Table* table = OpenExhibitTable(building, mouse);
+        ASSERT_NE(table, nullptr) << c.what;
+        // Rows are 10 high from the top of the table.
+        table->OnMouse(5, 10 * c.chosenRow + 5, ME_PRESSED);
+        const uint32_t chosen = c.before[static_cast<size_t>(c.chosenRow)];
+        ASSERT_EQ(gui.GetSelection(10), static_cast<int32_t>(chosen)) << c.what;
+        data.buildingAnimals = c.after;
+        for (uint32_t id : c.before)
+            if (std::find(c.after.begin(), c.after.end(), id) == c.after.end())
+                data.objects.erase(id);
+        for (int i = 0; i < 3; ++i)
+            gui.Update(2.0f, mouse);
+        ASSERT_EQ(table->GetRowIds(), c.after) << c.what;
+        EXPECT_EQ(table->GetSelectedRow(), c.row) << c.what;
+        EXPECT_EQ(gui.GetSelection(10), static_cast<int32_t>(chosen)) << c.what;
+        gui.CloseAllDialogs();
+    }
 }
 
 // A step pressed on the adjuster of a row whose guest has left is dropped: it does not land on the guest that takes
