@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 using namespace platform;
@@ -402,6 +403,14 @@ TEST_F(GLDeviceTest, SystemCapsAndFormatsMatchItsDevices)
     // Filtering between mip levels is in every GL there is, and the quality choice of trilinear filtering reads it.
     EXPECT_TRUE(system.filterMipLinear);
     EXPECT_TRUE(device.filterMipLinear);
+    // Every GL from 2.0 on takes textures of any size, and any shape: one of 100 x 60 is made at that size.
+    EXPECT_FALSE(device.texturePow2);
+    EXPECT_FALSE(device.textureSquareOnly);
+    uint32_t textureWidth = 100, textureHeight = 60;
+    PixelFormat textureFormat = PixelFormat::A8R8G8B8;
+    ASSERT_OK(
+        CheckTextureRequirements(*m_device, &textureWidth, &textureHeight, nullptr, 0, &textureFormat, Pool::Managed));
+    EXPECT_EQ(std::pair(textureWidth, textureHeight), std::pair(100u, 60u));
     // Each supported texture operation is the bit 1 << (operation - 1): the plain ones are all there.
     for (uint32_t op : {TextureOp::Disable, TextureOp::SelectArg1, TextureOp::Modulate, TextureOp::Add})
         EXPECT_NE(device.textureOpCaps & (1u << (op - 1)), 0u) << op;
