@@ -176,6 +176,7 @@ void GuestObject::Create(const char* name)
     m_eActivityDesire = DESIRE_MEALS;
     m_fVarietyScore = 0.0f;
     m_iPointUsing = -1;
+    m_bPointSecond = false;
     m_ViewPointCount = 0;
     m_ViewPointCount2 = 0;
     m_iWanderDir = 0;
@@ -235,7 +236,13 @@ bool GuestObject::OnStateExit()
 void GuestObject::OnRemoval()
 {
     if (BuildingObject* building = CurrentBuilding())
+    {
+        // A view point still held is given back, or no other guest could ever stand at it again.
+        if (m_iPointUsing >= 0)
+            building->SetViewPointInUse(m_bPointSecond, m_iPointUsing, false);
         building->ForgetGuest(m_dwID);
+    }
+    m_iPointUsing = -1;
 }
 
 // ---------------------------------------------------------------- the frame

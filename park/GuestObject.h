@@ -314,6 +314,8 @@ private:
     int32_t m_eActivityDesire = DESIRE_MEALS;
     float m_fVarietyScore = 0.0f;
     int32_t m_iPointUsing = -1;
+    // Whether m_iPointUsing is one of the second set of view points (a loaded guest holds one of the first).
+    bool m_bPointSecond = false;
     int32_t m_ViewPointCount = 0;
     int32_t m_ViewPointCount2 = 0;
     bool m_bRateSurroundings = false;

@@ -240,6 +240,7 @@ void GuestObject::FindViewPoint(bool second)
                 continue;
             building->SetViewPointInUse(second, i, true);
             m_iPointUsing = i;
+            m_bPointSecond = second;
             Tell(MT_MOVE_DIRECT_2POINT, Coordinate(point.x), Coordinate(point.y));
             return;
         }

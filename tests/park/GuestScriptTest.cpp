@@ -341,6 +341,83 @@ TEST(GuestScript, AViewPointIsTakenFreeAndFreedAndTheGuestFacesTheNearestInteres
     EXPECT_NEAR(watcher->GetOrientation().y, std::atan2(0.6f, 0.8f), 1e-5f);
 }
 
+// A guest taken out of the park while it stands at a view point, whichever way it goes, frees that point (of its own
+// set, the other set untouched) for the next guest; a guest that freed its point first frees nothing more.
+TEST(GuestScript, AGuestRemovedAtAViewPointGivesThePointBack)
+{
+    enum class Way
+    {
+        KillMe,     // its own script ends it
+        KillObject, // the world is asked to end it
+        Flagged,    // flagged for removal directly, as when what holds it goes
+    };
+    struct Case
+    {
+        Way way;
+        bool second;
+        bool freedFirst;
+    };
+    const Case cases[] = {
+        {Way::KillMe, false, false},    {Way::KillMe, true, false},   {Way::KillObject, false, false},
+        {Way::KillObject, true, false}, {Way::Flagged, false, false}, {Way::Flagged, true, false},
+        {Way::KillMe, false, true},     {Way::KillMe, true, true},
+    };
+    for (const Case& c : cases)
+    {
+        const char* const ways[] = {"KillMe", "KillObject", "flagged"};
+        const std::string what = std::string(ways[static_cast<int>(c.way)]) + (c.second ? " second" : " first") +
+                                 (c.freedFirst ? " freed first" : "");
+        GuestPark park(48);
+        BuildingObject* zoo = park.Shop("ZOO", 2, 10);
+        ASSERT_EQ(zoo->GetViewPointCount(c.second), 2) << what;
+        WatchedGuest* leaver = park.Guest(40.0f, 640.0f);
+        WatchedGuest* neighbour = park.Guest(40.0f, 640.0f);
+        WatchedGuest* other = park.Guest(40.0f, 640.0f);
+        WatchedGuest* next = park.Guest(40.0f, 640.0f);
+        for (WatchedGuest* g : {leaver, neighbour, other, next})
+            g->SetDestObject(zoo->GetID());
+        // The leaver and its neighbour fill the set; another guest stands at the same first point of the other set.
+        leaver->FindViewPoint(c.second);
+        neighbour->FindViewPoint(c.second);
+        other->FindViewPoint(!c.second);
+        ASSERT_EQ(std::tuple(leaver->GetPointUsing(), neighbour->GetPointUsing(), other->GetPointUsing()),
+                  std::tuple(0, 1, 0))
+            << what;
+        if (c.freedFirst)
+        {
+            leaver->CallScriptFunction(c.second ? SF_FreeViewPoint2 : SF_FreeViewPoint);
+            // Taken again by another before the leaver goes: the leaver's going must not free it.
+            next->FindViewPoint(c.second);
+            ASSERT_EQ(next->GetPointUsing(), 0) << what;
+        }
+        const uint32_t id = leaver->GetID();
+        switch (c.way)
+        {
+        case Way::KillMe:
+            leaver->CallScriptFunction(SF_KillMe);
+            break;
+        case Way::KillObject:
+            park.Send(kWorldID, kWorldID, MT_KILLOBJECT, id);
+            break;
+        case Way::Flagged:
+            leaver->SetWaitingForDeath(true);
+            break;
+        }
+        park.Frames(1);
+        ASSERT_EQ(park.objects->GetObject(id), nullptr) << what;
+        EXPECT_TRUE(zoo->IsViewPointInUse(c.second, 1)) << what;
+        EXPECT_TRUE(zoo->IsViewPointInUse(!c.second, 0)) << what;
+        if (c.freedFirst)
+        {
+            EXPECT_TRUE(zoo->IsViewPointInUse(c.second, 0)) << what;
+            continue;
+        }
+        next->FindViewPoint(c.second);
+        EXPECT_EQ(next->GetPointUsing(), 0) << what;
+        EXPECT_TRUE(next->Got(MT_CANT_MOVE).empty()) << what;
+    }
+}
+
 TEST(GuestScript, WalkSpeedIsJitteredByAQuarterAndSpeedsBelowFourAreKept)
 {
     struct Case

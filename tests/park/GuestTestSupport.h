@@ -63,7 +63,8 @@ std::string GuestType(const std::string& name, const char* gender, float litter)
 // feedback manager), real guests, scenery, tables and litter, stand-ins for staff, animals whose happiness the test
 // sets (jobstest::Animal), the sample data's models, a text table holding every thought (the variant "_2" of a base is
 // missing for the base GUEST_THOUGHT_NEED_CASH, which has "_1" only) and the panel's texts, and a scene for the
-// objects' models. Building types, each one cell served from the footpath cell to its west: FOOD (MEALS), SNACK, ZOO
+// objects' models. Building types, each one cell served from the footpath cell to its west, with two view points in
+// either set: FOOD (MEALS), SNACK, ZOO
 // (ANIMAL, up to three FISH), SHOW, FUN (AMUSEMENT), RIDE, GIFTS (RETAIL), INFORMATION (RETAIL), RESTSMALL (TOILET),
 // BANK (CASH); CAFE, a MEALS building with two tables and no server. Scenery: BENCH (two seats, beauty 0.9), Bin
 // (capacity 10, wants emptying), BinSeat (a bin one sits on, capacity 2), WIDE (1 x 3, marks the ground, costs 50),
