@@ -115,6 +115,10 @@ bool CleanerObject::Message(const MessageRecord& record)
         else if (m_dwState == STATE_CLEANER_CLEAN_LITTER || m_dwState == STATE_CLEANER_CLEAN_BIN ||
                  m_dwState == STATE_CLEANER_CLEAN_TOILET)
         {
+            // The clean ends now, once: the timer its start set goes with it, or it would end the next clean of the
+            // kind before its time.
+            if (g_pMessageHandler)
+                g_pMessageHandler->RemoveMessagesFor(m_dwID, MT_DO_NEXT_ACTION, m_dwState);
             SendSelf(MT_DO_NEXT_ACTION);
         }
     }

@@ -241,6 +241,16 @@ void MessageHandler::RemoveMessagesFor(uint32_t id)
                   });
 }
 
+void MessageHandler::RemoveMessagesFor(uint32_t id, uint32_t type, uint32_t state)
+{
+    std::erase_if(m_DelayedMessages,
+                  [&](const Pending& pending)
+                  {
+                      const MessageRecord& record = pending.record;
+                      return record.dwReciever == id && record.dwType == type && record.dwData2 == state;
+                  });
+}
+
 void MessageHandler::Dump(SerialStream& stream) const
 {
     stream.BeginSave();

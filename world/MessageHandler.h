@@ -53,6 +53,8 @@ public:
     void Update();
     // Drops the pending messages for an object, except MT_FINISH_ACTION and MT_MOVEIMHERE.
     void RemoveMessagesFor(uint32_t id);
+    // Drops the pending messages of the type for an object that were posted in the state (their dwData2).
+    void RemoveMessagesFor(uint32_t id, uint32_t type, uint32_t state);
 
     void Dump(SerialStream& stream) const;
     // False, with a report and the pending messages as they were, when the saved list is cut short.

@@ -1,11 +1,14 @@
-// Tests of litter (where a piece lies, its one cleaning request, its sweeping and its save record) and of tables
-// (four chairs, reserving, seating and serving a guest, releasing, re-attaching after a load, the save record and a
-// model that cannot be loaded).
+// Tests of litter (where a piece lies, its one cleaning request, its sweeping, in full after one demolished under its
+// cleaner, and its save record) and of tables (four chairs, reserving, seating and serving a guest, releasing,
+// re-attaching after a load, the save record and a model that cannot be loaded).
 #include "engine/core/SerialStream.h"
 #include "engine/render/ModelManager.h"
 #include "engine/render/Scene.h"
+#include "park/CleanerObject.h"
 #include "park/CleaningManager.h"
+#include "platform/Random.h"
 #include "scripts/ObjectStates.h"
+#include "scripts/ScriptManager.h"
 #include "tests/park/GuestTestSupport.h"
 #include "tests/world/SaveBytes.h"
 
@@ -14,6 +17,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <set>
+#include <tuple>
+#include <vector>
 
 using namespace guesttest;
 
@@ -76,6 +83,82 @@ TEST(Litter, SweptItCancelsItsRequestTellsEveryCleanerAndGoes)
     park.Frames(1);
     EXPECT_EQ(park.objects->GetObject(id), nullptr);
     EXPECT_EQ(park.map->GetCell({5, 20})->CountObjects(), 0u);
+}
+
+// A cleaner of the sample park's script beside two pieces of litter in one cell: how long it stood at each piece it
+// swept, in game seconds from its start on the piece to the piece's going, in sweeping order, and what the cleaning
+// board and the park hold once both are gone.
+struct Sweeps
+{
+    std::vector<double> seconds;
+    size_t pending = 0;
+    size_t assigned = 0;
+    size_t litterLeft = 0;
+};
+
+// The player demolishes the first piece `demolishAfter` game seconds into its sweep (never, when negative).
+Sweeps SweepTwoPieces(double demolishAfter)
+{
+    // The same pieces, lying at the same spots, in every run.
+    platform::SRand(7);
+    GuestPark park(48);
+    park.params->AddBuiltInStaff();
+    RegisterObjectKind(OBJECT_CLEANER, []() -> BaseObject* { return new CleanerObject; });
+    EXPECT_TRUE(park.world->GetScriptManager().LoadScript("CleanerLogic", "data/Scripts/CleanerLogic.pis"));
+    const uint32_t ids[2] = {park.Litter(5, 7)->GetID(), park.Litter(5, 7)->GetID()};
+    const platform::Vec3 first = park.objects->GetObject(ids[0])->GetWorldPosition();
+    auto* cleaner = static_cast<CleanerObject*>(park.objects->CreateObject("CLEANER", OBJECT_CLEANER));
+    cleaner->SetType(OBJECT_CLEANER);
+    cleaner->SetWorldPosition({first.x - 4.0f, first.y, 0.0f});
+    park.Send(kWorldID, cleaner->GetID(), MT_STATECHANGE, STATE_STARTUP);
+    Sweeps sweeps;
+    std::map<uint32_t, double> started;
+    std::set<uint32_t> gone;
+    bool demolished = false;
+    for (int frame = 0; frame < 30 * 60 && gone.size() < 2; ++frame)
+    {
+        const double now = park.world->GetGameTimeExact();
+        if (cleaner->GetState() == STATE_CLEANER_CLEAN_LITTER && !started.contains(cleaner->GetDestObjectID()))
+            started[cleaner->GetDestObjectID()] = now;
+        for (uint32_t id : ids)
+        {
+            const BaseObject* piece = park.objects->GetObject(id);
+            if (gone.contains(id) || (piece && !piece->IsWaitingForDeath()))
+                continue;
+            gone.insert(id);
+            if (!(id == ids[0] && demolished))
+                sweeps.seconds.push_back(started.contains(id) ? now - started[id] : -1.0);
+        }
+        if (!demolished && demolishAfter >= 0.0 && started.contains(ids[0]) && now - started[ids[0]] >= demolishAfter)
+        {
+            demolished = true;
+            park.Send(kWorldID, ids[0], MT_STATECHANGE, STATE_DEMOLISHED);
+        }
+        park.Frames(1, 1.0f / 30.0f);
+    }
+    park.Frames(1, 1.0f / 30.0f);
+    sweeps.pending = park.Cleaning().GetPending().size();
+    sweeps.assigned = park.Cleaning().GetAssigned().size();
+    sweeps.litterLeft = park.All(OBJECT_LITTER).size();
+    return sweeps;
+}
+
+// Litter demolished under a cleaner ends its sweep there and then, once: the piece it sweeps next is swept as long
+// as one never disturbed, whenever in the first sweep the demolition came (soon enough for the second sweep to start
+// before the first would have ended).
+TEST(Litter, APieceSweptAfterOneDemolishedUnderItsCleanerIsSweptInFull)
+{
+    const Sweeps plain = SweepTwoPieces(-1.0);
+    ASSERT_EQ(plain.seconds.size(), 2u);
+    ASSERT_GT(plain.seconds[0], 0.0);
+    ASSERT_NEAR(plain.seconds[1], plain.seconds[0], 1e-6);
+    for (double demolishAfter : {0.1, 0.25, 0.4, 0.55})
+    {
+        const Sweeps after = SweepTwoPieces(demolishAfter);
+        ASSERT_EQ(after.seconds.size(), 1u) << demolishAfter;
+        EXPECT_NEAR(after.seconds[0], plain.seconds[0], 1e-6) << demolishAfter;
+        EXPECT_EQ(std::tuple(after.pending, after.assigned, after.litterLeft), std::tuple(0u, 0u, 0u)) << demolishAfter;
+    }
 }
 
 TEST(Litter, ASavedPieceLiesWhereItWasWithANewTurn)
