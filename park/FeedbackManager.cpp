@@ -7,6 +7,7 @@
 #include "engine/core/TextFormat.h"
 #include "park/ParkGui.h"
 #include "platform/Random.h"
+#include "platform/WideText.h"
 #include "world/ObjectKinds.h"
 #include "world/World.h"
 
@@ -15,13 +16,13 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace
 {
 
 constexpr int32_t kSaveSize = 564;
 constexpr uint32_t kIdCapacity = 128;
-constexpr uint32_t kTextCapacity = 512;
 
 constexpr const char* kDesireNames[FeedbackManager::kDesireCount] = {
     "MEALS",  "SNACKS", "ANIMAL_ATTRACT", "ANIMAL_SHOW", "AMUSEMENT", "RIDE",
@@ -129,7 +130,11 @@ void FeedbackManager::Add(const char* textId, const char16_t* text, uint32_t id,
     message.bWide = text != nullptr;
     if (text)
     {
-        message.wideText.assign(text);
+        // Cut where a whole character ends, so that the text a save keeps is the one shown.
+        size_t length = std::char_traits<char16_t>::length(text);
+        if (length > kMaxTextLength)
+            length = platform::WholeCharacterCut(text, kMaxTextLength);
+        message.wideText.assign(text, length);
         message.textId.clear();
     }
     else
@@ -303,21 +308,18 @@ void WriteText(SerialStream& stream, const FeedbackManager::Message& message)
         stream.WriteString("pText", message.textId.c_str());
 }
 
+// A wide text comes back whole; one longer than a message may be fails the stream, and the record is damaged.
 void ReadText(SerialStream& stream, FeedbackManager::Message& message)
 {
     stream.ReadBool(&message.bWide);
     if (message.bWide)
     {
-        char16_t text[kTextCapacity] = {};
-        stream.ReadWideString(text, kTextCapacity);
-        message.wideText = text;
+        stream.ReadWideText(&message.wideText, FeedbackManager::kMaxTextLength);
+        return;
     }
-    else
-    {
-        char id[kIdCapacity] = {};
-        stream.ReadString(id, kIdCapacity);
-        message.textId = id;
-    }
+    char id[kIdCapacity] = {};
+    stream.ReadString(id, kIdCapacity);
+    message.textId = id;
 }
 
 } // namespace

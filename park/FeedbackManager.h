@@ -35,6 +35,9 @@ public:
     static constexpr size_t kMaxQueued = 16;
     static constexpr size_t kMaxLogged = 6;
     static constexpr uint32_t kMaxSuppressed = 100;
+    // The most UTF-16 units of a message's own text: a longer one is cut where a whole character ends when it is
+    // added, and a save holding a longer one is damaged.
+    static constexpr uint32_t kMaxTextLength = 0xFFFF;
     static constexpr uint32_t kDesireCount = 11;
     // A desire missed more often than this between two checks is told to the player.
     static constexpr uint32_t kMissedDesireLimit = 10;

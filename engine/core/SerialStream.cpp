@@ -504,6 +504,37 @@ bool BinarySerialStream::ReadWideString(char16_t* buffer, uint32_t capacity)
     return !m_bFailed;
 }
 
+bool BinarySerialStream::ReadWideText(std::u16string* text, uint32_t limit)
+{
+    if (text)
+        text->clear();
+    uint32_t n = 0;
+    if (!Expect(Shape::WideText) || !GetU32(&n))
+        return false;
+    if (n > limit)
+    {
+        Fail();
+        return false;
+    }
+    if (!text)
+        return Discard(static_cast<uint64_t>(n) * 2);
+    // The text grows as its units are read, so a count that runs past the end of the file takes no more room than
+    // the file holds.
+    std::u16string read;
+    uint8_t chunk[kChunk * 2];
+    for (uint32_t done = 0; done < n;)
+    {
+        uint32_t step = std::min(kChunk, n - done);
+        if (!Get(chunk, step * 2))
+            return false;
+        for (uint32_t i = 0; i < step; ++i)
+            read.push_back(static_cast<char16_t>(LoadU16(chunk + i * 2)));
+        done += step;
+    }
+    *text = std::move(read);
+    return true;
+}
+
 bool BinarySerialStream::ReadIntArray(int32_t* values, int32_t count)
 {
     return ReadWordArray(values, count);

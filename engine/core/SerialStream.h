@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "platform/FileOps.h"
 
@@ -48,6 +49,9 @@ public:
     virtual bool ReadByteArray(uint8_t* values, int32_t count) = 0;
     virtual bool ReadByte(uint8_t* value) = 0;
     virtual bool ReadWideString(char16_t* buffer, uint32_t capacity) = 0;
+    // The whole wide text, however long, up to `limit` units: a longer one is a damaged record and fails the
+    // stream. A null text skips the item.
+    virtual bool ReadWideText(std::u16string* text, uint32_t limit) = 0;
     virtual bool ReadIntArray(int32_t* values, int32_t count) = 0;
     virtual bool ReadShort(int16_t* value) = 0;
     virtual bool ReadInt(int32_t* value) = 0;
@@ -142,6 +146,7 @@ public:
     bool ReadByteArray(uint8_t* values, int32_t count) override;
     bool ReadByte(uint8_t* value) override;
     bool ReadWideString(char16_t* buffer, uint32_t capacity) override;
+    bool ReadWideText(std::u16string* text, uint32_t limit) override;
     bool ReadIntArray(int32_t* values, int32_t count) override;
     bool ReadShort(int16_t* value) override;
     bool ReadInt(int32_t* value) override;

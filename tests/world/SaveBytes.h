@@ -34,6 +34,7 @@ public:
     bool ReadByteArray(uint8_t*, int32_t) override { return false; }
     bool ReadByte(uint8_t*) override { return false; }
     bool ReadWideString(char16_t*, uint32_t) override { return false; }
+    bool ReadWideText(std::u16string*, uint32_t) override { return false; }
     bool ReadIntArray(int32_t*, int32_t) override { return false; }
     bool ReadShort(int16_t*) override { return false; }
     bool ReadInt(int32_t*) override { return false; }
