@@ -64,6 +64,17 @@ const char* HeaderFault(SaveHeaderResult result)
     return "";
 }
 
+// Removes a slot's file; false, with a level 0 report naming the file, when it is still there. A file that went
+// some other way since the list was filled counts as deleted.
+bool RemoveSlotFile(int32_t slot)
+{
+    const std::string file = SaveSlotPath(slot);
+    if (platform::RemoveFile(file) || platform::ResolveExisting(file).empty())
+        return true;
+    GetLogger()->Report(0, "Couldn't delete the saved game %s", file.c_str());
+    return false;
+}
+
 } // namespace
 
 void Game::CreateSaveDirectory()
@@ -270,8 +281,9 @@ void Game::DeleteSaveFromSaveList()
     const SaveGameEntry* entry = GetSaveGame(row - 1);
     if (row < 1 || !entry)
         return;
-    platform::RemoveFile(SaveSlotPath(entry->m_iSlot));
-    ScanSaveGames();
+    // A save that could not be deleted stays listed.
+    if (RemoveSlotFile(entry->m_iSlot))
+        ScanSaveGames();
 }
 
 void Game::DeleteSaveFromLoadList()
@@ -285,8 +297,9 @@ void Game::DeleteSaveFromLoadList()
     // The deleted row's selection goes with it: the refill selects the first row again when one is left.
     if (auto* box = dynamic_cast<ListBox*>(list))
         box->ClearSelection();
-    platform::RemoveFile(SaveSlotPath(slot));
-    ScanSaveGames();
+    // A save that could not be deleted stays listed.
+    if (RemoveSlotFile(slot))
+        ScanSaveGames();
 }
 
 // ---- the dialogs' rows

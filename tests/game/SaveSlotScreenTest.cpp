@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -482,6 +483,87 @@ TEST_F(SaveSlotScreenTest, DeletingRemovesThePickedSaveAndTheInfoBoxShowsIt)
     ResolveGuiCommand(GetInGameCommands(), "DeleteLoadGameConfirm")(0);
     EXPECT_EQ(game.GetSaveGameCount(), 0);
     EXPECT_EQ(loadList->GetRowCount(), 1);
+}
+
+// Deleting a save from either dialog when its file cannot be removed (a folder has taken the file's place since the
+// dialog was filled) tells the player, naming the file, and the row stays; a file that can be removed goes with
+// its row and no report. The other saves stay either way.
+TEST_F(SaveSlotScreenTest, ASaveThatCannotBeDeletedIsReportedByNameAndStaysListed)
+{
+    ParkFigures saved;
+    SaveRunningPark(&saved);
+    Game& game = harness.GetGame();
+    GUIManager& gui = *g_pGUIManager;
+    const std::string script = "Font(GuiFont7)\n"
+                               "DialogItem SaveGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
+                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, SaveListBox, 16, 6)\n}\n"
+                               "DialogItem LoadGameMenu(100, 100, 600, 400, CLEAR, 41, 1)\n{\n"
+                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, LoadListBox, 16, 6)\n"
+                               "    ListBox(0, 140, 480, 240, 482, 140, 496, 240, LoadInfoBox, 16, 6)\n}\n";
+    gui.LoadScriptText(script.data(), script.size());
+    const std::string folder = harness.UserFolder() + "/SaveGames/";
+    const std::string file = folder + "save1.dat";
+    const struct
+    {
+        const char* dialog;
+        bool load;
+        bool blocked;
+    } cases[] = {{"save dialog", false, true},
+                 {"save dialog", false, false},
+                 {"load dialog", true, true},
+                 {"load dialog", true, false}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.dialog) + (c.blocked ? ", a folder in the way" : ", a file that can go"));
+        std::filesystem::remove_all(file);
+        platform::InvalidatePathCache();
+        ASSERT_TRUE(game.SaveToSlot(1));
+        ASSERT_TRUE(game.SaveToSlot(2));
+        game.PrepareSaveMenu(c.load);
+        ListRows* list = gui.FindList(GUIManager::kListBoxType, c.load ? "LoadListBox" : "SaveListBox");
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(game.GetSaveGameCount(), 3);
+        // The save dialog's row 0 is the new slot.
+        const int32_t firstSave = c.load ? 0 : 1;
+        int32_t row = -1;
+        for (int32_t i = 0; i < game.GetSaveGameCount(); ++i)
+            if (game.GetSaveGame(i)->m_iSlot == 1)
+                row = firstSave + i;
+        ASSERT_GE(row, firstSave);
+        list->SetSelected(row, true);
+        if (c.blocked)
+        {
+            ASSERT_TRUE(std::filesystem::remove(file));
+            ASSERT_TRUE(std::filesystem::create_directory(file));
+            platform::InvalidatePathCache();
+        }
+        harness.Reports().boxes.clear();
+        ResolveGuiCommand(GetInGameCommands(), c.load ? "DeleteLoadGameConfirm" : "DeleteSaveGameConfirm")(0);
+
+        std::vector<std::string> reports;
+        for (const auto& box : harness.Reports().boxes)
+            reports.push_back(box.text);
+        std::vector<int32_t> slots;
+        for (int32_t i = 0; i < game.GetSaveGameCount(); ++i)
+            slots.push_back(game.GetSaveGame(i)->m_iSlot);
+        std::sort(slots.begin(), slots.end());
+        EXPECT_TRUE(std::filesystem::is_regular_file(folder + "save0.dat"));
+        EXPECT_TRUE(std::filesystem::is_regular_file(folder + "save2.dat"));
+        if (c.blocked)
+        {
+            EXPECT_EQ(reports, std::vector<std::string>{"Couldn't delete the saved game " + file});
+            EXPECT_TRUE(std::filesystem::is_directory(file));
+            EXPECT_EQ(slots, (std::vector<int32_t>{0, 1, 2}));
+            EXPECT_EQ(list->GetRowCount(), firstSave + 3);
+        }
+        else
+        {
+            EXPECT_EQ(reports, std::vector<std::string>{});
+            EXPECT_FALSE(std::filesystem::exists(file));
+            EXPECT_EQ(slots, (std::vector<int32_t>{0, 2}));
+            EXPECT_EQ(list->GetRowCount(), firstSave + 2);
+        }
+    }
 }
 
 } // namespace
