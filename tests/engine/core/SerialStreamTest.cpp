@@ -400,6 +400,59 @@ TEST_F(SerialStreamFileTest, TextsReadWithoutRoomAreSkippedAndNothingIsWritten)
     }
 }
 
+// A whole text comes back however long it is, up to the limit the reader gives; an empty one is empty, a skipped
+// one keeps the stream in step, and one longer than the limit or cut by the end of the file fails the stream with
+// nothing kept.
+TEST_F(SerialStreamFileTest, AWholeTextIsReadUpToItsLimitAndALongerOrCutOneFails)
+{
+    std::u16string longText(2999, u'x');
+    longText += u"\U0001F42C"; // a pair at the very end: 3001 units
+    Write(
+        [&](SerialStream& out)
+        {
+            out.WriteWideString("w", longText.c_str());
+            out.WriteInt("after", 7);
+            out.WriteWideString("w", u"");
+            out.WriteInt("after", 8);
+            out.WriteWideString("w", u"ten units!");
+            out.WriteInt("after", 9);
+            out.WriteWideString("w", u"ten units!");
+            out.WriteInt("after", 10);
+        });
+    {
+        BinarySerialStream in(false, Path().c_str());
+        std::u16string text = u"old";
+        EXPECT_TRUE(in.ReadWideText(&text, 3001));
+        EXPECT_EQ(text, longText);
+        ExpectInt(in, 7);
+        EXPECT_TRUE(in.ReadWideText(&text, 0));
+        EXPECT_EQ(text, u"");
+        ExpectInt(in, 8);
+        EXPECT_TRUE(in.ReadWideText(nullptr, 10));
+        ExpectInt(in, 9);
+        // One unit over the limit: the stream fails for good.
+        text = u"old";
+        EXPECT_FALSE(in.ReadWideText(&text, 9));
+        EXPECT_EQ(text, u"");
+        int32_t after = 0;
+        EXPECT_FALSE(in.ReadInt(&after));
+    }
+    // The long text cut by the end of the file at a few places, its count included.
+    const auto whole = std::filesystem::file_size(Path());
+    Write([&](SerialStream& out) { out.WriteWideString("w", longText.c_str()); });
+    const auto textOnly = std::filesystem::file_size(Path());
+    ASSERT_LT(textOnly, whole);
+    for (uintmax_t cut : {uintmax_t{1}, uintmax_t{2}, uintmax_t{3000}, textOnly - 40})
+    {
+        Write([&](SerialStream& out) { out.WriteWideString("w", longText.c_str()); });
+        std::filesystem::resize_file(Path(), textOnly - cut);
+        BinarySerialStream in(false, Path().c_str());
+        std::u16string text = u"old";
+        EXPECT_FALSE(in.ReadWideText(&text, 0xFFFFFFFFu)) << cut;
+        EXPECT_EQ(text, u"") << cut;
+    }
+}
+
 TEST_F(SerialStreamFileTest, TruncatedFilesFailCleanly)
 {
     // An int cut after two of its four bytes; a string and an array whose lengths run past the end.
