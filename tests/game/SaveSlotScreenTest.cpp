@@ -56,6 +56,18 @@ bool HasBox(GameHarness& harness, const std::string& part)
 class SaveSlotScreenTest : public gametest::StartedGameTest<>
 {
 protected:
+    // The save dialog with its list, and the load dialog with its list and information box.
+    static void LoadSaveAndLoadDialogs(GUIManager& gui)
+    {
+        const std::string script = "Font(GuiFont7)\n"
+                                   "DialogItem SaveGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
+                                   "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, SaveListBox, 16, 6)\n}\n"
+                                   "DialogItem LoadGameMenu(100, 100, 600, 400, CLEAR, 41, 1)\n{\n"
+                                   "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, LoadListBox, 16, 6)\n"
+                                   "    ListBox(0, 140, 480, 240, 482, 140, 496, 240, LoadInfoBox, 16, 6)\n}\n";
+        gui.LoadScriptText(script.data(), script.size());
+    }
+
     // Enters scenario 1, runs a while, gives the park cash of its own and saves it into a fresh slot.
     std::string SaveRunningPark(ParkFigures* figures)
     {
@@ -431,13 +443,7 @@ TEST_F(SaveSlotScreenTest, DeletingRemovesThePickedSaveAndTheInfoBoxShowsIt)
     ASSERT_TRUE(game.SaveToSlot(1));
     ASSERT_TRUE(game.SaveToSlot(2));
     GUIManager& gui = *g_pGUIManager;
-    const std::string script = "Font(GuiFont7)\n"
-                               "DialogItem SaveGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
-                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, SaveListBox, 16, 6)\n}\n"
-                               "DialogItem LoadGameMenu(100, 100, 600, 400, CLEAR, 41, 1)\n{\n"
-                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, LoadListBox, 16, 6)\n"
-                               "    ListBox(0, 140, 480, 240, 482, 140, 496, 240, LoadInfoBox, 16, 6)\n}\n";
-    gui.LoadScriptText(script.data(), script.size());
+    LoadSaveAndLoadDialogs(gui);
     const std::string folder = harness.UserFolder() + "/SaveGames/";
 
     // The save dialog: row 0 is the new slot, rows 1 to 3 the saves; the row naming slot 1 goes.
@@ -494,13 +500,7 @@ TEST_F(SaveSlotScreenTest, ASaveThatCannotBeDeletedIsReportedByNameAndStaysListe
     SaveRunningPark(&saved);
     Game& game = harness.GetGame();
     GUIManager& gui = *g_pGUIManager;
-    const std::string script = "Font(GuiFont7)\n"
-                               "DialogItem SaveGameMenu(100, 100, 600, 400, CLEAR, 40, 1)\n{\n"
-                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, SaveListBox, 16, 6)\n}\n"
-                               "DialogItem LoadGameMenu(100, 100, 600, 400, CLEAR, 41, 1)\n{\n"
-                               "    ListBox(0, 30, 480, 130, 482, 30, 496, 130, LoadListBox, 16, 6)\n"
-                               "    ListBox(0, 140, 480, 240, 482, 140, 496, 240, LoadInfoBox, 16, 6)\n}\n";
-    gui.LoadScriptText(script.data(), script.size());
+    LoadSaveAndLoadDialogs(gui);
     const std::string folder = harness.UserFolder() + "/SaveGames/";
     const std::string file = folder + "save1.dat";
     const struct

@@ -422,6 +422,18 @@ TEST(Scenery, ASavedItemWhoseSeatsDoNotHoldTogetherIsRefused)
     EXPECT_FALSE(savebytes::LoadFrom(cut, [&](SerialStream& s) { return copy->Load(s); }));
 }
 
+// A bench type's model, and whether it has places for two seated guests (a missing one has the lamp stand in,
+// which has none).
+struct BenchModel
+{
+    const char* model;
+    bool carried;
+};
+constexpr BenchModel kBenchModels[] = {
+    {"bench_wood", true},
+    {"no_such_bench", false},
+};
+
 } // namespace
 
 // A bin saved fuller than its type now holds (the data lowered the capacity since) loads full: it asks for a cleaner
@@ -465,15 +477,7 @@ TEST(Scenery, ABinSavedFullerThanItsTypeNowHoldsLoadsFullAndAsksForACleaner)
 // scene, drawn where it sits, instead of vanishing from the park until it gets up.
 TEST(Scenery, ASeatedGuestRidesOnTheBenchOnlyWhenItsModelHasTheSeat)
 {
-    const struct
-    {
-        const char* model; // the bench type's model
-        bool carried;      // the model has places for two seated guests
-    } cases[] = {
-        {"bench_wood", true},
-        {"no_such_bench", false},
-    };
-    for (const auto& k : cases)
+    for (const BenchModel& k : kBenchModels)
     {
         SCOPED_TRACE(k.model);
         GuestPark park(48);
@@ -537,15 +541,7 @@ void SetUpBenchPark(GuestPark& park, const char* model)
 // whose model has no place for a seat carries nobody, before the save or after: its guests stay in the scene.
 TEST(Scenery, GuestsSavedSittingOnABenchLoadSittingOnIt)
 {
-    const struct
-    {
-        const char* model; // the bench type's model
-        bool carried;      // the model has places for two seated guests
-    } cases[] = {
-        {"bench_wood", true},
-        {"no_such_bench", false},
-    };
-    for (const auto& k : cases)
+    for (const BenchModel& k : kBenchModels)
     {
         SCOPED_TRACE(k.model);
         savebytes::Bytes saved;
