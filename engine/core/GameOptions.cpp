@@ -100,7 +100,8 @@ GameOptions::GameOptions(std::string path) : m_szPath(std::move(path))
 
 GameOptions::~GameOptions()
 {
-    Save();
+    // Written as the game closes: a file that cannot be written is told, naming it, as at Done.
+    SaveOrReport();
 }
 
 void GameOptions::SetDefaults()

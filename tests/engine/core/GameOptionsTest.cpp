@@ -114,6 +114,36 @@ TEST_F(GameOptionsTest, FilesWithoutVersionOneGiveDefaultsAndTheDestructorWrites
     }
 }
 
+// The options written as the game closes: when the file cannot be written the player is told once, naming the file,
+// and the file keeps its old settings; a file that can be written is written without a word.
+TEST_F(GameOptionsTest, TheOptionsWrittenAsTheGameClosesAreToldWhenTheyCannotBeWritten)
+{
+    testsupport::RecordingReportSink reports;
+    {
+        GameOptions options(Path());
+    }
+    const std::string before = testsupport::ReadText(Path());
+    ASSERT_EQ(before, kDefaultText);
+    ASSERT_TRUE(reports.boxes.empty());
+    // A folder where the temporary file would go.
+    std::filesystem::create_directories(Path() + ".tmp/in-the-way");
+    {
+        GameOptions options(Path());
+        options.m_fMusicVol = 0.25f;
+    }
+    ASSERT_EQ(reports.boxes.size(), 1u);
+    EXPECT_NE(reports.boxes[0].text.find(Path()), std::string::npos) << reports.boxes[0].text;
+    EXPECT_EQ(testsupport::ReadText(Path()), before);
+
+    std::filesystem::remove_all(Path() + ".tmp");
+    {
+        GameOptions options(Path());
+        options.m_fMusicVol = 0.25f;
+    }
+    EXPECT_EQ(reports.boxes.size(), 1u);
+    EXPECT_NE(testsupport::ReadText(Path()).find("MusicVol=0.250000\r\n"), std::string::npos);
+}
+
 TEST_F(GameOptionsTest, ValuesConvertLikeTheRuntimeAndAbsentKeysKeepTheirDefaults)
 {
     // Integers are not range-checked; flags are set by any integer but 0; the word "default" reads as absent.
