@@ -50,7 +50,7 @@ public:
     GameOptions();
     // The defaults, then the file at `path`.
     explicit GameOptions(std::string path);
-    // Writes the file.
+    // Writes the file, with a report when it cannot be written (SaveOrReport).
     ~GameOptions();
 
     GameOptions(const GameOptions&) = delete;
@@ -61,8 +61,8 @@ public:
     bool Load();
     // Writes the whole file anew (to a temporary file renamed over the old one); false when it cannot be written.
     bool Save() const;
-    // Save, with a level 0 report naming the file when it cannot be written: for the saves the player asks for
-    // (the options dialog's Done, the play list's close), so that settings are never lost without a word.
+    // Save, with a level 0 report naming the file when it cannot be written: for the options dialog's Done, the play
+    // list's close and the write as the game closes, so that settings are never lost without a word.
     bool SaveOrReport() const;
 
     void SetDefaults();
